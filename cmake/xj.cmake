@@ -1,0 +1,45 @@
+# Helpers shared by every folder of the project.
+include(GoogleTest)
+
+# xj_sources(<out-var> <dir>...): the .cpp files of the given folders (not recursive).
+function(xj_sources out)
+  set(files)
+  foreach(dir ${ARGN})
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp)
+    list(APPEND files ${found})
+  endforeach()
+  list(SORT files)
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# xj_test(<name> DIRS <dir>... LIBS <lib>...): one GoogleTest program from the .cpp files of the folders.
+function(xj_test name)
+  cmake_parse_arguments(T "" "" "DIRS;LIBS" ${ARGN})
+  xj_sources(srcs ${T_DIRS})
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE XJ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XJ_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+                       PROPERTIES TIMEOUT 120)
+endfunction()
+
+# xj_library(<name> [SHARED] DIRS <dir>...): a library from the .cpp files of the folders.
+function(xj_library name)
+  cmake_parse_arguments(L "SHARED" "" "DIRS" ${ARGN})
+  xj_sources(srcs ${L_DIRS})
+  if(NOT srcs)
+    # A folder whose first sources have not landed yet still gives a linkable library.
+    set(stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
+    file(WRITE ${stub} "namespace { [[maybe_unused]] int xj_empty_unit; }\n")
+    set(srcs ${stub})
+  endif()
+  if(L_SHARED)
+    add_library(${name} SHARED ${srcs})
+  else()
+    add_library(${name} STATIC ${srcs})
+  endif()
+endfunction()

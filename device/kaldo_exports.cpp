@@ -1,0 +1,1 @@
+// The exported operations of the device library.
