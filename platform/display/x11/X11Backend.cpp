@@ -356,6 +356,7 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
 void X11Backend::NativeHide(WindowId id) {
   NativeWindow* n = Native(id);
   n->activateWhenMapped = false;
+  n->viewable = false;  // from now on, whatever the UnmapNotify still on its way says
   if (Managed(*Store().Find(id)))
     XWithdrawWindow(FDpy, n->xid, FScreen);
   else
@@ -776,9 +777,9 @@ void X11Backend::OnMotion(WindowId id, const XMotionEvent& ev) {
 
 void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
   FLastTime = ev.time;
-  char latin1[32];
+  char plain[32];
   KeySym shifted = NoSymbol;
-  int latin1Length = XLookupString(&ev, latin1, sizeof latin1, &shifted, nullptr);
+  int plainLength = XLookupString(&ev, plain, sizeof plain, &shifted, nullptr);
   VirtualKey key = KeySymToVirtualKey(XLookupKeysym(&ev, 0), shifted);
   unsigned code = ev.keycode & 0xFF;
   Event e;
@@ -807,9 +808,12 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
     } else if (status == XLookupChars || status == XLookupBoth) {
       text.assign(buffer, size_t(length));
     }
-  } else {
-    text = latin1Length > 0 ? Latin1ToUtf8({ latin1, size_t(latin1Length) }) : KeySymToUtf8(shifted);
   }
+  // The input method leaves out control characters (Return, Ctrl+C) that the keyboard still types.
+  // XLookupString answers in the locale's character set, so only its ASCII is taken as it is.
+  if (text.empty())
+    text = plainLength == 1 && static_cast<unsigned char>(plain[0]) < 0x80 ? std::string(1, plain[0])
+                                                                           : KeySymToUtf8(shifted);
   if (key.vk == 0x2E) text.clear();  // Delete types no character here
   e.repeat = FKeysDown.test(code);
   if (ev.keycode) FKeysDown.set(code);
