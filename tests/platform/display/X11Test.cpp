@@ -458,6 +458,21 @@ TEST_F(X11Display, KeysArriveAsVirtualKeysWithText) {
   ASSERT_NE(up, nullptr);
   EXPECT_EQ(up->vk, UINT('A'));
 
+  // A key held past the repeat delay repeats as presses only, marked as repeats.
+  FEvents.clear();
+  Xdotool("keydown x sleep 1.2 keyup x");
+  ASSERT_TRUE(PumpUntil([&] { return Find([](const Event& e) { return e.type == EventType::KeyUp; }); }));
+  downs = keyDowns();
+  ASSERT_GE(downs.size(), 2u);
+  EXPECT_FALSE(downs[0].repeat);
+  for (size_t i = 1; i < downs.size(); ++i) {
+    EXPECT_TRUE(downs[i].repeat);
+    EXPECT_EQ(downs[i].vk, UINT('X'));
+    EXPECT_EQ(downs[i].text, "x");
+  }
+  EXPECT_EQ(std::count_if(FEvents.begin(), FEvents.end(), [](const Event& e) { return e.type == EventType::KeyUp; }),
+            1);
+
   // Keys that type characters beyond ASCII, after the keyboard was remapped while we run: the text
   // arrives in UTF-8 and the keys have no virtual-key code of their own.
   int minCode, maxCode, perCode;
