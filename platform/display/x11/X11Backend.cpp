@@ -265,6 +265,7 @@ void X11Backend::NativeCreate(WindowId id) {
                              &a);
   NativeWindow& n = FNative[id];
   n.xid = xid;
+  n.parent = FRoot;
   FByXid[xid] = id;
   FStacked.insert(FStacked.begin(), id);
 
@@ -722,6 +723,9 @@ void X11Backend::Dispatch(XEvent& ev) {
     case UnmapNotify:
       n.viewable = false;
       break;
+    case ReparentNotify:
+      n.parent = ev.xreparent.parent;
+      break;
     case ClientMessage:
       if (ev.xclient.message_type == FAtoms[kWmProtocols] && Atom(ev.xclient.data.l[0]) == FAtoms[kWmDeleteWindow]) {
         e.type = EventType::Close;
@@ -833,8 +837,10 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   NativeWindow& n = FNative.at(id);
   StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;
-  // Only the desktop's synthetic notices, and our own top-level windows, report root coordinates.
-  if (!ev.send_event && Managed(w)) {
+  // A window in a desktop's frame reports where it sits in the frame; the desktop's own (synthetic)
+  // notices and windows still on the root report root coordinates. Asking the server gives where the
+  // window is now, which a later notice corrects if it moved again meanwhile.
+  if (!ev.send_event && n.parent != FRoot) {
     Window child;
     XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
   }

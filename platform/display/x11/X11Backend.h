@@ -41,6 +41,7 @@ class X11Backend : public Backend {
 
   struct NativeWindow {
     Window xid { 0 };
+    Window parent { 0 };  // the root, or the desktop's frame once it reparents us
     XIC ic { nullptr };
     bool viewable { false };
     bool activateWhenMapped { false };

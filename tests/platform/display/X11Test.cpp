@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -52,7 +53,8 @@ class Xvfb {
       dup2(devnull, 1);
       dup2(devnull, 2);
       std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      // -noreset: the server must not restart (and refuse connections) whenever a test closes its last one.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -368,6 +370,64 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   EXPECT_FALSE(FBackend->BeginMove(form, { 1, 1 }, MouseButton::Left));  // no desktop to take the drag
 }
 
+TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
+  Image pattern;
+  WindowId id = ShowPattern(WindowKind::Normal, { 100, 100, 300, 200 }, pattern);
+  // Play the window manager: announce what we support, then take the root's redirection.
+  Window root = DefaultRootWindow(FX);
+  Atom supported[] = { A("_NET_WM_MOVERESIZE"), A("_NET_ACTIVE_WINDOW"), A("_NET_WM_STATE") };
+  XChangeProperty(FX, root, A("_NET_SUPPORTED"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(supported), 3);
+  XSelectInput(FX, root, SubstructureRedirectMask);
+  XSync(FX, False);
+  // A close request sent after the property change arrives after it: then the back-end has read it.
+  XEvent close {};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = Xid(id);
+  close.xclient.message_type = A("WM_PROTOCOLS");
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = long(A("WM_DELETE_WINDOW"));
+  XSendEvent(FX, Xid(id), False, NoEventMask, &close);
+  XFlush(FX);
+  ASSERT_TRUE(WaitForEvent(EventType::Close, id));
+
+  auto nextRequest = [&](const char* type) {
+    XEvent ev {};
+    Atom wanted = A(type);
+    bool got = PumpUntil([&] {
+      while (XCheckTypedEvent(FX, ClientMessage, &ev))
+        if (ev.xclient.message_type == wanted) return true;
+      return false;
+    });
+    EXPECT_TRUE(got) << type;
+    EXPECT_EQ(ev.xclient.window, Xid(id));
+    std::array<long, 5> data;
+    std::copy_n(ev.xclient.data.l, 5, data.begin());
+    return data;
+  };
+  ASSERT_TRUE(FBackend->BeginMove(id, { 150, 120 }, MouseButton::Left));
+  std::array<long, 5> move = nextRequest("_NET_WM_MOVERESIZE");
+  EXPECT_EQ(move[0], 150);
+  EXPECT_EQ(move[1], 120);
+  EXPECT_EQ(move[2], 8);  // move, not size
+  EXPECT_EQ(move[3], 1);  // the left button
+  EXPECT_EQ(move[4], 1);  // asked by an application
+
+  FBackend->Activate(id);
+  EXPECT_EQ(nextRequest("_NET_ACTIVE_WINDOW")[0], 1);
+
+  FBackend->SetTopMost(id, true);
+  std::array<long, 5> state = nextRequest("_NET_WM_STATE");
+  EXPECT_EQ(state[0], 1);  // add
+  EXPECT_EQ(Atom(state[1]), A("_NET_WM_STATE_ABOVE"));
+
+  // Popups are none of the window manager's business.
+  WindowId popup = FBackend->Create(WindowKind::Popup, { 0, 0, 10, 10 });
+  EXPECT_FALSE(FBackend->BeginMove(popup, { 1, 1 }, MouseButton::Left));
+  XDeleteProperty(FX, root, A("_NET_SUPPORTED"));
+  XSync(FX, False);
+}
+
 TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
   Image pattern;
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
@@ -518,17 +578,18 @@ TEST_F(X11Display, CloseRequestsAndOutsideMovesArrive) {
     XFlush(FX);
   };
 
-  // Our own move reports nothing back; the close request sent after it proves its notice was seen.
+  // Our own move reports nothing back. Once the server shows the new geometry, a close request sent
+  // after it reaches the back-end after the move's notice: by then that notice has been seen.
   FEvents.clear();
   FBackend->SetBounds(id, { 20, 30, 140, 130 });
-  XSync(FX, False);
+  XWindowAttributes a {};
+  ASSERT_TRUE(PumpUntil([&] {
+    XGetWindowAttributes(FX, Xid(id), &a);
+    return a.x == 20 && a.y == 30 && a.width == 120 && a.height == 100;
+  }));
   sendDelete();
   ASSERT_TRUE(WaitForEvent(EventType::Close, id));
   EXPECT_EQ(Find([](const Event& e) { return e.type == EventType::Configure; }), nullptr);
-  XWindowAttributes a;
-  XGetWindowAttributes(FX, Xid(id), &a);
-  EXPECT_EQ(a.x, 20);
-  EXPECT_EQ(a.width, 120);
 
   // Someone else moving and sizing the window is reported, and the back-end's bounds follow.
   FEvents.clear();
