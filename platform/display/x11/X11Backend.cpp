@@ -208,7 +208,7 @@ void X11Backend::ReadRootProperties() {
   std::vector<unsigned long> desk = cardinals(FAtoms[kNetCurrentDesktop], XA_CARDINAL);
   std::vector<unsigned long> area = cardinals(FAtoms[kNetWorkarea], XA_CARDINAL);
   size_t index = desk.empty() ? 0 : desk[0];
-  if (area.size() < 4 * (index + 1)) index = 0;
+  if (index >= area.size() / 4) index = 0;  // a desktop without its own entry uses the first
   RECT screen { 0, 0, FScreenSize.cx, FScreenSize.cy };
   FWorkArea = screen;
   if (area.size() >= 4) {
@@ -334,7 +334,7 @@ void X11Backend::NativeBounds(WindowId id) {
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
   XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
-  NativeShape(id);  // a window that became empty (or stopped being) changes its shape
+  if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
   XFlush(FDpy);
 }
 
@@ -405,6 +405,7 @@ void X11Backend::NativeShape(WindowId id) {
   NativeWindow* n = Native(id);
   const StoredWindow& w = *Store().Find(id);
   bool empty = w.Width() == 0 || w.Height() == 0;
+  n->shapedAway = empty;
   auto apply = [&](int kind) {
     if (!w.shape && !empty) {
       XShapeCombineMask(FDpy, n->xid, kind, 0, 0, None, ShapeSet);

@@ -44,6 +44,7 @@ class X11Backend : public Backend {
     Window parent { 0 };  // the root, or the desktop's frame once it reparents us
     XIC ic { nullptr };
     bool viewable { false };
+    bool shapedAway { false };  // has no size, so its shape hides it
     bool activateWhenMapped { false };
     std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
   };

@@ -121,6 +121,9 @@ class X11Display : public testing::Test {
   }
 
   Window Xid(WindowId id) const { return Window(FBackend->NativeHandle(id)); }
+  // Reading the pointer is a round trip on the back-end's own connection, so once it returns, the server
+  // has carried out every request the back-end made before it.
+  void SyncBackend() { FBackend->CursorPos(); }
   Atom A(const char* name) const { return XInternAtom(FX, name, False); }
 
   // Pumps the back-end, collecting its events, until `done` holds or the time runs out.
@@ -157,7 +160,7 @@ class X11Display : public testing::Test {
   }
 
   Image RootPixels(const RECT& r) {
-    XSync(FX, False);
+    SyncBackend();
     Image out(r.right - r.left, r.bottom - r.top);
     XImage* image = XGetImage(FX, DefaultRootWindow(FX), r.left, r.top, unsigned(out.width), unsigned(out.height),
                               AllPlanes, ZPixmap);
@@ -265,7 +268,7 @@ TEST_F(X11Display, PresentedPixelsReachTheScreen) {
 
   // Unmapped and mapped again, the window is restored from what was presented, without a new present.
   FBackend->Hide(id);
-  XSync(FX, False);
+  SyncBackend();
   FEvents.clear();
   FBackend->Show(id);
   ASSERT_TRUE(WaitForEvent(EventType::Exposed, id));
@@ -280,7 +283,7 @@ TEST_F(X11Display, ShapeIsSetForDrawingAndInput) {
   WindowId id = ShowPattern(WindowKind::Popup, r, pattern);
   std::vector<RECT> shape { { 0, 0, 60, 40 }, { 30, 20, 120, 80 }, { 100, -10, 500, 5 } };
   ASSERT_TRUE(FBackend->SetShape(id, shape));
-  XSync(FX, False);
+  SyncBackend();
 
   auto serverMask = [&](int kind) {
     int count = 0, ordering = 0;
@@ -302,12 +305,22 @@ TEST_F(X11Display, ShapeIsSetForDrawingAndInput) {
   EXPECT_NE(screen.At(10, 70), pattern.At(10, 70));
   EXPECT_NE(screen.At(90, 10), pattern.At(90, 10));
 
+  // A window sized to nothing cannot exist in X: it is shaped away until it has a size again.
+  FBackend->SetBounds(id, { 50, 50, 50, 130 });
+  SyncBackend();
+  int count = -1, ordering;
+  XFree(XShapeGetRectangles(FX, Xid(id), ShapeBounding, &count, &ordering));
+  EXPECT_EQ(count, 0);
+  FBackend->SetBounds(id, r);
+  SyncBackend();
+  EXPECT_EQ(serverMask(ShapeBounding), expected);
+
   std::vector<RECT> none;
   FBackend->SetShape(id, none);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(serverMask(ShapeBounding), std::vector<bool>(120 * 80, false));
   FBackend->ClearShape(id);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(serverMask(ShapeBounding), std::vector<bool>(120 * 80, true));
   EXPECT_EQ(serverMask(ShapeInput), std::vector<bool>(120 * 80, true));
 }
@@ -316,7 +329,7 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   WindowId form = FBackend->Create(WindowKind::Normal, { 0, 0, 50, 50 });
   WindowId tool = FBackend->Create(WindowKind::Tool, { 0, 0, 50, 50 }, true);
   WindowId popup = FBackend->Create(WindowKind::Popup, { 0, 0, 50, 50 });
-  XSync(FX, False);
+  SyncBackend();
 
   std::vector<unsigned long> motif = Property32(Xid(form), "_MOTIF_WM_HINTS");
   ASSERT_EQ(motif.size(), 5u);
@@ -339,14 +352,14 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   EXPECT_FALSE(attributes.override_redirect);
 
   FBackend->SetOpacity(form, 128);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(Property32(Xid(form), "_NET_WM_WINDOW_OPACITY"), std::vector<unsigned long> { 0x80808080ul });
   FBackend->SetOpacity(form, 255);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_TRUE(Property32(Xid(form), "_NET_WM_WINDOW_OPACITY").empty());
 
   FBackend->SetTitle(form, kXunjianUtf8);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(Property8(Xid(form), A("_NET_WM_NAME")), kXunjianUtf8);
   // The old name property is there too, for old desktops, in an encoding they know.
   XTextProperty text {};
@@ -360,13 +373,13 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   XFree(text.value);
 
   FBackend->SetTopMost(tool, false);
-  XSync(FX, False);
+  SyncBackend();
   state = Property32(Xid(tool), "_NET_WM_STATE");
   EXPECT_EQ(std::find(state.begin(), state.end(), A("_NET_WM_STATE_ABOVE")), state.end());
 
   FBackend->SetCursor(form, CursorType::Hand);  // font cursors exist on any server
   FBackend->SetCursor(form, CursorType::Hidden);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_FALSE(FBackend->BeginMove(form, { 1, 1 }, MouseButton::Left));  // no desktop to take the drag
 }
 
