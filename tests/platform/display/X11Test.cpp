@@ -442,6 +442,7 @@ TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
 }
 
 TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   Image pattern;
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
   FEvents.clear();
@@ -487,6 +488,7 @@ TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
 }
 
 TEST_F(X11Display, KeysArriveAsVirtualKeysWithText) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   Image pattern;
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
   FBackend->Activate(id);
@@ -710,6 +712,7 @@ TEST_F(X11Display, ClipboardTextGoesBothWays) {
 }
 
 TEST_F(X11Display, TrayStripIsAWindowThatTakesClicks) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   TrayIcon icon;
   icon.id = 42;
   icon.pixels.fill(0xFF00C000);
