@@ -222,6 +222,17 @@ bool NextTimer(HWND filter, MSG& out, bool remove);
 int64_t MsUntilNextTimer();  // -1: no timer
 void KillTimersOf(HWND h);
 
+bool NextTimerDue(uint64_t& due);
+void KillAllTimers();
+
+// ---- Resetting between tests -------------------------------------------------------------------------------
+
+void ResetQueue();
+void ResetInputState();
+void ResetFocusState();
+void SetScreenGeometry(const RECT& monitor, const RECT& work);
+RECT ScreenBounds();
+
 // ---- Painting (Wm_paint.cpp) ---------------------------------------------------------------------------
 
 bool NeedsPaint(const Wnd* w);

@@ -234,6 +234,19 @@ void WaitForWork() {
 
 int WakeFd() { return Q().efd; }
 
+void ResetQueue() {
+  Queue& q = Q();
+  {
+    std::lock_guard<std::mutex> g(q.lock);
+    q.posted.clear();
+  }
+  q.input.clear();
+  q.cooked.clear();
+  q.quit = false;
+  q.lastKey = MSG {};
+  q.lastKeyText.clear();
+}
+
 void WakeQueue() {
   uint64_t one = 1;
   [[maybe_unused]] ssize_t n = write(Q().efd, &one, sizeof one);

@@ -81,6 +81,8 @@ void KillTimersOf(HWND h) {
   ts.erase(std::remove_if(ts.begin(), ts.end(), [&](const Timer& t) { return t.hwnd == h; }), ts.end());
 }
 
+void KillAllTimers() { Timers().clear(); }
+
 bool TimerProcFor(HWND h, UINT_PTR id, TIMERPROC fn) {
   for (const Timer& t : Timers())
     if (t.hwnd == h && t.id == id) return t.fn == fn;
