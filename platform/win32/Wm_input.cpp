@@ -215,7 +215,10 @@ void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
     UINT base = client ? kClientDown[ev.button] : kNcDown[ev.button];
     m.message = dbl ? base + 2 : base;
     if (!cap) {
-      if (!ClickActivate(target, hit, m.message)) return;
+      if (!ClickActivate(target, hit, m.message)) {
+        s.lastDown.valid = false;  // an eaten press is not half of a double click
+        return;
+      }
       if (!FromHandle(h)) return;
       ParentNotifyClick(target, kClientDown[ev.button], ev.pt);
       if (!FromHandle(h)) return;
