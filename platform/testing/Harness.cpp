@@ -5,7 +5,9 @@
 #include <deque>
 #include <stdexcept>
 
+#include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/win32/TestHooks.h"
+#include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
@@ -155,7 +157,8 @@ Harness::Harness(uint64_t start) {
   h.observe = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     for (MessageTrace* t : std::vector<MessageTrace*>(H().traces)) t->Record(hwnd, msg, w, l);
   };
-  wm::SetScreenGeometry(RECT { 0, 0, 1024, 768 }, RECT { 0, 0, 1024, 738 });
+  wm::SetDisplay(std::make_unique<display::HeadlessBackend>());
+  SetScreen(1024, 768, RECT { 0, 0, 1024, 738 });
 }
 
 Harness::~Harness() {
@@ -170,6 +173,7 @@ Harness::~Harness() {
   wm::ResetQueue();
   wm::ResetFocusState();
   wm::ResetInputState();
+  wm::SetDisplay(nullptr);
   wm::Hooks& h = wm::TheHooks();
   h = wm::Hooks {};
   H() = State {};
@@ -215,6 +219,7 @@ void Jump(uint64_t ms) {
 }
 
 void SetScreen(int width, int height, const RECT& workArea) {
+  if (auto* d = dynamic_cast<display::HeadlessBackend*>(wm::CurrentDisplay())) d->SetScreen(SIZE { width, height }, workArea);
   wm::SetScreenGeometry(RECT { 0, 0, width, height }, workArea);
 }
 

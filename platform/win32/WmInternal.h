@@ -143,6 +143,9 @@ inline void Offset(RECT& r, int dx, int dy) {
 }
 inline void Offset(RECT* r, int dx, int dy) { Offset(*r, dx, dy); }
 inline bool IsRectEmptyWm(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool EqualRectWm(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
 inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
@@ -186,7 +189,7 @@ MINMAXINFO QueryMinMax(Wnd* w);
 // ---- Queue (Wm_queue.cpp) -----------------------------------------------------------------------------
 
 struct RawInput {
-  enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Chars } kind { MouseMove };
+  enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Chars, Leave } kind { MouseMove };
   POINT pt {};
   int button { 0 };  // 0 left, 1 right, 2 middle
   int delta { 0 };
@@ -241,8 +244,9 @@ void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);
 void InvalidateExposed(Wnd* parent, const RECT& parentClientRect);
 void AfterPaintDispatch(Wnd* w, unsigned paintsBefore);
-void WindowGone(Wnd* w);
-void PresentAll();
+void SyncDisplay(Wnd* w);  // WmBackend.h
+void SyncTitle(Wnd* w);
+void SyncCursor(HCURSOR c);
 
 // ---- Non-client (Wm_nonclient.cpp) ----------------------------------------------------------------------
 

@@ -13,8 +13,10 @@ int RegionToHrgn(const Region&, HRGN) { return 0; }
 LRESULT DefEraseBackground(Wnd* w, HDC) { return w->cls && w->cls->background ? 1 : 0; }
 bool WindowRegionContains(const Wnd*, POINT) { return true; }
 void LayeredStyleChanged(Wnd*, bool) {}
-void WindowGone(Wnd*) {}
-void PresentAll() {}
+std::vector<RECT> WindowShapeRects(const Wnd*, bool& shaped) {
+  shaped = false;
+  return {};
+}
 void PaintFrame(Wnd*, HDC) {}
 void SetPressedButton(Wnd* w, int hit) { w->pressedButton = hit; }
 

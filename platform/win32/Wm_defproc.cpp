@@ -61,6 +61,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT: {
       w->text = lParam ? (const char*)lParam : "";
+      SyncTitle(w);
       if ((w->style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(w);
       return TRUE;
     }

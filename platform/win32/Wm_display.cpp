@@ -1,22 +1,286 @@
-// The link to the display back-end.
+// The link between top-level windows and the display back-end.
 
+#include <iconv.h>
 #include <poll.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <map>
+
+#include "platform/display/Display.h"
 #include "platform/win32/WmBackend.h"
+#include "platform/win32/WmDc.h"
+#include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
 
-void DisplayLink::Wait(int fd, int timeoutMs) {
-  pollfd p { fd, POLLIN, 0 };
-  poll(&p, 1, timeoutMs);
-}
+std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped);  // Wm_dc.cpp
 
 namespace {
-DisplayLink gInert;
-DisplayLink* gLink = &gInert;
+
+std::unique_ptr<display::Backend> gDisplay;
+bool gWakeSet = false;
+std::map<HWND, TopSurface>& Surfaces() {
+  static std::map<HWND, TopSurface>* s = new std::map<HWND, TopSurface>;
+  return *s;
+}
+
+std::string Convert(const std::string& in, const char* to, const char* from) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == (iconv_t)-1) return in;
+  std::string out(in.size() * 4 + 4, '\0');
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size(), dstLeft = out.size();
+  char* dst = out.data();
+  while (srcLeft > 0) {
+    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == (size_t)-1) {
+      if (errno != EILSEQ && errno != EINVAL) break;
+      ++src;  // an undecodable byte is skipped
+      --srcLeft;
+    }
+  }
+  iconv_close(cd);
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+display::WindowKind KindOf(const Wnd* w) {
+  bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW));
+  if (popup) return display::WindowKind::Popup;
+  if (w->exStyle & WS_EX_TOOLWINDOW) return display::WindowKind::Tool;
+  return display::WindowKind::Normal;
+}
+
+HWND HwndOf(display::WindowId id) {
+  for (auto& [h, s] : Surfaces())
+    if (s.window == id) return h;
+  return nullptr;
+}
+
+void Resize(TopSurface& s, int w, int h) {
+  w = std::max(w, 0);
+  h = std::max(h, 0);
+  if (w == s.width && h == s.height) return;
+  std::vector<uint32_t> p((size_t)w * h, 0xFFFFFF);
+  for (int y = 0; y < std::min(h, s.height); ++y)
+    std::copy_n(s.pixels.begin() + (size_t)y * s.width, std::min(w, s.width), p.begin() + (size_t)y * w);
+  s.pixels.swap(p);
+  s.width = w;
+  s.height = h;
+  s.dirty = RECT { 0, 0, w, h };
+}
+
+void Restack() {
+  if (!gDisplay) return;
+  std::vector<display::WindowId> order;
+  for (Wnd* w : Desktop()->children)
+    if (TopSurface* s = SurfaceOf(w))
+      if (s->window) order.push_back(s->window);
+  gDisplay->SetZOrder(order);
+}
+
+display::CursorType CursorOf(HCURSOR c) {
+  switch ((uintptr_t)c) {
+    case 32513: return display::CursorType::IBeam;
+    case 32514: return display::CursorType::Wait;
+    case 32515: return display::CursorType::Cross;
+    case 32516: return display::CursorType::UpArrow;
+    case 32642: return display::CursorType::SizeNWSE;
+    case 32643: return display::CursorType::SizeNESW;
+    case 32644: return display::CursorType::SizeWE;
+    case 32645: return display::CursorType::SizeNS;
+    case 32646: return display::CursorType::SizeAll;
+    case 32648: return display::CursorType::No;
+    case 32649: return display::CursorType::Hand;
+  }
+  return display::CursorType::Arrow;
+}
+
+void Translate(const display::Event& e) {
+  RawInput ev;
+  auto button = [](display::MouseButton b) { return b == display::MouseButton::Right ? 1 : b == display::MouseButton::Middle ? 2 : 0; };
+  switch (e.type) {
+    case display::EventType::MouseMove:
+      ev.kind = RawInput::MouseMove;
+      break;
+    case display::EventType::ButtonDown:
+    case display::EventType::ButtonUp:
+      ev.kind = e.type == display::EventType::ButtonDown ? RawInput::ButtonDown : RawInput::ButtonUp;
+      ev.button = button(e.button);
+      break;
+    case display::EventType::Wheel:
+      ev.kind = RawInput::Wheel;
+      ev.delta = e.wheelDelta;
+      break;
+    case display::EventType::MouseLeave:
+      ev.kind = RawInput::Leave;
+      break;
+    case display::EventType::KeyDown:
+    case display::EventType::KeyUp:
+      ev.kind = e.type == display::EventType::KeyDown ? RawInput::KeyDown : RawInput::KeyUp;
+      ev.vk = e.vk | (e.extended ? 0x100 : 0);
+      if (e.type == display::EventType::KeyDown) ev.text = Convert(e.text, "GBK", "UTF-8");
+      break;
+    case display::EventType::Text:
+      ev.kind = RawInput::Chars;
+      ev.text = Convert(e.text, "GBK", "UTF-8");
+      break;
+    case display::EventType::FocusGained:
+      if (Wnd* w = FromHandle(HwndOf(e.window)))
+        if (GetActiveWindow() != w->handle && w->Enabled()) Activate(w, WA_ACTIVE);
+      return;
+    case display::EventType::FocusLost:
+      if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
+      return;
+    case display::EventType::Close:
+      if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return;
+    case display::EventType::Exposed:
+      if (HWND h = HwndOf(e.window)) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return;
+    case display::EventType::Configure:
+      if (Wnd* w = FromHandle(HwndOf(e.window)))
+        if (!EqualRectWm(ScreenRect(w), e.rect))
+          SetPos(w, nullptr, e.rect.left, e.rect.top, e.rect.right - e.rect.left, e.rect.bottom - e.rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+      return;
+    default:
+      return;  // notification-area events belong to the shell layer
+  }
+  ev.pt = e.pt;
+  InjectInput(std::move(ev));
+}
+
 }  // namespace
 
-DisplayLink& Backend() { return *gLink; }
-void SetBackend(DisplayLink* link) { gLink = link ? link : &gInert; }
+TopSurface* SurfaceOf(const Wnd* top) {
+  auto it = Surfaces().find(top->handle);
+  return it == Surfaces().end() ? nullptr : &it->second;
+}
+
+TopSurface& EnsureSurface(Wnd* top) {
+  TopSurface& s = Surfaces()[top->handle];
+  Resize(s, top->Width(), top->Height());
+  return s;
+}
+
+void AddDirty(TopSurface& s, const RECT& r) {
+  RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width), std::min<LONG>(r.bottom, s.height) };
+  if (IsRectEmptyWm(c)) return;
+  if (IsRectEmptyWm(s.dirty))
+    s.dirty = c;
+  else
+    s.dirty = RECT { std::min(s.dirty.left, c.left), std::min(s.dirty.top, c.top), std::max(s.dirty.right, c.right),
+                     std::max(s.dirty.bottom, c.bottom) };
+}
+
+display::Backend* CurrentDisplay() { return gDisplay.get(); }
+
+display::Backend& EnsureDisplay() {
+  if (!gDisplay) {
+    gDisplay = display::CreateBackend();
+    gWakeSet = false;
+    SIZE sz = gDisplay->ScreenSize();
+    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+  }
+  return *gDisplay;
+}
+
+void SetDisplay(std::unique_ptr<display::Backend> backend) {
+  for (auto& [h, s] : Surfaces()) s.window = 0, s.shown = false;
+  Surfaces().clear();
+  gDisplay = std::move(backend);
+  gWakeSet = false;
+  if (gDisplay) {
+    SIZE sz = gDisplay->ScreenSize();
+    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+  }
+}
+
+void PollDisplay() {
+  if (!gDisplay) return;
+  display::Event e;
+  while (gDisplay->NextEvent(e)) Translate(e);
+}
+
+void WaitDisplay(int fd, int timeoutMs) {
+  if (!gDisplay) {
+    pollfd p { fd, POLLIN, 0 };
+    poll(&p, 1, timeoutMs);
+    return;
+  }
+  if (!gWakeSet) {
+    gDisplay->SetWakeFd(fd);
+    gWakeSet = true;
+  }
+  gDisplay->Wait(timeoutMs);
+}
+
+void SyncDisplay(Wnd* w) {
+  if (!IsTopLevel(w) && !w->dead && !w->destroying) return;
+  auto it = Surfaces().find(w->handle);
+  if (w->destroying || w->dead || !IsTopLevel(w)) {
+    if (it != Surfaces().end()) {
+      if (gDisplay && it->second.window) gDisplay->Destroy(it->second.window);
+      Surfaces().erase(it);
+    }
+    return;
+  }
+  bool layeredHidden = (w->exStyle & WS_EX_LAYERED) && !w->alphaSet;
+  bool visible = ReallyVisible(w) && !layeredHidden;
+  if (it == Surfaces().end() && !visible) return;
+  TopSurface& s = EnsureSurface(w);
+  display::Backend& d = EnsureDisplay();
+  RECT bounds = ScreenRect(w);
+  bool topMost = (w->exStyle & WS_EX_TOPMOST) != 0;
+  if (!s.window) {
+    s.window = d.Create(KindOf(w), bounds, topMost);
+    d.SetTitle(s.window, Convert(w->text, "UTF-8", "GBK"));
+    Restack();
+  }
+  d.SetBounds(s.window, bounds);
+  d.SetTopMost(s.window, topMost);
+  d.SetOpacity(s.window, (w->exStyle & WS_EX_LAYERED) ? w->alpha : 255);
+  bool shaped = false;
+  std::vector<RECT> shape = WindowShapeRects(w, shaped);
+  if (shaped)
+    d.SetShape(s.window, shape);
+  else
+    d.ClearShape(s.window);
+  if (visible && !s.shown) {
+    PresentAll();
+    d.Show(s.window, false);
+  } else if (!visible && s.shown) {
+    d.Hide(s.window);
+  }
+  s.shown = visible;
+  Restack();
+}
+
+void SyncTitle(Wnd* w) {
+  if (TopSurface* s = SurfaceOf(w))
+    if (gDisplay && s->window) gDisplay->SetTitle(s->window, Convert(w->text, "UTF-8", "GBK"));
+}
+
+void SyncCursor(HCURSOR c) {
+  if (!gDisplay) return;
+  HWND h = GetCapture();
+  POINT pt;
+  GetCursorPos(&pt);
+  Wnd* w = h ? FromHandle(h) : WindowAt(pt, false, nullptr);
+  if (!w) return;
+  if (TopSurface* s = SurfaceOf(Root(w)))
+    if (s->window) gDisplay->SetCursor(s->window, CursorOf(c));
+}
+
+void PresentAll() {
+  if (!gDisplay) return;
+  for (auto& [h, s] : Surfaces()) {
+    if (!s.window || IsRectEmptyWm(s.dirty)) continue;
+    display::SurfaceView view { s.pixels.data(), s.width, s.height, s.width * 4 };
+    gDisplay->Present(s.window, view, s.dirty);
+    s.dirty = RECT {};
+  }
+}
 
 }  // namespace xj::wm

@@ -180,6 +180,10 @@ void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
   m.time = ev.time;
   m.pt = ev.pt;
 
+  if (ev.kind == RawInput::Leave) {
+    if (!GetCapture()) TrackPointer(nullptr, false);
+    return;
+  }
   if (ev.kind == RawInput::Wheel) {
     HWND to = GetFocus() ? GetFocus() : GetActiveWindow();
     if (!to) return;
@@ -316,9 +320,12 @@ void InjectInput(RawInput ev) {
       SetKey(s.async, ev.vk & 0xFF, ev.kind == RawInput::KeyDown);
       break;
     case RawInput::Chars:
+    case RawInput::Leave:
       break;
   }
-  if (ev.kind != RawInput::KeyDown && ev.kind != RawInput::KeyUp && ev.kind != RawInput::Chars) ev.pt = s.cursor;
+  if (ev.kind != RawInput::KeyDown && ev.kind != RawInput::KeyUp && ev.kind != RawInput::Chars &&
+      ev.kind != RawInput::Leave)
+    ev.pt = s.cursor;
   QueueInput(std::move(ev));
 }
 
@@ -378,6 +385,7 @@ UINT GetDoubleClickTime() { return 500; }
 HCURSOR SetCursor(HCURSOR cursor) {
   HCURSOR old = S().cursorShape;
   S().cursorShape = cursor;
+  if (old != cursor) SyncCursor(cursor);
   return old;
 }
 

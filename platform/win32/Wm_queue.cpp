@@ -179,7 +179,7 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
 }
 
 bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
-  Backend().Poll();
+  PollDisplay();
   RunCrossSends();
   if (TakePosted(out, filter, lo, hi, remove)) return true;
   if (TakeInput(out, filter, lo, hi, remove)) return true;
@@ -224,7 +224,7 @@ void WaitForWork() {
     // A manual clock does not move by itself: waiting for its timers would never end.
     timeout = -1;
   }
-  Backend().Wait(Q().efd, (int)std::min<int64_t>(timeout, 1 << 30));
+  WaitDisplay(Q().efd, (int)std::min<int64_t>(timeout, 1 << 30));
   uint64_t v;
   while (read(Q().efd, &v, sizeof v) > 0) {
   }

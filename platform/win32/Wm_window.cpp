@@ -288,7 +288,7 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
     }
   }
   if (nowVisible) w->everShown = true;
-  WindowGone(w);  // display bookkeeping for top-level windows (bounds, visibility, stacking)
+  SyncDisplay(w);
 
   if (!nowVisible && wasVisible) ForgetWindowInput(w);
 
@@ -354,7 +354,7 @@ void DestroyTree(Wnd* w) {
   for (Wnd* o : Desktop()->children)
     if (o->owner == w) o->owner = nullptr;
   Unlink(w);
-  WindowGone(w);
+  SyncDisplay(w);
   if (w->cls) --w->cls->windows;
   RetireWnd(w);
 }
@@ -850,7 +850,7 @@ HWND SetParent(HWND child, HWND newParent) {
   if (!FromHandle(child)) return oldHandle;
   Unlink(w);
   LinkAt(p, w, nullptr);
-  WindowGone(w);
+  SyncDisplay(w);
   if (visible) SetPos(w, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   return oldHandle;
 }
