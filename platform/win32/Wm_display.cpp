@@ -80,19 +80,18 @@ void Restack() {
 }
 
 display::CursorType CursorOf(HCURSOR c) {
-  switch ((uintptr_t)c) {
-    case 32513: return display::CursorType::IBeam;
-    case 32514: return display::CursorType::Wait;
-    case 32515: return display::CursorType::Cross;
-    case 32516: return display::CursorType::UpArrow;
-    case 32642: return display::CursorType::SizeNWSE;
-    case 32643: return display::CursorType::SizeNESW;
-    case 32644: return display::CursorType::SizeWE;
-    case 32645: return display::CursorType::SizeNS;
-    case 32646: return display::CursorType::SizeAll;
-    case 32648: return display::CursorType::No;
-    case 32649: return display::CursorType::Hand;
-  }
+  static const struct {
+    LPCSTR id;
+    display::CursorType shape;
+  } table[] = { { IDC_IBEAM, display::CursorType::IBeam },       { IDC_WAIT, display::CursorType::Wait },
+                { IDC_CROSS, display::CursorType::Cross },       { IDC_UPARROW, display::CursorType::UpArrow },
+                { IDC_SIZENWSE, display::CursorType::SizeNWSE }, { IDC_SIZENESW, display::CursorType::SizeNESW },
+                { IDC_SIZEWE, display::CursorType::SizeWE },     { IDC_SIZENS, display::CursorType::SizeNS },
+                { IDC_SIZEALL, display::CursorType::SizeAll },   { IDC_NO, display::CursorType::No },
+                { IDC_HAND, display::CursorType::Hand } };
+  if (!c) return display::CursorType::Hidden;
+  for (const auto& t : table)
+    if (LoadCursorA(nullptr, t.id) == c) return t.shape;
   return display::CursorType::Arrow;
 }
 
