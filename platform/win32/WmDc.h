@@ -10,5 +10,9 @@ HDC PaintDC(Wnd* w, const Region& clip);
 bool RegionFromHrgn(HRGN rgn, Region& out);
 int RegionToHrgn(const Region& in, HRGN rgn);  // the region kind, 0 for a bad handle
 LRESULT DefEraseBackground(Wnd* w, HDC dc);
+Region VisibleInTop(Wnd* w, bool client);  // in the top-level surface's coordinates
+void ReleaseDCsOf(Wnd* w);
+void LayeredStyleChanged(Wnd* w, bool wasLayered);
+std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped);
 
 }  // namespace xj::wm

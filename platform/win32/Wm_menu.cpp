@@ -319,7 +319,7 @@ class MenuLoop {
     SIZE sz = PopupSize(*m);
     if (FFlags & TPM_RIGHTALIGN) at.x -= sz.cx;
     if (FFlags & TPM_BOTTOMALIGN) at.y -= sz.cy;
-    HWND p = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP | WS_BORDER, at.x, at.y, sz.cx,
+    HWND p = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, at.x, at.y, sz.cx,
                              sz.cy, nullptr, nullptr, nullptr, nullptr);
     if (!p) return;
     FLevels.push_back(Level { h, p, -1 });

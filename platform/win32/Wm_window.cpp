@@ -7,6 +7,7 @@
 #include <map>
 
 #include "platform/win32/WmHooks.h"
+#include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
@@ -351,6 +352,7 @@ void DestroyTree(Wnd* w) {
   w->menu = nullptr;
   w->sysMenu = nullptr;
   if (w->region) SetWindowRgn(h, nullptr, FALSE);
+  ReleaseDCsOf(w);
   for (Wnd* o : Desktop()->children)
     if (o->owner == w) o->owner = nullptr;
   Unlink(w);
