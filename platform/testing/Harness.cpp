@@ -6,15 +6,29 @@
 #include <stdexcept>
 
 #include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/win32/GdiInternal.h"
+#include "platform/win32/WinGdi.h"
 #include "platform/win32/TestHooks.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
 
+// The GDI's text log may not be linked in yet; the harness then reports no text.
+namespace xj::gdi {
+void EnableTextLog(bool on) __attribute__((weak));
+const std::vector<TextLogEntry>& TextLog() __attribute__((weak));
+void ClearTextLog() __attribute__((weak));
+}  // namespace xj::gdi
+
 namespace xj::test {
 
 namespace {
+
+void TextLogOn(bool on) {
+  if (gdi::EnableTextLog) gdi::EnableTextLog(on);
+  if (gdi::ClearTextLog) gdi::ClearTextLog();
+}
 
 struct State {
   bool installed { false };
@@ -52,7 +66,7 @@ ModalRecord::Kind KindOf(wm::ModalFrame::Kind k) {
 bool OnIdle(wm::ModalFrame* top) {
   State& s = H();
   if (!top) return false;
-  if (top->kind == wm::ModalFrame::SizeMove) {
+  if (top->kind == wm::ModalFrame::SizeMove && s.answers.empty()) {
     ReleaseCapture();
     return true;
   }
@@ -67,6 +81,11 @@ bool OnIdle(wm::ModalFrame* top) {
     ++s.unscripted;
     if (top->kind == wm::ModalFrame::MessageBox) result = (top->type & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL;
     std::fprintf(stderr, "harness: unscripted modal loop \"%s\" closed\n", top->caption.c_str());
+  }
+  if (top->kind == wm::ModalFrame::SizeMove) {
+    // The answer drove the loop with input of its own; it ends as that input says.
+    if (!GetCapture()) top->ended = true;
+    return true;
   }
   top->ended = true;
   top->result = result;
@@ -159,6 +178,7 @@ Harness::Harness(uint64_t start) {
   };
   wm::SetDisplay(std::make_unique<display::HeadlessBackend>());
   SetScreen(1024, 768, RECT { 0, 0, 1024, 738 });
+  TextLogOn(true);
 }
 
 Harness::~Harness() {
@@ -174,6 +194,7 @@ Harness::~Harness() {
   wm::ResetFocusState();
   wm::ResetInputState();
   wm::SetDisplay(nullptr);
+  TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();
   h = wm::Hooks {};
   H() = State {};
@@ -359,6 +380,97 @@ WindowInfo Info(HWND hwnd) {
 bool WindowRegionContains(HWND hwnd, POINT windowPt) {
   wm::Wnd* w = wm::FromHandle(hwnd);
   return w && wm::WindowRegionContains(w, windowPt);
+}
+
+}  // namespace xj::test
+
+namespace xj::test {
+
+namespace {
+
+COLORREF ToColorRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The rectangle of a window inside its top-level surface.
+bool AreaInTop(HWND hwnd, bool frame, RECT& area, wm::TopSurface*& surface) {
+  wm::Wnd* w = wm::FromHandle(hwnd);
+  if (!w) return false;
+  wm::Wnd* top = wm::Root(w);
+  surface = wm::SurfaceOf(top);
+  if (!surface) return false;
+  RECT r = frame ? wm::ScreenRect(w) : wm::ScreenClient(w);
+  POINT t = wm::WindowOrigin(top);
+  area = RECT { r.left - t.x, r.top - t.y, r.right - t.x, r.bottom - t.y };
+  return true;
+}
+
+}  // namespace
+
+COLORREF ReadPixel(HWND hwnd, int x, int y, bool frame) {
+  RECT area;
+  wm::TopSurface* s;
+  if (!AreaInTop(hwnd, frame, area, s)) return CLR_INVALID;
+  int sx = area.left + x, sy = area.top + y;
+  if (x < 0 || y < 0 || sx >= area.right || sy >= area.bottom || sx >= s->width || sy >= s->height) return CLR_INVALID;
+  return ToColorRef(s->pixels[(size_t)sy * s->width + sx]);
+}
+
+std::vector<COLORREF> WindowPixels(HWND hwnd, bool frame, int* width, int* height) {
+  RECT area;
+  wm::TopSurface* s;
+  std::vector<COLORREF> out;
+  if (!AreaInTop(hwnd, frame, area, s)) return out;
+  int w = area.right - area.left, h = area.bottom - area.top;
+  out.reserve((size_t)w * h);
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      out.push_back(x >= 0 && y >= 0 && x < s->width && y < s->height ? ToColorRef(s->pixels[(size_t)y * s->width + x])
+                                                                        : CLR_INVALID);
+  if (width) *width = w;
+  if (height) *height = h;
+  return out;
+}
+
+std::vector<COLORREF> DesktopPixels(int* width, int* height) {
+  wm::PresentAll();
+  std::vector<COLORREF> out;
+  display::Backend* d = wm::CurrentDisplay();
+  if (!d) return out;
+  display::Image img = d->DesktopPixels();
+  out.reserve(img.pixels.size());
+  for (uint32_t p : img.pixels) out.push_back(ToColorRef(p));
+  if (width) *width = img.width;
+  if (height) *height = img.height;
+  return out;
+}
+
+COLORREF DesktopPixel(int x, int y) {
+  int w = 0, h = 0;
+  std::vector<COLORREF> px = DesktopPixels(&w, &h);
+  if (x < 0 || y < 0 || x >= w || y >= h) return CLR_INVALID;
+  return px[(size_t)y * w + x];
+}
+
+bool Screenshot(const std::string& path) {
+  wm::PresentAll();
+  display::Backend* d = wm::CurrentDisplay();
+  return d && d->WriteDesktopPng(path);
+}
+
+std::vector<TextRecord> TextOutLog() {
+  std::vector<TextRecord> out;
+  if (!gdi::TextLog) return out;
+  for (const gdi::TextLogEntry& e : gdi::TextLog())
+    out.push_back(TextRecord { e.Text, (HWND)const_cast<void*>(e.Tag), e.X, e.Y, e.Color });
+  return out;
+}
+
+void ClearTextLog() {
+  if (gdi::ClearTextLog) gdi::ClearTextLog();
+}
+
+GdiCount GdiCounters() {
+  gdi::Counters c = gdi::GetCounters();
+  return GdiCount { c.Objects, c.DCs, c.RefusedOwnedRegionDeletes };
 }
 
 }  // namespace xj::test

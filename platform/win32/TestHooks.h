@@ -123,6 +123,30 @@ struct WindowInfo {
   bool hasRegion;
 };
 WindowInfo Info(HWND hwnd);
+// A pixel of what the window shows, as COLORREF (0x00BBGGRR), at client coordinates; with
+// `frame` at window coordinates. CLR_INVALID outside the window.
+COLORREF ReadPixel(HWND hwnd, int x, int y, bool frame = false);
+// The window's pixels (client area, or the whole window) as COLORREF rows, top-down.
+std::vector<COLORREF> WindowPixels(HWND hwnd, bool frame, int* width = nullptr, int* height = nullptr);
+// The desktop as the display composes it: every shown top-level window, regions and alpha honoured.
+std::vector<COLORREF> DesktopPixels(int* width = nullptr, int* height = nullptr);
+COLORREF DesktopPixel(int x, int y);
+bool Screenshot(const std::string& path);
+// Every text drawn since the harness started (or ClearTextLog).
+struct TextRecord {
+  std::string text;  // GBK
+  HWND hwnd;         // the window whose DC drew it, null for other DCs
+  int x, y;          // surface coordinates of the top-level window
+  COLORREF color;
+};
+std::vector<TextRecord> TextOutLog();
+void ClearTextLog();
+struct GdiCount {
+  int objects;
+  int dcs;
+  int refusedOwnedRegionDeletes;
+};
+GdiCount GdiCounters();
 // Whether a point (window coordinates, frame included) lies in the window's region (true without one).
 bool WindowRegionContains(HWND hwnd, POINT windowPt);
 
