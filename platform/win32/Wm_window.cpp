@@ -272,14 +272,22 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
   bool nowVisible = ReallyVisible(w);
 
   if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-    if (wasVisible && (!nowVisible || moved || sized || !(flags & SWP_NOZORDER))) {
-      // What the window covered before must be repainted by whatever lies beneath.
-      Wnd* parent = w->parent ? w->parent : Desktop();
+    // Top-level windows keep their pixels in surfaces of their own, which the display composes; a
+    // child's pixels live in its top-level surface, so what it uncovers and where it goes is painted.
+    bool child = !IsTopLevel(w);
+    if (child && wasVisible && (!nowVisible || moved || sized || !(flags & SWP_NOZORDER))) {
       RECT inParent = oldScreen;
-      POINT po = ClientOrigin(parent);
+      POINT po = ClientOrigin(w->parent);
       Offset(&inParent, -po.x, -po.y);
-      InvalidateExposed(parent, inParent);
-      if (nowVisible) {
+      if (nowVisible && !moved && (flags & SWP_NOZORDER)) {
+        // Only resized: what it no longer covers.
+        Region gone(inParent);
+        gone.Subtract(w->rect);
+        for (const RECT& r : gone.Rects()) InvalidateExposed(w->parent, r);
+      } else {
+        InvalidateExposed(w->parent, inParent);
+      }
+      if (nowVisible && (moved || !(flags & SWP_NOZORDER))) {
         InvalidateClient(w, nullptr, true, true);
         InvalidateFrame(w);
       }
