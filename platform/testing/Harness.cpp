@@ -87,6 +87,7 @@ bool OnIdle(wm::ModalFrame* top) {
     if (!GetCapture()) top->ended = true;
     return true;
   }
+  if (result == kKeepOpen) return true;
   top->ended = true;
   top->result = result;
   return true;

@@ -82,6 +82,9 @@ struct ModalRecord {
 // id, ModalResult, menu item id; 0 for a menu means dismissed). A loop that opens with no answer queued
 // is recorded as unscripted and closed with 0 (a message box with IDCANCEL, or IDOK when it has only OK).
 void AnswerModal(std::function<LONG_PTR(const ModalRecord&)> answer);
+// Returned by an answer that queued input for the loop (a click on a button, a key) and lets the loop
+// end by itself.
+constexpr LONG_PTR kKeepOpen = (LONG_PTR)1 << 62;
 void AnswerModal(LONG_PTR result);
 const std::vector<ModalRecord>& ModalRecords();
 int UnscriptedModals();

@@ -429,6 +429,7 @@ class MenuLoop {
       }
     }
     if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+      TranslateMessage(&m);  // mnemonics arrive as characters
       Key((UINT)m.wParam);
       return true;
     }
