@@ -194,6 +194,7 @@ Harness::~Harness() {
   wm::ResetQueue();
   wm::ResetFocusState();
   wm::ResetInputState();
+  wm::ResetClipboard();
   wm::SetDisplay(nullptr);
   TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();

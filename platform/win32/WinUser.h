@@ -834,9 +834,21 @@ BOOL ShowCaret(HWND hwnd);
 BOOL HideCaret(HWND hwnd);
 UINT GetCaretBlinkTime();
 
-// Clipboard.
+// Clipboard. CF_TEXT data is a GBK string, zero-terminated, in a memory block from GlobalAlloc; the
+// clipboard owns a block once SetClipboardData took it.
+typedef HANDLE HGLOBAL;
+#define GMEM_FIXED 0x0000
+#define GMEM_MOVEABLE 0x0002
+#define GMEM_ZEROINIT 0x0040
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+LPVOID GlobalLock(HGLOBAL mem);
+BOOL GlobalUnlock(HGLOBAL mem);
+size_t GlobalSize(HGLOBAL mem);
+HGLOBAL GlobalFree(HGLOBAL mem);
 BOOL OpenClipboard(HWND owner);
 BOOL CloseClipboard();
+HWND GetClipboardOwner();
 BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 HANDLE GetClipboardData(UINT format);

@@ -219,6 +219,13 @@ int HitTest(Wnd* w, POINT screen);
 Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut);
 UINT KeyModifiers();
 
+// ---- MDI (Wm_mdi.cpp) --------------------------------------------------------------------------------
+
+void MdiActivate(Wnd* client, Wnd* child);
+Wnd* MdiChildOf(Wnd* w, Wnd** client);
+void MdiChildGone(Wnd* client, Wnd* child);
+void RegisterMdiClient();
+
 // ---- Timers (Wm_timer.cpp) --------------------------------------------------------------------------------
 
 bool NextTimer(HWND filter, MSG& out, bool remove);
@@ -233,6 +240,7 @@ void KillAllTimers();
 void ResetQueue();
 void ResetInputState();
 void ResetFocusState();
+void ResetClipboard();
 void SetScreenGeometry(const RECT& monitor, const RECT& work);
 RECT ScreenBounds();
 

@@ -152,6 +152,9 @@ void Translate(const display::Event& e) {
 
 }  // namespace
 
+std::string GbkFromUtf8(const std::string& utf8) { return Convert(utf8, "GBK", "UTF-8"); }
+std::string Utf8FromGbk(const std::string& gbk) { return Convert(gbk, "UTF-8", "GBK"); }
+
 TopSurface* SurfaceOf(const Wnd* top) {
   auto it = Surfaces().find(top->handle);
   return it == Surfaces().end() ? nullptr : &it->second;

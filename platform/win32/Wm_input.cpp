@@ -145,11 +145,17 @@ void ParentNotifyClick(Wnd* w, UINT downMsg, POINT screen) {
 // when the press must be eaten.
 bool ClickActivate(Wnd* target, int hit, UINT msg) {
   Wnd* top = Root(target);
-  if (!top || GetActiveWindow() == top->handle) return true;
-  HWND th = top->handle, h = target->handle;
+  Wnd* client = nullptr;
+  Wnd* mdi = MdiChildOf(target, &client);
+  bool topInactive = top && GetActiveWindow() != top->handle;
+  bool mdiInactive = mdi && client->mdiActive != mdi->handle;
+  if (!topInactive && !mdiInactive) return true;
+  HWND th = top->handle, h = target->handle, mh = mdi ? mdi->handle : nullptr;
   LRESULT r = Send(target, WM_MOUSEACTIVATE, (WPARAM)th, MAKELPARAM(hit, msg));
   if (!FromHandle(h)) return false;
-  if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0) && FromHandle(th)) Activate(top, WA_CLICKACTIVE);
+  bool activate = r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT || r == 0;
+  if (activate && topInactive && FromHandle(th)) Activate(top, WA_CLICKACTIVE);
+  if (activate && mdi && FromHandle(mh) && client->mdiActive != mh) MdiActivate(client, mdi);
   return r != MA_ACTIVATEANDEAT && r != MA_NOACTIVATEANDEAT;
 }
 

@@ -363,6 +363,7 @@ void DestroyTree(Wnd* w) {
   ReleaseDCsOf(w);
   for (Wnd* o : Desktop()->children)
     if (o->owner == w) o->owner = nullptr;
+  if (w->parent) MdiChildGone(w->parent, w);
   Unlink(w);
   SyncDisplay(w);
   if (w->cls) --w->cls->windows;
@@ -440,6 +441,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
 }
 
 BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
+  RegisterMdiClient();
   WndClass* c = FindClass(className);
   if (!c || !wc) {
     Fail(c ? EINVAL : ENOENT);
@@ -477,6 +479,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     Fail(EPERM);
     return nullptr;
   }
+  RegisterMdiClient();
   WndClass* cls = FindClass(className);
   if (!cls) {
     Fail(ENOENT);
