@@ -101,7 +101,13 @@ bool Idle(wm::ModalFrame* top) {
     ReleaseCapture();
     return true;
   }
-  return false;
+  // A message loop waiting under the manual clock: time passes to the next timer.
+  uint64_t due;
+  if (wm::NextTimerDue(due)) {
+    if (due > H().now) H().now = due;
+    return true;
+  }
+  throw std::runtime_error("the message loop waits for input that will never come");
 }
 
 void Inject(wm::RawInput ev, bool pump) {
@@ -195,6 +201,7 @@ Harness::~Harness() {
   wm::ResetFocusState();
   wm::ResetInputState();
   wm::ResetClipboard();
+  wm::ResetEnvironment();
   wm::SetDisplay(nullptr);
   TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();

@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/WinUser.h"
 
@@ -21,6 +22,15 @@ struct ModalFrame {
   LONG_PTR result { 0 };
 };
 
+// One line of the window-tree dump (XJ_UI_DUMP): a window or a windowless control.
+struct UiNode {
+  std::string className;
+  std::string name;
+  std::string text;                // GBK
+  std::vector<std::string> items;  // list-like controls: one line each
+  std::vector<UiNode> children;
+};
+
 struct Hooks {
   // Sees every message handed to a window procedure (sent, dispatched and default-forwarded ones
   // excluded: only the entry into the window's own procedure).
@@ -32,6 +42,9 @@ struct Hooks {
   std::function<void(ModalFrame&)> modalOpened;
   // The clock; null: the real clock.
   std::function<uint64_t()> now;
+  // Fills in what the class library knows of a window for the tree dump (its class and component
+  // names, items, windowless controls placed before the child windows).
+  std::function<void(HWND, UiNode&)> describe;
 };
 
 Hooks& TheHooks();
@@ -53,6 +66,13 @@ class ModalScope {
 };
 
 ModalFrame* TopModal();
+
+// The program's main window: named by the class library, else the first unowned top-level window
+// that was shown and activated. XJ_EXIT_AFTER closes it; the artifacts are written before it goes.
+void SetMainWindow(HWND h);
+HWND MainWindow();
+bool WriteUiDump(const std::string& path);
+void WriteExitArtifacts();
 // One round of a modal loop: dispatch what is waiting, or wait for something to arrive (the harness
 // may answer instead). Returns false when WM_QUIT arrived (it is re-posted for the outer loop).
 bool ModalStep();

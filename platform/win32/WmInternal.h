@@ -241,6 +241,10 @@ void ResetQueue();
 void ResetInputState();
 void ResetFocusState();
 void ResetClipboard();
+void ResetEnvironment();
+void StartEnvironment();
+struct Wnd;
+void MainWindowClosing(Wnd* w);
 void SetScreenGeometry(const RECT& monitor, const RECT& work);
 RECT ScreenBounds();
 

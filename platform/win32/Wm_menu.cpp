@@ -187,8 +187,8 @@ class MenuLoop {
           Finish(outer);
           return 0;
         }
-        SelectBar(i, true);
-        if (Opened() == 1) ChooseOrOpen(0, i);
+        SelectBar(i, false);
+        OpenByKey(0, i);
       }
     } else {
       OpenPopup(root, at, 0);
@@ -354,6 +354,12 @@ class MenuLoop {
     FDone = true;
   }
 
+  // Keyboard opening highlights the first item of the new level.
+  void OpenByKey(int level, int i) {
+    ChooseOrOpen(level, i);
+    if (!FDone && Opened() > level + 1) Select(level + 1, FirstSelectable(FLevels[level + 1].menu, 0, 1));
+  }
+
   void SelectBar(int i, bool open) {
     if (i < 0) return;
     CloseAbove(0);
@@ -438,7 +444,7 @@ class MenuLoop {
       int i = ByMnemonic(FLevels[top].menu, (char)std::tolower((int)(unsigned char)m.wParam));
       if (i >= 0) {
         Select(top, i);
-        ChooseOrOpen(top, i);
+        OpenByKey(top, i);
       }
       return true;
     }
@@ -468,8 +474,7 @@ class MenuLoop {
       case VK_UP:
       case VK_DOWN:
         if (barOnly) {
-          ChooseOrOpen(0, l.sel);
-          if (Opened() > 1) Select(1, FirstSelectable(FLevels[1].menu, 0, 1));
+          OpenByKey(0, l.sel);
           return;
         }
         Select(top, FirstSelectable(l.menu, l.sel < 0 ? (vk == VK_DOWN ? 0 : -1) : l.sel + (vk == VK_DOWN ? 1 : -1),
@@ -478,13 +483,14 @@ class MenuLoop {
       case VK_RIGHT: {
         Menu* m = MenuFromHandle(l.menu);
         if (!barOnly && m && l.sel >= 0 && m->items[l.sel].sub) {
-          ChooseOrOpen(top, l.sel);
-          if (Opened() > top + 1) Select(top + 1, FirstSelectable(FLevels[top + 1].menu, 0, 1));
+          OpenByKey(top, l.sel);
           return;
         }
         if (FBar) {
           bool wasOpen = Opened() > 1;
-          SelectBar(FirstSelectable(FLevels[0].menu, FLevels[0].sel + 1, 1), wasOpen);
+          int next = FirstSelectable(FLevels[0].menu, FLevels[0].sel + 1, 1);
+          SelectBar(next, false);
+          if (wasOpen) OpenByKey(0, next);
         }
         return;
       }
@@ -495,14 +501,13 @@ class MenuLoop {
         }
         if (FBar) {
           bool wasOpen = Opened() > 1;
-          SelectBar(FirstSelectable(FLevels[0].menu, FLevels[0].sel - 1, -1), wasOpen);
+          int prev = FirstSelectable(FLevels[0].menu, FLevels[0].sel - 1, -1);
+          SelectBar(prev, false);
+          if (wasOpen) OpenByKey(0, prev);
         }
         return;
       case VK_RETURN:
-        if (l.sel >= 0) {
-          ChooseOrOpen(top, l.sel);
-          if (Opened() > top + 1) Select(top + 1, FirstSelectable(FLevels[top + 1].menu, 0, 1));
-        }
+        if (l.sel >= 0) OpenByKey(top, l.sel);
         return;
     }
   }

@@ -18,6 +18,8 @@
 
 namespace xj::wm {
 
+bool TimerProcFor(HWND h, UINT_PTR id, TIMERPROC fn);
+
 namespace {
 
 // A message sent from another thread: the GUI thread runs it and hands back the result.
@@ -400,8 +402,13 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
     Fail(EBADF);
     return -1;
   }
+  StartEnvironment();
   for (;;) {
-    if (Retrieve(msg, hwnd, filterMin, filterMax, true)) return msg->message != WM_QUIT;
+    if (Retrieve(msg, hwnd, filterMin, filterMax, true)) {
+      if (msg->message != WM_QUIT) return TRUE;
+      WriteExitArtifacts();
+      return FALSE;
+    }
     WaitForWork();
   }
 }
@@ -501,12 +508,14 @@ BOOL TranslateMessage(const MSG* msg) {
   return TRUE;
 }
 
-namespace xj::wm {
-bool TimerProcFor(HWND h, UINT_PTR id, TIMERPROC fn);
-}
-
 LRESULT DispatchMessageA(const MSG* msg) {
-  if (!msg || !msg->hwnd) return 0;
+  if (!msg) return 0;
+  if (!msg->hwnd) {
+    // A thread timer calls its procedure.
+    if (msg->message == WM_TIMER && msg->lParam && TimerProcFor(nullptr, msg->wParam, (TIMERPROC)msg->lParam))
+      ((TIMERPROC)msg->lParam)(nullptr, WM_TIMER, msg->wParam, msg->time);
+    return 0;
+  }
   Wnd* w = FromHandle(msg->hwnd);
   if (!w) {
     Fail(EBADF);

@@ -321,6 +321,7 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
 void DestroyTree(Wnd* w) {
   if (w->destroying) return;
   Pin pin(w);
+  if (IsTopLevel(w)) MainWindowClosing(w);
   w->destroying = true;
   HWND h = w->handle;
 
