@@ -1063,10 +1063,18 @@ LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
 
 // ---- Properties and text ----------------------------------------------------------------------------------
 
+// A property named by an atom is kept under "#<atom>".
+static std::string PropKey(LPCSTR name) {
+  if (!IS_INTRESOURCE(name)) return name;
+  std::string key(1, '#');
+  key += std::to_string((uintptr_t)name);
+  return key;
+}
+
 BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data) {
   Wnd* w = Checked(hwnd);
   if (!w || !name) return FALSE;
-  std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string((uintptr_t)name) : std::string(name);
+  std::string key = PropKey(name);
   for (auto& p : w->props)
     if (p.first == key) {
       p.second = data;
@@ -1079,7 +1087,7 @@ BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data) {
 HANDLE GetPropA(HWND hwnd, LPCSTR name) {
   Wnd* w = FromHandle(hwnd);
   if (!w || !name) return nullptr;
-  std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string((uintptr_t)name) : std::string(name);
+  std::string key = PropKey(name);
   for (auto& p : w->props)
     if (p.first == key) return p.second;
   return nullptr;
@@ -1088,7 +1096,7 @@ HANDLE GetPropA(HWND hwnd, LPCSTR name) {
 HANDLE RemovePropA(HWND hwnd, LPCSTR name) {
   Wnd* w = FromHandle(hwnd);
   if (!w || !name) return nullptr;
-  std::string key = IS_INTRESOURCE(name) ? "#" + std::to_string((uintptr_t)name) : std::string(name);
+  std::string key = PropKey(name);
   for (auto it = w->props.begin(); it != w->props.end(); ++it)
     if (it->first == key) {
       HANDLE d = it->second;
