@@ -114,7 +114,8 @@ class Backend {
   RECT WorkArea() const { return NativeWorkArea(); }
 
   // Top-level windows. A new window is hidden and at the top of the z-order; its pixels are black until
-  // presented. Bounds are screen coordinates; negative extents count as empty.
+  // presented. Bounds are screen coordinates; negative extents count as empty, and no side grows past
+  // 8192 pixels (nor an origin past ±2^28), so a bogus rectangle cannot ask for gigabytes.
   WindowId Create(WindowKind kind, const RECT& bounds, bool topMost = false);
   bool Destroy(WindowId id);
   bool SetBounds(WindowId id, const RECT& bounds);  // pixels that stay inside keep their place
@@ -140,7 +141,8 @@ class Backend {
   bool BeginMove(WindowId id, POINT pt, MouseButton button);
 
   // Input. NextEvent never blocks. Wait blocks until input may be ready, the wake fd is readable or
-  // timeoutMs passes (negative: no limit).
+  // timeoutMs passes (negative: no limit). Headless input is only ever injected, so there Wait returns
+  // at once when no wake fd is set.
   bool NextEvent(Event& out);
   WaitResult Wait(int timeoutMs);
   void SetWakeFd(int fd) { FWakeFd = fd; }  // -1: none; the fd stays the caller's

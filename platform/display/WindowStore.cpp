@@ -75,9 +75,10 @@ void WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
   int newW = b.right - b.left, newH = b.bottom - b.top;
   w.bounds = b;
   if (newW != w.pixels.width || newH != w.pixels.height) {
-    Image resized(newW, newH);
-    int keepW = std::min(newW, w.pixels.width), keepH = std::min(newH, w.pixels.height);
-    for (int y = 0; y < keepH; ++y) std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
+    Image resized(newW, newH);  // no pixels at all when either side is 0
+    int keepW = std::min(resized.width, w.pixels.width), keepH = std::min(resized.height, w.pixels.height);
+    for (int y = 0; keepW > 0 && y < keepH; ++y)
+      std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
     w.pixels = std::move(resized);
   }
   RebuildSpans(w);

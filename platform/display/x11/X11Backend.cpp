@@ -208,7 +208,7 @@ void X11Backend::ReadRootProperties() {
   std::vector<unsigned long> desk = cardinals(FAtoms[kNetCurrentDesktop], XA_CARDINAL);
   std::vector<unsigned long> area = cardinals(FAtoms[kNetWorkarea], XA_CARDINAL);
   size_t index = desk.empty() ? 0 : desk[0];
-  if (area.size() < 4 * (index + 1)) index = 0;
+  if (index >= area.size() / 4) index = 0;  // a desktop without its own entry uses the first
   RECT screen { 0, 0, FScreenSize.cx, FScreenSize.cy };
   FWorkArea = screen;
   if (area.size() >= 4) {
@@ -265,6 +265,7 @@ void X11Backend::NativeCreate(WindowId id) {
                              &a);
   NativeWindow& n = FNative[id];
   n.xid = xid;
+  n.parent = FRoot;
   FByXid[xid] = id;
   FStacked.insert(FStacked.begin(), id);
 
@@ -333,7 +334,7 @@ void X11Backend::NativeBounds(WindowId id) {
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
   XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
-  NativeShape(id);  // a window that became empty (or stopped being) changes its shape
+  if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
   XFlush(FDpy);
 }
 
@@ -404,6 +405,7 @@ void X11Backend::NativeShape(WindowId id) {
   NativeWindow* n = Native(id);
   const StoredWindow& w = *Store().Find(id);
   bool empty = w.Width() == 0 || w.Height() == 0;
+  n->shapedAway = empty;
   auto apply = [&](int kind) {
     if (!w.shape && !empty) {
       XShapeCombineMask(FDpy, n->xid, kind, 0, 0, None, ShapeSet);
@@ -722,6 +724,9 @@ void X11Backend::Dispatch(XEvent& ev) {
     case UnmapNotify:
       n.viewable = false;
       break;
+    case ReparentNotify:
+      n.parent = ev.xreparent.parent;
+      break;
     case ClientMessage:
       if (ev.xclient.message_type == FAtoms[kWmProtocols] && Atom(ev.xclient.data.l[0]) == FAtoms[kWmDeleteWindow]) {
         e.type = EventType::Close;
@@ -833,8 +838,10 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   NativeWindow& n = FNative.at(id);
   StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;
-  // Only the desktop's synthetic notices, and our own top-level windows, report root coordinates.
-  if (!ev.send_event && Managed(w)) {
+  // A window in a desktop's frame reports where it sits in the frame; the desktop's own (synthetic)
+  // notices and windows still on the root report root coordinates. Asking the server gives where the
+  // window is now, which a later notice corrects if it moved again meanwhile.
+  if (!ev.send_event && n.parent != FRoot) {
     Window child;
     XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
   }

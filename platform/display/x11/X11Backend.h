@@ -41,8 +41,10 @@ class X11Backend : public Backend {
 
   struct NativeWindow {
     Window xid { 0 };
+    Window parent { 0 };  // the root, or the desktop's frame once it reparents us
     XIC ic { nullptr };
     bool viewable { false };
+    bool shapedAway { false };  // has no size, so its shape hides it
     bool activateWhenMapped { false };
     std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
   };

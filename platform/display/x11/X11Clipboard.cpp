@@ -18,6 +18,9 @@ constexpr int kAnswerTimeoutMs = 2000;  // an owner that does not answer in this
 bool X11Backend::NativeSetClipboardText(std::string_view utf8) {
   FClipboard = std::string(utf8);
   XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, Now());
+  // Our last input can be older than another owner's claim (a copy made from a timer): then take it now.
+  if (XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper)
+    XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, CurrentTime);
   if (XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper) {
     FClipboard.reset();
     return false;

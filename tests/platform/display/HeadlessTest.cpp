@@ -249,7 +249,10 @@ TEST(HeadlessDisplay, ResizingKeepsThePixelsThatStayInside) {
   EXPECT_EQ(b.left, 0);
   EXPECT_EQ(b.bottom, 3);
 
-  // Negative extents make an empty window; absurd ones are capped instead of allocating gigabytes.
+  // No width with some height, then negative extents: empty windows; absurd ones are capped instead of
+  // allocating gigabytes.
+  d.SetBounds(id, { 0, 0, 0, 50 });
+  EXPECT_TRUE(d.WindowPixels(id).Empty());
   d.SetBounds(id, { 50, 50, 10, 10 });
   EXPECT_TRUE(d.WindowPixels(id).Empty());
   EXPECT_EQ(d.Bounds(id).right, 50);

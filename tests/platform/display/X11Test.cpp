@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -52,7 +53,8 @@ class Xvfb {
       dup2(devnull, 1);
       dup2(devnull, 2);
       std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+      // -noreset: the server must not restart (and refuse connections) whenever a test closes its last one.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
              static_cast<char*>(nullptr));
       _exit(127);
     }
@@ -119,6 +121,9 @@ class X11Display : public testing::Test {
   }
 
   Window Xid(WindowId id) const { return Window(FBackend->NativeHandle(id)); }
+  // Reading the pointer is a round trip on the back-end's own connection, so once it returns, the server
+  // has carried out every request the back-end made before it.
+  void SyncBackend() { FBackend->CursorPos(); }
   Atom A(const char* name) const { return XInternAtom(FX, name, False); }
 
   // Pumps the back-end, collecting its events, until `done` holds or the time runs out.
@@ -155,7 +160,7 @@ class X11Display : public testing::Test {
   }
 
   Image RootPixels(const RECT& r) {
-    XSync(FX, False);
+    SyncBackend();
     Image out(r.right - r.left, r.bottom - r.top);
     XImage* image = XGetImage(FX, DefaultRootWindow(FX), r.left, r.top, unsigned(out.width), unsigned(out.height),
                               AllPlanes, ZPixmap);
@@ -263,7 +268,7 @@ TEST_F(X11Display, PresentedPixelsReachTheScreen) {
 
   // Unmapped and mapped again, the window is restored from what was presented, without a new present.
   FBackend->Hide(id);
-  XSync(FX, False);
+  SyncBackend();
   FEvents.clear();
   FBackend->Show(id);
   ASSERT_TRUE(WaitForEvent(EventType::Exposed, id));
@@ -278,7 +283,7 @@ TEST_F(X11Display, ShapeIsSetForDrawingAndInput) {
   WindowId id = ShowPattern(WindowKind::Popup, r, pattern);
   std::vector<RECT> shape { { 0, 0, 60, 40 }, { 30, 20, 120, 80 }, { 100, -10, 500, 5 } };
   ASSERT_TRUE(FBackend->SetShape(id, shape));
-  XSync(FX, False);
+  SyncBackend();
 
   auto serverMask = [&](int kind) {
     int count = 0, ordering = 0;
@@ -300,12 +305,22 @@ TEST_F(X11Display, ShapeIsSetForDrawingAndInput) {
   EXPECT_NE(screen.At(10, 70), pattern.At(10, 70));
   EXPECT_NE(screen.At(90, 10), pattern.At(90, 10));
 
+  // A window sized to nothing cannot exist in X: it is shaped away until it has a size again.
+  FBackend->SetBounds(id, { 50, 50, 50, 130 });
+  SyncBackend();
+  int count = -1, ordering;
+  XFree(XShapeGetRectangles(FX, Xid(id), ShapeBounding, &count, &ordering));
+  EXPECT_EQ(count, 0);
+  FBackend->SetBounds(id, r);
+  SyncBackend();
+  EXPECT_EQ(serverMask(ShapeBounding), expected);
+
   std::vector<RECT> none;
   FBackend->SetShape(id, none);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(serverMask(ShapeBounding), std::vector<bool>(120 * 80, false));
   FBackend->ClearShape(id);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(serverMask(ShapeBounding), std::vector<bool>(120 * 80, true));
   EXPECT_EQ(serverMask(ShapeInput), std::vector<bool>(120 * 80, true));
 }
@@ -314,7 +329,7 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   WindowId form = FBackend->Create(WindowKind::Normal, { 0, 0, 50, 50 });
   WindowId tool = FBackend->Create(WindowKind::Tool, { 0, 0, 50, 50 }, true);
   WindowId popup = FBackend->Create(WindowKind::Popup, { 0, 0, 50, 50 });
-  XSync(FX, False);
+  SyncBackend();
 
   std::vector<unsigned long> motif = Property32(Xid(form), "_MOTIF_WM_HINTS");
   ASSERT_EQ(motif.size(), 5u);
@@ -337,14 +352,14 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   EXPECT_FALSE(attributes.override_redirect);
 
   FBackend->SetOpacity(form, 128);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(Property32(Xid(form), "_NET_WM_WINDOW_OPACITY"), std::vector<unsigned long> { 0x80808080ul });
   FBackend->SetOpacity(form, 255);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_TRUE(Property32(Xid(form), "_NET_WM_WINDOW_OPACITY").empty());
 
   FBackend->SetTitle(form, kXunjianUtf8);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_EQ(Property8(Xid(form), A("_NET_WM_NAME")), kXunjianUtf8);
   // The old name property is there too, for old desktops, in an encoding they know.
   XTextProperty text {};
@@ -358,17 +373,76 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   XFree(text.value);
 
   FBackend->SetTopMost(tool, false);
-  XSync(FX, False);
+  SyncBackend();
   state = Property32(Xid(tool), "_NET_WM_STATE");
   EXPECT_EQ(std::find(state.begin(), state.end(), A("_NET_WM_STATE_ABOVE")), state.end());
 
   FBackend->SetCursor(form, CursorType::Hand);  // font cursors exist on any server
   FBackend->SetCursor(form, CursorType::Hidden);
-  XSync(FX, False);
+  SyncBackend();
   EXPECT_FALSE(FBackend->BeginMove(form, { 1, 1 }, MouseButton::Left));  // no desktop to take the drag
 }
 
+TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
+  Image pattern;
+  WindowId id = ShowPattern(WindowKind::Normal, { 100, 100, 300, 200 }, pattern);
+  // Play the window manager: announce what we support, then take the root's redirection.
+  Window root = DefaultRootWindow(FX);
+  Atom supported[] = { A("_NET_WM_MOVERESIZE"), A("_NET_ACTIVE_WINDOW"), A("_NET_WM_STATE") };
+  XChangeProperty(FX, root, A("_NET_SUPPORTED"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(supported), 3);
+  XSelectInput(FX, root, SubstructureRedirectMask);
+  XSync(FX, False);
+  // A close request sent after the property change arrives after it: then the back-end has read it.
+  XEvent close {};
+  close.xclient.type = ClientMessage;
+  close.xclient.window = Xid(id);
+  close.xclient.message_type = A("WM_PROTOCOLS");
+  close.xclient.format = 32;
+  close.xclient.data.l[0] = long(A("WM_DELETE_WINDOW"));
+  XSendEvent(FX, Xid(id), False, NoEventMask, &close);
+  XFlush(FX);
+  ASSERT_TRUE(WaitForEvent(EventType::Close, id));
+
+  auto nextRequest = [&](const char* type) {
+    XEvent ev {};
+    Atom wanted = A(type);
+    bool got = PumpUntil([&] {
+      while (XCheckTypedEvent(FX, ClientMessage, &ev))
+        if (ev.xclient.message_type == wanted) return true;
+      return false;
+    });
+    EXPECT_TRUE(got) << type;
+    EXPECT_EQ(ev.xclient.window, Xid(id));
+    std::array<long, 5> data;
+    std::copy_n(ev.xclient.data.l, 5, data.begin());
+    return data;
+  };
+  ASSERT_TRUE(FBackend->BeginMove(id, { 150, 120 }, MouseButton::Left));
+  std::array<long, 5> move = nextRequest("_NET_WM_MOVERESIZE");
+  EXPECT_EQ(move[0], 150);
+  EXPECT_EQ(move[1], 120);
+  EXPECT_EQ(move[2], 8);  // move, not size
+  EXPECT_EQ(move[3], 1);  // the left button
+  EXPECT_EQ(move[4], 1);  // asked by an application
+
+  FBackend->Activate(id);
+  EXPECT_EQ(nextRequest("_NET_ACTIVE_WINDOW")[0], 1);
+
+  FBackend->SetTopMost(id, true);
+  std::array<long, 5> state = nextRequest("_NET_WM_STATE");
+  EXPECT_EQ(state[0], 1);  // add
+  EXPECT_EQ(Atom(state[1]), A("_NET_WM_STATE_ABOVE"));
+
+  // Popups are none of the window manager's business.
+  WindowId popup = FBackend->Create(WindowKind::Popup, { 0, 0, 10, 10 });
+  EXPECT_FALSE(FBackend->BeginMove(popup, { 1, 1 }, MouseButton::Left));
+  XDeleteProperty(FX, root, A("_NET_SUPPORTED"));
+  XSync(FX, False);
+}
+
 TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   Image pattern;
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
   FEvents.clear();
@@ -414,6 +488,7 @@ TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
 }
 
 TEST_F(X11Display, KeysArriveAsVirtualKeysWithText) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   Image pattern;
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
   FBackend->Activate(id);
@@ -457,6 +532,21 @@ TEST_F(X11Display, KeysArriveAsVirtualKeysWithText) {
   const Event* up = Find([](const Event& e) { return e.type == EventType::KeyUp; });
   ASSERT_NE(up, nullptr);
   EXPECT_EQ(up->vk, UINT('A'));
+
+  // A key held past the repeat delay repeats as presses only, marked as repeats.
+  FEvents.clear();
+  Xdotool("keydown x sleep 1.2 keyup x");
+  ASSERT_TRUE(PumpUntil([&] { return Find([](const Event& e) { return e.type == EventType::KeyUp; }); }));
+  downs = keyDowns();
+  ASSERT_GE(downs.size(), 2u);
+  EXPECT_FALSE(downs[0].repeat);
+  for (size_t i = 1; i < downs.size(); ++i) {
+    EXPECT_TRUE(downs[i].repeat);
+    EXPECT_EQ(downs[i].vk, UINT('X'));
+    EXPECT_EQ(downs[i].text, "x");
+  }
+  EXPECT_EQ(std::count_if(FEvents.begin(), FEvents.end(), [](const Event& e) { return e.type == EventType::KeyUp; }),
+            1);
 
   // Keys that type characters beyond ASCII, after the keyboard was remapped while we run: the text
   // arrives in UTF-8 and the keys have no virtual-key code of their own.
@@ -503,17 +593,18 @@ TEST_F(X11Display, CloseRequestsAndOutsideMovesArrive) {
     XFlush(FX);
   };
 
-  // Our own move reports nothing back; the close request sent after it proves its notice was seen.
+  // Our own move reports nothing back. Once the server shows the new geometry, a close request sent
+  // after it reaches the back-end after the move's notice: by then that notice has been seen.
   FEvents.clear();
   FBackend->SetBounds(id, { 20, 30, 140, 130 });
-  XSync(FX, False);
+  XWindowAttributes a {};
+  ASSERT_TRUE(PumpUntil([&] {
+    XGetWindowAttributes(FX, Xid(id), &a);
+    return a.x == 20 && a.y == 30 && a.width == 120 && a.height == 100;
+  }));
   sendDelete();
   ASSERT_TRUE(WaitForEvent(EventType::Close, id));
   EXPECT_EQ(Find([](const Event& e) { return e.type == EventType::Configure; }), nullptr);
-  XWindowAttributes a;
-  XGetWindowAttributes(FX, Xid(id), &a);
-  EXPECT_EQ(a.x, 20);
-  EXPECT_EQ(a.width, 120);
 
   // Someone else moving and sizing the window is reported, and the back-end's bounds follow.
   FEvents.clear();
@@ -621,6 +712,7 @@ TEST_F(X11Display, ClipboardTextGoesBothWays) {
 }
 
 TEST_F(X11Display, TrayStripIsAWindowThatTakesClicks) {
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   TrayIcon icon;
   icon.id = 42;
   icon.pixels.fill(0xFF00C000);
