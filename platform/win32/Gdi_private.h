@@ -229,6 +229,7 @@ struct DC : Object {
   DCState st;
   std::vector<DCState> saved;
   bool memory { true };
+  bool display { false };  // CreateDCA("DISPLAY"): its compatible bitmaps are colour
   DCTarget* target { nullptr };
   POINT origin { 0, 0 };        // device (0, 0) in the surface
   std::optional<Rgn> visible;   // device coordinates
