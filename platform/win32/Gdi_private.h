@@ -399,6 +399,10 @@ void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipL
 // ---- System colours (Gdi_syscolors.cpp) --------------------------------------------------------
 HBRUSH SysColorBrushHandle(int index);
 
+// ---- Icons (Gdi_icons.cpp) ------------------------------------------------------------------------
+// The bitmaps behind an icon (color null for a monochrome one, whose mask is twice as tall).
+bool IconBitmaps(HICON icon, HBITMAP& color, HBITMAP& mask, int& width, int& height);
+
 // ---- Resources -----------------------------------------------------------------------------------
 const std::vector<uint8_t>* FindBitmapResource(const char* name);
 
