@@ -44,6 +44,11 @@ ReadResult ReadInfo(const uint8_t* data, size_t size, Dib& out);
 // 24 bits. Colours round-trip exactly.
 std::vector<uint8_t> Write(const Dib& dib);
 
+// A DIB section (top-down) holding the image in its own depth; null for an empty or short Dib.
+HBITMAP CreateBitmapFromDib(const Dib& dib);
+// The pixels of any bitmap in its own depth; false for a bad handle.
+bool DibFromBitmap(HBITMAP bmp, Dib& out);
+
 // Limits of what the reader accepts (and what the GDI creates).
 constexpr int kMaxDimension = 32767;
 constexpr uint64_t kMaxPixels = uint64_t(1) << 26;

@@ -152,7 +152,9 @@ HDC WINAPI CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void*) {
     SetError(kErrInvalidParameter);
     return nullptr;
   }
-  return CreateCompatibleDC(nullptr);
+  HDC hdc = CreateCompatibleDC(nullptr);
+  if (DC* dc = Get<DC>(hdc)) dc->display = true;
+  return hdc;
 }
 
 BOOL WINAPI DeleteDC(HDC hdc) {

@@ -417,7 +417,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int w, int h) {
   }
   if (w == 0 || h == 0) return HandleOf(StockBitmap());
   // Compatible with a memory DC means compatible with its bitmap: a fresh memory DC is monochrome.
-  return HandleOf(NewBitmap(w, h, PixelFormat::Default(dc->Mono() ? 1 : 32), false, true));
+  return HandleOf(NewBitmap(w, h, PixelFormat::Default(dc->Mono() && !dc->display ? 1 : 32), false, true));
 }
 
 HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD) {

@@ -229,6 +229,7 @@ struct DC : Object {
   DCState st;
   std::vector<DCState> saved;
   bool memory { true };
+  bool display { false };  // CreateDCA("DISPLAY"): its compatible bitmaps are colour
   DCTarget* target { nullptr };
   POINT origin { 0, 0 };        // device (0, 0) in the surface
   std::optional<Rgn> visible;   // device coordinates
@@ -331,22 +332,76 @@ Rgn RegionFromSpans(const std::vector<Span>& spans);
 // Paints a region given in surface coordinates.
 void PaintRegion(DC& dc, const Rgn& rgn, const Rop3& rop, const PatternSource& pat);
 
-// ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
-struct TextMetricsLite {
-  int height, ascent, descent;
+// ---- Fonts (Gdi_font.cpp) ------------------------------------------------------------------------
+// One character of a GBK string: its code point and where its bytes are.
+struct TextChar {
+  char32_t cp;
+  int offset;
+  int bytes;
 };
+void DecodeGbk(const char* s, int len, std::vector<TextChar>& out);
+std::string GbkToUtf8(const std::string& gbk);
+std::string Utf8ToGbk(const std::string& utf8);
+
+// A rendered glyph: 8-bit coverage, placed relative to the pen position and the cell's top.
+struct Glyph {
+  int advance { 0 };
+  int bx { 0 };
+  int by { 0 };
+  int w { 0 };
+  int h { 0 };
+  std::vector<uint8_t> alpha;
+};
+
+struct FtState;
+// A font made ready for drawing: metrics and a glyph cache.
+struct RealFont {
+  RealFont();
+  ~RealFont();
+  std::string face;  // GBK, as asked for
+  bool testFace { false };
+  int ascent { 10 };
+  int descent { 3 };
+  int internalLeading { 0 };
+  int aveWidth { 8 };
+  int maxWidth { 16 };
+  int weight { FW_NORMAL };
+  bool italic { false };
+  bool underline { false };
+  bool strikeOut { false };
+  BYTE charSet { ANSI_CHARSET };
+  BYTE pitchAndFamily { 0 };  // as TEXTMETRIC reports it
+  int underlinePos { 1 };     // rows below the baseline
+  int underlineThick { 1 };
+  int strikePos { 5 };        // rows above the baseline
+  int strikeThick { 1 };
+  int quarterTurns { 0 };     // escapement, counter-clockwise
+  std::unique_ptr<FtState> ft;
+
+  int Height() const { return ascent + descent; }
+  const Glyph& GetGlyph(const TextChar& c);
+
+ private:
+  Glyph TestGlyph(const TextChar& c) const;
+};
+std::shared_ptr<RealFont> Realize(const LOGFONTA& lf);
+RealFont& FontOf(DC& dc);
+
+// ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
 // Measures a GBK string with the DC's font (no prefix processing).
 SIZE MeasureText(DC& dc, const char* s, int len);
-TextMetricsLite FontMetrics(DC& dc);
 // Draws a GBK string with its box's top-left at logical (x, y), with the DC's font, colours and
 // background mode, clipped additionally to clipLogical when given; underlines the characters
-// whose byte offsets are listed. Used by DrawText.
+// at the byte offsets listed. Used by DrawText.
 void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipLogical,
                  const std::vector<int>& underlined);
-void InitStockFonts();
 
 // ---- System colours (Gdi_syscolors.cpp) --------------------------------------------------------
 HBRUSH SysColorBrushHandle(int index);
+
+// ---- Icons (Gdi_icons.cpp) ------------------------------------------------------------------------
+// The bitmaps behind an icon (color null for a monochrome one, whose mask is twice as tall).
+bool IconBitmaps(HICON icon, HBITMAP& color, HBITMAP& mask, int& width, int& height);
 
 // ---- Resources -----------------------------------------------------------------------------------
 const std::vector<uint8_t>* FindBitmapResource(const char* name);
