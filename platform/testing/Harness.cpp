@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/win32/Clock.h"
 #include "platform/win32/GdiInternal.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/TestHooks.h"
@@ -14,25 +15,19 @@
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
 
-// The GDI's text log may not be linked in yet; the harness then reports no text.
-namespace xj::gdi {
-void EnableTextLog(bool on) __attribute__((weak));
-const std::vector<TextLogEntry>& TextLog() __attribute__((weak));
-void ClearTextLog() __attribute__((weak));
-}  // namespace xj::gdi
-
 namespace xj::test {
 
 namespace {
 
 void TextLogOn(bool on) {
-  if (gdi::EnableTextLog) gdi::EnableTextLog(on);
-  if (gdi::ClearTextLog) gdi::ClearTextLog();
+  gdi::EnableTextLog(on);
+  gdi::ClearTextLog();
 }
 
 struct State {
   bool installed { false };
-  uint64_t now { 0 };
+  std::unique_ptr<ManualClock> clock;
+  Clock* previousClock {};
   int quitCode { -1 };
   std::deque<std::function<LONG_PTR(const ModalRecord&)>> answers;
   std::vector<ModalRecord> records;
@@ -104,7 +99,7 @@ bool Idle(wm::ModalFrame* top) {
   // A message loop waiting under the manual clock: time passes to the next timer.
   uint64_t due;
   if (wm::NextTimerDue(due)) {
-    if (due > H().now) H().now = due;
+    if (due > Now()) H().clock->Set(due);
     return true;
   }
   throw std::runtime_error("the message loop waits for input that will never come");
@@ -121,7 +116,7 @@ wm::RawInput Mouse(wm::RawInput::Kind k, int x, int y, int button = 0) {
   ev.kind = k;
   ev.pt = POINT { x, y };
   ev.button = button;
-  ev.time = (DWORD)H().now;
+  ev.time = (DWORD)Now();
   return ev;
 }
 
@@ -130,7 +125,7 @@ wm::RawInput Key(wm::RawInput::Kind k, UINT vk, std::string text = {}) {
   ev.kind = k;
   ev.vk = vk;
   ev.text = std::move(text);
-  ev.time = (DWORD)H().now;
+  ev.time = (DWORD)Now();
   return ev;
 }
 
@@ -176,9 +171,14 @@ Harness::Harness(uint64_t start) {
   if (s.installed) throw std::logic_error("a test harness is already installed");
   s = State {};
   s.installed = true;
-  s.now = start;
+  s.clock = std::make_unique<ManualClock>(start);
+  s.previousClock = SetClock(s.clock.get());
+  SetClockPump(ClockPump { [] {
+                            uint64_t due;
+                            return wm::NextTimerDue(due) ? std::optional<uint64_t>(due) : std::nullopt;
+                          },
+                           [] { PumpUntilIdle(); } });
   wm::Hooks& h = wm::TheHooks();
-  h.now = [] { return H().now; };
   h.idle = Idle;
   h.observe = [](HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
     for (MessageTrace* t : std::vector<MessageTrace*>(H().traces)) t->Record(hwnd, msg, w, l);
@@ -206,10 +206,12 @@ Harness::~Harness() {
   TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();
   h = wm::Hooks {};
+  SetClockPump(ClockPump {});
+  SetClock(H().previousClock);
   H() = State {};
 }
 
-uint64_t Now() { return H().now; }
+uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 int PumpUntilIdle() {
   Require();
@@ -231,21 +233,13 @@ int QuitCode() { return H().quitCode; }
 
 void Advance(uint64_t ms) {
   Require();
-  uint64_t end = H().now + ms;
   PumpUntilIdle();
-  for (;;) {
-    uint64_t due;
-    if (!wm::NextTimerDue(due) || due > end) break;
-    if (due > H().now) H().now = due;
-    PumpUntilIdle();
-  }
-  H().now = end;
-  PumpUntilIdle();
+  H().clock->Advance(ms);
 }
 
 void Jump(uint64_t ms) {
   Require();
-  H().now += ms;
+  H().clock->Jump(ms);
 }
 
 void SetScreen(int width, int height, const RECT& workArea) {
@@ -356,7 +350,7 @@ MessageTrace::~MessageTrace() {
 void MessageTrace::Record(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (FHwnd && h != FHwnd) return;
   if (!FOnly.empty() && std::find(FOnly.begin(), FOnly.end(), msg) == FOnly.end()) return;
-  FMessages.push_back(MSG { h, msg, wParam, lParam, (DWORD)H().now, {} });
+  FMessages.push_back(MSG { h, msg, wParam, lParam, (DWORD)Now(), {} });
 }
 
 std::vector<UINT> MessageTrace::Ids() const {
@@ -467,15 +461,12 @@ bool Screenshot(const std::string& path) {
 
 std::vector<TextRecord> TextOutLog() {
   std::vector<TextRecord> out;
-  if (!gdi::TextLog) return out;
   for (const gdi::TextLogEntry& e : gdi::TextLog())
     out.push_back(TextRecord { e.Text, (HWND)const_cast<void*>(e.Tag), e.X, e.Y, e.Color });
   return out;
 }
 
-void ClearTextLog() {
-  if (gdi::ClearTextLog) gdi::ClearTextLog();
-}
+void ClearTextLog() { gdi::ClearTextLog(); }
 
 GdiCount GdiCounters() {
   gdi::Counters c = gdi::GetCounters();

@@ -737,7 +737,6 @@ BOOL GetKeyboardState(BYTE* state);
 UINT GetDoubleClickTime();
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();
-HCURSOR LoadCursorA(HINSTANCE inst, LPCSTR name);
 int ShowCursor(BOOL show);
 HWND SetFocus(HWND hwnd);
 HWND GetFocus();

@@ -40,8 +40,6 @@ struct Hooks {
   std::function<bool(ModalFrame* top)> idle;
   // A modal loop opened (before its first message).
   std::function<void(ModalFrame&)> modalOpened;
-  // The clock; null: the real clock.
-  std::function<uint64_t()> now;
   // Fills in what the class library knows of a window for the tree dump (its class and component
   // names, items, windowless controls placed before the child windows).
   std::function<void(HWND, UiNode&)> describe;

@@ -173,8 +173,7 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn);
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
-void Fail(DWORD error);
-DWORD LastWmError();
+void Fail(DWORD error);  // SetLastError, errno numbering
 uint64_t Now();
 DWORD NowTick();
 

@@ -8,13 +8,10 @@
 #include <vector>
 
 #include "platform/display/Display.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmInternal.h"
 
-namespace xj::wm {
-std::string GbkFromUtf8(const std::string& utf8);  // Wm_display.cpp
-std::string Utf8FromGbk(const std::string& gbk);
-}  // namespace xj::wm
 
 using namespace xj::wm;
 
@@ -126,7 +123,7 @@ BOOL CloseClipboard() {
   if (c.changed)
     if (xj::display::Backend* d = CurrentDisplay()) {
       const char* p = c.text ? (const char*)BlockOf(c.text)->bytes.data() : "";
-      d->SetClipboardText(Utf8FromGbk(std::string(p, strnlen(p, GlobalSize(c.text)))));
+      d->SetClipboardText(xj::GbkToUtf8(std::string(p, strnlen(p, GlobalSize(c.text)))));
     }
   c.changed = false;
   return TRUE;
@@ -166,7 +163,7 @@ HANDLE GetClipboardData(UINT format) {
   }
   if (!c.text)
     if (xj::display::Backend* d = CurrentDisplay())
-      if (auto t = d->ClipboardText()) c.text = BlockFrom(GbkFromUtf8(*t));
+      if (auto t = d->ClipboardText()) c.text = BlockFrom(xj::Utf8ToGbk(*t));
   return c.text;
 }
 

@@ -2,12 +2,13 @@
 // clock used by the rest of the Wm_*.cpp files.
 
 #include <cerrno>
-#include <ctime>
 #include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/win32/Clock.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
 
@@ -67,26 +68,14 @@ std::vector<RECT> Region::Rects() const {
 
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
-namespace {
-thread_local DWORD tLastError = 0;
-}
-
-void Fail(DWORD error) { tLastError = error; }
-DWORD LastWmError() { return tLastError; }
+void Fail(DWORD error) { SetLastError(error); }
 
 Hooks& TheHooks() {
   static Hooks hooks;
   return hooks;
 }
 
-uint64_t Now() {
-  Hooks& h = TheHooks();
-  if (h.now) return h.now();
-  timespec ts;
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  static const uint64_t start = (uint64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-  return (uint64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000 - start;
-}
+uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 DWORD NowTick() { return (DWORD)Now(); }
 

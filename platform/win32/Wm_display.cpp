@@ -1,6 +1,5 @@
 // The link between top-level windows and the display back-end.
 
-#include <iconv.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -8,6 +7,7 @@
 #include <map>
 
 #include "platform/display/Display.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
@@ -23,25 +23,6 @@ bool gWakeSet = false;
 std::map<HWND, TopSurface>& Surfaces() {
   static std::map<HWND, TopSurface>* s = new std::map<HWND, TopSurface>;
   return *s;
-}
-
-std::string Convert(const std::string& in, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == (iconv_t)-1) return in;
-  std::string out(in.size() * 4 + 4, '\0');
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size(), dstLeft = out.size();
-  char* dst = out.data();
-  while (srcLeft > 0) {
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == (size_t)-1) {
-      if (errno != EILSEQ && errno != EINVAL) break;
-      ++src;  // an undecodable byte is skipped
-      --srcLeft;
-    }
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
 }
 
 display::WindowKind KindOf(const Wnd* w) {
@@ -118,11 +99,11 @@ void Translate(const display::Event& e) {
     case display::EventType::KeyUp:
       ev.kind = e.type == display::EventType::KeyDown ? RawInput::KeyDown : RawInput::KeyUp;
       ev.vk = e.vk | (e.extended ? 0x100 : 0);
-      if (e.type == display::EventType::KeyDown) ev.text = Convert(e.text, "GBK", "UTF-8");
+      if (e.type == display::EventType::KeyDown) ev.text = Utf8ToGbk(e.text);
       break;
     case display::EventType::Text:
       ev.kind = RawInput::Chars;
-      ev.text = Convert(e.text, "GBK", "UTF-8");
+      ev.text = Utf8ToGbk(e.text);
       break;
     case display::EventType::FocusGained:
       if (Wnd* w = FromHandle(HwndOf(e.window)))
@@ -151,9 +132,6 @@ void Translate(const display::Event& e) {
 }
 
 }  // namespace
-
-std::string GbkFromUtf8(const std::string& utf8) { return Convert(utf8, "GBK", "UTF-8"); }
-std::string Utf8FromGbk(const std::string& gbk) { return Convert(gbk, "UTF-8", "GBK"); }
 
 TopSurface* SurfaceOf(const Wnd* top) {
   auto it = Surfaces().find(top->handle);
@@ -237,7 +215,7 @@ void SyncDisplay(Wnd* w) {
   bool topMost = (w->exStyle & WS_EX_TOPMOST) != 0;
   if (!s.window) {
     s.window = d.Create(KindOf(w), bounds, topMost);
-    d.SetTitle(s.window, Convert(w->text, "UTF-8", "GBK"));
+    d.SetTitle(s.window, GbkToUtf8(w->text));
     Restack();
   }
   d.SetBounds(s.window, bounds);
@@ -261,7 +239,7 @@ void SyncDisplay(Wnd* w) {
 
 void SyncTitle(Wnd* w) {
   if (TopSurface* s = SurfaceOf(w))
-    if (gDisplay && s->window) gDisplay->SetTitle(s->window, Convert(w->text, "UTF-8", "GBK"));
+    if (gDisplay && s->window) gDisplay->SetTitle(s->window, GbkToUtf8(w->text));
 }
 
 void SyncCursor(HCURSOR c) {

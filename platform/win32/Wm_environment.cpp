@@ -7,13 +7,12 @@
 #include <fstream>
 
 #include "platform/display/Display.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
-
-std::string Utf8FromGbk(const std::string& gbk);
 
 namespace {
 
@@ -52,8 +51,8 @@ void WriteNode(std::ofstream& out, const UiNode& n, int depth) {
   std::string indent((size_t)depth * 2, ' ');
   out << indent << n.className;
   if (!n.name.empty()) out << ' ' << n.name;
-  out << " \"" << Utf8FromGbk(n.text) << "\"\n";
-  for (const std::string& item : n.items) out << indent << "  - " << Utf8FromGbk(item) << '\n';
+  out << " \"" << GbkToUtf8(n.text) << "\"\n";
+  for (const std::string& item : n.items) out << indent << "  - " << GbkToUtf8(item) << '\n';
   for (const UiNode& c : n.children) WriteNode(out, c, depth + 1);
 }
 

@@ -397,18 +397,6 @@ HCURSOR SetCursor(HCURSOR cursor) {
 
 HCURSOR GetCursor() { return S().cursorShape; }
 
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR name) {
-  // The standard shapes are known by their ids; the display back-end maps them to its own cursors.
-  if (!IS_INTRESOURCE(name)) {
-    Fail(ENOENT);
-    return nullptr;
-  }
-  WORD id = (WORD)(uintptr_t)name;
-  if ((id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32651)) return (HCURSOR)(uintptr_t)id;
-  Fail(ENOENT);
-  return nullptr;
-}
-
 int ShowCursor(BOOL show) { return show ? ++S().cursorCount : --S().cursorCount; }
 
 HWND WindowFromPoint(POINT pt) {

@@ -10,9 +10,6 @@
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmNonClient.h"
 
-int WINAPI DrawTextA(HDC, LPCSTR, int, LPRECT, UINT) __attribute__((weak));
-BOOL WINAPI DrawIconEx(HDC, int, int, HICON, int, int, UINT, HBRUSH, UINT) __attribute__((weak));
-HICON WINAPI LoadIconA(HINSTANCE, LPCSTR) __attribute__((weak));
 
 namespace xj::wm {
 
@@ -102,7 +99,7 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         int n = GetWindowTextA(h, text, sizeof text);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        if (DrawTextA) DrawTextA(dc, text, n, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        DrawTextA(dc, text, n, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
       }
       EndPaint(h, &ps);
       return 0;
@@ -118,11 +115,11 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
       if (dc && b) {
-        if (b->icon && DrawIconEx) DrawIconEx(dc, kMargin, kMargin, b->icon, 32, 32, 0, nullptr, DI_NORMAL);
+        if (b->icon) DrawIconEx(dc, kMargin, kMargin, b->icon, 32, 32, 0, nullptr, DI_NORMAL);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         RECT r = b->textRect;
-        if (DrawTextA) DrawTextA(dc, b->text.c_str(), (int)b->text.size(), &r, DT_WORDBREAK | DT_NOPREFIX);
+        DrawTextA(dc, b->text.c_str(), (int)b->text.size(), &r, DT_WORDBREAK | DT_NOPREFIX);
       }
       EndPaint(h, &ps);
       return 0;
@@ -183,10 +180,7 @@ LPCSTR IconFor(UINT type) {
 SIZE MeasureText(const std::string& text, int maxWidth) {
   HDC dc = GetDC(nullptr);
   RECT r { 0, 0, maxWidth, 0 };
-  if (DrawTextA && dc)
-    DrawTextA(dc, text.c_str(), (int)text.size(), &r, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
-  else
-    r = RECT { 0, 0, std::min(maxWidth, 6 * (int)text.size()), 13 };
+  DrawTextA(dc, text.c_str(), (int)text.size(), &r, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
   if (dc) ReleaseDC(nullptr, dc);
   return SIZE { std::max<LONG>(r.right - r.left, 1), std::max<LONG>(r.bottom - r.top, 13) };
 }
@@ -209,7 +203,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   box.type = type;
   box.text = text ? text : "";
   if (LPCSTR id = IconFor(type))
-    if (LoadIconA) box.icon = LoadIconA(nullptr, id);
+    box.icon = LoadIconA(nullptr, id);
   std::string title = caption ? caption : "错误";
 
   // Layout: icon, text to its right, buttons centred below.

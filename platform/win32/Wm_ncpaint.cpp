@@ -8,10 +8,6 @@
 #include "platform/win32/WmMenu.h"
 #include "platform/win32/WmNonClient.h"
 
-// The GDI's text and icon functions may not be linked in yet: frames are then drawn without text.
-int WINAPI DrawTextA(HDC, LPCSTR, int, LPRECT, UINT) __attribute__((weak));
-BOOL WINAPI GetTextExtentPoint32A(HDC, LPCSTR, int, LPSIZE) __attribute__((weak));
-BOOL WINAPI DrawIconEx(HDC, int, int, HICON, int, int, UINT, HBRUSH, UINT) __attribute__((weak));
 
 namespace xj::wm {
 
@@ -53,7 +49,7 @@ void Text(HDC dc, const std::string& s, RECT r, COLORREF color, HFONT font, UINT
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, color);
-  if (DrawTextA) DrawTextA(dc, s.c_str(), (int)s.size(), &r, format);
+  DrawTextA(dc, s.c_str(), (int)s.size(), &r, format);
   SelectObject(dc, old);
 }
 
@@ -157,10 +153,7 @@ int MenuTextWidth(const std::string& text) {
   }
   HGDIOBJ old = SelectObject(measure, MenuFont());
   SIZE sz {};
-  if (GetTextExtentPoint32A)
-    GetTextExtentPoint32A(measure, shown.c_str(), (int)shown.size(), &sz);
-  else
-    sz.cx = 6 * (LONG)shown.size();
+  GetTextExtentPoint32A(measure, shown.c_str(), (int)shown.size(), &sz);
   SelectObject(measure, old);
   return (int)sz.cx + (text.find('\t') != std::string::npos ? 16 : 0);
 }
@@ -190,7 +183,7 @@ void PaintFrame(Wnd* w, HDC given) {
     bool active = w->ncActive;
     Fill(dc, p.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     Fill(dc, RECT { p.caption.left, p.caption.bottom, p.caption.right, p.caption.bottom + 1 }, COLOR_BTNFACE);
-    if (!IsRectEmptyWm(p.sysIcon) && w->cls && w->cls->icon && DrawIconEx)
+    if (!IsRectEmptyWm(p.sysIcon) && w->cls && w->cls->icon)
       DrawIconEx(dc, p.sysIcon.left, p.sysIcon.top, w->cls->icon, 16, 16, 0, nullptr, DI_NORMAL);
     RECT tr = p.caption;
     tr.left = (IsRectEmptyWm(p.sysIcon) ? p.caption.left : p.sysIcon.right) + 2;

@@ -12,6 +12,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/Clock.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmHooks.h"
 #include "platform/win32/WmInternal.h"
@@ -222,7 +223,7 @@ void WaitForWork() {
   if (h.idle && h.idle(TopModal())) return;
   PresentAll();
   int64_t timeout = MsUntilNextTimer();
-  if (h.now && timeout >= 0) {
+  if (CurrentClock().IsManual() && timeout >= 0) {
     // A manual clock does not move by itself: waiting for its timers would never end.
     timeout = -1;
   }
