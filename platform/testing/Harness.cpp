@@ -8,6 +8,7 @@
 #include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/GdiInternal.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/TestHooks.h"
 #include "platform/win32/WmBackend.h"
@@ -208,6 +209,7 @@ Harness::~Harness() {
   h = wm::Hooks {};
   SetClockPump(ClockPump {});
   SetClock(H().previousClock);
+  xj::SetReportedVersion(5, 1);
   H() = State {};
 }
 
@@ -241,6 +243,8 @@ void Jump(uint64_t ms) {
   Require();
   H().clock->Jump(ms);
 }
+
+void SetReportedVersion(DWORD major, DWORD minor) { xj::SetReportedVersion(major, minor); }
 
 void SetScreen(int width, int height, const RECT& workArea) {
   if (auto* d = dynamic_cast<display::HeadlessBackend*>(wm::CurrentDisplay())) d->SetScreen(SIZE { width, height }, workArea);

@@ -41,9 +41,11 @@ int PumpUntilIdle();
 // The exit code of a WM_QUIT met while pumping, or -1.
 int QuitCode();
 
-// ---- Screen -------------------------------------------------------------------------------------------
+// ---- Screen and system -----------------------------------------------------------------------------------
 
 void SetScreen(int width, int height, const RECT& workArea);
+// The version GetVersion/GetVersionExA report (5.1 unless a test asks otherwise; back to 5.1 after).
+void SetReportedVersion(DWORD major, DWORD minor);
 
 // ---- Input (screen coordinates) -------------------------------------------------------------------------
 

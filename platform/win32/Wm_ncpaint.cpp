@@ -183,8 +183,13 @@ void PaintFrame(Wnd* w, HDC given) {
     bool active = w->ncActive;
     Fill(dc, p.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     Fill(dc, RECT { p.caption.left, p.caption.bottom, p.caption.right, p.caption.bottom + 1 }, COLOR_BTNFACE);
-    if (!IsRectEmptyWm(p.sysIcon) && w->cls && w->cls->icon)
-      DrawIconEx(dc, p.sysIcon.left, p.sysIcon.top, w->cls->icon, 16, 16, 0, nullptr, DI_NORMAL);
+    if (!IsRectEmptyWm(p.sysIcon)) {
+      // A class without an icon shows the application's default one.
+      HICON icon = w->cls && w->cls->icon ? w->cls->icon : LoadIconA(nullptr, IDI_APPLICATION);
+      if (icon)
+        DrawIconEx(dc, p.sysIcon.left, p.sysIcon.top, icon, p.sysIcon.right - p.sysIcon.left,
+                   p.sysIcon.bottom - p.sysIcon.top, 0, nullptr, DI_NORMAL);
+    }
     RECT tr = p.caption;
     tr.left = (IsRectEmptyWm(p.sysIcon) ? p.caption.left : p.sysIcon.right) + 2;
     int right = !IsRectEmptyWm(p.min) ? p.min.left : !IsRectEmptyWm(p.close) ? p.close.left : p.caption.right;

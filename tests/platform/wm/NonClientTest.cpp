@@ -142,6 +142,26 @@ TEST_F(NonClientTest, DefaultFramePaintsCaptionInSystemColours) {
   EXPECT_EQ(ReadPixel(plain, 100, 8, true), before);
 }
 
+TEST_F(NonClientTest, CaptionTextIsDrawnAndLogged) {
+  HWND w = Top(50, 50, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetWindowTextA(w, "巡检主界面");
+  PumpUntilIdle();
+  bool found = false;
+  for (const TextRecord& t : TextOutLog())
+    if (t.hwnd == w && t.text == "巡检主界面") {
+      found = true;
+      EXPECT_EQ(t.color, GetSysColor(COLOR_CAPTIONTEXT));
+      EXPECT_LT(t.y, 23);  // inside the caption band
+    }
+  EXPECT_TRUE(found);
+  // A window without a caption draws no caption text when its text changes.
+  HWND plain = Top(300, 50, 100, 100, WS_POPUP | WS_BORDER | WS_VISIBLE);
+  ClearTextLog();
+  SetWindowTextA(plain, "无标题栏");
+  PumpUntilIdle();
+  for (const TextRecord& t : TextOutLog()) EXPECT_NE(t.text, "无标题栏");
+}
+
 struct HitCase {
   const char* name;
   int x, y;  // window coordinates
