@@ -1,6 +1,7 @@
 // The window manager's foundations: regions, procedure records, the handle table, the error and the
 // clock used by the rest of the Wm_*.cpp files.
 
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 #include <thread>
@@ -204,7 +205,7 @@ struct Table {
   std::deque<uint32_t> freeSlots;
   std::unordered_set<Wnd*> zombies;  // destroyed but still pinned by a running procedure
   std::thread::id gui;
-  bool guiBound { false };
+  std::atomic<bool> guiBound { false };  // other threads read it when they post
   Wnd desktop;
 };
 
@@ -225,14 +226,14 @@ Wnd* Desktop() { return &T().desktop; }
 
 bool IsGuiThread() {
   Table& t = T();
-  return !t.guiBound || t.gui == std::this_thread::get_id();
+  return !t.guiBound.load(std::memory_order_acquire) || t.gui == std::this_thread::get_id();
 }
 
 void BindGuiThread() {
   Table& t = T();
-  if (t.guiBound) return;
+  if (t.guiBound.load(std::memory_order_acquire)) return;
   t.gui = std::this_thread::get_id();
-  t.guiBound = true;
+  t.guiBound.store(true, std::memory_order_release);
 }
 
 Wnd* FromHandle(HWND h) {
