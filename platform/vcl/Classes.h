@@ -481,6 +481,11 @@ TComponent* CreateComponent(TClass ComponentClass, TComponent* AOwner);
 // of the screen's forms and data modules). Null: no global lookup.
 extern TComponent* (*FindGlobalComponent)(const AnsiString& Name);
 
+// Set by the application object: a component that catches an exception from work it does for the GUI
+// (a serial port's event dispatch, say) calls it from inside its catch block, on the GUI thread, and the
+// application shows the exception in its exception box. Unassigned without an application object.
+extern TClosure<void(TObject* Sender)> ApplicationHandleException;
+
 // ---- Collections --------------------------------------------------------------------------------------
 
 class TCollectionItem : public TPersistent {

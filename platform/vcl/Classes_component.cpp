@@ -8,6 +8,7 @@
 
 thread_local bool TComponent::FCreatingForReader = false;
 TComponent* (*FindGlobalComponent)(const AnsiString& Name) = nullptr;
+TClosure<void(TObject* Sender)> ApplicationHandleException;
 
 XJ_PUBLISHED(TComponent,
   XJ_PROP(Name) XJ_NOT_STORED
