@@ -12,6 +12,16 @@ XJ_PUBLISHED(TbsSkinData, XJ_PROP(StoredSkin) XJ_PROP(CompressedStoredSkin));
 
 namespace {
 
+// Form resources create the skin components by class name.
+const bool ClassesRegistered = [] {
+  RegisterClasses({ TbsSkinData::StaticClass(), TbsStoredSkin::StaticClass(), TbsCompressedStoredSkin::StaticClass() });
+  return true;
+}();
+
+}  // namespace
+
+namespace {
+
 xj::TSkinFormHooks& FormHooks() {
   static xj::TSkinFormHooks hooks;
   return hooks;
@@ -189,10 +199,10 @@ void TbsSkinData::Load(const std::function<bool()>& Read) {
   BeginChange();
   xj::skin::TFlagGuard busy(FLoading);
   Empty = true;
-  SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
   std::exception_ptr error;
   bool found = false;
   try {
+    SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
     ClearAll();
     found = Read();
   } catch (...) {

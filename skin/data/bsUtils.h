@@ -91,6 +91,15 @@ TRect RectToCenter(TRect& R, const TRect& Bounds);
 
 // ---- Text -----------------------------------------------------------------------------------------------
 
+// Shortens S to the longest leading part that fits in W pixels of C's font together with "...", and
+// appends "..."; a text that fits stays as it is. Whole characters go, never half of a double-byte one.
+void CorrectTextbyWidth(TCanvas* C, AnsiString& S, int W);
+// One line, left-aligned, centred vertically in R (DrawText with DT_SINGLELINE | DT_VCENTER).
+void SPDrawText(TCanvas* Cnvs, const AnsiString& S, const TRect& R);
+// TextRect clipped to R at x = R.Left + 2 (+ Offset), y centring the text's height in R.
+void SPDrawText2(TCanvas* Cnvs, const AnsiString& S, const TRect& R);
+void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset);
+
 // Every occurrence of Find replaced by Repl, left to right, never searching Repl again; an empty Find
 // changes nothing.
 AnsiString ReplaceStr(const AnsiString& S, const AnsiString& Find, const AnsiString& Repl);

@@ -1,6 +1,7 @@
 // Rectangle, text, system and date helpers.
 
 #include "platform/win32/WinBase.h"
+#include "platform/win32/WinGdi_user.h"
 #include "skin/data/bsUtils.h"
 
 bool RectInRect(const TRect& Inner, const TRect& Outer) {
@@ -23,6 +24,32 @@ AnsiString ReplaceStr(const AnsiString& S, const AnsiString& Find, const AnsiStr
   for (size_t at; (at = S.find(Find, start)) != AnsiString::npos; start = at + Find.size())
     result.append(S, start, at - start).append(Repl);
   return result.append(S, start, AnsiString::npos);
+}
+
+// ---- Text drawing ---------------------------------------------------------------------------------------
+
+void CorrectTextbyWidth(TCanvas* C, AnsiString& S, int W) {
+  if (C->TextWidth(S) <= W) return;
+  while (!S.empty()) {
+    // The last character, which is two bytes when it is a double-byte one.
+    const char* end = S.c_str() + S.size();
+    S.resize(static_cast<size_t>(CharPrevA(S.c_str(), end) - S.c_str()));
+    if (C->TextWidth(S + "...") <= W) break;
+  }
+  S += "...";
+}
+
+void SPDrawText(TCanvas* Cnvs, const AnsiString& S, const TRect& R) {
+  RECT r = R;
+  DrawTextA(Cnvs->Handle(), S.c_str(), static_cast<int>(S.size()), &r, DT_SINGLELINE | DT_VCENTER);
+}
+
+void SPDrawText2(TCanvas* Cnvs, const AnsiString& S, const TRect& R) {
+  SPDrawText3(Cnvs, S, R, 0);
+}
+
+void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset) {
+  Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(S) / 2, S);
 }
 
 // ---- System ---------------------------------------------------------------------------------------------
