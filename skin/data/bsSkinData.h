@@ -906,6 +906,11 @@ class TbsStoredSkin : public TComponent {
   // Fills the component from a skin directory; changes nothing unless every bitmap loads.
   void LoadFromFile(const AnsiString& FileName);
 
+  // The "Pictures" property. Reading replaces the pictures only when the whole layout reads; counts and
+  // image sizes are checked against the bytes there (EReadError, EInvalidGraphic).
+  void ReadData(TStream* Stream);
+  void WriteData(TStream* Stream);
+
   const std::unique_ptr<TBitmap> Picture;
   const std::unique_ptr<TBitmap> InActivePicture;
   const std::unique_ptr<TBitmap> Mask;
@@ -915,9 +920,6 @@ class TbsStoredSkin : public TComponent {
   void DefineProperties(TFiler* Filer) override;
 
  private:
-  void ReadData(TStream* Stream);
-  void WriteData(TStream* Stream);
-
   AnsiString FFileName;
   const std::unique_ptr<TStringList> FIniStrings;
 };
@@ -948,17 +950,19 @@ class TbsCompressedStoredSkin : public TComponent {
   // EFCreateError when the file cannot be written.
   void SaveToCompressFile(const AnsiString& FileName);
 
+  // The "CompressedData" property: the bytes as they are.
+  void ReadData(TStream* Stream);
+  void WriteData(TStream* Stream);
+
   const std::unique_ptr<TMemoryStream> CompressedData;
 
-  static constexpr int64_t MaxPayloadSize = int64_t { 1 } << 30;
+  // The largest skin payload inflated: skins are a few megabytes, and the data may come from outside.
+  static constexpr int64_t MaxPayloadSize = int64_t { 256 } << 20;
 
  protected:
   void DefineProperties(TFiler* Filer) override;
 
  private:
-  void ReadData(TStream* Stream);
-  void WriteData(TStream* Stream);
-
   AnsiString FFileName;
 };
 
