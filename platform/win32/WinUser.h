@@ -160,6 +160,11 @@ typedef struct tagMDICREATESTRUCTA {
   LPARAM lParam;
 } MDICREATESTRUCTA, *LPMDICREATESTRUCTA;
 
+typedef struct tagSTYLESTRUCT {
+  DWORD styleOld;
+  DWORD styleNew;
+} STYLESTRUCT, *LPSTYLESTRUCT;
+
 typedef struct tagNMHDR {
   HWND hwndFrom;
   UINT_PTR idFrom;
