@@ -290,6 +290,8 @@ class Rop3 {
   void Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
 
  private:
+  template <bool HasP, bool HasS>
+  void Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
   uint8_t code_;
   uint32_t m_[8];  // all ones where the minterm is in the function
 };
