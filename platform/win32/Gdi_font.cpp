@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <unordered_map>
@@ -147,6 +148,16 @@ struct Match {
   bool italic { false };
 };
 
+// Fontconfig is set up once and torn down at exit, so leak checkers see a clean process.
+void EnsureFontconfig() {
+  static const bool ready = [] {
+    FcInit();
+    std::atexit([] { FcFini(); });
+    return true;
+  }();
+  (void)ready;
+}
+
 Match FindFace(const std::string& family, bool bold, bool italic) {
   static std::mutex lock;
   static std::map<std::string, Match> cache;
@@ -154,7 +165,7 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
   std::lock_guard<std::mutex> g(lock);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   Match m;
-  FcInit();
+  EnsureFontconfig();
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -488,7 +499,7 @@ struct Family {
 
 // One entry per fontconfig family, the first report winning.
 std::vector<Family> ListFamilies() {
-  FcInit();
+  EnsureFontconfig();
   FcPattern* pat = FcPatternCreate();
   FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, FC_SPACING, FC_CHARSET, nullptr);
   FcFontSet* set = FcFontList(nullptr, pat, os);

@@ -113,7 +113,7 @@ TEST(GdiBitmap, GetDIBitsGivesTopDown24BitFromEveryDepthEvenWhileSelected) {
     Info info(6, 4, bpp);  // bottom-up
     info.Colour(0, RGB(0, 0, 0));
     info.Colour(1, RGB(255, 255, 255));
-    for (int i = 2; i < 16 && i < (1 << bpp); ++i) info.Colour(i, kPattern[i % 4]);
+    for (int i = 2; bpp <= 8 && i < 16 && i < (1 << bpp); ++i) info.Colour(i, kPattern[i % 4]);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(dib, nullptr);
