@@ -1,1 +1,80 @@
-int main() { return 0; }
+// kaldoctl: drives a running simulated box through its control socket.
+//
+//   kaldoctl [-s SOCKET] COMMAND [ARG...]   one command, e.g. "kaldoctl call 0 13800138000"
+//   kaldoctl [-s SOCKET] status             the box's state
+//   kaldoctl [-s SOCKET] -                  commands from standard input, one a line
+//
+// The socket is SOCKET, else $KALDO_CONTROL, else the box's default. Exit status: 0 when every
+// command was taken, 1 when the box refused one, 2 when the box cannot be reached or on bad usage.
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "device/KaldoSim.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kaldoctl [-s SOCKET] COMMAND [ARG...]\n"
+    "       kaldoctl [-s SOCKET] status\n"
+    "       kaldoctl [-s SOCKET] -      (commands from standard input, one a line)\n"
+    "commands:\n"
+    "  lines N | serial N | ring L | call L [NUMBER] | hangup L | offhook L | onhook L\n"
+    "  disconnect L | connect L | cid L TEXT | dtmf L DIGITS | fail L OP N | value L OP V\n"
+    "  recordlimit MS | ringmode event|level | at T COMMAND\n"
+    "  L: a line 0..31 or *; OP: state hook ring cid dtmf start stop recstate count serial open close type\n";
+
+int Usage() {
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string path;
+  int i = 1;
+  if (i < argc && std::string(argv[i]) == "-s") {
+    if (i + 1 >= argc) return Usage();
+    path = argv[i + 1];
+    i += 2;
+  }
+  if (i >= argc) return Usage();
+  if (path.empty()) {
+    const char* env = std::getenv("KALDO_CONTROL");
+    path = env && *env ? env : kaldo::DefaultControlPath();
+  }
+
+  std::vector<std::string> lines;
+  bool fromInput = std::string(argv[i]) == "-" && i + 1 == argc;
+  if (fromInput) {
+    for (std::string line; std::getline(std::cin, line);) lines.push_back(line);
+  } else {
+    std::string line;
+    for (; i < argc; ++i) line += (line.empty() ? "" : " ") + std::string(argv[i]);
+    lines.push_back(line);
+  }
+
+  std::vector<std::string> replies;
+  std::string error;
+  if (!kaldo::SendControl(path, lines, replies, &error)) {
+    std::fprintf(stderr, "kaldoctl: %s\n", error.c_str());
+    return 2;
+  }
+  int status = 0;
+  for (size_t k = 0; k < replies.size(); ++k) {
+    const std::string& r = replies[k];
+    size_t last = r.rfind('\n', r.size() - 2);
+    last = last == std::string::npos ? 0 : last + 1;
+    std::fwrite(r.data(), 1, last, stdout);
+    std::string end = r.substr(last, r.size() - last - 1);
+    if (end == "ok") continue;
+    status = 1;
+    if (fromInput) std::fprintf(stderr, "kaldoctl: line %zu: %s\n", k + 1, end.c_str() + 7);
+    else std::fprintf(stderr, "kaldoctl: %s\n", end.c_str() + 7);
+  }
+  return status;
+}

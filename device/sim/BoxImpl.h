@@ -1,0 +1,165 @@
+#pragma once
+// The inside of the simulated box: its lines, timeline and call log, shared by the files of the
+// simulator. Everything in State is guarded by Box::Impl::FMutex.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "device/KaldoSim.h"
+#include "device/sim/Control.h"
+#include "device/sim/Recording.h"
+#include "device/sim/Scenario.h"
+
+namespace kaldo {
+
+constexpr uint64_t kNever = UINT64_MAX;
+constexpr uint64_t kBurstOnMs = 1000;      // a ring burst: about a second of bell...
+constexpr uint64_t kBurstPeriodMs = 5000;  // ...then four of silence
+constexpr int kCallerPatience = 6;         // bursts before an unanswered caller gives up
+constexpr size_t kCallLogCapacity = 1 << 16;
+
+// Injected results for one operation (on one line, or box-wide).
+struct Fault {
+  int32_t failNext = 0;          // the next N calls return -1
+  std::deque<int32_t> values;    // then the next calls return these, one each
+  bool Empty() const { return failNext == 0 && values.empty(); }
+};
+
+struct Line {
+  bool disconnected = false;
+  bool offHook = false;
+  bool ringLatch = false;  // a burst began and DevGetRing has not reported it yet
+  uint64_t bellUntil = 0;  // the bell sounds while box time is below this
+  bool ringing = false;    // an incoming call rings
+  bool talking = false;    // an answered call: the far end talks
+  int bursts = 0;
+  uint64_t nextBurst = kNever;
+  uint64_t cidDue = kNever;
+  std::string caller;
+  std::deque<std::string> cid;
+  std::string dtmf;
+  std::unique_ptr<Recording> rec;
+  int32_t recMaxBytes = 0;
+  bool recFailed = false;  // the last recording broke off: DevGetRecordState reports -1 once
+  Fault faults[kOpCount];
+};
+
+struct State {
+  bool open = false;
+  uint64_t openTime = 0;
+  int32_t deviceType = 0;  // 0: never set
+  int32_t lineCount = kDefaultLineCount;
+  int32_t serial = kDefaultSerial;
+  bool levelMode = false;
+  uint64_t recordLimitMs = 0;  // 0: none
+  Line lines[kMaxLines];
+  Fault boxFaults[kOpCount];
+  std::multimap<uint64_t, ScriptCommand> timeline;  // key: ms after DevOpen; equal keys keep their order
+  std::vector<std::pair<uint64_t, ScriptCommand>> loop;  // the demonstration, repeated every loopPeriod
+  uint64_t loopPeriod = 0;
+  uint64_t loopCycle = 0;
+  size_t loopIndex = 0;
+  int recordings = 0;
+  std::deque<CallRecord> log;
+  uint64_t logSeq = 0;
+  bool dueDirty = true;
+  uint64_t nextDue = kNever;
+  std::string controlPath;
+};
+
+struct Box::Impl {
+  explicit Impl(Environment e) : env(e) {}
+
+  // Lock held for all of these.
+  void CatchUp();
+  uint64_t ReadClock();
+  uint64_t NextDue();
+  void RunDue();
+  void AdvanceAudio(uint64_t t);
+  void Burst(int i);
+  void Apply(const ScriptCommand& c);
+  void ApplyToLine(const ScriptCommand& c, int i);
+  void Schedule(const TimedCommand& tc);
+  std::vector<ScenarioError> RunText(std::string_view text, bool loop);
+  void LoadScenarioAtOpen();
+  void EndRecording(int i);
+  void FailRecording(int i, const std::string& why);
+  void FinishAll();
+  void StopRinging(Line& l);
+  uint64_t RecordLimitSamples(int32_t maxBytes) const;
+  bool ValidLine(int32_t line) const { return line >= 0 && line < kMaxLines && line < s->lineCount; }
+  void Log(CallRecord rec);
+  void Message(const std::string& text);
+  std::string StatusText();
+  void Touch() { s->dueDirty = true; }
+
+  // Takes the lock.
+  std::string ControlLine(std::string_view line);
+  bool CommandLine(std::string_view line, std::string* error);
+
+  // One operation: validation, then faults, then the body; logged.
+  template <class Body>
+  int32_t Call(uint32_t ordinal, Op op, int line, bool argsValid, std::initializer_list<int32_t> args,
+               std::string_view text, Body&& body);
+
+  const Environment env;
+  std::mutex FMutex;
+  ClockFn clock = nullptr;  // null: the monotonic clock
+  void* clockCtx = nullptr;
+  uint64_t clockOffset = 0;  // added (mod 2^64) to the clock so that box time stays continuous
+  bool clockRead = false;
+  uint64_t now = 0;
+  std::optional<std::string> scenario;
+  std::function<void(std::string_view)> sink;
+  std::unique_ptr<State> s = std::make_unique<State>();
+
+  // The control socket has its own lock, taken before FMutex and never while holding it, because
+  // stopping the server waits for its thread, which may be waiting for FMutex.
+  std::mutex FControlMutex;
+  ControlServer control;
+};
+
+enum class FaultKind { None, Fail, Value };
+FaultKind TakeFault(Fault& f, int32_t* value);
+
+template <class Body>
+int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::initializer_list<int32_t> args,
+                        std::string_view text, Body&& body) {
+  std::lock_guard lock(FMutex);
+  CatchUp();
+  CallRecord rec;
+  rec.timeMs = now;
+  rec.ordinal = ordinal;
+  rec.argCount = static_cast<int>(args.size());
+  int k = 0;
+  for (int32_t a : args) rec.args[k++] = a;
+  rec.text = text;
+  rec.open = s->open;
+  int32_t result = -1;
+  bool valid = argsValid && s->open && (!IsLineOp(op) || ValidLine(line));
+  if (valid) {
+    Fault& f = IsLineOp(op) ? s->lines[line].faults[static_cast<int>(op)] : s->boxFaults[static_cast<int>(op)];
+    int32_t value = 0;
+    FaultKind kind = TakeFault(f, &value);
+    // An injected -1 is a failure: the operation does nothing, so nothing is consumed or lost.
+    if (kind == FaultKind::None) result = body(rec);
+    else if (kind == FaultKind::Value && value != -1) {
+      body(rec);
+      result = value;
+    }
+  }
+  rec.result = result;
+  Log(std::move(rec));
+  return result;
+}
+
+}  // namespace kaldo

@@ -1,0 +1,289 @@
+// Code page 936 (GBK) and UTF-8 through glibc's iconv. Malformed input never stops a conversion: each
+// bad character becomes a replacement, and nothing past the input's end is read.
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+
+#include "platform/win32/WinBase.h"
+
+namespace xj {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// One converter per direction and thread (iconv_t is not thread-safe).
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : FCd(iconv_open(to, from)) {}
+  ~Converter() {
+    if (FCd != reinterpret_cast<iconv_t>(-1)) iconv_close(FCd);
+  }
+  // Converts as much of [in, in+n) as it can, appending to out. Returns the bytes consumed; stops at
+  // the first character it cannot convert (or everything, when the converter could not be made).
+  size_t Run(const char* in, size_t n, std::string& out, size_t outPerIn) {
+    if (FCd == reinterpret_cast<iconv_t>(-1)) return 0;
+    iconv(FCd, nullptr, nullptr, nullptr, nullptr);
+    const size_t old = out.size();
+    out.resize(old + n * outPerIn + 8);
+    char* src = const_cast<char*>(in);
+    size_t srcLeft = n;
+    char* dst = out.data() + old;
+    size_t dstLeft = out.size() - old;
+    iconv(FCd, &src, &srcLeft, &dst, &dstLeft);
+    out.resize(static_cast<size_t>(dst - out.data()));
+    return n - srcLeft;
+  }
+
+ private:
+  iconv_t FCd;
+};
+
+const char* kUtf32 = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-32LE" : "UTF-32BE";
+
+Converter& FromGbk() {
+  thread_local Converter c(kUtf32, "GBK");
+  return c;
+}
+
+Converter& ToGbk() {
+  thread_local Converter c("GBK", kUtf32);
+  return c;
+}
+
+void AppendUtf32Bytes(const std::string& bytes, std::u32string& out) {
+  const size_t count = bytes.size() / 4;
+  const size_t old = out.size();
+  out.resize(old + count);
+  std::memcpy(out.data() + old, bytes.data(), count * 4);
+}
+
+// GBK to UTF-32; sets *clean to false when anything was replaced.
+std::u32string DecodeGbk(std::string_view gbk, bool* clean) {
+  std::u32string out;
+  out.reserve(gbk.size());
+  const char* p = gbk.data();
+  const char* const end = p + gbk.size();
+  std::string bytes;
+  while (p < end) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      out.push_back(static_cast<unsigned char>(*p++));
+      continue;
+    }
+    // A run of non-ASCII characters goes to iconv at once; a character it refuses is replaced.
+    const char* runEnd = p;
+    while (runEnd < end && static_cast<unsigned char>(*runEnd) >= 0x80) runEnd += GbkCharLength(runEnd, end);
+    while (p < runEnd) {
+      bytes.clear();
+      p += FromGbk().Run(p, static_cast<size_t>(runEnd - p), bytes, 4);
+      AppendUtf32Bytes(bytes, out);
+      if (p < runEnd) {
+        out.push_back(kReplacement);
+        if (clean) *clean = false;
+        p += GbkCharLength(p, runEnd);
+      }
+    }
+  }
+  return out;
+}
+
+// UTF-32 to GBK; characters GBK lacks become `fallback`.
+std::string EncodeGbk(std::u32string_view text, std::string_view fallback, bool* clean) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  size_t i = 0;
+  while (i < text.size()) {
+    if (text[i] < 0x80) {
+      out.push_back(static_cast<char>(text[i++]));
+      continue;
+    }
+    size_t runEnd = i;
+    while (runEnd < text.size() && text[runEnd] >= 0x80) ++runEnd;
+    while (i < runEnd) {
+      const char* in = reinterpret_cast<const char*>(text.data() + i);
+      const size_t used = ToGbk().Run(in, (runEnd - i) * 4, out, 1);
+      i += used / 4;
+      if (i < runEnd) {
+        out.append(fallback);
+        if (clean) *clean = false;
+        ++i;
+      }
+    }
+  }
+  return out;
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are malformed; each malformed
+// byte becomes one U+FFFD.
+std::u32string DecodeUtf8(std::string_view s, bool* clean) {
+  std::u32string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    int len = 0;
+    char32_t c = 0, min = 0;
+    if ((b & 0xE0) == 0xC0) len = 2, c = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0) len = 3, c = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0) len = 4, c = b & 0x07, min = 0x10000;
+    bool ok = len != 0 && i + len <= s.size();
+    for (int k = 1; ok && k < len; ++k) {
+      const auto t = static_cast<unsigned char>(s[i + k]);
+      ok = (t & 0xC0) == 0x80;
+      c = (c << 6) | (t & 0x3F);
+    }
+    ok = ok && c >= min && c <= 0x10FFFF && !(c >= 0xD800 && c <= 0xDFFF);
+    if (ok) {
+      out.push_back(c);
+      i += len;
+    } else {
+      out.push_back(kReplacement);
+      if (clean) *clean = false;
+      ++i;
+    }
+  }
+  return out;
+}
+
+enum class CodePage { Gbk, Utf8, Unknown };
+
+CodePage Classify(UINT cp) {
+  if (cp == CP_ACP || cp == CP_OEMCP || cp == CP_GBK) return CodePage::Gbk;
+  if (cp == CP_UTF8) return CodePage::Utf8;
+  return CodePage::Unknown;
+}
+
+}  // namespace
+
+std::u32string GbkToUtf32(std::string_view gbk) { return DecodeGbk(gbk, nullptr); }
+
+std::string GbkToUtf8(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() * 3 / 2);
+  for (char32_t c : DecodeGbk(gbk, nullptr)) AppendUtf8(c, out);
+  return out;
+}
+
+std::string Utf32ToGbk(std::u32string_view text) { return EncodeGbk(text, "?", nullptr); }
+
+std::string Utf8ToGbk(std::string_view utf8) { return EncodeGbk(DecodeUtf8(utf8, nullptr), "?", nullptr); }
+
+std::string PathToHost(std::string_view gbkPath) {
+  // After conversion a '\' byte is always a real backslash, never half of a double-byte character.
+  std::string host = GbkToUtf8(gbkPath);
+  for (char& c : host)
+    if (c == '\\') c = '/';
+  return host;
+}
+
+std::string PathFromHost(std::string_view hostPath) { return Utf8ToGbk(hostPath); }
+
+}  // namespace xj
+
+// ---- Win32 names --------------------------------------------------------------------------------
+
+#define MB_ERR_INVALID_CHARS 0x00000008u
+
+UINT WINAPI GetACP() { return CP_GBK; }
+
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return TestChar >= 0x81 && TestChar <= 0xFE; }
+
+LPSTR WINAPI CharNextA(LPCSTR lpsz) {
+  if (!lpsz || !*lpsz) return const_cast<LPSTR>(lpsz);
+  return const_cast<LPSTR>(lpsz + xj::GbkCharLength(lpsz, lpsz + (lpsz[1] ? 2 : 1)));
+}
+
+LPSTR WINAPI CharPrevA(LPCSTR lpszStart, LPCSTR lpszCurrent) {
+  if (!lpszStart || !lpszCurrent || lpszCurrent <= lpszStart) return const_cast<LPSTR>(lpszStart);
+  const char* prev = lpszStart;
+  for (const char* p = lpszStart; p < lpszCurrent; p += xj::GbkCharLength(p, lpszCurrent)) prev = p;
+  return const_cast<LPSTR>(prev);
+}
+
+namespace {
+
+// Copies a converted result into a caller's buffer with the Win32 size rules.
+template <class Out, class Str>
+int Deliver(const Str& result, Out* buffer, int size) {
+  const int needed = static_cast<int>(result.size());
+  if (size == 0) return needed;
+  if (!buffer || size < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  if (size < needed) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  for (int i = 0; i < needed; ++i) buffer[i] = static_cast<Out>(result[i]);
+  return needed;
+}
+
+}  // namespace
+
+int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                               LPWSTR lpWideCharStr, int cchWideChar) {
+  const auto page = xj::Classify(CodePage);
+  if (page == xj::CodePage::Unknown || !lpMultiByteStr || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
+  const std::string_view input(lpMultiByteStr, length);
+  bool clean = true;
+  const std::u32string wide = page == xj::CodePage::Gbk ? xj::DecodeGbk(input, &clean) : xj::DecodeUtf8(input, &clean);
+  if (!clean && (dwFlags & MB_ERR_INVALID_CHARS)) {
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return 0;
+  }
+  return Deliver(wide, lpWideCharStr, cchWideChar);
+}
+
+int WINAPI WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int cchWideChar, LPSTR lpMultiByteStr,
+                               int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
+  const auto page = xj::Classify(CodePage);
+  const bool utf8 = page == xj::CodePage::Utf8;
+  if (page == xj::CodePage::Unknown || !lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
+      (utf8 && (lpDefaultChar || lpUsedDefaultChar))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  const size_t length = cchWideChar == -1 ? std::wcslen(lpWideCharStr) + 1 : static_cast<size_t>(cchWideChar);
+  std::u32string wide(length, U'\0');
+  for (size_t i = 0; i < length; ++i) wide[i] = static_cast<char32_t>(lpWideCharStr[i]);
+  std::string narrow;
+  if (utf8) {
+    for (char32_t c : wide) xj::AppendUtf8(c, narrow);
+  } else {
+    bool clean = true;
+    narrow = xj::EncodeGbk(wide, lpDefaultChar && *lpDefaultChar ? std::string_view(lpDefaultChar, 1) : "?", &clean);
+    if (lpUsedDefaultChar) *lpUsedDefaultChar = clean ? FALSE : TRUE;
+  }
+  return Deliver(narrow, lpMultiByteStr, cbMultiByte);
+}

@@ -1,0 +1,210 @@
+// The control socket and kaldoctl, against a box running in this process.
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "tests/device/BoxTestSupport.h"
+
+namespace kaldo::test {
+namespace {
+
+struct ToolResult {
+  int exit = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class ControlTest : public BoxTest {
+ protected:
+  void SetUp() override {
+    Open(4);
+    socket = dir / "ctl.sock";
+    std::string error;
+    ASSERT_TRUE(box.StartControl(socket, &error)) << error;
+  }
+
+  // Runs kaldoctl with the given arguments (already quoted for the shell) and standard input.
+  ToolResult Tool(const std::string& args, const std::string& input = "") {
+    std::string in = dir / "in", out = dir / "out", err = dir / "err";
+    std::ofstream(in) << input;
+    std::string cmd = std::string(XJ_BINARY_DIR "/bin/kaldoctl ") + args + " <" + in + " >" + out + " 2>" + err;
+    int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+  }
+
+  ScratchDir dir;
+  std::string socket;
+};
+
+TEST_F(ControlTest, StatusShowsTheBoxAndItsLines) {
+  Run("offhook 1");
+  Run("fail 2 ring 3");
+  ToolResult r = Tool("-s " + socket + " status");
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_NE(r.out.find("box: open"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("lines 4"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("line 1: connected, off hook"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("fault ring: fail next 3"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("line 3:"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("line 4:"), std::string::npos) << r.out;
+}
+
+TEST_F(ControlTest, CommandsReachTheBox) {
+  ToolResult r = Tool("-s " + socket + " cid 2 hello world");
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  char buf[kTextBufferSize];
+  int n = box.DevGetCallerId(2, buf);
+  EXPECT_EQ(std::string(buf, n > 0 ? n : 0), "hello world");
+
+  // KALDO_CONTROL names the socket when -s does not.
+  std::string cmd = "KALDO_CONTROL=" + socket + " " XJ_BINARY_DIR "/bin/kaldoctl call 3 555 >/dev/null 2>&1";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(box.DevGetRing(3), 1);
+}
+
+TEST_F(ControlTest, CommandsFromStandardInputKeepTheirBlanks) {
+  ToolResult r = Tool("-s " + socket + " -", "# a scenario piped in\ncid 0   spaced  \nbogus 1\nat 100 dtmf 0 12\nstatus\n");
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("line 3: unknown command 'bogus'"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("box: open"), std::string::npos) << "the commands after a bad one still run";
+  char buf[kTextBufferSize];
+  int n = box.DevGetCallerId(0, buf);
+  EXPECT_EQ(std::string(buf, n > 0 ? n : 0), "  spaced  ");
+  Advance(100);
+  EXPECT_EQ(box.DevGetDtmf(0, buf), 2);
+}
+
+TEST_F(ControlTest, RefusedCommandsAndMissingBoxesAreReported) {
+  ToolResult r = Tool("-s " + socket + " ring 40");
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("bad line '40'"), std::string::npos) << r.err;
+  r = Tool("-s " + socket + " status now");
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_NE(r.err.find("expected: status"), std::string::npos) << r.err;
+  r = Tool("-s " + (dir / "nobody.sock") + " status");
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_NE(r.err.find("no box answers"), std::string::npos) << r.err;
+  r = Tool("");
+  EXPECT_EQ(r.exit, 2);
+  EXPECT_NE(r.err.find("usage"), std::string::npos);
+  r = Tool("-s");
+  EXPECT_EQ(r.exit, 2);
+}
+
+TEST_F(ControlTest, ASecondBoxCannotTakeALiveSocket) {
+  Box other;
+  std::string error;
+  EXPECT_FALSE(other.StartControl(socket, &error));
+  EXPECT_NE(error.find("already listening"), std::string::npos) << error;
+  // The first box still answers.
+  std::vector<std::string> replies;
+  ASSERT_TRUE(SendControl(socket, {"lines 9"}, replies, &error)) << error;
+  EXPECT_EQ(box.DevGetLineCount(), 9);
+}
+
+TEST_F(ControlTest, StaleSocketsAreReplacedOtherFilesLeftAlone) {
+  box.StopControl();
+  EXPECT_FALSE(std::filesystem::exists(socket)) << "a stopped box removes its socket";
+  // A socket file nobody listens on, as a killed box leaves it.
+  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ::close(fd);
+  std::string error;
+  EXPECT_TRUE(box.StartControl(socket, &error)) << error;
+  box.StopControl();
+
+  std::string plain = dir / "plain";
+  std::ofstream(plain) << "keep me";
+  EXPECT_FALSE(box.StartControl(plain, &error));
+  EXPECT_NE(error.find("not a socket"), std::string::npos) << error;
+  EXPECT_EQ(Slurp(plain), "keep me");
+  EXPECT_FALSE(box.StartControl(dir / std::string(120, 'x'), &error));
+  EXPECT_FALSE(box.StartControl(dir / "no/such/dir.sock", &error));
+  EXPECT_NE(error.find("cannot listen"), std::string::npos) << error;
+}
+
+TEST_F(ControlTest, CommandsFromTheSocketAreSafeAgainstPollingThreads) {
+  std::atomic<bool> done{false};
+  std::atomic<int> cids{0};
+  std::thread poller([&] {
+    char buf[kTextBufferSize];
+    while (!done) {
+      for (int i = 0; i < 4; ++i) {
+        box.DevGetLineState(i);
+        box.DevGetHookState(i);
+        box.DevGetRing(i);
+        if (box.DevGetCallerId(i, buf) > 0) ++cids;
+        box.DevGetDtmf(i, buf);
+      }
+      Advance(10);
+    }
+  });
+  constexpr int kRounds = 50;
+  for (int k = 0; k < kRounds; ++k) {
+    std::vector<std::string> replies;
+    std::string error;
+    ASSERT_TRUE(SendControl(socket, {"cid 1 " + std::to_string(k), "call 2", "hangup 2", "status"}, replies, &error))
+        << error;
+    for (size_t i = 0; i + 1 < replies.size(); ++i) EXPECT_EQ(replies[i], "ok\n");
+  }
+  // Let the poller drain what is left, then stop it.
+  for (int wait = 0; wait < 2000 && cids < kRounds; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  done = true;
+  poller.join();
+  EXPECT_EQ(cids, kRounds);
+}
+
+// A box driven by the environment opens its socket at DevOpen and removes it at DevClose.
+TEST(ControlEnvironment, TheLibraryBoxOpensItsSocketWhileOpen) {
+  ScratchDir dir;
+  std::string socket = dir / "env.sock";
+  ::setenv("KALDO_CONTROL", socket.c_str(), 1);
+  ::setenv("KALDO_SCENARIO", "", 1);
+  {
+    Box box(Box::Environment::Use);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    ASSERT_EQ(box.DevOpen(), 0);
+    EXPECT_TRUE(std::filesystem::exists(socket));
+    std::vector<std::string> replies;
+    std::string error;
+    ASSERT_TRUE(SendControl(socket, {"status"}, replies, &error)) << error;
+    EXPECT_NE(replies[0].find("control: " + socket), std::string::npos) << replies[0];
+
+    // A second box on the same path opens anyway, without a socket, and says so.
+    Box second(Box::Environment::Use);
+    std::vector<std::string> messages;
+    second.SetMessageSink([&](std::string_view m) { messages.emplace_back(m); });
+    EXPECT_EQ(second.DevOpen(), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("already listening"), std::string::npos) << messages[0];
+    EXPECT_EQ(second.DevClose(), 0);
+    EXPECT_TRUE(std::filesystem::exists(socket)) << "the second box must not remove the first one's socket";
+
+    ASSERT_TRUE(box.Command("fail * close 1"));
+    EXPECT_EQ(box.DevClose(), -1);
+    EXPECT_TRUE(std::filesystem::exists(socket)) << "a box that stays open keeps its socket";
+    ASSERT_EQ(box.DevClose(), 0);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+  }
+  ::unsetenv("KALDO_CONTROL");
+  ::unsetenv("KALDO_SCENARIO");
+}
+
+}  // namespace
+}  // namespace kaldo::test

@@ -1,0 +1,49 @@
+// mkskin: writes the test skin that tests and benchmarks load.
+//
+// Usage: mkskin <output directory>. It writes there
+//   test/              the skin directory: skin.ini and every picture it names. skin.ini holds every global
+//                      section, one record of every skin object class and, under the names the skinned
+//                      controls look up by default, every control record class, each with every key.
+//   test.skn           the compressed skin file: marker 1, the data size, the zlib stream of the payload.
+//   test.compresseddata the zlib stream alone, as a compressed stored skin holds it in "CompressedData".
+//   test.pictures      the "Pictures" property bytes of a stored skin (its IniStrings are skin.ini's lines).
+// The INI text, the bitmap files and the stored layouts are written here byte by byte, independently of
+// the skin library, so that its readers are tested against another writer. Only zlib is shared.
+//
+// The colour code (tools/mkskin/SkinColours.h): every rectangle of every record is packed into its
+// picture and filled so that each pixel tells who it belongs to: red = the record (0x10 + index in
+// [SKINOBJECTS], 0x40 + index in [SKINCONTROLS]) or a global owner (frame, popup, hint, tile), green =
+// the INI key of the rectangle (or the frame band, window slice), blue = the pixel's position in the
+// rectangle modulo 16 (x in the high, y in the low nibble). Colour keys hold the same code as a colour
+// value (red = owner, green = key code, blue = 0xFF). Positions that are relative to a face (client
+// rectangles, button places, text areas) are not painted; they lie inside the face they belong to.
+// Masks are black inside and white outside; unused picture area is grey 0xF0F0F0.
+#include "tools/mkskin/SkinFiles.h"
+#include "tools/mkskin/TestSkin.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: mkskin <output directory>\n");
+    return 2;
+  }
+  try {
+    namespace fs = std::filesystem;
+    const fs::path out = argv[1];
+    fs::create_directories(out);
+
+    const mkskin::Skin skin = mkskin::BuildTestSkin();
+    mkskin::WriteSkinDirectory(skin, out / "test", "skin.ini");
+    const std::vector<uint8_t> compressed = mkskin::ZlibCompress(mkskin::SkinPayload(skin));
+    mkskin::WriteFileBytes(out / "test.compresseddata", compressed);
+    mkskin::WriteFileBytes(out / "test.skn", mkskin::CompressedSkinFile(compressed));
+    mkskin::WriteFileBytes(out / "test.pictures", mkskin::PicturesProperty(skin));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mkskin: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
