@@ -11,6 +11,7 @@
 
 #include "platform/win32/BmpCodec.h"
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
@@ -423,7 +424,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int w, int h, U
   switch (type) {
     case IMAGE_BITMAP:
       if ((flags & LR_LOADFROMFILE) && name && !IS_INTRESOURCE(name)) {
-        std::ifstream f(GbkToUtf8(name), std::ios::binary);
+        std::ifstream f(xj::PathToHost(name), std::ios::binary);
         if (!f) {
           SetError(ENOENT);
           return nullptr;

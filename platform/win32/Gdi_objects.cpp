@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
@@ -20,13 +21,11 @@ Table& T() {
   return *t;
 }
 
-thread_local DWORD tlsError = 0;
-
 bool Counted(const Object& o) { return !o.stock && o.kind != Kind::DC; }
 
 }  // namespace
 
-void SetError(DWORD code) { tlsError = code; }
+void SetError(DWORD code) { SetLastError(code); }
 
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();

@@ -342,8 +342,6 @@ struct TextChar {
   int bytes;
 };
 void DecodeGbk(const char* s, int len, std::vector<TextChar>& out);
-std::string GbkToUtf8(const std::string& gbk);
-std::string Utf8ToGbk(const std::string& utf8);
 
 // A rendered glyph: 8-bit coverage, placed relative to the pen position and the cell's top.
 struct Glyph {

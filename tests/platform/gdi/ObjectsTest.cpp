@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "platform/win32/WinBase.h"
+
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -290,6 +294,34 @@ TEST(GdiDC, ModeSettersValidateAndReturnThePreviousValue) {
   EXPECT_EQ(old.x, 0);
   GetBrushOrgEx(dc, &old);
   EXPECT_EQ(old.y, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GdiObjects, FailuresSetTheLastError) {
+  Canvas c(2, 2);
+  HDC other = CreateCompatibleDC(nullptr);
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+    DWORD error;
+  } cases[] = {
+    { "delete garbage", [] { return !DeleteObject(Garbage()); }, EBADF },
+    { "select into a bad DC", [] { return !SelectObject(nullptr, GetStockObject(BLACK_PEN)); }, EBADF },
+    { "bitmap already selected", [&] { return !SelectObject(other, c.bitmap()); }, EBUSY },
+    { "delete a selected bitmap", [&] { return !DeleteObject(c.bitmap()); }, EBUSY },
+    { "absurd bitmap", [] { return !CreateBitmap(60000, 60000, 1, 32, nullptr); }, ENOMEM },
+    { "bad pen style", [] { return !CreatePen(9, 1, 0); }, EINVAL },
+    { "restore past the stack", [&] { return !RestoreDC(c.dc(), 5); }, EINVAL },
+  };
+  for (const Case& cs : cases) {
+    SetLastError(0);
+    EXPECT_TRUE(cs.call()) << cs.what;
+    EXPECT_EQ(GetLastError(), cs.error) << cs.what;
+  }
+  DeleteDC(other);
 }
 
 }  // namespace
