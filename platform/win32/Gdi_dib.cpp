@@ -319,7 +319,7 @@ void Bitmap::ReadPixels32(std::vector<uint32_t>& out) const {
   for (int y = 0; y < height; ++y) ReadRow(fmt, Row(y), 0, width, out.data() + size_t(y) * size_t(width));
 }
 
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown) {
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted) {
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
       uint64_t(width) * uint64_t(height) > kMaxBitmapPixels) {
     SetError(width <= 0 || height <= 0 ? kErrInvalidParameter : kErrNoMemory);
@@ -332,6 +332,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
   b->stride = StrideFor(width, fmt.bpp, 4);
   b->topDown = topDown;
   b->dibSection = dibSection;
+  b->counted = counted;
   size_t bytes = size_t(b->stride) * size_t(height);
   b->bits.reset(new (std::nothrow) uint8_t[bytes]);
   if (!b->bits) {

@@ -21,7 +21,7 @@ Table& T() {
   return *t;
 }
 
-bool Counted(const Object& o) { return !o.stock && o.kind != Kind::DC; }
+bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::DC; }
 
 }  // namespace
 
@@ -136,7 +136,7 @@ struct Stock {
     objects[SYSTEM_FIXED_FONT] = StockFont(16, FW_NORMAL, FIXED_PITCH, "Courier New");
     objects[DEFAULT_GUI_FONT] = StockFont(-11, FW_NORMAL, VARIABLE_PITCH, "MS Sans Serif");
     PixelFormat mono = PixelFormat::Default(1);
-    bitmap = NewBitmap(1, 1, mono, false, true);
+    bitmap = NewBitmap(1, 1, mono, false, true, false);
     bitmap->stock = true;
   }
 };

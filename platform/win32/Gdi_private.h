@@ -86,6 +86,7 @@ struct Object {
   bool stock { false };
   int selections { 0 };  // DC states (current or saved) holding the object
   bool owned { false };  // a window's region
+  bool counted { true };  // false for the parts of another object (an icon's bitmaps)
   void* handle { nullptr };
 };
 
@@ -159,8 +160,10 @@ struct Bitmap : Object {
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
-// Makes a bitmap (white, R11), or null with the last error set.
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown);
+// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
+// object is not counted as an object of its own.
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
+                  bool counted = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
