@@ -198,6 +198,8 @@ class MenuLoop {
     frame.hwnd = FOwner;
     frame.menu = root;
     ModalScope scope(frame);
+    // Left by an exception: the popups go and nothing points at this loop any more.
+    ScopeExit abandon([&] { Abandon(outer); });
     HWND cap = FLevels.back().wnd ? FLevels.back().wnd : FOwner;
     SetCapture(cap);
     while (!FDone && IsWindow(FOwner)) {
@@ -216,6 +218,7 @@ class MenuLoop {
         DispatchMessageA(&m);
       }
     }
+    abandon.Dismiss();
     Finish(outer);
     return FResult;
   }
@@ -233,6 +236,15 @@ class MenuLoop {
 
  private:
   int Opened() const { return (int)FLevels.size(); }
+
+  void Abandon(MenuLoop* outer) {
+    for (auto it = FLevels.rbegin(); it != FLevels.rend(); ++it)
+      if (it->wnd && IsWindow(it->wnd)) DestroyWindow(it->wnd);
+    FLevels.clear();
+    if (GetCapture() == FOwner) ReleaseCapture();
+    gActiveLoop = outer;
+    if (FBar) gBarOwner = nullptr;
+  }
 
   void Finish(MenuLoop* outer) {
     for (auto it = FLevels.rbegin(); it != FLevels.rend(); ++it)

@@ -242,11 +242,24 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   int def = (int)((type & MB_DEFMASK) >> 8);
   box.focus = std::min(def, (int)box.buttons.size() - 1);
 
-  // Every other top-level window of the application takes no input while the box is up.
+  // Every other top-level window of the application takes no input while the box is up. Whatever
+  // way the loop is left (an exception from a handler included), they get it back and the box goes.
   std::vector<HWND> disabled;
   for (Wnd* top : TopLevels())
     if (top->handle != hbox && top->Visible() && top->Enabled()) disabled.push_back(top->handle);
   for (HWND d : disabled) EnableWindow(d, FALSE);
+  struct Restore {
+    std::vector<HWND>& disabled;
+    HWND box, owner;
+    ~Restore() {
+      for (HWND d : disabled) EnableWindow(d, TRUE);
+      if (IsWindow(box)) {
+        RemovePropA(box, "XjMessageBox");
+        DestroyWindow(box);
+      }
+      if (IsWindow(owner)) SetActiveWindow(GetAncestor(owner, GA_ROOT));
+    }
+  } restore { disabled, hbox, owner };
 
   ModalFrame frame;
   frame.kind = ModalFrame::MessageBox;
@@ -254,25 +267,16 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   frame.caption = title;
   frame.text = box.text;
   frame.type = type;
-  int result = 0;
-  {
-    ModalScope scope(frame);
-    box.scope = &scope;
-    ShowWindow(hbox, SW_SHOW);
-    SetFocus(hbox);
-    // The loop also ends when the box is destroyed under it (its owner went) or WM_QUIT arrives; the
-    // answer is then what Escape would give.
-    while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
-    }
-    result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(type);
-    if (!result) result = IDCANCEL;
-    box.scope = nullptr;
+  ModalScope scope(frame);
+  box.scope = &scope;
+  ShowWindow(hbox, SW_SHOW);
+  SetFocus(hbox);
+  // The loop also ends when the box is destroyed under it (its owner went) or WM_QUIT arrives; the
+  // answer is then what Escape would give.
+  while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
   }
-  for (HWND d : disabled) EnableWindow(d, TRUE);
-  if (IsWindow(hbox)) {
-    RemovePropA(hbox, "XjMessageBox");
-    DestroyWindow(hbox);
-  }
-  if (ownerWnd && IsWindow(owner)) SetActiveWindow(Root(ownerWnd)->handle);
+  int result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(type);
+  if (!result) result = IDCANCEL;
+  box.scope = nullptr;
   return result;
 }

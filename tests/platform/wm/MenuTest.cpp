@@ -269,3 +269,44 @@ TEST_F(MenuTest, NestedMessageBoxesAndOwnerDestroyedInside) {
 }
 
 }  // namespace
+
+namespace {
+
+class ModalExceptionTest : public MenuTest {};
+
+// An exception from a handler dispatched inside a modal loop leaves the loop, and the loop's clean-up
+// still happens: windows enabled again, the box and the popups gone, no capture left.
+TEST_F(ModalExceptionTest, LoopsCleanUpWhenAHandlerThrows) {
+  HWND w = FormWithMenu();
+  HWND other = Top(500, 100, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  On(w, WM_TIMER, [](HWND h, UINT, WPARAM id, LPARAM) -> LRESULT {
+    KillTimer(h, id);
+    throw std::runtime_error("tick failed");
+  });
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return IDOK;
+  });
+  EXPECT_THROW(MessageBoxA(w, "x", "y", MB_OK), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(w));
+  EXPECT_TRUE(IsWindowEnabled(other));
+  EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 1, "x");
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return 1;
+  });
+  EXPECT_THROW(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), std::runtime_error);
+  EXPECT_EQ(FindWindowA("#32768", nullptr), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  // The next menu works as usual.
+  AnswerModal(1);
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), 1);
+  DestroyMenu(m);
+}
+
+}  // namespace
