@@ -1008,11 +1008,19 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       return old;
     case GWL_HWNDPARENT:
       if (w->IsChild()) return (LONG_PTR)SetParent(hwnd, (HWND)value);
+    {
       old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
-      w->owner = value ? FromHandle((HWND)value) : nullptr;
-      if (w->owner) w->owner = Root(w->owner);
-      if (w->owner == w) w->owner = nullptr;
+      Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
+      if (owner) owner = Root(owner);
+      // An owner may not be owned, however indirectly, by the window it would own.
+      for (Wnd* o = owner; o; o = o->owner)
+        if (o == w) {
+          Fail(EINVAL);
+          return 0;
+        }
+      w->owner = owner;
       return old;
+    }
     case GWL_ID:
       old = w->id;
       w->id = value;

@@ -73,6 +73,10 @@ TEST_F(MenuTest, ModelOperations) {
   EXPECT_TRUE(DeleteMenu(m, 2, MF_BYPOSITION));
   EXPECT_FALSE(IsMenu(sub));  // deleted with its item
   EXPECT_FALSE(AppendMenuA(m, MF_POPUP, (UINT_PTR)m, "self"));
+  HMENU inner = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuA(m, MF_POPUP, (UINT_PTR)inner, "inner"));
+  EXPECT_FALSE(AppendMenuA(inner, MF_POPUP, (UINT_PTR)m, "cycle"));  // would contain itself
+  EXPECT_FALSE(ModifyMenuA(inner, 0, MF_BYPOSITION | MF_POPUP, (UINT_PTR)m, "cycle"));
   EXPECT_TRUE(DestroyMenu(m));
   EXPECT_FALSE(DestroyMenu(m));
   EXPECT_EQ(GetMenuItemCount(m), -1);

@@ -228,6 +228,17 @@ TEST_F(WindowTest, TopMostWindowsStayAboveAndOwnedAboveOwner) {
   EXPECT_EQ(GetWindow(form, GW_HWNDNEXT), other);
 }
 
+TEST_F(WindowTest, OwnershipCannotFormACycle) {
+  HWND a = Top(0, 0, 10, 10);
+  HWND b = CreateWindowExA(0, "TestWnd", "", WS_POPUP, 0, 0, 5, 5, a, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SetWindowLongPtrA(a, GWL_HWNDPARENT, (LONG_PTR)b), 0);
+  EXPECT_EQ(GetWindow(a, GW_OWNER), nullptr);
+  EXPECT_EQ(GetAncestor(b, GA_ROOTOWNER), a);
+  EXPECT_FALSE(SetParent(a, a));
+  DestroyWindow(a);
+  EXPECT_FALSE(IsWindow(b));
+}
+
 TEST_F(WindowTest, SetWindowPosMessagesAndFlags) {
   HWND w = Top(0, 0, 100, 100);
   MessageTrace trace(w, { WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE });
