@@ -38,6 +38,21 @@ TEST_F(WindowTest, CreateFailsCleanlyWhenNcCreateOrCreateRefuses) {
   EXPECT_TRUE(UnregisterClassA("RefuseCreate", nullptr));
 }
 
+TEST_F(WindowTest, WindowDestroyedWhileBeingCreated) {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = +[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_CREATE) DestroyWindow(h);
+    return DefWindowProcA(h, m, w, l);
+  };
+  wc.lpszClassName = "SelfDestroy";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND parent = Top(0, 0, 100, 100);
+  EXPECT_EQ(CreateWindowExA(0, "SelfDestroy", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+  EXPECT_TRUE(IsWindow(parent));
+}
+
 TEST_F(WindowTest, ClassRegistrationRules) {
   WNDCLASSA wc {};
   wc.lpfnWndProc = TestProc;
