@@ -93,6 +93,7 @@ INT_PTR Prepare(ShellExecuteCall& call, std::string& hostDirectory) {
       call.Target.clear();
       return ERROR_FILE_NOT_FOUND;
     }
+    if (call.Target[0] == '-') call.Target.insert(0, "./");  // a file name, never an option of the opener
   }
   call.Program = FindOpener();
   return call.Program.empty() ? SE_ERR_NOASSOC : kStarted;
@@ -138,7 +139,8 @@ int StartDetached(const std::string& program, const std::string& target, const s
   if (child == 0) {
     ::close(status[0]);
     ::setsid();
-    const pid_t grandchild = ::fork();
+    // _Fork: no fork handlers, which could wait on locks that other threads held at the first fork.
+    const pid_t grandchild = ::_Fork();
     if (grandchild == 0) BecomeOpener(program.c_str(), argv.data(), directory.empty() ? nullptr : directory.c_str(),
                                       status[1]);
     if (grandchild < 0) {

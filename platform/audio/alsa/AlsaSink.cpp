@@ -82,6 +82,16 @@ class AlsaSink final : public AudioSink {
         FPlayed.store(FQueued);
         return true;
       }
+      if (state == SND_PCM_STATE_DISCONNECTED) {
+        Fail("the sound device is gone", -ENODEV);
+        return false;
+      }
+      if (state == SND_PCM_STATE_SUSPENDED) {
+        if (const int e = snd_pcm_recover(FPcm, -ESTRPIPE, 1); e < 0) {
+          Fail("the sound device stopped", e);
+          return false;
+        }
+      }
       // Fewer frames than the start threshold never start by themselves.
       if (state == SND_PCM_STATE_PREPARED && !FHeld) snd_pcm_start(FPcm);
       Nap(kPollMs / 2);

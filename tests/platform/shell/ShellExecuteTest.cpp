@@ -143,6 +143,12 @@ TEST_F(ShellExecuteTest, LocalFilesAreOpenedByTheirHostPath) {
   ASSERT_TRUE(args);
   EXPECT_EQ(*args, std::vector<std::string>{name});
   EXPECT_EQ(Recorded("cwd"), dir + "/" + u8s(u8"文档"));  // the opener runs there, so the name resolves
+
+  std::ofstream(dir + "/--help") << "x";  // a file name that looks like an option stays a file name
+  EXPECT_GT(Result(ShellExecuteA(nullptr, "open", "--help", nullptr, dir.c_str(), 1)), 32);
+  args = OpenerArgs();
+  ASSERT_TRUE(args);
+  EXPECT_EQ(*args, std::vector<std::string>{"./--help"});
   EXPECT_TRUE(NoChildren());
 }
 
