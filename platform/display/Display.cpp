@@ -1,0 +1,248 @@
+#include "platform/display/Display.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/display/Png.h"
+#include "platform/display/TrayStrip.h"
+#include "platform/display/WindowStore.h"
+#include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/display/x11/X11Open.h"
+
+namespace xj::display {
+
+Backend::Backend() : FStore(std::make_unique<WindowStore>()) {}
+
+Backend::~Backend() = default;
+
+WindowId Backend::Create(WindowKind kind, const RECT& bounds, bool topMost) {
+  WindowId id = FStore->Add(kind, bounds, topMost);
+  NativeCreate(id);
+  return id;
+}
+
+bool Backend::Destroy(WindowId id) {
+  if (!FStore->Find(id)) return false;
+  NativeDestroy(id);
+  FStore->Remove(id);
+  std::erase_if(FQueue, [id](const Event& e) { return e.window == id; });
+  return true;
+}
+
+bool Backend::SetBounds(WindowId id, const RECT& bounds) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  FStore->SetBounds(*w, bounds);
+  NativeBounds(id);
+  return true;
+}
+
+bool Backend::Show(WindowId id, bool activate) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->visible = true;
+  NativeShow(id, activate);
+  return true;
+}
+
+bool Backend::Hide(WindowId id) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->visible = false;
+  NativeHide(id);
+  return true;
+}
+
+void Backend::SetZOrder(std::span<const WindowId> topToBottom) {
+  FStore->SetZOrder(topToBottom);
+  NativeZOrder();
+}
+
+bool Backend::SetTopMost(WindowId id, bool topMost) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->topMost = topMost;
+  NativeTopMost(id);
+  return true;
+}
+
+bool Backend::SetShape(WindowId id, std::span<const RECT> rects) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  FStore->SetShape(*w, std::vector<RECT>(rects.begin(), rects.end()));
+  NativeShape(id);
+  return true;
+}
+
+bool Backend::ClearShape(WindowId id) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  FStore->SetShape(*w, std::nullopt);
+  NativeShape(id);
+  return true;
+}
+
+bool Backend::SetOpacity(WindowId id, uint8_t alpha) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->opacity = alpha;
+  NativeOpacity(id);
+  return true;
+}
+
+bool Backend::SetTitle(WindowId id, std::string_view utf8) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->title = utf8;
+  NativeTitle(id);
+  return true;
+}
+
+bool Backend::SetCursor(WindowId id, CursorType shape) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  w->cursor = shape;
+  NativeCursor(id);
+  return true;
+}
+
+bool Backend::Present(WindowId id, const SurfaceView& surface, const RECT& dirty) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  RECT copied = FStore->CopyIn(*w, surface, dirty);
+  if (!RectEmpty(copied)) NativePresent(id, copied);
+  return true;
+}
+
+bool Backend::Activate(WindowId id) {
+  if (!FStore->Find(id)) return false;
+  NativeActivate(id);
+  return true;
+}
+
+bool Backend::BeginMove(WindowId id, POINT pt, MouseButton button) {
+  if (!FStore->Find(id)) return false;
+  return NativeBeginMove(id, pt, button);
+}
+
+bool Backend::NextEvent(Event& out) {
+  if (FQueue.empty()) NativePump();
+  if (FQueue.empty()) return false;
+  out = std::move(FQueue.front());
+  FQueue.pop_front();
+  return true;
+}
+
+WaitResult Backend::Wait(int timeoutMs) {
+  if (!FQueue.empty()) return WaitResult::Event;
+  return NativeWait(timeoutMs);
+}
+
+void Backend::SetTrayIcons(std::vector<TrayIcon> icons) {
+  FTrayIcons = std::move(icons);
+  NativeTray();
+}
+
+RECT Backend::TrayStripBounds() const {
+  return TrayStripPlace(ScreenSize(), WorkArea(), FTrayIcons.size(), true);
+}
+
+RECT Backend::TrayIconRect(uint32_t id) const {
+  auto it = std::find_if(FTrayIcons.begin(), FTrayIcons.end(), [id](const TrayIcon& t) { return t.id == id; });
+  if (it == FTrayIcons.end()) return {};
+  return TrayIconRectIn(TrayStripBounds(), size_t(it - FTrayIcons.begin()));
+}
+
+bool Backend::Exists(WindowId id) const { return FStore->Find(id) != nullptr; }
+
+bool Backend::IsVisible(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w && w->visible;
+}
+
+RECT Backend::Bounds(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->bounds : RECT {};
+}
+
+bool Backend::TopMost(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w && w->topMost;
+}
+
+uint8_t Backend::Opacity(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->opacity : 0;
+}
+
+std::optional<std::vector<RECT>> Backend::Shape(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->shape : std::nullopt;
+}
+
+std::string Backend::Title(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->title : std::string();
+}
+
+CursorType Backend::Cursor(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->cursor : CursorType::Arrow;
+}
+
+std::vector<WindowId> Backend::ZOrder() const { return FStore->ZOrder(); }
+
+Image Backend::WindowPixels(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->pixels : Image();
+}
+
+Image Backend::DesktopPixels() const {
+  SIZE screen = ScreenSize();
+  Image desktop(screen.cx, screen.cy, kDesktopBackground);
+  FStore->ComposeInto(desktop);
+  if (!FTrayIcons.empty()) {
+    RECT strip = TrayStripBounds();
+    PaintTrayStrip(desktop, { strip.left, strip.top }, FTrayIcons);
+  }
+  return desktop;
+}
+
+bool Backend::WriteWindowPng(WindowId id, const std::string& path, std::string* error) const {
+  const StoredWindow* w = FStore->Find(id);
+  if (!w) {
+    if (error) *error = "no such window";
+    return false;
+  }
+  return WritePng(path, w->pixels.View(), error);
+}
+
+bool Backend::WriteDesktopPng(const std::string& path, std::string* error) const {
+  return WritePng(path, DesktopPixels().View(), error);
+}
+
+std::unique_ptr<Backend> CreateBackend() {
+  const char* asked = std::getenv("XJ_DISPLAY");
+  const char* x = std::getenv("DISPLAY");
+  bool wantX11;
+  if (!asked || !*asked) {
+    wantX11 = x && *x;
+  } else if (std::strcmp(asked, "x11") == 0) {
+    wantX11 = true;
+  } else if (std::strcmp(asked, "headless") == 0) {
+    wantX11 = false;
+  } else {
+    std::fprintf(stderr, "XJ_DISPLAY=%s is not a display (use headless or x11); running headless\n", asked);
+    wantX11 = false;
+  }
+  if (wantX11) {
+    std::string error;
+    if (auto x11 = OpenX11Backend(nullptr, &error)) return x11;
+    std::fprintf(stderr, "%s; running headless\n", error.c_str());
+  }
+  return std::make_unique<HeadlessBackend>();
+}
+
+}  // namespace xj::display

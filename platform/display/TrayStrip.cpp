@@ -1,0 +1,74 @@
+#include "platform/display/TrayStrip.h"
+
+#include <algorithm>
+
+namespace xj::display {
+
+namespace {
+
+constexpr int kIcon = 16;
+constexpr int kCell = 20;  // icon plus 2 px either side
+constexpr int kBorder = 2;
+constexpr int kHeight = 22;
+constexpr uint32_t kFace = 0xC0C0C0, kShadow = 0x808080, kHighlight = 0xFFFFFF;
+
+void Put(Image& target, int x, int y, uint32_t c) {
+  if (x >= 0 && y >= 0 && x < target.width && y < target.height) target.At(x, y) = c;
+}
+
+}  // namespace
+
+SIZE TrayStripSize(size_t count) {
+  if (count == 0) return { 0, 0 };
+  return { LONG(2 * kBorder + kCell * count), kHeight };
+}
+
+RECT TrayStripPlace(SIZE screen, const RECT& work, size_t count, bool useTaskbarBand) {
+  SIZE s = TrayStripSize(count);
+  if (count == 0) return {};
+  LONG band = screen.cy - work.bottom;
+  if (useTaskbarBand && band >= kHeight) {
+    LONG top = work.bottom + (band - kHeight) / 2;
+    return { screen.cx - 2 - s.cx, top, screen.cx - 2, top + s.cy };
+  }
+  return { work.right - 2 - s.cx, work.bottom - 2 - s.cy, work.right - 2, work.bottom - 2 };
+}
+
+RECT TrayIconRectIn(const RECT& strip, size_t index) {
+  LONG left = strip.left + kBorder + LONG(index) * kCell + (kCell - kIcon) / 2;
+  LONG top = strip.top + (kHeight - kIcon) / 2;
+  return { left, top, left + kIcon, top + kIcon };
+}
+
+int TrayIconIndexAt(const RECT& strip, size_t count, POINT pt) {
+  // The whole cell answers, so the gaps between icons do not swallow clicks.
+  if (pt.y < strip.top || pt.y >= strip.bottom) return -1;
+  LONG x = pt.x - strip.left - kBorder;
+  if (x < 0) return -1;
+  size_t index = size_t(x / kCell);
+  return index < count ? int(index) : -1;
+}
+
+void PaintTrayStrip(Image& target, POINT origin, const std::vector<TrayIcon>& icons) {
+  SIZE s = TrayStripSize(icons.size());
+  for (int y = 0; y < s.cy; ++y)
+    for (int x = 0; x < s.cx; ++x) {
+      uint32_t c = kFace;
+      if (y == 0 || x == 0) c = kShadow;
+      if (y == s.cy - 1 || x == s.cx - 1) c = kHighlight;
+      Put(target, origin.x + x, origin.y + y, c);
+    }
+  RECT strip { origin.x, origin.y, origin.x + s.cx, origin.y + s.cy };
+  for (size_t i = 0; i < icons.size(); ++i) {
+    RECT r = TrayIconRectIn(strip, i);
+    for (int y = 0; y < kIcon; ++y)
+      for (int x = 0; x < kIcon; ++x) {
+        int tx = r.left + x, ty = r.top + y;
+        if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height) continue;
+        uint32_t p = icons[i].pixels[y * kIcon + x];
+        target.At(tx, ty) = BlendPixel(p, target.At(tx, ty), p >> 24);
+      }
+  }
+}
+
+}  // namespace xj::display

@@ -1,0 +1,162 @@
+#include "platform/display/WindowStore.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace xj::display {
+
+namespace {
+
+// No screen is larger; the caps keep a bogus rectangle from asking for gigabytes or overflowing.
+constexpr int64_t kMaxExtent = 8192, kMaxOrigin = 1 << 28;
+
+}  // namespace
+
+RECT NormalizedBounds(const RECT& r) {
+  return { r.left, r.top, std::max(r.left, r.right), std::max(r.top, r.bottom) };
+}
+
+RECT IntersectRects(const RECT& a, const RECT& b) {
+  RECT r { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom) };
+  if (RectEmpty(r)) return {};
+  return r;
+}
+
+bool StoredWindow::Contains(int x, int y) const {
+  if (x < 0 || y < 0 || x >= Width() || y >= Height()) return false;
+  for (auto [x0, x1] : RowSpans(y))
+    if (x >= x0 && x < x1) return true;
+  return false;
+}
+
+WindowId WindowStore::Add(WindowKind kind, const RECT& bounds, bool topMost) {
+  WindowId id = FNextId++;
+  StoredWindow& w = FWindows[id];
+  w.kind = kind;
+  w.topMost = topMost;
+  SetBounds(w, bounds);
+  FOrder.insert(FOrder.begin(), id);
+  return id;
+}
+
+void WindowStore::Remove(WindowId id) {
+  FWindows.erase(id);
+  std::erase(FOrder, id);
+}
+
+StoredWindow* WindowStore::Find(WindowId id) {
+  auto it = FWindows.find(id);
+  return it == FWindows.end() ? nullptr : &it->second;
+}
+
+const StoredWindow* WindowStore::Find(WindowId id) const {
+  auto it = FWindows.find(id);
+  return it == FWindows.end() ? nullptr : &it->second;
+}
+
+void WindowStore::SetZOrder(std::span<const WindowId> topToBottom) {
+  std::vector<WindowId> order;
+  order.reserve(FOrder.size());
+  for (WindowId id : topToBottom)
+    if (FWindows.count(id) && std::find(order.begin(), order.end(), id) == order.end()) order.push_back(id);
+  for (WindowId id : FOrder)
+    if (std::find(order.begin(), order.end(), id) == order.end()) order.push_back(id);
+  FOrder = std::move(order);
+}
+
+void WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
+  auto extent = [](LONG a, LONG b) { return LONG(std::clamp<int64_t>(int64_t(b) - a, 0, kMaxExtent)); };
+  RECT b;
+  b.left = LONG(std::clamp<int64_t>(bounds.left, -kMaxOrigin, kMaxOrigin));
+  b.top = LONG(std::clamp<int64_t>(bounds.top, -kMaxOrigin, kMaxOrigin));
+  b.right = b.left + extent(bounds.left, bounds.right);
+  b.bottom = b.top + extent(bounds.top, bounds.bottom);
+  int newW = b.right - b.left, newH = b.bottom - b.top;
+  w.bounds = b;
+  if (newW != w.pixels.width || newH != w.pixels.height) {
+    Image resized(newW, newH);  // no pixels at all when either side is 0
+    int keepW = std::min(resized.width, w.pixels.width), keepH = std::min(resized.height, w.pixels.height);
+    for (int y = 0; keepW > 0 && y < keepH; ++y)
+      std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
+    w.pixels = std::move(resized);
+  }
+  RebuildSpans(w);
+}
+
+void WindowStore::SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects) {
+  w.shape = std::move(rects);
+  RebuildSpans(w);
+}
+
+void WindowStore::RebuildSpans(StoredWindow& w) {
+  int width = w.Width(), height = w.Height();
+  w.spanStart.assign(size_t(height) + 1, 0);
+  w.spans.clear();
+  if (!w.shape) {
+    for (int y = 0; y < height; ++y) {
+      w.spanStart[y] = uint32_t(w.spans.size());
+      if (width > 0) w.spans.emplace_back(0, width);
+    }
+    w.spanStart[height] = uint32_t(w.spans.size());
+    return;
+  }
+  // Bucket the clipped rectangles' spans by row, then sort and merge each row so overlaps count once.
+  std::vector<std::vector<std::pair<int, int>>> rows(height);
+  RECT window { 0, 0, width, height };
+  for (const RECT& r : *w.shape) {
+    RECT c = IntersectRects(NormalizedBounds(r), window);
+    for (int y = c.top; y < c.bottom; ++y) rows[y].emplace_back(c.left, c.right);
+  }
+  for (int y = 0; y < height; ++y) {
+    w.spanStart[y] = uint32_t(w.spans.size());
+    auto& row = rows[y];
+    std::sort(row.begin(), row.end());
+    for (auto span : row) {
+      if (w.spans.size() > w.spanStart[y] && span.first <= w.spans.back().second)
+        w.spans.back().second = std::max(w.spans.back().second, span.second);
+      else
+        w.spans.push_back(span);
+    }
+  }
+  w.spanStart[height] = uint32_t(w.spans.size());
+}
+
+RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {
+  if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return {};
+  RECT limit { 0, 0, std::min(surface.width, w.pixels.width), std::min(surface.height, w.pixels.height) };
+  RECT c = IntersectRects(NormalizedBounds(dirty), limit);
+  if (RectEmpty(c)) return {};
+  for (int y = c.top; y < c.bottom; ++y) {
+    const uint32_t* src = surface.Row(y) + c.left;
+    uint32_t* dst = w.pixels.Row(y) + c.left;
+    for (int x = 0, n = c.right - c.left; x < n; ++x) dst[x] = src[x] & 0xFFFFFF;
+  }
+  return c;
+}
+
+void WindowStore::ComposeInto(Image& desktop) const {
+  for (auto it = FOrder.rbegin(); it != FOrder.rend(); ++it) {
+    const StoredWindow& w = FWindows.at(*it);
+    if (!w.visible || w.opacity == 0 || w.pixels.Empty()) continue;
+    int top = std::max(0, -int(w.bounds.top)), bottom = std::min(w.Height(), desktop.height - w.bounds.top);
+    int left = std::max(0, -int(w.bounds.left)), right = std::min(w.Width(), desktop.width - w.bounds.left);
+    for (int y = top; y < bottom; ++y) {
+      const uint32_t* src = w.pixels.Row(y);
+      uint32_t* row = desktop.Row(y + w.bounds.top);
+      for (auto [x0, x1] : w.RowSpans(y)) {
+        x0 = std::max(x0, left);
+        x1 = std::min(x1, right);
+        if (x1 <= x0) continue;
+        uint32_t* dst = row + (w.bounds.left + x0);
+        if (w.opacity == 255) {
+          std::memcpy(dst, src + x0, size_t(x1 - x0) * 4);
+        } else {
+          for (int x = 0; x < x1 - x0; ++x) dst[x] = BlendPixel(src[x0 + x], dst[x], w.opacity);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace xj::display

@@ -1,0 +1,67 @@
+#pragma once
+// The bookkeeping every back-end shares: each top-level window's state and a copy of its pixels, the
+// z-order, and the composition of the desktop from them.
+
+#include <optional>
+#include <span>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/display/Display.h"
+
+namespace xj::display {
+
+struct StoredWindow {
+  int Width() const { return bounds.right - bounds.left; }
+  int Height() const { return bounds.bottom - bounds.top; }
+  // The merged spans [x0, x1) of the window region on row y (window coordinates), clipped to the window.
+  std::span<const std::pair<int, int>> RowSpans(int y) const {
+    return { spans.data() + spanStart[y], spans.data() + spanStart[y + 1] };
+  }
+  bool Contains(int x, int y) const;  // inside the window and its region
+
+  WindowKind kind { WindowKind::Normal };
+  bool topMost { false };
+  bool visible { false };
+  uint8_t opacity { 255 };
+  CursorType cursor { CursorType::Arrow };
+  RECT bounds {};
+  std::optional<std::vector<RECT>> shape;
+  std::string title;
+  Image pixels;  // the window's size
+  // Row index into `spans` (Height() + 1 entries), rebuilt whenever the shape or the size changes.
+  std::vector<uint32_t> spanStart;
+  std::vector<std::pair<int, int>> spans;
+};
+
+class WindowStore {
+ public:
+  WindowId Add(WindowKind kind, const RECT& bounds, bool topMost);
+  void Remove(WindowId id);
+  StoredWindow* Find(WindowId id);
+  const StoredWindow* Find(WindowId id) const;
+  const std::vector<WindowId>& ZOrder() const { return FOrder; }  // top first
+
+  void SetZOrder(std::span<const WindowId> topToBottom);
+  void SetBounds(StoredWindow& w, const RECT& bounds);
+  void SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects);
+  // Copies the dirty part of the surface into the window's pixels; returns what was copied.
+  RECT CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty);
+  // Draws the shown windows, bottom first, onto `desktop` (whose origin is the screen's).
+  void ComposeInto(Image& desktop) const;
+
+ private:
+  static void RebuildSpans(StoredWindow& w);
+
+  std::unordered_map<WindowId, StoredWindow> FWindows;
+  std::vector<WindowId> FOrder;
+  WindowId FNextId { 1 };
+};
+
+// Bounds with negative extents made empty.
+RECT NormalizedBounds(const RECT& r);
+RECT IntersectRects(const RECT& a, const RECT& b);
+inline bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+}  // namespace xj::display

@@ -1,0 +1,900 @@
+#include "platform/display/x11/X11Backend.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/cursorfont.h>
+#include <X11/extensions/shape.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <strings.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/display/TrayStrip.h"
+#include "platform/display/WindowStore.h"
+#include "platform/display/x11/X11Keys.h"
+#include "platform/display/x11/X11Open.h"
+
+namespace xj::display {
+
+namespace {
+
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask |
+                            EnterWindowMask | LeaveWindowMask;
+
+constexpr const char* kAtomNames[] = {
+  "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_MOTIF_WM_HINTS", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "UTF8_STRING",
+  "_NET_WM_WINDOW_OPACITY", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_UTILITY",
+  "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+  "_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_SUPPORTED", "_NET_WM_MOVERESIZE", "_NET_ACTIVE_WINDOW",
+  "_NET_WM_USER_TIME", "CLIPBOARD", "TARGETS", "TEXT", "INCR", "XJ_SELECTION",
+};
+
+// A failed request (a window the desktop destroyed under us, a focus change that came too late) is not
+// worth dying for; say so a few times and carry on.
+int ReportXError(::Display* dpy, XErrorEvent* e) {
+  static int reported = 0;
+  if (reported < 10) {
+    char text[160];
+    XGetErrorText(dpy, e->error_code, text, sizeof text);
+    std::fprintf(stderr, "x11: %s (request %d.%d)\n", text, e->request_code, e->minor_code);
+    if (++reported == 10) std::fprintf(stderr, "x11: further errors not shown\n");
+  }
+  return 0;
+}
+
+bool CtypeIsUtf8() {
+  const char* cs = nl_langinfo(CODESET);
+  return cs && (strcasecmp(cs, "UTF-8") == 0 || strcasecmp(cs, "utf8") == 0);
+}
+
+// Key text comes from the input method in the character set of LC_CTYPE, so make that UTF-8: the
+// user's own locale when it is, else C.UTF-8. Narrow strings of the platform are GBK by its own
+// conversions and do not depend on the C library's locale.
+bool EnsureUtf8Ctype() {
+  if (CtypeIsUtf8()) return true;
+  std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  for (const char* name : { "", "C.UTF-8", "en_US.UTF-8" })
+    if (std::setlocale(LC_CTYPE, name) && CtypeIsUtf8()) return true;
+  std::setlocale(LC_CTYPE, saved.c_str());
+  return false;
+}
+
+uint32_t Modifiers(unsigned int state) {
+  uint32_t m = 0;
+  if (state & ShiftMask) m |= ModShift;
+  if (state & ControlMask) m |= ModControl;
+  if (state & Mod1Mask) m |= ModAlt;
+  if (state & Button1Mask) m |= ModLeftButton;
+  if (state & Button2Mask) m |= ModMiddleButton;
+  if (state & Button3Mask) m |= ModRightButton;
+  return m;
+}
+
+// X has no empty windows; a window of no size is 1 × 1 and shaped away.
+RECT XGeometry(const RECT& b) {
+  return { b.left, b.top, b.left + std::max<LONG>(1, b.right - b.left), b.top + std::max<LONG>(1, b.bottom - b.top) };
+}
+
+// <chrono> does not compile with the GBK execution character set (its "µs" suffix), hence this.
+int64_t MonotonicMs() {
+  timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> OpenX11Backend(const char* name, std::string* error) {
+  return X11Backend::Open(name, error);
+}
+
+std::unique_ptr<X11Backend> X11Backend::Open(const char* name, std::string* error) {
+  bool utf8 = EnsureUtf8Ctype();
+  ::Display* dpy = XOpenDisplay(name);
+  if (!dpy) {
+    const char* shown = name ? name : std::getenv("DISPLAY");
+    if (error) *error = std::string("cannot open the X display ") + (shown ? shown : "(DISPLAY is not set)");
+    return nullptr;
+  }
+  XSetErrorHandler(ReportXError);
+  std::unique_ptr<X11Backend> backend(new X11Backend(dpy));
+  if (!backend->Init(error)) return nullptr;
+  if (utf8) backend->OpenInputMethod();
+  return backend;
+}
+
+X11Backend::~X11Backend() {
+  for (auto& [id, n] : FNative) {
+    if (n.ic) XDestroyIC(n.ic);
+    XDestroyWindow(FDpy, n.xid);
+  }
+  if (FTray) XDestroyWindow(FDpy, FTray);
+  for (::Cursor c : FCursors)
+    if (c) XFreeCursor(FDpy, c);
+  if (FIm) XCloseIM(FIm);
+  if (FGc) XFreeGC(FDpy, FGc);
+  if (FHelper) XDestroyWindow(FDpy, FHelper);
+  if (FOwnColormap) XFreeColormap(FDpy, FColormap);
+  XCloseDisplay(FDpy);
+}
+
+bool X11Backend::Init(std::string* error) {
+  FScreen = DefaultScreen(FDpy);
+  FRoot = RootWindow(FDpy, FScreen);
+  if (!ChooseVisual(error)) return false;
+  FScreenSize = { DisplayWidth(FDpy, FScreen), DisplayHeight(FDpy, FScreen) };
+  XInternAtoms(FDpy, const_cast<char**>(kAtomNames), kAtomCount, False, FAtoms.data());
+
+  int eventBase, errorBase, major = 0, minor = 0;
+  FHasShape = XShapeQueryExtension(FDpy, &eventBase, &errorBase) && XShapeQueryVersion(FDpy, &major, &minor);
+  FHasInputShape = FHasShape && (major > 1 || (major == 1 && minor >= 1));
+  // Held keys then repeat as presses only, so a repeat is a press of a key that is already down.
+  Bool detectable;
+  XkbSetDetectableAutoRepeat(FDpy, True, &detectable);
+
+  XSetWindowAttributes a {};
+  a.colormap = FColormap;
+  a.override_redirect = True;
+  a.event_mask = PropertyChangeMask;
+  FHelper = XCreateWindow(FDpy, FRoot, -100, -100, 1, 1, 0, FDepth, InputOutput, FVisual,
+                          CWColormap | CWBorderPixel | CWOverrideRedirect | CWEventMask, &a);
+  FGc = XCreateGC(FDpy, FHelper, 0, nullptr);
+  XSelectInput(FDpy, FRoot, PropertyChangeMask | StructureNotifyMask);
+  ReadRootProperties();
+  return true;
+}
+
+bool X11Backend::ChooseVisual(std::string* error) {
+  auto usable = [](const Visual* v, int depth) {
+    return v->c_class == TrueColor && depth >= 24 && v->red_mask == 0xFF0000 && v->green_mask == 0xFF00 &&
+           v->blue_mask == 0xFF;
+  };
+  if (usable(DefaultVisual(FDpy, FScreen), DefaultDepth(FDpy, FScreen))) {
+    FVisual = DefaultVisual(FDpy, FScreen);
+    FDepth = DefaultDepth(FDpy, FScreen);
+    FColormap = DefaultColormap(FDpy, FScreen);
+    return true;
+  }
+  XVisualInfo info;
+  if (XMatchVisualInfo(FDpy, FScreen, 24, TrueColor, &info) && usable(info.visual, info.depth)) {
+    FVisual = info.visual;
+    FDepth = info.depth;
+    FColormap = XCreateColormap(FDpy, FRoot, FVisual, AllocNone);
+    FOwnColormap = true;
+    return true;
+  }
+  if (error) *error = "the X display has no 24-bit true-colour visual";
+  return false;
+}
+
+void X11Backend::OpenInputMethod() {
+  if (!XSupportsLocale()) return;
+  XSetLocaleModifiers("");
+  FIm = XOpenIM(FDpy, nullptr, nullptr, nullptr);
+  if (!FIm) {
+    // The configured input method is not running: fall back to X's built-in one (compose keys).
+    XSetLocaleModifiers("@im=none");
+    FIm = XOpenIM(FDpy, nullptr, nullptr, nullptr);
+  }
+}
+
+void X11Backend::ReadRootProperties() {
+  auto cardinals = [this](Atom property, Atom type) {
+    std::vector<unsigned long> values;
+    Atom actual;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(FDpy, FRoot, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
+            Success &&
+        data && format == 32) {
+      auto* longs = reinterpret_cast<unsigned long*>(data);
+      values.assign(longs, longs + count);
+    }
+    if (data) XFree(data);
+    return values;
+  };
+  std::vector<unsigned long> desk = cardinals(FAtoms[kNetCurrentDesktop], XA_CARDINAL);
+  std::vector<unsigned long> area = cardinals(FAtoms[kNetWorkarea], XA_CARDINAL);
+  size_t index = desk.empty() ? 0 : desk[0];
+  if (index >= area.size() / 4) index = 0;  // a desktop without its own entry uses the first
+  RECT screen { 0, 0, FScreenSize.cx, FScreenSize.cy };
+  FWorkArea = screen;
+  if (area.size() >= 4) {
+    auto v = [&](size_t k) { return LONG(std::min<unsigned long>(area[4 * index + k], 1 << 20)); };
+    RECT work = IntersectRects({ v(0), v(1), v(0) + v(2), v(1) + v(3) }, screen);
+    if (!RectEmpty(work)) FWorkArea = work;
+  }
+  std::vector<unsigned long> supported = cardinals(FAtoms[kNetSupported], XA_ATOM);
+  FSupported.assign(supported.begin(), supported.end());
+}
+
+bool X11Backend::Supports(Atom a) const {
+  return std::find(FSupported.begin(), FSupported.end(), a) != FSupported.end();
+}
+
+bool X11Backend::Managed(const StoredWindow& w) const { return w.kind != WindowKind::Popup; }
+
+WindowId X11Backend::IdOf(Window xid) const {
+  auto it = FByXid.find(xid);
+  return it == FByXid.end() ? 0 : it->second;
+}
+
+X11Backend::NativeWindow* X11Backend::Native(WindowId id) {
+  auto it = FNative.find(id);
+  return it == FNative.end() ? nullptr : &it->second;
+}
+
+uintptr_t X11Backend::NativeWindowHandle(WindowId id) const {
+  auto it = FNative.find(id);
+  return it == FNative.end() ? 0 : uintptr_t(it->second.xid);
+}
+
+RECT X11Backend::TrayStripBounds() const {
+  return TrayStripPlace(FScreenSize, FWorkArea, TrayIcons().size(), false);
+}
+
+// ---- windows ------------------------------------------------------------------------------------
+
+void X11Backend::NativeCreate(WindowId id) {
+  const StoredWindow& w = *Store().Find(id);
+  bool popup = w.kind == WindowKind::Popup;
+  XSetWindowAttributes a {};
+  a.background_pixmap = None;  // no flash of background: exposed areas are restored from our copy
+  a.colormap = FColormap;
+  a.override_redirect = popup;
+  a.bit_gravity = NorthWestGravity;
+  a.save_under = popup;
+  a.event_mask = kEventMask;
+  RECT g = XGeometry(w.bounds);
+  Window xid = XCreateWindow(FDpy, FRoot, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top), 0,
+                             FDepth, InputOutput, FVisual,
+                             CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWBitGravity |
+                                 CWSaveUnder | CWEventMask,
+                             &a);
+  NativeWindow& n = FNative[id];
+  n.xid = xid;
+  n.parent = FRoot;
+  FByXid[xid] = id;
+  FStacked.insert(FStacked.begin(), id);
+
+  if (!popup) {
+    XSetWMProtocols(FDpy, xid, &FAtoms[kWmDeleteWindow], 1);
+    // Decorations off: the platform draws its own frame, so both back-ends look alike.
+    long motif[5] = { 2 /* decorations field valid */, 0, 0, 0, 0 };
+    XChangeProperty(FDpy, xid, FAtoms[kMotifWmHints], FAtoms[kMotifWmHints], 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(motif), 5);
+    XWMHints* hints = XAllocWMHints();
+    hints->flags = InputHint | StateHint;
+    hints->input = True;
+    hints->initial_state = NormalState;
+    XSetWMHints(FDpy, xid, hints);
+    XFree(hints);
+    XClassHint cls { const_cast<char*>(program_invocation_short_name), const_cast<char*>("Xunjian") };
+    XSetClassHint(FDpy, xid, &cls);
+    ApplyGeometry(id, n, w);
+  }
+  Atom type = FAtoms[popup ? kNetWmWindowTypePopupMenu
+                     : w.kind == WindowKind::Tool ? kNetWmWindowTypeUtility
+                                                  : kNetWmWindowTypeNormal];
+  XChangeProperty(FDpy, xid, FAtoms[kNetWmWindowType], XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&type), 1);
+  WriteNetWmState(n, w);
+
+  if (FIm) {
+    n.ic = XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, xid, XNFocusWindow,
+                     xid, nullptr);
+    long filter = 0;
+    if (n.ic && !XGetICValues(n.ic, XNFilterEvents, &filter, nullptr)) XSelectInput(FDpy, xid, kEventMask | filter);
+  }
+  if (w.Width() == 0 || w.Height() == 0) NativeShape(id);
+}
+
+void X11Backend::NativeDestroy(WindowId id) {
+  NativeWindow* n = Native(id);
+  if (!n) return;
+  if (n->ic) XDestroyIC(n->ic);
+  XDestroyWindow(FDpy, n->xid);
+  FByXid.erase(n->xid);
+  FNative.erase(id);
+  std::erase(FStacked, id);
+  XFlush(FDpy);
+}
+
+void X11Backend::ApplyGeometry(WindowId, NativeWindow& n, const StoredWindow& w) {
+  RECT g = XGeometry(w.bounds);
+  XSizeHints* size = XAllocSizeHints();
+  // Static gravity: the position we give is the client's own, whatever frame the desktop adds.
+  size->flags = USPosition | USSize | PWinGravity;
+  size->x = g.left;
+  size->y = g.top;
+  size->width = g.right - g.left;
+  size->height = g.bottom - g.top;
+  size->win_gravity = StaticGravity;
+  XSetWMNormalHints(FDpy, n.xid, size);
+  XFree(size);
+}
+
+void X11Backend::NativeBounds(WindowId id) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  RECT g = XGeometry(w.bounds);
+  n->pendingGeometry.push_back(g);
+  if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
+  if (Managed(w)) ApplyGeometry(id, *n, w);
+  XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
+  if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeShow(WindowId id, bool activate) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (Managed(w)) {
+    // A user time of 0 tells the desktop not to focus the window when it appears.
+    if (activate)
+      XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmUserTime]);
+    else
+      SetCardinal(n->xid, FAtoms[kNetWmUserTime], 0);
+  }
+  n->activateWhenMapped = activate && Managed(w);
+  if (n->viewable && n->activateWhenMapped) NativeActivate(id);
+  XMapWindow(FDpy, n->xid);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeHide(WindowId id) {
+  NativeWindow* n = Native(id);
+  n->activateWhenMapped = false;
+  n->viewable = false;  // from now on, whatever the UnmapNotify still on its way says
+  if (Managed(*Store().Find(id)))
+    XWithdrawWindow(FDpy, n->xid, FScreen);
+  else
+    XUnmapWindow(FDpy, n->xid);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeZOrder() {
+  // Raise, bottom first, every window above the part of the stack that did not change.
+  const std::vector<WindowId>& order = Store().ZOrder();
+  size_t same = 0;
+  while (same < order.size() && same < FStacked.size() &&
+         order[order.size() - 1 - same] == FStacked[FStacked.size() - 1 - same])
+    ++same;
+  for (size_t i = order.size() - same; i-- > 0;) XRaiseWindow(FDpy, FNative.at(order[i]).xid);
+  FStacked = order;
+  if (FTray) XRaiseWindow(FDpy, FTray);
+  XFlush(FDpy);
+}
+
+void X11Backend::WriteNetWmState(NativeWindow& n, const StoredWindow& w) {
+  std::vector<Atom> state;
+  if (w.topMost) state.push_back(FAtoms[kNetWmStateAbove]);
+  if (w.kind == WindowKind::Tool) state.push_back(FAtoms[kNetWmStateSkipTaskbar]);
+  if (state.empty())
+    XDeleteProperty(FDpy, n.xid, FAtoms[kNetWmState]);
+  else
+    XChangeProperty(FDpy, n.xid, FAtoms[kNetWmState], XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+}
+
+void X11Backend::NativeTopMost(WindowId id) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (!Managed(w)) return;
+  if (n->viewable)  // a mapped window's state belongs to the desktop: ask it
+    SendToRoot(n->xid, FAtoms[kNetWmState], { w.topMost ? 1 : 0, long(FAtoms[kNetWmStateAbove]), 0, 1, 0 });
+  else
+    WriteNetWmState(*n, w);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeShape(WindowId id) {
+  if (!FHasShape) return;
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  bool empty = w.Width() == 0 || w.Height() == 0;
+  n->shapedAway = empty;
+  auto apply = [&](int kind) {
+    if (!w.shape && !empty) {
+      XShapeCombineMask(FDpy, n->xid, kind, 0, 0, None, ShapeSet);
+      return;
+    }
+    std::vector<XRectangle> rects;
+    if (!empty) {
+      RECT window { 0, 0, w.Width(), w.Height() };
+      for (const RECT& r : *w.shape) {
+        RECT c = IntersectRects(NormalizedBounds(r), window);
+        if (!RectEmpty(c))
+          rects.push_back({ short(c.left), short(c.top), (unsigned short)(c.right - c.left),
+                            (unsigned short)(c.bottom - c.top) });
+      }
+    }
+    XShapeCombineRectangles(FDpy, n->xid, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
+  };
+  apply(ShapeBounding);
+  if (FHasInputShape) apply(ShapeInput);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeOpacity(WindowId id) {
+  NativeWindow* n = Native(id);
+  uint8_t alpha = Store().Find(id)->opacity;
+  if (alpha == 255)
+    XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmWindowOpacity]);
+  else
+    SetCardinal(n->xid, FAtoms[kNetWmWindowOpacity], alpha * 0x01010101UL);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeTitle(WindowId id) {
+  NativeWindow* n = Native(id);
+  std::string title = Store().Find(id)->title;
+  char* list[1] = { title.data() };
+  XTextProperty text;
+  if (Xutf8TextListToTextProperty(FDpy, list, 1, XStdICCTextStyle, &text) >= Success) {
+    XSetWMName(FDpy, n->xid, &text);
+    XSetWMIconName(FDpy, n->xid, &text);
+    XFree(text.value);
+  }
+  for (AtomId property : { kNetWmName, kNetWmIconName })
+    XChangeProperty(FDpy, n->xid, FAtoms[property], FAtoms[kUtf8String], 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
+  XFlush(FDpy);
+}
+
+::Cursor X11Backend::CursorFor(CursorType shape) {
+  ::Cursor& c = FCursors[size_t(shape)];
+  if (c) return c;
+  if (shape == CursorType::Hidden) {
+    char none = 0;
+    Pixmap blank = XCreateBitmapFromData(FDpy, FRoot, &none, 1, 1);
+    XColor black {};
+    c = XCreatePixmapCursor(FDpy, blank, blank, &black, &black, 0, 0);
+    XFreePixmap(FDpy, blank);
+    return c;
+  }
+  static constexpr unsigned kFontCursors[] = {
+    XC_left_ptr, XC_xterm, XC_watch, XC_crosshair, XC_sb_up_arrow, XC_bottom_right_corner,
+    XC_bottom_left_corner, XC_sb_h_double_arrow, XC_sb_v_double_arrow, XC_fleur, XC_circle, XC_hand2,
+  };
+  c = XCreateFontCursor(FDpy, kFontCursors[size_t(shape)]);
+  return c;
+}
+
+void X11Backend::NativeCursor(WindowId id) {
+  XDefineCursor(FDpy, Native(id)->xid, CursorFor(Store().Find(id)->cursor));
+  XFlush(FDpy);
+}
+
+void X11Backend::PutPixels(Window xid, const Image& pixels, const RECT& area) {
+  RECT r = IntersectRects(area, { 0, 0, pixels.width, pixels.height });
+  if (RectEmpty(r)) return;
+  XImage image {};
+  image.width = pixels.width;
+  image.height = pixels.height;
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels.pixels.data()));
+  image.byte_order = LSBFirst;  // B, G, R, X in memory; Xlib swaps for a server that wants otherwise
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = LSBFirst;
+  image.bitmap_pad = 32;
+  image.depth = FDepth;
+  image.bytes_per_line = pixels.width * 4;
+  image.bits_per_pixel = 32;
+  image.red_mask = FVisual->red_mask;
+  image.green_mask = FVisual->green_mask;
+  image.blue_mask = FVisual->blue_mask;
+  XInitImage(&image);
+  XPutImage(FDpy, xid, FGc, &image, r.left, r.top, r.left, r.top, unsigned(r.right - r.left),
+            unsigned(r.bottom - r.top));
+}
+
+void X11Backend::NativePresent(WindowId id, const RECT& copied) {
+  NativeWindow* n = Native(id);
+  if (!n->viewable) return;  // the Expose that follows the mapping draws it
+  PutPixels(n->xid, Store().Find(id)->pixels, copied);
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeActivate(WindowId id) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (!Managed(w)) return;  // popups never take the focus
+  if (!n->viewable) {
+    n->activateWhenMapped = true;
+    return;
+  }
+  n->activateWhenMapped = false;
+  if (Supports(FAtoms[kNetActiveWindow]))
+    SendToRoot(n->xid, FAtoms[kNetActiveWindow], { 1, long(Now()), 0, 0, 0 });
+  else
+    XSetInputFocus(FDpy, n->xid, RevertToParent, CurrentTime);
+  XFlush(FDpy);
+}
+
+bool X11Backend::NativeBeginMove(WindowId id, POINT pt, MouseButton button) {
+  NativeWindow* n = Native(id);
+  if (!Managed(*Store().Find(id)) || !n->viewable || !Supports(FAtoms[kNetWmMoveresize])) return false;
+  // The desktop cannot grab the pointer while our implicit grab from the button press holds it.
+  XUngrabPointer(FDpy, CurrentTime);
+  long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
+  SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, 8 /* move */, xbutton, 1 });
+  XFlush(FDpy);
+  return true;
+}
+
+void X11Backend::SendToRoot(Window about, Atom type, std::array<long, 5> data) {
+  XEvent e {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = about;
+  e.xclient.message_type = type;
+  e.xclient.format = 32;
+  for (int i = 0; i < 5; ++i) e.xclient.data.l[i] = data[size_t(i)];
+  XSendEvent(FDpy, FRoot, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
+void X11Backend::SetCardinal(Window xid, Atom property, unsigned long value) {
+  XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value),
+                  1);
+}
+
+void X11Backend::NativeTray() {
+  if (TrayIcons().empty()) {
+    if (FTray) XDestroyWindow(FDpy, FTray);
+    FTray = 0;
+    XFlush(FDpy);
+    return;
+  }
+  RECT r = TrayStripBounds();
+  FTrayImage = Image(r.right - r.left, r.bottom - r.top);
+  PaintTrayStrip(FTrayImage, { 0, 0 }, TrayIcons());
+  if (!FTray) {
+    XSetWindowAttributes a {};
+    a.background_pixmap = None;
+    a.colormap = FColormap;
+    a.override_redirect = True;
+    a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+    FTray = XCreateWindow(FDpy, FRoot, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height), 0,
+                          FDepth, InputOutput, FVisual,
+                          CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWEventMask, &a);
+    XMapRaised(FDpy, FTray);
+  } else {
+    XMoveResizeWindow(FDpy, FTray, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height));
+    XRaiseWindow(FDpy, FTray);
+    PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
+  }
+  XFlush(FDpy);
+}
+
+void X11Backend::NativeBell() {
+  XBell(FDpy, 0);
+  XFlush(FDpy);
+}
+
+POINT X11Backend::NativeCursorPos() const {
+  Window root, child;
+  int rx = 0, ry = 0, wx, wy;
+  unsigned int mask;
+  XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  return { rx, ry };
+}
+
+void X11Backend::NativeSetCursorPos(POINT pt) {
+  XWarpPointer(FDpy, None, FRoot, 0, 0, 0, 0, pt.x, pt.y);
+  XFlush(FDpy);
+}
+
+// ---- events -------------------------------------------------------------------------------------
+
+void X11Backend::NativePump() {
+  while (XPending(FDpy) > 0) {
+    XEvent ev;
+    XNextEvent(FDpy, &ev);
+    if (XFilterEvent(&ev, None)) continue;  // the input method's
+    Dispatch(ev);
+  }
+}
+
+WaitResult X11Backend::NativeWait(int timeoutMs) {
+  if (XPending(FDpy) > 0) return WaitResult::Event;  // flushes, and sees what Xlib has already read
+  pollfd fds[2] = { { ConnectionNumber(FDpy), POLLIN, 0 }, { WakeFd(), POLLIN, 0 } };
+  int n;
+  do n = poll(fds, WakeFd() >= 0 ? 2 : 1, timeoutMs < 0 ? -1 : timeoutMs);
+  while (n < 0 && errno == EINTR);
+  if (n <= 0) return WaitResult::Timeout;
+  return fds[0].revents ? WaitResult::Event : WaitResult::Wake;
+}
+
+bool X11Backend::PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeoutMs) {
+  int64_t deadline = MonotonicMs() + timeoutMs;
+  for (;;) {
+    while (XPending(FDpy) > 0) {
+      XEvent ev;
+      XNextEvent(FDpy, &ev);
+      if (wanted(ev)) return true;
+      if (XFilterEvent(&ev, None)) continue;
+      Dispatch(ev);
+    }
+    int64_t left = deadline - MonotonicMs();
+    if (left <= 0) return false;
+    pollfd p { ConnectionNumber(FDpy), POLLIN, 0 };
+    poll(&p, 1, int(left));
+  }
+}
+
+void X11Backend::Dispatch(XEvent& ev) {
+  switch (ev.type) {
+    case MappingNotify:  // xdotool and keyboard-layout switches remap keys; Xlib must reload them
+      XRefreshKeyboardMapping(&ev.xmapping);
+      return;
+    case SelectionRequest:
+      OnSelectionRequest(ev.xselectionrequest);
+      return;
+    case SelectionClear:
+      if (ev.xselectionclear.selection == FAtoms[kClipboard]) FClipboard.reset();
+      return;
+    case PropertyNotify:
+      if (ev.xproperty.window == FRoot &&
+          (ev.xproperty.atom == FAtoms[kNetWorkarea] || ev.xproperty.atom == FAtoms[kNetCurrentDesktop] ||
+           ev.xproperty.atom == FAtoms[kNetSupported])) {
+        ReadRootProperties();
+        if (FTray) NativeTray();
+      }
+      return;
+    default:
+      break;
+  }
+  if (ev.xany.window == FRoot) {
+    if (ev.type == ConfigureNotify) {
+      FScreenSize = { ev.xconfigure.width, ev.xconfigure.height };
+      ReadRootProperties();
+    }
+    return;
+  }
+  if (FTray && ev.xany.window == FTray) {
+    if (ev.type == Expose)
+      PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
+    else
+      OnTrayPointer(ev);
+    return;
+  }
+  WindowId id = IdOf(ev.xany.window);
+  if (!id) return;
+  NativeWindow& n = FNative.at(id);
+  Event e;
+  e.window = id;
+  switch (ev.type) {
+    case ButtonPress:
+    case ButtonRelease:
+      OnButton(id, ev.xbutton, ev.type == ButtonPress);
+      break;
+    case MotionNotify:
+      OnMotion(id, ev.xmotion);
+      break;
+    case KeyPress:
+    case KeyRelease:
+      OnKey(id, ev.xkey, ev.type == KeyPress);
+      break;
+    case EnterNotify:
+      if (ev.xcrossing.mode != NotifyNormal) break;
+      e.type = EventType::MouseMove;  // hover starts now, not at the next motion
+      e.pt = { ev.xcrossing.x_root, ev.xcrossing.y_root };
+      e.modifiers = Modifiers(ev.xcrossing.state);
+      Post(std::move(e));
+      break;
+    case LeaveNotify:
+      if (ev.xcrossing.mode != NotifyNormal || ev.xcrossing.detail == NotifyInferior) break;
+      e.type = EventType::MouseLeave;
+      e.pt = { ev.xcrossing.x_root, ev.xcrossing.y_root };
+      e.modifiers = Modifiers(ev.xcrossing.state);
+      Post(std::move(e));
+      break;
+    case FocusIn:
+    case FocusOut:
+      // Focus moving because of a grab, or to the pointer's window, is not the user choosing a window.
+      if (ev.xfocus.mode == NotifyGrab || ev.xfocus.mode == NotifyUngrab || ev.xfocus.detail == NotifyPointer ||
+          ev.xfocus.detail == NotifyInferior)
+        break;
+      if (n.ic) (ev.type == FocusIn ? XSetICFocus : XUnsetICFocus)(n.ic);
+      e.type = ev.type == FocusIn ? EventType::FocusGained : EventType::FocusLost;
+      Post(std::move(e));
+      break;
+    case Expose:
+      OnExpose(id, ev.xexpose);
+      break;
+    case ConfigureNotify:
+      OnConfigure(id, ev.xconfigure);
+      break;
+    case MapNotify:
+      n.viewable = true;
+      if (n.activateWhenMapped) NativeActivate(id);
+      break;
+    case UnmapNotify:
+      n.viewable = false;
+      break;
+    case ReparentNotify:
+      n.parent = ev.xreparent.parent;
+      break;
+    case ClientMessage:
+      if (ev.xclient.message_type == FAtoms[kWmProtocols] && Atom(ev.xclient.data.l[0]) == FAtoms[kWmDeleteWindow]) {
+        e.type = EventType::Close;
+        Post(std::move(e));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void X11Backend::OnButton(WindowId id, const XButtonEvent& ev, bool press) {
+  FLastTime = ev.time;
+  Event e;
+  e.window = id;
+  e.pt = { ev.x_root, ev.y_root };
+  e.modifiers = Modifiers(ev.state);
+  switch (ev.button) {
+    case Button1: e.button = MouseButton::Left; break;
+    case Button2: e.button = MouseButton::Middle; break;
+    case Button3: e.button = MouseButton::Right; break;
+    case Button4:
+    case Button5:
+      if (!press) return;  // a wheel notch is a press and a release; one event is enough
+      e.type = EventType::Wheel;
+      e.wheelDelta = ev.button == Button4 ? 120 : -120;
+      Post(std::move(e));
+      return;
+    default:
+      return;  // horizontal wheel and extra buttons have no meaning here
+  }
+  e.type = press ? EventType::ButtonDown : EventType::ButtonUp;
+  Post(std::move(e));
+}
+
+void X11Backend::OnMotion(WindowId id, const XMotionEvent& ev) {
+  POINT pt { ev.x_root, ev.y_root };
+  uint32_t modifiers = Modifiers(ev.state);
+  // Only the latest position of a run of moves matters; a live drag would otherwise lag behind.
+  auto& queue = Queue();
+  if (!queue.empty() && queue.back().type == EventType::MouseMove && queue.back().window == id &&
+      queue.back().modifiers == modifiers) {
+    queue.back().pt = pt;
+    return;
+  }
+  Event e;
+  e.type = EventType::MouseMove;
+  e.window = id;
+  e.pt = pt;
+  e.modifiers = modifiers;
+  Post(std::move(e));
+}
+
+void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
+  FLastTime = ev.time;
+  char plain[32];
+  KeySym shifted = NoSymbol;
+  int plainLength = XLookupString(&ev, plain, sizeof plain, &shifted, nullptr);
+  VirtualKey key = KeySymToVirtualKey(XLookupKeysym(&ev, 0), shifted);
+  unsigned code = ev.keycode & 0xFF;
+  Event e;
+  e.window = id;
+  e.modifiers = Modifiers(ev.state);
+  e.vk = key.vk;
+  e.extended = key.extended;
+  if (!press) {
+    FKeysDown.reset(code);
+    if (!key.vk) return;
+    e.type = EventType::KeyUp;
+    Post(std::move(e));
+    return;
+  }
+  std::string text;
+  NativeWindow& n = FNative.at(id);
+  if (n.ic) {
+    char buffer[256];
+    KeySym sym;
+    Status status = 0;
+    int length = Xutf8LookupString(n.ic, &ev, buffer, sizeof buffer, &sym, &status);
+    if (status == XBufferOverflow) {
+      text.resize(size_t(length));
+      length = Xutf8LookupString(n.ic, &ev, text.data(), length, &sym, &status);
+      text.resize(size_t(std::max(length, 0)));
+    } else if (status == XLookupChars || status == XLookupBoth) {
+      text.assign(buffer, size_t(length));
+    }
+  }
+  // The input method leaves out control characters (Return, Ctrl+C) that the keyboard still types.
+  // XLookupString answers in the locale's character set, so only its ASCII is taken as it is.
+  if (text.empty())
+    text = plainLength == 1 && static_cast<unsigned char>(plain[0]) < 0x80 ? std::string(1, plain[0])
+                                                                           : KeySymToUtf8(shifted);
+  if (key.vk == 0x2E) text.clear();  // Delete types no character here
+  e.repeat = FKeysDown.test(code);
+  if (ev.keycode) FKeysDown.set(code);
+  e.vk = key.vk;
+  e.extended = key.extended;
+  e.text = std::move(text);
+  if (!key.vk) {
+    if (e.text.empty()) return;
+    e.type = EventType::Text;
+  } else {
+    e.type = EventType::KeyDown;
+  }
+  Post(std::move(e));
+}
+
+void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
+  NativeWindow& n = FNative.at(id);
+  StoredWindow& w = *Store().Find(id);
+  int x = ev.x, y = ev.y;
+  // A window in a desktop's frame reports where it sits in the frame; the desktop's own (synthetic)
+  // notices and windows still on the root report root coordinates. Asking the server gives where the
+  // window is now, which a later notice corrects if it moved again meanwhile.
+  if (!ev.send_event && n.parent != FRoot) {
+    Window child;
+    XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
+  }
+  RECT r { x, y, x + ev.width, y + ev.height };
+  for (auto it = n.pendingGeometry.begin(); it != n.pendingGeometry.end(); ++it)
+    if (SameRect(*it, r)) {
+      n.pendingGeometry.erase(n.pendingGeometry.begin(), it + 1);
+      return;
+    }
+  if (SameRect(r, XGeometry(w.bounds))) return;
+  n.pendingGeometry.clear();
+  Store().SetBounds(w, r);
+  Event e;
+  e.type = EventType::Configure;
+  e.window = id;
+  e.rect = w.bounds;
+  Post(std::move(e));
+}
+
+void X11Backend::OnExpose(WindowId id, const XExposeEvent& ev) {
+  const StoredWindow& w = *Store().Find(id);
+  RECT r = IntersectRects({ ev.x, ev.y, ev.x + ev.width, ev.y + ev.height }, { 0, 0, w.Width(), w.Height() });
+  if (RectEmpty(r)) return;
+  PutPixels(FNative.at(id).xid, w.pixels, r);
+  Event e;
+  e.type = EventType::Exposed;
+  e.window = id;
+  e.rect = r;
+  Post(std::move(e));
+}
+
+void X11Backend::OnTrayPointer(const XEvent& ev) {
+  Event e;
+  unsigned button = 0;
+  if (ev.type == MotionNotify) {
+    e.type = EventType::TrayMouseMove;
+    e.pt = { ev.xmotion.x_root, ev.xmotion.y_root };
+    e.modifiers = Modifiers(ev.xmotion.state);
+  } else if (ev.type == ButtonPress || ev.type == ButtonRelease) {
+    FLastTime = ev.xbutton.time;
+    e.type = ev.type == ButtonPress ? EventType::TrayButtonDown : EventType::TrayButtonUp;
+    e.pt = { ev.xbutton.x_root, ev.xbutton.y_root };
+    e.modifiers = Modifiers(ev.xbutton.state);
+    button = ev.xbutton.button;
+    if (button < Button1 || button > Button3) return;
+    e.button = button == Button1 ? MouseButton::Left : button == Button2 ? MouseButton::Middle : MouseButton::Right;
+  } else {
+    return;
+  }
+  int index = TrayIconIndexAt(TrayStripBounds(), TrayIcons().size(), e.pt);
+  if (index < 0) return;
+  e.trayIcon = TrayIcons()[size_t(index)].id;
+  Post(std::move(e));
+}
+
+}  // namespace xj::display

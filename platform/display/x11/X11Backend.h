@@ -1,0 +1,140 @@
+#pragma once
+// The x11 back-end: one X window per top-level window, input from the X server, the CLIPBOARD selection.
+// Internal to platform/display/x11; everything else goes through Display.h and X11Open.h.
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <array>
+#include <bitset>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/display/Display.h"
+
+namespace xj::display {
+
+struct StoredWindow;
+
+class X11Backend : public Backend {
+ public:
+  static std::unique_ptr<X11Backend> Open(const char* name, std::string* error);
+  ~X11Backend() override;
+  const char* Name() const override { return "x11"; }
+
+ protected:
+  RECT TrayStripBounds() const override;
+
+ private:
+  enum AtomId : int {
+    kWmProtocols, kWmDeleteWindow, kMotifWmHints, kNetWmName, kNetWmIconName, kUtf8String,
+    kNetWmWindowOpacity, kNetWmWindowType, kNetWmWindowTypeNormal, kNetWmWindowTypeUtility,
+    kNetWmWindowTypePopupMenu, kNetWmState, kNetWmStateAbove, kNetWmStateSkipTaskbar, kNetWorkarea,
+    kNetCurrentDesktop, kNetSupported, kNetWmMoveresize, kNetActiveWindow, kNetWmUserTime, kClipboard,
+    kTargets, kText, kIncr, kSelectionProperty, kAtomCount
+  };
+
+  struct NativeWindow {
+    Window xid { 0 };
+    Window parent { 0 };  // the root, or the desktop's frame once it reparents us
+    XIC ic { nullptr };
+    bool viewable { false };
+    bool shapedAway { false };  // has no size, so its shape hides it
+    bool activateWhenMapped { false };
+    std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
+  };
+
+  explicit X11Backend(::Display* dpy) : FDpy(dpy) {}
+  bool Init(std::string* error);
+  bool ChooseVisual(std::string* error);
+  void OpenInputMethod();
+  void ReadRootProperties();
+
+  SIZE NativeScreenSize() const override { return FScreenSize; }
+  RECT NativeWorkArea() const override { return FWorkArea; }
+  void NativeCreate(WindowId id) override;
+  void NativeDestroy(WindowId id) override;
+  void NativeBounds(WindowId id) override;
+  void NativeShow(WindowId id, bool activate) override;
+  void NativeHide(WindowId id) override;
+  void NativeZOrder() override;
+  void NativeTopMost(WindowId id) override;
+  void NativeShape(WindowId id) override;
+  void NativeOpacity(WindowId id) override;
+  void NativeTitle(WindowId id) override;
+  void NativeCursor(WindowId id) override;
+  void NativePresent(WindowId id, const RECT& copied) override;
+  void NativeActivate(WindowId id) override;
+  bool NativeBeginMove(WindowId id, POINT pt, MouseButton button) override;
+  void NativeTray() override;
+  void NativePump() override;
+  WaitResult NativeWait(int timeoutMs) override;
+  POINT NativeCursorPos() const override;
+  void NativeSetCursorPos(POINT pt) override;
+  std::optional<std::string> NativeClipboardText() override;
+  bool NativeSetClipboardText(std::string_view utf8) override;
+  void NativeBell() override;
+  uintptr_t NativeWindowHandle(WindowId id) const override;
+
+  // Events.
+  void Dispatch(XEvent& ev);
+  void OnButton(WindowId id, const XButtonEvent& ev, bool press);
+  void OnMotion(WindowId id, const XMotionEvent& ev);
+  void OnKey(WindowId id, XKeyEvent& ev, bool press);
+  void OnConfigure(WindowId id, const XConfigureEvent& ev);
+  void OnExpose(WindowId id, const XExposeEvent& ev);
+  void OnTrayPointer(const XEvent& ev);
+  bool PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeoutMs);
+
+  // Clipboard.
+  void OnSelectionRequest(const XSelectionRequestEvent& req);
+  std::optional<std::string> ConvertSelection(Atom target, int timeoutMs, bool& answered);
+  std::optional<std::string> ReadProperty(Window xid, Atom property, Atom& type);
+  std::optional<std::string> ReadIncremental(int timeoutMs);
+
+  // Helpers.
+  WindowId IdOf(Window xid) const;
+  NativeWindow* Native(WindowId id);
+  void PutPixels(Window xid, const Image& pixels, const RECT& area);
+  void ApplyGeometry(WindowId id, NativeWindow& n, const StoredWindow& w);
+  void WriteNetWmState(NativeWindow& n, const StoredWindow& w);
+  void SendToRoot(Window about, Atom type, std::array<long, 5> data);
+  void SetCardinal(Window xid, Atom property, unsigned long value);
+  ::Cursor CursorFor(CursorType shape);
+  bool Managed(const StoredWindow& w) const;
+  bool Supports(Atom a) const;
+  Time Now() const { return FLastTime; }
+
+  ::Display* FDpy { nullptr };
+  int FScreen { 0 };
+  Window FRoot { 0 };
+  Visual* FVisual { nullptr };
+  int FDepth { 0 };
+  Colormap FColormap { 0 };
+  bool FOwnColormap { false };
+  GC FGc { nullptr };
+  XIM FIm { nullptr };
+  bool FHasShape { false };
+  bool FHasInputShape { false };
+  std::array<Atom, kAtomCount> FAtoms {};
+  std::vector<Atom> FSupported;
+  SIZE FScreenSize {};
+  RECT FWorkArea {};
+  std::unordered_map<WindowId, NativeWindow> FNative;
+  std::unordered_map<Window, WindowId> FByXid;
+  std::vector<WindowId> FStacked;  // the order last given to the server, top first
+  std::array<::Cursor, 13> FCursors {};
+  std::bitset<256> FKeysDown;
+  Time FLastTime { CurrentTime };
+  Window FHelper { 0 };  // owns the clipboard, receives conversions
+  std::optional<std::string> FClipboard;
+  Window FTray { 0 };
+  Image FTrayImage;
+};
+
+}  // namespace xj::display

@@ -1,0 +1,290 @@
+// TComponent: ownership, names, notification and state; class registration by name.
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "platform/vcl/Classes.h"
+
+thread_local bool TComponent::FCreatingForReader = false;
+TComponent* (*FindGlobalComponent)(const AnsiString& Name) = nullptr;
+
+XJ_PUBLISHED(TComponent,
+  XJ_PROP(Name) XJ_NOT_STORED
+  XJ_PROP(Tag, 0));
+
+namespace {
+
+bool IsValidIdent(const AnsiString& s) {
+  auto alpha = [](unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+  auto digit = [](unsigned char c) { return c >= '0' && c <= '9'; };
+  if (s.empty() || !alpha(static_cast<unsigned char>(s[0]))) return false;
+  return std::all_of(s.begin() + 1, s.end(), [&](char c) {
+    return alpha(static_cast<unsigned char>(c)) || digit(static_cast<unsigned char>(c));
+  });
+}
+
+void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
+  const auto it = std::find(list.begin(), list.end(), c);
+  if (it != list.end()) list.erase(it);
+}
+
+}  // namespace
+
+TComponent::TComponent(TComponent* AOwner) {
+  if (FCreatingForReader) {
+    // Only the component the reader asked for, not what its constructor creates in turn.
+    FCreatingForReader = false;
+    FComponentState << csLoading;
+  }
+  if (!AOwner) return;
+  try {
+    AOwner->InsertComponent(this);
+  } catch (...) {
+    // A refused insert (a Notification that raised) must not leave the owner pointing at us.
+    if (FOwner) FOwner->Remove(this);
+    throw;
+  }
+}
+
+TComponent::~TComponent() {
+  Destroying();
+  // Pop before notifying: the receiver's Notification removes its side of the pair.
+  while (!FFreeNotifies.empty()) {
+    TComponent* other = FFreeNotifies.back();
+    FFreeNotifies.pop_back();
+    other->RemoveNotification(this);
+    other->Notification(this, opRemove);
+  }
+  DestroyComponents();
+  if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::SetName(const AnsiString& NewName) {
+  if (FName == NewName) return;
+  if (!NewName.empty() && !IsValidIdent(NewName))
+    throw EComponentError::CreateFmt("'%s' is not a valid component name", NewName);
+  if (FOwner)
+    FOwner->ValidateRename(this, FName, NewName);
+  else
+    ValidateRename(nullptr, FName, NewName);
+  SetReference(false);
+  const AnsiString oldName = FName;
+  ChangeName(NewName);
+  try {
+    SetReference(true);
+  } catch (...) {
+    ChangeName(oldName);
+    SetReference(true);
+    throw;
+  }
+}
+
+void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName) {
+  if (AComponent && !NewName.empty() && !SameText(CurName, NewName) && FindComponent(NewName))
+    throw EComponentError::CreateFmt("A component named %s already exists", NewName);
+}
+
+void TComponent::SetReference(bool Enable) {
+  // An owner in its destructor has lost its derived part, fields included: leave them alone.
+  if (!FOwner || FName.empty() || FOwner->FComponentState.Contains(csDestroying)) return;
+  if (SetPublishedField(FOwner, FName, Enable ? this : nullptr) == pfMismatch && Enable)
+    throw EComponentError::CreateFmt("Field %s.%s cannot hold a %s", FOwner->ClassName(), FName, ClassName());
+}
+
+TComponent* TComponent::Components(int Index) const {
+  if (Index < 0 || Index >= ComponentCount()) throw EListError::CreateFmt("List index out of bounds (%d)", Index);
+  return FComponents[static_cast<size_t>(Index)];
+}
+
+int TComponent::ComponentIndex() const {
+  if (!FOwner) return -1;
+  const auto& list = FOwner->FComponents;
+  return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+}
+
+void TComponent::SetComponentIndex(int Value) {
+  if (!FOwner) return;
+  auto& list = FOwner->FComponents;
+  const int count = static_cast<int>(list.size());
+  Value = std::clamp(Value, 0, count - 1);
+  const int current = ComponentIndex();
+  if (current == Value) return;
+  list.erase(list.begin() + current);
+  list.insert(list.begin() + Value, this);
+}
+
+void TComponent::InsertComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->FOwner == this) return;
+  ValidateInsert(AComponent);
+  ValidateRename(AComponent, AnsiString(), AComponent->FName);
+  // Never two owners: a component that moves leaves its old owner first.
+  if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
+  Insert(AComponent);
+  AComponent->SetReference(true);
+  if (FComponentState.Contains(csDesigning)) AComponent->SetDesigning(true);
+  Notification(AComponent, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* AComponent) {
+  if (!AComponent || AComponent->FOwner != this) return;
+  Notification(AComponent, opRemove);
+  AComponent->SetReference(false);
+  Remove(AComponent);
+}
+
+void TComponent::Insert(TComponent* AComponent) {
+  FComponents.push_back(AComponent);
+  AComponent->FOwner = this;
+}
+
+void TComponent::Remove(TComponent* AComponent) {
+  EraseOne(FComponents, AComponent);
+  AComponent->FOwner = nullptr;
+}
+
+TComponent* TComponent::FindComponent(const AnsiString& AName) const {
+  if (AName.empty()) return nullptr;
+  for (TComponent* c : FComponents)
+    if (SameText(c->FName, AName)) return c;
+  return nullptr;
+}
+
+void TComponent::DestroyComponents() {
+  while (!FComponents.empty()) {
+    TComponent* instance = FComponents.back();
+    // Siblings hear of it only when someone asked (csFreeNotification): the rest are going too.
+    if (instance->FComponentState.Contains(csFreeNotification) ||
+        (FComponentState.Contains(csDesigning) && FComponentState.Contains(csInline))) {
+      RemoveComponent(instance);
+    } else {
+      instance->SetReference(false);
+      Remove(instance);
+    }
+    delete instance;
+  }
+}
+
+void TComponent::Destroying() {
+  if (FComponentState.Contains(csDestroying)) return;
+  FComponentState << csDestroying;
+  for (TComponent* c : FComponents) c->Destroying();
+}
+
+void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // By index: a receiver may change the list (it only ever shrinks or grows at the end here).
+  for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->Notification(AComponent, Operation);
+}
+
+void TComponent::FreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  if (AComponent != this && (!FOwner || AComponent->FOwner != FOwner) &&
+      std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end()) {
+    FFreeNotifies.push_back(AComponent);
+    AComponent->FreeNotification(this);
+  }
+  FComponentState << csFreeNotification;
+}
+
+void TComponent::RemoveFreeNotification(TComponent* AComponent) {
+  if (!AComponent) return;
+  RemoveNotification(AComponent);
+  AComponent->RemoveNotification(this);
+}
+
+void TComponent::RemoveNotification(TComponent* AComponent) {
+  EraseOne(FFreeNotifies, AComponent);
+}
+
+void TComponent::SetDesigning(bool Value, bool SetChildren) {
+  if (Value)
+    FComponentState << csDesigning;
+  else
+    FComponentState >> csDesigning;
+  if (SetChildren)
+    for (TComponent* c : FComponents) c->SetDesigning(Value, true);
+}
+
+void TComponent::Loaded() {
+  FComponentState >> csLoading;
+}
+
+void TComponent::ReadState(TReader* Reader) {
+  Reader->ReadData(this);
+}
+
+void TComponent::WriteState(TWriter* Writer) {
+  Writer->WriteData(this);
+}
+
+// ---- Class registration -------------------------------------------------------------------------------
+
+namespace {
+
+std::mutex& ClassLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::map<AnsiString, TClass>& ClassMap() {
+  static std::map<AnsiString, TClass> map;
+  return map;
+}
+
+std::map<TClass, const char*>& ResourceMap() {
+  static std::map<TClass, const char*> map;
+  return map;
+}
+
+}  // namespace
+
+void RegisterClass(TClass AClass) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  TClass& slot = ClassMap()[UpperCase(AClass->Name)];
+  if (slot && slot != AClass) throw EFilerError::CreateFmt("A class named %s already exists", AClass->Name);
+  slot = AClass;
+}
+
+void RegisterClasses(std::initializer_list<TClass> Classes) {
+  for (TClass c : Classes) RegisterClass(c);
+}
+
+void RegisterComponents(const AnsiString&, std::initializer_list<TClass> Classes) {
+  RegisterClasses(Classes);
+}
+
+void UnRegisterClass(TClass AClass) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  const auto it = ClassMap().find(UpperCase(AClass->Name));
+  if (it != ClassMap().end() && it->second == AClass) ClassMap().erase(it);
+}
+
+TClass GetClass(const AnsiString& ClassName) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  const auto it = ClassMap().find(UpperCase(ClassName));
+  return it == ClassMap().end() ? nullptr : it->second;
+}
+
+TClass FindClass(const AnsiString& ClassName) {
+  TClass c = GetClass(ClassName);
+  if (!c) throw EClassNotFound::CreateFmt("Class %s not found", ClassName);
+  return c;
+}
+
+TComponent* CreateComponent(TClass ComponentClass, TComponent* AOwner) {
+  auto create = ComponentClass->InheritsFrom(TComponent::StaticClass()) ? GetClassConstructor(ComponentClass) : nullptr;
+  if (!create) throw EComponentError::CreateFmt("Cannot create an instance of %s", ComponentClass->Name);
+  return dynamic_cast<TComponent*>(create(AOwner));
+}
+
+void RegisterComponentResource(TClass Class, const char* Text) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  ResourceMap()[Class] = Text;
+}
+
+const char* FindComponentResource(TClass Class) {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  const auto it = ResourceMap().find(Class);
+  return it == ResourceMap().end() ? nullptr : it->second;
+}

@@ -1,0 +1,622 @@
+// The INI parser and the profile functions with their per-file cache.
+
+#include "platform/win32/Profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+
+#include "platform/win32/WinBase.h"
+
+namespace xj {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Upper-cases ASCII letters, stepping over double-byte characters whole.
+std::string Fold(std::string_view s) {
+  std::string out(s);
+  const char* p = out.data();
+  const char* end = p + out.size();
+  while (p < end) {
+    const int n = GbkCharLength(p, end);
+    if (n == 1 && *p >= 'a' && *p <= 'z') out[static_cast<size_t>(p - out.data())] = static_cast<char>(*p - 32);
+    p += n;
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool SameIniName(std::string_view A, std::string_view B) {
+  return A.size() == B.size() && Fold(A) == Fold(B);
+}
+
+bool ProfileStrToInt(std::string_view Text, int& Value) {
+  std::string_view s = Text;
+  bool negative = false;
+  if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+    negative = s[0] == '-';
+    s.remove_prefix(1);
+  }
+  uint32_t magnitude = 0;
+  if (!s.empty() && (s[0] == '$' || (s.size() > 1 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')))) {
+    s.remove_prefix(s[0] == '$' ? 1 : 2);
+    if (s.empty() || s.size() > 8) return false;
+    for (char c : s) {
+      const int d = HexDigit(c);
+      if (d < 0) return false;
+      magnitude = magnitude * 16 + static_cast<uint32_t>(d);
+    }
+  } else {
+    if (s.empty()) return false;
+    uint64_t v = 0;
+    for (char c : s) {
+      if (c < '0' || c > '9') return false;
+      v = v * 10 + static_cast<uint64_t>(c - '0');
+      if (v > 2147483648u) return false;
+    }
+    if (v == 2147483648u && !negative) return false;
+    magnitude = static_cast<uint32_t>(v);
+  }
+  // Hex wraps into the signed range; the sign then applies in 32-bit arithmetic.
+  const uint32_t bits = negative ? 0u - magnitude : magnitude;
+  Value = static_cast<int32_t>(bits);
+  return true;
+}
+
+// ---- TIniDocument -------------------------------------------------------------------------------------
+
+void TIniDocument::Parse(std::string_view Text) {
+  FLines.clear();
+  Changed();
+  if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
+  bool inSection = false;
+  size_t start = 0;
+  while (start < Text.size()) {
+    size_t end = Text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = Text.size();
+    TLine line;
+    line.Raw = std::string(Text.substr(start, end - start));
+    const std::string_view t = TrimBlanks(line.Raw);
+    if (!t.empty() && t[0] == '[') {
+      // Up to the last ']'; a header without one runs to the end of the line.
+      const size_t close = t.rfind(']');
+      line.Kind = lkSection;
+      line.Name = std::string(TrimBlanks(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
+      inSection = true;
+    } else if (inSection && !t.empty() && t[0] != ';') {
+      const size_t eq = t.find('=');
+      if (eq != std::string_view::npos && !TrimBlanks(t.substr(0, eq)).empty()) {
+        line.Kind = lkKey;
+        line.Name = std::string(TrimBlanks(t.substr(0, eq)));
+        line.Value = std::string(TrimBlanks(t.substr(eq + 1)));
+      }
+    }
+    FLines.push_back(std::move(line));
+    start = end;
+    if (start < Text.size() && Text[start] == '\r') ++start;
+    if (start < Text.size() && Text[start] == '\n') ++start;
+  }
+}
+
+std::string TIniDocument::Text() const {
+  std::string out;
+  for (const TLine& l : FLines) {
+    out += l.Raw;
+    out += "\r\n";
+  }
+  return out;
+}
+
+void TIniDocument::Clear() {
+  FLines.clear();
+  Changed();
+}
+
+size_t TIniDocument::SectionEnd(size_t Header) const {
+  size_t i = Header + 1;
+  while (i < FLines.size() && FLines[i].Kind != lkSection) ++i;
+  return i;
+}
+
+bool TIniDocument::FindSection(std::string_view Section, size_t& First, size_t& Last) const {
+  if (!FIndexValid) {
+    FIndex.clear();
+    for (size_t i = 0; i < FLines.size(); ++i)
+      if (FLines[i].Kind == lkSection) FIndex.emplace(Fold(FLines[i].Name), i);
+    FIndexValid = true;
+  }
+  const auto it = FIndex.find(Fold(TrimBlanks(Section)));
+  if (it == FIndex.end()) return false;
+  First = it->second + 1;
+  Last = SectionEnd(it->second);
+  return true;
+}
+
+bool TIniDocument::ReadString(std::string_view Section, std::string_view Key, std::string& Value) const {
+  size_t first, last;
+  if (!FindSection(Section, first, last)) return false;
+  const std::string_view key = TrimBlanks(Key);
+  for (size_t i = first; i < last; ++i)
+    if (FLines[i].Kind == lkKey && SameIniName(FLines[i].Name, key)) {
+      Value = FLines[i].Value;
+      return true;
+    }
+  return false;
+}
+
+bool TIniDocument::SectionExists(std::string_view Section) const {
+  size_t first, last;
+  if (!FindSection(Section, first, last)) return false;
+  for (size_t i = first; i < last; ++i)
+    if (FLines[i].Kind == lkKey) return true;
+  return false;
+}
+
+bool TIniDocument::ValueExists(std::string_view Section, std::string_view Key) const {
+  std::string ignored;
+  return ReadString(Section, Key, ignored);
+}
+
+std::vector<std::string> TIniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (const TLine& l : FLines) {
+    if (l.Kind != lkSection) continue;
+    bool seen = false;
+    for (const auto& n : names) seen = seen || SameIniName(n, l.Name);
+    if (!seen) names.push_back(l.Name);
+  }
+  return names;
+}
+
+std::vector<std::string> TIniDocument::KeyNames(std::string_view Section) const {
+  std::vector<std::string> names;
+  for (auto& [name, value] : SectionValues(Section)) names.push_back(name);
+  return names;
+}
+
+std::vector<std::pair<std::string, std::string>> TIniDocument::SectionValues(std::string_view Section) const {
+  std::vector<std::pair<std::string, std::string>> values;
+  size_t first, last;
+  if (!FindSection(Section, first, last)) return values;
+  for (size_t i = first; i < last; ++i) {
+    if (FLines[i].Kind != lkKey) continue;
+    bool seen = false;
+    for (const auto& v : values) seen = seen || SameIniName(v.first, FLines[i].Name);
+    if (!seen) values.emplace_back(FLines[i].Name, FLines[i].Value);
+  }
+  return values;
+}
+
+bool TIniDocument::ValidSection(std::string_view Section) {
+  const std::string_view t = TrimBlanks(Section);
+  return t.find_first_of("]\r\n") == std::string_view::npos;
+}
+
+bool TIniDocument::ValidKey(std::string_view Key) {
+  return !Key.empty() && TrimBlanks(Key).size() == Key.size() && Key[0] != ';' && Key[0] != '[' &&
+         Key.find_first_of("=\r\n") == std::string_view::npos;
+}
+
+bool TIniDocument::ValidValue(std::string_view Value) {
+  return Value.find_first_of("\r\n") == std::string_view::npos;
+}
+
+bool TIniDocument::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
+  if (!ValidSection(Section) || !ValidKey(Key) || !ValidValue(Value)) return false;
+  TLine line;
+  line.Kind = lkKey;
+  line.Name = std::string(Key);
+  line.Value = std::string(TrimBlanks(Value));
+  line.Raw = line.Name + "=" + std::string(Value);
+  size_t first, last;
+  if (!FindSection(Section, first, last)) {
+    TLine header;
+    header.Kind = lkSection;
+    header.Name = std::string(TrimBlanks(Section));
+    header.Raw = "[" + header.Name + "]";
+    FLines.push_back(std::move(header));
+    FLines.push_back(std::move(line));
+    Changed();
+    return true;
+  }
+  size_t insertAt = first;
+  for (size_t i = first; i < last; ++i) {
+    if (FLines[i].Kind != lkKey) continue;
+    if (SameIniName(FLines[i].Name, Key)) {
+      // Keep the key as the file spells it; only the value changes.
+      line.Name = FLines[i].Name;
+      line.Raw = line.Name + "=" + std::string(Value);
+      FLines[i] = std::move(line);
+      return true;
+    }
+    insertAt = i + 1;
+  }
+  FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(line));
+  Changed();
+  return true;
+}
+
+bool TIniDocument::DeleteKey(std::string_view Section, std::string_view Key) {
+  size_t first, last;
+  if (!FindSection(Section, first, last)) return false;
+  const std::string_view key = TrimBlanks(Key);
+  bool changed = false;
+  for (size_t i = last; i-- > first;)
+    if (FLines[i].Kind == lkKey && SameIniName(FLines[i].Name, key)) {
+      FLines.erase(FLines.begin() + static_cast<std::ptrdiff_t>(i));
+      changed = true;
+    }
+  if (changed) Changed();
+  return changed;
+}
+
+bool TIniDocument::EraseSection(std::string_view Section) {
+  const std::string_view name = TrimBlanks(Section);
+  bool changed = false;
+  for (size_t i = 0; i < FLines.size();) {
+    if (FLines[i].Kind == lkSection && SameIniName(FLines[i].Name, name)) {
+      FLines.erase(FLines.begin() + static_cast<std::ptrdiff_t>(i),
+                   FLines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(i)));
+      changed = true;
+    } else {
+      ++i;
+    }
+  }
+  if (changed) Changed();
+  return changed;
+}
+
+// ---- Files --------------------------------------------------------------------------------------------
+
+namespace {
+
+// What identifies a version of a file on disk.
+struct TFileStamp {
+  bool Exists { false };
+  dev_t Dev { 0 };
+  ino_t Ino { 0 };
+  off_t Size { 0 };
+  int64_t MTimeNs { 0 };
+  int64_t CTimeNs { 0 };
+  bool operator==(const TFileStamp&) const = default;
+};
+
+TFileStamp StampOf(const std::string& hostPath) {
+  TFileStamp s;
+  struct stat st;
+  if (::stat(hostPath.c_str(), &st) != 0) return s;
+  s.Exists = true;
+  s.Dev = st.st_dev;
+  s.Ino = st.st_ino;
+  s.Size = st.st_size;
+  s.MTimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.CTimeNs = static_cast<int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  return s;
+}
+
+bool ReadHostFile(const std::string& hostPath, std::string& content, bool missingIsEmpty) {
+  content.clear();
+  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  // A path through a plain file (ENOTDIR) names no file either.
+  if (fd < 0) return missingIsEmpty && (errno == ENOENT || errno == ENOTDIR);
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    errno = EISDIR;
+    return false;
+  }
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int e = errno;
+      ::close(fd);
+      errno = e;
+      return false;
+    }
+    if (n == 0) break;
+    content.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+bool WriteHostFile(const std::string& hostPath, std::string_view content) {
+  static std::atomic<unsigned> counter { 0 };
+  struct stat old;
+  const bool hadFile = ::stat(hostPath.c_str(), &old) == 0;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = hostPath + ".~" + std::to_string(::getpid()) + "." + std::to_string(counter++);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+  if (ok && hadFile) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temp.c_str(), hostPath.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    errno = error;
+  }
+  return ok;
+}
+
+std::string HostKey(const std::string& gbkPath) {
+  std::error_code ec;
+  const std::filesystem::path p = std::filesystem::absolute(PathToHost(gbkPath), ec);
+  return (ec ? std::filesystem::path(PathToHost(gbkPath)) : p).lexically_normal().string();
+}
+
+// One cached file.
+struct TProfileEntry {
+  TIniDocument Doc;
+  bool Loaded { false };
+  TFileStamp Stamp;
+  int ReadError { 0 };  // errno of a file that exists but could not be read: never overwrite it
+  int Holders { 0 };
+  // Writes not yet on disk, replayed onto the file's new contents if another program changes it.
+  std::vector<std::function<bool(TIniDocument&)>> Pending;
+};
+
+std::mutex& CacheLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::map<std::string, TProfileEntry>& Cache() {
+  static std::map<std::string, TProfileEntry> cache;
+  return cache;
+}
+
+// Brings the entry up to date with the disk. Caller holds the lock.
+void Refresh(const std::string& key, TProfileEntry& e) {
+  const TFileStamp stamp = StampOf(key);
+  if (e.Loaded && stamp == e.Stamp) return;
+  std::string content;
+  e.ReadError = ReadHostFile(key, content, true) ? 0 : errno;
+  e.Doc.Parse(content);
+  for (auto& write : e.Pending) write(e.Doc);
+  e.Stamp = stamp;
+  e.Loaded = true;
+}
+
+bool Flush(const std::string& key, TProfileEntry& e) {
+  if (e.Pending.empty()) return true;
+  Refresh(key, e);
+  if (e.ReadError) {
+    SetLastError(static_cast<DWORD>(e.ReadError));
+    return false;
+  }
+  if (!WriteHostFile(key, e.Doc.Text())) {
+    SetLastError(static_cast<DWORD>(errno));
+    return false;
+  }
+  e.Pending.clear();
+  e.Stamp = StampOf(key);
+  return true;
+}
+
+// Copies a NUL-separated list into the caller's buffer, cutting it the way the profile API does.
+DWORD CopyList(const std::vector<std::string>& items, LPSTR buffer, DWORD size) {
+  if (!buffer || size == 0) return 0;
+  if (size == 1) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::string all;
+  for (const auto& s : items) {
+    all += s;
+    all += '\0';
+  }
+  if (all.size() + 1 <= size) {
+    std::memcpy(buffer, all.data(), all.size());
+    buffer[all.size()] = '\0';
+    return static_cast<DWORD>(all.size());
+  }
+  std::memcpy(buffer, all.data(), size - 2);
+  buffer[size - 2] = '\0';
+  buffer[size - 1] = '\0';
+  SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return size - 2;
+}
+
+}  // namespace
+
+bool ReadProfileFile(const std::string& GbkPath, std::string& Content, bool MissingIsEmpty) {
+  return ReadHostFile(PathToHost(GbkPath), Content, MissingIsEmpty);
+}
+
+bool WriteProfileFile(const std::string& GbkPath, std::string_view Content) {
+  return WriteHostFile(HostKey(GbkPath), Content);
+}
+
+// ---- The cache ----------------------------------------------------------------------------------------
+
+std::string ProfileAcquire(const std::string& GbkPath) {
+  std::string key = HostKey(GbkPath);
+  std::lock_guard<std::mutex> guard(CacheLock());
+  ++Cache()[key].Holders;
+  return key;
+}
+
+bool ProfileRelease(const std::string& Key) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  auto it = Cache().find(Key);
+  if (it == Cache().end() || it->second.Holders == 0) return true;
+  if (--it->second.Holders > 0) return true;
+  return Flush(Key, it->second);
+}
+
+bool ProfileFlush(const std::string& Key) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  auto it = Cache().find(Key);
+  return it == Cache().end() || Flush(Key, it->second);
+}
+
+void ProfileRead(const std::string& Key, const std::function<void(const TIniDocument&)>& Read) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  TProfileEntry& e = Cache()[Key];
+  Refresh(Key, e);
+  Read(e.Doc);
+}
+
+bool ProfileWrite(const std::string& Key, std::function<bool(TIniDocument&)> Write) {
+  std::lock_guard<std::mutex> guard(CacheLock());
+  TProfileEntry& e = Cache()[Key];
+  Refresh(Key, e);
+  if (!Write(e.Doc)) return true;
+  e.Pending.push_back(std::move(Write));
+  if (e.Holders > 0 || Flush(Key, e)) return true;
+  // Nobody holds the file and the write failed: forget the change, as if it never happened.
+  e.Pending.clear();
+  e.Loaded = false;
+  return false;
+}
+
+}  // namespace xj
+
+// ---- The profile functions ----------------------------------------------------------------------------
+
+namespace {
+
+bool CheckFile(LPCSTR lpFileName) {
+  if (lpFileName && *lpFileName) return true;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return false;
+}
+
+}  // namespace
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPSTR lpReturnedString,
+                                      DWORD nSize, LPCSTR lpFileName) {
+  if (!lpReturnedString || nSize == 0) return 0;
+  lpReturnedString[0] = '\0';
+  if (!CheckFile(lpFileName)) return 0;
+  const std::string key = xj::HostKey(lpFileName);
+  if (!lpAppName || !lpKeyName) {
+    std::vector<std::string> names;
+    xj::ProfileRead(key, [&](const xj::TIniDocument& doc) {
+      names = lpAppName ? doc.KeyNames(lpAppName) : doc.SectionNames();
+    });
+    return xj::CopyList(names, lpReturnedString, nSize);
+  }
+  std::string value;
+  bool found = false;
+  xj::ProfileRead(key, [&](const xj::TIniDocument& doc) { found = doc.ReadString(lpAppName, lpKeyName, value); });
+  if (!found) value = lpDefault ? lpDefault : "";
+  const size_t n = std::min<size_t>(value.size(), nSize - 1);
+  std::memcpy(lpReturnedString, value.data(), n);
+  lpReturnedString[n] = '\0';
+  if (n < value.size()) SetLastError(ERROR_INSUFFICIENT_BUFFER);
+  return static_cast<DWORD>(n);
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPCSTR lpFileName) {
+  if (!lpAppName) {
+    if (lpKeyName || lpString) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    if (lpFileName) return xj::ProfileFlush(xj::HostKey(lpFileName)) ? TRUE : FALSE;
+    std::vector<std::string> keys;
+    {
+      std::lock_guard<std::mutex> guard(xj::CacheLock());
+      for (auto& [k, e] : xj::Cache()) keys.push_back(k);
+    }
+    bool ok = true;
+    for (const auto& k : keys) ok = xj::ProfileFlush(k) && ok;
+    return ok ? TRUE : FALSE;
+  }
+  if (!CheckFile(lpFileName)) return FALSE;
+  const std::string section = lpAppName;
+  std::function<bool(xj::TIniDocument&)> write;
+  if (!lpKeyName) {
+    write = [section](xj::TIniDocument& doc) { return doc.EraseSection(section); };
+  } else if (!lpString) {
+    const std::string key = lpKeyName;
+    write = [section, key](xj::TIniDocument& doc) { return doc.DeleteKey(section, key); };
+  } else {
+    const std::string key = lpKeyName;
+    const std::string value = lpString;
+    if (!xj::TIniDocument::ValidSection(section) || !xj::TIniDocument::ValidKey(key) ||
+        !xj::TIniDocument::ValidValue(value)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    write = [section, key, value](xj::TIniDocument& doc) { return doc.WriteString(section, key, value); };
+  }
+  return xj::ProfileWrite(xj::HostKey(lpFileName), std::move(write)) ? TRUE : FALSE;
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName) {
+  if (!lpAppName || !lpKeyName || !CheckFile(lpFileName)) return static_cast<UINT>(nDefault);
+  std::string value;
+  bool found = false;
+  xj::ProfileRead(xj::HostKey(lpFileName),
+                  [&](const xj::TIniDocument& doc) { found = doc.ReadString(lpAppName, lpKeyName, value); });
+  int result = nDefault;
+  if (!found || !xj::ProfileStrToInt(value, result)) result = nDefault;
+  return static_cast<UINT>(result);
+}
+
+DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName) {
+  if (!lpReturnedString || nSize == 0) return 0;
+  lpReturnedString[0] = '\0';
+  if (!lpAppName || !CheckFile(lpFileName)) return 0;
+  std::vector<std::string> entries;
+  xj::ProfileRead(xj::HostKey(lpFileName), [&](const xj::TIniDocument& doc) {
+    for (auto& [k, v] : doc.SectionValues(lpAppName)) entries.push_back(k + "=" + v);
+  });
+  return xj::CopyList(entries, lpReturnedString, nSize);
+}
+
+DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize, LPCSTR lpFileName) {
+  return GetPrivateProfileStringA(nullptr, nullptr, nullptr, lpszReturnBuffer, nSize, lpFileName);
+}
