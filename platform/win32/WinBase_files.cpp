@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/KernelObjects.h"
+#include "platform/win32/comm/CommDevice.h"
 
 namespace xj {
 namespace {
@@ -134,6 +135,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
   }
   const xj::CreateFileRequest request{lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
                                       dwFlagsAndAttributes};
+  xj::RegisterCommDevices();  // serial ports open by name without the caller setting anything up
   std::shared_ptr<xj::KernelObject> device;
   if (xj::OpenDevice(request, device)) {
     if (!device) return INVALID_HANDLE_VALUE;
