@@ -30,12 +30,6 @@ xj::TSkinFormHooks& FormHooks() {
 // The skin-change messages carry this in lParam.
 constexpr LPARAM SkinMessageTag = 1000;
 
-template <class T>
-void FreeItems(TList* List) {
-  for (int i = 0; i < List->Count(); ++i) delete static_cast<T*>(List->Items(i));
-  List->Clear();
-}
-
 }  // namespace
 
 void xj::SetSkinFormHooks(const TSkinFormHooks& Hooks) {
@@ -123,9 +117,9 @@ void TbsSkinData::GetObjectTypeName(const AnsiString& S, AnsiString& IDName, Ans
 // ---- Clearing -------------------------------------------------------------------------------------------
 
 void TbsSkinData::ClearObjects() {
-  FreeItems<TbsDataSkinObject>(ObjectList.get());
-  FreeItems<TbsDataSkinControl>(CtrlList.get());
-  FreeItems<TBitmap>(ActivePictures.get());
+  xj::skin::FreeItems<TbsDataSkinObject>(ObjectList.get());
+  xj::skin::FreeItems<TbsDataSkinControl>(CtrlList.get());
+  xj::skin::FreeItems<TBitmap>(ActivePictures.get());
   PopupWindow->WindowPictureIndex = -1;
   HintWindow->WindowPictureIndex = -1;
   ActivePictureNames->Clear();

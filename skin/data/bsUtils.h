@@ -3,12 +3,10 @@
 //   - value codecs: how rectangles, points, Booleans, font styles, alignments and string lists are
 //     written in a skin file and what is read back from any text found there;
 //   - rectangle and number helpers with this library's own meaning of a null rectangle and point;
-//   - text fitting and drawing, background capture;
+//   - text fitting and drawing, screen capture and monitor areas;
 //   - the system checks that decide whether translucent (layered) windows are used;
 //   - the date helpers of the calendar control.
-// The face, mask and region builders and the glyph drawing build on these.
-//
-// Every function takes the INI object, the section and the key; none of them keeps state.
+// The face, mask and region builders and the glyph drawing build on these. None of them keeps state.
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"

@@ -370,10 +370,6 @@ TEST(Helpers, TextDrawnInItsRectangle) {
   EXPECT_EQ(static_cast<int32_t>(c->Pixels(151, 13)), 0xFFFFFF);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(Helpers, ScreenAreas) {
   RECT work {};
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
