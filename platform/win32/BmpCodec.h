@@ -1,0 +1,56 @@
+#pragma once
+// BMP files: bytes in → device-independent bitmap, bitmap → bytes. Shared by the GDI (resources)
+// and the class library's TBitmap. Every size in a file is checked against the data present, so a
+// bad file is an error, never a crash or an unbounded allocation.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WinGdi.h"
+
+namespace xj::bmp {
+
+// An uncompressed DIB in its own depth: 1, 4, 8 bits with a palette, 16 and 32 bits with
+// channel masks, 24 bits BGR. Rows are top-down, each padded to 4 bytes.
+struct Dib {
+  int Width { 0 };
+  int Height { 0 };
+  int BitCount { 24 };
+  std::vector<RGBQUAD> Palette;       // BitCount ≤ 8: the colour table (may be shorter than 2^bpp)
+  DWORD Masks[3] { 0, 0, 0 };         // 16 and 32 bits: red, green, blue; all 0 = the defaults
+  std::vector<uint8_t> Bits;          // Stride() × Height bytes
+
+  int Stride() const { return ((Width * BitCount + 31) / 32) * 4; }
+  bool Empty() const { return Width <= 0 || Height <= 0; }
+};
+
+struct ReadResult {
+  bool Ok { false };
+  std::string Error;     // why the data is not a usable BMP image
+  size_t Consumed { 0 }; // bytes the image occupies from the start (bfSize when it is sensible)
+};
+
+// Reads one complete BMP file image ("BM" header first). RLE images are expanded; the old core
+// header, top-down images and bit fields are accepted. A 0 × 0 image reads as an empty Dib.
+ReadResult Read(const uint8_t* data, size_t size, Dib& out);
+
+// Reads a bare DIB (BITMAPINFOHEADER or core header, colour table, bits), as found in resources
+// and clipboard data.
+ReadResult ReadInfo(const uint8_t* data, size_t size, Dib& out);
+
+// Writes a bottom-up file: BitCount ≤ 8 keeps its palette depth, everything else is written as
+// 24 bits. Colours round-trip exactly.
+std::vector<uint8_t> Write(const Dib& dib);
+
+// A DIB section (top-down) holding the image in its own depth; null for an empty or short Dib.
+HBITMAP CreateBitmapFromDib(const Dib& dib);
+// The pixels of any bitmap in its own depth; false for a bad handle.
+bool DibFromBitmap(HBITMAP bmp, Dib& out);
+
+// Limits of what the reader accepts (and what the GDI creates).
+constexpr int kMaxDimension = 32767;
+constexpr uint64_t kMaxPixels = uint64_t(1) << 26;
+
+}  // namespace xj::bmp

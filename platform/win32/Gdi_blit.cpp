@@ -1,0 +1,672 @@
+// Raster operations and blits: the ternary-ROP engine, brush patterns, PatBlt, BitBlt, StretchBlt,
+// MaskBlt, StretchDIBits and SetDIBitsToDevice.
+
+#include <algorithm>
+
+#include "platform/win32/Gdi_private.h"
+
+namespace xj::gdi {
+
+// ---- The ROP engine --------------------------------------------------------------------------------
+Rop3::Rop3(uint8_t code) : code_(code) {
+  for (int i = 0; i < 8; ++i) m_[i] = ((code >> i) & 1) ? 0xFFFFFFFFu : 0u;
+}
+
+Rop3 Rop3::FromRop2(int rop2) {
+  // A binary mode's code minus one is its truth table over (P, D) with index P·2 + D.
+  int t = (rop2 - 1) & 0xF;
+  uint8_t code = 0;
+  for (int i = 0; i < 8; ++i) {
+    int p = (i >> 2) & 1, d = i & 1;
+    if ((t >> (p * 2 + d)) & 1) code = uint8_t(code | (1 << i));
+  }
+  return Rop3(code);
+}
+
+void Rop3::Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const {
+  constexpr uint32_t kRgb = 0xFFFFFF;
+  switch (code_) {
+    case 0xAA:
+      return;
+    case 0xCC:
+      if (d != s) std::memmove(d, s, size_t(n) * 4);
+      return;
+    case 0xEE:
+      for (int i = 0; i < n; ++i) d[i] |= s[i];
+      return;
+    case 0x88:
+      for (int i = 0; i < n; ++i) d[i] &= s[i];
+      return;
+    case 0x66:
+      for (int i = 0; i < n; ++i) d[i] ^= s[i];
+      return;
+    case 0xF0:
+      if (p)
+        std::memcpy(d, p, size_t(n) * 4);
+      else
+        std::fill(d, d + n, pc);
+      return;
+    case 0x5A:
+      if (p)
+        for (int i = 0; i < n; ++i) d[i] ^= p[i];
+      else
+        for (int i = 0; i < n; ++i) d[i] ^= pc;
+      return;
+    case 0x55:
+      for (int i = 0; i < n; ++i) d[i] ^= kRgb;
+      return;
+    case 0x00:
+      std::fill(d, d + n, 0u);
+      return;
+    case 0xFF:
+      std::fill(d, d + n, kRgb);
+      return;
+    case 0xE2:
+      if (p)
+        for (int i = 0; i < n; ++i) d[i] ^= s[i] & (p[i] ^ d[i]);
+      else
+        for (int i = 0; i < n; ++i) d[i] ^= s[i] & (pc ^ d[i]);
+      return;
+  }
+  if (p)
+    s ? Generic<true, true>(d, s, p, pc, n) : Generic<true, false>(d, s, p, pc, n);
+  else
+    s ? Generic<false, true>(d, s, p, pc, n) : Generic<false, false>(d, s, p, pc, n);
+}
+
+namespace {
+
+typedef uint32_t Lanes __attribute__((vector_size(16)));  // four pixels in one SSE2 register
+
+template <class V>
+inline V Minterms(V pv, V sv, V dv, const uint32_t* m) {
+  V a = (dv & m[7]) | (~dv & m[6]);
+  V b = (dv & m[5]) | (~dv & m[4]);
+  V c = (dv & m[3]) | (~dv & m[2]);
+  V e = (dv & m[1]) | (~dv & m[0]);
+  V hi = (sv & a) | (~sv & b);
+  V lo = (sv & c) | (~sv & e);
+  return ((pv & hi) | (~pv & lo)) & 0xFFFFFFu;
+}
+
+}  // namespace
+
+// Shannon expansion over P, S and D of the minterm table, eight pixels (two registers) at a time.
+template <bool HasP, bool HasS>
+void Rop3::Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    Lanes pv[2], sv[2], dv[2];
+    std::memcpy(dv, d + i, sizeof dv);
+    if constexpr (HasP) {
+      std::memcpy(pv, p + i, sizeof pv);
+    } else {
+      pv[0] = Lanes {} + pc;
+      pv[1] = pv[0];
+    }
+    if constexpr (HasS)
+      std::memcpy(sv, s + i, sizeof sv);
+    else
+      sv[0] = sv[1] = Lanes {};
+    Lanes r[2] = { Minterms(pv[0], sv[0], dv[0], m_), Minterms(pv[1], sv[1], dv[1], m_) };
+    std::memcpy(d + i, r, sizeof r);
+  }
+  for (; i < n; ++i) d[i] = Minterms<uint32_t>(HasP ? p[i] : pc, HasS ? s[i] : 0, d[i], m_);
+}
+
+// ---- Brush patterns ----------------------------------------------------------------------------------
+namespace {
+
+inline int Mod(int a, int m) {
+  int r = a % m;
+  return r < 0 ? r + m : r;
+}
+
+bool HatchBit(LONG hatch, int x, int y) {
+  switch (hatch) {
+    case HS_HORIZONTAL:
+      return y == 0;
+    case HS_VERTICAL:
+      return x == 0;
+    case HS_FDIAGONAL:
+      return x == y;
+    case HS_BDIAGONAL:
+      return x + y == 7;
+    case HS_CROSS:
+      return x == 0 || y == 0;
+    case HS_DIAGCROSS:
+      return x == y || x + y == 7;
+  }
+  return false;
+}
+
+}  // namespace
+
+void PatternSource::Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const {
+  if (solid) {
+    std::fill(out, out + n, color);
+    if (mask) std::fill(mask, mask + n, uint8_t(1));
+    return;
+  }
+  int ty = Mod(y - orgY, h);
+  const uint32_t* row = tile.data() + size_t(ty) * size_t(w);
+  const uint8_t* prow = paint.empty() ? nullptr : paint.data() + size_t(ty) * size_t(w);
+  int tx = Mod(x - orgX, w);
+  for (int i = 0; i < n; ++i) {
+    out[i] = row[tx];
+    if (mask) mask[i] = prow ? prow[tx] : 1;
+    if (++tx == w) tx = 0;
+  }
+}
+
+PatternSource SolidSource(uint32_t pixel) {
+  PatternSource p;
+  p.color = pixel;
+  return p;
+}
+
+PatternSource RealizeBrush(DC& dc, HBRUSH hbrush, bool mono) {
+  auto target = [mono](COLORREF c) {
+    uint32_t p = ToPixel(ResolveColor(c));
+    return mono ? MonoPixel(p) : p;
+  };
+  PatternSource ps;
+  uintptr_t value = reinterpret_cast<uintptr_t>(hbrush);
+  if (value >= 1 && value <= 31) {  // a system colour index + 1, as window classes pass it
+    ps.color = target(0x80000000u | DWORD(value - 1));
+    return ps;
+  }
+  Brush* b = Get<Brush>(hbrush);
+  if (!b || b->style == BS_NULL) {
+    ps.none = true;
+    return ps;
+  }
+  ps.orgX = dc.origin.x + dc.st.brushOrg.x;
+  ps.orgY = dc.origin.y + dc.st.brushOrg.y;
+  if (b->style == BS_SOLID) {
+    ps.color = target(b->color);
+    return ps;
+  }
+  ps.solid = false;
+  if (b->style == BS_HATCHED) {
+    ps.w = ps.h = 8;
+    ps.tile.resize(64);
+    uint32_t fg = target(b->color), bg = target(dc.st.bkColor);
+    bool opaque = dc.st.bkMode == OPAQUE;
+    if (!opaque) ps.paint.resize(64);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) {
+        bool on = HatchBit(b->hatch, x, y);
+        ps.tile[size_t(y * 8 + x)] = on ? fg : bg;
+        if (!opaque) ps.paint[size_t(y * 8 + x)] = on;
+      }
+    return ps;
+  }
+  ps.w = b->patWidth;
+  ps.h = b->patHeight;
+  ps.tile = b->pattern;
+  if (b->patMono) {
+    // A monochrome pattern paints its 0 bits in the text colour and its 1 bits in the background.
+    uint32_t fg = target(dc.st.textColor), bg = target(dc.st.bkColor);
+    for (uint32_t& v : ps.tile) v = v ? bg : fg;
+  } else if (mono) {
+    for (uint32_t& v : ps.tile) v = MonoPixel(v);
+  }
+  if (ps.w <= 0 || ps.h <= 0) ps.none = true;
+  return ps;
+}
+
+// ---- Painting spans and rectangles -------------------------------------------------------------
+namespace {
+
+void PaintPiece(const Surface& s, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat) {
+  int n = x1 - x0;
+  uint32_t* d = s.Row(y) + x0;
+  if (pat.solid) {
+    rop.Row(d, nullptr, nullptr, pat.color, n);
+    return;
+  }
+  uint32_t pbuf[256];
+  uint8_t mbuf[256];
+  bool masked = !pat.paint.empty();
+  for (int done = 0; done < n;) {
+    int k = std::min(n - done, 256);
+    pat.Fill(x0 + done, y, k, pbuf, masked ? mbuf : nullptr);
+    if (!masked) {
+      rop.Row(d + done, nullptr, pbuf, 0, k);
+    } else {
+      for (int i = 0; i < k; ++i)
+        if (mbuf[i]) rop.Row(d + done + i, nullptr, pbuf + i, 0, 1);
+    }
+    done += k;
+  }
+}
+
+}  // namespace
+
+void PaintSpan(DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat) {
+  if (pat.none || x0 >= x1) return;
+  int n = 0;
+  const pixman_box32_t* b = ds.Clip().Rects(n);
+  for (int i = 0; i < n; ++i) {
+    if (y < b[i].y1 || y >= b[i].y2) continue;
+    int a = std::max(x0, b[i].x1), e = std::min(x1, b[i].x2);
+    if (a < e) PaintPiece(ds.S(), y, a, e, rop, pat);
+  }
+}
+
+void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSource& pat) {
+  if (pat.none) return;
+  int n = 0;
+  const pixman_box32_t* b = ds.Clip().Rects(n);
+  for (int i = 0; i < n; ++i) {
+    int l = std::max<int>(rc.left, b[i].x1), r = std::min<int>(rc.right, b[i].x2);
+    int t = std::max<int>(rc.top, b[i].y1), btm = std::min<int>(rc.bottom, b[i].y2);
+    for (int y = t; y < btm && l < r; ++y) PaintPiece(ds.S(), y, l, r, rop, pat);
+  }
+}
+
+BOOL FillWithBrush(DC& dc, const RECT& lr, HBRUSH brush, DWORD rop) {
+  RECT rc { dc.SX(std::min(lr.left, lr.right)), dc.SY(std::min(lr.top, lr.bottom)),
+            dc.SX(std::max(lr.left, lr.right)), dc.SY(std::max(lr.top, lr.bottom)) };
+  Rop3 r(uint8_t((rop >> 16) & 0xFF));
+  PatternSource pat = r.UsesPattern() ? RealizeBrush(dc, brush, dc.Mono()) : SolidSource(0);
+  if (pat.none) return TRUE;
+  DrawScope ds(dc, rc);
+  if (!ds.Empty()) PaintRect(ds, rc, r, pat);
+  return TRUE;
+}
+
+// ---- Blits -------------------------------------------------------------------------------------------
+namespace {
+
+enum class Convert { None, MonoToColor, ColorToMono };
+
+// Source pixels for a blit: surface pixel (0, 0) is source coordinate (offX, offY); only the
+// valid rectangle (source coordinates) may be read.
+struct SourceView {
+  Surface s;
+  int offX { 0 };
+  int offY { 0 };
+  RECT valid {};
+  Convert convert { Convert::None };
+  uint32_t fg { 0 };   // mono 0 → text colour
+  uint32_t bg { 0 };   // mono 1 → background colour
+  uint32_t key { 0 };  // colour → mono: this colour becomes white
+  std::vector<uint32_t> store;
+
+  const uint32_t* At(int x, int y) const { return s.Row(y - offY) + (x - offX); }
+};
+
+// A monochrome mask for MaskBlt: 1 selects the foreground operation.
+struct MaskView {
+  std::vector<uint32_t> pixels;
+  int w { 0 };
+  int h { 0 };
+  int x { 0 };  // mask coordinate of the destination's left/top
+  int y { 0 };
+  bool Bit(int mx, int my) const {
+    return mx >= 0 && my >= 0 && mx < w && my < h && pixels[size_t(my) * size_t(w) + size_t(mx)] != 0;
+  }
+};
+
+struct BlitJob {
+  RECT dst {};           // surface coordinates, normalised
+  RECT src {};           // source coordinates, normalised
+  bool mirrorX { false };
+  bool mirrorY { false };
+  const SourceView* source { nullptr };
+  Rop3 fore { 0xCC };
+  Rop3 back { 0xCC };
+  const MaskView* mask { nullptr };
+};
+
+void ConvertRow(const SourceView& sv, uint32_t* row, int n) {
+  switch (sv.convert) {
+    case Convert::None:
+      return;
+    case Convert::MonoToColor:
+      for (int i = 0; i < n; ++i) row[i] = (row[i] & 0xFFFFFF) ? sv.bg : sv.fg;
+      return;
+    case Convert::ColorToMono:
+      for (int i = 0; i < n; ++i) row[i] = (row[i] & 0xFFFFFF) == sv.key ? kWhite : 0;
+      return;
+  }
+}
+
+void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
+  DrawScope ds(dst, job.dst);
+  if (ds.Empty()) return;
+  const SourceView* sv = job.source;
+  int dw = job.dst.right - job.dst.left, dh = job.dst.bottom - job.dst.top;
+  int sw = job.src.right - job.src.left, sh = job.src.bottom - job.src.top;
+  bool stretchX = sv && sw != dw, stretchY = sv && sh != dh;
+  std::vector<uint32_t> sbuf, pbuf, tmp, alt;
+  std::vector<int> xmap, xrel;
+  int n = 0;
+  const pixman_box32_t* boxes = ds.Clip().Rects(n);
+  for (int bi = 0; bi < n; ++bi) {
+    const pixman_box32_t& b = boxes[bi];
+    int x0 = std::max<int>(b.x1, job.dst.left), x1 = std::min<int>(b.x2, job.dst.right);
+    int y0 = std::max<int>(b.y1, job.dst.top), y1 = std::min<int>(b.y2, job.dst.bottom);
+    if (x0 >= x1 || y0 >= y1) continue;
+    // Destination pixel i takes source pixel floor(i · sw / dw); columns outside the source stay.
+    if (sv) {
+      xmap.resize(size_t(x1 - x0));
+      for (int x = x0; x < x1; ++x) {
+        int j = x - job.dst.left;
+        if (job.mirrorX) j = dw - 1 - j;
+        int sx = job.src.left + (stretchX ? int(int64_t(j) * sw / dw) : j);
+        xmap[size_t(x - x0)] = (sx >= sv->valid.left && sx < sv->valid.right) ? sx : INT32_MIN;
+      }
+      int a = 0, e = x1 - x0;
+      while (a < e && xmap[size_t(a)] == INT32_MIN) ++a;
+      while (e > a && xmap[size_t(e - 1)] == INT32_MIN) --e;
+      if (a >= e) continue;
+      xmap.erase(xmap.begin(), xmap.begin() + a);
+      xmap.resize(size_t(e - a));
+      x1 = x0 + e;
+      x0 += a;
+      xrel.resize(xmap.size());
+      for (size_t k = 0; k < xmap.size(); ++k) xrel[k] = xmap[k] - sv->offX;
+    }
+    int cols = x1 - x0;
+    sbuf.resize(size_t(cols));
+    pbuf.resize(size_t(cols));
+    for (int y = y0; y < y1; ++y) {
+      const uint32_t* s = nullptr;
+      if (sv) {
+        int i = y - job.dst.top;
+        if (job.mirrorY) i = dh - 1 - i;
+        int sy = job.src.top + (stretchY ? int(int64_t(i) * sh / dh) : i);
+        if (sy < sv->valid.top || sy >= sv->valid.bottom) continue;
+        bool contiguous = !stretchX && !job.mirrorX;
+        if (contiguous && sv->convert == Convert::None) {
+          s = sv->At(xmap[0], sy);
+        } else {
+          if (contiguous) {
+            std::memcpy(sbuf.data(), sv->At(xmap[0], sy), size_t(cols) * 4);
+          } else {
+            const uint32_t* srow = sv->At(sv->offX, sy);
+            const int* map = xrel.data();
+            uint32_t* out = sbuf.data();
+            for (int k = 0; k < cols; ++k) out[k] = srow[map[k]];
+          }
+          ConvertRow(*sv, sbuf.data(), cols);
+          s = sbuf.data();
+        }
+      }
+      const uint32_t* p = nullptr;
+      if (!pat.solid) {
+        pat.Fill(x0, y, cols, pbuf.data(), nullptr);
+        p = pbuf.data();
+      }
+      uint32_t* d = ds.S().Row(y) + x0;
+      if (!job.mask) {
+        job.fore.Row(d, s, p, pat.color, cols);
+        continue;
+      }
+      tmp.assign(d, d + cols);
+      alt.assign(d, d + cols);
+      job.fore.Row(tmp.data(), s, p, pat.color, cols);
+      job.back.Row(alt.data(), s, p, pat.color, cols);
+      int my = job.mask->y + (y - job.dst.top);
+      for (int k = 0; k < cols; ++k)
+        d[k] = job.mask->Bit(job.mask->x + (x0 + k - job.dst.left), my) ? tmp[size_t(k)] : alt[size_t(k)];
+    }
+  }
+}
+
+// A DC's pixels as a blit source; copies them aside when they are also the destination.
+bool SourceFromDC(DC& src, DC& dst, const RECT& want, SourceView& sv) {
+  Surface s = src.CurrentSurface();
+  if (s.Empty()) return false;
+  RECT valid { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(s.Width, int(want.right)),
+               std::min(s.Height, int(want.bottom)) };
+  if (valid.left >= valid.right || valid.top >= valid.bottom) return false;
+  if (Bitmap* b = src.Bmp(); b && !b->Direct()) b->Pull(valid);
+  sv.s = s;
+  sv.valid = valid;
+  if (dst.CurrentSurface().Pixels == s.Pixels) {
+    int w = valid.right - valid.left, h = valid.bottom - valid.top;
+    sv.store.resize(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y)
+      std::memcpy(sv.store.data() + size_t(y) * size_t(w), s.Row(valid.top + y) + valid.left, size_t(w) * 4);
+    sv.s = Surface { sv.store.data(), w, h, w };
+    sv.offX = valid.left;
+    sv.offY = valid.top;
+  }
+  bool srcMono = src.Mono(), dstMono = dst.Mono();
+  if (srcMono && !dstMono) {
+    sv.convert = Convert::MonoToColor;
+    sv.fg = ToPixel(ResolveColor(dst.st.textColor));
+    sv.bg = ToPixel(ResolveColor(dst.st.bkColor));
+  } else if (!srcMono && dstMono) {
+    // Colour to monochrome: pixels of the source DC's background colour become white.
+    sv.convert = Convert::ColorToMono;
+    sv.key = ToPixel(ResolveColor(src.st.bkColor));
+  }
+  return true;
+}
+
+RECT Normalised(int x, int y, int w, int h) {
+  return RECT { w < 0 ? x + w : x, h < 0 ? y + h : y, w < 0 ? x : x + w, h < 0 ? y : y + h };
+}
+
+BOOL Blit(DC& dst, int x, int y, int w, int h, DC* src, int sx, int sy, int sw, int sh, uint8_t fore,
+          uint8_t back, const MaskView* mask) {
+  BlitJob job;
+  job.fore = Rop3(fore);
+  job.back = Rop3(back);
+  bool needSrc = job.fore.UsesSource() || (mask && job.back.UsesSource());
+  bool needPat = job.fore.UsesPattern() || (mask && job.back.UsesPattern());
+  if (needSrc && !src) {
+    SetError(kErrInvalidParameter);
+    return FALSE;
+  }
+  if (w == 0 || h == 0 || (needSrc && (sw == 0 || sh == 0))) return TRUE;
+  job.mirrorX = needSrc && ((w < 0) != (sw < 0));
+  job.mirrorY = needSrc && ((h < 0) != (sh < 0));
+  RECT d = Normalised(x, y, w, h);
+  job.dst = RECT { dst.SX(d.left), dst.SY(d.top), dst.SX(d.right), dst.SY(d.bottom) };
+  SourceView sv;
+  if (needSrc) {
+    RECT s = Normalised(sx, sy, sw, sh);
+    job.src = RECT { src->SX(s.left), src->SY(s.top), src->SX(s.right), src->SY(s.bottom) };
+    if (!SourceFromDC(*src, dst, job.src, sv)) return TRUE;
+    job.source = &sv;
+  }
+  PatternSource pat = needPat ? RealizeBrush(dst, dst.st.brush, dst.Mono()) : SolidSource(0);
+  if (pat.none) return TRUE;
+  job.mask = mask;
+  RunBlit(dst, job, pat);
+  return TRUE;
+}
+
+// The rows of a DIB in memory, for drawing from it directly.
+struct DibMemory {
+  PixelFormat fmt;
+  int width { 0 };
+  int height { 0 };
+  bool topDown { false };
+  const uint8_t* bits { nullptr };
+  int stride { 0 };
+  int firstRow { 0 };  // scan lines present: [firstRow, firstRow + rows), counted in storage order
+  int rows { 0 };
+
+  // Top-down row t, or null when it is not in the memory given.
+  const uint8_t* Row(int t) const {
+    int stored = topDown ? t : height - 1 - t;
+    if (stored < firstRow || stored >= firstRow + rows) return nullptr;
+    return bits + size_t(stored - firstRow) * size_t(stride);
+  }
+};
+
+// Converts the wanted part (top-down DIB coordinates) of a DIB into a 32-bit source.
+bool SourceFromDib(const DibMemory& m, const RECT& want, SourceView& sv) {
+  RECT v { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(m.width, int(want.right)),
+           std::min(m.height, int(want.bottom)) };
+  if (v.left >= v.right || v.top >= v.bottom) return false;
+  int w = v.right - v.left, h = v.bottom - v.top;
+  sv.store.assign(size_t(w) * size_t(h), 0);
+  int firstPresent = -1, lastPresent = -1;
+  for (int t = v.top; t < v.bottom; ++t) {
+    const uint8_t* row = m.Row(t);
+    if (!row) continue;
+    if (firstPresent < 0) firstPresent = t;
+    lastPresent = t;
+    ReadRow(m.fmt, row, v.left, w, sv.store.data() + size_t(t - v.top) * size_t(w));
+  }
+  if (firstPresent < 0) return false;
+  sv.s = Surface { sv.store.data(), w, h, w };
+  sv.offX = v.left;
+  sv.offY = v.top;
+  sv.valid = RECT { v.left, firstPresent, v.right, lastPresent + 1 };
+  return true;
+}
+
+bool DibFromInfo(const void* bits, const BITMAPINFO* bmi, UINT usage, DibMemory& m) {
+  if (!bits || !FormatFromInfo(bmi, usage, m.fmt, m.width, m.height, m.topDown)) {
+    SetError(kErrInvalidParameter);
+    return false;
+  }
+  m.bits = static_cast<const uint8_t*>(bits);
+  m.stride = StrideFor(m.width, m.fmt.bpp, 4);
+  m.firstRow = 0;
+  m.rows = m.height;
+  return true;
+}
+
+}  // namespace
+
+}  // namespace xj::gdi
+
+using namespace xj::gdi;
+
+BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return FALSE;
+  Rop3 r(uint8_t((rop >> 16) & 0xFF));
+  if (r.UsesSource()) {
+    SetError(kErrInvalidParameter);
+    return FALSE;
+  }
+  if (w == 0 || h == 0) return TRUE;
+  // Negative extents grow the rectangle left and up from (x, y).
+  RECT rc { w < 0 ? x + w : x, h < 0 ? y + h : y, w < 0 ? x : x + w, h < 0 ? y : y + h };
+  return FillWithBrush(*dc, rc, dc->st.brush, rop);
+}
+
+BOOL WINAPI BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop) {
+  DC* d = GetDC(dst);
+  if (!d) return FALSE;
+  DC* s = src ? GetDC(src) : nullptr;
+  if (src && !s) return FALSE;
+  uint8_t code = uint8_t((rop >> 16) & 0xFF);
+  return Blit(*d, x, y, w, h, s, sx, sy, w, h, code, code, nullptr);
+}
+
+BOOL WINAPI StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop) {
+  DC* d = GetDC(dst);
+  if (!d) return FALSE;
+  DC* s = src ? GetDC(src) : nullptr;
+  if (src && !s) return FALSE;
+  uint8_t code = uint8_t((rop >> 16) & 0xFF);
+  return Blit(*d, x, y, w, h, s, sx, sy, sw, sh, code, code, nullptr);
+}
+
+BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
+                    DWORD rop4) {
+  DC* d = GetDC(dst);
+  if (!d) return FALSE;
+  DC* s = src ? GetDC(src) : nullptr;
+  if (src && !s) return FALSE;
+  uint8_t fore = uint8_t((rop4 >> 16) & 0xFF), back = uint8_t((rop4 >> 24) & 0xFF);
+  if (!mask) return Blit(*d, x, y, w, h, s, sx, sy, w, h, fore, fore, nullptr);
+  Bitmap* mb = Get<Bitmap>(mask);
+  if (!mb || !mb->fmt.Mono()) {
+    SetError(mb ? kErrInvalidParameter : kErrInvalidHandle);
+    return FALSE;
+  }
+  MaskView mv;
+  mb->ReadPixels32(mv.pixels);
+  mv.w = mb->width;
+  mv.h = mb->height;
+  // The mask is read at (mx, my) for the destination's left/top, whichever way the extents point.
+  mv.x = mx;
+  mv.y = my;
+  return Blit(*d, x, y, w, h, s, sx, sy, w, h, fore, back, &mv);
+}
+
+int WINAPI StretchDIBits(HDC hdc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
+                         const BITMAPINFO* bmi, UINT usage, DWORD rop) {
+  DC* dc = GetDC(hdc);
+  DibMemory m;
+  if (!dc || !DibFromInfo(bits, bmi, usage, m)) return 0;
+  if (w == 0 || h == 0 || sw == 0 || sh == 0) return 0;
+  BlitJob job;
+  job.fore = job.back = Rop3(uint8_t((rop >> 16) & 0xFF));
+  job.mirrorX = (w < 0) != (sw < 0);
+  job.mirrorY = (h < 0) != (sh < 0);
+  RECT d = Normalised(x, y, w, h);
+  job.dst = RECT { dc->SX(d.left), dc->SY(d.top), dc->SX(d.right), dc->SY(d.bottom) };
+  // A bottom-up DIB measures the source rectangle from its lower-left corner.
+  RECT s = Normalised(sx, sy, sw, sh);
+  if (!m.topDown) s = RECT { s.left, m.height - s.bottom, s.right, m.height - s.top };
+  job.src = s;
+  SourceView sv;
+  if (!SourceFromDib(m, s, sv)) return std::abs(sh);
+  if (dc->Mono()) {
+    sv.convert = Convert::ColorToMono;
+    sv.key = ToPixel(ResolveColor(dc->st.bkColor));
+  }
+  job.source = &sv;
+  PatternSource pat = job.fore.UsesPattern() ? RealizeBrush(*dc, dc->st.brush, dc->Mono()) : SolidSource(0);
+  if (!pat.none) RunBlit(*dc, job, pat);
+  return std::abs(sh);
+}
+
+int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
+                             const void* bits, const BITMAPINFO* bmi, UINT usage) {
+  DC* dc = GetDC(hdc);
+  DibMemory m;
+  if (!dc || !DibFromInfo(bits, bmi, usage, m)) return 0;
+  if (w == 0 || h == 0 || lines == 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF) return 0;
+  m.firstRow = int(std::min<UINT>(startScan, UINT(m.height)));
+  m.rows = int(std::min<UINT>(lines, UINT(m.height - m.firstRow)));
+  BlitJob job;
+  RECT d { x, y, x + int(w), y + int(h) };
+  job.dst = RECT { dc->SX(d.left), dc->SY(d.top), dc->SX(d.right), dc->SY(d.bottom) };
+  RECT s { sx, sy, sx + int(w), sy + int(h) };
+  if (!m.topDown) s = RECT { s.left, m.height - s.bottom, s.right, m.height - s.top };
+  job.src = s;
+  if (!dc->Mono()) {
+    // Unscaled colour copy: convert the DIB's rows straight into the destination.
+    DrawScope ds(*dc, job.dst);
+    if (ds.Empty()) return int(lines);
+    int n = 0;
+    const pixman_box32_t* boxes = ds.Clip().Rects(n);
+    for (int i = 0; i < n; ++i) {
+      int x0 = std::max<int>(boxes[i].x1, job.dst.left), x1 = std::min<int>(boxes[i].x2, job.dst.right);
+      int sx0 = s.left + (x0 - job.dst.left), sx1 = s.left + (x1 - job.dst.left);
+      int skip = std::max(0, -sx0);
+      sx0 += skip;
+      x0 += skip;
+      sx1 = std::min(sx1, m.width);
+      if (sx0 >= sx1) continue;
+      for (int y = std::max<int>(boxes[i].y1, job.dst.top); y < std::min<int>(boxes[i].y2, job.dst.bottom); ++y) {
+        int t = s.top + (y - job.dst.top);
+        const uint8_t* row = t >= 0 && t < m.height ? m.Row(t) : nullptr;
+        if (row) ReadRow(m.fmt, row, sx0, sx1 - sx0, ds.S().Row(y) + x0);
+      }
+    }
+    return int(lines);
+  }
+  SourceView sv;
+  if (!SourceFromDib(m, s, sv)) return int(lines);
+  sv.convert = Convert::ColorToMono;
+  sv.key = ToPixel(ResolveColor(dc->st.bkColor));
+  job.source = &sv;
+  RunBlit(*dc, job, SolidSource(0));
+  return int(lines);
+}

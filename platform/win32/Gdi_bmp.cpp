@@ -1,0 +1,329 @@
+// The BMP codec: every header variant, depth and compression of the format in, bottom-up 24-bit
+// or palette files out. Sizes are checked against the bytes present before anything is allocated.
+
+#include <algorithm>
+
+#include "platform/win32/BmpCodec.h"
+#include "platform/win32/Gdi_private.h"
+
+namespace xj::bmp {
+namespace {
+
+constexpr DWORD kAlphaBitfields = 6;
+
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+  v.push_back(uint8_t(x));
+  v.push_back(uint8_t(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+  for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+}
+
+ReadResult Fail(const char* why) {
+  ReadResult r;
+  r.Error = why;
+  return r;
+}
+
+struct Header {
+  int width { 0 };
+  int height { 0 };
+  bool topDown { false };
+  int bpp { 0 };
+  DWORD compression { BI_RGB };
+  DWORD sizeImage { 0 };
+  DWORD clrUsed { 0 };
+  DWORD masks[3] { 0, 0, 0 };
+  bool core { false };
+  size_t tableOffset { 0 };  // colour table (after the header and any external masks)
+};
+
+// Parses the info header at `off`; fills h or says why not.
+const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
+  if (size < off + 4) return "truncated header";
+  uint32_t hsize = U32(d + off);
+  if (hsize != 12 && hsize != 40 && hsize != 52 && hsize != 56 && hsize != 64 && hsize != 108 && hsize != 124)
+    return "unknown header size";
+  if (size < off + hsize) return "truncated header";
+  const uint8_t* p = d + off;
+  if (hsize == 12) {
+    h.core = true;
+    h.width = U16(p + 4);
+    h.height = U16(p + 6);
+    h.bpp = U16(p + 10);
+    h.tableOffset = off + 12;
+  } else {
+    int32_t w = int32_t(U32(p + 4)), ht = int32_t(U32(p + 8));
+    if (w < 0 || ht == INT32_MIN) return "bad dimensions";
+    h.width = w;
+    h.topDown = ht < 0;
+    h.height = ht < 0 ? -ht : ht;
+    h.bpp = U16(p + 14);
+    h.compression = U32(p + 16);
+    h.sizeImage = U32(p + 20);
+    h.clrUsed = U32(p + 32);
+    h.tableOffset = off + hsize;
+    if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) {
+      size_t at = off + 40;
+      if (hsize < 52) {
+        // Masks follow a plain header.
+        size_t n = h.compression == kAlphaBitfields ? 16 : 12;
+        if (size < h.tableOffset + n) return "truncated masks";
+        h.tableOffset += n;
+      }
+      for (int i = 0; i < 3; ++i) h.masks[i] = U32(d + at + 4 * size_t(i));
+    }
+  }
+  switch (h.bpp) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return "unsupported bit depth";
+  }
+  switch (h.compression) {
+    case BI_RGB:
+      break;
+    case BI_RLE8:
+      if (h.bpp != 8 || h.topDown) return "bad RLE8 image";
+      break;
+    case BI_RLE4:
+      if (h.bpp != 4 || h.topDown) return "bad RLE4 image";
+      break;
+    case BI_BITFIELDS:
+    case kAlphaBitfields:
+      if (h.bpp != 16 && h.bpp != 32) return "bit fields need 16 or 32 bits";
+      if (!h.masks[0] && !h.masks[1] && !h.masks[2]) return "empty bit fields";
+      break;
+    default:
+      return "unsupported compression";
+  }
+  if (h.width > kMaxDimension || h.height > kMaxDimension || uint64_t(h.width) * uint64_t(h.height) > kMaxPixels)
+    return "image too large";
+  return nullptr;
+}
+
+// Expands RLE data into top-down rows of the image's depth; false when the data runs out of bounds.
+bool DecodeRle(const uint8_t* s, size_t n, const Header& h, Dib& out) {
+  int stride = out.Stride();
+  auto set = [&](int x, int y, int v) {
+    if (x < 0 || x >= h.width || y < 0 || y >= h.height) return;
+    uint8_t* row = out.Bits.data() + size_t(h.height - 1 - y) * size_t(stride);
+    if (h.bpp == 8) {
+      row[x] = uint8_t(v);
+    } else {
+      int shift = (x & 1) ? 0 : 4;
+      row[x >> 1] = uint8_t((row[x >> 1] & ~(0xF << shift)) | ((v & 0xF) << shift));
+    }
+  };
+  int x = 0, y = 0;
+  size_t i = 0;
+  while (i + 1 < n && y < h.height) {
+    int count = s[i], value = s[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k, ++x) set(x, y, h.bpp == 8 ? value : (k % 2 ? value & 0xF : value >> 4));
+      continue;
+    }
+    if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      return true;
+    } else if (value == 2) {
+      if (i + 1 >= n) return false;
+      x += s[i];
+      y += s[i + 1];
+      i += 2;
+    } else {
+      size_t bytes = h.bpp == 8 ? size_t(value) : (size_t(value) + 1) / 2;
+      if (i + bytes > n) return false;
+      for (int k = 0; k < value; ++k, ++x)
+        set(x, y, h.bpp == 8 ? s[i + size_t(k)] : (k % 2 ? s[i + size_t(k / 2)] & 0xF : s[i + size_t(k / 2)] >> 4));
+      i += (bytes + 1) & ~size_t(1);
+    }
+  }
+  return true;
+}
+
+// Reads the colour table and the pixels; bitsOffset 0 means "right after the table".
+ReadResult ReadBody(const uint8_t* d, size_t size, const Header& h, size_t bitsOffset, Dib& out) {
+  out = Dib {};
+  if (h.width == 0 || h.height == 0) {
+    ReadResult r;
+    r.Ok = true;
+    r.Consumed = std::max(h.tableOffset, bitsOffset);
+    return r;
+  }
+  size_t entry = h.core ? 3 : 4;
+  // A true-colour image may carry an optional table, which is skipped.
+  size_t colours = h.bpp <= 8 ? (h.clrUsed && h.clrUsed < (1u << h.bpp) ? h.clrUsed : (size_t(1) << h.bpp))
+                              : std::min<size_t>(h.clrUsed, 256);
+  if (size < h.tableOffset + colours * entry) return Fail("truncated colour table");
+  for (size_t i = 0; i < colours && h.bpp <= 8; ++i) {
+    const uint8_t* q = d + h.tableOffset + i * entry;
+    out.Palette.push_back(RGBQUAD { q[0], q[1], q[2], 0 });
+  }
+  size_t bits = bitsOffset ? bitsOffset : h.tableOffset + colours * entry;
+  if (bits > size) return Fail("pixel data outside the file");
+  out.Width = h.width;
+  out.Height = h.height;
+  out.BitCount = h.bpp;
+  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) std::copy(h.masks, h.masks + 3, out.Masks);
+  size_t stride = size_t(out.Stride());
+  ReadResult r;
+  if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
+    size_t n = h.sizeImage && h.sizeImage <= size - bits ? h.sizeImage : size - bits;
+    // Runs can describe many pixels in few bytes; a tiny file may not claim a huge image.
+    if (uint64_t(h.width) * uint64_t(h.height) > 4096 * (uint64_t(n) + 1)) return Fail("image too large for its data");
+    out.Bits.assign(stride * size_t(h.height), 0);
+    if (!DecodeRle(d + bits, n, h, out)) return Fail("corrupt RLE data");
+    r.Consumed = bits + n;
+  } else {
+    size_t rowBytes = (size_t(h.width) * size_t(h.bpp) + 7) / 8;
+    size_t need = stride * size_t(h.height - 1) + rowBytes;  // the last row's padding may be missing
+    if (size - bits < need) return Fail("truncated pixel data");
+    out.Bits.assign(stride * size_t(h.height), 0);
+    for (int y = 0; y < h.height; ++y) {
+      int from = h.topDown ? y : h.height - 1 - y;
+      std::memcpy(out.Bits.data() + size_t(y) * stride, d + bits + size_t(from) * stride, rowBytes);
+    }
+    r.Consumed = bits + std::min(stride * size_t(h.height), size - bits);
+  }
+  r.Ok = true;
+  return r;
+}
+
+}  // namespace
+
+ReadResult Read(const uint8_t* data, size_t size, Dib& out) {
+  if (!data || size < 14) return Fail("not a BMP file");
+  if (data[0] != 'B' || data[1] != 'M') return Fail("not a BMP file");
+  uint32_t fileSize = U32(data + 2), offBits = U32(data + 10);
+  Header h;
+  if (const char* why = ParseHeader(data, size, 14, h)) return Fail(why);
+  if (offBits && (offBits < 14 || offBits > size)) return Fail("pixel data outside the file");
+  ReadResult r = ReadBody(data, size, h, offBits, out);
+  if (!r.Ok) return r;
+  // The image occupies bfSize bytes when that is sensible (a stream reads exactly one image).
+  if (fileSize >= r.Consumed && fileSize <= size) r.Consumed = fileSize;
+  return r;
+}
+
+ReadResult ReadInfo(const uint8_t* data, size_t size, Dib& out) {
+  if (!data) return Fail("no data");
+  Header h;
+  if (const char* why = ParseHeader(data, size, 0, h)) return Fail(why);
+  return ReadBody(data, size, h, 0, out);
+}
+
+std::vector<uint8_t> Write(const Dib& dib) {
+  bool empty = dib.Empty() || dib.Bits.size() < size_t(dib.Stride()) * size_t(std::max(dib.Height, 0));
+  bool paletted = !empty && dib.BitCount <= 8;
+  int bpp = empty ? 24 : paletted ? dib.BitCount : 24;
+  int w = empty ? 0 : dib.Width, h = empty ? 0 : dib.Height;
+  std::vector<RGBQUAD> palette;
+  if (paletted) {
+    palette = dib.Palette;
+    palette.resize(std::min(palette.size(), size_t(1) << bpp));
+    if (palette.empty()) palette.push_back(RGBQUAD { 0, 0, 0, 0 });
+  }
+  int stride = ((w * bpp + 31) / 32) * 4;
+  uint32_t offBits = 14 + 40 + uint32_t(palette.size()) * 4;
+  uint32_t imageSize = uint32_t(stride) * uint32_t(h);
+  std::vector<uint8_t> v;
+  v.reserve(offBits + imageSize);
+  v.push_back('B');
+  v.push_back('M');
+  Put32(v, offBits + imageSize);
+  Put32(v, 0);
+  Put32(v, offBits);
+  Put32(v, 40);
+  Put32(v, uint32_t(w));
+  Put32(v, uint32_t(h));
+  Put16(v, 1);
+  Put16(v, uint16_t(bpp));
+  Put32(v, BI_RGB);
+  Put32(v, imageSize);
+  Put32(v, 3780);  // 96 dpi
+  Put32(v, 3780);
+  Put32(v, paletted && palette.size() < (size_t(1) << bpp) ? uint32_t(palette.size()) : 0);
+  Put32(v, 0);
+  for (const RGBQUAD& q : palette) {
+    v.push_back(q.rgbBlue);
+    v.push_back(q.rgbGreen);
+    v.push_back(q.rgbRed);
+    v.push_back(0);
+  }
+  if (empty) return v;
+  xj::gdi::PixelFormat f = xj::gdi::PixelFormat::Default(dib.BitCount);
+  if (dib.Masks[0] || dib.Masks[1] || dib.Masks[2]) std::copy(dib.Masks, dib.Masks + 3, f.masks);
+  std::vector<uint32_t> px(static_cast<size_t>(w));
+  std::vector<uint8_t> row(static_cast<size_t>(stride), 0);
+  for (int y = h - 1; y >= 0; --y) {
+    const uint8_t* src = dib.Bits.data() + size_t(y) * size_t(dib.Stride());
+    if (paletted) {
+      std::memcpy(row.data(), src, size_t(stride));
+    } else {
+      xj::gdi::ReadRow(f, src, 0, w, px.data());
+      for (int x = 0; x < w; ++x) {
+        row[size_t(3 * x)] = uint8_t(px[size_t(x)]);
+        row[size_t(3 * x + 1)] = uint8_t(px[size_t(x)] >> 8);
+        row[size_t(3 * x + 2)] = uint8_t(px[size_t(x)] >> 16);
+      }
+    }
+    v.insert(v.end(), row.begin(), row.end());
+  }
+  return v;
+}
+
+HBITMAP CreateBitmapFromDib(const Dib& dib) {
+  if (dib.Empty() || dib.Bits.size() < size_t(dib.Stride()) * size_t(dib.Height)) return nullptr;
+  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi->bmiHeader.biWidth = dib.Width;
+  bi->bmiHeader.biHeight = -dib.Height;
+  bi->bmiHeader.biPlanes = 1;
+  bi->bmiHeader.biBitCount = WORD(dib.BitCount);
+  if (dib.Masks[0] || dib.Masks[1] || dib.Masks[2]) {
+    bi->bmiHeader.biCompression = BI_BITFIELDS;
+    std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), dib.Masks, sizeof dib.Masks);
+  }
+  if (dib.BitCount <= 8) {
+    size_t n = std::min(dib.Palette.size(), size_t(1) << dib.BitCount);
+    bi->bmiHeader.biClrUsed = DWORD(n ? n : 1);
+    std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), dib.Palette.data(), n * sizeof(RGBQUAD));
+  }
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bmp) std::memcpy(bits, dib.Bits.data(), size_t(dib.Stride()) * size_t(dib.Height));
+  return bmp;
+}
+
+bool DibFromBitmap(HBITMAP bmp, Dib& out) {
+  auto* b = xj::gdi::Get<xj::gdi::Bitmap>(bmp);
+  if (!b) return false;
+  out = Dib {};
+  out.Width = b->width;
+  out.Height = b->height;
+  out.BitCount = b->fmt.bpp;
+  if (b->fmt.bpp <= 8)
+    for (uint32_t c : b->fmt.palette) out.Palette.push_back(RGBQUAD { BYTE(c), BYTE(c >> 8), BYTE(c >> 16), 0 });
+  bool defaults = b->fmt.bpp == 32 ? b->fmt.PlainBgrx()
+                                   : b->fmt.masks[0] == 0x7C00 && b->fmt.masks[1] == 0x3E0 && b->fmt.masks[2] == 0x1F;
+  if ((b->fmt.bpp == 16 || b->fmt.bpp == 32) && !defaults) std::copy(b->fmt.masks, b->fmt.masks + 3, out.Masks);
+  int stride = out.Stride();
+  out.Bits.resize(size_t(stride) * size_t(out.Height));
+  for (int y = 0; y < out.Height; ++y) std::memcpy(out.Bits.data() + size_t(y) * size_t(stride), b->Row(y), size_t(stride));
+  return true;
+}
+
+}  // namespace xj::bmp

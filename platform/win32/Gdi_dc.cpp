@@ -1,0 +1,527 @@
+// Device contexts: creation, selected objects, saved states, colours and modes, origins, clipping,
+// and the drawing scope every primitive goes through.
+
+#include <strings.h>
+
+#include "platform/win32/Gdi_private.h"
+
+namespace xj::gdi {
+namespace {
+
+void Hold(void* h, int delta) {
+  if (Object* o = Lookup(h)) o->selections += delta;
+}
+
+void HoldState(const DCState& s, int delta) {
+  Hold(s.pen, delta);
+  Hold(s.brush, delta);
+  Hold(s.font, delta);
+  Hold(s.bitmap, delta);
+}
+
+DCState DefaultState(bool memory) {
+  DCState s;
+  s.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
+  s.brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  s.font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+  s.bitmap = memory ? HandleOf(StockBitmap()) : nullptr;
+  return s;
+}
+
+HDC NewDC(std::unique_ptr<DC> dc) {
+  HoldState(dc->st, +1);
+  return static_cast<HDC>(Register(std::move(dc)));
+}
+
+RECT NormalRect(int l, int t, int r, int b) {
+  RECT rc { l < r ? l : r, t < b ? t : b, l < r ? r : l, t < b ? b : t };
+  return rc;
+}
+
+// The device-space rectangle of the whole surface: what "no clip region" means.
+Rgn DeviceBounds(DC& dc) {
+  Surface s = dc.CurrentSurface();
+  return Rgn(RECT { -dc.origin.x, -dc.origin.y, s.Width - dc.origin.x, s.Height - dc.origin.y });
+}
+
+int ClipResult(DC& dc) { return dc.EffectiveClip().Complexity(); }
+
+}  // namespace
+
+DC::~DC() {
+  HoldState(st, -1);
+  for (const DCState& s : saved) HoldState(s, -1);
+  if (Bitmap* b = Bmp(); b && b->selections == 0) b->selectedInto = nullptr;
+}
+
+DC* GetDC(HDC h) {
+  DC* dc = Get<DC>(h);
+  if (!dc) SetError(kErrInvalidHandle);
+  return dc;
+}
+
+bool DC::Mono() const {
+  Bitmap* b = Bmp();
+  return b && b->fmt.Mono();
+}
+
+Surface DC::CurrentSurface() {
+  if (target) return target->TargetSurface();
+  Bitmap* b = Bmp();
+  return b ? b->View() : Surface {};
+}
+
+Rgn DC::EffectiveClip() {
+  Surface s = CurrentSurface();
+  Rgn r(RECT { 0, 0, s.Width, s.Height });
+  if (visible) {
+    Rgn v = *visible;
+    v.Translate(origin.x, origin.y);
+    r.Intersect(v);
+  }
+  if (st.clip) {
+    Rgn c = *st.clip;
+    c.Translate(origin.x, origin.y);
+    r.Intersect(c);
+  }
+  return r;
+}
+
+DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
+  s_ = dc.CurrentSurface();
+  if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
+  clip_ = dc.EffectiveClip();
+  clip_.IntersectRect(bounds);
+  if (clip_.Empty()) return;
+  box_ = clip_.Box();
+  empty_ = false;
+  mono_ = dc.Mono();
+  Bitmap* b = dc.Bmp();
+  if (b && !b->Direct()) {
+    bmp_ = b;
+    bmp_->Pull(box_);
+  }
+}
+
+DrawScope::~DrawScope() {
+  if (empty_) return;
+  if (bmp_) bmp_->Push(box_);
+  if (dc_.target) dc_.target->Damaged(box_);
+}
+
+HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag) {
+  if (!target) {
+    SetError(kErrInvalidParameter);
+    return nullptr;
+  }
+  auto dc = std::make_unique<DC>();
+  dc->memory = false;
+  dc->target = target;
+  dc->origin = origin;
+  dc->tag = tag;
+  if (Region* r = Get<Region>(visible)) dc->visible = r->rgn;
+  dc->st = DefaultState(false);
+  return NewDC(std::move(dc));
+}
+
+BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible) {
+  DC* dc = GetDC(hdc);
+  if (!dc || !dc->target) return FALSE;
+  dc->origin = origin;
+  if (Region* r = Get<Region>(visible))
+    dc->visible = r->rgn;
+  else
+    dc->visible.reset();
+  return TRUE;
+}
+
+}  // namespace xj::gdi
+
+using namespace xj::gdi;
+
+// ---- Creation ----------------------------------------------------------------------------------------
+HDC WINAPI CreateCompatibleDC(HDC hdc) {
+  if (hdc && !GetDC(hdc)) return nullptr;
+  auto dc = std::make_unique<DC>();
+  dc->st = DefaultState(true);
+  return NewDC(std::move(dc));
+}
+
+HDC WINAPI CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void*) {
+  if (!driver || strcasecmp(driver, "DISPLAY") != 0) {
+    SetError(kErrInvalidParameter);
+    return nullptr;
+  }
+  HDC hdc = CreateCompatibleDC(nullptr);
+  if (DC* dc = Get<DC>(hdc)) dc->display = true;
+  return hdc;
+}
+
+BOOL WINAPI DeleteDC(HDC hdc) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return FALSE;
+  Destroy(dc);
+  return TRUE;
+}
+
+// ---- Selected objects ----------------------------------------------------------------------------
+namespace {
+
+template <class H>
+HGDIOBJ Swap(H& slot, HGDIOBJ h) {
+  H old = slot;
+  Hold(h, +1);
+  Hold(old, -1);
+  slot = static_cast<H>(h);
+  return old;
+}
+
+HGDIOBJ SelectBitmap(DC& dc, Bitmap* b, HGDIOBJ h) {
+  if (!dc.memory) {
+    SetError(kErrInvalidParameter);
+    return nullptr;
+  }
+  // A bitmap lives in one DC at a time.
+  if (!b->stock && b->selections > 0 && b->selectedInto != dc.handle) {
+    SetError(kErrBusy);
+    return nullptr;
+  }
+  Bitmap* old = dc.Bmp();
+  HGDIOBJ prev = Swap(dc.st.bitmap, h);
+  if (old && old->selections == 0) old->selectedInto = nullptr;
+  if (!b->stock) b->selectedInto = dc.handle;
+  return prev;
+}
+
+}  // namespace
+
+HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
+  DC* dc = GetDC(hdc);
+  Object* o = Lookup(h);
+  if (!dc) return nullptr;
+  if (!o) {
+    SetError(kErrInvalidHandle);
+    return nullptr;
+  }
+  switch (o->kind) {
+    case Kind::Pen:
+      return Swap(dc->st.pen, h);
+    case Kind::Brush:
+      return Swap(dc->st.brush, h);
+    case Kind::Font:
+      return Swap(dc->st.font, h);
+    case Kind::Bitmap:
+      return SelectBitmap(*dc, static_cast<Bitmap*>(o), h);
+    case Kind::Region: {
+      // Selecting a region sets the clip region; the result is its complexity, not a handle.
+      int r = SelectClipRgn(hdc, static_cast<HRGN>(h));
+      return reinterpret_cast<HGDIOBJ>(intptr_t(r));
+    }
+    default:
+      SetError(kErrInvalidHandle);
+      return nullptr;
+  }
+}
+
+HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return nullptr;
+  switch (type) {
+    case OBJ_PEN:
+      return dc->st.pen;
+    case OBJ_BRUSH:
+      return dc->st.brush;
+    case OBJ_FONT:
+      return dc->st.font;
+    case OBJ_BITMAP:
+      return dc->st.bitmap;
+  }
+  SetError(kErrInvalidParameter);
+  return nullptr;
+}
+
+// ---- Saved states ----------------------------------------------------------------------------------
+int WINAPI SaveDC(HDC hdc) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return 0;
+  dc->saved.push_back(dc->st);
+  HoldState(dc->st, +1);
+  return int(dc->saved.size());
+}
+
+BOOL WINAPI RestoreDC(HDC hdc, int savedDC) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return FALSE;
+  int depth = int(dc->saved.size());
+  int level = savedDC < 0 ? depth + 1 + savedDC : savedDC;
+  if (level < 1 || level > depth) {
+    SetError(kErrInvalidParameter);
+    return FALSE;
+  }
+  HoldState(dc->st, -1);
+  for (int i = level; i < depth; ++i) HoldState(dc->saved[size_t(i)], -1);
+  Bitmap* before = dc->Bmp();
+  dc->st = std::move(dc->saved[size_t(level - 1)]);
+  dc->saved.resize(size_t(level - 1));
+  if (before && before->selections == 0) before->selectedInto = nullptr;
+  return TRUE;
+}
+
+// ---- Colours and modes -------------------------------------------------------------------------------
+namespace {
+
+template <class V, class F>
+V SetField(HDC hdc, V fail, F&& apply) {
+  DC* dc = GetDC(hdc);
+  return dc ? apply(*dc) : fail;
+}
+
+template <class V>
+V Exchange(V& slot, V v) {
+  V old = slot;
+  slot = v;
+  return old;
+}
+
+}  // namespace
+
+COLORREF WINAPI SetBkColor(HDC hdc, COLORREF c) {
+  return SetField(hdc, CLR_INVALID, [&](DC& dc) { return Exchange(dc.st.bkColor, c); });
+}
+COLORREF WINAPI GetBkColor(HDC hdc) {
+  return SetField(hdc, CLR_INVALID, [](DC& dc) { return dc.st.bkColor; });
+}
+COLORREF WINAPI SetTextColor(HDC hdc, COLORREF c) {
+  return SetField(hdc, CLR_INVALID, [&](DC& dc) { return Exchange(dc.st.textColor, c); });
+}
+COLORREF WINAPI GetTextColor(HDC hdc) {
+  return SetField(hdc, CLR_INVALID, [](DC& dc) { return dc.st.textColor; });
+}
+
+int WINAPI SetBkMode(HDC hdc, int mode) {
+  if (mode != TRANSPARENT && mode != OPAQUE) {
+    SetError(kErrInvalidParameter);
+    return 0;
+  }
+  return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.bkMode, mode); });
+}
+int WINAPI GetBkMode(HDC hdc) {
+  return SetField(hdc, 0, [](DC& dc) { return dc.st.bkMode; });
+}
+
+int WINAPI SetROP2(HDC hdc, int rop2) {
+  if (rop2 < R2_BLACK || rop2 > R2_WHITE) {
+    SetError(kErrInvalidParameter);
+    return 0;
+  }
+  return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.rop2, rop2); });
+}
+int WINAPI GetROP2(HDC hdc) {
+  return SetField(hdc, 0, [](DC& dc) { return dc.st.rop2; });
+}
+
+// Stored only: every mode stretches by nearest neighbour.
+int WINAPI SetStretchBltMode(HDC hdc, int mode) {
+  if (mode < BLACKONWHITE || mode > HALFTONE) {
+    SetError(kErrInvalidParameter);
+    return 0;
+  }
+  return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.stretchMode, mode); });
+}
+int WINAPI GetStretchBltMode(HDC hdc) {
+  return SetField(hdc, 0, [](DC& dc) { return dc.st.stretchMode; });
+}
+
+int WINAPI SetPolyFillMode(HDC hdc, int mode) {
+  if (mode != ALTERNATE && mode != WINDING) {
+    SetError(kErrInvalidParameter);
+    return 0;
+  }
+  return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.polyFillMode, mode); });
+}
+int WINAPI GetPolyFillMode(HDC hdc) {
+  return SetField(hdc, 0, [](DC& dc) { return dc.st.polyFillMode; });
+}
+
+UINT WINAPI SetTextAlign(HDC hdc, UINT align) {
+  return SetField(hdc, GDI_ERROR, [&](DC& dc) { return Exchange(dc.st.textAlign, align); });
+}
+UINT WINAPI GetTextAlign(HDC hdc) {
+  return SetField(hdc, GDI_ERROR, [](DC& dc) { return dc.st.textAlign; });
+}
+
+// ---- Origins -----------------------------------------------------------------------------------------
+namespace {
+
+BOOL SetPoint(HDC hdc, POINT DCState::*field, int x, int y, LPPOINT old, bool relative) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return FALSE;
+  POINT& p = dc->st.*field;
+  if (old) *old = p;
+  if (relative) {
+    p.x += x;
+    p.y += y;
+  } else {
+    p = POINT { x, y };
+  }
+  return TRUE;
+}
+
+BOOL GetPoint(HDC hdc, POINT DCState::*field, LPPOINT out) {
+  DC* dc = GetDC(hdc);
+  if (!dc || !out) return FALSE;
+  *out = dc->st.*field;
+  return TRUE;
+}
+
+}  // namespace
+
+BOOL WINAPI SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT old) {
+  return SetPoint(hdc, &DCState::brushOrg, x, y, old, false);
+}
+BOOL WINAPI GetBrushOrgEx(HDC hdc, LPPOINT pt) { return GetPoint(hdc, &DCState::brushOrg, pt); }
+BOOL WINAPI SetViewportOrgEx(HDC hdc, int x, int y, LPPOINT old) {
+  return SetPoint(hdc, &DCState::viewportOrg, x, y, old, false);
+}
+BOOL WINAPI GetViewportOrgEx(HDC hdc, LPPOINT pt) { return GetPoint(hdc, &DCState::viewportOrg, pt); }
+BOOL WINAPI OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT old) {
+  return SetPoint(hdc, &DCState::viewportOrg, dx, dy, old, true);
+}
+BOOL WINAPI SetWindowOrgEx(HDC hdc, int x, int y, LPPOINT old) {
+  return SetPoint(hdc, &DCState::windowOrg, x, y, old, false);
+}
+BOOL WINAPI GetWindowOrgEx(HDC hdc, LPPOINT pt) { return GetPoint(hdc, &DCState::windowOrg, pt); }
+BOOL WINAPI OffsetWindowOrgEx(HDC hdc, int dx, int dy, LPPOINT old) {
+  return SetPoint(hdc, &DCState::windowOrg, dx, dy, old, true);
+}
+BOOL WINAPI GetCurrentPositionEx(HDC hdc, LPPOINT pt) { return GetPoint(hdc, &DCState::pos, pt); }
+
+BOOL WINAPI LPtoDP(HDC hdc, LPPOINT pts, int count) {
+  DC* dc = GetDC(hdc);
+  if (!dc || (count > 0 && !pts)) return FALSE;
+  for (int i = 0; i < count; ++i) pts[i] = POINT { dc->DX(pts[i].x), dc->DY(pts[i].y) };
+  return TRUE;
+}
+
+BOOL WINAPI DPtoLP(HDC hdc, LPPOINT pts, int count) {
+  DC* dc = GetDC(hdc);
+  if (!dc || (count > 0 && !pts)) return FALSE;
+  for (int i = 0; i < count; ++i) {
+    pts[i].x += dc->st.windowOrg.x - dc->st.viewportOrg.x;
+    pts[i].y += dc->st.windowOrg.y - dc->st.viewportOrg.y;
+  }
+  return TRUE;
+}
+
+// ---- Clipping ------------------------------------------------------------------------------------------
+int WINAPI SelectClipRgn(HDC hdc, HRGN rgn) { return ExtSelectClipRgn(hdc, rgn, RGN_COPY); }
+
+int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return ERROR;
+  Region* r = Get<Region>(rgn);
+  if (!r) {
+    if (rgn || mode != RGN_COPY) {
+      SetError(rgn ? kErrInvalidHandle : kErrInvalidParameter);
+      return ERROR;
+    }
+    dc->st.clip.reset();
+    return ClipResult(*dc);
+  }
+  Rgn current = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  Rgn& out = current;
+  switch (mode) {
+    case RGN_COPY:
+      out = r->rgn;
+      break;
+    case RGN_AND:
+      out.Intersect(r->rgn);
+      break;
+    case RGN_OR:
+      pixman_region32_union(out.get(), out.get(), r->rgn.get());
+      break;
+    case RGN_XOR: {
+      Rgn both = current;
+      both.Intersect(r->rgn);
+      pixman_region32_union(out.get(), out.get(), r->rgn.get());
+      out.Subtract(both);
+      break;
+    }
+    case RGN_DIFF:
+      out.Subtract(r->rgn);
+      break;
+    default:
+      SetError(kErrInvalidParameter);
+      return ERROR;
+  }
+  dc->st.clip = std::move(current);
+  return ClipResult(*dc);
+}
+
+int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return ERROR;
+  RECT rc = NormalRect(dc->DX(left), dc->DY(top), dc->DX(right), dc->DY(bottom));
+  Rgn clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  clip.IntersectRect(rc);
+  dc->st.clip = std::move(clip);
+  return ClipResult(*dc);
+}
+
+int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return ERROR;
+  RECT rc = NormalRect(dc->DX(left), dc->DY(top), dc->DX(right), dc->DY(bottom));
+  Rgn clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  clip.Subtract(Rgn(rc));
+  dc->st.clip = std::move(clip);
+  return ClipResult(*dc);
+}
+
+int WINAPI OffsetClipRgn(HDC hdc, int dx, int dy) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return ERROR;
+  if (dc->st.clip) dc->st.clip->Translate(dx, dy);
+  return ClipResult(*dc);
+}
+
+int WINAPI GetClipBox(HDC hdc, LPRECT rc) {
+  DC* dc = GetDC(hdc);
+  if (!dc || !rc) return ERROR;
+  Rgn clip = dc->EffectiveClip();
+  RECT b = clip.Box();
+  int dx = dc->origin.x + dc->st.viewportOrg.x - dc->st.windowOrg.x;
+  int dy = dc->origin.y + dc->st.viewportOrg.y - dc->st.windowOrg.y;
+  if (clip.Empty())
+    *rc = RECT { 0, 0, 0, 0 };
+  else
+    *rc = RECT { b.left - dx, b.top - dy, b.right - dx, b.bottom - dy };
+  return clip.Complexity();
+}
+
+int WINAPI GetClipRgn(HDC hdc, HRGN rgn) {
+  DC* dc = GetDC(hdc);
+  Region* r = Get<Region>(rgn);
+  if (!dc || !r) {
+    SetError(kErrInvalidHandle);
+    return -1;
+  }
+  if (!dc->st.clip) return 0;
+  r->rgn = *dc->st.clip;
+  return 1;
+}
+
+BOOL WINAPI PtVisible(HDC hdc, int x, int y) {
+  DC* dc = GetDC(hdc);
+  if (!dc) return FALSE;
+  Rgn clip = dc->EffectiveClip();
+  return pixman_region32_contains_point(clip.get(), dc->SX(x), dc->SY(y), nullptr) ? TRUE : FALSE;
+}
+
+BOOL WINAPI RectVisible(HDC hdc, const RECT* rc) {
+  DC* dc = GetDC(hdc);
+  if (!dc || !rc) return FALSE;
+  Rgn clip = dc->EffectiveClip();
+  clip.IntersectRect(NormalRect(dc->SX(rc->left), dc->SY(rc->top), dc->SX(rc->right), dc->SY(rc->bottom)));
+  return clip.Empty() ? FALSE : TRUE;
+}

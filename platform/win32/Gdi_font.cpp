@@ -1,0 +1,538 @@
+// Fonts: GBK decoding, face-name mapping, fontconfig matching, FreeType rendering with synthesised
+// bold and italic, the built-in test face, and font enumeration.
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
+
+namespace xj::gdi {
+namespace {
+
+// ---- GBK ---------------------------------------------------------------------------------------
+// Double-byte code points, filled one lead byte at a time: text is decoded a character at a time.
+class GbkTable {
+ public:
+  char32_t Decode(uint8_t lead, uint8_t trail) {
+    std::lock_guard<std::mutex> g(lock_);
+    std::vector<char32_t>& row = rows_[lead];
+    if (row.empty()) {
+      row.assign(256, U'?');
+      for (int t = 0x40; t <= 0xFE; ++t) {
+        char in[2] = { char(lead), char(t) };
+        std::u32string cp = xj::GbkToUtf32(std::string_view(in, 2));
+        if (cp.size() == 1 && cp[0] != U'\uFFFD') row[size_t(t)] = cp[0];
+      }
+    }
+    return row[trail];
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<char32_t> rows_[256];
+};
+
+GbkTable& Gbk() {
+  static GbkTable* t = new GbkTable;
+  return *t;
+}
+
+}  // namespace
+
+void DecodeGbk(const char* s, int len, std::vector<TextChar>& out) {
+  out.clear();
+  const char* end = s + len;
+  for (const char* p = s; p < end;) {
+    int n = xj::GbkCharLength(p, end);
+    auto b = uint8_t(*p);
+    char32_t cp = n == 2 ? Gbk().Decode(b, uint8_t(p[1])) : b < 0x80 ? char32_t(b) : b == 0x80 ? U'\u20AC' : U'?';
+    out.push_back(TextChar { cp, int(p - s), n });
+    p += n;
+  }
+}
+
+// ---- Face names ----------------------------------------------------------------------------------
+namespace {
+
+constexpr const char* kCjkFamily = "AR PL UMing CN";
+constexpr const char* kSansFamily = "DejaVu Sans";
+constexpr const char* kMonoFamily = "DejaVu Sans Mono";
+constexpr const char* kTestFace = "Platform Test";
+
+std::mutex gOverrideLock;
+std::string gOverride;
+
+// The family to ask fontconfig for, given the face name the program used.
+std::string MapFamily(const LOGFONTA& lf) {
+  const char* name = lf.lfFaceName;
+  struct Alias {
+    const char* from;
+    const char* to;
+  };
+  static const Alias aliases[] = {
+    { "宋体", kCjkFamily },           { "新宋体", kCjkFamily },          { "SimSun", kCjkFamily },
+    { "NSimSun", kCjkFamily },        { "MS Sans Serif", kSansFamily },  { "Microsoft Sans Serif", kSansFamily },
+    { "MS Shell Dlg", kSansFamily },  { "MS Shell Dlg 2", kSansFamily }, { "Tahoma", kSansFamily },
+    { "Arial", kSansFamily },         { "System", kSansFamily },         { "Courier New", kMonoFamily },
+    { "Courier", kMonoFamily },       { "Fixedsys", kMonoFamily },       { "Terminal", kMonoFamily },
+  };
+  for (const Alias& a : aliases)
+    if (strcasecmp(name, a.from) == 0) return a.to;
+  if (!*name) {
+    if ((lf.lfPitchAndFamily & 3) == FIXED_PITCH) return kMonoFamily;
+    return lf.lfCharSet == GB2312_CHARSET ? kCjkFamily : kSansFamily;
+  }
+  return xj::GbkToUtf8(name);
+}
+
+struct Match {
+  std::string file;
+  int index { 0 };
+  bool bold { false };
+  bool italic { false };
+};
+
+// Fontconfig is set up once and torn down at exit, so leak checkers see a clean process.
+void EnsureFontconfig() {
+  static const bool ready = [] {
+    FcInit();
+    std::atexit([] { FcFini(); });
+    return true;
+  }();
+  (void)ready;
+}
+
+Match FindFace(const std::string& family, bool bold, bool italic) {
+  static std::mutex lock;
+  static std::map<std::string, Match> cache;
+  std::string key = family + (bold ? "|b" : "|") + (italic ? "i" : "");
+  std::lock_guard<std::mutex> g(lock);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  Match m;
+  EnsureFontconfig();
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult res;
+  if (FcPattern* found = FcFontMatch(nullptr, pat, &res)) {
+    FcChar8* file = nullptr;
+    int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch) m.file = reinterpret_cast<char*>(file);
+    FcPatternGetInteger(found, FC_INDEX, 0, &m.index);
+    FcPatternGetInteger(found, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(found, FC_SLANT, 0, &slant);
+    m.bold = weight >= FC_WEIGHT_DEMIBOLD;
+    m.italic = slant != FC_SLANT_ROMAN;
+    FcPatternDestroy(found);
+  }
+  FcPatternDestroy(pat);
+  cache.emplace(key, m);
+  return m;
+}
+
+FT_Library Library() {
+  static FT_Library lib = [] {
+    FT_Library l = nullptr;
+    FT_Init_FreeType(&l);
+    return l;
+  }();
+  return lib;
+}
+
+FT_Face OpenFace(const Match& m, int em) {
+  FT_Face face = nullptr;
+  if (m.file.empty() || !Library() || FT_New_Face(Library(), m.file.c_str(), m.index, &face)) return nullptr;
+  FT_Set_Pixel_Sizes(face, 0, FT_UInt(em));
+  return face;
+}
+
+int Scale(long units, int em, int upem) { return int(std::lround(double(units) * em / upem)); }
+
+}  // namespace
+
+struct FtState {
+  FT_Face primary { nullptr };
+  FT_Face fallback { nullptr };
+  bool fallbackTried { false };
+  bool synthBold { false };
+  bool synthItalic { false };
+  bool wantBold { false };
+  bool wantItalic { false };
+  bool mono { false };
+  int em { 12 };
+  std::unordered_map<char32_t, Glyph> cache;
+  ~FtState() {
+    if (primary) FT_Done_Face(primary);
+    if (fallback) FT_Done_Face(fallback);
+  }
+};
+
+RealFont::RealFont() = default;
+RealFont::~RealFont() = default;
+
+Glyph RealFont::TestGlyph(const TextChar& c) const {
+  // Fixed cells: single-byte 8 wide, double-byte 16 wide; the glyph is a box inside the cell.
+  Glyph g;
+  g.advance = c.bytes == 2 ? 16 : 8;
+  if (c.cp <= 0x20) return g;
+  g.bx = 1;
+  g.by = 1;
+  g.w = g.advance - 2 + (weight >= FW_SEMIBOLD ? 1 : 0);
+  g.h = ascent - 1;
+  g.alpha.assign(size_t(g.w) * size_t(g.h), 255);
+  return g;
+}
+
+namespace {
+
+Glyph Render(FT_Face face, FT_UInt index, const FtState& st, int ascent) {
+  Glyph g;
+  FT_Int32 flags = FT_LOAD_DEFAULT;
+  if (st.synthItalic) flags |= FT_LOAD_NO_BITMAP;
+  if (st.mono) flags |= FT_LOAD_TARGET_MONO;
+  if (FT_Load_Glyph(face, index, flags)) return g;
+  FT_GlyphSlot slot = face->glyph;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+    if (st.synthItalic) {
+      FT_Matrix shear { 0x10000, 0x3800, 0, 0x10000 };
+      FT_Outline_Transform(&slot->outline, &shear);
+    }
+    if (FT_Render_Glyph(slot, st.mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL)) return g;
+  }
+  const FT_Bitmap& bm = slot->bitmap;
+  g.advance = int((slot->advance.x + 32) >> 6);
+  g.bx = slot->bitmap_left;
+  g.by = ascent - slot->bitmap_top;
+  g.w = int(bm.width);
+  g.h = int(bm.rows);
+  g.alpha.assign(size_t(g.w) * size_t(g.h), 0);
+  for (int y = 0; y < g.h; ++y) {
+    const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+    for (int x = 0; x < g.w; ++x) {
+      uint8_t a = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1) * 255 : row[x];
+      g.alpha[size_t(y * g.w + x)] = a;
+    }
+  }
+  if (st.synthBold && g.w > 0) {
+    // Overstrike one pixel to the right, as simulated bold does on the original platform.
+    Glyph b = g;
+    b.w = g.w + 1;
+    b.alpha.assign(size_t(b.w) * size_t(b.h), 0);
+    for (int y = 0; y < g.h; ++y)
+      for (int x = 0; x < b.w; ++x) {
+        uint8_t l = x < g.w ? g.alpha[size_t(y * g.w + x)] : 0, r = x > 0 ? g.alpha[size_t(y * g.w + x - 1)] : 0;
+        b.alpha[size_t(y * b.w + x)] = std::max(l, r);
+      }
+    b.advance = g.advance + 1;
+    return b;
+  }
+  return g;
+}
+
+}  // namespace
+
+const Glyph& RealFont::GetGlyph(const TextChar& c) {
+  static const Glyph empty;
+  if (testFace) {
+    // Two cached cells per kind are enough for a face whose glyphs do not depend on the character.
+    static thread_local std::map<std::pair<int, int>, Glyph> cells;
+    int kind = c.cp <= 0x20 ? 0 : 1;
+    auto key = std::make_pair(c.bytes * 2 + kind, weight >= FW_SEMIBOLD ? 1 : 0);
+    auto it = cells.find(key);
+    if (it == cells.end()) it = cells.emplace(key, TestGlyph(c)).first;
+    return it->second;
+  }
+  if (!ft || !ft->primary) return empty;
+  auto it = ft->cache.find(c.cp);
+  if (it != ft->cache.end()) return it->second;
+  FT_Face face = ft->primary;
+  FT_UInt index = FT_Get_Char_Index(face, c.cp);
+  if (!index && c.cp >= 0x80) {
+    // Characters the face lacks (Chinese in a Latin face) come from the CJK face, as font linking does.
+    if (!ft->fallbackTried) {
+      ft->fallbackTried = true;
+      ft->fallback = OpenFace(FindFace(kCjkFamily, false, false), ft->em);
+    }
+    if (ft->fallback) {
+      if (FT_UInt fi = FT_Get_Char_Index(ft->fallback, c.cp)) {
+        face = ft->fallback;
+        index = fi;
+      }
+    }
+  }
+  Glyph g;
+  if (face == ft->fallback) {
+    // The CJK face has no bold or italic of its own: both are synthesised.
+    FtState linked;
+    linked.synthBold = ft->wantBold;
+    linked.synthItalic = ft->wantItalic;
+    linked.mono = ft->mono;
+    g = Render(face, index, linked, ascent);
+  } else {
+    g = Render(face, index, *ft, ascent);
+  }
+  if (c.cp < 0x20) g = Glyph { g.advance, 0, 0, 0, 0, {} };
+  return ft->cache.emplace(c.cp, std::move(g)).first->second;
+}
+
+namespace {
+
+void FillTestMetrics(RealFont& f) {
+  f.testFace = true;
+  f.ascent = 10;
+  f.descent = 3;
+  f.internalLeading = 0;
+  f.aveWidth = 8;
+  f.maxWidth = 16;
+  f.underlinePos = 1;
+  f.underlineThick = 1;
+  f.strikePos = 5;
+  f.strikeThick = 1;
+  f.charSet = GB2312_CHARSET;
+  f.pitchAndFamily = FF_MODERN;
+}
+
+void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& family) {
+  bool wantBold = lf.lfWeight >= FW_SEMIBOLD, wantItalic = lf.lfItalic != 0;
+  Match m = FindFace(family, wantBold, wantItalic);
+  auto st = std::make_unique<FtState>();
+  st->mono = lf.lfQuality == NONANTIALIASED_QUALITY;
+  st->synthBold = wantBold && !m.bold;
+  st->synthItalic = wantItalic && !m.italic;
+  st->wantBold = wantBold;
+  st->wantItalic = wantItalic;
+  // Open once at a nominal size to read the design metrics, then size it.
+  st->primary = OpenFace(m, 12);
+  if (!st->primary) {
+    FillTestMetrics(f);  // no fonts at all: still draw something measurable
+    return;
+  }
+  FT_Face face = st->primary;
+  int upem = face->units_per_EM ? face->units_per_EM : 1000;
+  long winAscent = face->ascender, winDescent = -face->descender;
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    winAscent = os2->usWinAscent;
+    winDescent = os2->usWinDescent;
+  }
+  long cell = std::max(1L, winAscent + winDescent);
+  // lfHeight < 0 is the em height, > 0 the cell height (ascent + descent).
+  int em = lf.lfHeight < 0 ? int(-int64_t(lf.lfHeight))
+           : lf.lfHeight > 0 ? int(std::lround(double(lf.lfHeight) * upem / double(cell)))
+                             : 12;
+  em = std::clamp(em, 1, 2048);
+  st->em = em;
+  FT_Set_Pixel_Sizes(face, 0, FT_UInt(em));
+  f.ascent = Scale(winAscent, em, upem);
+  f.descent = Scale(winDescent, em, upem);
+  if (lf.lfHeight > 0 && lf.lfHeight <= 4096) f.descent = std::max(0, int(lf.lfHeight) - f.ascent);
+  f.internalLeading = std::max(0, f.ascent + f.descent - em);
+  f.aveWidth = os2 && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? Scale(os2->xAvgCharWidth, em, upem)
+                                                                        : std::max(1, em / 2);
+  f.maxWidth = std::max(f.aveWidth, Scale(face->max_advance_width, em, upem));
+  f.underlinePos = std::max(1, Scale(-face->underline_position, em, upem));
+  f.underlineThick = std::max(1, Scale(face->underline_thickness, em, upem));
+  if (os2 && os2->version != 0xFFFF && os2->yStrikeoutSize > 0) {
+    f.strikePos = Scale(os2->yStrikeoutPosition, em, upem);
+    f.strikeThick = std::max(1, Scale(os2->yStrikeoutSize, em, upem));
+  } else {
+    f.strikePos = f.ascent / 3;
+  }
+  bool fixed = FT_IS_FIXED_WIDTH(face);
+  bool cjk = family == kCjkFamily;
+  f.charSet = lf.lfCharSet == DEFAULT_CHARSET ? (cjk ? GB2312_CHARSET : ANSI_CHARSET) : lf.lfCharSet;
+  f.pitchAndFamily = BYTE((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (fixed ? FF_MODERN : FF_SWISS));
+  f.ft = std::move(st);
+}
+
+}  // namespace
+
+std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
+  LOGFONTA lf = lfIn;
+  {
+    std::lock_guard<std::mutex> g(gOverrideLock);
+    if (!gOverride.empty()) {
+      std::memset(lf.lfFaceName, 0, LF_FACESIZE);
+      std::strncpy(lf.lfFaceName, gOverride.c_str(), LF_FACESIZE - 1);
+    }
+  }
+  lf.lfFaceName[LF_FACESIZE - 1] = 0;
+  std::string key(reinterpret_cast<const char*>(&lf), offsetof(LOGFONTA, lfFaceName));
+  key += lf.lfFaceName;
+  static std::mutex lock;
+  static std::map<std::string, std::shared_ptr<RealFont>> cache;
+  std::lock_guard<std::mutex> g(lock);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  auto f = std::make_shared<RealFont>();
+  f->face = lf.lfFaceName;
+  f->weight = lf.lfWeight == FW_DONTCARE ? FW_NORMAL : int(lf.lfWeight);
+  f->italic = lf.lfItalic != 0;
+  f->underline = lf.lfUnderline != 0;
+  f->strikeOut = lf.lfStrikeOut != 0;
+  // Any escapement is rounded to the nearest quarter turn.
+  int tenths = int(((int64_t(lf.lfEscapement) % 3600) + 3600) % 3600);
+  f->quarterTurns = ((tenths + 450) / 900) % 4;
+  if (strcasecmp(lf.lfFaceName, kTestFace) == 0)
+    FillTestMetrics(*f);
+  else
+    FillFreeTypeMetrics(*f, lf, MapFamily(lf));
+  cache.emplace(key, f);
+  return f;
+}
+
+RealFont& FontOf(DC& dc) {
+  Font* f = Get<Font>(dc.st.font);
+  if (!f) f = Get<Font>(GetStockObject(SYSTEM_FONT));
+  if (!f->real) f->real = Realize(f->lf);
+  return *f->real;
+}
+
+void SetFaceOverride(const std::string& face) {
+  std::lock_guard<std::mutex> g(gOverrideLock);
+  gOverride = face;
+}
+
+}  // namespace xj::gdi
+
+using namespace xj::gdi;
+
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lf) {
+  if (!lf) {
+    SetError(kErrInvalidParameter);
+    return nullptr;
+  }
+  auto f = std::make_unique<Font>();
+  f->lf = *lf;
+  f->lf.lfFaceName[LF_FACESIZE - 1] = 0;
+  return static_cast<HFONT>(Register(std::move(f)));
+}
+
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                         DWORD quality, DWORD pitchAndFamily, LPCSTR face) {
+  LOGFONTA lf {};
+  lf.lfHeight = height;
+  lf.lfWidth = width;
+  lf.lfEscapement = escapement;
+  lf.lfOrientation = orientation;
+  lf.lfWeight = weight;
+  lf.lfItalic = BYTE(italic);
+  lf.lfUnderline = BYTE(underline);
+  lf.lfStrikeOut = BYTE(strikeOut);
+  lf.lfCharSet = BYTE(charSet);
+  lf.lfOutPrecision = BYTE(outPrecision);
+  lf.lfClipPrecision = BYTE(clipPrecision);
+  lf.lfQuality = BYTE(quality);
+  lf.lfPitchAndFamily = BYTE(pitchAndFamily);
+  if (face) std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return CreateFontIndirectA(&lf);
+}
+
+// ---- Enumeration -----------------------------------------------------------------------------------
+namespace {
+
+struct Family {
+  std::string name;  // UTF-8
+  bool scalable { true };
+  bool fixed { false };
+  BYTE charSet { ANSI_CHARSET };
+};
+
+// One entry per fontconfig family, the first report winning.
+std::vector<Family> ListFamilies() {
+  EnsureFontconfig();
+  FcPattern* pat = FcPatternCreate();
+  FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, FC_SPACING, FC_CHARSET, nullptr);
+  FcFontSet* set = FcFontList(nullptr, pat, os);
+  std::vector<Family> out;
+  std::map<std::string, bool> seen;
+  for (int i = 0; set && i < set->nfont; ++i) {
+    FcPattern* p = set->fonts[i];
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(p, FC_FAMILY, 0, &name) != FcResultMatch) continue;
+    Family f;
+    f.name = reinterpret_cast<char*>(name);
+    if (seen.count(f.name)) continue;
+    seen[f.name] = true;
+    FcBool scalable = FcTrue;
+    FcPatternGetBool(p, FC_SCALABLE, 0, &scalable);
+    f.scalable = scalable;
+    int spacing = FC_PROPORTIONAL;
+    FcPatternGetInteger(p, FC_SPACING, 0, &spacing);
+    f.fixed = spacing == FC_MONO;
+    FcCharSet* cs = nullptr;
+    if (FcPatternGetCharSet(p, FC_CHARSET, 0, &cs) == FcResultMatch) {
+      bool latin = FcCharSetHasChar(cs, 'A') && FcCharSetHasChar(cs, 'z');
+      bool cjk = FcCharSetHasChar(cs, 0x4E2D);
+      f.charSet = latin ? ANSI_CHARSET : cjk ? GB2312_CHARSET : SYMBOL_CHARSET;
+    }
+    out.push_back(f);
+  }
+  if (set) FcFontSetDestroy(set);
+  FcObjectSetDestroy(os);
+  FcPatternDestroy(pat);
+  std::sort(out.begin(), out.end(), [](const Family& a, const Family& b) { return a.name < b.name; });
+  return out;
+}
+
+int Enumerate(const char* family, BYTE charSet, FONTENUMPROCA proc, LPARAM lParam) {
+  if (!proc) {
+    SetError(kErrInvalidParameter);
+    return 0;
+  }
+  int last = 1;
+  for (const Family& f : ListFamilies()) {
+    std::string gbk = xj::Utf8ToGbk(f.name);
+    if (family && *family && strcasecmp(family, gbk.c_str()) != 0) continue;
+    if (charSet != DEFAULT_CHARSET && charSet != f.charSet) continue;
+    ENUMLOGFONTEXA elf {};
+    LOGFONTA& lf = elf.elfLogFont;
+    lf.lfHeight = 16;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = f.charSet;
+    lf.lfPitchAndFamily = BYTE((f.fixed ? FIXED_PITCH : VARIABLE_PITCH) | (f.fixed ? FF_MODERN : FF_SWISS));
+    std::strncpy(lf.lfFaceName, gbk.c_str(), LF_FACESIZE - 1);
+    std::strncpy(reinterpret_cast<char*>(elf.elfFullName), gbk.c_str(), sizeof elf.elfFullName - 1);
+    std::strcpy(reinterpret_cast<char*>(elf.elfStyle), "Regular");
+    std::strcpy(reinterpret_cast<char*>(elf.elfScript), f.charSet == GB2312_CHARSET ? "CHINESE_GB2312" : "Western");
+    NEWTEXTMETRICEXA ntm {};
+    ntm.ntmTm.tmHeight = 16;
+    ntm.ntmTm.tmAscent = 13;
+    ntm.ntmTm.tmDescent = 3;
+    ntm.ntmTm.tmAveCharWidth = 7;
+    ntm.ntmTm.tmMaxCharWidth = 16;
+    ntm.ntmTm.tmWeight = FW_NORMAL;
+    ntm.ntmTm.tmCharSet = f.charSet;
+    ntm.ntmTm.tmPitchAndFamily = BYTE((f.fixed ? 0 : TMPF_FIXED_PITCH) | (f.scalable ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
+    ntm.ntmTm.ntmSizeEM = 2048;
+    DWORD type = f.scalable ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
+    last = proc(&lf, reinterpret_cast<const TEXTMETRICA*>(&ntm), type, lParam);
+    if (last == 0) break;
+  }
+  return last;
+}
+
+}  // namespace
+
+int WINAPI EnumFontFamiliesA(HDC, LPCSTR family, FONTENUMPROCA proc, LPARAM lParam) {
+  return Enumerate(family, DEFAULT_CHARSET, proc, lParam);
+}
+
+int WINAPI EnumFontFamiliesExA(HDC, LOGFONTA* lf, FONTENUMPROCA proc, LPARAM lParam, DWORD) {
+  return Enumerate(lf ? lf->lfFaceName : nullptr, lf ? lf->lfCharSet : BYTE(DEFAULT_CHARSET), proc, lParam);
+}

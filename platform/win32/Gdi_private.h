@@ -1,0 +1,412 @@
+#pragma once
+// Shared by the Gdi_*.cpp files only: the object model behind the handles, pixel formats, the
+// raster-operation engine and the drawing scope that every primitive goes through.
+
+#include <pixman.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/win32/GdiInternal.h"
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WinGdi_user.h"
+
+namespace xj::gdi {
+
+// ---- Errors --------------------------------------------------------------------------------------
+constexpr DWORD kErrInvalidHandle = EBADF;
+constexpr DWORD kErrInvalidParameter = EINVAL;
+constexpr DWORD kErrNoMemory = ENOMEM;
+constexpr DWORD kErrBusy = EBUSY;
+void SetError(DWORD code);
+
+// ---- Colours -------------------------------------------------------------------------------------
+// COLORREF is 0x00BBGGRR, a surface pixel 0x00RRGGBB: the same swap goes both ways.
+inline uint32_t ToPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+inline COLORREF ToColorRef(uint32_t p) { return ToPixel(p & 0xFFFFFF); }
+constexpr uint32_t kWhite = 0xFFFFFF;
+// A colour on a monochrome target: the nearer of black and white.
+inline uint32_t MonoPixel(uint32_t p) {
+  unsigned sum = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
+  return sum >= 383 ? kWhite : 0;
+}
+// System colours (0x80000000 | index) and PALETTERGB are accepted where a COLORREF is expected.
+COLORREF ResolveColor(COLORREF c);
+
+// ---- Regions -------------------------------------------------------------------------------------
+class Rgn {
+ public:
+  Rgn() { pixman_region32_init(&r_); }
+  explicit Rgn(const RECT& rc);
+  Rgn(const Rgn& o) { pixman_region32_init(&r_); pixman_region32_copy(&r_, &o.r_); }
+  Rgn& operator=(const Rgn& o) {
+    if (this != &o) pixman_region32_copy(&r_, &o.r_);
+    return *this;
+  }
+  ~Rgn() { pixman_region32_fini(&r_); }
+
+  pixman_region32_t* get() { return &r_; }
+  const pixman_region32_t* get() const { return &r_; }
+  void SetRect(const RECT& rc);
+  void Intersect(const Rgn& o) { pixman_region32_intersect(&r_, &r_, &o.r_); }
+  void IntersectRect(const RECT& rc);
+  void Subtract(const Rgn& o) { pixman_region32_subtract(&r_, &r_, &o.r_); }
+  void Translate(int dx, int dy) { pixman_region32_translate(&r_, dx, dy); }
+  bool Empty() const { return !pixman_region32_not_empty(const_cast<pixman_region32_t*>(&r_)); }
+  RECT Box() const;
+  int Complexity() const;  // NULLREGION, SIMPLEREGION or COMPLEXREGION
+  const pixman_box32_t* Rects(int& n) const {
+    return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&r_), &n);
+  }
+
+ private:
+  pixman_region32_t r_;
+};
+
+// ---- Objects and handles -------------------------------------------------------------------------
+enum class Kind : uint8_t {
+  Pen = OBJ_PEN,
+  Brush = OBJ_BRUSH,
+  DC = OBJ_DC,
+  Font = OBJ_FONT,
+  Bitmap = OBJ_BITMAP,
+  Region = OBJ_REGION,
+  Icon = 100,
+  ImageList = 101,
+};
+
+struct Object {
+  explicit Object(Kind k) : kind(k) {}
+  virtual ~Object() = default;
+  Kind kind;
+  bool stock { false };
+  int selections { 0 };  // DC states (current or saved) holding the object
+  bool owned { false };  // a window's region
+  bool counted { true };  // false for the parts of another object (an icon's bitmaps)
+  void* handle { nullptr };
+};
+
+// Adds the object to the handle table; returns its handle (null and ENOMEM if it cannot).
+void* Register(std::unique_ptr<Object> obj);
+Object* Lookup(const void* h);
+template <class T>
+T* Get(const void* h) {
+  Object* o = Lookup(h);
+  return o && o->kind == T::kKind ? static_cast<T*>(o) : nullptr;
+}
+// Removes the object from the table and frees it.
+void Destroy(Object* o);
+void CountRefusedOwnedRegion();
+void CountRefusedDelete();
+
+// ---- Pixel formats -------------------------------------------------------------------------------
+struct PixelFormat {
+  int bpp { 32 };
+  DWORD masks[3] { 0xFF0000, 0xFF00, 0xFF };  // 16 and 32 bits
+  std::vector<uint32_t> palette;              // ≤ 8 bits, as pixels
+
+  bool PlainBgrx() const { return bpp == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF; }
+  bool Mono() const { return bpp == 1; }
+  static PixelFormat Default(int bpp);
+};
+
+// Palette lookups remember recent answers; one matcher per conversion run.
+class PaletteMatcher {
+ public:
+  explicit PaletteMatcher(const std::vector<uint32_t>& pal) : pal_(pal) {}
+  int Nearest(uint32_t pixel);
+
+ private:
+  const std::vector<uint32_t>& pal_;
+  uint32_t lastPixel_ { 0xFFFFFFFF };
+  int lastIndex_ { 0 };
+};
+
+int StrideFor(int width, int bpp, int align);
+// Converts n pixels starting at x0 of a row to 32-bit colour (monochrome: 0 or white).
+void ReadRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out);
+// Converts n 32-bit pixels into the row at x0 (palette depths take the nearest entry).
+void WriteRow(const PixelFormat& f, uint8_t* row, int x0, int n, const uint32_t* in, PaletteMatcher* m);
+// Builds a pixel format from a BITMAPINFO; false if it is not one we can handle.
+bool FormatFromInfo(const BITMAPINFO* bmi, UINT usage, PixelFormat& f, int& width, int& height,
+                    bool& topDown);
+
+// ---- Bitmaps -------------------------------------------------------------------------------------
+struct Bitmap : Object {
+  static constexpr Kind kKind = Kind::Bitmap;
+  Bitmap() : Object(Kind::Bitmap) {}
+
+  int width { 0 };
+  int height { 0 };
+  PixelFormat fmt;
+  int stride { 0 };        // bytes per row
+  bool topDown { true };   // memory order of the rows
+  bool dibSection { false };
+  std::unique_ptr<uint8_t[]> bits;
+  std::vector<uint32_t> shadow;  // drawing surface of a non-32-bit bitmap, valid during one operation
+  void* selectedInto { nullptr };
+
+  uint8_t* Row(int y) { return bits.get() + ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
+  const uint8_t* Row(int y) const { return bits.get() + ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
+  bool Direct() const { return fmt.PlainBgrx(); }
+  // The 32-bit surface: the bits themselves for plain 32-bit bitmaps, else the shadow (unsynced).
+  Surface View();
+  void Pull(const RECT& rc);  // bits → shadow
+  void Push(const RECT& rc);  // shadow → bits
+  void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
+};
+
+// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
+// object is not counted as an object of its own.
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
+                  bool counted = true);
+HBITMAP HandleOf(Bitmap* b);
+Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
+
+// ---- Pens, brushes, fonts ------------------------------------------------------------------------
+struct Pen : Object {
+  static constexpr Kind kKind = Kind::Pen;
+  Pen() : Object(Kind::Pen) {}
+  UINT style { PS_SOLID };
+  int width { 1 };
+  COLORREF color { 0 };
+};
+
+struct Brush : Object {
+  static constexpr Kind kKind = Kind::Brush;
+  Brush() : Object(Kind::Brush) {}
+  UINT style { BS_SOLID };
+  COLORREF color { 0 };
+  LONG hatch { 0 };
+  int sysIndex { -1 };  // GetSysColorBrush
+  // BS_PATTERN: a copy of the bitmap; a monochrome one takes the DC's text and background colours.
+  int patWidth { 0 };
+  int patHeight { 0 };
+  bool patMono { false };
+  std::vector<uint32_t> pattern;
+};
+
+struct RealFont;
+struct Font : Object {
+  static constexpr Kind kKind = Kind::Font;
+  Font() : Object(Kind::Font) {}
+  LOGFONTA lf {};
+  std::shared_ptr<RealFont> real;  // realised on first use
+};
+
+struct Region : Object {
+  static constexpr Kind kKind = Kind::Region;
+  Region() : Object(Kind::Region) {}
+  Rgn rgn;
+};
+
+// ---- Device contexts -----------------------------------------------------------------------------
+struct DCState {
+  HPEN pen { nullptr };
+  HBRUSH brush { nullptr };
+  HFONT font { nullptr };
+  HBITMAP bitmap { nullptr };
+  COLORREF bkColor { 0xFFFFFF };
+  COLORREF textColor { 0 };
+  int bkMode { OPAQUE };
+  int rop2 { R2_COPYPEN };
+  int stretchMode { BLACKONWHITE };
+  int polyFillMode { ALTERNATE };
+  UINT textAlign { TA_LEFT | TA_TOP };
+  POINT viewportOrg { 0, 0 };
+  POINT windowOrg { 0, 0 };
+  POINT brushOrg { 0, 0 };
+  POINT pos { 0, 0 };
+  std::optional<Rgn> clip;  // application clip, device coordinates
+};
+
+struct DC : Object {
+  static constexpr Kind kKind = Kind::DC;
+  DC() : Object(Kind::DC) {}
+  ~DC() override;
+
+  DCState st;
+  std::vector<DCState> saved;
+  bool memory { true };
+  bool display { false };  // CreateDCA("DISPLAY"): its compatible bitmaps are colour
+  DCTarget* target { nullptr };
+  POINT origin { 0, 0 };        // device (0, 0) in the surface
+  std::optional<Rgn> visible;   // device coordinates
+  const void* tag { nullptr };
+
+  Bitmap* Bmp() const { return st.bitmap ? Get<Bitmap>(st.bitmap) : nullptr; }
+  bool Mono() const;
+  // Logical → surface coordinates.
+  int SX(int x) const { return x - st.windowOrg.x + st.viewportOrg.x + origin.x; }
+  int SY(int y) const { return y - st.windowOrg.y + st.viewportOrg.y + origin.y; }
+  // Logical → device coordinates (no surface origin).
+  int DX(int x) const { return x - st.windowOrg.x + st.viewportOrg.x; }
+  int DY(int y) const { return y - st.windowOrg.y + st.viewportOrg.y; }
+  // The paintable part of the surface, in surface coordinates.
+  Rgn EffectiveClip();
+  Surface CurrentSurface();
+};
+
+DC* GetDC(HDC h);  // with the last error set when the handle is bad
+
+// Holds a target's pixels for one drawing operation: a non-32-bit bitmap is converted in for the
+// rectangle touched and written back at the end; a window target hears about the damage.
+class DrawScope {
+ public:
+  DrawScope(DC& dc, const RECT& bounds);
+  ~DrawScope();
+  DrawScope(const DrawScope&) = delete;
+  DrawScope& operator=(const DrawScope&) = delete;
+
+  bool Empty() const { return empty_; }
+  const Surface& S() const { return s_; }
+  const Rgn& Clip() const { return clip_; }
+  bool Mono() const { return mono_; }
+  // Marks where something was actually drawn (for the damage report); defaults to the bounds.
+  DC& Dc() { return dc_; }
+
+ private:
+  DC& dc_;
+  Surface s_;
+  Rgn clip_;
+  RECT box_ {};
+  Bitmap* bmp_ { nullptr };
+  bool empty_ { true };
+  bool mono_ { false };
+};
+
+// ---- Raster operations ---------------------------------------------------------------------------
+// Any ternary raster operation, evaluated bitwise from its index byte (P = 0xF0, S = 0xCC, D = 0xAA).
+class Rop3 {
+ public:
+  explicit Rop3(uint8_t code);
+  static Rop3 FromRop2(int rop2);
+  uint8_t Code() const { return code_; }
+  bool UsesSource() const { return ((code_ >> 2) ^ code_) & 0x33; }
+  bool UsesPattern() const { return ((code_ >> 4) ^ code_) & 0x0F; }
+  bool UsesDest() const { return ((code_ >> 1) ^ code_) & 0x55; }
+  // d[i] = f(p, s[i], d[i]); p is p[i] when p is given, else pc. s may be null if unused.
+  void Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
+
+ private:
+  template <bool HasP, bool HasS>
+  void Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
+  uint8_t code_;
+  uint32_t m_[8];  // all ones where the minterm is in the function
+};
+
+// A brush made ready for one target: a solid pixel or a repeating tile anchored at the origin.
+struct PatternSource {
+  bool none { false };
+  bool solid { true };
+  uint32_t color { 0 };
+  int w { 0 };
+  int h { 0 };
+  std::vector<uint32_t> tile;
+  std::vector<uint8_t> paint;  // hatch in TRANSPARENT mode: 1 where the hatch lines are
+  int orgX { 0 };              // surface coordinates of the tile's (0, 0)
+  int orgY { 0 };
+
+  // Tile values for n pixels from (x, y); mask gets 0/1 paint flags when paint is not empty.
+  void Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const;
+};
+PatternSource RealizeBrush(DC& dc, HBRUSH brush, bool mono);
+PatternSource SolidSource(uint32_t pixel);
+
+// Applies rop with pattern pat to the span [x0, x1) of row y, clipped to the scope.
+void PaintSpan(DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat);
+// Applies rop with pattern pat to a surface rectangle, clipped to the scope.
+void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSource& pat);
+// PatBlt-style fill of a logical rectangle with a brush (used by FillRect and friends).
+BOOL FillWithBrush(DC& dc, const RECT& logical, HBRUSH brush, DWORD rop);
+
+// ---- Shapes (Gdi_raster.cpp) ----------------------------------------------------------------------
+struct Span {
+  int y, x0, x1;  // [x0, x1) of row y
+};
+// The rows of a rectangle whose corners are quarters of a cw × ch ellipse (an ellipse when they
+// cover the box); rows[i] is [x0, x1) of row box.top + i, empty when x0 >= x1.
+void RoundRectRows(const RECT& box, int cw, int ch, std::vector<std::pair<int, int>>& rows);
+// The inside of a polygon by the fill mode, pixel (x, y) sampled at its top-left corner.
+void PolygonSpans(const POINT* pts, int n, int fillMode, std::vector<Span>& out);
+Rgn RegionFromSpans(const std::vector<Span>& spans);
+// Paints a region given in surface coordinates.
+void PaintRegion(DC& dc, const Rgn& rgn, const Rop3& rop, const PatternSource& pat);
+
+// ---- Fonts (Gdi_font.cpp) ------------------------------------------------------------------------
+// One character of a GBK string: its code point and where its bytes are.
+struct TextChar {
+  char32_t cp;
+  int offset;
+  int bytes;
+};
+void DecodeGbk(const char* s, int len, std::vector<TextChar>& out);
+
+// A rendered glyph: 8-bit coverage, placed relative to the pen position and the cell's top.
+struct Glyph {
+  int advance { 0 };
+  int bx { 0 };
+  int by { 0 };
+  int w { 0 };
+  int h { 0 };
+  std::vector<uint8_t> alpha;
+};
+
+struct FtState;
+// A font made ready for drawing: metrics and a glyph cache.
+struct RealFont {
+  RealFont();
+  ~RealFont();
+  std::string face;  // GBK, as asked for
+  bool testFace { false };
+  int ascent { 10 };
+  int descent { 3 };
+  int internalLeading { 0 };
+  int aveWidth { 8 };
+  int maxWidth { 16 };
+  int weight { FW_NORMAL };
+  bool italic { false };
+  bool underline { false };
+  bool strikeOut { false };
+  BYTE charSet { ANSI_CHARSET };
+  BYTE pitchAndFamily { 0 };  // as TEXTMETRIC reports it
+  int underlinePos { 1 };     // rows below the baseline
+  int underlineThick { 1 };
+  int strikePos { 5 };        // rows above the baseline
+  int strikeThick { 1 };
+  int quarterTurns { 0 };     // escapement, counter-clockwise
+  std::unique_ptr<FtState> ft;
+
+  int Height() const { return ascent + descent; }
+  const Glyph& GetGlyph(const TextChar& c);
+
+ private:
+  Glyph TestGlyph(const TextChar& c) const;
+};
+std::shared_ptr<RealFont> Realize(const LOGFONTA& lf);
+RealFont& FontOf(DC& dc);
+
+// ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
+// Measures a GBK string with the DC's font (no prefix processing).
+SIZE MeasureText(DC& dc, const char* s, int len);
+// Draws a GBK string with its box's top-left at logical (x, y), with the DC's font, colours and
+// background mode, clipped additionally to clipLogical when given; underlines the characters
+// at the byte offsets listed. Used by DrawText.
+void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipLogical,
+                 const std::vector<int>& underlined);
+
+// ---- System colours (Gdi_syscolors.cpp) --------------------------------------------------------
+HBRUSH SysColorBrushHandle(int index);
+
+// ---- Icons (Gdi_icons.cpp) ------------------------------------------------------------------------
+// The bitmaps behind an icon (color null for a monochrome one, whose mask is twice as tall).
+bool IconBitmaps(HICON icon, HBITMAP& color, HBITMAP& mask, int& width, int& height);
+
+// ---- Resources -----------------------------------------------------------------------------------
+const std::vector<uint8_t>* FindBitmapResource(const char* name);
+
+}  // namespace xj::gdi

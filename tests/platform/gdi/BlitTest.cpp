@@ -1,0 +1,256 @@
+// BitBlt, StretchBlt, MaskBlt and the DIB blits: raster operations against a bitwise reference,
+// monochrome conversions, stretch maps, clipping and overlap.
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/gdi/GdiTestUtil.h"
+
+using gditest::Canvas;
+using gditest::RefRop;
+using gditest::Rows;
+
+namespace {
+
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// Deterministic pixel noise for sources and destinations.
+uint32_t Noise(int i, uint32_t seed) {
+  uint32_t v = uint32_t(i) * 2654435761u ^ seed;
+  v ^= v >> 13;
+  v *= 0x5bd1e995u;
+  return (v ^ (v >> 15)) & 0xFFFFFF;
+}
+
+TEST(GdiRop, EveryCommonAndSomeOddRopsMatchTheBitwiseReference) {
+  const DWORD rops[] = { SRCCOPY,  SRCPAINT,  SRCAND,    SRCINVERT, SRCERASE,   NOTSRCCOPY, NOTSRCERASE,
+                         MERGECOPY, MERGEPAINT, PATCOPY, PATPAINT,  PATINVERT,  DSTINVERT,  BLACKNESS,
+                         WHITENESS, 0x00E20746, 0x00B8074A, 0x001A0000, 0x00690000, 0x00960000, 0x00270000,
+                         0x00D40000, 0x00010000, 0x007F0000 };
+  const uint32_t pattern = 0x00A5C30F;
+  for (DWORD rop : rops) {
+    Canvas src(16, 4), dst(16, 4);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 16; ++x) {
+        src.SetRaw(x, y, Noise(y * 16 + x, 1));
+        dst.SetRaw(x, y, Noise(y * 16 + x, 2));
+      }
+    HBRUSH brush = CreateSolidBrush(Canvas::Cr(pattern));
+    SelectObject(dst.dc(), brush);
+    ASSERT_TRUE(BitBlt(dst.dc(), 0, 0, 16, 4, src.dc(), 0, 0, rop));
+    uint8_t code = uint8_t(rop >> 16);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 16; ++x)
+        ASSERT_EQ(dst.Raw(x, y) & 0xFFFFFF, RefRop(code, pattern, Noise(y * 16 + x, 1), Noise(y * 16 + x, 2)))
+            << std::hex << "rop " << rop << " at " << std::dec << x << "," << y;
+    SelectObject(dst.dc(), GetStockObject(WHITE_BRUSH));
+    DeleteObject(brush);
+  }
+}
+
+TEST(GdiRop, EveryOneOfThe256CodesWithAPatternBrush) {
+  // One pixel per code: a hatched brush makes the pattern vary along the row too.
+  Canvas src(8, 1), dst(8, 1);
+  HBRUSH hatch = CreateHatchBrush(HS_VERTICAL, RGB(0x12, 0x34, 0x56));
+  SelectObject(dst.dc(), hatch);
+  SetBkColor(dst.dc(), RGB(0xF0, 0x0F, 0x3C));
+  for (int code = 0; code < 256; ++code) {
+    for (int x = 0; x < 8; ++x) {
+      src.SetRaw(x, 0, Noise(x + code * 8, 7));
+      dst.SetRaw(x, 0, Noise(x + code * 8, 9));
+    }
+    BitBlt(dst.dc(), 0, 0, 8, 1, src.dc(), 0, 0, DWORD(code) << 16);
+    for (int x = 0; x < 8; ++x) {
+      uint32_t p = x == 0 ? Canvas::Px(RGB(0x12, 0x34, 0x56)) : Canvas::Px(RGB(0xF0, 0x0F, 0x3C));
+      ASSERT_EQ(dst.Raw(x, 0) & 0xFFFFFF, RefRop(uint8_t(code), p, Noise(x + code * 8, 7), Noise(x + code * 8, 9)))
+          << "code " << code << " x " << x;
+    }
+  }
+  SelectObject(dst.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(hatch);
+}
+
+TEST(GdiRop, SourceRopWithoutSourceFails) {
+  Canvas dst(2, 2);
+  EXPECT_FALSE(BitBlt(dst.dc(), 0, 0, 2, 2, nullptr, 0, 0, SRCCOPY));
+  EXPECT_TRUE(BitBlt(dst.dc(), 0, 0, 2, 2, nullptr, 0, 0, BLACKNESS));
+  EXPECT_EQ(dst.Count(kBlack), 4);
+}
+
+TEST(GdiMono, MonochromeToColourUsesTextAndBackgroundOfTheDestination) {
+  HDC mdc = CreateCompatibleDC(nullptr);
+  const uint8_t bits[] = { 0xA0, 0, 0x50, 0 };  // 1010 / 0101
+  HBITMAP mono = CreateBitmap(4, 2, 1, 1, bits);
+  HGDIOBJ old = SelectObject(mdc, mono);
+  Canvas dst(4, 2);
+  SetTextColor(dst.dc(), RGB(255, 0, 0));
+  SetBkColor(dst.dc(), RGB(0, 0, 255));
+  BitBlt(dst.dc(), 0, 0, 4, 2, mdc, 0, 0, SRCCOPY);
+  EXPECT_EQ(dst.Map(RGB(0, 0, 255)), Rows({ "#.#.", ".#.#" }));
+  EXPECT_EQ(dst.Map(RGB(255, 0, 0)), Rows({ ".#.#", "#.#." }));
+  SelectObject(mdc, old);
+  DeleteObject(mono);
+  DeleteDC(mdc);
+}
+
+TEST(GdiMono, ColourToMonochromeMarksTheSourceBackgroundColourWhite) {
+  Canvas src(4, 1);
+  src.SetRaw(0, 0, Canvas::Px(RGB(255, 0, 255)));
+  src.SetRaw(1, 0, Canvas::Px(RGB(0, 255, 0)));
+  src.SetRaw(2, 0, Canvas::Px(RGB(255, 0, 255)));
+  src.SetRaw(3, 0, Canvas::Px(kWhite));
+  SetBkColor(src.dc(), RGB(255, 0, 255));
+  HDC mdc = CreateCompatibleDC(nullptr);
+  HBITMAP mono = CreateCompatibleBitmap(mdc, 4, 1);  // a fresh memory DC is monochrome
+  BITMAP bm {};
+  GetObject(mono, sizeof bm, &bm);
+  ASSERT_EQ(bm.bmBitsPixel, 1);
+  HGDIOBJ old = SelectObject(mdc, mono);
+  BitBlt(mdc, 0, 0, 4, 1, src.dc(), 0, 0, SRCCOPY);
+  EXPECT_EQ(GetPixel(mdc, 0, 0), kWhite);
+  EXPECT_EQ(GetPixel(mdc, 1, 0), kBlack);
+  EXPECT_EQ(GetPixel(mdc, 2, 0), kWhite);
+  EXPECT_EQ(GetPixel(mdc, 3, 0), kBlack);
+  uint8_t raw[2] = {};
+  EXPECT_EQ(GetBitmapBits(mono, 2, raw), 2);
+  EXPECT_EQ(raw[0], 0xA0);
+  SelectObject(mdc, old);
+  DeleteObject(mono);
+  DeleteDC(mdc);
+}
+
+TEST(GdiMono, DisabledLookSequenceWithDspdxax) {
+  // Where the monochrome source is 1 (white, the background colour) the brush is painted; where it
+  // is 0 the destination stays.
+  const uint8_t bits[] = { 0x60, 0 };  // 0110
+  HBITMAP mask = CreateBitmap(4, 1, 1, 1, bits);
+  HDC mdc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mdc, mask);
+  Canvas dst(4, 1, RGB(192, 192, 192));
+  HBRUSH brush = CreateSolidBrush(RGB(255, 255, 255));
+  SelectObject(dst.dc(), brush);
+  SetTextColor(dst.dc(), kBlack);
+  SetBkColor(dst.dc(), kWhite);
+  BitBlt(dst.dc(), 0, 0, 4, 1, mdc, 0, 0, 0x00E20746);
+  EXPECT_EQ(dst.Map(kWhite), Rows({ ".##." }));
+  EXPECT_EQ(dst.Count(RGB(192, 192, 192)), 2);
+  SelectObject(dst.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(brush);
+  SelectObject(mdc, old);
+  DeleteObject(mask);
+  DeleteDC(mdc);
+}
+
+TEST(GdiStretch, NearestNeighbourMapsAndMirrors) {
+  Canvas src(4, 1);
+  for (int x = 0; x < 4; ++x) src.SetRaw(x, 0, uint32_t(x + 1));
+  auto row = [](const Canvas& c) {
+    std::string s;
+    for (int x = 0; x < c.w(); ++x) s += char('0' + (c.Raw(x, 0) & 0xFF));
+    return s;
+  };
+  struct Case {
+    int w;
+    int sx, sw;
+    const char* expect;
+  } cases[] = {
+    { 8, 0, 4, "11223344" },  // enlarge: i · 4 / 8
+    { 2, 0, 4, "13" },        // shrink: i · 4 / 2
+    { 3, 0, 4, "123" },       // floor(i · 4 / 3): 0, 1, 2
+    { 4, 0, 4, "1234" },
+    { -4, 0, 4, "4321" },     // mirrored destination
+    { 4, 3, -4, "3210" },     // mirrored source: [−1, 3) → pixel −1 is outside and not drawn
+  };
+  for (const Case& cs : cases) {
+    int w = std::abs(cs.w);
+    Canvas dst(w, 1, kBlack);
+    int x = cs.w < 0 ? w : 0;
+    StretchBlt(dst.dc(), x, 0, cs.w, 1, src.dc(), cs.sx, 0, cs.sw, 1, SRCCOPY);
+    EXPECT_EQ(row(dst), cs.expect) << cs.w << " " << cs.sx << " " << cs.sw;
+  }
+}
+
+TEST(GdiStretch, SourceOutsideTheBitmapIsClipped) {
+  Canvas src(3, 3, RGB(255, 0, 0));
+  Canvas dst(5, 5, kBlack);
+  BitBlt(dst.dc(), 0, 0, 5, 5, src.dc(), -1, -1, SRCCOPY);
+  EXPECT_EQ(dst.Map(RGB(255, 0, 0)), Rows({ ".....", ".###.", ".###.", ".###.", "....." }));
+  // Stretching keeps the mapping: only destination pixels whose source exists are drawn.
+  Canvas dst2(4, 1, kBlack);
+  StretchBlt(dst2.dc(), 0, 0, 4, 1, src.dc(), 1, 0, 4, 1, SRCCOPY);
+  EXPECT_EQ(dst2.Map(RGB(255, 0, 0)), Rows({ "##.." }));
+}
+
+TEST(GdiStretch, StretchModeIsStoredButNeverBlends) {
+  Canvas src(4, 1);
+  src.SetRaw(0, 0, 0xFF0000);
+  src.SetRaw(1, 0, 0x0000FF);
+  src.SetRaw(2, 0, 0x00FF00);
+  src.SetRaw(3, 0, 0xFFFFFF);
+  for (int mode : { BLACKONWHITE, WHITEONBLACK, COLORONCOLOR, HALFTONE }) {
+    Canvas dst(2, 1);
+    SetStretchBltMode(dst.dc(), mode);
+    StretchBlt(dst.dc(), 0, 0, 2, 1, src.dc(), 0, 0, 4, 1, SRCCOPY);
+    EXPECT_EQ(dst.Raw(0, 0), 0xFF0000u) << mode;
+    EXPECT_EQ(dst.Raw(1, 0), 0x00FF00u) << mode;
+  }
+}
+
+TEST(GdiBlit, OverlappingCopyWithinOneBitmap) {
+  Canvas c(6, 1);
+  for (int x = 0; x < 6; ++x) c.SetRaw(x, 0, uint32_t(x));
+  BitBlt(c.dc(), 1, 0, 5, 1, c.dc(), 0, 0, SRCCOPY);
+  for (int x = 1; x < 6; ++x) EXPECT_EQ(c.Raw(x, 0), uint32_t(x - 1));
+  BitBlt(c.dc(), 0, 0, 5, 1, c.dc(), 1, 0, SRCINVERT);
+  EXPECT_EQ(c.Raw(0, 0), 0u ^ 0u);
+  EXPECT_EQ(c.Raw(4, 0), 3u ^ 4u);
+}
+
+TEST(GdiBlit, MaskBltChoosesPerPixel) {
+  Canvas src(4, 1, RGB(255, 0, 0)), dst(4, 1, RGB(0, 0, 255));
+  const uint8_t bits[] = { 0x90, 0 };  // 1001
+  HBITMAP mask = CreateBitmap(4, 1, 1, 1, bits);
+  MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029));
+  EXPECT_EQ(dst.Map(RGB(255, 0, 0)), Rows({ "#..#" }));
+  EXPECT_FALSE(MaskBlt(dst.dc(), 0, 0, 4, 1, src.dc(), 0, 0, src.bitmap(), 0, 0, SRCCOPY));
+  DeleteObject(mask);
+}
+
+TEST(GdiDibBlit, SetDIBitsToDeviceDrawsTopDownAndBottomUpUnflipped) {
+  const uint8_t rows[2][8] = { { 0, 0, 255, 0, 0, 0, 255, 0 }, { 255, 0, 0, 0, 255, 0, 0, 0 } };  // red, blue rows
+  for (bool topDown : { true, false }) {
+    BITMAPINFO bi {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = 2;
+    bi.bmiHeader.biHeight = topDown ? -2 : 2;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    uint8_t bits[16];
+    // Memory order: a bottom-up DIB stores its bottom row first.
+    std::memcpy(bits, rows[topDown ? 0 : 1], 8);
+    std::memcpy(bits + 8, rows[topDown ? 1 : 0], 8);
+    Canvas dst(4, 4);
+    EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 1, 1, 2, 2, 0, 0, 0, 2, bits, &bi, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(dst.At(1, 1), RGB(255, 0, 0)) << topDown;
+    EXPECT_EQ(dst.At(2, 2), RGB(0, 0, 255)) << topDown;
+    EXPECT_EQ(dst.At(0, 0), kWhite);
+  }
+}
+
+TEST(GdiDibBlit, StretchDIBitsScalesAndMirrors) {
+  BITMAPINFO bi {};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 2;
+  bi.bmiHeader.biHeight = -1;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  const uint8_t bits[8] = { 0, 0, 255, 255, 0, 0, 0, 0 };  // red, blue, padding
+  Canvas dst(4, 2);
+  StretchDIBits(dst.dc(), 0, 0, 4, 2, 0, 0, 2, 1, bits, &bi, DIB_RGB_COLORS, SRCCOPY);
+  EXPECT_EQ(dst.Map(RGB(255, 0, 0)), Rows({ "##..", "##.." }));
+  StretchDIBits(dst.dc(), 4, 0, -4, 1, 0, 0, 2, 1, bits, &bi, DIB_RGB_COLORS, SRCCOPY);
+  EXPECT_EQ(dst.Map(RGB(255, 0, 0)), Rows({ "..##", "##.." }));
+  EXPECT_EQ(StretchDIBits(dst.dc(), 0, 0, 4, 2, 0, 0, 2, 1, nullptr, &bi, DIB_RGB_COLORS, SRCCOPY), 0);
+}
+
+}  // namespace

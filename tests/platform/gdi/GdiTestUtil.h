@@ -1,0 +1,93 @@
+#pragma once
+// A small 32-bit drawing target for pixel tests, and helpers to read it as text.
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WinGdi_user.h"
+
+namespace gditest {
+
+// A memory DC with a top-down 32-bit DIB section selected.
+class Canvas {
+ public:
+  Canvas(int w, int h, COLORREF fill = RGB(255, 255, 255)) : w_(w), h_(h) {
+    BITMAPINFO bi {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    old_ = SelectObject(dc_, bmp_);
+    Fill(fill);
+  }
+  ~Canvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bmp_);
+    DeleteDC(dc_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  HBITMAP bitmap() const { return bmp_; }
+  int w() const { return w_; }
+  int h() const { return h_; }
+  void Fill(COLORREF c) {
+    for (int i = 0; i < w_ * h_; ++i) bits_[i] = Px(c);
+  }
+  // The pixel as a COLORREF.
+  COLORREF At(int x, int y) const { return Cr(bits_[y * w_ + x]); }
+  uint32_t Raw(int x, int y) const { return bits_[y * w_ + x]; }
+  void SetRaw(int x, int y, uint32_t v) { bits_[y * w_ + x] = v; }
+  // One line per row: '#' where the pixel is `ink`, '.' elsewhere.
+  std::string Map(COLORREF ink) const {
+    std::string s;
+    for (int y = 0; y < h_; ++y) {
+      for (int x = 0; x < w_; ++x) s += At(x, y) == ink ? '#' : '.';
+      s += '\n';
+    }
+    return s;
+  }
+  int Count(COLORREF c) const {
+    int n = 0;
+    for (int i = 0; i < w_ * h_; ++i) n += Cr(bits_[i]) == c;
+    return n;
+  }
+  static uint32_t Px(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+  static COLORREF Cr(uint32_t p) { return Px(p & 0xFFFFFF); }
+
+ private:
+  int w_, h_;
+  HDC dc_ {};
+  HBITMAP bmp_ {};
+  HGDIOBJ old_ {};
+  uint32_t* bits_ { nullptr };
+};
+
+// Joins rows into the text Map() produces.
+inline std::string Rows(std::initializer_list<const char*> rows) {
+  std::string s;
+  for (const char* r : rows) {
+    s += r;
+    s += '\n';
+  }
+  return s;
+}
+
+// The ternary raster operation computed bit by bit from its code, independently of the GDI.
+inline uint32_t RefRop(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
+  uint32_t out = 0;
+  for (int b = 0; b < 24; ++b) {
+    int idx = int(((p >> b) & 1) << 2 | ((s >> b) & 1) << 1 | ((d >> b) & 1));
+    out |= uint32_t((code >> idx) & 1) << b;
+  }
+  return out;
+}
+
+}  // namespace gditest

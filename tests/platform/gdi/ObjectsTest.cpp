@@ -1,0 +1,327 @@
+// Object lifetime, selection, saved states and bad handles.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/win32/WinBase.h"
+
+#include "platform/win32/GdiInternal.h"
+#include "tests/platform/gdi/GdiTestUtil.h"
+
+using gditest::Canvas;
+
+namespace {
+
+HGDIOBJ Garbage() { return reinterpret_cast<HGDIOBJ>(uintptr_t(0xDEAD0)); }
+
+TEST(GdiObjects, StockObjectsAreSharedAndNeverDeleted) {
+  for (int i : { WHITE_BRUSH, LTGRAY_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH, NULL_BRUSH, WHITE_PEN, BLACK_PEN,
+                 NULL_PEN, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT, DEFAULT_GUI_FONT }) {
+    HGDIOBJ h = GetStockObject(i);
+    ASSERT_NE(h, nullptr) << i;
+    EXPECT_EQ(h, GetStockObject(i));
+    EXPECT_TRUE(DeleteObject(h));
+    EXPECT_NE(GetObjectType(h), 0u) << "stock object " << i << " must survive DeleteObject";
+  }
+  EXPECT_EQ(GetStockObject(9), nullptr);
+  EXPECT_EQ(GetStockObject(-1), nullptr);
+  LOGBRUSH lb {};
+  ASSERT_EQ(GetObject(GetStockObject(LTGRAY_BRUSH), sizeof lb, &lb), int(sizeof lb));
+  EXPECT_EQ(lb.lbColor, RGB(192, 192, 192));
+  EXPECT_EQ(lb.lbStyle, UINT(BS_SOLID));
+}
+
+TEST(GdiObjects, CountersFollowCreationAndDeletion) {
+  auto before = xj::gdi::GetCounters();
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  HBRUSH brush = CreateSolidBrush(0);
+  HRGN rgn = CreateRectRgn(0, 0, 1, 1);
+  HDC dc = CreateCompatibleDC(nullptr);
+  auto during = xj::gdi::GetCounters();
+  EXPECT_EQ(during.Objects, before.Objects + 3);
+  EXPECT_EQ(during.DCs, before.DCs + 1);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
+  EXPECT_TRUE(DeleteObject(rgn));
+  EXPECT_TRUE(DeleteDC(dc));
+  auto after = xj::gdi::GetCounters();
+  EXPECT_EQ(after.Objects, before.Objects);
+  EXPECT_EQ(after.DCs, before.DCs);
+}
+
+TEST(GdiObjects, DeletingASelectedObjectIsRefusedUntilDeselected) {
+  Canvas c(4, 4);
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  HBRUSH brush = CreateSolidBrush(RGB(0, 255, 0));
+  HGDIOBJ oldPen = SelectObject(c.dc(), pen);
+  HGDIOBJ oldBrush = SelectObject(c.dc(), brush);
+  EXPECT_EQ(oldPen, GetStockObject(BLACK_PEN));
+  EXPECT_EQ(oldBrush, GetStockObject(WHITE_BRUSH));
+  int refused = xj::gdi::GetCounters().RefusedDeletes;
+  EXPECT_FALSE(DeleteObject(pen));
+  EXPECT_FALSE(DeleteObject(brush));
+  EXPECT_FALSE(DeleteObject(c.bitmap()));
+  EXPECT_EQ(xj::gdi::GetCounters().RefusedDeletes, refused + 3);
+  // Still usable after the refused deletion.
+  EXPECT_TRUE(Rectangle(c.dc(), 0, 0, 3, 3));
+  EXPECT_EQ(c.At(0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(c.At(1, 1), RGB(0, 255, 0));
+  EXPECT_EQ(SelectObject(c.dc(), oldPen), pen);
+  EXPECT_EQ(SelectObject(c.dc(), oldBrush), brush);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
+}
+
+TEST(GdiObjects, BadHandlesFailWithoutHarm) {
+  Canvas c(2, 2);
+  EXPECT_FALSE(DeleteObject(nullptr));
+  EXPECT_FALSE(DeleteObject(Garbage()));
+  EXPECT_EQ(SelectObject(c.dc(), Garbage()), nullptr);
+  EXPECT_EQ(SelectObject(c.dc(), nullptr), nullptr);
+  EXPECT_EQ(SelectObject(reinterpret_cast<HDC>(Garbage()), GetStockObject(BLACK_PEN)), nullptr);
+  EXPECT_EQ(GetObject(Garbage(), 0, nullptr), 0);
+  EXPECT_EQ(GetObjectType(Garbage()), 0u);
+  EXPECT_FALSE(DeleteDC(nullptr));
+  EXPECT_FALSE(Rectangle(nullptr, 0, 0, 1, 1));
+  EXPECT_FALSE(LineTo(reinterpret_cast<HDC>(Garbage()), 1, 1));
+  EXPECT_FALSE(BitBlt(c.dc(), 0, 0, 1, 1, reinterpret_cast<HDC>(Garbage()), 0, 0, SRCCOPY));
+  EXPECT_EQ(GetPixel(nullptr, 0, 0), CLR_INVALID);
+  EXPECT_EQ(SetBkColor(nullptr, 0), CLR_INVALID);
+  // A deleted handle is as bad as garbage.
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);
+  ASSERT_TRUE(DeleteObject(pen));
+  EXPECT_FALSE(DeleteObject(pen));
+  EXPECT_EQ(SelectObject(c.dc(), pen), nullptr);
+  // A DC is not deleted by DeleteObject.
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_FALSE(DeleteObject(dc));
+  EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_MEMDC));
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_FALSE(DeleteDC(dc));
+}
+
+TEST(GdiObjects, ABitmapLivesInOneDCAtATime) {
+  HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 4, 4);
+  HGDIOBJ oldA = SelectObject(a, bmp);
+  ASSERT_NE(oldA, nullptr);
+  EXPECT_EQ(SelectObject(b, bmp), nullptr);
+  // Deleting the DC releases the bitmap.
+  EXPECT_TRUE(DeleteDC(a));
+  EXPECT_NE(SelectObject(b, bmp), nullptr);
+  EXPECT_FALSE(DeleteObject(bmp));
+  EXPECT_TRUE(DeleteDC(b));
+  EXPECT_TRUE(DeleteObject(bmp));
+  EXPECT_TRUE(DeleteDC(screen));
+}
+
+TEST(GdiObjects, GetObjectDescribesPensBrushesFontsAndBitmaps) {
+  HPEN pen = CreatePen(PS_DOT, 1, RGB(1, 2, 3));
+  LOGPEN lp {};
+  EXPECT_EQ(GetObject(pen, 0, nullptr), int(sizeof(LOGPEN)));
+  ASSERT_EQ(GetObject(pen, sizeof lp, &lp), int(sizeof lp));
+  EXPECT_EQ(lp.lopnStyle, UINT(PS_DOT));
+  EXPECT_EQ(lp.lopnWidth.x, 1);
+  EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+  // A wide pen is drawn solid whatever its style.
+  HPEN wide = CreatePen(PS_DASH, 3, 0);
+  ASSERT_EQ(GetObject(wide, sizeof lp, &lp), int(sizeof lp));
+  EXPECT_EQ(lp.lopnStyle, UINT(PS_SOLID));
+  HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(9, 8, 7));
+  LOGBRUSH lb {};
+  ASSERT_EQ(GetObject(hatch, sizeof lb, &lb), int(sizeof lb));
+  EXPECT_EQ(lb.lbStyle, UINT(BS_HATCHED));
+  EXPECT_EQ(lb.lbHatch, ULONG_PTR(HS_CROSS));
+  HBITMAP mono = CreateBitmap(17, 3, 1, 1, nullptr);
+  BITMAP bm {};
+  ASSERT_EQ(GetObject(mono, sizeof bm, &bm), int(sizeof bm));
+  EXPECT_EQ(bm.bmWidth, 17);
+  EXPECT_EQ(bm.bmHeight, 3);
+  EXPECT_EQ(bm.bmBitsPixel, 1);
+  EXPECT_EQ(bm.bmWidthBytes, 4);  // device bitmaps pad rows to 16 bits
+  EXPECT_EQ(bm.bmBits, nullptr);
+  LOGFONTA lf {};
+  lf.lfHeight = -13;
+  std::strcpy(lf.lfFaceName, "Arial");
+  HFONT font = CreateFontIndirectA(&lf);
+  LOGFONTA back {};
+  ASSERT_EQ(GetObject(font, sizeof back, &back), int(sizeof back));
+  EXPECT_EQ(back.lfHeight, -13);
+  EXPECT_STREQ(back.lfFaceName, "Arial");
+  for (HGDIOBJ h : std::initializer_list<HGDIOBJ> { pen, wide, hatch, mono, font }) EXPECT_TRUE(DeleteObject(h));
+}
+
+TEST(GdiObjects, InvalidCreationArgumentsFail) {
+  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
+  EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+  EXPECT_EQ(CreatePatternBrush(nullptr), nullptr);
+  EXPECT_EQ(CreateBitmap(4, 4, 2, 1, nullptr), nullptr);
+  EXPECT_EQ(CreateBitmap(4, 4, 1, 7, nullptr), nullptr);
+  EXPECT_EQ(CreateBitmap(-1, 4, 1, 1, nullptr), nullptr);
+  EXPECT_EQ(CreateBitmap(100000, 100000, 1, 32, nullptr), nullptr);
+  EXPECT_EQ(CreateDCA("PRINTER", nullptr, nullptr, nullptr), nullptr);
+  // Zero sizes give the shared 1 × 1 monochrome bitmap, never an error or a crash.
+  HBITMAP zero = CreateBitmap(0, 0, 1, 32, nullptr);
+  ASSERT_NE(zero, nullptr);
+  BITMAP bm {};
+  GetObject(zero, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmWidth, 1);
+  EXPECT_EQ(bm.bmBitsPixel, 1);
+  EXPECT_TRUE(DeleteObject(zero));
+  EXPECT_NE(GetObjectType(zero), 0u);
+}
+
+TEST(GdiDC, SaveAndRestoreBringBackTheWholeState) {
+  Canvas c(10, 10);
+  HDC dc = c.dc();
+  HPEN red = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
+  SetBkColor(dc, RGB(1, 1, 1));
+  SetTextColor(dc, RGB(2, 2, 2));
+  SetBkMode(dc, TRANSPARENT);
+  SetViewportOrgEx(dc, 3, 4, nullptr);
+  int level = SaveDC(dc);
+  EXPECT_EQ(level, 1);
+  SelectObject(dc, red);
+  SetBkColor(dc, RGB(9, 9, 9));
+  SetTextColor(dc, RGB(8, 8, 8));
+  SetBkMode(dc, OPAQUE);
+  SetROP2(dc, R2_XORPEN);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  IntersectClipRect(dc, 0, 0, 2, 2);
+  EXPECT_EQ(SaveDC(dc), 2);
+  SetBkColor(dc, RGB(7, 7, 7));
+  // The pen is held by a saved state: deleting it is refused.
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  EXPECT_FALSE(DeleteObject(red));
+  EXPECT_TRUE(RestoreDC(dc, -1));
+  EXPECT_EQ(GetBkColor(dc), RGB(9, 9, 9));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), red);
+  EXPECT_TRUE(RestoreDC(dc, level));
+  EXPECT_EQ(GetBkColor(dc), RGB(1, 1, 1));
+  EXPECT_EQ(GetTextColor(dc), RGB(2, 2, 2));
+  EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
+  EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
+  POINT org {};
+  GetViewportOrgEx(dc, &org);
+  EXPECT_EQ(org.x, 3);
+  EXPECT_EQ(org.y, 4);
+  RECT box {};
+  EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+  EXPECT_EQ(box.left, -3);
+  EXPECT_EQ(box.right, 7);
+  EXPECT_TRUE(DeleteObject(red));
+  EXPECT_FALSE(RestoreDC(dc, 1));
+  EXPECT_FALSE(RestoreDC(dc, -1));
+}
+
+TEST(GdiDC, ViewportAndWindowOriginsMoveDrawing) {
+  Canvas c(8, 8);
+  HDC dc = c.dc();
+  SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  SetViewportOrgEx(dc, 2, 1, nullptr);
+  SetWindowOrgEx(dc, 1, 0, nullptr);
+  RECT r { 1, 1, 3, 2 };
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  // Logical (1, 1) lands at 1 - 1 + 2 = 2, 1 + 1 = 2.
+  EXPECT_EQ(c.Map(0), gditest::Rows({ "........", "........", "..##....", "........", "........", "........",
+                                      "........", "........" }));
+  POINT p { 1, 1 };
+  LPtoDP(dc, &p, 1);
+  EXPECT_EQ(p.x, 2);
+  EXPECT_EQ(p.y, 2);
+  DPtoLP(dc, &p, 1);
+  EXPECT_EQ(p.x, 1);
+  EXPECT_EQ(p.y, 1);
+  OffsetViewportOrgEx(dc, -2, -1, nullptr);
+  OffsetWindowOrgEx(dc, -1, 0, nullptr);
+  EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 0, 0));
+}
+
+TEST(GdiDC, ClippingNarrowsEveryOperation) {
+  Canvas c(8, 4);
+  HDC dc = c.dc();
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  IntersectClipRect(dc, 1, 0, 7, 4);
+  ExcludeClipRect(dc, 3, 1, 5, 3);
+  RECT all { 0, 0, 8, 4 };
+  FillRect(dc, &all, black);
+  EXPECT_EQ(c.Map(0), gditest::Rows({ ".######.", ".##..##.", ".##..##.", ".######." }));
+  RECT box {};
+  EXPECT_EQ(GetClipBox(dc, &box), COMPLEXREGION);
+  EXPECT_EQ(box.left, 1);
+  EXPECT_EQ(box.right, 7);
+  EXPECT_FALSE(PtVisible(dc, 3, 1));
+  EXPECT_TRUE(PtVisible(dc, 2, 1));
+  EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);  // outside the clip
+  // Selecting no region removes the clip; a region is copied, not owned.
+  HRGN rgn = CreateRectRgn(0, 0, 1, 1);
+  EXPECT_EQ(SelectClipRgn(dc, rgn), SIMPLEREGION);
+  EXPECT_TRUE(DeleteObject(rgn));
+  c.Fill(RGB(255, 255, 255));
+  FillRect(dc, &all, black);
+  EXPECT_EQ(c.Count(0), 1);
+  EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
+  FillRect(dc, &all, black);
+  EXPECT_EQ(c.Count(0), 32);
+  // The clip region is in device coordinates: the viewport does not move it.
+  HRGN left = CreateRectRgn(0, 0, 2, 4);
+  SelectClipRgn(dc, left);
+  SetViewportOrgEx(dc, 4, 0, nullptr);
+  c.Fill(RGB(255, 255, 255));
+  RECT logical { -4, 0, 4, 4 };
+  FillRect(dc, &logical, black);
+  EXPECT_EQ(c.Map(0), gditest::Rows({ "##......", "##......", "##......", "##......" }));
+  DeleteObject(left);
+}
+
+TEST(GdiDC, ModeSettersValidateAndReturnThePreviousValue) {
+  Canvas c(1, 1);
+  HDC dc = c.dc();
+  EXPECT_EQ(SetROP2(dc, R2_XORPEN), R2_COPYPEN);
+  EXPECT_EQ(SetROP2(dc, 0), 0);
+  EXPECT_EQ(SetROP2(dc, 17), 0);
+  EXPECT_EQ(GetROP2(dc), R2_XORPEN);
+  EXPECT_EQ(SetBkMode(dc, 3), 0);
+  EXPECT_EQ(SetStretchBltMode(dc, HALFTONE), BLACKONWHITE);
+  EXPECT_EQ(GetStretchBltMode(dc), HALFTONE);
+  EXPECT_EQ(SetTextAlign(dc, TA_BASELINE | TA_CENTER), UINT(TA_LEFT | TA_TOP));
+  EXPECT_EQ(GetTextAlign(dc), UINT(TA_BASELINE | TA_CENTER));
+  POINT old {};
+  EXPECT_TRUE(SetBrushOrgEx(dc, 3, 5, &old));
+  EXPECT_EQ(old.x, 0);
+  GetBrushOrgEx(dc, &old);
+  EXPECT_EQ(old.y, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GdiObjects, FailuresSetTheLastError) {
+  Canvas c(2, 2);
+  HDC other = CreateCompatibleDC(nullptr);
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+    DWORD error;
+  } cases[] = {
+    { "delete garbage", [] { return !DeleteObject(Garbage()); }, EBADF },
+    { "select into a bad DC", [] { return !SelectObject(nullptr, GetStockObject(BLACK_PEN)); }, EBADF },
+    { "bitmap already selected", [&] { return !SelectObject(other, c.bitmap()); }, EBUSY },
+    { "delete a selected bitmap", [&] { return !DeleteObject(c.bitmap()); }, EBUSY },
+    { "absurd bitmap", [] { return !CreateBitmap(60000, 60000, 1, 32, nullptr); }, ENOMEM },
+    { "bad pen style", [] { return !CreatePen(9, 1, 0); }, EINVAL },
+    { "restore past the stack", [&] { return !RestoreDC(c.dc(), 5); }, EINVAL },
+  };
+  for (const Case& cs : cases) {
+    SetLastError(0);
+    EXPECT_TRUE(cs.call()) << cs.what;
+    EXPECT_EQ(GetLastError(), cs.error) << cs.what;
+  }
+  DeleteDC(other);
+}
+
+}  // namespace
