@@ -34,6 +34,11 @@ XJ_EXCEPTION(EReadError, EFilerError);
 XJ_EXCEPTION(EWriteError, EFilerError);
 XJ_EXCEPTION(EClassNotFound, EFilerError);
 
+// ---- Alignment of text in its box ------------------------------------------------------------------
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+XJ_ENUM_IDENTS(TAlignment, taLeftJustify, taRightJustify, taCenter);
+
 // ---- TList: an ordered list of pointers ---------------------------------------------------------------
 
 typedef int (*TListSortCompare)(void* Item1, void* Item2);
