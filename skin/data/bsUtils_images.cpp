@@ -27,8 +27,10 @@ struct TPixels {
   int Bytes { 0 };  // per pixel; 0: not plain
   int Width { 0 };
   int Height { 0 };
+  int X0 { 0 };  // the picture coordinates of Base
+  int Y0 { 0 };
 
-  uint8_t* Row(int Y) const { return Base + Stride * Y; }
+  uint8_t* At(int64_t X, int64_t Y) const { return Base + Stride * (Y - Y0) + (X - X0) * Bytes; }
 };
 
 TPixels PixelsOf(TBitmap* B) {
@@ -64,14 +66,15 @@ void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   }
 }
 
-// Copies pieces of Src, given relative to Origin, into Dest. The rectangles must not be empty; a source
-// and destination of different sizes stretch.
+// Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
+// be empty; a source and destination of different sizes stretch.
 class TPieceCopier {
  public:
-  TPieceCopier(TBitmap* Dest, TBitmap* Src, TPoint Origin) : FDest(Dest), FSrc(Src), FOrigin(Origin) {
+  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area) : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
     FD = PixelsOf(Dest);
     FS = PixelsOf(Src);
+    if (FD.Bytes && FS.Bytes && FS.Bytes != FD.Bytes) FArea = Area;
   }
 
   void Copy(const TRect& Dst, const TRect& Src) {
@@ -90,8 +93,35 @@ class TPieceCopier {
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, FS.Width, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, FS.Height, FD.Height - dy });
     if (l >= r || t >= b) return;
-    for (int64_t y = t; y < b; ++y)
-      CopyPixels(FD.Row(int(y + dy)) + (l + dx) * FD.Bytes, FD.Bytes, FS.Row(int(y)) + l * FS.Bytes, FS.Bytes, int(r - l));
+    const TPixels& from = Converted(TRect(LONG(l), LONG(t), LONG(r), LONG(b)));
+    for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, from.At(l, y), from.Bytes, int(r - l));
+  }
+
+  // Tiles read the same few source pixels many times: a source of the other depth is converted once,
+  // over the object's rectangle, and read from there when the piece lies inside it.
+  const TPixels& Converted(const TRect& Need) {
+    if (IsNullRect(FArea)) return FS;
+    if (FCache.empty()) {
+      const int l = std::max<int>(FArea.Left, 0), t = std::max<int>(FArea.Top, 0);
+      const int r = std::min<int>(FArea.Right, FS.Width), b = std::min<int>(FArea.Bottom, FS.Height);
+      if (l >= r || t >= b) {
+        FArea = TRect();
+        return FS;
+      }
+      FArea = TRect(l, t, r, b);
+      const int w = r - l;
+      FCache.resize(size_t(w) * size_t(b - t) * size_t(FD.Bytes));
+      for (int y = t; y < b; ++y)
+        CopyPixels(FCache.data() + size_t(y - t) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(l, y), FS.Bytes, w);
+      FConverted.Base = FCache.data();
+      FConverted.Stride = ptrdiff_t(w) * FD.Bytes;
+      FConverted.Bytes = FD.Bytes;
+      FConverted.X0 = l;
+      FConverted.Y0 = t;
+    }
+    const bool inside = Need.Left >= FArea.Left && Need.Top >= FArea.Top && Need.Right <= FArea.Right &&
+                        Need.Bottom <= FArea.Bottom;
+    return inside ? FConverted : FS;
   }
 
   TBitmap* FDest;
@@ -99,6 +129,9 @@ class TPieceCopier {
   TPoint FOrigin;
   TPixels FD;
   TPixels FS;
+  TRect FArea;
+  std::vector<uint8_t> FCache;
+  TPixels FConverted;
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
@@ -193,7 +226,7 @@ void StretchFaceBand(TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, TBand Ba
   if (IsNullRect(strip) || IsNullRect(target)) return;
   TBitmap piece;
   piece.SetSize(RectWidth(strip), RectHeight(strip));
-  TPieceCopier(&piece, Src, SrcRect.TopLeft()).Copy(TRect(0, 0, piece.Width(), piece.Height()), strip);
+  TPieceCopier(&piece, Src, SrcRect).Copy(TRect(0, 0, piece.Width(), piece.Height()), strip);
   Dest->Canvas()->StretchDraw(target, &piece);
 }
 
@@ -223,7 +256,7 @@ void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& Sr
   if (!Resize(Dest, NewWidth, NewHeight)) return;
   if (G.RB.X == G.LT.X || G.RB.Y == G.LT.Y || !Src || Src->Empty()) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
-  TPieceCopier copier(Dest, Src, SrcRect.TopLeft());
+  TPieceCopier copier(Dest, Src, SrcRect);
   for (TBand band : { TBand::Top, TBand::Bottom, TBand::Left, TBand::Right }) {
     if (Stretch[int(band)])
       StretchFaceBand(Dest, Src, SrcRect, band, G, SW, SH, NewWidth, NewHeight);
@@ -307,7 +340,7 @@ void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint
   if (!Resize(Dest, NewWidth, NewHeight)) return;
   if (RBPoint.X == LTPoint.X || RBPoint.Y == LTPoint.Y || !Src || Src->Empty()) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
-  TPieceCopier copier(Dest, Src, SrcRect.TopLeft());
+  TPieceCopier copier(Dest, Src, SrcRect);
   // The top band's tiles are RBPoint.X - LTPoint.X long but cut from the strip up to RTPoint.X, so they
   // stretch when the two differ.
   const int ts = RBPoint.X - LTPoint.X;
@@ -332,7 +365,7 @@ void BuildHFace(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, co
                 bool LeftCap, bool RightCap, int P0, int E, int64_t Len) {
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
   if (!Resize(Dest, NewWidth, SH) || !Src) return;
-  TPieceCopier copier(Dest, Src, SrcRect.TopLeft());
+  TPieceCopier copier(Dest, Src, SrcRect);
   if (LeftCap && LeftOffset != 0) copier.Copy(TRect(0, 0, LeftOffset, SH), TRect(0, 0, LeftOffset, SH));
   if (RightCap && RightOffset != 0)
     copier.Copy(TRect(NewWidth - RightOffset, 0, NewWidth, SH), TRect(SW - RightOffset, 0, SW, SH));
@@ -366,7 +399,7 @@ void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* S
                       int /*NewWidth*/, int NewHeight) {
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
   if (!Resize(Dest, SW, NewHeight) || !Src) return;
-  TPieceCopier copier(Dest, Src, SrcRect.TopLeft());
+  TPieceCopier copier(Dest, Src, SrcRect);
   if (TopOffset != 0) copier.Copy(TRect(0, 0, SW, TopOffset), TRect(0, 0, SW, TopOffset));
   if (BottomOffset != 0)
     copier.Copy(TRect(0, NewHeight - BottomOffset, SW, NewHeight), TRect(0, SH - BottomOffset, SW, SH));
@@ -382,11 +415,10 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
                             TBitmap* BottomImage, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight) {
   if (!Src || !LeftImage || !TopImage || !RightImage || !BottomImage) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
-  const TPoint origin = SrcRect.TopLeft();
   const int th = NewClRect.Top;
   if (const int S = RTPoint.X - LTPoint.X; NewWidth >= 1 && th >= 1 && S >= 1) {
     Resize(TopImage, NewWidth, th);
-    TPieceCopier copier(TopImage, Src, origin);
+    TPieceCopier copier(TopImage, Src, SrcRect);
     TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
       copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th));
     });
@@ -395,7 +427,7 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
   }
   if (const int S = RBPoint.X - LBPoint.X, bh = NewHeight - NewClRect.Bottom; NewWidth >= 1 && bh >= 1 && S >= 1) {
     Resize(BottomImage, NewWidth, bh);
-    TPieceCopier copier(BottomImage, Src, origin);
+    TPieceCopier copier(BottomImage, Src, SrcRect);
     TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
       copier.Copy(TRect(p, 0, p + S - c, bh), TRect(LBPoint.X, SH - bh, RBPoint.X - c, SH));
     });
@@ -408,7 +440,7 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
     const int S = Bottom - Top;
     if (Width < 1 || lh < 1 || S < 1) return;
     Resize(Image, Width, lh);
-    TPieceCopier copier(Image, Src, origin);
+    TPieceCopier copier(Image, Src, SrcRect);
     TileBand(S, lh, 0, lh, lh, [&](int p, int c) {
       copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, ColumnEnd, Bottom - c));
     });
@@ -433,24 +465,24 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
   const int CH = RectHeight(NewClRect);
   if (LW >= 1 && CH >= 1) {
     Resize(LeftMask, LW, CH);
-    TPieceCopier copier(LeftMask, Mask, TPoint());
+    TPieceCopier copier(LeftMask, Mask, TRect(0, 0, MW, MH));
     BuildSideMask(copier, 0, LW, LTPoint.Y, LBPoint.Y, ClRect, CH);
   }
   if (RW >= 1 && CH >= 1) {
     Resize(RightMask, RW, CH);
-    TPieceCopier copier(RightMask, Mask, TPoint());
+    TPieceCopier copier(RightMask, Mask, TRect(0, 0, MW, MH));
     BuildSideMask(copier, ClRect.Right, RW, RTPoint.Y, RBPoint.Y, ClRect, CH);
   }
   if (NewWidth >= 1 && TH >= 1) {
     TopMask->SetHeight(TH);
     TopMask->SetWidth(NewWidth);
-    TPieceCopier copier(TopMask, Mask, TPoint());
+    TPieceCopier copier(TopMask, Mask, TRect(0, 0, MW, MH));
     BuildCapMask(copier, LTPoint.X, RTPoint.X, NewLTPoint.X, NewRTPoint.X, 0, TH, MW, NewWidth);
   }
   if (NewWidth >= 1 && BH >= 1) {
     BottomMask->SetHeight(BH);
     BottomMask->SetWidth(NewWidth);
-    TPieceCopier copier(BottomMask, Mask, TPoint());
+    TPieceCopier copier(BottomMask, Mask, TRect(0, 0, MW, MH));
     BuildCapMask(copier, LBPoint.X, RBPoint.X, NewLBPoint.X, NewRBPoint.X, ClRect.Bottom, BH, MW, NewWidth);
   }
 }
