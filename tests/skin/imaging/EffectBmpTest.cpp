@@ -207,9 +207,14 @@ TEST(EffectBmp, VerticalGradientOpensFromTheCentreLine) {
   a.MorphVGrad(b, 0);  // n 0, d 4: rows 5 -> new, then steps of 0.25 both ways
   const uint8_t want[10] = { 0, 0, 50, 100, 150, 200, 150, 100, 50, 0 };
   for (int y = 0; y < 10; ++y) EXPECT_EQ(At(a, 1, y).g, want[y]) << y;
-  Pair p(2, 10);
-  p.a.MorphVGrad(p.b, 0.8);  // n 8, d 0: every row becomes new
-  for (int y = 0; y < 10; ++y) EXPECT_EQ(At(p.a, 0, y), NewCode(0, y)) << y;
+  for (double k : { 0.8, 1.0, 2.5 }) {  // n 8, d 0: every row becomes new; beyond 1 acts as 1
+    Pair p(2, 10);
+    p.a.MorphVGrad(p.b, k);
+    for (int y = 0; y < 10; ++y) EXPECT_EQ(At(p.a, 0, y), NewCode(0, y)) << k << " row " << y;
+  }
+  TbsEffectBmp c = Solid(2, 10, { 0, 0, 0 });
+  c.MorphVGrad(b, -1);  // below 0 acts as 0
+  EXPECT_EQ(At(c, 0, 3).g, 100);
 }
 
 TEST(EffectBmp, GradientChoosesItsDirectionByShape) {
