@@ -48,7 +48,10 @@ struct Masks {
   Channel r, g, b;
   explicit Masks(const PixelFormat& f) : r(ChannelOf(f.masks[0])), g(ChannelOf(f.masks[1])), b(ChannelOf(f.masks[2])) {}
   uint32_t Decode(uint32_t v) const {
-    auto ch = [&](const Channel& c) { return c.bits ? Expand((v >> c.shift) & ((1u << c.bits) - 1), c.bits) : 0u; };
+    auto ch = [&](const Channel& c) {
+      uint32_t max = c.bits >= 32 ? 0xFFFFFFFFu : (1u << c.bits) - 1;  // a mask may cover all 32 bits
+      return c.bits ? Expand((v >> c.shift) & max, c.bits) : 0u;
+    };
     return (ch(r) << 16) | (ch(g) << 8) | ch(b);
   }
   uint32_t Encode(uint32_t p) const {

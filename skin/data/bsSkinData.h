@@ -22,19 +22,11 @@
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/WinDef.h"
+#include "platform/win32/WinMessages.h"  // WM_SKINDATA_BEFORECHANGE, _CHANGE, _AFTERCHANGE
 
 class TCustomIniFile;
 class TbsStoredSkin;
 class TbsCompressedStoredSkin;
-
-// The window layer's message header defines the same values; these identical definitions stand until
-// it is on every branch.
-#ifndef WM_USER
-#define WM_USER 0x0400
-#endif
-#define WM_SKINDATA_BEFORECHANGE (WM_USER + 201)
-#define WM_SKINDATA_CHANGE (WM_USER + 202)
-#define WM_SKINDATA_AFTERCHANGE (WM_USER + 203)
 
 enum TbsMorphKind : uint8_t { mkDefault, mkGradient, mkLeftGradient, mkRightGradient, mkLeftSlide, mkRightSlide, mkPush };
 enum TbsStdCommand : uint8_t { cmClose, cmMaximize, cmMinimize, cmSysMenu, cmDefault, cmRollUp };

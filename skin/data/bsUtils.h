@@ -105,6 +105,15 @@ void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset)
 // changes nothing.
 AnsiString ReplaceStr(const AnsiString& S, const AnsiString& Find, const AnsiString& Repl);
 
+// ---- Screen ---------------------------------------------------------------------------------------------
+
+// Copies the screen area at (X, Y) of B's size into B.
+void GetScreenImage(int X, int Y, TBitmap* B);
+// The work area (WorkArea) or the whole area of the monitor nearest to Wnd; the primary screen's when
+// there is one monitor or the user library does not say.
+TRect GetMonitorWorkArea(HWND Wnd, bool WorkArea);
+void GetPrimaryMonitorWorkArea(bool WorkArea, TRect& R);
+
 // ---- System ---------------------------------------------------------------------------------------------
 
 void GetWindowsVersion(int& Major, int& Minor);

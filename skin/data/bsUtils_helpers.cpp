@@ -1,7 +1,8 @@
 // Rectangle, text, system and date helpers.
 
 #include "platform/win32/WinBase.h"
-#include "platform/win32/WinGdi_user.h"
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WinUser.h"
 #include "skin/data/bsUtils.h"
 
 bool RectInRect(const TRect& Inner, const TRect& Outer) {
@@ -52,6 +53,40 @@ void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset)
   Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(S) / 2, S);
 }
 
+// ---- Screen ---------------------------------------------------------------------------------------------
+
+void GetScreenImage(int X, int Y, TBitmap* B) {
+  HDC screen = GetDC(nullptr);
+  BitBlt(B->Canvas()->Handle(), 0, 0, B->Width(), B->Height(), screen, X, Y, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+}
+
+void GetPrimaryMonitorWorkArea(bool WorkArea, TRect& R) {
+  RECT area {};
+  if (WorkArea && SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
+    R = area;
+  else if (!WorkArea)
+    R = TRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+}
+
+TRect GetMonitorWorkArea(HWND Wnd, bool WorkArea) {
+  // Looked up in the user library, which has them only on systems with several monitors.
+  static const auto monitorFromWindow = reinterpret_cast<decltype(&MonitorFromWindow)>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "MonitorFromWindow"));
+  static const auto getMonitorInfo = reinterpret_cast<decltype(&GetMonitorInfoA)>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "GetMonitorInfoA"));
+  TRect result;
+  if (GetSystemMetrics(SM_CMONITORS) > 1 && monitorFromWindow && getMonitorInfo) {
+    MONITORINFO info {};
+    info.cbSize = sizeof info;
+    if (getMonitorInfo(monitorFromWindow(Wnd, MONITOR_DEFAULTTONEAREST), &info))
+      result = WorkArea ? TRect(info.rcWork) : TRect(info.rcMonitor);
+    return result;
+  }
+  GetPrimaryMonitorWorkArea(WorkArea, result);
+  return result;
+}
+
 // ---- System ---------------------------------------------------------------------------------------------
 
 void GetWindowsVersion(int& Major, int& Minor) {
@@ -74,7 +109,6 @@ bool CheckW2KWXP() {
 
 void SetAlphaBlendTransparent(HWND Wnd, BYTE Value) {
   typedef BOOL(WINAPI * TSetLayeredWindowAttributes)(HWND, COLORREF, BYTE, DWORD);
-  constexpr DWORD LWA_ALPHA = 2;
   const HMODULE user = LoadLibraryA("USER32");
   if (!user) return;
   if (auto set = reinterpret_cast<TSetLayeredWindowAttributes>(GetProcAddress(user, "SetLayeredWindowAttributes")))

@@ -6,6 +6,7 @@
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/win32/WinBase.h"
+#include "platform/win32/WinUser.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/data/SkinTestSupport.h"
 
@@ -367,6 +368,22 @@ TEST(Helpers, TextDrawnInItsRectangle) {
   SPDrawText(c, "x", R(150, 10, 190, 30));
   EXPECT_EQ(static_cast<int32_t>(c->Pixels(151, 14)), 0x000000);
   EXPECT_EQ(static_cast<int32_t>(c->Pixels(151, 13)), 0xFFFFFF);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Helpers, ScreenAreas) {
+  RECT work {};
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  // One monitor: the primary screen's areas.
+  EXPECT_EQ(GetMonitorWorkArea(nullptr, true), TRect(work));
+  EXPECT_EQ(GetMonitorWorkArea(nullptr, false),
+            TRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  TRect r(1, 2, 3, 4);
+  GetPrimaryMonitorWorkArea(false, r);
+  EXPECT_EQ(r.Right, GetSystemMetrics(SM_CXSCREEN));
 }
 
 }  // namespace
