@@ -122,14 +122,20 @@ char TCommEventChars::EventChar(int Index) const {
   return Index >= 1 && Index <= 5 ? FChars[Index - 1] : 0;
 }
 
+// Under the owner's lock, like every other line setting: the chars and the port's settings change
+// together.
 void TCommEventChars::SetEventChar(int Index, char Value) {
   if (Index < 1 || Index > 5) return;
   char& slot = FChars[Index - 1];
+  if (!FOwner) {
+    slot = Value;
+    return;
+  }
+  TCommLock lock(*FOwner);
   const char old = slot;
   slot = Value;
-  if (!FOwner) return;
   try {
-    FOwner->UpdateDataControlBlockLock();
+    FOwner->UpdateDataControlBlock();
   } catch (...) {
     slot = old;
     throw;

@@ -49,6 +49,29 @@ inline int CountEntries(const char* path) {
   return n;
 }
 
+// Threads of the process. A joined thread leaves /proc/self/task a moment after the join returns, so
+// the count is read until it holds still.
+inline int ThreadCount() {
+  int last = CountEntries("/proc/self/task");
+  for (int i = 0; i < 100; ++i) {
+    usleep(2000);
+    const int now = CountEntries("/proc/self/task");
+    if (now == last) return now;
+    last = now;
+  }
+  return last;
+}
+
+// Whether the thread count reaches expected within a second.
+inline bool ThreadCountBecomes(int expected) {
+  const int64_t end = NowMs() + 1000;
+  while (CountEntries("/proc/self/task") != expected) {
+    if (NowMs() >= end) return false;
+    usleep(2000);
+  }
+  return true;
+}
+
 // What the handlers saw, in order, as text ("Cts", "RxChar 3", "ComStat 0x9 3"), and whether every
 // one ran on the main thread.
 class TEventLog {
