@@ -1,8 +1,7 @@
 // The data path through the component on a pty: raw bytes both ways at several settings, the read
 // and write time-outs (derived from the baud rate, also after a change on an open port), purging,
-// NUL stripping and counts beyond INT_MAX.
+// and NUL stripping.
 
-#include <climits>
 #include <thread>
 
 #include "tests/components/comm/CommComponentSupport.h"
@@ -145,15 +144,6 @@ TEST_F(CommData, NullStrippingDropsNulBytes) {
   FComm.SetOptions({});
   FPty.Send(std::string("\0d", 2));
   EXPECT_EQ(ReadAll(FComm, 2), std::string("\0d", 2));
-}
-
-TEST_F(CommData, CountsBeyondIntMaxAreCut) {
-  FComm.Open();
-  FPty.Send("four");
-  ASSERT_TRUE(PumpUntil([&] { return FComm.InQueCount() == 4; }));
-  char buf[16] {};
-  EXPECT_EQ(FComm.Read(buf, 0xFFFFFFFFu), 4);  // what is waiting, not a negative count
-  EXPECT_EQ(std::string(buf), "four");
 }
 
 }  // namespace
