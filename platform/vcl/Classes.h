@@ -486,6 +486,16 @@ TComponent* CreateComponent(TClass ComponentClass, TComponent* AOwner);
 // of the screen's forms and data modules). Null: no global lookup.
 extern TComponent* (*FindGlobalComponent)(const AnsiString& Name);
 
+// ---- Exceptions that escape outside the message loop's dispatch ---------------------------------------
+
+// What escapes an event handler run outside the application's own dispatch (a worker thread's
+// synchronized call, say) is reported here, from inside the catch block, so std::current_exception()
+// is the exception. The application points it at its exception box.
+extern TNotifyEvent ApplicationHandleException;
+// Reports the exception being handled (call it inside a catch block): through
+// ApplicationHandleException when assigned, otherwise its message on stderr. Never throws.
+void ReportApplicationException(TObject* Sender);
+
 // ---- Collections --------------------------------------------------------------------------------------
 
 class TCollectionItem : public TPersistent {
