@@ -5,8 +5,9 @@
 //   - rectangle and number helpers with this library's own meaning of a null rectangle and point;
 //   - text fitting and drawing, screen capture and monitor areas;
 //   - the system checks that decide whether translucent (layered) windows are used;
-//   - the date helpers of the calendar control.
-// The face, mask and region builders and the glyph drawing build on these. None of them keeps state.
+//   - the date helpers of the calendar control;
+//   - the face, mask and region builders and the glyph and arrow drawing, built on the helpers above.
+// None of them keeps state.
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
