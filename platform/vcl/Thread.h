@@ -17,6 +17,7 @@
 #include <new>
 #include <thread>
 
+#include "platform/vcl/Closure.h"
 #include "platform/vcl/SysUtils.h"
 #include "platform/win32/WinBase.h"
 
@@ -25,8 +26,6 @@ XJ_EXCEPTION(EThread, Exception);
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 typedef std::function<void()> TThreadMethod;
-// Until the class library's closure type exists, thread events are plain callables.
-typedef std::function<void(TObject* Sender)> TThreadNotifyEvent;
 
 // Runs the Synchronize calls waiting for the main thread (and starts threads created here with
 // CreateSuspended = false). Returns true when it ran any call. Only the main thread may call it (raises
@@ -73,7 +72,7 @@ class TThread : public TObject {
   std::exception_ptr FatalException() const;
 
   // Runs on the main thread after Execute returned (through Synchronize), when assigned.
-  TThreadNotifyEvent OnTerminate;
+  TNotifyEvent OnTerminate;
 
   // Runs method on the main thread and blocks until it ran there; its exception is raised again in the
   // caller. On the main thread the method runs at once.

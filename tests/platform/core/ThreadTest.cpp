@@ -120,11 +120,11 @@ TEST(Thread, WaitForOnTheMainThreadServicesSynchronize) {
   FnThread t(true, [&](FnThread& self) {
     for (int i = 0; i < 10; ++i) self.Synchronize([&] { ++counter; });
   });
-  t.OnTerminate = [&](TObject* sender) {
+  t.OnTerminate = TNotifyEvent::FromCallable([&](TObject* sender) {
     EXPECT_EQ(sender, &t);
     EXPECT_EQ(GetCurrentThreadId(), MainThreadID());
     ++terminated;
-  };
+  });
   t.Resume();
   t.WaitFor();  // would deadlock if it did not run the queued calls
   EXPECT_EQ(counter, 10);
