@@ -36,8 +36,7 @@ typedef Set<TAnchorKind> TAnchors;
 // The anchors a control gets when its Align is set.
 TAnchors AnchorAlign(TAlign Align);
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-XJ_ENUM_IDENTS(TAlignment, taLeftJustify, taRightJustify, taCenter);
+// TAlignment comes with Classes.h.
 
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 XJ_ENUM_IDENTS(TShiftStateFlag, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);

@@ -16,6 +16,7 @@
 #include "platform/win32/WinDef.h"
 #include "platform/win32/WinGdi.h"
 
+class TControl;
 class TCustomIniFile;
 
 // ---- Value codecs ---------------------------------------------------------------------------------------
@@ -104,7 +105,12 @@ void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset)
 // changes nothing.
 AnsiString ReplaceStr(const AnsiString& S, const AnsiString& Find, const AnsiString& Repl);
 
-// ---- Screen ---------------------------------------------------------------------------------------------
+// ---- Background and screen ------------------------------------------------------------------------------
+
+// Paints into Dest what Control's parent shows under Control, with Dest's origin at Control's top-left:
+// a parent that is no form paints itself (PaintWindow) and is then sent WM_ERASEBKGND with Dest's DC; a
+// form only gets the WM_ERASEBKGND. Nothing happens for a control without a parent.
+void GetParentImage(TControl* Control, TCanvas* Dest);
 
 // Copies the screen area at (X, Y) of B's size into B.
 void GetScreenImage(int X, int Y, TBitmap* B);
