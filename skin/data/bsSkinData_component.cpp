@@ -20,10 +20,6 @@ const bool ClassesRegistered = [] {
   return true;
 }();
 
-}  // namespace
-
-namespace {
-
 // The skin-change messages carry this in lParam.
 constexpr LPARAM SkinMessageTag = 1000;
 
