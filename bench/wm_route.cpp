@@ -1,0 +1,74 @@
+// Routing a mouse move through a window tree six deep with 200 windows: hit testing by z-order,
+// WM_NCHITTEST at the deepest window, WM_SETCURSOR, and the move itself.
+
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "platform/win32/WinUser.h"
+
+namespace {
+
+LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
+
+// Level 0 is one top-level window; every window of levels 1-4 has four children side by side
+// (overlapping siblings included), level 5 has the leaves: 1 + 4 + 16 + 64 + ... capped at 200.
+struct Tree {
+  HWND top {};
+  int count { 0 };
+  POINT leafPoint {};
+};
+
+void Grow(Tree& t, HWND parent, int depth, int w, int h) {
+  if (depth == 6 || t.count >= 200) return;
+  int n = depth == 5 ? 2 : 4;
+  for (int i = 0; i < n && t.count < 200; ++i) {
+    int cw = w / 2, ch = h / 2;
+    HWND c = CreateWindowExA(0, "BenchRoute", "", WS_CHILD | WS_VISIBLE, (i % 2) * cw, (i / 2) * ch, cw, ch, parent,
+                             nullptr, nullptr, nullptr);
+    ++t.count;
+    Grow(t, c, depth + 1, cw, ch);
+  }
+}
+
+Tree Build() {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = "BenchRoute";
+  RegisterClassA(&wc);
+  Tree t;
+  t.top = CreateWindowExA(0, "BenchRoute", "", WS_POPUP | WS_VISIBLE, 0, 0, 960, 960, nullptr, nullptr, nullptr, nullptr);
+  t.count = 1;
+  Grow(t, t.top, 1, 960, 960);
+  // Pad to 200 with extra top-level siblings below the tree.
+  while (t.count < 200) {
+    CreateWindowExA(0, "BenchRoute", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetWindowPos(t.top, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ++t.count;
+  }
+  return t;
+}
+
+void Pump() {
+  MSG m;
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+}
+
+void BM_RouteMouseMove(benchmark::State& state) {
+  Tree t = Build();
+  Pump();
+  int depth = 0;
+  for (HWND h = t.top; h; h = GetWindow(h, GW_CHILD)) ++depth;
+  state.counters["windows"] = t.count;
+  state.counters["depth"] = depth;
+  int x = 1;
+  for (auto _ : state) {
+    SetCursorPos(x, 3);  // queues a move at the bottom of the input path, as the display would
+    x = x == 1 ? 2 : 1;  // the same leaf every time, a real move every time
+    Pump();
+  }
+  DestroyWindow(t.top);
+}
+BENCHMARK(BM_RouteMouseMove);
+
+}  // namespace

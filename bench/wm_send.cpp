@@ -1,0 +1,47 @@
+// Sending a message through a window whose procedure has been subclassed three times.
+
+#include <benchmark/benchmark.h>
+
+#include "platform/win32/WinUser.h"
+
+namespace {
+
+LRESULT CALLBACK BaseProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_USER) return (LRESULT)w + 1;
+  return DefWindowProcA(h, m, w, l);
+}
+
+HWND MakeWindow() {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = BaseProc;
+  wc.lpszClassName = "BenchSend";
+  RegisterClassA(&wc);
+  return CreateWindowExA(0, "BenchSend", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+void BM_SendPlain(benchmark::State& state) {
+  HWND h = MakeWindow();
+  WPARAM i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(SendMessageA(h, WM_USER, i++, 0));
+  DestroyWindow(h);
+}
+BENCHMARK(BM_SendPlain);
+
+void BM_SendThroughThreeSubclasses(benchmark::State& state) {
+  HWND h = MakeWindow();
+  WNDPROC prev[3];
+  WNDPROC procs[3];
+  for (int i = 0; i < 3; ++i) {
+    procs[i] = MakeWndProcInstance([&prev, i](HWND hw, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+      return CallWindowProcA(prev[i], hw, m, w, l);
+    });
+    prev[i] = (WNDPROC)SetWindowLongPtrA(h, GWL_WNDPROC, (LONG_PTR)procs[i]);
+  }
+  WPARAM i = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(SendMessageA(h, WM_USER, i++, 0));
+  DestroyWindow(h);
+  for (WNDPROC p : procs) FreeWndProcInstance(p);
+}
+BENCHMARK(BM_SendThroughThreeSubclasses);
+
+}  // namespace

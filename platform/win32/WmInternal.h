@@ -1,0 +1,284 @@
+#pragma once
+// Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
+
+#include <pixman.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WinUser.h"
+
+namespace xj::wm {
+
+// ---- Regions (window-manager side: update regions, clips, hit tests) -----------------------------
+
+class Region {
+ public:
+  Region() { pixman_region32_init(&FR); }
+  explicit Region(const RECT& r);
+  Region(const Region& o);
+  Region& operator=(const Region& o);
+  ~Region() { pixman_region32_fini(&FR); }
+
+  bool Empty() const;
+  RECT Extents() const;
+  bool Contains(int x, int y) const;
+  void Clear();
+  void Set(const RECT& r);
+  void Union(const RECT& r);
+  void Union(const Region& o);
+  void Subtract(const RECT& r);
+  void Subtract(const Region& o);
+  void Intersect(const RECT& r);
+  void Intersect(const Region& o);
+  void Translate(int dx, int dy);
+  bool Equals(const Region& o) const;
+  std::vector<RECT> Rects() const;
+  pixman_region32_t* Raw() { return &FR; }
+  const pixman_region32_t* Raw() const { return &FR; }
+
+ private:
+  mutable pixman_region32_t FR;
+};
+
+// ---- Records ---------------------------------------------------------------------------------------
+
+struct WndClass {
+  std::string name;
+  UINT style { 0 };
+  WNDPROC proc;
+  HINSTANCE inst {};
+  HICON icon {};
+  HCURSOR cursor {};
+  HBRUSH background {};
+  int cbClsExtra { 0 };
+  int cbWndExtra { 0 };
+  int windows { 0 };
+  ATOM atom { 0 };
+  bool system { false };
+};
+
+struct ScrollBar {
+  int min { 0 };
+  int max { 0 };
+  UINT page { 0 };
+  int pos { 0 };
+  int trackPos { 0 };
+  bool shown { false };
+  UINT disabledArrows { 0 };
+};
+
+struct Wnd {
+  HWND handle {};
+  WndClass* cls {};
+  WNDPROC proc;
+  DWORD style { 0 };
+  DWORD exStyle { 0 };
+  LONG_PTR id { 0 };
+  LONG_PTR userData { 0 };
+  HINSTANCE inst {};
+  Wnd* parent {};
+  Wnd* owner {};
+  std::vector<Wnd*> children;  // z-order, top first
+  std::string text;
+  RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
+  RECT client {};  // client rectangle in window coordinates
+  RECT normal {};  // restored rectangle while minimised or maximised
+  Region update;   // invalid client area, client coordinates
+  bool erase { false };
+  bool ncDirty { false };
+  bool internalPaint { false };
+  bool painting { false };
+  HRGN region {};
+  BYTE alpha { 255 };
+  bool alphaSet { false };
+  COLORREF colorKey { 0 };
+  DWORD layeredFlags { 0 };
+  ScrollBar hbar, vbar;
+  HMENU menu {};
+  HMENU sysMenu {};
+  std::vector<std::pair<std::string, HANDLE>> props;
+  std::vector<LONG_PTR> extra;
+  void* displayWindow {};  // top-level windows: the display back-end's window
+  HWND mdiActive {};       // MDI client: the active child
+  UINT mdiFirstChild { 0 };
+  unsigned paints { 0 };  // BeginPaint calls, to spot WM_PAINT handlers that never validate
+  int pins { 0 };
+  bool destroying { false };
+  bool dead { false };
+  bool created { false };   // WM_CREATE answered
+  bool everShown { false };
+  bool everActive { false };
+  bool ncActive { false };
+  int pressedButton { 0 };  // caption button shown pressed (hit code)
+
+  bool IsChild() const { return (style & WS_CHILD) != 0; }
+  bool Visible() const { return (style & WS_VISIBLE) != 0; }
+  bool Enabled() const { return (style & WS_DISABLED) == 0; }
+  int Width() const { return rect.right - rect.left; }
+  int Height() const { return rect.bottom - rect.top; }
+};
+
+// Keeps a window record alive across calls into window procedures, which may destroy it.
+class Pin {
+ public:
+  explicit Pin(Wnd* w);
+  ~Pin();
+  Pin(const Pin&) = delete;
+  Pin& operator=(const Pin&) = delete;
+
+ private:
+  Wnd* FW;
+};
+
+inline void Offset(RECT& r, int dx, int dy) {
+  r.left += dx;
+  r.right += dx;
+  r.top += dy;
+  r.bottom += dy;
+}
+inline void Offset(RECT* r, int dx, int dy) { Offset(*r, dx, dy); }
+inline bool IsRectEmptyWm(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool EqualRectWm(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+// Runs a clean-up when a scope is left in any way, exceptions from window procedures included.
+template <class F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : FFn(std::move(f)) {}
+  ~ScopeExit() {
+    if (FActive) FFn();
+  }
+  void Dismiss() { FActive = false; }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F FFn;
+  bool FActive { true };
+};
+
+// ---- Lookup and the tree -------------------------------------------------------------------------
+
+Wnd* FromHandle(HWND h);            // live windows only (IsWindow)
+Wnd* Checked(HWND h);               // as FromHandle; sets the last error when not a window
+Wnd* Desktop();
+Wnd* NewWnd();
+void RetireWnd(Wnd* w);
+bool IsGuiThread();
+void BindGuiThread();
+Wnd* Root(Wnd* w);                  // the top-level ancestor
+bool IsTopLevel(const Wnd* w);
+bool ReallyVisible(const Wnd* w);   // visible with every ancestor
+POINT ClientOrigin(const Wnd* w);   // screen position of the client area's top-left
+POINT WindowOrigin(const Wnd* w);   // screen position of the window's top-left
+RECT ScreenRect(const Wnd* w);
+RECT ScreenClient(const Wnd* w);
+void Unlink(Wnd* w);
+void LinkAt(Wnd* parent, Wnd* w, Wnd* after);  // after == nullptr: top; Desktop order keeps top-most first
+std::vector<Wnd*> TopLevels();
+void ForEachWindow(const std::function<void(Wnd*)>& fn);
+
+// ---- Messages ----------------------------------------------------------------------------------------
+
+LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
+void Fail(DWORD error);  // SetLastError, errno numbering
+uint64_t Now();
+DWORD NowTick();
+
+// ---- Geometry and state changes (Wm_window.cpp) ---------------------------------------------------
+
+bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+void RecalcClient(Wnd* w, bool sendCalcSize);
+void DestroyTree(Wnd* w);
+void ClampToTrackSize(Wnd* w, int& cx, int& cy);
+MINMAXINFO QueryMinMax(Wnd* w);
+
+// ---- Queue (Wm_queue.cpp) -----------------------------------------------------------------------------
+
+struct RawInput {
+  enum Kind { MouseMove, ButtonDown, ButtonUp, Wheel, KeyDown, KeyUp, Chars, Leave } kind { MouseMove };
+  POINT pt {};
+  int button { 0 };  // 0 left, 1 right, 2 middle
+  int delta { 0 };
+  UINT vk { 0 };
+  std::string text;  // GBK bytes produced by a key press, or committed text
+  DWORD time { 0 };
+};
+void QueueInput(RawInput ev);
+void WakeQueue();
+bool QueueHasWork();
+int WakeFd();
+void DropMessagesFor(HWND h);
+void InvalidateCachedMessages(HWND h);
+
+// ---- Input, focus, activation (Wm_input.cpp, Wm_focus.cpp) ------------------------------------------
+
+void CookInput(const RawInput& ev, std::vector<MSG>& out);  // may send WM_NCHITTEST, activate, ...
+void ForgetWindowInput(Wnd* w);
+void InjectInput(RawInput ev);  // from the display back-end or the harness
+void ForgetPointer(Wnd* w);
+bool MenuKeyWasAlone();
+bool WindowRegionContains(const Wnd* w, POINT windowPt);
+void Activate(Wnd* w, WORD how);
+void ActivateNextAfter(Wnd* w);
+void FocusLost(Wnd* w);
+int HitTest(Wnd* w, POINT screen);
+Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut);
+UINT KeyModifiers();
+
+// ---- MDI (Wm_mdi.cpp) --------------------------------------------------------------------------------
+
+void MdiActivate(Wnd* client, Wnd* child);
+Wnd* MdiChildOf(Wnd* w, Wnd** client);
+void MdiChildGone(Wnd* client, Wnd* child);
+void RegisterMdiClient();
+
+// ---- Timers (Wm_timer.cpp) --------------------------------------------------------------------------------
+
+bool NextTimer(HWND filter, MSG& out, bool remove);
+int64_t MsUntilNextTimer();  // -1: no timer
+void KillTimersOf(HWND h);
+
+bool NextTimerDue(uint64_t& due);
+void KillAllTimers();
+
+// ---- Resetting between tests -------------------------------------------------------------------------------
+
+void ResetQueue();
+void ResetInputState();
+void ResetFocusState();
+void ResetClipboard();
+void ResetEnvironment();
+void StartEnvironment();
+struct Wnd;
+void MainWindowClosing(Wnd* w);
+void SetScreenGeometry(const RECT& monitor, const RECT& work);
+RECT ScreenBounds();
+
+// ---- Painting (Wm_paint.cpp) ---------------------------------------------------------------------------
+
+bool NeedsPaint(const Wnd* w);
+Wnd* NextPaintWindow(HWND filter);
+void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
+void InvalidateFrame(Wnd* w);
+void InvalidateExposed(Wnd* parent, const RECT& parentClientRect);
+void AfterPaintDispatch(Wnd* w, unsigned paintsBefore);
+void SyncDisplay(Wnd* w);  // WmBackend.h
+void SyncTitle(Wnd* w);
+void SyncCursor(HCURSOR c);
+
+// ---- Non-client (Wm_nonclient.cpp) ----------------------------------------------------------------------
+
+RECT DefaultClientFor(const Wnd* w, const RECT& windowRect);
+LRESULT DefNonClient(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled);
+
+}  // namespace xj::wm

@@ -1,0 +1,305 @@
+// The window manager's foundations: regions, procedure records, the handle table, the error and the
+// clock used by the rest of the Wm_*.cpp files.
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/win32/Clock.h"
+#include "platform/win32/WinBase.h"
+#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmInternal.h"
+
+namespace xj::wm {
+
+// ---- Region ----------------------------------------------------------------------------------------
+
+Region::Region(const RECT& r) {
+  pixman_region32_init(&FR);
+  Set(r);
+}
+Region::Region(const Region& o) {
+  pixman_region32_init(&FR);
+  pixman_region32_copy(&FR, &o.FR);
+}
+Region& Region::operator=(const Region& o) {
+  if (this != &o) pixman_region32_copy(&FR, &o.FR);
+  return *this;
+}
+bool Region::Empty() const { return !pixman_region32_not_empty(&FR); }
+RECT Region::Extents() const {
+  if (Empty()) return RECT {};
+  const pixman_box32_t* b = pixman_region32_extents(&FR);
+  return RECT { b->x1, b->y1, b->x2, b->y2 };
+}
+bool Region::Contains(int x, int y) const { return pixman_region32_contains_point(&FR, x, y, nullptr); }
+void Region::Clear() { pixman_region32_clear(&FR); }
+void Region::Set(const RECT& r) {
+  pixman_region32_clear(&FR);
+  Union(r);
+}
+void Region::Union(const RECT& r) {
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  pixman_region32_union_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+void Region::Union(const Region& o) { pixman_region32_union(&FR, &FR, &o.FR); }
+void Region::Subtract(const RECT& r) { Subtract(Region(r)); }
+void Region::Subtract(const Region& o) { pixman_region32_subtract(&FR, &FR, &o.FR); }
+void Region::Intersect(const RECT& r) {
+  if (r.right <= r.left || r.bottom <= r.top) {
+    Clear();
+    return;
+  }
+  pixman_region32_intersect_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+void Region::Intersect(const Region& o) { pixman_region32_intersect(&FR, &FR, &o.FR); }
+void Region::Translate(int dx, int dy) { pixman_region32_translate(&FR, dx, dy); }
+bool Region::Equals(const Region& o) const { return pixman_region32_equal(&FR, &o.FR); }
+std::vector<RECT> Region::Rects() const {
+  int n = 0;
+  const pixman_box32_t* b = pixman_region32_rectangles(&FR, &n);
+  std::vector<RECT> out;
+  out.reserve(n);
+  for (int i = 0; i < n; ++i) out.push_back(RECT { b[i].x1, b[i].y1, b[i].x2, b[i].y2 });
+  return out;
+}
+
+// ---- Errors, clock, hooks -----------------------------------------------------------------------------
+
+void Fail(DWORD error) { SetLastError(error); }
+
+Hooks& TheHooks() {
+  static Hooks hooks;
+  return hooks;
+}
+
+uint64_t Now() { return CurrentClock().Milliseconds(); }
+
+DWORD NowTick() { return (DWORD)Now(); }
+
+// ---- Procedure records ------------------------------------------------------------------------------
+// A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
+// recognised instead of being called; values stay below 2^31.
+
+namespace {
+
+struct ProcRecord {
+  uint32_t gen { 1 };
+  bool live { false };
+  WNDPROCFN fn {};
+  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> closure;
+};
+
+struct ProcTable {
+  std::mutex lock;  // procedures may be created on any thread (a thread's message window)
+  std::deque<ProcRecord> records { ProcRecord {} };  // index 0 is never used
+  std::vector<uint32_t> freeList;
+  std::unordered_map<WNDPROCFN, LONG_PTR> byFunction;
+
+  LONG_PTR Add(ProcRecord r) {
+    uint32_t index;
+    if (!freeList.empty()) {
+      index = freeList.back();
+      freeList.pop_back();
+      r.gen = records[index].gen;
+      records[index] = std::move(r);
+    } else {
+      index = (uint32_t)records.size();
+      records.push_back(std::move(r));
+    }
+    records[index].live = true;
+    return (LONG_PTR)(((uint64_t)records[index].gen << 24) | index);
+  }
+  ProcRecord* Find(LONG_PTR v) {
+    uint32_t index = (uint32_t)(v & 0xFFFFFF);
+    uint32_t gen = (uint32_t)((uint64_t)v >> 24);
+    if (index == 0 || index >= records.size()) return nullptr;
+    ProcRecord& r = records[index];
+    return r.live && r.gen == gen ? &r : nullptr;
+  }
+};
+
+ProcTable& Procs() {
+  static ProcTable* t = new ProcTable;  // outlives static destructors of windows
+  return *t;
+}
+
+}  // namespace
+
+LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ProcRecord* r;
+  {
+    ProcTable& t = Procs();
+    std::lock_guard<std::mutex> g(t.lock);
+    r = t.Find(proc.Value());
+  }
+  if (!r) return DefWindowProcA(h, msg, wParam, lParam);
+  if (r->fn) return r->fn(h, msg, wParam, lParam);
+  // Copy: the closure may free its own record while running.
+  auto fn = r->closure;
+  return fn(h, msg, wParam, lParam);
+}
+
+}  // namespace xj::wm
+
+using namespace xj::wm;
+
+WNDPROC::WNDPROC(WNDPROCFN fn) {
+  if (!fn) return;
+  ProcTable& t = Procs();
+  std::lock_guard<std::mutex> g(t.lock);
+  auto it = t.byFunction.find(fn);
+  if (it != t.byFunction.end()) {
+    FValue = it->second;
+    return;
+  }
+  ProcRecord r;
+  r.fn = fn;
+  FValue = t.Add(std::move(r));
+  t.byFunction.emplace(fn, FValue);
+}
+
+WNDPROC MakeWndProcInstance(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> fn) {
+  if (!fn) return WNDPROC();
+  ProcTable& t = Procs();
+  std::lock_guard<std::mutex> g(t.lock);
+  ProcRecord r;
+  r.closure = std::move(fn);
+  return WNDPROC(t.Add(std::move(r)));
+}
+
+void FreeWndProcInstance(WNDPROC proc) {
+  ProcTable& t = Procs();
+  std::lock_guard<std::mutex> g(t.lock);
+  ProcRecord* r = t.Find(proc.Value());
+  if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
+  r->live = false;
+  r->closure = nullptr;
+  r->gen = r->gen % 127 + 1;  // keeps every handle below 2^31, so it survives GetWindowLongA
+  t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
+}
+
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!proc) return 0;
+  return CallProc(proc, hwnd, msg, wParam, lParam);
+}
+
+namespace xj::wm {
+
+// ---- Handle table ----------------------------------------------------------------------------------
+// An HWND is (generation << 22) | (index << 2): below 2^31, never 0, 1 or 0xFFFF, and a handle of a
+// destroyed window stays invalid until its slot has been reused 511 times.
+
+namespace {
+
+struct Slot {
+  uint32_t gen { 1 };
+  Wnd* wnd {};
+};
+
+struct Table {
+  std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop
+  std::deque<uint32_t> freeSlots;
+  std::unordered_set<Wnd*> zombies;  // destroyed but still pinned by a running procedure
+  std::thread::id gui;
+  std::atomic<bool> guiBound { false };  // other threads read it when they post
+  Wnd desktop;
+};
+
+Table& T() {
+  static Table* t = [] {
+    auto* tab = new Table;
+    tab->desktop.handle = (HWND)(uintptr_t)((1u << 22) | (1u << 2));
+    tab->desktop.style = WS_VISIBLE | WS_CLIPCHILDREN;
+    tab->slots[1].wnd = &tab->desktop;
+    return tab;
+  }();
+  return *t;
+}
+
+}  // namespace
+
+Wnd* Desktop() { return &T().desktop; }
+
+bool IsGuiThread() {
+  Table& t = T();
+  return !t.guiBound.load(std::memory_order_acquire) || t.gui == std::this_thread::get_id();
+}
+
+void BindGuiThread() {
+  Table& t = T();
+  if (t.guiBound.load(std::memory_order_acquire)) return;
+  t.gui = std::this_thread::get_id();
+  t.guiBound.store(true, std::memory_order_release);
+}
+
+Wnd* FromHandle(HWND h) {
+  uintptr_t v = (uintptr_t)h;
+  if ((v & 3) != 0 || v >= (1ull << 31)) return nullptr;
+  uint32_t index = (uint32_t)((v >> 2) & 0xFFFFF);
+  uint32_t gen = (uint32_t)(v >> 22);
+  Table& t = T();
+  if (index == 0 || index >= t.slots.size()) return nullptr;
+  const Slot& s = t.slots[index];
+  return s.gen == gen ? s.wnd : nullptr;
+}
+
+Wnd* Checked(HWND h) {
+  Wnd* w = FromHandle(h);
+  if (!w) Fail(EBADF);
+  return w;
+}
+
+Wnd* NewWnd() {
+  Table& t = T();
+  uint32_t index;
+  // Oldest free slot first, so a stale handle takes as long as possible to alias a new window.
+  if (t.freeSlots.size() > 64) {
+    index = t.freeSlots.front();
+    t.freeSlots.pop_front();
+  } else {
+    index = (uint32_t)t.slots.size();
+    if (index >= (1u << 20)) return nullptr;
+    t.slots.push_back(Slot {});
+  }
+  Slot& s = t.slots[index];
+  s.wnd = new Wnd;
+  s.wnd->handle = (HWND)(uintptr_t)((s.gen << 22) | (index << 2));
+  return s.wnd;
+}
+
+// The handle stops being valid at once; the record goes when the last running procedure returns.
+void RetireWnd(Wnd* w) {
+  Table& t = T();
+  uintptr_t v = (uintptr_t)w->handle;
+  uint32_t index = (uint32_t)((v >> 2) & 0xFFFFF);
+  Slot& s = t.slots[index];
+  if (s.wnd != w) return;
+  s.wnd = nullptr;
+  s.gen = s.gen % 511 + 1;
+  t.freeSlots.push_back(index);
+  w->dead = true;
+  if (w->pins > 0)
+    t.zombies.insert(w);
+  else
+    delete w;
+}
+
+void ForEachWindow(const std::function<void(Wnd*)>& fn) {
+  Table& t = T();
+  for (size_t i = 2; i < t.slots.size(); ++i)
+    if (Wnd* w = t.slots[i].wnd) fn(w);
+}
+
+Pin::Pin(Wnd* w) : FW(w) { ++FW->pins; }
+Pin::~Pin() {
+  if (--FW->pins == 0 && FW->dead) {
+    T().zombies.erase(FW);
+    delete FW;
+  }
+}
+
+}  // namespace xj::wm

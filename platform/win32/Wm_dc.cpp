@@ -1,0 +1,388 @@
+// Device contexts of windows (origin and visible region computed from the tree), window regions with
+// their ownership, layered windows, scrolling of window contents, and background erasing.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "platform/win32/GdiInternal.h"
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WmBackend.h"
+#include "platform/win32/WmDc.h"
+#include "platform/win32/WmNonClient.h"
+
+namespace xj::wm {
+
+namespace {
+
+// The surface of one top-level window as a GDI drawing target. Looked up by handle on every
+// operation, so a DC outliving its window draws nowhere instead of into freed memory.
+class SurfaceTarget : public gdi::DCTarget {
+ public:
+  explicit SurfaceTarget(HWND top) : FTop(top) {}
+  gdi::Surface TargetSurface() override {
+    Wnd* w = FromHandle(FTop);
+    if (!w || !IsTopLevel(w)) return {};
+    TopSurface& s = EnsureSurface(w);
+    return gdi::Surface { s.pixels.data(), s.width, s.height, s.width };
+  }
+  void Damaged(const RECT& rc) override {
+    if (Wnd* w = FromHandle(FTop))
+      if (TopSurface* s = SurfaceOf(w)) AddDirty(*s, rc);
+  }
+
+ private:
+  HWND FTop;
+};
+
+// Drawing on the screen DC goes nowhere; it exists for measuring and for compatible DCs.
+class NullTarget : public gdi::DCTarget {
+ public:
+  gdi::Surface TargetSurface() override { return {}; }
+};
+
+struct DcRecord {
+  HWND hwnd;
+  bool window;
+};
+
+std::map<HWND, std::unique_ptr<SurfaceTarget>>& Targets() {
+  static auto* t = new std::map<HWND, std::unique_ptr<SurfaceTarget>>;
+  return *t;
+}
+std::map<HDC, DcRecord>& Dcs() {
+  static auto* d = new std::map<HDC, DcRecord>;
+  return *d;
+}
+
+SurfaceTarget* TargetOf(Wnd* top) {
+  auto& t = Targets()[top->handle];
+  if (!t) t = std::make_unique<SurfaceTarget>(top->handle);
+  return t.get();
+}
+
+HRGN ToHrgn(const Region& r) {
+  HRGN h = CreateRectRgn(0, 0, 0, 0);
+  for (const RECT& rc : r.Rects()) {
+    HRGN part = CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
+    CombineRgn(h, h, part, RGN_OR);
+    DeleteObject(part);
+  }
+  return h;
+}
+
+// Where a window lies in its top-level surface.
+POINT OriginInTop(const Wnd* w, bool client) {
+  POINT o = client ? ClientOrigin(w) : WindowOrigin(w);
+  POINT t = WindowOrigin(Root(const_cast<Wnd*>(w)));
+  return POINT { o.x - t.x, o.y - t.y };
+}
+
+RECT RectInTop(const Wnd* w, bool client) {
+  POINT o = OriginInTop(w, client);
+  int cw = client ? w->client.right - w->client.left : w->Width();
+  int ch = client ? w->client.bottom - w->client.top : w->Height();
+  return RECT { o.x, o.y, o.x + cw, o.y + ch };
+}
+
+void IntersectWindowRegion(Region& r, const Wnd* w) {
+  if (!w->region) return;
+  Region wr;
+  if (!RegionFromHrgn(w->region, wr)) return;
+  POINT o = OriginInTop(w, false);
+  wr.Translate(o.x, o.y);
+  r.Intersect(wr);
+}
+
+void SubtractSiblingsAbove(Region& r, const Wnd* w) {
+  for (Wnd* s : w->parent->children) {
+    if (s == w) break;
+    if (!s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
+    Region area(RectInTop(s, false));
+    IntersectWindowRegion(area, s);
+    r.Subtract(area);
+  }
+}
+
+}  // namespace
+
+// What of a window may be painted, in its top-level surface's coordinates: its own rectangle (client
+// or whole), inside every ancestor's client area and window region, minus the siblings above it and
+// the siblings above its ancestors, minus its children when it clips them. A window marked
+// WS_EX_TRANSPARENT is not cut out of what lies beneath it.
+Region VisibleInTop(Wnd* w, bool client) {
+  if (!ReallyVisible(w)) return Region();
+  Region r(RectInTop(w, client));
+  IntersectWindowRegion(r, w);
+  for (Wnd* c = w; c->parent && c->parent != Desktop(); c = c->parent) {
+    Wnd* p = c->parent;
+    r.Intersect(RectInTop(p, true));
+    IntersectWindowRegion(r, p);
+    SubtractSiblingsAbove(r, c);
+  }
+  if (client && (w->style & WS_CLIPCHILDREN)) {
+    for (Wnd* c : w->children) {
+      if (!c->Visible() || (c->exStyle & WS_EX_TRANSPARENT)) continue;
+      Region area(RectInTop(c, false));
+      IntersectWindowRegion(area, c);
+      r.Subtract(area);
+    }
+  }
+  return r;
+}
+
+HDC MakeDC(Wnd* w, bool window, const Region* extraClip) {
+  if (w == Desktop()) {
+    static NullTarget screen;
+    HDC dc = gdi::CreateTargetDC(&screen, POINT { 0, 0 }, nullptr, nullptr);
+    if (dc) Dcs()[dc] = DcRecord { nullptr, false };
+    return dc;
+  }
+  Wnd* top = Root(w);
+  POINT origin = OriginInTop(w, !window);
+  Region vis = VisibleInTop(w, !window);
+  vis.Translate(-origin.x, -origin.y);
+  if (extraClip) vis.Intersect(*extraClip);
+  HRGN hv = ToHrgn(vis);
+  HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, hv, w->handle);
+  DeleteObject(hv);
+  if (dc) Dcs()[dc] = DcRecord { w->handle, window };
+  return dc;
+}
+
+HDC PaintDC(Wnd* w, const Region& clip) { return MakeDC(w, false, &clip); }
+
+bool RegionFromHrgn(HRGN rgn, Region& out) {
+  RECT box;
+  if (!rgn || GetRgnBox(rgn, &box) == ERROR) return false;
+  out.Clear();
+  for (const RECT& r : gdi::RegionRects(rgn)) out.Union(r);
+  return true;
+}
+
+int RegionToHrgn(const Region& in, HRGN rgn) {
+  RECT box;
+  if (!rgn || GetRgnBox(rgn, &box) == ERROR) return 0;
+  HRGN tmp = ToHrgn(in);
+  int kind = CombineRgn(rgn, tmp, nullptr, RGN_COPY);
+  DeleteObject(tmp);
+  return kind;
+}
+
+LRESULT DefEraseBackground(Wnd* w, HDC dc) {
+  if (!w->cls || !w->cls->background) return 0;
+  if (!dc) return 1;
+  RECT rc { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
+  FillRect(dc, &rc, w->cls->background);
+  return 1;
+}
+
+bool WindowRegionContains(const Wnd* w, POINT windowPt) {
+  if (!w->region) return true;
+  return PtInRegion(w->region, windowPt.x, windowPt.y) != FALSE;
+}
+
+std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped) {
+  shaped = w->region != nullptr;
+  return shaped ? gdi::RegionRects(w->region) : std::vector<RECT> {};
+}
+
+void LayeredStyleChanged(Wnd* w, bool wasLayered) {
+  if (wasLayered) {
+    // Back to opaque: the contents stay and are painted again without alpha.
+    w->alphaSet = false;
+    w->alpha = 255;
+    w->layeredFlags = 0;
+    RedrawWindow(w->handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  SyncDisplay(w);
+}
+
+// DCs of a window that goes away are freed with it.
+void ReleaseDCsOf(Wnd* w) {
+  for (auto it = Dcs().begin(); it != Dcs().end();) {
+    Wnd* o = FromHandle(it->second.hwnd);
+    bool mine = it->second.hwnd == w->handle || (o && IsChild(w->handle, o->handle));
+    if (mine) {
+      DeleteDC(it->first);
+      it = Dcs().erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (IsTopLevel(w) || !w->parent) Targets().erase(w->handle);
+}
+
+}  // namespace xj::wm
+
+using namespace xj::wm;
+
+HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
+  Wnd* w = hwnd ? Checked(hwnd) : Desktop();
+  if (!w) return nullptr;
+  Region extra;
+  bool useExtra = false;
+  if ((flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && (uintptr_t)clip > 1) {
+    Region c;
+    if (RegionFromHrgn(clip, c)) {
+      // The region is in screen coordinates, as WM_NCPAINT hands it over.
+      POINT o = (flags & DCX_WINDOW) ? WindowOrigin(w) : ClientOrigin(w);
+      c.Translate(-o.x, -o.y);
+      if (flags & DCX_INTERSECTRGN) {
+        extra = c;
+      } else {
+        extra.Set(RECT { -32768, -32768, 32767, 32767 });
+        extra.Subtract(c);
+      }
+      useExtra = true;
+    }
+  }
+  return MakeDC(w, (flags & DCX_WINDOW) != 0, useExtra ? &extra : nullptr);
+}
+
+HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, 0); }
+HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW); }
+
+int ReleaseDC(HWND, HDC dc) {
+  auto it = Dcs().find(dc);
+  if (it == Dcs().end()) return 0;
+  Dcs().erase(it);
+  DeleteDC(dc);
+  return 1;
+}
+
+HWND WindowFromDC(HDC dc) {
+  auto it = Dcs().find(dc);
+  return it == Dcs().end() ? nullptr : it->second.hwnd;
+}
+
+int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return 0;
+  // Handing a window the region it already owns changes nothing (and must not free it).
+  if (rgn && rgn == w->region) return 1;
+  RECT box;
+  if (rgn && (GetRgnBox(rgn, &box) == ERROR || xj::gdi::IsRegionOwned(rgn))) {
+    Fail(rgn && GetRgnBox(rgn, &box) == ERROR ? EBADF : EBUSY);
+    return 0;
+  }
+  Pin pin(w);
+  bool wasVisible = ReallyVisible(w);
+  RECT before = ScreenRect(w);
+  HRGN old = w->region;
+  w->region = rgn;
+  if (rgn) xj::gdi::SetRegionOwned(rgn, true);
+  if (old) xj::gdi::DeleteOwnedRegion(old);
+  if (redraw && wasVisible) {
+    Wnd* parent = w->parent ? w->parent : Desktop();
+    POINT po = ClientOrigin(parent);
+    Offset(before, -po.x, -po.y);
+    InvalidateExposed(parent, before);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  SyncDisplay(w);
+  return 1;
+}
+
+int GetWindowRgn(HWND hwnd, HRGN rgn) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !w->region) return ERROR;
+  return CombineRgn(rgn, w->region, nullptr, RGN_COPY);
+}
+
+BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return FALSE;
+  if (!(w->exStyle & WS_EX_LAYERED)) {
+    Fail(EINVAL);
+    return FALSE;
+  }
+  w->colorKey = key;
+  w->layeredFlags = flags;
+  if (flags & LWA_ALPHA) {
+    w->alpha = alpha;
+    w->alphaSet = true;
+  }
+  SyncDisplay(w);
+  return TRUE;
+}
+
+BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* flags) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return FALSE;
+  if (!(w->exStyle & WS_EX_LAYERED) || !w->alphaSet) {
+    Fail(EINVAL);
+    return FALSE;
+  }
+  if (key) *key = w->colorKey;
+  if (alpha) *alpha = w->alpha;
+  if (flags) *flags = w->layeredFlags;
+  return TRUE;
+}
+
+int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, LPRECT updateRect,
+                   UINT flags) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return ERROR;
+  RECT box { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
+  Region area(scroll ? *scroll : box);
+  area.Intersect(box);
+  if (clip) area.Intersect(*clip);
+  // The pixels that can move: visible both where they are and where they go.
+  Wnd* top = Root(w);
+  POINT o = OriginInTop(w, true);
+  Region vis = VisibleInTop(w, true);
+  vis.Translate(-o.x, -o.y);
+  Region src = area;
+  src.Intersect(vis);
+  Region dst = src;
+  dst.Translate(dx, dy);
+  dst.Intersect(area);
+  dst.Intersect(vis);
+  if (TopSurface* s = SurfaceOf(top)) {
+    std::vector<uint32_t> copy = s->pixels;
+    for (const RECT& r : dst.Rects())
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+          int sx = x - dx + o.x, sy = y - dy + o.y, tx = x + o.x, ty = y + o.y;
+          if (sx < 0 || sy < 0 || sx >= s->width || sy >= s->height || tx < 0 || ty < 0 || tx >= s->width ||
+              ty >= s->height)
+            continue;
+          s->pixels[(size_t)ty * s->width + tx] = copy[(size_t)sy * s->width + sx];
+        }
+    RECT d = dst.Extents();
+    Offset(d, o.x, o.y);
+    AddDirty(*s, d);
+  }
+  // What the move uncovered must be painted; pending invalid parts move along.
+  Region uncovered = area;
+  uncovered.Subtract(dst);
+  Region moved = w->update;
+  moved.Intersect(area);
+  w->update.Subtract(area);
+  moved.Translate(dx, dy);
+  moved.Intersect(area);
+  w->update.Union(moved);
+  if (flags & SW_SCROLLCHILDREN) {
+    for (Wnd* c : w->children) {
+      RECT cr = c->rect;
+      if (scroll && !(cr.left < scroll->right && cr.right > scroll->left && cr.top < scroll->bottom && cr.bottom > scroll->top))
+        continue;
+      SetPos(c, nullptr, cr.left + dx, cr.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    }
+  }
+  if (flags & SW_INVALIDATE)
+    InvalidateClient(w, &uncovered, (flags & SW_ERASE) != 0, (flags & SW_SCROLLCHILDREN) != 0);
+  if (update) RegionToHrgn(uncovered, update);
+  if (updateRect) *updateRect = uncovered.Extents();
+  if (uncovered.Empty()) return NULLREGION;
+  return uncovered.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip) {
+  return ScrollWindowEx(hwnd, dx, dy, scroll, clip, nullptr, nullptr, SW_INVALIDATE | SW_ERASE) != ERROR;
+}
+
+BOOL LockWindowUpdate(HWND) { return TRUE; }

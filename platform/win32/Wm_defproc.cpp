@@ -1,0 +1,164 @@
+// DefWindowProcA: what a window gets when its procedure does not handle a message itself.
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/WmInternal.h"
+
+using namespace xj::wm;
+
+namespace xj::wm {
+LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam);  // Wm_sizemove.cpp
+LRESULT DefEraseBackground(Wnd* w, HDC dc);                    // Wm_paint.cpp
+}
+
+namespace {
+
+WORD SizeType(const Wnd* w) {
+  if (w->style & WS_MINIMIZE) return SIZE_MINIMIZED;
+  if (w->style & WS_MAXIMIZE) return SIZE_MAXIMIZED;
+  return SIZE_RESTORED;
+}
+
+HCURSOR SizingCursor(int hit) {
+  switch (hit) {
+    case HTLEFT:
+    case HTRIGHT:
+      return LoadCursorA(nullptr, IDC_SIZEWE);
+    case HTTOP:
+    case HTBOTTOM:
+      return LoadCursorA(nullptr, IDC_SIZENS);
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+      return LoadCursorA(nullptr, IDC_SIZENWSE);
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+      return LoadCursorA(nullptr, IDC_SIZENESW);
+  }
+  return nullptr;
+}
+
+LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (w->IsChild() && w->parent && w->parent != Desktop()) return Send(w->parent, msg, wParam, lParam);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return 0;
+  bool handled = false;
+  LRESULT nc = DefNonClient(w, msg, wParam, lParam, &handled);
+  if (handled) return nc;
+  switch (msg) {
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_NCCALCSIZE: {
+      RECT* r = (RECT*)lParam;  // rgrc[0] of NCCALCSIZE_PARAMS, or the lone RECT on creation
+      if (r) *r = DefaultClientFor(w, *r);
+      return 0;
+    }
+    case WM_SETTEXT: {
+      w->text = lParam ? (const char*)lParam : "";
+      SyncTitle(w);
+      if ((w->style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(w);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      if (!lParam || wParam == 0) return 0;
+      size_t n = std::min(w->text.size(), (size_t)wParam - 1);
+      memcpy((char*)lParam, w->text.data(), n);
+      ((char*)lParam)[n] = 0;
+      return (LRESULT)n;
+    }
+    case WM_GETTEXTLENGTH:
+      return (LRESULT)w->text.size();
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_WINDOWPOSCHANGED: {
+      const WINDOWPOS* wp = (const WINDOWPOS*)lParam;
+      if (!wp) return 0;
+      Pin pin(w);
+      if (!(wp->flags & SWP_NOMOVE)) {
+        Send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->client.left, w->rect.top + w->client.top));
+        if (!IsWindow(hwnd)) return 0;
+      }
+      if (!(wp->flags & SWP_NOSIZE) && !(w->style & WS_MINIMIZE))
+        Send(w, WM_SIZE, SizeType(w), MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return DefEraseBackground(w, (HDC)wParam);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      BeginPaint(hwnd, &ps);
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_SYNCPAINT:
+      Send(w, WM_NCPAINT, 1, 0);
+      if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+      return 0;
+    case WM_RBUTTONUP: {
+      // A right click asks for a context menu, with the point on the screen.
+      POINT pt { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+      ClientToScreen(hwnd, &pt);
+      Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(pt.x, pt.y));
+      return 0;
+    }
+    case WM_NCRBUTTONUP:
+      if (wParam != HTCAPTION && wParam != HTSYSMENU) Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
+      return 0;
+    case WM_MOUSEACTIVATE: {
+      LRESULT r = ToParent(w, msg, wParam, lParam);
+      return r ? r : MA_ACTIVATE;
+    }
+    case WM_SETCURSOR: {
+      if (ToParent(w, msg, wParam, lParam)) return TRUE;
+      int hit = (short)LOWORD(lParam);
+      if (hit == HTCLIENT) {
+        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : LoadCursorA(nullptr, IDC_ARROW));
+        return FALSE;
+      }
+      HCURSOR c = SizingCursor(hit);
+      SetCursor(c ? c : LoadCursorA(nullptr, IDC_ARROW));
+      return c != nullptr;
+    }
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+      return ToParent(w, msg, wParam, lParam);
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocus(hwnd);
+      return 0;
+    case WM_SYSCOMMAND:
+      return DefSysCommand(w, wParam, lParam);
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+      // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
+      if (wParam == VK_APPS || (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
+        Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(-1, -1));
+        return 0;
+      }
+      // Alt pressed and released alone, or F10, enters menu mode on the top-level window.
+      if ((wParam == VK_MENU && MenuKeyWasAlone()) || wParam == VK_F10) {
+        if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      }
+      return 0;
+    case WM_SYSCHAR:
+      if (wParam != VK_SPACE && wParam >= 0x20) {
+        if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
+      }
+      return 0;
+    case WM_CANCELMODE:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_NCACTIVATE:
+      return TRUE;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,266 @@
+// The link between top-level windows and the display back-end.
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <map>
+
+#include "platform/display/Display.h"
+#include "platform/win32/WinBase.h"
+#include "platform/win32/WmBackend.h"
+#include "platform/win32/WmDc.h"
+#include "platform/win32/WmInternal.h"
+
+namespace xj::wm {
+
+std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped);  // Wm_dc.cpp
+
+namespace {
+
+std::unique_ptr<display::Backend> gDisplay;
+bool gWakeSet = false;
+std::map<HWND, TopSurface>& Surfaces() {
+  static std::map<HWND, TopSurface>* s = new std::map<HWND, TopSurface>;
+  return *s;
+}
+
+display::WindowKind KindOf(const Wnd* w) {
+  bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW));
+  if (popup) return display::WindowKind::Popup;
+  if (w->exStyle & WS_EX_TOOLWINDOW) return display::WindowKind::Tool;
+  return display::WindowKind::Normal;
+}
+
+HWND HwndOf(display::WindowId id) {
+  for (auto& [h, s] : Surfaces())
+    if (s.window == id) return h;
+  return nullptr;
+}
+
+void Resize(TopSurface& s, int w, int h) {
+  w = std::max(w, 0);
+  h = std::max(h, 0);
+  if (w == s.width && h == s.height) return;
+  std::vector<uint32_t> p((size_t)w * h, 0xFFFFFF);
+  for (int y = 0; y < std::min(h, s.height); ++y)
+    std::copy_n(s.pixels.begin() + (size_t)y * s.width, std::min(w, s.width), p.begin() + (size_t)y * w);
+  s.pixels.swap(p);
+  s.width = w;
+  s.height = h;
+  s.dirty = RECT { 0, 0, w, h };
+}
+
+void Restack() {
+  if (!gDisplay) return;
+  std::vector<display::WindowId> order;
+  for (Wnd* w : Desktop()->children)
+    if (TopSurface* s = SurfaceOf(w))
+      if (s->window) order.push_back(s->window);
+  gDisplay->SetZOrder(order);
+}
+
+display::CursorType CursorOf(HCURSOR c) {
+  static const struct {
+    LPCSTR id;
+    display::CursorType shape;
+  } table[] = { { IDC_IBEAM, display::CursorType::IBeam },       { IDC_WAIT, display::CursorType::Wait },
+                { IDC_CROSS, display::CursorType::Cross },       { IDC_UPARROW, display::CursorType::UpArrow },
+                { IDC_SIZENWSE, display::CursorType::SizeNWSE }, { IDC_SIZENESW, display::CursorType::SizeNESW },
+                { IDC_SIZEWE, display::CursorType::SizeWE },     { IDC_SIZENS, display::CursorType::SizeNS },
+                { IDC_SIZEALL, display::CursorType::SizeAll },   { IDC_NO, display::CursorType::No },
+                { IDC_HAND, display::CursorType::Hand } };
+  if (!c) return display::CursorType::Hidden;
+  for (const auto& t : table)
+    if (LoadCursorA(nullptr, t.id) == c) return t.shape;
+  return display::CursorType::Arrow;
+}
+
+void Translate(const display::Event& e) {
+  RawInput ev;
+  auto button = [](display::MouseButton b) { return b == display::MouseButton::Right ? 1 : b == display::MouseButton::Middle ? 2 : 0; };
+  switch (e.type) {
+    case display::EventType::MouseMove:
+      ev.kind = RawInput::MouseMove;
+      break;
+    case display::EventType::ButtonDown:
+    case display::EventType::ButtonUp:
+      ev.kind = e.type == display::EventType::ButtonDown ? RawInput::ButtonDown : RawInput::ButtonUp;
+      ev.button = button(e.button);
+      break;
+    case display::EventType::Wheel:
+      ev.kind = RawInput::Wheel;
+      ev.delta = e.wheelDelta;
+      break;
+    case display::EventType::MouseLeave:
+      ev.kind = RawInput::Leave;
+      break;
+    case display::EventType::KeyDown:
+    case display::EventType::KeyUp:
+      ev.kind = e.type == display::EventType::KeyDown ? RawInput::KeyDown : RawInput::KeyUp;
+      ev.vk = e.vk | (e.extended ? 0x100 : 0);
+      if (e.type == display::EventType::KeyDown) ev.text = Utf8ToGbk(e.text);
+      break;
+    case display::EventType::Text:
+      ev.kind = RawInput::Chars;
+      ev.text = Utf8ToGbk(e.text);
+      break;
+    case display::EventType::FocusGained:
+      if (Wnd* w = FromHandle(HwndOf(e.window)))
+        if (GetActiveWindow() != w->handle && w->Enabled()) Activate(w, WA_ACTIVE);
+      return;
+    case display::EventType::FocusLost:
+      if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
+      return;
+    case display::EventType::Close:
+      if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return;
+    case display::EventType::Exposed:
+      if (HWND h = HwndOf(e.window)) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      return;
+    case display::EventType::Configure:
+      if (Wnd* w = FromHandle(HwndOf(e.window)))
+        if (!EqualRectWm(ScreenRect(w), e.rect))
+          SetPos(w, nullptr, e.rect.left, e.rect.top, e.rect.right - e.rect.left, e.rect.bottom - e.rect.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+      return;
+    default:
+      return;  // notification-area events belong to the shell layer
+  }
+  ev.pt = e.pt;
+  InjectInput(std::move(ev));
+}
+
+}  // namespace
+
+TopSurface* SurfaceOf(const Wnd* top) {
+  auto it = Surfaces().find(top->handle);
+  return it == Surfaces().end() ? nullptr : &it->second;
+}
+
+TopSurface& EnsureSurface(Wnd* top) {
+  TopSurface& s = Surfaces()[top->handle];
+  Resize(s, top->Width(), top->Height());
+  return s;
+}
+
+void AddDirty(TopSurface& s, const RECT& r) {
+  RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width), std::min<LONG>(r.bottom, s.height) };
+  if (IsRectEmptyWm(c)) return;
+  if (IsRectEmptyWm(s.dirty))
+    s.dirty = c;
+  else
+    s.dirty = RECT { std::min(s.dirty.left, c.left), std::min(s.dirty.top, c.top), std::max(s.dirty.right, c.right),
+                     std::max(s.dirty.bottom, c.bottom) };
+}
+
+display::Backend* CurrentDisplay() { return gDisplay.get(); }
+
+display::Backend& EnsureDisplay() {
+  if (!gDisplay) {
+    gDisplay = display::CreateBackend();
+    gWakeSet = false;
+    SIZE sz = gDisplay->ScreenSize();
+    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+  }
+  return *gDisplay;
+}
+
+void SetDisplay(std::unique_ptr<display::Backend> backend) {
+  for (auto& [h, s] : Surfaces()) s.window = 0, s.shown = false;
+  Surfaces().clear();
+  gDisplay = std::move(backend);
+  gWakeSet = false;
+  if (gDisplay) {
+    SIZE sz = gDisplay->ScreenSize();
+    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+  }
+}
+
+void PollDisplay() {
+  if (!gDisplay) return;
+  display::Event e;
+  while (gDisplay->NextEvent(e)) Translate(e);
+}
+
+void WaitDisplay(int fd, int timeoutMs) {
+  if (!gDisplay) {
+    pollfd p { fd, POLLIN, 0 };
+    poll(&p, 1, timeoutMs);
+    return;
+  }
+  if (!gWakeSet) {
+    gDisplay->SetWakeFd(fd);
+    gWakeSet = true;
+  }
+  gDisplay->Wait(timeoutMs);
+}
+
+void SyncDisplay(Wnd* w) {
+  if (!IsTopLevel(w) && !w->dead && !w->destroying) return;
+  auto it = Surfaces().find(w->handle);
+  if (w->destroying || w->dead || !IsTopLevel(w)) {
+    if (it != Surfaces().end()) {
+      if (gDisplay && it->second.window) gDisplay->Destroy(it->second.window);
+      Surfaces().erase(it);
+    }
+    return;
+  }
+  bool layeredHidden = (w->exStyle & WS_EX_LAYERED) && !w->alphaSet;
+  bool visible = ReallyVisible(w) && !layeredHidden;
+  if (it == Surfaces().end() && !visible) return;
+  TopSurface& s = EnsureSurface(w);
+  display::Backend& d = EnsureDisplay();
+  RECT bounds = ScreenRect(w);
+  bool topMost = (w->exStyle & WS_EX_TOPMOST) != 0;
+  if (!s.window) {
+    s.window = d.Create(KindOf(w), bounds, topMost);
+    d.SetTitle(s.window, GbkToUtf8(w->text));
+    Restack();
+  }
+  d.SetBounds(s.window, bounds);
+  d.SetTopMost(s.window, topMost);
+  d.SetOpacity(s.window, (w->exStyle & WS_EX_LAYERED) ? w->alpha : 255);
+  bool shaped = false;
+  std::vector<RECT> shape = WindowShapeRects(w, shaped);
+  if (shaped)
+    d.SetShape(s.window, shape);
+  else
+    d.ClearShape(s.window);
+  if (visible && !s.shown) {
+    PresentAll();
+    d.Show(s.window, false);
+  } else if (!visible && s.shown) {
+    d.Hide(s.window);
+  }
+  s.shown = visible;
+  Restack();
+}
+
+void SyncTitle(Wnd* w) {
+  if (TopSurface* s = SurfaceOf(w))
+    if (gDisplay && s->window) gDisplay->SetTitle(s->window, GbkToUtf8(w->text));
+}
+
+void SyncCursor(HCURSOR c) {
+  if (!gDisplay) return;
+  HWND h = GetCapture();
+  POINT pt;
+  GetCursorPos(&pt);
+  Wnd* w = h ? FromHandle(h) : WindowAt(pt, false, nullptr);
+  if (!w) return;
+  if (TopSurface* s = SurfaceOf(Root(w)))
+    if (s->window) gDisplay->SetCursor(s->window, CursorOf(c));
+}
+
+void PresentAll() {
+  if (!gDisplay) return;
+  for (auto& [h, s] : Surfaces()) {
+    if (!s.window || IsRectEmptyWm(s.dirty)) continue;
+    display::SurfaceView view { s.pixels.data(), s.width, s.height, s.width * 4 };
+    gDisplay->Present(s.window, view, s.dirty);
+    s.dirty = RECT {};
+  }
+}
+
+}  // namespace xj::wm

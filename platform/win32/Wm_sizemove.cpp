@@ -1,0 +1,172 @@
+// System commands and the modal move/size loop. The loop is live: every step is applied at once
+// (WM_NCCALCSIZE, WM_MOVE, WM_SIZE), and timers and painting go on while it runs.
+
+#include <algorithm>
+
+#include "platform/win32/WmNonClient.h"
+
+namespace xj::wm {
+
+namespace {
+
+// Which edges a sizing code moves: left, top, right, bottom.
+struct Edges {
+  bool l, t, r, b;
+};
+
+Edges EdgesOf(int wmsz) {
+  switch (wmsz) {
+    case 1: return { true, false, false, false };
+    case 2: return { false, false, true, false };
+    case 3: return { false, true, false, false };
+    case 4: return { true, true, false, false };
+    case 5: return { false, true, true, false };
+    case 6: return { false, false, false, true };
+    case 7: return { true, false, false, true };
+    case 8: return { false, false, true, true };
+  }
+  return { false, false, false, false };
+}
+
+RECT SizedRect(const RECT& start, Edges e, int dx, int dy, const MINMAXINFO& mmi) {
+  RECT r = start;
+  if (e.l) r.left += dx;
+  if (e.r) r.right += dx;
+  if (e.t) r.top += dy;
+  if (e.b) r.bottom += dy;
+  int minW = mmi.ptMinTrackSize.x, maxW = std::max(mmi.ptMaxTrackSize.x, mmi.ptMinTrackSize.x);
+  int minH = mmi.ptMinTrackSize.y, maxH = std::max(mmi.ptMaxTrackSize.y, mmi.ptMinTrackSize.y);
+  int w = std::clamp((int)(r.right - r.left), minW, maxW);
+  int h = std::clamp((int)(r.bottom - r.top), minH, maxH);
+  if (e.l)
+    r.left = r.right - w;
+  else
+    r.right = r.left + w;
+  if (e.t)
+    r.top = r.bottom - h;
+  else
+    r.bottom = r.top + h;
+  return r;
+}
+
+// The loop works in screen coordinates, as WM_MOVING/WM_SIZING report them; child windows (MDI
+// children) are placed back in their parent's client coordinates.
+void ApplyScreenRect(Wnd* w, const RECT& r) {
+  POINT o { 0, 0 };
+  if (!IsTopLevel(w)) o = ClientOrigin(w->parent);
+  SetPos(w, nullptr, r.left - o.x, r.top - o.y, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
+  HWND h = w->handle;
+  bool moving = (cmd & 0xFFF0) == SC_MOVE;
+  Edges edges = EdgesOf(cmd & 0x0F);
+  if (!moving && !edges.l && !edges.r && !edges.t && !edges.b) return;
+  if (w->style & WS_MAXIMIZE) return;
+  Pin pin(w);
+  Send(w, WM_ENTERSIZEMOVE, 0, 0);
+  if (!IsWindow(h)) return;
+  MINMAXINFO mmi = QueryMinMax(w);
+  if (!IsWindow(h)) return;
+  RECT startRect = ScreenRect(w);
+  SetCapture(h);
+  ScopeExit release([h] {
+    if (GetCapture() == h) ReleaseCapture();
+  });
+  ModalFrame frame;
+  frame.kind = ModalFrame::SizeMove;
+  frame.hwnd = h;
+  ModalScope scope(frame);
+  bool cancel = false;
+  while (!scope.Ended() && IsWindow(h) && GetCapture() == h) {
+    MSG m;
+    if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (!ModalStep()) break;
+      continue;
+    }
+    if (m.hwnd == h && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
+      POINT pt { GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam) };
+      ClientToScreen(h, &pt);
+      int dx = pt.x - start.x, dy = pt.y - start.y;
+      RECT r = startRect;
+      if (moving) {
+        Offset(r, dx, dy);
+        Send(w, WM_MOVING, 0, (LPARAM)&r);
+      } else {
+        r = SizedRect(startRect, edges, dx, dy, mmi);
+        Send(w, WM_SIZING, cmd & 0x0F, (LPARAM)&r);
+      }
+      if (!IsWindow(h)) return;
+      ApplyScreenRect(w, r);
+      if (m.message == WM_LBUTTONUP) break;
+      continue;
+    }
+    if (m.message == WM_KEYDOWN && (m.wParam == VK_ESCAPE || m.wParam == VK_RETURN)) {
+      cancel = m.wParam == VK_ESCAPE;
+      break;
+    }
+    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_KEYDOWN || m.message == WM_KEYUP ||
+        m.message == WM_CHAR)
+      continue;  // input belongs to the loop while it runs
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+  }
+  if (!IsWindow(h)) return;
+  if (cancel) ApplyScreenRect(w, startRect);
+  if (GetCapture() == h) ReleaseCapture();
+  Send(w, WM_EXITSIZEMOVE, 0, 0);
+}
+
+LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  HWND h = w->handle;
+  UINT cmd = (UINT)(wParam & 0xFFF0);
+  POINT pt { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+  switch (cmd) {
+    case SC_CLOSE:
+      SendMessageA(h, WM_CLOSE, 0, 0);
+      break;
+    case SC_MINIMIZE:
+      ShowWindow(h, SW_MINIMIZE);
+      break;
+    case SC_MAXIMIZE:
+      ShowWindow(h, SW_MAXIMIZE);
+      break;
+    case SC_RESTORE:
+      ShowWindow(h, SW_RESTORE);
+      break;
+    case SC_MOVE:
+    case SC_SIZE:
+      SizeMoveLoop(w, (UINT)wParam, pt);
+      break;
+    case SC_KEYMENU:
+      if (w->menu && IsMenu(w->menu)) MenuBarLoop(w, pt, (UINT)lParam ? (UINT)lParam : VK_MENU);
+      break;
+    case SC_MOUSEMENU:
+      if (w->menu && IsMenu(w->menu)) MenuBarLoop(w, pt, 0);
+      break;
+  }
+  return 0;
+}
+
+}  // namespace xj::wm
+
+BOOL SystemParametersInfoA(UINT action, UINT, void* data, UINT) {
+  switch (action) {
+    case SPI_GETDRAGFULLWINDOWS:
+      if (data) *(BOOL*)data = TRUE;
+      return TRUE;
+    case SPI_GETWHEELSCROLLLINES:
+      if (data) *(UINT*)data = 3;
+      return TRUE;
+    case SPI_GETWORKAREA: {
+      if (!data) return FALSE;
+      MONITORINFO mi { sizeof(MONITORINFO), {}, {}, 0 };
+      GetMonitorInfoA(MonitorFromPoint(POINT {}, MONITOR_DEFAULTTOPRIMARY), &mi);
+      *(RECT*)data = mi.rcWork;
+      return TRUE;
+    }
+  }
+  return FALSE;
+}

@@ -1,0 +1,1130 @@
+// Window classes, creation and destruction, the window tree, placement, showing and the window's
+// long values, text and properties.
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmDc.h"
+#include "platform/win32/WmInternal.h"
+
+namespace xj::wm {
+
+namespace {
+
+std::string FoldCase(const char* s) {
+  std::string out;
+  for (; s && *s; ++s) out += (*s >= 'A' && *s <= 'Z') ? char(*s + 32) : *s;
+  return out;
+}
+
+struct ClassTable {
+  std::map<std::string, std::unique_ptr<WndClass>> byName;
+  ATOM nextAtom { 0xC000 };
+};
+
+ClassTable& Classes() {
+  static ClassTable* t = new ClassTable;
+  return *t;
+}
+
+WndClass* FindClass(LPCSTR name) {
+  ClassTable& t = Classes();
+  if (!name) return nullptr;
+  if (IS_INTRESOURCE(name)) {
+    for (auto& [k, c] : t.byName)
+      if (c->atom == (ATOM)(uintptr_t)name) return c.get();
+    return nullptr;
+  }
+  auto it = t.byName.find(FoldCase(name));
+  return it == t.byName.end() ? nullptr : it->second.get();
+}
+
+void NotifyParents(Wnd* w, UINT event) {
+  if (!w->IsChild() || (w->exStyle & WS_EX_NOPARENTNOTIFY)) return;
+  HWND self = w->handle;
+  for (Wnd* p = w->parent; p && p != Desktop(); p = p->parent) {
+    Pin pin(p);
+    Send(p, WM_PARENTNOTIFY, MAKEWPARAM(event, (WORD)w->id), (LPARAM)self);
+    if (!FromHandle(self) || !FromHandle(p->handle)) return;
+    if (!p->IsChild() || (p->exStyle & WS_EX_NOPARENTNOTIFY)) break;
+  }
+}
+
+int gCascade = 0;
+
+}  // namespace
+
+// ---- Tree --------------------------------------------------------------------------------------------
+
+Wnd* Root(Wnd* w) {
+  while (w && w->parent && w->parent != Desktop()) w = w->parent;
+  return w;
+}
+
+bool IsTopLevel(const Wnd* w) { return w && w->parent == Desktop(); }
+
+bool ReallyVisible(const Wnd* w) {
+  for (; w && w != Desktop(); w = w->parent)
+    if (!w->Visible() || (w->style & WS_MINIMIZE && IsTopLevel(w))) return false;
+  return w != nullptr;
+}
+
+POINT WindowOrigin(const Wnd* w) {
+  POINT p { 0, 0 };
+  for (; w && w != Desktop(); w = w->parent) {
+    p.x += w->rect.left;
+    p.y += w->rect.top;
+    if (w->parent && w->parent != Desktop()) {
+      p.x += w->parent->client.left;
+      p.y += w->parent->client.top;
+    }
+  }
+  return p;
+}
+
+POINT ClientOrigin(const Wnd* w) {
+  if (w == Desktop()) return POINT { 0, 0 };
+  POINT p = WindowOrigin(w);
+  return POINT { p.x + w->client.left, p.y + w->client.top };
+}
+
+RECT ScreenRect(const Wnd* w) {
+  POINT p = WindowOrigin(w);
+  return RECT { p.x, p.y, p.x + w->Width(), p.y + w->Height() };
+}
+
+RECT ScreenClient(const Wnd* w) {
+  POINT p = ClientOrigin(w);
+  return RECT { p.x, p.y, p.x + (w->client.right - w->client.left), p.y + (w->client.bottom - w->client.top) };
+}
+
+void Unlink(Wnd* w) {
+  if (!w->parent) return;
+  auto& c = w->parent->children;
+  c.erase(std::remove(c.begin(), c.end(), w), c.end());
+  w->parent = nullptr;
+}
+
+void LinkAt(Wnd* parent, Wnd* w, Wnd* after) {
+  w->parent = parent;
+  auto& c = parent->children;
+  auto it = c.begin();
+  if (after) {
+    it = std::find(c.begin(), c.end(), after);
+    it = it == c.end() ? c.end() : it + 1;
+  }
+  // Among top-level windows the top-most ones stay above the others.
+  if (parent == Desktop()) {
+    bool top = (w->exStyle & WS_EX_TOPMOST) != 0;
+    auto firstNormal = std::find_if(c.begin(), c.end(), [](Wnd* x) { return !(x->exStyle & WS_EX_TOPMOST); });
+    if (top && it > firstNormal) it = firstNormal;
+    if (!top && it < firstNormal) it = firstNormal;
+  }
+  c.insert(it, w);
+}
+
+std::vector<Wnd*> TopLevels() { return Desktop()->children; }
+
+// ---- Geometry ----------------------------------------------------------------------------------------
+
+MINMAXINFO QueryMinMax(Wnd* w) {
+  MINMAXINFO mmi {};
+  RECT work {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  mmi.ptMaxSize = POINT { work.right - work.left, work.bottom - work.top };
+  mmi.ptMaxPosition = POINT { work.left, work.top };
+  mmi.ptMinTrackSize = POINT { (w->style & WS_CAPTION) == WS_CAPTION ? 112 : 1, (w->style & WS_CAPTION) == WS_CAPTION ? 27 : 1 };
+  mmi.ptMaxTrackSize = POINT { 32767, 32767 };
+  Send(w, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
+  return mmi;
+}
+
+void ClampToTrackSize(Wnd* w, int& cx, int& cy) {
+  MINMAXINFO mmi = QueryMinMax(w);
+  cx = std::clamp(cx, (int)mmi.ptMinTrackSize.x, std::max((int)mmi.ptMinTrackSize.x, (int)mmi.ptMaxTrackSize.x));
+  cy = std::clamp(cy, (int)mmi.ptMinTrackSize.y, std::max((int)mmi.ptMinTrackSize.y, (int)mmi.ptMaxTrackSize.y));
+}
+
+void RecalcClient(Wnd* w, bool sendCalcSize) {
+  RECT oldClient = w->client;
+  RECT parentRect = w->rect;
+  if (!sendCalcSize) {
+    RECT c = DefaultClientFor(w, parentRect);
+    Offset(&c, -parentRect.left, -parentRect.top);
+    w->client = c;
+    return;
+  }
+  NCCALCSIZE_PARAMS p {};
+  WINDOWPOS pos { w->handle, nullptr, parentRect.left, parentRect.top, w->Width(), w->Height(), 0 };
+  p.rgrc[0] = parentRect;
+  p.rgrc[1] = parentRect;
+  p.rgrc[2] = oldClient;
+  Offset(&p.rgrc[2], parentRect.left, parentRect.top);
+  p.lppos = &pos;
+  HWND h = w->handle;
+  Send(w, WM_NCCALCSIZE, w->created ? TRUE : FALSE, (LPARAM)&p);
+  if (!FromHandle(h)) return;
+  RECT c = p.rgrc[0];
+  Offset(&c, -w->rect.left, -w->rect.top);
+  if (c.right < c.left) c.right = c.left;
+  if (c.bottom < c.top) c.bottom = c.top;
+  w->client = c;
+}
+
+// ---- Placement -----------------------------------------------------------------------------------------
+
+bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  if (w == Desktop()) return false;
+  Pin pin(w);
+  HWND h = w->handle;
+  if (flags & SWP_NOSIZE) {
+    cx = w->Width();
+    cy = w->Height();
+  }
+  if (flags & SWP_NOMOVE) {
+    x = w->rect.left;
+    y = w->rect.top;
+  }
+  cx = std::max(cx, 0);
+  cy = std::max(cy, 0);
+  if (!(flags & SWP_NOSIZE) && (w->style & WS_THICKFRAME) && !(w->style & (WS_MINIMIZE | WS_MAXIMIZE)))
+    ClampToTrackSize(w, cx, cy);
+  if (!FromHandle(h)) return false;
+
+  WINDOWPOS wp { h, insertAfter, x, y, cx, cy, flags };
+  if (!(flags & SWP_NOSENDCHANGING)) {
+    Send(w, WM_WINDOWPOSCHANGING, 0, (LPARAM)&wp);
+    if (!FromHandle(h)) return false;
+  }
+  flags = wp.flags;
+  if (flags & SWP_NOSIZE) {
+    wp.cx = w->Width();
+    wp.cy = w->Height();
+  }
+  if (flags & SWP_NOMOVE) {
+    wp.x = w->rect.left;
+    wp.y = w->rect.top;
+  }
+  RECT oldRect = w->rect;
+  RECT oldScreen = ScreenRect(w);
+  bool wasVisible = ReallyVisible(w);
+  RECT newRect { wp.x, wp.y, wp.x + std::max(wp.cx, 0), wp.y + std::max(wp.cy, 0) };
+  bool moved = newRect.left != oldRect.left || newRect.top != oldRect.top;
+  bool sized = (newRect.right - newRect.left) != (oldRect.right - oldRect.left) ||
+               (newRect.bottom - newRect.top) != (oldRect.bottom - oldRect.top);
+  if (!moved) wp.flags |= SWP_NOMOVE;
+  if (!sized) wp.flags |= SWP_NOSIZE;
+
+  w->rect = newRect;
+  if (sized || (flags & SWP_FRAMECHANGED)) {
+    RECT oldClient = w->client;
+    RecalcClient(w, true);
+    if (!FromHandle(h)) return false;
+    bool redrawAll = (w->cls && (w->cls->style & (CS_HREDRAW | CS_VREDRAW))) || (flags & SWP_FRAMECHANGED);
+    int ow = oldClient.right - oldClient.left, oh = oldClient.bottom - oldClient.top;
+    int nw = w->client.right - w->client.left, nh = w->client.bottom - w->client.top;
+    if (!(flags & SWP_NOREDRAW)) {
+      if (redrawAll || (w->cls && (w->cls->style & CS_HREDRAW) && nw != ow) ||
+          (w->cls && (w->cls->style & CS_VREDRAW) && nh != oh)) {
+        InvalidateClient(w, nullptr, true, false);
+      } else {
+        // Keep the valid area: only what the new size uncovers needs painting.
+        Region fresh(RECT { 0, 0, nw, nh });
+        fresh.Subtract(RECT { 0, 0, ow, oh });
+        if (!fresh.Empty()) InvalidateClient(w, &fresh, true, false);
+      }
+      InvalidateFrame(w);
+    }
+  }
+
+  if (!(flags & SWP_NOZORDER) && w->parent) {
+    Wnd* parent = w->parent;
+    Unlink(w);
+    Wnd* after = nullptr;
+    if (insertAfter == HWND_TOPMOST) {
+      w->exStyle |= WS_EX_TOPMOST;
+    } else if (insertAfter == HWND_NOTOPMOST) {
+      w->exStyle &= ~WS_EX_TOPMOST;
+    } else if (insertAfter == HWND_BOTTOM) {
+      after = parent->children.empty() ? nullptr : parent->children.back();
+    } else if (insertAfter != HWND_TOP) {
+      Wnd* a = FromHandle(insertAfter);
+      if (a && a->parent == parent && a != w) after = a;
+    }
+    LinkAt(parent, w, after);
+    // Owned windows stay above their owner.
+    if (IsTopLevel(w) && !(flags & SWP_NOOWNERZORDER) && (after == nullptr)) {
+      std::vector<Wnd*> owned;
+      for (Wnd* o : parent->children)
+        if (o->owner == w) owned.push_back(o);
+      for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+        Unlink(*it);
+        LinkAt(parent, *it, nullptr);
+      }
+    }
+  }
+
+  if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
+  if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
+  bool nowVisible = ReallyVisible(w);
+
+  if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
+    // Top-level windows keep their pixels in surfaces of their own, which the display composes; a
+    // child's pixels live in its top-level surface, so what it uncovers and where it goes is painted.
+    bool child = !IsTopLevel(w);
+    if (child && wasVisible && (!nowVisible || moved || sized || !(flags & SWP_NOZORDER))) {
+      RECT inParent = oldScreen;
+      POINT po = ClientOrigin(w->parent);
+      Offset(&inParent, -po.x, -po.y);
+      if (nowVisible && !moved && (flags & SWP_NOZORDER)) {
+        // Only resized: what it no longer covers.
+        Region gone(inParent);
+        gone.Subtract(w->rect);
+        for (const RECT& r : gone.Rects()) InvalidateExposed(w->parent, r);
+      } else {
+        InvalidateExposed(w->parent, inParent);
+      }
+      if (nowVisible && (moved || !(flags & SWP_NOZORDER))) {
+        InvalidateClient(w, nullptr, true, true);
+        InvalidateFrame(w);
+      }
+    } else if (!wasVisible && nowVisible) {
+      InvalidateClient(w, nullptr, true, true);
+      InvalidateFrame(w);
+    }
+  }
+  if (nowVisible) w->everShown = true;
+  SyncDisplay(w);
+
+  if (!nowVisible && wasVisible) ForgetWindowInput(w);
+
+  Send(w, WM_WINDOWPOSCHANGED, 0, (LPARAM)&wp);
+  if (!FromHandle(h)) return true;
+
+  if (IsTopLevel(w)) {
+    if ((flags & SWP_HIDEWINDOW) && wasVisible && GetActiveWindow() == h) ActivateNextAfter(w);
+    bool activate = !(flags & SWP_NOACTIVATE) && nowVisible && !(w->style & WS_DISABLED) &&
+                    ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER));
+    if (activate && GetActiveWindow() != h) Activate(w, WA_ACTIVE);
+  } else if ((flags & SWP_HIDEWINDOW) && wasVisible) {
+    HWND focus = GetFocus();
+    if (focus && (focus == h || IsChild(h, focus))) SetFocus(w->parent->handle);
+  }
+  return true;
+}
+
+// ---- Destruction ---------------------------------------------------------------------------------------
+
+void DestroyTree(Wnd* w) {
+  if (w->destroying) return;
+  Pin pin(w);
+  if (IsTopLevel(w)) MainWindowClosing(w);
+  w->destroying = true;
+  HWND h = w->handle;
+
+  if (ReallyVisible(w) && IsTopLevel(w))
+    SetPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  else if (w->Visible() && w->parent)
+    SetPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  // Owned windows die with their owner, before it.
+  for (;;) {
+    Wnd* owned = nullptr;
+    for (Wnd* o : Desktop()->children)
+      if (o->owner == w && !o->destroying) owned = o;
+    if (!owned) break;
+    DestroyTree(owned);
+  }
+  ForgetWindowInput(w);
+  if (GetActiveWindow() == h) ActivateNextAfter(w);
+
+  NotifyParents(w, WM_DESTROY);
+  Send(w, WM_DESTROY, 0, 0);
+  while (!w->children.empty()) {
+    Wnd* c = w->children.front();
+    if (c->destroying) {
+      Unlink(c);
+      continue;
+    }
+    DestroyTree(c);
+  }
+  KillTimersOf(h);
+  Send(w, WM_NCDESTROY, 0, 0);
+
+  DropMessagesFor(h);
+  ForgetWindowInput(w);
+  if (w->menu && IsTopLevel(w)) DestroyMenu(w->menu);
+  if (w->sysMenu) DestroyMenu(w->sysMenu);
+  w->menu = nullptr;
+  w->sysMenu = nullptr;
+  if (w->region) SetWindowRgn(h, nullptr, FALSE);
+  ReleaseDCsOf(w);
+  for (Wnd* o : Desktop()->children)
+    if (o->owner == w) o->owner = nullptr;
+  if (w->parent) MdiChildGone(w->parent, w);
+  Unlink(w);
+  SyncDisplay(w);
+  if (w->cls) --w->cls->windows;
+  RetireWnd(w);
+}
+
+}  // namespace xj::wm
+
+using namespace xj::wm;
+
+// ---- Window classes ----------------------------------------------------------------------------------
+
+ATOM RegisterClassA(const WNDCLASSA* wc) {
+  if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !*wc->lpszClassName) {
+    Fail(EINVAL);
+    return 0;
+  }
+  ClassTable& t = Classes();
+  std::string key = FoldCase(wc->lpszClassName);
+  auto it = t.byName.find(key);
+  if (it != t.byName.end()) {
+    if (!it->second->system) {
+      Fail(EEXIST);
+      return 0;
+    }
+    // A program may take over a built-in class name: the newest registration wins.
+    if (it->second->windows > 0) {
+      Fail(EBUSY);
+      return 0;
+    }
+  }
+  auto c = std::make_unique<WndClass>();
+  c->name = wc->lpszClassName;
+  c->style = wc->style;
+  c->proc = wc->lpfnWndProc ? wc->lpfnWndProc : WNDPROC(DefWindowProcA);
+  c->inst = wc->hInstance;
+  c->icon = wc->hIcon;
+  c->cursor = wc->hCursor;
+  c->background = wc->hbrBackground;
+  c->cbClsExtra = std::max(wc->cbClsExtra, 0);
+  c->cbWndExtra = std::max(wc->cbWndExtra, 0);
+  c->atom = t.nextAtom++;
+  ATOM atom = c->atom;
+  t.byName[key] = std::move(c);
+  return atom;
+}
+
+namespace xj::wm {
+// Built-in classes register themselves (the MDI client, message boxes, menus).
+void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH background) {
+  if (FindClass(name)) return;
+  WNDCLASSA wc {};
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hbrBackground = background;
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.lpszClassName = name;
+  RegisterClassA(&wc);
+  if (WndClass* c = FindClass(name)) c->system = true;
+}
+}  // namespace xj::wm
+
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
+  WndClass* c = FindClass(className);
+  if (!c) {
+    Fail(ENOENT);
+    return FALSE;
+  }
+  if (c->windows > 0) {
+    Fail(EBUSY);
+    return FALSE;
+  }
+  Classes().byName.erase(FoldCase(c->name.c_str()));
+  return TRUE;
+}
+
+BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
+  RegisterMdiClient();
+  WndClass* c = FindClass(className);
+  if (!c || !wc) {
+    Fail(c ? EINVAL : ENOENT);
+    return FALSE;
+  }
+  *wc = WNDCLASSA {};
+  wc->style = c->style;
+  wc->lpfnWndProc = c->proc;
+  wc->cbClsExtra = c->cbClsExtra;
+  wc->cbWndExtra = c->cbWndExtra;
+  wc->hInstance = c->inst;
+  wc->hIcon = c->icon;
+  wc->hCursor = c->cursor;
+  wc->hbrBackground = c->background;
+  wc->lpszClassName = c->name.c_str();
+  return TRUE;
+}
+
+int GetClassNameA(HWND hwnd, LPSTR buf, int size) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !buf || size <= 0) return 0;
+  const std::string& n = w->cls ? w->cls->name : std::string("#32769");
+  int len = std::min((int)n.size(), size - 1);
+  memcpy(buf, n.data(), len);
+  buf[len] = 0;
+  return len;
+}
+
+// ---- Creation ----------------------------------------------------------------------------------------------
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parentHandle, HMENU menu, HINSTANCE inst, LPVOID param) {
+  BindGuiThread();
+  if (!IsGuiThread()) {
+    Fail(EPERM);
+    return nullptr;
+  }
+  RegisterMdiClient();
+  WndClass* cls = FindClass(className);
+  if (!cls) {
+    Fail(ENOENT);
+    return nullptr;
+  }
+  Wnd* parent = Desktop();
+  Wnd* owner = nullptr;
+  if (style & WS_CHILD) {
+    parent = Checked(parentHandle);
+    if (!parent) return nullptr;
+  } else if (parentHandle && parentHandle != GetDesktopWindow()) {
+    owner = Checked(parentHandle);
+    if (!owner) return nullptr;
+    owner = Root(owner);
+  }
+  if (!(style & (WS_CHILD | WS_POPUP))) style |= WS_CAPTION | WS_CLIPSIBLINGS;
+
+  if (x == CW_USEDEFAULT || width == CW_USEDEFAULT) {
+    RECT work {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    if (x == CW_USEDEFAULT) {
+      x = work.left + 26 * (gCascade % 8);
+      y = work.top + 26 * (gCascade % 8);
+      ++gCascade;
+    }
+    if (width == CW_USEDEFAULT) {
+      width = (work.right - work.left) * 3 / 4;
+      height = (work.bottom - work.top) * 3 / 4;
+    }
+  }
+  Wnd* w = NewWnd();
+  if (!w) {
+    Fail(ENOMEM);
+    return nullptr;
+  }
+  HWND h = w->handle;
+  Pin pin(w);
+  w->cls = cls;
+  ++cls->windows;
+  w->proc = cls->proc;
+  w->style = style & ~WS_VISIBLE;
+  w->exStyle = exStyle;
+  w->inst = inst;
+  w->owner = owner;
+  w->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
+  w->extra.assign((cls->cbWndExtra + sizeof(LONG_PTR) - 1) / sizeof(LONG_PTR), 0);
+  if (style & WS_CHILD)
+    w->id = (LONG_PTR)menu;
+  else
+    w->menu = menu;
+  w->rect = RECT { x, y, x + std::max(width, 0), y + std::max(height, 0) };
+  w->normal = w->rect;
+  w->vbar.max = w->hbar.max = (style & (WS_VSCROLL | WS_HSCROLL)) ? 100 : 0;
+  w->vbar.shown = (style & WS_VSCROLL) != 0;
+  w->hbar.shown = (style & WS_HSCROLL) != 0;
+  LinkAt(parent, w, nullptr);
+  if (IsTopLevel(w) && owner) {
+    // Above its owner, wherever the owner is.
+    Unlink(w);
+    LinkAt(Desktop(), w, nullptr);
+  }
+
+  CREATESTRUCTA cs { param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle };
+  if (!Send(w, WM_NCCREATE, 0, (LPARAM)&cs)) {
+    if (FromHandle(h)) DestroyTree(w);
+    Fail(ECANCELED);
+    return nullptr;
+  }
+  if (!FromHandle(h)) return nullptr;
+  RecalcClient(w, true);
+  if (!FromHandle(h)) return nullptr;
+  w->created = true;
+  if (Send(w, WM_CREATE, 0, (LPARAM)&cs) == -1) {
+    if (FromHandle(h)) DestroyTree(w);
+    Fail(ECANCELED);
+    return nullptr;
+  }
+  if (!FromHandle(h)) return nullptr;
+  NotifyParents(w, WM_CREATE);
+  if (!FromHandle(h)) return nullptr;
+  Send(w, WM_SIZE, SIZE_RESTORED,
+       MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  if (!FromHandle(h)) return nullptr;
+  POINT co { w->rect.left + w->client.left, w->rect.top + w->client.top };
+  Send(w, WM_MOVE, 0, MAKELPARAM(co.x, co.y));
+  if (!FromHandle(h)) return nullptr;
+  if (style & WS_VISIBLE) {
+    if (style & WS_MAXIMIZE)
+      ShowWindow(h, SW_SHOWMAXIMIZED);
+    else if (style & WS_MINIMIZE)
+      ShowWindow(h, SW_SHOWMINIMIZED);
+    else
+      ShowWindow(h, SW_SHOW);
+  }
+  return FromHandle(h) ? h : nullptr;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return FALSE;
+  if (!IsGuiThread()) {
+    Fail(EPERM);
+    return FALSE;
+  }
+  DestroyTree(w);
+  return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) { return FromHandle(hwnd) != nullptr; }
+
+BOOL IsWindowVisible(HWND hwnd) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return FALSE;
+  for (; w && w != Desktop(); w = w->parent)
+    if (!w->Visible()) return FALSE;
+  return TRUE;
+}
+
+BOOL IsWindowEnabled(HWND hwnd) {
+  Wnd* w = FromHandle(hwnd);
+  return w && w->Enabled();
+}
+
+BOOL EnableWindow(HWND hwnd, BOOL enable) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return FALSE;
+  BOOL wasDisabled = !w->Enabled();
+  if (enable && wasDisabled) {
+    w->style &= ~WS_DISABLED;
+    Send(w, WM_ENABLE, TRUE, 0);
+  } else if (!enable && !wasDisabled) {
+    Pin pin(w);
+    w->style |= WS_DISABLED;
+    HWND focus = GetFocus();
+    if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(nullptr);
+    if (GetCapture() == hwnd) ReleaseCapture();
+    Send(w, WM_ENABLE, FALSE, 0);
+  }
+  return wasDisabled;
+}
+
+BOOL ShowWindow(HWND hwnd, int cmd) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return FALSE;
+  Pin pin(w);
+  BOOL wasVisible = w->Visible();
+  UINT flags = SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
+  bool show = true;
+  switch (cmd) {
+    case SW_HIDE:
+      if (!wasVisible) return FALSE;
+      show = false;
+      break;
+    case SW_SHOWNA:
+    case SW_SHOWNOACTIVATE:
+    case SW_SHOWMINNOACTIVE:
+      flags |= SWP_NOACTIVATE;
+      break;
+    default:
+      break;
+  }
+  if (show != (bool)wasVisible) {
+    Send(w, WM_SHOWWINDOW, show, 0);
+    if (!FromHandle(hwnd)) return wasVisible;
+  }
+  int sizeType = -1;
+  RECT target = w->rect;
+  switch (cmd) {
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+    case SW_SHOWMINNOACTIVE:
+      if (!(w->style & WS_MINIMIZE)) {
+        if (!(w->style & WS_MAXIMIZE)) w->normal = w->rect;
+        w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
+        sizeType = SIZE_MINIMIZED;
+        if (cmd == SW_MINIMIZE) flags |= SWP_NOACTIVATE;
+      }
+      break;
+    case SW_MAXIMIZE:
+      if (!(w->style & WS_MAXIMIZE)) {
+        if (!(w->style & WS_MINIMIZE)) w->normal = w->rect;
+        w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
+        MINMAXINFO mmi = QueryMinMax(w);
+        if (!FromHandle(hwnd)) return wasVisible;
+        if (IsTopLevel(w)) {
+          target = RECT { mmi.ptMaxPosition.x, mmi.ptMaxPosition.y, mmi.ptMaxPosition.x + mmi.ptMaxSize.x,
+                          mmi.ptMaxPosition.y + mmi.ptMaxSize.y };
+        } else {
+          RECT pc = w->parent->client;
+          target = RECT { 0, 0, pc.right - pc.left, pc.bottom - pc.top };
+        }
+        sizeType = SIZE_MAXIMIZED;
+      }
+      break;
+    case SW_RESTORE:
+    case SW_SHOWNORMAL:
+      if (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) {
+        w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
+        target = w->normal;
+        sizeType = SIZE_RESTORED;
+      }
+      break;
+    default:
+      break;
+  }
+  if (sizeType >= 0) {
+    flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
+    flags |= SWP_FRAMECHANGED;
+  }
+  flags |= show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+  if (!show) flags |= SWP_NOACTIVATE;
+  SetPos(w, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top, flags);
+  if (FromHandle(hwnd) && sizeType == SIZE_MINIMIZED) {
+    Send(w, WM_SIZE, SIZE_MINIMIZED, 0);
+    if (FromHandle(hwnd) && GetActiveWindow() == hwnd) ActivateNextAfter(w);
+  }
+  if (FromHandle(hwnd) && show && cmd != SW_SHOWNA && cmd != SW_SHOWNOACTIVATE && IsTopLevel(w) &&
+      !(w->style & WS_MINIMIZE) && GetActiveWindow() != hwnd && !(flags & SWP_NOACTIVATE))
+    Activate(w, WA_ACTIVE);
+  return wasVisible;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return FALSE;
+  return SetPos(w, insertAfter, x, y, cx, cy, flags) ? TRUE : FALSE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+  return SetWindowPos(hwnd, nullptr, x, y, width, height,
+                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+namespace {
+struct DeferInfo {
+  std::vector<WINDOWPOS> moves;
+};
+std::vector<std::unique_ptr<DeferInfo>>& Defers() {
+  static std::vector<std::unique_ptr<DeferInfo>> d;
+  return d;
+}
+DeferInfo* FindDefer(HDWP h) {
+  for (auto& d : Defers())
+    if ((HDWP)d.get() == h) return d.get();
+  return nullptr;
+}
+}  // namespace
+
+HDWP BeginDeferWindowPos(int count) {
+  if (count < 0) {
+    Fail(EINVAL);
+    return nullptr;
+  }
+  Defers().push_back(std::make_unique<DeferInfo>());
+  return (HDWP)Defers().back().get();
+}
+
+HDWP DeferWindowPos(HDWP info, HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  DeferInfo* d = FindDefer(info);
+  if (!d || !IsWindow(hwnd)) {
+    Fail(d ? EBADF : EINVAL);
+    return nullptr;
+  }
+  d->moves.push_back(WINDOWPOS { hwnd, insertAfter, x, y, std::max(cx, 0), std::max(cy, 0), flags });
+  return info;
+}
+
+BOOL EndDeferWindowPos(HDWP info) {
+  DeferInfo* d = FindDefer(info);
+  if (!d) {
+    Fail(EINVAL);
+    return FALSE;
+  }
+  std::vector<WINDOWPOS> moves = std::move(d->moves);
+  auto& all = Defers();
+  all.erase(std::remove_if(all.begin(), all.end(), [&](auto& p) { return p.get() == d; }), all.end());
+  for (const WINDOWPOS& m : moves)
+    if (Wnd* w = FromHandle(m.hwnd)) SetPos(w, m.hwndInsertAfter, m.x, m.y, m.cx, m.cy, m.flags);
+  return TRUE;
+}
+
+// ---- Rectangles and coordinates ---------------------------------------------------------------------------
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !rect) return FALSE;
+  if (w == Desktop()) {
+    RECT r {};
+    MONITORINFO mi { sizeof(MONITORINFO), {}, {}, 0 };
+    GetMonitorInfoA(MonitorFromPoint(POINT {}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    r = mi.rcMonitor;
+    *rect = r;
+    return TRUE;
+  }
+  *rect = ScreenRect(w);
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, LPRECT rect) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !rect) return FALSE;
+  if (w == Desktop()) return GetWindowRect(hwnd, rect);
+  *rect = RECT { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
+  return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, LPPOINT pt) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !pt) return FALSE;
+  POINT o = ClientOrigin(w);
+  pt->x += o.x;
+  pt->y += o.y;
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, LPPOINT pt) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !pt) return FALSE;
+  POINT o = ClientOrigin(w);
+  pt->x -= o.x;
+  pt->y -= o.y;
+  return TRUE;
+}
+
+int MapWindowPoints(HWND from, HWND to, LPPOINT pts, UINT count) {
+  Wnd* a = from ? Checked(from) : Desktop();
+  Wnd* b = to ? Checked(to) : Desktop();
+  if (!a || !b) return 0;
+  POINT oa = ClientOrigin(a), ob = ClientOrigin(b);
+  int dx = oa.x - ob.x, dy = oa.y - ob.y;
+  for (UINT i = 0; pts && i < count; ++i) {
+    pts[i].x += dx;
+    pts[i].y += dy;
+  }
+  return MAKELONG(dx, dy);
+}
+
+// ---- Tree queries ---------------------------------------------------------------------------------------
+
+HWND GetDesktopWindow() { return Desktop()->handle; }
+
+HWND GetParent(HWND hwnd) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return nullptr;
+  if (w->IsChild()) return w->parent ? w->parent->handle : nullptr;
+  return w->owner ? w->owner->handle : nullptr;
+}
+
+HWND GetAncestor(HWND hwnd, UINT flags) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return nullptr;
+  switch (flags) {
+    case GA_PARENT:
+      return w->parent ? w->parent->handle : nullptr;
+    case GA_ROOT:
+      return Root(w)->handle;
+    case GA_ROOTOWNER: {
+      Wnd* r = Root(w);
+      while (r->owner) r = r->owner;
+      return r->handle;
+    }
+  }
+  Fail(EINVAL);
+  return nullptr;
+}
+
+HWND SetParent(HWND child, HWND newParent) {
+  Wnd* w = Checked(child);
+  if (!w || w == Desktop()) return nullptr;
+  Wnd* p = newParent ? Checked(newParent) : Desktop();
+  if (!p) return nullptr;
+  for (Wnd* a = p; a; a = a->parent)
+    if (a == w) {
+      Fail(EINVAL);
+      return nullptr;
+    }
+  Wnd* old = w->parent;
+  HWND oldHandle = old ? old->handle : nullptr;
+  bool visible = w->Visible();
+  if (visible) SetPos(w, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!FromHandle(child)) return oldHandle;
+  Unlink(w);
+  LinkAt(p, w, nullptr);
+  SyncDisplay(w);
+  if (visible) SetPos(w, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return oldHandle;
+}
+
+HWND GetWindow(HWND hwnd, UINT cmd) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return nullptr;
+  auto sib = [&](int delta) -> HWND {
+    if (!w->parent) return nullptr;
+    auto& c = w->parent->children;
+    auto it = std::find(c.begin(), c.end(), w);
+    if (it == c.end()) return nullptr;
+    long i = (it - c.begin()) + delta;
+    return i >= 0 && i < (long)c.size() ? c[i]->handle : nullptr;
+  };
+  switch (cmd) {
+    case GW_CHILD:
+      return w->children.empty() ? nullptr : w->children.front()->handle;
+    case GW_HWNDNEXT:
+      return sib(1);
+    case GW_HWNDPREV:
+      return sib(-1);
+    case GW_HWNDFIRST:
+      return w->parent && !w->parent->children.empty() ? w->parent->children.front()->handle : nullptr;
+    case GW_HWNDLAST:
+      return w->parent && !w->parent->children.empty() ? w->parent->children.back()->handle : nullptr;
+    case GW_OWNER:
+      return w->owner ? w->owner->handle : nullptr;
+  }
+  Fail(EINVAL);
+  return nullptr;
+}
+
+HWND GetTopWindow(HWND hwnd) { return GetWindow(hwnd ? hwnd : GetDesktopWindow(), GW_CHILD); }
+
+HWND FindWindowExA(HWND parentHandle, HWND childAfter, LPCSTR className, LPCSTR windowName) {
+  Wnd* p = parentHandle ? Checked(parentHandle) : Desktop();
+  if (!p) return nullptr;
+  WndClass* cls = className ? FindClass(className) : nullptr;
+  if (className && !cls) return nullptr;
+  bool started = childAfter == nullptr;
+  for (Wnd* c : p->children) {
+    if (!started) {
+      started = c->handle == childAfter;
+      continue;
+    }
+    if (cls && c->cls != cls) continue;
+    if (windowName && c->text != windowName) continue;
+    return c->handle;
+  }
+  return nullptr;
+}
+
+HWND FindWindowA(LPCSTR className, LPCSTR windowName) { return FindWindowExA(nullptr, nullptr, className, windowName); }
+
+BOOL IsChild(HWND parent, HWND hwnd) {
+  Wnd* p = FromHandle(parent);
+  Wnd* w = FromHandle(hwnd);
+  if (!p || !w) return FALSE;
+  for (; w && w->IsChild(); w = w->parent)
+    if (w->parent == p) return TRUE;
+  return FALSE;
+}
+
+BOOL IsIconic(HWND hwnd) {
+  Wnd* w = FromHandle(hwnd);
+  return w && (w->style & WS_MINIMIZE);
+}
+
+BOOL IsZoomed(HWND hwnd) {
+  Wnd* w = FromHandle(hwnd);
+  return w && (w->style & WS_MAXIMIZE);
+}
+
+BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+BOOL EnumWindows(WNDENUMPROC fn, LPARAM param) {
+  if (!fn) return FALSE;
+  std::vector<HWND> list;
+  for (Wnd* w : Desktop()->children) list.push_back(w->handle);
+  for (HWND h : list)
+    if (IsWindow(h) && !fn(h, param)) break;
+  return TRUE;
+}
+
+BOOL EnumChildWindows(HWND parent, WNDENUMPROC fn, LPARAM param) {
+  Wnd* p = Checked(parent);
+  if (!p || !fn) return FALSE;
+  std::vector<HWND> list;
+  std::function<void(Wnd*)> walk = [&](Wnd* w) {
+    for (Wnd* c : w->children) {
+      list.push_back(c->handle);
+      walk(c);
+    }
+  };
+  walk(p);
+  for (HWND h : list)
+    if (IsWindow(h) && !fn(h, param)) break;
+  return TRUE;
+}
+
+// ---- Long values ---------------------------------------------------------------------------------------------
+
+LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return 0;
+  switch (index) {
+    case GWL_WNDPROC:
+      return w->proc.Value();
+    case GWL_HINSTANCE:
+      return (LONG_PTR)w->inst;
+    case GWL_HWNDPARENT:
+      return (LONG_PTR)(w->IsChild() ? (w->parent ? w->parent->handle : nullptr) : (w->owner ? w->owner->handle : nullptr));
+    case GWL_ID:
+      return w->id;
+    case GWL_STYLE:
+      return (LONG)w->style;
+    case GWL_EXSTYLE:
+      return (LONG)w->exStyle;
+    case GWL_USERDATA:
+      return w->userData;
+  }
+  if (index >= 0 && (size_t)index / sizeof(LONG_PTR) < w->extra.size() && index % sizeof(LONG_PTR) == 0)
+    return w->extra[index / sizeof(LONG_PTR)];
+  Fail(EINVAL);
+  return 0;
+}
+
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+  Wnd* w = Checked(hwnd);
+  if (!w || w == Desktop()) return 0;
+  LONG_PTR old = 0;
+  switch (index) {
+    case GWL_WNDPROC:
+      old = w->proc.Value();
+      w->proc = WNDPROC(value);
+      return old;
+    case GWL_HINSTANCE:
+      old = (LONG_PTR)w->inst;
+      w->inst = (HINSTANCE)value;
+      return old;
+    case GWL_HWNDPARENT:
+      if (w->IsChild()) return (LONG_PTR)SetParent(hwnd, (HWND)value);
+    {
+      old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
+      Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
+      if (owner) owner = Root(owner);
+      // An owner may not be owned, however indirectly, by the window it would own.
+      for (Wnd* o = owner; o; o = o->owner)
+        if (o == w) {
+          Fail(EINVAL);
+          return 0;
+        }
+      w->owner = owner;
+      return old;
+    }
+    case GWL_ID:
+      old = w->id;
+      w->id = value;
+      return old;
+    case GWL_USERDATA:
+      old = w->userData;
+      w->userData = value;
+      return old;
+    case GWL_STYLE:
+    case GWL_EXSTYLE: {
+      Pin pin(w);
+      DWORD& field = index == GWL_STYLE ? w->style : w->exStyle;
+      old = (LONG)field;
+      // A window cannot change between child and top-level this way; the visible and disabled bits
+      // change only the bit, as on the original platform.
+      DWORD value32 = (DWORD)value;
+      if (index == GWL_STYLE) value32 = (value32 & ~WS_CHILD) | (w->style & WS_CHILD);
+      STYLESTRUCT ss { field, value32 };
+      Send(w, WM_STYLECHANGING, (WPARAM)index, (LPARAM)&ss);
+      if (!FromHandle(hwnd)) return old;
+      bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
+      field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
+      if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
+      ss.styleOld = (DWORD)old;
+      if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);
+      return old;
+    }
+  }
+  if (index >= 0 && (size_t)index / sizeof(LONG_PTR) < w->extra.size() && index % sizeof(LONG_PTR) == 0) {
+    old = w->extra[index / sizeof(LONG_PTR)];
+    w->extra[index / sizeof(LONG_PTR)] = value;
+    return old;
+  }
+  Fail(EINVAL);
+  return 0;
+}
+
+LONG GetWindowLongA(HWND hwnd, int index) { return (LONG)GetWindowLongPtrA(hwnd, index); }
+
+LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
+  // A procedure handle fits in 32 bits, so the narrow form can carry it too.
+  return (LONG)SetWindowLongPtrA(hwnd, index, index == GWL_STYLE || index == GWL_EXSTYLE ? (LONG_PTR)(DWORD)value : (LONG_PTR)value);
+}
+
+// ---- Properties and text ----------------------------------------------------------------------------------
+
+// A property named by an atom is kept under "#<atom>".
+static std::string PropKey(LPCSTR name) {
+  if (!IS_INTRESOURCE(name)) return name;
+  std::string key(1, '#');
+  key += std::to_string((uintptr_t)name);
+  return key;
+}
+
+BOOL SetPropA(HWND hwnd, LPCSTR name, HANDLE data) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !name) return FALSE;
+  std::string key = PropKey(name);
+  for (auto& p : w->props)
+    if (p.first == key) {
+      p.second = data;
+      return TRUE;
+    }
+  w->props.emplace_back(key, data);
+  return TRUE;
+}
+
+HANDLE GetPropA(HWND hwnd, LPCSTR name) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w || !name) return nullptr;
+  std::string key = PropKey(name);
+  for (auto& p : w->props)
+    if (p.first == key) return p.second;
+  return nullptr;
+}
+
+HANDLE RemovePropA(HWND hwnd, LPCSTR name) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w || !name) return nullptr;
+  std::string key = PropKey(name);
+  for (auto it = w->props.begin(); it != w->props.end(); ++it)
+    if (it->first == key) {
+      HANDLE d = it->second;
+      w->props.erase(it);
+      return d;
+    }
+  return nullptr;
+}
+
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return FALSE;
+  return (BOOL)Send(w, WM_SETTEXT, 0, (LPARAM)(text ? text : ""));
+}
+
+int GetWindowTextA(HWND hwnd, LPSTR buf, int size) {
+  Wnd* w = Checked(hwnd);
+  if (!w || !buf || size <= 0) return 0;
+  buf[0] = 0;
+  return (int)Send(w, WM_GETTEXT, size, (LPARAM)buf);
+}
+
+int GetWindowTextLengthA(HWND hwnd) {
+  Wnd* w = Checked(hwnd);
+  if (!w) return 0;
+  return (int)Send(w, WM_GETTEXTLENGTH, 0, 0);
+}

@@ -1,0 +1,316 @@
+// Native menus: the model, the menu bar driven by keys and the mouse, TrackPopupMenu, and message
+// boxes answered through the harness or through injected input.
+
+#include "tests/platform/wm/WmTestUtil.h"
+
+using namespace xj::test;
+using namespace wmtest;
+
+namespace {
+
+class MenuTest : public WmTest {
+ protected:
+  // "&File" → "&Open" 101, separator, "E&xit" 102; "&Edit" → "&Copy" 201 (grayed), "&Paste" 202.
+  HWND FormWithMenu() {
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 101, "&Open");
+    AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(file, MF_STRING, 102, "E&xit");
+    HMENU edit = CreatePopupMenu();
+    AppendMenuA(edit, MF_STRING | MF_GRAYED, 201, "&Copy");
+    AppendMenuA(edit, MF_STRING, 202, "&Paste");
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)file, "&File");
+    AppendMenuA(bar, MF_POPUP, (UINT_PTR)edit, "&Edit");
+    HWND w = CreateWindowExA(0, "TestWnd", "form", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 300, 200, nullptr, bar,
+                             nullptr, nullptr);
+    SetFocus(w);
+    PumpUntilIdle();
+    return w;
+  }
+  static void Keys(std::initializer_list<UINT> vks) {
+    for (UINT vk : vks) {
+      KeyDown(vk, ssNone, false);
+      KeyUp(vk, ssNone, false);
+    }
+  }
+  static std::vector<WPARAM> Commands(const MessageTrace& t) {
+    std::vector<WPARAM> ids;
+    for (const MSG& m : t.Messages())
+      if (m.message == WM_COMMAND) ids.push_back(LOWORD(m.wParam));
+    return ids;
+  }
+};
+
+TEST_F(MenuTest, ModelOperations) {
+  HMENU m = CreatePopupMenu();
+  HMENU sub = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuA(m, MF_STRING, 1, "一"));
+  EXPECT_TRUE(AppendMenuA(m, MF_POPUP, (UINT_PTR)sub, "子菜单"));
+  EXPECT_TRUE(AppendMenuA(sub, MF_STRING, 2, "二"));
+  EXPECT_TRUE(InsertMenuA(m, 0, MF_BYPOSITION | MF_STRING, 3, "三"));
+  EXPECT_EQ(GetMenuItemCount(m), 3);
+  EXPECT_EQ(GetMenuItemID(m, 0), 3u);
+  EXPECT_EQ(GetMenuItemID(m, 2), (UINT)-1);  // a submenu
+  EXPECT_EQ(GetSubMenu(m, 2), sub);
+  char buf[16];
+  EXPECT_EQ(GetMenuStringA(m, 2, buf, sizeof buf, MF_BYCOMMAND), 2);  // found inside the submenu
+  EXPECT_STREQ(buf, "二");
+  EXPECT_EQ(CheckMenuItem(m, 2, MF_CHECKED), 0u);
+  EXPECT_EQ(GetMenuState(m, 2, MF_BYCOMMAND) & MF_CHECKED, (UINT)MF_CHECKED);
+  EXPECT_EQ(EnableMenuItem(m, 1, MF_GRAYED), 0);
+  EXPECT_EQ(GetMenuState(m, 1, MF_BYCOMMAND) & MF_GRAYED, (UINT)MF_GRAYED);
+  MENUITEMINFOA info {};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_STRING | MIIM_ID;
+  info.wID = 9;
+  info.dwTypeData = (LPSTR) "九";
+  EXPECT_TRUE(SetMenuItemInfoA(m, 0, TRUE, &info));
+  EXPECT_EQ(GetMenuItemID(m, 0), 9u);
+  EXPECT_TRUE(RemoveMenu(m, 2, MF_BYPOSITION));
+  EXPECT_TRUE(IsMenu(sub));  // removed, not destroyed
+  EXPECT_TRUE(AppendMenuA(m, MF_POPUP, (UINT_PTR)sub, "子菜单"));
+  EXPECT_TRUE(DeleteMenu(m, 2, MF_BYPOSITION));
+  EXPECT_FALSE(IsMenu(sub));  // deleted with its item
+  EXPECT_FALSE(AppendMenuA(m, MF_POPUP, (UINT_PTR)m, "self"));
+  HMENU inner = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuA(m, MF_POPUP, (UINT_PTR)inner, "inner"));
+  EXPECT_FALSE(AppendMenuA(inner, MF_POPUP, (UINT_PTR)m, "cycle"));  // would contain itself
+  EXPECT_FALSE(ModifyMenuA(inner, 0, MF_BYPOSITION | MF_POPUP, (UINT_PTR)m, "cycle"));
+  EXPECT_TRUE(DestroyMenu(m));
+  EXPECT_FALSE(DestroyMenu(m));
+  EXPECT_EQ(GetMenuItemCount(m), -1);
+  EXPECT_FALSE(AppendMenuA(m, MF_STRING, 1, "x"));
+}
+
+TEST_F(MenuTest, AltThenArrowsAndEnterChooseAnItem) {
+  HWND w = FormWithMenu();
+  MessageTrace trace(w, { WM_COMMAND, WM_INITMENUPOPUP, WM_ENTERMENULOOP, WM_EXITMENULOOP, WM_SYSCOMMAND });
+  Keys({ VK_MENU, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN });
+  PumpUntilIdle();
+  EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 202 }));
+  std::vector<UINT> ids = trace.Ids();
+  EXPECT_EQ(ids.front(), (UINT)WM_SYSCOMMAND);
+  EXPECT_EQ(trace.Count(WM_INITMENUPOPUP), 1);
+  EXPECT_EQ(trace.Count(WM_ENTERMENULOOP), 1);
+  EXPECT_EQ(trace.Count(WM_EXITMENULOOP), 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(MenuTest, GrayedItemsAreNotChosen) {
+  HWND w = FormWithMenu();
+  MessageTrace trace(w, { WM_COMMAND });
+  Keys({ VK_F10, VK_RIGHT, VK_DOWN, VK_RETURN, VK_ESCAPE, VK_ESCAPE });
+  PumpUntilIdle();
+  EXPECT_TRUE(Commands(trace).empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(MenuTest, AltMnemonicOpensAndALetterChooses) {
+  HWND w = FormWithMenu();
+  MessageTrace trace(w, { WM_COMMAND });
+  KeyDown(VK_MENU, ssNone, false);
+  KeyDown('F', ssNone, false);
+  KeyUp('F', ssNone, false);
+  KeyUp(VK_MENU, ssNone, false);
+  Keys({ 'X' });
+  PumpUntilIdle();
+  EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 102 }));
+}
+
+TEST_F(MenuTest, EscapeLeavesWithoutACommand) {
+  HWND w = FormWithMenu();
+  MessageTrace trace(w, { WM_COMMAND, WM_EXITMENULOOP });
+  Keys({ VK_MENU, VK_DOWN, VK_ESCAPE, VK_ESCAPE });
+  PumpUntilIdle();
+  EXPECT_TRUE(Commands(trace).empty());
+  EXPECT_EQ(trace.Count(WM_EXITMENULOOP), 1);
+}
+
+TEST_F(MenuTest, MouseOnTheBarThenOnAnItem) {
+  HWND w = FormWithMenu();
+  MessageTrace trace(w, { WM_COMMAND });
+  // The bar lies below the 4-px frame and the 19-px caption; its first item's popup opens below it.
+  int barX = 100 + 4 + 6, barY = 100 + 23 + 8;
+  int itemX = 100 + 4 + 20, itemY = 100 + 23 + 18 + 3 + 8;
+  MouseMove(barX, barY, false);
+  MouseDown(mbLeft, barX, barY, false);
+  MouseUp(mbLeft, barX, barY, false);
+  MouseMove(itemX, itemY, false);
+  MouseDown(mbLeft, itemX, itemY, false);
+  MouseUp(mbLeft, itemX, itemY, false);
+  PumpUntilIdle();
+  EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 101 }));
+}
+
+TEST_F(MenuTest, TrackPopupMenuByKeysAndByScript) {
+  HWND w = FormWithMenu();
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 11, "甲");
+  AppendMenuA(m, MF_STRING, 12, "乙");
+  Keys({ VK_DOWN, VK_DOWN, VK_RETURN });
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 12);
+  MessageTrace trace(w, { WM_COMMAND });
+  AnswerModal(11);
+  EXPECT_TRUE(TrackPopupMenu(m, 0, 200, 200, 0, w, nullptr));
+  PumpUntilIdle();
+  EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 11 }));
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  EXPECT_EQ(ModalRecords()[0].kind, ModalRecord::Menu);
+  // A press outside closes it.
+  MouseDown(mbLeft, 5, 5, false);
+  EXPECT_FALSE(TrackPopupMenu(m, 0, 200, 200, 0, w, nullptr));
+  MouseUp(mbLeft, 5, 5);
+  EXPECT_EQ(TrackPopupMenu(nullptr, 0, 0, 0, 0, w, nullptr), FALSE);
+  EXPECT_EQ(TrackPopupMenu(m, 0, 0, 0, 0, (HWND)0x1234, nullptr), FALSE);
+  DestroyMenu(m);
+}
+
+TEST_F(MenuTest, OwnerDestroyedWhileTheMenuIsOpen) {
+  HWND w = FormWithMenu();
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 11, "甲");
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    DestroyWindow(w);
+    return kKeepOpen;
+  });
+  EXPECT_FALSE(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr));
+  EXPECT_FALSE(IsWindow(w));
+  DestroyMenu(m);
+}
+
+// ---- Message boxes -----------------------------------------------------------------------------------
+
+TEST_F(MenuTest, MessageBoxScriptedAnswerAndRecord) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  AnswerModal(IDNO);
+  EXPECT_EQ(MessageBoxA(w, "保存更改吗？", "提示", MB_YESNO | MB_ICONQUESTION), IDNO);
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  const ModalRecord& r = ModalRecords()[0];
+  EXPECT_EQ(r.kind, ModalRecord::MessageBox);
+  EXPECT_EQ(r.caption, "提示");
+  EXPECT_EQ(r.text, "保存更改吗？");
+  EXPECT_EQ(r.type, (UINT)(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_TRUE(r.scripted);
+  EXPECT_EQ(UnscriptedModals(), 0);
+  // Without an answer it is recorded and closed as Escape would.
+  EXPECT_EQ(MessageBoxA(w, "a", "b", MB_OKCANCEL), IDCANCEL);
+  EXPECT_EQ(MessageBoxA(w, "a", "b", MB_OK), IDOK);
+  EXPECT_EQ(UnscriptedModals(), 2);
+  EXPECT_EQ(MessageBoxA((HWND)0x1234, "a", "b", MB_OK), 0);
+}
+
+TEST_F(MenuTest, MessageBoxAnsweredByKeysAndClicks) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown(VK_RETURN, ssNone, false);  // the default button: the second one here
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "text", "cap", MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+  KeyUp(VK_RETURN);
+  AnswerModal([](const ModalRecord& r) -> LONG_PTR {
+    HWND yes = FindWindowExA(r.hwnd, nullptr, nullptr, "是(&Y)");
+    EXPECT_NE(yes, nullptr);
+    RECT b;
+    GetWindowRect(yes, &b);
+    int x = (b.left + b.right) / 2, y = (b.top + b.bottom) / 2;
+    MouseMove(x, y, false);
+    MouseDown(mbLeft, x, y, false);
+    MouseUp(mbLeft, x, y, false);
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "text", "cap", MB_YESNO), IDYES);
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown(VK_ESCAPE, ssNone, false);
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "text", "cap", MB_OKCANCEL), IDCANCEL);
+  KeyUp(VK_ESCAPE);
+}
+
+TEST_F(MenuTest, MessageBoxKeepsTimersAndBlocksOtherWindows) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND other = Top(500, 100, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetActiveWindow(w);
+  int ticks = 0;
+  On(w, WM_TIMER, [&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    ++ticks;
+    return 0;
+  });
+  SetTimer(w, 1, 100, nullptr);
+  MessageTrace clicks(other, { WM_LBUTTONDOWN });
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    EXPECT_FALSE(IsWindowEnabled(w));
+    EXPECT_FALSE(IsWindowEnabled(other));
+    Click(550, 150);  // dropped: the window takes no input while the box is up
+    Advance(1000);
+    return IDOK;
+  });
+  EXPECT_EQ(MessageBoxA(w, "x", "y", MB_OK), IDOK);
+  EXPECT_EQ(ticks, 10);
+  EXPECT_EQ(clicks.Count(WM_LBUTTONDOWN), 0);
+  EXPECT_TRUE(IsWindowEnabled(w));
+  EXPECT_TRUE(IsWindowEnabled(other));
+  EXPECT_EQ(GetActiveWindow(), w);
+}
+
+TEST_F(MenuTest, NestedMessageBoxesAndOwnerDestroyedInside) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  int inner = 0;
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    inner = MessageBoxA(w, "inner", "inner", MB_YESNO);
+    return IDOK;
+  });
+  AnswerModal(IDYES);
+  EXPECT_EQ(MessageBoxA(w, "outer", "outer", MB_OK), IDOK);
+  EXPECT_EQ(inner, IDYES);
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    DestroyWindow(w);  // the box goes with its owner
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "gone", "gone", MB_YESNO), IDCANCEL);
+  EXPECT_FALSE(IsWindow(w));
+}
+
+}  // namespace
+
+namespace {
+
+class ModalExceptionTest : public MenuTest {};
+
+// An exception from a handler dispatched inside a modal loop leaves the loop, and the loop's clean-up
+// still happens: windows enabled again, the box and the popups gone, no capture left.
+TEST_F(ModalExceptionTest, LoopsCleanUpWhenAHandlerThrows) {
+  HWND w = FormWithMenu();
+  HWND other = Top(500, 100, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  On(w, WM_TIMER, [](HWND h, UINT, WPARAM id, LPARAM) -> LRESULT {
+    KillTimer(h, id);
+    throw std::runtime_error("tick failed");
+  });
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return IDOK;
+  });
+  EXPECT_THROW(MessageBoxA(w, "x", "y", MB_OK), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(w));
+  EXPECT_TRUE(IsWindowEnabled(other));
+  EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 1, "x");
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return 1;
+  });
+  EXPECT_THROW(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), std::runtime_error);
+  EXPECT_EQ(FindWindowA("#32768", nullptr), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  // The next menu works as usual.
+  AnswerModal(1);
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), 1);
+  DestroyMenu(m);
+}
+
+}  // namespace

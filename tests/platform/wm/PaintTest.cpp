@@ -1,0 +1,295 @@
+// The paint cycle, device contexts clipped by the tree, window regions and their ownership, and
+// layered windows, checked through the pixels the windows show.
+
+#include "platform/win32/WinGdi.h"
+#include "tests/platform/wm/WmTestUtil.h"
+
+using namespace xj::test;
+using namespace wmtest;
+
+namespace {
+
+const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+void Paint(HWND h, COLORREF c) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT r { -1000, -1000, 1000, 1000 };
+  HBRUSH b = CreateSolidBrush(c);
+  FillRect(dc, &r, b);
+  DeleteObject(b);
+  EndPaint(h, &ps);
+}
+
+class PaintTest : public WmTest {
+ protected:
+  void PaintsWith(HWND h, COLORREF c) {
+    On(h, WM_PAINT, [c](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
+      Paint(w, c);
+      return 0;
+    });
+  }
+};
+
+TEST_F(PaintTest, BeginPaintFramesErasesAndValidates) {
+  HWND w = Top(10, 10, 100, 100);
+  PumpUntilIdle();
+  MessageTrace trace(w, { WM_NCPAINT, WM_ERASEBKGND, WM_PAINT });
+  PAINTSTRUCT seen {};
+  On(w, WM_PAINT, [&](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    BeginPaint(h, &seen);
+    EndPaint(h, &seen);
+    return 0;
+  });
+  RECT r { 10, 20, 30, 40 };
+  InvalidateRect(w, &r, TRUE);
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+  PumpUntilIdle();
+  EXPECT_EQ(trace.Ids(), (std::vector<UINT> { WM_PAINT, WM_NCPAINT, WM_ERASEBKGND }));
+  EXPECT_EQ(seen.rcPaint.right, 98);  // the whole client area (100 less the border)
+  EXPECT_TRUE(seen.fErase);           // nobody erased: the painter must
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  // Nothing invalid: a WM_PAINT performed by hand paints nothing and sends nothing else.
+  trace.Clear();
+  SendMessageA(w, WM_PAINT, 0, 0);
+  EXPECT_EQ(trace.Ids(), (std::vector<UINT> { WM_PAINT }));
+  EXPECT_TRUE(seen.rcPaint.right <= seen.rcPaint.left);
+}
+
+TEST_F(PaintTest, ClassBrushErasesTheClientArea) {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hbrBackground = (HBRUSH)(uintptr_t)(COLOR_BTNFACE + 1);
+  wc.lpszClassName = "FaceWnd";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, "FaceWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(w, 25, 25), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(PaintTest, ChildrenPaintOverAParentThatDoesNotClipThem) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND a = Child(top, 10, 10, 100, 100);
+  HWND b = Child(top, 50, 50, 100, 100);  // created later: above `a`
+  PaintsWith(top, kRed);
+  PaintsWith(a, kGreen);
+  PaintsWith(b, kBlue);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 5, 5), kRed);
+  EXPECT_EQ(ReadPixel(top, 20, 20), kGreen);
+  EXPECT_EQ(ReadPixel(top, 60, 60), kBlue);   // a's painting is clipped by b above it
+  EXPECT_EQ(ReadPixel(top, 140, 140), kBlue);
+  // Repainting the parent alone invalidates its children too (it does not clip them).
+  int childPaints = 0;
+  On(a, WM_PAINT, [&](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    ++childPaints;
+    Paint(h, kGreen);
+    return 0;
+  });
+  InvalidateRect(top, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(childPaints, 1);
+  EXPECT_EQ(ReadPixel(top, 20, 20), kGreen);
+  // With WS_CLIPCHILDREN the parent neither paints under them nor invalidates them.
+  SetWindowLongPtrA(top, GWL_STYLE, GetWindowLongPtrA(top, GWL_STYLE) | WS_CLIPCHILDREN);
+  PaintsWith(top, RGB(1, 2, 3));
+  InvalidateRect(top, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(childPaints, 1);
+  EXPECT_EQ(ReadPixel(top, 20, 20), kGreen);
+  EXPECT_EQ(ReadPixel(top, 5, 5), RGB(1, 2, 3));
+}
+
+TEST_F(PaintTest, TransparentChildIsNotCutOutOfWhatLiesBeneath) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND glass = Child(top, 0, 0, 100, 100, WS_CHILD | WS_VISIBLE, WS_EX_TRANSPARENT);
+  PaintsWith(top, kRed);
+  On(glass, WM_PAINT, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT r { 0, 0, 10, 10 };  // paints only a corner, the rest shows the parent
+    HBRUSH b = CreateSolidBrush(kBlue);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+    EndPaint(h, &ps);
+    return 0;
+  });
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 5, 5), kBlue);
+  EXPECT_EQ(ReadPixel(top, 50, 50), kRed);
+}
+
+TEST_F(PaintTest, WindowDcStartsAtTheWindowCornerAndCoversTheFrame) {
+  HWND w = Top(30, 30, 100, 80, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+  PumpUntilIdle();
+  int dcs = GdiCounters().dcs;
+  HDC dc = GetWindowDC(w);
+  SetPixel(dc, 0, 0, kGreen);
+  SetPixel(dc, 99, 79, kGreen);
+  ReleaseDC(w, dc);
+  EXPECT_EQ(ReadPixel(w, 0, 0, true), kGreen);
+  EXPECT_EQ(ReadPixel(w, 99, 79, true), kGreen);
+  HDC cdc = GetDC(w);
+  SetPixel(cdc, 0, 0, kBlue);
+  ReleaseDC(w, cdc);
+  EXPECT_EQ(ReadPixel(w, 3, 22, true), kBlue);  // the client origin inside the frame
+  EXPECT_EQ(ReleaseDC(w, cdc), 0);              // released twice: refused
+  EXPECT_EQ(GdiCounters().dcs, dcs);
+}
+
+TEST_F(PaintTest, DcOfADestroyedWindowIsFreedWithIt) {
+  HWND w = Top(30, 30, 100, 80);
+  int before = GdiCounters().dcs;
+  GetDC(w);
+  GetWindowDC(w);
+  EXPECT_EQ(GdiCounters().dcs, before + 2);
+  DestroyWindow(w);
+  EXPECT_EQ(GdiCounters().dcs, before);
+}
+
+TEST_F(PaintTest, WindowsWithoutRedrawStylesKeepTheirValidArea) {
+  HWND keep = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE, 0, "PlainWnd");
+  PumpUntilIdle();
+  SetWindowPos(keep, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(keep, &u, FALSE));
+  EXPECT_EQ(u.left, 100);
+  EXPECT_EQ(u.right, 150);
+  WNDCLASSA wc {};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "RedrawWnd";
+  RegisterClassA(&wc);
+  HWND redraw = CreateWindowExA(0, "RedrawWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  PumpUntilIdle();
+  SetWindowPos(redraw, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(GetUpdateRect(redraw, &u, FALSE));
+  EXPECT_EQ(u.left, 0);
+}
+
+TEST_F(PaintTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
+  HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  On(w, WM_PAINT, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    HBRUSH b = CreateSolidBrush(kRed);
+    RECT top { 0, 0, 100, 10 };
+    FillRect(dc, &top, b);
+    DeleteObject(b);
+    EndPaint(h, &ps);
+    return 0;
+  });
+  PumpUntilIdle();
+  ValidateRect(w, nullptr);
+  RECT uncovered;
+  EXPECT_EQ(ScrollWindowEx(w, 0, 20, nullptr, nullptr, nullptr, &uncovered, SW_INVALIDATE), SIMPLEREGION);
+  EXPECT_EQ(ReadPixel(w, 50, 25), kRed);
+  EXPECT_EQ(uncovered.top, 0);
+  EXPECT_EQ(uncovered.bottom, 20);
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_EQ(u.bottom, 20);
+}
+
+// ---- Window regions ------------------------------------------------------------------------------------
+
+TEST_F(PaintTest, WindowRegionShapesHitTestingAndTheDesktop) {
+  HWND below = Top(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  HWND shaped = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  PaintsWith(below, kRed);
+  PaintsWith(shaped, kBlue);
+  HRGN rgn = CreateRectRgn(0, 0, 50, 50);
+  EXPECT_EQ(SetWindowRgn(shaped, rgn, TRUE), 1);
+  PumpUntilIdle();
+  EXPECT_TRUE(WindowRegionContains(shaped, POINT { 10, 10 }));
+  EXPECT_FALSE(WindowRegionContains(shaped, POINT { 70, 70 }));
+  EXPECT_EQ(WindowFromPoint(POINT { 10, 10 }), shaped);
+  EXPECT_EQ(WindowFromPoint(POINT { 70, 70 }), below);
+  EXPECT_EQ(DesktopPixel(10, 10), kBlue);
+  EXPECT_EQ(DesktopPixel(70, 70), kRed);
+  MessageTrace clicks(below, { WM_LBUTTONDOWN });
+  Click(70, 70);
+  EXPECT_EQ(clicks.Count(WM_LBUTTONDOWN), 1);
+  // GetWindowRgn hands out a copy.
+  HRGN copy = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(shaped, copy), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(copy, &box);
+  EXPECT_EQ(box.right, 50);
+  DeleteObject(copy);
+}
+
+TEST_F(PaintTest, WindowRegionOwnership) {
+  HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  int objects = GdiCounters().objects;
+  HRGN a = CreateRectRgn(0, 0, 50, 50);
+  ASSERT_EQ(SetWindowRgn(w, a, TRUE), 1);
+  // The window owns it: deleting it is refused and counted.
+  int refused = GdiCounters().refusedOwnedRegionDeletes;
+  EXPECT_FALSE(DeleteObject(a));
+  EXPECT_EQ(GdiCounters().refusedOwnedRegionDeletes, refused + 1);
+  // Handing the same region over again changes nothing and frees nothing.
+  EXPECT_EQ(SetWindowRgn(w, a, TRUE), 1);
+  EXPECT_TRUE(WindowRegionContains(w, POINT { 10, 10 }));
+  // Another window cannot take a region that is already owned.
+  HWND other = Top(200, 0, 100, 100);
+  EXPECT_EQ(SetWindowRgn(other, a, TRUE), 0);
+  // Replacing frees the old one; destroying the window frees the new one.
+  HRGN b = CreateRectRgn(0, 0, 20, 20);
+  EXPECT_EQ(SetWindowRgn(w, b, TRUE), 1);
+  EXPECT_EQ(GdiCounters().objects, objects + 1);
+  DestroyWindow(w);
+  EXPECT_EQ(GdiCounters().objects, objects);
+  // A region deleted twice, or one that does not exist, is refused without harm.
+  HRGN c = CreateRectRgn(0, 0, 5, 5);
+  EXPECT_TRUE(DeleteObject(c));
+  EXPECT_FALSE(DeleteObject(c));
+  EXPECT_EQ(SetWindowRgn(other, c, TRUE), 0);
+  EXPECT_EQ(SetWindowRgn(other, nullptr, TRUE), 1);
+}
+
+// ---- Layered windows -----------------------------------------------------------------------------------
+
+TEST_F(PaintTest, LayeredWindowShowsOnlyWithAlphaAndBlends) {
+  HWND below = Top(0, 0, 300, 300, WS_POPUP | WS_VISIBLE);
+  HWND glass = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  PaintsWith(below, RGB(0, 0, 0));
+  PaintsWith(glass, RGB(200, 100, 0));
+  PumpUntilIdle();
+  EXPECT_EQ(DesktopPixel(10, 10), RGB(200, 100, 0));
+  SetWindowLongPtrA(glass, GWL_EXSTYLE, GetWindowLongPtrA(glass, GWL_EXSTYLE) | WS_EX_LAYERED);
+  PumpUntilIdle();
+  EXPECT_EQ(DesktopPixel(10, 10), RGB(0, 0, 0));  // layered without an alpha: not shown
+  EXPECT_FALSE(GetLayeredWindowAttributes(glass, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(SetLayeredWindowAttributes(glass, 0, 128, LWA_ALPHA));
+  EXPECT_EQ(DesktopPixel(10, 10), RGB(100, 50, 0));  // applies at once
+  BYTE alpha = 0;
+  EXPECT_TRUE(GetLayeredWindowAttributes(glass, nullptr, &alpha, nullptr));
+  EXPECT_EQ(alpha, 128);
+  EXPECT_EQ(Info(glass).alpha, 128);
+  // Clearing the style keeps the contents and shows them opaque again.
+  SetWindowLongPtrA(glass, GWL_EXSTYLE, GetWindowLongPtrA(glass, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+  PumpUntilIdle();
+  EXPECT_EQ(DesktopPixel(10, 10), RGB(200, 100, 0));
+  EXPECT_FALSE(SetLayeredWindowAttributes(glass, 0, 10, LWA_ALPHA));  // not layered any more
+}
+
+TEST_F(PaintTest, ScreenshotWritesThePng) {
+  HWND w = Top(10, 10, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  PaintsWith(w, kGreen);
+  PumpUntilIdle();
+  std::string path = std::string(XJ_BINARY_DIR) + "/tests/wm_screenshot.png";
+  EXPECT_TRUE(Screenshot(path));
+  FILE* f = fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  unsigned char sig[8] {};
+  EXPECT_EQ(fread(sig, 1, 8, f), 8u);
+  fclose(f);
+  EXPECT_EQ(sig[1], 'P');
+  EXPECT_EQ(sig[2], 'N');
+  EXPECT_FALSE(Screenshot("/nonexistent-dir/x.png"));
+}
+
+}  // namespace
