@@ -8,7 +8,8 @@ using namespace ctltest;
 
 namespace {
 
-constexpr int kRows = 6;  // a list 78 pixels high shows six 13-pixel items
+constexpr int kRows = 6;
+constexpr COLORREF kWhiteBg = RGB(255, 255, 255);  // a list 78 pixels high shows six 13-pixel items
 
 class ListBoxTest : public CtlTest {
  protected:
@@ -476,6 +477,28 @@ TEST_F(ListBoxTest, ItemsPaintWithTheParentsColoursAndTheHighlight) {
   EXPECT_EQ(ReadPixel(l, glyph, 2 * kLineH + 5), GetSysColor(COLOR_GRAYTEXT));
   DestroyWindow(l);
   DeleteObject(red);
+}
+
+TEST_F(ListBoxTest, TheFocusedListFramesItsCaretItem) {
+  HWND l = List(0);
+  Add(l, { "ab", "cd", "ef" });
+  SendMessageA(l, LB_SETCURSEL, 1, 0);
+  auto framed = [&](int item) {  // pixels of the item's top row that are not the background
+    int n = 0, y = item * kLineH;
+    for (int x = 20; x < 100; ++x) n += ReadPixel(l, x, y) != GetSysColor(COLOR_HIGHLIGHT) && ReadPixel(l, x, y) != kWhiteBg;
+    return n;
+  };
+  PumpUntilIdle();
+  EXPECT_EQ(framed(1), 0);
+  Focus(l);
+  EXPECT_GT(framed(1), 20);  // a dotted frame: every other pixel
+  EXPECT_EQ(framed(0), 0);
+  KeyPress(VK_DOWN);
+  EXPECT_EQ(framed(1), 0);
+  EXPECT_GT(framed(2), 20);
+  SetFocus(parent);
+  PumpUntilIdle();
+  EXPECT_EQ(framed(2), 0);
 }
 
 TEST_F(ListBoxTest, RedrawOffDefersScrollStateAndErases) {
