@@ -1,6 +1,7 @@
 // Native menus: the model, the menu bar driven by keys and the mouse, TrackPopupMenu, and message
 // boxes answered through the harness or through injected input.
 
+#include "platform/win32/WinGdi.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -151,7 +152,15 @@ TEST_F(MenuTest, TrackPopupMenuByKeysAndByScript) {
   Keys({ VK_DOWN, VK_DOWN, VK_RETURN });
   EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 12);
   MessageTrace trace(w, { WM_COMMAND });
-  AnswerModal(11);
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    // The popup shows at the point asked for, in the menu colour, above everything.
+    EXPECT_EQ(DesktopPixel(205, 206), GetSysColor(COLOR_MENU));
+    HWND popup = WindowFromPoint(POINT { 205, 206 });
+    char cls[16] = "";
+    GetClassNameA(popup, cls, sizeof cls);
+    EXPECT_STREQ(cls, "#32768");
+    return 11;
+  });
   EXPECT_TRUE(TrackPopupMenu(m, 0, 200, 200, 0, w, nullptr));
   PumpUntilIdle();
   EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 11 }));
@@ -239,11 +248,22 @@ TEST_F(MenuTest, MessageBoxKeepsTimersAndBlocksOtherWindows) {
   });
   SetTimer(w, 1, 100, nullptr);
   MessageTrace clicks(other, { WM_LBUTTONDOWN });
-  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+  MessageTrace paints(w, { WM_PAINT });
+  AnswerModal([&](const ModalRecord& r) -> LONG_PTR {
     EXPECT_FALSE(IsWindowEnabled(w));
     EXPECT_FALSE(IsWindowEnabled(other));
     Click(550, 150);  // dropped: the window takes no input while the box is up
+    paints.Clear();
+    InvalidateRect(w, nullptr, TRUE);
     Advance(1000);
+    EXPECT_EQ(paints.Count(WM_PAINT), 1);  // painting goes on too
+    // The box is on the desktop, centred on its owner, with its text drawn.
+    RECT b;
+    GetWindowRect(r.hwnd, &b);
+    EXPECT_NEAR((b.left + b.right) / 2, 100 + 150, 1);
+    bool drawn = false;
+    for (const TextRecord& t : TextOutLog()) drawn = drawn || t.text == "x";
+    EXPECT_TRUE(drawn);
     return IDOK;
   });
   EXPECT_EQ(MessageBoxA(w, "x", "y", MB_OK), IDOK);

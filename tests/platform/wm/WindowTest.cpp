@@ -334,6 +334,66 @@ TEST_F(WindowTest, TextAndProperties) {
   EXPECT_EQ(GetPropA(w, "ctl"), nullptr);
 }
 
+TEST_F(WindowTest, ScreenMonitorAndSystemParameters) {
+  SetScreen(800, 600, RECT { 0, 0, 800, 570 });
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_EQ(work.bottom, 570);
+  BOOL full = FALSE;
+  EXPECT_TRUE(SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0));
+  EXPECT_TRUE(full);
+  HWND w = Top(100, 100, 50, 50);
+  HMONITOR m = MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO mi { sizeof mi, {}, {}, 0 };
+  ASSERT_TRUE(GetMonitorInfoA(m, &mi));
+  EXPECT_EQ(mi.rcMonitor.right, 800);
+  EXPECT_EQ(mi.rcWork.bottom, 570);
+  EXPECT_EQ(mi.dwFlags, (DWORD)MONITORINFOF_PRIMARY);
+  EXPECT_EQ(MonitorFromPoint(POINT { 5000, 5000 }, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint(POINT { 5000, 5000 }, MONITOR_DEFAULTTONEAREST), m);
+  mi.cbSize = 8;
+  EXPECT_FALSE(GetMonitorInfoA(m, &mi));
+  EXPECT_FALSE(GetMonitorInfoA((HMONITOR)0x77, &mi));
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  EXPECT_EQ(desk.bottom, 600);
+  // CW_USEDEFAULT places and sizes a window inside the work area.
+  HWND d = CreateWindowExA(0, "TestWnd", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
+                           nullptr, nullptr);
+  RECT r;
+  GetWindowRect(d, &r);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_LE(r.bottom, 570);
+}
+
+TEST_F(WindowTest, ChildLookupAndEnumeration) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND hidden = Child(top, 0, 0, 50, 50, WS_CHILD);
+  HWND disabled = Child(top, 60, 0, 50, 50, WS_CHILD | WS_VISIBLE | WS_DISABLED);
+  HWND inner = Child(disabled, 0, 0, 10, 10);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 5, 5 }, CWP_ALL), hidden);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 5, 5 }, CWP_SKIPINVISIBLE), top);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 65, 5 }, CWP_SKIPDISABLED), top);
+  EXPECT_EQ(ChildWindowFromPoint(top, POINT { 65, 5 }), disabled);
+  EXPECT_EQ(ChildWindowFromPoint(top, POINT { 500, 5 }), nullptr);
+  static std::vector<HWND> seen;
+  seen.clear();
+  EnumChildWindows(top, [](HWND h, LPARAM) -> BOOL {
+    seen.push_back(h);
+    return TRUE;
+  }, 0);
+  EXPECT_EQ(seen, (std::vector<HWND> { disabled, inner, hidden }));
+  seen.clear();
+  EnumWindows([](HWND h, LPARAM) -> BOOL {
+    seen.push_back(h);
+    return FALSE;  // stops at once
+  }, 0);
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(GetWindow(top, 99), nullptr);
+  EXPECT_EQ(GetWindow(inner, GW_CHILD), nullptr);
+  EXPECT_EQ(GetWindow(inner, GW_HWNDNEXT), nullptr);
+}
+
 TEST_F(WindowTest, RegisteredMessagesAreStablePerName) {
   UINT a = RegisterWindowMessageA("TaskbarCreated");
   EXPECT_GE(a, 0xC000u);
