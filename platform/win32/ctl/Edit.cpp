@@ -181,14 +181,17 @@ void ScrollToCaret(Edit& e) {
 }
 
 void PlaceCaret(Edit& e) {
-  if (e.focused) SetCaretPos(TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top);
+  if (!e.focused) return;
+  Layout(e);
+  SetCaretPos(TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top);
 }
 
 // How many bytes of `s` (whole characters) still fit in the format rectangle in place of the
 // selection: an edit without ES_AUTOHSCROLL never scrolls, so it takes no more than it can show.
 size_t FitWidth(Edit& e, const std::string& s) {
   RECT f = FormatRect(e);
-  int used = TextWidth(e) - (e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()]);
+  int used = TextWidth(e);
+  used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
   int room = f.right - f.left - 1 - used;
   Measurer m(e);
   size_t fit = 0;
@@ -221,12 +224,6 @@ void Changed(Edit& e) {
   Mirror(e);
   Moved(e);
   NotifyParent(e.hwnd, EN_CHANGE);
-}
-
-void Relayout(Edit& e) {
-  e.laidOut = false;
-  Layout(e);
-  Moved(e);
 }
 
 // ---- Painting -----------------------------------------------------------------------------------------------
@@ -541,9 +538,9 @@ void SetPasswordChar(Edit& e, char c) {
   DWORD style = StyleOf(e);
   DWORD want = c ? style | ES_PASSWORD : style & ~(DWORD)ES_PASSWORD;
   if (want != style) SetWindowLongA(e.hwnd, GWL_STYLE, (LONG)want);
-  e.widths.clear();
+  e.laidOut = false;
   Mirror(e);
-  Relayout(e);
+  Moved(e);
 }
 
 void StyleChanged(Edit& e, const STYLESTRUCT* ss) {
@@ -552,7 +549,7 @@ void StyleChanged(Edit& e, const STYLESTRUCT* ss) {
   if (was && !now) e.passwordChar = 0;
   e.laidOut = false;
   Mirror(e);
-  Relayout(e);
+  Moved(e);
 }
 
 // ---- Selection messages -----------------------------------------------------------------------------------

@@ -355,6 +355,9 @@ TEST_F(EditTest, PasswordShowsOneMaskPerCharacterAndKeepsTheText) {
   SendMessageA(e, EM_SETSEL, -1, 0);
   SendMessageA(e, EM_SETPASSWORDCHAR, '#', 0);
   EXPECT_EQ(Shown(e), "###");
+  // The window manager's copy of the text (window lookups, the UI dump) never holds the secret.
+  EXPECT_EQ(FindWindowExA(parent, nullptr, "EDIT", "###"), e);
+  EXPECT_EQ(FindWindowExA(parent, nullptr, "EDIT", "ab中"), nullptr);
   SendMessageA(e, EM_SETPASSWORDCHAR, 0, 0);
   EXPECT_EQ(Shown(e), "ab中");
   EXPECT_EQ(GetWindowLongA(e, GWL_STYLE) & ES_PASSWORD, 0);
