@@ -559,4 +559,23 @@ TEST_F(EditTest, GetTextStopsBeforeAHalfCharacter) {
   EXPECT_EQ(GetWindowTextLengthA(e), 4);
 }
 
+TEST_F(EditTest, TheClassWorksUnderACopiedClassName) {
+  // The class library registers a copy of the class under its own name and subclasses each window.
+  WNDCLASSA wc {};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "Edit", &wc));  // class names are case-blind
+  EXPECT_NE(wc.style & CS_DBLCLKS, 0u);
+  wc.lpszClassName = "CopiedEdit";
+  wc.style |= CS_HREDRAW | CS_VREDRAW;
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND e = Make("CopiedEdit", ES_AUTOHSCROLL, 10, 10, 200, 20, "copy");
+  Subclass::Install(e);
+  Focus(e);
+  KeyPress(VK_END);
+  TypeText("!");
+  EXPECT_EQ(TextOf(e), "copy!");
+  EXPECT_EQ(Count(EN_CHANGE, e), 1);
+  DestroyWindow(e);
+  UnregisterClassA("CopiedEdit", nullptr);
+}
+
 }  // namespace
