@@ -36,8 +36,6 @@ typedef Set<TAnchorKind> TAnchors;
 // The anchors a control gets when its Align is set.
 TAnchors AnchorAlign(TAlign Align);
 
-// TAlignment comes with Classes.h.
-
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 XJ_ENUM_IDENTS(TShiftStateFlag, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
 typedef Set<TShiftStateFlag> TShiftState;
