@@ -190,6 +190,7 @@ Harness::Harness(uint64_t start) {
 }
 
 Harness::~Harness() {
+  DestroyCaret();
   for (int round = 0; round < 4 && !wm::TopLevels().empty(); ++round)
     for (wm::Wnd* w : wm::TopLevels())
       if (IsWindow(w->handle)) {

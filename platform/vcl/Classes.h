@@ -34,6 +34,11 @@ XJ_EXCEPTION(EReadError, EFilerError);
 XJ_EXCEPTION(EWriteError, EFilerError);
 XJ_EXCEPTION(EClassNotFound, EFilerError);
 
+// ---- Alignment of text in its box ------------------------------------------------------------------
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+XJ_ENUM_IDENTS(TAlignment, taLeftJustify, taRightJustify, taCenter);
+
 // ---- TList: an ordered list of pointers ---------------------------------------------------------------
 
 typedef int (*TListSortCompare)(void* Item1, void* Item2);
@@ -487,10 +492,15 @@ TComponent* CreateComponent(TClass ComponentClass, TComponent* AOwner);
 // of the screen's forms and data modules). Null: no global lookup.
 extern TComponent* (*FindGlobalComponent)(const AnsiString& Name);
 
-// Set by the application object: a component that catches an exception from work it does for the GUI
-// (a serial port's event dispatch, say) calls it from inside its catch block, on the GUI thread, and the
-// application shows the exception in its exception box. Unassigned without an application object.
-extern TClosure<void(TObject* Sender)> ApplicationHandleException;
+// ---- Exceptions that escape outside the message loop's dispatch ---------------------------------------
+
+// What escapes an event handler run outside the application's own dispatch (a worker thread's
+// synchronized call, say) is reported here, from inside the catch block, so std::current_exception()
+// is the exception. The application points it at its exception box.
+extern TNotifyEvent ApplicationHandleException;
+// Reports the exception being handled (call it inside a catch block): through
+// ApplicationHandleException when assigned, otherwise its message on stderr. Never throws.
+void ReportApplicationException(TObject* Sender);
 
 // ---- Collections --------------------------------------------------------------------------------------
 

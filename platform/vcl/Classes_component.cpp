@@ -1,6 +1,8 @@
 // TComponent: ownership, names, notification and state; class registration by name.
 
 #include <algorithm>
+#include <cstdio>
+#include <exception>
 #include <map>
 #include <mutex>
 
@@ -8,7 +10,7 @@
 
 thread_local bool TComponent::FCreatingForReader = false;
 TComponent* (*FindGlobalComponent)(const AnsiString& Name) = nullptr;
-TClosure<void(TObject* Sender)> ApplicationHandleException;
+TNotifyEvent ApplicationHandleException;
 
 XJ_PUBLISHED(TComponent,
   XJ_PROP(Name) XJ_NOT_STORED
@@ -304,4 +306,28 @@ const char* FindComponentResource(TClass Class) {
   std::lock_guard<std::mutex> guard(ClassLock());
   const auto it = ResourceMap().find(Class);
   return it == ResourceMap().end() ? nullptr : it->second;
+}
+
+// ---- Exceptions outside the message loop's dispatch ----------------------------------------------------
+
+void ReportApplicationException(TObject* Sender) {
+  const std::exception_ptr error = std::current_exception();
+  try {
+    if (ApplicationHandleException) {
+      ApplicationHandleException(Sender);
+      return;
+    }
+  } catch (...) {
+    // A handler that fails itself must not lose the report: the message still goes to stderr.
+  }
+  AnsiString message = "Unknown exception";
+  try {
+    if (error) std::rethrow_exception(error);
+  } catch (const Exception& e) {
+    message = e.Message();
+  } catch (const std::exception& e) {
+    message = e.what();
+  } catch (...) {
+  }
+  std::fprintf(stderr, "%s\n", message.c_str());
 }

@@ -36,9 +36,6 @@ typedef Set<TAnchorKind> TAnchors;
 // The anchors a control gets when its Align is set.
 TAnchors AnchorAlign(TAlign Align);
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-XJ_ENUM_IDENTS(TAlignment, taLeftJustify, taRightJustify, taCenter);
-
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 XJ_ENUM_IDENTS(TShiftStateFlag, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
 typedef Set<TShiftStateFlag> TShiftState;

@@ -48,7 +48,10 @@ struct Masks {
   Channel r, g, b;
   explicit Masks(const PixelFormat& f) : r(ChannelOf(f.masks[0])), g(ChannelOf(f.masks[1])), b(ChannelOf(f.masks[2])) {}
   uint32_t Decode(uint32_t v) const {
-    auto ch = [&](const Channel& c) { return c.bits ? Expand((v >> c.shift) & ((1u << c.bits) - 1), c.bits) : 0u; };
+    auto ch = [&](const Channel& c) {
+      uint32_t max = c.bits >= 32 ? 0xFFFFFFFFu : (1u << c.bits) - 1;  // a mask may cover all 32 bits
+      return c.bits ? Expand((v >> c.shift) & max, c.bits) : 0u;
+    };
     return (ch(r) << 16) | (ch(g) << 8) | ch(b);
   }
   uint32_t Encode(uint32_t p) const {
@@ -319,7 +322,7 @@ void Bitmap::ReadPixels32(std::vector<uint32_t>& out) const {
   for (int y = 0; y < height; ++y) ReadRow(fmt, Row(y), 0, width, out.data() + size_t(y) * size_t(width));
 }
 
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown) {
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted) {
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
       uint64_t(width) * uint64_t(height) > kMaxBitmapPixels) {
     SetError(width <= 0 || height <= 0 ? kErrInvalidParameter : kErrNoMemory);
@@ -332,6 +335,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
   b->stride = StrideFor(width, fmt.bpp, 4);
   b->topDown = topDown;
   b->dibSection = dibSection;
+  b->counted = counted;
   size_t bytes = size_t(b->stride) * size_t(height);
   b->bits.reset(new (std::nothrow) uint8_t[bytes]);
   if (!b->bits) {

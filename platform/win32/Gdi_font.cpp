@@ -6,74 +6,40 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-#include <iconv.h>
 #include <strings.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <unordered_map>
 
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
 
 // ---- GBK ---------------------------------------------------------------------------------------
-std::string Convert(const char* to, const char* from, const std::string& in) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == iconv_t(-1)) return std::string();
-  std::string out(in.size() * 4 + 4, '\0');
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  while (srcLeft > 0) {
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == size_t(-1)) {
-      if (errno == E2BIG) break;
-      // Skip what cannot be converted.
-      ++src;
-      --srcLeft;
-      if (dstLeft > 0) {
-        *dst++ = '?';
-        --dstLeft;
-      }
-    }
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
-}
-
-// Double-byte code points, filled one lead byte at a time.
+// Double-byte code points, filled one lead byte at a time: text is decoded a character at a time.
 class GbkTable {
  public:
   char32_t Decode(uint8_t lead, uint8_t trail) {
     std::lock_guard<std::mutex> g(lock_);
     std::vector<char32_t>& row = rows_[lead];
-    if (row.empty()) Fill(lead, row);
+    if (row.empty()) {
+      row.assign(256, U'?');
+      for (int t = 0x40; t <= 0xFE; ++t) {
+        char in[2] = { char(lead), char(t) };
+        std::u32string cp = xj::GbkToUtf32(std::string_view(in, 2));
+        if (cp.size() == 1 && cp[0] != U'\uFFFD') row[size_t(t)] = cp[0];
+      }
+    }
     return row[trail];
   }
 
  private:
-  void Fill(uint8_t lead, std::vector<char32_t>& row) {
-    row.assign(256, U'?');
-    iconv_t cd = iconv_open("UTF-32LE", "GBK");
-    if (cd == iconv_t(-1)) return;
-    for (int t = 0x40; t <= 0xFE; ++t) {
-      if (t == 0x7F) continue;
-      char in[2] = { char(lead), char(t) };
-      char32_t out = 0;
-      char* src = in;
-      size_t srcLeft = 2;
-      char* dst = reinterpret_cast<char*>(&out);
-      size_t dstLeft = 4;
-      if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) && dstLeft == 0) row[size_t(t)] = out;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(cd);
-  }
   std::mutex lock_;
   std::vector<char32_t> rows_[256];
 };
@@ -83,28 +49,19 @@ GbkTable& Gbk() {
   return *t;
 }
 
-bool IsLead(uint8_t b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail(uint8_t b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
-
 }  // namespace
 
 void DecodeGbk(const char* s, int len, std::vector<TextChar>& out) {
   out.clear();
-  const auto* p = reinterpret_cast<const uint8_t*>(s);
-  for (int i = 0; i < len;) {
-    uint8_t b = p[i];
-    if (IsLead(b) && i + 1 < len && IsTrail(p[i + 1])) {
-      out.push_back(TextChar { Gbk().Decode(b, p[i + 1]), i, 2 });
-      i += 2;
-    } else {
-      out.push_back(TextChar { b < 0x80 ? char32_t(b) : b == 0x80 ? U'\u20AC' : U'?', i, 1 });
-      ++i;
-    }
+  const char* end = s + len;
+  for (const char* p = s; p < end;) {
+    int n = xj::GbkCharLength(p, end);
+    auto b = uint8_t(*p);
+    char32_t cp = n == 2 ? Gbk().Decode(b, uint8_t(p[1])) : b < 0x80 ? char32_t(b) : b == 0x80 ? U'\u20AC' : U'?';
+    out.push_back(TextChar { cp, int(p - s), n });
+    p += n;
   }
 }
-
-std::string GbkToUtf8(const std::string& gbk) { return Convert("UTF-8", "GBK", gbk); }
-std::string Utf8ToGbk(const std::string& utf8) { return Convert("GBK", "UTF-8", utf8); }
 
 // ---- Face names ----------------------------------------------------------------------------------
 namespace {
@@ -137,7 +94,7 @@ std::string MapFamily(const LOGFONTA& lf) {
     if ((lf.lfPitchAndFamily & 3) == FIXED_PITCH) return kMonoFamily;
     return lf.lfCharSet == GB2312_CHARSET ? kCjkFamily : kSansFamily;
   }
-  return GbkToUtf8(name);
+  return xj::GbkToUtf8(name);
 }
 
 struct Match {
@@ -147,6 +104,16 @@ struct Match {
   bool italic { false };
 };
 
+// Fontconfig is set up once and torn down at exit, so leak checkers see a clean process.
+void EnsureFontconfig() {
+  static const bool ready = [] {
+    FcInit();
+    std::atexit([] { FcFini(); });
+    return true;
+  }();
+  (void)ready;
+}
+
 Match FindFace(const std::string& family, bool bold, bool italic) {
   static std::mutex lock;
   static std::map<std::string, Match> cache;
@@ -154,7 +121,7 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
   std::lock_guard<std::mutex> g(lock);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   Match m;
-  FcInit();
+  EnsureFontconfig();
   FcPattern* pat = FcPatternCreate();
   FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
   FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -488,7 +455,7 @@ struct Family {
 
 // One entry per fontconfig family, the first report winning.
 std::vector<Family> ListFamilies() {
-  FcInit();
+  EnsureFontconfig();
   FcPattern* pat = FcPatternCreate();
   FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_SCALABLE, FC_SPACING, FC_CHARSET, nullptr);
   FcFontSet* set = FcFontList(nullptr, pat, os);
@@ -530,7 +497,7 @@ int Enumerate(const char* family, BYTE charSet, FONTENUMPROCA proc, LPARAM lPara
   }
   int last = 1;
   for (const Family& f : ListFamilies()) {
-    std::string gbk = Utf8ToGbk(f.name);
+    std::string gbk = xj::Utf8ToGbk(f.name);
     if (family && *family && strcasecmp(family, gbk.c_str()) != 0) continue;
     if (charSet != DEFAULT_CHARSET && charSet != f.charSet) continue;
     ENUMLOGFONTEXA elf {};

@@ -11,6 +11,7 @@
 
 #include "platform/win32/BmpCodec.h"
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
@@ -31,13 +32,14 @@ struct Icon : Object {
   HBITMAP mask { nullptr };
 };
 
-// A copy of a bitmap in its own format, stretched by nearest neighbour when a size is given.
-HBITMAP CopyBitmap(HBITMAP src, int w = 0, int h = 0) {
+// A copy of a bitmap in its own format, stretched by nearest neighbour when a size is given;
+// an icon's own copies are not counted as objects.
+HBITMAP CopyBitmap(HBITMAP src, int w = 0, int h = 0, bool counted = true) {
   Bitmap* b = Get<Bitmap>(src);
   if (!b) return nullptr;
   if (w <= 0) w = b->width;
   if (h <= 0) h = b->height;
-  Bitmap* c = NewBitmap(w, h, b->fmt, false, true);
+  Bitmap* c = NewBitmap(w, h, b->fmt, false, true, counted);
   if (!c) return nullptr;
   std::vector<uint32_t> px;
   b->ReadPixels32(px);
@@ -66,7 +68,7 @@ std::unique_ptr<Icon> CursorFromArt(const Art& art, int offsetX, int offsetY) {
   icon->width = icon->height = 32;
   icon->hotX = art.hotX + offsetX;
   icon->hotY = art.hotY + offsetY;
-  Bitmap* mask = NewBitmap(32, 64, PixelFormat::Default(1), false, true);
+  Bitmap* mask = NewBitmap(32, 64, PixelFormat::Default(1), false, true, false);
   std::vector<uint32_t> andRow(32), xorRow(32);
   for (int y = 0; y < 32; ++y) {
     std::fill(andRow.begin(), andRow.end(), kWhite);
@@ -168,8 +170,8 @@ HICON SystemIcon(int id) {
   if (auto it = made.find(id); it != made.end()) return it->second;
   if (id < 32512 || id > 32517) return nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
-  Bitmap* color = NewBitmap(32, 32, PixelFormat::Default(32), false, true);
-  Bitmap* mask = NewBitmap(32, 32, PixelFormat::Default(1), false, true);
+  Bitmap* color = NewBitmap(32, 32, PixelFormat::Default(32), false, true, false);
+  Bitmap* mask = NewBitmap(32, 32, PixelFormat::Default(1), false, true, false);
   HGDIOBJ old = SelectObject(dc, HandleOf(mask));
   // The mask: black (opaque) shape on white.
   SelectObject(dc, GetStockObject(BLACK_BRUSH));
@@ -289,12 +291,12 @@ HICON WINAPI CreateIconIndirect(const ICONINFO* info) {
     Bitmap* c = Get<Bitmap>(info->hbmColor);
     icon->width = c->width;
     icon->height = c->height;
-    icon->color = CopyBitmap(info->hbmColor);
+    icon->color = CopyBitmap(info->hbmColor, 0, 0, false);
   } else {
     icon->width = m->width;
     icon->height = m->height / 2;
   }
-  icon->mask = CopyBitmap(info->hbmMask);
+  icon->mask = CopyBitmap(info->hbmMask, 0, 0, false);
   icon->hotX = icon->isIcon ? icon->width / 2 : int(info->xHotspot);
   icon->hotY = icon->isIcon ? icon->height / 2 : int(info->yHotspot);
   return NewIcon(std::move(icon));
@@ -343,8 +345,8 @@ HANDLE WINAPI CopyImage(HANDLE h, UINT type, int w, int h2, UINT flags) {
     icon->height = nh;
     icon->hotX = int(int64_t(i->hotX) * nw / std::max(1, i->width));
     icon->hotY = int(int64_t(i->hotY) * nh / std::max(1, i->height));
-    icon->color = i->color ? CopyBitmap(i->color, nw, nh) : nullptr;
-    icon->mask = CopyBitmap(i->mask, nw, i->color ? nh : 2 * nh);
+    icon->color = i->color ? CopyBitmap(i->color, nw, nh, false) : nullptr;
+    icon->mask = CopyBitmap(i->mask, nw, i->color ? nh : 2 * nh, false);
     out = NewIcon(std::move(icon));
   } else {
     SetError(kErrInvalidParameter);
@@ -423,7 +425,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int w, int h, U
   switch (type) {
     case IMAGE_BITMAP:
       if ((flags & LR_LOADFROMFILE) && name && !IS_INTRESOURCE(name)) {
-        std::ifstream f(GbkToUtf8(name), std::ios::binary);
+        std::ifstream f(xj::PathToHost(name), std::ios::binary);
         if (!f) {
           SetError(ENOENT);
           return nullptr;

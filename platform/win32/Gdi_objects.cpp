@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
@@ -20,13 +21,11 @@ Table& T() {
   return *t;
 }
 
-thread_local DWORD tlsError = 0;
-
-bool Counted(const Object& o) { return !o.stock && o.kind != Kind::DC; }
+bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::DC; }
 
 }  // namespace
 
-void SetError(DWORD code) { tlsError = code; }
+void SetError(DWORD code) { SetLastError(code); }
 
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();
@@ -137,7 +136,7 @@ struct Stock {
     objects[SYSTEM_FIXED_FONT] = StockFont(16, FW_NORMAL, FIXED_PITCH, "Courier New");
     objects[DEFAULT_GUI_FONT] = StockFont(-11, FW_NORMAL, VARIABLE_PITCH, "MS Sans Serif");
     PixelFormat mono = PixelFormat::Default(1);
-    bitmap = NewBitmap(1, 1, mono, false, true);
+    bitmap = NewBitmap(1, 1, mono, false, true, false);
     bitmap->stock = true;
   }
 };

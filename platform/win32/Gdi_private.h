@@ -86,6 +86,7 @@ struct Object {
   bool stock { false };
   int selections { 0 };  // DC states (current or saved) holding the object
   bool owned { false };  // a window's region
+  bool counted { true };  // false for the parts of another object (an icon's bitmaps)
   void* handle { nullptr };
 };
 
@@ -159,8 +160,10 @@ struct Bitmap : Object {
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
-// Makes a bitmap (white, R11), or null with the last error set.
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown);
+// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
+// object is not counted as an object of its own.
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
+                  bool counted = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
@@ -290,6 +293,8 @@ class Rop3 {
   void Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
 
  private:
+  template <bool HasP, bool HasS>
+  void Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
   uint8_t code_;
   uint32_t m_[8];  // all ones where the minterm is in the function
 };
@@ -340,8 +345,6 @@ struct TextChar {
   int bytes;
 };
 void DecodeGbk(const char* s, int len, std::vector<TextChar>& out);
-std::string GbkToUtf8(const std::string& gbk);
-std::string Utf8ToGbk(const std::string& utf8);
 
 // A rendered glyph: 8-bit coverage, placed relative to the pen position and the cell's top.
 struct Glyph {

@@ -160,6 +160,11 @@ typedef struct tagMDICREATESTRUCTA {
   LPARAM lParam;
 } MDICREATESTRUCTA, *LPMDICREATESTRUCTA;
 
+typedef struct tagSTYLESTRUCT {
+  DWORD styleOld;
+  DWORD styleNew;
+} STYLESTRUCT, *LPSTYLESTRUCT;
+
 typedef struct tagNMHDR {
   HWND hwndFrom;
   UINT_PTR idFrom;
@@ -852,3 +857,6 @@ BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 HANDLE GetClipboardData(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
+
+// The built-in edit and list-box classes.
+#include "platform/win32/WinCtl.h"

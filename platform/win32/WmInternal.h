@@ -148,6 +148,23 @@ inline bool EqualRectWm(const RECT& a, const RECT& b) {
 }
 inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
+// Runs a clean-up when a scope is left in any way, exceptions from window procedures included.
+template <class F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : FFn(std::move(f)) {}
+  ~ScopeExit() {
+    if (FActive) FFn();
+  }
+  void Dismiss() { FActive = false; }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F FFn;
+  bool FActive { true };
+};
+
 // ---- Lookup and the tree -------------------------------------------------------------------------
 
 Wnd* FromHandle(HWND h);            // live windows only (IsWindow)
@@ -224,6 +241,10 @@ void MdiActivate(Wnd* client, Wnd* child);
 Wnd* MdiChildOf(Wnd* w, Wnd** client);
 void MdiChildGone(Wnd* client, Wnd* child);
 void RegisterMdiClient();
+
+// ---- Built-in controls (ctl/) ------------------------------------------------------------------------------
+
+void RegisterControlClasses();  // "EDIT", "LISTBOX"
 
 // ---- Timers (Wm_timer.cpp) --------------------------------------------------------------------------------
 

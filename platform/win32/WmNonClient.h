@@ -43,6 +43,9 @@ struct BarPartsForPaint {
 };
 BarPartsForPaint ScrollBarParts(Wnd* w, int bar);
 
+// The font of menus and message boxes, shared for the life of the program.
+HFONT MenuFont();
+
 void PaintFrame(Wnd* w, HDC dc);              // Wm_ncpaint.cpp; dc null: a window DC of its own
 void SetPressedButton(Wnd* w, int hit);       // repaints the caption buttons
 void TrackScrollBar(Wnd* w, int bar, POINT screen);  // Wm_scroll.cpp

@@ -82,7 +82,7 @@ DWORD NowTick() { return (DWORD)Now(); }
 
 // ---- Procedure records ------------------------------------------------------------------------------
 // A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
-// recognised instead of being called.
+// recognised instead of being called; values stay below 2^31.
 
 namespace {
 
@@ -178,7 +178,7 @@ void FreeWndProcInstance(WNDPROC proc) {
   if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
   r->live = false;
   r->closure = nullptr;
-  r->gen = r->gen % 0xFFFFFF + 1;
+  r->gen = r->gen % 127 + 1;  // keeps every handle below 2^31, so it survives GetWindowLongA
   t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
 }
 

@@ -99,6 +99,17 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SYNCPAINT:
       Send(w, WM_NCPAINT, 1, 0);
+      if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+      return 0;
+    case WM_RBUTTONUP: {
+      // A right click asks for a context menu, with the point on the screen.
+      POINT pt { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+      ClientToScreen(hwnd, &pt);
+      Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(pt.x, pt.y));
+      return 0;
+    }
+    case WM_NCRBUTTONUP:
+      if (wParam != HTCAPTION && wParam != HTSYSMENU) Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
       return 0;
     case WM_MOUSEACTIVATE: {
       LRESULT r = ToParent(w, msg, wParam, lParam);
@@ -125,6 +136,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DefSysCommand(w, wParam, lParam);
     case WM_SYSKEYUP:
     case WM_KEYUP:
+      // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
+      if (wParam == VK_APPS || (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
+        Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(-1, -1));
+        return 0;
+      }
       // Alt pressed and released alone, or F10, enters menu mode on the top-level window.
       if ((wParam == VK_MENU && MenuKeyWasAlone()) || wParam == VK_F10) {
         if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, 0);

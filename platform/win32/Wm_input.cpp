@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include "platform/display/Display.h"
+#include "platform/win32/WmBackend.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
@@ -364,11 +367,21 @@ BOOL GetCursorPos(LPPOINT pt) {
     Fail(EINVAL);
     return FALSE;
   }
+  // A real screen knows where the pointer is even when it is over no window of ours; the headless
+  // display learns it only from the input that reaches us.
+  xj::display::Backend* d = CurrentDisplay();
+  if (d && strcmp(d->Name(), "headless") != 0) S().cursor = d->CursorPos();
   *pt = S().cursor;
   return TRUE;
 }
 
 BOOL SetCursorPos(int x, int y) {
+  S().cursor = POINT { x, y };
+  xj::display::Backend* d = CurrentDisplay();
+  if (d && strcmp(d->Name(), "headless") != 0) {
+    d->SetCursorPos(POINT { x, y });  // the move comes back as a display event
+    return TRUE;
+  }
   RawInput ev;
   ev.kind = RawInput::MouseMove;
   ev.pt = POINT { x, y };

@@ -75,6 +75,16 @@ MenuItem ItemFromFlags(UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
   return it;
 }
 
+// Whether `inner` is `outer` or lies anywhere inside it; a menu may not contain itself.
+bool Contains(HMENU outer, HMENU inner, int depth = 0) {
+  if (outer == inner) return true;
+  Menu* m = MenuFromHandle(outer);
+  if (!m || depth > 64) return depth > 64;
+  for (const MenuItem& it : m->items)
+    if (it.sub && Contains(it.sub, inner, depth + 1)) return true;
+  return false;
+}
+
 void MenuChanged() {
   // A change to a menu that is some window's bar repaints that bar.
   ForEachWindow([](Wnd* w) {
@@ -198,6 +208,8 @@ class MenuLoop {
     frame.hwnd = FOwner;
     frame.menu = root;
     ModalScope scope(frame);
+    // Left by an exception: the popups go and nothing points at this loop any more.
+    ScopeExit abandon([&] { Abandon(outer); });
     HWND cap = FLevels.back().wnd ? FLevels.back().wnd : FOwner;
     SetCapture(cap);
     while (!FDone && IsWindow(FOwner)) {
@@ -216,6 +228,7 @@ class MenuLoop {
         DispatchMessageA(&m);
       }
     }
+    abandon.Dismiss();
     Finish(outer);
     return FResult;
   }
@@ -233,6 +246,15 @@ class MenuLoop {
 
  private:
   int Opened() const { return (int)FLevels.size(); }
+
+  void Abandon(MenuLoop* outer) {
+    for (auto it = FLevels.rbegin(); it != FLevels.rend(); ++it)
+      if (it->wnd && IsWindow(it->wnd)) DestroyWindow(it->wnd);
+    FLevels.clear();
+    if (GetCapture() == FOwner) ReleaseCapture();
+    gActiveLoop = outer;
+    if (FBar) gBarOwner = nullptr;
+  }
 
   void Finish(MenuLoop* outer) {
     for (auto it = FLevels.rbegin(); it != FLevels.rend(); ++it)
@@ -583,7 +605,7 @@ BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCS
     Fail(EBADF);
     return FALSE;
   }
-  if ((flags & MF_POPUP) && (!IsMenu((HMENU)idOrPopup) || (HMENU)idOrPopup == menu)) {
+  if ((flags & MF_POPUP) && (!IsMenu((HMENU)idOrPopup) || Contains((HMENU)idOrPopup, menu))) {
     Fail(EINVAL);
     return FALSE;
   }
@@ -615,16 +637,20 @@ BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCS
     Fail(EINVAL);
     return FALSE;
   }
+  if ((flags & MF_POPUP) && (!IsMenu((HMENU)idOrPopup) || Contains((HMENU)idOrPopup, menu))) {
+    Fail(EINVAL);
+    return FALSE;
+  }
   *it = ItemFromFlags(flags, idOrPopup, text);
   MenuChanged();
   return TRUE;
 }
 
-static void ApplyInfo(MenuItem& it, const MENUITEMINFOA* info) {
+static void ApplyInfo(MenuItem& it, const MENUITEMINFOA* info, HMENU self) {
   if (info->fMask & (MIIM_TYPE | MIIM_FTYPE)) it.type = info->fType;
   if (info->fMask & MIIM_STATE) it.state = info->fState;
   if (info->fMask & MIIM_ID) it.id = info->wID;
-  if (info->fMask & MIIM_SUBMENU) it.sub = IsMenu(info->hSubMenu) ? info->hSubMenu : nullptr;
+  if (info->fMask & MIIM_SUBMENU) it.sub = IsMenu(info->hSubMenu) && !Contains(info->hSubMenu, self) ? info->hSubMenu : nullptr;
   if (info->fMask & MIIM_DATA) it.data = info->dwItemData;
   if ((info->fMask & (MIIM_STRING | MIIM_TYPE)) && info->dwTypeData && !(it.type & (MFT_SEPARATOR | MFT_BITMAP)))
     it.text = info->dwTypeData;
@@ -637,7 +663,7 @@ BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA in
     return FALSE;
   }
   MenuItem it;
-  ApplyInfo(it, info);
+  ApplyInfo(it, info, menu);
   Menu* owner = m;
   size_t pos = m->items.size();
   if (byPosition)
@@ -655,7 +681,7 @@ BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA i
     Fail(EINVAL);
     return FALSE;
   }
-  ApplyInfo(*it, info);
+  ApplyInfo(*it, info, menu);
   MenuChanged();
   return TRUE;
 }

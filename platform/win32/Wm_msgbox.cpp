@@ -99,7 +99,9 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         int n = GetWindowTextA(h, text, sizeof text);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        HGDIOBJ old = SelectObject(dc, MenuFont());
         DrawTextA(dc, text, n, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        SelectObject(dc, old);
       }
       EndPaint(h, &ps);
       return 0;
@@ -119,7 +121,9 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         RECT r = b->textRect;
+        HGDIOBJ old = SelectObject(dc, MenuFont());
         DrawTextA(dc, b->text.c_str(), (int)b->text.size(), &r, DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
       }
       EndPaint(h, &ps);
       return 0;
@@ -180,7 +184,9 @@ LPCSTR IconFor(UINT type) {
 SIZE MeasureText(const std::string& text, int maxWidth) {
   HDC dc = GetDC(nullptr);
   RECT r { 0, 0, maxWidth, 0 };
+  HGDIOBJ old = SelectObject(dc, MenuFont());
   DrawTextA(dc, text.c_str(), (int)text.size(), &r, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+  SelectObject(dc, old);
   if (dc) ReleaseDC(nullptr, dc);
   return SIZE { std::max<LONG>(r.right - r.left, 1), std::max<LONG>(r.bottom - r.top, 13) };
 }
@@ -210,7 +216,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   RECT work {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   int iconW = box.icon || IconFor(type) ? 32 + kMargin : 0;
-  SIZE t = MeasureText(box.text, std::max<int>(200, (work.right - work.left) * 2 / 3 - iconW));
+  SIZE t = MeasureText(box.text, std::max<int>(200, (work.right - work.left) / 2 - iconW));
   std::vector<ButtonSpec> specs = ButtonsFor(type);
   int buttonsW = (int)specs.size() * kButtonW + ((int)specs.size() - 1) * kGap;
   int clientW = std::max<int>(iconW + t.cx, buttonsW) + 2 * kMargin;
@@ -242,11 +248,24 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   int def = (int)((type & MB_DEFMASK) >> 8);
   box.focus = std::min(def, (int)box.buttons.size() - 1);
 
-  // Every other top-level window of the application takes no input while the box is up.
+  // Every other top-level window of the application takes no input while the box is up. Whatever
+  // way the loop is left (an exception from a handler included), they get it back and the box goes.
   std::vector<HWND> disabled;
   for (Wnd* top : TopLevels())
     if (top->handle != hbox && top->Visible() && top->Enabled()) disabled.push_back(top->handle);
   for (HWND d : disabled) EnableWindow(d, FALSE);
+  struct Restore {
+    std::vector<HWND>& disabled;
+    HWND box, owner;
+    ~Restore() {
+      for (HWND d : disabled) EnableWindow(d, TRUE);
+      if (IsWindow(box)) {
+        RemovePropA(box, "XjMessageBox");
+        DestroyWindow(box);
+      }
+      if (IsWindow(owner)) SetActiveWindow(GetAncestor(owner, GA_ROOT));
+    }
+  } restore { disabled, hbox, owner };
 
   ModalFrame frame;
   frame.kind = ModalFrame::MessageBox;
@@ -254,25 +273,16 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   frame.caption = title;
   frame.text = box.text;
   frame.type = type;
-  int result = 0;
-  {
-    ModalScope scope(frame);
-    box.scope = &scope;
-    ShowWindow(hbox, SW_SHOW);
-    SetFocus(hbox);
-    // The loop also ends when the box is destroyed under it (its owner went) or WM_QUIT arrives; the
-    // answer is then what Escape would give.
-    while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
-    }
-    result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(type);
-    if (!result) result = IDCANCEL;
-    box.scope = nullptr;
+  ModalScope scope(frame);
+  box.scope = &scope;
+  ShowWindow(hbox, SW_SHOW);
+  SetFocus(hbox);
+  // The loop also ends when the box is destroyed under it (its owner went) or WM_QUIT arrives; the
+  // answer is then what Escape would give.
+  while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
   }
-  for (HWND d : disabled) EnableWindow(d, TRUE);
-  if (IsWindow(hbox)) {
-    RemovePropA(hbox, "XjMessageBox");
-    DestroyWindow(hbox);
-  }
-  if (ownerWnd && IsWindow(owner)) SetActiveWindow(Root(ownerWnd)->handle);
+  int result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(type);
+  if (!result) result = IDCANCEL;
+  box.scope = nullptr;
   return result;
 }

@@ -27,10 +27,14 @@ HFONT CaptionFont() {
   static HFONT f = MakeFont(true);
   return f;
 }
+}  // namespace
+
 HFONT MenuFont() {
   static HFONT f = MakeFont(false);
   return f;
 }
+
+namespace {
 
 void Fill(HDC dc, const RECT& r, int sysColor) {
   if (!IsRectEmptyWm(r)) FillRect(dc, &r, GetSysColorBrush(sysColor));

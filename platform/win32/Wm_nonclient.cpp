@@ -137,6 +137,10 @@ void TrackCaptionButton(Wnd* w, int hit) {
   bool released = false, inside = true;
   SetPressedButton(w, hit);
   SetCapture(h);
+  ScopeExit release([h] {
+    if (GetCapture() == h) ReleaseCapture();
+    if (Wnd* still = FromHandle(h)) SetPressedButton(still, 0);
+  });
   while (!released && IsWindow(h) && GetCapture() == h) {
     MSG m;
     if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

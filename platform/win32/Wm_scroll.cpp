@@ -112,6 +112,10 @@ void TrackScrollBar(Wnd* w, int bar, POINT screen) {
   const UINT_PTR kRepeat = 0xFFF0;
   if (code >= 0) SetTimer(h, kRepeat, 100, nullptr);
   int trackPos = b->pos;
+  ScopeExit release([h, kRepeat] {
+    KillTimer(h, kRepeat);
+    if (GetCapture() == h) ReleaseCapture();
+  });
   while (IsWindow(h) && GetCapture() == h) {
     MSG m;
     if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

@@ -72,6 +72,9 @@ void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
   if (!IsWindow(h)) return;
   RECT startRect = ScreenRect(w);
   SetCapture(h);
+  ScopeExit release([h] {
+    if (GetCapture() == h) ReleaseCapture();
+  });
   ModalFrame frame;
   frame.kind = ModalFrame::SizeMove;
   frame.hwnd = h;

@@ -443,6 +443,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
 
 BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
   RegisterMdiClient();
+  RegisterControlClasses();
   WndClass* c = FindClass(className);
   if (!c || !wc) {
     Fail(c ? EINVAL : ENOENT);
@@ -481,6 +482,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   RegisterMdiClient();
+  RegisterControlClasses();
   WndClass* cls = FindClass(className);
   if (!cls) {
     Fail(ENOENT);
@@ -993,10 +995,6 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
   return 0;
 }
 
-namespace xj::wm {
-void LayeredStyleChanged(Wnd* w, bool wasLayered);
-}
-
 LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
   Wnd* w = Checked(hwnd);
   if (!w || w == Desktop()) return 0;
@@ -1012,11 +1010,19 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       return old;
     case GWL_HWNDPARENT:
       if (w->IsChild()) return (LONG_PTR)SetParent(hwnd, (HWND)value);
+    {
       old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
-      w->owner = value ? FromHandle((HWND)value) : nullptr;
-      if (w->owner) w->owner = Root(w->owner);
-      if (w->owner == w) w->owner = nullptr;
+      Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
+      if (owner) owner = Root(owner);
+      // An owner may not be owned, however indirectly, by the window it would own.
+      for (Wnd* o = owner; o; o = o->owner)
+        if (o == w) {
+          Fail(EINVAL);
+          return 0;
+        }
+      w->owner = owner;
       return old;
+    }
     case GWL_ID:
       old = w->id;
       w->id = value;
@@ -1025,23 +1031,23 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       old = w->userData;
       w->userData = value;
       return old;
-    case GWL_STYLE: {
-      Pin pin(w);
-      old = (LONG)w->style;
-      DWORD keep = w->style & WS_CHILD;  // a window cannot change between child and top-level here
-      w->style = ((DWORD)value & ~WS_CHILD) | keep;
-      // The visible and disabled bits follow the window's real state through ShowWindow/EnableWindow,
-      // but a direct change is honoured as on the original platform: only the bit changes.
-      Send(w, WM_STYLECHANGED, GWL_STYLE, 0);
-      return old;
-    }
+    case GWL_STYLE:
     case GWL_EXSTYLE: {
       Pin pin(w);
-      old = (LONG)w->exStyle;
+      DWORD& field = index == GWL_STYLE ? w->style : w->exStyle;
+      old = (LONG)field;
+      // A window cannot change between child and top-level this way; the visible and disabled bits
+      // change only the bit, as on the original platform.
+      DWORD value32 = (DWORD)value;
+      if (index == GWL_STYLE) value32 = (value32 & ~WS_CHILD) | (w->style & WS_CHILD);
+      STYLESTRUCT ss { field, value32 };
+      Send(w, WM_STYLECHANGING, (WPARAM)index, (LPARAM)&ss);
+      if (!FromHandle(hwnd)) return old;
       bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
-      w->exStyle = (DWORD)value;
-      if (wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
-      if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, GWL_EXSTYLE, 0);
+      field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
+      if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
+      ss.styleOld = (DWORD)old;
+      if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);
       return old;
     }
   }

@@ -123,6 +123,9 @@ class TermiosDevice final : public CommDevice {
     t.c_cflag |= SizeFlag(s.ByteSize) | ParityFlags(s.Parity) | CLOCAL | CREAD;
     if (s.StopBits != ONESTOPBIT) t.c_cflag |= CSTOPB;  // with 5 data bits the UART sends 1.5
     if (s.HardwareFlow) t.c_cflag |= CRTSCTS;
+    // A pty drops PARENB; asking for it anyway makes the C library's read-back check in tcsetattr
+    // fail whenever nothing else changed (parity odd again after a reopen, say).
+    if (FPty) t.c_cflag &= ~PARENB;
     t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | PARMRK | IGNPAR | ISTRIP | IGNBRK | BRKINT);
     if (s.XonXoffOut) t.c_iflag |= IXON;
     if (s.XonXoffIn) t.c_iflag |= IXOFF;

@@ -91,6 +91,23 @@ TEST_F(CommSettings, LineSettingsReachTheDevice) {
   }
 }
 
+// The pty keeps PARODD without PARENB; asking for odd parity again after a reopen must still work.
+TEST(CommSettingsReopen, ParityTheDeviceKeptIsAcceptedAgainAfterAReopen) {
+  PtyPair pty;
+  for (DWORD baud : {DWORD{256000}, DWORD{9600}}) {
+    for (int round = 0; round < 2; ++round) {
+      HANDLE port = OpenPort(pty.Path());
+      ASSERT_NE(port, INVALID_HANDLE_VALUE);
+      DCB dcb{};
+      ASSERT_TRUE(GetCommState(port, &dcb));
+      dcb.BaudRate = baud;
+      dcb.Parity = ODDPARITY;
+      EXPECT_TRUE(SetCommState(port, &dcb)) << baud << " round " << round << " error " << GetLastError();
+      CloseHandle(port);
+    }
+  }
+}
+
 TEST_F(CommSettings, BufferSizes) {
   EXPECT_FALSE(SetupComm(FPort, 0, 2048));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);

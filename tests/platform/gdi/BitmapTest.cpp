@@ -113,7 +113,7 @@ TEST(GdiBitmap, GetDIBitsGivesTopDown24BitFromEveryDepthEvenWhileSelected) {
     Info info(6, 4, bpp);  // bottom-up
     info.Colour(0, RGB(0, 0, 0));
     info.Colour(1, RGB(255, 255, 255));
-    for (int i = 2; i < 16 && i < (1 << bpp); ++i) info.Colour(i, kPattern[i % 4]);
+    for (int i = 2; bpp <= 8 && i < 16 && i < (1 << bpp); ++i) info.Colour(i, kPattern[i % 4]);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(dib, nullptr);
@@ -391,6 +391,12 @@ TEST(BmpCodec, BadDataIsAnErrorNeverACrash) {
   const uint8_t junk[] = "PK\x03\x04 not a bitmap";
   EXPECT_FALSE(xj::bmp::Read(junk, sizeof junk, dib).Ok);
   EXPECT_FALSE(xj::bmp::Read(nullptr, 0, dib).Ok);
+  // Bit fields covering the whole pixel are odd but readable.
+  std::vector<uint8_t> fields = ReadFile("pyfields32.bmp");
+  uint32_t all = 0xFFFFFFFFu;
+  std::memcpy(fields.data() + 54, &all, 4);
+  ASSERT_TRUE(xj::bmp::Read(fields.data(), fields.size(), dib).Ok);
+  EXPECT_EQ(Colours(dib).size(), 35u);
   // A tiny RLE file may not claim a huge picture.
   std::vector<uint8_t> rle = ReadFile("im_bmp8rle.bmp");
   uint32_t big = 20000;

@@ -230,3 +230,18 @@ TEST(GdiResources, RegisteredBitmapsLoadByName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiIcons, SharedImagesAreNotCountedAndAnIconIsOneObject) {
+  int before = xj::gdi::GetCounters().Objects;
+  LoadCursorA(nullptr, IDC_SIZEALL);
+  LoadIconA(nullptr, IDI_WARNING);
+  EXPECT_EQ(xj::gdi::GetCounters().Objects, before);
+  HICON copy = CopyIcon(LoadIconA(nullptr, IDI_WARNING));
+  EXPECT_EQ(xj::gdi::GetCounters().Objects, before + 1);
+  DestroyIcon(copy);
+  EXPECT_EQ(xj::gdi::GetCounters().Objects, before);
+}
+
+}  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "platform/win32/WinBase.h"
+
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -290,6 +294,87 @@ TEST(GdiDC, ModeSettersValidateAndReturnThePreviousValue) {
   EXPECT_EQ(old.x, 0);
   GetBrushOrgEx(dc, &old);
   EXPECT_EQ(old.y, 5);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GdiObjects, FailuresSetTheLastError) {
+  Canvas c(2, 2);
+  HDC other = CreateCompatibleDC(nullptr);
+  struct Case {
+    const char* what;
+    std::function<bool()> call;
+    DWORD error;
+  } cases[] = {
+    { "delete garbage", [] { return !DeleteObject(Garbage()); }, EBADF },
+    { "select into a bad DC", [] { return !SelectObject(nullptr, GetStockObject(BLACK_PEN)); }, EBADF },
+    { "bitmap already selected", [&] { return !SelectObject(other, c.bitmap()); }, EBUSY },
+    { "delete a selected bitmap", [&] { return !DeleteObject(c.bitmap()); }, EBUSY },
+    { "absurd bitmap", [] { return !CreateBitmap(60000, 60000, 1, 32, nullptr); }, ENOMEM },
+    { "bad pen style", [] { return !CreatePen(9, 1, 0); }, EINVAL },
+    { "restore past the stack", [&] { return !RestoreDC(c.dc(), 5); }, EINVAL },
+  };
+  for (const Case& cs : cases) {
+    SetLastError(0);
+    EXPECT_TRUE(cs.call()) << cs.what;
+    EXPECT_EQ(GetLastError(), cs.error) << cs.what;
+  }
+  DeleteDC(other);
+}
+
+}  // namespace
+
+namespace {
+
+// A window surface as the window layer will provide it.
+struct FakeWindow : xj::gdi::DCTarget {
+  std::vector<uint32_t> pixels = std::vector<uint32_t>(10 * 6, 0xFFFFFF);
+  std::vector<RECT> damage;
+  xj::gdi::Surface TargetSurface() override { return xj::gdi::Surface { pixels.data(), 10, 6, 10 }; }
+  void Damaged(const RECT& rc) override { damage.push_back(rc); }
+  std::string Map() const {
+    std::string s;
+    for (int y = 0; y < 6; ++y) {
+      for (int x = 0; x < 10; ++x) s += pixels[size_t(y * 10 + x)] == 0 ? '#' : '.';
+      s += '\n';
+    }
+    return s;
+  }
+};
+
+TEST(GdiDC, ATargetDCDrawsAtItsOriginInsideItsVisibleRegion) {
+  FakeWindow w;
+  // The client area starts at (2, 1) of the window surface; a sibling covers its device x ≥ 5.
+  HRGN visible = CreateRectRgn(0, 0, 5, 4);
+  HDC dc = xj::gdi::CreateTargetDC(&w, POINT { 2, 1 }, visible, &w);
+  DeleteObject(visible);
+  ASSERT_NE(dc, nullptr);
+  EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_DC));
+  RECT all { -5, -5, 20, 20 };
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(w.Map(), gditest::Rows({ "..........", "..#####...", "..#####...", "..#####...", "..#####...",
+                                     ".........." }));
+  ASSERT_EQ(w.damage.size(), 1u);
+  EXPECT_EQ(w.damage[0].left, 2);
+  EXPECT_EQ(w.damage[0].bottom, 5);
+  RECT box {};
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box.right, 5);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 0, 0));
+  // Bitmaps cannot be selected into a window DC.
+  HBITMAP bmp = CreateBitmap(2, 2, 1, 32, nullptr);
+  EXPECT_EQ(SelectObject(dc, bmp), nullptr);
+  DeleteObject(bmp);
+  // Moved and uncovered.
+  std::fill(w.pixels.begin(), w.pixels.end(), 0xFFFFFFu);
+  EXPECT_TRUE(xj::gdi::SetTargetDCGeometry(dc, POINT { 0, 0 }, nullptr));
+  RECT one { 9, 5, 10, 6 };
+  FillRect(dc, &one, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(w.pixels[59], 0u);
+  EXPECT_TRUE(DeleteDC(dc));
+  EXPECT_EQ(xj::gdi::CreateTargetDC(nullptr, POINT {}, nullptr, nullptr), nullptr);
 }
 
 }  // namespace

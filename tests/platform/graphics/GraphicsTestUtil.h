@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for the class-library graphics tests: pictures as text, temporary files, small bitmaps.
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -39,11 +41,13 @@ inline void Paint(TBitmap& b, std::initializer_list<const char*> rows, std::init
   }
 }
 
-// A fresh directory under the build tree, removed at the end of the test.
+// A fresh directory under the build tree, removed at the end of the test. ctest runs every test in a
+// process of its own, several at once, so the process id keeps their files apart.
 class TempDir {
  public:
   explicit TempDir(const std::string& name)
-      : path_(std::filesystem::path(XJ_BINARY_DIR) / "tests" / "graphics_tmp" / name) {
+      : path_(std::filesystem::path(XJ_BINARY_DIR) / "tests" / "graphics_tmp" /
+              (name + "-" + std::to_string(::getpid()))) {
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

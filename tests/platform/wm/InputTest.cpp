@@ -382,6 +382,23 @@ TEST_F(InputTest, KeyStateFollowsRetrievedMessages) {
   EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
 }
 
+TEST_F(InputTest, RightClickAndMenuKeyAskForAContextMenu) {
+  Scene s = MakeScene(this);
+  SetFocus(s.left);
+  MessageTrace trace(nullptr, { WM_CONTEXTMENU });
+  Click(121, 131, mbRight);
+  ASSERT_EQ(trace.Messages().size(), 2u);  // the child, then its parent through the default
+  EXPECT_EQ(trace.Messages()[0].hwnd, s.left);
+  EXPECT_EQ((HWND)trace.Messages()[0].wParam, s.left);
+  EXPECT_EQ(trace.Messages()[0].lParam, MAKELPARAM(121, 131));
+  EXPECT_EQ(trace.Messages()[1].hwnd, s.top);
+  trace.Clear();
+  KeyPress(VK_APPS);
+  KeyPress(VK_F10, ssShift);
+  ASSERT_EQ(trace.Messages().size(), 4u);
+  EXPECT_EQ(trace.Messages()[0].lParam, MAKELPARAM(-1, -1));
+}
+
 TEST_F(InputTest, WheelGoesToTheFocusAndUpToItsParent) {
   Scene s = MakeScene(this);
   SetFocus(s.left);

@@ -1,5 +1,6 @@
 // MDI children, the clipboard and the caret.
 
+#include "platform/win32/WinGdi.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -140,8 +141,23 @@ TEST_F(MdiTest, CaretBelongsToOneWindowAndCountsHides) {
   GetCaretPos(&p);
   EXPECT_EQ(p.x, 5);
   EXPECT_FALSE(ShowCaret(frame));  // not the owner
+  HDC dc = GetDC(a);
+  RECT all { 0, 0, 300, 300 };
+  FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+  ReleaseDC(a, dc);
+  COLORREF paper = ReadPixel(a, 5, 10);
   EXPECT_TRUE(ShowCaret(a));
+  EXPECT_EQ(ReadPixel(a, 5, 10), paper ^ 0xFFFFFF);  // drawn by inversion, steady under the manual clock
+  Advance(2000);
+  EXPECT_EQ(ReadPixel(a, 5, 10), paper ^ 0xFFFFFF);
+  SetCaretPos(50, 6);
+  EXPECT_EQ(ReadPixel(a, 5, 10), paper);
+  EXPECT_EQ(ReadPixel(a, 50, 10), paper ^ 0xFFFFFF);
   EXPECT_TRUE(HideCaret(a));
+  EXPECT_EQ(ReadPixel(a, 50, 10), paper);
+  EXPECT_TRUE(HideCaret(a));
+  EXPECT_TRUE(ShowCaret(a));  // hides are counted: still hidden
+  EXPECT_EQ(ReadPixel(a, 50, 10), paper);
   EXPECT_TRUE(DestroyCaret());
   EXPECT_FALSE(DestroyCaret());
   EXPECT_FALSE(SetCaretPos(1, 1));

@@ -1,6 +1,7 @@
 // Native menus: the model, the menu bar driven by keys and the mouse, TrackPopupMenu, and message
 // boxes answered through the harness or through injected input.
 
+#include "platform/win32/WinGdi.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -73,6 +74,10 @@ TEST_F(MenuTest, ModelOperations) {
   EXPECT_TRUE(DeleteMenu(m, 2, MF_BYPOSITION));
   EXPECT_FALSE(IsMenu(sub));  // deleted with its item
   EXPECT_FALSE(AppendMenuA(m, MF_POPUP, (UINT_PTR)m, "self"));
+  HMENU inner = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuA(m, MF_POPUP, (UINT_PTR)inner, "inner"));
+  EXPECT_FALSE(AppendMenuA(inner, MF_POPUP, (UINT_PTR)m, "cycle"));  // would contain itself
+  EXPECT_FALSE(ModifyMenuA(inner, 0, MF_BYPOSITION | MF_POPUP, (UINT_PTR)m, "cycle"));
   EXPECT_TRUE(DestroyMenu(m));
   EXPECT_FALSE(DestroyMenu(m));
   EXPECT_EQ(GetMenuItemCount(m), -1);
@@ -147,7 +152,15 @@ TEST_F(MenuTest, TrackPopupMenuByKeysAndByScript) {
   Keys({ VK_DOWN, VK_DOWN, VK_RETURN });
   EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 12);
   MessageTrace trace(w, { WM_COMMAND });
-  AnswerModal(11);
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    // The popup shows at the point asked for, in the menu colour, above everything.
+    EXPECT_EQ(DesktopPixel(205, 206), GetSysColor(COLOR_MENU));
+    HWND popup = WindowFromPoint(POINT { 205, 206 });
+    char cls[16] = "";
+    GetClassNameA(popup, cls, sizeof cls);
+    EXPECT_STREQ(cls, "#32768");
+    return 11;
+  });
   EXPECT_TRUE(TrackPopupMenu(m, 0, 200, 200, 0, w, nullptr));
   PumpUntilIdle();
   EXPECT_EQ(Commands(trace), (std::vector<WPARAM> { 11 }));
@@ -235,11 +248,22 @@ TEST_F(MenuTest, MessageBoxKeepsTimersAndBlocksOtherWindows) {
   });
   SetTimer(w, 1, 100, nullptr);
   MessageTrace clicks(other, { WM_LBUTTONDOWN });
-  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+  MessageTrace paints(w, { WM_PAINT });
+  AnswerModal([&](const ModalRecord& r) -> LONG_PTR {
     EXPECT_FALSE(IsWindowEnabled(w));
     EXPECT_FALSE(IsWindowEnabled(other));
     Click(550, 150);  // dropped: the window takes no input while the box is up
+    paints.Clear();
+    InvalidateRect(w, nullptr, TRUE);
     Advance(1000);
+    EXPECT_EQ(paints.Count(WM_PAINT), 1);  // painting goes on too
+    // The box is on the desktop, centred on its owner, with its text drawn.
+    RECT b;
+    GetWindowRect(r.hwnd, &b);
+    EXPECT_NEAR((b.left + b.right) / 2, 100 + 150, 1);
+    bool drawn = false;
+    for (const TextRecord& t : TextOutLog()) drawn = drawn || t.text == "x";
+    EXPECT_TRUE(drawn);
     return IDOK;
   });
   EXPECT_EQ(MessageBoxA(w, "x", "y", MB_OK), IDOK);
@@ -266,6 +290,47 @@ TEST_F(MenuTest, NestedMessageBoxesAndOwnerDestroyedInside) {
   });
   EXPECT_EQ(MessageBoxA(w, "gone", "gone", MB_YESNO), IDCANCEL);
   EXPECT_FALSE(IsWindow(w));
+}
+
+}  // namespace
+
+namespace {
+
+class ModalExceptionTest : public MenuTest {};
+
+// An exception from a handler dispatched inside a modal loop leaves the loop, and the loop's clean-up
+// still happens: windows enabled again, the box and the popups gone, no capture left.
+TEST_F(ModalExceptionTest, LoopsCleanUpWhenAHandlerThrows) {
+  HWND w = FormWithMenu();
+  HWND other = Top(500, 100, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  On(w, WM_TIMER, [](HWND h, UINT, WPARAM id, LPARAM) -> LRESULT {
+    KillTimer(h, id);
+    throw std::runtime_error("tick failed");
+  });
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return IDOK;
+  });
+  EXPECT_THROW(MessageBoxA(w, "x", "y", MB_OK), std::runtime_error);
+  EXPECT_TRUE(IsWindowEnabled(w));
+  EXPECT_TRUE(IsWindowEnabled(other));
+  EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 1, "x");
+  AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+    SetTimer(w, 1, 10, nullptr);
+    Advance(10);
+    return 1;
+  });
+  EXPECT_THROW(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), std::runtime_error);
+  EXPECT_EQ(FindWindowA("#32768", nullptr), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  // The next menu works as usual.
+  AnswerModal(1);
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 10, 10, 0, w, nullptr), 1);
+  DestroyMenu(m);
 }
 
 }  // namespace

@@ -326,6 +326,20 @@ TEST_F(NonClientTest, EscapeRestoresAndTimersRunDuringTheLoop) {
   MouseUp(mbLeft, 300, 300);
 }
 
+TEST_F(NonClientTest, WindowDestroyedInsideTheMoveLoop) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  MessageTrace exits(nullptr, { WM_EXITSIZEMOVE });
+  On(w, WM_MOVING, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    DestroyWindow(h);
+    return TRUE;
+  });
+  Drag(200, 110, 250, 140);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(exits.Count(WM_EXITSIZEMOVE), 0);  // nobody left to tell
+  MouseMove(260, 150);                         // input goes on normally
+}
+
 // ---- Scroll bars -----------------------------------------------------------------------------------------
 
 TEST_F(NonClientTest, ScrollStateIsKeptAndTheBarAppearsWithARange) {

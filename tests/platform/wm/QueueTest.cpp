@@ -260,7 +260,7 @@ TEST_F(RealQueueTest, SendFromAnotherThreadRunsOnTheGuiThread) {
   wc.lpszClassName = "CrossThread";
   RegisterClassA(&wc);
   HWND w = CreateWindowExA(0, "CrossThread", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  LRESULT got = 0;
+  std::atomic<LRESULT> got { 0 };
   std::thread t([&] { got = SendMessageA(w, WM_USER, 21, 0); });
   MSG m;
   // The sender waits until the GUI thread looks at its queue.
@@ -269,7 +269,7 @@ TEST_F(RealQueueTest, SendFromAnotherThreadRunsOnTheGuiThread) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   t.join();
-  EXPECT_EQ(got, 42);
+  EXPECT_EQ(got.load(), 42);
   DestroyWindow(w);
 }
 

@@ -38,6 +38,21 @@ TEST_F(WindowTest, CreateFailsCleanlyWhenNcCreateOrCreateRefuses) {
   EXPECT_TRUE(UnregisterClassA("RefuseCreate", nullptr));
 }
 
+TEST_F(WindowTest, WindowDestroyedWhileBeingCreated) {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = +[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_CREATE) DestroyWindow(h);
+    return DefWindowProcA(h, m, w, l);
+  };
+  wc.lpszClassName = "SelfDestroy";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND parent = Top(0, 0, 100, 100);
+  EXPECT_EQ(CreateWindowExA(0, "SelfDestroy", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr),
+            nullptr);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
+  EXPECT_TRUE(IsWindow(parent));
+}
+
 TEST_F(WindowTest, ClassRegistrationRules) {
   WNDCLASSA wc {};
   wc.lpfnWndProc = TestProc;
@@ -228,6 +243,17 @@ TEST_F(WindowTest, TopMostWindowsStayAboveAndOwnedAboveOwner) {
   EXPECT_EQ(GetWindow(form, GW_HWNDNEXT), other);
 }
 
+TEST_F(WindowTest, OwnershipCannotFormACycle) {
+  HWND a = Top(0, 0, 10, 10);
+  HWND b = CreateWindowExA(0, "TestWnd", "", WS_POPUP, 0, 0, 5, 5, a, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SetWindowLongPtrA(a, GWL_HWNDPARENT, (LONG_PTR)b), 0);
+  EXPECT_EQ(GetWindow(a, GW_OWNER), nullptr);
+  EXPECT_EQ(GetAncestor(b, GA_ROOTOWNER), a);
+  EXPECT_FALSE(SetParent(a, a));
+  DestroyWindow(a);
+  EXPECT_FALSE(IsWindow(b));
+}
+
 TEST_F(WindowTest, SetWindowPosMessagesAndFlags) {
   HWND w = Top(0, 0, 100, 100);
   MessageTrace trace(w, { WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE });
@@ -306,6 +332,66 @@ TEST_F(WindowTest, TextAndProperties) {
   EXPECT_EQ(GetPropA(w, "ctl"), (HANDLE)0x55);
   EXPECT_EQ(RemovePropA(w, "ctl"), (HANDLE)0x55);
   EXPECT_EQ(GetPropA(w, "ctl"), nullptr);
+}
+
+TEST_F(WindowTest, ScreenMonitorAndSystemParameters) {
+  SetScreen(800, 600, RECT { 0, 0, 800, 570 });
+  RECT work;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+  EXPECT_EQ(work.bottom, 570);
+  BOOL full = FALSE;
+  EXPECT_TRUE(SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0));
+  EXPECT_TRUE(full);
+  HWND w = Top(100, 100, 50, 50);
+  HMONITOR m = MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO mi { sizeof mi, {}, {}, 0 };
+  ASSERT_TRUE(GetMonitorInfoA(m, &mi));
+  EXPECT_EQ(mi.rcMonitor.right, 800);
+  EXPECT_EQ(mi.rcWork.bottom, 570);
+  EXPECT_EQ(mi.dwFlags, (DWORD)MONITORINFOF_PRIMARY);
+  EXPECT_EQ(MonitorFromPoint(POINT { 5000, 5000 }, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint(POINT { 5000, 5000 }, MONITOR_DEFAULTTONEAREST), m);
+  mi.cbSize = 8;
+  EXPECT_FALSE(GetMonitorInfoA(m, &mi));
+  EXPECT_FALSE(GetMonitorInfoA((HMONITOR)0x77, &mi));
+  RECT desk;
+  GetWindowRect(GetDesktopWindow(), &desk);
+  EXPECT_EQ(desk.bottom, 600);
+  // CW_USEDEFAULT places and sizes a window inside the work area.
+  HWND d = CreateWindowExA(0, "TestWnd", "", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr,
+                           nullptr, nullptr);
+  RECT r;
+  GetWindowRect(d, &r);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_LE(r.bottom, 570);
+}
+
+TEST_F(WindowTest, ChildLookupAndEnumeration) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND hidden = Child(top, 0, 0, 50, 50, WS_CHILD);
+  HWND disabled = Child(top, 60, 0, 50, 50, WS_CHILD | WS_VISIBLE | WS_DISABLED);
+  HWND inner = Child(disabled, 0, 0, 10, 10);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 5, 5 }, CWP_ALL), hidden);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 5, 5 }, CWP_SKIPINVISIBLE), top);
+  EXPECT_EQ(ChildWindowFromPointEx(top, POINT { 65, 5 }, CWP_SKIPDISABLED), top);
+  EXPECT_EQ(ChildWindowFromPoint(top, POINT { 65, 5 }), disabled);
+  EXPECT_EQ(ChildWindowFromPoint(top, POINT { 500, 5 }), nullptr);
+  static std::vector<HWND> seen;
+  seen.clear();
+  EnumChildWindows(top, [](HWND h, LPARAM) -> BOOL {
+    seen.push_back(h);
+    return TRUE;
+  }, 0);
+  EXPECT_EQ(seen, (std::vector<HWND> { disabled, inner, hidden }));
+  seen.clear();
+  EnumWindows([](HWND h, LPARAM) -> BOOL {
+    seen.push_back(h);
+    return FALSE;  // stops at once
+  }, 0);
+  EXPECT_EQ(seen.size(), 1u);
+  EXPECT_EQ(GetWindow(top, 99), nullptr);
+  EXPECT_EQ(GetWindow(inner, GW_CHILD), nullptr);
+  EXPECT_EQ(GetWindow(inner, GW_HWNDNEXT), nullptr);
 }
 
 TEST_F(WindowTest, RegisteredMessagesAreStablePerName) {

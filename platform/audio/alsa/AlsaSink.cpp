@@ -1,0 +1,209 @@
+// Sound through ALSA. The device is opened non-blocking so that the writer never sleeps inside ALSA
+// for longer than a short poll and sees interruptions and holds promptly.
+
+#include "platform/audio/alsa/AlsaSink.h"
+
+#include <alsa/asoundlib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace xj::audio {
+namespace {
+
+constexpr unsigned kLatencyUs = 200000;  // what the device buffers ahead
+constexpr int kPollMs = 20;              // the longest the writer waits before looking at its flags
+
+// ALSA prints its complaints (no card, no configuration) on stderr; the caller reports failures.
+void Quiet(const char*, int, const char*, int, const char*, ...) {}
+
+class AlsaSink final : public AudioSink {
+ public:
+  ~AlsaSink() override { Close(); }
+
+  const char* Name() const override { return "alsa"; }
+
+  bool Open(const AudioFormat& format) override {
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { snd_lib_error_set_handler(&Quiet); });
+    Close();
+    if (format.Rate <= 0 || format.Channels <= 0) return Refuse("unsupported audio format", 0);
+    int e = snd_pcm_open(&FPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (e < 0) {
+      FPcm = nullptr;
+      return Refuse("cannot open the sound device", e);
+    }
+    const snd_pcm_format_t sampleFormat =
+        format.Format == SampleFormat::F32 ? SND_PCM_FORMAT_FLOAT : SND_PCM_FORMAT_S16;
+    e = snd_pcm_set_params(FPcm, sampleFormat, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.Channels),
+                           static_cast<unsigned>(format.Rate), 1, kLatencyUs);
+    if (e < 0) {
+      Close();
+      return Refuse("the sound device refuses the format", e);
+    }
+    snd_pcm_hw_params_t* hw = nullptr;
+    snd_pcm_hw_params_alloca(&hw);
+    FCanPause = snd_pcm_hw_params_current(FPcm, hw) == 0 && snd_pcm_hw_params_can_pause(hw) == 1;
+    FBytesPerFrame = BytesPerFrame(format);
+    Clear();
+    return true;
+  }
+
+  int64_t Write(const void* frames, int64_t count) override {
+    const auto* p = static_cast<const char*>(frames);
+    int64_t done = 0;
+    while (done < count && Service()) {
+      if (FHeld) {
+        Nap(kPollMs);
+        continue;
+      }
+      const snd_pcm_sframes_t n =
+          snd_pcm_writei(FPcm, p + done * FBytesPerFrame, static_cast<snd_pcm_uframes_t>(count - done));
+      if (n > 0) {
+        done += n;
+        FQueued += n;
+      } else if (n == 0 || n == -EAGAIN) {
+        snd_pcm_wait(FPcm, kPollMs);
+      } else if (const int e = snd_pcm_recover(FPcm, static_cast<int>(n), 1); e < 0) {
+        Fail("the sound device stopped", e);
+      }
+      UpdatePlayed();
+    }
+    return done;
+  }
+
+  bool Drain() override {
+    while (Service()) {
+      UpdatePlayed();
+      if (FPlayed.load() >= FQueued) return true;
+      const snd_pcm_state_t state = snd_pcm_state(FPcm);
+      if (state == SND_PCM_STATE_XRUN) {  // ran dry: everything queued has been heard
+        FPlayed.store(FQueued);
+        return true;
+      }
+      if (state == SND_PCM_STATE_DISCONNECTED) {
+        Fail("the sound device is gone", -ENODEV);
+        return false;
+      }
+      if (state == SND_PCM_STATE_SUSPENDED) {
+        if (const int e = snd_pcm_recover(FPcm, -ESTRPIPE, 1); e < 0) {
+          Fail("the sound device stopped", e);
+          return false;
+        }
+      }
+      // Fewer frames than the start threshold never start by themselves.
+      if (state == SND_PCM_STATE_PREPARED && !FHeld) snd_pcm_start(FPcm);
+      Nap(kPollMs / 2);
+    }
+    return false;
+  }
+
+  int64_t FramesPlayed() override { return FPlayed.load(); }
+
+  bool Pause() override {
+    if (!FCanPause) return false;
+    Request(FWantHeld, true);
+    return true;
+  }
+
+  void Resume() override { Request(FWantHeld, false); }
+
+  void Interrupt() override { Request(FInterrupted, true); }
+
+  void Reset() override {
+    if (FPcm) {
+      snd_pcm_drop(FPcm);
+      snd_pcm_prepare(FPcm);
+    }
+    Clear();
+  }
+
+  void Close() override {
+    FInterrupted.store(true);
+    if (!FPcm) return;
+    snd_pcm_drop(FPcm);
+    snd_pcm_close(FPcm);
+    FPcm = nullptr;
+  }
+
+  bool Failed() const override { return FFailed.load(); }
+
+ private:
+  bool Refuse(const char* what, int err) {
+    FErrorText = err ? std::string(what) + ": " + snd_strerror(err) : std::string(what);
+    return false;
+  }
+
+  void Fail(const char* what, int err) {
+    Refuse(what, err);
+    FFailed.store(true);
+  }
+
+  void Clear() {
+    FQueued = 0;
+    FPlayed.store(0);
+    FHeld = false;
+    FWantHeld.store(false);
+    FInterrupted.store(false);
+    FFailed.store(false);
+  }
+
+  void Request(std::atomic<bool>& flag, bool value) {
+    {
+      std::lock_guard lock(FWakeLock);
+      flag.store(value);
+    }
+    FWake.notify_all();
+  }
+
+  void Nap(int ms) {
+    std::unique_lock lock(FWakeLock);
+    FWake.wait_for(lock, std::chrono::milliseconds(ms),
+                   [this] { return FInterrupted.load() || FWantHeld.load() != FHeld; });
+  }
+
+  // The writer's turn to act on what other threads asked for. False: stop writing.
+  bool Service() {
+    if (FInterrupted.load() || FFailed.load() || !FPcm) return false;
+    const bool want = FWantHeld.load();
+    if (want != FHeld) {
+      const snd_pcm_state_t state = snd_pcm_state(FPcm);
+      if (state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_PAUSED) {
+        if (const int e = snd_pcm_pause(FPcm, want ? 1 : 0); e < 0) {
+          Fail("the sound device cannot pause", e);
+          return false;
+        }
+      }
+      FHeld = want;
+    }
+    return true;
+  }
+
+  void UpdatePlayed() {
+    snd_pcm_sframes_t delay = 0;
+    // After an underrun the delay is an error: nothing is waiting to be heard.
+    if (snd_pcm_delay(FPcm, &delay) < 0 || delay < 0) delay = 0;
+    if (delay > FQueued) delay = FQueued;
+    const int64_t played = FQueued - delay;
+    if (played > FPlayed.load()) FPlayed.store(played);
+  }
+
+  snd_pcm_t* FPcm = nullptr;
+  int FBytesPerFrame = 2;
+  bool FCanPause = false;
+  bool FHeld = false;   // the hold as applied to the device; writer only
+  int64_t FQueued = 0;  // writer only
+  std::atomic<int64_t> FPlayed{0};
+  std::atomic<bool> FWantHeld{false};
+  std::atomic<bool> FInterrupted{false};
+  std::atomic<bool> FFailed{false};
+  std::mutex FWakeLock;
+  std::condition_variable FWake;
+};
+
+}  // namespace
+
+std::unique_ptr<AudioSink> CreateAlsaSink() { return std::make_unique<AlsaSink>(); }
+
+}  // namespace xj::audio

@@ -1,0 +1,189 @@
+#pragma once
+// Inside the skin data unit: a record's section described once, as a table of (key, codec, field,
+// default), and the one reader and writer that walk such a table (every record class and the global
+// sections of a skin file are tables); bitmap files and bitmap images in streams.
+
+#include <array>
+#include <initializer_list>
+#include <type_traits>
+#include <vector>
+
+#include "skin/data/bsSkinData.h"
+
+namespace xj::skin {
+
+// Sets a flag for the lifetime of the guard.
+class TFlagGuard {
+ public:
+  explicit TFlagGuard(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~TFlagGuard() { FFlag = false; }
+  TFlagGuard(const TFlagGuard&) = delete;
+  TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+ private:
+  bool& FFlag;
+};
+
+// Frees the objects a list owns and empties it.
+template <class T>
+void FreeItems(TList* List) {
+  for (int i = 0; i < List->Count(); ++i) delete static_cast<T*>(List->Items(i));
+  List->Clear();
+}
+
+// The file a skin names, as the host has it: "\" separates directories, and a component whose letter
+// case differs from the one on disk is found too (skins come from systems whose names ignore case).
+// The name unchanged when nothing matches.
+AnsiString FindSkinFile(const AnsiString& FileName);
+// Loads a bitmap file found by FindSkinFile; the error names the file.
+void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName);
+// A picture a skin names: Path + Name, or no picture for an empty name.
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name);
+// Appends to List (TBitmap*, owned) the picture of each of Names from First on, each once it has
+// loaded; an empty name gives an empty picture, so the indexes after it still fit.
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path);
+
+// One bitmap file image from the stream: its file header's size says how long it is, and that must fit
+// in what the stream still holds (EReadError otherwise). The stream is left just after the image.
+void ReadImage(TStream* Stream, TBitmap* Bitmap);
+// A base picture: a flag byte (non-zero: none), then the image when there is one.
+void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap);
+void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap);
+// A 32-bit count, then that many images, appended to List (TBitmap*, owned). A count that the bytes left
+// cannot hold raises EReadError before anything is read.
+void ReadImageList(TStream* Stream, TList* List);
+void WriteImageList(TStream* Stream, TList* List);
+int32_t ReadInt32(TStream* Stream);
+void WriteInt32(TStream* Stream, int32_t Value);
+
+enum TKeyKind : uint8_t {
+  kkInteger,
+  kkColour,
+  kkRect,
+  kkPoint,
+  kkBoolean,
+  kkString,
+  kkFontStyles,
+  kkAlignment,
+  kkMorphKind,
+  kkStdCommand,
+  kkInActiveEffect,
+};
+
+struct TSkinKey {
+  const char* Key;
+  TKeyKind Kind;
+  void* (*Field)(TObject* Record);
+  int IntDefault { 0 };
+  const char* StrDefault { "" };
+};
+
+using TSkinKeys = std::vector<TSkinKey>;
+
+// Reads every key of the table from Section into Record's fields, in table order.
+void ReadKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Record, const TSkinKeys& Keys);
+// Writes every key of the table from Record's fields, in table order.
+void WriteKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Record, const TSkinKeys& Keys);
+
+template <class T>
+struct TMember;
+template <class C, class V>
+struct TMember<V C::*> {
+  using Class = C;
+  using Value = V;
+};
+
+template <auto M>
+void* FieldOf(TObject* Record) {
+  using C = typename TMember<decltype(M)>::Class;
+  return &(static_cast<C*>(Record)->*M);
+}
+
+template <auto M, class Expected>
+constexpr void CheckField() {
+  static_assert(std::is_same_v<typename TMember<decltype(M)>::Value, Expected>, "the field's type does not fit the codec");
+}
+
+template <auto M>
+TSkinKey Int(const char* Key, int Default = 0) {
+  CheckField<M, int>();
+  return { Key, kkInteger, &FieldOf<M>, Default };
+}
+template <auto M>
+TSkinKey Colour(const char* Key, TColor Default = 0) {
+  CheckField<M, TColor>();
+  return { Key, kkColour, &FieldOf<M>, static_cast<int32_t>(Default) };
+}
+template <auto M>
+TSkinKey Rect(const char* Key) {
+  CheckField<M, TRect>();
+  return { Key, kkRect, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Point(const char* Key) {
+  CheckField<M, TPoint>();
+  return { Key, kkPoint, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Bool(const char* Key) {
+  CheckField<M, bool>();
+  return { Key, kkBoolean, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Str(const char* Key, const char* Default = "") {
+  CheckField<M, AnsiString>();
+  return { Key, kkString, &FieldOf<M>, 0, Default };
+}
+template <auto M>
+TSkinKey Styles(const char* Key) {
+  CheckField<M, TFontStyles>();
+  return { Key, kkFontStyles, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Align(const char* Key) {
+  CheckField<M, TAlignment>();
+  return { Key, kkAlignment, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Morph(const char* Key) {
+  CheckField<M, TbsMorphKind>();
+  return { Key, kkMorphKind, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Command(const char* Key) {
+  CheckField<M, TbsStdCommand>();
+  return { Key, kkStdCommand, &FieldOf<M> };
+}
+template <auto M>
+TSkinKey Effect(const char* Key) {
+  CheckField<M, TbsInActiveEffect>();
+  return { Key, kkInActiveEffect, &FieldOf<M> };
+}
+
+// A font group: "<prefix>fontname" ("Arial"), "<prefix>fontheight" (14), "<prefix>fontstyle",
+// "<prefix>fontcolor" (0), in this order.
+template <auto Name, auto Height, auto Style, auto Color>
+std::array<TSkinKey, 4> Font(const char* const (&Keys)[4]) {
+  return { Str<Name>(Keys[0], "Arial"), Int<Height>(Keys[1], 14), Styles<Style>(Keys[2]), Colour<Color>(Keys[3]) };
+}
+
+inline void Append(TSkinKeys& Keys, const TSkinKey& Key) { Keys.push_back(Key); }
+inline void Append(TSkinKeys& Keys, const std::array<TSkinKey, 4>& Group) { Keys.insert(Keys.end(), Group.begin(), Group.end()); }
+
+template <class... Parts>
+TSkinKeys Keys(const Parts&... P) {
+  TSkinKeys keys;
+  (Append(keys, P), ...);
+  return keys;
+}
+
+}  // namespace xj::skin
+
+// The plain font group of class T, and one whose fields and keys carry a prefix (Caption, Fixed).
+#define XJ_SKIN_FONT(T)                                                                   \
+  ::xj::skin::Font<&T::FontName, &T::FontHeight, &T::FontStyle, &T::FontColor>(          \
+      { "fontname", "fontheight", "fontstyle", "fontcolor" })
+#define XJ_SKIN_PREFIXED_FONT(T, Prefix, prefix)                                                       \
+  ::xj::skin::Font<&T::Prefix##FontName, &T::Prefix##FontHeight, &T::Prefix##FontStyle,                \
+                   &T::Prefix##FontColor>({ prefix "fontname", prefix "fontheight", prefix "fontstyle", \
+                                            prefix "fontcolor" })

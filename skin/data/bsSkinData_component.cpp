@@ -1,0 +1,197 @@
+// TbsSkinData: construction, lookups, clearing, the active picture list, the skin-change broadcast and
+// the frame every load runs in.
+
+#include <exception>
+
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/IniFiles.h"
+#include "platform/vcl/SysUtils.h"
+#include "platform/win32/WinUser.h"
+#include "skin/data/bsSkinData.h"
+#include "skin/data/bsSkinDataPrivate.h"
+
+XJ_PUBLISHED(TbsSkinData, XJ_PROP(StoredSkin) XJ_PROP(CompressedStoredSkin));
+
+namespace {
+
+// Form resources create the skin components by class name.
+const bool ClassesRegistered = [] {
+  RegisterClasses({ TbsSkinData::StaticClass(), TbsStoredSkin::StaticClass(), TbsCompressedStoredSkin::StaticClass() });
+  return true;
+}();
+
+// The skin-change messages carry this in lParam.
+constexpr LPARAM SkinMessageTag = 1000;
+
+}  // namespace
+
+TbsSkinData::TbsSkinData(TComponent* AOwner)
+    : TComponent(AOwner),
+      ObjectList(std::make_unique<TList>()),
+      CtrlList(std::make_unique<TList>()),
+      ActivePictures(std::make_unique<TList>()),
+      ActivePictureNames(std::make_unique<TStringList>()),
+      RecordNames(std::make_unique<TStringList>()),
+      Picture(std::make_unique<TBitmap>()),
+      InActivePicture(std::make_unique<TBitmap>()),
+      Mask(std::make_unique<TBitmap>()),
+      PopupWindow(std::make_unique<TbsDataSkinPopupWindow>()),
+      HintWindow(std::make_unique<TbsDataSkinHintWindow>()) {}
+
+TbsSkinData::~TbsSkinData() {
+  Empty = true;
+  ClearObjects();
+}
+
+// ---- Stored skin references -----------------------------------------------------------------------------
+
+void TbsSkinData::SetStoredSkin(TbsStoredSkin* Value) {
+  // Free notification, so a stored skin on another form or data module never leaves this dangling.
+  if (FStoredSkin && FStoredSkin != Value) FStoredSkin->RemoveFreeNotification(this);
+  FStoredSkin = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  if (!ComponentState().Contains(csDesigning)) LoadStoredSkin(Value);
+}
+
+void TbsSkinData::SetCompressedStoredSkin(TbsCompressedStoredSkin* Value) {
+  if (FCompressedStoredSkin && FCompressedStoredSkin != Value) FCompressedStoredSkin->RemoveFreeNotification(this);
+  FCompressedStoredSkin = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  if (!ComponentState().Contains(csDesigning)) LoadCompressedStoredSkin(Value);
+}
+
+void TbsSkinData::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  // The skin already loaded stays.
+  if (AComponent == FStoredSkin) FStoredSkin = nullptr;
+  if (AComponent == FCompressedStoredSkin) FCompressedStoredSkin = nullptr;
+}
+
+// ---- Lookups --------------------------------------------------------------------------------------------
+
+int TbsSkinData::GetIndex(const AnsiString& AIDName) const {
+  for (int i = 0; i < ObjectList->Count(); ++i)
+    if (static_cast<TbsDataSkinObject*>(ObjectList->Items(i))->IDName == AIDName) return i;
+  return -1;
+}
+
+int TbsSkinData::GetControlIndex(const AnsiString& AIDName) const {
+  for (int i = 0; i < CtrlList->Count(); ++i)
+    if (static_cast<TbsDataSkinControl*>(CtrlList->Items(i))->IDName == AIDName) return i;
+  return -1;
+}
+
+void TbsSkinData::LoadNames() {
+  RecordNames->Clear();
+  for (int i = 0; i < ObjectList->Count(); ++i) RecordNames->Add(static_cast<TbsDataSkinObject*>(ObjectList->Items(i))->IDName);
+  for (int i = 0; i < CtrlList->Count(); ++i) RecordNames->Add(static_cast<TbsDataSkinControl*>(CtrlList->Items(i))->IDName);
+}
+
+void TbsSkinData::EraseSections(TCustomIniFile* IniFile) {
+  for (int i = 0; i < RecordNames->Count(); ++i) IniFile->EraseSection(RecordNames->Strings(i));
+}
+
+void TbsSkinData::GetObjectTypeName(const AnsiString& S, AnsiString& IDName, AnsiString& TypeName) {
+  IDName.clear();
+  TypeName.clear();
+  const size_t colon = S.find(':');
+  if (colon == AnsiString::npos) return;
+  IDName = S.substr(0, colon);
+  TypeName = S.substr(colon + 1);
+}
+
+// ---- Clearing -------------------------------------------------------------------------------------------
+
+void TbsSkinData::ClearObjects() {
+  xj::skin::FreeItems<TbsDataSkinObject>(ObjectList.get());
+  xj::skin::FreeItems<TbsDataSkinControl>(CtrlList.get());
+  xj::skin::FreeItems<TBitmap>(ActivePictures.get());
+  PopupWindow->WindowPictureIndex = -1;
+  HintWindow->WindowPictureIndex = -1;
+  ActivePictureNames->Clear();
+}
+
+void TbsSkinData::ClearAll() {
+  ClearObjects();
+  Picture->Assign(nullptr);
+  Mask->Assign(nullptr);
+  InActivePicture->Assign(nullptr);
+  PictureName.clear();
+  InActivePictureName.clear();
+  MaskName.clear();
+  Empty = true;
+}
+
+void TbsSkinData::ClearSkin() {
+  BeginChange();
+  xj::skin::TFlagGuard busy(FLoading);
+  ClearAll();
+  SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
+  SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
+}
+
+// ---- Active pictures ------------------------------------------------------------------------------------
+
+void TbsSkinData::AddBitMap(const AnsiString& FileName) {
+  auto bitmap = std::make_unique<TBitmap>();
+  xj::skin::LoadBitmapFile(bitmap.get(), FileName);
+  ActivePictureNames->Add(ExtractFileName(FileName));
+  ActivePictures->Add(bitmap.release());
+}
+
+void TbsSkinData::DeleteBitMap(int Index) {
+  auto* bitmap = static_cast<TBitmap*>(ActivePictures->Items(Index));  // EListError when out of range
+  // A stored skin brings no names, so there may be none to delete.
+  if (Index < ActivePictureNames->Count()) ActivePictureNames->Delete(Index);
+  ActivePictures->Delete(Index);
+  delete bitmap;
+}
+
+// ---- The broadcast and the load frame -------------------------------------------------------------------
+
+void TbsSkinData::SendSkinDataMessage(UINT Msg) {
+  const WPARAM self = reinterpret_cast<WPARAM>(this);
+  // The owner goes first when it is a form; an owner that is none (a data module, nothing) is simply
+  // not sent to.
+  auto* owner = dynamic_cast<TCustomForm*>(Owner());
+  if (owner) SendMessageA(owner->Handle(), Msg, self, SkinMessageTag);
+  // By index, as a handler may create or free forms while the message goes round. Every kind of form
+  // hears of the change, so the custom form list.
+  for (int i = 0; Screen && i < Screen->CustomFormCount(); ++i) {
+    TCustomForm* form = Screen->CustomForms(i);
+    if (form != owner) SendMessageA(form->Handle(), Msg, self, SkinMessageTag);
+  }
+}
+
+void TbsSkinData::BeginChange() {
+  // Handlers of the skin-change messages run inside the load; a second load from there would free the
+  // records the first one is building.
+  if (FLoading)
+    throw EInvalidOperation(Format("The skin of %s is being changed; it cannot be loaded or cleared again until that ends",
+                                   Name().empty() ? ClassName() : Name()));
+}
+
+void TbsSkinData::Load(const std::function<bool()>& Read) {
+  BeginChange();
+  xj::skin::TFlagGuard busy(FLoading);
+  Empty = true;
+  std::exception_ptr error;
+  bool found = false;
+  try {
+    SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
+    ClearAll();
+    found = Read();
+  } catch (...) {
+    // Nothing half-built stays, and every form still hears that the change is over.
+    error = std::current_exception();
+    ClearAll();
+  }
+  Empty = !found || error;
+  SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
+  if (error) std::rethrow_exception(error);
+}

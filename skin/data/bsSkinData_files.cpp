@@ -1,0 +1,344 @@
+// Skin directories: the global sections, the record lists, loading and saving, and finding the bitmap
+// files a skin names.
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/vcl/IniFiles.h"
+#include "platform/vcl/SysUtils.h"
+#include "platform/win32/WinBase.h"
+#include "skin/data/bsSkinDataPrivate.h"
+#include "skin/data/bsUtils.h"
+
+using namespace xj::skin;
+
+namespace {
+
+// ---- Record classes by keyword, in the order the writer tests them: a subclass above its parent ----
+
+template <class T, class Base>
+Base* Make(const AnsiString& IDName) {
+  return new T(IDName);
+}
+
+template <class Base>
+struct TRecordKind {
+  const char* Keyword;
+  TClass Class;
+  Base* (*Create)(const AnsiString& IDName);
+};
+
+#define XJ_KIND(Base, Word, T) TRecordKind<Base> { Word, T::StaticClass(), &Make<T, Base> }
+
+const TRecordKind<TbsDataSkinObject> ObjectKinds[] = {
+  XJ_KIND(TbsDataSkinObject, "menuitem", TbsDataSkinMenuItem),
+  XJ_KIND(TbsDataSkinObject, "mainmenubaritem", TbsDataSkinMainMenuBarItem),
+  XJ_KIND(TbsDataSkinObject, "mainmenubarbutton", TbsDataSkinMainMenuBarButton),
+  XJ_KIND(TbsDataSkinObject, "stdbutton", TbsDataSkinStdButton),
+  XJ_KIND(TbsDataSkinObject, "button", TbsDataSkinButton),
+  XJ_KIND(TbsDataSkinObject, "caption", TbsDataSkinCaption),
+  XJ_KIND(TbsDataSkinObject, "userobject", TbsDataUserObject),
+};
+
+const TRecordKind<TbsDataSkinControl> ControlKinds[] = {
+  XJ_KIND(TbsDataSkinControl, "panel", TbsDataSkinPanelControl),
+  XJ_KIND(TbsDataSkinControl, "expanel", TbsDataSkinExPanelControl),
+  XJ_KIND(TbsDataSkinControl, "menubutton", TbsDataSkinMenuButtonControl),
+  XJ_KIND(TbsDataSkinControl, "button", TbsDataSkinButtonControl),
+  XJ_KIND(TbsDataSkinControl, "checkradio", TbsDataSkinCheckRadioControl),
+  XJ_KIND(TbsDataSkinControl, "gauge", TbsDataSkinGaugeControl),
+  XJ_KIND(TbsDataSkinControl, "splitter", TbsDataSkinSplitterControl),
+  XJ_KIND(TbsDataSkinControl, "trackbar", TbsDataSkinTrackBarControl),
+  XJ_KIND(TbsDataSkinControl, "label", TbsDataSkinLabelControl),
+  XJ_KIND(TbsDataSkinControl, "stdlabel", TbsDataSkinStdLabelControl),
+  XJ_KIND(TbsDataSkinControl, "updown", TbsDataSkinUpDownControl),
+  XJ_KIND(TbsDataSkinControl, "grid", TbsDataSkinGridControl),
+  XJ_KIND(TbsDataSkinControl, "tab", TbsDataSkinTabControl),
+  XJ_KIND(TbsDataSkinControl, "mainmenubar", TbsDataSkinMainMenuBar),
+  XJ_KIND(TbsDataSkinControl, "controlbar", TbsDataSkinControlBar),
+  XJ_KIND(TbsDataSkinControl, "memo", TbsDataSkinMemoControl),
+  XJ_KIND(TbsDataSkinControl, "edit", TbsDataSkinEditControl),
+  XJ_KIND(TbsDataSkinControl, "checklistbox", TbsDataSkinCheckListBox),
+  XJ_KIND(TbsDataSkinControl, "listbox", TbsDataSkinListBox),
+  XJ_KIND(TbsDataSkinControl, "combobox", TbsDataSkinComboBox),
+  XJ_KIND(TbsDataSkinControl, "scrollbar", TbsDataSkinScrollBarControl),
+  XJ_KIND(TbsDataSkinControl, "spinedit", TbsDataSkinSpinEditControl),
+  XJ_KIND(TbsDataSkinControl, "scrollbox", TbsDataSkinScrollBoxControl),
+  XJ_KIND(TbsDataSkinControl, "treeview", TbsDataSkinTreeView),
+  XJ_KIND(TbsDataSkinControl, "bevel", TbsDataSkinBevel),
+  XJ_KIND(TbsDataSkinControl, "slider", TbsDataSkinSlider),
+  XJ_KIND(TbsDataSkinControl, "listview", TbsDataSkinListView),
+  XJ_KIND(TbsDataSkinControl, "richedit", TbsDataSkinRichEdit),
+};
+
+#undef XJ_KIND
+
+// Reads [Section]'s "count" entries "IDName:keyword" into List, each record loading its own section.
+template <class Base, size_t N>
+void ReadRecords(TCustomIniFile* IniFile, const char* Section, const TRecordKind<Base> (&Kinds)[N], TList* List) {
+  int n = IniFile->ReadInteger(Section, "count", 0);
+  if (n > MaxSkinListCount) n = 0;
+  for (int i = 0; i < n; ++i) {
+    AnsiString idName, typeName;
+    TbsSkinData::GetObjectTypeName(IniFile->ReadString(Section, IntToStr(i), AnsiString()), idName, typeName);
+    const auto kind = std::find_if(std::begin(Kinds), std::end(Kinds),
+                                   [&](const TRecordKind<Base>& k) { return typeName == k.Keyword; });
+    if (kind == std::end(Kinds)) continue;  // no keyword, or one of no record class
+    Base* record = kind->Create(idName);
+    List->Add(record);
+    record->LoadFromFile(IniFile);
+  }
+}
+
+template <class Base, size_t N>
+void WriteRecords(TCustomIniFile* IniFile, const char* Section, const TRecordKind<Base> (&Kinds)[N], TList* List) {
+  IniFile->EraseSection(Section);
+  IniFile->WriteInteger(Section, "count", List->Count());
+  for (int i = 0; i < List->Count(); ++i) {
+    auto* record = static_cast<Base*>(List->Items(i));
+    const auto kind = std::find_if(std::begin(Kinds), std::end(Kinds),
+                                   [&](const TRecordKind<Base>& k) { return record->InheritsFrom(k.Class); });
+    IniFile->WriteString(Section, IntToStr(i), record->IDName + ":" + (kind == std::end(Kinds) ? "" : kind->Keyword));
+    record->SaveToFile(IniFile);
+  }
+}
+
+// ---- Global sections ----
+
+const TSkinKeys& VersionKeys() {
+  using T = TbsSkinData;
+  static const TSkinKeys keys = Keys(Str<&T::SkinName>("skinname"), Str<&T::SkinAuthor>("skinauthor"),
+                                     Str<&T::AuthorEmail>("authoremail"), Str<&T::AuthorURL>("authorurl"),
+                                     Str<&T::SkinComments>("skincomments"));
+  return keys;
+}
+
+// [FORMINFO] keys 1 to 11; the mask adjustment runs between these and the rest.
+const TSkinKeys& FormGeometryKeys() {
+  using T = TbsSkinData;
+  static const TSkinKeys keys =
+      Keys(Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
+           Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
+           Rect<&T::ClRect>("clientrect"), Int<&T::BGPictureIndex>("bgpictureindex", -1),
+           Rect<&T::MaskRectArea>("maskrectarea"), Point<&T::HitTestLTPoint>("hittestlefttoppoint"),
+           Point<&T::HitTestRTPoint>("hittestrighttoppoint"), Point<&T::HitTestLBPoint>("hittestleftbottompoint"),
+           Point<&T::HitTestRBPoint>("hittestrightbottompoint"));
+  return keys;
+}
+
+const TSkinKeys& FormButtonKeys() {
+  using T = TbsSkinData;
+  static const TSkinKeys keys =
+      Keys(Rect<&T::ButtonsRect>("buttonsrect"), Rect<&T::CaptionRect>("captionrect"),
+           Int<&T::ButtonsOffset>("buttonsoffset"), Bool<&T::ButtonsInLeft>("buttonsinleft"),
+           Bool<&T::MainMenuPopupUp>("mainmenupopupup"), Int<&T::BorderWidth>("borderwidth"),
+           Bool<&T::AutoRenderingInActiveImage>("autorenderinginactiveimage"),
+           Effect<&T::InActiveEffect>("inactiveeffect"));
+  return keys;
+}
+
+const char* const RequiredSections[] = { "VERSION", "PICTURES", "FORMINFO", "SKINOBJECTS", "SKINCONTROLS" };
+
+// ---- Finding files ----
+
+bool HostPathExists(const std::string& Path) {
+  struct stat st;
+  return ::stat(Path.c_str(), &st) == 0;
+}
+
+bool SameNoCase(const std::string& A, const std::string& B) {
+  return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char a, char b) {
+           auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+           return fold(a) == fold(b);
+         });
+}
+
+// The entry of Dir whose name equals Name without regard to ASCII case; the first in name order, so
+// the choice does not depend on the order the file system lists them in.
+std::string FindEntryNoCase(const std::string& Dir, const std::string& Name) {
+  std::vector<std::string> matches;
+  if (DIR* d = ::opendir(Dir.empty() ? "." : Dir.c_str())) {
+    while (const dirent* e = ::readdir(d))
+      if (SameNoCase(e->d_name, Name)) matches.emplace_back(e->d_name);
+    ::closedir(d);
+  }
+  return matches.empty() ? std::string() : *std::min_element(matches.begin(), matches.end());
+}
+
+}  // namespace
+
+// ---- Files and bitmaps ----------------------------------------------------------------------------------
+
+namespace xj::skin {
+
+AnsiString FindSkinFile(const AnsiString& FileName) {
+  const std::string host = xj::PathToHost(FileName);
+  if (host.empty() || HostPathExists(host)) return FileName;
+  std::string found = host[0] == '/' ? "/" : "";
+  size_t start = found.size();
+  while (start <= host.size()) {
+    const size_t slash = std::min(host.find('/', start), host.size());
+    const std::string part = host.substr(start, slash - start);
+    start = slash + 1;
+    if (part.empty()) continue;
+    const std::string exact = found + part;
+    if (HostPathExists(exact)) {
+      found = exact;
+    } else {
+      const std::string entry = FindEntryNoCase(found, part);
+      if (entry.empty()) return FileName;
+      found += entry;
+    }
+    if (start <= host.size()) found += '/';
+  }
+  return xj::PathFromHost(found);
+}
+
+void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName) {
+  try {
+    Bitmap->LoadFromFile(FindSkinFile(FileName));
+  } catch (Exception& e) {
+    if (e.Message().find(FileName) == AnsiString::npos) e.SetMessage(e.Message() + " (" + FileName + ")");
+    throw;
+  }
+}
+
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name) {
+  if (Name.empty())
+    Bitmap->Assign(nullptr);
+  else
+    LoadBitmapFile(Bitmap, Path + Name);
+}
+
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path) {
+  for (int i = First; i < Names->Count(); ++i) {
+    auto bitmap = std::make_unique<TBitmap>();
+    LoadSkinPicture(bitmap.get(), Path, Names->Strings(i));
+    List->Add(bitmap.release());
+  }
+}
+
+}  // namespace xj::skin
+
+bool IsSkinFile(TCustomIniFile* IniFile) {
+  return std::all_of(std::begin(RequiredSections), std::end(RequiredSections),
+                     [&](const char* s) { return IniFile->SectionExists(s); });
+}
+
+// ---- Reading --------------------------------------------------------------------------------------------
+
+void TbsSkinData::ReadVersion(TCustomIniFile* IniFile) {
+  ReadKeys(IniFile, "VERSION", this, VersionKeys());
+}
+
+void TbsSkinData::ReadFormInfo(TCustomIniFile* IniFile) {
+  ReadKeys(IniFile, "FORMINFO", this, FormGeometryKeys());
+  // A skin with a mask shapes and hit-tests its frame by these; a stored skin has the mask but no mask
+  // file name, and must come out the same as the directory it was made from.
+  if (!MaskName.empty() || !Mask->Empty()) {
+    if (IsNullRect(MaskRectArea)) {
+      MaskRectArea = ClRect;
+    } else {
+      MaskRectArea = TRect(Min(MaskRectArea.Left, ClRect.Left), Min(MaskRectArea.Top, ClRect.Top),
+                           Max(MaskRectArea.Right, ClRect.Right), Max(MaskRectArea.Bottom, ClRect.Bottom));
+    }
+    const TPoint* corners[] = { &LTPoint, &RTPoint, &LBPoint, &RBPoint };
+    TPoint* hitTest[] = { &HitTestLTPoint, &HitTestRTPoint, &HitTestLBPoint, &HitTestRBPoint };
+    for (int i = 0; i < 4; ++i)
+      if (IsNullPoint(*hitTest[i])) *hitTest[i] = *corners[i];
+  }
+  ReadKeys(IniFile, "FORMINFO", this, FormButtonKeys());
+  if (RBPoint.X == LTPoint.X || RBPoint.Y == LTPoint.Y) return;
+  LTPoint = TPoint(Max(LTPoint.X, ClRect.Left), Max(LTPoint.Y, ClRect.Top));
+  RTPoint = TPoint(Min(RTPoint.X, ClRect.Right), Max(RTPoint.Y, ClRect.Top));
+  LBPoint = TPoint(Max(LBPoint.X, ClRect.Left), Min(LBPoint.Y, ClRect.Bottom));
+  RBPoint = TPoint(Min(RBPoint.X, ClRect.Right), Min(RBPoint.Y, ClRect.Bottom));
+}
+
+void TbsSkinData::ReadObjects(TCustomIniFile* IniFile) {
+  ReadRecords(IniFile, "SKINOBJECTS", ObjectKinds, ObjectList.get());
+}
+
+void TbsSkinData::ReadCtrls(TCustomIniFile* IniFile) {
+  ReadRecords(IniFile, "SKINCONTROLS", ControlKinds, CtrlList.get());
+}
+
+void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& Path) {
+  const int first = ActivePictureNames->Count();
+  ReadStrings1(IniFile, "PICTURES", "activepictures", ActivePictureNames.get());
+  LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path);
+}
+
+void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
+  Load([&] {
+    TMemIniFile ini(FileName);  // reading leaves the file as it is
+    if (!IsSkinFile(&ini)) return false;
+    const AnsiString path = ExtractFilePath(FileName);
+    ReadVersion(&ini);
+    PictureName = ini.ReadString("PICTURES", "picture", AnsiString());
+    InActivePictureName = ini.ReadString("PICTURES", "inactivepicture", AnsiString());
+    MaskName = ini.ReadString("PICTURES", "mask", AnsiString());
+    LoadSkinPicture(Picture.get(), path, PictureName);
+    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName);
+    LoadSkinPicture(Mask.get(), path, MaskName);
+    ReadActivePictures(&ini, path);
+    ReadFormInfo(&ini);
+    PopupWindow->LoadFromFile(&ini);
+    HintWindow->LoadFromFile(&ini);
+    ReadObjects(&ini);
+    ReadCtrls(&ini);
+    if (EraseRecordSections) LoadNames();
+    return true;
+  });
+}
+
+// ---- Writing --------------------------------------------------------------------------------------------
+
+void TbsSkinData::WriteFormInfo(TCustomIniFile* IniFile) {
+  WriteKeys(IniFile, "FORMINFO", this, FormGeometryKeys());
+  WriteKeys(IniFile, "FORMINFO", this, FormButtonKeys());
+}
+
+void TbsSkinData::WriteObjects(TCustomIniFile* IniFile) {
+  WriteRecords(IniFile, "SKINOBJECTS", ObjectKinds, ObjectList.get());
+}
+
+void TbsSkinData::WriteCtrls(TCustomIniFile* IniFile) {
+  WriteRecords(IniFile, "SKINCONTROLS", ControlKinds, CtrlList.get());
+}
+
+void TbsSkinData::WriteActivePictures(TCustomIniFile* IniFile) {
+  WriteStrings1(IniFile, "PICTURES", "activepictures", ActivePictureNames.get());
+}
+
+void TbsSkinData::SaveToFile(const AnsiString& FileName) {
+  // The whole text is built in memory and written once, through a temporary file renamed over the old
+  // one, so a failure leaves the old file whole and is reported.
+  TMemIniFile ini(FileName);
+  if (EraseRecordSections) {
+    EraseSections(&ini);
+    LoadNames();
+  }
+  ini.EraseSection("VERSION");
+  ini.WriteInteger("VERSION", "ver", 1);
+  WriteKeys(&ini, "VERSION", this, VersionKeys());
+  ini.EraseSection("PICTURES");
+  ini.WriteString("PICTURES", "picture", PictureName);
+  ini.WriteString("PICTURES", "inactivepicture", InActivePictureName);
+  ini.WriteString("PICTURES", "mask", MaskName);
+  WriteActivePictures(&ini);
+  ini.EraseSection("FORMINFO");
+  WriteFormInfo(&ini);
+  ini.EraseSection("POPUPWINDOW");
+  PopupWindow->SaveToFile(&ini);
+  ini.EraseSection("HINTWINDOW");
+  HintWindow->SaveToFile(&ini);
+  WriteObjects(&ini);
+  WriteCtrls(&ini);
+  ini.UpdateFile();
+}

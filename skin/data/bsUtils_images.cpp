@@ -1,0 +1,618 @@
+// Face, mask and region builders. Faces are rebuilt on every resize, so pieces go straight into the
+// pixel memory whenever both pictures are plain 24- or 32-bit images and the copy is one to one; the
+// canvas (and its stretching) is used otherwise. Both ways give the same pixels.
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "skin/data/bsUtils.h"
+
+namespace {
+
+// The ten geometry arguments.
+struct TNineSlice {
+  TPoint LT, RT, LB, RB;
+  TRect Cl;
+  TPoint NLT, NRT, NLB, NRB;
+  TRect NCl;
+};
+
+// A picture's pixel memory when it is a plain 24- or 32-bit image.
+struct TPixels {
+  uint8_t* Base { nullptr };
+  ptrdiff_t Stride { 0 };
+  int Bytes { 0 };  // per pixel; 0: not plain
+  int Width { 0 };
+  int Height { 0 };
+  int X0 { 0 };  // the picture coordinates of Base
+  int Y0 { 0 };
+
+  uint8_t* At(int64_t X, int64_t Y) const { return Base + Stride * (Y - Y0) + (X - X0) * Bytes; }
+};
+
+TPixels PixelsOf(TBitmap* B) {
+  TPixels p;
+  if (!B || B->Empty()) return p;
+  DIBSECTION ds {};
+  if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;
+  const int bpp = ds.dsBm.bmBitsPixel;
+  const bool plainMasks = ds.dsBmih.biCompression == BI_RGB ||
+                          (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBitfields[0] == 0xFF0000 &&
+                           ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF);
+  if ((bpp != 24 && bpp != 32) || !plainMasks) return p;
+  p.Width = B->Width();
+  p.Height = B->Height();
+  p.Base = static_cast<uint8_t*>(B->ScanLine(0));
+  p.Stride = p.Height > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - p.Base : 0;
+  p.Bytes = bpp / 8;
+  return p;
+}
+
+void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
+  if (DBytes == SBytes) {
+    std::memmove(D, S, size_t(N) * size_t(DBytes));
+  } else if (DBytes == 4) {
+    for (int i = 0; i < N; ++i, D += 4, S += 3) {
+      D[0] = S[0];
+      D[1] = S[1];
+      D[2] = S[2];
+      D[3] = 0;
+    }
+  } else {
+    for (int i = 0; i < N; ++i, D += 3, S += 4) std::memcpy(D, S, 3);
+  }
+}
+
+// Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
+// be empty; a source and destination of different sizes stretch.
+class TPieceCopier {
+ public:
+  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area) : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()) {
+    if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
+    FD = PixelsOf(Dest);
+    FS = PixelsOf(Src);
+    if (FD.Bytes && FS.Bytes && FS.Bytes != FD.Bytes) FArea = Area;
+  }
+
+  void Copy(const TRect& Dst, const TRect& Src) {
+    if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
+    const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
+    if (FD.Bytes && FS.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height())
+      Direct(Dst, s);
+    else
+      FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
+  }
+
+ private:
+  // One to one, clipped to both pictures like the block copy: what falls outside either is skipped.
+  void Direct(const TRect& Dst, const TRect& Src) {
+    const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
+    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, FS.Width, FD.Width - dx });
+    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, FS.Height, FD.Height - dy });
+    if (l >= r || t >= b) return;
+    const TPixels& from = Converted(TRect(LONG(l), LONG(t), LONG(r), LONG(b)));
+    for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, from.At(l, y), from.Bytes, int(r - l));
+  }
+
+  // Tiles read the same few source pixels many times: a source of the other depth is converted once,
+  // over the object's rectangle, and read from there when the piece lies inside it.
+  const TPixels& Converted(const TRect& Need) {
+    if (IsNullRect(FArea)) return FS;
+    if (FCache.empty()) {
+      const int l = std::max<int>(FArea.Left, 0), t = std::max<int>(FArea.Top, 0);
+      const int r = std::min<int>(FArea.Right, FS.Width), b = std::min<int>(FArea.Bottom, FS.Height);
+      if (l >= r || t >= b) {
+        FArea = TRect();
+        return FS;
+      }
+      FArea = TRect(l, t, r, b);
+      const int w = r - l;
+      FCache.resize(size_t(w) * size_t(b - t) * size_t(FD.Bytes));
+      for (int y = t; y < b; ++y)
+        CopyPixels(FCache.data() + size_t(y - t) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(l, y), FS.Bytes, w);
+      FConverted.Base = FCache.data();
+      FConverted.Stride = ptrdiff_t(w) * FD.Bytes;
+      FConverted.Bytes = FD.Bytes;
+      FConverted.X0 = l;
+      FConverted.Y0 = t;
+    }
+    const bool inside = Need.Left >= FArea.Left && Need.Top >= FArea.Top && Need.Right <= FArea.Right &&
+                        Need.Bottom <= FArea.Bottom;
+    return inside ? FConverted : FS;
+  }
+
+  TBitmap* FDest;
+  TBitmap* FSrc;
+  TPoint FOrigin;
+  TPixels FD;
+  TPixels FS;
+  TRect FArea;
+  std::vector<uint8_t> FCache;
+  TPixels FConverted;
+};
+
+// Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
+// far end. Draw(Pos, C) copies one tile. Spans or lengths below 1 draw nothing; tiles that would start at
+// or beyond E (cut S or more) or beyond Limit (outside the picture) are not drawn.
+template <class F>
+void TileBand(int S, int64_t Len, int P0, int E, int Limit, F&& Draw) {
+  if (S < 1 || Len < 1) return;
+  const int64_t count = Len / S;
+  // Tiles that end left of 0 are invisible: start just before the first one that may show.
+  int64_t k = P0 < 0 ? std::max<int64_t>(0, -int64_t(P0) / S - 1) : 0;
+  for (; k <= count; ++k) {
+    const int64_t pos = int64_t(P0) + k * S;
+    if (pos >= E || pos >= Limit) break;
+    Draw(int(pos), int(std::max<int64_t>(0, pos + S - E)));
+  }
+}
+
+bool Resize(TBitmap* B, int W, int H) {
+  if (!B) return false;
+  B->SetWidth(W);
+  B->SetHeight(H);
+  return true;
+}
+
+// The client tiled in both directions from NCl's top-left; its last tiles cut at NCl's far edges.
+void TileClient(TPieceCopier& Copier, const TRect& Cl, const TRect& NCl, const TBitmap* Dest) {
+  const int SX = RectWidth(Cl), SY = RectHeight(Cl), CW = RectWidth(NCl), CH = RectHeight(NCl);
+  TileBand(SX, CW, NCl.Left, NCl.Right, Dest->Width(), [&](int x, int cx) {
+    TileBand(SY, CH, NCl.Top, NCl.Bottom, Dest->Height(), [&](int y, int cy) {
+      Copier.Copy(TRect(x, y, x + SX - cx, y + SY - cy), TRect(Cl.Left, Cl.Top, Cl.Right - cx, Cl.Bottom - cy));
+    });
+  });
+}
+
+// The band kinds of a nine-slice face.
+enum class TBand { Top, Bottom, Left, Right };
+
+// Tiles one band of CreateSkinImage between its new corner points.
+void TileFaceBand(TPieceCopier& Copier, TBand Band, const TNineSlice& G, int SW, int SH, int NewWidth,
+                  int NewHeight) {
+  switch (Band) {
+    case TBand::Top:
+      TileBand(G.RT.X - G.LT.X, int64_t(G.NRT.X) - G.NLT.X, G.NLT.X, G.NRT.X, NewWidth, [&](int p, int c) {
+        Copier.Copy(TRect(p, 0, p + G.RT.X - G.LT.X - c, G.NCl.Top), TRect(G.LT.X, 0, G.RT.X - c, G.Cl.Top));
+      });
+      break;
+    case TBand::Bottom:
+      TileBand(G.RB.X - G.LB.X, int64_t(G.NRB.X) - G.NLB.X, G.NLB.X, G.NRB.X, NewWidth, [&](int p, int c) {
+        Copier.Copy(TRect(p, G.NCl.Bottom, p + G.RB.X - G.LB.X - c, NewHeight),
+                    TRect(G.LB.X, G.Cl.Bottom, G.RB.X - c, SH));
+      });
+      break;
+    case TBand::Left:
+      // The strip is NewClRect.Left wide on both sides.
+      TileBand(G.LB.Y - G.LT.Y, int64_t(G.NLB.Y) - G.NLT.Y, G.NLT.Y, G.NLB.Y, NewHeight, [&](int p, int c) {
+        Copier.Copy(TRect(0, p, G.NCl.Left, p + G.LB.Y - G.LT.Y - c), TRect(0, G.LT.Y, G.NCl.Left, G.LB.Y - c));
+      });
+      break;
+    case TBand::Right:
+      TileBand(G.RB.Y - G.RT.Y, int64_t(G.NRB.Y) - G.NRT.Y, G.NRT.Y, G.NRB.Y, NewHeight, [&](int p, int c) {
+        Copier.Copy(TRect(G.NCl.Right, p, NewWidth, p + G.RB.Y - G.RT.Y - c),
+                    TRect(G.Cl.Right, G.RT.Y, SW, G.RB.Y - c));
+      });
+      break;
+  }
+}
+
+// The band's whole strip drawn stretched over its whole new rectangle, through a picture of the
+// strip's own size.
+void StretchFaceBand(TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, TBand Band, const TNineSlice& G, int SW,
+                     int SH, int NewWidth, int NewHeight) {
+  TRect strip, target;
+  switch (Band) {
+    case TBand::Top:
+      strip = TRect(G.LT.X, 0, G.RT.X, G.Cl.Top);
+      target = TRect(G.NLT.X, 0, G.NRT.X, G.NCl.Top);
+      break;
+    case TBand::Bottom:
+      strip = TRect(G.LB.X, G.Cl.Bottom, G.RB.X, SH);
+      target = TRect(G.NLB.X, G.NCl.Bottom, G.NRB.X, NewHeight);
+      break;
+    case TBand::Left:
+      strip = TRect(0, G.LT.Y, G.NCl.Left, G.LB.Y);
+      target = TRect(0, G.NLT.Y, G.NCl.Left, G.NLB.Y);
+      break;
+    case TBand::Right:
+      strip = TRect(G.Cl.Right, G.RT.Y, SW, G.RB.Y);
+      target = TRect(G.NCl.Right, G.NRT.Y, NewWidth, G.NRB.Y);
+      break;
+  }
+  if (IsNullRect(strip) || IsNullRect(target)) return;
+  TBitmap piece;
+  piece.SetSize(RectWidth(strip), RectHeight(strip));
+  TPieceCopier(&piece, Src, SrcRect).Copy(TRect(0, 0, piece.Width(), piece.Height()), strip);
+  Dest->Canvas()->StretchDraw(target, &piece);
+}
+
+// The corner pieces of a face: top-left strip and column, top-right strip and column, bottom-left column
+// and strip, bottom-right strip and column. Open faces have only the left four.
+void FaceCorners(TPieceCopier& Copier, const TNineSlice& G, int SW, int SH, int NewWidth, int NewHeight, bool Open) {
+  struct {
+    TRect src, dst;
+    bool right;
+  } const pieces[] = {
+    { TRect(0, 0, G.LT.X, G.Cl.Top), TRect(0, 0, G.NLT.X, G.NCl.Top), false },
+    { TRect(0, G.Cl.Top, G.Cl.Left, G.LT.Y), TRect(0, G.NCl.Top, G.NCl.Left, G.NLT.Y), false },
+    { TRect(G.RT.X, 0, SW, G.Cl.Top), TRect(G.NRT.X, 0, NewWidth, G.NCl.Top), true },
+    { TRect(G.Cl.Right, G.Cl.Top, SW, G.RT.Y), TRect(G.NCl.Right, G.NCl.Top, NewWidth, G.NRT.Y), true },
+    { TRect(0, G.LB.Y, G.Cl.Left, SH), TRect(0, G.NLB.Y, G.NCl.Left, NewHeight), false },
+    { TRect(G.Cl.Left, G.Cl.Bottom, G.LB.X, SH), TRect(G.NCl.Left, G.NCl.Bottom, G.NLB.X, NewHeight), false },
+    { TRect(G.RB.X, G.Cl.Bottom, SW, SH), TRect(G.NRB.X, G.NCl.Bottom, NewWidth, NewHeight), true },
+    { TRect(G.Cl.Right, G.RB.Y, SW, G.Cl.Bottom), TRect(G.NCl.Right, G.NRB.Y, NewWidth, G.NCl.Bottom), true },
+  };
+  for (const auto& p : pieces)
+    if (!(Open && p.right)) Copier.Copy(p.dst, p.src);
+}
+
+// The common frame of CreateSkinImage and CreateSkinImageBS. Stretch[band] selects stretched bands.
+void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight,
+               bool DrawClient, const bool (&Stretch)[4]) {
+  if (!Resize(Dest, NewWidth, NewHeight)) return;
+  if (G.RB.X == G.LT.X || G.RB.Y == G.LT.Y || !Src || Src->Empty()) return;
+  const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
+  TPieceCopier copier(Dest, Src, SrcRect);
+  for (TBand band : { TBand::Top, TBand::Bottom, TBand::Left, TBand::Right }) {
+    if (Stretch[int(band)])
+      StretchFaceBand(Dest, Src, SrcRect, band, G, SW, SH, NewWidth, NewHeight);
+    else
+      TileFaceBand(copier, band, G, SW, SH, NewWidth, NewHeight);
+  }
+  FaceCorners(copier, G, SW, SH, NewWidth, NewHeight, false);
+  if (DrawClient) TileClient(copier, G.Cl, G.NCl, Dest);
+}
+
+// A mask's side pieces (left or right): tiled from the top between the two corner points, then the
+// fixed ends above and below them. Column is the source's left edge, Width the piece's width.
+void BuildSideMask(TPieceCopier& Copier, int Column, int Width, int Top, int Bottom, const TRect& Cl, int CH) {
+  const int S = Bottom - Top;
+  TileBand(S, CH, 0, CH, CH, [&](int p, int c) {
+    Copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, Column + Width, Bottom - c));
+  });
+  if (const int d = Top - Cl.Top; d > 0) Copier.Copy(TRect(0, 0, Width, d), TRect(Column, Cl.Top, Column + Width, Top));
+  if (const int d = Cl.Bottom - Bottom; d > 0)
+    Copier.Copy(TRect(0, CH - d, Width, CH), TRect(Column, Bottom, Column + Width, Cl.Bottom));
+}
+
+// A mask's top or bottom piece: tiles between the new corner points (the count taken from NewWidth),
+// then the left and right corners. Row and H select the source rows.
+void BuildCapMask(TPieceCopier& Copier, int Left, int Right, int NewLeft, int NewRight, int Row, int H, int MW,
+                  int NewWidth) {
+  const int S = Right - Left;
+  TileBand(S, NewWidth, NewLeft, NewRight, NewWidth, [&](int p, int c) {
+    Copier.Copy(TRect(p, 0, p + S - c, H), TRect(Left, Row, Right - c, Row + H));
+  });
+  Copier.Copy(TRect(0, 0, Left, H), TRect(0, Row, Left, Row + H));
+  Copier.Copy(TRect(NewRight, 0, NewWidth, H), TRect(Right, Row, MW, Row + H));
+}
+
+HRGN RegionOf(TBitmap* Piece, int X, int Y) {
+  if (Piece->Width() < 1 || Piece->Height() < 1) return nullptr;
+  RGNDATA* data = nullptr;
+  const int size = CreateRgnFromBmp(Piece, X, Y, data);
+  if (size == 0) return nullptr;
+  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
+  std::free(data);
+  return rgn;
+}
+
+}  // namespace
+
+// ---- Faces -------------------------------------------------------------------------------------------------
+
+void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                     const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
+                     TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
+  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                       NewClRect };
+  const bool tiled[4] = {};
+  BuildFace(g, Dest, Src, SrcRect, NewWidth, NewHeight, DrawClient, tiled);
+}
+
+void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
+                       const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
+                       const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
+                       const TRect& NewClRect, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                       int NewHeight, bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
+                       bool BottomStretch) {
+  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                       NewClRect };
+  bool stretch[4] = {};
+  stretch[int(TBand::Top)] = TopStretch;
+  stretch[int(TBand::Bottom)] = BottomStretch;
+  stretch[int(TBand::Left)] = LeftStretch;
+  stretch[int(TBand::Right)] = RightStretch;
+  BuildFace(g, Dest, Src, SrcRect, NewWidth, NewHeight, DrawClient, stretch);
+}
+
+void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                      const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
+                      TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
+  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                       NewClRect };
+  if (!Resize(Dest, NewWidth, NewHeight)) return;
+  if (RBPoint.X == LTPoint.X || RBPoint.Y == LTPoint.Y || !Src || Src->Empty()) return;
+  const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
+  TPieceCopier copier(Dest, Src, SrcRect);
+  // The top band's tiles are RBPoint.X - LTPoint.X long but cut from the strip up to RTPoint.X, so they
+  // stretch when the two differ.
+  const int ts = RBPoint.X - LTPoint.X;
+  TileBand(ts, int64_t(NewWidth) - NewLTPoint.X, NewLTPoint.X, NewWidth, NewWidth, [&](int p, int c) {
+    copier.Copy(TRect(p, 0, p + ts - c, NewClRect.Top), TRect(LTPoint.X, 0, RTPoint.X - c, ClRect.Top));
+  });
+  const int bs = RBPoint.X - LBPoint.X;
+  TileBand(bs, int64_t(NewWidth) - NewLBPoint.X, NewLBPoint.X, NewWidth, NewWidth, [&](int p, int c) {
+    copier.Copy(TRect(p, NewClRect.Bottom, p + bs - c, NewHeight), TRect(LBPoint.X, ClRect.Bottom, RBPoint.X - c, SH));
+  });
+  TileFaceBand(copier, TBand::Left, g, SW, SH, NewWidth, NewHeight);
+  FaceCorners(copier, g, SW, SH, NewWidth, NewHeight, true);
+  if (DrawClient)
+    TileClient(copier, ClRect, TRect(NewClRect.Left, NewClRect.Top, NewWidth, NewClRect.Bottom), Dest);
+}
+
+namespace {
+
+// The three-part horizontal faces: Caps selects the left and right caps, P0 and E the middle's start and
+// bound, Len its new length.
+void BuildHFace(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                bool LeftCap, bool RightCap, int P0, int E, int64_t Len) {
+  const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
+  if (!Resize(Dest, NewWidth, SH) || !Src) return;
+  TPieceCopier copier(Dest, Src, SrcRect);
+  if (LeftCap && LeftOffset != 0) copier.Copy(TRect(0, 0, LeftOffset, SH), TRect(0, 0, LeftOffset, SH));
+  if (RightCap && RightOffset != 0)
+    copier.Copy(TRect(NewWidth - RightOffset, 0, NewWidth, SH), TRect(SW - RightOffset, 0, SW, SH));
+  // A middle of no width would be one column wide and copy nothing from it; it is simply skipped.
+  const int S = SW - LeftOffset - RightOffset;
+  TileBand(S, Len, P0, E, NewWidth, [&](int p, int c) {
+    copier.Copy(TRect(p, 0, p + S - c, SH), TRect(LeftOffset, 0, SW - RightOffset - c, SH));
+  });
+}
+
+}  // namespace
+
+void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
+                      int NewWidth, int /*NewHeight*/) {
+  BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, true, LeftOffset, NewWidth - RightOffset,
+             int64_t(NewWidth) - LeftOffset - RightOffset);
+}
+
+void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
+                       int NewWidth, int /*NewHeight*/) {
+  BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, false, LeftOffset, NewWidth,
+             int64_t(NewWidth) - LeftOffset);
+}
+
+void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
+                       int NewWidth, int /*NewHeight*/) {
+  BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, false, false, 0, NewWidth - LeftOffset, NewWidth);
+}
+
+void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
+                      int /*NewWidth*/, int NewHeight) {
+  const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
+  if (!Resize(Dest, SW, NewHeight) || !Src) return;
+  TPieceCopier copier(Dest, Src, SrcRect);
+  if (TopOffset != 0) copier.Copy(TRect(0, 0, SW, TopOffset), TRect(0, 0, SW, TopOffset));
+  if (BottomOffset != 0)
+    copier.Copy(TRect(0, NewHeight - BottomOffset, SW, NewHeight), TRect(0, SH - BottomOffset, SW, SH));
+  const int S = SH - TopOffset - BottomOffset;
+  TileBand(S, int64_t(NewHeight) - TopOffset - BottomOffset, TopOffset, NewHeight - BottomOffset, NewHeight,
+           [&](int p, int c) { copier.Copy(TRect(0, p, SW, p + S - c), TRect(0, TopOffset, SW, SH - BottomOffset - c)); });
+}
+
+void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
+                            const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
+                            const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
+                            const TRect& NewClRect, TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage,
+                            TBitmap* BottomImage, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight) {
+  if (!Src || !LeftImage || !TopImage || !RightImage || !BottomImage) return;
+  const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
+  const int th = NewClRect.Top;
+  if (const int S = RTPoint.X - LTPoint.X; NewWidth >= 1 && th >= 1 && S >= 1) {
+    Resize(TopImage, NewWidth, th);
+    TPieceCopier copier(TopImage, Src, SrcRect);
+    TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
+      copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th));
+    });
+    copier.Copy(TRect(0, 0, NewLTPoint.X, th), TRect(0, 0, LTPoint.X, th));
+    copier.Copy(TRect(NewRTPoint.X, 0, NewWidth, th), TRect(RTPoint.X, 0, SW, th));
+  }
+  if (const int S = RBPoint.X - LBPoint.X, bh = NewHeight - NewClRect.Bottom; NewWidth >= 1 && bh >= 1 && S >= 1) {
+    Resize(BottomImage, NewWidth, bh);
+    TPieceCopier copier(BottomImage, Src, SrcRect);
+    TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
+      copier.Copy(TRect(p, 0, p + S - c, bh), TRect(LBPoint.X, SH - bh, RBPoint.X - c, SH));
+    });
+    copier.Copy(TRect(0, 0, NewLBPoint.X, bh), TRect(0, SH - bh, LBPoint.X, SH));
+    copier.Copy(TRect(NewRBPoint.X, 0, NewWidth, bh), TRect(RBPoint.X, SH - bh, SW, SH));
+  }
+  // The sides are as high as what the top and bottom images leave, whatever they hold now.
+  const int lh = NewHeight - BottomImage->Height() - TopImage->Height();
+  auto side = [&](TBitmap* Image, int Width, int Column, int ColumnEnd, int Top, int Bottom) {
+    const int S = Bottom - Top;
+    if (Width < 1 || lh < 1 || S < 1) return;
+    Resize(Image, Width, lh);
+    TPieceCopier copier(Image, Src, SrcRect);
+    TileBand(S, lh, 0, lh, lh, [&](int p, int c) {
+      copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, ColumnEnd, Bottom - c));
+    });
+    if (const int d = Top - ClRect.Top; d > 0) copier.Copy(TRect(0, 0, Width, d), TRect(Column, ClRect.Top, ColumnEnd, Top));
+    if (const int d = ClRect.Bottom - Bottom; d > 0)
+      copier.Copy(TRect(0, lh - d, Width, lh), TRect(Column, Bottom, ColumnEnd, ClRect.Bottom));
+  };
+  side(LeftImage, NewClRect.Left, 0, NewClRect.Left, LTPoint.Y, LBPoint.Y);
+  side(RightImage, NewWidth - NewClRect.Right, ClRect.Right, SW, RTPoint.Y, RBPoint.Y);
+}
+
+// ---- Masks and regions ---------------------------------------------------------------------------------
+
+void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                    const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                    const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
+                    TBitmap* TopMask, TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth,
+                    int /*NewHeight*/) {
+  if (!Mask || !TopMask || !LeftMask || !RightMask || !BottomMask) return;
+  const int MW = Mask->Width(), MH = Mask->Height();
+  const int RW = MW - ClRect.Right, BH = MH - ClRect.Bottom, LW = ClRect.Left, TH = ClRect.Top;
+  const int CH = RectHeight(NewClRect);
+  if (LW >= 1 && CH >= 1) {
+    Resize(LeftMask, LW, CH);
+    TPieceCopier copier(LeftMask, Mask, TRect(0, 0, MW, MH));
+    BuildSideMask(copier, 0, LW, LTPoint.Y, LBPoint.Y, ClRect, CH);
+  }
+  if (RW >= 1 && CH >= 1) {
+    Resize(RightMask, RW, CH);
+    TPieceCopier copier(RightMask, Mask, TRect(0, 0, MW, MH));
+    BuildSideMask(copier, ClRect.Right, RW, RTPoint.Y, RBPoint.Y, ClRect, CH);
+  }
+  if (NewWidth >= 1 && TH >= 1) {
+    TopMask->SetHeight(TH);
+    TopMask->SetWidth(NewWidth);
+    TPieceCopier copier(TopMask, Mask, TRect(0, 0, MW, MH));
+    BuildCapMask(copier, LTPoint.X, RTPoint.X, NewLTPoint.X, NewRTPoint.X, 0, TH, MW, NewWidth);
+  }
+  if (NewWidth >= 1 && BH >= 1) {
+    BottomMask->SetHeight(BH);
+    BottomMask->SetWidth(NewWidth);
+    TPieceCopier copier(BottomMask, Mask, TRect(0, 0, MW, MH));
+    BuildCapMask(copier, LBPoint.X, RBPoint.X, NewLBPoint.X, NewRBPoint.X, ClRect.Bottom, BH, MW, NewWidth);
+  }
+}
+
+void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
+                      const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
+                      const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
+                      const TRect& NewClRect, TBitmap* Mask, int NewWidth, int NewHeight) {
+  Rgn = nullptr;
+  if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
+  TBitmap top, bottom, left, right;
+  CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                 NewClRect, Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
+  // Every piece that exists counts, and the client with them: a skin without a client area or without
+  // one of its borders still gets its shape.
+  HRGN pieces[] = { RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom),
+                    RegionOf(&left, 0, NewClRect.Top), RegionOf(&right, NewClRect.Right, NewClRect.Top) };
+  HRGN result = IsNullRect(NewClRect)
+                    ? CreateRectRgn(0, 0, 0, 0)
+                    : CreateRectRgn(NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
+  for (HRGN piece : pieces) {
+    if (!piece) continue;
+    if (result) CombineRgn(result, result, piece, RGN_OR);
+    DeleteObject(piece);
+  }
+  RECT box;
+  if (result && GetRgnBox(result, &box) == NULLREGION) {
+    DeleteObject(result);
+    result = nullptr;
+  }
+  Rgn = result;
+}
+
+void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
+  Rgn = nullptr;
+  RGNDATA* data = nullptr;
+  const int size = Mask ? CreateRgnFromBmp(Mask, 0, 0, data) : 0;
+  if (size == 0) return;
+  Rgn = ExtCreateRegion(nullptr, DWORD(size), data);
+  std::free(data);
+}
+
+int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+  if (!Mask || Mask->Empty()) return 0;
+  std::vector<RECT> runs;
+  {
+    const TbsFBitmap fast(Mask->Handle());
+    for (int y = 0; y < fast.Height; ++y) {
+      const uint8_t* row = fast.RowPointers[y];
+      int x = 0;
+      while (x < fast.Width) {
+        const uint8_t* p = row + 3 * x;
+        if ((p[0] | p[1] | p[2]) != 0) {
+          ++x;
+          continue;
+        }
+        int x2 = x + 1;
+        for (p += 3; x2 < fast.Width && (p[0] | p[1] | p[2]) == 0; p += 3) ++x2;
+        runs.push_back(RECT { x + XOffset, y + YOffset, x2 + XOffset, y + 1 + YOffset });
+        x = x2;
+      }
+    }
+  }
+  const size_t bytes = sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT);
+  if (bytes > size_t(INT32_MAX)) throw EOutOfMemory("The mask has too many runs for one region");
+  auto* data = static_cast<RGNDATA*>(std::calloc(1, bytes));
+  if (!data) throw EOutOfMemory("Out of memory building a region");
+  data->rdh.dwSize = sizeof(RGNDATAHEADER);
+  data->rdh.iType = RDH_RECTANGLES;
+  data->rdh.nCount = DWORD(runs.size());
+  data->rdh.nRgnSize = 0;
+  data->rdh.rcBound = RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() };
+  if (!runs.empty()) std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+  Data = data;
+  return int(bytes);
+}
+
+// ---- The fast bitmap -------------------------------------------------------------------------------------
+
+TbsFBitmap::TbsFBitmap(HBITMAP HBmp) {
+  BITMAP bm {};
+  if (!HBmp || GetObjectA(HBmp, sizeof bm, &bm) == 0) return;
+  Width = std::max<int>(bm.bmWidth, 0);
+  Height = std::max<int>(bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight, 0);
+  if (Width == 0 || Height == 0) {
+    Width = Height = 0;
+    return;
+  }
+  Header = BITMAPINFOHEADER {};
+  Header.biSize = sizeof(BITMAPINFOHEADER);
+  Header.biWidth = Width;
+  Header.biHeight = -Height;
+  Header.biPlanes = 1;
+  Header.biBitCount = 24;
+  Header.biCompression = BI_RGB;
+  Info = BITMAPINFO {};
+  Info.bmiHeader = Header;
+  void* bits = nullptr;
+  DibHandle = CreateDIBSection(nullptr, &Info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!DibHandle || !bits) {
+    if (DibHandle) DeleteObject(DibHandle);
+    DibHandle = nullptr;
+    throw EOutOfMemory(Format("Not enough memory to scan a bitmap of %d x %d", Width, Height));
+  }
+  Bits = static_cast<uint8_t*>(bits);
+  HDC screen = CreateCompatibleDC(nullptr);
+  BITMAPINFO info = Info;
+  GetDIBits(screen, HBmp, 0, UINT(Height), Bits, &info, DIB_RGB_COLORS);
+  DeleteDC(screen);
+  Initialize();
+}
+
+void TbsFBitmap::Initialize() {
+  delete[] RowPointers;
+  RowPointers = new uint8_t*[size_t(std::max(Height, 1))];
+  RowGap = Width % 4;
+  RowStride = Width * 3 + RowGap;
+  ByteSize = RowStride * Height;
+  for (int y = 0; y < Height; ++y) RowPointers[y] = Bits + ptrdiff_t(y) * RowStride;
+  if (!MemoryDC) {
+    MemoryDC = CreateCompatibleDC(nullptr);
+    if (MemoryDC && DibHandle) FOldBitmap = SelectObject(MemoryDC, DibHandle);
+  }
+}
+
+TbsFBitmap::~TbsFBitmap() {
+  if (MemoryDC) {
+    if (FOldBitmap) SelectObject(MemoryDC, FOldBitmap);
+    DeleteDC(MemoryDC);
+  }
+  if (DibHandle) DeleteObject(DibHandle);
+  delete[] RowPointers;
+}
