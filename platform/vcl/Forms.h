@@ -313,7 +313,6 @@ typedef TClosure<void(MSG& Msg, bool& Handled)> TMessageEvent;
 typedef TClosure<void(TObject* Sender, Exception* E)> TExceptionEvent;
 typedef TClosure<void(TObject* Sender, bool& Done)> TIdleEvent;
 typedef TClosure<void(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo)> TShowHintEvent;
-typedef TClosure<bool(WORD Command, int Data, bool& CallHelp)> THelpEvent;
 
 class TApplication : public TComponent {
   XJ_CLASS(TApplication, TComponent)
@@ -402,7 +401,6 @@ class TApplication : public TComponent {
   TNotifyEvent OnRestore;
   TNotifyEvent OnHint;
   TShortCutEvent OnShortCut;
-  THelpEvent OnHelp;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;

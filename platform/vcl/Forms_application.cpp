@@ -503,10 +503,11 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
   if (!Control->Parent() && !dynamic_cast<TWinControl*>(Control)) return;
   if (auto* w = dynamic_cast<TWinControl*>(Control); w && !w->HandleAllocated()) return;
   const TPoint pt = Control->ClientToScreen(SmallPointToPoint(Message.LParam));
-  TControl* hc = FindDragTarget(pt, true);
+  TControl* under = FindDragTarget(pt, true);
+  SetHint(GetLongHint(GetHint(under)));
+  TControl* hc = under;
   while (hc && !hc->ShowHint()) hc = hc->Parent();
   if (hc && hc->ComponentState().Contains(csDesigning)) hc = nullptr;
-  SetHint(GetLongHint(GetHint(FindDragTarget(pt, true))));
   if (!hc) {
     CancelHint();
     return;
