@@ -184,11 +184,9 @@ class TCustomForm : public TWinControl {
   void CloseModal();
   void SetActive(bool Value);
   void SetWindowFocus();
-  void MergeMenu(bool MergeState);
   void SetWindowToPosition();
   void CMShowingChanged(TMessage& Message);
   void WMActivate(TMessage& Message);
-  void WMClose(TMessage& Message);
   void WMSysCommand(TMessage& Message);
   void WMNextDlgCtl(TMessage& Message);
   void WMCommand(TMessage& Message);
@@ -419,7 +417,6 @@ class TApplication : public TComponent {
   void StopHintTimer();
   void HintTimerExpired();
   void UpdateHintWindow(TClass Class);
-  void MouseLeftApplication();
   void DoneApplication();
 
   HWND FHandle { nullptr };
