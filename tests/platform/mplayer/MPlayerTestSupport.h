@@ -70,9 +70,19 @@ class MediaPlayerTest : public ControlsTest {
     const TRect r = player->ButtonRect(b);
     return At(player, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
   }
+  // A click on a button, handled by the application's loop, which shows what a handler raises.
   void ClickButton(TMPBtnType b) {
     const TPoint p = ButtonCentre(b);
-    xt::Click(p.X, p.Y);
+    xt::MouseMove(p.X, p.Y, false);
+    xt::MouseDown(xt::mbLeft, p.X, p.Y, false);
+    xt::MouseUp(xt::mbLeft, p.X, p.Y, false);
+    Application->ProcessMessages();
+  }
+  // A key pressed and released, handled by the application's loop (the only way to the key pipeline).
+  static void Press(UINT vk) {
+    xt::KeyDown(vk, xt::ssNone, false);
+    xt::KeyUp(vk, xt::ssNone, false);
+    Application->ProcessMessages();
   }
   // A pixel of a button's glyph, at (gx, gy) of its 11×9 box (unpressed).
   COLORREF GlyphPixel(TMPBtnType b, int gx, int gy) {
