@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/StdCtrls.h"
 #include "platform/display/Display.h"
 #include "platform/win32/WmBackend.h"
 #include "tests/x11/XProbe.h"
@@ -119,6 +122,51 @@ class X11FormTest : public testing::Test {
   std::unique_ptr<XProbe> FX;
   std::vector<TCustomForm*> FForms;
 };
+
+// UTF-8 for the X side (the narrow literals of this file are GBK, as the platform's texts are).
+std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+// A program's form: xdotool clicks into the edit, types (Chinese too, through the input method path),
+// and clicks the button, whose handler copies the edit's text into the form's caption. The class
+// library sees the text, the X server the new title, and a screenshot of the display shows it all.
+TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
+  TForm* form = NewForm("xj-form", 200, 150, 360, 170);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(20, 20, 240, 24);
+  auto* button = new TButton(form);
+  button->SetParent(form);
+  button->SetBounds(20, 64, 120, 30);
+  button->SetCaption("复制到标题");
+  int clicks = 0;
+  button->OnClick = TNotifyEvent::FromCallable([&](TObject*) {
+    ++clicks;
+    form->SetCaption(edit->Text());
+  });
+  const TPoint face = form->ClientToScreen(TPoint(300, 120));
+  const unsigned long w = ShowAndWait(form, "xj-form", { face.X, face.Y }, Rgb(clBtnFace));
+  ASSERT_TRUE(FX->Viewable(w)) << "the form never showed on the X server";
+
+  const TPoint inEdit = edit->ClientToScreen(TPoint(10, 12));
+  ASSERT_EQ(Xdotool("mousemove " + std::to_string(inEdit.X) + " " + std::to_string(inEdit.Y) + " click 1"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
+  ASSERT_EQ(Run("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + Utf8(u8"巡检 line 3") + "'"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; })) << "the edit holds \"" << edit->Text() << "\"";
+
+  const TPoint onButton = button->ClientToScreen(TPoint(60, 15));
+  ASSERT_EQ(Xdotool("mousemove " + std::to_string(onButton.X) + " " + std::to_string(onButton.Y) + " click 1"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
+  EXPECT_EQ(form->Caption(), "巡检 line 3");
+  EXPECT_EQ(FX->FindWindow(Utf8(u8"巡检 line 3")), w);  // the X window's title followed
+
+  // The screenshot shows what the server shows.
+  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-form.png";
+  ::unlink(shot.c_str());
+  ASSERT_EQ(Run("import -window root '" + shot + "'"), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat(shot.c_str(), &st), 0);
+  EXPECT_GT(st.st_size, 1000);
+}
 
 // A top-level form without a frame, cut to a "T" by its window region: the X window has exactly that
 // shape for drawing and for input, and the screen shows the form only inside it.

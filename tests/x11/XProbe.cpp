@@ -7,7 +7,24 @@
 namespace x11test {
 
 namespace {
+
 Display* Dpy(void* d) { return static_cast<Display*>(d); }
+
+// _NET_WM_NAME: the title as UTF-8, whatever WM_NAME's encoding.
+std::string Title(Display* d, Window w) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+      data && format == 8)
+    title.assign(reinterpret_cast<char*>(data), count);
+  if (data) XFree(data);
+  return title;
+}
+
 }  // namespace
 
 XProbe::XProbe(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
@@ -22,11 +39,8 @@ unsigned long XProbe::FindWindow(const std::string& title) {
   unsigned count = 0;
   Window found = 0;
   if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i) {
-    char* name = nullptr;
-    if (XFetchName(d, children[i], &name) && name && title == name) found = children[i];
-    if (name) XFree(name);
-  }
+  for (unsigned i = 0; i < count && !found; ++i)
+    if (Title(d, children[i]) == title) found = children[i];
   if (children) XFree(children);
   return found;
 }

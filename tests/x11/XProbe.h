@@ -21,7 +21,7 @@ class XProbe {
   XProbe& operator=(const XProbe&) = delete;
 
   bool Connected() const { return FDisplay != nullptr; }
-  // The top-level window titled so (WM_NAME), or 0.
+  // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0.
   unsigned long FindWindow(const std::string& title);
   bool Viewable(unsigned long window);
   // The window's bounding (or input) shape, window coordinates.
