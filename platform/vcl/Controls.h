@@ -736,10 +736,11 @@ class TCustomControl : public TWinControl {
 
   TCanvas* Canvas() const;
   void Dispatch(TMessage& Message) override;
+  // Paint on the canvas bound to DC.
+  void PaintWindow(HDC DC) override;
 
  protected:
   virtual void Paint() {}
-  void PaintWindow(HDC DC) override;
 
  private:
   std::unique_ptr<TControlCanvas> FCanvas;

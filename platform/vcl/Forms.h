@@ -140,6 +140,8 @@ class TCustomForm : public TWinControl {
   void Dispatch(TMessage& Message) override;
   void WndProc(TMessage& Message) override;
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+  // Paints the form (OnPaint) into any DC.
+  void PaintWindow(HDC DC) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -165,7 +167,6 @@ class TCustomForm : public TWinControl {
   void CreateWnd() override;
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
-  void PaintWindow(HDC DC) override;
   void VisibleChanging() override;
   void SetParent(TWinControl* AParent) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -260,7 +261,7 @@ class TScreen : public TComponent {
   int WorkAreaWidth() const { return WorkAreaRect().Width(); }
   int WorkAreaHeight() const { return WorkAreaRect().Height(); }
   // Forms in creation order; the form that last got the focus moves to index 0.
-  int FormCount() const { return static_cast<int>(FForms.size()); }
+  int FormCount() const;
   TForm* Forms(int Index) const;
   int CustomFormCount() const { return static_cast<int>(FCustomForms.size()); }
   TCustomForm* CustomForms(int Index) const;
@@ -291,8 +292,7 @@ class TScreen : public TComponent {
   void SetFocusedState(TCustomForm* Form, TWinControl* Control);
   void FormGone(TCustomForm* AForm);
 
-  std::vector<TForm*> FForms;
-  std::vector<TCustomForm*> FCustomForms;
+  std::vector<TCustomForm*> FCustomForms;  // the forms (TForm or not), in the order Forms() shows
   TForm* FActiveForm { nullptr };
   TCustomForm* FActiveCustomForm { nullptr };
   TWinControl* FActiveControl { nullptr };
