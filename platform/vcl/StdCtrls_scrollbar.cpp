@@ -314,6 +314,30 @@ void FillArrow(HDC DC, const TRect& R, int Direction, TColor Colour) {
   DeleteObject(brush);
 }
 
+// The track: the scroll-bar colour, or, when that is the button face, the classic half-tone of face and
+// highlight.
+void FillTrack(HDC DC, const TRect& R) {
+  const COLORREF track = static_cast<COLORREF>(ColorToRGB(clScrollBar)) & 0xFFFFFF;
+  const COLORREF face = static_cast<COLORREF>(ColorToRGB(clBtnFace)) & 0xFFFFFF;
+  RECT r = R;
+  if (track != face) {
+    HBRUSH brush = CreateSolidBrush(track);
+    FillRect(DC, &r, brush);
+    DeleteObject(brush);
+    return;
+  }
+  static const WORD kHalftone[8] = { 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55 };
+  HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kHalftone);
+  HBRUSH brush = CreatePatternBrush(pattern);
+  const COLORREF oldText = SetTextColor(DC, face);
+  const COLORREF oldBack = SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)) & 0xFFFFFF);
+  FillRect(DC, &r, brush);
+  SetTextColor(DC, oldText);
+  SetBkColor(DC, oldBack);
+  DeleteObject(brush);
+  DeleteObject(pattern);
+}
+
 }  // namespace
 
 void TScrollBar::DrawArrow(const TRect& R, bool Up, bool Pushed) {
@@ -348,9 +372,7 @@ void TScrollBar::DrawArrow(const TRect& R, bool Up, bool Pushed) {
 
 void TScrollBar::Paint() {
   TCanvas* canvas = Canvas();
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->Brush()->SetColor(clScrollBar);
-  canvas->FillRect(ClientRect());
+  FillTrack(canvas->Handle(), ClientRect());
   const bool held = FPressedInside && FPressedPart != spNone;
   for (TPart page : { spPageUp, spPageDown })
     if (held && FPressedPart == page) {
