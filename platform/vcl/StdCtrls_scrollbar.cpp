@@ -39,7 +39,8 @@ void TScrollBar::SetParams(int APosition, int AMin, int AMax) {
     FMax = AMax;
     return;
   }
-  if (AMax < AMin || AMax < FPageSize) throw EInvalidOperation("Scroll bar property out of range");
+  // The page must fit the range (Max itself may be below the page size: ranges can be negative).
+  if (AMax < AMin || FPageSize > AMax - AMin + 1) throw EInvalidOperation("Scroll bar property out of range");
   APosition = std::clamp(APosition, AMin, AMax);
   const bool moved = APosition != FPosition;
   if (AMin != FMin || AMax != FMax) {

@@ -157,6 +157,12 @@ TEST_F(ScrollBarTest, TheRangeIsValidatedAndThePositionKeptInsideIt) {
   EXPECT_EQ(changes, 3);
   bar->SetPosition(-10);
   EXPECT_EQ(changes, 3);
+  // A range entirely below zero is fine; a page larger than the range is not.
+  bar->SetParams(-30, -50, -10);
+  EXPECT_EQ(bar->Position(), -30);
+  bar->SetPageSize(10);
+  EXPECT_THROW(bar->SetParams(-30, -35, -30), EInvalidOperation);
+  EXPECT_EQ(bar->Min(), -50);
 }
 
 TEST_F(ScrollBarTest, APageSizesTheThumbAndEndsUserScrollingAPageBeforeMax) {
