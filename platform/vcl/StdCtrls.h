@@ -519,7 +519,8 @@ class TScrollBar : public TCustomControl {
   void SetLargeChange(int Value) { FLargeChange = Value; }
   int SmallChange() const { return FSmallChange; }
   void SetSmallChange(int Value) { FSmallChange = Value; }
-  // Raises EInvalidOperation when AMax < AMin or AMax < PageSize; the position is brought into range.
+  // Raises EInvalidOperation when AMax < AMin or the page does not fit the range; the position is brought
+  // into range.
   void SetParams(int APosition, int AMin, int AMax);
 
   void Dispatch(TMessage& Message) override;
