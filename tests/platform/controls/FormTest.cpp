@@ -296,4 +296,34 @@ TEST_F(FormTest, FreedFromItsOwnEventHandler) {
   EXPECT_EQ(other->ComponentCount(), 0);
 }
 
+TEST_F(FormTest, AFormFreedInsideItsOwnHandlers) {
+  struct Case {
+    const char* name;
+    std::function<void(TForm*, std::function<void()>)> arm;
+    std::function<void(TForm*)> trigger;
+  } cases[] = {
+    { "OnShow", [](TForm* f, std::function<void()> kill) { f->OnShow = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
+      [](TForm* f) { f->Show(); } },
+    { "OnHide", [](TForm* f, std::function<void()> kill) { f->OnHide = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
+      [](TForm* f) { f->Show(); f->Hide(); } },
+    { "OnClose", [](TForm* f, std::function<void()> kill) {
+       f->OnClose = TCloseEvent::FromCallable([kill](TObject*, TCloseAction&) { kill(); });
+     },
+      [](TForm* f) { f->Show(); f->Close(); } },
+    { "OnCloseQuery", [](TForm* f, std::function<void()> kill) {
+       f->OnCloseQuery = TCloseQueryEvent::FromCallable([kill](TObject*, bool&) { kill(); });
+     },
+      [](TForm* f) { f->Show(); f->Close(); } },
+  };
+  for (Case& c : cases) {
+    TForm* form = NewForm();
+    auto life = form->LifeToken();
+    c.arm(form, [form] { delete form; });
+    auto trigger = c.trigger;
+    trigger(form);
+    xt::PumpUntilIdle();
+    EXPECT_TRUE(life.expired()) << c.name;
+  }
+}
+
 }  // namespace
