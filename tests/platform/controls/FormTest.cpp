@@ -105,12 +105,18 @@ TEST_F(FormTest, ShowModalEndsWithTheResultOfTheButtonPressedAndKeepsTimersRunni
   int ticks = 0;
   timer->SetInterval(100);
   timer->SetOnTimer(On<TNotifyEvent>([&](TObject*) { ++ticks; }));
+  auto* shape = new TTestShape(owner);
+  shape->SetParent(owner);
   bool ownerEnabledInside = true;
+  int paintsInside = 0;
   xt::AnswerModal([&](const xt::ModalRecord& r) -> LONG_PTR {
     EXPECT_EQ(r.kind, xt::ModalRecord::Form);
     EXPECT_EQ(r.hwnd, dialog->Handle());
     ownerEnabledInside = IsWindowEnabled(owner->Handle());
+    const int before = shape->Paints;
+    shape->Invalidate();  // the disabled owner still paints
     xt::Advance(500);
+    paintsInside = shape->Paints - before;
     ClickAt(ok, 5, 5);
     return xt::kKeepOpen;
   });
@@ -118,6 +124,7 @@ TEST_F(FormTest, ShowModalEndsWithTheResultOfTheButtonPressedAndKeepsTimersRunni
   EXPECT_EQ(ticks, 5);
   EXPECT_EQ(ok->Clicks, 1);
   EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_GE(paintsInside, 1);
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
   EXPECT_FALSE(dialog->Visible());
   EXPECT_EQ(xt::UnscriptedModals(), 0);
