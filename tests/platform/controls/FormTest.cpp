@@ -333,4 +333,18 @@ TEST_F(FormTest, AFormFreedInsideItsOwnHandlers) {
   }
 }
 
+TEST_F(FormTest, ExceptionsTravelBackThroughPerformAndSendMessageToTheCaller) {
+  TForm* form = NewForm();
+  form->Show();
+  TWndMethod old = form->WindowProc;
+  form->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg == WM_USER + 9) throw EConvertError("thrown in a handler");
+    old(m);
+  });
+  EXPECT_THROW(form->Perform(WM_USER + 9, 0, 0), EConvertError);
+  EXPECT_THROW(SendMessageA(form->Handle(), WM_USER + 9, 0, 0), EConvertError);
+  form->WindowProc = old;
+  EXPECT_TRUE(xt::ModalRecords().empty());  // nobody showed it: the caller has it
+}
+
 }  // namespace
