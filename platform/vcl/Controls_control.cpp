@@ -306,8 +306,9 @@ void TControl::SetVisible(bool Value) {
   if (FVisible == Value) return;
   VisibleChanging();
   FVisible = Value;
-  Perform(CM_VISIBLECHANGED, Value, 0);
-  RequestAlign();
+  auto life = LifeToken();
+  Perform(CM_VISIBLECHANGED, Value, 0);  // a form's OnShow / OnHide runs in here and may free it
+  if (!life.expired()) RequestAlign();
 }
 
 void TControl::Show() {

@@ -5,7 +5,8 @@
 // A form class with a form resource reads it in InitForm, which its constructor calls last (the
 // resource binds the form's published fields and methods, which exist only once the most derived
 // constructor runs); Application->CreateForm calls it for a class that did not. InitForm then runs
-// OnCreate. OnDestroy runs before the form's destructors, however the form is deleted.
+// OnCreate. OnDestroy runs before the form's destructors, however a form on the heap is deleted (a
+// form on the stack gets no OnDestroy or OnHide: its handlers would run on a half-destroyed object).
 
 #include <cstddef>
 #include <memory>

@@ -25,12 +25,18 @@ bool SendFocusMessage(HWND Window, UINT Msg) {
   return gFocusCount == count;
 }
 
-// Restores a flag however the scope ends.
+// Sets a flag of a form for a scope and clears it however the scope ends (unless the form is gone).
 struct TFormStateScope {
   TFormState& State;
   TFormStateFlag Flag;
-  TFormStateScope(TFormState& s, TFormStateFlag f) : State(s), Flag(f) { State << Flag; }
-  ~TFormStateScope() { State >> Flag; }
+  std::weak_ptr<const void> Life;
+  TFormStateScope(TCustomForm* Form, TFormState& s, TFormStateFlag f)
+      : State(s), Flag(f), Life(Form->LifeToken()) {
+    State << Flag;
+  }
+  ~TFormStateScope() {
+    if (!Life.expired()) State >> Flag;
+  }
 };
 
 }  // namespace
@@ -98,7 +104,7 @@ void TCustomForm::InitForm() {
   if (FInitialized) return;
   FInitialized = true;
   if (const char* text = FindComponentResource(ClassType())) {
-    TFormStateScope creating(FFormState, fsCreating);
+    TFormStateScope creating(this, FFormState, fsCreating);
     ReadComponentResource(this, text);
   }
   DoCreate();
@@ -474,8 +480,9 @@ void TCustomForm::ApplyPendingVisibility() {
 // ---- Showing ------------------------------------------------------------------------------------------
 
 void TCustomForm::Show() {
+  auto life = LifeToken();
   SetVisible(true);
-  BringToFront();
+  if (!life.expired()) BringToFront();
 }
 
 void TCustomForm::DoShow() {
@@ -516,39 +523,39 @@ void TCustomForm::SetWindowToPosition() {
 
 // OnShow runs before the window appears (so nothing is retrieved in between); a hide asked for meanwhile
 // keeps it from appearing at all.
+// OnShow runs before the window appears (so nothing is retrieved in between); a hide asked for meanwhile
+// keeps it from appearing at all. A handler may free the form: nothing of it is touched then.
 void TCustomForm::CMShowingChanged(TMessage&) {
+  auto life = LifeToken();
   {
-    TFormStateScope showing(FFormState, fsShowing);
-    auto life = LifeToken();
-    if (FShowing) {
+    TFormStateScope showing(this, FFormState, fsShowing);
+    auto guarded = [&](void (TCustomForm::*handler)()) {
       try {
-        DoShow();
+        (this->*handler)();
       } catch (...) {
         if (!Application || life.expired()) throw;
         Application->HandleException(this);
       }
-      if (life.expired()) return;
+      return !life.expired();
+    };
+    if (FShowing) {
+      if (!guarded(&TCustomForm::DoShow)) return;
       if (FPendingVisible != 0 && !FComponentState.Contains(csDesigning)) {
         if (FFormStyle != fsMDIChild) SetWindowToPosition();
         FPosition = poDesigned;
         static const int kShow[] = { SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED };
         ShowWindow(FHandle, kShow[FWindowState]);
+        if (life.expired()) return;
         if (FFormStyle == fsMDIChild)
           if (HWND client = GetParent(FHandle))
             SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(FHandle), 0);
       }
     } else {
-      try {
-        DoHide();
-      } catch (...) {
-        if (!Application || life.expired()) throw;
-        Application->HandleException(this);
-      }
-      if (life.expired()) return;
+      if (!guarded(&TCustomForm::DoHide)) return;
       ShowWindow(FHandle, SW_HIDE);
     }
   }
-  ApplyPendingVisibility();
+  if (!life.expired()) ApplyPendingVisibility();
 }
 
 int TCustomForm::ShowModal() {
@@ -675,11 +682,13 @@ void TCustomForm::Close() {
     FModalResult = mrCancel;
     return;
   }
-  if (!CloseQuery()) return;
+  auto life = LifeToken();
+  if (!CloseQuery() || life.expired()) return;
   TCloseAction action = caHide;
   if (FFormStyle == fsMDIChild) action = FBorderIcons.Contains(biMinimize) ? caMinimize : caNone;
   DoClose(action);
-  if (action == caNone) return;
+  // A handler that freed the form has closed it for good.
+  if (life.expired() || action == caNone) return;
   if (Application && Application->MainForm() == this) {
     Application->Terminate();
     return;

@@ -105,12 +105,18 @@ TEST_F(FormTest, ShowModalEndsWithTheResultOfTheButtonPressedAndKeepsTimersRunni
   int ticks = 0;
   timer->SetInterval(100);
   timer->SetOnTimer(On<TNotifyEvent>([&](TObject*) { ++ticks; }));
+  auto* shape = new TTestShape(owner);
+  shape->SetParent(owner);
   bool ownerEnabledInside = true;
+  int paintsInside = 0;
   xt::AnswerModal([&](const xt::ModalRecord& r) -> LONG_PTR {
     EXPECT_EQ(r.kind, xt::ModalRecord::Form);
     EXPECT_EQ(r.hwnd, dialog->Handle());
     ownerEnabledInside = IsWindowEnabled(owner->Handle());
+    const int before = shape->Paints;
+    shape->Invalidate();  // the disabled owner still paints
     xt::Advance(500);
+    paintsInside = shape->Paints - before;
     ClickAt(ok, 5, 5);
     return xt::kKeepOpen;
   });
@@ -118,6 +124,7 @@ TEST_F(FormTest, ShowModalEndsWithTheResultOfTheButtonPressedAndKeepsTimersRunni
   EXPECT_EQ(ticks, 5);
   EXPECT_EQ(ok->Clicks, 1);
   EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_GE(paintsInside, 1);
   EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
   EXPECT_FALSE(dialog->Visible());
   EXPECT_EQ(xt::UnscriptedModals(), 0);
@@ -294,6 +301,50 @@ TEST_F(FormTest, FreedFromItsOwnEventHandler) {
   delete panel;
   EXPECT_TRUE(innerLife.expired());
   EXPECT_EQ(other->ComponentCount(), 0);
+}
+
+TEST_F(FormTest, AFormFreedInsideItsOwnHandlers) {
+  struct Case {
+    const char* name;
+    std::function<void(TForm*, std::function<void()>)> arm;
+    std::function<void(TForm*)> trigger;
+  } cases[] = {
+    { "OnShow", [](TForm* f, std::function<void()> kill) { f->OnShow = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
+      [](TForm* f) { f->Show(); } },
+    { "OnHide", [](TForm* f, std::function<void()> kill) { f->OnHide = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
+      [](TForm* f) { f->Show(); f->Hide(); } },
+    { "OnClose", [](TForm* f, std::function<void()> kill) {
+       f->OnClose = TCloseEvent::FromCallable([kill](TObject*, TCloseAction&) { kill(); });
+     },
+      [](TForm* f) { f->Show(); f->Close(); } },
+    { "OnCloseQuery", [](TForm* f, std::function<void()> kill) {
+       f->OnCloseQuery = TCloseQueryEvent::FromCallable([kill](TObject*, bool&) { kill(); });
+     },
+      [](TForm* f) { f->Show(); f->Close(); } },
+  };
+  for (Case& c : cases) {
+    TForm* form = NewForm();
+    auto life = form->LifeToken();
+    c.arm(form, [form] { delete form; });
+    auto trigger = c.trigger;
+    trigger(form);
+    xt::PumpUntilIdle();
+    EXPECT_TRUE(life.expired()) << c.name;
+  }
+}
+
+TEST_F(FormTest, ExceptionsTravelBackThroughPerformAndSendMessageToTheCaller) {
+  TForm* form = NewForm();
+  form->Show();
+  TWndMethod old = form->WindowProc;
+  form->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg == WM_USER + 9) throw EConvertError("thrown in a handler");
+    old(m);
+  });
+  EXPECT_THROW(form->Perform(WM_USER + 9, 0, 0), EConvertError);
+  EXPECT_THROW(SendMessageA(form->Handle(), WM_USER + 9, 0, 0), EConvertError);
+  form->WindowProc = old;
+  EXPECT_TRUE(xt::ModalRecords().empty());  // nobody showed it: the caller has it
 }
 
 }  // namespace
