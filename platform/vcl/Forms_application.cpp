@@ -326,7 +326,10 @@ void TApplication::Idle() {
     HandleException(this);
   }
   if (CheckSynchronize()) done = false;
-  if (done && !FTerminated) WaitMessage();
+  if (done && !FTerminated) {
+    Handle();  // the window a thread's Synchronize wakes the wait through
+    WaitMessage();
+  }
 }
 
 // Keys go to the control that has the focus (or the capture) as CN_* first: a non-zero answer means the
