@@ -3,30 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 
 namespace {
-
-// Nested outlines, top and left edges in Top, bottom and right in Bottom, the rectangle shrinking by
-// one pixel per outline; the pen is left one pixel wide.
-void DrawFrame(TCanvas* Canvas, TRect& R, TColor Top, TColor Bottom, int Width) {
-  Canvas->Pen()->SetWidth(1);
-  --R.Right;
-  --R.Bottom;
-  for (int i = 0; i < Width; ++i) {
-    Canvas->Pen()->SetColor(Top);
-    Canvas->Polyline({ TPoint(R.Left, R.Bottom), TPoint(R.Left, R.Top), TPoint(R.Right, R.Top) });
-    Canvas->Pen()->SetColor(Bottom);
-    Canvas->Polyline({ TPoint(R.Right, R.Top), TPoint(R.Right, R.Bottom), TPoint(R.Left - 1, R.Bottom) });
-    R.Left += 1;
-    R.Top += 1;
-    R.Right -= 1;
-    R.Bottom -= 1;
-  }
-  ++R.Right;
-  ++R.Bottom;
-}
 
 // Pixels of a pf32bit bitmap are stored B, G, R, 0: as a 32-bit word 0x00RRGGBB.
 uint32_t ToPixel(TColor C) {
@@ -243,7 +224,7 @@ void TTransparentButton::Paint() {
         c->Rectangle(1, 1, W, H);
       } else {
         r = TRect(1, 1, W, H);
-        DrawFrame(c, r, clBlack, clBlack, bw);
+        Frame3D(c, r, clBlack, clBlack, bw);
       }
       break;
     case fsIndent:
@@ -252,10 +233,10 @@ void TTransparentButton::Paint() {
         c->Rectangle(0, 0, W - 1, H - 1);
       } else {
         r = TRect(0, 0, W - 1, H - 1);
-        DrawFrame(c, r, clBtnShadow, clBtnShadow, bw);
+        Frame3D(c, r, clBtnShadow, clBtnShadow, bw);
       }
       r = TRect(1, 1, W, H);
-      DrawFrame(c, r, clBtnHighlight, clBtnHighlight, bw);
+      Frame3D(c, r, clBtnHighlight, clBtnHighlight, bw);
       break;
     default: {
       if (!FTransparent) c->FillRect(TRect(0, 0, W, H));
@@ -269,7 +250,7 @@ void TTransparentButton::Paint() {
         };
         const auto& d = Design[FFrameStyle - fsExplorer];
         r = ClientRect();
-        DrawFrame(c, r, d.Top, d.Bottom, 1);
+        Frame3D(c, r, d.Top, d.Bottom, 1);
       }
       break;
     }
@@ -281,26 +262,26 @@ void TTransparentButton::Paint() {
       case fsRegular:
       case fsIndent:
         if (FShowPressed) {
-          DrawFrame(c, r, clBlack, clBtnHighlight, bw);
-          DrawFrame(c, r, clBtnShadow, clBtnFace, bw);
+          Frame3D(c, r, clBlack, clBtnHighlight, bw);
+          Frame3D(c, r, clBtnShadow, clBtnFace, bw);
         }
         break;
       case fsExplorer:
         if (FHover || FDown) {
           if (FShowPressed)
-            DrawFrame(c, r, clBtnShadow, clBtnHighlight, bw);
+            Frame3D(c, r, clBtnShadow, clBtnHighlight, bw);
           else
-            DrawFrame(c, r, clBtnHighlight, clBtnShadow, bw);
+            Frame3D(c, r, clBtnHighlight, clBtnShadow, bw);
         }
         break;
       case fsLight:
-        if (FShowPressed) DrawFrame(c, r, clBtnShadow, clBtnHighlight, 1);
+        if (FShowPressed) Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
         break;
       case fsDark:
-        if (FShowPressed) DrawFrame(c, r, cl3DDkShadow, clBtnFace, 1);
+        if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnFace, 1);
         break;
       case fsMono:
-        if (FShowPressed) DrawFrame(c, r, cl3DDkShadow, clBtnHighlight, 1);
+        if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnHighlight, 1);
         break;
       case fsNone:
         break;
@@ -308,23 +289,23 @@ void TTransparentButton::Paint() {
   } else {
     switch (FFrameStyle) {
       case fsRegular:
-        DrawFrame(c, r, clBtnHighlight, clBlack, bw);
-        DrawFrame(c, r, clBtnFace, clBtnShadow, bw);
+        Frame3D(c, r, clBtnHighlight, clBlack, bw);
+        Frame3D(c, r, clBtnFace, clBtnShadow, bw);
         break;
       case fsIndent:
-        DrawFrame(c, r, clBtnShadow, clBtnHighlight, bw);
+        Frame3D(c, r, clBtnShadow, clBtnHighlight, bw);
         break;
       case fsExplorer:
-        if (FHover) DrawFrame(c, r, clBtnHighlight, clBtnShadow, bw);
+        if (FHover) Frame3D(c, r, clBtnHighlight, clBtnShadow, bw);
         break;
       case fsLight:
-        DrawFrame(c, r, clBtnHighlight, clBtnShadow, 1);
+        Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
         break;
       case fsDark:
-        DrawFrame(c, r, clBtnFace, cl3DDkShadow, 1);
+        Frame3D(c, r, clBtnFace, cl3DDkShadow, 1);
         break;
       case fsMono:
-        DrawFrame(c, r, clBtnHighlight, cl3DDkShadow, 1);
+        Frame3D(c, r, clBtnHighlight, cl3DDkShadow, 1);
         break;
       case fsNone:
         break;
