@@ -274,12 +274,15 @@ void TApplication::DoneApplication() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+// Both make sure the application window exists: a thread's Synchronize wakes the loops through it.
 void TApplication::HandleMessage() {
+  Handle();
   MSG msg;
   if (!ProcessMessage(msg)) Idle();
 }
 
 void TApplication::ProcessMessages() {
+  Handle();
   MSG msg;
   while (ProcessMessage(msg)) {
   }
@@ -326,10 +329,7 @@ void TApplication::Idle() {
     HandleException(this);
   }
   if (CheckSynchronize()) done = false;
-  if (done && !FTerminated) {
-    Handle();  // the window a thread's Synchronize wakes the wait through
-    WaitMessage();
-  }
+  if (done && !FTerminated) WaitMessage();
 }
 
 // Keys go to the control that has the focus (or the capture) as CN_* first: a non-zero answer means the

@@ -79,6 +79,7 @@ class TTestShape : public TGraphicControl {
       Message.Result = 1;
       return;
     }
+    if (Message.Msg == CM_TEXTCHANGED) Invalidate();  // as a label repaints its new caption
     TGraphicControl::Dispatch(Message);
   }
 

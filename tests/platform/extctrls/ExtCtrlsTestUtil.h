@@ -76,6 +76,12 @@ class StockTest : public ControlsTest {
     form->SetColor(kFormColor);
   }
   HWND FormHandle() { return form->Handle(); }
+  // A key pressed and released, handled by the application's loop (the only way to the key pipeline).
+  static void Press(UINT vk, unsigned shift = xt::ssNone) {
+    xt::KeyDown(vk, shift, false);
+    xt::KeyUp(vk, shift, false);
+    Application->ProcessMessages();
+  }
   TForm* form {};
 };
 
