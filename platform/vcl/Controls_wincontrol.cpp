@@ -1212,14 +1212,7 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
     return;
   }
-  HWND h = FHandle;
-  Message.Result = CallWindowProcA(FDefWndProc, h, Message.Msg, Message.WParam, Message.LParam);
-  // The default answer to a released right button is a context-menu request.
-  if (Message.Msg == WM_RBUTTONUP && IsWindow(h)) {
-    POINT p { GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam) };
-    ::ClientToScreen(h, &p);
-    SendMessageA(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(p.x, p.y));
-  }
+  Message.Result = CallWindowProcA(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message) {
