@@ -117,12 +117,15 @@ TEST_F(SpeedButtonTest, PressedLookFollowsThePointerAndOnlyAReleaseInsideClicks)
 TEST_F(SpeedButtonTest, AFlatButtonShowsItsFrameOnlyWhileThePointerIsOverIt) {
   TSpeedButton* b = NewButton(form, 20, 20);
   b->SetFlat(true);
+  b->SetCursor(crHandPoint);
   form->Show();
   const TPoint away = At(form, 300, 200);
   xt::MouseMove(away.X, away.Y);
   EXPECT_EQ(Corners(b), "......");  // transparent: the form shows through
+  EXPECT_NE(GetCursor(), Screen->Cursors(crHandPoint));
   MoveTo(b, 5, 5);
   EXPECT_EQ(Corners(b), "HSSS..");  // one raised pixel
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
   xt::MouseMove(away.X, away.Y);
   EXPECT_EQ(Corners(b), "......");
   b->SetTransparent(false);
