@@ -378,5 +378,9 @@ XJ_PUBLISHED(TActionList,
   XJ_EVENT(OnExecute)
   XJ_EVENT(OnUpdate));
 
-static const bool xj_actions_registered =
-    (RegisterClasses({ TAction::StaticClass(), TActionList::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterActnList() {
+  static const bool registered = (RegisterClasses({ TAction::StaticClass(), TActionList::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

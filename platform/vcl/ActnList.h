@@ -260,3 +260,5 @@ class TActionList : public TCustomActionList {
  public:
   explicit TActionList(TComponent* AOwner) : TCustomActionList(AOwner) {}
 };
+
+XJ_UNIT_REGISTRATION(RegisterActnList)

@@ -92,3 +92,5 @@ class TSpeedButton : public TGraphicControl {
   bool FTransparent { true };
   TNumGlyphs FNumGlyphs { 1 };
 };
+
+XJ_UNIT_REGISTRATION(RegisterButtons)

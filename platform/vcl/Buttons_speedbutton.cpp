@@ -435,4 +435,9 @@ XJ_PUBLISHED(TSpeedButton,
   XJ_EVENT(OnMouseMove)
   XJ_EVENT(OnMouseUp));
 
-static const bool xj_speedbutton_registered = (RegisterClasses({ TSpeedButton::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterButtons() {
+  static const bool registered = (RegisterClasses({ TSpeedButton::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -477,6 +477,16 @@ class TComponent : public TPersistent {
 // already taken raises EFilerError.
 void RegisterClass(TClass AClass);
 void RegisterClasses(std::initializer_list<TClass> Classes);
+// Makes a unit's classes findable by name in every program that includes the unit's header, even where
+// no code names them: the library is static, so a file only a form resource refers to would be left out.
+// The header names its registration function; one .cpp of the unit defines it (idempotently).
+#define XJ_UNIT_REGISTRATION(Fn)                                \
+  namespace xj::vcl {                                           \
+  bool Fn();                                                    \
+  namespace {                                                   \
+  [[maybe_unused]] const bool Fn##Done = Fn();                  \
+  }                                                             \
+  }
 // The palette page is ignored; the classes are registered.
 void RegisterComponents(const AnsiString& Page, std::initializer_list<TClass> Classes);
 void UnRegisterClass(TClass AClass);

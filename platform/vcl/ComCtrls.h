@@ -207,3 +207,5 @@ class TStatusBar : public TCustomControl {
 
   friend class TStatusPanels;
 };
+
+XJ_UNIT_REGISTRATION(RegisterComCtrls)

@@ -221,4 +221,9 @@ XJ_PUBLISHED(TStatusBar,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
 
-static const bool xj_statusbar_registered = (RegisterClasses({ TStatusBar::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterComCtrls() {
+  static const bool registered = (RegisterClasses({ TStatusBar::StaticClass(), TTrackBar::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -385,4 +385,3 @@ XJ_PUBLISHED(TTrackBar,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
 
-static const bool xj_trackbar_registered = (RegisterClasses({ TTrackBar::StaticClass() }), true);

@@ -80,4 +80,9 @@ XJ_PUBLISHED(TTimer,
   XJ_PROP(Interval, 1000u)
   XJ_PROP(OnTimer));
 
-static const bool xj_timer_registered = (RegisterClasses({ TTimer::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterExtCtrls() {
+  static const bool registered = (RegisterClasses({ TTimer::StaticClass(), TBevel::StaticClass(), TImage::StaticClass(), TPanel::StaticClass(), TRadioGroup::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -262,3 +262,5 @@ class TRadioGroup : public TCustomRadioGroup {
  public:
   explicit TRadioGroup(TComponent* AOwner) : TCustomRadioGroup(AOwner) {}
 };
+
+XJ_UNIT_REGISTRATION(RegisterExtCtrls)

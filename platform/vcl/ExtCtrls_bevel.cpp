@@ -82,4 +82,3 @@ XJ_PUBLISHED(TBevel,
   XJ_PROP(Style, bsLowered)
   XJ_PROP(Visible, true));
 
-static const bool xj_bevel_registered = (RegisterClasses({ TBevel::StaticClass() }), true);

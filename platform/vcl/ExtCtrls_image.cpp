@@ -160,4 +160,3 @@ XJ_PUBLISHED(TImage,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
 
-static const bool xj_image_registered = (RegisterClasses({ TImage::StaticClass() }), true);

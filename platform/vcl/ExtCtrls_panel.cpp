@@ -191,4 +191,3 @@ XJ_PUBLISHED(TPanel,
   XJ_EVENT(OnStartDrag)
   XJ_EVENT(OnUnDock));
 
-static const bool xj_panel_registered = (RegisterClasses({ TPanel::StaticClass() }), true);

@@ -231,4 +231,3 @@ XJ_PUBLISHED(TRadioGroup,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
 
-static const bool xj_radiogroup_registered = (RegisterClasses({ TRadioGroup::StaticClass() }), true);

@@ -449,3 +449,5 @@ extern TApplication* Application;
 extern TScreen* Screen;
 // The class of the application's hint window: THintWindow or a descendant registered with XJ_PUBLISHED.
 extern TClass HintWindowClass;
+
+XJ_UNIT_REGISTRATION(RegisterForms)

@@ -1064,4 +1064,9 @@ XJ_PUBLISHED(TForm,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnUnDock));
 
-static const bool xj_forms_registered = (RegisterClasses({ TForm::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterForms() {
+  static const bool registered = (RegisterClasses({ TForm::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -522,4 +522,9 @@ XJ_PUBLISHED(TMediaPlayer,
   XJ_EVENT(OnExit)
   XJ_EVENT(OnNotify));
 
-static const bool xj_mplayer_registered = (RegisterClasses({ TMediaPlayer::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterMPlayer() {
+  static const bool registered = (RegisterClasses({ TMediaPlayer::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -167,3 +167,5 @@ class TMediaPlayer : public TCustomControl {
   // Last, so that it goes first: its audio thread is joined before anything it calls back into.
   std::unique_ptr<xj::audio::Player> FPlayer;
 };
+
+XJ_UNIT_REGISTRATION(RegisterMPlayer)

@@ -586,5 +586,9 @@ XJ_PUBLISHED(TPopupMenu,
   XJ_PROP(Images)
   XJ_EVENT(OnPopup));
 
-static const bool xj_menus_registered =
-    (RegisterClasses({ TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass() }), true);
+namespace xj::vcl {
+bool RegisterMenus() {
+  static const bool registered = (RegisterClasses({ TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -292,3 +292,5 @@ class TPopupMenu : public TMenu {
 
 // The hidden window that receives the commands of open popup menus.
 HWND PopupListWindow();
+
+XJ_UNIT_REGISTRATION(RegisterMenus)

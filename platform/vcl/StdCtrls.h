@@ -579,11 +579,4 @@ class TScrollBar : public TCustomControl {
 
 // ---- Registration --------------------------------------------------------------------------------------------------
 
-namespace xj::vcl {
-// Registers the classes of this unit for form resources; any program that includes this header has it
-// run at start-up (the classes must be found by name even when no code refers to them).
-bool RegisterStdCtrls();
-namespace {
-[[maybe_unused]] const bool kStdCtrlsRegistered = RegisterStdCtrls();
-}  // namespace
-}  // namespace xj::vcl
+XJ_UNIT_REGISTRATION(RegisterStdCtrls)
