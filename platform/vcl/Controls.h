@@ -642,6 +642,7 @@ class TWinControl : public TControl {
 
   TRect GetClientRect() override;
   TPoint GetClientOrigin() override;
+  void AdjustSize() override;
   void SetZOrder(bool TopMost) override;
   HDC GetDeviceContext(HWND& WindowHandle) override;
   void ReadState(TReader* Reader) override;
@@ -697,6 +698,7 @@ class TWinControl : public TControl {
   bool FParentCtl3D { true };
   int FBorderWidth { 0 };
   TPoint FDesignSize;
+  bool FSizeChecked { false };  // our own SetWindowPos: the size has passed CheckNewSize already
   bool FDockSite { false };
   bool FUseDockManager { false };
   TImeMode FImeMode { imDontCare };

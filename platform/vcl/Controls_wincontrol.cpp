@@ -308,8 +308,16 @@ void TWinControl::CMEnabledChanged(TMessage&) {
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle && !IsIconic(FHandle)) {
-    if (CheckNewSize(AWidth, AHeight))
-      SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (CheckNewSize(AWidth, AHeight)) {
+      FSizeChecked = true;
+      try {
+        SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+      } catch (...) {
+        FSizeChecked = false;
+        throw;
+      }
+      FSizeChecked = false;
+    }
   } else if (CheckNewSize(AWidth, AHeight)) {
     FLeft = ALeft;
     FTop = ATop;
@@ -318,6 +326,22 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   }
   UpdateAnchorRules();
   RequestAlign();
+}
+
+// Constraints, OnCanResize and AutoSize apply to every size change of the window, whoever makes it.
+void TWinControl::AdjustSize() {
+  if (FComponentState.Contains(csLoading)) return;
+  if (FHandle) {
+    SetWindowPos(FHandle, nullptr, 0, 0, FWidth, FHeight, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOZORDER);
+    RequestAlign();
+    return;
+  }
+  int w = FWidth, h = FHeight;
+  if (CheckNewSize(w, h) && (w != FWidth || h != FHeight)) {
+    FWidth = w;
+    FHeight = h;
+    RequestAlign();
+  }
 }
 
 void TWinControl::UpdateBounds() {
@@ -1018,6 +1042,14 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_ERASEBKGND:
       WMEraseBkgnd(reinterpret_cast<TWMEraseBkgnd&>(Message));
       break;
+    case WM_WINDOWPOSCHANGING: {
+      auto* wp = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+      if (wp && !FSizeChecked && !(wp->flags & SWP_NOSIZE) && !FComponentState.Contains(csReading) &&
+          !FComponentState.Contains(csDestroying) && !CheckNewSize(wp->cx, wp->cy))
+        wp->flags |= SWP_NOSIZE;
+      DefaultHandler(Message);
+      break;
+    }
     case WM_WINDOWPOSCHANGED:
       WMWindowPosChanged(Message);
       break;

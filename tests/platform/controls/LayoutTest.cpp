@@ -1,0 +1,200 @@
+// Layout and state: alignment order (R23), anchors, constraints, the notifications setters send, parent
+// colour and font, recreating a window.
+
+#include "tests/platform/controls/ControlsTestUtil.h"
+
+using namespace ctltest;
+
+namespace {
+
+class LayoutTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    form = NewForm(0, 0, 400, 300);
+    form->SetBorderStyle(bsNone);  // client = window: easy numbers
+    form->Show();
+  }
+  TTestPanel* Panel(TWinControl* parent, int l, int t, int w, int h, TAlign align = alNone) {
+    auto* p = new TTestPanel(form);
+    p->SetBounds(l, t, w, h);
+    p->SetAlign(align);
+    p->SetParent(parent);
+    return p;
+  }
+  TForm* form {};
+};
+
+TEST_F(LayoutTest, SiblingsOfOneAlignmentKeepTheirOrderWithTheAlignedControlWinningTies) {
+  form->DisableAlign();
+  TTestPanel* a = Panel(form, 0, 50, 10, 10, alTop);
+  TTestPanel* b = Panel(form, 0, 10, 10, 20, alTop);
+  TTestPanel* c = Panel(form, 0, 30, 10, 30, alTop);
+  form->EnableAlign();
+  EXPECT_EQ(b->BoundsRect(), TRect(0, 0, 400, 20));
+  EXPECT_EQ(c->BoundsRect(), TRect(0, 20, 400, 50));
+  EXPECT_EQ(a->BoundsRect(), TRect(0, 50, 400, 60));
+
+  // Dropped on the same Top as c: the control being aligned goes before it.
+  a->SetTop(20);
+  EXPECT_EQ(b->Top(), 0);
+  EXPECT_EQ(a->Top(), 20);
+  EXPECT_EQ(c->Top(), 30);
+
+  // alBottom: the one further down goes nearer the edge.
+  form->DisableAlign();
+  TTestPanel* d = Panel(form, 0, 200, 10, 10, alBottom);
+  TTestPanel* e = Panel(form, 0, 250, 10, 15, alBottom);
+  form->EnableAlign();
+  EXPECT_EQ(e->BoundsRect(), TRect(0, 285, 400, 300));
+  EXPECT_EQ(d->BoundsRect(), TRect(0, 275, 400, 285));
+}
+
+TEST_F(LayoutTest, EdgesFillInwardAndClientTakesTheRest) {
+  form->DisableAlign();
+  TTestPanel* client = Panel(form, 0, 0, 5, 5, alClient);
+  TTestPanel* right = Panel(form, 300, 0, 40, 5, alRight);
+  TTestPanel* left2 = Panel(form, 20, 0, 30, 5, alLeft);
+  TTestPanel* left1 = Panel(form, 10, 0, 20, 5, alLeft);
+  TTestPanel* top = Panel(form, 0, 0, 5, 25, alTop);
+  TTestPanel* hidden = Panel(form, 0, 0, 5, 40, alTop);
+  hidden->SetVisible(false);
+  form->EnableAlign();
+  EXPECT_EQ(top->BoundsRect(), TRect(0, 0, 400, 25));
+  EXPECT_EQ(left1->BoundsRect(), TRect(0, 25, 20, 300));
+  EXPECT_EQ(left2->BoundsRect(), TRect(20, 25, 50, 300));
+  EXPECT_EQ(right->BoundsRect(), TRect(360, 25, 400, 300));
+  EXPECT_EQ(client->BoundsRect(), TRect(50, 25, 360, 300));
+  hidden->SetVisible(true);  // shown: it takes its place, the client shrinks
+  EXPECT_EQ(client->BoundsRect(), TRect(50, 65, 360, 300));
+  form->SetBounds(0, 0, 500, 400);
+  EXPECT_EQ(client->BoundsRect(), TRect(50, 65, 460, 400));
+  EXPECT_EQ(right->BoundsRect(), TRect(460, 65, 500, 400));
+}
+
+TEST_F(LayoutTest, AnchorsKeepTheirDistancesWhenTheParentResizes) {
+  TTestPanel* all = Panel(form, 10, 20, 100, 50);
+  all->SetAnchors({ akLeft, akTop, akRight, akBottom });
+  TTestPanel* corner = Panel(form, 300, 250, 50, 30);
+  corner->SetAnchors({ akRight, akBottom });
+  TTestPanel* floating = Panel(form, 150, 100, 100, 100);
+  floating->SetAnchors({});
+  TTestPanel* fixed = Panel(form, 5, 5, 10, 10);
+  form->SetBounds(0, 0, 600, 500);
+  EXPECT_EQ(all->BoundsRect(), TRect(10, 20, 310, 270));
+  EXPECT_EQ(corner->BoundsRect(), TRect(500, 450, 550, 480));
+  EXPECT_EQ(floating->BoundsRect(), TRect(MulDiv(200, 600, 400) - 50, MulDiv(150, 500, 300) - 50,
+                                          MulDiv(200, 600, 400) + 50, MulDiv(150, 500, 300) + 50));
+  EXPECT_EQ(fixed->BoundsRect(), TRect(5, 5, 15, 15));
+  form->SetBounds(0, 0, 400, 300);
+  EXPECT_EQ(all->BoundsRect(), TRect(10, 20, 100 + 10, 50 + 20));
+  EXPECT_EQ(corner->BoundsRect(), TRect(300, 250, 350, 280));
+}
+
+TEST_F(LayoutTest, ConstraintsLimitEverySizeChange) {
+  TTestPanel* p = Panel(form, 0, 0, 100, 100);
+  p->Constraints()->SetMinWidth(50);
+  p->Constraints()->SetMaxHeight(80);
+  EXPECT_EQ(p->Height(), 80);  // applied at once
+  p->SetBounds(0, 0, 10, 200);
+  EXPECT_EQ(p->Width(), 50);
+  EXPECT_EQ(p->Height(), 80);
+  int asked = 0;
+  p->OnCanResize = On<TCanResizeEvent>([&](TObject*, int& w, int&, bool& resize) {
+    ++asked;
+    resize = w != 77;
+  });
+  p->SetWidth(77);
+  EXPECT_EQ(p->Width(), 50);
+  EXPECT_EQ(asked, 1);
+  // An aligned control that keeps a smaller size gives the space back to the others.
+  p->Constraints()->SetMaxHeight(0);
+  p->Constraints()->SetMaxWidth(60);
+  p->SetAlign(alLeft);
+  TTestPanel* client = Panel(form, 0, 0, 5, 5, alClient);
+  p->Constraints()->SetMaxWidth(40);
+  EXPECT_EQ(p->Width(), 40);  // a maximum below the minimum pulls the minimum down
+  EXPECT_EQ(p->Constraints()->MinWidth(), 40);
+  EXPECT_EQ(client->Left(), 40);
+}
+
+TEST_F(LayoutTest, SettersSendTheirNotificationsOnlyOnChange) {
+  TTestShape* shape = new TTestShape(form);
+  shape->SetParent(form);
+  TRecorder rec(shape, { CM_ENABLEDCHANGED, CM_VISIBLECHANGED, CM_TEXTCHANGED, CM_FONTCHANGED, CM_COLORCHANGED,
+                         CM_SHOWHINTCHANGED, CM_CURSORCHANGED });
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    UINT msg;
+  } cases[] = {
+    { "Enabled", [&] { shape->SetEnabled(false); }, CM_ENABLEDCHANGED },
+    { "Visible", [&] { shape->SetVisible(false); }, CM_VISIBLECHANGED },
+    { "Caption", [&] { shape->SetCaption("x"); }, CM_TEXTCHANGED },
+    { "Font", [&] { shape->Font()->SetSize(12); }, CM_FONTCHANGED },
+    { "Color", [&] { shape->SetColor(clBlue); }, CM_COLORCHANGED },
+    { "ShowHint", [&] { shape->SetShowHint(true); }, CM_SHOWHINTCHANGED },
+    { "Cursor", [&] { shape->SetCursor(crHandPoint); }, CM_CURSORCHANGED },
+  };
+  for (Case& c : cases) {
+    rec.Messages.clear();
+    c.change();
+    EXPECT_EQ(rec.Ids(), std::vector<UINT> { c.msg }) << c.name;
+    rec.Messages.clear();
+    c.change();  // the same value again
+    if (c.msg != CM_FONTCHANGED) {
+      EXPECT_TRUE(rec.Messages.empty()) << c.name;
+    }
+  }
+}
+
+TEST_F(LayoutTest, ChildrenFollowTheParentsColourFontAndShowHintUntilTheyHaveTheirOwn) {
+  TTestPanel* panel = Panel(form, 0, 0, 200, 100);
+  TTestShape* follower = new TTestShape(form);
+  follower->SetParent(panel);
+  TTestShape* own = new TTestShape(form);
+  own->SetParent(panel);
+  own->SetColor(clLime);
+  own->Font()->SetName("Courier New");
+  panel->SetColor(clNavy);
+  panel->Font()->SetName("Arial");
+  panel->Font()->SetHeight(-20);
+  panel->SetShowHint(true);
+  EXPECT_EQ(follower->Color(), clNavy);
+  EXPECT_TRUE(follower->ParentColor());
+  EXPECT_EQ(follower->Font()->Name(), "Arial");
+  EXPECT_EQ(follower->Font()->Height(), -20);
+  EXPECT_TRUE(follower->ParentFont());
+  EXPECT_TRUE(follower->ShowHint());
+  EXPECT_EQ(own->Color(), clLime);
+  EXPECT_FALSE(own->ParentColor());
+  EXPECT_EQ(own->Font()->Name(), "Courier New");
+  own->SetParentColor(true);
+  EXPECT_EQ(own->Color(), clNavy);
+}
+
+TEST_F(LayoutTest, RecreatingAWindowKeepsItsChildrenTextAndState) {
+  TTestPanel* panel = Panel(form, 10, 10, 200, 100);
+  auto* button = new TTestButton(form);
+  button->SetParent(panel);
+  button->SetCaption("按钮");
+  HWND before = panel->Handle(), buttonBefore = button->Handle();
+  panel->SetEnabled(false);
+  panel->RecreateWnd();
+  EXPECT_NE(panel->Handle(), before);
+  EXPECT_FALSE(IsWindow(before));
+  EXPECT_NE(button->Handle(), buttonBefore);
+  EXPECT_EQ(GetParent(button->Handle()), panel->Handle());
+  EXPECT_EQ(button->Caption(), "按钮");
+  EXPECT_FALSE(IsWindowEnabled(panel->Handle()));
+  EXPECT_TRUE(IsWindowVisible(button->Handle()));
+  EXPECT_EQ(panel->BoundsRect(), TRect(10, 10, 210, 110));
+  TTestShape* noWindow = new TTestShape(form);
+  noWindow->SetParent(nullptr);
+  TWinControl orphan(nullptr);
+  orphan.RecreateWnd();  // no window: nothing to do
+  EXPECT_FALSE(orphan.HandleAllocated());
+  delete noWindow;
+}
+
+}  // namespace
