@@ -71,6 +71,27 @@ inline std::vector<int> Column(TBitmap& B, int X) {
   return v;
 }
 
+// A windowless control that counts the invalidations asked of it and logs the removal notices it gets.
+class TCountingControl : public TGraphicControl {
+ public:
+  explicit TCountingControl(TComponent* AOwner, std::vector<std::string>* Log = nullptr, std::string Tag = {})
+      : TGraphicControl(AOwner), FLog(Log), FTag(std::move(Tag)) {}
+  void Invalidate() override {
+    ++Invalidations;
+    if (FLog) FLog->push_back("invalidate " + FTag);
+  }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TGraphicControl::Notification(AComponent, Operation);
+    if (Operation == opRemove) Removed.push_back(AComponent);
+  }
+  int Invalidations { 0 };
+  std::vector<TComponent*> Removed;
+
+ private:
+  std::vector<std::string>* FLog;
+  std::string FTag;
+};
+
 // The built-in face: a single-byte character is an 8 × 13 cell holding the box [1, 7) × [1, 10).
 inline void UseTestFace(TFont* Font, TColor Color) {
   Font->SetName("Platform Test");

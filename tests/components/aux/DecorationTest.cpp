@@ -15,14 +15,6 @@ constexpr TColor kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00, kYellow =
 const Inks kFrameInks { { '.', kYellow }, { 'H', kRed }, { 'S', kBlue }, { 'G', kGreen }, { 'K', clBlack },
                         { 'W', clWhite }, { 'C', TColor(0xC0C0C0) }, { 'D', TColor(0x808080) } };
 
-// A control that counts the invalidations its painters ask for.
-class TCountingControl : public TGraphicControl {
- public:
-  explicit TCountingControl(TComponent* AOwner) : TGraphicControl(AOwner) {}
-  void Invalidate() override { ++Invalidations; }
-  int Invalidations { 0 };
-};
-
 // ---- TAHMFont3D --------------------------------------------------------------------------------------------
 
 class Font3DTest : public ControlsTest {
