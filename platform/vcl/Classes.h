@@ -395,6 +395,10 @@ class TComponent : public TPersistent {
   virtual void SetName(const AnsiString& NewName);
   intptr_t Tag() const { return FTag; }
   void SetTag(intptr_t Value) { FTag = Value; }
+  // A designer's position of a non-visual component: Left in the low word, Top in the high word. Streamed
+  // as the pseudo-properties Left and Top when not 0.
+  int32_t DesignInfo() const { return FDesignInfo; }
+  void SetDesignInfo(int32_t Value) { FDesignInfo = Value; }
 
   // An index outside 0..ComponentCount-1 raises EListError.
   TComponent* Components(int Index) const;
@@ -444,6 +448,7 @@ class TComponent : public TPersistent {
   void SetComponentStyle(TComponentStyle Value) { FComponentStyle = Value; }
   // Points the owner's published field of this name at this component, or clears it.
   void SetReference(bool Enable);
+  void DefineProperties(TFiler* Filer) override;
 
   TComponentState FComponentState;
 
@@ -455,6 +460,7 @@ class TComponent : public TPersistent {
   TComponent* FOwner { nullptr };
   AnsiString FName;
   intptr_t FTag { 0 };
+  int32_t FDesignInfo { 0 };
   std::vector<TComponent*> FComponents;
   std::vector<TComponent*> FFreeNotifies;
   TComponentStyle FComponentStyle { csInheritable };

@@ -209,6 +209,22 @@ void TComponent::SetDesigning(bool Value, bool SetChildren) {
     for (TComponent* c : FComponents) c->SetDesigning(Value, true);
 }
 
+void TComponent::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  auto word = [this](int shift) { return static_cast<int16_t>((static_cast<uint32_t>(FDesignInfo) >> shift) & 0xFFFF); };
+  auto setWord = [this](int shift, int value) {
+    const uint32_t mask = 0xFFFFu << shift;
+    FDesignInfo = static_cast<int32_t>((static_cast<uint32_t>(FDesignInfo) & ~mask) |
+                                       ((static_cast<uint32_t>(value) & 0xFFFFu) << shift));
+  };
+  Filer->DefineProperty(
+      "Left", TReaderProc::FromCallable([setWord](TReader* r) { setWord(0, r->ReadInteger()); }),
+      TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(0)); }), word(0) != 0);
+  Filer->DefineProperty(
+      "Top", TReaderProc::FromCallable([setWord](TReader* r) { setWord(16, r->ReadInteger()); }),
+      TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(16)); }), word(16) != 0);
+}
+
 void TComponent::Loaded() {
   FComponentState >> csLoading;
 }

@@ -274,12 +274,15 @@ void TApplication::DoneApplication() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+// Both make sure the application window exists: a thread's Synchronize wakes the loops through it.
 void TApplication::HandleMessage() {
+  Handle();
   MSG msg;
   if (!ProcessMessage(msg)) Idle();
 }
 
 void TApplication::ProcessMessages() {
+  Handle();
   MSG msg;
   while (ProcessMessage(msg)) {
   }

@@ -259,6 +259,7 @@ void TCustomForm::CreateWnd() {
   if (FMenu && FBorderStyle != bsDialog) {
     ::SetMenu(FHandle, FMenu->Handle());
     FMenu->SetWindowHandle(FHandle);
+    Realign();  // the bar took a row of the client area
   }
   if (FFormStyle == fsMDIForm && !FClientHandle) {
     CLIENTCREATESTRUCT ccs { nullptr, 0xFF00 };
@@ -412,12 +413,15 @@ void TCustomForm::SetMenu(TMainMenu* Value) {
   if (FComponentState.Contains(csDestroying) || (Value && Value->ComponentState().Contains(csDestroying)))
     Value = nullptr;
   FMenu = Value;
-  if (!Value) return;
-  Value->FreeNotification(this);
-  if (FHandle && FBorderStyle != bsDialog) {
-    ::SetMenu(FHandle, Value->Handle());
-    Value->SetWindowHandle(FHandle);
+  if (Value) {
+    Value->FreeNotification(this);
+    if (FHandle && FBorderStyle != bsDialog) {
+      ::SetMenu(FHandle, Value->Handle());
+      Value->SetWindowHandle(FHandle);
+    }
   }
+  // The bar came or went: the client area changed with it.
+  if (FHandle && !FComponentState.Contains(csDestroying)) Realign();
 }
 
 void TCustomForm::SetWindowMenu(TMenuItem* Value) {
