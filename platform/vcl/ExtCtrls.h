@@ -1,5 +1,6 @@
 #pragma once
-// The class library's ExtCtrls unit. For now the timer; the stock controls of the unit join it later.
+// The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images and radio
+// groups.
 
 #include <memory>
 
@@ -36,4 +37,165 @@ class TTimer : public TComponent {
   bool FRunning { false };
   bool FInTimer { false };
   std::shared_ptr<const void> FLife { std::make_shared<char>(0) };
+};
+
+// ---- Frame3D ------------------------------------------------------------------------------------------
+
+// Draws Width nested one-pixel rings just inside Rect: top and left sides in TopColor, bottom and right
+// sides in BottomColor (which owns the top-right and bottom-left corners); Rect shrinks by one pixel on
+// each side per ring. Leaves the canvas pen one pixel wide.
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
+
+// ---- TBevel -------------------------------------------------------------------------------------------
+
+enum TBevelStyle { bsLowered, bsRaised };
+XJ_ENUM_IDENTS(TBevelStyle, bsLowered, bsRaised);
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+XJ_ENUM_IDENTS(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer);
+
+// A windowless box, etched frame or edge line in the button shadow and highlight colours; a spacer
+// draws nothing.
+class TBevel : public TGraphicControl {
+  XJ_CLASS(TBevel, TGraphicControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TBevel(TComponent* AOwner);
+
+  TBevelShape Shape() const { return FShape; }
+  void SetShape(TBevelShape Value);
+  TBevelStyle Style() const { return FStyle; }
+  void SetStyle(TBevelStyle Value);
+
+ protected:
+  void Paint() override;
+
+ private:
+  TBevelShape FShape { bsBox };
+  TBevelStyle FStyle { bsLowered };
+};
+
+// ---- TCustomPanel / TPanel ----------------------------------------------------------------------------
+
+enum TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
+XJ_ENUM_IDENTS(TPanelBevel, bvNone, bvLowered, bvRaised, bvSpace);
+typedef int TBevelWidth;
+typedef int TBorderWidth;
+
+// A windowed container: from the outside in, the outer bevel, a border of BorderWidth pixels in the
+// panel's colour, the inner bevel, then the face with the caption centred vertically. Aligned children
+// are laid out inside all of them. BorderStyle bsSingle adds a window border (sunken with Ctl3D).
+class TCustomPanel : public TCustomControl {
+  XJ_CLASS(TCustomPanel, TCustomControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TCustomPanel(TComponent* AOwner);
+  ~TCustomPanel() override;
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TPanelBevel BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TPanelBevel Value);
+  TPanelBevel BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TPanelBevel Value);
+  // At least 1.
+  TBevelWidth BevelWidth() const { return FBevelWidth; }
+  void SetBevelWidth(TBevelWidth Value);
+  // The panel's own border, painted in its colour inside the outer bevel (not a window frame).
+  TBorderWidth BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(TBorderWidth Value);
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  // Stored only: a resize always repaints the whole panel.
+  bool FullRepaint() const { return FFullRepaint; }
+  void SetFullRepaint(bool Value) { FFullRepaint = Value; }
+  bool Locked() const { return FLocked; }
+  void SetLocked(bool Value) { FLocked = Value; }
+
+  void AdjustClientRect(TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Paint() override;
+
+ private:
+  // The edges the bevels and the border take, on each side.
+  int FrameWidth() const;
+  void FrameChanged();
+
+  TAlignment FAlignment { taCenter };
+  TPanelBevel FBevelInner { bvNone };
+  TPanelBevel FBevelOuter { bvRaised };
+  TBevelWidth FBevelWidth { 1 };
+  TBorderWidth FBorderWidth { 0 };
+  TBorderStyle FBorderStyle { bsNone };
+  bool FFullRepaint { true };
+  bool FLocked { false };
+};
+
+class TPanel : public TCustomPanel {
+  XJ_CLASS(TPanel, TCustomPanel)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
+};
+
+// ---- TImage -------------------------------------------------------------------------------------------
+
+// Shows its picture: at the picture's size from the top-left corner, centred with Center, stretched to
+// the control (nearest neighbour) with Stretch, or scaled down keeping its proportions with
+// Proportional. With AutoSize the control takes the picture's size. Transparent draws the picture
+// without its transparent colour. The picture's OnChange is bound to PictureChanged and may be rebound
+// by a descendant that wants the notification itself.
+class TImage : public TGraphicControl {
+  XJ_CLASS(TImage, TGraphicControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TImage(TComponent* AOwner);
+  ~TImage() override;
+
+  // The picture's bitmap canvas, for drawing into the image; an empty picture first becomes a bitmap of
+  // the control's size. A picture of another kind raises EInvalidOperation.
+  TCanvas* Canvas();
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+  bool Center() const { return FCenter; }
+  void SetCenter(bool Value);
+  bool Stretch() const { return FStretch; }
+  void SetStretch(bool Value);
+  bool Proportional() const { return FProportional; }
+  void SetProportional(bool Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  // Stored only (pictures are decoded whole).
+  bool IncrementalDisplay() const { return FIncrementalDisplay; }
+  void SetIncrementalDisplay(bool Value) { FIncrementalDisplay = Value; }
+  void SetAutoSize(bool Value) override;
+  // A new size may uncover the parent (or stop doing so).
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+ protected:
+  // The rectangle the picture is drawn into, in client coordinates.
+  TRect DestRect();
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+  void Paint() override;
+  // Resizes (AutoSize), passes Transparent on to the graphic, decides whether the control is opaque and
+  // repaints.
+  void PictureChanged(TObject* Sender);
+
+ private:
+  // Opaque while a non-transparent picture covers the whole control.
+  void UpdateOpaque();
+
+  std::unique_ptr<TPicture> FPicture;
+  bool FCenter { false };
+  bool FStretch { false };
+  bool FProportional { false };
+  bool FTransparent { false };
+  bool FIncrementalDisplay { false };
+  bool FDrawing { false };
 };
