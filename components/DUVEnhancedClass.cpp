@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
 
 XJ_PUBLISHED(TAHMFont3D,
@@ -68,18 +69,6 @@ int DrawTextOn(HDC DC, const AnsiString& Text, int Count, TRect R, UINT Flags) {
   buffer.push_back('\0');
   RECT r = R;
   return DrawTextExA(DC, buffer.data(), Count, &r, Flags, nullptr);
-}
-
-// One 1-pixel ring of a 3-D frame on the canvas: top and left in TopLeft, bottom and right in
-// BottomRight (the class library's Frame3D with a width of 1).
-void Ring3D(TCanvas* Canvas, TRect R, TColor TopLeft, TColor BottomRight) {
-  --R.Right;
-  --R.Bottom;
-  Canvas->Pen()->SetWidth(1);
-  Canvas->Pen()->SetColor(TopLeft);
-  Canvas->Polyline({ TPoint(R.Left, R.Bottom), TPoint(R.Left, R.Top), TPoint(R.Right, R.Top) });
-  Canvas->Pen()->SetColor(BottomRight);
-  Canvas->Polyline({ TPoint(R.Right, R.Top), TPoint(R.Right, R.Bottom), TPoint(R.Left - 1, R.Bottom) });
 }
 
 }  // namespace
@@ -481,7 +470,8 @@ void DUVDrawButtonFrame(TCanvas* Canvas, int Width, int Height, int Style, bool 
   const Ring rings[3] = { { TColor(0xC0C0C0), clBlack }, { clWhite, TColor(0x808080) }, { clBtnHighlight, clBtnShadow } };
   auto draw = [&](int Index, const TRect& R) {
     const Ring& r = rings[Index];
-    Ring3D(Canvas, R, Down ? r.Second : r.First, Down ? r.First : r.Second);
+    TRect ring = R;
+    Frame3D(Canvas, ring, Down ? r.Second : r.First, Down ? r.First : r.Second, 1);
   };
   const int W = Width, H = Height;
   switch (Style) {
