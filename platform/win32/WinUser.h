@@ -857,3 +857,6 @@ BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 HANDLE GetClipboardData(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
+
+// The built-in edit and list-box classes.
+#include "platform/win32/WinCtl.h"

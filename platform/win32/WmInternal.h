@@ -242,6 +242,10 @@ Wnd* MdiChildOf(Wnd* w, Wnd** client);
 void MdiChildGone(Wnd* client, Wnd* child);
 void RegisterMdiClient();
 
+// ---- Built-in controls (ctl/) ------------------------------------------------------------------------------
+
+void RegisterControlClasses();  // "EDIT", "LISTBOX"
+
 // ---- Timers (Wm_timer.cpp) --------------------------------------------------------------------------------
 
 bool NextTimer(HWND filter, MSG& out, bool remove);

@@ -443,6 +443,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
 
 BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
   RegisterMdiClient();
+  RegisterControlClasses();
   WndClass* c = FindClass(className);
   if (!c || !wc) {
     Fail(c ? EINVAL : ENOENT);
@@ -481,6 +482,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   RegisterMdiClient();
+  RegisterControlClasses();
   WndClass* cls = FindClass(className);
   if (!cls) {
     Fail(ENOENT);

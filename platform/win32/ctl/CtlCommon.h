@@ -1,0 +1,62 @@
+#pragma once
+// What the built-in control classes share: per-window state that survives re-entrant calls, the
+// notices and colour questions they send their parent, and font metrics.
+
+#include <memory>
+#include <unordered_map>
+
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WinUser.h"
+
+namespace xj::ctl {
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The state of each window of one class. A handler holds its own reference while it runs, so a
+// parent that destroys the control from inside a notice leaves the handler a record marked dead
+// rather than a dangling one. The class library may subclass the window under another class name,
+// so the state hangs off the handle, not off the class's extra bytes.
+template <class T>
+class StateMap {
+ public:
+  std::shared_ptr<T> Create(HWND hwnd) {
+    auto s = std::make_shared<T>();
+    s->hwnd = hwnd;
+    Retire(hwnd);
+    FStates[hwnd] = s;
+    return s;
+  }
+  std::shared_ptr<T> Find(HWND hwnd) const {
+    auto it = FStates.find(hwnd);
+    return it == FStates.end() ? nullptr : it->second;
+  }
+  void Retire(HWND hwnd) {
+    auto it = FStates.find(hwnd);
+    if (it == FStates.end()) return;
+    it->second->dead = true;
+    FStates.erase(it);
+  }
+
+ private:
+  std::unordered_map<HWND, std::shared_ptr<T>> FStates;
+};
+
+// WM_COMMAND(id, code) to the parent, as the class's change and selection notices travel.
+void NotifyParent(HWND hwnd, WORD code);
+
+// Sets the classic defaults on `dc` (window text on window colour, opaque), asks the parent with
+// `msg` (WM_CTLCOLOREDIT, WM_CTLCOLORLISTBOX) and returns its brush, or the window-colour brush when
+// the parent does not answer. The parent may change the DC's colours and background mode.
+HBRUSH AskColours(HWND hwnd, HDC dc, UINT msg);
+// A brush that paints nothing (NULL_BRUSH or any BS_NULL brush): the control leaves its background alone.
+bool IsNullBrush(HBRUSH brush);
+// Fills `rc` unless the brush paints nothing.
+void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
+
+// The font a control draws with: the one WM_SETFONT gave it, else the system font.
+HFONT FontOrDefault(HFONT font);
+// Text metrics of `font` on the window's screen.
+TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
+
+}  // namespace xj::ctl

@@ -1,0 +1,772 @@
+// The "EDIT" window class, single-line: the view over the text engine (layout in pixels, horizontal
+// scrolling, alignment, margins, password display, painting through the parent's WM_CTLCOLOREDIT
+// answer), keyboard and mouse editing, the clipboard messages and their context menu, and the EM_*
+// protocol. Every change reaches the parent as EN_CHANGE.
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/win32/WinBase.h"
+#include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditText.h"
+
+namespace xj::ctl {
+
+namespace {
+
+struct Edit {
+  HWND hwnd {};
+  bool dead { false };
+  EditText text;
+  HFONT font {};
+  int leftMargin { 0 };
+  int rightMargin { 0 };
+  char passwordChar { 0 };
+  int scrollX { 0 };  // pixels of the text hidden to the left of the format rectangle
+  bool focused { false };
+  bool tracking { false };  // a mouse selection is in progress
+  int pendingLead { -1 };   // a lead byte waiting for its trail byte
+
+  // Layout of what is shown (the text, or one password character per character).
+  bool laidOut { false };
+  std::string shown;
+  std::vector<int> dx;           // advance per byte of `shown`; a trail byte advances 0
+  std::vector<int> xAt;          // per text position: x from the text's start
+  std::vector<size_t> shownAt;   // per text position: index into `shown`
+  int lineHeight { 16 };
+  std::unordered_map<unsigned, int> widths;  // per character code, for the current font
+};
+
+StateMap<Edit>& Edits() {
+  static auto* m = new StateMap<Edit>;
+  return *m;
+}
+
+DWORD StyleOf(const Edit& e) { return (DWORD)GetWindowLongA(e.hwnd, GWL_STYLE); }
+bool ReadOnly(const Edit& e) { return (StyleOf(e) & ES_READONLY) != 0; }
+bool Masked(const Edit& e) { return e.passwordChar != 0; }
+
+LetterCase CaseOf(DWORD style) {
+  if (style & ES_UPPERCASE) return LetterCase::Upper;
+  if (style & ES_LOWERCASE) return LetterCase::Lower;
+  return LetterCase::Unchanged;
+}
+
+// ---- Layout ------------------------------------------------------------------------------------------------
+
+// Measures on a screen DC with the control's font; widths are cached per character.
+class Measurer {
+ public:
+  explicit Measurer(Edit& e) : FE(e), FDc(GetDC(e.hwnd)) { FOld = SelectObject(FDc, FontOrDefault(e.font)); }
+  ~Measurer() {
+    SelectObject(FDc, FOld);
+    ReleaseDC(FE.hwnd, FDc);
+  }
+  Measurer(const Measurer&) = delete;
+  Measurer& operator=(const Measurer&) = delete;
+
+  int Width(const char* p, size_t n) {
+    unsigned key = n == 2 ? ((unsigned)(unsigned char)p[0] << 8 | (unsigned char)p[1]) : (unsigned char)p[0];
+    auto it = FE.widths.find(key);
+    if (it != FE.widths.end()) return it->second;
+    SIZE sz {};
+    GetTextExtentPoint32A(FDc, p, (int)n, &sz);
+    FE.widths[key] = sz.cx;
+    return sz.cx;
+  }
+  int Width(const std::string& s, size_t i) { return Width(s.data() + i, EditText::CharLength(s, i)); }
+  int Height() {
+    TEXTMETRICA tm {};
+    GetTextMetricsA(FDc, &tm);
+    return tm.tmHeight > 0 ? tm.tmHeight : 16;
+  }
+
+ private:
+  Edit& FE;
+  HDC FDc;
+  HGDIOBJ FOld;
+};
+
+void Layout(Edit& e) {
+  if (e.laidOut) return;
+  Measurer m(e);
+  e.lineHeight = m.Height();
+  const std::string& t = e.text.Text();
+  size_t n = t.size();
+  int maskWidth = Masked(e) ? m.Width(&e.passwordChar, 1) : 0;
+  e.shown.clear();
+  e.dx.clear();
+  e.xAt.assign(n + 1, 0);
+  e.shownAt.assign(n + 1, 0);
+  int x = 0;
+  for (size_t i = 0; i < n;) {
+    size_t len = EditText::CharLength(t, i);
+    e.xAt[i] = x;
+    e.shownAt[i] = e.shown.size();
+    if (len == 2) {
+      e.xAt[i + 1] = x;
+      e.shownAt[i + 1] = e.shown.size();
+    }
+    int w = Masked(e) ? maskWidth : m.Width(t, i);
+    if (Masked(e)) {
+      e.shown += e.passwordChar;
+      e.dx.push_back(w);
+    } else {
+      e.shown.append(t, i, len);
+      e.dx.push_back(w);
+      if (len == 2) e.dx.push_back(0);
+    }
+    x += w;
+    i += len;
+  }
+  e.xAt[n] = x;
+  e.shownAt[n] = e.shown.size();
+  e.laidOut = true;
+}
+
+int TextWidth(Edit& e) {
+  Layout(e);
+  return e.xAt.back();
+}
+
+RECT FormatRect(const Edit& e) {
+  RECT r {};
+  GetClientRect(e.hwnd, &r);
+  r.left += e.leftMargin;
+  r.right = std::max(r.left, r.right - e.rightMargin);
+  return r;
+}
+
+// Where the text starts, in client coordinates: aligned while it fits (with a pixel left for the
+// caret after the last character), scrolled once it does not.
+int TextLeft(Edit& e) {
+  RECT f = FormatRect(e);
+  int room = f.right - f.left, w = TextWidth(e);
+  if (w + 1 > room) return f.left - e.scrollX;
+  DWORD align = StyleOf(e) & (ES_CENTER | ES_RIGHT);
+  if (align == ES_CENTER) return f.left + (room - w) / 2;
+  if (align == ES_RIGHT) return f.right - 1 - w;
+  return f.left;
+}
+
+// The text position nearest to client x (`nearest`), or the one of the character under x.
+size_t PosAt(Edit& e, int x, bool nearest) {
+  Layout(e);
+  const std::string& t = e.text.Text();
+  int tx = x - TextLeft(e);
+  for (size_t i = 0; i < t.size(); i += EditText::CharLength(t, i)) {
+    size_t next = i + EditText::CharLength(t, i);
+    if (tx < e.xAt[next]) return nearest && tx - e.xAt[i] >= e.xAt[next] - tx ? next : i;
+  }
+  return t.size();
+}
+
+// Keeps the caret inside the format rectangle, jumping a third of the width when it leaves, and
+// never leaves blank room on the right while text is hidden on the left.
+void ScrollToCaret(Edit& e) {
+  RECT f = FormatRect(e);
+  int room = f.right - f.left, w = TextWidth(e);
+  if (w + 1 <= room || !(StyleOf(e) & ES_AUTOHSCROLL)) {
+    e.scrollX = 0;
+    return;
+  }
+  int cx = e.xAt[e.text.Caret()];
+  int third = std::max(1, room / 3);
+  if (cx < e.scrollX) e.scrollX = cx - third;
+  if (cx > e.scrollX + room - 1) e.scrollX = cx - room + 1 + third;
+  e.scrollX = std::clamp(e.scrollX, 0, w + 1 - room);
+}
+
+void PlaceCaret(Edit& e) {
+  if (!e.focused) return;
+  Layout(e);
+  SetCaretPos(TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top);
+}
+
+// How many bytes of `s` (whole characters) still fit in the format rectangle in place of the
+// selection: an edit without ES_AUTOHSCROLL never scrolls, so it takes no more than it can show.
+size_t FitWidth(Edit& e, const std::string& s) {
+  RECT f = FormatRect(e);
+  int used = TextWidth(e);
+  used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
+  int room = f.right - f.left - 1 - used;
+  Measurer m(e);
+  size_t fit = 0;
+  for (size_t i = 0; i < s.size(); i += EditText::CharLength(s, i)) {
+    room -= Masked(e) ? m.Width(&e.passwordChar, 1) : m.Width(s, i);
+    if (room < 0) break;
+    fit = i + EditText::CharLength(s, i);
+  }
+  return fit;
+}
+
+// ---- Refreshing ---------------------------------------------------------------------------------------------
+
+// The window manager's copy of the text (tree dumps, FindWindow) shows what the user sees.
+void Mirror(Edit& e) {
+  Layout(e);
+  DefWindowProcA(e.hwnd, WM_SETTEXT, 0, (LPARAM)e.shown.c_str());
+}
+
+// After the caret or the selection moved.
+void Moved(Edit& e) {
+  ScrollToCaret(e);
+  InvalidateRect(e.hwnd, nullptr, TRUE);
+  PlaceCaret(e);
+}
+
+// After the text changed: relayout, repaint, then EN_CHANGE (which may destroy the window).
+void Changed(Edit& e) {
+  e.laidOut = false;
+  Mirror(e);
+  Moved(e);
+  NotifyParent(e.hwnd, EN_CHANGE);
+}
+
+// ---- Painting -----------------------------------------------------------------------------------------------
+
+void Paint(Edit& e, HDC dc) {
+  Layout(e);
+  int saved = SaveDC(dc);
+  HBRUSH brush = AskColours(e.hwnd, dc, WM_CTLCOLOREDIT);
+  RECT client {};
+  GetClientRect(e.hwnd, &client);
+  FillUnlessNull(dc, client, brush);
+  SelectObject(dc, FontOrDefault(e.font));
+  if (!IsWindowEnabled(e.hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+
+  RECT f = FormatRect(e);
+  RECT clip { f.left, f.top, f.right, client.bottom };
+  int x0 = TextLeft(e);
+  const EditText& t = e.text;
+  size_t n = t.Length(), s = t.SelStart(), end = t.SelEnd();
+  bool showSelection = t.HasSelection() && (e.focused || (StyleOf(e) & ES_NOHIDESEL));
+  if (!showSelection) s = end = n;
+
+  auto run = [&](size_t from, size_t to, bool selected) {
+    if (from >= to) return;
+    size_t a = e.shownAt[from], b = e.shownAt[to];
+    int xa = x0 + e.xAt[from], xb = x0 + e.xAt[to];
+    if (!selected) {
+      ExtTextOutA(dc, xa, f.top, ETO_CLIPPED, &clip, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
+      return;
+    }
+    RECT r { std::max(xa, clip.left), f.top, std::min(xb, clip.right), std::min(f.top + e.lineHeight, clip.bottom) };
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    ExtTextOutA(dc, xa, f.top, ETO_OPAQUE | ETO_CLIPPED, &r, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+  };
+  run(0, s, false);
+  run(s, end, true);
+  run(end, n, false);
+  RestoreDC(dc, saved);
+}
+
+LRESULT EraseBackground(Edit& e, HDC dc) {
+  int saved = SaveDC(dc);
+  HBRUSH brush = AskColours(e.hwnd, dc, WM_CTLCOLOREDIT);
+  RECT client {};
+  GetClientRect(e.hwnd, &client);
+  FillUnlessNull(dc, client, brush);
+  RestoreDC(dc, saved);
+  return 1;
+}
+
+// ---- Editing ------------------------------------------------------------------------------------------------
+
+void Type(Edit& e, const std::string& s) {
+  if (ReadOnly(e)) {
+    MessageBeep(0);
+    return;
+  }
+  std::string cased = s;
+  EditText::ApplyCase(cased, e.text.Case());
+  if (!(StyleOf(e) & ES_AUTOHSCROLL) && FitWidth(e, cased) < cased.size()) {
+    MessageBeep(0);
+    return;
+  }
+  if (e.text.ReplaceSelection(s, UndoKind::Typing)) Changed(e);
+}
+
+bool CanCopy(const Edit& e) { return e.text.HasSelection() && !Masked(e); }
+
+void Copy(Edit& e) {
+  if (!CanCopy(e) || !OpenClipboard(e.hwnd)) return;
+  std::string s = e.text.SelectedText();
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
+  if (char* p = (char*)GlobalLock(block)) {
+    memcpy(p, s.c_str(), s.size() + 1);
+    GlobalUnlock(block);
+  }
+  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+  CloseClipboard();
+}
+
+std::string ClipboardText(HWND hwnd) {
+  std::string s;
+  if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(hwnd)) return s;
+  if (HANDLE block = GetClipboardData(CF_TEXT))
+    if (const char* p = (const char*)GlobalLock(block)) {
+      s.assign(p, strnlen(p, GlobalSize(block)));
+      GlobalUnlock(block);
+    }
+  CloseClipboard();
+  return s;
+}
+
+void Paste(Edit& e) {
+  if (ReadOnly(e)) return;
+  std::string s = ClipboardText(e.hwnd);
+  s.resize(std::min(s.size(), s.find_first_of("\r\n")));  // one line is all a single-line edit takes
+  if (s.empty()) return;
+  EditText::ApplyCase(s, e.text.Case());
+  if (!(StyleOf(e) & ES_AUTOHSCROLL)) s.resize(FitWidth(e, s));
+  if (!s.empty() && e.text.ReplaceSelection(s, UndoKind::Other)) Changed(e);
+}
+
+void Cut(Edit& e) {
+  if (ReadOnly(e) || !CanCopy(e)) return;
+  Copy(e);
+  if (e.text.ReplaceSelection("", UndoKind::Other)) Changed(e);
+}
+
+void Clear(Edit& e) {
+  if (!ReadOnly(e) && e.text.ReplaceSelection("", UndoKind::Other)) Changed(e);
+}
+
+LRESULT UndoEdit(Edit& e) {
+  if (ReadOnly(e) || !e.text.Undo()) return FALSE;
+  Changed(e);
+  return TRUE;
+}
+
+// ---- Keyboard and mouse -----------------------------------------------------------------------------------
+
+void KeyDown(Edit& e, UINT vk) {
+  bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+  EditText& t = e.text;
+  size_t to;
+  switch (vk) {
+    case VK_LEFT:
+    case VK_UP:
+      to = ctrl ? t.WordLeft(t.Caret()) : (!shift && t.HasSelection()) ? t.SelStart() : t.PrevChar(t.Caret());
+      break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      to = ctrl ? t.WordRight(t.Caret()) : (!shift && t.HasSelection()) ? t.SelEnd() : t.NextChar(t.Caret());
+      break;
+    case VK_HOME:
+      to = t.LineStart(t.Caret());
+      break;
+    case VK_END:
+      to = t.LineEnd(t.Caret());
+      break;
+    case VK_DELETE:
+      if (shift)
+        SendMessageA(e.hwnd, WM_CUT, 0, 0);
+      else if (!ReadOnly(e) && t.DeleteForward())
+        Changed(e);
+      return;
+    case VK_INSERT:
+      if (shift)
+        SendMessageA(e.hwnd, WM_PASTE, 0, 0);
+      else if (ctrl)
+        SendMessageA(e.hwnd, WM_COPY, 0, 0);
+      return;
+    default:
+      return;
+  }
+  t.MoveCaret(to, shift);
+  Moved(e);
+}
+
+void Char(Edit& e, unsigned char c) {
+  if (e.pendingLead >= 0) {
+    char lead = (char)e.pendingLead;
+    e.pendingLead = -1;
+    if (EditText::IsTrail(c)) {
+      Type(e, std::string { lead, (char)c });
+      return;
+    }
+    // A lead byte without its trail is dropped: half a character never enters the text.
+  }
+  if (EditText::IsLead(c)) {
+    e.pendingLead = c;
+    return;
+  }
+  // The control characters of Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z go through the window procedure as
+  // messages, so that a subclass filtering them sees them.
+  switch (c) {
+    case 0x08:
+      if (!ReadOnly(e) && e.text.DeleteBackward()) Changed(e);
+      return;
+    case 0x03:
+      SendMessageA(e.hwnd, WM_COPY, 0, 0);
+      return;
+    case 0x16:
+      SendMessageA(e.hwnd, WM_PASTE, 0, 0);
+      return;
+    case 0x18:
+      SendMessageA(e.hwnd, WM_CUT, 0, 0);
+      return;
+    case 0x1A:
+      SendMessageA(e.hwnd, WM_UNDO, 0, 0);
+      return;
+  }
+  if (c >= 0x20 && c != 0x7F) Type(e, std::string(1, (char)c));
+}
+
+// Takes the focus for a click; false when the window went away meanwhile.
+bool Focus(Edit& e) {
+  if (GetFocus() != e.hwnd) SetFocus(e.hwnd);
+  return !e.dead;
+}
+
+void ButtonDown(Edit& e, int x, WPARAM keys) {
+  if (!Focus(e)) return;
+  e.text.MoveCaret(PosAt(e, x, true), (keys & MK_SHIFT) != 0);
+  e.tracking = true;
+  SetCapture(e.hwnd);
+  Moved(e);
+}
+
+void MouseMove(Edit& e, int x) {
+  if (!e.tracking || GetCapture() != e.hwnd) return;
+  size_t p = PosAt(e, x, true);
+  if (p == e.text.Caret()) return;
+  e.text.MoveCaret(p, true);
+  Moved(e);
+}
+
+void ButtonUp(Edit& e) {
+  if (!e.tracking) return;
+  e.tracking = false;
+  if (GetCapture() == e.hwnd) ReleaseCapture();
+}
+
+void DoubleClick(Edit& e, int x) {
+  if (!Focus(e)) return;
+  auto [from, to] = e.text.WordAt(PosAt(e, x, false));
+  e.text.Select(from, to);
+  Moved(e);
+}
+
+// The context menu sends the same messages as the keys; its ids are those messages.
+struct MenuEntry {
+  UINT id;
+  const char* text;
+};
+constexpr MenuEntry kMenu[] = { { WM_UNDO, "撤消(&U)" }, { 0, nullptr },           { WM_CUT, "剪切(&T)" },
+                                { WM_COPY, "复制(&C)" }, { WM_PASTE, "粘贴(&P)" }, { WM_CLEAR, "删除(&D)" },
+                                { 0, nullptr },          { EM_SETSEL, "全选(&A)" } };
+
+bool MenuEnabled(const Edit& e, UINT id) {
+  const EditText& t = e.text;
+  bool writable = !ReadOnly(e);
+  switch (id) {
+    case WM_UNDO: return writable && t.CanUndo();
+    case WM_CUT: return writable && CanCopy(e);
+    case WM_COPY: return CanCopy(e);
+    case WM_PASTE: return writable && IsClipboardFormatAvailable(CF_TEXT);
+    case WM_CLEAR: return writable && t.HasSelection();
+    case EM_SETSEL: return t.Length() > 0 && !(t.SelStart() == 0 && t.SelEnd() == t.Length());
+  }
+  return false;
+}
+
+void ContextMenu(Edit& e, LPARAM at) {
+  if (!Focus(e)) return;
+  POINT pt { GET_X_LPARAM(at), GET_Y_LPARAM(at) };
+  if (pt.x == -1 && pt.y == -1) {  // from the keyboard: at the caret
+    Layout(e);
+    pt = POINT { TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top + e.lineHeight };
+    ClientToScreen(e.hwnd, &pt);
+  }
+  HMENU menu = CreatePopupMenu();
+  for (const MenuEntry& m : kMenu)
+    AppendMenuA(menu, m.id ? MF_STRING | (MenuEnabled(e, m.id) ? MF_ENABLED : MF_GRAYED) : MF_SEPARATOR, m.id, m.text);
+  HWND hwnd = e.hwnd;
+  UINT cmd = (UINT)TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pt.x, pt.y, 0, hwnd, nullptr);
+  DestroyMenu(menu);
+  if (cmd && IsWindow(hwnd)) SendMessageA(hwnd, cmd, 0, cmd == EM_SETSEL ? -1 : 0);
+}
+
+// ---- Focus, font, style ---------------------------------------------------------------------------------
+
+void SetFocusTo(Edit& e) {
+  e.focused = true;
+  Layout(e);
+  CreateCaret(e.hwnd, nullptr, 1, e.lineHeight);
+  PlaceCaret(e);
+  ShowCaret(e.hwnd);
+  InvalidateRect(e.hwnd, nullptr, TRUE);
+  NotifyParent(e.hwnd, EN_SETFOCUS);
+}
+
+void KillFocus(Edit& e) {
+  e.focused = false;
+  e.pendingLead = -1;
+  DestroyCaret();
+  InvalidateRect(e.hwnd, nullptr, TRUE);
+  NotifyParent(e.hwnd, EN_KILLFOCUS);
+}
+
+void SetFont(Edit& e, HFONT font, bool redraw) {
+  e.font = font;
+  e.widths.clear();
+  e.laidOut = false;
+  Layout(e);
+  if (e.focused) {
+    CreateCaret(e.hwnd, nullptr, 1, e.lineHeight);
+    ShowCaret(e.hwnd);
+  }
+  ScrollToCaret(e);
+  PlaceCaret(e);
+  if (redraw) InvalidateRect(e.hwnd, nullptr, TRUE);
+}
+
+// Keeps the password character and ES_PASSWORD in step, whichever of them changed.
+void SetPasswordChar(Edit& e, char c) {
+  e.passwordChar = c;
+  DWORD style = StyleOf(e);
+  DWORD want = c ? style | ES_PASSWORD : style & ~(DWORD)ES_PASSWORD;
+  if (want != style) SetWindowLongA(e.hwnd, GWL_STYLE, (LONG)want);
+  e.laidOut = false;
+  Mirror(e);
+  Moved(e);
+}
+
+void StyleChanged(Edit& e, const STYLESTRUCT* ss) {
+  bool was = ss->styleOld & ES_PASSWORD, now = ss->styleNew & ES_PASSWORD;
+  if (now && !e.passwordChar) e.passwordChar = '*';
+  if (was && !now) e.passwordChar = 0;
+  e.laidOut = false;
+  Mirror(e);
+  Moved(e);
+}
+
+// ---- Selection messages -----------------------------------------------------------------------------------
+
+// EM_SETSEL: start −1 removes the selection; an end below zero means the end of the text.
+void SetSel(Edit& e, int start, int end) {
+  EditText& t = e.text;
+  int n = (int)t.Length();
+  if (start == -1) {
+    t.Select(t.Caret(), t.Caret());
+  } else {
+    if (end < 0 || end > n) end = n;
+    t.Select((size_t)std::clamp(start, 0, n), (size_t)end);
+  }
+  Moved(e);
+}
+
+LRESULT GetSel(const Edit& e, WPARAM startOut, LPARAM endOut) {
+  DWORD s = (DWORD)e.text.SelStart(), end = (DWORD)e.text.SelEnd();
+  if (startOut) *(DWORD*)startOut = s;
+  if (endOut) *(DWORD*)endOut = end;
+  return s > 0xFFFF || end > 0xFFFF ? -1 : MAKELRESULT(s, end);
+}
+
+LRESULT GetText(const Edit& e, WPARAM size, LPARAM buf) {
+  if (!buf || size == 0) return 0;
+  const std::string& t = e.text.Text();
+  size_t n = e.text.Snap(std::min(t.size(), (size_t)size - 1));  // never half a character
+  memcpy((char*)buf, t.data(), n);
+  ((char*)buf)[n] = 0;
+  return (LRESULT)n;
+}
+
+LRESULT SetMargins(Edit& e, WPARAM which, LPARAM margins) {
+  if (which & EC_LEFTMARGIN) e.leftMargin = LOWORD(margins);
+  if (which & EC_RIGHTMARGIN) e.rightMargin = HIWORD(margins);
+  Moved(e);
+  return 0;
+}
+
+LRESULT PosFromChar(Edit& e, WPARAM index) {
+  if (index > e.text.Length()) return -1;
+  Layout(e);
+  return MAKELRESULT(TextLeft(e) + e.xAt[e.text.Snap(index)], FormatRect(e).top);
+}
+
+LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT) return DefWindowProcA(hwnd, WM_SETCURSOR, wParam, lParam);
+  HWND parent = GetParent(hwnd);
+  if (parent && SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+  SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
+  return TRUE;
+}
+
+LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
+  auto e = Edits().Create(hwnd);
+  if (cs) {
+    e->text.SetCase(CaseOf((DWORD)cs->style));
+    if (cs->style & ES_PASSWORD) e->passwordChar = '*';
+    e->text.SetText(cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "");
+  }
+  return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
+}
+
+LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = e.hwnd;
+  EditText& t = e.text;
+  switch (msg) {
+    case WM_CREATE:
+      Mirror(e);
+      return 0;
+    case WM_NCDESTROY:
+      Edits().Retire(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_PAINT:
+      if (wParam) {
+        Paint(e, (HDC)wParam);
+      } else {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(e, dc);
+        EndPaint(hwnd, &ps);
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return EraseBackground(e, (HDC)wParam);
+    case WM_SIZE:
+    case WM_ENABLE:
+      Moved(e);
+      return 0;
+    case WM_STYLECHANGED:
+      if (wParam == (WPARAM)GWL_STYLE && lParam) StyleChanged(e, (const STYLESTRUCT*)lParam);
+      return 0;
+    case WM_SETFONT:
+      SetFont(e, (HFONT)wParam, LOWORD(lParam) != 0);
+      return 0;
+    case WM_GETFONT:
+      return (LRESULT)e.font;
+    case WM_SETTEXT:
+      t.SetText(lParam ? (const char*)lParam : "");
+      e.scrollX = 0;
+      Changed(e);
+      return TRUE;
+    case WM_GETTEXT:
+      return GetText(e, wParam, lParam);
+    case WM_GETTEXTLENGTH:
+      return (LRESULT)t.Length();
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_SETCURSOR:
+      return SetCursorFor(hwnd, wParam, lParam);
+    case WM_SETFOCUS:
+      SetFocusTo(e);
+      return 0;
+    case WM_KILLFOCUS:
+      KillFocus(e);
+      return 0;
+    case WM_KEYDOWN:
+      KeyDown(e, (UINT)wParam);
+      return 0;
+    case WM_CHAR:
+      Char(e, (unsigned char)wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      ButtonDown(e, GET_X_LPARAM(lParam), wParam);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(e, GET_X_LPARAM(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      MouseMove(e, GET_X_LPARAM(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      ButtonUp(e);
+      return 0;
+    case WM_CAPTURECHANGED:
+      e.tracking = false;
+      return 0;
+    case WM_CONTEXTMENU:
+      ContextMenu(e, lParam);
+      return 0;
+    case WM_COPY:
+      Copy(e);
+      return 0;
+    case WM_CUT:
+      Cut(e);
+      return 0;
+    case WM_PASTE:
+      Paste(e);
+      return 0;
+    case WM_CLEAR:
+      Clear(e);
+      return 0;
+    case WM_UNDO:
+    case EM_UNDO:
+      return UndoEdit(e);
+    case EM_CANUNDO:
+      return t.CanUndo() ? TRUE : FALSE;
+    case EM_EMPTYUNDOBUFFER:
+      t.EmptyUndo();
+      return 0;
+    case EM_GETMODIFY:
+      return t.Modified() ? TRUE : FALSE;
+    case EM_SETMODIFY:
+      t.SetModified(wParam != 0);
+      return 0;
+    case EM_GETSEL:
+      return GetSel(e, wParam, lParam);
+    case EM_SETSEL:
+      SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
+      return 0;
+    case EM_REPLACESEL:
+      if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
+        Changed(e);
+      return 0;
+    case EM_LIMITTEXT:
+      t.SetLimit(wParam && wParam < EditText::kNoLimit ? (size_t)wParam : EditText::kNoLimit);
+      return 0;
+    case EM_GETLIMITTEXT:
+      return (LRESULT)t.Limit();
+    case EM_SETREADONLY: {
+      DWORD style = StyleOf(e);
+      SetWindowLongA(hwnd, GWL_STYLE, (LONG)(wParam ? style | ES_READONLY : style & ~(DWORD)ES_READONLY));
+      InvalidateRect(hwnd, nullptr, TRUE);
+      return TRUE;
+    }
+    case EM_SETPASSWORDCHAR:
+      SetPasswordChar(e, (char)wParam);
+      return 0;
+    case EM_GETPASSWORDCHAR:
+      return (LRESULT)(unsigned char)e.passwordChar;
+    case EM_SETMARGINS:
+      return SetMargins(e, wParam, lParam);
+    case EM_GETMARGINS:
+      return MAKELRESULT(e.leftMargin, e.rightMargin);
+    case EM_SCROLLCARET:
+      Moved(e);
+      return TRUE;
+    case EM_POSFROMCHAR:
+      return PosFromChar(e, wParam);
+    case EM_CHARFROMPOS:
+      return MAKELRESULT(PosAt(e, GET_X_LPARAM(lParam), true), 0);
+    case EM_GETLINECOUNT:
+      return 1;
+    case EM_GETFIRSTVISIBLELINE:  // a single-line edit answers with its first visible character
+      return (LRESULT)PosAt(e, FormatRect(e).left, false);
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) return Create(hwnd, (const CREATESTRUCTA*)lParam);
+  std::shared_ptr<Edit> e = Edits().Find(hwnd);
+  if (!e) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  e->text.SetCase(CaseOf(StyleOf(*e)));
+  return Handle(*e, msg, wParam, lParam);
+}
+
+}  // namespace xj::ctl

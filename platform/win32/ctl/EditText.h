@@ -1,0 +1,117 @@
+#pragma once
+// The text engine beneath the "EDIT" class: a GBK buffer with a selection, character and word
+// boundaries that never split a double-byte character, editing under a byte limit, letter case and
+// one level of undo. It knows nothing of windows or pixels. Lines end at "\n" (a preceding "\r"
+// belongs to the break), so a multi-line view can share the engine; the single-line view simply
+// never has more than one line.
+
+#include <cstddef>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace xj::ctl {
+
+enum class LetterCase { Unchanged, Upper, Lower };
+
+// How an edit joins the undo history: typing and deleting runs merge into one step while the caret
+// stays where the run left it; other edits make a step of their own; NoUndo empties the history.
+enum class UndoKind { Typing, Deleting, Other, NoUndo };
+
+class EditText {
+ public:
+  static constexpr size_t kDefaultLimit = 32767;
+  static constexpr size_t kNoLimit = 0x7FFFFFFE;
+
+  const std::string& Text() const { return FText; }
+  size_t Length() const { return FText.size(); }
+  // Replaces everything, as WM_SETTEXT does: the letter case applies but not the limit, the caret
+  // goes to the start, the history is emptied and the text counts as unmodified.
+  void SetText(std::string text);
+
+  // ---- Selection: both ends always sit on character boundaries ----
+  size_t Anchor() const { return FAnchor; }
+  size_t Caret() const { return FCaret; }
+  size_t SelStart() const { return FAnchor < FCaret ? FAnchor : FCaret; }
+  size_t SelEnd() const { return FAnchor < FCaret ? FCaret : FAnchor; }
+  bool HasSelection() const { return FAnchor != FCaret; }
+  std::string SelectedText() const { return FText.substr(SelStart(), SelEnd() - SelStart()); }
+  // Positions are clamped to the text and moved back onto a boundary.
+  void Select(size_t anchor, size_t caret);
+  // Moves the caret; `extend` keeps the anchor (Shift), otherwise the selection collapses there.
+  void MoveCaret(size_t pos, bool extend);
+
+  // ---- Boundaries ----
+  size_t Snap(size_t pos) const;  // the boundary at or before pos
+  size_t NextChar(size_t pos) const;
+  size_t PrevChar(size_t pos) const;
+  size_t LineStart(size_t pos) const;
+  size_t LineEnd(size_t pos) const;  // before the line break
+  // Ctrl+Left / Ctrl+Right: the start of the word before / after pos.
+  size_t WordLeft(size_t pos) const;
+  size_t WordRight(size_t pos) const;
+  // The run of characters of one kind (word, blanks, punctuation) around pos, for double clicks.
+  std::pair<size_t, size_t> WordAt(size_t pos) const;
+  int CharCount(size_t from, size_t to) const;  // characters in [from, to)
+
+  // ---- Editing; each returns true when the text changed ----
+  // Replaces the selection with `s`, as typed, pasted or replaced by EM_REPLACESEL: the letter case
+  // applies, and the insertion is cut to what the limit leaves (never inside a character). Nothing
+  // changes when nothing of a non-empty `s` fits.
+  bool ReplaceSelection(std::string s, UndoKind kind);
+  // Backspace / Delete: the selection, else the character before / after the caret.
+  bool DeleteBackward();
+  bool DeleteForward();
+  // How much of `s` the limit lets replace the selection: a prefix ending on a boundary.
+  size_t Fit(const std::string& s) const;
+
+  size_t Limit() const { return FLimit; }
+  void SetLimit(size_t limit) { FLimit = limit; }
+  LetterCase Case() const { return FCase; }
+  void SetCase(LetterCase c) { FCase = c; }
+  bool Modified() const { return FModified; }
+  void SetModified(bool m) { FModified = m; }
+
+  // ---- Undo: one level; undoing twice redoes ----
+  bool CanUndo() const { return FUndo.valid; }
+  bool Undo();
+  void EmptyUndo();
+
+  // GBK: a lead byte 0x81–0xFE followed by a trail byte 0x40–0xFE (not 0x7F) is one character.
+  static bool IsLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+  static bool IsTrail(unsigned char c) { return c >= 0x40 && c <= 0xFE && c != 0x7F; }
+  // Bytes of the character starting at s[i]: 2 for a lead byte with its trail, else 1.
+  static size_t CharLength(const std::string& s, size_t i) {
+    return IsLead((unsigned char)s[i]) && i + 1 < s.size() && IsTrail((unsigned char)s[i + 1]) ? 2 : 1;
+  }
+  // ASCII letters change case; double-byte characters (whose trail bytes may look like letters) do not.
+  static void ApplyCase(std::string& s, LetterCase c);
+
+ private:
+  struct Snapshot {
+    bool valid { false };
+    std::string text;
+    size_t anchor { 0 };
+    size_t caret { 0 };
+  };
+  enum class Run { None, Typing, Deleting };
+
+  size_t ScanTo(size_t pos) const;  // the last boundary <= pos, scanning from its line's start
+  size_t Step(size_t boundary) const { return boundary + CharLength(FText, boundary); }
+  std::vector<size_t> StartsBetween(size_t from, size_t to) const;  // character starts in [from, to)
+  int KindAt(size_t pos) const;     // word-kind of the character at pos
+  void Remember(UndoKind kind);
+  void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
+
+  std::string FText;
+  size_t FAnchor { 0 };
+  size_t FCaret { 0 };
+  size_t FLimit { kDefaultLimit };
+  LetterCase FCase { LetterCase::Unchanged };
+  bool FModified { false };
+  Snapshot FUndo;
+  Run FRun { Run::None };
+  size_t FRunCaret { 0 };  // where the last typing or deleting run left the caret
+};
+
+}  // namespace xj::ctl
