@@ -142,6 +142,10 @@ struct FrameCase {
   std::string map;
 };
 
+void PrintTo(const FrameCase& c, std::ostream* os) {
+  *os << GetEnumName(TTypeTraits<TAHMFrameStyle>::Info(), c.style) << " width " << c.width;
+}
+
 class FrameTest : public ::testing::TestWithParam<FrameCase> {};
 
 TEST_P(FrameTest, DrawsItsRingGroupsEdgeByEdge) {
@@ -169,7 +173,10 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase { frameFramedDown, 1, Rows({ "SSSSSH", "SHHHSH", "SH..SH", "SH..SH", "SSSSSH", "HHHHHH" }) },
         FrameCase { framePanelUp, 1, Rows({ "HHHHHK", "H...SK", "H...SK", "H...SK", "HSSSSK", "KKKKKK" }) },
         FrameCase { framePanelDown, 1, Rows({ "SSSSS.", "SKKKH.", "SK..H.", "SK..H.", "SHHHH.", "S....." }) },
-        FrameCase { frameLightBordered, 1, Rows({ ".....S", ".HHHHS", ".H..HS", ".H..HS", ".HHHHS", "SSSSSS" }) }));
+        FrameCase { frameLightBordered, 1, Rows({ ".....S", ".HHHHS", ".H..HS", ".H..HS", ".HHHHS", "SSSSSS" }) }),
+    [](const ::testing::TestParamInfo<FrameCase>& info) {
+      return GetEnumName(TTypeTraits<TAHMFrameStyle>::Info(), info.param.style);
+    });
 
 TEST(FrameEdges, OnlyTheChosenEdgesAreDrawn) {
   TBitmap b;
