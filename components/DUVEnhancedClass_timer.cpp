@@ -127,7 +127,7 @@ TAHMEnhancedThread::TAHMEnhancedThread(std::shared_ptr<xj::duv::TimerState> Stat
 void TAHMEnhancedThread::Execute() {
   xj::duv::TimerState& s = *FState;
   std::unique_lock<std::mutex> lock(s.Lock);
-  SetPriority(s.Priority);
+  bool started = false;
   auto idle = [&](uint64_t seen) {
     s.Idle = true;
     s.SeenAt = seen;
@@ -138,6 +138,11 @@ void TAHMEnhancedThread::Execute() {
       idle(kParked);
       s.Changed.wait(lock);
       continue;
+    }
+    if (!started) {
+      // The priority asked for when the timer first runs; later changes do not reach a running worker.
+      SetPriority(s.Priority);
+      started = true;
     }
     // The interval: by the platform clock, so that a manual clock drives it. That clock cannot wake us,
     // so while it is manual we look at it every millisecond.
