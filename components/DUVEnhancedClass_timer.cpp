@@ -4,9 +4,11 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "components/DUVEnhancedClass.h"
 #include "platform/win32/Clock.h"
@@ -39,11 +41,37 @@ constexpr uint64_t kParked = std::numeric_limits<uint64_t>::max();
 
 uint64_t Ticks() { return GetTickCount64(); }
 
+// Workers whose timer was freed inside one of their own ticks: such a worker cannot be waited for at
+// that moment (it waits for that very tick to return), so it is kept here and freed once it has ended —
+// at the next timer's start or end, and at the latest when the program exits, before the class
+// library's own statics go.
+std::mutex gRetiredLock;
+std::vector<TAHMEnhancedThread*> gRetired;
+
+void ReapRetired(bool Wait) {
+  std::vector<TAHMEnhancedThread*> reap;
+  {
+    std::lock_guard<std::mutex> lock(gRetiredLock);
+    std::vector<TAHMEnhancedThread*> keep;
+    for (TAHMEnhancedThread* t : gRetired) (Wait || t->Finished() ? reap : keep).push_back(t);
+    gRetired = std::move(keep);
+  }
+  for (TAHMEnhancedThread* t : reap) delete t;
+}
+
+void Retire(TAHMEnhancedThread* Thread) {
+  static std::once_flag atExit;
+  std::call_once(atExit, [] { std::atexit([] { ReapRetired(true); }); });
+  std::lock_guard<std::mutex> lock(gRetiredLock);
+  gRetired.push_back(Thread);
+}
+
 }  // namespace
 
 // ---- TAHMEnhancedTimer32 ---------------------------------------------------------------------------------
 
 TAHMEnhancedTimer32::TAHMEnhancedTimer32() : FState(std::make_shared<xj::duv::TimerState>()) {
+  ReapRetired(false);
   FState->Timer = this;
   FState->Priority = FThreadPriority;
   FThread = new TAHMEnhancedThread(FState);
@@ -64,14 +92,12 @@ TAHMEnhancedTimer32::~TAHMEnhancedTimer32() {
     FState->Settled.notify_all();
   }
   FThread->Terminate();
-  if (inTick) {
-    // Freed inside its own OnTimer: the worker is blocked until this very tick returns, so it cannot be
-    // waited for here. It ends by itself right after and frees its thread object.
-    FThread->SetFreeOnTerminate(true);
-  } else {
+  if (inTick)
+    Retire(FThread);  // it ends right after this tick returns
+  else
     delete FThread;  // waits, running any Synchronize call queued meanwhile (it delivers nothing now)
-  }
   FThread = nullptr;
+  ReapRetired(false);
 }
 
 void TAHMEnhancedTimer32::SetEnabled(bool Value) {

@@ -53,12 +53,6 @@ class LabelTest : public ControlsTest {
   TAHMLabel* label {};
 };
 
-TEST_F(LabelTest, NotAutoSizedAndFramelessByDefault) {
-  EXPECT_FALSE(label->AutoSize());
-  EXPECT_EQ(label->Frame()->FrameStyle(), frameNone);
-  EXPECT_EQ(label->Width(), 100);
-}
-
 TEST_F(LabelTest, TheTextSitsInsideTheFrame) {
   Repaint();
   EXPECT_EQ(TextAt(), TPoint(0, 1));  // even without a frame the top and right move in by its width
