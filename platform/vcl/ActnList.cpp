@@ -349,7 +349,10 @@ void TCustomActionList::Notification(TComponent* AComponent, TOperation Operatio
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
   if (AComponent == FImages) FImages = nullptr;
-  if (auto* a = dynamic_cast<TContainedAction*>(AComponent)) RemoveAction(a);
+  // Compared by address only: the action is being destroyed.
+  FActions.erase(std::remove_if(FActions.begin(), FActions.end(),
+                                [&](TContainedAction* a) { return static_cast<TComponent*>(a) == AComponent; }),
+                 FActions.end());
 }
 
 // ---- Published properties ---------------------------------------------------------------------------------

@@ -648,7 +648,6 @@ class TWinControl : public TControl {
   void ReadState(TReader* Reader) override;
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
-  void Notification(TComponent* AComponent, TOperation Operation) override;
 
   HWND FHandle { nullptr };
   bool FShowing { false };
@@ -665,8 +664,6 @@ class TWinControl : public TControl {
   void Remove(TControl* AControl);
   void FixupTabList();
   void UpdateTabOrder(int Value);
-  void SetZOrderPosition(int Position);
-  void InvalidateFrame();
   void WMPaint(TWMPaint& Message);
   void WMEraseBkgnd(TWMEraseBkgnd& Message);
   void WMWindowPosChanged(TMessage& Message);
@@ -676,7 +673,6 @@ class TWinControl : public TControl {
   void CNKeyDown(TWMKey& Message);
   void CNChar(TWMKey& Message);
   void CNSysChar(TWMKey& Message);
-  void CMFocusChanged(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void CMVisibleChanged(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);
@@ -736,10 +732,11 @@ class TCustomControl : public TWinControl {
 
   TCanvas* Canvas() const;
   void Dispatch(TMessage& Message) override;
+  // Paint on the canvas bound to DC.
+  void PaintWindow(HDC DC) override;
 
  protected:
   virtual void Paint() {}
-  void PaintWindow(HDC DC) override;
 
  private:
   std::unique_ptr<TControlCanvas> FCanvas;

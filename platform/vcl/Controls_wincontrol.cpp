@@ -519,12 +519,22 @@ TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool 
   return nullptr;
 }
 
+namespace {
+
+// The children as they are now, with tokens that tell whether a handler freed one meanwhile.
+std::vector<std::pair<TControl*, std::weak_ptr<const void>>> Snapshot(const std::vector<TControl*>& a,
+                                                                    const std::vector<TWinControl*>& b) {
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> all;
+  for (TControl* c : a) all.emplace_back(c, c->LifeToken());
+  for (TWinControl* c : b) all.emplace_back(c, c->LifeToken());
+  return all;
+}
+
+}  // namespace
+
 void TWinControl::Broadcast(TMessage& Message) {
-  std::vector<TControl*> all(FControls);
-  all.insert(all.end(), FWinControls.begin(), FWinControls.end());
-  for (TControl* c : all) {
-    // A handler may free siblings; skip those that left meanwhile.
-    if (c->FParent != this) continue;
+  for (auto& [c, life] : Snapshot(FControls, FWinControls)) {
+    if (life.expired() || c->FParent != this) continue;
     c->WindowProc(Message);
     if (Message.Result != 0) return;
   }
@@ -545,10 +555,6 @@ void TWinControl::GetChildren(TGetChildProc Proc, TComponent* Root) {
 void TWinControl::ShowControl(TControl* AControl) {
   (void)AControl;
   if (FParent) FParent->ShowControl(this);
-}
-
-void TWinControl::Notification(TComponent* AComponent, TOperation Operation) {
-  TControl::Notification(AComponent, Operation);
 }
 
 // ---- Alignment ------------------------------------------------------------------------------------------
@@ -906,10 +912,10 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     auto it = std::find(FControls.begin(), FControls.end(), First);
     if (it != FControls.end()) i = static_cast<size_t>(it - FControls.begin());
   }
-  std::vector<TControl*> list(FControls);
+  auto list = Snapshot(FControls, {});
   for (; i < list.size(); ++i) {
-    TControl* c = list[i];
-    if (c->FParent != this) continue;
+    TControl* c = list[i].first;
+    if (list[i].second.expired() || c->FParent != this) continue;
     if (!(c->FVisible || (c->FComponentState.Contains(csDesigning) && !c->FControlStyle.Contains(csNoDesignVisible))))
       continue;
     RECT r = c->BoundsRect();
@@ -918,7 +924,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    auto life = c->LifeToken();
+    const auto& life = list[i].second;
     try {
       c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
     } catch (...) {
@@ -1212,14 +1218,7 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
     return;
   }
-  HWND h = FHandle;
-  Message.Result = CallWindowProcA(FDefWndProc, h, Message.Msg, Message.WParam, Message.LParam);
-  // The default answer to a released right button is a context-menu request.
-  if (Message.Msg == WM_RBUTTONUP && IsWindow(h)) {
-    POINT p { GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam) };
-    ::ClientToScreen(h, &p);
-    SendMessageA(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(p.x, p.y));
-  }
+  Message.Result = CallWindowProcA(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message) {

@@ -140,6 +140,8 @@ class TCustomForm : public TWinControl {
   void Dispatch(TMessage& Message) override;
   void WndProc(TMessage& Message) override;
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+  // Paints the form (OnPaint) into any DC.
+  void PaintWindow(HDC DC) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -165,7 +167,6 @@ class TCustomForm : public TWinControl {
   void CreateWnd() override;
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
-  void PaintWindow(HDC DC) override;
   void VisibleChanging() override;
   void SetParent(TWinControl* AParent) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -183,11 +184,9 @@ class TCustomForm : public TWinControl {
   void CloseModal();
   void SetActive(bool Value);
   void SetWindowFocus();
-  void MergeMenu(bool MergeState);
   void SetWindowToPosition();
   void CMShowingChanged(TMessage& Message);
   void WMActivate(TMessage& Message);
-  void WMClose(TMessage& Message);
   void WMSysCommand(TMessage& Message);
   void WMNextDlgCtl(TMessage& Message);
   void WMCommand(TMessage& Message);
@@ -260,7 +259,7 @@ class TScreen : public TComponent {
   int WorkAreaWidth() const { return WorkAreaRect().Width(); }
   int WorkAreaHeight() const { return WorkAreaRect().Height(); }
   // Forms in creation order; the form that last got the focus moves to index 0.
-  int FormCount() const { return static_cast<int>(FForms.size()); }
+  int FormCount() const;
   TForm* Forms(int Index) const;
   int CustomFormCount() const { return static_cast<int>(FCustomForms.size()); }
   TCustomForm* CustomForms(int Index) const;
@@ -291,8 +290,7 @@ class TScreen : public TComponent {
   void SetFocusedState(TCustomForm* Form, TWinControl* Control);
   void FormGone(TCustomForm* AForm);
 
-  std::vector<TForm*> FForms;
-  std::vector<TCustomForm*> FCustomForms;
+  std::vector<TCustomForm*> FCustomForms;  // the forms (TForm or not), in the order Forms() shows
   TForm* FActiveForm { nullptr };
   TCustomForm* FActiveCustomForm { nullptr };
   TWinControl* FActiveControl { nullptr };
@@ -313,7 +311,6 @@ typedef TClosure<void(MSG& Msg, bool& Handled)> TMessageEvent;
 typedef TClosure<void(TObject* Sender, Exception* E)> TExceptionEvent;
 typedef TClosure<void(TObject* Sender, bool& Done)> TIdleEvent;
 typedef TClosure<void(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo)> TShowHintEvent;
-typedef TClosure<bool(WORD Command, int Data, bool& CallHelp)> THelpEvent;
 
 class TApplication : public TComponent {
   XJ_CLASS(TApplication, TComponent)
@@ -402,7 +399,6 @@ class TApplication : public TComponent {
   TNotifyEvent OnRestore;
   TNotifyEvent OnHint;
   TShortCutEvent OnShortCut;
-  THelpEvent OnHelp;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -421,7 +417,6 @@ class TApplication : public TComponent {
   void StopHintTimer();
   void HintTimerExpired();
   void UpdateHintWindow(TClass Class);
-  void MouseLeftApplication();
   void DoneApplication();
 
   HWND FHandle { nullptr };

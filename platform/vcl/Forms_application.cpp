@@ -308,23 +308,33 @@ void TApplication::DispatchOne(MSG& Msg) {
   DispatchMessageA(&Msg);
 }
 
+namespace {
+
+// The actions linked to the controls of the visible forms update themselves (OnUpdate may change
+// anything, even free controls and forms).
+void UpdateActions() {
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> pending;
+  if (Screen)
+    for (int i = 0; i < Screen->CustomFormCount(); ++i)
+      if (TCustomForm* form = Screen->CustomForms(i); form->Visible()) pending.emplace_back(form, form->LifeToken());
+  while (!pending.empty()) {
+    auto [control, life] = pending.back();
+    pending.pop_back();
+    if (life.expired()) continue;
+    control->InitiateAction();
+    if (life.expired()) continue;
+    if (auto* w = dynamic_cast<TWinControl*>(control))
+      for (int j = 0; j < w->ControlCount(); ++j) pending.emplace_back(w->Controls(j), w->Controls(j)->LifeToken());
+  }
+}
+
+}  // namespace
+
 void TApplication::Idle() {
   bool done = true;
   try {
     if (OnIdle) OnIdle(this, done);
-    if (done && Screen)
-      for (int i = 0; i < Screen->CustomFormCount(); ++i) {
-        TCustomForm* form = Screen->CustomForms(i);
-        if (!form->Visible()) continue;
-        std::vector<TControl*> pending { form };
-        while (!pending.empty()) {
-          TControl* c = pending.back();
-          pending.pop_back();
-          c->InitiateAction();
-          if (auto* w = dynamic_cast<TWinControl*>(c))
-            for (int j = 0; j < w->ControlCount(); ++j) pending.push_back(w->Controls(j));
-        }
-      }
+    if (done) UpdateActions();
   } catch (...) {
     HandleException(this);
   }
@@ -414,13 +424,17 @@ void TApplication::Minimize() {
   HWND h = Handle();
   if (IsIconic(h)) return;
   FMinimizedForms.clear();
+  std::vector<HWND> shown;
   if (Screen)
     for (int i = 0; i < Screen->CustomFormCount(); ++i) {
       TCustomForm* f = Screen->CustomForms(i);
-      if (f->HandleAllocated() && IsWindowVisible(f->Handle()) && !f->Parent()) {
-        FMinimizedForms.push_back(f->Handle());
-        ShowWindow(f->Handle(), SW_HIDE);
-      }
+      if (f->HandleAllocated() && IsWindowVisible(f->Handle()) && !f->Parent()) shown.push_back(f->Handle());
+    }
+  // Hiding one activates another, which reorders the screen's forms: hide from a copy.
+  for (HWND f : shown)
+    if (IsWindow(f) && IsWindowVisible(f)) {
+      FMinimizedForms.push_back(f);
+      ShowWindow(f, SW_HIDE);
     }
   ShowWindow(h, SW_MINIMIZE);
   if (OnMinimize) OnMinimize(this);
@@ -489,10 +503,11 @@ void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
   if (!Control->Parent() && !dynamic_cast<TWinControl*>(Control)) return;
   if (auto* w = dynamic_cast<TWinControl*>(Control); w && !w->HandleAllocated()) return;
   const TPoint pt = Control->ClientToScreen(SmallPointToPoint(Message.LParam));
-  TControl* hc = FindDragTarget(pt, true);
+  TControl* under = FindDragTarget(pt, true);
+  SetHint(GetLongHint(GetHint(under)));
+  TControl* hc = under;
   while (hc && !hc->ShowHint()) hc = hc->Parent();
   if (hc && hc->ComponentState().Contains(csDesigning)) hc = nullptr;
-  SetHint(GetLongHint(GetHint(FindDragTarget(pt, true))));
   if (!hc) {
     CancelHint();
     return;

@@ -172,7 +172,11 @@ TRect TCustomForm::GetClientRect() {
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TWinControl::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == FMenu) SetMenu(nullptr);
+  if (AComponent == FMenu) {
+    // The menu has taken itself off the window already; only the reference and the layout remain.
+    FMenu = nullptr;
+    if (FHandle && !FComponentState.Contains(csDestroying)) Realign();
+  }
   if (AComponent == FWindowMenu) FWindowMenu = nullptr;
   if (AComponent == FActiveControl) FActiveControl = nullptr;
   if (AComponent == FFocusedControl) FFocusedControl = nullptr;

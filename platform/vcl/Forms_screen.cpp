@@ -70,9 +70,19 @@ TRect TScreen::WorkAreaRect() const {
   return r;
 }
 
+// A form registers itself while it is being constructed, before it is a TForm: which entries are TForms is
+// asked when the list is read.
+int TScreen::FormCount() const {
+  return static_cast<int>(std::count_if(FCustomForms.begin(), FCustomForms.end(),
+                                        [](TCustomForm* f) { return dynamic_cast<TForm*>(f) != nullptr; }));
+}
+
 TForm* TScreen::Forms(int Index) const {
-  if (Index < 0 || Index >= FormCount()) throw EListError(Format("List index out of bounds (%d)", Index));
-  return FForms[Index];
+  int i = Index;
+  if (i >= 0)
+    for (TCustomForm* f : FCustomForms)
+      if (auto* form = dynamic_cast<TForm*>(f); form && i-- == 0) return form;
+  throw EListError(Format("List index out of bounds (%d)", Index));
 }
 
 TCustomForm* TScreen::CustomForms(int Index) const {
@@ -80,10 +90,7 @@ TCustomForm* TScreen::CustomForms(int Index) const {
   return FCustomForms[Index];
 }
 
-void TScreen::AddForm(TCustomForm* AForm) {
-  FCustomForms.push_back(AForm);
-  if (auto* f = dynamic_cast<TForm*>(AForm)) FForms.push_back(f);
-}
+void TScreen::AddForm(TCustomForm* AForm) { FCustomForms.push_back(AForm); }
 
 void TScreen::FormGone(TCustomForm* AForm) {
   EraseAll(FSaveFocusedList, AForm);
@@ -96,13 +103,9 @@ void TScreen::FormGone(TCustomForm* AForm) {
 void TScreen::RemoveForm(TCustomForm* AForm) {
   FormGone(AForm);
   EraseAll(FCustomForms, AForm);
-  EraseAll(FForms, AForm);
 }
 
-void TScreen::MoveToFront(TCustomForm* AForm) {
-  ToFront(FCustomForms, AForm);
-  if (auto* f = dynamic_cast<TForm*>(AForm)) ToFront(FForms, f);
-}
+void TScreen::MoveToFront(TCustomForm* AForm) { ToFront(FCustomForms, AForm); }
 
 // The form that got the focus comes first in the lists.
 void TScreen::SetFocusedState(TCustomForm* Form, TWinControl* Control) {

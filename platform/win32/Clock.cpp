@@ -1,6 +1,7 @@
 // The real and the manual clock, and the switch between them.
 
 #include "platform/win32/Clock.h"
+#include "platform/win32/CivilDate.h"
 
 #include <algorithm>
 // <chrono> itself cannot be compiled with a GBK execution character set (it holds a "µs" literal);
@@ -16,15 +17,7 @@ int64_t SteadyNs() {
       .count();
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
+using xj::DaysFromCivil;
 
 void CivilFromMs(int64_t ms, SYSTEMTIME& st) {
   int64_t days = ms / 86400000, inDay = ms % 86400000;
@@ -32,15 +25,10 @@ void CivilFromMs(int64_t ms, SYSTEMTIME& st) {
     inDay += 86400000;
     --days;
   }
-  const int64_t z = days + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-  const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-  st.wYear = static_cast<WORD>(static_cast<int64_t>(yoe) + era * 400 + (m <= 2));
+  int64_t y;
+  unsigned m, d;
+  xj::CivilFromDays(days, y, m, d);
+  st.wYear = static_cast<WORD>(y);
   st.wMonth = static_cast<WORD>(m);
   st.wDay = static_cast<WORD>(d);
   st.wDayOfWeek = static_cast<WORD>(((days % 7) + 11) % 7);  // 1970-01-01 was a Thursday (4)

@@ -229,6 +229,9 @@ std::string PathFromHost(std::string_view hostPath);
 // Adds an export to a built-in module ("USER32"; the name is matched without case and ".dll").
 // Registering a name again replaces it.
 void RegisterBuiltinExport(const char* module, const char* name, void* proc);
+// Registers the window layer's USER32 exports (SetLayeredWindowAttributes, MonitorFromWindow,
+// GetMonitorInfoA); the module loader calls it before handing out the built-in USER32 module.
+void RegisterUser32Exports();
 
 // The version GetVersion reports (default 5.1); for tests of version-dependent paths.
 void SetReportedVersion(DWORD major, DWORD minor);

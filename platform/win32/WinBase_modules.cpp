@@ -116,6 +116,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
   }
   xj::Registry& registry = xj::Modules();
   const std::string key = xj::BuiltinKey(lpLibFileName);
+  if (key == "USER32") xj::RegisterUser32Exports();
   {
     std::lock_guard<std::mutex> lock(registry.lock);
     if (!key.empty() && (xj::IsKnownBuiltin(key) || registry.builtins.count(key))) {
@@ -142,6 +143,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
   xj::Registry& registry = xj::Modules();
+  if (lpModuleName && xj::BuiltinKey(lpModuleName) == "USER32") xj::RegisterUser32Exports();
   std::lock_guard<std::mutex> lock(registry.lock);
   if (!lpModuleName) {
     if (!registry.program) {

@@ -812,7 +812,8 @@ class TbsSkinData : public TComponent {
   // records' picture indexes are left as they are.
   void DeleteBitMap(int Index);
   // Sends Msg (wParam this component, lParam 1000) to the owner when it is a form, then to every other
-  // form in screen order.
+  // form of the screen in its order, each synchronously and each through its window (created when it
+  // has none yet).
   void SendSkinDataMessage(UINT Msg);
 
   // Steps of the loaders and of SaveToFile.
@@ -957,20 +958,3 @@ class TbsCompressedStoredSkin : public TComponent {
  private:
   AnsiString FFileName;
 };
-
-// ---- Skin-change broadcast ------------------------------------------------------------------------------
-
-namespace xj {
-
-// How a skin change reaches the application's forms: their count and each one in screen order, and a
-// synchronous send to one (creating its window when it has none). The forms module installs these
-// (Screen.FormCount, Screen.Forms, SendMessage to the form's Handle); until then there is no form and
-// nothing is sent.
-struct TSkinFormHooks {
-  int (*FormCount)() { nullptr };
-  TComponent* (*Form)(int Index) { nullptr };
-  void (*SendToForm)(TComponent* Form, UINT Msg, WPARAM wParam, LPARAM lParam) { nullptr };
-};
-void SetSkinFormHooks(const TSkinFormHooks& Hooks);
-
-}  // namespace xj

@@ -24,12 +24,24 @@ class TFlagGuard {
   bool& FFlag;
 };
 
+// Frees the objects a list owns and empties it.
+template <class T>
+void FreeItems(TList* List) {
+  for (int i = 0; i < List->Count(); ++i) delete static_cast<T*>(List->Items(i));
+  List->Clear();
+}
+
 // The file a skin names, as the host has it: "\" separates directories, and a component whose letter
 // case differs from the one on disk is found too (skins come from systems whose names ignore case).
 // The name unchanged when nothing matches.
 AnsiString FindSkinFile(const AnsiString& FileName);
 // Loads a bitmap file found by FindSkinFile; the error names the file.
 void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName);
+// A picture a skin names: Path + Name, or no picture for an empty name.
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name);
+// Appends to List (TBitmap*, owned) the picture of each of Names from First on, each once it has
+// loaded; an empty name gives an empty picture, so the indexes after it still fit.
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path);
 
 // One bitmap file image from the stream: its file header's size says how long it is, and that must fit
 // in what the stream still holds (EReadError otherwise). The stream is left just after the image.

@@ -3,8 +3,10 @@
 
 #include <exception>
 
+#include "platform/vcl/Forms.h"
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
+#include "platform/win32/WinUser.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsSkinDataPrivate.h"
 
@@ -18,29 +20,10 @@ const bool ClassesRegistered = [] {
   return true;
 }();
 
-}  // namespace
-
-namespace {
-
-xj::TSkinFormHooks& FormHooks() {
-  static xj::TSkinFormHooks hooks;
-  return hooks;
-}
-
 // The skin-change messages carry this in lParam.
 constexpr LPARAM SkinMessageTag = 1000;
 
-template <class T>
-void FreeItems(TList* List) {
-  for (int i = 0; i < List->Count(); ++i) delete static_cast<T*>(List->Items(i));
-  List->Clear();
-}
-
 }  // namespace
-
-void xj::SetSkinFormHooks(const TSkinFormHooks& Hooks) {
-  FormHooks() = Hooks;
-}
 
 TbsSkinData::TbsSkinData(TComponent* AOwner)
     : TComponent(AOwner),
@@ -123,9 +106,9 @@ void TbsSkinData::GetObjectTypeName(const AnsiString& S, AnsiString& IDName, Ans
 // ---- Clearing -------------------------------------------------------------------------------------------
 
 void TbsSkinData::ClearObjects() {
-  FreeItems<TbsDataSkinObject>(ObjectList.get());
-  FreeItems<TbsDataSkinControl>(CtrlList.get());
-  FreeItems<TBitmap>(ActivePictures.get());
+  xj::skin::FreeItems<TbsDataSkinObject>(ObjectList.get());
+  xj::skin::FreeItems<TbsDataSkinControl>(CtrlList.get());
+  xj::skin::FreeItems<TBitmap>(ActivePictures.get());
   PopupWindow->WindowPictureIndex = -1;
   HintWindow->WindowPictureIndex = -1;
   ActivePictureNames->Clear();
@@ -171,19 +154,16 @@ void TbsSkinData::DeleteBitMap(int Index) {
 // ---- The broadcast and the load frame -------------------------------------------------------------------
 
 void TbsSkinData::SendSkinDataMessage(UINT Msg) {
-  const xj::TSkinFormHooks hooks = FormHooks();
-  if (!hooks.FormCount || !hooks.Form || !hooks.SendToForm) return;
   const WPARAM self = reinterpret_cast<WPARAM>(this);
-  // The owner goes first when it is one of the forms; an owner that is no form (a data module, none)
-  // is simply not sent to.
-  TComponent* owner = Owner();
-  bool ownerIsForm = false;
-  for (int i = 0; owner && !ownerIsForm && i < hooks.FormCount(); ++i) ownerIsForm = hooks.Form(i) == owner;
-  if (ownerIsForm) hooks.SendToForm(owner, Msg, self, SkinMessageTag);
-  // By index, as a handler may create or free forms while the message goes round.
-  for (int i = 0; i < hooks.FormCount(); ++i) {
-    TComponent* form = hooks.Form(i);
-    if (form != owner) hooks.SendToForm(form, Msg, self, SkinMessageTag);
+  // The owner goes first when it is a form; an owner that is none (a data module, nothing) is simply
+  // not sent to.
+  auto* owner = dynamic_cast<TCustomForm*>(Owner());
+  if (owner) SendMessageA(owner->Handle(), Msg, self, SkinMessageTag);
+  // By index, as a handler may create or free forms while the message goes round. Every kind of form
+  // hears of the change, so the custom form list.
+  for (int i = 0; Screen && i < Screen->CustomFormCount(); ++i) {
+    TCustomForm* form = Screen->CustomForms(i);
+    if (form != owner) SendMessageA(form->Handle(), Msg, self, SkinMessageTag);
   }
 }
 

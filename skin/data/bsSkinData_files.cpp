@@ -208,6 +208,21 @@ void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName) {
   }
 }
 
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name) {
+  if (Name.empty())
+    Bitmap->Assign(nullptr);
+  else
+    LoadBitmapFile(Bitmap, Path + Name);
+}
+
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path) {
+  for (int i = First; i < Names->Count(); ++i) {
+    auto bitmap = std::make_unique<TBitmap>();
+    LoadSkinPicture(bitmap.get(), Path, Names->Strings(i));
+    List->Add(bitmap.release());
+  }
+}
+
 }  // namespace xj::skin
 
 bool IsSkinFile(TCustomIniFile* IniFile) {
@@ -256,13 +271,7 @@ void TbsSkinData::ReadCtrls(TCustomIniFile* IniFile) {
 void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& Path) {
   const int first = ActivePictureNames->Count();
   ReadStrings1(IniFile, "PICTURES", "activepictures", ActivePictureNames.get());
-  for (int i = first; i < ActivePictureNames->Count(); ++i) {
-    auto bitmap = std::make_unique<TBitmap>();
-    // An empty name keeps its place as an empty picture, so the indexes after it still fit.
-    const AnsiString name = ActivePictureNames->Strings(i);
-    if (!name.empty()) LoadBitmapFile(bitmap.get(), Path + name);
-    ActivePictures->Add(bitmap.release());
-  }
+  LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path);
 }
 
 void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
@@ -274,15 +283,9 @@ void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
     PictureName = ini.ReadString("PICTURES", "picture", AnsiString());
     InActivePictureName = ini.ReadString("PICTURES", "inactivepicture", AnsiString());
     MaskName = ini.ReadString("PICTURES", "mask", AnsiString());
-    const std::pair<TBitmap*, AnsiString*> bases[] = {
-      { Picture.get(), &PictureName }, { InActivePicture.get(), &InActivePictureName }, { Mask.get(), &MaskName }
-    };
-    for (const auto& [bitmap, name] : bases) {
-      if (name->empty())
-        bitmap->Assign(nullptr);
-      else
-        LoadBitmapFile(bitmap, path + *name);
-    }
+    LoadSkinPicture(Picture.get(), path, PictureName);
+    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName);
+    LoadSkinPicture(Mask.get(), path, MaskName);
     ReadActivePictures(&ini, path);
     ReadFormInfo(&ini);
     PopupWindow->LoadFromFile(&ini);

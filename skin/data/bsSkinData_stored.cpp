@@ -28,25 +28,15 @@ bool DesigningNotLoading(const TComponent* C) {
 struct TSkinPictures {
   TBitmap Picture, InActivePicture, Mask;
   TList Active;  // TBitmap*, owned
-  ~TSkinPictures() {
-    for (int i = 0; i < Active.Count(); ++i) delete static_cast<TBitmap*>(Active.Items(i));
-  }
+  ~TSkinPictures() { xj::skin::FreeItems<TBitmap>(&Active); }
 
   void Load(TCustomIniFile* IniFile, const AnsiString& Path) {
-    const std::pair<TBitmap*, const char*> bases[] = {
-      { &Picture, "picture" }, { &InActivePicture, "inactivepicture" }, { &Mask, "mask" }
-    };
-    for (const auto& [bitmap, key] : bases) {
-      const AnsiString name = IniFile->ReadString("PICTURES", key, AnsiString());
-      if (!name.empty()) xj::skin::LoadBitmapFile(bitmap, Path + name);
-    }
+    xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()));
+    xj::skin::LoadSkinPicture(&InActivePicture, Path, IniFile->ReadString("PICTURES", "inactivepicture", AnsiString()));
+    xj::skin::LoadSkinPicture(&Mask, Path, IniFile->ReadString("PICTURES", "mask", AnsiString()));
     TStringList names;
     ReadStrings1(IniFile, "PICTURES", "activepictures", &names);
-    for (int i = 0; i < names.Count(); ++i) {
-      auto bitmap = std::make_unique<TBitmap>();
-      if (!names.Strings(i).empty()) xj::skin::LoadBitmapFile(bitmap.get(), Path + names.Strings(i));
-      Active.Add(bitmap.release());
-    }
+    xj::skin::LoadSkinPictures(&Active, &names, 0, Path);
   }
 };
 
@@ -158,8 +148,7 @@ void TbsStoredSkin::SetIniStrings(TStrings* Value) {
 }
 
 void TbsStoredSkin::ClearBitMaps() {
-  for (int i = 0; i < ActivePictures->Count(); ++i) delete static_cast<TBitmap*>(ActivePictures->Items(i));
-  ActivePictures->Clear();
+  FreeItems<TBitmap>(ActivePictures.get());
 }
 
 void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {

@@ -3,12 +3,11 @@
 //   - value codecs: how rectangles, points, Booleans, font styles, alignments and string lists are
 //     written in a skin file and what is read back from any text found there;
 //   - rectangle and number helpers with this library's own meaning of a null rectangle and point;
-//   - text fitting and drawing, background capture;
+//   - text fitting and drawing, screen capture and monitor areas;
 //   - the system checks that decide whether translucent (layered) windows are used;
-//   - the date helpers of the calendar control.
-// The face, mask and region builders and the glyph drawing build on these.
-//
-// Every function takes the INI object, the section and the key; none of them keeps state.
+//   - the date helpers of the calendar control;
+//   - the face, mask and region builders and the glyph and arrow drawing, built on the helpers above.
+// None of them keeps state.
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
@@ -17,6 +16,7 @@
 #include "platform/win32/WinDef.h"
 #include "platform/win32/WinGdi.h"
 
+class TControl;
 class TCustomIniFile;
 
 // ---- Value codecs ---------------------------------------------------------------------------------------
@@ -105,7 +105,12 @@ void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset)
 // changes nothing.
 AnsiString ReplaceStr(const AnsiString& S, const AnsiString& Find, const AnsiString& Repl);
 
-// ---- Screen ---------------------------------------------------------------------------------------------
+// ---- Background and screen ------------------------------------------------------------------------------
+
+// Paints into Dest what Control's parent shows under Control, with Dest's origin at Control's top-left:
+// a parent that is no form paints itself (PaintWindow) and is then sent WM_ERASEBKGND with Dest's DC; a
+// form only gets the WM_ERASEBKGND. Nothing happens for a control without a parent.
+void GetParentImage(TControl* Control, TCanvas* Dest);
 
 // Copies the screen area at (X, Y) of B's size into B.
 void GetScreenImage(int X, int Y, TBitmap* B);

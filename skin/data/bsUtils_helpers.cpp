@@ -1,5 +1,7 @@
 // Rectangle, text, system and date helpers.
 
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/Forms.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinUser.h"
@@ -53,7 +55,21 @@ void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset)
   Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(S) / 2, S);
 }
 
-// ---- Screen ---------------------------------------------------------------------------------------------
+// ---- Background and screen ------------------------------------------------------------------------------
+
+void GetParentImage(TControl* Control, TCanvas* Dest) {
+  TWinControl* parent = Control->Parent();
+  if (!parent) return;
+  HDC dc = Dest->Handle();
+  const int saved = SaveDC(dc);
+  // The parent's client coordinates land on the control's area.
+  SetViewportOrgEx(dc, -Control->Left(), -Control->Top(), nullptr);
+  IntersectClipRect(dc, 0, 0, parent->ClientWidth(), parent->ClientHeight());
+  if (!dynamic_cast<TCustomForm*>(parent)) parent->PaintWindow(dc);
+  SendMessageA(parent->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  RestoreDC(dc, saved);
+}
+
 
 void GetScreenImage(int X, int Y, TBitmap* B) {
   HDC screen = GetDC(nullptr);

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support/Scratch.h"
 #include "device/KaldoSim.h"
 
 namespace kaldo::test {
@@ -23,22 +24,9 @@ struct ManualClock {
 };
 
 // A directory of its own under the system's temporary directory, removed at the end.
-class ScratchDir {
+class ScratchDir : public xj::test::ScratchDir {
  public:
-  ScratchDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kaldo-test-XXXXXX").string();
-    FPath = ::mkdtemp(tmpl.data()) ? tmpl : std::string();
-    if (FPath.empty()) ADD_FAILURE() << "cannot create a scratch directory";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(FPath, ec);
-  }
-  std::string operator/(std::string_view name) const { return FPath + "/" + std::string(name); }
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FPath;
+  ScratchDir() : xj::test::ScratchDir("kaldo-test") {}
 };
 
 // A quiet box on a manual clock, with the messages it reports collected.

@@ -16,48 +16,19 @@
 #include <thread>
 
 #include "platform/audio/Player.h"
+#include "tests/support/Scratch.h"
 #include "platform/win32/Clock.h"
 
 namespace xj::audio::test {
 
-class ScratchDir {
+using xj::test::ScopedEnv;
+using xj::test::u8s;
+
+// A scratch directory named for the audio tests.
+class ScratchDir : public xj::test::ScratchDir {
  public:
-  ScratchDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "xj-audio-XXXXXX").string();
-    if (::mkdtemp(tmpl.data())) FPath = tmpl;
-    else ADD_FAILURE() << "cannot create a scratch directory";
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(FPath, ec);
-  }
-  std::string operator/(const std::string& name) const { return FPath + "/" + name; }
-  const std::string& Path() const { return FPath; }
-
- private:
-  std::string FPath;
+  ScratchDir() : xj::test::ScratchDir("xj-audio") {}
 };
-
-// Sets (or with nullopt removes) an environment variable until the end of the scope.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : FName(name) {
-    if (const char* old = ::getenv(name)) FOld = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (FOld) ::setenv(FName, FOld->c_str(), 1);
-    else ::unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
-
-// A UTF-8 literal as the bytes the file system sees.
-inline std::string u8s(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 inline bool HaveSox() { return std::system("command -v sox >/dev/null 2>&1") == 0; }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,6 +80,7 @@ class TTestShape : public TGraphicControl {
       Message.Result = 1;
       return;
     }
+    if (Message.Msg == CM_TEXTCHANGED) Invalidate();  // as a label repaints its new caption
     TGraphicControl::Dispatch(Message);
   }
 

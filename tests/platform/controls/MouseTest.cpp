@@ -214,4 +214,78 @@ TEST_F(MouseTest, TheWheelGoesToTheFocusedControl) {
   EXPECT_EQ(downs, 0);
 }
 
+TEST_F(MouseTest, LeavingToTheFrameIsALeave) {
+  form->Show();
+  TRecorder rec(form, { CM_MOUSEENTER, CM_MOUSELEAVE });
+  MoveTo(form, 200, 200);
+  xt::MouseMove(form->Left() + 100, form->Top() + 10);  // the caption
+  EXPECT_EQ(rec.Ids(), (std::vector<UINT> { CM_MOUSEENTER, CM_MOUSELEAVE }));
+  EXPECT_EQ(GetMouseControl(), nullptr);
+}
+
+TEST_F(MouseTest, AWindowlessControlFreedInsideItsOwnEvents) {
+  form->Show();
+  struct Case {
+    const char* name;
+    std::function<void(TTestShape*, std::function<void()>)> arm;
+  } cases[] = {
+    { "OnMouseDown", [](TTestShape* s, std::function<void()> kill) {
+       s->OnMouseDown = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
+     } },
+    { "OnClick", [](TTestShape* s, std::function<void()> kill) {
+       s->OnClick = TNotifyEvent::FromCallable([kill](TObject*) { kill(); });
+     } },
+    { "OnMouseUp", [](TTestShape* s, std::function<void()> kill) {
+       s->OnMouseUp = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
+     } },
+  };
+  for (Case& c : cases) {
+    auto* victim = new TTestShape(form);
+    victim->SetParent(form);
+    victim->SetBounds(200, 200, 50, 30);
+    auto life = victim->LifeToken();
+    c.arm(victim, [victim] { delete victim; });
+    xt::Advance(1000);
+    ClickAt(form, 210, 210);
+    EXPECT_TRUE(life.expired()) << c.name;
+    EXPECT_EQ(GetCaptureControl(), nullptr) << c.name;
+    ClickAt(form, 215, 215);  // the form goes on
+  }
+}
+
+// A control that notifies its parent the way a native child window does.
+class TNotifier : public TCustomControl {
+  XJ_CLASS(TNotifier, TCustomControl)
+ public:
+  explicit TNotifier(TComponent* AOwner) : TCustomControl(AOwner) {}
+  std::vector<UINT> Reflected;
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg > CN_BASE && Message.Msg < CN_BASE + 0x400) {
+      Reflected.push_back(Message.Msg - CN_BASE);
+      Message.Result = 7;
+      return;
+    }
+    TCustomControl::Dispatch(Message);
+  }
+};
+
+TEST_F(MouseTest, NotificationsFromAChildWindowComeBackToItAsCnMessages) {
+  auto* child = new TNotifier(form);
+  child->SetParent(form);
+  form->Show();
+  HWND h = child->Handle();
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), (LPARAM)h), 7);
+  NMHDR hdr { h, 1, 0 };
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_NOTIFY, 1, (LPARAM)&hdr), 7);
+  DRAWITEMSTRUCT dis {};
+  dis.hwndItem = h;
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_DRAWITEM, 1, (LPARAM)&dis), 7);
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_VSCROLL, SB_LINEDOWN, (LPARAM)h), 7);
+  EXPECT_EQ(SendMessageA(form->Handle(), WM_CTLCOLOREDIT, 0, (LPARAM)h), 7);
+  EXPECT_EQ(child->Reflected, (std::vector<UINT> { WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_VSCROLL, WM_CTLCOLOREDIT }));
+  // A menu command (no control) is not reflected.
+  SendMessageA(form->Handle(), WM_COMMAND, 5, 0);
+  EXPECT_EQ(child->Reflected.size(), 5u);
+}
+
 }  // namespace

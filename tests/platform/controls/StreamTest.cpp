@@ -289,4 +289,59 @@ TEST_F(StreamTest, PublishedPropertiesAreInTheRegistry) {
   EXPECT_NE(GetClassConstructor(THintWindow::StaticClass()), nullptr);
 }
 
+TEST_F(StreamTest, AnchoredControlsOfAResourceKeepTheirDistances) {
+  // With the designer's client size (DesignSize) and without it (the size the frame will leave).
+  const char* withDesignSize = R"(object F: TForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  BorderStyle = bsNone
+  DesignSize = (
+    300
+    200)
+  object P: TTestPanel
+    Left = 200
+    Top = 150
+    Width = 90
+    Height = 40
+    Anchors = [akRight, akBottom]
+  end
+end
+)";
+  const char* without = R"(object F: TForm
+  Left = 0
+  Top = 0
+  Width = 300
+  Height = 200
+  object P: TTestPanel
+    Left = 10
+    Top = 10
+    Width = 100
+    Height = 50
+    Anchors = [akLeft, akTop, akRight, akBottom]
+  end
+end
+)";
+  TForm* a = NewForm();
+  ReadComponentResource(a, withDesignSize);
+  a->Show();
+  a->SetBounds(0, 0, 400, 260);
+  ASSERT_EQ(a->ControlCount(), 1);
+  EXPECT_EQ(a->Controls(0)->BoundsRect(), TRect(300, 210, 390, 250));
+  const AnsiString written = WriteComponentResource(a);
+  EXPECT_NE(written.find("DesignSize"), AnsiString::npos) << written;
+
+  TForm* b = NewForm();
+  ReadComponentResource(b, without);
+  const int clientW = b->ClientWidth(), clientH = b->ClientHeight();
+  EXPECT_GT(clientH, 0);
+  b->Show();
+  EXPECT_EQ(b->ClientWidth(), clientW);  // the estimate before the window existed was right
+  EXPECT_EQ(b->ClientHeight(), clientH);
+  EXPECT_EQ(b->Controls(0)->BoundsRect(), TRect(10, 10, 110, 60));
+  b->SetBounds(0, 0, 350, 230);
+  EXPECT_EQ(b->Controls(0)->BoundsRect(), TRect(10, 10, 160, 90));
+}
+
 }  // namespace

@@ -6,34 +6,11 @@
 #include <string>
 
 #include "platform/display/Display.h"
+#include "tests/support/Scratch.h"
 
 using namespace xj::display;
 
-namespace {
-
-// Sets or clears an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : FName(name) {
-    if (const char* old = std::getenv(name)) FOld = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (FOld)
-      setenv(FName, FOld->c_str(), 1);
-    else
-      unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
-
-}  // namespace
+using xj::test::ScopedEnv;
 
 TEST(DisplayFactory, ChoosesFromTheEnvironmentAndFallsBackToHeadless) {
   // ":65000" names an X server that does not exist, so every x11 attempt has to fall back.

@@ -18,29 +18,14 @@
 #include <vector>
 
 #include "platform/win32/ShellApi.h"
+#include "tests/support/Scratch.h"
 
 namespace {
 
-std::string u8s(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+using xj::test::ScopedEnv;
+using xj::test::u8s;
 
 INT_PTR Result(HINSTANCE h) { return reinterpret_cast<INT_PTR>(h); }
-
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : FName(name) {
-    if (const char* old = ::getenv(name)) FOld = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (FOld) ::setenv(FName, FOld->c_str(), 1);
-    else ::unsetenv(FName);
-  }
-
- private:
-  const char* FName;
-  std::optional<std::string> FOld;
-};
 
 // True when this process has no child at all, live or zombie.
 bool NoChildren() {

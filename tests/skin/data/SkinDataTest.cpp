@@ -54,8 +54,8 @@ class SkinData : public testing::Test {
   }
 
   TempDir dir;
-  FakeScreen screen;
-  TComponent form { nullptr };
+  FormScreen screen;
+  TForm& form { *screen.NewForm() };
   TbsSkinData& data { *new TbsSkinData(&form) };  // owned by its form
 };
 
@@ -64,28 +64,27 @@ const std::vector<UINT> kLoadMessages = { WM_SKINDATA_BEFORECHANGE, WM_SKINDATA_
 // ---- The broadcast ----
 
 TEST_F(SkinData, MessagesReachTheOwnerFirstThenEveryFormInScreenOrder) {
-  TComponent other1(nullptr), other2(nullptr);
-  screen.AddForm(&other1);
-  screen.AddForm(&form);
-  screen.AddForm(&other2);
-  data.LoadFromFile(kTestSkinIni.string());
+  TForm* second = screen.NewForm();
+  TForm* owner = screen.NewForm();
+  TForm* fourth = screen.NewForm();
+  auto* skin = new TbsSkinData(owner);
+  skin->LoadFromFile(kTestSkinIni.string());
   std::vector<SentMessage> expected;
   for (UINT msg : kLoadMessages)
-    for (TComponent* f : { &form, &other1, &other2 })
-      expected.push_back({ f, msg, reinterpret_cast<WPARAM>(&data), 1000 });
+    for (TComponent* f : { static_cast<TComponent*>(owner), static_cast<TComponent*>(&form), static_cast<TComponent*>(second),
+                           static_cast<TComponent*>(fourth) })
+      expected.push_back({ f, msg, reinterpret_cast<WPARAM>(skin), 1000 });
   EXPECT_EQ(screen.Sent(), expected);
   EXPECT_EQ(WM_SKINDATA_BEFORECHANGE, 1225u);
   EXPECT_EQ(WM_SKINDATA_AFTERCHANGE, 1227u);
 }
 
 TEST_F(SkinData, AnOwnerThatIsNoFormIsSkipped) {
-  TComponent other(nullptr);
-  screen.AddForm(&other);
-  TComponent module(nullptr);  // say a data module: not among the forms
+  TComponent module(nullptr);  // say a data module
   TbsSkinData onModule(&module);
   onModule.ClearSkin();
-  ASSERT_EQ(screen.Sent().size(), 3u);
-  for (const SentMessage& m : screen.Sent()) EXPECT_EQ(m.form, &other);
+  ASSERT_EQ(Messages(), kLoadMessages);
+  for (const SentMessage& m : screen.Sent()) EXPECT_EQ(m.form, &form);
   screen.ClearSent();
   TbsSkinData ownerless(nullptr);
   ownerless.ClearSkin();
@@ -93,7 +92,6 @@ TEST_F(SkinData, AnOwnerThatIsNoFormIsSkipped) {
 }
 
 TEST_F(SkinData, TheSkinIsClearWhileTheFormsHearBeforeChangeAndLoadedAtChange) {
-  screen.AddForm(&form);
   std::vector<std::pair<bool, int>> seen;  // Empty and the control count at each message
   screen.OnMessage = [&](const SentMessage&) { seen.emplace_back(data.Empty, data.CtrlList->Count()); };
   data.LoadFromFile(kTestSkinIni.string());
@@ -108,7 +106,9 @@ TEST_F(SkinData, TheSkinIsClearWhileTheFormsHearBeforeChangeAndLoadedAtChange) {
 }
 
 TEST_F(SkinData, ClearSkin) {
-  screen.AddForm(&form);
+  EXPECT_FALSE(form.HandleAllocated());
+  data.ClearSkin();
+  EXPECT_TRUE(form.HandleAllocated());  // made to be sent to
   data.LoadFromFile(kTestSkinIni.string());
   screen.ClearSent();
   data.ClearSkin();
@@ -130,7 +130,6 @@ TEST_F(SkinData, ClearSkin) {
 // ---- Loads that find no skin, and loads that fail ----
 
 TEST_F(SkinData, NoSkinLeavesTheComponentClearedAndStillTellsTheForms) {
-  screen.AddForm(&form);
   const std::string full = SkinText({}, {});
   const std::string missingControls = full.substr(0, full.find("[SKINCONTROLS]"));
   const std::string emptyControls = missingControls + "[SKINCONTROLS]\r\n";
@@ -152,7 +151,6 @@ TEST_F(SkinData, NoSkinLeavesTheComponentClearedAndStillTellsTheForms) {
 }
 
 TEST_F(SkinData, AFailedLoadClearsTellsTheFormsAndReports) {
-  screen.AddForm(&form);
   struct Case {
     const char* what;
     std::function<void(const fs::path& ini)> spoil;
@@ -194,7 +192,6 @@ TEST_F(SkinData, AFailedLoadClearsTellsTheFormsAndReports) {
 }
 
 TEST_F(SkinData, AHandlerThatFailsStillGetsTheChangeCompleted) {
-  screen.AddForm(&form);
   bool thrown = false;
   screen.OnMessage = [&](const SentMessage& m) {
     if (m.msg == WM_SKINDATA_BEFORECHANGE && !thrown) {
@@ -210,7 +207,6 @@ TEST_F(SkinData, AHandlerThatFailsStillGetsTheChangeCompleted) {
 }
 
 TEST_F(SkinData, ALoadInsideTheBroadcastIsRefused) {
-  screen.AddForm(&form);
   std::vector<std::string> refused;
   screen.OnMessage = [&](const SentMessage& m) {
     try {

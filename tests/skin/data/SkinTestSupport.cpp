@@ -65,25 +65,31 @@ void SetStreamBytes(TMemoryStream& stream, const std::string& bytes) {
   stream.SetPosition(0);
 }
 
-FakeScreen* FakeScreen::current_ = nullptr;
-
-FakeScreen::FakeScreen() {
-  current_ = this;
-  xj::TSkinFormHooks hooks;
-  hooks.FormCount = [] { return current_ ? static_cast<int>(current_->forms_.size()) : 0; };
-  hooks.Form = [](int i) { return current_->forms_.at(static_cast<size_t>(i)); };
-  hooks.SendToForm = [](TComponent* form, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (!current_) return;
-    const SentMessage m { form, msg, wParam, lParam };
-    current_->sent_.push_back(m);
-    if (current_->OnMessage) current_->OnMessage(m);
-  };
-  xj::SetSkinFormHooks(hooks);
+FormScreen::FormScreen() : harness_(std::make_unique<xj::test::Harness>()) {
+  delete Application;
+  Application = new TApplication(nullptr);
 }
 
-FakeScreen::~FakeScreen() {
-  xj::SetSkinFormHooks(xj::TSkinFormHooks());
-  current_ = nullptr;
+FormScreen::~FormScreen() {
+  for (auto it = forms_.rbegin(); it != forms_.rend(); ++it)
+    if (!it->second.expired()) delete it->first;
+  delete Application;
+  Application = new TApplication(nullptr);
+  harness_.reset();
+}
+
+TForm* FormScreen::NewForm() {
+  auto* form = new TForm(nullptr);
+  forms_.emplace_back(form, form->LifeToken());
+  form->WindowProc = TWndMethod::FromCallable([this, form, old = form->WindowProc](TMessage& m) {
+    if (m.Msg >= WM_SKINDATA_BEFORECHANGE && m.Msg <= WM_SKINDATA_AFTERCHANGE) {
+      const SentMessage sent { form, m.Msg, m.WParam, m.LParam };
+      sent_.push_back(sent);
+      if (OnMessage) OnMessage(sent);
+    }
+    old(m);
+  });
+  return form;
 }
 
 }  // namespace skintest

@@ -1,16 +1,19 @@
 #pragma once
 // Shared by the skin data tests: a scratch directory, file bytes, a copy of the generated test skin to
-// vary, an independent zlib (Python's) and a recording stand-in for the application's forms.
+// vary, an independent zlib (Python's) and forms that record the skin-change messages they get.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/vcl/Classes.h"
+#include "platform/vcl/Forms.h"
+#include "platform/win32/TestHooks.h"
 #include "platform/win32/WinDef.h"
 
 namespace skintest {
@@ -51,8 +54,9 @@ bool PythonZlib(const std::string& mode, const fs::path& in, const fs::path& out
 std::string StreamBytes(TMemoryStream& stream);
 void SetStreamBytes(TMemoryStream& stream, const std::string& bytes);
 
-// A fake screen: forms are plain components, and every message "sent" to one is recorded in order.
-// Installed for the lifetime of the object.
+// The application's forms for a test: a harness (headless screen, manual clock), a fresh application,
+// forms made here (freed before the harness goes), and every skin-change message any of them got, in
+// the order they got them.
 struct SentMessage {
   TComponent* form;
   UINT msg;
@@ -61,20 +65,20 @@ struct SentMessage {
   bool operator==(const SentMessage&) const = default;
 };
 
-class FakeScreen {
+class FormScreen {
  public:
-  FakeScreen();
-  ~FakeScreen();
+  FormScreen();
+  ~FormScreen();
 
-  void AddForm(TComponent* form) { forms_.push_back(form); }
+  TForm* NewForm();
   const std::vector<SentMessage>& Sent() const { return sent_; }
   void ClearSent() { sent_.clear(); }
   // Called for every message after it is recorded (a test's handler).
   std::function<void(const SentMessage&)> OnMessage;
 
  private:
-  static FakeScreen* current_;
-  std::vector<TComponent*> forms_;
+  std::unique_ptr<xj::test::Harness> harness_;
+  std::vector<std::pair<TForm*, std::weak_ptr<const void>>> forms_;
   std::vector<SentMessage> sent_;
 };
 

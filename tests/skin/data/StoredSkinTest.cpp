@@ -71,6 +71,7 @@ class StoredSkins : public testing::Test {
   void SetUp() override {
     directory.LoadFromFile(kTestSkinIni.string());
     ASSERT_FALSE(directory.Empty);
+    screen.ClearSent();
   }
   std::vector<UINT> Messages() const {
     std::vector<UINT> out;
@@ -80,8 +81,8 @@ class StoredSkins : public testing::Test {
   void SetCompressed(TbsCompressedStoredSkin& c, const std::string& bytes) { SetStreamBytes(*c.CompressedData, bytes); }
 
   TempDir dir;
-  FakeScreen screen;
-  TComponent form { nullptr };
+  FormScreen screen;
+  TForm& form { *screen.NewForm() };
   TbsSkinData directory { nullptr };
 };
 
@@ -268,7 +269,7 @@ TEST_F(StoredSkins, AFormWithStoredSkinsGetsItsSkinsBack) {
   EXPECT_NE(resource.find("StoredSkin = bsStoredSkin1"), std::string::npos);
 
   TSkinTestForm target(nullptr);
-  screen.AddForm(&target);
+  screen.ClearSent();
   ReadComponentResource(&target, resource);
   auto* plain = dynamic_cast<TbsSkinData*>(target.FindComponent("bsSkinData1"));
   auto* packed = dynamic_cast<TbsSkinData*>(target.FindComponent("bsSkinData2"));
@@ -280,7 +281,7 @@ TEST_F(StoredSkins, AFormWithStoredSkinsGetsItsSkinsBack) {
   const std::string expected = SavedWithoutPictureNames(directory, dir / "d.ini");
   EXPECT_EQ(SavedWithoutPictureNames(*plain, dir / "p.ini"), expected);
   EXPECT_EQ(SavedWithoutPictureNames(*packed, dir / "c.ini"), expected);
-  // Each skin data told the form while loading at the reference fix-up.
+  // Each skin data told the forms while loading at the reference fix-up.
   EXPECT_EQ(screen.Sent().size(), 6u);
 }
 
@@ -288,7 +289,6 @@ TEST_F(StoredSkins, StoredSkinReferences) {
   TComponent other(nullptr);  // another form or data module
   auto* stored = new TbsStoredSkin(&other);
   stored->LoadFromFile(kTestSkinIni.string());
-  screen.AddForm(&form);
   auto* data = new TbsSkinData(&form);
   data->SetDesigning(true);
   data->SetStoredSkin(stored);
@@ -356,7 +356,6 @@ TEST_F(StoredSkins, GeneratorsCompressedFileLoadsAsTheDirectory) {
   TbsCompressedStoredSkin c(nullptr);
   c.LoadFromCompressFile((kSkins / "test.skn").string());
   EXPECT_EQ(StreamBytes(*c.CompressedData), ReadBytes(kSkins / "test.compresseddata"));
-  screen.AddForm(&form);
   TbsSkinData packed(&form);
   packed.LoadCompressedStoredSkin(&c);
   ASSERT_FALSE(packed.Empty);
@@ -368,7 +367,6 @@ TEST_F(StoredSkins, GeneratorsCompressedFileLoadsAsTheDirectory) {
 TEST_F(StoredSkins, EmptyCompressedSkin) {
   TbsCompressedStoredSkin c(nullptr);
   EXPECT_TRUE(c.Empty());
-  screen.AddForm(&form);
   TbsSkinData data(&form);
   data.LoadCompressedStoredSkin(&c);
   EXPECT_TRUE(screen.Sent().empty());
@@ -448,7 +446,6 @@ TEST_F(StoredSkins, CorruptCompressedSkinsFailCleanly) {
     { "the payload ends in an image", Zlib(payload.substr(0, 4 + images.size() / 2)) },
     { "no zlib data", "this is no zlib stream" },
   };
-  screen.AddForm(&form);
   TbsSkinData skin(&form);
   for (const Case& k : cases) {
     skin.LoadFromFile(kTestSkinIni.string());

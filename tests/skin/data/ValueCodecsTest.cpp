@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/vcl/Controls.h"
 #include "platform/vcl/IniFiles.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinUser.h"
@@ -279,12 +280,10 @@ BOOL WINAPI FakeSetLayeredWindowAttributes(HWND wnd, COLORREF key, BYTE alpha, D
 
 TEST(Helpers, AlphaBlendGoesThroughTheUserLibrary) {
   HWND wnd = reinterpret_cast<HWND>(0x1234);
-  // Until the window layer registers the function nothing happens, and nothing fails.
   layered = {};
-  if (!GetProcAddress(LoadLibraryA("USER32"), "SetLayeredWindowAttributes")) {
-    SetAlphaBlendTransparent(wnd, 128);
-    EXPECT_EQ(layered.calls, 0);
-  }
+  // Stand in for the window layer's export to see exactly what is asked of it.
+  void* real = reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("USER32"), "SetLayeredWindowAttributes"));
+  ASSERT_NE(real, nullptr);
   xj::RegisterBuiltinExport("USER32", "SetLayeredWindowAttributes",
                             reinterpret_cast<void*>(&FakeSetLayeredWindowAttributes));
   SetAlphaBlendTransparent(wnd, 200);
@@ -293,6 +292,7 @@ TEST(Helpers, AlphaBlendGoesThroughTheUserLibrary) {
   EXPECT_EQ(layered.key, 0u);
   EXPECT_EQ(layered.alpha, 200);
   EXPECT_EQ(layered.flags, 2u);  // LWA_ALPHA
+  xj::RegisterBuiltinExport("USER32", "SetLayeredWindowAttributes", real);
 }
 
 TEST(Helpers, Dates) {
@@ -370,10 +370,6 @@ TEST(Helpers, TextDrawnInItsRectangle) {
   EXPECT_EQ(static_cast<int32_t>(c->Pixels(151, 13)), 0xFFFFFF);
 }
 
-}  // namespace
-
-namespace {
-
 TEST(Helpers, ScreenAreas) {
   RECT work {};
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
@@ -384,6 +380,70 @@ TEST(Helpers, ScreenAreas) {
   TRect r(1, 2, 3, 4);
   GetPrimaryMonitorWorkArea(false, r);
   EXPECT_EQ(r.Right, GetSystemMetrics(SM_CXSCREEN));
+}
+
+// A windowless control to stand on a parent, and a windowed parent that notes when it paints.
+class TProbe : public TGraphicControl {
+  XJ_CLASS(TProbe, TGraphicControl)
+ public:
+  using TGraphicControl::TGraphicControl;
+};
+
+class TNotingPanel : public TCustomControl {
+  XJ_CLASS(TNotingPanel, TCustomControl)
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<std::string>* Log { nullptr };
+  void PaintWindow(HDC DC) override {
+    Log->push_back("paint");
+    TCustomControl::PaintWindow(DC);
+  }
+};
+
+TEST(Helpers, ParentImage) {
+  skintest::FormScreen screen;
+  std::vector<std::string> log;
+  TForm* form = screen.NewForm();
+  form->SetColor(clRed);
+  auto* panel = new TNotingPanel(form);
+  panel->Log = &log;
+  panel->SetParent(form);
+  panel->SetBounds(0, 0, 100, 50);
+  panel->SetColor(clBlue);
+  panel->WindowProc = TWndMethod::FromCallable([&, old = panel->WindowProc](TMessage& m) {
+    if (m.Msg == WM_ERASEBKGND) log.push_back("erase");
+    old(m);
+  });
+  // A control that reaches past its parent's right and bottom edges: only the part over the parent
+  // is painted, with the parent's coordinates moved to the control's top-left.
+  auto* probe = new TProbe(form);
+  probe->SetParent(panel);
+  probe->SetBounds(90, 40, 30, 15);
+  TBitmap dest;
+  dest.SetSize(30, 15);
+  GetParentImage(probe, dest.Canvas());
+  EXPECT_EQ(log, (std::vector<std::string> { "paint", "erase" }));
+  EXPECT_EQ(static_cast<int32_t>(dest.Canvas()->Pixels(0, 0)), static_cast<int32_t>(clBlue));
+  EXPECT_EQ(static_cast<int32_t>(dest.Canvas()->Pixels(9, 9)), static_cast<int32_t>(clBlue));
+  EXPECT_EQ(static_cast<int32_t>(dest.Canvas()->Pixels(10, 9)), 0xFFFFFF);
+  EXPECT_EQ(static_cast<int32_t>(dest.Canvas()->Pixels(9, 10)), 0xFFFFFF);
+
+  // On a form only the erase message paints.
+  log.clear();
+  probe->SetParent(form);
+  probe->SetBounds(200, 100, 30, 15);
+  TBitmap onForm;
+  onForm.SetSize(30, 15);
+  GetParentImage(probe, onForm.Canvas());
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(static_cast<int32_t>(onForm.Canvas()->Pixels(29, 14)), static_cast<int32_t>(clRed));
+
+  // Without a parent nothing happens.
+  TProbe alone(nullptr);
+  TBitmap untouched;
+  untouched.SetSize(4, 4);
+  GetParentImage(&alone, untouched.Canvas());
+  EXPECT_EQ(static_cast<int32_t>(untouched.Canvas()->Pixels(0, 0)), 0xFFFFFF);
 }
 
 }  // namespace

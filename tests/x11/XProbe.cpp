@@ -1,0 +1,73 @@
+#include "tests/x11/XProbe.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
+
+namespace x11test {
+
+namespace {
+
+Display* Dpy(void* d) { return static_cast<Display*>(d); }
+
+// _NET_WM_NAME: the title as UTF-8, whatever WM_NAME's encoding.
+std::string Title(Display* d, Window w) {
+  Atom type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  std::string title;
+  if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), 0, 1024, False,
+                         XInternAtom(d, "UTF8_STRING", False), &type, &format, &count, &after, &data) == Success &&
+      data && format == 8)
+    title.assign(reinterpret_cast<char*>(data), count);
+  if (data) XFree(data);
+  return title;
+}
+
+}  // namespace
+
+XProbe::XProbe(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
+
+XProbe::~XProbe() {
+  if (FDisplay) XCloseDisplay(Dpy(FDisplay));
+}
+
+unsigned long XProbe::FindWindow(const std::string& title) {
+  Display* d = Dpy(FDisplay);
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i)
+    if (Title(d, children[i]) == title) found = children[i];
+  if (children) XFree(children);
+  return found;
+}
+
+bool XProbe::Viewable(unsigned long window) {
+  XWindowAttributes a;
+  return window && XGetWindowAttributes(Dpy(FDisplay), window, &a) && a.map_state == IsViewable;
+}
+
+std::vector<XRect> XProbe::Shape(unsigned long window, bool input) {
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(Dpy(FDisplay), window, input ? ShapeInput : ShapeBounding, &count, &ordering);
+  std::vector<XRect> out;
+  for (int i = 0; i < count; ++i)
+    out.push_back({ rects[i].x, rects[i].y, rects[i].x + rects[i].width, rects[i].y + rects[i].height });
+  if (rects) XFree(rects);
+  return out;
+}
+
+uint32_t XProbe::ScreenPixel(int x, int y) {
+  Display* d = Dpy(FDisplay);
+  XSync(d, False);
+  XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (!image) return 0xFFFFFFFF;
+  const uint32_t p = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+  XDestroyImage(image);
+  return p;
+}
+
+}  // namespace x11test

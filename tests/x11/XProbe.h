@@ -1,0 +1,36 @@
+#pragma once
+// Read-back from the X server through a connection of the test's own: windows by title, their state
+// and SHAPE rectangles, and screen pixels. Xlib stays inside XProbe.cpp (its macros clash with the
+// platform's names).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace x11test {
+
+struct XRect {
+  int left, top, right, bottom;
+};
+
+class XProbe {
+ public:
+  explicit XProbe(const std::string& display);
+  ~XProbe();
+  XProbe(const XProbe&) = delete;
+  XProbe& operator=(const XProbe&) = delete;
+
+  bool Connected() const { return FDisplay != nullptr; }
+  // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0.
+  unsigned long FindWindow(const std::string& title);
+  bool Viewable(unsigned long window);
+  // The window's bounding (or input) shape, window coordinates.
+  std::vector<XRect> Shape(unsigned long window, bool input);
+  // A pixel of the screen as the server shows it, 0xRRGGBB.
+  uint32_t ScreenPixel(int x, int y);
+
+ private:
+  void* FDisplay { nullptr };
+};
+
+}  // namespace x11test

@@ -1,0 +1,89 @@
+#pragma once
+// A private Xvfb for one test program (the server picks a free display number and reports it), and
+// outside programs (xdotool, import) run against it while the caller keeps its message loop going.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+extern char** environ;
+
+namespace x11test {
+
+inline bool OnPath(const char* program) {
+  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class XvfbServer {
+ public:
+  ~XvfbServer() { Stop(); }
+
+  bool Start(std::string& why) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return why = "pipe failed", false;
+    FPid = fork();
+    if (FPid == 0) {
+      fcntl(fds[1], F_SETFD, 0);  // the server writes its display number here
+      int devnull = open("/dev/null", O_WRONLY);
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+      const std::string fd = std::to_string(fds[1]);
+      // -noreset: closing the last connection must not restart the server under the next test.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd p { fds[0], POLLIN, 0 };
+    char c;
+    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+      Stop();
+      return why = "Xvfb did not start", false;
+    }
+    FName = ":" + number;
+    return true;
+  }
+
+  void Stop() {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+    FPid = -1;
+  }
+
+  const std::string& Name() const { return FName; }
+
+ private:
+  pid_t FPid { -1 };
+  std::string FName;
+};
+
+// Runs `command` through sh (the environment, DISPLAY included, is passed on) and calls `pump` until
+// it exits or `timeoutMs` passes (then it is killed). Returns its exit status, or -1.
+inline int RunWhilePumping(const std::string& command, const std::function<void()>& pump, int timeoutMs = 30000) {
+  pid_t pid;
+  const char* argv[] = { "sh", "-c", command.c_str(), nullptr };
+  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
+  int status = 0;
+  for (int waited = 0; waited < timeoutMs; waited += 5) {
+    pump();
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    usleep(5000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
+}
+
+}  // namespace x11test
