@@ -112,7 +112,8 @@ class TLabel : public TCustomLabel {
 
 // ---- Buttons -----------------------------------------------------------------------------------------------
 
-// What push buttons, check boxes and radio buttons share: the native button's behaviour. A left press
+// What push buttons, check boxes and radio buttons share: the native button's behaviour, on a control that
+// paints itself (there is no native button class beneath it). A left press
 // focuses the button and captures the mouse; the button looks pushed while the mouse is held inside it
 // (or Space is held); releasing inside (or releasing Space) sends BN_CLICKED to the parent, which the
 // control gets back as CN_COMMAND. The control answers BM_GETCHECK, BM_SETCHECK and BM_CLICK.
@@ -151,7 +152,7 @@ class TButtonControl : public TCustomControl {
   bool Inside(LPARAM Point);
   void ButtonDown();
   void ButtonUp(LPARAM Point);
-  void KeyToggle(WPARAM Key, bool Down);
+  void SpaceKey(bool Down);
 
   bool FClicksDisabled { false };
   bool FPressed { false };
@@ -519,7 +520,8 @@ class TScrollBar : public TCustomControl {
   void SetLargeChange(int Value) { FLargeChange = Value; }
   int SmallChange() const { return FSmallChange; }
   void SetSmallChange(int Value) { FSmallChange = Value; }
-  // Raises EInvalidOperation when AMax < AMin or AMax < PageSize; the position is brought into range.
+  // Raises EInvalidOperation when AMax < AMin or the page does not fit the range; the position is brought
+  // into range.
   void SetParams(int APosition, int AMin, int AMax);
 
   void Dispatch(TMessage& Message) override;

@@ -12,6 +12,10 @@ using xj::stdctrls::DrawPixels;
 
 namespace {
 
+// BM_GETSTATE bits beyond the check state.
+constexpr LRESULT kStatePushed = 0x0004;
+constexpr LRESULT kStateFocus = 0x0008;
+
 constexpr int kCheckBoxSize = 13;
 constexpr int kRadioSize = 12;
 constexpr int kTextGap = 4;
@@ -105,7 +109,7 @@ void TButtonControl::DefaultHandler(TMessage& Message) {
     case WM_KEYDOWN:
     case WM_KEYUP:
       if (Message.WParam == VK_SPACE) {
-        KeyToggle(Message.WParam, Message.Msg == WM_KEYDOWN);
+        SpaceKey(Message.Msg == WM_KEYDOWN);
         return;
       }
       break;
@@ -141,7 +145,7 @@ void TButtonControl::DefaultHandler(TMessage& Message) {
       return;
     }
     case BM_GETSTATE:
-      Message.Result = (Checked() ? BST_CHECKED : 0) | (FPressed ? 0x0004 : 0) | (Focused() ? 0x0008 : 0);
+      Message.Result = (Checked() ? BST_CHECKED : 0) | (FPressed ? kStatePushed : 0) | (Focused() ? kStateFocus : 0);
       return;
     case BM_CLICK:
       Notify(BN_CLICKED);
@@ -170,7 +174,7 @@ void TButtonControl::ButtonUp(LPARAM Point) {
   if (inside) Notify(BN_CLICKED);
 }
 
-void TButtonControl::KeyToggle(WPARAM, bool Down) {
+void TButtonControl::SpaceKey(bool Down) {
   if (Down) {
     if (FSpaceDown || FTracking) return;  // auto-repeat, or the mouse already holds it
     FSpaceDown = true;

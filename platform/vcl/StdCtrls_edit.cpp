@@ -254,9 +254,9 @@ void TCustomEdit::Dispatch(TMessage& Message) {
 }
 
 // The edit's own context menu (undo, cut, copy, paste, delete, select all) answers a request nobody
-// took; a released right button goes to the edit alone, whose default handling asks for that menu.
+// took, instead of the parent.
 void TCustomEdit::DefaultHandler(TMessage& Message) {
-  if (FHandle && (Message.Msg == WM_CONTEXTMENU || Message.Msg == WM_RBUTTONUP)) {
+  if (FHandle && Message.Msg == WM_CONTEXTMENU) {
     Message.Result = CallWindowProcA(DefWndProc(), FHandle, Message.Msg, Message.WParam, Message.LParam);
     return;
   }

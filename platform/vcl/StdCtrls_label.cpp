@@ -56,7 +56,8 @@ using xj::stdctrls::DrawCanvasText;
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
   FControlStyle << csOpaque << csReplicatable;
   SetBounds(0, 0, 65, 17);
-  SetAutoSize(true);
+  // Sized to its text from the first caption on.
+  TGraphicControl::SetAutoSize(true);
 }
 
 TCustomLabel::~TCustomLabel() = default;

@@ -39,7 +39,8 @@ void TScrollBar::SetParams(int APosition, int AMin, int AMax) {
     FMax = AMax;
     return;
   }
-  if (AMax < AMin || AMax < FPageSize) throw EInvalidOperation("Scroll bar property out of range");
+  // The page must fit the range (Max itself may be below the page size: ranges can be negative).
+  if (AMax < AMin || FPageSize > AMax - AMin + 1) throw EInvalidOperation("Scroll bar property out of range");
   APosition = std::clamp(APosition, AMin, AMax);
   const bool moved = APosition != FPosition;
   if (AMin != FMin || AMax != FMax) {
@@ -314,6 +315,30 @@ void FillArrow(HDC DC, const TRect& R, int Direction, TColor Colour) {
   DeleteObject(brush);
 }
 
+// The track: the scroll-bar colour, or, when that is the button face, the classic half-tone of face and
+// highlight.
+void FillTrack(HDC DC, const TRect& R) {
+  const COLORREF track = static_cast<COLORREF>(ColorToRGB(clScrollBar)) & 0xFFFFFF;
+  const COLORREF face = static_cast<COLORREF>(ColorToRGB(clBtnFace)) & 0xFFFFFF;
+  RECT r = R;
+  if (track != face) {
+    HBRUSH brush = CreateSolidBrush(track);
+    FillRect(DC, &r, brush);
+    DeleteObject(brush);
+    return;
+  }
+  static const WORD kHalftone[8] = { 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55 };
+  HBITMAP pattern = CreateBitmap(8, 8, 1, 1, kHalftone);
+  HBRUSH brush = CreatePatternBrush(pattern);
+  const COLORREF oldText = SetTextColor(DC, face);
+  const COLORREF oldBack = SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)) & 0xFFFFFF);
+  FillRect(DC, &r, brush);
+  SetTextColor(DC, oldText);
+  SetBkColor(DC, oldBack);
+  DeleteObject(brush);
+  DeleteObject(pattern);
+}
+
 }  // namespace
 
 void TScrollBar::DrawArrow(const TRect& R, bool Up, bool Pushed) {
@@ -348,9 +373,7 @@ void TScrollBar::DrawArrow(const TRect& R, bool Up, bool Pushed) {
 
 void TScrollBar::Paint() {
   TCanvas* canvas = Canvas();
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->Brush()->SetColor(clScrollBar);
-  canvas->FillRect(ClientRect());
+  FillTrack(canvas->Handle(), ClientRect());
   const bool held = FPressedInside && FPressedPart != spNone;
   for (TPart page : { spPageUp, spPageDown })
     if (held && FPressedPart == page) {

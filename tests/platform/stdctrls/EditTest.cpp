@@ -338,6 +338,39 @@ TEST_F(EditTest, TheWindowProcSeesTheEditMessages) {
   EXPECT_EQ(changes, 3);
 }
 
+TEST_F(EditTest, HideSelectionDecidesWhetherAnUnfocusedEditShowsItsSelection) {
+  auto* button = Add<TButton>(10, 100);
+  for (bool hide : { true, false }) {
+    TEdit* edit = NewEdit(10, 10 + (hide ? 0 : 40));
+    edit->SetText("marked");
+    edit->SetHideSelection(hide);
+    form->SetActiveControl(button);
+    Show();
+    edit->SelectAll();
+    xt::ClearTextLog();
+    edit->Repaint();
+    auto drawn = Drawn("marked");
+    ASSERT_FALSE(drawn.empty()) << hide;
+    EXPECT_EQ(drawn.back().color, hide ? Rgb(clWindowText) : Rgb(clHighlightText)) << hide;
+  }
+}
+
+TEST_F(EditTest, UndoRestoresTheLastEditOnce) {
+  TEdit* edit = ShownEdit("base");
+  Press(VK_END);
+  EXPECT_FALSE(edit->CanUndo());
+  Type("xy");
+  EXPECT_TRUE(edit->CanUndo());
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "base");
+  edit->Undo();  // undoing twice redoes
+  EXPECT_EQ(edit->Text(), "basexy");
+  edit->ClearUndo();
+  EXPECT_FALSE(edit->CanUndo());
+  edit->Undo();
+  EXPECT_EQ(edit->Text(), "basexy");
+}
+
 TEST_F(EditTest, OnKeyPressCanFilterCharacters) {
   TEdit* edit = ShownEdit();
   edit->OnKeyPress = On<TKeyPressEvent>([](TObject*, char& key) {

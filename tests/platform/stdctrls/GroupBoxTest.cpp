@@ -70,6 +70,25 @@ TEST_F(GroupBoxTest, ChildrenAreLaidOutInsideTheFrameBelowTheCaption) {
   }
 }
 
+// The console places buttons over its group box without making them its children: created later, they
+// lie above it, show and take the clicks.
+TEST_F(GroupBoxTest, ASiblingCreatedLaterOverTheGroupBoxStaysOnTop) {
+  auto* group = Add<TGroupBox>(10, 10, 185, 105);
+  group->SetColor(clYellow);
+  auto* button = Add<TButton>(50, 40);
+  int clicks = 0;
+  button->OnClick = [&clicks] {
+    return On<TNotifyEvent>([&clicks](TObject*) { ++clicks; });
+  }();
+  Show();
+  group->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(button, 10, 12), Rgb(clBtnFace));
+  EXPECT_EQ(Pixel(group, 20, 50), Rgb(clYellow));
+  ClickAt(button, 10, 12);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(GroupBoxTest, TheAcceleratorFocusesTheFirstControlInside) {
   auto* button = Add<TButton>(250, 10);
   auto* group = Add<TGroupBox>(10, 10, 185, 105);

@@ -43,6 +43,7 @@ TEST_F(LabelTest, AutoSizeMeasuresDoubleByteTextTheAcceleratorAndAnEmptyCaption)
     { "&Name", true, 4 * kCharW },        // the '&' only marks the N
     { "&Name", false, 5 * kCharW },       // shown as it is
     { "a&&b", true, 3 * kCharW },         // "&&" is one '&'
+    { "a\tb", true, 9 * kCharW },         // tabs expand to every eighth average character
     { "", true, kCharW },                 // still one line high (measured as a blank)
   };
   for (const Case& c : cases) {
