@@ -3,8 +3,10 @@
 // groups.
 
 #include <memory>
+#include <vector>
 
 #include "platform/vcl/Controls.h"
+#include "platform/vcl/StdCtrls.h"
 
 // A timer on the GUI thread: OnTimer runs every Interval milliseconds while Enabled, Interval and
 // OnTimer are all set. Changing any of them restarts the period. A tick never starts while the previous
@@ -198,4 +200,65 @@ class TImage : public TGraphicControl {
   bool FTransparent { false };
   bool FIncrementalDisplay { false };
   bool FDrawing { false };
+};
+
+// ---- TCustomRadioGroup / TRadioGroup ------------------------------------------------------------------
+
+class TGroupButton;
+
+// A group box holding one radio button per line of Items, laid out top to bottom in Columns columns.
+// ItemIndex is the checked item (-1: none). A click on a button, or reaching it with the arrow keys
+// (which move among the buttons and wrap), checks it, sets ItemIndex and calls Click (OnClick); so does
+// setting ItemIndex. The buttons belong to the group and are not written to form resources.
+class TCustomRadioGroup : public TCustomGroupBox {
+  XJ_CLASS(TCustomRadioGroup, TCustomGroupBox)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TCustomRadioGroup(TComponent* AOwner);
+  ~TCustomRadioGroup() override;
+
+  // 1 to 16.
+  int Columns() const { return FColumns; }
+  void SetColumns(int Value);
+  // Clamped to -1..Items->Count() - 1.
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int Value);
+  TStrings* Items() const { return FItems.get(); }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+  // Lays the buttons out again, with or without a window.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Dispatch(TMessage& Message) override;
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+
+ protected:
+  // Whether the user may change the checked item now (a data-aware descendant may say no).
+  virtual bool CanModify() { return true; }
+  void Loaded() override;
+  void ReadState(TReader* Reader) override;
+
+ private:
+  void ArrangeButtons();
+  void ButtonClick(TObject* Sender);
+  void ItemsChange(TObject* Sender);
+  void SetButtonCount(int Value);
+  void UpdateButtons();
+
+  std::unique_ptr<TStringList> FItems;
+  std::vector<TGroupButton*> FButtons;
+  int FItemIndex { -1 };
+  int FColumns { 1 };
+  bool FReading { false };
+  bool FUpdating { false };
+
+  friend class TGroupButton;
+};
+
+class TRadioGroup : public TCustomRadioGroup {
+  XJ_CLASS(TRadioGroup, TCustomRadioGroup)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TRadioGroup(TComponent* AOwner) : TCustomRadioGroup(AOwner) {}
 };

@@ -104,6 +104,21 @@ TEST_F(SpeedButtonTest, PressedLookFollowsThePointerAndOnlyAReleaseInsideClicks)
   EXPECT_EQ(clicks.size(), 1u);
   EXPECT_EQ(Corners(b), up);
 
+  // Down in a group: sunken, the face a checkerboard of face and highlight.
+  b->SetGroupIndex(1);
+  b->SetDown(true);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Corners(b), "SHHHKF");
+  const COLORREF p1 = xt::ReadPixel(FormHandle(), 20 + 4, 20 + 4), p2 = xt::ReadPixel(FormHandle(), 20 + 5, 20 + 4),
+                 p3 = xt::ReadPixel(FormHandle(), 20 + 5, 20 + 5);
+  EXPECT_NE(p1, p2);
+  EXPECT_EQ(p1, p3);
+  EXPECT_TRUE((p1 == kFace && p2 == kHighlight) || (p1 == kHighlight && p2 == kFace));
+  b->SetGroupIndex(0);
+  b->SetAllowAllUp(true);
+  b->SetDown(false);
+  xt::PumpUntilIdle();
+
   // A right press does nothing to the face and never clicks.
   xt::Click(inside.X, inside.Y, xt::mbRight);
   EXPECT_EQ(clicks.size(), 1u);
@@ -117,12 +132,15 @@ TEST_F(SpeedButtonTest, PressedLookFollowsThePointerAndOnlyAReleaseInsideClicks)
 TEST_F(SpeedButtonTest, AFlatButtonShowsItsFrameOnlyWhileThePointerIsOverIt) {
   TSpeedButton* b = NewButton(form, 20, 20);
   b->SetFlat(true);
+  b->SetCursor(crHandPoint);
   form->Show();
   const TPoint away = At(form, 300, 200);
   xt::MouseMove(away.X, away.Y);
   EXPECT_EQ(Corners(b), "......");  // transparent: the form shows through
+  EXPECT_NE(GetCursor(), Screen->Cursors(crHandPoint));
   MoveTo(b, 5, 5);
   EXPECT_EQ(Corners(b), "HSSS..");  // one raised pixel
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
   xt::MouseMove(away.X, away.Y);
   EXPECT_EQ(Corners(b), "......");
   b->SetTransparent(false);
