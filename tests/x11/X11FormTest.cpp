@@ -17,10 +17,16 @@
 #include "platform/vcl/StdCtrls.h"
 #include "platform/display/Display.h"
 #include "platform/win32/WmBackend.h"
-#include "tests/x11/XProbe.h"
-#include "tests/x11/XvfbServer.h"
+#include "tests/support/x11/XProbe.h"
+#include "tests/support/XvfbServer.h"
 
 namespace x11test {
+
+using xj::test::OnPath;
+using xj::test::RunWhilePumping;
+using xj::test::XvfbServer;
+using xj::test::XProbe;
+using xj::test::XRect;
 namespace {
 
 constexpr int kTimeoutMs = 15000;  // generous: a loaded machine runs many tests at once

@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,7 +16,8 @@
 #include "platform/display/x11/X11Open.h"
 #include "platform/win32/WmBackend.h"
 #include "tests/components/aux/AuxTestUtil.h"
-#include "tests/components/aux/XProbe.h"
+#include "tests/support/XvfbServer.h"
+#include "tests/support/x11/XProbe.h"
 
 using namespace auxtest;
 using namespace ctltest;
@@ -30,19 +32,37 @@ bool Opaque(int X, int Y) {
   return X >= 0 && Y >= 0 && X < kCols * kBlock && Y < kRows * kBlock && kPattern[Y / kBlock][X / kBlock] == '#';
 }
 
-XProbe* gServer = nullptr;
+xj::test::XvfbServer* gServer = nullptr;
+std::unique_ptr<xj::test::XProbe> gProbe;
 std::string gProblem;
+
+// The window's bounding shape as one flag per pixel of a Width x Height window, row by row.
+std::vector<bool> ShapeFlags(unsigned long Window, int Width, int Height) {
+  std::vector<bool> in(static_cast<size_t>(Width * Height), false);
+  for (const xj::test::XRect& r : gProbe->Shape(Window, false))
+    for (int y = std::max(r.top, 0); y < std::min(r.bottom, Height); ++y)
+      for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x) in[static_cast<size_t>(y * Width + x)] = true;
+  return in;
+}
 
 class ShapedFormX11 : public ControlsTest {
  protected:
   static void SetUpTestSuite() {
-    gServer = new XProbe;
-    if (!gServer->Start(gProblem)) {
+    if (!xj::test::OnPath("Xvfb")) {
+      gProblem = "Xvfb is not installed";
+      return;
+    }
+    gServer = new xj::test::XvfbServer;
+    if (gServer->Start(gProblem)) gProbe = std::make_unique<xj::test::XProbe>(gServer->Name());
+    if (!gProbe || !gProbe->Connected()) {
+      if (gProblem.empty()) gProblem = "cannot connect to Xvfb";
+      gProbe.reset();
       delete gServer;
       gServer = nullptr;
     }
   }
   static void TearDownTestSuite() {
+    gProbe.reset();
     delete gServer;
     gServer = nullptr;
   }
@@ -50,7 +70,7 @@ class ShapedFormX11 : public ControlsTest {
     if (!gServer) GTEST_SKIP() << gProblem;
     ControlsTest::SetUp();
     std::string error;
-    auto backend = xj::display::OpenX11Backend(gServer->DisplayName().c_str(), &error);
+    auto backend = xj::display::OpenX11Backend(gServer->Name().c_str(), &error);
     ASSERT_TRUE(backend) << error;
     xj::wm::SetDisplay(std::move(backend));
   }
@@ -91,14 +111,14 @@ TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {
   const int width = info.window.right - info.window.left, height = info.window.bottom - info.window.top;
   const int dx = info.client.left - info.window.left, dy = info.client.top - info.window.top;
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return (window = gServer->Find("Shaped form demonstration")) != 0; }));
+  ASSERT_TRUE(Eventually([&] { return (window = gProbe->FindWindow("Shaped form demonstration")) != 0; }));
 
   std::vector<bool> expected(static_cast<size_t>(width * height));
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) expected[static_cast<size_t>(y * width + x)] = Opaque(x - dx, y - dy);
-  EXPECT_TRUE(Eventually([&] { return gServer->Shape(window, width, height) == expected; }));
+  EXPECT_TRUE(Eventually([&] { return ShapeFlags(window, width, height) == expected; }));
 
-  const std::vector<bool> shape = gServer->Shape(window, width, height);
+  const std::vector<bool> shape = ShapeFlags(window, width, height);
   int kept = 0;
   for (bool b : shape) kept += b;
   EXPECT_EQ(kept, 29 * kBlock * kBlock);  // the 29 opaque squares of the pattern, nothing else
@@ -106,8 +126,8 @@ TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {
   // On screen: red where the picture is kept, something else where it is cut away.
   const int solidX = info.client.left + 2, solidY = info.client.top + 2;
   const int holeX = info.client.left + 3 * kBlock + 7, holeY = info.client.top + 2 * kBlock + 7;
-  EXPECT_TRUE(Eventually([&] { return gServer->ScreenPixel(solidX, solidY) == 0xFF0000ul; }));  // red as X stores it
-  EXPECT_NE(gServer->ScreenPixel(holeX, holeY), 0xFF0000ul);
+  EXPECT_TRUE(Eventually([&] { return gProbe->ScreenPixel(solidX, solidY) == 0xFF0000u; }));  // red as X stores it
+  EXPECT_NE(gProbe->ScreenPixel(holeX, holeY), 0xFF0000u);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 
 #include "platform/display/Display.h"
 #include "platform/display/x11/X11Open.h"
+#include "tests/support/XvfbServer.h"
 
 using namespace xj::display;
 
@@ -36,54 +37,8 @@ constexpr const char* kZhongUtf8 = "\xE4\xB8\xAD";                              
 constexpr const char* kLineUtf8 = "\xE7\xBA\xBF\xE8\xB7\xAF abc";                     // 线路 abc
 constexpr const char* kXunjianUtf8 = "\xE5\xB7\xA1\xE6\xA3\x80 \xE6\x8E\xA7\xE5\x88\xB6";  // 巡检 控制
 
-bool OnPath(const char* program) {
-  return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A private Xvfb for this test program; it chooses a free display number itself and tells us which.
-class Xvfb {
- public:
-  bool Start(std::string& why) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return why = "pipe failed", false;
-    FPid = fork();
-    if (FPid == 0) {
-      fcntl(fds[1], F_SETFD, 0);  // the server writes its display number here
-      int devnull = open("/dev/null", O_WRONLY);
-      dup2(devnull, 1);
-      dup2(devnull, 2);
-      std::string fd = std::to_string(fds[1]);
-      // -noreset: the server must not restart (and refuse connections) whenever a test closes its last one.
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd p { fds[0], POLLIN, 0 };
-    char c;
-    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) {
-      Stop();
-      return why = "Xvfb did not start", false;
-    }
-    FName = ":" + number;
-    return true;
-  }
-  void Stop() {
-    if (FPid > 0) {
-      kill(FPid, SIGTERM);
-      waitpid(FPid, nullptr, 0);
-    }
-    FPid = -1;
-  }
-  const std::string& Name() const { return FName; }
-
- private:
-  pid_t FPid { -1 };
-  std::string FName;
-};
+using xj::test::OnPath;
+using Xvfb = xj::test::XvfbServer;
 
 Xvfb* gServer = nullptr;
 std::string gServerProblem;

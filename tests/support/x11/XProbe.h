@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace x11test {
+namespace xj::test {
 
 struct XRect {
   int left, top, right, bottom;
@@ -33,4 +33,4 @@ class XProbe {
   void* FDisplay { nullptr };
 };
 
-}  // namespace x11test
+}  // namespace xj::test

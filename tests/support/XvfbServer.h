@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace x11test {
+namespace xj::test {
 
 inline bool OnPath(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
@@ -86,4 +86,4 @@ inline int RunWhilePumping(const std::string& command, const std::function<void(
   return -1;
 }
 
-}  // namespace x11test
+}  // namespace xj::test

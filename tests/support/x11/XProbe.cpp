@@ -1,10 +1,10 @@
-#include "tests/x11/XProbe.h"
+#include "tests/support/x11/XProbe.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
-namespace x11test {
+namespace xj::test {
 
 namespace {
 
@@ -70,4 +70,4 @@ uint32_t XProbe::ScreenPixel(int x, int y) {
   return p;
 }
 
-}  // namespace x11test
+}  // namespace xj::test
