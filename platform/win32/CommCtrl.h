@@ -5,7 +5,7 @@
 
 #include "platform/win32/WinUser.h"
 
-// Class names (GetClassNameA reads these back for the child windows that the Parts look for).
+// Class names (GetClassNameA reads these back for the child windows that skinned controls look for).
 #define WC_HEADERA "SysHeader32"
 #define WC_LISTVIEWA "SysListView32"
 #define WC_TREEVIEWA "SysTreeView32"
