@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
@@ -41,6 +42,38 @@ void WriteOrThrow(const fs::path& path, const char* data, size_t size) {
   file.write(data, static_cast<std::streamsize>(size));
   file.close();
   if (!file) throw std::runtime_error("cannot write " + path.string());
+}
+
+// A quoted string of the form format: quotes doubled, control characters as #n outside the quotes.
+std::string StringLiteral(const std::string& s) {
+  if (s.empty()) return "''";
+  std::string out;
+  bool quoted = false;
+  for (const char c : s) {
+    const bool control = static_cast<unsigned char>(c) < 32;
+    if (control == quoted) out += '\'';
+    quoted = !control;
+    if (control) {
+      out += '#' + std::to_string(static_cast<unsigned char>(c));
+    } else {
+      out += c;
+      if (c == '\'') out += '\'';
+    }
+  }
+  if (quoted) out += '\'';
+  return out;
+}
+
+// "Name = {" and the bytes as hex, 32 a line, each line indented one step deeper than the property.
+std::string BinaryProperty(const std::string& indent, const std::string& name, const std::vector<uint8_t>& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out = indent + name + " = {";
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i % 32 == 0) out += "\r\n" + indent + "  ";
+    out += digits[bytes[i] >> 4];
+    out += digits[bytes[i] & 15];
+  }
+  return out + "}\r\n";
 }
 
 }  // namespace
@@ -107,6 +140,25 @@ std::vector<uint8_t> CompressedSkinFile(const std::vector<uint8_t>& compressedDa
   Put32(out, static_cast<int32_t>(compressedData.size()));
   Append(out, compressedData);
   return out;
+}
+
+std::string StoredSkinForm(const Skin& skin, const std::string& iniName, const std::vector<uint8_t>& compressedData) {
+  const std::string in = "    ";
+  std::string text = "object SkinForm: TForm\r\n  object bsStoredSkin1: TbsStoredSkin\r\n";
+  text += in + "FileName = " + StringLiteral(iniName) + "\r\n";
+  text += in + "IniStrings.Strings = (";
+  const std::string ini = IniText(skin);
+  for (size_t at = 0; at < ini.size();) {
+    const size_t end = std::min(ini.find("\r\n", at), ini.size());
+    text += "\r\n" + in + "  " + StringLiteral(ini.substr(at, end - at));
+    at = end + 2;
+  }
+  text += ")\r\n";
+  text += BinaryProperty(in, "Pictures", PicturesProperty(skin));
+  text += "  end\r\n  object bsCompressedStoredSkin1: TbsCompressedStoredSkin\r\n";
+  text += in + "FileName = " + StringLiteral(iniName) + "\r\n";
+  text += BinaryProperty(in, "CompressedData", compressedData);
+  return text + "  end\r\nend\r\n";
 }
 
 void WriteFileBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {

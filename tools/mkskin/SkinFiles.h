@@ -1,6 +1,6 @@
 #pragma once
-// The test skin in its three stored forms: a skin directory, the compressed skin payload and file, and
-// the "Pictures" property bytes of a stored skin.
+// The test skin in its stored forms: a skin directory, the compressed skin payload and file, the
+// "Pictures" property bytes of a stored skin, and a form resource holding both kinds of stored skin.
 #include "tools/mkskin/TestSkin.h"
 
 #include <cstdint>
@@ -30,6 +30,11 @@ std::vector<uint8_t> ZlibCompress(const std::vector<uint8_t>& bytes);
 
 // The compressed skin file: marker 1, the size of the data, the data.
 std::vector<uint8_t> CompressedSkinFile(const std::vector<uint8_t>& compressedData);
+
+// A text form resource: a TForm named SkinForm owning bsStoredSkin1 (a TbsStoredSkin: FileName
+// `iniName`, IniStrings the INI lines, Pictures) and bsCompressedStoredSkin1 (a TbsCompressedStoredSkin:
+// FileName `iniName`, CompressedData `compressedData`), binary values as hex lines of 32 bytes.
+std::string StoredSkinForm(const Skin& skin, const std::string& iniName, const std::vector<uint8_t>& compressedData);
 
 // Writes the bytes to `path` through a temporary file in the same directory and a rename.
 void WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);

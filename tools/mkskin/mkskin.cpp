@@ -7,7 +7,9 @@
 //   test.skn           the compressed skin file: marker 1, the data size, the zlib stream of the payload.
 //   test.compresseddata the zlib stream alone, as a compressed stored skin holds it in "CompressedData".
 //   test.pictures      the "Pictures" property bytes of a stored skin (its IniStrings are skin.ini's lines).
-// The INI text, the bitmap files and the stored layouts are written here byte by byte, independently of
+//   test.form          a text form resource: a TForm holding the skin as a stored skin and as a
+//                      compressed stored skin (the two property payloads above, as hex).
+// The INI text, the bitmap files, the stored layouts and the form text are written here byte by byte, independently of
 // the skin library, so that its readers are tested against another writer. Only zlib is shared.
 //
 // The colour code (tools/mkskin/SkinColours.h): every rectangle of every record is packed into its
@@ -41,6 +43,8 @@ int main(int argc, char** argv) {
     mkskin::WriteFileBytes(out / "test.compresseddata", compressed);
     mkskin::WriteFileBytes(out / "test.skn", mkskin::CompressedSkinFile(compressed));
     mkskin::WriteFileBytes(out / "test.pictures", mkskin::PicturesProperty(skin));
+    const std::string form = mkskin::StoredSkinForm(skin, "skin.ini", compressed);
+    mkskin::WriteFileBytes(out / "test.form", std::vector<uint8_t>(form.begin(), form.end()));
   } catch (const std::exception& e) {
     std::fprintf(stderr, "mkskin: %s\n", e.what());
     return 1;

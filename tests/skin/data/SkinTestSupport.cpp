@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/vcl/Graphics.h"
+#include "platform/vcl/IniFiles.h"
 #include "skin/data/bsSkinData.h"
 
 namespace skintest {
@@ -76,6 +78,32 @@ FormScreen::~FormScreen() {
   delete Application;
   Application = new TApplication(nullptr);
   harness_.reset();
+}
+
+std::string ImageBytes(TBitmap* bitmap) {
+  TMemoryStream s;
+  bitmap->SaveToStream(&s);
+  return StreamBytes(s);
+}
+
+TBitmap* Active(TList* list, int index) { return static_cast<TBitmap*>(list->Items(index)); }
+
+void ExpectSamePictures(TbsSkinData& a, TbsSkinData& b) {
+  EXPECT_EQ(ImageBytes(a.Picture.get()), ImageBytes(b.Picture.get()));
+  EXPECT_EQ(ImageBytes(a.InActivePicture.get()), ImageBytes(b.InActivePicture.get()));
+  EXPECT_EQ(ImageBytes(a.Mask.get()), ImageBytes(b.Mask.get()));
+  ASSERT_EQ(a.ActivePictures->Count(), b.ActivePictures->Count());
+  for (int i = 0; i < a.ActivePictures->Count(); ++i)
+    EXPECT_EQ(ImageBytes(Active(a.ActivePictures.get(), i)), ImageBytes(Active(b.ActivePictures.get(), i))) << i;
+}
+
+std::string SavedWithoutPictureNames(TbsSkinData& data, const fs::path& file) {
+  data.SaveToFile(file.string());
+  TMemIniFile ini(file.string());
+  ini.EraseSection("PICTURES");
+  TStringList lines;
+  ini.GetStrings(&lines);
+  return lines.Text();
 }
 
 TForm* FormScreen::NewForm() {

@@ -16,6 +16,10 @@
 #include "platform/win32/TestHooks.h"
 #include "platform/win32/WinDef.h"
 
+class TBitmap;
+class TList;
+class TbsSkinData;
+
 namespace skintest {
 
 namespace fs = std::filesystem;
@@ -53,6 +57,15 @@ bool PythonZlib(const std::string& mode, const fs::path& in, const fs::path& out
 // The bytes of a memory stream.
 std::string StreamBytes(TMemoryStream& stream);
 void SetStreamBytes(TMemoryStream& stream, const std::string& bytes);
+
+// A picture as the bitmap writer writes it, for comparing pictures byte by byte.
+std::string ImageBytes(TBitmap* bitmap);
+// The active picture at `index` of a list of them.
+TBitmap* Active(TList* list, int index);
+// Every picture of `a` equals the one of `b` (pixels and format, through the same writer).
+void ExpectSamePictures(TbsSkinData& a, TbsSkinData& b);
+// The skin as its saved INI text (saved to `file`), without [PICTURES]: stored skins carry no file names.
+std::string SavedWithoutPictureNames(TbsSkinData& data, const fs::path& file);
 
 // The application's forms for a test: a harness (headless screen, manual clock), a fresh application,
 // forms made here (freed before the harness goes), and every skin-change message any of them got, in

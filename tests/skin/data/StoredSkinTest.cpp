@@ -6,7 +6,6 @@
 
 #include <map>
 
-#include "platform/vcl/IniFiles.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bszlib.h"
 #include "tests/skin/data/SkinTestSupport.h"
@@ -25,34 +24,6 @@ class TSkinTestForm : public TComponent {
 XJ_PUBLISHED(TSkinTestForm);
 
 namespace {
-
-std::string ImageBytes(TBitmap* b) {
-  TMemoryStream s;
-  b->SaveToStream(&s);
-  return StreamBytes(s);
-}
-
-TBitmap* Active(TList* list, int i) { return static_cast<TBitmap*>(list->Items(i)); }
-
-// Every picture of A equals the one of B (pixels and format, through the same writer).
-void ExpectSamePictures(TbsSkinData& a, TbsSkinData& b) {
-  EXPECT_EQ(ImageBytes(a.Picture.get()), ImageBytes(b.Picture.get()));
-  EXPECT_EQ(ImageBytes(a.InActivePicture.get()), ImageBytes(b.InActivePicture.get()));
-  EXPECT_EQ(ImageBytes(a.Mask.get()), ImageBytes(b.Mask.get()));
-  ASSERT_EQ(a.ActivePictures->Count(), b.ActivePictures->Count());
-  for (int i = 0; i < a.ActivePictures->Count(); ++i)
-    EXPECT_EQ(ImageBytes(Active(a.ActivePictures.get(), i)), ImageBytes(Active(b.ActivePictures.get(), i))) << i;
-}
-
-// The skin as its saved INI text, without [PICTURES] (stored skins carry no file names).
-std::string SavedWithoutPictureNames(TbsSkinData& d, const fs::path& file) {
-  d.SaveToFile(file.string());
-  TMemIniFile ini(file.string());
-  ini.EraseSection("PICTURES");
-  TStringList lines;
-  ini.GetStrings(&lines);
-  return lines.Text();
-}
 
 std::string Zlib(const std::string& payload) {
   TMemoryStream src, dst;

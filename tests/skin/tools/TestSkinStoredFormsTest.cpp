@@ -1,11 +1,13 @@
 // The stored forms of the generated test skin: the compressed skin file inflates with another zlib
 // (Python's) to the payload layout, whose images and INI text are the skin directory's files byte for
-// byte; the raw compressed data and the "Pictures" property bytes hold the same content.
+// byte; the raw compressed data and the "Pictures" property bytes hold the same content, and the form
+// resource carries both property payloads unchanged.
 #include "SkinFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 
@@ -156,6 +158,31 @@ TEST_F(TestSkinStoredForms, PicturesPropertyHoldsTheDirectorysPictures) {
   Reader in(bytes);
   ExpectPictures(in);
   EXPECT_TRUE(in.AtEnd()) << in.Left() << " bytes after the last active picture";
+}
+
+// The bytes of the binary property `name` in a form text: hex digit pairs between "{" and "}".
+std::vector<uint8_t> BinaryValue(const std::string& form, const std::string& name) {
+  const size_t open = form.find("    " + name + " = {");
+  EXPECT_NE(open, std::string::npos) << name;
+  const size_t close = form.find('}', open);
+  std::vector<uint8_t> bytes;
+  if (open == std::string::npos || close == std::string::npos) return bytes;
+  std::string digits;
+  for (size_t i = form.find('{', open) + 1; i < close; ++i)
+    if (!std::isspace(static_cast<unsigned char>(form[i]))) digits += form[i];
+  EXPECT_EQ(digits.size() % 2, 0u) << name;
+  EXPECT_EQ(digits.find_first_not_of("0123456789ABCDEF"), std::string::npos) << name;
+  for (size_t i = 0; i + 1 < digits.size(); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  return bytes;
+}
+
+TEST_F(TestSkinStoredForms, FormCarriesBothPropertyPayloads) {
+  const std::vector<uint8_t> file = ReadFile(kSkins / "test.form");
+  const std::string form(file.begin(), file.end());
+  EXPECT_EQ(form.rfind("object SkinForm: TForm\r\n", 0), 0u);
+  EXPECT_EQ(BinaryValue(form, "Pictures"), ReadFile(kSkins / "test.pictures"));
+  EXPECT_EQ(BinaryValue(form, "CompressedData"), ReadFile(kSkins / "test.compresseddata"));
 }
 
 }  // namespace
