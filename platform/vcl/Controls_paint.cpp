@@ -67,17 +67,8 @@ void TGraphicControl::Dispatch(TMessage& Message) {
   }
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   if (!dc) return;
-  FCanvas->Lock();
-  FCanvas->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasDCScope lend(FCanvas.get(), dc);
+  Paint();
 }
 
 // ---- TCustomControl -------------------------------------------------------------------------------------------
@@ -110,17 +101,8 @@ void TCustomControl::Dispatch(TMessage& Message) {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->Lock();
-  FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasDCScope lend(FCanvas.get(), DC);
+  Paint();
 }
 
 // ---- THintWindow ------------------------------------------------------------------------------------------------

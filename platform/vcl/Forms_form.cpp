@@ -329,17 +329,8 @@ TCanvas* TCustomForm::Canvas() const {
 
 void TCustomForm::PaintWindow(HDC DC) {
   TCanvas* canvas = Canvas();
-  canvas->Lock();
-  canvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    throw;
-  }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
+  TCanvasDCScope lend(canvas, DC);
+  Paint();
 }
 
 void TCustomForm::Paint() {

@@ -395,6 +395,25 @@ class TCanvas : public TPersistent {
   int FLockCount { 0 };
 };
 
+// Lends a DC to a locked canvas for one scope: painting into a DC the canvas does not own, and giving it
+// back (unlocked, handle cleared) however the scope ends.
+class TCanvasDCScope {
+ public:
+  TCanvasDCScope(TCanvas* Canvas, HDC DC) : FCanvas(Canvas) {
+    FCanvas->Lock();
+    FCanvas->SetHandle(DC);
+  }
+  ~TCanvasDCScope() {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+  }
+  TCanvasDCScope(const TCanvasDCScope&) = delete;
+  TCanvasDCScope& operator=(const TCanvasDCScope&) = delete;
+
+ private:
+  TCanvas* FCanvas;
+};
+
 // ---- Graphics -----------------------------------------------------------------------------------------
 
 // An image that can draw itself on a canvas and be read from and written to streams and files.

@@ -108,19 +108,13 @@ void TCustomLabel::AdjustBounds() {
   if (FComponentState.Contains(csReading) || FComponentState.Contains(csLoading) || !AutoSize()) return;
   TRect rect = ClientRect();
   HDC dc = GetDC(nullptr);
-  TCanvas* canvas = Canvas();
-  canvas->Lock();
-  canvas->SetHandle(dc);
   try {
+    TCanvasDCScope lend(Canvas(), dc);
     DoDrawText(rect, TextFlags() | DT_CALCRECT);
   } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
     ReleaseDC(nullptr, dc);
     throw;
   }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
   ReleaseDC(nullptr, dc);
   int left = Left();
   TAlignment alignment = FAlignment;

@@ -330,9 +330,8 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
   if (!dis) return;
   const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0xFFFF);
   const int index = static_cast<int>(dis->itemID);
-  FCanvas->Lock();
-  FCanvas->SetHandle(dis->hDC);
-  try {
+  {
+    TCanvasDCScope lend(FCanvas.get(), dis->hDC);
     FCanvas->SetFont(Font());
     FCanvas->SetBrush(Brush());
     if (index >= 0 && state.Contains(odSelected)) {
@@ -344,13 +343,7 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
     else
       FCanvas->FillRect(dis->rcItem);
     if (state.Contains(odFocused)) DrawFocusRect(dis->hDC, &dis->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
   }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
   Message.Result = TRUE;
 }
 
