@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/PixelRows.h"
 #include "platform/vcl/Graphics.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
 
@@ -33,11 +34,7 @@ inline std::string Map(TCanvas* Canvas, int W, int H, Inks inks) {
 }
 inline std::string Map(TBitmap& B, Inks inks) { return Map(B.Canvas(), B.Width(), B.Height(), inks); }
 
-inline std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) (s += r) += '\n';
-  return s;
-}
+using xj::test::Rows;
 
 // A bitmap painted from rows of characters.
 inline void Paint(TBitmap& B, std::initializer_list<const char*> rows, Inks inks) {

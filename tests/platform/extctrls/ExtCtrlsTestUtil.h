@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/PixelRows.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
 
 namespace exttest {
@@ -38,14 +39,7 @@ inline std::string Map(HWND h, int left, int top, int width, int height,
   return s;
 }
 
-inline std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) {
-    s += r;
-    s += '\n';
-  }
-  return s;
-}
+using xj::test::Rows;
 
 // A 32-bit bitmap painted from rows of characters, one colour per character.
 inline void Paint(TBitmap& b, std::initializer_list<const char*> rows,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/PixelRows.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinGdi_user.h"
 
@@ -70,15 +71,7 @@ class Canvas {
   uint32_t* bits_ { nullptr };
 };
 
-// Joins rows into the text Map() produces.
-inline std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) {
-    s += r;
-    s += '\n';
-  }
-  return s;
-}
+using xj::test::Rows;
 
 // The ternary raster operation computed bit by bit from its code, independently of the GDI.
 inline uint32_t RefRop(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "tests/support/PixelRows.h"
 #include "platform/vcl/Graphics.h"
 
 namespace gtest_graphics {
@@ -21,14 +22,7 @@ inline std::string Map(TBitmap& b, TColor ink) {
   return s;
 }
 
-inline std::string Rows(std::initializer_list<const char*> rows) {
-  std::string s;
-  for (const char* r : rows) {
-    s += r;
-    s += '\n';
-  }
-  return s;
-}
+using xj::test::Rows;
 
 // Paints a bitmap from rows of characters, one colour per character.
 inline void Paint(TBitmap& b, std::initializer_list<const char*> rows, std::initializer_list<std::pair<char, TColor>> inks) {
