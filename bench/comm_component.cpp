@@ -16,32 +16,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/PtyBench.h"
+
 #include "components/Comm.h"
 
 namespace {
 
-constexpr size_t kMiB = 1 << 20;
-
-struct Pty {
-  Pty() {
-    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) std::abort();
-    path = ptsname(master);
-    slave = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);  // keeps the pair alive between opens
-  }
-  ~Pty() {
-    close(slave);
-    close(master);
-  }
-  int master, slave;
-  std::string path;
-};
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string s(size, '\0');
-  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + seed + i / 251) & 0xFF);
-  return s;
-}
+using bench::kMiB;
+using bench::Pattern;
+using bench::Pty;
 
 void SendAll(int fd, const std::string& bytes) {
   size_t done = 0;

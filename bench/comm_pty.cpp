@@ -13,34 +13,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/PtyBench.h"
+
 #include "platform/win32/WinComm.h"
 #include "platform/win32/comm/CommDevice.h"
 #include "platform/win32/comm/FakeCommDevice.h"
 
 namespace {
 
-constexpr size_t kMiB = 1 << 20;
-
-struct Pty {
-  Pty() {
-    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) std::abort();
-    path = ptsname(master);
-    slave = open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  }
-  ~Pty() {
-    close(slave);
-    close(master);
-  }
-  int master, slave;
-  std::string path;
-};
-
-std::string Pattern(size_t size, unsigned seed) {
-  std::string s(size, '\0');
-  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + seed + i / 251) & 0xFF);
-  return s;
-}
+using bench::kMiB;
+using bench::Pattern;
+using bench::Pty;
 
 HANDLE OpenPort(const std::string& name) {
   return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
