@@ -45,6 +45,15 @@ void MoveBitmaps(TList* From, TList* To) {
   From->Clear();
 }
 
+// Hands pictures that loaded completely to a stored skin, replacing what it held.
+void AdoptPictures(TbsStoredSkin* Skin, TSkinPictures& From) {
+  Skin->Picture->Assign(&From.Picture);
+  Skin->InActivePicture->Assign(&From.InActivePicture);
+  Skin->Mask->Assign(&From.Mask);
+  Skin->ClearBitMaps();
+  MoveBitmaps(&From.Active, Skin->ActivePictures.get());
+}
+
 }  // namespace
 
 // ---- Bitmap images in streams ---------------------------------------------------------------------------
@@ -160,11 +169,7 @@ void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {
   TSkinPictures pictures;
   pictures.Load(&ini, ExtractFilePath(FileName));
   FIniStrings->Assign(&lines);
-  Picture->Assign(&pictures.Picture);
-  InActivePicture->Assign(&pictures.InActivePicture);
-  Mask->Assign(&pictures.Mask);
-  ClearBitMaps();
-  MoveBitmaps(&pictures.Active, ActivePictures.get());
+  AdoptPictures(this, pictures);
 }
 
 void TbsStoredSkin::DefineProperties(TFiler* Filer) {
@@ -179,11 +184,7 @@ void TbsStoredSkin::ReadData(TStream* Stream) {
   ReadFlaggedImage(Stream, &read.InActivePicture);
   ReadFlaggedImage(Stream, &read.Mask);
   ReadImageList(Stream, &read.Active);
-  Picture->Assign(&read.Picture);
-  InActivePicture->Assign(&read.InActivePicture);
-  Mask->Assign(&read.Mask);
-  ClearBitMaps();
-  MoveBitmaps(&read.Active, ActivePictures.get());
+  AdoptPictures(this, read);
 }
 
 void TbsStoredSkin::WriteData(TStream* Stream) {
