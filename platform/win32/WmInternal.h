@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Scoped.h"
 #include "platform/win32/WinUser.h"
 
 namespace xj::wm {
@@ -148,22 +149,7 @@ inline bool EqualRectWm(const RECT& a, const RECT& b) {
 }
 inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
-// Runs a clean-up when a scope is left in any way, exceptions from window procedures included.
-template <class F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : FFn(std::move(f)) {}
-  ~ScopeExit() {
-    if (FActive) FFn();
-  }
-  void Dismiss() { FActive = false; }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F FFn;
-  bool FActive { true };
-};
+using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
 
