@@ -7,6 +7,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/Scoped.h"
 
 // ---- Links ---------------------------------------------------------------------------------------------
 
@@ -26,15 +27,10 @@ bool TBasicActionLink::Execute(TComponent* Target) {
   FAction->SetActionComponent(Target);
   // The action may be freed by its own handler.
   TBasicAction* action = FAction;
-  bool result = false;
-  try {
-    result = action->Execute();
-  } catch (...) {
+  xj::ScopeExit done([&] {
     if (FAction == action) action->SetActionComponent(nullptr);
-    throw;
-  }
-  if (FAction == action) action->SetActionComponent(nullptr);
-  return result;
+  });
+  return action->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

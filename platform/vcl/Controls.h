@@ -621,6 +621,9 @@ class TWinControl : public TControl {
   void UpdateBounds();
   void UpdateControlState();
   void UpdateShowing();
+  // The paint cycle of a control that paints itself: through PaintHandler even with no windowless
+  // children.
+  void WMCustomPaint(TMessage& Message);
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyPress(char& Key);
   virtual void KeyUp(WORD& Key, TShiftState Shift);
@@ -666,17 +669,29 @@ class TWinControl : public TControl {
   void UpdateTabOrder(int Value);
   void WMPaint(TWMPaint& Message);
   void WMEraseBkgnd(TWMEraseBkgnd& Message);
+  void WMWindowPosChanging(TMessage& Message);
   void WMWindowPosChanged(TMessage& Message);
   void WMSize(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCDestroy(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
   void WMKey(TMessage& Message);
   void WMCommandFamily(TMessage& Message);
+  void WMContextMenu(TMessage& Message);
   void CNKeyDown(TWMKey& Message);
   void CNChar(TWMKey& Message);
+  void CNSysKeyDown(TWMKey& Message);
   void CNSysChar(TWMKey& Message);
+  void CMChildKey(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void CMVisibleChanged(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMParentCtl3DChanged(TMessage& Message);
   void CMRecreateWnd(TMessage& Message);
+  void CMInvalidate(TMessage& Message);
+  void CMCursorChanged(TMessage& Message);
   void ReadDesignSize(TReader* Reader);
   void WriteDesignSize(TWriter* Writer);
 

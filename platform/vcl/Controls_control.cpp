@@ -112,14 +112,11 @@ void TControl::SetParent(TWinControl* AParent) {
 
 void TControl::ReadState(TReader* Reader) {
   FControlState << csReadingState;
-  if (auto* p = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(p);
-  try {
+  {
+    xj::ScopeExit read([&] { FControlState >> csReadingState; });
+    if (auto* p = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(p);
     TComponent::ReadState(Reader);
-  } catch (...) {
-    FControlState >> csReadingState;
-    throw;
   }
-  FControlState >> csReadingState;
   if (FParent) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
     Perform(CM_PARENTFONTCHANGED, 0, 0);

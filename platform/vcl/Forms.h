@@ -191,6 +191,10 @@ class TCustomForm : public TWinControl {
   void WMSysCommand(TMessage& Message);
   void WMNextDlgCtl(TMessage& Message);
   void WMCommand(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  void WMGetMinMaxInfo(TMessage& Message);
+  void CMActivate(TMessage& Message);
+  void CMRelease(TMessage& Message);
   void CMDialogKey(TWMKey& Message);
   void ApplyPendingVisibility();
   void ReadIgnoredInt(TReader* Reader);
