@@ -328,13 +328,9 @@ class TControl : public TComponent {
   void SetDragKind(TDragKind Value) { FDragKind = Value; }
   TDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
-  bool Dragging() const { return false; }
+  // No right-to-left locale is supported: text is laid out left to right whatever BiDiMode says.
   bool UseRightToLeftAlignment() const { return false; }
-  bool UseRightToLeftReading() const { return false; }
-  bool UseRightToLeftScrollBar() const { return false; }
   int DrawTextBiDiModeFlags(int Flags) const { return Flags; }
-  int DrawTextBiDiModeFlagsReadingOnly() const { return 0; }
-  void ChangeBiDiModeAlignment(TAlignment&) const {}
 
   // Drawing and order.
   // Paints now: invalidate, then the parent's paint runs before this returns.
@@ -815,11 +811,6 @@ class TMouse : public TObject {
   void SetCapture(HWND Value);
   TPoint CursorPos() const;
   void SetCursorPos(const TPoint& Value);
-  bool MousePresent() const { return true; }
-  bool WheelPresent() const { return true; }
-  int WheelScrollLines() const { return 3; }
-  bool DragImmediate() const { return true; }
-  int DragThreshold() const { return 5; }
 };
 extern TMouse* Mouse;
 
@@ -842,6 +833,8 @@ TShiftState KeyDataToShiftState(LONG KeyData);
 // Whether the '&'-marked character of Caption is the key's character (case-insensitive; "&&" is a
 // literal '&').
 bool IsAccel(WORD VK, const AnsiString& Caption);
+// Left becomes right and right left (for a control that uses right-to-left alignment); centre stays.
+void ChangeBiDiModeAlignment(TAlignment& Alignment);
 // The character after the marking '&', or 0.
 char GetHotkey(const AnsiString& Text);
 AnsiString StripHotkey(const AnsiString& Text);

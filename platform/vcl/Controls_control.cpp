@@ -501,6 +501,13 @@ void TControl::SetZOrder(bool TopMost) {
 
 void TControl::Changed() { Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this)); }
 
+void ChangeBiDiModeAlignment(TAlignment& Alignment) {
+  if (Alignment == taLeftJustify)
+    Alignment = taRightJustify;
+  else if (Alignment == taRightJustify)
+    Alignment = taLeftJustify;
+}
+
 // ---- Messages ---------------------------------------------------------------------------------------------
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {

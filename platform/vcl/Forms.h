@@ -281,7 +281,6 @@ class TScreen : public TComponent {
   TFont* HintFont() const { return FHintFont.get(); }
   TFont* MenuFont() const { return FMenuFont.get(); }
   TFont* IconFont() const { return FIconFont.get(); }
-  int PixelsPerInch() const { return 96; }
 
   TNotifyEvent OnActiveControlChange;
   TNotifyEvent OnActiveFormChange;

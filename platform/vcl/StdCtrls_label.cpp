@@ -115,7 +115,7 @@ void TCustomLabel::AdjustBounds() {
   }
   int left = Left();
   TAlignment alignment = FAlignment;
-  ChangeBiDiModeAlignment(alignment);
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(alignment);
   if (alignment == taRightJustify) left += Width() - rect.Right;
   SetBounds(left, Top(), rect.Right, rect.Bottom);
 }
