@@ -218,14 +218,15 @@ void TCustomAction::SetCaption(const AnsiString& Value) {
 // A checked action of a group unchecks the others of the same list and group.
 void TCustomAction::SetChecked(bool Value) {
   if (FChecked == Value || FChecking) return;
-  FChecking = true;
-  ForLinks([&](TActionLink* l) { l->SetChecked(Value); });
-  FChecked = Value;
-  if (Value && FGroupIndex > 0 && ActionList())
-    for (int i = 0; i < ActionList()->ActionCount(); ++i)
-      if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i)); a && a != this && a->FGroupIndex == FGroupIndex)
-        a->SetChecked(false);
-  FChecking = false;
+  {
+    xj::TemporaryChange checking(FChecking, true);
+    ForLinks([&](TActionLink* l) { l->SetChecked(Value); });
+    FChecked = Value;
+    if (Value && FGroupIndex > 0 && ActionList())
+      for (int i = 0; i < ActionList()->ActionCount(); ++i)
+        if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i)); a && a != this && a->FGroupIndex == FGroupIndex)
+          a->SetChecked(false);
+  }
   Change();
 }
 

@@ -220,10 +220,11 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyWindowHandle() {
-  FControlState << csDestroyingHandle;
-  HWND h = FHandle;
-  if (h && IsWindow(h)) DestroyWindow(h);
-  FControlState >> csDestroyingHandle;
+  {
+    FControlState << csDestroyingHandle;
+    xj::ScopeExit destroyed([&] { FControlState >> csDestroyingHandle; });
+    if (FHandle && IsWindow(FHandle)) DestroyWindow(FHandle);
+  }
   FHandle = nullptr;
   FShowing = false;
 }
@@ -894,12 +895,11 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    const auto& life = list[i].second;
-    {
-      xj::ScopeExit restore([&] { RestoreDC(DC, saved); });
-      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    }
-    if (!life.expired()) c->FControlState >> csPaintCopy;
+    xj::ScopeExit restore([&, &life = list[i].second] {
+      RestoreDC(DC, saved);
+      if (!life.expired()) c->FControlState >> csPaintCopy;
+    });
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   }
 }
 
