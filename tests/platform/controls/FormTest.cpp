@@ -158,7 +158,7 @@ TEST_F(FormTest, ShowModalResultsFromScriptsHidingAndClosing) {
 // (its caption drawn active) and the keyboard focus back: the next key reaches the control that had it.
 TEST_F(FormTest, EveryWayOfClosingAModalWindowGivesActivationAndFocusBack) {
   TForm* owner = NewForm(30, 20, 400, 300);
-  auto* first = new TTestButton(owner);
+  auto* first = new TTestButton(owner);  // what a form that forgot its focus would focus
   first->SetParent(owner);
   auto* typed = new TTestButton(owner);
   typed->SetParent(owner);
@@ -172,8 +172,8 @@ TEST_F(FormTest, EveryWayOfClosingAModalWindowGivesActivationAndFocusBack) {
   const HWND h = owner->Handle();
   const COLORREF activeCaption = xt::ReadPixel(h, 40, 8, true);
 
-  auto modalForm = [&](std::function<void(TForm*, TTestButton*, TTestButton*)> close) {
-    return [this, close] {
+  auto modalForm = [&](int expected, std::function<void(TForm*, TTestButton*, TTestButton*)> close) {
+    return [this, expected, close] {
       TForm* dialog = NewForm(150, 120, 220, 110);
       auto* ok = new TTestButton(dialog);
       ok->SetParent(dialog);
@@ -187,40 +187,43 @@ TEST_F(FormTest, EveryWayOfClosingAModalWindowGivesActivationAndFocusBack) {
         close(dialog, ok, cancel);
         return xt::kKeepOpen;
       });
-      dialog->ShowModal();
+      EXPECT_EQ(dialog->ShowModal(), expected);
     };
   };
-  auto clickBoxButton = [](const xt::ModalRecord& r) -> LONG_PTR {
-    HWND button = GetWindow(r.hwnd, GW_CHILD);
-    RECT b {};
-    GetWindowRect(button, &b);
-    xt::Click((b.left + b.right) / 2, (b.top + b.bottom) / 2);
-    return xt::kKeepOpen;
+  auto clickBoxButton = [](int id) {
+    return [id](const xt::ModalRecord& r) -> LONG_PTR {
+      HWND button = GetWindow(r.hwnd, GW_CHILD);
+      while (button && GetWindowLongPtrA(button, GWL_ID) != id) button = GetWindow(button, GW_HWNDNEXT);
+      RECT b {};
+      GetWindowRect(button, &b);
+      xt::Click((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+      return xt::kKeepOpen;
+    };
   };
   struct Case {
     const char* name;
     std::function<void()> run;
   } cases[] = {
-    { "a button's ModalResult", modalForm([](TForm*, TTestButton* ok, TTestButton*) { ClickAt(ok, 5, 5); }) },
-    { "ModalResult set", modalForm([](TForm* f, TTestButton*, TTestButton*) { f->SetModalResult(mrAbort); }) },
-    { "ModalResult set and hidden by a button", modalForm([](TForm* f, TTestButton* ok, TTestButton*) {
+    { "a button's ModalResult", modalForm(mrOk, [](TForm*, TTestButton* ok, TTestButton*) { ClickAt(ok, 5, 5); }) },
+    { "ModalResult set", modalForm(mrAbort, [](TForm* f, TTestButton*, TTestButton*) { f->SetModalResult(mrAbort); }) },
+    { "ModalResult set and hidden by a button", modalForm(mrOk, [](TForm* f, TTestButton* ok, TTestButton*) {
         ok->OnClick = On<TNotifyEvent>([f](TObject*) { f->Hide(); });
         ClickAt(ok, 5, 5);
       }) },
-    { "Close", modalForm([](TForm* f, TTestButton*, TTestButton*) { f->Close(); }) },
-    { "the caption's close box", modalForm([](TForm* f, TTestButton*, TTestButton*) {
+    { "Close", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) { f->Close(); }) },
+    { "the caption's close box", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) {
         PostMessageA(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
       }) },
-    { "Escape on the cancel button", modalForm([](TForm*, TTestButton*, TTestButton*) {
+    { "Escape on the cancel button", modalForm(mrCancel, [](TForm*, TTestButton*, TTestButton*) {
         xt::KeyDown(VK_ESCAPE, xt::ssNone, false);
         xt::KeyUp(VK_ESCAPE, xt::ssNone, false);
       }) },
     { "a message dialog's button", [&] {
-       xt::AnswerModal(clickBoxButton);
-       MessageDlg("question", mtConfirmation, TMsgDlgButtons { mbYes, mbNo });
+       xt::AnswerModal(clickBoxButton(IDYES));
+       EXPECT_EQ(MessageDlg("question", mtConfirmation, TMsgDlgButtons { mbYes, mbNo }), mrYes);
      } },
     { "ShowMessage's button", [&] {
-       xt::AnswerModal(clickBoxButton);
+       xt::AnswerModal(clickBoxButton(IDOK));
        ShowMessage("note");
      } },
   };
