@@ -592,6 +592,12 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   AdjustClientRect(Rect);
   std::vector<TControl*> list;
 
+  // A move made by alignment, which must not take new anchor rules from it.
+  auto place = [](TControl* c, int l, int t, int w, int h) {
+    xj::TemporaryChange moving(c->FAnchorMove, true);
+    c->SetBounds(l, t, w, h);
+  };
+
   // Anchored edges keep their distance to the parent's edges, against the size the rules were taken at.
   auto anchor = [&](TControl* c) {
     if (c->FOriginalParentSize.X == 0 || c->FOriginalParentSize.Y == 0) return;
@@ -614,10 +620,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     } else if (!a.Contains(akTop)) {
       t = MulDiv(c->FAnchorRules.Y, size.Y, c->FOriginalParentSize.Y) - h / 2;
     }
-    {
-      xj::TemporaryChange moving(c->FAnchorMove, true);
-      c->SetBounds(l, t, w, h);
-    }
+    place(c, l, t, w, h);
   };
 
   auto position = [&](TControl* c, TAlign align) {
@@ -643,10 +646,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
         break;
       default: break;
     }
-    {
-      xj::TemporaryChange moving(c->FAnchorMove, true);
-      c->SetBounds(l, t, w, h);
-    }
+    place(c, l, t, w, h);
     // The control kept another size (constraints, say): the space it left goes back.
     if (c->FWidth != w || c->FHeight != h) {
       switch (align) {
