@@ -176,8 +176,9 @@ void Box::Impl::FinishAll() {
 
 // ---- the call log and messages ---------------------------------------------------------------
 
-void Box::Impl::Log(CallRecord rec) {
+void Box::Impl::Log(CallRecord&& rec) {
   rec.seq = s->logSeq++;
+  if (!callLogging) return;
   s->log.push_back(std::move(rec));
   if (s->log.size() > kCallLogCapacity) s->log.pop_front();
 }
@@ -388,6 +389,11 @@ uint64_t Box::Now() {
   std::lock_guard lock(FImpl->FMutex);
   FImpl->CatchUp();
   return FImpl->now;
+}
+
+void Box::SetCallLogging(bool on) {
+  std::lock_guard lock(FImpl->FMutex);
+  FImpl->callLogging = on;
 }
 
 std::vector<CallRecord> Box::CallLog() {

@@ -97,7 +97,8 @@ struct Box::Impl {
   void StopRinging(Line& l);
   uint64_t RecordLimitSamples(int32_t maxBytes) const;
   bool ValidLine(int32_t line) const { return line >= 0 && line < kMaxLines && line < s->lineCount; }
-  void Log(CallRecord rec);
+  // Counts the call; keeps its record only while logging is on.
+  void Log(CallRecord&& rec);
   void Message(const std::string& text);
   std::string StatusText();
   void Touch() { s->dueDirty = true; }
@@ -118,6 +119,7 @@ struct Box::Impl {
   uint64_t clockOffset = 0;  // added (mod 2^64) to the clock so that box time stays continuous
   bool clockRead = false;
   uint64_t now = 0;
+  bool callLogging = false;
   std::optional<std::string> scenario;
   std::function<void(std::string_view)> sink;
   std::unique_ptr<State> s = std::make_unique<State>();
@@ -137,13 +139,15 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
   std::lock_guard lock(FMutex);
   CatchUp();
   CallRecord rec;
-  rec.timeMs = now;
-  rec.ordinal = ordinal;
-  rec.argCount = static_cast<int>(args.size());
-  int k = 0;
-  for (int32_t a : args) rec.args[k++] = a;
-  rec.text = text;
-  rec.open = s->open;
+  if (callLogging) {
+    rec.timeMs = now;
+    rec.ordinal = ordinal;
+    rec.argCount = static_cast<int>(args.size());
+    int k = 0;
+    for (int32_t a : args) rec.args[k++] = a;
+    rec.text = text;
+    rec.open = s->open;
+  }
   int32_t result = -1;
   bool valid = argsValid && s->open && (!IsLineOp(op) || ValidLine(line));
   if (valid) {
