@@ -2,6 +2,8 @@
 // with a pending ring (state, hook, ring, hook, ring, caller ID, DTMF). Target: through the loaded
 // library, at most 5 times 112 calls of a trivial function found the same way (dlsym); the ratio is
 // the counter x_trivial of BM_PollSixteenLinesThroughLibrary, beside its peer BM_TrivialCallsThroughDlsym.
+// BM_LockedTrivialCallsThroughDlsym shows the floor of a box that any thread may call: the uncontended
+// lock each operation takes costs several trivial calls by itself.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +13,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "device/KaldoApi.h"
@@ -111,6 +114,24 @@ void BM_TrivialCallsThroughDlsym(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kCallsPerPoll);
 }
 BENCHMARK(BM_TrivialCallsThroughDlsym);
+
+// The floor for a box that any thread may call: the same calls, each under an uncontended lock.
+void BM_LockedTrivialCallsThroughDlsym(benchmark::State& state) {
+  auto* trivial = reinterpret_cast<int (*)(int)>(dlsym(RTLD_DEFAULT, "abs"));
+  if (!trivial) return state.SkipWithError("abs not found");
+  std::mutex lock;
+  const double ns = NsPerIteration(state, [&] {
+    int sum = 0;
+    for (int i = 0; i < kCallsPerPoll; ++i) {
+      std::lock_guard guard(lock);
+      sum += trivial(i - 50);
+    }
+    benchmark::DoNotOptimize(sum);
+  });
+  state.SetItemsProcessed(state.iterations() * kCallsPerPoll);
+  if (gTrivialNs > 0) state.counters["x_trivial"] = ns / gTrivialNs;
+}
+BENCHMARK(BM_LockedTrivialCallsThroughDlsym);
 
 template <class F>
 F Find(void* lib, const char* name) {

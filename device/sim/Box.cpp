@@ -13,15 +13,15 @@
 namespace kaldo {
 namespace {
 
+constexpr int32_t kMaxText = kTextBufferSize - 1;
+
+}  // namespace
+
 uint64_t MonotonicMs() {
   timespec ts;
   ::clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
 }
-
-constexpr int32_t kMaxText = kTextBufferSize - 1;
-
-}  // namespace
 
 FaultKind TakeFault(Fault& f, int32_t* value) {
   if (f.failNext > 0) {
@@ -38,14 +38,7 @@ FaultKind TakeFault(Fault& f, int32_t* value) {
 
 // ---- time ------------------------------------------------------------------------------------
 
-uint64_t Box::Impl::ReadClock() {
-  uint64_t raw = clock ? clock(clockCtx) : MonotonicMs();
-  clockRead = true;
-  return raw + clockOffset;
-}
-
-void Box::Impl::CatchUp() {
-  uint64_t t = std::max(now, ReadClock());
+void Box::Impl::CatchUpTo(uint64_t t) {
   // Events are applied in time order, and the audio of every recording is brought up to each
   // event first, so that what an event changes on a line is heard from exactly its time on.
   for (uint64_t due; (due = NextDue()) <= t;) {
@@ -176,9 +169,8 @@ void Box::Impl::FinishAll() {
 
 // ---- the call log and messages ---------------------------------------------------------------
 
-void Box::Impl::Log(CallRecord&& rec) {
+void Box::Impl::Keep(CallRecord&& rec) {
   rec.seq = s->logSeq++;
-  if (!callLogging) return;
   s->log.push_back(std::move(rec));
   if (s->log.size() > kCallLogCapacity) s->log.pop_front();
 }
