@@ -155,16 +155,19 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
                         std::string_view text, Body&& body) {
   std::lock_guard lock(FMutex);
   CatchUp();
-  CallRecord rec;
+  // The record exists only while logging is on; the bodies add the text they wrote to it.
+  std::optional<CallRecord> rec;
   if (callLogging) {
-    rec.timeMs = now;
-    rec.ordinal = ordinal;
-    rec.argCount = static_cast<int>(args.size());
+    rec.emplace();
+    rec->timeMs = now;
+    rec->ordinal = ordinal;
+    rec->argCount = static_cast<int>(args.size());
     int k = 0;
-    for (int32_t a : args) rec.args[k++] = a;
-    rec.text = text;
-    rec.open = s->open;
+    for (int32_t a : args) rec->args[k++] = a;
+    rec->text = text;
+    rec->open = s->open;
   }
+  std::string* written = rec ? &rec->text : nullptr;
   int32_t result = -1;
   bool valid = argsValid && s->open && (!IsLineOp(op) || ValidLine(line));
   if (valid) {
@@ -172,14 +175,18 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
     int32_t value = 0;
     FaultKind kind = f.Empty() ? FaultKind::None : TakeFault(f, &value);
     // An injected -1 is a failure: the operation does nothing, so nothing is consumed or lost.
-    if (kind == FaultKind::None) result = body(rec);
+    if (kind == FaultKind::None) result = body(written);
     else if (kind == FaultKind::Value && value != -1) {
-      body(rec);
+      body(written);
       result = value;
     }
   }
-  rec.result = result;
-  Log(std::move(rec));
+  if (rec) {
+    rec->result = result;
+    Keep(std::move(*rec));
+  } else {
+    ++s->logSeq;
+  }
   return result;
 }
 
