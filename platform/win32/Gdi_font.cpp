@@ -232,15 +232,44 @@ bool HasStrike(FT_Face face) {
   return false;
 }
 
+// A bitmap glyph made bold the way a strike is: each row overstruck one pixel to the right.
+void Overstrike(Glyph& g) {
+  int w = g.w + 1;
+  std::vector<uint8_t> out(size_t(w) * size_t(g.h), 0);
+  for (int y = 0; y < g.h; ++y) {
+    const uint8_t* src = g.alpha.data() + size_t(y) * size_t(g.w);
+    uint8_t* dst = out.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w; ++x) dst[x] = std::max(x < g.w ? src[x] : uint8_t(0), x > 0 ? src[x - 1] : uint8_t(0));
+  }
+  g.alpha = std::move(out);
+  g.w = w;
+}
+
+// A bitmap glyph slanted the way a strike is: each row moved right by its height above the baseline
+// times the outline shear (7/32), whole pixels, so every stroke stays as sharp as drawn.
+void ShearRows(Glyph& g, int top) {
+  auto shift = [&](int y) {
+    int n = (2 * (top - 1 - y) + 1) * 7 + 32;  // 64 × (the row's middle above the baseline × 7/32 + 1/2)
+    return n >= 0 ? n / 64 : -((-n + 63) / 64);
+  };
+  int lo = shift(g.h - 1), hi = shift(0), w = g.w + hi - lo;
+  std::vector<uint8_t> out(size_t(w) * size_t(g.h), 0);
+  for (int y = 0; y < g.h; ++y)
+    std::memcpy(out.data() + size_t(y) * size_t(w) + size_t(shift(y) - lo), g.alpha.data() + size_t(y) * size_t(g.w),
+                size_t(g.w));
+  g.alpha = std::move(out);
+  g.w = w;
+  g.bx += lo;
+}
+
 Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   Glyph g;
   FT_Int32 flags = FT_LOAD_DEFAULT;
-  // A shear needs the outline; otherwise a face's own bitmap strike at this size (the CJK face has
-  // them for 11-16 px) is drawn as its designer made it, every stroke in place.
-  if (st.italic) flags |= FT_LOAD_NO_BITMAP;
+  // A face's own bitmap strike at this size (the CJK face has them for 11-16 px) is drawn as its
+  // designer made it, every stroke in place; bold and italic are then made from the bitmap.
   if (st.mono)
     flags |= FT_LOAD_TARGET_MONO;
-  else if (!FT_IS_TRICKY(face) && (st.italic || !HasStrike(face)) && face->num_fixed_sizes > 0)
+  else if (face->num_fixed_sizes > 0 && !HasStrike(face))
     // The faces that carry strikes are dense CJK designs: grid-fitting their outlines at sizes without
     // a strike merges neighbouring strokes, while unhinted coverage keeps each one.
     flags |= FT_LOAD_NO_HINTING;
@@ -263,20 +292,19 @@ Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   g.by = ascent - slot->bitmap_top;
   g.w = int(bm.width);
   g.h = int(bm.rows);
-  bool overstrike = st.bold && !outline && g.w > 0;  // a strike's bitmap is emboldened by overstriking
-  int w = g.w + (overstrike ? 1 : 0);
-  g.alpha.assign(size_t(w) * size_t(g.h), 0);
+  g.alpha.resize(size_t(g.w) * size_t(g.h));
   for (int y = 0; y < g.h; ++y) {
     const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
-    uint8_t* out = g.alpha.data() + size_t(y) * size_t(w);
+    uint8_t* out = g.alpha.data() + size_t(y) * size_t(g.w);
     if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
       for (int x = 0; x < g.w; ++x) out[x] = uint8_t(((row[x >> 3] >> (7 - (x & 7))) & 1) * 255);
     else
       std::memcpy(out, row, size_t(g.w));
-    if (overstrike)
-      for (int x = g.w; x > 0; --x) out[x] = std::max(out[x], out[x - 1]);
   }
-  g.w = w;
+  if (!outline && g.w > 0) {
+    if (st.bold) Overstrike(g);
+    if (st.italic) ShearRows(g, slot->bitmap_top);
+  }
   return g;
 }
 
