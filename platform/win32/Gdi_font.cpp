@@ -226,12 +226,6 @@ struct RenderStyle {
   bool mono { false };
 };
 
-bool HasStrike(FT_Face face) {
-  for (int i = 0; i < face->num_fixed_sizes; ++i)
-    if (face->available_sizes[i].y_ppem == face->size->metrics.y_ppem << 6) return true;
-  return false;
-}
-
 // A bitmap glyph made bold the way a strike is: each row overstruck one pixel to the right.
 void Overstrike(Glyph& g) {
   int w = g.w + 1;
@@ -266,13 +260,10 @@ Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   Glyph g;
   FT_Int32 flags = FT_LOAD_DEFAULT;
   // A face's own bitmap strike at this size (the CJK face has them for 11-16 px) is drawn as its
-  // designer made it, every stroke in place; bold and italic are then made from the bitmap.
-  if (st.mono)
-    flags |= FT_LOAD_TARGET_MONO;
-  else if (face->num_fixed_sizes > 0 && !HasStrike(face))
-    // The faces that carry strikes are dense CJK designs: grid-fitting their outlines at sizes without
-    // a strike merges neighbouring strokes, while unhinted coverage keeps each one.
-    flags |= FT_LOAD_NO_HINTING;
+  // designer made it, every stroke in place; bold and italic are then made from the bitmap. Other
+  // sizes keep the default hinting: of none, light and default it is the one that kept every stroke
+  // of dense characters, where the others drew some too faint to see.
+  if (st.mono) flags |= FT_LOAD_TARGET_MONO;
   if (FT_Load_Glyph(face, index, flags)) return g;
   FT_GlyphSlot slot = face->glyph;
   bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;

@@ -42,12 +42,12 @@ struct StrokeCheck {
   Canvas small { kSize, kSize };
   std::vector<int> reference = std::vector<int>(kSize * kSize, 0);
 
-  StrokeCheck(const char* ch, int px, LONG weight, bool italic) {
-    HFONT f = Font("宋体", -px, weight, italic);
+  StrokeCheck(const char* face, const char* ch, int px, LONG weight, bool italic) {
+    HFONT f = Font(face, -px, weight, italic);
     Draw(small, f, 3, 3, ch);
     DeleteObject(f);
     Canvas big(kSize * kScale, kSize * kScale);
-    HFONT g = Font("宋体", -px * kScale, weight, italic);
+    HFONT g = Font(face, -px * kScale, weight, italic);
     Draw(big, g, 3 * kScale, 3 * kScale, ch);
     DeleteObject(g);
     for (int y = 0; y < kSize; ++y)
@@ -81,15 +81,19 @@ struct StrokeCheck {
   }
 };
 
-TEST(GdiGlyphs, EveryStrokeOfDenseCharactersIsThereFromElevenToSixteenPixels) {
-  for (const char* ch : { "线", "输", "误" })
-    for (int px = 11; px <= 16; ++px)
-      for (LONG weight : { FW_NORMAL, FW_BOLD })
-        for (bool italic : { false, true }) {
-          StrokeCheck check(ch, px, weight, italic);
-          EXPECT_EQ(check.Missing(), 0) << px << " px, weight " << weight << (italic ? " italic" : "");
-          EXPECT_GT(check.Ink(), px * 3) << ch << " " << px << " px, weight " << weight << (italic ? " italic" : "");
-        }
+TEST(GdiGlyphs, EveryStrokeOfDenseCharactersIsThereFromElevenToEighteenPixels) {
+  // 11-16 px draw the CJK face's bitmap strikes, 17 and 18 its hinted outlines.
+  // The CJK face itself, and a Latin face whose Chinese comes from it (menus and message boxes).
+  for (const char* face : { "宋体", "MS Sans Serif" })
+    for (const char* ch : { "线", "输", "误" })
+      for (int px = 11; px <= 18; ++px)
+        for (LONG weight : { FW_NORMAL, FW_BOLD })
+          for (bool italic : { false, true }) {
+            StrokeCheck check(face, ch, px, weight, italic);
+            EXPECT_EQ(check.Missing(), 0) << face << " " << ch << " " << px << " px, weight " << weight
+                                          << (italic ? " italic" : "");
+            EXPECT_GT(check.Ink(), px * 3) << face << " " << ch << " " << px << " px";
+          }
 }
 
 // The widest run of dark pixels in any row, and the dark pixels in all.
