@@ -30,7 +30,7 @@ class TextBlock {
     tabWidth_ = std::max(1, tabChars_ * f.aveWidth);
     // Every character is measured once; widths, breaks and pens are then sums of advances.
     std::vector<MeasuredChar> chars;
-    MeasureChars(dc, text_.data(), int(text_.size()), chars);
+    MeasureChars(dc, text_.data(), int(text_.size()), &chars);
     cells_.assign(text_.size(), Cell {});
     for (const MeasuredChar& c : chars) cells_[size_t(c.offset)] = Cell { c.advance, c.bytes };
   }

@@ -412,14 +412,14 @@ class GlyphLookup {
 };
 
 // ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
-// The characters of a GBK string (no prefix processing) with each one's advance in the DC's font,
-// and the total.
+// The width of a GBK string in the DC's font (no prefix processing); with out, also its characters
+// and each one's advance.
 struct MeasuredChar {
   int offset;
   int bytes;
   int advance;
 };
-int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>& out);
+int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out);
 SIZE MeasureText(DC& dc, const char* s, int len);
 // Draws a GBK string with its box's top-left at logical (x, y), with the DC's font, colours and
 // background mode, clipped additionally to clipLogical when given; underlines the characters

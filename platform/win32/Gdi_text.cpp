@@ -119,16 +119,20 @@ inline uint32_t Blend(uint32_t d, uint32_t c, unsigned a) {
 
 // Lays coverage onto n pixels: full coverage takes the colour, partial blends it (a monochrome
 // target takes it from half coverage up).
-inline void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color, bool mono) {
+template <bool Mono>
+void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
   for (int i = 0; i < n; ++i) {
     unsigned c = a[i];
-    if (!c) continue;
-    if (c == 255 || (mono && c >= 128))
+    if (Mono) {
+      if (c >= 128) d[i] = color;
+    } else if (c == 255) {
       d[i] = color;
-    else if (!mono)
+    } else if (c) {
       d[i] = Blend(d[i], color, c);
+    }
   }
 }
+using SpanBlender = void (*)(uint32_t*, const uint8_t*, int, uint32_t);
 
 struct RunSpec {
   int x { 0 }, y { 0 };        // logical reference point
@@ -181,7 +185,7 @@ bool InkOverlaps(const std::vector<Placed>& placed) {
 // Upright text without overlaps: each glyph's rows go straight onto the surface, clip rectangle by
 // clip rectangle.
 void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed,
-                  const std::vector<Bar>& bars, uint32_t color, bool mono) {
+                  const std::vector<Bar>& bars, uint32_t color, SpanBlender blend) {
   int n = 0;
   const pixman_box32_t* rects = ds.Clip().Rects(n);
   // Everything drawn stays inside the run's ink box, as the mask path's does.
@@ -196,8 +200,8 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
       RECT r = Intersect(RECT { gx, gy, gx + g.w, gy + g.h }, clip);
       if (r.left >= r.right || r.top >= r.bottom) continue;
       for (int y = r.top; y < r.bottom; ++y)
-        BlendSpan(ds.S().Row(y) + r.left, g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
-                  r.right - r.left, color, mono);
+        blend(ds.S().Row(y) + r.left, g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
+              r.right - r.left, color);
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);
@@ -209,7 +213,7 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
 // Turned or overlapping glyphs: their coverage is merged into a mask over the visible part of the
 // ink box, which is then laid onto the surface pixel by pixel through the turn.
 void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed,
-                      const std::vector<Bar>& bars, uint32_t color, bool mono, std::vector<uint8_t>& mask) {
+                      const std::vector<Bar>& bars, uint32_t color, SpanBlender blend, std::vector<uint8_t>& mask) {
   const int q = fr.q, rx = fr.rx, ry = fr.ry;
   RECT vis = ds.Clip().Box();
   int a0, b0, a1, b1;
@@ -242,9 +246,41 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
         int u, v;
         ToText(q, rx, ry, x, y, u, v);
         if (u < mu0 || u >= mu1 || v < mv0 || v >= mv1) continue;
-        BlendSpan(row + x, &mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], 1, color, mono);
+        blend(row + x, &mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], 1, color);
       }
     }
+}
+
+RECT ToSurfaceRect(const DC& dc, const RECT& r) {
+  return RECT { dc.SX(std::min(r.left, r.right)), dc.SY(std::min(r.top, r.bottom)), dc.SX(std::max(r.left, r.right)),
+                dc.SY(std::max(r.top, r.bottom)) };
+}
+
+// ETO_OPAQUE fills its rectangle (and, with ETO_CLIPPED, narrows the clip to it); otherwise the
+// OPAQUE background mode fills the text box.
+void PaintBackground(DC& dc, const RunSpec& spec, const RECT& box, bool hasText, uint32_t pixel, RECT& limit) {
+  RECT background {};
+  if (spec.rc && (spec.options & ETO_OPAQUE)) {
+    background = ToSurfaceRect(dc, *spec.rc);
+    if (spec.options & ETO_CLIPPED) limit = Intersect(limit, background);
+  } else if (dc.st.bkMode == OPAQUE && hasText) {
+    background = Intersect(box, limit);
+  }
+  if (background.left >= background.right || background.top >= background.bottom) return;
+  DrawScope ds(dc, background);
+  if (!ds.Empty()) PaintRect(ds, background, Rop3(0xF0), SolidSource(pixel));
+}
+
+// The box in the text frame of the text box and every glyph's coverage.
+void SetInk(RunFrame& fr, const std::vector<Placed>& placed, int width, int height) {
+  fr.u0 = fr.ou, fr.v0 = fr.ov, fr.u1 = fr.ou + width, fr.v1 = fr.ov + height;
+  for (const Placed& p : placed) {
+    if (!p.g->w) continue;
+    fr.u0 = std::min(fr.u0, fr.ou + p.pen + p.g->bx);
+    fr.u1 = std::max(fr.u1, fr.ou + p.pen + p.g->bx + p.g->w);
+    fr.v0 = std::min(fr.v0, fr.ov + p.g->by);
+    fr.v1 = std::max(fr.v1, fr.ov + p.g->by + p.g->h);
+  }
 }
 
 void LogRun(DC& dc, const char* s, int len, const RunFrame& fr, const RECT& box) {
@@ -290,40 +326,17 @@ int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
   if (width <= 0) box.right = box.left;
 
   // Clip: the DC's, narrowed by ETO_CLIPPED and by DrawText's rectangle.
-  auto toSurface = [&](const RECT& r) {
-    return RECT { dc.SX(std::min(r.left, r.right)), dc.SY(std::min(r.top, r.bottom)), dc.SX(std::max(r.left, r.right)),
-                  dc.SY(std::max(r.top, r.bottom)) };
-  };
   RECT limit { INT32_MIN / 2, INT32_MIN / 2, INT32_MAX / 2, INT32_MAX / 2 };
-  if (spec.rc && (spec.options & ETO_CLIPPED)) limit = Intersect(limit, toSurface(*spec.rc));
-  if (spec.clip) limit = Intersect(limit, toSurface(*spec.clip));
+  if (spec.rc && (spec.options & ETO_CLIPPED)) limit = Intersect(limit, ToSurfaceRect(dc, *spec.rc));
+  if (spec.clip) limit = Intersect(limit, ToSurfaceRect(dc, *spec.clip));
 
   bool mono = dc.Mono();
   auto target = [&](COLORREF c) {
     uint32_t p = ToPixel(ResolveColor(c));
     return mono ? MonoPixel(p) : p;
   };
-  RECT background {};
-  if (spec.rc && (spec.options & ETO_OPAQUE)) {
-    background = toSurface(*spec.rc);
-    if (spec.options & ETO_CLIPPED) limit = Intersect(limit, background);
-  } else if (dc.st.bkMode == OPAQUE && width > 0) {
-    background = Intersect(box, limit);
-  }
-  if (background.left < background.right && background.top < background.bottom) {
-    DrawScope ds(dc, background);
-    if (!ds.Empty()) PaintRect(ds, background, Rop3(0xF0), SolidSource(target(dc.st.bkColor)));
-  }
-
-  // The coverage of the run in the text frame.
-  fr.u0 = fr.ou, fr.v0 = fr.ov, fr.u1 = fr.ou + width, fr.v1 = fr.ov + height;
-  for (const Placed& p : sc.placed) {
-    if (!p.g->w) continue;
-    fr.u0 = std::min(fr.u0, fr.ou + p.pen + p.g->bx);
-    fr.u1 = std::max(fr.u1, fr.ou + p.pen + p.g->bx + p.g->w);
-    fr.v0 = std::min(fr.v0, fr.ov + p.g->by);
-    fr.v1 = std::max(fr.v1, fr.ov + p.g->by + p.g->h);
-  }
+  PaintBackground(dc, spec, box, width > 0, target(dc.st.bkColor), limit);
+  SetInk(fr, sc.placed, width, height);
   RECT ink = fr.u0 < fr.u1 && fr.v0 < fr.v1 ? SurfaceRect(fr.q, fr.rx, fr.ry, fr.u0, fr.v0, fr.u1, fr.v1) : RECT {};
   if (RECT bounds = Intersect(ink, limit); bounds.left < bounds.right && bounds.top < bounds.bottom) {
     DrawScope ds(dc, bounds);
@@ -331,10 +344,11 @@ int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
       std::vector<Bar> bars;
       CollectBars(f, fr, width, spec, sc.placed, bars);
       uint32_t color = target(dc.st.textColor);
+      SpanBlender blend = mono ? BlendSpan<true> : BlendSpan<false>;
       if (fr.q == 0 && !InkOverlaps(sc.placed))
-        BlendUpright(ds, fr, sc.placed, bars, color, mono);
+        BlendUpright(ds, fr, sc.placed, bars, color, blend);
       else
-        BlendThroughMask(ds, fr, sc.placed, bars, color, mono, sc.mask);
+        BlendThroughMask(ds, fr, sc.placed, bars, color, blend, sc.mask);
     }
   }
   if (align & TA_UPDATECP) {
@@ -348,31 +362,25 @@ int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
 
 }  // namespace
 
-int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>& out) {
+int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out) {
   RealFont& f = FontOf(dc);
   std::vector<TextChar>& chars = ThreadScratch().chars;
   DecodeGbk(s, len, chars);
-  out.clear();
-  out.reserve(chars.size());
+  if (out) {
+    out->clear();
+    out->reserve(chars.size());
+  }
   int total = 0;
   GlyphLookup glyphs;
   for (const TextChar& c : chars) {
     int adv = glyphs.Get(f, c).advance;
-    out.push_back(MeasuredChar { c.offset, c.bytes, adv });
+    if (out) out->push_back(MeasuredChar { c.offset, c.bytes, adv });
     total += adv;
   }
   return total;
 }
 
-SIZE MeasureText(DC& dc, const char* s, int len) {
-  RealFont& f = FontOf(dc);
-  std::vector<TextChar>& chars = ThreadScratch().chars;
-  DecodeGbk(s, len, chars);
-  int total = 0;
-  GlyphLookup glyphs;
-  for (const TextChar& c : chars) total += glyphs.Get(f, c).advance;
-  return SIZE { total, f.Height() };
-}
+SIZE MeasureText(DC& dc, const char* s, int len) { return SIZE { MeasureChars(dc, s, len, nullptr), FontOf(dc).Height() }; }
 
 void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipLogical,
                  const std::vector<int>& underlined) {

@@ -168,6 +168,63 @@ TEST(GdiGlyphs, GalleryOfSmallAndBoldText) {
       }
 }
 
+TEST(GdiGlyphs, TurnedAndMonochromeTextIsTheUprightPictureTurnedOrThresholded) {
+  // Upright text is laid straight onto the surface; turned text goes through a coverage mask, and a
+  // monochrome target takes a pixel from half coverage up. All must agree pixel for pixel.
+  for (const char* face : { "宋体", "MS Sans Serif" }) {
+    const char* text = "Ag中文";
+    const int rx = 60, ry = 61;
+    Canvas upright(121, 122);
+    HFONT f = Font(face, -13);
+    Draw(upright, f, rx, ry, text);
+    DeleteObject(f);
+    for (int q = 1; q < 4; ++q) {
+      Canvas turned(121, 122);
+      HFONT t = Font(face, -13);
+      LOGFONTA lf {};
+      GetObjectA(t, sizeof lf, &lf);
+      DeleteObject(t);
+      lf.lfEscapement = q * 900;
+      t = CreateFontIndirectA(&lf);
+      Draw(turned, t, rx, ry, text);
+      DeleteObject(t);
+      int differ = 0;
+      for (int v = -30; v < 30; ++v)
+        for (int u = 0; u < 60; ++u) {
+          int x = q == 1 ? rx + v : q == 2 ? rx - 1 - u : rx - 1 - v;
+          int y = q == 1 ? ry - 1 - u : q == 2 ? ry - 1 - v : ry + u;
+          differ += turned.Raw(x, y) != upright.Raw(rx + u, ry + v);
+        }
+      EXPECT_EQ(differ, 0) << face << " turned " << q * 90;
+    }
+    HDC mono = CreateCompatibleDC(nullptr);
+    HBITMAP bits = CreateBitmap(121, 122, 1, 1, nullptr);
+    HGDIOBJ oldBitmap = SelectObject(mono, bits);
+    PatBlt(mono, 0, 0, 121, 122, WHITENESS);
+    HFONT m = Font(face, -13);
+    HGDIOBJ oldFont = SelectObject(mono, m);
+    SetBkMode(mono, TRANSPARENT);
+    TextOutA(mono, rx, ry, text, int(std::strlen(text)));
+    SelectObject(mono, oldFont);
+    SelectObject(mono, oldBitmap);
+    DeleteObject(m);
+    std::vector<uint32_t> px;
+    int w = 0, h = 0;
+    ASSERT_TRUE(xj::gdi::ReadBitmapPixels(bits, px, w, h));
+    int differ = 0, black = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        bool dark = (px[size_t(y * w + x)] & 0xFFFFFF) == 0;
+        black += dark;
+        differ += dark != (Dark(upright, x, y) >= 128);
+      }
+    EXPECT_EQ(differ, 0) << face << " on a monochrome bitmap";
+    EXPECT_GT(black, 40) << face;
+    DeleteObject(bits);
+    DeleteDC(mono);
+  }
+}
+
 // ---- The glyph cache ----------------------------------------------------------------------------------
 
 const char* kMixed = "巡检系统启动后主窗口显示各线路的状态 Recording 录音盒连接正常";
