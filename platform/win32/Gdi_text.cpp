@@ -120,19 +120,30 @@ inline uint32_t Blend(uint32_t d, uint32_t c, unsigned a) {
 // Lays coverage onto n pixels: full coverage takes the colour, partial blends it (a monochrome
 // target takes it from half coverage up).
 template <bool Mono>
-void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
-  for (int i = 0; i < n; ++i) {
-    unsigned c = a[i];
-    if (Mono) {
-      if (c >= 128) d[i] = color;
-    } else if (c == 255) {
-      d[i] = color;
-    } else if (c) {
-      d[i] = Blend(d[i], color, c);
-    }
-  }
+inline void BlendPixel(uint32_t& d, unsigned a, uint32_t color) {
+  if (Mono)
+    d = a >= 128 ? color : d;
+  else if (a - 1 < 254)  // partial coverage, rare in small text
+    d = Blend(d, color, a);
+  else
+    d = a ? color : d;
 }
-using SpanBlender = void (*)(uint32_t*, const uint8_t*, int, uint32_t);
+
+template <bool Mono>
+inline void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
+  int i = 0;
+  // Long stretches are mostly empty or full: eight at a time.
+  for (; i + 8 <= n; i += 8) {
+    uint64_t eight;
+    std::memcpy(&eight, a + i, 8);
+    if (eight == 0) continue;
+    if (eight == ~uint64_t(0))
+      std::fill_n(d + i, 8, color);
+    else
+      for (int k = i; k < i + 8; ++k) BlendPixel<Mono>(d[k], a[k], color);
+  }
+  for (; i < n; ++i) BlendPixel<Mono>(d[i], a[i], color);
+}
 
 struct RunSpec {
   int x { 0 }, y { 0 };        // logical reference point
@@ -184,8 +195,9 @@ bool InkOverlaps(const std::vector<Placed>& placed) {
 
 // Upright text without overlaps: each glyph's rows go straight onto the surface, clip rectangle by
 // clip rectangle.
+template <bool Mono>
 void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed,
-                  const std::vector<Bar>& bars, uint32_t color, SpanBlender blend) {
+                  const std::vector<Bar>& bars, uint32_t color) {
   int n = 0;
   const pixman_box32_t* rects = ds.Clip().Rects(n);
   // Everything drawn stays inside the run's ink box, as the mask path's does.
@@ -200,8 +212,8 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
       RECT r = Intersect(RECT { gx, gy, gx + g.w, gy + g.h }, clip);
       if (r.left >= r.right || r.top >= r.bottom) continue;
       for (int y = r.top; y < r.bottom; ++y)
-        blend(ds.S().Row(y) + r.left, g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
-              r.right - r.left, color);
+        BlendSpan<Mono>(ds.S().Row(y) + r.left, g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
+                        r.right - r.left, color);
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);
@@ -211,9 +223,11 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
 }
 
 // Turned or overlapping glyphs: their coverage is merged into a mask over the visible part of the
-// ink box, which is then laid onto the surface pixel by pixel through the turn.
+// ink box, which is then laid onto the surface (row by row when upright, else pixel by pixel through
+// the turn).
+template <bool Mono>
 void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed,
-                      const std::vector<Bar>& bars, uint32_t color, SpanBlender blend, std::vector<uint8_t>& mask) {
+                      const std::vector<Bar>& bars, uint32_t color, std::vector<uint8_t>& mask) {
   const int q = fr.q, rx = fr.rx, ry = fr.ry;
   RECT vis = ds.Clip().Box();
   int a0, b0, a1, b1;
@@ -239,6 +253,17 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
       for (int u = std::max(b.ua, mu0); u < std::min(b.ub, mu1); ++u) mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)] = 255;
   int n = 0;
   const pixman_box32_t* rects = ds.Clip().Rects(n);
+  if (q == 0) {
+    // Upright: the mask's rows go straight onto the surface's.
+    RECT box { rx + mu0, ry + mv0, rx + mu1, ry + mv1 };
+    for (int i = 0; i < n; ++i) {
+      RECT r = Intersect(RECT { rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2 }, box);
+      for (int y = r.top; y < r.bottom; ++y)
+        BlendSpan<Mono>(ds.S().Row(y) + r.left, &mask[size_t(y - box.top) * size_t(mw) + size_t(r.left - box.left)],
+              r.right - r.left, color);
+    }
+    return;
+  }
   for (int i = 0; i < n; ++i)
     for (int y = rects[i].y1; y < rects[i].y2; ++y) {
       uint32_t* row = ds.S().Row(y);
@@ -246,7 +271,7 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
         int u, v;
         ToText(q, rx, ry, x, y, u, v);
         if (u < mu0 || u >= mu1 || v < mv0 || v >= mv1) continue;
-        blend(row + x, &mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], 1, color);
+        BlendPixel<Mono>(row[x], mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], color);
       }
     }
 }
@@ -344,11 +369,11 @@ int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
       std::vector<Bar> bars;
       CollectBars(f, fr, width, spec, sc.placed, bars);
       uint32_t color = target(dc.st.textColor);
-      SpanBlender blend = mono ? BlendSpan<true> : BlendSpan<false>;
-      if (fr.q == 0 && !InkOverlaps(sc.placed))
-        BlendUpright(ds, fr, sc.placed, bars, color, blend);
+      bool straight = fr.q == 0 && !InkOverlaps(sc.placed);
+      if (straight)
+        (mono ? BlendUpright<true> : BlendUpright<false>)(ds, fr, sc.placed, bars, color);
       else
-        BlendThroughMask(ds, fr, sc.placed, bars, color, blend, sc.mask);
+        (mono ? BlendThroughMask<true> : BlendThroughMask<false>)(ds, fr, sc.placed, bars, color, sc.mask);
     }
   }
   if (align & TA_UPDATECP) {
