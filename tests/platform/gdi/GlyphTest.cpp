@@ -15,13 +15,7 @@ using gditest::Canvas;
 namespace {
 
 HFONT Font(const char* face, LONG height, LONG weight = FW_NORMAL, bool italic = false) {
-  LOGFONTA lf {};
-  lf.lfHeight = height;
-  lf.lfWeight = weight;
-  lf.lfItalic = italic;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return CreateFontIndirectA(&lf);
+  return gditest::MakeFont(face, height, weight, 0, false, false, italic);
 }
 
 // Darkness (0 white … 255 black) of black text drawn on white.

@@ -9,25 +9,13 @@
 #include "tests/platform/gdi/GdiTestUtil.h"
 
 using gditest::Canvas;
+using gditest::MakeFont;
 using gditest::Rows;
 
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-HFONT MakeFont(const char* face, LONG height, LONG weight = FW_NORMAL, LONG escapement = 0, bool underline = false,
-               bool strike = false) {
-  LOGFONTA lf {};
-  lf.lfHeight = height;
-  lf.lfWeight = weight;
-  lf.lfEscapement = escapement;
-  lf.lfUnderline = underline;
-  lf.lfStrikeOut = strike;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return CreateFontIndirectA(&lf);
-}
 
 // A canvas with a font selected and transparent black text.
 struct TextCanvas : Canvas {
