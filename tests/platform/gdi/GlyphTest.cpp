@@ -223,16 +223,20 @@ TEST(GdiGlyphs, TurnedAndMonochromeTextIsTheUprightPictureTurnedOrThresholded) {
 
 const char* kMixed = "巡检系统启动后主窗口显示各线路的状态 Recording 录音盒连接正常";
 
+std::vector<uint32_t> Pixels(const Canvas& c) {
+  std::vector<uint32_t> out;
+  for (int y = 0; y < c.h(); ++y)
+    for (int x = 0; x < c.w(); ++x) out.push_back(c.Raw(x, y));
+  return out;
+}
+
 // What a canvas shows after drawing text with a fresh font.
 std::vector<uint32_t> Picture(const char* face, LONG height, LONG weight, const char* text) {
   Canvas c(420, 24);
   HFONT f = Font(face, height, weight);
   Draw(c, f, 3, 2, text);
   DeleteObject(f);
-  std::vector<uint32_t> out;
-  for (int y = 0; y < c.h(); ++y)
-    for (int x = 0; x < c.w(); ++x) out.push_back(c.Raw(x, y));
-  return out;
+  return Pixels(c);
 }
 
 struct GlyphCacheTest : ::testing::Test {
@@ -276,24 +280,38 @@ TEST_F(GlyphCacheTest, OneCharacterAtTwoSizesAndStylesKeepsEachItsOwnGlyph) {
       HFONT f = Font(styles[i].face, styles[i].height, styles[i].weight);
       Draw(c, f, 3, 2, "中a");
       DeleteObject(f);
-      std::vector<uint32_t> now;
-      for (int y = 0; y < c.h(); ++y)
-        for (int x = 0; x < c.w(); ++x) now.push_back(c.Raw(x, y));
-      EXPECT_EQ(now, alone[i]) << "style " << i << " round " << round;
+      EXPECT_EQ(Pixels(c), alone[i]) << "style " << i << " round " << round;
     }
 }
 
 TEST_F(GlyphCacheTest, TwoThreadsDrawingThroughATinyCacheGetTheirOwnPictures) {
   std::vector<uint32_t> a = Picture("宋体", 12, FW_NORMAL, kMixed), b = Picture("宋体", 15, FW_BOLD, kMixed);
+  // Each thread draws on its own DC, set up here: the threads share only the glyph cache, which is
+  // small enough that each run evicts glyphs the other is drawing.
+  Canvas ca(420, 24), cb(420, 24);
+  HFONT fa = Font("宋体", 12), fb = Font("宋体", 15, FW_BOLD);
+  HGDIOBJ oldA = SelectObject(ca.dc(), fa), oldB = SelectObject(cb.dc(), fb);
+  for (HDC dc : { ca.dc(), cb.dc() }) SetBkMode(dc, TRANSPARENT);
+  auto drawn = [](Canvas& c, const std::vector<uint32_t>& expect) {
+    c.Fill(RGB(255, 255, 255));
+    TextOutA(c.dc(), 3, 2, kMixed, int(std::strlen(kMixed)));
+    return Pixels(c) == expect;
+  };
   xj::gdi::SetGlyphCacheLimit(1500);
+  uint64_t evictions = xj::gdi::GetGlyphCacheStats().Evictions;
   int wrongA = 0, wrongB = 0;
   std::thread other([&] {
-    for (int i = 0; i < 20; ++i) wrongB += Picture("宋体", 15, FW_BOLD, kMixed) != b;
+    for (int i = 0; i < 20; ++i) wrongB += !drawn(cb, b);
   });
-  for (int i = 0; i < 20; ++i) wrongA += Picture("宋体", 12, FW_NORMAL, kMixed) != a;
+  for (int i = 0; i < 20; ++i) wrongA += !drawn(ca, a);
   other.join();
   EXPECT_EQ(wrongA, 0);
   EXPECT_EQ(wrongB, 0);
+  EXPECT_GT(xj::gdi::GetGlyphCacheStats().Evictions, evictions + 40 * 20);
+  SelectObject(ca.dc(), oldA);
+  SelectObject(cb.dc(), oldB);
+  DeleteObject(fa);
+  DeleteObject(fb);
 }
 
 }  // namespace
