@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "platform/display/Png.h"
@@ -112,6 +113,7 @@ TEST(GdiGlyphs, BoldWidensTheStrokesOfFacesWithoutABoldFace) {
     auto [rw, rd] = Strokes(regular);
     auto [bw, bd] = Strokes(bold);
     EXPECT_GE(bw, 2) << px << " px: a vertical stroke two pixels wide";
+    EXPECT_GT(bw, rw) << px << " px";
     EXPECT_GT(bd, rd + px) << px << " px";
     SIZE rs {}, bs {};
     HGDIOBJ old = SelectObject(regular.dc(), r);
@@ -148,7 +150,7 @@ TEST(GdiGlyphs, GalleryOfSmallAndBoldText) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) big[size_t(y * w + x)] = c.Raw(x / scale, y / scale);
   const std::string dir = std::string(XJ_BINARY_DIR) + "/tests/gallery";
-  ASSERT_EQ(std::system(("mkdir -p " + dir).c_str()), 0);
+  std::filesystem::create_directories(dir);
   std::string error;
   ASSERT_TRUE(xj::display::WritePng(dir + "/small_text.png", { big.data(), w, h, w * 4 }, &error)) << error;
   // Every row of the picture holds text: no size, weight or face drew nothing.
