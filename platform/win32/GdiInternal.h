@@ -84,6 +84,18 @@ void EnableTextLog(bool on);
 const std::vector<TextLogEntry>& TextLog();
 void ClearTextLog();
 
+// The glyph cache every font and DC shares: what it holds, and how many glyphs it has let go to
+// stay within its limit.
+struct GlyphCacheStats {
+  size_t Glyphs { 0 };
+  size_t Bytes { 0 };
+  size_t Limit { 0 };
+  uint64_t Evictions { 0 };
+};
+GlyphCacheStats GetGlyphCacheStats();
+// Sets the cache's limit in bytes (0 restores the default), evicting at once down to it.
+void SetGlyphCacheLimit(size_t bytes);
+
 // While set, every font is realised with this face (e.g. "Platform Test"); "" restores.
 void SetFaceOverride(const std::string& face);
 

@@ -357,7 +357,7 @@ struct Glyph {
 };
 
 struct FtState;
-// A font made ready for drawing: metrics and a glyph cache.
+// A font made ready for drawing: metrics, and the identity of its glyphs in the shared cache.
 struct RealFont {
   RealFont();
   ~RealFont();
@@ -379,10 +379,14 @@ struct RealFont {
   int strikePos { 5 };        // rows above the baseline
   int strikeThick { 1 };
   int quarterTurns { 0 };     // escapement, counter-clockwise
+  // Fonts that draw the same glyphs (same face, size and style; decorations and escapement aside)
+  // share this number and so their cache entries.
+  uint32_t glyphSet { 0 };
   std::unique_ptr<FtState> ft;
 
   int Height() const { return ascent + descent; }
-  const Glyph& GetGlyph(const TextChar& c);
+  // Renders one glyph; only the glyph cache calls it, under its lock.
+  Glyph Render(const TextChar& c);
 
  private:
   Glyph TestGlyph(const TextChar& c) const;
@@ -390,8 +394,32 @@ struct RealFont {
 std::shared_ptr<RealFont> Realize(const LOGFONTA& lf);
 RealFont& FontOf(DC& dc);
 
+// The glyphs of every font, shared by all DCs and bounded in size. A lookup holds the cache's lock
+// until Unlock (or its end); the glyphs it returned stay alive until its end, however many glyphs
+// other lookups evict meanwhile.
+class GlyphLookup {
+ public:
+  GlyphLookup();
+  ~GlyphLookup();
+  GlyphLookup(const GlyphLookup&) = delete;
+  GlyphLookup& operator=(const GlyphLookup&) = delete;
+
+  const Glyph& Get(RealFont& f, const TextChar& c);  // only while locked
+  void Unlock();
+
+ private:
+  bool locked_ { true };
+};
+
 // ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
-// Measures a GBK string with the DC's font (no prefix processing).
+// The width of a GBK string in the DC's font (no prefix processing); with out, also its characters
+// and each one's advance.
+struct MeasuredChar {
+  int offset;
+  int bytes;
+  int advance;
+};
+int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out);
 SIZE MeasureText(DC& dc, const char* s, int len);
 // Draws a GBK string with its box's top-left at logical (x, y), with the DC's font, colours and
 // background mode, clipped additionally to clipLogical when given; underlines the characters
