@@ -53,10 +53,6 @@ int HexDigit(char c) {
 
 }  // namespace
 
-bool SameIniName(std::string_view A, std::string_view B) {
-  return A.size() == B.size() && Fold(A) == Fold(B);
-}
-
 bool ProfileStrToInt(std::string_view Text, int& Value) {
   std::string_view s = Text;
   bool negative = false;

@@ -103,8 +103,6 @@ class TIniDocument {
   mutable bool FIndexValid { false };
 };
 
-// Section and key name comparison: ASCII letters folded, double-byte characters compared as they are.
-bool SameIniName(std::string_view A, std::string_view B);
 // Optional sign, then decimal within 32 bits, or '$' / "0x" / "0X" and 1 to 8 hex digits wrapping into
 // the signed range ("0x80000012" is -2147483630). Nothing else (blank, junk, overflow) is a number.
 bool ProfileStrToInt(std::string_view Text, int& Value);
