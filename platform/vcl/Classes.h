@@ -277,7 +277,8 @@ enum : WORD {
 };
 
 // A file by its GBK name. fmCreate creates or truncates (EFCreateError on failure); the fmOpen*
-// modes open an existing file (EFOpenError). Sharing modes are accepted but not enforced.
+// modes open an existing file (EFOpenError). fmOpenRead takes only a regular file (after links): a
+// FIFO or a device is refused at once, never waited on. Sharing modes are accepted but not enforced.
 class TFileStream : public THandleStream {
   XJ_CLASS(TFileStream, THandleStream)
  public:
