@@ -160,10 +160,10 @@ struct Bitmap : Object {
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
-// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
-// object is not counted as an object of its own.
+// Makes a bitmap (white, R11, unless the caller will write every pixel itself), or null with the last
+// error set. A bitmap that is part of another object is not counted as an object of its own.
 Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
-                  bool counted = true);
+                  bool counted = true, bool white = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
