@@ -4,12 +4,12 @@
 
 #include <benchmark/benchmark.h>
 #include <pixman.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "bench/PeerRatio.h"
 #include "platform/win32/WinGdi.h"
 
 namespace {
@@ -38,28 +38,6 @@ struct Surface {
     DeleteObject(bmp);
   }
 };
-
-double Seconds() {
-  timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
-
-// Seconds per call of f: the median of five rounds of about 20 ms each.
-template <class F>
-double PerCall(F f) {
-  double start = Seconds();
-  f();
-  const int n = std::max(1, int(0.02 / std::max(Seconds() - start, 1e-9)));
-  std::vector<double> rounds;
-  for (int r = 0; r < 5; ++r) {
-    start = Seconds();
-    for (int i = 0; i < n; ++i) f();
-    rounds.push_back((Seconds() - start) / n);
-  }
-  std::sort(rounds.begin(), rounds.end());
-  return rounds[2];
-}
 
 void BM_Memcpy(benchmark::State& state) {
   std::vector<uint8_t> a(kBytes, 1), b(kBytes, 2);
@@ -143,7 +121,7 @@ void BM_PatBltFill(benchmark::State& state) {
   for (auto _ : state) PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kBytes));
   std::vector<uint32_t> pixels(size_t(kW) * kH);
-  state.counters["x_peer"] = PerCall([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }) / PerCall([&] { StdFill(pixels); });
+  state.counters["x_peer"] = xj::bench::PeerRatio([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { StdFill(pixels); });
   SelectObject(dst.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
@@ -186,7 +164,7 @@ void BM_PatBltHatch(benchmark::State& state) {
   for (auto _ : state) PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kBytes));
   PixmanTile peer;
-  state.counters["x_peer"] = PerCall([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }) / PerCall([&] { peer.Run(); });
+  state.counters["x_peer"] = xj::bench::PeerRatio([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { peer.Run(); });
   SelectObject(dst.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
