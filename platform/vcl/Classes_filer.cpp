@@ -585,7 +585,7 @@ void TReader::ReadRootComponent(TComponent* Root) {
 
 void TReader::ReadData(TComponent* Instance) {
   xj::TemporaryChange<AnsiString> context(FImpl->Context,
-                               Instance->Name().empty() ? Instance->ClassName() : Instance->Name());
+                                          Instance->Name().empty() ? Instance->ClassName() : Instance->Name());
   while (!IsObjectStart(FImpl->Lex) && !IsEnd(FImpl->Lex)) {
     if (FImpl->Lex.Peek().Kind == Tok::Eof) RaiseAt("'end' expected", FImpl->Lex.Peek().Line);
     FImpl->ReadProperty(Instance);
