@@ -443,7 +443,7 @@ class TComponent : public TPersistent {
   virtual void WriteState(TWriter* Writer);
   virtual void ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName);
   virtual void ValidateInsert(TComponent*) {}
-  void ChangeName(const AnsiString& NewName) { FName = NewName; }
+  void ChangeName(const AnsiString& NewName);
   void Updating() { FComponentState << csUpdating; }
   void Updated() { FComponentState >> csUpdating; }
   void SetComponentStyle(TComponentStyle Value) { FComponentStyle = Value; }
@@ -457,12 +457,16 @@ class TComponent : public TPersistent {
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void IndexName(TComponent* AComponent, bool Add);
 
   TComponent* FOwner { nullptr };
   AnsiString FName;
   intptr_t FTag { 0 };
   int32_t FDesignInfo { 0 };
   std::vector<TComponent*> FComponents;
+  // The owned components by name (without case), kept once there are many, so that adding each of
+  // thousands of siblings does not search all the others.
+  std::unique_ptr<struct TComponentNames> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   TComponentStyle FComponentStyle { csInheritable };
   // Set by the reader around the constructor call of a component it creates.

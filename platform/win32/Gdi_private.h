@@ -160,10 +160,10 @@ struct Bitmap : Object {
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
-// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
-// object is not counted as an object of its own.
+// Makes a bitmap (white, R11, unless the caller will write every pixel itself), or null with the last
+// error set. A bitmap that is part of another object is not counted as an object of its own.
 Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
-                  bool counted = true);
+                  bool counted = true, bool white = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
@@ -306,11 +306,18 @@ struct PatternSource {
   uint32_t color { 0 };
   int w { 0 };
   int h { 0 };
-  std::vector<uint32_t> tile;
+  std::vector<uint32_t> tile;  // h rows of Span() pixels
   std::vector<uint8_t> paint;  // hatch in TRANSPARENT mode: 1 where the hatch lines are
   int orgX { 0 };              // surface coordinates of the tile's (0, 0)
   int orgY { 0 };
+  int span { 0 };              // pixels per tile row after Expand; 0 = w
 
+  int Span() const { return span ? span : w; }
+  // Repeats each narrow tile row across (once per brush use), so that a run from any phase is long.
+  void Expand();
+  // The pattern from (x, y) on as a pointer into the tile: count (1..n) pixels follow in a row;
+  // *mask, when asked for and paint is not empty, points at their paint flags.
+  const uint32_t* Run(int x, int y, int n, int& count, const uint8_t** mask = nullptr) const;
   // Tile values for n pixels from (x, y); mask gets 0/1 paint flags when paint is not empty.
   void Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const;
 };
