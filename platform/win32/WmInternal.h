@@ -93,7 +93,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool painting { false };
+  bool paintListed { false };  // on the list of windows needing paint
   HRGN region {};
   BYTE alpha { 255 };
   bool alphaSet { false };
@@ -201,7 +201,6 @@ struct RawInput {
 };
 void QueueInput(RawInput ev);
 void WakeQueue();
-bool QueueHasWork();
 int WakeFd();
 void DropMessagesFor(HWND h);
 void InvalidateCachedMessages(HWND h);
@@ -217,9 +216,7 @@ bool WindowRegionContains(const Wnd* w, POINT windowPt);
 void Activate(Wnd* w, WORD how);
 void ActivateNextAfter(Wnd* w);
 void FocusLost(Wnd* w);
-int HitTest(Wnd* w, POINT screen);
 Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut);
-UINT KeyModifiers();
 
 // ---- MDI (Wm_mdi.cpp) --------------------------------------------------------------------------------
 
@@ -252,11 +249,12 @@ void StartEnvironment();
 struct Wnd;
 void MainWindowClosing(Wnd* w);
 void SetScreenGeometry(const RECT& monitor, const RECT& work);
-RECT ScreenBounds();
 
 // ---- Painting (Wm_paint.cpp) ---------------------------------------------------------------------------
 
 bool NeedsPaint(const Wnd* w);
+// Call after changing a window's update region, frame or internal-paint flag.
+void PaintStateChanged(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/win32/Clock.h"
 #include "platform/win32/WinBase.h"
@@ -83,42 +84,57 @@ DWORD NowTick() { return (DWORD)Now(); }
 // ---- Procedure records ------------------------------------------------------------------------------
 // A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
 // recognised instead of being called; values stay below 2^31.
+//
+// Calling through a record takes no lock: records live in chunks that never move, a record's fields
+// are written before its generation is published, and a call checks the generation first. Creating and
+// freeing records (from any thread) serialise on the table's mutex. A closure freed by a call running
+// on the same thread is kept until that thread's outermost call returns.
 
 namespace {
 
+using Closure = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
 struct ProcRecord {
-  uint32_t gen { 1 };
-  bool live { false };
+  std::atomic<uint32_t> state { 0 };  // (generation << 1) | live
   WNDPROCFN fn {};
-  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> closure;
+  Closure closure;
 };
 
+constexpr uint32_t kChunkBits = 10;
+constexpr uint32_t kChunkSize = 1u << kChunkBits;
+constexpr uint32_t kMaxRecords = 1u << 24;
+
 struct ProcTable {
-  std::mutex lock;  // procedures may be created on any thread (a thread's message window)
-  std::deque<ProcRecord> records { ProcRecord {} };  // index 0 is never used
+  std::mutex lock;  // writers only
+  std::atomic<ProcRecord*> chunks[kMaxRecords / kChunkSize] {};
+  uint32_t used { 1 };  // index 0 is never used
   std::vector<uint32_t> freeList;
   std::unordered_map<WNDPROCFN, LONG_PTR> byFunction;
 
-  LONG_PTR Add(ProcRecord r) {
+  ProcRecord* At(uint32_t index) const {
+    ProcRecord* c = chunks[index >> kChunkBits].load(std::memory_order_acquire);
+    return c ? &c[index & (kChunkSize - 1)] : nullptr;
+  }
+
+  // Lock held.
+  LONG_PTR Add(WNDPROCFN fn, Closure closure) {
     uint32_t index;
     if (!freeList.empty()) {
       index = freeList.back();
       freeList.pop_back();
-      r.gen = records[index].gen;
-      records[index] = std::move(r);
     } else {
-      index = (uint32_t)records.size();
-      records.push_back(std::move(r));
+      if (used >= kMaxRecords) return 0;
+      index = used++;
+      auto& chunk = chunks[index >> kChunkBits];
+      if (!chunk.load(std::memory_order_relaxed)) chunk.store(new ProcRecord[kChunkSize], std::memory_order_release);
     }
-    records[index].live = true;
-    return (LONG_PTR)(((uint64_t)records[index].gen << 24) | index);
-  }
-  ProcRecord* Find(LONG_PTR v) {
-    uint32_t index = (uint32_t)(v & 0xFFFFFF);
-    uint32_t gen = (uint32_t)((uint64_t)v >> 24);
-    if (index == 0 || index >= records.size()) return nullptr;
-    ProcRecord& r = records[index];
-    return r.live && r.gen == gen ? &r : nullptr;
+    ProcRecord& r = *At(index);
+    uint32_t gen = r.state.load(std::memory_order_relaxed) >> 1;
+    if (gen == 0) gen = 1;
+    r.fn = fn;
+    r.closure = std::move(closure);
+    r.state.store((gen << 1) | 1, std::memory_order_release);
+    return (LONG_PTR)(((uint64_t)gen << 24) | index);
   }
 };
 
@@ -127,20 +143,37 @@ ProcTable& Procs() {
   return *t;
 }
 
+// The record a handle names while it is live; safe without the lock.
+ProcRecord* FindLive(LONG_PTR v) {
+  uint32_t index = (uint32_t)(v & 0xFFFFFF);
+  uint32_t gen = (uint32_t)((uint64_t)v >> 24);
+  if (index == 0 || gen == 0) return nullptr;
+  ProcRecord* r = Procs().At(index);
+  if (!r || r->state.load(std::memory_order_acquire) != ((gen << 1) | 1)) return nullptr;
+  return r;
+}
+
+// Calls through closures running on this thread, and the closures freed meanwhile.
+thread_local int tCallDepth = 0;
+thread_local std::vector<Closure>* tFreedWhileRunning = nullptr;
+
+struct CallDepth {
+  CallDepth() { ++tCallDepth; }
+  ~CallDepth() {
+    if (--tCallDepth == 0 && tFreedWhileRunning) {
+      std::unique_ptr<std::vector<Closure>> freed(std::exchange(tFreedWhileRunning, nullptr));
+    }
+  }
+};
+
 }  // namespace
 
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  ProcRecord* r;
-  {
-    ProcTable& t = Procs();
-    std::lock_guard<std::mutex> g(t.lock);
-    r = t.Find(proc.Value());
-  }
+  ProcRecord* r = FindLive(proc.Value());
   if (!r) return DefWindowProcA(h, msg, wParam, lParam);
   if (r->fn) return r->fn(h, msg, wParam, lParam);
-  // Copy: the closure may free its own record while running.
-  auto fn = r->closure;
-  return fn(h, msg, wParam, lParam);
+  CallDepth depth;
+  return r->closure(h, msg, wParam, lParam);
 }
 
 }  // namespace xj::wm
@@ -156,30 +189,36 @@ WNDPROC::WNDPROC(WNDPROCFN fn) {
     FValue = it->second;
     return;
   }
-  ProcRecord r;
-  r.fn = fn;
-  FValue = t.Add(std::move(r));
-  t.byFunction.emplace(fn, FValue);
+  FValue = t.Add(fn, nullptr);
+  if (FValue) t.byFunction.emplace(fn, FValue);
 }
 
 WNDPROC MakeWndProcInstance(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> fn) {
   if (!fn) return WNDPROC();
   ProcTable& t = Procs();
   std::lock_guard<std::mutex> g(t.lock);
-  ProcRecord r;
-  r.closure = std::move(fn);
-  return WNDPROC(t.Add(std::move(r)));
+  return WNDPROC(t.Add(nullptr, std::move(fn)));
 }
 
 void FreeWndProcInstance(WNDPROC proc) {
-  ProcTable& t = Procs();
-  std::lock_guard<std::mutex> g(t.lock);
-  ProcRecord* r = t.Find(proc.Value());
-  if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
-  r->live = false;
-  r->closure = nullptr;
-  r->gen = r->gen % 127 + 1;  // keeps every handle below 2^31, so it survives GetWindowLongA
-  t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
+  Closure dying;
+  {
+    ProcTable& t = Procs();
+    std::lock_guard<std::mutex> g(t.lock);
+    ProcRecord* r = FindLive(proc.Value());
+    if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
+    uint32_t gen = r->state.load(std::memory_order_relaxed) >> 1;
+    // Generations stay below 128, so every handle stays below 2^31 and survives GetWindowLongA.
+    r->state.store((gen % 127 + 1) << 1, std::memory_order_release);
+    dying = std::move(r->closure);
+    r->closure = nullptr;
+    t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
+  }
+  // A closure that frees itself (or one below it in a subclass chain) is still running here.
+  if (tCallDepth > 0) {
+    if (!tFreedWhileRunning) tFreedWhileRunning = new std::vector<Closure>;
+    tFreedWhileRunning->push_back(std::move(dying));
+  }
 }
 
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -282,6 +321,7 @@ void RetireWnd(Wnd* w) {
   s.gen = s.gen % 511 + 1;
   t.freeSlots.push_back(index);
   w->dead = true;
+  PaintStateChanged(w);
   if (w->pins > 0)
     t.zombies.insert(w);
   else

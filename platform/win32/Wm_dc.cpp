@@ -365,6 +365,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   moved.Translate(dx, dy);
   moved.Intersect(area);
   w->update.Union(moved);
+  PaintStateChanged(w);
   if (flags & SW_SCROLLCHILDREN) {
     for (Wnd* c : w->children) {
       RECT cr = c->rect;

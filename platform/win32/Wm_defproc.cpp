@@ -134,6 +134,13 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSCOMMAND:
       return DefSysCommand(w, wParam, lParam);
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the top-level window, as the system menu's Close would; posted, so that the key
+      // message finishes before the window goes.
+      if (wParam == VK_F4 && (lParam & (1L << 29))) {
+        if (Wnd* top = Root(w)) PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
     case WM_SYSKEYUP:
     case WM_KEYUP:
       // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
@@ -147,7 +154,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_SYSCHAR:
-      if (wParam != VK_SPACE && wParam >= 0x20) {
+      // Alt+Space opens the system menu, Alt+letter the menu bar's item with that mnemonic.
+      if (wParam >= 0x20) {
         if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
       }
       return 0;

@@ -338,14 +338,10 @@ void InjectInput(RawInput ev) {
   QueueInput(std::move(ev));
 }
 
-int HitTest(Wnd* w, POINT screen) { return (int)Send(w, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)); }
-
 Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut) {
   if (!sendHitTest) return Deepest(screen, {}, true);
   return HitChain(screen, true, hitOut);
 }
-
-UINT KeyModifiers() { return (UINT)MouseKeys(); }
 
 void ForgetPointer(Wnd* w) {
   InputState& s = S();

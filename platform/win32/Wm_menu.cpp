@@ -821,6 +821,33 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
   return w->sysMenu;
 }
 
+namespace xj::wm {
+
+void SystemMenuLoop(Wnd* w) {
+  if (!(w->style & WS_SYSMENU)) return;
+  HWND h = w->handle;
+  HMENU m = GetSystemMenu(h, FALSE);
+  bool minimised = (w->style & WS_MINIMIZE) != 0, maximised = (w->style & WS_MAXIMIZE) != 0;
+  struct {
+    UINT id;
+    bool on;
+  } items[] = { { SC_RESTORE, minimised || maximised },
+                { SC_MOVE, !maximised },
+                { SC_SIZE, (w->style & WS_THICKFRAME) && !minimised && !maximised },
+                { SC_MINIMIZE, (w->style & WS_MINIMIZEBOX) && !minimised },
+                { SC_MAXIMIZE, (w->style & WS_MAXIMIZEBOX) && !maximised },
+                { SC_CLOSE, true } };
+  for (auto& it : items) EnableMenuItem(m, it.id, MF_BYCOMMAND | (it.on ? MF_ENABLED : MF_GRAYED));
+  FrameParts p = PartsOf(w);
+  POINT at = WindowOrigin(w);
+  at.x += p.frame.border;
+  at.y += p.frame.border + p.frame.caption;
+  UINT cmd = (UINT)TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RETURNCMD, at.x, at.y, 0, h, nullptr);
+  if (cmd && IsWindow(h)) SendMessageA(h, WM_SYSCOMMAND, cmd, 0);
+}
+
+}  // namespace xj::wm
+
 BOOL DrawMenuBar(HWND hwnd) {
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmNonClient.h"
@@ -48,6 +49,7 @@ void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
     if (w->update.Empty()) w->erase = false;
     if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   }
+  PaintStateChanged(w);
   if (!ChildrenIncluded(w, flags)) return;
   for (Wnd* c : w->children) {
     if (!c->Visible()) continue;
@@ -74,6 +76,7 @@ void PaintNow(Wnd* w, UINT flags) {
   if (!ReallyVisible(w)) return;
   if (w->ncDirty && (flags & (RDW_UPDATENOW | RDW_ERASENOW))) {
     w->ncDirty = false;
+    PaintStateChanged(w);
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(h)) return;
   }
@@ -111,7 +114,31 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter) {
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
+namespace {
+
+// Windows that need painting, visible or not, so that an idle queue finds nothing to paint without
+// walking the window tree.
+std::vector<Wnd*>& PaintList() {
+  static auto* list = new std::vector<Wnd*>;
+  return *list;
+}
+
+}  // namespace
+
+void PaintStateChanged(Wnd* w) {
+  bool need = !w->dead && NeedsPaint(w);
+  if (need == w->paintListed) return;
+  auto& list = PaintList();
+  if (need)
+    list.push_back(w);
+  else
+    list.erase(std::find(list.begin(), list.end(), w));
+  w->paintListed = need;
+}
+
 Wnd* NextPaintWindow(HWND filter) {
+  const auto& list = PaintList();
+  if (std::none_of(list.begin(), list.end(), ReallyVisible)) return nullptr;
   const auto& tops = Desktop()->children;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it)
     if (Wnd* f = FindPaint(*it, filter, false)) return f;
@@ -124,7 +151,9 @@ void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children) {
 }
 
 void InvalidateFrame(Wnd* w) {
-  if (w != Desktop()) w->ncDirty = true;
+  if (w == Desktop()) return;
+  w->ncDirty = true;
+  PaintStateChanged(w);
 }
 
 void InvalidateExposed(Wnd* parent, const RECT& inParentClient) {
@@ -151,10 +180,9 @@ void AfterPaintDispatch(Wnd* w, unsigned paintsBefore) {
   w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
-  if (w->ncDirty) {
-    w->ncDirty = false;
-    Send(w, WM_NCPAINT, 1, 0);
-  }
+  bool frame = std::exchange(w->ncDirty, false);
+  PaintStateChanged(w);
+  if (frame) Send(w, WM_NCPAINT, 1, 0);
 }
 
 }  // namespace xj::wm
@@ -170,6 +198,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   HideCaret(hwnd);
   if (w->ncDirty) {
     w->ncDirty = false;
+    PaintStateChanged(w);
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(hwnd)) return nullptr;
   }
@@ -178,6 +207,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
+  PaintStateChanged(w);
   HDC dc = PaintDC(w, rgn);
   ps->hdc = dc;
   ps->rcPaint = rgn.Extents();

@@ -260,11 +260,6 @@ void QueueInput(RawInput ev) {
   Q().input.push_back(std::move(ev));
 }
 
-bool QueueHasWork() {
-  MSG m;
-  return Retrieve(&m, nullptr, 0, 0, false);
-}
-
 void DropMessagesFor(HWND h) {
   Queue& q = Q();
   {

@@ -24,8 +24,6 @@ void SetScreenGeometry(const RECT& monitor, const RECT& work) {
   Scr().work = work;
 }
 
-RECT ScreenBounds() { return Scr().monitor; }
-
 }  // namespace xj::wm
 
 using namespace xj::wm;

@@ -1,0 +1,40 @@
+#pragma once
+// Puts a benchmark's time beside its peer's from the same run: the peer records its time per iteration
+// under a name, and a benchmark measured against it reports its own time as a multiple of the peer's
+// in the counter "x_<name>". Register the peer first: benchmarks run in registration order.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+
+namespace bench {
+
+// Started just before a benchmark's loop, read just after it.
+class LoopTimer {
+ public:
+  explicit LoopTimer(const benchmark::State& state) : FState(state) {}
+  double NsPerIteration() const {
+    std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - FStart;
+    return FState.iterations() ? spent.count() / double(FState.iterations()) : 0.0;
+  }
+
+ private:
+  const benchmark::State& FState;
+  std::chrono::steady_clock::time_point FStart { std::chrono::steady_clock::now() };
+};
+
+inline std::map<std::string, double>& PeerTimes() {
+  static std::map<std::string, double> times;
+  return times;
+}
+
+inline void RecordPeer(const std::string& name, const LoopTimer& t) { PeerTimes()[name] = t.NsPerIteration(); }
+
+inline void ReportAgainstPeer(benchmark::State& state, const std::string& name, const LoopTimer& t) {
+  auto it = PeerTimes().find(name);
+  if (it != PeerTimes().end() && it->second > 0) state.counters["x_" + name] = t.NsPerIteration() / it->second;
+}
+
+}  // namespace bench
