@@ -5,7 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
+#include <time.h>
+
 #include <map>
 #include <string>
 
@@ -16,13 +17,19 @@ class LoopTimer {
  public:
   explicit LoopTimer(const benchmark::State& state) : FState(state) {}
   double NsPerIteration() const {
-    std::chrono::duration<double, std::nano> spent = std::chrono::steady_clock::now() - FStart;
-    return FState.iterations() ? spent.count() / double(FState.iterations()) : 0.0;
+    double spent = NowNs() - FStart;
+    return FState.iterations() ? spent / double(FState.iterations()) : 0.0;
   }
 
  private:
+  static double NowNs() {
+    timespec t {};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
+  }
+
   const benchmark::State& FState;
-  std::chrono::steady_clock::time_point FStart { std::chrono::steady_clock::now() };
+  double FStart { NowNs() };
 };
 
 inline std::map<std::string, double>& PeerTimes() {

@@ -10,7 +10,7 @@
 #include "platform/win32/GdiInternal.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmHooks.h"

@@ -2,7 +2,7 @@
 // Geometry and painting of the classic non-client area, shared by the non-client, painting, scroll
 // and menu files.
 
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {

@@ -9,7 +9,7 @@
 #include "platform/display/Display.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
@@ -28,6 +28,11 @@ Environment& Env() {
   return e;
 }
 
+WindowDescriber& Describer() {
+  static auto* d = new WindowDescriber;
+  return *d;
+}
+
 const char* Var(const char* name) {
   const char* v = getenv(name);
   return v && *v ? v : nullptr;
@@ -38,7 +43,7 @@ void Describe(Wnd* w, UiNode& node) {
   GetClassNameA(w->handle, cls, sizeof cls);
   node.className = cls;
   node.text = w->text;
-  if (auto& d = TheHooks().describe) d(w->handle, node);
+  if (auto& d = Describer()) d(w->handle, node);
   for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
     if (!(*it)->Visible()) continue;
     UiNode child;
@@ -69,6 +74,8 @@ void CloseMainWindow(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 void SetMainWindow(HWND h) { Env().main = h; }
+
+void SetWindowDescriber(WindowDescriber describe) { Describer() = std::move(describe); }
 
 HWND MainWindow() {
   Environment& e = Env();

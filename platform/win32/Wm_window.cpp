@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
 
