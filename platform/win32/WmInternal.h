@@ -127,12 +127,15 @@ struct Wnd {
 // Keeps a window record alive across calls into window procedures, which may destroy it.
 class Pin {
  public:
-  explicit Pin(Wnd* w);
-  ~Pin();
+  explicit Pin(Wnd* w) : FW(w) { ++FW->pins; }
+  ~Pin() {
+    if (--FW->pins == 0 && FW->dead) Bury(FW);
+  }
   Pin(const Pin&) = delete;
   Pin& operator=(const Pin&) = delete;
 
  private:
+  static void Bury(Wnd* w);
   Wnd* FW;
 };
 

@@ -104,17 +104,19 @@ constexpr uint32_t kChunkBits = 10;
 constexpr uint32_t kChunkSize = 1u << kChunkBits;
 constexpr uint32_t kMaxRecords = 1u << 24;
 
+// Zero-initialised before any code runs, so a call needs no guard to reach it.
+std::atomic<ProcRecord*> gChunks[kMaxRecords / kChunkSize];
+
+ProcRecord* At(uint32_t index) {
+  ProcRecord* c = gChunks[index >> kChunkBits].load(std::memory_order_acquire);
+  return c ? &c[index & (kChunkSize - 1)] : nullptr;
+}
+
 struct ProcTable {
   std::mutex lock;  // writers only
-  std::atomic<ProcRecord*> chunks[kMaxRecords / kChunkSize] {};
   uint32_t used { 1 };  // index 0 is never used
   std::vector<uint32_t> freeList;
   std::unordered_map<WNDPROCFN, LONG_PTR> byFunction;
-
-  ProcRecord* At(uint32_t index) const {
-    ProcRecord* c = chunks[index >> kChunkBits].load(std::memory_order_acquire);
-    return c ? &c[index & (kChunkSize - 1)] : nullptr;
-  }
 
   // Lock held.
   LONG_PTR Add(WNDPROCFN fn, Closure closure) {
@@ -125,7 +127,7 @@ struct ProcTable {
     } else {
       if (used >= kMaxRecords) return 0;
       index = used++;
-      auto& chunk = chunks[index >> kChunkBits];
+      auto& chunk = gChunks[index >> kChunkBits];
       if (!chunk.load(std::memory_order_relaxed)) chunk.store(new ProcRecord[kChunkSize], std::memory_order_release);
     }
     ProcRecord& r = *At(index);
@@ -144,11 +146,10 @@ ProcTable& Procs() {
 }
 
 // The record a handle names while it is live; safe without the lock.
-ProcRecord* FindLive(LONG_PTR v) {
+inline ProcRecord* FindLive(LONG_PTR v) {
   uint32_t index = (uint32_t)(v & 0xFFFFFF);
   uint32_t gen = (uint32_t)((uint64_t)v >> 24);
-  if (index == 0 || gen == 0) return nullptr;
-  ProcRecord* r = Procs().At(index);
+  ProcRecord* r = At(index);  // index 0 is never used: its state stays 0
   if (!r || r->state.load(std::memory_order_acquire) != ((gen << 1) | 1)) return nullptr;
   return r;
 }
@@ -166,14 +167,19 @@ struct CallDepth {
   }
 };
 
-}  // namespace
-
-LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  ProcRecord* r = FindLive(proc.Value());
+// Both entry points call through this one body, inlined.
+inline LRESULT CallRecord(LONG_PTR proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ProcRecord* r = FindLive(proc);
   if (!r) return DefWindowProcA(h, msg, wParam, lParam);
   if (r->fn) return r->fn(h, msg, wParam, lParam);
   CallDepth depth;
   return r->closure(h, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CallRecord(proc.Value(), h, msg, wParam, lParam);
 }
 
 }  // namespace xj::wm
@@ -223,7 +229,7 @@ void FreeWndProcInstance(WNDPROC proc) {
 
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!proc) return 0;
-  return CallProc(proc, hwnd, msg, wParam, lParam);
+  return CallRecord(proc.Value(), hwnd, msg, wParam, lParam);
 }
 
 namespace xj::wm {
@@ -243,7 +249,6 @@ struct Table {
   std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop
   std::deque<uint32_t> freeSlots;
   std::unordered_set<Wnd*> zombies;  // destroyed but still pinned by a running procedure
-  std::thread::id gui;
   std::atomic<bool> guiBound { false };  // other threads read it when they post
   Wnd desktop;
 };
@@ -263,16 +268,17 @@ Table& T() {
 
 Wnd* Desktop() { return &T().desktop; }
 
-bool IsGuiThread() {
-  Table& t = T();
-  return !t.guiBound.load(std::memory_order_acquire) || t.gui == std::this_thread::get_id();
+namespace {
+thread_local bool tGuiThread = false;  // this thread was bound as the GUI thread
 }
 
+bool IsGuiThread() { return tGuiThread || !T().guiBound.load(std::memory_order_acquire); }
+
 void BindGuiThread() {
+  if (tGuiThread) return;
   Table& t = T();
-  if (t.guiBound.load(std::memory_order_acquire)) return;
-  t.gui = std::this_thread::get_id();
-  t.guiBound.store(true, std::memory_order_release);
+  bool unbound = false;
+  if (t.guiBound.compare_exchange_strong(unbound, true, std::memory_order_acq_rel)) tGuiThread = true;
 }
 
 Wnd* FromHandle(HWND h) {
@@ -334,12 +340,9 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn) {
     if (Wnd* w = t.slots[i].wnd) fn(w);
 }
 
-Pin::Pin(Wnd* w) : FW(w) { ++FW->pins; }
-Pin::~Pin() {
-  if (--FW->pins == 0 && FW->dead) {
-    T().zombies.erase(FW);
-    delete FW;
-  }
+void Pin::Bury(Wnd* w) {
+  T().zombies.erase(w);
+  delete w;
 }
 
 }  // namespace xj::wm

@@ -57,20 +57,28 @@ void SetKey(BYTE* keys, UINT vk, bool down) {
 
 bool Skipped(const std::vector<Wnd*>& skip, Wnd* w) { return std::find(skip.begin(), skip.end(), w) != skip.end(); }
 
-bool Contains(Wnd* w, POINT pt) {
-  RECT r = ScreenRect(w);
-  if (!InRect(r, pt)) return false;
-  return WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top });
+// Whether the point lies in the window, whose top-left corner is at `origin` on the screen.
+bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
+  RECT r { origin.x, origin.y, origin.x + w->Width(), origin.y + w->Height() };
+  return InRect(r, pt) && WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top });
 }
 
-Wnd* Descend(Wnd* w, POINT pt, const std::vector<Wnd*>& skip) {
+bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }
+
+// The search carries each window's screen origin down the tree instead of walking back up for it.
+Wnd* Descend(Wnd* w, POINT origin, POINT pt, const std::vector<Wnd*>& skip) {
   if (!w->Enabled()) return w;
-  if (!InRect(ScreenClient(w), pt)) return w;
+  POINT client { origin.x + w->client.left, origin.y + w->client.top };
+  RECT clientRect { client.x, client.y, client.x + (w->client.right - w->client.left),
+                    client.y + (w->client.bottom - w->client.top) };
+  if (!InRect(clientRect, pt)) return w;
   for (Wnd* c : w->children) {
-    if (!c->Visible() || Skipped(skip, c) || !Contains(c, pt)) continue;
+    if (!c->Visible() || Skipped(skip, c)) continue;
+    POINT at { client.x + c->rect.left, client.y + c->rect.top };
+    if (!ContainsAt(c, at, pt)) continue;
     // A disabled child keeps the point for its parent.
     if (!c->Enabled()) return w;
-    return Descend(c, pt, skip);
+    return Descend(c, at, pt, skip);
   }
   return w;
 }
@@ -81,7 +89,7 @@ Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled) {
   for (Wnd* top : Desktop()->children) {
     if (!top->Visible() || (top->style & WS_MINIMIZE) || Skipped(skip, top) || !Contains(top, pt)) continue;
     if (!top->Enabled() && throughDisabled) continue;
-    return Descend(top, pt, skip);
+    return Descend(top, POINT { top->rect.left, top->rect.top }, pt, skip);
   }
   return nullptr;
 }

@@ -53,7 +53,6 @@ struct Queue {
   POINT lastPos {};
   MSG lastKey {};
   std::string lastKeyText;
-  int sendDepth { 0 };
   std::vector<ModalFrame*> modals;
 
   Queue() { efd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
@@ -278,11 +277,6 @@ void InvalidateCachedMessages(HWND h) {
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
-  Queue& q = Q();
-  ++q.sendDepth;
-  struct Depth {
-    ~Depth() { --Q().sendDepth; }
-  } depth;
   if (auto& o = TheHooks().observe) o(w->handle, msg, wParam, lParam);
   return CallProc(w->proc, w->handle, msg, wParam, lParam);
 }
