@@ -198,13 +198,8 @@ Harness::~Harness() {
         break;
       }
   while (!wm::TopLevels().empty()) DestroyWindow(wm::TopLevels().front()->handle);
-  wm::KillAllTimers();
-  wm::ResetQueue();
-  wm::ResetFocusState();
-  wm::ResetInputState();
-  wm::ResetClipboard();
-  wm::ResetEnvironment();
   wm::SetDisplay(nullptr);
+  wm::ResetState();
   TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();
   h = wm::Hooks {};

@@ -239,15 +239,46 @@ int64_t MsUntilNextTimer();  // -1: no timer
 void KillTimersOf(HWND h);
 
 bool NextTimerDue(uint64_t& due);
-void KillAllTimers();
 
-// ---- Resetting between tests -------------------------------------------------------------------------------
+// ---- The window manager's state --------------------------------------------------------------------------
+// What the window manager remembers between calls (focus, input, the GUI side of the queue, timers,
+// the caret, the clipboard, menus, geometry counters) lives in one State, each file keeping its own part,
+// made on first use on the GUI thread. The harness starts every test with a fresh State. Process-wide
+// records stay outside it: window classes, procedure records, the handle table, registered messages,
+// and the queue's cross-thread transport.
 
-void ResetQueue();
-void ResetInputState();
-void ResetFocusState();
-void ResetClipboard();
-void ResetEnvironment();
+struct StatePart {
+  virtual ~StatePart() = default;
+};
+
+enum class PartId { Queue, Input, Focus, Caret, Clipboard, Environment, Screen, Timers, Menus, Windows, Paint, Count };
+
+struct State {
+  std::unique_ptr<StatePart> parts[(int)PartId::Count];
+};
+
+State& TheState();
+
+// Counters and handles of the window layer (Wm_window.cpp, Wm_mdi.cpp).
+struct DeferInfo {
+  std::vector<WINDOWPOS> moves;
+};
+struct WindowState : StatePart {
+  int cascade { 0 };     // next default position of an overlapped window
+  int mdiCascade { 0 };  // next default position of an MDI child
+  std::vector<std::unique_ptr<DeferInfo>> defers;
+};
+WindowState& Windows();
+// Replaces the state with a fresh one; every window must be gone first.
+void ResetState();
+
+template <class T>
+T& Part(PartId id) {
+  std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
+  if (!p) p = std::make_unique<T>();
+  return static_cast<T&>(*p);
+}
+
 void StartEnvironment();
 struct Wnd;
 void MainWindowClosing(Wnd* w);

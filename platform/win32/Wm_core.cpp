@@ -77,6 +77,28 @@ Hooks& TheHooks() {
   return hooks;
 }
 
+// ---- State ------------------------------------------------------------------------------------------------
+
+State& TheState() {
+  static State* s = new State;  // never destroyed: static destructors of other files may still use it
+  return *s;
+}
+
+WindowState& Windows() { return Part<WindowState>(PartId::Windows); }
+
+void ResetState() {
+  // A part going away may touch another part, which is then made afresh: go round until none is left.
+  State& s = TheState();
+  for (bool any = true; any;) {
+    any = false;
+    for (auto& p : s.parts)
+      if (p) {
+        p.reset();
+        any = true;
+      }
+  }
+}
+
 uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 DWORD NowTick() { return (DWORD)Now(); }

@@ -16,17 +16,14 @@ namespace xj::wm {
 
 namespace {
 
-struct Environment {
+struct Environment : StatePart {
   bool started { false };
   bool written { false };
   HWND main {};
   UINT_PTR exitTimer { 0 };
 };
 
-Environment& Env() {
-  static Environment e;
-  return e;
-}
+Environment& Env() { return Part<Environment>(PartId::Environment); }
 
 WindowDescriber& Describer() {
   static auto* d = new WindowDescriber;
@@ -136,7 +133,5 @@ void StartEnvironment() {
 void MainWindowClosing(Wnd* w) {
   if (Env().started && w->handle == MainWindow()) WriteExitArtifacts();
 }
-
-void ResetEnvironment() { Env() = Environment {}; }
 
 }  // namespace xj::wm

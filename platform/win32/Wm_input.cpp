@@ -18,7 +18,7 @@ bool MenuKeyWasAlone();
 
 namespace {
 
-struct InputState {
+struct InputState : StatePart {
   POINT cursor {};
   BYTE async[256] {};
   BYTE sync[256] {};
@@ -38,10 +38,7 @@ struct InputState {
   int cursorCount { 0 };
 };
 
-InputState& S() {
-  static InputState s;
-  return s;
-}
+InputState& S() { return Part<InputState>(PartId::Input); }
 
 const UINT kVkOfButton[3] = { VK_LBUTTON, VK_RBUTTON, VK_MBUTTON };
 const UINT kClientDown[3] = { WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN };
@@ -355,11 +352,6 @@ void ForgetPointer(Wnd* w) {
   InputState& s = S();
   if (s.mouseWnd == w->handle) s.mouseWnd = nullptr;
   if (s.lastDown.hwnd == w->handle) s.lastDown.valid = false;
-}
-
-void ResetInputState() {
-  InputState& s = S();
-  s = InputState {};
 }
 
 }  // namespace xj::wm

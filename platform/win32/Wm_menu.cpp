@@ -165,8 +165,13 @@ struct Level {
 };
 
 class MenuLoop;
-MenuLoop* gActiveLoop = nullptr;
-HWND gBarOwner {};
+// The innermost running menu loop, and the window whose menu bar it drives.
+struct MenuState : StatePart {
+  MenuLoop* activeLoop {};
+  HWND barOwner {};
+};
+
+MenuState& MS() { return Part<MenuState>(PartId::Menus); }
 
 LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -176,12 +181,12 @@ class MenuLoop {
 
   UINT Run(HMENU root, POINT at, UINT key) {
     RegisterSystemClass("#32768", PopupProc, CS_SAVEBITS, nullptr);
-    MenuLoop* outer = gActiveLoop;
-    gActiveLoop = this;
+    MenuLoop* outer = MS().activeLoop;
+    MS().activeLoop = this;
     SendMessageA(FOwner, WM_ENTERMENULOOP, !FBar, 0);
     if (FBar) {
       FLevels.push_back(Level { root, nullptr, -1 });
-      gBarOwner = FOwner;
+      MS().barOwner = FOwner;
       if (key == 0) {
         int i = BarItemAt(at);
         if (i < 0) {
@@ -252,8 +257,8 @@ class MenuLoop {
       if (it->wnd && IsWindow(it->wnd)) DestroyWindow(it->wnd);
     FLevels.clear();
     if (GetCapture() == FOwner) ReleaseCapture();
-    gActiveLoop = outer;
-    if (FBar) gBarOwner = nullptr;
+    MS().activeLoop = outer;
+    if (FBar) MS().barOwner = nullptr;
   }
 
   void Finish(MenuLoop* outer) {
@@ -262,8 +267,8 @@ class MenuLoop {
     HWND cap = GetCapture();
     if (cap && (cap == FOwner || !IsWindow(cap) || GetClassWord(cap))) ReleaseCapture();
     FLevels.clear();
-    gActiveLoop = outer;
-    if (FBar) gBarOwner = nullptr;
+    MS().activeLoop = outer;
+    if (FBar) MS().barOwner = nullptr;
     if (IsWindow(FOwner)) {
       if (FBar)
         if (Wnd* w = FromHandle(FOwner)) InvalidateFrame(w);
@@ -550,7 +555,7 @@ LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
       int sel = -1;
-      const Menu* m = gActiveLoop ? gActiveLoop->MenuOf(h, &sel) : nullptr;
+      const Menu* m = MS().activeLoop ? MS().activeLoop->MenuOf(h, &sel) : nullptr;
       if (m && dc)
         if (Wnd* w = FromHandle(h)) PaintPopupMenu(w, dc, *m, sel);
       EndPaint(h, &ps);
@@ -563,8 +568,8 @@ LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int MenuBarHighlight(HWND owner) {
-  if (!gActiveLoop || gBarOwner != owner) return -1;
-  return gActiveLoop->BarSel();
+  if (!MS().activeLoop || MS().barOwner != owner) return -1;
+  return MS().activeLoop->BarSel();
 }
 
 void MenuBarLoop(Wnd* w, POINT screen, UINT key) {

@@ -118,10 +118,11 @@ namespace {
 
 // Windows that need painting, visible or not, so that an idle queue finds nothing to paint without
 // walking the window tree.
-std::vector<Wnd*>& PaintList() {
-  static auto* list = new std::vector<Wnd*>;
-  return *list;
-}
+struct PaintState : StatePart {
+  std::vector<Wnd*> list;
+};
+
+std::vector<Wnd*>& PaintList() { return Part<PaintState>(PartId::Paint).list; }
 
 }  // namespace
 
@@ -129,11 +130,12 @@ void PaintStateChanged(Wnd* w) {
   bool need = !w->dead && NeedsPaint(w);
   if (need == w->paintListed) return;
   auto& list = PaintList();
-  if (need)
-    list.push_back(w);
-  else
-    list.erase(std::find(list.begin(), list.end(), w));
   w->paintListed = need;
+  if (need) {
+    list.push_back(w);
+  } else if (auto it = std::find(list.begin(), list.end(), w); it != list.end()) {
+    list.erase(it);  // not there when the state was renewed under a surviving window
+  }
 }
 
 Wnd* NextPaintWindow(HWND filter) {

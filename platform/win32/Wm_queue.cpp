@@ -33,14 +33,23 @@ struct CrossSend {
   bool done { false };
 };
 
-struct Queue {
+// What other threads share with the GUI thread: posted messages, sends waiting for an answer, and the
+// eventfd that wakes the GUI thread. It lives as long as the process.
+struct Transport {
   std::mutex lock;
   std::condition_variable sendDone;
   std::deque<MSG> posted;        // guarded by lock
   std::deque<CrossSend*> sends;  // guarded by lock
-  int efd { -1 };
+  int efd { eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) };
+};
 
-  // GUI thread only.
+Transport& Wire() {
+  static Transport* t = new Transport;
+  return *t;
+}
+
+// The GUI thread's side of the queue.
+struct Queue : StatePart {
   std::deque<RawInput> input;
   struct Cooked {
     MSG msg;
@@ -55,13 +64,15 @@ struct Queue {
   std::string lastKeyText;
   std::vector<ModalFrame*> modals;
 
-  Queue() { efd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+  // Messages posted before the state was renewed do not reach the windows after it.
+  ~Queue() override {
+    Transport& t = Wire();
+    std::lock_guard<std::mutex> g(t.lock);
+    t.posted.clear();
+  }
 };
 
-Queue& Q() {
-  static Queue* q = new Queue;
-  return *q;
-}
+Queue& Q() { return Part<Queue>(PartId::Queue); }
 
 bool InRange(UINT m, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (m >= lo && m <= hi); }
 
@@ -71,7 +82,7 @@ bool ForWindow(HWND target, HWND filter) {
 }
 
 void RunCrossSends() {
-  Queue& q = Q();
+  Transport& q = Wire();
   for (;;) {
     CrossSend* s;
     {
@@ -109,7 +120,7 @@ void Stamp(MSG& m) {
 }
 
 bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
-  Queue& q = Q();
+  Transport& q = Wire();
   std::lock_guard<std::mutex> g(q.lock);
   for (auto it = q.posted.begin(); it != q.posted.end();) {
     MSG& m = *it;
@@ -135,8 +146,8 @@ bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
     if (ForWindow(m.hwnd, filter) && InRange(m.message, lo, hi)) {
       *out = m;
       if (remove) q.posted.erase(it);
-      q.lastTime = out->time;
-      q.lastPos = out->pt;
+      Q().lastTime = out->time;
+      Q().lastPos = out->pt;
       return true;
     }
     ++it;
@@ -226,32 +237,19 @@ void WaitForWork() {
     // A manual clock does not move by itself: waiting for its timers would never end.
     timeout = -1;
   }
-  WaitDisplay(Q().efd, (int)std::min<int64_t>(timeout, 1 << 30));
+  WaitDisplay(Wire().efd, (int)std::min<int64_t>(timeout, 1 << 30));
   uint64_t v;
-  while (read(Q().efd, &v, sizeof v) > 0) {
+  while (read(Wire().efd, &v, sizeof v) > 0) {
   }
 }
 
 }  // namespace
 
-int WakeFd() { return Q().efd; }
-
-void ResetQueue() {
-  Queue& q = Q();
-  {
-    std::lock_guard<std::mutex> g(q.lock);
-    q.posted.clear();
-  }
-  q.input.clear();
-  q.cooked.clear();
-  q.quit = false;
-  q.lastKey = MSG {};
-  q.lastKeyText.clear();
-}
+int WakeFd() { return Wire().efd; }
 
 void WakeQueue() {
   uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = write(Q().efd, &one, sizeof one);
+  [[maybe_unused]] ssize_t n = write(Wire().efd, &one, sizeof one);
 }
 
 void QueueInput(RawInput ev) {
@@ -260,7 +258,7 @@ void QueueInput(RawInput ev) {
 }
 
 void DropMessagesFor(HWND h) {
-  Queue& q = Q();
+  Transport& q = Wire();
   {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == h; }),
@@ -326,7 +324,7 @@ using namespace xj::wm;
 
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!IsGuiThread()) {
-    Queue& q = Q();
+    Transport& q = Wire();
     CrossSend s { hwnd, msg, wParam, lParam };
     std::unique_lock<std::mutex> g(q.lock);
     q.sends.push_back(&s);
@@ -356,7 +354,7 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   MSG m { hwnd, msg, wParam, lParam, NowTick(), {} };
   if (gui) GetCursorPos(&m.pt);
-  Queue& q = Q();
+  Transport& q = Wire();
   {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.push_back(m);
@@ -415,9 +413,10 @@ DWORD GetQueueStatus(UINT flags) {
   Queue& q = Q();
   DWORD s = 0;
   {
-    std::lock_guard<std::mutex> g(q.lock);
-    if (!q.posted.empty()) s |= QS_POSTMESSAGE;
-    if (!q.sends.empty()) s |= QS_SENDMESSAGE;
+    Transport& t = Wire();
+    std::lock_guard<std::mutex> g(t.lock);
+    if (!t.posted.empty()) s |= QS_POSTMESSAGE;
+    if (!t.sends.empty()) s |= QS_SENDMESSAGE;
   }
   for (const RawInput& e : q.input)
     s |= e.kind == RawInput::MouseMove ? QS_MOUSEMOVE

@@ -53,8 +53,6 @@ void NotifyParents(Wnd* w, UINT event) {
   }
 }
 
-int gCascade = 0;
-
 }  // namespace
 
 // ---- Tree --------------------------------------------------------------------------------------------
@@ -504,9 +502,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     RECT work {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     if (x == CW_USEDEFAULT) {
-      x = work.left + 26 * (gCascade % 8);
-      y = work.top + 26 * (gCascade % 8);
-      ++gCascade;
+      int& cascade = Windows().cascade;
+      x = work.left + 26 * (cascade % 8);
+      y = work.top + 26 * (cascade % 8);
+      ++cascade;
     }
     if (width == CW_USEDEFAULT) {
       width = (work.right - work.left) * 3 / 4;
@@ -717,13 +716,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
 }
 
 namespace {
-struct DeferInfo {
-  std::vector<WINDOWPOS> moves;
-};
-std::vector<std::unique_ptr<DeferInfo>>& Defers() {
-  static std::vector<std::unique_ptr<DeferInfo>> d;
-  return d;
-}
+std::vector<std::unique_ptr<DeferInfo>>& Defers() { return Windows().defers; }
 DeferInfo* FindDefer(HDWP h) {
   for (auto& d : Defers())
     if ((HDWP)d.get() == h) return d.get();
