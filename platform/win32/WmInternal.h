@@ -1,7 +1,6 @@
 #pragma once
 // Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
 
-#include <pixman.h>
 
 #include <cstdint>
 #include <deque>
@@ -10,41 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Region.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/WinUser.h"
 
 namespace xj::wm {
-
-// ---- Regions (window-manager side: update regions, clips, hit tests) -----------------------------
-
-class Region {
- public:
-  Region() { pixman_region32_init(&FR); }
-  explicit Region(const RECT& r);
-  Region(const Region& o);
-  Region& operator=(const Region& o);
-  ~Region() { pixman_region32_fini(&FR); }
-
-  bool Empty() const;
-  RECT Extents() const;
-  bool Contains(int x, int y) const;
-  void Clear();
-  void Set(const RECT& r);
-  void Union(const RECT& r);
-  void Union(const Region& o);
-  void Subtract(const RECT& r);
-  void Subtract(const Region& o);
-  void Intersect(const RECT& r);
-  void Intersect(const Region& o);
-  void Translate(int dx, int dy);
-  bool Equals(const Region& o) const;
-  std::vector<RECT> Rects() const;
-  pixman_region32_t* Raw() { return &FR; }
-  const pixman_region32_t* Raw() const { return &FR; }
-
- private:
-  mutable pixman_region32_t FR;
-};
 
 // ---- Records ---------------------------------------------------------------------------------------
 
@@ -152,6 +121,7 @@ inline bool EqualRectWm(const RECT& a, const RECT& b) {
 }
 inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
+using xj::Region;
 using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------

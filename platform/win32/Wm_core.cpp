@@ -16,58 +16,6 @@
 
 namespace xj::wm {
 
-// ---- Region ----------------------------------------------------------------------------------------
-
-Region::Region(const RECT& r) {
-  pixman_region32_init(&FR);
-  Set(r);
-}
-Region::Region(const Region& o) {
-  pixman_region32_init(&FR);
-  pixman_region32_copy(&FR, &o.FR);
-}
-Region& Region::operator=(const Region& o) {
-  if (this != &o) pixman_region32_copy(&FR, &o.FR);
-  return *this;
-}
-bool Region::Empty() const { return !pixman_region32_not_empty(&FR); }
-RECT Region::Extents() const {
-  if (Empty()) return RECT {};
-  const pixman_box32_t* b = pixman_region32_extents(&FR);
-  return RECT { b->x1, b->y1, b->x2, b->y2 };
-}
-bool Region::Contains(int x, int y) const { return pixman_region32_contains_point(&FR, x, y, nullptr); }
-void Region::Clear() { pixman_region32_clear(&FR); }
-void Region::Set(const RECT& r) {
-  pixman_region32_clear(&FR);
-  Union(r);
-}
-void Region::Union(const RECT& r) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  pixman_region32_union_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-void Region::Union(const Region& o) { pixman_region32_union(&FR, &FR, &o.FR); }
-void Region::Subtract(const RECT& r) { Subtract(Region(r)); }
-void Region::Subtract(const Region& o) { pixman_region32_subtract(&FR, &FR, &o.FR); }
-void Region::Intersect(const RECT& r) {
-  if (r.right <= r.left || r.bottom <= r.top) {
-    Clear();
-    return;
-  }
-  pixman_region32_intersect_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-void Region::Intersect(const Region& o) { pixman_region32_intersect(&FR, &FR, &o.FR); }
-void Region::Translate(int dx, int dy) { pixman_region32_translate(&FR, dx, dy); }
-bool Region::Equals(const Region& o) const { return pixman_region32_equal(&FR, &o.FR); }
-std::vector<RECT> Region::Rects() const {
-  int n = 0;
-  const pixman_box32_t* b = pixman_region32_rectangles(&FR, &n);
-  std::vector<RECT> out;
-  out.reserve(n);
-  for (int i = 0; i < n; ++i) out.push_back(RECT { b[i].x1, b[i].y1, b[i].x2, b[i].y2 });
-  return out;
-}
-
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
 void Fail(DWORD error) { SetLastError(error); }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/win32/GdiInternal.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmNonClient.h"
 
@@ -212,7 +213,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   PaintStateChanged(w);
   HDC dc = PaintDC(w, rgn);
   ps->hdc = dc;
-  ps->rcPaint = rgn.Extents();
+  ps->rcPaint = rgn.Box();
   if (erase && !rgn.Empty()) {
     LRESULT erased = Send(w, WM_ERASEBKGND, (WPARAM)dc, 0);
     ps->fErase = erased ? FALSE : TRUE;
@@ -235,10 +236,9 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
   }
   Region area;
   if (rgn) {
-    if (!RegionFromHrgn(rgn, area)) {
-      Fail(EBADF);
-      return FALSE;
-    }
+    const Region* given = xj::gdi::RegionOf(rgn);
+    if (!given) return FALSE;
+    area = *given;
   } else if (rect) {
     area.Set(*rect);
   } else {
@@ -276,7 +276,7 @@ BOOL UpdateWindow(HWND hwnd) {
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;
-  RECT r = w->update.Extents();
+  RECT r = w->update.Box();
   if (rect) *rect = r;
   if (erase && w->erase && !w->update.Empty()) PaintNow(w, RDW_ERASENOW | RDW_NOCHILDREN);
   return !IsRectEmptyWm(r);
@@ -285,7 +285,7 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
 int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
   Wnd* w = Checked(hwnd);
   if (!w) return 0;
-  int kind = RegionToHrgn(w->update, rgn);
+  int kind = xj::gdi::AssignRegion(rgn, w->update);
   if (erase && w->erase && !w->update.Empty()) PaintNow(w, RDW_ERASENOW | RDW_NOCHILDREN);
   return kind;
 }

@@ -281,7 +281,7 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
         // Only resized: what it no longer covers.
         Region gone(inParent);
         gone.Subtract(w->rect);
-        for (const RECT& r : gone.Rects()) InvalidateExposed(w->parent, r);
+        for (const RECT& r : gone.RectList()) InvalidateExposed(w->parent, r);
       } else {
         InvalidateExposed(w->parent, inParent);
       }
