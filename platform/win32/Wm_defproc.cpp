@@ -38,6 +38,12 @@ HCURSOR SizingCursor(int hit) {
   return nullptr;
 }
 
+// Asked for on every mouse move by every window under the pointer.
+HCURSOR Arrow() {
+  static HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  return arrow;
+}
+
 LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (w->IsChild() && w->parent && w->parent != Desktop()) return Send(w->parent, msg, wParam, lParam);
   return 0;
@@ -119,11 +125,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (ToParent(w, msg, wParam, lParam)) return TRUE;
       int hit = (short)LOWORD(lParam);
       if (hit == HTCLIENT) {
-        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : LoadCursorA(nullptr, IDC_ARROW));
+        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : Arrow());
         return FALSE;
       }
       HCURSOR c = SizingCursor(hit);
-      SetCursor(c ? c : LoadCursorA(nullptr, IDC_ARROW));
+      SetCursor(c ? c : Arrow());
       return c != nullptr;
     }
     case WM_CONTEXTMENU:

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -41,6 +42,16 @@ struct Transport {
   std::deque<MSG> posted;        // guarded by lock
   std::deque<CrossSend*> sends;  // guarded by lock
   int efd { eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) };
+  // Whether either list has anything, so that an idle queue is checked without taking the lock. A
+  // message posted just after the check is found on the next round: its poster wakes the GUI thread.
+  std::atomic<bool> anyPosted { false };
+  std::atomic<bool> anySends { false };
+
+  // After changing the lists, lock held.
+  void Changed() {
+    anyPosted.store(!posted.empty(), std::memory_order_release);
+    anySends.store(!sends.empty(), std::memory_order_release);
+  }
 };
 
 Transport& Wire() {
@@ -69,7 +80,9 @@ struct Queue : StatePart {
     Transport& t = Wire();
     std::lock_guard<std::mutex> g(t.lock);
     t.posted.clear();
+    t.Changed();
   }
+
 };
 
 Queue& Q() { return Part<Queue>(PartId::Queue); }
@@ -83,13 +96,14 @@ bool ForWindow(HWND target, HWND filter) {
 
 void RunCrossSends() {
   Transport& q = Wire();
-  for (;;) {
+  while (q.anySends.load(std::memory_order_acquire)) {
     CrossSend* s;
     {
       std::lock_guard<std::mutex> g(q.lock);
       if (q.sends.empty()) return;
       s = q.sends.front();
       q.sends.pop_front();
+      q.Changed();
     }
     LRESULT r = 0;
     try {
@@ -121,7 +135,9 @@ void Stamp(MSG& m) {
 
 bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
   Transport& q = Wire();
+  if (!q.anyPosted.load(std::memory_order_acquire)) return false;
   std::lock_guard<std::mutex> g(q.lock);
+  ScopeExit changed([&] { q.Changed(); });
   for (auto it = q.posted.begin(); it != q.posted.end();) {
     MSG& m = *it;
     if (m.hwnd == HWND_BROADCAST) {
@@ -185,7 +201,7 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
       ev = std::move(q.input.front());
       q.input.pop_front();
     }
-    std::vector<MSG> made;
+    std::vector<MSG> made;  // local: cooking sends messages, and a nested loop may cook too
     CookInput(ev, made);
     for (const MSG& m : made) q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
   }
@@ -263,6 +279,7 @@ void DropMessagesFor(HWND h) {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == h; }),
                    q.posted.end());
+    q.Changed();
   }
   InvalidateCachedMessages(h);
 }
@@ -328,6 +345,7 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     CrossSend s { hwnd, msg, wParam, lParam };
     std::unique_lock<std::mutex> g(q.lock);
     q.sends.push_back(&s);
+    q.Changed();
     g.unlock();
     WakeQueue();
     g.lock();
@@ -358,6 +376,7 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.push_back(m);
+    q.Changed();
   }
   WakeQueue();
   return TRUE;
