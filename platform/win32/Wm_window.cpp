@@ -71,11 +71,12 @@ bool ReallyVisible(const Wnd* w) {
 }
 
 POINT WindowOrigin(const Wnd* w) {
+  const Wnd* desktop = Desktop();
   POINT p { 0, 0 };
-  for (; w && w != Desktop(); w = w->parent) {
+  for (; w && w != desktop; w = w->parent) {
     p.x += w->rect.left;
     p.y += w->rect.top;
-    if (w->parent && w->parent != Desktop()) {
+    if (w->parent && w->parent != desktop) {
       p.x += w->parent->client.left;
       p.y += w->parent->client.top;
     }
