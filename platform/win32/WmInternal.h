@@ -1,7 +1,6 @@
 #pragma once
 // Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
 
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -228,6 +227,15 @@ struct State {
 };
 
 State& TheState();
+// Replaces the state with a fresh one; every window must be gone first.
+void ResetState();
+
+template <class T>
+T& Part(PartId id) {
+  std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
+  if (!p) p = std::make_unique<T>();
+  return static_cast<T&>(*p);
+}
 
 // Counters and handles of the window layer (Wm_window.cpp, Wm_mdi.cpp).
 struct DeferInfo {
@@ -239,15 +247,6 @@ struct WindowState : StatePart {
   std::vector<std::unique_ptr<DeferInfo>> defers;
 };
 WindowState& Windows();
-// Replaces the state with a fresh one; every window must be gone first.
-void ResetState();
-
-template <class T>
-T& Part(PartId id) {
-  std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
-  if (!p) p = std::make_unique<T>();
-  return static_cast<T&>(*p);
-}
 
 void StartEnvironment();
 struct Wnd;

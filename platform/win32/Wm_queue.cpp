@@ -82,7 +82,6 @@ struct Queue : StatePart {
     t.posted.clear();
     t.Changed();
   }
-
 };
 
 Queue& Q() { return Part<Queue>(PartId::Queue); }
