@@ -1,7 +1,8 @@
 #pragma once
 // Puts a benchmark's time beside its peer's from the same run: the peer records its time per iteration
 // under a name, and a benchmark measured against it reports its own time as a multiple of the peer's
-// in the counter "x_<name>". Register the peer first: benchmarks run in registration order.
+// in the counter "x_<name>". Register the peer first: benchmarks run in registration order. Times are
+// the thread's CPU time, so that a busy machine does not tilt the ratio.
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +25,7 @@ class LoopTimer {
  private:
   static double NowNs() {
     timespec t {};
-    clock_gettime(CLOCK_MONOTONIC, &t);
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e9 + double(t.tv_nsec);
   }
 
