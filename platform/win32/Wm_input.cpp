@@ -57,7 +57,7 @@ bool Skipped(const std::vector<Wnd*>& skip, Wnd* w) { return std::find(skip.begi
 // Whether the point lies in the window, whose top-left corner is at `origin` on the screen.
 bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
   RECT r { origin.x, origin.y, origin.x + w->Width(), origin.y + w->Height() };
-  return InRect(r, pt) && WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top });
+  return InRect(r, pt) && (!w->region || WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top }));
 }
 
 bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }

@@ -35,6 +35,7 @@ std::vector<Timer>& Timers() { return TS().timers; }
 
 bool NextTimer(HWND filter, MSG& out, bool remove) {
   auto& ts = Timers();
+  if (ts.empty()) return false;  // an idle queue without timers does not read the clock
   uint64_t now = Now();
   Timer* best = nullptr;
   for (Timer& t : ts) {
@@ -57,6 +58,7 @@ bool NextTimer(HWND filter, MSG& out, bool remove) {
 }
 
 int64_t MsUntilNextTimer() {
+  if (Timers().empty()) return -1;
   uint64_t now = Now();
   int64_t best = -1;
   for (const Timer& t : Timers()) {
