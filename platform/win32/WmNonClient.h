@@ -52,7 +52,8 @@ void TrackScrollBar(Wnd* w, int bar, POINT screen);  // Wm_scroll.cpp
 void SizeMoveLoop(Wnd* w, UINT cmd, POINT start);    // Wm_sizemove.cpp
 void MenuBarLoop(Wnd* w, POINT screen, UINT key);    // Wm_menu.cpp; key: 0 mouse, else the mnemonic or VK
 // The system menu below the caption icon, its items enabled by the window's state and border icons;
-// the chosen item is sent back as WM_SYSCOMMAND. Nothing without WS_SYSMENU.
-void SystemMenuLoop(Wnd* w);  // Wm_menu.cpp
+// the chosen item is sent back as WM_SYSCOMMAND, and a second press on the icon (byMouse) closes the
+// window. Nothing without WS_SYSMENU.
+void SystemMenuLoop(Wnd* w, bool byMouse);  // Wm_menu.cpp
 
 }  // namespace xj::wm

@@ -169,6 +169,9 @@ class MenuLoop;
 struct MenuState : StatePart {
   MenuLoop* activeLoop {};
   HWND barOwner {};
+  // Where and when a press outside every menu closed the last loop (time 0: it ended otherwise).
+  POINT pressOutside {};
+  DWORD pressOutsideTime { 0 };
 };
 
 MenuState& MS() { return Part<MenuState>(PartId::Menus); }
@@ -443,6 +446,8 @@ class MenuLoop {
         case WM_RBUTTONDOWN:
           if (level < 0) {
             FDone = true;  // a press outside the menus closes them
+            MS().pressOutside = pt;
+            MS().pressOutsideTime = m.time ? m.time : 1;
             return true;
           }
           if (!FLevels[level].wnd && item >= 0) {
@@ -828,9 +833,10 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
 
 namespace xj::wm {
 
-void SystemMenuLoop(Wnd* w) {
+void SystemMenuLoop(Wnd* w, bool byMouse) {
   if (!(w->style & WS_SYSMENU)) return;
   HWND h = w->handle;
+  DWORD opened = (DWORD)GetMessageTime();
   HMENU m = GetSystemMenu(h, FALSE);
   bool minimised = (w->style & WS_MINIMIZE) != 0, maximised = (w->style & WS_MAXIMIZE) != 0;
   struct {
@@ -847,8 +853,18 @@ void SystemMenuLoop(Wnd* w) {
   POINT at = WindowOrigin(w);
   at.x += p.frame.border;
   at.y += p.frame.border + p.frame.caption;
+  MS().pressOutsideTime = 0;
   UINT cmd = (UINT)TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RETURNCMD, at.x, at.y, 0, h, nullptr);
-  if (cmd && IsWindow(h)) SendMessageA(h, WM_SYSCOMMAND, cmd, 0);
+  if (!IsWindow(h)) return;
+  // The icon pressed again while the menu it opened is up is a double click on it: close.
+  RECT icon = p.sysIcon;
+  POINT o = WindowOrigin(w);
+  Offset(icon, o.x, o.y);
+  MenuState& s = MS();
+  if (!cmd && byMouse && s.pressOutsideTime && InRect(icon, s.pressOutside) &&
+      s.pressOutsideTime - opened <= (DWORD)GetDoubleClickTime())
+    cmd = SC_CLOSE;
+  if (cmd) SendMessageA(h, WM_SYSCOMMAND, cmd, 0);
 }
 
 }  // namespace xj::wm

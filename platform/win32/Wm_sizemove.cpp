@@ -142,13 +142,13 @@ LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam) {
       break;
     case SC_KEYMENU:
       if (lParam == VK_SPACE)
-        SystemMenuLoop(w);
+        SystemMenuLoop(w, false);
       else if (w->menu && IsMenu(w->menu))
         MenuBarLoop(w, pt, (UINT)lParam ? (UINT)lParam : VK_MENU);
       break;
     case SC_MOUSEMENU:
       if ((wParam & 0x000F) == HTSYSMENU)
-        SystemMenuLoop(w);
+        SystemMenuLoop(w, true);
       else if (w->menu && IsMenu(w->menu))
         MenuBarLoop(w, pt, 0);
       break;

@@ -429,6 +429,24 @@ TEST_F(MenuTest, ClickOnTheCaptionIconOpensTheSystemMenuAndAMnemonicChooses) {
   EXPECT_FALSE(IsWindow(w));
 }
 
+// A double click on the caption icon closes the window: its second press lands while the menu the first
+// one opened is up. A press elsewhere only closes the menu.
+TEST_F(MenuTest, DoubleClickOnTheCaptionIconCloses) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetFocus(w);
+  PumpUntilIdle();
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    MouseDown(mbLeft, 100 + 250, 100 + 150, false);  // the client area
+    MouseUp(mbLeft, 100 + 250, 100 + 150, false);
+    return kKeepOpen;
+  });
+  Click(100 + 10, 100 + 10);
+  EXPECT_TRUE(IsWindow(w));
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  DoubleClick(100 + 10, 100 + 10);  // the menu loop finds the second press already queued
+  EXPECT_FALSE(IsWindow(w));
+}
+
 TEST_F(MenuTest, WithoutASystemMenuAltSpaceOpensNothingAndEscapeNeedsACancelButton) {
   HWND w = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_VISIBLE);
   SetFocus(w);
