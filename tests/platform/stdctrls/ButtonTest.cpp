@@ -148,15 +148,10 @@ TEST_F(ButtonTest, AClickCopiesModalResultToTheFormAndEndsShowModal) {
 TEST_F(ButtonTest, EscapeAndAltF4EndAModalForm) {
   Show();
   TForm* dialog = NewForm(150, 150, 250, 120);
-  auto* cancel = new TButton(dialog);
-  cancel->SetParent(dialog);
-  cancel->SetBounds(10, 10, 75, 25);
+  auto* cancel = Add<TButton>(10, 10, 75, 25, dialog);
   cancel->SetCancel(true);
   cancel->SetModalResult(mrAbort);
-  auto* edit = new TEdit(dialog);
-  edit->SetParent(dialog);
-  edit->SetBounds(100, 10, 100, 21);
-  dialog->SetActiveControl(edit);
+  dialog->SetActiveControl(Add<TEdit>(100, 10, 100, 21, dialog));
   for (UINT key : { VK_ESCAPE, VK_F4 }) {
     xt::AnswerModal([key](const xt::ModalRecord&) -> LONG_PTR {
       xt::KeyDown(key, key == VK_F4 ? xt::ssAlt : xt::ssNone, false);
