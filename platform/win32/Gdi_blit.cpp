@@ -491,7 +491,7 @@ BOOL Blit(DC& dst, int x, int y, int w, int h, DC* src, int sx, int sy, int sw, 
   bool needSrc = job.fore.UsesSource() || (mask && job.back.UsesSource());
   bool needPat = job.fore.UsesPattern() || (mask && job.back.UsesPattern());
   if (needSrc && !src) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (w == 0 || h == 0 || (needSrc && (sw == 0 || sh == 0))) return TRUE;
@@ -557,7 +557,7 @@ bool SourceFromDib(const DibMemory& m, const RECT& want, SourceView& sv) {
 
 bool DibFromInfo(const void* bits, const BITMAPINFO* bmi, UINT usage, DibMemory& m) {
   if (!bits || !FormatFromInfo(bmi, usage, m.fmt, m.width, m.height, m.topDown)) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
   m.bits = static_cast<const uint8_t*>(bits);
@@ -578,7 +578,7 @@ BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
   if (!dc) return FALSE;
   Rop3 r(uint8_t((rop >> 16) & 0xFF));
   if (r.UsesSource()) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (w == 0 || h == 0) return TRUE;
@@ -615,7 +615,7 @@ BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
   if (!mask) return Blit(*d, x, y, w, h, s, sx, sy, w, h, fore, fore, nullptr);
   Bitmap* mb = Get<Bitmap>(mask);
   if (!mb || !mb->fmt.Mono()) {
-    SetError(mb ? kErrInvalidParameter : kErrInvalidHandle);
+    SetLastError(mb ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return FALSE;
   }
   MaskView mv;

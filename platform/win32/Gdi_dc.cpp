@@ -56,7 +56,7 @@ DC::~DC() {
 
 DC* GetDC(HDC h) {
   DC* dc = Get<DC>(h);
-  if (!dc) SetError(kErrInvalidHandle);
+  if (!dc) SetLastError(ERROR_INVALID_HANDLE);
   return dc;
 }
 
@@ -111,7 +111,7 @@ DrawScope::~DrawScope() {
 
 HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag) {
   if (!target) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto dc = std::make_unique<DC>();
@@ -149,7 +149,7 @@ HDC WINAPI CreateCompatibleDC(HDC hdc) {
 
 HDC WINAPI CreateDCA(LPCSTR driver, LPCSTR, LPCSTR, const void*) {
   if (!driver || strcasecmp(driver, "DISPLAY") != 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   HDC hdc = CreateCompatibleDC(nullptr);
@@ -178,12 +178,12 @@ HGDIOBJ Swap(H& slot, HGDIOBJ h) {
 
 HGDIOBJ SelectBitmap(DC& dc, Bitmap* b, HGDIOBJ h) {
   if (!dc.memory) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   // A bitmap lives in one DC at a time.
   if (!b->stock && b->selections > 0 && b->selectedInto != dc.handle) {
-    SetError(kErrBusy);
+    SetLastError(ERROR_BUSY);
     return nullptr;
   }
   Bitmap* old = dc.Bmp();
@@ -200,7 +200,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
   Object* o = Lookup(h);
   if (!dc) return nullptr;
   if (!o) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   switch (o->kind) {
@@ -218,7 +218,7 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
       return reinterpret_cast<HGDIOBJ>(intptr_t(r));
     }
     default:
-      SetError(kErrInvalidHandle);
+      SetLastError(ERROR_INVALID_HANDLE);
       return nullptr;
   }
 }
@@ -236,7 +236,7 @@ HGDIOBJ WINAPI GetCurrentObject(HDC hdc, UINT type) {
     case OBJ_BITMAP:
       return dc->st.bitmap;
   }
-  SetError(kErrInvalidParameter);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;
 }
 
@@ -255,7 +255,7 @@ BOOL WINAPI RestoreDC(HDC hdc, int savedDC) {
   int depth = int(dc->saved.size());
   int level = savedDC < 0 ? depth + 1 + savedDC : savedDC;
   if (level < 1 || level > depth) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   HoldState(dc->st, -1);
@@ -300,7 +300,7 @@ COLORREF WINAPI GetTextColor(HDC hdc) {
 
 int WINAPI SetBkMode(HDC hdc, int mode) {
   if (mode != TRANSPARENT && mode != OPAQUE) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.bkMode, mode); });
@@ -311,7 +311,7 @@ int WINAPI GetBkMode(HDC hdc) {
 
 int WINAPI SetROP2(HDC hdc, int rop2) {
   if (rop2 < R2_BLACK || rop2 > R2_WHITE) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.rop2, rop2); });
@@ -323,7 +323,7 @@ int WINAPI GetROP2(HDC hdc) {
 // Stored only: every mode stretches by nearest neighbour.
 int WINAPI SetStretchBltMode(HDC hdc, int mode) {
   if (mode < BLACKONWHITE || mode > HALFTONE) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.stretchMode, mode); });
@@ -334,7 +334,7 @@ int WINAPI GetStretchBltMode(HDC hdc) {
 
 int WINAPI SetPolyFillMode(HDC hdc, int mode) {
   if (mode != ALTERNATE && mode != WINDING) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   return SetField(hdc, 0, [&](DC& dc) { return Exchange(dc.st.polyFillMode, mode); });
@@ -422,7 +422,7 @@ int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
   RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
     if (rgn || mode != RGN_COPY) {
-      SetError(rgn ? kErrInvalidHandle : kErrInvalidParameter);
+      SetLastError(rgn ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
       return ERROR;
     }
     dc->st.clip.reset();
@@ -451,7 +451,7 @@ int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
       out.Subtract(r->rgn);
       break;
     default:
-      SetError(kErrInvalidParameter);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return ERROR;
   }
   dc->st.clip = std::move(current);
@@ -503,7 +503,7 @@ int WINAPI GetClipRgn(HDC hdc, HRGN rgn) {
   DC* dc = GetDC(hdc);
   RegionObject* r = Get<RegionObject>(rgn);
   if (!dc || !r) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return -1;
   }
   if (!dc->st.clip) return 0;

@@ -326,7 +326,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
                   bool white) {
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
       uint64_t(width) * uint64_t(height) > kMaxBitmapPixels) {
-    SetError(width <= 0 || height <= 0 ? kErrInvalidParameter : kErrNoMemory);
+    SetLastError(width <= 0 || height <= 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   auto b = std::make_unique<Bitmap>();
@@ -340,7 +340,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
   size_t bytes = size_t(b->stride) * size_t(height);
   b->bits.reset(new (std::nothrow) uint8_t[bytes]);
   if (!b->bits) {
-    SetError(kErrNoMemory);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   if (white) {
@@ -398,7 +398,7 @@ LONG CopyDdbBits(Bitmap* b, LONG size, uint8_t* out, const uint8_t* in) {
 
 HBITMAP WINAPI CreateBitmap(int w, int h, UINT planes, UINT bpp, const void* bits) {
   if (planes != 1 || !ValidDepth(bpp) || w < 0 || h < 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (w == 0 || h == 0) return HandleOf(StockBitmap());
@@ -409,7 +409,7 @@ HBITMAP WINAPI CreateBitmap(int w, int h, UINT planes, UINT bpp, const void* bit
 
 HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bm) {
   if (!bm) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreateBitmap(bm->bmWidth, bm->bmHeight, bm->bmPlanes, bm->bmBitsPixel, bm->bmBits);
@@ -419,7 +419,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int w, int h) {
   DC* dc = GetDC(hdc);
   if (!dc) return nullptr;
   if (w < 0 || h < 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (w == 0 || h == 0) return HandleOf(StockBitmap());
@@ -432,7 +432,7 @@ HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** b
   int w = 0, h = 0;
   bool topDown = false;
   if (section || !FormatFromInfo(bmi, usage, f, w, h, topDown)) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     if (bits) *bits = nullptr;
     return nullptr;
   }
@@ -468,7 +468,7 @@ void WritePalette(BITMAPINFO* bmi, const std::vector<uint32_t>& pal, int bpp) {
 int WINAPI GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO bmi, UINT usage) {
   Bitmap* b = Get<Bitmap>(bmp);
   if (!GetDC(hdc) || !b || !bmi || bmi->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)) {
-    if (!b) SetError(kErrInvalidHandle);
+    if (!b) SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   BITMAPINFOHEADER& h = bmi->bmiHeader;
@@ -480,7 +480,7 @@ int WINAPI GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, 
   int w = 0, hgt = 0;
   bool topDown = false;
   if (usage != DIB_RGB_COLORS || !FormatFromInfo(bmi, usage, f, w, hgt, topDown)) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   // The colour table reported is the bitmap's own for its own depth, a default one otherwise.
@@ -517,11 +517,11 @@ int WINAPI SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits,
   int w = 0, h = 0;
   bool topDown = false;
   if (!b) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   if (!bits || !FormatFromInfo(bmi, usage, f, w, h, topDown)) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   int stride = StrideFor(w, f.bpp, 4);
@@ -543,7 +543,7 @@ int WINAPI SetDIBits(HDC, HBITMAP bmp, UINT start, UINT lines, const void* bits,
 LONG WINAPI GetBitmapBits(HBITMAP bmp, LONG size, LPVOID bits) {
   Bitmap* b = Get<Bitmap>(bmp);
   if (!b) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   LONG total = LONG(StrideFor(b->width, b->fmt.bpp, 2)) * b->height;
@@ -554,7 +554,7 @@ LONG WINAPI GetBitmapBits(HBITMAP bmp, LONG size, LPVOID bits) {
 LONG WINAPI SetBitmapBits(HBITMAP bmp, DWORD size, const void* bits) {
   Bitmap* b = Get<Bitmap>(bmp);
   if (!b || !bits) {
-    SetError(b ? kErrInvalidParameter : kErrInvalidHandle);
+    SetLastError(b ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return 0;
   }
   if (b->stock) return 0;

@@ -173,7 +173,7 @@ class TextBlock {
 int DrawTextImpl(HDC hdc, LPCSTR s, int len, LPRECT rc, UINT format, DRAWTEXTPARAMS* params) {
   DC* dc = GetDC(hdc);
   if (!dc || !rc || (!s && len != 0)) {
-    if (dc) SetError(kErrInvalidParameter);
+    if (dc) SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   if (len < 0) len = int(std::strlen(s));

@@ -587,7 +587,7 @@ using namespace xj::gdi;
 
 HFONT WINAPI CreateFontIndirectA(const LOGFONTA* lf) {
   if (!lf) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto f = std::make_unique<Font>();
@@ -666,7 +666,7 @@ std::vector<Family> ListFamilies() {
 
 int Enumerate(const char* family, BYTE charSet, FONTENUMPROCA proc, LPARAM lParam) {
   if (!proc) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   int last = 1;

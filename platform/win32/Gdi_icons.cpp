@@ -245,7 +245,7 @@ std::string ResourceKey(const char* name) {
 HBITMAP BitmapFromFileBytes(const std::vector<uint8_t>& bytes) {
   xj::bmp::Dib dib;
   if (!xj::bmp::Read(bytes.data(), bytes.size(), dib).Ok || dib.Empty()) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return xj::bmp::CreateBitmapFromDib(dib);
@@ -281,7 +281,7 @@ using namespace xj::gdi;
 
 HICON WINAPI CreateIconIndirect(const ICONINFO* info) {
   if (!info || !Get<Bitmap>(info->hbmMask) || (info->hbmColor && !Get<Bitmap>(info->hbmColor))) {
-    SetError(info ? kErrInvalidHandle : kErrInvalidParameter);
+    SetLastError(info ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   Bitmap* m = Get<Bitmap>(info->hbmMask);
@@ -305,7 +305,7 @@ HICON WINAPI CreateIconIndirect(const ICONINFO* info) {
 BOOL WINAPI GetIconInfo(HICON h, PICONINFO info) {
   Icon* i = Get<Icon>(h);
   if (!i || !info) {
-    SetError(i ? kErrInvalidParameter : kErrInvalidHandle);
+    SetLastError(i ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return FALSE;
   }
   info->fIcon = i->isIcon;
@@ -319,7 +319,7 @@ BOOL WINAPI GetIconInfo(HICON h, PICONINFO info) {
 BOOL WINAPI DestroyIcon(HICON h) {
   Icon* i = Get<Icon>(h);
   if (!i) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (!i->stock) Destroy(i);  // the shared system images stay
@@ -335,7 +335,7 @@ HANDLE WINAPI CopyImage(HANDLE h, UINT type, int w, int h2, UINT flags) {
   } else if (type == IMAGE_ICON || type == IMAGE_CURSOR) {
     Icon* i = Get<Icon>(h);
     if (!i) {
-      SetError(kErrInvalidHandle);
+      SetLastError(ERROR_INVALID_HANDLE);
       return nullptr;
     }
     int nw = w > 0 ? w : i->width, nh = h2 > 0 ? h2 : i->height;
@@ -349,7 +349,7 @@ HANDLE WINAPI CopyImage(HANDLE h, UINT type, int w, int h2, UINT flags) {
     icon->mask = CopyBitmap(i->mask, nw, i->color ? nh : 2 * nh, false);
     out = NewIcon(std::move(icon));
   } else {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (out && (flags & LR_COPYDELETEORG)) {
@@ -367,7 +367,7 @@ BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON h, int w, int hgt, UINT, HBR
   DC* dc = GetDC(hdc);
   Icon* i = Get<Icon>(h);
   if (!dc || !i) {
-    if (dc) SetError(kErrInvalidHandle);
+    if (dc) SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (w <= 0) w = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(i->isIcon ? SM_CXICON : SM_CXCURSOR) : i->width;
@@ -397,24 +397,24 @@ BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) { return DrawIconEx(hdc,
 
 HICON WINAPI LoadIconA(HINSTANCE inst, LPCSTR name) {
   HICON h = !inst && IS_INTRESOURCE(name) ? SystemIcon(int(uintptr_t(name))) : nullptr;
-  if (!h) SetError(ENOENT);
+  if (!h) SetLastError(ERROR_FILE_NOT_FOUND);
   return h;
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE inst, LPCSTR name) {
   HCURSOR h = !inst && IS_INTRESOURCE(name) ? SystemCursor(int(uintptr_t(name))) : nullptr;
-  if (!h) SetError(ENOENT);
+  if (!h) SetLastError(ERROR_FILE_NOT_FOUND);
   return h;
 }
 
 HBITMAP WINAPI LoadBitmapA(HINSTANCE, LPCSTR name) {
   if (!name) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   const std::vector<uint8_t>* bytes = FindBitmapResource(name);
   if (!bytes) {
-    SetError(ENOENT);
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
   return BitmapFromFileBytes(*bytes);
@@ -427,7 +427,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int w, int h, U
       if ((flags & LR_LOADFROMFILE) && name && !IS_INTRESOURCE(name)) {
         std::ifstream f(xj::PathToHost(name), std::ios::binary);
         if (!f) {
-          SetError(ENOENT);
+          SetLastError(ERROR_FILE_NOT_FOUND);
           return nullptr;
         }
         out = BitmapFromFileBytes(std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {}));
@@ -442,7 +442,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE inst, LPCSTR name, UINT type, int w, int h, U
       out = LoadCursorA(inst, name);
       break;
     default:
-      SetError(kErrInvalidParameter);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
   }
   if (out && (w > 0 || h > 0) && type != IMAGE_CURSOR) {

@@ -27,7 +27,7 @@ struct ImageList : Object {
 
 ImageList* ListArg(HIMAGELIST h) {
   ImageList* l = Get<ImageList>(h);
-  if (!l) SetError(kErrInvalidHandle);
+  if (!l) SetLastError(ERROR_INVALID_HANDLE);
   return l;
 }
 
@@ -122,7 +122,7 @@ using namespace xj::gdi;
 
 HIMAGELIST WINAPI ImageList_Create(int cx, int cy, UINT flags, int, int) {
   if (cx <= 0 || cy <= 0 || cx > 4096 || cy > 4096) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto l = std::make_unique<ImageList>();

@@ -25,7 +25,6 @@ bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::
 
 }  // namespace
 
-void SetError(DWORD code) { SetLastError(code); }
 
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();
@@ -156,7 +155,7 @@ using namespace xj::gdi;
 
 HGDIOBJ WINAPI GetStockObject(int index) {
   if (index < 0 || index >= 18 || !Stocks().objects[index]) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return Stocks().objects[index];
@@ -165,7 +164,7 @@ HGDIOBJ WINAPI GetStockObject(int index) {
 // ---- Pens ------------------------------------------------------------------------------------------
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
   if (style < PS_SOLID || style > PS_INSIDEFRAME) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto p = std::make_unique<Pen>();
@@ -179,7 +178,7 @@ HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
 
 HPEN WINAPI CreatePenIndirect(const LOGPEN* lp) {
   if (!lp) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreatePen(int(lp->lopnStyle), lp->lopnWidth.x, lp->lopnColor);
@@ -194,7 +193,7 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 
 HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
   if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   auto b = std::make_unique<Brush>();
@@ -207,7 +206,7 @@ HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
 HBRUSH WINAPI CreatePatternBrush(HBITMAP bmp) {
   Bitmap* src = Get<Bitmap>(bmp);
   if (!src) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   auto b = std::make_unique<Brush>();
@@ -221,7 +220,7 @@ HBRUSH WINAPI CreatePatternBrush(HBITMAP bmp) {
 
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* lb) {
   if (!lb) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   switch (lb->lbStyle) {
@@ -234,7 +233,7 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* lb) {
     case BS_PATTERN:
       return CreatePatternBrush(reinterpret_cast<HBITMAP>(lb->lbHatch));
   }
-  SetError(kErrInvalidParameter);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;
 }
 
@@ -242,18 +241,18 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* lb) {
 BOOL WINAPI DeleteObject(HGDIOBJ h) {
   Object* o = Lookup(h);
   if (!o || o->kind == Kind::DC || o->kind == Kind::Icon || o->kind == Kind::ImageList) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (o->stock) return TRUE;
   if (o->owned) {
     CountRefusedOwnedRegion();
-    SetError(kErrBusy);
+    SetLastError(ERROR_BUSY);
     return FALSE;
   }
   if (o->selections > 0) {
     CountRefusedDelete();
-    SetError(kErrBusy);
+    SetLastError(ERROR_BUSY);
     return FALSE;
   }
   Destroy(o);
@@ -263,7 +262,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ h) {
 DWORD WINAPI GetObjectType(HGDIOBJ h) {
   Object* o = Lookup(h);
   if (!o || o->kind == Kind::Icon || o->kind == Kind::ImageList) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   if (o->kind == Kind::DC) return static_cast<DC*>(o)->memory ? OBJ_MEMDC : OBJ_DC;
@@ -315,7 +314,7 @@ int GetBitmapObject(Bitmap* b, int size, LPVOID out) {
 int WINAPI GetObjectA(HGDIOBJ h, int size, LPVOID out) {
   Object* o = Lookup(h);
   if (!o) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   switch (o->kind) {
@@ -334,14 +333,14 @@ int WINAPI GetObjectA(HGDIOBJ h, int size, LPVOID out) {
     case Kind::Bitmap:
       return GetBitmapObject(static_cast<Bitmap*>(o), size, out);
     default:
-      SetError(kErrInvalidHandle);
+      SetLastError(ERROR_INVALID_HANDLE);
       return 0;
   }
 }
 
 BOOL WINAPI UnrealizeObject(HGDIOBJ h) {
   if (!Lookup(h)) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   return TRUE;

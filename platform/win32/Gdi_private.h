@@ -4,7 +4,6 @@
 
 #include <pixman.h>
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -13,17 +12,11 @@
 
 #include "platform/win32/GdiInternal.h"
 #include "platform/win32/Region.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinGdi_user.h"
 
 namespace xj::gdi {
-
-// ---- Errors --------------------------------------------------------------------------------------
-constexpr DWORD kErrInvalidHandle = EBADF;
-constexpr DWORD kErrInvalidParameter = EINVAL;
-constexpr DWORD kErrNoMemory = ENOMEM;
-constexpr DWORD kErrBusy = EBUSY;
-void SetError(DWORD code);
 
 // ---- Colours -------------------------------------------------------------------------------------
 // COLORREF is 0x00BBGGRR, a surface pixel 0x00RRGGBB: the same swap goes both ways.

@@ -328,7 +328,7 @@ BOOL WINAPI Polyline(HDC hdc, const POINT* pts, int count) {
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
   if (!pts || count < 2) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   Stroke(*dc, std::vector<POINT>(pts, pts + count), false);
@@ -339,7 +339,7 @@ BOOL WINAPI PolylineTo(HDC hdc, const POINT* pts, DWORD count) {
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
   if (!pts || count == 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::vector<POINT> all { dc->st.pos };
@@ -353,7 +353,7 @@ BOOL WINAPI Polygon(HDC hdc, const POINT* pts, int count) {
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
   if (!pts || count < 2) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::vector<POINT> sp;

@@ -92,7 +92,7 @@ void PaintRegion(DC& dc, const Region& rgn, const Rop3& rop, const PatternSource
 BOOL SetRegionOwned(HRGN rgn, bool owned) {
   RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   r->owned = owned;
@@ -107,7 +107,7 @@ bool IsRegionOwned(HRGN rgn) {
 BOOL DeleteOwnedRegion(HRGN rgn) {
   RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   Destroy(r);
@@ -116,7 +116,7 @@ BOOL DeleteOwnedRegion(HRGN rgn) {
 
 const Region* RegionOf(HRGN rgn) {
   RegionObject* r = Get<RegionObject>(rgn);
-  if (!r) SetError(kErrInvalidHandle);
+  if (!r) SetLastError(ERROR_INVALID_HANDLE);
   return r ? &r->rgn : nullptr;
 }
 
@@ -129,7 +129,7 @@ HRGN CreateRegion(Region r) {
 int AssignRegion(HRGN rgn, const Region& r) {
   RegionObject* o = Get<RegionObject>(rgn);
   if (!o) {
-    SetError(kErrInvalidHandle);
+    SetLastError(ERROR_INVALID_HANDLE);
     return ERROR;
   }
   o->rgn = r;
@@ -144,7 +144,7 @@ namespace {
 
 RegionObject* RegionArg(HRGN h) {
   RegionObject* r = Get<RegionObject>(h);
-  if (!r) SetError(kErrInvalidHandle);
+  if (!r) SetLastError(ERROR_INVALID_HANDLE);
   return r;
 }
 
@@ -172,7 +172,7 @@ HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom) {
 
 HRGN WINAPI CreateRectRgnIndirect(const RECT* rc) {
   if (!rc) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreateRectRgn(rc->left, rc->top, rc->right, rc->bottom);
@@ -185,7 +185,7 @@ HRGN WINAPI CreateEllipticRgn(int left, int top, int right, int bottom) {
 
 HRGN WINAPI CreateEllipticRgnIndirect(const RECT* rc) {
   if (!rc) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   return CreateEllipticRgn(rc->left, rc->top, rc->right, rc->bottom);
@@ -197,7 +197,7 @@ HRGN WINAPI CreateRoundRectRgn(int left, int top, int right, int bottom, int w, 
 
 HRGN WINAPI CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
   if (!pts || count < 0 || (fillMode != ALTERNATE && fillMode != WINDING)) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   std::vector<Span> spans;
@@ -208,7 +208,7 @@ HRGN WINAPI CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
 HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data) {
   if (xform || !data || size < sizeof(RGNDATAHEADER) || data->rdh.dwSize < sizeof(RGNDATAHEADER) ||
       data->rdh.iType != RDH_RECTANGLES || uint64_t(data->rdh.dwSize) + uint64_t(data->rdh.nCount) * 16 > size) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   const auto* rects = reinterpret_cast<const RECT*>(reinterpret_cast<const char*>(data) + data->rdh.dwSize);
@@ -224,7 +224,7 @@ HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data)
     pixman_region32_fini(r.Raw());
     if (!pixman_region32_init_rects(r.Raw(), boxes.data(), int(boxes.size()))) {
       pixman_region32_init(r.Raw());
-      SetError(kErrNoMemory);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
       return nullptr;
     }
   }
@@ -239,7 +239,7 @@ DWORD WINAPI GetRegionData(HRGN rgn, DWORD size, LPRGNDATA data) {
   DWORD need = DWORD(sizeof(RGNDATAHEADER) + size_t(n) * sizeof(RECT));
   if (!data) return need;
   if (size < need) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   data->rdh.dwSize = sizeof(RGNDATAHEADER);
@@ -282,7 +282,7 @@ int WINAPI CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
       break;
     }
     default:
-      SetError(kErrInvalidParameter);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return ERROR;
   }
   return d->rgn.Complexity();
@@ -357,7 +357,7 @@ BOOL WINAPI FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int w, int h) {
   RegionObject* r = RegionArg(rgn);
   if (!dc || !r) return FALSE;
   if (w <= 0 || h <= 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   // The frame is what erosion by a (2w + 1) × (2h + 1) box takes away.

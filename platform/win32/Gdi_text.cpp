@@ -442,7 +442,7 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rc, LPC
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
   if (!s && len > 0) {
-    SetError(kErrInvalidParameter);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   RunSpec spec;
@@ -458,7 +458,7 @@ BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rc, LPC
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR s, int len, LPSIZE size) {
   DC* dc = GetDC(hdc);
   if (!dc || !size || len < 0 || (!s && len > 0)) {
-    if (dc) SetError(kErrInvalidParameter);
+    if (dc) SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   *size = MeasureText(*dc, s ? s : "", len);

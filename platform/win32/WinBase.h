@@ -24,6 +24,7 @@ typedef void(WINAPI* FARPROC)();
 #define ERROR_INVALID_HANDLE 9u          // EBADF
 #define ERROR_NOT_ENOUGH_MEMORY 12u      // ENOMEM
 #define ERROR_ACCESS_DENIED 13u          // EACCES
+#define ERROR_BUSY 16u                   // EBUSY
 #define ERROR_FILE_EXISTS 17u            // EEXIST
 #define ERROR_ALREADY_EXISTS 17u         // EEXIST
 #define ERROR_INVALID_PARAMETER 22u      // EINVAL
@@ -31,7 +32,10 @@ typedef void(WINAPI* FARPROC)();
 #define ERROR_INSUFFICIENT_BUFFER 34u    // ERANGE
 #define ERROR_PROC_NOT_FOUND 38u         // ENOSYS
 #define ERROR_NO_UNICODE_TRANSLATION 84u // EILSEQ
+#define ERROR_NO_MORE_ITEMS 28u          // ENOSPC
+#define ERROR_BROKEN_PIPE 32u            // EPIPE
 #define ERROR_NOT_SUPPORTED 95u          // EOPNOTSUPP
+#define ERROR_OPERATION_ABORTED 125u     // ECANCELED
 // Overlapped I/O results keep their Win32 numbers: callers compare against them by value.
 #define ERROR_IO_INCOMPLETE 996u
 #define ERROR_IO_PENDING 997u

@@ -10,13 +10,8 @@
 
 #include "platform/win32/WinBase.h"
 
-// ---- Errors beyond WinBase.h's list (errno values like every other code) ----------------------------
-#ifndef ERROR_OPERATION_ABORTED
-#define ERROR_OPERATION_ABORTED 125u  // ECANCELED: CancelCommWait, a purge or CloseHandle ended the call
-#endif
-#ifndef ERROR_BROKEN_PIPE
-#define ERROR_BROKEN_PIPE 32u  // EPIPE: the device hung up (remote end closed, adapter unplugged)
-#endif
+// Errors a port reports: ERROR_OPERATION_ABORTED when CancelCommWait, a purge or CloseHandle ended the
+// call; ERROR_BROKEN_PIPE when the device hung up (remote end closed, adapter unplugged).
 
 // ---- Line settings --------------------------------------------------------------------------------
 #define NOPARITY 0

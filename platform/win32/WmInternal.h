@@ -10,6 +10,7 @@
 
 #include "platform/win32/Region.h"
 #include "platform/win32/Scoped.h"
+#include "platform/win32/WinBase.h"
 #include "platform/win32/WinUser.h"
 
 namespace xj::wm {
@@ -148,7 +149,6 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn);
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
-void Fail(DWORD error);  // SetLastError, errno numbering
 uint64_t Now();
 DWORD NowTick();
 

@@ -68,7 +68,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP, int width, int height) {
 BOOL DestroyCaret() {
   Caret& c = C();
   if (!c.owner) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   Undraw(c);
@@ -80,7 +80,7 @@ BOOL DestroyCaret() {
 BOOL SetCaretPos(int x, int y) {
   Caret& c = C();
   if (!c.owner) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   bool was = c.drawn;

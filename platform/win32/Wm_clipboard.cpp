@@ -74,7 +74,7 @@ HGLOBAL GlobalAlloc(UINT, size_t bytes) {
 LPVOID GlobalLock(HGLOBAL mem) {
   Block* b = BlockOf(mem);
   if (!b) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
   ++b->locks;
@@ -95,7 +95,7 @@ size_t GlobalSize(HGLOBAL mem) {
 HGLOBAL GlobalFree(HGLOBAL mem) {
   if (!mem) return nullptr;
   if (Blocks().erase(mem) == 0) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return mem;
   }
   if (Clip().text == mem) Clip().text = nullptr;
@@ -105,7 +105,7 @@ HGLOBAL GlobalFree(HGLOBAL mem) {
 BOOL OpenClipboard(HWND owner) {
   Clipboard& c = Clip();
   if (c.open || (owner && !IsWindow(owner))) {
-    Fail(c.open ? EBUSY : EBADF);
+    SetLastError(c.open ? ERROR_BUSY : ERROR_INVALID_HANDLE);
     return FALSE;
   }
   c.open = true;
@@ -117,7 +117,7 @@ BOOL OpenClipboard(HWND owner) {
 BOOL CloseClipboard() {
   Clipboard& c = Clip();
   if (!c.open) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   c.open = false;
@@ -133,7 +133,7 @@ BOOL CloseClipboard() {
 BOOL EmptyClipboard() {
   Clipboard& c = Clip();
   if (!c.open) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   DropText();
@@ -147,7 +147,7 @@ HWND GetClipboardOwner() { return IsWindow(Clip().owner) ? Clip().owner : nullpt
 HANDLE SetClipboardData(UINT format, HANDLE data) {
   Clipboard& c = Clip();
   if (!c.open || format != CF_TEXT || (data && !BlockOf(data))) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (c.text != data) DropText();
@@ -159,7 +159,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 HANDLE GetClipboardData(UINT format) {
   Clipboard& c = Clip();
   if (!c.open || format != CF_TEXT) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   if (!c.text)

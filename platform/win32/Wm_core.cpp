@@ -18,7 +18,6 @@ namespace xj::wm {
 
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
-void Fail(DWORD error) { SetLastError(error); }
 
 Hooks& TheHooks() {
   static Hooks hooks;
@@ -264,7 +263,7 @@ Wnd* FromHandle(HWND h) {
 
 Wnd* Checked(HWND h) {
   Wnd* w = FromHandle(h);
-  if (!w) Fail(EBADF);
+  if (!w) SetLastError(ERROR_INVALID_HANDLE);
   return w;
 }
 

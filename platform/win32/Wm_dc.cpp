@@ -240,7 +240,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   if (rgn && rgn == w->region) return 1;
   RECT box;
   if (rgn && (GetRgnBox(rgn, &box) == ERROR || xj::gdi::IsRegionOwned(rgn))) {
-    Fail(rgn && GetRgnBox(rgn, &box) == ERROR ? EBADF : EBUSY);
+    SetLastError(rgn && GetRgnBox(rgn, &box) == ERROR ? ERROR_INVALID_HANDLE : ERROR_BUSY);
     return 0;
   }
   Pin pin(w);
@@ -271,7 +271,7 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;
   if (!(w->exStyle & WS_EX_LAYERED)) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   w->colorKey = key;
@@ -288,7 +288,7 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;
   if (!(w->exStyle & WS_EX_LAYERED) || !w->alphaSet) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (key) *key = w->colorKey;

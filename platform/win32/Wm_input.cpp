@@ -360,7 +360,7 @@ using namespace xj::wm;
 
 BOOL GetCursorPos(LPPOINT pt) {
   if (!pt) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   // A real screen knows where the pointer is even when it is over no window of ours; the headless

@@ -594,7 +594,7 @@ BOOL IsMenu(HMENU menu) { return MenuFromHandle(menu) != nullptr; }
 BOOL DestroyMenu(HMENU menu) {
   Menu* m = MenuFromHandle(menu);
   if (!m) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   std::vector<HMENU> subs;
@@ -612,11 +612,11 @@ BOOL DestroyMenu(HMENU menu) {
 BOOL InsertMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
   Menu* m = MenuFromHandle(menu);
   if (!m) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if ((flags & MF_POPUP) && (!IsMenu((HMENU)idOrPopup) || Contains((HMENU)idOrPopup, menu))) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   size_t at = m->items.size();
@@ -644,11 +644,11 @@ BOOL AppendMenuA(HMENU menu, UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
 BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCSTR text) {
   MenuItem* it = FindItem(MenuFromHandle(menu), position, (flags & MF_BYPOSITION) != 0);
   if (!it) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if ((flags & MF_POPUP) && (!IsMenu((HMENU)idOrPopup) || Contains((HMENU)idOrPopup, menu))) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   *it = ItemFromFlags(flags, idOrPopup, text);
@@ -669,7 +669,7 @@ static void ApplyInfo(MenuItem& it, const MENUITEMINFOA* info, HMENU self) {
 BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
   Menu* m = MenuFromHandle(menu);
   if (!m || !info) {
-    Fail(m ? EINVAL : EBADF);
+    SetLastError(m ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
     return FALSE;
   }
   MenuItem it;
@@ -688,7 +688,7 @@ BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA in
 BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA info) {
   MenuItem* it = FindItem(MenuFromHandle(menu), item, byPosition);
   if (!it || !info) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   ApplyInfo(*it, info, menu);
@@ -699,7 +699,7 @@ BOOL SetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOA i
 BOOL GetMenuItemInfoA(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOA info) {
   MenuItem* it = FindItem(MenuFromHandle(menu), item, byPosition);
   if (!it || !info) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (info->fMask & (MIIM_TYPE | MIIM_FTYPE)) info->fType = it->type;
@@ -723,7 +723,7 @@ static BOOL Remove(HMENU menu, UINT position, UINT flags, bool destroySub) {
   size_t pos = 0;
   MenuItem* it = FindItem(MenuFromHandle(menu), position, (flags & MF_BYPOSITION) != 0, &owner, &pos);
   if (!it) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   HMENU sub = it->sub;
@@ -739,7 +739,7 @@ BOOL DeleteMenu(HMENU menu, UINT position, UINT flags) { return Remove(menu, pos
 int GetMenuItemCount(HMENU menu) {
   Menu* m = MenuFromHandle(menu);
   if (!m) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return -1;
   }
   return (int)m->items.size();
@@ -797,7 +797,7 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;
   if (w->IsChild() || (menu && !IsMenu(menu))) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   w->menu = menu;
@@ -878,7 +878,7 @@ BOOL DrawMenuBar(HWND hwnd) {
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
   if (!IsMenu(menu)) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   if (!Checked(owner)) return FALSE;

@@ -202,7 +202,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   RegisterSystemClass("XjMessageBoxButton", ButtonProc, 0, nullptr);
   Wnd* ownerWnd = owner ? FromHandle(owner) : nullptr;
   if (owner && !ownerWnd) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   Box box;

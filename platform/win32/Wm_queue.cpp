@@ -366,7 +366,7 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   bool gui = IsGuiThread();
   if (gui && hwnd && hwnd != HWND_BROADCAST && !FromHandle(hwnd)) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
   MSG m { hwnd, msg, wParam, lParam, NowTick(), {} };
@@ -401,11 +401,11 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   BindGuiThread();
   if (!msg) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }
   if (hwnd && !IsWindow(hwnd)) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return -1;
   }
   StartEnvironment();
@@ -525,7 +525,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
   }
   Wnd* w = FromHandle(msg->hwnd);
   if (!w) {
-    Fail(EBADF);
+    SetLastError(ERROR_INVALID_HANDLE);
     return 0;
   }
   if (msg->message == WM_TIMER && msg->lParam) {
@@ -544,7 +544,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
 
 UINT RegisterWindowMessageA(LPCSTR name) {
   if (!name || !*name) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   static std::mutex lock;
@@ -555,7 +555,7 @@ UINT RegisterWindowMessageA(LPCSTR name) {
   auto it = names.find(key);
   if (it != names.end()) return it->second;
   if (names.size() >= 0x3FFF) {
-    Fail(ENOSPC);
+    SetLastError(ERROR_NO_MORE_ITEMS);
     return 0;
   }
   UINT id = 0xC000 + (UINT)names.size();

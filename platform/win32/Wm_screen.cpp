@@ -47,7 +47,7 @@ HMONITOR MonitorFromWindow(HWND hwnd, DWORD flags) {
 
 BOOL GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
   if (monitor != kPrimary || !info || info->cbSize < sizeof(MONITORINFO)) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   info->rcMonitor = Scr().monitor;
@@ -58,7 +58,7 @@ BOOL GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   if (!rect) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   Wnd probe;

@@ -163,7 +163,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   Wnd* w = Checked(hwnd);
   ScrollBar* b = w ? BarOf(w, bar) : nullptr;
   if (!b || !info) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   Frame before = FrameOf(w);
@@ -183,7 +183,7 @@ BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
   Wnd* w = Checked(hwnd);
   ScrollBar* b = w ? BarOf(w, bar) : nullptr;
   if (!b || !info) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   if (info->fMask & SIF_RANGE) {
@@ -200,7 +200,7 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
   Wnd* w = Checked(hwnd);
   ScrollBar* b = w ? BarOf(w, bar) : nullptr;
   if (!b) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   int old = b->pos;
@@ -219,7 +219,7 @@ int GetScrollPos(HWND hwnd, int bar) {
 BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw) {
   SCROLLINFO si { sizeof(SCROLLINFO), SIF_RANGE, minPos, maxPos, 0, 0, 0 };
   if (!Checked(hwnd) || (bar != SB_HORZ && bar != SB_VERT)) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   SetScrollInfo(hwnd, bar, &si, redraw);
@@ -237,7 +237,7 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos) {
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
   Wnd* w = Checked(hwnd);
   if (!w || bar < SB_HORZ || bar == SB_CTL || bar > SB_BOTH) {
-    if (w) Fail(EINVAL);
+    if (w) SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   DWORD bits = bar == SB_HORZ ? WS_HSCROLL : bar == SB_VERT ? WS_VSCROLL : (WS_HSCROLL | WS_VSCROLL);

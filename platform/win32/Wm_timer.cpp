@@ -120,7 +120,7 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   auto& ts = Timers();
   auto it = std::find_if(ts.begin(), ts.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
   if (it == ts.end()) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   ts.erase(it);

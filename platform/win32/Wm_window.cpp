@@ -378,7 +378,7 @@ using namespace xj::wm;
 
 ATOM RegisterClassA(const WNDCLASSA* wc) {
   if (!wc || !wc->lpszClassName || IS_INTRESOURCE(wc->lpszClassName) || !*wc->lpszClassName) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   ClassTable& t = Classes();
@@ -386,12 +386,12 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
   auto it = t.byName.find(key);
   if (it != t.byName.end()) {
     if (!it->second->system) {
-      Fail(EEXIST);
+      SetLastError(ERROR_ALREADY_EXISTS);
       return 0;
     }
     // A program may take over a built-in class name: the newest registration wins.
     if (it->second->windows > 0) {
-      Fail(EBUSY);
+      SetLastError(ERROR_BUSY);
       return 0;
     }
   }
@@ -429,11 +429,11 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
   WndClass* c = FindClass(className);
   if (!c) {
-    Fail(ENOENT);
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
   if (c->windows > 0) {
-    Fail(EBUSY);
+    SetLastError(ERROR_BUSY);
     return FALSE;
   }
   Classes().byName.erase(FoldCase(c->name.c_str()));
@@ -445,7 +445,7 @@ BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
   RegisterControlClasses();
   WndClass* c = FindClass(className);
   if (!c || !wc) {
-    Fail(c ? EINVAL : ENOENT);
+    SetLastError(c ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND);
     return FALSE;
   }
   *wc = WNDCLASSA {};
@@ -477,14 +477,14 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                      int height, HWND parentHandle, HMENU menu, HINSTANCE inst, LPVOID param) {
   BindGuiThread();
   if (!IsGuiThread()) {
-    Fail(EPERM);
+    SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
   RegisterMdiClient();
   RegisterControlClasses();
   WndClass* cls = FindClass(className);
   if (!cls) {
-    Fail(ENOENT);
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
   Wnd* parent = Desktop();
@@ -515,7 +515,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   }
   Wnd* w = NewWnd();
   if (!w) {
-    Fail(ENOMEM);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
   HWND h = w->handle;
@@ -548,7 +548,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   CREATESTRUCTA cs { param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle };
   if (!Send(w, WM_NCCREATE, 0, (LPARAM)&cs)) {
     if (FromHandle(h)) DestroyTree(w);
-    Fail(ECANCELED);
+    SetLastError(ERROR_OPERATION_ABORTED);
     return nullptr;
   }
   if (!FromHandle(h)) return nullptr;
@@ -557,7 +557,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->created = true;
   if (Send(w, WM_CREATE, 0, (LPARAM)&cs) == -1) {
     if (FromHandle(h)) DestroyTree(w);
-    Fail(ECANCELED);
+    SetLastError(ERROR_OPERATION_ABORTED);
     return nullptr;
   }
   if (!FromHandle(h)) return nullptr;
@@ -584,7 +584,7 @@ BOOL DestroyWindow(HWND hwnd) {
   Wnd* w = Checked(hwnd);
   if (!w || w == Desktop()) return FALSE;
   if (!IsGuiThread()) {
-    Fail(EPERM);
+    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   DestroyTree(w);
@@ -727,7 +727,7 @@ DeferInfo* FindDefer(HDWP h) {
 
 HDWP BeginDeferWindowPos(int count) {
   if (count < 0) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   Defers().push_back(std::make_unique<DeferInfo>());
@@ -737,7 +737,7 @@ HDWP BeginDeferWindowPos(int count) {
 HDWP DeferWindowPos(HDWP info, HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   DeferInfo* d = FindDefer(info);
   if (!d || !IsWindow(hwnd)) {
-    Fail(d ? EBADF : EINVAL);
+    SetLastError(d ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
     return nullptr;
   }
   d->moves.push_back(WINDOWPOS { hwnd, insertAfter, x, y, std::max(cx, 0), std::max(cy, 0), flags });
@@ -747,7 +747,7 @@ HDWP DeferWindowPos(HDWP info, HWND hwnd, HWND insertAfter, int x, int y, int cx
 BOOL EndDeferWindowPos(HDWP info) {
   DeferInfo* d = FindDefer(info);
   if (!d) {
-    Fail(EINVAL);
+    SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
   std::vector<WINDOWPOS> moves = std::move(d->moves);
@@ -839,7 +839,7 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
       return r->handle;
     }
   }
-  Fail(EINVAL);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;
 }
 
@@ -850,7 +850,7 @@ HWND SetParent(HWND child, HWND newParent) {
   if (!p) return nullptr;
   for (Wnd* a = p; a; a = a->parent)
     if (a == w) {
-      Fail(EINVAL);
+      SetLastError(ERROR_INVALID_PARAMETER);
       return nullptr;
     }
   Wnd* old = w->parent;
@@ -890,7 +890,7 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
     case GW_OWNER:
       return w->owner ? w->owner->handle : nullptr;
   }
-  Fail(EINVAL);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return nullptr;
 }
 
@@ -985,7 +985,7 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
   }
   if (index >= 0 && (size_t)index / sizeof(LONG_PTR) < w->extra.size() && index % sizeof(LONG_PTR) == 0)
     return w->extra[index / sizeof(LONG_PTR)];
-  Fail(EINVAL);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return 0;
 }
 
@@ -1011,7 +1011,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       // An owner may not be owned, however indirectly, by the window it would own.
       for (Wnd* o = owner; o; o = o->owner)
         if (o == w) {
-          Fail(EINVAL);
+          SetLastError(ERROR_INVALID_PARAMETER);
           return 0;
         }
       w->owner = owner;
@@ -1050,7 +1050,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
     w->extra[index / sizeof(LONG_PTR)] = value;
     return old;
   }
-  Fail(EINVAL);
+  SetLastError(ERROR_INVALID_PARAMETER);
   return 0;
 }
 
