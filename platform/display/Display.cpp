@@ -55,6 +55,16 @@ bool Backend::Hide(WindowId id) {
   return true;
 }
 
+bool Backend::SetState(WindowId id, WindowState state) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  WindowState previous = w->state;
+  if (previous == state) return true;
+  w->state = state;
+  NativeState(id, previous);
+  return true;
+}
+
 void Backend::SetZOrder(std::span<const WindowId> topToBottom) {
   FStore->SetZOrder(topToBottom);
   NativeZOrder();
@@ -162,6 +172,11 @@ bool Backend::IsVisible(WindowId id) const {
   return w && w->visible;
 }
 
+WindowState Backend::State(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->state : WindowState::Normal;
+}
+
 RECT Backend::Bounds(WindowId id) const {
   const StoredWindow* w = FStore->Find(id);
   return w ? w->bounds : RECT {};
@@ -223,24 +238,25 @@ bool Backend::WriteDesktopPng(const std::string& path, std::string* error) const
   return WritePng(path, DesktopPixels().View(), error);
 }
 
-std::unique_ptr<Backend> CreateBackend() {
+std::unique_ptr<Backend> CreateBackend(std::string& error) {
   const char* asked = std::getenv("XJ_DISPLAY");
   const char* x = std::getenv("DISPLAY");
-  bool wantX11;
-  if (!asked || !*asked) {
-    wantX11 = x && *x;
-  } else if (std::strcmp(asked, "x11") == 0) {
-    wantX11 = true;
-  } else if (std::strcmp(asked, "headless") == 0) {
-    wantX11 = false;
-  } else {
-    std::fprintf(stderr, "XJ_DISPLAY=%s is not a display (use headless or x11); running headless\n", asked);
-    wantX11 = false;
+  bool explicitly = asked && *asked;
+  if (explicitly && std::strcmp(asked, "headless") == 0) return std::make_unique<HeadlessBackend>();
+  if (explicitly && std::strcmp(asked, "x11") != 0) {
+    error = std::string("XJ_DISPLAY=") + asked + " is not a display (use headless or x11)";
+    return nullptr;
   }
-  if (wantX11) {
-    std::string error;
+  if (explicitly || (x && *x)) {
     if (auto x11 = OpenX11Backend(nullptr, &error)) return x11;
+    // Only a display that was asked for is worth failing over: a program that cannot be seen could
+    // never be closed.
+    if (explicitly) {
+      error = "XJ_DISPLAY=x11: " + error;
+      return nullptr;
+    }
     std::fprintf(stderr, "%s; running headless\n", error.c_str());
+    error.clear();
   }
   return std::make_unique<HeadlessBackend>();
 }

@@ -1,4 +1,5 @@
-// Choosing the back-end from the environment.
+// Choosing the back-end from the environment, and what a program does when the one it asked for is not
+// there.
 
 #include <gtest/gtest.h>
 
@@ -6,40 +7,83 @@
 #include <string>
 
 #include "platform/display/Display.h"
+#include "platform/win32/WinUser.h"
+#include "platform/win32/WmBackend.h"
 #include "tests/support/Scratch.h"
 
 using namespace xj::display;
 
 using xj::test::ScopedEnv;
 
-TEST(DisplayFactory, ChoosesFromTheEnvironmentAndFallsBackToHeadless) {
-  // ":65000" names an X server that does not exist, so every x11 attempt has to fall back.
-  struct Case {
-    const char* xjDisplay;
-    const char* display;
-    const char* messagePart;  // null: nothing on stderr
-  };
-  const Case cases[] = {
+namespace {
+
+struct Case {
+  const char* xjDisplay;
+  const char* display;
+  const char* message;  // a part of the note or error; null: nothing said
+};
+
+std::string Describe(const Case& c) {
+  return std::string("XJ_DISPLAY=") + (c.xjDisplay ? c.xjDisplay : "(unset)") +
+         " DISPLAY=" + (c.display ? c.display : "(unset)");
+}
+
+}  // namespace
+
+// ":65000" names an X server that does not exist.
+TEST(DisplayFactory, FallsBackToHeadlessOnlyWhenNoBackEndWasAskedFor) {
+  const Case fallbacks[] = {
     { "headless", ":65000", nullptr },
     { nullptr, nullptr, nullptr },
     { "", nullptr, nullptr },
-    { "x11", ":65000", "cannot open the X display :65000; running headless" },
-    { nullptr, ":65000", "cannot open the X display :65000" },
-    { "x11", nullptr, "DISPLAY is not set" },
-    { "wayland", ":65000", "XJ_DISPLAY=wayland is not a display" },
+    { nullptr, ":65000", "cannot open the X display :65000; running headless" },
   };
-  for (const Case& c : cases) {
+  for (const Case& c : fallbacks) {
+    SCOPED_TRACE(Describe(c));
     ScopedEnv xj("XJ_DISPLAY", c.xjDisplay), x("DISPLAY", c.display);
     testing::internal::CaptureStderr();
-    std::unique_ptr<Backend> backend = CreateBackend();
-    std::string err = testing::internal::GetCapturedStderr();
-    SCOPED_TRACE(std::string("XJ_DISPLAY=") + (c.xjDisplay ? c.xjDisplay : "(unset)") +
-                 " DISPLAY=" + (c.display ? c.display : "(unset)"));
+    std::string error;
+    std::unique_ptr<Backend> backend = CreateBackend(error);
+    std::string said = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(backend);
     EXPECT_STREQ(backend->Name(), "headless");
-    if (c.messagePart)
-      EXPECT_NE(err.find(c.messagePart), std::string::npos) << err;
+    EXPECT_EQ(error, "");
+    if (c.message)
+      EXPECT_NE(said.find(c.message), std::string::npos) << said;
     else
-      EXPECT_EQ(err, "");
+      EXPECT_EQ(said, "");
   }
+
+  const Case failures[] = {
+    { "x11", ":65000", "XJ_DISPLAY=x11: cannot open the X display :65000" },
+    { "x11", nullptr, "XJ_DISPLAY=x11: cannot open the X display (DISPLAY is not set)" },
+    { "wayland", ":65000", "XJ_DISPLAY=wayland is not a display (use headless or x11)" },
+  };
+  for (const Case& c : failures) {
+    SCOPED_TRACE(Describe(c));
+    ScopedEnv xj("XJ_DISPLAY", c.xjDisplay), x("DISPLAY", c.display);
+    testing::internal::CaptureStderr();
+    std::string error;
+    std::unique_ptr<Backend> backend = CreateBackend(error);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the caller decides what to say
+    EXPECT_FALSE(backend);
+    EXPECT_EQ(error, c.message);
+  }
+}
+
+TEST(DisplayFactoryDeathTest, AProgramWhoseDisplayIsMissingSaysSoAndExitsWithFailure) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  ScopedEnv xj("XJ_DISPLAY", "x11"), x("DISPLAY", ":65000");
+  auto showAWindow = [] {
+    xj::wm::SetDisplay(nullptr);
+    WNDCLASSA wc {};
+    wc.lpfnWndProc = WNDPROC(DefWindowProcA);
+    wc.lpszClassName = "FactoryTestWindow";
+    RegisterClassA(&wc);
+    HWND w = CreateWindowExA(0, "FactoryTestWindow", "", WS_OVERLAPPED, 10, 20, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ShowWindow(w, SW_SHOW);
+    std::exit(0);  // not reached when the display is missing
+  };
+  EXPECT_EXIT(showAWindow(), testing::ExitedWithCode(EXIT_FAILURE),
+              "^XJ_DISPLAY=x11: cannot open the X display :65000\n$");
 }
