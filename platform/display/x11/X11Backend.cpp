@@ -393,6 +393,8 @@ void X11Backend::NativeState(WindowId id, WindowState previous) {
     }
   } else {
     XMapWindow(FDpy, n->xid);  // an iconic window mapped by its client is restored by the desktop
+    // Our note that it starts hidden: a window manager without EWMH leaves it standing.
+    if (!Supports(FAtoms[kNetWmState])) WriteNetWmState(*n, w);
   }
   XFlush(FDpy);
 }
@@ -966,7 +968,8 @@ void X11Backend::OnDesktopState(WindowId id) {
     if (data) XFree(data);
   }
   auto has = [&](AtomId a) { return std::find(atoms.begin(), atoms.end(), FAtoms[a]) != atoms.end(); };
-  bool iconic = *icccm == IconicState || has(kNetWmStateHidden);
+  // Iconic by ICCCM, which every window manager keeps; "hidden" may be our own note from before mapping.
+  bool iconic = *icccm == IconicState;
   bool maximized = has(kNetWmStateMaximizedVert) && has(kNetWmStateMaximizedHorz);
   bool maximizeChanged = maximized != n.desktopMaximized;
   n.desktopMaximized = maximized;

@@ -658,8 +658,8 @@ TEST_F(X11Display, TheWindowManagersStateChangesArriveAndOurOwnAreAskedOfIt) {
     { NormalState, {}, { WS::Normal } },                                                             // a task-bar click
     { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" }, { WS::Maximized } },
     { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT" }, { WS::Normal } },                             // half is not all
-    { NormalState, { "_NET_WM_STATE_HIDDEN" }, { WS::Minimized } },
-    { NormalState, {}, { WS::Normal } },
+    { IconicState, { "_NET_WM_STATE_HIDDEN" }, { WS::Minimized } },
+    { NormalState, { "_NET_WM_STATE_HIDDEN" }, { WS::Normal } },  // our own note from before mapping
     { NormalState, {}, {} },                                                                         // no change
   };
   for (const Step& step : steps) {

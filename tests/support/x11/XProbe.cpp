@@ -63,7 +63,7 @@ long XProbe::WmState(unsigned long window) {
   return state;
 }
 
-unsigned long XProbe::InputFocus() {
+unsigned long XProbe::FocusWindow() {
   Window focus = 0;
   int revert;
   XGetInputFocus(Dpy(FDisplay), &focus, &revert);

@@ -26,7 +26,7 @@ class XProbe {
   bool Viewable(unsigned long window);
   // The ICCCM state a window manager gave the window (1 normal, 3 iconic), or -1 when it has none.
   long WmState(unsigned long window);
-  unsigned long InputFocus();  // the window that has the keyboard focus (1 for PointerRoot)
+  unsigned long FocusWindow();  // the window that has the keyboard focus (1 for PointerRoot)
   bool WindowManagerRunning();
   // The window's bounding (or input) shape, window coordinates.
   std::vector<XRect> Shape(unsigned long window, bool input);
