@@ -1,15 +1,10 @@
 #include "platform/display/Display.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/display/Png.h"
 #include "platform/display/TrayStrip.h"
 #include "platform/display/WindowStore.h"
-#include "platform/display/headless/HeadlessDisplay.h"
-#include "platform/display/x11/X11Open.h"
 
 namespace xj::display {
 
@@ -236,29 +231,6 @@ bool Backend::WriteWindowPng(WindowId id, const std::string& path, std::string* 
 
 bool Backend::WriteDesktopPng(const std::string& path, std::string* error) const {
   return WritePng(path, DesktopPixels().View(), error);
-}
-
-std::unique_ptr<Backend> CreateBackend(std::string& error) {
-  const char* asked = std::getenv("XJ_DISPLAY");
-  const char* x = std::getenv("DISPLAY");
-  bool explicitly = asked && *asked;
-  if (explicitly && std::strcmp(asked, "headless") == 0) return std::make_unique<HeadlessBackend>();
-  if (explicitly && std::strcmp(asked, "x11") != 0) {
-    error = std::string("XJ_DISPLAY=") + asked + " is not a display (use headless or x11)";
-    return nullptr;
-  }
-  if (explicitly || (x && *x)) {
-    if (auto x11 = OpenX11Backend(nullptr, &error)) return x11;
-    // Only a display that was asked for is worth failing over: a program that cannot be seen could
-    // never be closed.
-    if (explicitly) {
-      error = "XJ_DISPLAY=x11: " + error;
-      return nullptr;
-    }
-    std::fprintf(stderr, "%s; running headless\n", error.c_str());
-    error.clear();
-  }
-  return std::make_unique<HeadlessBackend>();
 }
 
 }  // namespace xj::display

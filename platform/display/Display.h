@@ -4,7 +4,7 @@
 // window region and layered alpha, and reads input back as plain events.
 //
 // Back-ends: `headless` keeps everything in memory (tests, scripts, screenshots) and gets its input from
-// the harness; `x11` shows real windows. CreateBackend() picks one from XJ_DISPLAY.
+// the harness; `x11` shows real windows. CreateBackend() (factory/CreateBackend.h) picks one.
 //
 // Conventions: coordinates of windows, mouse events and the cursor are screen coordinates; rectangles of a
 // window's own area (dirty rectangles, expose rectangles, shapes) are window coordinates with (0,0) at the
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "platform/display/Pixels.h"
-#include "platform/win32/WinDef.h"
+#include "platform/base/BasicTypes.h"
 
 namespace xj::display {
 
@@ -233,11 +233,6 @@ class Backend {
   std::vector<TrayIcon> FTrayIcons;
   int FWakeFd { -1 };
 };
-
-// The back-end XJ_DISPLAY asks for: "headless" or "x11"; unset, x11 when DISPLAY is set, else headless.
-// Null, with `error` saying why, when XJ_DISPLAY names something else or the x11 it asks for cannot be
-// opened. Unasked, an X display that cannot be opened gives headless, with a note on stderr.
-std::unique_ptr<Backend> CreateBackend(std::string& error);
 
 // The desktop background, the classic palette's background colour.
 constexpr uint32_t kDesktopBackground = 0x008080;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/display/Display.h"
+#include "platform/display/factory/CreateBackend.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"

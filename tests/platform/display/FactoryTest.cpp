@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/display/Display.h"
+#include "platform/display/factory/CreateBackend.h"
 #include "platform/win32/WinUser.h"
 #include "platform/win32/WmBackend.h"
 #include "tests/support/Scratch.h"
