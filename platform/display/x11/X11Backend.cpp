@@ -190,24 +190,25 @@ void X11Backend::OpenInputMethod() {
   }
 }
 
+std::vector<unsigned long> X11Backend::Longs(Window xid, Atom property, Atom type) const {
+  std::vector<unsigned long> values;
+  Atom actual;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(FDpy, xid, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
+          Success &&
+      data && format == 32) {
+    auto* longs = reinterpret_cast<unsigned long*>(data);
+    values.assign(longs, longs + count);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
 void X11Backend::ReadRootProperties() {
-  auto cardinals = [this](Atom property, Atom type) {
-    std::vector<unsigned long> values;
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(FDpy, FRoot, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 32) {
-      auto* longs = reinterpret_cast<unsigned long*>(data);
-      values.assign(longs, longs + count);
-    }
-    if (data) XFree(data);
-    return values;
-  };
-  std::vector<unsigned long> desk = cardinals(FAtoms[kNetCurrentDesktop], XA_CARDINAL);
-  std::vector<unsigned long> area = cardinals(FAtoms[kNetWorkarea], XA_CARDINAL);
+  std::vector<unsigned long> desk = Longs(FRoot, FAtoms[kNetCurrentDesktop], XA_CARDINAL);
+  std::vector<unsigned long> area = Longs(FRoot, FAtoms[kNetWorkarea], XA_CARDINAL);
   size_t index = desk.empty() ? 0 : desk[0];
   if (index >= area.size() / 4) index = 0;  // a desktop without its own entry uses the first
   RECT screen { 0, 0, FScreenSize.cx, FScreenSize.cy };
@@ -217,7 +218,7 @@ void X11Backend::ReadRootProperties() {
     RECT work = IntersectRects({ v(0), v(1), v(0) + v(2), v(1) + v(3) }, screen);
     if (!RectEmpty(work)) FWorkArea = work;
   }
-  std::vector<unsigned long> supported = cardinals(FAtoms[kNetSupported], XA_ATOM);
+  std::vector<unsigned long> supported = Longs(FRoot, FAtoms[kNetSupported], XA_ATOM);
   FSupported.assign(supported.begin(), supported.end());
 }
 
@@ -417,18 +418,9 @@ void X11Backend::WriteWmHints(const NativeWindow& n, const StoredWindow& w) {
 }
 
 // The ICCCM state the window manager gave the window, or nothing when none manages it.
-std::optional<long> X11Backend::WmState(Window xid) {
-  Atom type;
-  int format;
-  unsigned long count, after;
-  unsigned char* data = nullptr;
-  std::optional<long> state;
-  if (XGetWindowProperty(FDpy, xid, FAtoms[kWmState], 0, 2, False, FAtoms[kWmState], &type, &format, &count, &after,
-                         &data) == Success &&
-      data && format == 32 && count >= 1)
-    state = reinterpret_cast<long*>(data)[0];
-  if (data) XFree(data);
-  return state;
+std::optional<long> X11Backend::WmState(Window xid) const {
+  std::vector<unsigned long> state = Longs(xid, FAtoms[kWmState], FAtoms[kWmState]);
+  return state.empty() ? std::nullopt : std::optional<long>(long(state[0]));
 }
 
 void X11Backend::NativeZOrder() {
@@ -955,18 +947,7 @@ void X11Backend::OnDesktopState(WindowId id) {
   const StoredWindow& w = *Store().Find(id);
   std::optional<long> icccm = WmState(n.xid);
   if (!w.visible || !icccm || *icccm == WithdrawnState) return;
-  std::vector<unsigned long> atoms;
-  {
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(FDpy, n.xid, FAtoms[kNetWmState], 0, 64, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) == Success &&
-        data && format == 32)
-      atoms.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
-    if (data) XFree(data);
-  }
+  std::vector<unsigned long> atoms = Longs(n.xid, FAtoms[kNetWmState], XA_ATOM);
   auto has = [&](AtomId a) { return std::find(atoms.begin(), atoms.end(), FAtoms[a]) != atoms.end(); };
   // Iconic by ICCCM, which every window manager keeps; "hidden" may be our own note from before mapping.
   bool iconic = *icccm == IconicState;

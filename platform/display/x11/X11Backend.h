@@ -113,7 +113,9 @@ class X11Backend : public Backend {
   void ApplyGeometry(WindowId id, NativeWindow& n, const StoredWindow& w);
   void WriteNetWmState(NativeWindow& n, const StoredWindow& w);
   void WriteWmHints(const NativeWindow& n, const StoredWindow& w);
-  std::optional<long> WmState(Window xid);
+  std::optional<long> WmState(Window xid) const;
+  // A property of 32-bit items (Xlib hands them over as longs); empty when absent or of another type.
+  std::vector<unsigned long> Longs(Window xid, Atom property, Atom type) const;
   bool DesktopKeepsIcons(const StoredWindow& w) const;
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
   void SetCardinal(Window xid, Atom property, unsigned long value);
