@@ -28,6 +28,21 @@ std::string Describe(const Case& c) {
          " DISPLAY=" + (c.display ? c.display : "(unset)");
 }
 
+struct Outcome {
+  std::unique_ptr<Backend> backend;
+  std::string error;
+  std::string said;  // on stderr
+};
+
+Outcome Choose(const Case& c) {
+  ScopedEnv xj("XJ_DISPLAY", c.xjDisplay), x("DISPLAY", c.display);
+  Outcome out;
+  testing::internal::CaptureStderr();
+  out.backend = CreateBackend(out.error);
+  out.said = testing::internal::GetCapturedStderr();
+  return out;
+}
+
 }  // namespace
 
 // ":65000" names an X server that does not exist.
@@ -40,18 +55,14 @@ TEST(DisplayFactory, FallsBackToHeadlessOnlyWhenNoBackEndWasAskedFor) {
   };
   for (const Case& c : fallbacks) {
     SCOPED_TRACE(Describe(c));
-    ScopedEnv xj("XJ_DISPLAY", c.xjDisplay), x("DISPLAY", c.display);
-    testing::internal::CaptureStderr();
-    std::string error;
-    std::unique_ptr<Backend> backend = CreateBackend(error);
-    std::string said = testing::internal::GetCapturedStderr();
-    ASSERT_TRUE(backend);
-    EXPECT_STREQ(backend->Name(), "headless");
-    EXPECT_EQ(error, "");
+    Outcome o = Choose(c);
+    ASSERT_TRUE(o.backend);
+    EXPECT_STREQ(o.backend->Name(), "headless");
+    EXPECT_EQ(o.error, "");
     if (c.message)
-      EXPECT_NE(said.find(c.message), std::string::npos) << said;
+      EXPECT_NE(o.said.find(c.message), std::string::npos) << o.said;
     else
-      EXPECT_EQ(said, "");
+      EXPECT_EQ(o.said, "");
   }
 
   const Case failures[] = {
@@ -61,13 +72,10 @@ TEST(DisplayFactory, FallsBackToHeadlessOnlyWhenNoBackEndWasAskedFor) {
   };
   for (const Case& c : failures) {
     SCOPED_TRACE(Describe(c));
-    ScopedEnv xj("XJ_DISPLAY", c.xjDisplay), x("DISPLAY", c.display);
-    testing::internal::CaptureStderr();
-    std::string error;
-    std::unique_ptr<Backend> backend = CreateBackend(error);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // the caller decides what to say
-    EXPECT_FALSE(backend);
-    EXPECT_EQ(error, c.message);
+    Outcome o = Choose(c);
+    EXPECT_FALSE(o.backend);
+    EXPECT_EQ(o.error, c.message);
+    EXPECT_EQ(o.said, "");  // the caller decides what to say
   }
 }
 
