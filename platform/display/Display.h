@@ -22,8 +22,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/display/Pixels.h"
 #include "platform/base/BasicTypes.h"
+#include "platform/display/Pixels.h"
 
 namespace xj::display {
 

@@ -76,7 +76,9 @@ class BackgroundProgram {
   bool Start(const std::string& command) {
     const std::string line = "exec " + command;
     const char* argv[] = { "sh", "-c", line.c_str(), nullptr };
-    return posix_spawn(&FPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 || (FPid = -1, false);
+    if (posix_spawn(&FPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0) return true;
+    FPid = -1;
+    return false;
   }
   // Still running (a program that gave up has exited).
   bool Running() {

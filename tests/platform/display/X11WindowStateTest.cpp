@@ -183,7 +183,8 @@ TEST_F(X11FormsUnderTwm, MinimisingIconifiesAndOpeningTheIconRestoresAndRepaints
   form->SetColor(clMaroon);  // changed while nobody can see it
   ASSERT_EQ(Xdotool("windowmap " + std::to_string(icon)), 0);  // as a click on the icon does
   ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clMaroon); }))
-      << "the main form is " << (IsWindowVisible(form->Handle()) ? "shown" : "hidden") << " by the program; icon state " << FX->WmState(icon) << " viewable " << FX->Viewable(icon) << " iconic " << IsIconic(Application->Handle());
+      << "the main form is " << (IsWindowVisible(form->Handle()) ? "shown" : "hidden") << " by the program, "
+      << "whose window's state is " << FX->WmState(icon);
   EXPECT_FALSE(IsIconic(Application->Handle()));
   EXPECT_EQ(FRestored, 1);
   EXPECT_EQ(FX->WmState(main), kNormalState);
