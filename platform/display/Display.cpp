@@ -1,15 +1,10 @@
 #include "platform/display/Display.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/display/Png.h"
 #include "platform/display/TrayStrip.h"
 #include "platform/display/WindowStore.h"
-#include "platform/display/headless/HeadlessDisplay.h"
-#include "platform/display/x11/X11Open.h"
 
 namespace xj::display {
 
@@ -52,6 +47,16 @@ bool Backend::Hide(WindowId id) {
   if (!w) return false;
   w->visible = false;
   NativeHide(id);
+  return true;
+}
+
+bool Backend::SetState(WindowId id, WindowState state) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  WindowState previous = w->state;
+  if (previous == state) return true;
+  w->state = state;
+  NativeState(id, previous);
   return true;
 }
 
@@ -162,6 +167,11 @@ bool Backend::IsVisible(WindowId id) const {
   return w && w->visible;
 }
 
+WindowState Backend::State(WindowId id) const {
+  const StoredWindow* w = FStore->Find(id);
+  return w ? w->state : WindowState::Normal;
+}
+
 RECT Backend::Bounds(WindowId id) const {
   const StoredWindow* w = FStore->Find(id);
   return w ? w->bounds : RECT {};
@@ -221,28 +231,6 @@ bool Backend::WriteWindowPng(WindowId id, const std::string& path, std::string* 
 
 bool Backend::WriteDesktopPng(const std::string& path, std::string* error) const {
   return WritePng(path, DesktopPixels().View(), error);
-}
-
-std::unique_ptr<Backend> CreateBackend() {
-  const char* asked = std::getenv("XJ_DISPLAY");
-  const char* x = std::getenv("DISPLAY");
-  bool wantX11;
-  if (!asked || !*asked) {
-    wantX11 = x && *x;
-  } else if (std::strcmp(asked, "x11") == 0) {
-    wantX11 = true;
-  } else if (std::strcmp(asked, "headless") == 0) {
-    wantX11 = false;
-  } else {
-    std::fprintf(stderr, "XJ_DISPLAY=%s is not a display (use headless or x11); running headless\n", asked);
-    wantX11 = false;
-  }
-  if (wantX11) {
-    std::string error;
-    if (auto x11 = OpenX11Backend(nullptr, &error)) return x11;
-    std::fprintf(stderr, "%s; running headless\n", error.c_str());
-  }
-  return std::make_unique<HeadlessBackend>();
 }
 
 }  // namespace xj::display

@@ -4,7 +4,7 @@
 // window region and layered alpha, and reads input back as plain events.
 //
 // Back-ends: `headless` keeps everything in memory (tests, scripts, screenshots) and gets its input from
-// the harness; `x11` shows real windows. CreateBackend() picks one from XJ_DISPLAY.
+// the harness; `x11` shows real windows. CreateBackend() (factory/CreateBackend.h) picks one.
 //
 // Conventions: coordinates of windows, mouse events and the cursor are screen coordinates; rectangles of a
 // window's own area (dirty rectangles, expose rectangles, shapes) are window coordinates with (0,0) at the
@@ -22,8 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/BasicTypes.h"
 #include "platform/display/Pixels.h"
-#include "platform/win32/WinDef.h"
 
 namespace xj::display {
 
@@ -37,6 +37,9 @@ enum class WindowKind : uint8_t {
   Popup,   // menus, hints, drop-downs: not managed at all, never decorated, never given the focus
   Tool,    // a tool window: managed and undecorated, kept off the task bar
 };
+
+// How a shown window appears on the desktop. Minimised, it is only an icon or a task-bar entry.
+enum class WindowState : uint8_t { Normal, Minimized, Maximized };
 
 enum class CursorType : uint8_t {
   Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand, Hidden,
@@ -69,6 +72,8 @@ enum class EventType : uint8_t {
                    // from the last presented pixels, so this matters only before the first Present
   Close,           // the user asked to close `window` (the desktop's close button)
   Configure,       // rect: new bounds in screen coordinates, set by the desktop (a move or resize)
+  StateChanged,    // state: the desktop minimised, maximised or restored `window` (its own buttons, a
+                   // task-bar click, another program)
   TrayMouseMove,   // pt, trayIcon
   TrayButtonDown,  // pt, trayIcon, button
   TrayButtonUp,    // pt, trayIcon, button
@@ -87,6 +92,7 @@ struct Event {
   std::string text;          // UTF-8
   RECT rect {};
   uint32_t trayIcon { 0 };
+  WindowState state { WindowState::Normal };
 };
 
 // One icon of the notification-area view: 16×16 pixels 0xAARRGGBB (straight alpha, A = 0 transparent).
@@ -121,6 +127,10 @@ class Backend {
   bool SetBounds(WindowId id, const RECT& bounds);  // pixels that stay inside keep their place
   bool Show(WindowId id, bool activate = true);
   bool Hide(WindowId id);
+  // A minimised window stays shown but leaves the screen for the desktop's icons; restoring brings it
+  // back with its pixels. The platform sizes maximised windows itself, so to the desktop that state is
+  // a note. Without a desktop that keeps icons, a minimised window is simply kept off the screen.
+  bool SetState(WindowId id, WindowState state);
   // The whole stacking order of our windows, top first. Windows left out keep their relative order
   // beneath the listed ones.
   void SetZOrder(std::span<const WindowId> topToBottom);
@@ -162,6 +172,7 @@ class Backend {
   // Read-back of what the back-end holds.
   bool Exists(WindowId id) const;
   bool IsVisible(WindowId id) const;
+  WindowState State(WindowId id) const;
   RECT Bounds(WindowId id) const;
   bool TopMost(WindowId id) const;
   uint8_t Opacity(WindowId id) const;
@@ -197,6 +208,7 @@ class Backend {
   virtual void NativeBounds(WindowId) {}
   virtual void NativeShow(WindowId, bool /*activate*/) {}
   virtual void NativeHide(WindowId) {}
+  virtual void NativeState(WindowId, WindowState /*previous*/) {}
   virtual void NativeZOrder() {}
   virtual void NativeTopMost(WindowId) {}
   virtual void NativeShape(WindowId) {}
@@ -221,10 +233,6 @@ class Backend {
   std::vector<TrayIcon> FTrayIcons;
   int FWakeFd { -1 };
 };
-
-// The back-end XJ_DISPLAY asks for: "headless" or "x11"; unset, x11 when DISPLAY is set, else headless.
-// When X cannot be opened, or XJ_DISPLAY holds anything else, says so on stderr and gives headless.
-std::unique_ptr<Backend> CreateBackend();
 
 // The desktop background, the classic palette's background colour.
 constexpr uint32_t kDesktopBackground = 0x008080;

@@ -138,7 +138,7 @@ RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT
 void WindowStore::ComposeInto(Image& desktop) const {
   for (auto it = FOrder.rbegin(); it != FOrder.rend(); ++it) {
     const StoredWindow& w = FWindows.at(*it);
-    if (!w.visible || w.opacity == 0 || w.pixels.Empty()) continue;
+    if (!w.visible || w.state == WindowState::Minimized || w.opacity == 0 || w.pixels.Empty()) continue;
     int top = std::max(0, -int(w.bounds.top)), bottom = std::min(w.Height(), desktop.height - w.bounds.top);
     int left = std::max(0, -int(w.bounds.left)), right = std::min(w.Width(), desktop.width - w.bounds.left);
     for (int y = top; y < bottom; ++y) {

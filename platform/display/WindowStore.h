@@ -24,6 +24,7 @@ struct StoredWindow {
   WindowKind kind { WindowKind::Normal };
   bool topMost { false };
   bool visible { false };
+  WindowState state { WindowState::Normal };
   uint8_t opacity { 255 };
   CursorType cursor { CursorType::Arrow };
   RECT bounds {};

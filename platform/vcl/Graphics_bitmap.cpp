@@ -7,7 +7,7 @@
 
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/BmpCodec.h"
-#include "platform/win32/GdiInternal.h"
+#include "platform/vcl/Graphics_private.h"
 #include "platform/win32/WinGdi_user.h"
 
 XJ_PUBLISHED(TBitmap);
@@ -177,7 +177,7 @@ uint32_t PixelOf(TColor Color) {
 HBITMAP MaskOf(HBITMAP Source, uint32_t Key) {
   std::vector<uint32_t> px;
   int w = 0, h = 0;
-  if (!xj::gdi::ReadBitmapPixels(Source, px, w, h)) return nullptr;
+  if (!xj::vcl::ReadBitmapBits(Source, px, w, h)) return nullptr;
   HBITMAP mask = CreateSection(FormatFor(pf1bit), w, h);
   DIBSECTION ds {};
   GetObjectA(mask, sizeof ds, &ds);
@@ -194,6 +194,25 @@ HBITMAP MaskOf(HBITMAP Source, uint32_t Key) {
 }
 
 }  // namespace
+
+bool xj::vcl::ReadBitmapBits(HBITMAP Bitmap, std::vector<uint32_t>& Pixels, int& Width, int& Height) {
+  BITMAP bm {};
+  if (!Bitmap || GetObjectA(Bitmap, sizeof bm, &bm) != sizeof bm) return false;
+  BITMAPINFO info {};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = bm.bmWidth;
+  info.bmiHeader.biHeight = -bm.bmHeight;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  Pixels.assign(size_t(bm.bmWidth) * size_t(bm.bmHeight), 0);
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int lines = GetDIBits(dc, Bitmap, 0, UINT(bm.bmHeight), Pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  Width = bm.bmWidth;
+  Height = bm.bmHeight;
+  return lines == bm.bmHeight;
+}
 
 // ---- Life and image -----------------------------------------------------------------------------------
 

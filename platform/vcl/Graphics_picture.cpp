@@ -8,7 +8,7 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/Jpeg.h"
 #include "platform/win32/BmpCodec.h"
-#include "platform/win32/GdiInternal.h"
+#include "platform/vcl/Graphics_private.h"
 #include "platform/win32/WinGdi_user.h"
 
 XJ_PUBLISHED(TPicture);
@@ -145,9 +145,9 @@ std::vector<uint8_t> WriteIcon(HICON Icon) {
   if (!GetIconInfo(Icon, &ii)) throw EInvalidGraphic(SInvalidIcon);
   std::vector<uint32_t> colour, mask;
   int w = 0, h = 0, mw = 0, mh = 0;
-  xj::gdi::ReadBitmapPixels(ii.hbmMask, mask, mw, mh);
+  xj::vcl::ReadBitmapBits(ii.hbmMask, mask, mw, mh);
   if (ii.hbmColor) {
-    xj::gdi::ReadBitmapPixels(ii.hbmColor, colour, w, h);
+    xj::vcl::ReadBitmapBits(ii.hbmColor, colour, w, h);
   } else {
     // A monochrome icon keeps its AND mask above its image in one bitmap.
     w = mw;

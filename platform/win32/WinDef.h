@@ -5,15 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/base/BasicTypes.h"  // LONG, UINT, RECT, POINT, SIZE
+
 typedef uint8_t BYTE;
 typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef uint64_t DWORD64;
 typedef uint64_t ULONGLONG;
 typedef int64_t LONGLONG;
-typedef unsigned int UINT;
 typedef int INT;
-typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef short SHORT;
 typedef unsigned short USHORT;
@@ -79,24 +79,6 @@ XJ_DECLARE_HANDLE(HKEY);
 XJ_DECLARE_HANDLE(HHOOK);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
-
-typedef struct tagRECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-} RECT, *PRECT, *LPRECT;
-typedef const RECT* LPCRECT;
-
-typedef struct tagPOINT {
-  LONG x;
-  LONG y;
-} POINT, *PPOINT, *LPPOINT;
-
-typedef struct tagSIZE {
-  LONG cx;
-  LONG cy;
-} SIZE, *PSIZE, *LPSIZE;
 
 typedef struct tagPOINTS {
   SHORT x;

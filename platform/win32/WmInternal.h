@@ -265,6 +265,7 @@ void InvalidateExposed(Wnd* parent, const RECT& parentClientRect);
 void AfterPaintDispatch(Wnd* w, unsigned paintsBefore);
 void SyncDisplay(Wnd* w);  // WmBackend.h
 void SyncTitle(Wnd* w);
+void SyncActive(Wnd* w);
 void SyncCursor(HCURSOR c);
 
 // ---- Non-client (Wm_nonclient.cpp) ----------------------------------------------------------------------

@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 
 #include "platform/display/Display.h"
+#include "platform/display/factory/CreateBackend.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
@@ -20,6 +25,7 @@ namespace {
 
 std::unique_ptr<display::Backend> gDisplay;
 bool gWakeSet = false;
+bool gDesktopSpeaks = false;  // translating the desktop's own focus news
 std::map<HWND, TopSurface>& Surfaces() {
   static std::map<HWND, TopSurface>* s = new std::map<HWND, TopSurface>;
   return *s;
@@ -30,6 +36,12 @@ display::WindowKind KindOf(const Wnd* w) {
   if (popup) return display::WindowKind::Popup;
   if (w->exStyle & WS_EX_TOOLWINDOW) return display::WindowKind::Tool;
   return display::WindowKind::Normal;
+}
+
+display::WindowState StateOf(const Wnd* w) {
+  if (w->style & WS_MINIMIZE) return display::WindowState::Minimized;
+  if (w->style & WS_MAXIMIZE) return display::WindowState::Maximized;
+  return display::WindowState::Normal;
 }
 
 HWND HwndOf(display::WindowId id) {
@@ -107,13 +119,26 @@ void Translate(const display::Event& e) {
       break;
     case display::EventType::FocusGained:
       if (Wnd* w = FromHandle(HwndOf(e.window)))
-        if (GetActiveWindow() != w->handle && w->Enabled()) Activate(w, WA_ACTIVE);
+        if (GetActiveWindow() != w->handle && w->Enabled()) {
+          TemporaryChange speaking(gDesktopSpeaks, true);
+          Activate(w, WA_ACTIVE);
+        }
       return;
     case display::EventType::FocusLost:
       if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
       return;
     case display::EventType::Close:
       if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      return;
+    case display::EventType::StateChanged:
+      // As the user's own caption buttons would, so that the program sees the system command.
+      if (Wnd* w = FromHandle(HwndOf(e.window)))
+        if (StateOf(w) != e.state)
+          PostMessageA(w->handle, WM_SYSCOMMAND,
+                       e.state == display::WindowState::Minimized   ? SC_MINIMIZE
+                       : e.state == display::WindowState::Maximized ? SC_MAXIMIZE
+                                                                    : SC_RESTORE,
+                       0);
       return;
     case display::EventType::Exposed:
       if (HWND h = HwndOf(e.window)) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
@@ -158,7 +183,15 @@ display::Backend* CurrentDisplay() { return gDisplay.get(); }
 
 display::Backend& EnsureDisplay() {
   if (!gDisplay) {
-    gDisplay = display::CreateBackend();
+    std::string error;
+    gDisplay = display::CreateBackend(error);
+    if (!gDisplay) {
+      // The display that was asked for is not there. _Exit, not exit: the handlers run at exit would
+      // want to show things on this very display.
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::fflush(nullptr);
+      std::_Exit(EXIT_FAILURE);
+    }
     gWakeSet = false;
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
@@ -207,7 +240,8 @@ void SyncDisplay(Wnd* w) {
     return;
   }
   bool layeredHidden = (w->exStyle & WS_EX_LAYERED) && !w->alphaSet;
-  bool visible = ReallyVisible(w) && !layeredHidden;
+  // A minimised window stays shown, as the desktop's icon.
+  bool visible = w->Visible() && !layeredHidden;
   if (it == Surfaces().end() && !visible) return;
   TopSurface& s = EnsureSurface(w);
   display::Backend& d = EnsureDisplay();
@@ -227,6 +261,7 @@ void SyncDisplay(Wnd* w) {
     d.SetShape(s.window, shape);
   else
     d.ClearShape(s.window);
+  d.SetState(s.window, StateOf(w));
   if (visible && !s.shown) {
     PresentAll();
     d.Show(s.window, false);
@@ -240,6 +275,15 @@ void SyncDisplay(Wnd* w) {
 void SyncTitle(Wnd* w) {
   if (TopSurface* s = SurfaceOf(w))
     if (gDisplay && s->window) gDisplay->SetTitle(s->window, GbkToUtf8(w->text));
+}
+
+// The platform made `w` the active window: the desktop's keyboard focus follows it (after a modal
+// form closes, too, where X would otherwise hand the keys to whatever is under the pointer). Not when
+// the desktop just said so itself: echoing stale news back would bat the focus to and fro.
+void SyncActive(Wnd* w) {
+  if (!gDisplay || gDesktopSpeaks) return;
+  if (TopSurface* s = SurfaceOf(w))
+    if (s->window && s->shown) gDisplay->Activate(s->window);
 }
 
 void SyncCursor(HCURSOR c) {

@@ -64,6 +64,7 @@ void Activate(Wnd* w, WORD how) {
   }
   if (f.active != newH || !FromHandle(newH)) return;  // something re-activated meanwhile
   w->everActive = true;
+  SyncActive(w);
   Pin pin(w);
   Send(w, WM_NCACTIVATE, TRUE, 0);
   if (FromHandle(newH) && f.active == newH)

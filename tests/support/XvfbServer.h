@@ -69,6 +69,34 @@ class XvfbServer {
   std::string FName;
 };
 
+// A program left running beside the tests (a window manager) until Stop or the end of the object.
+class BackgroundProgram {
+ public:
+  ~BackgroundProgram() { Stop(); }
+  bool Start(const std::string& command) {
+    const std::string line = "exec " + command;
+    const char* argv[] = { "sh", "-c", line.c_str(), nullptr };
+    if (posix_spawn(&FPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0) return true;
+    FPid = -1;
+    return false;
+  }
+  // Still running (a program that gave up has exited).
+  bool Running() {
+    if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
+    return FPid > 0;
+  }
+  void Stop() {
+    if (FPid > 0) {
+      kill(FPid, SIGTERM);
+      waitpid(FPid, nullptr, 0);
+    }
+    FPid = -1;
+  }
+
+ private:
+  pid_t FPid { -1 };
+};
+
 // Runs `command` through sh (the environment, DISPLAY included, is passed on) and calls `pump` until
 // it exits or `timeoutMs` passes (then it is killed). Returns its exit status, or -1.
 inline int RunWhilePumping(const std::string& command, const std::function<void()>& pump, int timeoutMs = 30000) {

@@ -26,14 +26,15 @@ namespace {
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask |
-                            EnterWindowMask | LeaveWindowMask;
+                            EnterWindowMask | LeaveWindowMask | PropertyChangeMask;
 
 constexpr const char* kAtomNames[] = {
   "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_MOTIF_WM_HINTS", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "UTF8_STRING",
   "_NET_WM_WINDOW_OPACITY", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_UTILITY",
   "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
   "_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_SUPPORTED", "_NET_WM_MOVERESIZE", "_NET_ACTIVE_WINDOW",
-  "_NET_WM_USER_TIME", "CLIPBOARD", "TARGETS", "TEXT", "INCR", "XJ_SELECTION",
+  "_NET_WM_USER_TIME", "CLIPBOARD", "TARGETS", "TEXT", "INCR", "XJ_SELECTION", "WM_STATE",
+  "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
 };
 
 // A failed request (a window the desktop destroyed under us, a focus change that came too late) is not
@@ -189,24 +190,25 @@ void X11Backend::OpenInputMethod() {
   }
 }
 
+std::vector<unsigned long> X11Backend::Longs(Window xid, Atom property, Atom type) const {
+  std::vector<unsigned long> values;
+  Atom actual;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(FDpy, xid, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
+          Success &&
+      data && format == 32) {
+    auto* longs = reinterpret_cast<unsigned long*>(data);
+    values.assign(longs, longs + count);
+  }
+  if (data) XFree(data);
+  return values;
+}
+
 void X11Backend::ReadRootProperties() {
-  auto cardinals = [this](Atom property, Atom type) {
-    std::vector<unsigned long> values;
-    Atom actual;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(FDpy, FRoot, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
-            Success &&
-        data && format == 32) {
-      auto* longs = reinterpret_cast<unsigned long*>(data);
-      values.assign(longs, longs + count);
-    }
-    if (data) XFree(data);
-    return values;
-  };
-  std::vector<unsigned long> desk = cardinals(FAtoms[kNetCurrentDesktop], XA_CARDINAL);
-  std::vector<unsigned long> area = cardinals(FAtoms[kNetWorkarea], XA_CARDINAL);
+  std::vector<unsigned long> desk = Longs(FRoot, FAtoms[kNetCurrentDesktop], XA_CARDINAL);
+  std::vector<unsigned long> area = Longs(FRoot, FAtoms[kNetWorkarea], XA_CARDINAL);
   size_t index = desk.empty() ? 0 : desk[0];
   if (index >= area.size() / 4) index = 0;  // a desktop without its own entry uses the first
   RECT screen { 0, 0, FScreenSize.cx, FScreenSize.cy };
@@ -216,7 +218,7 @@ void X11Backend::ReadRootProperties() {
     RECT work = IntersectRects({ v(0), v(1), v(0) + v(2), v(1) + v(3) }, screen);
     if (!RectEmpty(work)) FWorkArea = work;
   }
-  std::vector<unsigned long> supported = cardinals(FAtoms[kNetSupported], XA_ATOM);
+  std::vector<unsigned long> supported = Longs(FRoot, FAtoms[kNetSupported], XA_ATOM);
   FSupported.assign(supported.begin(), supported.end());
 }
 
@@ -275,12 +277,7 @@ void X11Backend::NativeCreate(WindowId id) {
     long motif[5] = { 2 /* decorations field valid */, 0, 0, 0, 0 };
     XChangeProperty(FDpy, xid, FAtoms[kMotifWmHints], FAtoms[kMotifWmHints], 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(motif), 5);
-    XWMHints* hints = XAllocWMHints();
-    hints->flags = InputHint | StateHint;
-    hints->input = True;
-    hints->initial_state = NormalState;
-    XSetWMHints(FDpy, xid, hints);
-    XFree(hints);
+    WriteWmHints(n, w);
     XClassHint cls { const_cast<char*>(program_invocation_short_name), const_cast<char*>("Xunjian") };
     XSetClassHint(FDpy, xid, &cls);
     ApplyGeometry(id, n, w);
@@ -348,21 +345,82 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
     else
       SetCardinal(n->xid, FAtoms[kNetWmUserTime], 0);
   }
-  n->activateWhenMapped = activate && Managed(w);
+  bool minimized = w.state == WindowState::Minimized;
+  if (Managed(w)) {
+    WriteWmHints(*n, w);
+    WriteNetWmState(*n, w);
+  }
+  n->activateWhenMapped = activate && Managed(w) && !minimized;
   if (n->viewable && n->activateWhenMapped) NativeActivate(id);
-  XMapWindow(FDpy, n->xid);
+  // Minimised from the start: the desktop maps it as an icon, or, without one, it waits for restoring.
+  if (!minimized || DesktopKeepsIcons(w)) XMapWindow(FDpy, n->xid);
   XFlush(FDpy);
 }
 
 void X11Backend::NativeHide(WindowId id) {
   NativeWindow* n = Native(id);
   n->activateWhenMapped = false;
+  n->desktopMaximized = false;  // a withdrawn window starts afresh with the desktop
+  n->awaitedIconic.reset();
   n->viewable = false;  // from now on, whatever the UnmapNotify still on its way says
   if (Managed(*Store().Find(id)))
     XWithdrawWindow(FDpy, n->xid, FScreen);
   else
     XUnmapWindow(FDpy, n->xid);
   XFlush(FDpy);
+}
+
+void X11Backend::NativeState(WindowId id, WindowState previous) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (!w.visible) {
+    if (Managed(w)) {  // taken up when it is shown
+      WriteWmHints(*n, w);
+      WriteNetWmState(*n, w);
+    }
+    return;
+  }
+  bool minimize = w.state == WindowState::Minimized;
+  if (minimize == (previous == WindowState::Minimized)) return;
+  bool desktop = DesktopKeepsIcons(w);
+  if (desktop) n->awaitedIconic = minimize;
+  if (minimize) {
+    n->activateWhenMapped = false;
+    if (desktop) {
+      XIconifyWindow(FDpy, n->xid, FScreen);
+    } else {
+      n->viewable = false;
+      XUnmapWindow(FDpy, n->xid);
+    }
+  } else {
+    XMapWindow(FDpy, n->xid);  // an iconic window mapped by its client is restored by the desktop
+    // Our note that it starts hidden: a window manager without EWMH leaves it standing.
+    if (!Supports(FAtoms[kNetWmState])) WriteNetWmState(*n, w);
+  }
+  XFlush(FDpy);
+}
+
+// Whether a desktop looks after this window's icon: a window manager is running (someone redirects the
+// root's structure requests) and the window is one it manages.
+bool X11Backend::DesktopKeepsIcons(const StoredWindow& w) const {
+  if (!Managed(w)) return false;
+  XWindowAttributes root {};
+  return XGetWindowAttributes(FDpy, FRoot, &root) && (root.all_event_masks & SubstructureRedirectMask);
+}
+
+void X11Backend::WriteWmHints(const NativeWindow& n, const StoredWindow& w) {
+  XWMHints* hints = XAllocWMHints();
+  hints->flags = InputHint | StateHint;
+  hints->input = True;
+  hints->initial_state = w.state == WindowState::Minimized ? IconicState : NormalState;
+  XSetWMHints(FDpy, n.xid, hints);
+  XFree(hints);
+}
+
+// The ICCCM state the window manager gave the window, or nothing when none manages it.
+std::optional<long> X11Backend::WmState(Window xid) const {
+  std::vector<unsigned long> state = Longs(xid, FAtoms[kWmState], FAtoms[kWmState]);
+  return state.empty() ? std::nullopt : std::optional<long>(long(state[0]));
 }
 
 void X11Backend::NativeZOrder() {
@@ -381,6 +439,7 @@ void X11Backend::NativeZOrder() {
 void X11Backend::WriteNetWmState(NativeWindow& n, const StoredWindow& w) {
   std::vector<Atom> state;
   if (w.topMost) state.push_back(FAtoms[kNetWmStateAbove]);
+  if (w.state == WindowState::Minimized) state.push_back(FAtoms[kNetWmStateHidden]);
   if (w.kind == WindowKind::Tool) state.push_back(FAtoms[kNetWmStateSkipTaskbar]);
   if (state.empty())
     XDeleteProperty(FDpy, n.xid, FAtoms[kNetWmState]);
@@ -646,6 +705,8 @@ void X11Backend::Dispatch(XEvent& ev) {
       if (ev.xselectionclear.selection == FAtoms[kClipboard]) FClipboard.reset();
       return;
     case PropertyNotify:
+      if ((ev.xproperty.atom == FAtoms[kWmState] || ev.xproperty.atom == FAtoms[kNetWmState]))
+        if (WindowId id = IdOf(ev.xproperty.window)) OnDesktopState(id);
       if (ev.xproperty.window == FRoot &&
           (ev.xproperty.atom == FAtoms[kNetWorkarea] || ev.xproperty.atom == FAtoms[kNetCurrentDesktop] ||
            ev.xproperty.atom == FAtoms[kNetSupported])) {
@@ -718,8 +779,7 @@ void X11Backend::Dispatch(XEvent& ev) {
       OnConfigure(id, ev.xconfigure);
       break;
     case MapNotify:
-      n.viewable = true;
-      if (n.activateWhenMapped) NativeActivate(id);
+      OnMapped(id);
       break;
     case UnmapNotify:
       n.viewable = false;
@@ -870,6 +930,50 @@ void X11Backend::OnExpose(WindowId id, const XExposeEvent& ev) {
   e.type = EventType::Exposed;
   e.window = id;
   e.rect = r;
+  Post(std::move(e));
+}
+
+void X11Backend::OnMapped(WindowId id) {
+  NativeWindow& n = FNative.at(id);
+  n.viewable = true;
+  if (n.activateWhenMapped) NativeActivate(id);
+  // Without a window manager only another program maps a window we keep minimised: that restores it.
+  if (Store().Find(id)->state == WindowState::Minimized && !WmState(n.xid)) ReportState(id, WindowState::Normal);
+}
+
+// The window manager changed the window's ICCCM or EWMH state: its own buttons, a task bar, a pager.
+void X11Backend::OnDesktopState(WindowId id) {
+  NativeWindow& n = FNative.at(id);
+  const StoredWindow& w = *Store().Find(id);
+  std::optional<long> icccm = WmState(n.xid);
+  if (!w.visible || !icccm || *icccm == WithdrawnState) return;
+  std::vector<unsigned long> atoms = Longs(n.xid, FAtoms[kNetWmState], XA_ATOM);
+  auto has = [&](AtomId a) { return std::find(atoms.begin(), atoms.end(), FAtoms[a]) != atoms.end(); };
+  // Iconic by ICCCM, which every window manager keeps; "hidden" may be our own note from before mapping.
+  bool iconic = *icccm == IconicState;
+  bool maximized = has(kNetWmStateMaximizedVert) && has(kNetWmStateMaximizedHorz);
+  bool maximizeChanged = maximized != n.desktopMaximized;
+  n.desktopMaximized = maximized;
+  if (n.awaitedIconic) {
+    if (*n.awaitedIconic != iconic) return;
+    n.awaitedIconic.reset();
+  }
+  WindowState now = iconic      ? WindowState::Minimized
+                    : maximized ? WindowState::Maximized
+                                : WindowState::Normal;
+  // The platform maximises by sizing the window itself; a desktop that never heard of it has not undone it.
+  if (now == WindowState::Normal && w.state == WindowState::Maximized && !maximizeChanged) return;
+  ReportState(id, now);
+}
+
+void X11Backend::ReportState(WindowId id, WindowState state) {
+  StoredWindow& w = *Store().Find(id);
+  if (w.state == state) return;
+  w.state = state;
+  Event e;
+  e.type = EventType::StateChanged;
+  e.window = id;
+  e.state = state;
   Post(std::move(e));
 }
 

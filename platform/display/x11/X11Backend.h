@@ -36,7 +36,8 @@ class X11Backend : public Backend {
     kNetWmWindowOpacity, kNetWmWindowType, kNetWmWindowTypeNormal, kNetWmWindowTypeUtility,
     kNetWmWindowTypePopupMenu, kNetWmState, kNetWmStateAbove, kNetWmStateSkipTaskbar, kNetWorkarea,
     kNetCurrentDesktop, kNetSupported, kNetWmMoveresize, kNetActiveWindow, kNetWmUserTime, kClipboard,
-    kTargets, kText, kIncr, kSelectionProperty, kAtomCount
+    kTargets, kText, kIncr, kSelectionProperty, kWmState, kNetWmStateHidden, kNetWmStateMaximizedVert,
+    kNetWmStateMaximizedHorz, kAtomCount
   };
 
   struct NativeWindow {
@@ -46,6 +47,10 @@ class X11Backend : public Backend {
     bool viewable { false };
     bool shapedAway { false };  // has no size, so its shape hides it
     bool activateWhenMapped { false };
+    // Whether the desktop last said it maximised the window, and the iconic state we asked of it and it
+    // has not yet confirmed: until then what it says is older than our request.
+    bool desktopMaximized { false };
+    std::optional<bool> awaitedIconic;
     std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
   };
 
@@ -62,6 +67,7 @@ class X11Backend : public Backend {
   void NativeBounds(WindowId id) override;
   void NativeShow(WindowId id, bool activate) override;
   void NativeHide(WindowId id) override;
+  void NativeState(WindowId id, WindowState previous) override;
   void NativeZOrder() override;
   void NativeTopMost(WindowId id) override;
   void NativeShape(WindowId id) override;
@@ -88,6 +94,9 @@ class X11Backend : public Backend {
   void OnKey(WindowId id, XKeyEvent& ev, bool press);
   void OnConfigure(WindowId id, const XConfigureEvent& ev);
   void OnExpose(WindowId id, const XExposeEvent& ev);
+  void OnMapped(WindowId id);
+  void OnDesktopState(WindowId id);
+  void ReportState(WindowId id, WindowState state);
   void OnTrayPointer(const XEvent& ev);
   bool PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeoutMs);
 
@@ -103,6 +112,11 @@ class X11Backend : public Backend {
   void PutPixels(Window xid, const Image& pixels, const RECT& area);
   void ApplyGeometry(WindowId id, NativeWindow& n, const StoredWindow& w);
   void WriteNetWmState(NativeWindow& n, const StoredWindow& w);
+  void WriteWmHints(const NativeWindow& n, const StoredWindow& w);
+  std::optional<long> WmState(Window xid) const;
+  // A property of 32-bit items (Xlib hands them over as longs); empty when absent or of another type.
+  std::vector<unsigned long> Longs(Window xid, Atom property, Atom type) const;
+  bool DesktopKeepsIcons(const StoredWindow& w) const;
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
   void SetCardinal(Window xid, Atom property, unsigned long value);
   ::Cursor CursorFor(CursorType shape);

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32/WinDef.h"
+#include "platform/base/BasicTypes.h"
 
 namespace xj::display {
 

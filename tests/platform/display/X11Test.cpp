@@ -575,6 +575,149 @@ TEST_F(X11Display, CloseRequestsAndOutsideMovesArrive) {
   EXPECT_EQ(FBackend->WindowPixels(id).width, 90);
 }
 
+// Without a window manager nobody keeps icons: a minimised window leaves the screen but stays ours, and
+// restoring it brings its pixels back. Another program mapping it counts as restoring it.
+TEST_F(X11Display, MinimisingWithoutAWindowManagerKeepsAWayBack) {
+  Image pattern;
+  const RECT r { 130, 90, 370, 250 };
+  WindowId id = ShowPattern(WindowKind::Normal, r, pattern);
+  auto mapState = [&](WindowId w) {
+    XWindowAttributes a {};
+    return XGetWindowAttributes(FX, Xid(w), &a) ? a.map_state : -1;
+  };
+  ASSERT_TRUE(FBackend->SetState(id, WindowState::Minimized));
+  ASSERT_TRUE(PumpUntil([&] { return mapState(id) == IsUnmapped; }));
+  EXPECT_TRUE(FBackend->IsVisible(id));
+  EXPECT_EQ(FBackend->State(id), WindowState::Minimized);
+  EXPECT_NE(RootPixels(r).pixels, pattern.pixels);
+
+  FBackend->SetState(id, WindowState::Normal);
+  ASSERT_TRUE(PumpUntil([&] { return RootPixels(r).pixels == pattern.pixels; }));
+  EXPECT_EQ(mapState(id), IsViewable);
+
+  // Shown minimised: never on the screen until someone maps it.
+  WindowId later = FBackend->Create(WindowKind::Normal, { 500, 400, 620, 470 });
+  FBackend->SetState(later, WindowState::Minimized);
+  FBackend->Show(later);
+  SyncBackend();
+  EXPECT_EQ(mapState(later), IsUnmapped);
+  EXPECT_EQ(Property32(Xid(later), "_NET_WM_STATE"), std::vector<unsigned long> { A("_NET_WM_STATE_HIDDEN") });
+  FEvents.clear();
+  XMapWindow(FX, Xid(later));
+  XFlush(FX);
+  ASSERT_TRUE(WaitForEvent(EventType::StateChanged, later));
+  EXPECT_EQ(Find([](const Event& e) { return e.type == EventType::StateChanged; })->state, WindowState::Normal);
+  EXPECT_EQ(FBackend->State(later), WindowState::Normal);
+}
+
+// Playing the window manager: what it says of the window arrives as state changes, and the back-end's
+// own minimising and restoring are asked of it, with its stale news not taken for the user's doing.
+TEST_F(X11Display, TheWindowManagersStateChangesArriveAndOurOwnAreAskedOfIt) {
+  Image pattern;
+  WindowId id = ShowPattern(WindowKind::Normal, { 60, 70, 260, 190 }, pattern);
+  Window xid = Xid(id);
+  auto setWmState = [&](long state) {
+    long data[2] = { state, 0 };
+    XChangeProperty(FX, xid, A("WM_STATE"), A("WM_STATE"), 32, PropModeReplace, reinterpret_cast<unsigned char*>(data),
+                    2);
+  };
+  auto setNetState = [&](std::vector<const char*> names) {
+    std::vector<Atom> atoms;
+    for (const char* n : names) atoms.push_back(A(n));
+    XChangeProperty(FX, xid, A("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(atoms.data()), int(atoms.size()));
+  };
+  // Every change before a close request has been read once the close request arrives.
+  auto settle = [&] {
+    XEvent close {};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = xid;
+    close.xclient.message_type = A("WM_PROTOCOLS");
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = long(A("WM_DELETE_WINDOW"));
+    XSendEvent(FX, xid, False, NoEventMask, &close);
+    XFlush(FX);
+    FEvents.clear();
+    EXPECT_TRUE(WaitForEvent(EventType::Close, id));
+  };
+  auto changes = [&] {
+    std::vector<WindowState> out;
+    for (const Event& e : FEvents)
+      if (e.type == EventType::StateChanged && e.window == id) out.push_back(e.state);
+    return out;
+  };
+  using WS = WindowState;
+
+  struct Step {
+    long icccm;
+    std::vector<const char*> net;
+    std::vector<WS> reported;
+  };
+  const Step steps[] = {
+    { IconicState, {}, { WS::Minimized } },                                                          // its icon button
+    { NormalState, {}, { WS::Normal } },                                                             // a task-bar click
+    { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" }, { WS::Maximized } },
+    { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT" }, { WS::Normal } },                             // half is not all
+    { IconicState, { "_NET_WM_STATE_HIDDEN" }, { WS::Minimized } },
+    { NormalState, { "_NET_WM_STATE_HIDDEN" }, { WS::Normal } },  // our own note from before mapping
+    { NormalState, {}, {} },                                                                         // no change
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(int(&step - steps));
+    setNetState(step.net);
+    setWmState(step.icccm);
+    settle();
+    // The two properties change one after the other; only the final word counts.
+    std::vector<WS> seen = changes();
+    if (!step.reported.empty()) {
+      ASSERT_FALSE(seen.empty());
+      EXPECT_EQ(seen.back(), step.reported.back());
+    } else {
+      EXPECT_TRUE(seen.empty());
+    }
+    EXPECT_EQ(FBackend->State(id), step.reported.empty() ? WS::Normal : step.reported.back());
+  }
+
+  // The platform maximises by sizing the window itself: a window manager that knows nothing of it does
+  // not undo it.
+  FBackend->SetState(id, WS::Maximized);
+  setWmState(NormalState);
+  settle();
+  EXPECT_TRUE(changes().empty());
+  EXPECT_EQ(FBackend->State(id), WS::Maximized);
+  FBackend->SetState(id, WS::Normal);
+
+  // With a window manager running, minimising asks it to iconify, and restoring maps the window again.
+  XSelectInput(FX, DefaultRootWindow(FX), SubstructureRedirectMask);
+  XSync(FX, False);
+  FBackend->SetState(id, WS::Minimized);
+  XEvent ev {};
+  ASSERT_TRUE(PumpUntil([&] {
+    while (XCheckTypedEvent(FX, ClientMessage, &ev))
+      if (ev.xclient.message_type == A("WM_CHANGE_STATE")) return true;
+    return false;
+  }));
+  EXPECT_EQ(ev.xclient.window, xid);
+  EXPECT_EQ(ev.xclient.data.l[0], IconicState);
+  XUnmapWindow(FX, xid);
+  setWmState(NormalState);  // news from before our request
+  settle();
+  EXPECT_TRUE(changes().empty());
+  EXPECT_EQ(FBackend->State(id), WS::Minimized);
+  setWmState(IconicState);  // the window manager did as asked
+  settle();
+  EXPECT_TRUE(changes().empty());
+
+  FBackend->SetState(id, WS::Normal);
+  ASSERT_TRUE(PumpUntil([&] { return XCheckTypedEvent(FX, MapRequest, &ev) && ev.xmaprequest.window == xid; }));
+  setWmState(NormalState);
+  settle();
+  EXPECT_TRUE(changes().empty());
+  EXPECT_EQ(FBackend->State(id), WS::Normal);
+  XSelectInput(FX, DefaultRootWindow(FX), NoEventMask);
+  XSync(FX, False);
+}
+
 TEST_F(X11Display, ClipboardTextGoesBothWays) {
   // We own the clipboard: another client asks for its targets and its text.
   ASSERT_TRUE(FBackend->SetClipboardText(kLineUtf8));

@@ -25,6 +25,17 @@ std::string Title(Display* d, Window w) {
   return title;
 }
 
+Window FindTitled(Display* d, Window parent, const std::string& title) {
+  Window root, up, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (!XQueryTree(d, parent, &root, &up, &children, &count)) return 0;
+  for (unsigned i = 0; i < count && !found; ++i)
+    found = Title(d, children[i]) == title ? children[i] : FindTitled(d, children[i], title);
+  if (children) XFree(children);
+  return found;
+}
+
 }  // namespace
 
 XProbe::XProbe(const std::string& display) : FDisplay(XOpenDisplay(display.c_str())) {}
@@ -34,15 +45,35 @@ XProbe::~XProbe() {
 }
 
 unsigned long XProbe::FindWindow(const std::string& title) {
+  return FindTitled(Dpy(FDisplay), DefaultRootWindow(Dpy(FDisplay)), title);
+}
+
+long XProbe::WmState(unsigned long window) {
   Display* d = Dpy(FDisplay);
-  Window root, parent, *children = nullptr;
-  unsigned count = 0;
-  Window found = 0;
-  if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) return 0;
-  for (unsigned i = 0; i < count && !found; ++i)
-    if (Title(d, children[i]) == title) found = children[i];
-  if (children) XFree(children);
-  return found;
+  Atom wmState = XInternAtom(d, "WM_STATE", False), type;
+  int format;
+  unsigned long count, after;
+  unsigned char* data = nullptr;
+  long state = -1;
+  if (window &&
+      XGetWindowProperty(d, window, wmState, 0, 2, False, wmState, &type, &format, &count, &after, &data) == Success &&
+      data && format == 32 && count >= 1)
+    state = reinterpret_cast<long*>(data)[0];
+  if (data) XFree(data);
+  return state;
+}
+
+unsigned long XProbe::FocusWindow() {
+  Window focus = 0;
+  int revert;
+  XGetInputFocus(Dpy(FDisplay), &focus, &revert);
+  return focus;
+}
+
+bool XProbe::WindowManagerRunning() {
+  Display* d = Dpy(FDisplay);
+  XWindowAttributes a {};
+  return XGetWindowAttributes(d, DefaultRootWindow(d), &a) && (a.all_event_masks & SubstructureRedirectMask);
 }
 
 bool XProbe::Viewable(unsigned long window) {

@@ -21,9 +21,13 @@ class XProbe {
   XProbe& operator=(const XProbe&) = delete;
 
   bool Connected() const { return FDisplay != nullptr; }
-  // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0.
+  // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0; inside a window manager's frame too.
   unsigned long FindWindow(const std::string& title);
   bool Viewable(unsigned long window);
+  // The ICCCM state a window manager gave the window (1 normal, 3 iconic), or -1 when it has none.
+  long WmState(unsigned long window);
+  unsigned long FocusWindow();  // the window that has the keyboard focus (1 for PointerRoot)
+  bool WindowManagerRunning();
   // The window's bounding (or input) shape, window coordinates.
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.

@@ -1,0 +1,262 @@
+// A program's forms under a real X server (a private Xvfb), with and without a window manager (twm):
+// minimising leaves a way back and restoring repaints, the window manager's own iconify and de-iconify
+// reach the application, and the keyboard focus comes back to the owner when a modal form closes.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/display/Display.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/StdCtrls.h"
+#include "platform/win32/WmBackend.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/XvfbServer.h"
+#include "tests/support/x11/XProbe.h"
+
+namespace {
+
+using xj::test::BackgroundProgram;
+using xj::test::OnPath;
+using xj::test::RunWhilePumping;
+using xj::test::ScratchDir;
+using xj::test::XProbe;
+using xj::test::XvfbServer;
+
+constexpr int kTimeoutMs = 15000;  // generous: a loaded machine runs many tests at once
+constexpr long kIconicState = 3;
+constexpr long kNormalState = 1;
+
+// Waits for `done`, up to the time-out, doing `step` between looks.
+bool WaitFor(const std::function<bool()>& done, const std::function<void()>& step, int timeoutMs = kTimeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 5) {
+    step();
+    if (done()) return true;
+    usleep(5000);
+  }
+  return done();
+}
+
+template <bool WithWindowManager>
+class X11Forms : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!OnPath("Xvfb")) {
+      Problem() = "Xvfb is not installed";
+      return;
+    }
+    if (!OnPath("xdotool")) {
+      Problem() = "xdotool is not installed";
+      return;
+    }
+    if (WithWindowManager && !OnPath("twm")) {
+      Problem() = "twm is not installed (scripts/setup installs it)";
+      return;
+    }
+    Server() = new XvfbServer;
+    if (!Server()->Start(Problem())) {
+      delete Server();
+      Server() = nullptr;
+      return;
+    }
+    if (WithWindowManager) StartWindowManager();
+  }
+
+  static void StartWindowManager() {
+    // Its default title fonts are not on a bare Xvfb; without them twm gives up.
+    static ScratchDir dir("xj-twm");
+    const std::string rc = dir / "twmrc";
+    xj::test::WriteHostFile(rc, "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                                "IconManagerFont \"fixed\"\n");
+    Twm() = new BackgroundProgram;
+    XProbe probe(Server()->Name());
+    if (!Twm()->Start("env LC_ALL=C twm -display " + Server()->Name() + " -f " + rc + " >/dev/null 2>&1") ||
+        !WaitFor([&] { return probe.WindowManagerRunning() || !Twm()->Running(); }, [] {}) ||
+        !probe.WindowManagerRunning()) {
+      Problem() = "twm did not start";
+      StopServer();
+    }
+  }
+
+  static void StopServer() {
+    delete Twm();
+    Twm() = nullptr;
+    delete Server();
+    Server() = nullptr;
+  }
+
+  static void TearDownTestSuite() {
+    // The window manager's connection goes before the server does: a connection that breaks ends the
+    // process.
+    xj::wm::SetDisplay(nullptr);
+    StopServer();
+  }
+
+  void SetUp() override {
+    if (!Server()) GTEST_SKIP() << Problem();
+    setenv("DISPLAY", Server()->Name().c_str(), 1);
+    setenv("XJ_DISPLAY", "x11", 1);
+    FX = std::make_unique<XProbe>(Server()->Name());
+    ASSERT_TRUE(FX->Connected());
+    Application->SetTitle("xj-program");
+    Application->OnMinimize = TNotifyEvent::FromCallable([this](TObject*) { ++FMinimized; });
+    Application->OnRestore = TNotifyEvent::FromCallable([this](TObject*) { ++FRestored; });
+  }
+
+  void TearDown() override {
+    Application->OnMinimize = nullptr;
+    Application->OnRestore = nullptr;
+    if (IsIconic(Application->Handle())) Application->Restore();
+    for (auto it = FForms.rbegin(); it != FForms.rend(); ++it) delete *it;
+    FForms.clear();
+    Pump();
+  }
+
+  static void Pump() { Application->ProcessMessages(); }
+  static bool PumpUntil(const std::function<bool()>& done) { return WaitFor(done, Pump); }
+  static int Xdotool(const std::string& args) {
+    return RunWhilePumping("xdotool " + args, [] { Pump(); });
+  }
+
+  // The program's main form, shown in `color`; its X window once it shows that colour on the screen.
+  TForm* ShowMainForm(TColor color, unsigned long& xid) {
+    TForm* form = nullptr;
+    Application->CreateForm(form);
+    FForms.push_back(form);
+    form->SetBounds(140, 110, 320, 210);
+    form->SetCaption("xj-main");
+    form->SetColor(color);
+    form->Show();
+    EXPECT_TRUE(PumpUntil([&] {
+      xid = FX->FindWindow("xj-main");
+      return FX->Viewable(xid) && ShowsColor(form, color);
+    })) << "the main form never showed";
+    return form;
+  }
+
+  bool ShowsColor(TForm* form, TColor color) {
+    const TPoint p = form->ClientToScreen(TPoint(form->ClientWidth() / 2 + 7, form->ClientHeight() / 2 - 5));
+    const uint32_t bgr = uint32_t(ColorToRGB(color));
+    return FX->ScreenPixel(p.X, p.Y) == ((bgr & 0xFF) << 16 | (bgr & 0xFF00) | (bgr >> 16 & 0xFF));
+  }
+
+  static XvfbServer*& Server() {
+    static XvfbServer* s = nullptr;
+    return s;
+  }
+  static BackgroundProgram*& Twm() {
+    static BackgroundProgram* p = nullptr;
+    return p;
+  }
+  static std::string& Problem() {
+    static std::string p;
+    return p;
+  }
+
+  std::unique_ptr<XProbe> FX;
+  std::vector<TCustomForm*> FForms;
+  int FMinimized { 0 };
+  int FRestored { 0 };
+};
+
+using X11FormsAlone = X11Forms<false>;
+using X11FormsUnderTwm = X11Forms<true>;
+
+// The caption's minimise button hands the program to the window manager as an icon titled with the
+// application's title; opening the icon brings the forms back, drawn as they are now.
+TEST_F(X11FormsUnderTwm, MinimisingIconifiesAndOpeningTheIconRestoresAndRepaints) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clNavy, main);
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  unsigned long icon = 0;
+  ASSERT_TRUE(PumpUntil([&] {
+    icon = FX->FindWindow("xj-program");
+    return FX->WmState(icon) == kIconicState && !FX->Viewable(main);
+  })) << "the program's window state is " << FX->WmState(icon);
+  EXPECT_TRUE(IsIconic(Application->Handle()));
+  EXPECT_EQ(FMinimized, 1);
+
+  form->SetColor(clMaroon);  // changed while nobody can see it
+  ASSERT_EQ(Xdotool("windowmap " + std::to_string(icon)), 0);  // as a click on the icon does
+  ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clMaroon); }))
+      << "the main form is " << (IsWindowVisible(form->Handle()) ? "shown" : "hidden") << " by the program, "
+      << "whose window's state is " << FX->WmState(icon);
+  EXPECT_FALSE(IsIconic(Application->Handle()));
+  EXPECT_EQ(FRestored, 1);
+  EXPECT_EQ(FX->WmState(main), kNormalState);
+  EXPECT_NE(FX->WmState(icon), kIconicState);
+}
+
+// The window manager iconifying the main form itself minimises the application; the program's own
+// Restore brings it back.
+TEST_F(X11FormsUnderTwm, TheWindowManagersIconifyMinimisesTheApplication) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clTeal, main);
+  ASSERT_EQ(Xdotool("windowminimize " + std::to_string(main)), 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(Application->Handle()) != 0; }));
+  EXPECT_EQ(FMinimized, 1);
+  EXPECT_EQ(form->WindowState(), wsNormal);  // the form itself is hidden, not minimised
+  ASSERT_TRUE(PumpUntil([&] { return FX->WmState(FX->FindWindow("xj-program")) == kIconicState; }));
+
+  Application->Restore();
+  ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clTeal); }));
+  EXPECT_EQ(FRestored, 1);
+}
+
+// Nobody keeps icons: the minimised program is off the screen but still its own, and Restore brings the
+// form back with its pixels.
+TEST_F(X11FormsAlone, MinimisingWithoutAWindowManagerRestoresOnRestore) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clOlive, main);
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !FX->Viewable(main); }));
+  EXPECT_TRUE(IsIconic(Application->Handle()));
+  const unsigned long program = FX->FindWindow("xj-program");
+  EXPECT_NE(program, 0u);  // kept, not destroyed
+  EXPECT_FALSE(FX->Viewable(program));
+
+  form->SetColor(clPurple);
+  Application->Restore();
+  ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clPurple); }));
+  EXPECT_EQ(FRestored, 1);
+}
+
+// A modal form closed through its button gives the keyboard back to the form that had it, although the
+// pointer is over no window of ours and no window manager moves the focus.
+TEST_F(X11FormsAlone, AfterAModalFormTheKeyboardFocusReturnsToItsOwner) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clBtnFace, main);
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(16, 16, 200, 24);
+  edit->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return FX->FocusWindow() == main; }));
+
+  auto* dialog = new TForm(nullptr);
+  FForms.push_back(dialog);
+  dialog->SetBorderStyle(bsDialog);
+  dialog->SetCaption("xj-modal");
+  dialog->SetBounds(600, 420, 260, 140);
+  auto* ok = new TButton(dialog);
+  ok->SetParent(dialog);
+  ok->SetBounds(30, 30, 110, 32);
+  ok->SetCaption("OK");
+  ok->SetModalResult(mrOk);
+  const TPoint onOk = ok->ClientToScreen(TPoint(55, 16));
+  // The user clicks OK once the dialog is on the screen; the modal loop keeps running meanwhile.
+  BackgroundProgram user;
+  ASSERT_TRUE(user.Start("xdotool search --sync --onlyvisible --name '^xj-modal$' mousemove " +
+                         std::to_string(onOk.X) + " " + std::to_string(onOk.Y) + " click 1 >/dev/null"));
+  EXPECT_EQ(dialog->ShowModal(), mrOk);
+
+  ASSERT_TRUE(PumpUntil([&] { return FX->FocusWindow() == main; })) << "the focus is on " << FX->FocusWindow();
+  EXPECT_EQ(GetActiveWindow(), form->Handle());
+  ASSERT_EQ(Xdotool("type --delay 20 ok"), 0);
+  EXPECT_TRUE(PumpUntil([&] { return edit->Text() == "ok"; })) << "the edit holds \"" << edit->Text() << "\"";
+}
+
+}  // namespace
