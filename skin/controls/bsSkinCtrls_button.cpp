@@ -337,8 +337,8 @@ void TbsSkinButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
 
 void TbsSkinButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
-  if (Button == mbLeft) {
-    FPressed = false;
+  // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere).
+  if (Button == mbLeft && std::exchange(FPressed, false)) {
     if (FGroupIndex == 0) {
       StopRepeat();
       if (FMouseIn) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/display/Png.h"
+#include "skin/controls/bsSkinCtrls_base.h"
 
 namespace skinctl {
 
@@ -20,6 +21,15 @@ TbsSkinData* SkinControlsTest::LoadTestSkin() {
   return skin;
 }
 
+TbsSkinData* SkinControlsTest::LoadSecondSkin() {
+  if (!skin) skin = new TbsSkinData(form);
+  BeforeChangeSkinDataWalk(form, skin);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini");
+  secondLoaded = true;
+  ChangeSkinDataWalk(form, skin);
+  return skin;
+}
+
 mkskin::DecodedPixel SkinControlsTest::Decode(COLORREF c) {
   return mkskin::DecodePixel(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
 }
@@ -32,7 +42,8 @@ COLORREF SkinControlsTest::Px(TControl* c, int x, int y) const {
 
 uint8_t SkinControlsTest::OwnerOf(const AnsiString& Name) const {
   const int index = skin ? skin->GetControlIndex(Name) : -1;
-  return index < 0 ? 0 : mkskin::ControlOwner(index);
+  if (index < 0) return 0;
+  return secondLoaded ? mkskin::SecondControlOwner(index) : mkskin::ControlOwner(index);
 }
 
 void SkinControlsTest::Gallery(TControl* c, const std::string& unit, const std::string& state) const {
