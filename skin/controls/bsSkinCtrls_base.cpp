@@ -148,6 +148,21 @@ void TbsSkinCustomControl::OnDefaultFontChange(TObject*) {
   if (FSkinObjectIndex == -1) Repaint();
 }
 
+void TbsSkinCustomControl::SetSkinData(TbsSkinData* Value) {
+  TbsSkinControl::SetSkinData(Value);
+  if (!Value) DropSkinRegion();
+}
+
+void TbsSkinCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
+  const bool skinGone = Operation == opRemove && AComponent && AComponent == FSkinData;
+  TbsSkinControl::Notification(AComponent, Operation);
+  if (skinGone) DropSkinRegion();
+}
+
+void TbsSkinCustomControl::DropSkinRegion() {
+  if (FRgn && HandleAllocated() && !ComponentState().Contains(csDestroying)) SetControlRegion();
+}
+
 void TbsSkinCustomControl::BeforeChangeSkinData() {
   TbsSkinControl::BeforeChangeSkinData();
   Picture = MaskPicture = nullptr;
