@@ -606,7 +606,6 @@ bool TbsSkinMenuButton::TrackMenu() {
 void TbsSkinMenuButton::OpenMenu() {
   auto life = LifeToken();
   FMenuTracked = true;
-  FMenuPress = true;
   if (!Down()) SetDown(true);
   if (life.expired() || TrackMenu()) return;
   // No menu opened, so no close message will come: up at once rather than stuck down.
@@ -628,24 +627,29 @@ void TbsSkinMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X,
     return;
   }
   FMouseIn = true;
+  FMenuPress = true;
   OpenMenu();
 }
 
 void TbsSkinMenuButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   // The release of the press that opened the menu does nothing, whether the menu is still open or not.
-  if (FMenuTracked) return;
   if (Button == mbLeft && std::exchange(FMenuPress, false)) return;
+  if (FMenuTracked) return;
   TbsSkinButton::MouseUp(Button, Shift, X, Y);
 }
 
 void TbsSkinMenuButton::WndProc(TMessage& Message) {
   if (CanFocused()) {
     if (Message.Msg == WM_KEYDOWN && Message.WParam == VK_SPACE && !FTrackButtonMode && CanMenuTrack(0, 0)) {
-      if (!FMenuTracked && !FMenuPress) OpenMenu();
+      if (!FMenuTracked && !FMenuSpace) {
+        FMenuSpace = true;
+        OpenMenu();
+      }
       return;
     }
+    // The key-up of the Space that opened the menu is no click.
+    if (Message.Msg == WM_KEYUP && Message.WParam == VK_SPACE && std::exchange(FMenuSpace, false)) return;
     if (Message.Msg == WM_KEYUP && Message.WParam == VK_SPACE && !FMenuTracked) {
-      if (std::exchange(FMenuPress, false)) return;
       auto life = LifeToken();
       SetDown(false);
       if (!life.expired() && OnClick) OnClick(this);

@@ -249,6 +249,7 @@ class TbsSkinMenuButton : public TbsSkinButton {
  private:
   bool FTrackButtonMode { false };
   bool FMenuTracked { false };
-  bool FMenuPress { false };  // the press or Space that opened (or tried to open) the menu is held
+  bool FMenuPress { false };  // the mouse press that opened (or tried to open) the menu is held
+  bool FMenuSpace { false };  // the Space that opened (or tried to open) the menu is held
   TPopupMenu* FSkinPopupMenu { nullptr };
 };
