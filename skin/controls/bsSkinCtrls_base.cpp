@@ -170,11 +170,10 @@ void TbsSkinCustomControl::BeforeChangeSkinData() {
 
 void TbsSkinCustomControl::GetSkinData() {
   TbsSkinControl::GetSkinData();
-  Picture = MaskPicture = nullptr;
   auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
   if (!record) {
     // No record, or one of another class: the default look, with nothing of the skin kept.
-    FSkinObjectIndex = -1;
+    Unskin();
     return;
   }
   LTPoint = record->LTPoint;

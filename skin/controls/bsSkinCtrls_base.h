@@ -137,6 +137,11 @@ class TbsSkinCustomControl : public TbsSkinControl {
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // Removes the window region that was cut for a skin now gone.
   void DropSkinRegion();
+  // Treats the looked-up record as unusable: the default look, nothing of the skin kept.
+  void Unskin() {
+    FSkinObjectIndex = -1;
+    Picture = MaskPicture = nullptr;
+  }
   void CreateControlRegion();
   void OnDefaultFontChange(TObject* Sender);
   // The record as its expected class; a record of another class leaves the control unskinned.

@@ -151,31 +151,19 @@ void TbsSkinButton::SetNumGlyphs(TbsNumGlyphs Value) {
 }
 
 void TbsSkinButton::SetMargin(int Value) {
-  if (Value == FMargin || Value < -1) return;
-  FMargin = Value;
-  Repaint();
+  if (Value >= -1) ChangeLook(FMargin, Value);
 }
 
-void TbsSkinButton::SetSpacing(int Value) {
-  if (Value == FSpacing) return;
-  FSpacing = Value;
-  Repaint();
-}
+void TbsSkinButton::SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
 
-void TbsSkinButton::SetLayout(TbsButtonLayout Value) {
-  if (Value == FLayout) return;
-  FLayout = Value;
-  Repaint();
-}
+void TbsSkinButton::SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
 
 void TbsSkinButton::GetSkinData() {
   TbsSkinCustomControl::GetSkinData();
   if (FSkinObjectIndex == -1) return;
   auto* r = SkinRecordAs<TbsDataSkinButtonControl>();
   if (!r) {
-    // A custom-control record that is no button record: the button is unskinned.
-    FSkinObjectIndex = -1;
-    Picture = MaskPicture = nullptr;
+    Unskin();  // a custom-control record that is no button record
     return;
   }
   FontName = r->FontName;

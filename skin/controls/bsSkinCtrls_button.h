@@ -160,6 +160,14 @@ class TbsSkinButton : public TbsSkinCustomControl {
   // Sets the font of a face: the skin's (with UseSkinFont) or DefaultFont.
   void SetFaceFont(TCanvas* Canvas);
 
+  // Stores a value the face shows and repaints, when it differs.
+  template <class T>
+  void ChangeLook(T& Field, T Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Repaint();
+  }
+
   void CMMouseEnter(TMessage& Message);
   void CMMouseLeave(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);

@@ -30,36 +30,12 @@ class ButtonTest : public SkinControlsTest {
     b->OnClick = On<TNotifyEvent>([this, b](TObject*) { clicks.push_back(b); });
     return b;
   }
-  // Shown with the focus on an edit, so that no button starts focused (and hot).
-  void Show() {
-    if (!holder) {
-      holder = new TEdit(form);
-      holder->SetParent(form);
-      holder->SetBounds(300, 230, 60, 22);
-    }
-    form->Show();
-    holder->SetFocus();
-    xt::PumpUntilIdle();
-  }
-  // Keys through the application's loop, where a key a control does not want becomes a dialog key.
-  static void Key(bool Down, UINT Vk, unsigned Shift = xt::ssNone) {
-    if (Down)
-      xt::KeyDown(Vk, Shift, false);
-    else
-      xt::KeyUp(Vk, Shift, false);
-    Application->ProcessMessages();
-    xt::PumpUntilIdle();
-  }
-  static void Press(UINT Vk, unsigned Shift = xt::ssNone) {
-    Key(true, Vk, Shift);
-    Key(false, Vk, Shift);
-  }
+  void Show() { ShowUnfocused(); }
   int ClicksOf(TbsSkinButton* b) const { return static_cast<int>(std::count(clicks.begin(), clicks.end(), b)); }
   // Which face a skinned button shows at (x, y): the rectangle key its pixel was cut from.
   std::string_view Face(TControl* c, int x, int y) const { return mkskin::KeyOfCode(Code(c, x, y).code); }
 
   std::vector<TbsSkinButton*> clicks;
-  TEdit* holder {};
 };
 
 }  // namespace
@@ -81,7 +57,7 @@ TEST_F(ButtonTest, EveryStateShowsItsFaceInBothSkinsAndItsDefaultLookWithout) {
     const uint8_t owner = OwnerOf(b->SkinDataName());
     ASSERT_NE(owner, 0);
     MoveTo(form, 2, 2);
-    holder->SetFocus();
+    FocusHolder()->SetFocus();
     xt::Advance(400);
     xt::PumpUntilIdle();
     EXPECT_EQ(face(), std::pair(std::string_view("skinrect"), owner));
@@ -102,7 +78,7 @@ TEST_F(ButtonTest, EveryStateShowsItsFaceInBothSkinsAndItsDefaultLookWithout) {
     EXPECT_TRUE(b->Focused());  // the press focused it: hot while focused
     EXPECT_EQ(face().first, "activeskinrect");
     MoveTo(form, 2, 2);
-    holder->SetFocus();
+    FocusHolder()->SetFocus();
     xt::Advance(400);
     b->SetEnabled(false);
     xt::PumpUntilIdle();

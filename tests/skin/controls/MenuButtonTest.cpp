@@ -32,9 +32,6 @@ class MenuButtonTest : public SkinControlsTest {
       return opens;
     });
     menu = new TPopupMenu(form);
-    holder = new TEdit(form);
-    holder->SetParent(form);
-    holder->SetBounds(300, 230, 60, 22);
   }
   void TearDown() override {
     SetSkinPopupFromRect(nullptr);
@@ -52,19 +49,7 @@ class MenuButtonTest : public SkinControlsTest {
     b->OnHideTrackMenu = On<TNotifyEvent>([this](TObject*) { ++hidden; });
     return b;
   }
-  void Show() {
-    form->Show();
-    holder->SetFocus();
-    xt::PumpUntilIdle();
-  }
-  static void Key(bool Down, UINT Vk, unsigned Shift = xt::ssNone) {
-    if (Down)
-      xt::KeyDown(Vk, Shift, false);
-    else
-      xt::KeyUp(Vk, Shift, false);
-    Application->ProcessMessages();
-    xt::PumpUntilIdle();
-  }
+  void Show() { ShowUnfocused(); }
   void PressAt(TControl* c, int x, int y) {
     const TPoint p = At(c, x, y);
     xt::MouseDown(xt::mbLeft, p.X, p.Y);
@@ -77,7 +62,6 @@ class MenuButtonTest : public SkinControlsTest {
   std::vector<Request> requests;
   bool opens { true };
   TPopupMenu* menu {};
-  TEdit* holder {};
   int clicks {}, shown {}, hidden {};
 };
 
@@ -224,7 +208,7 @@ TEST_F(MenuButtonTest, SpaceAndTheAcceleratorOpenTheMenuFromTheKeyboard) {
   Key(false, VK_SPACE);
   SendMessageA(b->Handle(), WM_CLOSESKINMENU, 0, 0);
   EXPECT_EQ(clicks, 0);
-  holder->SetFocus();
+  FocusHolder()->SetFocus();
   Key(true, 'M', xt::ssAlt);
   Key(false, 'M', xt::ssAlt);
   EXPECT_TRUE(b->Focused());

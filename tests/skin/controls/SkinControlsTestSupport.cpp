@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/display/Png.h"
+#include "platform/vcl/StdCtrls.h"
 #include "skin/controls/bsSkinCtrls_base.h"
 
 namespace skinctl {
@@ -28,6 +29,37 @@ TbsSkinData* SkinControlsTest::LoadSecondSkin() {
   secondLoaded = true;
   ChangeSkinDataWalk(form, skin);
   return skin;
+}
+
+TWinControl* SkinControlsTest::FocusHolder() {
+  if (!holder) {
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(form->ClientWidth() - 64, form->ClientHeight() - 26, 60, 22);
+    holder = edit;
+  }
+  return holder;
+}
+
+void SkinControlsTest::ShowUnfocused() {
+  TWinControl* h = FocusHolder();
+  form->Show();
+  h->SetFocus();
+  xt::PumpUntilIdle();
+}
+
+void SkinControlsTest::Key(bool Down, UINT Vk, unsigned Shift) {
+  if (Down)
+    xt::KeyDown(Vk, Shift, false);
+  else
+    xt::KeyUp(Vk, Shift, false);
+  Application->ProcessMessages();
+  xt::PumpUntilIdle();
+}
+
+void SkinControlsTest::Press(UINT Vk, unsigned Shift) {
+  Key(true, Vk, Shift);
+  Key(false, Vk, Shift);
 }
 
 mkskin::DecodedPixel SkinControlsTest::Decode(COLORREF c) {
