@@ -115,6 +115,11 @@ TEST_F(ButtonTest, EveryStateShowsItsFaceInBothSkinsAndItsDefaultLookWithout) {
   EXPECT_EQ(Px(b, 5, 5), kDownFill);
   shoot("none", "pressed");
   xt::MouseUp(xt::mbLeft, p.X, p.Y);
+  b->SetEnabled(false);  // disabled: the plain frame and a grey caption
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(b, 0, 10), kBtnShadow);
+  EXPECT_EQ(Px(b, 5, 5), kBtnFace);
+  shoot("none", "disabled");
 }
 
 TEST_F(ButtonTest, RecordsTheSkinCannotServeGiveTheDefaultLook) {
