@@ -4,5 +4,6 @@
 // brings them all.
 
 #include "skin/controls/bsSkinCtrls_base.h"
+#include "skin/controls/bsSkinCtrls_button.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -148,6 +148,21 @@ void TbsSkinCustomControl::OnDefaultFontChange(TObject*) {
   if (FSkinObjectIndex == -1) Repaint();
 }
 
+void TbsSkinCustomControl::SetSkinData(TbsSkinData* Value) {
+  TbsSkinControl::SetSkinData(Value);
+  if (!Value) DropSkinRegion();
+}
+
+void TbsSkinCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
+  const bool skinGone = Operation == opRemove && AComponent && AComponent == FSkinData;
+  TbsSkinControl::Notification(AComponent, Operation);
+  if (skinGone) DropSkinRegion();
+}
+
+void TbsSkinCustomControl::DropSkinRegion() {
+  if (FRgn && HandleAllocated() && !ComponentState().Contains(csDestroying)) SetControlRegion();
+}
+
 void TbsSkinCustomControl::BeforeChangeSkinData() {
   TbsSkinControl::BeforeChangeSkinData();
   Picture = MaskPicture = nullptr;
@@ -155,11 +170,10 @@ void TbsSkinCustomControl::BeforeChangeSkinData() {
 
 void TbsSkinCustomControl::GetSkinData() {
   TbsSkinControl::GetSkinData();
-  Picture = MaskPicture = nullptr;
   auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
   if (!record) {
     // No record, or one of another class: the default look, with nothing of the skin kept.
-    FSkinObjectIndex = -1;
+    Unskin();
     return;
   }
   LTPoint = record->LTPoint;

@@ -99,6 +99,8 @@ class TbsSkinCustomControl : public TbsSkinControl {
   // -1 no face rectangle, 0 fixed size, 1 stretched both ways, 2 horizontally, 3 vertically.
   int ResizeMode() const { return FResizeMode; }
 
+  // Without a skin the default look shows the whole window: a region cut for the old skin goes at once.
+  void SetSkinData(TbsSkinData* Value) override;
   void GetSkinData() override;
   void BeforeChangeSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
@@ -132,6 +134,14 @@ class TbsSkinCustomControl : public TbsSkinControl {
 
  protected:
   bool CanPaintSkin() const override { return FSkinObjectIndex != -1 && Picture != nullptr; }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Removes the window region that was cut for a skin now gone.
+  void DropSkinRegion();
+  // Treats the looked-up record as unusable: the default look, nothing of the skin kept.
+  void Unskin() {
+    FSkinObjectIndex = -1;
+    Picture = MaskPicture = nullptr;
+  }
   void CreateControlRegion();
   void OnDefaultFontChange(TObject* Sender);
   // The record as its expected class; a record of another class leaves the control unskinned.

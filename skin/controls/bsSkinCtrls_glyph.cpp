@@ -64,10 +64,11 @@ namespace {
 template <class DrawGlyphAt>
 void DrawLaidOut(TCanvas* Canvas, const TRect& R, int Margin, int Spacing, TbsButtonLayout Layout,
                  const AnsiString& Caption, int GlyphWidth, int GlyphHeight, bool ADown, const DrawGlyphAt& Draw) {
+  // The style before the handle: taking the handle is what puts the transparent background into the DC.
+  Canvas->Brush()->SetStyle(bsClear);
   const HDC dc = Canvas->Handle();
   RECT tr {};
   DrawTextA(dc, Caption.c_str(), static_cast<int>(Caption.size()), &tr, DT_CALCRECT);
-  Canvas->Brush()->SetStyle(bsClear);
   int textX = 0, textY = 0, glyphX = 0, glyphY = 0;
   CalcGlyphLayout(Layout, R, GlyphWidth, GlyphHeight, tr.right - tr.left, tr.bottom - tr.top, Spacing, Margin,
                   textX, textY, glyphX, glyphY);

@@ -6,6 +6,7 @@ namespace xj::vcl {
 bool RegisterbsSkinCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
+    RegisterClasses({ TbsSkinButton::StaticClass(), TbsSkinMenuButton::StaticClass() });
     return true;
   }();
   return done;

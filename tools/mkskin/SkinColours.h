@@ -29,11 +29,16 @@ inline constexpr uint8_t kOwnerHintWindow = 0x04;     // [HINTWINDOW] window pic
 inline constexpr uint8_t kOwnerTile = 0x05;           // the background tile (FORMINFO bgpictureindex)
 inline constexpr uint8_t kOwnerObject0 = 0x10;        // + index of the entry in [SKINOBJECTS]
 inline constexpr uint8_t kOwnerControl0 = 0x40;       // + index of the entry in [SKINCONTROLS]
+// The second test skin's records have owners of their own, so a pixel tells which skin drew it.
+inline constexpr uint8_t kOwnerSecondObject0 = 0x28;  // + index of the entry in [SKINOBJECTS]
+inline constexpr uint8_t kOwnerSecondControl0 = 0x80; // + index of the entry in [SKINCONTROLS]
 inline constexpr uint8_t kOwnerFiller = 0xF0;
 inline constexpr uint32_t kFillerPixel = 0xF0F0F0;
 
 inline constexpr uint8_t ObjectOwner(int index) { return static_cast<uint8_t>(kOwnerObject0 + index); }
 inline constexpr uint8_t ControlOwner(int index) { return static_cast<uint8_t>(kOwnerControl0 + index); }
+inline constexpr uint8_t SecondObjectOwner(int index) { return static_cast<uint8_t>(kOwnerSecondObject0 + index); }
+inline constexpr uint8_t SecondControlOwner(int index) { return static_cast<uint8_t>(kOwnerSecondControl0 + index); }
 
 // Regions of the frame picture: the four bands around "clientrect" (top and bottom span the full
 // width), each cut by the corner points into a fixed head, a stretched middle and a fixed tail.

@@ -30,7 +30,7 @@ std::string Text(const Point& p) { return std::to_string(p.x) + "," + std::to_st
 // ---------------------------------------------------------------------------------------------------
 // Record classes as key tables.
 
-enum class Kind : uint8_t { Rect, Point, Int, Colour, Bool, Str, PictureIndex, MaskIndex };
+enum class Kind : uint8_t { Rect, Point, Int, Colour, Bool, Str, PictureIndex, MaskIndex, Omit };
 
 // Where a rectangle lies.
 enum class Place : uint8_t {
@@ -89,6 +89,8 @@ KeyDef Str(std::string key, std::string v) {
 KeyDef Colour(std::string key) { return {.key = std::move(key), .kind = Kind::Colour}; }
 KeyDef PictureIndex(std::string key) { return {.key = std::move(key), .kind = Kind::PictureIndex}; }
 KeyDef MaskIndex(std::string key) { return {.key = std::move(key), .kind = Kind::MaskIndex}; }
+// As an override: the record leaves the class's key out, so a reader takes its default.
+KeyDef Omit(std::string key) { return {.key = std::move(key), .kind = Kind::Omit}; }
 
 Keys operator+(Keys a, const Keys& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -460,6 +462,62 @@ const std::vector<RecordDef>& ControlRecords() {
   return records;
 }
 
+// The second skin: other sizes and lopsided insets under the same names, a horizontally stretched menu
+// button (its track area follows the right edge), no mask on the button and one on the tool button.
+const std::vector<RecordDef>& SecondControlRecords() {
+  const int c1 = kCtrlPicture, c2 = kCtrl2Picture;
+  const Keys noPicture = {Int("pictureindex", -1)};
+  static const std::vector<RecordDef> records = {
+      Control("button", "button", c2, 50, 30, {4, 9, 11, 5}),
+      WithMask(Control("toolbutton", "button", c2, 30, 22, {3, 2, 7, 5}, Stretch::Both,
+                       {Bool("morphing", true), Str("morphkind", "mkdefault"), Omit("downskinrect")}),
+               kCtrlMaskPicture),
+      Control("toolmenubutton", "menubutton", c2, 44, 26, {5, 0, 17, 0}, Stretch::Horizontal,
+              {Area("trackbuttonrect", -17, 0, 0, 0)}),
+      Control("toolmenutrackbutton", "menubutton", c2, 44, 26, {5, 0, 17, 0}, Stretch::Horizontal,
+              {Area("trackbuttonrect", -17, 0, 0, 0)}),
+      Control("bigtoolbutton", "label", c2, 40, 40, {6, 6, 6, 6}),
+      Control("resizebutton", "button", c2, 20, 20, {4, 4, 4, 4}, Stretch::Both, noPicture),
+      Control("panel", "panel", c1, 70, 52, {5, 26, 3, 6}),
+      Control("groupbox", "panel", c1, 58, 44, {3, 22, 6, 4}),
+      Control("checkbox", "checkradio", c1, 90, 24, {3, 2, 1, 4}, Stretch::Both, noPicture),
+      Control("label", "label", c1, 40, 18, {2, 4, 5, 3}, Stretch::Both, noPicture),
+      Control("gauge", "gauge", c1, 120, 24, {5, 3, 7, 4}),
+      Control("htrackbar", "trackbar", c1, 90, 24, {9, 0, 4, 0}, Stretch::Horizontal),
+      Control("trackbar", "trackbar", c1, 24, 90, {0, 4, 0, 9}, Stretch::Vertical,
+              {Area("trackarea", 8, 6, -8, -6), Image("buttonrect", 18, 10), Bool("vertical", true)}),
+      Control("hscrollbar", "scrollbar", c1, 110, 18, {18, 0, 18, 0}, Stretch::Horizontal,
+              {Area("upbuttonrect", -18, 0, 0, 0), Area("downbuttonrect", 0, 0, 18, 0),
+               Area("trackarea", 18, 0, -18, 0)}),
+      Control("vscrollbar", "scrollbar", c1, 18, 110, {0, 18, 0, 18}, Stretch::Vertical,
+              {Area("trackarea", 0, 18, 0, -18), Area("upbuttonrect", 0, -18, 0, 0),
+               Area("downbuttonrect", 0, 0, 0, 18), Image("thumbrect", 18, 24)}),
+      Control("hupdown", "updown", c2, 36, 18, {}, Stretch::None),
+      Control("edit", "edit", c2, 90, 22, {2, 4, 5, 3}),
+      Control("vsplitter", "splitter", c1, 8, 40, {0, 7, 0, 3}, Stretch::Vertical),
+  };
+  return records;
+}
+
+}  // namespace
+
+const SkinGaps& SecondSkinGaps() {
+  static const SkinGaps gaps = [] {
+    SkinGaps g;
+    for (const RecordDef& r : ControlRecords()) {
+      const auto& second = SecondControlRecords();
+      if (std::none_of(second.begin(), second.end(), [&](const RecordDef& s) { return s.name == r.name; }))
+        g.missing.push_back(r.name);
+    }
+    g.noPicture = {"resizebutton", "checkbox", "label"};
+    g.otherClass = {"bigtoolbutton"};
+    return g;
+  }();
+  return gaps;
+}
+
+namespace {
+
 // ---------------------------------------------------------------------------------------------------
 // Layout: pack the records' images into their pictures, then paint the pictures.
 
@@ -564,6 +622,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
     auto over = std::find_if(rec.overrides.begin(), rec.overrides.end(),
                              [&](const KeyDef& d) { return d.key == classDef.key; });
     const KeyDef& def = over != rec.overrides.end() ? *over : classDef;
+    if (def.kind == Kind::Omit) continue;
     std::string value;
     switch (def.kind) {
       case Kind::Int:
@@ -579,6 +638,8 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         break;
       case Kind::MaskIndex:
         value = std::to_string(rec.mask);
+        break;
+      case Kind::Omit:
         break;
       case Kind::Point:
         value = Text(CornerOf(rec, static_cast<Corner>(def.a)));
@@ -704,10 +765,10 @@ IniSection Section(std::string name) { return {std::move(name), {}}; }
 constexpr Point kPopupLT = {8, 8}, kPopupRT = {56, 8}, kPopupLB = {8, 56}, kPopupRB = {56, 56};
 constexpr Point kHintLT = {6, 6}, kHintRT = {42, 6}, kHintLB = {6, 26}, kHintRB = {42, 26};
 
-std::vector<IniSection> GlobalSections(const Skin& skin) {
+std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName) {
   IniSection version = Section("VERSION");
   Add(version, "ver", "1");
-  Add(version, "skinname", "Generated Test Skin");
+  Add(version, "skinname", skinName);
   Add(version, "skinauthor", "mkskin");
   Add(version, "authoremail", "mkskin@localhost");
   Add(version, "authorurl", "file://localhost/");
@@ -785,23 +846,29 @@ SkinPicture Named(std::string iniName, std::string fileName, Picture picture) {
   return {std::move(iniName), std::move(fileName), std::move(picture)};
 }
 
-}  // namespace
+struct SkinDef {
+  std::string name;
+  const std::vector<RecordDef>& objects;
+  const std::vector<RecordDef>& controls;
+  uint8_t (*objectOwner)(int);
+  uint8_t (*controlOwner)(int);
+};
 
-Skin BuildTestSkin() {
+Skin BuildSkin(const SkinDef& def) {
   Layout layout;
   layout.packers.emplace(kCtrlPicture, Packer(256));
   layout.packers.emplace(kButtonsPicture, Packer(128));
   layout.packers.emplace(kCtrl2Picture, Packer(256));
 
   std::vector<IniSection> recordSections;
-  const auto& objects = ObjectRecords();
+  const auto& objects = def.objects;
   for (size_t i = 0; i < objects.size(); ++i)
     recordSections.push_back(
-        LayOutRecord(objects[i], ObjectClasses(), ObjectOwner(static_cast<int>(i)), layout));
-  const auto& controls = ControlRecords();
+        LayOutRecord(objects[i], ObjectClasses(), def.objectOwner(static_cast<int>(i)), layout));
+  const auto& controls = def.controls;
   for (size_t i = 0; i < controls.size(); ++i)
     recordSections.push_back(
-        LayOutRecord(controls[i], ControlClasses(), ControlOwner(static_cast<int>(i)), layout));
+        LayOutRecord(controls[i], ControlClasses(), def.controlOwner(static_cast<int>(i)), layout));
 
   Skin skin;
   Picture frame(kFrameW, kFrameH, Picture::Format::Rgb24, 0);
@@ -845,11 +912,22 @@ Skin BuildTestSkin() {
   for (int i = 0; i < kActivePictureCount; ++i)
     skin.activePictures.push_back(Named(names[i][0], names[i][1], std::move(active[i])));
 
-  skin.ini = GlobalSections(skin);
+  skin.ini = GlobalSections(skin, def.name);
   skin.ini.push_back(RecordList("SKINOBJECTS", objects));
   skin.ini.push_back(RecordList("SKINCONTROLS", controls));
   skin.ini.insert(skin.ini.end(), recordSections.begin(), recordSections.end());
   return skin;
+}
+
+}  // namespace
+
+Skin BuildTestSkin() {
+  return BuildSkin({"Generated Test Skin", ObjectRecords(), ControlRecords(), ObjectOwner, ControlOwner});
+}
+
+Skin BuildSecondSkin() {
+  return BuildSkin(
+      {"Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner});
 }
 
 }  // namespace mkskin

@@ -35,4 +35,16 @@ struct Skin {
 // (tools/mkskin/SkinColours.h). Deterministic: every call gives the same skin.
 Skin BuildTestSkin();
 
+// The second test skin: the same record names with other face sizes, lopsided corner insets and owner
+// codes of its own (kOwnerSecondObject0, kOwnerSecondControl0); a few records without a picture, one of
+// another class than its name suggests and a few missing entirely (SecondSkinGaps()).
+Skin BuildSecondSkin();
+
+struct SkinGaps {
+  std::vector<std::string> missing;       // names the second skin has no record for
+  std::vector<std::string> noPicture;     // records whose picture index is -1
+  std::vector<std::string> otherClass;    // records of a class the control of that name does not take
+};
+const SkinGaps& SecondSkinGaps();
+
 }  // namespace mkskin

@@ -4,6 +4,8 @@
 //   test/              the skin directory: skin.ini and every picture it names. skin.ini holds every global
 //                      section, one record of every skin object class and, under the names the skinned
 //                      controls look up by default, every control record class, each with every key.
+//   second/            the second test skin: the same record names with other sizes, owners of its own,
+//                      some records without pictures, of another class or missing.
 //   test.skn           the compressed skin file: marker 1, the data size, the zlib stream of the payload.
 //   test.compresseddata the zlib stream alone, as a compressed stored skin holds it in "CompressedData".
 //   test.pictures      the "Pictures" property bytes of a stored skin (its IniStrings are skin.ini's lines).
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
 
     const mkskin::Skin skin = mkskin::BuildTestSkin();
     mkskin::WriteSkinDirectory(skin, out / "test", "skin.ini");
+    mkskin::WriteSkinDirectory(mkskin::BuildSecondSkin(), out / "second", "skin.ini");
     const std::vector<uint8_t> compressed = mkskin::ZlibCompress(mkskin::SkinPayload(skin));
     mkskin::WriteFileBytes(out / "test.compresseddata", compressed);
     mkskin::WriteFileBytes(out / "test.skn", mkskin::CompressedSkinFile(compressed));

@@ -3,6 +3,8 @@
 #include <filesystem>
 
 #include "platform/display/Png.h"
+#include "platform/vcl/StdCtrls.h"
+#include "skin/controls/bsSkinCtrls_base.h"
 
 namespace skinctl {
 
@@ -20,6 +22,46 @@ TbsSkinData* SkinControlsTest::LoadTestSkin() {
   return skin;
 }
 
+TbsSkinData* SkinControlsTest::LoadSecondSkin() {
+  if (!skin) skin = new TbsSkinData(form);
+  BeforeChangeSkinDataWalk(form, skin);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini");
+  secondLoaded = true;
+  ChangeSkinDataWalk(form, skin);
+  return skin;
+}
+
+TWinControl* SkinControlsTest::FocusHolder() {
+  if (!holder) {
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(form->ClientWidth() - 64, form->ClientHeight() - 26, 60, 22);
+    holder = edit;
+  }
+  return holder;
+}
+
+void SkinControlsTest::ShowUnfocused() {
+  TWinControl* h = FocusHolder();
+  form->Show();
+  h->SetFocus();
+  xt::PumpUntilIdle();
+}
+
+void SkinControlsTest::Key(bool Down, UINT Vk, unsigned Shift) {
+  if (Down)
+    xt::KeyDown(Vk, Shift, false);
+  else
+    xt::KeyUp(Vk, Shift, false);
+  Application->ProcessMessages();
+  xt::PumpUntilIdle();
+}
+
+void SkinControlsTest::Press(UINT Vk, unsigned Shift) {
+  Key(true, Vk, Shift);
+  Key(false, Vk, Shift);
+}
+
 mkskin::DecodedPixel SkinControlsTest::Decode(COLORREF c) {
   return mkskin::DecodePixel(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
 }
@@ -32,7 +74,8 @@ COLORREF SkinControlsTest::Px(TControl* c, int x, int y) const {
 
 uint8_t SkinControlsTest::OwnerOf(const AnsiString& Name) const {
   const int index = skin ? skin->GetControlIndex(Name) : -1;
-  return index < 0 ? 0 : mkskin::ControlOwner(index);
+  if (index < 0) return 0;
+  return secondLoaded ? mkskin::SecondControlOwner(index) : mkskin::ControlOwner(index);
 }
 
 void SkinControlsTest::Gallery(TControl* c, const std::string& unit, const std::string& state) const {

@@ -1,0 +1,757 @@
+#include "skin/controls/bsSkinCtrls_button.h"
+
+#include "platform/vcl/ActnList.h"
+#include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/Menus.h"
+#include "platform/vcl/Messages.h"
+#include "skin/data/bsEffects.h"
+#include "skin/data/bsUtils.h"
+
+namespace {
+
+// Colour values of the default look (TColor: blue in the high byte).
+constexpr TColor kHotFill = 0xD2BDB6;
+constexpr TColor kDownFill = 0xB59385;
+
+TRect Shifted(TRect R, int DX, int DY) {
+  R.Left += DX;
+  R.Right += DX;
+  R.Top += DY;
+  R.Bottom += DY;
+  return R;
+}
+
+std::unique_ptr<TTimer> NewTimer(unsigned Interval, std::function<void()> OnTimer) {
+  auto timer = std::make_unique<TTimer>(nullptr);
+  timer->SetEnabled(false);
+  timer->SetInterval(Interval);
+  timer->SetOnTimer(TNotifyEvent::FromCallable([f = std::move(OnTimer)](TObject*) { f(); }));
+  timer->SetEnabled(true);
+  return timer;
+}
+
+}  // namespace
+
+// ---- TbsMorphFade ---------------------------------------------------------------------------------------
+
+TbsMorphFade::TbsMorphFade(std::function<bool()> Target, std::function<bool()> Active, std::function<void()> Changed)
+    : FTarget(std::move(Target)), FActive(std::move(Active)), FChanged(std::move(Changed)) {}
+
+TbsMorphFade::~TbsMorphFade() = default;
+
+void TbsMorphFade::Start() {
+  if (!FTimer) FTimer = NewTimer(kInterval, [this] { Tick(); });
+}
+
+// Freeing the timer from its own tick is safe: the platform's timer checks that it still lives.
+void TbsMorphFade::Stop() { FTimer.reset(); }
+
+void TbsMorphFade::Tick() {
+  const bool target = FTarget();
+  if (!FActive()) {
+    FKf = target ? 1.0 : 0.0;
+    Stop();
+    return;
+  }
+  if (target && FKf < 1.0) {
+    FKf += kStep;
+  } else if (!target && FKf > 0.0) {
+    FKf -= kStep;
+  } else {
+    FKf = target ? 1.0 : 0.0;
+    Stop();
+  }
+  FChanged();
+}
+
+// ---- TbsRepeatTimer -------------------------------------------------------------------------------------
+
+TbsRepeatTimer::TbsRepeatTimer(std::function<void()> OnRepeat) : FOnRepeat(std::move(OnRepeat)) {}
+
+TbsRepeatTimer::~TbsRepeatTimer() = default;
+
+void TbsRepeatTimer::Start(int Interval) {
+  Stop();
+  // Nothing may touch this object after FOnRepeat: the handler may free its owner.
+  FTimer = NewTimer(static_cast<unsigned>(std::max(Interval, 1)), [this] { FOnRepeat(); });
+}
+
+void TbsRepeatTimer::Stop() { FTimer.reset(); }
+
+// ---- TbsSkinButton --------------------------------------------------------------------------------------
+
+TbsSkinButton::TbsSkinButton(TComponent* AOwner)
+    : TbsSkinCustomControl(AOwner),
+      FGlyph(std::make_unique<TBitmap>()),
+      FMorph([this] { return FMouseIn || IsFocused(); }, [this] { return FMorphing && FSkinObjectIndex != -1; },
+             [this] { Repaint(); }),
+      FRepeat([this] { ButtonClick(); }) {
+  SetTabStop(true);
+  SetSkinDataName("button");
+  SetBounds(Left(), Top(), 75, 25);
+}
+
+TbsSkinButton::~TbsSkinButton() {
+  StopMorph();
+  StopRepeat();
+}
+
+bool TbsSkinButton::IsFocused() { return FCanFocused && Focused(); }
+
+void TbsSkinButton::SetDefault(bool Value) {
+  FDefault = Value;
+  if (!HandleAllocated() || !FCanFocused) return;
+  if (TCustomForm* form = GetParentForm(this))
+    form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
+}
+
+void TbsSkinButton::SetCanFocused(bool Value) {
+  FCanFocused = Value;
+  if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading)) SetTabStop(Value);
+}
+
+void TbsSkinButton::SetGroupIndex(int Value) {
+  FGroupIndex = Value;
+  if (Value != 0) SetCanFocused(false);
+}
+
+void TbsSkinButton::SetDown(bool Value) {
+  FDown = Value;
+  if (FMorphing) {
+    // Going down shows the pressed face at once; coming up fades out from the hot face.
+    FMorph.SetKf(1.0);
+    if (Value)
+      StopMorph();
+    else
+      StartMorph();
+  }
+  Repaint();
+  if (FGroupIndex != 0 && Value && !FAllowAllUp) DoAllUp();
+}
+
+void TbsSkinButton::DoAllUp() {
+  TWinControl* parent = Parent();
+  if (!parent) return;
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    auto* other = dynamic_cast<TbsSkinButton*>(parent->Controls(i));
+    if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) other->SetDown(false);
+  }
+}
+
+void TbsSkinButton::SetGlyph(TBitmap* Value) {
+  FGlyph->Assign(Value);
+  Repaint();
+}
+
+void TbsSkinButton::SetNumGlyphs(TbsNumGlyphs Value) {
+  FNumGlyphs = std::clamp(Value, 1, 4);
+  Repaint();
+}
+
+void TbsSkinButton::SetMargin(int Value) {
+  if (Value >= -1) ChangeLook(FMargin, Value);
+}
+
+void TbsSkinButton::SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
+
+void TbsSkinButton::SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
+
+void TbsSkinButton::GetSkinData() {
+  TbsSkinCustomControl::GetSkinData();
+  if (FSkinObjectIndex == -1) return;
+  auto* r = SkinRecordAs<TbsDataSkinButtonControl>();
+  if (!r) {
+    Unskin();  // a custom-control record that is no button record
+    return;
+  }
+  FontName = r->FontName;
+  FontStyle = r->FontStyle;
+  FontHeight = r->FontHeight;
+  FontColor = r->FontColor;
+  ActiveFontColor = r->ActiveFontColor;
+  DownFontColor = r->DownFontColor;
+  DisabledFontColor = r->DisabledFontColor;
+  ActiveSkinRect = IsNullRect(r->ActiveSkinRect) ? SkinRect : r->ActiveSkinRect;
+  DownSkinRect = IsNullRect(r->DownSkinRect) ? ActiveSkinRect : r->DownSkinRect;
+  DisabledSkinRect = r->DisabledSkinRect;
+  FMorphing = r->Morphing;
+  MorphKind = r->MorphKind;
+}
+
+void TbsSkinButton::ChangeSkinData() {
+  StopMorph();
+  FMorph.SetKf(0.0);
+  TbsSkinCustomControl::ChangeSkinData();
+  if (FMorphing && FSkinObjectIndex != -1 && (IsFocused() || FMouseIn)) FMorph.SetKf(1.0);
+}
+
+void TbsSkinButton::CreateWnd() {
+  TbsSkinCustomControl::CreateWnd();
+  FDefaultActive = FDefault;
+}
+
+bool TbsSkinButton::ShowsDown() { return FDown && (FGroupIndex != 0 || FMouseIn || (IsFocused() && !FPressed)); }
+
+int TbsSkinButton::GetGlyphNum(bool ADown, bool AMouseIn) const {
+  if (ADown && AMouseIn && FNumGlyphs > 2) return 3;
+  if (AMouseIn && FNumGlyphs > 3) return 4;
+  if (Enabled()) return 1;
+  return FNumGlyphs > 1 ? 2 : 1;
+}
+
+void TbsSkinButton::SetFaceFont(TCanvas* Canvas) {
+  TFont* font = Canvas->Font();
+  if (UseSkinFont()) {
+    font->SetName(FontName);
+    font->SetHeight(FontHeight);
+    font->SetStyle(FontStyle);
+    font->SetCharset(DefaultFont()->Charset());
+  } else {
+    font->Assign(DefaultFont());
+  }
+}
+
+void TbsSkinButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
+  CreateSkinControlImage(B, Picture, R);
+  TCanvas* canvas = B->Canvas();
+  SetFaceFont(canvas);
+  const TColor colour = !Enabled()           ? DisabledFontColor
+                        : ADown && AMouseIn ? DownFontColor
+                        : AMouseIn          ? ActiveFontColor
+                                            : FontColor;
+  canvas->Font()->SetColor(colour);
+  DrawGlyphAndCaption(canvas, NewClRect, FMargin, FSpacing, FLayout, Caption(), FGlyph.get(), FNumGlyphs,
+                      GetGlyphNum(ADown, AMouseIn), ADown && AMouseIn);
+}
+
+void TbsSkinButton::DrawDefaultFrame(TCanvas* Canvas, TRect R, TColor Frame, TColor Fill) {
+  Frame3D(Canvas, R, Frame, Frame, 1);
+  Canvas->Brush()->SetStyle(bsSolid);
+  Canvas->Brush()->SetColor(Fill);
+  Canvas->FillRect(R);
+}
+
+void TbsSkinButton::CreateControlDefaultImage(TBitmap* B) {
+  TCanvas* canvas = B->Canvas();
+  const bool down = ShowsDown();
+  if (down)
+    DrawDefaultFrame(canvas, ClientRect(), clNavy, kDownFill);
+  else if (FMouseIn || IsFocused())
+    DrawDefaultFrame(canvas, ClientRect(), clNavy, kHotFill);
+  else
+    DrawDefaultFrame(canvas, ClientRect(), clBtnShadow, clBtnFace);
+  canvas->Font()->Assign(DefaultFont());
+  if (!Enabled()) canvas->Font()->SetColor(clBtnShadow);
+  DrawGlyphAndCaption(canvas, ClientRect(), FMargin, FSpacing, FLayout, Caption(), FGlyph.get(), FNumGlyphs,
+                      GetGlyphNum(FDown, FMouseIn), down);
+}
+
+void TbsSkinButton::Paint() {
+  if (Width() < 1 || Height() < 1) return;
+  GetSkinData();
+  if (!CanPaintSkin()) {
+    TbsSkinCustomControl::Paint();
+    return;
+  }
+  const double kf = FMorph.Kf();
+  if (FMorphing && kf > 0.0 && kf < 1.0 && Enabled()) {
+    TBitmap normal, hot;
+    CreateButtonImage(&normal, SkinRect, false, false);
+    CreateButtonImage(&hot, ActiveSkinRect, false, true);
+    TbsEffectBmp from(normal.Handle()), to(hot.Handle());
+    using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
+    static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,         &TbsEffectBmp::MorphGrad,
+                                          &TbsEffectBmp::MorphLeftGrad, &TbsEffectBmp::MorphRightGrad,
+                                          &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
+                                          &TbsEffectBmp::MorphPush };
+    (from.*kMorphs[MorphKind <= mkPush ? MorphKind : mkDefault])(to, kf);
+    from.Draw(Canvas()->Handle(), 0, 0);
+    return;
+  }
+  TBitmap B;
+  B.SetSize(Width(), Height());
+  if (!Enabled() && !IsNullRect(DisabledSkinRect))
+    CreateButtonImage(&B, DisabledSkinRect, false, false);
+  else if (ShowsDown())
+    CreateButtonImage(&B, DownSkinRect, true, true);
+  else if (IsFocused() || FMouseIn || (FMorphing && kf == 1.0))
+    CreateButtonImage(&B, ActiveSkinRect, false, true);
+  else
+    CreateButtonImage(&B, SkinRect, false, false);
+  Canvas()->Draw(0, 0, &B);
+}
+
+void TbsSkinButton::ReDrawControl() {
+  if (FMorphing && FSkinObjectIndex != -1)
+    StartMorph();
+  else
+    Repaint();
+}
+
+void TbsSkinButton::ButtonClick() {
+  if (FCanFocused)
+    if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+  if (OnClick) OnClick(this);
+}
+
+void TbsSkinButton::CancelPress() {
+  StopRepeat();
+  if (!FPressed) return;
+  FPressed = false;
+  if (FGroupIndex == 0 && FDown) SetDown(false);
+}
+
+// ---- Mouse ------------------------------------------------------------------------------------------------
+
+void TbsSkinButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
+  if (life.expired() || Button != mbLeft) return;
+  FPressed = true;
+  if (FDown) {
+    if (FGroupIndex != 0) FWasDown = true;
+    return;
+  }
+  FMouseIn = true;
+  FWasDown = false;
+  SetDown(true);
+  if (FRepeatMode && FGroupIndex == 0)
+    StartRepeat();
+  else if (FGroupIndex != 0)
+    ButtonClick();  // a group button acts as it goes down
+}
+
+void TbsSkinButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere).
+  if (Button == mbLeft && std::exchange(FPressed, false)) {
+    if (FGroupIndex == 0) {
+      StopRepeat();
+      if (FMouseIn) {
+        SetDown(false);
+        ButtonClick();
+      } else {
+        FDown = false;  // released outside: the face already shows up
+      }
+    } else if (FDown && FAllowAllUp && FWasDown && FMouseIn) {
+      SetDown(false);
+      ButtonClick();
+    }
+  }
+  if (!life.expired()) TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TbsSkinButton::CMMouseEnter(TMessage& Message) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::Dispatch(Message);
+  if (life.expired()) return;
+  FMouseIn = true;
+  const bool redraw = FGroupIndex != 0 ? !FDown : !(IsFocused() && !FDown);
+  if (redraw) {
+    if (FDown) {
+      if (FMorphing) FMorph.SetKf(1.0);
+      Repaint();
+    } else {
+      ReDrawControl();
+    }
+  }
+  // A held button repeats again once the mouse is back.
+  if (FDown && FRepeatMode && FGroupIndex == 0 && FPressed) StartRepeat();
+}
+
+void TbsSkinButton::CMMouseLeave(TMessage& Message) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::Dispatch(Message);
+  if (life.expired()) return;
+  // A default button keeps its hot look while the focus is on a control that is not a button.
+  if (!(FCanFocused && FDefault && FDefaultActive && !Focused())) FMouseIn = false;
+  const bool redraw = FGroupIndex != 0 ? !FDown : !(IsFocused() && !FDown);
+  if (redraw) ReDrawControl();
+  if (FDown && FRepeatMode && FGroupIndex == 0) StopRepeat();
+}
+
+void TbsSkinButton::CMEnabledChanged(TMessage& Message) {
+  TbsSkinCustomControl::Dispatch(Message);
+  if (FMorphing) {
+    StopMorph();
+    FMorph.SetKf(0.0);
+  }
+  if (!Enabled()) CancelPress();
+  FMouseIn = false;
+  Repaint();
+}
+
+// ---- Keyboard and focus ---------------------------------------------------------------------------------
+
+void TbsSkinButton::CMDialogKey(TMessage& Message) {
+  auto& key = reinterpret_cast<TWMKey&>(Message);
+  if (key.CharCode == VK_RETURN && FDefaultActive && Enabled()) {
+    ButtonClick();
+    Message.Result = 1;
+    return;
+  }
+  if (key.CharCode == VK_ESCAPE && FCancel && FCanFocused && KeyDataToShiftState(key.KeyData).Empty() && CanFocus()) {
+    ButtonClick();
+    Message.Result = 1;
+    return;
+  }
+  TbsSkinCustomControl::Dispatch(Message);
+}
+
+void TbsSkinButton::CMDialogChar(TMessage& Message) {
+  auto& key = reinterpret_cast<TWMKey&>(Message);
+  if (IsAccel(key.CharCode, Caption()) && CanFocus() && FCanFocused) {
+    auto life = LifeToken();
+    SetFocus();
+    if (life.expired()) return;
+    Message.Result = 1;
+    ButtonClick();
+    return;
+  }
+  TbsSkinCustomControl::Dispatch(Message);
+}
+
+void TbsSkinButton::CMFocusChanged(TMessage& Message) {
+  TWinControl* sender = reinterpret_cast<TCMFocusChanged&>(Message).Sender;
+  auto* button = dynamic_cast<TbsSkinButton*>(sender);
+  FDefaultActive = button ? button == this : FDefault;
+  if (FCanFocused && FDefault) {
+    if (button && button != this && FMouseIn) {
+      FMouseIn = false;
+      ReDrawControl();
+    } else if (!button && !FMouseIn) {
+      if (FMorphing) FMorph.SetKf(1.0);
+      FMouseIn = true;
+      ReDrawControl();
+    }
+  }
+  TbsSkinCustomControl::Dispatch(Message);
+}
+
+void TbsSkinButton::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_LBUTTONUP) {
+    xj::TemporaryChange releasing(FReleasing, true);
+    TbsSkinCustomControl::WndProc(Message);
+    return;
+  }
+  auto life = LifeToken();
+  if (FCanFocused) {
+    switch (Message.Msg) {
+      case WM_KEYDOWN:
+        if (Message.WParam == VK_SPACE) {
+          SetDown(true);
+          if (FRepeatMode) ButtonClick();  // every auto-repeated key-down clicks again
+        } else if (Message.WParam == VK_RETURN) {
+          ButtonClick();
+        }
+        break;
+      case WM_KEYUP:
+        if (Message.WParam == VK_SPACE) {
+          SetDown(false);
+          ButtonClick();
+        }
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        // A press focuses the button first; a press that could not focus it goes no further.
+        if (!ComponentState().Contains(csDesigning) && !Focused()) {
+          {
+            xj::ScopeExit done([&] {
+              if (!life.expired()) FInSetFocus = false;
+            });
+            FInSetFocus = true;
+            ::SetFocus(Handle());
+          }
+          if (life.expired() || !Focused()) return;
+        }
+        break;
+      case CN_COMMAND:
+        if (FInSetFocus) return;
+        break;
+    }
+  }
+  if (!life.expired()) TbsSkinCustomControl::WndProc(Message);
+}
+
+void TbsSkinButton::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_MOUSEENTER: return CMMouseEnter(Message);
+    case CM_MOUSELEAVE: return CMMouseLeave(Message);
+    case CM_ENABLEDCHANGED: return CMEnabledChanged(Message);
+    case CM_DIALOGKEY: return CMDialogKey(Message);
+    case CM_DIALOGCHAR: return CMDialogChar(Message);
+    case CM_FOCUSCHANGED: return CMFocusChanged(Message);
+    case CM_TEXTCHANGED:
+      TbsSkinCustomControl::Dispatch(Message);
+      Repaint();
+      return;
+    case CM_VISIBLECHANGED:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (!Visible()) CancelPress();
+      return;
+    case WM_CAPTURECHANGED:
+      // Another window took the mouse while the button was held.
+      if (!FReleasing) CancelPress();
+      TbsSkinCustomControl::Dispatch(Message);
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      auto life = LifeToken();
+      TbsSkinCustomControl::Dispatch(Message);
+      if (!life.expired() && FCanFocused) ReDrawControl();
+      return;
+    }
+    default:
+      TbsSkinCustomControl::Dispatch(Message);
+  }
+}
+
+void TbsSkinButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TbsSkinCustomControl::ActionChange(Sender, CheckDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (action && FGlyph->Empty() && action->ActionList()) {
+    TCustomImageList* images = action->ActionList()->Images();
+    const int index = action->ImageIndex();
+    if (images && index >= 0 && index < images->Count()) {
+      FGlyph->SetSize(images->Width(), images->Height());
+      FGlyph->Canvas()->Brush()->SetColor(clFuchsia);
+      FGlyph->Canvas()->FillRect(TRect(0, 0, images->Width(), images->Height()));
+      images->Draw(FGlyph->Canvas(), 0, 0, index, true);
+    }
+  }
+  Repaint();
+}
+
+// ---- TbsSkinMenuButton ----------------------------------------------------------------------------------
+
+namespace {
+
+TbsPopupFromRect& PopupFromRect() {
+  static TbsPopupFromRect opener;
+  return opener;
+}
+
+}  // namespace
+
+void SetSkinPopupFromRect(TbsPopupFromRect Opener) { PopupFromRect() = std::move(Opener); }
+
+TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinButton(AOwner) {
+  SetSkinDataName("toolmenubutton");
+}
+
+void TbsSkinMenuButton::SetSkinPopupMenu(TPopupMenu* Value) {
+  if (FSkinPopupMenu == Value) return;
+  if (FSkinPopupMenu) FSkinPopupMenu->RemoveFreeNotification(this);
+  FSkinPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TbsSkinMenuButton::SetTrackButtonMode(bool Value) {
+  FTrackButtonMode = Value;
+  if (FSkinObjectIndex == -1) Repaint();
+}
+
+void TbsSkinMenuButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TbsSkinButton::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FSkinPopupMenu) FSkinPopupMenu = nullptr;
+}
+
+void TbsSkinMenuButton::GetSkinData() {
+  TbsSkinButton::GetSkinData();
+  auto* r = FSkinObjectIndex != -1 ? SkinRecordAs<TbsDataSkinMenuButtonControl>() : nullptr;
+  TrackButtonRect = r ? r->TrackButtonRect : TRect();
+}
+
+TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
+  switch (GetResizeMode()) {
+    case 2: return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
+    case 3: return Shifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
+    default: return TrackButtonRect;
+  }
+}
+
+bool TbsSkinMenuButton::CanMenuTrack(int X, int Y) {
+  if (!FSkinPopupMenu) return false;
+  if (!FTrackButtonMode) return true;
+  GetSkinData();
+  const TRect area = FSkinObjectIndex == -1 ? TRect(Width() - kTrackWidth, 0, Width(), Height())
+                                            : GetNewTrackButtonRect();
+  return PointInRect(area, TPoint(X, Y));
+}
+
+bool TbsSkinMenuButton::TrackMenu() {
+  if (!FSkinPopupMenu || !PopupFromRect()) return false;
+  const TPoint p = ClientToScreen(TPoint(0, 0));
+  auto life = LifeToken();
+  const bool opened = PopupFromRect()(FSkinPopupMenu, this, TRect(p.X, p.Y, p.X + Width(), p.Y + Height()), false);
+  if (life.expired()) return true;
+  if (opened && OnShowTrackMenu) OnShowTrackMenu(this);
+  return opened;
+}
+
+void TbsSkinMenuButton::OpenMenu() {
+  auto life = LifeToken();
+  FMenuTracked = true;
+  if (!Down()) SetDown(true);
+  if (life.expired() || TrackMenu()) return;
+  // No menu opened, so no close message will come: up at once rather than stuck down.
+  if (life.expired()) return;
+  FMenuTracked = false;
+  SetDown(false);
+}
+
+void TbsSkinMenuButton::CloseMenu() {
+  FMenuTracked = false;
+  auto life = LifeToken();
+  SetDown(false);
+  if (!life.expired() && OnHideTrackMenu) OnHideTrackMenu(this);
+}
+
+void TbsSkinMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button != mbLeft || !CanMenuTrack(X, Y)) {
+    TbsSkinButton::MouseDown(Button, Shift, X, Y);
+    return;
+  }
+  FMouseIn = true;
+  FMenuPress = true;
+  OpenMenu();
+}
+
+void TbsSkinMenuButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  // The release of the press that opened the menu does nothing, whether the menu is still open or not.
+  if (Button == mbLeft && std::exchange(FMenuPress, false)) return;
+  if (FMenuTracked) return;
+  TbsSkinButton::MouseUp(Button, Shift, X, Y);
+}
+
+void TbsSkinMenuButton::WndProc(TMessage& Message) {
+  if (CanFocused()) {
+    if (Message.Msg == WM_KEYDOWN && Message.WParam == VK_SPACE && !FTrackButtonMode && CanMenuTrack(0, 0)) {
+      if (!FMenuTracked && !FMenuSpace) {
+        FMenuSpace = true;
+        OpenMenu();
+      }
+      return;
+    }
+    // The key-up of the Space that opened the menu is no click.
+    if (Message.Msg == WM_KEYUP && Message.WParam == VK_SPACE && std::exchange(FMenuSpace, false)) return;
+    if (Message.Msg == WM_KEYUP && Message.WParam == VK_SPACE && !FMenuTracked) {
+      auto life = LifeToken();
+      SetDown(false);
+      if (!life.expired() && OnClick) OnClick(this);
+      return;
+    }
+  }
+  TbsSkinButton::WndProc(Message);
+}
+
+void TbsSkinMenuButton::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CLOSESKINMENU:
+      CloseMenu();
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      if (FMenuTracked) {
+        FMouseIn = Message.Msg == CM_MOUSEENTER;
+        return;
+      }
+      break;
+    case CM_DIALOGCHAR: {
+      auto& key = reinterpret_cast<TWMKey&>(Message);
+      if (!FTrackButtonMode && CanMenuTrack(0, 0) && IsAccel(key.CharCode, Caption()) && CanFocus() && CanFocused()) {
+        auto life = LifeToken();
+        SetFocus();
+        if (life.expired()) return;
+        Message.Result = 1;
+        OpenMenu();
+        return;
+      }
+      break;
+    }
+  }
+  TbsSkinButton::Dispatch(Message);
+}
+
+void TbsSkinMenuButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
+  if (!(FMenuTracked && FTrackButtonMode && !IsNullRect(TrackButtonRect) && !IsNullRect(DownSkinRect))) {
+    TbsSkinButton::CreateButtonImage(B, R, ADown, AMouseIn);
+    return;
+  }
+  // The button part hot, the track part pressed.
+  TbsSkinButton::CreateButtonImage(B, ActiveSkinRect, false, true);
+  B->Canvas()->CopyRect(GetNewTrackButtonRect(), Picture->Canvas(),
+                        Shifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
+}
+
+void TbsSkinMenuButton::CreateControlDefaultImage(TBitmap* B) {
+  TCanvas* canvas = B->Canvas();
+  const int w = Width(), h = Height();
+  const bool pressed = Down() && FMouseIn, hot = FMouseIn || IsFocused();
+  struct TLook {
+    TColor Frame, Fill;
+  };
+  const TLook normal { clBtnShadow, clBtnFace }, hotLook { clNavy, kHotFill }, down { clNavy, kDownFill };
+  const TLook whole = pressed ? down : hot ? hotLook : normal;
+  if (FTrackButtonMode) {
+    const TLook button = FMenuTracked ? hotLook : whole, track = FMenuTracked ? down : whole;
+    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), button.Frame, button.Fill);
+    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), track.Frame, track.Fill);
+  } else {
+    DrawDefaultFrame(canvas, ClientRect(), whole.Frame, whole.Fill);
+  }
+  const bool captionDown = pressed && !FMenuTracked;
+  canvas->Font()->Assign(DefaultFont());
+  TRect text = ClientRect();
+  text.Right -= kTrackWidth;
+  DrawGlyphAndCaption(canvas, text, Margin(), Spacing(), Layout(), Caption(), Glyph(), NumGlyphs(), 1, captionDown);
+  TRect arrow = ClientRect();
+  arrow.Left = arrow.Right - kTrackWidth;
+  if (pressed || FMenuTracked) {
+    arrow.Left += 2;
+    arrow.Top += 2;
+  }
+  DrawTrackArrowImage(canvas, arrow, clBtnText);
+}
+
+// ---- Published properties -------------------------------------------------------------------------------
+
+XJ_PUBLISHED(TbsSkinButton,
+  XJ_PROP(RepeatMode)
+  XJ_PROP(RepeatInterval)
+  XJ_PROP(AllowAllUp)
+  XJ_PROP(PopupMenu)
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
+  XJ_PROP(TabStop, true)
+  XJ_PROP(TabOrder)
+  XJ_PROP(CanFocused)
+  XJ_PROP(Action)
+  XJ_PROP(Down)
+  XJ_PROP(GroupIndex)
+  XJ_PROP(Caption) XJ_STORED(IsCaptionStored)
+  XJ_PROP(Glyph)
+  XJ_PROP(NumGlyphs)
+  XJ_PROP(Margin, -1)
+  XJ_PROP(Spacing, 1)
+  XJ_PROP(Layout, blGlyphLeft)
+  XJ_PROP(Align, alNone)
+  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)
+  XJ_PROP(Cancel, false)
+  XJ_PROP(Default, false)
+  XJ_PROP(ModalResult, 0)
+  XJ_EVENT(OnClick)
+  XJ_EVENT(OnMouseDown)
+  XJ_EVENT(OnMouseMove)
+  XJ_EVENT(OnMouseUp)
+  XJ_EVENT(OnResize)
+  XJ_EVENT(OnKeyDown)
+  XJ_EVENT(OnKeyPress)
+  XJ_EVENT(OnKeyUp));
+
+XJ_PUBLISHED(TbsSkinMenuButton,
+  XJ_PROP(SkinPopupMenu)
+  XJ_PROP(TrackButtonMode)
+  XJ_EVENT(OnShowTrackMenu)
+  XJ_EVENT(OnHideTrackMenu));
