@@ -4,5 +4,7 @@
 // brings them all.
 
 #include "skin/controls/bsSkinCtrls_base.h"
+#include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/controls/bsSkinCtrls_trackbar.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -6,6 +6,8 @@ namespace xj::vcl {
 bool RegisterbsSkinCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
+    RegisterClasses({ TbsSkinScrollBar::StaticClass() });
+    RegisterClasses({ TbsSkinTrackBar::StaticClass() });
     return true;
   }();
   return done;
