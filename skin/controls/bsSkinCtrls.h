@@ -6,5 +6,6 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_trackbar.h"
+#include "skin/controls/bsSkinCtrls_gauge.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

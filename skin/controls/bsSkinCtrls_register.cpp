@@ -8,6 +8,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
     RegisterClasses({ TbsSkinScrollBar::StaticClass() });
     RegisterClasses({ TbsSkinTrackBar::StaticClass() });
+    RegisterClasses({ TbsSkinGauge::StaticClass() });
     return true;
   }();
   return done;
