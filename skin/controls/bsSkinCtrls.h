@@ -7,5 +7,6 @@
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_trackbar.h"
 #include "skin/controls/bsSkinCtrls_gauge.h"
+#include "skin/controls/bsSkinCtrls_label.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

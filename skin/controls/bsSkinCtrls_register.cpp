@@ -9,6 +9,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinScrollBar::StaticClass() });
     RegisterClasses({ TbsSkinTrackBar::StaticClass() });
     RegisterClasses({ TbsSkinGauge::StaticClass() });
+    RegisterClasses({ TbsSkinStdLabel::StaticClass(), TbsSkinLabel::StaticClass(), TbsSkinStatusPanel::StaticClass() });
     return true;
   }();
   return done;
