@@ -9,7 +9,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/win32/Scoped.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 
 namespace xj::vcl {
 void InstallDescribeHook();
