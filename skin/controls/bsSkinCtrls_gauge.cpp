@@ -101,13 +101,13 @@ void TbsSkinGauge::GetSkinData() {
   FontStyle = r->FontStyle;
   FontHeight = r->FontHeight;
   FontColor = r->FontColor;
-  NewProgressArea = NewProgressAreaFor(Width(), Height());
+  NewProgressArea = bsAreaForSize(ProgressArea, SkinRect, FResizeMode, FVertical, Width(), Height());
 }
 
-TRect TbsSkinGauge::NewProgressAreaFor(int W, int H) const {
-  TRect r = ProgressArea;
-  if (FResizeMode >= 1 && FResizeMode <= 3) {
-    if (FVertical)
+TRect bsAreaForSize(const TRect& Area, const TRect& SkinRect, int ResizeMode, bool Vertical, int W, int H) {
+  TRect r = Area;
+  if (ResizeMode >= 1 && ResizeMode <= 3) {
+    if (Vertical)
       r.Bottom += H - RectHeight(SkinRect);
     else
       r.Right += W - RectWidth(SkinRect);
@@ -118,7 +118,7 @@ TRect TbsSkinGauge::NewProgressAreaFor(int W, int H) const {
 void TbsSkinGauge::CalcSize(int& W, int& H) {
   const int w0 = W, h0 = H;
   TbsSkinCustomControl::CalcSize(W, H);
-  NewProgressArea = NewProgressAreaFor(W, H);
+  NewProgressArea = bsAreaForSize(ProgressArea, SkinRect, FResizeMode, FVertical, W, H);
   if (!FUseSkinSize) {
     W = w0;
     H = h0;
@@ -206,7 +206,7 @@ void TbsSkinGauge::DrawBar(TCanvas* C, const TRect& P) const {
 
 void TbsSkinGauge::CreateControlSkinImage(TBitmap* B) {
   TbsSkinCustomControl::CreateControlSkinImage(B);
-  NewProgressArea = NewProgressAreaFor(Width(), Height());
+  NewProgressArea = bsAreaForSize(ProgressArea, SkinRect, FResizeMode, FVertical, Width(), Height());
   const TRect P = CalcProgressRect(NewProgressArea, FVertical);
   // A bar picture with nothing between its caps leaves the bare face, caption and all.
   const bool emptyMiddle = FVertical ? RectHeight(ProgressRect) - BeginOffset - EndOffset < 1

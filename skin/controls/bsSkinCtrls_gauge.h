@@ -11,6 +11,10 @@
 void bsSetCaptionFont(TCanvas* Canvas, bool Skinned, bool UseSkinFont, TFont* DefaultFont, const AnsiString& FontName,
                       TFontStyles FontStyle, int FontHeight, TColor FontColor);
 
+// Area, given on a face of SkinRect's size, grown with a stretching face (resize modes 1 to 3) to a
+// control of W x H: along the bar only, downwards for a vertical one.
+TRect bsAreaForSize(const TRect& Area, const TRect& SkinRect, int ResizeMode, bool Vertical, int W, int H);
+
 class TbsSkinGauge : public TbsSkinCustomControl {
   XJ_CLASS(TbsSkinGauge, TbsSkinCustomControl)
   XJ_PUBLISHED_ACCESS;
@@ -52,7 +56,6 @@ class TbsSkinGauge : public TbsSkinCustomControl {
   void Paint() override;
 
  private:
-  TRect NewProgressAreaFor(int W, int H) const;
   void DrawBar(TCanvas* C, const TRect& P) const;
 
   bool FUseSkinSize { true };

@@ -522,16 +522,20 @@ bool bsTakeFocusOnPress(TWinControl* Control, bool CanFocused, const TMessage& M
   return life.expired() || !Control->Focused();
 }
 
+bool bsWantsArrowKey(bool CanFocused, const TMessage& Message) {
+  return CanFocused && (Message.WParam == VK_LEFT || Message.WParam == VK_RIGHT || Message.WParam == VK_UP ||
+                        Message.WParam == VK_DOWN);
+}
+
+bool bsMouseTakenAway(TWinControl* Control, const TMessage& Message) {
+  if (Message.Msg == WM_CANCELMODE) return true;
+  const HWND to = reinterpret_cast<HWND>(Message.LParam);
+  return (to && to != Control->Handle()) || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 ||
+         GetKeyState(VK_MBUTTON) < 0;
+}
+
 void TbsSkinScrollBar::WndProc(TMessage& Message) {
   if (bsTakeFocusOnPress(this, FCanFocused, Message)) return;
-  if (Message.Msg == WM_LBUTTONUP) {
-    // The release lets the mouse go before MouseUp runs: that is not a capture lost to another window.
-    auto life = LifeToken();
-    FReleasing = true;
-    TbsSkinCustomControl::WndProc(Message);
-    if (!life.expired()) FReleasing = false;
-    return;
-  }
   TbsSkinCustomControl::WndProc(Message);
 }
 
@@ -580,9 +584,7 @@ void TbsSkinScrollBar::Dispatch(TMessage& Message) {
       break;
     case CM_WANTSPECIALKEY:
       TbsSkinCustomControl::Dispatch(Message);
-      if (FCanFocused && (Message.WParam == VK_LEFT || Message.WParam == VK_RIGHT || Message.WParam == VK_UP ||
-                          Message.WParam == VK_DOWN))
-        Message.Result = 1;
+      if (bsWantsArrowKey(FCanFocused, Message)) Message.Result = 1;
       return;
     case CM_MOUSELEAVE: {
       auto life = LifeToken();
@@ -599,7 +601,7 @@ void TbsSkinScrollBar::Dispatch(TMessage& Message) {
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
       // Another window took the mouse: nothing stays held or repeating.
-      if (!FReleasing && (FPressed || FTimerOn)) CancelPress();
+      if ((FPressed || FTimerOn) && bsMouseTakenAway(this, Message)) CancelPress();
       break;
     case CM_ENABLEDCHANGED:
     case CM_VISIBLECHANGED:

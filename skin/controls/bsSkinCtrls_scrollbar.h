@@ -9,6 +9,12 @@
 // A control that may take the focus (CanFocused) takes it on a left press, as a native bar would. Returns
 // whether the press must go no further: the window refused the focus, or a handler freed the control.
 bool bsTakeFocusOnPress(TWinControl* Control, bool CanFocused, const TMessage& Message);
+// Whether a CM_WANTSPECIALKEY asks for an arrow key that a focusable bar claims.
+bool bsWantsArrowKey(bool CanFocused, const TMessage& Message);
+// Whether a WM_CAPTURECHANGED or WM_CANCELMODE took the mouse from a control in the middle of a press:
+// another window took the capture, or it went while a button is still held (a release lets it go too,
+// and then the button is already up).
+bool bsMouseTakenAway(TWinControl* Control, const TMessage& Message);
 
 class TbsSkinScrollBar : public TbsSkinCustomControl {
   XJ_CLASS(TbsSkinScrollBar, TbsSkinCustomControl)
@@ -130,7 +136,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   bool FPressed { false };
   bool FWaitFirstTimer { false };
   bool FTimerOn { false };
-  bool FReleasing { false };
   int FScrollMode { 0 };  // 0 none, 1 down-arrow steps, 2 up-arrow steps, 3 pages towards Min, 4 towards Max
 
   // Copies of the record's geometry.

@@ -4,6 +4,7 @@
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_gauge.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -69,23 +70,12 @@ void TbsSkinTrackBar::GetSkinData() {
   ButtonRect = r->ButtonRect;
   ActiveButtonRect = IsNullRect(r->ActiveButtonRect) ? ButtonRect : r->ActiveButtonRect;
   TrackArea = r->TrackArea;
-  NewTrackArea = NewTrackAreaFor(Width(), Height());
-}
-
-TRect TbsSkinTrackBar::NewTrackAreaFor(int W, int H) const {
-  TRect r = TrackArea;
-  if (FResizeMode >= 1 && FResizeMode <= 3) {
-    if (FVertical)
-      r.Bottom += H - RectHeight(SkinRect);
-    else
-      r.Right += W - RectWidth(SkinRect);
-  }
-  return r;
+  NewTrackArea = bsAreaForSize(TrackArea, SkinRect, FResizeMode, FVertical, Width(), Height());
 }
 
 void TbsSkinTrackBar::CalcSize(int& W, int& H) {
   TbsSkinCustomControl::CalcSize(W, H);
-  NewTrackArea = NewTrackAreaFor(W, H);
+  NewTrackArea = bsAreaForSize(TrackArea, SkinRect, FResizeMode, FVertical, W, H);
 }
 
 TRect TbsSkinTrackBar::TrackRect() const {
@@ -137,7 +127,7 @@ int TbsSkinTrackBar::CalcValue(int Offset) const {
 
 void TbsSkinTrackBar::CreateControlSkinImage(TBitmap* B) {
   TbsSkinCustomControl::CreateControlSkinImage(B);
-  NewTrackArea = NewTrackAreaFor(Width(), Height());
+  NewTrackArea = bsAreaForSize(TrackArea, SkinRect, FResizeMode, FVertical, Width(), Height());
   FButtonR = CalcButtonRect(NewTrackArea, FVertical);
   const TRect& S = FThumbDown || IsFocused() ? ActiveButtonRect : ButtonRect;
   if (!IsNullRect(S)) B->Canvas()->CopyRect(FButtonR, Picture->Canvas(), S);
@@ -217,14 +207,6 @@ void TbsSkinTrackBar::KeyDown(WORD& Key, TShiftState Shift) {
 
 void TbsSkinTrackBar::WndProc(TMessage& Message) {
   if (bsTakeFocusOnPress(this, FCanFocused, Message)) return;
-  if (Message.Msg == WM_LBUTTONUP || Message.Msg == WM_RBUTTONUP || Message.Msg == WM_MBUTTONUP) {
-    // The release lets the mouse go before MouseUp runs: that is not a capture lost to another window.
-    auto life = LifeToken();
-    FReleasing = true;
-    TbsSkinCustomControl::WndProc(Message);
-    if (!life.expired()) FReleasing = false;
-    return;
-  }
   TbsSkinCustomControl::WndProc(Message);
 }
 
@@ -241,15 +223,13 @@ void TbsSkinTrackBar::Dispatch(TMessage& Message) {
       break;
     case CM_WANTSPECIALKEY:
       TbsSkinCustomControl::Dispatch(Message);
-      if (FCanFocused && (Message.WParam == VK_LEFT || Message.WParam == VK_RIGHT || Message.WParam == VK_UP ||
-                          Message.WParam == VK_DOWN))
-        Message.Result = 1;
+      if (bsWantsArrowKey(FCanFocused, Message)) Message.Result = 1;
       return;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
     case CM_ENABLEDCHANGED:
       // Whoever took the mouse ends the drag where it stands.
-      if (FThumbDown && !FReleasing) {
+      if (FThumbDown && (Message.Msg == CM_ENABLEDCHANGED || bsMouseTakenAway(this, Message))) {
         FThumbDown = false;
         Repaint();
       }

@@ -57,8 +57,6 @@ class TbsSkinTrackBar : public TbsSkinCustomControl {
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
-  TRect NewTrackAreaFor(int W, int H) const;
-
   int FMinValue { 0 };
   int FMaxValue { 100 };
   int FValue { 50 };
@@ -70,7 +68,6 @@ class TbsSkinTrackBar : public TbsSkinCustomControl {
   TRect FButtonR;
   int FThumbCenterMin { 0 }, FThumbCenterMax { 0 }, FThumbCenterOffset { 0 };
   bool FThumbDown { false };
-  bool FReleasing { false };
   int FDragStart { 0 }, FDragOffset { 0 };
 
   // Copies of the record.

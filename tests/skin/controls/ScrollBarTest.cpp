@@ -66,6 +66,15 @@ TEST_F(ScrollBarTest, OnePositionRuleForEverySetterWhateverTheRange) {
   // Min above Max: the position sits at Min.
   b->SetRange(50, 10, 30, 0);
   EXPECT_EQ(b->Position(), 50);
+  // Min = Max: the thumb at the start of the track.
+  b->SetRange(5, 5, 9, 0);
+  b->CalcRects();
+  EXPECT_EQ(b->Position(), 5);
+  EXPECT_EQ(b->Button(TbsSkinScrollBar::bpThumb).R.Left, 17);
+  // A page covering everything: the thumb fills the track (a horizontal bar counts as at the end).
+  b->SetRange(0, 99, 0, 100);
+  b->CalcRects();
+  EXPECT_EQ(b->Button(TbsSkinScrollBar::bpThumb).R, b->TrackRect());
   EXPECT_EQ(changes, 0) << "only SetPosition reports";
 
   b->SetRange(-7, 93, 0, 0);
@@ -399,4 +408,67 @@ TEST_F(ScrollBarTest, ABarFreedFromItsOwnChangeDuringARepeatIsGoneQuietly) {
   EXPECT_TRUE(life.expired());
   xt::MouseUp(xt::mbLeft, p.X, p.Y);
   EXPECT_EQ(form->ControlCount(), 0);
+}
+
+TEST_F(ScrollBarTest, TinyAndEmptyControlsAndAbsurdRecordsDrawAndTrackWithoutHarm) {
+  LoadTestSkin();
+  // A scroll-bar record whose rectangles run past its 8 x 8 picture, and whose thumb is empty.
+  auto* odd = new TbsDataSkinScrollBarControl("oddbar");
+  odd->PictureIndex = 0;
+  odd->SkinRect = TRect(0, 0, 40, 8);
+  odd->LTPoint = TPoint(4, 0);
+  odd->RTPoint = TPoint(36, 0);
+  odd->TrackArea = TRect(4, 0, 36, 8);
+  odd->UpButtonRect = TRect(36, 0, 40, 8);
+  odd->ActiveUpButtonRect = TRect(500, 500, 900, 900);
+  odd->ThumbOffset1 = 30;
+  odd->ThumbOffset2 = 30;
+  auto* data = new TbsSkinData(form);
+  auto* pic = new TBitmap;
+  pic->SetSize(8, 8);
+  data->ActivePictures->Add(pic);
+  data->CtrlList->Add(odd);
+  data->Empty = false;
+
+  const TPoint sizes[] = { { 0, 0 }, { 1, 1 }, { 3, 2 }, { 2, 40 }, { 30, 7 } };
+  std::vector<TControl*> all;
+  int x = 5;
+  for (const TPoint& s : sizes) {
+    for (TbsSkinData* d : { static_cast<TbsSkinData*>(nullptr), skin, data }) {
+      auto* bar = NewBar(x, 5, s.X, s.Y);
+      bar->SetSkinDataName(d == data ? "oddbar" : "hscrollbar");
+      bar->SetSkinData(d);
+      bar->SetRange(0, 10, 5, 3);
+      auto* track = new TbsSkinTrackBar(form);
+      track->SetParent(form);
+      track->SetSkinData(d);
+      track->SetBounds(x, 50, s.X, s.Y);
+      auto* gauge = new TbsSkinGauge(form);
+      gauge->SetParent(form);
+      gauge->SetShowPercent(true);
+      gauge->SetSkinData(d);
+      gauge->SetBounds(x, 100, s.X, s.Y);
+      auto* label = new TbsSkinStatusPanel(form);
+      label->SetParent(form);
+      label->SetCaption("状态");
+      label->SetSkinData(d);
+      label->SetBounds(x, 150, s.X, s.Y);
+      all.insert(all.end(), { bar, track, gauge, label });
+      x += 12;
+    }
+  }
+  Show();
+  for (TControl* c : all) {
+    if (c->Width() < 1 || c->Height() < 1) continue;
+    const TPoint a = At(c, 0, 0), b = At(c, c->Width() - 1, c->Height() - 1);
+    xt::MouseDown(xt::mbLeft, a.X, a.Y);
+    xt::MouseMove(b.X, b.Y);
+    xt::Advance(600);
+    xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  }
+  for (TControl* c : all)
+    if (auto* bar = dynamic_cast<TbsSkinScrollBar*>(c)) {
+      EXPECT_GE(bar->Position(), 0);
+      EXPECT_LE(bar->Position(), 8);
+    }
 }

@@ -76,6 +76,14 @@ TEST_F(TrackBarTest, TheThumbFollowsTheDragAndVerticalBarsGrowUpwards) {
   t = Centre(h->ThumbRect());
   Drag(h, t, TPoint(t.X + 500, t.Y));  // beyond the end: pinned
   EXPECT_EQ(h->Value(), 100);
+  // A drag whose capture is taken away ends where it stands.
+  t = Centre(h->ThumbRect());
+  TPoint p = At(h, t.X, t.Y);
+  xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  ReleaseCapture();
+  MoveTo(h, t.X - 30, t.Y);
+  xt::MouseUp(xt::mbLeft, p.X - 30, p.Y);
+  EXPECT_EQ(h->Value(), 100);
 
   // Skinned vertical ("trackbar" is vertical whatever Vertical said): dragging up grows the value.
   EXPECT_TRUE(v->Vertical());
