@@ -472,3 +472,29 @@ TEST_F(ScrollBarTest, TinyAndEmptyControlsAndAbsurdRecordsDrawAndTrackWithoutHar
       EXPECT_LE(bar->Position(), 8);
     }
 }
+
+TEST_F(ScrollBarTest, AtDesignTimeTheOrientationPicksTheStandardRecordName) {
+  auto* b = new TbsSkinScrollBar(form);
+  auto* t = new TbsSkinTrackBar(form);
+  auto* g = new TbsSkinGauge(form);
+  b->SetKind(sbVertical);  // at run time the name is the caller's business
+  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  for (TComponent* c : std::initializer_list<TComponent*> { b, t, g }) c->SetDesigning(true);
+  b->SetKind(sbHorizontal);
+  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  b->SetKind(sbVertical);
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  b->SetSkinDataName("mine");
+  b->SetKind(sbVertical);  // also when the kind stays
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  b->SetBoth(true);  // the corner name is a run-time swap only
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  t->SetVertical(true);
+  EXPECT_EQ(t->SkinDataName(), "trackbar");
+  t->SetVertical(false);
+  EXPECT_EQ(t->SkinDataName(), "htrackbar");
+  g->SetVertical(true);
+  EXPECT_EQ(g->SkinDataName(), "vgauge");
+  g->SetVertical(false);
+  EXPECT_EQ(g->SkinDataName(), "gauge");
+}
