@@ -5,5 +5,9 @@
 
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/controls/bsSkinCtrls_button.h"
+#include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/controls/bsSkinCtrls_trackbar.h"
+#include "skin/controls/bsSkinCtrls_gauge.h"
+#include "skin/controls/bsSkinCtrls_label.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

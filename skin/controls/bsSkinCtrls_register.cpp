@@ -7,6 +7,10 @@ bool RegisterbsSkinCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
     RegisterClasses({ TbsSkinButton::StaticClass(), TbsSkinMenuButton::StaticClass() });
+    RegisterClasses({ TbsSkinScrollBar::StaticClass() });
+    RegisterClasses({ TbsSkinTrackBar::StaticClass() });
+    RegisterClasses({ TbsSkinGauge::StaticClass() });
+    RegisterClasses({ TbsSkinStdLabel::StaticClass(), TbsSkinLabel::StaticClass(), TbsSkinStatusPanel::StaticClass() });
     return true;
   }();
   return done;

@@ -1,0 +1,652 @@
+#include "skin/controls/bsSkinCtrls_scrollbar.h"
+
+#include <algorithm>
+
+#include "platform/vcl/Messages.h"
+#include "skin/data/bsSkinData.h"
+#include "skin/data/bsUtils.h"
+
+namespace {
+
+constexpr UINT_PTR kRepeatTimer = 1;
+constexpr UINT kFirstDelay = 500;  // a held arrow or track waits this long before repeating ...
+constexpr UINT kRepeatDelay = 50;  // ... then steps at this rate
+constexpr int kDefaultArrow = 17;
+constexpr int kDefaultMinThumb = 16;
+constexpr COLORREF kHotFill = RGB(182, 189, 210);
+constexpr COLORREF kDownFill = RGB(133, 147, 181);
+
+// Positions are 32-bit: their sums and differences are taken in 64 bits, then brought back.
+int Saturate(int64_t V) { return static_cast<int>(std::clamp<int64_t>(V, INT32_MIN, INT32_MAX)); }
+
+// Rounds half to even.
+int RoundEven(double V) { return Saturate(Round(V)); }
+
+// Left and top edges inside, right and bottom outside.
+bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
+
+TRect Shifted(TRect R, int dx, int dy) {
+  R.Left += dx;
+  R.Right += dx;
+  R.Top += dy;
+  R.Bottom += dy;
+  return R;
+}
+
+}  // namespace
+
+TbsSkinScrollBar::TbsSkinScrollBar(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
+  FSkinDataName = "hscrollbar";
+  SetBounds(0, 0, 200, 20);
+}
+
+TbsSkinScrollBar::~TbsSkinScrollBar() = default;
+
+// ---- Range and position ------------------------------------------------------------------------------
+
+int TbsSkinScrollBar::Clamp(int Value) const {
+  const int top = FPageSize == 0 ? FMax : Saturate(int64_t { FMax } - FPageSize + 1);
+  return std::max(FMin, std::min(Value, top));
+}
+
+void TbsSkinScrollBar::ApplyPosition(int Value, bool Notify) {
+  const int v = Clamp(Value);
+  if (v == FPosition) return;
+  FPosition = v;
+  Repaint();
+  if (Notify && OnChange) OnChange(this);
+}
+
+void TbsSkinScrollBar::SetPosition(int Value) { ApplyPosition(Value, true); }
+void TbsSkinScrollBar::SimplySetPosition(int Value) { ApplyPosition(Value, false); }
+
+void TbsSkinScrollBar::SetMin(int Value) {
+  FMin = Value;
+  FPosition = Clamp(FPosition);
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetMax(int Value) {
+  FMax = Value;
+  FPosition = Clamp(FPosition);
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetPageSize(int Value) {
+  // A page larger than the range is what a view shows when all of its content fits: keep it, and let
+  // the position rule hold the position at Min.
+  FPageSize = std::max(0, Value);
+  FPosition = Clamp(FPosition);
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetSmallChange(int Value) {
+  FSmallChange = Value;
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetLargeChange(int Value) {
+  FLargeChange = Value;
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetRange(int AMin, int AMax, int APosition, int APageSize) {
+  FMin = AMin;
+  FMax = AMax;
+  FPageSize = std::max(0, APageSize);
+  FPosition = Clamp(APosition);
+  Repaint();
+}
+
+void TbsSkinScrollBar::SetKind(TScrollBarKind Value) {
+  if (FKind != Value) {
+    FKind = Value;
+    Repaint();
+  }
+  if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading))
+    FSkinDataName = FKind == sbVertical ? "vscrollbar" : "hscrollbar";
+}
+
+void TbsSkinScrollBar::SetBoth(bool Value) {
+  if (FBoth == Value) return;
+  FBoth = Value;
+  // While a form loads, the name to switch to may still follow in the stream: Loaded switches.
+  if (!ComponentState().Contains(csLoading)) ApplyBoth();
+}
+
+void TbsSkinScrollBar::ApplyBoth() {
+  if (!ComponentState().Contains(csDesigning)) {
+    if (FBoth) {
+      FSavedSkinDataName = FSkinDataName;
+      FSkinDataName = FBothSkinDataName;
+    } else if (!FSavedSkinDataName.empty()) {
+      FSkinDataName = FSavedSkinDataName;
+    }
+  }
+  if (FSkinObjectIndex != -1)
+    ChangeSkinData();
+  else
+    Repaint();
+}
+
+void TbsSkinScrollBar::Loaded() {
+  TbsSkinCustomControl::Loaded();
+  if (FBoth) ApplyBoth();
+}
+
+void TbsSkinScrollBar::SetBothMarkerWidth(int Value) {
+  if (Value < 0) return;
+  FBothMarkerWidth = Value;
+  if (FSkinObjectIndex == -1) Repaint();
+}
+
+void TbsSkinScrollBar::SetCanFocused(bool Value) {
+  FCanFocused = Value;
+  SetTabStop(Value);
+}
+
+// ---- Skin and geometry ---------------------------------------------------------------------------------
+
+void TbsSkinScrollBar::GetSkinData() {
+  TbsSkinCustomControl::GetSkinData();
+  auto* r = FSkinObjectIndex == -1 ? nullptr : SkinRecordAs<TbsDataSkinScrollBarControl>();
+  if (!r) {
+    FSkinObjectIndex = -1;
+    Picture = MaskPicture = nullptr;
+    return;
+  }
+  auto orElse = [](const TRect& a, const TRect& b) { return IsNullRect(a) ? b : a; };
+  TrackArea = r->TrackArea;
+  UpButtonRect = r->UpButtonRect;
+  ActiveUpButtonRect = r->ActiveUpButtonRect;
+  DownUpButtonRect = orElse(r->DownUpButtonRect, ActiveUpButtonRect);
+  DownButtonRect = r->DownButtonRect;
+  ActiveDownButtonRect = r->ActiveDownButtonRect;
+  DownDownButtonRect = orElse(r->DownDownButtonRect, ActiveDownButtonRect);
+  ThumbRect = r->ThumbRect;
+  ActiveThumbRect = orElse(r->ActiveThumbRect, ThumbRect);
+  DownThumbRect = orElse(r->DownThumbRect, ActiveThumbRect);
+  ThumbOffset1 = r->ThumbOffset1;
+  ThumbOffset2 = r->ThumbOffset2;
+  GlyphRect = r->GlyphRect;
+  ActiveGlyphRect = orElse(r->ActiveGlyphRect, GlyphRect);
+  DownGlyphRect = orElse(r->DownGlyphRect, ActiveGlyphRect);
+}
+
+void TbsSkinScrollBar::CalcSize(int& W, int& H) {
+  TbsSkinCustomControl::CalcSize(W, H);
+  CalcRects();
+}
+
+void TbsSkinScrollBar::CalcRects() {
+  const bool skinned = FSkinObjectIndex != -1 && Picture;
+  const bool horz = Horizontal();
+  int thumbW = kDefaultMinThumb, thumbH = kDefaultMinThumb;
+  if (skinned) {
+    thumbW = RectWidth(ThumbRect);
+    thumbH = RectHeight(ThumbRect);
+    FTrackR = TrackArea;
+    FButtons[bpUp].R = UpButtonRect;
+    FButtons[bpDown].R = DownButtonRect;
+    // An arrow from the stretch point on lies in the fixed far end of the face and follows that edge.
+    if (horz) {
+      const int off = Width() - RectWidth(SkinRect);
+      FTrackR.Right += off;
+      for (int i : { bpUp, bpDown })
+        if (FButtons[i].R.Left >= RTPoint.X) FButtons[i].R = Shifted(FButtons[i].R, off, 0);
+    } else {
+      const int off = Height() - RectHeight(SkinRect);
+      FTrackR.Bottom += off;
+      for (int i : { bpUp, bpDown })
+        if (FButtons[i].R.Top >= LBPoint.Y) FButtons[i].R = Shifted(FButtons[i].R, 0, off);
+    }
+  } else if (horz) {
+    const int w = FBoth ? Width() - FBothMarkerWidth : Width();
+    FButtons[bpDown].R = TRect(1, 1, kDefaultArrow, Height() - 1);
+    FButtons[bpUp].R = TRect(w - kDefaultArrow, 1, w - 1, Height() - 1);
+    FTrackR = TRect(kDefaultArrow, 1, w - kDefaultArrow, Height() - 1);
+  } else {
+    FButtons[bpDown].R = TRect(1, 1, Width() - 1, kDefaultArrow);
+    FButtons[bpUp].R = TRect(1, Height() - kDefaultArrow, Width() - 1, Height() - 1);
+    FTrackR = TRect(1, kDefaultArrow, Width() - 1, Height() - kDefaultArrow);
+  }
+
+  const int minLength = horz ? thumbW : thumbH;
+  const int trackStart = horz ? FTrackR.Left : FTrackR.Top;
+  const int trackEnd = horz ? FTrackR.Right : FTrackR.Bottom;
+  int length = minLength;
+  double f = 0;
+  if (FPageSize != 0) {
+    const int64_t range = int64_t { FMax } - FMin + 1;
+    const int64_t top = int64_t { FMax } - FPageSize + 1;
+    length = range <= 0 ? 0 : RoundEven(double(trackEnd - trackStart) * FPageSize / double(range));
+    length = std::max(length, minLength);
+    if (top > FMin)
+      f = double(int64_t { FPosition } - FMin) / double(top - FMin);
+    else
+      f = horz ? 1 : 0;
+  } else if (FMax > FMin) {
+    f = double(int64_t { FPosition } - FMin) / double(int64_t { FMax } - FMin);
+  }
+  FThumbCenterMin = trackStart + length / 2;
+  FThumbCenterMax = trackEnd - length / 2;
+  FThumbCenterOffset = RoundEven(double(FThumbCenterMax - FThumbCenterMin) * f);
+  const int c = FThumbCenterMin + FThumbCenterOffset;
+  TRect& t = FButtons[bpThumb].R;
+  if (horz) {
+    t.Left = c - length / 2;
+    t.Right = c + length / 2;
+    if (skinned) {
+      t.Top = FTrackR.Top + RectHeight(FTrackR) / 2 - thumbH / 2;
+      t.Bottom = t.Top + thumbH;
+    } else {
+      t.Top = FTrackR.Top;
+      t.Bottom = FTrackR.Bottom;
+    }
+  } else {
+    t.Top = c - length / 2;
+    t.Bottom = c + length / 2;
+    if (skinned) {
+      t.Left = FTrackR.Left + RectWidth(FTrackR) / 2 - thumbW / 2;
+      t.Right = t.Left + thumbW;
+    } else {
+      t.Left = FTrackR.Left;
+      t.Right = FTrackR.Right;
+    }
+  }
+}
+
+int TbsSkinScrollBar::CalcValue(int Offset) {
+  const TRect& t = FButtons[bpThumb].R;
+  if (FPageSize != 0) {
+    const int length = Horizontal() ? RectWidth(t) : RectHeight(t);
+    FThumbCenterMin = (Horizontal() ? FTrackR.Left : FTrackR.Top) + length / 2;
+    FThumbCenterMax = (Horizontal() ? FTrackR.Right : FTrackR.Bottom) - length / 2;
+  }
+  const int span = FThumbCenterMax - FThumbCenterMin;
+  double k = span > 0 ? double(Offset) / span : 0;
+  k = std::clamp(k, 0.0, 1.0);
+  const int64_t n = FPageSize != 0 ? int64_t { FMax } - FMin - FPageSize + 1 : int64_t { FMax } - FMin;
+  return Saturate(int64_t { RoundEven(double(n) * k) } + FMin);
+}
+
+// ---- Faces ---------------------------------------------------------------------------------------------
+
+void TbsSkinScrollBar::CreateControlSkinImage(TBitmap* B) {
+  TbsSkinCustomControl::CreateControlSkinImage(B);
+  CalcRects();
+  DrawButton(B->Canvas(), bpUp);
+  DrawButton(B->Canvas(), bpDown);
+  if (Enabled()) DrawButton(B->Canvas(), bpThumb);
+}
+
+void TbsSkinScrollBar::CreateControlDefaultImage(TBitmap* B) {
+  CalcRects();
+  B->Canvas()->Brush()->SetColor(clBtnFace);
+  B->Canvas()->FillRect(TRect(0, 0, B->Width(), B->Height()));
+  for (int i = Enabled() ? bpThumb : bpUp; i <= bpDown; ++i) DrawButton(B->Canvas(), i);
+}
+
+void TbsSkinScrollBar::DrawButton(TCanvas* C, int Index) {
+  const TButtonPart& part = FButtons[Index];
+  const TRect& R = part.R;
+  const bool pressedLook = (part.Down && part.MouseIn) || (Index == bpThumb && (part.Down || IsFocused()));
+  if (FSkinObjectIndex == -1 || !Picture) {
+    TColor frame = clBtnShadow, fill = clBtnFace;
+    if (pressedLook) {
+      frame = clNavy;
+      fill = static_cast<TColor>(kDownFill);
+    } else if (part.MouseIn) {
+      frame = clNavy;
+      fill = static_cast<TColor>(kHotFill);
+    }
+    Frm3D(C, R, frame, frame);
+    const TRect inside(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+    C->Brush()->SetStyle(bsSolid);
+    C->Brush()->SetColor(fill);
+    if (!IsNullRect(inside)) C->FillRect(inside);
+    if (Index == bpUp) DrawArrowImage(C, inside, clBlack, Horizontal() ? 2 : 4);
+    if (Index == bpDown) DrawArrowImage(C, inside, clBlack, Horizontal() ? 1 : 3);
+    return;
+  }
+  if (Index != bpThumb) {
+    const bool up = Index == bpUp;
+    TRect S;
+    if (part.Down && part.MouseIn)
+      S = up ? DownUpButtonRect : DownDownButtonRect;
+    else if (part.MouseIn)
+      S = up ? ActiveUpButtonRect : ActiveDownButtonRect;
+    if (!IsNullRect(S)) C->CopyRect(R, Picture->Canvas(), S);
+    return;
+  }
+  const TRect S = pressedLook ? DownThumbRect : part.MouseIn ? ActiveThumbRect : ThumbRect;
+  if (IsNullRect(R) || IsNullRect(S)) return;
+  TBitmap thumb;
+  thumb.SetSize(RectWidth(R), RectHeight(R));
+  if (FPageSize != 0) {
+    if (Horizontal())
+      CreateHSkinImage(ThumbOffset1, ThumbOffset2, &thumb, Picture, S, RectWidth(R), RectHeight(R));
+    else
+      CreateVSkinImage(ThumbOffset1, ThumbOffset2, &thumb, Picture, S, RectWidth(R), RectHeight(R));
+  } else {
+    thumb.Canvas()->CopyRect(TRect(0, 0, RectWidth(S), RectHeight(S)), Picture->Canvas(), S);
+  }
+  const TRect G = pressedLook ? DownGlyphRect : part.MouseIn ? ActiveGlyphRect : GlyphRect;
+  if (!IsNullRect(G)) {
+    const int x = thumb.Width() / 2 - RectWidth(G) / 2, y = thumb.Height() / 2 - RectHeight(G) / 2;
+    thumb.Canvas()->CopyRect(TRect(x, y, x + RectWidth(G), y + RectHeight(G)), Picture->Canvas(), G);
+  }
+  C->Draw(R.Left, R.Top, &thumb);
+}
+
+// ---- Mouse ---------------------------------------------------------------------------------------------
+
+void TbsSkinScrollBar::TestActive(int X, int Y) {
+  const int old = FActiveButton;
+  FActiveButton = -1;
+  for (int i = bpThumb; i <= bpDown; ++i)
+    if (Inside(FButtons[i].R, X, Y)) {
+      FActiveButton = i;
+      break;
+    }
+  // While a part is held, the others do not light up.
+  if (FDownButton != -1 && FActiveButton != FDownButton) FActiveButton = -1;
+  if (FActiveButton == old) return;
+  if (old != -1) ButtonLeave(old);
+  if (FActiveButton != -1) ButtonEnter(FActiveButton);
+}
+
+void TbsSkinScrollBar::ButtonEnter(int Index) {
+  FButtons[Index].MouseIn = true;
+  Repaint();
+  if (Index != bpThumb && FButtons[Index].Down) StartTimer(kRepeatDelay);
+}
+
+void TbsSkinScrollBar::ButtonLeave(int Index) {
+  FButtons[Index].MouseIn = false;
+  Repaint();
+  // The repeat pauses while the pointer is off the held arrow; the scroll mode stays for its return.
+  if (Index != bpThumb && FButtons[Index].Down && FTimerOn) {
+    KillTimer(Handle(), kRepeatTimer);
+    FTimerOn = false;
+  }
+}
+
+void TbsSkinScrollBar::ArrowStep(int Index) {
+  if (Index == bpUp) {
+    if (OnUpButtonClick)
+      OnUpButtonClick(this);
+    else
+      SetPosition(Saturate(int64_t { FPosition } + FSmallChange));
+  } else {
+    if (OnDownButtonClick)
+      OnDownButtonClick(this);
+    else
+      SetPosition(Saturate(int64_t { FPosition } - FSmallChange));
+  }
+}
+
+void TbsSkinScrollBar::ButtonDown(int Index, int X, int Y) {
+  FButtons[Index].Down = true;
+  Repaint();
+  if (Index == bpThumb) {
+    FDragStart = Horizontal() ? X : Y;
+    FDragOffset = FThumbCenterOffset;
+    FThumbDown = true;
+    Repaint();
+    return;
+  }
+  auto life = LifeToken();
+  FScrollMode = Index == bpUp ? 2 : 1;
+  ArrowStep(Index);
+  if (!life.expired()) StartTimer(kFirstDelay);
+}
+
+void TbsSkinScrollBar::ButtonUp(int Index) {
+  FButtons[Index].Down = false;
+  if (FActiveButton != Index) FButtons[Index].MouseIn = false;
+  Repaint();
+  if (Index == bpThumb)
+    FThumbDown = false;
+  else
+    StopTimer();
+}
+
+bool TbsSkinScrollBar::PointerBeforeThumb() const {
+  const TRect& t = FButtons[bpThumb].R;
+  return Horizontal() ? FLastMouseX < t.Left : FLastMouseY < t.Top;
+}
+
+bool TbsSkinScrollBar::PointerAfterThumb() const {
+  const TRect& t = FButtons[bpThumb].R;
+  return Horizontal() ? FLastMouseX > t.Right : FLastMouseY > t.Bottom;
+}
+
+void TbsSkinScrollBar::PageStep(bool TowardsMin) {
+  auto life = LifeToken();
+  SetPosition(Saturate(int64_t { FPosition } + (TowardsMin ? -int64_t { FLargeChange } : FLargeChange)));
+  if (life.expired()) return;
+  if (TowardsMin && OnPageUp) OnPageUp(this);
+  if (!TowardsMin && OnPageDown) OnPageDown(this);
+}
+
+void TbsSkinScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
+  if (life.expired() || Button != mbLeft) return;
+  FPressed = true;
+  FLastMouseX = X;
+  FLastMouseY = Y;
+  CalcRects();
+  FScrollMode = 0;
+  FWaitFirstTimer = true;
+  // A press need not follow a move (a bar that appeared under the pointer): the part under it is hot.
+  TestActive(X, Y);
+  if (life.expired()) return;
+  for (int i = bpThumb; i <= bpDown; ++i)
+    if (Inside(FButtons[i].R, X, Y)) {
+      FDownButton = i;
+      ButtonDown(i, X, Y);
+      return;
+    }
+  if (!Inside(FTrackR, X, Y)) return;
+  const TRect& t = FButtons[bpThumb].R;
+  const bool before = Horizontal() ? X < t.Left : Y < t.Top;
+  FScrollMode = before ? 3 : 4;
+  StartTimer(kFirstDelay);
+  PageStep(before);
+}
+
+void TbsSkinScrollBar::MouseMove(TShiftState Shift, int X, int Y) {
+  FLastMouseX = X;
+  FLastMouseY = Y;
+  TestActive(X, Y);
+  if (FThumbDown) {
+    auto life = LifeToken();
+    SetPosition(CalcValue((Horizontal() ? X : Y) - FDragStart + FDragOffset));
+    if (life.expired()) return;
+  }
+  TbsSkinCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TbsSkinScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
+  if (life.expired() || Button != mbLeft || !FPressed) return;
+  FPressed = false;
+  if (FScrollMode >= 3) StopTimer();
+  const int down = FDownButton;
+  if (down != -1) ButtonUp(down);
+  FDownButton = -1;
+  if ((down == -1 || down == bpThumb) && OnLastChange) OnLastChange(this);
+}
+
+void TbsSkinScrollBar::CancelPress() {
+  StopTimer();
+  if (FDownButton != -1) ButtonUp(FDownButton);
+  FDownButton = -1;
+  FThumbDown = false;
+  FPressed = false;
+}
+
+// ---- Timer, keys, wheel, focus ---------------------------------------------------------------------------
+
+void TbsSkinScrollBar::StartTimer(UINT Interval) {
+  if (!HandleAllocated()) return;
+  KillTimer(Handle(), kRepeatTimer);
+  SetTimer(Handle(), kRepeatTimer, Interval, nullptr);
+  FTimerOn = true;
+}
+
+void TbsSkinScrollBar::StopTimer() {
+  if (FTimerOn && HandleAllocated()) KillTimer(Handle(), kRepeatTimer);
+  FTimerOn = false;
+  FScrollMode = 0;
+}
+
+void TbsSkinScrollBar::KeyDown(WORD& Key, TShiftState Shift) {
+  TbsSkinCustomControl::KeyDown(Key, Shift);
+  if (!FCanFocused) return;
+  if (Key == VK_LEFT || Key == VK_UP)
+    SetPosition(Saturate(int64_t { FPosition } - FSmallChange));
+  else if (Key == VK_RIGHT || Key == VK_DOWN)
+    SetPosition(Saturate(int64_t { FPosition } + FSmallChange));
+}
+
+bool bsTakeFocusOnPress(TWinControl* Control, bool CanFocused, const TMessage& Message) {
+  if (!CanFocused || (Message.Msg != WM_LBUTTONDOWN && Message.Msg != WM_LBUTTONDBLCLK) ||
+      Control->ComponentState().Contains(csDesigning) || Control->Focused())
+    return false;
+  auto life = Control->LifeToken();
+  ::SetFocus(Control->Handle());
+  return life.expired() || !Control->Focused();
+}
+
+bool bsWantsArrowKey(bool CanFocused, const TMessage& Message) {
+  return CanFocused && (Message.WParam == VK_LEFT || Message.WParam == VK_RIGHT || Message.WParam == VK_UP ||
+                        Message.WParam == VK_DOWN);
+}
+
+bool bsMouseTakenAway(TWinControl* Control, const TMessage& Message) {
+  if (Message.Msg == WM_CANCELMODE) return true;
+  const HWND to = reinterpret_cast<HWND>(Message.LParam);
+  return (to && to != Control->Handle()) || GetKeyState(VK_LBUTTON) < 0 || GetKeyState(VK_RBUTTON) < 0 ||
+         GetKeyState(VK_MBUTTON) < 0;
+}
+
+void TbsSkinScrollBar::WndProc(TMessage& Message) {
+  if (bsTakeFocusOnPress(this, FCanFocused, Message)) return;
+  TbsSkinCustomControl::WndProc(Message);
+}
+
+void TbsSkinScrollBar::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_TIMER: {
+      if (Message.WParam != kRepeatTimer) break;
+      if (FWaitFirstTimer) {
+        // The first tick only switches to the fast rate.
+        FWaitFirstTimer = false;
+        StartTimer(kRepeatDelay);
+        return;
+      }
+      switch (FScrollMode) {
+        case 1:
+          ArrowStep(bpDown);
+          break;
+        case 2:
+          ArrowStep(bpUp);
+          break;
+        case 3:
+        case 4: {
+          auto life = LifeToken();
+          TestActive(FLastMouseX, FLastMouseY);
+          if (life.expired()) return;
+          const bool towardsMin = FScrollMode == 3;
+          if (towardsMin ? PointerBeforeThumb() : PointerAfterThumb())
+            PageStep(towardsMin);
+          else
+            StopTimer();
+          break;
+        }
+        default:
+          StopTimer();
+      }
+      return;
+    }
+    case WM_MOUSEWHEEL:
+      if (FCanFocused && IsFocused()) {
+        // The delta rides in the high word: a negative parameter is a turn towards the user.
+        const int step = static_cast<int32_t>(Message.WParam) < 1 ? FSmallChange : -FSmallChange;
+        SetPosition(Saturate(int64_t { FPosition } + step));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case CM_WANTSPECIALKEY:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (bsWantsArrowKey(FCanFocused, Message)) Message.Result = 1;
+      return;
+    case CM_MOUSELEAVE: {
+      auto life = LifeToken();
+      TbsSkinCustomControl::Dispatch(Message);
+      if (life.expired()) return;
+      if (FActiveButton != -1 && FDownButton == -1 && !FThumbDown) {
+        FButtons[FActiveButton].MouseIn = false;
+        FActiveButton = -1;
+        Repaint();
+      }
+      if (FPressed && FScrollMode >= 3) StopTimer();
+      return;
+    }
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      // Another window took the mouse: nothing stays held or repeating.
+      if ((FPressed || FTimerOn) && bsMouseTakenAway(this, Message)) CancelPress();
+      break;
+    case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+      CancelPress();
+      TbsSkinCustomControl::Dispatch(Message);
+      Repaint();
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TbsSkinCustomControl::Dispatch(Message);
+      Repaint();
+      return;
+    default:
+      break;
+  }
+  TbsSkinCustomControl::Dispatch(Message);
+}
+
+// ---- Published properties -------------------------------------------------------------------------------
+
+XJ_PUBLISHED(TbsSkinScrollBar,
+  XJ_PROP(Align, alNone)
+  XJ_PROP(Enabled, true)
+  XJ_PROP(TabStop, false)
+  XJ_PROP(Kind)
+  XJ_PROP(Min)
+  XJ_PROP(Max)
+  XJ_PROP(PageSize)
+  XJ_PROP(Position)
+  XJ_PROP(SmallChange)
+  XJ_PROP(LargeChange)
+  XJ_PROP(Both)
+  XJ_PROP(BothMarkerWidth)
+  XJ_PROP(BothSkinDataName)
+  XJ_PROP(CanFocused)
+  XJ_EVENT(OnChange)
+  XJ_EVENT(OnLastChange)
+  XJ_EVENT(OnUpButtonClick)
+  XJ_EVENT(OnDownButtonClick)
+  XJ_EVENT(OnPageUp)
+  XJ_EVENT(OnPageDown)
+  XJ_EVENT(OnKeyDown)
+  XJ_EVENT(OnKeyPress)
+  XJ_EVENT(OnKeyUp)
+  XJ_EVENT(OnMouseDown)
+  XJ_EVENT(OnMouseMove)
+  XJ_EVENT(OnMouseUp)
+  XJ_EVENT(OnResize));

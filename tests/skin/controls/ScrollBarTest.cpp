@@ -1,0 +1,500 @@
+// The skinned scroll bar as the views that drive it and the user who holds it see it: one position
+// rule for every setter, arrows and track that repeat on the clock while held, a thumb that follows the
+// pointer, keys and wheel when it may take the focus, its looks, and the corner-sharing name swap.
+
+#include <climits>
+
+#include "skin/controls/bsSkinCtrls.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+class ScrollBarTest : public SkinControlsTest {
+ protected:
+  TbsSkinScrollBar* NewBar(int l, int t, int w, int h, TScrollBarKind kind = sbHorizontal) {
+    auto* b = new TbsSkinScrollBar(form);
+    b->SetParent(form);
+    b->SetKind(kind);
+    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
+    b->SetBounds(l, t, w, h);
+    b->OnChange = On<TNotifyEvent>([this](TObject*) { ++changes; });
+    b->OnLastChange = On<TNotifyEvent>([this](TObject*) { ++lastChanges; });
+    return b;
+  }
+  void Show() {
+    form->Show();
+    xt::PumpUntilIdle();
+  }
+  static TPoint Centre(const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
+  static void Down(TControl* c, int x, int y) {
+    const TPoint p = At(c, x, y);
+    xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  }
+  static void Up(TControl* c, int x, int y) {
+    const TPoint p = At(c, x, y);
+    xt::MouseUp(xt::mbLeft, p.X, p.Y);
+  }
+  int changes = 0, lastChanges = 0;
+};
+
+constexpr COLORREF kHot = RGB(182, 189, 210), kPressed = RGB(133, 147, 181), kBtnFace = RGB(192, 192, 192);
+
+}  // namespace
+
+TEST_F(ScrollBarTest, OnePositionRuleForEverySetterWhateverTheRange) {
+  auto* b = NewBar(10, 10, 200, 20);
+  // A page larger than the whole range (all content visible) keeps the position at Min, never below.
+  b->SetRange(0, 4, 0, 20);
+  EXPECT_EQ(b->Position(), 0);
+  EXPECT_EQ(b->PageSize(), 20);
+  // Min away from 0: the page is kept, the position re-clamped against the top of the range.
+  b->SetRange(10, 110, 50, 0);
+  b->SetPageSize(20);
+  EXPECT_EQ(b->PageSize(), 20);
+  EXPECT_EQ(b->Position(), 50);
+  b->SetMax(60);
+  EXPECT_EQ(b->Position(), 41);  // 60 - 20 + 1
+  b->SetPageSize(500);
+  EXPECT_EQ(b->PageSize(), 500);
+  EXPECT_EQ(b->Position(), 10);
+  b->SetPageSize(-3);
+  EXPECT_EQ(b->PageSize(), 0);
+  b->SetMin(30);
+  EXPECT_EQ(b->Position(), 30);
+  // Min above Max: the position sits at Min.
+  b->SetRange(50, 10, 30, 0);
+  EXPECT_EQ(b->Position(), 50);
+  // Min = Max: the thumb at the start of the track.
+  b->SetRange(5, 5, 9, 0);
+  b->CalcRects();
+  EXPECT_EQ(b->Position(), 5);
+  EXPECT_EQ(b->Button(TbsSkinScrollBar::bpThumb).R.Left, 17);
+  // A page covering everything: the thumb fills the track (a horizontal bar counts as at the end).
+  b->SetRange(0, 99, 0, 100);
+  b->CalcRects();
+  EXPECT_EQ(b->Button(TbsSkinScrollBar::bpThumb).R, b->TrackRect());
+  EXPECT_EQ(changes, 0) << "only SetPosition reports";
+
+  b->SetRange(-7, 93, 0, 0);
+  b->SetPosition(200);
+  EXPECT_EQ(b->Position(), 93);
+  b->SetPosition(93);
+  b->SimplySetPosition(-100);
+  EXPECT_EQ(b->Position(), -7);
+  EXPECT_EQ(changes, 1);
+
+  // Positions are 32-bit end to end.
+  b->SetRange(INT_MIN, INT_MAX, 2000000000, 0);
+  EXPECT_EQ(b->Position(), 2000000000);
+  b->SetRange(0, 2000000000, 1999999990, 1000);
+  EXPECT_EQ(b->Position(), 1999999001);
+  b->SetSmallChange(1);
+  b->SetPosition(INT_MAX);
+  EXPECT_EQ(b->Position(), 1999999001);
+}
+
+TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceThenEveryFiftyMillisecondsFromHalfASecond) {
+  auto* b = NewBar(10, 10, 200, 20);
+  Show();
+  const TPoint up = Centre(b->Button(TbsSkinScrollBar::bpUp).R);
+  EXPECT_GT(up.X, 180);
+  Down(b, up.X, up.Y);
+  EXPECT_EQ(b->Position(), 1);
+  xt::Advance(499);
+  EXPECT_EQ(b->Position(), 1);
+  xt::Advance(1);  // the first tick only switches to the fast rate
+  EXPECT_EQ(b->Position(), 1);
+  xt::Advance(50);
+  EXPECT_EQ(b->Position(), 2);
+  xt::Advance(100);
+  EXPECT_EQ(b->Position(), 4);
+  // Off the arrow the repeat pauses; back on it, it resumes at the fast rate.
+  MoveTo(b, 100, up.Y);
+  xt::Advance(300);
+  EXPECT_EQ(b->Position(), 4);
+  MoveTo(b, up.X, up.Y);
+  xt::Advance(50);
+  EXPECT_EQ(b->Position(), 5);
+  Up(b, up.X, up.Y);
+  xt::Advance(500);
+  EXPECT_EQ(b->Position(), 5);
+  EXPECT_EQ(lastChanges, 0) << "an arrow press is no last change";
+
+  // With the event assigned, the arrow calls it instead of moving.
+  int downClicks = 0;
+  b->OnDownButtonClick = On<TNotifyEvent>([&](TObject*) { ++downClicks; });
+  const TPoint dn = Centre(b->Button(TbsSkinScrollBar::bpDown).R);
+  Down(b, dn.X, dn.Y);
+  xt::Advance(575);
+  Up(b, dn.X, dn.Y);
+  EXPECT_EQ(downClicks, 2);  // at once and at 550
+  EXPECT_EQ(b->Position(), 5);
+
+  // A capture lost while held stops the repeat.
+  Down(b, up.X, up.Y);
+  EXPECT_EQ(b->Position(), 6);
+  ReleaseCapture();
+  xt::Advance(1000);
+  EXPECT_EQ(b->Position(), 6);
+  Up(b, up.X, up.Y);
+}
+
+TEST_F(ScrollBarTest, AHeldTrackPressPagesUntilTheThumbReachesThePointer) {
+  auto* b = NewBar(10, 10, 200, 20);
+  b->SetLargeChange(10);
+  int pageDowns = 0, pageUps = 0;
+  b->OnPageDown = On<TNotifyEvent>([&](TObject*) { ++pageDowns; });
+  b->OnPageUp = On<TNotifyEvent>([&](TObject*) { ++pageUps; });
+  Show();
+  Down(b, 150, 10);
+  EXPECT_EQ(b->Position(), 10);
+  xt::Advance(2000);
+  // The thumb's right edge has passed x 150: pages stop though the button is still held.
+  EXPECT_EQ(b->Position(), 80);
+  EXPECT_EQ(pageDowns, 8);
+  EXPECT_GT(b->Button(TbsSkinScrollBar::bpThumb).R.Right, 150);
+  Up(b, 150, 10);
+  EXPECT_EQ(lastChanges, 1);
+  // Before the thumb: towards Min, reported as page up.
+  Down(b, 36, 10);
+  xt::Advance(2000);
+  Up(b, 36, 10);
+  EXPECT_EQ(b->Position(), 10);
+  EXPECT_EQ(pageUps, 7);
+  EXPECT_EQ(lastChanges, 2);
+  // Right and middle presses do nothing but report.
+  int mouseDowns = 0;
+  b->OnMouseDown = On<TMouseEvent>([&](TObject*, TMouseButton, TShiftState, int, int) { ++mouseDowns; });
+  ClickAt(b, 150, 10, xt::mbRight);
+  ClickAt(b, 150, 10, xt::mbMiddle);
+  EXPECT_EQ(mouseDowns, 2);
+  EXPECT_EQ(b->Position(), 10);
+  EXPECT_EQ(lastChanges, 2);
+}
+
+TEST_F(ScrollBarTest, TheThumbFollowsThePointerExactlyInBothLooks) {
+  LoadTestSkin();
+  auto* plain = NewBar(10, 10, 200, 20);
+  auto* skinned = NewBar(10, 40, 23, 171, sbVertical);
+  skinned->SetSkinData(skin);
+  skinned->SetRange(0, 119, 0, 20);
+  Show();
+  ASSERT_EQ(skinned->SkinObjectIndex(), skin->GetControlIndex("vscrollbar"));
+  ASSERT_EQ(skinned->Width(), 16);  // the vertical record fixes the width
+
+  // Default look: centres run from 25 to 175, so 30 pixels are 20 of 0..100.
+  TPoint t = Centre(plain->Button(TbsSkinScrollBar::bpThumb).R);
+  Down(plain, t.X, t.Y);
+  MoveTo(plain, t.X + 30, t.Y);
+  EXPECT_EQ(plain->Position(), 20);
+  EXPECT_EQ(Centre(plain->Button(TbsSkinScrollBar::bpThumb).R).X, t.X + 30);
+  MoveTo(plain, t.X + 400, t.Y);  // far beyond the end: the top of the range
+  EXPECT_EQ(plain->Position(), 100);
+  MoveTo(plain, t.X - 400, t.Y);
+  EXPECT_EQ(plain->Position(), 0);
+  MoveTo(plain, t.X + 75, t.Y);
+  Up(plain, t.X + 75, t.Y);
+  EXPECT_EQ(plain->Position(), 50);
+  EXPECT_EQ(lastChanges, 1);
+
+  // Skinned with a page: the track is the record's, stretched to 171; the thumb is a page long.
+  const TRect track = skinned->TrackRect();
+  EXPECT_EQ(track.Top, 16);
+  EXPECT_EQ(track.Bottom, 171 - 16);
+  const TRect thumb = skinned->Button(TbsSkinScrollBar::bpThumb).R;
+  EXPECT_EQ(thumb.Height(), 24);  // round(139 * 20 / 120) = 23, raised to the picture's 24
+  t = Centre(thumb);
+  Down(skinned, t.X, t.Y);
+  const int travel = (track.Bottom - 12) - (track.Top + 12);  // centre span
+  MoveTo(skinned, t.X, t.Y + travel);
+  EXPECT_EQ(skinned->Position(), 100);  // the top of the range: Max - PageSize + 1
+  Up(skinned, t.X, t.Y + travel);
+  MoveTo(skinned, 8, 5);  // onto the top arrow: it lights up, the thumb is plain again
+  EXPECT_EQ(Code(skinned, t.X, track.Bottom - 20).code, RectCode("thumbrect"));
+  EXPECT_EQ(Code(skinned, 8, 5).code, RectCode("activedownbuttonrect"));
+}
+
+TEST_F(ScrollBarTest, KeysAndWheelOnlyWhenItMayTakeTheFocus) {
+  auto* b = NewBar(10, 10, 200, 20);
+  b->SetPosition(50);
+  changes = 0;
+  Show();
+  ClickAt(b, 100, 10);  // a track click: pages towards the pointer
+  const int afterClick = b->Position();
+  EXPECT_FALSE(b->Focused());
+  xt::KeyDown(VK_RIGHT);
+  xt::Wheel(-120);
+  EXPECT_EQ(b->Position(), afterClick);
+
+  b->SetCanFocused(true);
+  EXPECT_TRUE(b->TabStop());
+  ClickAt(b, 100, 0);  // the frame row: takes the focus, moves nothing
+  ASSERT_TRUE(b->Focused());
+  EXPECT_EQ(b->Position(), afterClick);
+  xt::KeyDown(VK_RIGHT);
+  xt::KeyDown(VK_DOWN);
+  EXPECT_EQ(b->Position(), afterClick + 2);
+  xt::KeyDown(VK_LEFT);
+  EXPECT_EQ(b->Position(), afterClick + 1);
+  xt::Wheel(-120);  // towards the user: forwards
+  EXPECT_EQ(b->Position(), afterClick + 2);
+  xt::Wheel(240);
+  EXPECT_EQ(b->Position(), afterClick + 1);
+  EXPECT_EQ(b->Perform(CM_WANTSPECIALKEY, VK_UP, 0), 1);
+}
+
+TEST_F(ScrollBarTest, EveryStateLooksAsDrawnWithTheSkinAndWithout) {
+  LoadTestSkin();
+  auto* plain = NewBar(10, 10, 200, 20);
+  auto* skinned = NewBar(10, 40, 160, 30);
+  skinned->SetSkinData(skin);
+  Show();
+  ASSERT_EQ(skinned->Height(), 16);
+  const uint8_t owner = OwnerOf("hscrollbar");
+
+  // Normal: the bare face, thumb and glyph at the start of the track.
+  EXPECT_EQ(Code(skinned, 150, 8).code, RectCode("skinrect"));
+  EXPECT_EQ(Code(skinned, 150, 8).owner, owner);
+  EXPECT_EQ(Code(skinned, 30, 2).code, RectCode("thumbrect"));
+  EXPECT_EQ(Code(skinned, 28, 8).code, RectCode("glyphrect"));
+  EXPECT_EQ(Px(plain, 100, 10), kBtnFace);
+  EXPECT_EQ(Px(plain, 18, 10), kBtnFace);
+  EXPECT_EQ(Px(plain, 17, 10), static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
+  Gallery(skinned, "bsSkinCtrls", "skin-normal");
+  Gallery(plain, "bsSkinCtrls", "normal");
+
+  // Hot: the up arrow, moved to the right end of the stretched face.
+  MoveTo(skinned, 152, 8);
+  EXPECT_EQ(Code(skinned, 152, 8).code, RectCode("activeupbuttonrect"));
+  Gallery(skinned, "bsSkinCtrls", "skin-hot");
+  MoveTo(plain, 190, 10);
+  EXPECT_EQ(Px(plain, 186, 4), kHot);
+  EXPECT_EQ(Code(skinned, 152, 8).code, RectCode("skinrect"));
+  Gallery(plain, "bsSkinCtrls", "hot");
+
+  // Pressed: the arrow, then the thumb being dragged.
+  Down(skinned, 152, 8);
+  EXPECT_EQ(Code(skinned, 152, 8).code, RectCode("downupbuttonrect"));
+  Gallery(skinned, "bsSkinCtrls", "skin-uppressed");
+  Up(skinned, 152, 8);
+  Down(plain, 190, 10);
+  EXPECT_EQ(Px(plain, 186, 4), kPressed);
+  Up(plain, 190, 10);
+  const TPoint st = Centre(skinned->Button(TbsSkinScrollBar::bpThumb).R);
+  Down(skinned, st.X, st.Y);
+  EXPECT_EQ(Code(skinned, st.X + 8, 2).code, RectCode("downthumbrect"));
+  EXPECT_EQ(Code(skinned, st.X, st.Y).code, RectCode("downglyphrect"));
+  Gallery(skinned, "bsSkinCtrls", "skin-thumbpressed");
+  Up(skinned, st.X, st.Y);
+  const TPoint pt = Centre(plain->Button(TbsSkinScrollBar::bpThumb).R);
+  Down(plain, pt.X, pt.Y);
+  EXPECT_EQ(Px(plain, pt.X, pt.Y), kPressed);
+  Gallery(plain, "bsSkinCtrls", "thumbpressed");
+  Up(plain, pt.X, pt.Y);
+
+  // Disabled: no thumb at all.
+  skinned->SetEnabled(false);
+  plain->SetEnabled(false);
+  xt::PumpUntilIdle();
+  const TPoint dt = Centre(skinned->Button(TbsSkinScrollBar::bpThumb).R);
+  EXPECT_EQ(Code(skinned, dt.X, 2).code, RectCode("skinrect"));
+  EXPECT_EQ(Px(plain, Centre(plain->Button(TbsSkinScrollBar::bpThumb).R).X, 10), kBtnFace);
+  Gallery(skinned, "bsSkinCtrls", "skin-disabled");
+  Gallery(plain, "bsSkinCtrls", "disabled");
+
+  // The corner-sharing bar: its own record while skinned, a marker area without a skin.
+  plain->SetEnabled(true);
+  plain->SetBothMarkerWidth(-5);
+  plain->SetBothMarkerWidth(20);
+  plain->SetBoth(true);
+  skinned->SetBoth(true);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(skinned->SkinDataName(), "bothhscrollbar");
+  EXPECT_EQ(skinned->SkinObjectIndex(), skin->GetControlIndex("bothhscrollbar"));
+  EXPECT_EQ(Code(skinned, 152, 8).owner, OwnerOf("bothhscrollbar"));
+  EXPECT_EQ(plain->Button(TbsSkinScrollBar::bpUp).R.Right, 200 - 20 - 1);
+  EXPECT_EQ(Px(plain, 190, 10), kBtnFace);
+  Gallery(plain, "bsSkinCtrls", "both");
+  skinned->SetBoth(false);
+  EXPECT_EQ(skinned->SkinDataName(), "hscrollbar");
+
+  // No usable skin: the default look.
+  skinned->SetSkinData(nullptr);
+  skinned->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(skinned, 80, 8), kBtnFace);
+}
+
+// ---- Streaming ------------------------------------------------------------------------------------------
+
+namespace {
+
+class TScrollForm : public TForm {
+  XJ_CLASS(TScrollForm, TForm)
+ public:
+  explicit TScrollForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
+  auto* a = new TScrollForm(nullptr);
+  Keep(a);
+  auto* b = new TbsSkinScrollBar(a);
+  b->SetName("Bar1");
+  b->SetParent(a);
+  b->SetKind(sbVertical);
+  b->SetRange(-5, 300, 17, 40);
+  b->SetSmallChange(3);
+  b->SetLargeChange(9);
+  b->SetBothMarkerWidth(6);
+  b->SetBothSkinDataName("cornerbar");
+  b->SetCanFocused(true);
+  // Written with Both on: the form reads Both before the custom name that follows it.
+  b->SetBoth(true);
+  EXPECT_EQ(b->SkinDataName(), "cornerbar");
+  b->SetBoth(false);
+  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  AnsiString text = WriteComponentResource(a);
+  const auto at = text.find("Both = False");
+  ASSERT_NE(at, AnsiString::npos) << text;
+  text.replace(at, 12, "Both = True");
+  ASSERT_LT(text.find("Both = True"), text.find("BothSkinDataName")) << text;
+
+  auto* c = new TScrollForm(nullptr);
+  Keep(c);
+  ReadComponentResource(c, text);
+  auto* back = dynamic_cast<TbsSkinScrollBar*>(c->FindComponent("Bar1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->Kind(), sbVertical);
+  EXPECT_EQ(back->Min(), -5);
+  EXPECT_EQ(back->Max(), 300);
+  EXPECT_EQ(back->Position(), 17);
+  EXPECT_EQ(back->PageSize(), 40);
+  EXPECT_EQ(back->SmallChange(), 3);
+  EXPECT_EQ(back->LargeChange(), 9);
+  EXPECT_EQ(back->BothMarkerWidth(), 6);
+  EXPECT_TRUE(back->CanFocused());
+  EXPECT_TRUE(back->TabStop());
+  EXPECT_TRUE(back->Both());
+  EXPECT_EQ(back->SkinDataName(), "cornerbar");
+  back->SetBoth(false);
+  EXPECT_EQ(back->SkinDataName(), "hscrollbar");
+
+  // A fresh bar writes its constructor values and reads back the same.
+  auto* d = new TScrollForm(nullptr);
+  Keep(d);
+  (new TbsSkinScrollBar(d))->SetName("Fresh");
+  const AnsiString fresh = WriteComponentResource(d);
+  auto* e = new TScrollForm(nullptr);
+  Keep(e);
+  ReadComponentResource(e, fresh);
+  EXPECT_EQ(WriteComponentResource(e), fresh);
+}
+
+TEST_F(ScrollBarTest, ABarFreedFromItsOwnChangeDuringARepeatIsGoneQuietly) {
+  auto* b = NewBar(10, 10, 200, 20);
+  Show();
+  const TPoint up = Centre(b->Button(TbsSkinScrollBar::bpUp).R);
+  b->OnChange = On<TNotifyEvent>([b](TObject*) {
+    if (b->Position() == 3) delete b;
+  });
+  auto life = b->LifeToken();
+  const TPoint p = At(b, up.X, up.Y);
+  xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  xt::Advance(1000);
+  EXPECT_TRUE(life.expired());
+  xt::MouseUp(xt::mbLeft, p.X, p.Y);
+  EXPECT_EQ(form->ControlCount(), 0);
+}
+
+TEST_F(ScrollBarTest, TinyAndEmptyControlsAndAbsurdRecordsDrawAndTrackWithoutHarm) {
+  LoadTestSkin();
+  // A scroll-bar record whose rectangles run past its 8 x 8 picture, and whose thumb is empty.
+  auto* odd = new TbsDataSkinScrollBarControl("oddbar");
+  odd->PictureIndex = 0;
+  odd->SkinRect = TRect(0, 0, 40, 8);
+  odd->LTPoint = TPoint(4, 0);
+  odd->RTPoint = TPoint(36, 0);
+  odd->TrackArea = TRect(4, 0, 36, 8);
+  odd->UpButtonRect = TRect(36, 0, 40, 8);
+  odd->ActiveUpButtonRect = TRect(500, 500, 900, 900);
+  odd->ThumbOffset1 = 30;
+  odd->ThumbOffset2 = 30;
+  auto* data = new TbsSkinData(form);
+  auto* pic = new TBitmap;
+  pic->SetSize(8, 8);
+  data->ActivePictures->Add(pic);
+  data->CtrlList->Add(odd);
+  data->Empty = false;
+
+  const TPoint sizes[] = { { 0, 0 }, { 1, 1 }, { 3, 2 }, { 2, 40 }, { 30, 7 } };
+  std::vector<TControl*> all;
+  int x = 5;
+  for (const TPoint& s : sizes) {
+    for (TbsSkinData* d : { static_cast<TbsSkinData*>(nullptr), skin, data }) {
+      auto* bar = NewBar(x, 5, s.X, s.Y);
+      bar->SetSkinDataName(d == data ? "oddbar" : "hscrollbar");
+      bar->SetSkinData(d);
+      bar->SetRange(0, 10, 5, 3);
+      auto* track = new TbsSkinTrackBar(form);
+      track->SetParent(form);
+      track->SetSkinData(d);
+      track->SetBounds(x, 50, s.X, s.Y);
+      auto* gauge = new TbsSkinGauge(form);
+      gauge->SetParent(form);
+      gauge->SetShowPercent(true);
+      gauge->SetSkinData(d);
+      gauge->SetBounds(x, 100, s.X, s.Y);
+      auto* label = new TbsSkinStatusPanel(form);
+      label->SetParent(form);
+      label->SetCaption("状态");
+      label->SetSkinData(d);
+      label->SetBounds(x, 150, s.X, s.Y);
+      all.insert(all.end(), { bar, track, gauge, label });
+      x += 12;
+    }
+  }
+  Show();
+  for (TControl* c : all) {
+    if (c->Width() < 1 || c->Height() < 1) continue;
+    const TPoint a = At(c, 0, 0), b = At(c, c->Width() - 1, c->Height() - 1);
+    xt::MouseDown(xt::mbLeft, a.X, a.Y);
+    xt::MouseMove(b.X, b.Y);
+    xt::Advance(600);
+    xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  }
+  for (TControl* c : all)
+    if (auto* bar = dynamic_cast<TbsSkinScrollBar*>(c)) {
+      EXPECT_GE(bar->Position(), 0);
+      EXPECT_LE(bar->Position(), 8);
+    }
+}
+
+TEST_F(ScrollBarTest, AtDesignTimeTheOrientationPicksTheStandardRecordName) {
+  auto* b = new TbsSkinScrollBar(form);
+  auto* t = new TbsSkinTrackBar(form);
+  auto* g = new TbsSkinGauge(form);
+  b->SetKind(sbVertical);  // at run time the name is the caller's business
+  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  for (TComponent* c : std::initializer_list<TComponent*> { b, t, g }) c->SetDesigning(true);
+  b->SetKind(sbHorizontal);
+  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  b->SetKind(sbVertical);
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  b->SetSkinDataName("mine");
+  b->SetKind(sbVertical);  // also when the kind stays
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  b->SetBoth(true);  // the corner name is a run-time swap only
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  t->SetVertical(true);
+  EXPECT_EQ(t->SkinDataName(), "trackbar");
+  t->SetVertical(false);
+  EXPECT_EQ(t->SkinDataName(), "htrackbar");
+  g->SetVertical(true);
+  EXPECT_EQ(g->SkinDataName(), "vgauge");
+  g->SetVertical(false);
+  EXPECT_EQ(g->SkinDataName(), "gauge");
+}
