@@ -4,5 +4,8 @@
 // brings them all.
 
 #include "skin/controls/bsSkinCtrls_base.h"
+#include "skin/controls/bsSkinCtrls_panel.h"
+#include "skin/controls/bsSkinCtrls_checkradio.h"
+#include "skin/controls/bsSkinCtrls_groups.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -6,6 +6,8 @@ namespace xj::vcl {
 bool RegisterbsSkinCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
+    RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
+                      TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     return true;
   }();
   return done;
