@@ -58,6 +58,12 @@ TbsSkinItemGroup::TbsSkinItemGroup(TComponent* AOwner, const AnsiString& AButton
   FItems->OnChange = TNotifyEvent(this, &TbsSkinItemGroup::ItemsChange);
 }
 
+// The items paint the group's face under themselves; the group's own paint must not cover them.
+void TbsSkinItemGroup::CreateParams(TCreateParams& Params) {
+  TbsSkinGroupBox::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;
+}
+
 TbsSkinItemGroup::~TbsSkinItemGroup() {
   FItems->OnChange = TNotifyEvent();
   TearDownWindow();

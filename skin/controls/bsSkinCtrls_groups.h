@@ -67,6 +67,7 @@ class TbsSkinItemGroup : public TbsSkinGroupBox {
  protected:
   TbsSkinItemGroup(TComponent* AOwner, const AnsiString& AButtonSkinDataName);
 
+  void CreateParams(TCreateParams& Params) override;
   void Loaded() override;
   void ReadState(TReader* Reader) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
