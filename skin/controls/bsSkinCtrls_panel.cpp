@@ -301,6 +301,7 @@ void TbsSkinPanel::CreateControlSkinImage(TBitmap* B) {
     C->Font()->SetColor(FontColor);
     DrawCaptionContent(C, R, Alignment, 0);
   }
+  NewRollUpMarkerRect = TRect();
   if (!IsNullRect(RollUpMarkerRect) && FRollUpMode) {
     NewRollUpMarkerRect = FResizeMode > 0 ? GetNewRect(RollUpMarkerRect) : RollUpMarkerRect;
     if (FRollUpState && !IsNullRect(RestoreMarkerRect))
@@ -319,7 +320,9 @@ void TbsSkinPanel::ChangeSkinData() {
 void TbsSkinPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if ((FRollUpMode || FCheckedMode) && FCaptionMode && Button == mbLeft) {
     const TPoint p(X, Y);
-    const bool hit = CanPaintSkin() ? PointInRect(NewCaptionRect, p) || PointInRect(NewRollUpMarkerRect, p)
+    // A part the skin does not have is no target, not a point at (0, 0).
+    auto in = [&p](const TRect& R) { return !IsNullRect(R) && PointInRect(R, p); };
+    const bool hit = CanPaintSkin() ? in(NewCaptionRect) || in(NewRollUpMarkerRect)
                                     : PointInRect(TRect(1, 1, Width() - 1, FDefaultCaptionHeight), p);
     if (hit) {
       // A handler may free the panel; nothing of it is touched once it is gone.

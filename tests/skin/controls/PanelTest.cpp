@@ -240,6 +240,19 @@ TEST_F(PanelTest, SkinnedFaceCaptionAndMarkerComeFromTheRecord) {
   EXPECT_EQ(Code(p, p->NewCaptionRect.Left + 5, 11).code, RectCode("checkimagerect"));
   Gallery(p, "bsSkinCtrls", "skinned-rolledup");
 
+  // Without a caption nothing is drawn in the bar, yet a click there still toggles.
+  p->SetCaption("");
+  p->SetRollUpMode(false);
+  p->Invalidate();  // the mode alone repaints only the built-in look
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Code(p, p->NewCaptionRect.Left + 5, 11).code, RectCode("skinrect"));
+  EXPECT_TRUE(IsNullRect(p->NewRollUpMarkerRect));
+  ClickAt(p, 0, 0);  // the marker is gone: (0, 0) is no target
+  EXPECT_TRUE(p->Checked());
+  ClickAt(p, 100, 11);
+  EXPECT_FALSE(p->Checked());
+  p->SetRollUpMode(true);
+
   // The skin goes while rolled up: the panel stays rolled at the default caption height and unrolls to
   // the height it had.
   BeforeChangeSkinDataWalk(form, skin);
