@@ -1,5 +1,7 @@
 #include "skin/controls/bsSkinCtrls_checkradio.h"
 
+#include <algorithm>
+
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
@@ -349,14 +351,18 @@ void TbsSkinCheckRadioBox::CreateControlDefaultImage(TBitmap* B) {
   C->Pen()->SetColor(clBlack);
   C->Brush()->SetStyle(bsClear);
   SPDrawText(C, Caption(), TRect(19, 0, W, H));
+  DrawDefaultBox(C);
+}
+
+void TbsSkinCheckRadioBox::DrawDefaultBox(TCanvas* C) {
+  const int H = Height();
   Frame(C, TRect(3, H / 2 - 7, 17, H / 2 + 7), FMouseIn ? clNavy : clBtnShadow);
+  if (!FChecked) return;
   const TColor mark = Enabled() ? clBlack : clBtnShadow;
-  if (FChecked) {
-    if (FRadio)
-      DrawRadioImage(C, 7, H / 2 - 3, mark);
-    else
-      DrawCheckImage(C, 7, H / 2 - 4, mark);
-  }
+  if (FRadio)
+    DrawRadioImage(C, 7, H / 2 - 3, mark);
+  else
+    DrawCheckImage(C, 7, H / 2 - 4, mark);
 }
 
 void TbsSkinCheckRadioBox::PaintFlat() {
@@ -368,39 +374,29 @@ void TbsSkinCheckRadioBox::PaintFlat() {
   const bool skinned = CanPaintSkin();
   TRect image;  // where a caption image went
   TRect tr;
+  C->Brush()->SetStyle(bsClear);
   if (skinned) {
     SkinDrawCheckImage(C, 3, H / 2 - RectHeight(CheckImageRect) / 2, Picture, CheckImage());
     AssignSkinFont(C->Font(), FUseSkinFont, FDefaultFont.get(), FontName, FontHeight, FontStyle);
     C->Font()->SetColor(Enabled() ? FrameFontColor : UnEnabledFontColor);
     tr = CaptionExtent(C, Caption());
     Offset(tr, RectWidth(CheckImageRect) + 3 + 4, H / 2 - RectHeight(tr) / 2);
+    tr.Right = std::min(tr.Right, W - 2);
   } else {
     C->Font()->Assign(FDefaultFont.get());
     if (!Enabled()) C->Font()->SetColor(clBtnShadow);
     tr = CaptionExtent(C, Caption());
     Offset(tr, 22, H / 2 - RectHeight(tr) / 2);
-  }
-  if (tr.Right > W - 2) tr.Right = W - 2;
-  C->Brush()->SetStyle(bsClear);
-  if (!skinned) {
+    tr.Right = std::min(tr.Right, W - 2);
     if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
       const int iy = H / 2 - FImages->Height() / 2;
       FImages->Draw(C, tr.Left, iy, FImageIndex, Enabled());
       image = TRect(tr.Left, iy, tr.Left + FImages->Width(), iy + FImages->Height());
       Offset(tr, FImages->Width() + 5, 0);
     }
+    DrawDefaultBox(C);
   }
   SPDrawText(C, Caption(), tr);
-  if (!skinned) {
-    Frame(C, TRect(3, H / 2 - 7, 17, H / 2 + 7), FMouseIn ? clNavy : clBtnShadow);
-    const TColor mark = Enabled() ? clBlack : clBtnShadow;
-    if (FChecked) {
-      if (FRadio)
-        DrawRadioImage(C, 7, H / 2 - 3, mark);
-      else
-        DrawCheckImage(C, 7, H / 2 - 4, mark);
-    }
-  }
   tr = TRect(tr.Left - 2, tr.Top - 1, tr.Right + 3, tr.Bottom + 1);
   C->Brush()->SetStyle(bsSolid);
   C->Brush()->SetColor(clBtnFace);

@@ -102,6 +102,8 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   void DoMorph(TObject* Sender);
   const TRect& CheckImage() const;
   void PaintFlat();
+  // The built-in look's box and mark, vertically centred at the left.
+  void DrawDefaultBox(TCanvas* C);
   void SetMouseIn(bool Value);
 
   bool FFlat { false };
