@@ -133,7 +133,7 @@ void TbsSkinPanel::SetRollUpState(bool Value) {
 }
 
 int TbsSkinPanel::RolledHeight() const {
-  if (FSkinObjectIndex == -1) return FDefaultCaptionHeight + 1;
+  if (!CanPaintSkin()) return FDefaultCaptionHeight + 1;
   return Height() - RectHeight(NewClRect);
 }
 
@@ -150,11 +150,8 @@ void TbsSkinPanel::DoRollUp(bool Value) {
 
 void TbsSkinPanel::HideControls() {
   FHiddenControls = std::make_unique<TList>();
-  for (int i = 0; i < ControlCount(); ++i) {
-    TControl* c = Controls(i);
-    if (!c->Visible()) continue;
-    FHiddenControls->Add(c);
-  }
+  for (int i = 0; i < ControlCount(); ++i)
+    if (Controls(i)->Visible()) FHiddenControls->Add(Controls(i));
   for (int i = 0; i < FHiddenControls->Count(); ++i) static_cast<TControl*>(FHiddenControls->Items(i))->SetVisible(false);
 }
 

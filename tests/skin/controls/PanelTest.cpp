@@ -109,6 +109,27 @@ TEST_F(PanelTest, DefaultLookDrawsEachBorderStyleAndTheCaptionBar) {
   EXPECT_GT(CountColour(bar, TRect(138, 3, 148, 20), text), 5);
   EXPECT_EQ(CountColour(bar, TRect(138, 22, 148, 62), text), 0);
   Gallery(raised, "bsSkinCtrls", "default-raised");
+  // A two-cell glyph before the caption: cell 1 while enabled, cell 2 while disabled.
+  TBitmap glyph;
+  glyph.SetSize(16, 7);  // two 8 x 7 cells over a fuchsia bottom row, the transparent colour
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(255, 0, 255)));
+  glyph.Canvas()->FillRect(TRect(0, 0, 16, 7));
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(255, 0, 0)));
+  glyph.Canvas()->FillRect(TRect(0, 0, 8, 6));
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(0, 0, 255)));
+  glyph.Canvas()->FillRect(TRect(8, 0, 16, 6));
+  bar->SetGlyph(&glyph);
+  bar->SetNumGlyphs(2);
+  bar->SetCaption("Go");
+  xt::PumpUntilIdle();
+  // Left-justified after the box: the glyph from x = 3 + 20 + 2 = 25, y = 3 + 17 / 2 - 7 / 2 = 8.
+  EXPECT_EQ((std::array{Px(bar, 25, 8), Px(bar, 32, 13), Px(bar, 24, 8), Px(bar, 25, 14)}),
+            (std::array{RGB(255, 0, 0), RGB(255, 0, 0), face, face}));
+  bar->SetEnabled(false);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(bar, 26, 11), RGB(0, 0, 255));
+  Gallery(bar, "bsSkinCtrls", "default-glyph-disabled");
+  bar->SetEnabled(true);
   Gallery(bar, "bsSkinCtrls", "default-caption-checked");
   bar->SetChecked(false);
   xt::PumpUntilIdle();
@@ -285,6 +306,20 @@ TEST_F(PanelTest, ABackgroundPictureTilesTheWholePanelAndABadOneIsIgnored) {
     EXPECT_EQ(Px(tiled, x, 5), Px(tiled, 3, 5)) << x;
   }
   Gallery(tiled, "bsSkinCtrls", "skinned-background");
+
+  // Borderless without a caption, the face is the record's client part tiled from the top-left.
+  auto* plain = NewPanel(170, 10, 131, 70);
+  plain->SetBorderStyle(bs::bvNone);
+  plain->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  const int cw = RectWidth(plain->ClRect);
+  for (int x : {1, 1 + cw, 1 + 2 * cw}) {
+    const auto px = Code(plain, x, 1);
+    EXPECT_EQ(px.code, RectCode("skinrect")) << x;
+    EXPECT_EQ(px.localX, (plain->ClRect.Left + 1) % 16) << x;
+    EXPECT_EQ(px.localY, (plain->ClRect.Top + 1) % 16) << x;
+  }
+  Gallery(plain, "bsSkinCtrls", "skinned-tiled");
 
   // A record whose background index runs past the pictures, and one naming an empty picture.
   auto* rec = dynamic_cast<TbsDataSkinPanelControl*>(
