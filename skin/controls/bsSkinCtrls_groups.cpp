@@ -10,7 +10,10 @@
 
 // ---- Item buttons ---------------------------------------------------------------------------------------
 
-TbsGroupButton::TbsGroupButton(TbsSkinItemGroup* Group, bool ARadio) : TbsSkinCheckRadioBox(Group), FGroup(Group) {
+// The group keeps and frees its items itself (FButtons) rather than owning them as components: an owner
+// tells every component it owns of each insertion and removal, which would make building or clearing a
+// long list quadratic. The items hear of a freed skin or image list through their own free notifications.
+TbsGroupButton::TbsGroupButton(TbsSkinItemGroup* Group, bool ARadio) : TbsSkinCheckRadioBox(nullptr), FGroup(Group) {
   Group->FButtons.push_back(this);
   SetVisible(false);
   SetEnabled(Group->Enabled());
