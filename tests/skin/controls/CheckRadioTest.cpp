@@ -156,6 +156,12 @@ TEST_F(CheckRadioTest, TheHoverFadeTakesElevenStepsOnTheManualClockAndStopsItsTi
   box->SetSkinData(skin);
   Show();
   ASSERT_TRUE(box->Morphing());
+  auto row = [&] {
+    std::vector<COLORREF> r;
+    for (int x = 0; x < box->Width(); ++x) r.push_back(Px(box, x, 1));
+    return r;
+  };
+  const auto normal = row();
   MoveTo(box, 40, 10);
   EXPECT_TRUE(box->MouseIn());
   EXPECT_TRUE(box->MorphRunning());
@@ -171,13 +177,18 @@ TEST_F(CheckRadioTest, TheHoverFadeTakesElevenStepsOnTheManualClockAndStopsItsTi
   EXPECT_NEAR(seen[10], 1.1, 1e-9);
   EXPECT_EQ(seen[11], 1.0);
   EXPECT_FALSE(box->MorphRunning());
-  // Halfway back the face is a blend: neither the normal nor the active face's pixel.
+  const auto active = row();
+  EXPECT_NE(active, normal);
+  // Halfway back: a blend of the two faces, neither of them.
   MoveTo(box, 40, 80);
   for (int i = 0; i < 5; ++i) {
     xt::Advance(20);
     xt::PumpUntilIdle();
   }
   EXPECT_NEAR(box->MorphKf(), 0.5, 1e-9);
+  const auto half = row();
+  EXPECT_NE(half, normal);
+  EXPECT_NE(half, active);
   Gallery(box, "bsSkinCtrls", "skinned-fading");
   // Disabling stops the fade at the normal face.
   box->SetEnabled(false);
@@ -332,8 +343,7 @@ TEST_F(CheckRadioTest, FreedFromItsOwnClickAndAStreamRoundTrip) {
   auto* back = dynamic_cast<TbsSkinCheckRadioBox*>(b->FindComponent("Box1"));
   ASSERT_NE(back, nullptr) << text;
   EXPECT_TRUE(back->Flat() && back->CanFocused() && back->Radio() && back->Checked() && back->TabStop());
-  EXPECT_EQ(back->GroupIndex(), 7);
-  EXPECT_EQ(back->ImageIndex(), 3);
+  EXPECT_EQ((std::array{back->GroupIndex(), back->ImageIndex()}), (std::array{7, 3}));
   EXPECT_EQ(back->SkinDataName(), "checkbox");  // Radio read from a stream leaves the name alone
   EXPECT_EQ(WriteComponentResource(b), text);
 
