@@ -9,5 +9,8 @@
 #include "skin/controls/bsSkinCtrls_trackbar.h"
 #include "skin/controls/bsSkinCtrls_gauge.h"
 #include "skin/controls/bsSkinCtrls_label.h"
+#include "skin/controls/bsSkinCtrls_panel.h"
+#include "skin/controls/bsSkinCtrls_checkradio.h"
+#include "skin/controls/bsSkinCtrls_groups.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -7,20 +7,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 // The panel's border styles, shared by the framed label.
-#if __has_include("skin/controls/bsSkinCtrls_panel.h")
 #include "skin/controls/bsSkinCtrls_panel.h"
-#else
-namespace bs {
-enum TbsSkinBorderStyle : uint8_t { bvRaised, bvLowered, bvNone, bvFrame };
-}  // namespace bs
-using bs::TbsSkinBorderStyle;
-template <>
-struct TEnumTraits<TbsSkinBorderStyle> {
-  static constexpr const char* Name = "TbsSkinBorderStyle";
-  static constexpr const char* Names = "bvRaised, bvLowered, bvNone, bvFrame";
-  static constexpr TbsSkinBorderStyle Values[] = { bs::bvRaised, bs::bvLowered, bs::bvNone, bs::bvFrame };
-};
-#endif
 
 class TbsSkinData;
 

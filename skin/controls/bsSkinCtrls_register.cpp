@@ -11,6 +11,8 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinTrackBar::StaticClass() });
     RegisterClasses({ TbsSkinGauge::StaticClass() });
     RegisterClasses({ TbsSkinStdLabel::StaticClass(), TbsSkinLabel::StaticClass(), TbsSkinStatusPanel::StaticClass() });
+    RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
+                      TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     return true;
   }();
   return done;
