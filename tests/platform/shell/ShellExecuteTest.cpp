@@ -14,7 +14,6 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/ShellApi.h"
