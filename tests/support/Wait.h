@@ -14,20 +14,22 @@ namespace xj::test {
 // Long enough for any condition that will ever hold, short of ctest's time-out for one test.
 constexpr int kPatienceMs = 60000;
 
+// Milliseconds on the monotonic clock: for measuring how long something took.
+inline int64_t NowMs() {
+  timespec ts {};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
 // Calls `step` (a message loop's pump, say) and then checks `done`, again and again, until `done` holds
 // or `limitMs` of wall-clock time have passed. True when it held.
 inline bool WaitUntil(const std::function<bool()>& done, const std::function<void()>& step = {},
                       int limitMs = kPatienceMs) {
-  auto nowMs = [] {
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-  };
-  const int64_t end = nowMs() + limitMs;
+  const int64_t end = NowMs() + limitMs;
   for (;;) {
     if (step) step();
     if (done()) return true;
-    if (nowMs() >= end) return false;
+    if (NowMs() >= end) return false;
     // Leaves the CPU to whoever must make the condition true; how long changes only how often we look.
     const timespec pause { 0, 2000000 };
     nanosleep(&pause, nullptr);

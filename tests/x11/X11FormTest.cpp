@@ -17,6 +17,7 @@
 #include "platform/vcl/StdCtrls.h"
 #include "platform/display/Display.h"
 #include "platform/win32/WmBackend.h"
+#include "tests/support/Scratch.h"
 #include "tests/support/Utf8.h"
 #include "tests/support/Wait.h"
 #include "tests/support/x11/XProbe.h"
@@ -27,6 +28,7 @@ namespace x11test {
 using xj::test::OnPath;
 using xj::test::RunWhilePumping;
 using xj::test::Shown;
+using xj::test::u8s;
 using xj::test::WaitUntil;
 using xj::test::XvfbServer;
 using xj::test::XProbe;
@@ -124,9 +126,6 @@ class X11FormTest : public testing::Test {
   std::vector<TCustomForm*> FForms;
 };
 
-// UTF-8 for the X side (the narrow literals of this file are GBK, as the platform's texts are).
-std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
 // A program's form: xdotool clicks into the edit, types (Chinese too, through the input method path),
 // and clicks the button, whose handler copies the edit's text into the form's caption. The class
 // library sees the text, the X server the new title, and a screenshot of the display shows it all.
@@ -152,8 +151,9 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   ASSERT_EQ(Xdotool("mousemove " + std::to_string(inEdit.X) + " " + std::to_string(inEdit.Y) + " click 1"), 0);
   ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
   // Every character on a key of its own before typing starts: nothing is remapped under the program.
+  // The X side speaks UTF-8 (u8s); the narrow literals here are GBK, as the platform's texts are.
   ASSERT_TRUE(FX->HoldKeysFor(U"巡检 line 3"));
-  ASSERT_EQ(Run("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + Utf8(u8"巡检 line 3") + "'"), 0);
+  ASSERT_EQ(Run("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + u8s(u8"巡检 line 3") + "'"), 0);
   ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; })) << "the edit holds \"" << Shown(edit->Text()) << "\"";
 
   const TPoint onButton = button->ClientToScreen(TPoint(60, 15));
@@ -161,7 +161,7 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
   EXPECT_EQ(form->Caption(), "巡检 line 3");
   // The X window's title follows once the program has flushed its requests.
-  EXPECT_TRUE(PumpUntil([&] { return FX->FindWindow(Utf8(u8"巡检 line 3")) == w; }));
+  EXPECT_TRUE(PumpUntil([&] { return FX->FindWindow(u8s(u8"巡检 line 3")) == w; }));
 
   // The screenshot shows what the server shows.
   const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-form.png";

@@ -21,12 +21,6 @@
 
 namespace xj::test {
 
-inline int64_t NowMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-
 // CPU time (user + system) of the calling thread, in milliseconds.
 inline int64_t ThreadCpuMs() {
   rusage ru{};
