@@ -1,6 +1,6 @@
 #include "app/About.h"
 
-#include "app/Main.h"
+#include "app/FormResources.h"
 #include "app/Pictures.h"
 #include "platform/vcl/Buttons.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -8,72 +8,18 @@
 
 TFormAbout* FormAbout = nullptr;
 
+static const bool kFormRegistered = (RegisterComponentResource(TFormAbout::StaticClass(), formres::About), true);
+
+// The layout, the properties and the handler's binding are in About.dfm. The pictures are drawn when
+// the program is built, so they join the form here rather than as data in its text.
 TFormAbout::TFormAbout(TComponent* AOwner) : TForm(AOwner) {
-  SetName("FormAbout");
-  SetCaption(AnsiString("关于") + kProgramTitle);
-  SetBounds(0, 0, 294, 201);
-  SetPosition(poScreenCenter);
-  Font()->SetName("MS Sans Serif");
-  Font()->SetHeight(-11);
-
-  Panel1 = new TPanel(this);
-  Panel1->SetName("Panel1");
-  Panel1->SetParent(this);
-  Panel1->SetBounds(0, 0, 286, 167);
-  Panel1->SetAlign(alClient);
-  Panel1->SetCaption("");
-  Panel1->SetBevelInner(bvLowered);
-  Panel1->Font()->SetName("宋体");
-  Panel1->Font()->SetHeight(-11);
-
-  Panel2 = new TPanel(this);
-  Panel2->SetName("Panel2");
-  Panel2->SetParent(Panel1);
-  Panel2->SetBounds(16, 16, 261, 105);
-  Panel2->SetCaption("");
-
-  Image1 = new TImage(this);
-  Image1->SetName("Image1");
-  Image1->SetParent(Panel2);
-  Image1->SetBounds(12, 8, 97, 77);
-  Image1->SetStretch(true);
+  InitForm();
   TBitmap picture;
   pictures::LoadInto(&picture, pictures::AboutBitmap);
   Image1->Picture()->Assign(&picture);
-
-  auto label = [this](const char* Name, const AnsiString& Caption, int L, int T, bool Bold) {
-    auto* l = new TLabel(this);
-    l->SetName(Name);
-    l->SetParent(Panel2);
-    l->SetLeft(L);
-    l->SetTop(T);
-    l->Font()->SetName("宋体");
-    l->Font()->SetHeight(-13);
-    if (Bold) l->Font()->SetStyle({ fsBold });
-    l->SetCaption(Caption);
-    return l;
-  };
-  Label1 = label("Label1", kProgramTitle, 172, 16, true);
-  Label2 = label("Label2", "Version 1.0", 160, 40, false);
-
-  SpeedButton2 = new TSpeedButton(this);
-  SpeedButton2->SetName("SpeedButton2");
-  SpeedButton2->SetParent(Panel1);
-  SpeedButton2->SetBounds(168, 134, 85, 27);
-  SpeedButton2->SetCaption("退出");
-  SpeedButton2->SetFlat(true);
-  SpeedButton2->SetAllowAllUp(true);
-  SpeedButton2->SetCursor(crHandPoint);
-  SpeedButton2->Font()->SetName("宋体");
-  SpeedButton2->Font()->SetHeight(-15);
-  SpeedButton2->Font()->SetPitch(fpFixed);
-  SpeedButton2->Font()->SetColor(clNavy);
   TBitmap glyph;
   pictures::LoadInto(&glyph, pictures::ExitGlyph);
   SpeedButton2->SetGlyph(&glyph);
-  SpeedButton2->SetNumGlyphs(2);
-  SpeedButton2->SetShowHint(true);
-  SpeedButton2->OnClick = TNotifyEvent(this, &TFormAbout::SpeedButton2Click);
 }
 
 void TFormAbout::SpeedButton2Click(TObject*) { Close(); }

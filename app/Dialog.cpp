@@ -1,5 +1,8 @@
 #include "app/Dialog.h"
 
+#include <utility>
+
+#include "app/FormResources.h"
 #include "app/Pictures.h"
 #include "components/CTL_TransBtn.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -8,75 +11,23 @@
 
 TFormDialog* FormDialog = nullptr;
 
+// The form's text names the transparent button, so its class is known before any dialog is read.
+static const bool kFormRegistered = (RegisterClasses({ TTransparentButton::StaticClass() }),
+                                     RegisterComponentResource(TFormDialog::StaticClass(), formres::Dialog), true);
+
+// The layout, the properties and the handlers' bindings are in Dialog.dfm. The pictures are drawn when
+// the program is built, so they join the form here rather than as data in its text.
 TFormDialog::TFormDialog(TComponent* AOwner) : TForm(AOwner) {
-  SetName("FormDialog");
-  SetCaption("提示信息");
-  SetBounds(0, 0, 306, 181);
-  SetPosition(poScreenCenter);
-  Font()->SetName("MS Sans Serif");
-  Font()->SetHeight(-11);
-
-  Panel1 = new TPanel(this);
-  Panel1->SetName("Panel1");
-  Panel1->SetParent(this);
-  Panel1->SetBounds(0, 0, 298, 154);
-  Panel1->SetAlign(alClient);
-  Panel1->SetCaption("");
-  Panel1->SetBevelInner(bvRaised);
-  Panel1->SetBevelOuter(bvLowered);
-  Panel1->SetColor(clMenu);
-
-  Label1 = new TLabel(this);
-  Label1->SetName("Label1");
-  Label1->SetParent(Panel1);
-  Label1->SetAutoSize(false);
-  Label1->SetWordWrap(true);
-  Label1->SetBounds(124, 16, 161, 97);
-  Label1->SetCaption("Label1");
-  Label1->Font()->SetName("宋体");
-  Label1->Font()->SetHeight(-15);
-
-  Image = new TImage(this);
-  Image->SetName("Image");
-  Image->SetParent(Panel1);
-  Image->SetBounds(12, 12, 100, 75);
-  Image->SetAutoSize(true);
+  InitForm();
   TJPEGImage jpeg;
   pictures::LoadInto(&jpeg, pictures::DialogJpeg);
   Image->Picture()->Assign(&jpeg);
-
-  struct Spec {
-    TTransparentButton*& Button;
-    const char* Name;
-    const char* Caption;
-    int Left;
-    const TPictureBytes& Glyph;
-    void (TFormDialog::*Handler)(TObject*);
-  };
-  const Spec buttons[] = {
-    { ButtonOk, "ButtonOk", "确 认  ", 83, pictures::OkGlyph, &TFormDialog::ButtonOkClick },
-    { ButtonCancel, "ButtonCancel", "取 消  ", 203, pictures::CancelGlyph, &TFormDialog::ButtonCancelClick },
-    { ButtonClose, "ButtonClose", "关 闭  ", 139, pictures::CloseGlyph, &TFormDialog::ButtonCloseClick },
-  };
-  for (const Spec& s : buttons) {
-    auto* b = new TTransparentButton(this);
-    b->SetName(s.Name);
-    b->SetParent(Panel1);
-    b->SetBounds(s.Left, 114, 78, 29);
-    b->SetCursor(crHandPoint);
-    b->SetAutoGray(false);
-    b->Font()->SetName("宋体");
-    b->Font()->SetHeight(-13);
-    b->Font()->SetPitch(fpFixed);
-    b->SetFrameStyle(fsIndent);
-    b->SetTextAlign(ttaRight);
+  const std::pair<TTransparentButton*, const TPictureBytes*> glyphs[] = {
+    { ButtonOk, &pictures::OkGlyph }, { ButtonCancel, &pictures::CancelGlyph }, { ButtonClose, &pictures::CloseGlyph } };
+  for (const auto& [button, bytes] : glyphs) {
     TBitmap glyph;
-    pictures::LoadInto(&glyph, s.Glyph);
-    b->SetGlyph(&glyph);
-    b->SetNumGlyphs(2);
-    b->SetCaption(s.Caption);
-    b->OnClick = TNotifyEvent(this, s.Handler);
-    s.Button = b;
+    pictures::LoadInto(&glyph, *bytes);
+    button->SetGlyph(&glyph);
   }
 }
 

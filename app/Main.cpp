@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/About.h"
+#include "app/FormResources.h"
 #include "app/Kaldo.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Dialogs.h"
@@ -16,6 +17,8 @@
 const char* const kProgramTitle = "巡检程序";
 
 TForm1* Form1 = nullptr;
+
+static const bool kFormRegistered = (RegisterComponentResource(TForm1::StaticClass(), formres::Main), true);
 
 namespace {
 
@@ -34,18 +37,10 @@ constexpr int kTextBuffer = 160;
 // Recording length limit handed to the library.
 constexpr int32_t kRecordLimit = 0x0FFFFFFF;
 
-const char* const kImeName = "中文 (简体) - 智能 ABC";
-
 int64_t Clock() { return static_cast<int64_t>(GetTickCount64()); }
 
 AnsiString LineText(int Line, const char* Text) { return "线" + IntToStr(Line) + ":" + Text; }
 AnsiString LineTextNoColon(int Line, const char* Text) { return "线" + IntToStr(Line) + Text; }
-
-void SetupFont(TFont* Font, const char* Name, int Height, TColor Color = clBlack) {
-  Font->SetName(Name);
-  Font->SetHeight(Height);
-  Font->SetColor(Color);
-}
 
 }  // namespace
 
@@ -59,160 +54,8 @@ AnsiString LocalTimeText() {
 
 // ---- The form -------------------------------------------------------------------------------------------
 
-TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {
-  SetName("Form1");
-  SetCaption(AnsiString(kProgramTitle) + " v1.0 (VX1/VX2)");
-  SetBounds(0, 0, 728, 529);
-  SetPosition(poScreenCenter);
-  SetBorderIcons({ biSystemMenu, biMinimize });
-  SetColor(clBtnFace);
-  SetupFont(Font(), "宋体", -15, clWindowText);
-  CreateControls();
-  CreateMenu();
-  CreateTimers();
-  OnShow = TNotifyEvent(this, &TForm1::FormShow);
-  OnClose = TCloseEvent(this, &TForm1::FormClose);
-  OnKeyPress = TKeyPressEvent(this, &TForm1::FormKeyPress);
-}
-
-void TForm1::CreateControls() {
-  auto place = [this](auto* Control, TWinControl* Parent, const char* Name, int L, int T, int W, int H) {
-    Control->SetName(Name);
-    Control->SetParent(Parent);
-    Control->SetBounds(L, T, W, H);
-    return Control;
-  };
-  auto label = [this](TWinControl* Parent, const char* Name, const char* Caption, int L, int T) {
-    auto* l = new TLabel(this);
-    l->SetName(Name);
-    l->SetParent(Parent);
-    l->SetLeft(L);
-    l->SetTop(T);
-    l->SetCaption(Caption);
-    return l;
-  };
-  auto edit = [&](const char* Name, const char* Text, int L, int T, int W, int H) {
-    auto* e = place(new TEdit(this), this, Name, L, T, W, H);
-    e->SetText(Text);
-    e->SetCtl3D(false);
-    e->SetImeName(kImeName);
-    return e;
-  };
-  auto button = [&](const char* Name, const char* Caption, void (TForm1::*Handler)(TObject*), int L, int T) {
-    auto* b = place(new TButton(this), this, Name, L, T, 75, 25);
-    b->SetCaption(Caption);
-    b->OnClick = TNotifyEvent(this, Handler);
-    return b;
-  };
-
-  // The group box first: the two buttons lying over it are created later and stay above it.
-  GroupBoxHardware = place(new TGroupBox(this), this, "GroupBoxHardware", 8, 8, 353, 422);
-  GroupBoxHardware->SetCaption("系统信息");
-  GroupBoxHardware->SetColor(clMenu);
-  SetupFont(GroupBoxHardware->Font(), "宋体", -12);
-  GroupBoxHardware->SetAnchors({ akLeft, akTop, akBottom });
-  Panel6 = place(new TPanel(this), GroupBoxHardware, "Panel6", 13, 20, 328, 390);
-  Panel6->SetCaption("");
-  Panel6->SetBevelOuter(bvLowered);
-  Panel6->SetAnchors({ akLeft, akTop, akRight, akBottom });
-  LBMsg = place(new TListBox(this), Panel6, "LBMsg", 1, 1, 326, 388);
-  LBMsg->SetAlign(alClient);
-  LBMsg->SetBorderStyle(bsNone);
-  LBMsg->SetColor(clScrollBar);
-  SetupFont(LBMsg->Font(), "宋体", -16);
-  LBMsg->SetItemHeight(16);
-  LBMsg->SetImeName(kImeName);
-
-  Label3 = label(this, "Label3", "共0线", 392, 44);
-  Edit3 = edit("Edit3", "0", 456, 40, 49, 21);
-  Edit3->SetMaxLength(2);
-  Edit3->OnKeyPress = TKeyPressEvent(this, &TForm1::Edit3KeyPress);
-  Label4 = label(this, "Label4", "序列号", 540, 44);
-  Edit4 = edit("Edit4", "", 600, 40, 65, 21);
-  Edit4->SetEnabled(false);
-  Edit4->SetMaxLength(1);
-  Edit4->OnKeyPress = TKeyPressEvent(this, &TForm1::Edit3KeyPress);
-
-  RadioGroup1 = place(new TRadioGroup(this), this, "RadioGroup1", 392, 80, 169, 105);
-  RadioGroup1->SetCaption("设备类型");
-  RadioGroup1->Items()->Add("VX1/CID1");
-  RadioGroup1->Items()->Add("VX2/CID2");
-  RadioGroup1->Items()->Add("KM1");
-  RadioGroup1->SetItemIndex(0);
-  Button3 = button("Button3", "设置类型", &TForm1::Button3Click, 592, 160);
-
-  Label1 = label(this, "Label1", "录音文件名", 396, 216);
-  Edit1 = edit("Edit1", "xunjian1.wav", 484, 212, 189, 21);
-  Label2 = label(this, "Label2", "文件长度", 396, 248);
-  Edit2 = edit("Edit2", "", 484, 244, 189, 21);
-  Edit2->SetEnabled(false);
-  Edit2->SetColor(clActiveBorder);
-  Button13 = button("Button13", "开始录音", &TForm1::Button13Click, 508, 280);
-  Button14 = button("Button14", "停止录音", &TForm1::Button14Click, 596, 280);
-
-  MediaPlayer1 = place(new TMediaPlayer(this), this, "MediaPlayer1", 384, 320, 113, 33);
-  MediaPlayer1->SetVisibleButtons({ btPlay, btPrev, btBack, btEject });
-  MediaPlayer1->SetAutoOpen(false);
-  Button24 = button("Button24", "放音", &TForm1::Button24Click, 508, 324);
-  Button1 = button("Button1", "停止", &TForm1::Button1Click, 600, 324);
-  TrackBar1 = place(new TTrackBar(this), this, "TrackBar1", 384, 364, 293, 33);
-  TrackBar1->SetOrientation(trHorizontal);
-  TrackBar1->SetMax(100);
-  TrackBar1->SetPosition(0);
-  TrackBar1->SetThumbLength(10);
-  TrackBar1->SetTickMarks(tmBoth);
-  TrackBar1->SetTickStyle(tsManual);
-
-  Button4 = button("Button4", "Button4", &TForm1::Button4Click, 144, 176);
-  Button2 = button("Button2", "Button2", &TForm1::Button2Click, 144, 228);
-
-  StatusBar1 = new TStatusBar(this);
-  StatusBar1->SetName("StatusBar1");
-  StatusBar1->SetParent(this);
-  StatusBar1->SetHeight(27);
-  StatusBar1->Panels()->Add()->SetWidth(650);
-  StatusBar1->Panels()->Add()->SetWidth(50);
-
-  TWinControl* const tabOrder[] = { Edit3, Edit1, Edit2, Button13, Button14, Button24, Button1, MediaPlayer1,
-                                    TrackBar1, GroupBoxHardware, Edit4, Button3, RadioGroup1, Button2, Button4 };
-  for (int i = 0; i < static_cast<int>(std::size(tabOrder)); ++i) tabOrder[i]->SetTabOrder(i);
-}
-
-void TForm1::CreateMenu() {
-  MainMenu1 = new TMainMenu(this);
-  MainMenu1->SetName("MainMenu1");
-  auto item = [this](TMenuItem* Parent, const char* Name, const char* Caption) {
-    auto* m = new TMenuItem(this);
-    m->SetName(Name);
-    m->SetCaption(Caption);
-    Parent->Add(m);
-    return m;
-  };
-  N1 = item(MainMenu1->Items(), "N1", "文件(&F)");
-  N5 = item(N1, "N5", "退出(&X)");
-  N5->OnClick = TNotifyEvent(this, &TForm1::N5Click);
-  N6 = item(MainMenu1->Items(), "N6", "帮助(&H)");
-  N7 = item(N6, "N7", "关于巡检程序(&A)");
-  N7->SetGroupIndex(1);
-  N7->OnClick = TNotifyEvent(this, &TForm1::N7Click);
-  SetMenu(MainMenu1);
-}
-
-void TForm1::CreateTimers() {
-  auto timer = [this](const char* Name, UINT Interval, bool Enabled, void (TForm1::*Handler)(TObject*)) {
-    auto* t = new TTimer(this);
-    t->SetName(Name);
-    t->SetEnabled(Enabled);
-    t->SetInterval(Interval);
-    t->SetOnTimer(TNotifyEvent(this, Handler));
-    return t;
-  };
-  Timer1 = timer("Timer1", 400, false, &TForm1::Timer1Timer);
-  Timer2 = timer("Timer2", 200, false, &TForm1::Timer2Timer);
-  Timer3 = timer("Timer3", 200, true, &TForm1::Timer3Timer);
-  Timer4 = timer("Timer4", 200, true, &TForm1::Timer4Timer);
-  TimerR = timer("TimerR", 400, false, &TForm1::TimerRTimer);
-}
+// The layout, the properties and the handlers' bindings are in Main.dfm.
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) { InitForm(); }
 
 // ---- Start, close and the box's settings ---------------------------------------------------------------
 

@@ -89,9 +89,6 @@ class TForm1 : public TForm {
   void TimerRTimer(TObject* Sender);
 
  private:
-  void CreateControls();
-  void CreateMenu();
-  void CreateTimers();
   void SendDeviceType();
   void ShowLineCount();
   void ShowSerialNumber();

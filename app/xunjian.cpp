@@ -5,12 +5,10 @@
 #include "app/Dialog.h"
 #include "app/Kaldo.h"
 #include "app/Main.h"
-#include "components/CTL_TransBtn.h"
 
 int main() {
   try {
     LoadDeviceLibrary();
-    CTL_TransBtn::Register();
     Application->Initialize();
     Application->SetTitle(kProgramTitle);
     Application->CreateForm(Form1);

@@ -144,6 +144,124 @@ void TAHMGradient::SetColorStrings(TStrings* Value) {
 
 void TAHMGradient::ListChanged(TObject*) { Changed(); }
 
+namespace {
+
+// One call's geometry and drawing tools, shared by the fill styles' band painters.
+struct TGradientRun {
+  TCanvas* Canvas;
+  int W, H, N;
+  int hs, ws;    // a segment's size, rounded, plus one
+  int hs0, ws0;  // the same without the one
+  TShade Shade;  // the band's colours
+
+  void Band(int X, int Y, int BW, int BH) const { PatBlt(Canvas->Handle(), X, Y, BW, BH, PATCOPY); }
+  void Line(int X1, int Y1, int X2, int Y2) const {
+    Canvas->MoveTo(X1, Y1);
+    Canvas->LineTo(X2, Y2);
+  }
+};
+
+// Band I of segment K in one fill style.
+typedef void (*TBandPainter)(const TGradientRun& G, int K, int I);
+
+// Lines through the centre; the spectrum alternates its band's two colours from line to line.
+template <bool Alternate>
+void PaintLines(const TGradientRun& G, int K, int I) {
+  auto lineColor = [&](int V) {
+    if (Alternate)
+      G.Canvas->Pen()->SetColor(TColor(static_cast<int32_t>(V % 2 != 0 ? G.Shade.Forward : G.Shade.Backward)));
+  };
+  const int oy = G.hs * K, ox = G.ws * K;
+  for (int x = MulDiv(I, G.ws, G.N); x <= MulDiv(I + 2, G.ws, G.N); ++x) {
+    lineColor(x);
+    G.Line(ox + x, 0, G.W - x - ox, G.H);
+  }
+  for (int y = MulDiv(I, G.hs, G.N); y <= MulDiv(I + 2, G.hs, G.N); ++y) {
+    lineColor(y);
+    G.Line(0, oy + y, G.W, G.H - y - oy);
+  }
+}
+
+void PaintHorizontal(const TGradientRun& G, int K, int I) {
+  const int oy = G.hs * K, t1 = MulDiv(I, G.hs, G.N), t2 = MulDiv(I + 2, G.hs, G.N);
+  G.Band(0, oy + t1, G.W, oy + t2 - t1);
+}
+
+void PaintVertical(const TGradientRun& G, int K, int I) {
+  const int ox = G.ws * K, t1 = MulDiv(I, G.ws, G.N), t2 = MulDiv(I + 2, G.ws, G.N);
+  G.Band(ox + t1, 0, ox + t2 - t1, G.H);
+}
+
+void PaintLeftBottom(const TGradientRun& G, int K, int I) {
+  const int oy = G.hs * K, ox = G.ws * K, a = MulDiv(I, G.ws, G.N), b = MulDiv(I, G.hs, G.N);
+  G.Band(ox + a, oy + b, G.W - a, G.H - b);
+}
+
+void PaintRoundMiddle(const TGradientRun& G, int K, int I) {
+  const int oy = RoundHalf(G.hs, K) + 1, ox = RoundHalf(G.ws, K) + 1;
+  const int a = MulDiv(I, RoundDiv(G.ws, 2) + 1, G.N), b = MulDiv(I, RoundDiv(G.hs, 2) + 1, G.N);
+  G.Canvas->Ellipse(ox + a, oy + b, G.W - a - ox, G.H - b - oy);
+}
+
+void PaintSquareMiddle(const TGradientRun& G, int K, int I) {
+  const int oy = RoundHalf(G.hs0, K), ox = RoundHalf(G.ws0, K);
+  const int a = MulDiv(I, RoundDiv(G.ws0, 2), G.N), b = MulDiv(I, RoundDiv(G.hs0, 2), G.N);
+  G.Band(ox + a, oy + b, G.W - 2 * a - 2 * ox, G.H - 2 * b - 2 * oy);
+}
+
+void PaintDoppelFlash(const TGradientRun& G, int K, int I) {
+  const int oy = G.hs * K + 1, ox = G.ws * K + 1, a = MulDiv(I, G.ws, G.N), b = MulDiv(I, G.hs, G.N);
+  G.Canvas->Ellipse(ox + a, oy + b, G.W, G.H);
+  G.Canvas->Ellipse(G.W - a - ox, G.H - b - oy, 0, 0);
+}
+
+void PaintSingleflash(const TGradientRun& G, int K, int I) {
+  const int oy = G.hs0 * K, ox = G.ws0 * K, a = MulDiv(I, G.ws0, G.N), b = MulDiv(I, G.hs0, G.N);
+  G.Canvas->Ellipse(ox + a, oy + b, G.W, G.H);
+}
+
+void PaintMiddleHBar(const TGradientRun& G, int K, int I) {
+  const int oy = RoundHalf(G.hs, K) + 1, half = RoundDiv(G.hs, 2);
+  const int y1 = G.H - MulDiv(I, half + 1, G.N), y2 = G.H - MulDiv(I + 2, half + 1, G.N);
+  const int z1 = MulDiv(I, half, G.N), z2 = MulDiv(I + 2, half, G.N);
+  G.Band(0, y1 - 1 - oy, G.W, y2 - y1);  // a negative height: it grows upward
+  G.Band(0, oy + z1, G.W, z2 - z1 + 1);
+}
+
+void PaintMiddleVBar(const TGradientRun& G, int K, int I) {
+  const int ox = RoundHalf(G.ws, K) + 1, half = RoundDiv(G.ws, 2);
+  const int x1 = G.W - MulDiv(I, half + 1, G.N), x2 = G.W - MulDiv(I + 2, half + 1, G.N);
+  const int z1 = MulDiv(I, half, G.N), z2 = MulDiv(I + 2, half, G.N);
+  G.Band(x1 - 1 - ox, 0, x2 - x1, G.H);
+  G.Band(ox + z1, 0, z2 - z1 + 1, G.H);
+}
+
+void PaintVerticalDoppelBar(const TGradientRun& G, int K, int I) {
+  const int ox = RoundThird(G.ws, K) + 1, t = RoundDiv(G.ws, 3) + 1;
+  const int a = MulDiv(I, t, G.N), b = MulDiv(I + 1, t, G.N), m = RoundDiv(G.W, 3);
+  G.Band(ox + a, 0, b - a, G.H);
+  G.Band(2 * m - b - ox, 0, b - a, G.H);
+  G.Band(2 * m + ox + a, 0, b - a, G.H);
+}
+
+void PaintHorizontalDoppelBar(const TGradientRun& G, int K, int I) {
+  const int oy = RoundThird(G.hs, K) + 1, t = RoundDiv(G.hs, 3) + 1;
+  const int a = MulDiv(I, t, G.N), b = MulDiv(I + 1, t, G.N), m = RoundDiv(G.H, 3);
+  G.Band(0, oy + a, G.W, b - a);
+  G.Band(0, 2 * m - b - oy, G.W, b - a);
+  G.Band(0, 2 * m + oy + a, G.W, b - a);
+}
+
+// In the order of TAHMFillStyle.
+const TBandPainter kBandPainters[] = {
+  PaintLines<false>, PaintHorizontal,   PaintVertical,    PaintLeftBottom, PaintRoundMiddle,
+  PaintSquareMiddle, PaintLines<true>,  PaintDoppelFlash, PaintSingleflash, PaintMiddleHBar,
+  PaintMiddleVBar,   PaintVerticalDoppelBar, PaintHorizontalDoppelBar,
+};
+static_assert(sizeof kBandPainters / sizeof kBandPainters[0] == HorizontalDoppelBar + 1);
+
+}  // namespace
+
 void TAHMGradient::MultiDraw(HDC DC, int W, int H, TStrings* Colors, TColor BackColor, bool BeginFirst) {
   if (W <= 0 || H <= 0) return;
   std::vector<TColor> list;
@@ -161,116 +279,24 @@ void TAHMGradient::MultiDraw(HDC DC, int W, int H, TStrings* Colors, TColor Back
     canvas->Pen()->SetColor(Color);
     canvas->Brush()->SetColor(Color);
   };
-  auto band = [&](int X, int Y, int BW, int BH) { PatBlt(canvas->Handle(), X, Y, BW, BH, PATCOPY); };
-  auto line = [&](int X1, int Y1, int X2, int Y2) {
-    canvas->MoveTo(X1, Y1);
-    canvas->LineTo(X2, Y2);
-  };
+  const int S = static_cast<int>(list.size()) - 1;
+  TGradientRun run { canvas, W, H, FColorCount, RoundDiv(H, S) + 1, RoundDiv(W, S) + 1, RoundDiv(H, S), RoundDiv(W, S),
+                     TShade { 0, 0 } };
   paintWith(BackColor);
-  band(0, 0, W, H);
+  run.Band(0, 0, W, H);
   paintWith(list[0]);
-  band(0, 0, W, H);
+  run.Band(0, 0, W, H);
   canvas->Pen()->SetStyle(psSolid);
   canvas->Pen()->SetMode(pmCopy);
 
-  const int N = FColorCount;
-  const int S = static_cast<int>(list.size()) - 1;
-  const int hs = RoundDiv(H, S) + 1, ws = RoundDiv(W, S) + 1;
-  const int hs0 = RoundDiv(H, S), ws0 = RoundDiv(W, S);
+  // The style's painter is chosen once; the loops only compute shades and call it.
+  const TBandPainter paint = kBandPainters[FFillStyle];
   for (int k = 0; k < S; ++k) {
     const COLORREF c1 = Rgb(list[k]), c2 = Rgb(list[k + 1]);
-    for (int i = 0; i < N; ++i) {
-      const TShade shade = ShadeOf(c1, c2, i, N);
-      paintWith(TColor(static_cast<int32_t>(shade.Forward)));
-      auto lineColor = [&](int V) {
-        if (FFillStyle == Spectral)
-          canvas->Pen()->SetColor(TColor(static_cast<int32_t>(V % 2 != 0 ? shade.Forward : shade.Backward)));
-      };
-      switch (FFillStyle) {
-        case Circle:
-        case Spectral: {
-          const int oy = hs * k, ox = ws * k;
-          for (int x = MulDiv(i, ws, N); x <= MulDiv(i + 2, ws, N); ++x) {
-            lineColor(x);
-            line(ox + x, 0, W - x - ox, H);
-          }
-          for (int y = MulDiv(i, hs, N); y <= MulDiv(i + 2, hs, N); ++y) {
-            lineColor(y);
-            line(0, oy + y, W, H - y - oy);
-          }
-          break;
-        }
-        case Horizontal: {
-          const int oy = hs * k, t1 = MulDiv(i, hs, N), t2 = MulDiv(i + 2, hs, N);
-          band(0, oy + t1, W, oy + t2 - t1);
-          break;
-        }
-        case Vertical: {
-          const int ox = ws * k, t1 = MulDiv(i, ws, N), t2 = MulDiv(i + 2, ws, N);
-          band(ox + t1, 0, ox + t2 - t1, H);
-          break;
-        }
-        case LeftBottom: {
-          const int oy = hs * k, ox = ws * k, a = MulDiv(i, ws, N), b = MulDiv(i, hs, N);
-          band(ox + a, oy + b, W - a, H - b);
-          break;
-        }
-        case RoundMiddle: {
-          const int oy = RoundHalf(hs, k) + 1, ox = RoundHalf(ws, k) + 1;
-          const int a = MulDiv(i, RoundDiv(ws, 2) + 1, N), b = MulDiv(i, RoundDiv(hs, 2) + 1, N);
-          canvas->Ellipse(ox + a, oy + b, W - a - ox, H - b - oy);
-          break;
-        }
-        case SquareMiddle: {
-          const int oy = RoundHalf(hs0, k), ox = RoundHalf(ws0, k);
-          const int a = MulDiv(i, RoundDiv(ws0, 2), N), b = MulDiv(i, RoundDiv(hs0, 2), N);
-          band(ox + a, oy + b, W - 2 * a - 2 * ox, H - 2 * b - 2 * oy);
-          break;
-        }
-        case DoppelFlash: {
-          const int oy = hs * k + 1, ox = ws * k + 1, a = MulDiv(i, ws, N), b = MulDiv(i, hs, N);
-          canvas->Ellipse(ox + a, oy + b, W, H);
-          canvas->Ellipse(W - a - ox, H - b - oy, 0, 0);
-          break;
-        }
-        case Singleflash: {
-          const int oy = hs0 * k, ox = ws0 * k, a = MulDiv(i, ws0, N), b = MulDiv(i, hs0, N);
-          canvas->Ellipse(ox + a, oy + b, W, H);
-          break;
-        }
-        case MiddleHBar: {
-          const int oy = RoundHalf(hs, k) + 1, half = RoundDiv(hs, 2);
-          const int y1 = H - MulDiv(i, half + 1, N), y2 = H - MulDiv(i + 2, half + 1, N);
-          const int z1 = MulDiv(i, half, N), z2 = MulDiv(i + 2, half, N);
-          band(0, y1 - 1 - oy, W, y2 - y1);  // a negative height: it grows upward
-          band(0, oy + z1, W, z2 - z1 + 1);
-          break;
-        }
-        case MiddleVBar: {
-          const int ox = RoundHalf(ws, k) + 1, half = RoundDiv(ws, 2);
-          const int x1 = W - MulDiv(i, half + 1, N), x2 = W - MulDiv(i + 2, half + 1, N);
-          const int z1 = MulDiv(i, half, N), z2 = MulDiv(i + 2, half, N);
-          band(x1 - 1 - ox, 0, x2 - x1, H);
-          band(ox + z1, 0, z2 - z1 + 1, H);
-          break;
-        }
-        case VerticalDoppelBar: {
-          const int ox = RoundThird(ws, k) + 1, t = RoundDiv(ws, 3) + 1;
-          const int a = MulDiv(i, t, N), b = MulDiv(i + 1, t, N), m = RoundDiv(W, 3);
-          band(ox + a, 0, b - a, H);
-          band(2 * m - b - ox, 0, b - a, H);
-          band(2 * m + ox + a, 0, b - a, H);
-          break;
-        }
-        case HorizontalDoppelBar: {
-          const int oy = RoundThird(hs, k) + 1, t = RoundDiv(hs, 3) + 1;
-          const int a = MulDiv(i, t, N), b = MulDiv(i + 1, t, N), m = RoundDiv(H, 3);
-          band(0, oy + a, W, b - a);
-          band(0, 2 * m - b - oy, W, b - a);
-          band(0, 2 * m + oy + a, W, b - a);
-          break;
-        }
-      }
+    for (int i = 0; i < run.N; ++i) {
+      run.Shade = ShadeOf(c1, c2, i, run.N);
+      paintWith(TColor(static_cast<int32_t>(run.Shade.Forward)));
+      paint(run, k, i);
     }
   }
   BitBlt(DC, 0, 0, W, H, canvas->Handle(), 0, 0, SRCCOPY);

@@ -267,20 +267,7 @@ void TThreadComm::Open() {
 }
 
 void TThreadComm::Close() {
-  TCommEventThread* thread = nullptr;
-  {
-    TCommLock lock(*this);
-    if (!FOpen) return;
-    thread = std::exchange(FEventThread, nullptr);
-    if (thread) {
-      thread->SetOnCommEvent(nullptr);
-      thread->Stop();
-    }
-    DestroyHandle();
-  }
-  // Joined without the lock: the thread may be waiting for the main thread, whose handler may be
-  // waiting for the lock.
-  if (thread) Retire(thread);
+  if (FOpen) DestroyHandle();
 }
 
 void TThreadComm::CheckOpen() {
@@ -301,9 +288,28 @@ void TThreadComm::CreateHandle() {
   SetCommMask(handle, kAllEvents);
 }
 
+// A read or write blocked on another thread holds the lock until its time-out: closing the handle
+// before taking the lock wakes it at once (it returns what it moved), and every later call on the
+// handle fails at once. Handles are never reused, so the event thread, stopped after that, cannot
+// reach another file through its copy.
 void TThreadComm::DestroyHandle() {
-  CloseHandle(FHandle.exchange(INVALID_HANDLE_VALUE));
-  FOpen = false;
+  const HANDLE early = Handle();
+  if (early != INVALID_HANDLE_VALUE) CloseHandle(early);
+  TCommEventThread* thread = nullptr;
+  {
+    TCommLock lock(*this);
+    thread = std::exchange(FEventThread, nullptr);
+    if (thread) {
+      thread->SetOnCommEvent(nullptr);
+      thread->Stop();
+    }
+    const HANDLE handle = FHandle.exchange(INVALID_HANDLE_VALUE);
+    if (handle != early && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);  // a racing Open's
+    FOpen = false;
+  }
+  // Joined without the lock: the thread may be waiting for the main thread, whose handler may be
+  // waiting for the lock.
+  if (thread) Retire(thread);
 }
 
 // A thread stopped from inside its own dispatch cannot be joined there (it waits for that very

@@ -155,8 +155,9 @@ class TThreadComm : public TComponent {
   // also when the device is missing, busy or not a serial device ("Error opening port "..."
   // (Error: n)").
   void Open();
-  // Stops the event thread (no event is delivered after Close returns, except the rest of a
-  // dispatch a handler called Close from) and closes the port. Nothing while closed.
+  // Closes the port and stops the event thread (no event is delivered after Close returns, except
+  // the rest of a dispatch a handler called Close from). A read or write blocked on another thread
+  // returns at once with what it moved. Nothing while closed.
   void Close();
   bool Enabled() const { return FOpen.load(); }
   // Raises "Port already assigned (open) (Error: -1)" while the port is open.
@@ -164,6 +165,7 @@ class TThreadComm : public TComponent {
   // Opens the device into the port handle; the open flag tells whether it worked. On failure the
   // last error says why.
   virtual void CreateHandle();
+  // What Close does, also while closed: no thread or descriptor of the port is left behind.
   void DestroyHandle();
 
   // Bytes moved, or -1 while closed. Read returns at once with what is waiting, else waits up to a

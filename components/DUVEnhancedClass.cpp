@@ -317,16 +317,18 @@ void TAHMFrame::DrawRingGroup(HDC DC, TRect& R, TColor TopLeft, TColor BottomRig
   ++R.Bottom;
 }
 
+// A group whose colours are clNone still takes its rings: clNone only leaves the lines out, so the
+// rings stay where Calcwidth and GetEdgePoints say they are.
 void TAHMFrame::Draw(HDC DC, const TRect& Rect) {
   struct Group {
     TColor TopLeft, BottomRight;
   };
-  const Group none { clNone, clNone };
-  Group groups[2] = { none, none };
+  Group groups[2] {};
+  int count = 2;
   switch (FFrameStyle) {
-    case frameSolid: groups[0] = { FSolid, FSolid }; break;
-    case frameRaised: groups[0] = { FHighlight, FShadow }; break;
-    case frameLowered: groups[0] = { FShadow, FHighlight }; break;
+    case frameSolid: groups[0] = { FSolid, FSolid }, count = 1; break;
+    case frameRaised: groups[0] = { FHighlight, FShadow }, count = 1; break;
+    case frameLowered: groups[0] = { FShadow, FHighlight }, count = 1; break;
     case frameNone: return;
     case frameFramedUp: groups[0] = { FHighlight, FShadow }, groups[1] = { FShadow, FHighlight }; break;
     case frameFramedDown: groups[0] = { FShadow, FHighlight }, groups[1] = { FHighlight, FShadow }; break;
@@ -335,8 +337,7 @@ void TAHMFrame::Draw(HDC DC, const TRect& Rect) {
     case frameLightBordered: groups[0] = { clNone, FShadow }, groups[1] = { FHighlight, FHighlight }; break;
   }
   TRect R = Rect;
-  for (const Group& g : groups)
-    if (g.TopLeft != clNone || g.BottomRight != clNone) DrawRingGroup(DC, R, g.TopLeft, g.BottomRight);
+  for (int i = 0; i < count; ++i) DrawRingGroup(DC, R, groups[i].TopLeft, groups[i].BottomRight);
 }
 
 void TAHMFrame::Drawbutton(TCanvas* Canvas, const TRect& Rect, bool Down) {

@@ -35,6 +35,8 @@ void KaldoSetScenario(const char* text);
    returns the full length. */
 int32_t KaldoStatus(char* buffer, int32_t size);
 
+/* Calls are logged only while logging is on (nonzero); it is off until asked for. */
+void KaldoSetCallLogging(int32_t on);
 /* Copies up to max of the logged calls, oldest first; returns how many the log holds. */
 int32_t KaldoCallLog(KaldoCall* out, int32_t max);
 void KaldoClearCallLog(void);

@@ -103,7 +103,10 @@ class Box {
   void QueueCallerId(int line, std::string bytes);
   void QueueDtmf(int line, std::string digits);
 
-  // The call log keeps the latest calls (see kCallLogCapacity in the implementation).
+  // The call log keeps the latest calls (see kCallLogCapacity in the implementation), but only while
+  // logging is on: a box that nobody watches keeps no record of its calls. Off in a new box; Reset
+  // leaves the setting as it is.
+  void SetCallLogging(bool on);
   std::vector<CallRecord> CallLog();
   void ClearCallLog();
 

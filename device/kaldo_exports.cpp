@@ -77,6 +77,8 @@ KALDO_EXPORT int32_t KaldoStatus(char* buffer, int32_t size) {
   return static_cast<int32_t>(s.size());
 }
 
+KALDO_EXPORT void KaldoSetCallLogging(int32_t on) { TheBox().SetCallLogging(on != 0); }
+
 KALDO_EXPORT int32_t KaldoCallLog(KaldoCall* out, int32_t max) {
   std::vector<kaldo::CallRecord> log = TheBox().CallLog();
   int32_t n = out ? std::clamp<int32_t>(max, 0, static_cast<int32_t>(log.size())) : 0;

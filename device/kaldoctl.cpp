@@ -3,6 +3,7 @@
 //   kaldoctl [-s SOCKET] COMMAND [ARG...]   one command, e.g. "kaldoctl call 0 13800138000"
 //   kaldoctl [-s SOCKET] status             the box's state
 //   kaldoctl [-s SOCKET] -                  commands from standard input, one a line
+//   kaldoctl --help                          this usage, on standard output
 //
 // The socket is SOCKET, else $KALDO_CONTROL, else the box's default. Exit status: 0 when every
 // command was taken, 1 when the box refused one, 2 when the box cannot be reached or on bad usage.
@@ -21,6 +22,7 @@ constexpr const char* kUsage =
     "usage: kaldoctl [-s SOCKET] COMMAND [ARG...]\n"
     "       kaldoctl [-s SOCKET] status\n"
     "       kaldoctl [-s SOCKET] -      (commands from standard input, one a line)\n"
+    "       kaldoctl --help\n"
     "commands:\n"
     "  lines N | serial N | ring L | call L [NUMBER] | hangup L | offhook L | onhook L\n"
     "  disconnect L | connect L | cid L TEXT | dtmf L DIGITS | fail L OP N | value L OP V\n"
@@ -43,6 +45,10 @@ int main(int argc, char** argv) {
     i += 2;
   }
   if (i >= argc) return Usage();
+  if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (path.empty()) {
     const char* env = std::getenv("KALDO_CONTROL");
     path = env && *env ? env : kaldo::DefaultControlPath();

@@ -1,6 +1,7 @@
-// Reads arbitrary text as a form resource into a small set of streamable classes. Malformed text
-// must raise a class-library exception and free whatever the read created; good text must write back
-// and read again to the same text.
+// Reads arbitrary text as a form resource into a small set of streamable classes: components nest
+// inside components, collection items hold collections of their own, so deep and hostile nesting is
+// reached both ways. Malformed text must raise a class-library exception and free whatever the read
+// created; good text must write back and read again to the same text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,13 +26,19 @@ class TFzSub : public TPersistent {
 class TFzItem : public TCollectionItem {
   XJ_CLASS(TFzItem, TCollectionItem)
  public:
-  using TCollectionItem::TCollectionItem;
+  explicit TFzItem(TCollection* c);
+  ~TFzItem() override { delete FSubItems; }
   const AnsiString& Caption() const { return FCaption; }
   void SetCaption(const AnsiString& v) { FCaption = v; }
+  TCollection* SubItems() const { return FSubItems; }
+  void SetSubItems(TCollection* v) { FSubItems->Assign(v); }
 
  private:
   AnsiString FCaption;
+  TCollection* FSubItems;
 };
+
+TFzItem::TFzItem(TCollection* c) : TCollectionItem(c), FSubItems(new TCollection(TFzItem::StaticClass())) {}
 
 class TFzThing : public TComponent {
   XJ_CLASS(TFzThing, TComponent)
@@ -98,7 +105,7 @@ class TFzThing : public TComponent {
 };
 
 XJ_PUBLISHED(TFzSub, XJ_PROP(Size, 8));
-XJ_PUBLISHED(TFzItem, XJ_PROP(Caption));
+XJ_PUBLISHED(TFzItem, XJ_PROP(Caption) XJ_PROP(SubItems));
 XJ_PUBLISHED(TFzThing,
   XJ_PROP(Count, 0)
   XJ_PROP(Ratio)

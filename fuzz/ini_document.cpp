@@ -1,5 +1,6 @@
 // Feeds arbitrary text to the INI parser shared by the profile functions and the INI classes, then
-// checks that every value read back is stable and that a write reads back as written.
+// checks that every value read back is stable, that a write reads back as written, and that after
+// writes and erasures the document reads as its own text parsed afresh.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -33,6 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string value;
     if (!doc.ReadString("s", half, value) || value != expected) std::abort();
   }
+  // Writes and erasures keep the lookups up to date as they go; they must agree with a document
+  // parsed afresh from the text they leave.
   doc.EraseSection("S");
+  doc.WriteString(half.substr(0, 8), "k", "1");
+  doc.EraseSection(rest.substr(0, 8));
+  doc.DeleteKey(half.substr(0, 8), "k");
+  doc.WriteString("S", "k", "2");
+  xj::TIniDocument fresh;
+  fresh.Parse(doc.Text());
+  if (fresh.SectionNames() != doc.SectionNames()) std::abort();
+  for (const std::string& section : doc.SectionNames())
+    if (fresh.SectionValues(section) != doc.SectionValues(section)) std::abort();
   return 0;
 }

@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   --size;
   TbsCompressedStoredSkin packed(nullptr);
   TbsSkinData skin(nullptr);
+  skin.MaxPictureBytes = int64_t { 1 } << 20;  // small enough for inputs to reach it as well
   switch (mode) {
     case 0:  // the compressed data itself
       packed.CompressedData->WriteBuffer(data, static_cast<int>(size));

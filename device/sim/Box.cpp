@@ -13,15 +13,15 @@
 namespace kaldo {
 namespace {
 
+constexpr int32_t kMaxText = kTextBufferSize - 1;
+
+}  // namespace
+
 uint64_t MonotonicMs() {
   timespec ts;
   ::clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
 }
-
-constexpr int32_t kMaxText = kTextBufferSize - 1;
-
-}  // namespace
 
 FaultKind TakeFault(Fault& f, int32_t* value) {
   if (f.failNext > 0) {
@@ -38,14 +38,7 @@ FaultKind TakeFault(Fault& f, int32_t* value) {
 
 // ---- time ------------------------------------------------------------------------------------
 
-uint64_t Box::Impl::ReadClock() {
-  uint64_t raw = clock ? clock(clockCtx) : MonotonicMs();
-  clockRead = true;
-  return raw + clockOffset;
-}
-
-void Box::Impl::CatchUp() {
-  uint64_t t = std::max(now, ReadClock());
+void Box::Impl::CatchUpTo(uint64_t t) {
   // Events are applied in time order, and the audio of every recording is brought up to each
   // event first, so that what an event changes on a line is heard from exactly its time on.
   for (uint64_t due; (due = NextDue()) <= t;) {
@@ -176,7 +169,7 @@ void Box::Impl::FinishAll() {
 
 // ---- the call log and messages ---------------------------------------------------------------
 
-void Box::Impl::Log(CallRecord rec) {
+void Box::Impl::Keep(CallRecord&& rec) {
   rec.seq = s->logSeq++;
   s->log.push_back(std::move(rec));
   if (s->log.size() > kCallLogCapacity) s->log.pop_front();
@@ -246,7 +239,7 @@ int32_t Box::DevOpen() {
 
 int32_t Box::DevClose() {
   bool closed = false;
-  int32_t r = FImpl->Call(kDevClose, Op::Close, -1, true, {}, {}, [&](CallRecord&) {
+  int32_t r = FImpl->Call(kDevClose, Op::Close, -1, true, {}, {}, [&](std::string*) {
     FImpl->FinishAll();
     FImpl->s->open = false;
     FImpl->s->timeline.clear();
@@ -260,11 +253,11 @@ int32_t Box::DevClose() {
 }
 
 int32_t Box::DevGetLineCount() {
-  return FImpl->Call(kDevGetLineCount, Op::Count, -1, true, {}, {}, [&](CallRecord&) { return FImpl->s->lineCount; });
+  return FImpl->Call(kDevGetLineCount, Op::Count, -1, true, {}, {}, [&](std::string*) { return FImpl->s->lineCount; });
 }
 
 int32_t Box::DevSetDeviceType(int32_t type) {
-  return FImpl->Call(kDevSetDeviceType, Op::Type, -1, type >= 1 && type <= 3, {type}, {}, [&](CallRecord&) {
+  return FImpl->Call(kDevSetDeviceType, Op::Type, -1, type >= 1 && type <= 3, {type}, {}, [&](std::string*) {
     FImpl->s->deviceType = type;
     return 0;
   });
@@ -272,21 +265,21 @@ int32_t Box::DevSetDeviceType(int32_t type) {
 
 int32_t Box::DevGetSerialNumber(int32_t index) {
   return FImpl->Call(kDevGetSerialNumber, Op::Serial, -1, index == 0, {index}, {},
-                     [&](CallRecord&) { return FImpl->s->serial; });
+                     [&](std::string*) { return FImpl->s->serial; });
 }
 
 int32_t Box::DevGetLineState(int32_t line) {
   return FImpl->Call(kDevGetLineState, Op::State, line, true, {line}, {},
-                     [&](CallRecord&) { return FImpl->s->lines[line].disconnected ? 1 : 0; });
+                     [&](std::string*) { return FImpl->s->lines[line].disconnected ? 1 : 0; });
 }
 
 int32_t Box::DevGetHookState(int32_t line) {
   return FImpl->Call(kDevGetHookState, Op::Hook, line, true, {line}, {},
-                     [&](CallRecord&) { return FImpl->s->lines[line].offHook ? 1 : 0; });
+                     [&](std::string*) { return FImpl->s->lines[line].offHook ? 1 : 0; });
 }
 
 int32_t Box::DevGetRing(int32_t line) {
-  return FImpl->Call(kDevGetRing, Op::Ring, line, true, {line}, {}, [&](CallRecord&) {
+  return FImpl->Call(kDevGetRing, Op::Ring, line, true, {line}, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (FImpl->s->levelMode) return FImpl->now < l.bellUntil ? 1 : 0;
     int32_t r = l.ringLatch ? 1 : 0;
@@ -296,25 +289,26 @@ int32_t Box::DevGetRing(int32_t line) {
 }
 
 int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
-  return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, {line, 0}, {}, [&](CallRecord& rec) {
+  return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, {line, 0}, {}, [&](std::string* written) {
     Line& l = FImpl->s->lines[line];
     if (l.cid.empty()) return 0;
     std::string text = std::move(l.cid.front());
     l.cid.pop_front();
     int32_t n = std::min<int32_t>(static_cast<int32_t>(text.size()), kMaxText);
     std::memcpy(buffer, text.data(), static_cast<size_t>(n));
-    rec.text.assign(text, 0, static_cast<size_t>(n));
+    if (written) written->assign(text, 0, static_cast<size_t>(n));
     return n;
   });
 }
 
 int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
-  return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, {line, 0}, {}, [&](CallRecord& rec) {
+  return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, {line, 0}, {}, [&](std::string* written) {
     // Digits beyond what the buffer takes stay queued for the next call.
     std::string& q = FImpl->s->lines[line].dtmf;
+    if (q.empty()) return 0;
     int32_t n = std::min<int32_t>(static_cast<int32_t>(q.size()), kMaxText);
     std::memcpy(buffer, q.data(), static_cast<size_t>(n));
-    rec.text.assign(q, 0, static_cast<size_t>(n));
+    if (written) written->assign(q, 0, static_cast<size_t>(n));
     q.erase(0, static_cast<size_t>(n));
     return n;
   });
@@ -324,7 +318,7 @@ int32_t Box::DevStartRecord(int32_t line, const char* gbkName, int32_t maxBytes)
   bool argsValid = gbkName != nullptr && *gbkName != '\0' && maxBytes > 0;
   Impl& m = *FImpl;
   return m.Call(kDevStartRecord, Op::Start, line, argsValid, {line, 0, maxBytes}, gbkName ? gbkName : "",
-                [&](CallRecord&) {
+                [&](std::string*) {
                   std::string where = "kaldo: line " + std::to_string(line) + ": ";
                   std::optional<std::string> path = GbkFileNameToUtf8(gbkName);
                   if (!path) {
@@ -349,7 +343,7 @@ int32_t Box::DevStartRecord(int32_t line, const char* gbkName, int32_t maxBytes)
 }
 
 int32_t Box::DevStopRecord(int32_t line) {
-  return FImpl->Call(kDevStopRecord, Op::Stop, line, true, {line}, {}, [&](CallRecord&) {
+  return FImpl->Call(kDevStopRecord, Op::Stop, line, true, {line}, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (!l.rec) return 0;
     FImpl->EndRecording(line);
@@ -363,7 +357,7 @@ int32_t Box::DevStopRecord(int32_t line) {
 }
 
 int32_t Box::DevGetRecordState(int32_t line) {
-  return FImpl->Call(kDevGetRecordState, Op::RecState, line, true, {line}, {}, [&](CallRecord&) {
+  return FImpl->Call(kDevGetRecordState, Op::RecState, line, true, {line}, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (l.rec) return 1;
     if (l.recFailed) {
@@ -388,6 +382,11 @@ uint64_t Box::Now() {
   std::lock_guard lock(FImpl->FMutex);
   FImpl->CatchUp();
   return FImpl->now;
+}
+
+void Box::SetCallLogging(bool on) {
+  std::lock_guard lock(FImpl->FMutex);
+  FImpl->callLogging = on;
 }
 
 std::vector<CallRecord> Box::CallLog() {

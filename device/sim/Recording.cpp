@@ -74,15 +74,27 @@ bool WriteAll(int fd, const void* data, size_t size) {
 
 std::unique_ptr<Recording> Recording::Create(const std::string& path, uint64_t startMs, uint64_t limitSamples,
                                              std::string* error) {
-  // Non-blocking, so that a FIFO without a reader is refused instead of hanging the caller.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
+  // Nothing is truncated before the name is known to be a regular file of its own: a symbolic link is
+  // refused (its target may be anything, and must survive), the open neither follows links nor
+  // truncates, and it does not block, so that a FIFO without a reader is refused instead of hanging.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) {
-    if (error) *error = "cannot create '" + path + "': " + std::strerror(errno);
+    if (error) {
+      struct stat link;
+      const bool isLink = errno == ELOOP && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+      *error = isLink ? "cannot record into '" + path + "': it is a symbolic link"
+                      : "cannot create '" + path + "': " + std::strerror(errno);
+    }
     return nullptr;
   }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     if (error) *error = "cannot record into '" + path + "': not a regular file";
+    ::close(fd);
+    return nullptr;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    if (error) *error = "cannot write '" + path + "': " + std::strerror(errno);
     ::close(fd);
     return nullptr;
   }

@@ -14,8 +14,9 @@ namespace kaldo {
 
 class Recording {
  public:
-  // Creates (or truncates) the file at `path` (file-system encoding) and writes an empty WAV.
-  // Null with a message when the file cannot be written.
+  // Creates (or truncates) the file at `path` (file-system encoding) and writes an empty WAV. Null
+  // with a message when the file cannot be written, or when `path` names a symbolic link or anything
+  // but a regular file (which are then left as they were).
   static std::unique_ptr<Recording> Create(const std::string& path, uint64_t startMs, uint64_t limitSamples,
                                            std::string* error);
   ~Recording();  // finishes the file if Finish was not called

@@ -10,7 +10,7 @@
 #include "platform/win32/GdiInternal.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmHooks.h"
@@ -198,13 +198,8 @@ Harness::~Harness() {
         break;
       }
   while (!wm::TopLevels().empty()) DestroyWindow(wm::TopLevels().front()->handle);
-  wm::KillAllTimers();
-  wm::ResetQueue();
-  wm::ResetFocusState();
-  wm::ResetInputState();
-  wm::ResetClipboard();
-  wm::ResetEnvironment();
   wm::SetDisplay(nullptr);
+  wm::ResetState();
   TextLogOn(false);
   wm::Hooks& h = wm::TheHooks();
   h = wm::Hooks {};

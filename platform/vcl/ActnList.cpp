@@ -7,6 +7,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/Scoped.h"
 
 // ---- Links ---------------------------------------------------------------------------------------------
 
@@ -26,15 +27,10 @@ bool TBasicActionLink::Execute(TComponent* Target) {
   FAction->SetActionComponent(Target);
   // The action may be freed by its own handler.
   TBasicAction* action = FAction;
-  bool result = false;
-  try {
-    result = action->Execute();
-  } catch (...) {
+  xj::ScopeExit done([&] {
     if (FAction == action) action->SetActionComponent(nullptr);
-    throw;
-  }
-  if (FAction == action) action->SetActionComponent(nullptr);
-  return result;
+  });
+  return action->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }
@@ -222,14 +218,15 @@ void TCustomAction::SetCaption(const AnsiString& Value) {
 // A checked action of a group unchecks the others of the same list and group.
 void TCustomAction::SetChecked(bool Value) {
   if (FChecked == Value || FChecking) return;
-  FChecking = true;
-  ForLinks([&](TActionLink* l) { l->SetChecked(Value); });
-  FChecked = Value;
-  if (Value && FGroupIndex > 0 && ActionList())
-    for (int i = 0; i < ActionList()->ActionCount(); ++i)
-      if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i)); a && a != this && a->FGroupIndex == FGroupIndex)
-        a->SetChecked(false);
-  FChecking = false;
+  {
+    xj::TemporaryChange checking(FChecking, true);
+    ForLinks([&](TActionLink* l) { l->SetChecked(Value); });
+    FChecked = Value;
+    if (Value && FGroupIndex > 0 && ActionList())
+      for (int i = 0; i < ActionList()->ActionCount(); ++i)
+        if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i)); a && a != this && a->FGroupIndex == FGroupIndex)
+          a->SetChecked(false);
+  }
   Change();
 }
 

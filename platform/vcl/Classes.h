@@ -277,7 +277,8 @@ enum : WORD {
 };
 
 // A file by its GBK name. fmCreate creates or truncates (EFCreateError on failure); the fmOpen*
-// modes open an existing file (EFOpenError). Sharing modes are accepted but not enforced.
+// modes open an existing file (EFOpenError). fmOpenRead takes only a regular file (after links): a
+// FIFO or a device is refused at once, never waited on. Sharing modes are accepted but not enforced.
 class TFileStream : public THandleStream {
   XJ_CLASS(TFileStream, THandleStream)
  public:
@@ -442,7 +443,7 @@ class TComponent : public TPersistent {
   virtual void WriteState(TWriter* Writer);
   virtual void ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName);
   virtual void ValidateInsert(TComponent*) {}
-  void ChangeName(const AnsiString& NewName) { FName = NewName; }
+  void ChangeName(const AnsiString& NewName);
   void Updating() { FComponentState << csUpdating; }
   void Updated() { FComponentState >> csUpdating; }
   void SetComponentStyle(TComponentStyle Value) { FComponentStyle = Value; }
@@ -456,12 +457,16 @@ class TComponent : public TPersistent {
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void IndexName(TComponent* AComponent, bool Add);
 
   TComponent* FOwner { nullptr };
   AnsiString FName;
   intptr_t FTag { 0 };
   int32_t FDesignInfo { 0 };
   std::vector<TComponent*> FComponents;
+  // The owned components by name (without case), kept once there are many, so that adding each of
+  // thousands of siblings does not search all the others.
+  std::unique_ptr<struct TComponentNames> FNameIndex;
   std::vector<TComponent*> FFreeNotifies;
   TComponentStyle FComponentStyle { csInheritable };
   // Set by the reader around the constructor call of a component it creates.

@@ -5,6 +5,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/vcl/Classes.h"
 
@@ -27,12 +28,22 @@ bool IsValidIdent(const AnsiString& s) {
   });
 }
 
+// From the end: components mostly leave in the reverse order of their coming (DestroyComponents), and
+// then each leaves at once.
 void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
-  const auto it = std::find(list.begin(), list.end(), c);
-  if (it != list.end()) list.erase(it);
+  const auto it = std::find(list.rbegin(), list.rend(), c);
+  if (it != list.rend()) list.erase(std::next(it).base());
 }
 
+// Below this many owned components a search of the list is as quick as an index.
+constexpr size_t kIndexFrom = 32;
+
 }  // namespace
+
+// Keyed as SameText compares: by the upper-case name.
+struct TComponentNames {
+  std::unordered_map<AnsiString, TComponent*> ByName;
+};
 
 TComponent::TComponent(TComponent* AOwner) {
   if (FCreatingForReader) {
@@ -139,15 +150,42 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  if (FNameIndex) {
+    IndexName(AComponent, true);
+  } else if (FComponents.size() >= kIndexFrom) {
+    FNameIndex = std::make_unique<TComponentNames>();
+    for (TComponent* c : FComponents) IndexName(c, true);
+  }
 }
 
 void TComponent::Remove(TComponent* AComponent) {
+  IndexName(AComponent, false);
   EraseOne(FComponents, AComponent);
   AComponent->FOwner = nullptr;
 }
 
+void TComponent::IndexName(TComponent* AComponent, bool Add) {
+  if (!FNameIndex || AComponent->FName.empty()) return;
+  if (Add) {
+    FNameIndex->ByName.emplace(UpperCase(AComponent->FName), AComponent);
+    return;
+  }
+  const auto it = FNameIndex->ByName.find(UpperCase(AComponent->FName));
+  if (it != FNameIndex->ByName.end() && it->second == AComponent) FNameIndex->ByName.erase(it);
+}
+
+void TComponent::ChangeName(const AnsiString& NewName) {
+  if (FOwner) FOwner->IndexName(this, false);
+  FName = NewName;
+  if (FOwner) FOwner->IndexName(this, true);
+}
+
 TComponent* TComponent::FindComponent(const AnsiString& AName) const {
   if (AName.empty()) return nullptr;
+  if (FNameIndex) {
+    const auto it = FNameIndex->ByName.find(UpperCase(AName));
+    return it == FNameIndex->ByName.end() ? nullptr : it->second;
+  }
   for (TComponent* c : FComponents)
     if (SameText(c->FName, AName)) return c;
   return nullptr;

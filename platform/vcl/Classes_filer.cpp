@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "platform/vcl/Classes.h"
+#include "platform/win32/Scoped.h"
 
 namespace {
 
@@ -213,14 +214,9 @@ class TLexer {
   std::deque<TToken> FAhead;
 };
 
-// Restores a value when the scope ends, also on an exception.
-template <class T>
-struct TRestore {
-  TRestore(T& ref, T value) : Ref(ref), Saved(ref) { Ref = value; }
-  ~TRestore() { Ref = Saved; }
-  T& Ref;
-  T Saved;
-};
+// Objects and collections nest by recursion; deeper than this no form is ever written by hand, and a
+// hostile text must not exhaust the stack first.
+constexpr int kMaxNesting = 256;
 
 AnsiString StringLiteral(const AnsiString& s) {
   if (s.empty()) return "''";
@@ -289,6 +285,13 @@ struct TReader::TImpl {
   AnsiString Context;      // the component being read, for messages
   AnsiString PendingName;  // the non-published property DefineProperties is asked about
   bool PendingHandled { false };
+  int Depth { 0 };  // objects and collections open around the current point
+
+  // One more level of nesting for the life of the returned guard.
+  xj::TemporaryChange<int> Nest(int Line) {
+    if (Depth >= kMaxNesting) RaiseAt(Format("Objects nested more than %d deep", kMaxNesting), Line);
+    return xj::TemporaryChange<int>(Depth, Depth + 1);
+  }
 
   [[noreturn]] void Error(const AnsiString& Where, const AnsiString& Msg, int Line) {
     RaiseAt(Format("Error reading %s.%s: %s", Context, Where, Msg), Line);
@@ -351,8 +354,8 @@ struct TReader::TImpl {
       ReadPropValue(obj, prop, path, nameTok.Line);
       return;
     }
-    TRestore<AnsiString> pending(PendingName, last);
-    TRestore<bool> handled(PendingHandled, false);
+    xj::TemporaryChange<AnsiString> pending(PendingName, last);
+    xj::TemporaryChange<bool> handled(PendingHandled, false);
     obj->DefineProperties(R);
     if (!PendingHandled) Error(path, Format("Property %s does not exist", last), nameTok.Line);
   }
@@ -454,6 +457,7 @@ struct TReader::TImpl {
   }
 
   void ReadCollection(TCollection* collection) {
+    const auto nest = Nest(Lex.Peek().Line);
     ExpectSymbol('<');
     collection->BeginUpdate();
     try {
@@ -580,15 +584,15 @@ void TReader::ReadRootComponent(TComponent* Root) {
 }
 
 void TReader::ReadData(TComponent* Instance) {
-  TRestore<AnsiString> context(FImpl->Context,
-                               Instance->Name().empty() ? Instance->ClassName() : Instance->Name());
+  xj::TemporaryChange<AnsiString> context(FImpl->Context,
+                                          Instance->Name().empty() ? Instance->ClassName() : Instance->Name());
   while (!IsObjectStart(FImpl->Lex) && !IsEnd(FImpl->Lex)) {
     if (FImpl->Lex.Peek().Kind == Tok::Eof) RaiseAt("'end' expected", FImpl->Lex.Peek().Line);
     FImpl->ReadProperty(Instance);
   }
   TComponent* owner = Instance->GetChildOwner();
-  TRestore<TComponent*> savedOwner(FOwner, owner ? owner : FRoot);
-  TRestore<TComponent*> savedParent(FParent, Instance->GetChildParent());
+  xj::TemporaryChange<TComponent*> savedOwner(FOwner, owner ? owner : FRoot);
+  xj::TemporaryChange<TComponent*> savedParent(FParent, Instance->GetChildParent());
   while (IsObjectStart(FImpl->Lex)) ReadComponent(nullptr);
 }
 
@@ -597,6 +601,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   AnsiString name, className;
   int line = 0;
   FImpl->Header(name, className, line);
+  const auto nest = FImpl->Nest(line);
   const TClass cls = GetClass(className);
   if (!cls) throw EClassNotFound(Format("Class %s not found (line %d)", className, line));
   TComponent* c = nullptr;
@@ -785,7 +790,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
       WriteCollection(collection);
       EndProperty();
     } else if (auto* sub = dynamic_cast<TPersistent*>(obj)) {
-      TRestore<AnsiString> path(FPropPath, FPropPath + Prop->Name + ".");
+      xj::TemporaryChange<AnsiString> path(FPropPath, FPropPath + Prop->Name + ".");
       WriteProperties(sub);
     }
     return;
@@ -819,7 +824,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
 
 void TWriter::WriteCollection(TCollection* Collection) {
   FText += "<";
-  TRestore<AnsiString> path(FPropPath, AnsiString());
+  xj::TemporaryChange<AnsiString> path(FPropPath, AnsiString());
   for (int i = 0; i < Collection->Count(); ++i) {
     FText += "\r\n" + Indent(FIndent + 1) + "item\r\n";
     FIndent += 2;

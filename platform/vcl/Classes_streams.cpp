@@ -107,17 +107,19 @@ void THandleStream::SetSize(int64_t NewSize) {
 
 namespace {
 
+// The descriptor, or minus the error.
 int OpenFile(const AnsiString& FileName, WORD Mode) {
   const std::string path = xj::PathToHost(FileName);
+  // Reading is loading: a FIFO or a device there must neither hang nor feed bytes without end.
+  if (Mode != fmCreate && (Mode & 3) != fmOpenWrite && (Mode & 3) != fmOpenReadWrite) {
+    const int fd = xj::OpenFileToLoad(path);
+    return fd >= 0 ? fd : -errno;
+  }
   int flags = O_CLOEXEC;
   if (Mode == fmCreate) {
     flags |= O_RDWR | O_CREAT | O_TRUNC;
   } else {
-    switch (Mode & 3) {
-      case fmOpenWrite: flags |= O_WRONLY; break;
-      case fmOpenReadWrite: flags |= O_RDWR; break;
-      default: flags |= O_RDONLY; break;
-    }
+    flags |= (Mode & 3) == fmOpenWrite ? O_WRONLY : O_RDWR;  // reading alone went above
   }
   int fd;
   do {
@@ -139,8 +141,8 @@ TFileStream::TFileStream(const AnsiString& FileName, WORD Mode)
   if (FHandle >= 0) return;
   const int error = -FHandle;
   if (Mode == fmCreate)
-    throw EFCreateError::CreateFmt("Cannot create file \"%s\". %s", FileName, std::strerror(error));
-  throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", FileName, std::strerror(error));
+    throw EFCreateError::CreateFmt("Cannot create file \"%s\". %s", FileName, xj::FileErrorText(error));
+  throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", FileName, xj::FileErrorText(error));
 }
 
 TFileStream::~TFileStream() {

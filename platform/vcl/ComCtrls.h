@@ -172,7 +172,7 @@ typedef TClosure<void(TStatusBar* StatusBar, TStatusPanel* Panel, const TRect& R
 // A bar of panels, aligned to the bottom by default. Each panel is Width pixels wide (the last one
 // reaches the right edge, less the size grip), with a bevel and its text clipped to it; SimplePanel
 // shows SimpleText in one panel instead. The size grip shows when SizeGrip is on and the parent form
-// has a sizeable border.
+// has a sizeable border; dragging it sizes the form by its bottom-right corner.
 class TStatusBar : public TCustomControl {
   XJ_CLASS(TStatusBar, TCustomControl)
   XJ_PUBLISHED_ACCESS;
@@ -196,9 +196,13 @@ class TStatusBar : public TCustomControl {
   // An owner-drawn panel: calls OnDrawPanel with the panel's inside, the canvas ready.
   virtual void DrawPanel(TStatusPanel* Panel, const TRect& Rect);
   void Paint() override;
+  void Dispatch(TMessage& Message) override;
 
  private:
-  bool GripShown();
+  // The side of the grip's square in the bottom-right corner, 0 when no grip shows.
+  int GripSize();
+  void WMNCHitTest(TMessage& Message);
+  void WMNCLButtonDown(TMessage& Message);
 
   std::unique_ptr<TStatusPanels> FPanels;
   bool FSimplePanel { false };

@@ -104,11 +104,39 @@ void TStatusBar::SetSizeGrip(bool Value) {
   Invalidate();
 }
 
-bool TStatusBar::GripShown() {
-  if (!FSizeGrip) return false;
+int TStatusBar::GripSize() {
+  if (!FSizeGrip) return 0;
   auto* form = dynamic_cast<TCustomForm*>(Parent());
-  return form && (form->BorderStyle() == bsSizeable || form->BorderStyle() == bsSizeToolWin) &&
-         form->WindowState() != wsMaximized;
+  const bool shown = form && (form->BorderStyle() == bsSizeable || form->BorderStyle() == bsSizeToolWin) &&
+                     form->WindowState() != wsMaximized;
+  return shown ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+}
+
+void TStatusBar::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCHITTEST: return WMNCHitTest(Message);
+    case WM_NCLBUTTONDOWN: return WMNCLButtonDown(Message);
+    default: return TCustomControl::Dispatch(Message);
+  }
+}
+
+// The grip answers as the bottom-right corner of a frame: the sizing cursor shows over it.
+void TStatusBar::WMNCHitTest(TMessage& Message) {
+  TCustomControl::Dispatch(Message);
+  const int grip = GripSize();
+  if (grip == 0 || Message.Result != HTCLIENT) return;
+  const TPoint p = ScreenToClient(SmallPointToPoint(Message.LParam));
+  const TRect client = ClientRect();
+  if (p.X >= client.Right - grip && p.Y >= client.Bottom - grip) Message.Result = HTBOTTOMRIGHT;
+}
+
+// A press on the grip sizes the form, not the bar: the form's frame takes it as a press on its corner.
+void TStatusBar::WMNCLButtonDown(TMessage& Message) {
+  if (Message.WParam == HTBOTTOMRIGHT && Parent() && Parent()->HandleAllocated()) {
+    SendMessageA(Parent()->Handle(), WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, Message.LParam);
+    return;
+  }
+  TCustomControl::Dispatch(Message);
 }
 
 void TStatusBar::DrawPanel(TStatusPanel* Panel, const TRect& Rect) {
@@ -121,7 +149,7 @@ void TStatusBar::Paint() {
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(client);
-  const int grip = GripShown() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+  const int grip = GripSize();
   const int right = std::max(client.Right - grip, 0);
 
   // Draws one panel: its bevel, then its text (or the owner's drawing) clipped to its inside.

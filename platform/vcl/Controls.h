@@ -328,13 +328,9 @@ class TControl : public TComponent {
   void SetDragKind(TDragKind Value) { FDragKind = Value; }
   TDragMode DragMode() const { return FDragMode; }
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
-  bool Dragging() const { return false; }
+  // No right-to-left locale is supported: text is laid out left to right whatever BiDiMode says.
   bool UseRightToLeftAlignment() const { return false; }
-  bool UseRightToLeftReading() const { return false; }
-  bool UseRightToLeftScrollBar() const { return false; }
   int DrawTextBiDiModeFlags(int Flags) const { return Flags; }
-  int DrawTextBiDiModeFlagsReadingOnly() const { return 0; }
-  void ChangeBiDiModeAlignment(TAlignment&) const {}
 
   // Drawing and order.
   // Paints now: invalidate, then the parent's paint runs before this returns.
@@ -621,6 +617,9 @@ class TWinControl : public TControl {
   void UpdateBounds();
   void UpdateControlState();
   void UpdateShowing();
+  // The paint cycle of a control that paints itself: through PaintHandler even with no windowless
+  // children.
+  void WMCustomPaint(TMessage& Message);
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyPress(char& Key);
   virtual void KeyUp(WORD& Key, TShiftState Shift);
@@ -666,17 +665,29 @@ class TWinControl : public TControl {
   void UpdateTabOrder(int Value);
   void WMPaint(TWMPaint& Message);
   void WMEraseBkgnd(TWMEraseBkgnd& Message);
+  void WMWindowPosChanging(TMessage& Message);
   void WMWindowPosChanged(TMessage& Message);
   void WMSize(TMessage& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCDestroy(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
   void WMKey(TMessage& Message);
   void WMCommandFamily(TMessage& Message);
+  void WMContextMenu(TMessage& Message);
   void CNKeyDown(TWMKey& Message);
   void CNChar(TWMKey& Message);
+  void CNSysKeyDown(TWMKey& Message);
   void CNSysChar(TWMKey& Message);
+  void CMChildKey(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
   void CMVisibleChanged(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMParentCtl3DChanged(TMessage& Message);
   void CMRecreateWnd(TMessage& Message);
+  void CMInvalidate(TMessage& Message);
+  void CMCursorChanged(TMessage& Message);
   void ReadDesignSize(TReader* Reader);
   void WriteDesignSize(TWriter* Writer);
 
@@ -800,11 +811,6 @@ class TMouse : public TObject {
   void SetCapture(HWND Value);
   TPoint CursorPos() const;
   void SetCursorPos(const TPoint& Value);
-  bool MousePresent() const { return true; }
-  bool WheelPresent() const { return true; }
-  int WheelScrollLines() const { return 3; }
-  bool DragImmediate() const { return true; }
-  int DragThreshold() const { return 5; }
 };
 extern TMouse* Mouse;
 
@@ -827,6 +833,8 @@ TShiftState KeyDataToShiftState(LONG KeyData);
 // Whether the '&'-marked character of Caption is the key's character (case-insensitive; "&&" is a
 // literal '&').
 bool IsAccel(WORD VK, const AnsiString& Caption);
+// Left becomes right and right left (for a control that uses right-to-left alignment); centre stays.
+void ChangeBiDiModeAlignment(TAlignment& Alignment);
 // The character after the marking '&', or 0.
 char GetHotkey(const AnsiString& Text);
 AnsiString StripHotkey(const AnsiString& Text);

@@ -112,14 +112,11 @@ void TControl::SetParent(TWinControl* AParent) {
 
 void TControl::ReadState(TReader* Reader) {
   FControlState << csReadingState;
-  if (auto* p = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(p);
-  try {
+  {
+    xj::ScopeExit read([&] { FControlState >> csReadingState; });
+    if (auto* p = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(p);
     TComponent::ReadState(Reader);
-  } catch (...) {
-    FControlState >> csReadingState;
-    throw;
   }
-  FControlState >> csReadingState;
   if (FParent) {
     Perform(CM_PARENTCOLORCHANGED, 0, 0);
     Perform(CM_PARENTFONTCHANGED, 0, 0);
@@ -503,6 +500,13 @@ void TControl::SetZOrder(bool TopMost) {
 }
 
 void TControl::Changed() { Perform(CM_CHANGED, 0, reinterpret_cast<LPARAM>(this)); }
+
+void ChangeBiDiModeAlignment(TAlignment& Alignment) {
+  if (Alignment == taLeftJustify)
+    Alignment = taRightJustify;
+  else if (Alignment == taRightJustify)
+    Alignment = taLeftJustify;
+}
 
 // ---- Messages ---------------------------------------------------------------------------------------------
 

@@ -8,7 +8,7 @@
 
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 
 namespace xj::vcl {
 

@@ -86,18 +86,8 @@ TCustomControl::~TCustomControl() {
 TCanvas* TCustomControl::Canvas() const { return FCanvas.get(); }
 
 void TCustomControl::Dispatch(TMessage& Message) {
-  if (Message.Msg != WM_PAINT) {
-    TWinControl::Dispatch(Message);
-    return;
-  }
-  FControlState << csCustomPaint;
-  try {
-    TWinControl::Dispatch(Message);
-  } catch (...) {
-    FControlState >> csCustomPaint;
-    throw;
-  }
-  FControlState >> csCustomPaint;
+  if (Message.Msg == WM_PAINT) return WMCustomPaint(Message);
+  TWinControl::Dispatch(Message);
 }
 
 void TCustomControl::PaintWindow(HDC DC) {

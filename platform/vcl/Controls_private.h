@@ -3,6 +3,7 @@
 // application's dispatch guard. Not part of the public interface.
 
 #include "platform/vcl/Controls.h"
+#include "platform/win32/Scoped.h"
 
 namespace xj::vcl {
 

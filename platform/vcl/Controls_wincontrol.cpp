@@ -153,15 +153,10 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassA(&wc) && !GetClassInfoA(nullptr, params.WinClassName.c_str(), &existing))
       throw EOutOfResources(Format("Cannot register the window class %s", params.WinClassName));
   }
-  TWinControl* saved = gCreationControl;
-  gCreationControl = this;
-  try {
+  {
+    xj::TemporaryChange<TWinControl*> creating(gCreationControl, this);
     CreateWindowHandle(params);
-  } catch (...) {
-    gCreationControl = saved;
-    throw;
   }
-  gCreationControl = saved;
   if (!FHandle) throw EOutOfResources(Format("Error creating window of %s", Name().empty() ? ClassName() : Name()));
   FText.clear();
   UpdateBounds();
@@ -225,10 +220,11 @@ void TWinControl::DestroyWnd() {
 }
 
 void TWinControl::DestroyWindowHandle() {
-  FControlState << csDestroyingHandle;
-  HWND h = FHandle;
-  if (h && IsWindow(h)) DestroyWindow(h);
-  FControlState >> csDestroyingHandle;
+  {
+    FControlState << csDestroyingHandle;
+    xj::ScopeExit destroyed([&] { FControlState >> csDestroyingHandle; });
+    if (FHandle && IsWindow(FHandle)) DestroyWindow(FHandle);
+  }
   FHandle = nullptr;
   FShowing = false;
 }
@@ -268,12 +264,9 @@ void TWinControl::UpdateShowing() {
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
-    try {
-      Perform(CM_SHOWINGCHANGED, 0, 0);
-    } catch (...) {
-      FShowing = !show;
-      throw;
-    }
+    xj::ScopeExit undo([&] { FShowing = !show; });
+    Perform(CM_SHOWINGCHANGED, 0, 0);
+    undo.Dismiss();
   }
 }
 
@@ -309,14 +302,8 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle && !IsIconic(FHandle)) {
     if (CheckNewSize(AWidth, AHeight)) {
-      FSizeChecked = true;
-      try {
-        SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-      } catch (...) {
-        FSizeChecked = false;
-        throw;
-      }
-      FSizeChecked = false;
+      xj::TemporaryChange checked(FSizeChecked, true);
+      SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   } else if (CheckNewSize(AWidth, AHeight)) {
     FLeft = ALeft;
@@ -378,14 +365,10 @@ TRect TWinControl::GetClientRect() {
   }
   // Before the window exists: the client area its styles will leave.
   TCreateParams params;
-  ++gEstimating;
-  try {
+  {
+    xj::TemporaryChange estimating(gEstimating, gEstimating + 1);
     CreateParams(params);
-  } catch (...) {
-    --gEstimating;
-    throw;
   }
-  --gEstimating;
   RECT frame { 0, 0, 0, 0 };
   AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
   const int w = FWidth - (frame.right - frame.left) - 2 * FBorderWidth;
@@ -566,16 +549,12 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  try {
-    TRect r = GetClientRect();
-    AlignControls(AControl, r);
-  } catch (...) {
+  xj::ScopeExit aligned([&] {
     FControlState >> csAlignmentNeeded;
     EnableAlign();
-    throw;
-  }
-  FControlState >> csAlignmentNeeded;
-  EnableAlign();
+  });
+  TRect r = GetClientRect();
+  AlignControls(AControl, r);
 }
 
 void TWinControl::EnableAlign() {
@@ -613,6 +592,12 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   AdjustClientRect(Rect);
   std::vector<TControl*> list;
 
+  // A move made by alignment, which must not take new anchor rules from it.
+  auto place = [](TControl* c, int l, int t, int w, int h) {
+    xj::TemporaryChange moving(c->FAnchorMove, true);
+    c->SetBounds(l, t, w, h);
+  };
+
   // Anchored edges keep their distance to the parent's edges, against the size the rules were taken at.
   auto anchor = [&](TControl* c) {
     if (c->FOriginalParentSize.X == 0 || c->FOriginalParentSize.Y == 0) return;
@@ -635,14 +620,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     } else if (!a.Contains(akTop)) {
       t = MulDiv(c->FAnchorRules.Y, size.Y, c->FOriginalParentSize.Y) - h / 2;
     }
-    c->FAnchorMove = true;
-    try {
-      c->SetBounds(l, t, w, h);
-    } catch (...) {
-      c->FAnchorMove = false;
-      throw;
-    }
-    c->FAnchorMove = false;
+    place(c, l, t, w, h);
   };
 
   auto position = [&](TControl* c, TAlign align) {
@@ -668,14 +646,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
         break;
       default: break;
     }
-    c->FAnchorMove = true;
-    try {
-      c->SetBounds(l, t, w, h);
-    } catch (...) {
-      c->FAnchorMove = false;
-      throw;
-    }
-    c->FAnchorMove = false;
+    place(c, l, t, w, h);
     // The control kept another size (constraints, say): the space it left goes back.
     if (c->FWidth != w || c->FHeight != h) {
       switch (align) {
@@ -924,15 +895,11 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    const auto& life = list[i].second;
-    try {
-      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    } catch (...) {
+    xj::ScopeExit restore([&, &life = list[i].second] {
       RestoreDC(DC, saved);
-      throw;
-    }
-    RestoreDC(DC, saved);
-    if (!life.expired()) c->FControlState >> csPaintCopy;
+      if (!life.expired()) c->FControlState >> csPaintCopy;
+    });
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   }
 }
 
@@ -941,6 +908,12 @@ void TWinControl::WMPaint(TWMPaint& Message) {
     DefaultHandler(reinterpret_cast<TMessage&>(Message));
   else
     PaintHandler(Message);
+}
+
+void TWinControl::WMCustomPaint(TMessage& Message) {
+  FControlState << csCustomPaint;
+  xj::ScopeExit painted([&] { FControlState >> csCustomPaint; });
+  WMPaint(reinterpret_cast<TWMPaint&>(Message));
 }
 
 void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
@@ -953,11 +926,12 @@ void TWinControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
 
 void TWinControl::ReadState(TReader* Reader) {
   DisableAlign();
-  try {
+  {
+    // A read that fails gives the level back without aligning half-read controls (whose handlers could
+    // throw again while the first exception is on its way).
+    xj::ScopeExit failed([&] { --FAlignLevel; });
     TControl::ReadState(Reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
+    failed.Dismiss();
   }
   EnableAlign();
   FixupTabList();
@@ -1042,158 +1016,145 @@ void TWinControl::WndProc(TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PAINT:
-      WMPaint(reinterpret_cast<TWMPaint&>(Message));
-      break;
-    case WM_ERASEBKGND:
-      WMEraseBkgnd(reinterpret_cast<TWMEraseBkgnd&>(Message));
-      break;
-    case WM_WINDOWPOSCHANGING: {
-      auto* wp = reinterpret_cast<WINDOWPOS*>(Message.LParam);
-      if (wp && !FSizeChecked && !(wp->flags & SWP_NOSIZE) && !FComponentState.Contains(csReading) &&
-          !FComponentState.Contains(csDestroying) && !CheckNewSize(wp->cx, wp->cy))
-        wp->flags |= SWP_NOSIZE;
-      DefaultHandler(Message);
-      break;
-    }
-    case WM_WINDOWPOSCHANGED:
-      WMWindowPosChanged(Message);
-      break;
-    case WM_SIZE:
-      WMSize(Message);
-      break;
-    case WM_NCCALCSIZE:
-      DefaultHandler(Message);
-      if (FBorderWidth && Message.LParam) {
-        RECT* r = reinterpret_cast<RECT*>(Message.LParam);
-        r->left += FBorderWidth;
-        r->top += FBorderWidth;
-        r->right -= FBorderWidth;
-        r->bottom -= FBorderWidth;
-      }
-      break;
-    case WM_NCDESTROY:
-      DefaultHandler(Message);
-      FHandle = nullptr;
-      FShowing = false;
-      break;
-    case WM_SETCURSOR: {
-      const int hit = static_cast<short>(LOWORD(Message.LParam));
-      if (reinterpret_cast<HWND>(Message.WParam) == FHandle && hit == HTCLIENT) {
-        TCursor cursor = Screen ? Screen->Cursor() : crDefault;
-        if (cursor == crDefault) {
-          POINT p;
-          GetCursorPos(&p);
-          if (TControl* c = ControlAtPos(ScreenToClient(TPoint(p.x, p.y)), false)) cursor = c->Cursor();
-          if (cursor == crDefault) cursor = Cursor();
-        }
-        if (cursor != crDefault && Screen) {
-          ::SetCursor(Screen->Cursors(cursor));
-          Message.Result = 1;
-          break;
-        }
-      }
-      TControl::Dispatch(Message);
-      break;
-    }
+    case WM_PAINT: return WMPaint(reinterpret_cast<TWMPaint&>(Message));
+    case WM_ERASEBKGND: return WMEraseBkgnd(reinterpret_cast<TWMEraseBkgnd&>(Message));
+    case WM_WINDOWPOSCHANGING: return WMWindowPosChanging(Message);
+    case WM_WINDOWPOSCHANGED: return WMWindowPosChanged(Message);
+    case WM_SIZE: return WMSize(Message);
+    case WM_NCCALCSIZE: return WMNCCalcSize(Message);
+    case WM_NCDESTROY: return WMNCDestroy(Message);
+    case WM_SETCURSOR: return WMSetCursor(Message);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_CHAR:
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-      WMKey(Message);
-      break;
+    case WM_SYSKEYUP: return WMKey(Message);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_HSCROLL:
-    case WM_VSCROLL:
-      WMCommandFamily(Message);
-      break;
-    case WM_CONTEXTMENU: {
-      if (Message.Result) break;
-      TPoint p = SmallPointToPoint(Message.LParam);
-      if (!(p.X == -1 && p.Y == -1) && FHandle) p = ScreenToClient(p);
-      if (TControl* c = ControlAtPos(p, false)) Message.Result = c->Perform(WM_CONTEXTMENU, 0, Message.LParam);
-      if (!Message.Result) TControl::Dispatch(Message);
-      break;
-    }
-    case CN_KEYDOWN:
-      CNKeyDown(reinterpret_cast<TWMKey&>(Message));
-      break;
-    case CN_CHAR:
-      CNChar(reinterpret_cast<TWMKey&>(Message));
-      break;
-    case CN_SYSKEYDOWN:
-      if (IsMenuKey(reinterpret_cast<TWMKey&>(Message))) Message.Result = 1;
-      break;
-    case CN_SYSCHAR:
-      CNSysChar(reinterpret_cast<TWMKey&>(Message));
-      break;
-    case CN_KEYUP:
-      break;
+    case WM_VSCROLL: return WMCommandFamily(Message);
+    case WM_CONTEXTMENU: return WMContextMenu(Message);
+    case CN_KEYDOWN: return CNKeyDown(reinterpret_cast<TWMKey&>(Message));
+    case CN_CHAR: return CNChar(reinterpret_cast<TWMKey&>(Message));
+    case CN_SYSKEYDOWN: return CNSysKeyDown(reinterpret_cast<TWMKey&>(Message));
+    case CN_SYSCHAR: return CNSysChar(reinterpret_cast<TWMKey&>(Message));
+    case CN_KEYUP: return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
-    case CM_FOCUSCHANGED:
-      Broadcast(Message);
-      break;
-    case CM_CHILDKEY:
-      if (FParent) FParent->WindowProc(Message);
-      break;
-    case CM_ENTER:
-      DoEnter();
-      break;
-    case CM_EXIT:
-      DoExit();
-      break;
-    case CM_SHOWINGCHANGED:
-      CMShowingChanged(Message);
-      break;
-    case CM_VISIBLECHANGED:
-      CMVisibleChanged(Message);
-      break;
-    case CM_ENABLEDCHANGED:
-      CMEnabledChanged(Message);
-      break;
-    case CM_COLORCHANGED:
-      FBrush->SetColor(FColor);
-      NotifyControls(CM_PARENTCOLORCHANGED);
-      Invalidate();
-      break;
-    case CM_FONTCHANGED:
-      if (FHandle) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
-      NotifyControls(CM_PARENTFONTCHANGED);
-      Invalidate();
-      break;
-    case CM_SHOWHINTCHANGED:
-      NotifyControls(CM_PARENTSHOWHINTCHANGED);
-      break;
-    case CM_CTL3DCHANGED:
-      NotifyControls(CM_PARENTCTL3DCHANGED);
-      break;
-    case CM_PARENTCTL3DCHANGED:
-      if (FParentCtl3D && FParent) {
-        SetCtl3D(FParent->FCtl3D);
-        FParentCtl3D = true;
-      }
-      break;
-    case CM_RECREATEWND:
-      CMRecreateWnd(Message);
-      break;
-    case CM_INVALIDATE:
-      if (FHandle && Message.WParam == 0) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
-      break;
-    case CM_CURSORCHANGED: {
+    case CM_FOCUSCHANGED: return Broadcast(Message);
+    case CM_CHILDKEY: return CMChildKey(Message);
+    case CM_ENTER: return DoEnter();
+    case CM_EXIT: return DoExit();
+    case CM_SHOWINGCHANGED: return CMShowingChanged(Message);
+    case CM_VISIBLECHANGED: return CMVisibleChanged(Message);
+    case CM_ENABLEDCHANGED: return CMEnabledChanged(Message);
+    case CM_COLORCHANGED: return CMColorChanged(Message);
+    case CM_FONTCHANGED: return CMFontChanged(Message);
+    case CM_SHOWHINTCHANGED: return NotifyControls(CM_PARENTSHOWHINTCHANGED);
+    case CM_CTL3DCHANGED: return NotifyControls(CM_PARENTCTL3DCHANGED);
+    case CM_PARENTCTL3DCHANGED: return CMParentCtl3DChanged(Message);
+    case CM_RECREATEWND: return CMRecreateWnd(Message);
+    case CM_INVALIDATE: return CMInvalidate(Message);
+    case CM_CURSORCHANGED: return CMCursorChanged(Message);
+    default: return TControl::Dispatch(Message);
+  }
+}
+
+// A size our own SetBounds has not checked yet must pass the constraints and OnCanResize first.
+void TWinControl::WMWindowPosChanging(TMessage& Message) {
+  auto* wp = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+  if (wp && !FSizeChecked && !(wp->flags & SWP_NOSIZE) && !FComponentState.Contains(csReading) &&
+      !FComponentState.Contains(csDestroying) && !CheckNewSize(wp->cx, wp->cy))
+    wp->flags |= SWP_NOSIZE;
+  DefaultHandler(Message);
+}
+
+// BorderWidth is a frame inside the native one.
+void TWinControl::WMNCCalcSize(TMessage& Message) {
+  DefaultHandler(Message);
+  if (FBorderWidth && Message.LParam) {
+    RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+    r->left += FBorderWidth;
+    r->top += FBorderWidth;
+    r->right -= FBorderWidth;
+    r->bottom -= FBorderWidth;
+  }
+}
+
+void TWinControl::WMNCDestroy(TMessage& Message) {
+  DefaultHandler(Message);
+  FHandle = nullptr;
+  FShowing = false;
+}
+
+// Over the client area the cursor is the screen's, else the windowless child's under the mouse, else ours.
+void TWinControl::WMSetCursor(TMessage& Message) {
+  const int hit = static_cast<short>(LOWORD(Message.LParam));
+  if (reinterpret_cast<HWND>(Message.WParam) == FHandle && hit == HTCLIENT) {
+    TCursor cursor = Screen ? Screen->Cursor() : crDefault;
+    if (cursor == crDefault) {
       POINT p;
       GetCursorPos(&p);
-      if (FHandle && !GetCapture() && WindowFromPoint(p) == FHandle)
-        Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(FHandle), HTCLIENT);
-      break;
+      if (TControl* c = ControlAtPos(ScreenToClient(TPoint(p.x, p.y)), false)) cursor = c->Cursor();
+      if (cursor == crDefault) cursor = Cursor();
     }
-    default:
-      TControl::Dispatch(Message);
+    if (cursor != crDefault && Screen) {
+      ::SetCursor(Screen->Cursors(cursor));
+      Message.Result = 1;
+      return;
+    }
   }
+  TControl::Dispatch(Message);
+}
+
+// The windowless child under the point is asked first (a key-made request, at -1,-1, goes to us).
+void TWinControl::WMContextMenu(TMessage& Message) {
+  if (Message.Result) return;
+  TPoint p = SmallPointToPoint(Message.LParam);
+  if (!(p.X == -1 && p.Y == -1) && FHandle) p = ScreenToClient(p);
+  if (TControl* c = ControlAtPos(p, false)) Message.Result = c->Perform(WM_CONTEXTMENU, 0, Message.LParam);
+  if (!Message.Result) TControl::Dispatch(Message);
+}
+
+void TWinControl::CNSysKeyDown(TWMKey& Message) {
+  if (IsMenuKey(Message)) Message.Result = 1;
+}
+
+void TWinControl::CMChildKey(TMessage& Message) {
+  if (FParent) FParent->WindowProc(Message);
+}
+
+void TWinControl::CMColorChanged(TMessage&) {
+  FBrush->SetColor(FColor);
+  NotifyControls(CM_PARENTCOLORCHANGED);
+  Invalidate();
+}
+
+void TWinControl::CMFontChanged(TMessage&) {
+  if (FHandle) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+  NotifyControls(CM_PARENTFONTCHANGED);
+  Invalidate();
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+  if (FParentCtl3D && FParent) {
+    SetCtl3D(FParent->FCtl3D);
+    FParentCtl3D = true;
+  }
+}
+
+void TWinControl::CMInvalidate(TMessage& Message) {
+  if (FHandle && Message.WParam == 0) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
+}
+
+// A new cursor shows at once when the mouse rests over the window.
+void TWinControl::CMCursorChanged(TMessage&) {
+  POINT p;
+  GetCursorPos(&p);
+  if (FHandle && !GetCapture() && WindowFromPoint(p) == FHandle)
+    Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(FHandle), HTCLIENT);
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {

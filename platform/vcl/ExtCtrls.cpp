@@ -58,17 +58,17 @@ void TTimer::WndProc(TMessage& Message) {
   }
   if (FInTimer) return;
   std::weak_ptr<const void> life = FLife;
+  // Still set while the application shows what a handler threw, so no tick overtakes it.
+  xj::ScopeExit done([&] {
+    if (!life.expired()) FInTimer = false;
+  });
   FInTimer = true;
   try {
     Timer();
   } catch (...) {
-    if (!Application) {
-      if (!life.expired()) FInTimer = false;
-      throw;
-    }
+    if (!Application) throw;
     Application->HandleException(life.expired() ? nullptr : this);
   }
-  if (!life.expired()) FInTimer = false;
 }
 
 void TTimer::Timer() {

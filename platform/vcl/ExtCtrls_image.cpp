@@ -87,15 +87,8 @@ bool TImage::CanAutoSize(int& NewWidth, int& NewHeight) {
 }
 
 void TImage::Paint() {
-  const bool saved = FDrawing;
-  FDrawing = true;
-  try {
-    TGraphicControl::Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
-  } catch (...) {
-    FDrawing = saved;
-    throw;
-  }
-  FDrawing = saved;
+  xj::TemporaryChange drawing(FDrawing, true);
+  TGraphicControl::Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
 }
 
 void TImage::PictureChanged(TObject*) {

@@ -30,15 +30,7 @@ class TGroupButton : public TRadioButton {
   }
   // Called by the group to check a button without it counting as the user's click.
   void CheckQuietly(bool Value) {
-    const bool saved = ClicksDisabled();
-    SetClicksDisabled(true);
-    try {
-      SetChecked(Value);
-    } catch (...) {
-      SetClicksDisabled(saved);
-      throw;
-    }
-    SetClicksDisabled(saved);
+    WithoutClicks([&] { SetChecked(Value); });
   }
 
  protected:
@@ -117,14 +109,10 @@ void TCustomRadioGroup::UpdateButtons() {
   SetButtonCount(FItems->Count());
   for (size_t i = 0; i < FButtons.size(); ++i) FButtons[i]->SetCaption(FItems->Strings(static_cast<int>(i)));
   FItemIndex = std::clamp(FItemIndex, -1, static_cast<int>(FButtons.size()) - 1);
-  FUpdating = true;
-  try {
+  {
+    xj::TemporaryChange updating(FUpdating, true);
     for (size_t i = 0; i < FButtons.size(); ++i) FButtons[i]->CheckQuietly(static_cast<int>(i) == FItemIndex);
-  } catch (...) {
-    FUpdating = false;
-    throw;
   }
-  FUpdating = false;
   ArrangeButtons();
   Invalidate();
 }
@@ -159,14 +147,10 @@ void TCustomRadioGroup::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) 
 }
 
 void TCustomRadioGroup::ReadState(TReader* Reader) {
-  FReading = true;
-  try {
+  {
+    xj::TemporaryChange reading(FReading, true);
     TCustomGroupBox::ReadState(Reader);
-  } catch (...) {
-    FReading = false;
-    throw;
   }
-  FReading = false;
   UpdateButtons();
 }
 

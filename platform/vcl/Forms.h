@@ -191,6 +191,10 @@ class TCustomForm : public TWinControl {
   void WMSysCommand(TMessage& Message);
   void WMNextDlgCtl(TMessage& Message);
   void WMCommand(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  void WMGetMinMaxInfo(TMessage& Message);
+  void CMActivate(TMessage& Message);
+  void CMRelease(TMessage& Message);
   void CMDialogKey(TWMKey& Message);
   void ApplyPendingVisibility();
   void ReadIgnoredInt(TReader* Reader);
@@ -277,7 +281,6 @@ class TScreen : public TComponent {
   TFont* HintFont() const { return FHintFont.get(); }
   TFont* MenuFont() const { return FMenuFont.get(); }
   TFont* IconFont() const { return FIconFont.get(); }
-  int PixelsPerInch() const { return 96; }
 
   TNotifyEvent OnActiveControlChange;
   TNotifyEvent OnActiveFormChange;

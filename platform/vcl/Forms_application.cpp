@@ -4,12 +4,13 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 
 namespace {
 
@@ -55,9 +56,9 @@ namespace xj::vcl {
 // The window-tree dump names windows by their control's class and Name, with the windowless children
 // (placed before the child windows) and the lines of list-like controls.
 void InstallDescribeHook() {
-  auto& hooks = xj::wm::TheHooks();
-  if (hooks.describe) return;
-  hooks.describe = [](HWND hwnd, xj::wm::UiNode& node) {
+  static bool installed = false;
+  if (std::exchange(installed, true)) return;
+  xj::wm::SetWindowDescriber([](HWND hwnd, xj::wm::UiNode& node) {
     TWinControl* c = FindControl(hwnd);
     if (!c) return;
     DescribeControl(c, node);
@@ -68,7 +69,7 @@ void InstallDescribeHook() {
       DescribeControl(child, n);
       node.children.push_back(std::move(n));
     }
-  };
+  });
 }
 
 }  // namespace xj::vcl

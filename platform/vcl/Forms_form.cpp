@@ -8,7 +8,8 @@
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/Scoped.h"
+#include "platform/win32/WmModal.h"
 
 namespace xj::vcl {
 void InstallDescribeHook();
@@ -24,20 +25,6 @@ bool SendFocusMessage(HWND Window, UINT Msg) {
   SendMessageA(Window, Msg, 0, 0);
   return gFocusCount == count;
 }
-
-// Sets a flag of a form for a scope and clears it however the scope ends (unless the form is gone).
-struct TFormStateScope {
-  TFormState& State;
-  TFormStateFlag Flag;
-  std::weak_ptr<const void> Life;
-  TFormStateScope(TCustomForm* Form, TFormState& s, TFormStateFlag f)
-      : State(s), Flag(f), Life(Form->LifeToken()) {
-    State << Flag;
-  }
-  ~TFormStateScope() {
-    if (!Life.expired()) State >> Flag;
-  }
-};
 
 }  // namespace
 
@@ -104,7 +91,10 @@ void TCustomForm::InitForm() {
   if (FInitialized) return;
   FInitialized = true;
   if (const char* text = FindComponentResource(ClassType())) {
-    TFormStateScope creating(this, FFormState, fsCreating);
+    FFormState << fsCreating;
+    xj::ScopeExit created([&, life = LifeToken()] {
+      if (!life.expired()) FFormState >> fsCreating;
+    });
     ReadComponentResource(this, text);
   }
   DoCreate();
@@ -138,11 +128,11 @@ void TCustomForm::Loaded() {
 
 void TCustomForm::ReadState(TReader* Reader) {
   DisableAlign();
-  try {
+  {
+    // A read that fails gives the level back without aligning half-read controls.
+    xj::ScopeExit failed([&] { --FAlignLevel; });
     TWinControl::ReadState(Reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
+    failed.Dismiss();
   }
   EnableAlign();
 }
@@ -519,7 +509,10 @@ void TCustomForm::SetWindowToPosition() {
 void TCustomForm::CMShowingChanged(TMessage&) {
   auto life = LifeToken();
   {
-    TFormStateScope showing(this, FFormState, fsShowing);
+    FFormState << fsShowing;
+    xj::ScopeExit shown([&] {
+      if (!life.expired()) FFormState >> fsShowing;
+    });
     auto guarded = [&](void (TCustomForm::*handler)()) {
       try {
         (this->*handler)();
@@ -568,20 +561,38 @@ int TCustomForm::ShowModal() {
     if (IsWindowVisible(h) && IsWindowEnabled(h) && h != FHandle) disabled.push_back(h);
   for (HWND h : disabled) EnableWindow(h, FALSE);
   int result = mrCancel;
-  auto restore = [&] {
-    for (HWND h : disabled)
-      if (IsWindow(h)) EnableWindow(h, TRUE);
-    auto& saved = screen->FSaveFocusedList;
-    if (!saved.empty()) {
-      screen->FFocusedForm = saved.front();
-      saved.erase(saved.begin());
-    } else {
-      screen->FFocusedForm = nullptr;
-    }
-    screen->SetCursor(savedCursor);
-    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-  };
-  try {
+  {
+    // However the loop ends: the other windows take input again, the focus bookkeeping and the cursor are
+    // as they were, and the window that was active gets the activation back. Nothing may escape a
+    // clean-up, so the application shows what a handler run by the reactivation throws.
+    xj::ScopeExit restore([&] {
+      for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+      auto& saved = screen->FSaveFocusedList;
+      if (!saved.empty()) {
+        screen->FFocusedForm = saved.front();
+        saved.erase(saved.begin());
+      } else {
+        screen->FFocusedForm = nullptr;
+      }
+      screen->SetCursor(savedCursor);
+      if (!activeWindow || !IsWindow(activeWindow)) return;
+      try {
+        SetActiveWindow(activeWindow);
+      } catch (...) {
+        Application->HandleException(nullptr);
+      }
+    });
+    // A loop left by an exception takes the form out of the modal state and hides it first.
+    xj::ScopeExit failed([&] {
+      if (life.expired()) return;
+      FFormState >> fsModal;
+      try {
+        SetVisible(false);
+      } catch (...) {
+        // The first exception is the one the caller hears of.
+      }
+    });
     Show();
     SendMessageA(FHandle, CM_ACTIVATE, 0, 0);
     FModalResult = mrNone;
@@ -610,26 +621,15 @@ int TCustomForm::ShowModal() {
           FModalResult = mrCancel;
       } while (FModalResult == mrNone);
     }
-    if (life.expired()) {
-      restore();
-      return mrCancel;
-    }
+    if (life.expired()) return mrCancel;
     result = FModalResult;
     SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);
-    if (GetActiveWindow() != FHandle) activeWindow = nullptr;
+    // Another window that took the activation keeps it. None active means this form was hidden before
+    // its loop ended (its owner still disabled, the activation had nowhere to go): the owner gets it back.
+    if (HWND now = GetActiveWindow(); now && now != FHandle) activeWindow = nullptr;
     SetVisible(false);
-  } catch (...) {
-    if (!life.expired()) {
-      FFormState >> fsModal;
-      try {
-        SetVisible(false);
-      } catch (...) {
-      }
-    }
-    restore();
-    throw;
+    failed.Dismiss();
   }
-  restore();
   FFormState >> fsModal;
   if (FReleasePending) {
     FReleasePending = false;
@@ -748,39 +748,32 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (Screen) Screen->SetFocusedState(this, Control);
   if (Control->FControlState.Contains(csFocusing)) return false;
   Control->FControlState << csFocusing;
-  auto life = Control->LifeToken();
-  auto done = [&] {
+  xj::ScopeExit done([&, life = Control->LifeToken()] {
     if (!life.expired()) Control->FControlState >> csFocusing;
-  };
-  try {
-    if (Screen && Screen->FFocusedForm != this) {
-      if (TCustomForm* old = Screen->FFocusedForm) {
-        Screen->FFocusedForm = nullptr;
-        if (old->FHandle && !SendFocusMessage(old->FHandle, CM_DEACTIVATE)) return done(), false;
-      }
-      Screen->FFocusedForm = this;
-      if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return done(), false;
+  });
+  if (Screen && Screen->FFocusedForm != this) {
+    if (TCustomForm* old = Screen->FFocusedForm) {
+      Screen->FFocusedForm = nullptr;
+      if (old->FHandle && !SendFocusMessage(old->FHandle, CM_DEACTIVATE)) return false;
     }
-    if (!FFocusedControl) FFocusedControl = this;
-    if (FFocusedControl != Control) {
-      while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
-        HWND h = FFocusedControl->Handle();
-        FFocusedControl = FFocusedControl->Parent();
-        if (!SendFocusMessage(h, CM_EXIT)) return done(), false;
-      }
-      while (FFocusedControl != Control) {
-        TWinControl* step = Control;
-        while (step->Parent() != FFocusedControl) step = step->Parent();
-        FFocusedControl = step;
-        if (!SendFocusMessage(step->Handle(), CM_ENTER)) return done(), false;
-      }
-      Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
-    }
-  } catch (...) {
-    done();
-    throw;
+    Screen->FFocusedForm = this;
+    if (!SendFocusMessage(Handle(), CM_ACTIVATE)) return false;
   }
-  done();
+  if (!FFocusedControl) FFocusedControl = this;
+  if (FFocusedControl != Control) {
+    while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
+      HWND h = FFocusedControl->Handle();
+      FFocusedControl = FFocusedControl->Parent();
+      if (!SendFocusMessage(h, CM_EXIT)) return false;
+    }
+    while (FFocusedControl != Control) {
+      TWinControl* step = Control;
+      while (step->Parent() != FFocusedControl) step = step->Parent();
+      FFocusedControl = step;
+      if (!SendFocusMessage(step->Handle(), CM_ENTER)) return false;
+    }
+    Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+  }
   return true;
 }
 
@@ -832,71 +825,55 @@ void TCustomForm::WndProc(TMessage& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_ACTIVATE:
-      WMActivate(Message);
-      break;
-    case WM_CLOSE:
-      Close();
-      break;
-    case WM_SYSCOMMAND:
-      WMSysCommand(Message);
-      break;
-    case WM_NEXTDLGCTL:
-      WMNextDlgCtl(Message);
-      break;
-    case WM_COMMAND:
-      WMCommand(Message);
-      break;
-    case WM_INITMENUPOPUP:
-      if (FMenu) FMenu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
-      TWinControl::Dispatch(Message);
-      break;
-    case WM_PAINT:
-      FControlState << csCustomPaint;
-      try {
-        TWinControl::Dispatch(Message);
-      } catch (...) {
-        FControlState >> csCustomPaint;
-        throw;
-      }
-      FControlState >> csCustomPaint;
-      break;
-    case WM_GETMINMAXINFO: {
-      TWinControl::Dispatch(Message);
-      if (auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam)) {
-        TSizeConstraints* c = Constraints();
-        if (c->MinWidth() > 0) mmi->ptMinTrackSize.x = c->MinWidth();
-        if (c->MinHeight() > 0) mmi->ptMinTrackSize.y = c->MinHeight();
-        if (c->MaxWidth() > 0) mmi->ptMaxTrackSize.x = c->MaxWidth();
-        if (c->MaxHeight() > 0) mmi->ptMaxTrackSize.y = c->MaxHeight();
-      }
-      break;
-    }
-    case CM_SHOWINGCHANGED:
-      CMShowingChanged(Message);
-      break;
-    case CM_ACTIVATE:
-      if (FComponentState.Contains(csReading))
-        FFormState << fsActivated;
-      else
-        Activate();
-      break;
-    case CM_DEACTIVATE:
-      Deactivate();
-      break;
-    case CM_DIALOGKEY:
-      CMDialogKey(reinterpret_cast<TWMKey&>(Message));
-      break;
-    case CM_RELEASE:
-      if (FFormState.Contains(fsModal)) {
-        FReleasePending = true;
-        break;
-      }
-      delete this;
-      break;
-    default:
-      TWinControl::Dispatch(Message);
+    case WM_ACTIVATE: return WMActivate(Message);
+    case WM_CLOSE: return Close();
+    case WM_SYSCOMMAND: return WMSysCommand(Message);
+    case WM_NEXTDLGCTL: return WMNextDlgCtl(Message);
+    case WM_COMMAND: return WMCommand(Message);
+    case WM_INITMENUPOPUP: return WMInitMenuPopup(Message);
+    case WM_PAINT: return WMCustomPaint(Message);
+    case WM_GETMINMAXINFO: return WMGetMinMaxInfo(Message);
+    case CM_SHOWINGCHANGED: return CMShowingChanged(Message);
+    case CM_ACTIVATE: return CMActivate(Message);
+    case CM_DEACTIVATE: return Deactivate();
+    case CM_DIALOGKEY: return CMDialogKey(reinterpret_cast<TWMKey&>(Message));
+    case CM_RELEASE: return CMRelease(Message);
+    default: return TWinControl::Dispatch(Message);
   }
+}
+
+// A submenu of the main menu about to open: its item clicks first (and its action updates).
+void TCustomForm::WMInitMenuPopup(TMessage& Message) {
+  if (FMenu) FMenu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
+  TWinControl::Dispatch(Message);
+}
+
+// The constraints bound what the user can size the window to.
+void TCustomForm::WMGetMinMaxInfo(TMessage& Message) {
+  TWinControl::Dispatch(Message);
+  if (auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam)) {
+    TSizeConstraints* c = Constraints();
+    if (c->MinWidth() > 0) mmi->ptMinTrackSize.x = c->MinWidth();
+    if (c->MinHeight() > 0) mmi->ptMinTrackSize.y = c->MinHeight();
+    if (c->MaxWidth() > 0) mmi->ptMaxTrackSize.x = c->MaxWidth();
+    if (c->MaxHeight() > 0) mmi->ptMaxTrackSize.y = c->MaxHeight();
+  }
+}
+
+// A form still being read only notes that it was activated.
+void TCustomForm::CMActivate(TMessage&) {
+  if (FComponentState.Contains(csReading))
+    FFormState << fsActivated;
+  else
+    Activate();
+}
+
+// A modal form is freed only after its loop has returned.
+void TCustomForm::CMRelease(TMessage&) {
+  if (FFormState.Contains(fsModal))
+    FReleasePending = true;
+  else
+    delete this;
 }
 
 void TCustomForm::WMSysCommand(TMessage& Message) {

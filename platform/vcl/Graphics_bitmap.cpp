@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/BmpCodec.h"
@@ -520,23 +521,46 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
 
 // ---- Streams and resources ----------------------------------------------------------------------------
 
+namespace {
+
+// Decodes the BMP file image at the stream's position, found within the next Limit bytes (all present),
+// once and straight into a new DIB section. A memory stream is decoded where it lies; any other is read
+// once. Consumed says how long the image is; the stream's position is the caller's to set.
+HBITMAP DecodeImage(TStream* Stream, int64_t Limit, xj::bmp::Dib& Layout, int64_t& Consumed) {
+  std::unique_ptr<uint8_t[]> buffer;
+  const uint8_t* bytes = nullptr;
+  if (auto* memory = dynamic_cast<TCustomMemoryStream*>(Stream)) {
+    bytes = static_cast<const uint8_t*>(memory->Memory()) + memory->Position();
+  } else {
+    buffer.reset(new uint8_t[size_t(Limit)]);  // overwritten at once: no zero fill
+    Stream->ReadBuffer(buffer.get(), static_cast<int>(Limit));
+    bytes = buffer.get();
+  }
+  xj::bmp::ReadResult r;
+  HBITMAP h = xj::bmp::ReadBitmap(bytes, size_t(Limit), r, Layout);
+  if (!r.Ok) throw EInvalidGraphic(SInvalidBitmap);
+  if (!h && !Layout.Empty())
+    throw EOutOfResources(Format("Out of system resources (a %d x %d bitmap)", Layout.Width, Layout.Height));
+  Consumed = int64_t(r.Consumed);
+  return h;
+}
+
+}  // namespace
+
+// Exactly Size bytes of the stream hold the image. The length comes from outside (a form's binary
+// property): it must fit in what the stream still holds before anything is allocated for it.
 void TBitmap::ReadStream(TStream* Stream, int64_t Size) {
-  if (Size < 0 || Size > INT32_MAX) throw EInvalidGraphic(SInvalidBitmap);
+  const int64_t start = Stream->Position();
+  if (Size < 0 || Size > INT32_MAX || Size > Stream->Size() - start) throw EInvalidGraphic(SInvalidBitmap);
   if (Size == 0) {
     Assign(nullptr);
     return;
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(Size));
-  Stream->ReadBuffer(bytes.data(), static_cast<int>(Size));
-  xj::bmp::Dib dib;
-  const xj::bmp::ReadResult r = xj::bmp::Read(bytes.data(), bytes.size(), dib);
-  if (!r.Ok) throw EInvalidGraphic(SInvalidBitmap);
-  HBITMAP h = nullptr;
-  if (!dib.Empty()) {
-    h = xj::bmp::CreateBitmapFromDib(dib);
-    if (!h) throw EOutOfResources("Out of system resources");
-  }
-  NewImage(h, dib.Empty() ? pfDevice : PixelFormatOf(dib.BitCount, dib.Masks));
+  xj::bmp::Dib format;
+  int64_t consumed = 0;
+  HBITMAP h = DecodeImage(Stream, Size, format, consumed);
+  Stream->SetPosition(start + Size);
+  NewImage(h, h ? PixelFormatOf(format.BitCount, format.Masks) : pfDevice);
   if (!h) FWidth = FHeight = 0;
   Changed(this);
 }
@@ -546,16 +570,19 @@ void TBitmap::LoadFromStream(TStream* Stream) {
   const int64_t start = Stream->Position();
   const int64_t available = Stream->Size() - start;
   if (available < 14) throw EInvalidGraphic(SInvalidBitmap);
-  std::vector<uint8_t> bytes(static_cast<size_t>(std::min<int64_t>(available, INT32_MAX)));
-  Stream->ReadBuffer(bytes.data(), static_cast<int>(bytes.size()));
-  xj::bmp::Dib probe;
-  const xj::bmp::ReadResult r = xj::bmp::Read(bytes.data(), bytes.size(), probe);
-  if (!r.Ok) {
+  xj::bmp::Dib format;
+  int64_t consumed = 0;
+  HBITMAP h = nullptr;
+  try {
+    h = DecodeImage(Stream, std::min<int64_t>(available, INT32_MAX), format, consumed);
+  } catch (...) {
     Stream->SetPosition(start);
-    throw EInvalidGraphic(SInvalidBitmap);
+    throw;
   }
-  Stream->SetPosition(start);
-  ReadStream(Stream, static_cast<int64_t>(r.Consumed));
+  Stream->SetPosition(start + consumed);
+  NewImage(h, h ? PixelFormatOf(format.BitCount, format.Masks) : pfDevice);
+  if (!h) FWidth = FHeight = 0;
+  Changed(this);
 }
 
 void TBitmap::SaveToStream(TStream* Stream) {

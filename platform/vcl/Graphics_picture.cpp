@@ -36,6 +36,10 @@ void TGraphic::Changed(TObject*) {
 
 void TGraphic::LoadFromFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  // The readers take the whole file into memory; none accepts a picture anywhere near this size.
+  constexpr int64_t MaxPictureFileSize = int64_t { 512 } << 20;
+  if (stream.Size() > MaxPictureFileSize)
+    throw EInvalidGraphic(Format("%s is too large to be a picture (%d bytes)", FileName, stream.Size()));
   LoadFromStream(&stream);
 }
 

@@ -3,7 +3,6 @@
 #include "platform/vcl/IniFiles.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/win32/Profile.h"
 #include "platform/win32/WinBase.h"
@@ -36,7 +35,7 @@ bool ValidEntry(const AnsiString& Section, const AnsiString& Ident, const AnsiSt
 }
 
 AnsiString LastErrorText() {
-  return std::strerror(static_cast<int>(GetLastError()));
+  return xj::FileErrorText(static_cast<int>(GetLastError()));
 }
 
 }  // namespace
@@ -125,6 +124,18 @@ void TIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
   FillStrings(Strings, lines);
 }
 
+bool TIniFile::SectionExists(const AnsiString& Section) {
+  bool found = false;
+  xj::ProfileRead(FKey, [&](const xj::TIniDocument& doc) { found = doc.SectionExists(Section); });
+  return found;
+}
+
+bool TIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident) {
+  bool found = false;
+  xj::ProfileRead(FKey, [&](const xj::TIniDocument& doc) { found = doc.ValueExists(Section, Ident); });
+  return found;
+}
+
 void TIniFile::EraseSection(const AnsiString& Section) {
   if (!xj::ProfileWrite(FKey, [=](xj::TIniDocument& doc) { return doc.EraseSection(Section); }))
     WriteError(LastErrorText());
@@ -153,7 +164,7 @@ void TMemIniFile::LoadValues() {
   if (FFileName.empty()) return;
   std::string content;
   if (!xj::ReadProfileFile(FFileName, content, true))
-    throw EIniFileException::CreateFmt("Unable to read %s (%s)", FFileName, std::strerror(errno));
+    throw EIniFileException::CreateFmt("Unable to read %s (%s)", FFileName, xj::FileErrorText(errno));
   FDoc->Parse(content);
 }
 
@@ -178,6 +189,14 @@ void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings
   FillStrings(Strings, Joined(FDoc->SectionValues(Section)));
 }
 
+bool TMemIniFile::SectionExists(const AnsiString& Section) {
+  return FDoc->SectionExists(Section);
+}
+
+bool TMemIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident) {
+  return FDoc->ValueExists(Section, Ident);
+}
+
 void TMemIniFile::EraseSection(const AnsiString& Section) {
   FDoc->EraseSection(Section);
 }
@@ -188,7 +207,7 @@ void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) 
 
 void TMemIniFile::UpdateFile() {
   if (FFileName.empty()) WriteError("no file name");
-  if (!xj::WriteProfileFile(FFileName, FDoc->Text())) WriteError(std::strerror(errno));
+  if (!xj::WriteProfileFile(FFileName, FDoc->Text())) WriteError(xj::FileErrorText(errno));
 }
 
 void TMemIniFile::Clear() {

@@ -66,6 +66,8 @@ class TIniFile : public TCustomIniFile {
   void ReadSection(const AnsiString& Section, TStrings* Strings) override;
   void ReadSections(TStrings* Strings) override;
   void ReadSectionValues(const AnsiString& Section, TStrings* Strings) override;
+  bool SectionExists(const AnsiString& Section) override;
+  bool ValueExists(const AnsiString& Section, const AnsiString& Ident) override;
   void EraseSection(const AnsiString& Section) override;
   void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
   void UpdateFile() override;
@@ -88,6 +90,8 @@ class TMemIniFile : public TCustomIniFile {
   void ReadSection(const AnsiString& Section, TStrings* Strings) override;
   void ReadSections(TStrings* Strings) override;
   void ReadSectionValues(const AnsiString& Section, TStrings* Strings) override;
+  bool SectionExists(const AnsiString& Section) override;
+  bool ValueExists(const AnsiString& Section, const AnsiString& Ident) override;
   void EraseSection(const AnsiString& Section) override;
   void DeleteKey(const AnsiString& Section, const AnsiString& Ident) override;
   // Writes the whole text to FileName (temporary file, then rename); EIniFileException on failure.

@@ -154,9 +154,11 @@ void TJPEGImage::DIBNeeded() {
 
 void TJPEGImage::LoadFromStream(TStream* Stream) {
   const int64_t size = Stream->Size() - Stream->Position();
-  if (size < 0 || size > INT32_MAX) throw EInvalidGraphic("JPEG error: stream too large");
+  // No bytes are no picture: an empty file is as invalid as any other that is not a JPEG.
+  if (size <= 0) throw EInvalidGraphic("JPEG error: no data");
+  if (size > INT32_MAX) throw EInvalidGraphic("JPEG error: stream too large");
   std::vector<uint8_t> data(static_cast<size_t>(size));
-  if (size) Stream->ReadBuffer(data.data(), static_cast<int>(size));
+  Stream->ReadBuffer(data.data(), static_cast<int>(size));
   SetData(std::move(data));
 }
 

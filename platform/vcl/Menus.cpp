@@ -9,6 +9,7 @@
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
+#include "platform/win32/Scoped.h"
 
 namespace {
 
@@ -439,10 +440,9 @@ HMENU TMenu::Handle() {
 
 void TMenu::Rebuild() {
   if (!FHandle || FRebuilding) return;
-  FRebuilding = true;
+  xj::TemporaryChange rebuilding(FRebuilding, true);
   while (GetMenuItemCount(FHandle) > 0) DeleteMenu(FHandle, 0, MF_BYPOSITION);
   for (TMenuItem* item : FItems->FItems) item->AppendTo(FHandle);
-  FRebuilding = false;
 }
 
 void TMenu::MenuChanged() {

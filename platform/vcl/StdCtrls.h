@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/vcl/Controls.h"
+#include "platform/win32/Scoped.h"
 
 class TCustomListBox;
 
@@ -135,6 +136,12 @@ class TButtonControl : public TCustomControl {
   // While set, a change of Checked does not count as a click (nor does a reflected BN_CLICKED).
   bool ClicksDisabled() const { return FClicksDisabled; }
   void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+  // Runs Change as the program's doing rather than the user's: a state it sets counts as no click.
+  template <class F>
+  void WithoutClicks(F Change) {
+    xj::TemporaryChange quiet(FClicksDisabled, true);
+    Change();
+  }
   // The pushed look: the mouse is held inside the control, or Space is held.
   bool Pressed() const { return FPressed; }
   // The code a double click sends (radio buttons report BN_DOUBLECLICKED; the others press again).

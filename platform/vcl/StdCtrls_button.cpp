@@ -65,11 +65,14 @@ void TButtonControl::WndProc(TMessage& Message) {
     case WM_LBUTTONDBLCLK:
       if (!FComponentState.Contains(csDesigning) && !Focused()) {
         auto life = LifeToken();
-        FClicksDisabled = true;
-        ::SetFocus(Handle());
-        if (life.expired()) return;
-        FClicksDisabled = false;
-        if (!Focused()) return;
+        {
+          xj::ScopeExit enable([&] {
+            if (!life.expired()) FClicksDisabled = false;
+          });
+          FClicksDisabled = true;
+          ::SetFocus(Handle());
+        }
+        if (life.expired() || !Focused()) return;
       }
       break;
     case CN_COMMAND:
@@ -131,19 +134,9 @@ void TButtonControl::DefaultHandler(TMessage& Message) {
     case BM_GETCHECK:
       Message.Result = Checked() ? BST_CHECKED : BST_UNCHECKED;
       return;
-    case BM_SETCHECK: {
-      // Not a click: the program set it.
-      const bool saved = FClicksDisabled;
-      FClicksDisabled = true;
-      try {
-        SetChecked(Message.WParam == BST_CHECKED);
-      } catch (...) {
-        FClicksDisabled = saved;
-        throw;
-      }
-      FClicksDisabled = saved;
+    case BM_SETCHECK:
+      WithoutClicks([&] { SetChecked(Message.WParam == BST_CHECKED); });
       return;
-    }
     case BM_GETSTATE:
       Message.Result = (Checked() ? BST_CHECKED : 0) | (FPressed ? kStatePushed : 0) | (Focused() ? kStateFocus : 0);
       return;
@@ -209,15 +202,7 @@ void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
   TCustomControl::ActionChange(Sender, CheckDefaults);
   auto* action = dynamic_cast<TCustomAction*>(Sender);
   if (!action || (CheckDefaults && Checked())) return;
-  const bool saved = FClicksDisabled;
-  FClicksDisabled = true;
-  try {
-    SetChecked(action->Checked());
-  } catch (...) {
-    FClicksDisabled = saved;
-    throw;
-  }
-  FClicksDisabled = saved;
+  WithoutClicks([&] { SetChecked(action->Checked()); });
 }
 
 void TButtonControl::DrawCaption(TRect Rect, UINT Flags, TColor Colour) {
@@ -394,10 +379,7 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
       return;
     case BM_SETCHECK:
       if (Message.WParam == BST_INDETERMINATE) {
-        const bool saved = ClicksDisabled();
-        SetClicksDisabled(true);
-        SetState(cbGrayed);
-        SetClicksDisabled(saved);
+        WithoutClicks([&] { SetState(cbGrayed); });
         return;
       }
       break;

@@ -40,14 +40,10 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 
 // The settings the window keeps come back to a new window (a re-created one included).
 void TCustomEdit::CreateWnd() {
-  FCreating = true;
-  try {
+  {
+    xj::TemporaryChange creating(FCreating, true);
     TWinControl::CreateWnd();
-  } catch (...) {
-    FCreating = false;
-    throw;
   }
-  FCreating = false;
   Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   Perform(EM_SETMODIFY, FModified, 0);
   if (FPasswordChar) Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);

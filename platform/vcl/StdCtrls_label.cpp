@@ -107,18 +107,15 @@ void TCustomLabel::Paint() {
 void TCustomLabel::AdjustBounds() {
   if (FComponentState.Contains(csReading) || FComponentState.Contains(csLoading) || !AutoSize()) return;
   TRect rect = ClientRect();
-  HDC dc = GetDC(nullptr);
-  try {
+  {
+    HDC dc = GetDC(nullptr);
+    xj::ScopeExit release([&] { ReleaseDC(nullptr, dc); });
     TCanvasDCScope lend(Canvas(), dc);
     DoDrawText(rect, TextFlags() | DT_CALCRECT);
-  } catch (...) {
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  ReleaseDC(nullptr, dc);
   int left = Left();
   TAlignment alignment = FAlignment;
-  ChangeBiDiModeAlignment(alignment);
+  if (UseRightToLeftAlignment()) ChangeBiDiModeAlignment(alignment);
   if (alignment == taRightJustify) left += Width() - rect.Right;
   SetBounds(left, Top(), rect.Right, rect.Bottom);
 }

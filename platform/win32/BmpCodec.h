@@ -32,6 +32,33 @@ struct ReadResult {
   size_t Consumed { 0 }; // bytes the image occupies from the start (bfSize when it is sensible)
 };
 
+struct Header;
+
+// A read in two halves, so that the pixels can be decoded straight into memory the caller chose:
+// Open reads the headers and the colour table and checks every size against the data present;
+// Format() then holds everything but the bits, and Decode writes the pixels as top-down rows of
+// Format().Stride() bytes. The data must stay where it is until Decode has run.
+class Decoder {
+ public:
+  // A BMP file image ("BM" header first); Consumed as for Read.
+  ReadResult Open(const uint8_t* data, size_t size);
+  // A bare DIB, as for ReadInfo.
+  ReadResult OpenInfo(const uint8_t* data, size_t size);
+  const Dib& Format() const { return FFormat; }
+  // False when RLE data runs out of bounds; the rows are then partly written.
+  bool Decode(uint8_t* bits) const;
+
+ private:
+  ReadResult OpenBody(const uint8_t* d, size_t size, const Header& h, size_t bitsOffset);
+
+  Dib FFormat;  // no Bits
+  const uint8_t* FData { nullptr };
+  size_t FBits { 0 };   // where the pixels start
+  size_t FCount { 0 };  // how many bytes of pixel data there are
+  DWORD FCompression { BI_RGB };
+  bool FTopDown { false };
+};
+
 // Reads one complete BMP file image ("BM" header first). RLE images are expanded; the old core
 // header, top-down images and bit fields are accepted. A 0 × 0 image reads as an empty Dib.
 ReadResult Read(const uint8_t* data, size_t size, Dib& out);
@@ -46,6 +73,10 @@ std::vector<uint8_t> Write(const Dib& dib);
 
 // A DIB section (top-down) holding the image in its own depth; null for an empty or short Dib.
 HBITMAP CreateBitmapFromDib(const Dib& dib);
+// Reads a BMP file image straight into a new DIB section of its own depth (no intermediate copy).
+// `format` gets the image's layout without its bits. Null with !r.Ok for bad data; null with r.Ok
+// for an empty image (format.Empty()) or when no bitmap can be made (the last error says why).
+HBITMAP ReadBitmap(const uint8_t* data, size_t size, ReadResult& r, Dib& format);
 // The pixels of any bitmap in its own depth; false for a bad handle.
 bool DibFromBitmap(HBITMAP bmp, Dib& out);
 

@@ -10,6 +10,10 @@
 
 #include "platform/win32/WinDef.h"
 
+namespace xj {
+class Region;  // Region.h
+}
+
 namespace xj::gdi {
 
 // A view of 32-bit pixels; the stride is in pixels and may be negative (bottom-up memory).
@@ -47,8 +51,13 @@ BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible);
 BOOL SetRegionOwned(HRGN rgn, bool owned);
 bool IsRegionOwned(HRGN rgn);
 BOOL DeleteOwnedRegion(HRGN rgn);
-// The rectangles of a region, in y-x band order.
-std::vector<RECT> RegionRects(HRGN rgn);
+// The region behind a handle (null for a bad one, with the last error set); valid until the handle
+// changes or goes.
+const Region* RegionOf(HRGN rgn);
+// A new region handle holding `r`.
+HRGN CreateRegion(Region r);
+// Replaces the region behind a handle. Returns its complexity, or ERROR for a bad handle.
+int AssignRegion(HRGN rgn, const Region& r);
 
 // A copy of a bitmap's pixels as 32-bit colour, top-down; false for a bad handle.
 bool ReadBitmapPixels(HBITMAP bmp, std::vector<uint32_t>& pixels, int& width, int& height);
@@ -83,6 +92,18 @@ struct TextLogEntry {
 void EnableTextLog(bool on);
 const std::vector<TextLogEntry>& TextLog();
 void ClearTextLog();
+
+// The glyph cache every font and DC shares: what it holds, and how many glyphs it has let go to
+// stay within its limit.
+struct GlyphCacheStats {
+  size_t Glyphs { 0 };
+  size_t Bytes { 0 };
+  size_t Limit { 0 };
+  uint64_t Evictions { 0 };
+};
+GlyphCacheStats GetGlyphCacheStats();
+// Sets the cache's limit in bytes (0 restores the default), evicting at once down to it.
+void SetGlyphCacheLimit(size_t bytes);
 
 // While set, every font is realised with this face (e.g. "Platform Test"); "" restores.
 void SetFaceOverride(const std::string& face);

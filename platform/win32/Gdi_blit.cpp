@@ -142,20 +142,42 @@ bool HatchBit(LONG hatch, int x, int y) {
 
 }  // namespace
 
+void PatternSource::Expand() {
+  constexpr int kRun = 256;
+  if (solid || w <= 0 || h <= 0 || w >= kRun || span) return;
+  // One repeat more than a run needs: from any phase in the first repeat, kRun pixels follow.
+  const int repeats = (kRun + w - 1) / w + 1;
+  span = w * repeats;
+  auto widen = [&](auto& v) {
+    std::remove_reference_t<decltype(v)> wide(size_t(span) * size_t(h));
+    for (int y = 0; y < h; ++y)
+      for (int r = 0; r < repeats; ++r)
+        std::copy_n(v.begin() + ptrdiff_t(y) * w, w, wide.begin() + ptrdiff_t(y) * span + ptrdiff_t(r) * w);
+    v.swap(wide);
+  };
+  widen(tile);
+  if (!paint.empty()) widen(paint);
+}
+
+const uint32_t* PatternSource::Run(int x, int y, int n, int& count, const uint8_t** mask) const {
+  const int ty = Mod(y - orgY, h), tx = Mod(x - orgX, w);
+  const size_t at = size_t(ty) * size_t(Span()) + size_t(tx);
+  count = std::min(n, Span() - tx);
+  if (mask) *mask = paint.empty() ? nullptr : paint.data() + at;
+  return tile.data() + at;
+}
+
 void PatternSource::Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const {
   if (solid) {
     std::fill(out, out + n, color);
     if (mask) std::fill(mask, mask + n, uint8_t(1));
     return;
   }
-  int ty = Mod(y - orgY, h);
-  const uint32_t* row = tile.data() + size_t(ty) * size_t(w);
-  const uint8_t* prow = paint.empty() ? nullptr : paint.data() + size_t(ty) * size_t(w);
-  int tx = Mod(x - orgX, w);
-  for (int i = 0; i < n; ++i) {
-    out[i] = row[tx];
-    if (mask) mask[i] = prow ? prow[tx] : 1;
-    if (++tx == w) tx = 0;
+  for (int done = 0, k = 0; done < n; done += k) {
+    const uint8_t* m = nullptr;
+    const uint32_t* p = Run(x + done, y, n - done, k, &m);
+    std::copy_n(p, k, out + done);
+    if (mask) m ? std::copy_n(m, k, mask + done) : std::fill_n(mask + done, k, uint8_t(1));
   }
 }
 
@@ -200,6 +222,7 @@ PatternSource RealizeBrush(DC& dc, HBRUSH hbrush, bool mono) {
         ps.tile[size_t(y * 8 + x)] = on ? fg : bg;
         if (!opaque) ps.paint[size_t(y * 8 + x)] = on;
       }
+    ps.Expand();
     return ps;
   }
   ps.w = b->patWidth;
@@ -213,32 +236,39 @@ PatternSource RealizeBrush(DC& dc, HBRUSH hbrush, bool mono) {
     for (uint32_t& v : ps.tile) v = MonoPixel(v);
   }
   if (ps.w <= 0 || ps.h <= 0) ps.none = true;
+  ps.Expand();
   return ps;
 }
 
 // ---- Painting spans and rectangles -------------------------------------------------------------
 namespace {
 
+// A pattern is painted run by run straight from its expanded tile rows; a transparent hatch only
+// where its lines are.
 void PaintPiece(const Surface& s, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat) {
-  int n = x1 - x0;
+  const int n = x1 - x0;
   uint32_t* d = s.Row(y) + x0;
   if (pat.solid) {
     rop.Row(d, nullptr, nullptr, pat.color, n);
     return;
   }
-  uint32_t pbuf[256];
-  uint8_t mbuf[256];
-  bool masked = !pat.paint.empty();
-  for (int done = 0; done < n;) {
-    int k = std::min(n - done, 256);
-    pat.Fill(x0 + done, y, k, pbuf, masked ? mbuf : nullptr);
-    if (!masked) {
-      rop.Row(d + done, nullptr, pbuf, 0, k);
-    } else {
-      for (int i = 0; i < k; ++i)
-        if (mbuf[i]) rop.Row(d + done + i, nullptr, pbuf + i, 0, 1);
+  for (int done = 0, k = 0; done < n; done += k) {
+    const uint8_t* m = nullptr;
+    const uint32_t* p = pat.Run(x0 + done, y, n - done, k, &m);
+    if (!m) {
+      rop.Row(d + done, nullptr, p, 0, k);
+      continue;
     }
-    done += k;
+    for (int i = 0; i < k;) {
+      if (!m[i]) {
+        ++i;
+        continue;
+      }
+      int e = i + 1;
+      while (e < k && m[e]) ++e;
+      rop.Row(d + done + i, nullptr, p + i, 0, e - i);
+      i = e;
+    }
   }
 }
 

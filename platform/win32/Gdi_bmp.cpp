@@ -7,6 +7,21 @@
 #include "platform/win32/Gdi_private.h"
 
 namespace xj::bmp {
+
+// The fields of an info header that the reader uses.
+struct Header {
+  int width { 0 };
+  int height { 0 };
+  bool topDown { false };
+  int bpp { 0 };
+  DWORD compression { BI_RGB };
+  DWORD sizeImage { 0 };
+  DWORD clrUsed { 0 };
+  DWORD masks[3] { 0, 0, 0 };
+  bool core { false };
+  size_t tableOffset { 0 };  // colour table (after the header and any external masks)
+};
+
 namespace {
 
 constexpr DWORD kAlphaBitfields = 6;
@@ -27,19 +42,6 @@ ReadResult Fail(const char* why) {
   r.Error = why;
   return r;
 }
-
-struct Header {
-  int width { 0 };
-  int height { 0 };
-  bool topDown { false };
-  int bpp { 0 };
-  DWORD compression { BI_RGB };
-  DWORD sizeImage { 0 };
-  DWORD clrUsed { 0 };
-  DWORD masks[3] { 0, 0, 0 };
-  bool core { false };
-  size_t tableOffset { 0 };  // colour table (after the header and any external masks)
-};
 
 // Parses the info header at `off`; fills h or says why not.
 const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
@@ -111,12 +113,13 @@ const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
 }
 
 // Expands RLE data into top-down rows of the image's depth; false when the data runs out of bounds.
-bool DecodeRle(const uint8_t* s, size_t n, const Header& h, Dib& out) {
-  int stride = out.Stride();
+bool DecodeRle(const uint8_t* s, size_t n, const Dib& h, uint8_t* bits) {
+  const int stride = h.Stride();
+  const int bpp = h.BitCount;
   auto set = [&](int x, int y, int v) {
-    if (x < 0 || x >= h.width || y < 0 || y >= h.height) return;
-    uint8_t* row = out.Bits.data() + size_t(h.height - 1 - y) * size_t(stride);
-    if (h.bpp == 8) {
+    if (x < 0 || x >= h.Width || y < 0 || y >= h.Height) return;
+    uint8_t* row = bits + size_t(h.Height - 1 - y) * size_t(stride);
+    if (bpp == 8) {
       row[x] = uint8_t(v);
     } else {
       int shift = (x & 1) ? 0 : 4;
@@ -125,11 +128,11 @@ bool DecodeRle(const uint8_t* s, size_t n, const Header& h, Dib& out) {
   };
   int x = 0, y = 0;
   size_t i = 0;
-  while (i + 1 < n && y < h.height) {
+  while (i + 1 < n && y < h.Height) {
     int count = s[i], value = s[i + 1];
     i += 2;
     if (count > 0) {
-      for (int k = 0; k < count; ++k, ++x) set(x, y, h.bpp == 8 ? value : (k % 2 ? value & 0xF : value >> 4));
+      for (int k = 0; k < count; ++k, ++x) set(x, y, bpp == 8 ? value : (k % 2 ? value & 0xF : value >> 4));
       continue;
     }
     if (value == 0) {
@@ -143,19 +146,25 @@ bool DecodeRle(const uint8_t* s, size_t n, const Header& h, Dib& out) {
       y += s[i + 1];
       i += 2;
     } else {
-      size_t bytes = h.bpp == 8 ? size_t(value) : (size_t(value) + 1) / 2;
+      size_t bytes = bpp == 8 ? size_t(value) : (size_t(value) + 1) / 2;
       if (i + bytes > n) return false;
       for (int k = 0; k < value; ++k, ++x)
-        set(x, y, h.bpp == 8 ? s[i + size_t(k)] : (k % 2 ? s[i + size_t(k / 2)] & 0xF : s[i + size_t(k / 2)] >> 4));
+        set(x, y, bpp == 8 ? s[i + size_t(k)] : (k % 2 ? s[i + size_t(k / 2)] & 0xF : s[i + size_t(k / 2)] >> 4));
       i += (bytes + 1) & ~size_t(1);
     }
   }
   return true;
 }
 
-// Reads the colour table and the pixels; bitsOffset 0 means "right after the table".
-ReadResult ReadBody(const uint8_t* d, size_t size, const Header& h, size_t bitsOffset, Dib& out) {
-  out = Dib {};
+}  // namespace
+
+// Reads the colour table and checks that the pixels are present; bitsOffset 0 means "right after the
+// table". Nothing is decoded yet.
+ReadResult Decoder::OpenBody(const uint8_t* d, size_t size, const Header& h, size_t bitsOffset) {
+  FFormat = Dib {};
+  FData = d;
+  FCompression = h.compression;
+  FTopDown = h.topDown;
   if (h.width == 0 || h.height == 0) {
     ReadResult r;
     r.Ok = true;
@@ -169,59 +178,100 @@ ReadResult ReadBody(const uint8_t* d, size_t size, const Header& h, size_t bitsO
   if (size < h.tableOffset + colours * entry) return Fail("truncated colour table");
   for (size_t i = 0; i < colours && h.bpp <= 8; ++i) {
     const uint8_t* q = d + h.tableOffset + i * entry;
-    out.Palette.push_back(RGBQUAD { q[0], q[1], q[2], 0 });
+    FFormat.Palette.push_back(RGBQUAD { q[0], q[1], q[2], 0 });
   }
-  size_t bits = bitsOffset ? bitsOffset : h.tableOffset + colours * entry;
-  if (bits > size) return Fail("pixel data outside the file");
-  out.Width = h.width;
-  out.Height = h.height;
-  out.BitCount = h.bpp;
-  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) std::copy(h.masks, h.masks + 3, out.Masks);
-  size_t stride = size_t(out.Stride());
+  FBits = bitsOffset ? bitsOffset : h.tableOffset + colours * entry;
+  if (FBits > size) return Fail("pixel data outside the file");
+  FFormat.Width = h.width;
+  FFormat.Height = h.height;
+  FFormat.BitCount = h.bpp;
+  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields)
+    std::copy(h.masks, h.masks + 3, FFormat.Masks);
+  const size_t stride = size_t(FFormat.Stride());
   ReadResult r;
   if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
-    size_t n = h.sizeImage && h.sizeImage <= size - bits ? h.sizeImage : size - bits;
+    FCount = h.sizeImage && h.sizeImage <= size - FBits ? h.sizeImage : size - FBits;
     // Runs can describe many pixels in few bytes; a tiny file may not claim a huge image.
-    if (uint64_t(h.width) * uint64_t(h.height) > 4096 * (uint64_t(n) + 1)) return Fail("image too large for its data");
-    out.Bits.assign(stride * size_t(h.height), 0);
-    if (!DecodeRle(d + bits, n, h, out)) return Fail("corrupt RLE data");
-    r.Consumed = bits + n;
+    if (uint64_t(h.width) * uint64_t(h.height) > 4096 * (uint64_t(FCount) + 1)) return Fail("image too large for its data");
+    r.Consumed = FBits + FCount;
   } else {
-    size_t rowBytes = (size_t(h.width) * size_t(h.bpp) + 7) / 8;
-    size_t need = stride * size_t(h.height - 1) + rowBytes;  // the last row's padding may be missing
-    if (size - bits < need) return Fail("truncated pixel data");
-    out.Bits.assign(stride * size_t(h.height), 0);
-    for (int y = 0; y < h.height; ++y) {
-      int from = h.topDown ? y : h.height - 1 - y;
-      std::memcpy(out.Bits.data() + size_t(y) * stride, d + bits + size_t(from) * stride, rowBytes);
-    }
-    r.Consumed = bits + std::min(stride * size_t(h.height), size - bits);
+    const size_t rowBytes = (size_t(h.width) * size_t(h.bpp) + 7) / 8;
+    const size_t need = stride * size_t(h.height - 1) + rowBytes;  // the last row's padding may be missing
+    if (size - FBits < need) return Fail("truncated pixel data");
+    FCount = need;
+    r.Consumed = FBits + std::min(stride * size_t(h.height), size - FBits);
   }
   r.Ok = true;
   return r;
 }
 
-}  // namespace
-
-ReadResult Read(const uint8_t* data, size_t size, Dib& out) {
+ReadResult Decoder::Open(const uint8_t* data, size_t size) {
   if (!data || size < 14) return Fail("not a BMP file");
   if (data[0] != 'B' || data[1] != 'M') return Fail("not a BMP file");
   uint32_t fileSize = U32(data + 2), offBits = U32(data + 10);
   Header h;
   if (const char* why = ParseHeader(data, size, 14, h)) return Fail(why);
   if (offBits && (offBits < 14 || offBits > size)) return Fail("pixel data outside the file");
-  ReadResult r = ReadBody(data, size, h, offBits, out);
+  ReadResult r = OpenBody(data, size, h, offBits);
   if (!r.Ok) return r;
   // The image occupies bfSize bytes when that is sensible (a stream reads exactly one image).
   if (fileSize >= r.Consumed && fileSize <= size) r.Consumed = fileSize;
   return r;
 }
 
-ReadResult ReadInfo(const uint8_t* data, size_t size, Dib& out) {
+ReadResult Decoder::OpenInfo(const uint8_t* data, size_t size) {
   if (!data) return Fail("no data");
   Header h;
   if (const char* why = ParseHeader(data, size, 0, h)) return Fail(why);
-  return ReadBody(data, size, h, 0, out);
+  return OpenBody(data, size, h, 0);
+}
+
+bool Decoder::Decode(uint8_t* bits) const {
+  if (FFormat.Empty()) return true;
+  const int height = FFormat.Height;
+  const size_t stride = size_t(FFormat.Stride());
+  const uint8_t* src = FData + FBits;
+  if (FCompression == BI_RLE8 || FCompression == BI_RLE4) {
+    // Pixels the runs skip stay 0.
+    std::memset(bits, 0, stride * size_t(height));
+    return DecodeRle(src, FCount, FFormat, bits);
+  }
+  // Rows are copied without their padding (the last one may lack it), which is written as 0.
+  const size_t rowBytes = (size_t(FFormat.Width) * size_t(FFormat.BitCount) + 7) / 8;
+  for (int y = 0; y < height; ++y) {
+    const int from = FTopDown ? y : height - 1 - y;
+    uint8_t* row = bits + size_t(y) * stride;
+    std::memcpy(row, src + size_t(from) * stride, rowBytes);
+    std::memset(row + rowBytes, 0, stride - rowBytes);
+  }
+  return true;
+}
+
+namespace {
+
+// The whole read into out.Bits.
+ReadResult ReadAll(Decoder& decoder, ReadResult r, Dib& out) {
+  out = Dib {};
+  if (!r.Ok) return r;
+  out = decoder.Format();
+  out.Bits.resize(size_t(out.Stride()) * size_t(std::max(out.Height, 0)));
+  if (!decoder.Decode(out.Bits.data())) {
+    out = Dib {};
+    return Fail("corrupt RLE data");
+  }
+  return r;
+}
+
+}  // namespace
+
+ReadResult Read(const uint8_t* data, size_t size, Dib& out) {
+  Decoder decoder;
+  return ReadAll(decoder, decoder.Open(data, size), out);
+}
+
+ReadResult ReadInfo(const uint8_t* data, size_t size, Dib& out) {
+  Decoder decoder;
+  return ReadAll(decoder, decoder.OpenInfo(data, size), out);
 }
 
 std::vector<uint8_t> Write(const Dib& dib) {
@@ -284,28 +334,47 @@ std::vector<uint8_t> Write(const Dib& dib) {
   return v;
 }
 
+namespace {
+
+// A top-down DIB section in the Dib's layout with its pixels not yet written: every caller overwrites
+// them all, so the white a new bitmap gets would be wasted.
+xj::gdi::Bitmap* NewSection(const Dib& dib) {
+  xj::gdi::PixelFormat f = xj::gdi::PixelFormat::Default(dib.BitCount);
+  if (dib.Masks[0] || dib.Masks[1] || dib.Masks[2]) std::copy(dib.Masks, dib.Masks + 3, f.masks);
+  if (dib.BitCount <= 8) {
+    // An image without a colour table gets one black entry.
+    const size_t n = std::min(dib.Palette.size(), size_t(1) << dib.BitCount);
+    f.palette.assign(std::max<size_t>(n, 1), 0);
+    for (size_t i = 0; i < n; ++i) {
+      const RGBQUAD& q = dib.Palette[i];
+      f.palette[i] = uint32_t(q.rgbRed) << 16 | uint32_t(q.rgbGreen) << 8 | q.rgbBlue;
+    }
+  }
+  return xj::gdi::NewBitmap(dib.Width, dib.Height, f, true, true, true, false);
+}
+
+}  // namespace
+
 HBITMAP CreateBitmapFromDib(const Dib& dib) {
   if (dib.Empty() || dib.Bits.size() < size_t(dib.Stride()) * size_t(dib.Height)) return nullptr;
-  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
-  bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi->bmiHeader.biWidth = dib.Width;
-  bi->bmiHeader.biHeight = -dib.Height;
-  bi->bmiHeader.biPlanes = 1;
-  bi->bmiHeader.biBitCount = WORD(dib.BitCount);
-  if (dib.Masks[0] || dib.Masks[1] || dib.Masks[2]) {
-    bi->bmiHeader.biCompression = BI_BITFIELDS;
-    std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), dib.Masks, sizeof dib.Masks);
+  xj::gdi::Bitmap* b = NewSection(dib);
+  if (b) std::memcpy(b->bits.get(), dib.Bits.data(), size_t(dib.Stride()) * size_t(dib.Height));
+  return xj::gdi::HandleOf(b);
+}
+
+HBITMAP ReadBitmap(const uint8_t* data, size_t size, ReadResult& r, Dib& format) {
+  Decoder decoder;
+  r = decoder.Open(data, size);
+  format = decoder.Format();
+  if (!r.Ok || format.Empty()) return nullptr;
+  xj::gdi::Bitmap* b = NewSection(format);
+  if (!b) return nullptr;
+  if (!decoder.Decode(b->bits.get())) {
+    DeleteObject(xj::gdi::HandleOf(b));
+    r = Fail("corrupt RLE data");
+    return nullptr;
   }
-  if (dib.BitCount <= 8) {
-    size_t n = std::min(dib.Palette.size(), size_t(1) << dib.BitCount);
-    bi->bmiHeader.biClrUsed = DWORD(n ? n : 1);
-    std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), dib.Palette.data(), n * sizeof(RGBQUAD));
-  }
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bmp) std::memcpy(bits, dib.Bits.data(), size_t(dib.Stride()) * size_t(dib.Height));
-  return bmp;
+  return xj::gdi::HandleOf(b);
 }
 
 bool DibFromBitmap(HBITMAP bmp, Dib& out) {

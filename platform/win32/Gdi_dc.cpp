@@ -39,9 +39,9 @@ RECT NormalRect(int l, int t, int r, int b) {
 }
 
 // The device-space rectangle of the whole surface: what "no clip region" means.
-Rgn DeviceBounds(DC& dc) {
+Region DeviceBounds(DC& dc) {
   Surface s = dc.CurrentSurface();
-  return Rgn(RECT { -dc.origin.x, -dc.origin.y, s.Width - dc.origin.x, s.Height - dc.origin.y });
+  return Region(RECT { -dc.origin.x, -dc.origin.y, s.Width - dc.origin.x, s.Height - dc.origin.y });
 }
 
 int ClipResult(DC& dc) { return dc.EffectiveClip().Complexity(); }
@@ -71,16 +71,16 @@ Surface DC::CurrentSurface() {
   return b ? b->View() : Surface {};
 }
 
-Rgn DC::EffectiveClip() {
+Region DC::EffectiveClip() {
   Surface s = CurrentSurface();
-  Rgn r(RECT { 0, 0, s.Width, s.Height });
+  Region r(RECT { 0, 0, s.Width, s.Height });
   if (visible) {
-    Rgn v = *visible;
+    Region v = *visible;
     v.Translate(origin.x, origin.y);
     r.Intersect(v);
   }
   if (st.clip) {
-    Rgn c = *st.clip;
+    Region c = *st.clip;
     c.Translate(origin.x, origin.y);
     r.Intersect(c);
   }
@@ -91,7 +91,7 @@ DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
   s_ = dc.CurrentSurface();
   if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
   clip_ = dc.EffectiveClip();
-  clip_.IntersectRect(bounds);
+  clip_.Intersect(bounds);
   if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
@@ -119,7 +119,7 @@ HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag
   dc->target = target;
   dc->origin = origin;
   dc->tag = tag;
-  if (Region* r = Get<Region>(visible)) dc->visible = r->rgn;
+  if (RegionObject* r = Get<RegionObject>(visible)) dc->visible = r->rgn;
   dc->st = DefaultState(false);
   return NewDC(std::move(dc));
 }
@@ -128,7 +128,7 @@ BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible) {
   DC* dc = GetDC(hdc);
   if (!dc || !dc->target) return FALSE;
   dc->origin = origin;
-  if (Region* r = Get<Region>(visible))
+  if (RegionObject* r = Get<RegionObject>(visible))
     dc->visible = r->rgn;
   else
     dc->visible.reset();
@@ -419,7 +419,7 @@ int WINAPI SelectClipRgn(HDC hdc, HRGN rgn) { return ExtSelectClipRgn(hdc, rgn, 
 int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
   DC* dc = GetDC(hdc);
   if (!dc) return ERROR;
-  Region* r = Get<Region>(rgn);
+  RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
     if (rgn || mode != RGN_COPY) {
       SetError(rgn ? kErrInvalidHandle : kErrInvalidParameter);
@@ -428,8 +428,8 @@ int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
     dc->st.clip.reset();
     return ClipResult(*dc);
   }
-  Rgn current = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
-  Rgn& out = current;
+  Region current = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  Region& out = current;
   switch (mode) {
     case RGN_COPY:
       out = r->rgn;
@@ -438,12 +438,12 @@ int WINAPI ExtSelectClipRgn(HDC hdc, HRGN rgn, int mode) {
       out.Intersect(r->rgn);
       break;
     case RGN_OR:
-      pixman_region32_union(out.get(), out.get(), r->rgn.get());
+      pixman_region32_union(out.Raw(), out.Raw(), r->rgn.Raw());
       break;
     case RGN_XOR: {
-      Rgn both = current;
+      Region both = current;
       both.Intersect(r->rgn);
-      pixman_region32_union(out.get(), out.get(), r->rgn.get());
+      pixman_region32_union(out.Raw(), out.Raw(), r->rgn.Raw());
       out.Subtract(both);
       break;
     }
@@ -462,8 +462,8 @@ int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, int bottom) 
   DC* dc = GetDC(hdc);
   if (!dc) return ERROR;
   RECT rc = NormalRect(dc->DX(left), dc->DY(top), dc->DX(right), dc->DY(bottom));
-  Rgn clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
-  clip.IntersectRect(rc);
+  Region clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  clip.Intersect(rc);
   dc->st.clip = std::move(clip);
   return ClipResult(*dc);
 }
@@ -472,8 +472,8 @@ int WINAPI ExcludeClipRect(HDC hdc, int left, int top, int right, int bottom) {
   DC* dc = GetDC(hdc);
   if (!dc) return ERROR;
   RECT rc = NormalRect(dc->DX(left), dc->DY(top), dc->DX(right), dc->DY(bottom));
-  Rgn clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
-  clip.Subtract(Rgn(rc));
+  Region clip = dc->st.clip ? *dc->st.clip : DeviceBounds(*dc);
+  clip.Subtract(Region(rc));
   dc->st.clip = std::move(clip);
   return ClipResult(*dc);
 }
@@ -488,7 +488,7 @@ int WINAPI OffsetClipRgn(HDC hdc, int dx, int dy) {
 int WINAPI GetClipBox(HDC hdc, LPRECT rc) {
   DC* dc = GetDC(hdc);
   if (!dc || !rc) return ERROR;
-  Rgn clip = dc->EffectiveClip();
+  Region clip = dc->EffectiveClip();
   RECT b = clip.Box();
   int dx = dc->origin.x + dc->st.viewportOrg.x - dc->st.windowOrg.x;
   int dy = dc->origin.y + dc->st.viewportOrg.y - dc->st.windowOrg.y;
@@ -501,7 +501,7 @@ int WINAPI GetClipBox(HDC hdc, LPRECT rc) {
 
 int WINAPI GetClipRgn(HDC hdc, HRGN rgn) {
   DC* dc = GetDC(hdc);
-  Region* r = Get<Region>(rgn);
+  RegionObject* r = Get<RegionObject>(rgn);
   if (!dc || !r) {
     SetError(kErrInvalidHandle);
     return -1;
@@ -514,14 +514,14 @@ int WINAPI GetClipRgn(HDC hdc, HRGN rgn) {
 BOOL WINAPI PtVisible(HDC hdc, int x, int y) {
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
-  Rgn clip = dc->EffectiveClip();
-  return pixman_region32_contains_point(clip.get(), dc->SX(x), dc->SY(y), nullptr) ? TRUE : FALSE;
+  Region clip = dc->EffectiveClip();
+  return pixman_region32_contains_point(clip.Raw(), dc->SX(x), dc->SY(y), nullptr) ? TRUE : FALSE;
 }
 
 BOOL WINAPI RectVisible(HDC hdc, const RECT* rc) {
   DC* dc = GetDC(hdc);
   if (!dc || !rc) return FALSE;
-  Rgn clip = dc->EffectiveClip();
-  clip.IntersectRect(NormalRect(dc->SX(rc->left), dc->SY(rc->top), dc->SX(rc->right), dc->SY(rc->bottom)));
+  Region clip = dc->EffectiveClip();
+  clip.Intersect(NormalRect(dc->SX(rc->left), dc->SY(rc->top), dc->SX(rc->right), dc->SY(rc->bottom)));
   return clip.Empty() ? FALSE : TRUE;
 }

@@ -322,7 +322,8 @@ void Bitmap::ReadPixels32(std::vector<uint32_t>& out) const {
   for (int y = 0; y < height; ++y) ReadRow(fmt, Row(y), 0, width, out.data() + size_t(y) * size_t(width));
 }
 
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted) {
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted,
+                  bool white) {
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
       uint64_t(width) * uint64_t(height) > kMaxBitmapPixels) {
     SetError(width <= 0 || height <= 0 ? kErrInvalidParameter : kErrNoMemory);
@@ -342,11 +343,13 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
     SetError(kErrNoMemory);
     return nullptr;
   }
-  // New bitmaps are white.
-  std::vector<uint32_t> white(size_t(width), kWhite);
-  std::memset(b->bits.get(), 0, size_t(b->stride));
-  WriteRow(b->fmt, b->bits.get(), 0, width, white.data(), nullptr);
-  for (int y = 1; y < height; ++y) std::memcpy(b->bits.get() + size_t(y) * size_t(b->stride), b->bits.get(), size_t(b->stride));
+  if (white) {
+    std::vector<uint32_t> row(size_t(width), kWhite);
+    std::memset(b->bits.get(), 0, size_t(b->stride));
+    WriteRow(b->fmt, b->bits.get(), 0, width, row.data(), nullptr);
+    for (int y = 1; y < height; ++y)
+      std::memcpy(b->bits.get() + size_t(y) * size_t(b->stride), b->bits.get(), size_t(b->stride));
+  }
   Bitmap* raw = b.get();
   if (!Register(std::move(b))) return nullptr;
   return raw;

@@ -28,6 +28,11 @@ class TextBlock {
     RealFont& f = FontOf(dc);
     lineHeight_ = f.Height();
     tabWidth_ = std::max(1, tabChars_ * f.aveWidth);
+    // Every character is measured once; widths, breaks and pens are then sums of advances.
+    std::vector<MeasuredChar> chars;
+    MeasureChars(dc, text_.data(), int(text_.size()), &chars);
+    cells_.assign(text_.size(), Cell {});
+    for (const MeasuredChar& c : chars) cells_[size_t(c.offset)] = Cell { c.advance, c.bytes };
   }
 
   UINT Format() const { return fmt_; }
@@ -52,29 +57,25 @@ class TextBlock {
 
   int Width(int begin, int end) const {
     int x = 0;
-    int seg = begin;
-    for (int i = begin; i <= end; ++i) {
-      bool tab = i < end && text_[size_t(i)] == '\t' && (fmt_ & DT_EXPANDTABS);
-      if (i < end && !tab) continue;
-      x += MeasureText(dc_, text_.data() + seg, i - seg).cx;
-      if (tab) x = (x / tabWidth_ + 1) * tabWidth_;
-      seg = i + 1;
-    }
+    for (int i = begin; i < end; i += Bytes(i)) x = After(x, i);
     return x;
   }
 
   // Draws one line with its left edge at logical x, top at y.
   void DrawLine(const Line& line, int x, int y, const RECT* clip) const {
-    int seg = line.begin, pen = 0;
-    for (int i = line.begin; i <= line.end; ++i) {
-      bool tab = i < line.end && text_[size_t(i)] == '\t' && (fmt_ & DT_EXPANDTABS);
-      if (i < line.end && !tab) continue;
+    int seg = line.begin, pen = 0, segPen = 0;
+    for (int i = line.begin; i <= line.end; i += i < line.end ? Bytes(i) : 1) {
+      bool tab = i < line.end && Tab(i);
+      if (i < line.end && !tab) {
+        pen = After(pen, i);
+        continue;
+      }
       std::vector<int> marks;
       for (int u : underlined_)
         if (u >= seg && u < i) marks.push_back(u - seg);
-      if (i > seg) DrawTextRun(dc_, x + pen, y, text_.data() + seg, i - seg, clip, marks);
-      pen += MeasureText(dc_, text_.data() + seg, i - seg).cx;
-      if (tab) pen = (pen / tabWidth_ + 1) * tabWidth_;
+      if (i > seg) DrawTextRun(dc_, x + segPen, y, text_.data() + seg, i - seg, clip, marks);
+      if (tab) pen = After(pen, i);
+      segPen = pen;
       seg = i + 1;
     }
   }
@@ -103,10 +104,15 @@ class TextBlock {
     }
   }
 
-  static bool Lead(char c) { return uint8_t(c) >= 0x81 && uint8_t(c) <= 0xFE; }
+  bool Tab(int i) const { return text_[size_t(i)] == '\t' && (fmt_ & DT_EXPANDTABS); }
+  int Bytes(int i) const { return cells_[size_t(i)].bytes; }
+  // The pen after the character at i, from x (an expanded tab moves to the next stop).
+  int After(int x, int i) const { return Tab(i) ? (x / tabWidth_ + 1) * tabWidth_ : x + cells_[size_t(i)].advance; }
 
   // Breaks [begin, end) into lines no wider than maxWidth where it can: at blanks (which are
   // dropped) and before or after a double-byte character. A word longer than a line stays whole.
+  // One pass: the pen moves on by each character's advance, and only the characters after the last
+  // break are looked at again on the next line.
   void Wrap(int begin, int end, int maxWidth, std::vector<Line>& lines) const {
     if (!(fmt_ & DT_WORDBREAK)) {
       lines.push_back(Line { begin, end });
@@ -114,11 +120,11 @@ class TextBlock {
     }
     int pos = begin;
     do {
-      int lineStart = pos, breakEnd = -1, resume = -1;
+      int lineStart = pos, breakEnd = -1, resume = -1, x = 0;
       bool broke = false;
       for (int j = pos; j < end;) {
-        bool wide = Lead(text_[size_t(j)]) && j + 1 < end;
-        int nb = wide ? 2 : 1;
+        int nb = Bytes(j);
+        bool wide = nb == 2;
         bool blank = text_[size_t(j)] == ' ';
         if (blank) {
           breakEnd = j;
@@ -127,7 +133,8 @@ class TextBlock {
           breakEnd = j;
           resume = j;
         }
-        if (!blank && j > lineStart && Width(lineStart, j + nb) > maxWidth && breakEnd > lineStart) {
+        x = After(x, j);
+        if (!blank && j > lineStart && x > maxWidth && breakEnd > lineStart) {
           while (breakEnd > lineStart && text_[size_t(breakEnd - 1)] == ' ') --breakEnd;
           lines.push_back(Line { lineStart, breakEnd });
           pos = resume;
@@ -148,10 +155,16 @@ class TextBlock {
     } while (pos < end);
   }
 
+  struct Cell {
+    int advance { 0 };
+    int bytes { 1 };
+  };
+
   DC& dc_;
   UINT fmt_;
   std::string text_;
   std::vector<int> underlined_;
+  std::vector<Cell> cells_;  // by the byte offset where each character starts
   int tabChars_ { 8 };
   int tabWidth_ { 64 };
   int lineHeight_ { 0 };

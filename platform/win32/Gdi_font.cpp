@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -22,26 +23,34 @@ namespace xj::gdi {
 namespace {
 
 // ---- GBK ---------------------------------------------------------------------------------------
-// Double-byte code points, filled one lead byte at a time: text is decoded a character at a time.
+// Double-byte code points, one row per lead byte, built on first use and then read without a lock:
+// a finished row is published once and never changes.
 class GbkTable {
  public:
   char32_t Decode(uint8_t lead, uint8_t trail) {
-    std::lock_guard<std::mutex> g(lock_);
-    std::vector<char32_t>& row = rows_[lead];
-    if (row.empty()) {
-      row.assign(256, U'?');
-      for (int t = 0x40; t <= 0xFE; ++t) {
-        char in[2] = { char(lead), char(t) };
-        std::u32string cp = xj::GbkToUtf32(std::string_view(in, 2));
-        if (cp.size() == 1 && cp[0] != U'\uFFFD') row[size_t(t)] = cp[0];
-      }
-    }
+    const char32_t* row = rows_[lead].load(std::memory_order_acquire);
+    if (!row) row = Build(lead);
     return row[trail];
   }
 
  private:
+  const char32_t* Build(uint8_t lead) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (const char32_t* row = rows_[lead].load(std::memory_order_relaxed)) return row;
+    auto row = std::make_unique<char32_t[]>(256);
+    std::fill_n(row.get(), 256, U'?');
+    for (int t = 0x40; t <= 0xFE; ++t) {
+      char in[2] = { char(lead), char(t) };
+      std::u32string cp = xj::GbkToUtf32(std::string_view(in, 2));
+      if (cp.size() == 1 && cp[0] != U'\uFFFD') row[size_t(t)] = cp[0];
+    }
+    rows_[lead].store(row.get(), std::memory_order_release);
+    return owned_.emplace_back(std::move(row)).get();
+  }
+
   std::mutex lock_;
-  std::vector<char32_t> rows_[256];
+  std::atomic<const char32_t*> rows_[256] {};
+  std::vector<std::unique_ptr<char32_t[]>> owned_;
 };
 
 GbkTable& Gbk() {
@@ -53,11 +62,17 @@ GbkTable& Gbk() {
 
 void DecodeGbk(const char* s, int len, std::vector<TextChar>& out) {
   out.clear();
+  out.reserve(size_t(len));
   const char* end = s + len;
   for (const char* p = s; p < end;) {
-    int n = xj::GbkCharLength(p, end);
     auto b = uint8_t(*p);
-    char32_t cp = n == 2 ? Gbk().Decode(b, uint8_t(p[1])) : b < 0x80 ? char32_t(b) : b == 0x80 ? U'\u20AC' : U'?';
+    if (b < 0x80) {
+      out.push_back(TextChar { char32_t(b), int(p - s), 1 });
+      ++p;
+      continue;
+    }
+    int n = xj::GbkCharLength(p, end);
+    char32_t cp = n == 2 ? Gbk().Decode(b, uint8_t(p[1])) : b == 0x80 ? U'\u20AC' : U'?';
     out.push_back(TextChar { cp, int(p - s), n });
     p += n;
   }
@@ -136,8 +151,13 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
     FcPatternGetInteger(found, FC_INDEX, 0, &m.index);
     FcPatternGetInteger(found, FC_WEIGHT, 0, &weight);
     FcPatternGetInteger(found, FC_SLANT, 0, &slant);
-    m.bold = weight >= FC_WEIGHT_DEMIBOLD;
-    m.italic = slant != FC_SLANT_ROMAN;
+    // Fontconfig answers a bold or italic request for a family without such a face with the regular
+    // face and a note to embolden or shear it: that face is not bold or italic itself.
+    FcBool embolden = FcFalse;
+    FcMatrix* shear = nullptr;
+    FcPatternGetBool(found, FC_EMBOLDEN, 0, &embolden);
+    m.bold = weight >= FC_WEIGHT_DEMIBOLD && !embolden;
+    m.italic = slant != FC_SLANT_ROMAN && FcPatternGetMatrix(found, FC_MATRIX, 0, &shear) != FcResultMatch;
     FcPatternDestroy(found);
   }
   FcPatternDestroy(pat);
@@ -175,7 +195,7 @@ struct FtState {
   bool wantItalic { false };
   bool mono { false };
   int em { 12 };
-  std::unordered_map<char32_t, Glyph> cache;
+  std::string source;  // file and face index
   ~FtState() {
     if (primary) FT_Done_Face(primary);
     if (fallback) FT_Done_Face(fallback);
@@ -200,66 +220,90 @@ Glyph RealFont::TestGlyph(const TextChar& c) const {
 
 namespace {
 
-Glyph Render(FT_Face face, FT_UInt index, const FtState& st, int ascent) {
+struct RenderStyle {
+  bool bold { false };    // synthesised
+  bool italic { false };  // synthesised
+  bool mono { false };
+};
+
+// A bitmap glyph made bold the way a strike is: each row overstruck one pixel to the right.
+void Overstrike(Glyph& g) {
+  int w = g.w + 1;
+  std::vector<uint8_t> out(size_t(w) * size_t(g.h), 0);
+  for (int y = 0; y < g.h; ++y) {
+    const uint8_t* src = g.alpha.data() + size_t(y) * size_t(g.w);
+    uint8_t* dst = out.data() + size_t(y) * size_t(w);
+    for (int x = 0; x < w; ++x) dst[x] = std::max(x < g.w ? src[x] : uint8_t(0), x > 0 ? src[x - 1] : uint8_t(0));
+  }
+  g.alpha = std::move(out);
+  g.w = w;
+}
+
+// A bitmap glyph slanted the way a strike is: each row moved right by its height above the baseline
+// times the outline shear (7/32), whole pixels, so every stroke stays as sharp as drawn.
+void ShearRows(Glyph& g, int top) {
+  auto shift = [&](int y) {
+    int n = (2 * (top - 1 - y) + 1) * 7 + 32;  // 64 × (the row's middle above the baseline × 7/32 + 1/2)
+    return n >= 0 ? n / 64 : -((-n + 63) / 64);
+  };
+  int lo = shift(g.h - 1), hi = shift(0), w = g.w + hi - lo;
+  std::vector<uint8_t> out(size_t(w) * size_t(g.h), 0);
+  for (int y = 0; y < g.h; ++y)
+    std::memcpy(out.data() + size_t(y) * size_t(w) + size_t(shift(y) - lo), g.alpha.data() + size_t(y) * size_t(g.w),
+                size_t(g.w));
+  g.alpha = std::move(out);
+  g.w = w;
+  g.bx += lo;
+}
+
+Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   Glyph g;
   FT_Int32 flags = FT_LOAD_DEFAULT;
-  if (st.synthItalic) flags |= FT_LOAD_NO_BITMAP;
+  // A face's own bitmap strike at this size (the CJK face has them for 11-16 px) is drawn as its
+  // designer made it, every stroke in place; bold and italic are then made from the bitmap. Other
+  // sizes keep the default hinting: of none, light and default it is the one that kept every stroke
+  // of dense characters, where the others drew some too faint to see.
   if (st.mono) flags |= FT_LOAD_TARGET_MONO;
   if (FT_Load_Glyph(face, index, flags)) return g;
   FT_GlyphSlot slot = face->glyph;
-  if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-    if (st.synthItalic) {
+  bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
+  if (outline) {
+    if (st.italic) {
       FT_Matrix shear { 0x10000, 0x3800, 0, 0x10000 };
       FT_Outline_Transform(&slot->outline, &shear);
     }
+    // Synthetic bold widens every vertical stroke by one pixel (the advance grows by as much);
+    // heights stay, so the horizontal strokes of dense characters do not run together.
+    if (st.bold) FT_Outline_EmboldenXY(&slot->outline, 64, 0);
     if (FT_Render_Glyph(slot, st.mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL)) return g;
   }
   const FT_Bitmap& bm = slot->bitmap;
-  g.advance = int((slot->advance.x + 32) >> 6);
+  g.advance = int((slot->advance.x + 32) >> 6) + (st.bold ? 1 : 0);
   g.bx = slot->bitmap_left;
   g.by = ascent - slot->bitmap_top;
   g.w = int(bm.width);
   g.h = int(bm.rows);
-  g.alpha.assign(size_t(g.w) * size_t(g.h), 0);
+  g.alpha.resize(size_t(g.w) * size_t(g.h));
   for (int y = 0; y < g.h; ++y) {
     const uint8_t* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
-    for (int x = 0; x < g.w; ++x) {
-      uint8_t a = bm.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1) * 255 : row[x];
-      g.alpha[size_t(y * g.w + x)] = a;
-    }
+    uint8_t* out = g.alpha.data() + size_t(y) * size_t(g.w);
+    if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+      for (int x = 0; x < g.w; ++x) out[x] = uint8_t(((row[x >> 3] >> (7 - (x & 7))) & 1) * 255);
+    else
+      std::memcpy(out, row, size_t(g.w));
   }
-  if (st.synthBold && g.w > 0) {
-    // Overstrike one pixel to the right, as simulated bold does on the original platform.
-    Glyph b = g;
-    b.w = g.w + 1;
-    b.alpha.assign(size_t(b.w) * size_t(b.h), 0);
-    for (int y = 0; y < g.h; ++y)
-      for (int x = 0; x < b.w; ++x) {
-        uint8_t l = x < g.w ? g.alpha[size_t(y * g.w + x)] : 0, r = x > 0 ? g.alpha[size_t(y * g.w + x - 1)] : 0;
-        b.alpha[size_t(y * b.w + x)] = std::max(l, r);
-      }
-    b.advance = g.advance + 1;
-    return b;
+  if (!outline && g.w > 0) {
+    if (st.bold) Overstrike(g);
+    if (st.italic) ShearRows(g, slot->bitmap_top);
   }
   return g;
 }
 
 }  // namespace
 
-const Glyph& RealFont::GetGlyph(const TextChar& c) {
-  static const Glyph empty;
-  if (testFace) {
-    // Two cached cells per kind are enough for a face whose glyphs do not depend on the character.
-    static thread_local std::map<std::pair<int, int>, Glyph> cells;
-    int kind = c.cp <= 0x20 ? 0 : 1;
-    auto key = std::make_pair(c.bytes * 2 + kind, weight >= FW_SEMIBOLD ? 1 : 0);
-    auto it = cells.find(key);
-    if (it == cells.end()) it = cells.emplace(key, TestGlyph(c)).first;
-    return it->second;
-  }
-  if (!ft || !ft->primary) return empty;
-  auto it = ft->cache.find(c.cp);
-  if (it != ft->cache.end()) return it->second;
+Glyph RealFont::Render(const TextChar& c) {
+  if (testFace) return TestGlyph(c);
+  if (!ft || !ft->primary) return Glyph {};
   FT_Face face = ft->primary;
   FT_UInt index = FT_Get_Char_Index(face, c.cp);
   if (!index && c.cp >= 0x80) {
@@ -275,19 +319,135 @@ const Glyph& RealFont::GetGlyph(const TextChar& c) {
       }
     }
   }
-  Glyph g;
-  if (face == ft->fallback) {
-    // The CJK face has no bold or italic of its own: both are synthesised.
-    FtState linked;
-    linked.synthBold = ft->wantBold;
-    linked.synthItalic = ft->wantItalic;
-    linked.mono = ft->mono;
-    g = Render(face, index, linked, ascent);
-  } else {
-    g = Render(face, index, *ft, ascent);
-  }
+  // The CJK face has no bold or italic of its own: for it both are synthesised.
+  bool linked = face == ft->fallback;
+  RenderStyle style { linked ? ft->wantBold : ft->synthBold, linked ? ft->wantItalic : ft->synthItalic, ft->mono };
+  Glyph g = xj::gdi::Render(face, index, style, ascent);
   if (c.cp < 0x20) g = Glyph { g.advance, 0, 0, 0, 0, {} };
-  return ft->cache.emplace(c.cp, std::move(g)).first->second;
+  return g;
+}
+
+// ---- The shared glyph cache -------------------------------------------------------------------------
+namespace {
+
+constexpr size_t kDefaultGlyphLimit = size_t(8) << 20;
+
+struct CachedGlyph {
+  Glyph glyph;
+  uint64_t key { 0 };
+  size_t cost { 0 };
+  bool used { true };  // looked up since the clock hand last passed
+};
+
+// Glyphs by font identity and character. When over its limit the cache lets go of glyphs not looked
+// up lately (a clock sweep); a glyph let go while a lookup may still hold it waits in the graveyard
+// until no lookup is open.
+class GlyphCache {
+ public:
+  std::mutex lock;
+
+  const Glyph& Get(RealFont& f, const TextChar& c) {
+    uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
+    if (auto it = map_.find(key); it != map_.end()) {
+      it->second->used = true;
+      return it->second->glyph;
+    }
+    auto e = std::make_unique<CachedGlyph>();
+    e->glyph = f.Render(c);
+    e->key = key;
+    e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
+    CachedGlyph* p = e.get();
+    bytes_ += p->cost;
+    map_.emplace(key, p);
+    clock_.push_back(std::move(e));
+    Trim();
+    return p->glyph;
+  }
+
+  void Open() { ++readers_; }
+  void Close() {
+    if (--readers_ == 0) graveyard_.clear();
+  }
+
+  void SetLimit(size_t bytes) {
+    limit_ = bytes ? bytes : kDefaultGlyphLimit;
+    Trim();
+  }
+
+  GlyphCacheStats Stats() const {
+    GlyphCacheStats s;
+    s.Glyphs = map_.size();
+    s.Bytes = bytes_;
+    s.Limit = limit_;
+    s.Evictions = evictions_;
+    return s;
+  }
+
+ private:
+  static constexpr size_t kNodeCost = 32;  // the hash node and its bucket
+
+  void Trim() {
+    while (bytes_ > limit_ && !clock_.empty()) {
+      if (hand_ >= clock_.size()) hand_ = 0;
+      CachedGlyph& e = *clock_[hand_];
+      if (e.used) {
+        e.used = false;
+        ++hand_;
+        continue;
+      }
+      map_.erase(e.key);
+      bytes_ -= e.cost;
+      ++evictions_;
+      std::unique_ptr<CachedGlyph> gone = std::move(clock_[hand_]);
+      clock_[hand_] = std::move(clock_.back());
+      clock_.pop_back();
+      if (readers_ > 0) graveyard_.push_back(std::move(gone));
+    }
+  }
+
+  std::unordered_map<uint64_t, CachedGlyph*> map_;
+  std::vector<std::unique_ptr<CachedGlyph>> clock_;
+  std::vector<std::unique_ptr<CachedGlyph>> graveyard_;
+  size_t hand_ { 0 };
+  size_t bytes_ { 0 };
+  size_t limit_ { kDefaultGlyphLimit };
+  uint64_t evictions_ { 0 };
+  int readers_ { 0 };
+};
+
+GlyphCache& Glyphs() {
+  static GlyphCache* c = new GlyphCache;  // drawing may go on while static objects are destroyed
+  return *c;
+}
+
+}  // namespace
+
+GlyphLookup::GlyphLookup() {
+  Glyphs().lock.lock();
+  Glyphs().Open();
+}
+
+GlyphLookup::~GlyphLookup() {
+  if (!locked_) Glyphs().lock.lock();
+  Glyphs().Close();
+  Glyphs().lock.unlock();
+}
+
+const Glyph& GlyphLookup::Get(RealFont& f, const TextChar& c) { return Glyphs().Get(f, c); }
+
+void GlyphLookup::Unlock() {
+  if (locked_) Glyphs().lock.unlock();
+  locked_ = false;
+}
+
+GlyphCacheStats GetGlyphCacheStats() {
+  std::lock_guard<std::mutex> g(Glyphs().lock);
+  return Glyphs().Stats();
+}
+
+void SetGlyphCacheLimit(size_t bytes) {
+  std::lock_guard<std::mutex> g(Glyphs().lock);
+  Glyphs().SetLimit(bytes);
 }
 
 namespace {
@@ -316,6 +476,7 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   st->synthItalic = wantItalic && !m.italic;
   st->wantBold = wantBold;
   st->wantItalic = wantItalic;
+  st->source = m.file + "#" + std::to_string(m.index);
   // Open once at a nominal size to read the design metrics, then size it.
   st->primary = OpenFace(m, 12);
   if (!st->primary) {
@@ -360,6 +521,18 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   f.ft = std::move(st);
 }
 
+// The number shared by fonts that draw the same glyphs. Called under Realize's lock.
+uint32_t GlyphSetOf(const RealFont& f) {
+  static std::map<std::string, uint32_t> sets;
+  std::string key = f.testFace ? std::string("test") : f.ft->source + "@" + std::to_string(f.ft->em);
+  key += f.weight >= FW_SEMIBOLD ? "|b" : "|";
+  if (f.ft) {
+    const FtState& st = *f.ft;
+    for (bool flag : { st.synthBold, st.synthItalic, st.wantBold, st.wantItalic, st.mono }) key += flag ? '1' : '0';
+  }
+  return sets.emplace(key, uint32_t(sets.size() + 1)).first->second;
+}
+
 }  // namespace
 
 std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
@@ -391,6 +564,7 @@ std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
     FillTestMetrics(*f);
   else
     FillFreeTypeMetrics(*f, lf, MapFamily(lf));
+  f->glyphSet = GlyphSetOf(*f);
   cache.emplace(key, f);
   return f;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/GdiInternal.h"
+#include "platform/win32/Region.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinGdi_user.h"
 
@@ -37,35 +38,8 @@ inline uint32_t MonoPixel(uint32_t p) {
 // System colours (0x80000000 | index) and PALETTERGB are accepted where a COLORREF is expected.
 COLORREF ResolveColor(COLORREF c);
 
-// ---- Regions -------------------------------------------------------------------------------------
-class Rgn {
- public:
-  Rgn() { pixman_region32_init(&r_); }
-  explicit Rgn(const RECT& rc);
-  Rgn(const Rgn& o) { pixman_region32_init(&r_); pixman_region32_copy(&r_, &o.r_); }
-  Rgn& operator=(const Rgn& o) {
-    if (this != &o) pixman_region32_copy(&r_, &o.r_);
-    return *this;
-  }
-  ~Rgn() { pixman_region32_fini(&r_); }
-
-  pixman_region32_t* get() { return &r_; }
-  const pixman_region32_t* get() const { return &r_; }
-  void SetRect(const RECT& rc);
-  void Intersect(const Rgn& o) { pixman_region32_intersect(&r_, &r_, &o.r_); }
-  void IntersectRect(const RECT& rc);
-  void Subtract(const Rgn& o) { pixman_region32_subtract(&r_, &r_, &o.r_); }
-  void Translate(int dx, int dy) { pixman_region32_translate(&r_, dx, dy); }
-  bool Empty() const { return !pixman_region32_not_empty(const_cast<pixman_region32_t*>(&r_)); }
-  RECT Box() const;
-  int Complexity() const;  // NULLREGION, SIMPLEREGION or COMPLEXREGION
-  const pixman_box32_t* Rects(int& n) const {
-    return pixman_region32_rectangles(const_cast<pixman_region32_t*>(&r_), &n);
-  }
-
- private:
-  pixman_region32_t r_;
-};
+// The Win32 functions at file scope see the gdi names through `using namespace xj::gdi`.
+using xj::Region;
 
 // ---- Objects and handles -------------------------------------------------------------------------
 enum class Kind : uint8_t {
@@ -160,10 +134,10 @@ struct Bitmap : Object {
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
-// Makes a bitmap (white, R11), or null with the last error set. A bitmap that is part of another
-// object is not counted as an object of its own.
+// Makes a bitmap (white, R11, unless the caller will write every pixel itself), or null with the last
+// error set. A bitmap that is part of another object is not counted as an object of its own.
 Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
-                  bool counted = true);
+                  bool counted = true, bool white = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
@@ -198,10 +172,11 @@ struct Font : Object {
   std::shared_ptr<RealFont> real;  // realised on first use
 };
 
-struct Region : Object {
+// What an HRGN names.
+struct RegionObject : Object {
   static constexpr Kind kKind = Kind::Region;
-  Region() : Object(Kind::Region) {}
-  Rgn rgn;
+  RegionObject() : Object(Kind::Region) {}
+  Region rgn;
 };
 
 // ---- Device contexts -----------------------------------------------------------------------------
@@ -221,7 +196,7 @@ struct DCState {
   POINT windowOrg { 0, 0 };
   POINT brushOrg { 0, 0 };
   POINT pos { 0, 0 };
-  std::optional<Rgn> clip;  // application clip, device coordinates
+  std::optional<Region> clip;  // application clip, device coordinates
 };
 
 struct DC : Object {
@@ -235,7 +210,7 @@ struct DC : Object {
   bool display { false };  // CreateDCA("DISPLAY"): its compatible bitmaps are colour
   DCTarget* target { nullptr };
   POINT origin { 0, 0 };        // device (0, 0) in the surface
-  std::optional<Rgn> visible;   // device coordinates
+  std::optional<Region> visible;   // device coordinates
   const void* tag { nullptr };
 
   Bitmap* Bmp() const { return st.bitmap ? Get<Bitmap>(st.bitmap) : nullptr; }
@@ -247,7 +222,7 @@ struct DC : Object {
   int DX(int x) const { return x - st.windowOrg.x + st.viewportOrg.x; }
   int DY(int y) const { return y - st.windowOrg.y + st.viewportOrg.y; }
   // The paintable part of the surface, in surface coordinates.
-  Rgn EffectiveClip();
+  Region EffectiveClip();
   Surface CurrentSurface();
 };
 
@@ -264,7 +239,7 @@ class DrawScope {
 
   bool Empty() const { return empty_; }
   const Surface& S() const { return s_; }
-  const Rgn& Clip() const { return clip_; }
+  const Region& Clip() const { return clip_; }
   bool Mono() const { return mono_; }
   // Marks where something was actually drawn (for the damage report); defaults to the bounds.
   DC& Dc() { return dc_; }
@@ -272,7 +247,7 @@ class DrawScope {
  private:
   DC& dc_;
   Surface s_;
-  Rgn clip_;
+  Region clip_;
   RECT box_ {};
   Bitmap* bmp_ { nullptr };
   bool empty_ { true };
@@ -306,11 +281,18 @@ struct PatternSource {
   uint32_t color { 0 };
   int w { 0 };
   int h { 0 };
-  std::vector<uint32_t> tile;
+  std::vector<uint32_t> tile;  // h rows of Span() pixels
   std::vector<uint8_t> paint;  // hatch in TRANSPARENT mode: 1 where the hatch lines are
   int orgX { 0 };              // surface coordinates of the tile's (0, 0)
   int orgY { 0 };
+  int span { 0 };              // pixels per tile row after Expand; 0 = w
 
+  int Span() const { return span ? span : w; }
+  // Repeats each narrow tile row across (once per brush use), so that a run from any phase is long.
+  void Expand();
+  // The pattern from (x, y) on as a pointer into the tile: count (1..n) pixels follow in a row;
+  // *mask, when asked for and paint is not empty, points at their paint flags.
+  const uint32_t* Run(int x, int y, int n, int& count, const uint8_t** mask = nullptr) const;
   // Tile values for n pixels from (x, y); mask gets 0/1 paint flags when paint is not empty.
   void Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const;
 };
@@ -333,9 +315,9 @@ struct Span {
 void RoundRectRows(const RECT& box, int cw, int ch, std::vector<std::pair<int, int>>& rows);
 // The inside of a polygon by the fill mode, pixel (x, y) sampled at its top-left corner.
 void PolygonSpans(const POINT* pts, int n, int fillMode, std::vector<Span>& out);
-Rgn RegionFromSpans(const std::vector<Span>& spans);
+Region RegionFromSpans(const std::vector<Span>& spans);
 // Paints a region given in surface coordinates.
-void PaintRegion(DC& dc, const Rgn& rgn, const Rop3& rop, const PatternSource& pat);
+void PaintRegion(DC& dc, const Region& rgn, const Rop3& rop, const PatternSource& pat);
 
 // ---- Fonts (Gdi_font.cpp) ------------------------------------------------------------------------
 // One character of a GBK string: its code point and where its bytes are.
@@ -357,7 +339,7 @@ struct Glyph {
 };
 
 struct FtState;
-// A font made ready for drawing: metrics and a glyph cache.
+// A font made ready for drawing: metrics, and the identity of its glyphs in the shared cache.
 struct RealFont {
   RealFont();
   ~RealFont();
@@ -379,10 +361,14 @@ struct RealFont {
   int strikePos { 5 };        // rows above the baseline
   int strikeThick { 1 };
   int quarterTurns { 0 };     // escapement, counter-clockwise
+  // Fonts that draw the same glyphs (same face, size and style; decorations and escapement aside)
+  // share this number and so their cache entries.
+  uint32_t glyphSet { 0 };
   std::unique_ptr<FtState> ft;
 
   int Height() const { return ascent + descent; }
-  const Glyph& GetGlyph(const TextChar& c);
+  // Renders one glyph; only the glyph cache calls it, under its lock.
+  Glyph Render(const TextChar& c);
 
  private:
   Glyph TestGlyph(const TextChar& c) const;
@@ -390,8 +376,32 @@ struct RealFont {
 std::shared_ptr<RealFont> Realize(const LOGFONTA& lf);
 RealFont& FontOf(DC& dc);
 
+// The glyphs of every font, shared by all DCs and bounded in size. A lookup holds the cache's lock
+// until Unlock (or its end); the glyphs it returned stay alive until its end, however many glyphs
+// other lookups evict meanwhile.
+class GlyphLookup {
+ public:
+  GlyphLookup();
+  ~GlyphLookup();
+  GlyphLookup(const GlyphLookup&) = delete;
+  GlyphLookup& operator=(const GlyphLookup&) = delete;
+
+  const Glyph& Get(RealFont& f, const TextChar& c);  // only while locked
+  void Unlock();
+
+ private:
+  bool locked_ { true };
+};
+
 // ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
-// Measures a GBK string with the DC's font (no prefix processing).
+// The width of a GBK string in the DC's font (no prefix processing); with out, also its characters
+// and each one's advance.
+struct MeasuredChar {
+  int offset;
+  int bytes;
+  int advance;
+};
+int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out);
 SIZE MeasureText(DC& dc, const char* s, int len);
 // Draws a GBK string with its box's top-left at logical (x, y), with the DC's font, colours and
 // background mode, clipped additionally to clipLogical when given; underlines the characters

@@ -397,8 +397,8 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y) {
   DC* dc = GetDC(hdc);
   if (!dc) return CLR_INVALID;
   int sx = dc->SX(x), sy = dc->SY(y);
-  Rgn clip = dc->EffectiveClip();
-  if (!pixman_region32_contains_point(clip.get(), sx, sy, nullptr)) return CLR_INVALID;
+  Region clip = dc->EffectiveClip();
+  if (!pixman_region32_contains_point(clip.Raw(), sx, sy, nullptr)) return CLR_INVALID;
   if (Bitmap* b = dc->Bmp(); b && !b->Direct()) {
     uint32_t v = 0;
     ReadRow(b->fmt, b->Row(sy), sx, 1, &v);

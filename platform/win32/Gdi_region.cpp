@@ -4,55 +4,83 @@
 
 #include "platform/win32/Gdi_private.h"
 
-namespace xj::gdi {
+namespace xj {
 
-Rgn::Rgn(const RECT& rc) {
-  pixman_region32_init(&r_);
-  SetRect(rc);
+Region::Region(const RECT& r) {
+  pixman_region32_init(&FRegion);
+  Set(r);
 }
 
-void Rgn::SetRect(const RECT& rc) {
-  pixman_region32_fini(&r_);
-  if (rc.left < rc.right && rc.top < rc.bottom)
-    pixman_region32_init_rect(&r_, rc.left, rc.top, unsigned(rc.right - rc.left), unsigned(rc.bottom - rc.top));
+Region::Region(const Region& o) {
+  pixman_region32_init(&FRegion);
+  pixman_region32_copy(&FRegion, &o.FRegion);
+}
+
+Region& Region::operator=(const Region& o) {
+  if (this != &o) pixman_region32_copy(&FRegion, &o.FRegion);
+  return *this;
+}
+
+void Region::Set(const RECT& r) {
+  pixman_region32_fini(&FRegion);
+  if (r.left < r.right && r.top < r.bottom)
+    pixman_region32_init_rect(&FRegion, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
   else
-    pixman_region32_init(&r_);
+    pixman_region32_init(&FRegion);
 }
 
-void Rgn::IntersectRect(const RECT& rc) {
-  if (rc.left >= rc.right || rc.top >= rc.bottom) {
-    pixman_region32_clear(&r_);
+void Region::Union(const RECT& r) {
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  pixman_region32_union_rect(&FRegion, &FRegion, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
+}
+
+void Region::Intersect(const RECT& r) {
+  if (r.left >= r.right || r.top >= r.bottom) {
+    Clear();
     return;
   }
-  pixman_region32_intersect_rect(&r_, &r_, rc.left, rc.top, unsigned(rc.right - rc.left),
-                                 unsigned(rc.bottom - rc.top));
+  pixman_region32_intersect_rect(&FRegion, &FRegion, r.left, r.top, unsigned(r.right - r.left),
+                                 unsigned(r.bottom - r.top));
 }
 
-RECT Rgn::Box() const {
-  const pixman_box32_t* b = pixman_region32_extents(const_cast<pixman_region32_t*>(&r_));
+RECT Region::Box() const {
   if (Empty()) return RECT { 0, 0, 0, 0 };
+  const pixman_box32_t* b = pixman_region32_extents(&FRegion);
   return RECT { b->x1, b->y1, b->x2, b->y2 };
 }
 
-int Rgn::Complexity() const {
-  int n = pixman_region32_n_rects(const_cast<pixman_region32_t*>(&r_));
+int Region::Complexity() const {
+  int n = pixman_region32_n_rects(&FRegion);
   return n == 0 ? NULLREGION : n == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
 
-Rgn RegionFromSpans(const std::vector<Span>& spans) {
+std::vector<RECT> Region::RectList() const {
+  int n = 0;
+  const pixman_box32_t* b = Rects(n);
+  std::vector<RECT> out;
+  out.reserve(size_t(n));
+  for (int i = 0; i < n; ++i) out.push_back(RECT { b[i].x1, b[i].y1, b[i].x2, b[i].y2 });
+  return out;
+}
+
+}  // namespace xj
+
+namespace xj::gdi {
+
+Region RegionFromSpans(const std::vector<Span>& spans) {
   std::vector<pixman_box32_t> boxes;
   boxes.reserve(spans.size());
   for (const Span& s : spans)
     if (s.x0 < s.x1) boxes.push_back(pixman_box32_t { s.x0, s.y, s.x1, s.y + 1 });
-  Rgn r;
+  Region r;
   if (!boxes.empty()) {
-    pixman_region32_fini(r.get());
-    pixman_region32_init_rects(r.get(), boxes.data(), int(boxes.size()));
+    pixman_region32_fini(r.Raw());
+    pixman_region32_init_rects(r.Raw(), boxes.data(), int(boxes.size()));
   }
   return r;
 }
 
-void PaintRegion(DC& dc, const Rgn& rgn, const Rop3& rop, const PatternSource& pat) {
+void PaintRegion(DC& dc, const Region& rgn, const Rop3& rop, const PatternSource& pat) {
   if (pat.none || rgn.Empty()) return;
   DrawScope ds(dc, rgn.Box());
   if (ds.Empty()) return;
@@ -62,7 +90,7 @@ void PaintRegion(DC& dc, const Rgn& rgn, const Rop3& rop, const PatternSource& p
 }
 
 BOOL SetRegionOwned(HRGN rgn, bool owned) {
-  Region* r = Get<Region>(rgn);
+  RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
     SetError(kErrInvalidHandle);
     return FALSE;
@@ -72,12 +100,12 @@ BOOL SetRegionOwned(HRGN rgn, bool owned) {
 }
 
 bool IsRegionOwned(HRGN rgn) {
-  Region* r = Get<Region>(rgn);
+  RegionObject* r = Get<RegionObject>(rgn);
   return r && r->owned;
 }
 
 BOOL DeleteOwnedRegion(HRGN rgn) {
-  Region* r = Get<Region>(rgn);
+  RegionObject* r = Get<RegionObject>(rgn);
   if (!r) {
     SetError(kErrInvalidHandle);
     return FALSE;
@@ -86,14 +114,26 @@ BOOL DeleteOwnedRegion(HRGN rgn) {
   return TRUE;
 }
 
-std::vector<RECT> RegionRects(HRGN rgn) {
-  std::vector<RECT> out;
-  if (Region* r = Get<Region>(rgn)) {
-    int n = 0;
-    const pixman_box32_t* b = r->rgn.Rects(n);
-    for (int i = 0; i < n; ++i) out.push_back(RECT { b[i].x1, b[i].y1, b[i].x2, b[i].y2 });
+const Region* RegionOf(HRGN rgn) {
+  RegionObject* r = Get<RegionObject>(rgn);
+  if (!r) SetError(kErrInvalidHandle);
+  return r ? &r->rgn : nullptr;
+}
+
+HRGN CreateRegion(Region r) {
+  auto o = std::make_unique<RegionObject>();
+  o->rgn = std::move(r);
+  return static_cast<HRGN>(Register(std::move(o)));
+}
+
+int AssignRegion(HRGN rgn, const Region& r) {
+  RegionObject* o = Get<RegionObject>(rgn);
+  if (!o) {
+    SetError(kErrInvalidHandle);
+    return ERROR;
   }
-  return out;
+  o->rgn = r;
+  return o->rgn.Complexity();
 }
 
 }  // namespace xj::gdi
@@ -102,14 +142,8 @@ using namespace xj::gdi;
 
 namespace {
 
-HRGN NewRegion(Rgn rgn) {
-  auto r = std::make_unique<Region>();
-  r->rgn = std::move(rgn);
-  return static_cast<HRGN>(Register(std::move(r)));
-}
-
-Region* RegionArg(HRGN h) {
-  Region* r = Get<Region>(h);
+RegionObject* RegionArg(HRGN h) {
+  RegionObject* r = Get<RegionObject>(h);
   if (!r) SetError(kErrInvalidHandle);
   return r;
 }
@@ -121,20 +155,19 @@ HRGN RoundRectRegion(const RECT& box, int cw, int ch) {
   RoundRectRows(box, cw, ch, rows);
   std::vector<Span> spans;
   for (size_t i = 0; i < rows.size(); ++i) spans.push_back(Span { box.top + int(i), rows[i].first, rows[i].second });
-  return NewRegion(RegionFromSpans(spans));
+  return CreateRegion(RegionFromSpans(spans));
 }
 
 // A region given in logical coordinates, moved to the DC's surface.
-Rgn OnSurface(DC& dc, const Region& r) {
-  Rgn out = r.rgn;
-  out.Translate(dc.SX(0), dc.SY(0));
-  return out;
+Region OnSurface(DC& dc, Region r) {
+  r.Translate(dc.SX(0), dc.SY(0));
+  return r;
 }
 
 }  // namespace
 
 HRGN WINAPI CreateRectRgn(int left, int top, int right, int bottom) {
-  return NewRegion(Rgn(Normal(left, top, right, bottom)));
+  return CreateRegion(Region(Normal(left, top, right, bottom)));
 }
 
 HRGN WINAPI CreateRectRgnIndirect(const RECT* rc) {
@@ -169,7 +202,7 @@ HRGN WINAPI CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
   }
   std::vector<Span> spans;
   PolygonSpans(pts, count, fillMode, spans);
-  return NewRegion(RegionFromSpans(spans));
+  return CreateRegion(RegionFromSpans(spans));
 }
 
 HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data) {
@@ -186,20 +219,20 @@ HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data)
     std::memcpy(&rc, rects + i, sizeof rc);
     if (rc.left < rc.right && rc.top < rc.bottom) boxes.push_back(pixman_box32_t { rc.left, rc.top, rc.right, rc.bottom });
   }
-  Rgn r;
+  Region r;
   if (!boxes.empty()) {
-    pixman_region32_fini(r.get());
-    if (!pixman_region32_init_rects(r.get(), boxes.data(), int(boxes.size()))) {
-      pixman_region32_init(r.get());
+    pixman_region32_fini(r.Raw());
+    if (!pixman_region32_init_rects(r.Raw(), boxes.data(), int(boxes.size()))) {
+      pixman_region32_init(r.Raw());
       SetError(kErrNoMemory);
       return nullptr;
     }
   }
-  return NewRegion(std::move(r));
+  return CreateRegion(std::move(r));
 }
 
 DWORD WINAPI GetRegionData(HRGN rgn, DWORD size, LPRGNDATA data) {
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!r) return 0;
   int n = 0;
   const pixman_box32_t* b = r->rgn.Rects(n);
@@ -223,29 +256,29 @@ DWORD WINAPI GetRegionData(HRGN rgn, DWORD size, LPRGNDATA data) {
 }
 
 int WINAPI CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
-  Region* d = RegionArg(dest);
-  Region* a = RegionArg(src1);
-  Region* b = mode == RGN_COPY ? a : RegionArg(src2);
+  RegionObject* d = RegionArg(dest);
+  RegionObject* a = RegionArg(src1);
+  RegionObject* b = mode == RGN_COPY ? a : RegionArg(src2);
   if (!d || !a || !b) return ERROR;
-  pixman_region32_t* out = d->rgn.get();
+  pixman_region32_t* out = d->rgn.Raw();
   switch (mode) {
     case RGN_COPY:
-      pixman_region32_copy(out, a->rgn.get());
+      pixman_region32_copy(out, a->rgn.Raw());
       break;
     case RGN_AND:
-      pixman_region32_intersect(out, a->rgn.get(), b->rgn.get());
+      pixman_region32_intersect(out, a->rgn.Raw(), b->rgn.Raw());
       break;
     case RGN_OR:
-      pixman_region32_union(out, a->rgn.get(), b->rgn.get());
+      pixman_region32_union(out, a->rgn.Raw(), b->rgn.Raw());
       break;
     case RGN_DIFF:
-      pixman_region32_subtract(out, a->rgn.get(), b->rgn.get());
+      pixman_region32_subtract(out, a->rgn.Raw(), b->rgn.Raw());
       break;
     case RGN_XOR: {
-      Rgn both;
-      pixman_region32_intersect(both.get(), a->rgn.get(), b->rgn.get());
-      pixman_region32_union(out, a->rgn.get(), b->rgn.get());
-      pixman_region32_subtract(out, out, both.get());
+      Region both;
+      pixman_region32_intersect(both.Raw(), a->rgn.Raw(), b->rgn.Raw());
+      pixman_region32_union(out, a->rgn.Raw(), b->rgn.Raw());
+      pixman_region32_subtract(out, out, both.Raw());
       break;
     }
     default:
@@ -256,53 +289,53 @@ int WINAPI CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
 }
 
 BOOL WINAPI SetRectRgn(HRGN rgn, int left, int top, int right, int bottom) {
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!r) return FALSE;
-  r->rgn.SetRect(Normal(left, top, right, bottom));
+  r->rgn.Set(Normal(left, top, right, bottom));
   return TRUE;
 }
 
 int WINAPI OffsetRgn(HRGN rgn, int dx, int dy) {
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!r) return ERROR;
   r->rgn.Translate(dx, dy);
   return r->rgn.Complexity();
 }
 
 BOOL WINAPI PtInRegion(HRGN rgn, int x, int y) {
-  Region* r = RegionArg(rgn);
-  return r && pixman_region32_contains_point(r->rgn.get(), x, y, nullptr) ? TRUE : FALSE;
+  RegionObject* r = RegionArg(rgn);
+  return r && pixman_region32_contains_point(r->rgn.Raw(), x, y, nullptr) ? TRUE : FALSE;
 }
 
 BOOL WINAPI RectInRegion(HRGN rgn, const RECT* rc) {
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!r || !rc) return FALSE;
   RECT n = Normal(rc->left, rc->top, rc->right, rc->bottom);
   if (n.left == n.right || n.top == n.bottom) return FALSE;
   pixman_box32_t box { n.left, n.top, n.right, n.bottom };
-  return pixman_region32_contains_rectangle(r->rgn.get(), &box) != PIXMAN_REGION_OUT ? TRUE : FALSE;
+  return pixman_region32_contains_rectangle(r->rgn.Raw(), &box) != PIXMAN_REGION_OUT ? TRUE : FALSE;
 }
 
 int WINAPI GetRgnBox(HRGN rgn, LPRECT rc) {
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!r || !rc) return ERROR;
   *rc = r->rgn.Box();
   return r->rgn.Complexity();
 }
 
 BOOL WINAPI EqualRgn(HRGN a, HRGN b) {
-  Region* ra = RegionArg(a);
-  Region* rb = RegionArg(b);
+  RegionObject* ra = RegionArg(a);
+  RegionObject* rb = RegionArg(b);
   if (!ra || !rb) return ERROR;
-  return pixman_region32_equal(ra->rgn.get(), rb->rgn.get()) ? TRUE : FALSE;
+  return pixman_region32_equal(ra->rgn.Raw(), rb->rgn.Raw()) ? TRUE : FALSE;
 }
 
 // ---- Painting regions ----------------------------------------------------------------------------
 BOOL WINAPI FillRgn(HDC hdc, HRGN rgn, HBRUSH brush) {
   DC* dc = GetDC(hdc);
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!dc || !r) return FALSE;
-  PaintRegion(*dc, OnSurface(*dc, *r), Rop3(0xF0), RealizeBrush(*dc, brush, dc->Mono()));
+  PaintRegion(*dc, OnSurface(*dc, r->rgn), Rop3(0xF0), RealizeBrush(*dc, brush, dc->Mono()));
   return TRUE;
 }
 
@@ -313,37 +346,36 @@ BOOL WINAPI PaintRgn(HDC hdc, HRGN rgn) {
 
 BOOL WINAPI InvertRgn(HDC hdc, HRGN rgn) {
   DC* dc = GetDC(hdc);
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!dc || !r) return FALSE;
-  PaintRegion(*dc, OnSurface(*dc, *r), Rop3(0x55), SolidSource(0));
+  PaintRegion(*dc, OnSurface(*dc, r->rgn), Rop3(0x55), SolidSource(0));
   return TRUE;
 }
 
 BOOL WINAPI FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int w, int h) {
   DC* dc = GetDC(hdc);
-  Region* r = RegionArg(rgn);
+  RegionObject* r = RegionArg(rgn);
   if (!dc || !r) return FALSE;
   if (w <= 0 || h <= 0) {
     SetError(kErrInvalidParameter);
     return FALSE;
   }
   // The frame is what erosion by a (2w + 1) × (2h + 1) box takes away.
-  Rgn inner = r->rgn;
+  Region inner = r->rgn;
   for (int k = 1; k <= w; ++k)
     for (int sign : { -1, 1 }) {
-      Rgn moved = r->rgn;
+      Region moved = r->rgn;
       moved.Translate(sign * k, 0);
       inner.Intersect(moved);
     }
   for (int k = 1; k <= h; ++k)
     for (int sign : { -1, 1 }) {
-      Rgn moved = r->rgn;
+      Region moved = r->rgn;
       moved.Translate(0, sign * k);
       inner.Intersect(moved);
     }
-  Region frame;
-  frame.rgn = r->rgn;
-  frame.rgn.Subtract(inner);
-  PaintRegion(*dc, OnSurface(*dc, frame), Rop3(0xF0), RealizeBrush(*dc, brush, dc->Mono()));
+  Region frame = r->rgn;
+  frame.Subtract(inner);
+  PaintRegion(*dc, OnSurface(*dc, std::move(frame)), Rop3(0xF0), RealizeBrush(*dc, brush, dc->Mono()));
   return TRUE;
 }

@@ -14,6 +14,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/Scoped.h"
 #include "platform/win32/WinBase.h"
 
 namespace xj {
@@ -52,10 +53,6 @@ int HexDigit(char c) {
 
 }  // namespace
 
-bool SameIniName(std::string_view A, std::string_view B) {
-  return A.size() == B.size() && Fold(A) == Fold(B);
-}
-
 bool ProfileStrToInt(std::string_view Text, int& Value) {
   std::string_view s = Text;
   bool negative = false;
@@ -92,10 +89,8 @@ bool ProfileStrToInt(std::string_view Text, int& Value) {
 // ---- TIniDocument -------------------------------------------------------------------------------------
 
 void TIniDocument::Parse(std::string_view Text) {
-  FLines.clear();
-  Changed();
+  Clear();
   if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
-  bool inSection = false;
   size_t start = 0;
   while (start < Text.size()) {
     size_t end = Text.find_first_of("\r\n", start);
@@ -108,16 +103,18 @@ void TIniDocument::Parse(std::string_view Text) {
       const size_t close = t.rfind(']');
       line.Kind = lkSection;
       line.Name = std::string(TrimBlanks(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
-      inSection = true;
-    } else if (inSection && !t.empty() && t[0] != ';') {
-      const size_t eq = t.find('=');
-      if (eq != std::string_view::npos && !TrimBlanks(t.substr(0, eq)).empty()) {
-        line.Kind = lkKey;
-        line.Name = std::string(TrimBlanks(t.substr(0, eq)));
-        line.Value = std::string(TrimBlanks(t.substr(eq + 1)));
+      FSections.emplace_back().Header = std::move(line);
+    } else {
+      if (!FSections.empty() && !t.empty() && t[0] != ';') {
+        const size_t eq = t.find('=');
+        if (eq != std::string_view::npos && !TrimBlanks(t.substr(0, eq)).empty()) {
+          line.Kind = lkKey;
+          line.Name = std::string(TrimBlanks(t.substr(0, eq)));
+          line.Value = std::string(TrimBlanks(t.substr(eq + 1)));
+        }
       }
+      (FSections.empty() ? FPreamble : FSections.back().Lines).push_back(std::move(line));
     }
-    FLines.push_back(std::move(line));
     start = end;
     if (start < Text.size() && Text[start] == '\r') ++start;
     if (start < Text.size() && Text[start] == '\n') ++start;
@@ -126,89 +123,105 @@ void TIniDocument::Parse(std::string_view Text) {
 
 std::string TIniDocument::Text() const {
   std::string out;
-  for (const TLine& l : FLines) {
+  auto add = [&](const TLine& l) {
     out += l.Raw;
     out += "\r\n";
+  };
+  for (const TLine& l : FPreamble) add(l);
+  for (const TSection& s : FSections) {
+    if (s.Erased) continue;
+    add(s.Header);
+    for (const TLine& l : s.Lines) add(l);
   }
   return out;
 }
 
 void TIniDocument::Clear() {
-  FLines.clear();
-  Changed();
+  FPreamble.clear();
+  FSections.clear();
+  FErased = 0;
+  FIndexValid = false;
 }
 
-size_t TIniDocument::SectionEnd(size_t Header) const {
-  size_t i = Header + 1;
-  while (i < FLines.size() && FLines[i].Kind != lkSection) ++i;
-  return i;
-}
-
-bool TIniDocument::FindSection(std::string_view Section, size_t& First, size_t& Last) const {
+std::unordered_map<std::string, std::vector<size_t>>& TIniDocument::SectionIndex() const {
   if (!FIndexValid) {
     FIndex.clear();
-    for (size_t i = 0; i < FLines.size(); ++i)
-      if (FLines[i].Kind == lkSection) FIndex.emplace(Fold(FLines[i].Name), i);
+    for (size_t i = 0; i < FSections.size(); ++i)
+      if (!FSections[i].Erased) FIndex[Fold(FSections[i].Header.Name)].push_back(i);
     FIndexValid = true;
   }
-  const auto it = FIndex.find(Fold(TrimBlanks(Section)));
-  if (it == FIndex.end()) return false;
-  First = it->second + 1;
-  Last = SectionEnd(it->second);
-  return true;
+  return FIndex;
+}
+
+const TIniDocument::TSection* TIniDocument::FindSection(std::string_view Section) const {
+  const auto& index = SectionIndex();
+  const auto it = index.find(Fold(TrimBlanks(Section)));
+  return it == index.end() ? nullptr : &FSections[it->second.front()];
+}
+
+TIniDocument::TSection* TIniDocument::FindSection(std::string_view Section) {
+  return const_cast<TSection*>(std::as_const(*this).FindSection(Section));
+}
+
+const std::unordered_map<std::string, size_t>& TIniDocument::KeyIndex(const TSection& S) const {
+  if (!S.KeysValid) {
+    S.Keys.clear();
+    for (size_t i = 0; i < S.Lines.size(); ++i)
+      if (S.Lines[i].Kind == lkKey) S.Keys.emplace(Fold(S.Lines[i].Name), i);
+    S.KeysValid = true;
+  }
+  return S.Keys;
+}
+
+size_t TIniDocument::FindKey(const TSection& S, std::string_view Key) const {
+  const auto& keys = KeyIndex(S);
+  const auto it = keys.find(Fold(TrimBlanks(Key)));
+  return it == keys.end() ? npos : it->second;
 }
 
 bool TIniDocument::ReadString(std::string_view Section, std::string_view Key, std::string& Value) const {
-  size_t first, last;
-  if (!FindSection(Section, first, last)) return false;
-  const std::string_view key = TrimBlanks(Key);
-  for (size_t i = first; i < last; ++i)
-    if (FLines[i].Kind == lkKey && SameIniName(FLines[i].Name, key)) {
-      Value = FLines[i].Value;
-      return true;
-    }
-  return false;
+  const TSection* s = FindSection(Section);
+  const size_t i = s ? FindKey(*s, Key) : npos;
+  if (i == npos) return false;
+  Value = s->Lines[i].Value;
+  return true;
 }
 
 bool TIniDocument::SectionExists(std::string_view Section) const {
-  size_t first, last;
-  if (!FindSection(Section, first, last)) return false;
-  for (size_t i = first; i < last; ++i)
-    if (FLines[i].Kind == lkKey) return true;
-  return false;
+  const TSection* s = FindSection(Section);
+  return s && !KeyIndex(*s).empty();
 }
 
 bool TIniDocument::ValueExists(std::string_view Section, std::string_view Key) const {
-  std::string ignored;
-  return ReadString(Section, Key, ignored);
+  const TSection* s = FindSection(Section);
+  return s && FindKey(*s, Key) != npos;
 }
 
 std::vector<std::string> TIniDocument::SectionNames() const {
+  // A section is listed where it first occurs, which is where the index points.
+  const auto& index = SectionIndex();
   std::vector<std::string> names;
-  for (const TLine& l : FLines) {
-    if (l.Kind != lkSection) continue;
-    bool seen = false;
-    for (const auto& n : names) seen = seen || SameIniName(n, l.Name);
-    if (!seen) names.push_back(l.Name);
+  for (size_t i = 0; i < FSections.size(); ++i) {
+    const TSection& s = FSections[i];
+    if (!s.Erased && index.at(Fold(s.Header.Name)).front() == i) names.push_back(s.Header.Name);
   }
   return names;
 }
 
 std::vector<std::string> TIniDocument::KeyNames(std::string_view Section) const {
   std::vector<std::string> names;
-  for (auto& [name, value] : SectionValues(Section)) names.push_back(name);
+  for (auto& [name, value] : SectionValues(Section)) names.push_back(std::move(name));
   return names;
 }
 
 std::vector<std::pair<std::string, std::string>> TIniDocument::SectionValues(std::string_view Section) const {
   std::vector<std::pair<std::string, std::string>> values;
-  size_t first, last;
-  if (!FindSection(Section, first, last)) return values;
-  for (size_t i = first; i < last; ++i) {
-    if (FLines[i].Kind != lkKey) continue;
-    bool seen = false;
-    for (const auto& v : values) seen = seen || SameIniName(v.first, FLines[i].Name);
-    if (!seen) values.emplace_back(FLines[i].Name, FLines[i].Value);
+  const TSection* s = FindSection(Section);
+  if (!s) return values;
+  const auto& keys = KeyIndex(*s);
+  for (size_t i = 0; i < s->Lines.size(); ++i) {
+    const TLine& l = s->Lines[i];
+    if (l.Kind == lkKey && keys.at(Fold(l.Name)) == i) values.emplace_back(l.Name, l.Value);
   }
   return values;
 }
@@ -234,62 +247,61 @@ bool TIniDocument::WriteString(std::string_view Section, std::string_view Key, s
   line.Name = std::string(Key);
   line.Value = std::string(TrimBlanks(Value));
   line.Raw = line.Name + "=" + std::string(Value);
-  size_t first, last;
-  if (!FindSection(Section, first, last)) {
-    TLine header;
-    header.Kind = lkSection;
-    header.Name = std::string(TrimBlanks(Section));
-    header.Raw = "[" + header.Name + "]";
-    FLines.push_back(std::move(header));
-    FLines.push_back(std::move(line));
-    Changed();
+  TSection* s = FindSection(Section);
+  if (!s) {
+    TSection& added = FSections.emplace_back();
+    added.Header.Kind = lkSection;
+    added.Header.Name = std::string(TrimBlanks(Section));
+    added.Header.Raw = "[" + added.Header.Name + "]";
+    added.Lines.push_back(std::move(line));
+    // FindSection left the index built; the new section is the only one of its name.
+    FIndex[Fold(added.Header.Name)].push_back(FSections.size() - 1);
     return true;
   }
-  size_t insertAt = first;
-  for (size_t i = first; i < last; ++i) {
-    if (FLines[i].Kind != lkKey) continue;
-    if (SameIniName(FLines[i].Name, Key)) {
-      // Keep the key as the file spells it; only the value changes.
-      line.Name = FLines[i].Name;
-      line.Raw = line.Name + "=" + std::string(Value);
-      FLines[i] = std::move(line);
-      return true;
-    }
-    insertAt = i + 1;
+  if (const size_t i = FindKey(*s, Key); i != npos) {
+    // Keep the key as the file spells it; only the value changes.
+    line.Name = s->Lines[i].Name;
+    line.Raw = line.Name + "=" + std::string(Value);
+    s->Lines[i] = std::move(line);
+    return true;
   }
-  FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(line));
-  Changed();
+  // After the section's last key; no key lies behind that place, so the key index only gains an entry.
+  size_t at = s->Lines.size();
+  while (at > 0 && s->Lines[at - 1].Kind != lkKey) --at;
+  const std::string folded = Fold(line.Name);
+  s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
+  if (s->KeysValid) s->Keys.emplace(folded, at);
   return true;
 }
 
 bool TIniDocument::DeleteKey(std::string_view Section, std::string_view Key) {
-  size_t first, last;
-  if (!FindSection(Section, first, last)) return false;
-  const std::string_view key = TrimBlanks(Key);
-  bool changed = false;
-  for (size_t i = last; i-- > first;)
-    if (FLines[i].Kind == lkKey && SameIniName(FLines[i].Name, key)) {
-      FLines.erase(FLines.begin() + static_cast<std::ptrdiff_t>(i));
-      changed = true;
-    }
-  if (changed) Changed();
-  return changed;
+  TSection* s = FindSection(Section);
+  if (!s) return false;
+  const std::string key = Fold(TrimBlanks(Key));
+  const size_t before = s->Lines.size();
+  std::erase_if(s->Lines, [&](const TLine& l) { return l.Kind == lkKey && Fold(l.Name) == key; });
+  if (s->Lines.size() == before) return false;
+  s->KeysValid = false;
+  return true;
 }
 
 bool TIniDocument::EraseSection(std::string_view Section) {
-  const std::string_view name = TrimBlanks(Section);
-  bool changed = false;
-  for (size_t i = 0; i < FLines.size();) {
-    if (FLines[i].Kind == lkSection && SameIniName(FLines[i].Name, name)) {
-      FLines.erase(FLines.begin() + static_cast<std::ptrdiff_t>(i),
-                   FLines.begin() + static_cast<std::ptrdiff_t>(SectionEnd(i)));
-      changed = true;
-    } else {
-      ++i;
-    }
+  auto& index = SectionIndex();
+  const auto it = index.find(Fold(TrimBlanks(Section)));
+  if (it == index.end()) return false;
+  for (const size_t i : it->second) {
+    FSections[i] = TSection {};
+    FSections[i].Erased = true;
   }
-  if (changed) Changed();
-  return changed;
+  FErased += it->second.size();
+  index.erase(it);
+  // Compacting moves the sections, so the index is rebuilt; done rarely, it costs little on the whole.
+  if (FErased > FSections.size() / 2) {
+    std::erase_if(FSections, [](const TSection& s) { return s.Erased; });
+    FErased = 0;
+    FIndexValid = false;
+  }
+  return true;
 }
 
 // ---- Files --------------------------------------------------------------------------------------------
@@ -322,30 +334,23 @@ TFileStamp StampOf(const std::string& hostPath) {
 
 bool ReadHostFile(const std::string& hostPath, std::string& content, bool missingIsEmpty) {
   content.clear();
-  const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = OpenFileToLoad(hostPath);
   // A path through a plain file (ENOTDIR) names no file either.
   if (fd < 0) return missingIsEmpty && (errno == ENOENT || errno == ENOTDIR);
-  struct stat st;
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    errno = EISDIR;
-    return false;
-  }
+  const ScopeExit closeFile([fd] { ::close(fd); });
+  // The limit is checked as the bytes come, so a file that grows while it is read is caught too.
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int e = errno;
-      ::close(fd);
-      errno = e;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (content.size() + static_cast<size_t>(n) > MaxProfileFileSize) {
+      errno = EFBIG;
       return false;
     }
-    if (n == 0) break;
     content.append(buf, static_cast<size_t>(n));
   }
-  ::close(fd);
-  return true;
 }
 
 bool WriteAll(int fd, std::string_view data) {

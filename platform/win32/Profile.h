@@ -74,24 +74,45 @@ class TIniDocument {
     std::string Name;   // section or key name, trimmed
     std::string Value;  // key value, trimmed
   };
-  // [first, last) lines of the section's first occurrence after its header; false when absent.
-  bool FindSection(std::string_view Section, size_t& First, size_t& Last) const;
-  size_t SectionEnd(size_t Header) const;
-  void Changed() { FIndexValid = false; }
+  // A section's header and the lines after it up to the next header. Its key index (folded name ->
+  // position in Lines of the first occurrence) is built when first needed, so that reading a key costs
+  // the same in a section of ten keys as in one of a hundred thousand. An erased section stays in place,
+  // empty and out of the index, until enough of them are there to be worth compacting.
+  struct TSection {
+    TLine Header;
+    std::vector<TLine> Lines;
+    bool Erased { false };
+    mutable std::unordered_map<std::string, size_t> Keys;
+    mutable bool KeysValid { false };
+  };
+  static constexpr size_t npos = static_cast<size_t>(-1);
 
-  std::vector<TLine> FLines;
-  mutable std::unordered_map<std::string, size_t> FIndex;  // folded name -> header of first occurrence
+  // The section's first occurrence, or null.
+  const TSection* FindSection(std::string_view Section) const;
+  TSection* FindSection(std::string_view Section);
+  const std::unordered_map<std::string, size_t>& KeyIndex(const TSection& S) const;
+  // Position in S.Lines of the key's first occurrence, or npos.
+  size_t FindKey(const TSection& S, std::string_view Key) const;
+  // Folded name -> positions in FSections of every occurrence, in file order.
+  std::unordered_map<std::string, std::vector<size_t>>& SectionIndex() const;
+
+  std::vector<TLine> FPreamble;  // lines before the first section
+  std::vector<TSection> FSections;
+  size_t FErased { 0 };
+  mutable std::unordered_map<std::string, std::vector<size_t>> FIndex;
   mutable bool FIndexValid { false };
 };
 
-// Section and key name comparison: ASCII letters folded, double-byte characters compared as they are.
-bool SameIniName(std::string_view A, std::string_view B);
 // Optional sign, then decimal within 32 bits, or '$' / "0x" / "0X" and 1 to 8 hex digits wrapping into
 // the signed range ("0x80000012" is -2147483630). Nothing else (blank, junk, overflow) is a number.
 bool ProfileStrToInt(std::string_view Text, int& Value);
 
-// The file's bytes; false (errno set) when it cannot be read. A missing file is an empty one when
-// MissingIsEmpty.
+// The most an INI file may hold: no text of settings comes near it, and it keeps a wrong file from
+// taking all memory.
+constexpr size_t MaxProfileFileSize = size_t { 64 } << 20;
+
+// The file's bytes; false (errno set) when it cannot be read: not a regular file (OpenFileToLoad's
+// errors), or EFBIG beyond MaxProfileFileSize. A missing file is an empty one when MissingIsEmpty.
 bool ReadProfileFile(const std::string& GbkPath, std::string& Content, bool MissingIsEmpty);
 // Writes Content to a temporary file in the same directory and renames it over GbkPath, keeping an
 // existing file's permissions. False (errno set, GbkPath untouched) on failure.

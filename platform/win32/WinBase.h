@@ -233,6 +233,18 @@ void RegisterBuiltinExport(const char* module, const char* name, void* proc);
 // GetMonitorInfoA); the module loader calls it before handing out the built-in USER32 module.
 void RegisterUser32Exports();
 
+// Opens a file that a loader is about to read (an INI file, a picture, a skin), by its host path
+// (PathToHost): never waits on the way (a FIFO without a writer, a device), follows symbolic links, and
+// keeps the descriptor only when the name then leads to a regular file. The descriptor (blocking again,
+// close-on-exec), or -1 with errno: the open's own error, EISDIR, or NotRegularFileError for a FIFO, a
+// device or a socket.
+int OpenFileToLoad(const std::string& HostPath);
+// The errno value OpenFileToLoad gives for a name that leads to no regular file; ours, beyond the
+// host's own numbers.
+constexpr int NotRegularFileError = 0x4E52;
+// A file error for a message: the host's words, and ours for NotRegularFileError.
+std::string FileErrorText(int Error);
+
 // The version GetVersion reports (default 5.1); for tests of version-dependent paths.
 void SetReportedVersion(DWORD major, DWORD minor);
 

@@ -119,6 +119,33 @@ int OpenFlags(DWORD access, DWORD creation) {
 
 }  // namespace
 
+int OpenFileToLoad(const std::string& HostPath) {
+  int fd;
+  do fd = ::open(HostPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  struct stat st {};
+  int error = 0;
+  if (::fstat(fd, &st) != 0)
+    error = errno;
+  else if (S_ISDIR(st.st_mode))
+    error = EISDIR;
+  else if (!S_ISREG(st.st_mode))
+    error = NotRegularFileError;
+  // A regular file reads the same either way; blocking again keeps short reads out of the callers.
+  else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+    error = errno;
+  if (error == 0) return fd;
+  ::close(fd);
+  errno = error;
+  return -1;
+}
+
+std::string FileErrorText(int Error) {
+  if (Error == NotRegularFileError) return "Not a regular file (a pipe, a device or a socket)";
+  return std::strerror(Error);
+}
+
 void RegisterDeviceOpener(DeviceOpener opener) {
   std::lock_guard<std::mutex> lock(gOpenersLock);
   Openers().push_back(std::move(opener));

@@ -7,8 +7,6 @@ namespace xj::wm {
 
 // A DC on the window's client area, clipped to `clip` (client coordinates) and to what is visible.
 HDC PaintDC(Wnd* w, const Region& clip);
-bool RegionFromHrgn(HRGN rgn, Region& out);
-int RegionToHrgn(const Region& in, HRGN rgn);  // the region kind, 0 for a bad handle
 LRESULT DefEraseBackground(Wnd* w, HDC dc);
 Region VisibleInTop(Wnd* w, bool client);  // in the top-level surface's coordinates
 void ReleaseDCsOf(Wnd* w);

@@ -1,8 +1,6 @@
 #pragma once
 // Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
 
-#include <pixman.h>
-
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -10,41 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Region.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/WinUser.h"
 
 namespace xj::wm {
-
-// ---- Regions (window-manager side: update regions, clips, hit tests) -----------------------------
-
-class Region {
- public:
-  Region() { pixman_region32_init(&FR); }
-  explicit Region(const RECT& r);
-  Region(const Region& o);
-  Region& operator=(const Region& o);
-  ~Region() { pixman_region32_fini(&FR); }
-
-  bool Empty() const;
-  RECT Extents() const;
-  bool Contains(int x, int y) const;
-  void Clear();
-  void Set(const RECT& r);
-  void Union(const RECT& r);
-  void Union(const Region& o);
-  void Subtract(const RECT& r);
-  void Subtract(const Region& o);
-  void Intersect(const RECT& r);
-  void Intersect(const Region& o);
-  void Translate(int dx, int dy);
-  bool Equals(const Region& o) const;
-  std::vector<RECT> Rects() const;
-  pixman_region32_t* Raw() { return &FR; }
-  const pixman_region32_t* Raw() const { return &FR; }
-
- private:
-  mutable pixman_region32_t FR;
-};
 
 // ---- Records ---------------------------------------------------------------------------------------
 
@@ -93,7 +61,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool painting { false };
+  bool paintListed { false };  // on the list of windows needing paint
   HRGN region {};
   BYTE alpha { 255 };
   bool alphaSet { false };
@@ -127,12 +95,15 @@ struct Wnd {
 // Keeps a window record alive across calls into window procedures, which may destroy it.
 class Pin {
  public:
-  explicit Pin(Wnd* w);
-  ~Pin();
+  explicit Pin(Wnd* w) : FW(w) { ++FW->pins; }
+  ~Pin() {
+    if (--FW->pins == 0 && FW->dead) Bury(FW);
+  }
   Pin(const Pin&) = delete;
   Pin& operator=(const Pin&) = delete;
 
  private:
+  static void Bury(Wnd* w);
   Wnd* FW;
 };
 
@@ -149,6 +120,7 @@ inline bool EqualRectWm(const RECT& a, const RECT& b) {
 }
 inline bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
+using xj::Region;
 using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
@@ -201,7 +173,6 @@ struct RawInput {
 };
 void QueueInput(RawInput ev);
 void WakeQueue();
-bool QueueHasWork();
 int WakeFd();
 void DropMessagesFor(HWND h);
 void InvalidateCachedMessages(HWND h);
@@ -217,9 +188,7 @@ bool WindowRegionContains(const Wnd* w, POINT windowPt);
 void Activate(Wnd* w, WORD how);
 void ActivateNextAfter(Wnd* w);
 void FocusLost(Wnd* w);
-int HitTest(Wnd* w, POINT screen);
 Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut);
-UINT KeyModifiers();
 
 // ---- MDI (Wm_mdi.cpp) --------------------------------------------------------------------------------
 
@@ -239,24 +208,56 @@ int64_t MsUntilNextTimer();  // -1: no timer
 void KillTimersOf(HWND h);
 
 bool NextTimerDue(uint64_t& due);
-void KillAllTimers();
 
-// ---- Resetting between tests -------------------------------------------------------------------------------
+// ---- The window manager's state --------------------------------------------------------------------------
+// What the window manager remembers between calls (focus, input, the GUI side of the queue, timers,
+// the caret, the clipboard, menus, geometry counters) lives in one State, each file keeping its own part,
+// made on first use on the GUI thread. The harness starts every test with a fresh State. Process-wide
+// records stay outside it: window classes, procedure records, the handle table, registered messages,
+// and the queue's cross-thread transport.
 
-void ResetQueue();
-void ResetInputState();
-void ResetFocusState();
-void ResetClipboard();
-void ResetEnvironment();
+struct StatePart {
+  virtual ~StatePart() = default;
+};
+
+enum class PartId { Queue, Input, Focus, Caret, Clipboard, Environment, Screen, Timers, Menus, Windows, Paint, Count };
+
+struct State {
+  std::unique_ptr<StatePart> parts[(int)PartId::Count];
+};
+
+State& TheState();
+// Replaces the state with a fresh one; every window must be gone first.
+void ResetState();
+
+template <class T>
+T& Part(PartId id) {
+  std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
+  if (!p) p = std::make_unique<T>();
+  return static_cast<T&>(*p);
+}
+
+// Counters and handles of the window layer (Wm_window.cpp, Wm_mdi.cpp).
+struct DeferInfo {
+  std::vector<WINDOWPOS> moves;
+};
+struct WindowState : StatePart {
+  int cascade { 0 };     // next default position of an overlapped window
+  int mdiCascade { 0 };  // next default position of an MDI child
+  std::vector<std::unique_ptr<DeferInfo>> defers;
+};
+WindowState& Windows();
+
 void StartEnvironment();
 struct Wnd;
 void MainWindowClosing(Wnd* w);
 void SetScreenGeometry(const RECT& monitor, const RECT& work);
-RECT ScreenBounds();
 
 // ---- Painting (Wm_paint.cpp) ---------------------------------------------------------------------------
 
 bool NeedsPaint(const Wnd* w);
+// Call after changing a window's update region, frame or internal-paint flag.
+void PaintStateChanged(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

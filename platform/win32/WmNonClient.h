@@ -2,7 +2,7 @@
 // Geometry and painting of the classic non-client area, shared by the non-client, painting, scroll
 // and menu files.
 
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
@@ -51,5 +51,9 @@ void SetPressedButton(Wnd* w, int hit);       // repaints the caption buttons
 void TrackScrollBar(Wnd* w, int bar, POINT screen);  // Wm_scroll.cpp
 void SizeMoveLoop(Wnd* w, UINT cmd, POINT start);    // Wm_sizemove.cpp
 void MenuBarLoop(Wnd* w, POINT screen, UINT key);    // Wm_menu.cpp; key: 0 mouse, else the mnemonic or VK
+// The system menu below the caption icon, its items enabled by the window's state and border icons;
+// the chosen item is sent back as WM_SYSCOMMAND, and a second press on the icon (byMouse) closes the
+// window. Nothing without WS_SYSMENU.
+void SystemMenuLoop(Wnd* w, bool byMouse);  // Wm_menu.cpp
 
 }  // namespace xj::wm

@@ -10,7 +10,7 @@
 
 namespace xj::wm {
 namespace {
-struct Caret {
+struct Caret : StatePart {
   HWND owner {};
   int width { 0 };
   int height { 0 };
@@ -19,10 +19,7 @@ struct Caret {
   bool drawn { false };
   UINT_PTR blink { 0 };
 };
-Caret& C() {
-  static Caret c;
-  return c;
-}
+Caret& C() { return Part<Caret>(PartId::Caret); }
 
 void Invert(Caret& c) {
   if (!IsWindow(c.owner)) return;

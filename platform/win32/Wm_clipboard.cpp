@@ -32,18 +32,19 @@ Block* BlockOf(HGLOBAL h) {
   return it == Blocks().end() ? nullptr : it->second.get();
 }
 
-struct Clipboard {
+struct Clipboard : StatePart {
   bool open { false };
   HWND opener {};
   HWND owner {};
   HGLOBAL text {};      // ours, or fetched from the display
   bool changed { false };
+
+  ~Clipboard() override {
+    if (text) GlobalFree(text);
+  }
 };
 
-Clipboard& Clip() {
-  static Clipboard c;
-  return c;
-}
+Clipboard& Clip() { return Part<Clipboard>(PartId::Clipboard); }
 
 HGLOBAL BlockFrom(const std::string& s) {
   HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
@@ -173,11 +174,3 @@ BOOL IsClipboardFormatAvailable(UINT format) {
   xj::display::Backend* d = CurrentDisplay();
   return d && d->ClipboardText().has_value();
 }
-
-namespace xj::wm {
-void ResetClipboard() {
-  Clipboard& c = Clip();
-  DropText();
-  c = Clipboard {};
-}
-}  // namespace xj::wm

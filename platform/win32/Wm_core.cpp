@@ -7,6 +7,7 @@
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/win32/Clock.h"
 #include "platform/win32/WinBase.h"
@@ -14,58 +15,6 @@
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
-
-// ---- Region ----------------------------------------------------------------------------------------
-
-Region::Region(const RECT& r) {
-  pixman_region32_init(&FR);
-  Set(r);
-}
-Region::Region(const Region& o) {
-  pixman_region32_init(&FR);
-  pixman_region32_copy(&FR, &o.FR);
-}
-Region& Region::operator=(const Region& o) {
-  if (this != &o) pixman_region32_copy(&FR, &o.FR);
-  return *this;
-}
-bool Region::Empty() const { return !pixman_region32_not_empty(&FR); }
-RECT Region::Extents() const {
-  if (Empty()) return RECT {};
-  const pixman_box32_t* b = pixman_region32_extents(&FR);
-  return RECT { b->x1, b->y1, b->x2, b->y2 };
-}
-bool Region::Contains(int x, int y) const { return pixman_region32_contains_point(&FR, x, y, nullptr); }
-void Region::Clear() { pixman_region32_clear(&FR); }
-void Region::Set(const RECT& r) {
-  pixman_region32_clear(&FR);
-  Union(r);
-}
-void Region::Union(const RECT& r) {
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  pixman_region32_union_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-void Region::Union(const Region& o) { pixman_region32_union(&FR, &FR, &o.FR); }
-void Region::Subtract(const RECT& r) { Subtract(Region(r)); }
-void Region::Subtract(const Region& o) { pixman_region32_subtract(&FR, &FR, &o.FR); }
-void Region::Intersect(const RECT& r) {
-  if (r.right <= r.left || r.bottom <= r.top) {
-    Clear();
-    return;
-  }
-  pixman_region32_intersect_rect(&FR, &FR, r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-void Region::Intersect(const Region& o) { pixman_region32_intersect(&FR, &FR, &o.FR); }
-void Region::Translate(int dx, int dy) { pixman_region32_translate(&FR, dx, dy); }
-bool Region::Equals(const Region& o) const { return pixman_region32_equal(&FR, &o.FR); }
-std::vector<RECT> Region::Rects() const {
-  int n = 0;
-  const pixman_box32_t* b = pixman_region32_rectangles(&FR, &n);
-  std::vector<RECT> out;
-  out.reserve(n);
-  for (int i = 0; i < n; ++i) out.push_back(RECT { b[i].x1, b[i].y1, b[i].x2, b[i].y2 });
-  return out;
-}
 
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
@@ -76,6 +25,28 @@ Hooks& TheHooks() {
   return hooks;
 }
 
+// ---- State ------------------------------------------------------------------------------------------------
+
+State& TheState() {
+  static State* s = new State;  // never destroyed: static destructors of other files may still use it
+  return *s;
+}
+
+WindowState& Windows() { return Part<WindowState>(PartId::Windows); }
+
+void ResetState() {
+  // A part going away may touch another part, which is then made afresh: go round until none is left.
+  State& s = TheState();
+  for (bool any = true; any;) {
+    any = false;
+    for (auto& p : s.parts)
+      if (p) {
+        p.reset();
+        any = true;
+      }
+  }
+}
+
 uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 DWORD NowTick() { return (DWORD)Now(); }
@@ -83,42 +54,59 @@ DWORD NowTick() { return (DWORD)Now(); }
 // ---- Procedure records ------------------------------------------------------------------------------
 // A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
 // recognised instead of being called; values stay below 2^31.
+//
+// Calling through a record takes no lock: records live in chunks that never move, a record's fields
+// are written before its generation is published, and a call checks the generation first. Creating and
+// freeing records (from any thread) serialise on the table's mutex. A closure freed by a call running
+// on the same thread is kept until that thread's outermost call returns.
 
 namespace {
 
+using Closure = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
 struct ProcRecord {
-  uint32_t gen { 1 };
-  bool live { false };
+  std::atomic<uint32_t> state { 0 };  // (generation << 1) | live
   WNDPROCFN fn {};
-  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> closure;
+  Closure closure;
 };
 
+constexpr uint32_t kChunkBits = 10;
+constexpr uint32_t kChunkSize = 1u << kChunkBits;
+constexpr uint32_t kMaxRecords = 1u << 24;
+
+// Zero-initialised before any code runs, so a call needs no guard to reach it.
+std::atomic<ProcRecord*> gChunks[kMaxRecords / kChunkSize];
+
+ProcRecord* At(uint32_t index) {
+  ProcRecord* c = gChunks[index >> kChunkBits].load(std::memory_order_acquire);
+  return c ? &c[index & (kChunkSize - 1)] : nullptr;
+}
+
 struct ProcTable {
-  std::mutex lock;  // procedures may be created on any thread (a thread's message window)
-  std::deque<ProcRecord> records { ProcRecord {} };  // index 0 is never used
+  std::mutex lock;  // writers only
+  uint32_t used { 1 };  // index 0 is never used
   std::vector<uint32_t> freeList;
   std::unordered_map<WNDPROCFN, LONG_PTR> byFunction;
 
-  LONG_PTR Add(ProcRecord r) {
+  // Lock held.
+  LONG_PTR Add(WNDPROCFN fn, Closure closure) {
     uint32_t index;
     if (!freeList.empty()) {
       index = freeList.back();
       freeList.pop_back();
-      r.gen = records[index].gen;
-      records[index] = std::move(r);
     } else {
-      index = (uint32_t)records.size();
-      records.push_back(std::move(r));
+      if (used >= kMaxRecords) return 0;
+      index = used++;
+      auto& chunk = gChunks[index >> kChunkBits];
+      if (!chunk.load(std::memory_order_relaxed)) chunk.store(new ProcRecord[kChunkSize], std::memory_order_release);
     }
-    records[index].live = true;
-    return (LONG_PTR)(((uint64_t)records[index].gen << 24) | index);
-  }
-  ProcRecord* Find(LONG_PTR v) {
-    uint32_t index = (uint32_t)(v & 0xFFFFFF);
-    uint32_t gen = (uint32_t)((uint64_t)v >> 24);
-    if (index == 0 || index >= records.size()) return nullptr;
-    ProcRecord& r = records[index];
-    return r.live && r.gen == gen ? &r : nullptr;
+    ProcRecord& r = *At(index);
+    uint32_t gen = r.state.load(std::memory_order_relaxed) >> 1;
+    if (gen == 0) gen = 1;
+    r.fn = fn;
+    r.closure = std::move(closure);
+    r.state.store((gen << 1) | 1, std::memory_order_release);
+    return (LONG_PTR)(((uint64_t)gen << 24) | index);
   }
 };
 
@@ -127,20 +115,41 @@ ProcTable& Procs() {
   return *t;
 }
 
+// The record a handle names while it is live; safe without the lock.
+inline ProcRecord* FindLive(LONG_PTR v) {
+  uint32_t index = (uint32_t)(v & 0xFFFFFF);
+  uint32_t gen = (uint32_t)((uint64_t)v >> 24);
+  ProcRecord* r = At(index);  // index 0 is never used: its state stays 0
+  if (!r || r->state.load(std::memory_order_acquire) != ((gen << 1) | 1)) return nullptr;
+  return r;
+}
+
+// Calls through closures running on this thread, and the closures freed meanwhile.
+thread_local int tCallDepth = 0;
+thread_local std::vector<Closure>* tFreedWhileRunning = nullptr;
+
+struct CallDepth {
+  CallDepth() { ++tCallDepth; }
+  ~CallDepth() {
+    if (--tCallDepth == 0 && tFreedWhileRunning) {
+      std::unique_ptr<std::vector<Closure>> freed(std::exchange(tFreedWhileRunning, nullptr));
+    }
+  }
+};
+
+// Both entry points call through this one body, inlined.
+inline LRESULT CallRecord(LONG_PTR proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  ProcRecord* r = FindLive(proc);
+  if (!r) return DefWindowProcA(h, msg, wParam, lParam);
+  if (r->fn) return r->fn(h, msg, wParam, lParam);
+  CallDepth depth;
+  return r->closure(h, msg, wParam, lParam);
+}
+
 }  // namespace
 
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  ProcRecord* r;
-  {
-    ProcTable& t = Procs();
-    std::lock_guard<std::mutex> g(t.lock);
-    r = t.Find(proc.Value());
-  }
-  if (!r) return DefWindowProcA(h, msg, wParam, lParam);
-  if (r->fn) return r->fn(h, msg, wParam, lParam);
-  // Copy: the closure may free its own record while running.
-  auto fn = r->closure;
-  return fn(h, msg, wParam, lParam);
+  return CallRecord(proc.Value(), h, msg, wParam, lParam);
 }
 
 }  // namespace xj::wm
@@ -156,35 +165,41 @@ WNDPROC::WNDPROC(WNDPROCFN fn) {
     FValue = it->second;
     return;
   }
-  ProcRecord r;
-  r.fn = fn;
-  FValue = t.Add(std::move(r));
-  t.byFunction.emplace(fn, FValue);
+  FValue = t.Add(fn, nullptr);
+  if (FValue) t.byFunction.emplace(fn, FValue);
 }
 
 WNDPROC MakeWndProcInstance(std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> fn) {
   if (!fn) return WNDPROC();
   ProcTable& t = Procs();
   std::lock_guard<std::mutex> g(t.lock);
-  ProcRecord r;
-  r.closure = std::move(fn);
-  return WNDPROC(t.Add(std::move(r)));
+  return WNDPROC(t.Add(nullptr, std::move(fn)));
 }
 
 void FreeWndProcInstance(WNDPROC proc) {
-  ProcTable& t = Procs();
-  std::lock_guard<std::mutex> g(t.lock);
-  ProcRecord* r = t.Find(proc.Value());
-  if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
-  r->live = false;
-  r->closure = nullptr;
-  r->gen = r->gen % 127 + 1;  // keeps every handle below 2^31, so it survives GetWindowLongA
-  t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
+  Closure dying;
+  {
+    ProcTable& t = Procs();
+    std::lock_guard<std::mutex> g(t.lock);
+    ProcRecord* r = FindLive(proc.Value());
+    if (!r || r->fn) return;  // unknown, already freed, or a plain function (those live forever)
+    uint32_t gen = r->state.load(std::memory_order_relaxed) >> 1;
+    // Generations stay below 128, so every handle stays below 2^31 and survives GetWindowLongA.
+    r->state.store((gen % 127 + 1) << 1, std::memory_order_release);
+    dying = std::move(r->closure);
+    r->closure = nullptr;
+    t.freeList.push_back((uint32_t)(proc.Value() & 0xFFFFFF));
+  }
+  // A closure that frees itself (or one below it in a subclass chain) is still running here.
+  if (tCallDepth > 0) {
+    if (!tFreedWhileRunning) tFreedWhileRunning = new std::vector<Closure>;
+    tFreedWhileRunning->push_back(std::move(dying));
+  }
 }
 
 LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!proc) return 0;
-  return CallProc(proc, hwnd, msg, wParam, lParam);
+  return CallRecord(proc.Value(), hwnd, msg, wParam, lParam);
 }
 
 namespace xj::wm {
@@ -204,7 +219,6 @@ struct Table {
   std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop
   std::deque<uint32_t> freeSlots;
   std::unordered_set<Wnd*> zombies;  // destroyed but still pinned by a running procedure
-  std::thread::id gui;
   std::atomic<bool> guiBound { false };  // other threads read it when they post
   Wnd desktop;
 };
@@ -224,16 +238,17 @@ Table& T() {
 
 Wnd* Desktop() { return &T().desktop; }
 
-bool IsGuiThread() {
-  Table& t = T();
-  return !t.guiBound.load(std::memory_order_acquire) || t.gui == std::this_thread::get_id();
+namespace {
+thread_local bool tGuiThread = false;  // this thread was bound as the GUI thread
 }
 
+bool IsGuiThread() { return tGuiThread || !T().guiBound.load(std::memory_order_acquire); }
+
 void BindGuiThread() {
+  if (tGuiThread) return;
   Table& t = T();
-  if (t.guiBound.load(std::memory_order_acquire)) return;
-  t.gui = std::this_thread::get_id();
-  t.guiBound.store(true, std::memory_order_release);
+  bool unbound = false;
+  if (t.guiBound.compare_exchange_strong(unbound, true, std::memory_order_acq_rel)) tGuiThread = true;
 }
 
 Wnd* FromHandle(HWND h) {
@@ -282,6 +297,7 @@ void RetireWnd(Wnd* w) {
   s.gen = s.gen % 511 + 1;
   t.freeSlots.push_back(index);
   w->dead = true;
+  PaintStateChanged(w);
   if (w->pins > 0)
     t.zombies.insert(w);
   else
@@ -294,12 +310,9 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn) {
     if (Wnd* w = t.slots[i].wnd) fn(w);
 }
 
-Pin::Pin(Wnd* w) : FW(w) { ++FW->pins; }
-Pin::~Pin() {
-  if (--FW->pins == 0 && FW->dead) {
-    T().zombies.erase(FW);
-    delete FW;
-  }
+void Pin::Bury(Wnd* w) {
+  T().zombies.erase(w);
+  delete w;
 }
 
 }  // namespace xj::wm

@@ -63,16 +63,6 @@ SurfaceTarget* TargetOf(Wnd* top) {
   return t.get();
 }
 
-HRGN ToHrgn(const Region& r) {
-  HRGN h = CreateRectRgn(0, 0, 0, 0);
-  for (const RECT& rc : r.Rects()) {
-    HRGN part = CreateRectRgn(rc.left, rc.top, rc.right, rc.bottom);
-    CombineRgn(h, h, part, RGN_OR);
-    DeleteObject(part);
-  }
-  return h;
-}
-
 // Where a window lies in its top-level surface.
 POINT OriginInTop(const Wnd* w, bool client) {
   POINT o = client ? ClientOrigin(w) : WindowOrigin(w);
@@ -89,8 +79,9 @@ RECT RectInTop(const Wnd* w, bool client) {
 
 void IntersectWindowRegion(Region& r, const Wnd* w) {
   if (!w->region) return;
-  Region wr;
-  if (!RegionFromHrgn(w->region, wr)) return;
+  const Region* shape = gdi::RegionOf(w->region);
+  if (!shape) return;
+  Region wr = *shape;
   POINT o = OriginInTop(w, false);
   wr.Translate(o.x, o.y);
   r.Intersect(wr);
@@ -145,7 +136,7 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip) {
   Region vis = VisibleInTop(w, !window);
   vis.Translate(-origin.x, -origin.y);
   if (extraClip) vis.Intersect(*extraClip);
-  HRGN hv = ToHrgn(vis);
+  HRGN hv = gdi::CreateRegion(std::move(vis));
   HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, hv, w->handle);
   DeleteObject(hv);
   if (dc) Dcs()[dc] = DcRecord { w->handle, window };
@@ -153,23 +144,6 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip) {
 }
 
 HDC PaintDC(Wnd* w, const Region& clip) { return MakeDC(w, false, &clip); }
-
-bool RegionFromHrgn(HRGN rgn, Region& out) {
-  RECT box;
-  if (!rgn || GetRgnBox(rgn, &box) == ERROR) return false;
-  out.Clear();
-  for (const RECT& r : gdi::RegionRects(rgn)) out.Union(r);
-  return true;
-}
-
-int RegionToHrgn(const Region& in, HRGN rgn) {
-  RECT box;
-  if (!rgn || GetRgnBox(rgn, &box) == ERROR) return 0;
-  HRGN tmp = ToHrgn(in);
-  int kind = CombineRgn(rgn, tmp, nullptr, RGN_COPY);
-  DeleteObject(tmp);
-  return kind;
-}
 
 LRESULT DefEraseBackground(Wnd* w, HDC dc) {
   if (!w->cls || !w->cls->background) return 0;
@@ -186,7 +160,8 @@ bool WindowRegionContains(const Wnd* w, POINT windowPt) {
 
 std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped) {
   shaped = w->region != nullptr;
-  return shaped ? gdi::RegionRects(w->region) : std::vector<RECT> {};
+  const Region* shape = shaped ? gdi::RegionOf(w->region) : nullptr;
+  return shape ? shape->RectList() : std::vector<RECT> {};
 }
 
 void LayeredStyleChanged(Wnd* w, bool wasLayered) {
@@ -225,8 +200,8 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
   Region extra;
   bool useExtra = false;
   if ((flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN)) && (uintptr_t)clip > 1) {
-    Region c;
-    if (RegionFromHrgn(clip, c)) {
+    if (const Region* given = xj::gdi::RegionOf(clip)) {
+      Region c = *given;
       // The region is in screen coordinates, as WM_NCPAINT hands it over.
       POINT o = (flags & DCX_WINDOW) ? WindowOrigin(w) : ClientOrigin(w);
       c.Translate(-o.x, -o.y);
@@ -343,7 +318,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   dst.Intersect(vis);
   if (TopSurface* s = SurfaceOf(top)) {
     std::vector<uint32_t> copy = s->pixels;
-    for (const RECT& r : dst.Rects())
+    for (const RECT& r : dst.RectList())
       for (int y = r.top; y < r.bottom; ++y)
         for (int x = r.left; x < r.right; ++x) {
           int sx = x - dx + o.x, sy = y - dy + o.y, tx = x + o.x, ty = y + o.y;
@@ -352,7 +327,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
             continue;
           s->pixels[(size_t)ty * s->width + tx] = copy[(size_t)sy * s->width + sx];
         }
-    RECT d = dst.Extents();
+    RECT d = dst.Box();
     Offset(d, o.x, o.y);
     AddDirty(*s, d);
   }
@@ -365,6 +340,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   moved.Translate(dx, dy);
   moved.Intersect(area);
   w->update.Union(moved);
+  PaintStateChanged(w);
   if (flags & SW_SCROLLCHILDREN) {
     for (Wnd* c : w->children) {
       RECT cr = c->rect;
@@ -375,10 +351,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   }
   if (flags & SW_INVALIDATE)
     InvalidateClient(w, &uncovered, (flags & SW_ERASE) != 0, (flags & SW_SCROLLCHILDREN) != 0);
-  if (update) RegionToHrgn(uncovered, update);
-  if (updateRect) *updateRect = uncovered.Extents();
-  if (uncovered.Empty()) return NULLREGION;
-  return uncovered.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+  if (update) xj::gdi::AssignRegion(update, uncovered);
+  if (updateRect) *updateRect = uncovered.Box();
+  return uncovered.Complexity();
 }
 
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip) {

@@ -38,6 +38,12 @@ HCURSOR SizingCursor(int hit) {
   return nullptr;
 }
 
+// Asked for on every mouse move by every window under the pointer.
+HCURSOR Arrow() {
+  static HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  return arrow;
+}
+
 LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (w->IsChild() && w->parent && w->parent != Desktop()) return Send(w->parent, msg, wParam, lParam);
   return 0;
@@ -119,11 +125,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (ToParent(w, msg, wParam, lParam)) return TRUE;
       int hit = (short)LOWORD(lParam);
       if (hit == HTCLIENT) {
-        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : LoadCursorA(nullptr, IDC_ARROW));
+        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : Arrow());
         return FALSE;
       }
       HCURSOR c = SizingCursor(hit);
-      SetCursor(c ? c : LoadCursorA(nullptr, IDC_ARROW));
+      SetCursor(c ? c : Arrow());
       return c != nullptr;
     }
     case WM_CONTEXTMENU:
@@ -134,6 +140,13 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSCOMMAND:
       return DefSysCommand(w, wParam, lParam);
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes the top-level window, as the system menu's Close would; posted, so that the key
+      // message finishes before the window goes.
+      if (wParam == VK_F4 && (lParam & (1L << 29))) {
+        if (Wnd* top = Root(w)) PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+      }
+      return 0;
     case WM_SYSKEYUP:
     case WM_KEYUP:
       // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
@@ -147,7 +160,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_SYSCHAR:
-      if (wParam != VK_SPACE && wParam >= 0x20) {
+      // Alt+Space opens the system menu, Alt+letter the menu bar's item with that mnemonic.
+      if (wParam >= 0x20) {
         if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
       }
       return 0;

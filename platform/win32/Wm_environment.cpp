@@ -9,23 +9,25 @@
 #include "platform/display/Display.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
 
 namespace {
 
-struct Environment {
+struct Environment : StatePart {
   bool started { false };
   bool written { false };
   HWND main {};
   UINT_PTR exitTimer { 0 };
 };
 
-Environment& Env() {
-  static Environment e;
-  return e;
+Environment& Env() { return Part<Environment>(PartId::Environment); }
+
+WindowDescriber& Describer() {
+  static auto* d = new WindowDescriber;
+  return *d;
 }
 
 const char* Var(const char* name) {
@@ -38,7 +40,7 @@ void Describe(Wnd* w, UiNode& node) {
   GetClassNameA(w->handle, cls, sizeof cls);
   node.className = cls;
   node.text = w->text;
-  if (auto& d = TheHooks().describe) d(w->handle, node);
+  if (auto& d = Describer()) d(w->handle, node);
   for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
     if (!(*it)->Visible()) continue;
     UiNode child;
@@ -69,6 +71,8 @@ void CloseMainWindow(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 void SetMainWindow(HWND h) { Env().main = h; }
+
+void SetWindowDescriber(WindowDescriber describe) { Describer() = std::move(describe); }
 
 HWND MainWindow() {
   Environment& e = Env();
@@ -129,7 +133,5 @@ void StartEnvironment() {
 void MainWindowClosing(Wnd* w) {
   if (Env().started && w->handle == MainWindow()) WriteExitArtifacts();
 }
-
-void ResetEnvironment() { Env() = Environment {}; }
 
 }  // namespace xj::wm

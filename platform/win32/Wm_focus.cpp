@@ -10,17 +10,14 @@ void ForgetPointer(Wnd* w);
 
 namespace {
 
-struct FocusState {
+struct FocusState : StatePart {
   HWND focus {};
   HWND active {};
   HWND capture {};
   bool appActive { false };
 };
 
-FocusState& F() {
-  static FocusState f;
-  return f;
-}
+FocusState& F() { return Part<FocusState>(PartId::Focus); }
 
 bool InTree(HWND root, HWND h) { return h && (h == root || IsChild(root, h)); }
 
@@ -110,8 +107,6 @@ void ForgetWindowInput(Wnd* w) {
   };
   walk(w);
 }
-
-void ResetFocusState() { F() = FocusState {}; }
 
 }  // namespace xj::wm
 

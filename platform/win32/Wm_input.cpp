@@ -18,7 +18,7 @@ bool MenuKeyWasAlone();
 
 namespace {
 
-struct InputState {
+struct InputState : StatePart {
   POINT cursor {};
   BYTE async[256] {};
   BYTE sync[256] {};
@@ -38,10 +38,7 @@ struct InputState {
   int cursorCount { 0 };
 };
 
-InputState& S() {
-  static InputState s;
-  return s;
-}
+InputState& S() { return Part<InputState>(PartId::Input); }
 
 const UINT kVkOfButton[3] = { VK_LBUTTON, VK_RBUTTON, VK_MBUTTON };
 const UINT kClientDown[3] = { WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN };
@@ -57,20 +54,28 @@ void SetKey(BYTE* keys, UINT vk, bool down) {
 
 bool Skipped(const std::vector<Wnd*>& skip, Wnd* w) { return std::find(skip.begin(), skip.end(), w) != skip.end(); }
 
-bool Contains(Wnd* w, POINT pt) {
-  RECT r = ScreenRect(w);
-  if (!InRect(r, pt)) return false;
-  return WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top });
+// Whether the point lies in the window, whose top-left corner is at `origin` on the screen.
+bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
+  RECT r { origin.x, origin.y, origin.x + w->Width(), origin.y + w->Height() };
+  return InRect(r, pt) && (!w->region || WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top }));
 }
 
-Wnd* Descend(Wnd* w, POINT pt, const std::vector<Wnd*>& skip) {
+bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }
+
+// The search carries each window's screen origin down the tree instead of walking back up for it.
+Wnd* Descend(Wnd* w, POINT origin, POINT pt, const std::vector<Wnd*>& skip) {
   if (!w->Enabled()) return w;
-  if (!InRect(ScreenClient(w), pt)) return w;
+  POINT client { origin.x + w->client.left, origin.y + w->client.top };
+  RECT clientRect { client.x, client.y, client.x + (w->client.right - w->client.left),
+                    client.y + (w->client.bottom - w->client.top) };
+  if (!InRect(clientRect, pt)) return w;
   for (Wnd* c : w->children) {
-    if (!c->Visible() || Skipped(skip, c) || !Contains(c, pt)) continue;
+    if (!c->Visible() || Skipped(skip, c)) continue;
+    POINT at { client.x + c->rect.left, client.y + c->rect.top };
+    if (!ContainsAt(c, at, pt)) continue;
     // A disabled child keeps the point for its parent.
     if (!c->Enabled()) return w;
-    return Descend(c, pt, skip);
+    return Descend(c, at, pt, skip);
   }
   return w;
 }
@@ -81,7 +86,7 @@ Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled) {
   for (Wnd* top : Desktop()->children) {
     if (!top->Visible() || (top->style & WS_MINIMIZE) || Skipped(skip, top) || !Contains(top, pt)) continue;
     if (!top->Enabled() && throughDisabled) continue;
-    return Descend(top, pt, skip);
+    return Descend(top, POINT { top->rect.left, top->rect.top }, pt, skip);
   }
   return nullptr;
 }
@@ -338,24 +343,15 @@ void InjectInput(RawInput ev) {
   QueueInput(std::move(ev));
 }
 
-int HitTest(Wnd* w, POINT screen) { return (int)Send(w, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)); }
-
 Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut) {
   if (!sendHitTest) return Deepest(screen, {}, true);
   return HitChain(screen, true, hitOut);
 }
 
-UINT KeyModifiers() { return (UINT)MouseKeys(); }
-
 void ForgetPointer(Wnd* w) {
   InputState& s = S();
   if (s.mouseWnd == w->handle) s.mouseWnd = nullptr;
   if (s.lastDown.hwnd == w->handle) s.lastDown.valid = false;
-}
-
-void ResetInputState() {
-  InputState& s = S();
-  s = InputState {};
 }
 
 }  // namespace xj::wm

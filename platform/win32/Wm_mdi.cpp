@@ -22,7 +22,6 @@ Wnd* NextChild(Wnd* client, Wnd* except) {
   return nullptr;
 }
 
-int gCascade = 0;
 
 LRESULT CALLBACK ClientProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandle(h);
@@ -39,7 +38,7 @@ LRESULT CALLBACK ClientProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       int x = mc->x, y = mc->y, cx = mc->cx, cy = mc->cy;
       RECT cr { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
       if (x == CW_USEDEFAULT) {
-        x = y = 22 * (gCascade++ % 8);
+        x = y = 22 * (Windows().mdiCascade++ % 8);
       }
       if (cx == CW_USEDEFAULT) {
         cx = cr.right * 3 / 4;

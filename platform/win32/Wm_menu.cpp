@@ -165,8 +165,16 @@ struct Level {
 };
 
 class MenuLoop;
-MenuLoop* gActiveLoop = nullptr;
-HWND gBarOwner {};
+// The innermost running menu loop, and the window whose menu bar it drives.
+struct MenuState : StatePart {
+  MenuLoop* activeLoop {};
+  HWND barOwner {};
+  // Where and when a press outside every menu closed the last loop (time 0: it ended otherwise).
+  POINT pressOutside {};
+  DWORD pressOutsideTime { 0 };
+};
+
+MenuState& MS() { return Part<MenuState>(PartId::Menus); }
 
 LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -176,12 +184,12 @@ class MenuLoop {
 
   UINT Run(HMENU root, POINT at, UINT key) {
     RegisterSystemClass("#32768", PopupProc, CS_SAVEBITS, nullptr);
-    MenuLoop* outer = gActiveLoop;
-    gActiveLoop = this;
+    MenuLoop* outer = MS().activeLoop;
+    MS().activeLoop = this;
     SendMessageA(FOwner, WM_ENTERMENULOOP, !FBar, 0);
     if (FBar) {
       FLevels.push_back(Level { root, nullptr, -1 });
-      gBarOwner = FOwner;
+      MS().barOwner = FOwner;
       if (key == 0) {
         int i = BarItemAt(at);
         if (i < 0) {
@@ -252,8 +260,8 @@ class MenuLoop {
       if (it->wnd && IsWindow(it->wnd)) DestroyWindow(it->wnd);
     FLevels.clear();
     if (GetCapture() == FOwner) ReleaseCapture();
-    gActiveLoop = outer;
-    if (FBar) gBarOwner = nullptr;
+    MS().activeLoop = outer;
+    if (FBar) MS().barOwner = nullptr;
   }
 
   void Finish(MenuLoop* outer) {
@@ -262,8 +270,8 @@ class MenuLoop {
     HWND cap = GetCapture();
     if (cap && (cap == FOwner || !IsWindow(cap) || GetClassWord(cap))) ReleaseCapture();
     FLevels.clear();
-    gActiveLoop = outer;
-    if (FBar) gBarOwner = nullptr;
+    MS().activeLoop = outer;
+    if (FBar) MS().barOwner = nullptr;
     if (IsWindow(FOwner)) {
       if (FBar)
         if (Wnd* w = FromHandle(FOwner)) InvalidateFrame(w);
@@ -438,6 +446,8 @@ class MenuLoop {
         case WM_RBUTTONDOWN:
           if (level < 0) {
             FDone = true;  // a press outside the menus closes them
+            MS().pressOutside = pt;
+            MS().pressOutsideTime = m.time ? m.time : 1;
             return true;
           }
           if (!FLevels[level].wnd && item >= 0) {
@@ -550,7 +560,7 @@ LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(h, &ps);
       int sel = -1;
-      const Menu* m = gActiveLoop ? gActiveLoop->MenuOf(h, &sel) : nullptr;
+      const Menu* m = MS().activeLoop ? MS().activeLoop->MenuOf(h, &sel) : nullptr;
       if (m && dc)
         if (Wnd* w = FromHandle(h)) PaintPopupMenu(w, dc, *m, sel);
       EndPaint(h, &ps);
@@ -563,8 +573,8 @@ LRESULT CALLBACK PopupProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int MenuBarHighlight(HWND owner) {
-  if (!gActiveLoop || gBarOwner != owner) return -1;
-  return gActiveLoop->BarSel();
+  if (!MS().activeLoop || MS().barOwner != owner) return -1;
+  return MS().activeLoop->BarSel();
 }
 
 void MenuBarLoop(Wnd* w, POINT screen, UINT key) {
@@ -820,6 +830,44 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
   }
   return w->sysMenu;
 }
+
+namespace xj::wm {
+
+void SystemMenuLoop(Wnd* w, bool byMouse) {
+  if (!(w->style & WS_SYSMENU)) return;
+  HWND h = w->handle;
+  DWORD opened = (DWORD)GetMessageTime();
+  HMENU m = GetSystemMenu(h, FALSE);
+  bool minimised = (w->style & WS_MINIMIZE) != 0, maximised = (w->style & WS_MAXIMIZE) != 0;
+  struct {
+    UINT id;
+    bool on;
+  } items[] = { { SC_RESTORE, minimised || maximised },
+                { SC_MOVE, !maximised },
+                { SC_SIZE, (w->style & WS_THICKFRAME) && !minimised && !maximised },
+                { SC_MINIMIZE, (w->style & WS_MINIMIZEBOX) && !minimised },
+                { SC_MAXIMIZE, (w->style & WS_MAXIMIZEBOX) && !maximised },
+                { SC_CLOSE, true } };
+  for (auto& it : items) EnableMenuItem(m, it.id, MF_BYCOMMAND | (it.on ? MF_ENABLED : MF_GRAYED));
+  FrameParts p = PartsOf(w);
+  POINT at = WindowOrigin(w);
+  at.x += p.frame.border;
+  at.y += p.frame.border + p.frame.caption;
+  MS().pressOutsideTime = 0;
+  UINT cmd = (UINT)TrackPopupMenu(m, TPM_LEFTALIGN | TPM_RETURNCMD, at.x, at.y, 0, h, nullptr);
+  if (!IsWindow(h)) return;
+  // The icon pressed again while the menu it opened is up is a double click on it: close.
+  RECT icon = p.sysIcon;
+  POINT o = WindowOrigin(w);
+  Offset(icon, o.x, o.y);
+  MenuState& s = MS();
+  if (!cmd && byMouse && s.pressOutsideTime && InRect(icon, s.pressOutside) &&
+      s.pressOutsideTime - opened <= (DWORD)GetDoubleClickTime())
+    cmd = SC_CLOSE;
+  if (cmd) SendMessageA(h, WM_SYSCOMMAND, cmd, 0);
+}
+
+}  // namespace xj::wm
 
 BOOL DrawMenuBar(HWND hwnd) {
   Wnd* w = Checked(hwnd);

@@ -191,8 +191,8 @@ LRESULT DefNonClient(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam, bool* handl
         SendMessageA(w->handle, WM_SYSCOMMAND, SC_SIZE + (hit - HTLEFT + 1), lParam);
       else if (hit == HTCLOSE || hit == HTMAXBUTTON || hit == HTMINBUTTON)
         TrackCaptionButton(w, hit);
-      else if (hit == HTMENU)
-        SendMessageA(w->handle, WM_SYSCOMMAND, SC_MOUSEMENU + HTMENU, lParam);
+      else if (hit == HTMENU || hit == HTSYSMENU)
+        SendMessageA(w->handle, WM_SYSCOMMAND, SC_MOUSEMENU + hit, lParam);
       else if (hit == HTVSCROLL || hit == HTHSCROLL)
         TrackScrollBar(w, hit == HTVSCROLL ? SB_VERT : SB_HORZ, pt);
       return 0;

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
+#include "platform/win32/GdiInternal.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmNonClient.h"
 
@@ -48,6 +50,7 @@ void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
     if (w->update.Empty()) w->erase = false;
     if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   }
+  PaintStateChanged(w);
   if (!ChildrenIncluded(w, flags)) return;
   for (Wnd* c : w->children) {
     if (!c->Visible()) continue;
@@ -74,6 +77,7 @@ void PaintNow(Wnd* w, UINT flags) {
   if (!ReallyVisible(w)) return;
   if (w->ncDirty && (flags & (RDW_UPDATENOW | RDW_ERASENOW))) {
     w->ncDirty = false;
+    PaintStateChanged(w);
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(h)) return;
   }
@@ -111,7 +115,33 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter) {
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
+namespace {
+
+// Windows that need painting, visible or not, so that an idle queue finds nothing to paint without
+// walking the window tree.
+struct PaintState : StatePart {
+  std::vector<Wnd*> list;
+};
+
+std::vector<Wnd*>& PaintList() { return Part<PaintState>(PartId::Paint).list; }
+
+}  // namespace
+
+void PaintStateChanged(Wnd* w) {
+  bool need = !w->dead && NeedsPaint(w);
+  if (need == w->paintListed) return;
+  auto& list = PaintList();
+  w->paintListed = need;
+  if (need) {
+    list.push_back(w);
+  } else if (auto it = std::find(list.begin(), list.end(), w); it != list.end()) {
+    list.erase(it);  // not there when the state was renewed under a surviving window
+  }
+}
+
 Wnd* NextPaintWindow(HWND filter) {
+  const auto& list = PaintList();
+  if (std::none_of(list.begin(), list.end(), ReallyVisible)) return nullptr;
   const auto& tops = Desktop()->children;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it)
     if (Wnd* f = FindPaint(*it, filter, false)) return f;
@@ -124,7 +154,9 @@ void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children) {
 }
 
 void InvalidateFrame(Wnd* w) {
-  if (w != Desktop()) w->ncDirty = true;
+  if (w == Desktop()) return;
+  w->ncDirty = true;
+  PaintStateChanged(w);
 }
 
 void InvalidateExposed(Wnd* parent, const RECT& inParentClient) {
@@ -151,10 +183,9 @@ void AfterPaintDispatch(Wnd* w, unsigned paintsBefore) {
   w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
-  if (w->ncDirty) {
-    w->ncDirty = false;
-    Send(w, WM_NCPAINT, 1, 0);
-  }
+  bool frame = std::exchange(w->ncDirty, false);
+  PaintStateChanged(w);
+  if (frame) Send(w, WM_NCPAINT, 1, 0);
 }
 
 }  // namespace xj::wm
@@ -170,6 +201,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   HideCaret(hwnd);
   if (w->ncDirty) {
     w->ncDirty = false;
+    PaintStateChanged(w);
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(hwnd)) return nullptr;
   }
@@ -178,9 +210,10 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
+  PaintStateChanged(w);
   HDC dc = PaintDC(w, rgn);
   ps->hdc = dc;
-  ps->rcPaint = rgn.Extents();
+  ps->rcPaint = rgn.Box();
   if (erase && !rgn.Empty()) {
     LRESULT erased = Send(w, WM_ERASEBKGND, (WPARAM)dc, 0);
     ps->fErase = erased ? FALSE : TRUE;
@@ -203,10 +236,9 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
   }
   Region area;
   if (rgn) {
-    if (!RegionFromHrgn(rgn, area)) {
-      Fail(EBADF);
-      return FALSE;
-    }
+    const Region* given = xj::gdi::RegionOf(rgn);
+    if (!given) return FALSE;
+    area = *given;
   } else if (rect) {
     area.Set(*rect);
   } else {
@@ -244,7 +276,7 @@ BOOL UpdateWindow(HWND hwnd) {
 BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
   Wnd* w = Checked(hwnd);
   if (!w) return FALSE;
-  RECT r = w->update.Extents();
+  RECT r = w->update.Box();
   if (rect) *rect = r;
   if (erase && w->erase && !w->update.Empty()) PaintNow(w, RDW_ERASENOW | RDW_NOCHILDREN);
   return !IsRectEmptyWm(r);
@@ -253,7 +285,7 @@ BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
 int GetUpdateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
   Wnd* w = Checked(hwnd);
   if (!w) return 0;
-  int kind = RegionToHrgn(w->update, rgn);
+  int kind = xj::gdi::AssignRegion(rgn, w->update);
   if (erase && w->erase && !w->update.Empty()) PaintNow(w, RDW_ERASENOW | RDW_NOCHILDREN);
   return kind;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -33,14 +34,33 @@ struct CrossSend {
   bool done { false };
 };
 
-struct Queue {
+// What other threads share with the GUI thread: posted messages, sends waiting for an answer, and the
+// eventfd that wakes the GUI thread. It lives as long as the process.
+struct Transport {
   std::mutex lock;
   std::condition_variable sendDone;
   std::deque<MSG> posted;        // guarded by lock
   std::deque<CrossSend*> sends;  // guarded by lock
-  int efd { -1 };
+  int efd { eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC) };
+  // Whether either list has anything, so that an idle queue is checked without taking the lock. A
+  // message posted just after the check is found on the next round: its poster wakes the GUI thread.
+  std::atomic<bool> anyPosted { false };
+  std::atomic<bool> anySends { false };
 
-  // GUI thread only.
+  // After changing the lists, lock held.
+  void Changed() {
+    anyPosted.store(!posted.empty(), std::memory_order_release);
+    anySends.store(!sends.empty(), std::memory_order_release);
+  }
+};
+
+Transport& Wire() {
+  static Transport* t = new Transport;
+  return *t;
+}
+
+// The GUI thread's side of the queue.
+struct Queue : StatePart {
   std::deque<RawInput> input;
   struct Cooked {
     MSG msg;
@@ -53,16 +73,18 @@ struct Queue {
   POINT lastPos {};
   MSG lastKey {};
   std::string lastKeyText;
-  int sendDepth { 0 };
   std::vector<ModalFrame*> modals;
 
-  Queue() { efd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC); }
+  // Messages posted before the state was renewed do not reach the windows after it.
+  ~Queue() override {
+    Transport& t = Wire();
+    std::lock_guard<std::mutex> g(t.lock);
+    t.posted.clear();
+    t.Changed();
+  }
 };
 
-Queue& Q() {
-  static Queue* q = new Queue;
-  return *q;
-}
+Queue& Q() { return Part<Queue>(PartId::Queue); }
 
 bool InRange(UINT m, UINT lo, UINT hi) { return (lo == 0 && hi == 0) || (m >= lo && m <= hi); }
 
@@ -72,14 +94,15 @@ bool ForWindow(HWND target, HWND filter) {
 }
 
 void RunCrossSends() {
-  Queue& q = Q();
-  for (;;) {
+  Transport& q = Wire();
+  while (q.anySends.load(std::memory_order_acquire)) {
     CrossSend* s;
     {
       std::lock_guard<std::mutex> g(q.lock);
       if (q.sends.empty()) return;
       s = q.sends.front();
       q.sends.pop_front();
+      q.Changed();
     }
     LRESULT r = 0;
     try {
@@ -110,8 +133,10 @@ void Stamp(MSG& m) {
 }
 
 bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
-  Queue& q = Q();
+  Transport& q = Wire();
+  if (!q.anyPosted.load(std::memory_order_acquire)) return false;
   std::lock_guard<std::mutex> g(q.lock);
+  ScopeExit changed([&] { q.Changed(); });
   for (auto it = q.posted.begin(); it != q.posted.end();) {
     MSG& m = *it;
     if (m.hwnd == HWND_BROADCAST) {
@@ -136,8 +161,8 @@ bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
     if (ForWindow(m.hwnd, filter) && InRange(m.message, lo, hi)) {
       *out = m;
       if (remove) q.posted.erase(it);
-      q.lastTime = out->time;
-      q.lastPos = out->pt;
+      Q().lastTime = out->time;
+      Q().lastPos = out->pt;
       return true;
     }
     ++it;
@@ -175,7 +200,7 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
       ev = std::move(q.input.front());
       q.input.pop_front();
     }
-    std::vector<MSG> made;
+    std::vector<MSG> made;  // local: cooking sends messages, and a nested loop may cook too
     CookInput(ev, made);
     for (const MSG& m : made) q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
   }
@@ -227,32 +252,19 @@ void WaitForWork() {
     // A manual clock does not move by itself: waiting for its timers would never end.
     timeout = -1;
   }
-  WaitDisplay(Q().efd, (int)std::min<int64_t>(timeout, 1 << 30));
+  WaitDisplay(Wire().efd, (int)std::min<int64_t>(timeout, 1 << 30));
   uint64_t v;
-  while (read(Q().efd, &v, sizeof v) > 0) {
+  while (read(Wire().efd, &v, sizeof v) > 0) {
   }
 }
 
 }  // namespace
 
-int WakeFd() { return Q().efd; }
-
-void ResetQueue() {
-  Queue& q = Q();
-  {
-    std::lock_guard<std::mutex> g(q.lock);
-    q.posted.clear();
-  }
-  q.input.clear();
-  q.cooked.clear();
-  q.quit = false;
-  q.lastKey = MSG {};
-  q.lastKeyText.clear();
-}
+int WakeFd() { return Wire().efd; }
 
 void WakeQueue() {
   uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = write(Q().efd, &one, sizeof one);
+  [[maybe_unused]] ssize_t n = write(Wire().efd, &one, sizeof one);
 }
 
 void QueueInput(RawInput ev) {
@@ -260,17 +272,13 @@ void QueueInput(RawInput ev) {
   Q().input.push_back(std::move(ev));
 }
 
-bool QueueHasWork() {
-  MSG m;
-  return Retrieve(&m, nullptr, 0, 0, false);
-}
-
 void DropMessagesFor(HWND h) {
-  Queue& q = Q();
+  Transport& q = Wire();
   {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == h; }),
                    q.posted.end());
+    q.Changed();
   }
   InvalidateCachedMessages(h);
 }
@@ -283,11 +291,6 @@ void InvalidateCachedMessages(HWND h) {
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
-  Queue& q = Q();
-  ++q.sendDepth;
-  struct Depth {
-    ~Depth() { --Q().sendDepth; }
-  } depth;
   if (auto& o = TheHooks().observe) o(w->handle, msg, wParam, lParam);
   return CallProc(w->proc, w->handle, msg, wParam, lParam);
 }
@@ -337,10 +340,11 @@ using namespace xj::wm;
 
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!IsGuiThread()) {
-    Queue& q = Q();
+    Transport& q = Wire();
     CrossSend s { hwnd, msg, wParam, lParam };
     std::unique_lock<std::mutex> g(q.lock);
     q.sends.push_back(&s);
+    q.Changed();
     g.unlock();
     WakeQueue();
     g.lock();
@@ -367,10 +371,11 @@ BOOL PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   MSG m { hwnd, msg, wParam, lParam, NowTick(), {} };
   if (gui) GetCursorPos(&m.pt);
-  Queue& q = Q();
+  Transport& q = Wire();
   {
     std::lock_guard<std::mutex> g(q.lock);
     q.posted.push_back(m);
+    q.Changed();
   }
   WakeQueue();
   return TRUE;
@@ -426,9 +431,10 @@ DWORD GetQueueStatus(UINT flags) {
   Queue& q = Q();
   DWORD s = 0;
   {
-    std::lock_guard<std::mutex> g(q.lock);
-    if (!q.posted.empty()) s |= QS_POSTMESSAGE;
-    if (!q.sends.empty()) s |= QS_SENDMESSAGE;
+    Transport& t = Wire();
+    std::lock_guard<std::mutex> g(t.lock);
+    if (!t.posted.empty()) s |= QS_POSTMESSAGE;
+    if (!t.sends.empty()) s |= QS_SENDMESSAGE;
   }
   for (const RawInput& e : q.input)
     s |= e.kind == RawInput::MouseMove ? QS_MOUSEMOVE

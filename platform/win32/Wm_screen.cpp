@@ -8,14 +8,11 @@
 namespace xj::wm {
 
 namespace {
-struct Screen {
+struct Screen : StatePart {
   RECT monitor { 0, 0, 1024, 768 };
   RECT work { 0, 0, 1024, 738 };
 };
-Screen& Scr() {
-  static Screen s;
-  return s;
-}
+Screen& Scr() { return Part<Screen>(PartId::Screen); }
 const HMONITOR kPrimary = (HMONITOR)(uintptr_t)0x1000;
 }  // namespace
 
@@ -23,8 +20,6 @@ void SetScreenGeometry(const RECT& monitor, const RECT& work) {
   Scr().monitor = monitor;
   Scr().work = work;
 }
-
-RECT ScreenBounds() { return Scr().monitor; }
 
 }  // namespace xj::wm
 

@@ -141,10 +141,16 @@ LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam) {
       SizeMoveLoop(w, (UINT)wParam, pt);
       break;
     case SC_KEYMENU:
-      if (w->menu && IsMenu(w->menu)) MenuBarLoop(w, pt, (UINT)lParam ? (UINT)lParam : VK_MENU);
+      if (lParam == VK_SPACE)
+        SystemMenuLoop(w, false);
+      else if (w->menu && IsMenu(w->menu))
+        MenuBarLoop(w, pt, (UINT)lParam ? (UINT)lParam : VK_MENU);
       break;
     case SC_MOUSEMENU:
-      if (w->menu && IsMenu(w->menu)) MenuBarLoop(w, pt, 0);
+      if ((wParam & 0x000F) == HTSYSMENU)
+        SystemMenuLoop(w, true);
+      else if (w->menu && IsMenu(w->menu))
+        MenuBarLoop(w, pt, 0);
       break;
   }
   return 0;

@@ -21,18 +21,21 @@ struct Timer {
   uint64_t serial;  // order of (re)arming: among equally due timers the older fires first
 };
 
-std::vector<Timer>& Timers() {
-  static std::vector<Timer>* t = new std::vector<Timer>;
-  return *t;
-}
+struct TimerState : StatePart {
+  std::vector<Timer> timers;
+  uint64_t serial { 0 };
+  UINT_PTR nextThreadTimer { 0x7FFF0000 };
+};
 
-uint64_t gSerial = 0;
-UINT_PTR gNextThreadTimer = 0x7FFF0000;
+TimerState& TS() { return Part<TimerState>(PartId::Timers); }
+
+std::vector<Timer>& Timers() { return TS().timers; }
 
 }  // namespace
 
 bool NextTimer(HWND filter, MSG& out, bool remove) {
   auto& ts = Timers();
+  if (ts.empty()) return false;  // an idle queue without timers does not read the clock
   uint64_t now = Now();
   Timer* best = nullptr;
   for (Timer& t : ts) {
@@ -49,12 +52,13 @@ bool NextTimer(HWND filter, MSG& out, bool remove) {
   out.lParam = (LPARAM)best->fn;
   if (remove) {
     best->due = now + best->interval;
-    best->serial = ++gSerial;
+    best->serial = ++TS().serial;
   }
   return true;
 }
 
 int64_t MsUntilNextTimer() {
+  if (Timers().empty()) return -1;
   uint64_t now = Now();
   int64_t best = -1;
   for (const Timer& t : Timers()) {
@@ -81,8 +85,6 @@ void KillTimersOf(HWND h) {
   ts.erase(std::remove_if(ts.begin(), ts.end(), [&](const Timer& t) { return t.hwnd == h; }), ts.end());
 }
 
-void KillAllTimers() { Timers().clear(); }
-
 bool TimerProcFor(HWND h, UINT_PTR id, TIMERPROC fn) {
   for (const Timer& t : Timers())
     if (t.hwnd == h && t.id == id) return t.fn == fn;
@@ -98,7 +100,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC fn) {
   // Any interval from 1 ms is kept; 0 behaves as 1.
   UINT interval = std::max<UINT>(elapse, 1);
   if (!hwnd) {
-    if (id == 0) id = ++gNextThreadTimer;
+    if (id == 0) id = ++TS().nextThreadTimer;
   }
   auto& ts = Timers();
   for (Timer& t : ts)
@@ -107,10 +109,10 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC fn) {
       t.interval = interval;
       t.due = Now() + interval;
       t.fn = fn;
-      t.serial = ++gSerial;
+      t.serial = ++TS().serial;
       return hwnd ? (id ? id : 1) : id;
     }
-  ts.push_back(Timer { hwnd, id, interval, Now() + interval, fn, ++gSerial });
+  ts.push_back(Timer { hwnd, id, interval, Now() + interval, fn, ++TS().serial });
   return hwnd ? (id ? id : 1) : id;
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
 
@@ -53,8 +53,6 @@ void NotifyParents(Wnd* w, UINT event) {
   }
 }
 
-int gCascade = 0;
-
 }  // namespace
 
 // ---- Tree --------------------------------------------------------------------------------------------
@@ -73,11 +71,12 @@ bool ReallyVisible(const Wnd* w) {
 }
 
 POINT WindowOrigin(const Wnd* w) {
+  const Wnd* desktop = Desktop();
   POINT p { 0, 0 };
-  for (; w && w != Desktop(); w = w->parent) {
+  for (; w && w != desktop; w = w->parent) {
     p.x += w->rect.left;
     p.y += w->rect.top;
-    if (w->parent && w->parent != Desktop()) {
+    if (w->parent && w->parent != desktop) {
       p.x += w->parent->client.left;
       p.y += w->parent->client.top;
     }
@@ -283,7 +282,7 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
         // Only resized: what it no longer covers.
         Region gone(inParent);
         gone.Subtract(w->rect);
-        for (const RECT& r : gone.Rects()) InvalidateExposed(w->parent, r);
+        for (const RECT& r : gone.RectList()) InvalidateExposed(w->parent, r);
       } else {
         InvalidateExposed(w->parent, inParent);
       }
@@ -504,9 +503,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     RECT work {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     if (x == CW_USEDEFAULT) {
-      x = work.left + 26 * (gCascade % 8);
-      y = work.top + 26 * (gCascade % 8);
-      ++gCascade;
+      int& cascade = Windows().cascade;
+      x = work.left + 26 * (cascade % 8);
+      y = work.top + 26 * (cascade % 8);
+      ++cascade;
     }
     if (width == CW_USEDEFAULT) {
       width = (work.right - work.left) * 3 / 4;
@@ -717,13 +717,7 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
 }
 
 namespace {
-struct DeferInfo {
-  std::vector<WINDOWPOS> moves;
-};
-std::vector<std::unique_ptr<DeferInfo>>& Defers() {
-  static std::vector<std::unique_ptr<DeferInfo>> d;
-  return d;
-}
+std::vector<std::unique_ptr<DeferInfo>>& Defers() { return Windows().defers; }
 DeferInfo* FindDefer(HDWP h) {
   for (auto& d : Defers())
     if ((HDWP)d.get() == h) return d.get();

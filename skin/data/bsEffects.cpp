@@ -330,51 +330,34 @@ void TbsEffectBmp::MorphRightGrad(const TbsEffectBmp& Other, double K) {
   }
 }
 
+// The pushes and slides move whole runs of a row: 0 <= n < Width, so every run below stays inside it.
 void TbsEffectBmp::MorphPush(const TbsEffectBmp& Other, double K) {
-  if (!SameSize(Other)) return;
+  if (!SameSize(Other) || Empty()) return;
   const int W = Width;
   const int n = std::min(std::max(RoundExt(W * ClampFactor(K)), 0), W - 1);
+  const size_t moved = size_t(3) * size_t(W - n - 1), entering = size_t(3) * size_t(n + 1);
   for (int y = 0; y < Height; ++y) {
     uint8_t* p = Row(y);
-    const uint8_t* q = Other.Row(y);
-    // The old row moves right by n + 1 columns; columns n and n + 1 both get old column 0 first.
-    for (int x = W - 1; x >= n; --x) std::memmove(p + 3 * x, p + 3 * std::max(0, x - n - 1), 3);
-    int src = std::max(0, W - n - 1);
-    for (int x = 0; x <= n; ++x) {
-      std::memcpy(p + 3 * x, q + 3 * src, 3);
-      src = std::min(src + 1, W - 1);
-    }
+    // The old row moves right by n + 1 columns; the last n + 1 columns of the new one enter at the left.
+    std::memmove(p + entering, p, moved);
+    std::memcpy(p, Other.Row(y) + moved, entering);
   }
 }
 
 void TbsEffectBmp::MorphLeftSlide(const TbsEffectBmp& Other, double K) {
-  if (!SameSize(Other)) return;
+  if (!SameSize(Other) || Empty()) return;
   const int W = Width;
   const int n = std::min(std::max(RoundExt(W * ClampFactor(K)), 1), W - 1);
-  for (int y = 0; y < Height; ++y) {
-    uint8_t* p = Row(y);
-    const uint8_t* q = Other.Row(y);
-    int s = std::max(0, W - 1 - n);
-    for (int x = 0; x < n; ++x) {
-      s = std::min(s + 1, W - 1);
-      std::memcpy(p + 3 * x, q + 3 * s, 3);
-    }
-  }
+  // Columns 0 .. n - 1 become the new picture's last n columns.
+  for (int y = 0; y < Height; ++y) std::memcpy(Row(y), Other.Row(y) + 3 * (W - n), size_t(3) * size_t(n));
 }
 
 void TbsEffectBmp::MorphRightSlide(const TbsEffectBmp& Other, double K) {
-  if (!SameSize(Other)) return;
+  if (!SameSize(Other) || Empty()) return;
   const int W = Width;
   const int n = std::min(std::max(RoundExt(W * ClampFactor(K)), 1), W - 1);
-  for (int y = 0; y < Height; ++y) {
-    uint8_t* p = Row(y);
-    const uint8_t* q = Other.Row(y);
-    int s = std::max(0, W - 1 - n);
-    for (int x = 0; x < n; ++x) {
-      s = std::min(s + 1, W - 1);
-      std::memcpy(p + 3 * s, q + 3 * x, 3);
-    }
-  }
+  // The last n columns become the new picture's first n columns.
+  for (int y = 0; y < Height; ++y) std::memcpy(Row(y) + 3 * (W - n), Other.Row(y), size_t(3) * size_t(n));
 }
 
 // ---- Colour effects ------------------------------------------------------------------------------------
@@ -452,16 +435,21 @@ void TbsEffectBmp::SplitBlur(int Amount) {
 }
 
 void TbsEffectBmp::Mosaic(int ASize) {
-  if (ASize <= 1) return;
+  if (ASize <= 1 || Empty()) return;
+  const size_t rowBytes = size_t(3) * size_t(Width);
   for (int by = 0; by < Height; by += ASize) {
-    const int ey = std::min(by + ASize, Height);
+    // The block row's first row takes each block's corner colour; the rows below copy it.
+    uint8_t* first = Row(by);
     for (int bx = 0; bx < Width; bx += ASize) {
-      const int ex = std::min(bx + ASize, Width);
-      uint8_t c[3];
-      std::memcpy(c, Row(by) + 3 * bx, 3);
-      for (int y = by; y < ey; ++y)
-        for (int x = bx; x < ex; ++x) std::memcpy(Row(y) + 3 * x, c, 3);
+      const uint8_t b = first[3 * bx], g = first[3 * bx + 1], r = first[3 * bx + 2];
+      uint8_t* p = first + 3 * bx;
+      for (int x = bx, ex = std::min(bx + ASize, Width); x < ex; ++x, p += 3) {
+        p[0] = b;
+        p[1] = g;
+        p[2] = r;
+      }
     }
+    for (int y = by + 1, ey = std::min(by + ASize, Height); y < ey; ++y) std::memcpy(Row(y), first, rowBytes);
   }
 }
 
@@ -479,12 +467,17 @@ void TbsEffectBmp::Rotate(TbsEffectBmp& Dest, bool Clockwise) const {
     copy.Rotate(Dest, Clockwise);
     return;
   }
-  for (int y = 0; y < Height; ++y)
-    for (int x = 0; x < Width; ++x) {
-      const uint32_t c = GetPixel(x, y);
-      if (Clockwise)
-        Dest.SetPixel(Height - 1 - y, x, c);
-      else
-        Dest.SetPixel(y, Width - 1 - x, c);
+  // Source row y becomes destination column Height - 1 - y (clockwise, read downwards) or column y
+  // (read upwards); the sizes were checked above, so no pixel needs a bounds test.
+  const int first = Clockwise ? 0 : Width - 1, step = Clockwise ? 1 : -1;
+  for (int y = 0; y < Height; ++y) {
+    const uint8_t* src = Row(y);
+    const int column = 3 * (Clockwise ? Height - 1 - y : y);
+    for (int x = 0; x < Width; ++x, src += 3) {
+      uint8_t* d = Dest.Row(first + step * x) + column;
+      d[0] = src[0];
+      d[1] = src[1];
+      d[2] = src[2];
     }
+  }
 }

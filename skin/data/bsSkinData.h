@@ -766,6 +766,10 @@ class TbsDataSkinExPanelControl : public TbsDataSkinCustomControl {
 
 // ---- TbsSkinData ----------------------------------------------------------------------------------------
 
+// What the pictures of one skin may take once decoded, unless a component says otherwise: many times
+// what a skin needs, a small part of what a machine has.
+constexpr int64_t MaxSkinPictureBytes = int64_t { 256 } << 20;
+
 class TbsSkinData : public TComponent {
   XJ_CLASS(TbsSkinData, TComponent)
  public:
@@ -809,7 +813,7 @@ class TbsSkinData : public TComponent {
   // appended when the load fails.
   void AddBitMap(const AnsiString& FileName);
   // Removes active picture Index (EListError when there is none). Later pictures move down by one; the
-  // records' picture indexes are left as they are.
+  // records' picture indexes are left as they are. A picture that stands at other indexes too stays there.
   void DeleteBitMap(int Index);
   // Sends Msg (wParam this component, lParam 1000) to the owner when it is a form, then to every other
   // form of the screen in its order, each synchronously and each through its window (created when it
@@ -834,7 +838,8 @@ class TbsSkinData : public TComponent {
   // A picture index is usable when it is 0 or more and below ActivePictures->Count().
   const std::unique_ptr<TList> ObjectList;      // TbsDataSkinObject*, owned, in file order
   const std::unique_ptr<TList> CtrlList;        // TbsDataSkinControl*, owned, in file order
-  const std::unique_ptr<TList> ActivePictures;  // TBitmap*, owned
+  // TBitmap*, owned. Entries that name one file are one picture, standing at each of their indexes.
+  const std::unique_ptr<TList> ActivePictures;
   const std::unique_ptr<TStringList> ActivePictureNames;
   const std::unique_ptr<TStringList> RecordNames;
   const std::unique_ptr<TBitmap> Picture;
@@ -846,6 +851,9 @@ class TbsSkinData : public TComponent {
   bool Empty { true };  // no usable skin (also while loading)
   // When set, loads fill RecordNames and saves erase the sections it names first.
   bool EraseRecordSections { false };
+  // The most the skin's pictures may take once decoded (a picture at several indexes counts once); a
+  // load that needs more fails with EInvalidGraphic naming the picture that went past it.
+  int64_t MaxPictureBytes { MaxSkinPictureBytes };
 
   TRect ButtonsRect;
   TRect CaptionRect;
@@ -907,7 +915,7 @@ class TbsStoredSkin : public TComponent {
   const std::unique_ptr<TBitmap> Picture;
   const std::unique_ptr<TBitmap> InActivePicture;
   const std::unique_ptr<TBitmap> Mask;
-  const std::unique_ptr<TList> ActivePictures;  // TBitmap*, owned
+  const std::unique_ptr<TList> ActivePictures;  // TBitmap*, owned; as TbsSkinData's, one per file
 
  protected:
   void DefineProperties(TFiler* Filer) override;

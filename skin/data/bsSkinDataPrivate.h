@@ -6,6 +6,7 @@
 #include <array>
 #include <initializer_list>
 #include <type_traits>
+#include <unordered_set>
 #include <vector>
 
 #include "skin/data/bsSkinData.h"
@@ -31,6 +32,25 @@ void FreeItems(TList* List) {
   List->Clear();
 }
 
+// Frees the pictures a list owns, each once however many indexes it stands at, and empties it.
+void FreePictures(TList* List);
+
+// Counts what the pictures of one skin take once decoded, against a limit; a picture standing at
+// several indexes counts once.
+class TPictureBudget {
+ public:
+  explicit TPictureBudget(int64_t Limit) : FLimit(Limit) {}
+  // Counts Bitmap unless it is counted already; EInvalidGraphic naming What when that passes the limit.
+  void Charge(const TBitmap* Bitmap, const AnsiString& What);
+
+ private:
+  int64_t FLimit;
+  int64_t FUsed { 0 };
+  std::unordered_set<const TBitmap*> FCounted;
+};
+// A budget of Data's limit, holding what its pictures take already.
+TPictureBudget SkinPictureBudget(TbsSkinData& Data);
+
 // The file a skin names, as the host has it: "\" separates directories, and a component whose letter
 // case differs from the one on disk is found too (skins come from systems whose names ignore case).
 // The name unchanged when nothing matches.
@@ -40,8 +60,13 @@ void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName);
 // A picture a skin names: Path + Name, or no picture for an empty name.
 void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name);
 // Appends to List (TBitmap*, owned) the picture of each of Names from First on, each once it has
-// loaded; an empty name gives an empty picture, so the indexes after it still fit.
-void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path);
+// loaded; an empty name gives an empty picture, so the indexes after it still fit. Names that lead to
+// one file (whatever their spelling) give one picture, standing at each of their indexes, decoded and
+// counted against Budget once.
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TPictureBudget& Budget);
+// The lines of a skin's INI file, read as the INI classes read one: a regular file, at most
+// MaxProfileFileSize bytes; EFOpenError naming the file otherwise.
+void ReadSkinLines(const AnsiString& FileName, TStrings* Lines);
 
 // One bitmap file image from the stream: its file header's size says how long it is, and that must fit
 // in what the stream still holds (EReadError otherwise). The stream is left just after the image.
@@ -49,9 +74,9 @@ void ReadImage(TStream* Stream, TBitmap* Bitmap);
 // A base picture: a flag byte (non-zero: none), then the image when there is one.
 void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap);
 void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap);
-// A 32-bit count, then that many images, appended to List (TBitmap*, owned). A count that the bytes left
-// cannot hold raises EReadError before anything is read.
-void ReadImageList(TStream* Stream, TList* List);
+// A 32-bit count, then that many images, appended to List (TBitmap*, owned) and counted against Budget.
+// A count that the bytes left cannot hold raises EReadError before anything is read.
+void ReadImageList(TStream* Stream, TList* List, TPictureBudget& Budget);
 void WriteImageList(TStream* Stream, TList* List);
 int32_t ReadInt32(TStream* Stream);
 void WriteInt32(TStream* Stream, int32_t Value);

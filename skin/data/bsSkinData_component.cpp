@@ -108,7 +108,7 @@ void TbsSkinData::GetObjectTypeName(const AnsiString& S, AnsiString& IDName, Ans
 void TbsSkinData::ClearObjects() {
   xj::skin::FreeItems<TbsDataSkinObject>(ObjectList.get());
   xj::skin::FreeItems<TbsDataSkinControl>(CtrlList.get());
-  xj::skin::FreeItems<TBitmap>(ActivePictures.get());
+  xj::skin::FreePictures(ActivePictures.get());
   PopupWindow->WindowPictureIndex = -1;
   HintWindow->WindowPictureIndex = -1;
   ActivePictureNames->Clear();
@@ -148,7 +148,7 @@ void TbsSkinData::DeleteBitMap(int Index) {
   // A stored skin brings no names, so there may be none to delete.
   if (Index < ActivePictureNames->Count()) ActivePictureNames->Delete(Index);
   ActivePictures->Delete(Index);
-  delete bitmap;
+  if (ActivePictures->IndexOf(bitmap) < 0) delete bitmap;
 }
 
 // ---- The broadcast and the load frame -------------------------------------------------------------------

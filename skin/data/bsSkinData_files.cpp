@@ -5,12 +5,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <iterator>
+#include <map>
 #include <string>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
+#include "platform/win32/Profile.h"
 #include "platform/win32/WinBase.h"
 #include "skin/data/bsSkinDataPrivate.h"
 #include "skin/data/bsUtils.h"
@@ -81,8 +86,7 @@ const TRecordKind<TbsDataSkinControl> ControlKinds[] = {
 // Reads [Section]'s "count" entries "IDName:keyword" into List, each record loading its own section.
 template <class Base, size_t N>
 void ReadRecords(TCustomIniFile* IniFile, const char* Section, const TRecordKind<Base> (&Kinds)[N], TList* List) {
-  int n = IniFile->ReadInteger(Section, "count", 0);
-  if (n > MaxSkinListCount) n = 0;
+  const int n = ReadSkinListCount(IniFile, Section, "count", "");
   for (int i = 0; i < n; ++i) {
     AnsiString idName, typeName;
     TbsSkinData::GetObjectTypeName(IniFile->ReadString(Section, IntToStr(i), AnsiString()), idName, typeName);
@@ -215,12 +219,63 @@ void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& 
     LoadBitmapFile(Bitmap, Path + Name);
 }
 
-void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path) {
+void FreePictures(TList* List) {
+  std::unordered_set<TBitmap*> freed;
+  for (int i = 0; i < List->Count(); ++i) {
+    auto* bitmap = static_cast<TBitmap*>(List->Items(i));
+    if (freed.insert(bitmap).second) delete bitmap;
+  }
+  List->Clear();
+}
+
+void TPictureBudget::Charge(const TBitmap* Bitmap, const AnsiString& What) {
+  if (!FCounted.insert(Bitmap).second) return;
+  const TPixelFormat format = Bitmap->PixelFormat();
+  const int bits = format == pf1bit ? 1 : format == pf4bit ? 4 : format == pf8bit ? 8
+                 : format == pf15bit || format == pf16bit ? 16 : format == pf24bit ? 24 : 32;
+  const int64_t rowBytes = (int64_t { Bitmap->Width() } * bits + 31) / 32 * 4;
+  FUsed += Bitmap->Empty() ? 0 : rowBytes * Bitmap->Height();
+  if (FUsed > FLimit)
+    throw EInvalidGraphic(Format("The pictures of the skin take more than %d bytes once decoded; %s goes past that",
+                                 FLimit, What));
+}
+
+TPictureBudget SkinPictureBudget(TbsSkinData& Data) {
+  TPictureBudget budget(Data.MaxPictureBytes);
+  auto named = [](const AnsiString& Name, const char* Role) { return Name.empty() ? AnsiString(Role) : Name; };
+  budget.Charge(Data.Picture.get(), named(Data.PictureName, "the picture"));
+  budget.Charge(Data.InActivePicture.get(), named(Data.InActivePictureName, "the inactive picture"));
+  budget.Charge(Data.Mask.get(), named(Data.MaskName, "the mask"));
+  for (int i = 0; i < Data.ActivePictures->Count(); ++i)
+    budget.Charge(static_cast<TBitmap*>(Data.ActivePictures->Items(i)), Format("active picture %d", i));
+  return budget;
+}
+
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TPictureBudget& Budget) {
+  std::map<std::pair<dev_t, ino_t>, TBitmap*> loaded;  // by the file itself, however it is named
   for (int i = First; i < Names->Count(); ++i) {
+    const AnsiString& name = Names->Strings(i);
+    struct stat st;
+    const bool known = !name.empty() && ::stat(xj::PathToHost(FindSkinFile(Path + name)).c_str(), &st) == 0;
+    if (known) {
+      if (const auto it = loaded.find({ st.st_dev, st.st_ino }); it != loaded.end()) {
+        List->Add(it->second);
+        continue;
+      }
+    }
     auto bitmap = std::make_unique<TBitmap>();
-    LoadSkinPicture(bitmap.get(), Path, Names->Strings(i));
+    LoadSkinPicture(bitmap.get(), Path, name);
+    Budget.Charge(bitmap.get(), Path + name);
+    if (known) loaded.emplace(std::make_pair(st.st_dev, st.st_ino), bitmap.get());
     List->Add(bitmap.release());
   }
+}
+
+void ReadSkinLines(const AnsiString& FileName, TStrings* Lines) {
+  std::string text;
+  if (!xj::ReadProfileFile(FileName, text, false))
+    throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", FileName, xj::FileErrorText(errno));
+  Lines->SetText(text);
 }
 
 }  // namespace xj::skin
@@ -271,7 +326,8 @@ void TbsSkinData::ReadCtrls(TCustomIniFile* IniFile) {
 void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& Path) {
   const int first = ActivePictureNames->Count();
   ReadStrings1(IniFile, "PICTURES", "activepictures", ActivePictureNames.get());
-  LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path);
+  TPictureBudget budget = SkinPictureBudget(*this);
+  LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path, budget);
 }
 
 void TbsSkinData::LoadFromFile(const AnsiString& FileName) {

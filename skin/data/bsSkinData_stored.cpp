@@ -1,9 +1,12 @@
 // Skins kept in forms: TbsStoredSkin ("Pictures"), TbsCompressedStoredSkin ("CompressedData"), the
 // compressed skin file, and loading either into a TbsSkinData.
 
+#include <zlib.h>
+
 #include <cerrno>
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
@@ -28,7 +31,16 @@ bool DesigningNotLoading(const TComponent* C) {
 struct TSkinPictures {
   TBitmap Picture, InActivePicture, Mask;
   TList Active;  // TBitmap*, owned
-  ~TSkinPictures() { xj::skin::FreeItems<TBitmap>(&Active); }
+  ~TSkinPictures() { xj::skin::FreePictures(&Active); }
+
+  // The budget of a stored skin, holding what the base pictures take.
+  xj::skin::TPictureBudget Budget() const {
+    xj::skin::TPictureBudget budget(MaxSkinPictureBytes);
+    budget.Charge(&Picture, "the picture");
+    budget.Charge(&InActivePicture, "the inactive picture");
+    budget.Charge(&Mask, "the mask");
+    return budget;
+  }
 
   void Load(TCustomIniFile* IniFile, const AnsiString& Path) {
     xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()));
@@ -36,7 +48,8 @@ struct TSkinPictures {
     xj::skin::LoadSkinPicture(&Mask, Path, IniFile->ReadString("PICTURES", "mask", AnsiString()));
     TStringList names;
     ReadStrings1(IniFile, "PICTURES", "activepictures", &names);
-    xj::skin::LoadSkinPictures(&Active, &names, 0, Path);
+    xj::skin::TPictureBudget budget = Budget();
+    xj::skin::LoadSkinPictures(&Active, &names, 0, Path, budget);
   }
 };
 
@@ -107,14 +120,16 @@ void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap) {
   if (flag == 0) Bitmap->SaveToStream(Stream);
 }
 
-void ReadImageList(TStream* Stream, TList* List) {
+void ReadImageList(TStream* Stream, TList* List, TPictureBudget& Budget) {
   const int32_t n = ReadInt32(Stream);
   // The count comes from outside: every image takes at least a header's bytes.
   if (n < 0 || n > (Stream->Size() - Stream->Position()) / MinImageSize)
     throw EReadError(Format("%d pictures cannot be in the %d bytes left", n, Stream->Size() - Stream->Position()));
+  const int first = List->Count();
   for (int32_t i = 0; i < n; ++i) {
     auto bitmap = std::make_unique<TBitmap>();
     ReadImage(Stream, bitmap.get());
+    Budget.Charge(bitmap.get(), Format("active picture %d", first + i));
     List->Add(bitmap.release());
   }
 }
@@ -157,13 +172,13 @@ void TbsStoredSkin::SetIniStrings(TStrings* Value) {
 }
 
 void TbsStoredSkin::ClearBitMaps() {
-  FreeItems<TBitmap>(ActivePictures.get());
+  FreePictures(ActivePictures.get());
 }
 
 void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {
   // Everything is read aside first, so a bitmap that fails leaves the component as it was.
   TStringList lines;
-  lines.LoadFromFile(FileName);
+  ReadSkinLines(FileName, &lines);
   TMemIniFile ini("");
   ini.SetStrings(&lines);
   TSkinPictures pictures;
@@ -183,7 +198,8 @@ void TbsStoredSkin::ReadData(TStream* Stream) {
   ReadFlaggedImage(Stream, &read.Picture);
   ReadFlaggedImage(Stream, &read.InActivePicture);
   ReadFlaggedImage(Stream, &read.Mask);
-  ReadImageList(Stream, &read.Active);
+  TPictureBudget budget = read.Budget();
+  ReadImageList(Stream, &read.Active, budget);
   AdoptPictures(this, read);
 }
 
@@ -220,7 +236,7 @@ void TbsCompressedStoredSkin::DeCompressToStream(TMemoryStream* Stream) {
 
 void TbsCompressedStoredSkin::LoadFromIniFile(const AnsiString& FileName) {
   TStringList lines;
-  lines.LoadFromFile(FileName);
+  ReadSkinLines(FileName, &lines);
   TMemIniFile ini("");
   ini.SetStrings(&lines);
   if (!IsSkinFile(&ini)) return;
@@ -248,6 +264,9 @@ void TbsCompressedStoredSkin::LoadFromCompressFile(const AnsiString& FileName) {
   const int32_t size = ReadInt32(&file);
   if (size < 0 || size > length - 8)
     throw EReadError(Format("%s is cut short: it says %d bytes of data follow, %d do", FileName, size, length - 8));
+  // More than the largest payload could pack into is no skin, and is not read.
+  if (size > static_cast<int64_t>(compressBound(static_cast<uLong>(MaxPayloadSize))))
+    throw EReadError(Format("%s holds %d bytes of data, more than any skin", FileName, size));
   TMemoryStream data;
   if (size > 0) data.CopyFrom(&file, size);
   CompressedData->Clear();
@@ -292,10 +311,19 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
     Picture->Assign(S->Picture.get());
     InActivePicture->Assign(S->InActivePicture.get());
     Mask->Assign(S->Mask.get());
+    TPictureBudget budget = SkinPictureBudget(*this);
+    // One copy of each picture, standing wherever the stored skin has it.
+    std::unordered_map<const TBitmap*, TBitmap*> copies;
     for (int i = 0; i < S->ActivePictures->Count(); ++i) {
-      auto bitmap = std::make_unique<TBitmap>();
-      bitmap->Assign(static_cast<TBitmap*>(S->ActivePictures->Items(i)));
-      ActivePictures->Add(bitmap.release());
+      auto* source = static_cast<TBitmap*>(S->ActivePictures->Items(i));
+      TBitmap*& copy = copies[source];
+      if (!copy) {
+        auto bitmap = std::make_unique<TBitmap>();
+        bitmap->Assign(source);
+        budget.Charge(bitmap.get(), Format("active picture %d", i));
+        copy = bitmap.release();
+      }
+      ActivePictures->Add(copy);
     }
     ReadFormInfo(&ini);
     PopupWindow->LoadFromFile(&ini);
@@ -316,7 +344,8 @@ void TbsSkinData::LoadCompressedStoredSkin(TbsCompressedStoredSkin* C) {
     ReadFlaggedImage(&payload, Picture.get());
     ReadFlaggedImage(&payload, InActivePicture.get());
     ReadFlaggedImage(&payload, Mask.get());
-    ReadImageList(&payload, ActivePictures.get());
+    TPictureBudget budget = SkinPictureBudget(*this);
+    ReadImageList(&payload, ActivePictures.get(), budget);
     TStringList lines;
     lines.LoadFromStream(&payload);
     TMemIniFile ini("");

@@ -32,9 +32,14 @@ TPoint GetPoint(const AnsiString& Text);
 // The text WriteRect writes.
 AnsiString SetRect(const TRect& R);
 
-// Lists in a skin file hold at most this many entries; a larger count is malformed and reads as 0 (it
-// could only add empty entries, at unbounded cost).
+// Lists in a skin file hold at most this many entries. A count up to it is read as it stands (an entry
+// that is missing reads as empty); a larger one is wrong, and the entries actually there below the limit
+// are read instead, up to the last of them, so a skin never loses its lists to a bad count.
 constexpr int MaxSkinListCount = 65536;
+// How many entries of a list to read: the count at CountIdent, or for a count above MaxSkinListCount one
+// past the last entry "<EntryPrefix><i>" present below the limit. Never negative.
+int ReadSkinListCount(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& CountIdent,
+                      const AnsiString& EntryPrefix);
 
 // A missing key gives (0,0,0,0) / (0,0); so does a value the parsers above refuse, like a malformed
 // integer gives its default, so one bad value never stops a skin from loading.
@@ -47,7 +52,7 @@ TFontStyles ReadFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, c
 // "tacenter", "taleftjustify", "tarightjustify"; any other text and a missing key give taCenter.
 TAlignment ReadAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident);
 // Append the lines of "<Ident>linecount" / "<Ident>line<i>", or of "<Ident>count" / "<i>" (bare index
-// keys), to Strings; a missing entry adds "".
+// keys), to Strings, as many as ReadSkinListCount says; a missing entry adds "".
 void ReadStrings(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings);
 void ReadStrings1(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings);
 
@@ -74,7 +79,10 @@ inline int RectWidth(const TRect& R) { return R.Right - R.Left; }
 inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
 inline TRect NullRect() { return TRect(0, 0, 0, 0); }
 // Null: narrower or lower than one pixel; not only the all-zero rectangle.
-inline bool IsNullRect(const TRect& R) { return R.Right - R.Left < 1 || R.Bottom - R.Top < 1; }
+// In 64 bits: a skin may hold any coordinates, and an inverted rectangle must never wrap into a wide one.
+inline bool IsNullRect(const TRect& R) {
+  return int64_t { R.Right } - R.Left < 1 || int64_t { R.Bottom } - R.Top < 1;
+}
 // Null: either coordinate 0.
 inline bool IsNullPoint(const TPoint& P) { return P.X == 0 || P.Y == 0; }
 inline bool EqRects(const TRect& A, const TRect& B) { return A == B; }

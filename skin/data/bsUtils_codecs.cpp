@@ -1,5 +1,6 @@
 // How skin values are written in a skin file and read back.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -57,11 +58,6 @@ bool ParseFields(const AnsiString& Text, int (&Values)[N], AnsiString& BadField)
 
 [[noreturn]] void ConvertError(const AnsiString& Field) {
   throw EConvertError("'" + Field + "' is not a valid integer value");
-}
-
-int ReadCount(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident) {
-  const int n = IniFile->ReadInteger(Section, Ident, 0);
-  return n > MaxSkinListCount ? 0 : n;
 }
 
 struct TStyleWord {
@@ -158,13 +154,22 @@ void WriteAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const An
 
 // ---- String lists ---------------------------------------------------------------------------------------
 
+int ReadSkinListCount(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& CountIdent,
+                      const AnsiString& EntryPrefix) {
+  const int n = IniFile->ReadInteger(Section, CountIdent, 0);
+  if (n <= MaxSkinListCount) return std::max(n, 0);
+  int present = MaxSkinListCount;
+  while (present > 0 && !IniFile->ValueExists(Section, EntryPrefix + IntToStr(present - 1))) --present;
+  return present;
+}
+
 void ReadStrings(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings) {
-  const int n = ReadCount(IniFile, Section, Ident + "linecount");
+  const int n = ReadSkinListCount(IniFile, Section, Ident + "linecount", Ident + "line");
   for (int i = 0; i < n; ++i) Strings->Add(IniFile->ReadString(Section, Ident + "line" + IntToStr(i), AnsiString()));
 }
 
 void ReadStrings1(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings) {
-  const int n = ReadCount(IniFile, Section, Ident + "count");
+  const int n = ReadSkinListCount(IniFile, Section, Ident + "count", "");
   for (int i = 0; i < n; ++i) Strings->Add(IniFile->ReadString(Section, IntToStr(i), AnsiString()));
 }
 

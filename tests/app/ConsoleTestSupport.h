@@ -36,6 +36,7 @@ struct TBoxHooks {
   decltype(&KaldoSetClock) SetClock {};
   decltype(&KaldoCommand) Command {};
   decltype(&KaldoSetScenario) SetScenario {};
+  decltype(&KaldoSetCallLogging) SetCallLogging {};
   decltype(&KaldoCallLog) CallLog {};
   decltype(&KaldoClearCallLog) ClearCallLog {};
   decltype(&KaldoReset) Reset {};
@@ -49,6 +50,7 @@ struct TBoxHooks {
       h.SetClock = reinterpret_cast<decltype(h.SetClock)>(dlsym(lib, "KaldoSetClock"));
       h.Command = reinterpret_cast<decltype(h.Command)>(dlsym(lib, "KaldoCommand"));
       h.SetScenario = reinterpret_cast<decltype(h.SetScenario)>(dlsym(lib, "KaldoSetScenario"));
+      h.SetCallLogging = reinterpret_cast<decltype(h.SetCallLogging)>(dlsym(lib, "KaldoSetCallLogging"));
       h.CallLog = reinterpret_cast<decltype(h.CallLog)>(dlsym(lib, "KaldoCallLog"));
       h.ClearCallLog = reinterpret_cast<decltype(h.ClearCallLog)>(dlsym(lib, "KaldoClearCallLog"));
       h.Reset = reinterpret_cast<decltype(h.Reset)>(dlsym(lib, "KaldoReset"));
@@ -57,7 +59,8 @@ struct TBoxHooks {
     }();
     return hooks;
   }
-  bool Ready() const { return SetClock && Command && SetScenario && CallLog && ClearCallLog && Reset; }
+  bool Ready() const { return SetClock && Command && SetScenario && SetCallLogging && CallLog && ClearCallLog && Reset;
+  }
 };
 
 inline uint64_t PlatformClock(void*) { return GetTickCount64(); }
@@ -71,6 +74,7 @@ class ConsoleTest : public ControlsTest {
     Box().Reset();
     Box().SetScenario("");
     Box().SetClock(&PlatformClock, nullptr);
+    Box().SetCallLogging(1);  // the tests read which calls the console made
     Box().ClearCallLog();
     Application->SetTitle(kProgramTitle);
   }

@@ -2,6 +2,8 @@
 
 #include "components/CTL_TransBtn.h"
 #include "platform/vcl/Buttons.h"
+#include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/StdCtrls.h"
 #include "tests/app/ConsoleTestSupport.h"
 
 using namespace apptest;
@@ -16,6 +18,22 @@ class FormsTest : public ConsoleTest {
     Start();
   }
 };
+
+// The main form as its resource lays it out under the menu bar: the event list's panel inside its
+// group box, the group box clear of the status bar, and both following the form's height.
+TEST_F(FormsTest, TheEventListStaysInsideItsGroupBoxAsTheFormGrows) {
+  TGroupBox* box = Form1->GroupBoxHardware;
+  TPanel* panel = Form1->Panel6;
+  for (int taller : { 0, 57 }) {
+    SCOPED_TRACE(taller);
+    Form1->SetHeight(529 + taller);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(box->Height(), 403 + taller);
+    EXPECT_EQ(panel->Top() + panel->Height(), box->Height() - 12);
+    EXPECT_EQ(Form1->LBMsg->Height(), panel->Height() - 2);
+    EXPECT_EQ(box->Top() + box->Height() + 45, Form1->StatusBar1->Top());
+  }
+}
 
 TEST_F(FormsTest, EachDialogButtonEndsTheModalShowWithItsResult) {
   struct Case {

@@ -105,6 +105,17 @@ TEST_F(ControlTest, RefusedCommandsAndMissingBoxesAreReported) {
   EXPECT_EQ(r.exit, 2);
 }
 
+// Asking for help reaches no box: the usage goes to standard output and the tool succeeds.
+TEST_F(ControlTest, HelpPrintsTheUsageWithoutReachingABox) {
+  for (const std::string& args : {std::string("--help"), std::string("-h"), "-s " + (dir / "nobody.sock") + " --help"}) {
+    ToolResult r = Tool(args);
+    EXPECT_EQ(r.exit, 0) << args;
+    EXPECT_EQ(r.out.rfind("usage: kaldoctl", 0), 0u) << args << ": " << r.out;
+    EXPECT_NE(r.out.find("commands:"), std::string::npos) << args;
+    EXPECT_EQ(r.err, "") << args;
+  }
+}
+
 TEST_F(ControlTest, ASecondBoxCannotTakeALiveSocket) {
   Box other;
   std::string error;

@@ -150,6 +150,11 @@ TEST_F(LibraryTest, TheHooksReportStatusCallsAndErrors) {
   EXPECT_EQ(command("bogus", tiny, sizeof tiny), -1);
   EXPECT_EQ(std::strlen(tiny), 3u) << "the message is cut to the buffer";
 
+  auto logging = Sym<void (*)(int32_t)>("KaldoSetCallLogging");
+  auto callLog = Sym<int32_t (*)(KaldoCall*, int32_t)>("KaldoCallLog");
+  ByOrdinal<Fn0>(3)();
+  EXPECT_EQ(callLog(nullptr, 0), 0) << "no log until one is asked for";
+  logging(1);
   Sym<void (*)(const char*)>("KaldoSetScenario")("lines 5\n");
   ASSERT_EQ(ByOrdinal<Fn0>(1)(), 0);
   EXPECT_EQ(ByOrdinal<Fn0>(3)(), 5);
@@ -158,7 +163,6 @@ TEST_F(LibraryTest, TheHooksReportStatusCallsAndErrors) {
   EXPECT_EQ(ByOrdinal<FnText>(23)(0, cid), 2);
   ByOrdinal<Fn1>(37)(17);
 
-  auto callLog = Sym<int32_t (*)(KaldoCall*, int32_t)>("KaldoCallLog");
   KaldoCall calls[8];
   ASSERT_EQ(callLog(calls, 8), 4);
   EXPECT_EQ(calls[0].ordinal, 1u);
@@ -172,6 +176,7 @@ TEST_F(LibraryTest, TheHooksReportStatusCallsAndErrors) {
   EXPECT_EQ(callLog(calls, 1), 4) << "the count is the whole log";
   Sym<void (*)()>("KaldoClearCallLog")();
   EXPECT_EQ(callLog(nullptr, 0), 0);
+  logging(0);
 
   auto status = Sym<int32_t (*)(char*, int32_t)>("KaldoStatus");
   char text[2048];

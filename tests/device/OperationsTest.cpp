@@ -303,6 +303,11 @@ TEST_F(OperationsTest, FailedCloseKeepsTheBoxOpen) {
 }
 
 TEST_F(OperationsTest, CallLogRecordsEveryCallInOrder) {
+  box.DevOpen();
+  box.DevGetLineCount();
+  EXPECT_TRUE(box.CallLog().empty()) << "nothing is logged until logging is asked for";
+  box.Reset();
+  box.SetCallLogging(true);
   box.DevGetLineCount();
   Open(2);
   Advance(250);
@@ -335,6 +340,14 @@ TEST_F(OperationsTest, CallLogRecordsEveryCallInOrder) {
   log = box.CallLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].seq, 5u) << "sequence numbers are never reused";
+
+  box.SetCallLogging(false);
+  box.DevGetLineCount();
+  box.SetCallLogging(true);
+  box.DevGetLineCount();
+  log = box.CallLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[1].seq, 7u) << "calls made while logging was off still count";
 }
 
 TEST_F(OperationsTest, ClockChangesKeepBoxTimeContinuous) {

@@ -239,6 +239,35 @@ TEST_F(RecordingTest, NamesThatCannotBeWrittenAreRefused) {
   EXPECT_FALSE(std::filesystem::exists(missingDir));
 }
 
+// A name that is a symbolic link is refused whatever the link points to, and the target keeps its
+// contents; a regular file of that name is truncated and recorded into as before.
+TEST_F(RecordingTest, ASymbolicLinkIsRefusedAndItsTargetSurvives) {
+  const std::string precious = Wav("precious.txt"), missing = Wav("missing.wav");
+  const std::string contents = "line one\r\nline two\r\n";
+  std::ofstream(precious, std::ios::binary) << contents;
+  const std::string toFile = Wav("to-file.wav"), toMissing = Wav("to-missing.wav"), toNull = Wav("to-null.wav");
+  ASSERT_EQ(::symlink(precious.c_str(), toFile.c_str()), 0);
+  ASSERT_EQ(::symlink(missing.c_str(), toMissing.c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/null", toNull.c_str()), 0);
+  for (const std::string& link : {toFile, toMissing, toNull}) {
+    messages.clear();
+    EXPECT_EQ(box.DevStartRecord(1, link.c_str(), kConsoleLimit), -1) << link;
+    EXPECT_EQ(box.DevGetRecordState(1), 0) << link;
+    ASSERT_EQ(messages.size(), 1u) << link;
+    EXPECT_NE(messages[0].find("symbolic link"), std::string::npos) << messages[0];
+  }
+  std::ifstream in(precious, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), contents);
+  EXPECT_FALSE(std::filesystem::exists(missing)) << "nothing is created through a dangling link";
+
+  ASSERT_EQ(box.DevStartRecord(1, precious.c_str(), kConsoleLimit), 0);
+  Advance(100);
+  ASSERT_EQ(box.DevStopRecord(1), 0);
+  EXPECT_EQ(ReadWav(precious).frames, 800);
+  auto [header, file] = HeaderAndFileData(precious);
+  EXPECT_EQ(header, file);
+}
+
 TEST_F(RecordingTest, AnInjectedStartFailureCreatesNoFile) {
   std::string path = Wav("never.wav");
   Run("fail 0 start 1");
@@ -314,7 +343,7 @@ TEST_F(RecordingTest, AWriteFailureLeavesAConsistentFileAndIsReported) {
 
 TEST_F(RecordingTest, TheCallLogKeepsTheNameAsPassed) {
   std::string path = Wav("log.wav");
-  box.ClearCallLog();
+  box.SetCallLogging(true);
   box.DevStartRecord(2, path.c_str(), kConsoleLimit);
   std::vector<CallRecord> log = box.CallLog();
   ASSERT_EQ(log.size(), 1u);

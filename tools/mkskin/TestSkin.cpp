@@ -827,10 +827,13 @@ Skin BuildTestSkin() {
   active[kTilePicture] = Picture(16, 16, Picture::Format::Rgb24, 0);
   Paint(active[kTilePicture], {kTilePicture, {0, 0, 16, 16}, kOwnerTile, kTileCode});
   active[kCtrl2Picture] = packed(kCtrl2Picture);
-  active[kCtrlMaskPicture] =
-      Picture(active[kCtrlPicture].width, active[kCtrlPicture].height, Picture::Format::Mono1, 0xFFFFFF);
   for (const PaintJob& job : layout.jobs) Paint(active.at(job.picture), job);
-  for (const PaintJob& job : layout.masks) PaintMask(active.at(job.picture), job.rect, 2);
+  // A control's mask is a picture of its own, as large as the face it shapes.
+  for (const PaintJob& job : layout.masks) {
+    const Rect at{0, 0, job.rect.Width(), job.rect.Height()};
+    active.at(job.picture) = Picture(at.r, at.b, Picture::Format::Mono1, 0xFFFFFF);
+    PaintMask(active.at(job.picture), at, 2);
+  }
 
   // Two names differ from the files on disk: a subdirectory written with "\" and a letter case that
   // only a case-insensitive lookup finds.

@@ -200,6 +200,45 @@ TEST(FrameEdges, OnlyTheChosenEdgesAreDrawn) {
   EXPECT_EQ(Map(b, kFrameInks), Rows({ "......", "......", "......", "......", "......", "......" }));
 }
 
+// clNone leaves a colour's lines out and nothing else: a frame drawn with one colour set to clNone
+// matches, pixel for pixel, the frame drawn with that colour set to magenta, except where magenta was
+// drawn. So every ring stays where it was, for every style and each of the three colours.
+TEST(FrameNoneColour, LeavesTheLinesOutButKeepsTheirRings) {
+  using Setter = void (TAHMFrame::*)(TColor);
+  const std::pair<const char*, Setter> colours[] = {
+    { "Highlight", &TAHMFrame::SetHighlight }, { "Shadow", &TAHMFrame::SetShadow }, { "Solid", &TAHMFrame::SetSolid } };
+  const Inks inks { { '.', kYellow }, { 'H', kRed }, { 'S', kBlue }, { 'G', kGreen }, { 'K', clBlack }, { 'M', kMagenta } };
+  auto draw = [&](TAHMFrameStyle style, Setter setter, TColor colour) {
+    TBitmap b;
+    Fill(b, 11, 8, kYellow);
+    TAHMFrame frame(nullptr);
+    frame.SetHighlight(kRed);
+    frame.SetShadow(kBlue);
+    frame.SetSolid(kGreen);
+    (frame.*setter)(colour);
+    frame.SetFrameStyle(style);
+    frame.Setwidth(2);
+    frame.Draw(b.Canvas()->Handle(), TRect(0, 0, 11, 8));
+    return Map(b, inks);
+  };
+  for (int style = frameSolid; style <= frameLightBordered; ++style)
+    for (const auto& [name, setter] : colours) {
+      const auto s = static_cast<TAHMFrameStyle>(style);
+      const std::string without = draw(s, setter, clNone), marked = draw(s, setter, kMagenta);
+      std::string expected = without;
+      for (size_t i = 0; i < marked.size(); ++i)
+        if (marked[i] != 'M') expected[i] = marked[i];
+      EXPECT_EQ(without, expected) << GetEnumName(TTypeTraits<TAHMFrameStyle>::Info(), s) << " with " << name
+                                   << " = clNone; drawn in magenta:\n" << marked;
+    }
+
+  // The sunken panel without a shadow: its outer group of two rings stays empty, the inner one starts
+  // at the inset of 2.
+  EXPECT_EQ(draw(framePanelDown, &TAHMFrame::SetShadow, clNone),
+            Rows({ "...........", "...........", "..KKKKKKH..", "..KKKKKHH..", "..KHHHHHH..", "..HHHHHHH..",
+                   "...........", "..........." }));
+}
+
 TEST(FrameGeometry, ThicknessAndInsetsFollowStyleWidthAndEdges) {
   struct Case {
     TAHMFrameStyle style;

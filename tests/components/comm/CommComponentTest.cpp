@@ -291,6 +291,27 @@ TEST(CommComponent, DestroyingAnOpenComponentClosesItAndItsThread) {
   EXPECT_TRUE(again.Enabled());
 }
 
+// DestroyHandle closes as Close does: each open-close cycle, whichever of the two ends it, leaves the
+// process with the threads and descriptors it had, and the component opens again afterwards.
+TEST_F(PtyCommTest, NoThreadOrDescriptorOutlivesACycleHoweverThePortIsClosed) {
+  FComm.Open();  // a first cycle, so whatever is made once per process exists before counting
+  FComm.Close();
+  ASSERT_TRUE(ThreadCountBecomes(ThreadCount()));
+  const int threads = ThreadCount(), descriptors = CountEntries("/proc/self/fd");
+  for (auto close : {&TThreadComm::DestroyHandle, &TThreadComm::Close, &TThreadComm::DestroyHandle})
+    for (int cycle = 0; cycle < 3; ++cycle) {
+      FComm.Open();
+      ASSERT_TRUE(FComm.Enabled());
+      EXPECT_TRUE(ThreadCountBecomes(threads + 1));
+      (FComm.*close)();
+      EXPECT_FALSE(FComm.Enabled());
+      EXPECT_EQ(FComm.Write("x", 1), -1);
+      FComm.Close();  // nothing left to close
+      EXPECT_TRUE(ThreadCountBecomes(threads)) << "cycle " << cycle;
+      EXPECT_EQ(CountEntries("/proc/self/fd"), descriptors) << "cycle " << cycle;
+    }
+}
+
 TEST_F(FakeCommTest, ModemLinesBreakAndFlowThroughTheEscapeFunctions) {
   FComm.Open();
   EXPECT_EQ(FLine->OutputLines(), kLineDtr | kLineRts);

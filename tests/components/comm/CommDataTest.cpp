@@ -2,6 +2,9 @@
 // and write time-outs (derived from the baud rate, also after a change on an open port), purging,
 // and NUL stripping.
 
+#include <sys/ioctl.h>
+
+#include <atomic>
 #include <thread>
 
 #include "tests/components/comm/CommComponentSupport.h"
@@ -122,6 +125,48 @@ TEST_F(CommData, WriteTimeoutFollowsTheBaudRateAlsoWhenItChangesWhileOpen) {
   const int64_t took = timedWrite(2);
   EXPECT_GE(took + 5, 348);
   EXPECT_LT(took, 1348);
+}
+
+// A far end that stops reading holds a long write in the port, and the writer holds the component's
+// lock: Close from another thread must not wait for the write's time-out (hours at this rate). The
+// write returns at once with what it sent, which is exactly what reached the far end.
+TEST_F(CommData, CloseWakesAWriteBlockedOnAFarEndThatStoppedReading) {
+  FComm.SetBaudRate(br2400);  // 8 ms a byte
+  FComm.Open();
+  const std::string bytes = Pattern(1 << 20, 7);
+  std::atomic<int> written {-2};
+  std::thread writer([&] { written = FComm.Write(bytes.data(), static_cast<DWORD>(bytes.size())); });
+  auto farWaiting = [&] {
+    int n = 0;
+    return ioctl(FPty.Master(), FIONREAD, &n) == 0 && n > 0;
+  };
+  ASSERT_TRUE(PumpUntil(farWaiting, 20000));
+
+  std::atomic<bool> closed {false};
+  std::thread closer([&] {
+    FComm.Close();
+    closed = true;
+  });
+  // The event thread hands its last wake-up to this thread while Close joins it: keep pumping.
+  const bool prompt = PumpUntil([&] { return closed && written != -2; }, 20000);
+  EXPECT_TRUE(prompt) << "Close waited for the blocked write";
+  std::string got;
+  auto drain = [&] {
+    char buf[65536];
+    for (ssize_t n; (n = read(FPty.Master(), buf, sizeof buf)) > 0;) got.append(buf, static_cast<size_t>(n));
+  };
+  while (!(closed && written != -2)) {  // only when Close hung: let the write finish so the test ends
+    drain();
+    CheckSynchronize(10);
+  }
+  closer.join();
+  writer.join();
+  drain();
+  EXPECT_FALSE(FComm.Enabled());
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, static_cast<int>(bytes.size()));
+  EXPECT_EQ(static_cast<size_t>(written.load()), got.size());
+  EXPECT_TRUE(bytes.compare(0, got.size(), got) == 0);
 }
 
 TEST_F(CommData, PurgeInDropsWhatIsWaiting) {

@@ -164,6 +164,43 @@ TEST_F(Components, NamesAreIdentifiersUniqueWithinTheOwner) {
   EXPECT_EQ(b->Owner(), &owner);  // a refused move leaves it where it was
 }
 
+// Past a few dozen components the owner finds names through an index: every way a name comes, goes or
+// changes must keep it true, in any case, for both ways of looking (FindComponent and a duplicate).
+TEST_F(Components, ManySiblingsAreFoundByNameThroughRenamesMovesAndFrees) {
+  TComponent owner(nullptr), other(nullptr);
+  std::vector<TComponent*> made;
+  for (int i = 0; i < 100; ++i) {
+    made.push_back(new TComponent(&owner));
+    made.back()->SetName("Item" + IntToStr(i));
+  }
+  EXPECT_EQ(owner.FindComponent("ITEM73"), made[73]);
+  EXPECT_EQ(owner.FindComponent("item0"), made[0]);
+  EXPECT_EQ(owner.FindComponent("Item100"), nullptr);
+  EXPECT_THROW(made[5]->SetName("iTeM6"), EComponentError);
+
+  made[7]->SetName("Renamed");  // the old name is free again, the new one taken
+  EXPECT_EQ(owner.FindComponent("Item7"), nullptr);
+  EXPECT_EQ(owner.FindComponent("RENAMED"), made[7]);
+  made[8]->SetName("Item7");
+  EXPECT_EQ(owner.FindComponent("item7"), made[8]);
+  made[9]->SetName("");
+  EXPECT_EQ(owner.FindComponent("Item9"), nullptr);
+  EXPECT_EQ(owner.FindComponent(""), nullptr);
+
+  other.InsertComponent(made[10]);  // moved away: gone from here, found there
+  EXPECT_EQ(owner.FindComponent("Item10"), nullptr);
+  EXPECT_EQ(other.FindComponent("Item10"), made[10]);
+  auto* again = new TComponent(&owner);
+  again->SetName("Item10");
+
+  delete made[50];  // freed: its name can be taken
+  auto* late = new TComponent(&owner);
+  late->SetName("item50");
+  EXPECT_EQ(owner.FindComponent("Item50"), late);
+  EXPECT_EQ(owner.ComponentCount(), 100);
+  EXPECT_EQ(owner.Components(99), late);
+}
+
 TEST_F(Components, InsertComponentMovesBetweenOwners) {
   TCtLogged one(nullptr, "One"), two(nullptr, "Two");
   auto* c = new TCtLogged(&one, "C");

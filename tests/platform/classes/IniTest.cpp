@@ -191,6 +191,55 @@ TEST_P(IniRules, EntriesThatWouldNotReadBackAreRefused) {
   EXPECT_EQ(Saved(*ini), "[S]\r\na=1\r\n");
 }
 
+TEST_P(IniRules, AHundredThousandSectionsAndKeys) {
+  const int n = 100000;
+  auto num = [](int i) { return std::to_string(i); };
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < n; ++i) text += "Key" + num(i) + "=" + num(i) + "\r\n";
+  for (int i = 0; i < n; i += 5) text += "KEY" + num(i) + "=dup\r\n";  // later duplicates, in another case
+  for (int i = 0; i < n; ++i) text += "[Sec" + num(i) + "]\r\nk=" + num(i) + "\r\n";
+  for (int i = 0; i < n; i += 7) text += "[SEC" + num(i) + "]\r\nk=dup\r\nonly=1\r\n";
+  auto ini = Open(text);
+  const std::string front = FrontName(GetParam());
+
+  // Each name once, as first spelt, in file order.
+  TStringList list;
+  ini->ReadSections(&list);
+  ASSERT_EQ(list.Count(), n + 1) << front;
+  EXPECT_EQ(list.Strings(0), "Big");
+  for (int i = 0; i < n; ++i) ASSERT_EQ(list.Strings(i + 1), "Sec" + num(i)) << front;
+  ini->ReadSection("big", &list);
+  ASSERT_EQ(list.Count(), n) << front;
+  for (int i = 0; i < n; ++i) ASSERT_EQ(list.Strings(i), "Key" + num(i)) << front;
+  ini->ReadSectionValues("BIG", &list);
+  ASSERT_EQ(list.Count(), n) << front;
+  EXPECT_EQ(list.Strings(n - 5), "Key99995=99995");
+  EXPECT_EQ(ini->ReadString("big", "key99995", ""), "99995");
+  EXPECT_EQ(ini->ReadString("sec77", "k", ""), "77");
+  EXPECT_FALSE(ini->ValueExists("Sec77", "only"));  // in the later occurrence only
+
+  // Erasing half the sections, both occurrences of each, then writing on.
+  for (int i = 0; i < n; i += 2) ini->EraseSection("sec" + num(i));
+  ini->WriteString("Sec1", "new", "x");
+  ini->WriteString("Sec0", "k", "back");
+  ini->ReadSections(&list);
+  ASSERT_EQ(list.Count(), 1 + n / 2 + 1) << front;
+  EXPECT_EQ(list.Strings(1), "Sec1");
+  EXPECT_EQ(list.Strings(list.Count() - 1), "Sec0");
+  EXPECT_EQ(ini->ReadString("SEC1", "new", ""), "x");
+  EXPECT_EQ(ini->ReadString("sec0", "k", ""), "back");
+  EXPECT_EQ(ini->ReadString("sec14", "only", "gone"), "gone");
+  EXPECT_EQ(ini->ReadString("sec21", "k", ""), "21");
+  ini->EraseSection("Sec21");
+  EXPECT_FALSE(ini->SectionExists("sec21"));  // its later occurrence went too
+  const std::string saved = Saved(*ini);
+  const std::string tail = "[SEC99995]\r\nk=dup\r\nonly=1\r\n[Sec0]\r\nk=back\r\n";
+  ASSERT_GT(saved.size(), tail.size());
+  EXPECT_EQ(saved.substr(saved.size() - tail.size()), tail) << front;
+  EXPECT_NE(saved.find("[Sec1]\r\nk=1\r\nnew=x\r\n[Sec3]\r\n"), std::string::npos) << front;
+  EXPECT_EQ(saved.find("[Sec2]"), std::string::npos) << front;
+}
+
 INSTANTIATE_TEST_SUITE_P(Fronts, IniRules, testing::Values(feIniFile, feMemFile, feMemStrings),
                          [](const testing::TestParamInfo<TFront>& i) {
                            return std::string(i.param == feIniFile ? "IniFile" : i.param == feMemFile ? "MemFile" : "MemStrings");

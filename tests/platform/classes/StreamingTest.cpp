@@ -539,6 +539,63 @@ TEST_F(Streaming, MalformedResourcesRaiseWithTheLineAndLeaveNothingHalfBuilt) {
   }
 }
 
+// Nesting: panels inside panels, or collection items holding collections. Up to 256 levels read and
+// write back; one more (or a hostile hundred thousand) is a read error at the line that went too deep,
+// with nothing of the read left behind.
+TEST_F(Streaming, NestingDeeperThanTheLimitIsAReadErrorNotACrash) {
+  auto panels = [](int depth) {
+    AnsiString text = "object F: TStForm\r\n";
+    for (int i = 0; i < depth; ++i) text += "object P" + IntToStr(i) + ": TStPanel\r\n";
+    for (int i = 0; i < depth; ++i) text += "end\r\n";
+    return text + "end\r\n";
+  };
+  auto items = [](int collections) {  // each but the innermost holds one item
+    AnsiString text = "object F: TStForm\r\nobject W: TStWidget\r\nItems = <";
+    for (int i = 1; i < collections; ++i) text += "\r\nitem\r\nSubItems = <";
+    for (int i = 1; i < collections; ++i) text += ">\r\nend";
+    return text + ">\r\nend\r\nend\r\n";
+  };
+  {
+    TStForm form(nullptr);
+    ReadComponentResource(&form, panels(256));
+    int depth = 0;
+    for (TComponent* c = &form; c->ComponentCount() > 0; c = c->Components(0)) ++depth;
+    EXPECT_EQ(depth, 256);
+    TStForm again(nullptr);
+    ReadComponentResource(&again, WriteComponentResource(&form));
+    EXPECT_EQ(WriteComponentResource(&again), WriteComponentResource(&form));
+  }
+  {
+    TStForm form(nullptr);
+    ReadComponentResource(&form, items(255));  // the widget is one level, its collections the rest
+    TStItems* level = form.FindComponent("W") ? static_cast<TStWidget*>(form.FindComponent("W"))->Items() : nullptr;
+    int depth = 0;
+    for (; level && level->Count() > 0; level = level->Item(0)->SubItems()) ++depth;
+    EXPECT_EQ(depth, 254);
+  }
+  const struct {
+    AnsiString text;
+    const char* message;
+  } tooDeep[] = {
+    { panels(257), "Objects nested more than 256 deep (line 258)" },
+    { panels(100000), "Objects nested more than 256 deep (line 258)" },
+    { items(256), "Objects nested more than 256 deep (line 513)" },
+    { items(100000), "Objects nested more than 256 deep (line 513)" },
+  };
+  for (const auto& c : tooDeep) {
+    TStForm form(nullptr);
+    const int live = gStLive;
+    try {
+      ReadComponentResource(&form, c.text);
+      ADD_FAILURE() << "no error for " << c.text.size() << " bytes";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), c.message);
+    }
+    EXPECT_EQ(gStLive, live);
+    EXPECT_EQ(form.ComponentCount(), 0);
+  }
+}
+
 TEST_F(Streaming, UnknownClassIsAClassNotFoundError) {
   TStForm form(nullptr);
   EXPECT_THROW(ReadComponentResource(&form, "object F: TStForm\n object X: TUnregistered\n end\nend\n"),

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/vcl/Forms.h"
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 
 namespace ctltest {
 

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
 
@@ -151,6 +152,94 @@ TEST_F(FormTest, ShowModalResultsFromScriptsHidingAndClosing) {
     EXPECT_EQ(dialog->ShowModal(), c.expected) << c.name;
     EXPECT_FALSE(dialog->Visible()) << c.name;
   }
+}
+
+// However a modal form or a message dialog ends, the window that was active before gets the activation
+// (its caption drawn active) and the keyboard focus back: the next key reaches the control that had it.
+TEST_F(FormTest, EveryWayOfClosingAModalWindowGivesActivationAndFocusBack) {
+  TForm* owner = NewForm(30, 20, 400, 300);
+  auto* first = new TTestButton(owner);  // what a form that forgot its focus would focus
+  first->SetParent(owner);
+  auto* typed = new TTestButton(owner);
+  typed->SetParent(owner);
+  typed->SetBounds(10, 60, 75, 25);
+  int keys = 0;
+  typed->OnKeyDown = On<TKeyEvent>([&](TObject*, WORD& key, TShiftState) {
+    if (key == 'K') ++keys;
+  });
+  owner->Show();
+  typed->SetFocus();
+  const HWND h = owner->Handle();
+  const COLORREF activeCaption = xt::ReadPixel(h, 40, 8, true);
+
+  auto modalForm = [&](int expected, std::function<void(TForm*, TTestButton*, TTestButton*)> close) {
+    return [this, expected, close] {
+      TForm* dialog = NewForm(150, 120, 220, 110);
+      auto* ok = new TTestButton(dialog);
+      ok->SetParent(dialog);
+      ok->ModalResult = mrOk;
+      auto* cancel = new TTestButton(dialog);
+      cancel->SetParent(dialog);
+      cancel->SetBounds(100, 10, 75, 25);
+      cancel->ModalResult = mrCancel;
+      cancel->Cancel = true;
+      xt::AnswerModal([&](const xt::ModalRecord&) -> LONG_PTR {
+        close(dialog, ok, cancel);
+        return xt::kKeepOpen;
+      });
+      EXPECT_EQ(dialog->ShowModal(), expected);
+    };
+  };
+  auto clickBoxButton = [](int id) {
+    return [id](const xt::ModalRecord& r) -> LONG_PTR {
+      HWND button = GetWindow(r.hwnd, GW_CHILD);
+      while (button && GetWindowLongPtrA(button, GWL_ID) != id) button = GetWindow(button, GW_HWNDNEXT);
+      RECT b {};
+      GetWindowRect(button, &b);
+      xt::Click((b.left + b.right) / 2, (b.top + b.bottom) / 2);
+      return xt::kKeepOpen;
+    };
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> run;
+  } cases[] = {
+    { "a button's ModalResult", modalForm(mrOk, [](TForm*, TTestButton* ok, TTestButton*) { ClickAt(ok, 5, 5); }) },
+    { "ModalResult set", modalForm(mrAbort, [](TForm* f, TTestButton*, TTestButton*) { f->SetModalResult(mrAbort); }) },
+    { "ModalResult set and hidden by a button", modalForm(mrOk, [](TForm* f, TTestButton* ok, TTestButton*) {
+        ok->OnClick = On<TNotifyEvent>([f](TObject*) { f->Hide(); });
+        ClickAt(ok, 5, 5);
+      }) },
+    { "Close", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) { f->Close(); }) },
+    { "the caption's close box", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) {
+        PostMessageA(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      }) },
+    { "Escape on the cancel button", modalForm(mrCancel, [](TForm*, TTestButton*, TTestButton*) {
+        xt::KeyDown(VK_ESCAPE, xt::ssNone, false);
+        xt::KeyUp(VK_ESCAPE, xt::ssNone, false);
+      }) },
+    { "a message dialog's button", [&] {
+       xt::AnswerModal(clickBoxButton(IDYES));
+       EXPECT_EQ(MessageDlg("question", mtConfirmation, TMsgDlgButtons { mbYes, mbNo }), mrYes);
+     } },
+    { "ShowMessage's button", [&] {
+       xt::AnswerModal(clickBoxButton(IDOK));
+       ShowMessage("note");
+     } },
+  };
+  for (Case& c : cases) {
+    keys = 0;
+    c.run();
+    xt::PumpUntilIdle();
+    EXPECT_EQ(GetActiveWindow(), h) << c.name;
+    EXPECT_TRUE(owner->Active()) << c.name;
+    EXPECT_EQ(Screen->ActiveForm(), owner) << c.name;
+    EXPECT_EQ(GetFocus(), typed->Handle()) << c.name;
+    EXPECT_EQ(xt::ReadPixel(h, 40, 8, true), activeCaption) << c.name;
+    xt::KeyPress('K');
+    EXPECT_EQ(keys, 1) << c.name;
+  }
+  EXPECT_EQ(xt::UnscriptedModals(), 0);
 }
 
 TEST_F(FormTest, ShowModalRefusesVisibleFormsAndIsReentrant) {

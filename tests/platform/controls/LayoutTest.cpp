@@ -197,4 +197,35 @@ TEST_F(LayoutTest, RecreatingAWindowKeepsItsChildrenTextAndState) {
   delete noWindow;
 }
 
+// A handler that throws part-way through a layout or a focus change reaches the caller, and leaves nothing
+// half set: the next resize aligns, the next focus change completes and runs OnEnter again.
+TEST_F(LayoutTest, AThrowingHandlerLeavesAlignmentAndFocusWorking) {
+  TTestPanel* fill = Panel(form, 0, 0, 10, 10, alClient);
+  bool fail = true;
+  fill->OnResize = On<TNotifyEvent>([&](TObject*) {
+    if (fail) throw Exception("resize refused");
+  });
+  EXPECT_THROW(form->SetBounds(0, 0, 350, 250), Exception);
+  fail = false;
+  form->SetBounds(0, 0, 330, 210);
+  EXPECT_EQ(fill->BoundsRect(), TRect(0, 0, 330, 210));
+
+  auto* first = new TTestButton(form);
+  first->SetParent(fill);
+  auto* second = new TTestButton(form);
+  second->SetParent(fill);
+  second->SetLeft(100);
+  first->SetFocus();
+  int enters = 0;
+  second->OnEnter = On<TNotifyEvent>([&](TObject*) {
+    if (++enters == 1) throw Exception("enter refused");
+  });
+  EXPECT_THROW(second->SetFocus(), Exception);
+  first->SetFocus();
+  second->SetFocus();
+  EXPECT_EQ(enters, 2);
+  EXPECT_EQ(form->ActiveControl(), second);
+  EXPECT_EQ(GetFocus(), second->Handle());
+}
+
 }  // namespace

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "platform/vcl/Menus.h"
-#include "platform/win32/WmHooks.h"
+#include "platform/win32/WmModal.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
 
 using namespace ctltest;

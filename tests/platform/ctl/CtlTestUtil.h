@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinUser.h"
 

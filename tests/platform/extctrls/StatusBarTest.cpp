@@ -1,6 +1,8 @@
 // TStatusBar: panel layout with the last panel reaching the size grip, bevels, text clipped per panel,
 // alignment, the simple panel, owner-drawn panels and text updates.
 
+#include <functional>
+
 #include "platform/vcl/ComCtrls.h"
 #include "tests/platform/extctrls/ExtCtrlsTestUtil.h"
 
@@ -177,6 +179,59 @@ TEST_F(StatusBarTest, OwnerDrawnPanelsAreDrawnByTheEventInsideTheirBevel) {
   EXPECT_EQ(xt::ReadPixel(bar->Handle(), 81, 10), 0x0000FFu);
   EXPECT_EQ(xt::ReadPixel(bar->Handle(), 136, 10), 0x0000FFu);
   EXPECT_EQ(xt::ReadPixel(bar->Handle(), 137, 10), kHighlight);
+}
+
+// The grip is the bottom-right corner of the form's frame: the sizing cursor shows over it and a drag
+// from it sizes the form by exactly the distance dragged; the bar follows to the new bottom edge. Where no
+// grip shows (turned off, or a form that cannot be sized) the same drag leaves the form alone.
+TEST_F(StatusBarTest, DraggingTheGripSizesTheForm) {
+  AddPanel(150);
+  int presses = 0;
+  bar->OnMouseDown = On<TMouseEvent>([&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; });
+  form->Show();
+  const int grip = GetSystemMetrics(SM_CXVSCROLL);
+  auto hit = [&](int x, int y) {
+    const TPoint p = At(bar, x, y);
+    return SendMessageA(bar->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+  };
+  const int w = bar->Width(), hh = bar->Height();
+  EXPECT_EQ(hit(w - 1, hh - 1), HTBOTTOMRIGHT);
+  EXPECT_EQ(hit(w - grip, hh - grip), HTBOTTOMRIGHT);
+  EXPECT_EQ(hit(w - grip - 1, hh - 1), HTCLIENT);
+  EXPECT_EQ(hit(w - 1, hh - grip - 1), HTCLIENT);
+  MoveTo(bar, w - 3, hh - 4);
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENWSE));
+
+  const TPoint from = At(bar, w - 3, hh - 4);
+  xt::Drag(from.X, from.Y, from.X + 37, from.Y + 23);
+  EXPECT_EQ(form->Width(), 400 + 37);
+  EXPECT_EQ(form->Height(), 300 + 23);
+  EXPECT_EQ(bar->Width(), form->ClientWidth());
+  EXPECT_EQ(bar->Top(), form->ClientHeight() - hh);
+  EXPECT_EQ(presses, 0);
+
+  struct Case {
+    const char* name;
+    std::function<void()> hideGrip;
+  } cases[] = {
+    { "SizeGrip off", [&] { bar->SetSizeGrip(false); } },
+    { "a single border", [&] {
+       bar->SetSizeGrip(true);
+       form->SetBorderStyle(bsSingle);
+     } },
+  };
+  for (Case& c : cases) {
+    c.hideGrip();
+    xt::PumpUntilIdle();
+    const int formW = form->Width(), formH = form->Height();
+    const TPoint corner = At(bar, bar->Width() - 3, bar->Height() - 4);
+    EXPECT_EQ(hit(bar->Width() - 3, bar->Height() - 4), HTCLIENT) << c.name;
+    presses = 0;
+    xt::Drag(corner.X, corner.Y, corner.X + 37, corner.Y + 23);
+    EXPECT_EQ(form->Width(), formW) << c.name;
+    EXPECT_EQ(form->Height(), formH) << c.name;
+    EXPECT_EQ(presses, 1) << c.name;  // the bar had the press as any other
+  }
 }
 
 }  // namespace

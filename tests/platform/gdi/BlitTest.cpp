@@ -254,3 +254,46 @@ TEST(GdiDibBlit, StretchDIBitsScalesAndMirrors) {
 }
 
 }  // namespace
+
+// Pattern fills wider than a run of the expanded tile, from uneven brush origins and starting columns:
+// every pixel is the tile at ((x - orgX) mod w, (y - orgY) mod h); a transparent hatch touches only its lines.
+TEST(GdiPattern, WideFillsFollowTheTileAtEveryPhase) {
+  constexpr int kTw = 3, kTh = 5, kW = 700, kH = 9;
+  Canvas tile(kTw, kTh);
+  for (int y = 0; y < kTh; ++y)
+    for (int x = 0; x < kTw; ++x) tile.SetRaw(x, y, Noise(x + 7 * y, 3) & 0xFFFFFF);
+  HBRUSH pattern = CreatePatternBrush(tile.bitmap());
+  const struct {
+    int orgX, orgY, left, top, width, height;
+  } cases[] = { { 0, 0, 0, 0, kW, kH }, { 2, 4, 13, 1, 661, 7 }, { 1, 3, 257, 2, 300, 1 }, { 5, 6, 699, 8, 1, 1 } };
+  for (const auto& c : cases) {
+    Canvas dst(kW, kH, RGB(1, 2, 3));
+    SelectObject(dst.dc(), pattern);
+    SetBrushOrgEx(dst.dc(), c.orgX, c.orgY, nullptr);
+    PatBlt(dst.dc(), c.left, c.top, c.width, c.height, PATCOPY);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const bool in = x >= c.left && x < c.left + c.width && y >= c.top && y < c.top + c.height;
+        const uint32_t want = in ? tile.Raw(((x - c.orgX) % kTw + kTw) % kTw, ((y - c.orgY) % kTh + kTh) % kTh)
+                                 : Canvas::Px(RGB(1, 2, 3));
+        ASSERT_EQ(dst.Raw(x, y) & 0xFFFFFF, want) << c.left << " " << x << "," << y;
+      }
+    SelectObject(dst.dc(), GetStockObject(WHITE_BRUSH));
+  }
+  DeleteObject(pattern);
+
+  // A diagonal hatch in TRANSPARENT mode over 600 columns: ink on its lines, the old pixels elsewhere.
+  Canvas dst(600, 8, RGB(9, 9, 9));
+  HBRUSH hatch = CreateHatchBrush(HS_FDIAGONAL, RGB(200, 0, 0));
+  SelectObject(dst.dc(), hatch);
+  SetBkMode(dst.dc(), TRANSPARENT);
+  SetBrushOrgEx(dst.dc(), 3, 0, nullptr);
+  PatBlt(dst.dc(), 5, 0, 590, 8, PATCOPY);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 600; ++x) {
+      const bool line = x >= 5 && x < 595 && (x - 3 + 8) % 8 == y;
+      ASSERT_EQ(dst.At(x, y), line ? RGB(200, 0, 0) : RGB(9, 9, 9)) << x << "," << y;
+    }
+  SelectObject(dst.dc(), GetStockObject(WHITE_BRUSH));
+  DeleteObject(hatch);
+}

@@ -10,25 +10,13 @@
 #include "tests/support/Utf8.h"
 
 using gditest::Canvas;
+using gditest::MakeFont;
 using gditest::Rows;
 
 namespace {
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-HFONT MakeFont(const char* face, LONG height, LONG weight = FW_NORMAL, LONG escapement = 0, bool underline = false,
-               bool strike = false) {
-  LOGFONTA lf {};
-  lf.lfHeight = height;
-  lf.lfWeight = weight;
-  lf.lfEscapement = escapement;
-  lf.lfUnderline = underline;
-  lf.lfStrikeOut = strike;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  return CreateFontIndirectA(&lf);
-}
 
 // A canvas with a font selected and transparent black text.
 struct TextCanvas : Canvas {
@@ -247,6 +235,21 @@ TEST_F(DrawTextCase, WordBreakAtBlanksAndBetweenDoubleByteCharacters) {
     DrawTextA(c.dc(), cs.text, -1, &calc, DT_WORDBREAK | DT_CALCRECT);
     EXPECT_EQ(calc.bottom, 13 * int(cs.lines.size())) << xj::test::Shown(cs.text);
   }
+  // A long line of double-byte characters: six 16-pixel characters to each 100-pixel line.
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += "字";
+  RECT tall { 0, 0, 100, 0 };
+  EXPECT_EQ(DrawTextA(c.dc(), many.c_str(), -1, &tall, DT_WORDBREAK | DT_CALCRECT), 13 * 7);
+  EXPECT_EQ(tall.right, 96);
+  // Tab stops count in the width that decides a break.
+  xj::gdi::ClearTextLog();
+  RECT tabbed { 0, 0, 80, 60 };
+  DrawTextA(c.dc(), "ab\tcd ef", -1, &tabbed, DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP);
+  ASSERT_EQ(Log().size(), 3u);
+  EXPECT_EQ(Log()[1].Text, "cd");
+  EXPECT_EQ(Log()[1].X, 64);
+  EXPECT_EQ(Log()[2].Text, "ef");
+  EXPECT_EQ(Log()[2].Y, 13);
 }
 
 TEST_F(DrawTextCase, AlignmentAndVerticalCentring) {

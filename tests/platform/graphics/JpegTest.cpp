@@ -154,8 +154,11 @@ TEST_F(JpegTest, DataThatIsNotAJpegRaises) {
     EXPECT_THROW(Load(j, bytes), EInvalidGraphic) << bytes.size();
     EXPECT_TRUE(j.Empty());
   }
+  // No bytes at all are no picture either, through a stream or an empty file.
   TJPEGImage empty;
-  Load(empty, {});
+  EXPECT_THROW(Load(empty, {}), EInvalidGraphic);
+  std::ofstream(File("empty.jpg")).close();
+  EXPECT_THROW(empty.LoadFromFile(File("empty.jpg")), EInvalidGraphic);
   EXPECT_TRUE(empty.Empty());
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/vcl/Jpeg.h"
@@ -141,6 +142,55 @@ TEST(FormResource, PictureDataNamesTheGraphicClass) {
   bad.replace(bad.find("0754426974"), 10, "0758426974");
   TGlyphHolder c(nullptr);
   EXPECT_THROW(ReadComponentResource(&c, bad), EInvalidGraphic);
+}
+
+// A stream that remembers the largest read asked of it: a length believed before it is checked shows
+// up as a read (and an allocation) far beyond what the stream holds.
+class TWatchedStream : public TMemoryStream {
+  XJ_CLASS(TWatchedStream, TMemoryStream)
+ public:
+  int Read(void* Buffer, int Count) override {
+    Largest = std::max(Largest, int64_t(Count));
+    return TMemoryStream::Read(Buffer, Count);
+  }
+  int64_t Largest { 0 };
+};
+
+class TOpenBitmap : public TBitmap {
+ public:
+  using TBitmap::ReadData;
+};
+
+TEST(FormResource, ALengthLargerThanTheDataIsRefusedBeforeAnythingIsAllocated) {
+  // 2 GiB claimed, a real 2 x 2 image's first bytes present.
+  TMemoryStream image;
+  TBitmap small;
+  small.SetSize(2, 2);
+  small.SaveToStream(&image);
+  for (const uint32_t claim : { 0x7FFFFFFFu, 0x80000000u, uint32_t(image.Size() + 1) }) {
+    TWatchedStream data;
+    data.WriteBuffer(&claim, 4);
+    data.WriteBuffer(image.Memory(), int(image.Size()));
+    data.SetPosition(0);
+    TOpenBitmap b;
+    b.SetSize(3, 5);
+    EXPECT_THROW(b.ReadData(&data), EInvalidGraphic) << claim;
+    EXPECT_LE(data.Largest, data.Size()) << claim;
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Height(), 5);
+  }
+
+  // The same through form text, for a glyph and for a picture (length 7, "TBitmap", then the claim).
+  const char* const texts[] = {
+    "object H: TGlyphHolder\r\n  Glyph.Data = {\r\n    FFFFFF7F424D3600000000000000360000002800000010000000100000000100}\r\nend\r\n",
+    "object H: TGlyphHolder\r\n  Picture.Data = {\r\n    0754426974\r\n    6D6170FFFFFF7F424D36000000000000003600000028000000100000001000}\r\nend\r\n",
+  };
+  for (const char* text : texts) {
+    TGlyphHolder h(nullptr);
+    EXPECT_THROW(ReadComponentResource(&h, text), EInvalidGraphic) << text;
+    EXPECT_TRUE(h.Glyph()->Empty());
+    EXPECT_EQ(h.Picture()->Graphic(), nullptr);
+  }
 }
 
 }  // namespace

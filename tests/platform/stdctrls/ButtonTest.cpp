@@ -143,6 +143,27 @@ TEST_F(ButtonTest, AClickCopiesModalResultToTheFormAndEndsShowModal) {
   (void)owner;
 }
 
+// Escape reaches the Cancel button of a modal form, whose ModalResult ends it; Alt+F4 closes a modal
+// form with mrCancel.
+TEST_F(ButtonTest, EscapeAndAltF4EndAModalForm) {
+  Show();
+  TForm* dialog = NewForm(150, 150, 250, 120);
+  auto* cancel = Add<TButton>(10, 10, 75, 25, dialog);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrAbort);
+  dialog->SetActiveControl(Add<TEdit>(100, 10, 100, 21, dialog));
+  for (UINT key : { VK_ESCAPE, VK_F4 }) {
+    xt::AnswerModal([key](const xt::ModalRecord&) -> LONG_PTR {
+      xt::KeyDown(key, key == VK_F4 ? xt::ssAlt : xt::ssNone, false);
+      xt::KeyUp(key, key == VK_F4 ? xt::ssAlt : xt::ssNone, false);
+      return xt::kKeepOpen;
+    });
+    EXPECT_EQ(dialog->ShowModal(), key == VK_ESCAPE ? mrAbort : mrCancel) << key;
+    EXPECT_FALSE(dialog->Visible());
+  }
+  EXPECT_EQ(xt::UnscriptedModals(), 0);
+}
+
 TEST_F(ButtonTest, TheAcceleratorClicksFromAnywhereOnTheForm) {
   int save = 0;
   TButton* button = NewButton("&Save", 10, 10, &save);

@@ -17,13 +17,22 @@ class LabelTest : public StdCtrlsTest {
   }
 };
 
+// A right-to-left BiDiMode is stored only: the edge kept is the one the alignment names. A control that
+// did lay out right to left would mirror the alignment.
 TEST_F(LabelTest, AutoSizeFitsTheTextAndKeepsTheRightEdgeOfARightAlignedLabel) {
   struct Case {
     TAlignment alignment;
     int leftAfterGrowing;  // the label starts 24 wide at x = 100
-  } cases[] = { { taLeftJustify, 100 }, { taCenter, 100 }, { taRightJustify, 100 + 24 - 48 } };
+    TAlignment mirrored;
+  } cases[] = { { taLeftJustify, 100, taRightJustify },
+                { taCenter, 100, taCenter },
+                { taRightJustify, 100 + 24 - 48, taLeftJustify } };
   for (const Case& c : cases) {
+    TAlignment a = c.alignment;
+    ChangeBiDiModeAlignment(a);
+    EXPECT_EQ(a, c.mirrored);
     TLabel* label = NewLabel("abc");
+    label->SetBiDiMode(bdRightToLeft);
     label->SetAlignment(c.alignment);
     EXPECT_EQ(label->Width(), 3 * kCharW);
     EXPECT_EQ(label->Height(), kLineH);

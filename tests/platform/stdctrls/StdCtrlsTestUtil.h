@@ -12,7 +12,7 @@
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 
 namespace stdtest {
 

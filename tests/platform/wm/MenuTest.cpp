@@ -333,4 +333,141 @@ TEST_F(ModalExceptionTest, LoopsCleanUpWhenAHandlerThrows) {
   DestroyMenu(m);
 }
 
+// ---- The default window procedure's keyboard and the system menu ------------------------------------
+
+TEST_F(MenuTest, AltF4ClosesTheTopLevelWindowFromAFocusedChild) {
+  HWND top = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND child = Child(top, 10, 10, 50, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP);
+  SetActiveWindow(top);
+  SetFocus(child);
+  PumpUntilIdle();
+  MessageTrace trace(top, { WM_SYSCOMMAND, WM_CLOSE });
+  KeyPress(VK_F4);
+  KeyPress(VK_F4, ssCtrl | ssAlt);
+  EXPECT_TRUE(IsWindow(top));
+  EXPECT_TRUE(trace.Messages().empty());
+  KeyPress(VK_F4, ssAlt);
+  EXPECT_FALSE(IsWindow(top));
+  ASSERT_EQ(trace.Messages().size(), 2u);
+  EXPECT_EQ(trace.Messages()[0].message, (UINT)WM_SYSCOMMAND);
+  EXPECT_EQ(trace.Messages()[0].wParam, (WPARAM)SC_CLOSE);
+  EXPECT_EQ(trace.Messages()[1].message, (UINT)WM_CLOSE);
+}
+
+struct SysMenuCase {
+  const char* name;
+  DWORD style;
+  int show;                // SW_SHOWNORMAL or SW_MAXIMIZE
+  std::vector<UINT> on;    // enabled items
+  std::vector<UINT> off;   // grayed items
+};
+
+class SystemMenu : public WmTest, public ::testing::WithParamInterface<SysMenuCase> {};
+
+// Alt+Space opens the system menu below the caption; its items follow the border icons and the state.
+TEST_P(SystemMenu, AltSpaceOpensItWithTheItemsTheWindowAllows) {
+  const SysMenuCase& c = GetParam();
+  HWND w = Top(100, 100, 300, 200, c.style | WS_VISIBLE);
+  ShowWindow(w, c.show);
+  SetFocus(w);
+  PumpUntilIdle();
+  std::vector<UINT> on, off;
+  AnswerModal([&](const ModalRecord& r) -> LONG_PTR {
+    EXPECT_EQ(r.kind, ModalRecord::Menu);
+    EXPECT_EQ(r.hwnd, w);
+    HMENU m = GetSystemMenu(w, FALSE);
+    for (UINT id : { SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE })
+      (GetMenuState(m, id, MF_BYCOMMAND) & MF_GRAYED ? off : on).push_back(id);
+    return 0;
+  });
+  KeyPress(VK_SPACE, ssAlt);
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  EXPECT_EQ(on, c.on);
+  EXPECT_EQ(off, c.off);
+  EXPECT_TRUE(IsWindow(w));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, SystemMenu,
+    ::testing::Values(
+        SysMenuCase { "overlapped", WS_OVERLAPPEDWINDOW, SW_SHOWNORMAL,
+                      { SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE }, { SC_RESTORE } },
+        SysMenuCase { "maximised", WS_OVERLAPPEDWINDOW, SW_MAXIMIZE, { SC_RESTORE, SC_MINIMIZE, SC_CLOSE },
+                      { SC_MOVE, SC_SIZE, SC_MAXIMIZE } },
+        SysMenuCase { "dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, SW_SHOWNORMAL, { SC_MOVE, SC_CLOSE },
+                      { SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE } },
+        SysMenuCase { "minimise_only", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, SW_SHOWNORMAL,
+                      { SC_MOVE, SC_MINIMIZE, SC_CLOSE }, { SC_RESTORE, SC_SIZE, SC_MAXIMIZE } }),
+    [](const ::testing::TestParamInfo<SysMenuCase>& i) { return std::string(i.param.name); });
+
+TEST_F(MenuTest, ClickOnTheCaptionIconOpensTheSystemMenuAndAMnemonicChooses) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetFocus(w);
+  PumpUntilIdle();
+  MessageTrace trace(w, { WM_SYSCOMMAND });
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown('X', ssNone, false);  // 最大化(&X)
+    KeyUp('X', ssNone, false);
+    return kKeepOpen;
+  });
+  Click(100 + 10, 100 + 10);  // the icon at the caption's left end
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  EXPECT_EQ(ModalRecords()[0].kind, ModalRecord::Menu);
+  EXPECT_TRUE(IsZoomed(w));
+  ASSERT_EQ(trace.Messages().size(), 2u);
+  EXPECT_EQ(trace.Messages()[0].wParam & 0xFFF0, (WPARAM)SC_MOUSEMENU);
+  EXPECT_EQ(trace.Messages()[1].wParam, (WPARAM)SC_MAXIMIZE);
+  // Alt+Space and a choice by the keyboard: Close.
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown(VK_DOWN, ssNone, false);  // the first enabled item is Restore here
+    KeyUp(VK_DOWN, ssNone, false);
+    KeyDown('C', ssNone, false);
+    KeyUp('C', ssNone, false);
+    return kKeepOpen;
+  });
+  KeyPress(VK_SPACE, ssAlt);
+  EXPECT_FALSE(IsWindow(w));
+}
+
+// A double click on the caption icon closes the window: its second press lands while the menu the first
+// one opened is up. A press elsewhere only closes the menu.
+TEST_F(MenuTest, DoubleClickOnTheCaptionIconCloses) {
+  HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  SetFocus(w);
+  PumpUntilIdle();
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    MouseDown(mbLeft, 100 + 250, 100 + 150, false);  // the client area
+    MouseUp(mbLeft, 100 + 250, 100 + 150, false);
+    return kKeepOpen;
+  });
+  Click(100 + 10, 100 + 10);
+  EXPECT_TRUE(IsWindow(w));
+  ASSERT_EQ(ModalRecords().size(), 1u);
+  DoubleClick(100 + 10, 100 + 10);  // the menu loop finds the second press already queued
+  EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(MenuTest, WithoutASystemMenuAltSpaceOpensNothingAndEscapeNeedsACancelButton) {
+  HWND w = Top(100, 100, 300, 200, WS_POPUP | WS_CAPTION | WS_VISIBLE);
+  SetFocus(w);
+  PumpUntilIdle();
+  KeyPress(VK_SPACE, ssAlt);
+  EXPECT_TRUE(ModalRecords().empty());
+  // A message box without Cancel ignores Escape; the answer comes from a mnemonic afterwards.
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown(VK_ESCAPE, ssNone, false);
+    KeyUp(VK_ESCAPE, ssNone, false);
+    KeyDown('N', ssNone, false);
+    KeyUp('N', ssNone, false);
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "text", "cap", MB_YESNO), IDNO);
+  AnswerModal([](const ModalRecord&) -> LONG_PTR {
+    KeyDown(VK_ESCAPE, ssNone, false);
+    KeyUp(VK_ESCAPE, ssNone, false);
+    return kKeepOpen;
+  });
+  EXPECT_EQ(MessageBoxA(w, "text", "cap", MB_YESNOCANCEL), IDCANCEL);
+}
+
 }  // namespace

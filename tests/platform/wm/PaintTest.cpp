@@ -293,3 +293,74 @@ TEST_F(PaintTest, ScreenshotWritesThePng) {
 }
 
 }  // namespace
+
+namespace {
+
+bool PaintPending() {
+  MSG m;
+  return PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_NOREMOVE) != 0;
+}
+
+}  // namespace
+
+TEST_F(PaintTest, WindowsInvalidatedWhilePaintingArePaintedInTheSamePump) {
+  HWND top = Top(10, 10, 200, 120);
+  HWND left = Child(top, 0, 0, 90, 100), right = Child(top, 100, 0, 90, 100);
+  HWND hidden = Child(top, 50, 50, 30, 30, WS_CHILD);
+  PumpUntilIdle();
+  EXPECT_FALSE(PaintPending());
+  int leftPaints = 0;
+  // The left child dirties its sibling, a hidden window and (after validating) itself once more.
+  On(left, WM_PAINT, [&](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    Paint(h, kRed);
+    InvalidateRect(right, nullptr, TRUE);
+    InvalidateRect(hidden, nullptr, TRUE);
+    if (++leftPaints == 1) InvalidateRect(h, nullptr, FALSE);
+    return 0;
+  });
+  PaintsWith(right, kBlue);
+  PaintsWith(hidden, kGreen);
+  InvalidateRect(left, nullptr, TRUE);
+  EXPECT_TRUE(PaintPending());
+  PumpUntilIdle();
+  EXPECT_EQ(leftPaints, 2);
+  EXPECT_EQ(ReadPixel(right, 3, 7), kBlue);
+  EXPECT_EQ(ReadPixel(left, 80, 2), kRed);
+  // The hidden window stays invalid without asking for paint, until it is shown.
+  EXPECT_FALSE(PaintPending());
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(hidden, &u, FALSE));
+  ShowWindow(hidden, SW_SHOWNA);
+  EXPECT_TRUE(PaintPending());
+  PumpUntilIdle();
+  EXPECT_FALSE(PaintPending());
+  EXPECT_EQ(ReadPixel(hidden, 29, 1), kGreen);
+}
+
+TEST_F(PaintTest, WindowsDestroyedWhileInvalidLeaveNothingToPaint) {
+  HWND top = Top(10, 10, 200, 120);
+  HWND a = Child(top, 0, 0, 90, 100), b = Child(top, 100, 0, 90, 100);
+  PumpUntilIdle();
+  // One window destroys itself in its own WM_PAINT, the other is destroyed while invalid.
+  On(a, WM_PAINT, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {
+    DestroyWindow(h);
+    return 0;
+  });
+  InvalidateRect(a, nullptr, TRUE);
+  InvalidateRect(b, nullptr, TRUE);
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOCHILDREN);
+  DestroyWindow(b);
+  EXPECT_TRUE(PaintPending());
+  PumpUntilIdle();
+  EXPECT_FALSE(IsWindow(a));
+  EXPECT_FALSE(PaintPending());
+  // Minimised and hidden top-level windows ask for nothing either.
+  HWND other = Top(300, 10, 50, 50);
+  PumpUntilIdle();
+  ShowWindow(top, SW_HIDE);
+  ShowWindow(other, SW_MINIMIZE);
+  InvalidateRect(top, nullptr, TRUE);
+  InvalidateRect(other, nullptr, TRUE);
+  EXPECT_FALSE(PaintPending());
+  EXPECT_EQ(GetQueueStatus(QS_PAINT) & QS_PAINT, 0u);
+}

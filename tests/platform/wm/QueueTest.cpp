@@ -2,8 +2,11 @@
 
 #include <sys/eventfd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/win32/WmHooks.h"
 #include "tests/platform/wm/WmTestUtil.h"
@@ -269,6 +272,95 @@ TEST_F(RealQueueTest, SendFromAnotherThreadRunsOnTheGuiThread) {
   t.join();
   EXPECT_EQ(got.load(), 42);
   DestroyWindow(w);
+}
+
+// While the GUI thread is inside a dispatched message, sending through a subclass chain, another thread
+// sends to the same window and creates and frees procedure instances by the thousand (the record
+// table grows under the calls). Every send answers right, on the GUI thread.
+TEST_F(RealQueueTest, SendFromAnotherThreadWhileTheGuiThreadDispatches) {
+  static std::thread::id gui;
+  gui = std::this_thread::get_id();
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = +[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_USER) return std::this_thread::get_id() == gui ? (LRESULT)(w * 2) : -1;
+    return DefWindowProcA(h, m, w, l);
+  };
+  wc.lpszClassName = "CrossThreadDispatch";
+  RegisterClassA(&wc);
+  HWND w = CreateWindowExA(0, "CrossThreadDispatch", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  WNDPROC prev[3] {};
+  WNDPROC procs[3] {};
+  for (int i = 0; i < 3; ++i) {
+    procs[i] = MakeWndProcInstance([&prev, i](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+      LRESULT r = CallWindowProcA(prev[i], h, m, wp, lp);
+      return m == WM_USER && r >= 0 ? r + 1 : r;
+    });
+    prev[i] = (WNDPROC)SetWindowLongPtrA(w, GWL_WNDPROC, (LONG_PTR)procs[i]);
+  }
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE);  // binds this thread as the GUI thread
+
+  std::atomic<int> answered { 0 };
+  std::atomic<bool> wrong { false };
+  std::thread other;
+  std::vector<LRESULT> inside;
+  // The posted message's dispatch starts the other thread and keeps sending until it has its answers.
+  bool dispatched = false;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);  // a hang, not a timing
+  WNDPROC hook = MakeWndProcInstance([&](HWND h, UINT msg, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (msg != WM_APP) return CallWindowProcA(procs[2], h, msg, wp, lp);
+    dispatched = true;
+    other = std::thread([&] {
+      std::vector<WNDPROC> kept;
+      for (int i = 0; i < 200; ++i) {
+        for (int k = 0; k < 16; ++k) {
+          WNDPROC p = MakeWndProcInstance([i](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return i; });
+          if (k % 2)
+            FreeWndProcInstance(p);
+          else
+            kept.push_back(p);
+        }
+        if (SendMessageA(w, WM_USER, (WPARAM)i, 0) != (LRESULT)(i * 2 + 3)) wrong = true;
+        ++answered;
+      }
+      for (WNDPROC p : kept)
+        if (CallWindowProcA(p, nullptr, WM_USER, 0, 0) < 0) wrong = true;
+      for (WNDPROC p : kept) FreeWndProcInstance(p);
+    });
+    MSG inner;
+    while (answered < 200 && std::chrono::steady_clock::now() < deadline) {
+      inside.push_back(SendMessageA(w, WM_USER, 5, 0));
+      PeekMessageA(&inner, nullptr, 0, 0, PM_NOREMOVE);  // lets the other thread's sends in
+    }
+    return 0;
+  });
+  SetWindowLongPtrA(w, GWL_WNDPROC, (LONG_PTR)hook);
+  PostMessageA(w, WM_APP, 0, 0);
+  while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+  other.join();
+  EXPECT_TRUE(dispatched);
+  EXPECT_EQ(answered.load(), 200);
+  EXPECT_FALSE(wrong.load());
+  ASSERT_FALSE(inside.empty());
+  EXPECT_TRUE(std::all_of(inside.begin(), inside.end(), [](LRESULT r) { return r == 13; }));
+  DestroyWindow(w);
+  FreeWndProcInstance(hook);
+  for (WNDPROC p : procs) FreeWndProcInstance(p);
+}
+
+// A closure that frees its own instance keeps what it captured until it returns.
+TEST_F(RealQueueTest, ProcedureFreeingItselfKeepsItsCapturesUntilItReturns) {
+  WNDPROC self {};
+  std::string seen;
+  std::string captured(64, 'x');  // on the heap: a freed copy would be caught
+  self = MakeWndProcInstance([&self, &seen, captured](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    FreeWndProcInstance(self);
+    seen = captured;
+    return (LRESULT)captured.size();
+  });
+  EXPECT_EQ(CallWindowProcA(self, nullptr, WM_USER, 0, 0), 64);
+  EXPECT_EQ(seen, captured);
+  EXPECT_EQ(CallWindowProcA(self, nullptr, WM_USER, 0, 0), 0);  // freed: the default procedure answers
 }
 
 }  // namespace

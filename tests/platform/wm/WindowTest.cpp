@@ -1,5 +1,7 @@
 // Window classes, creation and destruction order, the tree, subclassing and bad handles.
 
+#include <cstring>
+
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -413,6 +415,56 @@ TEST_F(WindowTest, BroadcastReachesEveryTopLevelWindow) {
   std::vector<HWND> got { trace.Messages()[0].hwnd, trace.Messages()[1].hwnd };
   EXPECT_NE(std::find(got.begin(), got.end(), a), got.end());
   EXPECT_NE(std::find(got.begin(), got.end(), b), got.end());
+}
+
+// ---- One state per harness ------------------------------------------------------------------------
+
+void LeaveStateBehind(HWND w) {
+  SetFocus(w);
+  SetCapture(w);
+  SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {});
+  PostMessageA(nullptr, WM_APP + 7, 0, 0);
+  OpenClipboard(w);
+  EmptyClipboard();
+  HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 2);
+  memcpy(GlobalLock(text), "x", 2);
+  GlobalUnlock(text);
+  SetClipboardData(CF_TEXT, text);  // left open on purpose
+  BeginDeferWindowPos(2);
+}
+
+// Whatever one test leaves behind (the cascade of default positions, focus, capture, timers, posted
+// messages, the clipboard) is gone for the next: each harness starts from a fresh window manager.
+TEST(WindowStateTest, EachHarnessStartsFromAFreshWindowManager) {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "FreshState";
+  if (!GetClassInfoA(nullptr, wc.lpszClassName, &wc)) RegisterClassA(&wc);
+  auto make = [] {
+    return CreateWindowExA(0, "FreshState", "", WS_OVERLAPPED | WS_VISIBLE, CW_USEDEFAULT, 0, 200, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+  };
+  RECT first[2] {};
+  for (int round = 0; round < 2; ++round) {
+    Harness harness;
+    EXPECT_EQ(GetFocus(), nullptr);
+    EXPECT_EQ(GetActiveWindow(), nullptr);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_TRUE(OpenClipboard(nullptr));  // not left open by the round before
+    CloseClipboard();
+    Advance(50);
+    MSG m;
+    EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) << "message " << m.message;
+    HWND a = make(), b = make();
+    GetWindowRect(a, &first[round]);
+    RECT second;
+    GetWindowRect(b, &second);
+    EXPECT_EQ(second.left - first[round].left, 26);  // the cascade moves on within one harness
+    LeaveStateBehind(a);
+  }
+  EXPECT_EQ(first[1].left, first[0].left);
+  EXPECT_EQ(first[1].top, first[0].top);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 #include "platform/win32/WinUser.h"
 
 namespace wmtest {

@@ -13,7 +13,7 @@
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Forms.h"
-#include "platform/win32/TestHooks.h"
+#include "platform/testing/TestHooks.h"
 #include "platform/win32/WinDef.h"
 
 class TBitmap;

@@ -180,12 +180,24 @@ TEST(ValueCodecs, StringLists) {
   EXPECT_EQ(out->ReadString("S", "kline1", ""), "q.bmp");
 }
 
-TEST(ValueCodecs, AbsurdListCountsReadNothing) {
-  for (const char* count : { "-5", "0", "65537", "2147483647", "junk" }) {
-    auto ini = Ini(std::string("activepicturescount=") + count + "\r\n0=a.bmp\r\n");
-    TStringList list;
+TEST(ValueCodecs, ListCountsOutOfRange) {
+  // Nothing below one; past the limit, the entries that are there.
+  struct Case {
+    const char* count;
+    int entries;
+  } cases[] = { { "-5", 0 }, { "0", 0 }, { "junk", 0 }, { "65537", 3 }, { "2147483647", 3 } };
+  for (const Case& c : cases) {
+    auto ini = Ini(std::string("activepicturescount=") + c.count + "\r\n0=a.bmp\r\n2=c.bmp\r\nklinecount=" + c.count +
+                   "\r\nkline0=x\r\nkline2=z\r\n");
+    TStringList list, lines;
     ReadStrings1(ini.get(), "S", "activepictures", &list);
-    EXPECT_EQ(list.Count(), 0) << count;
+    ReadStrings(ini.get(), "S", "k", &lines);
+    ASSERT_EQ(list.Count(), c.entries) << c.count;
+    ASSERT_EQ(lines.Count(), c.entries) << c.count;
+    if (c.entries == 3) {
+      EXPECT_EQ(list.Text(), "a.bmp\r\n\r\nc.bmp\r\n");
+      EXPECT_EQ(lines.Text(), "x\r\n\r\nz\r\n");
+    }
   }
   auto ini = Ini("activepicturescount=65536\r\n");
   TStringList list;

@@ -545,3 +545,43 @@ TEST(EffectBmp, ConstructedFromABitmapHandle) {
   TbsEffectBmp none(HBITMAP(nullptr));
   EXPECT_TRUE(none.Empty());
 }
+
+namespace {
+
+// The moves, by whole rows and runs, against the rule pixel by pixel on lopsided pictures (width 37 is
+// neither a multiple of 4 nor of the mosaic blocks), at every tenth of the way.
+TEST(EffectBmp, RowMovesMatchThePixelRuleEverywhere) {
+  constexpr int kW = 37, kH = 3;
+  for (int step = 0; step <= 10; ++step) {
+    const double k = step / 10.0;
+    const int n0 = std::min(std::max(int(std::lrint(kW * k)), 0), kW - 1);  // push
+    const int n1 = std::min(std::max(int(std::lrint(kW * k)), 1), kW - 1);  // slides
+    Pair push(kW, kH), left(kW, kH), right(kW, kH);
+    push.a.MorphPush(push.b, k);
+    left.a.MorphLeftSlide(left.b, k);
+    right.a.MorphRightSlide(right.b, k);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        ASSERT_EQ(At(push.a, x, y), x <= n0 ? NewCode(kW - n0 - 1 + x, y) : OldCode(x - n0 - 1, y)) << k << " " << x;
+        ASSERT_EQ(At(left.a, x, y), x < n1 ? NewCode(kW - n1 + x, y) : OldCode(x, y)) << k << " " << x;
+        ASSERT_EQ(At(right.a, x, y), x >= kW - n1 ? NewCode(x - (kW - n1), y) : OldCode(x, y)) << k << " " << x;
+      }
+  }
+
+  Pair p(kW, 8);
+  p.a.Mosaic(3);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < kW; ++x) ASSERT_EQ(At(p.a, x, y), OldCode(x / 3 * 3, y / 3 * 3)) << x << "," << y;
+
+  Pair q(kW, 5);
+  TbsEffectBmp cw(5, kW), ccw(5, kW);
+  q.a.Rotate90_2(cw);
+  q.a.Rotate90_1(ccw);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < kW; ++x) {
+      ASSERT_EQ(At(cw, 4 - y, x), OldCode(x, y)) << x << "," << y;
+      ASSERT_EQ(At(ccw, y, kW - 1 - x), OldCode(x, y)) << x << "," << y;
+    }
+}
+
+}  // namespace

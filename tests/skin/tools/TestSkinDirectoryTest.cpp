@@ -771,12 +771,14 @@ TEST_F(TestSkinDirectory, ControlMasksCoverTheirFaces) {
     const Bitmap* pic = ActivePicture(IntOf(rec.name, "pictureindex"));
     const Bitmap* mask = ActivePicture(IntOf(rec.name, "maskpictureindex"));
     ASSERT_TRUE(pic && mask) << rec.name;
-    EXPECT_TRUE(mask->width == pic->width && mask->height == pic->height && mask->bitsPerPixel == 1)
-        << rec.name;
+    // A control's mask is a picture of its own, as large as its face.
     Rect face = RectOf(rec.name, "skinrect");
-    EXPECT_EQ(mask->At(face.l + face.Width() / 2, face.t + face.Height() / 2), 0x000000u) << rec.name;
-    EXPECT_EQ(mask->At(face.l, face.t), 0xFFFFFFu) << rec.name << ": a corner is cut";
-    EXPECT_EQ(mask->At(face.l - 1, face.t + face.Height() / 2), 0xFFFFFFu) << rec.name;
+    EXPECT_TRUE(mask->width == face.Width() && mask->height == face.Height() && mask->bitsPerPixel == 1)
+        << rec.name;
+    EXPECT_EQ(mask->At(face.Width() / 2, face.Height() / 2), 0x000000u) << rec.name;
+    EXPECT_EQ(mask->At(0, 0), 0xFFFFFFu) << rec.name << ": a corner is cut";
+    EXPECT_EQ(mask->At(face.Width() - 1, face.Height() - 1), 0xFFFFFFu) << rec.name << ": a corner is cut";
+    EXPECT_EQ(mask->At(1, 1), 0x000000u) << rec.name;
   }
   EXPECT_GT(masked, 0) << "at least one control has a mask picture";
 }

@@ -1,0 +1,407 @@
+#include "skin/controls/bsSkinCtrls_base.h"
+
+#include "platform/vcl/Messages.h"
+#include "skin/data/bsSkinData.h"
+#include "skin/data/bsUtils.h"
+
+// ---- The skin-change walk -------------------------------------------------------------------------------
+
+namespace {
+
+template <class Visit>
+void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
+  if (auto* target = dynamic_cast<IbsSkinChangeTarget*>(Control); target && (!Data || target->SkinData() == Data))
+    Visit_(target);
+  auto* parent = dynamic_cast<TWinControl*>(Control);
+  if (!parent) return;
+  // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
+  // went away meanwhile.
+  std::vector<std::weak_ptr<const void>> lives;
+  std::vector<TControl*> children;
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    children.push_back(parent->Controls(i));
+    lives.push_back(children.back()->LifeToken());
+  }
+  for (size_t i = 0; i < children.size(); ++i)
+    if (!lives[i].expired()) Walk(children[i], Data, Visit_);
+}
+
+}  // namespace
+
+void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
+}
+
+void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+}
+
+// ---- TbsSkinControl -------------------------------------------------------------------------------------
+
+TbsSkinControl::TbsSkinControl(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+TbsSkinControl::~TbsSkinControl() {
+  if (FSkinData) FSkinData->RemoveFreeNotification(this);
+}
+
+void TbsSkinControl::SetSkinData(TbsSkinData* Value) {
+  if (FSkinData != Value) {
+    if (FSkinData) FSkinData->RemoveFreeNotification(this);
+    FSkinData = Value;
+    if (FSkinData) FSkinData->FreeNotification(this);
+  }
+  if (!Value) {
+    BeforeChangeSkinData();
+    return;
+  }
+  if (!Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+}
+
+void TbsSkinControl::GetSkinData() {
+  FSkinObjectIndex =
+      !FSkinData || FSkinData->Empty ? -1 : FSkinData->GetControlIndex(FSkinDataName);
+}
+
+TbsDataSkinControl* TbsSkinControl::SkinRecord() const {
+  if (!FSkinData || FSkinObjectIndex < 0 || FSkinObjectIndex >= FSkinData->CtrlList->Count()) return nullptr;
+  return static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(FSkinObjectIndex));
+}
+
+void TbsSkinControl::CreateControlDefaultImage(TBitmap*) {}
+void TbsSkinControl::CreateControlSkinImage(TBitmap*) {}
+
+void TbsSkinControl::ChangeSkinData() {
+  GetSkinData();
+  Repaint();
+}
+
+void TbsSkinControl::BeforeChangeSkinData() { FSkinObjectIndex = -1; }
+
+void TbsSkinControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FSkinData) {
+    FSkinData = nullptr;
+    BeforeChangeSkinData();
+  }
+}
+
+void TbsSkinControl::Paint() {
+  if (Width() < 1 || Height() < 1) return;
+  GetSkinData();
+  TBitmap B;
+  B.SetSize(Width(), Height());
+  if (CanPaintSkin())
+    CreateControlSkinImage(&B);
+  else
+    CreateControlDefaultImage(&B);
+  Canvas()->Draw(0, 0, &B);
+}
+
+void TbsSkinControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_MOUSEENTER: {
+      TCustomControl::Dispatch(Message);
+      if (OnMouseEnter) OnMouseEnter(this);
+      return;
+    }
+    case CM_MOUSELEAVE: {
+      TCustomControl::Dispatch(Message);
+      if (OnMouseLeave) OnMouseLeave(this);
+      return;
+    }
+    case WM_ERASEBKGND:
+      return;  // the face covers the whole control; erasing first would only flicker
+    default:
+      TCustomControl::Dispatch(Message);
+  }
+}
+
+// ---- TbsSkinCustomControl -------------------------------------------------------------------------------
+
+TbsSkinCustomControl::TbsSkinCustomControl(TComponent* AOwner)
+    : TbsSkinControl(AOwner), FDefaultFont(std::make_unique<TFont>()) {
+  FDefaultFont->SetName("宋体");
+  FDefaultFont->SetHeight(12);
+  FDefaultFont->SetStyle({});
+  FDefaultFont->OnChange = TNotifyEvent(this, &TbsSkinCustomControl::OnDefaultFontChange);
+}
+
+TbsSkinCustomControl::~TbsSkinCustomControl() = default;
+
+void TbsSkinCustomControl::SetDefaultWidth(int Value) {
+  FDefaultWidth = Value;
+  if (FSkinObjectIndex == -1 && Value > 0) SetWidth(Value);
+}
+
+void TbsSkinCustomControl::SetDefaultHeight(int Value) {
+  FDefaultHeight = Value;
+  if (FSkinObjectIndex == -1 && Value > 0) SetHeight(Value);
+}
+
+void TbsSkinCustomControl::SetDefaultFont(TFont* Value) {
+  FDefaultFont->Assign(Value);
+  DefaultFontChange();
+}
+
+void TbsSkinCustomControl::OnDefaultFontChange(TObject*) {
+  DefaultFontChange();
+  if (FSkinObjectIndex == -1) Repaint();
+}
+
+void TbsSkinCustomControl::BeforeChangeSkinData() {
+  TbsSkinControl::BeforeChangeSkinData();
+  Picture = MaskPicture = nullptr;
+}
+
+void TbsSkinCustomControl::GetSkinData() {
+  TbsSkinControl::GetSkinData();
+  Picture = MaskPicture = nullptr;
+  auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
+  if (!record) {
+    // No record, or one of another class: the default look, with nothing of the skin kept.
+    FSkinObjectIndex = -1;
+    return;
+  }
+  LTPoint = record->LTPoint;
+  RTPoint = record->RTPoint;
+  LBPoint = record->LBPoint;
+  RBPoint = record->RBPoint;
+  SkinRect = record->SkinRect;
+  ClRect = record->ClRect;
+  auto picture = [this](int index) -> TBitmap* {
+    TList* list = FSkinData->ActivePictures.get();
+    return index >= 0 && index < list->Count() ? static_cast<TBitmap*>(list->Items(index)) : nullptr;
+  };
+  Picture = picture(record->PictureIndex);
+  MaskPicture = picture(record->MaskPictureIndex);
+  FResizeMode = GetResizeMode();
+}
+
+int TbsSkinCustomControl::GetResizeMode() const {
+  if (IsNullRect(SkinRect)) return -1;
+  if (RBPoint.X != 0 && RBPoint.Y != 0) return 1;
+  if (RTPoint.X != 0 || RTPoint.Y != 0) return 2;
+  if (LBPoint.X != 0 || LBPoint.Y != 0) return 3;
+  return 0;
+}
+
+void TbsSkinCustomControl::CalcSize(int& W, int& H) {
+  if (FSkinObjectIndex == -1) return;
+  const int dW = W - RectWidth(SkinRect), dH = H - RectHeight(SkinRect);
+  switch (FResizeMode) {
+    case 1:
+      NewLTPoint = LTPoint;
+      NewRTPoint = TPoint(RTPoint.X + dW, RTPoint.Y);
+      NewLBPoint = TPoint(LBPoint.X, LBPoint.Y + dH);
+      NewRBPoint = TPoint(RBPoint.X + dW, RBPoint.Y + dH);
+      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
+      break;
+    case 2:
+      H = RectHeight(SkinRect);
+      NewLTPoint = LTPoint;
+      NewRTPoint = TPoint(RTPoint.X + dW, RTPoint.Y);
+      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom);
+      break;
+    case 3:
+      W = RectWidth(SkinRect);
+      NewLTPoint = LTPoint;
+      NewLBPoint = TPoint(LBPoint.X, LBPoint.Y + dH);
+      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right, ClRect.Bottom + dH);
+      break;
+    case 0:
+      W = RectWidth(SkinRect);
+      H = RectHeight(SkinRect);
+      NewClRect = ClRect;
+      break;
+    default:
+      break;
+  }
+}
+
+void TbsSkinCustomControl::CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) {
+  if (!B || !SB) return;
+  switch (FResizeMode) {
+    case 0:
+      B->SetSize(RectWidth(R), RectHeight(R));
+      B->Canvas()->CopyRect(TRect(0, 0, B->Width(), B->Height()), SB->Canvas(), R);
+      break;
+    case 1:
+      CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                      NewClRect, B, SB, R, Width(), Height(), true);
+      break;
+    case 2:
+      CreateHSkinImage(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, SB, R, Width(), Height());
+      break;
+    case 3:
+      CreateVSkinImage(LTPoint.Y, RectHeight(SkinRect) - LBPoint.Y, B, SB, R, Width(), Height());
+      break;
+    default:
+      break;
+  }
+}
+
+void TbsSkinCustomControl::CreateControlDefaultImage(TBitmap* B) {
+  B->Canvas()->Brush()->SetColor(clBtnFace);
+  B->Canvas()->FillRect(ClientRect());
+}
+
+void TbsSkinCustomControl::CreateControlSkinImage(TBitmap* B) { CreateSkinControlImage(B, Picture, SkinRect); }
+
+void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  GetSkinData();
+  const bool changing = (AWidth != Width() || AHeight != Height()) && FSkinObjectIndex != -1;
+  if (changing) {
+    CalcSize(AWidth, AHeight);
+    if (FResizeMode == 0) NewClRect = ClRect;
+  }
+  TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (changing) {
+    SetControlRegion();
+    Repaint();
+  }
+}
+
+void TbsSkinCustomControl::ChangeSkinData() {
+  GetSkinData();
+  int W = Width(), H = Height();
+  bool resized = false;
+  if (FSkinObjectIndex == -1) {
+    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
+    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
+  } else {
+    CalcSize(W, H);
+    resized = W != Width() || H != Height();
+    if (W != Width()) SetWidth(W);
+    if (H != Height()) SetHeight(H);
+  }
+  if (!resized || FSkinObjectIndex == -1) {
+    SetControlRegion();
+    Repaint();
+  }
+}
+
+void TbsSkinCustomControl::SetControlRegion() {
+  if (!MaskPicture || FSkinObjectIndex == -1) {
+    if (FRgn) {
+      SetWindowRgn(Handle(), nullptr, TRUE);
+      FRgn = nullptr;
+    }
+    return;
+  }
+  CreateControlRegion();
+}
+
+void TbsSkinCustomControl::CreateControlRegion() {
+  // Always a fresh handle: the window owns (and frees) whatever it was handed before.
+  HRGN rgn = nullptr;
+  switch (FResizeMode) {
+    case 0:
+      CreateSkinSimplyRegion(rgn, MaskPicture);
+      break;
+    case 1:
+      CreateSkinRegion(rgn, LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint,
+                       NewRBPoint, NewClRect, MaskPicture, Width(), Height());
+      break;
+    case 2: {
+      const TPoint p(RTPoint.X + Width() - RectWidth(SkinRect), RTPoint.Y);
+      CreateSkinRegion(rgn, LTPoint, RTPoint, LTPoint, RTPoint, ClRect, LTPoint, p, LTPoint, p, NewClRect,
+                       MaskPicture, Width(), Height());
+      break;
+    }
+    case 3: {
+      const TPoint p(LBPoint.X, LBPoint.Y + Height() - RectHeight(SkinRect));
+      CreateSkinRegion(rgn, LTPoint, LTPoint, LBPoint, LBPoint, ClRect, LTPoint, LTPoint, p, p, NewClRect,
+                       MaskPicture, Width(), Height());
+      break;
+    }
+    default:
+      break;
+  }
+  if (rgn) {
+    FRgn = rgn;
+    SetWindowRgn(Handle(), rgn, TRUE);
+  } else if (FRgn) {
+    // A region shaped for an earlier size or skin would be wrong: show the whole window instead.
+    FRgn = nullptr;
+    SetWindowRgn(Handle(), nullptr, TRUE);
+  }
+}
+
+TRect TbsSkinCustomControl::GetNewRect(const TRect& R) const {
+  const int dW = Width() - RectWidth(SkinRect), dH = Height() - RectHeight(SkinRect);
+  TRect r = R;
+  auto shift = [&r](int dx, int dy) {
+    r.Left += dx;
+    r.Right += dx;
+    r.Top += dy;
+    r.Bottom += dy;
+  };
+  switch (FResizeMode) {
+    case 1: {
+      const int w0 = RectWidth(SkinRect), h0 = RectHeight(SkinRect);
+      const TRect lt(0, 0, LTPoint.X, LTPoint.Y), rt(RTPoint.X, 0, w0, RTPoint.Y),
+          lb(0, LBPoint.Y, LBPoint.X, h0), rb(RBPoint.X, RBPoint.Y, w0, h0);
+      if (RectInRect(R, lt)) return r;
+      if (RectInRect(R, rt)) {
+        shift(dW, 0);
+        return r;
+      }
+      if (RectInRect(R, lb)) {
+        shift(0, dH);
+        return r;
+      }
+      if (RectInRect(R, rb)) {
+        shift(dW, dH);
+        return r;
+      }
+      // Spanning areas: now a corner on an area's edge counts as inside it.
+      const TPoint tl(R.Left, R.Top), br(R.Right, R.Bottom);
+      if (PointInRect(lt, tl) && PointInRect(rb, br)) {
+        r.Right += dW;
+        r.Bottom += dH;
+      } else if (PointInRect(lt, tl) && PointInRect(rt, br)) {
+        r.Right += dW;
+      } else if (PointInRect(lb, tl) && PointInRect(rb, br)) {
+        r.Right += dW;
+        shift(0, dH);
+      } else if (PointInRect(lt, tl) && PointInRect(lb, br)) {
+        r.Bottom += dH;
+      } else if (PointInRect(rt, tl) && PointInRect(rb, br)) {
+        shift(dW, 0);
+        r.Bottom += dH;
+      }
+      return r;
+    }
+    case 2:
+      if (R.Left <= LTPoint.X && R.Right >= RTPoint.X)
+        r.Right += dW;
+      else if (R.Left >= RTPoint.X && R.Right > RTPoint.X)
+        shift(dW, 0);
+      return r;
+    case 3:
+      if (R.Top <= LTPoint.Y && R.Bottom >= LBPoint.Y)
+        r.Bottom += dH;
+      else if (R.Top >= LBPoint.Y && R.Bottom > LBPoint.Y)
+        shift(0, dH);
+      return r;
+    default:
+      return r;
+  }
+}
+
+// ---- Published properties -------------------------------------------------------------------------------
+
+XJ_PUBLISHED(TbsSkinControl,
+  XJ_PROP(Anchors) XJ_STORED(IsAnchorsStored)
+  XJ_PROP(TabOrder)
+  XJ_PROP(Visible, true)
+  XJ_PROP(SkinData)
+  XJ_PROP(SkinDataName) XJ_STORED(IsSkinDataNameStored)
+  XJ_EVENT(OnMouseEnter)
+  XJ_EVENT(OnMouseLeave));
+
+XJ_PUBLISHED(TbsSkinCustomControl,
+  XJ_PROP(DefaultFont)
+  XJ_PROP(DefaultWidth)
+  XJ_PROP(DefaultHeight)
+  XJ_PROP(UseSkinFont));

@@ -1,0 +1,168 @@
+#pragma once
+// The bases of every windowed skinned control, the interface by which a skin change reaches a control,
+// and the glyph-and-caption layout of the button family.
+//
+// A skinned control names a control record of its skin data (SkinDataName) and looks it up again on
+// every paint, resize and skin change; without a skin, or when the record is missing, of another class
+// or without a picture, it paints its built-in default look. Pointers into the skin's pictures are only
+// held while a lookup has found them, so a skin being replaced or freed is never read.
+
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/Graphics.h"
+
+class TbsSkinData;
+class TbsDataSkinControl;
+class TCustomImageList;
+
+// What the form engine's skin-change walk calls: BeforeChangeSkinData on every target bound to the skin
+// data being changed before the load (the control forgets the skin), ChangeSkinData after it.
+class IbsSkinChangeTarget {
+ public:
+  virtual TbsSkinData* SkinData() const = 0;
+  virtual void BeforeChangeSkinData() {}
+  virtual void ChangeSkinData() = 0;
+
+ protected:
+  ~IbsSkinChangeTarget() = default;
+};
+
+// The walk itself, depth first from Root: a control, then each of its children in the order of its
+// controls list. Only targets bound to Data take part (every target when Data is null).
+void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
+void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
+
+class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
+  XJ_CLASS(TbsSkinControl, TCustomControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinControl(TComponent* AOwner);
+  ~TbsSkinControl() override;
+
+  TbsSkinData* SkinData() const override { return FSkinData; }
+  // Stores Value; a usable skin at run time is applied at once (ChangeSkinData). Setting null only
+  // stores it: the next paint shows the default look.
+  virtual void SetSkinData(TbsSkinData* Value);
+  const AnsiString& SkinDataName() const { return FSkinDataName; }
+  void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
+  // The record's index in the skin data's control list; -1: the default look.
+  int SkinObjectIndex() const { return FSkinObjectIndex; }
+
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+  // Looks SkinDataName up again (-1 without a usable skin or record).
+  virtual void GetSkinData();
+  virtual void CreateControlDefaultImage(TBitmap* B);
+  virtual void CreateControlSkinImage(TBitmap* B);
+  // Looks the record up again and repaints.
+  void ChangeSkinData() override;
+  void BeforeChangeSkinData() override;
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The whole face into one off-screen bitmap, drawn in one call.
+  void Paint() override;
+  // Whether the looked-up record can be painted; otherwise the default look is.
+  virtual bool CanPaintSkin() const { return FSkinObjectIndex != -1; }
+  // The record at SkinObjectIndex, or null.
+  TbsDataSkinControl* SkinRecord() const;
+
+  TbsSkinData* FSkinData { nullptr };
+  AnsiString FSkinDataName;
+  HRGN FRgn { nullptr };  // the region last handed to the window (the window owns it)
+  int FSkinObjectIndex { -1 };
+
+ private:
+  bool IsSkinDataNameStored() const { return true; }
+};
+
+class TbsSkinCustomControl : public TbsSkinControl {
+  XJ_CLASS(TbsSkinCustomControl, TbsSkinControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinCustomControl(TComponent* AOwner);
+  ~TbsSkinCustomControl() override;
+
+  int DefaultWidth() const { return FDefaultWidth; }
+  // Applied at once while unskinned, when above 0.
+  void SetDefaultWidth(int Value);
+  int DefaultHeight() const { return FDefaultHeight; }
+  void SetDefaultHeight(int Value);
+  TFont* DefaultFont() const { return FDefaultFont.get(); }
+  void SetDefaultFont(TFont* Value);
+  bool UseSkinFont() const { return FUseSkinFont; }
+  void SetUseSkinFont(bool Value) { FUseSkinFont = Value; }
+  // -1 no face rectangle, 0 fixed size, 1 stretched both ways, 2 horizontally, 3 vertically.
+  int ResizeMode() const { return FResizeMode; }
+
+  void GetSkinData() override;
+  void BeforeChangeSkinData() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override;
+  // Sizes the control to the skin (or to DefaultWidth/DefaultHeight without one), rebuilds its region
+  // and repaints.
+  void ChangeSkinData() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  virtual void DefaultFontChange() {}
+  // Corrects a size for the resize mode and moves the corner points and client rectangle to it.
+  virtual void CalcSize(int& W, int& H);
+  // Hands the window the region cut from the mask for the current size, or removes the region when
+  // there is no mask or none can be built.
+  virtual void SetControlRegion();
+
+  int GetResizeMode() const;
+  // R, given in face coordinates, moved to where it lies on the resized control.
+  TRect GetNewRect(const TRect& R) const;
+  // The face of the current size from rectangle R of SB (the caps always measured on SkinRect).
+  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R);
+
+  // The geometry copied from the record, and moved to the current size.
+  TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+  TRect SkinRect, ClRect;
+  TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
+  TRect NewClRect;
+  // Borrowed from the skin data while the lookup finds them; null otherwise.
+  TBitmap* Picture { nullptr };
+  TBitmap* MaskPicture { nullptr };
+
+ protected:
+  bool CanPaintSkin() const override { return FSkinObjectIndex != -1 && Picture != nullptr; }
+  void CreateControlRegion();
+  void OnDefaultFontChange(TObject* Sender);
+  // The record as its expected class; a record of another class leaves the control unskinned.
+  template <class R>
+  R* SkinRecordAs() const {
+    return dynamic_cast<R*>(SkinRecord());
+  }
+
+  int FDefaultWidth { 0 };
+  int FDefaultHeight { 0 };
+  std::unique_ptr<TFont> FDefaultFont;
+  bool FUseSkinFont { true };
+  int FResizeMode { -1 };
+};
+
+// ---- Glyph and caption layout -----------------------------------------------------------------------
+
+enum TbsButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+XJ_ENUM_IDENTS(TbsButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom);
+
+// The top-left corners of caption and glyph in R. Margin -1 centres glyph and caption as one block;
+// otherwise the glyph stands Margin pixels from its side and the caption follows at Spacing. A 0 x 0
+// glyph takes part like any other.
+void CalcGlyphLayout(TbsButtonLayout Layout, const TRect& R, int GlyphWidth, int GlyphHeight, int TextWidth,
+                     int TextHeight, int Spacing, int Margin, int& TextX, int& TextY, int& GlyphX, int& GlyphY);
+// The caption (canvas font, no background, several lines where it breaks) and cell GlyphNum of a strip
+// of NumGlyphs cells, laid out by CalcGlyphLayout; ADown moves both one pixel right and down.
+void DrawGlyphAndCaption(TCanvas* Canvas, const TRect& R, int Margin, int Spacing, TbsButtonLayout Layout,
+                         const AnsiString& Caption, TBitmap* Glyph, int NumGlyphs, int GlyphNum, bool ADown);
+// The same with image ImageIndex of Images as the glyph (none when out of range), disabled unless
+// AEnabled.
+void DrawImageAndCaption(TCanvas* Canvas, const TRect& R, int Margin, int Spacing, TbsButtonLayout Layout,
+                         const AnsiString& Caption, int ImageIndex, TCustomImageList* Images, bool ADown,
+                         bool AEnabled);

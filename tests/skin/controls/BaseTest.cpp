@@ -1,0 +1,326 @@
+// The bases every windowed skinned control stands on: how a record's geometry sizes and shapes a
+// control, where its face comes from at any size, the default look whenever the skin cannot serve, the
+// window region cut from the mask, and the skin-change walk.
+
+#include "skin/controls/bsSkinCtrls.h"
+#include "skin/data/bsUtils.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+constexpr COLORREF kBtnFace = RGB(192, 192, 192);
+
+class SkinBaseTest : public SkinControlsTest {
+ protected:
+  TbsSkinCustomControl* NewControl(const AnsiString& name, int l, int t, int w, int h) {
+    auto* c = new TbsSkinCustomControl(form);
+    c->SetParent(form);
+    c->SetSkinDataName(name);
+    c->SetBounds(l, t, w, h);
+    return c;
+  }
+  void Show() {
+    form->Show();
+    xt::PumpUntilIdle();
+  }
+};
+
+}  // namespace
+
+TEST_F(SkinBaseTest, EachResizeModeKeepsWhatTheRecordFixes) {
+  LoadTestSkin();
+  struct Case {
+    const char* name;
+    int mode;
+    int w, h;  // asked for
+    int ew, eh;  // kept
+  };
+  const Case cases[] = {
+      {"button", 1, 101, 37, 101, 37},     // corners: any size
+      {"htrackbar", 2, 131, 37, 131, 20},  // horizontal: the record's height
+      {"trackbar", 3, 37, 131, 20, 131},   // vertical: the record's width
+      {"hupdown", 0, 77, 41, 32, 16},      // fixed: the record's size
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto* c = NewControl(k.name, 7, 5, 50, 30);
+    c->SetSkinData(skin);
+    EXPECT_EQ(c->ResizeMode(), k.mode);
+    c->SetBounds(9, 11, k.w, k.h);
+    EXPECT_EQ(c->Width(), k.ew);
+    EXPECT_EQ(c->Height(), k.eh);
+    EXPECT_EQ(c->Left(), 9);
+    delete c;
+  }
+}
+
+TEST_F(SkinBaseTest, TheFaceIsCutFromTheRecordsPictureAtALopsidedSize) {
+  LoadTestSkin();
+  auto* c = NewControl("button", 13, 9, 101, 37);
+  c->SetSkinData(skin);
+  Show();
+  const uint8_t owner = OwnerOf("button");
+  ASSERT_NE(owner, 0);
+  // The corners come from the face's corners (one pixel in: the mask cuts the outermost away); the right
+  // and bottom ones moved to the new size.
+  const TRect face = c->SkinRect;
+  for (auto [x, y, sx, sy] : {std::array{1, 1, 1, 1}, {99, 1, face.Width() - 2, 1}, {1, 35, 1, face.Height() - 2},
+                              {99, 35, face.Width() - 2, face.Height() - 2}}) {
+    const auto px = Code(c, x, y);
+    EXPECT_EQ(px.owner, owner) << x << "," << y;
+    EXPECT_EQ(px.code, RectCode("skinrect")) << x << "," << y;
+    EXPECT_EQ(px.localX, sx % 16) << x << "," << y;
+    EXPECT_EQ(px.localY, sy % 16) << x << "," << y;
+  }
+  Gallery(c, "bsSkinCtrls", "skinned");
+}
+
+TEST_F(SkinBaseTest, DefaultLookWheneverTheSkinCannotServe) {
+  LoadTestSkin();
+  // No skin; a name no record has; a record of another class; a skin freed while in use.
+  auto* none = NewControl("button", 5, 5, 40, 20);
+  auto* missing = NewControl("nosuchrecord", 50, 5, 40, 20);
+  auto* other = NewControl("bevel", 95, 5, 40, 20);
+  auto* freed = NewControl("button", 140, 5, 64, 24);
+  missing->SetSkinData(skin);
+  other->SetSkinData(skin);
+  Show();
+  for (TControl* c : {static_cast<TControl*>(none), static_cast<TControl*>(missing), static_cast<TControl*>(other)})
+    EXPECT_EQ(Px(c, 20, 10), kBtnFace) << c->Left();
+  EXPECT_EQ(other->SkinObjectIndex(), -1);
+  EXPECT_EQ(other->Picture, nullptr);
+
+  auto* own = new TbsSkinData(form);
+  own->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  freed->SetSkinData(own);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Decode(Px(freed, 20, 10)).owner, OwnerOf("button"));
+  delete own;  // the control hears of it and keeps nothing of the freed skin
+  EXPECT_EQ(freed->SkinData(), nullptr);
+  EXPECT_EQ(freed->Picture, nullptr);
+  freed->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(freed, 20, 10), kBtnFace);
+}
+
+TEST_F(SkinBaseTest, APictureIndexOutsideTheSkinGivesTheDefaultLook) {
+  // A skin of one record whose picture index runs past the pictures (as a hand-edited skin file can).
+  auto* data = new TbsSkinData(form);
+  auto* rec = new TbsDataSkinCustomControl("odd");
+  rec->PictureIndex = 5;
+  rec->MaskPictureIndex = -7;
+  rec->SkinRect = TRect(0, 0, 30, 20);
+  rec->RBPoint = TPoint(25, 15);
+  data->CtrlList->Add(rec);
+  data->Empty = false;
+  auto* c = NewControl("odd", 10, 10, 50, 30);
+  c->SetSkinData(data);
+  Show();
+  EXPECT_EQ(c->SkinObjectIndex(), 0);
+  EXPECT_EQ(c->Picture, nullptr);
+  EXPECT_EQ(Px(c, 25, 15), kBtnFace);
+}
+
+TEST_F(SkinBaseTest, TheMaskShapesTheWindowAtEverySizeAndGoesWithTheSkin) {
+  LoadTestSkin();
+  auto* c = NewControl("button", 20, 20, 64, 24);
+  c->SetSkinData(skin);
+  Show();
+  const HWND h = c->Handle();
+  ASSERT_NE(c->MaskPicture, nullptr);
+  // The mask's corners are cut away (the test skin's button mask is rounded); the middle stays.
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 32, 12 }));
+  c->SetBounds(20, 20, 150, 41);
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 149, 40 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 140, 30 }));
+
+  BeforeChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(c->SkinObjectIndex(), -1);
+  skin->ClearSkin();
+  ChangeSkinDataWalk(form, skin);
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 0, 0 }));  // no region: the whole window
+  EXPECT_EQ(c->Width(), 150);
+  const auto counters = xt::GdiCounters();
+  EXPECT_EQ(counters.refusedOwnedRegionDeletes, 0);
+}
+
+TEST_F(SkinBaseTest, TheWalkReachesOnlyTheControlsOfTheChangingSkinInTreeOrder) {
+  // Records the order in which the walk reaches it.
+  struct Probe : TbsSkinCustomControl {
+    Probe(TComponent* owner, std::vector<std::string>& log, const char* tag)
+        : TbsSkinCustomControl(owner), Log(log), Tag(tag) {}
+    void ChangeSkinData() override {
+      Log.push_back(Tag);
+      TbsSkinCustomControl::ChangeSkinData();
+    }
+    std::vector<std::string>& Log;
+    const char* Tag;
+  };
+  LoadTestSkin();
+  auto* other = new TbsSkinData(form);
+  std::vector<std::string> log;
+  auto make = [&](TWinControl* parent, const char* tag, TbsSkinData* data, int top) {
+    auto* p = new Probe(form, log, tag);
+    p->SetParent(parent);
+    p->SetSkinDataName("panel");
+    p->SetBounds(0, top, 80, 30);
+    p->SetSkinData(data);
+    return p;
+  };
+  auto* outer = make(form, "outer", skin, 0);
+  make(outer, "inner1", skin, 0);
+  make(outer, "inner2", skin, 40);
+  make(form, "elsewhere", other, 120);
+  make(form, "after", skin, 160);
+  log.clear();
+  BeforeChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(outer->SkinObjectIndex(), -1);
+  ChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner1", "inner2", "after"}));
+  EXPECT_NE(outer->SkinObjectIndex(), -1);
+  log.clear();
+  ChangeSkinDataWalk(form, nullptr);  // no skin named: every control
+  EXPECT_EQ(log.size(), 5u);
+}
+
+TEST_F(SkinBaseTest, ChangingToNoSkinAppliesTheDefaultSizeOnlyWhenSet) {
+  auto* keep = NewControl("button", 0, 0, 47, 31);
+  auto* sized = NewControl("button", 60, 0, 47, 31);
+  sized->SetDefaultWidth(90);
+  EXPECT_EQ(sized->Width(), 90);  // applied at once while unskinned
+  sized->SetDefaultHeight(0);
+  keep->ChangeSkinData();
+  sized->SetBounds(60, 0, 10, 10);
+  sized->ChangeSkinData();
+  EXPECT_EQ(keep->Width(), 47);
+  EXPECT_EQ(keep->Height(), 31);
+  EXPECT_EQ(sized->Width(), 90);
+  EXPECT_EQ(sized->Height(), 10);
+}
+
+TEST_F(SkinBaseTest, RectanglesFollowTheCornerTheyLieIn) {
+  // A 40 x 30 face with lopsided corners; the control is 40 + 17 wide and 30 + 9 high.
+  auto* data = new TbsSkinData(form);
+  auto* rec = new TbsDataSkinCustomControl("r");
+  rec->PictureIndex = 0;
+  rec->SkinRect = TRect(0, 0, 40, 30);
+  rec->LTPoint = TPoint(5, 7);
+  rec->RTPoint = TPoint(31, 6);
+  rec->LBPoint = TPoint(4, 22);
+  rec->RBPoint = TPoint(33, 24);
+  data->CtrlList->Add(rec);
+  data->ActivePictures->Add(new TBitmap());
+  static_cast<TBitmap*>(data->ActivePictures->Items(0))->SetSize(40, 30);
+  data->Empty = false;
+  auto* c = NewControl("r", 0, 0, 40, 30);
+  c->SetSkinData(data);
+  c->SetBounds(0, 0, 57, 39);
+  ASSERT_EQ(c->ResizeMode(), 1);
+  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 4, 6)), TRect(1, 1, 4, 6));        // left-top
+  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 5, 6)), TRect(1, 1, 5, 6));  // touches LT's right edge: in no area, stays
+  EXPECT_EQ(c->GetNewRect(TRect(32, 1, 39, 5)), TRect(49, 1, 56, 5));    // right-top
+  EXPECT_EQ(c->GetNewRect(TRect(1, 23, 3, 29)), TRect(1, 32, 3, 38));    // left-bottom
+  EXPECT_EQ(c->GetNewRect(TRect(34, 25, 39, 29)), TRect(51, 34, 56, 38));  // right-bottom
+  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 36, 27)), TRect(2, 2, 53, 36));    // LT to RB: grows both ways
+  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 3, 25)), TRect(2, 2, 3, 34));      // LT to LB: grows down
+  EXPECT_EQ(c->GetNewRect(TRect(32, 2, 36, 26)), TRect(49, 2, 53, 35));  // RT to RB: moved right, grows down
+  EXPECT_EQ(c->GetNewRect(TRect(2, 23, 36, 27)), TRect(2, 32, 53, 36));  // LB to RB: grows right, moved down
+  EXPECT_EQ(c->GetNewRect(TRect(10, 10, 20, 20)), TRect(10, 10, 20, 20));  // the middle stays
+}
+
+// ---- Glyph and caption layout ---------------------------------------------------------------------
+
+TEST(GlyphLayout, CentredAndMarginPlacesForEveryLayout) {
+  const TRect r(0, 0, 100, 30);
+  int tx, ty, gx, gy;
+  CalcGlyphLayout(blGlyphLeft, r, 16, 16, 40, 13, 4, -1, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{20, 7, 40, 9}));
+  CalcGlyphLayout(blGlyphRight, r, 16, 16, 40, 13, 4, 5, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, tx}), (std::array{79, 35}));
+  // Lopsided rectangle, odd sizes, every layout.
+  const TRect q(3, 5, 80, 66);  // centre (41, 35)
+  CalcGlyphLayout(blGlyphTop, q, 11, 9, 21, 13, 3, -1, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 23, 31, 34}));
+  CalcGlyphLayout(blGlyphBottom, q, 11, 9, 21, 13, 3, -1, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 38, 31, 23}));
+  CalcGlyphLayout(blGlyphTop, q, 11, 9, 21, 13, 3, 2, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 7, 31, 19}));
+  CalcGlyphLayout(blGlyphBottom, q, 11, 9, 21, 13, 3, 2, tx, ty, gx, gy);
+  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 55, 31, 39}));
+  // No glyph: a centred caption still moves by half the spacing.
+  CalcGlyphLayout(blGlyphLeft, r, 0, 0, 40, 13, 4, -1, tx, ty, gx, gy);
+  EXPECT_EQ(tx, 32);
+}
+
+TEST_F(SkinBaseTest, APressedFaceMovesGlyphAndCaptionTogether) {
+  TBitmap glyph;
+  glyph.SetSize(20, 8);  // two 10 x 8 cells: key colour with a red square, then blue
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(255, 0, 255)));
+  glyph.Canvas()->FillRect(TRect(0, 0, 20, 8));
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(255, 0, 0)));
+  glyph.Canvas()->FillRect(TRect(1, 1, 9, 7));
+  glyph.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(0, 0, 255)));
+  glyph.Canvas()->FillRect(TRect(11, 1, 19, 7));
+  auto draw = [&](bool down, int cell) {
+    TBitmap b;
+    b.SetSize(60, 30);
+    b.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(0, 128, 0)));
+    b.Canvas()->FillRect(TRect(0, 0, 60, 30));
+    DrawGlyphAndCaption(b.Canvas(), TRect(0, 0, 60, 30), 3, 2, blGlyphLeft, "", &glyph, 2, cell, down);
+    std::vector<COLORREF> row;
+    for (int x = 0; x < 16; ++x) row.push_back(static_cast<COLORREF>(b.Canvas()->Pixels(x, 13).Value));
+    return row;
+  };
+  const auto up = draw(false, 1), down = draw(true, 1), second = draw(false, 2);
+  // Up: the glyph at (3, 11); its key colour left transparent at x = 3, the red square from x = 4 to 11.
+  EXPECT_EQ(up[3], RGB(0, 128, 0));
+  EXPECT_EQ(up[4], RGB(255, 0, 0));
+  EXPECT_EQ(up[11], RGB(255, 0, 0));
+  EXPECT_EQ(up[12], RGB(0, 128, 0));
+  EXPECT_EQ(down[4], RGB(0, 128, 0));
+  EXPECT_EQ(down[12], RGB(255, 0, 0));
+  EXPECT_EQ(second[4], RGB(0, 0, 255));
+}
+
+// ---- Streaming ------------------------------------------------------------------------------------------
+
+namespace {
+
+class TSkinnedForm : public TForm {
+  XJ_CLASS(TSkinnedForm, TForm)
+ public:
+  explicit TSkinnedForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(SkinBaseTest, APlacedControlReadsBackWithItsSkinReferenceAndDefaults) {
+  auto* a = new TSkinnedForm(nullptr);
+  Keep(a);
+  auto* data = new TbsSkinData(a);
+  data->SetName("SkinData1");
+  auto* c = new TbsSkinCustomControl(a);
+  c->SetName("Ctl1");
+  c->SetParent(a);
+  c->SetSkinData(data);
+  c->SetSkinDataName("");  // an empty name is written too, so it cannot fall back to a class default
+  c->SetDefaultWidth(77);
+  c->DefaultFont()->SetStyle({ fsBold });
+  const AnsiString text = WriteComponentResource(a);
+
+  auto* b = new TSkinnedForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinCustomControl*>(b->FindComponent("Ctl1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->SkinData(), b->FindComponent("SkinData1"));
+  EXPECT_EQ(back->SkinDataName(), "");
+  EXPECT_EQ(back->DefaultWidth(), 77);
+  EXPECT_EQ(back->DefaultFont()->Name(), "宋体");
+  EXPECT_EQ(back->DefaultFont()->Height(), 12);
+  EXPECT_TRUE(back->DefaultFont()->Style().Contains(fsBold));
+  EXPECT_EQ(WriteComponentResource(b), text);
+}
