@@ -16,9 +16,9 @@
 
 namespace xj::test {
 
-// Runs the calls waiting for the main thread until pred holds; returns pred().
-inline bool PumpUntil(const std::function<bool()>& pred) {
-  return WaitUntil(pred, [] { CheckSynchronize(10); });  // back at once when a call comes
+// Runs the calls waiting for the main thread until pred holds; false when it did not within limitMs.
+inline bool PumpUntil(const std::function<bool()>& pred, int limitMs = kPatienceMs) {
+  return WaitUntil(pred, [] { CheckSynchronize(10); }, limitMs);  // back at once when a call comes
 }
 
 // Pumps for ms milliseconds: long enough for events that must not come to show up if they did.
