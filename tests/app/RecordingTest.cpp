@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "tests/app/ConsoleTestSupport.h"
+#include "tests/support/Wait.h"
 
 using namespace apptest;
 
@@ -155,14 +156,7 @@ TEST_F(RecordingTest, AFailingRecordingIsListedStoppedAndLeavesTheControlsLocked
 // ---- Playback ------------------------------------------------------------------------------------------
 
 // Playback runs on the audio thread, which sees the manual clock move a little later.
-bool PumpUntil(const std::function<bool()>& done) {
-  for (int i = 0; i < 5000; ++i) {
-    xt::PumpUntilIdle();
-    if (done()) return true;
-    ::usleep(1000);
-  }
-  return done();
-}
+bool PumpUntil(const std::function<bool()>& done) { return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); }); }
 
 TEST_F(RecordingTest, PlayingARecordingMovesThePositionBarToItsEnd) {
   ScopedEnv audio("XJ_AUDIO", "null");

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "tests/device/BoxTestSupport.h"
+#include "tests/support/Wait.h"
 
 namespace kaldo::test {
 namespace {
@@ -175,7 +176,7 @@ TEST_F(ControlTest, CommandsFromTheSocketAreSafeAgainstPollingThreads) {
     for (size_t i = 0; i + 1 < replies.size(); ++i) EXPECT_EQ(replies[i], "ok\n");
   }
   // Let the poller drain what is left, then stop it.
-  for (int wait = 0; wait < 2000 && cids < kRounds; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  xj::test::WaitUntil([&] { return cids >= kRounds; });
   done = true;
   poller.join();
   EXPECT_EQ(cids, kRounds);

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "tests/support/Wait.h"
+
 extern char** environ;
 
 namespace xj::test {
@@ -44,7 +46,7 @@ class XvfbServer {
     std::string number;
     pollfd p { fds[0], POLLIN, 0 };
     char c;
-    while (poll(&p, 1, 20000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    while (poll(&p, 1, kPatienceMs) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
     close(fds[0]);
     if (number.empty()) {
       Stop();
@@ -98,17 +100,14 @@ class BackgroundProgram {
 };
 
 // Runs `command` through sh (the environment, DISPLAY included, is passed on) and calls `pump` until
-// it exits or `timeoutMs` passes (then it is killed). Returns its exit status, or -1.
-inline int RunWhilePumping(const std::string& command, const std::function<void()>& pump, int timeoutMs = 30000) {
+// it exits, or kills it after `limitMs`. Returns its exit status, or -1.
+inline int RunWhilePumping(const std::string& command, const std::function<void()>& pump, int limitMs = kPatienceMs) {
   pid_t pid;
   const char* argv[] = { "sh", "-c", command.c_str(), nullptr };
   if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
   int status = 0;
-  for (int waited = 0; waited < timeoutMs; waited += 5) {
-    pump();
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    usleep(5000);
-  }
+  if (WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, pump, limitMs))
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   kill(pid, SIGKILL);
   waitpid(pid, &status, 0);
   return -1;

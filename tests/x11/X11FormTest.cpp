@@ -17,6 +17,9 @@
 #include "platform/vcl/StdCtrls.h"
 #include "platform/display/Display.h"
 #include "platform/win32/WmBackend.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/Utf8.h"
+#include "tests/support/Wait.h"
 #include "tests/support/x11/XProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -24,12 +27,13 @@ namespace x11test {
 
 using xj::test::OnPath;
 using xj::test::RunWhilePumping;
+using xj::test::Shown;
+using xj::test::u8s;
+using xj::test::WaitUntil;
 using xj::test::XvfbServer;
 using xj::test::XProbe;
 using xj::test::XRect;
 namespace {
-
-constexpr int kTimeoutMs = 15000;  // generous: a loaded machine runs many tests at once
 
 XvfbServer* gServer = nullptr;
 std::string gProblem;
@@ -79,15 +83,8 @@ class X11FormTest : public testing::Test {
   }
 
   static void Pump() { Application->ProcessMessages(); }
-  // Runs the message loop until `done` holds or the time runs out.
-  static bool PumpUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
-    for (int waited = 0; waited < timeoutMs; waited += 5) {
-      Pump();
-      if (done()) return true;
-      usleep(5000);
-    }
-    return done();
-  }
+  // Runs the message loop until `done` holds.
+  static bool PumpUntil(const std::function<bool()>& done) { return WaitUntil(done, Pump); }
   // An outside program against our X server, while the loop goes on.
   static int Run(const std::string& command) {
     return RunWhilePumping(command, [] { Pump(); });
@@ -129,9 +126,6 @@ class X11FormTest : public testing::Test {
   std::vector<TCustomForm*> FForms;
 };
 
-// UTF-8 for the X side (the narrow literals of this file are GBK, as the platform's texts are).
-std::string Utf8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-
 // A program's form: xdotool clicks into the edit, types (Chinese too, through the input method path),
 // and clicks the button, whose handler copies the edit's text into the form's caption. The class
 // library sees the text, the X server the new title, and a screenshot of the display shows it all.
@@ -156,14 +150,19 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   const TPoint inEdit = edit->ClientToScreen(TPoint(10, 12));
   ASSERT_EQ(Xdotool("mousemove " + std::to_string(inEdit.X) + " " + std::to_string(inEdit.Y) + " click 1"), 0);
   ASSERT_TRUE(PumpUntil([&] { return edit->Focused(); }));
-  ASSERT_EQ(Run("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + Utf8(u8"巡检 line 3") + "'"), 0);
-  ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; })) << "the edit holds \"" << edit->Text() << "\"";
+  // Every character on a key of its own before typing starts: nothing is remapped under the program.
+  // It reads its input only once the typing is over, as a busy program would, and must still find
+  // every character typed. The X side speaks UTF-8 (u8s); the narrow literals here are GBK.
+  ASSERT_TRUE(FX->HoldKeysFor(U"巡检 line 3"));
+  ASSERT_EQ(std::system(("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + u8s(u8"巡检 line 3") + "'").c_str()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; })) << "the edit holds \"" << Shown(edit->Text()) << "\"";
 
   const TPoint onButton = button->ClientToScreen(TPoint(60, 15));
   ASSERT_EQ(Xdotool("mousemove " + std::to_string(onButton.X) + " " + std::to_string(onButton.Y) + " click 1"), 0);
   ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
   EXPECT_EQ(form->Caption(), "巡检 line 3");
-  EXPECT_EQ(FX->FindWindow(Utf8(u8"巡检 line 3")), w);  // the X window's title followed
+  // The X window's title follows once the program has flushed its requests.
+  EXPECT_TRUE(PumpUntil([&] { return FX->FindWindow(u8s(u8"巡检 line 3")) == w; }));
 
   // The screenshot shows what the server shows.
   const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-form.png";

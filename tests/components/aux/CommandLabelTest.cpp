@@ -13,6 +13,7 @@
 #include "components/AHMTCommandLabel.h"
 #include "platform/win32/ShellApi.h"
 #include "tests/components/aux/AuxTestUtil.h"
+#include "tests/support/Wait.h"
 
 using namespace auxtest;
 using namespace ctltest;
@@ -74,17 +75,19 @@ class Opener {
     setenv("AUX_OPEN_LOG", log.c_str(), 1);
     return log;
   }
-  // The record's lines once the opener wrote it (it runs detached), or "(none)" after ten seconds.
+  // The record's lines once the opener wrote it (it runs detached and renames the record into place
+  // whole), or "(none)" when it never comes.
   static std::string Read(const std::string& Log) {
-    for (int i = 0; i < 1000; ++i) {
-      if (std::ifstream in { Log }) {
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-      }
-      usleep(10000);
-    }
-    return "(none)";
+    std::string text = "(none)";
+    xj::test::WaitUntil([&] {
+      std::ifstream in { Log };
+      if (!in) return false;
+      std::stringstream s;
+      s << in.rdbuf();
+      text = s.str();
+      return true;
+    });
+    return text;
   }
 
  private:

@@ -3,8 +3,6 @@
 // (the frame's offset added) — and from the screen: the picture where it is kept, not where it is cut.
 // Skipped when Xvfb is not installed.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -16,6 +14,7 @@
 #include "platform/display/x11/X11Open.h"
 #include "platform/win32/WmBackend.h"
 #include "tests/components/aux/AuxTestUtil.h"
+#include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/x11/XProbe.h"
 
@@ -80,15 +79,8 @@ class ShapedFormX11 : public ControlsTest {
     xj::wm::SetDisplay(std::make_unique<xj::display::HeadlessBackend>());
     ControlsTest::TearDown();
   }
-  // Pumps our loop and polls the server until Done holds or ten seconds pass.
-  static bool Eventually(const std::function<bool()>& Done) {
-    for (int i = 0; i < 500; ++i) {
-      xt::PumpUntilIdle();
-      if (Done()) return true;
-      usleep(20000);
-    }
-    return false;
-  }
+  // Pumps our loop and polls the server until Done holds.
+  static bool Eventually(const std::function<bool()>& Done) { return xj::test::WaitUntil(Done, [] { xt::PumpUntilIdle(); }); }
 };
 
 TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {

@@ -7,6 +7,7 @@
 #include "components/DUVEnhancedClass.h"
 #include "platform/win32/Clock.h"
 #include "tests/components/aux/AuxTestUtil.h"
+#include "tests/support/Wait.h"
 
 using namespace auxtest;
 using namespace ctltest;
@@ -48,11 +49,9 @@ class TimerTest : public ::testing::Test {
     return ticks;
   }
   static void Settle(TTestTimer& T) {
-    for (int round = 0; round < 5000; ++round) {
-      CheckSynchronize();
-      if (T.WaitWorkerSettled(1) && !CheckSynchronize()) return;
-    }
-    ADD_FAILURE() << "the worker did not settle";
+    const bool settled =
+        xj::test::WaitUntil([&] { return T.WaitWorkerSettled(1) && !CheckSynchronize(); }, [] { CheckSynchronize(); });
+    if (!settled) ADD_FAILURE() << "the worker did not settle";
   }
 
   std::unique_ptr<xt::Harness> harness;

@@ -12,17 +12,13 @@
 #include "components/Comm.h"
 #include "platform/win32/comm/FakeCommDevice.h"
 #include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/Wait.h"
 
 namespace xj::test {
 
-// Runs the calls waiting for the main thread until pred holds or timeoutMs passed; returns pred().
-inline bool PumpUntil(const std::function<bool()>& pred, int timeoutMs = 3000) {
-  const int64_t end = NowMs() + timeoutMs;
-  while (!pred()) {
-    if (NowMs() >= end) return false;
-    CheckSynchronize(10);
-  }
-  return true;
+// Runs the calls waiting for the main thread until pred holds; false when it did not within limitMs.
+inline bool PumpUntil(const std::function<bool()>& pred, int limitMs = kPatienceMs) {
+  return WaitUntil(pred, [] { CheckSynchronize(10); }, limitMs);  // back at once when a call comes
 }
 
 // Pumps for ms milliseconds: long enough for events that must not come to show up if they did.
@@ -62,14 +58,9 @@ inline int ThreadCount() {
   return last;
 }
 
-// Whether the thread count reaches expected within a second.
+// Whether the thread count reaches expected.
 inline bool ThreadCountBecomes(int expected) {
-  const int64_t end = NowMs() + 1000;
-  while (CountEntries("/proc/self/task") != expected) {
-    if (NowMs() >= end) return false;
-    usleep(2000);
-  }
-  return true;
+  return WaitUntil([&] { return CountEntries("/proc/self/task") == expected; });
 }
 
 // What the handlers saw, in order, as text ("Cts", "RxChar 3", "ComStat 0x9 3"), and whether every

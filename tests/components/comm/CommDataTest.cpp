@@ -70,7 +70,7 @@ TEST_F(CommData, ReadReturnsWhatIsWaitingAtOnceOtherwiseWaitsUpToASecond) {
   ASSERT_TRUE(PumpUntil([&] { return FComm.InQueCount() == 3; }));
   start = NowMs();
   EXPECT_EQ(FComm.Read(buf, sizeof buf), 3);
-  EXPECT_LT(NowMs() - start, 200);
+  EXPECT_LT(NowMs() - start, 900);  // before the second that a read with nothing waiting takes
   EXPECT_EQ(std::string(buf, 3), "abc");
 
   std::thread late([&] {

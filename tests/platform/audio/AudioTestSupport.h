@@ -17,6 +17,7 @@
 
 #include "platform/audio/Player.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/Wait.h"
 #include "platform/win32/Clock.h"
 
 namespace xj::audio::test {
@@ -68,7 +69,7 @@ class EndCounter {
   // callback follows a clock move by a few real milliseconds.
   bool WaitFor(int n) {
     std::unique_lock lock(FLock);
-    return FChanged.wait_for(lock, std::chrono::seconds(20), [&] { return FCount >= n; });
+    return FChanged.wait_for(lock, std::chrono::milliseconds(xj::test::kPatienceMs), [&] { return FCount >= n; });
   }
 
  private:

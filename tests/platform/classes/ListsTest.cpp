@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/vcl/Classes.h"
+#include "tests/support/Utf8.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ TEST(StringList, TextSplitsAtEveryLineBreakKindAndWritesCrLf) {
   for (const auto& c : cases) {
     TStringList list;
     list.SetText(c.text);
-    EXPECT_EQ(Lines(list), c.lines) << c.text;
+    EXPECT_EQ(Lines(list), c.lines) << xj::test::Shown(c.text);
   }
   TStringList list;
   list.Add("one");

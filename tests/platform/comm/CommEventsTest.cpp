@@ -5,6 +5,8 @@
 #include <thread>
 
 #include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/Threads.h"
+#include "tests/support/Wait.h"
 
 namespace xj::test {
 namespace {
@@ -20,21 +22,18 @@ class PendingWait {
           FOk = WaitCommEvent(port, &FEvents, nullptr);
           FError = GetLastError();
           FCpuMs = ThreadCpuMs() - cpu;
-          FDone = true;
         }) {}
-  ~PendingWait() {
-    if (FThread.joinable()) FThread.join();
-  }
-  bool Done() const { return FDone; }
-  void Join() { FThread.join(); }
+  bool Done() const { return FThread.Done(); }
+  // Until the call is asleep on the port (it has taken the port's one wait), or has ended.
+  void Settle() const { ASSERT_TRUE(FThread.Settle()); }
+  void Join() { FThread.Join(); }
 
   BOOL FOk = FALSE;
   DWORD FEvents = 0, FError = 0;
   int64_t FCpuMs = 0;
 
  private:
-  std::atomic<bool> FDone{false};
-  std::thread FThread;
+  WatchedThread FThread;  // last: it starts once the fields above are set up
 };
 
 TEST_F(CommEvents, ReceivedCharacterFiresOnlyWhenNewBytesArrive) {
@@ -46,7 +45,7 @@ TEST_F(CommEvents, ReceivedCharacterFiresOnlyWhenNewBytesArrive) {
 
   // The three bytes stay unread: the next wait must sleep, not report them again.
   PendingWait wait(FPort);
-  usleep(300000);
+  wait.Settle();
   EXPECT_FALSE(wait.Done());
   FPty.Send("d");
   wait.Join();
@@ -64,7 +63,7 @@ TEST_F(CommEvents, EventCharacterAndTransmitEmpty) {
   ASSERT_TRUE(SetCommState(FPort, &dcb));
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR | EV_RXFLAG | EV_TXEMPTY));
   FPty.Send("line\n");
-  usleep(20000);
+  ASSERT_TRUE(PortHolds(FPort, 5));  // one wait sees the whole line
   DWORD events = 0;
   ASSERT_TRUE(WaitCommEvent(FPort, &events, nullptr));
   EXPECT_EQ(events, static_cast<DWORD>(EV_RXCHAR | EV_RXFLAG));
@@ -80,7 +79,8 @@ TEST_F(CommEvents, WaitFailsAtOnceWithAnEmptyMaskOrWhenOneIsAlreadyPending) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR));
   PendingWait first(FPort);
-  usleep(50000);
+  first.Settle();
+  ASSERT_FALSE(first.Done());
   EXPECT_FALSE(WaitCommEvent(FPort, &events, nullptr));
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   ASSERT_TRUE(CancelCommWait(FPort));
@@ -89,7 +89,7 @@ TEST_F(CommEvents, WaitFailsAtOnceWithAnEmptyMaskOrWhenOneIsAlreadyPending) {
 TEST_F(CommEvents, SetCommMaskEndsAPendingWaitWithNoEvents) {
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR));
   PendingWait wait(FPort);
-  usleep(50000);
+  wait.Settle();
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR | EV_TXEMPTY));
   wait.Join();
   EXPECT_TRUE(wait.FOk);
@@ -100,7 +100,7 @@ TEST_F(CommEvents, CancelWakesABlockedWaitAndIsKeptForTheNextWhenNoneIsBlocked) 
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR));
   {
     PendingWait wait(FPort);
-    usleep(50000);
+    wait.Settle();
     ASSERT_TRUE(CancelCommWait(FPort));
     wait.Join();
     EXPECT_FALSE(wait.FOk);
@@ -119,7 +119,7 @@ TEST_F(CommEvents, CancelWakesABlockedWaitAndIsKeptForTheNextWhenNoneIsBlocked) 
 TEST_F(CommEvents, HangUpIsReportedOnceThenEveryWaitFails) {
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR | EV_ERR));
   PendingWait wait(FPort);
-  usleep(50000);
+  wait.Settle();
   FPty.CloseMaster();
   wait.Join();
   EXPECT_TRUE(wait.FOk);

@@ -6,6 +6,7 @@
 
 #include "platform/win32/comm/FakeCommDevice.h"
 #include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/Threads.h"
 
 namespace xj::test {
 namespace {
@@ -200,20 +201,18 @@ TEST_F(CommFake, AFullInputBufferLeavesTheRestWithTheDriverAndLosesNothing) {
   EXPECT_EQ(FLine->InputQueued(), 24u);
 
   // With the buffer full the next wait sleeps; reading makes room, the rest moves in and is an event.
-  std::atomic<bool> woke{false};
   int64_t waitCpu = 0;
-  std::thread waiter([&] {
+  WatchedThread waiter([&] {
     const int64_t cpu = ThreadCpuMs();
     DWORD mask = 0;
     EXPECT_TRUE(WaitCommEvent(FPort, &mask, nullptr));
     EXPECT_EQ(mask, static_cast<DWORD>(EV_RXCHAR));
     waitCpu = ThreadCpuMs() - cpu;
-    woke = true;
   });
-  usleep(200000);
-  EXPECT_FALSE(woke);
+  ASSERT_TRUE(waiter.Settle());
+  EXPECT_FALSE(waiter.Done());
   EXPECT_EQ(ReadPort(FPort, 10), data.substr(0, 10));
-  waiter.join();
+  waiter.Join();
   EXPECT_LT(waitCpu, 50);
   EXPECT_EQ(ReadPort(FPort, 40), data.substr(10));
 }
@@ -223,18 +222,20 @@ TEST_F(CommFake, CloseWakesABlockedReadAndWaitAndClosesTheDeviceAfterBoth) {
   ASSERT_TRUE(SetCommMask(FPort, EV_CTS));
   std::string got;
   DWORD waitError = 0;
-  std::thread reader([&] { got = ReadPort(FPort, 10); });
-  std::thread waiter([&] {
+  FLine->Receive("ab");
+  WatchedThread reader([&] { got = ReadPort(FPort, 10); });
+  WatchedThread waiter([&] {
     DWORD events = 0;
     EXPECT_FALSE(WaitCommEvent(FPort, &events, nullptr));
     waitError = GetLastError();
   });
-  FLine->Receive("ab");
-  usleep(100000);
+  // Both asleep on the port, the read holding "ab" and wanting more.
+  ASSERT_TRUE(reader.Settle());
+  ASSERT_TRUE(waiter.Settle());
   EXPECT_TRUE(CloseHandle(FPort));
   EXPECT_FALSE(FLine->IsOpen());
-  reader.join();
-  waiter.join();
+  reader.Join();
+  waiter.Join();
   EXPECT_EQ(got, "ab");
   EXPECT_TRUE(waitError == ERROR_OPERATION_ABORTED || waitError == ERROR_INVALID_HANDLE) << waitError;
   FPort = OpenPort("FAKE-COMM");  // free again

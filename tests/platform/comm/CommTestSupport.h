@@ -17,14 +17,9 @@
 
 #include "platform/win32/WinComm.h"
 #include "platform/win32/comm/CommDevice.h"
+#include "tests/support/Wait.h"
 
 namespace xj::test {
-
-inline int64_t NowMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
 
 // CPU time (user + system) of the calling thread, in milliseconds.
 inline int64_t ThreadCpuMs() {
@@ -117,6 +112,15 @@ inline DWORD WritePort(HANDLE port, const std::string& bytes) {
   DWORD done = 0;
   EXPECT_TRUE(WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr)) << GetLastError();
   return done;
+}
+
+// Until the port holds `count` bytes for reading: the pty hands written bytes over a moment after the
+// write returns, and the port takes them in when asked.
+inline bool PortHolds(HANDLE port, DWORD count) {
+  return WaitUntil([&] {
+    COMSTAT stat{};
+    return ClearCommError(port, nullptr, &stat) && stat.cbInQue == count;
+  });
 }
 
 // Every byte value, then the pattern repeated up to `size`.

@@ -4,6 +4,7 @@
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Menus.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/Utf8.h"
 
 using namespace ctltest;
 
@@ -130,7 +131,7 @@ TEST_F(MenuTest, ShortCutTexts) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ShortCutToText(c.shortCut), c.text);
-    EXPECT_EQ(TextToShortCut(c.text), c.shortCut) << c.text;
+    EXPECT_EQ(TextToShortCut(c.text), c.shortCut) << xj::test::Shown(c.text);
   }
   EXPECT_EQ(TextToShortCut("ctrl+o"), ShortCut('O', { ssCtrl }));
   EXPECT_EQ(TextToShortCut("Hyper+Q"), scNone);

@@ -8,6 +8,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Thread.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ class ThreadTest : public ::testing::Test {
     Application = new TApplication(nullptr);
     // A watchdog: should a wake-up be lost, the loop still comes back (and the test fails).
     watchdog = new TTimer(nullptr);
-    watchdog->SetInterval(10000);
+    watchdog->SetInterval(xj::test::kPatienceMs);
     watchdog->SetOnTimer(TNotifyEvent::FromCallable([this](TObject*) { timedOut = true; }));
   }
   void TearDown() override {

@@ -7,6 +7,7 @@
 #include <atomic>
 
 #include "platform/vcl/SyncObjs.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -31,15 +32,9 @@ class FnThread : public TThread {
   std::function<void(FnThread&)> FBody;
 };
 
-// Runs CheckSynchronize until done() or about five seconds passed.
-template <class F>
-bool PumpUntil(F done) {
-  const ULONGLONG deadline = GetTickCount64() + 5000;
-  while (!done()) {
-    if (GetTickCount64() > deadline) return false;
-    CheckSynchronize(10);
-  }
-  return true;
+// Runs CheckSynchronize until done().
+bool PumpUntil(const std::function<bool()>& done) {
+  return xj::test::WaitUntil(done, [] { CheckSynchronize(10); });
 }
 
 }  // namespace
@@ -184,9 +179,7 @@ TEST(Thread, SuspendOnlyByTheThreadItself) {
   });
   EXPECT_THROW(t.Suspend(), EThread);
   t.Resume();
-  const ULONGLONG deadline = GetTickCount64() + 5000;
-  while (!t.Suspended() && GetTickCount64() < deadline) Sleep(1);
-  ASSERT_TRUE(t.Suspended());
+  ASSERT_TRUE(xj::test::WaitUntil([&] { return t.Suspended(); }));
   EXPECT_FALSE(resumedAfterSuspend.load());
   t.Resume();
   t.WaitFor();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/ctl/EditText.h"
+#include "tests/support/Utf8.h"
 
 using xj::ctl::EditText;
 using xj::ctl::LetterCase;
@@ -36,9 +37,9 @@ TEST(EditTextTest, BoundariesNeverSplitADoubleByteCharacter) {
   };
   for (const Case& c : cases) {
     EditText t = With(c.text);
-    EXPECT_EQ(t.Snap(c.pos), c.snap) << c.text << " @" << c.pos;
-    EXPECT_EQ(t.NextChar(c.pos), c.next) << c.text << " @" << c.pos;
-    EXPECT_EQ(t.PrevChar(c.pos), c.prev) << c.text << " @" << c.pos;
+    EXPECT_EQ(t.Snap(c.pos), c.snap) << xj::test::Shown(c.text) << " @" << c.pos;
+    EXPECT_EQ(t.NextChar(c.pos), c.next) << xj::test::Shown(c.text) << " @" << c.pos;
+    EXPECT_EQ(t.PrevChar(c.pos), c.prev) << xj::test::Shown(c.text) << " @" << c.pos;
   }
   EXPECT_EQ(With("a中b文").CharCount(0, 6), 4);
 }
@@ -87,8 +88,8 @@ TEST(EditTextTest, LimitCutsInsertionsAtWholeCharacters) {
     EditText t = With(c.text);
     t.SetLimit(c.limit);
     t.Select(c.selFrom, c.selTo);
-    EXPECT_EQ(t.ReplaceSelection(c.insert, UndoKind::Other), c.changed) << c.text << " + " << c.insert;
-    EXPECT_EQ(t.Text(), c.after) << c.text << " + " << c.insert;
+    EXPECT_EQ(t.ReplaceSelection(c.insert, UndoKind::Other), c.changed) << xj::test::Shown(c.text) << " + " << xj::test::Shown(c.insert);
+    EXPECT_EQ(t.Text(), c.after) << xj::test::Shown(c.text) << " + " << xj::test::Shown(c.insert);
   }
   EditText t;
   t.SetLimit(2);

@@ -7,6 +7,7 @@
 
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/gdi/GdiTestUtil.h"
+#include "tests/support/Utf8.h"
 
 using gditest::Canvas;
 using gditest::MakeFont;
@@ -214,7 +215,7 @@ TEST_F(DrawTextCase, WordBreakAtBlanksAndBetweenDoubleByteCharacters) {
     xj::gdi::ClearTextLog();
     RECT r { 0, 0, cs.width, 60 };
     int h = DrawTextA(c.dc(), cs.text, -1, &r, DT_WORDBREAK | DT_NOCLIP);
-    EXPECT_EQ(h, 13 * int(cs.lines.size())) << cs.text;
+    EXPECT_EQ(h, 13 * int(cs.lines.size())) << xj::test::Shown(cs.text);
     std::vector<std::string> drawn;
     std::vector<int> ys;
     for (const auto& e : Log()) {
@@ -228,11 +229,11 @@ TEST_F(DrawTextCase, WordBreakAtBlanksAndBetweenDoubleByteCharacters) {
         expect.push_back(cs.lines[i]);
         expectYs.push_back(13 * int(i));
       }
-    EXPECT_EQ(drawn, expect) << cs.text;
-    EXPECT_EQ(ys, expectYs) << cs.text;
+    EXPECT_EQ(drawn, expect) << xj::test::Shown(cs.text);
+    EXPECT_EQ(ys, expectYs) << xj::test::Shown(cs.text);
     RECT calc { 0, 0, cs.width, 0 };
     DrawTextA(c.dc(), cs.text, -1, &calc, DT_WORDBREAK | DT_CALCRECT);
-    EXPECT_EQ(calc.bottom, 13 * int(cs.lines.size())) << cs.text;
+    EXPECT_EQ(calc.bottom, 13 * int(cs.lines.size())) << xj::test::Shown(cs.text);
   }
   // A long line of double-byte characters: six 16-pixel characters to each 100-pixel line.
   std::string many;

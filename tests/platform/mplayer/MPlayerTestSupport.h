@@ -10,6 +10,7 @@
 #include "platform/vcl/MPlayer.h"
 #include "tests/platform/audio/AudioTestSupport.h"
 #include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/Wait.h"
 
 namespace mptest {
 
@@ -46,14 +47,7 @@ class MediaPlayerTest : public ControlsTest {
 
   // The audio thread sees a clock move a few real milliseconds later; its notice then waits in the
   // queue. Pumps (and waits, generously) until `done` holds.
-  static bool PumpUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 20000; ++i) {
-      xt::PumpUntilIdle();
-      if (done()) return true;
-      ::usleep(1000);
-    }
-    return done();
-  }
+  static bool PumpUntil(const std::function<bool()>& done) { return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); }); }
   // Gives a notice that should not come time to come.
   static void PumpAWhile() {
     for (int i = 0; i < 100; ++i) {

@@ -273,7 +273,7 @@ TEST_F(PlaybackTest, ReopeningDropsTheOldFilesEndNotice) {
   player->Play();
   xt::Jump(400);  // the end, with nothing pumped: its notice waits in the queue
   MSG m;
-  for (int i = 0; i < 20000 && !PeekMessageA(&m, nullptr, 0x03B9, 0x03B9, PM_NOREMOVE); ++i) ::usleep(1000);
+  ASSERT_TRUE(xj::test::WaitUntil([&] { return PeekMessageA(&m, nullptr, 0x03B9, 0x03B9, PM_NOREMOVE); }));
   OpenTone(1000, "second.wav");
   xt::PumpUntilIdle();
   EXPECT_EQ(notices, 0);
@@ -339,7 +339,7 @@ TEST_F(PlaybackTest, DestroyingThePlayerStopsTheSoundAndItsLateNotice) {
   player->Play();
   xt::Jump(200);
   MSG m;
-  for (int i = 0; i < 20000 && !PeekMessageA(&m, nullptr, 0x03B9, 0x03B9, PM_NOREMOVE); ++i) ::usleep(1000);
+  ASSERT_TRUE(xj::test::WaitUntil([&] { return PeekMessageA(&m, nullptr, 0x03B9, 0x03B9, PM_NOREMOVE); }));
   delete player;
   player = nullptr;
   xt::PumpUntilIdle();

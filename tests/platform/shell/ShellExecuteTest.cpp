@@ -14,11 +14,11 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "platform/win32/ShellApi.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/Wait.h"
 
 namespace {
 
@@ -61,9 +61,7 @@ class ShellExecuteTest : public ::testing::Test {
   // The arguments the opener received, once it has run; nullopt if it never did.
   std::optional<std::vector<std::string>> OpenerArgs() {
     const std::string path = dir + "/args";
-    for (int i = 0; i < 2000 && !std::filesystem::exists(path); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (!std::filesystem::exists(path)) return std::nullopt;
+    if (!xj::test::WaitUntil([&] { return std::filesystem::exists(path); })) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     std::vector<std::string> args;
     for (std::string a; std::getline(in, a, '\0');) args.push_back(a);

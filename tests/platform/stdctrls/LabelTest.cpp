@@ -2,6 +2,7 @@
 // layout, transparency, the engraved disabled text, and the accelerator that focuses another control.
 
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
+#include "tests/support/Utf8.h"
 
 using namespace stdtest;
 
@@ -59,8 +60,8 @@ TEST_F(LabelTest, AutoSizeMeasuresDoubleByteTextTheAcceleratorAndAnEmptyCaption)
     TLabel* label = NewLabel("");
     label->SetShowAccelChar(c.showAccel);
     label->SetCaption(c.caption);
-    EXPECT_EQ(label->Width(), c.width) << c.caption;
-    EXPECT_EQ(label->Height(), kLineH) << c.caption;
+    EXPECT_EQ(label->Width(), c.width) << xj::test::Shown(c.caption);
+    EXPECT_EQ(label->Height(), kLineH) << xj::test::Shown(c.caption);
     delete label;
   }
 }
@@ -95,16 +96,16 @@ TEST_F(LabelTest, WordWrapBreaksBetweenChineseCharactersAndAtBlanks) {
     label->SetWidth(c.width);
     label->SetCaption(c.caption);
     label->SetAutoSize(true);
-    EXPECT_EQ(label->Height(), kLineH * static_cast<int>(c.lines.size())) << c.caption;
-    EXPECT_LE(label->Width(), c.width) << c.caption;
+    EXPECT_EQ(label->Height(), kLineH * static_cast<int>(c.lines.size())) << xj::test::Shown(c.caption);
+    EXPECT_LE(label->Width(), c.width) << xj::test::Shown(c.caption);
     xt::ClearTextLog();
     label->Repaint();
     int y0 = 0;
     for (size_t i = 0; i < c.lines.size(); ++i) {
       auto drawn = Drawn(c.lines[i]);
-      ASSERT_EQ(drawn.size(), 1u) << c.caption << " line " << i;
+      ASSERT_EQ(drawn.size(), 1u) << xj::test::Shown(c.caption) << " line " << i;
       if (i == 0) y0 = drawn[0].y;
-      EXPECT_EQ(drawn[0].y, y0 + kLineH * static_cast<int>(i)) << c.caption << " line " << i;
+      EXPECT_EQ(drawn[0].y, y0 + kLineH * static_cast<int>(i)) << xj::test::Shown(c.caption) << " line " << i;
     }
     delete label;
   }

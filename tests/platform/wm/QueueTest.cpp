@@ -10,6 +10,7 @@
 
 #include "platform/win32/WmHooks.h"
 #include "tests/platform/wm/WmTestUtil.h"
+#include "tests/support/Wait.h"
 
 using namespace xj::test;
 using namespace wmtest;
@@ -267,10 +268,7 @@ TEST_F(RealQueueTest, SendFromAnotherThreadRunsOnTheGuiThread) {
   std::thread t([&] { got = SendMessageA(w, WM_USER, 21, 0); });
   MSG m;
   // The sender waits until the GUI thread looks at its queue.
-  for (int i = 0; i < 200 && !got; ++i) {
-    PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  EXPECT_TRUE(xj::test::WaitUntil([&] { return got != 0; }, [&] { PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); }));
   t.join();
   EXPECT_EQ(got.load(), 42);
   DestroyWindow(w);

@@ -4,6 +4,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 
+#include <algorithm>
+
 namespace xj::test {
 
 namespace {
@@ -99,6 +101,31 @@ uint32_t XProbe::ScreenPixel(int x, int y) {
   const uint32_t p = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFF;
   XDestroyImage(image);
   return p;
+}
+
+bool XProbe::HoldKeysFor(std::u32string_view text) {
+  Display* d = Dpy(FDisplay);
+  int first = 0, last = 0, perCode = 0;
+  XDisplayKeycodes(d, &first, &last);
+  KeySym* raw = XGetKeyboardMapping(d, KeyCode(first), last - first + 1, &perCode);
+  if (!raw) return false;
+  std::vector<KeySym> map(raw, raw + size_t(last - first + 1) * perCode);
+  XFree(raw);
+  auto row = [&](int code) { return map.begin() + ptrdiff_t(code - first) * perCode; };
+  int spare = last;  // taken from the top, where the default maps leave codes free
+  for (const char32_t c : text) {
+    // Latin-1 keysyms are their code points; the rest of Unicode sits above 0x1000000.
+    const KeySym sym = (c >= 0x20 && c < 0x7F) || (c >= 0xA0 && c <= 0xFF) ? KeySym(c) : KeySym(0x1000000 + c);
+    if (std::find(map.begin(), map.end(), sym) != map.end()) continue;
+    while (spare >= first && std::any_of(row(spare), row(spare) + perCode, [](KeySym s) { return s != NoSymbol; }))
+      --spare;
+    if (spare < first) return false;
+    // On every level and group: no modifier state can turn the key into another character.
+    std::fill(row(spare), row(spare) + perCode, sym);
+    XChangeKeyboardMapping(d, spare, perCode, &*row(spare), 1);
+  }
+  XSync(d, False);
+  return true;
 }
 
 }  // namespace xj::test

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xj::test {
@@ -32,6 +33,11 @@ class XProbe {
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.
   uint32_t ScreenPixel(int x, int y);
+  // Gives every character of `text` that no key produces yet a spare key code of its own, and returns
+  // once the server has made the change (false when the spare codes run out). A typing tool then finds
+  // every character on a key and remaps none while it types: a key remapped per character races the
+  // program under test, which reads the map when it handles the key, maybe after the next remapping.
+  bool HoldKeysFor(std::u32string_view text);
 
  private:
   void* FDisplay { nullptr };
