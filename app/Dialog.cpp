@@ -22,8 +22,9 @@ TFormDialog::TFormDialog(TComponent* AOwner) : TForm(AOwner) {
   TJPEGImage jpeg;
   pictures::LoadInto(&jpeg, pictures::DialogJpeg);
   Image->Picture()->Assign(&jpeg);
-  const std::pair<TTransparentButton*, const TPictureBytes*> glyphs[] = {
-    { ButtonOk, &pictures::OkGlyph }, { ButtonCancel, &pictures::CancelGlyph }, { ButtonClose, &pictures::CloseGlyph } };
+  const std::pair<TTransparentButton*, const TPictureBytes*> glyphs[] = { { ButtonOk, &pictures::OkGlyph },
+                                                                          { ButtonCancel, &pictures::CancelGlyph },
+                                                                          { ButtonClose, &pictures::CloseGlyph } };
   for (const auto& [button, bytes] : glyphs) {
     TBitmap glyph;
     pictures::LoadInto(&glyph, *bytes);

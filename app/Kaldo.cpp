@@ -13,8 +13,19 @@ constexpr const char* kLibraryName = "libkaldo.so";
 
 // The ordinals of the operations.
 enum : int {
-  oOpen = 1, oClose = 2, oLineCount = 3, oHookState = 11, oDtmf = 22, oCallerId = 23, oStartRecord = 24,
-  oStopRecord = 25, oRecordState = 26, oSerialNumber = 33, oLineState = 37, oRing = 38, oSetDeviceType = 66,
+  oOpen = 1,
+  oClose = 2,
+  oLineCount = 3,
+  oHookState = 11,
+  oDtmf = 22,
+  oCallerId = 23,
+  oStartRecord = 24,
+  oStopRecord = 25,
+  oRecordState = 26,
+  oSerialNumber = 33,
+  oLineState = 37,
+  oRing = 38,
+  oSetDeviceType = 66,
 };
 
 struct TDeviceLibrary {

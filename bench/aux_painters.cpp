@@ -18,7 +18,8 @@ void GradientMultiDraw(benchmark::State& state) {
   gradient.SetColorCount(64);
   TBitmap target;
   target.SetSize(400, 300);
-  for (auto _ : state) gradient.MultiDraw(target.Canvas()->Handle(), 400, 300, gradient.ColorsInBetween(), clBlack, true);
+  for (auto _ : state)
+    gradient.MultiDraw(target.Canvas()->Handle(), 400, 300, gradient.ColorsInBetween(), clBlack, true);
 }
 BENCHMARK(GradientMultiDraw)->Arg(Horizontal)->Arg(Circle)->Arg(RoundMiddle)->Arg(MiddleHBar);
 

@@ -33,7 +33,7 @@ void SendAll(int fd, const std::string& bytes) {
     if (n > 0) {
       done += static_cast<size_t>(n);
     } else {
-      pollfd p {fd, POLLOUT, 0};
+      pollfd p { fd, POLLOUT, 0 };
       poll(&p, 1, 1000);
     }
   }
@@ -43,7 +43,7 @@ std::string ReceiveAll(int fd, size_t count) {
   std::string got;
   char buf[8192];
   while (got.size() < count) {
-    pollfd p {fd, POLLIN, 0};
+    pollfd p { fd, POLLIN, 0 };
     if (poll(&p, 1, 5000) <= 0) break;
     const ssize_t n = read(fd, buf, std::min(sizeof buf, count - got.size()));
     if (n <= 0) break;
@@ -86,7 +86,7 @@ void BM_ComponentMegabyteEachWay(benchmark::State& state) {
     std::string farGot;
     std::thread sender([&] { SendAll(pty.master, toPort); });
     std::thread receiver([&] { farGot = ReceiveAll(pty.master, kMiB); });
-    std::atomic<bool> written {false};
+    std::atomic<bool> written { false };
     std::thread writer([&] {
       for (size_t done = 0; done < kMiB;) {
         const int n = comm.Write(fromPort.data() + done, static_cast<DWORD>(std::min<size_t>(4096, kMiB - done)));

@@ -32,13 +32,13 @@ HANDLE OpenPort(const std::string& name) {
 
 // The serial component's settings at 115200: 8N1, reads return what is waiting or wait up to a second.
 bool Configure(HANDLE port) {
-  DCB dcb{};
+  DCB dcb {};
   if (!GetCommState(port, &dcb)) return false;
   dcb.BaudRate = CBR_115200;
   dcb.ByteSize = 8;
   dcb.Parity = NOPARITY;
   dcb.StopBits = ONESTOPBIT;
-  COMMTIMEOUTS t{MAXDWORD, 0, 1000, 0, 0};
+  COMMTIMEOUTS t { MAXDWORD, 0, 1000, 0, 0 };
   return SetupComm(port, 4096, 2048) && SetCommState(port, &dcb) && SetCommTimeouts(port, &t);
 }
 
@@ -52,7 +52,7 @@ void BM_PtyMegabyteEachWay(benchmark::State& state) {
       state.SkipWithError("cannot open the pty as a port");
       break;
     }
-    std::atomic<long> events{0};
+    std::atomic<long> events { 0 };
     std::thread waiter;
     if (state.range(0)) {
       SetCommMask(port, EV_RXCHAR | EV_TXEMPTY);
@@ -100,7 +100,7 @@ void BM_PtyMegabyteEachWay(benchmark::State& state) {
 BENCHMARK(BM_PtyMegabyteEachWay)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int64_t ProcessCpuUs() {
-  rusage ru{};
+  rusage ru {};
   getrusage(RUSAGE_SELF, &ru);
   return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000000 + ru.ru_utime.tv_usec + ru.ru_stime.tv_usec;
 }

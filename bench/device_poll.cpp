@@ -157,7 +157,7 @@ void BM_PollSixteenLinesThroughLibrary(benchmark::State& state) {
   using FnText = int32_t (*)(int32_t, char*);
   Find<void (*)()>(lib, "KaldoReset")();
   Find<void (*)(const char*)>(lib, "KaldoSetScenario")("lines 16\n");
-  Find<void (*)(uint64_t (*)(void*), void*)>(lib, "KaldoSetClock")(&FixedClock, nullptr);
+  Find<void (*)(uint64_t(*)(void*), void*)>(lib, "KaldoSetClock")(&FixedClock, nullptr);
   Find<Fn0>(lib, "DevOpen")();
   Find<Fn1>(lib, "DevSetDeviceType")(1);
   const Fn1 lineState = Find<Fn1>(lib, "DevGetLineState"), hook = Find<Fn1>(lib, "DevGetHookState"),

@@ -46,7 +46,8 @@ class Clock {
     double per = ns / double(state.iterations() * unitsPerIteration);
     if (!name.empty()) Figures()[name] = per;
     state.counters["ns_per_unit"] = per;
-    if (auto it = Figures().find(peer); !peer.empty() && it != Figures().end()) state.counters[ratioName] = per / it->second;
+    if (auto it = Figures().find(peer); !peer.empty() && it != Figures().end())
+      state.counters[ratioName] = per / it->second;
     state.SetItemsProcessed(state.iterations() * unitsPerIteration);
   }
 

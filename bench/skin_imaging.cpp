@@ -47,8 +47,8 @@ struct FrameSkin {
 void BuildFrame(const FrameSkin& s, TBitmap* dest, TBitmap* src, int w, int h) {
   const int dx = w - 200, dy = h - 150;
   CreateSkinImage(s.lt, s.rt, s.lb, s.rb, s.cl, s.lt, TPoint(s.rt.X + dx, s.rt.Y), TPoint(s.lb.X, s.lb.Y + dy),
-                  TPoint(s.rb.X + dx, s.rb.Y + dy), TRect(s.cl.Left, s.cl.Top, s.cl.Right + dx, s.cl.Bottom + dy),
-                  dest, src, s.srcRect, w, h, true);
+                  TPoint(s.rb.X + dx, s.rb.Y + dy), TRect(s.cl.Left, s.cl.Top, s.cl.Right + dx, s.cl.Bottom + dy), dest,
+                  src, s.srcRect, w, h, true);
 }
 
 void BM_CreateSkinImageFullScreen(benchmark::State& state) {
@@ -273,11 +273,21 @@ void BM_ColourEffect(benchmark::State& state) {
   TbsEffectBmp b(faces.normal->Handle());
   for (auto _ : state) {
     switch (state.range(0)) {
-      case 0: b.ChangeBrightness(0.5); break;
-      case 1: b.ChangeDarkness(0.3); break;
-      case 2: b.GrayScale(); break;
-      case 3: b.AddMonoNoise(50); break;
-      case 4: b.SplitBlur(1); break;
+      case 0:
+        b.ChangeBrightness(0.5);
+        break;
+      case 1:
+        b.ChangeDarkness(0.3);
+        break;
+      case 2:
+        b.GrayScale();
+        break;
+      case 3:
+        b.AddMonoNoise(50);
+        break;
+      case 4:
+        b.SplitBlur(1);
+        break;
     }
     benchmark::DoNotOptimize(b.Bits);
   }

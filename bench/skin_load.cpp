@@ -35,7 +35,7 @@ std::string ReadFile(const std::string& path) {
 
 // The bitmap files of the skin, as they lie on disk.
 const std::vector<std::string> kPictureFiles = {
-  "frame.bmp", "frame_in.bmp",  "mask.bmp", "ctrl.bmp",  "popup.bmp",    "PopupMask.bmp",
+  "frame.bmp", "frame_in.bmp", "mask.bmp", "ctrl.bmp",   "popup.bmp", "PopupMask.bmp",
   "hint.bmp",  "hintmask.bmp", "btns.bmp", "sub/BG.bmp", "ctrl2.bmp", "ctrlmask.bmp",
 };
 

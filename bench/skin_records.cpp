@@ -18,7 +18,8 @@ namespace {
 
 // A skin whose [SKINOBJECTS] lists N user objects, each with its own section.
 std::string SkinText(int N) {
-  std::string text = "[VERSION]\r\nskinname=records\r\n[PICTURES]\r\nactivepicturescount=0\r\n[FORMINFO]\r\nborderwidth=3\r\n";
+  std::string text =
+      "[VERSION]\r\nskinname=records\r\n[PICTURES]\r\nactivepicturescount=0\r\n[FORMINFO]\r\nborderwidth=3\r\n";
   text += "[SKINOBJECTS]\r\ncount=" + std::to_string(N) + "\r\n";
   for (int i = 0; i < N; ++i) text += std::to_string(i) + "=r" + std::to_string(i) + ":userobject\r\n";
   text += "[SKINCONTROLS]\r\ncount=0\r\n";

@@ -112,7 +112,8 @@ void Startup(benchmark::State& state, const char* mode, const char* peer) {
   Figures()[mode] = per;
   state.counters["ms"] = per / 1e6;
   state.counters["max_rss_kb"] = double(rss);
-  if (auto it = Figures().find(peer ? peer : ""); peer && it != Figures().end()) state.counters["x_floor"] = per / it->second;
+  if (auto it = Figures().find(peer ? peer : ""); peer && it != Figures().end())
+    state.counters["x_floor"] = per / it->second;
 }
 
 void BM_StartupFontFloor(benchmark::State& state) { Startup(state, "font", nullptr); }

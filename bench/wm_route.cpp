@@ -40,7 +40,8 @@ Tree Build() {
   wc.lpszClassName = "BenchRoute";
   RegisterClassA(&wc);
   Tree t;
-  t.top = CreateWindowExA(0, "BenchRoute", "", WS_POPUP | WS_VISIBLE, 0, 0, 960, 960, nullptr, nullptr, nullptr, nullptr);
+  t.top =
+      CreateWindowExA(0, "BenchRoute", "", WS_POPUP | WS_VISIBLE, 0, 0, 960, 960, nullptr, nullptr, nullptr, nullptr);
   t.count = 1;
   Grow(t, t.top, 1, 960, 960);
   // Pad to 200 with extra top-level siblings below the tree.
@@ -69,7 +70,7 @@ struct CountingHandler final : Handler {
 };
 
 struct Node {
-  RECT rect {};  // screen coordinates
+  RECT rect {};                // screen coordinates
   std::vector<Node> children;  // z-order, top first
 };
 

@@ -57,9 +57,8 @@ void BM_SendThroughThreeSubclasses(benchmark::State& state) {
   WNDPROC prev[3];
   WNDPROC procs[3];
   for (int i = 0; i < 3; ++i) {
-    procs[i] = MakeWndProcInstance([&prev, i](HWND hw, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-      return CallWindowProcA(prev[i], hw, m, w, l);
-    });
+    procs[i] = MakeWndProcInstance(
+        [&prev, i](HWND hw, UINT m, WPARAM w, LPARAM l) -> LRESULT { return CallWindowProcA(prev[i], hw, m, w, l); });
     prev[i] = (WNDPROC)SetWindowLongPtrA(h, GWL_WNDPROC, (LONG_PTR)procs[i]);
   }
   WPARAM i = 0;

@@ -254,9 +254,10 @@ void PaintHorizontalDoppelBar(const TGradientRun& G, int K, int I) {
 
 // In the order of TAHMFillStyle.
 const TBandPainter kBandPainters[] = {
-  PaintLines<false>, PaintHorizontal,   PaintVertical,    PaintLeftBottom, PaintRoundMiddle,
-  PaintSquareMiddle, PaintLines<true>,  PaintDoppelFlash, PaintSingleflash, PaintMiddleHBar,
-  PaintMiddleVBar,   PaintVerticalDoppelBar, PaintHorizontalDoppelBar,
+  PaintLines<false>,        PaintHorizontal,   PaintVertical,    PaintLeftBottom,
+  PaintRoundMiddle,         PaintSquareMiddle, PaintLines<true>, PaintDoppelFlash,
+  PaintSingleflash,         PaintMiddleHBar,   PaintMiddleVBar,  PaintVerticalDoppelBar,
+  PaintHorizontalDoppelBar,
 };
 static_assert(sizeof kBandPainters / sizeof kBandPainters[0] == HorizontalDoppelBar + 1);
 
@@ -280,8 +281,9 @@ void TAHMGradient::MultiDraw(HDC DC, int W, int H, TStrings* Colors, TColor Back
     canvas->Brush()->SetColor(Color);
   };
   const int S = static_cast<int>(list.size()) - 1;
-  TGradientRun run { canvas, W, H, FColorCount, RoundDiv(H, S) + 1, RoundDiv(W, S) + 1, RoundDiv(H, S), RoundDiv(W, S),
-                     TShade { 0, 0 } };
+  TGradientRun run {
+    canvas, W, H, FColorCount, RoundDiv(H, S) + 1, RoundDiv(W, S) + 1, RoundDiv(H, S), RoundDiv(W, S), TShade { 0, 0 }
+  };
   paintWith(BackColor);
   run.Band(0, 0, W, H);
   paintWith(list[0]);

@@ -18,8 +18,19 @@ class TAHMFont3D;
 class TControl;
 
 enum TAHMFillStyle {
-  Circle, Horizontal, Vertical, LeftBottom, RoundMiddle, SquareMiddle, Spectral, DoppelFlash, Singleflash,
-  MiddleHBar, MiddleVBar, VerticalDoppelBar, HorizontalDoppelBar
+  Circle,
+  Horizontal,
+  Vertical,
+  LeftBottom,
+  RoundMiddle,
+  SquareMiddle,
+  Spectral,
+  DoppelFlash,
+  Singleflash,
+  MiddleHBar,
+  MiddleVBar,
+  VerticalDoppelBar,
+  HorizontalDoppelBar
 };
 XJ_ENUM_IDENTS(TAHMFillStyle, Circle, Horizontal, Vertical, LeftBottom, RoundMiddle, SquareMiddle, Spectral,
                DoppelFlash, Singleflash, MiddleHBar, MiddleVBar, VerticalDoppelBar, HorizontalDoppelBar);

@@ -52,7 +52,7 @@ class TKRShapedForm : public TImage {
   TCustomForm* ParentForm() const;
   void DropRegion();
 
-  HRGN FRegion { nullptr };     // built and not handed to the window yet
+  HRGN FRegion { nullptr };      // built and not handed to the window yet
   bool FClearPending { false };  // the last build found nothing to keep: the window gets no region
   int FRegionWidth { 0 };
   int FRegionHeight { 0 };

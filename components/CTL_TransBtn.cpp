@@ -21,8 +21,7 @@ uint32_t* Row(TBitmap* B, int Y) { return static_cast<uint32_t*>(B->ScanLine(Y))
 void Copy32(TBitmap* Dest, TBitmap* Source) {
   Dest->SetPixelFormat(pf32bit);
   Dest->SetSize(Source->Width(), Source->Height());
-  for (int y = 0; y < Source->Height(); ++y)
-    std::copy_n(Row(Source, y), Source->Width(), Row(Dest, y));
+  for (int y = 0; y < Source->Height(); ++y) std::copy_n(Row(Source, y), Source->Width(), Row(Dest, y));
 }
 
 }  // namespace
@@ -241,7 +240,9 @@ void TTransparentButton::Paint() {
     default: {
       if (!FTransparent) c->FillRect(TRect(0, 0, W, H));
       if (designing) {
-        static constexpr struct { TColor Top, Bottom; } Design[] = {
+        static constexpr struct {
+          TColor Top, Bottom;
+        } Design[] = {
           { clBtnHighlight, clBtnShadow },  // fsExplorer
           { clBlack, clBlack },             // fsNone
           { clBtnHighlight, clBtnShadow },  // fsLight
@@ -383,15 +384,42 @@ void TTransparentButton::DrawTheText(const TRect& G) {
   const int tw = m.right - m.left, th = m.bottom - m.top;
   int dx = 0, dy = 0;
   switch (FTextAlign) {
-    case ttaTopLeft: dx = FSpacing; dy = G.Top - th - FSpacing; break;
-    case ttaTop: dx = W / 2 - tw / 2; dy = G.Top - th - FSpacing; break;
-    case ttaTopRight: dx = W - tw - FSpacing; dy = G.Top - th - FSpacing; break;
-    case ttaRight: dx = W - tw - FSpacing; dy = H / 2 - th / 2; break;
-    case ttaBottomRight: dx = W - tw - FSpacing; dy = G.Bottom + FSpacing; break;
-    case ttaBottom: dx = W / 2 - tw / 2; dy = G.Bottom + FSpacing; break;
-    case ttaBottomLeft: dx = FSpacing; dy = G.Bottom + FSpacing; break;
-    case ttaLeft: dx = FSpacing; dy = H / 2 - th / 2; break;
-    case ttaCenter: dx = W / 2 - tw / 2; dy = H / 2 - th / 2; break;
+    case ttaTopLeft:
+      dx = FSpacing;
+      dy = G.Top - th - FSpacing;
+      break;
+    case ttaTop:
+      dx = W / 2 - tw / 2;
+      dy = G.Top - th - FSpacing;
+      break;
+    case ttaTopRight:
+      dx = W - tw - FSpacing;
+      dy = G.Top - th - FSpacing;
+      break;
+    case ttaRight:
+      dx = W - tw - FSpacing;
+      dy = H / 2 - th / 2;
+      break;
+    case ttaBottomRight:
+      dx = W - tw - FSpacing;
+      dy = G.Bottom + FSpacing;
+      break;
+    case ttaBottom:
+      dx = W / 2 - tw / 2;
+      dy = G.Bottom + FSpacing;
+      break;
+    case ttaBottomLeft:
+      dx = FSpacing;
+      dy = G.Bottom + FSpacing;
+      break;
+    case ttaLeft:
+      dx = FSpacing;
+      dy = H / 2 - th / 2;
+      break;
+    case ttaCenter:
+      dx = W / 2 - tw / 2;
+      dy = H / 2 - th / 2;
+      break;
   }
   OffsetRect(&m, dx, dy);
   if (FState == 1 && FShowPressed) OffsetRect(&m, 1, 1);

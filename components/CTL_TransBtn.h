@@ -20,10 +20,19 @@ enum TFrameStyle { fsRegular, fsIndent, fsExplorer, fsNone, fsLight, fsDark, fsM
 XJ_ENUM_IDENTS(TFrameStyle, fsRegular, fsIndent, fsExplorer, fsNone, fsLight, fsDark, fsMono);
 
 // Where the caption sits: clockwise from the top-left corner, then the centre.
-enum TTextAlign { ttaTopLeft, ttaTop, ttaTopRight, ttaRight, ttaBottomRight, ttaBottom, ttaBottomLeft, ttaLeft,
-                  ttaCenter };
-XJ_ENUM_IDENTS(TTextAlign, ttaTopLeft, ttaTop, ttaTopRight, ttaRight, ttaBottomRight, ttaBottom, ttaBottomLeft,
-               ttaLeft, ttaCenter);
+enum TTextAlign {
+  ttaTopLeft,
+  ttaTop,
+  ttaTopRight,
+  ttaRight,
+  ttaBottomRight,
+  ttaBottom,
+  ttaBottomLeft,
+  ttaLeft,
+  ttaCenter
+};
+XJ_ENUM_IDENTS(TTextAlign, ttaTopLeft, ttaTop, ttaTopRight, ttaRight, ttaBottomRight, ttaBottom, ttaBottomLeft, ttaLeft,
+               ttaCenter);
 
 class TTransparentButton : public TGraphicControl {
   XJ_CLASS(TTransparentButton, TGraphicControl)

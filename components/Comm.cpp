@@ -22,12 +22,12 @@ const char* const sEscapeFailed = "EscapeCommFunction failure (Error: %d)";
 // device that CreateFileA opened is refused with the same code.
 constexpr DWORD kNotASerialDevice = 25;
 
-constexpr DWORD kBaudRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400,
-                                19200, 38400, 56000, 57600, 115200, 128000, 256000};
-constexpr BYTE kParities[] = {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
-constexpr BYTE kStopBits[] = {ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS};
-constexpr BYTE kDataBits[] = {4, 5, 6, 7, 8};
-constexpr DWORD kEventBits[] = {EV_BREAK, EV_CTS, EV_DSR, EV_ERR, EV_RING, EV_RLSD, EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY};
+constexpr DWORD kBaudRates[] = { 110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                 19200, 38400, 56000, 57600, 115200, 128000, 256000 };
+constexpr BYTE kParities[] = { NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY };
+constexpr BYTE kStopBits[] = { ONESTOPBIT, ONE5STOPBITS, TWOSTOPBITS };
+constexpr BYTE kDataBits[] = { 4, 5, 6, 7, 8 };
+constexpr DWORD kEventBits[] = { EV_BREAK, EV_CTS, EV_DSR, EV_ERR, EV_RING, EV_RLSD, EV_RXCHAR, EV_RXFLAG, EV_TXEMPTY };
 static_assert(std::size(kBaudRates) == br256000 + 1 && std::size(kParities) == paSpace + 1 &&
               std::size(kStopBits) == sb20 + 1 && std::size(kDataBits) == da8 + 1 &&
               std::size(kEventBits) == evTxEmpty + 1);
@@ -111,16 +111,14 @@ XJ_PUBLISHED(TComm,
   XJ_EVENT(OnComStatEvent));
 
 namespace Comm {
-void Register() { RegisterComponents("System", {TComm::StaticClass()}); }
+void Register() { RegisterComponents("System", { TComm::StaticClass() }); }
 }  // namespace Comm
 
 // ---- TCommEventChars -------------------------------------------------------------------------------------
 
 TCommEventChars::TCommEventChars(TThreadComm* Owner) : FOwner(Owner) {}
 
-char TCommEventChars::EventChar(int Index) const {
-  return Index >= 1 && Index <= 5 ? FChars[Index - 1] : 0;
-}
+char TCommEventChars::EventChar(int Index) const { return Index >= 1 && Index <= 5 ? FChars[Index - 1] : 0; }
 
 // Under the owner's lock, like every other line setting: the chars and the port's settings change
 // together.
@@ -402,7 +400,7 @@ void TThreadComm::PurgeOut() {
 // ---- TThreadComm: modem lines and status ----------------------------------------------------------------
 
 bool TThreadComm::GetModemState(int Line) {
-  static constexpr DWORD kLines[] = {0, MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON};
+  static constexpr DWORD kLines[] = { 0, MS_CTS_ON, MS_DSR_ON, MS_RING_ON, MS_RLSD_ON };
   const DWORD mask = Line >= 1 && Line <= 4 ? kLines[Line] : 0;
   DWORD status = 0;
   return FOpen && GetCommModemStatus(Handle(), &status) && (status & mask) != 0;
@@ -412,11 +410,16 @@ bool TThreadComm::GetComState(int Flag) {
   COMSTAT stat;
   if (!QueryComStat(stat)) return false;
   switch (Flag) {
-    case 2: return stat.fDsrHold;
-    case 3: return stat.fRlsdHold;
-    case 4: return stat.fXoffHold;
-    case 5: return stat.fXoffSent;
-    default: return stat.fCtsHold;
+    case 2:
+      return stat.fDsrHold;
+    case 3:
+      return stat.fRlsdHold;
+    case 4:
+      return stat.fXoffHold;
+    case 5:
+      return stat.fXoffSent;
+    default:
+      return stat.fCtsHold;
   }
 }
 
@@ -479,7 +482,7 @@ void TThreadComm::UpdateDataControlBlockLock() {
 }
 
 void TThreadComm::UpdateCommTimeouts() {
-  COMMTIMEOUTS timeouts {MAXDWORD, 0, 1000, WriteMultiplier(FBaudRate), 0};
+  COMMTIMEOUTS timeouts { MAXDWORD, 0, 1000, WriteMultiplier(FBaudRate), 0 };
   if (!SetCommTimeouts(Handle(), &timeouts)) RaiseCommError(sTimeoutsFailed, static_cast<int>(GetLastError()));
 }
 

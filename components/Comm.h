@@ -23,8 +23,21 @@
 class TThreadComm;
 
 enum TBaudRate : uint8_t {
-  br110, br300, br600, br1200, br2400, br4800, br9600, br14400,
-  br19200, br38400, br56000, br57600, br115200, br128000, br256000
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000
 };
 XJ_ENUM_IDENTS(TBaudRate, br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
                br57600, br115200, br128000, br256000);
@@ -242,15 +255,15 @@ class TThreadComm : public TComponent {
   void SetFlowControl(TFlowControl Value);
 
   // ---- Events, fired by HandleCommEvent in this order for the bits of a wake-up ----
-  TNotifyEvent OnBreak;           // EV_BREAK
-  TNotifyEvent OnCts;             // EV_CTS
-  TNotifyEvent OnDsr;             // EV_DSR
-  TCommErrorEvent OnError;        // EV_ERR, with the CE_* bits (CE_IOE: the device hung up)
-  TNotifyEvent OnRing;            // EV_RING
-  TNotifyEvent OnRlsd;            // EV_RLSD
-  TCommRxCharEvent OnRxChar;      // EV_RXCHAR, only while bytes are waiting
-  TNotifyEvent OnRxFlag;          // EV_RXFLAG
-  TNotifyEvent OnTxEmpty;         // EV_TXEMPTY
+  TNotifyEvent OnBreak;              // EV_BREAK
+  TNotifyEvent OnCts;                // EV_CTS
+  TNotifyEvent OnDsr;                // EV_DSR
+  TCommErrorEvent OnError;           // EV_ERR, with the CE_* bits (CE_IOE: the device hung up)
+  TNotifyEvent OnRing;               // EV_RING
+  TNotifyEvent OnRlsd;               // EV_RLSD
+  TCommRxCharEvent OnRxChar;         // EV_RXCHAR, only while bytes are waiting
+  TNotifyEvent OnRxFlag;             // EV_RXFLAG
+  TNotifyEvent OnTxEmpty;            // EV_TXEMPTY
   TCommComStatEvent OnComStatEvent;  // last, on every wake-up
 
  private:

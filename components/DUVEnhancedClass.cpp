@@ -326,15 +326,32 @@ void TAHMFrame::Draw(HDC DC, const TRect& Rect) {
   Group groups[2] {};
   int count = 2;
   switch (FFrameStyle) {
-    case frameSolid: groups[0] = { FSolid, FSolid }, count = 1; break;
-    case frameRaised: groups[0] = { FHighlight, FShadow }, count = 1; break;
-    case frameLowered: groups[0] = { FShadow, FHighlight }, count = 1; break;
-    case frameNone: return;
-    case frameFramedUp: groups[0] = { FHighlight, FShadow }, groups[1] = { FShadow, FHighlight }; break;
-    case frameFramedDown: groups[0] = { FShadow, FHighlight }, groups[1] = { FHighlight, FShadow }; break;
-    case framePanelUp: groups[0] = { FHighlight, clBlack }, groups[1] = { clNone, FShadow }; break;
-    case framePanelDown: groups[0] = { FShadow, clNone }, groups[1] = { clBlack, FHighlight }; break;
-    case frameLightBordered: groups[0] = { clNone, FShadow }, groups[1] = { FHighlight, FHighlight }; break;
+    case frameSolid:
+      groups[0] = { FSolid, FSolid }, count = 1;
+      break;
+    case frameRaised:
+      groups[0] = { FHighlight, FShadow }, count = 1;
+      break;
+    case frameLowered:
+      groups[0] = { FShadow, FHighlight }, count = 1;
+      break;
+    case frameNone:
+      return;
+    case frameFramedUp:
+      groups[0] = { FHighlight, FShadow }, groups[1] = { FShadow, FHighlight };
+      break;
+    case frameFramedDown:
+      groups[0] = { FShadow, FHighlight }, groups[1] = { FHighlight, FShadow };
+      break;
+    case framePanelUp:
+      groups[0] = { FHighlight, clBlack }, groups[1] = { clNone, FShadow };
+      break;
+    case framePanelDown:
+      groups[0] = { FShadow, clNone }, groups[1] = { clBlack, FHighlight };
+      break;
+    case frameLightBordered:
+      groups[0] = { clNone, FShadow }, groups[1] = { FHighlight, FHighlight };
+      break;
   }
   TRect R = Rect;
   for (int i = 0; i < count; ++i) DrawRingGroup(DC, R, groups[i].TopLeft, groups[i].BottomRight);
@@ -468,7 +485,9 @@ void DUVDrawButtonFrame(TCanvas* Canvas, int Width, int Height, int Style, bool 
   struct Ring {
     TColor First, Second;
   };
-  const Ring rings[3] = { { TColor(0xC0C0C0), clBlack }, { clWhite, TColor(0x808080) }, { clBtnHighlight, clBtnShadow } };
+  const Ring rings[3] = { { TColor(0xC0C0C0), clBlack },
+                          { clWhite, TColor(0x808080) },
+                          { clBtnHighlight, clBtnShadow } };
   auto draw = [&](int Index, const TRect& R) {
     const Ring& r = rings[Index];
     TRect ring = R;

@@ -85,7 +85,14 @@ class TAHMFont3D : public TGraphicsObject {
 // ---- Frames --------------------------------------------------------------------------------------------
 
 enum TAHMFrameStyle {
-  frameSolid, frameRaised, frameLowered, frameNone, frameFramedUp, frameFramedDown, framePanelUp, framePanelDown,
+  frameSolid,
+  frameRaised,
+  frameLowered,
+  frameNone,
+  frameFramedUp,
+  frameFramedDown,
+  framePanelUp,
+  framePanelDown,
   frameLightBordered
 };
 XJ_ENUM_IDENTS(TAHMFrameStyle, frameSolid, frameRaised, frameLowered, frameNone, frameFramedUp, frameFramedDown,

@@ -19,8 +19,8 @@ namespace xj::duv {
 // timer went away during a tick still has it to finish with.
 struct TimerState {
   std::mutex Lock;
-  std::condition_variable Changed;  // the worker waits here
-  std::condition_variable Settled;  // WaitWorkerSettled waits here
+  std::condition_variable Changed;         // the worker waits here
+  std::condition_variable Settled;         // WaitWorkerSettled waits here
   TAHMEnhancedTimer32* Timer { nullptr };  // null once destruction began
   bool Run { false };
   bool Stop { false };
@@ -140,9 +140,8 @@ bool TAHMEnhancedTimer32::WaitWorkerSettled(int TimeoutMs) {
   std::unique_lock<std::mutex> lock(FState->Lock);
   FState->Idle = false;  // make it look at the clock again
   FState->Changed.notify_all();
-  return FState->Settled.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [&] {
-    return FState->Stop || (FState->Idle && FState->SeenAt >= target);
-  });
+  return FState->Settled.wait_for(lock, std::chrono::milliseconds(TimeoutMs),
+                                  [&] { return FState->Stop || (FState->Idle && FState->SeenAt >= target); });
 }
 
 // ---- TAHMEnhancedThread ----------------------------------------------------------------------------------

@@ -32,9 +32,9 @@ enum Ordinal : uint32_t {
   kDevSetDeviceType = 66,
 };
 
-constexpr int kMaxLines = 32;         // physical lines the box models: 0..31
-constexpr int kTextBufferSize = 160;  // the caller's caller-ID / DTMF buffer; at most 159 bytes are written
-constexpr int kSampleRate = 8000;     // recordings: PCM, 16-bit, mono, at this rate
+constexpr int kMaxLines = 32;             // physical lines the box models: 0..31
+constexpr int kTextBufferSize = 160;      // the caller's caller-ID / DTMF buffer; at most 159 bytes are written
+constexpr int kSampleRate = 8000;         // recordings: PCM, 16-bit, mono, at this rate
 constexpr int32_t kDefaultLineCount = 8;  // what a fresh box reports until told otherwise
 constexpr int32_t kDefaultSerial = 12345678;
 
@@ -46,8 +46,8 @@ struct CallRecord {
   uint64_t timeMs = 0;  // the box's clock at the call
   uint32_t ordinal = 0;
   int argCount = 0;
-  int32_t args[3] = {0, 0, 0};  // integer arguments in order; a pointer argument is logged as 0
-  std::string text;             // DevStartRecord: the name passed; caller ID / DTMF: the bytes written
+  int32_t args[3] = { 0, 0, 0 };  // integer arguments in order; a pointer argument is logged as 0
+  std::string text;               // DevStartRecord: the name passed; caller ID / DTMF: the bytes written
   int32_t result = 0;
   bool open = false;  // the box was open when the call came in
 };
@@ -132,7 +132,7 @@ std::string DefaultControlPath();
 
 // Sends command lines to a box's control socket and collects the replies (one per line, each the
 // body lines and then "ok" or "error: ..."). False with a message when the box cannot be reached.
-bool SendControl(const std::string& path, const std::vector<std::string>& lines,
-                 std::vector<std::string>& replies, std::string* error);
+bool SendControl(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>& replies,
+                 std::string* error);
 
 }  // namespace kaldo

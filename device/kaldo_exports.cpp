@@ -47,11 +47,11 @@ KALDO_EXPORT int32_t DevGetRecordState(int32_t line) { return TheBox().DevGetRec
   { kaldo::k##name, #name, reinterpret_cast<void*>(&name) }
 
 KALDO_EXPORT const XjOrdinalExport xj_ordinal_table[] = {
-    KALDO_ENTRY(DevOpen),         KALDO_ENTRY(DevClose),          KALDO_ENTRY(DevGetLineCount),
-    KALDO_ENTRY(DevSetDeviceType), KALDO_ENTRY(DevGetSerialNumber), KALDO_ENTRY(DevGetLineState),
-    KALDO_ENTRY(DevGetHookState), KALDO_ENTRY(DevGetRing),        KALDO_ENTRY(DevGetCallerId),
-    KALDO_ENTRY(DevGetDtmf),      KALDO_ENTRY(DevStartRecord),    KALDO_ENTRY(DevStopRecord),
-    KALDO_ENTRY(DevGetRecordState), {0, nullptr, nullptr},
+  KALDO_ENTRY(DevOpen),           KALDO_ENTRY(DevClose),           KALDO_ENTRY(DevGetLineCount),
+  KALDO_ENTRY(DevSetDeviceType),  KALDO_ENTRY(DevGetSerialNumber), KALDO_ENTRY(DevGetLineState),
+  KALDO_ENTRY(DevGetHookState),   KALDO_ENTRY(DevGetRing),         KALDO_ENTRY(DevGetCallerId),
+  KALDO_ENTRY(DevGetDtmf),        KALDO_ENTRY(DevStartRecord),     KALDO_ENTRY(DevStopRecord),
+  KALDO_ENTRY(DevGetRecordState), { 0, nullptr, nullptr },
 };
 
 KALDO_EXPORT void KaldoSetClock(uint64_t (*now_ms)(void* ctx), void* ctx) { TheBox().SetClock(now_ms, ctx); }
@@ -67,8 +67,10 @@ KALDO_EXPORT int32_t KaldoCommand(const char* line, char* error, int32_t error_s
 }
 
 KALDO_EXPORT void KaldoSetScenario(const char* text) {
-  if (text) TheBox().SetScenario(text);
-  else TheBox().ClearScenario();
+  if (text)
+    TheBox().SetScenario(text);
+  else
+    TheBox().ClearScenario();
 }
 
 KALDO_EXPORT int32_t KaldoStatus(char* buffer, int32_t size) {

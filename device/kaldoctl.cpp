@@ -79,8 +79,10 @@ int main(int argc, char** argv) {
     std::string end = r.substr(last, r.size() - last - 1);
     if (end == "ok") continue;
     status = 1;
-    if (fromInput) std::fprintf(stderr, "kaldoctl: line %zu: %s\n", k + 1, end.c_str() + 7);
-    else std::fprintf(stderr, "kaldoctl: %s\n", end.c_str() + 7);
+    if (fromInput)
+      std::fprintf(stderr, "kaldoctl: line %zu: %s\n", k + 1, end.c_str() + 7);
+    else
+      std::fprintf(stderr, "kaldoctl: %s\n", end.c_str() + 7);
   }
   return status;
 }

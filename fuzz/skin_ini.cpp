@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TbsStoredSkin stored(nullptr);
   TbsSkinData skin(nullptr);
   Load(skin, stored, text);
-  for (int i = 0; i < skin.CtrlList->Count(); ++i) skin.GetControlIndex(static_cast<TbsDataSkinControl*>(skin.CtrlList->Items(i))->IDName);
+  for (int i = 0; i < skin.CtrlList->Count(); ++i)
+    skin.GetControlIndex(static_cast<TbsDataSkinControl*>(skin.CtrlList->Items(i))->IDName);
   if (skin.Empty) return 0;
   std::string once, twice;
   if (!Written(skin, once)) return 0;

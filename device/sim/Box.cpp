@@ -55,13 +55,12 @@ uint64_t Box::Impl::NextDue() {
   if (!s->dueDirty) return s->nextDue;
   uint64_t m = kNever;
   for (const Line& l : s->lines) {
-    m = std::min({m, l.nextBurst, l.cidDue});
+    m = std::min({ m, l.nextBurst, l.cidDue });
     if (l.rec) m = std::min(m, l.rec->EndMs());
   }
   if (s->open) {
     if (!s->timeline.empty()) m = std::min(m, s->openTime + s->timeline.begin()->first);
-    if (!s->loop.empty())
-      m = std::min(m, s->openTime + s->loopCycle * s->loopPeriod + s->loop[s->loopIndex].first);
+    if (!s->loop.empty()) m = std::min(m, s->openTime + s->loopCycle * s->loopPeriod + s->loop[s->loopIndex].first);
   }
   s->nextDue = m;
   s->dueDirty = false;
@@ -176,8 +175,10 @@ void Box::Impl::Keep(CallRecord&& rec) {
 }
 
 void Box::Impl::Message(const std::string& text) {
-  if (sink) sink(text);
-  else std::fprintf(stderr, "%s\n", text.c_str());
+  if (sink)
+    sink(text);
+  else
+    std::fprintf(stderr, "%s\n", text.c_str());
 }
 
 // ---- Box -------------------------------------------------------------------------------------
@@ -257,29 +258,29 @@ int32_t Box::DevGetLineCount() {
 }
 
 int32_t Box::DevSetDeviceType(int32_t type) {
-  return FImpl->Call(kDevSetDeviceType, Op::Type, -1, type >= 1 && type <= 3, {type}, {}, [&](std::string*) {
+  return FImpl->Call(kDevSetDeviceType, Op::Type, -1, type >= 1 && type <= 3, { type }, {}, [&](std::string*) {
     FImpl->s->deviceType = type;
     return 0;
   });
 }
 
 int32_t Box::DevGetSerialNumber(int32_t index) {
-  return FImpl->Call(kDevGetSerialNumber, Op::Serial, -1, index == 0, {index}, {},
+  return FImpl->Call(kDevGetSerialNumber, Op::Serial, -1, index == 0, { index }, {},
                      [&](std::string*) { return FImpl->s->serial; });
 }
 
 int32_t Box::DevGetLineState(int32_t line) {
-  return FImpl->Call(kDevGetLineState, Op::State, line, true, {line}, {},
+  return FImpl->Call(kDevGetLineState, Op::State, line, true, { line }, {},
                      [&](std::string*) { return FImpl->s->lines[line].disconnected ? 1 : 0; });
 }
 
 int32_t Box::DevGetHookState(int32_t line) {
-  return FImpl->Call(kDevGetHookState, Op::Hook, line, true, {line}, {},
+  return FImpl->Call(kDevGetHookState, Op::Hook, line, true, { line }, {},
                      [&](std::string*) { return FImpl->s->lines[line].offHook ? 1 : 0; });
 }
 
 int32_t Box::DevGetRing(int32_t line) {
-  return FImpl->Call(kDevGetRing, Op::Ring, line, true, {line}, {}, [&](std::string*) {
+  return FImpl->Call(kDevGetRing, Op::Ring, line, true, { line }, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (FImpl->s->levelMode) return FImpl->now < l.bellUntil ? 1 : 0;
     int32_t r = l.ringLatch ? 1 : 0;
@@ -289,7 +290,7 @@ int32_t Box::DevGetRing(int32_t line) {
 }
 
 int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
-  return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, {line, 0}, {}, [&](std::string* written) {
+  return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
     Line& l = FImpl->s->lines[line];
     if (l.cid.empty()) return 0;
     std::string text = std::move(l.cid.front());
@@ -302,7 +303,7 @@ int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
 }
 
 int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
-  return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, {line, 0}, {}, [&](std::string* written) {
+  return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
     // Digits beyond what the buffer takes stay queued for the next call.
     std::string& q = FImpl->s->lines[line].dtmf;
     if (q.empty()) return 0;
@@ -317,7 +318,7 @@ int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
 int32_t Box::DevStartRecord(int32_t line, const char* gbkName, int32_t maxBytes) {
   bool argsValid = gbkName != nullptr && *gbkName != '\0' && maxBytes > 0;
   Impl& m = *FImpl;
-  return m.Call(kDevStartRecord, Op::Start, line, argsValid, {line, 0, maxBytes}, gbkName ? gbkName : "",
+  return m.Call(kDevStartRecord, Op::Start, line, argsValid, { line, 0, maxBytes }, gbkName ? gbkName : "",
                 [&](std::string*) {
                   std::string where = "kaldo: line " + std::to_string(line) + ": ";
                   std::optional<std::string> path = GbkFileNameToUtf8(gbkName);
@@ -343,7 +344,7 @@ int32_t Box::DevStartRecord(int32_t line, const char* gbkName, int32_t maxBytes)
 }
 
 int32_t Box::DevStopRecord(int32_t line) {
-  return FImpl->Call(kDevStopRecord, Op::Stop, line, true, {line}, {}, [&](std::string*) {
+  return FImpl->Call(kDevStopRecord, Op::Stop, line, true, { line }, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (!l.rec) return 0;
     FImpl->EndRecording(line);
@@ -357,7 +358,7 @@ int32_t Box::DevStopRecord(int32_t line) {
 }
 
 int32_t Box::DevGetRecordState(int32_t line) {
-  return FImpl->Call(kDevGetRecordState, Op::RecState, line, true, {line}, {}, [&](std::string*) {
+  return FImpl->Call(kDevGetRecordState, Op::RecState, line, true, { line }, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (l.rec) return 1;
     if (l.recFailed) {
@@ -391,7 +392,7 @@ void Box::SetCallLogging(bool on) {
 
 std::vector<CallRecord> Box::CallLog() {
   std::lock_guard lock(FImpl->FMutex);
-  return {FImpl->s->log.begin(), FImpl->s->log.end()};
+  return { FImpl->s->log.begin(), FImpl->s->log.end() };
 }
 
 void Box::ClearCallLog() {
@@ -402,7 +403,8 @@ void Box::ClearCallLog() {
 bool Box::StartControl(const std::string& path, std::string* error) {
   Impl& m = *FImpl;
   std::lock_guard controlLock(m.FControlMutex);
-  bool ok = m.control.Start(path, [&m](std::string_view line) { return m.ControlLine(line); }, error);
+  bool ok = m.control.Start(
+      path, [&m](std::string_view line) { return m.ControlLine(line); }, error);
   std::lock_guard lock(m.FMutex);
   m.s->controlPath = ok ? path : std::string();
   return ok;

@@ -18,10 +18,14 @@ namespace {
 
 const char* TypeName(int32_t type) {
   switch (type) {
-    case 1: return "VX1/CID1";
-    case 2: return "VX2/CID2";
-    case 3: return "KM1";
-    default: return "not set";
+    case 1:
+      return "VX1/CID1";
+    case 2:
+      return "VX2/CID2";
+    case 3:
+      return "KM1";
+    default:
+      return "not set";
   }
 }
 
@@ -54,8 +58,8 @@ bool ReadFile(const char* path, std::string& out, std::string* error) {
 }
 
 bool Busy(const Line& l) {
-  return l.disconnected || l.offHook || l.ringing || l.talking || l.ringLatch || !l.cid.empty() ||
-         !l.dtmf.empty() || l.rec || l.recFailed;
+  return l.disconnected || l.offHook || l.ringing || l.talking || l.ringLatch || !l.cid.empty() || !l.dtmf.empty() ||
+         l.rec || l.recFailed;
 }
 
 std::string FaultText(const Fault& f) {
@@ -73,8 +77,12 @@ std::string FaultText(const Fault& f) {
 void Box::Impl::Apply(const ScriptCommand& c) {
   Touch();
   switch (c.verb) {
-    case Verb::Lines: s->lineCount = static_cast<int32_t>(c.number); return;
-    case Verb::Serial: s->serial = static_cast<int32_t>(c.number); return;
+    case Verb::Lines:
+      s->lineCount = static_cast<int32_t>(c.number);
+      return;
+    case Verb::Serial:
+      s->serial = static_cast<int32_t>(c.number);
+      return;
     case Verb::RingMode:
       s->levelMode = c.number != 0;
       for (Line& l : s->lines) l.ringLatch = false;
@@ -91,9 +99,11 @@ void Box::Impl::Apply(const ScriptCommand& c) {
         return;
       }
       break;
-    default: break;
+    default:
+      break;
   }
-  if (c.line != kAllLines) ApplyToLine(c, c.line);
+  if (c.line != kAllLines)
+    ApplyToLine(c, c.line);
   else
     for (int i = 0; i < kMaxLines; ++i) ApplyToLine(c, i);
 }
@@ -101,8 +111,10 @@ void Box::Impl::Apply(const ScriptCommand& c) {
 void Box::Impl::ApplyToLine(const ScriptCommand& c, int i) {
   if (c.verb == Verb::Fail || c.verb == Verb::Value) {
     Fault& f = i < 0 ? s->boxFaults[static_cast<int>(c.op)] : s->lines[i].faults[static_cast<int>(c.op)];
-    if (c.verb == Verb::Fail) f.failNext = static_cast<int32_t>(c.number);
-    else f.values.push_back(static_cast<int32_t>(c.number));
+    if (c.verb == Verb::Fail)
+      f.failNext = static_cast<int32_t>(c.number);
+    else
+      f.values.push_back(static_cast<int32_t>(c.number));
     return;
   }
   Line& l = s->lines[i];
@@ -140,13 +152,18 @@ void Box::Impl::ApplyToLine(const ScriptCommand& c, int i) {
       StopRinging(l);
       l.talking = false;
       return;
-    case Verb::Connect: l.disconnected = false; return;
-    case Verb::Cid: l.cid.push_back(c.text); return;
+    case Verb::Connect:
+      l.disconnected = false;
+      return;
+    case Verb::Cid:
+      l.cid.push_back(c.text);
+      return;
     case Verb::Dtmf:
       l.dtmf += c.text;
       if (l.rec) l.rec->AddDtmf(c.text, l.rec->SampleAt(now));
       return;
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -163,8 +180,10 @@ std::vector<ScenarioError> Box::Impl::RunText(std::string_view text, bool loop) 
   std::vector<ScenarioError> errors;
   std::vector<TimedCommand> cmds = ParseScenario(text, errors);
   for (TimedCommand& tc : cmds) {
-    if (loop && tc.timed) s->loop.emplace_back(tc.at, std::move(tc.command));
-    else Schedule(tc);
+    if (loop && tc.timed)
+      s->loop.emplace_back(tc.at, std::move(tc.command));
+    else
+      Schedule(tc);
   }
   if (loop && !s->loop.empty()) {
     std::stable_sort(s->loop.begin(), s->loop.end(), [](auto& a, auto& b) { return a.first < b.first; });
@@ -238,8 +257,7 @@ std::string Box::Impl::StatusText() {
     << (s->levelMode ? "level" : "event") << ", record limit "
     << (s->recordLimitMs ? std::to_string(s->recordLimitMs) + " ms" : std::string("none")) << "\n";
   if (!s->timeline.empty())
-    o << "timeline: " << s->timeline.size() << " command(s) pending, next at " << s->timeline.begin()->first
-      << " ms\n";
+    o << "timeline: " << s->timeline.size() << " command(s) pending, next at " << s->timeline.begin()->first << " ms\n";
   if (!s->loop.empty()) o << "demonstration: repeats every " << Seconds(s->loopPeriod) << "\n";
   if (!s->controlPath.empty()) o << "control: " << s->controlPath << "\n";
   for (int i = 0; i < kMaxLines; ++i) {
@@ -255,8 +273,7 @@ std::string Box::Impl::StatusText() {
     if (l.ringLatch) o << ", ring not yet read";
     if (!l.cid.empty()) o << ", caller IDs queued " << l.cid.size();
     if (!l.dtmf.empty()) o << ", DTMF queued \"" << l.dtmf << "\"";
-    if (l.rec)
-      o << ", recording '" << l.rec->Path() << "' " << Seconds(l.rec->Samples() / (kSampleRate / 1000));
+    if (l.rec) o << ", recording '" << l.rec->Path() << "' " << Seconds(l.rec->Samples() / (kSampleRate / 1000));
     if (l.recFailed) o << ", last recording broke off";
     o << "\n";
     for (int op = 0; op < kOpCount; ++op)

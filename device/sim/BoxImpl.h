@@ -32,8 +32,8 @@ constexpr size_t kCallLogCapacity = 1 << 16;
 
 // Injected results for one operation (on one line, or box-wide).
 struct Fault {
-  int32_t failNext = 0;          // the next N calls return -1
-  std::deque<int32_t> values;    // then the next calls return these, one each
+  int32_t failNext = 0;        // the next N calls return -1
+  std::deque<int32_t> values;  // then the next calls return these, one each
   bool Empty() const { return failNext == 0 && values.empty(); }
 };
 
@@ -66,7 +66,7 @@ struct State {
   uint64_t recordLimitMs = 0;  // 0: none
   Line lines[kMaxLines];
   Fault boxFaults[kOpCount];
-  std::multimap<uint64_t, ScriptCommand> timeline;  // key: ms after DevOpen; equal keys keep their order
+  std::multimap<uint64_t, ScriptCommand> timeline;       // key: ms after DevOpen; equal keys keep their order
   std::vector<std::pair<uint64_t, ScriptCommand>> loop;  // the demonstration, repeated every loopPeriod
   uint64_t loopPeriod = 0;
   uint64_t loopCycle = 0;
@@ -87,8 +87,10 @@ struct Box::Impl {
   // usual case): a clock read and three compares.
   void CatchUp() {
     const uint64_t t = std::max(now, ReadClock());
-    if (s->recordings == 0 && !s->dueDirty && s->nextDue > t) now = t;
-    else CatchUpTo(t);
+    if (s->recordings == 0 && !s->dueDirty && s->nextDue > t)
+      now = t;
+    else
+      CatchUpTo(t);
   }
   void CatchUpTo(uint64_t t);
   uint64_t ReadClock() {
@@ -112,8 +114,10 @@ struct Box::Impl {
   bool ValidLine(int32_t line) const { return line >= 0 && line < kMaxLines && line < s->lineCount; }
   // Counts the call; keeps its record only while logging is on.
   void Log(CallRecord&& rec) {
-    if (callLogging) Keep(std::move(rec));
-    else ++s->logSeq;
+    if (callLogging)
+      Keep(std::move(rec));
+    else
+      ++s->logSeq;
   }
   void Keep(CallRecord&& rec);
   void Message(const std::string& text);
@@ -175,7 +179,8 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
     int32_t value = 0;
     FaultKind kind = f.Empty() ? FaultKind::None : TakeFault(f, &value);
     // An injected -1 is a failure: the operation does nothing, so nothing is consumed or lost.
-    if (kind == FaultKind::None) result = body(written);
+    if (kind == FaultKind::None)
+      result = body(written);
     else if (kind == FaultKind::Value && value != -1) {
       body(written);
       result = value;

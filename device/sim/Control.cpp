@@ -122,7 +122,7 @@ void ControlServer::Stop() {
 }
 
 bool ControlServer::Wait(int fd) {
-  pollfd fds[2] = {{fd, POLLIN, 0}, {FWake[0], POLLIN, 0}};
+  pollfd fds[2] = { { fd, POLLIN, 0 }, { FWake[0], POLLIN, 0 } };
   for (;;) {
     int n = ::poll(fds, 2, -1);
     if (n < 0 && errno == EINTR) continue;
@@ -177,7 +177,7 @@ bool SendControl(const std::string& path, const std::vector<std::string>& lines,
     if (error) *error = Errno("no box answers on '" + path + "'");
     return false;
   }
-  timeval tv{kClientTimeoutSec, 0};
+  timeval tv { kClientTimeoutSec, 0 };
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   std::string out;
   for (const std::string& l : lines) out += l + "\n";

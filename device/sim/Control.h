@@ -33,7 +33,7 @@ class ControlServer {
   Handler FHandler;
   std::string FPath;
   int FListen = -1;
-  int FWake[2] = {-1, -1};
+  int FWake[2] = { -1, -1 };
   std::thread FThread;
 };
 

@@ -33,10 +33,10 @@ struct DtmfPair {
   double low, high;
 };
 constexpr DtmfPair kDtmf[] = {
-    {'1', 697, 1209}, {'2', 697, 1336}, {'3', 697, 1477}, {'A', 697, 1633},
-    {'4', 770, 1209}, {'5', 770, 1336}, {'6', 770, 1477}, {'B', 770, 1633},
-    {'7', 852, 1209}, {'8', 852, 1336}, {'9', 852, 1477}, {'C', 852, 1633},
-    {'*', 941, 1209}, {'0', 941, 1336}, {'#', 941, 1477}, {'D', 941, 1633},
+  { '1', 697, 1209 }, { '2', 697, 1336 }, { '3', 697, 1477 }, { 'A', 697, 1633 },
+  { '4', 770, 1209 }, { '5', 770, 1336 }, { '6', 770, 1477 }, { 'B', 770, 1633 },
+  { '7', 852, 1209 }, { '8', 852, 1336 }, { '9', 852, 1477 }, { 'C', 852, 1633 },
+  { '*', 941, 1209 }, { '0', 941, 1336 }, { '#', 941, 1477 }, { 'D', 941, 1633 },
 };
 
 const DtmfPair* FindDtmf(char c) {
@@ -128,7 +128,7 @@ void Recording::AddDtmf(std::string_view digits, uint64_t sample) {
   uint64_t at = std::max(sample, FTonesEnd);
   for (char c : digits) {
     if (!FindDtmf(c)) continue;
-    FTones.push_back({at, c});
+    FTones.push_back({ at, c });
     at += kToneSamples + kPauseSamples;
   }
   FTonesEnd = at;

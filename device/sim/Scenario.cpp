@@ -29,25 +29,25 @@ struct VerbInfo {
 };
 
 constexpr VerbInfo kVerbs[] = {
-    {"lines", Verb::Lines, Shape::Int32, "lines N"},
-    {"serial", Verb::Serial, Shape::Serial, "serial N"},
-    {"ring", Verb::Ring, Shape::Line, "ring L"},
-    {"call", Verb::Call, Shape::LineNumber, "call L [NUMBER]"},
-    {"hangup", Verb::Hangup, Shape::Line, "hangup L"},
-    {"offhook", Verb::OffHook, Shape::Line, "offhook L"},
-    {"onhook", Verb::OnHook, Shape::Line, "onhook L"},
-    {"disconnect", Verb::Disconnect, Shape::Line, "disconnect L"},
-    {"connect", Verb::Connect, Shape::Line, "connect L"},
-    {"cid", Verb::Cid, Shape::LineText, "cid L TEXT"},
-    {"dtmf", Verb::Dtmf, Shape::LineDigits, "dtmf L DIGITS"},
-    {"fail", Verb::Fail, Shape::LineOpCount, "fail L OP N"},
-    {"value", Verb::Value, Shape::LineOpValue, "value L OP V"},
-    {"recordlimit", Verb::RecordLimit, Shape::Milliseconds, "recordlimit MS"},
-    {"ringmode", Verb::RingMode, Shape::Mode, "ringmode event|level"},
+  { "lines", Verb::Lines, Shape::Int32, "lines N" },
+  { "serial", Verb::Serial, Shape::Serial, "serial N" },
+  { "ring", Verb::Ring, Shape::Line, "ring L" },
+  { "call", Verb::Call, Shape::LineNumber, "call L [NUMBER]" },
+  { "hangup", Verb::Hangup, Shape::Line, "hangup L" },
+  { "offhook", Verb::OffHook, Shape::Line, "offhook L" },
+  { "onhook", Verb::OnHook, Shape::Line, "onhook L" },
+  { "disconnect", Verb::Disconnect, Shape::Line, "disconnect L" },
+  { "connect", Verb::Connect, Shape::Line, "connect L" },
+  { "cid", Verb::Cid, Shape::LineText, "cid L TEXT" },
+  { "dtmf", Verb::Dtmf, Shape::LineDigits, "dtmf L DIGITS" },
+  { "fail", Verb::Fail, Shape::LineOpCount, "fail L OP N" },
+  { "value", Verb::Value, Shape::LineOpValue, "value L OP V" },
+  { "recordlimit", Verb::RecordLimit, Shape::Milliseconds, "recordlimit MS" },
+  { "ringmode", Verb::RingMode, Shape::Mode, "ringmode event|level" },
 };
 
-constexpr const char* kOpWords[kOpCount] = {"open",  "close", "count", "type",  "serial", "state",   "hook",
-                                            "ring",  "cid",   "dtmf",  "start", "stop",   "recstate"};
+constexpr const char* kOpWords[kOpCount] = { "open", "close", "count", "type",  "serial", "state",   "hook",
+                                             "ring", "cid",   "dtmf",  "start", "stop",   "recstate" };
 
 constexpr uint64_t kMaxAtMs = 1ull << 40;  // about 35 years: keeps open time + T far from overflow
 
@@ -120,8 +120,7 @@ class LineParser {
         return LineArg(cmd) && OpArg(cmd) && Number(0, std::numeric_limits<int32_t>::max(), cmd.number) && End();
       case Shape::LineOpValue:
         return LineArg(cmd) && OpArg(cmd) &&
-               Number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), cmd.number) &&
-               End();
+               Number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), cmd.number) && End();
     }
     return false;
   }
@@ -170,9 +169,12 @@ class LineParser {
   bool Mode(ScriptCommand& cmd) {
     std::string_view tok = NextToken(FRest);
     if (tok.empty()) return Missing();
-    if (tok == "event") cmd.number = 0;
-    else if (tok == "level") cmd.number = 1;
-    else return Fail("bad ring mode " + Quote(tok) + " (event or level)");
+    if (tok == "event")
+      cmd.number = 0;
+    else if (tok == "level")
+      cmd.number = 1;
+    else
+      return Fail("bad ring mode " + Quote(tok) + " (event or level)");
     return true;
   }
 
@@ -258,8 +260,10 @@ std::vector<TimedCommand> ParseScenario(std::string_view text, std::vector<Scena
     text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
     ++lineNo;
     std::string error;
-    if (auto tc = ParseCommandLine(line, &error)) out.push_back(std::move(*tc));
-    else if (!error.empty()) errors.push_back({lineNo, std::move(error)});
+    if (auto tc = ParseCommandLine(line, &error))
+      out.push_back(std::move(*tc));
+    else if (!error.empty())
+      errors.push_back({ lineNo, std::move(error) });
   }
   return out;
 }

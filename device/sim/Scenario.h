@@ -18,8 +18,21 @@ const char* OpWord(Op op);
 constexpr bool IsLineOp(Op op) { return op >= Op::State; }
 
 enum class Verb {
-  Lines, Serial, Ring, Call, Hangup, OffHook, OnHook, Disconnect, Connect, Cid, Dtmf, Fail, Value,
-  RecordLimit, RingMode,
+  Lines,
+  Serial,
+  Ring,
+  Call,
+  Hangup,
+  OffHook,
+  OnHook,
+  Disconnect,
+  Connect,
+  Cid,
+  Dtmf,
+  Fail,
+  Value,
+  RecordLimit,
+  RingMode,
 };
 
 constexpr int kAllLines = -1;  // the line "*"

@@ -10,9 +10,7 @@
 
 namespace xj::audio {
 
-int BytesPerFrame(const AudioFormat& format) {
-  return format.Channels * (format.Format == SampleFormat::F32 ? 4 : 2);
-}
+int BytesPerFrame(const AudioFormat& format) { return format.Channels * (format.Format == SampleFormat::F32 ? 4 : 2); }
 
 std::unique_ptr<AudioSink> OpenAudioSink(const AudioFormat& format, std::string& error) {
   const char* env = std::getenv("XJ_AUDIO");

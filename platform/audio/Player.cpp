@@ -210,7 +210,7 @@ struct Player::Impl {
       ::close(fd);
       return Fail(PlayerError::Unreadable, "not a regular file");
     }
-    SF_INFO info{};
+    SF_INFO info {};
     SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) {
       const int code = sf_error(nullptr);
@@ -226,7 +226,7 @@ struct Player::Impl {
       drop();
       return Fail(PlayerError::NotAudio, "the file's header makes no sense");
     }
-    const AudioFormat format{info.samplerate, info.channels, SampleFormatFor(info.format)};
+    const AudioFormat format { info.samplerate, info.channels, SampleFormatFor(info.format) };
     std::string why;
     std::unique_ptr<AudioSink> sink = OpenAudioSink(format, why);
     if (!sink) {

@@ -150,9 +150,7 @@ void Backend::SetTrayIcons(std::vector<TrayIcon> icons) {
   NativeTray();
 }
 
-RECT Backend::TrayStripBounds() const {
-  return TrayStripPlace(ScreenSize(), WorkArea(), FTrayIcons.size(), true);
-}
+RECT Backend::TrayStripBounds() const { return TrayStripPlace(ScreenSize(), WorkArea(), FTrayIcons.size(), true); }
 
 RECT Backend::TrayIconRect(uint32_t id) const {
   auto it = std::find_if(FTrayIcons.begin(), FTrayIcons.end(), [id](const TrayIcon& t) { return t.id == id; });

@@ -42,7 +42,19 @@ enum class WindowKind : uint8_t {
 enum class WindowState : uint8_t { Normal, Minimized, Maximized };
 
 enum class CursorType : uint8_t {
-  Arrow, IBeam, Wait, Cross, UpArrow, SizeNWSE, SizeNESW, SizeWE, SizeNS, SizeAll, No, Hand, Hidden,
+  Arrow,
+  IBeam,
+  Wait,
+  Cross,
+  UpArrow,
+  SizeNWSE,
+  SizeNESW,
+  SizeWE,
+  SizeNS,
+  SizeAll,
+  No,
+  Hand,
+  Hidden,
 };
 
 enum class MouseButton : uint8_t { NoButton, Left, Right, Middle };
@@ -58,15 +70,15 @@ enum Modifier : uint32_t {
 };
 
 enum class EventType : uint8_t {
-  MouseMove,       // pt
-  ButtonDown,      // pt, button
-  ButtonUp,        // pt, button
-  Wheel,           // pt, wheelDelta: ±120 a notch, positive = away from the user
-  MouseLeave,      // the pointer left `window` for somewhere that is not one of ours
-  KeyDown,         // vk, extended, repeat, text (the characters the key produced, UTF-8; may be empty)
-  KeyUp,           // vk, extended
-  Text,            // text only: an input method's commit, or a key that has no virtual-key code
-  FocusGained,     // the desktop gave `window` the keyboard focus
+  MouseMove,    // pt
+  ButtonDown,   // pt, button
+  ButtonUp,     // pt, button
+  Wheel,        // pt, wheelDelta: ±120 a notch, positive = away from the user
+  MouseLeave,   // the pointer left `window` for somewhere that is not one of ours
+  KeyDown,      // vk, extended, repeat, text (the characters the key produced, UTF-8; may be empty)
+  KeyUp,        // vk, extended
+  Text,         // text only: an input method's commit, or a key that has no virtual-key code
+  FocusGained,  // the desktop gave `window` the keyboard focus
   FocusLost,
   Exposed,         // rect (window coordinates) needs painting; the back-end has already restored it
                    // from the last presented pixels, so this matters only before the first Present
@@ -86,10 +98,10 @@ struct Event {
   MouseButton button { MouseButton::NoButton };
   int wheelDelta { 0 };
   uint32_t modifiers { 0 };
-  UINT vk { 0 };             // Win32 virtual-key code
-  bool extended { false };   // the key is one of the "extended" keys (lParam bit 24)
-  bool repeat { false };     // the key was already down (auto-repeat)
-  std::string text;          // UTF-8
+  UINT vk { 0 };            // Win32 virtual-key code
+  bool extended { false };  // the key is one of the "extended" keys (lParam bit 24)
+  bool repeat { false };    // the key was already down (auto-repeat)
+  std::string text;         // UTF-8
   RECT rect {};
   uint32_t trayIcon { 0 };
   WindowState state { WindowState::Normal };
@@ -103,8 +115,8 @@ struct TrayIcon {
 };
 
 enum class WaitResult : uint8_t {
-  Event,    // input may be ready: call NextEvent
-  Wake,     // the wake fd became readable (the caller drains it)
+  Event,  // input may be ready: call NextEvent
+  Wake,   // the wake fd became readable (the caller drains it)
   Timeout,
 };
 
@@ -179,7 +191,7 @@ class Backend {
   std::optional<std::vector<RECT>> Shape(WindowId id) const;
   std::string Title(WindowId id) const;
   CursorType Cursor(WindowId id) const;
-  std::vector<WindowId> ZOrder() const;  // top first
+  std::vector<WindowId> ZOrder() const;   // top first
   Image WindowPixels(WindowId id) const;  // the last presented pixels, the window's size
   // Every shown window composed in z-order over the desktop background, honouring window regions and
   // opacity, with the notification-area strip; the screen's size.

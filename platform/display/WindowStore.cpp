@@ -12,13 +12,10 @@ constexpr int64_t kMaxExtent = 8192, kMaxOrigin = 1 << 28;
 
 }  // namespace
 
-RECT NormalizedBounds(const RECT& r) {
-  return { r.left, r.top, std::max(r.left, r.right), std::max(r.top, r.bottom) };
-}
+RECT NormalizedBounds(const RECT& r) { return { r.left, r.top, std::max(r.left, r.right), std::max(r.top, r.bottom) }; }
 
 RECT IntersectRects(const RECT& a, const RECT& b) {
-  RECT r { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom) };
+  RECT r { std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom) };
   if (RectEmpty(r)) return {};
   return r;
 }
@@ -77,8 +74,7 @@ void WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
   if (newW != w.pixels.width || newH != w.pixels.height) {
     Image resized(newW, newH);  // no pixels at all when either side is 0
     int keepW = std::min(resized.width, w.pixels.width), keepH = std::min(resized.height, w.pixels.height);
-    for (int y = 0; keepW > 0 && y < keepH; ++y)
-      std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
+    for (int y = 0; keepW > 0 && y < keepH; ++y) std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
     w.pixels = std::move(resized);
   }
   RebuildSpans(w);

@@ -47,11 +47,16 @@ void Require() {
 
 ModalRecord::Kind KindOf(wm::ModalFrame::Kind k) {
   switch (k) {
-    case wm::ModalFrame::MessageBox: return ModalRecord::MessageBox;
-    case wm::ModalFrame::Form: return ModalRecord::Form;
-    case wm::ModalFrame::Menu: return ModalRecord::Menu;
-    case wm::ModalFrame::SizeMove: return ModalRecord::SizeMove;
-    case wm::ModalFrame::ColourDialog: return ModalRecord::ColourDialog;
+    case wm::ModalFrame::MessageBox:
+      return ModalRecord::MessageBox;
+    case wm::ModalFrame::Form:
+      return ModalRecord::Form;
+    case wm::ModalFrame::Menu:
+      return ModalRecord::Menu;
+    case wm::ModalFrame::SizeMove:
+      return ModalRecord::SizeMove;
+    case wm::ModalFrame::ColourDialog:
+      return ModalRecord::ColourDialog;
   }
   return ModalRecord::Form;
 }
@@ -149,13 +154,15 @@ bool KeyForChar(unsigned char c, UINT& vk, bool& shift) {
     char c;
     UINT vk;
     bool shift;
-  } table[] = { { ' ', VK_SPACE, false }, { '\r', VK_RETURN, false }, { '\n', VK_RETURN, false }, { '\t', VK_TAB, false },
-                { '\b', VK_BACK, false }, { ';', 0xBA, false }, { ':', 0xBA, true }, { '=', 0xBB, false },
-                { '+', 0xBB, true }, { ',', 0xBC, false }, { '<', 0xBC, true }, { '-', 0xBD, false },
-                { '_', 0xBD, true }, { '.', 0xBE, false }, { '>', 0xBE, true }, { '/', 0xBF, false },
-                { '?', 0xBF, true }, { '`', 0xC0, false }, { '~', 0xC0, true }, { '[', 0xDB, false },
-                { '{', 0xDB, true }, { '\\', 0xDC, false }, { '|', 0xDC, true }, { ']', 0xDD, false },
-                { '}', 0xDD, true }, { '\'', 0xDE, false }, { '"', 0xDE, true } };
+  } table[] = { { ' ', VK_SPACE, false }, { '\r', VK_RETURN, false }, { '\n', VK_RETURN, false },
+                { '\t', VK_TAB, false },  { '\b', VK_BACK, false },   { ';', 0xBA, false },
+                { ':', 0xBA, true },      { '=', 0xBB, false },       { '+', 0xBB, true },
+                { ',', 0xBC, false },     { '<', 0xBC, true },        { '-', 0xBD, false },
+                { '_', 0xBD, true },      { '.', 0xBE, false },       { '>', 0xBE, true },
+                { '/', 0xBF, false },     { '?', 0xBF, true },        { '`', 0xC0, false },
+                { '~', 0xC0, true },      { '[', 0xDB, false },       { '{', 0xDB, true },
+                { '\\', 0xDC, false },    { '|', 0xDC, true },        { ']', 0xDD, false },
+                { '}', 0xDD, true },      { '\'', 0xDE, false },      { '"', 0xDE, true } };
   for (auto& t : table)
     if ((unsigned char)t.c == c) return vk = t.vk, shift = t.shift, true;
   return false;
@@ -243,7 +250,8 @@ void Jump(uint64_t ms) {
 void SetReportedVersion(DWORD major, DWORD minor) { xj::SetReportedVersion(major, minor); }
 
 void SetScreen(int width, int height, const RECT& workArea) {
-  if (auto* d = dynamic_cast<display::HeadlessBackend*>(wm::CurrentDisplay())) d->SetScreen(SIZE { width, height }, workArea);
+  if (auto* d = dynamic_cast<display::HeadlessBackend*>(wm::CurrentDisplay()))
+    d->SetScreen(SIZE { width, height }, workArea);
   wm::SetScreenGeometry(RECT { 0, 0, width, height }, workArea);
 }
 
@@ -427,7 +435,7 @@ std::vector<COLORREF> WindowPixels(HWND hwnd, bool frame, int* width, int* heigh
   for (int y = area.top; y < area.bottom; ++y)
     for (int x = area.left; x < area.right; ++x)
       out.push_back(x >= 0 && y >= 0 && x < s->width && y < s->height ? ToColorRef(s->pixels[(size_t)y * s->width + x])
-                                                                        : CLR_INVALID);
+                                                                      : CLR_INVALID);
   if (width) *width = w;
   if (height) *height = h;
   return out;
@@ -462,7 +470,7 @@ bool Screenshot(const std::string& path) {
 std::vector<TextRecord> TextOutLog() {
   std::vector<TextRecord> out;
   for (const gdi::TextLogEntry& e : gdi::TextLog())
-    out.push_back(TextRecord { e.Text, (HWND)const_cast<void*>(e.Tag), e.X, e.Y, e.Color });
+    out.push_back(TextRecord { e.Text, (HWND) const_cast<void*>(e.Tag), e.X, e.Y, e.Color });
   return out;
 }
 

@@ -72,9 +72,7 @@ bool TControlActionLink::IsHelpContextLinked() {
   return a && FClient && FClient->HelpContext() == a->HelpContext();
 }
 
-bool TControlActionLink::IsOnExecuteLinked() {
-  return FAction && FClient && FClient->OnClick == FAction->OnExecute();
-}
+bool TControlActionLink::IsOnExecuteLinked() { return FAction && FClient && FClient->OnClick == FAction->OnExecute(); }
 
 void TControlActionLink::SetCaption(const AnsiString& Value) {
   if (IsCaptionLinked()) FClient->SetCaption(Value);
@@ -224,7 +222,8 @@ void TCustomAction::SetChecked(bool Value) {
     FChecked = Value;
     if (Value && FGroupIndex > 0 && ActionList())
       for (int i = 0; i < ActionList()->ActionCount(); ++i)
-        if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i)); a && a != this && a->FGroupIndex == FGroupIndex)
+        if (auto* a = dynamic_cast<TCustomAction*>(ActionList()->Actions(i));
+            a && a != this && a->FGroupIndex == FGroupIndex)
           a->SetChecked(false);
   }
   Change();

@@ -15,8 +15,8 @@ struct TButtonLayoutResult {
 
 // Places the glyph and the caption in Client: along the layout's axis by margin and spacing, centred
 // across it.
-TButtonLayoutResult CalcLayout(const TRect& Client, TPoint GlyphSize, TPoint TextSize, TButtonLayout Layout,
-                               int Margin, int Spacing) {
+TButtonLayoutResult CalcLayout(const TRect& Client, TPoint GlyphSize, TPoint TextSize, TButtonLayout Layout, int Margin,
+                               int Spacing) {
   const TPoint client(Client.Width(), Client.Height());
   const bool horizontal = Layout == blGlyphLeft || Layout == blGlyphRight;
   // Along: the axis glyph and caption share; across: the other one.
@@ -57,10 +57,14 @@ TButtonLayoutResult CalcLayout(const TRect& Client, TPoint GlyphSize, TPoint Tex
 // The cell a state is drawn from, or -1 for the made-up disabled look.
 int CellFor(TButtonState State, int NumGlyphs) {
   switch (State) {
-    case bsUp: return 0;
-    case bsDisabled: return NumGlyphs >= 2 ? 1 : -1;
-    case bsDown: return NumGlyphs >= 3 ? 2 : 0;
-    case bsExclusive: return NumGlyphs >= 4 ? 3 : NumGlyphs >= 3 ? 2 : 0;
+    case bsUp:
+      return 0;
+    case bsDisabled:
+      return NumGlyphs >= 2 ? 1 : -1;
+    case bsDown:
+      return NumGlyphs >= 3 ? 2 : 0;
+    case bsExclusive:
+      return NumGlyphs >= 4 ? 3 : NumGlyphs >= 3 ? 2 : 0;
   }
   return 0;
 }

@@ -485,12 +485,12 @@ void RegisterClasses(std::initializer_list<TClass> Classes);
 // Makes a unit's classes findable by name in every program that includes the unit's header, even where
 // no code names them: the library is static, so a file only a form resource refers to would be left out.
 // The header names its registration function; one .cpp of the unit defines it (idempotently).
-#define XJ_UNIT_REGISTRATION(Fn)                                \
-  namespace xj::vcl {                                           \
-  bool Fn();                                                    \
-  namespace {                                                   \
-  [[maybe_unused]] const bool Fn##Done = Fn();                  \
-  }                                                             \
+#define XJ_UNIT_REGISTRATION(Fn)               \
+  namespace xj::vcl {                          \
+  bool Fn();                                   \
+  namespace {                                  \
+  [[maybe_unused]] const bool Fn##Done = Fn(); \
+  }                                            \
   }
 // The palette page is ignored; the classes are registered.
 void RegisterComponents(const AnsiString& Page, std::initializer_list<TClass> Classes);
@@ -637,8 +637,7 @@ class TFiler : public TObject {
   TPersistent* Ancestor() const { return nullptr; }
   // A property the instance streams itself: the reader calls ReadData when the property is met,
   // the writer writes it when HasData.
-  virtual void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData,
-                              bool HasData) = 0;
+  virtual void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) = 0;
   // The same with raw bytes (the component's own layout), written as hex.
   virtual void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc WriteData,
                                     bool HasData) = 0;
@@ -681,10 +680,8 @@ class TReader : public TFiler {
   void ReadListEnd();
   bool EndOfList();
 
-  void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData,
-                      bool HasData) override;
-  void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc WriteData,
-                            bool HasData) override;
+  void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
+  void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc WriteData, bool HasData) override;
 
  private:
   struct TImpl;
@@ -718,10 +715,8 @@ class TWriter : public TFiler {
   void WriteListBegin();
   void WriteListEnd();
 
-  void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData,
-                      bool HasData) override;
-  void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc WriteData,
-                            bool HasData) override;
+  void DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
+  void DefineBinaryProperty(const AnsiString& Name, TStreamProc ReadData, TStreamProc WriteData, bool HasData) override;
 
  private:
   void WriteProperties(TPersistent* Instance);

@@ -19,13 +19,9 @@ XJ_PUBLISHED(TCollectionItem);
 
 // ---- TCollectionItem ----------------------------------------------------------------------------------
 
-TCollectionItem::TCollectionItem(TCollection* Collection) {
-  SetCollection(Collection);
-}
+TCollectionItem::TCollectionItem(TCollection* Collection) { SetCollection(Collection); }
 
-TCollectionItem::~TCollectionItem() {
-  SetCollection(nullptr);
-}
+TCollectionItem::~TCollectionItem() { SetCollection(nullptr); }
 
 void TCollectionItem::SetCollection(TCollection* Value) {
   if (FCollection == Value) return;
@@ -54,9 +50,7 @@ void TCollectionItem::Changed(bool AllItems) {
   if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(AllItems ? nullptr : this);
 }
 
-TPersistent* TCollectionItem::GetOwner() {
-  return FCollection;
-}
+TPersistent* TCollectionItem::GetOwner() { return FCollection; }
 
 // ---- TCollection --------------------------------------------------------------------------------------
 
@@ -91,9 +85,7 @@ TCollectionItem* TCollection::Insert(int Index) {
   return item;
 }
 
-void TCollection::Delete(int Index) {
-  delete Items(Index);
-}
+void TCollection::Delete(int Index) { delete Items(Index); }
 
 void TCollection::Clear() {
   if (FItems.empty()) return;

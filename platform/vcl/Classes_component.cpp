@@ -234,9 +234,7 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
   AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) {
-  EraseOne(FFreeNotifies, AComponent);
-}
+void TComponent::RemoveNotification(TComponent* AComponent) { EraseOne(FFreeNotifies, AComponent); }
 
 void TComponent::SetDesigning(bool Value, bool SetChildren) {
   if (Value)
@@ -249,31 +247,25 @@ void TComponent::SetDesigning(bool Value, bool SetChildren) {
 
 void TComponent::DefineProperties(TFiler* Filer) {
   TPersistent::DefineProperties(Filer);
-  auto word = [this](int shift) { return static_cast<int16_t>((static_cast<uint32_t>(FDesignInfo) >> shift) & 0xFFFF); };
+  auto word = [this](int shift) {
+    return static_cast<int16_t>((static_cast<uint32_t>(FDesignInfo) >> shift) & 0xFFFF);
+  };
   auto setWord = [this](int shift, int value) {
     const uint32_t mask = 0xFFFFu << shift;
     FDesignInfo = static_cast<int32_t>((static_cast<uint32_t>(FDesignInfo) & ~mask) |
                                        ((static_cast<uint32_t>(value) & 0xFFFFu) << shift));
   };
-  Filer->DefineProperty(
-      "Left", TReaderProc::FromCallable([setWord](TReader* r) { setWord(0, r->ReadInteger()); }),
-      TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(0)); }), word(0) != 0);
-  Filer->DefineProperty(
-      "Top", TReaderProc::FromCallable([setWord](TReader* r) { setWord(16, r->ReadInteger()); }),
-      TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(16)); }), word(16) != 0);
+  Filer->DefineProperty("Left", TReaderProc::FromCallable([setWord](TReader* r) { setWord(0, r->ReadInteger()); }),
+                        TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(0)); }), word(0) != 0);
+  Filer->DefineProperty("Top", TReaderProc::FromCallable([setWord](TReader* r) { setWord(16, r->ReadInteger()); }),
+                        TWriterProc::FromCallable([word](TWriter* w) { w->WriteInteger(word(16)); }), word(16) != 0);
 }
 
-void TComponent::Loaded() {
-  FComponentState >> csLoading;
-}
+void TComponent::Loaded() { FComponentState >> csLoading; }
 
-void TComponent::ReadState(TReader* Reader) {
-  Reader->ReadData(this);
-}
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
 
-void TComponent::WriteState(TWriter* Writer) {
-  Writer->WriteData(this);
-}
+void TComponent::WriteState(TWriter* Writer) { Writer->WriteData(this); }
 
 // ---- Class registration -------------------------------------------------------------------------------
 
@@ -307,9 +299,7 @@ void RegisterClasses(std::initializer_list<TClass> Classes) {
   for (TClass c : Classes) RegisterClass(c);
 }
 
-void RegisterComponents(const AnsiString&, std::initializer_list<TClass> Classes) {
-  RegisterClasses(Classes);
-}
+void RegisterComponents(const AnsiString&, std::initializer_list<TClass> Classes) { RegisterClasses(Classes); }
 
 void UnRegisterClass(TClass AClass) {
   std::lock_guard<std::mutex> guard(ClassLock());

@@ -23,16 +23,10 @@ struct TToken {
   bool IsIdent(const char* word) const { return Kind == Tok::Ident && SameText(Text, word); }
 };
 
-[[noreturn]] void RaiseAt(const AnsiString& Msg, int Line) {
-  throw EReadError(Format("%s (line %d)", Msg, Line));
-}
+[[noreturn]] void RaiseAt(const AnsiString& Msg, int Line) { throw EReadError(Format("%s (line %d)", Msg, Line)); }
 
-bool IsAlpha(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
+bool IsAlpha(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -242,9 +236,15 @@ AnsiString FloatLiteral(Extended v, TFloatType type) {
   char buf[64];
   std::to_chars_result r;
   switch (type) {
-    case ftSingle: r = std::to_chars(buf, buf + sizeof buf, static_cast<float>(v)); break;
-    case ftDouble: r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v)); break;
-    default: r = std::to_chars(buf, buf + sizeof buf, static_cast<long double>(v)); break;
+    case ftSingle:
+      r = std::to_chars(buf, buf + sizeof buf, static_cast<float>(v));
+      break;
+    case ftDouble:
+      r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v));
+      break;
+    default:
+      r = std::to_chars(buf, buf + sizeof buf, static_cast<long double>(v));
+      break;
   }
   const AnsiString text(buf, r.ptr);
   if (text.find_first_of("ni") != AnsiString::npos) throw EWriteError("Invalid floating point value " + text);
@@ -256,9 +256,7 @@ bool IsObjectStart(TLexer& lex) {
   return (t.IsIdent("object") || t.IsIdent("inherited") || t.IsIdent("inline")) && !lex.Peek(1).Is('=');
 }
 
-bool IsEnd(TLexer& lex) {
-  return lex.Peek().IsIdent("end") && !lex.Peek(1).Is('=');
-}
+bool IsEnd(TLexer& lex) { return lex.Peek().IsIdent("end") && !lex.Peek(1).Is('='); }
 
 }  // namespace
 
@@ -389,7 +387,8 @@ struct TReader::TImpl {
       }
       case tkFloat: {
         const TToken t = Lex.Next();
-        if (t.Kind != Tok::Integer && t.Kind != Tok::Float) Error(path, "Invalid property value " + TokenText(t), t.Line);
+        if (t.Kind != Tok::Integer && t.Kind != Tok::Float)
+          Error(path, "Invalid property value " + TokenText(t), t.Line);
         SetFloatProp(obj, prop, t.Kind == Tok::Integer ? static_cast<Extended>(t.Int) : t.Float);
         break;
       }
@@ -398,10 +397,17 @@ struct TReader::TImpl {
         SetStrProp(obj, prop, StringValue());
         break;
       }
-      case tkSet: SetOrdProp(obj, prop, ReadSet(type->CompType, path)); break;
-      case tkMethod: ReadMethod(obj, prop, path); break;
-      case tkClass: ReadClassValue(obj, prop, path, line); break;
-      default: Error(path, "Unsupported property type", line);
+      case tkSet:
+        SetOrdProp(obj, prop, ReadSet(type->CompType, path));
+        break;
+      case tkMethod:
+        ReadMethod(obj, prop, path);
+        break;
+      case tkClass:
+        ReadClassValue(obj, prop, path, line);
+        break;
+      default:
+        Error(path, "Unsupported property type", line);
     }
   }
 
@@ -534,11 +540,16 @@ struct TReader::TImpl {
 
   static AnsiString TokenText(const TToken& t) {
     switch (t.Kind) {
-      case Tok::Eof: return "(end of text)";
-      case Tok::Symbol: return AnsiString(1, t.Symbol);
-      case Tok::String: return StringLiteral(t.Text);
-      case Tok::Binary: return "{...}";
-      default: return t.Text;
+      case Tok::Eof:
+        return "(end of text)";
+      case Tok::Symbol:
+        return AnsiString(1, t.Symbol);
+      case Tok::String:
+        return StringLiteral(t.Text);
+      case Tok::Binary:
+        return "{...}";
+      default:
+        return t.Text;
     }
   }
 };
@@ -547,9 +558,7 @@ TReader::TReader(const AnsiString& Text) : FImpl(std::make_unique<TImpl>(this, T
 
 TReader::~TReader() = default;
 
-int TReader::Line() const {
-  return FImpl->Lex.Peek().Line;
-}
+int TReader::Line() const { return FImpl->Lex.Peek().Line; }
 
 void TReader::ReadRootComponent(TComponent* Root) {
   FRoot = Root;
@@ -638,17 +647,11 @@ int TReader::ReadInteger() {
   return static_cast<int>(v);
 }
 
-int64_t TReader::ReadInt64() {
-  return FImpl->Expect(Tok::Integer, "Integer").Int;
-}
+int64_t TReader::ReadInt64() { return FImpl->Expect(Tok::Integer, "Integer").Int; }
 
-AnsiString TReader::ReadString() {
-  return FImpl->StringValue();
-}
+AnsiString TReader::ReadString() { return FImpl->StringValue(); }
 
-AnsiString TReader::ReadIdent() {
-  return FImpl->Expect(Tok::Ident, "Identifier").Text;
-}
+AnsiString TReader::ReadIdent() { return FImpl->Expect(Tok::Ident, "Identifier").Text; }
 
 bool TReader::ReadBoolean() {
   const int line = Line();
@@ -672,13 +675,9 @@ char TReader::ReadChar() {
   return s[0];
 }
 
-void TReader::ReadListBegin() {
-  FImpl->ExpectSymbol('(');
-}
+void TReader::ReadListBegin() { FImpl->ExpectSymbol('('); }
 
-void TReader::ReadListEnd() {
-  FImpl->ExpectSymbol(')');
-}
+void TReader::ReadListEnd() { FImpl->ExpectSymbol(')'); }
 
 bool TReader::EndOfList() {
   const TToken& t = FImpl->Lex.Peek();
@@ -714,9 +713,7 @@ TWriter::~TWriter() = default;
 
 namespace {
 
-AnsiString Indent(int n) {
-  return AnsiString(static_cast<size_t>(n) * 2, ' ');
-}
+AnsiString Indent(int n) { return AnsiString(static_cast<size_t>(n) * 2, ' '); }
 
 AnsiString SetLiteral(const TTypeInfo* elements, uint64_t bits) {
   AnsiString out = "[";
@@ -810,12 +807,23 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
     case tkInteger:
       if (!type->IntToIdent || !type->IntToIdent(v.Ord, text)) text = IntToStr(v.Ord);
       break;
-    case tkChar: text = StringLiteral(AnsiString(1, static_cast<char>(v.Ord))); break;
-    case tkEnumeration: text = GetEnumName(type, v.Ord); break;
-    case tkFloat: text = FloatLiteral(v.Float, type->FloatType); break;
-    case tkString: text = StringLiteral(v.Str); break;
-    case tkSet: text = SetLiteral(type->CompType, static_cast<uint64_t>(v.Ord)); break;
-    default: return;
+    case tkChar:
+      text = StringLiteral(AnsiString(1, static_cast<char>(v.Ord)));
+      break;
+    case tkEnumeration:
+      text = GetEnumName(type, v.Ord);
+      break;
+    case tkFloat:
+      text = FloatLiteral(v.Float, type->FloatType);
+      break;
+    case tkString:
+      text = StringLiteral(v.Str);
+      break;
+    case tkSet:
+      text = SetLiteral(type->CompType, static_cast<uint64_t>(v.Ord));
+      break;
+    default:
+      return;
   }
   BeginProperty(Prop->Name);
   WriteValueText(text);
@@ -845,42 +853,26 @@ void TWriter::BeginProperty(const AnsiString& Name) {
   FListDepth = 0;
 }
 
-void TWriter::EndProperty() {
-  FText += "\r\n";
-}
+void TWriter::EndProperty() { FText += "\r\n"; }
 
-void TWriter::NewLine() {
-  FText += "\r\n" + Indent(FIndent + FListDepth);
-}
+void TWriter::NewLine() { FText += "\r\n" + Indent(FIndent + FListDepth); }
 
 void TWriter::WriteValueText(const AnsiString& Text) {
   if (FListDepth > 0) NewLine();
   FText += Text;
 }
 
-void TWriter::WriteInteger(int64_t Value) {
-  WriteValueText(IntToStr(Value));
-}
+void TWriter::WriteInteger(int64_t Value) { WriteValueText(IntToStr(Value)); }
 
-void TWriter::WriteString(const AnsiString& Value) {
-  WriteValueText(StringLiteral(Value));
-}
+void TWriter::WriteString(const AnsiString& Value) { WriteValueText(StringLiteral(Value)); }
 
-void TWriter::WriteIdent(const AnsiString& Ident) {
-  WriteValueText(Ident);
-}
+void TWriter::WriteIdent(const AnsiString& Ident) { WriteValueText(Ident); }
 
-void TWriter::WriteBoolean(bool Value) {
-  WriteValueText(Value ? "True" : "False");
-}
+void TWriter::WriteBoolean(bool Value) { WriteValueText(Value ? "True" : "False"); }
 
-void TWriter::WriteFloat(Extended Value) {
-  WriteValueText(FloatLiteral(Value, ftExtended));
-}
+void TWriter::WriteFloat(Extended Value) { WriteValueText(FloatLiteral(Value, ftExtended)); }
 
-void TWriter::WriteChar(char Value) {
-  WriteValueText(StringLiteral(AnsiString(1, Value)));
-}
+void TWriter::WriteChar(char Value) { WriteValueText(StringLiteral(AnsiString(1, Value))); }
 
 void TWriter::WriteListBegin() {
   WriteValueText("(");

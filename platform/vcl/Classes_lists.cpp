@@ -62,9 +62,7 @@ int TList::Remove(void* Item) {
   return i;
 }
 
-void* TList::Extract(void* Item) {
-  return Remove(Item) >= 0 ? Item : nullptr;
-}
+void* TList::Extract(void* Item) { return Remove(Item) >= 0 ? Item : nullptr; }
 
 int TList::IndexOf(void* Item) const {
   const auto it = std::find(FList.begin(), FList.end(), Item);
@@ -104,9 +102,7 @@ void TPersistent::Assign(TPersistent* Source) {
     AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) {
-  Dest->AssignError(this);
-}
+void TPersistent::AssignTo(TPersistent* Dest) { Dest->AssignError(this); }
 
 void TPersistent::AssignError(TPersistent* Source) {
   const AnsiString source = Source ? Source->ClassName() : AnsiString("nil");
@@ -115,9 +111,7 @@ void TPersistent::AssignError(TPersistent* Source) {
 
 // ---- TStrings -----------------------------------------------------------------------------------------
 
-void TStrings::Error(const char* Msg, int Data) const {
-  throw EStringListError::CreateFmt(Msg, Data);
-}
+void TStrings::Error(const char* Msg, int Data) const { throw EStringListError::CreateFmt(Msg, Data); }
 
 int TStrings::Add(const AnsiString& S) {
   const int result = GetCount();
@@ -254,9 +248,7 @@ void TStrings::SetTextStr(const AnsiString& Value) {
   EndUpdate();
 }
 
-int TStrings::CompareStrings(const AnsiString& S1, const AnsiString& S2) const {
-  return AnsiCompareText(S1, S2);
-}
+int TStrings::CompareStrings(const AnsiString& S1, const AnsiString& S2) const { return AnsiCompareText(S1, S2); }
 
 void TStrings::LoadFromStream(TStream* Stream) {
   BeginUpdate();
@@ -341,9 +333,7 @@ void TStringList::SetUpdateState(bool Updating) {
     Changed();
 }
 
-int TStringList::Add(const AnsiString& S) {
-  return AddObject(S, nullptr);
-}
+int TStringList::Add(const AnsiString& S) { return AddObject(S, nullptr); }
 
 int TStringList::AddObject(const AnsiString& S, TObject* AObject) {
   int index = GetCount();
@@ -401,9 +391,7 @@ int TStringList::IndexOf(const AnsiString& S) const {
   return Find(S, index) ? index : -1;
 }
 
-void TStringList::Insert(int Index, const AnsiString& S) {
-  InsertObject(Index, S, nullptr);
-}
+void TStringList::Insert(int Index, const AnsiString& S) { InsertObject(Index, S, nullptr); }
 
 void TStringList::InsertObject(int Index, const AnsiString& S, TObject* AObject) {
   if (FSorted) throw EStringListError(SSortedListError);

@@ -22,10 +22,14 @@ constexpr int MaxBufSize = 0xF000;
 
 int64_t NewPosition(int64_t Current, int64_t End, int64_t Offset, WORD Origin) {
   switch (Origin) {
-    case soFromBeginning: return Offset;
-    case soFromCurrent: return Current + Offset;
-    case soFromEnd: return End + Offset;
-    default: return -1;
+    case soFromBeginning:
+      return Offset;
+    case soFromCurrent:
+      return Current + Offset;
+    case soFromEnd:
+      return End + Offset;
+    default:
+      return -1;
   }
 }
 
@@ -186,9 +190,7 @@ void TCustomMemoryStream::SaveToFile(const AnsiString& FileName) {
   SaveToStream(&stream);
 }
 
-TMemoryStream::~TMemoryStream() {
-  std::free(FMemory);
-}
+TMemoryStream::~TMemoryStream() { std::free(FMemory); }
 
 void TMemoryStream::Clear() {
   std::free(FMemory);
@@ -289,6 +291,4 @@ AnsiString TStringStream::ReadString(int Count) {
   return result;
 }
 
-void TStringStream::WriteString(const AnsiString& AString) {
-  Write(AString.data(), static_cast<int>(AString.size()));
-}
+void TStringStream::WriteString(const AnsiString& AString) { Write(AString.data(), static_cast<int>(AString.size())); }

@@ -35,8 +35,7 @@ class TClosure<R(A...)> {
   // From an object and one of its methods (its own or inherited):
   // TNotifyEvent(this, &TForm1::Button1Click).
   template <class T, class U>
-    requires std::is_base_of_v<U, T> && std::is_base_of_v<TObject, U>
-  TClosure(T* Object, R (U::*Method)(A...))
+  requires std::is_base_of_v<U, T> && std::is_base_of_v<TObject, U> TClosure(T* Object, R (U::*Method)(A...))
       : FData(static_cast<U*>(Object)), FCode(Object && Method ? static_cast<TCode>(Method) : nullptr) {
     if (!FCode) FData = nullptr;
   }
@@ -62,9 +61,7 @@ class TClosure<R(A...)> {
     }
     return c;
   }
-  TMethod ToMethod() const {
-    return TMethod { FData, std::bit_cast<void (TObject::*)()>(FCode), SignatureId() };
-  }
+  TMethod ToMethod() const { return TMethod { FData, std::bit_cast<void (TObject::*)()>(FCode), SignatureId() }; }
   static const void* SignatureId() {
     static const char id = 0;
     return &id;

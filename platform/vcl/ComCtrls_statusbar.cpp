@@ -8,9 +8,9 @@
 
 namespace {
 
-const int kTopBorder = 2;  // the bar's panels start below a strip of its face
-const int kPanelGap = 2;   // between two panels
-const int kTextMargin = 2; // inside a panel's bevel, left and right of the text
+const int kTopBorder = 2;   // the bar's panels start below a strip of its face
+const int kPanelGap = 2;    // between two panels
+const int kTextMargin = 2;  // inside a panel's bevel, left and right of the text
 const UINT kAlignmentFlags[] = { DT_LEFT, DT_RIGHT, DT_CENTER };
 
 }  // namespace
@@ -114,9 +114,12 @@ int TStatusBar::GripSize() {
 
 void TStatusBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_NCHITTEST: return WMNCHitTest(Message);
-    case WM_NCLBUTTONDOWN: return WMNCLButtonDown(Message);
-    default: return TCustomControl::Dispatch(Message);
+    case WM_NCHITTEST:
+      return WMNCHitTest(Message);
+    case WM_NCLBUTTONDOWN:
+      return WMNCLButtonDown(Message);
+    default:
+      return TCustomControl::Dispatch(Message);
   }
 }
 

@@ -7,9 +7,9 @@
 
 namespace {
 
-const int kEnd = 8;          // space at each end of the channel, for the focus rectangle and the thumb
+const int kEnd = 8;  // space at each end of the channel, for the focus rectangle and the thumb
 const int kTickLength = 3;
-const int kTickGap = 2;      // between the thumb and its ticks
+const int kTickGap = 2;  // between the thumb and its ticks
 const UINT_PTR kRepeatTimer = 1;
 const UINT kRepeatDelay = 400;  // ms before paging repeats, then every kRepeatInterval
 const UINT kRepeatInterval = 100;
@@ -23,9 +23,9 @@ struct TTrackBar::TGeometry {
   bool Horizontal;
   int Along, Across;
   int ThumbAlong, ThumbAcross, Half;
-  int Lo, Hi;      // thumb centres for Min and Max
-  int ThumbTop;    // where the thumb starts across
-  int Mid;         // the channel's centre line across
+  int Lo, Hi;    // thumb centres for Min and Max
+  int ThumbTop;  // where the thumb starts across
+  int Mid;       // the channel's centre line across
 
   TRect Map(int a0, int c0, int a1, int c1) const { return Horizontal ? TRect(a0, c0, a1, c1) : TRect(c0, a0, c1, a1); }
   int AlongOf(int X, int Y) const { return Horizontal ? X : Y; }
@@ -75,8 +75,7 @@ void TTrackBar::SetPosition(int Value) {
 
 void TTrackBar::Loaded() {
   TCustomControl::Loaded();
-  if (FMax < FMin)
-    throw EInvalidOperation(Format("%s: Max (%d) may not be below Min (%d)", ClassName(), FMax, FMin));
+  if (FMax < FMin) throw EInvalidOperation(Format("%s: Max (%d) may not be below Min (%d)", ClassName(), FMax, FMin));
   FPosition = std::clamp(FPosition, FMin, FMax);
 }
 
@@ -384,4 +383,3 @@ XJ_PUBLISHED(TTrackBar,
   XJ_EVENT(OnKeyUp)
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
-

@@ -44,15 +44,38 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 XJ_ENUM_IDENTS(TMouseButton, mbLeft, mbRight, mbMiddle);
 
 enum TControlStyleFlag {
-  csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption, csOpaque,
-  csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable, csNoStdEvents,
-  csDisplayDragImage, csReflector, csActionClient, csMenuEvents
+  csAcceptsControls,
+  csCaptureMouse,
+  csDesignInteractive,
+  csClickEvents,
+  csFramed,
+  csSetCaption,
+  csOpaque,
+  csDoubleClicks,
+  csFixedWidth,
+  csFixedHeight,
+  csNoDesignVisible,
+  csReplicatable,
+  csNoStdEvents,
+  csDisplayDragImage,
+  csReflector,
+  csActionClient,
+  csMenuEvents
 };
 typedef Set<TControlStyleFlag> TControlStyle;
 
 enum TControlStateFlag {
-  csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing, csCreating, csPaintCopy,
-  csCustomPaint, csDestroyingHandle, csDocking
+  csLButtonDown,
+  csClicked,
+  csPalette,
+  csReadingState,
+  csAlignmentNeeded,
+  csFocusing,
+  csCreating,
+  csPaintCopy,
+  csCustomPaint,
+  csDestroyingHandle,
+  csDocking
 };
 typedef Set<TControlStateFlag> TControlState;
 
@@ -64,10 +87,22 @@ XJ_ENUM_IDENTS(TDragMode, dmManual, dmAutomatic);
 enum TDragKind { dkDrag, dkDock };
 XJ_ENUM_IDENTS(TDragKind, dkDrag, dkDock);
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
-enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
-                imSHanguel, imHanguel };
-XJ_ENUM_IDENTS(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
-               imChinese, imSHanguel, imHanguel);
+enum TImeMode {
+  imDisable,
+  imClose,
+  imOpen,
+  imDontCare,
+  imSAlpha,
+  imAlpha,
+  imHira,
+  imSKata,
+  imKata,
+  imChinese,
+  imSHanguel,
+  imHanguel
+};
+XJ_ENUM_IDENTS(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+               imSHanguel, imHanguel);
 typedef AnsiString TImeName;
 typedef AnsiString TCaption;
 
@@ -151,8 +186,7 @@ typedef TClosure<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWi
     TConstrainedResizeEvent;
 typedef TClosure<void(TObject* Sender, TPoint MousePos, bool& Handled)> TContextPopupEvent;
 typedef TClosure<void(TObject* Sender, TObject* Source, int X, int Y)> TDragDropEvent;
-typedef TClosure<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>
-    TDragOverEvent;
+typedef TClosure<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)> TDragOverEvent;
 typedef TClosure<void(TObject* Sender, TDragObject*& DragObject)> TStartDragEvent;
 typedef TClosure<void(TObject* Sender, TObject* Target, int X, int Y)> TEndDragEvent;
 typedef TClosure<void(TObject* Sender, TDragDockObject*& DragObject)> TStartDockEvent;
@@ -168,11 +202,11 @@ typedef TClosure<void(TObject* Sender, TControl* Client, TWinControl* NewTarget,
 struct THintInfo {
   TControl* HintControl { nullptr };
   TClass HintWindowClass { nullptr };
-  TPoint HintPos;          // screen
+  TPoint HintPos;  // screen
   int HintMaxWidth { 0 };
   TColor HintColor { clInfoBk };
-  TRect CursorRect;        // the hint stays while the cursor is inside (client coordinates of HintControl)
-  TPoint CursorPos;        // client coordinates of HintControl
+  TRect CursorRect;  // the hint stays while the cursor is inside (client coordinates of HintControl)
+  TPoint CursorPos;  // client coordinates of HintControl
   int ReshowTimeout { 0 };
   int HideTimeout { 0 };
   AnsiString HintStr;

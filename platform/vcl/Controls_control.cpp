@@ -12,13 +12,20 @@
 
 TAnchors AnchorAlign(TAlign Align) {
   switch (Align) {
-    case alNone: return { akLeft, akTop };
-    case alTop: return { akLeft, akTop, akRight };
-    case alBottom: return { akLeft, akRight, akBottom };
-    case alLeft: return { akLeft, akTop, akBottom };
-    case alRight: return { akRight, akTop, akBottom };
-    case alClient: return { akLeft, akTop, akRight, akBottom };
-    case alCustom: return { akLeft, akTop };
+    case alNone:
+      return { akLeft, akTop };
+    case alTop:
+      return { akLeft, akTop, akRight };
+    case alBottom:
+      return { akLeft, akRight, akBottom };
+    case alLeft:
+      return { akLeft, akTop, akBottom };
+    case alRight:
+      return { akRight, akTop, akBottom };
+    case alClient:
+      return { akLeft, akTop, akRight, akBottom };
+    case alCustom:
+      return { akLeft, akTop };
   }
   return { akLeft, akTop };
 }

@@ -228,11 +228,11 @@ struct TCursorName {
 };
 
 const TCursorName kCursorNames[] = {
-  { 0, "crDefault" },    { -1, "crNone" },      { -2, "crArrow" },      { -3, "crCross" },    { -4, "crIBeam" },
-  { -6, "crSizeNESW" },  { -7, "crSizeNS" },    { -8, "crSizeNWSE" },   { -9, "crSizeWE" },   { -10, "crUpArrow" },
-  { -11, "crHourGlass" }, { -12, "crDrag" },     { -13, "crNoDrop" },   { -14, "crHSplit" },  { -15, "crVSplit" },
-  { -16, "crMultiDrag" }, { -17, "crSQLWait" },  { -18, "crNo" },       { -19, "crAppStart" }, { -20, "crHelp" },
-  { -21, "crHandPoint" }, { -22, "crSizeAll" },  { -22, "crSize" },
+  { 0, "crDefault" },     { -1, "crNone" },     { -2, "crArrow" },    { -3, "crCross" },     { -4, "crIBeam" },
+  { -6, "crSizeNESW" },   { -7, "crSizeNS" },   { -8, "crSizeNWSE" }, { -9, "crSizeWE" },    { -10, "crUpArrow" },
+  { -11, "crHourGlass" }, { -12, "crDrag" },    { -13, "crNoDrop" },  { -14, "crHSplit" },   { -15, "crVSplit" },
+  { -16, "crMultiDrag" }, { -17, "crSQLWait" }, { -18, "crNo" },      { -19, "crAppStart" }, { -20, "crHelp" },
+  { -21, "crHandPoint" }, { -22, "crSizeAll" }, { -22, "crSize" },
 };
 
 }  // namespace
@@ -303,8 +303,8 @@ void RegisterUtilClass() {
 
 HWND AllocateHWnd(TWndMethod Method) {
   RegisterUtilClass();
-  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, kUtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                           nullptr);
+  HWND h =
+      CreateWindowExA(WS_EX_TOOLWINDOW, kUtilWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!h) throw EOutOfResources("Cannot create a message window");
   if (Method) {
     WNDPROC proc = MakeObjectInstance(Method);

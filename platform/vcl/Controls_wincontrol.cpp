@@ -15,7 +15,9 @@ const char* const kControlProp = "XjControl";
 thread_local TWinControl* gCreationControl = nullptr;
 thread_local int gEstimating = 0;
 
-bool Inside(const TRect& r, const TPoint& p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
+bool Inside(const TRect& r, const TPoint& p) {
+  return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
+}
 
 template <class T>
 void EraseOne(std::vector<T*>& list, T* item) {
@@ -165,8 +167,8 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
-  CreateWindowExA(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style, Params.X,
-                  Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr, nullptr, Params.Param);
+  CreateWindowExA(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style, Params.X, Params.Y,
+                  Params.Width, Params.Height, Params.WndParent, nullptr, nullptr, Params.Param);
 }
 
 // The first message of a new window binds it to the control being created.
@@ -256,8 +258,9 @@ void TWinControl::SetParentWindow(HWND Value) {
 
 // The tree below a showing root gets its windows and shows or hides them as Visible says.
 void TWinControl::UpdateShowing() {
-  const bool show = (FVisible || (FComponentState.Contains(csDesigning) && !FControlStyle.Contains(csNoDesignVisible))) &&
-                    !FControlState.Contains(csReadingState);
+  const bool show =
+      (FVisible || (FComponentState.Contains(csDesigning) && !FControlStyle.Contains(csNoDesignVisible))) &&
+      !FControlState.Contains(csReadingState);
   if (show) {
     if (!FHandle) CreateHandle();
     for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->UpdateShowing();
@@ -490,8 +493,7 @@ TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool 
   auto hit = [&](TControl* c) {
     const TPoint p(Pos.X - c->FLeft, Pos.Y - c->FTop);
     if (!Inside(c->ClientRect(), p)) return false;
-    if (c->FComponentState.Contains(csDesigning))
-      return c->FVisible || !c->FControlStyle.Contains(csNoDesignVisible);
+    if (c->FComponentState.Contains(csDesigning)) return c->FVisible || !c->FControlStyle.Contains(csNoDesignVisible);
     return c->FVisible && (c->Enabled() || AllowDisabled) && c->Perform(CM_HITTEST, 0, PointToLParam(p)) != 0;
   };
   if (AllowWinControls)
@@ -506,7 +508,7 @@ namespace {
 
 // The children as they are now, with tokens that tell whether a handler freed one meanwhile.
 std::vector<std::pair<TControl*, std::weak_ptr<const void>>> Snapshot(const std::vector<TControl*>& a,
-                                                                    const std::vector<TWinControl*>& b) {
+                                                                      const std::vector<TWinControl*>& b) {
   std::vector<std::pair<TControl*, std::weak_ptr<const void>>> all;
   for (TControl* c : a) all.emplace_back(c, c->LifeToken());
   for (TWinControl* c : b) all.emplace_back(c, c->LifeToken());
@@ -572,11 +574,16 @@ namespace {
 // first entry it precedes.
 bool InsertBefore(TControl* C1, TControl* C2, TAlign Align) {
   switch (Align) {
-    case alTop: return C1->Top() < C2->Top();
-    case alBottom: return C1->Top() + C1->Height() > C2->Top() + C2->Height();
-    case alLeft: return C1->Left() < C2->Left();
-    case alRight: return C1->Left() + C1->Width() > C2->Left() + C2->Width();
-    default: return false;
+    case alTop:
+      return C1->Top() < C2->Top();
+    case alBottom:
+      return C1->Top() + C1->Height() > C2->Top() + C2->Height();
+    case alLeft:
+      return C1->Left() < C2->Left();
+    case alRight:
+      return C1->Left() + C1->Width() > C2->Left() + C2->Width();
+    default:
+      return false;
   }
 }
 
@@ -634,31 +641,45 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     if (h < 0 || align == alTop || align == alBottom || align == alCustom) h = c->FHeight;
     int l = Rect.Left, t = Rect.Top;
     switch (align) {
-      case alTop: Rect.Top += h; break;
+      case alTop:
+        Rect.Top += h;
+        break;
       case alBottom:
         Rect.Bottom -= h;
         t = Rect.Bottom;
         break;
-      case alLeft: Rect.Left += w; break;
+      case alLeft:
+        Rect.Left += w;
+        break;
       case alRight:
         Rect.Right -= w;
         l = Rect.Right;
         break;
-      default: break;
+      default:
+        break;
     }
     place(c, l, t, w, h);
     // The control kept another size (constraints, say): the space it left goes back.
     if (c->FWidth != w || c->FHeight != h) {
       switch (align) {
-        case alTop: Rect.Top -= h - c->FHeight; break;
-        case alBottom: Rect.Bottom += h - c->FHeight; break;
-        case alLeft: Rect.Left -= w - c->FWidth; break;
-        case alRight: Rect.Right += w - c->FWidth; break;
+        case alTop:
+          Rect.Top -= h - c->FHeight;
+          break;
+        case alBottom:
+          Rect.Bottom += h - c->FHeight;
+          break;
+        case alLeft:
+          Rect.Left -= w - c->FWidth;
+          break;
+        case alRight:
+          Rect.Right += w - c->FWidth;
+          break;
         case alClient:
           Rect.Right += c->FWidth - w;
           Rect.Bottom += c->FHeight - h;
           break;
-        default: break;
+        default:
+          break;
       }
     }
   };
@@ -690,7 +711,9 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
 
 void TWinControl::ScrollBy(int DeltaX, int DeltaY) {
   const bool visible = FHandle && IsWindowVisible(FHandle);
-  if (visible) ScrollWindowEx(FHandle, DeltaX, DeltaY, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  if (visible)
+    ScrollWindowEx(FHandle, DeltaX, DeltaY, nullptr, nullptr, nullptr, nullptr,
+                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* c = Controls(i);
     auto* w = dynamic_cast<TWinControl*>(c);
@@ -698,7 +721,8 @@ void TWinControl::ScrollBy(int DeltaX, int DeltaY) {
       c->FLeft += DeltaX;
       c->FTop += DeltaY;
     } else if (!visible) {
-      SetWindowPos(w->FHandle, nullptr, w->FLeft + DeltaX, w->FTop + DeltaY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(w->FHandle, nullptr, w->FLeft + DeltaX, w->FTop + DeltaY, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
   Realign();
@@ -1016,49 +1040,81 @@ void TWinControl::WndProc(TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PAINT: return WMPaint(reinterpret_cast<TWMPaint&>(Message));
-    case WM_ERASEBKGND: return WMEraseBkgnd(reinterpret_cast<TWMEraseBkgnd&>(Message));
-    case WM_WINDOWPOSCHANGING: return WMWindowPosChanging(Message);
-    case WM_WINDOWPOSCHANGED: return WMWindowPosChanged(Message);
-    case WM_SIZE: return WMSize(Message);
-    case WM_NCCALCSIZE: return WMNCCalcSize(Message);
-    case WM_NCDESTROY: return WMNCDestroy(Message);
-    case WM_SETCURSOR: return WMSetCursor(Message);
+    case WM_PAINT:
+      return WMPaint(reinterpret_cast<TWMPaint&>(Message));
+    case WM_ERASEBKGND:
+      return WMEraseBkgnd(reinterpret_cast<TWMEraseBkgnd&>(Message));
+    case WM_WINDOWPOSCHANGING:
+      return WMWindowPosChanging(Message);
+    case WM_WINDOWPOSCHANGED:
+      return WMWindowPosChanged(Message);
+    case WM_SIZE:
+      return WMSize(Message);
+    case WM_NCCALCSIZE:
+      return WMNCCalcSize(Message);
+    case WM_NCDESTROY:
+      return WMNCDestroy(Message);
+    case WM_SETCURSOR:
+      return WMSetCursor(Message);
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_CHAR:
     case WM_KEYUP:
-    case WM_SYSKEYUP: return WMKey(Message);
+    case WM_SYSKEYUP:
+      return WMKey(Message);
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
     case WM_HSCROLL:
-    case WM_VSCROLL: return WMCommandFamily(Message);
-    case WM_CONTEXTMENU: return WMContextMenu(Message);
-    case CN_KEYDOWN: return CNKeyDown(reinterpret_cast<TWMKey&>(Message));
-    case CN_CHAR: return CNChar(reinterpret_cast<TWMKey&>(Message));
-    case CN_SYSKEYDOWN: return CNSysKeyDown(reinterpret_cast<TWMKey&>(Message));
-    case CN_SYSCHAR: return CNSysChar(reinterpret_cast<TWMKey&>(Message));
-    case CN_KEYUP: return;
+    case WM_VSCROLL:
+      return WMCommandFamily(Message);
+    case WM_CONTEXTMENU:
+      return WMContextMenu(Message);
+    case CN_KEYDOWN:
+      return CNKeyDown(reinterpret_cast<TWMKey&>(Message));
+    case CN_CHAR:
+      return CNChar(reinterpret_cast<TWMKey&>(Message));
+    case CN_SYSKEYDOWN:
+      return CNSysKeyDown(reinterpret_cast<TWMKey&>(Message));
+    case CN_SYSCHAR:
+      return CNSysChar(reinterpret_cast<TWMKey&>(Message));
+    case CN_KEYUP:
+      return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
-    case CM_FOCUSCHANGED: return Broadcast(Message);
-    case CM_CHILDKEY: return CMChildKey(Message);
-    case CM_ENTER: return DoEnter();
-    case CM_EXIT: return DoExit();
-    case CM_SHOWINGCHANGED: return CMShowingChanged(Message);
-    case CM_VISIBLECHANGED: return CMVisibleChanged(Message);
-    case CM_ENABLEDCHANGED: return CMEnabledChanged(Message);
-    case CM_COLORCHANGED: return CMColorChanged(Message);
-    case CM_FONTCHANGED: return CMFontChanged(Message);
-    case CM_SHOWHINTCHANGED: return NotifyControls(CM_PARENTSHOWHINTCHANGED);
-    case CM_CTL3DCHANGED: return NotifyControls(CM_PARENTCTL3DCHANGED);
-    case CM_PARENTCTL3DCHANGED: return CMParentCtl3DChanged(Message);
-    case CM_RECREATEWND: return CMRecreateWnd(Message);
-    case CM_INVALIDATE: return CMInvalidate(Message);
-    case CM_CURSORCHANGED: return CMCursorChanged(Message);
-    default: return TControl::Dispatch(Message);
+    case CM_FOCUSCHANGED:
+      return Broadcast(Message);
+    case CM_CHILDKEY:
+      return CMChildKey(Message);
+    case CM_ENTER:
+      return DoEnter();
+    case CM_EXIT:
+      return DoExit();
+    case CM_SHOWINGCHANGED:
+      return CMShowingChanged(Message);
+    case CM_VISIBLECHANGED:
+      return CMVisibleChanged(Message);
+    case CM_ENABLEDCHANGED:
+      return CMEnabledChanged(Message);
+    case CM_COLORCHANGED:
+      return CMColorChanged(Message);
+    case CM_FONTCHANGED:
+      return CMFontChanged(Message);
+    case CM_SHOWHINTCHANGED:
+      return NotifyControls(CM_PARENTSHOWHINTCHANGED);
+    case CM_CTL3DCHANGED:
+      return NotifyControls(CM_PARENTCTL3DCHANGED);
+    case CM_PARENTCTL3DCHANGED:
+      return CMParentCtl3DChanged(Message);
+    case CM_RECREATEWND:
+      return CMRecreateWnd(Message);
+    case CM_INVALIDATE:
+      return CMInvalidate(Message);
+    case CM_CURSORCHANGED:
+      return CMCursorChanged(Message);
+    default:
+      return TControl::Dispatch(Message);
   }
 }
 
@@ -1168,8 +1224,8 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     return;
   }
   if (Message.Msg >= WM_CTLCOLORMSGBOX && Message.Msg <= WM_CTLCOLORSTATIC) {
-    Message.Result = SendMessageA(reinterpret_cast<HWND>(Message.LParam), CN_BASE + Message.Msg, Message.WParam,
-                                  Message.LParam);
+    Message.Result =
+        SendMessageA(reinterpret_cast<HWND>(Message.LParam), CN_BASE + Message.Msg, Message.WParam, Message.LParam);
     return;
   }
   if (Message.Msg >= CN_CTLCOLORMSGBOX && Message.Msg <= CN_CTLCOLORSTATIC) {
@@ -1220,9 +1276,15 @@ void TWinControl::WMKey(TMessage& Message) {
   bool handled = false;
   switch (Message.Msg) {
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: handled = DoKeyDown(key); break;
-    case WM_CHAR: handled = DoKeyPress(key); break;
-    default: handled = DoKeyUp(key); break;
+    case WM_SYSKEYDOWN:
+      handled = DoKeyDown(key);
+      break;
+    case WM_CHAR:
+      handled = DoKeyPress(key);
+      break;
+    default:
+      handled = DoKeyUp(key);
+      break;
   }
   if (!handled) DefaultHandler(Message);
 }
@@ -1290,16 +1352,23 @@ void TWinControl::CNKeyDown(TWMKey& Message) {
     if (Perform(CM_CHILDKEY, Message.CharCode, reinterpret_cast<LPARAM>(this)) != 0) return;
     LRESULT mask = 0;
     switch (Message.CharCode) {
-      case VK_TAB: mask = DLGC_WANTTAB; break;
+      case VK_TAB:
+        mask = DLGC_WANTTAB;
+        break;
       case VK_LEFT:
       case VK_RIGHT:
       case VK_UP:
-      case VK_DOWN: mask = DLGC_WANTARROWS; break;
+      case VK_DOWN:
+        mask = DLGC_WANTARROWS;
+        break;
       case VK_RETURN:
       case VK_ESCAPE:
-      case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
+      case VK_CANCEL:
+        mask = DLGC_WANTALLKEYS;
+        break;
     }
-    if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.CharCode, 0) == 0 && (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
+    if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.CharCode, 0) == 0 &&
+        (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0) {
       TCustomForm* form = GetParentForm(this);
       if (form && form->Perform(CM_DIALOGKEY, Message.CharCode, Message.KeyData) != 0) return;
     }

@@ -82,7 +82,9 @@ XJ_PUBLISHED(TTimer,
 
 namespace xj::vcl {
 bool RegisterExtCtrls() {
-  static const bool registered = (RegisterClasses({ TTimer::StaticClass(), TBevel::StaticClass(), TImage::StaticClass(), TPanel::StaticClass(), TRadioGroup::StaticClass() }), true);
+  static const bool registered = (RegisterClasses({ TTimer::StaticClass(), TBevel::StaticClass(), TImage::StaticClass(),
+                                                    TPanel::StaticClass(), TRadioGroup::StaticClass() }),
+                                  true);
   return registered;
 }
 }  // namespace xj::vcl

@@ -81,4 +81,3 @@ XJ_PUBLISHED(TBevel,
   XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
   XJ_PROP(Style, bsLowered)
   XJ_PROP(Visible, true));
-

@@ -12,8 +12,8 @@ void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, 
     pen->SetColor(TopColor);
     Canvas->Polyline({ TPoint(Rect.Left, Rect.Bottom), TPoint(Rect.Left, Rect.Top), TPoint(Rect.Right, Rect.Top) });
     pen->SetColor(BottomColor);
-    Canvas->Polyline({ TPoint(Rect.Right, Rect.Top), TPoint(Rect.Right, Rect.Bottom),
-                       TPoint(Rect.Left - 1, Rect.Bottom) });
+    Canvas->Polyline(
+        { TPoint(Rect.Right, Rect.Top), TPoint(Rect.Right, Rect.Bottom), TPoint(Rect.Left - 1, Rect.Bottom) });
     ++Rect.Right;
     ++Rect.Bottom;
     Rect.Left += 1;

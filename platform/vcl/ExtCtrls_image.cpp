@@ -152,4 +152,3 @@ XJ_PUBLISHED(TImage,
   XJ_EVENT(OnMouseUp)
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
-

@@ -12,8 +12,8 @@ const UINT kAlignmentFlags[] = { DT_LEFT, DT_RIGHT, DT_CENTER };
 }  // namespace
 
 TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
-  FControlStyle = TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
-                                  csDoubleClicks, csReplicatable };
+  FControlStyle = TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                                  csOpaque,          csDoubleClicks, csReplicatable };
   SetBounds(0, 0, 185, 41);
   SetColor(clBtnFace);
 }
@@ -190,4 +190,3 @@ XJ_PUBLISHED(TPanel,
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag)
   XJ_EVENT(OnUnDock));
-

@@ -214,4 +214,3 @@ XJ_PUBLISHED(TRadioGroup,
   XJ_EVENT(OnExit)
   XJ_EVENT(OnStartDock)
   XJ_EVENT(OnStartDrag));
-

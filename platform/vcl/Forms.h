@@ -29,10 +29,18 @@ typedef Set<TBorderIcon> TBorderIcons;
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 XJ_ENUM_IDENTS(TFormStyle, fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop);
 
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-                 poMainFormCenter, poOwnerFormCenter };
-XJ_ENUM_IDENTS(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
-               poDesktopCenter, poMainFormCenter, poOwnerFormCenter);
+enum TPosition {
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter,
+  poMainFormCenter,
+  poOwnerFormCenter
+};
+XJ_ENUM_IDENTS(TPosition, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+               poMainFormCenter, poOwnerFormCenter);
 
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 XJ_ENUM_IDENTS(TWindowState, wsNormal, wsMinimized, wsMaximized);
@@ -226,8 +234,8 @@ class TCustomForm : public TWinControl {
   bool FInitialized { false };
   bool FDestroyed { false };
   bool FReleasePending { false };  // released while modal: freed once ShowModal has returned
-  int FPendingVisible { -1 };  // a Visible change asked for while showing or hiding: applied after
-  int FClientWidth { 0 };      // client size read from a resource, applied in Loaded
+  int FPendingVisible { -1 };      // a Visible change asked for while showing or hiding: applied after
+  int FClientWidth { 0 };          // client size read from a resource, applied in Loaded
   int FClientHeight { 0 };
 };
 

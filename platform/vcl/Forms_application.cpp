@@ -104,10 +104,9 @@ HWND TApplication::Handle() {
     wc.lpszClassName = "TApplication";
     RegisterClassA(&wc);
   }
-  FHandle = CreateWindowExA(0, "TApplication", Title().c_str(),
-                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr,
-                            nullptr, nullptr, nullptr);
+  FHandle = CreateWindowExA(
+      0, "TApplication", Title().c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, nullptr, nullptr);
   if (!FHandle) throw EOutOfResources("Cannot create the application window");
   WNDPROC proc = MakeObjectInstance(TWndMethod(this, &TApplication::WndProc));
   SetPropA(FHandle, "XjUtilProc", reinterpret_cast<HANDLE>(proc.Value()));
@@ -141,8 +140,12 @@ void TApplication::WndProc(TMessage& Message) {
       break;
     case WM_SYSCOMMAND:
       switch (Message.WParam & 0xFFF0) {
-        case SC_MINIMIZE: Minimize(); return;
-        case SC_RESTORE: Restore(); return;
+        case SC_MINIMIZE:
+          Minimize();
+          return;
+        case SC_RESTORE:
+          Restore();
+          return;
       }
       break;
     case WM_CLOSE:
@@ -236,7 +239,9 @@ void TApplication::Run() {
   static bool registered = false;
   if (!registered) {
     registered = true;
-    std::atexit([] { if (Application) Application->DoneApplication(); });
+    std::atexit([] {
+      if (Application) Application->DoneApplication();
+    });
   }
   xj::vcl::InstallDescribeHook();
   Handle();

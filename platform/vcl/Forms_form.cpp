@@ -278,7 +278,8 @@ void TCustomForm::CreateWindowHandle(const TCreateParams& Params) {
     return;
   }
   TCustomForm* main = Application ? Application->MainForm() : nullptr;
-  if (!main || !main->HandleAllocated() || !main->FClientHandle) throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
+  if (!main || !main->HandleAllocated() || !main->FClientHandle)
+    throw EInvalidOperation("Cannot create form. No MDI forms are currently active");
   MDICREATESTRUCTA mc {};
   mc.szClass = Params.WinClassName.c_str();
   mc.szTitle = Params.Caption.c_str();
@@ -346,9 +347,11 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
     TCreateParams params;
     CreateParams(params);
     const DWORD mask = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-    const LONG_PTR style = (GetWindowLongPtrA(FHandle, GWL_STYLE) & ~static_cast<LONG_PTR>(mask)) | (params.Style & mask);
+    const LONG_PTR style =
+        (GetWindowLongPtrA(FHandle, GWL_STYLE) & ~static_cast<LONG_PTR>(mask)) | (params.Style & mask);
     SetWindowLongPtrA(FHandle, GWL_STYLE, style);
-    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   }
 }
 
@@ -685,10 +688,17 @@ void TCustomForm::Close() {
     return;
   }
   switch (action) {
-    case caHide: Hide(); break;
-    case caMinimize: SetWindowState(wsMinimized); break;
-    case caFree: Release(); break;
-    default: break;
+    case caHide:
+      Hide();
+      break;
+    case caMinimize:
+      SetWindowState(wsMinimized);
+      break;
+    case caFree:
+      Release();
+      break;
+    default:
+      break;
   }
 }
 
@@ -705,7 +715,8 @@ void TCustomForm::Deactivate() {
 }
 
 void TCustomForm::WMActivate(TMessage& Message) {
-  if (FFormStyle != fsMDIForm || FComponentState.Contains(csDesigning)) SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
+  if (FFormStyle != fsMDIForm || FComponentState.Contains(csDesigning))
+    SetActive(LOWORD(Message.WParam) != WA_INACTIVE);
 }
 
 void TCustomForm::SetActive(bool Value) {
@@ -785,7 +796,8 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
     else
       SetActiveControl(nullptr);
   }
-  if (Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl)) Screen->FActiveControl = nullptr;
+  if (Screen && Screen->FActiveControl && Control->ContainsControl(Screen->FActiveControl))
+    Screen->FActiveControl = nullptr;
 }
 
 void TCustomForm::SendCancelMode(TControl* Sender) {
@@ -825,20 +837,34 @@ void TCustomForm::WndProc(TMessage& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_ACTIVATE: return WMActivate(Message);
-    case WM_CLOSE: return Close();
-    case WM_SYSCOMMAND: return WMSysCommand(Message);
-    case WM_NEXTDLGCTL: return WMNextDlgCtl(Message);
-    case WM_COMMAND: return WMCommand(Message);
-    case WM_INITMENUPOPUP: return WMInitMenuPopup(Message);
-    case WM_PAINT: return WMCustomPaint(Message);
-    case WM_GETMINMAXINFO: return WMGetMinMaxInfo(Message);
-    case CM_SHOWINGCHANGED: return CMShowingChanged(Message);
-    case CM_ACTIVATE: return CMActivate(Message);
-    case CM_DEACTIVATE: return Deactivate();
-    case CM_DIALOGKEY: return CMDialogKey(reinterpret_cast<TWMKey&>(Message));
-    case CM_RELEASE: return CMRelease(Message);
-    default: return TWinControl::Dispatch(Message);
+    case WM_ACTIVATE:
+      return WMActivate(Message);
+    case WM_CLOSE:
+      return Close();
+    case WM_SYSCOMMAND:
+      return WMSysCommand(Message);
+    case WM_NEXTDLGCTL:
+      return WMNextDlgCtl(Message);
+    case WM_COMMAND:
+      return WMCommand(Message);
+    case WM_INITMENUPOPUP:
+      return WMInitMenuPopup(Message);
+    case WM_PAINT:
+      return WMCustomPaint(Message);
+    case WM_GETMINMAXINFO:
+      return WMGetMinMaxInfo(Message);
+    case CM_SHOWINGCHANGED:
+      return CMShowingChanged(Message);
+    case CM_ACTIVATE:
+      return CMActivate(Message);
+    case CM_DEACTIVATE:
+      return Deactivate();
+    case CM_DIALOGKEY:
+      return CMDialogKey(reinterpret_cast<TWMKey&>(Message));
+    case CM_RELEASE:
+      return CMRelease(Message);
+    default:
+      return TWinControl::Dispatch(Message);
   }
 }
 

@@ -23,23 +23,40 @@ void ToFront(std::vector<T*>& list, T* item) {
 
 LPCSTR StandardCursor(int Cursor) {
   switch (Cursor) {
-    case -3: return IDC_CROSS;
-    case -4: return IDC_IBEAM;
-    case -6: return IDC_SIZENESW;
-    case -7: return IDC_SIZENS;
-    case -8: return IDC_SIZENWSE;
-    case -9: return IDC_SIZEWE;
-    case -10: return IDC_UPARROW;
-    case -11: return IDC_WAIT;
-    case -13: return IDC_NO;
-    case -14: return IDC_SIZEWE;
-    case -15: return IDC_SIZENS;
-    case -17: return IDC_WAIT;
-    case -18: return IDC_NO;
-    case -19: return IDC_WAIT;
-    case -21: return IDC_HAND;
-    case -22: return IDC_SIZEALL;
-    default: return IDC_ARROW;
+    case -3:
+      return IDC_CROSS;
+    case -4:
+      return IDC_IBEAM;
+    case -6:
+      return IDC_SIZENESW;
+    case -7:
+      return IDC_SIZENS;
+    case -8:
+      return IDC_SIZENWSE;
+    case -9:
+      return IDC_SIZEWE;
+    case -10:
+      return IDC_UPARROW;
+    case -11:
+      return IDC_WAIT;
+    case -13:
+      return IDC_NO;
+    case -14:
+      return IDC_SIZEWE;
+    case -15:
+      return IDC_SIZENS;
+    case -17:
+      return IDC_WAIT;
+    case -18:
+      return IDC_NO;
+    case -19:
+      return IDC_WAIT;
+    case -21:
+      return IDC_HAND;
+    case -22:
+      return IDC_SIZEALL;
+    default:
+      return IDC_ARROW;
   }
 }
 
@@ -52,7 +69,9 @@ int CALLBACK AddFontFamily(const LOGFONTA* lf, const TEXTMETRICA*, DWORD, LPARAM
 }  // namespace
 
 TScreen::TScreen(TComponent* AOwner)
-    : TComponent(AOwner), FHintFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()),
+    : TComponent(AOwner),
+      FHintFont(std::make_unique<TFont>()),
+      FMenuFont(std::make_unique<TFont>()),
       FIconFont(std::make_unique<TFont>()) {
   FHintFont->SetColor(clInfoText);
   FMenuFont->SetColor(clMenuText);

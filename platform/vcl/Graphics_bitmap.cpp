@@ -81,18 +81,30 @@ const std::vector<RGBQUAD>& CachedPalette(int BitCount) {
 TDibFormat FormatFor(TPixelFormat Format) {
   TDibFormat f;
   switch (Format) {
-    case pf1bit: f.BitCount = 1; break;
-    case pf4bit: f.BitCount = 4; break;
-    case pf8bit: f.BitCount = 8; break;
-    case pf15bit: f.BitCount = 16; break;
+    case pf1bit:
+      f.BitCount = 1;
+      break;
+    case pf4bit:
+      f.BitCount = 4;
+      break;
+    case pf8bit:
+      f.BitCount = 8;
+      break;
+    case pf15bit:
+      f.BitCount = 16;
+      break;
     case pf16bit:
       f.BitCount = 16;
       f.Masks[0] = 0xF800;
       f.Masks[1] = 0x07E0;
       f.Masks[2] = 0x001F;
       break;
-    case pf24bit: f.BitCount = 24; break;
-    default: f.BitCount = 32; break;
+    case pf24bit:
+      f.BitCount = 24;
+      break;
+    default:
+      f.BitCount = 32;
+      break;
   }
   if (f.BitCount <= 8) f.Palette = CachedPalette(f.BitCount);
   return f;
@@ -100,16 +112,21 @@ TDibFormat FormatFor(TPixelFormat Format) {
 
 TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
   switch (BitCount) {
-    case 1: return pf1bit;
-    case 4: return pf4bit;
-    case 8: return pf8bit;
+    case 1:
+      return pf1bit;
+    case 4:
+      return pf4bit;
+    case 8:
+      return pf8bit;
     case 16:
       if (Masks[0] == 0xF800 && Masks[1] == 0x07E0 && Masks[2] == 0x001F) return pf16bit;
       if ((Masks[0] | Masks[1] | Masks[2]) == 0 || (Masks[0] == 0x7C00 && Masks[1] == 0x03E0 && Masks[2] == 0x001F))
         return pf15bit;
       return pfCustom;
-    case 24: return pf24bit;
-    default: return pf32bit;
+    case 24:
+      return pf24bit;
+    default:
+      return pf32bit;
   }
 }
 
@@ -117,8 +134,8 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
 HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height) {
   std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
   auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
-  bi->bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), Width, -Height, 1, WORD(Fmt.BitCount), BI_RGB,
-                                     0, 0, 0, 0, 0 };
+  bi->bmiHeader =
+      BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), Width, -Height, 1, WORD(Fmt.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
   RGBQUAD* table = bi->bmiColors;
   if (Fmt.Masks[0] | Fmt.Masks[1] | Fmt.Masks[2]) {
     bi->bmiHeader.biCompression = BI_BITFIELDS;
@@ -396,8 +413,8 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     fresh = CreateSection(f, FWidth, FHeight);
     std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
     auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
-    bi->bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, WORD(f.BitCount), BI_RGB,
-                                       0, 0, 0, 0, 0 };
+    bi->bmiHeader =
+        BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, WORD(f.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
     if (f.Masks[0]) {
       bi->bmiHeader.biCompression = BI_BITFIELDS;
       std::memcpy(bi->bmiColors, f.Masks, sizeof f.Masks);
@@ -417,7 +434,9 @@ bool TBitmap::Monochrome() const {
   if (!FHandle) return FPixelFormat == pf1bit;
   const TDibFormat f = FormatOf(FHandle);
   if (f.BitCount != 1) return false;
-  auto same = [](const RGBQUAD& a, uint32_t rgb) { return a.rgbRed == (rgb >> 16 & 0xFF) && a.rgbGreen == (rgb >> 8 & 0xFF) && a.rgbBlue == (rgb & 0xFF); };
+  auto same = [](const RGBQUAD& a, uint32_t rgb) {
+    return a.rgbRed == (rgb >> 16 & 0xFF) && a.rgbGreen == (rgb >> 8 & 0xFF) && a.rgbBlue == (rgb & 0xFF);
+  };
   return f.Palette.size() < 2 || (same(f.Palette[0], 0) && same(f.Palette[1], 0xFFFFFF));
 }
 
@@ -530,8 +549,8 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   SelectObject(maskDC, oldMaskSrc);
   DeleteDC(maskDst);
   DeleteDC(maskDC);
-  MaskBlt(dst, std::min(Rect.Left, Rect.Right), std::min(Rect.Top, Rect.Bottom), aw, ah, tmpDC, 0, 0, stretchedMask,
-          0, 0, MAKEROP4(kKeep, SRCCOPY));
+  MaskBlt(dst, std::min(Rect.Left, Rect.Right), std::min(Rect.Top, Rect.Bottom), aw, ah, tmpDC, 0, 0, stretchedMask, 0,
+          0, MAKEROP4(kKeep, SRCCOPY));
   SelectObject(tmpDC, old);
   DeleteDC(tmpDC);
   DeleteObject(image);

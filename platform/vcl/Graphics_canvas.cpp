@@ -14,15 +14,14 @@ const TCanvasState AllStates { csHandleValid, csFontValid, csPenValid, csBrushVa
 
 }  // namespace
 
-TCanvas::TCanvas() : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
+TCanvas::TCanvas()
+    : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
   FFont->OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
   FPen->OnChange = TNotifyEvent(this, &TCanvas::PenChanged);
   FBrush->OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
 }
 
-TCanvas::~TCanvas() {
-  SetHandle(nullptr);
-}
+TCanvas::~TCanvas() { SetHandle(nullptr); }
 
 HDC TCanvas::Handle() {
   Changing();

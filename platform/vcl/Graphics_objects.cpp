@@ -333,9 +333,15 @@ void TBrush::SetHandle(HBRUSH Value) {
     FBitmap = nullptr;
     FColor = static_cast<int32_t>(lb.lbColor);
     switch (lb.lbStyle) {
-      case BS_NULL: FStyle = bsClear; break;
-      case BS_HATCHED: FStyle = lb.lbHatch <= HS_DIAGCROSS ? static_cast<TBrushStyle>(bsHorizontal + lb.lbHatch) : bsSolid; break;
-      default: FStyle = bsSolid; break;
+      case BS_NULL:
+        FStyle = bsClear;
+        break;
+      case BS_HATCHED:
+        FStyle = lb.lbHatch <= HS_DIAGCROSS ? static_cast<TBrushStyle>(bsHorizontal + lb.lbHatch) : bsSolid;
+        break;
+      default:
+        FStyle = bsSolid;
+        break;
     }
   }
   Changed();

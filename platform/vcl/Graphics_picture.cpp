@@ -60,7 +60,9 @@ namespace {
 const char* const SInvalidIcon = "Icon image is not valid";
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 void Put16(std::vector<uint8_t>& v, uint32_t x) {
   for (int i = 0; i < 2; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }

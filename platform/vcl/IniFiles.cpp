@@ -34,9 +34,7 @@ bool ValidEntry(const AnsiString& Section, const AnsiString& Ident, const AnsiSt
          xj::TIniDocument::ValidValue(Value);
 }
 
-AnsiString LastErrorText() {
-  return xj::FileErrorText(static_cast<int>(GetLastError()));
-}
+AnsiString LastErrorText() { return xj::FileErrorText(static_cast<int>(GetLastError())); }
 
 }  // namespace
 
@@ -181,46 +179,32 @@ void TMemIniFile::ReadSection(const AnsiString& Section, TStrings* Strings) {
   FillStrings(Strings, FDoc->KeyNames(Section));
 }
 
-void TMemIniFile::ReadSections(TStrings* Strings) {
-  FillStrings(Strings, FDoc->SectionNames());
-}
+void TMemIniFile::ReadSections(TStrings* Strings) { FillStrings(Strings, FDoc->SectionNames()); }
 
 void TMemIniFile::ReadSectionValues(const AnsiString& Section, TStrings* Strings) {
   FillStrings(Strings, Joined(FDoc->SectionValues(Section)));
 }
 
-bool TMemIniFile::SectionExists(const AnsiString& Section) {
-  return FDoc->SectionExists(Section);
-}
+bool TMemIniFile::SectionExists(const AnsiString& Section) { return FDoc->SectionExists(Section); }
 
 bool TMemIniFile::ValueExists(const AnsiString& Section, const AnsiString& Ident) {
   return FDoc->ValueExists(Section, Ident);
 }
 
-void TMemIniFile::EraseSection(const AnsiString& Section) {
-  FDoc->EraseSection(Section);
-}
+void TMemIniFile::EraseSection(const AnsiString& Section) { FDoc->EraseSection(Section); }
 
-void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) {
-  FDoc->DeleteKey(Section, Ident);
-}
+void TMemIniFile::DeleteKey(const AnsiString& Section, const AnsiString& Ident) { FDoc->DeleteKey(Section, Ident); }
 
 void TMemIniFile::UpdateFile() {
   if (FFileName.empty()) WriteError("no file name");
   if (!xj::WriteProfileFile(FFileName, FDoc->Text())) WriteError(xj::FileErrorText(errno));
 }
 
-void TMemIniFile::Clear() {
-  FDoc->Clear();
-}
+void TMemIniFile::Clear() { FDoc->Clear(); }
 
-void TMemIniFile::GetStrings(TStrings* List) {
-  List->SetText(FDoc->Text());
-}
+void TMemIniFile::GetStrings(TStrings* List) { List->SetText(FDoc->Text()); }
 
-void TMemIniFile::SetStrings(TStrings* List) {
-  FDoc->Parse(List->Text());
-}
+void TMemIniFile::SetStrings(TStrings* List) { FDoc->Parse(List->Text()); }
 
 void TMemIniFile::Rename(const AnsiString& FileName, bool Reload) {
   FFileName = FileName;

@@ -85,9 +85,9 @@ bool RunJpeg(const uint8_t* Data, size_t Size, TJpegHeader& Header, uint8_t* con
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   cinfo.mem->max_memory_to_use = 512L * 1024 * 1024;
   jpeg_start_decompress(&cinfo);
-  JSAMPARRAY scratch = cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
-                                                         cinfo.output_width * 4, 1)
-                            : nullptr;
+  JSAMPARRAY scratch =
+      cmyk ? (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, cinfo.output_width * 4, 1)
+           : nullptr;
   while (cinfo.output_scanline < cinfo.output_height) {
     const JDIMENSION y = cinfo.output_scanline;
     JSAMPROW row = cmyk ? scratch[0] : Rows[y];

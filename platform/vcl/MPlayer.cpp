@@ -30,10 +30,14 @@ constexpr TMPBtnType kButtonOrder[] = { btPlay, btPause, btStop, btNext, btPrev,
 TButtonSet AutoButtons(TMPModes Mode) {
   const TButtonSet moving { btNext, btPrev, btStep, btBack, btEject };
   switch (Mode) {
-    case mpStopped: return moving + TButtonSet { btPlay, btRecord };
-    case mpPlaying: return moving + TButtonSet { btPause, btStop };
-    case mpPaused: return moving + TButtonSet { btPlay, btPause, btStop, btRecord };
-    default: return {};
+    case mpStopped:
+      return moving + TButtonSet { btPlay, btRecord };
+    case mpPlaying:
+      return moving + TButtonSet { btPause, btStop };
+    case mpPaused:
+      return moving + TButtonSet { btPlay, btPause, btStop, btRecord };
+    default:
+      return {};
   }
 }
 
@@ -60,10 +64,12 @@ const TGlyph& GlyphOf(TMPBtnType Button) {
     /* btPlay   */ { clGreen, { { P::Triangle, { 3, 0, 7, 4, 3, 8 } } } },
     /* btPause  */ { clOlive, { { P::Box, { 2, 0, 5, 9 } }, { P::Box, { 6, 0, 9, 9 } } } },
     /* btStop   */ { clMaroon, { { P::Box, { 1, 0, 10, 9 } } } },
-    /* btNext   */ { clNavy, { { P::Triangle, { 1, 0, 5, 4, 1, 8 } }, { P::Triangle, { 5, 0, 9, 4, 5, 8 } },
-                               { P::Box, { 9, 0, 11, 9 } } } },
-    /* btPrev   */ { clNavy, { { P::Box, { 0, 0, 2, 9 } }, { P::Triangle, { 6, 0, 2, 4, 6, 8 } },
-                               { P::Triangle, { 10, 0, 6, 4, 10, 8 } } } },
+    /* btNext   */
+    { clNavy,
+      { { P::Triangle, { 1, 0, 5, 4, 1, 8 } }, { P::Triangle, { 5, 0, 9, 4, 5, 8 } }, { P::Box, { 9, 0, 11, 9 } } } },
+    /* btPrev   */
+    { clNavy,
+      { { P::Box, { 0, 0, 2, 9 } }, { P::Triangle, { 6, 0, 2, 4, 6, 8 } }, { P::Triangle, { 10, 0, 6, 4, 10, 8 } } } },
     /* btStep   */ { clNavy, { { P::Triangle, { 3, 0, 7, 4, 3, 8 } }, { P::Box, { 8, 0, 10, 9 } } } },
     /* btBack   */ { clNavy, { { P::Box, { 1, 0, 3, 9 } }, { P::Triangle, { 8, 0, 4, 4, 8, 8 } } } },
     /* btRecord */ { clRed, { { P::Disc, { 1, 0, 10, 9 } } } },
@@ -82,9 +88,14 @@ void DrawGlyph(TCanvas* Canvas, const TGlyph& Glyph, int X, int Y, TColor Color)
       case TGlyphPart::Triangle:
         Canvas->Polygon({ TPoint(X + v[0], Y + v[1]), TPoint(X + v[2], Y + v[3]), TPoint(X + v[4], Y + v[5]) });
         break;
-      case TGlyphPart::Box: Canvas->FillRect(TRect(X + v[0], Y + v[1], X + v[2], Y + v[3])); break;
-      case TGlyphPart::Disc: Canvas->Ellipse(X + v[0], Y + v[1], X + v[2], Y + v[3]); break;
-      case TGlyphPart::None: break;
+      case TGlyphPart::Box:
+        Canvas->FillRect(TRect(X + v[0], Y + v[1], X + v[2], Y + v[3]));
+        break;
+      case TGlyphPart::Disc:
+        Canvas->Ellipse(X + v[0], Y + v[1], X + v[2], Y + v[3]);
+        break;
+      case TGlyphPart::None:
+        break;
     }
   }
 }
@@ -92,11 +103,16 @@ void DrawGlyph(TCanvas* Canvas, const TGlyph& Glyph, int X, int Y, TColor Color)
 AnsiString OpenFailure(PlayerError Error, const AnsiString& FileName, const std::string& Detail) {
   const AnsiString head = "Cannot open \"" + FileName + "\": ";
   switch (Error) {
-    case PlayerError::FileNotFound: return head + "there is no such file";
-    case PlayerError::Unreadable: return head + "the file cannot be read (" + Detail + ")";
-    case PlayerError::NotAudio: return head + "it is not a sound file that can be played (" + Detail + ")";
-    case PlayerError::NoOutput: return head + "no audio output is available (" + Detail + ")";
-    default: return head + Detail;
+    case PlayerError::FileNotFound:
+      return head + "there is no such file";
+    case PlayerError::Unreadable:
+      return head + "the file cannot be read (" + Detail + ")";
+    case PlayerError::NotAudio:
+      return head + "it is not a sound file that can be played (" + Detail + ")";
+    case PlayerError::NoOutput:
+      return head + "no audio output is available (" + Detail + ")";
+    default:
+      return head + Detail;
   }
 }
 
@@ -106,7 +122,8 @@ AnsiString OpenFailure(PlayerError Error, const AnsiString& FileName, const std:
 
 TMediaPlayer::TMediaPlayer(TComponent* AOwner)
     : TCustomControl(AOwner), FPlayer(std::make_unique<xj::audio::Player>()) {
-  SetControlStyle((ControlStyle() - TControlStyle { csClickEvents, csDoubleClicks, csSetCaption }) + TControlStyle { csOpaque });
+  SetControlStyle((ControlStyle() - TControlStyle { csClickEvents, csDoubleClicks, csSetCaption }) +
+                  TControlStyle { csOpaque });
   SetBounds(0, 0, 253, 30);
   SetTabStop(true);
   FPlayer->SetEndCallback([this](PlaybackEnd End) { PlaybackEnded(End); });
@@ -153,10 +170,14 @@ void TMediaPlayer::SetTimeFormat(TMPTimeFormats Value) {
 
 TMPModes TMediaPlayer::Mode() const {
   switch (FPlayer->Mode()) {
-    case PlayerMode::Stopped: return mpStopped;
-    case PlayerMode::Playing: return mpPlaying;
-    case PlayerMode::Paused: return mpPaused;
-    default: return mpNotReady;
+    case PlayerMode::Stopped:
+      return mpStopped;
+    case PlayerMode::Playing:
+      return mpPlaying;
+    case PlayerMode::Paused:
+      return mpPaused;
+    default:
+      return mpNotReady;
   }
 }
 
@@ -474,15 +495,33 @@ void TMediaPlayer::ButtonClick(TMPBtnType Button) {
   }
   if (!doDefault) return;
   switch (Button) {
-    case btPlay: Play(); break;
-    case btPause: Pause(); break;
-    case btStop: Stop(); break;
-    case btNext: Next(); break;
-    case btPrev: Previous(); break;
-    case btStep: Step(); break;
-    case btBack: Back(); break;
-    case btRecord: StartRecording(); break;
-    case btEject: Eject(); break;
+    case btPlay:
+      Play();
+      break;
+    case btPause:
+      Pause();
+      break;
+    case btStop:
+      Stop();
+      break;
+    case btNext:
+      Next();
+      break;
+    case btPrev:
+      Previous();
+      break;
+    case btStep:
+      Step();
+      break;
+    case btBack:
+      Back();
+      break;
+    case btRecord:
+      StartRecording();
+      break;
+    case btEject:
+      Eject();
+      break;
   }
 }
 

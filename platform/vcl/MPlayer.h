@@ -31,16 +31,40 @@ constexpr TButtonSet AllMPButtons { btPlay, btPause, btStop, btNext, btPrev, btS
 
 // Only wave audio is played (dtAutoSelect takes any file the engine reads); the other kinds exist so
 // that forms naming them load, and opening them fails.
-enum TMPDeviceTypes { dtAutoSelect, dtAVIVideo, dtCDAudio, dtDAT, dtDigitalVideo, dtMMMovie, dtOther, dtOverlay,
-                      dtScanner, dtSequencer, dtVCR, dtVideodisc, dtWaveAudio };
+enum TMPDeviceTypes {
+  dtAutoSelect,
+  dtAVIVideo,
+  dtCDAudio,
+  dtDAT,
+  dtDigitalVideo,
+  dtMMMovie,
+  dtOther,
+  dtOverlay,
+  dtScanner,
+  dtSequencer,
+  dtVCR,
+  dtVideodisc,
+  dtWaveAudio
+};
 XJ_ENUM_IDENTS(TMPDeviceTypes, dtAutoSelect, dtAVIVideo, dtCDAudio, dtDAT, dtDigitalVideo, dtMMMovie, dtOther,
                dtOverlay, dtScanner, dtSequencer, dtVCR, dtVideodisc, dtWaveAudio);
 
 // Wave audio is timed in milliseconds only; asking for another format raises.
-enum TMPTimeFormats { tfMilliseconds, tfHMS, tfMSF, tfFrames, tfSMPTE24, tfSMPTE25, tfSMPTE30, tfSMPTE30Drop,
-                      tfBytes, tfSamples, tfTMSF };
-XJ_ENUM_IDENTS(TMPTimeFormats, tfMilliseconds, tfHMS, tfMSF, tfFrames, tfSMPTE24, tfSMPTE25, tfSMPTE30,
-               tfSMPTE30Drop, tfBytes, tfSamples, tfTMSF);
+enum TMPTimeFormats {
+  tfMilliseconds,
+  tfHMS,
+  tfMSF,
+  tfFrames,
+  tfSMPTE24,
+  tfSMPTE25,
+  tfSMPTE30,
+  tfSMPTE30Drop,
+  tfBytes,
+  tfSamples,
+  tfTMSF
+};
+XJ_ENUM_IDENTS(TMPTimeFormats, tfMilliseconds, tfHMS, tfMSF, tfFrames, tfSMPTE24, tfSMPTE25, tfSMPTE30, tfSMPTE30Drop,
+               tfBytes, tfSamples, tfTMSF);
 
 // mpRecording, mpSeeking and mpOpen are never reported: nothing here records, seeks slowly or opens a door.
 enum TMPModes { mpNotReady, mpStopped, mpPlaying, mpRecording, mpSeeking, mpPaused, mpOpen };
@@ -156,7 +180,7 @@ class TMediaPlayer : public TCustomControl {
   TMPDeviceTypes FDeviceType { dtAutoSelect };
   bool FWait { false };
   TMPNotifyValues FNotifyValue { nvSuccessful };
-  int FPressed { -1 };       // the button held down by the mouse, or -1
+  int FPressed { -1 };        // the button held down by the mouse, or -1
   bool FPressedIn { false };  // ... and the mouse is over it
   TMPBtnType FFocusedButton { btPlay };
   // Shared with the audio thread: where its end notices go and which opening they belong to.

@@ -45,10 +45,9 @@ struct TKeyName {
 };
 
 const TKeyName kKeyNames[] = {
-  { VK_BACK, "BkSp" }, { VK_TAB, "Tab" },      { VK_RETURN, "Enter" }, { VK_ESCAPE, "Esc" },
-  { VK_SPACE, "Space" }, { VK_PRIOR, "PgUp" }, { VK_NEXT, "PgDn" },    { VK_END, "End" },
-  { VK_HOME, "Home" },   { VK_LEFT, "Left" },  { VK_UP, "Up" },        { VK_RIGHT, "Right" },
-  { VK_DOWN, "Down" },   { VK_INSERT, "Ins" }, { VK_DELETE, "Del" },
+  { VK_BACK, "BkSp" },  { VK_TAB, "Tab" },     { VK_RETURN, "Enter" }, { VK_ESCAPE, "Esc" }, { VK_SPACE, "Space" },
+  { VK_PRIOR, "PgUp" }, { VK_NEXT, "PgDn" },   { VK_END, "End" },      { VK_HOME, "Home" },  { VK_LEFT, "Left" },
+  { VK_UP, "Up" },      { VK_RIGHT, "Right" }, { VK_DOWN, "Down" },    { VK_INSERT, "Ins" }, { VK_DELETE, "Del" },
 };
 
 AnsiString KeyName(WORD Key) {
@@ -100,7 +99,8 @@ TShortCut TextToShortCut(const AnsiString& Text) {
   AnsiString rest = Text;
   for (;;) {
     bool found = false;
-    for (auto [prefix, bit] : { std::pair<const char*, TShortCut> { "Shift+", scShift }, { "Ctrl+", scCtrl }, { "Alt+", scAlt } }) {
+    for (auto [prefix, bit] :
+         { std::pair<const char*, TShortCut> { "Shift+", scShift }, { "Ctrl+", scCtrl }, { "Alt+", scAlt } }) {
       const size_t n = strlen(prefix);
       if (rest.size() > n && SameText(rest.substr(0, n), prefix)) {
         shift |= bit;
@@ -126,23 +126,60 @@ namespace {
 TCustomAction* AsCustom(TBasicAction* a) { return dynamic_cast<TCustomAction*>(a); }
 }  // namespace
 
-bool TMenuActionLink::IsCaptionLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->Caption() == a->Caption(); }
-bool TMenuActionLink::IsCheckedLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->Checked() == a->Checked(); }
-bool TMenuActionLink::IsEnabledLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->Enabled() == a->Enabled(); }
-bool TMenuActionLink::IsHintLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->Hint() == a->Hint(); }
-bool TMenuActionLink::IsImageIndexLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->ImageIndex() == a->ImageIndex(); }
-bool TMenuActionLink::IsShortCutLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->ShortCut() == a->ShortCut(); }
-bool TMenuActionLink::IsVisibleLinked() { auto* a = AsCustom(FAction); return a && FClient && FClient->Visible() == a->Visible(); }
+bool TMenuActionLink::IsCaptionLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->Caption() == a->Caption();
+}
+bool TMenuActionLink::IsCheckedLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->Checked() == a->Checked();
+}
+bool TMenuActionLink::IsEnabledLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->Enabled() == a->Enabled();
+}
+bool TMenuActionLink::IsHintLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->Hint() == a->Hint();
+}
+bool TMenuActionLink::IsImageIndexLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->ImageIndex() == a->ImageIndex();
+}
+bool TMenuActionLink::IsShortCutLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->ShortCut() == a->ShortCut();
+}
+bool TMenuActionLink::IsVisibleLinked() {
+  auto* a = AsCustom(FAction);
+  return a && FClient && FClient->Visible() == a->Visible();
+}
 bool TMenuActionLink::IsOnExecuteLinked() { return FAction && FClient && FClient->OnClick == FAction->OnExecute(); }
 
-void TMenuActionLink::SetCaption(const AnsiString& Value) { if (IsCaptionLinked()) FClient->SetCaption(Value); }
-void TMenuActionLink::SetChecked(bool Value) { if (IsCheckedLinked()) FClient->SetChecked(Value); }
-void TMenuActionLink::SetEnabled(bool Value) { if (IsEnabledLinked()) FClient->SetEnabled(Value); }
-void TMenuActionLink::SetHint(const AnsiString& Value) { if (IsHintLinked()) FClient->SetHint(Value); }
-void TMenuActionLink::SetImageIndex(int Value) { if (IsImageIndexLinked()) FClient->SetImageIndex(Value); }
-void TMenuActionLink::SetShortCut(WORD Value) { if (IsShortCutLinked()) FClient->SetShortCut(Value); }
-void TMenuActionLink::SetVisible(bool Value) { if (IsVisibleLinked()) FClient->SetVisible(Value); }
-void TMenuActionLink::SetOnExecute(TNotifyEvent Value) { if (IsOnExecuteLinked()) FClient->OnClick = Value; }
+void TMenuActionLink::SetCaption(const AnsiString& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+void TMenuActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) FClient->SetChecked(Value);
+}
+void TMenuActionLink::SetEnabled(bool Value) {
+  if (IsEnabledLinked()) FClient->SetEnabled(Value);
+}
+void TMenuActionLink::SetHint(const AnsiString& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
+}
+void TMenuActionLink::SetImageIndex(int Value) {
+  if (IsImageIndexLinked()) FClient->SetImageIndex(Value);
+}
+void TMenuActionLink::SetShortCut(WORD Value) {
+  if (IsShortCutLinked()) FClient->SetShortCut(Value);
+}
+void TMenuActionLink::SetVisible(bool Value) {
+  if (IsVisibleLinked()) FClient->SetVisible(Value);
+}
+void TMenuActionLink::SetOnExecute(TNotifyEvent Value) {
+  if (IsOnExecuteLinked()) FClient->OnClick = Value;
+}
 
 // ---- TMenuItem --------------------------------------------------------------------------------------------
 
@@ -270,7 +307,7 @@ void TMenuItem::MenuChanged() {
   if (TMenu* menu = GetParentMenu()) menu->MenuChanged();
 }
 
-#define XJ_MENU_SETTER(Name, Field, Type)   \
+#define XJ_MENU_SETTER(Name, Field, Type) \
   void TMenuItem::Set##Name(Type Value) { \
     if (Field == Value) return;           \
     Field = Value;                        \
@@ -419,7 +456,8 @@ TMenu::~TMenu() {
   FItems.reset();
   if (FHandle && IsMenu(FHandle)) {
     // A form's window must not keep showing (or free) a menu that is gone.
-    if (FWindowHandle && IsWindow(FWindowHandle) && GetMenu(FWindowHandle) == FHandle) ::SetMenu(FWindowHandle, nullptr);
+    if (FWindowHandle && IsWindow(FWindowHandle) && GetMenu(FWindowHandle) == FHandle)
+      ::SetMenu(FWindowHandle, nullptr);
     DestroyMenu(FHandle);
   }
   FHandle = nullptr;
@@ -588,7 +626,8 @@ XJ_PUBLISHED(TPopupMenu,
 
 namespace xj::vcl {
 bool RegisterMenus() {
-  static const bool registered = (RegisterClasses({ TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass() }), true);
+  static const bool registered =
+      (RegisterClasses({ TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass() }), true);
   return registered;
 }
 }  // namespace xj::vcl

@@ -124,13 +124,13 @@ struct TMessage {
 };
 
 // A word pair packed into a pointer-sized parameter, low word first, then padding.
-#define XJ_WORDS(a, b)                       \
-  alignas(WPARAM) WORD a;                    \
-  WORD b;                                    \
+#define XJ_WORDS(a, b)    \
+  alignas(WPARAM) WORD a; \
+  WORD b;                 \
   BYTE a##_##b##_pad[sizeof(WPARAM) - 4]
-#define XJ_SHORTS(a, b)                      \
-  alignas(LPARAM) SHORT a;                   \
-  SHORT b;                                   \
+#define XJ_SHORTS(a, b)    \
+  alignas(LPARAM) SHORT a; \
+  SHORT b;                 \
   BYTE a##_##b##_pad[sizeof(LPARAM) - 4]
 
 struct TWMNoParams {
@@ -394,9 +394,9 @@ struct TCMCancelMode {
 #undef XJ_SHORTS
 
 // Every record must be a TMessage seen differently.
-#define XJ_SAME_LAYOUT(T)                                                                           \
-  static_assert(sizeof(T) == sizeof(TMessage) && offsetof(T, Msg) == offsetof(TMessage, Msg) &&     \
-                    offsetof(T, Result) == offsetof(TMessage, Result),                              \
+#define XJ_SAME_LAYOUT(T)                                                                       \
+  static_assert(sizeof(T) == sizeof(TMessage) && offsetof(T, Msg) == offsetof(TMessage, Msg) && \
+                    offsetof(T, Result) == offsetof(TMessage, Result),                          \
                 #T " must have the layout of TMessage")
 XJ_SAME_LAYOUT(TWMNoParams);
 XJ_SAME_LAYOUT(TWMKey);

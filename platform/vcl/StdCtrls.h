@@ -34,8 +34,19 @@ XJ_ENUM_IDENTS(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable)
 
 // Bit i is the owner-draw state bit 1 << i (ODS_SELECTED is odSelected, ODS_FOCUS odFocused).
 enum TOwnerDrawStateFlag {
-  odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive, odNoAccel,
-  odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+  odSelected,
+  odGrayed,
+  odDisabled,
+  odChecked,
+  odFocused,
+  odDefault,
+  odHotLight,
+  odInactive,
+  odNoAccel,
+  odNoFocusRect,
+  odReserved1,
+  odReserved2,
+  odComboBoxEdit
 };
 typedef Set<TOwnerDrawStateFlag> TOwnerDrawState;
 
@@ -163,7 +174,7 @@ class TButtonControl : public TCustomControl {
 
   bool FClicksDisabled { false };
   bool FPressed { false };
-  bool FTracking { false };   // a mouse press is being followed
+  bool FTracking { false };  // a mouse press is being followed
   bool FSpaceDown { false };
   bool FReportsDoubleClicks { false };
 };

@@ -355,9 +355,15 @@ void TCustomCheckBox::SetState(TCheckBoxState Value) {
 
 void TCustomCheckBox::Toggle() {
   switch (FState) {
-    case cbUnchecked: SetState(FAllowGrayed ? cbGrayed : cbChecked); break;
-    case cbChecked: SetState(cbUnchecked); break;
-    case cbGrayed: SetState(cbChecked); break;
+    case cbUnchecked:
+      SetState(FAllowGrayed ? cbGrayed : cbChecked);
+      break;
+    case cbChecked:
+      SetState(cbUnchecked);
+      break;
+    case cbGrayed:
+      SetState(cbChecked);
+      break;
   }
 }
 
@@ -472,8 +478,7 @@ void TRadioButton::Dispatch(TMessage& Message) {
       // Reaching a radio button from the keyboard (arrows, Tab, its accelerator) checks it.
       auto life = LifeToken();
       TButtonControl::Dispatch(Message);
-      if (!life.expired() && !ClicksDisabled() && !FChecked && FHandle && GetCapture() != FHandle)
-        Notify(BN_CLICKED);
+      if (!life.expired() && !ClicksDisabled() && !FChecked && FHandle && GetCapture() != FHandle) Notify(BN_CLICKED);
       return;
     }
     case CM_TEXTCHANGED:
@@ -491,11 +496,11 @@ void TRadioButton::Paint() {
   canvas->FillRect(ClientRect());
   const TBoxLayout layout = LayOutBox(this, FAlignment, kRadioSize);
   const TColor face = Pressed() || !Enabled() ? clBtnFace : clWindow;
-  DrawPixels(canvas, layout.Box.Left, layout.Box.Top,
-             { "....aaaa....", "..aabbbbaa..", ".abbwwwwbbd.", ".abwwwwwwcd.", "abwwwwwwwwcd", "abwwwwwwwwcd",
-               "abwwwwwwwwcd", "abwwwwwwwwcd", ".abwwwwwwcd.", ".dccwwwwccd.", "..ddccccdd..", "....dddd...." },
-             { { 'a', clBtnShadow }, { 'b', cl3DDkShadow }, { 'c', cl3DLight }, { 'd', clBtnHighlight },
-               { 'w', face } });
+  DrawPixels(
+      canvas, layout.Box.Left, layout.Box.Top,
+      { "....aaaa....", "..aabbbbaa..", ".abbwwwwbbd.", ".abwwwwwwcd.", "abwwwwwwwwcd", "abwwwwwwwwcd", "abwwwwwwwwcd",
+        "abwwwwwwwwcd", ".abwwwwwwcd.", ".dccwwwwccd.", "..ddccccdd..", "....dddd...." },
+      { { 'a', clBtnShadow }, { 'b', cl3DDkShadow }, { 'c', cl3DLight }, { 'd', clBtnHighlight }, { 'w', face } });
   if (FChecked)
     DrawPixels(canvas, layout.Box.Left + 4, layout.Box.Top + 4, { ".xx.", "xxxx", "xxxx", ".xx." },
                { { 'x', Enabled() ? clWindowText : clBtnShadow } });

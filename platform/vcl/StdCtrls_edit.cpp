@@ -47,8 +47,7 @@ void TCustomEdit::CreateWnd() {
   Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   Perform(EM_SETMODIFY, FModified, 0);
   if (FPasswordChar) Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
-  if (FSelStart != 0 || FSelLength != 0)
-    Perform(EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelStart + FSelLength);
+  if (FSelStart != 0 || FSelLength != 0) Perform(EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelStart + FSelLength);
 }
 
 void TCustomEdit::DestroyWnd() {

@@ -6,8 +6,8 @@ using xj::stdctrls::DrawCanvasText;
 using xj::stdctrls::FontHeight;
 
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
-  FControlStyle = TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks,
-                                  csReplicatable };
+  FControlStyle =
+      TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable };
   SetBounds(0, 0, 185, 105);
 }
 

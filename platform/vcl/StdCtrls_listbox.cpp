@@ -77,7 +77,9 @@ class TListBoxStrings : public TStrings {
 // ---- Construction ---------------------------------------------------------------------------------------------
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(std::make_unique<TListBoxStrings>(this)), FCanvas(std::make_unique<TControlCanvas>()) {
+    : TWinControl(AOwner),
+      FItems(std::make_unique<TListBoxStrings>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()) {
   FControlStyle = TControlStyle { csSetCaption, csDoubleClicks };
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
@@ -207,9 +209,7 @@ void TCustomListBox::SetItemHeight(int Value) {
   RecreateWnd();
 }
 
-int TCustomListBox::ItemIndex() {
-  return static_cast<int>(Send(FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
-}
+int TCustomListBox::ItemIndex() { return static_cast<int>(Send(FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0)); }
 
 void TCustomListBox::SetItemIndex(int Value) {
   if (ItemIndex() == Value) return;
@@ -267,9 +267,7 @@ void TCustomListBox::SetTopIndex(int Value) {
 
 LONG_PTR TCustomListBox::GetItemData(int Index) { return Send(LB_GETITEMDATA, static_cast<WPARAM>(Index), 0); }
 
-void TCustomListBox::SetItemData(int Index, LONG_PTR AData) {
-  Send(LB_SETITEMDATA, static_cast<WPARAM>(Index), AData);
-}
+void TCustomListBox::SetItemData(int Index, LONG_PTR AData) { Send(LB_SETITEMDATA, static_cast<WPARAM>(Index), AData); }
 
 void TCustomListBox::ResetContent() { Send(LB_RESETCONTENT, 0, 0); }
 

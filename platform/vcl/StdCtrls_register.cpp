@@ -6,21 +6,17 @@
 #include "platform/vcl/StdCtrls.h"
 
 // Groups every control of this unit publishes alike.
-#define XJ_STD_PLACEMENT                                      \
-  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored) \
-  XJ_PROP(BiDiMode, bdLeftToRight)                            \
-  XJ_PROP(Constraints)
-#define XJ_STD_DRAG                \
-  XJ_PROP(DragCursor, crDrag)      \
-  XJ_PROP(DragKind, dkDrag)        \
+#define XJ_STD_PLACEMENT \
+  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored) XJ_PROP(BiDiMode, bdLeftToRight) XJ_PROP(Constraints)
+#define XJ_STD_DRAG           \
+  XJ_PROP(DragCursor, crDrag) \
+  XJ_PROP(DragKind, dkDrag)   \
   XJ_PROP(DragMode, dmManual)
-#define XJ_STD_STATE                                            \
-  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)             \
-  XJ_PROP(Font) XJ_STORED(IsFontStored)                         \
-  XJ_PROP(ParentBiDiMode, true)
-#define XJ_STD_HINTS                                        \
-  XJ_PROP(ParentShowHint, true)                             \
-  XJ_PROP(PopupMenu)                                        \
+#define XJ_STD_STATE \
+  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored) XJ_PROP(Font) XJ_STORED(IsFontStored) XJ_PROP(ParentBiDiMode, true)
+#define XJ_STD_HINTS            \
+  XJ_PROP(ParentShowHint, true) \
+  XJ_PROP(PopupMenu)            \
   XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
 #define XJ_STD_DRAG_EVENTS \
   XJ_EVENT(OnDragDrop)     \
@@ -39,9 +35,9 @@
   XJ_EVENT(OnKeyDown)     \
   XJ_EVENT(OnKeyPress)    \
   XJ_EVENT(OnKeyUp)
-#define XJ_STD_WINDOWED                            \
-  XJ_PROP(Ctl3D, true)                             \
-  XJ_PROP(ParentCtl3D, true)                       \
+#define XJ_STD_WINDOWED      \
+  XJ_PROP(Ctl3D, true)       \
+  XJ_PROP(ParentCtl3D, true) \
   XJ_PROP(TabOrder)
 
 XJ_PUBLISHED(TCustomLabel);
@@ -249,11 +245,11 @@ XJ_PUBLISHED(TScrollBar,
 namespace xj::vcl {
 
 bool RegisterStdCtrls() {
-  static const bool registered = (RegisterClasses({ TLabel::StaticClass(), TButton::StaticClass(),
-                                                    TCheckBox::StaticClass(), TRadioButton::StaticClass(),
-                                                    TGroupBox::StaticClass(), TEdit::StaticClass(),
-                                                    TListBox::StaticClass(), TScrollBar::StaticClass() }),
-                                  true);
+  static const bool registered =
+      (RegisterClasses({ TLabel::StaticClass(), TButton::StaticClass(), TCheckBox::StaticClass(),
+                         TRadioButton::StaticClass(), TGroupBox::StaticClass(), TEdit::StaticClass(),
+                         TListBox::StaticClass(), TScrollBar::StaticClass() }),
+       true);
   return registered;
 }
 

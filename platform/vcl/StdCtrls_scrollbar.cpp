@@ -84,15 +84,30 @@ int TScrollBar::MaxScrollPos() const { return FPageSize > 0 ? std::max(FMin, FMa
 void TScrollBar::DoScroll(TScrollCode Code, int TrackPos) {
   int pos = FPosition;
   switch (Code) {
-    case scLineUp: pos -= FSmallChange; break;
-    case scLineDown: pos += FSmallChange; break;
-    case scPageUp: pos -= FLargeChange; break;
-    case scPageDown: pos += FLargeChange; break;
+    case scLineUp:
+      pos -= FSmallChange;
+      break;
+    case scLineDown:
+      pos += FSmallChange;
+      break;
+    case scPageUp:
+      pos -= FLargeChange;
+      break;
+    case scPageDown:
+      pos += FLargeChange;
+      break;
     case scPosition:
-    case scTrack: pos = TrackPos; break;
-    case scTop: pos = FMin; break;
-    case scBottom: pos = MaxScrollPos(); break;
-    case scEndScroll: break;
+    case scTrack:
+      pos = TrackPos;
+      break;
+    case scTop:
+      pos = FMin;
+      break;
+    case scBottom:
+      pos = MaxScrollPos();
+      break;
+    case scEndScroll:
+      break;
   }
   pos = std::clamp(pos, FMin, std::max(FMin, MaxScrollPos()));
   auto life = LifeToken();
@@ -124,12 +139,27 @@ TRect TScrollBar::PartRect(TPart Part) {
   const TGeometry g = Geometry();
   int from = 0, to = 0;
   switch (Part) {
-    case spNone: return TRect();
-    case spLineUp: to = g.Arrow; break;
-    case spLineDown: from = g.Length - g.Arrow; to = g.Length; break;
-    case spThumb: from = g.ThumbPos; to = g.ThumbPos + g.ThumbSize; break;
-    case spPageUp: from = g.Arrow; to = g.ThumbSize ? g.ThumbPos : g.Arrow; break;
-    case spPageDown: from = g.ThumbSize ? g.ThumbPos + g.ThumbSize : g.Length - g.Arrow; to = g.Length - g.Arrow; break;
+    case spNone:
+      return TRect();
+    case spLineUp:
+      to = g.Arrow;
+      break;
+    case spLineDown:
+      from = g.Length - g.Arrow;
+      to = g.Length;
+      break;
+    case spThumb:
+      from = g.ThumbPos;
+      to = g.ThumbPos + g.ThumbSize;
+      break;
+    case spPageUp:
+      from = g.Arrow;
+      to = g.ThumbSize ? g.ThumbPos : g.Arrow;
+      break;
+    case spPageDown:
+      from = g.ThumbSize ? g.ThumbPos + g.ThumbSize : g.Length - g.Arrow;
+      to = g.Length - g.Arrow;
+      break;
   }
   return FKind == sbHorizontal ? TRect(from, 0, to, g.Thickness) : TRect(0, from, g.Thickness, to);
 }
@@ -160,10 +190,14 @@ int TScrollBar::PositionAt(int Along) {
 
 TScrollCode TScrollBar::StepCode(TPart Part) {
   switch (Part) {
-    case spLineUp: return scLineUp;
-    case spPageUp: return scPageUp;
-    case spPageDown: return scPageDown;
-    default: return scLineDown;
+    case spLineUp:
+      return scLineUp;
+    case spPageUp:
+      return scPageUp;
+    case spPageDown:
+      return scPageDown;
+    default:
+      return scLineDown;
   }
 }
 
@@ -247,13 +281,25 @@ void TScrollBar::KeyDown(WORD& Key, TShiftState Shift) {
   if (!Scrollable()) return;
   switch (Key) {
     case VK_LEFT:
-    case VK_UP: DoScroll(scLineUp, 0); break;
+    case VK_UP:
+      DoScroll(scLineUp, 0);
+      break;
     case VK_RIGHT:
-    case VK_DOWN: DoScroll(scLineDown, 0); break;
-    case VK_PRIOR: DoScroll(scPageUp, 0); break;
-    case VK_NEXT: DoScroll(scPageDown, 0); break;
-    case VK_HOME: DoScroll(scTop, 0); break;
-    case VK_END: DoScroll(scBottom, 0); break;
+    case VK_DOWN:
+      DoScroll(scLineDown, 0);
+      break;
+    case VK_PRIOR:
+      DoScroll(scPageUp, 0);
+      break;
+    case VK_NEXT:
+      DoScroll(scPageDown, 0);
+      break;
+    case VK_HOME:
+      DoScroll(scTop, 0);
+      break;
+    case VK_END:
+      DoScroll(scBottom, 0);
+      break;
   }
 }
 
@@ -268,7 +314,9 @@ void TScrollBar::KeyUp(WORD& Key, TShiftState Shift) {
     case VK_PRIOR:
     case VK_NEXT:
     case VK_HOME:
-    case VK_END: DoScroll(scEndScroll, 0); break;
+    case VK_END:
+      DoScroll(scEndScroll, 0);
+      break;
   }
 }
 

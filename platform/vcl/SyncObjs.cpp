@@ -15,9 +15,13 @@ void TEvent::ResetEvent() { ::ResetEvent(FHandle); }
 
 TWaitResult TEvent::WaitFor(DWORD timeout) {
   switch (WaitForSingleObject(FHandle, timeout)) {
-    case WAIT_OBJECT_0: return wrSignaled;
-    case WAIT_TIMEOUT: return wrTimeout;
-    case WAIT_ABANDONED: return wrAbandoned;
-    default: return wrError;
+    case WAIT_OBJECT_0:
+      return wrSignaled;
+    case WAIT_TIMEOUT:
+      return wrTimeout;
+    case WAIT_ABANDONED:
+      return wrAbandoned;
+    default:
+      return wrError;
   }
 }

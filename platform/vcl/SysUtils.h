@@ -49,7 +49,7 @@ AnsiString Format(const AnsiString& format, std::initializer_list<TVarRec> args)
 AnsiString FormatV(const AnsiString& format, const TVarRec* args, int count);
 template <class... A>
 AnsiString Format(const AnsiString& format, const A&... args) {
-  const TVarRec list[sizeof...(A) + 1] = {TVarRec(args)..., TVarRec(0)};
+  const TVarRec list[sizeof...(A) + 1] = { TVarRec(args)..., TVarRec(0) };
   return FormatV(format, list, static_cast<int>(sizeof...(A)));
 }
 
@@ -70,14 +70,14 @@ class Exception : public std::exception {
   AnsiString FMessage;
 };
 
-#define XJ_EXCEPTION(E, Base)                                          \
-  class E : public Base {                                              \
-   public:                                                             \
-    using Base::Base;                                                  \
-    template <class... A>                                              \
-    static E CreateFmt(const AnsiString& format, const A&... args) {   \
-      return E(Format(format, args...));                               \
-    }                                                                  \
+#define XJ_EXCEPTION(E, Base)                                        \
+  class E : public Base {                                            \
+   public:                                                           \
+    using Base::Base;                                                \
+    template <class... A>                                            \
+    static E CreateFmt(const AnsiString& format, const A&... args) { \
+      return E(Format(format, args...));                             \
+    }                                                                \
   }
 
 XJ_EXCEPTION(EAbort, Exception);
@@ -171,10 +171,10 @@ AnsiString StringReplace(const AnsiString& s, const AnsiString& oldPattern, cons
 // Separators are '\', '/' and (after a drive) ':'; a '\' byte inside a double-byte character is not one.
 // New separators are written as '/', the host's.
 constexpr char PathDelim = '/';
-AnsiString ExtractFilePath(const AnsiString& fileName);   // up to and with the last separator
-AnsiString ExtractFileDir(const AnsiString& fileName);    // the same without the last separator
-AnsiString ExtractFileName(const AnsiString& fileName);   // after the last separator
-AnsiString ExtractFileExt(const AnsiString& fileName);    // from the last '.' of the name, with it
+AnsiString ExtractFilePath(const AnsiString& fileName);  // up to and with the last separator
+AnsiString ExtractFileDir(const AnsiString& fileName);   // the same without the last separator
+AnsiString ExtractFileName(const AnsiString& fileName);  // after the last separator
+AnsiString ExtractFileExt(const AnsiString& fileName);   // from the last '.' of the name, with it
 AnsiString ChangeFileExt(const AnsiString& fileName, const AnsiString& extension);
 AnsiString IncludeTrailingPathDelimiter(const AnsiString& s);
 AnsiString ExcludeTrailingPathDelimiter(const AnsiString& s);
@@ -204,12 +204,12 @@ struct TFormatSettings {
   AnsiString LongTimeFormat = "H:mm:ss";
   AnsiString TimeAMString = "上午";
   AnsiString TimePMString = "下午";
-  AnsiString ShortMonthNames[12] = {"一月", "二月", "三月", "四月", "五月", "六月",
-                                    "七月", "八月", "九月", "十月", "十一月", "十二月"};
-  AnsiString LongMonthNames[12] = {"一月", "二月", "三月", "四月", "五月", "六月",
-                                   "七月", "八月", "九月", "十月", "十一月", "十二月"};
-  AnsiString ShortDayNames[7] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
-  AnsiString LongDayNames[7] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
+  AnsiString ShortMonthNames[12] = { "一月", "二月", "三月", "四月", "五月",   "六月",
+                                     "七月", "八月", "九月", "十月", "十一月", "十二月" };
+  AnsiString LongMonthNames[12] = { "一月", "二月", "三月", "四月", "五月",   "六月",
+                                    "七月", "八月", "九月", "十月", "十一月", "十二月" };
+  AnsiString ShortDayNames[7] = { "星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六" };
+  AnsiString LongDayNames[7] = { "星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六" };
 };
 extern TFormatSettings FormatSettings;
 // The class library's names for the settings, bound to the one object.

@@ -192,7 +192,8 @@ AnsiString Fixed(DecimalDigits d, int decimals, bool thousands) {
 
 AnsiString ExponentPart(int exponent, int minDigits, bool plusSign) {
   AnsiString digits = std::to_string(exponent < 0 ? -exponent : exponent);
-  if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
+  if (static_cast<int>(digits.size()) < minDigits)
+    digits.insert(0, static_cast<size_t>(minDigits) - digits.size(), '0');
   return AnsiString("E") + (exponent < 0 ? "-" : plusSign ? "+" : "") + digits;
 }
 
@@ -334,14 +335,15 @@ class Formatter {
   }
 
   static AnsiString Integer(bool negative, AnsiString digits, int precision) {
-    if (precision > static_cast<int>(digits.size())) digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
+    if (precision > static_cast<int>(digits.size()))
+      digits.insert(0, static_cast<size_t>(precision) - digits.size(), '0');
     return negative ? "-" + digits : digits;
   }
 
   AnsiString Convert(char type, const TVarRec& arg, int precision) const {
     const bool integer = arg.VType == TVarRec::vtInteger || arg.VType == TVarRec::vtInt64;
-    const uint64_t bits = arg.VType == TVarRec::vtInteger ? static_cast<uint32_t>(arg.VInt64)
-                                                          : static_cast<uint64_t>(arg.VInt64);
+    const uint64_t bits =
+        arg.VType == TVarRec::vtInteger ? static_cast<uint32_t>(arg.VInt64) : static_cast<uint64_t>(arg.VInt64);
     switch (type) {
       case 'd': {
         if (!integer) Fail();

@@ -12,7 +12,7 @@ TFormatSettings FormatSettings;
 namespace {
 
 xj::LocaleTimeFormat ProvideTimeFormat() {
-  return {FormatSettings.LongTimeFormat, FormatSettings.TimeAMString, FormatSettings.TimePMString};
+  return { FormatSettings.LongTimeFormat, FormatSettings.TimeAMString, FormatSettings.TimePMString };
 }
 // GetTimeFormatA reads its picture and markers from the settings object.
 [[maybe_unused]] const bool gTimeFormatProvided = (xj::SetLocaleTimeFormatProvider(&ProvideTimeFormat), true);
@@ -81,27 +81,53 @@ void FormatInto(AnsiString& out, const AnsiString& format, const DateParts& p, i
     bool token = true;
     switch (c) {
       case 'y':
-        if (run <= 2) AppendPadded(out, p.year % 100, 2);
-        else AppendPadded(out, p.year, 4);
+        if (run <= 2)
+          AppendPadded(out, p.year % 100, 2);
+        else
+          AppendPadded(out, p.year, 4);
         break;
       case 'm':
-        if (afterHour && run <= 2) AppendPadded(out, p.minute, static_cast<int>(run));
-        else if (run <= 2) AppendPadded(out, p.month, static_cast<int>(run));
-        else out += (run == 3 ? FormatSettings.ShortMonthNames : FormatSettings.LongMonthNames)[p.month - 1];
+        if (afterHour && run <= 2)
+          AppendPadded(out, p.minute, static_cast<int>(run));
+        else if (run <= 2)
+          AppendPadded(out, p.month, static_cast<int>(run));
+        else
+          out += (run == 3 ? FormatSettings.ShortMonthNames : FormatSettings.LongMonthNames)[p.month - 1];
         break;
       case 'd':
-        if (run <= 2) AppendPadded(out, p.day, static_cast<int>(run));
-        else if (run == 3) out += FormatSettings.ShortDayNames[p.dayOfWeek - 1];
-        else if (run == 4) out += FormatSettings.LongDayNames[p.dayOfWeek - 1];
-        else if (depth == 0) FormatInto(out, run == 5 ? FormatSettings.ShortDateFormat : FormatSettings.LongDateFormat, p, 1);
+        if (run <= 2)
+          AppendPadded(out, p.day, static_cast<int>(run));
+        else if (run == 3)
+          out += FormatSettings.ShortDayNames[p.dayOfWeek - 1];
+        else if (run == 4)
+          out += FormatSettings.LongDayNames[p.dayOfWeek - 1];
+        else if (depth == 0)
+          FormatInto(out, run == 5 ? FormatSettings.ShortDateFormat : FormatSettings.LongDateFormat, p, 1);
         break;
-      case 'h': AppendPadded(out, p.hour, run >= 2 ? 2 : 1); break;
-      case 'n': AppendPadded(out, p.minute, run >= 2 ? 2 : 1); break;
-      case 's': AppendPadded(out, p.second, run >= 2 ? 2 : 1); break;
-      case 'z': AppendPadded(out, p.msec, run >= 3 ? 3 : 1); break;
-      case '/': out.append(run, FormatSettings.DateSeparator); token = false; break;
-      case ':': out.append(run, FormatSettings.TimeSeparator); token = false; break;
-      default: out.append(q, run); token = false; break;
+      case 'h':
+        AppendPadded(out, p.hour, run >= 2 ? 2 : 1);
+        break;
+      case 'n':
+        AppendPadded(out, p.minute, run >= 2 ? 2 : 1);
+        break;
+      case 's':
+        AppendPadded(out, p.second, run >= 2 ? 2 : 1);
+        break;
+      case 'z':
+        AppendPadded(out, p.msec, run >= 3 ? 3 : 1);
+        break;
+      case '/':
+        out.append(run, FormatSettings.DateSeparator);
+        token = false;
+        break;
+      case ':':
+        out.append(run, FormatSettings.TimeSeparator);
+        token = false;
+        break;
+      default:
+        out.append(q, run);
+        token = false;
+        break;
     }
     if (token) afterHour = c == 'h';
     q += run;
@@ -133,8 +159,8 @@ AnsiString FieldOrder(const AnsiString& format) {
 
 bool ParseDate(const AnsiString& text, TDateTime& date) {
   const AnsiString s = Trim(text);
-  int numbers[3] = {0, 0, 0};
-  int digitsOf[3] = {0, 0, 0};
+  int numbers[3] = { 0, 0, 0 };
+  int digitsOf[3] = { 0, 0, 0 };
   int count = 0;
   size_t i = 0;
   while (i < s.size()) {
@@ -161,9 +187,15 @@ bool ParseDate(const AnsiString& text, TDateTime& date) {
   }
   for (int k = 0; k < count; ++k) {
     switch (order[static_cast<size_t>(k)]) {
-      case 'y': year = numbers[k], yearDigits = digitsOf[k]; break;
-      case 'm': month = numbers[k]; break;
-      default: day = numbers[k]; break;
+      case 'y':
+        year = numbers[k], yearDigits = digitsOf[k];
+        break;
+      case 'm':
+        month = numbers[k];
+        break;
+      default:
+        day = numbers[k];
+        break;
     }
   }
   if (yearDigits <= 2) year += year < 50 ? 2000 : 1900;
@@ -172,7 +204,7 @@ bool ParseDate(const AnsiString& text, TDateTime& date) {
 }
 
 DateParts PartsOf(TDateTime dt) {
-  DateParts p{};
+  DateParts p {};
   DecodeDate(dt, p.year, p.month, p.day);
   DecodeTime(dt, p.hour, p.minute, p.second, p.msec);
   p.dayOfWeek = DayOfWeek(dt);
@@ -182,8 +214,8 @@ DateParts PartsOf(TDateTime dt) {
 
 }  // namespace
 
-const WORD MonthDays[2][13] = {{0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31},
-                               {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
+const WORD MonthDays[2][13] = { { 0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 },
+                                { 0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 } };
 
 bool IsLeapYear(WORD year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 

@@ -31,7 +31,9 @@ void Insert(const AnsiString& source, AnsiString& s, int index) {
 
 void SetLength(AnsiString& s, int newLength) { s.resize(newLength < 0 ? 0 : static_cast<size_t>(newLength), '\0'); }
 
-AnsiString StringOfChar(char ch, int count) { return count > 0 ? AnsiString(static_cast<size_t>(count), ch) : AnsiString(); }
+AnsiString StringOfChar(char ch, int count) {
+  return count > 0 ? AnsiString(static_cast<size_t>(count), ch) : AnsiString();
+}
 
 namespace xj {
 void RaiseInvalidOp(const char* what) { throw EInvalidOp(AnsiString("Invalid floating point operation in ") + what); }

@@ -26,12 +26,12 @@ struct TMetaClass {
 typedef const TMetaClass* TClass;
 
 // Place at the top of every class derived from TObject that needs its own class identity.
-#define XJ_CLASS(T, Base)                                    \
- public:                                                     \
-  static TClass StaticClass() {                              \
-    static const TMetaClass meta{#T, Base::StaticClass()};   \
-    return &meta;                                            \
-  }                                                          \
+#define XJ_CLASS(T, Base)                                     \
+ public:                                                      \
+  static TClass StaticClass() {                               \
+    static const TMetaClass meta { #T, Base::StaticClass() }; \
+    return &meta;                                             \
+  }                                                           \
   TClass ClassType() const override { return StaticClass(); }
 
 class TObject {
@@ -42,14 +42,16 @@ class TObject {
   virtual ~TObject() = default;
 
   static TClass StaticClass() {
-    static const TMetaClass meta{"TObject", nullptr};
+    static const TMetaClass meta { "TObject", nullptr };
     return &meta;
   }
   virtual TClass ClassType() const { return StaticClass(); }
   AnsiString ClassName() const { return ClassType()->Name; }
   bool InheritsFrom(TClass c) const { return ClassType()->InheritsFrom(c); }
   template <class T>
-  bool Is() const { return InheritsFrom(T::StaticClass()); }
+  bool Is() const {
+    return InheritsFrom(T::StaticClass());
+  }
 };
 
 // Frees the object (null is fine) and clears the reference, so nothing dangles.

@@ -67,7 +67,7 @@ void TThread::Synchronize(TThread*, const TThreadMethod& method) {
     method();
     return;
   }
-  SyncRequest request{&method, nullptr};
+  SyncRequest request { &method, nullptr };
   std::function<void()> wake;
   {
     std::lock_guard<std::mutex> lock(gSyncLock);

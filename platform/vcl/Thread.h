@@ -101,14 +101,14 @@ class TThread : public TObject {
   mutable std::mutex FLock;
   std::condition_variable FGate;  // the worker waits here while suspended; also "id known"
   int FSuspendCount = 1;
-  bool FCancelled = false;  // destroyed before it ever ran
+  bool FCancelled = false;     // destroyed before it ever ran
   bool FPendingStart = false;  // created running: starts at the first use or CheckSynchronize
   State FState = State::Created;
   std::exception_ptr FFatalException;
-  std::atomic<bool> FTerminated{false};
-  std::atomic<bool> FFreeOnTerminate{false};
-  std::atomic<TThreadPriority> FPriority{tpNormal};
-  std::atomic<int> FReturnValue{0};
+  std::atomic<bool> FTerminated { false };
+  std::atomic<bool> FFreeOnTerminate { false };
+  std::atomic<TThreadPriority> FPriority { tpNormal };
+  std::atomic<int> FReturnValue { 0 };
 };
 
 // The message loop's way to be woken when a Synchronize call is queued (called on the worker thread).

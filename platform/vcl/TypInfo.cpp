@@ -209,9 +209,7 @@ void SetPropValue(TObject* Instance, const TPropInfo* Prop, const TValue& Value)
   Prop->SetProc(Instance, *Prop, Value);
 }
 
-int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop) {
-  return GetPropValue(Instance, Prop).Ord;
-}
+int64_t GetOrdProp(TObject* Instance, const TPropInfo* Prop) { return GetPropValue(Instance, Prop).Ord; }
 
 void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value) {
   TValue v;
@@ -219,9 +217,7 @@ void SetOrdProp(TObject* Instance, const TPropInfo* Prop, int64_t Value) {
   SetPropValue(Instance, Prop, v);
 }
 
-AnsiString GetStrProp(TObject* Instance, const TPropInfo* Prop) {
-  return GetPropValue(Instance, Prop).Str;
-}
+AnsiString GetStrProp(TObject* Instance, const TPropInfo* Prop) { return GetPropValue(Instance, Prop).Str; }
 
 void SetStrProp(TObject* Instance, const TPropInfo* Prop, const AnsiString& Value) {
   TValue v;
@@ -229,9 +225,7 @@ void SetStrProp(TObject* Instance, const TPropInfo* Prop, const AnsiString& Valu
   SetPropValue(Instance, Prop, v);
 }
 
-Extended GetFloatProp(TObject* Instance, const TPropInfo* Prop) {
-  return GetPropValue(Instance, Prop).Float;
-}
+Extended GetFloatProp(TObject* Instance, const TPropInfo* Prop) { return GetPropValue(Instance, Prop).Float; }
 
 void SetFloatProp(TObject* Instance, const TPropInfo* Prop, Extended Value) {
   TValue v;
@@ -239,9 +233,7 @@ void SetFloatProp(TObject* Instance, const TPropInfo* Prop, Extended Value) {
   SetPropValue(Instance, Prop, v);
 }
 
-TObject* GetObjectProp(TObject* Instance, const TPropInfo* Prop) {
-  return GetPropValue(Instance, Prop).Obj;
-}
+TObject* GetObjectProp(TObject* Instance, const TPropInfo* Prop) { return GetPropValue(Instance, Prop).Obj; }
 
 void SetObjectProp(TObject* Instance, const TPropInfo* Prop, TObject* Value) {
   if (Value && !Value->InheritsFrom(Prop->PropType->ClassType)) throw EInvalidCast("Invalid class typecast");
@@ -250,13 +242,10 @@ void SetObjectProp(TObject* Instance, const TPropInfo* Prop, TObject* Value) {
   SetPropValue(Instance, Prop, v);
 }
 
-TMethod GetMethodProp(TObject* Instance, const TPropInfo* Prop) {
-  return GetPropValue(Instance, Prop).Method;
-}
+TMethod GetMethodProp(TObject* Instance, const TPropInfo* Prop) { return GetPropValue(Instance, Prop).Method; }
 
 void SetMethodProp(TObject* Instance, const TPropInfo* Prop, const TMethod& Value) {
-  if (Value.Code && Value.Signature != Prop->PropType->MethodSignature)
-    throw EInvalidCast("Invalid class typecast");
+  if (Value.Code && Value.Signature != Prop->PropType->MethodSignature) throw EInvalidCast("Invalid class typecast");
   TValue v;
   v.Method = Value;
   SetPropValue(Instance, Prop, v);
@@ -272,12 +261,18 @@ bool IsDefaultPropValue(TObject* Instance, const TPropInfo* Prop) {
     case tkInteger:
     case tkChar:
     case tkEnumeration:
-    case tkSet: return Prop->HasDefault && v.Ord == Prop->Default.Ord;
-    case tkFloat: return v.Float == (Prop->HasDefault ? Prop->Default.Float : 0);
-    case tkString: return v.Str == (Prop->HasDefault ? Prop->Default.Str : AnsiString());
-    case tkMethod: return v.Method.Code == nullptr;
-    case tkClass: return v.Obj == nullptr;
-    default: return false;
+    case tkSet:
+      return Prop->HasDefault && v.Ord == Prop->Default.Ord;
+    case tkFloat:
+      return v.Float == (Prop->HasDefault ? Prop->Default.Float : 0);
+    case tkString:
+      return v.Str == (Prop->HasDefault ? Prop->Default.Str : AnsiString());
+    case tkMethod:
+      return v.Method.Code == nullptr;
+    case tkClass:
+      return v.Obj == nullptr;
+    default:
+      return false;
   }
 }
 

@@ -49,9 +49,9 @@ struct TTypeInfo {
   int64_t MinValue { 0 };  // ordinal range
   int64_t MaxValue { 0 };
   TFloatType FloatType { ftDouble };
-  std::vector<AnsiString> Idents;         // enumerations: the identifier of each value, from 0
-  const TTypeInfo* CompType { nullptr };  // sets: the element enumeration
-  TClass ClassType { nullptr };           // classes
+  std::vector<AnsiString> Idents;           // enumerations: the identifier of each value, from 0
+  const TTypeInfo* CompType { nullptr };    // sets: the element enumeration
+  TClass ClassType { nullptr };             // classes
   const void* MethodSignature { nullptr };  // methods: TClosure<...>::SignatureId()
   // Integer types with named constants (colours): both null for plain integers.
   bool (*IdentToInt)(const AnsiString& Ident, int64_t& Value) { nullptr };
@@ -60,7 +60,7 @@ struct TTypeInfo {
 
 // A property value in transit, whatever its kind.
 struct TValue {
-  int64_t Ord { 0 };        // integers, chars (0..255), enumerations, sets (bit i = element i)
+  int64_t Ord { 0 };  // integers, chars (0..255), enumerations, sets (bit i = element i)
   Extended Float { 0 };
   AnsiString Str;
   TObject* Obj { nullptr };
@@ -173,13 +173,13 @@ constexpr int64_t OrdMax() {
 }
 }  // namespace xj
 
-#define XJ_ENUM_IDENTS(E, ...)                                                     \
-  template <>                                                                      \
-  struct TEnumTraits<E> {                                                          \
-    static constexpr const char* Name = #E;                                        \
-    static constexpr const char* Names = #__VA_ARGS__;                             \
-    static constexpr E Values[] = { __VA_ARGS__ };                                 \
-  };                                                                               \
+#define XJ_ENUM_IDENTS(E, ...)                         \
+  template <>                                          \
+  struct TEnumTraits<E> {                              \
+    static constexpr const char* Name = #E;            \
+    static constexpr const char* Names = #__VA_ARGS__; \
+    static constexpr E Values[] = { __VA_ARGS__ };     \
+  };                                                   \
   static_assert(::xj::IsSequence(TEnumTraits<E>::Values), #E ": list every value in declaration order")
 
 // How a C++ type streams: its TTypeInfo and its conversion to and from TValue. Specialise it for a
@@ -191,7 +191,7 @@ template <class V>
 concept XjOrdinalInteger = std::is_integral_v<V> && !std::is_same_v<V, bool> && !std::is_same_v<V, char>;
 
 template <class V>
-  requires XjOrdinalInteger<V>
+requires XjOrdinalInteger<V>
 struct TTypeTraits<V> {
   static const TTypeInfo* Info() {
     static const TTypeInfo info = [] {
@@ -223,7 +223,7 @@ struct TTypeTraits<bool> {
 };
 
 template <class E>
-  requires std::is_enum_v<E> && requires { TEnumTraits<E>::Names; }
+requires std::is_enum_v<E> && requires { TEnumTraits<E>::Names; }
 struct TTypeTraits<E> {
   static const TTypeInfo* Info() {
     static const TTypeInfo info = [] {
@@ -241,7 +241,7 @@ struct TTypeTraits<E> {
 };
 
 template <class F>
-  requires std::is_floating_point_v<F>
+requires std::is_floating_point_v<F>
 struct TTypeTraits<F> {
   static const TTypeInfo* Info() {
     static const TTypeInfo info = [] {
@@ -281,7 +281,7 @@ struct TTypeTraits<Set<E>> {
 };
 
 template <class C>
-  requires std::is_base_of_v<TObject, C>
+requires std::is_base_of_v<TObject, C>
 struct TTypeTraits<C*> {
   static const TTypeInfo* Info() {
     static const TTypeInfo info = [] {
@@ -342,8 +342,7 @@ struct TGetter<M> {
   static Value Get(T* o, int i) { return (o->*M)(i); }
 };
 template <class T, class V, V T::*M>
-  requires(!std::is_function_v<V>)
-struct TGetter<M> {
+requires(!std::is_function_v<V>) struct TGetter<M> {
   using Value = V;
   static const V& Get(T* o, int) { return o->*M; }
 };
@@ -357,20 +356,25 @@ template <class T, class P, void (T::*M)(P)>
 struct TSetter<M> {
   static constexpr bool Exists = true;
   template <class V>
-  static void Set(T* o, int, V&& v) { (o->*M)(std::forward<V>(v)); }
+  static void Set(T* o, int, V&& v) {
+    (o->*M)(std::forward<V>(v));
+  }
 };
 template <class T, class P, void (T::*M)(int, P)>
 struct TSetter<M> {
   static constexpr bool Exists = true;
   template <class V>
-  static void Set(T* o, int i, V&& v) { (o->*M)(i, std::forward<V>(v)); }
+  static void Set(T* o, int i, V&& v) {
+    (o->*M)(i, std::forward<V>(v));
+  }
 };
 template <class T, class V, V T::*M>
-  requires(!std::is_function_v<V>)
-struct TSetter<M> {
+requires(!std::is_function_v<V>) struct TSetter<M> {
   static constexpr bool Exists = true;
   template <class W>
-  static void Set(T* o, int, W&& v) { o->*M = std::forward<W>(v); }
+  static void Set(T* o, int, W&& v) {
+    o->*M = std::forward<W>(v);
+  }
 };
 
 template <auto M>
@@ -458,10 +462,8 @@ class TClassBuilder {
   template <auto M>
   TClassBuilder& Field(const char* Name) {
     using C = typename xj::TFieldTraits<M>::Class;
-    FTable.Fields.push_back(TPublishedField { Name, C::StaticClass(),
-                                              [](TObject* o, TObject* v) {
-                                                xj::TFieldTraits<M>::Set(static_cast<Self*>(o), v);
-                                              } });
+    FTable.Fields.push_back(TPublishedField {
+        Name, C::StaticClass(), [](TObject* o, TObject* v) { xj::TFieldTraits<M>::Set(static_cast<Self*>(o), v); } });
     return *this;
   }
 
@@ -495,12 +497,12 @@ struct TPublished {
 #define XJ_PUBLISHED_CAT(a, b) XJ_PUBLISHED_CAT2(a, b)
 
 // Declares T's table (at namespace scope, in T's .cpp). Registration happens at start-up.
-#define XJ_PUBLISHED(T, ...)                                         \
-  template <>                                                        \
+#define XJ_PUBLISHED(T, ...)                                          \
+  template <>                                                         \
   void TPublished<T>::Declare([[maybe_unused]] TClassBuilder<T>& t) { \
-    using Self [[maybe_unused]] = T;                                 \
-    t.Begin() __VA_ARGS__;                                           \
-  }                                                                  \
+    using Self [[maybe_unused]] = T;                                  \
+    t.Begin() __VA_ARGS__;                                            \
+  }                                                                   \
   static const bool XJ_PUBLISHED_CAT(xj_published_, __COUNTER__) = TPublished<T>::Register()
 
 // Inside a class whose published accessors are protected or private.

@@ -11,7 +11,7 @@ struct TPoint {
   constexpr TPoint() = default;
   constexpr TPoint(LONG x, LONG y) : X(x), Y(y) {}
   constexpr TPoint(const POINT& p) : X(p.x), Y(p.y) {}
-  constexpr operator POINT() const { return POINT{X, Y}; }
+  constexpr operator POINT() const { return POINT { X, Y }; }
   friend constexpr bool operator==(const TPoint&, const TPoint&) = default;
 };
 
@@ -22,7 +22,7 @@ struct TSize {
   constexpr TSize() = default;
   constexpr TSize(LONG w, LONG h) : cx(w), cy(h) {}
   constexpr TSize(const SIZE& s) : cx(s.cx), cy(s.cy) {}
-  constexpr operator SIZE() const { return SIZE{cx, cy}; }
+  constexpr operator SIZE() const { return SIZE { cx, cy }; }
   friend constexpr bool operator==(const TSize&, const TSize&) = default;
 };
 
@@ -37,7 +37,7 @@ struct TRect {
   constexpr TRect(const TPoint& topLeft, const TPoint& bottomRight)
       : Left(topLeft.X), Top(topLeft.Y), Right(bottomRight.X), Bottom(bottomRight.Y) {}
   constexpr TRect(const RECT& r) : Left(r.left), Top(r.top), Right(r.right), Bottom(r.bottom) {}
-  constexpr operator RECT() const { return RECT{Left, Top, Right, Bottom}; }
+  constexpr operator RECT() const { return RECT { Left, Top, Right, Bottom }; }
 
   constexpr LONG Width() const { return Right - Left; }
   constexpr LONG Height() const { return Bottom - Top; }

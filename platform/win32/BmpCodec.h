@@ -18,9 +18,9 @@ struct Dib {
   int Width { 0 };
   int Height { 0 };
   int BitCount { 24 };
-  std::vector<RGBQUAD> Palette;       // BitCount ≤ 8: the colour table (may be shorter than 2^bpp)
-  DWORD Masks[3] { 0, 0, 0 };         // 16 and 32 bits: red, green, blue; all 0 = the defaults
-  std::vector<uint8_t> Bits;          // Stride() × Height bytes
+  std::vector<RGBQUAD> Palette;  // BitCount ≤ 8: the colour table (may be shorter than 2^bpp)
+  DWORD Masks[3] { 0, 0, 0 };    // 16 and 32 bits: red, green, blue; all 0 = the defaults
+  std::vector<uint8_t> Bits;     // Stride() × Height bytes
 
   int Stride() const { return ((Width * BitCount + 31) / 32) * 4; }
   bool Empty() const { return Width <= 0 || Height <= 0; }
@@ -28,8 +28,8 @@ struct Dib {
 
 struct ReadResult {
   bool Ok { false };
-  std::string Error;     // why the data is not a usable BMP image
-  size_t Consumed { 0 }; // bytes the image occupies from the start (bfSize when it is sensible)
+  std::string Error;      // why the data is not a usable BMP image
+  size_t Consumed { 0 };  // bytes the image occupies from the start (bfSize when it is sensible)
 };
 
 struct Header;

@@ -49,7 +49,7 @@ void FromTm(const std::tm& tm, long ns, SYSTEMTIME& st) {
   st.wMilliseconds = static_cast<WORD>(ns / 1000000);
 }
 
-std::atomic<Clock*> gInstalled{nullptr};
+std::atomic<Clock*> gInstalled { nullptr };
 std::mutex gPumpLock;
 ClockPump gPump;
 
@@ -74,17 +74,17 @@ RealClock::RealClock() : FStartNs(SteadyNs()) {}
 uint64_t RealClock::Milliseconds() { return static_cast<uint64_t>((SteadyNs() - FStartNs) / 1000000); }
 
 void RealClock::LocalTime(SYSTEMTIME& st) {
-  timespec ts{};
+  timespec ts {};
   clock_gettime(CLOCK_REALTIME, &ts);
-  std::tm tm{};
+  std::tm tm {};
   localtime_r(&ts.tv_sec, &tm);
   FromTm(tm, ts.tv_nsec, st);
 }
 
 void RealClock::SystemTime(SYSTEMTIME& st) {
-  timespec ts{};
+  timespec ts {};
   clock_gettime(CLOCK_REALTIME, &ts);
-  std::tm tm{};
+  std::tm tm {};
   gmtime_r(&ts.tv_sec, &tm);
   FromTm(tm, ts.tv_nsec, st);
 }
@@ -98,7 +98,8 @@ void RealClock::Sleep(DWORD ms) {
 
 // ---- Manual clock -----------------------------------------------------------------------------------
 
-ManualClock::ManualClock(uint64_t ticks) : FNow(ticks), FStartTicks(ticks), FStartMs(DaysFromCivil(2000, 1, 1) * 86400000) {}
+ManualClock::ManualClock(uint64_t ticks)
+    : FNow(ticks), FStartTicks(ticks), FStartMs(DaysFromCivil(2000, 1, 1) * 86400000) {}
 
 void ManualClock::LocalTime(SYSTEMTIME& st) {
   std::lock_guard<std::mutex> lock(FStartLock);

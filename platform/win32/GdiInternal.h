@@ -70,23 +70,23 @@ RECT WorkArea();
 
 // Objects alive and refused deletions, for tests.
 struct Counters {
-  int Objects { 0 };              // pens, brushes, fonts, bitmaps, regions, icons, image lists
+  int Objects { 0 };  // pens, brushes, fonts, bitmaps, regions, icons, image lists
   int DCs { 0 };
-  int RefusedDeletes { 0 };       // DeleteObject of a selected object
+  int RefusedDeletes { 0 };  // DeleteObject of a selected object
   int RefusedOwnedRegionDeletes { 0 };
 };
 Counters GetCounters();
 
 // Every string drawn by TextOutA/ExtTextOutA/DrawTextA, when the log is on.
 struct TextLogEntry {
-  std::string Text;       // GBK bytes as drawn (prefix characters removed)
+  std::string Text;  // GBK bytes as drawn (prefix characters removed)
   const void* Tag { nullptr };
-  int X { 0 };            // surface coordinates of the text's reference point
+  int X { 0 };  // surface coordinates of the text's reference point
   int Y { 0 };
-  RECT Bounds {};         // surface coordinates of the text box
+  RECT Bounds {};  // surface coordinates of the text box
   COLORREF Color { 0 };
-  std::string Face;       // GBK face name as asked for
-  LONG Height { 0 };      // lfHeight
+  std::string Face;   // GBK face name as asked for
+  LONG Height { 0 };  // lfHeight
   LONG Escapement { 0 };
 };
 void EnableTextLog(bool on);

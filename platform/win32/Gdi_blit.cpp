@@ -297,8 +297,8 @@ void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSour
 }
 
 BOOL FillWithBrush(DC& dc, const RECT& lr, HBRUSH brush, DWORD rop) {
-  RECT rc { dc.SX(std::min(lr.left, lr.right)), dc.SY(std::min(lr.top, lr.bottom)),
-            dc.SX(std::max(lr.left, lr.right)), dc.SY(std::max(lr.top, lr.bottom)) };
+  RECT rc { dc.SX(std::min(lr.left, lr.right)), dc.SY(std::min(lr.top, lr.bottom)), dc.SX(std::max(lr.left, lr.right)),
+            dc.SY(std::max(lr.top, lr.bottom)) };
   Rop3 r(uint8_t((rop >> 16) & 0xFF));
   PatternSource pat = r.UsesPattern() ? RealizeBrush(dc, brush, dc.Mono()) : SolidSource(0);
   if (pat.none) return TRUE;
@@ -341,8 +341,8 @@ struct MaskView {
 };
 
 struct BlitJob {
-  RECT dst {};           // surface coordinates, normalised
-  RECT src {};           // source coordinates, normalised
+  RECT dst {};  // surface coordinates, normalised
+  RECT src {};  // source coordinates, normalised
   bool mirrorX { false };
   bool mirrorY { false };
   const SourceView* source { nullptr };
@@ -483,8 +483,8 @@ RECT Normalised(int x, int y, int w, int h) {
   return RECT { w < 0 ? x + w : x, h < 0 ? y + h : y, w < 0 ? x : x + w, h < 0 ? y : y + h };
 }
 
-BOOL Blit(DC& dst, int x, int y, int w, int h, DC* src, int sx, int sy, int sw, int sh, uint8_t fore,
-          uint8_t back, const MaskView* mask) {
+BOOL Blit(DC& dst, int x, int y, int w, int h, DC* src, int sx, int sy, int sw, int sh, uint8_t fore, uint8_t back,
+          const MaskView* mask) {
   BlitJob job;
   job.fore = Rop3(fore);
   job.back = Rop3(back);

@@ -27,7 +27,9 @@ namespace {
 constexpr DWORD kAlphaBitfields = 6;
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 void Put16(std::vector<uint8_t>& v, uint16_t x) {
   v.push_back(uint8_t(x));
@@ -185,14 +187,14 @@ ReadResult Decoder::OpenBody(const uint8_t* d, size_t size, const Header& h, siz
   FFormat.Width = h.width;
   FFormat.Height = h.height;
   FFormat.BitCount = h.bpp;
-  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields)
-    std::copy(h.masks, h.masks + 3, FFormat.Masks);
+  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) std::copy(h.masks, h.masks + 3, FFormat.Masks);
   const size_t stride = size_t(FFormat.Stride());
   ReadResult r;
   if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
     FCount = h.sizeImage && h.sizeImage <= size - FBits ? h.sizeImage : size - FBits;
     // Runs can describe many pixels in few bytes; a tiny file may not claim a huge image.
-    if (uint64_t(h.width) * uint64_t(h.height) > 4096 * (uint64_t(FCount) + 1)) return Fail("image too large for its data");
+    if (uint64_t(h.width) * uint64_t(h.height) > 4096 * (uint64_t(FCount) + 1))
+      return Fail("image too large for its data");
     r.Consumed = FBits + FCount;
   } else {
     const size_t rowBytes = (size_t(h.width) * size_t(h.bpp) + 7) / 8;
@@ -391,7 +393,8 @@ bool DibFromBitmap(HBITMAP bmp, Dib& out) {
   if ((b->fmt.bpp == 16 || b->fmt.bpp == 32) && !defaults) std::copy(b->fmt.masks, b->fmt.masks + 3, out.Masks);
   int stride = out.Stride();
   out.Bits.resize(size_t(stride) * size_t(out.Height));
-  for (int y = 0; y < out.Height; ++y) std::memcpy(out.Bits.data() + size_t(y) * size_t(stride), b->Row(y), size_t(stride));
+  for (int y = 0; y < out.Height; ++y)
+    std::memcpy(out.Bits.data() + size_t(y) * size_t(stride), b->Row(y), size_t(stride));
   return true;
 }
 

@@ -300,7 +300,8 @@ void Bitmap::Pull(const RECT& rc) {
 void Bitmap::Push(const RECT& rc) {
   if (fmt.bpp > 8) {
     for (int y = rc.top; y < rc.bottom; ++y)
-      WriteRow(fmt, Row(y), rc.left, rc.right - rc.left, shadow.data() + size_t(y) * size_t(width) + size_t(rc.left), nullptr);
+      WriteRow(fmt, Row(y), rc.left, rc.right - rc.left, shadow.data() + size_t(y) * size_t(width) + size_t(rc.left),
+               nullptr);
     return;
   }
   // A pixel whose colour did not change keeps its index, even where the palette repeats a colour.

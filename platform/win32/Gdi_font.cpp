@@ -97,11 +97,11 @@ std::string MapFamily(const LOGFONTA& lf) {
     const char* to;
   };
   static const Alias aliases[] = {
-    { "宋体", kCjkFamily },           { "新宋体", kCjkFamily },          { "SimSun", kCjkFamily },
-    { "NSimSun", kCjkFamily },        { "MS Sans Serif", kSansFamily },  { "Microsoft Sans Serif", kSansFamily },
-    { "MS Shell Dlg", kSansFamily },  { "MS Shell Dlg 2", kSansFamily }, { "Tahoma", kSansFamily },
-    { "Arial", kSansFamily },         { "System", kSansFamily },         { "Courier New", kMonoFamily },
-    { "Courier", kMonoFamily },       { "Fixedsys", kMonoFamily },       { "Terminal", kMonoFamily },
+    { "宋体", kCjkFamily },          { "新宋体", kCjkFamily },          { "SimSun", kCjkFamily },
+    { "NSimSun", kCjkFamily },       { "MS Sans Serif", kSansFamily },  { "Microsoft Sans Serif", kSansFamily },
+    { "MS Shell Dlg", kSansFamily }, { "MS Shell Dlg 2", kSansFamily }, { "Tahoma", kSansFamily },
+    { "Arial", kSansFamily },        { "System", kSansFamily },         { "Courier New", kMonoFamily },
+    { "Courier", kMonoFamily },      { "Fixedsys", kMonoFamily },       { "Terminal", kMonoFamily },
   };
   for (const Alias& a : aliases)
     if (strcasecmp(name, a.from) == 0) return a.to;
@@ -493,7 +493,7 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   }
   long cell = std::max(1L, winAscent + winDescent);
   // lfHeight < 0 is the em height, > 0 the cell height (ascent + descent).
-  int em = lf.lfHeight < 0 ? int(-int64_t(lf.lfHeight))
+  int em = lf.lfHeight < 0   ? int(-int64_t(lf.lfHeight))
            : lf.lfHeight > 0 ? int(std::lround(double(lf.lfHeight) * upem / double(cell)))
                              : 12;
   em = std::clamp(em, 1, 2048);
@@ -504,7 +504,7 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   if (lf.lfHeight > 0 && lf.lfHeight <= 4096) f.descent = std::max(0, int(lf.lfHeight) - f.ascent);
   f.internalLeading = std::max(0, f.ascent + f.descent - em);
   f.aveWidth = os2 && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? Scale(os2->xAvgCharWidth, em, upem)
-                                                                        : std::max(1, em / 2);
+                                                                       : std::max(1, em / 2);
   f.maxWidth = std::max(f.aveWidth, Scale(face->max_advance_width, em, upem));
   f.underlinePos = std::max(1, Scale(-face->underline_position, em, upem));
   f.underlineThick = std::max(1, Scale(face->underline_thickness, em, upem));
@@ -517,7 +517,8 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   bool fixed = FT_IS_FIXED_WIDTH(face);
   bool cjk = family == kCjkFamily;
   f.charSet = lf.lfCharSet == DEFAULT_CHARSET ? (cjk ? GB2312_CHARSET : ANSI_CHARSET) : lf.lfCharSet;
-  f.pitchAndFamily = BYTE((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (fixed ? FF_MODERN : FF_SWISS));
+  f.pitchAndFamily =
+      BYTE((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (fixed ? FF_MODERN : FF_SWISS));
   f.ft = std::move(st);
 }
 
@@ -692,7 +693,8 @@ int Enumerate(const char* family, BYTE charSet, FONTENUMPROCA proc, LPARAM lPara
     ntm.ntmTm.tmMaxCharWidth = 16;
     ntm.ntmTm.tmWeight = FW_NORMAL;
     ntm.ntmTm.tmCharSet = f.charSet;
-    ntm.ntmTm.tmPitchAndFamily = BYTE((f.fixed ? 0 : TMPF_FIXED_PITCH) | (f.scalable ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
+    ntm.ntmTm.tmPitchAndFamily =
+        BYTE((f.fixed ? 0 : TMPF_FIXED_PITCH) | (f.scalable ? TMPF_VECTOR | TMPF_TRUETYPE : 0));
     ntm.ntmTm.ntmSizeEM = 2048;
     DWORD type = f.scalable ? TRUETYPE_FONTTYPE : RASTER_FONTTYPE;
     last = proc(&lf, reinterpret_cast<const TEXTMETRICA*>(&ntm), type, lParam);

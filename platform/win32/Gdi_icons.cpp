@@ -91,29 +91,35 @@ std::unique_ptr<Icon> CursorFromArt(const Art& art, int offsetX, int offsetY) {
 const Art kArrow { { "B", "BB", "BWB", "BWWB", "BWWWB", "BWWWWB", "BWWWWWB", "BWWWWWWB", "BWWWWWWWB", "BWWWWWWWWB",
                      "BWWWWWBBBBB", "BWWBWWB", "BWB.BWWB", "BB..BWWB", "B....BWWB", ".....BWWB", "......BWWB",
                      "......BWWB", ".......BB" },
-                   0, 0 };
-const Art kIBeam { { "BBB.BBB", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...",
-                     "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "BBB.BBB" },
-                   3, 8 };
+                   0,
+                   0 };
+const Art kIBeam { { "BBB.BBB", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "...B...",
+                     "...B...", "...B...", "...B...", "...B...", "...B...", "...B...", "BBB.BBB" },
+                   3,
+                   8 };
 const Art kCross { { "....B....", "....B....", "....B....", "....B....", "BBBBBBBBB", "....B....", "....B....",
                      "....B....", "....B...." },
-                   4, 4 };
+                   4,
+                   4 };
 const Art kWait { { "BBBBBBBBBBB", "BWWWWWWWWWB", ".BWWWWWWWB.", "..BWWWWWB..", "...BWWWB...", "....BWB.....",
                     "...BWWWB...", "..BWWWWWB..", ".BWWWWWWWB.", "BWWWWWWWWWB", "BBBBBBBBBBB" },
-                  5, 5 };
+                  5,
+                  5 };
 const Art kSizeWE { { "..B.......B..", ".BB.......BB.", "BWBBBBBBBBBWB", ".BB.......BB.", "..B.......B.." }, 6, 2 };
-const Art kSizeNS { { "..B..", ".BWB.", "BBBBB", "..B..", "..B..", "..B..", "..B..", "..B..", "BBBBB", ".BWB.",
-                      "..B.." },
-                    2, 5 };
+const Art kSizeNS {
+  { "..B..", ".BWB.", "BBBBB", "..B..", "..B..", "..B..", "..B..", "..B..", "BBBBB", ".BWB.", "..B.." }, 2, 5
+};
 const Art kSizeNWSE { { "BBBB.....", "BWB......", "BB.B.....", "B...B....", "....B....", "....B...B", ".....B.BB",
                         "......BWB", ".....BBBB" },
-                      4, 4 };
+                      4,
+                      4 };
 const Art kSizeNESW { { ".....BBBB", "......BWB", ".....B.BB", "....B...B", "....B....", "B...B....", "BB.B.....",
                         "BWB......", "BBBB....." },
-                      4, 4 };
-const Art kNo { { "..BBBBB..", ".B.....B.", "B....B..B", "B...B...B", "B..B....B", "B.B.....B", ".B.....B.",
-                  "..BBBBB.." },
-                4, 4 };
+                      4,
+                      4 };
+const Art kNo {
+  { "..BBBBB..", ".B.....B.", "B....B..B", "B...B...B", "B..B....B", "B.B.....B", ".B.....B.", "..BBBBB.." }, 4, 4
+};
 
 HICON SystemCursor(int id) {
   static std::mutex lock;
@@ -376,7 +382,8 @@ BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON h, int w, int hgt, UINT, HBR
   // Monochrome sources map 0 to the text colour and 1 to the background: black and white here.
   COLORREF oldText = SetTextColor(hdc, RGB(0, 0, 0)), oldBk = SetBkColor(hdc, RGB(255, 255, 255));
   HGDIOBJ old = SelectObject(mem, i->mask);
-  if (flags & DI_MASK) StretchBlt(hdc, x, y, w, hgt, mem, 0, 0, i->width, i->height, (flags & DI_IMAGE) ? SRCAND : SRCCOPY);
+  if (flags & DI_MASK)
+    StretchBlt(hdc, x, y, w, hgt, mem, 0, 0, i->width, i->height, (flags & DI_IMAGE) ? SRCAND : SRCCOPY);
   if (flags & DI_IMAGE) {
     DWORD rop = (flags & DI_MASK) ? SRCINVERT : SRCCOPY;
     if (i->color) {
@@ -393,7 +400,9 @@ BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON h, int w, int hgt, UINT, HBR
   return TRUE;
 }
 
-BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) { return DrawIconEx(hdc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL); }
+BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon) {
+  return DrawIconEx(hdc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL);
+}
 
 HICON WINAPI LoadIconA(HINSTANCE inst, LPCSTR name) {
   HICON h = !inst && IS_INTRESOURCE(name) ? SystemIcon(int(uintptr_t(name))) : nullptr;

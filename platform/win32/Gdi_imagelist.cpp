@@ -50,7 +50,8 @@ bool Slice(ImageList& l, HBITMAP image, HBITMAP mask, std::vector<Image>& out) {
         int sx = k * l.cx + x;
         size_t at = size_t(y) * size_t(l.cx) + size_t(x);
         if (y < b->height && sx < b->width) img.pixels[at] = px[size_t(y) * size_t(b->width) + size_t(sx)];
-        if (m && y < m->height && sx < m->width) img.mask[at] = (mpx[size_t(y) * size_t(m->width) + size_t(sx)] & 0xFFFFFF) != 0;
+        if (m && y < m->height && sx < m->width)
+          img.mask[at] = (mpx[size_t(y) * size_t(m->width) + size_t(sx)] & 0xFFFFFF) != 0;
       }
     out.push_back(std::move(img));
   }
@@ -260,7 +261,8 @@ HICON WINAPI ImageList_GetIcon(HIMAGELIST list, int index, UINT) {
   std::vector<uint32_t> mrow(static_cast<size_t>(l->cx));
   for (int y = 0; y < l->cy; ++y) {
     const uint32_t* src = img.pixels.data() + size_t(y) * size_t(l->cx);
-    for (int x = 0; x < l->cx; ++x) mrow[size_t(x)] = l->Masked() && img.mask[size_t(y) * size_t(l->cx) + size_t(x)] ? kWhite : 0;
+    for (int x = 0; x < l->cx; ++x)
+      mrow[size_t(x)] = l->Masked() && img.mask[size_t(y) * size_t(l->cx) + size_t(x)] ? kWhite : 0;
     WriteRow(color->fmt, color->Row(y), 0, l->cx, src, nullptr);
     WriteRow(mask->fmt, mask->Row(y), 0, l->cx, mrow.data(), nullptr);
   }

@@ -25,7 +25,6 @@ bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::
 
 }  // namespace
 
-
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
@@ -298,8 +297,9 @@ int GetBitmapObject(Bitmap* b, int size, LPVOID out) {
     ds.dsBmih.biHeight = b->topDown ? -b->height : b->height;
     ds.dsBmih.biPlanes = 1;
     ds.dsBmih.biBitCount = WORD(b->fmt.bpp);
-    bool fields = (b->fmt.bpp == 16 || b->fmt.bpp == 32) && !(b->fmt.bpp == 32 && b->fmt.PlainBgrx()) &&
-                  !(b->fmt.bpp == 16 && b->fmt.masks[0] == 0x7C00 && b->fmt.masks[1] == 0x3E0 && b->fmt.masks[2] == 0x1F);
+    bool fields =
+        (b->fmt.bpp == 16 || b->fmt.bpp == 32) && !(b->fmt.bpp == 32 && b->fmt.PlainBgrx()) &&
+        !(b->fmt.bpp == 16 && b->fmt.masks[0] == 0x7C00 && b->fmt.masks[1] == 0x3E0 && b->fmt.masks[2] == 0x1F);
     ds.dsBmih.biCompression = fields ? BI_BITFIELDS : BI_RGB;
     ds.dsBmih.biSizeImage = DWORD(b->stride) * DWORD(b->height);
     ds.dsBmih.biClrUsed = DWORD(b->fmt.palette.size());

@@ -51,8 +51,8 @@ struct Object {
   virtual ~Object() = default;
   Kind kind;
   bool stock { false };
-  int selections { 0 };  // DC states (current or saved) holding the object
-  bool owned { false };  // a window's region
+  int selections { 0 };   // DC states (current or saved) holding the object
+  bool owned { false };   // a window's region
   bool counted { true };  // false for the parts of another object (an icon's bitmaps)
   void* handle { nullptr };
 };
@@ -99,8 +99,7 @@ void ReadRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* 
 // Converts n 32-bit pixels into the row at x0 (palette depths take the nearest entry).
 void WriteRow(const PixelFormat& f, uint8_t* row, int x0, int n, const uint32_t* in, PaletteMatcher* m);
 // Builds a pixel format from a BITMAPINFO; false if it is not one we can handle.
-bool FormatFromInfo(const BITMAPINFO* bmi, UINT usage, PixelFormat& f, int& width, int& height,
-                    bool& topDown);
+bool FormatFromInfo(const BITMAPINFO* bmi, UINT usage, PixelFormat& f, int& width, int& height, bool& topDown);
 
 // ---- Bitmaps -------------------------------------------------------------------------------------
 struct Bitmap : Object {
@@ -110,8 +109,8 @@ struct Bitmap : Object {
   int width { 0 };
   int height { 0 };
   PixelFormat fmt;
-  int stride { 0 };        // bytes per row
-  bool topDown { true };   // memory order of the rows
+  int stride { 0 };       // bytes per row
+  bool topDown { true };  // memory order of the rows
   bool dibSection { false };
   std::unique_ptr<uint8_t[]> bits;
   std::vector<uint32_t> shadow;  // drawing surface of a non-32-bit bitmap, valid during one operation
@@ -122,15 +121,15 @@ struct Bitmap : Object {
   bool Direct() const { return fmt.PlainBgrx(); }
   // The 32-bit surface: the bits themselves for plain 32-bit bitmaps, else the shadow (unsynced).
   Surface View();
-  void Pull(const RECT& rc);  // bits → shadow
-  void Push(const RECT& rc);  // shadow → bits
+  void Pull(const RECT& rc);                            // bits → shadow
+  void Push(const RECT& rc);                            // shadow → bits
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
 // Makes a bitmap (white, R11, unless the caller will write every pixel itself), or null with the last
 // error set. A bitmap that is part of another object is not counted as an object of its own.
-Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown,
-                  bool counted = true, bool white = true);
+Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted = true,
+                  bool white = true);
 HBITMAP HandleOf(Bitmap* b);
 Bitmap* StockBitmap();  // the 1 × 1 monochrome bitmap of a fresh memory DC
 
@@ -202,8 +201,8 @@ struct DC : Object {
   bool memory { true };
   bool display { false };  // CreateDCA("DISPLAY"): its compatible bitmaps are colour
   DCTarget* target { nullptr };
-  POINT origin { 0, 0 };        // device (0, 0) in the surface
-  std::optional<Region> visible;   // device coordinates
+  POINT origin { 0, 0 };          // device (0, 0) in the surface
+  std::optional<Region> visible;  // device coordinates
   const void* tag { nullptr };
 
   Bitmap* Bmp() const { return st.bitmap ? Get<Bitmap>(st.bitmap) : nullptr; }
@@ -278,7 +277,7 @@ struct PatternSource {
   std::vector<uint8_t> paint;  // hatch in TRANSPARENT mode: 1 where the hatch lines are
   int orgX { 0 };              // surface coordinates of the tile's (0, 0)
   int orgY { 0 };
-  int span { 0 };              // pixels per tile row after Expand; 0 = w
+  int span { 0 };  // pixels per tile row after Expand; 0 = w
 
   int Span() const { return span ? span : w; }
   // Repeats each narrow tile row across (once per brush use), so that a run from any phase is long.
@@ -351,9 +350,9 @@ struct RealFont {
   BYTE pitchAndFamily { 0 };  // as TEXTMETRIC reports it
   int underlinePos { 1 };     // rows below the baseline
   int underlineThick { 1 };
-  int strikePos { 5 };        // rows above the baseline
+  int strikePos { 5 };  // rows above the baseline
   int strikeThick { 1 };
-  int quarterTurns { 0 };     // escapement, counter-clockwise
+  int quarterTurns { 0 };  // escapement, counter-clockwise
   // Fonts that draw the same glyphs (same face, size and style; decorations and escapement aside)
   // share this number and so their cache entries.
   uint32_t glyphSet { 0 };

@@ -72,7 +72,8 @@ namespace {
 
 // Merges overlapping spans of the same row so that each pixel is painted once.
 void Normalise(std::vector<Span>& spans) {
-  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
   std::vector<Span> out;
   for (const Span& s : spans) {
     if (s.x0 >= s.x1) continue;
@@ -194,7 +195,8 @@ void WideSpans(const std::vector<POINT>& pts, bool closed, int width, std::vecto
   }
   auto stamp = [&](int x, int y) {
     for (size_t k = 0; k < disc.size(); ++k)
-      if (disc[k].first < disc[k].second) out.push_back(Span { y - lo + int(k), x + disc[k].first, x + disc[k].second });
+      if (disc[k].first < disc[k].second)
+        out.push_back(Span { y - lo + int(k), x + disc[k].first, x + disc[k].second });
   };
   size_t segments = closed ? pts.size() : pts.size() - 1;
   for (size_t i = 0; i < segments; ++i) {

@@ -148,7 +148,9 @@ RegionObject* RegionArg(HRGN h) {
   return r;
 }
 
-RECT Normal(int l, int t, int r, int b) { return RECT { std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b) }; }
+RECT Normal(int l, int t, int r, int b) {
+  return RECT { std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b) };
+}
 
 HRGN RoundRectRegion(const RECT& box, int cw, int ch) {
   std::vector<std::pair<int, int>> rows;
@@ -217,7 +219,8 @@ HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data)
   for (DWORD i = 0; i < data->rdh.nCount; ++i) {
     RECT rc;
     std::memcpy(&rc, rects + i, sizeof rc);
-    if (rc.left < rc.right && rc.top < rc.bottom) boxes.push_back(pixman_box32_t { rc.left, rc.top, rc.right, rc.bottom });
+    if (rc.left < rc.right && rc.top < rc.bottom)
+      boxes.push_back(pixman_box32_t { rc.left, rc.top, rc.right, rc.bottom });
   }
   Region r;
   if (!boxes.empty()) {

@@ -24,9 +24,9 @@ LogState& Log() {
 
 struct Placed {
   const Glyph* g;
-  int pen;       // x of the pen in the text frame
+  int pen;  // x of the pen in the text frame
   int advance;
-  int offset;    // byte offset in the string
+  int offset;  // byte offset in the string
 };
 
 // Buffers reused by every run on a thread, so a warm run allocates nothing.
@@ -146,8 +146,8 @@ inline void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
 }
 
 struct RunSpec {
-  int x { 0 }, y { 0 };        // logical reference point
-  bool align { true };         // honour the DC's text alignment (DrawText draws from the top-left)
+  int x { 0 }, y { 0 };  // logical reference point
+  bool align { true };   // honour the DC's text alignment (DrawText draws from the top-left)
   UINT options { 0 };
   const RECT* rc { nullptr };  // ETO_OPAQUE / ETO_CLIPPED rectangle
   const RECT* clip { nullptr };
@@ -196,8 +196,8 @@ bool InkOverlaps(const std::vector<Placed>& placed) {
 // Upright text without overlaps: each glyph's rows go straight onto the surface, clip rectangle by
 // clip rectangle.
 template <bool Mono>
-void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed,
-                  const std::vector<Bar>& bars, uint32_t color) {
+void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& placed, const std::vector<Bar>& bars,
+                  uint32_t color) {
   int n = 0;
   const pixman_box32_t* rects = ds.Clip().Rects(n);
   // Everything drawn stays inside the run's ink box, as the mask path's does.
@@ -250,7 +250,8 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
   }
   for (const Bar& b : bars)
     for (int v = std::max(b.v, mv0); v < std::min(b.v + b.thick, mv1); ++v)
-      for (int u = std::max(b.ua, mu0); u < std::min(b.ub, mu1); ++u) mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)] = 255;
+      for (int u = std::max(b.ua, mu0); u < std::min(b.ub, mu1); ++u)
+        mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)] = 255;
   int n = 0;
   const pixman_box32_t* rects = ds.Clip().Rects(n);
   if (q == 0) {
@@ -260,7 +261,7 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
       RECT r = Intersect(RECT { rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2 }, box);
       for (int y = r.top; y < r.bottom; ++y)
         BlendSpan<Mono>(ds.S().Row(y) + r.left, &mask[size_t(y - box.top) * size_t(mw) + size_t(r.left - box.left)],
-              r.right - r.left, color);
+                        r.right - r.left, color);
     }
     return;
   }
@@ -405,7 +406,9 @@ int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out)
   return total;
 }
 
-SIZE MeasureText(DC& dc, const char* s, int len) { return SIZE { MeasureChars(dc, s, len, nullptr), FontOf(dc).Height() }; }
+SIZE MeasureText(DC& dc, const char* s, int len) {
+  return SIZE { MeasureChars(dc, s, len, nullptr), FontOf(dc).Height() };
+}
 
 void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipLogical,
                  const std::vector<int>& underlined) {

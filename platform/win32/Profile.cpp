@@ -21,9 +21,7 @@ namespace xj {
 
 namespace {
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -236,9 +234,7 @@ bool TIniDocument::ValidKey(std::string_view Key) {
          Key.find_first_of("=\r\n") == std::string_view::npos;
 }
 
-bool TIniDocument::ValidValue(std::string_view Value) {
-  return Value.find_first_of("\r\n") == std::string_view::npos;
-}
+bool TIniDocument::ValidValue(std::string_view Value) { return Value.find_first_of("\r\n") == std::string_view::npos; }
 
 bool TIniDocument::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
   if (!ValidSection(Section) || !ValidKey(Key) || !ValidValue(Value)) return false;
@@ -547,9 +543,8 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR
   const std::string key = xj::HostKey(lpFileName);
   if (!lpAppName || !lpKeyName) {
     std::vector<std::string> names;
-    xj::ProfileRead(key, [&](const xj::TIniDocument& doc) {
-      names = lpAppName ? doc.KeyNames(lpAppName) : doc.SectionNames();
-    });
+    xj::ProfileRead(
+        key, [&](const xj::TIniDocument& doc) { names = lpAppName ? doc.KeyNames(lpAppName) : doc.SectionNames(); });
     return xj::CopyList(names, lpReturnedString, nSize);
   }
   std::string value;

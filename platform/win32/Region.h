@@ -25,8 +25,8 @@ class Region {
   ~Region() { pixman_region32_fini(&FRegion); }
 
   bool Empty() const { return !pixman_region32_not_empty(&FRegion); }
-  RECT Box() const;         // the bounding rectangle; all zero when empty
-  int Complexity() const;   // NULLREGION, SIMPLEREGION or COMPLEXREGION
+  RECT Box() const;        // the bounding rectangle; all zero when empty
+  int Complexity() const;  // NULLREGION, SIMPLEREGION or COMPLEXREGION
   bool Contains(int x, int y) const { return pixman_region32_contains_point(&FRegion, x, y, nullptr); }
   bool Equals(const Region& o) const { return pixman_region32_equal(&FRegion, &o.FRegion); }
   // The rectangles in y-x band order: pixman's own array, valid until the region changes.

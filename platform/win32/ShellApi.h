@@ -12,12 +12,12 @@
 // XDG_OPEN_PROGRAM) as one argument, converted to UTF-8, never through a shell, in a process of its
 // own that outlives ours. A name without a scheme ("http:", "mailto:", "file:") is a local path: '\'
 // separates directories, a relative one is taken from lpDirectory (else the current directory), it
-// must exist, and one that starts with '-' goes as "./-..." so that no opener takes it for an option. lpParameters is not passed on: the opener takes only the target. nShowCmd is the
-// opener's business. Returns a value > 32 when the opener started; SE_ERR_NOASSOC for another verb or
-// an opener that cannot start; ERROR_FILE_NOT_FOUND for no target or a missing file;
-// ERROR_PATH_NOT_FOUND for a missing lpDirectory; 0 when no process can be made.
-HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
-                               LPCSTR lpDirectory, INT nShowCmd);
+// must exist, and one that starts with '-' goes as "./-..." so that no opener takes it for an option. lpParameters is
+// not passed on: the opener takes only the target. nShowCmd is the opener's business. Returns a value > 32 when the
+// opener started; SE_ERR_NOASSOC for another verb or an opener that cannot start; ERROR_FILE_NOT_FOUND for no target or
+// a missing file; ERROR_PATH_NOT_FOUND for a missing lpDirectory; 0 when no process can be made.
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                               INT nShowCmd);
 
 namespace xj {
 

@@ -126,7 +126,7 @@ INT_PTR Prepare(ShellExecuteCall& call, std::string& hostDirectory) {
 // Starts the opener in a new session, reparented away from us, and reaps the go-between, so that no
 // zombie is left. Returns 0 when it started, else an errno value.
 int StartDetached(const std::string& program, const std::string& target, const std::string& directory) {
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(target.c_str()), nullptr};
+  std::vector<char*> argv = { const_cast<char*>(program.c_str()), const_cast<char*>(target.c_str()), nullptr };
   int status[2];
   if (::pipe2(status, O_CLOEXEC) != 0) return errno;
   const pid_t child = ::fork();
@@ -141,8 +141,8 @@ int StartDetached(const std::string& program, const std::string& target, const s
     ::setsid();
     // _Fork: no fork handlers, which could wait on locks that other threads held at the first fork.
     const pid_t grandchild = ::_Fork();
-    if (grandchild == 0) BecomeOpener(program.c_str(), argv.data(), directory.empty() ? nullptr : directory.c_str(),
-                                      status[1]);
+    if (grandchild == 0)
+      BecomeOpener(program.c_str(), argv.data(), directory.empty() ? nullptr : directory.c_str(), status[1]);
     if (grandchild < 0) {
       const int e = errno;
       [[maybe_unused]] ssize_t n = ::write(status[1], &e, sizeof e);
@@ -170,8 +170,8 @@ ShellExecuteHook SetShellExecuteHook(ShellExecuteHook hook) {
 
 }  // namespace xj
 
-HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
-                               LPCSTR lpDirectory, INT nShowCmd) {
+HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
+                               INT nShowCmd) {
   xj::ShellExecuteCall call;
   call.Window = hwnd;
   call.Operation = xj::Text(lpOperation);

@@ -18,24 +18,24 @@ typedef void(WINAPI* FARPROC)();
 // GetLastError reports errno values (Linux numbering), so a message such as "(Error: 25)" shows an
 // errno number. The names below are the Win32 ones mapped onto the nearest errno.
 #define ERROR_SUCCESS 0u
-#define ERROR_FILE_NOT_FOUND 2u          // ENOENT
-#define ERROR_PATH_NOT_FOUND 2u          // ENOENT
-#define ERROR_MOD_NOT_FOUND 2u           // ENOENT
-#define ERROR_INVALID_HANDLE 9u          // EBADF
-#define ERROR_NOT_ENOUGH_MEMORY 12u      // ENOMEM
-#define ERROR_ACCESS_DENIED 13u          // EACCES
-#define ERROR_BUSY 16u                   // EBUSY
-#define ERROR_FILE_EXISTS 17u            // EEXIST
-#define ERROR_ALREADY_EXISTS 17u         // EEXIST
-#define ERROR_INVALID_PARAMETER 22u      // EINVAL
-#define ERROR_INVALID_FLAGS 22u          // EINVAL
-#define ERROR_INSUFFICIENT_BUFFER 34u    // ERANGE
-#define ERROR_PROC_NOT_FOUND 38u         // ENOSYS
-#define ERROR_NO_UNICODE_TRANSLATION 84u // EILSEQ
-#define ERROR_NO_MORE_ITEMS 28u          // ENOSPC
-#define ERROR_BROKEN_PIPE 32u            // EPIPE
-#define ERROR_NOT_SUPPORTED 95u          // EOPNOTSUPP
-#define ERROR_OPERATION_ABORTED 125u     // ECANCELED
+#define ERROR_FILE_NOT_FOUND 2u           // ENOENT
+#define ERROR_PATH_NOT_FOUND 2u           // ENOENT
+#define ERROR_MOD_NOT_FOUND 2u            // ENOENT
+#define ERROR_INVALID_HANDLE 9u           // EBADF
+#define ERROR_NOT_ENOUGH_MEMORY 12u       // ENOMEM
+#define ERROR_ACCESS_DENIED 13u           // EACCES
+#define ERROR_BUSY 16u                    // EBUSY
+#define ERROR_FILE_EXISTS 17u             // EEXIST
+#define ERROR_ALREADY_EXISTS 17u          // EEXIST
+#define ERROR_INVALID_PARAMETER 22u       // EINVAL
+#define ERROR_INVALID_FLAGS 22u           // EINVAL
+#define ERROR_INSUFFICIENT_BUFFER 34u     // ERANGE
+#define ERROR_PROC_NOT_FOUND 38u          // ENOSYS
+#define ERROR_NO_UNICODE_TRANSLATION 84u  // EILSEQ
+#define ERROR_NO_MORE_ITEMS 28u           // ENOSPC
+#define ERROR_BROKEN_PIPE 32u             // EPIPE
+#define ERROR_NOT_SUPPORTED 95u           // EOPNOTSUPP
+#define ERROR_OPERATION_ABORTED 125u      // ECANCELED
 // Overlapped I/O results keep their Win32 numbers: callers compare against them by value.
 #define ERROR_IO_INCOMPLETE 996u
 #define ERROR_IO_PENDING 997u
@@ -84,8 +84,8 @@ void WINAPI GetSystemTime(LPSYSTEMTIME lpSystemTime);
 // lpTime null: the current local time. lpFormat null: the settings object's LongTimeFormat. A format
 // uses the locale picture syntax: h/hh 12-hour, H/HH 24-hour, m/mm, s/ss, t/tt (AM/PM), '...' text.
 // Only flags 0 is supported. cchTime 0 returns the size needed (with the terminating zero).
-int WINAPI GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat,
-                          LPSTR lpTimeStr, int cchTime);
+int WINAPI GetTimeFormatA(LCID Locale, DWORD dwFlags, const SYSTEMTIME* lpTime, LPCSTR lpFormat, LPSTR lpTimeStr,
+                          int cchTime);
 // Under the manual clock these advance its time instead of sleeping.
 void WINAPI Sleep(DWORD dwMilliseconds);
 DWORD WINAPI SleepEx(DWORD dwMilliseconds, BOOL bAlertable);
@@ -140,8 +140,7 @@ UINT WINAPI GetACP();
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
-                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
-                               LPBOOL lpUsedDefaultChar);
+                               LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar);
 BOOL WINAPI IsDBCSLeadByte(BYTE TestChar);
 // A lead byte counts as a double-byte character only when a valid trail byte follows it.
 LPSTR WINAPI CharNextA(LPCSTR lpsz);
@@ -200,8 +199,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 // With an OVERLAPPED on a file the transfer happens at its offset and completes at once.
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead, LPDWORD lpNumberOfBytesRead,
                      LPOVERLAPPED lpOverlapped);
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite, LPDWORD lpNumberOfBytesWritten,
+                      LPOVERLAPPED lpOverlapped);
 DWORD WINAPI GetFileType(HANDLE hFile);
 // Returns the length written without the terminator, or the size needed (with it) when too small.
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);

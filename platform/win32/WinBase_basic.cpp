@@ -8,15 +8,16 @@
 #include "platform/win32/WinBase.h"
 
 static_assert(ERROR_FILE_NOT_FOUND == ENOENT && ERROR_INVALID_HANDLE == EBADF && ERROR_NOT_ENOUGH_MEMORY == ENOMEM &&
-              ERROR_ACCESS_DENIED == EACCES && ERROR_ALREADY_EXISTS == EEXIST && ERROR_INVALID_PARAMETER == EINVAL &&
-              ERROR_INSUFFICIENT_BUFFER == ERANGE && ERROR_PROC_NOT_FOUND == ENOSYS &&
-              ERROR_NO_UNICODE_TRANSLATION == EILSEQ && ERROR_NOT_SUPPORTED == EOPNOTSUPP,
+                  ERROR_ACCESS_DENIED == EACCES && ERROR_ALREADY_EXISTS == EEXIST &&
+                  ERROR_INVALID_PARAMETER == EINVAL && ERROR_INSUFFICIENT_BUFFER == ERANGE &&
+                  ERROR_PROC_NOT_FOUND == ENOSYS && ERROR_NO_UNICODE_TRANSLATION == EILSEQ &&
+                  ERROR_NOT_SUPPORTED == EOPNOTSUPP,
               "error names must be the host's errno values");
 
 namespace {
 thread_local DWORD tLastError = ERROR_SUCCESS;
-std::atomic<DWORD> gMajor{5}, gMinor{1};
-std::atomic<void (*)()> gBell{nullptr};
+std::atomic<DWORD> gMajor { 5 }, gMinor { 1 };
+std::atomic<void (*)()> gBell { nullptr };
 }  // namespace
 
 DWORD WINAPI GetLastError() { return tLastError; }
@@ -26,7 +27,7 @@ void WINAPI SetLastError(DWORD dwErrCode) { tLastError = dwErrCode; }
 
 BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom) {
   if (!lprc) return FALSE;
-  *lprc = RECT{xLeft, yTop, xRight, yBottom};
+  *lprc = RECT { xLeft, yTop, xRight, yBottom };
   return TRUE;
 }
 
@@ -64,8 +65,8 @@ BOOL WINAPI IntersectRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT* lprc
     SetRectEmpty(lprcDst);
     return FALSE;
   }
-  RECT r{std::max(lprcSrc1->left, lprcSrc2->left), std::max(lprcSrc1->top, lprcSrc2->top),
-         std::min(lprcSrc1->right, lprcSrc2->right), std::min(lprcSrc1->bottom, lprcSrc2->bottom)};
+  RECT r { std::max(lprcSrc1->left, lprcSrc2->left), std::max(lprcSrc1->top, lprcSrc2->top),
+           std::min(lprcSrc1->right, lprcSrc2->right), std::min(lprcSrc1->bottom, lprcSrc2->bottom) };
   if (IsRectEmpty(&r)) {
     SetRectEmpty(lprcDst);
     return FALSE;
@@ -83,8 +84,8 @@ BOOL WINAPI UnionRect(LPRECT lprcDst, const RECT* lprcSrc1, const RECT* lprcSrc2
   }
   if (empty1) return CopyRect(lprcDst, lprcSrc2);
   if (empty2) return CopyRect(lprcDst, lprcSrc1);
-  *lprcDst = RECT{std::min(lprcSrc1->left, lprcSrc2->left), std::min(lprcSrc1->top, lprcSrc2->top),
-                  std::max(lprcSrc1->right, lprcSrc2->right), std::max(lprcSrc1->bottom, lprcSrc2->bottom)};
+  *lprcDst = RECT { std::min(lprcSrc1->left, lprcSrc2->left), std::min(lprcSrc1->top, lprcSrc2->top),
+                    std::max(lprcSrc1->right, lprcSrc2->right), std::max(lprcSrc1->bottom, lprcSrc2->bottom) };
   return TRUE;
 }
 

@@ -149,9 +149,12 @@ std::u32string DecodeUtf8(std::string_view s, bool* clean) {
     }
     int len = 0;
     char32_t c = 0, min = 0;
-    if ((b & 0xE0) == 0xC0) len = 2, c = b & 0x1F, min = 0x80;
-    else if ((b & 0xF0) == 0xE0) len = 3, c = b & 0x0F, min = 0x800;
-    else if ((b & 0xF8) == 0xF0) len = 4, c = b & 0x07, min = 0x10000;
+    if ((b & 0xE0) == 0xC0)
+      len = 2, c = b & 0x1F, min = 0x80;
+    else if ((b & 0xF0) == 0xE0)
+      len = 3, c = b & 0x0F, min = 0x800;
+    else if ((b & 0xF8) == 0xF0)
+      len = 4, c = b & 0x07, min = 0x10000;
     bool ok = len != 0 && i + len <= s.size();
     for (int k = 1; ok && k < len; ++k) {
       const auto t = static_cast<unsigned char>(s[i + k]);

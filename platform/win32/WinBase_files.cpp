@@ -54,7 +54,8 @@ class FileObject final : public KernelObject {
   template <class Op>
   BOOL Transfer(DWORD count, DWORD* done, OVERLAPPED* overlapped, Op op) {
     off_t offset = -1;
-    if (overlapped) offset = static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset);
+    if (overlapped)
+      offset = static_cast<off_t>((static_cast<uint64_t>(overlapped->OffsetHigh) << 32) | overlapped->Offset);
     size_t total = 0;
     int error = 0;
     while (total < count) {
@@ -108,12 +109,18 @@ int OpenFlags(DWORD access, DWORD creation) {
   const bool read = access & GENERIC_READ, write = access & GENERIC_WRITE;
   flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   switch (creation) {
-    case CREATE_NEW: return flags | O_CREAT | O_EXCL;
-    case CREATE_ALWAYS: return flags | O_CREAT | O_TRUNC;
-    case OPEN_EXISTING: return flags;
-    case OPEN_ALWAYS: return flags | O_CREAT;
-    case TRUNCATE_EXISTING: return write ? flags | O_TRUNC : -1;
-    default: return -1;
+    case CREATE_NEW:
+      return flags | O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+      return flags | O_CREAT | O_TRUNC;
+    case OPEN_EXISTING:
+      return flags;
+    case OPEN_ALWAYS:
+      return flags | O_CREAT;
+    case TRUNCATE_EXISTING:
+      return write ? flags | O_TRUNC : -1;
+    default:
+      return -1;
   }
 }
 
@@ -160,8 +167,8 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const xj::CreateFileRequest request{lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
-                                      dwFlagsAndAttributes};
+  const xj::CreateFileRequest request { lpFileName, dwDesiredAccess, dwShareMode, dwCreationDisposition,
+                                        dwFlagsAndAttributes };
   xj::RegisterCommDevices();  // serial ports open by name without the caller setting anything up
   std::shared_ptr<xj::KernelObject> device;
   if (xj::OpenDevice(request, device)) {

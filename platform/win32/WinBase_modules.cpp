@@ -21,9 +21,9 @@ class ModuleObject final : public KernelObject {
  public:
   bool ClosedByCloseHandle() const override { return false; }
 
-  void* Library = nullptr;            // dlopen handle; null for a built-in module
-  std::string BuiltinName;            // "USER32"
-  bool Program = false;               // the program itself: never unloaded
+  void* Library = nullptr;  // dlopen handle; null for a built-in module
+  std::string BuiltinName;  // "USER32"
+  bool Program = false;     // the program itself: never unloaded
   int References = 0;
   HANDLE Handle = nullptr;
 };
@@ -36,7 +36,7 @@ struct Builtin {
 struct Registry {
   std::mutex lock;
   std::map<void*, std::shared_ptr<ModuleObject>> libraries;  // by dlopen handle
-  std::map<std::string, Builtin> builtins;                     // by normalised name
+  std::map<std::string, Builtin> builtins;                   // by normalised name
   std::shared_ptr<ModuleObject> program;
 };
 

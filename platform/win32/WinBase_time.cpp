@@ -8,11 +8,11 @@
 
 namespace {
 
-std::atomic<xj::LocaleTimeFormat (*)()> gTimeFormatProvider{nullptr};
+std::atomic<xj::LocaleTimeFormat (*)()> gTimeFormatProvider { nullptr };
 
 xj::LocaleTimeFormat CurrentTimeFormat() {
   if (auto provider = gTimeFormatProvider.load()) return provider();
-  return {"H:mm:ss", "上午", "下午"};
+  return { "H:mm:ss", "上午", "下午" };
 }
 
 bool ValidTime(const SYSTEMTIME& st) {
@@ -52,17 +52,29 @@ std::string FormatTimePicture(const std::string& picture, const SYSTEMTIME& st, 
     while (i + run < picture.size() && picture[i + run] == c) ++run;
     const int width = run >= 2 ? 2 : 1;
     switch (c) {
-      case 'h': AppendNumber(out, st.wHour % 12 == 0 ? 12 : st.wHour % 12, width); break;
-      case 'H': AppendNumber(out, st.wHour, width); break;
-      case 'm': AppendNumber(out, st.wMinute, width); break;
-      case 's': AppendNumber(out, st.wSecond, width); break;
+      case 'h':
+        AppendNumber(out, st.wHour % 12 == 0 ? 12 : st.wHour % 12, width);
+        break;
+      case 'H':
+        AppendNumber(out, st.wHour, width);
+        break;
+      case 'm':
+        AppendNumber(out, st.wMinute, width);
+        break;
+      case 's':
+        AppendNumber(out, st.wSecond, width);
+        break;
       case 't': {
         const std::string& marker = st.wHour < 12 ? names.TimeAMString : names.TimePMString;
         // One 't' takes the first character, which for a GBK marker is its first double-byte character.
-        out += run >= 2 ? marker : marker.substr(0, marker.empty() ? 0 : xj::GbkCharLength(marker.data(), marker.data() + marker.size()));
+        out += run >= 2 ? marker
+                        : marker.substr(
+                              0, marker.empty() ? 0 : xj::GbkCharLength(marker.data(), marker.data() + marker.size()));
         break;
       }
-      default: out.append(run, c); break;
+      default:
+        out.append(run, c);
+        break;
     }
     i += run;
   }

@@ -157,8 +157,9 @@ typedef struct _COMSTAT {
 
 // ---- Functions ------------------------------------------------------------------------------------
 // Sizes the port's own input buffer (dwInQueue bytes, 1 .. 16 MiB; bytes already buffered are kept);
-// dwOutQueue is accepted and has no effect (the driver's output buffer has a fixed size). While the buffer is full, further input waits in the driver (a pty then
-// holds up its writer); what a driver itself drops is reported as CE_RXOVER.
+// dwOutQueue is accepted and has no effect (the driver's output buffer has a fixed size). While the buffer is full,
+// further input waits in the driver (a pty then holds up its writer); what a driver itself drops is reported as
+// CE_RXOVER.
 BOOL WINAPI SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue);
 BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB);
 // Fails with ERROR_INVALID_PARAMETER for settings outside the rules above, or with the driver's error;

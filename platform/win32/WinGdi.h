@@ -462,26 +462,22 @@ COLORREF WINAPI GetPixel(HDC hdc, int x, int y);
 // ---- Blits -------------------------------------------------------------------------------------
 BOOL WINAPI PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop);
 BOOL WINAPI BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop);
-BOOL WINAPI StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh,
-                       DWORD rop);
+BOOL WINAPI StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop);
 // The mask is monochrome: 1 selects the foreground ROP (low word of MAKEROP4), 0 the background.
-BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx,
-                    int my, DWORD rop4);
-int WINAPI StretchDIBits(HDC hdc, int x, int y, int w, int h, int sx, int sy, int sw, int sh,
-                         const void* bits, const BITMAPINFO* bmi, UINT usage, DWORD rop);
-int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan,
-                             UINT lines, const void* bits, const BITMAPINFO* bmi, UINT usage);
+BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
+                    DWORD rop4);
+int WINAPI StretchDIBits(HDC hdc, int x, int y, int w, int h, int sx, int sy, int sw, int sh, const void* bits,
+                         const BITMAPINFO* bmi, UINT usage, DWORD rop);
+int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD w, DWORD h, int sx, int sy, UINT startScan, UINT lines,
+                             const void* bits, const BITMAPINFO* bmi, UINT usage);
 
 // ---- Bitmaps -----------------------------------------------------------------------------------
 HBITMAP WINAPI CreateBitmap(int w, int h, UINT planes, UINT bpp, const void* bits);
 HBITMAP WINAPI CreateBitmapIndirect(const BITMAP* bm);
 HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int w, int h);
-HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section,
-                                DWORD offset);
-int WINAPI GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO bmi,
-                     UINT usage);
-int WINAPI SetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, const void* bits, const BITMAPINFO* bmi,
-                     UINT usage);
+HBITMAP WINAPI CreateDIBSection(HDC hdc, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD offset);
+int WINAPI GetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, LPVOID bits, LPBITMAPINFO bmi, UINT usage);
+int WINAPI SetDIBits(HDC hdc, HBITMAP bmp, UINT start, UINT lines, const void* bits, const BITMAPINFO* bmi, UINT usage);
 LONG WINAPI GetBitmapBits(HBITMAP bmp, LONG size, LPVOID bits);
 LONG WINAPI SetBitmapBits(HBITMAP bmp, DWORD size, const void* bits);
 BOOL WINAPI GdiFlush();

@@ -15,8 +15,8 @@ struct tagTEXTMETRICA;
 HFONT WINAPI CreateFontIndirectA(const tagLOGFONTA* lf);
 #define CreateFontIndirect CreateFontIndirectA
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,
-                         DWORD clipPrecision, DWORD quality, DWORD pitchAndFamily, LPCSTR face);
+                         DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                         DWORD quality, DWORD pitchAndFamily, LPCSTR face);
 BOOL WINAPI GetTextMetricsA(HDC hdc, tagTEXTMETRICA* tm);
 #define GetTextMetrics GetTextMetricsA
 BOOL WINAPI GetTextExtentPoint32A(HDC hdc, LPCSTR s, int len, LPSIZE size);
@@ -25,8 +25,7 @@ int WINAPI GetTextFaceA(HDC hdc, int size, LPSTR face);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR s, int len);
 #define TextOut TextOutA
 // dx, when given, holds one advance per byte; a double-byte character advances by the sum of its two.
-BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rc, LPCSTR s, UINT len,
-                        const INT* dx);
+BOOL WINAPI ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rc, LPCSTR s, UINT len, const INT* dx);
 #define ExtTextOut ExtTextOutA
 
 typedef int(CALLBACK* FONTENUMPROCA)(const tagLOGFONTA*, const tagTEXTMETRICA*, DWORD, LPARAM);

@@ -219,8 +219,7 @@ BOOL WINAPI DestroyCursor(HCURSOR cursor);
 HICON WINAPI CopyIcon(HICON icon);
 HANDLE WINAPI CopyImage(HANDLE h, UINT type, int w, int h2, UINT flags);
 BOOL WINAPI DrawIcon(HDC hdc, int x, int y, HICON icon);
-BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON icon, int w, int h, UINT step, HBRUSH flicker,
-                       UINT flags);
+BOOL WINAPI DrawIconEx(HDC hdc, int x, int y, HICON icon, int w, int h, UINT step, HBRUSH flicker, UINT flags);
 // Only the system images (hInstance 0 with an IDI_/IDC_ id) and registered bitmap resources.
 HICON WINAPI LoadIconA(HINSTANCE inst, LPCSTR name);
 #define LoadIcon LoadIconA

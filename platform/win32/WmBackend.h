@@ -37,9 +37,9 @@ display::Backend* CurrentDisplay();
 display::Backend& EnsureDisplay();
 void SetDisplay(std::unique_ptr<display::Backend> backend);  // null: none (tests)
 
-void PollDisplay();                     // display events into the input queue
+void PollDisplay();                       // display events into the input queue
 void WaitDisplay(int fd, int timeoutMs);  // until fd is readable, display input, or the time-out
-void SyncDisplay(Wnd* w);               // mirror a top-level window's state after a change
+void SyncDisplay(Wnd* w);                 // mirror a top-level window's state after a change
 void PresentAll();
 
 }  // namespace xj::wm

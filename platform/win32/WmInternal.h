@@ -80,7 +80,7 @@ struct Wnd {
   int pins { 0 };
   bool destroying { false };
   bool dead { false };
-  bool created { false };   // WM_CREATE answered
+  bool created { false };  // WM_CREATE answered
   bool everShown { false };
   bool everActive { false };
   bool ncActive { false };
@@ -126,18 +126,18 @@ using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
 
-Wnd* FromHandle(HWND h);            // live windows only (IsWindow)
-Wnd* Checked(HWND h);               // as FromHandle; sets the last error when not a window
+Wnd* FromHandle(HWND h);  // live windows only (IsWindow)
+Wnd* Checked(HWND h);     // as FromHandle; sets the last error when not a window
 Wnd* Desktop();
 Wnd* NewWnd();
 void RetireWnd(Wnd* w);
 bool IsGuiThread();
 void BindGuiThread();
-Wnd* Root(Wnd* w);                  // the top-level ancestor
+Wnd* Root(Wnd* w);  // the top-level ancestor
 bool IsTopLevel(const Wnd* w);
-bool ReallyVisible(const Wnd* w);   // visible with every ancestor
-POINT ClientOrigin(const Wnd* w);   // screen position of the client area's top-left
-POINT WindowOrigin(const Wnd* w);   // screen position of the window's top-left
+bool ReallyVisible(const Wnd* w);  // visible with every ancestor
+POINT ClientOrigin(const Wnd* w);  // screen position of the client area's top-left
+POINT WindowOrigin(const Wnd* w);  // screen position of the window's top-left
 RECT ScreenRect(const Wnd* w);
 RECT ScreenClient(const Wnd* w);
 void Unlink(Wnd* w);

@@ -46,8 +46,8 @@ BarPartsForPaint ScrollBarParts(Wnd* w, int bar);
 // The font of menus and message boxes, shared for the life of the program.
 HFONT MenuFont();
 
-void PaintFrame(Wnd* w, HDC dc);              // Wm_ncpaint.cpp; dc null: a window DC of its own
-void SetPressedButton(Wnd* w, int hit);       // repaints the caption buttons
+void PaintFrame(Wnd* w, HDC dc);                     // Wm_ncpaint.cpp; dc null: a window DC of its own
+void SetPressedButton(Wnd* w, int hit);              // repaints the caption buttons
 void TrackScrollBar(Wnd* w, int bar, POINT screen);  // Wm_scroll.cpp
 void SizeMoveLoop(Wnd* w, UINT cmd, POINT start);    // Wm_sizemove.cpp
 void MenuBarLoop(Wnd* w, POINT screen, UINT key);    // Wm_menu.cpp; key: 0 mouse, else the mnemonic or VK

@@ -12,7 +12,6 @@
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmInternal.h"
 
-
 using namespace xj::wm;
 
 namespace {
@@ -36,7 +35,7 @@ struct Clipboard : StatePart {
   bool open { false };
   HWND opener {};
   HWND owner {};
-  HGLOBAL text {};      // ours, or fetched from the display
+  HGLOBAL text {};  // ours, or fetched from the display
   bool changed { false };
 
   ~Clipboard() override {

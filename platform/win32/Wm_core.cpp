@@ -18,7 +18,6 @@ namespace xj::wm {
 
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
-
 Hooks& TheHooks() {
   static Hooks hooks;
   return hooks;
@@ -82,7 +81,7 @@ ProcRecord* At(uint32_t index) {
 }
 
 struct ProcTable {
-  std::mutex lock;  // writers only
+  std::mutex lock;      // writers only
   uint32_t used { 1 };  // index 0 is never used
   std::vector<uint32_t> freeList;
   std::unordered_map<WNDPROCFN, LONG_PTR> byFunction;
@@ -217,7 +216,7 @@ struct Slot {
 struct Table {
   std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop
   std::deque<uint32_t> freeSlots;
-  std::unordered_set<Wnd*> zombies;  // destroyed but still pinned by a running procedure
+  std::unordered_set<Wnd*> zombies;      // destroyed but still pinned by a running procedure
   std::atomic<bool> guiBound { false };  // other threads read it when they post
   Wnd desktop;
 };

@@ -344,13 +344,13 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   if (flags & SW_SCROLLCHILDREN) {
     for (Wnd* c : w->children) {
       RECT cr = c->rect;
-      if (scroll && !(cr.left < scroll->right && cr.right > scroll->left && cr.top < scroll->bottom && cr.bottom > scroll->top))
+      if (scroll &&
+          !(cr.left < scroll->right && cr.right > scroll->left && cr.top < scroll->bottom && cr.bottom > scroll->top))
         continue;
       SetPos(c, nullptr, cr.left + dx, cr.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
   }
-  if (flags & SW_INVALIDATE)
-    InvalidateClient(w, &uncovered, (flags & SW_ERASE) != 0, (flags & SW_SCROLLCHILDREN) != 0);
+  if (flags & SW_INVALIDATE) InvalidateClient(w, &uncovered, (flags & SW_ERASE) != 0, (flags & SW_SCROLLCHILDREN) != 0);
   if (update) xj::gdi::AssignRegion(update, uncovered);
   if (updateRect) *updateRect = uncovered.Box();
   return uncovered.Complexity();

@@ -9,8 +9,8 @@ using namespace xj::wm;
 
 namespace xj::wm {
 LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam);  // Wm_sizemove.cpp
-LRESULT DefEraseBackground(Wnd* w, HDC dc);                    // Wm_paint.cpp
-}
+LRESULT DefEraseBackground(Wnd* w, HDC dc);                   // Wm_paint.cpp
+}  // namespace xj::wm
 
 namespace {
 

@@ -90,7 +90,9 @@ display::CursorType CursorOf(HCURSOR c) {
 
 void Translate(const display::Event& e) {
   RawInput ev;
-  auto button = [](display::MouseButton b) { return b == display::MouseButton::Right ? 1 : b == display::MouseButton::Middle ? 2 : 0; };
+  auto button = [](display::MouseButton b) {
+    return b == display::MouseButton::Right ? 1 : b == display::MouseButton::Middle ? 2 : 0;
+  };
   switch (e.type) {
     case display::EventType::MouseMove:
       ev.kind = RawInput::MouseMove;
@@ -141,7 +143,8 @@ void Translate(const display::Event& e) {
                        0);
       return;
     case display::EventType::Exposed:
-      if (HWND h = HwndOf(e.window)) RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      if (HWND h = HwndOf(e.window))
+        RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       return;
     case display::EventType::Configure:
       if (Wnd* w = FromHandle(HwndOf(e.window)))
@@ -170,7 +173,8 @@ TopSurface& EnsureSurface(Wnd* top) {
 }
 
 void AddDirty(TopSurface& s, const RECT& r) {
-  RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width), std::min<LONG>(r.bottom, s.height) };
+  RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width),
+           std::min<LONG>(r.bottom, s.height) };
   if (IsRectEmptyWm(c)) return;
   if (IsRectEmptyWm(s.dirty))
     s.dirty = c;

@@ -11,7 +11,8 @@ namespace xj {
 void RegisterUser32Exports() {
   static std::once_flag once;
   std::call_once(once, [] {
-    RegisterBuiltinExport("USER32", "SetLayeredWindowAttributes", reinterpret_cast<void*>(&::SetLayeredWindowAttributes));
+    RegisterBuiltinExport("USER32", "SetLayeredWindowAttributes",
+                          reinterpret_cast<void*>(&::SetLayeredWindowAttributes));
     RegisterBuiltinExport("USER32", "MonitorFromWindow", reinterpret_cast<void*>(&::MonitorFromWindow));
     RegisterBuiltinExport("USER32", "GetMonitorInfoA", reinterpret_cast<void*>(&::GetMonitorInfoA));
   });

@@ -43,7 +43,8 @@ void Activate(Wnd* w, WORD how) {
   if (Wnd* old = FromHandle(oldH)) {
     Pin pin(old);
     Send(old, WM_NCACTIVATE, FALSE, 0);
-    if (FromHandle(oldH)) Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0), (LPARAM)newH);
+    if (FromHandle(oldH))
+      Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, (old->style & WS_MINIMIZE) ? 1 : 0), (LPARAM)newH);
   }
   f.active = newH;
   if (InTree(oldH, f.focus)) {
@@ -75,8 +76,7 @@ void Activate(Wnd* w, WORD how) {
 void ActivateNextAfter(Wnd* w) {
   Wnd* next = nullptr;
   auto usable = [&](Wnd* c) {
-    return c && c != w && !c->destroying && c->Visible() && c->Enabled() && !(c->style & WS_MINIMIZE) &&
-           c->everActive;
+    return c && c != w && !c->destroying && c->Visible() && c->Enabled() && !(c->style & WS_MINIMIZE) && c->everActive;
   };
   if (usable(w->owner)) next = w->owner;
   if (!next)

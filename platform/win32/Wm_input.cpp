@@ -22,7 +22,7 @@ struct InputState : StatePart {
   POINT cursor {};
   BYTE async[256] {};
   BYTE sync[256] {};
-  HWND mouseWnd {};      // the window the pointer was last routed to
+  HWND mouseWnd {};  // the window the pointer was last routed to
   bool mouseClient { false };
   struct {
     bool valid { false };

@@ -12,16 +12,13 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 
 namespace {
 
-bool IsMdiClient(const Wnd* w) {
-  return w && w->cls && strcmp(w->cls->name.c_str(), "MDICLIENT") == 0;
-}
+bool IsMdiClient(const Wnd* w) { return w && w->cls && strcmp(w->cls->name.c_str(), "MDICLIENT") == 0; }
 
 Wnd* NextChild(Wnd* client, Wnd* except) {
   for (Wnd* c : client->children)
     if (c != except && !c->destroying && (c->exStyle & WS_EX_MDICHILD) && c->Visible()) return c;
   return nullptr;
 }
-
 
 LRESULT CALLBACK ClientProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandle(h);

@@ -13,7 +13,7 @@
 namespace xj::wm {
 
 void PaintPopupMenu(Wnd* w, HDC dc, const Menu& m, int highlight);  // Wm_ncpaint.cpp
-int MenuTextWidth(const std::string& text);                          // Wm_ncpaint.cpp
+int MenuTextWidth(const std::string& text);                         // Wm_ncpaint.cpp
 void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH background);
 
 namespace {
@@ -322,8 +322,10 @@ class MenuLoop {
     if (l.sel == i) return;
     l.sel = i;
     Menu* m = MenuFromHandle(l.menu);
-    if (l.wnd) InvalidateRect(l.wnd, nullptr, TRUE);
-    else if (Wnd* w = FromHandle(FOwner)) InvalidateFrame(w);
+    if (l.wnd)
+      InvalidateRect(l.wnd, nullptr, TRUE);
+    else if (Wnd* w = FromHandle(FOwner))
+      InvalidateFrame(w);
     if (m && i >= 0 && i < (int)m->items.size()) {
       const MenuItem& it = m->items[i];
       UINT f = (it.sub ? MF_POPUP : 0) | MF_HILITE | (it.Disabled() ? MF_GRAYED : 0);
@@ -349,8 +351,8 @@ class MenuLoop {
     SIZE sz = PopupSize(*m);
     if (FFlags & TPM_RIGHTALIGN) at.x -= sz.cx;
     if (FFlags & TPM_BOTTOMALIGN) at.y -= sz.cy;
-    HWND p = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, at.x, at.y, sz.cx,
-                             sz.cy, nullptr, nullptr, nullptr, nullptr);
+    HWND p = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, at.x, at.y, sz.cx, sz.cy,
+                             nullptr, nullptr, nullptr, nullptr);
     if (!p) return;
     FLevels.push_back(Level { h, p, -1 });
     SetWindowPos(p, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
@@ -660,7 +662,8 @@ static void ApplyInfo(MenuItem& it, const MENUITEMINFOA* info, HMENU self) {
   if (info->fMask & (MIIM_TYPE | MIIM_FTYPE)) it.type = info->fType;
   if (info->fMask & MIIM_STATE) it.state = info->fState;
   if (info->fMask & MIIM_ID) it.id = info->wID;
-  if (info->fMask & MIIM_SUBMENU) it.sub = IsMenu(info->hSubMenu) && !Contains(info->hSubMenu, self) ? info->hSubMenu : nullptr;
+  if (info->fMask & MIIM_SUBMENU)
+    it.sub = IsMenu(info->hSubMenu) && !Contains(info->hSubMenu, self) ? info->hSubMenu : nullptr;
   if (info->fMask & MIIM_DATA) it.data = info->dwItemData;
   if ((info->fMask & (MIIM_STRING | MIIM_TYPE)) && info->dwTypeData && !(it.type & (MFT_SEPARATOR | MFT_BITMAP)))
     it.text = info->dwTypeData;

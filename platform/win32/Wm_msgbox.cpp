@@ -10,7 +10,6 @@
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmNonClient.h"
 
-
 namespace xj::wm {
 
 void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH background);
@@ -24,12 +23,18 @@ struct ButtonSpec {
 
 std::vector<ButtonSpec> ButtonsFor(UINT type) {
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return { { IDOK, "确定" }, { IDCANCEL, "取消" } };
-    case MB_ABORTRETRYIGNORE: return { { IDABORT, "中止(&A)" }, { IDRETRY, "重试(&R)" }, { IDIGNORE, "忽略(&I)" } };
-    case MB_YESNOCANCEL: return { { IDYES, "是(&Y)" }, { IDNO, "否(&N)" }, { IDCANCEL, "取消" } };
-    case MB_YESNO: return { { IDYES, "是(&Y)" }, { IDNO, "否(&N)" } };
-    case MB_RETRYCANCEL: return { { IDRETRY, "重试(&R)" }, { IDCANCEL, "取消" } };
-    default: return { { IDOK, "确定" } };
+    case MB_OKCANCEL:
+      return { { IDOK, "确定" }, { IDCANCEL, "取消" } };
+    case MB_ABORTRETRYIGNORE:
+      return { { IDABORT, "中止(&A)" }, { IDRETRY, "重试(&R)" }, { IDIGNORE, "忽略(&I)" } };
+    case MB_YESNOCANCEL:
+      return { { IDYES, "是(&Y)" }, { IDNO, "否(&N)" }, { IDCANCEL, "取消" } };
+    case MB_YESNO:
+      return { { IDYES, "是(&Y)" }, { IDNO, "否(&N)" } };
+    case MB_RETRYCANCEL:
+      return { { IDRETRY, "重试(&R)" }, { IDCANCEL, "取消" } };
+    default:
+      return { { IDOK, "确定" } };
   }
 }
 
@@ -141,16 +146,22 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSKEYDOWN:
       if (!b) break;
       switch (wParam) {
-        case VK_ESCAPE: Answer(h, EscapeAnswer(b->type)); return 0;
+        case VK_ESCAPE:
+          Answer(h, EscapeAnswer(b->type));
+          return 0;
         case VK_RETURN:
         case VK_SPACE:
           if (!b->buttons.empty()) Answer(h, (int)GetWindowLongPtrA(b->buttons[b->focus], GWL_ID));
           return 0;
         case VK_LEFT:
-        case VK_UP: FocusButton(h, b->focus - 1); return 0;
+        case VK_UP:
+          FocusButton(h, b->focus - 1);
+          return 0;
         case VK_RIGHT:
         case VK_DOWN:
-        case VK_TAB: FocusButton(h, b->focus + ((GetKeyState(VK_SHIFT) < 0 && wParam == VK_TAB) ? -1 : 1)); return 0;
+        case VK_TAB:
+          FocusButton(h, b->focus + ((GetKeyState(VK_SHIFT) < 0 && wParam == VK_TAB) ? -1 : 1));
+          return 0;
       }
       break;
     case WM_CHAR:
@@ -173,10 +184,14 @@ LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LPCSTR IconFor(UINT type) {
   switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return IDI_HAND;
-    case MB_ICONQUESTION: return IDI_QUESTION;
-    case MB_ICONEXCLAMATION: return IDI_EXCLAMATION;
-    case MB_ICONASTERISK: return IDI_ASTERISK;
+    case MB_ICONHAND:
+      return IDI_HAND;
+    case MB_ICONQUESTION:
+      return IDI_QUESTION;
+    case MB_ICONEXCLAMATION:
+      return IDI_EXCLAMATION;
+    case MB_ICONASTERISK:
+      return IDI_ASTERISK;
   }
   return nullptr;
 }
@@ -208,8 +223,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   Box box;
   box.type = type;
   box.text = text ? text : "";
-  if (LPCSTR id = IconFor(type))
-    box.icon = LoadIconA(nullptr, id);
+  if (LPCSTR id = IconFor(type)) box.icon = LoadIconA(nullptr, id);
   std::string title = caption ? caption : "错误";
 
   // Layout: icon, text to its right, buttons centred below.
@@ -222,7 +236,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   int clientW = std::max<int>(iconW + t.cx, buttonsW) + 2 * kMargin;
   int textH = std::max<int>(t.cy, iconW ? 32 : 0);
   int clientH = kMargin + textH + kMargin + kButtonH + kMargin;
-  box.textRect = RECT { kMargin + iconW, kMargin + (textH - t.cy) / 2, kMargin + iconW + t.cx, kMargin + (textH - t.cy) / 2 + t.cy };
+  box.textRect = RECT { kMargin + iconW, kMargin + (textH - t.cy) / 2, kMargin + iconW + t.cx,
+                        kMargin + (textH - t.cy) / 2 + t.cy };
   RECT wr { 0, 0, clientW, clientH };
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
   AdjustWindowRectEx(&wr, style, FALSE, WS_EX_DLGMODALFRAME);
@@ -233,9 +248,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   x = std::clamp(x, (int)work.left, std::max<int>(work.left, work.right - w));
   y = std::clamp(y, (int)work.top, std::max<int>(work.top, work.bottom - h));
 
-  HWND hbox = CreateWindowExA(WS_EX_DLGMODALFRAME | ((type & (MB_TOPMOST | MB_SYSTEMMODAL)) ? WS_EX_TOPMOST : 0), "#32770",
-                              title.c_str(), style, x, y, w, h, ownerWnd ? Root(ownerWnd)->handle : nullptr, nullptr,
-                              nullptr, nullptr);
+  HWND hbox = CreateWindowExA(WS_EX_DLGMODALFRAME | ((type & (MB_TOPMOST | MB_SYSTEMMODAL)) ? WS_EX_TOPMOST : 0),
+                              "#32770", title.c_str(), style, x, y, w, h, ownerWnd ? Root(ownerWnd)->handle : nullptr,
+                              nullptr, nullptr, nullptr);
   if (!hbox) return 0;
   SetPropA(hbox, "XjMessageBox", &box);
   int bx = (clientW - buttonsW) / 2, by = clientH - kMargin - kButtonH;

@@ -8,7 +8,6 @@
 #include "platform/win32/WmMenu.h"
 #include "platform/win32/WmNonClient.h"
 
-
 namespace xj::wm {
 
 namespace {

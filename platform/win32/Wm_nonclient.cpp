@@ -42,7 +42,8 @@ FrameParts PartsOf(const Wnd* w) {
     if (w->style & WS_SYSMENU) {
       p.close = RECT { right - bw, top, right, top + bh };
       right -= bw + 2;
-      if (!(w->exStyle & WS_EX_TOOLWINDOW)) p.sysIcon = RECT { p.caption.left + 2, top, p.caption.left + 2 + bh, top + bh };
+      if (!(w->exStyle & WS_EX_TOOLWINDOW))
+        p.sysIcon = RECT { p.caption.left + 2, top, p.caption.left + 2 + bh, top + bh };
       if (w->style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) {
         p.max = RECT { right - bw, top, right, top + bh };
         p.min = RECT { right - 2 * bw, top, right - bw, top + bh };
@@ -64,7 +65,8 @@ FrameParts PartsOf(const Wnd* w) {
     p.hscroll = RECT { inner.left, inner.bottom - f.hscroll, inner.right, inner.bottom };
     inner.bottom -= f.hscroll;
   }
-  if (f.vscroll && f.hscroll) p.grip = RECT { inner.right, inner.bottom, inner.right + f.vscroll, inner.bottom + f.hscroll };
+  if (f.vscroll && f.hscroll)
+    p.grip = RECT { inner.right, inner.bottom, inner.right + f.vscroll, inner.bottom + f.hscroll };
   if (inner.right < inner.left) inner.right = inner.left;
   if (inner.bottom < inner.top) inner.bottom = inner.top;
   p.client = inner;
@@ -129,7 +131,7 @@ namespace {
 // command goes out only when it is released there.
 void TrackCaptionButton(Wnd* w, int hit) {
   HWND h = w->handle;
-  UINT cmd = hit == HTCLOSE ? SC_CLOSE
+  UINT cmd = hit == HTCLOSE       ? SC_CLOSE
              : hit == HTMAXBUTTON ? ((w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE)
                                   : SC_MINIMIZE;
   if (hit == HTMAXBUTTON && !(w->style & WS_MAXIMIZEBOX)) return;

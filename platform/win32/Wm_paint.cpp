@@ -14,7 +14,9 @@ namespace xj::wm {
 
 namespace {
 
-RECT ClientBox(const Wnd* w) { return RECT { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top }; }
+RECT ClientBox(const Wnd* w) {
+  return RECT { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
+}
 
 // The part of a child's client area covered by `rgn` (parent client coordinates), in the child's
 // client coordinates.
@@ -150,7 +152,8 @@ Wnd* NextPaintWindow(HWND filter) {
 
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children) {
   Region all(ClientBox(w));
-  Invalidate(w, rgn ? *rgn : all, RDW_INVALIDATE | (erase ? RDW_ERASE : 0) | (children ? RDW_ALLCHILDREN : RDW_NOCHILDREN));
+  Invalidate(w, rgn ? *rgn : all,
+             RDW_INVALIDATE | (erase ? RDW_ERASE : 0) | (children ? RDW_ALLCHILDREN : RDW_NOCHILDREN));
 }
 
 void InvalidateFrame(Wnd* w) {
@@ -231,7 +234,8 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
   Wnd* w = hwnd ? Checked(hwnd) : Desktop();
   if (!w) return FALSE;
   if (w == Desktop()) {
-    for (Wnd* top : std::vector<Wnd*>(Desktop()->children)) RedrawWindow(top->handle, nullptr, nullptr, flags | RDW_FRAME);
+    for (Wnd* top : std::vector<Wnd*>(Desktop()->children))
+      RedrawWindow(top->handle, nullptr, nullptr, flags | RDW_FRAME);
     return TRUE;
   }
   Region area;

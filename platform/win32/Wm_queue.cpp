@@ -202,7 +202,8 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
     }
     std::vector<MSG> made;  // local: cooking sends messages, and a nested loop may cook too
     CookInput(ev, made);
-    for (const MSG& m : made) q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
+    for (const MSG& m : made)
+      q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
   }
 }
 
@@ -285,8 +286,9 @@ void DropMessagesFor(HWND h) {
 
 void InvalidateCachedMessages(HWND h) {
   Queue& q = Q();
-  q.cooked.erase(std::remove_if(q.cooked.begin(), q.cooked.end(), [&](const Queue::Cooked& c) { return c.msg.hwnd == h; }),
-                 q.cooked.end());
+  q.cooked.erase(
+      std::remove_if(q.cooked.begin(), q.cooked.end(), [&](const Queue::Cooked& c) { return c.msg.hwnd == h; }),
+      q.cooked.end());
 }
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -437,7 +439,7 @@ DWORD GetQueueStatus(UINT flags) {
     if (!t.sends.empty()) s |= QS_SENDMESSAGE;
   }
   for (const RawInput& e : q.input)
-    s |= e.kind == RawInput::MouseMove ? QS_MOUSEMOVE
+    s |= e.kind == RawInput::MouseMove                                                             ? QS_MOUSEMOVE
          : (e.kind == RawInput::KeyDown || e.kind == RawInput::KeyUp || e.kind == RawInput::Chars) ? QS_KEY
                                                                                                    : QS_MOUSEBUTTON;
   if (!q.cooked.empty()) s |= QS_INPUT & flags;
@@ -469,27 +471,48 @@ std::string CharsForKey(UINT vk, bool shift, bool ctrl) {
   if (vk >= '0' && vk <= '9') return std::string(1, shift ? digitsShift[vk - '0'] : char(vk));
   if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) return std::string(1, char('0' + vk - VK_NUMPAD0));
   switch (vk) {
-    case VK_SPACE: return " ";
-    case VK_RETURN: return "\r";
-    case VK_BACK: return "\b";
-    case VK_TAB: return "\t";
-    case VK_ESCAPE: return "\x1b";
-    case VK_MULTIPLY: return "*";
-    case VK_ADD: return "+";
-    case VK_SUBTRACT: return "-";
-    case VK_DECIMAL: return ".";
-    case VK_DIVIDE: return "/";
-    case 0xBA: return shift ? ":" : ";";
-    case 0xBB: return shift ? "+" : "=";
-    case 0xBC: return shift ? "<" : ",";
-    case 0xBD: return shift ? "_" : "-";
-    case 0xBE: return shift ? ">" : ".";
-    case 0xBF: return shift ? "?" : "/";
-    case 0xC0: return shift ? "~" : "`";
-    case 0xDB: return shift ? "{" : "[";
-    case 0xDC: return shift ? "|" : "\\";
-    case 0xDD: return shift ? "}" : "]";
-    case 0xDE: return shift ? "\"" : "'";
+    case VK_SPACE:
+      return " ";
+    case VK_RETURN:
+      return "\r";
+    case VK_BACK:
+      return "\b";
+    case VK_TAB:
+      return "\t";
+    case VK_ESCAPE:
+      return "\x1b";
+    case VK_MULTIPLY:
+      return "*";
+    case VK_ADD:
+      return "+";
+    case VK_SUBTRACT:
+      return "-";
+    case VK_DECIMAL:
+      return ".";
+    case VK_DIVIDE:
+      return "/";
+    case 0xBA:
+      return shift ? ":" : ";";
+    case 0xBB:
+      return shift ? "+" : "=";
+    case 0xBC:
+      return shift ? "<" : ",";
+    case 0xBD:
+      return shift ? "_" : "-";
+    case 0xBE:
+      return shift ? ">" : ".";
+    case 0xBF:
+      return shift ? "?" : "/";
+    case 0xC0:
+      return shift ? "~" : "`";
+    case 0xDB:
+      return shift ? "{" : "[";
+    case 0xDC:
+      return shift ? "|" : "\\";
+    case 0xDD:
+      return shift ? "}" : "]";
+    case 0xDE:
+      return shift ? "\"" : "'";
   }
   return "";
 }

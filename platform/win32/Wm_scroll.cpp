@@ -174,8 +174,10 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   if (info->fMask & SIF_PAGE) b->page = std::min<UINT>(info->nPage, (UINT)std::max(b->max - b->min + 1, 0));
   if (info->fMask & SIF_POS) b->pos = info->nPos;
   Clamp(*b);
-  if (redraw) BarGeometryChanged(w, before);
-  else if (FrameOf(w).vscroll != before.vscroll || FrameOf(w).hscroll != before.hscroll) BarGeometryChanged(w, before);
+  if (redraw)
+    BarGeometryChanged(w, before);
+  else if (FrameOf(w).vscroll != before.vscroll || FrameOf(w).hscroll != before.hscroll)
+    BarGeometryChanged(w, before);
   return b->pos;
 }
 

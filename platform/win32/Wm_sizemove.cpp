@@ -16,14 +16,22 @@ struct Edges {
 
 Edges EdgesOf(int wmsz) {
   switch (wmsz) {
-    case 1: return { true, false, false, false };
-    case 2: return { false, false, true, false };
-    case 3: return { false, true, false, false };
-    case 4: return { true, true, false, false };
-    case 5: return { false, true, true, false };
-    case 6: return { false, false, false, true };
-    case 7: return { true, false, false, true };
-    case 8: return { false, false, true, true };
+    case 1:
+      return { true, false, false, false };
+    case 2:
+      return { false, false, true, false };
+    case 3:
+      return { false, true, false, false };
+    case 4:
+      return { true, true, false, false };
+    case 5:
+      return { false, true, true, false };
+    case 6:
+      return { false, false, false, true };
+    case 7:
+      return { true, false, false, true };
+    case 8:
+      return { false, false, true, true };
   }
   return { false, false, false, false };
 }

@@ -135,7 +135,8 @@ MINMAXINFO QueryMinMax(Wnd* w) {
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   mmi.ptMaxSize = POINT { work.right - work.left, work.bottom - work.top };
   mmi.ptMaxPosition = POINT { work.left, work.top };
-  mmi.ptMinTrackSize = POINT { (w->style & WS_CAPTION) == WS_CAPTION ? 112 : 1, (w->style & WS_CAPTION) == WS_CAPTION ? 27 : 1 };
+  mmi.ptMinTrackSize =
+      POINT { (w->style & WS_CAPTION) == WS_CAPTION ? 112 : 1, (w->style & WS_CAPTION) == WS_CAPTION ? 27 : 1 };
   mmi.ptMaxTrackSize = POINT { 32767, 32767 };
   Send(w, WM_GETMINMAXINFO, 0, (LPARAM)&mmi);
   return mmi;
@@ -545,7 +546,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     LinkAt(Desktop(), w, nullptr);
   }
 
-  CREATESTRUCTA cs { param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle };
+  CREATESTRUCTA cs {
+    param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle
+  };
   if (!Send(w, WM_NCCREATE, 0, (LPARAM)&cs)) {
     if (FromHandle(h)) DestroyTree(w);
     SetLastError(ERROR_OPERATION_ABORTED);
@@ -563,8 +566,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (!FromHandle(h)) return nullptr;
   NotifyParents(w, WM_CREATE);
   if (!FromHandle(h)) return nullptr;
-  Send(w, WM_SIZE, SIZE_RESTORED,
-       MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
   if (!FromHandle(h)) return nullptr;
   POINT co { w->rect.left + w->client.left, w->rect.top + w->client.top };
   Send(w, WM_MOVE, 0, MAKELPARAM(co.x, co.y));
@@ -712,8 +714,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
-  return SetWindowPos(hwnd, nullptr, x, y, width, height,
-                      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+  return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
 namespace {
@@ -973,7 +974,8 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
     case GWL_HINSTANCE:
       return (LONG_PTR)w->inst;
     case GWL_HWNDPARENT:
-      return (LONG_PTR)(w->IsChild() ? (w->parent ? w->parent->handle : nullptr) : (w->owner ? w->owner->handle : nullptr));
+      return (LONG_PTR)(w->IsChild() ? (w->parent ? w->parent->handle : nullptr)
+                                     : (w->owner ? w->owner->handle : nullptr));
     case GWL_ID:
       return w->id;
     case GWL_STYLE:
@@ -1004,19 +1006,19 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
       return old;
     case GWL_HWNDPARENT:
       if (w->IsChild()) return (LONG_PTR)SetParent(hwnd, (HWND)value);
-    {
-      old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
-      Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
-      if (owner) owner = Root(owner);
-      // An owner may not be owned, however indirectly, by the window it would own.
-      for (Wnd* o = owner; o; o = o->owner)
-        if (o == w) {
-          SetLastError(ERROR_INVALID_PARAMETER);
-          return 0;
-        }
-      w->owner = owner;
-      return old;
-    }
+      {
+        old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
+        Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
+        if (owner) owner = Root(owner);
+        // An owner may not be owned, however indirectly, by the window it would own.
+        for (Wnd* o = owner; o; o = o->owner)
+          if (o == w) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+          }
+        w->owner = owner;
+        return old;
+      }
     case GWL_ID:
       old = w->id;
       w->id = value;
@@ -1058,7 +1060,8 @@ LONG GetWindowLongA(HWND hwnd, int index) { return (LONG)GetWindowLongPtrA(hwnd,
 
 LONG SetWindowLongA(HWND hwnd, int index, LONG value) {
   // A procedure handle fits in 32 bits, so the narrow form can carry it too.
-  return (LONG)SetWindowLongPtrA(hwnd, index, index == GWL_STYLE || index == GWL_EXSTYLE ? (LONG_PTR)(DWORD)value : (LONG_PTR)value);
+  return (LONG)SetWindowLongPtrA(hwnd, index,
+                                 index == GWL_STYLE || index == GWL_EXSTYLE ? (LONG_PTR)(DWORD)value : (LONG_PTR)value);
 }
 
 // ---- Properties and text ----------------------------------------------------------------------------------

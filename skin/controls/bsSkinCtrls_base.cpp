@@ -58,8 +58,7 @@ void TbsSkinControl::SetSkinData(TbsSkinData* Value) {
 }
 
 void TbsSkinControl::GetSkinData() {
-  FSkinObjectIndex =
-      !FSkinData || FSkinData->Empty ? -1 : FSkinData->GetControlIndex(FSkinDataName);
+  FSkinObjectIndex = !FSkinData || FSkinData->Empty ? -1 : FSkinData->GetControlIndex(FSkinDataName);
 }
 
 TbsDataSkinControl* TbsSkinControl::SkinRecord() const {
@@ -313,19 +312,19 @@ void TbsSkinCustomControl::CreateControlRegion() {
       CreateSkinSimplyRegion(rgn, MaskPicture);
       break;
     case 1:
-      CreateSkinRegion(rgn, LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint,
-                       NewRBPoint, NewClRect, MaskPicture, Width(), Height());
+      CreateSkinRegion(rgn, LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                       NewClRect, MaskPicture, Width(), Height());
       break;
     case 2: {
       const TPoint p(RTPoint.X + Width() - RectWidth(SkinRect), RTPoint.Y);
-      CreateSkinRegion(rgn, LTPoint, RTPoint, LTPoint, RTPoint, ClRect, LTPoint, p, LTPoint, p, NewClRect,
-                       MaskPicture, Width(), Height());
+      CreateSkinRegion(rgn, LTPoint, RTPoint, LTPoint, RTPoint, ClRect, LTPoint, p, LTPoint, p, NewClRect, MaskPicture,
+                       Width(), Height());
       break;
     }
     case 3: {
       const TPoint p(LBPoint.X, LBPoint.Y + Height() - RectHeight(SkinRect));
-      CreateSkinRegion(rgn, LTPoint, LTPoint, LBPoint, LBPoint, ClRect, LTPoint, LTPoint, p, p, NewClRect,
-                       MaskPicture, Width(), Height());
+      CreateSkinRegion(rgn, LTPoint, LTPoint, LBPoint, LBPoint, ClRect, LTPoint, LTPoint, p, p, NewClRect, MaskPicture,
+                       Width(), Height());
       break;
     }
     default:
@@ -353,8 +352,8 @@ TRect TbsSkinCustomControl::GetNewRect(const TRect& R) const {
   switch (FResizeMode) {
     case 1: {
       const int w0 = RectWidth(SkinRect), h0 = RectHeight(SkinRect);
-      const TRect lt(0, 0, LTPoint.X, LTPoint.Y), rt(RTPoint.X, 0, w0, RTPoint.Y),
-          lb(0, LBPoint.Y, LBPoint.X, h0), rb(RBPoint.X, RBPoint.Y, w0, h0);
+      const TRect lt(0, 0, LTPoint.X, LTPoint.Y), rt(RTPoint.X, 0, w0, RTPoint.Y), lb(0, LBPoint.Y, LBPoint.X, h0),
+          rb(RBPoint.X, RBPoint.Y, w0, h0);
       if (RectInRect(R, lt)) return r;
       if (RectInRect(R, rt)) {
         shift(dW, 0);

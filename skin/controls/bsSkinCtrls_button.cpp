@@ -217,7 +217,7 @@ void TbsSkinButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bo
   CreateSkinControlImage(B, Picture, R);
   TCanvas* canvas = B->Canvas();
   SetFaceFont(canvas);
-  const TColor colour = !Enabled()           ? DisabledFontColor
+  const TColor colour = !Enabled()          ? DisabledFontColor
                         : ADown && AMouseIn ? DownFontColor
                         : AMouseIn          ? ActiveFontColor
                                             : FontColor;
@@ -262,8 +262,8 @@ void TbsSkinButton::Paint() {
     CreateButtonImage(&hot, ActiveSkinRect, false, true);
     TbsEffectBmp from(normal.Handle()), to(hot.Handle());
     using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-    static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,         &TbsEffectBmp::MorphGrad,
-                                          &TbsEffectBmp::MorphLeftGrad, &TbsEffectBmp::MorphRightGrad,
+    static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
+                                          &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
                                           &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
                                           &TbsEffectBmp::MorphPush };
     (from.*kMorphs[MorphKind <= mkPush ? MorphKind : mkDefault])(to, kf);
@@ -477,12 +477,18 @@ void TbsSkinButton::WndProc(TMessage& Message) {
 
 void TbsSkinButton::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CM_MOUSEENTER: return CMMouseEnter(Message);
-    case CM_MOUSELEAVE: return CMMouseLeave(Message);
-    case CM_ENABLEDCHANGED: return CMEnabledChanged(Message);
-    case CM_DIALOGKEY: return CMDialogKey(Message);
-    case CM_DIALOGCHAR: return CMDialogChar(Message);
-    case CM_FOCUSCHANGED: return CMFocusChanged(Message);
+    case CM_MOUSEENTER:
+      return CMMouseEnter(Message);
+    case CM_MOUSELEAVE:
+      return CMMouseLeave(Message);
+    case CM_ENABLEDCHANGED:
+      return CMEnabledChanged(Message);
+    case CM_DIALOGKEY:
+      return CMDialogKey(Message);
+    case CM_DIALOGCHAR:
+      return CMDialogChar(Message);
+    case CM_FOCUSCHANGED:
+      return CMFocusChanged(Message);
     case CM_TEXTCHANGED:
       TbsSkinCustomControl::Dispatch(Message);
       Repaint();
@@ -537,9 +543,7 @@ TbsPopupFromRect& PopupFromRect() {
 
 void SetSkinPopupFromRect(TbsPopupFromRect Opener) { PopupFromRect() = std::move(Opener); }
 
-TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinButton(AOwner) {
-  SetSkinDataName("toolmenubutton");
-}
+TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinButton(AOwner) { SetSkinDataName("toolmenubutton"); }
 
 void TbsSkinMenuButton::SetSkinPopupMenu(TPopupMenu* Value) {
   if (FSkinPopupMenu == Value) return;
@@ -566,9 +570,12 @@ void TbsSkinMenuButton::GetSkinData() {
 
 TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
   switch (GetResizeMode()) {
-    case 2: return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
-    case 3: return Shifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
-    default: return TrackButtonRect;
+    case 2:
+      return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
+    case 3:
+      return Shifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
+    default:
+      return TrackButtonRect;
   }
 }
 
@@ -576,8 +583,8 @@ bool TbsSkinMenuButton::CanMenuTrack(int X, int Y) {
   if (!FSkinPopupMenu) return false;
   if (!FTrackButtonMode) return true;
   GetSkinData();
-  const TRect area = FSkinObjectIndex == -1 ? TRect(Width() - kTrackWidth, 0, Width(), Height())
-                                            : GetNewTrackButtonRect();
+  const TRect area =
+      FSkinObjectIndex == -1 ? TRect(Width() - kTrackWidth, 0, Width(), Height()) : GetNewTrackButtonRect();
   return PointInRect(area, TPoint(X, Y));
 }
 

@@ -70,8 +70,8 @@ void DrawLaidOut(TCanvas* Canvas, const TRect& R, int Margin, int Spacing, TbsBu
   RECT tr {};
   DrawTextA(dc, Caption.c_str(), static_cast<int>(Caption.size()), &tr, DT_CALCRECT);
   int textX = 0, textY = 0, glyphX = 0, glyphY = 0;
-  CalcGlyphLayout(Layout, R, GlyphWidth, GlyphHeight, tr.right - tr.left, tr.bottom - tr.top, Spacing, Margin,
-                  textX, textY, glyphX, glyphY);
+  CalcGlyphLayout(Layout, R, GlyphWidth, GlyphHeight, tr.right - tr.left, tr.bottom - tr.top, Spacing, Margin, textX,
+                  textY, glyphX, glyphY);
   if (ADown) ++textX, ++textY, ++glyphX, ++glyphY;
   RECT at { textX, textY, textX, textY };
   DrawTextA(dc, Caption.c_str(), static_cast<int>(Caption.size()), &at, DT_CALCRECT);

@@ -38,8 +38,8 @@ void Frame(TCanvas* C, TRect& R, TColor A, TColor B) { Frame3D(C, R, A, B, 1); }
 // ---- TbsSkinPanel ---------------------------------------------------------------------------------------
 
 TbsSkinPanel::TbsSkinPanel(TComponent* AOwner) : TbsSkinCustomControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
-  SetControlStyle({ csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks,
-                    csReplicatable });
+  SetControlStyle(
+      { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque, csDoubleClicks, csReplicatable });
   SetBounds(Left(), Top(), 185, 41);
   NewClRect = NullRect();
   FSkinDataName = "panel";
@@ -152,7 +152,8 @@ void TbsSkinPanel::HideControls() {
   FHiddenControls = std::make_unique<TList>();
   for (int i = 0; i < ControlCount(); ++i)
     if (Controls(i)->Visible()) FHiddenControls->Add(Controls(i));
-  for (int i = 0; i < FHiddenControls->Count(); ++i) static_cast<TControl*>(FHiddenControls->Items(i))->SetVisible(false);
+  for (int i = 0; i < FHiddenControls->Count(); ++i)
+    static_cast<TControl*>(FHiddenControls->Items(i))->SetVisible(false);
 }
 
 void TbsSkinPanel::ShowControls() {
@@ -241,10 +242,17 @@ void TbsSkinPanel::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* C = B->Canvas();
   TRect R(0, 0, Width(), Height());
   switch (FBorderStyle) {
-    case bs::bvRaised: Frame(C, R, clBtnHighlight, clBtnShadow); break;
-    case bs::bvLowered: Frame(C, R, clBtnShadow, clBtnHighlight); break;
-    case bs::bvFrame: Frame(C, R, clBtnShadow, clBtnShadow); break;
-    case bs::bvNone: break;
+    case bs::bvRaised:
+      Frame(C, R, clBtnHighlight, clBtnShadow);
+      break;
+    case bs::bvLowered:
+      Frame(C, R, clBtnShadow, clBtnHighlight);
+      break;
+    case bs::bvFrame:
+      Frame(C, R, clBtnShadow, clBtnShadow);
+      break;
+    case bs::bvNone:
+      break;
   }
   if (!FCaptionMode) return;
   if (FBorderStyle == bs::bvFrame) {

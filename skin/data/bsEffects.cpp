@@ -269,8 +269,7 @@ void TbsEffectBmp::MorphHGrad(const TbsEffectBmp& Other, double K) {
   const Extended step = d == 0 ? Extended(1) : Extended(1) / d;
   const int L = std::max(W / 2 - n / 2, 0);
   const int R = std::min(W / 2 + n / 2, W - 1);
-  for (int y = 0; y < Height; ++y)
-    std::memcpy(Row(y) + 3 * L, Other.Row(y) + 3 * L, size_t(3) * (R - L + 1));
+  for (int y = 0; y < Height; ++y) std::memcpy(Row(y) + 3 * L, Other.Row(y) + 3 * L, size_t(3) * (R - L + 1));
   // Soft edges: each column has one factor, the same on every row.
   const std::vector<Extended> left = Ramp(L + 1, step), right = Ramp(W - R, step);
   auto column = [&](int x, Extended f) {
@@ -428,8 +427,7 @@ void TbsEffectBmp::SplitBlur(int Amount) {
     uint8_t* p = Row(y);
     for (int x = 0; x < Width; ++x) {
       const int l = 3 * inside(x - Amount, Width, x), r = 3 * inside(x + Amount, Width, x);
-      for (int c = 0; c < 3; ++c)
-        p[3 * x + c] = uint8_t((up[l + c] + down[l + c] + up[r + c] + down[r + c]) >> 2);
+      for (int c = 0; c < 3; ++c) p[3 * x + c] = uint8_t((up[l + c] + down[l + c] + up[r + c] + down[r + c]) >> 2);
     }
   }
 }

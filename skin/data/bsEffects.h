@@ -93,9 +93,7 @@ class TbsEffectBmp : public TObject {
  private:
   void Allocate(int AWidth, int AHeight);
   uint8_t* Row(int Y) const { return Bits + static_cast<ptrdiff_t>(Y) * RowStride(); }
-  bool SameSize(const TbsEffectBmp& Other) const {
-    return !Empty() && Other.Width == Width && Other.Height == Height;
-  }
+  bool SameSize(const TbsEffectBmp& Other) const { return !Empty() && Other.Width == Width && Other.Height == Height; }
   void Rotate(TbsEffectBmp& Dest, bool Clockwise) const;
 };
 

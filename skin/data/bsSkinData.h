@@ -28,7 +28,15 @@ class TCustomIniFile;
 class TbsStoredSkin;
 class TbsCompressedStoredSkin;
 
-enum TbsMorphKind : uint8_t { mkDefault, mkGradient, mkLeftGradient, mkRightGradient, mkLeftSlide, mkRightSlide, mkPush };
+enum TbsMorphKind : uint8_t {
+  mkDefault,
+  mkGradient,
+  mkLeftGradient,
+  mkRightGradient,
+  mkLeftSlide,
+  mkRightSlide,
+  mkPush
+};
 enum TbsStdCommand : uint8_t { cmClose, cmMaximize, cmMinimize, cmSysMenu, cmDefault, cmRollUp };
 enum TbsInActiveEffect : uint8_t { ieBrightness, ieDarkness, ieGrayScale, ieNoise, ieSplitBlur, ieInvert };
 
@@ -836,8 +844,8 @@ class TbsSkinData : public TComponent {
 
   // ---- The skin (read by the form engine, menus, hints and controls) ----
   // A picture index is usable when it is 0 or more and below ActivePictures->Count().
-  const std::unique_ptr<TList> ObjectList;      // TbsDataSkinObject*, owned, in file order
-  const std::unique_ptr<TList> CtrlList;        // TbsDataSkinControl*, owned, in file order
+  const std::unique_ptr<TList> ObjectList;  // TbsDataSkinObject*, owned, in file order
+  const std::unique_ptr<TList> CtrlList;    // TbsDataSkinControl*, owned, in file order
   // TBitmap*, owned. Entries that name one file are one picture, standing at each of their indexes.
   const std::unique_ptr<TList> ActivePictures;
   const std::unique_ptr<TStringList> ActivePictureNames;

@@ -126,7 +126,8 @@ void* FieldOf(TObject* Record) {
 
 template <auto M, class Expected>
 constexpr void CheckField() {
-  static_assert(std::is_same_v<typename TMember<decltype(M)>::Value, Expected>, "the field's type does not fit the codec");
+  static_assert(std::is_same_v<typename TMember<decltype(M)>::Value, Expected>,
+                "the field's type does not fit the codec");
 }
 
 template <auto M>
@@ -193,7 +194,9 @@ std::array<TSkinKey, 4> Font(const char* const (&Keys)[4]) {
 }
 
 inline void Append(TSkinKeys& Keys, const TSkinKey& Key) { Keys.push_back(Key); }
-inline void Append(TSkinKeys& Keys, const std::array<TSkinKey, 4>& Group) { Keys.insert(Keys.end(), Group.begin(), Group.end()); }
+inline void Append(TSkinKeys& Keys, const std::array<TSkinKey, 4>& Group) {
+  Keys.insert(Keys.end(), Group.begin(), Group.end());
+}
 
 template <class... Parts>
 TSkinKeys Keys(const Parts&... P) {
@@ -205,10 +208,9 @@ TSkinKeys Keys(const Parts&... P) {
 }  // namespace xj::skin
 
 // The plain font group of class T, and one whose fields and keys carry a prefix (Caption, Fixed).
-#define XJ_SKIN_FONT(T)                                                                   \
-  ::xj::skin::Font<&T::FontName, &T::FontHeight, &T::FontStyle, &T::FontColor>(          \
+#define XJ_SKIN_FONT(T)                                                         \
+  ::xj::skin::Font<&T::FontName, &T::FontHeight, &T::FontStyle, &T::FontColor>( \
       { "fontname", "fontheight", "fontstyle", "fontcolor" })
-#define XJ_SKIN_PREFIXED_FONT(T, Prefix, prefix)                                                       \
-  ::xj::skin::Font<&T::Prefix##FontName, &T::Prefix##FontHeight, &T::Prefix##FontStyle,                \
-                   &T::Prefix##FontColor>({ prefix "fontname", prefix "fontheight", prefix "fontstyle", \
-                                            prefix "fontcolor" })
+#define XJ_SKIN_PREFIXED_FONT(T, Prefix, prefix)                                                                \
+  ::xj::skin::Font<&T::Prefix##FontName, &T::Prefix##FontHeight, &T::Prefix##FontStyle, &T::Prefix##FontColor>( \
+      { prefix "fontname", prefix "fontheight", prefix "fontstyle", prefix "fontcolor" })

@@ -86,8 +86,10 @@ int TbsSkinData::GetControlIndex(const AnsiString& AIDName) const {
 
 void TbsSkinData::LoadNames() {
   RecordNames->Clear();
-  for (int i = 0; i < ObjectList->Count(); ++i) RecordNames->Add(static_cast<TbsDataSkinObject*>(ObjectList->Items(i))->IDName);
-  for (int i = 0; i < CtrlList->Count(); ++i) RecordNames->Add(static_cast<TbsDataSkinControl*>(CtrlList->Items(i))->IDName);
+  for (int i = 0; i < ObjectList->Count(); ++i)
+    RecordNames->Add(static_cast<TbsDataSkinObject*>(ObjectList->Items(i))->IDName);
+  for (int i = 0; i < CtrlList->Count(); ++i)
+    RecordNames->Add(static_cast<TbsDataSkinControl*>(CtrlList->Items(i))->IDName);
 }
 
 void TbsSkinData::EraseSections(TCustomIniFile* IniFile) {
@@ -171,8 +173,9 @@ void TbsSkinData::BeginChange() {
   // Handlers of the skin-change messages run inside the load; a second load from there would free the
   // records the first one is building.
   if (FLoading)
-    throw EInvalidOperation(Format("The skin of %s is being changed; it cannot be loaded or cleared again until that ends",
-                                   Name().empty() ? ClassName() : Name()));
+    throw EInvalidOperation(
+        Format("The skin of %s is being changed; it cannot be loaded or cleared again until that ends",
+               Name().empty() ? ClassName() : Name()));
 }
 
 void TbsSkinData::Load(const std::function<bool()>& Read) {

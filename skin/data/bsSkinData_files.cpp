@@ -38,7 +38,8 @@ struct TRecordKind {
   Base* (*Create)(const AnsiString& IDName);
 };
 
-#define XJ_KIND(Base, Word, T) TRecordKind<Base> { Word, T::StaticClass(), &Make<T, Base> }
+#define XJ_KIND(Base, Word, T) \
+  TRecordKind<Base> { Word, T::StaticClass(), &Make<T, Base> }
 
 const TRecordKind<TbsDataSkinObject> ObjectKinds[] = {
   XJ_KIND(TbsDataSkinObject, "menuitem", TbsDataSkinMenuItem),
@@ -116,33 +117,31 @@ void WriteRecords(TCustomIniFile* IniFile, const char* Section, const TRecordKin
 
 const TSkinKeys& VersionKeys() {
   using T = TbsSkinData;
-  static const TSkinKeys keys = Keys(Str<&T::SkinName>("skinname"), Str<&T::SkinAuthor>("skinauthor"),
-                                     Str<&T::AuthorEmail>("authoremail"), Str<&T::AuthorURL>("authorurl"),
-                                     Str<&T::SkinComments>("skincomments"));
+  static const TSkinKeys keys =
+      Keys(Str<&T::SkinName>("skinname"), Str<&T::SkinAuthor>("skinauthor"), Str<&T::AuthorEmail>("authoremail"),
+           Str<&T::AuthorURL>("authorurl"), Str<&T::SkinComments>("skincomments"));
   return keys;
 }
 
 // [FORMINFO] keys 1 to 11; the mask adjustment runs between these and the rest.
 const TSkinKeys& FormGeometryKeys() {
   using T = TbsSkinData;
-  static const TSkinKeys keys =
-      Keys(Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
-           Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
-           Rect<&T::ClRect>("clientrect"), Int<&T::BGPictureIndex>("bgpictureindex", -1),
-           Rect<&T::MaskRectArea>("maskrectarea"), Point<&T::HitTestLTPoint>("hittestlefttoppoint"),
-           Point<&T::HitTestRTPoint>("hittestrighttoppoint"), Point<&T::HitTestLBPoint>("hittestleftbottompoint"),
-           Point<&T::HitTestRBPoint>("hittestrightbottompoint"));
+  static const TSkinKeys keys = Keys(
+      Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"), Point<&T::LBPoint>("leftbottompoint"),
+      Point<&T::RBPoint>("rightbottompoint"), Rect<&T::ClRect>("clientrect"),
+      Int<&T::BGPictureIndex>("bgpictureindex", -1), Rect<&T::MaskRectArea>("maskrectarea"),
+      Point<&T::HitTestLTPoint>("hittestlefttoppoint"), Point<&T::HitTestRTPoint>("hittestrighttoppoint"),
+      Point<&T::HitTestLBPoint>("hittestleftbottompoint"), Point<&T::HitTestRBPoint>("hittestrightbottompoint"));
   return keys;
 }
 
 const TSkinKeys& FormButtonKeys() {
   using T = TbsSkinData;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::ButtonsRect>("buttonsrect"), Rect<&T::CaptionRect>("captionrect"),
-           Int<&T::ButtonsOffset>("buttonsoffset"), Bool<&T::ButtonsInLeft>("buttonsinleft"),
-           Bool<&T::MainMenuPopupUp>("mainmenupopupup"), Int<&T::BorderWidth>("borderwidth"),
-           Bool<&T::AutoRenderingInActiveImage>("autorenderinginactiveimage"),
-           Effect<&T::InActiveEffect>("inactiveeffect"));
+  static const TSkinKeys keys = Keys(Rect<&T::ButtonsRect>("buttonsrect"), Rect<&T::CaptionRect>("captionrect"),
+                                     Int<&T::ButtonsOffset>("buttonsoffset"), Bool<&T::ButtonsInLeft>("buttonsinleft"),
+                                     Bool<&T::MainMenuPopupUp>("mainmenupopupup"), Int<&T::BorderWidth>("borderwidth"),
+                                     Bool<&T::AutoRenderingInActiveImage>("autorenderinginactiveimage"),
+                                     Effect<&T::InActiveEffect>("inactiveeffect"));
   return keys;
 }
 
@@ -231,13 +230,17 @@ void FreePictures(TList* List) {
 void TPictureBudget::Charge(const TBitmap* Bitmap, const AnsiString& What) {
   if (!FCounted.insert(Bitmap).second) return;
   const TPixelFormat format = Bitmap->PixelFormat();
-  const int bits = format == pf1bit ? 1 : format == pf4bit ? 4 : format == pf8bit ? 8
-                 : format == pf15bit || format == pf16bit ? 16 : format == pf24bit ? 24 : 32;
+  const int bits = format == pf1bit                         ? 1
+                   : format == pf4bit                       ? 4
+                   : format == pf8bit                       ? 8
+                   : format == pf15bit || format == pf16bit ? 16
+                   : format == pf24bit                      ? 24
+                                                            : 32;
   const int64_t rowBytes = (int64_t { Bitmap->Width() } * bits + 31) / 32 * 4;
   FUsed += Bitmap->Empty() ? 0 : rowBytes * Bitmap->Height();
   if (FUsed > FLimit)
-    throw EInvalidGraphic(Format("The pictures of the skin take more than %d bytes once decoded; %s goes past that",
-                                 FLimit, What));
+    throw EInvalidGraphic(
+        Format("The pictures of the skin take more than %d bytes once decoded; %s goes past that", FLimit, What));
 }
 
 TPictureBudget SkinPictureBudget(TbsSkinData& Data) {
@@ -287,9 +290,7 @@ bool IsSkinFile(TCustomIniFile* IniFile) {
 
 // ---- Reading --------------------------------------------------------------------------------------------
 
-void TbsSkinData::ReadVersion(TCustomIniFile* IniFile) {
-  ReadKeys(IniFile, "VERSION", this, VersionKeys());
-}
+void TbsSkinData::ReadVersion(TCustomIniFile* IniFile) { ReadKeys(IniFile, "VERSION", this, VersionKeys()); }
 
 void TbsSkinData::ReadFormInfo(TCustomIniFile* IniFile) {
   ReadKeys(IniFile, "FORMINFO", this, FormGeometryKeys());

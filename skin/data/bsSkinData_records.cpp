@@ -53,15 +53,33 @@ void ReadKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Recor
   for (const TSkinKey& k : Keys) {
     void* field = k.Field(Record);
     switch (k.Kind) {
-      case kkInteger: *static_cast<int*>(field) = IniFile->ReadInteger(Section, k.Key, k.IntDefault); break;
-      case kkColour: *static_cast<TColor*>(field) = IniFile->ReadInteger(Section, k.Key, k.IntDefault); break;
-      case kkRect: *static_cast<TRect*>(field) = ReadRect(IniFile, Section, k.Key); break;
-      case kkPoint: *static_cast<TPoint*>(field) = ReadPoint(IniFile, Section, k.Key); break;
-      case kkBoolean: *static_cast<bool*>(field) = ReadBoolean(IniFile, Section, k.Key); break;
-      case kkString: *static_cast<AnsiString*>(field) = IniFile->ReadString(Section, k.Key, k.StrDefault); break;
-      case kkFontStyles: *static_cast<TFontStyles*>(field) = ReadFontStyles(IniFile, Section, k.Key); break;
-      case kkAlignment: *static_cast<TAlignment*>(field) = ReadAlignment(IniFile, Section, k.Key); break;
-      case kkMorphKind: *static_cast<TbsMorphKind*>(field) = ReadMorphKind(IniFile, Section, k.Key); break;
+      case kkInteger:
+        *static_cast<int*>(field) = IniFile->ReadInteger(Section, k.Key, k.IntDefault);
+        break;
+      case kkColour:
+        *static_cast<TColor*>(field) = IniFile->ReadInteger(Section, k.Key, k.IntDefault);
+        break;
+      case kkRect:
+        *static_cast<TRect*>(field) = ReadRect(IniFile, Section, k.Key);
+        break;
+      case kkPoint:
+        *static_cast<TPoint*>(field) = ReadPoint(IniFile, Section, k.Key);
+        break;
+      case kkBoolean:
+        *static_cast<bool*>(field) = ReadBoolean(IniFile, Section, k.Key);
+        break;
+      case kkString:
+        *static_cast<AnsiString*>(field) = IniFile->ReadString(Section, k.Key, k.StrDefault);
+        break;
+      case kkFontStyles:
+        *static_cast<TFontStyles*>(field) = ReadFontStyles(IniFile, Section, k.Key);
+        break;
+      case kkAlignment:
+        *static_cast<TAlignment*>(field) = ReadAlignment(IniFile, Section, k.Key);
+        break;
+      case kkMorphKind:
+        *static_cast<TbsMorphKind*>(field) = ReadMorphKind(IniFile, Section, k.Key);
+        break;
       case kkStdCommand:
         *static_cast<TbsStdCommand*>(field) = ReadWord(IniFile, Section, k.Key, CommandWords, cmDefault);
         break;
@@ -76,15 +94,33 @@ void WriteKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Reco
   for (const TSkinKey& k : Keys) {
     void* field = k.Field(Record);
     switch (k.Kind) {
-      case kkInteger: IniFile->WriteInteger(Section, k.Key, *static_cast<int*>(field)); break;
-      case kkColour: IniFile->WriteInteger(Section, k.Key, *static_cast<TColor*>(field)); break;
-      case kkRect: WriteRect(IniFile, Section, k.Key, *static_cast<TRect*>(field)); break;
-      case kkPoint: WritePoint(IniFile, Section, k.Key, *static_cast<TPoint*>(field)); break;
-      case kkBoolean: WriteBoolean(IniFile, Section, k.Key, *static_cast<bool*>(field)); break;
-      case kkString: IniFile->WriteString(Section, k.Key, *static_cast<AnsiString*>(field)); break;
-      case kkFontStyles: WriteFontStyles(IniFile, Section, k.Key, *static_cast<TFontStyles*>(field)); break;
-      case kkAlignment: WriteAlignment(IniFile, Section, k.Key, *static_cast<TAlignment*>(field)); break;
-      case kkMorphKind: WriteMorphKind(IniFile, Section, k.Key, *static_cast<TbsMorphKind*>(field)); break;
+      case kkInteger:
+        IniFile->WriteInteger(Section, k.Key, *static_cast<int*>(field));
+        break;
+      case kkColour:
+        IniFile->WriteInteger(Section, k.Key, *static_cast<TColor*>(field));
+        break;
+      case kkRect:
+        WriteRect(IniFile, Section, k.Key, *static_cast<TRect*>(field));
+        break;
+      case kkPoint:
+        WritePoint(IniFile, Section, k.Key, *static_cast<TPoint*>(field));
+        break;
+      case kkBoolean:
+        WriteBoolean(IniFile, Section, k.Key, *static_cast<bool*>(field));
+        break;
+      case kkString:
+        IniFile->WriteString(Section, k.Key, *static_cast<AnsiString*>(field));
+        break;
+      case kkFontStyles:
+        WriteFontStyles(IniFile, Section, k.Key, *static_cast<TFontStyles*>(field));
+        break;
+      case kkAlignment:
+        WriteAlignment(IniFile, Section, k.Key, *static_cast<TAlignment*>(field));
+        break;
+      case kkMorphKind:
+        WriteMorphKind(IniFile, Section, k.Key, *static_cast<TbsMorphKind*>(field));
+        break;
       case kkStdCommand: {
         const auto command = *static_cast<TbsStdCommand*>(field);
         IniFile->WriteString(Section, k.Key, CommandWords[command < std::size(CommandWords) ? command : cmDefault]);
@@ -101,14 +137,14 @@ void WriteKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Reco
 
 // Load and save of a record class: its parent's keys first, then its own table (a class whose keys are
 // written in another order than they are read has two tables).
-#define XJ_SKIN_RECORD_RW(T, Parent, ReadTable, WriteTable)                 \
-  void T::LoadFromFile(TCustomIniFile* IniFile) {                           \
-    Parent::LoadFromFile(IniFile);                                          \
-    ReadKeys(IniFile, IDName, this, ReadTable());                           \
-  }                                                                         \
-  void T::SaveToFile(TCustomIniFile* IniFile) {                             \
-    Parent::SaveToFile(IniFile);                                            \
-    WriteKeys(IniFile, IDName, this, WriteTable());                         \
+#define XJ_SKIN_RECORD_RW(T, Parent, ReadTable, WriteTable) \
+  void T::LoadFromFile(TCustomIniFile* IniFile) {           \
+    Parent::LoadFromFile(IniFile);                          \
+    ReadKeys(IniFile, IDName, this, ReadTable());           \
+  }                                                         \
+  void T::SaveToFile(TCustomIniFile* IniFile) {             \
+    Parent::SaveToFile(IniFile);                            \
+    WriteKeys(IniFile, IDName, this, WriteTable());         \
   }
 #define XJ_SKIN_RECORD(T, Parent, Table) XJ_SKIN_RECORD_RW(T, Parent, Table, Table)
 
@@ -118,10 +154,10 @@ namespace {
 
 const TSkinKeys& ObjectKeys() {
   using T = TbsDataSkinObject;
-  static const TSkinKeys keys =
-      Keys(Str<&T::Hint>("hint"), Int<&T::ActivePictureIndex>("activepictureindex", -1),
-           Bool<&T::SkinRectInAPicture>("skinrectinapicture"), Rect<&T::SkinRect>("skinrect"),
-           Rect<&T::ActiveSkinRect>("activeskinrect"), Bool<&T::Morphing>("morphing"), Morph<&T::MorphKind>("morphkind"));
+  static const TSkinKeys keys = Keys(Str<&T::Hint>("hint"), Int<&T::ActivePictureIndex>("activepictureindex", -1),
+                                     Bool<&T::SkinRectInAPicture>("skinrectinapicture"), Rect<&T::SkinRect>("skinrect"),
+                                     Rect<&T::ActiveSkinRect>("activeskinrect"), Bool<&T::Morphing>("morphing"),
+                                     Morph<&T::MorphKind>("morphkind"));
   return keys;
 }
 
@@ -190,28 +226,23 @@ const TSkinKeys& PopupWindowKeys() {
 
 const TSkinKeys& HintWindowKeys() {
   using T = TbsDataSkinHintWindow;
-  static const TSkinKeys keys =
-      Keys(Int<&T::WindowPictureIndex>("windowpictureindex", -1), Int<&T::MaskPictureIndex>("maskpictureindex", -1),
-           Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
-           Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
-           Rect<&T::ClRect>("clientrect"), XJ_SKIN_FONT(T));
+  static const TSkinKeys keys = Keys(
+      Int<&T::WindowPictureIndex>("windowpictureindex", -1), Int<&T::MaskPictureIndex>("maskpictureindex", -1),
+      Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"), Point<&T::LBPoint>("leftbottompoint"),
+      Point<&T::RBPoint>("rightbottompoint"), Rect<&T::ClRect>("clientrect"), XJ_SKIN_FONT(T));
   return keys;
 }
 
 }  // namespace
 
-void TbsDataSkinObject::LoadFromFile(TCustomIniFile* IniFile) {
-  ReadKeys(IniFile, IDName, this, ObjectKeys());
-}
+void TbsDataSkinObject::LoadFromFile(TCustomIniFile* IniFile) { ReadKeys(IniFile, IDName, this, ObjectKeys()); }
 
 void TbsDataSkinObject::SaveToFile(TCustomIniFile* IniFile) {
   IniFile->EraseSection(IDName);
   WriteKeys(IniFile, IDName, this, ObjectKeys());
 }
 
-void TbsDataUserObject::LoadFromFile(TCustomIniFile* IniFile) {
-  ReadKeys(IniFile, IDName, this, UserObjectKeys());
-}
+void TbsDataUserObject::LoadFromFile(TCustomIniFile* IniFile) { ReadKeys(IniFile, IDName, this, UserObjectKeys()); }
 
 void TbsDataUserObject::SaveToFile(TCustomIniFile* IniFile) {
   IniFile->EraseSection(IDName);
@@ -289,16 +320,15 @@ const TSkinKeys& MainMenuBarKeys() {
 
 const TSkinKeys& TabKeys() {
   using T = TbsDataSkinTabControl;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::TabRect>("tabrect"), Rect<&T::ActiveTabRect>("activetabrect"),
-           Rect<&T::FocusTabRect>("focustabrect"), Rect<&T::MouseInTabRect>("mouseintabrect"),
-           Rect<&T::ClRect>("clientrect"), Int<&T::BGPictureIndex>("bgpictureindex", -1),
-           Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
-           Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
-           Int<&T::TabLeftOffset>("tableftoffset"), Int<&T::TabRightOffset>("tabrightoffset"),
-           Rect<&T::TabsBGRect>("tabsbgrect"), XJ_SKIN_FONT(T), Colour<&T::ActiveFontColor>("activefontcolor"),
-           Colour<&T::FocusFontColor>("focusfontcolor"), Colour<&T::MouseInFontColor>("mouseinfontcolor"),
-           Str<&T::UpDown>("updown"));
+  static const TSkinKeys keys = Keys(
+      Rect<&T::TabRect>("tabrect"), Rect<&T::ActiveTabRect>("activetabrect"), Rect<&T::FocusTabRect>("focustabrect"),
+      Rect<&T::MouseInTabRect>("mouseintabrect"), Rect<&T::ClRect>("clientrect"),
+      Int<&T::BGPictureIndex>("bgpictureindex", -1), Point<&T::LTPoint>("lefttoppoint"),
+      Point<&T::RTPoint>("righttoppoint"), Point<&T::LBPoint>("leftbottompoint"),
+      Point<&T::RBPoint>("rightbottompoint"), Int<&T::TabLeftOffset>("tableftoffset"),
+      Int<&T::TabRightOffset>("tabrightoffset"), Rect<&T::TabsBGRect>("tabsbgrect"), XJ_SKIN_FONT(T),
+      Colour<&T::ActiveFontColor>("activefontcolor"), Colour<&T::FocusFontColor>("focusfontcolor"),
+      Colour<&T::MouseInFontColor>("mouseinfontcolor"), Str<&T::UpDown>("updown"));
   return keys;
 }
 
@@ -309,17 +339,15 @@ const TSkinKeys& GridKeys() {
            Rect<&T::FocusCellRect>("focuscellrect"), Int<&T::FixedCellLeftOffset>("fixedcellleftoffset"),
            Int<&T::FixedCellRightOffset>("fixedcellrightoffset"), Rect<&T::FixedCellTextRect>("fixedcelltextrect"),
            Int<&T::CellLeftOffset>("cellleftoffset"), Int<&T::CellRightOffset>("cellrightoffset"),
-           Rect<&T::CellTextRect>("celltextrect"), Colour<&T::LinesColor>("linescolor"),
-           Colour<&T::BGColor>("bgcolor"), XJ_SKIN_FONT(T), Colour<&T::SelectFontColor>("selectfontcolor"),
+           Rect<&T::CellTextRect>("celltextrect"), Colour<&T::LinesColor>("linescolor"), Colour<&T::BGColor>("bgcolor"),
+           XJ_SKIN_FONT(T), Colour<&T::SelectFontColor>("selectfontcolor"),
            Colour<&T::FocusFontColor>("focusfontcolor"), XJ_SKIN_PREFIXED_FONT(T, Fixed, "fixed"));
   return keys;
 }
 
 }  // namespace
 
-void TbsDataSkinControl::LoadFromFile(TCustomIniFile* IniFile) {
-  ReadKeys(IniFile, IDName, this, ControlKeys());
-}
+void TbsDataSkinControl::LoadFromFile(TCustomIniFile* IniFile) { ReadKeys(IniFile, IDName, this, ControlKeys()); }
 
 void TbsDataSkinControl::SaveToFile(TCustomIniFile* IniFile) {
   IniFile->EraseSection(IDName);
@@ -342,10 +370,9 @@ namespace {
 
 const TSkinKeys& CustomControlKeys() {
   using T = TbsDataSkinCustomControl;
-  static const TSkinKeys keys =
-      Keys(Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
-           Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
-           Rect<&T::ClRect>("clientrect"));
+  static const TSkinKeys keys = Keys(Point<&T::LTPoint>("lefttoppoint"), Point<&T::RTPoint>("righttoppoint"),
+                                     Point<&T::LBPoint>("leftbottompoint"), Point<&T::RBPoint>("rightbottompoint"),
+                                     Rect<&T::ClRect>("clientrect"));
   return keys;
 }
 
@@ -371,15 +398,15 @@ const TSkinKeys& UpDownKeys() {
 
 TSkinKeys ComboBoxKeys(bool Writing) {
   using T = TbsDataSkinComboBox;
-  TSkinKeys keys = Keys(Rect<&T::ItemRect>("itemrect"), Rect<&T::FocusItemRect>("focusitemrect"),
-                        Int<&T::ItemLeftOffset>("itemleftoffset"), Int<&T::ItemRightOffset>("itemrightoffset"),
-                        Rect<&T::ItemTextRect>("itemtextrect"), XJ_SKIN_FONT(T),
-                        Colour<&T::FocusFontColor>("focusfontcolor"));
+  TSkinKeys keys =
+      Keys(Rect<&T::ItemRect>("itemrect"), Rect<&T::FocusItemRect>("focusitemrect"),
+           Int<&T::ItemLeftOffset>("itemleftoffset"), Int<&T::ItemRightOffset>("itemrightoffset"),
+           Rect<&T::ItemTextRect>("itemtextrect"), XJ_SKIN_FONT(T), Colour<&T::FocusFontColor>("focusfontcolor"));
   const TSkinKey listBox = Str<&T::ListBoxName>("listboxname");
   if (!Writing) keys.push_back(listBox);
-  const TSkinKeys buttons = Keys(Rect<&T::ButtonRect>("buttonrect"), Rect<&T::ActiveButtonRect>("activebuttonrect"),
-                                 Rect<&T::DownButtonRect>("downbuttonrect"),
-                                 Rect<&T::UnenabledButtonRect>("unenabledbuttonrect"));
+  const TSkinKeys buttons =
+      Keys(Rect<&T::ButtonRect>("buttonrect"), Rect<&T::ActiveButtonRect>("activebuttonrect"),
+           Rect<&T::DownButtonRect>("downbuttonrect"), Rect<&T::UnenabledButtonRect>("unenabledbuttonrect"));
   keys.insert(keys.end(), buttons.begin(), buttons.end());
   if (Writing) keys.push_back(listBox);
   return keys;
@@ -397,50 +424,48 @@ const TSkinKeys& ComboBoxWriteKeys() {
 
 const TSkinKeys& ListBoxKeys() {
   using T = TbsDataSkinListBox;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::ItemRect>("itemrect"), Rect<&T::ActiveItemRect>("activeitemrect"),
-           Rect<&T::FocusItemRect>("focusitemrect"), Int<&T::ItemLeftOffset>("itemleftoffset"),
-           Int<&T::ItemRightOffset>("itemrightoffset"), Rect<&T::ItemTextRect>("itemtextrect"), XJ_SKIN_FONT(T),
-           Colour<&T::ActiveFontColor>("activefontcolor"), Colour<&T::FocusFontColor>("focusfontcolor"),
-           Rect<&T::CaptionRect>("captionrect"), XJ_SKIN_PREFIXED_FONT(T, Caption, "caption"),
-           Rect<&T::UpButtonRect>("upbuttonrect"), Rect<&T::ActiveUpButtonRect>("activeupbuttonrect"),
-           Rect<&T::DownUpButtonRect>("downupbuttonrect"), Rect<&T::DownButtonRect>("downbuttonrect"),
-           Rect<&T::ActiveDownButtonRect>("activedownbuttonrect"),
-           Rect<&T::DownDownButtonRect>("downdownbuttonrect"), Rect<&T::CheckButtonRect>("checkbuttonrect"),
-           Rect<&T::ActiveCheckButtonRect>("activecheckbuttonrect"),
-           Rect<&T::DownCheckButtonRect>("downcheckbuttonrect"),
-           Str<&T::VScrollBarName>("vscrollbarname", "vscrollbar"),
-           Str<&T::HScrollBarName>("hscrollbarname", "hscrollbar"),
-           Str<&T::BothHScrollBarName>("bothhscrollbarname", "bothhscrollbar"));
+  static const TSkinKeys keys = Keys(
+      Rect<&T::ItemRect>("itemrect"), Rect<&T::ActiveItemRect>("activeitemrect"),
+      Rect<&T::FocusItemRect>("focusitemrect"), Int<&T::ItemLeftOffset>("itemleftoffset"),
+      Int<&T::ItemRightOffset>("itemrightoffset"), Rect<&T::ItemTextRect>("itemtextrect"), XJ_SKIN_FONT(T),
+      Colour<&T::ActiveFontColor>("activefontcolor"), Colour<&T::FocusFontColor>("focusfontcolor"),
+      Rect<&T::CaptionRect>("captionrect"), XJ_SKIN_PREFIXED_FONT(T, Caption, "caption"),
+      Rect<&T::UpButtonRect>("upbuttonrect"), Rect<&T::ActiveUpButtonRect>("activeupbuttonrect"),
+      Rect<&T::DownUpButtonRect>("downupbuttonrect"), Rect<&T::DownButtonRect>("downbuttonrect"),
+      Rect<&T::ActiveDownButtonRect>("activedownbuttonrect"), Rect<&T::DownDownButtonRect>("downdownbuttonrect"),
+      Rect<&T::CheckButtonRect>("checkbuttonrect"), Rect<&T::ActiveCheckButtonRect>("activecheckbuttonrect"),
+      Rect<&T::DownCheckButtonRect>("downcheckbuttonrect"), Str<&T::VScrollBarName>("vscrollbarname", "vscrollbar"),
+      Str<&T::HScrollBarName>("hscrollbarname", "hscrollbar"),
+      Str<&T::BothHScrollBarName>("bothhscrollbarname", "bothhscrollbar"));
   return keys;
 }
 
 const TSkinKeys& CheckListBoxReadKeys() {
   using T = TbsDataSkinCheckListBox;
-  static const TSkinKeys keys = Keys(Rect<&T::ItemCheckRect>("itemcheckrect"), Rect<&T::CheckImageRect>("checkimagerect"),
-                                     Rect<&T::UncheckImageRect>("uncheckimagerect"));
+  static const TSkinKeys keys =
+      Keys(Rect<&T::ItemCheckRect>("itemcheckrect"), Rect<&T::CheckImageRect>("checkimagerect"),
+           Rect<&T::UncheckImageRect>("uncheckimagerect"));
   return keys;
 }
 
 const TSkinKeys& CheckListBoxWriteKeys() {
   using T = TbsDataSkinCheckListBox;
-  static const TSkinKeys keys = Keys(Rect<&T::ItemCheckRect>("itemcheckrect"),
-                                     Rect<&T::UncheckImageRect>("uncheckimagerect"),
-                                     Rect<&T::CheckImageRect>("checkimagerect"));
+  static const TSkinKeys keys =
+      Keys(Rect<&T::ItemCheckRect>("itemcheckrect"), Rect<&T::UncheckImageRect>("uncheckimagerect"),
+           Rect<&T::CheckImageRect>("checkimagerect"));
   return keys;
 }
 
 const TSkinKeys& ScrollBarKeys() {
   using T = TbsDataSkinScrollBarControl;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::TrackArea>("trackarea"), Rect<&T::UpButtonRect>("upbuttonrect"),
-           Rect<&T::ActiveUpButtonRect>("activeupbuttonrect"), Rect<&T::DownUpButtonRect>("downupbuttonrect"),
-           Rect<&T::DownButtonRect>("downbuttonrect"), Rect<&T::ActiveDownButtonRect>("activedownbuttonrect"),
-           Rect<&T::DownDownButtonRect>("downdownbuttonrect"), Rect<&T::ThumbRect>("thumbrect"),
-           Rect<&T::ActiveThumbRect>("activethumbrect"), Rect<&T::DownThumbRect>("downthumbrect"),
-           Int<&T::ThumbOffset1>("thumboffset1"), Int<&T::ThumbOffset2>("thumboffset2"),
-           Rect<&T::GlyphRect>("glyphrect"), Rect<&T::ActiveGlyphRect>("activeglyphrect"),
-           Rect<&T::DownGlyphRect>("downglyphrect"));
+  static const TSkinKeys keys = Keys(
+      Rect<&T::TrackArea>("trackarea"), Rect<&T::UpButtonRect>("upbuttonrect"),
+      Rect<&T::ActiveUpButtonRect>("activeupbuttonrect"), Rect<&T::DownUpButtonRect>("downupbuttonrect"),
+      Rect<&T::DownButtonRect>("downbuttonrect"), Rect<&T::ActiveDownButtonRect>("activedownbuttonrect"),
+      Rect<&T::DownDownButtonRect>("downdownbuttonrect"), Rect<&T::ThumbRect>("thumbrect"),
+      Rect<&T::ActiveThumbRect>("activethumbrect"), Rect<&T::DownThumbRect>("downthumbrect"),
+      Int<&T::ThumbOffset1>("thumboffset1"), Int<&T::ThumbOffset2>("thumboffset2"), Rect<&T::GlyphRect>("glyphrect"),
+      Rect<&T::ActiveGlyphRect>("activeglyphrect"), Rect<&T::DownGlyphRect>("downglyphrect"));
   return keys;
 }
 
@@ -457,11 +482,10 @@ const TSkinKeys& SpinEditKeys() {
 
 const TSkinKeys& EditKeys() {
   using T = TbsDataSkinEditControl;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::ActiveSkinRect>("activeskinrect"), XJ_SKIN_FONT(T),
-           Colour<&T::DisabledFontColor>("disabledfontcolor"), Colour<&T::ActiveFontColor>("activefontcolor"),
-           Rect<&T::ButtonRect>("buttonrect"), Rect<&T::ActiveButtonRect>("activebuttonrect"),
-           Rect<&T::DownButtonRect>("downbuttonrect"));
+  static const TSkinKeys keys = Keys(
+      Rect<&T::ActiveSkinRect>("activeskinrect"), XJ_SKIN_FONT(T), Colour<&T::DisabledFontColor>("disabledfontcolor"),
+      Colour<&T::ActiveFontColor>("activefontcolor"), Rect<&T::ButtonRect>("buttonrect"),
+      Rect<&T::ActiveButtonRect>("activebuttonrect"), Rect<&T::DownButtonRect>("downbuttonrect"));
   return keys;
 }
 
@@ -479,10 +503,9 @@ const TSkinKeys& LabelKeys() {
 
 const TSkinKeys& GaugeKeys() {
   using T = TbsDataSkinGaugeControl;
-  static const TSkinKeys keys =
-      Keys(Rect<&T::ProgressArea>("progressarea"), Rect<&T::ProgressRect>("progressrect"),
-           Int<&T::BeginOffset>("beginoffset"), Int<&T::EndOffset>("endoffset"), Bool<&T::Vertical>("vertical"),
-           XJ_SKIN_FONT(T));
+  static const TSkinKeys keys = Keys(Rect<&T::ProgressArea>("progressarea"), Rect<&T::ProgressRect>("progressrect"),
+                                     Int<&T::BeginOffset>("beginoffset"), Int<&T::EndOffset>("endoffset"),
+                                     Bool<&T::Vertical>("vertical"), XJ_SKIN_FONT(T));
   return keys;
 }
 

@@ -76,7 +76,8 @@ namespace xj::skin {
 int32_t ReadInt32(TStream* Stream) {
   uint8_t b[4];
   Stream->ReadBuffer(b, 4);
-  return static_cast<int32_t>(uint32_t { b[0] } | uint32_t { b[1] } << 8 | uint32_t { b[2] } << 16 | uint32_t { b[3] } << 24);
+  return static_cast<int32_t>(uint32_t { b[0] } | uint32_t { b[1] } << 8 | uint32_t { b[2] } << 16 |
+                              uint32_t { b[3] } << 24);
 }
 
 void WriteInt32(TStream* Stream, int32_t Value) {
@@ -96,7 +97,8 @@ void ReadImage(TStream* Stream, TBitmap* Bitmap) {
                         uint32_t { header[5] } << 24;
   if (header[0] != 'B' || header[1] != 'M') throw EReadError(Format("No bitmap image at offset %d", start));
   if (size < static_cast<uint32_t>(MinImageSize) || size > left)
-    throw EReadError(Format("The bitmap image at offset %d says it is %u bytes long; %d bytes are left", start, size, left));
+    throw EReadError(
+        Format("The bitmap image at offset %d says it is %u bytes long; %d bytes are left", start, size, left));
   TMemoryStream image;
   image.SetSize(size);
   std::memcpy(image.Memory(), header, sizeof header);
@@ -154,9 +156,7 @@ TbsStoredSkin::TbsStoredSkin(TComponent* AOwner)
       ActivePictures(std::make_unique<TList>()),
       FIniStrings(std::make_unique<TStringList>()) {}
 
-TbsStoredSkin::~TbsStoredSkin() {
-  ClearBitMaps();
-}
+TbsStoredSkin::~TbsStoredSkin() { ClearBitMaps(); }
 
 void TbsStoredSkin::SetFileName(const AnsiString& Value) {
   if (!DesigningNotLoading(this)) {
@@ -167,13 +167,9 @@ void TbsStoredSkin::SetFileName(const AnsiString& Value) {
   FFileName = ExtractFileName(Value);
 }
 
-void TbsStoredSkin::SetIniStrings(TStrings* Value) {
-  FIniStrings->Assign(Value);
-}
+void TbsStoredSkin::SetIniStrings(TStrings* Value) { FIniStrings->Assign(Value); }
 
-void TbsStoredSkin::ClearBitMaps() {
-  FreePictures(ActivePictures.get());
-}
+void TbsStoredSkin::ClearBitMaps() { FreePictures(ActivePictures.get()); }
 
 void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {
   // Everything is read aside first, so a bitmap that fails leaves the component as it was.
@@ -226,9 +222,7 @@ void TbsCompressedStoredSkin::SetFileName(const AnsiString& Value) {
   FFileName = ExtractFileName(Value);
 }
 
-bool TbsCompressedStoredSkin::Empty() const {
-  return CompressedData->Size() == 0;
-}
+bool TbsCompressedStoredSkin::Empty() const { return CompressedData->Size() == 0; }
 
 void TbsCompressedStoredSkin::DeCompressToStream(TMemoryStream* Stream) {
   DeCompressStream(Stream, CompressedData.get(), MaxPayloadSize);
@@ -259,8 +253,7 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const AnsiString& FileName) {
 void TbsCompressedStoredSkin::LoadFromCompressFile(const AnsiString& FileName) {
   TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
   const int64_t length = file.Size();
-  if (length < 8 || ReadInt32(&file) != 1)
-    throw EReadError(Format("%s is not a compressed skin file", FileName));
+  if (length < 8 || ReadInt32(&file) != 1) throw EReadError(Format("%s is not a compressed skin file", FileName));
   const int32_t size = ReadInt32(&file);
   if (size < 0 || size > length - 8)
     throw EReadError(Format("%s is cut short: it says %d bytes of data follow, %d do", FileName, size, length - 8));

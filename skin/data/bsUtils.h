@@ -60,10 +60,8 @@ void WriteRect(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiStr
 void WritePoint(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, const TPoint& P);
 void WriteBoolean(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, bool Value);
 // The words of the styles present in the order bold, italic, underline, strike-out, comma-separated.
-void WriteFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident,
-                     TFontStyles Styles);
-void WriteAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident,
-                    TAlignment Alignment);
+void WriteFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TFontStyles Styles);
+void WriteAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TAlignment Alignment);
 // Write the count and the entries; keys of a longer earlier list stay (erase the section first).
 void WriteStrings(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings);
 void WriteStrings1(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TStrings* Strings);
@@ -80,9 +78,7 @@ inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
 inline TRect NullRect() { return TRect(0, 0, 0, 0); }
 // Null: narrower or lower than one pixel; not only the all-zero rectangle.
 // In 64 bits: a skin may hold any coordinates, and an inverted rectangle must never wrap into a wide one.
-inline bool IsNullRect(const TRect& R) {
-  return int64_t { R.Right } - R.Left < 1 || int64_t { R.Bottom } - R.Top < 1;
-}
+inline bool IsNullRect(const TRect& R) { return int64_t { R.Right } - R.Left < 1 || int64_t { R.Bottom } - R.Top < 1; }
 // Null: either coordinate 0.
 inline bool IsNullPoint(const TPoint& P) { return P.X == 0 || P.Y == 0; }
 inline bool EqRects(const TRect& A, const TRect& B) { return A == B; }
@@ -193,52 +189,50 @@ class TbsFBitmap : public TObject {
 // and the client tiled in both directions when DrawClient (otherwise the client keeps what the resized
 // Dest holds). Only resizes Dest when RBPoint shares its x or y with LTPoint, or Src is empty.
 void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                     const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
-                     TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient);
+                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                     const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
+                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient);
 // A face open on its right side (tabs): the top and bottom bands run to the right edge; no right band,
 // no right corners; the client runs to the right edge.
 void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                      const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
-                      TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient);
+                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                      const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
+                      const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient);
 // CreateSkinImage, except that a band whose flag is set is stretched over its whole new length.
-void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                       const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                       const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                       const TRect& NewClRect, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int NewHeight, bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
-                       bool BottomStretch);
+void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                       const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                       const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
+                       TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient,
+                       bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch);
 
 // Three-part faces. Dest becomes NewWidth x (SrcRect's height) for the horizontal ones (NewHeight is not
 // used) and (SrcRect's width) x NewHeight for the vertical one (NewWidth is not used).
 // Left cap, middle tiled from LeftOffset, right cap.
-void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                      int NewWidth, int NewHeight);
+void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                      int NewHeight);
 // Left cap and a middle that runs to the right edge.
-void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                       int NewWidth, int NewHeight);
+void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                       int NewHeight);
 // No caps: the middle tiled from x = 0, its last tile ending LeftOffset short of the right edge.
-void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                       int NewWidth, int NewHeight);
-void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                      int NewWidth, int NewHeight);
+void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                       int NewHeight);
+void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                      int NewHeight);
 
 // The four border pieces of the resized mask: TopMask NewWidth x ClRect.Top, BottomMask NewWidth x
 // (Mask height - ClRect.Bottom), LeftMask ClRect.Left x (NewClRect's height), RightMask (Mask width -
 // ClRect.Right) x (NewClRect's height). A piece without size is left as passed. NewHeight is not used.
 void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                    const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                    const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
-                    TBitmap* TopMask, TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth,
-                    int NewHeight);
+                    const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                    const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask, TBitmap* TopMask,
+                    TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth, int NewHeight);
 // The window region of the resized object: NewClRect (unless null) united with the black pixels of every
 // border piece that exists. Rgn is 0 when that is empty, or when NewLTPoint lies right of NewRTPoint or
 // below NewLBPoint. The caller owns the region.
 void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                      const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                      const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                      const TRect& NewClRect, TBitmap* Mask, int NewWidth, int NewHeight);
+                      const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                      const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
+                      int NewWidth, int NewHeight);
 // The region of the black pixels of Mask at its own size; 0 for an empty mask.
 void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask);
 // Region data for ExtCreateRegion: one rectangle per horizontal run of black pixels, one pixel row high,
@@ -249,11 +243,11 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data);
 
 // The four borders of the resized face as separate bitmaps (tiles start at the image's edge, the corner
 // pieces are drawn over their ends). An image whose size or span would be below 1 is left as passed.
-void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                            const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                            const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                            const TRect& NewClRect, TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage,
-                            TBitmap* BottomImage, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight);
+void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                            const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                            const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect,
+                            TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage, TBitmap* BottomImage,
+                            TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight);
 
 // Glyphs and signs drawn with the pen. Lines leave out their end point; each routine sets only the pen
 // colour, brush colour or brush style it names and does not restore them.

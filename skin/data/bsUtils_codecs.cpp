@@ -65,7 +65,7 @@ struct TStyleWord {
   const char* Word;
 };
 constexpr TStyleWord StyleWords[] = {
-    { fsBold, "fsbold" }, { fsItalic, "fsitalic" }, { fsUnderline, "fsunderline" }, { fsStrikeOut, "fsstrikeout" }
+  { fsBold, "fsbold" }, { fsItalic, "fsitalic" }, { fsUnderline, "fsunderline" }, { fsStrikeOut, "fsstrikeout" }
 };
 
 }  // namespace
@@ -130,8 +130,7 @@ TFontStyles ReadFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, c
   return styles;
 }
 
-void WriteFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident,
-                     TFontStyles Styles) {
+void WriteFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TFontStyles Styles) {
   AnsiString text;
   for (const TStyleWord& w : StyleWords)
     if (Styles.Contains(w.Style)) text += (text.empty() ? "" : ",") + AnsiString(w.Word);
@@ -146,9 +145,10 @@ TAlignment ReadAlignment(TCustomIniFile* IniFile, const AnsiString& Section, con
   return taCenter;
 }
 
-void WriteAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident,
-                    TAlignment Alignment) {
-  const char* word = Alignment == taCenter ? "tacenter" : Alignment == taLeftJustify ? "taleftjustify" : "tarightjustify";
+void WriteAlignment(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TAlignment Alignment) {
+  const char* word = Alignment == taCenter        ? "tacenter"
+                     : Alignment == taLeftJustify ? "taleftjustify"
+                                                  : "tarightjustify";
   IniFile->WriteString(Section, Ident, word);
 }
 

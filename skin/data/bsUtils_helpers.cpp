@@ -47,9 +47,7 @@ void SPDrawText(TCanvas* Cnvs, const AnsiString& S, const TRect& R) {
   DrawTextA(Cnvs->Handle(), S.c_str(), static_cast<int>(S.size()), &r, DT_SINGLELINE | DT_VCENTER);
 }
 
-void SPDrawText2(TCanvas* Cnvs, const AnsiString& S, const TRect& R) {
-  SPDrawText3(Cnvs, S, R, 0);
-}
+void SPDrawText2(TCanvas* Cnvs, const AnsiString& S, const TRect& R) { SPDrawText3(Cnvs, S, R, 0); }
 
 void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset) {
   Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(S) / 2, S);
@@ -70,7 +68,6 @@ void GetParentImage(TControl* Control, TCanvas* Dest) {
   RestoreDC(dc, saved);
 }
 
-
 void GetScreenImage(int X, int Y, TBitmap* B) {
   HDC screen = GetDC(nullptr);
   BitBlt(B->Canvas()->Handle(), 0, 0, B->Width(), B->Height(), screen, X, Y, SRCCOPY);
@@ -89,8 +86,8 @@ TRect GetMonitorWorkArea(HWND Wnd, bool WorkArea) {
   // Looked up in the user library, which has them only on systems with several monitors.
   static const auto monitorFromWindow = reinterpret_cast<decltype(&MonitorFromWindow)>(
       GetProcAddress(GetModuleHandleA("user32.dll"), "MonitorFromWindow"));
-  static const auto getMonitorInfo = reinterpret_cast<decltype(&GetMonitorInfoA)>(
-      GetProcAddress(GetModuleHandleA("user32.dll"), "GetMonitorInfoA"));
+  static const auto getMonitorInfo =
+      reinterpret_cast<decltype(&GetMonitorInfoA)>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetMonitorInfoA"));
   TRect result;
   if (GetSystemMetrics(SM_CMONITORS) > 1 && monitorFromWindow && getMonitorInfo) {
     MONITORINFO info {};
@@ -152,9 +149,7 @@ WORD ExtractYear(TDateTime D) {
   return y;
 }
 
-bool IsLeapYear(int Year) {
-  return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0);
-}
+bool IsLeapYear(int Year) { return Year % 4 == 0 && (Year % 100 != 0 || Year % 400 == 0); }
 
 int DaysPerMonth(int Year, int Month) {
   static const int days[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };

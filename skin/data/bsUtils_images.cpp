@@ -39,9 +39,9 @@ TPixels PixelsOf(TBitmap* B) {
   DIBSECTION ds {};
   if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;
   const int bpp = ds.dsBm.bmBitsPixel;
-  const bool plainMasks = ds.dsBmih.biCompression == BI_RGB ||
-                          (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBitfields[0] == 0xFF0000 &&
-                           ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF);
+  const bool plainMasks =
+      ds.dsBmih.biCompression == BI_RGB || (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBitfields[0] == 0xFF0000 &&
+                                            ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF);
   if ((bpp != 24 && bpp != 32) || !plainMasks) return p;
   p.Width = B->Width();
   p.Height = B->Height();
@@ -90,8 +90,10 @@ class TPieceCopier {
   // One to one, clipped to both pictures like the block copy: what falls outside either is skipped.
   void Direct(const TRect& Dst, const TRect& Src) {
     const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
-    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, FS.Width, FD.Width - dx });
-    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, FS.Height, FD.Height - dy });
+    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }),
+                  r = std::min<int64_t>({ Src.Right, FS.Width, FD.Width - dx });
+    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }),
+                  b = std::min<int64_t>({ Src.Bottom, FS.Height, FD.Height - dy });
     if (l >= r || t >= b) return;
     const TPixels& from = Converted(TRect(LONG(l), LONG(t), LONG(r), LONG(b)));
     for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, from.At(l, y), from.Bytes, int(r - l));
@@ -119,8 +121,8 @@ class TPieceCopier {
       FConverted.X0 = l;
       FConverted.Y0 = t;
     }
-    const bool inside = Need.Left >= FArea.Left && Need.Top >= FArea.Top && Need.Right <= FArea.Right &&
-                        Need.Bottom <= FArea.Bottom;
+    const bool inside =
+        Need.Left >= FArea.Left && Need.Top >= FArea.Top && Need.Right <= FArea.Right && Need.Bottom <= FArea.Bottom;
     return inside ? FConverted : FS;
   }
 
@@ -171,8 +173,7 @@ void TileClient(TPieceCopier& Copier, const TRect& Cl, const TRect& NCl, const T
 enum class TBand { Top, Bottom, Left, Right };
 
 // Tiles one band of CreateSkinImage between its new corner points.
-void TileFaceBand(TPieceCopier& Copier, TBand Band, const TNineSlice& G, int SW, int SH, int NewWidth,
-                  int NewHeight) {
+void TileFaceBand(TPieceCopier& Copier, TBand Band, const TNineSlice& G, int SW, int SH, int NewWidth, int NewHeight) {
   switch (Band) {
     case TBand::Top:
       TileBand(G.RT.X - G.LT.X, int64_t(G.NRT.X) - G.NLT.X, G.NLT.X, G.NRT.X, NewWidth, [&](int p, int c) {
@@ -202,8 +203,8 @@ void TileFaceBand(TPieceCopier& Copier, TBand Band, const TNineSlice& G, int SW,
 
 // The band's whole strip drawn stretched over its whole new rectangle, through a picture of the
 // strip's own size.
-void StretchFaceBand(TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, TBand Band, const TNineSlice& G, int SW,
-                     int SH, int NewWidth, int NewHeight) {
+void StretchFaceBand(TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, TBand Band, const TNineSlice& G, int SW, int SH,
+                     int NewWidth, int NewHeight) {
   TRect strip, target;
   switch (Band) {
     case TBand::Top:
@@ -284,9 +285,8 @@ void BuildSideMask(TPieceCopier& Copier, int Column, int Width, int Top, int Bot
 void BuildCapMask(TPieceCopier& Copier, int Left, int Right, int NewLeft, int NewRight, int Row, int H, int MW,
                   int NewWidth) {
   const int S = Right - Left;
-  TileBand(S, NewWidth, NewLeft, NewRight, NewWidth, [&](int p, int c) {
-    Copier.Copy(TRect(p, 0, p + S - c, H), TRect(Left, Row, Right - c, Row + H));
-  });
+  TileBand(S, NewWidth, NewLeft, NewRight, NewWidth,
+           [&](int p, int c) { Copier.Copy(TRect(p, 0, p + S - c, H), TRect(Left, Row, Right - c, Row + H)); });
   Copier.Copy(TRect(0, 0, Left, H), TRect(0, Row, Left, Row + H));
   Copier.Copy(TRect(NewRight, 0, NewWidth, H), TRect(Right, Row, MW, Row + H));
 }
@@ -306,23 +306,22 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 // ---- Faces -------------------------------------------------------------------------------------------------
 
 void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                     const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
-                     TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
-  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                       NewClRect };
+                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                     const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
+                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
+  const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
+                       NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   const bool tiled[4] = {};
   BuildFace(g, Dest, Src, SrcRect, NewWidth, NewHeight, DrawClient, tiled);
 }
 
-void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                       const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                       const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                       const TRect& NewClRect, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int NewHeight, bool DrawClient, bool LeftStretch, bool TopStretch, bool RightStretch,
-                       bool BottomStretch) {
-  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                       NewClRect };
+void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                       const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                       const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
+                       TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient,
+                       bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch) {
+  const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
+                       NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   bool stretch[4] = {};
   stretch[int(TBand::Top)] = TopStretch;
   stretch[int(TBand::Bottom)] = BottomStretch;
@@ -332,11 +331,11 @@ void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoin
 }
 
 void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                      const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest,
-                      TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
-  const TNineSlice g { LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                       NewClRect };
+                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                      const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
+                      const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
+  const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
+                       NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   if (!Resize(Dest, NewWidth, NewHeight)) return;
   if (RBPoint.X == LTPoint.X || RBPoint.Y == LTPoint.Y || !Src || Src->Empty()) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
@@ -353,8 +352,7 @@ void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint
   });
   TileFaceBand(copier, TBand::Left, g, SW, SH, NewWidth, NewHeight);
   FaceCorners(copier, g, SW, SH, NewWidth, NewHeight, true);
-  if (DrawClient)
-    TileClient(copier, ClRect, TRect(NewClRect.Left, NewClRect.Top, NewWidth, NewClRect.Bottom), Dest);
+  if (DrawClient) TileClient(copier, ClRect, TRect(NewClRect.Left, NewClRect.Top, NewWidth, NewClRect.Bottom), Dest);
 }
 
 namespace {
@@ -378,20 +376,20 @@ void BuildHFace(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, co
 
 }  // namespace
 
-void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                      int NewWidth, int /*NewHeight*/) {
+void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                      int /*NewHeight*/) {
   BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, true, LeftOffset, NewWidth - RightOffset,
              int64_t(NewWidth) - LeftOffset - RightOffset);
 }
 
-void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                       int NewWidth, int /*NewHeight*/) {
+void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                       int /*NewHeight*/) {
   BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, false, LeftOffset, NewWidth,
              int64_t(NewWidth) - LeftOffset);
 }
 
-void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                       int NewWidth, int /*NewHeight*/) {
+void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
+                       int /*NewHeight*/) {
   BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, false, false, 0, NewWidth - LeftOffset, NewWidth);
 }
 
@@ -404,24 +402,24 @@ void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* S
   if (BottomOffset != 0)
     copier.Copy(TRect(0, NewHeight - BottomOffset, SW, NewHeight), TRect(0, SH - BottomOffset, SW, SH));
   const int S = SH - TopOffset - BottomOffset;
-  TileBand(S, int64_t(NewHeight) - TopOffset - BottomOffset, TopOffset, NewHeight - BottomOffset, NewHeight,
-           [&](int p, int c) { copier.Copy(TRect(0, p, SW, p + S - c), TRect(0, TopOffset, SW, SH - BottomOffset - c)); });
+  TileBand(
+      S, int64_t(NewHeight) - TopOffset - BottomOffset, TopOffset, NewHeight - BottomOffset, NewHeight,
+      [&](int p, int c) { copier.Copy(TRect(0, p, SW, p + S - c), TRect(0, TopOffset, SW, SH - BottomOffset - c)); });
 }
 
-void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                            const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                            const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                            const TRect& NewClRect, TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage,
-                            TBitmap* BottomImage, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight) {
+void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
+                            const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                            const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect,
+                            TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage, TBitmap* BottomImage,
+                            TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight) {
   if (!Src || !LeftImage || !TopImage || !RightImage || !BottomImage) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
   const int th = NewClRect.Top;
   if (const int S = RTPoint.X - LTPoint.X; NewWidth >= 1 && th >= 1 && S >= 1) {
     Resize(TopImage, NewWidth, th);
     TPieceCopier copier(TopImage, Src, SrcRect);
-    TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
-      copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th));
-    });
+    TileBand(S, NewWidth, 0, NewWidth, NewWidth,
+             [&](int p, int c) { copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th)); });
     copier.Copy(TRect(0, 0, NewLTPoint.X, th), TRect(0, 0, LTPoint.X, th));
     copier.Copy(TRect(NewRTPoint.X, 0, NewWidth, th), TRect(RTPoint.X, 0, SW, th));
   }
@@ -444,7 +442,8 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
     TileBand(S, lh, 0, lh, lh, [&](int p, int c) {
       copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, ColumnEnd, Bottom - c));
     });
-    if (const int d = Top - ClRect.Top; d > 0) copier.Copy(TRect(0, 0, Width, d), TRect(Column, ClRect.Top, ColumnEnd, Top));
+    if (const int d = Top - ClRect.Top; d > 0)
+      copier.Copy(TRect(0, 0, Width, d), TRect(Column, ClRect.Top, ColumnEnd, Top));
     if (const int d = ClRect.Bottom - Bottom; d > 0)
       copier.Copy(TRect(0, lh - d, Width, lh), TRect(Column, Bottom, ColumnEnd, ClRect.Bottom));
   };
@@ -455,10 +454,9 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
 // ---- Masks and regions ---------------------------------------------------------------------------------
 
 void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
-                    const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
-                    const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
-                    TBitmap* TopMask, TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth,
-                    int /*NewHeight*/) {
+                    const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
+                    const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask, TBitmap* TopMask,
+                    TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth, int /*NewHeight*/) {
   if (!Mask || !TopMask || !LeftMask || !RightMask || !BottomMask) return;
   const int MW = Mask->Width(), MH = Mask->Height();
   const int RW = MW - ClRect.Right, BH = MH - ClRect.Bottom, LW = ClRect.Left, TH = ClRect.Top;
@@ -488,21 +486,20 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 }
 
 void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
-                      const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint,
-                      const TPoint& NewRTPoint, const TPoint& NewLBPoint, const TPoint& NewRBPoint,
-                      const TRect& NewClRect, TBitmap* Mask, int NewWidth, int NewHeight) {
+                      const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
+                      const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
+                      int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
   TBitmap top, bottom, left, right;
-  CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                 NewClRect, Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
+  CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect,
+                 Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
   // Every piece that exists counts, and the client with them: a skin without a client area or without
   // one of its borders still gets its shape.
-  HRGN pieces[] = { RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom),
-                    RegionOf(&left, 0, NewClRect.Top), RegionOf(&right, NewClRect.Right, NewClRect.Top) };
-  HRGN result = IsNullRect(NewClRect)
-                    ? CreateRectRgn(0, 0, 0, 0)
-                    : CreateRectRgn(NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
+  HRGN pieces[] = { RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom), RegionOf(&left, 0, NewClRect.Top),
+                    RegionOf(&right, NewClRect.Right, NewClRect.Top) };
+  HRGN result = IsNullRect(NewClRect) ? CreateRectRgn(0, 0, 0, 0)
+                                      : CreateRectRgn(NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
   for (HRGN piece : pieces) {
     if (!piece) continue;
     if (result) CombineRgn(result, result, piece, RGN_OR);
@@ -555,7 +552,8 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   data->rdh.nCount = DWORD(runs.size());
   data->rdh.nRgnSize = 0;
   data->rdh.rcBound = RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() };
-  if (!runs.empty()) std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
+  if (!runs.empty())
+    std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
   Data = data;
   return int(bytes);
 }

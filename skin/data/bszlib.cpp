@@ -15,10 +15,14 @@ const char* const STooLarge = "compression error: the inflated data is larger th
 
 int ZlibLevel(TCompressionLevel Level) {
   switch (Level) {
-    case TCompressionLevel::clNone: return Z_NO_COMPRESSION;
-    case TCompressionLevel::clFastest: return Z_BEST_SPEED;
-    case TCompressionLevel::clDefault: return Z_DEFAULT_COMPRESSION;
-    default: return Z_BEST_COMPRESSION;
+    case TCompressionLevel::clNone:
+      return Z_NO_COMPRESSION;
+    case TCompressionLevel::clFastest:
+      return Z_BEST_SPEED;
+    case TCompressionLevel::clDefault:
+      return Z_DEFAULT_COMPRESSION;
+    default:
+      return Z_BEST_COMPRESSION;
   }
 }
 
@@ -51,8 +55,7 @@ void TCustomZlibStream::RestorePosition() {
 
 // ---- TCompressionStream ---------------------------------------------------------------------------------
 
-TCompressionStream::TCompressionStream(TCompressionLevel CompressionLevel, TStream* Dest)
-    : TCustomZlibStream(Dest) {
+TCompressionStream::TCompressionStream(TCompressionLevel CompressionLevel, TStream* Dest) : TCustomZlibStream(Dest) {
   FZRec->next_out = reinterpret_cast<Bytef*>(FBuffer.data());
   FZRec->avail_out = BufferSize;
   CCheck(deflateInit(FZRec.get(), ZlibLevel(CompressionLevel)));
@@ -74,8 +77,7 @@ void TCompressionStream::Finish() {
   FZRec->avail_in = 0;
   RestorePosition();
   // Write only guarantees room in the buffer, so every round here makes progress.
-  while (CCheck(deflate(FZRec.get(), Z_FINISH)) != Z_STREAM_END && FZRec->avail_out == 0)
-    WriteBufferOut(BufferSize);
+  while (CCheck(deflate(FZRec.get(), Z_FINISH)) != Z_STREAM_END && FZRec->avail_out == 0) WriteBufferOut(BufferSize);
   if (FZRec->avail_out < static_cast<uInt>(BufferSize)) WriteBufferOut(BufferSize - FZRec->avail_out);
   FStrmPos = FStrm->Position();
 }
@@ -86,9 +88,7 @@ void TCompressionStream::WriteBufferOut(int Count) {
   FZRec->avail_out = BufferSize;
 }
 
-int TCompressionStream::Read(void*, int) {
-  throw ECompressionError(SInvalidStreamOp);
-}
+int TCompressionStream::Read(void*, int) { throw ECompressionError(SInvalidStreamOp); }
 
 int TCompressionStream::Write(const void* Buffer, int Count) {
   if (Count <= 0) return 0;
@@ -125,9 +125,7 @@ TDecompressionStream::TDecompressionStream(TStream* Source) : TCustomZlibStream(
   DCheck(inflateInit(FZRec.get()));
 }
 
-TDecompressionStream::~TDecompressionStream() {
-  inflateEnd(FZRec.get());
-}
+TDecompressionStream::~TDecompressionStream() { inflateEnd(FZRec.get()); }
 
 int TDecompressionStream::Read(void* Buffer, int Count) {
   if (Count <= 0 || FEnded) return 0;
@@ -154,9 +152,7 @@ int TDecompressionStream::Read(void* Buffer, int Count) {
   return Count;
 }
 
-int TDecompressionStream::Write(const void*, int) {
-  throw EDecompressionError(SInvalidStreamOp);
-}
+int TDecompressionStream::Write(const void*, int) { throw EDecompressionError(SInvalidStreamOp); }
 
 int64_t TDecompressionStream::Seek(int64_t Offset, WORD Origin) {
   const int64_t delivered = static_cast<int64_t>(FZRec->total_out);

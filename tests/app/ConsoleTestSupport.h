@@ -59,7 +59,8 @@ struct TBoxHooks {
     }();
     return hooks;
   }
-  bool Ready() const { return SetClock && Command && SetScenario && SetCallLogging && CallLog && ClearCallLog && Reset;
+  bool Ready() const {
+    return SetClock && Command && SetScenario && SetCallLogging && CallLog && ClearCallLog && Reset;
   }
 };
 
@@ -132,8 +133,10 @@ class ConsoleTest : public ControlsTest {
   // The event lines added since the last call.
   std::vector<std::string> NewEvents() {
     std::vector<std::string> all = Events(), fresh;
-    if (all.size() >= seen) fresh.assign(all.begin() + static_cast<long>(seen), all.end());
-    else fresh = all;
+    if (all.size() >= seen)
+      fresh.assign(all.begin() + static_cast<long>(seen), all.end());
+    else
+      fresh = all;
     seen = all.size();
     return fresh;
   }

@@ -51,7 +51,8 @@ TEST(EndToEndTest, TheConsoleListsTheEventsOfAScenarioFile) {
   std::istringstream rest(dump.substr(at));
   std::string line, items;
   std::getline(rest, line);
-  while (std::getline(rest, line) && line.find("- ") != std::string::npos) items += line.substr(line.find("- ") + 2) + "\n";
+  while (std::getline(rest, line) && line.find("- ") != std::string::npos)
+    items += line.substr(line.find("- ") + 2) + "\n";
   EXPECT_EQ(items, U8(u8"线1:电话断线!\n"
                       u8"线1:电话线连接!\n"
                       u8"线2:电话摘机!\n"

@@ -39,7 +39,8 @@ TEST_F(FormsTest, EachDialogButtonEndsTheModalShowWithItsResult) {
   struct Case {
     TTransparentButton* TFormDialog::*button;
     int result;
-  } cases[] = { { &TFormDialog::ButtonOk, mrYes }, { &TFormDialog::ButtonCancel, mrNo },
+  } cases[] = { { &TFormDialog::ButtonOk, mrYes },
+                { &TFormDialog::ButtonCancel, mrNo },
                 { &TFormDialog::ButtonClose, mrNo } };
   FormDialog->Label1->SetCaption("确定要删除录音文件吗？");
   for (const Case& c : cases) {

@@ -132,8 +132,9 @@ TEST_F(PollTest, AFailedQueryWritesOneErrorLineAndEndsTheTick) {
   struct Case {
     const char* op;
     const char* tag;
-  } cases[] = { { "state", "DisConnect:" }, { "hook", "OffHook:" }, { "ring", "Ring:" }, { "cid", "CID:" },
-                { "dtmf", "DTMF:" } };
+  } cases[] = {
+    { "state", "DisConnect:" }, { "hook", "OffHook:" }, { "ring", "Ring:" }, { "cid", "CID:" }, { "dtmf", "DTMF:" }
+  };
   for (const Case& c : cases) {
     Command("offhook 3");
     Command(std::string("fail 1 ") + c.op + " 1");

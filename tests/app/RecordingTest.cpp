@@ -156,7 +156,9 @@ TEST_F(RecordingTest, AFailingRecordingIsListedStoppedAndLeavesTheControlsLocked
 // ---- Playback ------------------------------------------------------------------------------------------
 
 // Playback runs on the audio thread, which sees the manual clock move a little later.
-bool PumpUntil(const std::function<bool()>& done) { return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); }); }
+bool PumpUntil(const std::function<bool()>& done) {
+  return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); });
+}
 
 TEST_F(RecordingTest, PlayingARecordingMovesThePositionBarToItsEnd) {
   ScopedEnv audio("XJ_AUDIO", "null");

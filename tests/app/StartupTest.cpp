@@ -20,7 +20,8 @@ TEST_F(StartupTest, ShowingTheMainFormOpensTheBoxSetsItsTypeAndShowsCountAndSeri
   EXPECT_EQ(calls[2].ordinal, 3u);
   EXPECT_EQ(calls[3].ordinal, 33u);
   EXPECT_EQ(calls[3].args[0], 0);
-  for (size_t i = 1; i < calls.size(); ++i) EXPECT_TRUE(calls[i].was_open) << "call " << calls[i].ordinal << " before the box was open";
+  for (size_t i = 1; i < calls.size(); ++i)
+    EXPECT_TRUE(calls[i].was_open) << "call " << calls[i].ordinal << " before the box was open";
   EXPECT_EQ(Form1->Label3->Caption(), "共8线");
   EXPECT_EQ(Form1->Edit4->Text(), "-42");
   EXPECT_TRUE(Form1->Timer1->Enabled());

@@ -18,7 +18,7 @@ namespace kaldo::test {
 
 // Time only moves when a test says so. Atomic: the control thread reads it too.
 struct ManualClock {
-  std::atomic<uint64_t> ms{1000};
+  std::atomic<uint64_t> ms { 1000 };
   static uint64_t Read(void* self) { return static_cast<ManualClock*>(self)->ms.load(); }
   void Advance(uint64_t d) { ms += d; }
 };

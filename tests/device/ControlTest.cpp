@@ -42,7 +42,7 @@ class ControlTest : public BoxTest {
     std::ofstream(in) << input;
     std::string cmd = std::string(XJ_BINARY_DIR "/bin/kaldoctl ") + args + " <" + in + " >" + out + " 2>" + err;
     int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err) };
   }
 
   ScratchDir dir;
@@ -77,7 +77,8 @@ TEST_F(ControlTest, CommandsReachTheBox) {
 }
 
 TEST_F(ControlTest, CommandsFromStandardInputKeepTheirBlanks) {
-  ToolResult r = Tool("-s " + socket + " -", "# a scenario piped in\ncid 0   spaced  \nbogus 1\nat 100 dtmf 0 12\nstatus\n");
+  ToolResult r =
+      Tool("-s " + socket + " -", "# a scenario piped in\ncid 0   spaced  \nbogus 1\nat 100 dtmf 0 12\nstatus\n");
   EXPECT_EQ(r.exit, 1);
   EXPECT_NE(r.err.find("line 3: unknown command 'bogus'"), std::string::npos) << r.err;
   EXPECT_NE(r.out.find("box: open"), std::string::npos) << "the commands after a bad one still run";
@@ -107,7 +108,8 @@ TEST_F(ControlTest, RefusedCommandsAndMissingBoxesAreReported) {
 
 // Asking for help reaches no box: the usage goes to standard output and the tool succeeds.
 TEST_F(ControlTest, HelpPrintsTheUsageWithoutReachingABox) {
-  for (const std::string& args : {std::string("--help"), std::string("-h"), "-s " + (dir / "nobody.sock") + " --help"}) {
+  for (const std::string& args :
+       { std::string("--help"), std::string("-h"), "-s " + (dir / "nobody.sock") + " --help" }) {
     ToolResult r = Tool(args);
     EXPECT_EQ(r.exit, 0) << args;
     EXPECT_EQ(r.out.rfind("usage: kaldoctl", 0), 0u) << args << ": " << r.out;
@@ -123,7 +125,7 @@ TEST_F(ControlTest, ASecondBoxCannotTakeALiveSocket) {
   EXPECT_NE(error.find("already listening"), std::string::npos) << error;
   // The first box still answers.
   std::vector<std::string> replies;
-  ASSERT_TRUE(SendControl(socket, {"lines 9"}, replies, &error)) << error;
+  ASSERT_TRUE(SendControl(socket, { "lines 9" }, replies, &error)) << error;
   EXPECT_EQ(box.DevGetLineCount(), 9);
 }
 
@@ -132,7 +134,7 @@ TEST_F(ControlTest, StaleSocketsAreReplacedOtherFilesLeftAlone) {
   EXPECT_FALSE(std::filesystem::exists(socket)) << "a stopped box removes its socket";
   // A socket file nobody listens on, as a killed box leaves it.
   int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr{};
+  sockaddr_un addr {};
   addr.sun_family = AF_UNIX;
   std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
   ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
@@ -152,8 +154,8 @@ TEST_F(ControlTest, StaleSocketsAreReplacedOtherFilesLeftAlone) {
 }
 
 TEST_F(ControlTest, CommandsFromTheSocketAreSafeAgainstPollingThreads) {
-  std::atomic<bool> done{false};
-  std::atomic<int> cids{0};
+  std::atomic<bool> done { false };
+  std::atomic<int> cids { 0 };
   std::thread poller([&] {
     char buf[kTextBufferSize];
     while (!done) {
@@ -171,7 +173,7 @@ TEST_F(ControlTest, CommandsFromTheSocketAreSafeAgainstPollingThreads) {
   for (int k = 0; k < kRounds; ++k) {
     std::vector<std::string> replies;
     std::string error;
-    ASSERT_TRUE(SendControl(socket, {"cid 1 " + std::to_string(k), "call 2", "hangup 2", "status"}, replies, &error))
+    ASSERT_TRUE(SendControl(socket, { "cid 1 " + std::to_string(k), "call 2", "hangup 2", "status" }, replies, &error))
         << error;
     for (size_t i = 0; i + 1 < replies.size(); ++i) EXPECT_EQ(replies[i], "ok\n");
   }
@@ -195,7 +197,7 @@ TEST(ControlEnvironment, TheLibraryBoxOpensItsSocketWhileOpen) {
     EXPECT_TRUE(std::filesystem::exists(socket));
     std::vector<std::string> replies;
     std::string error;
-    ASSERT_TRUE(SendControl(socket, {"status"}, replies, &error)) << error;
+    ASSERT_TRUE(SendControl(socket, { "status" }, replies, &error)) << error;
     EXPECT_NE(replies[0].find("control: " + socket), std::string::npos) << replies[0];
 
     // A second box on the same path opens anyway, without a socket, and says so.

@@ -37,12 +37,12 @@ class LibraryTest : public ::testing::Test {
     table = static_cast<const XjOrdinalExport*>(::dlsym(handle, XJ_ORDINAL_TABLE_SYMBOL));
     ASSERT_NE(table, nullptr);
     Sym<void (*)()>("KaldoReset")();
-    Sym<void (*)(uint64_t (*)(void*), void*)>("KaldoSetClock")(&ManualClock::Read, &clock);
+    Sym<void (*)(uint64_t(*)(void*), void*)>("KaldoSetClock")(&ManualClock::Read, &clock);
   }
   void TearDown() override {
     if (!handle) return;
     Sym<void (*)()>("KaldoReset")();
-    Sym<void (*)(uint64_t (*)(void*), void*)>("KaldoSetClock")(nullptr, nullptr);
+    Sym<void (*)(uint64_t(*)(void*), void*)>("KaldoSetClock")(nullptr, nullptr);
   }
 
   template <class F>
@@ -75,10 +75,19 @@ class LibraryTest : public ::testing::Test {
 
 TEST_F(LibraryTest, TheOrdinalTableListsTheThirteenOperations) {
   std::map<uint32_t, std::string> expected = {
-      {1, "DevOpen"},           {2, "DevClose"},        {3, "DevGetLineCount"},   {66, "DevSetDeviceType"},
-      {33, "DevGetSerialNumber"}, {37, "DevGetLineState"}, {11, "DevGetHookState"}, {38, "DevGetRing"},
-      {23, "DevGetCallerId"},   {22, "DevGetDtmf"},     {24, "DevStartRecord"},   {25, "DevStopRecord"},
-      {26, "DevGetRecordState"},
+    { 1, "DevOpen" },
+    { 2, "DevClose" },
+    { 3, "DevGetLineCount" },
+    { 66, "DevSetDeviceType" },
+    { 33, "DevGetSerialNumber" },
+    { 37, "DevGetLineState" },
+    { 11, "DevGetHookState" },
+    { 38, "DevGetRing" },
+    { 23, "DevGetCallerId" },
+    { 22, "DevGetDtmf" },
+    { 24, "DevStartRecord" },
+    { 25, "DevStopRecord" },
+    { 26, "DevGetRecordState" },
   };
   std::map<uint32_t, std::string> found;
   for (const XjOrdinalExport* e = table; e->ordinal != 0; ++e) {

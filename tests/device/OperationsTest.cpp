@@ -18,18 +18,18 @@ struct NamedCall {
 // Every operation but DevOpen, with valid arguments.
 std::vector<NamedCall> AllButOpen(char* buffer, const std::string& wav) {
   return {
-      {"DevClose", [](Box& b) { return b.DevClose(); }},
-      {"DevGetLineCount", [](Box& b) { return b.DevGetLineCount(); }},
-      {"DevSetDeviceType", [](Box& b) { return b.DevSetDeviceType(1); }},
-      {"DevGetSerialNumber", [](Box& b) { return b.DevGetSerialNumber(0); }},
-      {"DevGetLineState", [](Box& b) { return b.DevGetLineState(0); }},
-      {"DevGetHookState", [](Box& b) { return b.DevGetHookState(0); }},
-      {"DevGetRing", [](Box& b) { return b.DevGetRing(0); }},
-      {"DevGetCallerId", [buffer](Box& b) { return b.DevGetCallerId(0, buffer); }},
-      {"DevGetDtmf", [buffer](Box& b) { return b.DevGetDtmf(0, buffer); }},
-      {"DevStartRecord", [wav](Box& b) { return b.DevStartRecord(0, wav.c_str(), 0x0FFFFFFF); }},
-      {"DevStopRecord", [](Box& b) { return b.DevStopRecord(0); }},
-      {"DevGetRecordState", [](Box& b) { return b.DevGetRecordState(0); }},
+    { "DevClose", [](Box& b) { return b.DevClose(); } },
+    { "DevGetLineCount", [](Box& b) { return b.DevGetLineCount(); } },
+    { "DevSetDeviceType", [](Box& b) { return b.DevSetDeviceType(1); } },
+    { "DevGetSerialNumber", [](Box& b) { return b.DevGetSerialNumber(0); } },
+    { "DevGetLineState", [](Box& b) { return b.DevGetLineState(0); } },
+    { "DevGetHookState", [](Box& b) { return b.DevGetHookState(0); } },
+    { "DevGetRing", [](Box& b) { return b.DevGetRing(0); } },
+    { "DevGetCallerId", [buffer](Box& b) { return b.DevGetCallerId(0, buffer); } },
+    { "DevGetDtmf", [buffer](Box& b) { return b.DevGetDtmf(0, buffer); } },
+    { "DevStartRecord", [wav](Box& b) { return b.DevStartRecord(0, wav.c_str(), 0x0FFFFFFF); } },
+    { "DevStopRecord", [](Box& b) { return b.DevStopRecord(0); } },
+    { "DevGetRecordState", [](Box& b) { return b.DevGetRecordState(0); } },
   };
 }
 
@@ -63,23 +63,23 @@ TEST_F(OperationsTest, BadArgumentsAreRefused) {
     const char* what;
     std::function<int32_t()> call;
   } cases[] = {
-      {"line -1", [&] { return box.DevGetLineState(-1); }},
-      {"line = line count", [&] { return box.DevGetHookState(4); }},
-      {"line 32", [&] { return box.DevGetRing(32); }},
-      {"huge line", [&] { return box.DevGetRecordState(0x7FFFFFFF); }},
-      {"type 0", [&] { return box.DevSetDeviceType(0); }},
-      {"type 4", [&] { return box.DevSetDeviceType(4); }},
-      {"type -1", [&] { return box.DevSetDeviceType(-1); }},
-      {"device index 1", [&] { return box.DevGetSerialNumber(1); }},
-      {"device index -1", [&] { return box.DevGetSerialNumber(-1); }},
-      {"null caller-ID buffer", [&] { return box.DevGetCallerId(0, nullptr); }},
-      {"null DTMF buffer", [&] { return box.DevGetDtmf(0, nullptr); }},
-      {"null file name", [&] { return box.DevStartRecord(0, nullptr, 0x0FFFFFFF); }},
-      {"empty file name", [&] { return box.DevStartRecord(0, "", 0x0FFFFFFF); }},
-      {"byte limit 0", [&] { return box.DevStartRecord(0, wav.c_str(), 0); }},
-      {"negative byte limit", [&] { return box.DevStartRecord(0, wav.c_str(), -16000); }},
-      {"record on a bad line", [&] { return box.DevStartRecord(7, wav.c_str(), 0x0FFFFFFF); }},
-      {"stop a bad line", [&] { return box.DevStopRecord(-3); }},
+    { "line -1", [&] { return box.DevGetLineState(-1); } },
+    { "line = line count", [&] { return box.DevGetHookState(4); } },
+    { "line 32", [&] { return box.DevGetRing(32); } },
+    { "huge line", [&] { return box.DevGetRecordState(0x7FFFFFFF); } },
+    { "type 0", [&] { return box.DevSetDeviceType(0); } },
+    { "type 4", [&] { return box.DevSetDeviceType(4); } },
+    { "type -1", [&] { return box.DevSetDeviceType(-1); } },
+    { "device index 1", [&] { return box.DevGetSerialNumber(1); } },
+    { "device index -1", [&] { return box.DevGetSerialNumber(-1); } },
+    { "null caller-ID buffer", [&] { return box.DevGetCallerId(0, nullptr); } },
+    { "null DTMF buffer", [&] { return box.DevGetDtmf(0, nullptr); } },
+    { "null file name", [&] { return box.DevStartRecord(0, nullptr, 0x0FFFFFFF); } },
+    { "empty file name", [&] { return box.DevStartRecord(0, "", 0x0FFFFFFF); } },
+    { "byte limit 0", [&] { return box.DevStartRecord(0, wav.c_str(), 0); } },
+    { "negative byte limit", [&] { return box.DevStartRecord(0, wav.c_str(), -16000); } },
+    { "record on a bad line", [&] { return box.DevStartRecord(7, wav.c_str(), 0x0FFFFFFF); } },
+    { "stop a bad line", [&] { return box.DevStopRecord(-3); } },
   };
   for (const Case& c : cases) EXPECT_EQ(c.call(), -1) << c.what;
   EXPECT_FALSE(std::filesystem::exists(wav));
@@ -92,7 +92,7 @@ TEST_F(OperationsTest, LineCountIsReportedAsSetAndBoundsTheValidLines) {
   struct Case {
     int32_t count;
     int validUpTo;  // lines below this answer
-  } cases[] = {{0, 0}, {-1, 0}, {1, 1}, {16, 16}, {20, 20}, {40, 32}};
+  } cases[] = { { 0, 0 }, { -1, 0 }, { 1, 1 }, { 16, 16 }, { 20, 20 }, { 40, 32 } };
   for (const Case& c : cases) {
     Run("lines " + std::to_string(c.count));
     EXPECT_EQ(box.DevGetLineCount(), c.count);
@@ -105,8 +105,8 @@ TEST_F(OperationsTest, LineCountIsReportedAsSetAndBoundsTheValidLines) {
 
 TEST_F(OperationsTest, SerialNumberIsAnyThirtyTwoBitValue) {
   Open();
-  for (auto [word, expected] : std::vector<std::pair<std::string, int32_t>>{
-           {"123456", 123456}, {"-42", -42}, {"-1", -1}, {"4294967295", -1}, {"2147483648", INT32_MIN}}) {
+  for (auto [word, expected] : std::vector<std::pair<std::string, int32_t>> {
+           { "123456", 123456 }, { "-42", -42 }, { "-1", -1 }, { "4294967295", -1 }, { "2147483648", INT32_MIN } }) {
     Run("serial " + word);
     EXPECT_EQ(box.DevGetSerialNumber(0), expected) << word;
   }
@@ -181,16 +181,16 @@ struct FaultCase {
 
 std::vector<FaultCase> FaultCases(char* buf) {
   return {
-      {"state", [](Box& b, int l) { return b.DevGetLineState(l); }, 0},
-      {"hook", [](Box& b, int l) { return b.DevGetHookState(l); }, 0},
-      {"ring", [](Box& b, int l) { return b.DevGetRing(l); }, 0},
-      {"cid", [buf](Box& b, int l) { return b.DevGetCallerId(l, buf); }, 0},
-      {"dtmf", [buf](Box& b, int l) { return b.DevGetDtmf(l, buf); }, 0},
-      {"stop", [](Box& b, int l) { return b.DevStopRecord(l); }, 0},
-      {"recstate", [](Box& b, int l) { return b.DevGetRecordState(l); }, 0},
-      {"count", [](Box& b, int) { return b.DevGetLineCount(); }, 4},
-      {"serial", [](Box& b, int) { return b.DevGetSerialNumber(0); }, 777},
-      {"type", [](Box& b, int) { return b.DevSetDeviceType(2); }, 0},
+    { "state", [](Box& b, int l) { return b.DevGetLineState(l); }, 0 },
+    { "hook", [](Box& b, int l) { return b.DevGetHookState(l); }, 0 },
+    { "ring", [](Box& b, int l) { return b.DevGetRing(l); }, 0 },
+    { "cid", [buf](Box& b, int l) { return b.DevGetCallerId(l, buf); }, 0 },
+    { "dtmf", [buf](Box& b, int l) { return b.DevGetDtmf(l, buf); }, 0 },
+    { "stop", [](Box& b, int l) { return b.DevStopRecord(l); }, 0 },
+    { "recstate", [](Box& b, int l) { return b.DevGetRecordState(l); }, 0 },
+    { "count", [](Box& b, int) { return b.DevGetLineCount(); }, 4 },
+    { "serial", [](Box& b, int) { return b.DevGetSerialNumber(0); }, 777 },
+    { "type", [](Box& b, int) { return b.DevSetDeviceType(2); }, 0 },
   };
 }
 

@@ -31,7 +31,7 @@ struct WavInfo {
 
 WavInfo ReadWav(const std::string& path) {
   WavInfo w;
-  SF_INFO info{};
+  SF_INFO info {};
   SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
   if (!f) return w;
   w.ok = true;
@@ -52,7 +52,7 @@ std::pair<uint32_t, uintmax_t> HeaderAndFileData(const std::string& path) {
   unsigned char h[44] = {};
   in.read(reinterpret_cast<char*>(h), 44);
   uint32_t data = h[40] | h[41] << 8 | h[42] << 16 | static_cast<uint32_t>(h[43]) << 24;
-  return {data, std::filesystem::file_size(path) - 44};
+  return { data, std::filesystem::file_size(path) - 44 };
 }
 
 // Strength of one frequency in a stretch of samples (Goertzel), relative to full scale.
@@ -230,7 +230,7 @@ TEST_F(RecordingTest, NamesThatCannotBeWrittenAreRefused) {
   std::string isDir = dir.Path();
   std::string fifo = dir / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string& name : {missingDir, badGbk, isDir, fifo, std::string("/dev/null")}) {
+  for (const std::string& name : { missingDir, badGbk, isDir, fifo, std::string("/dev/null") }) {
     messages.clear();
     EXPECT_EQ(box.DevStartRecord(0, name.c_str(), kConsoleLimit), -1) << name;
     EXPECT_EQ(box.DevGetRecordState(0), 0) << name;
@@ -249,7 +249,7 @@ TEST_F(RecordingTest, ASymbolicLinkIsRefusedAndItsTargetSurvives) {
   ASSERT_EQ(::symlink(precious.c_str(), toFile.c_str()), 0);
   ASSERT_EQ(::symlink(missing.c_str(), toMissing.c_str()), 0);
   ASSERT_EQ(::symlink("/dev/null", toNull.c_str()), 0);
-  for (const std::string& link : {toFile, toMissing, toNull}) {
+  for (const std::string& link : { toFile, toMissing, toNull }) {
     messages.clear();
     EXPECT_EQ(box.DevStartRecord(1, link.c_str(), kConsoleLimit), -1) << link;
     EXPECT_EQ(box.DevGetRecordState(1), 0) << link;
@@ -302,8 +302,8 @@ TEST_F(RecordingTest, DtmfDigitsAndTheFarEndAreHeard) {
   EXPECT_GT(Power(w.samples, window(660), kLen, 1477), 0.05);
   EXPECT_LT(Power(w.samples, window(660), kLen, 770), 0.01);
   EXPECT_GT(Power(w.samples, window(1600), kLen, 440), 0.05);
-  for (int quiet : {100, 1000, 2100}) {
-    for (double hz : {440.0, 770.0, 941.0, 1336.0})
+  for (int quiet : { 100, 1000, 2100 }) {
+    for (double hz : { 440.0, 770.0, 941.0, 1336.0 })
       EXPECT_LT(Power(w.samples, window(quiet), kLen, hz), 0.01) << quiet << " ms, " << hz << " Hz";
     int peak = 0;
     for (size_t i = window(quiet); i < window(quiet) + kLen; ++i) peak = std::max(peak, std::abs(w.samples[i]));
@@ -320,7 +320,7 @@ TEST_F(RecordingTest, AWriteFailureLeavesAConsistentFileAndIsReported) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     ::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim{44 + 4000, RLIM_INFINITY};  // room for 2000 samples: one batch of 1600 fits, two do not
+    rlimit lim { 44 + 4000, RLIM_INFINITY };  // room for 2000 samples: one batch of 1600 fits, two do not
     ::setrlimit(RLIMIT_FSIZE, &lim);
     ManualClock c;
     Box b;

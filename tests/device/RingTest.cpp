@@ -31,7 +31,7 @@ TEST_F(RingTest, EventModeReportsEachBurstOnceUntilTheCallerGivesUp) {
   Run("call 0 13800138000");
   std::vector<uint64_t> rings = PollRings(45000, 400);
   // Bursts start at 0, 5, 10, 15, 20 and 25 s; a 400 ms poll sees each one exactly once.
-  EXPECT_EQ(rings, (std::vector<uint64_t>{0, 5200, 10000, 15200, 20000, 25200}));
+  EXPECT_EQ(rings, (std::vector<uint64_t> { 0, 5200, 10000, 15200, 20000, 25200 }));
 }
 
 TEST_F(RingTest, CallerIdArrivesAfterTheFirstBurst) {
@@ -66,7 +66,7 @@ TEST_F(RingTest, LevelModeReportsOneOnEveryQueryWhileTheBellSounds) {
 }
 
 TEST_F(RingTest, AnsweringStopsTheRinging) {
-  for (const char* mode : {"event", "level"}) {
+  for (const char* mode : { "event", "level" }) {
     Run(std::string("ringmode ") + mode);
     Run("call 1 5");
     Advance(5500);  // inside the second burst

@@ -17,28 +17,28 @@ TEST(ScenarioParse, WellFormedLines) {
     int64_t number;
     std::string text;
   } cases[] = {
-      {"lines 20", Verb::Lines, kAllLines, 20, ""},
-      {"lines -1", Verb::Lines, kAllLines, -1, ""},
-      {"  serial   -5  ", Verb::Serial, kAllLines, -5, ""},
-      {"serial 4294967295", Verb::Serial, kAllLines, -1, ""},
-      {"ring 31", Verb::Ring, 31, 0, ""},
-      {"ring *", Verb::Ring, kAllLines, 0, ""},
-      {"call 0", Verb::Call, 0, 0, ""},
-      {"call 3 13800138000", Verb::Call, 3, 0, "13800138000"},
-      {"hangup 1", Verb::Hangup, 1, 0, ""},
-      {"offhook\t2", Verb::OffHook, 2, 0, ""},
-      {"onhook *", Verb::OnHook, kAllLines, 0, ""},
-      {"disconnect 4", Verb::Disconnect, 4, 0, ""},
-      {"connect 4", Verb::Connect, 4, 0, ""},
-      {"cid 0  12 34 ", Verb::Cid, 0, 0, " 12 34 "},
-      {"cid 0 # not a comment", Verb::Cid, 0, 0, "# not a comment"},
-      {"dtmf 5 0123456789*#ABCD", Verb::Dtmf, 5, 0, "0123456789*#ABCD"},
-      {"fail 2 ring 3", Verb::Fail, 2, 3, ""},
-      {"value * cid 160", Verb::Value, kAllLines, 160, ""},
-      {"value 0 count -2", Verb::Value, 0, -2, ""},
-      {"recordlimit 1500", Verb::RecordLimit, kAllLines, 1500, ""},
-      {"ringmode level", Verb::RingMode, kAllLines, 1, ""},
-      {"ringmode event\r", Verb::RingMode, kAllLines, 0, ""},
+    { "lines 20", Verb::Lines, kAllLines, 20, "" },
+    { "lines -1", Verb::Lines, kAllLines, -1, "" },
+    { "  serial   -5  ", Verb::Serial, kAllLines, -5, "" },
+    { "serial 4294967295", Verb::Serial, kAllLines, -1, "" },
+    { "ring 31", Verb::Ring, 31, 0, "" },
+    { "ring *", Verb::Ring, kAllLines, 0, "" },
+    { "call 0", Verb::Call, 0, 0, "" },
+    { "call 3 13800138000", Verb::Call, 3, 0, "13800138000" },
+    { "hangup 1", Verb::Hangup, 1, 0, "" },
+    { "offhook\t2", Verb::OffHook, 2, 0, "" },
+    { "onhook *", Verb::OnHook, kAllLines, 0, "" },
+    { "disconnect 4", Verb::Disconnect, 4, 0, "" },
+    { "connect 4", Verb::Connect, 4, 0, "" },
+    { "cid 0  12 34 ", Verb::Cid, 0, 0, " 12 34 " },
+    { "cid 0 # not a comment", Verb::Cid, 0, 0, "# not a comment" },
+    { "dtmf 5 0123456789*#ABCD", Verb::Dtmf, 5, 0, "0123456789*#ABCD" },
+    { "fail 2 ring 3", Verb::Fail, 2, 3, "" },
+    { "value * cid 160", Verb::Value, kAllLines, 160, "" },
+    { "value 0 count -2", Verb::Value, 0, -2, "" },
+    { "recordlimit 1500", Verb::RecordLimit, kAllLines, 1500, "" },
+    { "ringmode level", Verb::RingMode, kAllLines, 1, "" },
+    { "ringmode event\r", Verb::RingMode, kAllLines, 0, "" },
   };
   for (const Case& c : cases) {
     std::string error;
@@ -62,44 +62,44 @@ TEST(ScenarioParse, MalformedLinesSayWhatIsWrong) {
     const char* line;
     const char* message;  // a part of the message
   } cases[] = {
-      {"bogus 1", "unknown command 'bogus'"},
-      {"RING 1", "unknown command"},
-      {"ring", "expected: ring L"},
-      {"ring 32", "bad line '32'"},
-      {"ring -1", "bad line"},
-      {"ring x", "bad line"},
-      {"ring 1 2", "unexpected '2'"},
-      {"ring 1 # comment", "unexpected '#'"},
-      {"lines", "expected: lines N"},
-      {"lines 2147483648", "bad number"},
-      {"lines 1.5", "bad number"},
-      {"lines 0x10", "bad number"},
-      {"serial 4294967296", "bad number"},
-      {"serial -2147483649", "bad number"},
-      {"cid 0", "expected: cid L TEXT"},
-      {"cid 0 ", "expected: cid L TEXT"},
-      {"dtmf 0 12E", "bad DTMF digits"},
-      {"dtmf 0", "expected: dtmf L DIGITS"},
-      {"fail 0 ring", "expected: fail L OP N"},
-      {"fail 0 bell 1", "unknown operation 'bell'"},
-      {"fail 0 ring -1", "bad number"},
-      {"value 0 ring", "expected: value L OP V"},
-      {"value 0 ring 99999999999", "bad number"},
-      {"recordlimit -5", "bad number"},
-      {"ringmode loud", "bad ring mode"},
-      {"at", "expected: at T COMMAND"},
-      {"at 100", "expected: at T COMMAND"},
-      {"at -1 ring 0", "bad time"},
-      {"at soon ring 0", "bad time"},
-      {"at 1 at 2 ring 0", "cannot be nested"},
-      {"at 5 nonsense", "unknown command"},
+    { "bogus 1", "unknown command 'bogus'" },
+    { "RING 1", "unknown command" },
+    { "ring", "expected: ring L" },
+    { "ring 32", "bad line '32'" },
+    { "ring -1", "bad line" },
+    { "ring x", "bad line" },
+    { "ring 1 2", "unexpected '2'" },
+    { "ring 1 # comment", "unexpected '#'" },
+    { "lines", "expected: lines N" },
+    { "lines 2147483648", "bad number" },
+    { "lines 1.5", "bad number" },
+    { "lines 0x10", "bad number" },
+    { "serial 4294967296", "bad number" },
+    { "serial -2147483649", "bad number" },
+    { "cid 0", "expected: cid L TEXT" },
+    { "cid 0 ", "expected: cid L TEXT" },
+    { "dtmf 0 12E", "bad DTMF digits" },
+    { "dtmf 0", "expected: dtmf L DIGITS" },
+    { "fail 0 ring", "expected: fail L OP N" },
+    { "fail 0 bell 1", "unknown operation 'bell'" },
+    { "fail 0 ring -1", "bad number" },
+    { "value 0 ring", "expected: value L OP V" },
+    { "value 0 ring 99999999999", "bad number" },
+    { "recordlimit -5", "bad number" },
+    { "ringmode loud", "bad ring mode" },
+    { "at", "expected: at T COMMAND" },
+    { "at 100", "expected: at T COMMAND" },
+    { "at -1 ring 0", "bad time" },
+    { "at soon ring 0", "bad time" },
+    { "at 1 at 2 ring 0", "cannot be nested" },
+    { "at 5 nonsense", "unknown command" },
   };
   for (const Case& c : cases) {
     std::string error;
     EXPECT_FALSE(ParseCommandLine(c.line, &error)) << c.line;
     EXPECT_NE(error.find(c.message), std::string::npos) << c.line << " gave: " << error;
   }
-  for (const char* blank : {"", "   ", "\t", "# a comment", "   # indented comment", "\r"}) {
+  for (const char* blank : { "", "   ", "\t", "# a comment", "   # indented comment", "\r" }) {
     std::string error = "x";
     EXPECT_FALSE(ParseCommandLine(blank, &error));
     EXPECT_EQ(error, "") << "'" << blank << "' is not an error";
@@ -149,7 +149,7 @@ TEST_F(ScenarioTest, TimedCommandsRunAtTheirTimeAfterOpenInStableOrder) {
   Advance(1);
   std::vector<std::string> got;
   for (int n; (n = box.DevGetCallerId(0, buf)) > 0;) got.emplace_back(buf, n);
-  EXPECT_EQ(got, (std::vector<std::string>{"first", "second"}));
+  EXPECT_EQ(got, (std::vector<std::string> { "first", "second" }));
   Advance(400);
   ASSERT_EQ(box.DevGetCallerId(0, buf), 5);
   EXPECT_EQ(box.DevGetHookState(1), 0);
@@ -225,7 +225,7 @@ TEST_F(EnvironmentScenarioTest, AScenarioFileIsReadAtOpenAndItsBadLinesReported)
 }
 
 TEST_F(EnvironmentScenarioTest, AnUnreadableScenarioIsReportedAndTheBoxStaysQuiet) {
-  for (const std::string& path : {dir / "missing.txt", dir.Path()}) {
+  for (const std::string& path : { dir / "missing.txt", dir.Path() }) {
     ::setenv("KALDO_SCENARIO", path.c_str(), 1);
     messages.clear();
     UseBox();

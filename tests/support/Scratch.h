@@ -20,8 +20,10 @@ class ScratchDir {
  public:
   explicit ScratchDir(std::string_view prefix = "xj") {
     std::string tmpl = (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-    if (::mkdtemp(tmpl.data())) FPath = tmpl;
-    else ADD_FAILURE() << "cannot create a scratch directory";
+    if (::mkdtemp(tmpl.data()))
+      FPath = tmpl;
+    else
+      ADD_FAILURE() << "cannot create a scratch directory";
   }
   ~ScratchDir() {
     std::error_code ec;
@@ -43,14 +45,18 @@ class ScopedEnv {
  public:
   ScopedEnv(const char* name, std::optional<std::string> value) : FName(name) {
     if (const char* old = ::getenv(name)) FOld = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
+    if (value)
+      ::setenv(name, value->c_str(), 1);
+    else
+      ::unsetenv(name);
   }
   ScopedEnv(const char* name, const char* value)
       : ScopedEnv(name, value ? std::optional<std::string>(value) : std::nullopt) {}
   ~ScopedEnv() {
-    if (FOld) ::setenv(FName, FOld->c_str(), 1);
-    else ::unsetenv(FName);
+    if (FOld)
+      ::setenv(FName, FOld->c_str(), 1);
+    else
+      ::unsetenv(FName);
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;

@@ -65,8 +65,8 @@ class WatchedThread {
   void Join() { FThread.join(); }
 
  private:
-  std::atomic<pid_t> FId{0};
-  std::atomic<bool> FDone{false};
+  std::atomic<pid_t> FId { 0 };
+  std::atomic<bool> FDone { false };
   std::thread FThread;  // last: it starts once the fields above are set up
 };
 

@@ -30,9 +30,9 @@ using xj::test::RunWhilePumping;
 using xj::test::Shown;
 using xj::test::u8s;
 using xj::test::WaitUntil;
-using xj::test::XvfbServer;
 using xj::test::XProbe;
 using xj::test::XRect;
+using xj::test::XvfbServer;
 namespace {
 
 XvfbServer* gServer = nullptr;
@@ -155,7 +155,8 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   // every character typed. The X side speaks UTF-8 (u8s); the narrow literals here are GBK.
   ASSERT_TRUE(FX->HoldKeysFor(U"巡检 line 3"));
   ASSERT_EQ(std::system(("LC_ALL=C.UTF-8 xdotool type --delay 30 '" + u8s(u8"巡检 line 3") + "'").c_str()), 0);
-  ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; })) << "the edit holds \"" << Shown(edit->Text()) << "\"";
+  ASSERT_TRUE(PumpUntil([&] { return edit->Text() == "巡检 line 3"; }))
+      << "the edit holds \"" << Shown(edit->Text()) << "\"";
 
   const TPoint onButton = button->ClientToScreen(TPoint(60, 15));
   ASSERT_EQ(Xdotool("mousemove " + std::to_string(onButton.X) + " " + std::to_string(onButton.Y) + " click 1"), 0);

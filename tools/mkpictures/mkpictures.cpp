@@ -40,16 +40,23 @@ struct Image {
     Paint([&](double x, double y) { return std::hypot(x - cx, y - cy) <= rad; }, c);
   }
   void Ring(double cx, double cy, double r0, double r1, uint32_t c) {
-    Paint([&](double x, double y) { const double d = std::hypot(x - cx, y - cy); return d >= r0 && d <= r1; }, c);
+    Paint(
+        [&](double x, double y) {
+          const double d = std::hypot(x - cx, y - cy);
+          return d >= r0 && d <= r1;
+        },
+        c);
   }
   // A thick segment.
   void Line(double x0, double y0, double x1, double y1, double width, uint32_t c) {
-    Paint([&](double x, double y) {
-      const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
-      double t = len2 > 0 ? ((x - x0) * dx + (y - y0) * dy) / len2 : 0;
-      t = std::clamp(t, 0.0, 1.0);
-      return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy)) <= width / 2;
-    }, c);
+    Paint(
+        [&](double x, double y) {
+          const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
+          double t = len2 > 0 ? ((x - x0) * dx + (y - y0) * dy) / len2 : 0;
+          t = std::clamp(t, 0.0, 1.0);
+          return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy)) <= width / 2;
+        },
+        c);
   }
   int w, h;
   std::vector<uint32_t> px;  // 0xRRGGBB, top row first
@@ -99,9 +106,9 @@ std::vector<uint8_t> Jpeg(const Image& img) {
 
 // The sixteen colours of the classic 4-bit palette.
 const uint32_t kPalette[16] = {
-  Rgb(0, 0, 0),     Rgb(128, 0, 0),   Rgb(0, 128, 0),   Rgb(128, 128, 0),  Rgb(0, 0, 128),   Rgb(128, 0, 128),
-  Rgb(0, 128, 128), Rgb(192, 192, 192), Rgb(128, 128, 128), Rgb(255, 0, 0), Rgb(0, 255, 0),   Rgb(255, 255, 0),
-  Rgb(0, 0, 255),   Rgb(255, 0, 255), Rgb(0, 255, 255), Rgb(255, 255, 255),
+  Rgb(0, 0, 0),     Rgb(128, 0, 0),     Rgb(0, 128, 0),     Rgb(128, 128, 0),   Rgb(0, 0, 128), Rgb(128, 0, 128),
+  Rgb(0, 128, 128), Rgb(192, 192, 192), Rgb(128, 128, 128), Rgb(255, 0, 0),     Rgb(0, 255, 0), Rgb(255, 255, 0),
+  Rgb(0, 0, 255),   Rgb(255, 0, 255),   Rgb(0, 255, 255),   Rgb(255, 255, 255),
 };
 
 int Nearest(uint32_t c) {

@@ -34,7 +34,7 @@ int BitsPerPixel(Picture::Format format) {
 
 // The palette in first-use order, so the file is the same on every run.
 std::vector<uint32_t> PaletteOf(const Picture& picture) {
-  if (picture.format == Picture::Format::Mono1) return {0x000000, 0xFFFFFF};
+  if (picture.format == Picture::Format::Mono1) return { 0x000000, 0xFFFFFF };
   std::vector<uint32_t> palette;
   if (picture.format != Picture::Format::Pal8) return palette;
   std::map<uint32_t, size_t> seen;
@@ -47,8 +47,7 @@ std::vector<uint32_t> PaletteOf(const Picture& picture) {
 
 uint8_t IndexOf(const std::vector<uint32_t>& palette, uint32_t rgb) {
   auto it = std::find(palette.begin(), palette.end(), rgb);
-  if (it == palette.end())
-    throw std::runtime_error("a pixel is not in the palette (masks hold only black and white)");
+  if (it == palette.end()) throw std::runtime_error("a pixel is not in the palette (masks hold only black and white)");
   return static_cast<uint8_t>(it - palette.begin());
 }
 

@@ -21,9 +21,9 @@ struct Picture {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
   void Set(int x, int y, uint32_t rgb) { pixels[static_cast<size_t>(y) * width + x] = rgb; }
 
-  int width{0};
-  int height{0};
-  Format format{Format::Rgb24};
+  int width { 0 };
+  int height { 0 };
+  Format format { Format::Rgb24 };
   std::vector<uint32_t> pixels;  // 0xRRGGBB, top row first
 };
 

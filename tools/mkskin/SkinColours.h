@@ -30,8 +30,8 @@ inline constexpr uint8_t kOwnerTile = 0x05;           // the background tile (FO
 inline constexpr uint8_t kOwnerObject0 = 0x10;        // + index of the entry in [SKINOBJECTS]
 inline constexpr uint8_t kOwnerControl0 = 0x40;       // + index of the entry in [SKINCONTROLS]
 // The second test skin's records have owners of their own, so a pixel tells which skin drew it.
-inline constexpr uint8_t kOwnerSecondObject0 = 0x28;  // + index of the entry in [SKINOBJECTS]
-inline constexpr uint8_t kOwnerSecondControl0 = 0x80; // + index of the entry in [SKINCONTROLS]
+inline constexpr uint8_t kOwnerSecondObject0 = 0x28;   // + index of the entry in [SKINOBJECTS]
+inline constexpr uint8_t kOwnerSecondControl0 = 0x80;  // + index of the entry in [SKINCONTROLS]
 inline constexpr uint8_t kOwnerFiller = 0xF0;
 inline constexpr uint32_t kFillerPixel = 0xF0F0F0;
 
@@ -43,18 +43,32 @@ inline constexpr uint8_t SecondControlOwner(int index) { return static_cast<uint
 // Regions of the frame picture: the four bands around "clientrect" (top and bottom span the full
 // width), each cut by the corner points into a fixed head, a stretched middle and a fixed tail.
 enum FrameRegion : uint8_t {
-  kFrameTopLeft = 0x01, kFrameTop, kFrameTopRight,
-  kFrameLeftTop, kFrameLeft, kFrameLeftBottom,
+  kFrameTopLeft = 0x01,
+  kFrameTop,
+  kFrameTopRight,
+  kFrameLeftTop,
+  kFrameLeft,
+  kFrameLeftBottom,
   kFrameClient,
-  kFrameRightTop, kFrameRight, kFrameRightBottom,
-  kFrameBottomLeft, kFrameBottom, kFrameBottomRight,
+  kFrameRightTop,
+  kFrameRight,
+  kFrameRightBottom,
+  kFrameBottomLeft,
+  kFrameBottom,
+  kFrameBottomRight,
 };
 
 // Slices of a window picture (popup, hint), cut by its four corner points only.
 enum WindowSlice : uint8_t {
-  kSliceLeftTop = 0x10, kSliceTop, kSliceRightTop,
-  kSliceLeft, kSliceCentre, kSliceRight,
-  kSliceLeftBottom, kSliceBottom, kSliceRightBottom,
+  kSliceLeftTop = 0x10,
+  kSliceTop,
+  kSliceRightTop,
+  kSliceLeft,
+  kSliceCentre,
+  kSliceRight,
+  kSliceLeftBottom,
+  kSliceBottom,
+  kSliceRightBottom,
 };
 
 inline constexpr uint8_t kTileCode = 0x19;
@@ -63,34 +77,106 @@ inline constexpr uint8_t kTileCode = 0x19;
 // listed too; they are simply never painted.
 inline constexpr uint8_t kRectCode0 = 0x20;
 inline constexpr std::string_view kRectKeys[] = {
-    "skinrect", "activeskinrect", "downrect", "disableskinrsect", "restorerect", "restoreactiverect",
-    "restoredownrect", "restoreinactiverect", "dividerrect", "textrect", "framerect", "activeframerect",
-    "frametextrect", "itemsrect", "clientrect", "maskrectarea", "buttonsrect", "captionrect",
-    "downskinrect", "disabledskinrect", "trackbuttonrect", "checkimagearea", "textarea",
-    "checkimagerect", "uncheckimagerect", "activecheckimagerect", "activeuncheckimagerect",
-    "unenabledcheckimagerect", "unenableduncheckimagerect", "progressarea", "progressrect", "trackarea",
-    "buttonrect", "activebuttonrect", "downbuttonrect", "unenabledbuttonrect", "upbuttonrect",
-    "activeupbuttonrect", "downupbuttonrect", "activedownbuttonrect", "downdownbuttonrect", "thumbrect",
-    "activethumbrect", "downthumbrect", "glyphrect", "activeglyphrect", "downglyphrect", "itemrect",
-    "activeitemrect", "focusitemrect", "itemtextrect", "checkbuttonrect", "activecheckbuttonrect",
-    "downcheckbuttonrect", "itemcheckrect", "rollupmarkerrect", "restoremarkerrect", "rollhskinrect",
-    "rollvskinrect", "rollvcaptionrect", "rollhcaptionrect", "closebuttonrect", "closebuttonactiverect",
-    "closebuttondownrect", "hrollbuttonrect", "hrollbuttonactiverect", "hrollbuttondownrect",
-    "hrestorebuttonrect", "hrestorebuttonactiverect", "hrestorebuttondownrect", "vrollbuttonrect",
-    "vrollbuttonactiverect", "vrollbuttondownrect", "vrestorebuttonrect", "vrestorebuttonactiverect",
-    "vrestorebuttondownrect", "tabrect", "activetabrect", "focustabrect", "mouseintabrect", "tabsbgrect",
-    "hrulerrect", "hthumbrect", "vrulerrect", "vthumbrect", "fixedcellrect", "selectcellrect",
-    "focuscellrect", "fixedcelltextrect", "celltextrect",
+  "skinrect",
+  "activeskinrect",
+  "downrect",
+  "disableskinrsect",
+  "restorerect",
+  "restoreactiverect",
+  "restoredownrect",
+  "restoreinactiverect",
+  "dividerrect",
+  "textrect",
+  "framerect",
+  "activeframerect",
+  "frametextrect",
+  "itemsrect",
+  "clientrect",
+  "maskrectarea",
+  "buttonsrect",
+  "captionrect",
+  "downskinrect",
+  "disabledskinrect",
+  "trackbuttonrect",
+  "checkimagearea",
+  "textarea",
+  "checkimagerect",
+  "uncheckimagerect",
+  "activecheckimagerect",
+  "activeuncheckimagerect",
+  "unenabledcheckimagerect",
+  "unenableduncheckimagerect",
+  "progressarea",
+  "progressrect",
+  "trackarea",
+  "buttonrect",
+  "activebuttonrect",
+  "downbuttonrect",
+  "unenabledbuttonrect",
+  "upbuttonrect",
+  "activeupbuttonrect",
+  "downupbuttonrect",
+  "activedownbuttonrect",
+  "downdownbuttonrect",
+  "thumbrect",
+  "activethumbrect",
+  "downthumbrect",
+  "glyphrect",
+  "activeglyphrect",
+  "downglyphrect",
+  "itemrect",
+  "activeitemrect",
+  "focusitemrect",
+  "itemtextrect",
+  "checkbuttonrect",
+  "activecheckbuttonrect",
+  "downcheckbuttonrect",
+  "itemcheckrect",
+  "rollupmarkerrect",
+  "restoremarkerrect",
+  "rollhskinrect",
+  "rollvskinrect",
+  "rollvcaptionrect",
+  "rollhcaptionrect",
+  "closebuttonrect",
+  "closebuttonactiverect",
+  "closebuttondownrect",
+  "hrollbuttonrect",
+  "hrollbuttonactiverect",
+  "hrollbuttondownrect",
+  "hrestorebuttonrect",
+  "hrestorebuttonactiverect",
+  "hrestorebuttondownrect",
+  "vrollbuttonrect",
+  "vrollbuttonactiverect",
+  "vrollbuttondownrect",
+  "vrestorebuttonrect",
+  "vrestorebuttonactiverect",
+  "vrestorebuttondownrect",
+  "tabrect",
+  "activetabrect",
+  "focustabrect",
+  "mouseintabrect",
+  "tabsbgrect",
+  "hrulerrect",
+  "hthumbrect",
+  "vrulerrect",
+  "vthumbrect",
+  "fixedcellrect",
+  "selectcellrect",
+  "focuscellrect",
+  "fixedcelltextrect",
+  "celltextrect",
 };
 
 // Colour keys: code = kColourCode0 + position.
 inline constexpr uint8_t kColourCode0 = 0xB0;
 inline constexpr std::string_view kColourKeys[] = {
-    "fontcolor", "activefontcolor", "downfontcolor", "disabledfontcolor", "unenabledfontcolor",
-    "framefontcolor", "focusfontcolor", "mouseinfontcolor", "selectfontcolor", "captionfontcolor",
-    "fixedfontcolor", "bgcolor", "activebgcolor", "lightcolor", "darkcolor", "pointscolor",
-    "trackmarkcolor", "trackmarkactivecolor", "linescolor", "shadowcolor", "activeshadowcolor",
-    "scrollmarkercolor", "scrollmarkeractivecolor",
+  "fontcolor",         "activefontcolor",   "downfontcolor",           "disabledfontcolor", "unenabledfontcolor",
+  "framefontcolor",    "focusfontcolor",    "mouseinfontcolor",        "selectfontcolor",   "captionfontcolor",
+  "fixedfontcolor",    "bgcolor",           "activebgcolor",           "lightcolor",        "darkcolor",
+  "pointscolor",       "trackmarkcolor",    "trackmarkactivecolor",    "linescolor",        "shadowcolor",
+  "activeshadowcolor", "scrollmarkercolor", "scrollmarkeractivecolor",
 };
 
 static_assert(kRectCode0 + std::size(kRectKeys) <= kColourCode0, "rectangle codes run into colour codes");
@@ -119,8 +205,7 @@ constexpr uint8_t KeyCode(std::string_view key) {
 // Key of a rectangle or colour code; empty for region, slice and tile codes and unused codes.
 constexpr std::string_view KeyOfCode(uint8_t code) {
   if (code >= kRectCode0 && code < kRectCode0 + std::size(kRectKeys)) return kRectKeys[code - kRectCode0];
-  if (code >= kColourCode0 && code < kColourCode0 + std::size(kColourKeys))
-    return kColourKeys[code - kColourCode0];
+  if (code >= kColourCode0 && code < kColourCode0 + std::size(kColourKeys)) return kColourKeys[code - kColourCode0];
   return {};
 }
 
@@ -128,12 +213,12 @@ constexpr uint8_t LocalCode(int x, int y) { return static_cast<uint8_t>(((x & 15
 
 // A picture pixel, 0xRRGGBB.
 constexpr uint32_t PixelCode(uint8_t owner, uint8_t code, int localX, int localY) {
-  return uint32_t{owner} << 16 | uint32_t{code} << 8 | LocalCode(localX, localY);
+  return uint32_t { owner } << 16 | uint32_t { code } << 8 | LocalCode(localX, localY);
 }
 
 // A colour value as the skin stores it (0x00BBGGRR).
 constexpr int32_t ColourValue(uint8_t owner, uint8_t code) {
-  return static_cast<int32_t>(0xFFu << 16 | uint32_t{code} << 8 | owner);
+  return static_cast<int32_t>(0xFFu << 16 | uint32_t { code } << 8 | owner);
 }
 
 struct DecodedPixel {
@@ -144,8 +229,8 @@ struct DecodedPixel {
 };
 
 constexpr DecodedPixel DecodePixel(uint32_t rgb) {
-  return {static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<int>(rgb >> 4 & 15),
-          static_cast<int>(rgb & 15)};
+  return { static_cast<uint8_t>(rgb >> 16), static_cast<uint8_t>(rgb >> 8), static_cast<int>(rgb >> 4 & 15),
+           static_cast<int>(rgb & 15) };
 }
 
 }  // namespace mkskin

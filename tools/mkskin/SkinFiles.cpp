@@ -14,8 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 void Put32(std::vector<uint8_t>& out, int32_t v) {
-  for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> shift));
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> shift));
 }
 
 void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes) {

@@ -11,18 +11,17 @@ namespace mkskin {
 namespace {
 
 struct Rect {
-  int l{0}, t{0}, r{0}, b{0};
+  int l { 0 }, t { 0 }, r { 0 }, b { 0 };
   int Width() const { return r - l; }
   int Height() const { return b - t; }
 };
 
 struct Point {
-  int x{0}, y{0};
+  int x { 0 }, y { 0 };
 };
 
 std::string Text(const Rect& r) {
-  return std::to_string(r.l) + "," + std::to_string(r.t) + "," + std::to_string(r.r) + "," +
-         std::to_string(r.b);
+  return std::to_string(r.l) + "," + std::to_string(r.t) + "," + std::to_string(r.r) + "," + std::to_string(r.b);
 }
 
 std::string Text(const Point& p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
@@ -44,53 +43,49 @@ enum class Place : uint8_t {
 enum class Corner : uint8_t { LT, RT, LB, RB };
 
 struct KeyDef {
-  std::string key{};
-  Kind kind{Kind::Int};
-  Place place{Place::Face};
-  int a{0}, b{0}, c{0}, d{0};
-  std::string ref{};   // Same, Area: the rectangle key measured from
-  std::string text{};  // Int, Bool, Str: the value written
+  std::string key {};
+  Kind kind { Kind::Int };
+  Place place { Place::Face };
+  int a { 0 }, b { 0 }, c { 0 }, d { 0 };
+  std::string ref {};   // Same, Area: the rectangle key measured from
+  std::string text {};  // Int, Bool, Str: the value written
 };
 
 using Keys = std::vector<KeyDef>;
 
-KeyDef Face(std::string key) { return {.key = std::move(key), .kind = Kind::Rect, .place = Place::Face}; }
+KeyDef Face(std::string key) { return { .key = std::move(key), .kind = Kind::Rect, .place = Place::Face }; }
 KeyDef Image(std::string key, int w, int h) {
-  return {.key = std::move(key), .kind = Kind::Rect, .place = Place::Image, .a = w, .b = h};
+  return { .key = std::move(key), .kind = Kind::Rect, .place = Place::Image, .a = w, .b = h };
 }
 KeyDef Same(std::string key, std::string ref) {
-  return {.key = std::move(key), .kind = Kind::Rect, .place = Place::Same, .ref = std::move(ref)};
+  return { .key = std::move(key), .kind = Kind::Rect, .place = Place::Same, .ref = std::move(ref) };
 }
 // Corners of an area: a left or top below 0 counts from the far edge, a right or bottom of 0 or below
 // counts from the far edge (so 0 is the edge itself).
 KeyDef Area(std::string key, int l, int t, int r, int b, std::string ref = {}) {
-  return {.key = std::move(key),
-          .kind = Kind::Rect,
-          .place = Place::Area,
-          .a = l,
-          .b = t,
-          .c = r,
-          .d = b,
-          .ref = std::move(ref)};
+  return { .key = std::move(key),
+           .kind = Kind::Rect,
+           .place = Place::Area,
+           .a = l,
+           .b = t,
+           .c = r,
+           .d = b,
+           .ref = std::move(ref) };
 }
-KeyDef Client(std::string key) { return {.key = std::move(key), .kind = Kind::Rect, .place = Place::Client}; }
+KeyDef Client(std::string key) { return { .key = std::move(key), .kind = Kind::Rect, .place = Place::Client }; }
 KeyDef CornerPoint(std::string key, Corner c) {
-  return {.key = std::move(key), .kind = Kind::Point, .a = static_cast<int>(c)};
+  return { .key = std::move(key), .kind = Kind::Point, .a = static_cast<int>(c) };
 }
-KeyDef Int(std::string key, int v) {
-  return {.key = std::move(key), .kind = Kind::Int, .text = std::to_string(v)};
-}
-KeyDef Bool(std::string key, bool v) {
-  return {.key = std::move(key), .kind = Kind::Bool, .text = v ? "1" : "0"};
-}
+KeyDef Int(std::string key, int v) { return { .key = std::move(key), .kind = Kind::Int, .text = std::to_string(v) }; }
+KeyDef Bool(std::string key, bool v) { return { .key = std::move(key), .kind = Kind::Bool, .text = v ? "1" : "0" }; }
 KeyDef Str(std::string key, std::string v) {
-  return {.key = std::move(key), .kind = Kind::Str, .text = std::move(v)};
+  return { .key = std::move(key), .kind = Kind::Str, .text = std::move(v) };
 }
-KeyDef Colour(std::string key) { return {.key = std::move(key), .kind = Kind::Colour}; }
-KeyDef PictureIndex(std::string key) { return {.key = std::move(key), .kind = Kind::PictureIndex}; }
-KeyDef MaskIndex(std::string key) { return {.key = std::move(key), .kind = Kind::MaskIndex}; }
+KeyDef Colour(std::string key) { return { .key = std::move(key), .kind = Kind::Colour }; }
+KeyDef PictureIndex(std::string key) { return { .key = std::move(key), .kind = Kind::PictureIndex }; }
+KeyDef MaskIndex(std::string key) { return { .key = std::move(key), .kind = Kind::MaskIndex }; }
 // As an override: the record leaves the class's key out, so a reader takes its default.
-KeyDef Omit(std::string key) { return {.key = std::move(key), .kind = Kind::Omit}; }
+KeyDef Omit(std::string key) { return { .key = std::move(key), .kind = Kind::Omit }; }
 
 Keys operator+(Keys a, const Keys& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -101,55 +96,52 @@ Keys operator+(Keys a, const Keys& b) {
 // neither equals a reading default.
 Keys Font(const std::string& prefix = {}) {
   bool plain = prefix.empty();
-  return {Str(prefix + "fontname", plain ? "宋体" : "Tahoma"), Int(prefix + "fontheight", plain ? 12 : 13),
-          Str(prefix + "fontstyle", plain ? "" : "fsbold"), Colour(prefix + "fontcolor")};
+  return { Str(prefix + "fontname", plain ? "宋体" : "Tahoma"), Int(prefix + "fontheight", plain ? 12 : 13),
+           Str(prefix + "fontstyle", plain ? "" : "fsbold"), Colour(prefix + "fontcolor") };
 }
 
 // Three looks of one rectangle: the rectangle itself and two pictures of its size.
 Keys States(const KeyDef& base, const std::string& second, const std::string& third) {
-  return {base, Same(second, base.key), Same(third, base.key)};
+  return { base, Same(second, base.key), Same(third, base.key) };
 }
 
-const Keys kObject = {Str("hint", ""),
-                      PictureIndex("activepictureindex"),
-                      Bool("skinrectinapicture", false),
-                      Face("skinrect"),
-                      Same("activeskinrect", "skinrect"),
-                      Bool("morphing", false),
-                      Str("morphkind", "mkdefault")};
-const Keys kButtonObject = kObject + Keys{Same("downrect", "skinrect"), Same("disableskinrsect", "skinrect")};
+const Keys kObject = { Str("hint", ""),
+                       PictureIndex("activepictureindex"),
+                       Bool("skinrectinapicture", false),
+                       Face("skinrect"),
+                       Same("activeskinrect", "skinrect"),
+                       Bool("morphing", false),
+                       Str("morphkind", "mkdefault") };
+const Keys kButtonObject = kObject + Keys { Same("downrect", "skinrect"), Same("disableskinrsect", "skinrect") };
 const Keys kStdButtonObject =
-    kButtonObject + Keys{Str("command", "cmdefault"), Same("restorerect", "skinrect"),
-                         Same("restoreactiverect", "skinrect"), Same("restoredownrect", "skinrect"),
-                         Same("restoreinactiverect", "skinrect")};
+    kButtonObject + Keys { Str("command", "cmdefault"), Same("restorerect", "skinrect"),
+                           Same("restoreactiverect", "skinrect"), Same("restoredownrect", "skinrect"),
+                           Same("restoreinactiverect", "skinrect") };
 
-const Keys kControl = {PictureIndex("pictureindex"), MaskIndex("maskpictureindex"), Face("skinrect")};
+const Keys kControl = { PictureIndex("pictureindex"), MaskIndex("maskpictureindex"), Face("skinrect") };
 const Keys kCustom =
-    kControl + Keys{CornerPoint("lefttoppoint", Corner::LT), CornerPoint("righttoppoint", Corner::RT),
-                    CornerPoint("leftbottompoint", Corner::LB), CornerPoint("rightbottompoint", Corner::RB),
-                    Client("clientrect")};
-const Keys kArrows =
-    States(Area("upbuttonrect", -16, 0, 0, 0), "activeupbuttonrect", "downupbuttonrect") +
-    States(Area("downbuttonrect", 0, 0, 16, 0), "activedownbuttonrect", "downdownbuttonrect");
-const Keys kButton =
-    kCustom + Font() + Keys{Colour("activefontcolor"),        Colour("downfontcolor"),
-                            Colour("disabledfontcolor"),      Same("activeskinrect", "skinrect"),
-                            Same("downskinrect", "skinrect"), Same("disabledskinrect", "skinrect"),
-                            Bool("morphing", false),          Str("morphkind", "mkdefault")};
-const Keys kEdit = kCustom + Keys{Same("activeskinrect", "skinrect")} + Font() +
-                   Keys{Colour("disabledfontcolor"), Colour("activefontcolor")} +
+    kControl + Keys { CornerPoint("lefttoppoint", Corner::LT), CornerPoint("righttoppoint", Corner::RT),
+                      CornerPoint("leftbottompoint", Corner::LB), CornerPoint("rightbottompoint", Corner::RB),
+                      Client("clientrect") };
+const Keys kArrows = States(Area("upbuttonrect", -16, 0, 0, 0), "activeupbuttonrect", "downupbuttonrect") +
+                     States(Area("downbuttonrect", 0, 0, 16, 0), "activedownbuttonrect", "downdownbuttonrect");
+const Keys kButton = kCustom + Font() + Keys { Colour("activefontcolor"),        Colour("downfontcolor"),
+                                               Colour("disabledfontcolor"),      Same("activeskinrect", "skinrect"),
+                                               Same("downskinrect", "skinrect"), Same("disabledskinrect", "skinrect"),
+                                               Bool("morphing", false),          Str("morphkind", "mkdefault") };
+const Keys kEdit = kCustom + Keys { Same("activeskinrect", "skinrect") } + Font() +
+                   Keys { Colour("disabledfontcolor"), Colour("activefontcolor") } +
                    States(Area("buttonrect", -19, 2, -2, -2), "activebuttonrect", "downbuttonrect");
 const Keys kListBox =
-    kCustom + Keys{Image("itemrect", 80, 16),         Same("activeitemrect", "itemrect"),
-                   Same("focusitemrect", "itemrect"), Int("itemleftoffset", 4),
-                   Int("itemrightoffset", 4),         Area("itemtextrect", 4, 0, -4, 0, "itemrect")} +
-    Font() + Keys{Colour("activefontcolor"), Colour("focusfontcolor"), Area("captionrect", 3, 2, 44, 18)} +
-    Font("caption") +
-    States(Area("upbuttonrect", -44, 3, -32, 17), "activeupbuttonrect", "downupbuttonrect") +
+    kCustom + Keys { Image("itemrect", 80, 16),         Same("activeitemrect", "itemrect"),
+                     Same("focusitemrect", "itemrect"), Int("itemleftoffset", 4),
+                     Int("itemrightoffset", 4),         Area("itemtextrect", 4, 0, -4, 0, "itemrect") } +
+    Font() + Keys { Colour("activefontcolor"), Colour("focusfontcolor"), Area("captionrect", 3, 2, 44, 18) } +
+    Font("caption") + States(Area("upbuttonrect", -44, 3, -32, 17), "activeupbuttonrect", "downupbuttonrect") +
     States(Area("downbuttonrect", -30, 3, -18, 17), "activedownbuttonrect", "downdownbuttonrect") +
     States(Area("checkbuttonrect", -16, 3, -4, 17), "activecheckbuttonrect", "downcheckbuttonrect") +
-    Keys{Str("vscrollbarname", "vscrollbar"), Str("hscrollbarname", "hscrollbar"),
-         Str("bothhscrollbarname", "bothhscrollbar")};
+    Keys { Str("vscrollbarname", "vscrollbar"), Str("hscrollbarname", "hscrollbar"),
+           Str("bothhscrollbarname", "bothhscrollbar") };
 
 Keys Buttons16(const std::string& name) {
   return States(Image(name + "rect", 16, 16), name + "activerect", name + "downrect");
@@ -161,121 +153,115 @@ using ClassTable = std::map<std::string, Keys>;
 // "button" names a different class in each.
 const ClassTable& ObjectClasses() {
   static const ClassTable classes = {
-      {"userobject", {Face("skinrect")}},
-      {"button", kButtonObject},
-      {"stdbutton", kStdButtonObject},
-      {"mainmenubarbutton", kStdButtonObject},
-      {"menuitem",
-       kObject +
-           Keys{Int("itemleftoffset", 4), Int("itemrightoffset", 4), Image("dividerrect", 80, 4),
-                Int("dividerleftoffset", 2), Int("dividerrightoffset", 2), Area("textrect", 20, 0, -16, 0)} +
-           Font() + Keys{Colour("activefontcolor"), Colour("unenabledfontcolor")}},
-      {"mainmenubaritem",
-       kObject +
-           Keys{Int("itemleftoffset", 3), Int("itemrightoffset", 3), Same("downrect", "skinrect"),
-                Area("textrect", 3, 0, -3, 0)} +
-           Font() + Keys{Colour("activefontcolor"), Colour("downfontcolor"), Colour("unenabledfontColor")}},
-      {"caption",
-       kObject + Keys{Area("textrect", 4, 2, -4, -2)} + Font() +
-           Keys{Colour("activefontcolor"), Str("alignment", "taleftjustify"), Bool("shadow", true),
-                Colour("shadowcolor"), Colour("activeshadowcolor"), Image("framerect", 40, 16),
-                Same("activeframerect", "framerect"), Area("frametextrect", 6, 0, -6, 0, "framerect"),
-                Int("frameleftoffset", 6), Int("framerightoffset", 6)}},
+    { "userobject", { Face("skinrect") } },
+    { "button", kButtonObject },
+    { "stdbutton", kStdButtonObject },
+    { "mainmenubarbutton", kStdButtonObject },
+    { "menuitem",
+      kObject +
+          Keys { Int("itemleftoffset", 4), Int("itemrightoffset", 4), Image("dividerrect", 80, 4),
+                 Int("dividerleftoffset", 2), Int("dividerrightoffset", 2), Area("textrect", 20, 0, -16, 0) } +
+          Font() + Keys { Colour("activefontcolor"), Colour("unenabledfontcolor") } },
+    { "mainmenubaritem",
+      kObject +
+          Keys { Int("itemleftoffset", 3), Int("itemrightoffset", 3), Same("downrect", "skinrect"),
+                 Area("textrect", 3, 0, -3, 0) } +
+          Font() + Keys { Colour("activefontcolor"), Colour("downfontcolor"), Colour("unenabledfontColor") } },
+    { "caption", kObject + Keys { Area("textrect", 4, 2, -4, -2) } + Font() +
+                     Keys { Colour("activefontcolor"), Str("alignment", "taleftjustify"), Bool("shadow", true),
+                            Colour("shadowcolor"), Colour("activeshadowcolor"), Image("framerect", 40, 16),
+                            Same("activeframerect", "framerect"), Area("frametextrect", 6, 0, -6, 0, "framerect"),
+                            Int("frameleftoffset", 6), Int("framerightoffset", 6) } },
   };
   return classes;
 }
 
 const ClassTable& ControlClasses() {
   static const ClassTable classes = {
-      // derived from the base record
-      {"bevel", kControl + Keys{Colour("lightcolor"), Colour("darkcolor")}},
-      {"treeview", kControl + Font() + Keys{Colour("bgcolor")}},
-      {"listview", kControl + Font() + Keys{Colour("bgcolor")}},
-      {"richedit", kControl + Font() + Keys{Colour("bgcolor")}},
-      {"stdlabel", kControl + Font() + Keys{Colour("activefontcolor")}},
-      {"slider", kControl + Keys{Colour("bgcolor"), Image("hrulerrect", 64, 8), Image("hthumbrect", 24, 16),
-                                 Image("vrulerrect", 8, 64), Image("vthumbrect", 32, 12), Int("edgesize", 4),
-                                 Colour("pointscolor")}},
-      {"mainmenubar", kControl + Keys{Area("itemsrect", 2, 1, -2, -1), Str("menubaritem", "menubaritem"),
-                                      Str("closebutton", "mdiclose"), Str("minbutton", "mdimin"),
-                                      Str("maxbutton", "mdimax"), Str("sysmenubutton", "mdisys"),
-                                      Colour("trackmarkcolor"), Colour("trackmarkactivecolor")}},
-      {"tab",
-       kControl +
-           Keys{Image("tabrect", 48, 20), Same("activetabrect", "tabrect"), Same("focustabrect", "tabrect"),
-                Same("mouseintabrect", "tabrect"), Client("clientrect"), Int("bgpictureindex", -1),
-                CornerPoint("lefttoppoint", Corner::LT), CornerPoint("righttoppoint", Corner::RT),
-                CornerPoint("leftbottompoint", Corner::LB), CornerPoint("rightbottompoint", Corner::RB),
-                Int("tableftoffset", 4), Int("tabrightoffset", 4), Image("tabsbgrect", 16, 20)} +
-           Font() +
-           Keys{Colour("activefontcolor"), Colour("focusfontcolor"), Colour("mouseinfontcolor"),
-                Str("updown", "hupdown")}},
-      {"grid", kControl +
-                   Keys{Image("fixedcellrect", 48, 18), Same("selectcellrect", "fixedcellrect"),
-                        Same("focuscellrect", "fixedcellrect"), Int("fixedcellleftoffset", 2),
-                        Int("fixedcellrightoffset", 2),
-                        Area("fixedcelltextrect", 2, 0, -2, 0, "fixedcellrect"), Int("cellleftoffset", 2),
-                        Int("cellrightoffset", 2), Area("celltextrect", 2, 0, -2, 0, "selectcellrect"),
-                        Colour("linescolor"), Colour("bgcolor")} +
-                   Font() + Keys{Colour("selectfontcolor"), Colour("focusfontcolor")} + Font("fixed")},
-      // derived from the custom-control record
-      {"splitter", kCustom},
-      {"controlbar", kCustom + Keys{Image("itemrect", 40, 24), Int("bgpictureindex", 6)}},
-      {"updown", kCustom + kArrows},
-      {"combobox",
-       kCustom +
-           Keys{Image("itemrect", 57, 14), Same("focusitemrect", "itemrect"), Int("itemleftoffset", 2),
-                Int("itemrightoffset", 2), Area("itemtextrect", 2, 0, -2, 0, "itemrect")} +
-           Font() +
-           Keys{Colour("focusfontcolor"), Area("buttonrect", -19, 2, -2, -2),
-                Same("activebuttonrect", "buttonrect"), Same("downbuttonrect", "buttonrect"),
-                Same("unenabledbuttonrect", "buttonrect"), Str("listboxname", "listbox")}},
-      {"listbox", kListBox},
-      {"checklistbox", kListBox + Keys{Area("itemcheckrect", 2, 1, 15, 14, "itemrect"),
-                                       Image("uncheckimagerect", 13, 13), Image("checkimagerect", 13, 13)}},
-      {"scrollbar", kCustom + Keys{Area("trackarea", 16, 0, -16, 0)} + kArrows +
-                        States(Image("thumbrect", 24, 16), "activethumbrect", "downthumbrect") +
-                        Keys{Int("thumboffset1", 4), Int("thumboffset2", 4)} +
-                        States(Image("glyphrect", 8, 8), "activeglyphrect", "downglyphrect")},
-      {"spinedit",
-       kCustom + Font() +
-           States(Area("upbuttonrect", -19, 2, -2, 10), "activeupbuttonrect", "downupbuttonrect") +
-           States(Area("downbuttonrect", -19, 10, -2, -2), "activedownbuttonrect", "downdownbuttonrect")},
-      {"edit", kEdit},
-      {"memo", kEdit + Keys{Colour("bgcolor"), Colour("activebgcolor")}},
-      {"label", kCustom + Font()},
-      {"gauge", kCustom +
-                    Keys{Area("progressarea", 3, 3, -3, -3), Image("progressrect", 94, 14),
-                         Int("beginoffset", 4), Int("endoffset", 4), Bool("vertical", false)} +
-                    Font()},
-      {"trackbar", kCustom + Keys{Area("trackarea", 6, 8, -6, -8), Image("buttonrect", 10, 18),
-                                  Same("activebuttonrect", "buttonrect"), Bool("vertical", false)}},
-      {"button", kButton},
-      {"menubutton", kButton + Keys{Area("trackbuttonrect", -12, 0, 0, 0)}},
-      {"checkradio",
-       kCustom + Font() +
-           Keys{Colour("framefontcolor"), Colour("activefontcolor"), Colour("unenabledfontcolor"),
-                Same("activeskinrect", "skinrect"), Area("checkimagearea", 2, 3, 15, 16),
-                Area("textarea", 18, 0, -2, 0), Image("checkimagerect", 13, 13),
-                Image("uncheckimagerect", 13, 13), Image("activecheckimagerect", 13, 13),
-                Image("activeuncheckimagerect", 13, 13), Image("unenabledcheckimagerect", 13, 13),
-                Image("unenableduncheckimagerect", 13, 13), Bool("morphing", false),
-                Str("morphkind", "mkdefault")}},
-      {"scrollbox", kCustom + Keys{Int("bgpictureindex", -1)}},
-      {"panel", kCustom +
-                    Keys{Int("bgpictureindex", -1), Area("captionrect", 4, 2, -4, 20),
-                         Area("rollupmarkerrect", -20, 4, -6, 18),
-                         Same("restoremarkerrect", "rollupmarkerrect"), Str("alignment", "tacenter")} +
-                    Font() + Keys{Image("checkimagerect", 13, 13), Image("uncheckimagerect", 13, 13)}},
-      {"expanel",
-       kCustom +
-           Keys{Image("rollhskinrect", 22, 64), Image("rollvskinrect", 96, 22), Int("rollleftoffset", 6),
-                Int("rollrightoffset", 6), Int("rolltopoffset", 6), Int("rollbottomoffset", 6),
-                Area("rollvcaptionrect", 4, 2, -4, -2, "rollvskinrect"),
-                Area("rollhcaptionrect", 2, 4, -2, -4, "rollhskinrect")} +
-           Buttons16("closebutton") + Buttons16("hrollbutton") + Buttons16("hrestorebutton") +
-           Buttons16("vrollbutton") + Buttons16("vrestorebutton") + Keys{Area("captionrect", 4, 2, -4, 20)} +
-           Font()},
+    // derived from the base record
+    { "bevel", kControl + Keys { Colour("lightcolor"), Colour("darkcolor") } },
+    { "treeview", kControl + Font() + Keys { Colour("bgcolor") } },
+    { "listview", kControl + Font() + Keys { Colour("bgcolor") } },
+    { "richedit", kControl + Font() + Keys { Colour("bgcolor") } },
+    { "stdlabel", kControl + Font() + Keys { Colour("activefontcolor") } },
+    { "slider", kControl + Keys { Colour("bgcolor"), Image("hrulerrect", 64, 8), Image("hthumbrect", 24, 16),
+                                  Image("vrulerrect", 8, 64), Image("vthumbrect", 32, 12), Int("edgesize", 4),
+                                  Colour("pointscolor") } },
+    { "mainmenubar",
+      kControl + Keys { Area("itemsrect", 2, 1, -2, -1), Str("menubaritem", "menubaritem"),
+                        Str("closebutton", "mdiclose"), Str("minbutton", "mdimin"), Str("maxbutton", "mdimax"),
+                        Str("sysmenubutton", "mdisys"), Colour("trackmarkcolor"), Colour("trackmarkactivecolor") } },
+    { "tab", kControl +
+                 Keys { Image("tabrect", 48, 20), Same("activetabrect", "tabrect"), Same("focustabrect", "tabrect"),
+                        Same("mouseintabrect", "tabrect"), Client("clientrect"), Int("bgpictureindex", -1),
+                        CornerPoint("lefttoppoint", Corner::LT), CornerPoint("righttoppoint", Corner::RT),
+                        CornerPoint("leftbottompoint", Corner::LB), CornerPoint("rightbottompoint", Corner::RB),
+                        Int("tableftoffset", 4), Int("tabrightoffset", 4), Image("tabsbgrect", 16, 20) } +
+                 Font() +
+                 Keys { Colour("activefontcolor"), Colour("focusfontcolor"), Colour("mouseinfontcolor"),
+                        Str("updown", "hupdown") } },
+    { "grid",
+      kControl +
+          Keys { Image("fixedcellrect", 48, 18), Same("selectcellrect", "fixedcellrect"),
+                 Same("focuscellrect", "fixedcellrect"), Int("fixedcellleftoffset", 2), Int("fixedcellrightoffset", 2),
+                 Area("fixedcelltextrect", 2, 0, -2, 0, "fixedcellrect"), Int("cellleftoffset", 2),
+                 Int("cellrightoffset", 2), Area("celltextrect", 2, 0, -2, 0, "selectcellrect"), Colour("linescolor"),
+                 Colour("bgcolor") } +
+          Font() + Keys { Colour("selectfontcolor"), Colour("focusfontcolor") } + Font("fixed") },
+    // derived from the custom-control record
+    { "splitter", kCustom },
+    { "controlbar", kCustom + Keys { Image("itemrect", 40, 24), Int("bgpictureindex", 6) } },
+    { "updown", kCustom + kArrows },
+    { "combobox", kCustom +
+                      Keys { Image("itemrect", 57, 14), Same("focusitemrect", "itemrect"), Int("itemleftoffset", 2),
+                             Int("itemrightoffset", 2), Area("itemtextrect", 2, 0, -2, 0, "itemrect") } +
+                      Font() +
+                      Keys { Colour("focusfontcolor"), Area("buttonrect", -19, 2, -2, -2),
+                             Same("activebuttonrect", "buttonrect"), Same("downbuttonrect", "buttonrect"),
+                             Same("unenabledbuttonrect", "buttonrect"), Str("listboxname", "listbox") } },
+    { "listbox", kListBox },
+    { "checklistbox", kListBox + Keys { Area("itemcheckrect", 2, 1, 15, 14, "itemrect"),
+                                        Image("uncheckimagerect", 13, 13), Image("checkimagerect", 13, 13) } },
+    { "scrollbar", kCustom + Keys { Area("trackarea", 16, 0, -16, 0) } + kArrows +
+                       States(Image("thumbrect", 24, 16), "activethumbrect", "downthumbrect") +
+                       Keys { Int("thumboffset1", 4), Int("thumboffset2", 4) } +
+                       States(Image("glyphrect", 8, 8), "activeglyphrect", "downglyphrect") },
+    { "spinedit", kCustom + Font() +
+                      States(Area("upbuttonrect", -19, 2, -2, 10), "activeupbuttonrect", "downupbuttonrect") +
+                      States(Area("downbuttonrect", -19, 10, -2, -2), "activedownbuttonrect", "downdownbuttonrect") },
+    { "edit", kEdit },
+    { "memo", kEdit + Keys { Colour("bgcolor"), Colour("activebgcolor") } },
+    { "label", kCustom + Font() },
+    { "gauge", kCustom +
+                   Keys { Area("progressarea", 3, 3, -3, -3), Image("progressrect", 94, 14), Int("beginoffset", 4),
+                          Int("endoffset", 4), Bool("vertical", false) } +
+                   Font() },
+    { "trackbar", kCustom + Keys { Area("trackarea", 6, 8, -6, -8), Image("buttonrect", 10, 18),
+                                   Same("activebuttonrect", "buttonrect"), Bool("vertical", false) } },
+    { "button", kButton },
+    { "menubutton", kButton + Keys { Area("trackbuttonrect", -12, 0, 0, 0) } },
+    { "checkradio",
+      kCustom + Font() +
+          Keys { Colour("framefontcolor"), Colour("activefontcolor"), Colour("unenabledfontcolor"),
+                 Same("activeskinrect", "skinrect"), Area("checkimagearea", 2, 3, 15, 16),
+                 Area("textarea", 18, 0, -2, 0), Image("checkimagerect", 13, 13), Image("uncheckimagerect", 13, 13),
+                 Image("activecheckimagerect", 13, 13), Image("activeuncheckimagerect", 13, 13),
+                 Image("unenabledcheckimagerect", 13, 13), Image("unenableduncheckimagerect", 13, 13),
+                 Bool("morphing", false), Str("morphkind", "mkdefault") } },
+    { "scrollbox", kCustom + Keys { Int("bgpictureindex", -1) } },
+    { "panel",
+      kCustom +
+          Keys { Int("bgpictureindex", -1), Area("captionrect", 4, 2, -4, 20), Area("rollupmarkerrect", -20, 4, -6, 18),
+                 Same("restoremarkerrect", "rollupmarkerrect"), Str("alignment", "tacenter") } +
+          Font() + Keys { Image("checkimagerect", 13, 13), Image("uncheckimagerect", 13, 13) } },
+    { "expanel", kCustom +
+                     Keys { Image("rollhskinrect", 22, 64), Image("rollvskinrect", 96, 22), Int("rollleftoffset", 6),
+                            Int("rollrightoffset", 6), Int("rolltopoffset", 6), Int("rollbottomoffset", 6),
+                            Area("rollvcaptionrect", 4, 2, -4, -2, "rollvskinrect"),
+                            Area("rollhcaptionrect", 2, 4, -2, -4, "rollhskinrect") } +
+                     Buttons16("closebutton") + Buttons16("hrollbutton") + Buttons16("hrestorebutton") +
+                     Buttons16("vrollbutton") + Buttons16("vrestorebutton") +
+                     Keys { Area("captionrect", 4, 2, -4, 20) } + Font() },
   };
   return classes;
 }
@@ -292,20 +278,20 @@ enum class Stretch : uint8_t {
 };
 
 struct Insets {
-  int l{0}, t{0}, r{0}, b{0};
+  int l { 0 }, t { 0 }, r { 0 }, b { 0 };
 };
 
 struct RecordDef {
-  std::string name{};
-  std::string keyword{};
-  int picture{-1};  // active picture of the record's images
-  int w{0}, h{0};   // face size
-  Insets points{};  // the corner points, inset from the face's edges
-  Stretch stretch{Stretch::Both};
-  Keys overrides{};   // replace the class's key of the same name
-  Insets client{-1};  // the client rectangle, inset from the face's edges; l < 0: as `points`
-  int mask{-1};       // active picture holding the mask of the face
-  Rect frameFace{};   // objects: the face's place in the frame picture; null: packed
+  std::string name {};
+  std::string keyword {};
+  int picture { -1 };    // active picture of the record's images
+  int w { 0 }, h { 0 };  // face size
+  Insets points {};      // the corner points, inset from the face's edges
+  Stretch stretch { Stretch::Both };
+  Keys overrides {};     // replace the class's key of the same name
+  Insets client { -1 };  // the client rectangle, inset from the face's edges; l < 0: as `points`
+  int mask { -1 };       // active picture holding the mask of the face
+  Rect frameFace {};     // objects: the face's place in the frame picture; null: packed
 };
 
 // Active pictures.
@@ -325,44 +311,43 @@ constexpr int kFramePicture = -2;  // paint jobs on the frame picture
 
 // The frame.
 constexpr int kFrameW = 240, kFrameH = 120;
-constexpr Rect kFrameClientRect = {6, 28, 234, 98};
-constexpr Point kFrameLT = {40, 40}, kFrameRT = {140, 40}, kFrameLB = {40, 90}, kFrameRB = {140, 90};
+constexpr Rect kFrameClientRect = { 6, 28, 234, 98 };
+constexpr Point kFrameLT = { 40, 40 }, kFrameRT = { 140, 40 }, kFrameLB = { 40, 90 }, kFrameRB = { 140, 90 };
 
 const std::vector<RecordDef>& ObjectRecords() {
   auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
-    return RecordDef{.name = std::move(name),
-                     .keyword = std::move(keyword),
-                     .picture = kButtonsPicture,
-                     .w = at.Width(),
-                     .h = at.Height(),
-                     .overrides = std::move(overrides),
-                     .frameFace = at};
+    return RecordDef { .name = std::move(name),
+                       .keyword = std::move(keyword),
+                       .picture = kButtonsPicture,
+                       .w = at.Width(),
+                       .h = at.Height(),
+                       .overrides = std::move(overrides),
+                       .frameFace = at };
   };
   auto packed = [](std::string name, std::string keyword, int w, int h, Keys overrides) {
-    return RecordDef{.name = std::move(name),
-                     .keyword = std::move(keyword),
-                     .picture = kButtonsPicture,
-                     .w = w,
-                     .h = h,
-                     .overrides = std::move(overrides)};
+    return RecordDef { .name = std::move(name),
+                       .keyword = std::move(keyword),
+                       .picture = kButtonsPicture,
+                       .w = w,
+                       .h = h,
+                       .overrides = std::move(overrides) };
   };
   static const std::vector<RecordDef> records = {
-      framed("caption", "caption", {26, 4, 144, 24}, {Str("hint", "标题栏")}),
-      framed("close", "stdbutton", {218, 6, 234, 22},
-             {Str("hint", "关闭"), Str("command", "cmclose"), Bool("morphing", true),
-              Str("morphkind", "mkgradient")}),
-      framed("max", "stdbutton", {200, 6, 216, 22}, {Str("hint", "最大化"), Str("command", "cmmaximize")}),
-      framed("min", "stdbutton", {182, 6, 198, 22}, {Str("hint", "最小化"), Str("command", "cmminimize")}),
-      framed("sys", "stdbutton", {6, 6, 22, 22}, {Str("hint", "系统菜单"), Str("command", "cmsysmenu")}),
-      framed("roll", "stdbutton", {164, 6, 180, 22}, {Str("hint", "卷起"), Str("command", "cmrollup")}),
-      framed("help", "button", {146, 6, 162, 22}, {Str("hint", "帮助")}),
-      packed("menuitem", "menuitem", 80, 18, {Str("hint", "菜单项")}),
-      packed("menubaritem", "mainmenubaritem", 40, 18, {Str("hint", "菜单栏项")}),
-      packed("mdiclose", "mainmenubarbutton", 16, 16, {Str("hint", "关闭"), Str("command", "cmclose")}),
-      packed("mdimin", "mainmenubarbutton", 16, 16, {Str("hint", "最小化"), Str("command", "cmminimize")}),
-      packed("mdimax", "mainmenubarbutton", 16, 16, {Str("hint", "最大化"), Str("command", "cmmaximize")}),
-      packed("mdisys", "mainmenubarbutton", 16, 16, {Str("hint", "系统菜单"), Str("command", "cmsysmenu")}),
-      framed("logo", "userobject", {8, 101, 24, 117}, {}),
+    framed("caption", "caption", { 26, 4, 144, 24 }, { Str("hint", "标题栏") }),
+    framed("close", "stdbutton", { 218, 6, 234, 22 },
+           { Str("hint", "关闭"), Str("command", "cmclose"), Bool("morphing", true), Str("morphkind", "mkgradient") }),
+    framed("max", "stdbutton", { 200, 6, 216, 22 }, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    framed("min", "stdbutton", { 182, 6, 198, 22 }, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    framed("sys", "stdbutton", { 6, 6, 22, 22 }, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    framed("roll", "stdbutton", { 164, 6, 180, 22 }, { Str("hint", "卷起"), Str("command", "cmrollup") }),
+    framed("help", "button", { 146, 6, 162, 22 }, { Str("hint", "帮助") }),
+    packed("menuitem", "menuitem", 80, 18, { Str("hint", "菜单项") }),
+    packed("menubaritem", "mainmenubaritem", 40, 18, { Str("hint", "菜单栏项") }),
+    packed("mdiclose", "mainmenubarbutton", 16, 16, { Str("hint", "关闭"), Str("command", "cmclose") }),
+    packed("mdimin", "mainmenubarbutton", 16, 16, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    packed("mdimax", "mainmenubarbutton", 16, 16, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    packed("mdisys", "mainmenubarbutton", 16, 16, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    framed("logo", "userobject", { 8, 101, 24, 117 }, {}),
   };
   return records;
 }
@@ -379,85 +364,80 @@ RecordDef WithMask(RecordDef r, int mask) {
 
 RecordDef Control(std::string name, std::string keyword, int picture, int w, int h, Insets points,
                   Stretch stretch = Stretch::Both, Keys overrides = {}) {
-  return RecordDef{.name = std::move(name),
-                   .keyword = std::move(keyword),
-                   .picture = picture,
-                   .w = w,
-                   .h = h,
-                   .points = points,
-                   .stretch = stretch,
-                   .overrides = std::move(overrides)};
+  return RecordDef { .name = std::move(name),
+                     .keyword = std::move(keyword),
+                     .picture = picture,
+                     .w = w,
+                     .h = h,
+                     .points = points,
+                     .stretch = stretch,
+                     .overrides = std::move(overrides) };
 }
 
 // The control records under the names the skinned controls look up by default.
 const std::vector<RecordDef>& ControlRecords() {
   const int c1 = kCtrlPicture, c2 = kCtrl2Picture;
-  const Keys vertical = {Bool("vertical", true)};
-  auto morph = [](const char* kind) { return Keys{Bool("morphing", true), Str("morphkind", kind)}; };
-  const Keys bigTrack = {Area("trackbuttonrect", -14, 0, 0, 0)};
+  const Keys vertical = { Bool("vertical", true) };
+  auto morph = [](const char* kind) { return Keys { Bool("morphing", true), Str("morphkind", kind) }; };
+  const Keys bigTrack = { Area("trackbuttonrect", -14, 0, 0, 0) };
   // The list boxes' client spans the full width while their caption buttons sit in the fixed right part.
-  const Insets listClient = {3, 20, 3, 3};
-  const Keys vscroll = {Area("trackarea", 0, 16, 0, -16), Area("upbuttonrect", 0, -16, 0, 0),
-                        Area("downbuttonrect", 0, 0, 0, 16), Image("thumbrect", 16, 24)};
+  const Insets listClient = { 3, 20, 3, 3 };
+  const Keys vscroll = { Area("trackarea", 0, 16, 0, -16), Area("upbuttonrect", 0, -16, 0, 0),
+                         Area("downbuttonrect", 0, 0, 0, 16), Image("thumbrect", 16, 24) };
   static const std::vector<RecordDef> records = {
-      WithMask(Control("button", "button", c1, 64, 24, {6, 6, 6, 6}, Stretch::Both, morph("mkgradient")),
-               kCtrlMaskPicture),
-      Control("resizebutton", "button", c1, 20, 20, {4, 4, 4, 4}),
-      Control("toolbutton", "button", c1, 24, 24, {4, 4, 4, 4}, Stretch::Both, morph("mkpush")),
-      Control("bigtoolbutton", "button", c1, 40, 40, {6, 6, 6, 6}),
-      Control("toolmenubutton", "menubutton", c1, 36, 24, {4, 4, 14, 4}, Stretch::Both,
-              morph("mkleftgradient")),
-      Control("bigtoolmenubutton", "menubutton", c1, 52, 40, {6, 6, 16, 6}, Stretch::Both, bigTrack),
-      Control("toolmenutrackbutton", "menubutton", c1, 36, 24, {4, 4, 14, 4}),
-      Control("bigtoolmenutrackbutton", "menubutton", c1, 52, 40, {6, 6, 16, 6}, Stretch::Both, bigTrack),
-      Control("panel", "panel", c1, 64, 48, {4, 24, 4, 4}),
-      Control("groupbox", "panel", c1, 64, 48, {4, 24, 4, 4}, Stretch::Both,
-              {Str("alignment", "taleftjustify")}),
-      Control("toolpanel", "panel", c1, 64, 28, {3, 3, 3, 3}, Stretch::Both,
-              {Int("bgpictureindex", kTilePicture)}),
-      Control("bigtoolpanel", "panel", c1, 64, 48, {3, 3, 3, 3}, Stretch::Both,
-              {Str("alignment", "tarightjustify")}),
-      Control("statusbar", "panel", c1, 64, 22, {3, 3, 3, 3}, Stretch::Both,
-              {Str("alignment", "taleftjustify")}),
-      Control("statuspanel", "label", c1, 48, 20, {3, 3, 3, 3}),
-      Control("label", "label", c1, 48, 20, {3, 3, 3, 3}),
-      Control("expanel", "expanel", c1, 96, 64, {4, 22, 4, 4}),
-      Control("checkbox", "checkradio", c1, 80, 20, {2, 2, 2, 2}, Stretch::Both, morph("mkrightgradient")),
-      Control("radiobox", "checkradio", c1, 80, 20, {2, 2, 2, 2}, Stretch::Both, morph("mkrightslide")),
-      Control("gauge", "gauge", c1, 100, 20, {4, 4, 4, 4}),
-      Control("vgauge", "gauge", c1, 20, 100, {4, 4, 4, 4}, Stretch::Both,
-              Keys{Image("progressrect", 14, 94)} + vertical),
-      Control("htrackbar", "trackbar", c1, 100, 20, {6, 0, 6, 0}, Stretch::Horizontal),
-      Control("trackbar", "trackbar", c1, 20, 100, {0, 6, 0, 6}, Stretch::Vertical,
-              Keys{Area("trackarea", 8, 6, -8, -6), Image("buttonrect", 18, 10)} + vertical),
-      Control("hscrollbar", "scrollbar", c1, 100, 16, {16, 0, 16, 0}, Stretch::Horizontal),
-      Control("vscrollbar", "scrollbar", c1, 16, 100, {0, 16, 0, 16}, Stretch::Vertical, vscroll),
-      Control("bothhscrollbar", "scrollbar", c1, 116, 16, {16, 0, 32, 0}, Stretch::Horizontal,
-              {Area("trackarea", 16, 0, -32, 0), Area("upbuttonrect", -32, 0, -16, 0)}),
-      Control("hupdown", "updown", c2, 32, 16, {}, Stretch::None),
-      Control("vupdown", "updown", c2, 16, 32, {}, Stretch::None,
-              {Area("upbuttonrect", 0, 0, 0, 16), Area("downbuttonrect", 0, 16, 0, 0)}),
-      Control("edit", "edit", c2, 80, 20, {3, 3, 3, 3}),
-      Control("buttonedit", "edit", c2, 80, 20, {3, 3, 20, 3}),
-      Control("memo", "memo", c2, 80, 48, {3, 3, 3, 3}),
-      WithClient(Control("listbox", "listbox", c2, 96, 64, {3, 20, 48, 3}), listClient),
-      WithClient(Control("checklistbox", "checklistbox", c2, 96, 64, {3, 20, 48, 3}, Stretch::Both,
-                         {Area("itemtextrect", 18, 0, -4, 0, "itemrect")}),
-                 listClient),
-      Control("combobox", "combobox", c2, 80, 20, {3, 3, 20, 3}),
-      Control("spinedit", "spinedit", c2, 60, 20, {3, 3, 20, 3}),
-      Control("scrollbox", "scrollbox", c2, 64, 64, {3, 3, 3, 3}),
-      Control("tab", "tab", c1, 96, 64, {4, 4, 4, 4}),
-      Control("mainmenubar", "mainmenubar", c1, 96, 20, {}),
-      Control("controlbar", "controlbar", c1, 64, 48, {2, 2, 2, 2}),
-      Control("treeview", "treeview", c1, 16, 16, {}),
-      Control("listview", "listview", c1, 16, 16, {}),
-      Control("richedit", "richedit", c1, 16, 16, {}),
-      Control("slider", "slider", c1, 16, 16, {}),
-      Control("stdlabel", "stdlabel", c1, 16, 16, {}),
-      Control("vsplitter", "splitter", c1, 6, 32, {0, 4, 0, 4}, Stretch::Vertical),
-      Control("bevel", "bevel", c1, 16, 16, {}),
-      Control("grid", "grid", c1, 16, 16, {}),
+    WithMask(Control("button", "button", c1, 64, 24, { 6, 6, 6, 6 }, Stretch::Both, morph("mkgradient")),
+             kCtrlMaskPicture),
+    Control("resizebutton", "button", c1, 20, 20, { 4, 4, 4, 4 }),
+    Control("toolbutton", "button", c1, 24, 24, { 4, 4, 4, 4 }, Stretch::Both, morph("mkpush")),
+    Control("bigtoolbutton", "button", c1, 40, 40, { 6, 6, 6, 6 }),
+    Control("toolmenubutton", "menubutton", c1, 36, 24, { 4, 4, 14, 4 }, Stretch::Both, morph("mkleftgradient")),
+    Control("bigtoolmenubutton", "menubutton", c1, 52, 40, { 6, 6, 16, 6 }, Stretch::Both, bigTrack),
+    Control("toolmenutrackbutton", "menubutton", c1, 36, 24, { 4, 4, 14, 4 }),
+    Control("bigtoolmenutrackbutton", "menubutton", c1, 52, 40, { 6, 6, 16, 6 }, Stretch::Both, bigTrack),
+    Control("panel", "panel", c1, 64, 48, { 4, 24, 4, 4 }),
+    Control("groupbox", "panel", c1, 64, 48, { 4, 24, 4, 4 }, Stretch::Both, { Str("alignment", "taleftjustify") }),
+    Control("toolpanel", "panel", c1, 64, 28, { 3, 3, 3, 3 }, Stretch::Both, { Int("bgpictureindex", kTilePicture) }),
+    Control("bigtoolpanel", "panel", c1, 64, 48, { 3, 3, 3, 3 }, Stretch::Both, { Str("alignment", "tarightjustify") }),
+    Control("statusbar", "panel", c1, 64, 22, { 3, 3, 3, 3 }, Stretch::Both, { Str("alignment", "taleftjustify") }),
+    Control("statuspanel", "label", c1, 48, 20, { 3, 3, 3, 3 }),
+    Control("label", "label", c1, 48, 20, { 3, 3, 3, 3 }),
+    Control("expanel", "expanel", c1, 96, 64, { 4, 22, 4, 4 }),
+    Control("checkbox", "checkradio", c1, 80, 20, { 2, 2, 2, 2 }, Stretch::Both, morph("mkrightgradient")),
+    Control("radiobox", "checkradio", c1, 80, 20, { 2, 2, 2, 2 }, Stretch::Both, morph("mkrightslide")),
+    Control("gauge", "gauge", c1, 100, 20, { 4, 4, 4, 4 }),
+    Control("vgauge", "gauge", c1, 20, 100, { 4, 4, 4, 4 }, Stretch::Both,
+            Keys { Image("progressrect", 14, 94) } + vertical),
+    Control("htrackbar", "trackbar", c1, 100, 20, { 6, 0, 6, 0 }, Stretch::Horizontal),
+    Control("trackbar", "trackbar", c1, 20, 100, { 0, 6, 0, 6 }, Stretch::Vertical,
+            Keys { Area("trackarea", 8, 6, -8, -6), Image("buttonrect", 18, 10) } + vertical),
+    Control("hscrollbar", "scrollbar", c1, 100, 16, { 16, 0, 16, 0 }, Stretch::Horizontal),
+    Control("vscrollbar", "scrollbar", c1, 16, 100, { 0, 16, 0, 16 }, Stretch::Vertical, vscroll),
+    Control("bothhscrollbar", "scrollbar", c1, 116, 16, { 16, 0, 32, 0 }, Stretch::Horizontal,
+            { Area("trackarea", 16, 0, -32, 0), Area("upbuttonrect", -32, 0, -16, 0) }),
+    Control("hupdown", "updown", c2, 32, 16, {}, Stretch::None),
+    Control("vupdown", "updown", c2, 16, 32, {}, Stretch::None,
+            { Area("upbuttonrect", 0, 0, 0, 16), Area("downbuttonrect", 0, 16, 0, 0) }),
+    Control("edit", "edit", c2, 80, 20, { 3, 3, 3, 3 }),
+    Control("buttonedit", "edit", c2, 80, 20, { 3, 3, 20, 3 }),
+    Control("memo", "memo", c2, 80, 48, { 3, 3, 3, 3 }),
+    WithClient(Control("listbox", "listbox", c2, 96, 64, { 3, 20, 48, 3 }), listClient),
+    WithClient(Control("checklistbox", "checklistbox", c2, 96, 64, { 3, 20, 48, 3 }, Stretch::Both,
+                       { Area("itemtextrect", 18, 0, -4, 0, "itemrect") }),
+               listClient),
+    Control("combobox", "combobox", c2, 80, 20, { 3, 3, 20, 3 }),
+    Control("spinedit", "spinedit", c2, 60, 20, { 3, 3, 20, 3 }),
+    Control("scrollbox", "scrollbox", c2, 64, 64, { 3, 3, 3, 3 }),
+    Control("tab", "tab", c1, 96, 64, { 4, 4, 4, 4 }),
+    Control("mainmenubar", "mainmenubar", c1, 96, 20, {}),
+    Control("controlbar", "controlbar", c1, 64, 48, { 2, 2, 2, 2 }),
+    Control("treeview", "treeview", c1, 16, 16, {}),
+    Control("listview", "listview", c1, 16, 16, {}),
+    Control("richedit", "richedit", c1, 16, 16, {}),
+    Control("slider", "slider", c1, 16, 16, {}),
+    Control("stdlabel", "stdlabel", c1, 16, 16, {}),
+    Control("vsplitter", "splitter", c1, 6, 32, { 0, 4, 0, 4 }, Stretch::Vertical),
+    Control("bevel", "bevel", c1, 16, 16, {}),
+    Control("grid", "grid", c1, 16, 16, {}),
   };
   return records;
 }
@@ -466,35 +446,35 @@ const std::vector<RecordDef>& ControlRecords() {
 // button (its track area follows the right edge), no mask on the button and one on the tool button.
 const std::vector<RecordDef>& SecondControlRecords() {
   const int c1 = kCtrlPicture, c2 = kCtrl2Picture;
-  const Keys noPicture = {Int("pictureindex", -1)};
+  const Keys noPicture = { Int("pictureindex", -1) };
   static const std::vector<RecordDef> records = {
-      Control("button", "button", c2, 50, 30, {4, 9, 11, 5}),
-      WithMask(Control("toolbutton", "button", c2, 30, 22, {3, 2, 7, 5}, Stretch::Both,
-                       {Bool("morphing", true), Str("morphkind", "mkdefault"), Omit("downskinrect")}),
-               kCtrlMaskPicture),
-      Control("toolmenubutton", "menubutton", c2, 44, 26, {5, 0, 17, 0}, Stretch::Horizontal,
-              {Area("trackbuttonrect", -17, 0, 0, 0)}),
-      Control("toolmenutrackbutton", "menubutton", c2, 44, 26, {5, 0, 17, 0}, Stretch::Horizontal,
-              {Area("trackbuttonrect", -17, 0, 0, 0)}),
-      Control("bigtoolbutton", "label", c2, 40, 40, {6, 6, 6, 6}),
-      Control("resizebutton", "button", c2, 20, 20, {4, 4, 4, 4}, Stretch::Both, noPicture),
-      Control("panel", "panel", c1, 70, 52, {5, 26, 3, 6}),
-      Control("groupbox", "panel", c1, 58, 44, {3, 22, 6, 4}),
-      Control("checkbox", "checkradio", c1, 90, 24, {3, 2, 1, 4}, Stretch::Both, noPicture),
-      Control("label", "label", c1, 40, 18, {2, 4, 5, 3}, Stretch::Both, noPicture),
-      Control("gauge", "gauge", c1, 120, 24, {5, 3, 7, 4}),
-      Control("htrackbar", "trackbar", c1, 90, 24, {9, 0, 4, 0}, Stretch::Horizontal),
-      Control("trackbar", "trackbar", c1, 24, 90, {0, 4, 0, 9}, Stretch::Vertical,
-              {Area("trackarea", 8, 6, -8, -6), Image("buttonrect", 18, 10), Bool("vertical", true)}),
-      Control("hscrollbar", "scrollbar", c1, 110, 18, {18, 0, 18, 0}, Stretch::Horizontal,
-              {Area("upbuttonrect", -18, 0, 0, 0), Area("downbuttonrect", 0, 0, 18, 0),
-               Area("trackarea", 18, 0, -18, 0)}),
-      Control("vscrollbar", "scrollbar", c1, 18, 110, {0, 18, 0, 18}, Stretch::Vertical,
-              {Area("trackarea", 0, 18, 0, -18), Area("upbuttonrect", 0, -18, 0, 0),
-               Area("downbuttonrect", 0, 0, 0, 18), Image("thumbrect", 18, 24)}),
-      Control("hupdown", "updown", c2, 36, 18, {}, Stretch::None),
-      Control("edit", "edit", c2, 90, 22, {2, 4, 5, 3}),
-      Control("vsplitter", "splitter", c1, 8, 40, {0, 7, 0, 3}, Stretch::Vertical),
+    Control("button", "button", c2, 50, 30, { 4, 9, 11, 5 }),
+    WithMask(Control("toolbutton", "button", c2, 30, 22, { 3, 2, 7, 5 }, Stretch::Both,
+                     { Bool("morphing", true), Str("morphkind", "mkdefault"), Omit("downskinrect") }),
+             kCtrlMaskPicture),
+    Control("toolmenubutton", "menubutton", c2, 44, 26, { 5, 0, 17, 0 }, Stretch::Horizontal,
+            { Area("trackbuttonrect", -17, 0, 0, 0) }),
+    Control("toolmenutrackbutton", "menubutton", c2, 44, 26, { 5, 0, 17, 0 }, Stretch::Horizontal,
+            { Area("trackbuttonrect", -17, 0, 0, 0) }),
+    Control("bigtoolbutton", "label", c2, 40, 40, { 6, 6, 6, 6 }),
+    Control("resizebutton", "button", c2, 20, 20, { 4, 4, 4, 4 }, Stretch::Both, noPicture),
+    Control("panel", "panel", c1, 70, 52, { 5, 26, 3, 6 }),
+    Control("groupbox", "panel", c1, 58, 44, { 3, 22, 6, 4 }),
+    Control("checkbox", "checkradio", c1, 90, 24, { 3, 2, 1, 4 }, Stretch::Both, noPicture),
+    Control("label", "label", c1, 40, 18, { 2, 4, 5, 3 }, Stretch::Both, noPicture),
+    Control("gauge", "gauge", c1, 120, 24, { 5, 3, 7, 4 }),
+    Control("htrackbar", "trackbar", c1, 90, 24, { 9, 0, 4, 0 }, Stretch::Horizontal),
+    Control("trackbar", "trackbar", c1, 24, 90, { 0, 4, 0, 9 }, Stretch::Vertical,
+            { Area("trackarea", 8, 6, -8, -6), Image("buttonrect", 18, 10), Bool("vertical", true) }),
+    Control(
+        "hscrollbar", "scrollbar", c1, 110, 18, { 18, 0, 18, 0 }, Stretch::Horizontal,
+        { Area("upbuttonrect", -18, 0, 0, 0), Area("downbuttonrect", 0, 0, 18, 0), Area("trackarea", 18, 0, -18, 0) }),
+    Control("vscrollbar", "scrollbar", c1, 18, 110, { 0, 18, 0, 18 }, Stretch::Vertical,
+            { Area("trackarea", 0, 18, 0, -18), Area("upbuttonrect", 0, -18, 0, 0), Area("downbuttonrect", 0, 0, 0, 18),
+              Image("thumbrect", 18, 24) }),
+    Control("hupdown", "updown", c2, 36, 18, {}, Stretch::None),
+    Control("edit", "edit", c2, 90, 22, { 2, 4, 5, 3 }),
+    Control("vsplitter", "splitter", c1, 8, 40, { 0, 7, 0, 3 }, Stretch::Vertical),
   };
   return records;
 }
@@ -509,8 +489,8 @@ const SkinGaps& SecondSkinGaps() {
       if (std::none_of(second.begin(), second.end(), [&](const RecordDef& s) { return s.name == r.name; }))
         g.missing.push_back(r.name);
     }
-    g.noPicture = {"resizebutton", "checkbox", "label"};
-    g.otherClass = {"bigtoolbutton"};
+    g.noPicture = { "resizebutton", "checkbox", "label" };
+    g.otherClass = { "bigtoolbutton" };
     return g;
   }();
   return gaps;
@@ -536,7 +516,7 @@ class Packer {
       if (bestY < 0 || y < bestY) bestX = x, bestY = y;
     }
     std::fill(skyline_.begin() + bestX, skyline_.begin() + bestX + span, bestY + h + kGap);
-    return {bestX, bestY, bestX + w, bestY + h};
+    return { bestX, bestY, bestX + w, bestY + h };
   }
 
   int Width() const { return static_cast<int>(skyline_.size()); }
@@ -563,17 +543,17 @@ struct Layout {
 
 Rect Resolve(const KeyDef& def, const Rect& ref) {
   auto from = [](int v, int size, bool start) { return (start ? v < 0 : v <= 0) ? size + v : v; };
-  Rect r{from(def.a, ref.Width(), true), from(def.b, ref.Height(), true), from(def.c, ref.Width(), false),
-         from(def.d, ref.Height(), false)};
+  Rect r { from(def.a, ref.Width(), true), from(def.b, ref.Height(), true), from(def.c, ref.Width(), false),
+           from(def.d, ref.Height(), false) };
   if (r.l < 0 || r.t < 0 || r.r > ref.Width() || r.b > ref.Height() || r.Width() < 1 || r.Height() < 1)
-    throw std::runtime_error("\"" + def.key + "\" does not fit inside \"" +
-                             (def.ref.empty() ? "skinrect" : def.ref) + "\"");
+    throw std::runtime_error("\"" + def.key + "\" does not fit inside \"" + (def.ref.empty() ? "skinrect" : def.ref) +
+                             "\"");
   return r;
 }
 
 Point CornerOf(const RecordDef& rec, Corner corner) {
   const Insets& p = rec.points;
-  Point lt{p.l, p.t}, rt{rec.w - p.r, p.t}, lb{p.l, rec.h - p.b}, rb{rec.w - p.r, rec.h - p.b};
+  Point lt { p.l, p.t }, rt { rec.w - p.r, p.t }, lb { p.l, rec.h - p.b }, rb { rec.w - p.r, rec.h - p.b };
   switch (rec.stretch) {
     case Stretch::Horizontal:
       lb = rb = {};
@@ -602,7 +582,7 @@ Point CornerOf(const RecordDef& rec, Corner corner) {
 Rect ClientOf(const RecordDef& rec) {
   if (rec.stretch == Stretch::None) return {};
   const Insets& c = rec.client.l < 0 ? rec.points : rec.client;
-  return {c.l, c.t, rec.w - c.r, rec.h - c.b};
+  return { c.l, c.t, rec.w - c.r, rec.h - c.b };
 }
 
 uint8_t CodeOf(const std::string& key) {
@@ -616,7 +596,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
   auto cls = classes.find(rec.keyword);
   if (cls == classes.end()) throw std::runtime_error("no record class \"" + rec.keyword + "\"");
 
-  IniSection section{rec.name, {}};
+  IniSection section { rec.name, {} };
   std::map<std::string, Rect> rects;  // placed in the picture, or relative for areas
   for (const KeyDef& classDef : cls->second) {
     auto over = std::find_if(rec.overrides.begin(), rec.overrides.end(),
@@ -655,7 +635,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             } else {
               r = layout.packers.at(picture).Place(rec.w, rec.h);
             }
-            if (rec.mask >= 0) layout.masks.push_back({rec.mask, r, owner, 0});
+            if (rec.mask >= 0) layout.masks.push_back({ rec.mask, r, owner, 0 });
             break;
           case Place::Image:
             r = layout.packers.at(picture).Place(def.a, def.b);
@@ -673,7 +653,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             break;
         }
         if (def.place == Place::Face || def.place == Place::Image || def.place == Place::Same) {
-          PaintJob job{picture, r, owner, CodeOf(def.key)};
+          PaintJob job { picture, r, owner, CodeOf(def.key) };
           (picture == kFramePicture ? layout.frameObjects : layout.jobs).push_back(job);
         }
         rects[def.key] = r;
@@ -710,8 +690,7 @@ void PaintMask(Picture& mask, const Rect& r, int cut) {
 uint8_t FrameRegionAt(int x, int y) {
   const Rect& cl = kFrameClientRect;
   if (y < cl.t) return x < kFrameLT.x ? kFrameTopLeft : x >= kFrameRT.x ? kFrameTopRight : kFrameTop;
-  if (y >= cl.b)
-    return x < kFrameLB.x ? kFrameBottomLeft : x >= kFrameRB.x ? kFrameBottomRight : kFrameBottom;
+  if (y >= cl.b) return x < kFrameLB.x ? kFrameBottomLeft : x >= kFrameRB.x ? kFrameBottomRight : kFrameBottom;
   if (x < cl.l) return y < kFrameLT.y ? kFrameLeftTop : y >= kFrameLB.y ? kFrameLeftBottom : kFrameLeft;
   if (x >= cl.r) return y < kFrameRT.y ? kFrameRightTop : y >= kFrameRB.y ? kFrameRightBottom : kFrameRight;
   return kFrameClient;
@@ -730,7 +709,7 @@ void PaintFrames(Picture& frame, Picture& inactive, const std::vector<PaintJob>&
     Paint(frame, job);
     for (int y = job.rect.t; y < job.rect.b; ++y)
       for (int x = job.rect.l; x < job.rect.r; ++x)
-        inactive.Set(x, y, uint32_t{kOwnerInactiveFrame} << 16 | uint32_t{job.code} << 8 | job.owner);
+        inactive.Set(x, y, uint32_t { kOwnerInactiveFrame } << 16 | uint32_t { job.code } << 8 | job.owner);
   }
 }
 
@@ -749,21 +728,19 @@ Picture WindowPicture(int w, int h, Point lt, Point rb, uint8_t owner, Picture::
 
 Picture MaskPicture(int w, int h) {
   Picture p(w, h, Picture::Format::Mono1, 0xFFFFFF);
-  PaintMask(p, {0, 0, w, h}, 3);
+  PaintMask(p, { 0, 0, w, h }, 3);
   return p;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Global sections.
 
-void Add(IniSection& s, std::string key, std::string value) {
-  s.keys.emplace_back(std::move(key), std::move(value));
-}
+void Add(IniSection& s, std::string key, std::string value) { s.keys.emplace_back(std::move(key), std::move(value)); }
 
-IniSection Section(std::string name) { return {std::move(name), {}}; }
+IniSection Section(std::string name) { return { std::move(name), {} }; }
 
-constexpr Point kPopupLT = {8, 8}, kPopupRT = {56, 8}, kPopupLB = {8, 56}, kPopupRB = {56, 56};
-constexpr Point kHintLT = {6, 6}, kHintRT = {42, 6}, kHintLB = {6, 26}, kHintRB = {42, 26};
+constexpr Point kPopupLT = { 8, 8 }, kPopupRT = { 56, 8 }, kPopupLB = { 8, 56 }, kPopupRB = { 56, 56 };
+constexpr Point kHintLT = { 6, 6 }, kHintRT = { 42, 6 }, kHintLB = { 6, 26 }, kHintRB = { 42, 26 };
 
 std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName) {
   IniSection version = Section("VERSION");
@@ -791,13 +768,13 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(form, "rightbottompoint", Text(kFrameRB));
   Add(form, "clientrect", Text(kFrameClientRect));
   Add(form, "bgpictureindex", std::to_string(kTilePicture));
-  Add(form, "maskrectarea", Text(Rect{4, 4, kFrameW - 4, kFrameH - 4}));
-  Add(form, "hittestlefttoppoint", Text(Point{8, 8}));
-  Add(form, "hittestrighttoppoint", Text(Point{kFrameW - 8, 8}));
-  Add(form, "hittestleftbottompoint", Text(Point{8, kFrameH - 8}));
-  Add(form, "hittestrightbottompoint", Text(Point{kFrameW - 8, kFrameH - 8}));
-  Add(form, "buttonsrect", Text(Rect{144, 4, 236, 24}));
-  Add(form, "captionrect", Text(Rect{26, 4, 144, 24}));
+  Add(form, "maskrectarea", Text(Rect { 4, 4, kFrameW - 4, kFrameH - 4 }));
+  Add(form, "hittestlefttoppoint", Text(Point { 8, 8 }));
+  Add(form, "hittestrighttoppoint", Text(Point { kFrameW - 8, 8 }));
+  Add(form, "hittestleftbottompoint", Text(Point { 8, kFrameH - 8 }));
+  Add(form, "hittestrightbottompoint", Text(Point { kFrameW - 8, kFrameH - 8 }));
+  Add(form, "buttonsrect", Text(Rect { 144, 4, 236, 24 }));
+  Add(form, "captionrect", Text(Rect { 26, 4, 144, 24 }));
   Add(form, "buttonsoffset", "2");
   Add(form, "buttonsinleft", "0");
   Add(form, "mainmenupopupup", "0");
@@ -812,9 +789,8 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(popup, "righttoppoint", Text(kPopupRT));
   Add(popup, "leftbottompoint", Text(kPopupLB));
   Add(popup, "rightbottompoint", Text(kPopupRB));
-  Add(popup, "itemsrect", Text(Rect{4, 4, 60, 60}));
-  Add(popup, "scrollmarkercolor",
-      std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
+  Add(popup, "itemsrect", Text(Rect { 4, 4, 60, 60 }));
+  Add(popup, "scrollmarkercolor", std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
   Add(popup, "scrollmarkeractivecolor",
       std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkeractivecolor"))));
 
@@ -825,25 +801,24 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(hint, "righttoppoint", Text(kHintRT));
   Add(hint, "leftbottompoint", Text(kHintLB));
   Add(hint, "rightbottompoint", Text(kHintRB));
-  Add(hint, "clientrect", Text(Rect{4, 4, 44, 28}));
+  Add(hint, "clientrect", Text(Rect { 4, 4, 44, 28 }));
   Add(hint, "fontname", "Tahoma");
   Add(hint, "fontheight", "13");
   Add(hint, "fontstyle", "fsitalic");
   Add(hint, "fontcolor", std::to_string(ColourValue(kOwnerHintWindow, CodeOf("fontcolor"))));
 
-  return {version, pictures, form, popup, hint};
+  return { version, pictures, form, popup, hint };
 }
 
 IniSection RecordList(const char* name, const std::vector<RecordDef>& records) {
   IniSection list = Section(name);
   Add(list, "count", std::to_string(records.size()));
-  for (size_t i = 0; i < records.size(); ++i)
-    Add(list, std::to_string(i), records[i].name + ":" + records[i].keyword);
+  for (size_t i = 0; i < records.size(); ++i) Add(list, std::to_string(i), records[i].name + ":" + records[i].keyword);
   return list;
 }
 
 SkinPicture Named(std::string iniName, std::string fileName, Picture picture) {
-  return {std::move(iniName), std::move(fileName), std::move(picture)};
+  return { std::move(iniName), std::move(fileName), std::move(picture) };
 }
 
 struct SkinDef {
@@ -863,8 +838,7 @@ Skin BuildSkin(const SkinDef& def) {
   std::vector<IniSection> recordSections;
   const auto& objects = def.objects;
   for (size_t i = 0; i < objects.size(); ++i)
-    recordSections.push_back(
-        LayOutRecord(objects[i], ObjectClasses(), def.objectOwner(static_cast<int>(i)), layout));
+    recordSections.push_back(LayOutRecord(objects[i], ObjectClasses(), def.objectOwner(static_cast<int>(i)), layout));
   const auto& controls = def.controls;
   for (size_t i = 0; i < controls.size(); ++i)
     recordSections.push_back(
@@ -884,20 +858,18 @@ Skin BuildSkin(const SkinDef& def) {
   };
   std::vector<Picture> active(kActivePictureCount);
   active[kCtrlPicture] = packed(kCtrlPicture);
-  active[kPopupPicture] =
-      WindowPicture(64, 64, kPopupLT, kPopupRB, kOwnerPopupWindow, Picture::Format::Rgb24);
+  active[kPopupPicture] = WindowPicture(64, 64, kPopupLT, kPopupRB, kOwnerPopupWindow, Picture::Format::Rgb24);
   active[kPopupMaskPicture] = MaskPicture(64, 64);
-  active[kHintPicture] =
-      WindowPicture(48, 32, kHintLT, kHintRB, kOwnerHintWindow, Picture::Format::Rgb24TopDown);
+  active[kHintPicture] = WindowPicture(48, 32, kHintLT, kHintRB, kOwnerHintWindow, Picture::Format::Rgb24TopDown);
   active[kHintMaskPicture] = MaskPicture(48, 32);
   active[kButtonsPicture] = packed(kButtonsPicture);
   active[kTilePicture] = Picture(16, 16, Picture::Format::Rgb24, 0);
-  Paint(active[kTilePicture], {kTilePicture, {0, 0, 16, 16}, kOwnerTile, kTileCode});
+  Paint(active[kTilePicture], { kTilePicture, { 0, 0, 16, 16 }, kOwnerTile, kTileCode });
   active[kCtrl2Picture] = packed(kCtrl2Picture);
   for (const PaintJob& job : layout.jobs) Paint(active.at(job.picture), job);
   // A control's mask is a picture of its own, as large as the face it shapes.
   for (const PaintJob& job : layout.masks) {
-    const Rect at{0, 0, job.rect.Width(), job.rect.Height()};
+    const Rect at { 0, 0, job.rect.Width(), job.rect.Height() };
     active.at(job.picture) = Picture(at.r, at.b, Picture::Format::Mono1, 0xFFFFFF);
     PaintMask(active.at(job.picture), at, 2);
   }
@@ -905,9 +877,9 @@ Skin BuildSkin(const SkinDef& def) {
   // Two names differ from the files on disk: a subdirectory written with "\" and a letter case that
   // only a case-insensitive lookup finds.
   const char* names[kActivePictureCount][2] = {
-      {"ctrl.bmp", "ctrl.bmp"},      {"popup.bmp", "popup.bmp"},       {"popupmask.bmp", "PopupMask.bmp"},
-      {"hint.bmp", "hint.bmp"},      {"hintmask.bmp", "hintmask.bmp"}, {"btns.bmp", "btns.bmp"},
-      {"sub\\bg.bmp", "sub/BG.bmp"}, {"ctrl2.bmp", "ctrl2.bmp"},       {"ctrlmask.bmp", "ctrlmask.bmp"},
+    { "ctrl.bmp", "ctrl.bmp" },      { "popup.bmp", "popup.bmp" },       { "popupmask.bmp", "PopupMask.bmp" },
+    { "hint.bmp", "hint.bmp" },      { "hintmask.bmp", "hintmask.bmp" }, { "btns.bmp", "btns.bmp" },
+    { "sub\\bg.bmp", "sub/BG.bmp" }, { "ctrl2.bmp", "ctrl2.bmp" },       { "ctrlmask.bmp", "ctrlmask.bmp" },
   };
   for (int i = 0; i < kActivePictureCount; ++i)
     skin.activePictures.push_back(Named(names[i][0], names[i][1], std::move(active[i])));
@@ -922,12 +894,12 @@ Skin BuildSkin(const SkinDef& def) {
 }  // namespace
 
 Skin BuildTestSkin() {
-  return BuildSkin({"Generated Test Skin", ObjectRecords(), ControlRecords(), ObjectOwner, ControlOwner});
+  return BuildSkin({ "Generated Test Skin", ObjectRecords(), ControlRecords(), ObjectOwner, ControlOwner });
 }
 
 Skin BuildSecondSkin() {
   return BuildSkin(
-      {"Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner});
+      { "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner });
 }
 
 }  // namespace mkskin

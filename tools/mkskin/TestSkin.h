@@ -41,9 +41,9 @@ Skin BuildTestSkin();
 Skin BuildSecondSkin();
 
 struct SkinGaps {
-  std::vector<std::string> missing;       // names the second skin has no record for
-  std::vector<std::string> noPicture;     // records whose picture index is -1
-  std::vector<std::string> otherClass;    // records of a class the control of that name does not take
+  std::vector<std::string> missing;     // names the second skin has no record for
+  std::vector<std::string> noPicture;   // records whose picture index is -1
+  std::vector<std::string> otherClass;  // records of a class the control of that name does not take
 };
 const SkinGaps& SecondSkinGaps();
 

@@ -194,10 +194,10 @@ class AlsaSink final : public AudioSink {
   bool FCanPause = false;
   bool FHeld = false;   // the hold as applied to the device; writer only
   int64_t FQueued = 0;  // writer only
-  std::atomic<int64_t> FPlayed{0};
-  std::atomic<bool> FWantHeld{false};
-  std::atomic<bool> FInterrupted{false};
-  std::atomic<bool> FFailed{false};
+  std::atomic<int64_t> FPlayed { 0 };
+  std::atomic<bool> FWantHeld { false };
+  std::atomic<bool> FInterrupted { false };
+  std::atomic<bool> FFailed { false };
   std::mutex FWakeLock;
   std::condition_variable FWake;
 };

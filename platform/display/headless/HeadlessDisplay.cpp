@@ -17,8 +17,8 @@ void HeadlessBackend::SetScreen(SIZE size, const RECT& workArea) {
 }
 
 void HeadlessBackend::Inject(Event e) {
-  bool pointer = e.type == EventType::MouseMove || e.type == EventType::ButtonDown ||
-                 e.type == EventType::ButtonUp || e.type == EventType::Wheel;
+  bool pointer = e.type == EventType::MouseMove || e.type == EventType::ButtonDown || e.type == EventType::ButtonUp ||
+                 e.type == EventType::Wheel;
   if (pointer) FCursor = e.pt;
   if (pointer && !TrayIcons().empty()) {
     RECT strip = TrayStripBounds();
@@ -27,7 +27,7 @@ void HeadlessBackend::Inject(Event e) {
       if (index < 0 || e.type == EventType::Wheel) return;  // the strip's border, or a wheel: nothing
       e.trayIcon = TrayIcons()[size_t(index)].id;
       e.window = 0;
-      e.type = e.type == EventType::MouseMove   ? EventType::TrayMouseMove
+      e.type = e.type == EventType::MouseMove    ? EventType::TrayMouseMove
                : e.type == EventType::ButtonDown ? EventType::TrayButtonDown
                                                  : EventType::TrayButtonUp;
     }

@@ -24,17 +24,40 @@ namespace xj::display {
 
 namespace {
 
-constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask |
-                            EnterWindowMask | LeaveWindowMask | PropertyChangeMask;
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                            KeyReleaseMask | FocusChangeMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask |
+                            PropertyChangeMask;
 
 constexpr const char* kAtomNames[] = {
-  "WM_PROTOCOLS", "WM_DELETE_WINDOW", "_MOTIF_WM_HINTS", "_NET_WM_NAME", "_NET_WM_ICON_NAME", "UTF8_STRING",
-  "_NET_WM_WINDOW_OPACITY", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_UTILITY",
-  "_NET_WM_WINDOW_TYPE_POPUP_MENU", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
-  "_NET_WORKAREA", "_NET_CURRENT_DESKTOP", "_NET_SUPPORTED", "_NET_WM_MOVERESIZE", "_NET_ACTIVE_WINDOW",
-  "_NET_WM_USER_TIME", "CLIPBOARD", "TARGETS", "TEXT", "INCR", "XJ_SELECTION", "WM_STATE",
-  "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ",
+  "WM_PROTOCOLS",
+  "WM_DELETE_WINDOW",
+  "_MOTIF_WM_HINTS",
+  "_NET_WM_NAME",
+  "_NET_WM_ICON_NAME",
+  "UTF8_STRING",
+  "_NET_WM_WINDOW_OPACITY",
+  "_NET_WM_WINDOW_TYPE",
+  "_NET_WM_WINDOW_TYPE_NORMAL",
+  "_NET_WM_WINDOW_TYPE_UTILITY",
+  "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+  "_NET_WM_STATE",
+  "_NET_WM_STATE_ABOVE",
+  "_NET_WM_STATE_SKIP_TASKBAR",
+  "_NET_WORKAREA",
+  "_NET_CURRENT_DESKTOP",
+  "_NET_SUPPORTED",
+  "_NET_WM_MOVERESIZE",
+  "_NET_ACTIVE_WINDOW",
+  "_NET_WM_USER_TIME",
+  "CLIPBOARD",
+  "TARGETS",
+  "TEXT",
+  "INCR",
+  "XJ_SELECTION",
+  "WM_STATE",
+  "_NET_WM_STATE_HIDDEN",
+  "_NET_WM_STATE_MAXIMIZED_VERT",
+  "_NET_WM_STATE_MAXIMIZED_HORZ",
 };
 
 // A failed request (a window the desktop destroyed under us, a focus change that came too late) is not
@@ -96,9 +119,7 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-std::unique_ptr<Backend> OpenX11Backend(const char* name, std::string* error) {
-  return X11Backend::Open(name, error);
-}
+std::unique_ptr<Backend> OpenX11Backend(const char* name, std::string* error) { return X11Backend::Open(name, error); }
 
 std::unique_ptr<X11Backend> X11Backend::Open(const char* name, std::string* error) {
   bool utf8 = EnsureUtf8Ctype();
@@ -243,9 +264,7 @@ uintptr_t X11Backend::NativeWindowHandle(WindowId id) const {
   return it == FNative.end() ? 0 : uintptr_t(it->second.xid);
 }
 
-RECT X11Backend::TrayStripBounds() const {
-  return TrayStripPlace(FScreenSize, FWorkArea, TrayIcons().size(), false);
-}
+RECT X11Backend::TrayStripBounds() const { return TrayStripPlace(FScreenSize, FWorkArea, TrayIcons().size(), false); }
 
 // ---- windows ------------------------------------------------------------------------------------
 
@@ -260,11 +279,10 @@ void X11Backend::NativeCreate(WindowId id) {
   a.save_under = popup;
   a.event_mask = kEventMask;
   RECT g = XGeometry(w.bounds);
-  Window xid = XCreateWindow(FDpy, FRoot, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top), 0,
-                             FDepth, InputOutput, FVisual,
-                             CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWBitGravity |
-                                 CWSaveUnder | CWEventMask,
-                             &a);
+  Window xid = XCreateWindow(
+      FDpy, FRoot, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top), 0, FDepth, InputOutput,
+      FVisual,
+      CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWBitGravity | CWSaveUnder | CWEventMask, &a);
   NativeWindow& n = FNative[id];
   n.xid = xid;
   n.parent = FRoot;
@@ -282,7 +300,7 @@ void X11Backend::NativeCreate(WindowId id) {
     XSetClassHint(FDpy, xid, &cls);
     ApplyGeometry(id, n, w);
   }
-  Atom type = FAtoms[popup ? kNetWmWindowTypePopupMenu
+  Atom type = FAtoms[popup                        ? kNetWmWindowTypePopupMenu
                      : w.kind == WindowKind::Tool ? kNetWmWindowTypeUtility
                                                   : kNetWmWindowTypeNormal];
   XChangeProperty(FDpy, xid, FAtoms[kNetWmWindowType], XA_ATOM, 32, PropModeReplace,
@@ -290,8 +308,8 @@ void X11Backend::NativeCreate(WindowId id) {
   WriteNetWmState(n, w);
 
   if (FIm) {
-    n.ic = XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, xid, XNFocusWindow,
-                     xid, nullptr);
+    n.ic = XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, xid, XNFocusWindow, xid,
+                     nullptr);
     long filter = 0;
     if (n.ic && !XGetICValues(n.ic, XNFilterEvents, &filter, nullptr)) XSelectInput(FDpy, xid, kEventMask | filter);
   }
@@ -476,8 +494,8 @@ void X11Backend::NativeShape(WindowId id) {
       for (const RECT& r : *w.shape) {
         RECT c = IntersectRects(NormalizedBounds(r), window);
         if (!RectEmpty(c))
-          rects.push_back({ short(c.left), short(c.top), (unsigned short)(c.right - c.left),
-                            (unsigned short)(c.bottom - c.top) });
+          rects.push_back(
+              { short(c.left), short(c.top), (unsigned short)(c.right - c.left), (unsigned short)(c.bottom - c.top) });
       }
     }
     XShapeCombineRectangles(FDpy, n->xid, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
@@ -525,8 +543,18 @@ void X11Backend::NativeTitle(WindowId id) {
     return c;
   }
   static constexpr unsigned kFontCursors[] = {
-    XC_left_ptr, XC_xterm, XC_watch, XC_crosshair, XC_sb_up_arrow, XC_bottom_right_corner,
-    XC_bottom_left_corner, XC_sb_h_double_arrow, XC_sb_v_double_arrow, XC_fleur, XC_circle, XC_hand2,
+    XC_left_ptr,
+    XC_xterm,
+    XC_watch,
+    XC_crosshair,
+    XC_sb_up_arrow,
+    XC_bottom_right_corner,
+    XC_bottom_left_corner,
+    XC_sb_h_double_arrow,
+    XC_sb_v_double_arrow,
+    XC_fleur,
+    XC_circle,
+    XC_hand2,
   };
   c = XCreateFontCursor(FDpy, kFontCursors[size_t(shape)]);
   return c;
@@ -605,8 +633,7 @@ void X11Backend::SendToRoot(Window about, Atom type, std::array<long, 5> data) {
 }
 
 void X11Backend::SetCardinal(Window xid, Atom property, unsigned long value) {
-  XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value),
-                  1);
+  XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
 }
 
 void X11Backend::NativeTray() {
@@ -805,9 +832,15 @@ void X11Backend::OnButton(WindowId id, const XButtonEvent& ev, bool press) {
   e.pt = { ev.x_root, ev.y_root };
   e.modifiers = Modifiers(ev.state);
   switch (ev.button) {
-    case Button1: e.button = MouseButton::Left; break;
-    case Button2: e.button = MouseButton::Middle; break;
-    case Button3: e.button = MouseButton::Right; break;
+    case Button1:
+      e.button = MouseButton::Left;
+      break;
+    case Button2:
+      e.button = MouseButton::Middle;
+      break;
+    case Button3:
+      e.button = MouseButton::Right;
+      break;
     case Button4:
     case Button5:
       if (!press) return;  // a wheel notch is a press and a release; one event is enough
@@ -958,9 +991,7 @@ void X11Backend::OnDesktopState(WindowId id) {
     if (*n.awaitedIconic != iconic) return;
     n.awaitedIconic.reset();
   }
-  WindowState now = iconic      ? WindowState::Minimized
-                    : maximized ? WindowState::Maximized
-                                : WindowState::Normal;
+  WindowState now = iconic ? WindowState::Minimized : maximized ? WindowState::Maximized : WindowState::Normal;
   // The platform maximises by sizing the window itself; a desktop that never heard of it has not undone it.
   if (now == WindowState::Normal && w.state == WindowState::Maximized && !maximizeChanged) return;
   ReportState(id, now);

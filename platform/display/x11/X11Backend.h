@@ -32,12 +32,36 @@ class X11Backend : public Backend {
 
  private:
   enum AtomId : int {
-    kWmProtocols, kWmDeleteWindow, kMotifWmHints, kNetWmName, kNetWmIconName, kUtf8String,
-    kNetWmWindowOpacity, kNetWmWindowType, kNetWmWindowTypeNormal, kNetWmWindowTypeUtility,
-    kNetWmWindowTypePopupMenu, kNetWmState, kNetWmStateAbove, kNetWmStateSkipTaskbar, kNetWorkarea,
-    kNetCurrentDesktop, kNetSupported, kNetWmMoveresize, kNetActiveWindow, kNetWmUserTime, kClipboard,
-    kTargets, kText, kIncr, kSelectionProperty, kWmState, kNetWmStateHidden, kNetWmStateMaximizedVert,
-    kNetWmStateMaximizedHorz, kAtomCount
+    kWmProtocols,
+    kWmDeleteWindow,
+    kMotifWmHints,
+    kNetWmName,
+    kNetWmIconName,
+    kUtf8String,
+    kNetWmWindowOpacity,
+    kNetWmWindowType,
+    kNetWmWindowTypeNormal,
+    kNetWmWindowTypeUtility,
+    kNetWmWindowTypePopupMenu,
+    kNetWmState,
+    kNetWmStateAbove,
+    kNetWmStateSkipTaskbar,
+    kNetWorkarea,
+    kNetCurrentDesktop,
+    kNetSupported,
+    kNetWmMoveresize,
+    kNetActiveWindow,
+    kNetWmUserTime,
+    kClipboard,
+    kTargets,
+    kText,
+    kIncr,
+    kSelectionProperty,
+    kWmState,
+    kNetWmStateHidden,
+    kNetWmStateMaximizedVert,
+    kNetWmStateMaximizedHorz,
+    kAtomCount
   };
 
   struct NativeWindow {

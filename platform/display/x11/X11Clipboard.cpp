@@ -54,8 +54,8 @@ std::optional<std::string> X11Backend::ReadProperty(Window xid, Atom property, A
     XDeleteProperty(FDpy, xid, property);
     return std::nullopt;
   }
-  if (XGetWindowProperty(FDpy, xid, property, 0, long((after + 3) / 4), True, AnyPropertyType, &type, &format,
-                         &count, &after, &data) != Success)
+  if (XGetWindowProperty(FDpy, xid, property, 0, long((after + 3) / 4), True, AnyPropertyType, &type, &format, &count,
+                         &after, &data) != Success)
     return std::nullopt;
   std::string out;
   if (data && format == 8) out.assign(reinterpret_cast<char*>(data), count);

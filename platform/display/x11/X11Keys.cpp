@@ -2,7 +2,6 @@
 
 #include <X11/keysym.h>
 
-
 namespace xj::display {
 
 namespace {
@@ -15,31 +14,31 @@ struct KeyRow {
 
 // Everything that is not a letter, a digit or a function key.
 constexpr KeyRow kKeys[] = {
-  { XK_BackSpace, 0x08, false },   { XK_Tab, 0x09, false },         { XK_ISO_Left_Tab, 0x09, false },
-  { XK_Clear, 0x0C, false },       { XK_Return, 0x0D, false },      { XK_KP_Enter, 0x0D, true },
-  { XK_Shift_L, 0x10, false },     { XK_Shift_R, 0x10, false },     { XK_Control_L, 0x11, false },
-  { XK_Control_R, 0x11, true },    { XK_Alt_L, 0x12, false },       { XK_Alt_R, 0x12, true },
-  { XK_Meta_L, 0x12, false },      { XK_Meta_R, 0x12, true },       { XK_ISO_Level3_Shift, 0x12, true },
-  { XK_Pause, 0x13, false },       { XK_Caps_Lock, 0x14, false },   { XK_Escape, 0x1B, false },
-  { XK_space, 0x20, false },       { XK_Prior, 0x21, true },        { XK_Next, 0x22, true },
-  { XK_End, 0x23, true },          { XK_Home, 0x24, true },         { XK_Left, 0x25, true },
-  { XK_Up, 0x26, true },           { XK_Right, 0x27, true },        { XK_Down, 0x28, true },
-  { XK_Select, 0x29, false },      { XK_Print, 0x2C, true },        { XK_Insert, 0x2D, true },
-  { XK_Delete, 0x2E, true },       { XK_Help, 0x2F, false },        { XK_Super_L, 0x5B, true },
-  { XK_Super_R, 0x5C, true },      { XK_Menu, 0x5D, true },         { XK_KP_0, 0x60, false },
-  { XK_KP_1, 0x61, false },        { XK_KP_2, 0x62, false },        { XK_KP_3, 0x63, false },
-  { XK_KP_4, 0x64, false },        { XK_KP_5, 0x65, false },        { XK_KP_6, 0x66, false },
-  { XK_KP_7, 0x67, false },        { XK_KP_8, 0x68, false },        { XK_KP_9, 0x69, false },
-  { XK_KP_Multiply, 0x6A, false }, { XK_KP_Add, 0x6B, false },      { XK_KP_Separator, 0x6C, false },
-  { XK_KP_Subtract, 0x6D, false }, { XK_KP_Decimal, 0x6E, false },  { XK_KP_Divide, 0x6F, true },
-  { XK_KP_Home, 0x24, false },     { XK_KP_End, 0x23, false },      { XK_KP_Prior, 0x21, false },
-  { XK_KP_Next, 0x22, false },     { XK_KP_Left, 0x25, false },     { XK_KP_Up, 0x26, false },
-  { XK_KP_Right, 0x27, false },    { XK_KP_Down, 0x28, false },     { XK_KP_Insert, 0x2D, false },
-  { XK_KP_Delete, 0x2E, false },   { XK_KP_Begin, 0x0C, false },    { XK_KP_Space, 0x20, false },
-  { XK_KP_Tab, 0x09, false },      { XK_KP_Equal, 0xBB, false },    { XK_Num_Lock, 0x90, true },
-  { XK_Scroll_Lock, 0x91, false }, { XK_semicolon, 0xBA, false },   { XK_equal, 0xBB, false },
-  { XK_comma, 0xBC, false },       { XK_minus, 0xBD, false },       { XK_period, 0xBE, false },
-  { XK_slash, 0xBF, false },       { XK_grave, 0xC0, false },       { XK_bracketleft, 0xDB, false },
+  { XK_BackSpace, 0x08, false },   { XK_Tab, 0x09, false },          { XK_ISO_Left_Tab, 0x09, false },
+  { XK_Clear, 0x0C, false },       { XK_Return, 0x0D, false },       { XK_KP_Enter, 0x0D, true },
+  { XK_Shift_L, 0x10, false },     { XK_Shift_R, 0x10, false },      { XK_Control_L, 0x11, false },
+  { XK_Control_R, 0x11, true },    { XK_Alt_L, 0x12, false },        { XK_Alt_R, 0x12, true },
+  { XK_Meta_L, 0x12, false },      { XK_Meta_R, 0x12, true },        { XK_ISO_Level3_Shift, 0x12, true },
+  { XK_Pause, 0x13, false },       { XK_Caps_Lock, 0x14, false },    { XK_Escape, 0x1B, false },
+  { XK_space, 0x20, false },       { XK_Prior, 0x21, true },         { XK_Next, 0x22, true },
+  { XK_End, 0x23, true },          { XK_Home, 0x24, true },          { XK_Left, 0x25, true },
+  { XK_Up, 0x26, true },           { XK_Right, 0x27, true },         { XK_Down, 0x28, true },
+  { XK_Select, 0x29, false },      { XK_Print, 0x2C, true },         { XK_Insert, 0x2D, true },
+  { XK_Delete, 0x2E, true },       { XK_Help, 0x2F, false },         { XK_Super_L, 0x5B, true },
+  { XK_Super_R, 0x5C, true },      { XK_Menu, 0x5D, true },          { XK_KP_0, 0x60, false },
+  { XK_KP_1, 0x61, false },        { XK_KP_2, 0x62, false },         { XK_KP_3, 0x63, false },
+  { XK_KP_4, 0x64, false },        { XK_KP_5, 0x65, false },         { XK_KP_6, 0x66, false },
+  { XK_KP_7, 0x67, false },        { XK_KP_8, 0x68, false },         { XK_KP_9, 0x69, false },
+  { XK_KP_Multiply, 0x6A, false }, { XK_KP_Add, 0x6B, false },       { XK_KP_Separator, 0x6C, false },
+  { XK_KP_Subtract, 0x6D, false }, { XK_KP_Decimal, 0x6E, false },   { XK_KP_Divide, 0x6F, true },
+  { XK_KP_Home, 0x24, false },     { XK_KP_End, 0x23, false },       { XK_KP_Prior, 0x21, false },
+  { XK_KP_Next, 0x22, false },     { XK_KP_Left, 0x25, false },      { XK_KP_Up, 0x26, false },
+  { XK_KP_Right, 0x27, false },    { XK_KP_Down, 0x28, false },      { XK_KP_Insert, 0x2D, false },
+  { XK_KP_Delete, 0x2E, false },   { XK_KP_Begin, 0x0C, false },     { XK_KP_Space, 0x20, false },
+  { XK_KP_Tab, 0x09, false },      { XK_KP_Equal, 0xBB, false },     { XK_Num_Lock, 0x90, true },
+  { XK_Scroll_Lock, 0x91, false }, { XK_semicolon, 0xBA, false },    { XK_equal, 0xBB, false },
+  { XK_comma, 0xBC, false },       { XK_minus, 0xBD, false },        { XK_period, 0xBE, false },
+  { XK_slash, 0xBF, false },       { XK_grave, 0xC0, false },        { XK_bracketleft, 0xDB, false },
   { XK_backslash, 0xDC, false },   { XK_bracketright, 0xDD, false }, { XK_apostrophe, 0xDE, false },
 };
 

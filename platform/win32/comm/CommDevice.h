@@ -48,7 +48,7 @@ struct CommIo {
 };
 
 struct CommWaitResult {
-  bool Ready = false;   // input readable or output writable as asked
+  bool Ready = false;  // input readable or output writable as asked
   bool HungUp = false;
 };
 

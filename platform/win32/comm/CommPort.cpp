@@ -14,13 +14,13 @@
 namespace xj {
 namespace {
 
-constexpr int kTickMs = 20;             // sampling period of line states, counters and the output queue
+constexpr int kTickMs = 20;  // sampling period of line states, counters and the output queue
 constexpr DWORD kMaxInQueue = 16u << 20;
 constexpr ULONG_PTR kStatusPending = 0x103;
 constexpr DWORD kLineEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING | EV_BREAK | EV_ERR;
 
 int64_t NowNs() {
-  timespec ts{};
+  timespec ts {};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
@@ -92,14 +92,13 @@ CommLineSettings SettingsOf(const DCB& dcb) {
 }
 
 bool SameSettings(const CommLineSettings& a, const CommLineSettings& b) {
-  return a.BaudRate == b.BaudRate && a.ByteSize == b.ByteSize && a.Parity == b.Parity &&
-         a.StopBits == b.StopBits && a.HardwareFlow == b.HardwareFlow && a.XonXoffOut == b.XonXoffOut &&
-         a.XonXoffIn == b.XonXoffIn && a.XonChar == b.XonChar && a.XoffChar == b.XoffChar &&
-         a.MarkErrors == b.MarkErrors;
+  return a.BaudRate == b.BaudRate && a.ByteSize == b.ByteSize && a.Parity == b.Parity && a.StopBits == b.StopBits &&
+         a.HardwareFlow == b.HardwareFlow && a.XonXoffOut == b.XonXoffOut && a.XonXoffIn == b.XonXoffIn &&
+         a.XonChar == b.XonChar && a.XoffChar == b.XoffChar && a.MarkErrors == b.MarkErrors;
 }
 
 DCB DcbOf(const CommLineSettings& s) {
-  DCB dcb{};
+  DCB dcb {};
   dcb.DCBlength = sizeof(DCB);
   dcb.BaudRate = s.BaudRate;
   dcb.fBinary = 1;
@@ -368,13 +367,14 @@ BOOL CommPort::Read(void* buffer, DWORD count, DWORD* done, OVERLAPPED* overlapp
   const COMMTIMEOUTS t = FTimeouts;
   const bool anyWaiting = t.ReadIntervalTimeout == MAXDWORD;
   const bool noWait = anyWaiting && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
-  const bool firstByte = anyWaiting && t.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                         t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
+  const bool firstByte = anyWaiting && t.ReadTotalTimeoutMultiplier == MAXDWORD && t.ReadTotalTimeoutConstant != 0 &&
+                         t.ReadTotalTimeoutConstant != MAXDWORD;
   const uint64_t totalMs = firstByte ? t.ReadTotalTimeoutConstant
-                                     : uint64_t{t.ReadTotalTimeoutMultiplier} * count + t.ReadTotalTimeoutConstant;
-  const int64_t intervalNs = anyWaiting ? 0 : int64_t{t.ReadIntervalTimeout} * 1000000;
+                                     : uint64_t { t.ReadTotalTimeoutMultiplier } * count + t.ReadTotalTimeoutConstant;
+  const int64_t intervalNs = anyWaiting ? 0 : int64_t { t.ReadIntervalTimeout } * 1000000;
   const int64_t start = NowNs();
-  const int64_t deadline = totalMs ? start + static_cast<int64_t>(std::min<uint64_t>(totalMs, INT64_MAX / 2000000)) * 1000000 : 0;
+  const int64_t deadline =
+      totalMs ? start + static_cast<int64_t>(std::min<uint64_t>(totalMs, INT64_MAX / 2000000)) * 1000000 : 0;
 
   auto* out = static_cast<uint8_t*>(buffer);
   size_t got = 0;
@@ -413,7 +413,7 @@ BOOL CommPort::Write(const void* buffer, DWORD count, DWORD* done, OVERLAPPED* o
   Operation operation(*this);
   const Stops since = FStops;
 
-  uint64_t totalMs = uint64_t{FTimeouts.WriteTotalTimeoutMultiplier} * count + FTimeouts.WriteTotalTimeoutConstant;
+  uint64_t totalMs = uint64_t { FTimeouts.WriteTotalTimeoutMultiplier } * count + FTimeouts.WriteTotalTimeoutConstant;
   if (totalMs == 0) totalMs = 2 * LineTimeMs(FDcb, count) + 1000;
   const int64_t deadline = NowNs() + static_cast<int64_t>(std::min<uint64_t>(totalMs, INT64_MAX / 2000000)) * 1000000;
 
@@ -585,7 +585,7 @@ BOOL CommPort::ClearError(DWORD* errors, COMSTAT* stat) {
   if (errors) *errors = FErrors;
   FErrors = 0;
   if (stat) {
-    *stat = COMSTAT{};
+    *stat = COMSTAT {};
     stat->fCtsHold = FApplied.HardwareFlow && FHasLines && !(FLastLines & kLineCts);
     stat->fXoffHold = FOutputStopped;
     const size_t in = FRing.Count() + FDevice->InputWaiting();

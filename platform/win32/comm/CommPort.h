@@ -81,10 +81,10 @@ class CommPort final : public KernelObject {
   std::mutex FLock;
   std::condition_variable FIdle;
 
-  DCB FDcb{};
+  DCB FDcb {};
   CommLineSettings FApplied;
-  COMMTIMEOUTS FTimeouts{};
-  CommRing FRing{4096};
+  COMMTIMEOUTS FTimeouts {};
+  CommRing FRing { 4096 };
 
   DWORD FMask = 0;
   DWORD FLatched = 0;

@@ -113,7 +113,7 @@ class FakeCommDevice final : public CommDevice {
       if (now.Ready || now.HungUp) return now;
       if (wakeFd >= 0) FLine->FWakers.push_back(wakeFd);
     }
-    pollfd p{wakeFd, POLLIN, 0};
+    pollfd p { wakeFd, POLLIN, 0 };
     ::poll(&p, wakeFd >= 0 ? 1 : 0, timeoutMs);
     std::lock_guard<std::mutex> lock(FLine->FLock);
     auto& wakers = FLine->FWakers;

@@ -27,12 +27,12 @@ struct BaudCode {
 };
 
 constexpr BaudCode kBaudCodes[] = {
-    {50, B50},         {75, B75},           {110, B110},         {134, B134},         {150, B150},
-    {200, B200},       {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
-    {2400, B2400},     {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
-    {57600, B57600},   {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-    {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
-    {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+  { 50, B50 },           { 75, B75 },           { 110, B110 },         { 134, B134 },         { 150, B150 },
+  { 200, B200 },         { 300, B300 },         { 600, B600 },         { 1200, B1200 },       { 1800, B1800 },
+  { 2400, B2400 },       { 4800, B4800 },       { 9600, B9600 },       { 19200, B19200 },     { 38400, B38400 },
+  { 57600, B57600 },     { 115200, B115200 },   { 230400, B230400 },   { 460800, B460800 },   { 500000, B500000 },
+  { 576000, B576000 },   { 921600, B921600 },   { 1000000, B1000000 }, { 1152000, B1152000 }, { 1500000, B1500000 },
+  { 2000000, B2000000 }, { 2500000, B2500000 }, { 3000000, B3000000 }, { 3500000, B3500000 }, { 4000000, B4000000 },
 };
 
 speed_t CodeOfRate(uint32_t rate) {
@@ -49,20 +49,29 @@ uint32_t RateOfCode(speed_t code) {
 
 tcflag_t SizeFlag(uint8_t byteSize) {
   switch (byteSize) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
   }
 }
 
 tcflag_t ParityFlags(uint8_t parity) {
   switch (parity) {
-    case ODDPARITY: return PARENB | PARODD;
-    case EVENPARITY: return PARENB;
-    case MARKPARITY: return PARENB | CMSPAR | PARODD;
-    case SPACEPARITY: return PARENB | CMSPAR;
-    default: return 0;
+    case ODDPARITY:
+      return PARENB | PARODD;
+    case EVENPARITY:
+      return PARENB;
+    case MARKPARITY:
+      return PARENB | CMSPAR | PARODD;
+    case SPACEPARITY:
+      return PARENB | CMSPAR;
+    default:
+      return 0;
   }
 }
 
@@ -82,7 +91,7 @@ class TermiosDevice final : public CommDevice {
       io.Count = static_cast<size_t>(n);
     } else if (n == 0) {
       // With VMIN 0 an empty read also returns 0; only poll tells a hang-up apart.
-      pollfd p{FFd, POLLIN, 0};
+      pollfd p { FFd, POLLIN, 0 };
       io.HungUp = ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR));
     } else if (errno != EAGAIN) {
       io.Error = errno;
@@ -116,7 +125,7 @@ class TermiosDevice final : public CommDevice {
   }
 
   int Apply(const CommLineSettings& s) override {
-    termios old{};
+    termios old {};
     if (::tcgetattr(FFd, &old) != 0) return errno;
     termios t = old;
     t.c_cflag &= ~(CSIZE | kCheckedFlags);
@@ -151,13 +160,21 @@ class TermiosDevice final : public CommDevice {
 
   CommLineSettings Current() override {
     CommLineSettings s;
-    termios t{};
+    termios t {};
     if (::tcgetattr(FFd, &t) != 0) return s;
     switch (t.c_cflag & CSIZE) {
-      case CS5: s.ByteSize = 5; break;
-      case CS6: s.ByteSize = 6; break;
-      case CS7: s.ByteSize = 7; break;
-      default: s.ByteSize = 8; break;
+      case CS5:
+        s.ByteSize = 5;
+        break;
+      case CS6:
+        s.ByteSize = 6;
+        break;
+      case CS7:
+        s.ByteSize = 7;
+        break;
+      default:
+        s.ByteSize = 8;
+        break;
     }
     if (!(t.c_cflag & PARENB))
       s.Parity = NOPARITY;
@@ -191,7 +208,7 @@ class TermiosDevice final : public CommDevice {
   }
 
   int GetCounters(CommCounters& c) override {
-    serial_icounter_struct ic{};
+    serial_icounter_struct ic {};
     if (::ioctl(FFd, TIOCGICOUNT, &ic) != 0) return errno;
     c.Cts = ic.cts;
     c.Dsr = ic.dsr;
@@ -217,8 +234,8 @@ class TermiosDevice final : public CommDevice {
 
   CommWaitResult Wait(bool watchDevice, bool wantInput, bool wantOutput, int timeoutMs, int wakeFd) override {
     pollfd fds[2] = {
-        {watchDevice ? FFd : -1, static_cast<short>((wantInput ? POLLIN : 0) | (wantOutput ? POLLOUT : 0)), 0},
-        {wakeFd, POLLIN, 0},
+      { watchDevice ? FFd : -1, static_cast<short>((wantInput ? POLLIN : 0) | (wantOutput ? POLLOUT : 0)), 0 },
+      { wakeFd, POLLIN, 0 },
     };
     CommWaitResult result;
     if (::poll(fds, 2, timeoutMs) <= 0) return result;  // time-out or a signal: the caller looks again
@@ -245,7 +262,7 @@ class TermiosDevice final : public CommDevice {
   // tcsetattr succeeds when any part was applied; what the driver could not do shows in the read-back.
   // A pty has no parity bit and drops PARENB (and the size) whatever it is given.
   int Verify(tcflag_t wanted, uint32_t rate) {
-    termios t{};
+    termios t {};
     if (::tcgetattr(FFd, &t) != 0) return errno;
     const tcflag_t checked = FPty ? kCheckedFlags & ~PARENB : kCheckedFlags;
     if ((t.c_cflag & checked) != (wanted & checked)) return EINVAL;
@@ -287,7 +304,7 @@ int OpenTermiosDevice(const std::string& path, std::unique_ptr<CommDevice>& out)
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
   ::ioctl(fd, TIOCEXCL);  // keeps other unprivileged openers out; root passes, hence the flock
 
-  termios t{};
+  termios t {};
   if (::tcgetattr(fd, &t) != 0) return fail(errno);
   const tcflag_t hangUpOnClose = t.c_cflag & HUPCL;
   ::cfmakeraw(&t);

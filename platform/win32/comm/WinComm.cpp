@@ -116,11 +116,13 @@ BOOL WINAPI SetupComm(HANDLE hFile, DWORD dwInQueue, DWORD dwOutQueue) {
 }
 
 BOOL WINAPI GetCommState(HANDLE hFile, LPDCB lpDCB) {
-  return xj::WithPort(hFile, [&](xj::CommPort& port) { return lpDCB ? port.GetState(*lpDCB) : xj::InvalidParameter(); });
+  return xj::WithPort(hFile,
+                      [&](xj::CommPort& port) { return lpDCB ? port.GetState(*lpDCB) : xj::InvalidParameter(); });
 }
 
 BOOL WINAPI SetCommState(HANDLE hFile, LPDCB lpDCB) {
-  return xj::WithPort(hFile, [&](xj::CommPort& port) { return lpDCB ? port.SetState(*lpDCB) : xj::InvalidParameter(); });
+  return xj::WithPort(hFile,
+                      [&](xj::CommPort& port) { return lpDCB ? port.SetState(*lpDCB) : xj::InvalidParameter(); });
 }
 
 BOOL WINAPI SetCommTimeouts(HANDLE hFile, LPCOMMTIMEOUTS lpCommTimeouts) {

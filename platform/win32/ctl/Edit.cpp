@@ -33,9 +33,9 @@ struct Edit {
   // Layout of what is shown (the text, or one password character per character).
   bool laidOut { false };
   std::string shown;
-  std::vector<int> dx;           // advance per byte of `shown`; a trail byte advances 0
-  std::vector<int> xAt;          // per text position: x from the text's start
-  std::vector<size_t> shownAt;   // per text position: index into `shown`
+  std::vector<int> dx;          // advance per byte of `shown`; a trail byte advances 0
+  std::vector<int> xAt;         // per text position: x from the text's start
+  std::vector<size_t> shownAt;  // per text position: index into `shown`
   int lineHeight { 16 };
   std::unordered_map<unsigned, int> widths;  // per character code, for the current font
 };
@@ -471,12 +471,18 @@ bool MenuEnabled(const Edit& e, UINT id) {
   const EditText& t = e.text;
   bool writable = !ReadOnly(e);
   switch (id) {
-    case WM_UNDO: return writable && t.CanUndo();
-    case WM_CUT: return writable && CanCopy(e);
-    case WM_COPY: return CanCopy(e);
-    case WM_PASTE: return writable && IsClipboardFormatAvailable(CF_TEXT);
-    case WM_CLEAR: return writable && t.HasSelection();
-    case EM_SETSEL: return t.Length() > 0 && !(t.SelStart() == 0 && t.SelEnd() == t.Length());
+    case WM_UNDO:
+      return writable && t.CanUndo();
+    case WM_CUT:
+      return writable && CanCopy(e);
+    case WM_COPY:
+      return CanCopy(e);
+    case WM_PASTE:
+      return writable && IsClipboardFormatAvailable(CF_TEXT);
+    case WM_CLEAR:
+      return writable && t.HasSelection();
+    case EM_SETSEL:
+      return t.Length() > 0 && !(t.SelStart() == 0 && t.SelEnd() == t.Length());
   }
   return false;
 }

@@ -191,7 +191,8 @@ void EditText::Remember(UndoKind kind) {
     EmptyUndo();
     return;
   }
-  bool sameRun = (kind == UndoKind::Typing && FRun == Run::Typing) || (kind == UndoKind::Deleting && FRun == Run::Deleting);
+  bool sameRun =
+      (kind == UndoKind::Typing && FRun == Run::Typing) || (kind == UndoKind::Deleting && FRun == Run::Deleting);
   if (sameRun && FUndo.valid && !HasSelection() && FCaret == FRunCaret) return;
   FUndo = Snapshot { true, FText, FAnchor, FCaret };
 }

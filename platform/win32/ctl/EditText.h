@@ -99,7 +99,7 @@ class EditText {
   size_t ScanTo(size_t pos) const;  // the last boundary <= pos, scanning from its line's start
   size_t Step(size_t boundary) const { return boundary + CharLength(FText, boundary); }
   std::vector<size_t> StartsBetween(size_t from, size_t to) const;  // character starts in [from, to)
-  int KindAt(size_t pos) const;     // word-kind of the character at pos
+  int KindAt(size_t pos) const;                                     // word-kind of the character at pos
   void Remember(UndoKind kind);
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
 

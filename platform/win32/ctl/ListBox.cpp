@@ -308,7 +308,8 @@ bool SelectRange(ListBox& l, int to, bool keepOthers) {
 // ---- Items ---------------------------------------------------------------------------------------------
 
 int MeasuredHeight(ListBox& l, int itemId, ULONG_PTR data) {
-  MEASUREITEMSTRUCT mis { ODT_LISTBOX, (UINT)GetWindowLongPtrA(l.hwnd, GWL_ID), (UINT)itemId, (UINT)ClientSize(l).cx,
+  MEASUREITEMSTRUCT mis { ODT_LISTBOX,        (UINT)GetWindowLongPtrA(l.hwnd, GWL_ID),
+                          (UINT)itemId,       (UINT)ClientSize(l).cx,
                           (UINT)l.itemHeight, data };
   if (HWND parent = GetParent(l.hwnd)) SendMessageA(parent, WM_MEASUREITEM, mis.CtlID, (LPARAM)&mis);
   return std::clamp((int)mis.itemHeight, 1, 255);
@@ -493,18 +494,35 @@ void KeyDown(ListBox& l, UINT vk) {
   int step = !MultiSel(l) && l.curSel < 0 ? 0 : 1;
   int to;
   switch (vk) {
-    case VK_UP: to = c - step; break;
-    case VK_DOWN: to = c + step; break;
-    case VK_LEFT: to = c - step * side; break;
-    case VK_RIGHT: to = c + step * side; break;
-    case VK_PRIOR: to = c - page; break;
-    case VK_NEXT: to = c + page; break;
-    case VK_HOME: to = 0; break;
-    case VK_END: to = n - 1; break;
+    case VK_UP:
+      to = c - step;
+      break;
+    case VK_DOWN:
+      to = c + step;
+      break;
+    case VK_LEFT:
+      to = c - step * side;
+      break;
+    case VK_RIGHT:
+      to = c + step * side;
+      break;
+    case VK_PRIOR:
+      to = c - page;
+      break;
+    case VK_NEXT:
+      to = c + page;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = n - 1;
+      break;
     case VK_SPACE:
       if (MultiSel(l)) SpaceKey(l, shift, ctrl);
       return;
-    default: return;
+    default:
+      return;
   }
   CaretKey(l, std::clamp(to, 0, n - 1), shift, ctrl);
 }
@@ -588,15 +606,23 @@ void Wheel(ListBox& l, WPARAM wParam) {
 // The position a scroll message asks for, from the current one.
 int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
   switch (code) {
-    case SB_LINEUP: return current - line;
-    case SB_LINEDOWN: return current + line;
-    case SB_PAGEUP: return current - page;
-    case SB_PAGEDOWN: return current + page;
+    case SB_LINEUP:
+      return current - line;
+    case SB_LINEDOWN:
+      return current + line;
+    case SB_PAGEUP:
+      return current - page;
+    case SB_PAGEDOWN:
+      return current + page;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: return HIWORD(wParam);
-    case SBX_THUMBPOSITION32: return (int)lParam;
-    case SB_TOP: return 0;
-    case SB_BOTTOM: return last;
+    case SB_THUMBTRACK:
+      return HIWORD(wParam);
+    case SBX_THUMBPOSITION32:
+      return (int)lParam;
+    case SB_TOP:
+      return 0;
+    case SB_BOTTOM:
+      return last;
   }
   return current;
 }
@@ -624,7 +650,8 @@ void DrawItem(ListBox& l, HDC dc, int i, const RECT& r, HBRUSH brush, COLORREF t
   bool selected = IsSelected(l, i), enabled = IsWindowEnabled(l.hwnd);
   const Item& it = l.items[i];
   if (OwnerDraw(l)) {
-    UINT state = (selected ? ODS_SELECTED : 0) | (l.focused && i == l.caret ? ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
+    UINT state =
+        (selected ? ODS_SELECTED : 0) | (l.focused && i == l.caret ? ODS_FOCUS : 0) | (enabled ? 0 : ODS_DISABLED);
     UINT id = (UINT)GetWindowLongPtrA(l.hwnd, GWL_ID);
     DRAWITEMSTRUCT dis { ODT_LISTBOX, id, (UINT)i, ODA_DRAWENTIRE, state, l.hwnd, dc, r, it.data };
     int saved = SaveDC(dc);

@@ -183,8 +183,8 @@ TEST_F(GradientTest, AssignCopiesEverySettingAndTheList) {
 
 // ---- Textures ----------------------------------------------------------------------------------------------
 
-const Inks kTextureInks { { 'R', kRed }, { 'G', kGreen }, { 'B', kBlue }, { 'Y', kYellow }, { 'K', clBlack },
-                          { 'W', clWhite }, { 'M', kMagenta } };
+const Inks kTextureInks { { 'R', kRed },    { 'G', kGreen },  { 'B', kBlue },   { 'Y', kYellow },
+                          { 'K', clBlack }, { 'W', clWhite }, { 'M', kMagenta } };
 
 class TextureTest : public ::testing::Test {
  protected:

@@ -251,8 +251,8 @@ TEST_F(CommandLabelTest, ALabelReadFromAFormTakesItsNormalColourFromItsFont) {
 
 class TClickProbe : public TAHMCommandLabel {
  public:
-  using TAHMCommandLabel::TAHMCommandLabel;
   using TAHMCommandLabel::Click;
+  using TAHMCommandLabel::TAHMCommandLabel;
 };
 
 TEST_F(CommandLabelTest, ClickOnlyWhileEnabled) {

@@ -12,8 +12,14 @@ using namespace ctltest;
 namespace {
 
 constexpr TColor kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00FF00, kYellow = 0x00FFFF, kMagenta = 0xFF00FF;
-const Inks kFrameInks { { '.', kYellow }, { 'H', kRed }, { 'S', kBlue }, { 'G', kGreen }, { 'K', clBlack },
-                        { 'W', clWhite }, { 'C', TColor(0xC0C0C0) }, { 'D', TColor(0x808080) } };
+const Inks kFrameInks { { '.', kYellow },
+                        { 'H', kRed },
+                        { 'S', kBlue },
+                        { 'G', kGreen },
+                        { 'K', clBlack },
+                        { 'W', clWhite },
+                        { 'C', TColor(0xC0C0C0) },
+                        { 'D', TColor(0x808080) } };
 
 // ---- TAHMFont3D --------------------------------------------------------------------------------------------
 
@@ -205,9 +211,11 @@ TEST(FrameEdges, OnlyTheChosenEdgesAreDrawn) {
 // drawn. So every ring stays where it was, for every style and each of the three colours.
 TEST(FrameNoneColour, LeavesTheLinesOutButKeepsTheirRings) {
   using Setter = void (TAHMFrame::*)(TColor);
-  const std::pair<const char*, Setter> colours[] = {
-    { "Highlight", &TAHMFrame::SetHighlight }, { "Shadow", &TAHMFrame::SetShadow }, { "Solid", &TAHMFrame::SetSolid } };
-  const Inks inks { { '.', kYellow }, { 'H', kRed }, { 'S', kBlue }, { 'G', kGreen }, { 'K', clBlack }, { 'M', kMagenta } };
+  const std::pair<const char*, Setter> colours[] = { { "Highlight", &TAHMFrame::SetHighlight },
+                                                     { "Shadow", &TAHMFrame::SetShadow },
+                                                     { "Solid", &TAHMFrame::SetSolid } };
+  const Inks inks { { '.', kYellow }, { 'H', kRed },    { 'S', kBlue },
+                    { 'G', kGreen },  { 'K', clBlack }, { 'M', kMagenta } };
   auto draw = [&](TAHMFrameStyle style, Setter setter, TColor colour) {
     TBitmap b;
     Fill(b, 11, 8, kYellow);
@@ -229,7 +237,8 @@ TEST(FrameNoneColour, LeavesTheLinesOutButKeepsTheirRings) {
       for (size_t i = 0; i < marked.size(); ++i)
         if (marked[i] != 'M') expected[i] = marked[i];
       EXPECT_EQ(without, expected) << GetEnumName(TTypeTraits<TAHMFrameStyle>::Info(), s) << " with " << name
-                                   << " = clNone; drawn in magenta:\n" << marked;
+                                   << " = clNone; drawn in magenta:\n"
+                                   << marked;
     }
 
   // The sunken panel without a shadow: its outer group of two rings stays empty, the inner one starts
@@ -358,8 +367,13 @@ class GlyphTest : public ::testing::Test {
     TBitmap b;
     Fill(b, 2, 2, kYellow);
     glyph.Draw(b.Canvas(), 0, 0, Enabled, Down, Grey);
-    return Map(b, { { '.', kYellow }, { 'R', kRed }, { 'G', kGreen }, { 'B', kBlue }, { 'S', TColor(0x808080) },
-                    { 'M', kMagenta }, { 'K', clBlack } });
+    return Map(b, { { '.', kYellow },
+                    { 'R', kRed },
+                    { 'G', kGreen },
+                    { 'B', kBlue },
+                    { 'S', TColor(0x808080) },
+                    { 'M', kMagenta },
+                    { 'K', clBlack } });
   }
   TAHMGlyph glyph { nullptr };
 };

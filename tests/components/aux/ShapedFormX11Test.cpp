@@ -40,7 +40,8 @@ std::vector<bool> ShapeFlags(unsigned long Window, int Width, int Height) {
   std::vector<bool> in(static_cast<size_t>(Width * Height), false);
   for (const xj::test::XRect& r : gProbe->Shape(Window, false))
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, Height); ++y)
-      for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x) in[static_cast<size_t>(y * Width + x)] = true;
+      for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x)
+        in[static_cast<size_t>(y * Width + x)] = true;
   return in;
 }
 
@@ -80,7 +81,9 @@ class ShapedFormX11 : public ControlsTest {
     ControlsTest::TearDown();
   }
   // Pumps our loop and polls the server until Done holds.
-  static bool Eventually(const std::function<bool()>& Done) { return xj::test::WaitUntil(Done, [] { xt::PumpUntilIdle(); }); }
+  static bool Eventually(const std::function<bool()>& Done) {
+    return xj::test::WaitUntil(Done, [] { xt::PumpUntilIdle(); });
+  }
 };
 
 TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {

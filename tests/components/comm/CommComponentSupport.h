@@ -18,7 +18,8 @@ namespace xj::test {
 
 // Runs the calls waiting for the main thread until pred holds; false when it did not within limitMs.
 inline bool PumpUntil(const std::function<bool()>& pred, int limitMs = kPatienceMs) {
-  return WaitUntil(pred, [] { CheckSynchronize(10); }, limitMs);  // back at once when a call comes
+  return WaitUntil(
+      pred, [] { CheckSynchronize(10); }, limitMs);  // back at once when a call comes
 }
 
 // Pumps for ms milliseconds: long enough for events that must not come to show up if they did.
@@ -76,9 +77,8 @@ class TEventLog {
     comm.OnRxFlag = Note("RxFlag");
     comm.OnTxEmpty = Note("TxEmpty");
     comm.OnError = TCommErrorEvent::FromCallable([this](TObject*, int errors) { Add("Error " + Hex(errors)); });
-    comm.OnRxChar = TCommRxCharEvent::FromCallable([this](TObject*, DWORD count) {
-      Add("RxChar " + std::to_string(count));
-    });
+    comm.OnRxChar =
+        TCommRxCharEvent::FromCallable([this](TObject*, DWORD count) { Add("RxChar " + std::to_string(count)); });
     comm.OnComStatEvent = TCommComStatEvent::FromCallable([this](TObject*, DWORD status, COMSTAT stat) {
       Add("ComStat " + Hex(status) + " " + std::to_string(stat.cbInQue));
     });

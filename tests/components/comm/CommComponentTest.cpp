@@ -14,7 +14,7 @@
 namespace xj::test {
 namespace {
 
-const TCommEventTypes kAllEvents {evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty};
+const TCommEventTypes kAllEvents { evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty };
 
 // The message of the Exception fn raises ("" when it raises none).
 template <class F>
@@ -63,8 +63,8 @@ TEST(CommComponent, ClosedPortAnswersMinusOneFalseOrNotOpen) {
   comm.PurgeOut();
   comm.Close();
   comm.CheckOpen();
-  for (auto escape : {&TThreadComm::SetDTRState, &TThreadComm::SetRTSState, &TThreadComm::SetBREAKState,
-                      &TThreadComm::SetXONState})
+  for (auto escape :
+       { &TThreadComm::SetDTRState, &TThreadComm::SetRTSState, &TThreadComm::SetBREAKState, &TThreadComm::SetXONState })
     EXPECT_EQ(Raised([&] { (comm.*escape)(true); }), "Port not open (Error: -1)");
   EXPECT_EQ(Raised([&] { comm.EscapeComm(SETDTR); }), "Port not open (Error: -1)");
   comm.SetBaudRate(br110);  // stored for the next Open
@@ -86,16 +86,17 @@ TEST(CommComponent, OpenFailuresNameTheDeviceAndTheSystemError) {
     int Code;
   };
   const Case cases[] = {
-      {"/dev/xj-no-such-port", 2},  // ENOENT
-      {file, 25},                   // a plain file: not a serial device
-      {"/dev/null", 25},            // a character device that is no terminal
-      {pty.Path(), 16},             // EBUSY: held by `holder`
-      {"COM0", 2},                  // there is no port 0
+    { "/dev/xj-no-such-port", 2 },  // ENOENT
+    { file, 25 },                   // a plain file: not a serial device
+    { "/dev/null", 25 },            // a character device that is no terminal
+    { pty.Path(), 16 },             // EBUSY: held by `holder`
+    { "COM0", 2 },                  // there is no port 0
   };
   for (const Case& c : cases) {
     TComm comm(nullptr);
     comm.SetDeviceName(c.Name);
-    EXPECT_EQ(Raised([&] { comm.Open(); }), "Error opening port \"" + c.Name + "\" (Error: " + std::to_string(c.Code) + ")")
+    EXPECT_EQ(Raised([&] { comm.Open(); }),
+              "Error opening port \"" + c.Name + "\" (Error: " + std::to_string(c.Code) + ")")
         << c.Name;
     EXPECT_FALSE(comm.Enabled()) << c.Name;
   }
@@ -127,18 +128,18 @@ TEST(CommComponent, OpenIsAllOrNothing) {
     std::string Message;
   };
   const Case cases[] = {
-      {"no input buffer", [](TComm& c, FakeCommLine&) { c.SetReadBufSize(0); },
-       "Error initializing Read/Write Buffers (Error: 22)"},
-      {"four data bits", [](TComm& c, FakeCommLine&) { c.SetDataBits(da4); },
-       "Error updating DataControlBlock (Error: 22)"},
-      {"1.5 stop bits with 8 data bits", [](TComm& c, FakeCommLine&) { c.SetStopBits(sb15); },
-       "Error updating DataControlBlock (Error: 22)"},
-      {"a rate the driver refuses",
-       [](TComm& c, FakeCommLine& l) {
-         l.SetCustomRates(false);
-         c.SetBaudRate(br14400);
-       },
-       "Error updating DataControlBlock (Error: 22)"},
+    { "no input buffer", [](TComm& c, FakeCommLine&) { c.SetReadBufSize(0); },
+      "Error initializing Read/Write Buffers (Error: 22)" },
+    { "four data bits", [](TComm& c, FakeCommLine&) { c.SetDataBits(da4); },
+      "Error updating DataControlBlock (Error: 22)" },
+    { "1.5 stop bits with 8 data bits", [](TComm& c, FakeCommLine&) { c.SetStopBits(sb15); },
+      "Error updating DataControlBlock (Error: 22)" },
+    { "a rate the driver refuses",
+      [](TComm& c, FakeCommLine& l) {
+        l.SetCustomRates(false);
+        c.SetBaudRate(br14400);
+      },
+      "Error updating DataControlBlock (Error: 22)" },
   };
   for (const Case& c : cases) {
     auto line = CreateFakeCommDevice("FAKE-ALL-OR-NOTHING");
@@ -166,21 +167,21 @@ TEST_F(PtyCommTest, LineSettingsReachTheDeviceAtOpenAndAtOnceWhileOpen) {
     tcflag_t Flags;  // as the master reads them back: a pty keeps no PARENB, the other bits show
   };
   const Case cases[] = {
-      {br110, 110, paNone, sb10, 0},
-      {br300, 300, paOdd, sb10, PARODD},
-      {br600, 600, paEven, sb10, 0},
-      {br1200, 1200, paMark, sb10, PARODD | CMSPAR},
-      {br2400, 2400, paSpace, sb10, CMSPAR},
-      {br4800, 4800, paNone, sb20, CSTOPB},
-      {br9600, 9600, paOdd, sb20, PARODD | CSTOPB},
-      {br14400, 14400, paNone, sb10, 0},
-      {br19200, 19200, paEven, sb10, 0},
-      {br38400, 38400, paNone, sb10, 0},
-      {br56000, 56000, paNone, sb20, CSTOPB},
-      {br57600, 57600, paNone, sb10, 0},
-      {br115200, 115200, paSpace, sb20, CMSPAR | CSTOPB},
-      {br128000, 128000, paNone, sb10, 0},
-      {br256000, 256000, paOdd, sb10, PARODD},
+    { br110, 110, paNone, sb10, 0 },
+    { br300, 300, paOdd, sb10, PARODD },
+    { br600, 600, paEven, sb10, 0 },
+    { br1200, 1200, paMark, sb10, PARODD | CMSPAR },
+    { br2400, 2400, paSpace, sb10, CMSPAR },
+    { br4800, 4800, paNone, sb20, CSTOPB },
+    { br9600, 9600, paOdd, sb20, PARODD | CSTOPB },
+    { br14400, 14400, paNone, sb10, 0 },
+    { br19200, 19200, paEven, sb10, 0 },
+    { br38400, 38400, paNone, sb10, 0 },
+    { br56000, 56000, paNone, sb20, CSTOPB },
+    { br57600, 57600, paNone, sb10, 0 },
+    { br115200, 115200, paSpace, sb20, CMSPAR | CSTOPB },
+    { br128000, 128000, paNone, sb10, 0 },
+    { br256000, 256000, paOdd, sb10, PARODD },
   };
   const tcflag_t kChecked = PARODD | CMSPAR | CSTOPB;
   for (const Case& c : cases) {  // set while closed, applied by Open
@@ -219,18 +220,18 @@ TEST_F(FakeCommTest, DataBitsEventCharsAndOptionsReachTheDevice) {
   EXPECT_FALSE(FLine->Settings().MarkErrors);
 
   FComm.SetStopBits(sb10);
-  const BYTE parities[] = {NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY};
-  for (TParity parity : {paOdd, paEven, paMark, paSpace, paNone}) {
+  const BYTE parities[] = { NOPARITY, ODDPARITY, EVENPARITY, MARKPARITY, SPACEPARITY };
+  for (TParity parity : { paOdd, paEven, paMark, paSpace, paNone }) {
     FComm.SetParity(parity);
     EXPECT_EQ(FLine->Settings().Parity, parities[parity]);
   }
-  for (TDataBits bits : {da6, da7, da8}) {
+  for (TDataBits bits : { da6, da7, da8 }) {
     FComm.SetDataBits(bits);
     EXPECT_EQ(FLine->Settings().ByteSize, 4 + bits);
   }
   FComm.EventChars()->SetXOnChar(0x11);
   EXPECT_EQ(FLine->Settings().XonChar, 0x11);
-  FComm.SetOptions({coParityCheck});
+  FComm.SetOptions({ coParityCheck });
   EXPECT_TRUE(FLine->Settings().MarkErrors);
   FComm.SetFlowControl(fcCTS);  // stored; the device keeps its flow control
   EXPECT_EQ(FComm.FlowControl(), fcCTS);
@@ -255,7 +256,7 @@ TEST_F(PtyCommTest, DeviceBuffersSuspendTimeAndMonitorEventsChangeOnlyWhileClose
   FComm.SetReadBufSize(100);
   FComm.SetWriteBufSize(200);
   FComm.SetSuspendTime(7);
-  FComm.SetMonitorEvents({evCts});
+  FComm.SetMonitorEvents({ evCts });
   EXPECT_EQ(FComm.DeviceName(), path);
   EXPECT_EQ(FComm.ReadBufSize(), 4096);
   EXPECT_EQ(FComm.WriteBufSize(), 2048);
@@ -268,12 +269,12 @@ TEST_F(PtyCommTest, DeviceBuffersSuspendTimeAndMonitorEventsChangeOnlyWhileClose
   FComm.SetReadBufSize(100);
   FComm.SetWriteBufSize(200);
   FComm.SetSuspendTime(7);
-  FComm.SetMonitorEvents({evCts});
+  FComm.SetMonitorEvents({ evCts });
   EXPECT_EQ(FComm.DeviceName(), "/dev/other");
   EXPECT_EQ(FComm.ReadBufSize(), 100);
   EXPECT_EQ(FComm.WriteBufSize(), 200);
   EXPECT_EQ(FComm.SuspendTime(), 7u);
-  EXPECT_EQ(FComm.MonitorEvents(), TCommEventTypes {evCts});
+  EXPECT_EQ(FComm.MonitorEvents(), TCommEventTypes { evCts });
 }
 
 TEST(CommComponent, DestroyingAnOpenComponentClosesItAndItsThread) {
@@ -298,7 +299,7 @@ TEST_F(PtyCommTest, NoThreadOrDescriptorOutlivesACycleHoweverThePortIsClosed) {
   FComm.Close();
   ASSERT_TRUE(ThreadCountBecomes(ThreadCount()));
   const int threads = ThreadCount(), descriptors = CountEntries("/proc/self/fd");
-  for (auto close : {&TThreadComm::DestroyHandle, &TThreadComm::Close, &TThreadComm::DestroyHandle})
+  for (auto close : { &TThreadComm::DestroyHandle, &TThreadComm::Close, &TThreadComm::DestroyHandle })
     for (int cycle = 0; cycle < 3; ++cycle) {
       FComm.Open();
       ASSERT_TRUE(FComm.Enabled());
@@ -316,7 +317,7 @@ TEST_F(FakeCommTest, ModemLinesBreakAndFlowThroughTheEscapeFunctions) {
   FComm.Open();
   EXPECT_EQ(FLine->OutputLines(), kLineDtr | kLineRts);
   FComm.SetDTRState(false);
-  EXPECT_EQ(FLine->OutputLines(), unsigned {kLineRts});
+  EXPECT_EQ(FLine->OutputLines(), unsigned { kLineRts });
   FComm.SetRTSState(false);
   EXPECT_EQ(FLine->OutputLines(), 0u);
   FComm.SetDTRState(true);
@@ -350,16 +351,17 @@ TEST_F(FakeCommTest, ModemStateReadsTheInputLines) {
     unsigned Lines;
     bool Expected[6];  // lines 0..5
   } cases[] = {
-      {0, {false, false, false, false, false, false}},
-      {kLineCts, {false, true, false, false, false, false}},
-      {kLineDsr, {false, false, true, false, false, false}},
-      {kLineRing, {false, false, false, true, false, false}},
-      {kLineDcd, {false, false, false, false, true, false}},
-      {kLineCts | kLineDsr | kLineRing | kLineDcd, {false, true, true, true, true, false}},
+    { 0, { false, false, false, false, false, false } },
+    { kLineCts, { false, true, false, false, false, false } },
+    { kLineDsr, { false, false, true, false, false, false } },
+    { kLineRing, { false, false, false, true, false, false } },
+    { kLineDcd, { false, false, false, false, true, false } },
+    { kLineCts | kLineDsr | kLineRing | kLineDcd, { false, true, true, true, true, false } },
   };
   for (const auto& c : cases) {
     FLine->SetInputLines(c.Lines);
-    for (int line = 0; line <= 5; ++line) EXPECT_EQ(FComm.GetModemState(line), c.Expected[line]) << c.Lines << " " << line;
+    for (int line = 0; line <= 5; ++line)
+      EXPECT_EQ(FComm.GetModemState(line), c.Expected[line]) << c.Lines << " " << line;
   }
   FLine->SetHasModemLines(false);  // like a pty
   FLine->SetInputLines(kLineCts);

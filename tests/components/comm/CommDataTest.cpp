@@ -32,7 +32,7 @@ TEST_F(CommData, BytesGoBothWaysUntouchedAtSeveralSettings) {
     TParity Parity;
     TStopBits Stop;
   };
-  const Case cases[] = {{br9600, paNone, sb10}, {br115200, paEven, sb20}, {br256000, paOdd, sb10}};
+  const Case cases[] = { { br9600, paNone, sb10 }, { br115200, paEven, sb20 }, { br256000, paOdd, sb10 } };
   const std::string out = Pattern(64 * 1024, 3), in = Pattern(64 * 1024, 5);  // every byte value
   for (const Case& c : cases) {
     FComm.SetBaudRate(c.Rate);
@@ -99,11 +99,11 @@ TEST_F(CommData, WriteTimeoutFollowsTheBaudRateAlsoWhenItChangesWhileOpen) {
     int64_t Expected;  // ms
   };
   const Case cases[] = {
-      {br110, 2, 348},   // 174 ms per byte
-      {br1200, 20, 320},  // 16
-      {br9600, 100, 200},  // 2
-      {br38400, 100, 100},  // at least 1 ms per byte: never without a time-out
-      {br256000, 100, 100},
+    { br110, 2, 348 },      // 174 ms per byte
+    { br1200, 20, 320 },    // 16
+    { br9600, 100, 200 },   // 2
+    { br38400, 100, 100 },  // at least 1 ms per byte: never without a time-out
+    { br256000, 100, 100 },
   };
   FComm.SetBaudRate(br115200);
   FComm.Open();
@@ -134,7 +134,7 @@ TEST_F(CommData, CloseWakesAWriteBlockedOnAFarEndThatStoppedReading) {
   FComm.SetBaudRate(br2400);  // 8 ms a byte
   FComm.Open();
   const std::string bytes = Pattern(1 << 20, 7);
-  std::atomic<int> written {-2};
+  std::atomic<int> written { -2 };
   std::thread writer([&] { written = FComm.Write(bytes.data(), static_cast<DWORD>(bytes.size())); });
   auto farWaiting = [&] {
     int n = 0;
@@ -142,7 +142,7 @@ TEST_F(CommData, CloseWakesAWriteBlockedOnAFarEndThatStoppedReading) {
   };
   ASSERT_TRUE(PumpUntil(farWaiting, 20000));
 
-  std::atomic<bool> closed {false};
+  std::atomic<bool> closed { false };
   std::thread closer([&] {
     FComm.Close();
     closed = true;
@@ -182,7 +182,7 @@ TEST_F(CommData, PurgeInDropsWhatIsWaiting) {
 }
 
 TEST_F(CommData, NullStrippingDropsNulBytes) {
-  FComm.SetOptions({coNullStrip});
+  FComm.SetOptions({ coNullStrip });
   FComm.Open();
   FPty.Send(std::string("a\0b\0\0c", 6));
   EXPECT_EQ(ReadAll(FComm, 3), "abc");

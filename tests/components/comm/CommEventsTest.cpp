@@ -16,7 +16,7 @@ using CommEvents = PtyCommTest;
 using CommLineEvents = FakeCommTest;
 using Strings = std::vector<std::string>;
 
-const TCommEventTypes kAllEvents {evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty};
+const TCommEventTypes kAllEvents { evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty };
 
 // Restores the application's exception hook when a test is done with it.
 struct TExceptionHookGuard {
@@ -57,11 +57,11 @@ TEST_F(CommEvents, EventCharacterAndTransmitEmpty) {
   FComm.Open();
   FPty.Send("line\n");
   ASSERT_TRUE(PumpUntil([&] { return FLog.Has("RxFlag"); }));
-  EXPECT_EQ(FLog.Entries, (Strings {"RxChar 5", "RxFlag", "ComStat 0x3 5"}));
+  EXPECT_EQ(FLog.Entries, (Strings { "RxChar 5", "RxFlag", "ComStat 0x3 5" }));
   FLog.Entries.clear();
   EXPECT_EQ(FComm.Write("out", 3), 3);
   ASSERT_TRUE(PumpUntil([&] { return FLog.Has("TxEmpty"); }));
-  EXPECT_EQ(FLog.Entries, (Strings {"TxEmpty", "ComStat 0x4 5"}));
+  EXPECT_EQ(FLog.Entries, (Strings { "TxEmpty", "ComStat 0x4 5" }));
   EXPECT_EQ(FPty.Receive(3), "out");
   EXPECT_FALSE(FLog.OffMainThread);
 }
@@ -75,21 +75,21 @@ TEST_F(CommLineEvents, OneWakeUpFiresItsEventsInTheFixedOrderThenComStat) {
   FLine->Receive("ab");
   FLine->ReceiveBad('x', CE_FRAME);
   FComm.HandleCommEvent(nullptr, 0x1FF);
-  EXPECT_EQ(FLog.Entries, (Strings {"Break", "Cts", "Dsr", "Error 0x8", "Ring", "Rlsd", "RxChar 3", "RxFlag",
-                                    "TxEmpty", "ComStat 0x1FF 3"}));
+  EXPECT_EQ(FLog.Entries, (Strings { "Break", "Cts", "Dsr", "Error 0x8", "Ring", "Rlsd", "RxChar 3", "RxFlag",
+                                     "TxEmpty", "ComStat 0x1FF 3" }));
 
   FLog.Entries.clear();
   char buf[8];
   EXPECT_EQ(FComm.Read(buf, sizeof buf), 3);
   FComm.HandleCommEvent(nullptr, EV_CTS | EV_RXCHAR);  // the bytes were read already: no RxChar
-  EXPECT_EQ(FLog.Entries, (Strings {"Cts", "ComStat 0x9 0"}));
+  EXPECT_EQ(FLog.Entries, (Strings { "Cts", "ComStat 0x9 0" }));
 
   FLog.Entries.clear();
   FComm.OnCts = nullptr;
   FComm.OnRxChar = nullptr;
   FComm.HandleCommEvent(nullptr, EV_CTS);
   FComm.HandleCommEvent(nullptr, 0);
-  EXPECT_EQ(FLog.Entries, (Strings {"ComStat 0x8 0", "ComStat 0x0 0"}));  // once per wake-up, whatever it held
+  EXPECT_EQ(FLog.Entries, (Strings { "ComStat 0x8 0", "ComStat 0x0 0" }));  // once per wake-up, whatever it held
 }
 
 TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
@@ -101,15 +101,15 @@ TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
     std::string Expected;
   };
   const Case cases[] = {
-      {"CTS on", [&] { FLine->SetInputLines(kLineCts); }, "Cts"},
-      {"DSR on", [&] { FLine->SetInputLines(kLineCts | kLineDsr); }, "Dsr"},
-      {"ring", [&] { FLine->SetInputLines(kLineCts | kLineDsr | kLineRing); }, "Ring"},
-      {"carrier", [&] { FLine->SetInputLines(kLineCts | kLineDsr | kLineRing | kLineDcd); }, "Rlsd"},
-      {"CTS pulse between samples", [&] { FLine->PulseInputLines(kLineCts); }, "Cts"},
-      {"break", [&] { FLine->ReceiveBreak(); }, "Break"},
-      {"framing error", [&] { FLine->ReceiveBad('x', CE_FRAME); }, "Error 0x8"},
-      {"parity error", [&] { FLine->ReceiveBad('y', CE_RXPARITY); }, "Error 0x4"},
-      {"overrun", [&] { FLine->Lose(CE_OVERRUN); }, "Error 0x2"},
+    { "CTS on", [&] { FLine->SetInputLines(kLineCts); }, "Cts" },
+    { "DSR on", [&] { FLine->SetInputLines(kLineCts | kLineDsr); }, "Dsr" },
+    { "ring", [&] { FLine->SetInputLines(kLineCts | kLineDsr | kLineRing); }, "Ring" },
+    { "carrier", [&] { FLine->SetInputLines(kLineCts | kLineDsr | kLineRing | kLineDcd); }, "Rlsd" },
+    { "CTS pulse between samples", [&] { FLine->PulseInputLines(kLineCts); }, "Cts" },
+    { "break", [&] { FLine->ReceiveBreak(); }, "Break" },
+    { "framing error", [&] { FLine->ReceiveBad('x', CE_FRAME); }, "Error 0x8" },
+    { "parity error", [&] { FLine->ReceiveBad('y', CE_RXPARITY); }, "Error 0x4" },
+    { "overrun", [&] { FLine->Lose(CE_OVERRUN); }, "Error 0x2" },
   };
   for (const Case& c : cases) {
     FLog.Entries.clear();
@@ -121,7 +121,7 @@ TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
 
 TEST_F(CommLineEvents, EventsOutsideMonitorEventsNeverFire) {
   FLog.Attach(FComm);
-  FComm.SetMonitorEvents({evRxChar});
+  FComm.SetMonitorEvents({ evRxChar });
   FComm.Open();
   FLine->SetInputLines(kLineCts | kLineDsr | kLineRing | kLineDcd);
   FLine->ReceiveBreak();
@@ -184,7 +184,7 @@ TEST_F(CommEvents, CloseFromAHandlerFinishesThatDispatchAndStopsTheRest) {
   FComm.Open();
   FPty.Send("abc");
   ASSERT_TRUE(PumpUntil([&] { return FLog.Has("ComStat"); }));
-  EXPECT_EQ(FLog.Entries, (Strings {"RxChar 3", "ComStat 0x1 3"}));  // the rest of that dispatch
+  EXPECT_EQ(FLog.Entries, (Strings { "RxChar 3", "ComStat 0x1 3" }));  // the rest of that dispatch
   EXPECT_FALSE(FComm.Enabled());
   FPty.Send("more");
   PumpFor(200);
@@ -226,15 +226,15 @@ TEST(CommEventsFree, FreeingTheComponentInItsHandlerEndsTheDispatchThere) {
   pty.Send("x");
   ASSERT_TRUE(PumpUntil([&] { return log.Has("RxChar"); }));
   PumpFor(100);
-  EXPECT_EQ(log.Entries, Strings {"RxChar"});  // nothing of the freed component ran after it
-  EXPECT_TRUE(ThreadCountBecomes(threads));  // its thread went too
+  EXPECT_EQ(log.Entries, Strings { "RxChar" });  // nothing of the freed component ran after it
+  EXPECT_TRUE(ThreadCountBecomes(threads));      // its thread went too
 }
 
 // The GUI thread is inside a handler that reads, while another thread closes: neither waits for
 // the other for ever.
 TEST_F(CommEvents, CloseFromAnotherThreadWhileTheMainThreadIsInAHandler) {
-  std::atomic<bool> inHandler {false};
-  std::atomic<bool> closed {false};
+  std::atomic<bool> inHandler { false };
+  std::atomic<bool> closed { false };
   int reads = 0;
   FComm.OnRxChar = TCommRxCharEvent::FromCallable([&](TObject*, DWORD count) {
     inHandler = true;
@@ -271,7 +271,7 @@ TEST_F(CommEvents, AnExceptionInAHandlerIsReportedAndTheThreadKeepsServing) {
   ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
   FPty.Send("b");
   ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
-  EXPECT_EQ(reported, Strings {"handler failed 1"});
+  EXPECT_EQ(reported, Strings { "handler failed 1" });
 
   ApplicationHandleException = nullptr;  // no application: the message goes to stderr
   testing::internal::CaptureStderr();
@@ -289,7 +289,7 @@ TEST_F(CommEvents, AFarEndThatVanishesIsReportedOnceAndThePortThenRests) {
   FComm.Open();
   FPty.CloseMaster();
   ASSERT_TRUE(PumpUntil([&] { return FLog.Has("Error"); }));
-  EXPECT_EQ(FLog.Only("Error"), Strings {"Error 0x400"});  // CE_IOE
+  EXPECT_EQ(FLog.Only("Error"), Strings { "Error 0x400" });  // CE_IOE
   const int64_t cpu = ProcessCpuMs();
   PumpFor(500);
   EXPECT_LT(ProcessCpuMs() - cpu, 100);  // the thread does not ask the dead port again and again
@@ -304,7 +304,7 @@ TEST_F(CommEvents, AFarEndThatVanishesIsReportedOnceAndThePortThenRests) {
 
 // Real time on purpose: a thread that spins would burn most of the second.
 TEST_F(CommEvents, AnIdleOpenPortAndAnEmptyEventMaskUseNoCpu) {
-  for (const TCommEventTypes& events : {kAllEvents, TCommEventTypes {}}) {
+  for (const TCommEventTypes& events : { kAllEvents, TCommEventTypes {} }) {
     FComm.SetMonitorEvents(events);
     FComm.Open();
     const int64_t cpu = ProcessCpuMs();

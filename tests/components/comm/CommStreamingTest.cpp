@@ -7,7 +7,7 @@
 namespace xj::test {
 namespace {
 
-const TCommEventTypes kAllEvents {evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty};
+const TCommEventTypes kAllEvents { evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, evTxEmpty };
 
 class TCommTestForm : public TComponent {
   XJ_CLASS(TCommTestForm, TComponent)
@@ -57,14 +57,14 @@ TEST_F(CommStreaming, EveryPropertyAndEventSurvivesARoundTrip) {
   comm->SetReadBufSize(1024);
   comm->SetWriteBufSize(512);
   comm->SetSuspendTime(9);
-  comm->SetMonitorEvents({evRxChar, evCts});
+  comm->SetMonitorEvents({ evRxChar, evCts });
   comm->SetBaudRate(br115200);
   comm->SetParity(paEven);
   comm->SetStopBits(sb20);
   comm->SetDataBits(da7);
   comm->EventChars()->SetXOnChar('A');
   comm->EventChars()->SetEvtChar('\n');
-  comm->SetOptions({coNullStrip, coParityCheck});
+  comm->SetOptions({ coNullStrip, coParityCheck });
   comm->SetFlowControl(fcCTS);
   comm->OnRxChar = TCommRxCharEvent(&form, &TCommTestForm::Comm1RxChar);
   comm->OnCts = TNotifyEvent(&form, &TCommTestForm::Comm1Cts);
@@ -83,7 +83,7 @@ TEST_F(CommStreaming, EveryPropertyAndEventSurvivesARoundTrip) {
   EXPECT_EQ(c->ReadBufSize(), 1024);
   EXPECT_EQ(c->WriteBufSize(), 512);
   EXPECT_EQ(c->SuspendTime(), 9u);
-  EXPECT_EQ(c->MonitorEvents(), (TCommEventTypes {evRxChar, evCts}));
+  EXPECT_EQ(c->MonitorEvents(), (TCommEventTypes { evRxChar, evCts }));
   EXPECT_EQ(c->BaudRate(), br115200);
   EXPECT_EQ(c->Parity(), paEven);
   EXPECT_EQ(c->StopBits(), sb20);
@@ -91,7 +91,7 @@ TEST_F(CommStreaming, EveryPropertyAndEventSurvivesARoundTrip) {
   EXPECT_EQ(c->EventChars()->XOnChar(), 'A');
   EXPECT_EQ(c->EventChars()->XOffChar(), 0x13);
   EXPECT_EQ(c->EventChars()->EvtChar(), '\n');
-  EXPECT_EQ(c->Options(), (TCommOptions {coNullStrip, coParityCheck}));
+  EXPECT_EQ(c->Options(), (TCommOptions { coNullStrip, coParityCheck }));
   EXPECT_EQ(c->FlowControl(), fcCTS);
   ASSERT_TRUE(c->OnRxChar);
   c->OnRxChar(c, 5);
@@ -106,8 +106,8 @@ TEST_F(CommStreaming, DefaultsAreLeftOutAndAnEmptyMonitorEventsReadsBackAsAllNin
   form.SetName("Form1");
   TComm* comm = AddComm(form);
   AnsiString text = WriteComponentResource(&form);
-  for (const char* name : {"ReadTimeout", "WriteTimeout", "ReadBufSize", "WriteBufSize", "SuspendTime", "BaudRate",
-                           "Parity", "StopBits", "DataBits", "EventChars", "Options", "FlowControl", "OnRxChar"})
+  for (const char* name : { "ReadTimeout", "WriteTimeout", "ReadBufSize", "WriteBufSize", "SuspendTime", "BaudRate",
+                            "Parity", "StopBits", "DataBits", "EventChars", "Options", "FlowControl", "OnRxChar" })
     EXPECT_EQ(text.find(name), AnsiString::npos) << name << "\n" << text;
   EXPECT_NE(text.find("DeviceName = 'Com2'"), AnsiString::npos) << text;  // no stored default: always written
   EXPECT_NE(text.find("MonitorEvents = [evBreak, evCts, evDsr, evError, evRing, evRlsd, evRxChar, evRxFlag, "
@@ -147,16 +147,19 @@ TEST_F(CommStreaming, AssignCopiesTheEventCharsWithoutTouchingThePort) {
 TEST_F(CommStreaming, SettingsReadFromAFormAreAppliedByOpen) {
   PtyPair pty;
   TCommTestForm form(nullptr);
-  const AnsiString text = "object Form1: TCommTestForm\n"
-                          "  object Comm1: TComm\n"
-                          "    DeviceName = '" + pty.Path() + "'\n"
-                          "    BaudRate = br57600\n"
-                          "    Parity = paOdd\n"
-                          "    StopBits = sb20\n"
-                          "    Options = [coNullStrip]\n"
-                          "    OnRxChar = Comm1RxChar\n"
-                          "  end\n"
-                          "end\n";
+  const AnsiString text =
+      "object Form1: TCommTestForm\n"
+      "  object Comm1: TComm\n"
+      "    DeviceName = '" +
+      pty.Path() +
+      "'\n"
+      "    BaudRate = br57600\n"
+      "    Parity = paOdd\n"
+      "    StopBits = sb20\n"
+      "    Options = [coNullStrip]\n"
+      "    OnRxChar = Comm1RxChar\n"
+      "  end\n"
+      "end\n";
   ReadComponentResource(&form, text);
   ASSERT_NE(form.Comm1, nullptr);
   form.Comm1->Open();

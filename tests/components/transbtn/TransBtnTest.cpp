@@ -66,10 +66,9 @@ TEST_F(TransBtnTest, TheGlyphsShapeSetsTheCellCountOnlyForOneToFourSquareCells) 
   struct Case {
     int w, h, before, after;
   } cases[] = {
-    { 36, 18, 1, 2 }, { 72, 18, 1, 4 }, { 54, 18, 4, 3 }, { 18, 18, 3, 1 },
-    { 90, 18, 2, 1 },  // five cells: one
-    { 40, 18, 3, 3 },  // not a multiple: kept
-    { 0, 16, 2, 2 },   // no width: kept, never 0
+    { 36, 18, 1, 2 }, { 72, 18, 1, 4 }, { 54, 18, 4, 3 }, { 18, 18, 3, 1 }, { 90, 18, 2, 1 },  // five cells: one
+    { 40, 18, 3, 3 },                                                                          // not a multiple: kept
+    { 0, 16, 2, 2 },  // no width: kept, never 0
   };
   for (const Case& c : cases) {
     btn->SetNumGlyphs(c.before);
@@ -150,8 +149,8 @@ TEST_F(TransBtnTest, FrameStylesDrawTheirEdgesInEachState) {
     }
     if (c.look == Down) btn->SetDown(true);
     xt::PumpUntilIdle();
-    const std::string what = std::to_string(c.style) + (c.transparent ? " transparent" : " opaque") + " look " +
-                             std::to_string(c.look);
+    const std::string what =
+        std::to_string(c.style) + (c.transparent ? " transparent" : " opaque") + " look " + std::to_string(c.look);
     EXPECT_EQ(Px(0, 0), c.topLeft) << what;
     EXPECT_EQ(Px(1, 1), c.inner) << what;
     EXPECT_EQ(Px(W - 2, H - 2), c.innerBottomRight) << what;
@@ -185,9 +184,8 @@ TEST_F(TransBtnTest, TheCellShownFollowsEnabledAndPressed) {
     bool enabled, pressed;
     COLORREF shown;
   } cases[] = {
-    { 2, true, false, up }, { 2, false, false, disabled }, { 2, true, true, up },
-    { 3, true, false, up }, { 3, true, true, down },       { 3, false, false, disabled },
-    { 4, true, true, down },  // the fourth cell is never chosen
+    { 2, true, false, up },  { 2, false, false, disabled }, { 2, true, true, up },   { 3, true, false, up },
+    { 3, true, true, down }, { 3, false, false, disabled }, { 4, true, true, down },  // the fourth cell is never chosen
   };
   btn->SetFrameStyle(fsRegular);
   Show();
@@ -295,11 +293,15 @@ TEST_F(TransBtnTest, TheCaptionSitsWhereTextAlignPutsItAroundTheGlyph) {
     ASSERT_FALSE(t.Empty()) << a;
     const std::string what = "align " + std::to_string(a);
     switch (a) {
-      case ttaTopLeft: case ttaTop: case ttaTopRight:
+      case ttaTopLeft:
+      case ttaTop:
+      case ttaTopRight:
         EXPECT_EQ(g.Bottom, H - s) << what;
         EXPECT_LT(t.bottom, g.Top - s + 1) << what;
         break;
-      case ttaBottomLeft: case ttaBottom: case ttaBottomRight:
+      case ttaBottomLeft:
+      case ttaBottom:
+      case ttaBottomRight:
         EXPECT_EQ(g.Top, s) << what;
         EXPECT_GE(t.top, g.Bottom + s) << what;
         break;

@@ -98,9 +98,9 @@ class PlayerTest : public ::testing::Test {
 
   void Advance(uint64_t ms) { clock.Jump(ms); }
 
-  ScopedEnv audio{"XJ_AUDIO", "null"};
-  ManualClock clock{5000};
-  ScopedClock scoped{clock};
+  ScopedEnv audio { "XJ_AUDIO", "null" };
+  ManualClock clock { 5000 };
+  ScopedClock scoped { clock };
   ScratchDir dir;
   EndCounter ends;
   Player player;  // last: closed (its thread joined) before the clock and the counter go

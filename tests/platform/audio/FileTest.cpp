@@ -22,9 +22,9 @@ struct Shape {
 // millisecond, and Position is Length there.
 TEST_F(FileTest, WavFilesOfEveryShapeHaveTheirLengthAndPlayToIt) {
   const Shape shapes[] = {
-      {8000, 16, 1, 12000}, {8000, 8, 1, 8001},   {8000, 8, 2, 7},        {11025, 8, 2, 12345},
-      {11025, 16, 1, 5513}, {22050, 16, 2, 33333}, {22050, 8, 1, 22050}, {44100, 16, 2, 44101},
-      {44100, 8, 2, 100},   {44100, 16, 1, 441},
+    { 8000, 16, 1, 12000 }, { 8000, 8, 1, 8001 },    { 8000, 8, 2, 7 },      { 11025, 8, 2, 12345 },
+    { 11025, 16, 1, 5513 }, { 22050, 16, 2, 33333 }, { 22050, 8, 1, 22050 }, { 44100, 16, 2, 44101 },
+    { 44100, 8, 2, 100 },   { 44100, 16, 1, 441 },
   };
   int ended = 0;
   for (const Shape& s : shapes) {
@@ -51,7 +51,7 @@ TEST_F(FileTest, WavFilesOfEveryShapeHaveTheirLengthAndPlayToIt) {
 }
 
 TEST_F(FileTest, ARecordingOfTheBoxPlaysForItsRecordedTime) {
-  std::atomic<uint64_t> boxTime{1000};
+  std::atomic<uint64_t> boxTime { 1000 };
   kaldo::Box box;
   box.SetClock([](void* t) { return static_cast<std::atomic<uint64_t>*>(t)->load(); }, &boxTime);
   box.SetMessageSink([](std::string_view) {});
@@ -127,13 +127,13 @@ TEST_F(FileTest, FilesThatCannotBePlayedAreRefusedWithTheirReason) {
     PlayerError error;
   };
   const Case cases[] = {
-      {dir / "missing.wav", PlayerError::FileNotFound},
-      {dir / "no-such-dir/a.wav", PlayerError::FileNotFound},
-      {"", PlayerError::FileNotFound},
-      {dir / "zero.wav", PlayerError::NotAudio},
-      {dir / "text.wav", PlayerError::NotAudio},
-      {dir / "riff.wav", PlayerError::NotAudio},
-      {dir / "folder.wav", PlayerError::Unreadable},
+    { dir / "missing.wav", PlayerError::FileNotFound },
+    { dir / "no-such-dir/a.wav", PlayerError::FileNotFound },
+    { "", PlayerError::FileNotFound },
+    { dir / "zero.wav", PlayerError::NotAudio },
+    { dir / "text.wav", PlayerError::NotAudio },
+    { dir / "riff.wav", PlayerError::NotAudio },
+    { dir / "folder.wav", PlayerError::Unreadable },
   };
   for (const Case& c : cases) {
     EXPECT_EQ(player.Open(c.path), c.error) << c.path;

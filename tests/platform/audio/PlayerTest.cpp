@@ -23,7 +23,7 @@ TEST_F(PlayerTest, PlayReturnsAtOnceAndPositionFollowsTheClockExactly) {
   ASSERT_EQ(player.Play(), PlayerError::None);  // the clock stands still: a blocking Play would hang here
   EXPECT_EQ(player.Mode(), PlayerMode::Playing);
   EXPECT_EQ(player.Position(), 0);
-  for (int step : {1, 999, 250, 3, 1000}) {
+  for (int step : { 1, 999, 250, 3, 1000 }) {
     const int32_t before = player.Position();
     Advance(step);
     EXPECT_EQ(player.Position(), before + step) << "after " << step << " ms";
@@ -74,8 +74,8 @@ TEST_F(PlayerTest, SeekAndRewindMoveThePositionAndKeepTheMode) {
     int32_t to;
     int32_t expected;
   };
-  for (const Case c : {Case{1500, 1500}, Case{0, 0}, Case{2999, 2999}, Case{3000, 3000}, Case{99999, 3000},
-                       Case{-5, 0}, Case{1, 1}}) {
+  for (const Case c : { Case { 1500, 1500 }, Case { 0, 0 }, Case { 2999, 2999 }, Case { 3000, 3000 },
+                        Case { 99999, 3000 }, Case { -5, 0 }, Case { 1, 1 } }) {
     ASSERT_EQ(player.Seek(c.to), PlayerError::None);
     EXPECT_EQ(player.Position(), c.expected) << "seek to " << c.to;
     EXPECT_EQ(player.Mode(), PlayerMode::Stopped);
@@ -202,7 +202,7 @@ TEST_F(PlayerTest, AFailedOpenLeavesNothingOpen) {
 // wait for itself).
 TEST_F(PlayerTest, TheEndCallbackMayCloseThePlayer) {
   OpenOk(Tone("a.wav", 400));
-  std::atomic<bool> closed{false};
+  std::atomic<bool> closed { false };
   EndCounter done;
   auto notify = done.Callback();
   player.SetEndCallback([&](PlaybackEnd end) {
@@ -225,8 +225,8 @@ TEST_F(PlayerTest, TheEndCallbackMayCloseThePlayer) {
 // Readers on other threads while the controlling thread works the player (run under TSan too).
 TEST_F(PlayerTest, ReadsFromAnotherThreadAreSafeAndInRange) {
   const std::string a = Tone("a.wav", 1500), b = Tone("b.wav", 700);
-  std::atomic<bool> stop{false};
-  std::atomic<int> bad{0};
+  std::atomic<bool> stop { false };
+  std::atomic<int> bad { 0 };
   std::thread reader([&] {
     while (!stop) {
       const int32_t pos = player.Position(), len = player.Length();

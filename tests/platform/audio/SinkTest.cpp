@@ -10,14 +10,14 @@
 namespace xj::audio::test {
 namespace {
 
-const AudioFormat kPhone{8000, 1, SampleFormat::S16};
+const AudioFormat kPhone { 8000, 1, SampleFormat::S16 };
 
 class NullSinkTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(sink->Open(kPhone)); }
 
-  ManualClock clock{100};
-  ScopedClock scoped{clock};
+  ManualClock clock { 100 };
+  ScopedClock scoped { clock };
   std::unique_ptr<AudioSink> sink = CreateNullSink();
   std::vector<int16_t> silence = std::vector<int16_t>(8000);
 };
@@ -43,7 +43,7 @@ TEST_F(NullSinkTest, PlayedFramesFollowTheClockAndStopWhileHeld) {
 
 // Counted from the whole time played, so odd rates lose nothing however the time is cut up.
 TEST_F(NullSinkTest, OddRatesLoseNothingToRounding) {
-  ASSERT_TRUE(sink->Open({11025, 2, SampleFormat::S16}));
+  ASSERT_TRUE(sink->Open({ 11025, 2, SampleFormat::S16 }));
   for (int i = 0; i < 1000; ++i) {
     clock.Jump(1);
     if (i % 7 == 0) {
@@ -89,17 +89,17 @@ TEST_F(NullSinkTest, InterruptReleasesWaitersUntilReset) {
 }
 
 TEST(AudioFormatTest, BytesPerFrame) {
-  EXPECT_EQ(BytesPerFrame({8000, 1, SampleFormat::S16}), 2);
-  EXPECT_EQ(BytesPerFrame({44100, 2, SampleFormat::S16}), 4);
-  EXPECT_EQ(BytesPerFrame({48000, 2, SampleFormat::F32}), 8);
-  EXPECT_EQ(BytesPerFrame({48000, 6, SampleFormat::F32}), 24);
+  EXPECT_EQ(BytesPerFrame({ 8000, 1, SampleFormat::S16 }), 2);
+  EXPECT_EQ(BytesPerFrame({ 44100, 2, SampleFormat::S16 }), 4);
+  EXPECT_EQ(BytesPerFrame({ 48000, 2, SampleFormat::F32 }), 8);
+  EXPECT_EQ(BytesPerFrame({ 48000, 6, SampleFormat::F32 }), 24);
 }
 
 TEST(AudioSinkTest, BadFormatsAreRefused) {
-  for (auto make : {&CreateNullSink, &CreateAlsaSink}) {
+  for (auto make : { &CreateNullSink, &CreateAlsaSink }) {
     auto sink = make();
-    EXPECT_FALSE(sink->Open({0, 1, SampleFormat::S16})) << sink->Name();
-    EXPECT_FALSE(sink->Open({8000, 0, SampleFormat::S16})) << sink->Name();
+    EXPECT_FALSE(sink->Open({ 0, 1, SampleFormat::S16 })) << sink->Name();
+    EXPECT_FALSE(sink->Open({ 8000, 0, SampleFormat::S16 })) << sink->Name();
     EXPECT_FALSE(sink->ErrorText().empty()) << sink->Name();
   }
 }
@@ -107,7 +107,7 @@ TEST(AudioSinkTest, BadFormatsAreRefused) {
 // Real output, where this machine has a device; most build machines have none.
 TEST(AlsaSinkTest, PlaysAQuarterSecondOnTheRealDevice) {
   auto sink = CreateAlsaSink();
-  if (!sink->Open({44100, 2, SampleFormat::S16})) GTEST_SKIP() << "no ALSA device: " << sink->ErrorText();
+  if (!sink->Open({ 44100, 2, SampleFormat::S16 })) GTEST_SKIP() << "no ALSA device: " << sink->ErrorText();
   std::vector<int16_t> frames(2 * 11025);
   ASSERT_EQ(sink->Write(frames.data(), 11025), 11025);
   ASSERT_TRUE(sink->Drain());
@@ -121,12 +121,13 @@ class AlsaNullDeviceTest : public ::testing::Test {
   void SetUp() override { WriteBytes(dir / "alsa.conf", "pcm.!default { type null }\n"); }
 
   ScratchDir dir;
-  ScopedEnv config{"ALSA_CONFIG_PATH", dir / "alsa.conf"};
+  ScopedEnv config { "ALSA_CONFIG_PATH", dir / "alsa.conf" };
 };
 
 TEST_F(AlsaNullDeviceTest, TheSinkWritesDrainsHoldsAndStops) {
-  for (const AudioFormat format : {AudioFormat{44100, 2, SampleFormat::S16}, AudioFormat{48000, 1, SampleFormat::F32},
-                                   AudioFormat{8000, 1, SampleFormat::S16}}) {
+  for (const AudioFormat format :
+       { AudioFormat { 44100, 2, SampleFormat::S16 }, AudioFormat { 48000, 1, SampleFormat::F32 },
+         AudioFormat { 8000, 1, SampleFormat::S16 } }) {
     SCOPED_TRACE(format.Rate);
     auto sink = CreateAlsaSink();
     ASSERT_TRUE(sink->Open(format)) << sink->ErrorText();
@@ -191,10 +192,12 @@ TEST(AudioChoiceTest, XjAudioChoosesTheBackEnd) {
     ScopedEnv env("XJ_AUDIO", "alsa");
     auto sink = OpenAudioSink(kPhone, error);
     EXPECT_EQ(sink != nullptr, alsaOpens);
-    if (sink) EXPECT_STREQ(sink->Name(), "alsa");
-    else EXPECT_FALSE(error.empty());
+    if (sink)
+      EXPECT_STREQ(sink->Name(), "alsa");
+    else
+      EXPECT_FALSE(error.empty());
   }
-  for (const std::optional<std::string>& automatic : {std::optional<std::string>(), std::optional<std::string>("")}) {
+  for (const std::optional<std::string>& automatic : { std::optional<std::string>(), std::optional<std::string>("") }) {
     ScopedEnv env("XJ_AUDIO", automatic);
     auto sink = OpenAudioSink(kPhone, error);
     ASSERT_TRUE(sink);

@@ -141,10 +141,10 @@ TEST_F(Components, NamesAreIdentifiersUniqueWithinTheOwner) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      { "ALPHA", "A component named ALPHA already exists" },
-      { "1abc", "'1abc' is not a valid component name" },
-      { "a b", "'a b' is not a valid component name" },
-      { "名字", "'名字' is not a valid component name" },
+    { "ALPHA", "A component named ALPHA already exists" },
+    { "1abc", "'1abc' is not a valid component name" },
+    { "a b", "'a b' is not a valid component name" },
+    { "名字", "'名字' is not a valid component name" },
   };
   for (const auto& c : cases) {
     try {

@@ -62,25 +62,25 @@ struct TReadCase {
 
 TEST_P(IniRules, ReadString) {
   const std::vector<TReadCase> cases = {
-      { "names compare without case", "[Sec]\r\nKey=v\r\n", "SEC", "kEY", "v" },
-      { "a trail byte is never folded", "[\xB0\x41]\r\nk=v\r\n", "\xB0\x61", "k", "<default>" },
-      { "double-byte names match exactly", "[\xB0\x41]\r\nk=v\r\n", "\xB0\x41", "K", "v" },
-      { "split at the first =", "[S]\r\nk=a=b\r\n", "S", "k", "a=b" },
-      { "blanks around names and values go", "[  S \t]\r\n \t k  = v v \t\r\n", "S", "k", "v v" },
-      { "';' lines are not keys", "[S]\r\n;k=v\r\n", "S", ";k", "<default>" },
-      { "lines before the first section are not read", "k=v\r\n[S]\r\n", "S", "k", "<default>" },
-      { "the first key wins", "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "1" },
-      { "the first section wins", "[S]\r\nk=1\r\n[s]\r\nk=3\r\nj=4\r\n", "S", "k", "1" },
-      { "a later duplicate section is not read", "[S]\r\nk=1\r\n[s]\r\nj=4\r\n", "S", "j", "<default>" },
-      { "a missing key gives the default", "[S]\r\nk=1\r\n", "S", "x", "<default>" },
-      { "a missing section gives the default", "[S]\r\nk=1\r\n", "T", "k", "<default>" },
-      { "a present empty value is empty", "[S]\r\nk=\r\n", "S", "k", "" },
-      { "quotes are kept", "[S]\r\nk=\"q\"\r\n", "S", "k", "\"q\"" },
-      { "CR ends a line", "[S]\rk1=a\rk2=b", "S", "k2", "b" },
-      { "LF ends a line", "[S]\nk1=a\nk2=b\n", "S", "k1", "a" },
-      { "a UTF-8 BOM is skipped", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", "v" },
-      { "a header without ']' runs to the line end", "[S\r\nk=v\r\n", "S", "k", "v" },
-      { "GBK values are bytes", "[字体]\r\n名称=宋体\r\n", "字体", "名称", "宋体" },
+    { "names compare without case", "[Sec]\r\nKey=v\r\n", "SEC", "kEY", "v" },
+    { "a trail byte is never folded", "[\xB0\x41]\r\nk=v\r\n", "\xB0\x61", "k", "<default>" },
+    { "double-byte names match exactly", "[\xB0\x41]\r\nk=v\r\n", "\xB0\x41", "K", "v" },
+    { "split at the first =", "[S]\r\nk=a=b\r\n", "S", "k", "a=b" },
+    { "blanks around names and values go", "[  S \t]\r\n \t k  = v v \t\r\n", "S", "k", "v v" },
+    { "';' lines are not keys", "[S]\r\n;k=v\r\n", "S", ";k", "<default>" },
+    { "lines before the first section are not read", "k=v\r\n[S]\r\n", "S", "k", "<default>" },
+    { "the first key wins", "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "1" },
+    { "the first section wins", "[S]\r\nk=1\r\n[s]\r\nk=3\r\nj=4\r\n", "S", "k", "1" },
+    { "a later duplicate section is not read", "[S]\r\nk=1\r\n[s]\r\nj=4\r\n", "S", "j", "<default>" },
+    { "a missing key gives the default", "[S]\r\nk=1\r\n", "S", "x", "<default>" },
+    { "a missing section gives the default", "[S]\r\nk=1\r\n", "T", "k", "<default>" },
+    { "a present empty value is empty", "[S]\r\nk=\r\n", "S", "k", "" },
+    { "quotes are kept", "[S]\r\nk=\"q\"\r\n", "S", "k", "\"q\"" },
+    { "CR ends a line", "[S]\rk1=a\rk2=b", "S", "k2", "b" },
+    { "LF ends a line", "[S]\nk1=a\nk2=b\n", "S", "k1", "a" },
+    { "a UTF-8 BOM is skipped", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "S", "k", "v" },
+    { "a header without ']' runs to the line end", "[S\r\nk=v\r\n", "S", "k", "v" },
+    { "GBK values are bytes", "[字体]\r\n名称=宋体\r\n", "字体", "名称", "宋体" },
   };
   for (const auto& c : cases) {
     auto ini = Open(c.text);
@@ -94,13 +94,25 @@ TEST_P(IniRules, ReadIntegerAndBool) {
     int expect;  // default 77
   };
   const std::vector<Case> cases = {
-      { "12", 12 },         { "-7", -7 },          { "+5", 5 },
-      { "$1F", 31 },        { "0x1f", 31 },        { "0X80000012", -2147483630 },
-      { "0xFFFFFFFF", -1 }, { "-$10", -16 },       { "2147483647", 2147483647 },
-      { "-2147483648", -2147483647 - 1 },          { "2147483648", 77 },
-      { "0x123456789", 77 }, { "12a", 77 },        { "", 77 },
-      { "0x", 77 },         { "1.5", 77 },         { "  3  ", 3 },
-      { "1 2", 77 },        { "-", 77 },
+    { "12", 12 },
+    { "-7", -7 },
+    { "+5", 5 },
+    { "$1F", 31 },
+    { "0x1f", 31 },
+    { "0X80000012", -2147483630 },
+    { "0xFFFFFFFF", -1 },
+    { "-$10", -16 },
+    { "2147483647", 2147483647 },
+    { "-2147483648", -2147483647 - 1 },
+    { "2147483648", 77 },
+    { "0x123456789", 77 },
+    { "12a", 77 },
+    { "", 77 },
+    { "0x", 77 },
+    { "1.5", 77 },
+    { "  3  ", 3 },
+    { "1 2", 77 },
+    { "-", 77 },
   };
   for (const auto& c : cases) {
     auto ini = Open(std::string("[S]\r\nk=") + c.value + "\r\n");
@@ -115,8 +127,8 @@ TEST_P(IniRules, ReadIntegerAndBool) {
     bool whenDefaultTrue;
   };
   const std::vector<BoolCase> bools = {
-      { "1", true, true },   { "0x1", true, true },   { "0", false, false }, { "2", false, false },
-      { "-1", false, false }, { "true", false, true }, { "", false, true },
+    { "1", true, true },    { "0x1", true, true },   { "0", false, false }, { "2", false, false },
+    { "-1", false, false }, { "true", false, true }, { "", false, true },
   };
   for (const auto& c : bools) {
     auto ini = Open(std::string("[S]\r\nb=") + c.value + "\r\n");
@@ -150,30 +162,29 @@ struct TWriteCase {
 
 TEST_P(IniRules, Writes) {
   const std::vector<TWriteCase> cases = {
-      { "replace in place, keeping the file's spelling and comments",
-        "; top\r\n[S]\r\nKey=1\r\n; c\r\nother=2\r\n", [](TCustomIniFile& i) { i.WriteString("s", "KEY", "9"); },
-        "; top\r\n[S]\r\nKey=9\r\n; c\r\nother=2\r\n" },
-      { "a new key goes after the section's last key", "[S]\r\na=1\r\n\r\n[T]\r\nb=2\r\n",
-        [](TCustomIniFile& i) { i.WriteString("S", "c", "3"); }, "[S]\r\na=1\r\nc=3\r\n\r\n[T]\r\nb=2\r\n" },
-      { "a new section goes at the end", "[S]\r\na=1\r\n", [](TCustomIniFile& i) { i.WriteString("N", "k", "v"); },
-        "[S]\r\na=1\r\n[N]\r\nk=v\r\n" },
-      { "EraseSection removes every occurrence", "[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\nc=3\r\n",
-        [](TCustomIniFile& i) { i.EraseSection("S"); }, "[T]\r\nb=2\r\n" },
-      { "EraseSection of a missing section changes nothing", "[T]\r\nb=2\r\n",
-        [](TCustomIniFile& i) { i.EraseSection("S"); }, "[T]\r\nb=2\r\n" },
-      { "DeleteKey removes the key", "[S]\r\na=1\r\nb=2\r\nA=3\r\n", [](TCustomIniFile& i) { i.DeleteKey("S", "a"); },
-        "[S]\r\nb=2\r\n" },
-      { "lines are written with CR LF", "[S]\na=1\rb=2\n", [](TCustomIniFile& i) { i.WriteString("S", "c", "3"); },
-        "[S]\r\na=1\r\nb=2\r\nc=3\r\n" },
-      { "integers are signed decimal, booleans 1 and 0", "",
-        [](TCustomIniFile& i) {
-          i.WriteInteger("C", "face", static_cast<int>(0x8000000F));
-          i.WriteBool("C", "on", true);
-          i.WriteBool("C", "off", false);
-        },
-        "[C]\r\nface=-2147483633\r\non=1\r\noff=0\r\n" },
-      { "a BOM is not written back", "\xEF\xBB\xBF[S]\r\na=1\r\n", [](TCustomIniFile& i) { i.WriteString("S", "a", "2"); },
-        "[S]\r\na=2\r\n" },
+    { "replace in place, keeping the file's spelling and comments", "; top\r\n[S]\r\nKey=1\r\n; c\r\nother=2\r\n",
+      [](TCustomIniFile& i) { i.WriteString("s", "KEY", "9"); }, "; top\r\n[S]\r\nKey=9\r\n; c\r\nother=2\r\n" },
+    { "a new key goes after the section's last key", "[S]\r\na=1\r\n\r\n[T]\r\nb=2\r\n",
+      [](TCustomIniFile& i) { i.WriteString("S", "c", "3"); }, "[S]\r\na=1\r\nc=3\r\n\r\n[T]\r\nb=2\r\n" },
+    { "a new section goes at the end", "[S]\r\na=1\r\n", [](TCustomIniFile& i) { i.WriteString("N", "k", "v"); },
+      "[S]\r\na=1\r\n[N]\r\nk=v\r\n" },
+    { "EraseSection removes every occurrence", "[S]\r\na=1\r\n[T]\r\nb=2\r\n[s]\r\nc=3\r\n",
+      [](TCustomIniFile& i) { i.EraseSection("S"); }, "[T]\r\nb=2\r\n" },
+    { "EraseSection of a missing section changes nothing", "[T]\r\nb=2\r\n",
+      [](TCustomIniFile& i) { i.EraseSection("S"); }, "[T]\r\nb=2\r\n" },
+    { "DeleteKey removes the key", "[S]\r\na=1\r\nb=2\r\nA=3\r\n", [](TCustomIniFile& i) { i.DeleteKey("S", "a"); },
+      "[S]\r\nb=2\r\n" },
+    { "lines are written with CR LF", "[S]\na=1\rb=2\n", [](TCustomIniFile& i) { i.WriteString("S", "c", "3"); },
+      "[S]\r\na=1\r\nb=2\r\nc=3\r\n" },
+    { "integers are signed decimal, booleans 1 and 0", "",
+      [](TCustomIniFile& i) {
+        i.WriteInteger("C", "face", static_cast<int>(0x8000000F));
+        i.WriteBool("C", "on", true);
+        i.WriteBool("C", "off", false);
+      },
+      "[C]\r\nface=-2147483633\r\non=1\r\noff=0\r\n" },
+    { "a BOM is not written back", "\xEF\xBB\xBF[S]\r\na=1\r\n",
+      [](TCustomIniFile& i) { i.WriteString("S", "a", "2"); }, "[S]\r\na=2\r\n" },
   };
   for (const auto& c : cases) {
     auto ini = Open(c.text);
@@ -240,10 +251,10 @@ TEST_P(IniRules, AHundredThousandSectionsAndKeys) {
   EXPECT_EQ(saved.find("[Sec2]"), std::string::npos) << front;
 }
 
-INSTANTIATE_TEST_SUITE_P(Fronts, IniRules, testing::Values(feIniFile, feMemFile, feMemStrings),
-                         [](const testing::TestParamInfo<TFront>& i) {
-                           return std::string(i.param == feIniFile ? "IniFile" : i.param == feMemFile ? "MemFile" : "MemStrings");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Fronts, IniRules, testing::Values(feIniFile, feMemFile, feMemStrings), [](const testing::TestParamInfo<TFront>& i) {
+      return std::string(i.param == feIniFile ? "IniFile" : i.param == feMemFile ? "MemFile" : "MemStrings");
+    });
 
 // ---- The profile cache ------------------------------------------------------------------------------
 
@@ -378,7 +389,7 @@ TEST(ProfileFunctions, WriteThroughEraseDeleteAndFlush) {
   EXPECT_TRUE(WritePrivateProfileStringA("T", "c", "3", file));
   EXPECT_EQ(GetPrivateProfileIntA("s", "B", 0, file), 32u);
   EXPECT_EQ(GetPrivateProfileIntA("S", "zz", -4, file), static_cast<UINT>(-4));
-  EXPECT_TRUE(WritePrivateProfileStringA("S", "a", nullptr, file));  // delete a key
+  EXPECT_TRUE(WritePrivateProfileStringA("S", "a", nullptr, file));      // delete a key
   EXPECT_TRUE(WritePrivateProfileStringA("T", nullptr, nullptr, file));  // erase a section
   EXPECT_EQ(ReadHostFile(path), "[S]\r\nb=0x20\r\n");
 

@@ -20,13 +20,13 @@ TEST(List, IndexesOutsideTheListRaiseWithTheIndex) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      { "Items(-1)", [&] { list.Items(-1); }, "List index out of bounds (-1)" },
-      { "Items(2)", [&] { list.Items(2); }, "List index out of bounds (2)" },
-      { "SetItems(5)", [&] { list.SetItems(5, nullptr); }, "List index out of bounds (5)" },
-      { "Delete(2)", [&] { list.Delete(2); }, "List index out of bounds (2)" },
-      { "Insert(3)", [&] { list.Insert(3, nullptr); }, "List index out of bounds (3)" },
-      { "Exchange(0, 7)", [&] { list.Exchange(0, 7); }, "List index out of bounds (7)" },
-      { "Move(0, 2)", [&] { list.Move(0, 2); }, "List index out of bounds (2)" },
+    { "Items(-1)", [&] { list.Items(-1); }, "List index out of bounds (-1)" },
+    { "Items(2)", [&] { list.Items(2); }, "List index out of bounds (2)" },
+    { "SetItems(5)", [&] { list.SetItems(5, nullptr); }, "List index out of bounds (5)" },
+    { "Delete(2)", [&] { list.Delete(2); }, "List index out of bounds (2)" },
+    { "Insert(3)", [&] { list.Insert(3, nullptr); }, "List index out of bounds (3)" },
+    { "Exchange(0, 7)", [&] { list.Exchange(0, 7); }, "List index out of bounds (7)" },
+    { "Move(0, 2)", [&] { list.Move(0, 2); }, "List index out of bounds (2)" },
   };
   for (const auto& c : cases) {
     try {
@@ -74,13 +74,13 @@ TEST(StringList, TextSplitsAtEveryLineBreakKindAndWritesCrLf) {
     std::vector<std::string> lines;
   };
   const std::vector<Case> cases = {
-      { "", {} },
-      { "a", { "a" } },
-      { "a\r\n", { "a" } },
-      { "a\r\nb\nc\rd", { "a", "b", "c", "d" } },
-      { "a\n\nb", { "a", "", "b" } },
-      { "a\r\r\nb", { "a", "", "b" } },
-      { "\r\n", { "" } },
+    { "", {} },
+    { "a", { "a" } },
+    { "a\r\n", { "a" } },
+    { "a\r\nb\nc\rd", { "a", "b", "c", "d" } },
+    { "a\n\nb", { "a", "", "b" } },
+    { "a\r\r\nb", { "a", "", "b" } },
+    { "\r\n", { "" } },
   };
   for (const auto& c : cases) {
     TStringList list;
@@ -131,9 +131,9 @@ TEST(StringList, SortedListsHonourTheDuplicatesRule) {
     bool raises;
   };
   const std::vector<Case> cases = {
-      { dupIgnore, { "apple", "Banana", "cherry" }, false },
-      { dupAccept, { "apple", "BANANA", "Banana", "banana", "cherry" }, false },
-      { dupError, { "apple", "Banana", "cherry" }, true },
+    { dupIgnore, { "apple", "Banana", "cherry" }, false },
+    { dupAccept, { "apple", "BANANA", "Banana", "banana", "cherry" }, false },
+    { dupError, { "apple", "Banana", "cherry" }, true },
   };
   for (const auto& c : cases) {
     TStringList list;
@@ -201,7 +201,8 @@ TEST(StringList, ChangeEventsFireAroundEachChangeAndOnceAroundAnUpdate) {
     EXPECT_EQ(s, &list);
     log.push_back("changing " + std::to_string(list.Count()));
   });
-  list.OnChange = TNotifyEvent::FromCallable([&](TObject*) { log.push_back("change " + std::to_string(list.Count())); });
+  list.OnChange =
+      TNotifyEvent::FromCallable([&](TObject*) { log.push_back("change " + std::to_string(list.Count())); });
   list.Add("a");
   EXPECT_EQ(log, (std::vector<std::string> { "changing 0", "change 1" }));
   log.clear();
@@ -231,9 +232,7 @@ TEST(StringList, AssignCopiesStringsAndObjectsAndRefusesOtherClasses) {
   EXPECT_EQ(Lines(b), (std::vector<std::string> { "x", "y" }));
   EXPECT_EQ(b.Objects(0), &tag);
   EXPECT_EQ(b.IndexOfObject(&tag), 0);
-  struct TOther : TPersistent {
-    XJ_CLASS(TOther, TPersistent)
-  } other;
+  struct TOther : TPersistent { XJ_CLASS(TOther, TPersistent) } other;
   try {
     b.Assign(&other);
     FAIL() << "assigning an unrelated class did not raise";

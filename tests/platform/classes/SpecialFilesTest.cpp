@@ -33,20 +33,21 @@ struct TLoader {
 
 const std::vector<TLoader>& Loaders() {
   static const std::vector<TLoader> loaders = {
-      { "TMemIniFile", [](const AnsiString& n) { TMemIniFile ini(n); } },
-      // Reading gives the default, as for any file that cannot be read; the write that follows is
-      // refused rather than put in the place of what is there.
-      { "TIniFile", [](const AnsiString& n) {
-         TIniFile ini(n);
-         if (ini.ReadString("S", "k", "default") != "default") ADD_FAILURE() << n << " gave a value";
-         ini.WriteString("S", "k", "v");
-         ini.UpdateFile();
-       } },
-      { "TStringList", [](const AnsiString& n) { TStringList().LoadFromFile(n); } },
-      { "TMemoryStream", [](const AnsiString& n) { TMemoryStream().LoadFromFile(n); } },
-      { "TFileStream", [](const AnsiString& n) { TFileStream(n, fmOpenRead | fmShareDenyWrite); } },
-      { "TBitmap", [](const AnsiString& n) { TBitmap().LoadFromFile(n); } },
-      { "TJPEGImage", [](const AnsiString& n) { TJPEGImage().LoadFromFile(n); } },
+    { "TMemIniFile", [](const AnsiString& n) { TMemIniFile ini(n); } },
+    // Reading gives the default, as for any file that cannot be read; the write that follows is
+    // refused rather than put in the place of what is there.
+    { "TIniFile",
+      [](const AnsiString& n) {
+        TIniFile ini(n);
+        if (ini.ReadString("S", "k", "default") != "default") ADD_FAILURE() << n << " gave a value";
+        ini.WriteString("S", "k", "v");
+        ini.UpdateFile();
+      } },
+    { "TStringList", [](const AnsiString& n) { TStringList().LoadFromFile(n); } },
+    { "TMemoryStream", [](const AnsiString& n) { TMemoryStream().LoadFromFile(n); } },
+    { "TFileStream", [](const AnsiString& n) { TFileStream(n, fmOpenRead | fmShareDenyWrite); } },
+    { "TBitmap", [](const AnsiString& n) { TBitmap().LoadFromFile(n); } },
+    { "TJPEGImage", [](const AnsiString& n) { TJPEGImage().LoadFromFile(n); } },
   };
   return loaders;
 }
@@ -56,12 +57,8 @@ TEST(SpecialFiles, EveryLoaderRefusesWhatIsNoRegularFileAtOnceNamingIt) {
   xj::test::GuardedFifo fifo(dir / "pipe");
   // The FIFO first: should a loader wait on it, the guard ends the wait and the first check stops the test.
   const std::vector<std::string> names = {
-      fifo.Path(),
-      xj::test::LinkTo(fifo.Path(), dir / "to-pipe.bmp"),
-      xj::test::LinkTo("/dev/zero", dir / "zero.ini"),
-      "/dev/zero",
-      xj::test::LinkTo("/dev/urandom", dir / "random.jpg"),
-      "/dev/urandom",
+    fifo.Path(), xj::test::LinkTo(fifo.Path(), dir / "to-pipe.bmp"),   xj::test::LinkTo("/dev/zero", dir / "zero.ini"),
+    "/dev/zero", xj::test::LinkTo("/dev/urandom", dir / "random.jpg"), "/dev/urandom",
   };
   for (const std::string& name : names)
     for (const TLoader& l : Loaders())

@@ -83,9 +83,7 @@ class TStItems : public TOwnedCollection {
 };
 
 TStItem::TStItem(TCollection* c) : TCollectionItem(c), FSubItems(new TStItems(this, "sub")) {}
-TStItem::~TStItem() {
-  delete FSubItems;
-}
+TStItem::~TStItem() { delete FSubItems; }
 
 class TStWidget : public TComponent {
   XJ_CLASS(TStWidget, TComponent)
@@ -145,8 +143,8 @@ class TStWidget : public TComponent {
  protected:
   void DefineProperties(TFiler* filer) override {
     TComponent::DefineProperties(filer);
-    filer->DefineBinaryProperty("Blob", TStreamProc(this, &TStWidget::ReadBlob), TStreamProc(this, &TStWidget::WriteBlob),
-                                !Blob.empty());
+    filer->DefineBinaryProperty("Blob", TStreamProc(this, &TStWidget::ReadBlob),
+                                TStreamProc(this, &TStWidget::WriteBlob), !Blob.empty());
   }
   void Loaded() override {
     gStLog.push_back("Loaded " + Name() + " buddy=" + (FBuddy ? FBuddy->Name() : std::string("nil")) + " " +
@@ -415,7 +413,7 @@ TEST_F(Streaming, ReadsBackEverythingItWrote) {
   EXPECT_EQ(w1->Items()->Item(1)->Width(), 80);
   EXPECT_EQ(w1->Buddy(), w2);
   EXPECT_EQ(w1->Blob, std::string("\x00\x01\xFF", 3));
-  EXPECT_EQ(w2->Count(), 5);  // absent: the constructor's value stands
+  EXPECT_EQ(w2->Count(), 5);              // absent: the constructor's value stands
   ASSERT_EQ(panel->ComponentCount(), 1);  // the panel owns what was read inside it
   auto* inner = static_cast<TStWidget*>(panel->Components(0));
   EXPECT_EQ(inner->Buddy(), w1);
@@ -433,16 +431,16 @@ TEST_F(Streaming, LoadingStateFixUpsAndLoadedComeInTheFaithfulOrder) {
   ReadComponentResource(&form, kExpected);
   EXPECT_TRUE(form.Widget1->FConstructedLoading);  // the constructor already knows
   const std::vector<std::string> expected = {
-      "Widget1.Count LR",              // properties: loading and reading
-      "items Update all",              // the collection read: one Update at its end
-      "Panel1 ReadState owner=Form1",  // read by the root's reader, owning its children
-      "Widget1.Buddy=Widget2 LF",      // references after the whole resource, through the setter
-      "Inner.Buddy=Widget1 LF",
-      "Loaded Form1 L",                // then Loaded once each, root first, still loading
-      "Loaded Widget1 buddy=Widget2 L",
-      "Loaded Widget2 buddy=nil L",
-      "Loaded Panel1 buddy=nil L",
-      "Loaded Inner buddy=Widget1 L",
+    "Widget1.Count LR",              // properties: loading and reading
+    "items Update all",              // the collection read: one Update at its end
+    "Panel1 ReadState owner=Form1",  // read by the root's reader, owning its children
+    "Widget1.Buddy=Widget2 LF",      // references after the whole resource, through the setter
+    "Inner.Buddy=Widget1 LF",
+    "Loaded Form1 L",  // then Loaded once each, root first, still loading
+    "Loaded Widget1 buddy=Widget2 L",
+    "Loaded Widget2 buddy=nil L",
+    "Loaded Panel1 buddy=nil L",
+    "Loaded Inner buddy=Widget1 L",
   };
   std::vector<std::string> log;
   for (const auto& line : gStLog)
@@ -457,7 +455,9 @@ TEST_F(Streaming, ReferencesAcrossRootsGoThroughTheGlobalLookup) {
   skin->SetName("Skin");
   static TStForm* gOther = nullptr;
   gOther = &other;
-  FindGlobalComponent = [](const AnsiString& name) -> TComponent* { return SameText(name, "Other") ? gOther : nullptr; };
+  FindGlobalComponent = [](const AnsiString& name) -> TComponent* {
+    return SameText(name, "Other") ? gOther : nullptr;
+  };
   TStForm form(nullptr);
   ReadComponentResource(&form,
                         "object F: TStForm\n object A: TStWidget\n  Buddy = Other.Skin\n end\n"
@@ -479,45 +479,43 @@ struct TBadCase {
 
 TEST_F(Streaming, MalformedResourcesRaiseWithTheLineAndLeaveNothingHalfBuilt) {
   const std::vector<TBadCase> cases = {
-      { "unknown class",
-        "object F: TStForm\n object Widget1: TStWidget\n  Count = 1\n end\n object P: TStPanel\n"
-        "  object X: TNope\n  end\n end\nend\n",
-        "Class TNope not found (line 6)" },
-      { "unknown property",
-        "object F: TStForm\n object Widget1: TStWidget\n end\n object P: TStPanel\n  object I: TStWidget\n"
-        "   Nope = 1\n  end\n end\nend\n",
-        "Error reading I.Nope: Property Nope does not exist (line 6)" },
-      { "unknown sub-property", "object F: TStForm\n object W: TStWidget\n  Font.Colour = 1\n end\nend\n",
-        "Error reading W.Font.Colour: Property Colour does not exist (line 3)" },
-      { "unknown enumeration identifier", "object F: TStForm\n object W: TStWidget\n  Align = saWrong\n end\nend\n",
-        "Error reading W.Align: Invalid property value saWrong (line 3)" },
-      { "unknown set element", "object F: TStForm\n object W: TStWidget\n  Options = [soBeta, soDelta]\n end\nend\n",
-        "Error reading W.Options: Invalid property value soDelta (line 3)" },
-      { "a string for an integer", "object F: TStForm\n object W: TStWidget\n  Count = 'seven'\n end\nend\n",
-        "Error reading W.Count: Invalid property value 'seven' (line 3)" },
-      { "an integer out of range", "object F: TStForm\n object W: TStWidget\n  Count = 4294967296\n end\nend\n",
-        "Error reading W.Count: Invalid property value 4294967296 (line 3)" },
-      { "unknown method", "object F: TStForm\n object W: TStWidget\n  OnPing = NoSuchHandler\n end\nend\n",
-        "Error reading W.OnPing: Method NoSuchHandler not found (line 3)" },
-      { "a method of another shape", "object F: TStForm\n object W: TStWidget\n  OnPing = WrongShape\n end\nend\n",
-        "Error reading W.OnPing: Method WrongShape does not match the event's parameters (line 3)" },
-      { "unknown component reference",
-        "object F: TStForm\n object W: TStWidget\n  Buddy = Ghost\n end\nend\n",
-        "Error reading W.Buddy: Component Ghost not found (line 3)" },
-      { "a reference of the wrong class", "object F: TStForm\n object W: TStWidget\n  Buddy = F\n end\nend\n",
-        "Error reading W.Buddy: Invalid property value F (line 3)" },
-      { "a duplicate name",
-        "object F: TStForm\n object W: TStWidget\n end\n object w: TStWidget\n end\nend\n",
-        "A component named w already exists (line 4)" },
-      { "a missing '='", "object F: TStForm\n object W: TStWidget\n  Count 3\n end\nend\n", "'=' expected (line 3)" },
-      { "an unterminated string", "object F: TStForm\n object W: TStWidget\n  Caption = 'abc\n end\nend\n",
-        "Unterminated string (line 3)" },
-      { "odd binary digits", "object F: TStForm\n object W: TStWidget\n  Blob = {ABC}\n end\nend\n",
-        "Invalid binary value: odd number of digits (line 3)" },
-      { "a missing end", "object F: TStForm\n object W: TStWidget\n  Count = 3\n", "'end' expected (line 4)" },
-      { "another root class", "object F: TStWidget\nend\n",
-        "Resource of class TStWidget cannot be read into a TStForm (line 1)" },
-      { "text after the end", "object F: TStForm\nend\nobject G: TStForm\nend\n", "End of resource expected (line 3)" },
+    { "unknown class",
+      "object F: TStForm\n object Widget1: TStWidget\n  Count = 1\n end\n object P: TStPanel\n"
+      "  object X: TNope\n  end\n end\nend\n",
+      "Class TNope not found (line 6)" },
+    { "unknown property",
+      "object F: TStForm\n object Widget1: TStWidget\n end\n object P: TStPanel\n  object I: TStWidget\n"
+      "   Nope = 1\n  end\n end\nend\n",
+      "Error reading I.Nope: Property Nope does not exist (line 6)" },
+    { "unknown sub-property", "object F: TStForm\n object W: TStWidget\n  Font.Colour = 1\n end\nend\n",
+      "Error reading W.Font.Colour: Property Colour does not exist (line 3)" },
+    { "unknown enumeration identifier", "object F: TStForm\n object W: TStWidget\n  Align = saWrong\n end\nend\n",
+      "Error reading W.Align: Invalid property value saWrong (line 3)" },
+    { "unknown set element", "object F: TStForm\n object W: TStWidget\n  Options = [soBeta, soDelta]\n end\nend\n",
+      "Error reading W.Options: Invalid property value soDelta (line 3)" },
+    { "a string for an integer", "object F: TStForm\n object W: TStWidget\n  Count = 'seven'\n end\nend\n",
+      "Error reading W.Count: Invalid property value 'seven' (line 3)" },
+    { "an integer out of range", "object F: TStForm\n object W: TStWidget\n  Count = 4294967296\n end\nend\n",
+      "Error reading W.Count: Invalid property value 4294967296 (line 3)" },
+    { "unknown method", "object F: TStForm\n object W: TStWidget\n  OnPing = NoSuchHandler\n end\nend\n",
+      "Error reading W.OnPing: Method NoSuchHandler not found (line 3)" },
+    { "a method of another shape", "object F: TStForm\n object W: TStWidget\n  OnPing = WrongShape\n end\nend\n",
+      "Error reading W.OnPing: Method WrongShape does not match the event's parameters (line 3)" },
+    { "unknown component reference", "object F: TStForm\n object W: TStWidget\n  Buddy = Ghost\n end\nend\n",
+      "Error reading W.Buddy: Component Ghost not found (line 3)" },
+    { "a reference of the wrong class", "object F: TStForm\n object W: TStWidget\n  Buddy = F\n end\nend\n",
+      "Error reading W.Buddy: Invalid property value F (line 3)" },
+    { "a duplicate name", "object F: TStForm\n object W: TStWidget\n end\n object w: TStWidget\n end\nend\n",
+      "A component named w already exists (line 4)" },
+    { "a missing '='", "object F: TStForm\n object W: TStWidget\n  Count 3\n end\nend\n", "'=' expected (line 3)" },
+    { "an unterminated string", "object F: TStForm\n object W: TStWidget\n  Caption = 'abc\n end\nend\n",
+      "Unterminated string (line 3)" },
+    { "odd binary digits", "object F: TStForm\n object W: TStWidget\n  Blob = {ABC}\n end\nend\n",
+      "Invalid binary value: odd number of digits (line 3)" },
+    { "a missing end", "object F: TStForm\n object W: TStWidget\n  Count = 3\n", "'end' expected (line 4)" },
+    { "another root class", "object F: TStWidget\nend\n",
+      "Resource of class TStWidget cannot be read into a TStForm (line 1)" },
+    { "text after the end", "object F: TStForm\nend\nobject G: TStForm\nend\n", "End of resource expected (line 3)" },
   };
   for (const auto& c : cases) {
     TStForm form(nullptr);
@@ -607,9 +605,9 @@ TEST_F(Streaming, ValueSyntaxVariants) {
   ReadComponentResource(&form,
                         "object F: TStForm\r\n"
                         "  object W: TStWidget\r\n"
-                        "    count = $10\r\n"              // names without case, hex numbers
+                        "    count = $10\r\n"                   // names without case, hex numbers
                         "    Caption = 'ab' +\r\n 'cd'#65\r\n"  // joined pieces and character codes
-                        "    Ratio = -3\r\n"               // an integer where a float goes
+                        "    Ratio = -3\r\n"                    // an integer where a float goes
                         "    Visible = TRUE\r\n"
                         "    Options = []\r\n"
                         "    Letter = 'q'\r\n"
@@ -630,8 +628,9 @@ TEST_F(Streaming, ValueSyntaxVariants) {
 TEST_F(Streaming, IndexedPropertiesOfSubObjects) {
   RegisterClass(TStComm::StaticClass());
   TStForm form(nullptr);
-  ReadComponentResource(&form, "object F: TStForm\n object C: TStComm\n  EventChars.XOffChar = 'A'\n"
-                               "  BaudRate = 115200\n end\nend\n");
+  ReadComponentResource(&form,
+                        "object F: TStForm\n object C: TStComm\n  EventChars.XOffChar = 'A'\n"
+                        "  BaudRate = 115200\n end\nend\n");
   auto* comm = static_cast<TStComm*>(form.FindComponent("C"));
   EXPECT_EQ(comm->Rate(), 115200);
   const TPropInfo* on = GetPropInfo(comm->EventChars(), "XOnChar");

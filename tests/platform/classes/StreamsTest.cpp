@@ -63,8 +63,8 @@ TEST(Stream, PositionAndSizeGoThroughTheOverridingSeek) {
   EXPECT_EQ(s.Size(), 100);
   EXPECT_EQ(s.Position(), 40);  // Size put it back
   const std::vector<std::pair<int64_t, WORD>> expected = {
-      { 40, soFromBeginning }, { 0, soFromCurrent }, { 0, soFromCurrent },
-      { 0, soFromEnd },        { 40, soFromBeginning }, { 0, soFromCurrent },
+    { 40, soFromBeginning }, { 0, soFromCurrent },    { 0, soFromCurrent },
+    { 0, soFromEnd },        { 40, soFromBeginning }, { 0, soFromCurrent },
   };
   EXPECT_EQ(s.Seeks, expected);
 }
@@ -98,11 +98,30 @@ TEST(Stream, ShortTransfersRaise) {
   };
   char buf[64];
   const std::vector<Case> cases = {
-      { "ReadBuffer past the end", [&](TProbeStream& s) { s.SetPosition(95); s.ReadBuffer(buf, 10); }, true },
-      { "CopyFrom more than the source holds",
-        [&](TProbeStream& s) { TMemoryStream d; d.CopyFrom(&s, 101); }, true },
-      { "CopyFrom a negative count", [&](TProbeStream& s) { TMemoryStream d; d.CopyFrom(&s, -4); }, true },
-      { "WriteBuffer accepted in part", [&](TProbeStream& s) { s.WriteLimit = 3; s.WriteBuffer(buf, 10); }, false },
+    { "ReadBuffer past the end",
+      [&](TProbeStream& s) {
+        s.SetPosition(95);
+        s.ReadBuffer(buf, 10);
+      },
+      true },
+    { "CopyFrom more than the source holds",
+      [&](TProbeStream& s) {
+        TMemoryStream d;
+        d.CopyFrom(&s, 101);
+      },
+      true },
+    { "CopyFrom a negative count",
+      [&](TProbeStream& s) {
+        TMemoryStream d;
+        d.CopyFrom(&s, -4);
+      },
+      true },
+    { "WriteBuffer accepted in part",
+      [&](TProbeStream& s) {
+        s.WriteLimit = 3;
+        s.WriteBuffer(buf, 10);
+      },
+      false },
   };
   for (const auto& c : cases) {
     TProbeStream s(Pattern(100));
@@ -191,9 +210,9 @@ TEST(FileStream, CreatesReadsAndReportsFailuresWithTheFileName) {
     bool create;
   };
   const std::vector<Case> cases = {
-      { dir / "missing.bin", fmOpenRead, false },
-      { dir / "no/such/dir/x.bin", fmCreate, true },
-      { dir.Path(), fmOpenRead, false },  // a directory is not a file
+    { dir / "missing.bin", fmOpenRead, false },
+    { dir / "no/such/dir/x.bin", fmCreate, true },
+    { dir.Path(), fmOpenRead, false },  // a directory is not a file
   };
   for (const auto& c : cases) {
     try {

@@ -18,12 +18,14 @@ struct LineCase {
 };
 
 TEST_F(CommData, LargeTransfersBothWaysAtSeveralSettingsKeepEveryByteInOrder) {
-  const LineCase cases[] = {{9600, NOPARITY, ONESTOPBIT}, {115200, EVENPARITY, ONESTOPBIT},
-                            {19200, ODDPARITY, TWOSTOPBITS}, {14400, MARKPARITY, ONESTOPBIT}};
+  const LineCase cases[] = { { 9600, NOPARITY, ONESTOPBIT },
+                             { 115200, EVENPARITY, ONESTOPBIT },
+                             { 19200, ODDPARITY, TWOSTOPBITS },
+                             { 14400, MARKPARITY, ONESTOPBIT } };
   ASSERT_TRUE(SetupComm(FPort, 100, 100));  // a small ring wraps many times
   SetTimeouts(FPort, 0, 0, 5000, 0, 5000);
   for (const LineCase& c : cases) {
-    DCB dcb{};
+    DCB dcb {};
     ASSERT_TRUE(GetCommState(FPort, &dcb));
     dcb.BaudRate = c.Baud;
     dcb.Parity = c.Parity;
@@ -80,11 +82,11 @@ TEST_F(CommData, ReadTimeoutModes) {
   };
   // The far end sends "ab" at once and "cd" 300 ms later.
   const Case cases[] = {
-      {{MAXDWORD, 0, 0, 0, 0}, 10, "", 0, 250},              // nothing waiting yet: immediate
-      {{MAXDWORD, MAXDWORD, 1000, 0, 0}, 10, "ab", 0, 250},  // first bytes end it
-      {{60, 0, 0, 0, 0}, 10, "ab", 50, 250},                 // the gap after "ab" ends it
-      {{0, 10, 400, 0, 0}, 10, "abcd", 490, 2500},           // total 500 ms
-      {{0, 0, 0, 0, 0}, 4, "abcd", 290, 2500},               // no time-out: the count ends it
+    { { MAXDWORD, 0, 0, 0, 0 }, 10, "", 0, 250 },              // nothing waiting yet: immediate
+    { { MAXDWORD, MAXDWORD, 1000, 0, 0 }, 10, "ab", 0, 250 },  // first bytes end it
+    { { 60, 0, 0, 0, 0 }, 10, "ab", 50, 250 },                 // the gap after "ab" ends it
+    { { 0, 10, 400, 0, 0 }, 10, "abcd", 490, 2500 },           // total 500 ms
+    { { 0, 0, 0, 0, 0 }, 4, "abcd", 290, 2500 },               // no time-out: the count ends it
   };
   for (const Case& c : cases) {
     COMMTIMEOUTS t = c.Timeouts;
@@ -125,7 +127,7 @@ TEST_F(CommData, WriteGivesUpAtItsDeadlineAndReportsWhatWasAccepted) {
 
   // Held by XOFF with no write time-out set: still finite (twice the line time plus a second).
   SetTimeouts(FPort, 0, 0, 0, 0, 0);
-  DCB dcb{};
+  DCB dcb {};
   ASSERT_TRUE(GetCommState(FPort, &dcb));
   dcb.BaudRate = 115200;
   ASSERT_TRUE(SetCommState(FPort, &dcb));
@@ -146,7 +148,7 @@ TEST_F(CommData, PurgeClearsWhatIsWaitingAndAbortEndsABlockedRead) {
   FPty.Send("old bytes");
   ASSERT_TRUE(PortHolds(FPort, 9));
   DWORD errors = 1;
-  COMSTAT stat{};
+  COMSTAT stat {};
   ASSERT_TRUE(ClearCommError(FPort, &errors, &stat));
   EXPECT_EQ(errors, 0u);
   EXPECT_EQ(stat.cbInQue, 9u);
@@ -173,18 +175,23 @@ TEST_F(CommData, PurgeClearsWhatIsWaitingAndAbortEndsABlockedRead) {
 
 TEST_F(CommData, NullStrippingAndParityMarkingLeaveTheDataClean) {
   SetTimeouts(FPort, 0, 0, 1000);
-  DCB dcb{};
+  DCB dcb {};
   ASSERT_TRUE(GetCommState(FPort, &dcb));
   dcb.fNull = TRUE;
   dcb.fParity = TRUE;  // the driver now doubles every 0xFF it delivers
   dcb.Parity = EVENPARITY;
   ASSERT_TRUE(SetCommState(FPort, &dcb));
-  FPty.Send(std::string("a\0b\xff\xff" "c", 6));
-  EXPECT_EQ(ReadPort(FPort, 5), "ab\xff\xff" "c");
+  FPty.Send(
+      std::string("a\0b\xff\xff"
+                  "c",
+                  6));
+  EXPECT_EQ(ReadPort(FPort, 5),
+            "ab\xff\xff"
+            "c");
 }
 
 TEST_F(CommData, OverlappedRecordsCompleteAndReportThroughGetOverlappedResult) {
-  OVERLAPPED ov{};
+  OVERLAPPED ov {};
   ov.hEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
   char buf[8];
   DWORD n = 99;
@@ -213,7 +220,7 @@ TEST_F(CommData, OtherSideClosingEndsReadsAndWritesAfterTheLastBytes) {
   SetTimeouts(FPort, 0, 0, 0);  // would wait for ever on a live line
   FPty.Send("last");
   ASSERT_TRUE(PortHolds(FPort, 4));  // the port has taken the bytes in
-  FPty.CloseMaster();  // a hung-up pty slave drops what it still held itself
+  FPty.CloseMaster();                // a hung-up pty slave drops what it still held itself
   EXPECT_EQ(ReadPort(FPort, 10), "last");
   char c;
   DWORD n = 7;

@@ -57,7 +57,7 @@ TEST_F(CommEvents, ReceivedCharacterFiresOnlyWhenNewBytesArrive) {
 }
 
 TEST_F(CommEvents, EventCharacterAndTransmitEmpty) {
-  DCB dcb{};
+  DCB dcb {};
   ASSERT_TRUE(GetCommState(FPort, &dcb));
   dcb.EvtChar = '\n';
   ASSERT_TRUE(SetCommState(FPort, &dcb));
@@ -151,10 +151,10 @@ TEST(CommHangUp, WithoutErrorEventsTheHangUpIsAFailure) {
 TEST_F(CommEvents, AWaitAndReadsRunSideBySideAndCloseEndsTheWait) {
   ASSERT_TRUE(SetCommMask(FPort, EV_RXCHAR));
   SetTimeouts(FPort, MAXDWORD, 0, 1000);
-  std::atomic<int> wakeUps{0};
+  std::atomic<int> wakeUps { 0 };
   DWORD lastError = 0;
   std::thread events([&] {
-    OVERLAPPED ov{};
+    OVERLAPPED ov {};
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     for (;;) {
       DWORD mask = 0;

@@ -32,7 +32,7 @@ class CommFake : public ::testing::Test {
     return errors;
   }
   void SetDcb(void (*change)(DCB&)) {
-    DCB dcb{};
+    DCB dcb {};
     ASSERT_TRUE(GetCommState(FPort, &dcb));
     change(dcb);
     ASSERT_TRUE(SetCommState(FPort, &dcb));
@@ -47,10 +47,10 @@ TEST_F(CommFake, ModemLineChangesAndPulsesAreEventsAndTheStatusFollows) {
     unsigned Line;
     DWORD Event, Status;
   };
-  const Case cases[] = {{kLineCts, EV_CTS, MS_CTS_ON},
-                        {kLineDsr, EV_DSR, MS_DSR_ON},
-                        {kLineDcd, EV_RLSD, MS_RLSD_ON},
-                        {kLineRing, EV_RING, MS_RING_ON}};
+  const Case cases[] = { { kLineCts, EV_CTS, MS_CTS_ON },
+                         { kLineDsr, EV_DSR, MS_DSR_ON },
+                         { kLineDcd, EV_RLSD, MS_RLSD_ON },
+                         { kLineRing, EV_RING, MS_RING_ON } };
   const DWORD all = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
   ASSERT_TRUE(SetCommMask(FPort, all));
   for (const Case& c : cases) {
@@ -82,10 +82,10 @@ TEST_F(CommFake, LineErrorsAreReportedOnceEach) {
     DWORD Event, Error;
   };
   const Case cases[] = {
-      {[](FakeCommLine& l) { l.ReceiveBad('p', CE_RXPARITY); }, EV_ERR | EV_RXCHAR, CE_RXPARITY},
-      {[](FakeCommLine& l) { l.ReceiveBad('f', CE_FRAME); }, EV_ERR | EV_RXCHAR, CE_FRAME},
-      {[](FakeCommLine& l) { l.Lose(CE_OVERRUN); }, EV_ERR, CE_OVERRUN},
-      {[](FakeCommLine& l) { l.ReceiveBreak(); }, EV_BREAK | EV_RXCHAR, CE_BREAK},
+    { [](FakeCommLine& l) { l.ReceiveBad('p', CE_RXPARITY); }, EV_ERR | EV_RXCHAR, CE_RXPARITY },
+    { [](FakeCommLine& l) { l.ReceiveBad('f', CE_FRAME); }, EV_ERR | EV_RXCHAR, CE_FRAME },
+    { [](FakeCommLine& l) { l.Lose(CE_OVERRUN); }, EV_ERR, CE_OVERRUN },
+    { [](FakeCommLine& l) { l.ReceiveBreak(); }, EV_BREAK | EV_RXCHAR, CE_BREAK },
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(SetCommMask(FPort, EV_ERR | EV_BREAK | EV_RXCHAR));
@@ -152,7 +152,7 @@ TEST_F(CommFake, CtsHoldAndOutputQueueInTheStatus) {
   const int64_t start = NowMs();
   EXPECT_EQ(WritePort(FPort, "0123456789abcdef"), 10u);  // the queue holds 10: the rest times out
   EXPECT_GE(NowMs() - start, 90);
-  COMSTAT stat{};
+  COMSTAT stat {};
   ASSERT_TRUE(ClearCommError(FPort, nullptr, &stat));
   EXPECT_EQ(stat.cbOutQue, 10u);
   EXPECT_EQ(stat.fCtsHold, 1u);
@@ -171,7 +171,7 @@ TEST_F(CommFake, WriteWaitsForRoomAndKeepsOrder) {
   FLine->SetOutputCapacity(7);
   SetTimeouts(FPort, MAXDWORD, 0, 0, 0, 5000);
   const std::string data = Pattern(500, 9);
-  std::atomic<bool> done{false};
+  std::atomic<bool> done { false };
   std::thread writer([&] {
     EXPECT_EQ(WritePort(FPort, data), data.size());
     done = true;
@@ -193,7 +193,7 @@ TEST_F(CommFake, AFullInputBufferLeavesTheRestWithTheDriverAndLosesNothing) {
   FLine->Receive(data);
   DWORD events = 0;
   ASSERT_TRUE(WaitCommEvent(FPort, &events, nullptr));
-  COMSTAT stat{};
+  COMSTAT stat {};
   DWORD errors = 0;
   ASSERT_TRUE(ClearCommError(FPort, &errors, &stat));
   EXPECT_EQ(stat.cbInQue, 40u);

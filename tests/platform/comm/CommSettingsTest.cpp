@@ -11,7 +11,7 @@ namespace {
 using CommSettings = PtyPortTest;
 
 TEST_F(CommSettings, OpenPortStartsBinaryWithoutFlowControl) {
-  DCB dcb{};
+  DCB dcb {};
   ASSERT_TRUE(GetCommState(FPort, &dcb));
   EXPECT_EQ(dcb.DCBlength, sizeof(DCB));
   EXPECT_EQ(dcb.fBinary, 1u);
@@ -22,7 +22,7 @@ TEST_F(CommSettings, OpenPortStartsBinaryWithoutFlowControl) {
 }
 
 TEST_F(CommSettings, RefusesInvalidSettingsAndKeepsThePreviousOnes) {
-  DCB good{};
+  DCB good {};
   ASSERT_TRUE(GetCommState(FPort, &good));
   good.BaudRate = 4800;
   ASSERT_TRUE(SetCommState(FPort, &good));
@@ -31,21 +31,21 @@ TEST_F(CommSettings, RefusesInvalidSettingsAndKeepsThePreviousOnes) {
     void (*Spoil)(DCB&);
   };
   const Bad cases[] = {
-      {"4 data bits", [](DCB& d) { d.ByteSize = 4; }},
-      {"9 data bits", [](DCB& d) { d.ByteSize = 9; }},
-      {"1.5 stop bits with 8 data bits", [](DCB& d) { d.StopBits = ONE5STOPBITS; }},
-      {"2 stop bits with 5 data bits", [](DCB& d) { d.ByteSize = 5, d.StopBits = TWOSTOPBITS; }},
-      {"parity 5", [](DCB& d) { d.Parity = 5; }},
-      {"stop bits 3", [](DCB& d) { d.StopBits = 3; }},
-      {"rate 0", [](DCB& d) { d.BaudRate = 0; }},
-      {"XON equal to XOFF", [](DCB& d) { d.fOutX = 1, d.XonChar = d.XoffChar = 0x11; }},
+    { "4 data bits", [](DCB& d) { d.ByteSize = 4; } },
+    { "9 data bits", [](DCB& d) { d.ByteSize = 9; } },
+    { "1.5 stop bits with 8 data bits", [](DCB& d) { d.StopBits = ONE5STOPBITS; } },
+    { "2 stop bits with 5 data bits", [](DCB& d) { d.ByteSize = 5, d.StopBits = TWOSTOPBITS; } },
+    { "parity 5", [](DCB& d) { d.Parity = 5; } },
+    { "stop bits 3", [](DCB& d) { d.StopBits = 3; } },
+    { "rate 0", [](DCB& d) { d.BaudRate = 0; } },
+    { "XON equal to XOFF", [](DCB& d) { d.fOutX = 1, d.XonChar = d.XoffChar = 0x11; } },
   };
   for (const Bad& c : cases) {
     DCB dcb = good;
     c.Spoil(dcb);
     EXPECT_FALSE(SetCommState(FPort, &dcb)) << c.What;
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << c.What;
-    DCB now{};
+    DCB now {};
     ASSERT_TRUE(GetCommState(FPort, &now));
     EXPECT_EQ(now.BaudRate, 4800u) << c.What;
     EXPECT_EQ(now.ByteSize, 8) << c.What;
@@ -61,17 +61,17 @@ TEST_F(CommSettings, LineSettingsReachTheDevice) {
     tcflag_t Flags;  // as the master reads them back
   };
   const Case cases[] = {
-      {110, 8, NOPARITY, ONESTOPBIT, 0},
-      {9600, 8, ODDPARITY, ONESTOPBIT, PARENB | PARODD},
-      {19200, 8, EVENPARITY, TWOSTOPBITS, PARENB | CSTOPB},
-      {115200, 7, MARKPARITY, ONESTOPBIT, PARENB | PARODD | CMSPAR},
-      {14400, 8, SPACEPARITY, ONESTOPBIT, PARENB | CMSPAR},
-      {56000, 5, NOPARITY, ONE5STOPBITS, CSTOPB},
-      {128000, 6, NOPARITY, ONESTOPBIT, 0},
-      {256000, 8, NOPARITY, TWOSTOPBITS, CSTOPB},
+    { 110, 8, NOPARITY, ONESTOPBIT, 0 },
+    { 9600, 8, ODDPARITY, ONESTOPBIT, PARENB | PARODD },
+    { 19200, 8, EVENPARITY, TWOSTOPBITS, PARENB | CSTOPB },
+    { 115200, 7, MARKPARITY, ONESTOPBIT, PARENB | PARODD | CMSPAR },
+    { 14400, 8, SPACEPARITY, ONESTOPBIT, PARENB | CMSPAR },
+    { 56000, 5, NOPARITY, ONE5STOPBITS, CSTOPB },
+    { 128000, 6, NOPARITY, ONESTOPBIT, 0 },
+    { 256000, 8, NOPARITY, TWOSTOPBITS, CSTOPB },
   };
   for (const Case& c : cases) {
-    DCB dcb{};
+    DCB dcb {};
     ASSERT_TRUE(GetCommState(FPort, &dcb));
     dcb.BaudRate = c.Baud;
     dcb.ByteSize = c.Size;
@@ -83,7 +83,7 @@ TEST_F(CommSettings, LineSettingsReachTheDevice) {
     uint32_t rate = 0;
     ASSERT_EQ(GetLineSpeed(FPty.Master(), rate), 0);
     EXPECT_EQ(rate, c.Baud);
-    DCB back{};
+    DCB back {};
     ASSERT_TRUE(GetCommState(FPort, &back));
     EXPECT_EQ(back.ByteSize, c.Size);  // a pty carries 8 bits; the port keeps the size it was given
     EXPECT_EQ(back.Parity, c.Parity);
@@ -94,11 +94,11 @@ TEST_F(CommSettings, LineSettingsReachTheDevice) {
 // The pty keeps PARODD without PARENB; asking for odd parity again after a reopen must still work.
 TEST(CommSettingsReopen, ParityTheDeviceKeptIsAcceptedAgainAfterAReopen) {
   PtyPair pty;
-  for (DWORD baud : {DWORD{256000}, DWORD{9600}}) {
+  for (DWORD baud : { DWORD { 256000 }, DWORD { 9600 } }) {
     for (int round = 0; round < 2; ++round) {
       HANDLE port = OpenPort(pty.Path());
       ASSERT_NE(port, INVALID_HANDLE_VALUE);
-      DCB dcb{};
+      DCB dcb {};
       ASSERT_TRUE(GetCommState(port, &dcb));
       dcb.BaudRate = baud;
       dcb.Parity = ODDPARITY;
@@ -117,9 +117,9 @@ TEST_F(CommSettings, BufferSizes) {
 }
 
 TEST_F(CommSettings, DeviceWithoutModemLinesRecordsThemAndHasNoStatus) {
-  for (DWORD f : {SETDTR, CLRDTR, SETRTS, CLRRTS, SETBREAK, CLRBREAK, SETXOFF, SETXON})
+  for (DWORD f : { SETDTR, CLRDTR, SETRTS, CLRRTS, SETBREAK, CLRBREAK, SETXOFF, SETXON })
     EXPECT_TRUE(EscapeCommFunction(FPort, f)) << f;
-  for (DWORD f : {0u, 7u, 10u}) {
+  for (DWORD f : { 0u, 7u, 10u }) {
     EXPECT_FALSE(EscapeCommFunction(FPort, f)) << f;
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   }
@@ -129,7 +129,7 @@ TEST_F(CommSettings, DeviceWithoutModemLinesRecordsThemAndHasNoStatus) {
 }
 
 TEST_F(CommSettings, XoffHoldShowsInTheStatus) {
-  COMSTAT stat{};
+  COMSTAT stat {};
   ASSERT_TRUE(EscapeCommFunction(FPort, SETXOFF));
   ASSERT_TRUE(ClearCommError(FPort, nullptr, &stat));
   EXPECT_EQ(stat.fXoffHold, 1u);
@@ -142,7 +142,7 @@ TEST(CommFakeSettings, FlowControlAndSizesReachTheDriverAndRefusedRatesChangeNot
   auto line = CreateFakeCommDevice("FAKE-SETTINGS");
   HANDLE port = OpenPort("FAKE-SETTINGS");
   ASSERT_NE(port, INVALID_HANDLE_VALUE);
-  DCB dcb{};
+  DCB dcb {};
   ASSERT_TRUE(GetCommState(port, &dcb));
   dcb.ByteSize = 6;
   dcb.fOutxCtsFlow = 1;

@@ -23,7 +23,7 @@ namespace xj::test {
 
 // CPU time (user + system) of the calling thread, in milliseconds.
 inline int64_t ThreadCpuMs() {
-  rusage ru{};
+  rusage ru {};
   getrusage(RUSAGE_THREAD, &ru);
   return (ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) * 1000 + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1000;
 }
@@ -57,7 +57,7 @@ class PtyPair {
       if (n > 0) {
         done += static_cast<size_t>(n);
       } else {
-        pollfd p{FMaster, POLLOUT, 0};
+        pollfd p { FMaster, POLLOUT, 0 };
         poll(&p, 1, 1000);
       }
     }
@@ -68,7 +68,7 @@ class PtyPair {
     std::string got;
     char buf[4096];
     while (got.size() < count) {
-      pollfd p{FMaster, POLLIN, 0};
+      pollfd p { FMaster, POLLIN, 0 };
       if (poll(&p, 1, timeoutMs) <= 0) break;
       const ssize_t n = read(FMaster, buf, std::min(sizeof buf, count - got.size()));
       if (n <= 0) break;
@@ -78,7 +78,7 @@ class PtyPair {
   }
 
   termios MasterTermios() const {
-    termios t{};
+    termios t {};
     tcgetattr(FMaster, &t);
     return t;
   }
@@ -96,7 +96,7 @@ inline HANDLE OpenPort(const std::string& name) {
 
 inline void SetTimeouts(HANDLE port, DWORD interval, DWORD multiplier, DWORD constant, DWORD writeMultiplier = 0,
                         DWORD writeConstant = 0) {
-  COMMTIMEOUTS t{interval, multiplier, constant, writeMultiplier, writeConstant};
+  COMMTIMEOUTS t { interval, multiplier, constant, writeMultiplier, writeConstant };
   ASSERT_TRUE(SetCommTimeouts(port, &t));
 }
 
@@ -118,7 +118,7 @@ inline DWORD WritePort(HANDLE port, const std::string& bytes) {
 // write returns, and the port takes them in when asked.
 inline bool PortHolds(HANDLE port, DWORD count) {
   return WaitUntil([&] {
-    COMSTAT stat{};
+    COMSTAT stat {};
     return ClearCommError(port, nullptr, &stat) && stat.cbInQue == count;
   });
 }

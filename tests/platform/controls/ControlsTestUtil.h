@@ -74,8 +74,8 @@ class TTestShape : public TGraphicControl {
   TWinControl* FocusTarget { nullptr };  // its accelerator focuses this control (a label's FocusControl)
 
   void Dispatch(TMessage& Message) override {
-    if (Message.Msg == CM_DIALOGCHAR && FocusTarget && IsAccel(reinterpret_cast<TWMKey&>(Message).CharCode, Caption()) &&
-        FocusTarget->CanFocus()) {
+    if (Message.Msg == CM_DIALOGCHAR && FocusTarget &&
+        IsAccel(reinterpret_cast<TWMKey&>(Message).CharCode, Caption()) && FocusTarget->CanFocus()) {
       FocusTarget->SetFocus();
       Message.Result = 1;
       return;
@@ -126,7 +126,8 @@ class TRecorder {
     if (!FLife.expired()) FControl->WindowProc = FOld;
   }
   int Count(UINT Msg) const {
-    return static_cast<int>(std::count_if(Messages.begin(), Messages.end(), [&](const TMessage& m) { return m.Msg == Msg; }));
+    return static_cast<int>(
+        std::count_if(Messages.begin(), Messages.end(), [&](const TMessage& m) { return m.Msg == Msg; }));
   }
   std::vector<UINT> Ids() const {
     std::vector<UINT> ids;

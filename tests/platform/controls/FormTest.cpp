@@ -33,7 +33,9 @@ TEST_F(FormTest, ClosingActions) {
     TCloseAction action;
     bool visibleAfter;
     bool freed;
-  } cases[] = { { caHide, false, false }, { caNone, true, false }, { caMinimize, true, false }, { caFree, false, true } };
+  } cases[] = {
+    { caHide, false, false }, { caNone, true, false }, { caMinimize, true, false }, { caFree, false, true }
+  };
   for (const Case& c : cases) {
     TForm* form = NewForm();
     form->Show();
@@ -139,7 +141,12 @@ TEST_F(FormTest, ShowModalResultsFromScriptsHidingAndClosing) {
   } cases[] = {
     { "scripted", nullptr, mrYes },
     { "hidden with no result", [](TForm* f) { f->Hide(); }, mrCancel },
-    { "result then hidden", [](TForm* f) { f->SetModalResult(mrRetry); f->Hide(); }, mrRetry },
+    { "result then hidden",
+      [](TForm* f) {
+        f->SetModalResult(mrRetry);
+        f->Hide();
+      },
+      mrRetry },
     { "closed", [](TForm* f) { f->Close(); }, mrCancel },
   };
   for (Case& c : cases) {
@@ -206,26 +213,31 @@ TEST_F(FormTest, EveryWayOfClosingAModalWindowGivesActivationAndFocusBack) {
   } cases[] = {
     { "a button's ModalResult", modalForm(mrOk, [](TForm*, TTestButton* ok, TTestButton*) { ClickAt(ok, 5, 5); }) },
     { "ModalResult set", modalForm(mrAbort, [](TForm* f, TTestButton*, TTestButton*) { f->SetModalResult(mrAbort); }) },
-    { "ModalResult set and hidden by a button", modalForm(mrOk, [](TForm* f, TTestButton* ok, TTestButton*) {
-        ok->OnClick = On<TNotifyEvent>([f](TObject*) { f->Hide(); });
-        ClickAt(ok, 5, 5);
-      }) },
+    { "ModalResult set and hidden by a button", modalForm(mrOk,
+                                                          [](TForm* f, TTestButton* ok, TTestButton*) {
+                                                            ok->OnClick =
+                                                                On<TNotifyEvent>([f](TObject*) { f->Hide(); });
+                                                            ClickAt(ok, 5, 5);
+                                                          }) },
     { "Close", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) { f->Close(); }) },
-    { "the caption's close box", modalForm(mrCancel, [](TForm* f, TTestButton*, TTestButton*) {
-        PostMessageA(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-      }) },
-    { "Escape on the cancel button", modalForm(mrCancel, [](TForm*, TTestButton*, TTestButton*) {
-        xt::KeyDown(VK_ESCAPE, xt::ssNone, false);
-        xt::KeyUp(VK_ESCAPE, xt::ssNone, false);
-      }) },
-    { "a message dialog's button", [&] {
-       xt::AnswerModal(clickBoxButton(IDYES));
-       EXPECT_EQ(MessageDlg("question", mtConfirmation, TMsgDlgButtons { mbYes, mbNo }), mrYes);
-     } },
-    { "ShowMessage's button", [&] {
-       xt::AnswerModal(clickBoxButton(IDOK));
-       ShowMessage("note");
-     } },
+    { "the caption's close box",
+      modalForm(mrCancel,
+                [](TForm* f, TTestButton*, TTestButton*) { PostMessageA(f->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); }) },
+    { "Escape on the cancel button", modalForm(mrCancel,
+                                               [](TForm*, TTestButton*, TTestButton*) {
+                                                 xt::KeyDown(VK_ESCAPE, xt::ssNone, false);
+                                                 xt::KeyUp(VK_ESCAPE, xt::ssNone, false);
+                                               }) },
+    { "a message dialog's button",
+      [&] {
+        xt::AnswerModal(clickBoxButton(IDYES));
+        EXPECT_EQ(MessageDlg("question", mtConfirmation, TMsgDlgButtons { mbYes, mbNo }), mrYes);
+      } },
+    { "ShowMessage's button",
+      [&] {
+        xt::AnswerModal(clickBoxButton(IDOK));
+        ShowMessage("note");
+      } },
   };
   for (Case& c : cases) {
     keys = 0;
@@ -289,7 +301,8 @@ TEST_F(FormTest, RunShowsTheMainFormBeforeAnyTimerTicksAndEndsWhenItCloses) {
     events.push_back("tick");
     if (events.size() == 4) main->Close();
   }));
-  main->OnShow = On<TNotifyEvent>([&](TObject*) { events.push_back(IsWindowVisible(main->Handle()) ? "shown" : "show"); });
+  main->OnShow =
+      On<TNotifyEvent>([&](TObject*) { events.push_back(IsWindowVisible(main->Handle()) ? "shown" : "show"); });
   xt::Jump(50);  // the timer is overdue before the loop starts
   Application->Run();
   ASSERT_FALSE(events.empty());
@@ -359,9 +372,9 @@ TEST_F(FormTest, AnExceptionInsideAMessageBoxLoopIsShownThereAndAbortIsSilent) {
     old(m);
   });
   RunWithSteps(main, { [&] {
-    PostMessageA(main->Handle(), kAbort, 0, 0);
-    PostMessageA(main->Handle(), kAsk, 0, 0);
-  } });
+                 PostMessageA(main->Handle(), kAbort, 0, 0);
+                 PostMessageA(main->Handle(), kAsk, 0, 0);
+               } });
   main->WindowProc = old;
   ASSERT_EQ(xt::ModalRecords().size(), 2u);
   EXPECT_EQ(xt::ModalRecords()[0].text, "from inside.");
@@ -398,18 +411,35 @@ TEST_F(FormTest, AFormFreedInsideItsOwnHandlers) {
     std::function<void(TForm*, std::function<void()>)> arm;
     std::function<void(TForm*)> trigger;
   } cases[] = {
-    { "OnShow", [](TForm* f, std::function<void()> kill) { f->OnShow = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
+    { "OnShow",
+      [](TForm* f, std::function<void()> kill) {
+        f->OnShow = TNotifyEvent::FromCallable([kill](TObject*) { kill(); });
+      },
       [](TForm* f) { f->Show(); } },
-    { "OnHide", [](TForm* f, std::function<void()> kill) { f->OnHide = TNotifyEvent::FromCallable([kill](TObject*) { kill(); }); },
-      [](TForm* f) { f->Show(); f->Hide(); } },
-    { "OnClose", [](TForm* f, std::function<void()> kill) {
-       f->OnClose = TCloseEvent::FromCallable([kill](TObject*, TCloseAction&) { kill(); });
-     },
-      [](TForm* f) { f->Show(); f->Close(); } },
-    { "OnCloseQuery", [](TForm* f, std::function<void()> kill) {
-       f->OnCloseQuery = TCloseQueryEvent::FromCallable([kill](TObject*, bool&) { kill(); });
-     },
-      [](TForm* f) { f->Show(); f->Close(); } },
+    { "OnHide",
+      [](TForm* f, std::function<void()> kill) {
+        f->OnHide = TNotifyEvent::FromCallable([kill](TObject*) { kill(); });
+      },
+      [](TForm* f) {
+        f->Show();
+        f->Hide();
+      } },
+    { "OnClose",
+      [](TForm* f, std::function<void()> kill) {
+        f->OnClose = TCloseEvent::FromCallable([kill](TObject*, TCloseAction&) { kill(); });
+      },
+      [](TForm* f) {
+        f->Show();
+        f->Close();
+      } },
+    { "OnCloseQuery",
+      [](TForm* f, std::function<void()> kill) {
+        f->OnCloseQuery = TCloseQueryEvent::FromCallable([kill](TObject*, bool&) { kill(); });
+      },
+      [](TForm* f) {
+        f->Show();
+        f->Close();
+      } },
   };
   for (Case& c : cases) {
     TForm* form = NewForm();

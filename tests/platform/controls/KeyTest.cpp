@@ -110,7 +110,8 @@ TEST_F(KeyTest, TabMovesThroughTabStopsInTabOrderWithEnterAndExit) {
   EXPECT_EQ(a->TabOrder(), 1);
   std::vector<std::string> log;
   for (TKeyTarget* t : { a, b, c }) {
-    t->OnEnter = On<TNotifyEvent>([&log](TObject* s) { log.push_back("enter " + static_cast<TControl*>(s)->Caption()); });
+    t->OnEnter =
+        On<TNotifyEvent>([&log](TObject* s) { log.push_back("enter " + static_cast<TControl*>(s)->Caption()); });
     t->OnExit = On<TNotifyEvent>([&log](TObject* s) { log.push_back("exit " + static_cast<TControl*>(s)->Caption()); });
   }
   form->Show();
@@ -124,8 +125,8 @@ TEST_F(KeyTest, TabMovesThroughTabStopsInTabOrderWithEnterAndExit) {
   Press(VK_TAB, xt::ssShift);
   EXPECT_EQ(GetFocus(), FocusOf(b));
   EXPECT_EQ(Screen->ActiveControl(), b);
-  const std::vector<std::string> expected { "enter c", "exit c", "enter a", "exit a", "enter b",
-                                            "exit b", "enter c", "exit c", "enter b" };
+  const std::vector<std::string> expected { "enter c", "exit c",  "enter a", "exit a", "enter b",
+                                            "exit b",  "enter c", "exit c",  "enter b" };
   EXPECT_EQ(log, expected);
 }
 

@@ -22,7 +22,8 @@ class MenuTest : public ControlsTest {
     exit = Item(file, "退出(&X)");
     open->SetShortCut(ShortCut('O', { ssCtrl }));
     for (TMenuItem* i : { file, open, exit })
-      i->OnClick = TNotifyEvent::FromCallable([this](TObject* s) { log.push_back(static_cast<TMenuItem*>(s)->Caption()); });
+      i->OnClick =
+          TNotifyEvent::FromCallable([this](TObject* s) { log.push_back(static_cast<TMenuItem*>(s)->Caption()); });
     form->SetMenu(menu);
     form->Show();
   }
@@ -125,9 +126,12 @@ TEST_F(MenuTest, ShortCutTexts) {
     TShortCut shortCut;
     const char* text;
   } cases[] = {
-    { ShortCut('O', { ssCtrl }), "Ctrl+O" },          { ShortCut(VK_F4, { ssAlt }), "Alt+F4" },
-    { ShortCut(VK_DELETE, { ssShift, ssCtrl }), "Shift+Ctrl+Del" }, { ShortCut(VK_F1, {}), "F1" },
-    { ShortCut(VK_RETURN, { ssCtrl }), "Ctrl+Enter" },  { ShortCut('5', {}), "5" },
+    { ShortCut('O', { ssCtrl }), "Ctrl+O" },
+    { ShortCut(VK_F4, { ssAlt }), "Alt+F4" },
+    { ShortCut(VK_DELETE, { ssShift, ssCtrl }), "Shift+Ctrl+Del" },
+    { ShortCut(VK_F1, {}), "F1" },
+    { ShortCut(VK_RETURN, { ssCtrl }), "Ctrl+Enter" },
+    { ShortCut('5', {}), "5" },
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ShortCutToText(c.shortCut), c.text);

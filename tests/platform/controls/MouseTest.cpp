@@ -37,8 +37,8 @@ TEST_F(MouseTest, AWindowlessControlGetsTheMouseInItsOwnCoordinates) {
   ClickAt(form, 10, 10);
   shape->SetVisible(false);
   ClickAt(form, 200, 60);
-  const std::vector<std::string> expected { "shape down 0 10,5", "shape click", "form down 10,10", "form click",
-                                            "form down 200,60", "form click" };
+  const std::vector<std::string> expected { "shape down 0 10,5", "shape click",      "form down 10,10",
+                                            "form click",        "form down 200,60", "form click" };
   EXPECT_EQ(log, expected);
 }
 
@@ -89,8 +89,8 @@ TEST_F(MouseTest, CaptureKeepsTheMouseAndOnlyTheCapturingControlHearsOfLeavingAn
   xt::MouseMove(overOther.X, overOther.Y);
   xt::MouseUp(xt::mbLeft, overOther.X, overOther.Y);
   EXPECT_FALSE(shape->MouseCapture());
-  const std::vector<UINT> expected { CM_MOUSEENTER, WM_MOUSEMOVE,  WM_LBUTTONDOWN, CM_MOUSELEAVE, WM_MOUSEMOVE,
-                                     CM_MOUSEENTER, WM_MOUSEMOVE,  CM_MOUSELEAVE,  WM_MOUSEMOVE,  WM_LBUTTONUP };
+  const std::vector<UINT> expected { CM_MOUSEENTER, WM_MOUSEMOVE, WM_LBUTTONDOWN, CM_MOUSELEAVE, WM_MOUSEMOVE,
+                                     CM_MOUSEENTER, WM_MOUSEMOVE, CM_MOUSELEAVE,  WM_MOUSEMOVE,  WM_LBUTTONUP };
   EXPECT_EQ(rec.Ids(), expected);
   EXPECT_EQ(otherRec.Count(CM_MOUSEENTER), 0);
   ASSERT_GE(moves.size(), 2u);
@@ -121,7 +121,7 @@ TEST_F(MouseTest, EnterAndLeaveAreSentAsTheMouseMovesAndPassToTheParent) {
   xt::MouseMove(900, 700);  // outside every window
   form->WindowProc = old;
   const std::vector<std::pair<UINT, TControl*>> expected {
-    { CM_MOUSEENTER, nullptr }, { CM_MOUSELEAVE, nullptr }, { CM_MOUSEENTER, shape }, { CM_MOUSELEAVE, shape },
+    { CM_MOUSEENTER, nullptr }, { CM_MOUSELEAVE, nullptr }, { CM_MOUSEENTER, shape },   { CM_MOUSELEAVE, shape },
     { CM_MOUSEENTER, panel },   { CM_MOUSELEAVE, panel },   { CM_MOUSEENTER, nullptr }, { CM_MOUSELEAVE, nullptr },
   };
   EXPECT_EQ(formSaw, expected);
@@ -229,15 +229,18 @@ TEST_F(MouseTest, AWindowlessControlFreedInsideItsOwnEvents) {
     const char* name;
     std::function<void(TTestShape*, std::function<void()>)> arm;
   } cases[] = {
-    { "OnMouseDown", [](TTestShape* s, std::function<void()> kill) {
-       s->OnMouseDown = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
-     } },
-    { "OnClick", [](TTestShape* s, std::function<void()> kill) {
-       s->OnClick = TNotifyEvent::FromCallable([kill](TObject*) { kill(); });
-     } },
-    { "OnMouseUp", [](TTestShape* s, std::function<void()> kill) {
-       s->OnMouseUp = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
-     } },
+    { "OnMouseDown",
+      [](TTestShape* s, std::function<void()> kill) {
+        s->OnMouseDown = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
+      } },
+    { "OnClick",
+      [](TTestShape* s, std::function<void()> kill) {
+        s->OnClick = TNotifyEvent::FromCallable([kill](TObject*) { kill(); });
+      } },
+    { "OnMouseUp",
+      [](TTestShape* s, std::function<void()> kill) {
+        s->OnMouseUp = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
+      } },
   };
   for (Case& c : cases) {
     auto* victim = new TTestShape(form);

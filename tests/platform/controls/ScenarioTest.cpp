@@ -117,9 +117,10 @@ TEST_F(ScenarioTest, AFormWithAMenuAWindowlessAndAWindowedControlDrivenLikeAUser
   // The window-tree dump names the controls, windowless ones before the child windows.
   const std::string path = std::string(XJ_BINARY_DIR) + "/tests/controls_scenario_dump.txt";
   ASSERT_TRUE(xj::wm::WriteUiDump(path));
-  const std::string expected = Utf8(u8"TCounterForm CounterForm \"巡检\"\n"
-                                    u8"  TTestShape Label1 \"计数 0\"\n"
-                                    u8"  TTestButton Button1 \"加一(&A)\"\n");
+  const std::string expected = Utf8(
+      u8"TCounterForm CounterForm \"巡检\"\n"
+      u8"  TTestShape Label1 \"计数 0\"\n"
+      u8"  TTestButton Button1 \"加一(&A)\"\n");
   EXPECT_EQ(ReadFile(path), expected);
 }
 

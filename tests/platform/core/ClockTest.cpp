@@ -19,14 +19,14 @@ struct FakeTimer {
   std::vector<uint64_t> fired;
 
   void Install(xj::ManualClock& clock) {
-    xj::SetClockPump({[this] { return std::optional<uint64_t>(due); },
-                      [this, &clock] {
-                        const uint64_t now = clock.Milliseconds();
-                        if (now >= due) {
-                          fired.push_back(now);
-                          due = now + period;
-                        }
-                      }});
+    xj::SetClockPump({ [this] { return std::optional<uint64_t>(due); },
+                       [this, &clock] {
+                         const uint64_t now = clock.Milliseconds();
+                         if (now >= due) {
+                           fired.push_back(now);
+                           due = now + period;
+                         }
+                       } });
   }
 };
 }  // namespace
@@ -63,7 +63,7 @@ TEST(ManualClock, LocalTimeFollowsTheTickCount) {
   EXPECT_EQ(st.wDay, 1);
   EXPECT_EQ(st.wDayOfWeek, 6);  // a Saturday
 
-  clock.SetLocalTime(SYSTEMTIME{2024, 2, 0, 28, 23, 59, 59, 500});
+  clock.SetLocalTime(SYSTEMTIME { 2024, 2, 0, 28, 23, 59, 59, 500 });
   clock.Jump(1000);
   GetLocalTime(&st);
   EXPECT_EQ(st.wMonth, 2);
@@ -80,10 +80,10 @@ TEST(ManualClock, LocalTimeFollowsTheTickCount) {
 TEST(ManualClock, AdvanceStepsToEveryDueTimeInOrder) {
   PumpGuard guard;
   xj::ManualClock clock;
-  FakeTimer timer{100, 100, {}};
+  FakeTimer timer { 100, 100, {} };
   timer.Install(clock);
   clock.Advance(1000);
-  EXPECT_EQ(timer.fired, (std::vector<uint64_t>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
+  EXPECT_EQ(timer.fired, (std::vector<uint64_t> { 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000 }));
   EXPECT_EQ(clock.Milliseconds(), 1000u);
   clock.Advance(50);
   EXPECT_EQ(timer.fired.size(), 10u);
@@ -92,19 +92,19 @@ TEST(ManualClock, AdvanceStepsToEveryDueTimeInOrder) {
 TEST(ManualClock, JumpMovesWithoutPumpingSoTicksCoalesce) {
   PumpGuard guard;
   xj::ManualClock clock;
-  FakeTimer timer{100, 100, {}};
+  FakeTimer timer { 100, 100, {} };
   timer.Install(clock);
   clock.Jump(1000);
   EXPECT_TRUE(timer.fired.empty());
   clock.Advance(0);  // the loop runs again: one late tick
-  EXPECT_EQ(timer.fired, (std::vector<uint64_t>{1000}));
+  EXPECT_EQ(timer.fired, (std::vector<uint64_t> { 1000 }));
 }
 
 TEST(ManualClock, AdvanceAlwaysMovesOnEvenWhenATimerStaysDue) {
   PumpGuard guard;
   xj::ManualClock clock;
   int pumps = 0;
-  xj::SetClockPump({[] { return std::optional<uint64_t>(0); }, [&] { ++pumps; }});
+  xj::SetClockPump({ [] { return std::optional<uint64_t>(0); }, [&] { ++pumps; } });
   clock.Advance(5);
   EXPECT_EQ(clock.Milliseconds(), 5u);
   EXPECT_LE(pumps, 8);

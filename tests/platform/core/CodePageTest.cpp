@@ -29,12 +29,15 @@ TEST(CodePage, BrokenDoubleByteCharactersBecomeReplacements) {
     std::string gbk;
     std::u32string expected;
   } cases[] = {
-      {"\xCF", U"\uFFFD"},                       // a lead byte at the very end
-      {"\xCF\x20x", U"\uFFFD x"},                // a lead byte before a byte that cannot trail
-      {"a\xCF\x7F", U"a\uFFFD\x7F"},
-      {"a\xFF" "b", U"a\uFFFD" "b"},            // 0xFF is never a character
-      {"\xAA\xA1\xCF\xDF", U"\uFFFD线"},        // a well-formed pair that maps to nothing: one replacement
-      {"\xCF\xDF\xCF", U"线\uFFFD"},
+    { "\xCF", U"\uFFFD" },         // a lead byte at the very end
+    { "\xCF\x20x", U"\uFFFD x" },  // a lead byte before a byte that cannot trail
+    { "a\xCF\x7F", U"a\uFFFD\x7F" },
+    { "a\xFF"
+      "b",
+      U"a\uFFFD"
+      "b" },                              // 0xFF is never a character
+    { "\xAA\xA1\xCF\xDF", U"\uFFFD线" },  // a well-formed pair that maps to nothing: one replacement
+    { "\xCF\xDF\xCF", U"线\uFFFD" },
   };
   for (const Case& c : cases) {
     EXPECT_EQ(xj::GbkToUtf32(c.gbk), c.expected);
@@ -46,22 +49,24 @@ TEST(CodePage, BrokenDoubleByteCharactersBecomeReplacements) {
 
 TEST(CodePage, NoReadPastTheEndOfTheInput) {
   // Exactly sized heap buffers without a terminator: an over-read is an ASan error.
-  const char bytes[] = {'a', '\xCF', '\xDF', '\xCF'};
+  const char bytes[] = { 'a', '\xCF', '\xDF', '\xCF' };
   auto buffer = std::make_unique<char[]>(sizeof bytes);
   std::memcpy(buffer.get(), bytes, sizeof bytes);
   EXPECT_EQ(xj::GbkToUtf32(std::string_view(buffer.get(), sizeof bytes)), U"a线\uFFFD");
   EXPECT_EQ(xj::GbkCharLength(buffer.get() + 3, buffer.get() + 4), 1);
 
-  const char utf8[] = {'\xE7', '\xBA'};  // a three-byte sequence cut short
+  const char utf8[] = { '\xE7', '\xBA' };  // a three-byte sequence cut short
   auto cut = std::make_unique<char[]>(2);
   std::memcpy(cut.get(), utf8, 2);
   EXPECT_EQ(xj::Utf8ToGbk(std::string_view(cut.get(), 2)), "??");
 }
 
 TEST(CodePage, MalformedOrUnmappableUnicodeBecomesQuestionMarks) {
-  EXPECT_EQ(xj::Utf8ToGbk("\xC0\xAF"), "??");          // overlong '/'
-  EXPECT_EQ(xj::Utf8ToGbk("\xED\xA0\x80" "x"), "???x");  // a surrogate
-  EXPECT_EQ(xj::Utf8ToGbk(U8(u8"a\U0001F600b")), "a?b");      // outside GBK
+  EXPECT_EQ(xj::Utf8ToGbk("\xC0\xAF"), "??");  // overlong '/'
+  EXPECT_EQ(xj::Utf8ToGbk("\xED\xA0\x80"
+                          "x"),
+            "???x");                                      // a surrogate
+  EXPECT_EQ(xj::Utf8ToGbk(U8(u8"a\U0001F600b")), "a?b");  // outside GBK
   EXPECT_EQ(xj::Utf32ToGbk(U"\U0010FFFF\u4E00"), "?一");
 }
 
@@ -69,7 +74,7 @@ TEST(CodePage, LeadBytesAndCharacterSteps) {
   struct Lead {
     BYTE b;
     BOOL lead;
-  } leads[] = {{0x41, FALSE}, {0x80, FALSE}, {0x81, TRUE}, {0xCF, TRUE}, {0xFE, TRUE}, {0xFF, FALSE}};
+  } leads[] = { { 0x41, FALSE }, { 0x80, FALSE }, { 0x81, TRUE }, { 0xCF, TRUE }, { 0xFE, TRUE }, { 0xFF, FALSE } };
   for (const Lead& l : leads) EXPECT_EQ(IsDBCSLeadByte(l.b), l.lead) << int(l.b);
 
   const char* s = "a线b";

@@ -20,8 +20,9 @@ TEST(Dates, SerialDayZeroIs18991230) {
   struct Case {
     Ymd date;
     double serial;
-  } cases[] = {{{1899, 12, 30}, 0},     {{1899, 12, 31}, 1},     {{1900, 1, 1}, 2},       {{1899, 12, 29}, -1},
-               {{2000, 1, 1}, 36526},   {{2024, 2, 29}, 45351},  {{1, 1, 1}, -693593},    {{9999, 12, 31}, 2958465}};
+  } cases[] = { { { 1899, 12, 30 }, 0 },  { { 1899, 12, 31 }, 1 },      { { 1900, 1, 1 }, 2 },
+                { { 1899, 12, 29 }, -1 }, { { 2000, 1, 1 }, 36526 },    { { 2024, 2, 29 }, 45351 },
+                { { 1, 1, 1 }, -693593 }, { { 9999, 12, 31 }, 2958465 } };
   for (const Case& c : cases) {
     EXPECT_EQ(EncodeDate(c.date.y, c.date.m, c.date.d), c.serial) << c.date.y << "-" << c.date.m << "-" << c.date.d;
     WORD y, m, d;
@@ -33,8 +34,8 @@ TEST(Dates, SerialDayZeroIs18991230) {
 }
 
 TEST(Dates, InvalidDatesRaise) {
-  const Ymd bad[] = {{2023, 2, 29}, {1900, 2, 29}, {2100, 2, 29}, {0, 1, 1},  {10000, 1, 1},
-                     {2000, 13, 1}, {2000, 0, 1},  {2000, 1, 0},  {2000, 4, 31}};
+  const Ymd bad[] = { { 2023, 2, 29 }, { 1900, 2, 29 }, { 2100, 2, 29 }, { 0, 1, 1 },    { 10000, 1, 1 },
+                      { 2000, 13, 1 }, { 2000, 0, 1 },  { 2000, 1, 0 },  { 2000, 4, 31 } };
   for (const Ymd& d : bad) {
     EXPECT_THROW(EncodeDate(d.y, d.m, d.d), EConvertError) << d.y << "-" << d.m << "-" << d.d;
     TDateTime out = 123;
@@ -82,11 +83,11 @@ TEST(Dates, TimesAndDatesBeforeDayZero) {
 }
 
 TEST(Dates, DayOfWeekStartsOnSunday) {
-  EXPECT_EQ(DayOfWeek(0), 7);                           // 1899-12-30, a Saturday
-  EXPECT_EQ(DayOfWeek(1), 1);                           // Sunday
-  EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 1)), 2);      // Monday
+  EXPECT_EQ(DayOfWeek(0), 7);                             // 1899-12-30, a Saturday
+  EXPECT_EQ(DayOfWeek(1), 1);                             // Sunday
+  EXPECT_EQ(DayOfWeek(EncodeDate(2024, 1, 1)), 2);        // Monday
   EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 5) + 0.9), 3);  // Tuesday, late in the day
-  EXPECT_EQ(DayOfWeek(-1), 6);                          // Friday
+  EXPECT_EQ(DayOfWeek(-1), 6);                            // Friday
 }
 
 TEST(Dates, FormatDateTimeTokens) {
@@ -95,13 +96,33 @@ TEST(Dates, FormatDateTimeTokens) {
     const char* format;
     const char* expected;
   } cases[] = {
-      {"yyyy", "2024"},    {"yy", "24"},     {"m", "3"},         {"mm", "03"},         {"mmm", "三月"},
-      {"mmmm", "三月"},    {"d", "5"},       {"dd", "05"},       {"ddd", "星期二"},    {"dddd", "星期二"},
-      {"h", "7"},          {"hh", "07"},     {"n", "8"},         {"nn", "08"},         {"s", "9"},
-      {"ss", "09"},        {"zzz", "012"},   {"hh:mm", "07:08"}, {"h:m", "7:8"},       {"HH:NN:SS", "07:08:09"},
-      {"yyyy/mm/dd", "2024-03-05"},          {"'mm' mm", "mm 03"},                     {"\"d\"d", "d5"},
-      {"yyyy年m月d日", "2024年3月5日"},      {"\xB0\x6D", "\xB0\x6D"},                 {"ddddd", "2024-03-05"},
-      {"x-y", "x-24"},
+    { "yyyy", "2024" },
+    { "yy", "24" },
+    { "m", "3" },
+    { "mm", "03" },
+    { "mmm", "三月" },
+    { "mmmm", "三月" },
+    { "d", "5" },
+    { "dd", "05" },
+    { "ddd", "星期二" },
+    { "dddd", "星期二" },
+    { "h", "7" },
+    { "hh", "07" },
+    { "n", "8" },
+    { "nn", "08" },
+    { "s", "9" },
+    { "ss", "09" },
+    { "zzz", "012" },
+    { "hh:mm", "07:08" },
+    { "h:m", "7:8" },
+    { "HH:NN:SS", "07:08:09" },
+    { "yyyy/mm/dd", "2024-03-05" },
+    { "'mm' mm", "mm 03" },
+    { "\"d\"d", "d5" },
+    { "yyyy年m月d日", "2024年3月5日" },
+    { "\xB0\x6D", "\xB0\x6D" },
+    { "ddddd", "2024-03-05" },
+    { "x-y", "x-24" },
   };
   for (const Case& c : cases) EXPECT_EQ(FormatDateTime(c.format, dt), c.expected) << c.format;
   EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss", 0), "1899-12-30 00:00:00");
@@ -113,7 +134,7 @@ TEST(Dates, SettingsObjectDrivesTheTextForms) {
   EXPECT_EQ(DateToStr(dt), "2024-03-05");
   EXPECT_EQ(TimeToStr(dt), "7:08:09");
   // Tests may swap in an English table.
-  const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  const char* months[] = { "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec" };
   for (int i = 0; i < 12; ++i) ShortMonthNames[i] = months[i];
   ShortDateFormat = "dd/mm/yyyy";
   DateSeparator = '.';
@@ -127,7 +148,8 @@ TEST(Dates, StrToDateFollowsTheShortDateFormat) {
   EXPECT_EQ(StrToDate(" 2024-3-5 "), EncodeDate(2024, 3, 5));
   EXPECT_EQ(StrToDate("24-03-05"), EncodeDate(2024, 3, 5));
   EXPECT_EQ(StrToDate("99-1-1"), EncodeDate(1999, 1, 1));
-  for (const char* bad : {"2024-02-30", "2024/03/05", "", "abc", "2024-03-05-01", "2024--05", "2024-03-", "12345-1-1"}) {
+  for (const char* bad :
+       { "2024-02-30", "2024/03/05", "", "abc", "2024-03-05-01", "2024--05", "2024-03-", "12345-1-1" }) {
     try {
       StrToDate(bad);
       ADD_FAILURE() << bad;
@@ -144,7 +166,7 @@ TEST(Dates, StrToDateFollowsTheShortDateFormat) {
 TEST(Dates, NowDateAndTimeComeFromTheClock) {
   xj::ManualClock clock;
   xj::ScopedClock use(clock);
-  SYSTEMTIME st{2024, 2, 0, 28, 23, 59, 59, 500};
+  SYSTEMTIME st { 2024, 2, 0, 28, 23, 59, 59, 500 };
   clock.SetLocalTime(st);
   clock.Jump(1000);
   EXPECT_EQ(Now(), EncodeDate(2024, 2, 29) + EncodeTime(0, 0, 0, 500));
@@ -154,7 +176,7 @@ TEST(Dates, NowDateAndTimeComeFromTheClock) {
 
 TEST(GetTimeFormatA, UsesTheSettingsPictureAndWin32BufferRules) {
   SettingsGuard guard;
-  const SYSTEMTIME st{2024, 3, 2, 5, 7, 8, 9, 0};
+  const SYSTEMTIME st { 2024, 3, 2, 5, 7, 8, 9, 0 };
   char buffer[64];
   EXPECT_EQ(GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer), 8);
   EXPECT_STREQ(buffer, "7:08:09");
@@ -162,7 +184,7 @@ TEST(GetTimeFormatA, UsesTheSettingsPictureAndWin32BufferRules) {
   EXPECT_EQ(GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 7), 0);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
 
-  const SYSTEMTIME afternoon{2024, 3, 2, 5, 13, 5, 0, 0};
+  const SYSTEMTIME afternoon { 2024, 3, 2, 5, 13, 5, 0, 0 };
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &afternoon, "hh':'mm tt 'o''clock'", buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "01:05 下午 o'clock");
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, "h t", buffer, sizeof buffer);
@@ -172,7 +194,7 @@ TEST(GetTimeFormatA, UsesTheSettingsPictureAndWin32BufferRules) {
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "07:08");
 
-  const SYSTEMTIME bad{2024, 3, 2, 5, 24, 0, 0, 0};
+  const SYSTEMTIME bad { 2024, 3, 2, 5, 24, 0, 0, 0 };
   EXPECT_EQ(GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &bad, nullptr, buffer, sizeof buffer), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(GetTimeFormatA(LOCALE_USER_DEFAULT, 1, &st, nullptr, buffer, sizeof buffer), 0);
@@ -181,7 +203,7 @@ TEST(GetTimeFormatA, UsesTheSettingsPictureAndWin32BufferRules) {
 TEST(GetTimeFormatA, WithoutATimeReadsTheClock) {
   xj::ManualClock clock;
   xj::ScopedClock use(clock);
-  clock.SetLocalTime(SYSTEMTIME{2024, 3, 2, 5, 21, 30, 15, 0});
+  clock.SetLocalTime(SYSTEMTIME { 2024, 3, 2, 5, 21, 30, 15, 0 });
   char buffer[64];
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, buffer, sizeof buffer);
   EXPECT_STREQ(buffer, "21:30:15");

@@ -56,7 +56,7 @@ TEST(Modules, LoadCountsAndStaleHandles) {
 }
 
 TEST(Modules, MissingLibrariesFailWithAnError) {
-  for (const char* name : {"/nonexistent/KALDO.DLL", "不存在.dll", "./user32.dll", "/etc/hostname"}) {
+  for (const char* name : { "/nonexistent/KALDO.DLL", "不存在.dll", "./user32.dll", "/etc/hostname" }) {
     SetLastError(0);
     EXPECT_EQ(LoadLibraryA(name), nullptr) << name;
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << name;

@@ -11,10 +11,21 @@ TEST(StrToInt, AcceptsTheClassLibraryForms) {
     const char* text;
     int expected;
   } cases[] = {
-      {"0", 0},           {"-0", 0},           {"+5", 5},                {"007", 7},
-      {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}, {"$1F", 31},  {"$1f", 31},
-      {"0x1F", 31},       {"0X1f", 31},        {"-$10", -16},            {"$FFFFFFFF", -1},
-      {"0x80000012", static_cast<int>(0x80000012u)}, {"$0000000000001", 1}, {"-0x80000000", INT32_MIN},
+    { "0", 0 },
+    { "-0", 0 },
+    { "+5", 5 },
+    { "007", 7 },
+    { "2147483647", INT32_MAX },
+    { "-2147483648", INT32_MIN },
+    { "$1F", 31 },
+    { "$1f", 31 },
+    { "0x1F", 31 },
+    { "0X1f", 31 },
+    { "-$10", -16 },
+    { "$FFFFFFFF", -1 },
+    { "0x80000012", static_cast<int>(0x80000012u) },
+    { "$0000000000001", 1 },
+    { "-0x80000000", INT32_MIN },
   };
   for (const Case& c : cases) {
     EXPECT_EQ(StrToInt(c.text), c.expected) << c.text;
@@ -26,9 +37,9 @@ TEST(StrToInt, AcceptsTheClassLibraryForms) {
 }
 
 TEST(StrToInt, RejectsEverythingElseWithTheClassLibraryMessage) {
-  const char* bad[] = {"",   " 1",  "1 ",       "\t5",        "2147483648", "-2147483649", "$",    "0x",
-                       "-",  "+",   "--1",      "$100000000", "0x1FFFFFFFF", "1.0",       "12a",  "0x-1",
-                       "1e3", "$G", "ＩＶ",    "线"};
+  const char* bad[] = { "",    " 1",   "1 ",  "\t5", "2147483648", "-2147483649", "$",
+                        "0x",  "-",    "+",   "--1", "$100000000", "0x1FFFFFFFF", "1.0",
+                        "12a", "0x-1", "1e3", "$G",  "ＩＶ",       "线" };
   for (const char* text : bad) {
     int v = 0;
     EXPECT_FALSE(TryStrToInt(text, v)) << text;
@@ -47,11 +58,11 @@ TEST(IntToStr, CoversBothWidthsAndHex) {
   EXPECT_EQ(IntToStr(-2147483647 - 1), "-2147483648");
   EXPECT_EQ(IntToStr(INT64_MIN), "-9223372036854775808");
   EXPECT_EQ(IntToStr(4294967295u), "4294967295");
-  EXPECT_EQ(IntToStr(uint64_t{18446744073709551615u}), "18446744073709551615");
+  EXPECT_EQ(IntToStr(uint64_t { 18446744073709551615u }), "18446744073709551615");
   EXPECT_EQ(IntToHex(255, 4), "00FF");
   EXPECT_EQ(IntToHex(0, 0), "0");
   EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");  // a 32-bit value shows its 32-bit pattern
-  EXPECT_EQ(IntToHex(int64_t{-1}, 1), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToHex(int64_t { -1 }, 1), "FFFFFFFFFFFFFFFF");
   EXPECT_EQ(IntToHex(0x1A2B, 8), "00001A2B");
 }
 
@@ -67,7 +78,7 @@ TEST(Format, PadsAndConvertsLikeTheClassLibrary) {
   EXPECT_EQ(Format("%x", 255), "FF");
   EXPECT_EQ(Format("%.8x", 0x1F), "0000001F");
   EXPECT_EQ(Format("%x", -1), "FFFFFFFF");
-  EXPECT_EQ(Format("%X", int64_t{-1}), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(Format("%X", int64_t { -1 }), "FFFFFFFFFFFFFFFF");
   EXPECT_EQ(Format("[%5s][%-4s]", "ab", "c"), "[   ab][c   ]");
   EXPECT_EQ(Format("%.2s", "abc"), "ab");
   EXPECT_EQ(Format("100%% %s", AnsiString("done")), "100% done");
@@ -78,7 +89,7 @@ TEST(Format, PadsAndConvertsLikeTheClassLibrary) {
   EXPECT_EQ(Format("%g", 0.5), "0.5");
   EXPECT_EQ(Format("%n", 1234567.5), "1,234,567.50");
   EXPECT_EQ(Format("no arguments"), "no arguments");
-  EXPECT_EQ(Format("%d-%s", {3, "x"}), "3-x");
+  EXPECT_EQ(Format("%d-%s", { 3, "x" }), "3-x");
 }
 
 TEST(Format, KeepsDoubleByteCharactersWhole) {
@@ -115,10 +126,17 @@ TEST(FloatText, FloatToStrUsesFifteenSignificantDigits) {
     Extended value;
     const char* expected;
   } cases[] = {
-      {2.5L, "2.5"},       {0.1, "0.1"},          {100.0L, "100"},        {-0.0L, "0"},
-      {1.0L / 3, "0.333333333333333"},            {1e20L, "1E20"},        {1.5e-7L, "1.5E-7"},
-      {0.0001L, "0.0001"}, {123456789012345678.0L, "1.23456789012346E17"}, {-42.125L, "-42.125"},
-      {999999999999999.9L, "1E15"},
+    { 2.5L, "2.5" },
+    { 0.1, "0.1" },
+    { 100.0L, "100" },
+    { -0.0L, "0" },
+    { 1.0L / 3, "0.333333333333333" },
+    { 1e20L, "1E20" },
+    { 1.5e-7L, "1.5E-7" },
+    { 0.0001L, "0.0001" },
+    { 123456789012345678.0L, "1.23456789012346E17" },
+    { -42.125L, "-42.125" },
+    { 999999999999999.9L, "1E15" },
   };
   for (const Case& c : cases) EXPECT_EQ(FloatToStr(c.value), c.expected) << static_cast<double>(c.value);
 }
@@ -142,9 +160,10 @@ TEST(FloatText, StrToFloatFormsAndErrors) {
   struct Case {
     const char* text;
     Extended expected;
-  } cases[] = {{"2.5", 2.5L}, {" -1.5e3 ", -1500.0L}, {".5", 0.5L}, {"5.", 5.0L}, {"+7", 7.0L}, {"1E-2", 0.01L}};
+  } cases[] = { { "2.5", 2.5L }, { " -1.5e3 ", -1500.0L }, { ".5", 0.5L },
+                { "5.", 5.0L },  { "+7", 7.0L },           { "1E-2", 0.01L } };
   for (const Case& c : cases) EXPECT_EQ(StrToFloat(c.text), c.expected) << c.text;
-  for (const char* text : {"", " ", "1,5", "1e", "abc", "inf", "nan", "0x10", "1.2.3", "- 1", "1e99999"}) {
+  for (const char* text : { "", " ", "1,5", "1e", "abc", "inf", "nan", "0x10", "1.2.3", "- 1", "1e99999" }) {
     Extended v = 0;
     EXPECT_FALSE(TryStrToFloat(text, v)) << text;
     try {
@@ -174,8 +193,14 @@ TEST(Text, TrimRemovesControlBytesAndBlanksOnly) {
 TEST(Text, CaseFoldingLeavesDoubleByteCharactersAlone) {
   // 0x81 0x61 and 0x81 0x41 are double-byte characters whose trail bytes look like 'a' and 'A'.
   EXPECT_EQ(UpperCase("abc线xyz"), "ABC线XYZ");
-  EXPECT_EQ(UpperCase("\x81\x61" "a"), "\x81\x61" "A");
-  EXPECT_EQ(LowerCase("\x81\x41" "A"), "\x81\x41" "a");
+  EXPECT_EQ(UpperCase("\x81\x61"
+                      "a"),
+            "\x81\x61"
+            "A");
+  EXPECT_EQ(LowerCase("\x81\x41"
+                      "A"),
+            "\x81\x41"
+            "a");
   EXPECT_EQ(AnsiUpperCase("a\x81"), "A\x81");  // a lone lead byte at the end is one byte
   EXPECT_EQ(AnsiLowerCase("\xC0\xC1"), "\xC0\xC1");
 }
@@ -200,8 +225,16 @@ TEST(Text, StringReplaceMatchesWholeCharactersOnly) {
   EXPECT_EQ(StringReplace("Abc abc", "ABC", "x", rfReplaceAll | rfIgnoreCase), "x x");
   EXPECT_EQ(StringReplace("aaa", "aa", "b", rfReplaceAll), "ba");
   EXPECT_EQ(StringReplace("abc", "", "x", rfReplaceAll), "abc");
-  EXPECT_EQ(StringReplace("\x81\x61" "a", "a", "X", rfReplaceAll), "\x81\x61" "X");
-  EXPECT_EQ(StringReplace("\x81\x61" "a", "A", "X", rfReplaceAll | rfIgnoreCase), "\x81\x61" "X");
+  EXPECT_EQ(StringReplace("\x81\x61"
+                          "a",
+                          "a", "X", rfReplaceAll),
+            "\x81\x61"
+            "X");
+  EXPECT_EQ(StringReplace("\x81\x61"
+                          "a",
+                          "A", "X", rfReplaceAll | rfIgnoreCase),
+            "\x81\x61"
+            "X");
   EXPECT_EQ(StringReplace("线路线", "线", "", rfReplaceAll), "路");
 }
 
@@ -213,16 +246,16 @@ TEST(FileNames, SplitAtSeparatorsOutsideDoubleByteCharacters) {
     const char* ext;
     const char* dir;
   } cases[] = {
-      {"C:\\dir\\file.txt", "C:\\dir\\", "file.txt", ".txt", "C:\\dir"},
-      {"/home/a/b.wav", "/home/a/", "b.wav", ".wav", "/home/a"},
-      {"dir/sub.d/name", "dir/sub.d/", "name", "", "dir/sub.d"},
-      {"name", "", "name", "", ""},
-      {"a.b.c", "", "a.b.c", ".c", ""},
-      {"C:x.y", "C:", "x.y", ".y", "C:"},
-      {"/a", "/", "a", "", "/"},
-      {"C:\\x", "C:\\", "x", "", "C:\\"},
-      {"dir\\\x81\x5C.txt", "dir\\", "\x81\x5C.txt", ".txt", "dir"},  // 0x5C here is a trail byte
-      {"录音\\线1.wav", "录音\\", "线1.wav", ".wav", "录音"},
+    { "C:\\dir\\file.txt", "C:\\dir\\", "file.txt", ".txt", "C:\\dir" },
+    { "/home/a/b.wav", "/home/a/", "b.wav", ".wav", "/home/a" },
+    { "dir/sub.d/name", "dir/sub.d/", "name", "", "dir/sub.d" },
+    { "name", "", "name", "", "" },
+    { "a.b.c", "", "a.b.c", ".c", "" },
+    { "C:x.y", "C:", "x.y", ".y", "C:" },
+    { "/a", "/", "a", "", "/" },
+    { "C:\\x", "C:\\", "x", "", "C:\\" },
+    { "dir\\\x81\x5C.txt", "dir\\", "\x81\x5C.txt", ".txt", "dir" },  // 0x5C here is a trail byte
+    { "录音\\线1.wav", "录音\\", "线1.wav", ".wav", "录音" },
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ExtractFilePath(c.name), c.path) << c.name;

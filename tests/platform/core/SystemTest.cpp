@@ -15,11 +15,12 @@ TEST(AnsiStringHelpers, CopyIsOneBasedAndClamps) {
     int index, count;
     const char* expected;
   } cases[] = {
-      {"abcdef", 1, 3, "abc"}, {"abcdef", 0, 2, "ab"},  {"abcdef", -5, 2, "ab"}, {"abcdef", 4, 100, "def"},
-      {"abcdef", 6, 1, "f"},   {"abcdef", 7, 1, ""},    {"abcdef", 2, 0, ""},    {"abcdef", 2, -1, ""},
-      {"", 1, 1, ""},
+    { "abcdef", 1, 3, "abc" },   { "abcdef", 0, 2, "ab" }, { "abcdef", -5, 2, "ab" },
+    { "abcdef", 4, 100, "def" }, { "abcdef", 6, 1, "f" },  { "abcdef", 7, 1, "" },
+    { "abcdef", 2, 0, "" },      { "abcdef", 2, -1, "" },  { "", 1, 1, "" },
   };
-  for (const Case& c : cases) EXPECT_EQ(Copy(c.s, c.index, c.count), c.expected) << c.s << " " << c.index << " " << c.count;
+  for (const Case& c : cases)
+    EXPECT_EQ(Copy(c.s, c.index, c.count), c.expected) << c.s << " " << c.index << " " << c.count;
 }
 
 TEST(AnsiStringHelpers, PosDeleteInsertSetLength) {
@@ -57,9 +58,19 @@ TEST(Rounding, RoundGoesHalfToEven) {
   struct Case {
     Extended x;
     int64_t expected;
-  } cases[] = {{2.5L, 2},   {-2.5L, -2}, {3.5L, 4},        {-3.5L, -4},      {0.5L, 0},    {1.5L, 2},
-               {-0.5L, 0},  {0.49L, 0},  {2.51L, 3},       {-2.51L, -3},     {1e15L, 1000000000000000},
-               {4503599627370497.5L, 4503599627370498}, {-9223372036854775807.0L, -9223372036854775807}};
+  } cases[] = { { 2.5L, 2 },
+                { -2.5L, -2 },
+                { 3.5L, 4 },
+                { -3.5L, -4 },
+                { 0.5L, 0 },
+                { 1.5L, 2 },
+                { -0.5L, 0 },
+                { 0.49L, 0 },
+                { 2.51L, 3 },
+                { -2.51L, -3 },
+                { 1e15L, 1000000000000000 },
+                { 4503599627370497.5L, 4503599627370498 },
+                { -9223372036854775807.0L, -9223372036854775807 } };
   for (const Case& c : cases) EXPECT_EQ(Round(c.x), c.expected) << static_cast<double>(c.x);
 }
 
@@ -78,7 +89,7 @@ TEST(Rounding, TruncFracIntAbs) {
   EXPECT_EQ(Frac(-2.75L), -0.75L);
   EXPECT_EQ(Frac(3.25L), 0.25L);
   EXPECT_EQ(Abs(-5), 5);
-  EXPECT_EQ(Abs(int64_t{-5000000000}), 5000000000);
+  EXPECT_EQ(Abs(int64_t { -5000000000 }), 5000000000);
   EXPECT_EQ(Abs(-1.5), 1.5);
   EXPECT_EQ(Sqrt(2.25L), 1.5L);
 }
@@ -109,9 +120,9 @@ TEST(Random, StartsAtZeroAndFollowsTheLinearCongruence) {
   EXPECT_EQ(Random(1000), 31);
   EXPECT_EQ(RandSeed, 134775814u);
 
-  for (uint32_t seed : {0u, 1u, 12345u, 0x80000000u, 0xFFFFFFFFu}) {
+  for (uint32_t seed : { 0u, 1u, 12345u, 0x80000000u, 0xFFFFFFFFu }) {
     RandSeed = seed;
-    ReferenceRandom reference{seed};
+    ReferenceRandom reference { seed };
     for (int i = 0; i < 200; ++i) {
       const int range = 1 + i * 37;
       ASSERT_EQ(Random(range), reference.Next(range)) << "seed " << seed << " draw " << i;

@@ -79,7 +79,7 @@ TEST(Thread, AnExceptionInExecuteIsKeptNotFatal) {
 }
 
 TEST(Thread, FreeOnTerminateDeletesItselfAndCannotBeWaitedFor) {
-  std::atomic<bool> destroyed{false};
+  std::atomic<bool> destroyed { false };
   HANDLE gone = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   auto* t = new FnThread(true, [release](FnThread&) { WaitForSingleObject(release, 5000); });
@@ -96,8 +96,8 @@ TEST(Thread, FreeOnTerminateDeletesItselfAndCannotBeWaitedFor) {
 }
 
 TEST(Thread, SynchronizeRunsOnTheMainThreadThroughCheckSynchronize) {
-  std::atomic<DWORD> ranOn{0};
-  std::atomic<bool> done{false};
+  std::atomic<DWORD> ranOn { 0 };
+  std::atomic<bool> done { false };
   FnThread t(true, [&](FnThread& self) {
     self.Synchronize([&] { ranOn = GetCurrentThreadId(); });
     done = true;
@@ -111,7 +111,7 @@ TEST(Thread, SynchronizeRunsOnTheMainThreadThroughCheckSynchronize) {
 
 TEST(Thread, WaitForOnTheMainThreadServicesSynchronize) {
   int counter = 0;
-  std::atomic<int> terminated{0};
+  std::atomic<int> terminated { 0 };
   FnThread t(true, [&](FnThread& self) {
     for (int i = 0; i < 10; ++i) self.Synchronize([&] { ++counter; });
   });
@@ -142,9 +142,9 @@ TEST(Thread, SynchronizeRaisesTheCallsExceptionInTheWorker) {
 }
 
 TEST(Thread, WakeMainThreadIsCalledWhenACallIsQueued) {
-  std::atomic<int> wakes{0};
+  std::atomic<int> wakes { 0 };
   SetWakeMainThread([&] { ++wakes; });
-  std::atomic<bool> done{false};
+  std::atomic<bool> done { false };
   FnThread t(true, [&](FnThread& self) {
     self.Synchronize([] {});
     done = true;
@@ -157,7 +157,7 @@ TEST(Thread, WakeMainThreadIsCalledWhenACallIsQueued) {
 }
 
 TEST(Thread, CheckSynchronizeBelongsToTheMainThread) {
-  std::atomic<bool> raised{false};
+  std::atomic<bool> raised { false };
   FnThread t(true, [&](FnThread&) {
     try {
       CheckSynchronize();
@@ -172,7 +172,7 @@ TEST(Thread, CheckSynchronizeBelongsToTheMainThread) {
 }
 
 TEST(Thread, SuspendOnlyByTheThreadItself) {
-  std::atomic<bool> resumedAfterSuspend{false};
+  std::atomic<bool> resumedAfterSuspend { false };
   FnThread t(true, [&](FnThread& self) {
     self.Suspend();
     resumedAfterSuspend = true;
@@ -187,8 +187,8 @@ TEST(Thread, SuspendOnlyByTheThreadItself) {
 }
 
 TEST(Thread, DestroyingTerminatesAndWaits) {
-  std::atomic<bool> sawTerminated{false};
-  std::atomic<bool> started{false};
+  std::atomic<bool> sawTerminated { false };
+  std::atomic<bool> started { false };
   auto* t = new FnThread(true, [&](FnThread& self) {
     started = true;
     while (!self.Terminated()) Sleep(1);
@@ -199,12 +199,12 @@ TEST(Thread, DestroyingTerminatesAndWaits) {
   delete t;
   EXPECT_TRUE(sawTerminated.load());
 
-  std::atomic<bool> ran{false};
+  std::atomic<bool> ran { false };
   delete new FnThread(true, [&](FnThread&) { ran = true; });  // never resumed: never runs
   EXPECT_FALSE(ran.load());
 
   // A worker blocked in Synchronize while the main thread destroys it still finishes.
-  std::atomic<bool> synced{false};
+  std::atomic<bool> synced { false };
   auto* s = new FnThread(true, [&](FnThread& self) { self.Synchronize([&] { synced = true; }); });
   s->Resume();
   delete s;
@@ -212,7 +212,7 @@ TEST(Thread, DestroyingTerminatesAndWaits) {
 }
 
 TEST(Thread, AThreadCannotWaitForItself) {
-  std::atomic<bool> raised{false};
+  std::atomic<bool> raised { false };
   FnThread t(true, [&](FnThread& self) {
     try {
       self.WaitFor();

@@ -24,47 +24,47 @@ TEST(Rectangles, IntersectAndUnion) {
     BOOL overlaps;
     RECT unionRect;
   } cases[] = {
-      {{0, 0, 10, 10}, {5, 5, 20, 20}, {5, 5, 10, 10}, TRUE, {0, 0, 20, 20}},
-      {{0, 0, 10, 10}, {10, 0, 20, 10}, {0, 0, 0, 0}, FALSE, {0, 0, 20, 10}},  // touching edges do not overlap
-      {{0, 0, 10, 10}, {20, 20, 30, 30}, {0, 0, 0, 0}, FALSE, {0, 0, 30, 30}},
-      {{0, 0, 10, 10}, {3, 3, 3, 8}, {0, 0, 0, 0}, FALSE, {0, 0, 10, 10}},     // an empty rectangle adds nothing
-      {{-5, -5, 5, 5}, {-10, 0, 0, 10}, {-5, 0, 0, 5}, TRUE, {-10, -5, 5, 10}},
+    { { 0, 0, 10, 10 }, { 5, 5, 20, 20 }, { 5, 5, 10, 10 }, TRUE, { 0, 0, 20, 20 } },
+    { { 0, 0, 10, 10 }, { 10, 0, 20, 10 }, { 0, 0, 0, 0 }, FALSE, { 0, 0, 20, 10 } },  // touching edges do not overlap
+    { { 0, 0, 10, 10 }, { 20, 20, 30, 30 }, { 0, 0, 0, 0 }, FALSE, { 0, 0, 30, 30 } },
+    { { 0, 0, 10, 10 }, { 3, 3, 3, 8 }, { 0, 0, 0, 0 }, FALSE, { 0, 0, 10, 10 } },  // an empty rectangle adds nothing
+    { { -5, -5, 5, 5 }, { -10, 0, 0, 10 }, { -5, 0, 0, 5 }, TRUE, { -10, -5, 5, 10 } },
   };
   for (const Case& c : cases) {
-    RECT r{1, 2, 3, 4};
+    RECT r { 1, 2, 3, 4 };
     EXPECT_EQ(IntersectRect(&r, &c.a, &c.b), c.overlaps);
     EXPECT_TRUE(SameRect(r, c.intersection));
     EXPECT_TRUE(UnionRect(&r, &c.a, &c.b));
     EXPECT_TRUE(SameRect(r, c.unionRect));
   }
-  RECT empty{5, 5, 5, 5}, r{1, 1, 2, 2};
+  RECT empty { 5, 5, 5, 5 }, r { 1, 1, 2, 2 };
   EXPECT_FALSE(UnionRect(&r, &empty, &empty));
   EXPECT_TRUE(IsRectEmpty(&r));
   EXPECT_FALSE(IntersectRect(&r, nullptr, &empty));
 }
 
 TEST(Rectangles, PointsOnTheRightAndBottomEdgeAreOutside) {
-  const RECT r{0, 0, 10, 5};
-  EXPECT_TRUE(PtInRect(&r, POINT{0, 0}));
-  EXPECT_TRUE(PtInRect(&r, POINT{9, 4}));
-  EXPECT_FALSE(PtInRect(&r, POINT{10, 4}));
-  EXPECT_FALSE(PtInRect(&r, POINT{9, 5}));
-  EXPECT_FALSE(PtInRect(&r, POINT{-1, 0}));
-  EXPECT_FALSE(PtInRect(nullptr, POINT{0, 0}));
+  const RECT r { 0, 0, 10, 5 };
+  EXPECT_TRUE(PtInRect(&r, POINT { 0, 0 }));
+  EXPECT_TRUE(PtInRect(&r, POINT { 9, 4 }));
+  EXPECT_FALSE(PtInRect(&r, POINT { 10, 4 }));
+  EXPECT_FALSE(PtInRect(&r, POINT { 9, 5 }));
+  EXPECT_FALSE(PtInRect(&r, POINT { -1, 0 }));
+  EXPECT_FALSE(PtInRect(nullptr, POINT { 0, 0 }));
 }
 
 TEST(Rectangles, SetOffsetInflateEmpty) {
   RECT r;
   SetRect(&r, 1, 2, 3, 4);
   OffsetRect(&r, 10, -2);
-  EXPECT_TRUE(SameRect(r, RECT{11, 0, 13, 2}));
+  EXPECT_TRUE(SameRect(r, RECT { 11, 0, 13, 2 }));
   InflateRect(&r, 1, -1);
-  EXPECT_TRUE(SameRect(r, RECT{10, 1, 14, 1}));
+  EXPECT_TRUE(SameRect(r, RECT { 10, 1, 14, 1 }));
   EXPECT_TRUE(IsRectEmpty(&r));
-  RECT reversed{10, 10, 0, 0};
+  RECT reversed { 10, 10, 0, 0 };
   EXPECT_TRUE(IsRectEmpty(&reversed));
   SetRectEmpty(&r);
-  EXPECT_TRUE(SameRect(r, RECT{0, 0, 0, 0}));
+  EXPECT_TRUE(SameRect(r, RECT { 0, 0, 0, 0 }));
   RECT copy;
   CopyRect(&copy, &reversed);
   EXPECT_TRUE(SameRect(copy, reversed));
@@ -74,11 +74,23 @@ TEST(MulDiv, RoundsHalfAwayFromZeroWithA64BitIntermediate) {
   struct Case {
     int a, b, c, expected;
   } cases[] = {
-      {10, 3, 2, 15},         {5, 1, 2, 3},          {-5, 1, 2, -3},        {5, -1, 2, -3},
-      {-5, -1, -2, -3},       {1, 1, 3, 0},          {2, 1, 3, 1},          {-2, 1, 3, -1},
-      {7, 1, 0, -1},          {INT_MAX, 2, 2, INT_MAX}, {INT_MAX, INT_MAX, INT_MAX, INT_MAX},
-      {INT_MAX, 2, 1, -1},    {INT_MIN, 1, -1, -1},  {INT_MIN, 1, 1, INT_MIN}, {96, 72, 96, 72},
-      {-7, 3, 2, -11},        {0, 5, 3, 0},
+    { 10, 3, 2, 15 },
+    { 5, 1, 2, 3 },
+    { -5, 1, 2, -3 },
+    { 5, -1, 2, -3 },
+    { -5, -1, -2, -3 },
+    { 1, 1, 3, 0 },
+    { 2, 1, 3, 1 },
+    { -2, 1, 3, -1 },
+    { 7, 1, 0, -1 },
+    { INT_MAX, 2, 2, INT_MAX },
+    { INT_MAX, INT_MAX, INT_MAX, INT_MAX },
+    { INT_MAX, 2, 1, -1 },
+    { INT_MIN, 1, -1, -1 },
+    { INT_MIN, 1, 1, INT_MIN },
+    { 96, 72, 96, 72 },
+    { -7, 3, 2, -11 },
+    { 0, 5, 3, 0 },
   };
   for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << "*" << c.b << "/" << c.c;
 }
@@ -96,7 +108,7 @@ TEST(Version, ReportsWindowsXpUnlessATestAsksOtherwise) {
   EXPECT_EQ(LOBYTE(LOWORD(v)), 5);
   EXPECT_EQ(HIBYTE(LOWORD(v)), 1);
   EXPECT_EQ(v & 0x80000000u, 0u);  // the NT family
-  OSVERSIONINFOA info{};
+  OSVERSIONINFOA info {};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_TRUE(GetVersionExA(&info));
   EXPECT_EQ(info.dwMajorVersion, 5u);
@@ -164,7 +176,7 @@ TEST(Handles, BadOrClosedHandlesFailCleanly) {
   EXPECT_FALSE(SetEvent(event));
   EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_FAILED);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
-  for (HANDLE bad : {HANDLE(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345678)}) {
+  for (HANDLE bad : { HANDLE(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(0x12345678) }) {
     EXPECT_EQ(WaitForSingleObject(bad, 0), WAIT_FAILED);
     EXPECT_FALSE(CloseHandle(bad));
     EXPECT_FALSE(ResetEvent(bad));
@@ -215,7 +227,8 @@ TEST(Handles, DeviceOpenersComeBeforeTheFileSystem) {
     }
     return false;
   });
-  HANDLE port = CreateFileA("FAKECOM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  HANDLE port =
+      CreateFileA("FAKECOM1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
   ASSERT_NE(port, INVALID_HANDLE_VALUE);
   EXPECT_EQ(seen.DesiredAccess, GENERIC_READ | GENERIC_WRITE);
   EXPECT_EQ(seen.FlagsAndAttributes, FILE_FLAG_OVERLAPPED);
@@ -298,7 +311,7 @@ TEST_F(Files, GbkNamesBecomeUtf8OnDisk) {
 }
 
 TEST_F(Files, RenameNeverReplacesAnExistingFile) {
-  for (const char* name : {"a.txt", "b.txt"}) {
+  for (const char* name : { "a.txt", "b.txt" }) {
     HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     WriteFile(h, name, 1, nullptr, nullptr);
     CloseHandle(h);
@@ -330,7 +343,7 @@ TEST_F(Files, CreationDispositionsAndErrors) {
 
   // An OVERLAPPED reads at its offset, completes at once and signals its event.
   h = CreateFileA("x.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-  OVERLAPPED ov{};
+  OVERLAPPED ov {};
   ov.Offset = 6;
   ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   char buffer[8] = {};

@@ -16,9 +16,9 @@
 
 namespace ctltest {
 
-constexpr int kCharW = 8;    // test face: single-byte cell
-constexpr int kWideW = 16;   // test face: double-byte cell
-constexpr int kLineH = 13;   // test face: cell height
+constexpr int kCharW = 8;   // test face: single-byte cell
+constexpr int kWideW = 16;  // test face: double-byte cell
+constexpr int kLineH = 13;  // test face: cell height
 constexpr int kParentX = 100, kParentY = 100;
 
 struct Notice {
@@ -29,10 +29,10 @@ struct Notice {
 
 // What the parent does; tests replace the parts they need.
 struct ParentBehaviour {
-  std::function<LRESULT(HDC, HWND)> ctlColor;           // WM_CTLCOLOREDIT / WM_CTLCOLORLISTBOX; null: default
-  std::function<void(const Notice&)> onCommand;         // after recording
+  std::function<LRESULT(HDC, HWND)> ctlColor;             // WM_CTLCOLOREDIT / WM_CTLCOLORLISTBOX; null: default
+  std::function<void(const Notice&)> onCommand;           // after recording
   std::function<UINT(const MEASUREITEMSTRUCT&)> measure;  // height for WM_MEASUREITEM; null: leave it
-  std::function<void(const DRAWITEMSTRUCT&)> draw;      // after recording WM_DRAWITEM
+  std::function<void(const DRAWITEMSTRUCT&)> draw;        // after recording WM_DRAWITEM
 };
 
 inline ParentBehaviour& Behaviour() {
@@ -128,8 +128,8 @@ class CtlTest : public ::testing::Test {
     wc.hbrBackground = (HBRUSH)(uintptr_t)(COLOR_BTNFACE + 1);
     wc.lpszClassName = "CtlTestParent";
     if (!GetClassInfoA(nullptr, wc.lpszClassName, &wc)) RegisterClassA(&wc);
-    parent = CreateWindowExA(0, "CtlTestParent", "parent", WS_POPUP | WS_VISIBLE, kParentX, kParentY, 500, 300,
-                             nullptr, nullptr, nullptr, nullptr);
+    parent = CreateWindowExA(0, "CtlTestParent", "parent", WS_POPUP | WS_VISIBLE, kParentX, kParentY, 500, 300, nullptr,
+                             nullptr, nullptr, nullptr);
     font = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Platform Test");
     xj::test::PumpUntilIdle();
   }

@@ -12,8 +12,8 @@ using namespace ctltest;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0),
-                   kBlue = RGB(0, 0, 255), kGreen = RGB(0, 128, 0), kYellow = RGB(255, 255, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255),
+                   kGreen = RGB(0, 128, 0), kYellow = RGB(255, 255, 0);
 
 // A subclass in front of the edit's own procedure, as the class library installs one.
 struct Subclass {
@@ -93,7 +93,7 @@ TEST_F(EditTest, TypingUnderALimitNeverLeavesHalfACharacter) {
 
   SendMessageA(e, EM_LIMITTEXT, 0, 0);
   SetWindowTextA(e, "");
-  ImeCommit("\xD6");   // a lead byte ...
+  ImeCommit("\xD6");    // a lead byte ...
   KeyPress(VK_RETURN);  // ... followed by no trail byte is dropped
   TypeText("ok");
   EXPECT_EQ(TextOf(e), "ok");
@@ -107,10 +107,10 @@ TEST_F(EditTest, CaretKeysMoveOverWholeCharactersAndShiftSelects) {
     unsigned shift;
     Selection sel;
   } steps[] = {
-    { VK_RIGHT, ssNone, { 1, 1 } },  { VK_RIGHT, ssNone, { 3, 3 } },   { VK_LEFT, ssShift, { 1, 3 } },
-    { VK_END, ssShift, { 3, 7 } },   { VK_LEFT, ssNone, { 3, 3 } },    // a selection collapses to its start
-    { VK_RIGHT, ssShift, { 3, 4 } }, { VK_RIGHT, ssShift, { 3, 6 } },  { VK_RIGHT, ssNone, { 6, 6 } },
-    { VK_HOME, ssShift, { 0, 6 } },  { VK_DOWN, ssNone, { 6, 6 } },    // down acts as right in one line
+    { VK_RIGHT, ssNone, { 1, 1 } },  { VK_RIGHT, ssNone, { 3, 3 } },  { VK_LEFT, ssShift, { 1, 3 } },
+    { VK_END, ssShift, { 3, 7 } },   { VK_LEFT, ssNone, { 3, 3 } },  // a selection collapses to its start
+    { VK_RIGHT, ssShift, { 3, 4 } }, { VK_RIGHT, ssShift, { 3, 6 } }, { VK_RIGHT, ssNone, { 6, 6 } },
+    { VK_HOME, ssShift, { 0, 6 } },  { VK_DOWN, ssNone, { 6, 6 } },  // down acts as right in one line
     { VK_UP, ssNone, { 4, 4 } },     { VK_HOME, ssNone, { 0, 0 } },
   };
   for (const Step& s : steps) {
@@ -407,8 +407,8 @@ TEST_F(EditTest, AlignmentAndMarginsPlaceTheText) {
     DWORD style;
     int left, right, x;
   } cases[] = {
-    { ES_LEFT, 0, 0, 0 },  { ES_CENTER, 0, 0, 38 }, { ES_RIGHT, 0, 0, 75 },
-    { ES_LEFT, 5, 7, 5 },  { ES_CENTER, 5, 7, 37 }, { ES_RIGHT, 5, 7, 68 },
+    { ES_LEFT, 0, 0, 0 }, { ES_CENTER, 0, 0, 38 }, { ES_RIGHT, 0, 0, 75 },
+    { ES_LEFT, 5, 7, 5 }, { ES_CENTER, 5, 7, 37 }, { ES_RIGHT, 5, 7, 68 },
   };
   for (const Case& c : cases) {
     HWND e = Edit(ES_AUTOHSCROLL | c.style, 100, "abc");

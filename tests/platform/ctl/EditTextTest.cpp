@@ -25,15 +25,18 @@ TEST(EditTextTest, BoundariesNeverSplitADoubleByteCharacter) {
     std::string text;
     size_t pos, snap, next, prev;
   } cases[] = {
-    { "a中b", 0, 0, 1, 0 },          // 中 occupies bytes 1–2
+    { "a中b", 0, 0, 1, 0 },  // 中 occupies bytes 1–2
     { "a中b", 1, 1, 3, 0 },
-    { "a中b", 2, 1, 3, 0 },          // inside 中: back to its start
+    { "a中b", 2, 1, 3, 0 },  // inside 中: back to its start
     { "a中b", 3, 3, 4, 1 },
-    { "a中b", 9, 4, 4, 3 },          // past the end: clamped
-    { kTrailA + "a", 1, 0, 2, 0 },   // the trail looks like 'a' but belongs to the lead
+    { "a中b", 9, 4, 4, 3 },         // past the end: clamped
+    { kTrailA + "a", 1, 0, 2, 0 },  // the trail looks like 'a' but belongs to the lead
     { kTrailA + "a", 2, 2, 3, 0 },
-    { "ab\xD6", 3, 3, 3, 2 },        // a lone lead byte at the end is a character of its own
-    { "\xD6" "\n" "x", 1, 1, 2, 0 },  // a lead byte before a line break does not swallow it
+    { "ab\xD6", 3, 3, 3, 2 },  // a lone lead byte at the end is a character of its own
+    { "\xD6"
+      "\n"
+      "x",
+      1, 1, 2, 0 },  // a lead byte before a line break does not swallow it
   };
   for (const Case& c : cases) {
     EditText t = With(c.text);
@@ -50,14 +53,12 @@ TEST(EditTextTest, WordsSeparateBlanksPunctuationAndDoubleByteText) {
   struct Case {
     size_t pos, left, right, wordFrom, wordTo;
   } cases[] = {
-    { 0, 0, 5, 0, 5 },
-    { 2, 0, 5, 0, 5 },
-    { 5, 0, 7, 5, 6 },       // the comma is a word of its own, then the blank is skipped
-    { 9, 7, 14, 7, 12 },
-    { 12, 7, 14, 12, 14 },   // on blanks: the run of blanks
-    { 15, 7, 18, 14, 18 },   // inside 中: snapped back to its start
-    { 18, 14, 20, 18, 20 },  // full-width punctuation apart from the characters beside it
-    { 23, 20, 23, 20, 23 },  // at the end: the last word
+    { 0, 0, 5, 0, 5 },      { 2, 0, 5, 0, 5 },
+    { 5, 0, 7, 5, 6 },                              // the comma is a word of its own, then the blank is skipped
+    { 9, 7, 14, 7, 12 },    { 12, 7, 14, 12, 14 },  // on blanks: the run of blanks
+    { 15, 7, 18, 14, 18 },                          // inside 中: snapped back to its start
+    { 18, 14, 20, 18, 20 },                         // full-width punctuation apart from the characters beside it
+    { 23, 20, 23, 20, 23 },                         // at the end: the last word
   };
   for (const Case& c : cases) {
     EXPECT_EQ(t.WordLeft(c.pos), c.left) << "left @" << c.pos;
@@ -77,10 +78,10 @@ TEST(EditTextTest, LimitCutsInsertionsAtWholeCharacters) {
     std::string after;
     bool changed;
   } cases[] = {
-    { 5, "abc", "中文", 3, 3, "abc中", true },   // room for one double-byte character only
-    { 4, "abc", "中", 3, 3, "abc", false },      // one byte free: nothing, not half of 中
+    { 5, "abc", "中文", 3, 3, "abc中", true },  // room for one double-byte character only
+    { 4, "abc", "中", 3, 3, "abc", false },     // one byte free: nothing, not half of 中
     { 4, "abcd", "x", 4, 4, "abcd", false },
-    { 4, "abcd", "中", 1, 3, "a中d", true },     // the selection's bytes are free again
+    { 4, "abcd", "中", 1, 3, "a中d", true },      // the selection's bytes are free again
     { 3, "abcdef", "x", 6, 6, "abcdef", false },  // already over the limit: typing is refused
     { 3, "abcdef", "", 0, 2, "cdef", true },      // deleting still works
   };
@@ -88,7 +89,8 @@ TEST(EditTextTest, LimitCutsInsertionsAtWholeCharacters) {
     EditText t = With(c.text);
     t.SetLimit(c.limit);
     t.Select(c.selFrom, c.selTo);
-    EXPECT_EQ(t.ReplaceSelection(c.insert, UndoKind::Other), c.changed) << xj::test::Shown(c.text) << " + " << xj::test::Shown(c.insert);
+    EXPECT_EQ(t.ReplaceSelection(c.insert, UndoKind::Other), c.changed)
+        << xj::test::Shown(c.text) << " + " << xj::test::Shown(c.insert);
     EXPECT_EQ(t.Text(), c.after) << xj::test::Shown(c.text) << " + " << xj::test::Shown(c.insert);
   }
   EditText t;

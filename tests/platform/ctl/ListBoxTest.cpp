@@ -17,7 +17,8 @@ class ListBoxTest : public CtlTest {
     return Make("LISTBOX", style, 10, 10, width, height);
   }
   static void Add(HWND l, int count, const char* prefix = "item") {
-    for (int i = 0; i < count; ++i) SendMessageA(l, LB_ADDSTRING, 0, (LPARAM)(std::string(prefix) + std::to_string(i)).c_str());
+    for (int i = 0; i < count; ++i)
+      SendMessageA(l, LB_ADDSTRING, 0, (LPARAM)(std::string(prefix) + std::to_string(i)).c_str());
     PumpUntilIdle();
   }
   static void Add(HWND l, std::initializer_list<const char*> items) {
@@ -83,9 +84,9 @@ TEST_F(ListBoxTest, ItemsAreAddedInsertedAndDeleted) {
   struct Bad {
     UINT msg;
     WPARAM w;
-  } bad[] = { { LB_DELETESTRING, 3 },   { LB_DELETESTRING, (WPARAM)-1 }, { LB_GETTEXTLEN, 3 },
-              { LB_GETITEMDATA, 3 },    { LB_SETITEMDATA, 3 },           { LB_GETSEL, 3 },
-              { LB_SETTOPINDEX, 3 },    { LB_SETCARETINDEX, 3 },         { LB_SETCURSEL, 3 },
+  } bad[] = { { LB_DELETESTRING, 3 }, { LB_DELETESTRING, (WPARAM)-1 }, { LB_GETTEXTLEN, 3 },
+              { LB_GETITEMDATA, 3 },  { LB_SETITEMDATA, 3 },           { LB_GETSEL, 3 },
+              { LB_SETTOPINDEX, 3 },  { LB_SETCARETINDEX, 3 },         { LB_SETCURSEL, 3 },
               { LB_SETSEL, 0 },  // a single-selection list has no LB_SETSEL
               { LB_GETSELCOUNT, 0 } };
   char buf[16];
@@ -167,10 +168,10 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndKeepItInView) {
     UINT vk;
     int sel, top;
   } steps[] = {
-    { VK_DOWN, 0, 0 },    // nothing selected yet: the first arrow selects the caret's item
-    { VK_DOWN, 1, 0 },    { VK_RIGHT, 2, 0 },   { VK_END, 19, 14 },  { VK_HOME, 0, 0 },
-    { VK_NEXT, 5, 0 },    { VK_NEXT, 10, 5 },   { VK_PRIOR, 5, 5 },  { VK_UP, 4, 4 },
-    { VK_LEFT, 3, 3 },    { VK_HOME, 0, 0 },    { VK_UP, 0, 0 },
+    { VK_DOWN, 0, 0 },  // nothing selected yet: the first arrow selects the caret's item
+    { VK_DOWN, 1, 0 }, { VK_RIGHT, 2, 0 }, { VK_END, 19, 14 }, { VK_HOME, 0, 0 },
+    { VK_NEXT, 5, 0 }, { VK_NEXT, 10, 5 }, { VK_PRIOR, 5, 5 }, { VK_UP, 4, 4 },
+    { VK_LEFT, 3, 3 }, { VK_HOME, 0, 0 },  { VK_UP, 0, 0 },
   };
   int notices = 0, last = -1;
   for (const Step& s : steps) {
@@ -485,7 +486,8 @@ TEST_F(ListBoxTest, TheFocusedListFramesItsCaretItem) {
   SendMessageA(l, LB_SETCURSEL, 1, 0);
   auto framed = [&](int item) {  // pixels of the item's top row that are not the background
     int n = 0, y = item * kLineH;
-    for (int x = 20; x < 100; ++x) n += ReadPixel(l, x, y) != GetSysColor(COLOR_HIGHLIGHT) && ReadPixel(l, x, y) != kWhiteBg;
+    for (int x = 20; x < 100; ++x)
+      n += ReadPixel(l, x, y) != GetSysColor(COLOR_HIGHLIGHT) && ReadPixel(l, x, y) != kWhiteBg;
     return n;
   };
   PumpUntilIdle();

@@ -88,7 +88,8 @@ TEST(DisplayFactoryDeathTest, AProgramWhoseDisplayIsMissingSaysSoAndExitsWithFai
     wc.lpfnWndProc = WNDPROC(DefWindowProcA);
     wc.lpszClassName = "FactoryTestWindow";
     RegisterClassA(&wc);
-    HWND w = CreateWindowExA(0, "FactoryTestWindow", "", WS_OVERLAPPED, 10, 20, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND w = CreateWindowExA(0, "FactoryTestWindow", "", WS_OVERLAPPED, 10, 20, 200, 100, nullptr, nullptr, nullptr,
+                             nullptr);
     ShowWindow(w, SW_SHOW);
     std::exit(0);  // not reached when the display is missing
   };

@@ -98,11 +98,16 @@ TEST(HeadlessDisplay, ComposesWindowsInZOrder) {
   };
   auto check = [&](std::initializer_list<Probe> probes) {
     Image desktop = d.DesktopPixels();
-    for (const Probe& p : probes)
-      EXPECT_EQ(desktop.At(p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+    for (const Probe& p : probes) EXPECT_EQ(desktop.At(p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
   };
-  check({ { 20, 20, kRed }, { 70, 70, kGreen }, { 105, 105, kBlue }, { 150, 150, kGreen }, { 5, 5, 0x008080 },
-          { 109, 50, kBlue }, { 99, 99, kGreen }, { 160, 160, 0x008080 } });
+  check({ { 20, 20, kRed },
+          { 70, 70, kGreen },
+          { 105, 105, kBlue },
+          { 150, 150, kGreen },
+          { 5, 5, 0x008080 },
+          { 109, 50, kBlue },
+          { 99, 99, kGreen },
+          { 160, 160, 0x008080 } });
 
   std::vector<WindowId> order { a, c, b };  // a to the top, b to the bottom
   d.SetZOrder(order);
@@ -152,9 +157,9 @@ TEST(HeadlessDisplay, ShapesCutWindowsAndOverlapsCountOnce) {
     uint32_t colour;
   };
   const Probe probes[] = {
-    { 10, 10, kGreen }, { 49, 49, kGreen }, { 50, 50, kRed },   // first rectangle, its far corner excluded
-    { 30, 35, kGreen }, { 89, 35, kGreen }, { 90, 35, kRed },   // second, clipped at the window's edge
-    { 60, 60, kRed },   { 60, 45, kRed },                       // outside both
+    { 10, 10, kGreen }, { 49, 49, kGreen }, { 50, 50, kRed },  // first rectangle, its far corner excluded
+    { 30, 35, kGreen }, { 89, 35, kGreen }, { 90, 35, kRed },  // second, clipped at the window's edge
+    { 60, 60, kRed },   { 60, 45, kRed },                      // outside both
   };
   Image desktop = d.DesktopPixels();
   for (const Probe& p : probes) EXPECT_EQ(desktop.At(p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
@@ -208,7 +213,7 @@ TEST(HeadlessDisplay, PresentCopiesOnlyTheDirtyRectangle) {
   HeadlessBackend d;
   WindowId id = d.Create(WindowKind::Popup, { 0, 0, 8, 6 });
   EXPECT_EQ(d.WindowPixels(id).At(3, 3), 0u);  // black until presented
-  TestSurface s(8, 6, kWhite | 0xFF000000u);     // the X byte must not reach the pixels
+  TestSurface s(8, 6, kWhite | 0xFF000000u);   // the X byte must not reach the pixels
   s.At(2, 1) = 0x7F123456;
   ASSERT_TRUE(d.Present(id, s.View(), { 1, 1, 4, 3 }));
   Image pixels = d.WindowPixels(id);

@@ -21,8 +21,8 @@ namespace {
 class PngFiles : public testing::Test {
  protected:
   void SetUp() override {
-    FDir = fs::temp_directory_path() / ("xj_png_" + std::to_string(getpid()) + "_" +
-                                        testing::UnitTest::GetInstance()->current_test_info()->name());
+    FDir = fs::temp_directory_path() /
+           ("xj_png_" + std::to_string(getpid()) + "_" + testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(FDir);
   }
   void TearDown() override { fs::remove_all(FDir); }
@@ -40,7 +40,8 @@ class PngFiles : public testing::Test {
     return out;
   }
   static void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
 
   fs::path FDir;
@@ -107,7 +108,7 @@ TEST_F(PngFiles, ReadsPicturesMadeByAnotherProgram) {
   if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick's convert is not installed";
   struct Case {
     const char* name;
-    const char* make;  // convert arguments before the output file
+    const char* make;   // convert arguments before the output file
     uint32_t expected;  // 0xAARRGGBB of every pixel
     int tolerance;      // per channel, for conversions that may round either way
   };

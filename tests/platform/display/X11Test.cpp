@@ -32,8 +32,8 @@ using namespace xj::display;
 
 namespace {
 
-constexpr const char* kZhongUtf8 = "\xE4\xB8\xAD";                                    // 中
-constexpr const char* kLineUtf8 = "\xE7\xBA\xBF\xE8\xB7\xAF abc";                     // 线路 abc
+constexpr const char* kZhongUtf8 = "\xE4\xB8\xAD";                                         // 中
+constexpr const char* kLineUtf8 = "\xE7\xBA\xBF\xE8\xB7\xAF abc";                          // 线路 abc
 constexpr const char* kXunjianUtf8 = "\xE5\xB7\xA1\xE6\xA3\x80 \xE6\x8E\xA7\xE5\x88\xB6";  // 巡检 控制
 
 using xj::test::OnPath;
@@ -397,7 +397,9 @@ TEST_F(X11Display, MouseClicksAndTheWheelArrive) {
   WindowId id = ShowPattern(WindowKind::Normal, { 40, 60, 240, 200 }, pattern);
   FEvents.clear();
   Xdotool("mousemove 100 80 click 1 click 4 click 5 click 3");
-  auto count = [&](EventType t) { return std::count_if(FEvents.begin(), FEvents.end(), [t](const Event& e) { return e.type == t; }); };
+  auto count = [&](EventType t) {
+    return std::count_if(FEvents.begin(), FEvents.end(), [t](const Event& e) { return e.type == t; });
+  };
   ASSERT_TRUE(PumpUntil([&] { return count(EventType::ButtonUp) == 2; }));
 
   std::vector<Event> clicks;
@@ -462,9 +464,8 @@ TEST_F(X11Display, KeysArriveAsVirtualKeysWithText) {
     bool extended;
   };
   const Expect expected[] = {
-    { 'A', "a", false },       { 0x10, "", false },       { 'B', "B", false },  { 0x0D, "\r", false },
-    { 0x74, "", false },       { 0x25, "", true },        { 0x2E, "", true },   { 0x11, "", false },
-    { 'C', "\x03", false },
+    { 'A', "a", false }, { 0x10, "", false }, { 'B', "B", false }, { 0x0D, "\r", false },  { 0x74, "", false },
+    { 0x25, "", true },  { 0x2E, "", true },  { 0x11, "", false }, { 'C', "\x03", false },
   };
   std::vector<Event> downs = keyDowns();
   ASSERT_EQ(downs.size(), std::size(expected));
@@ -651,13 +652,13 @@ TEST_F(X11Display, TheWindowManagersStateChangesArriveAndOurOwnAreAskedOfIt) {
     std::vector<WS> reported;
   };
   const Step steps[] = {
-    { IconicState, {}, { WS::Minimized } },                                                          // its icon button
-    { NormalState, {}, { WS::Normal } },                                                             // a task-bar click
+    { IconicState, {}, { WS::Minimized } },  // its icon button
+    { NormalState, {}, { WS::Normal } },     // a task-bar click
     { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ" }, { WS::Maximized } },
-    { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT" }, { WS::Normal } },                             // half is not all
+    { NormalState, { "_NET_WM_STATE_MAXIMIZED_VERT" }, { WS::Normal } },  // half is not all
     { IconicState, { "_NET_WM_STATE_HIDDEN" }, { WS::Minimized } },
     { NormalState, { "_NET_WM_STATE_HIDDEN" }, { WS::Normal } },  // our own note from before mapping
-    { NormalState, {}, {} },                                                                         // no change
+    { NormalState, {}, {} },                                      // no change
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(int(&step - steps));

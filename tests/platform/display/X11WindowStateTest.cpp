@@ -70,8 +70,9 @@ class X11Forms : public testing::Test {
     // Its default title fonts are not on a bare Xvfb; without them twm gives up.
     static ScratchDir dir("xj-twm");
     const std::string rc = dir / "twmrc";
-    xj::test::WriteHostFile(rc, "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
-                                "IconManagerFont \"fixed\"\n");
+    xj::test::WriteHostFile(rc,
+                            "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                            "IconManagerFont \"fixed\"\n");
     Twm() = new BackgroundProgram;
     XProbe probe(Server()->Name());
     if (!Twm()->Start("env LC_ALL=C twm -display " + Server()->Name() + " -f " + rc + " >/dev/null 2>&1") ||
@@ -176,11 +177,12 @@ TEST_F(X11FormsUnderTwm, MinimisingIconifiesAndOpeningTheIconRestoresAndRepaints
   ASSERT_TRUE(PumpUntil([&] {
     icon = FX->FindWindow("xj-program");
     return FX->WmState(icon) == kIconicState && !FX->Viewable(main);
-  })) << "the program's window state is " << FX->WmState(icon);
+  })) << "the program's window state is "
+      << FX->WmState(icon);
   EXPECT_TRUE(IsIconic(Application->Handle()));
   EXPECT_EQ(FMinimized, 1);
 
-  form->SetColor(clMaroon);  // changed while nobody can see it
+  form->SetColor(clMaroon);                                    // changed while nobody can see it
   ASSERT_EQ(Xdotool("windowmap " + std::to_string(icon)), 0);  // as a click on the icon does
   ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clMaroon); }))
       << "the main form is " << (IsWindowVisible(form->Handle()) ? "shown" : "hidden") << " by the program, "
@@ -249,8 +251,8 @@ TEST_F(X11FormsAlone, AfterAModalFormTheKeyboardFocusReturnsToItsOwner) {
   const TPoint onOk = ok->ClientToScreen(TPoint(55, 16));
   // The user clicks OK once the dialog is on the screen; the modal loop keeps running meanwhile.
   BackgroundProgram user;
-  ASSERT_TRUE(user.Start("xdotool search --sync --onlyvisible --name '^xj-modal$' mousemove " +
-                         std::to_string(onOk.X) + " " + std::to_string(onOk.Y) + " click 1 >/dev/null"));
+  ASSERT_TRUE(user.Start("xdotool search --sync --onlyvisible --name '^xj-modal$' mousemove " + std::to_string(onOk.X) +
+                         " " + std::to_string(onOk.Y) + " click 1 >/dev/null"));
   EXPECT_EQ(dialog->ShowModal(), mrOk);
 
   ASSERT_TRUE(PumpUntil([&] { return FX->FocusWindow() == main; })) << "the focus is on " << FX->FocusWindow();

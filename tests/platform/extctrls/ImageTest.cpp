@@ -10,11 +10,12 @@ using namespace exttest;
 
 namespace {
 
-const std::initializer_list<std::pair<char, TColor>> kInks = {
-  { 'r', clRed }, { 'g', clLime }, { 'b', clBlue }, { 'y', clYellow }, { 'w', clWhite }, { 'k', clBlack } };
-const std::initializer_list<std::pair<char, COLORREF>> kScreenInks = {
-  { '.', 0x00A0E0 }, { 'r', 0x0000FF }, { 'g', 0x00FF00 }, { 'b', 0xFF0000 }, { 'y', 0x00FFFF },
-  { 'w', 0xFFFFFF }, { 'k', 0x000000 } };
+const std::initializer_list<std::pair<char, TColor>> kInks = { { 'r', clRed },    { 'g', clLime },  { 'b', clBlue },
+                                                               { 'y', clYellow }, { 'w', clWhite }, { 'k', clBlack } };
+const std::initializer_list<std::pair<char, COLORREF>> kScreenInks = { { '.', 0x00A0E0 }, { 'r', 0x0000FF },
+                                                                       { 'g', 0x00FF00 }, { 'b', 0xFF0000 },
+                                                                       { 'y', 0x00FFFF }, { 'w', 0xFFFFFF },
+                                                                       { 'k', 0x000000 } };
 
 class ImageTest : public StockTest {
  protected:
@@ -39,8 +40,7 @@ TEST_F(ImageTest, PlacementFollowsStretchCenterAndProportional) {
   const Case cases[] = {
     { "own size, top-left", false, false, false,
       Rows({ "rgby....", "bkwr....", "........", "........", "........", "........" }) },
-    { "centred", false, true, false,
-      Rows({ "........", "........", "..rgby..", "..bkwr..", "........", "........" }) },
+    { "centred", false, true, false, Rows({ "........", "........", "..rgby..", "..bkwr..", "........", "........" }) },
     // Column i shows source column i * 4 / 8, row j source row j * 2 / 6.
     { "stretched", true, false, false,
       Rows({ "rrggbbyy", "rrggbbyy", "rrggbbyy", "bbkkwwrr", "bbkkwwrr", "bbkkwwrr" }) },

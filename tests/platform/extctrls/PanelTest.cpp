@@ -33,13 +33,7 @@ TEST(Frame3DTest, RingsShrinkTheRectangleAndTheBottomColourOwnsTwoCorners) {
   TRect r(1, 1, 7, 6);
   Frame3D(b.Canvas(), r, clRed, clBlue, 2);
   EXPECT_EQ(BitmapMap(b, { { '.', clWhite }, { 'T', clRed }, { 'B', clBlue } }),
-            Rows({ "........",
-                   ".TTTTTB.",
-                   ".TTTTBB.",
-                   ".TT..BB.",
-                   ".TBBBBB.",
-                   ".BBBBBB.",
-                   "........" }));
+            Rows({ "........", ".TTTTTB.", ".TTTTBB.", ".TT..BB.", ".TBBBBB.", ".BBBBBB.", "........" }));
   EXPECT_EQ(r, TRect(3, 3, 5, 4));
   EXPECT_EQ(b.Canvas()->Pen()->Width(), 1);
 }

@@ -99,7 +99,8 @@ TEST_F(RadioGroupTest, ButtonsAreLaidOutInColumnsBelowTheCaption) {
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   const int room = 105 - tm.tmHeight - 5;
-  EXPECT_EQ(Button(0)->BoundsRect(), TRect(8, tm.tmHeight + 1 + (room % 3) / 2, 8 + 159, tm.tmHeight + 1 + (room % 3) / 2 + room / 3));
+  EXPECT_EQ(Button(0)->BoundsRect(),
+            TRect(8, tm.tmHeight + 1 + (room % 3) / 2, 8 + 159, tm.tmHeight + 1 + (room % 3) / 2 + room / 3));
   EXPECT_EQ(Button(2)->Top(), Button(0)->Top() + 2 * (room / 3));
   group->Items()->Add("four");
   group->SetColumns(2);

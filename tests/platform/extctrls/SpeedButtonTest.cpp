@@ -26,9 +26,15 @@ class SpeedButtonTest : public StockTest {
   std::string Corners(TControl* c) {
     const int l = c->Left(), t = c->Top(), r = l + c->Width() - 1, b = t + c->Height() - 1;
     std::string s;
-    for (TPoint p : { TPoint(l, t), TPoint(r, t), TPoint(l, b), TPoint(r, b), TPoint(l + 1, t + 1), TPoint(r - 1, b - 1) }) {
+    for (TPoint p :
+         { TPoint(l, t), TPoint(r, t), TPoint(l, b), TPoint(r, b), TPoint(l + 1, t + 1), TPoint(r - 1, b - 1) }) {
       const COLORREF px = xt::ReadPixel(FormHandle(), p.X, p.Y);
-      s += px == kHighlight ? 'H' : px == kShadow ? 'S' : px == kDkShadow ? 'K' : px == kFace ? 'F' : px == 0x00A0E0 ? '.' : '?';
+      s += px == kHighlight  ? 'H'
+           : px == kShadow   ? 'S'
+           : px == kDkShadow ? 'K'
+           : px == kFace     ? 'F'
+           : px == 0x00A0E0  ? '.'
+                             : '?';
     }
     return s;
   }

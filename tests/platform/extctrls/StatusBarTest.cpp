@@ -215,10 +215,11 @@ TEST_F(StatusBarTest, DraggingTheGripSizesTheForm) {
     std::function<void()> hideGrip;
   } cases[] = {
     { "SizeGrip off", [&] { bar->SetSizeGrip(false); } },
-    { "a single border", [&] {
-       bar->SetSizeGrip(true);
-       form->SetBorderStyle(bsSingle);
-     } },
+    { "a single border",
+      [&] {
+        bar->SetSizeGrip(true);
+        form->SetBorderStyle(bsSingle);
+      } },
   };
   for (Case& c : cases) {
     c.hideGrip();

@@ -168,8 +168,9 @@ class StreamTest : public ControlsTest {
   void SetUp() override {
     ControlsTest::SetUp();
     Paint(picture, { "rg", "by" }, { { 'r', clRed }, { 'g', clLime }, { 'b', clBlue }, { 'y', clYellow } });
-    Paint(glyph, { "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww",
-                   "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww" },
+    Paint(glyph,
+          { "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww",
+            "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww", "kkkkkkkkwwwwwwww" },
           { { 'k', clBlack }, { 'w', clWhite } });
   }
   TStockForm* Load(const std::string& text) {

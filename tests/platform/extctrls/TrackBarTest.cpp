@@ -112,8 +112,8 @@ TEST_F(TrackBarTest, KeysMoveByLinesPagesAndToTheEnds) {
     UINT key;
     int position;
   };
-  const Step steps[] = { { VK_RIGHT, 3 }, { VK_DOWN, 6 }, { VK_NEXT, 13 }, { VK_LEFT, 10 }, { VK_UP, 7 },
-                         { VK_PRIOR, 0 }, { VK_LEFT, 0 }, { VK_END, 50 }, { VK_RIGHT, 50 }, { VK_HOME, 0 } };
+  const Step steps[] = { { VK_RIGHT, 3 }, { VK_DOWN, 6 }, { VK_NEXT, 13 }, { VK_LEFT, 10 },  { VK_UP, 7 },
+                         { VK_PRIOR, 0 }, { VK_LEFT, 0 }, { VK_END, 50 },  { VK_RIGHT, 50 }, { VK_HOME, 0 } };
   for (const Step& s : steps) {
     Press(s.key);
     EXPECT_EQ(bar->Position(), s.position) << s.key;

@@ -126,7 +126,10 @@ TEST(GdiBitmap, GetDIBitsGivesTopDown24BitFromEveryDepthEvenWhileSelected) {
     std::vector<uint8_t> rgb(size_t(((6 * 24 + 31) / 32) * 4 * 4), 0x55);
     ASSERT_EQ(GetDIBits(dc, dib, 0, 4, rgb.data(), out.get(), DIB_RGB_COLORS), 4) << bpp;
     int stride = ((6 * 24 + 31) / 32) * 4;
-    auto at = [&](int x, int y) { return RGB(rgb[size_t(y * stride + 3 * x + 2)], rgb[size_t(y * stride + 3 * x + 1)], rgb[size_t(y * stride + 3 * x)]); };
+    auto at = [&](int x, int y) {
+      return RGB(rgb[size_t(y * stride + 3 * x + 2)], rgb[size_t(y * stride + 3 * x + 1)],
+                 rgb[size_t(y * stride + 3 * x)]);
+    };
     EXPECT_EQ(at(0, 0), RGB(0, 0, 0)) << bpp;
     EXPECT_EQ(at(5, 3), RGB(0, 0, 0)) << bpp;
     EXPECT_EQ(at(1, 0), RGB(255, 255, 255)) << bpp;
@@ -187,9 +190,9 @@ TEST(GdiBitmap, DrawingOnPaletteBitmapsWritesTheNearestEntryAndKeepsOtherIndices
 TEST(GdiBitmap, SetDIBitsAndBitmapBitsCopyIn) {
   HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   HBITMAP bmp = CreateCompatibleBitmap(screen, 2, 2);
-  Info info(2, 2, 24);  // bottom-up source
-  const uint8_t src[16] = { 255, 0, 0, 0, 255, 0, 0, 0,   // bottom row: blue, green
-                            0, 0, 255, 0, 0, 0, 0, 0 };   // top row: red, black
+  Info info(2, 2, 24);                                       // bottom-up source
+  const uint8_t src[16] = { 255, 0, 0,   0, 255, 0, 0, 0,    // bottom row: blue, green
+                            0,   0, 255, 0, 0,   0, 0, 0 };  // top row: red, black
   EXPECT_EQ(SetDIBits(screen, bmp, 0, 2, src, info.get(), DIB_RGB_COLORS), 2);
   std::vector<uint32_t> px;
   int w = 0, h = 0;
@@ -378,9 +381,9 @@ TEST(BmpCodec, BadDataIsAnErrorNeverACrash) {
     uint32_t value;
     const char* what;
   } bad[] = {
-    { 18, 0x7FFFFFFF, "absurd width" },   { 22, 0x80000000u, "most negative height" },
-    { 22, 0x00FFFFFF, "absurd height" },  { 28, 7 | (1u << 16), "bit depth 7" },
-    { 30, 4, "JPEG compression" },        { 30, BI_RLE8, "RLE8 at 24 bits" },
+    { 18, 0x7FFFFFFF, "absurd width" },    { 22, 0x80000000u, "most negative height" },
+    { 22, 0x00FFFFFF, "absurd height" },   { 28, 7 | (1u << 16), "bit depth 7" },
+    { 30, 4, "JPEG compression" },         { 30, BI_RLE8, "RLE8 at 24 bits" },
     { 10, 0xFFFFFF00u, "offset outside" }, { 14, 41, "odd header size" },
   };
   for (const Bad& b : bad) {

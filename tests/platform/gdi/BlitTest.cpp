@@ -23,10 +23,10 @@ uint32_t Noise(int i, uint32_t seed) {
 }
 
 TEST(GdiRop, EveryCommonAndSomeOddRopsMatchTheBitwiseReference) {
-  const DWORD rops[] = { SRCCOPY,  SRCPAINT,  SRCAND,    SRCINVERT, SRCERASE,   NOTSRCCOPY, NOTSRCERASE,
-                         MERGECOPY, MERGEPAINT, PATCOPY, PATPAINT,  PATINVERT,  DSTINVERT,  BLACKNESS,
-                         WHITENESS, 0x00E20746, 0x00B8074A, 0x001A0000, 0x00690000, 0x00960000, 0x00270000,
-                         0x00D40000, 0x00010000, 0x007F0000 };
+  const DWORD rops[] = { SRCCOPY,     SRCPAINT,   SRCAND,     SRCINVERT,  SRCERASE,   NOTSRCCOPY,
+                         NOTSRCERASE, MERGECOPY,  MERGEPAINT, PATCOPY,    PATPAINT,   PATINVERT,
+                         DSTINVERT,   BLACKNESS,  WHITENESS,  0x00E20746, 0x00B8074A, 0x001A0000,
+                         0x00690000,  0x00960000, 0x00270000, 0x00D40000, 0x00010000, 0x007F0000 };
   const uint32_t pattern = 0x00A5C30F;
   for (DWORD rop : rops) {
     Canvas src(16, 4), dst(16, 4);
@@ -154,12 +154,11 @@ TEST(GdiStretch, NearestNeighbourMapsAndMirrors) {
     int sx, sw;
     const char* expect;
   } cases[] = {
-    { 8, 0, 4, "11223344" },  // enlarge: i · 4 / 8
-    { 2, 0, 4, "13" },        // shrink: i · 4 / 2
-    { 3, 0, 4, "123" },       // floor(i · 4 / 3): 0, 1, 2
-    { 4, 0, 4, "1234" },
-    { -4, 0, 4, "4321" },     // mirrored destination
-    { 4, 3, -4, "3210" },     // mirrored source: [−1, 3) → pixel −1 is outside and not drawn
+    { 8, 0, 4, "11223344" },                        // enlarge: i · 4 / 8
+    { 2, 0, 4, "13" },                              // shrink: i · 4 / 2
+    { 3, 0, 4, "123" },                             // floor(i · 4 / 3): 0, 1, 2
+    { 4, 0, 4, "1234" },     { -4, 0, 4, "4321" },  // mirrored destination
+    { 4, 3, -4, "3210" },  // mirrored source: [−1, 3) → pixel −1 is outside and not drawn
   };
   for (const Case& cs : cases) {
     int w = std::abs(cs.w);

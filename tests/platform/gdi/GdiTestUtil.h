@@ -84,8 +84,8 @@ inline uint32_t RefRop(uint8_t code, uint32_t p, uint32_t s, uint32_t d) {
 }
 
 // A font by face and height (negative: em size), with the styles a test asks for.
-inline HFONT MakeFont(const char* face, LONG height, LONG weight = FW_NORMAL, LONG escapement = 0, bool underline = false,
-                      bool strike = false, bool italic = false) {
+inline HFONT MakeFont(const char* face, LONG height, LONG weight = FW_NORMAL, LONG escapement = 0,
+                      bool underline = false, bool strike = false, bool italic = false) {
   return CreateFontA(height, 0, escapement, 0, weight, italic, underline, strike, DEFAULT_CHARSET, 0, 0, 0, 0, face);
 }
 

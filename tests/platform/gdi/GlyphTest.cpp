@@ -85,8 +85,8 @@ TEST(GdiGlyphs, EveryStrokeOfDenseCharactersIsThereFromElevenToEighteenPixels) {
         for (LONG weight : { FW_NORMAL, FW_BOLD })
           for (bool italic : { false, true }) {
             StrokeCheck check(face, ch, px, weight, italic);
-            EXPECT_EQ(check.Missing(), 0) << face << " " << ch << " " << px << " px, weight " << weight
-                                          << (italic ? " italic" : "");
+            EXPECT_EQ(check.Missing(), 0)
+                << face << " " << ch << " " << px << " px, weight " << weight << (italic ? " italic" : "");
             EXPECT_GT(check.Ink(), px * 3) << face << " " << ch << " " << px << " px";
           }
 }
@@ -268,8 +268,11 @@ TEST_F(GlyphCacheTest, OneCharacterAtTwoSizesAndStylesKeepsEachItsOwnGlyph) {
   struct Style {
     const char* face;
     LONG height, weight;
-  } styles[] = { { "宋体", -12, FW_NORMAL }, { "宋体", -16, FW_NORMAL }, { "宋体", -12, FW_BOLD },
-                 { "MS Sans Serif", -12, FW_NORMAL }, { "MS Sans Serif", -12, FW_BOLD } };
+  } styles[] = { { "宋体", -12, FW_NORMAL },
+                 { "宋体", -16, FW_NORMAL },
+                 { "宋体", -12, FW_BOLD },
+                 { "MS Sans Serif", -12, FW_NORMAL },
+                 { "MS Sans Serif", -12, FW_BOLD } };
   std::vector<std::vector<uint32_t>> alone;
   for (const Style& s : styles) alone.push_back(Picture(s.face, s.height, s.weight, "中a"));
   for (size_t i = 0; i < alone.size(); ++i)

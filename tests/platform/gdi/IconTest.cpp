@@ -18,8 +18,8 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 // A 4 × 2 colour bitmap: red, green, blue, magenta / magenta, red, green, blue.
 HBITMAP Strip() {
   Canvas* c = new Canvas(4, 2);
-  const COLORREF cols[8] = { kRed, RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 0, 255),
-                             RGB(255, 0, 255), kRed, RGB(0, 255, 0), RGB(0, 0, 255) };
+  const COLORREF cols[8] = { kRed, RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 0, 255), RGB(255, 0, 255),
+                             kRed, RGB(0, 255, 0), RGB(0, 0, 255) };
   for (int i = 0; i < 8; ++i) c->SetRaw(i % 4, i / 4, Canvas::Px(cols[i]));
   // Hand the bitmap over: copy it out of the canvas before the canvas goes.
   HBITMAP copy = static_cast<HBITMAP>(CopyImage(c->bitmap(), IMAGE_BITMAP, 0, 0, 0));
@@ -105,8 +105,8 @@ TEST(GdiIcons, DrawIconExUsesTheMaskAndCopiesScale) {
   ASSERT_NE(app, nullptr);
   Canvas c(40, 40, RGB(1, 2, 3));
   ASSERT_TRUE(DrawIconEx(c.dc(), 4, 4, app, 0, 0, 0, nullptr, DI_NORMAL));
-  EXPECT_EQ(c.At(4, 4), RGB(1, 2, 3));     // outside the picture's shape: transparent
-  EXPECT_EQ(c.At(20, 20), kWhite);         // the window body
+  EXPECT_EQ(c.At(4, 4), RGB(1, 2, 3));  // outside the picture's shape: transparent
+  EXPECT_EQ(c.At(20, 20), kWhite);      // the window body
   EXPECT_EQ(c.At(39, 39), RGB(1, 2, 3));
   HICON big = CopyIcon(app);
   HICON small = static_cast<HICON>(CopyImage(app, IMAGE_ICON, 16, 16, LR_COPYFROMRESOURCE));

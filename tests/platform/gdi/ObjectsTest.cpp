@@ -354,8 +354,8 @@ TEST(GdiDC, ATargetDCDrawsAtItsOriginInsideItsVisibleRegion) {
   EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_DC));
   RECT all { -5, -5, 20, 20 };
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(w.Map(), gditest::Rows({ "..........", "..#####...", "..#####...", "..#####...", "..#####...",
-                                     ".........." }));
+  EXPECT_EQ(w.Map(),
+            gditest::Rows({ "..........", "..#####...", "..#####...", "..#####...", "..#####...", ".........." }));
   ASSERT_EQ(w.damage.size(), 1u);
   EXPECT_EQ(w.damage[0].left, 2);
   EXPECT_EQ(w.damage[0].bottom, 5);

@@ -108,8 +108,8 @@ TEST(GdiLines, WidePenIsCentredAndRound) {
   SelectObject(c.dc(), pen);
   MoveToEx(c.dc(), 2, 3, nullptr);
   LineTo(c.dc(), 6, 3);
-  EXPECT_EQ(c.Map(kBlack), Rows({ ".........", ".........", ".#######.", ".#######.", ".#######.", ".........",
-                                  "........." }));
+  EXPECT_EQ(c.Map(kBlack),
+            Rows({ ".........", ".........", ".#######.", ".#######.", ".#######.", ".........", "........." }));
   SelectObject(c.dc(), GetStockObject(BLACK_PEN));
   DeleteObject(pen);
 }
@@ -175,8 +175,8 @@ TEST(GdiShapes, InsideFramePenStaysInsideTheRectangle) {
   SelectObject(c.dc(), pen);
   SelectObject(c.dc(), GetStockObject(NULL_BRUSH));
   Rectangle(c.dc(), 1, 1, 7, 7);
-  EXPECT_EQ(c.Map(kBlack), Rows({ "........", ".######.", ".######.", ".##..##.", ".##..##.", ".######.",
-                                  ".######.", "........" }));
+  EXPECT_EQ(c.Map(kBlack),
+            Rows({ "........", ".######.", ".######.", ".##..##.", ".##..##.", ".######.", ".######.", "........" }));
   SelectObject(c.dc(), GetStockObject(BLACK_PEN));
   DeleteObject(pen);
 }
@@ -275,8 +275,8 @@ TEST(GdiFills, FrameInvertAndFocusRectangles) {
   Canvas f(8, 6, RGB(40, 80, 120));
   RECT fr { 0, 0, 8, 6 };
   DrawFocusRect(f.dc(), &fr);
-  EXPECT_EQ(f.Map(RGB(215, 175, 135)), Rows({ "#.#.#.#.", ".......#", "#.......", ".......#", "#.......",
-                                              ".#.#.#.#" }));
+  EXPECT_EQ(f.Map(RGB(215, 175, 135)),
+            Rows({ "#.#.#.#.", ".......#", "#.......", ".......#", "#.......", ".#.#.#.#" }));
   DrawFocusRect(f.dc(), &fr);
   EXPECT_EQ(f.Count(RGB(40, 80, 120)), 48);
 }
@@ -289,8 +289,8 @@ TEST(GdiFills, HatchBrushFollowsTheBrushOriginAndBackgroundMode) {
   SetBkMode(c.dc(), TRANSPARENT);
   SetBrushOrgEx(c.dc(), 3, 0, nullptr);
   PatBlt(c.dc(), 0, 0, 8, 2, PATCOPY);
-  EXPECT_EQ(c.Map(kBlack), Rows({ "...#....", "...#....", "........", "........", "........", "........",
-                                  "........", "........" }));
+  EXPECT_EQ(c.Map(kBlack),
+            Rows({ "...#....", "...#....", "........", "........", "........", "........", "........", "........" }));
   EXPECT_EQ(c.Count(RGB(255, 0, 0)), 0);
   SetBkMode(c.dc(), OPAQUE);
   PatBlt(c.dc(), 0, 2, 8, 1, PATCOPY);

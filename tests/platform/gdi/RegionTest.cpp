@@ -35,8 +35,8 @@ TEST(GdiRegion, CombineModesGiveTheExpectedShapes) {
     RECT box;
     int area;
   } cases[] = {
-    { RGN_AND, SIMPLEREGION, { 2, 2, 4, 4 }, 4 },    { RGN_OR, COMPLEXREGION, { 0, 0, 6, 6 }, 28 },
-    { RGN_XOR, COMPLEXREGION, { 0, 0, 6, 6 }, 24 },  { RGN_DIFF, COMPLEXREGION, { 0, 0, 4, 4 }, 12 },
+    { RGN_AND, SIMPLEREGION, { 2, 2, 4, 4 }, 4 },   { RGN_OR, COMPLEXREGION, { 0, 0, 6, 6 }, 28 },
+    { RGN_XOR, COMPLEXREGION, { 0, 0, 6, 6 }, 24 }, { RGN_DIFF, COMPLEXREGION, { 0, 0, 4, 4 }, 12 },
     { RGN_COPY, SIMPLEREGION, { 0, 0, 4, 4 }, 16 },
   };
   for (const Case& c : cases) {

@@ -80,7 +80,8 @@ TEST(GdiText, TextOutPlacesGlyphBoxesExactly) {
   TextOutA(c.dc(), 2, 1, "A B", 3);
   // Cells at x 2, 10 (a blank) and 18 (its box cut by the edge).
   std::string expect;
-  for (int y = 0; y < 16; ++y) expect += (y >= 2 && y < 11 ? std::string("...######..........#") : std::string(20, '.')) + "\n";
+  for (int y = 0; y < 16; ++y)
+    expect += (y >= 2 && y < 11 ? std::string("...######..........#") : std::string(20, '.')) + "\n";
   EXPECT_EQ(c.Map(kBlack), expect);
   // Opaque mode fills the whole cell box with the background colour.
   c.Fill(kWhite);
@@ -96,7 +97,7 @@ TEST(GdiText, AlignmentMovesTheBoxAroundTheReferencePoint) {
     UINT align;
     int left, top;
   } cases[] = {
-    { TA_LEFT | TA_TOP, 20, 20 },      { TA_RIGHT | TA_TOP, 4, 20 },  { TA_CENTER | TA_TOP, 12, 20 },
+    { TA_LEFT | TA_TOP, 20, 20 },      { TA_RIGHT | TA_TOP, 4, 20 },   { TA_CENTER | TA_TOP, 12, 20 },
     { TA_LEFT | TA_BASELINE, 20, 10 }, { TA_LEFT | TA_BOTTOM, 20, 7 },
   };
   for (const Case& cs : cases) {
@@ -125,10 +126,8 @@ TEST(GdiText, EscapementTurnsTextByQuarterTurns) {
     LONG esc;
     RECT ink;  // of "ab" drawn at (30, 30): two glyph boxes 6 × 9 with a 2-pixel gap
   } cases[] = {
-    { 0, { 31, 31, 45, 40 } },
-    { 900, { 31, 15, 40, 29 } },   // reads upwards: x ∈ [X, X + 13), y ∈ [Y − 16, Y)
-    { 1800, { 15, 20, 29, 29 } },
-    { 2700, { 20, 31, 29, 45 } },
+    { 0, { 31, 31, 45, 40 } },          { 900, { 31, 15, 40, 29 } },  // reads upwards: x ∈ [X, X + 13), y ∈ [Y − 16, Y)
+    { 1800, { 15, 20, 29, 29 } },       { 2700, { 20, 31, 29, 45 } },
     { 3600 + 880, { 31, 15, 40, 29 } },  // other angles round to the nearest quarter turn
   };
   for (const Case& cs : cases) {
@@ -204,10 +203,8 @@ TEST_F(DrawTextCase, WordBreakAtBlanksAndBetweenDoubleByteCharacters) {
     int width;
     std::vector<std::string> lines;
   } cases[] = {
-    { "aa bb cc", 40, { "aa bb", "cc" } },
-    { "aa   bb", 24, { "aa", "bb" } },
-    { "中文字", 40, { "中文", "字" } },
-    { "ab中文", 40, { "ab中", "文" } },
+    { "aa bb cc", 40, { "aa bb", "cc" } },     { "aa   bb", 24, { "aa", "bb" } },
+    { "中文字", 40, { "中文", "字" } },        { "ab中文", 40, { "ab中", "文" } },
     { "abcdefgh x", 16, { "abcdefgh", "x" } },  // a long word is not split
     { "ab\n\ncd", 100, { "ab", "", "cd" } },
   };
@@ -345,8 +342,8 @@ TEST(GdiFonts, MappedFacesRenderLatinAndChinese) {
     const char* face;
     LONG height;
     int cell;  // expected tmHeight
-  } cases[] = { { "宋体", 12, 12 }, { "SimSun", 16, 16 }, { "MS Sans Serif", -11, 0 }, { "Arial", -13, 0 },
-                { "Courier New", -12, 0 }, { "Tahoma", 14, 14 } };
+  } cases[] = { { "宋体", 12, 12 },  { "SimSun", 16, 16 },      { "MS Sans Serif", -11, 0 },
+                { "Arial", -13, 0 }, { "Courier New", -12, 0 }, { "Tahoma", 14, 14 } };
   for (const Case& cs : cases) {
     TextCanvas c(120, 40, MakeFont(cs.face, cs.height));
     TEXTMETRICA tm {};

@@ -65,7 +65,7 @@ TEST(BitmapSize, ZeroAndNegativeSizesGiveAnEmptyBitmap) {
   EXPECT_TRUE(b.Empty());
   EXPECT_EQ(b.Width(), 0);
   EXPECT_EQ(b.Height(), 10);
-  b.Canvas()->FillRect(Rect(0, 0, 5, 5));  // drawing on an empty bitmap draws nothing
+  b.Canvas()->FillRect(Rect(0, 0, 5, 5));           // drawing on an empty bitmap draws nothing
   EXPECT_EQ(b.Canvas()->Pixels(1, 1), TColor(-1));  // only the DC's 1 × 1 stock bitmap is there
   EXPECT_THROW(b.ScanLine(0), EInvalidGraphicOperation);
   b.SetSize(2, 2);
@@ -240,7 +240,7 @@ TEST(BitmapHandle, HandleIsFreeForOtherDcsAndForeignHandlesWork) {
 TEST(BitmapStream, RoundTripsKeepPixelsAndPaletteDepths) {
   struct Case {
     TPixelFormat Format, Reloaded;
-  } cases[] = { { pf1bit, pf1bit }, { pf4bit, pf4bit }, { pf8bit, pf8bit }, { pf24bit, pf24bit },
+  } cases[] = { { pf1bit, pf1bit },   { pf4bit, pf4bit },    { pf8bit, pf8bit },  { pf24bit, pf24bit },
                 { pf32bit, pf24bit }, { pfDevice, pf24bit }, { pf16bit, pf24bit } };
   for (const Case& c : cases) {
     TBitmap a;

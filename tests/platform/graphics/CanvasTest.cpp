@@ -114,7 +114,7 @@ TEST(CanvasText, TextOutFillsTheCellOnlyWithASolidBrush) {
     if (!solid) t.C()->Brush()->SetStyle(bsClear);
     t.C()->TextOut(2, 1, "AB");
     EXPECT_EQ(t.C()->PenPos(), Point(18, 1));
-    EXPECT_EQ(t.At(2 + 3, 1 + 3), clBlack);  // inside the first glyph box
+    EXPECT_EQ(t.At(2 + 3, 1 + 3), clBlack);                      // inside the first glyph box
     EXPECT_EQ(t.At(2, 1), solid ? clYellow : clWhite) << solid;  // cell, outside the glyph box
     EXPECT_EQ(t.At(17, 13), solid ? clYellow : clWhite) << solid;
     EXPECT_EQ(t.At(18, 1), clWhite);  // past the text
@@ -153,7 +153,8 @@ TEST(CanvasText, TextRectClipsAndFillsOnlyWithASolidBrush) {
 TEST(CanvasCopy, CopyRectStretchesByNearestNeighbour) {
   TBitmap src;
   src.SetSize(4, 2);
-  Paint(src, { "RGBW", "KRGB" }, { { 'R', clRed }, { 'G', clLime }, { 'B', clBlue }, { 'W', clWhite }, { 'K', clBlack } });
+  Paint(src, { "RGBW", "KRGB" },
+        { { 'R', clRed }, { 'G', clLime }, { 'B', clBlue }, { 'W', clWhite }, { 'K', clBlack } });
   TTestBitmap grow(8, 4);
   grow.C()->CopyRect(Rect(0, 0, 8, 4), src.Canvas(), Rect(0, 0, 4, 2));
   EXPECT_EQ(Map(grow.B, clRed), Rows({ "##......", "##......", "..##....", "..##...." }));
@@ -179,8 +180,9 @@ TEST(CanvasCopy, CopyModeIsTheRasterOperation) {
   struct Case {
     TCopyMode Mode;
     TColor Result;
-  } cases[] = { { cmSrcCopy, clRed }, { cmSrcInvert, TColor(0xFFFF00) }, { cmSrcAnd, clRed },
-                { cmNotSrcCopy, TColor(0xFFFF00) }, { cmBlackness, clBlack }, { cmDstInvert, clBlack } };
+  } cases[] = { { cmSrcCopy, clRed },     { cmSrcInvert, TColor(0xFFFF00) },
+                { cmSrcAnd, clRed },      { cmNotSrcCopy, TColor(0xFFFF00) },
+                { cmBlackness, clBlack }, { cmDstInvert, clBlack } };
   for (const Case& c : cases) {
     TTestBitmap t(1, 1);
     t.C()->SetCopyMode(c.Mode);

@@ -17,12 +17,17 @@ TEST(ColorTable, GetColorValuesWalksTheFortyTwoIdentifiersInOrder) {
   TNameCollector c;
   GetColorValues(TGetStrProc(&c, &TNameCollector::Add));
   const std::vector<AnsiString> expected {
-    "clBlack", "clMaroon", "clGreen", "clOlive", "clNavy", "clPurple", "clTeal", "clGray", "clSilver", "clRed",
-    "clLime", "clYellow", "clBlue", "clFuchsia", "clAqua", "clWhite", "clScrollBar", "clBackground",
-    "clActiveCaption", "clInactiveCaption", "clMenu", "clWindow", "clWindowFrame", "clMenuText", "clWindowText",
-    "clCaptionText", "clActiveBorder", "clInactiveBorder", "clAppWorkSpace", "clHighlight", "clHighlightText",
-    "clBtnFace", "clBtnShadow", "clGrayText", "clBtnText", "clInactiveCaptionText", "clBtnHighlight",
-    "cl3DDkShadow", "cl3DLight", "clInfoText", "clInfoBk", "clNone",
+    "clBlack",        "clMaroon",      "clGreen",         "clOlive",
+    "clNavy",         "clPurple",      "clTeal",          "clGray",
+    "clSilver",       "clRed",         "clLime",          "clYellow",
+    "clBlue",         "clFuchsia",     "clAqua",          "clWhite",
+    "clScrollBar",    "clBackground",  "clActiveCaption", "clInactiveCaption",
+    "clMenu",         "clWindow",      "clWindowFrame",   "clMenuText",
+    "clWindowText",   "clCaptionText", "clActiveBorder",  "clInactiveBorder",
+    "clAppWorkSpace", "clHighlight",   "clHighlightText", "clBtnFace",
+    "clBtnShadow",    "clGrayText",    "clBtnText",       "clInactiveCaptionText",
+    "clBtnHighlight", "cl3DDkShadow",  "cl3DLight",       "clInfoText",
+    "clInfoBk",       "clNone",
   };
   EXPECT_EQ(c.Names, expected);
   // Entries 16..40 are the system colours by index.
@@ -38,9 +43,9 @@ TEST(ColorTable, IdentifiersAndValuesMapBothWays) {
     TColor Color;
     const char* Name;
   } cases[] = {
-    { clBlack, "clBlack" },     { clNavy, "clNavy" },       { clAqua, "clAqua" },       { clWhite, "clWhite" },
-    { clBtnFace, "clBtnFace" }, { clInfoBk, "clInfoBk" },   { clNone, "clNone" },       { clScrollBar, "clScrollBar" },
-    { clSilver, "clSilver" },   { clLtGray, "clSilver" },   { clDkGray, "clGray" },     { cl3DLight, "cl3DLight" },
+    { clBlack, "clBlack" },     { clNavy, "clNavy" },     { clAqua, "clAqua" },   { clWhite, "clWhite" },
+    { clBtnFace, "clBtnFace" }, { clInfoBk, "clInfoBk" }, { clNone, "clNone" },   { clScrollBar, "clScrollBar" },
+    { clSilver, "clSilver" },   { clLtGray, "clSilver" }, { clDkGray, "clGray" }, { cl3DLight, "cl3DLight" },
   };
   for (const Case& c : cases) {
     AnsiString ident;
@@ -59,7 +64,8 @@ TEST(ColorTable, UnnamedColoursAreHexAndStringsParseAsNumbers) {
   EXPECT_EQ(StringToColor("255"), clRed);
   EXPECT_EQ(StringToColor("-2147483633"), clBtnFace);
   EXPECT_EQ(StringToColor("CLBTNFACE"), clBtnFace);  // identifiers without case
-  for (const char* bad : { "clFoo", "", "red", "$xyz", "12 3", "clDefault" }) EXPECT_THROW(StringToColor(bad), EConvertError) << bad;
+  for (const char* bad : { "clFoo", "", "red", "$xyz", "12 3", "clDefault" })
+    EXPECT_THROW(StringToColor(bad), EConvertError) << bad;
   int32_t v = 7;
   EXPECT_FALSE(IdentToColor("clDefault", v));
   EXPECT_EQ(v, 7);

@@ -87,11 +87,11 @@ TEST(DemoPng, ShapesGlyphAndChineseText) {
   const TColor face = TColor(0xC0C0C0);
   EXPECT_GT(Ink(b, Rect(110, 60, 220, 90), face), 150);  // the Chinese text left ink
   EXPECT_GT(Ink(b, Rect(110, 100, 300, 130), face), 150);
-  EXPECT_EQ(b.Canvas()->Pixels(10, 60 + 23), face);  // the glyph's transparent corner
-  EXPECT_EQ(b.Canvas()->Pixels(22, 72), clWhite);    // its opaque middle
+  EXPECT_EQ(b.Canvas()->Pixels(10, 60 + 23), face);           // the glyph's transparent corner
+  EXPECT_EQ(b.Canvas()->Pixels(22, 72), clWhite);             // its opaque middle
   EXPECT_EQ(b.Canvas()->Pixels(199, 169), TColor(0xE1FFFF));  // TextRect box filled
   EXPECT_EQ(b.Canvas()->Pixels(199, 150), TColor(0xE1FFFF));
-  EXPECT_EQ(b.Canvas()->Pixels(200, 160), face);              // and clipped
+  EXPECT_EQ(b.Canvas()->Pixels(200, 160), face);  // and clipped
 }
 
 }  // namespace

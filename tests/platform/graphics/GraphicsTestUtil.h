@@ -25,7 +25,8 @@ inline std::string Map(TBitmap& b, TColor ink) {
 using xj::test::Rows;
 
 // Paints a bitmap from rows of characters, one colour per character.
-inline void Paint(TBitmap& b, std::initializer_list<const char*> rows, std::initializer_list<std::pair<char, TColor>> inks) {
+inline void Paint(TBitmap& b, std::initializer_list<const char*> rows,
+                  std::initializer_list<std::pair<char, TColor>> inks) {
   int y = 0;
   for (const char* r : rows) {
     for (int x = 0; r[x]; ++x)

@@ -115,9 +115,17 @@ TEST(GraphicsObjects, ChangesAnnounceOnceAndLeakNoHandles) {
 
 TEST(Pen, ModesMapToBinaryRasterOperations) {
   const std::pair<TPenMode, int> cases[] = {
-    { pmBlack, R2_BLACK }, { pmWhite, R2_WHITE },       { pmNop, R2_NOP },       { pmNot, R2_NOT },
-    { pmCopy, R2_COPYPEN }, { pmNotCopy, R2_NOTCOPYPEN }, { pmXor, R2_XORPEN }, { pmNotXor, R2_NOTXORPEN },
-    { pmMask, R2_MASKPEN }, { pmMerge, R2_MERGEPEN },   { pmMergePenNot, R2_MERGEPENNOT },
+    { pmBlack, R2_BLACK },
+    { pmWhite, R2_WHITE },
+    { pmNop, R2_NOP },
+    { pmNot, R2_NOT },
+    { pmCopy, R2_COPYPEN },
+    { pmNotCopy, R2_NOTCOPYPEN },
+    { pmXor, R2_XORPEN },
+    { pmNotXor, R2_NOTXORPEN },
+    { pmMask, R2_MASKPEN },
+    { pmMerge, R2_MERGEPEN },
+    { pmMergePenNot, R2_MERGEPENNOT },
     { pmMaskNotPen, R2_MASKNOTPEN },
   };
   for (auto [mode, rop2] : cases) EXPECT_EQ(PenModeToRop2(mode), rop2) << mode;
@@ -146,9 +154,13 @@ TEST(Brush, StylesMakeTheMatchingBrushAndClNoneMakesANullOne) {
     UINT LbStyle;
     ULONG_PTR Hatch;
   } cases[] = {
-    { bsSolid, clRed, BS_SOLID, 0 },      { bsClear, clRed, BS_NULL, 0 },         { bsHorizontal, clRed, BS_HATCHED, HS_HORIZONTAL },
-    { bsCross, clRed, BS_HATCHED, HS_CROSS }, { bsDiagCross, clRed, BS_HATCHED, HS_DIAGCROSS },
-    { bsSolid, clNone, BS_NULL, 0 },      { bsCross, clNone, BS_NULL, 0 },
+    { bsSolid, clRed, BS_SOLID, 0 },
+    { bsClear, clRed, BS_NULL, 0 },
+    { bsHorizontal, clRed, BS_HATCHED, HS_HORIZONTAL },
+    { bsCross, clRed, BS_HATCHED, HS_CROSS },
+    { bsDiagCross, clRed, BS_HATCHED, HS_DIAGCROSS },
+    { bsSolid, clNone, BS_NULL, 0 },
+    { bsCross, clNone, BS_NULL, 0 },
   };
   for (const Case& c : cases) {
     TBrush b;

@@ -189,8 +189,8 @@ TEST(Icon, FilesFromImageMagick) {
 TEST(Icon, BadFilesRaise) {
   const std::vector<std::vector<uint8_t>> bad {
     { 0, 0, 1, 0 },
-    { 0, 0, 1, 0, 0, 0 },                                                          // no images
-    { 0, 0, 1, 0, 200, 0 },                                                        // directory cut off
+    { 0, 0, 1, 0, 0, 0 },                                                            // no images
+    { 0, 0, 1, 0, 200, 0 },                                                          // directory cut off
     { 0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0xFF, 0xFF, 0, 0, 22, 0, 0, 0 },  // image outside the file
     std::vector<uint8_t>(64, 0xEE),
   };

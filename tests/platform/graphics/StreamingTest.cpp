@@ -63,7 +63,7 @@ TEST(FormResource, FontPenAndBrushStreamAsSubObjects) {
                             "Font.Name = ", "Font.Style = [fsBold, fsItalic]", "Pen.Color = 1193046",
                             "Pen.Mode = pmXor", "Brush.Style = bsClear" })
     EXPECT_NE(text.find(line), AnsiString::npos) << line << "\n" << text;
-  EXPECT_EQ(text.find("Font.Size"), AnsiString::npos);  // Height carries it
+  EXPECT_EQ(text.find("Font.Size"), AnsiString::npos);    // Height carries it
   EXPECT_EQ(text.find("Brush.Color"), AnsiString::npos);  // the default
 
   TGlyphHolder b(nullptr);
@@ -91,7 +91,8 @@ TEST(FormResource, ColoursAndCharsetsReadByNameOrNumber) {
   EXPECT_EQ(b.Font()->Charset(), GB2312_CHARSET);
   EXPECT_EQ(b.Font()->Height(), -12);
   EXPECT_EQ(b.Brush()->Color(), clBtnFace);
-  EXPECT_THROW(ReadComponentResource(&b, "object Holder: TGlyphHolder\r\n  Font.Color = clNoSuch\r\nend\r\n"), EReadError);
+  EXPECT_THROW(ReadComponentResource(&b, "object Holder: TGlyphHolder\r\n  Font.Color = clNoSuch\r\nend\r\n"),
+               EReadError);
 }
 
 TEST(FormResource, BitmapDataIsItsLengthThenTheBmpImage) {
@@ -182,8 +183,10 @@ TEST(FormResource, ALengthLargerThanTheDataIsRefusedBeforeAnythingIsAllocated) {
 
   // The same through form text, for a glyph and for a picture (length 7, "TBitmap", then the claim).
   const char* const texts[] = {
-    "object H: TGlyphHolder\r\n  Glyph.Data = {\r\n    FFFFFF7F424D3600000000000000360000002800000010000000100000000100}\r\nend\r\n",
-    "object H: TGlyphHolder\r\n  Picture.Data = {\r\n    0754426974\r\n    6D6170FFFFFF7F424D36000000000000003600000028000000100000001000}\r\nend\r\n",
+    "object H: TGlyphHolder\r\n  Glyph.Data = {\r\n    "
+    "FFFFFF7F424D3600000000000000360000002800000010000000100000000100}\r\nend\r\n",
+    "object H: TGlyphHolder\r\n  Picture.Data = {\r\n    0754426974\r\n    "
+    "6D6170FFFFFF7F424D36000000000000003600000028000000100000001000}\r\nend\r\n",
   };
   for (const char* text : texts) {
     TGlyphHolder h(nullptr);

@@ -187,7 +187,7 @@ TEST_F(ButtonBarTest, TheKeyboardMovesBetweenButtonsAndSpaceClicks) {
   before->SetFocus();
   Press(VK_TAB);
   EXPECT_TRUE(player->Focused());  // a tab stop
-  Press(VK_SPACE);          // the first button has the focus
+  Press(VK_SPACE);                 // the first button has the focus
   EXPECT_EQ(player->Mode(), mpPlaying);
   Press(VK_RIGHT);
   Press(VK_SPACE);
@@ -286,8 +286,10 @@ TEST_F(ButtonBarTest, PublishedPropertiesStreamAndAutoOpenOpensOnLoading) {
   const std::string path = Tone("auto.wav", 700);
   auto* opened = new TForm(nullptr);
   Keep(opened);
-  ReadComponentResource(opened, "object Form2: TForm\n  object MediaPlayer2: TMediaPlayer\n    AutoOpen = True\n"
-                                "    FileName = '" + path + "'\n  end\nend\n");
+  ReadComponentResource(opened,
+                        "object Form2: TForm\n  object MediaPlayer2: TMediaPlayer\n    AutoOpen = True\n"
+                        "    FileName = '" +
+                            path + "'\n  end\nend\n");
   auto* autoPlayer = dynamic_cast<TMediaPlayer*>(opened->FindComponent("MediaPlayer2"));
   ASSERT_NE(autoPlayer, nullptr);
   EXPECT_EQ(autoPlayer->Mode(), mpStopped);

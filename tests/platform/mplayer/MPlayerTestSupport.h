@@ -47,7 +47,9 @@ class MediaPlayerTest : public ControlsTest {
 
   // The audio thread sees a clock move a few real milliseconds later; its notice then waits in the
   // queue. Pumps (and waits, generously) until `done` holds.
-  static bool PumpUntil(const std::function<bool()>& done) { return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); }); }
+  static bool PumpUntil(const std::function<bool()>& done) {
+    return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); });
+  }
   // Gives a notice that should not come time to come.
   static void PumpAWhile() {
     for (int i = 0; i < 100; ++i) {

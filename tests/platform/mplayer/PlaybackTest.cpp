@@ -72,11 +72,16 @@ TEST_F(PlaybackTest, MovesAreClampedAndPlayingGoesOnFromTheNewPlace) {
     int expected;
   };
   const Move moves[] = {
-    { "Step", [&] { player->Step(); }, 1000 },          { "Step", [&] { player->Step(); }, 2000 },
-    { "Step", [&] { player->Step(); }, 3000 },          { "Step at the end", [&] { player->Step(); }, 3000 },
-    { "Back", [&] { player->Back(); }, 2000 },          { "Position", [&] { player->SetPosition(2500); }, 2500 },
-    { "Previous", [&] { player->Previous(); }, 0 },     { "Back at 0", [&] { player->Back(); }, 0 },
-    { "Next", [&] { player->Next(); }, 3000 },          { "Rewind", [&] { player->Rewind(); }, 0 },
+    { "Step", [&] { player->Step(); }, 1000 },
+    { "Step", [&] { player->Step(); }, 2000 },
+    { "Step", [&] { player->Step(); }, 3000 },
+    { "Step at the end", [&] { player->Step(); }, 3000 },
+    { "Back", [&] { player->Back(); }, 2000 },
+    { "Position", [&] { player->SetPosition(2500); }, 2500 },
+    { "Previous", [&] { player->Previous(); }, 0 },
+    { "Back at 0", [&] { player->Back(); }, 0 },
+    { "Next", [&] { player->Next(); }, 3000 },
+    { "Rewind", [&] { player->Rewind(); }, 0 },
     { "Position -5", [&] { player->SetPosition(-5); }, 0 },
     { "Position past", [&] { player->SetPosition(99999); }, 3000 },
   };
@@ -123,11 +128,16 @@ TEST_F(PlaybackTest, NothingOpenReadsZeroRefusesTheOperationsAndClosesQuietly) {
   EXPECT_EQ(player->Position(), 0);
   EXPECT_EQ(player->Length(), 0);
   const std::pair<const char*, std::function<void()>> ops[] = {
-    { "Play", [&] { player->Play(); } },         { "Pause", [&] { player->Pause(); } },
-    { "Stop", [&] { player->Stop(); } },         { "Rewind", [&] { player->Rewind(); } },
-    { "Previous", [&] { player->Previous(); } }, { "Next", [&] { player->Next(); } },
-    { "Step", [&] { player->Step(); } },         { "Back", [&] { player->Back(); } },
-    { "Eject", [&] { player->Eject(); } },       { "StartRecording", [&] { player->StartRecording(); } },
+    { "Play", [&] { player->Play(); } },
+    { "Pause", [&] { player->Pause(); } },
+    { "Stop", [&] { player->Stop(); } },
+    { "Rewind", [&] { player->Rewind(); } },
+    { "Previous", [&] { player->Previous(); } },
+    { "Next", [&] { player->Next(); } },
+    { "Step", [&] { player->Step(); } },
+    { "Back", [&] { player->Back(); } },
+    { "Eject", [&] { player->Eject(); } },
+    { "StartRecording", [&] { player->StartRecording(); } },
     { "Position", [&] { player->SetPosition(10); } },
   };
   auto check = [&](const char* when) {
@@ -154,8 +164,8 @@ TEST_F(PlaybackTest, FilesThatCannotBePlayedRaiseTheDeviceErrorAndLeaveNothingOp
   WriteBytes(dir / "empty.wav", "");
   WriteBytes(dir / "short.wav", std::string("RIFF\x24\0\0\0WAVEfmt ", 16));
   std::filesystem::create_directory(dir / "folder.wav");
-  const std::string cases[] = { dir / "missing.wav", dir / "no-dir/a.wav", "", dir / "text.wav",
-                                dir / "empty.wav",   dir / "short.wav",    dir / "folder.wav" };
+  const std::string cases[] = { dir / "missing.wav", dir / "no-dir/a.wav", "", dir / "text.wav", dir / "empty.wav",
+                                dir / "short.wav",   dir / "folder.wav" };
   for (const std::string& name : cases) {
     OpenTone(2000);
     player->Play();
@@ -203,9 +213,9 @@ struct Shape {
 
 TEST_F(PlaybackTest, WavFilesOfEveryShapePlayToTheirLength) {
   const Shape shapes[] = {
-    { 8000, 8, 1, 8000 },     { 8000, 16, 2, 12001 },  { 11025, 8, 2, 11025 }, { 11025, 16, 1, 5000 },
-    { 22050, 16, 2, 33075 },  { 22050, 8, 1, 2205 },   { 44100, 16, 2, 44100 }, { 44100, 8, 2, 4410 },
-    { 48000, 16, 1, 24001 },
+    { 8000, 8, 1, 8000 },    { 8000, 16, 2, 12001 },  { 11025, 8, 2, 11025 },
+    { 11025, 16, 1, 5000 },  { 22050, 16, 2, 33075 }, { 22050, 8, 1, 2205 },
+    { 44100, 16, 2, 44100 }, { 44100, 8, 2, 4410 },   { 48000, 16, 1, 24001 },
   };
   int n = 0;
   for (const Shape& s : shapes) {

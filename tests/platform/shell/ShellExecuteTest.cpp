@@ -89,12 +89,12 @@ TEST_F(ShellExecuteTest, TheTargetArrivesAsOneUntouchedArgument) {
     std::string utf8;  // as the opener must see it
   };
   const Case cases[] = {
-      {"http://example.com/a b?q=\"x\"&y='z'", "http://example.com/a b?q=\"x\"&y='z'"},
-      {"mailto:a@b.c; touch " + pwned, "mailto:a@b.c; touch " + pwned},
-      {"http://x/$(touch " + pwned + ")`touch " + pwned + "`", "http://x/$(touch " + pwned + ")`touch " + pwned + "`"},
-      {"http://x/线路 录音\\a", u8s(u8"http://x/线路 录音\\a")},
-      {"file:" + dir + "/*", "file:" + dir + "/*"},
-      {"HTTP://x/-n --help", "HTTP://x/-n --help"},
+    { "http://example.com/a b?q=\"x\"&y='z'", "http://example.com/a b?q=\"x\"&y='z'" },
+    { "mailto:a@b.c; touch " + pwned, "mailto:a@b.c; touch " + pwned },
+    { "http://x/$(touch " + pwned + ")`touch " + pwned + "`", "http://x/$(touch " + pwned + ")`touch " + pwned + "`" },
+    { "http://x/线路 录音\\a", u8s(u8"http://x/线路 录音\\a") },
+    { "file:" + dir + "/*", "file:" + dir + "/*" },
+    { "HTTP://x/-n --help", "HTTP://x/-n --help" },
   };
   for (const Case& c : cases) {
     const INT_PTR r = Result(ShellExecuteA(nullptr, "open", c.gbk.c_str(), nullptr, nullptr, 1));
@@ -119,19 +119,19 @@ TEST_F(ShellExecuteTest, LocalFilesAreOpenedByTheirHostPath) {
   EXPECT_GT(Result(ShellExecuteA(nullptr, "open", absolute.c_str(), nullptr, nullptr, 1)), 32);
   auto args = OpenerArgs();
   ASSERT_TRUE(args);
-  EXPECT_EQ(*args, std::vector<std::string>{dir + "/" + u8s(u8"文档") + "/" + name});
+  EXPECT_EQ(*args, std::vector<std::string> { dir + "/" + u8s(u8"文档") + "/" + name });
 
   EXPECT_GT(Result(ShellExecuteA(nullptr, "open", "报告 'a';$(b).txt", nullptr, (dir + "\\文档").c_str(), 1)), 32);
   args = OpenerArgs();
   ASSERT_TRUE(args);
-  EXPECT_EQ(*args, std::vector<std::string>{name});
+  EXPECT_EQ(*args, std::vector<std::string> { name });
   EXPECT_EQ(Recorded("cwd"), dir + "/" + u8s(u8"文档"));  // the opener runs there, so the name resolves
 
   std::ofstream(dir + "/--help") << "x";  // a file name that looks like an option stays a file name
   EXPECT_GT(Result(ShellExecuteA(nullptr, "open", "--help", nullptr, dir.c_str(), 1)), 32);
   args = OpenerArgs();
   ASSERT_TRUE(args);
-  EXPECT_EQ(*args, std::vector<std::string>{"./--help"});
+  EXPECT_EQ(*args, std::vector<std::string> { "./--help" });
   EXPECT_TRUE(NoChildren());
 }
 
@@ -152,15 +152,15 @@ TEST_F(ShellExecuteTest, WithoutXdgOpenProgramXdgOpenIsFoundInPath) {
   ASSERT_GT(Result(ShellExecuteA(nullptr, "Open", "https://x/", nullptr, nullptr, 1)), 32);
   const auto args = OpenerArgs();
   ASSERT_TRUE(args);
-  EXPECT_EQ(*args, std::vector<std::string>{"https://x/"});
+  EXPECT_EQ(*args, std::vector<std::string> { "https://x/" });
 }
 
 TEST_F(ShellExecuteTest, AnOpenerThatCannotStartGivesNoAssociation) {
   std::ofstream(dir + "/plain") << "#!/bin/sh\n";  // not executable
   std::ofstream(dir + "/broken") << "no interpreter line, not a program";
   ::chmod((dir + "/broken").c_str(), 0755);
-  for (const std::string& program : {std::string("/nonexistent/xdg-open"), dir + "/plain", dir, dir + "/broken",
-                                    std::string("no-such-opener-anywhere")}) {
+  for (const std::string& program : { std::string("/nonexistent/xdg-open"), dir + "/plain", dir, dir + "/broken",
+                                      std::string("no-such-opener-anywhere") }) {
     ScopedEnv env("XDG_OPEN_PROGRAM", program);
     EXPECT_EQ(Result(ShellExecuteA(nullptr, "open", "http://x/", nullptr, nullptr, 1)), SE_ERR_NOASSOC) << program;
   }
@@ -176,14 +176,14 @@ TEST_F(ShellExecuteTest, WhatCannotBeOpenedIsRefusedBeforeAnythingStarts) {
     INT_PTR result;
   };
   const Case cases[] = {
-      {"print", "http://x/", std::nullopt, SE_ERR_NOASSOC},
-      {"explore", dir, std::nullopt, SE_ERR_NOASSOC},
-      {"open", std::nullopt, std::nullopt, ERROR_FILE_NOT_FOUND},
-      {"open", "", std::nullopt, ERROR_FILE_NOT_FOUND},
-      {"open", dir + "/missing.txt", std::nullopt, ERROR_FILE_NOT_FOUND},
-      {"open", "missing.txt", dir, ERROR_FILE_NOT_FOUND},
-      {"open", "C:\\missing.txt", std::nullopt, ERROR_FILE_NOT_FOUND},  // a drive letter is no scheme
-      {"open", "http://x/", dir + "/no-such-dir", ERROR_PATH_NOT_FOUND},
+    { "print", "http://x/", std::nullopt, SE_ERR_NOASSOC },
+    { "explore", dir, std::nullopt, SE_ERR_NOASSOC },
+    { "open", std::nullopt, std::nullopt, ERROR_FILE_NOT_FOUND },
+    { "open", "", std::nullopt, ERROR_FILE_NOT_FOUND },
+    { "open", dir + "/missing.txt", std::nullopt, ERROR_FILE_NOT_FOUND },
+    { "open", "missing.txt", dir, ERROR_FILE_NOT_FOUND },
+    { "open", "C:\\missing.txt", std::nullopt, ERROR_FILE_NOT_FOUND },  // a drive letter is no scheme
+    { "open", "http://x/", dir + "/no-such-dir", ERROR_PATH_NOT_FOUND },
   };
   for (const Case& c : cases) {
     const INT_PTR r = Result(ShellExecuteA(nullptr, c.verb, c.file ? c.file->c_str() : nullptr, nullptr,

@@ -82,14 +82,36 @@ TEST_F(EditTest, EveryKindOfChangeReachesOnChangeOnce) {
     { "typing", [] { Type("!"); }, "!" },  // the whole text was selected on entry
     { "Backspace", [] { Press(VK_BACK); }, "" },
     { "program text", [edit] { edit->SetText("abcdef"); }, "abcdef" },
-    { "selected text", [edit] { edit->SetSelStart(1); edit->SetSelLength(2); edit->SetSelText("-"); }, "a-def" },
-    { "Delete key", [] { Press(VK_HOME); Press(VK_DELETE); }, "-def" },
+    { "selected text",
+      [edit] {
+        edit->SetSelStart(1);
+        edit->SetSelLength(2);
+        edit->SetSelText("-");
+      },
+      "a-def" },
+    { "Delete key",
+      [] {
+        Press(VK_HOME);
+        Press(VK_DELETE);
+      },
+      "-def" },
     { "Ctrl+V", [] { Press('V', xt::ssCtrl); }, "XY-def" },
     { "Ctrl+Z", [] { Press('Z', xt::ssCtrl); }, "-def" },
-    { "cut", [edit] { edit->SelectAll(); edit->CutToClipboard(); }, "" },
+    { "cut",
+      [edit] {
+        edit->SelectAll();
+        edit->CutToClipboard();
+      },
+      "" },
     { "paste", [edit] { edit->PasteFromClipboard(); }, "-def" },
     { "undo", [edit] { edit->Undo(); }, "" },
-    { "clear selection", [edit] { edit->SetText("xyz"); edit->SelectAll(); edit->ClearSelection(); }, "" },
+    { "clear selection",
+      [edit] {
+        edit->SetText("xyz");
+        edit->SelectAll();
+        edit->ClearSelection();
+      },
+      "" },
   };
   int expected = 0;
   for (const Step& s : steps) {

@@ -77,9 +77,7 @@ TEST_F(GroupBoxTest, ASiblingCreatedLaterOverTheGroupBoxStaysOnTop) {
   group->SetColor(clYellow);
   auto* button = Add<TButton>(50, 40);
   int clicks = 0;
-  button->OnClick = [&clicks] {
-    return On<TNotifyEvent>([&clicks](TObject*) { ++clicks; });
-  }();
+  button->OnClick = [&clicks] { return On<TNotifyEvent>([&clicks](TObject*) { ++clicks; }); }();
   Show();
   group->Invalidate();
   xt::PumpUntilIdle();

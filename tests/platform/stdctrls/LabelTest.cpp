@@ -49,12 +49,12 @@ TEST_F(LabelTest, AutoSizeMeasuresDoubleByteTextTheAcceleratorAndAnEmptyCaption)
     bool showAccel;
     int width;
   } cases[] = {
-    { "中文", true, 2 * kWideW },          // a double-byte character is one character
-    { "&Name", true, 4 * kCharW },        // the '&' only marks the N
-    { "&Name", false, 5 * kCharW },       // shown as it is
-    { "a&&b", true, 3 * kCharW },         // "&&" is one '&'
-    { "a\tb", true, 9 * kCharW },         // tabs expand to every eighth average character
-    { "", true, kCharW },                 // still one line high (measured as a blank)
+    { "中文", true, 2 * kWideW },    // a double-byte character is one character
+    { "&Name", true, 4 * kCharW },   // the '&' only marks the N
+    { "&Name", false, 5 * kCharW },  // shown as it is
+    { "a&&b", true, 3 * kCharW },    // "&&" is one '&'
+    { "a\tb", true, 9 * kCharW },    // tabs expand to every eighth average character
+    { "", true, kCharW },            // still one line high (measured as a blank)
   };
   for (const Case& c : cases) {
     TLabel* label = NewLabel("");

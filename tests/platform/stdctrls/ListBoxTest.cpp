@@ -76,7 +76,7 @@ TEST_F(ListBoxTest, ClicksSelectAndClickOnceEachDoubleClicksToo) {
   EXPECT_EQ(list->ItemIndex(), 2);
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(GetFocus(), list->Handle());
-  xt::Advance(1000);  // not a double click
+  xt::Advance(1000);                  // not a double click
   ClickAt(list, 20, 2 * kLineH + 5);  // the same item still counts as a click
   EXPECT_EQ(clicks, 2);
   EXPECT_EQ(dbl, 0);

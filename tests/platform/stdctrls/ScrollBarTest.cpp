@@ -21,7 +21,9 @@ class ScrollBarTest : public StdCtrlsTest {
     auto* bar = Add<TScrollBar>(10, 10, 200, 16);
     bar->SetSmallChange(5);
     bar->SetLargeChange(20);
-    bar->OnScroll = On<TScrollEvent>([this](TObject*, TScrollCode code, int& pos) { scrolls.push_back({ code, pos }); });
+    bar->OnScroll = On<TScrollEvent>([this](TObject*, TScrollCode code, int& pos) {
+      scrolls.push_back({ code, pos });
+    });
     bar->OnChange = On<TNotifyEvent>([this](TObject*) { ++changes; });
     return bar;
   }
@@ -119,7 +121,7 @@ TEST_F(ScrollBarTest, KeysScrollAndEndWithEndScroll) {
     TScrollCode code;
     int position;
   } steps[] = { { VK_RIGHT, scLineDown, 5 }, { VK_DOWN, scLineDown, 10 }, { VK_NEXT, scPageDown, 30 },
-                { VK_END, scBottom, 100 }, { VK_LEFT, scLineUp, 95 }, { VK_PRIOR, scPageUp, 75 },
+                { VK_END, scBottom, 100 },   { VK_LEFT, scLineUp, 95 },   { VK_PRIOR, scPageUp, 75 },
                 { VK_HOME, scTop, 0 } };
   for (const Step& s : steps) {
     scrolls.clear();

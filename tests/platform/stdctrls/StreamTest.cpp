@@ -280,8 +280,8 @@ TEST_F(StreamTest, WrittenBackAndReadAgainTheFormIsTheSame) {
 }
 
 TEST_F(StreamTest, EveryStockClassIsFoundByName) {
-  for (const char* name : { "TLabel", "TButton", "TCheckBox", "TRadioButton", "TGroupBox", "TEdit", "TListBox",
-                            "TScrollBar" }) {
+  for (const char* name :
+       { "TLabel", "TButton", "TCheckBox", "TRadioButton", "TGroupBox", "TEdit", "TListBox", "TScrollBar" }) {
     TClass c = GetClass(name);
     ASSERT_NE(c, nullptr) << name;
     TComponent* made = CreateComponent(c, form);

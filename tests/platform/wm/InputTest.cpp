@@ -21,8 +21,10 @@ Scene MakeScene(WmTest* t, DWORD topEx = 0) {
   Scene s;
   s.top = CreateWindowExA(topEx, "TestWnd", "top", WS_POPUP | WS_BORDER | WS_VISIBLE, 100, 100, 300, 200, nullptr,
                           nullptr, nullptr, nullptr);
-  s.left = CreateWindowExA(0, "TestWnd", "left", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, s.top, (HMENU)1, nullptr, nullptr);
-  s.right = CreateWindowExA(0, "PlainWnd", "right", WS_CHILD | WS_VISIBLE, 150, 10, 100, 100, s.top, (HMENU)2, nullptr, nullptr);
+  s.left =
+      CreateWindowExA(0, "TestWnd", "left", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, s.top, (HMENU)1, nullptr, nullptr);
+  s.right = CreateWindowExA(0, "PlainWnd", "right", WS_CHILD | WS_VISIBLE, 150, 10, 100, 100, s.top, (HMENU)2, nullptr,
+                            nullptr);
   (void)t;
   PumpUntilIdle();
   return s;
@@ -161,8 +163,10 @@ TEST_F(InputTest, DoubleClicksOnlyForClassesThatAskAndAlwaysInTheFrame) {
   DoubleClick(100, 150);             // the top window's border
   std::vector<std::pair<HWND, UINT>> seen;
   for (const MSG& m : trace.Messages()) seen.push_back({ m.hwnd, m.message });
-  std::vector<std::pair<HWND, UINT>> want { { s.left, WM_LBUTTONDOWN },  { s.left, WM_LBUTTONDBLCLK },
-                                            { s.right, WM_LBUTTONDOWN }, { s.right, WM_LBUTTONDOWN },
+  std::vector<std::pair<HWND, UINT>> want { { s.left, WM_LBUTTONDOWN },
+                                            { s.left, WM_LBUTTONDBLCLK },
+                                            { s.right, WM_LBUTTONDOWN },
+                                            { s.right, WM_LBUTTONDOWN },
                                             { s.top, WM_NCLBUTTONDBLCLK } };
   EXPECT_EQ(seen, want);
 }
@@ -214,8 +218,8 @@ TEST_F(InputTest, ClickOnInactiveWindowActivatesAfterMouseActivate) {
   HWND b = Top(200, 0, 100, 100);
   SetActiveWindow(a);
   PumpUntilIdle();
-  MessageTrace trace(nullptr, { WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_SETFOCUS,
-                                WM_KILLFOCUS, WM_LBUTTONDOWN });
+  MessageTrace trace(nullptr, { WM_MOUSEACTIVATE, WM_NCACTIVATE, WM_ACTIVATE, WM_ACTIVATEAPP, WM_SETFOCUS, WM_KILLFOCUS,
+                                WM_LBUTTONDOWN });
   Click(250, 50);
   std::vector<std::pair<HWND, UINT>> seen;
   for (const MSG& m : trace.Messages()) seen.push_back({ m.hwnd, m.message });
@@ -315,9 +319,9 @@ TEST_F(InputTest, KeysGoToTheFocusAndTranslateToCharacters) {
   TypeText("aB");
   std::vector<std::pair<UINT, WPARAM>> seen;
   for (const MSG& m : trace.Messages()) seen.push_back({ m.message, m.wParam });
-  std::vector<std::pair<UINT, WPARAM>> want { { WM_KEYDOWN, 'A' },        { WM_CHAR, 'a' },     { WM_KEYUP, 'A' },
-                                              { WM_KEYDOWN, VK_SHIFT },   { WM_KEYDOWN, 'B' },  { WM_CHAR, 'B' },
-                                              { WM_KEYUP, 'B' },          { WM_KEYUP, VK_SHIFT } };
+  std::vector<std::pair<UINT, WPARAM>> want { { WM_KEYDOWN, 'A' },      { WM_CHAR, 'a' },      { WM_KEYUP, 'A' },
+                                              { WM_KEYDOWN, VK_SHIFT }, { WM_KEYDOWN, 'B' },   { WM_CHAR, 'B' },
+                                              { WM_KEYUP, 'B' },        { WM_KEYUP, VK_SHIFT } };
   EXPECT_EQ(seen, want);
 }
 

@@ -25,8 +25,8 @@ class MdiTest : public WmTest {
     if (!GetClassInfoA(nullptr, "MdiKid", &wc)) RegisterClassA(&wc);
     frame = Top(0, 0, 600, 400, WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN);
     CLIENTCREATESTRUCT ccs { nullptr, 100 };
-    client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 580,
-                             360, frame, nullptr, nullptr, &ccs);
+    client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 580, 360,
+                             frame, nullptr, nullptr, &ccs);
     SetActiveWindow(frame);
     PumpUntilIdle();
   }
@@ -49,8 +49,9 @@ TEST_F(MdiTest, CreatingActivatesAndNotifiesOldAndNew) {
   EXPECT_EQ(GetWindowLongPtrA(b, GWL_ID), 101);
   std::vector<std::pair<HWND, UINT>> seen;
   for (const MSG& m : trace.Messages()) seen.push_back({ m.hwnd, m.message });
-  std::vector<std::pair<HWND, UINT>> want { { a, WM_NCACTIVATE }, { a, WM_MDIACTIVATE }, { b, WM_NCACTIVATE },
-                                            { b, WM_MDIACTIVATE } };
+  std::vector<std::pair<HWND, UINT>> want {
+    { a, WM_NCACTIVATE }, { a, WM_MDIACTIVATE }, { b, WM_NCACTIVATE }, { b, WM_MDIACTIVATE }
+  };
   EXPECT_EQ(seen, want);
   EXPECT_EQ(trace.Messages()[0].wParam, (WPARAM)FALSE);
   EXPECT_EQ((HWND)trace.Messages()[3].lParam, b);

@@ -357,9 +357,9 @@ TEST_F(MenuTest, AltF4ClosesTheTopLevelWindowFromAFocusedChild) {
 struct SysMenuCase {
   const char* name;
   DWORD style;
-  int show;                // SW_SHOWNORMAL or SW_MAXIMIZE
-  std::vector<UINT> on;    // enabled items
-  std::vector<UINT> off;   // grayed items
+  int show;               // SW_SHOWNORMAL or SW_MAXIMIZE
+  std::vector<UINT> on;   // enabled items
+  std::vector<UINT> off;  // grayed items
 };
 
 class SystemMenu : public WmTest, public ::testing::WithParamInterface<SysMenuCase> {};
@@ -387,18 +387,28 @@ TEST_P(SystemMenu, AltSpaceOpensItWithTheItemsTheWindowAllows) {
   EXPECT_TRUE(IsWindow(w));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Styles, SystemMenu,
-    ::testing::Values(
-        SysMenuCase { "overlapped", WS_OVERLAPPEDWINDOW, SW_SHOWNORMAL,
-                      { SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE }, { SC_RESTORE } },
-        SysMenuCase { "maximised", WS_OVERLAPPEDWINDOW, SW_MAXIMIZE, { SC_RESTORE, SC_MINIMIZE, SC_CLOSE },
-                      { SC_MOVE, SC_SIZE, SC_MAXIMIZE } },
-        SysMenuCase { "dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, SW_SHOWNORMAL, { SC_MOVE, SC_CLOSE },
-                      { SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE } },
-        SysMenuCase { "minimise_only", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, SW_SHOWNORMAL,
-                      { SC_MOVE, SC_MINIMIZE, SC_CLOSE }, { SC_RESTORE, SC_SIZE, SC_MAXIMIZE } }),
-    [](const ::testing::TestParamInfo<SysMenuCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Styles, SystemMenu,
+                         ::testing::Values(SysMenuCase { "overlapped",
+                                                         WS_OVERLAPPEDWINDOW,
+                                                         SW_SHOWNORMAL,
+                                                         { SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE },
+                                                         { SC_RESTORE } },
+                                           SysMenuCase { "maximised",
+                                                         WS_OVERLAPPEDWINDOW,
+                                                         SW_MAXIMIZE,
+                                                         { SC_RESTORE, SC_MINIMIZE, SC_CLOSE },
+                                                         { SC_MOVE, SC_SIZE, SC_MAXIMIZE } },
+                                           SysMenuCase { "dialog",
+                                                         WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                                         SW_SHOWNORMAL,
+                                                         { SC_MOVE, SC_CLOSE },
+                                                         { SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE } },
+                                           SysMenuCase { "minimise_only",
+                                                         WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                                         SW_SHOWNORMAL,
+                                                         { SC_MOVE, SC_MINIMIZE, SC_CLOSE },
+                                                         { SC_RESTORE, SC_SIZE, SC_MAXIMIZE } }),
+                         [](const ::testing::TestParamInfo<SysMenuCase>& i) { return std::string(i.param.name); });
 
 TEST_F(MenuTest, ClickOnTheCaptionIconOpensTheSystemMenuAndAMnemonicChooses) {
   HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);

@@ -113,7 +113,7 @@ TEST_F(NonClientTest, ReplacedNcPaintOwnsTheFrame) {
   PumpUntilIdle();
   EXPECT_GE(ncPaints, 1);
   EXPECT_EQ(ReadPixel(w, 0, 0, true), kSkin);
-  EXPECT_EQ(ReadPixel(w, 100, 10, true), kSkin);   // where the caption would be
+  EXPECT_EQ(ReadPixel(w, 100, 10, true), kSkin);  // where the caption would be
   EXPECT_EQ(ReadPixel(w, 199, 99, true), kSkin);
   // The window DC covers the client area too, but the erase that follows paints it with the class brush.
   EXPECT_EQ(ReadPixel(w, 5, 5), GetSysColor(COLOR_WINDOW));
@@ -180,21 +180,17 @@ TEST_P(DefaultHitTest, CodesByPosition) {
   EXPECT_EQ(SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(100 + c.x, 100 + c.y)), c.hit);
 }
 
-INSTANTIATE_TEST_SUITE_P(Positions, DefaultHitTest,
-                         ::testing::Values(HitCase { "caption", 100, 10, HTCAPTION },
-                                           HitCase { "close", 284, 10, HTCLOSE },
-                                           HitCase { "max", 266, 10, HTMAXBUTTON },
-                                           HitCase { "min", 250, 10, HTMINBUTTON },
-                                           HitCase { "sysmenu", 10, 10, HTSYSMENU },
-                                           HitCase { "left", 1, 100, HTLEFT }, HitCase { "right", 298, 100, HTRIGHT },
-                                           HitCase { "top", 150, 1, HTTOP }, HitCase { "bottom", 150, 198, HTBOTTOM },
-                                           HitCase { "topLeft", 1, 1, HTTOPLEFT },
-                                           HitCase { "bottomRight", 298, 198, HTBOTTOMRIGHT },
-                                           HitCase { "menu", 20, 30, HTMENU },
-                                           HitCase { "vscroll", 290, 100, HTVSCROLL },
-                                           HitCase { "client", 100, 100, HTCLIENT },
-                                           HitCase { "outside", 400, 100, HTNOWHERE }),
-                         [](const auto& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Positions, DefaultHitTest,
+    ::testing::Values(HitCase { "caption", 100, 10, HTCAPTION }, HitCase { "close", 284, 10, HTCLOSE },
+                      HitCase { "max", 266, 10, HTMAXBUTTON }, HitCase { "min", 250, 10, HTMINBUTTON },
+                      HitCase { "sysmenu", 10, 10, HTSYSMENU }, HitCase { "left", 1, 100, HTLEFT },
+                      HitCase { "right", 298, 100, HTRIGHT }, HitCase { "top", 150, 1, HTTOP },
+                      HitCase { "bottom", 150, 198, HTBOTTOM }, HitCase { "topLeft", 1, 1, HTTOPLEFT },
+                      HitCase { "bottomRight", 298, 198, HTBOTTOMRIGHT }, HitCase { "menu", 20, 30, HTMENU },
+                      HitCase { "vscroll", 290, 100, HTVSCROLL }, HitCase { "client", 100, 100, HTCLIENT },
+                      HitCase { "outside", 400, 100, HTNOWHERE }),
+    [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(NonClientTest, PrivateHitCodesPassThroughDefaultHandling) {
   HWND w = Top(100, 100, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);

@@ -79,7 +79,7 @@ TEST_F(PaintTest, ChildrenPaintOverAParentThatDoesNotClipThem) {
   PumpUntilIdle();
   EXPECT_EQ(ReadPixel(top, 5, 5), kRed);
   EXPECT_EQ(ReadPixel(top, 20, 20), kGreen);
-  EXPECT_EQ(ReadPixel(top, 60, 60), kBlue);   // a's painting is clipped by b above it
+  EXPECT_EQ(ReadPixel(top, 60, 60), kBlue);  // a's painting is clipped by b above it
   EXPECT_EQ(ReadPixel(top, 140, 140), kBlue);
   // Repainting the parent alone invalidates its children too (it does not clip them).
   int childPaints = 0;
@@ -162,7 +162,8 @@ TEST_F(PaintTest, WindowsWithoutRedrawStylesKeepTheirValidArea) {
   wc.lpfnWndProc = DefWindowProcA;
   wc.lpszClassName = "RedrawWnd";
   RegisterClassA(&wc);
-  HWND redraw = CreateWindowExA(0, "RedrawWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND redraw =
+      CreateWindowExA(0, "RedrawWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   PumpUntilIdle();
   SetWindowPos(redraw, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
   ASSERT_TRUE(GetUpdateRect(redraw, &u, FALSE));

@@ -182,9 +182,12 @@ TEST_F(QueueTest, TimerProcIsCalledByDispatch) {
   Advance(200);
   EXPECT_EQ(calls, 4);
   // A forged WM_TIMER with a procedure that is not the timer's is not called.
-  MSG forged { w, WM_TIMER, 3, (LPARAM)(TIMERPROC)[](HWND, UINT, UINT_PTR, DWORD) { calls += 100; }, 0, {} };
-  DispatchMessageA(&forged);
-  EXPECT_EQ(calls, 4);
+  MSG forged { w, WM_TIMER, 3, (LPARAM)(TIMERPROC)[](HWND, UINT, UINT_PTR, DWORD) { calls += 100;
+}
+, 0, {}
+};  // namespace
+DispatchMessageA(&forged);
+EXPECT_EQ(calls, 4);
 }
 
 TEST_F(QueueTest, WmPaintWithoutBeginPaintDoesNotRepeatForever) {

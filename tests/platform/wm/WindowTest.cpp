@@ -30,12 +30,12 @@ TEST_F(WindowTest, CreationSendsNcCreateCalcSizeCreateThenSizeAndMove) {
 TEST_F(WindowTest, CreateFailsCleanlyWhenNcCreateOrCreateRefuses) {
   // A class whose procedure refuses WM_CREATE.
   WNDCLASSA wc {};
-  wc.lpfnWndProc = +[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    return m == WM_CREATE ? -1 : DefWindowProcA(h, m, w, l);
-  };
+  wc.lpfnWndProc =
+      +[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT { return m == WM_CREATE ? -1 : DefWindowProcA(h, m, w, l); };
   wc.lpszClassName = "RefuseCreate";
   ASSERT_NE(RegisterClassA(&wc), 0);
-  EXPECT_EQ(CreateWindowExA(0, "RefuseCreate", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, "RefuseCreate", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
   EXPECT_TRUE(UnregisterClassA("RefuseCreate", nullptr));
 }
@@ -49,8 +49,9 @@ TEST_F(WindowTest, WindowDestroyedWhileBeingCreated) {
   wc.lpszClassName = "SelfDestroy";
   ASSERT_NE(RegisterClassA(&wc), 0);
   HWND parent = Top(0, 0, 100, 100);
-  EXPECT_EQ(CreateWindowExA(0, "SelfDestroy", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr),
-            nullptr);
+  EXPECT_EQ(
+      CreateWindowExA(0, "SelfDestroy", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent, nullptr, nullptr, nullptr),
+      nullptr);
   EXPECT_EQ(GetWindow(parent, GW_CHILD), nullptr);
   EXPECT_TRUE(IsWindow(parent));
 }
@@ -78,7 +79,7 @@ TEST_F(WindowTest, DestroyOrderChildrenAndOwnedWindows) {
   EXPECT_TRUE(DestroyWindow(top));
   std::vector<std::pair<HWND, UINT>> seen;
   for (const MSG& m : trace.Messages()) seen.push_back({ m.hwnd, m.message });
-  std::vector<std::pair<HWND, UINT>> want { { owned, WM_DESTROY },  { owned, WM_NCDESTROY }, { top, WM_DESTROY },
+  std::vector<std::pair<HWND, UINT>> want { { owned, WM_DESTROY }, { owned, WM_NCDESTROY }, { top, WM_DESTROY },
                                             { child, WM_DESTROY }, { child, WM_NCDESTROY }, { top, WM_NCDESTROY } };
   EXPECT_EQ(seen, want);
   EXPECT_FALSE(IsWindow(top));
@@ -173,7 +174,7 @@ TEST_F(WindowTest, SubclassChainAndOutOfOrderRestore) {
   EXPECT_EQ(SendMessageA(w, WM_USER, 0, 0), 100);
   FreeWndProcInstance(procs[1]);
   FreeWndProcInstance(procs[3]);
-  FreeWndProcInstance(procs[3]);  // twice is harmless
+  FreeWndProcInstance(procs[3]);                              // twice is harmless
   EXPECT_EQ(CallWindowProcA(procs[3], w, WM_USER, 0, 0), 0);  // a freed record answers as DefWindowProcA
   EXPECT_EQ(CallWindowProcA(WNDPROC(), w, WM_USER, 0, 0), 0);
 }
@@ -380,16 +381,21 @@ TEST_F(WindowTest, ChildLookupAndEnumeration) {
   EXPECT_EQ(ChildWindowFromPoint(top, POINT { 500, 5 }), nullptr);
   static std::vector<HWND> seen;
   seen.clear();
-  EnumChildWindows(top, [](HWND h, LPARAM) -> BOOL {
-    seen.push_back(h);
-    return TRUE;
-  }, 0);
+  EnumChildWindows(
+      top,
+      [](HWND h, LPARAM) -> BOOL {
+        seen.push_back(h);
+        return TRUE;
+      },
+      0);
   EXPECT_EQ(seen, (std::vector<HWND> { disabled, inner, hidden }));
   seen.clear();
-  EnumWindows([](HWND h, LPARAM) -> BOOL {
-    seen.push_back(h);
-    return FALSE;  // stops at once
-  }, 0);
+  EnumWindows(
+      [](HWND h, LPARAM) -> BOOL {
+        seen.push_back(h);
+        return FALSE;  // stops at once
+      },
+      0);
   EXPECT_EQ(seen.size(), 1u);
   EXPECT_EQ(GetWindow(top, 99), nullptr);
   EXPECT_EQ(GetWindow(inner, GW_CHILD), nullptr);

@@ -34,14 +34,14 @@ TEST_F(SkinBaseTest, EachResizeModeKeepsWhatTheRecordFixes) {
   struct Case {
     const char* name;
     int mode;
-    int w, h;  // asked for
+    int w, h;    // asked for
     int ew, eh;  // kept
   };
   const Case cases[] = {
-      {"button", 1, 101, 37, 101, 37},     // corners: any size
-      {"htrackbar", 2, 131, 37, 131, 20},  // horizontal: the record's height
-      {"trackbar", 3, 37, 131, 20, 131},   // vertical: the record's width
-      {"hupdown", 0, 77, 41, 32, 16},      // fixed: the record's size
+    { "button", 1, 101, 37, 101, 37 },     // corners: any size
+    { "htrackbar", 2, 131, 37, 131, 20 },  // horizontal: the record's height
+    { "trackbar", 3, 37, 131, 20, 131 },   // vertical: the record's width
+    { "hupdown", 0, 77, 41, 32, 16 },      // fixed: the record's size
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.name);
@@ -66,8 +66,10 @@ TEST_F(SkinBaseTest, TheFaceIsCutFromTheRecordsPictureAtALopsidedSize) {
   // The corners come from the face's corners (one pixel in: the mask cuts the outermost away); the right
   // and bottom ones moved to the new size.
   const TRect face = c->SkinRect;
-  for (auto [x, y, sx, sy] : {std::array{1, 1, 1, 1}, {99, 1, face.Width() - 2, 1}, {1, 35, 1, face.Height() - 2},
-                              {99, 35, face.Width() - 2, face.Height() - 2}}) {
+  for (auto [x, y, sx, sy] : { std::array { 1, 1, 1, 1 },
+                               { 99, 1, face.Width() - 2, 1 },
+                               { 1, 35, 1, face.Height() - 2 },
+                               { 99, 35, face.Width() - 2, face.Height() - 2 } }) {
     const auto px = Code(c, x, y);
     EXPECT_EQ(px.owner, owner) << x << "," << y;
     EXPECT_EQ(px.code, RectCode("skinrect")) << x << "," << y;
@@ -87,7 +89,7 @@ TEST_F(SkinBaseTest, DefaultLookWheneverTheSkinCannotServe) {
   missing->SetSkinData(skin);
   other->SetSkinData(skin);
   Show();
-  for (TControl* c : {static_cast<TControl*>(none), static_cast<TControl*>(missing), static_cast<TControl*>(other)})
+  for (TControl* c : { static_cast<TControl*>(none), static_cast<TControl*>(missing), static_cast<TControl*>(other) })
     EXPECT_EQ(Px(c, 20, 10), kBtnFace) << c->Left();
   EXPECT_EQ(other->SkinObjectIndex(), -1);
   EXPECT_EQ(other->Picture, nullptr);
@@ -179,7 +181,7 @@ TEST_F(SkinBaseTest, TheWalkReachesOnlyTheControlsOfTheChangingSkinInTreeOrder) 
   BeforeChangeSkinDataWalk(form, skin);
   EXPECT_EQ(outer->SkinObjectIndex(), -1);
   ChangeSkinDataWalk(form, skin);
-  EXPECT_EQ(log, (std::vector<std::string>{"outer", "inner1", "inner2", "after"}));
+  EXPECT_EQ(log, (std::vector<std::string> { "outer", "inner1", "inner2", "after" }));
   EXPECT_NE(outer->SkinObjectIndex(), -1);
   log.clear();
   ChangeSkinDataWalk(form, nullptr);  // no skin named: every control
@@ -219,15 +221,15 @@ TEST_F(SkinBaseTest, RectanglesFollowTheCornerTheyLieIn) {
   c->SetSkinData(data);
   c->SetBounds(0, 0, 57, 39);
   ASSERT_EQ(c->ResizeMode(), 1);
-  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 4, 6)), TRect(1, 1, 4, 6));        // left-top
-  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 5, 6)), TRect(1, 1, 5, 6));  // touches LT's right edge: in no area, stays
-  EXPECT_EQ(c->GetNewRect(TRect(32, 1, 39, 5)), TRect(49, 1, 56, 5));    // right-top
-  EXPECT_EQ(c->GetNewRect(TRect(1, 23, 3, 29)), TRect(1, 32, 3, 38));    // left-bottom
+  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 4, 6)), TRect(1, 1, 4, 6));          // left-top
+  EXPECT_EQ(c->GetNewRect(TRect(1, 1, 5, 6)), TRect(1, 1, 5, 6));          // touches LT's right edge: in no area, stays
+  EXPECT_EQ(c->GetNewRect(TRect(32, 1, 39, 5)), TRect(49, 1, 56, 5));      // right-top
+  EXPECT_EQ(c->GetNewRect(TRect(1, 23, 3, 29)), TRect(1, 32, 3, 38));      // left-bottom
   EXPECT_EQ(c->GetNewRect(TRect(34, 25, 39, 29)), TRect(51, 34, 56, 38));  // right-bottom
-  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 36, 27)), TRect(2, 2, 53, 36));    // LT to RB: grows both ways
-  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 3, 25)), TRect(2, 2, 3, 34));      // LT to LB: grows down
-  EXPECT_EQ(c->GetNewRect(TRect(32, 2, 36, 26)), TRect(49, 2, 53, 35));  // RT to RB: moved right, grows down
-  EXPECT_EQ(c->GetNewRect(TRect(2, 23, 36, 27)), TRect(2, 32, 53, 36));  // LB to RB: grows right, moved down
+  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 36, 27)), TRect(2, 2, 53, 36));      // LT to RB: grows both ways
+  EXPECT_EQ(c->GetNewRect(TRect(2, 2, 3, 25)), TRect(2, 2, 3, 34));        // LT to LB: grows down
+  EXPECT_EQ(c->GetNewRect(TRect(32, 2, 36, 26)), TRect(49, 2, 53, 35));    // RT to RB: moved right, grows down
+  EXPECT_EQ(c->GetNewRect(TRect(2, 23, 36, 27)), TRect(2, 32, 53, 36));    // LB to RB: grows right, moved down
   EXPECT_EQ(c->GetNewRect(TRect(10, 10, 20, 20)), TRect(10, 10, 20, 20));  // the middle stays
 }
 
@@ -237,19 +239,19 @@ TEST(GlyphLayout, CentredAndMarginPlacesForEveryLayout) {
   const TRect r(0, 0, 100, 30);
   int tx, ty, gx, gy;
   CalcGlyphLayout(blGlyphLeft, r, 16, 16, 40, 13, 4, -1, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{20, 7, 40, 9}));
+  EXPECT_EQ((std::array { gx, gy, tx, ty }), (std::array { 20, 7, 40, 9 }));
   CalcGlyphLayout(blGlyphRight, r, 16, 16, 40, 13, 4, 5, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, tx}), (std::array{79, 35}));
+  EXPECT_EQ((std::array { gx, tx }), (std::array { 79, 35 }));
   // Lopsided rectangle, odd sizes, every layout.
   const TRect q(3, 5, 80, 66);  // centre (41, 35)
   CalcGlyphLayout(blGlyphTop, q, 11, 9, 21, 13, 3, -1, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 23, 31, 34}));
+  EXPECT_EQ((std::array { gx, gy, tx, ty }), (std::array { 36, 23, 31, 34 }));
   CalcGlyphLayout(blGlyphBottom, q, 11, 9, 21, 13, 3, -1, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 38, 31, 23}));
+  EXPECT_EQ((std::array { gx, gy, tx, ty }), (std::array { 36, 38, 31, 23 }));
   CalcGlyphLayout(blGlyphTop, q, 11, 9, 21, 13, 3, 2, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 7, 31, 19}));
+  EXPECT_EQ((std::array { gx, gy, tx, ty }), (std::array { 36, 7, 31, 19 }));
   CalcGlyphLayout(blGlyphBottom, q, 11, 9, 21, 13, 3, 2, tx, ty, gx, gy);
-  EXPECT_EQ((std::array{gx, gy, tx, ty}), (std::array{36, 55, 31, 39}));
+  EXPECT_EQ((std::array { gx, gy, tx, ty }), (std::array { 36, 55, 31, 39 }));
   // No glyph: a centred caption still moves by half the spacing.
   CalcGlyphLayout(blGlyphLeft, r, 0, 0, 40, 13, 4, -1, tx, ty, gx, gy);
   EXPECT_EQ(tx, 32);

@@ -269,7 +269,7 @@ TEST_F(ButtonTest, AGroupKeepsOneButtonDownOrTogglesWithAllowAllUp) {
   EXPECT_FALSE(g[1]->Down());
   EXPECT_FALSE(g[2]->Down());
   EXPECT_TRUE(loner->Down());  // another group is not touched
-  ClickAt(g[0], 10, 10);  // down already: nothing happens
+  ClickAt(g[0], 10, 10);       // down already: nothing happens
   EXPECT_TRUE(g[0]->Down());
   EXPECT_EQ(ClicksOf(g[0]), 1);
 
@@ -277,7 +277,7 @@ TEST_F(ButtonTest, AGroupKeepsOneButtonDownOrTogglesWithAllowAllUp) {
   ClickAt(g[2], 10, 10);
   EXPECT_TRUE(g[2]->Down());
   EXPECT_TRUE(g[0]->Down());  // pressing one leaves the others
-  ClickAt(g[2], 10, 10);  // a down button clicked again comes up
+  ClickAt(g[2], 10, 10);      // a down button clicked again comes up
   EXPECT_FALSE(g[2]->Down());
   EXPECT_EQ(ClicksOf(g[2]), 2);
   EXPECT_EQ(form->ModalResult(), mrNone);
@@ -377,9 +377,9 @@ TEST_F(ButtonTest, TheGlyphCellFollowsTheStateAsFarAsTheStripReaches) {
     COLORREF expect;
   };
   const Case cases[] = {
-      { 4, true, false, false, cells[0] }, { 4, true, true, false, cells[3] }, { 4, true, true, true, cells[2] },
-      { 3, true, true, false, cells[0] },  { 2, false, false, false, cells[1] }, { 1, false, false, false, cells[0] },
-      { 1, true, true, true, cells[0] },
+    { 4, true, false, false, cells[0] }, { 4, true, true, false, cells[3] },   { 4, true, true, true, cells[2] },
+    { 3, true, true, false, cells[0] },  { 2, false, false, false, cells[1] }, { 1, false, false, false, cells[0] },
+    { 1, true, true, true, cells[0] },
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(testing::Message() << k.numGlyphs << (k.enabled ? "" : " disabled") << (k.hot ? " hot" : "")
@@ -387,7 +387,10 @@ TEST_F(ButtonTest, TheGlyphCellFollowsTheStateAsFarAsTheStripReaches) {
     b->SetGlyph(strip(k.numGlyphs).get());
     b->SetNumGlyphs(k.numGlyphs);
     b->SetEnabled(k.enabled);
-    if (k.hot) MoveTo(b, 40, 15); else MoveTo(form, 1, 1);
+    if (k.hot)
+      MoveTo(b, 40, 15);
+    else
+      MoveTo(form, 1, 1);
     const TPoint p = At(b, 40, 15);
     if (k.pressed) xt::MouseDown(xt::mbLeft, p.X, p.Y);
     xt::PumpUntilIdle();

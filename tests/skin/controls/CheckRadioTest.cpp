@@ -54,9 +54,9 @@ class TBoxForm : public TForm {
 
 TEST_F(CheckRadioTest, GroupsExcludeAndOnClickFollowsEachAssignment) {
   auto* box = NewBox(5, 5, 100, 25);
-  EXPECT_EQ((std::array{box->Width(), box->Height()}), (std::array{100, 25}));
+  EXPECT_EQ((std::array { box->Width(), box->Height() }), (std::array { 100, 25 }));
   auto* fresh = new TbsSkinCheckRadioBox(form);
-  EXPECT_EQ((std::array{fresh->Width(), fresh->Height()}), (std::array{150, 25}));
+  EXPECT_EQ((std::array { fresh->Width(), fresh->Height() }), (std::array { 150, 25 }));
   EXPECT_FALSE(fresh->TabStop() || fresh->Checked() || fresh->CanFocused());
   EXPECT_EQ(fresh->SkinDataName(), "checkbox");
   delete fresh;
@@ -79,7 +79,7 @@ TEST_F(CheckRadioTest, GroupsExcludeAndOnClickFollowsEachAssignment) {
   panel->SetBounds(200, 5, 150, 60);
   auto* away = new TbsSkinCheckRadioBox(form);
   away->SetParent(panel);
-  for (auto* b : {r1, r2, other, away}) {
+  for (auto* b : { r1, r2, other, away }) {
     b->SetRadio(true);
     b->SetGroupIndex(2);
   }
@@ -97,7 +97,7 @@ TEST_F(CheckRadioTest, GroupsExcludeAndOnClickFollowsEachAssignment) {
   clicks.clear();
   r2->SetChecked(true);  // unchecks the box, which fires (a check box fires on every assignment)
   EXPECT_FALSE(box->Checked());
-  EXPECT_EQ(clicks, (std::vector<std::string>{"box", "r2"}));
+  EXPECT_EQ(clicks, (std::vector<std::string> { "box", "r2" }));
 
   Show();
   clicks.clear();
@@ -107,7 +107,7 @@ TEST_F(CheckRadioTest, GroupsExcludeAndOnClickFollowsEachAssignment) {
   ClickAt(r1, 10, 10);
   EXPECT_TRUE(r1->Checked());
   EXPECT_FALSE(r2->Checked());
-  EXPECT_EQ(clicks, (std::vector<std::string>{"r1"}));
+  EXPECT_EQ(clicks, (std::vector<std::string> { "r1" }));
 }
 
 TEST_F(CheckRadioTest, MouseSpaceAndAcceleratorToggleAsAUserExpects) {
@@ -272,12 +272,12 @@ TEST_F(CheckRadioTest, FlatAndDefaultLooksDrawOverTheParentAndShowFocusOnlyWhenF
   ASSERT_TRUE(plain->Focused());
   // Default: button face, a shadow box at (3, 5) .. (17, 19), the check mark inside.
   EXPECT_EQ(Px(plain, 100, 2), Rgb(clBtnFace));
-  EXPECT_EQ((std::array{Px(plain, 3, 5), Px(plain, 16, 18)}), (std::array{shadow, shadow}));
+  EXPECT_EQ((std::array { Px(plain, 3, 5), Px(plain, 16, 18) }), (std::array { shadow, shadow }));
   // Flat: the parent's colour everywhere but the box, and the filled radio square at (7, 9).
   EXPECT_EQ(Px(flat, 100, 2), green);
   EXPECT_EQ(Px(flat, 3, 5), shadow);
-  EXPECT_EQ((std::array{Px(flat, 7, 9), Px(flat, 12, 14), Px(flat, 13, 15)}),
-            (std::array{RGB(0, 0, 0), RGB(0, 0, 0), green}));
+  EXPECT_EQ((std::array { Px(flat, 7, 9), Px(flat, 12, 14), Px(flat, 13, 15) }),
+            (std::array { RGB(0, 0, 0), RGB(0, 0, 0), green }));
   Gallery(plain, "bsSkinCtrls", "default-checked");
   Gallery(flat, "bsSkinCtrls", "flat-radio");
   // Hovering (or focus) draws the navy box and, unflat, a frame round the control.
@@ -303,7 +303,7 @@ TEST_F(CheckRadioTest, FlatAndDefaultLooksDrawOverTheParentAndShowFocusOnlyWhenF
   flat->SetSkinDataName("radiobox");
   flat->SetSkinData(skin);
   xt::PumpUntilIdle();
-  EXPECT_EQ((std::array{flat->Width(), flat->Height()}), (std::array{140, 25}));
+  EXPECT_EQ((std::array { flat->Width(), flat->Height() }), (std::array { 140, 25 }));
   EXPECT_FALSE(flat->Morphing());
   EXPECT_EQ(Px(flat, 100, 2), green);
   ExpectImage(flat, 3, 25 / 2 - 13 / 2, "checkimagerect");
@@ -343,7 +343,7 @@ TEST_F(CheckRadioTest, FreedFromItsOwnClickAndAStreamRoundTrip) {
   auto* back = dynamic_cast<TbsSkinCheckRadioBox*>(b->FindComponent("Box1"));
   ASSERT_NE(back, nullptr) << text;
   EXPECT_TRUE(back->Flat() && back->CanFocused() && back->Radio() && back->Checked() && back->TabStop());
-  EXPECT_EQ((std::array{back->GroupIndex(), back->ImageIndex()}), (std::array{7, 3}));
+  EXPECT_EQ((std::array { back->GroupIndex(), back->ImageIndex() }), (std::array { 7, 3 }));
   EXPECT_EQ(back->SkinDataName(), "checkbox");  // Radio read from a stream leaves the name alone
   EXPECT_EQ(WriteComponentResource(b), text);
 

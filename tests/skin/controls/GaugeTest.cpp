@@ -27,8 +27,9 @@ class GaugeTest : public SkinControlsTest {
     TRect box(INT_MAX, INT_MAX, INT_MIN, INT_MIN);
     for (int y = 0; y < g->Height(); ++y)
       for (int x = 0; x < g->Width(); ++x)
-        if (Px(g, x, y) == c) box = TRect(std::min<int>(box.Left, x), std::min<int>(box.Top, y),
-                                          std::max<int>(box.Right, x + 1), std::max<int>(box.Bottom, y + 1));
+        if (Px(g, x, y) == c)
+          box = TRect(std::min<int>(box.Left, x), std::min<int>(box.Top, y), std::max<int>(box.Right, x + 1),
+                      std::max<int>(box.Bottom, y + 1));
     return box;
   }
 };
@@ -43,7 +44,7 @@ TEST_F(GaugeTest, ValuesFillTheBarRoundingHalvesToEven) {
   g->SetValue(25);
   EXPECT_EQ(g->CalcProgressRect(TRect(0, 0, 10, 8), false).Right, 2);  // 2.5
   g->SetValue(35);
-  EXPECT_EQ(g->CalcProgressRect(TRect(0, 0, 10, 8), false).Right, 4);  // 3.5
+  EXPECT_EQ(g->CalcProgressRect(TRect(0, 0, 10, 8), false).Right, 4);    // 3.5
   EXPECT_EQ(g->CalcProgressRect(TRect(0, 0, 8, 10), true).Top, 10 - 4);  // from the bottom: 3.5
   g->SetShowPercent(true);
   g->SetMaxValue(8);

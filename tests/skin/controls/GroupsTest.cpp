@@ -42,8 +42,8 @@ TEST_F(GroupsTest, ItemsFillColumnsTopToBottomInsideTheClientArea) {
   Show();
   ASSERT_EQ(g->ButtonCount(), 5);
   // Client (1, 23)-(200, 106): 199 x 83; buttons 199 / 2 - 2 = 97 wide, 83 / 3 = 27 high.
-  const TRect expected[] = {TRect(2, 23, 99, 50),   TRect(2, 50, 99, 77),   TRect(2, 77, 99, 104),
-                            TRect(99, 23, 196, 50), TRect(99, 50, 196, 77)};
+  const TRect expected[] = { TRect(2, 23, 99, 50), TRect(2, 50, 99, 77), TRect(2, 77, 99, 104), TRect(99, 23, 196, 50),
+                             TRect(99, 50, 196, 77) };
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(g->Buttons(i)->BoundsRect(), expected[i]) << i;
     EXPECT_TRUE(g->Buttons(i)->Visible());
@@ -52,7 +52,7 @@ TEST_F(GroupsTest, ItemsFillColumnsTopToBottomInsideTheClientArea) {
   }
   Gallery(g, "bsSkinCtrls", "default-two-columns");
   // Columns are clamped to 1..16; a resize re-arranges.
-  for (auto [asked, kept] : {std::pair{0, 1}, {-3, 1}, {17, 16}, {1000, 16}, {3, 3}}) {
+  for (auto [asked, kept] : { std::pair { 0, 1 }, { -3, 1 }, { 17, 16 }, { 1000, 16 }, { 3, 3 } }) {
     g->SetColumns(asked);
     EXPECT_EQ(g->Columns(), kept) << asked;
   }
@@ -77,13 +77,13 @@ TEST_F(GroupsTest, RadioItemIndexIsClampedAndClicksFireOnlyWhenAnItemBecomesChec
   g->SetItemIndex(-5);
   EXPECT_EQ(g->ItemIndex(), -1);
   EXPECT_FALSE(g->Buttons(2)->Checked());
-  EXPECT_EQ(clicks, std::vector<int>{2});
+  EXPECT_EQ(clicks, std::vector<int> { 2 });
   Show();
   ClickAt(g->Buttons(1), 10, 5);
   EXPECT_EQ(g->ItemIndex(), 1);
   ClickAt(g->Buttons(1), 10, 5);  // the checked item: nothing
   ClickAt(g->Buttons(0), 10, 5);
-  EXPECT_EQ(clicks, (std::vector<int>{2, 1, 0}));
+  EXPECT_EQ(clicks, (std::vector<int> { 2, 1, 0 }));
   EXPECT_FALSE(g->Buttons(1)->Checked());
   Gallery(g, "bsSkinCtrls", "default-radio-checked");
 
@@ -110,7 +110,7 @@ TEST_F(GroupsTest, CheckGroupFiresForEveryChangeAndRemembersTheItemTouchedLast) 
   g->SetCheckedStatus(2, true);
   g->SetCheckedStatus(2, true);
   g->SetCheckedStatus(0, false);
-  g->SetCheckedStatus(3, true);   // out of range: nothing
+  g->SetCheckedStatus(3, true);  // out of range: nothing
   g->SetCheckedStatus(-1, true);
   EXPECT_EQ(clicks, 3);
   EXPECT_EQ(g->ItemIndex(), 0);
@@ -138,7 +138,7 @@ TEST_F(GroupsTest, SkinFontAndImagesReachEveryItem) {
   auto* g = NewGroup<TbsSkinRadioGroup>(5, 5, 190, 100, "left\r\nright");
   TImageList images(form);
   images.SetSize(12, 10);
-  for (COLORREF c : {RGB(255, 0, 0), RGB(0, 0, 255)}) {
+  for (COLORREF c : { RGB(255, 0, 0), RGB(0, 0, 255) }) {
     TBitmap b;
     b.SetSize(12, 10);
     b.Canvas()->Brush()->SetColor(static_cast<int32_t>(c));
@@ -193,7 +193,7 @@ TEST_F(GroupsTest, TenThousandItemsAndAbsurdColumnsStandUp) {
   g->SetItemIndex(9999);
   EXPECT_TRUE(g->Buttons(9999)->Checked());
   // 16 columns of 625 rows in a 177-high client area: zero-high buttons, none negative or outside.
-  for (int i : {0, 624, 625, 9999}) {
+  for (int i : { 0, 624, 625, 9999 }) {
     EXPECT_GE(g->Buttons(i)->Height(), 0);
     EXPECT_LE(g->Buttons(i)->Left(), 300);
   }
@@ -238,12 +238,13 @@ TEST_F(GroupsTest, StreamsItemsAndIndexButNeverTheItemButtons) {
   // An index past the streamed items is clamped to the last one.
   auto* f = new TGroupForm(nullptr);
   Keep(f);
-  ReadComponentResource(f, "object GroupForm: TGroupForm\n"
-                           "  object Group2: TbsSkinRadioGroup\n"
-                           "    ItemIndex = 7\n"
-                           "    Items.Strings = (\n      'a'\n      'b'\n      'c')\n"
-                           "  end\n"
-                           "end\n");
+  ReadComponentResource(f,
+                        "object GroupForm: TGroupForm\n"
+                        "  object Group2: TbsSkinRadioGroup\n"
+                        "    ItemIndex = 7\n"
+                        "    Items.Strings = (\n      'a'\n      'b'\n      'c')\n"
+                        "  end\n"
+                        "end\n");
   auto* clamped = dynamic_cast<TbsSkinRadioGroup*>(f->FindComponent("Group2"));
   ASSERT_NE(clamped, nullptr);
   EXPECT_EQ(clamped->ItemIndex(), 2);

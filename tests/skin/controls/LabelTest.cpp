@@ -93,7 +93,7 @@ TEST_F(LabelTest, AFramedLabelWidensToItsCaptionAndNarrowsOnlyWithAutoSize) {
   l->SetSkinData(skin);
   Show();
   const int wide = l->Width();
-  EXPECT_GT(wide, 60);  // wider than asked, without AutoSize
+  EXPECT_GT(wide, 60);                        // wider than asked, without AutoSize
   EXPECT_EQ(l->NewClRect.Width(), wide - 6);  // the caption fills the client area exactly
   l->SetCaption("短");
   l->SetBounds(10, 10, wide, 20);
@@ -134,10 +134,10 @@ TEST_F(LabelTest, AFramedLabelWidensToItsCaptionAndNarrowsOnlyWithAutoSize) {
   u->SetCaption("Plain");
   xt::PumpUntilIdle();
   const std::pair<TbsSkinBorderStyle, std::pair<TColor, TColor>> styles[] = {
-      { bs::bvRaised, { clBtnHighlight, clBtnShadow } },
-      { bs::bvLowered, { clBtnShadow, clBtnHighlight } },
-      { bs::bvFrame, { clBtnShadow, clBtnShadow } },
-      { bs::bvNone, { clBtnFace, clBtnFace } },
+    { bs::bvRaised, { clBtnHighlight, clBtnShadow } },
+    { bs::bvLowered, { clBtnShadow, clBtnHighlight } },
+    { bs::bvFrame, { clBtnShadow, clBtnShadow } },
+    { bs::bvNone, { clBtnFace, clBtnFace } },
   };
   for (const auto& [style, colours] : styles) {
     u->SetBorderStyle(style);

@@ -52,7 +52,7 @@ class TPanelForm : public TForm {
 TEST_F(PanelTest, ChildrenAreAlignedInsideFrameAndCaptionBar) {
   auto* group = new TbsSkinGroupBox(form);
   group->SetParent(form);
-  EXPECT_EQ((std::array{group->Width(), group->Height()}), (std::array{185, 41}));
+  EXPECT_EQ((std::array { group->Width(), group->Height() }), (std::array { 185, 41 }));
   EXPECT_EQ(group->SkinDataName(), "groupbox");
   auto* inGroup = NewChild(group, alClient);
   Show();
@@ -65,9 +65,9 @@ TEST_F(PanelTest, ChildrenAreAlignedInsideFrameAndCaptionBar) {
   };
   // A lopsided 131 x 77 panel.
   const Case cases[] = {
-      {bs::bvRaised, false, TRect(1, 1, 130, 76)},   {bs::bvLowered, true, TRect(1, 23, 130, 76)},
-      {bs::bvFrame, true, TRect(1, 23, 130, 76)},    {bs::bvNone, false, TRect(0, 0, 131, 77)},
-      {bs::bvNone, true, TRect(0, 22, 131, 77)},
+    { bs::bvRaised, false, TRect(1, 1, 130, 76) }, { bs::bvLowered, true, TRect(1, 23, 130, 76) },
+    { bs::bvFrame, true, TRect(1, 23, 130, 76) },  { bs::bvNone, false, TRect(0, 0, 131, 77) },
+    { bs::bvNone, true, TRect(0, 22, 131, 77) },
   };
   auto* p = NewPanel(200, 5, 131, 77);
   EXPECT_EQ(p->SkinDataName(), "panel");
@@ -94,15 +94,15 @@ TEST_F(PanelTest, DefaultLookDrawsEachBorderStyleAndTheCaptionBar) {
   bar->SetRollUpMode(true);
   bar->SetChecked(true);
   Show();
-  EXPECT_EQ((std::array{Px(raised, 0, 0), Px(raised, 96, 40), Px(raised, 96, 0), Px(raised, 50, 20)}),
-            (std::array{hi, sh, sh, face}));
-  EXPECT_EQ((std::array{Px(lowered, 0, 0), Px(lowered, 96, 40)}), (std::array{sh, hi}));
-  EXPECT_EQ((std::array{Px(framed, 0, 0), Px(framed, 96, 40)}), (std::array{sh, sh}));
+  EXPECT_EQ((std::array { Px(raised, 0, 0), Px(raised, 96, 40), Px(raised, 96, 0), Px(raised, 50, 20) }),
+            (std::array { hi, sh, sh, face }));
+  EXPECT_EQ((std::array { Px(lowered, 0, 0), Px(lowered, 96, 40) }), (std::array { sh, hi }));
+  EXPECT_EQ((std::array { Px(framed, 0, 0), Px(framed, 96, 40) }), (std::array { sh, sh }));
   // The bar: a sunken then a raised ring from (1, 1) to the default caption height; the check box frame
   // at x = 5 centred in the bar's interior; the check mark inside it; the up arrow at the right end.
-  EXPECT_EQ((std::array{Px(bar, 1, 1), Px(bar, 149, 21), Px(bar, 2, 2), Px(bar, 148, 20)}),
-            (std::array{sh, hi, hi, sh}));
-  EXPECT_EQ((std::array{Px(bar, 5, 4), Px(bar, 18, 17)}), (std::array{sh, sh}));
+  EXPECT_EQ((std::array { Px(bar, 1, 1), Px(bar, 149, 21), Px(bar, 2, 2), Px(bar, 148, 20) }),
+            (std::array { sh, hi, hi, sh }));
+  EXPECT_EQ((std::array { Px(bar, 5, 4), Px(bar, 18, 17) }), (std::array { sh, sh }));
   EXPECT_GT(CountColour(bar, TRect(6, 5, 18, 17), text), 10);
   EXPECT_GT(CountColour(bar, TRect(138, 3, 148, 20), text), 5);
   EXPECT_EQ(CountColour(bar, TRect(138, 22, 148, 62), text), 0);
@@ -121,8 +121,8 @@ TEST_F(PanelTest, DefaultLookDrawsEachBorderStyleAndTheCaptionBar) {
   bar->SetCaption("Go");
   xt::PumpUntilIdle();
   // Left-justified after the box: the glyph from x = 3 + 20 + 2 = 25, y = 3 + 17 / 2 - 7 / 2 = 8.
-  EXPECT_EQ((std::array{Px(bar, 25, 8), Px(bar, 32, 13), Px(bar, 24, 8), Px(bar, 25, 14)}),
-            (std::array{RGB(255, 0, 0), RGB(255, 0, 0), face, face}));
+  EXPECT_EQ((std::array { Px(bar, 25, 8), Px(bar, 32, 13), Px(bar, 24, 8), Px(bar, 25, 14) }),
+            (std::array { RGB(255, 0, 0), RGB(255, 0, 0), face, face }));
   bar->SetEnabled(false);
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(bar, 26, 11), RGB(0, 0, 255));
@@ -167,8 +167,8 @@ TEST_F(PanelTest, ARolledUpPanelSurvivesLosingAChildAndItsMode) {
   auto* freed = NewChild(p);
   auto* moved = NewChild(p);
   p->SetRollUpState(true);
-  delete freed;               // freed while remembered
-  moved->SetParent(form);     // taken elsewhere while remembered
+  delete freed;            // freed while remembered
+  moved->SetParent(form);  // taken elsewhere while remembered
   moved->SetVisible(false);
   ASSERT_EQ(p->HiddenControls()->Count(), 1);
   // Switching the mode off first and then clearing the state still unrolls.
@@ -296,7 +296,7 @@ TEST_F(PanelTest, ABackgroundPictureTilesTheWholePanelAndABadOneIsIgnored) {
   auto* tile = static_cast<TBitmap*>(skin->ActivePictures->Items(tiled->BGPictureIndex));
   const int tw = tile->Width();
   ASSERT_LT(tw + 3, 150);
-  for (int x : {3, 3 + tw}) {
+  for (int x : { 3, 3 + tw }) {
     EXPECT_EQ(Code(tiled, x, 5).owner, mkskin::kOwnerTile) << x;
     EXPECT_EQ(Px(tiled, x, 5), Px(tiled, 3, 5)) << x;
   }
@@ -308,7 +308,7 @@ TEST_F(PanelTest, ABackgroundPictureTilesTheWholePanelAndABadOneIsIgnored) {
   plain->SetSkinData(skin);
   xt::PumpUntilIdle();
   const int cw = RectWidth(plain->ClRect);
-  for (int x : {1, 1 + cw, 1 + 2 * cw}) {
+  for (int x : { 1, 1 + cw, 1 + 2 * cw }) {
     const auto px = Code(plain, x, 1);
     EXPECT_EQ(px.code, RectCode("skinrect")) << x;
     EXPECT_EQ(px.localX, (plain->ClRect.Left + 1) % 16) << x;
@@ -367,7 +367,7 @@ TEST_F(PanelTest, ARolledUpPanelReadsBackRolledWithItsFullHeightAndHiddenChildre
   EXPECT_TRUE(back->RollUpState());
   EXPECT_EQ(back->Height(), 20);
   EXPECT_EQ(back->BorderStyle(), bs::bvFrame);
-  EXPECT_EQ((std::array{back->DefaultCaptionHeight(), int(back->NumGlyphs())}), (std::array{19, 2}));
+  EXPECT_EQ((std::array { back->DefaultCaptionHeight(), int(back->NumGlyphs()) }), (std::array { 19, 2 }));
   EXPECT_EQ(WriteComponentResource(b), text);
   back->SetRollUpState(false);
   EXPECT_EQ(back->Height(), 90);
@@ -377,12 +377,13 @@ TEST_F(PanelTest, ARolledUpPanelReadsBackRolledWithItsFullHeightAndHiddenChildre
   // A resource that says only "rolled up": the streamed height is taken as the full one.
   auto* c = new TPanelForm(nullptr);
   Keep(c);
-  ReadComponentResource(c, "object PanelForm: TPanelForm\n"
-                           "  object Panel2: TbsSkinPanel\n"
-                           "    Left = 0\n    Top = 0\n    Width = 120\n    Height = 77\n"
-                           "    RollUpMode = True\n    RollUpState = True\n"
-                           "  end\n"
-                           "end\n");
+  ReadComponentResource(c,
+                        "object PanelForm: TPanelForm\n"
+                        "  object Panel2: TbsSkinPanel\n"
+                        "    Left = 0\n    Top = 0\n    Width = 120\n    Height = 77\n"
+                        "    RollUpMode = True\n    RollUpState = True\n"
+                        "  end\n"
+                        "end\n");
   auto* bare = dynamic_cast<TbsSkinPanel*>(c->FindComponent("Panel2"));
   ASSERT_NE(bare, nullptr);
   EXPECT_TRUE(bare->RollUpState());

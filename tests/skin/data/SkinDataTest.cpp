@@ -15,7 +15,8 @@ namespace {
 // The five sections a skin needs, then Extra. Objects and Controls are the record list entries.
 std::string SkinText(const std::vector<std::string>& Objects, const std::vector<std::string>& Controls,
                      const std::string& Extra = "") {
-  std::string s = "[VERSION]\r\nskinname=small\r\n[PICTURES]\r\nactivepicturescount=0\r\n[FORMINFO]\r\nborderwidth=3\r\n";
+  std::string s =
+      "[VERSION]\r\nskinname=small\r\n[PICTURES]\r\nactivepicturescount=0\r\n[FORMINFO]\r\nborderwidth=3\r\n";
   s += "[SKINOBJECTS]\r\ncount=" + std::to_string(Objects.size()) + "\r\n";
   for (size_t i = 0; i < Objects.size(); ++i) s += std::to_string(i) + "=" + Objects[i] + "\r\n";
   s += "[SKINCONTROLS]\r\ncount=" + std::to_string(Controls.size()) + "\r\n";
@@ -71,8 +72,8 @@ TEST_F(SkinData, MessagesReachTheOwnerFirstThenEveryFormInScreenOrder) {
   skin->LoadFromFile(kTestSkinIni.string());
   std::vector<SentMessage> expected;
   for (UINT msg : kLoadMessages)
-    for (TComponent* f : { static_cast<TComponent*>(owner), static_cast<TComponent*>(&form), static_cast<TComponent*>(second),
-                           static_cast<TComponent*>(fourth) })
+    for (TComponent* f : { static_cast<TComponent*>(owner), static_cast<TComponent*>(&form),
+                           static_cast<TComponent*>(second), static_cast<TComponent*>(fourth) })
       expected.push_back({ f, msg, reinterpret_cast<WPARAM>(skin), 1000 });
   EXPECT_EQ(screen.Sent(), expected);
   EXPECT_EQ(WM_SKINDATA_BEFORECHANGE, 1225u);
@@ -157,7 +158,8 @@ TEST_F(SkinData, AFailedLoadClearsTellsTheFormsAndReports) {
   } cases[] = {
     { "an active picture is missing", [](const fs::path& ini) { fs::remove(ini.parent_path() / "hint.bmp"); } },
     { "the mask is missing", [](const fs::path& ini) { fs::remove(ini.parent_path() / "mask.bmp"); } },
-    { "a picture is no bitmap", [](const fs::path& ini) { WriteBytes(ini.parent_path() / "btns.bmp", "BMnot really"); } },
+    { "a picture is no bitmap",
+      [](const fs::path& ini) { WriteBytes(ini.parent_path() / "btns.bmp", "BMnot really"); } },
     { "a picture is cut short",
       [](const fs::path& ini) {
         const fs::path f = ini.parent_path() / "ctrl.bmp";
@@ -232,7 +234,8 @@ TEST_F(SkinData, CaseHexLineEndsAndBlanksReadTheSame) {
   const fs::path ini = CopyTestSkin(skin.Path());
   std::string text = ReadBytes(ini);
   auto replaceAll = [&](const std::string& from, const std::string& to) {
-    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+      text.replace(at, from.size(), to);
   };
   replaceAll("[FORMINFO]", "[FormInfo]");
   replaceAll("clientrect=", " ClientRect = ");
@@ -364,8 +367,9 @@ TEST_F(SkinData, MalformedValuesGiveDefaultsAndTheLoadGoesOn) {
 // ---- Load-time geometry ----
 
 TEST_F(SkinData, CornerPointsArePulledOntoTheClientRectangle) {
-  LoadText(WithFormInfo(SkinText({}, {}), "clientrect=10,20,100,80\r\nlefttoppoint=5,5\r\nrighttoppoint=200,0\r\n"
-                                          "leftbottompoint=0,300\r\nrightbottompoint=120,90\r\n"));
+  LoadText(WithFormInfo(SkinText({}, {}),
+                        "clientrect=10,20,100,80\r\nlefttoppoint=5,5\r\nrighttoppoint=200,0\r\n"
+                        "leftbottompoint=0,300\r\nrightbottompoint=120,90\r\n"));
   EXPECT_EQ(data.LTPoint, TPoint(10, 20));
   EXPECT_EQ(data.RTPoint, TPoint(100, 20));
   EXPECT_EQ(data.LBPoint, TPoint(10, 80));

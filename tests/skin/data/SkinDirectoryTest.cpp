@@ -30,20 +30,34 @@ const std::map<std::string, std::string> ObjectClassOf = {
 };
 
 const std::map<std::string, std::string> ControlClassOf = {
-  { "panel", "TbsDataSkinPanelControl" },        { "expanel", "TbsDataSkinExPanelControl" },
-  { "menubutton", "TbsDataSkinMenuButtonControl" }, { "button", "TbsDataSkinButtonControl" },
-  { "checkradio", "TbsDataSkinCheckRadioControl" }, { "gauge", "TbsDataSkinGaugeControl" },
-  { "splitter", "TbsDataSkinSplitterControl" },  { "trackbar", "TbsDataSkinTrackBarControl" },
-  { "label", "TbsDataSkinLabelControl" },        { "stdlabel", "TbsDataSkinStdLabelControl" },
-  { "updown", "TbsDataSkinUpDownControl" },      { "grid", "TbsDataSkinGridControl" },
-  { "tab", "TbsDataSkinTabControl" },            { "mainmenubar", "TbsDataSkinMainMenuBar" },
-  { "controlbar", "TbsDataSkinControlBar" },     { "memo", "TbsDataSkinMemoControl" },
-  { "edit", "TbsDataSkinEditControl" },          { "checklistbox", "TbsDataSkinCheckListBox" },
-  { "listbox", "TbsDataSkinListBox" },           { "combobox", "TbsDataSkinComboBox" },
-  { "scrollbar", "TbsDataSkinScrollBarControl" }, { "spinedit", "TbsDataSkinSpinEditControl" },
-  { "scrollbox", "TbsDataSkinScrollBoxControl" }, { "treeview", "TbsDataSkinTreeView" },
-  { "bevel", "TbsDataSkinBevel" },               { "slider", "TbsDataSkinSlider" },
-  { "listview", "TbsDataSkinListView" },         { "richedit", "TbsDataSkinRichEdit" },
+  { "panel", "TbsDataSkinPanelControl" },
+  { "expanel", "TbsDataSkinExPanelControl" },
+  { "menubutton", "TbsDataSkinMenuButtonControl" },
+  { "button", "TbsDataSkinButtonControl" },
+  { "checkradio", "TbsDataSkinCheckRadioControl" },
+  { "gauge", "TbsDataSkinGaugeControl" },
+  { "splitter", "TbsDataSkinSplitterControl" },
+  { "trackbar", "TbsDataSkinTrackBarControl" },
+  { "label", "TbsDataSkinLabelControl" },
+  { "stdlabel", "TbsDataSkinStdLabelControl" },
+  { "updown", "TbsDataSkinUpDownControl" },
+  { "grid", "TbsDataSkinGridControl" },
+  { "tab", "TbsDataSkinTabControl" },
+  { "mainmenubar", "TbsDataSkinMainMenuBar" },
+  { "controlbar", "TbsDataSkinControlBar" },
+  { "memo", "TbsDataSkinMemoControl" },
+  { "edit", "TbsDataSkinEditControl" },
+  { "checklistbox", "TbsDataSkinCheckListBox" },
+  { "listbox", "TbsDataSkinListBox" },
+  { "combobox", "TbsDataSkinComboBox" },
+  { "scrollbar", "TbsDataSkinScrollBarControl" },
+  { "spinedit", "TbsDataSkinSpinEditControl" },
+  { "scrollbox", "TbsDataSkinScrollBoxControl" },
+  { "treeview", "TbsDataSkinTreeView" },
+  { "bevel", "TbsDataSkinBevel" },
+  { "slider", "TbsDataSkinSlider" },
+  { "listview", "TbsDataSkinListView" },
+  { "richedit", "TbsDataSkinRichEdit" },
 };
 
 // A section as (key, value) pairs in file order.
@@ -90,7 +104,8 @@ bool PaintedBy(TBitmap* b, const TRect& r, uint8_t owner, uint8_t& code) {
 }
 
 TBitmap* ActivePicture(TbsSkinData& d, int index) {
-  return index >= 0 && index < d.ActivePictures->Count() ? static_cast<TBitmap*>(d.ActivePictures->Items(index)) : nullptr;
+  return index >= 0 && index < d.ActivePictures->Count() ? static_cast<TBitmap*>(d.ActivePictures->Items(index))
+                                                         : nullptr;
 }
 
 class GeneratedSkin : public testing::Test {
@@ -162,7 +177,8 @@ TEST_F(GeneratedSkin, EveryFieldComesFromItsOwnKey) {
   int painted = 0;
   for (int i = 0; i < data.ObjectList->Count(); ++i) {
     auto* r = static_cast<TbsDataSkinObject*>(data.ObjectList->Items(i));
-    painted += CheckFields(r, mkskin::ObjectOwner(i), { data.Picture.get(), ActivePicture(data, r->ActivePictureIndex) });
+    painted +=
+        CheckFields(r, mkskin::ObjectOwner(i), { data.Picture.get(), ActivePicture(data, r->ActivePictureIndex) });
   }
   for (int i = 0; i < data.CtrlList->Count(); ++i) {
     auto* r = static_cast<TbsDataSkinControl*>(data.CtrlList->Items(i));
@@ -184,7 +200,7 @@ TEST_F(GeneratedSkin, EveryFieldComesFromItsOwnKey) {
 TEST_F(GeneratedSkin, PicturesAtTheirIndexes) {
   ASSERT_EQ(data.ActivePictures->Count(), 9);
   ASSERT_EQ(data.ActivePictureNames->Count(), 9);
-  EXPECT_EQ(data.ActivePictureNames->Strings(6), "sub\\bg.bmp");  // as written, found as sub/BG.bmp
+  EXPECT_EQ(data.ActivePictureNames->Strings(6), "sub\\bg.bmp");    // as written, found as sub/BG.bmp
   EXPECT_EQ(data.ActivePictureNames->Strings(2), "popupmask.bmp");  // on disk: PopupMask.bmp
   EXPECT_EQ(data.PictureName, "frame.bmp");
   EXPECT_EQ(data.MaskName, "mask.bmp");

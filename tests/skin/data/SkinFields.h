@@ -22,19 +22,19 @@ struct ColourField {
   std::function<std::optional<int32_t>(TObject*)> get;
 };
 
-#define XJ_RECT_FIELD(T, Field, Key)                                  \
-  RectField {                                                         \
-    Key, [](TObject* o) -> std::optional<TRect> {                     \
-      if (auto* r = dynamic_cast<T*>(o)) return r->Field;             \
-      return std::nullopt;                                            \
-    }                                                                 \
+#define XJ_RECT_FIELD(T, Field, Key)                      \
+  RectField {                                             \
+    Key, [](TObject* o) -> std::optional<TRect> {         \
+      if (auto* r = dynamic_cast<T*>(o)) return r->Field; \
+      return std::nullopt;                                \
+    }                                                     \
   }
-#define XJ_COLOUR_FIELD(T, Field, Key)                                \
-  ColourField {                                                       \
-    Key, [](TObject* o) -> std::optional<int32_t> {                   \
-      if (auto* r = dynamic_cast<T*>(o)) return int32_t(r->Field);    \
-      return std::nullopt;                                            \
-    }                                                                 \
+#define XJ_COLOUR_FIELD(T, Field, Key)                             \
+  ColourField {                                                    \
+    Key, [](TObject* o) -> std::optional<int32_t> {                \
+      if (auto* r = dynamic_cast<T*>(o)) return int32_t(r->Field); \
+      return std::nullopt;                                         \
+    }                                                              \
   }
 
 inline const std::vector<RectField>& RectFields() {

@@ -36,9 +36,7 @@ std::string List(const std::string& CountKey, long long Count, const std::vector
 }
 
 // What a 24-bit picture of W x H takes once decoded: rows padded to four bytes.
-int Decoded24(int W, int H) {
-  return (W * 24 + 31) / 32 * 4 * H;
-}
+int Decoded24(int W, int H) { return (W * 24 + 31) / 32 * 4 * H; }
 
 // A 24-bit picture of W x H whose pixel (x, y) is RGB(x, y, Seed).
 void WritePicture(const fs::path& File, int W, int H, int Seed) {
@@ -50,9 +48,7 @@ void WritePicture(const fs::path& File, int W, int H, int Seed) {
   b.SaveToFile(File.string());
 }
 
-TBitmap* Picture(TbsSkinData& d, int i) {
-  return static_cast<TBitmap*>(d.ActivePictures->Items(i));
-}
+TBitmap* Picture(TbsSkinData& d, int i) { return static_cast<TBitmap*>(d.ActivePictures->Items(i)); }
 
 class SkinLimits : public testing::Test {
  protected:
@@ -72,7 +68,8 @@ TEST_F(SkinLimits, SixtyFiveThousandRecordsLoadAndSave) {
   std::string objects = "count=" + std::to_string(n) + "\r\n", sections;
   for (int i = 0; i < n; ++i) {
     objects += std::to_string(i) + "=r" + std::to_string(i) + ":userobject\r\n";
-    sections += "[r" + std::to_string(i) + "]\r\nskinrect=" + std::to_string(i) + ",1," + std::to_string(i + 7) + ",9\r\n";
+    sections +=
+        "[r" + std::to_string(i) + "]\r\nskinrect=" + std::to_string(i) + ",1," + std::to_string(i + 7) + ",9\r\n";
   }
   Load(Skin("activepicturescount=0\r\n", objects, sections));
   ASSERT_EQ(data.ObjectList->Count(), n);
@@ -98,13 +95,13 @@ TEST_F(SkinLimits, CountsPastTheLimitReadTheEntriesThere) {
     std::vector<int> present;
     int expected;  // entries read
   } cases[] = {
-      { MaxSkinListCount + 1LL, { 0, 1, 2 }, 3 },
-      { INT_MAX, { 0, 2 }, 3 },                         // the gap reads as an empty entry
-      { INT_MAX, { 0, 1, MaxSkinListCount - 1 }, MaxSkinListCount },  // up to the last one there, below the limit
-      { INT_MAX, { 0, MaxSkinListCount }, 1 },          // one past the limit is not read
-      { INT_MAX, {}, 0 },
-      { MaxSkinListCount, { 0 }, MaxSkinListCount },    // up to the limit the count stands
-      { -3, { 0 }, 0 },
+    { MaxSkinListCount + 1LL, { 0, 1, 2 }, 3 },
+    { INT_MAX, { 0, 2 }, 3 },                                       // the gap reads as an empty entry
+    { INT_MAX, { 0, 1, MaxSkinListCount - 1 }, MaxSkinListCount },  // up to the last one there, below the limit
+    { INT_MAX, { 0, MaxSkinListCount }, 1 },                        // one past the limit is not read
+    { INT_MAX, {}, 0 },
+    { MaxSkinListCount, { 0 }, MaxSkinListCount },  // up to the limit the count stands
+    { -3, { 0 }, 0 },
   };
   for (const Case& c : cases) {
     Load(Skin(List("activepicturescount", c.count, c.present, picture), List("count", c.count, c.present, record)));
@@ -113,7 +110,8 @@ TEST_F(SkinLimits, CountsPastTheLimitReadTheEntriesThere) {
     if (c.expected > 0) {
       EXPECT_EQ(Picture(data, 0)->Width(), 5) << c.count;
     }
-    const int records = static_cast<int>(std::count_if(c.present.begin(), c.present.end(), [&](int i) { return i < c.expected; }));
+    const int records =
+        static_cast<int>(std::count_if(c.present.begin(), c.present.end(), [&](int i) { return i < c.expected; }));
     EXPECT_EQ(data.ObjectList->Count(), records) << c.count;
   }
 }
@@ -231,12 +229,10 @@ TEST_F(SkinLimits, NullRectanglesAtTheEndsOfTheIntegerRange) {
     TRect r;
     bool null;
   } cases[] = {
-      { TRect(INT_MAX, 0, -5, 10), true },  // inverted by more than 32 bits hold
-      { TRect(-5, 0, INT_MAX, 10), false },
-      { TRect(INT_MIN, 3, INT_MAX, 4), false },  // the widest there is
-      { TRect(7, INT_MAX, 9, INT_MIN), true },
-      { TRect(0, INT_MIN, 1, INT_MAX), false },
-      { TRect(INT_MAX, 0, INT_MAX, 1), true },
+    { TRect(INT_MAX, 0, -5, 10), true },  // inverted by more than 32 bits hold
+    { TRect(-5, 0, INT_MAX, 10), false },    { TRect(INT_MIN, 3, INT_MAX, 4), false },  // the widest there is
+    { TRect(7, INT_MAX, 9, INT_MIN), true }, { TRect(0, INT_MIN, 1, INT_MAX), false },
+    { TRect(INT_MAX, 0, INT_MAX, 1), true },
   };
   for (const Case& c : cases)
     EXPECT_EQ(IsNullRect(c.r), c.null) << c.r.Left << "," << c.r.Top << "," << c.r.Right << "," << c.r.Bottom;

@@ -52,8 +52,9 @@ bool PythonZlib(const std::string& mode, const fs::path& in, const fs::path& out
   const std::string python = XJ_PYTHON3;
   if (python.empty()) return false;
   const std::string call = mode == "compress" ? "zlib.compress(d, 9)" : "zlib.decompress(d)";
-  const std::string command = "'" + python + "' -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); open(sys.argv[2], 'wb').write(" +
-                              call + ")\" '" + in.string() + "' '" + out.string() + "'";
+  const std::string command =
+      "'" + python + "' -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); open(sys.argv[2], 'wb').write(" +
+      call + ")\" '" + in.string() + "' '" + out.string() + "'";
   return std::system(command.c_str()) == 0;
 }
 

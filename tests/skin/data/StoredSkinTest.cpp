@@ -34,7 +34,8 @@ std::string Zlib(const std::string& payload) {
 
 std::string Int32(int32_t v) {
   const auto u = static_cast<uint32_t>(v);
-  return std::string { static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16), static_cast<char>(u >> 24) };
+  return std::string { static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
+                       static_cast<char>(u >> 24) };
 }
 
 class StoredSkins : public testing::Test {
@@ -283,9 +284,10 @@ TEST_F(StoredSkins, StoredSkinReferences) {
 
 TEST_F(StoredSkins, FileNameReadFromAFormLoadsNothing) {
   TSkinTestForm target(nullptr);
-  ReadComponentResource(&target,
-                        "object Form1: TSkinTestForm\r\n  object S: TbsStoredSkin\r\n    FileName = '/no/such/skin.ini'\r\n"
-                        "  end\r\n  object C: TbsCompressedStoredSkin\r\n    FileName = 'c:\\skins\\x.ini'\r\n  end\r\nend\r\n");
+  ReadComponentResource(
+      &target,
+      "object Form1: TSkinTestForm\r\n  object S: TbsStoredSkin\r\n    FileName = '/no/such/skin.ini'\r\n"
+      "  end\r\n  object C: TbsCompressedStoredSkin\r\n    FileName = 'c:\\skins\\x.ini'\r\n  end\r\nend\r\n");
   auto* s = dynamic_cast<TbsStoredSkin*>(target.FindComponent("S"));
   auto* c = dynamic_cast<TbsCompressedStoredSkin*>(target.FindComponent("C"));
   ASSERT_TRUE(s && c);

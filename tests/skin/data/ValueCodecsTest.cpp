@@ -30,11 +30,11 @@ TEST(ValueCodecs, RectanglesAndPointsAsRead) {
     TRect rect;
   } cases[] = {
     { "10,20,300,400", R(10, 20, 300, 400) },
-    { "1 0, 2x0 ,3-0, 4", R(10, 20, 30, 4) },       // only digits count inside a field
-    { "-5,0,10,10", R(-5, 0, 10, 10) },              // a leading minus keeps its sign
+    { "1 0, 2x0 ,3-0, 4", R(10, 20, 30, 4) },  // only digits count inside a field
+    { "-5,0,10,10", R(-5, 0, 10, 10) },        // a leading minus keeps its sign
     { " -1 , -2,-3 ,- 4", R(-1, -2, -3, -4) },
-    { "0x10,2,3,4", R(10, 2, 3, 4) },                // no hexadecimal: the x is dropped
-    { "1,2,3,4,5,6", R(1, 2, 3, 4) },                // surplus fields are ignored
+    { "0x10,2,3,4", R(10, 2, 3, 4) },  // no hexadecimal: the x is dropped
+    { "1,2,3,4,5,6", R(1, 2, 3, 4) },  // surplus fields are ignored
     { "-2147483648,2147483647,0,0", R(INT32_MIN, INT32_MAX, 0, 0) },
     { nullptr, R(0, 0, 0, 0) },
     // Malformed values give the key's default rather than stopping the load.
@@ -110,8 +110,8 @@ TEST(ValueCodecs, FontStyles) {
   } cases[] = {
     { "fsunderline,fsbold", { fsBold, fsUnderline } },
     { "fsbold,fsunderline", { fsBold, fsUnderline } },
-    { "FSBOLD,FsItalic", {} },             // exact case only
-    { "xxfsitalicyy", { fsItalic } },       // found anywhere in the value
+    { "FSBOLD,FsItalic", {} },         // exact case only
+    { "xxfsitalicyy", { fsItalic } },  // found anywhere in the value
     { "fsstrikeout fsitalic", { fsItalic, fsStrikeOut } },
     { "", {} },
   };
@@ -218,8 +218,14 @@ TEST(ValueCodecs, LengthPrefixedStrings) {
   EXPECT_EQ(b, "");
 
   // Lengths that the stream cannot hold fail before anything is allocated.
-  for (const std::string& bytes : { std::string("\x05\x00\x00\x00" "abc", 7), std::string("\xFF\xFF\xFF\x7F", 4),
-                                    std::string("\xFE\xFF\xFF\xFF" "abcd", 8), std::string("\x01\x00", 2) }) {
+  for (const std::string& bytes : { std::string("\x05\x00\x00\x00"
+                                                "abc",
+                                                7),
+                                    std::string("\xFF\xFF\xFF\x7F", 4),
+                                    std::string("\xFE\xFF\xFF\xFF"
+                                                "abcd",
+                                                8),
+                                    std::string("\x01\x00", 2) }) {
     TMemoryStream bad;
     skintest::SetStreamBytes(bad, bytes);
     AnsiString out = "kept";
@@ -262,8 +268,8 @@ TEST(Helpers, VersionChecks) {
   struct Case {
     DWORD major, minor;
     bool w2kxp, xp;
-  } cases[] = { { 5, 0, true, false }, { 5, 1, true, true }, { 5, 2, false, false }, { 6, 0, false, false },
-                { 6, 1, false, false }, { 4, 0, false, false } };
+  } cases[] = { { 5, 0, true, false },  { 5, 1, true, true },   { 5, 2, false, false },
+                { 6, 0, false, false }, { 6, 1, false, false }, { 4, 0, false, false } };
   for (const Case& c : cases) {
     xj::SetReportedVersion(c.major, c.minor);
     int major = 0, minor = 0;
@@ -342,13 +348,13 @@ TEST(Helpers, CorrectTextbyWidth) {
     int width;
     const char* result;
   } cases[] = {
-    { "abcdef", 48, "abcdef" },      // fits: unchanged, no dots
-    { "abcdef", 47, "ab..." },       // one pixel short: as much as fits beside the dots
+    { "abcdef", 48, "abcdef" },  // fits: unchanged, no dots
+    { "abcdef", 47, "ab..." },   // one pixel short: as much as fits beside the dots
     { "abcdef", 40, "ab..." },
     { "abcdef", 39, "a..." },
-    { "abcdef", 10, "..." },          // not even the dots fit: the dots all the same
+    { "abcdef", 10, "..." },  // not even the dots fit: the dots all the same
     { "", 0, "" },
-    { "宋体字", 47, "宋..." },       // double-byte characters go whole
+    { "宋体字", 47, "宋..." },  // double-byte characters go whole
     { "a宋体", 39, "a..." },
   };
   for (const Case& c : cases) {

@@ -98,9 +98,9 @@ TEST(ZlibStreams, LevelsGiveTheirZlibHeaders) {
     TCompressionLevel level;
     unsigned char second;
   } cases[] = { { TCompressionLevel::clNone, 0x01 },
-                 { TCompressionLevel::clFastest, 0x01 },
-                 { TCompressionLevel::clDefault, 0x9C },
-                 { TCompressionLevel::clMax, 0xDA } };
+                { TCompressionLevel::clFastest, 0x01 },
+                { TCompressionLevel::clDefault, 0x9C },
+                { TCompressionLevel::clMax, 0xDA } };
   for (const Case& c : cases) {
     TMemoryStream dst;
     {
@@ -266,7 +266,8 @@ TEST(ZlibStreams, TruncatedOrCorruptDataIsAnError) {
     { "only the header", packed.substr(0, 2) },
     { "nothing", "" },
     { "checksum cut", packed.substr(0, packed.size() - 2) },
-    { "a byte flipped", [&] {
+    { "a byte flipped",
+      [&] {
         std::string s = packed;
         s[s.size() / 2] ^= 0x5A;
         return s;

@@ -131,8 +131,8 @@ TEST(EffectBmp, GrayScaleWeights) {
   struct {
     Rgb in;
     uint8_t grey;
-  } cases[] = { { { 255, 0, 0 }, 76 }, { { 0, 255, 0 }, 150 }, { { 0, 0, 255 }, 28 }, { { 255, 255, 255 }, 255 },
-                { { 0, 0, 0 }, 0 }, { { 10, 20, 30 }, 18 } };
+  } cases[] = { { { 255, 0, 0 }, 76 },      { { 0, 255, 0 }, 150 }, { { 0, 0, 255 }, 28 },
+                { { 255, 255, 255 }, 255 }, { { 0, 0, 0 }, 0 },     { { 10, 20, 30 }, 18 } };
   for (auto c : cases) {
     TbsEffectBmp b = Solid(2, 1, c.in);
     b.GrayScale();
@@ -277,9 +277,9 @@ TEST(EffectBmp, PushAndSlides) {
 
 TEST(EffectBmp, TransitionsBetweenDifferentSizesChangeNothing) {
   void (TbsEffectBmp::*all[])(const TbsEffectBmp&, double) = {
-    &TbsEffectBmp::Morph, &TbsEffectBmp::MorphHGrad, &TbsEffectBmp::MorphVGrad, &TbsEffectBmp::MorphGrad,
-    &TbsEffectBmp::MorphLeftGrad, &TbsEffectBmp::MorphRightGrad, &TbsEffectBmp::MorphPush,
-    &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
+    &TbsEffectBmp::Morph,     &TbsEffectBmp::MorphHGrad,     &TbsEffectBmp::MorphVGrad,
+    &TbsEffectBmp::MorphGrad, &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
+    &TbsEffectBmp::MorphPush, &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
   };
   for (auto morph : all) {
     Pair p(4, 3);
@@ -367,8 +367,9 @@ TEST(EffectBmp, SplitBlurStaysInsideAtTheEdges) {
 TEST(EffectBmp, MosaicTakesEachBlocksTopLeftPixel) {
   Pair p(5, 5);
   p.a.Mosaic(2);
-  const std::pair<int, int> cases[][2] = { { { 1, 1 }, { 0, 0 } }, { { 3, 2 }, { 2, 2 } },
-                                           { { 4, 4 }, { 4, 4 } }, { { 4, 1 }, { 4, 0 } } };
+  const std::pair<int, int> cases[][2] = {
+    { { 1, 1 }, { 0, 0 } }, { { 3, 2 }, { 2, 2 } }, { { 4, 4 }, { 4, 4 } }, { { 4, 1 }, { 4, 0 } }
+  };
   for (auto& c : cases) EXPECT_EQ(At(p.a, c[0].first, c[0].second), OldCode(c[1].first, c[1].second));
   Pair q(3, 3);
   q.a.Mosaic(1);
@@ -399,7 +400,7 @@ TEST(EffectBmp, Rotations) {
   p.a.Rotate90_2(cw);
   EXPECT_EQ(At(ccw, 0, 0), OldCode(2, 0));  // the source's top-right
   EXPECT_EQ(At(ccw, 1, 2), OldCode(0, 1));
-  EXPECT_EQ(At(cw, 0, 0), OldCode(0, 1));   // the source's bottom-left
+  EXPECT_EQ(At(cw, 0, 0), OldCode(0, 1));  // the source's bottom-left
   EXPECT_EQ(At(cw, 1, 2), OldCode(2, 0));
 
   TbsEffectBmp wrong = Solid(3, 2, { 7, 7, 7 });
@@ -446,8 +447,8 @@ TEST(EffectBmp, BlockOperationsClipToBothPicturesAtRandom) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         const int sx = X + x - r.Left, sy = Y + y - r.Top;
-        const bool in = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom && sx >= 0 && sy >= 0 &&
-                        sx < ow && sy < oh;
+        const bool in =
+            x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom && sx >= 0 && sy >= 0 && sx < ow && sy < oh;
         ASSERT_EQ(a.GetPixel(x, y), in ? other.GetPixel(sx, sy) : orig.GetPixel(x, y))
             << (morph ? "MorphRect" : "CopyRect") << " round " << round << " pixel " << x << "," << y;
       }

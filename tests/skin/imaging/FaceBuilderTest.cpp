@@ -57,7 +57,8 @@ void ExpectPlainFace(TBitmap& dest, int w, int h, const char* what) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const int sx = Axis(x, 3, 4, w - 3, 7), sy = Axis(y, 2, 4, h - 2, 6);
-      ASSERT_EQ(Px(dest, x, y), Code(5 + sx, 3 + sy)) << what << " at " << x << "," << y << " (" << w << " x " << h << ")";
+      ASSERT_EQ(Px(dest, x, y), Code(5 + sx, 3 + sy))
+          << what << " at " << x << "," << y << " (" << w << " x " << h << ")";
     }
 }
 
@@ -116,15 +117,15 @@ TEST(SkinImage, LShapedCornersAroundNarrowBands) {
   Build(s, Stretched(s, 14, 11), &dest, src.get(), 14, 11);
   // New geometry: NLT (4, 3), NRT (10, 3), NLB (4, 8), NRB (10, 8), client (3, 2, 11, 9).
   auto expect = [](int x, int y) -> std::pair<int, int> {
-    if (y < 2) return { x < 4 ? x : x < 10 ? 4 + (x - 4) % 2 : 6 + x - 10, y };     // top strips and band
-    if (y >= 9) {                                                                     // bottom
-      if (x < 3) return { x, 5 + y - 8 };                                             // bottom-left column
-      if (x < 4) return { x, 6 + y - 9 };                                             // bottom-left strip
+    if (y < 2) return { x < 4 ? x : x < 10 ? 4 + (x - 4) % 2 : 6 + x - 10, y };  // top strips and band
+    if (y >= 9) {                                                                // bottom
+      if (x < 3) return { x, 5 + y - 8 };                                        // bottom-left column
+      if (x < 4) return { x, 6 + y - 9 };                                        // bottom-left strip
       return { x < 10 ? 4 + (x - 4) % 2 : 6 + x - 10, 6 + y - 9 };
     }
-    if (x < 3) return { x, y < 3 ? 2 : y < 8 ? 3 + (y - 3) % 2 : 5 + y - 8 };         // left column
-    if (x >= 11) return { 7 + x - 11, y < 3 ? 2 : y < 8 ? 3 + (y - 3) % 2 : 5 };      // right column
-    return { 3 + (x - 3) % 4, 2 + (y - 2) % 4 };                                      // client
+    if (x < 3) return { x, y < 3 ? 2 : y < 8 ? 3 + (y - 3) % 2 : 5 + y - 8 };     // left column
+    if (x >= 11) return { 7 + x - 11, y < 3 ? 2 : y < 8 ? 3 + (y - 3) % 2 : 5 };  // right column
+    return { 3 + (x - 3) % 4, 2 + (y - 2) % 4 };                                  // client
   };
   for (int y = 0; y < 11; ++y)
     for (int x = 0; x < 14; ++x) {
@@ -173,7 +174,11 @@ TEST(SkinImage, ZeroAndNegativeSpansDrawNothingAndNeverRunAway) {
     std::function<void(Skin&, NewGeometry&)> change;
     std::function<bool(int, int)> untouched;  // pixels the change leaves white
   } cases[] = {
-    { "top span 0", [](Skin& s, NewGeometry& n) { s.rt.X = s.lt.X; n.rt.X = 14; },
+    { "top span 0",
+      [](Skin& s, NewGeometry& n) {
+        s.rt.X = s.lt.X;
+        n.rt.X = 14;
+      },
       [](int x, int y) { return y < 2 && x >= 3 && x < 14; } },
     { "top span negative", [](Skin& s, NewGeometry&) { s.rt.X = 1; },  // the top-right strip starts at 8
       [](int x, int y) { return y < 2 && x >= 3 && x < 8; } },
@@ -219,7 +224,7 @@ TEST(SkinImage, PiecesOfAnotherSizeStretchWithTheCopyMode) {
   TBitmap inverted;
   inverted.Canvas()->SetCopyMode(cmNotSrcCopy);
   Build(kPlain, Stretched(kPlain, 17, 13), &inverted, src.get(), 17, 13);
-  EXPECT_EQ(Px(inverted, 5, 0), ~Code(5 + 3 + 2, 3) & 0xFFFFFF);    // top band
+  EXPECT_EQ(Px(inverted, 5, 0), ~Code(5 + 3 + 2, 3) & 0xFFFFFF);       // top band
   EXPECT_EQ(Px(inverted, 12, 7), ~Code(5 + 3 + 1, 3 + 3) & 0xFFFFFF);  // client
 }
 
@@ -268,9 +273,15 @@ TEST(SkinImage, ThreePartFaces) {
     std::function<int(int)> column;
   } cases[] = {
     { "caps and two tiles, the third empty", H, 5, 5, 50,
-      [](int x) { return x < 5 ? x : x < 45 ? 5 + (x - 5) % 20 : 25 + x - 45; } },
-    { "second tile cut by 5", H, 5, 5, 45, [](int x) { return x < 5 ? x : x < 40 ? 5 + (x - 5) % 20 : 25 + x - 40; } },
-    { "no middle span", H, 15, 15, 40, [](int x) { return x < 15 ? x : x < 25 ? -1 : 15 + x - 25; } },
+      [](int x) { return x < 5    ? x
+                         : x < 45 ? 5 + (x - 5) % 20
+                                  : 25 + x - 45; } },
+    { "second tile cut by 5", H, 5, 5, 45, [](int x) { return x < 5    ? x
+                                                              : x < 40 ? 5 + (x - 5) % 20
+                                                                       : 25 + x - 40; } },
+    { "no middle span", H, 15, 15, 40, [](int x) { return x < 15   ? x
+                                                          : x < 25 ? -1
+                                                                   : 15 + x - 25; } },
     { "middle to the right edge", H2, 5, 5, 50, [](int x) { return x < 5 ? x : 5 + (x - 5) % 20; } },
     { "no caps, short of the edge by the left offset", H3, 5, 5, 50, [](int x) { return x < 45 ? 5 + x % 20 : -1; } },
   };
@@ -295,9 +306,15 @@ TEST(SkinImage, VerticalThreePartFace) {
     int top, bottom, height;
     std::function<int(int)> row;
   } cases[] = {
-    { 5, 5, 50, [](int y) { return y < 5 ? y : y < 45 ? 5 + (y - 5) % 20 : 25 + y - 45; } },
-    { 5, 5, 45, [](int y) { return y < 5 ? y : y < 40 ? 5 + (y - 5) % 20 : 25 + y - 40; } },
-    { 15, 15, 40, [](int y) { return y < 15 ? y : y < 25 ? -1 : 15 + y - 25; } },
+    { 5, 5, 50, [](int y) { return y < 5    ? y
+                                   : y < 45 ? 5 + (y - 5) % 20
+                                            : 25 + y - 45; } },
+    { 5, 5, 45, [](int y) { return y < 5    ? y
+                                   : y < 40 ? 5 + (y - 5) % 20
+                                            : 25 + y - 40; } },
+    { 15, 15, 40, [](int y) { return y < 15   ? y
+                                     : y < 25 ? -1
+                                              : 15 + y - 25; } },
   };
   for (auto& c : cases) {
     TBitmap dest;
@@ -343,7 +360,7 @@ TEST(SkinBorderImages, SidesGetTheirFixedEndsAndFailedPiecesStayAsPassed) {
   TBitmap left, top, right, bottom;
   CreateSkinBorderImages(s.lt, s.rt, s.lb, s.rb, s.cl, n.lt, n.rt, n.lb, n.rb, n.cl, &left, &top, &right, &bottom,
                          src.get(), s.srcRect, 14, 11);
-  ASSERT_EQ(left.Height(), 7);  // 11 - 2 - 2
+  ASSERT_EQ(left.Height(), 7);                  // 11 - 2 - 2
   const int rows[7] = { 2, 4, 3, 4, 3, 4, 5 };  // fixed end, tiles of span 2 from row 0, fixed end
   for (int y = 0; y < 7; ++y) {
     EXPECT_EQ(Px(left, 0, y), Code(5, 3 + rows[y])) << y;

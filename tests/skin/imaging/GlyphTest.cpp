@@ -168,7 +168,9 @@ std::unique_ptr<TBitmap> Strip() {
   });
 }
 
-std::unique_ptr<TBitmap> Grey() { return Picture(30, 20, [](int, int) { return kGrey; }); }
+std::unique_ptr<TBitmap> Grey() {
+  return Picture(30, 20, [](int, int) { return kGrey; });
+}
 
 }  // namespace
 
@@ -196,8 +198,8 @@ TEST(Glyph, OutOfRangeCellsAndEmptyStripsDrawNothing) {
   struct {
     TBitmap* glyph;
     int num, cell;
-  } cases[] = { { strip.get(), 4, 0 }, { strip.get(), 4, 5 }, { strip.get(), 0, 1 }, { strip.get(), -2, 1 },
-                { strip.get(), 65, 1 }, { &empty, 1, 1 }, { nullptr, 1, 1 } };
+  } cases[] = { { strip.get(), 4, 0 },  { strip.get(), 4, 5 }, { strip.get(), 0, 1 }, { strip.get(), -2, 1 },
+                { strip.get(), 65, 1 }, { &empty, 1, 1 },      { nullptr, 1, 1 } };
   for (auto& c : cases) {
     auto canvas = Grey();
     DrawGlyph(canvas->Canvas(), 0, 0, c.glyph, c.num, c.cell);

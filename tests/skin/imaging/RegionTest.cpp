@@ -30,7 +30,8 @@ void ExpectRegion(HRGN rgn, int x0, int y0, int x1, int y1, const std::function<
                   const char* what) {
   ASSERT_NE(rgn, nullptr) << what;
   for (int y = y0; y < y1; ++y)
-    for (int x = x0; x < x1; ++x) ASSERT_EQ(bool(PtInRegion(rgn, x, y)), inside(x, y)) << what << " at " << x << "," << y;
+    for (int x = x0; x < x1; ++x)
+      ASSERT_EQ(bool(PtInRegion(rgn, x, y)), inside(x, y)) << what << " at " << x << "," << y;
 }
 
 }  // namespace
@@ -57,7 +58,8 @@ TEST(RgnFromBmp, RunsOfBlackBecomeOneRowRectangles) {
 TEST(RgnFromBmp, OnlyPureBlackIsInside) {
   const uint32_t colours[] = { 0x010000, 0x000100, 0x000001, 0x808080, kWhite };
   for (TPixelFormat format : { pf32bit, pf24bit }) {
-    auto mask = Picture(6, 1, [&](int x, int) { return x == 0 ? kBlack : colours[x - 1]; }, format);
+    auto mask = Picture(
+        6, 1, [&](int x, int) { return x == 0 ? kBlack : colours[x - 1]; }, format);
     RGNDATA* data = nullptr;
     ASSERT_EQ(CreateRgnFromBmp(mask.get(), 0, 0, data), 48);
     EXPECT_TRUE(Same(RectsOf(data)[0], RECT { 0, 0, 1, 1 }));
@@ -76,8 +78,9 @@ TEST(RgnFromBmp, MonochromeMask) {
   mask.Canvas()->SetPixels(3, 1, clBlack);
   HRGN rgn = nullptr;
   CreateSkinSimplyRegion(rgn, &mask);
-  ExpectRegion(rgn, -1, -1, 5, 3, [](int x, int y) { return (y == 0 && (x == 1 || x == 2)) || (y == 1 && x == 3); },
-               "monochrome");
+  ExpectRegion(
+      rgn, -1, -1, 5, 3, [](int x, int y) { return (y == 0 && (x == 1 || x == 2)) || (y == 1 && x == 3); },
+      "monochrome");
   DeleteObject(rgn);
 }
 
@@ -106,7 +109,8 @@ TEST(RgnFromBmp, MoreRunsThanAnyFixedBuffer) {
   EXPECT_TRUE(Same(rects.back(), RECT { 298, 299, 299, 300 }));
   HRGN rgn = ExtCreateRegion(nullptr, DWORD(32 + 16 * 45000), data);
   std::free(data);
-  ExpectRegion(rgn, 290, 290, 301, 301, [](int x, int y) { return y < 300 && x < 300 && x % 2 == 0; }, "columns");
+  ExpectRegion(
+      rgn, 290, 290, 301, 301, [](int x, int y) { return y < 300 && x < 300 && x % 2 == 0; }, "columns");
   DeleteObject(rgn);
 }
 
@@ -117,8 +121,9 @@ TEST(RgnFromBmp, RandomMasksMatchTheirBlackPixels) {
     const int density = std::uniform_int_distribution<int>(0, 100)(rng);
     std::vector<uint8_t> black(size_t(w * h));
     for (auto& b : black) b = std::uniform_int_distribution<int>(0, 99)(rng) < density;
-    auto mask = Picture(w, h, [&](int x, int y) { return black[size_t(y * w + x)] ? kBlack : 0x00FF00u; },
-                        round % 2 ? pf24bit : pf32bit);
+    auto mask = Picture(
+        w, h, [&](int x, int y) { return black[size_t(y * w + x)] ? kBlack : 0x00FF00u; },
+        round % 2 ? pf24bit : pf32bit);
     RGNDATA* data = nullptr;
     const int size = CreateRgnFromBmp(mask.get(), 3, -2, data);
     ASSERT_GE(size, 32);
@@ -130,10 +135,13 @@ TEST(RgnFromBmp, RandomMasksMatchTheirBlackPixels) {
     }
     HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
     std::free(data);
-    ExpectRegion(rgn, 2, -3, 3 + w + 1, h - 1, [&](int x, int y) {
-      const int mx = x - 3, my = y + 2;
-      return mx >= 0 && my >= 0 && mx < w && my < h && black[size_t(my * w + mx)];
-    }, "random mask");
+    ExpectRegion(
+        rgn, 2, -3, 3 + w + 1, h - 1,
+        [&](int x, int y) {
+          const int mx = x - 3, my = y + 2;
+          return mx >= 0 && my >= 0 && mx < w && my < h && black[size_t(my * w + mx)];
+        },
+        "random mask");
     DeleteObject(rgn);
   }
 }
@@ -145,13 +153,17 @@ namespace {
 // A 10 x 8 mask with the plain nine-slice geometry of the face tests: borders 3 left and right, 2 top and
 // bottom, rounded corners and one hole in each band; the client is white (the client rectangle counts).
 bool MaskBlack(int x, int y) {
-  const std::pair<int, int> holes[] = { { 0, 0 }, { 9, 0 }, { 0, 7 }, { 9, 7 }, { 4, 0 }, { 0, 3 }, { 8, 4 }, { 5, 7 } };
+  const std::pair<int, int> holes[] = {
+    { 0, 0 }, { 9, 0 }, { 0, 7 }, { 9, 7 }, { 4, 0 }, { 0, 3 }, { 8, 4 }, { 5, 7 }
+  };
   for (auto [hx, hy] : holes)
     if (x == hx && y == hy) return false;
   return !(x >= 3 && x < 7 && y >= 2 && y < 6);
 }
 
-std::unique_ptr<TBitmap> FrameMask() { return Picture(10, 8, [](int x, int y) { return MaskBlack(x, y) ? kBlack : kWhite; }); }
+std::unique_ptr<TBitmap> FrameMask() {
+  return Picture(10, 8, [](int x, int y) { return MaskBlack(x, y) ? kBlack : kWhite; });
+}
 
 int Axis(int v, int b1, int s, int e, int farStart) {
   if (v < b1) return v;
@@ -206,11 +218,14 @@ TEST(SkinRegion, IsTheClientAndTheBlackOfTheResizedMask) {
   auto mask = FrameMask();
   for (auto [w, h] : { std::pair { 10, 8 }, { 17, 13 }, { 30, 9 } }) {
     HRGN rgn = Region(kFrame, mask.get(), w, h);
-    ExpectRegion(rgn, -1, -1, w + 2, h + 2, [w = w, h = h](int x, int y) {
-      if (x < 0 || y < 0 || x >= w || y >= h) return false;
-      if (x >= 3 && x < w - 3 && y >= 2 && y < h - 2) return true;
-      return MaskBlack(Axis(x, 3, 4, w - 3, 7), Axis(y, 2, 4, h - 2, 6));
-    }, "frame");
+    ExpectRegion(
+        rgn, -1, -1, w + 2, h + 2,
+        [w = w, h = h](int x, int y) {
+          if (x < 0 || y < 0 || x >= w || y >= h) return false;
+          if (x >= 3 && x < w - 3 && y >= 2 && y < h - 2) return true;
+          return MaskBlack(Axis(x, 3, 4, w - 3, 7), Axis(y, 2, 4, h - 2, 6));
+        },
+        "frame");
     DeleteObject(rgn);
   }
 }
@@ -219,10 +234,13 @@ TEST(SkinRegion, WithoutAClientTheBordersStillShapeTheWindow) {
   // 17 x 4: the new client is (3, 2, 14, 2), null; the sides have no height, top and bottom remain.
   auto mask = FrameMask();
   HRGN rgn = Region(kFrame, mask.get(), 17, 4);
-  ExpectRegion(rgn, -1, -1, 18, 5, [](int x, int y) {
-    if (x < 0 || y < 0 || x >= 17 || y >= 4) return false;
-    return MaskBlack(Axis(x, 3, 4, 14, 7), y < 2 ? y : 6 + y - 2);
-  }, "no client");
+  ExpectRegion(
+      rgn, -1, -1, 18, 5,
+      [](int x, int y) {
+        if (x < 0 || y < 0 || x >= 17 || y >= 4) return false;
+        return MaskBlack(Axis(x, 3, 4, 14, 7), y < 2 ? y : 6 + y - 2);
+      },
+      "no client");
   DeleteObject(rgn);
 }
 
@@ -231,11 +249,14 @@ TEST(SkinRegion, WithoutATopBorderTheOtherBordersStillCount) {
   const Frame f { TPoint(3, 0), TPoint(7, 0), TPoint(3, 6), TPoint(7, 6), TRect(3, 0, 7, 6) };
   auto mask = Picture(10, 8, [](int x, int y) { return (y >= 6 || x < 3 || x >= 7) && (x + y) % 3 ? kBlack : kWhite; });
   HRGN rgn = Region(f, mask.get(), 17, 13);
-  ExpectRegion(rgn, 0, 0, 17, 13, [](int x, int y) {
-    if (x >= 3 && x < 14 && y < 11) return true;
-    const int mx = Axis(x, 3, 4, 14, 7), my = y < 11 ? y % 6 : 6 + y - 11;
-    return (mx + my) % 3 != 0;
-  }, "no top border");
+  ExpectRegion(
+      rgn, 0, 0, 17, 13,
+      [](int x, int y) {
+        if (x >= 3 && x < 14 && y < 11) return true;
+        const int mx = Axis(x, 3, 4, 14, 7), my = y < 11 ? y % 6 : 6 + y - 11;
+        return (mx + my) % 3 != 0;
+      },
+      "no top border");
   DeleteObject(rgn);
 }
 

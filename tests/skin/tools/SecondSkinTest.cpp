@@ -102,7 +102,8 @@ TEST(SecondSkin, DiffersFromTheTestSkinWhereTheControlsNeedIt) {
   EXPECT_EQ(second.ini.Get("toolmenubutton", "rightbottompoint"), "0,0");
   EXPECT_EQ(second.RectOf("toolmenubutton", "trackbuttonrect").r, second.RectOf("toolmenubutton", "skinrect").Width());
   // Gaps: no picture, another class, missing.
-  for (const char* name : { "resizebutton", "checkbox", "label" }) EXPECT_EQ(second.IntOf(name, "pictureindex"), -1) << name;
+  for (const char* name : { "resizebutton", "checkbox", "label" })
+    EXPECT_EQ(second.IntOf(name, "pictureindex"), -1) << name;
   EXPECT_EQ(second.controls.at("bigtoolbutton").keyword, "label");
   EXPECT_EQ(test.controls.at("bigtoolbutton").keyword, "button");
   for (const char* name : { "bigtoolmenubutton", "radiobox", "vgauge", "memo" }) {

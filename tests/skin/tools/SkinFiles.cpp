@@ -20,9 +20,7 @@ uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
-}
+uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
 std::optional<std::vector<int>> ParseInts(const std::string& text, size_t count) {
   std::vector<int> out;
@@ -68,7 +66,7 @@ Ini ParseIni(const std::string& text) {
     pos = end == std::string::npos ? text.size() : end + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-      ini.sections.push_back({line.substr(1, line.size() - 2), {}});
+      ini.sections.push_back({ line.substr(1, line.size() - 2), {} });
     } else if (size_t eq = line.find('='); eq != std::string::npos && !ini.sections.empty()) {
       ini.sections.back().keys.emplace_back(line.substr(0, eq), line.substr(eq + 1));
     }
@@ -77,9 +75,9 @@ Ini ParseIni(const std::string& text) {
 }
 
 std::pair<std::optional<Bitmap>, std::string> DecodeBmp(const std::vector<uint8_t>& b) {
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return {std::nullopt, "no BMP file header"};
-  if (U32(b, 2) != b.size()) return {std::nullopt, "bfSize is not the image's length"};
-  if (U32(b, 14) != 40) return {std::nullopt, "the info header is not 40 bytes"};
+  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return { std::nullopt, "no BMP file header" };
+  if (U32(b, 2) != b.size()) return { std::nullopt, "bfSize is not the image's length" };
+  if (U32(b, 14) != 40) return { std::nullopt, "the info header is not 40 bytes" };
   Bitmap bmp;
   bmp.width = static_cast<int32_t>(U32(b, 18));
   int32_t height = static_cast<int32_t>(U32(b, 22));
@@ -87,24 +85,23 @@ std::pair<std::optional<Bitmap>, std::string> DecodeBmp(const std::vector<uint8_
   bmp.height = height < 0 ? -height : height;
   bmp.bitsPerPixel = U16(b, 28);
   const uint32_t offBits = U32(b, 10), colours = U32(b, 46);
-  if (bmp.width <= 0 || bmp.height <= 0) return {std::nullopt, "empty or negative width"};
-  if (U16(b, 26) != 1) return {std::nullopt, "planes is not 1"};
+  if (bmp.width <= 0 || bmp.height <= 0) return { std::nullopt, "empty or negative width" };
+  if (U16(b, 26) != 1) return { std::nullopt, "planes is not 1" };
   if (bmp.bitsPerPixel != 1 && bmp.bitsPerPixel != 8 && bmp.bitsPerPixel != 24)
-    return {std::nullopt, "unexpected bit count"};
-  if (U32(b, 30) != 0) return {std::nullopt, "compressed"};
+    return { std::nullopt, "unexpected bit count" };
+  if (U32(b, 30) != 0) return { std::nullopt, "compressed" };
   const uint32_t paletteSize = bmp.bitsPerPixel == 24 ? 0 : colours == 0 ? 1u << bmp.bitsPerPixel : colours;
-  if (paletteSize > (bmp.bitsPerPixel == 24 ? 0u : 1u << bmp.bitsPerPixel))
-    return {std::nullopt, "too many colours"};
-  if (offBits != 54 + 4 * paletteSize) return {std::nullopt, "bfOffBits does not follow the palette"};
+  if (paletteSize > (bmp.bitsPerPixel == 24 ? 0u : 1u << bmp.bitsPerPixel)) return { std::nullopt, "too many colours" };
+  if (offBits != 54 + 4 * paletteSize) return { std::nullopt, "bfOffBits does not follow the palette" };
   const size_t stride = (static_cast<size_t>(bmp.width) * bmp.bitsPerPixel + 31) / 32 * 4;
-  if (offBits + stride * bmp.height != b.size()) return {std::nullopt, "pixel rows do not end the file"};
+  if (offBits + stride * bmp.height != b.size()) return { std::nullopt, "pixel rows do not end the file" };
   const uint32_t sizeImage = U32(b, 34);
-  if (sizeImage != 0 && sizeImage != stride * bmp.height) return {std::nullopt, "biSizeImage is wrong"};
+  if (sizeImage != 0 && sizeImage != stride * bmp.height) return { std::nullopt, "biSizeImage is wrong" };
 
   auto paletteColour = [&](uint32_t index) -> std::optional<uint32_t> {
     if (index >= paletteSize) return std::nullopt;
     size_t at = 54 + 4 * index;
-    return uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 1]} << 8 | b[at];
+    return uint32_t { b[at + 2] } << 16 | uint32_t { b[at + 1] } << 8 | b[at];
   };
   bmp.pixels.resize(static_cast<size_t>(bmp.width) * bmp.height);
   for (int row = 0; row < bmp.height; ++row) {
@@ -114,22 +111,22 @@ std::pair<std::optional<Bitmap>, std::string> DecodeBmp(const std::vector<uint8_
       uint32_t rgb = 0;
       if (bmp.bitsPerPixel == 24) {
         size_t at = line + 3 * static_cast<size_t>(x);
-        rgb = uint32_t{b[at + 2]} << 16 | uint32_t{b[at + 1]} << 8 | b[at];
+        rgb = uint32_t { b[at + 2] } << 16 | uint32_t { b[at + 1] } << 8 | b[at];
       } else {
         uint32_t index = bmp.bitsPerPixel == 8 ? b[line + x] : (b[line + x / 8] >> (7 - x % 8)) & 1u;
         auto c = paletteColour(index);
-        if (!c) return {std::nullopt, "a pixel indexes past the palette"};
+        if (!c) return { std::nullopt, "a pixel indexes past the palette" };
         rgb = *c;
       }
       bmp.pixels[static_cast<size_t>(y) * bmp.width + x] = rgb;
     }
   }
-  return {std::move(bmp), {}};
+  return { std::move(bmp), {} };
 }
 
 std::vector<uint8_t> ReadFile(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
 }
 
 std::optional<fs::path> FindSkinFile(const fs::path& dir, const std::string& name) {
@@ -165,13 +162,13 @@ std::optional<long long> ParseInt(const std::string& text) {
 std::optional<Rect> ParseRect(const std::string& text) {
   auto v = ParseInts(text, 4);
   if (!v) return std::nullopt;
-  return Rect{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+  return Rect { (*v)[0], (*v)[1], (*v)[2], (*v)[3] };
 }
 
 std::optional<Point> ParsePoint(const std::string& text) {
   auto v = ParseInts(text, 2);
   if (!v) return std::nullopt;
-  return Point{(*v)[0], (*v)[1]};
+  return Point { (*v)[0], (*v)[1] };
 }
 
 }  // namespace skintest

@@ -30,10 +30,10 @@ Ini ParseIni(const std::string& text);
 struct Bitmap {
   uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 
-  int width{0};
-  int height{0};
-  int bitsPerPixel{0};
-  bool topDown{false};
+  int width { 0 };
+  int height { 0 };
+  int bitsPerPixel { 0 };
+  bool topDown { false };
   std::vector<uint32_t> pixels;  // 0xRRGGBB, top row first
 };
 
@@ -47,14 +47,14 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path);
 std::optional<std::filesystem::path> FindSkinFile(const std::filesystem::path& dir, const std::string& name);
 
 struct Rect {
-  int l{0}, t{0}, r{0}, b{0};
+  int l { 0 }, t { 0 }, r { 0 }, b { 0 };
   int Width() const { return r - l; }
   int Height() const { return b - t; }
   bool operator==(const Rect&) const = default;
 };
 
 struct Point {
-  int x{0}, y{0};
+  int x { 0 }, y { 0 };
 };
 
 // "L,T,R,B" and "X,Y" with optional minus signs; nullopt for anything else.

@@ -28,8 +28,7 @@ std::vector<std::string> Words(const std::string& text) {
   return words;
 }
 
-const std::string kObj =
-    "hint activepictureindex skinrectinapicture skinrect activeskinrect morphing morphkind ";
+const std::string kObj = "hint activepictureindex skinrectinapicture skinrect activeskinrect morphing morphkind ";
 const std::string kFont = "fontname fontheight fontstyle fontcolor ";
 const std::string kCtrl = "pictureindex maskpictureindex skinrect ";
 const std::string kCustom = kCtrl + "lefttoppoint righttoppoint leftbottompoint rightbottompoint clientrect ";
@@ -53,78 +52,70 @@ const std::string kListBox = kCustom +
                              kUpDown +
                              "checkbuttonrect activecheckbuttonrect downcheckbuttonrect vscrollbarname "
                              "hscrollbarname bothhscrollbarname ";
-std::string Buttons(const std::string& name) {
-  return name + "rect " + name + "activerect " + name + "downrect ";
-}
+std::string Buttons(const std::string& name) { return name + "rect " + name + "activerect " + name + "downrect "; }
 
 const std::map<std::string, std::string> kObjectKeys = {
-    {"userobject", "skinrect"},
-    {"button", kObj + "downrect disableskinrsect"},
-    {"stdbutton", kStdButton},
-    {"mainmenubarbutton", kStdButton},
-    {"menuitem",
-     kObj + "itemleftoffset itemrightoffset dividerrect dividerleftoffset dividerrightoffset textrect " +
-         kFont + "activefontcolor unenabledfontcolor"},
-    {"mainmenubaritem", kObj + "itemleftoffset itemrightoffset downrect textrect " + kFont +
-                            "activefontcolor downfontcolor unenabledfontColor"},
-    {"caption", kObj + "textrect " + kFont +
-                    "activefontcolor alignment shadow shadowcolor activeshadowcolor "
-                    "framerect activeframerect frametextrect frameleftoffset framerightoffset"},
+  { "userobject", "skinrect" },
+  { "button", kObj + "downrect disableskinrsect" },
+  { "stdbutton", kStdButton },
+  { "mainmenubarbutton", kStdButton },
+  { "menuitem", kObj + "itemleftoffset itemrightoffset dividerrect dividerleftoffset dividerrightoffset textrect " +
+                    kFont + "activefontcolor unenabledfontcolor" },
+  { "mainmenubaritem", kObj + "itemleftoffset itemrightoffset downrect textrect " + kFont +
+                           "activefontcolor downfontcolor unenabledfontColor" },
+  { "caption", kObj + "textrect " + kFont +
+                   "activefontcolor alignment shadow shadowcolor activeshadowcolor "
+                   "framerect activeframerect frametextrect frameleftoffset framerightoffset" },
 };
 
 const std::map<std::string, std::string> kControlKeys = {
-    {"panel", kCustom + "bgpictureindex captionrect rollupmarkerrect restoremarkerrect alignment " + kFont +
-                  "checkimagerect uncheckimagerect"},
-    {"expanel", kCustom +
-                    "rollhskinrect rollvskinrect rollleftoffset rollrightoffset rolltopoffset "
-                    "rollbottomoffset rollvcaptionrect rollhcaptionrect " +
-                    Buttons("closebutton") + Buttons("hrollbutton") + Buttons("hrestorebutton") +
-                    Buttons("vrollbutton") + Buttons("vrestorebutton") + "captionrect " + kFont},
-    {"menubutton", kButton + "trackbuttonrect"},
-    {"button", kButton},
-    {"checkradio", kCustom + kFont +
-                       "framefontcolor activefontcolor unenabledfontcolor activeskinrect "
-                       "checkimagearea textarea checkimagerect uncheckimagerect activecheckimagerect "
-                       "activeuncheckimagerect unenabledcheckimagerect unenableduncheckimagerect "
-                       "morphing morphkind"},
-    {"gauge", kCustom + "progressarea progressrect beginoffset endoffset vertical " + kFont},
-    {"splitter", kCustom},
-    {"trackbar", kCustom + "trackarea buttonrect activebuttonrect vertical"},
-    {"label", kCustom + kFont},
-    {"stdlabel", kCtrl + kFont + "activefontcolor"},
-    {"updown", kCustom + kUpDown},
-    {"grid",
-     kCtrl +
-         "fixedcellrect selectcellrect focuscellrect fixedcellleftoffset fixedcellrightoffset "
-         "fixedcelltextrect cellleftoffset cellrightoffset celltextrect linescolor bgcolor " +
-         kFont +
-         "selectfontcolor focusfontcolor fixedfontname fixedfontheight fixedfontstyle fixedfontcolor"},
-    {"tab", kCtrl +
-                "tabrect activetabrect focustabrect mouseintabrect clientrect bgpictureindex lefttoppoint "
-                "righttoppoint leftbottompoint rightbottompoint tableftoffset tabrightoffset tabsbgrect " +
-                kFont + "activefontcolor focusfontcolor mouseinfontcolor updown"},
-    {"mainmenubar", kCtrl +
-                        "itemsrect menubaritem closebutton minbutton maxbutton sysmenubutton trackmarkcolor "
-                        "trackmarkactivecolor"},
-    {"controlbar", kCustom + "itemrect bgpictureindex"},
-    {"memo", kEdit + "bgcolor activebgcolor"},
-    {"edit", kEdit},
-    {"checklistbox", kListBox + "itemcheckrect uncheckimagerect checkimagerect"},
-    {"listbox", kListBox},
-    {"combobox",
-     kCustom + "itemrect focusitemrect itemleftoffset itemrightoffset itemtextrect " + kFont +
-         "focusfontcolor buttonrect activebuttonrect downbuttonrect unenabledbuttonrect listboxname"},
-    {"scrollbar",
-     kCustom + "trackarea " + kUpDown +
-         "thumbrect activethumbrect downthumbrect thumboffset1 thumboffset2 glyphrect activeglyphrect "
-         "downglyphrect"},
-    {"spinedit", kCustom + kFont + kUpDown},
-    {"scrollbox", kCustom + "bgpictureindex"},
-    {"treeview", kCtrl + kFont + "bgcolor"},
-    {"bevel", kCtrl + "lightcolor darkcolor"},
-    {"slider", kCtrl + "bgcolor hrulerrect hthumbrect vrulerrect vthumbrect edgesize pointscolor"},
-    {"listview", kCtrl + kFont + "bgcolor"},
-    {"richedit", kCtrl + kFont + "bgcolor"},
+  { "panel", kCustom + "bgpictureindex captionrect rollupmarkerrect restoremarkerrect alignment " + kFont +
+                 "checkimagerect uncheckimagerect" },
+  { "expanel", kCustom +
+                   "rollhskinrect rollvskinrect rollleftoffset rollrightoffset rolltopoffset "
+                   "rollbottomoffset rollvcaptionrect rollhcaptionrect " +
+                   Buttons("closebutton") + Buttons("hrollbutton") + Buttons("hrestorebutton") +
+                   Buttons("vrollbutton") + Buttons("vrestorebutton") + "captionrect " + kFont },
+  { "menubutton", kButton + "trackbuttonrect" },
+  { "button", kButton },
+  { "checkradio", kCustom + kFont +
+                      "framefontcolor activefontcolor unenabledfontcolor activeskinrect "
+                      "checkimagearea textarea checkimagerect uncheckimagerect activecheckimagerect "
+                      "activeuncheckimagerect unenabledcheckimagerect unenableduncheckimagerect "
+                      "morphing morphkind" },
+  { "gauge", kCustom + "progressarea progressrect beginoffset endoffset vertical " + kFont },
+  { "splitter", kCustom },
+  { "trackbar", kCustom + "trackarea buttonrect activebuttonrect vertical" },
+  { "label", kCustom + kFont },
+  { "stdlabel", kCtrl + kFont + "activefontcolor" },
+  { "updown", kCustom + kUpDown },
+  { "grid", kCtrl +
+                "fixedcellrect selectcellrect focuscellrect fixedcellleftoffset fixedcellrightoffset "
+                "fixedcelltextrect cellleftoffset cellrightoffset celltextrect linescolor bgcolor " +
+                kFont + "selectfontcolor focusfontcolor fixedfontname fixedfontheight fixedfontstyle fixedfontcolor" },
+  { "tab", kCtrl +
+               "tabrect activetabrect focustabrect mouseintabrect clientrect bgpictureindex lefttoppoint "
+               "righttoppoint leftbottompoint rightbottompoint tableftoffset tabrightoffset tabsbgrect " +
+               kFont + "activefontcolor focusfontcolor mouseinfontcolor updown" },
+  { "mainmenubar", kCtrl + "itemsrect menubaritem closebutton minbutton maxbutton sysmenubutton trackmarkcolor "
+                           "trackmarkactivecolor" },
+  { "controlbar", kCustom + "itemrect bgpictureindex" },
+  { "memo", kEdit + "bgcolor activebgcolor" },
+  { "edit", kEdit },
+  { "checklistbox", kListBox + "itemcheckrect uncheckimagerect checkimagerect" },
+  { "listbox", kListBox },
+  { "combobox", kCustom + "itemrect focusitemrect itemleftoffset itemrightoffset itemtextrect " + kFont +
+                    "focusfontcolor buttonrect activebuttonrect downbuttonrect unenabledbuttonrect listboxname" },
+  { "scrollbar", kCustom + "trackarea " + kUpDown +
+                     "thumbrect activethumbrect downthumbrect thumboffset1 thumboffset2 glyphrect activeglyphrect "
+                     "downglyphrect" },
+  { "spinedit", kCustom + kFont + kUpDown },
+  { "scrollbox", kCustom + "bgpictureindex" },
+  { "treeview", kCtrl + kFont + "bgcolor" },
+  { "bevel", kCtrl + "lightcolor darkcolor" },
+  { "slider", kCtrl + "bgcolor hrulerrect hthumbrect vrulerrect vthumbrect edgesize pointscolor" },
+  { "listview", kCtrl + kFont + "bgcolor" },
+  { "richedit", kCtrl + kFont + "bgcolor" },
 };
 
 // The skin object names the skinned controls look up by default, each with the record class it accepts
@@ -144,40 +135,39 @@ const char* const kDefaultNames =
 // names the rectangle they are relative to.
 std::optional<std::string> RelativeTo(const std::string& keyword, const std::string& key) {
   static const std::map<std::string, std::map<std::string, std::string>> relative = {
-      {"caption", {{"textrect", "skinrect"}, {"frametextrect", "framerect"}}},
-      {"menuitem", {{"textrect", "skinrect"}}},
-      {"mainmenubaritem", {{"textrect", "skinrect"}}},
-      {"menubutton", {{"trackbuttonrect", "skinrect"}}},
-      {"checkradio", {{"checkimagearea", "skinrect"}, {"textarea", "skinrect"}}},
-      {"gauge", {{"progressarea", "skinrect"}}},
-      {"trackbar", {{"trackarea", "skinrect"}}},
-      {"scrollbar",
-       {{"trackarea", "skinrect"}, {"upbuttonrect", "skinrect"}, {"downbuttonrect", "skinrect"}}},
-      {"updown", {{"upbuttonrect", "skinrect"}, {"downbuttonrect", "skinrect"}}},
-      {"spinedit", {{"upbuttonrect", "skinrect"}, {"downbuttonrect", "skinrect"}}},
-      {"edit", {{"buttonrect", "skinrect"}}},
-      {"memo", {{"buttonrect", "skinrect"}}},
-      {"combobox", {{"buttonrect", "skinrect"}, {"itemtextrect", "itemrect"}}},
-      {"listbox",
-       {{"captionrect", "skinrect"},
-        {"upbuttonrect", "skinrect"},
-        {"downbuttonrect", "skinrect"},
-        {"checkbuttonrect", "skinrect"},
-        {"itemtextrect", "itemrect"}}},
-      {"checklistbox",
-       {{"captionrect", "skinrect"},
-        {"upbuttonrect", "skinrect"},
-        {"downbuttonrect", "skinrect"},
-        {"checkbuttonrect", "skinrect"},
-        {"itemtextrect", "itemrect"},
-        {"itemcheckrect", "itemrect"}}},
-      {"panel", {{"captionrect", "skinrect"}, {"rollupmarkerrect", "skinrect"}}},
-      {"expanel",
-       {{"captionrect", "skinrect"},
-        {"rollvcaptionrect", "rollvskinrect"},
-        {"rollhcaptionrect", "rollhskinrect"}}},
-      {"mainmenubar", {{"itemsrect", "skinrect"}}},
-      {"grid", {{"fixedcelltextrect", "fixedcellrect"}, {"celltextrect", "selectcellrect"}}},
+    { "caption", { { "textrect", "skinrect" }, { "frametextrect", "framerect" } } },
+    { "menuitem", { { "textrect", "skinrect" } } },
+    { "mainmenubaritem", { { "textrect", "skinrect" } } },
+    { "menubutton", { { "trackbuttonrect", "skinrect" } } },
+    { "checkradio", { { "checkimagearea", "skinrect" }, { "textarea", "skinrect" } } },
+    { "gauge", { { "progressarea", "skinrect" } } },
+    { "trackbar", { { "trackarea", "skinrect" } } },
+    { "scrollbar", { { "trackarea", "skinrect" }, { "upbuttonrect", "skinrect" }, { "downbuttonrect", "skinrect" } } },
+    { "updown", { { "upbuttonrect", "skinrect" }, { "downbuttonrect", "skinrect" } } },
+    { "spinedit", { { "upbuttonrect", "skinrect" }, { "downbuttonrect", "skinrect" } } },
+    { "edit", { { "buttonrect", "skinrect" } } },
+    { "memo", { { "buttonrect", "skinrect" } } },
+    { "combobox", { { "buttonrect", "skinrect" }, { "itemtextrect", "itemrect" } } },
+    { "listbox",
+      { { "captionrect", "skinrect" },
+        { "upbuttonrect", "skinrect" },
+        { "downbuttonrect", "skinrect" },
+        { "checkbuttonrect", "skinrect" },
+        { "itemtextrect", "itemrect" } } },
+    { "checklistbox",
+      { { "captionrect", "skinrect" },
+        { "upbuttonrect", "skinrect" },
+        { "downbuttonrect", "skinrect" },
+        { "checkbuttonrect", "skinrect" },
+        { "itemtextrect", "itemrect" },
+        { "itemcheckrect", "itemrect" } } },
+    { "panel", { { "captionrect", "skinrect" }, { "rollupmarkerrect", "skinrect" } } },
+    { "expanel",
+      { { "captionrect", "skinrect" },
+        { "rollvcaptionrect", "rollvskinrect" },
+        { "rollhcaptionrect", "rollhskinrect" } } },
+    { "mainmenubar", { { "itemsrect", "skinrect" } } },
+    { "grid", { { "fixedcelltextrect", "fixedcellrect" }, { "celltextrect", "selectcellrect" } } },
   };
   if (key == "clientrect") return "skinrect";
   auto cls = relative.find(keyword);
@@ -190,47 +180,34 @@ std::optional<std::string> RelativeTo(const std::string& keyword, const std::str
 // Another look of the same element is a picture of the same size: "activeupbuttonrect" of
 // "upbuttonrect", "closebuttondownrect" of "closebuttonrect", the states of a face of "skinrect".
 std::optional<std::string> SameSizeAs(const Ini& ini, const std::string& section, const std::string& key) {
-  static const std::set<std::string> faceStates = {
-      "activeskinrect", "downskinrect",      "disabledskinrect", "downrect",           "disableskinrsect",
-      "restorerect",    "restoreactiverect", "restoredownrect",  "restoreinactiverect"};
+  static const std::set<std::string> faceStates = { "activeskinrect",    "downskinrect",     "disabledskinrect",
+                                                    "downrect",          "disableskinrsect", "restorerect",
+                                                    "restoreactiverect", "restoredownrect",  "restoreinactiverect" };
   if (faceStates.count(key)) return "skinrect";
-  for (const char* suffix : {"activerect", "downrect"}) {
+  for (const char* suffix : { "activerect", "downrect" }) {
     std::string s = suffix;
-    if (key.size() > s.size() + 6 && key.ends_with("button" + s))
-      return key.substr(0, key.size() - s.size()) + "rect";
+    if (key.size() > s.size() + 6 && key.ends_with("button" + s)) return key.substr(0, key.size() - s.size()) + "rect";
   }
-  for (const char* prefix : {"active", "down", "focus", "unenabled", "mousein"}) {
+  for (const char* prefix : { "active", "down", "focus", "unenabled", "mousein" }) {
     std::string p = prefix;
     if (key.starts_with(p) && ini.Value(section, key.substr(p.size()))) return key.substr(p.size());
   }
   return std::nullopt;
 }
 
-enum class ValueKind {
-  Rect,
-  Point,
-  Colour,
-  Bool,
-  Int,
-  Str,
-  FontStyle,
-  Alignment,
-  MorphKind,
-  Command,
-  Effect
-};
+enum class ValueKind { Rect, Point, Colour, Bool, Int, Str, FontStyle, Alignment, MorphKind, Command, Effect };
 
 ValueKind KindOf(const std::string& key) {
-  static const std::set<std::string> bools = {"morphing",
-                                              "vertical",
-                                              "shadow",
-                                              "skinrectinapicture",
-                                              "buttonsinleft",
-                                              "mainmenupopupup",
-                                              "autorenderinginactiveimage"};
-  static const std::set<std::string> strings = {"hint",       "menubaritem",   "closebutton", "minbutton",
-                                                "maxbutton",  "sysmenubutton", "updown",      "skinname",
-                                                "skinauthor", "authoremail",   "authorurl",   "skincomments"};
+  static const std::set<std::string> bools = { "morphing",
+                                               "vertical",
+                                               "shadow",
+                                               "skinrectinapicture",
+                                               "buttonsinleft",
+                                               "mainmenupopupup",
+                                               "autorenderinginactiveimage" };
+  static const std::set<std::string> strings = { "hint",       "menubaritem",   "closebutton", "minbutton",
+                                                 "maxbutton",  "sysmenubutton", "updown",      "skinname",
+                                                 "skinauthor", "authoremail",   "authorurl",   "skincomments" };
   std::string k = key;
   for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (k.ends_with("rect") || k.ends_with("area") || k == "disableskinrsect") return ValueKind::Rect;
@@ -267,19 +244,19 @@ bool WellFormed(ValueKind kind, const std::string& v) {
     case ValueKind::FontStyle: {
       // the writer's form: the words present, in this order, joined by single commas
       std::string expect;
-      for (const char* w : {"fsbold", "fsitalic", "fsunderline", "fsstrikeout"})
+      for (const char* w : { "fsbold", "fsitalic", "fsunderline", "fsstrikeout" })
         if (v.find(w) != std::string::npos) expect += (expect.empty() ? "" : ",") + std::string(w);
       return v == expect;
     }
     case ValueKind::Alignment:
-      return oneOf({"tacenter", "taleftjustify", "tarightjustify"});
+      return oneOf({ "tacenter", "taleftjustify", "tarightjustify" });
     case ValueKind::MorphKind:
-      return oneOf({"mkdefault", "mkgradient", "mkleftgradient", "mkrightgradient", "mkleftslide",
-                    "mkrightslide", "mkpush"});
+      return oneOf(
+          { "mkdefault", "mkgradient", "mkleftgradient", "mkrightgradient", "mkleftslide", "mkrightslide", "mkpush" });
     case ValueKind::Command:
-      return oneOf({"cmclose", "cmmaximize", "cmminimize", "cmsysmenu", "cmdefault", "cmrollup"});
+      return oneOf({ "cmclose", "cmmaximize", "cmminimize", "cmsysmenu", "cmdefault", "cmrollup" });
     case ValueKind::Effect:
-      return oneOf({"iebrightness", "iedarkness", "iegrayscale", "ienoise", "iesplitblur", "ieinvert"});
+      return oneOf({ "iebrightness", "iedarkness", "iegrayscale", "ienoise", "iesplitblur", "ieinvert" });
   }
   return false;
 }
@@ -326,14 +303,14 @@ class TestSkinDirectory : public ::testing::Test {
 
   std::vector<Record> Records() const {
     std::vector<Record> records;
-    for (bool object : {true, false}) {
+    for (bool object : { true, false }) {
       const char* list = object ? "SKINOBJECTS" : "SKINCONTROLS";
       int count = static_cast<int>(ParseInt(ini().Get(list, "count")).value_or(0));
       for (int i = 0; i < count; ++i) {
         std::string entry = ini().Get(list, std::to_string(i));
         size_t colon = entry.find(':');
-        records.push_back({entry.substr(0, colon), colon == std::string::npos ? "" : entry.substr(colon + 1),
-                           object ? mkskin::ObjectOwner(i) : mkskin::ControlOwner(i), object});
+        records.push_back({ entry.substr(0, colon), colon == std::string::npos ? "" : entry.substr(colon + 1),
+                            object ? mkskin::ObjectOwner(i) : mkskin::ControlOwner(i), object });
       }
     }
     return records;
@@ -356,11 +333,11 @@ class TestSkinDirectory : public ::testing::Test {
   }
 
   Rect RectOf(const std::string& section, const std::string& key) const {
-    return ParseRect(ini().Get(section, key)).value_or(Rect{});
+    return ParseRect(ini().Get(section, key)).value_or(Rect {});
   }
 
   Point PointOf(const std::string& section, const std::string& key) const {
-    return ParsePoint(ini().Get(section, key)).value_or(Point{});
+    return ParsePoint(ini().Get(section, key)).value_or(Point {});
   }
 
   int IntOf(const std::string& section, const std::string& key) const {
@@ -370,7 +347,7 @@ class TestSkinDirectory : public ::testing::Test {
   // The picture a record's rectangle lies in: the frame for the face of an object drawn as part of the
   // frame, else the record's picture.
   const Bitmap* PictureOfRect(const Record& rec, const std::string& key) const {
-    static const std::set<std::string> framed = {"caption", "stdbutton", "button", "userobject"};
+    static const std::set<std::string> framed = { "caption", "stdbutton", "button", "userobject" };
     if (rec.object) {
       if (key == "skinrect" && framed.count(rec.keyword) && ini().Get(rec.name, "skinrectinapicture") != "1")
         return PictureNamed(ini().Get("PICTURES", "picture"));
@@ -380,10 +357,8 @@ class TestSkinDirectory : public ::testing::Test {
   }
 
   // Every pixel of `r` carries (owner, key, position); the pixels just outside it do not.
-  void ExpectPainted(const Bitmap& pic, const Rect& r, uint8_t owner, uint8_t code,
-                     const std::string& what) const {
-    ASSERT_TRUE(r.l >= 0 && r.t >= 0 && r.r <= pic.width && r.b <= pic.height && r.Width() > 0 &&
-                r.Height() > 0)
+  void ExpectPainted(const Bitmap& pic, const Rect& r, uint8_t owner, uint8_t code, const std::string& what) const {
+    ASSERT_TRUE(r.l >= 0 && r.t >= 0 && r.r <= pic.width && r.b <= pic.height && r.Width() > 0 && r.Height() > 0)
         << what << " lies outside its " << pic.width << "x" << pic.height << " picture";
     int wrong = 0;
     for (int y = r.t; y < r.b; ++y)
@@ -393,8 +368,7 @@ class TestSkinDirectory : public ::testing::Test {
     auto outside = [&](int x, int y) {
       if (x < 0 || y < 0 || x >= pic.width || y >= pic.height) return;
       auto d = mkskin::DecodePixel(pic.At(x, y));
-      EXPECT_FALSE(d.owner == owner && d.code == code)
-          << what << ": the code spills over to (" << x << "," << y << ")";
+      EXPECT_FALSE(d.owner == owner && d.code == code) << what << ": the code spills over to (" << x << "," << y << ")";
     };
     outside(r.l - 1, r.t + r.Height() / 2);
     outside(r.r, r.t + r.Height() / 2);
@@ -432,18 +406,18 @@ TEST_F(TestSkinDirectory, IniTextIsPlainCrLfLines) {
 
 TEST_F(TestSkinDirectory, GlobalSectionsAreCompleteAndSectionsUnique) {
   const std::map<std::string, std::string> global = {
-      {"VERSION", "ver skinname skinauthor authoremail authorurl skincomments"},
-      {"FORMINFO",
-       "lefttoppoint righttoppoint leftbottompoint rightbottompoint clientrect bgpictureindex "
-       "maskrectarea hittestlefttoppoint hittestrighttoppoint hittestleftbottompoint "
-       "hittestrightbottompoint buttonsrect captionrect buttonsoffset buttonsinleft mainmenupopupup "
-       "borderwidth autorenderinginactiveimage inactiveeffect"},
-      {"POPUPWINDOW",
-       "windowpictureindex maskpictureindex lefttoppoint righttoppoint leftbottompoint "
-       "rightbottompoint itemsrect scrollmarkercolor scrollmarkeractivecolor"},
-      {"HINTWINDOW",
-       "windowpictureindex maskpictureindex lefttoppoint righttoppoint leftbottompoint "
-       "rightbottompoint clientrect fontname fontheight fontstyle fontcolor"},
+    { "VERSION", "ver skinname skinauthor authoremail authorurl skincomments" },
+    { "FORMINFO",
+      "lefttoppoint righttoppoint leftbottompoint rightbottompoint clientrect bgpictureindex "
+      "maskrectarea hittestlefttoppoint hittestrighttoppoint hittestleftbottompoint "
+      "hittestrightbottompoint buttonsrect captionrect buttonsoffset buttonsinleft mainmenupopupup "
+      "borderwidth autorenderinginactiveimage inactiveeffect" },
+    { "POPUPWINDOW",
+      "windowpictureindex maskpictureindex lefttoppoint righttoppoint leftbottompoint "
+      "rightbottompoint itemsrect scrollmarkercolor scrollmarkeractivecolor" },
+    { "HINTWINDOW",
+      "windowpictureindex maskpictureindex lefttoppoint righttoppoint leftbottompoint "
+      "rightbottompoint clientrect fontname fontheight fontstyle fontcolor" },
   };
   for (const auto& [name, keys] : global) {
     const Ini::Section* s = ini().Find(name);
@@ -502,9 +476,9 @@ TEST_F(TestSkinDirectory, ControlsFindTheirDefaultRecordsOfTheClassTheyAccept) {
   EXPECT_EQ(ini().Get("gauge", "vertical"), "0");
   EXPECT_EQ(ini().Get("trackbar", "vertical"), "1");
   EXPECT_EQ(ini().Get("htrackbar", "vertical"), "0");
-  for (const char* v : {"vgauge", "trackbar", "vscrollbar", "vsplitter", "vupdown"})
+  for (const char* v : { "vgauge", "trackbar", "vscrollbar", "vsplitter", "vupdown" })
     EXPECT_GT(RectOf(v, "skinrect").Height(), RectOf(v, "skinrect").Width()) << v;
-  for (const char* h : {"gauge", "htrackbar", "hscrollbar", "bothhscrollbar", "hupdown"})
+  for (const char* h : { "gauge", "htrackbar", "hscrollbar", "bothhscrollbar", "hupdown" })
     EXPECT_GT(RectOf(h, "skinrect").Width(), RectOf(h, "skinrect").Height()) << h;
 }
 
@@ -519,26 +493,26 @@ TEST_F(TestSkinDirectory, RecordsNamedByOtherRecordsExistWithTheRightClass) {
     EXPECT_EQ(it->second.object, object) << name;
     EXPECT_TRUE(keywords.count(it->second.keyword)) << name << " is a " << it->second.keyword;
   };
-  expectRecord("mainmenubar", "menubaritem", {"mainmenubaritem"}, true);
-  const std::pair<const char*, const char*> buttons[] = {{"closebutton", "cmclose"},
-                                                         {"minbutton", "cmminimize"},
-                                                         {"maxbutton", "cmmaximize"},
-                                                         {"sysmenubutton", "cmsysmenu"}};
+  expectRecord("mainmenubar", "menubaritem", { "mainmenubaritem" }, true);
+  const std::pair<const char*, const char*> buttons[] = { { "closebutton", "cmclose" },
+                                                          { "minbutton", "cmminimize" },
+                                                          { "maxbutton", "cmmaximize" },
+                                                          { "sysmenubutton", "cmsysmenu" } };
   for (auto [key, command] : buttons) {
-    expectRecord("mainmenubar", key, {"mainmenubarbutton"}, true);
+    expectRecord("mainmenubar", key, { "mainmenubarbutton" }, true);
     EXPECT_EQ(ini().Get(ini().Get("mainmenubar", key), "command"), command) << key;
   }
-  expectRecord("combobox", "listboxname", {"listbox", "checklistbox"}, false);
-  expectRecord("tab", "updown", {"updown"}, false);
-  for (const char* lb : {"listbox", "checklistbox"})
-    for (const char* key : {"vscrollbarname", "hscrollbarname", "bothhscrollbarname"})
-      expectRecord(lb, key, {"scrollbar"}, false);
+  expectRecord("combobox", "listboxname", { "listbox", "checklistbox" }, false);
+  expectRecord("tab", "updown", { "updown" }, false);
+  for (const char* lb : { "listbox", "checklistbox" })
+    for (const char* key : { "vscrollbarname", "hscrollbarname", "bothhscrollbarname" })
+      expectRecord(lb, key, { "scrollbar" }, false);
 
   // the frame has one standard button per command, and the popup menus find a menu item
   std::multiset<std::string> commands;
   for (const Record& rec : Records())
     if (rec.keyword == "stdbutton") commands.insert(ini().Get(rec.name, "command"));
-  for (const char* c : {"cmclose", "cmmaximize", "cmminimize", "cmsysmenu", "cmrollup"})
+  for (const char* c : { "cmclose", "cmmaximize", "cmminimize", "cmsysmenu", "cmrollup" })
     EXPECT_EQ(commands.count(c), 1u) << c;
   bool menuItem = false;
   for (const Record& rec : Records()) menuItem |= rec.keyword == "menuitem";
@@ -546,8 +520,8 @@ TEST_F(TestSkinDirectory, RecordsNamedByOtherRecordsExistWithTheRightClass) {
 }
 
 TEST_F(TestSkinDirectory, EveryPictureNamedIsAValidBitmap) {
-  std::vector<std::string> names = {ini().Get("PICTURES", "picture"),
-                                    ini().Get("PICTURES", "inactivepicture"), ini().Get("PICTURES", "mask")};
+  std::vector<std::string> names = { ini().Get("PICTURES", "picture"), ini().Get("PICTURES", "inactivepicture"),
+                                     ini().Get("PICTURES", "mask") };
   int count = IntOf("PICTURES", "activepicturescount");
   ASSERT_GT(count, 0);
   for (int i = 0; i < count; ++i) names.push_back(ini().Get("PICTURES", std::to_string(i)));
@@ -561,10 +535,9 @@ TEST_F(TestSkinDirectory, EveryPictureNamedIsAValidBitmap) {
     ASSERT_TRUE(bmp.has_value()) << name << ": " << error;
     depths.insert(bmp->bitsPerPixel);
     backslash |= name.find('\\') != std::string::npos;
-    caseDiffers |=
-        path->lexically_relative(kSkinDir).string() != name && name.find('\\') == std::string::npos;
+    caseDiffers |= path->lexically_relative(kSkinDir).string() != name && name.find('\\') == std::string::npos;
   }
-  EXPECT_EQ(depths, (std::set<int>{1, 8, 24})) << "the skin exercises every bit depth a reader must take";
+  EXPECT_EQ(depths, (std::set<int> { 1, 8, 24 })) << "the skin exercises every bit depth a reader must take";
   EXPECT_TRUE(backslash) << "one picture lies in a subdirectory written with \"\\\"";
   EXPECT_TRUE(caseDiffers) << "one picture's file differs in letter case from its INI name";
 }
@@ -597,7 +570,7 @@ TEST_F(TestSkinDirectory, RecordRectanglesLieInTheirPicturesAndCarryTheirCode) {
       Rect r = *parsed;
       if (auto ref = RelativeTo(rec.keyword, key)) {
         if (rec.keyword == "updown" && key == "clientrect") {
-          EXPECT_EQ(r, Rect{}) << what << ": an up-down carries no client rectangle";
+          EXPECT_EQ(r, Rect {}) << what << ": an up-down carries no client rectangle";
           continue;
         }
         Rect outer = RectOf(rec.name, *ref);
@@ -624,11 +597,10 @@ TEST_F(TestSkinDirectory, CornerPointsLieInsideTheFaceAndMatchHowItStretches) {
     Rect face = RectOf(rec.name, "skinrect");
     Point lt = PointOf(rec.name, "lefttoppoint"), rt = PointOf(rec.name, "righttoppoint"),
           lb = PointOf(rec.name, "leftbottompoint"), rb = PointOf(rec.name, "rightbottompoint");
-    for (Point p : {lt, rt, lb, rb})
+    for (Point p : { lt, rt, lb, rb })
       EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x <= face.Width() && p.y <= face.Height()) << rec.name;
     if (rec.keyword == "updown") {
-      for (Point p : {lt, rt, lb, rb})
-        EXPECT_TRUE(p.x == 0 && p.y == 0) << rec.name << ": up-downs never stretch";
+      for (Point p : { lt, rt, lb, rb }) EXPECT_TRUE(p.x == 0 && p.y == 0) << rec.name << ": up-downs never stretch";
       continue;
     }
     if (rb.x != 0 && rb.y != 0) {  // stretches both ways: the points frame the middle
@@ -684,9 +656,8 @@ TEST_F(TestSkinDirectory, FramePicturesFollowTheFormGeometry) {
   for (const Record& rec : Records()) {
     if (!rec.object || PictureOfRect(rec, "skinrect") != frame) continue;
     Rect r = RectOf(rec.name, "skinrect");
-    objects.push_back({r, rec.owner});
-    EXPECT_FALSE(r.l < cl.r && r.r > cl.l && r.t < cl.b && r.b > cl.t)
-        << rec.name << " covers the client area";
+    objects.push_back({ r, rec.owner });
+    EXPECT_FALSE(r.l < cl.r && r.r > cl.l && r.t < cl.b && r.b > cl.t) << rec.name << " covers the client area";
   }
   ASSERT_GE(objects.size(), 6u) << "caption, five standard buttons and more";
 
@@ -698,10 +669,9 @@ TEST_F(TestSkinDirectory, FramePicturesFollowTheFormGeometry) {
         if (x >= o.rect.l && x < o.rect.r && y >= o.rect.t && y < o.rect.b) on = &o;
       uint32_t expectFrame, expectInactive;
       if (on) {
-        expectFrame =
-            mkskin::PixelCode(on->owner, mkskin::KeyCode("skinrect"), x - on->rect.l, y - on->rect.t);
-        expectInactive = uint32_t{mkskin::kOwnerInactiveFrame} << 16 |
-                         uint32_t{mkskin::KeyCode("skinrect")} << 8 | on->owner;
+        expectFrame = mkskin::PixelCode(on->owner, mkskin::KeyCode("skinrect"), x - on->rect.l, y - on->rect.t);
+        expectInactive =
+            uint32_t { mkskin::kOwnerInactiveFrame } << 16 | uint32_t { mkskin::KeyCode("skinrect") } << 8 | on->owner;
       } else {
         uint8_t band = FrameBand(cl, lt, rt, lb, rb, x, y);
         expectFrame = mkskin::PixelCode(mkskin::kOwnerFrame, band, x, y);
@@ -720,7 +690,7 @@ TEST_F(TestSkinDirectory, FramePicturesFollowTheFormGeometry) {
     for (int x = area.l; x < area.r; ++x) outsideArea += mask->At(x, y) != 0x000000;
   EXPECT_EQ(outsideArea, 0) << "the mask is black (inside) all over maskrectarea";
   for (const char* key :
-       {"hittestlefttoppoint", "hittestrighttoppoint", "hittestleftbottompoint", "hittestrightbottompoint"}) {
+       { "hittestlefttoppoint", "hittestrighttoppoint", "hittestleftbottompoint", "hittestrightbottompoint" }) {
     Point p = PointOf("FORMINFO", key);
     EXPECT_EQ(mask->At(p.x, p.y), 0x000000u) << key;
   }
@@ -737,13 +707,12 @@ TEST_F(TestSkinDirectory, FramePicturesFollowTheFormGeometry) {
 }
 
 TEST_F(TestSkinDirectory, WindowPicturesAreSlicedByTheirPointsAndMasked) {
-  for (auto [section, owner] : {std::pair{"POPUPWINDOW", mkskin::kOwnerPopupWindow},
-                                std::pair{"HINTWINDOW", mkskin::kOwnerHintWindow}}) {
+  for (auto [section, owner] : { std::pair { "POPUPWINDOW", mkskin::kOwnerPopupWindow },
+                                 std::pair { "HINTWINDOW", mkskin::kOwnerHintWindow } }) {
     const Bitmap* pic = ActivePicture(IntOf(section, "windowpictureindex"));
     const Bitmap* mask = ActivePicture(IntOf(section, "maskpictureindex"));
     ASSERT_TRUE(pic && mask) << section;
-    EXPECT_TRUE(mask->width == pic->width && mask->height == pic->height && mask->bitsPerPixel == 1)
-        << section;
+    EXPECT_TRUE(mask->width == pic->width && mask->height == pic->height && mask->bitsPerPixel == 1) << section;
     Point lt = PointOf(section, "lefttoppoint"), rb = PointOf(section, "rightbottompoint");
     EXPECT_EQ(PointOf(section, "righttoppoint").x, rb.x);
     EXPECT_EQ(PointOf(section, "leftbottompoint").y, rb.y);
@@ -773,8 +742,7 @@ TEST_F(TestSkinDirectory, ControlMasksCoverTheirFaces) {
     ASSERT_TRUE(pic && mask) << rec.name;
     // A control's mask is a picture of its own, as large as its face.
     Rect face = RectOf(rec.name, "skinrect");
-    EXPECT_TRUE(mask->width == face.Width() && mask->height == face.Height() && mask->bitsPerPixel == 1)
-        << rec.name;
+    EXPECT_TRUE(mask->width == face.Width() && mask->height == face.Height() && mask->bitsPerPixel == 1) << rec.name;
     EXPECT_EQ(mask->At(face.Width() / 2, face.Height() / 2), 0x000000u) << rec.name;
     EXPECT_EQ(mask->At(0, 0), 0xFFFFFFu) << rec.name << ": a corner is cut";
     EXPECT_EQ(mask->At(face.Width() - 1, face.Height() - 1), 0xFFFFFFu) << rec.name << ": a corner is cut";

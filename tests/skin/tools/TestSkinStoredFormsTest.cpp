@@ -33,8 +33,7 @@ class Reader {
       pos_ = bytes_.size();
       return 0;
     }
-    uint32_t v =
-        bytes_[pos_] | bytes_[pos_ + 1] << 8 | bytes_[pos_ + 2] << 16 | uint32_t{bytes_[pos_ + 3]} << 24;
+    uint32_t v = bytes_[pos_] | bytes_[pos_ + 1] << 8 | bytes_[pos_ + 2] << 16 | uint32_t { bytes_[pos_ + 3] } << 24;
     pos_ += 4;
     return static_cast<int32_t>(v);
   }
@@ -54,8 +53,7 @@ class Reader {
       pos_ = bytes_.size();
       return {};
     }
-    size_t size =
-        bytes_[pos_ + 2] | bytes_[pos_ + 3] << 8 | bytes_[pos_ + 4] << 16 | size_t{bytes_[pos_ + 5]} << 24;
+    size_t size = bytes_[pos_ + 2] | bytes_[pos_ + 3] << 8 | bytes_[pos_ + 4] << 16 | size_t { bytes_[pos_ + 5] } << 24;
     if (size > Left()) {
       ADD_FAILURE() << "a bitmap image of " << size << " bytes runs past the end";
       pos_ = bytes_.size();
@@ -75,7 +73,7 @@ class Reader {
 
  private:
   const std::vector<uint8_t>& bytes_;
-  size_t pos_{0};
+  size_t pos_ { 0 };
 };
 
 class TestSkinStoredForms : public ::testing::Test {
@@ -89,12 +87,12 @@ class TestSkinStoredForms : public ::testing::Test {
   std::vector<uint8_t> FileOf(const std::string& iniName) const {
     auto path = FindSkinFile(kSkinDir, iniName);
     EXPECT_TRUE(path.has_value()) << iniName;
-    return path ? ReadFile(*path) : std::vector<uint8_t>{};
+    return path ? ReadFile(*path) : std::vector<uint8_t> {};
   }
 
   // The three base pictures and the active pictures, flagged and counted as a stored skin keeps them.
   void ExpectPictures(Reader& in) const {
-    for (const char* key : {"picture", "inactivepicture", "mask"}) {
+    for (const char* key : { "picture", "inactivepicture", "mask" }) {
       ASSERT_EQ(in.Byte(), 0) << key << " is stored as present";
       EXPECT_EQ(in.Image(), FileOf(ini_.Get("PICTURES", key))) << key;
     }
@@ -129,9 +127,8 @@ TEST_F(TestSkinStoredForms, CompressedFileInflatesWithAnotherZlibToThePayloadLay
   const fs::path work = fs::temp_directory_path() / ("skintools." + std::to_string(::getpid()));
   fs::create_directories(work);
   { std::ofstream(work / "inflate.py") << kInflateScript; }
-  const std::string command = std::string("\"") + XJ_PYTHON3 + "\" \"" + (work / "inflate.py").string() +
-                              "\" \"" + (kSkins / "test.skn").string() + "\" \"" +
-                              (work / "payload").string() + "\"";
+  const std::string command = std::string("\"") + XJ_PYTHON3 + "\" \"" + (work / "inflate.py").string() + "\" \"" +
+                              (kSkins / "test.skn").string() + "\" \"" + (work / "payload").string() + "\"";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   const std::vector<uint8_t> payload = ReadFile(work / "payload");
   fs::remove_all(work);
