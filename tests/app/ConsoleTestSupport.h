@@ -22,8 +22,8 @@
 #include "platform/vcl/MPlayer.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
-#include "tests/platform/audio/AudioTestSupport.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/AudioTestSupport.h"
+#include "tests/support/ControlsTestUtil.h"
 
 namespace apptest {
 

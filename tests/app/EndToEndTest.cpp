@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/platform/audio/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 namespace {
 

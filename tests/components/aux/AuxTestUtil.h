@@ -11,7 +11,7 @@
 
 #include "tests/support/PixelRows.h"
 #include "platform/vcl/Graphics.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 namespace auxtest {
 

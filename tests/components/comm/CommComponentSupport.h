@@ -11,7 +11,7 @@
 
 #include "components/Comm.h"
 #include "platform/win32/comm/FakeCommDevice.h"
-#include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/CommTestSupport.h"
 #include "tests/support/Wait.h"
 
 namespace xj::test {

@@ -5,7 +5,7 @@
 
 #include "components/CTL_TransBtn.h"
 #include "platform/vcl/Menus.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

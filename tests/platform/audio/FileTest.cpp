@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "device/KaldoSim.h"
-#include "tests/platform/audio/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 namespace xj::audio::test {
 namespace {

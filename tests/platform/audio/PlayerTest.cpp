@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "tests/platform/audio/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 namespace xj::audio::test {
 namespace {

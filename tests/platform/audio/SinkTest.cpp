@@ -5,7 +5,7 @@
 
 #include "platform/audio/alsa/AlsaSink.h"
 #include "platform/audio/null/NullSink.h"
-#include "tests/platform/audio/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 namespace xj::audio::test {
 namespace {

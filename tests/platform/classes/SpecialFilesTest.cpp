@@ -18,7 +18,7 @@
 #include "platform/vcl/Jpeg.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/WinBase.h"
-#include "tests/platform/classes/SpecialFiles.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/platform/classes/TempDir.h"
 
 using xj::test::ExpectRefused;

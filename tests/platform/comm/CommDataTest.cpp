@@ -3,7 +3,7 @@
 
 #include <thread>
 
-#include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/CommTestSupport.h"
 #include "tests/support/Threads.h"
 
 namespace xj::test {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/CommTestSupport.h"
 #include "tests/support/Threads.h"
 #include "tests/support/Wait.h"
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/win32/comm/FakeCommDevice.h"
-#include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/CommTestSupport.h"
 #include "tests/support/Threads.h"
 
 namespace xj::test {

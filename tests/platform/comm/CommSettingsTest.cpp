@@ -3,7 +3,7 @@
 
 #include "platform/win32/comm/CommSpeed.h"
 #include "platform/win32/comm/FakeCommDevice.h"
-#include "tests/platform/comm/CommTestSupport.h"
+#include "tests/support/CommTestSupport.h"
 
 namespace xj::test {
 namespace {

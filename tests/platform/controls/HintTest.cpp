@@ -1,7 +1,7 @@
 // Hints under the manual clock: the pause before showing, OnShowHint, the hide pause, hiding on leaving
 // and on a click, the short pause between controls, the hint window's class.
 
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

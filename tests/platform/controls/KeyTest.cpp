@@ -2,7 +2,7 @@
 // WM_NEXTDLGCTL, short cuts exactly once, controls that claim special keys, Application->OnMessage.
 
 #include "platform/vcl/Menus.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

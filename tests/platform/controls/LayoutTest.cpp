@@ -1,7 +1,7 @@
 // Layout and state: alignment order (R23), anchors, constraints, the notifications setters send, parent
 // colour and font, recreating a window.
 
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

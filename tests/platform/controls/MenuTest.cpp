@@ -3,7 +3,7 @@
 
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Menus.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 #include "tests/support/Utf8.h"
 
 using namespace ctltest;

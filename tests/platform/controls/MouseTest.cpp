@@ -2,7 +2,7 @@
 // capture, enter and leave (synchronous and capture-aware), focus broadcasts, cancel mode, context menus.
 
 #include "platform/vcl/Menus.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

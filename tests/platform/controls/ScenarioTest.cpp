@@ -8,7 +8,7 @@
 
 #include "platform/vcl/Menus.h"
 #include "platform/win32/WmModal.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

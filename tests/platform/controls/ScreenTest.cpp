@@ -4,7 +4,7 @@
 
 #include "platform/vcl/Clipbrd.h"
 #include "platform/win32/WinGdi.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

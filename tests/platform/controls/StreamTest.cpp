@@ -4,7 +4,7 @@
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

@@ -3,7 +3,7 @@
 
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ExtCtrls.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
 

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "tests/support/PixelRows.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 
 namespace exttest {
 

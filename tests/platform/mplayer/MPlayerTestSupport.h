@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/vcl/MPlayer.h"
-#include "tests/platform/audio/AudioTestSupport.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/AudioTestSupport.h"
+#include "tests/support/ControlsTestUtil.h"
 #include "tests/support/Wait.h"
 
 namespace mptest {

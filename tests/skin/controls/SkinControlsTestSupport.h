@@ -6,7 +6,7 @@
 #include <string>
 
 #include "skin/data/bsSkinData.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
+#include "tests/support/ControlsTestUtil.h"
 #include "tools/mkskin/SkinColours.h"
 
 namespace skinctl {
