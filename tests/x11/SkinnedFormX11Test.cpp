@@ -4,71 +4,24 @@
 // clicks must reach the controls as a user's would. Timers stay on the manual clock, so no fade or
 // repeat runs unless the test advances it. A screenshot of the display is written under the build tree.
 
-#include <algorithm>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/display/headless/HeadlessDisplay.h"
-#include "platform/display/x11/X11Open.h"
-#include "platform/win32/WmBackend.h"
 #include "skin/controls/bsSkinCtrls.h"
-#include "tests/platform/controls/ControlsTestUtil.h"
-#include "tests/support/Wait.h"
-#include "tests/support/XvfbServer.h"
-#include "tests/support/x11/XProbe.h"
+#include "tests/support/x11/X11ControlsTest.h"
 #include "tools/mkskin/SkinColours.h"
 
 using namespace ctltest;
 
 namespace {
 
-xj::test::XvfbServer* gServer = nullptr;
-std::unique_ptr<xj::test::XProbe> gProbe;
-std::string gProblem;
-
-class SkinnedFormX11 : public ControlsTest {
+class SkinnedFormX11 : public xj::test::X11ControlsTest {
  protected:
-  static void SetUpTestSuite() {
-    if (!xj::test::OnPath("Xvfb")) {
-      gProblem = "Xvfb is not installed";
-      return;
-    }
-    gServer = new xj::test::XvfbServer;
-    if (gServer->Start(gProblem)) gProbe = std::make_unique<xj::test::XProbe>(gServer->Name());
-    if (!gProbe || !gProbe->Connected()) {
-      if (gProblem.empty()) gProblem = "cannot connect to Xvfb";
-      gProbe.reset();
-      delete gServer;
-      gServer = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    gProbe.reset();
-    delete gServer;
-    gServer = nullptr;
-  }
   void SetUp() override {
-    if (!gServer) GTEST_SKIP() << gProblem;
     if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    ControlsTest::SetUp();
-    setenv("DISPLAY", gServer->Name().c_str(), 1);  // for xdotool and import
-    std::string error;
-    auto backend = xj::display::OpenX11Backend(gServer->Name().c_str(), &error);
-    ASSERT_TRUE(backend) << error;
-    xj::wm::SetDisplay(std::move(backend));
-  }
-  void TearDown() override {
-    if (!gServer || !xj::test::OnPath("xdotool")) return;
-    // Back to memory before the server goes: the x11 connection closes with its windows.
-    xj::wm::SetDisplay(std::make_unique<xj::display::HeadlessBackend>());
-    ControlsTest::TearDown();
+    X11ControlsTest::SetUp();
   }
 
-  static bool Eventually(const std::function<bool()>& done) {
-    return xj::test::WaitUntil(done, [] { xt::PumpUntilIdle(); });
-  }
   // xdotool against our server while our loop goes on; true when it succeeded.
   static bool Xdotool(const std::string& args) {
     return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
@@ -83,7 +36,7 @@ class SkinnedFormX11 : public ControlsTest {
   // The form's client area as the server shows it and as the controls drew it (0xRRGGBB).
   std::vector<uint32_t> OnServer() const {
     const TPoint o = form->ClientToScreen(TPoint(0, 0));
-    return gProbe->ScreenPixels(o.X, o.Y, form->ClientWidth(), form->ClientHeight());
+    return X().ScreenPixels(o.X, o.Y, form->ClientWidth(), form->ClientHeight());
   }
   std::vector<uint32_t> Drawn() const {
     std::vector<uint32_t> out;
@@ -108,7 +61,7 @@ class SkinnedFormX11 : public ControlsTest {
   // What the server shows at a control's client point, decoded by the test skin's colour code.
   static mkskin::DecodedPixel OnServerAt(TControl* c, TPoint p) {
     const TPoint s = c->ClientToScreen(p);
-    return mkskin::DecodePixel(gProbe->ScreenPixel(s.X, s.Y));
+    return mkskin::DecodePixel(X().ScreenPixel(s.X, s.Y));
   }
   uint8_t OwnerOf(const char* name) const { return mkskin::ControlOwner(skin->GetControlIndex(name)); }
 
@@ -150,7 +103,7 @@ TEST_F(SkinnedFormX11, AFormOfSkinnedControlsIsShownClickedAndReadBackFromTheSer
   form->Show();
   xt::PumpUntilIdle();
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return gProbe->Viewable(window = gProbe->FindWindow("xj-skinned")); }))
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-skinned")); }))
       << "the form never showed on the X server";
 
   ASSERT_TRUE(ServerShowsTheForm());
