@@ -10,13 +10,8 @@
 #include <vector>
 
 #include "components/CTL_KRShapedForm.h"
-#include "platform/display/headless/HeadlessDisplay.h"
-#include "platform/display/x11/X11Open.h"
-#include "platform/win32/WmBackend.h"
 #include "tests/components/aux/AuxTestUtil.h"
-#include "tests/support/Wait.h"
-#include "tests/support/XvfbServer.h"
-#include "tests/support/x11/XProbe.h"
+#include "tests/support/x11/X11ControlsTest.h"
 
 using namespace auxtest;
 using namespace ctltest;
@@ -31,60 +26,17 @@ bool Opaque(int X, int Y) {
   return X >= 0 && Y >= 0 && X < kCols * kBlock && Y < kRows * kBlock && kPattern[Y / kBlock][X / kBlock] == '#';
 }
 
-xj::test::XvfbServer* gServer = nullptr;
-std::unique_ptr<xj::test::XProbe> gProbe;
-std::string gProblem;
-
 // The window's bounding shape as one flag per pixel of a Width x Height window, row by row.
 std::vector<bool> ShapeFlags(unsigned long Window, int Width, int Height) {
   std::vector<bool> in(static_cast<size_t>(Width * Height), false);
-  for (const xj::test::XRect& r : gProbe->Shape(Window, false))
+  for (const xj::test::XRect& r : xj::test::X11ControlsTest::X().Shape(Window, false))
     for (int y = std::max(r.top, 0); y < std::min(r.bottom, Height); ++y)
       for (int x = std::max(r.left, 0); x < std::min(r.right, Width); ++x)
         in[static_cast<size_t>(y * Width + x)] = true;
   return in;
 }
 
-class ShapedFormX11 : public ControlsTest {
- protected:
-  static void SetUpTestSuite() {
-    if (!xj::test::OnPath("Xvfb")) {
-      gProblem = "Xvfb is not installed";
-      return;
-    }
-    gServer = new xj::test::XvfbServer;
-    if (gServer->Start(gProblem)) gProbe = std::make_unique<xj::test::XProbe>(gServer->Name());
-    if (!gProbe || !gProbe->Connected()) {
-      if (gProblem.empty()) gProblem = "cannot connect to Xvfb";
-      gProbe.reset();
-      delete gServer;
-      gServer = nullptr;
-    }
-  }
-  static void TearDownTestSuite() {
-    gProbe.reset();
-    delete gServer;
-    gServer = nullptr;
-  }
-  void SetUp() override {
-    if (!gServer) GTEST_SKIP() << gProblem;
-    ControlsTest::SetUp();
-    std::string error;
-    auto backend = xj::display::OpenX11Backend(gServer->Name().c_str(), &error);
-    ASSERT_TRUE(backend) << error;
-    xj::wm::SetDisplay(std::move(backend));
-  }
-  void TearDown() override {
-    if (!gServer) return;
-    // Back to memory before the server goes: the x11 connection closes with its windows.
-    xj::wm::SetDisplay(std::make_unique<xj::display::HeadlessBackend>());
-    ControlsTest::TearDown();
-  }
-  // Pumps our loop and polls the server until Done holds.
-  static bool Eventually(const std::function<bool()>& Done) {
-    return xj::test::WaitUntil(Done, [] { xt::PumpUntilIdle(); });
-  }
-};
+using ShapedFormX11 = xj::test::X11ControlsTest;
 
 TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {
   TForm* form = NewForm(200, 150, 300, 200);
@@ -106,7 +58,7 @@ TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {
   const int width = info.window.right - info.window.left, height = info.window.bottom - info.window.top;
   const int dx = info.client.left - info.window.left, dy = info.client.top - info.window.top;
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return (window = gProbe->FindWindow("Shaped form demonstration")) != 0; }));
+  ASSERT_TRUE(Eventually([&] { return (window = X().FindWindow("Shaped form demonstration")) != 0; }));
 
   std::vector<bool> expected(static_cast<size_t>(width * height));
   for (int y = 0; y < height; ++y)
@@ -121,8 +73,8 @@ TEST_F(ShapedFormX11, TheFormsXWindowIsCutToTheOpaquePixelsOfThePicture) {
   // On screen: red where the picture is kept, something else where it is cut away.
   const int solidX = info.client.left + 2, solidY = info.client.top + 2;
   const int holeX = info.client.left + 3 * kBlock + 7, holeY = info.client.top + 2 * kBlock + 7;
-  EXPECT_TRUE(Eventually([&] { return gProbe->ScreenPixel(solidX, solidY) == 0xFF0000u; }));  // red as X stores it
-  EXPECT_NE(gProbe->ScreenPixel(holeX, holeY), 0xFF0000u);
+  EXPECT_TRUE(Eventually([&] { return X().ScreenPixel(solidX, solidY) == 0xFF0000u; }));  // red as X stores it
+  EXPECT_NE(X().ScreenPixel(holeX, holeY), 0xFF0000u);
 }
 
 }  // namespace

@@ -103,6 +103,19 @@ uint32_t XProbe::ScreenPixel(int x, int y) {
   return p;
 }
 
+std::vector<uint32_t> XProbe::ScreenPixels(int x, int y, int w, int h) {
+  Display* d = Dpy(FDisplay);
+  XSync(d, False);
+  std::vector<uint32_t> out;
+  XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  if (!image) return out;
+  out.reserve(size_t(w) * h);
+  for (int row = 0; row < h; ++row)
+    for (int col = 0; col < w; ++col) out.push_back(uint32_t(XGetPixel(image, col, row)) & 0xFFFFFF);
+  XDestroyImage(image);
+  return out;
+}
+
 bool XProbe::HoldKeysFor(std::u32string_view text) {
   Display* d = Dpy(FDisplay);
   int first = 0, last = 0, perCode = 0;

@@ -33,6 +33,9 @@ class XProbe {
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.
   uint32_t ScreenPixel(int x, int y);
+  // A w×h area of the screen (which must lie on it) in one request, row by row, 0xRRGGBB; empty when it
+  // cannot be read.
+  std::vector<uint32_t> ScreenPixels(int x, int y, int w, int h);
   // Gives every character of `text` that no key produces yet a spare key code of its own, and returns
   // once the server has made the change (false when the spare codes run out). A typing tool then finds
   // every character on a key and remaps none while it types: a key remapped per character races the

@@ -1,0 +1,82 @@
+#pragma once
+// A fixture for controls shown on a real X server: the harness of ControlsTest (manual clock and all),
+// a private Xvfb for the test suite with a probe connected to it, and the window manager drawing through
+// the x11 display back-end for each test. Skipped when Xvfb is not installed.
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/display/x11/X11Open.h"
+#include "platform/win32/WmBackend.h"
+#include "tests/support/ControlsTestUtil.h"
+#include "tests/support/Wait.h"
+#include "tests/support/XvfbServer.h"
+#include "tests/support/x11/XProbe.h"
+
+namespace xj::test {
+
+class X11ControlsTest : public ctltest::ControlsTest {
+ public:
+  // The probe on the suite's server (only while a test of the suite runs).
+  static XProbe& X() { return *Probe(); }
+
+ protected:
+  static void SetUpTestSuite() {
+    if (!OnPath("Xvfb")) {
+      Problem() = "Xvfb is not installed";
+      return;
+    }
+    Server() = std::make_unique<XvfbServer>();
+    if (Server()->Start(Problem())) Probe() = std::make_unique<XProbe>(Server()->Name());
+    if (!Probe() || !Probe()->Connected()) {
+      if (Problem().empty()) Problem() = "cannot connect to Xvfb";
+      Probe().reset();
+      Server().reset();
+    }
+  }
+  static void TearDownTestSuite() {
+    Probe().reset();
+    Server().reset();
+  }
+  void SetUp() override {
+    if (!Server()) GTEST_SKIP() << Problem();
+    ControlsTest::SetUp();
+    FShown = true;
+    setenv("DISPLAY", Server()->Name().c_str(), 1);  // for the outside programs a test runs
+    std::string error;
+    auto backend = xj::display::OpenX11Backend(Server()->Name().c_str(), &error);
+    ASSERT_TRUE(backend) << error;
+    xj::wm::SetDisplay(std::move(backend));
+  }
+  void TearDown() override {
+    if (!FShown) return;
+    // Back to memory before the server goes: the x11 connection closes with its windows.
+    xj::wm::SetDisplay(std::make_unique<xj::display::HeadlessBackend>());
+    ControlsTest::TearDown();
+  }
+
+  // Pumps our loop and polls the server until `done` holds.
+  static bool Eventually(const std::function<bool()>& done) {
+    return WaitUntil(done, [] { xj::test::PumpUntilIdle(); });
+  }
+
+ private:
+  static std::unique_ptr<XvfbServer>& Server() {
+    static std::unique_ptr<XvfbServer> server;
+    return server;
+  }
+  static std::unique_ptr<XProbe>& Probe() {
+    static std::unique_ptr<XProbe> probe;
+    return probe;
+  }
+  static std::string& Problem() {
+    static std::string problem;
+    return problem;
+  }
+  bool FShown { false };
+};
+
+}  // namespace xj::test
