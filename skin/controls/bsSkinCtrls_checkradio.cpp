@@ -12,38 +12,6 @@
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"
 
-// ---- TbsHoverFade ---------------------------------------------------------------------------------------
-
-TbsHoverFade::TbsHoverFade(TNotifyEvent OnTick) : FOnTick(OnTick) {}
-
-TbsHoverFade::~TbsHoverFade() = default;
-
-void TbsHoverFade::Start() {
-  if (FTimer) return;
-  FTimer = std::make_unique<TTimer>(nullptr);
-  FTimer->SetInterval(20);
-  FTimer->SetOnTimer(FOnTick);
-  FTimer->SetEnabled(true);
-}
-
-void TbsHoverFade::Stop() { FTimer.reset(); }
-
-bool TbsHoverFade::Step(bool Active) {
-  // The factor is compared before it moves, so ten tenths leave it just short of 1 and an eleventh
-  // step overshoots before the snap; the effect routines clamp it.
-  if (Active && FKf < 1.0) {
-    FKf += 0.1;
-    return true;
-  }
-  if (!Active && FKf > 0.0) {
-    FKf -= 0.1;
-    return true;
-  }
-  FKf = Active ? 1.0 : 0.0;
-  Stop();
-  return false;
-}
-
 // ---- TbsSkinCheckRadioBox -------------------------------------------------------------------------------
 
 namespace {
@@ -151,17 +119,6 @@ void TbsSkinCheckRadioBox::ReDrawControl() {
     FFade.Start();
   else
     Repaint();
-}
-
-void TbsSkinCheckRadioBox::DoMorph(TObject*) {
-  const bool active = FMouseIn || IsFocused();
-  if (!CanPaintSkin() || !FMorphing) {
-    FFade.SetKf(active ? 1.0 : 0.0);
-    FFade.Stop();
-    return;
-  }
-  FFade.Step(active);
-  Repaint();
 }
 
 void TbsSkinCheckRadioBox::SetMouseIn(bool Value) {
