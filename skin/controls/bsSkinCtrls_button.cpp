@@ -515,6 +515,10 @@ void TbsSkinMenuButton::GetSkinData() {
 
 TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
   switch (GetResizeMode()) {
+    case 1:
+      // A face stretched both ways keeps its right part at the right edge: the track area drawn there
+      // goes with it, like every other rectangle of the face.
+      return GetNewRect(TrackButtonRect);
     case 2:
       return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
     case 3:
