@@ -15,14 +15,6 @@ namespace {
 constexpr TColor kHotFill = 0xD2BDB6;
 constexpr TColor kDownFill = 0xB59385;
 
-TRect Shifted(TRect R, int DX, int DY) {
-  R.Left += DX;
-  R.Right += DX;
-  R.Top += DY;
-  R.Bottom += DY;
-  return R;
-}
-
 }  // namespace
 
 // ---- TbsSkinButton --------------------------------------------------------------------------------------
@@ -520,9 +512,9 @@ TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
       // goes with it, like every other rectangle of the face.
       return GetNewRect(TrackButtonRect);
     case 2:
-      return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
+      return bsShifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
     case 3:
-      return Shifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
+      return bsShifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
     default:
       return TrackButtonRect;
   }
@@ -639,7 +631,7 @@ void TbsSkinMenuButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown
   // The button part hot, the track part pressed.
   TbsSkinButton::CreateButtonImage(B, ActiveSkinRect, false, true);
   B->Canvas()->CopyRect(GetNewTrackButtonRect(), Picture->Canvas(),
-                        Shifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
+                        bsShifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
 }
 
 void TbsSkinMenuButton::CreateControlDefaultImage(TBitmap* B) {

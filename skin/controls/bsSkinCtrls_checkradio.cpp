@@ -25,13 +25,6 @@ TRect CaptionExtent(TCanvas* C, const AnsiString& S) {
   return TRect(r.left, r.top, r.right, r.bottom);
 }
 
-void Offset(TRect& R, int dx, int dy) {
-  R.Left += dx;
-  R.Right += dx;
-  R.Top += dy;
-  R.Bottom += dy;
-}
-
 }  // namespace
 
 TbsSkinCheckRadioBox::TbsSkinCheckRadioBox(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
@@ -272,7 +265,7 @@ void TbsSkinCheckRadioBox::CalcSize(int& W, int& H) {
   NewTextArea = TextArea;
   NewTextArea.Right += dW;
   TRect ca = CheckImageArea;
-  if (CheckImageArea.Right > TextArea.Right) Offset(ca, dW, 0);  // the image sits right of the caption
+  if (CheckImageArea.Right > TextArea.Right) ca = bsShifted(ca, dW, 0);  // the image sits right of the caption
   const int iw = RectWidth(CheckImageRect), ih = RectHeight(CheckImageRect);
   const int l = ca.Left + RectWidth(ca) / 2 - iw / 2, t = ca.Top + RectHeight(ca) / 2 - ih / 2;
   NewCheckImageArea = TRect(l, t, l + iw, t + ih);
@@ -337,19 +330,19 @@ void TbsSkinCheckRadioBox::PaintFlat() {
     AssignSkinFont(C->Font(), FUseSkinFont, FDefaultFont.get(), FontName, FontHeight, FontStyle);
     C->Font()->SetColor(Enabled() ? FrameFontColor : UnEnabledFontColor);
     tr = CaptionExtent(C, Caption());
-    Offset(tr, RectWidth(CheckImageRect) + 3 + 4, H / 2 - RectHeight(tr) / 2);
+    tr = bsShifted(tr, RectWidth(CheckImageRect) + 3 + 4, H / 2 - RectHeight(tr) / 2);
     tr.Right = std::min(tr.Right, W - 2);
   } else {
     C->Font()->Assign(FDefaultFont.get());
     if (!Enabled()) C->Font()->SetColor(clBtnShadow);
     tr = CaptionExtent(C, Caption());
-    Offset(tr, 22, H / 2 - RectHeight(tr) / 2);
+    tr = bsShifted(tr, 22, H / 2 - RectHeight(tr) / 2);
     tr.Right = std::min(tr.Right, W - 2);
     if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
       const int iy = H / 2 - FImages->Height() / 2;
       FImages->Draw(C, tr.Left, iy, FImageIndex, Enabled());
       image = TRect(tr.Left, iy, tr.Left + FImages->Width(), iy + FImages->Height());
-      Offset(tr, FImages->Width() + 5, 0);
+      tr = bsShifted(tr, FImages->Width() + 5, 0);
     }
     DrawDefaultBox(C);
   }
