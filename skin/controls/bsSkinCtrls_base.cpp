@@ -343,12 +343,7 @@ void TbsSkinCustomControl::CreateControlRegion() {
 TRect TbsSkinCustomControl::GetNewRect(const TRect& R) const {
   const int dW = Width() - RectWidth(SkinRect), dH = Height() - RectHeight(SkinRect);
   TRect r = R;
-  auto shift = [&r](int dx, int dy) {
-    r.Left += dx;
-    r.Right += dx;
-    r.Top += dy;
-    r.Bottom += dy;
-  };
+  auto shift = [&r](int dx, int dy) { r = bsShifted(r, dx, dy); };
   switch (FResizeMode) {
     case 1: {
       const int w0 = RectWidth(SkinRect), h0 = RectHeight(SkinRect);

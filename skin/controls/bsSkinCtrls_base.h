@@ -31,6 +31,15 @@ class IbsSkinChangeTarget {
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 
+// R moved by (DX, DY), its size kept: how a face's rectangles follow a control grown past its skin.
+inline TRect bsShifted(TRect R, int DX, int DY) {
+  R.Left += DX;
+  R.Right += DX;
+  R.Top += DY;
+  R.Bottom += DY;
+  return R;
+}
+
 class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   XJ_CLASS(TbsSkinControl, TCustomControl)
   XJ_PUBLISHED_ACCESS;

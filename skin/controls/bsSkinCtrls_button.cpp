@@ -15,70 +15,7 @@ namespace {
 constexpr TColor kHotFill = 0xD2BDB6;
 constexpr TColor kDownFill = 0xB59385;
 
-TRect Shifted(TRect R, int DX, int DY) {
-  R.Left += DX;
-  R.Right += DX;
-  R.Top += DY;
-  R.Bottom += DY;
-  return R;
-}
-
-std::unique_ptr<TTimer> NewTimer(unsigned Interval, std::function<void()> OnTimer) {
-  auto timer = std::make_unique<TTimer>(nullptr);
-  timer->SetEnabled(false);
-  timer->SetInterval(Interval);
-  timer->SetOnTimer(TNotifyEvent::FromCallable([f = std::move(OnTimer)](TObject*) { f(); }));
-  timer->SetEnabled(true);
-  return timer;
-}
-
 }  // namespace
-
-// ---- TbsMorphFade ---------------------------------------------------------------------------------------
-
-TbsMorphFade::TbsMorphFade(std::function<bool()> Target, std::function<bool()> Active, std::function<void()> Changed)
-    : FTarget(std::move(Target)), FActive(std::move(Active)), FChanged(std::move(Changed)) {}
-
-TbsMorphFade::~TbsMorphFade() = default;
-
-void TbsMorphFade::Start() {
-  if (!FTimer) FTimer = NewTimer(kInterval, [this] { Tick(); });
-}
-
-// Freeing the timer from its own tick is safe: the platform's timer checks that it still lives.
-void TbsMorphFade::Stop() { FTimer.reset(); }
-
-void TbsMorphFade::Tick() {
-  const bool target = FTarget();
-  if (!FActive()) {
-    FKf = target ? 1.0 : 0.0;
-    Stop();
-    return;
-  }
-  if (target && FKf < 1.0) {
-    FKf += kStep;
-  } else if (!target && FKf > 0.0) {
-    FKf -= kStep;
-  } else {
-    FKf = target ? 1.0 : 0.0;
-    Stop();
-  }
-  FChanged();
-}
-
-// ---- TbsRepeatTimer -------------------------------------------------------------------------------------
-
-TbsRepeatTimer::TbsRepeatTimer(std::function<void()> OnRepeat) : FOnRepeat(std::move(OnRepeat)) {}
-
-TbsRepeatTimer::~TbsRepeatTimer() = default;
-
-void TbsRepeatTimer::Start(int Interval) {
-  Stop();
-  // Nothing may touch this object after FOnRepeat: the handler may free its owner.
-  FTimer = NewTimer(static_cast<unsigned>(std::max(Interval, 1)), [this] { FOnRepeat(); });
-}
-
-void TbsRepeatTimer::Stop() { FTimer.reset(); }
 
 // ---- TbsSkinButton --------------------------------------------------------------------------------------
 
@@ -570,10 +507,14 @@ void TbsSkinMenuButton::GetSkinData() {
 
 TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
   switch (GetResizeMode()) {
+    case 1:
+      // A face stretched both ways keeps its right part at the right edge: the track area drawn there
+      // goes with it, like every other rectangle of the face.
+      return GetNewRect(TrackButtonRect);
     case 2:
-      return Shifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
+      return bsShifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
     case 3:
-      return Shifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
+      return bsShifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
     default:
       return TrackButtonRect;
   }
@@ -690,7 +631,7 @@ void TbsSkinMenuButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown
   // The button part hot, the track part pressed.
   TbsSkinButton::CreateButtonImage(B, ActiveSkinRect, false, true);
   B->Canvas()->CopyRect(GetNewTrackButtonRect(), Picture->Canvas(),
-                        Shifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
+                        bsShifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
 }
 
 void TbsSkinMenuButton::CreateControlDefaultImage(TBitmap* B) {

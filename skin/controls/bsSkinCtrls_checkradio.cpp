@@ -12,38 +12,6 @@
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"
 
-// ---- TbsHoverFade ---------------------------------------------------------------------------------------
-
-TbsHoverFade::TbsHoverFade(TNotifyEvent OnTick) : FOnTick(OnTick) {}
-
-TbsHoverFade::~TbsHoverFade() = default;
-
-void TbsHoverFade::Start() {
-  if (FTimer) return;
-  FTimer = std::make_unique<TTimer>(nullptr);
-  FTimer->SetInterval(20);
-  FTimer->SetOnTimer(FOnTick);
-  FTimer->SetEnabled(true);
-}
-
-void TbsHoverFade::Stop() { FTimer.reset(); }
-
-bool TbsHoverFade::Step(bool Active) {
-  // The factor is compared before it moves, so ten tenths leave it just short of 1 and an eleventh
-  // step overshoots before the snap; the effect routines clamp it.
-  if (Active && FKf < 1.0) {
-    FKf += 0.1;
-    return true;
-  }
-  if (!Active && FKf > 0.0) {
-    FKf -= 0.1;
-    return true;
-  }
-  FKf = Active ? 1.0 : 0.0;
-  Stop();
-  return false;
-}
-
 // ---- TbsSkinCheckRadioBox -------------------------------------------------------------------------------
 
 namespace {
@@ -55,13 +23,6 @@ TRect CaptionExtent(TCanvas* C, const AnsiString& S) {
   RECT r {};
   DrawTextA(C->Handle(), S.c_str(), static_cast<int>(S.size()), &r, DT_CALCRECT);
   return TRect(r.left, r.top, r.right, r.bottom);
-}
-
-void Offset(TRect& R, int dx, int dy) {
-  R.Left += dx;
-  R.Right += dx;
-  R.Top += dy;
-  R.Bottom += dy;
 }
 
 }  // namespace
@@ -151,17 +112,6 @@ void TbsSkinCheckRadioBox::ReDrawControl() {
     FFade.Start();
   else
     Repaint();
-}
-
-void TbsSkinCheckRadioBox::DoMorph(TObject*) {
-  const bool active = FMouseIn || IsFocused();
-  if (!CanPaintSkin() || !FMorphing) {
-    FFade.SetKf(active ? 1.0 : 0.0);
-    FFade.Stop();
-    return;
-  }
-  FFade.Step(active);
-  Repaint();
 }
 
 void TbsSkinCheckRadioBox::SetMouseIn(bool Value) {
@@ -315,7 +265,7 @@ void TbsSkinCheckRadioBox::CalcSize(int& W, int& H) {
   NewTextArea = TextArea;
   NewTextArea.Right += dW;
   TRect ca = CheckImageArea;
-  if (CheckImageArea.Right > TextArea.Right) Offset(ca, dW, 0);  // the image sits right of the caption
+  if (CheckImageArea.Right > TextArea.Right) ca = bsShifted(ca, dW, 0);  // the image sits right of the caption
   const int iw = RectWidth(CheckImageRect), ih = RectHeight(CheckImageRect);
   const int l = ca.Left + RectWidth(ca) / 2 - iw / 2, t = ca.Top + RectHeight(ca) / 2 - ih / 2;
   NewCheckImageArea = TRect(l, t, l + iw, t + ih);
@@ -380,19 +330,19 @@ void TbsSkinCheckRadioBox::PaintFlat() {
     AssignSkinFont(C->Font(), FUseSkinFont, FDefaultFont.get(), FontName, FontHeight, FontStyle);
     C->Font()->SetColor(Enabled() ? FrameFontColor : UnEnabledFontColor);
     tr = CaptionExtent(C, Caption());
-    Offset(tr, RectWidth(CheckImageRect) + 3 + 4, H / 2 - RectHeight(tr) / 2);
+    tr = bsShifted(tr, RectWidth(CheckImageRect) + 3 + 4, H / 2 - RectHeight(tr) / 2);
     tr.Right = std::min(tr.Right, W - 2);
   } else {
     C->Font()->Assign(FDefaultFont.get());
     if (!Enabled()) C->Font()->SetColor(clBtnShadow);
     tr = CaptionExtent(C, Caption());
-    Offset(tr, 22, H / 2 - RectHeight(tr) / 2);
+    tr = bsShifted(tr, 22, H / 2 - RectHeight(tr) / 2);
     tr.Right = std::min(tr.Right, W - 2);
     if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
       const int iy = H / 2 - FImages->Height() / 2;
       FImages->Draw(C, tr.Left, iy, FImageIndex, Enabled());
       image = TRect(tr.Left, iy, tr.Left + FImages->Width(), iy + FImages->Height());
-      Offset(tr, FImages->Width() + 5, 0);
+      tr = bsShifted(tr, FImages->Width() + 5, 0);
     }
     DrawDefaultBox(C);
   }

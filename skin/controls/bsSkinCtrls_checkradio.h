@@ -4,34 +4,10 @@
 // one parent exclude each other.
 
 #include "skin/controls/bsSkinCtrls_panel.h"
+#include "skin/controls/bsSkinCtrls_timers.h"
 #include "skin/data/bsSkinData.h"
 
-class TTimer;
 class TCustomImageList;
-
-// The hover fade: a factor from the normal face (0) to the active one (1), stepped by a tenth on a 20 ms
-// timer that exists only while a fade runs. The owner decides what a tick does (usually Step and repaint).
-class TbsHoverFade {
- public:
-  explicit TbsHoverFade(TNotifyEvent OnTick);
-  ~TbsHoverFade();
-
-  double Kf() const { return FKf; }
-  void SetKf(double Value) { FKf = Value; }
-  bool Running() const { return FTimer != nullptr; }
-  // Creates the timer unless one runs. Safe to call from inside a tick.
-  void Start();
-  // Frees the timer; safe from inside its own tick.
-  void Stop();
-  // A tenth towards the target; once the factor is at (or past) the target's end it snaps there, the
-  // timer stops and the result is false.
-  bool Step(bool Active);
-
- private:
-  std::unique_ptr<TTimer> FTimer;
-  TNotifyEvent FOnTick;
-  double FKf { 0.0 };
-};
 
 class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   XJ_CLASS(TbsSkinCheckRadioBox, TbsSkinCustomControl)
@@ -99,7 +75,6 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
 
  private:
   void UnCheckAll();
-  void DoMorph(TObject* Sender);
   const TRect& CheckImage() const;
   void PaintFlat();
   // The built-in look's box and mark, vertically centred at the left.
@@ -114,7 +89,8 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   bool FChecked { false };
   bool FRadio { false };
   bool FMorphing { false };
-  TbsHoverFade FFade { TNotifyEvent(this, &TbsSkinCheckRadioBox::DoMorph) };
+  TbsMorphFade FFade { [this] { return FMouseIn || IsFocused(); }, [this] { return FMorphing && CanPaintSkin(); },
+                       [this] { Repaint(); } };
   TCustomImageList* FImages { nullptr };
   int FImageIndex { 0 };
 };

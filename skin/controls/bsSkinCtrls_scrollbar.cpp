@@ -25,14 +25,6 @@ int RoundEven(double V) { return Saturate(Round(V)); }
 // Left and top edges inside, right and bottom outside.
 bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
 
-TRect Shifted(TRect R, int dx, int dy) {
-  R.Left += dx;
-  R.Right += dx;
-  R.Top += dy;
-  R.Bottom += dy;
-  return R;
-}
-
 }  // namespace
 
 TbsSkinScrollBar::TbsSkinScrollBar(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
@@ -193,12 +185,12 @@ void TbsSkinScrollBar::CalcRects() {
       const int off = Width() - RectWidth(SkinRect);
       FTrackR.Right += off;
       for (int i : { bpUp, bpDown })
-        if (FButtons[i].R.Left >= RTPoint.X) FButtons[i].R = Shifted(FButtons[i].R, off, 0);
+        if (FButtons[i].R.Left >= RTPoint.X) FButtons[i].R = bsShifted(FButtons[i].R, off, 0);
     } else {
       const int off = Height() - RectHeight(SkinRect);
       FTrackR.Bottom += off;
       for (int i : { bpUp, bpDown })
-        if (FButtons[i].R.Top >= LBPoint.Y) FButtons[i].R = Shifted(FButtons[i].R, 0, off);
+        if (FButtons[i].R.Top >= LBPoint.Y) FButtons[i].R = bsShifted(FButtons[i].R, 0, off);
     }
   } else if (horz) {
     const int w = FBoth ? Width() - FBothMarkerWidth : Width();

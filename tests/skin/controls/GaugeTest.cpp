@@ -178,3 +178,30 @@ TEST_F(GaugeTest, AStreamedGaugeKeepsItsValues) {
   EXPECT_EQ(back->CaptionText(), "进度 67%");
   EXPECT_EQ(WriteComponentResource(b), text);
 }
+
+TEST_F(GaugeTest, ASkinSwitchOnALiveFormRedrawsFromTheSecondSkinOrTheDefaultLook) {
+  LoadTestSkin();
+  auto* g = NewGauge("gauge", 10, 10, 161, 27);
+  auto* v = NewGauge("vgauge", 200, 10, 21, 133);  // the second skin has no vertical gauge
+  for (TbsSkinGauge* x : { g, v }) x->SetSkinData(skin);
+  Show();
+  const uint8_t firstOwner = OwnerOf("gauge");
+  EXPECT_EQ(Code(v, 10, 130).owner, OwnerOf("vgauge"));
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  const uint8_t owner = OwnerOf("gauge");
+  ASSERT_NE(owner, firstOwner);
+  EXPECT_EQ(g->Width(), 161);  // stretched both ways: the size stays
+  EXPECT_EQ(g->Height(), 27);
+  EXPECT_EQ(Code(g, 1, 1).owner, owner);
+  EXPECT_EQ(Code(g, 1, 1).code, RectCode("skinrect"));
+  EXPECT_EQ(Code(g, 159, 25).owner, owner);
+  // Half of the bar filled from the second skin's bar picture.
+  EXPECT_EQ(Code(g, 20, 13).code, RectCode("progressrect"));
+  EXPECT_NE(Code(g, 150, 13).code, RectCode("progressrect"));
+  // Missing: the default look's window-coloured well with the bar.
+  EXPECT_EQ(Px(v, 10, 5), kWindow);
+  EXPECT_EQ(Px(v, 10, 125), kBar);
+  Gallery(g, "bsSkinCtrls", "second");
+  Gallery(v, "bsSkinCtrls", "second-missing");
+}

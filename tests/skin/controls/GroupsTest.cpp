@@ -250,3 +250,31 @@ TEST_F(GroupsTest, StreamsItemsAndIndexButNeverTheItemButtons) {
   EXPECT_EQ(clamped->ItemIndex(), 2);
   EXPECT_TRUE(clamped->Buttons(2)->Checked());
 }
+
+TEST_F(GroupsTest, ASkinSwitchRedrawsTheFrameFromTheSecondSkinAndReplacesTheItems) {
+  LoadTestSkin();
+  auto* g = NewGroup<TbsSkinRadioGroup>(5, 5, 190, 101, "left\r\nright\r\nmiddle");
+  g->SetColumns(2);
+  g->SetSkinData(skin);
+  Show();
+  const uint8_t firstOwner = OwnerOf("groupbox");
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  const uint8_t owner = OwnerOf("groupbox");
+  ASSERT_NE(owner, firstOwner);
+  EXPECT_EQ(Code(g, 1, 50).owner, owner);
+  EXPECT_EQ(Code(g, 188, 99).owner, owner);
+  // The items stay inside the second skin's client area (3, 22) .. (190 - 6, 101 - 4), two columns.
+  ASSERT_EQ(g->ButtonCount(), 3);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(Within(g->Buttons(i)->BoundsRect(), TRect(3, 22, 184, 97))) << i;
+  EXPECT_GE(g->Buttons(2)->Left(), g->Buttons(0)->BoundsRect().Right);
+  // The items' radio record is missing there: the default box over the group's face.
+  for (int i = 0; i < 3; ++i) {
+    TbsGroupButton* item = g->Buttons(i);
+    const int top = (item->Height() - 14) / 2;
+    EXPECT_EQ((std::array { Px(item, 3, top), Px(item, 16, top + 13) }),
+              (std::array { RGB(128, 128, 128), RGB(128, 128, 128) }))
+        << i;
+  }
+  Gallery(g, "bsSkinCtrls", "second");
+}

@@ -157,25 +157,37 @@ TEST_F(MenuButtonTest, OnlyTheTrackAreaOpensTheMenuInTrackMode) {
   EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(MenuButtonTest, TheSkinnedTrackAreaFollowsAHorizontallyStretchedFace) {
+TEST_F(MenuButtonTest, TheSkinnedTrackAreaFollowsAStretchedFace) {
   LoadTestSkin();
-  auto* b = NewMenuButton(30, 40, 70, 24);
+  auto* b = NewMenuButton(30, 40, 70, 31);
   b->SetTrackButtonMode(true);
   b->SetSkinData(skin);
   Show();
-  // The test skin stretches its menu button both ways: the track area stays where the record puts it.
+  // The test skin stretches its menu button both ways: the track area keeps to the right part of the
+  // face, moved right by the added width and grown by the added height.
+  ASSERT_EQ(b->ResizeMode(), 1);
   const TRect track = b->TrackButtonRect;
   ASSERT_FALSE(IsNullRect(track));
-  EXPECT_EQ(b->GetNewTrackButtonRect(), track);
-  PressAt(b, track.Left + 2, 12);
+  const int dW = 70 - b->SkinRect.Width(), dH = 31 - b->SkinRect.Height();
+  ASSERT_GT(dW, 0);
+  ASSERT_GT(dH, 0);
+  EXPECT_EQ(b->GetNewTrackButtonRect(), TRect(track.Left + dW, track.Top, track.Right + dW, track.Bottom + dH));
+  EXPECT_FALSE(b->CanMenuTrack(track.Left + dW - 1, 12));
+  PressAt(b, track.Left + 2, 12);  // where the record put it: now the button part
+  EXPECT_TRUE(requests.empty());
+  ReleaseAt(b, track.Left + 2, 12);
+  EXPECT_EQ(clicks, 1);
+  PressAt(b, 70 - 1, 31 - 1);  // the far corner opens the menu
   ASSERT_EQ(requests.size(), 1u);
   const uint8_t owner = OwnerOf("toolmenubutton");
-  EXPECT_EQ(Code(b, track.Left + 1, 12).code, RectCode("downskinrect"));
-  EXPECT_EQ(Code(b, 2, 12).code, RectCode("activeskinrect"));
+  EXPECT_EQ(Code(b, track.Left + dW + 1, 12).code, RectCode("downskinrect"));
+  EXPECT_EQ(Code(b, 70 - 2, 31 - 2).code, RectCode("downskinrect"));
+  for (int x : { 2, track.Left + 1, track.Left + dW - 1 })
+    EXPECT_EQ(Code(b, x, 12).code, RectCode("activeskinrect")) << x;
   EXPECT_EQ(Code(b, 2, 12).owner, owner);
   Gallery(b, "bsSkinCtrls", "test-trackopen");
   SendMessageA(b->Handle(), WM_CLOSESKINMENU, 0, 0);
-  ReleaseAt(b, track.Left + 2, 12);
+  ReleaseAt(b, 70 - 1, 31 - 1);
 
   // The second skin stretches it horizontally: at twice its width the track area moves right by the
   // added width, and the picture follows.

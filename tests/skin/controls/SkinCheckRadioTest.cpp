@@ -356,3 +356,35 @@ TEST_F(CheckRadioTest, FreedFromItsOwnClickAndAStreamRoundTrip) {
   EXPECT_EQ(c->SkinDataName(), "radiobox");
   EXPECT_EQ(c->GroupIndex(), 1);
 }
+
+TEST_F(CheckRadioTest, ASkinSwitchToAPicturelessOrMissingRecordGivesTheDefaultLook) {
+  LoadTestSkin();
+  auto* check = NewBox(10, 10, 140, 25, "Check");
+  auto* radio = NewBox(10, 45, 140, 25, "Radio");
+  radio->SetRadio(true);
+  radio->SetSkinDataName("radiobox");
+  for (TbsSkinCheckRadioBox* b : { check, radio }) {
+    b->SetChecked(true);
+    b->SetSkinData(skin);
+  }
+  ShowUnfocused();
+  EXPECT_EQ(Code(check, 120, 2).owner, OwnerOf("checkbox"));
+  EXPECT_EQ(Code(radio, 120, 2).owner, OwnerOf("radiobox"));
+  // A fade under way when the skin changes ends in the default look, not half way.
+  MoveTo(check, 60, 12);
+  xt::Advance(60);
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  xt::Advance(40);
+  EXPECT_FALSE(check->MorphRunning());
+  MoveTo(form, 2, 2);
+  xt::Advance(40);
+  for (TbsSkinCheckRadioBox* b : { check, radio }) {
+    EXPECT_EQ(b->Width(), 140);
+    EXPECT_EQ(b->Height(), 25);
+    EXPECT_EQ(Px(b, 100, 2), Rgb(clBtnFace));
+    EXPECT_EQ((std::array { Px(b, 3, 5), Px(b, 16, 18) }), (std::array { Rgb(clBtnShadow), Rgb(clBtnShadow) }));
+  }
+  Gallery(check, "bsSkinCtrls", "second-nopicture");
+  Gallery(radio, "bsSkinCtrls", "second-missing");
+}

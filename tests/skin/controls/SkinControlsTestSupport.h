@@ -51,4 +51,10 @@ class SkinControlsTest : public ControlsTest {
 
 constexpr uint8_t RectCode(std::string_view key) { return mkskin::KeyCode(key); }
 
+// Whether Inner lies within Outer, edges included (the skin library's RectInRect leaves out the far edges).
+inline bool Within(const TRect& Inner, const TRect& Outer) {
+  return Inner.Left >= Outer.Left && Inner.Top >= Outer.Top && Inner.Right <= Outer.Right &&
+         Inner.Bottom <= Outer.Bottom;
+}
+
 }  // namespace skinctl

@@ -244,3 +244,35 @@ TEST_F(LabelTest, EveryLabelReadsBackFromAStream) {
   EXPECT_EQ(p2->SkinDataName(), "statuspanel");
   EXPECT_EQ(WriteComponentResource(b), text);
 }
+
+TEST_F(LabelTest, ASkinSwitchToRecordsWithoutAPictureOrMissingGivesTheRaisedDefaultLook) {
+  LoadTestSkin();
+  auto* l = new TbsSkinLabel(form);
+  TbsSkinLabel* s = new TbsSkinStatusPanel(form);
+  int top = 10;
+  for (TbsSkinLabel* x : { l, s }) {
+    x->SetParent(form);
+    x->SetBounds(10, top, 97, 23);
+    x->SetCaption("Ready");
+    x->SetSkinData(skin);
+    top += 40;
+  }
+  Show();
+  for (const char* name : { "label", "statuspanel" }) {
+    TControl* c = name[0] == 'l' ? static_cast<TControl*>(l) : s;
+    EXPECT_EQ(Code(c, 1, 1).owner, OwnerOf(name)) << name;
+    EXPECT_EQ(Code(c, 1, 1).code, RectCode("skinrect")) << name;
+  }
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  // The second skin's label has no picture and it has no status panel at all.
+  for (TbsSkinLabel* x : { l, s }) {
+    EXPECT_EQ(x->Width(), 97);
+    EXPECT_EQ(x->Height(), 23);
+    EXPECT_EQ((std::array { Px(x, 0, 0), Px(x, 96, 22), Px(x, 2, 2) }),
+              (std::array { Rgb(clBtnHighlight), Rgb(clBtnShadow), Rgb(clBtnFace) }));
+    EXPECT_GT(Count(x, Rgb(clBtnText)), 5);  // the caption is still drawn
+  }
+  Gallery(l, "bsSkinCtrls", "second-nopicture");
+  Gallery(s, "bsSkinCtrls", "second-missing");
+}

@@ -390,3 +390,39 @@ TEST_F(PanelTest, ARolledUpPanelReadsBackRolledWithItsFullHeightAndHiddenChildre
   EXPECT_EQ(bare->SavedHeight(), 77);
   EXPECT_EQ(bare->Height(), 23);
 }
+
+TEST_F(PanelTest, ASkinSwitchOnALiveFormRedrawsFromTheSecondSkinOrFallsBackToTheDefaultLook) {
+  LoadTestSkin();
+  auto* p = NewPanel(10, 10, 150, 77);
+  p->SetSkinData(skin);
+  auto* child = NewChild(p, alClient);
+  auto* g = NewPanel<TbsSkinGroupBox>(170, 10, 131, 61);
+  g->SetCaption("Gq");
+  g->SetSkinData(skin);
+  auto* gone = NewPanel(10, 100, 97, 41);  // a record the second skin lacks
+  gone->SetSkinDataName("bigtoolpanel");
+  gone->SetSkinData(skin);
+  Show();
+  const uint8_t firstOwner = OwnerOf("panel");
+  EXPECT_EQ(child->BoundsRect(), TRect(4, 24, 146, 73));
+  EXPECT_EQ(Code(gone, 1, 1).owner, OwnerOf("bigtoolpanel"));
+
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  const uint8_t owner = OwnerOf("panel");
+  ASSERT_NE(owner, firstOwner);
+  for (TPoint at : { TPoint(1, 1), TPoint(148, 75), TPoint(2, 74) }) {
+    EXPECT_EQ(Code(p, at.X, at.Y).owner, owner) << at.X << "," << at.Y;
+    EXPECT_EQ(Code(p, at.X, at.Y).code, RectCode("skinrect")) << at.X << "," << at.Y;
+  }
+  // The children are placed in the second skin's (lopsided) client rectangle.
+  EXPECT_EQ(child->BoundsRect(), TRect(5, 26, 147, 71));
+  EXPECT_EQ(Code(g, 1, 30).owner, OwnerOf("groupbox"));
+  EXPECT_EQ(Code(g, 129, 59).owner, OwnerOf("groupbox"));
+  // Missing there: the raised default look.
+  EXPECT_EQ((std::array { Px(gone, 0, 0), Px(gone, 96, 40), Px(gone, 50, 20) }),
+            (std::array { Rgb(clBtnHighlight), Rgb(clBtnShadow), Rgb(clBtnFace) }));
+  Gallery(p, "bsSkinCtrls", "second");
+  Gallery(g, "bsSkinCtrls", "second");
+  Gallery(gone, "bsSkinCtrls", "second-missing");
+}

@@ -498,3 +498,43 @@ TEST_F(ScrollBarTest, AtDesignTimeTheOrientationPicksTheStandardRecordName) {
   g->SetVertical(false);
   EXPECT_EQ(g->SkinDataName(), "gauge");
 }
+
+TEST_F(ScrollBarTest, ASkinSwitchOnALiveFormResizesToTheSecondSkinsBarAndRedrawsFromIt) {
+  LoadTestSkin();
+  auto* h = NewBar(10, 10, 173, 31);
+  auto* v = NewBar(200, 10, 29, 151, sbVertical);
+  for (TbsSkinScrollBar* b : { h, v }) {
+    b->SetSkinData(skin);
+    b->SetPosition(40);
+  }
+  Show();
+  const uint8_t firstOwner = OwnerOf("hscrollbar");
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  ASSERT_NE(OwnerOf("hscrollbar"), firstOwner);
+  // Stretched along the bar only: the other side takes the record's size.
+  EXPECT_EQ(h->Height(), 18);
+  EXPECT_EQ(v->Width(), 18);
+  EXPECT_EQ(h->Width(), 173);
+  EXPECT_EQ(v->Height(), 151);
+  // The arrows keep to the ends (18 pixels each), the track lies between them, the thumb is in it.
+  EXPECT_EQ(h->TrackRect(), TRect(18, 0, 173 - 18, 18));
+  EXPECT_EQ(v->TrackRect(), TRect(0, 18, 18, 151 - 18));
+  for (TbsSkinScrollBar* b : { h, v }) {
+    const char* name = b == h ? "hscrollbar" : "vscrollbar";
+    SCOPED_TRACE(name);
+    const TRect thumb = b->Button(TbsSkinScrollBar::bpThumb).R;
+    EXPECT_TRUE(Within(thumb, b->TrackRect()));
+    // The thumb (with its glyph in the middle) from the thumb picture, the arrows from the face itself.
+    const auto edge = Code(b, thumb.Left + 1, thumb.Top + 1),
+               centre = Code(b, (thumb.Left + thumb.Right) / 2, (thumb.Top + thumb.Bottom) / 2);
+    EXPECT_EQ(edge.owner, OwnerOf(name));
+    EXPECT_EQ(edge.code, RectCode("thumbrect"));
+    EXPECT_EQ(centre.code, RectCode("glyphrect"));
+    for (TPoint at : { TPoint(2, 2), TPoint(b->Width() - 3, b->Height() - 3) }) {
+      EXPECT_EQ(Code(b, at.X, at.Y).owner, OwnerOf(name));
+      EXPECT_EQ(Code(b, at.X, at.Y).code, RectCode("skinrect"));
+    }
+    Gallery(b, "bsSkinCtrls", b == h ? "second-horizontal" : "second-vertical");
+  }
+}

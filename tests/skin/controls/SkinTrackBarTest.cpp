@@ -209,3 +209,38 @@ TEST_F(TrackBarTest, AStreamedBarKeepsItsValues) {
   EXPECT_TRUE(back->TabStop());
   EXPECT_EQ(WriteComponentResource(c), text);
 }
+
+TEST_F(TrackBarTest, ASkinSwitchOnALiveFormResizesToTheSecondSkinsBarAndRedrawsFromIt) {
+  LoadTestSkin();
+  auto* h = NewBar(10, 10, 161, 37);
+  auto* v = NewBar(200, 10, 33, 143);
+  v->SetVertical(true);
+  v->SetSkinDataName("trackbar");
+  for (TbsSkinTrackBar* b : { h, v }) {
+    b->SetSkinData(skin);
+    b->SetValue(30);
+  }
+  Show();
+  const uint8_t firstOwner = OwnerOf("htrackbar");
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  ASSERT_NE(OwnerOf("htrackbar"), firstOwner);
+  EXPECT_EQ(h->Height(), 24);
+  EXPECT_EQ(v->Width(), 24);
+  EXPECT_EQ(h->Width(), 161);
+  EXPECT_EQ(v->Height(), 143);
+  for (TbsSkinTrackBar* b : { h, v }) {
+    const char* name = b == h ? "htrackbar" : "trackbar";
+    SCOPED_TRACE(name);
+    const TRect thumb = b->ThumbRect();
+    EXPECT_TRUE(Within(thumb, TRect(0, 0, b->Width(), b->Height())));
+    const TPoint c = Centre(thumb);
+    EXPECT_EQ(Code(b, c.X, c.Y).owner, OwnerOf(name));
+    EXPECT_EQ(Code(b, c.X, c.Y).code, RectCode("buttonrect"));
+    EXPECT_EQ(Code(b, 1, 1).code, RectCode("skinrect"));
+    Gallery(b, "bsSkinCtrls", b == h ? "second-horizontal" : "second-vertical");
+  }
+  // The second skin's vertical thumb is 18 x 10, not the test skin's.
+  EXPECT_EQ(v->ThumbRect().Width(), 18);
+  EXPECT_EQ(v->ThumbRect().Height(), 10);
+}
