@@ -377,6 +377,7 @@ enum TComponentStyleFlag { csInheritable, csCheckPropAvail, csSubComponent, csTr
 typedef Set<TComponentStyleFlag> TComponentStyle;
 
 typedef TClosure<void(TComponent* Child)> TGetChildProc;
+struct TComponentList;
 typedef TClass TComponentClass;
 
 class TComponent : public TPersistent {
@@ -403,12 +404,13 @@ class TComponent : public TPersistent {
 
   // An index outside 0..ComponentCount-1 raises EListError.
   TComponent* Components(int Index) const;
-  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  int ComponentCount() const;
   int ComponentIndex() const;  // -1 without an owner
   void SetComponentIndex(int Value);
-  // Moves AComponent here from its current owner; opInsert goes to every component owned (at any depth).
+  // Moves AComponent here from its current owner; this component's Notification hears opInsert.
   void InsertComponent(TComponent* AComponent);
-  // opRemove goes to every component owned (at any depth); AComponent keeps living, ownerless.
+  // This component's Notification hears opRemove, and so does every component owned here (at any depth)
+  // that asked FreeNotification of AComponent; AComponent keeps living, ownerless.
   void RemoveComponent(TComponent* AComponent);
   // Among the directly owned components, without case; null for "" or no match.
   TComponent* FindComponent(const AnsiString& AName) const;
@@ -417,7 +419,8 @@ class TComponent : public TPersistent {
   void Destroying();
 
   // AComponent is told (Notification opRemove) when this component goes, and the other way round,
-  // whatever their owners. Within one owner the owner's broadcast already does it.
+  // whatever their owners. The owner tells nobody else of its components' comings and goings: a
+  // component that holds another, a sibling included, asks this.
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
 
@@ -458,16 +461,22 @@ class TComponent : public TPersistent {
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
   void IndexName(TComponent* AComponent, bool Add);
+  TComponentList& Owned();
+  // Ends each pair this component is part of (the last asked first) and tells the other one of it
+  // (opRemove); with Within, only the pairs with components Within owns at any depth.
+  void TellHolders(const TComponent* Within = nullptr);
 
   TComponent* FOwner { nullptr };
   AnsiString FName;
   intptr_t FTag { 0 };
   int32_t FDesignInfo { 0 };
-  std::vector<TComponent*> FComponents;
+  // Both made on first use. Adding, finding or taking out one component costs the same however many
+  // there are, so that thousands of siblings come and go in linear time.
+  std::unique_ptr<TComponentList> FComponents;
+  std::unique_ptr<TComponentList> FFreeNotifies;
   // The owned components by name (without case), kept once there are many, so that adding each of
   // thousands of siblings does not search all the others.
   std::unique_ptr<struct TComponentNames> FNameIndex;
-  std::vector<TComponent*> FFreeNotifies;
   TComponentStyle FComponentStyle { csInheritable };
   // Set by the reader around the constructor call of a component it creates.
   static thread_local bool FCreatingForReader;

@@ -28,17 +28,87 @@ bool IsValidIdent(const AnsiString& s) {
   });
 }
 
-// From the end: components mostly leave in the reverse order of their coming (DestroyComponents), and
-// then each leaves at once.
-void EraseOne(std::vector<TComponent*>& list, TComponent* c) {
-  const auto it = std::find(list.rbegin(), list.rend(), c);
-  if (it != list.rend()) list.erase(std::next(it).base());
-}
-
-// Below this many owned components a search of the list is as quick as an index.
+// Below this many components a search of the list is as quick as an index.
 constexpr size_t kIndexFrom = 32;
 
+bool OwnedWithin(const TComponent* c, const TComponent* Within) {
+  for (const TComponent* p = c->Owner(); p; p = p->Owner())
+    if (p == Within) return true;
+  return false;
+}
+
 }  // namespace
+
+// Components in the order they came. A short list is searched and closes up at once. A long one has an
+// index of places, and one taken out leaves a hole that is closed up when the list is next read by
+// position or when holes outnumber the rest: freeing thousands one by one, in any order, stays linear.
+struct TComponentList {
+  std::vector<TComponent*> Items;  // holes are null; the last is never one
+  size_t Holes { 0 };
+  std::unordered_map<const TComponent*, size_t> Slots;  // empty below kIndexFrom
+
+  size_t Count() const { return Items.size() - Holes; }
+  TComponent* Last() const { return Items.empty() ? nullptr : Items.back(); }
+  bool Contains(const TComponent* c) const { return Find(c) >= 0; }
+
+  ptrdiff_t Find(const TComponent* c) const {
+    if (!Slots.empty()) {
+      const auto it = Slots.find(c);
+      return it == Slots.end() ? -1 : static_cast<ptrdiff_t>(it->second);
+    }
+    // From the end: components mostly leave in the reverse order of their coming.
+    for (size_t i = Items.size(); i-- > 0;)
+      if (Items[i] == c) return static_cast<ptrdiff_t>(i);
+    return -1;
+  }
+
+  void Add(TComponent* c) {
+    Items.push_back(c);
+    if (!Slots.empty())
+      Slots.emplace(c, Items.size() - 1);
+    else if (Items.size() >= kIndexFrom)
+      Reindex();
+  }
+
+  bool Erase(const TComponent* c) {
+    const ptrdiff_t at = Find(c);
+    if (at < 0) return false;
+    if (Slots.empty()) {
+      Items.erase(Items.begin() + at);
+      return true;
+    }
+    Slots.erase(c);
+    Items[static_cast<size_t>(at)] = nullptr;
+    ++Holes;
+    while (!Items.empty() && !Items.back()) {
+      Items.pop_back();
+      --Holes;
+    }
+    if (Holes > Count()) Compact();
+    return true;
+  }
+
+  // Afterwards Items holds the components by position.
+  void Compact() {
+    if (!Holes) return;
+    std::erase(Items, nullptr);
+    Holes = 0;
+    Reindex();
+  }
+
+  void Reindex() {
+    Slots.clear();
+    if (Items.size() < kIndexFrom) return;
+    for (size_t i = 0; i < Items.size(); ++i) Slots.emplace(Items[i], i);
+  }
+
+  // By position: f may add to the list.
+  template <class F>
+  void ForEach(F f) const {
+    for (size_t i = 0; i < Items.size(); ++i)
+      if (Items[i]) f(Items[i]);
+  }
+};
 
 // Keyed as SameText compares: by the upper-case name.
 struct TComponentNames {
@@ -63,13 +133,7 @@ TComponent::TComponent(TComponent* AOwner) {
 
 TComponent::~TComponent() {
   Destroying();
-  // Pop before notifying: the receiver's Notification removes its side of the pair.
-  while (!FFreeNotifies.empty()) {
-    TComponent* other = FFreeNotifies.back();
-    FFreeNotifies.pop_back();
-    other->RemoveNotification(this);
-    other->Notification(this, opRemove);
-  }
+  TellHolders();
   DestroyComponents();
   if (FOwner) FOwner->RemoveComponent(this);
 }
@@ -106,26 +170,36 @@ void TComponent::SetReference(bool Enable) {
     throw EComponentError::CreateFmt("Field %s.%s cannot hold a %s", FOwner->ClassName(), FName, ClassName());
 }
 
+TComponentList& TComponent::Owned() {
+  if (!FComponents) FComponents = std::make_unique<TComponentList>();
+  return *FComponents;
+}
+
+int TComponent::ComponentCount() const { return FComponents ? static_cast<int>(FComponents->Count()) : 0; }
+
 TComponent* TComponent::Components(int Index) const {
   if (Index < 0 || Index >= ComponentCount()) throw EListError::CreateFmt("List index out of bounds (%d)", Index);
-  return FComponents[static_cast<size_t>(Index)];
+  FComponents->Compact();
+  return FComponents->Items[static_cast<size_t>(Index)];
 }
 
 int TComponent::ComponentIndex() const {
   if (!FOwner) return -1;
-  const auto& list = FOwner->FComponents;
-  return static_cast<int>(std::find(list.begin(), list.end(), this) - list.begin());
+  TComponentList& list = *FOwner->FComponents;
+  list.Compact();
+  return static_cast<int>(list.Find(this));
 }
 
 void TComponent::SetComponentIndex(int Value) {
   if (!FOwner) return;
-  auto& list = FOwner->FComponents;
-  const int count = static_cast<int>(list.size());
-  Value = std::clamp(Value, 0, count - 1);
-  const int current = ComponentIndex();
+  TComponentList& list = *FOwner->FComponents;
+  list.Compact();
+  Value = std::clamp(Value, 0, static_cast<int>(list.Count()) - 1);
+  const int current = static_cast<int>(list.Find(this));
   if (current == Value) return;
-  list.erase(list.begin() + current);
-  list.insert(list.begin() + Value, this);
+  list.Items.erase(list.Items.begin() + current);
+  list.Items.insert(list.Items.begin() + Value, this);
+  list.Reindex();
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -143,24 +217,25 @@ void TComponent::InsertComponent(TComponent* AComponent) {
 void TComponent::RemoveComponent(TComponent* AComponent) {
   if (!AComponent || AComponent->FOwner != this) return;
   Notification(AComponent, opRemove);
+  AComponent->TellHolders(this);
   AComponent->SetReference(false);
   Remove(AComponent);
 }
 
 void TComponent::Insert(TComponent* AComponent) {
-  FComponents.push_back(AComponent);
+  Owned().Add(AComponent);
   AComponent->FOwner = this;
   if (FNameIndex) {
     IndexName(AComponent, true);
-  } else if (FComponents.size() >= kIndexFrom) {
+  } else if (FComponents->Count() >= kIndexFrom) {
     FNameIndex = std::make_unique<TComponentNames>();
-    for (TComponent* c : FComponents) IndexName(c, true);
+    FComponents->ForEach([this](TComponent* c) { IndexName(c, true); });
   }
 }
 
 void TComponent::Remove(TComponent* AComponent) {
   IndexName(AComponent, false);
-  EraseOne(FComponents, AComponent);
+  FComponents->Erase(AComponent);
   AComponent->FOwner = nullptr;
 }
 
@@ -186,15 +261,15 @@ TComponent* TComponent::FindComponent(const AnsiString& AName) const {
     const auto it = FNameIndex->ByName.find(UpperCase(AName));
     return it == FNameIndex->ByName.end() ? nullptr : it->second;
   }
-  for (TComponent* c : FComponents)
-    if (SameText(c->FName, AName)) return c;
+  if (FComponents)
+    for (TComponent* c : FComponents->Items)
+      if (c && SameText(c->FName, AName)) return c;
   return nullptr;
 }
 
 void TComponent::DestroyComponents() {
-  while (!FComponents.empty()) {
-    TComponent* instance = FComponents.back();
-    // Siblings hear of it only when someone asked (csFreeNotification): the rest are going too.
+  while (TComponent* instance = FComponents ? FComponents->Last() : nullptr) {
+    // One in a pair tells the other before it goes; the rest are going too and need not hear.
     if (instance->FComponentState.Contains(csFreeNotification) ||
         (FComponentState.Contains(csDesigning) && FComponentState.Contains(csInline))) {
       RemoveComponent(instance);
@@ -209,23 +284,45 @@ void TComponent::DestroyComponents() {
 void TComponent::Destroying() {
   if (FComponentState.Contains(csDestroying)) return;
   FComponentState << csDestroying;
-  for (TComponent* c : FComponents) c->Destroying();
+  if (FComponents) FComponents->ForEach([](TComponent* c) { c->Destroying(); });
 }
 
+// The owned components are not told: each that holds another has a pair with it.
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
   if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
-  // By index: a receiver may change the list (it only ever shrinks or grows at the end here).
-  for (size_t i = 0; i < FComponents.size(); ++i) FComponents[i]->Notification(AComponent, Operation);
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {
   if (!AComponent) return;
-  if (AComponent != this && (!FOwner || AComponent->FOwner != FOwner) &&
-      std::find(FFreeNotifies.begin(), FFreeNotifies.end(), AComponent) == FFreeNotifies.end()) {
-    FFreeNotifies.push_back(AComponent);
+  if (AComponent != this && !(FFreeNotifies && FFreeNotifies->Contains(AComponent))) {
+    if (!FFreeNotifies) FFreeNotifies = std::make_unique<TComponentList>();
+    FFreeNotifies->Add(AComponent);
     AComponent->FreeNotification(this);
   }
   FComponentState << csFreeNotification;
+}
+
+void TComponent::TellHolders(const TComponent* Within) {
+  if (!FFreeNotifies) return;
+  // Out of the pair before notifying: the receiver may look at its pairs.
+  auto tell = [this](TComponent* other) {
+    other->RemoveNotification(this);
+    other->Notification(this, opRemove);
+  };
+  if (!Within) {
+    while (TComponent* other = FFreeNotifies->Last()) {
+      FFreeNotifies->Erase(other);
+      tell(other);
+    }
+    return;
+  }
+  // A receiver may end other pairs, or free their components: those are skipped.
+  std::vector<TComponent*> held;
+  FFreeNotifies->ForEach([&](TComponent* c) {
+    if (OwnedWithin(c, Within)) held.push_back(c);
+  });
+  for (auto it = held.rbegin(); it != held.rend(); ++it)
+    if (FFreeNotifies->Erase(*it)) tell(*it);
 }
 
 void TComponent::RemoveFreeNotification(TComponent* AComponent) {
@@ -234,15 +331,16 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
   AComponent->RemoveNotification(this);
 }
 
-void TComponent::RemoveNotification(TComponent* AComponent) { EraseOne(FFreeNotifies, AComponent); }
+void TComponent::RemoveNotification(TComponent* AComponent) {
+  if (FFreeNotifies) FFreeNotifies->Erase(AComponent);
+}
 
 void TComponent::SetDesigning(bool Value, bool SetChildren) {
   if (Value)
     FComponentState << csDesigning;
   else
     FComponentState >> csDesigning;
-  if (SetChildren)
-    for (TComponent* c : FComponents) c->SetDesigning(Value, true);
+  if (SetChildren && FComponents) FComponents->ForEach([Value](TComponent* c) { c->SetDesigning(Value, true); });
 }
 
 void TComponent::DefineProperties(TFiler* Filer) {

@@ -19,10 +19,11 @@ bool Inside(const TRect& r, const TPoint& p) {
   return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
 }
 
+// From the end: children mostly go in the reverse order of their coming (a parent frees the last first).
 template <class T>
 void EraseOne(std::vector<T*>& list, T* item) {
-  auto it = std::find(list.begin(), list.end(), item);
-  if (it != list.end()) list.erase(it);
+  const auto it = std::find(list.rbegin(), list.rend(), item);
+  if (it != list.rend()) list.erase(std::next(it).base());
 }
 
 // Ends a paint cycle even when a Paint handler throws.

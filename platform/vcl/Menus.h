@@ -271,7 +271,10 @@ class TPopupMenu : public TMenu {
   bool AutoPopup() const { return FAutoPopup; }
   void SetAutoPopup(bool Value) { FAutoPopup = Value; }
   TComponent* PopupComponent() const { return FPopupComponent; }
-  void SetPopupComponent(TComponent* Value) { FPopupComponent = Value; }
+  void SetPopupComponent(TComponent* Value) {
+    FPopupComponent = Value;
+    if (Value) Value->FreeNotification(this);
+  }
   TPopupAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TPopupAlignment Value) { FAlignment = Value; }
   TPoint PopupPoint() const { return FPopupPoint; }

@@ -10,10 +10,9 @@
 
 // ---- Item buttons ---------------------------------------------------------------------------------------
 
-// The group keeps and frees its items itself (FButtons) rather than owning them as components: an owner
-// tells every component it owns of each insertion and removal, which would make building or clearing a
-// long list quadratic. The items hear of a freed skin or image list through their own free notifications.
-TbsGroupButton::TbsGroupButton(TbsSkinItemGroup* Group, bool ARadio) : TbsSkinCheckRadioBox(nullptr), FGroup(Group) {
+// The group owns its items and keeps them in order (FButtons); it frees them itself, last first, as the
+// items change. The items hear of a freed skin or image list through their own free notifications.
+TbsGroupButton::TbsGroupButton(TbsSkinItemGroup* Group, bool ARadio) : TbsSkinCheckRadioBox(Group), FGroup(Group) {
   Group->FButtons.push_back(this);
   SetVisible(false);
   SetEnabled(Group->Enabled());
@@ -29,8 +28,10 @@ TbsGroupButton::TbsGroupButton(TbsSkinItemGroup* Group, bool ARadio) : TbsSkinCh
 
 TbsGroupButton::~TbsGroupButton() {
   TearDownWindow();
+  // From the end: the group frees the last item first.
   auto& list = FGroup->FButtons;
-  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  const auto it = std::find(list.rbegin(), list.rend(), this);
+  if (it != list.rend()) list.erase(std::next(it).base());
 }
 
 void TbsGroupButton::KeyDown(WORD& Key, TShiftState Shift) {

@@ -1,7 +1,7 @@
 #pragma once
 // Skinned radio and check groups: group boxes that show a string list as a grid of item buttons (radio
-// buttons, one chosen; or check boxes, any checked). The item buttons are made, placed and freed by the
-// group and never streamed.
+// buttons, one chosen; or check boxes, any checked). The item buttons are owned, made, placed and freed
+// by the group and never streamed.
 
 #include "skin/controls/bsSkinCtrls_checkradio.h"
 #include "skin/controls/bsSkinCtrls_panel.h"

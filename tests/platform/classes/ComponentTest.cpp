@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -74,18 +76,95 @@ TEST_F(Components, AnOwnerFreesWhatItOwnsLastCreatedFirst) {
   EXPECT_EQ(gLog, (std::vector<std::string> { "~Owner", "~C", "~B", "~B1", "~A" }));
 }
 
-TEST_F(Components, InsertAndRemoveNoticesReachEveryOwnedComponentAtAnyDepth) {
+// The owner hears of every component that comes or goes; of the others only those holding the one that
+// goes hear, wherever they sit below the owner.
+TEST_F(Components, InsertAndRemoveNoticesReachTheOwnerAndEveryHolderAtAnyDepth) {
   TCtLogged owner(nullptr, "Owner");
   auto* a = new TCtLogged(&owner, "A");
-  new TCtLogged(a, "A1");
+  auto* a1 = new TCtLogged(a, "A1");
+  new TCtLogged(&owner, "Bystander");
   gLog.clear();
   auto* b = new TCtLogged(&owner, "B");  // named after insertion: the notice shows no name yet
-  EXPECT_EQ(gLog, (std::vector<std::string> { "Owner +?", "A +?", "A1 +?" }));
+  EXPECT_EQ(gLog, (std::vector<std::string> { "Owner +?" }));
+  a1->SetRef(b);
   gLog.clear();
   delete b;  // freeing one component takes it off its owner's list, with notices
-  EXPECT_EQ(gLog, (std::vector<std::string> { "~B", "Owner -B", "A -B", "A1 -B" }));
-  EXPECT_EQ(owner.ComponentCount(), 1);
+  EXPECT_EQ(gLog, (std::vector<std::string> { "~B", "A1 -B", "Owner -B" }));
+  EXPECT_EQ(a1->Ref(), nullptr);
+  EXPECT_EQ(owner.ComponentCount(), 2);
   EXPECT_EQ(owner.FindComponent("b"), nullptr);
+
+  // Taken off its owner alive: the holders below that owner let go of it, one elsewhere keeps it.
+  TCtLogged elsewhere(nullptr, "Elsewhere");
+  auto* far = new TCtLogged(&elsewhere, "Far");
+  auto* c = new TCtLogged(&owner, "C");
+  a1->SetRef(c);
+  far->SetRef(c);
+  gLog.clear();
+  elsewhere.InsertComponent(c);
+  EXPECT_EQ(gLog, (std::vector<std::string> { "Owner -C", "A1 -C", "Elsewhere +C" }));
+  EXPECT_EQ(a1->Ref(), nullptr);
+  EXPECT_EQ(far->Ref(), c);
+  gLog.clear();
+  delete c;
+  EXPECT_EQ(gLog, (std::vector<std::string> { "~C", "Far -C", "Elsewhere -C" }));
+  EXPECT_EQ(far->Ref(), nullptr);
+}
+
+// Hundreds of siblings, each holding the next and all holding one shared component, freed in an order
+// that is neither first nor last created: every holder of a freed one lets go of it, no notice reaches a
+// freed component (the sanitizers would see it), and the survivors keep their order and places.
+TEST_F(Components, ManySiblingsFreedInAnyOrderAreDroppedByTheirHolders) {
+  constexpr int n = 301;
+  auto* owner = new TCtLogged(nullptr, "Owner");
+  auto* shared = new TCtLogged(owner, "Shared");
+  std::vector<TCtLogged*> made;
+  for (int i = 0; i < n; ++i) made.push_back(new TCtLogged(owner, ("S" + std::to_string(i)).c_str()));
+  for (int i = 0; i < n; ++i) made[i]->SetRef(made[(i + 1) % n]);
+  // The shared one holds every sibling in turn, so it is in a pair with each of them: the last word.
+  for (TCtLogged* s : made) shared->SetRef(s);
+  shared->SetRef(made[n - 1]);
+  shared->SetRef(made[n - 1]);  // asked twice: still one pair
+
+  std::vector<bool> alive(n, true);
+  auto free = [&](int i) {
+    if (!alive[i]) return;
+    delete made[i];
+    alive[i] = false;
+  };
+  for (int i = 0; i < n; i += 3) free(i);          // every third from the front
+  for (int i = n - 2; i > n / 2; i -= 4) free(i);  // then some from the back
+  int live = 0;
+  for (int i = 0; i < n; ++i) {
+    if (!alive[i]) continue;
+    ++live;
+    const int next = (i + 1) % n;
+    EXPECT_EQ(made[i]->Ref(), alive[next] ? made[next] : nullptr) << i;
+  }
+  EXPECT_EQ(owner->ComponentCount(), live + 1);
+  int place = 1;
+  for (int i = 0; i < n; ++i) {
+    if (!alive[i]) continue;
+    ASSERT_EQ(owner->Components(place), made[i]) << i;
+    EXPECT_EQ(made[i]->ComponentIndex(), place) << i;
+    ++place;
+  }
+  EXPECT_EQ(shared->Ref(), nullptr);  // its last word went in the first round
+  int lastAlive = n - 1;
+  while (!alive[lastAlive]) --lastAlive;
+  TCtLogged* last = made[lastAlive];
+  last->SetComponentIndex(0);
+  EXPECT_EQ(owner->Components(0), last);
+  EXPECT_EQ(owner->Components(1), shared);
+  EXPECT_EQ(shared->ComponentIndex(), 1);
+
+  delete shared;  // each survivor hears once, through its pair
+  int heard = 0;
+  for (const std::string& line : gLog) heard += line.ends_with(" -Shared");
+  EXPECT_EQ(heard, live + 1);  // the owner too
+  gLog.clear();
+  delete owner;  // the ring's remaining pairs are undone as the siblings go
+  EXPECT_EQ(std::count_if(gLog.begin(), gLog.end(), [](const std::string& l) { return l[0] == '~'; }), live + 1);
 }
 
 TEST_F(Components, FreeNotificationWorksAcrossOwnersInBothDirections) {
@@ -114,7 +193,7 @@ TEST_F(Components, AReferencedSiblingTellsTheOthersWhenTheOwnerGoes) {
   auto* owner = new TCtLogged(nullptr, "Owner");
   auto* user = new TCtLogged(owner, "User");
   new TCtLogged(owner, "Skin");
-  user->SetRef(owner->FindComponent("SKIN"));  // same owner: only the flag is set
+  user->SetRef(owner->FindComponent("SKIN"));  // same owner: a pair all the same
   gLog.clear();
   delete owner;
   // The owner is past its own destructor body by then, so only the sibling is left to hear it.

@@ -193,6 +193,12 @@ TEST_F(MouseTest, RightClickOpensThePopupMenuUnlessOnContextPopupHandlesIt) {
   xt::Advance(1000);
   ClickAt(shape, 6, 6, xt::mbRight);
   EXPECT_EQ(popups, 1);
+
+  // Shown for a sibling that never had it as its menu: the menu still forgets that one when it goes.
+  auto* other = new TTestShape(form);
+  popup->SetPopupComponent(other);
+  delete other;
+  EXPECT_EQ(popup->PopupComponent(), nullptr);
 }
 
 TEST_F(MouseTest, TheWheelGoesToTheFocusedControl) {

@@ -189,6 +189,8 @@ TEST_F(GroupsTest, TenThousandItemsAndAbsurdColumnsStandUp) {
   for (int i = 0; i < 10000; ++i) text += "item" + std::to_string(i) + "\r\n";
   auto* g = NewGroup<TbsSkinRadioGroup>(5, 5, 300, 200, text);
   ASSERT_EQ(g->ButtonCount(), 10000);
+  ASSERT_EQ(g->ComponentCount(), 10000);  // the group owns its items
+  EXPECT_EQ(g->Components(9999), g->Buttons(9999));
   g->SetColumns(1000);
   g->SetItemIndex(9999);
   EXPECT_TRUE(g->Buttons(9999)->Checked());
@@ -200,6 +202,7 @@ TEST_F(GroupsTest, TenThousandItemsAndAbsurdColumnsStandUp) {
   EXPECT_EQ(g->Buttons(625)->Left(), g->Buttons(0)->Left() + (298 / 16 - 2));
   g->Items()->Clear();
   EXPECT_EQ(g->ButtonCount(), 0);
+  EXPECT_EQ(g->ComponentCount(), 0);
 }
 
 TEST_F(GroupsTest, StreamsItemsAndIndexButNeverTheItemButtons) {
