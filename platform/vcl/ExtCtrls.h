@@ -1,6 +1,6 @@
 #pragma once
-// The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images and radio
-// groups.
+// The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images, radio
+// groups, splitters and control bars.
 
 #include <memory>
 #include <vector>
@@ -264,3 +264,70 @@ class TRadioGroup : public TCustomRadioGroup {
 };
 
 XJ_UNIT_REGISTRATION(RegisterExtCtrls)
+
+// ---- TSplitter ----------------------------------------------------------------------------------------
+
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+XJ_ENUM_IDENTS(TResizeStyle, rsNone, rsLine, rsUpdate, rsPattern);
+typedef TClosure<void(TObject* Sender, int& NewSize, bool& Accept)> TSplitterCanResizeEvent;
+
+// A windowless bar aligned to an edge of its parent. Dragging it with the left button resizes the
+// visible sibling aligned to the same side whose edge it touches: that sibling keeps at least MinSize,
+// and so does the room left for the rest of the parent. rsUpdate resizes live; rsLine and rsPattern
+// (drawn alike) show an inverted line while dragging and resize on release; rsNone resizes on release.
+// With AutoSnap, a drag past the MinSize limit collapses the sibling to nothing. OnCanResize may change
+// or refuse each new size; OnMoved follows the end of a drag that resized something.
+class TSplitter : public TGraphicControl {
+  XJ_CLASS(TSplitter, TGraphicControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TSplitter(TComponent* AOwner);
+
+  bool AutoSnap() const { return FAutoSnap; }
+  void SetAutoSnap(bool Value) { FAutoSnap = Value; }
+  bool Beveled() const { return FBeveled; }
+  void SetBeveled(bool Value);
+  int MinSize() const { return FMinSize; }
+  // At least 1.
+  void SetMinSize(int Value) { FMinSize = Value < 1 ? 1 : Value; }
+  TResizeStyle ResizeStyle() const { return FResizeStyle; }
+  void SetResizeStyle(TResizeStyle Value) { FResizeStyle = Value; }
+
+  TSplitterCanResizeEvent OnCanResize;
+  TNotifyEvent OnMoved;
+  TNotifyEvent OnPaint;
+
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Paint() override;
+  // Keeps the cursor matching the direction of the drag.
+  void RequestAlign() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The sibling a drag resizes, or null.
+  TControl* FindControl();
+
+ private:
+  bool Horizontal() const { return Align() == alLeft || Align() == alRight; }
+  // The neighbour's size for the mouse at (X, Y), limited, snapped and offered to OnCanResize; false
+  // when the handler refuses.
+  bool CalcNewSize(int X, int Y, int& NewSize);
+  void ApplySize(int NewSize);
+  void ToggleLine();
+  void StopSizing(bool Apply);
+
+  bool FAutoSnap { true };
+  bool FBeveled { false };
+  int FMinSize { 30 };
+  TResizeStyle FResizeStyle { rsPattern };
+  TControl* FControl { nullptr };
+  TPoint FDownPos;  // in the parent's client coordinates
+  int FOldSize { 0 };
+  int FMaxSize { 0 };
+  int FNewSize { 0 };
+  // Where the indicator line is drawn, in the parent's client coordinates; empty when not shown.
+  TRect FLine;
+  bool FLineVisible { false };
+};
