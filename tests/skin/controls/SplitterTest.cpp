@@ -155,17 +155,23 @@ TEST_F(SkinSplitterTest, ControlBarCutsBackgroundAndBandFramesFromTheSkin) {
   EXPECT_EQ(Code(bar, 200, 60).owner, owner);
   EXPECT_EQ(Code(bar, 200, 60).code, RectCode("skinrect"));
   // An empty client part has nothing to tile: the face colour instead.
+  const TRect client = BarRecord()->ClRect;
   BarRecord()->ClRect = TRect(5, 5, 5, 9);
   bar->Invalidate();
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(bar, 200, 60), RGB(192, 192, 192));
 
-  // SkinBevel: the client area inset by the skin's borders.
-  BarRecord()->ClRect = TRect(2, 3, 59, 44);  // of a 64 x 48 picture: 2, 3, 5 and 4 pixels of border
+  // SkinBevel: the client area inset by the skin's borders, which are drawn around it.
+  BarRecord()->ClRect = client;
   bar->SetSkinBevel(true);
   xt::PumpUntilIdle();
-  EXPECT_EQ(bar->Width() - bar->ClientWidth(), 7);
-  EXPECT_EQ(bar->Height() - bar->ClientHeight(), 7);
+  const TRect skinRect = BarRecord()->SkinRect;
+  EXPECT_EQ(bar->Width() - bar->ClientWidth(), client.Left + skinRect.Width() - client.Right);
+  EXPECT_EQ(bar->Height() - bar->ClientHeight(), client.Top + skinRect.Height() - client.Bottom);
+  EXPECT_GT(bar->Width(), bar->ClientWidth());
+  // The border itself, read just outside the client area on each side.
+  for (auto [x, y] : { std::pair { -1, 10 }, { 100, -1 }, { bar->ClientWidth(), 10 }, { 100, bar->ClientHeight() } })
+    EXPECT_EQ(Code(bar, x, y).owner, owner) << x << "," << y;
   Gallery(bar, "bsSkinCtrls", "test-bevel");
 
   // The second skin has no control bar record: the stock look, border style removed.
