@@ -316,7 +316,7 @@ class TSplitter : public TGraphicControl {
   bool CalcNewSize(int X, int Y, int& NewSize);
   void ApplySize(int NewSize);
   void ToggleLine();
-  void StopSizing(bool Apply);
+  void StopSizing();
 
   bool FAutoSnap { true };
   bool FBeveled { false };

@@ -167,14 +167,14 @@ void TSplitter::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TSplitter::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Button == mbLeft && FControl) StopSizing(true);
+  if (Button == mbLeft && FControl) StopSizing();
   TGraphicControl::MouseUp(Button, Shift, X, Y);
 }
 
-void TSplitter::StopSizing(bool Apply) {
+void TSplitter::StopSizing() {
   if (FLineVisible) ToggleLine();
   TControl* control = FControl;
-  const bool moved = Apply && FNewSize != FOldSize;
+  const bool moved = FNewSize != FOldSize;
   if (moved && FResizeStyle != rsUpdate) ApplySize(FNewSize);
   FControl = nullptr;
   control->RemoveFreeNotification(this);
