@@ -84,7 +84,7 @@ namespace xj::vcl {
 bool RegisterExtCtrls() {
   static const bool registered = (RegisterClasses({ TTimer::StaticClass(), TBevel::StaticClass(), TImage::StaticClass(),
                                                     TPanel::StaticClass(), TRadioGroup::StaticClass() }),
-                                  true);
+                                  RegisterClasses({ TSplitter::StaticClass(), TControlBar::StaticClass() }), true);
   return registered;
 }
 }  // namespace xj::vcl

@@ -1,6 +1,6 @@
 #pragma once
-// The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images and radio
-// groups.
+// The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images, radio
+// groups, splitters and control bars.
 
 #include <memory>
 #include <vector>
@@ -264,3 +264,155 @@ class TRadioGroup : public TCustomRadioGroup {
 };
 
 XJ_UNIT_REGISTRATION(RegisterExtCtrls)
+
+// ---- TSplitter ----------------------------------------------------------------------------------------
+
+enum TResizeStyle { rsNone, rsLine, rsUpdate, rsPattern };
+XJ_ENUM_IDENTS(TResizeStyle, rsNone, rsLine, rsUpdate, rsPattern);
+typedef TClosure<void(TObject* Sender, int& NewSize, bool& Accept)> TSplitterCanResizeEvent;
+
+// A windowless bar aligned to an edge of its parent. Dragging it with the left button resizes the
+// visible sibling aligned to the same side whose edge it touches: that sibling keeps at least MinSize,
+// and so does the room left for the rest of the parent. rsUpdate resizes live; rsLine and rsPattern
+// (drawn alike) show an inverted line while dragging and resize on release; rsNone resizes on release.
+// With AutoSnap, a drag past the MinSize limit collapses the sibling to nothing. OnCanResize may change
+// or refuse each new size; OnMoved follows the end of a drag that resized something.
+class TSplitter : public TGraphicControl {
+  XJ_CLASS(TSplitter, TGraphicControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TSplitter(TComponent* AOwner);
+
+  bool AutoSnap() const { return FAutoSnap; }
+  void SetAutoSnap(bool Value) { FAutoSnap = Value; }
+  bool Beveled() const { return FBeveled; }
+  void SetBeveled(bool Value);
+  int MinSize() const { return FMinSize; }
+  // At least 1.
+  void SetMinSize(int Value) { FMinSize = Value < 1 ? 1 : Value; }
+  TResizeStyle ResizeStyle() const { return FResizeStyle; }
+  void SetResizeStyle(TResizeStyle Value) { FResizeStyle = Value; }
+
+  TSplitterCanResizeEvent OnCanResize;
+  TNotifyEvent OnMoved;
+  TNotifyEvent OnPaint;
+
+ protected:
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Paint() override;
+  // Keeps the cursor matching the direction of the drag.
+  void RequestAlign() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The sibling a drag resizes, or null.
+  TControl* FindControl();
+
+ private:
+  bool Horizontal() const { return Align() == alLeft || Align() == alRight; }
+  // The neighbour's size for the mouse at (X, Y), limited, snapped and offered to OnCanResize; false
+  // when the handler refuses.
+  bool CalcNewSize(int X, int Y, int& NewSize);
+  void ApplySize(int NewSize);
+  void ToggleLine();
+  void StopSizing();
+
+  bool FAutoSnap { true };
+  bool FBeveled { false };
+  int FMinSize { 30 };
+  TResizeStyle FResizeStyle { rsPattern };
+  TControl* FControl { nullptr };
+  TPoint FDownPos;  // in the parent's client coordinates
+  int FOldSize { 0 };
+  int FMaxSize { 0 };
+  int FNewSize { 0 };
+  // Where the indicator line is drawn, in the parent's client coordinates; empty when not shown.
+  TRect FLine;
+  bool FLineVisible { false };
+};
+
+// ---- TCustomControlBar / TControlBar ------------------------------------------------------------------
+
+enum TBandPaintOption { bpoGrabber, bpoFrame };
+XJ_ENUM_IDENTS(TBandPaintOption, bpoGrabber, bpoFrame);
+typedef Set<TBandPaintOption> TBandPaintOptions;
+typedef TClosure<void(TObject* Sender, TControl* Control, TCanvas* Canvas, TRect& ARect, TBandPaintOptions& Options)>
+    TBandPaintEvent;
+typedef TClosure<void(TObject* Sender, TControl* Control, bool& Drag)> TBandDragEvent;
+typedef TClosure<void(TObject* Sender, TControl* Control, TRect& ARect)> TBandMoveEvent;
+typedef TClosure<void(TObject* Sender, TControl* Control, TRect& Insets, int& PreferredSize, int& RowCount)>
+    TBandInfoEvent;
+
+// A container whose visible children are bands in rows. Each band is its control with an 11-pixel grip
+// on the left and 2-pixel margins on the other sides, drawn by PaintControlFrame. Rows are found from the
+// children's tops (a band whose frame starts inside a row joins it), run top to bottom without gaps and,
+// with RowSnap, are a multiple of RowSize high; inside a row the bands keep their order and any gap
+// between them. With AutoSize the bar's height follows its rows. With AutoDrag a band dragged by its grip
+// follows the mouse across and between rows (below the last row it starts a new one); OnBandDrag may
+// refuse the drag and OnBandMove follows each move. The face is Color with Picture tiled over it.
+class TCustomControlBar : public TCustomControl {
+  XJ_CLASS(TCustomControlBar, TCustomControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TCustomControlBar(TComponent* AOwner);
+  ~TCustomControlBar() override;
+
+  bool AutoDrag() const { return FAutoDrag; }
+  void SetAutoDrag(bool Value) { FAutoDrag = Value; }
+  TPicture* Picture() const { return FPicture.get(); }
+  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+  // At least 1.
+  int RowSize() const { return FRowSize; }
+  void SetRowSize(int Value);
+  bool RowSnap() const { return FRowSnap; }
+  void SetRowSnap(bool Value);
+
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+
+  TBandPaintEvent OnBandPaint;
+  TBandDragEvent OnBandDrag;
+  TBandMoveEvent OnBandMove;
+  // Stored only: the band geometry is fixed.
+  TBandInfoEvent OnBandInfo;
+  TNotifyEvent OnPaint;
+
+  static constexpr int kGrip = 11;
+  static constexpr int kMargin = 2;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+  void Paint() override;
+  // Draws the frame and grip of the band around AControl; ARect is the band (the control's bounds grown
+  // by the grip and margins) and may be changed by OnBandPaint.
+  virtual void PaintControlFrame(TCanvas* Canvas, TControl* AControl, TRect& ARect);
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  void PictureChanged(TObject* Sender);
+  // Places the bands (when Apply) and gives the height of all rows.
+  int LayoutBands(bool Apply);
+  // The band dragged by the grip under the client point, or null.
+  TControl* GripAt(int X, int Y);
+
+  std::unique_ptr<TPicture> FPicture;
+  bool FAutoDrag { true };
+  int FRowSize { 26 };
+  bool FRowSnap { true };
+  bool FLayingOut { false };
+  TControl* FDragControl { nullptr };
+  TPoint FDragOffset;  // the mouse from the dragged control's top-left corner
+};
+
+class TControlBar : public TCustomControlBar {
+  XJ_CLASS(TControlBar, TCustomControlBar)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TControlBar(TComponent* AOwner) : TCustomControlBar(AOwner) {}
+};

@@ -769,6 +769,7 @@ HDC GetWindowDC(HWND hwnd);
 #define DCX_PARENTCLIP 0x00000020L
 #define DCX_EXCLUDERGN 0x00000040L
 #define DCX_INTERSECTRGN 0x00000080L
+#define DCX_USESTYLE 0x00010000L
 HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags);
 int ReleaseDC(HWND hwnd, HDC dc);
 HWND WindowFromDC(HDC dc);

@@ -103,7 +103,7 @@ void SubtractSiblingsAbove(Region& r, const Wnd* w) {
 // or whole), inside every ancestor's client area and window region, minus the siblings above it and
 // the siblings above its ancestors, minus its children when it clips them. A window marked
 // WS_EX_TRANSPARENT is not cut out of what lies beneath it.
-Region VisibleInTop(Wnd* w, bool client) {
+Region VisibleInTop(Wnd* w, bool client, std::optional<bool> clipChildren) {
   if (!ReallyVisible(w)) return Region();
   Region r(RectInTop(w, client));
   IntersectWindowRegion(r, w);
@@ -113,7 +113,7 @@ Region VisibleInTop(Wnd* w, bool client) {
     IntersectWindowRegion(r, p);
     SubtractSiblingsAbove(r, c);
   }
-  if (client && (w->style & WS_CLIPCHILDREN)) {
+  if (client && clipChildren.value_or((w->style & WS_CLIPCHILDREN) != 0)) {
     for (Wnd* c : w->children) {
       if (!c->Visible() || (c->exStyle & WS_EX_TRANSPARENT)) continue;
       Region area(RectInTop(c, false));
@@ -124,7 +124,7 @@ Region VisibleInTop(Wnd* w, bool client) {
   return r;
 }
 
-HDC MakeDC(Wnd* w, bool window, const Region* extraClip) {
+HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> clipChildren = std::nullopt) {
   if (w == Desktop()) {
     static NullTarget screen;
     HDC dc = gdi::CreateTargetDC(&screen, POINT { 0, 0 }, nullptr, nullptr);
@@ -133,7 +133,7 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip) {
   }
   Wnd* top = Root(w);
   POINT origin = OriginInTop(w, !window);
-  Region vis = VisibleInTop(w, !window);
+  Region vis = VisibleInTop(w, !window, clipChildren);
   vis.Translate(-origin.x, -origin.y);
   if (extraClip) vis.Intersect(*extraClip);
   HRGN hv = gdi::CreateRegion(std::move(vis));
@@ -214,11 +214,15 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
       useExtra = true;
     }
   }
-  return MakeDC(w, (flags & DCX_WINDOW) != 0, useExtra ? &extra : nullptr);
+  // Without DCX_USESTYLE only the flags decide whether the children are cut out, so that a caller can
+  // draw over them (a drag indicator).
+  std::optional<bool> clipChildren;
+  if (!(flags & DCX_USESTYLE)) clipChildren = (flags & DCX_CLIPCHILDREN) != 0;
+  return MakeDC(w, (flags & DCX_WINDOW) != 0, useExtra ? &extra : nullptr, clipChildren);
 }
 
-HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, 0); }
-HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW); }
+HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_USESTYLE); }
+HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_USESTYLE); }
 
 int ReleaseDC(HWND, HDC dc) {
   auto it = Dcs().find(dc);

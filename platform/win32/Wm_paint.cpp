@@ -91,7 +91,7 @@ void PaintNow(Wnd* w, UINT flags) {
       AfterPaintDispatch(w, before);
     }
   } else if ((flags & RDW_ERASENOW) && w->erase) {
-    HDC dc = GetDCEx(h, nullptr, 0);
+    HDC dc = GetDCEx(h, nullptr, DCX_USESTYLE);
     w->erase = false;
     Send(w, WM_ERASEBKGND, (WPARAM)dc, 0);
     if (IsWindow(h)) ReleaseDC(h, dc);

@@ -12,5 +12,6 @@
 #include "skin/controls/bsSkinCtrls_panel.h"
 #include "skin/controls/bsSkinCtrls_checkradio.h"
 #include "skin/controls/bsSkinCtrls_groups.h"
+#include "skin/controls/bsSkinCtrls_splitter.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

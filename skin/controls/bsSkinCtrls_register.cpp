@@ -13,6 +13,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinStdLabel::StaticClass(), TbsSkinLabel::StaticClass(), TbsSkinStatusPanel::StaticClass() });
     RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
+    RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
     return true;
   }();
   return done;
