@@ -12,7 +12,7 @@
 #include "platform/vcl/Graphics.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 #include "tests/skin/data/SkinTestSupport.h"
 
 using namespace skintest;

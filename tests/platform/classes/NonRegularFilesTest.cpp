@@ -18,7 +18,7 @@
 #include "platform/vcl/Jpeg.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/WinBase.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 #include "tests/platform/classes/TempDir.h"
 
 using xj::test::ExpectRefused;
@@ -52,7 +52,7 @@ const std::vector<TLoader>& Loaders() {
   return loaders;
 }
 
-TEST(SpecialFiles, EveryLoaderRefusesWhatIsNoRegularFileAtOnceNamingIt) {
+TEST(NonRegularFiles, EveryLoaderRefusesWhatIsNoRegularFileAtOnceNamingIt) {
   TTempDir dir;
   xj::test::GuardedFifo fifo(dir / "pipe");
   // The FIFO first: should a loader wait on it, the guard ends the wait and the first check stops the test.
@@ -80,7 +80,7 @@ TEST(SpecialFiles, EveryLoaderRefusesWhatIsNoRegularFileAtOnceNamingIt) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
 
-TEST(SpecialFiles, RegularFilesBeyondWhatALoaderTakesAreRefusedUnread) {
+TEST(NonRegularFiles, RegularFilesBeyondWhatALoaderTakesAreRefusedUnread) {
   TTempDir dir;
   // Sparse: the size is there without the bytes.
   auto sized = [&](const std::string& name, off_t size) {
