@@ -9,9 +9,10 @@
 namespace xj::gdi {
 namespace {
 
-// Live objects by handle: open addressing with linear probing. Handles are handed out in sequence, so
-// the handle itself spreads them over the slots, and a lookup — which every drawing call makes — reads
-// one or two adjacent slots instead of chasing a node.
+// Live objects by handle: open addressing with linear probing, so that a lookup — which every drawing
+// call makes — reads one or two adjacent slots instead of chasing a node. Handles are handed out in
+// sequence and long-lived ones sit in runs, so the slot comes from a multiplicative hash: taken as they
+// are, a new handle landing on such a run would probe its whole length.
 class HandleMap {
  public:
   Object* Find(uintptr_t key) const {
@@ -49,7 +50,7 @@ class HandleMap {
     uintptr_t key = 0;
     Object* object = nullptr;
   };
-  size_t Home(uintptr_t key) const { return (key >> 4) & (FSlots.size() - 1); }
+  size_t Home(uintptr_t key) const { return size_t((uint64_t(key >> 4) * 0x9E3779B97F4A7C15ull) >> (64 - FBits)); }
   size_t Next(size_t i) const { return (i + 1) & (FSlots.size() - 1); }
   void Place(uintptr_t key, Object* object) {
     size_t i = Home(key);
@@ -59,11 +60,13 @@ class HandleMap {
   void Grow() {
     std::vector<Slot> old(FSlots.size() * 2);
     old.swap(FSlots);
+    ++FBits;
     for (const Slot& s : old)
       if (s.key) Place(s.key, s.object);
   }
 
-  std::vector<Slot> FSlots = std::vector<Slot>(1024);
+  int FBits = 10;
+  std::vector<Slot> FSlots = std::vector<Slot>(size_t(1) << FBits);
   size_t FCount = 0;
 };
 
