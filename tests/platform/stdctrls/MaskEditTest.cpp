@@ -7,6 +7,7 @@
 #include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/Mask.h"
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
+#include "tests/support/GalleryPng.h"
 
 using namespace stdtest;
 
@@ -74,6 +75,8 @@ TEST_F(MaskEditTest, TheTimeMaskKeyByKey) {
           { "home", press(VK_HOME), "[1]2:  :  " },
           { "end", press(VK_END), "12:  :  |" },
           { "left from the end", press(VK_LEFT), "12:  : [ ]" },
+          { "a click selects the position under it", [e] { ClickAt(e, 4 * kCharW + 2, 5); }, "12: [ ]:  " },
+          { "a click on a literal selects the next position", [e] { ClickAt(e, 2 * kCharW + 2, 5); }, "12:[ ] :  " },
       },
       Look);
   // Blanks stay in the text (they are spaces here), the literals too.
@@ -100,6 +103,18 @@ TEST_F(MaskEditTest, TheMillisecondMaskAndTextsOfTheOtherLength) {
   // Text that does not fit blanks only the positions it misses.
   e->SetText("1x:02:0y.004");
   EXPECT_EQ(e->Text(), "1 :02:0 .004");
+
+  // For the gallery: a readable face and a visible blank.
+  e->Font()->SetName("DejaVu Sans");
+  e->Font()->SetHeight(-13);
+  e->SetEditMask("!90:00:00.000;1;_");
+  e->SetText("12:34");
+  Press(VK_HOME);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  EXPECT_EQ(Look(e), "12:3[4]:__.___");
+  xt::GalleryPng(e->Handle(), "platform-maskedit-half-filled", true);
 }
 
 TEST_F(MaskEditTest, TheMaskLanguage) {
