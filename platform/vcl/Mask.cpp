@@ -233,20 +233,10 @@ class Pattern {
           FLeadingBlanks = true;
           break;
         case '>':
-          if (q < end && *q == '<') {
-            FCasing = Casing::Keep;
-            ++q;
-          } else {
-            FCasing = Casing::Upper;
-          }
+          FCasing = Casing::Upper;
           break;
-        case '<':
-          if (q < end && *q == '>') {
-            FCasing = Casing::Keep;
-            ++q;
-          } else {
-            FCasing = Casing::Lower;
-          }
+        case '<':  // "<>" ends either conversion
+          FCasing = q < end && *q == '>' ? (++q, Casing::Keep) : Casing::Lower;
           break;
         case '0':
         case '9':
