@@ -330,9 +330,13 @@ void TCustomMaskEdit::SelectPosition(size_t slot) {
 
 void TCustomMaskEdit::SelectInput(size_t offset) { SelectPosition(FPattern->NextInput(FPattern->SlotAt(offset))); }
 
+// The mask, not MaxLength, decides the length: the limit is lifted while a position is written.
 void TCustomMaskEdit::Overwrite(size_t from, size_t to, const AnsiString& s) {
+  const int limit = MaxLength();
+  if (limit > 0) Perform(EM_LIMITTEXT, 0, 0);
   Perform(EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
   Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(s.c_str()));
+  if (limit > 0) Perform(EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
 }
 
 // Blanks the positions the selection touches, literals kept.

@@ -173,11 +173,16 @@ TEST_F(MaskEditTest, MasksThatCannotBeReadRaiseAndKeepTheOldOne) {
   Press(VK_END);
   Type("xyz");
   EXPECT_EQ(e->Text(), "12xyz");
-  // A mask longer than the window's limit still takes its whole text.
+  // A mask longer than MaxLength still takes its whole text, typed or set.
   e->SetMaxLength(2);
   e->SetEditMask("00000;1;_");
   e->SetText("12345");
   EXPECT_EQ(e->Text(), "12345");
+  Press(VK_END);
+  Press(VK_BACK);
+  Type("9");
+  EXPECT_EQ(e->Text(), "12349");
+  EXPECT_EQ(e->MaxLength(), 2);
 }
 
 TEST_F(MaskEditTest, PasteCutAndUndo) {
