@@ -240,4 +240,20 @@ TEST_F(MaskEditTest, AKeyDroppedByOnKeyPressIsNotTypedAndLeavingHalfFilledIsAllo
   EXPECT_EQ(e->Text(), " 0:00:00");
 }
 
+TEST_F(MaskEditTest, AFormResourceCarriesTheMaskBeforeTheText) {
+  TMaskEdit* e = Shown("000-00;0;_", "12345");
+  e->SetName("Serial");
+  const AnsiString text = WriteComponentResource(form);
+  const size_t mask = text.find("EditMask = '000-00;0;_'"), value = text.find("Text = '12345'");
+  ASSERT_NE(mask, AnsiString::npos) << text;
+  ASSERT_NE(value, AnsiString::npos) << text;
+  EXPECT_LT(mask, value);
+  TForm* read = NewForm(0, 0, 100, 100);
+  ReadComponentResource(read, text);
+  auto* back = dynamic_cast<TMaskEdit*>(read->FindComponent("Serial"));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->EditText(), "123-45");
+  EXPECT_EQ(back->Text(), "12345");
+}
+
 }  // namespace
