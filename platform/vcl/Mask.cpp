@@ -53,13 +53,16 @@ class Pattern {
     return p;
   }
 
-  const std::vector<Slot>& Slots() const { return FSlots; }
   size_t Count() const { return FSlots.size(); }
   size_t Length() const { return FLength; }
   char BlankChar() const { return FBlank; }
   size_t Offset(size_t slot) const { return slot < FSlots.size() ? FSlots[slot].offset : FLength; }
   size_t End(size_t slot) const { return Offset(slot) + FSlots[slot].Width(); }
   bool IsInput(size_t slot) const { return slot < FSlots.size() && FSlots[slot].kind != Kind::Literal; }
+  // Whether slot `slot` is the literal `c` (typing or pasting it steps over it).
+  bool IsLiteral(size_t slot, char c) const {
+    return slot < FSlots.size() && FSlots[slot].kind == Kind::Literal && FSlots[slot].literal == std::string(1, c);
+  }
 
   // The slot holding byte `offset`; Count() at or past the end.
   size_t SlotAt(size_t offset) const {
@@ -354,11 +357,11 @@ static bool Ranged(const Pattern& p, size_t start, size_t end) { return end > st
 // ---- Typing -------------------------------------------------------------------------------------------------------
 
 void TCustomMaskEdit::TypeChar(char c) {
-  size_t start = CaretStart();
+  const size_t start = CaretStart();
   if (Ranged(*FPattern, start, CaretEnd())) BlankSelection();
   const size_t at = FPattern->SlotAt(start);
-  if (at < FPattern->Count() && !FPattern->IsInput(at) && FPattern->Slots()[at].literal == std::string(1, c)) {
-    SelectPosition(FPattern->NextInput(at + 1));  // typing the literal steps over it
+  if (FPattern->IsLiteral(at, c)) {
+    SelectPosition(FPattern->NextInput(at + 1));
     return;
   }
   const size_t k = FPattern->NextInput(at);
@@ -395,7 +398,7 @@ void TCustomMaskEdit::PasteText() {
   AnsiString shown = EditText();
   size_t at = first;
   for (const char c : s) {
-    if (at < FPattern->Count() && !FPattern->IsInput(at) && FPattern->Slots()[at].literal == AnsiString(1, c)) {
+    if (FPattern->IsLiteral(at, c)) {
       ++at;
       continue;
     }
