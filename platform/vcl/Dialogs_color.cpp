@@ -16,20 +16,18 @@ namespace {
 constexpr int kCustomSlots = 16;
 constexpr COLORREF kWhite = 0xFFFFFF;
 
-// The basic colours, eight to a row.
+// The basic colours, row by row (eight to a row).
 const COLORREF kBasicColours[48] = {
-  RGB(255, 128, 128), RGB(255, 255, 128), RGB(128, 255, 128), RGB(0, 255, 128),
-  RGB(128, 255, 255), RGB(0, 128, 255),   RGB(255, 128, 192), RGB(255, 128, 255),
-  RGB(255, 0, 0),     RGB(255, 255, 0),   RGB(128, 255, 0),   RGB(0, 255, 64),
-  RGB(0, 255, 255),   RGB(0, 128, 192),   RGB(128, 128, 192), RGB(255, 0, 255),
-  RGB(128, 64, 64),   RGB(255, 128, 64),  RGB(0, 255, 0),     RGB(0, 128, 128),
-  RGB(0, 64, 128),    RGB(128, 128, 255), RGB(128, 0, 64),    RGB(255, 0, 128),
-  RGB(128, 0, 0),     RGB(255, 128, 0),   RGB(0, 128, 0),     RGB(0, 128, 64),
-  RGB(0, 0, 255),     RGB(0, 0, 160),     RGB(128, 0, 128),   RGB(128, 0, 255),
-  RGB(64, 0, 0),      RGB(128, 64, 0),    RGB(0, 64, 0),      RGB(0, 64, 64),
-  RGB(0, 0, 128),     RGB(0, 0, 64),      RGB(64, 0, 64),     RGB(64, 0, 128),
-  RGB(0, 0, 0),       RGB(128, 128, 0),   RGB(128, 128, 64),  RGB(128, 128, 128),
-  RGB(64, 128, 128),  RGB(192, 192, 192), RGB(96, 0, 96),     RGB(255, 255, 255),
+  RGB(255, 128, 128), RGB(255, 255, 128), RGB(128, 255, 128), RGB(0, 255, 128),   RGB(128, 255, 255),
+  RGB(0, 128, 255),   RGB(255, 128, 192), RGB(255, 128, 255), RGB(255, 0, 0),     RGB(255, 255, 0),
+  RGB(128, 255, 0),   RGB(0, 255, 64),    RGB(0, 255, 255),   RGB(0, 128, 192),   RGB(128, 128, 192),
+  RGB(255, 0, 255),   RGB(128, 64, 64),   RGB(255, 128, 64),  RGB(0, 255, 0),     RGB(0, 128, 128),
+  RGB(0, 64, 128),    RGB(128, 128, 255), RGB(128, 0, 64),    RGB(255, 0, 128),   RGB(128, 0, 0),
+  RGB(255, 128, 0),   RGB(0, 128, 0),     RGB(0, 128, 64),    RGB(0, 0, 255),     RGB(0, 0, 160),
+  RGB(128, 0, 128),   RGB(128, 0, 255),   RGB(64, 0, 0),      RGB(128, 64, 0),    RGB(0, 64, 0),
+  RGB(0, 64, 64),     RGB(0, 0, 128),     RGB(0, 0, 64),      RGB(64, 0, 64),     RGB(64, 0, 128),
+  RGB(0, 0, 0),       RGB(128, 128, 0),   RGB(128, 128, 64),  RGB(128, 128, 128), RGB(64, 128, 128),
+  RGB(192, 192, 192), RGB(96, 0, 96),     RGB(255, 255, 255),
 };
 
 AnsiString SlotName(int Slot) { return AnsiString("Color") + static_cast<char>('A' + Slot); }
@@ -40,7 +38,10 @@ bool ParseColour(const AnsiString& Text, COLORREF& Colour) {
   if (s.empty() || s.size() > 8) return false;
   uint32_t v = 0;
   for (char c : s) {
-    const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    const int d = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
     if (d < 0) return false;
     v = v << 4 | static_cast<uint32_t>(d);
   }
@@ -57,7 +58,8 @@ class TColourGrid : public TCustomControl {
   static constexpr int kPitchX = 26;
   static constexpr int kPitchY = 22;
 
-  TColourGrid(TComponent* AOwner, std::vector<COLORREF> Colours) : TCustomControl(AOwner), FColours(std::move(Colours)) {
+  TColourGrid(TComponent* AOwner, std::vector<COLORREF> Colours)
+      : TCustomControl(AOwner), FColours(std::move(Colours)) {
     SetTabStop(true);
     SetBounds(0, 0, kColumns * kPitchX, Rows() * kPitchY);
   }
@@ -178,8 +180,10 @@ class TColorDialogForm : public TForm {
     SetClientWidth(400);
     SetClientHeight(276);
 
-    AddLabel("基本颜色(&B):", 8, 8, FBasic = AddGrid("BasicColors", std::vector<COLORREF>(std::begin(kBasicColours), std::end(kBasicColours)), 8, 24));
-    AddLabel("自定义颜色(&C):", 8, 168, FCustom = AddGrid("CustomColors", Custom, 8, 184));
+    FBasic = AddGrid("BasicColors", std::vector<COLORREF>(std::begin(kBasicColours), std::end(kBasicColours)), 8, 24);
+    FCustom = AddGrid("CustomColors", Custom, 8, 184);
+    AddLabel("基本颜色(&B):", 8, 8, FBasic);
+    AddLabel("自定义颜色(&C):", 8, 168, FCustom);
     FBasic->OnSelect = TNotifyEvent(this, &TColorDialogForm::BasicPicked);
     FCustom->OnSelect = TNotifyEvent(this, &TColorDialogForm::CustomPicked);
     FCustom->SetSelected(0);
@@ -293,20 +297,23 @@ class TColorDialogForm : public TForm {
 TCommonDialog::TCommonDialog(TComponent* AOwner) : TComponent(AOwner) {}
 TCommonDialog::~TCommonDialog() = default;
 
-TColorDialog::TColorDialog(TComponent* AOwner) : TCommonDialog(AOwner), FCustomColors(std::make_unique<TStringList>()) {}
+TColorDialog::TColorDialog(TComponent* AOwner)
+    : TCommonDialog(AOwner), FCustomColors(std::make_unique<TStringList>()) {}
 TColorDialog::~TColorDialog() = default;
 
 void TColorDialog::SetCustomColors(TStrings* Value) { FCustomColors->Assign(Value); }
 
 bool TColorDialog::Execute() {
   std::vector<COLORREF> custom(kCustomSlots, kWhite);
-  for (int i = 0; i < kCustomSlots; ++i) ParseColour(FCustomColors->Values(SlotName(i)), custom[static_cast<size_t>(i)]);
+  for (int i = 0; i < kCustomSlots; ++i)
+    ParseColour(FCustomColors->Values(SlotName(i)), custom[static_cast<size_t>(i)]);
   std::unique_ptr<TColorDialogForm> form(new TColorDialogForm(static_cast<COLORREF>(ColorToRGB(FColor)), custom));
   if (form->ShowModal() != mrOk) return false;
   FColor = static_cast<TColor>(form->Current());
   FCustomColors->BeginUpdate();
   try {
-    for (int i = 0; i < kCustomSlots; ++i) FCustomColors->SetValues(SlotName(i), IntToHex(static_cast<int>(form->Custom(i)), 8));
+    for (int i = 0; i < kCustomSlots; ++i)
+      FCustomColors->SetValues(SlotName(i), IntToHex(static_cast<int>(form->Custom(i)), 8));
   } catch (...) {
     FCustomColors->EndUpdate();
     throw;

@@ -135,7 +135,8 @@ class Pattern {
       for (size_t i = 0; i < FSlots.size(); ++i) {
         const Slot& s = FSlots[i];
         if (s.kind == Kind::Literal) {
-          if (static_cast<size_t>(end - q) >= s.literal.size() && s.literal.compare(0, s.literal.size(), q, s.literal.size()) == 0)
+          if (static_cast<size_t>(end - q) >= s.literal.size() &&
+              s.literal.compare(0, s.literal.size(), q, s.literal.size()) == 0)
             q += s.literal.size();
           out += s.literal;
         } else {
@@ -352,7 +353,9 @@ void TCustomMaskEdit::BlankSelection() {
 }
 
 // A selection reaching past the position it starts in.
-static bool Ranged(const Pattern& p, size_t start, size_t end) { return end > start && p.SlotAt(end - 1) != p.SlotAt(start); }
+static bool Ranged(const Pattern& p, size_t start, size_t end) {
+  return end > start && p.SlotAt(end - 1) != p.SlotAt(start);
+}
 
 // ---- Typing -------------------------------------------------------------------------------------------------------
 

@@ -64,8 +64,8 @@ class TCustomMaskEdit : public TCustomEdit {
 
   AnsiString FEditMask;
   std::unique_ptr<xj::mask::Pattern> FPattern;
-  bool FRawText { false };     // a WM_SETTEXT that already carries the shown form
-  bool FSkipTrail { false };   // a refused lead byte: its trail byte is refused with it
+  bool FRawText { false };    // a WM_SETTEXT that already carries the shown form
+  bool FSkipTrail { false };  // a refused lead byte: its trail byte is refused with it
 };
 
 class TMaskEdit : public TCustomMaskEdit {

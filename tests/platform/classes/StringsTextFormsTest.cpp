@@ -78,9 +78,9 @@ TEST(StringsNameValue, NamesValuesAndIndexes) {
   EXPECT_EQ(list.Strings(3), "x=9");
   list.SetValues("New", "v");  // added at the end
   EXPECT_EQ(list.Strings(list.Count() - 1), "New=v");
-  list.SetValues("ColorA", "");  // an empty value removes the line...
+  list.SetValues("ColorA", "");                  // an empty value removes the line...
   EXPECT_EQ(list.Values("ColorA"), "shadowed");  // ...and uncovers the next one of that name
-  list.SetValues("absent", "");  // removing what is not there changes nothing
+  list.SetValues("absent", "");                  // removing what is not there changes nothing
   EXPECT_EQ(list.Count(), 6);
 }
 

@@ -19,8 +19,8 @@ struct FontFacts {
 };
 
 int CALLBACK Remember(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM lp) {
-  (*reinterpret_cast<std::map<std::string, FontFacts>*>(lp))[lf->lfFaceName] = {
-    type, lf->lfCharSet, static_cast<BYTE>(lf->lfPitchAndFamily & 3) };
+  (*reinterpret_cast<std::map<std::string, FontFacts>*>(
+      lp))[lf->lfFaceName] = { type, lf->lfCharSet, static_cast<BYTE>(lf->lfPitchAndFamily & 3) };
   return 1;
 }
 
@@ -61,10 +61,13 @@ TEST_F(FontsAndPrinterTest, ThePrinterHasNoPrintersAndRaisesForItsDeviceContext)
   // What a font list does with it: enumerate the printer's fonts, and carry on when that fails.
   int printerFonts = 0;
   try {
-    EnumFontFamiliesA(printer->Handle(), nullptr, [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lp) {
-      ++*reinterpret_cast<int*>(lp);
-      return 1;
-    }, reinterpret_cast<LPARAM>(&printerFonts));
+    EnumFontFamiliesA(
+        printer->Handle(), nullptr,
+        [](const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM lp) {
+          ++*reinterpret_cast<int*>(lp);
+          return 1;
+        },
+        reinterpret_cast<LPARAM>(&printerFonts));
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "There is no default printer currently selected");
   }

@@ -56,7 +56,8 @@ TEST_F(MaskEditTest, TheTimeMaskKeyByKey) {
   EXPECT_EQ(Look(e), "[00:00:00]");  // entering by keyboard selects everything
   auto type = [](const char* s) { return [s] { Type(s); }; };
   auto press = [](UINT vk, unsigned shift = xt::ssNone) { return [vk, shift] { Press(vk, shift); }; };
-  RunSteps(e,
+  RunSteps(
+      e,
       {
           { "home selects the first position", press(VK_HOME), "[0]0:00:00" },
           { "first digit", type("1"), "1[0]:00:00" },
@@ -124,17 +125,17 @@ TEST_F(MaskEditTest, TheMaskLanguage) {
     const char* shown;  // EditText then
     const char* text;   // Text read back
   } cases[] = {
-      { "000-00;0;_", "12345", "123-45", "12345" },
-      { "000-00;0;_", "12", "12_-__", "12   " },
-      { "!999;0;*", "7", "**7", "  7" },
-      { "000-00;1;_", "12-34", "12_-34", "12 -34" },  // positions read in order, literals passed over
-      { ">LL<ll<>cc", "abCDeF", "ABcdeF", "ABcdeF" },
-      { "\\0\\:00", "0:12", "0:12", "0:12" },
-      { "00/00 00:00;1;_", "12-31 23:59", "12-31 23:59", "12-31 23:59" },  // the settings' separators
-      { "0年0月;1;_", "1年2月", "1年2月", "1年2月" },
-      { "aaa;1;_", "a中b", "a_b", "a b" },  // a double-byte character fills no position
-      { "##0;1;_", "-+5", "-+5", "-+5" },
-      { "00_00;1;#", "1234", "12 34", "12 34" },
+    { "000-00;0;_", "12345", "123-45", "12345" },
+    { "000-00;0;_", "12", "12_-__", "12   " },
+    { "!999;0;*", "7", "**7", "  7" },
+    { "000-00;1;_", "12-34", "12_-34", "12 -34" },  // positions read in order, literals passed over
+    { ">LL<ll<>cc", "abCDeF", "ABcdeF", "ABcdeF" },
+    { "\\0\\:00", "0:12", "0:12", "0:12" },
+    { "00/00 00:00;1;_", "12-31 23:59", "12-31 23:59", "12-31 23:59" },  // the settings' separators
+    { "0年0月;1;_", "1年2月", "1年2月", "1年2月" },
+    { "aaa;1;_", "a中b", "a_b", "a b" },  // a double-byte character fills no position
+    { "##0;1;_", "-+5", "-+5", "-+5" },
+    { "00_00;1;#", "1234", "12 34", "12 34" },
   };
   TMaskEdit* e = Shown("", "");
   for (const Case& c : cases) {
