@@ -462,6 +462,7 @@ struct TabPen {
     }
     return POINT {};
   }
+  // The pixels from (u0, v0) to (u1, v1), both included.
   void Line(int u0, int v0, int u1, int v1, int colour) const {
     POINT p = Map(u0, v0), q = Map(u1, v1);
     RECT line { std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x) + 1, std::max(p.y, q.y) + 1 };
@@ -476,6 +477,8 @@ void DrawTabOutline(const TabCtl& t, HDC dc, const RECT& r, Side side) {
   if (len < 4 || thick < 3) return;
   TabPen pen { t, dc, r, side };
   bool outerLight = side == Side::Top || side == Side::Left;
+  pen.Line(1, 1, len - 2, thick - 1, COLOR_BTNFACE);  // the body, its outer corners left out
+  pen.Line(2, 0, len - 3, 0, COLOR_BTNFACE);
   pen.Line(0, 2, 0, thick - 1, COLOR_BTNHIGHLIGHT);
   pen.Line(1, 1, 1, 1, COLOR_BTNHIGHLIGHT);
   pen.Line(2, 0, len - 3, 0, outerLight ? COLOR_BTNHIGHLIGHT : COLOR_3DDKSHADOW);
@@ -551,26 +554,8 @@ void DrawTab(const TabCtl& t, HDC dc, int i) {
         InflateRect(&r, 0, 2);
       else
         InflateRect(&r, 2, 0);
-      switch (side) {
-        case Side::Top:
-          r.top -= 2;
-          r.bottom += 1;
-          break;
-        case Side::Bottom:
-          r.bottom += 2;
-          r.top -= 1;
-          break;
-        case Side::Left:
-          r.left -= 2;
-          r.right += 1;
-          break;
-        case Side::Right:
-          r.right += 2;
-          r.left -= 1;
-          break;
-      }
+      InflateRect(&r, vertical ? 2 : 0, vertical ? 0 : 2);
     }
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     DrawTabOutline(t, dc, r, side);
   }
   DrawContents(t, dc, tab, r, side);
@@ -613,7 +598,7 @@ void Paint(TabCtl& t, HDC dc) {
         frame.right -= strip;
         break;
     }
-    DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT);
+    DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT | BF_MIDDLE);
   }
   RECT client { 0, 0, c.cx, c.cy };
   for (int i = 0; i < Count(t); ++i) {
