@@ -64,6 +64,7 @@ struct TabCtl {
   bool redraw { true };
   bool layingOut { false };
   HWND updown {};
+  bool updownRemoved { false };
 };
 
 StateMap<TabCtl>& Tabs() {
@@ -246,16 +247,25 @@ RECT Adjusted(const TabCtl& t, RECT r, bool larger) {
 
 bool UpDownAlive(const TabCtl& t) { return t.updown && IsWindow(t.updown) && GetParent(t.updown) == t.hwnd; }
 
+// Arrows someone else destroyed stay away while the row keeps overflowing: a derived control that
+// scrolls the tabs with arrows of its own removes ours once and expects them gone.
 void PlaceUpDown(TabCtl& t, bool overflow) {
-  if (!overflow) {
-    if (UpDownAlive(t)) DestroyWindow(t.updown);
+  if (t.updown && !UpDownAlive(t)) {
     t.updown = nullptr;
+    t.updownRemoved = true;
+  }
+  if (!overflow) {
+    HWND old = t.updown;
+    t.updown = nullptr;
+    t.updownRemoved = false;
+    if (old) DestroyWindow(old);
     return;
   }
+  if (t.updownRemoved) return;
   SIZE c = ClientSize(t);
   int h = Thickness(t), w = UpDownWidth(t);
   int y = SideOf(t) == Side::Bottom ? c.cy - 2 - h : 2;
-  if (!UpDownAlive(t)) {
+  if (!t.updown) {
     t.updown = CreateWindowExA(0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_HORZ, c.cx - w, y, w, h, t.hwnd,
                                (HMENU)(uintptr_t)1, nullptr, nullptr);
     if (t.dead || !t.updown) return;

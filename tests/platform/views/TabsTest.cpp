@@ -215,11 +215,18 @@ TEST_F(PagesTest, ASingleRowThatDoesNotFitScrollsWithItsArrowChild) {
   EXPECT_EQ(HiddenLeft(pc), 0);
   EXPECT_EQ(pc->ActivePageIndex(), 0);
 
-  // A derived control may destroy the arrows: the tabs keep working and the next layout brings them back.
+  // A derived control may destroy the arrows: the tabs keep working and scroll by messages, and the
+  // arrows stay away until the row has fitted once and overflows again.
   DestroyWindow(arrows);
   ClickAt(pc, pc->TabRect(2).Left + 3, 10);
   EXPECT_EQ(pc->ActivePageIndex(), 2);
   pc->SetWidth(210);
+  EXPECT_EQ(Arrows(pc), nullptr);
+  pc->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2), 0);
+  EXPECT_EQ(HiddenLeft(pc), 2);
+  pc->SetWidth(600);
+  EXPECT_EQ(HiddenLeft(pc), 0);
+  pc->SetWidth(200);
   EXPECT_NE(Arrows(pc), nullptr);
   // Rows instead: nothing to scroll.
   pc->SetMultiLine(true);
