@@ -216,11 +216,15 @@ void TCustomTabControl::SetTabSize() {
 
 // ---- Properties ------------------------------------------------------------------------------------------------
 
-void TCustomTabControl::SetHotTrack(bool Value) {
-  if (FHotTrack == Value) return;
-  FHotTrack = Value;
+// A property the window's styles carry: a new value needs a new window.
+template <class T>
+void TCustomTabControl::ChangeStyle(T& Field, T Value) {
+  if (Field == Value) return;
+  Field = Value;
   RecreateWnd();
 }
+
+void TCustomTabControl::SetHotTrack(bool Value) { ChangeStyle(FHotTrack, Value); }
 
 void TCustomTabControl::SetImages(TCustomImageList* Value) {
   if (FImages) FImages->RemoveFreeNotification(this);
@@ -233,36 +237,18 @@ void TCustomTabControl::SetImages(TCustomImageList* Value) {
 }
 
 void TCustomTabControl::SetMultiLine(bool Value) {
-  if (FMultiLine == Value) return;
   if (!Value && (FTabPosition == tpLeft || FTabPosition == tpRight))
     throw EInvalidOperation("Tabs at the left or the right always wrap into rows");
-  FMultiLine = Value;
-  RecreateWnd();
+  ChangeStyle(FMultiLine, Value);
 }
 
-void TCustomTabControl::SetMultiSelect(bool Value) {
-  if (FMultiSelect == Value) return;
-  FMultiSelect = Value;
-  RecreateWnd();
-}
+void TCustomTabControl::SetMultiSelect(bool Value) { ChangeStyle(FMultiSelect, Value); }
 
-void TCustomTabControl::SetRaggedRight(bool Value) {
-  if (FRaggedRight == Value) return;
-  FRaggedRight = Value;
-  RecreateWnd();
-}
+void TCustomTabControl::SetRaggedRight(bool Value) { ChangeStyle(FRaggedRight, Value); }
 
-void TCustomTabControl::SetScrollOpposite(bool Value) {
-  if (FScrollOpposite == Value) return;
-  FScrollOpposite = Value;
-  RecreateWnd();
-}
+void TCustomTabControl::SetScrollOpposite(bool Value) { ChangeStyle(FScrollOpposite, Value); }
 
-void TCustomTabControl::SetStyle(TTabStyle Value) {
-  if (FStyle == Value) return;
-  FStyle = Value;
-  RecreateWnd();
-}
+void TCustomTabControl::SetStyle(TTabStyle Value) { ChangeStyle(FStyle, Value); }
 
 void TCustomTabControl::SetTabHeight(short Value) {
   if (Value < 0) throw EInvalidOperation(Format("Tab height %d is negative", static_cast<int>(Value)));

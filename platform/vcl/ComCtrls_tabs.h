@@ -108,6 +108,8 @@ class TCustomTabControl : public TWinControl {
 
  private:
   friend class TTabStrings;
+  template <class T>
+  void ChangeStyle(T& Field, T Value);
   void SetTabSize();
   void CNNotify(TMessage& Message);
 

@@ -222,25 +222,29 @@ RECT ItemRect(const TabCtl& t, int i) {
   return ToWindow(t, tab.a0 - shift, tab.a1 - shift, c0, c0 + Thickness(t));
 }
 
-RECT Adjusted(const TabCtl& t, RECT r, bool larger) {
-  int strip = Strip(t);
-  int l = 4, top = 6, rt = 4, b = 4;
-  switch (SideOf(t)) {
+// The edge of a rectangle on the tabs' side, and which way is inward from it (1 or -1).
+LONG RECT::*TabEdge(const TabCtl& t, int& inward) {
+  Side side = SideOf(t);
+  inward = side == Side::Top || side == Side::Left ? 1 : -1;
+  switch (side) {
     case Side::Top:
-      top = strip + 4;
-      break;
+      return &RECT::top;
     case Side::Bottom:
-      b = strip + 2;
-      break;
+      return &RECT::bottom;
     case Side::Left:
-      l = strip + 2;
-      break;
+      return &RECT::left;
     case Side::Right:
-      rt = strip + 2;
       break;
   }
-  int s = larger ? -1 : 1;
-  return RECT { r.left + s * l, r.top + s * top, r.right - s * rt, r.bottom - s * b };
+  return &RECT::right;
+}
+
+RECT Adjusted(const TabCtl& t, RECT r, bool larger) {
+  int s = larger ? -1 : 1, inward = 0;
+  RECT d { r.left + s * 4, r.top + s * 6, r.right - s * 4, r.bottom - s * 4 };
+  LONG RECT::*edge = TabEdge(t, inward);
+  d.*edge = r.*edge + s * inward * (Strip(t) + (SideOf(t) == Side::Top ? 4 : 2));
+  return d;
 }
 
 // ---- Scrolling and the arrows ------------------------------------------------------------------------
@@ -593,21 +597,9 @@ void Paint(TabCtl& t, HDC dc) {
   SIZE c = ClientSize(t);
   if (!Buttons(t)) {
     RECT frame { 0, 0, c.cx, c.cy };
-    int strip = Strip(t);
-    switch (SideOf(t)) {
-      case Side::Top:
-        frame.top = strip;
-        break;
-      case Side::Bottom:
-        frame.bottom -= strip;
-        break;
-      case Side::Left:
-        frame.left = strip;
-        break;
-      case Side::Right:
-        frame.right -= strip;
-        break;
-    }
+    int inward = 0;
+    LONG RECT::*edge = TabEdge(t, inward);
+    frame.*edge += inward * Strip(t);
     DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT | BF_MIDDLE);
   }
   RECT client { 0, 0, c.cx, c.cy };
