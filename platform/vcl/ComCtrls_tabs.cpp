@@ -165,7 +165,7 @@ void TCustomTabControl::CreateWnd() {
 }
 
 void TCustomTabControl::DestroyWnd() {
-  if (FHandle && !FComponentState.Contains(csDestroying)) {
+  if (FHandle && !FComponentState.Contains(csDestroying) && KeepsTabs()) {
     auto saved = std::make_unique<TStringList>();
     for (int i = 0; i < FTabs->Count(); ++i) saved->AddObject(FTabs->Strings(i), FTabs->Objects(i));
     FSaveTabIndex = static_cast<int>(Perform(TCM_GETCURSEL, 0, 0));
@@ -458,7 +458,7 @@ void TTabSheet::UpdateTabShowing() { SetTabShowing(FPageControl && FTabVisible);
 
 void TTabSheet::UpdateTab() {
   const int index = TabIndex();
-  if (index < 0) return;
+  if (index < 0 || !FPageControl->HandleAllocated()) return;
   AnsiString caption = Caption();
   TCITEMA item {};
   item.mask = TCIF_TEXT | TCIF_IMAGE | TCIF_STATE;
@@ -532,33 +532,67 @@ void TPageControl::InsertPage(TTabSheet* Page) {
   Page->UpdateTabShowing();
 }
 
-// The next page with a tab takes over when the active one goes.
+// The next page with a tab (round to the first) takes over when the active one goes.
 void TPageControl::RemovePage(TTabSheet* Page) {
   TTabSheet* next = FindNextPage(Page, true, true);
   if (next == Page) next = nullptr;
+  const bool wasActive = FActivePage == Page;
   Page->SetTabShowing(false);
   Page->FPageControl = nullptr;
   FPages.erase(std::remove(FPages.begin(), FPages.end(), Page), FPages.end());
   if (FActivePage == Page) FActivePage = nullptr;
-  if (!FActivePage) SetActivePage(next);
+  if (wasActive) SetActivePage(next);
+}
+
+// The tabs live in the window. Without one, pages still come, go and change; the window's tabs are made
+// from them when it is created.
+void TPageControl::CreateWnd() {
+  TCustomTabControl::CreateWnd();
+  {
+    Tabs()->BeginUpdate();
+    xj::ScopeExit updated([&] { Tabs()->EndUpdate(); });
+    for (TTabSheet* p : FPages)
+      if (p->FTabShowing) Tabs()->InsertObject(p->TabIndex(), p->Caption(), p);
+  }
+  if (FActivePage)
+    Perform(TCM_SETCURSEL, static_cast<WPARAM>(FActivePage->TabIndex()), 0);
+  else
+    UpdateActivePage();
+}
+
+// The page whose tab is at that index, or null.
+TTabSheet* TPageControl::PageOfTab(int Index) const {
+  for (TTabSheet* p : FPages)
+    if (p->FTabShowing && Index-- == 0) return p;
+  return nullptr;
 }
 
 void TPageControl::InsertTab(TTabSheet* Page) {
+  if (!HandleAllocated()) {
+    if (!FActivePage) ChangeActivePage(Page);
+    return;
+  }
   Tabs()->InsertObject(Page->TabIndex(), Page->Caption(), Page);
   UpdateActivePage();
 }
 
+// The tab at Index is going; the active page's place goes to the page whose tab takes that place.
 void TPageControl::DeleteTab(TTabSheet* Page, int Index) {
   const bool wasActive = Page == FActivePage;
-  Tabs()->Delete(Index);
-  if (wasActive) {
-    const int count = Tabs()->Count();
-    Send(TCM_SETCURSEL, static_cast<WPARAM>(std::min(Index, count - 1)), 0);
+  int count = 0;
+  for (TTabSheet* p : FPages) count += p->FTabShowing ? 1 : 0;
+  const int next = std::min(Index, count - 1);
+  if (!HandleAllocated()) {
+    if (wasActive) ChangeActivePage(PageOfTab(next));
+    return;
   }
+  Tabs()->Delete(Index);
+  if (wasActive) Send(TCM_SETCURSEL, static_cast<WPARAM>(next), 0);
   UpdateActivePage();
 }
 
 void TPageControl::MoveTab(int CurIndex, int NewIndex) {
+  if (!HandleAllocated()) return;
   Tabs()->Move(CurIndex, NewIndex);
   if (FActivePage) Send(TCM_SETCURSEL, static_cast<WPARAM>(FActivePage->TabIndex()), 0);
 }
@@ -587,6 +621,7 @@ void TPageControl::SelectNextPage(bool GoForward, bool CheckTabVisible) {
 void TPageControl::SetActivePage(TTabSheet* Page) {
   if (Page && Page->FPageControl != this) return;
   ChangeActivePage(Page);
+  if (!HandleAllocated()) return;
   if (!Page)
     Send(TCM_SETCURSEL, static_cast<WPARAM>(-1), 0);
   else if (Page == FActivePage)
@@ -615,7 +650,8 @@ void TPageControl::ChangeActivePage(TTabSheet* Page) {
 }
 
 void TPageControl::UpdateActivePage() {
-  const int index = HandleAllocated() ? TabIndex() : -1;
+  if (!HandleAllocated()) return;
+  const int index = TabIndex();
   SetActivePage(index >= 0 ? dynamic_cast<TTabSheet*>(Tabs()->Objects(index)) : nullptr);
 }
 

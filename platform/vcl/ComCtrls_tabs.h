@@ -93,6 +93,8 @@ class TCustomTabControl : public TWinControl {
   // After tabs came, went or changed size: the native control lays them out again (WM_SIZE, which a
   // derived class also sees), and the children are realigned.
   void TabsChanged();
+  // Whether a window that goes keeps its tabs for the next one (the page control makes them from its pages).
+  virtual bool KeepsTabs() const { return true; }
   // Ctrl+Tab or Ctrl+Shift+Tab while the focus is in the control.
   bool IsNextTabKey(TWMKey& Message);
   void CreateParams(TCreateParams& Params) override;
@@ -213,9 +215,13 @@ class TPageControl : public TCustomTabControl {
   void Change() override;
   int GetImageIndex(int TabIndex) override;
   void ShowControl(TControl* AControl) override;
+  // The tabs are made from the pages.
+  void CreateWnd() override;
+  bool KeepsTabs() const override { return false; }
 
  private:
   friend class TTabSheet;
+  TTabSheet* PageOfTab(int Index) const;
   void InsertPage(TTabSheet* Page);
   void RemovePage(TTabSheet* Page);
   void InsertTab(TTabSheet* Page);

@@ -380,6 +380,34 @@ TEST_F(PagesTest, RecreatingTheWindowKeepsPagesTheirChildrenAndTheSelection) {
   EXPECT_EQ(button->Clicks, 1);
 }
 
+TEST_F(TabsTest, PagesMadeOrRemovedWithoutAWindowShowAsTabsOnceThereIsOne) {
+  auto* pc = new TPageControl(form);
+  for (const char* c : { "One", "Two", "Three" }) AddSheet(pc, c);
+  EXPECT_EQ(pc->ActivePageIndex(), 0);
+  pc->SetActivePageIndex(2);
+  pc->Pages(1)->SetCaption("Second");
+  EXPECT_FALSE(pc->HandleAllocated());
+  pc->SetParent(form);
+  pc->SetBounds(10, 10, 250, 120);
+  form->Show();
+  ASSERT_EQ(pc->Tabs()->Count(), 3);
+  EXPECT_EQ(pc->Tabs()->Strings(1), "Second");
+  EXPECT_EQ(pc->TabIndex(), 2);
+  EXPECT_TRUE(pc->Pages(2)->Showing());
+
+  // Taken off the form, it loses its window; a page deleted meanwhile is gone when it comes back.
+  pc->SetParent(nullptr);
+  EXPECT_FALSE(pc->HandleAllocated());
+  delete pc->Pages(2);
+  EXPECT_EQ(pc->ActivePageIndex(), 0);
+  pc->SetParent(form);
+  xt::PumpUntilIdle();
+  ASSERT_EQ(pc->Tabs()->Count(), 2);
+  EXPECT_EQ(pc->Tabs()->Strings(0), "One");
+  EXPECT_EQ(pc->TabIndex(), 0);
+  EXPECT_TRUE(pc->Pages(0)->Showing());
+}
+
 class TTabsForm : public TForm {
   XJ_CLASS(TTabsForm, TForm)
  public:
