@@ -99,7 +99,7 @@ class TTabStrings : public TStrings {
   bool FUpdating { false };
 };
 
-// ---- TCustomTabControl ----------------------------------------------------------------------------------------------
+// ---- TCustomTabControl ------------------------------------------------------------------------------------
 
 TCustomTabControl::TCustomTabControl(TComponent* AOwner)
     : TWinControl(AOwner), FTabs(std::make_unique<TTabStrings>(this)), FCanvas(std::make_unique<TControlCanvas>()) {
@@ -200,8 +200,7 @@ TRect TCustomTabControl::TabRect(int Index) {
 int TCustomTabControl::RowCount() { return static_cast<int>(Send(TCM_GETROWCOUNT, 0, 0)); }
 
 void TCustomTabControl::ScrollTabs(int Delta) {
-  for (int i = 0; i < std::abs(Delta); ++i)
-    Send(WM_HSCROLL, MAKEWPARAM(Delta < 0 ? SB_LINELEFT : SB_LINERIGHT, 0), 0);
+  for (int i = 0; i < std::abs(Delta); ++i) Send(WM_HSCROLL, MAKEWPARAM(Delta < 0 ? SB_LINELEFT : SB_LINERIGHT, 0), 0);
 }
 
 void TCustomTabControl::TabsChanged() {
@@ -214,7 +213,7 @@ void TCustomTabControl::SetTabSize() {
   if (HandleAllocated()) Perform(TCM_SETITEMSIZE, 0, MAKELPARAM(FTabWidth, FTabHeight));
 }
 
-// ---- Properties ------------------------------------------------------------------------------------------------
+// ---- Properties -------------------------------------------------------------------------------------------
 
 // A property the window's styles carry: a new value needs a new window.
 template <class T>
@@ -286,7 +285,7 @@ void TCustomTabControl::SetTabPosition(TTabPosition Value) {
 
 void TCustomTabControl::SetTabs(TStrings* Value) { FTabs->Assign(Value); }
 
-// ---- Events and images ------------------------------------------------------------------------------------------
+// ---- Events and images ------------------------------------------------------------------------------------
 
 bool TCustomTabControl::CanChange() {
   bool allow = true;
@@ -369,13 +368,13 @@ void TCustomTabControl::Dispatch(TMessage& Message) {
   TWinControl::Dispatch(Message);
 }
 
-// ---- TTabControl ---------------------------------------------------------------------------------------------------
+// ---- TTabControl ------------------------------------------------------------------------------------------
 
 TTabControl::TTabControl(TComponent* AOwner) : TCustomTabControl(AOwner) {}
 
 TTabControl::~TTabControl() = default;
 
-// ---- TTabSheet -----------------------------------------------------------------------------------------------------
+// ---- TTabSheet --------------------------------------------------------------------------------------------
 
 TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
   SetAlign(alClient);
@@ -502,7 +501,7 @@ void TTabSheet::Dispatch(TMessage& Message) {
   TWinControl::Dispatch(Message);
 }
 
-// ---- TPageControl -----------------------------------------------------------------------------------------------------
+// ---- TPageControl -----------------------------------------------------------------------------------------
 
 TPageControl::TPageControl(TComponent* AOwner) : TCustomTabControl(AOwner) {
   FControlStyle = TControlStyle { csDoubleClicks, csOpaque };
@@ -671,8 +670,8 @@ void TPageControl::Change() {
 // The page's own image for the page control.
 int TPageControl::GetImageIndex(int TabIndex) {
   if (OnGetImageIndex) return TCustomTabControl::GetImageIndex(TabIndex);
-  auto* page = TabIndex >= 0 && TabIndex < Tabs()->Count() ? dynamic_cast<TTabSheet*>(Tabs()->Objects(TabIndex))
-                                                            : nullptr;
+  auto* page =
+      TabIndex >= 0 && TabIndex < Tabs()->Count() ? dynamic_cast<TTabSheet*>(Tabs()->Objects(TabIndex)) : nullptr;
   return page ? page->ImageIndex() : TabIndex;
 }
 
@@ -695,63 +694,60 @@ void TPageControl::Dispatch(TMessage& Message) {
   TCustomTabControl::Dispatch(Message);
 }
 
-// ---- Published properties ---------------------------------------------------------------------------------------------
+// ---- Published properties ---------------------------------------------------------------------------------
 
-#define XJ_TABS_COMMON                                                                \
-  XJ_PROP(Align, alNone)                                                             \
-  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored)                     \
-  XJ_PROP(BiDiMode, bdLeftToRight)                                                   \
-  XJ_PROP(Constraints)                                                               \
-  XJ_PROP(DockSite, false)                                                           \
-  XJ_PROP(DragCursor, crDrag)                                                        \
-  XJ_PROP(DragKind, dkDrag)                                                          \
-  XJ_PROP(DragMode, dmManual)                                                        \
-  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)                                  \
-  XJ_PROP(Font) XJ_STORED(IsFontStored)                                              \
-  XJ_PROP(HotTrack, false)                                                           \
-  XJ_PROP(Images)                                                                    \
-  XJ_PROP(MultiLine, false)                                                          \
-  XJ_PROP(ParentBiDiMode, true)                                                      \
-  XJ_PROP(ParentFont, true)                                                          \
-  XJ_PROP(ParentShowHint, true)                                                      \
-  XJ_PROP(PopupMenu)                                                                 \
-  XJ_PROP(RaggedRight, false)                                                        \
-  XJ_PROP(ScrollOpposite, false)                                                     \
-  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)                                      \
-  XJ_PROP(Style, tsTabs)                                                             \
-  XJ_PROP(TabHeight, 0)                                                              \
-  XJ_PROP(TabOrder)                                                                  \
-  XJ_PROP(TabPosition, tpTop)                                                        \
-  XJ_PROP(TabStop, true)                                                             \
-  XJ_PROP(TabWidth, 0)                                                               \
-  XJ_PROP(Visible, true) XJ_STORED(IsVisibleStored)                                  \
-  XJ_EVENT(OnChange)                                                                 \
-  XJ_EVENT(OnChanging)                                                               \
-  XJ_EVENT(OnContextPopup)                                                           \
-  XJ_EVENT(OnDragDrop)                                                               \
-  XJ_EVENT(OnDragOver)                                                               \
-  XJ_EVENT(OnEndDock)                                                                \
-  XJ_EVENT(OnEndDrag)                                                                \
-  XJ_EVENT(OnEnter)                                                                  \
-  XJ_EVENT(OnExit)                                                                   \
-  XJ_EVENT(OnGetImageIndex)                                                          \
-  XJ_EVENT(OnMouseDown)                                                              \
-  XJ_EVENT(OnMouseMove)                                                              \
-  XJ_EVENT(OnMouseUp)                                                                \
-  XJ_EVENT(OnResize)                                                                 \
-  XJ_EVENT(OnStartDock)                                                              \
-  XJ_EVENT(OnStartDrag)
-
-XJ_PUBLISHED(TCustomTabControl);
+// What both controls publish.
+XJ_PUBLISHED(TCustomTabControl,
+  XJ_PROP(Align, alNone)
+  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored)
+  XJ_PROP(BiDiMode, bdLeftToRight)
+  XJ_PROP(Constraints)
+  XJ_PROP(DockSite, false)
+  XJ_PROP(DragCursor, crDrag)
+  XJ_PROP(DragKind, dkDrag)
+  XJ_PROP(DragMode, dmManual)
+  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)
+  XJ_PROP(Font) XJ_STORED(IsFontStored)
+  XJ_PROP(HotTrack, false)
+  XJ_PROP(Images)
+  XJ_PROP(MultiLine, false)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentFont, true)
+  XJ_PROP(ParentShowHint, true)
+  XJ_PROP(PopupMenu)
+  XJ_PROP(RaggedRight, false)
+  XJ_PROP(ScrollOpposite, false)
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
+  XJ_PROP(Style, tsTabs)
+  XJ_PROP(TabHeight, 0)
+  XJ_PROP(TabOrder)
+  XJ_PROP(TabPosition, tpTop)
+  XJ_PROP(TabStop, true)
+  XJ_PROP(TabWidth, 0)
+  XJ_PROP(Visible, true) XJ_STORED(IsVisibleStored)
+  XJ_EVENT(OnChange)
+  XJ_EVENT(OnChanging)
+  XJ_EVENT(OnContextPopup)
+  XJ_EVENT(OnDragDrop)
+  XJ_EVENT(OnDragOver)
+  XJ_EVENT(OnEndDock)
+  XJ_EVENT(OnEndDrag)
+  XJ_EVENT(OnEnter)
+  XJ_EVENT(OnExit)
+  XJ_EVENT(OnGetImageIndex)
+  XJ_EVENT(OnMouseDown)
+  XJ_EVENT(OnMouseMove)
+  XJ_EVENT(OnMouseUp)
+  XJ_EVENT(OnResize)
+  XJ_EVENT(OnStartDock)
+  XJ_EVENT(OnStartDrag));
 // Tabs before TabIndex, so a form resource selects among the tabs it has just read.
 XJ_PUBLISHED(TTabControl,
-  XJ_TABS_COMMON
   XJ_PROP(MultiSelect, false)
   XJ_PROP(Tabs)
   XJ_PROP(TabIndex, -1));
 XJ_PUBLISHED(TPageControl,
-  XJ_PROP(ActivePage)
-  XJ_TABS_COMMON);
+  XJ_PROP(ActivePage));
 XJ_PUBLISHED(TTabSheet,
   XJ_PROP(BorderWidth, 0)
   XJ_PROP(Caption) XJ_STORED(IsCaptionStored)
@@ -783,9 +779,8 @@ XJ_PUBLISHED(TTabSheet,
 
 namespace xj::vcl {
 bool RegisterComCtrlsTabs() {
-  static const bool registered = (RegisterClasses({ TTabControl::StaticClass(), TPageControl::StaticClass(),
-                                                    TTabSheet::StaticClass() }),
-                                  true);
+  static const bool registered =
+      (RegisterClasses({ TTabControl::StaticClass(), TPageControl::StaticClass(), TTabSheet::StaticClass() }), true);
   return registered;
 }
 }  // namespace xj::vcl

@@ -20,8 +20,9 @@ class TabsX11 : public xj::test::X11ControlsTest {
   }
   static bool ClickOn(TControl* c, TPoint p) {
     const TPoint s = c->ClientToScreen(p);
-    return xj::test::RunWhilePumping("xdotool mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1",
-                                     [] { xt::PumpUntilIdle(); }) == 0;
+    return xj::test::RunWhilePumping(
+               "xdotool mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1",
+               [] { xt::PumpUntilIdle(); }) == 0;
   }
   // The control's area as the server shows it and as it was drawn (0xRRGGBB).
   std::vector<uint32_t> OnServer(TControl* c) const {

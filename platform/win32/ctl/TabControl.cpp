@@ -424,8 +424,10 @@ LRESULT DeleteItem(TabCtl& t, WPARAM which) {
   int i = (int)which;
   t.tabs.erase(t.tabs.begin() + i);
   for (int* k : { &t.curSel, &t.curFocus }) {
-    if (*k == i) *k = -1;
-    else if (*k > i) --*k;
+    if (*k == i)
+      *k = -1;
+    else if (*k > i)
+      --*k;
   }
   Changed(t);
   return TRUE;

@@ -135,8 +135,10 @@ void Step(UpDown& u, Part p) {
   long long target = (long long)u.pos + nm.iDelta;
   int lo = Low(u), hi = High(u);
   if (target < lo || target > hi) {
-    if (!(StyleOf(u) & UDS_WRAP)) target = std::clamp<long long>(target, lo, hi);
-    else target = target < lo ? hi : lo;
+    if (!(StyleOf(u) & UDS_WRAP))
+      target = std::clamp<long long>(target, lo, hi);
+    else
+      target = target < lo ? hi : lo;
   }
   if ((int)target == u.pos) return;
   SetPos(u, (int)target);
@@ -157,8 +159,10 @@ void AlignToBuddy(UpDown& u) {
   int w = me.right - me.left;
   int bw = std::max(0, (int)(b.right - b.left) - w);
   bool right = (style & UDS_ALIGNRIGHT) != 0;
-  SetWindowPos(u.buddy, nullptr, right ? b.left : b.left + w, b.top, bw, b.bottom - b.top, SWP_NOZORDER | SWP_NOACTIVATE);
-  SetWindowPos(u.hwnd, nullptr, right ? b.left + bw : b.left, b.top, w, b.bottom - b.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(u.buddy, nullptr, right ? b.left : b.left + w, b.top, bw, b.bottom - b.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(u.hwnd, nullptr, right ? b.left + bw : b.left, b.top, w, b.bottom - b.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND SetBuddy(UpDown& u, HWND buddy) {
@@ -229,7 +233,8 @@ void PaintPart(UpDown& u, HDC dc, Part p) {
   RECT edge = r;
   DrawEdge(dc, &edge, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   if (down) OffsetRect(&r, 1, 1);
-  ArrowDir dir = Horizontal(u) ? (p == kUp ? ArrowDir::Right : ArrowDir::Left) : (p == kUp ? ArrowDir::Up : ArrowDir::Down);
+  ArrowDir dir =
+      Horizontal(u) ? (p == kUp ? ArrowDir::Right : ArrowDir::Left) : (p == kUp ? ArrowDir::Up : ArrowDir::Down);
   DrawArrow(dc, r, dir, GetSysColor(IsWindowEnabled(u.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
 }
 

@@ -174,8 +174,8 @@ TEST_F(PagesTest, ClicksKeysAndCtrlTabChangePagesAndAskFirst) {
   EXPECT_EQ(pc->ActivePage(), c);
   Press(VK_TAB, xt::ssCtrl | xt::ssShift);
   EXPECT_EQ(pc->ActivePage(), a);
-  EXPECT_EQ(log, (std::vector<std::string> { "changing D", "change A", "changing A", "change C", "changing C",
-                                             "change A" }));
+  EXPECT_EQ(
+      log, (std::vector<std::string> { "changing D", "change A", "changing A", "change C", "changing C", "change A" }));
   // Programmatic changes fire nothing.
   log.clear();
   pc->SetActivePage(d);

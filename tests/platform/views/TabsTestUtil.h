@@ -14,7 +14,7 @@ namespace tabstest {
 
 using namespace exttest;
 
-constexpr int kCharW = 8;  // test face: one single-byte character
+constexpr int kCharW = 8;   // test face: one single-byte character
 constexpr int kThick = 19;  // a tab's thickness: the 13-pixel face and 3 pixels of padding each side
 constexpr int kPadX = 6;
 
