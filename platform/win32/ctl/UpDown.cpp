@@ -26,7 +26,7 @@ constexpr UINT_PTR kRepeatTimer = 1;
 constexpr UINT kFirstDelay = 500;
 constexpr UINT kRepeatDelay = 100;
 
-enum Part { kNone = 0, kUp = 1, kDown = 2 };
+enum Arrow { kNone = 0, kUp = 1, kDown = 2 };
 
 struct UpDown {
   HWND hwnd {};
@@ -37,7 +37,7 @@ struct UpDown {
   int base { 10 };
   HWND buddy {};
   std::vector<UDACCEL> accel { { 0, 1 }, { 2, 5 }, { 5, 20 } };
-  Part pressed { kNone };
+  Arrow pressed { kNone };
   bool over { false };  // the pointer is on the pressed arrow
   DWORD pressedAt { 0 };
 };
@@ -50,7 +50,7 @@ StateMap<UpDown>& UpDowns() {
 DWORD StyleOf(const UpDown& u) { return (DWORD)GetWindowLongA(u.hwnd, GWL_STYLE); }
 bool Horizontal(const UpDown& u) { return (StyleOf(u) & UDS_HORZ) != 0; }
 
-RECT PartRect(const UpDown& u, Part p) {
+RECT ArrowRect(const UpDown& u, Arrow p) {
   RECT r {};
   GetClientRect(u.hwnd, &r);
   if (Horizontal(u)) {
@@ -63,17 +63,17 @@ RECT PartRect(const UpDown& u, Part p) {
   return r;
 }
 
-Part HitPart(const UpDown& u, POINT pt) {
-  for (Part p : { kUp, kDown }) {
-    RECT r = PartRect(u, p);
+Arrow HitArrow(const UpDown& u, POINT pt) {
+  for (Arrow p : { kUp, kDown }) {
+    RECT r = ArrowRect(u, p);
     if (PtInRect(&r, pt)) return p;
   }
   return kNone;
 }
 
-void RedrawPart(UpDown& u, Part p) {
+void RedrawArrow(UpDown& u, Arrow p) {
   if (p == kNone) return;
-  RECT r = PartRect(u, p);
+  RECT r = ArrowRect(u, p);
   InvalidateRect(u.hwnd, &r, FALSE);
 }
 
@@ -126,7 +126,7 @@ int CurrentIncrement(const UpDown& u) {
 }
 
 // One step toward the upper limit (kUp) or the lower one.
-void Step(UpDown& u, Part p) {
+void Step(UpDown& u, Arrow p) {
   int toward = u.upper >= u.lower ? 1 : -1;
   NMUPDOWN nm {};
   nm.iPos = u.pos;
@@ -177,10 +177,10 @@ HWND SetBuddy(UpDown& u, HWND buddy) {
 
 void StopPress(UpDown& u, bool notify) {
   if (u.pressed == kNone) return;
-  Part was = u.pressed;
+  Arrow was = u.pressed;
   u.pressed = kNone;
   KillTimer(u.hwnd, kRepeatTimer);
-  RedrawPart(u, was);
+  RedrawArrow(u, was);
   if (GetCapture() == u.hwnd) ReleaseCapture();
   if (notify && !u.dead)
     if (HWND parent = GetParent(u.hwnd))
@@ -189,23 +189,23 @@ void StopPress(UpDown& u, bool notify) {
 }
 
 void ButtonDown(UpDown& u, POINT pt) {
-  Part p = HitPart(u, pt);
+  Arrow p = HitArrow(u, pt);
   if (p == kNone || !IsWindowEnabled(u.hwnd)) return;
   u.pressed = p;
   u.over = true;
   u.pressedAt = GetTickCount();
   SetCapture(u.hwnd);
-  RedrawPart(u, p);
+  RedrawArrow(u, p);
   Step(u, p);
   if (!u.dead && u.pressed == p) SetTimer(u.hwnd, kRepeatTimer, kFirstDelay, nullptr);
 }
 
 void MouseMove(UpDown& u, POINT pt) {
   if (u.pressed == kNone) return;
-  bool over = HitPart(u, pt) == u.pressed;
+  bool over = HitArrow(u, pt) == u.pressed;
   if (over == u.over) return;
   u.over = over;
-  RedrawPart(u, u.pressed);
+  RedrawArrow(u, u.pressed);
 }
 
 void Tick(UpDown& u) {
@@ -226,8 +226,8 @@ void KeyDown(UpDown& u, UINT vk) {
 
 // ---- Painting -------------------------------------------------------------------------------------------------
 
-void PaintPart(UpDown& u, HDC dc, Part p) {
-  RECT r = PartRect(u, p);
+void PaintArrow(UpDown& u, HDC dc, Arrow p) {
+  RECT r = ArrowRect(u, p);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   bool down = u.pressed == p && u.over;
   RECT edge = r;
@@ -239,8 +239,8 @@ void PaintPart(UpDown& u, HDC dc, Part p) {
 }
 
 void Paint(UpDown& u, HDC dc) {
-  PaintPart(u, dc, kUp);
-  PaintPart(u, dc, kDown);
+  PaintArrow(u, dc, kUp);
+  PaintArrow(u, dc, kDown);
 }
 
 void Created(UpDown& u, const CREATESTRUCTA* cs) {
