@@ -103,9 +103,7 @@ class TCustomTabControl : public TWinControl {
   void AdjustClientRect(TRect& Rect) override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-
- protected:
-  // Creates the window first when needed.
+  // Perform, creating the window first when needed.
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam);
 
  private:
