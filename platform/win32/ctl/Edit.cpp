@@ -11,6 +11,7 @@
 
 #include "platform/win32/WinBase.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
 
 namespace xj::ctl {
@@ -37,7 +38,7 @@ struct Edit {
   std::vector<int> xAt;         // per text position: x from the text's start
   std::vector<size_t> shownAt;  // per text position: index into `shown`
   int lineHeight { 16 };
-  std::unordered_map<unsigned, int> widths;  // per character code, for the current font
+  WidthCache widths;  // for the current font
 };
 
 StateMap<Edit>& Edits() {
@@ -57,42 +58,9 @@ LetterCase CaseOf(DWORD style) {
 
 // ---- Layout ------------------------------------------------------------------------------------------------
 
-// Measures on a screen DC with the control's font; widths are cached per character.
-class Measurer {
- public:
-  explicit Measurer(Edit& e) : FE(e), FDc(GetDC(e.hwnd)) { FOld = SelectObject(FDc, FontOrDefault(e.font)); }
-  ~Measurer() {
-    SelectObject(FDc, FOld);
-    ReleaseDC(FE.hwnd, FDc);
-  }
-  Measurer(const Measurer&) = delete;
-  Measurer& operator=(const Measurer&) = delete;
-
-  int Width(const char* p, size_t n) {
-    unsigned key = n == 2 ? ((unsigned)(unsigned char)p[0] << 8 | (unsigned char)p[1]) : (unsigned char)p[0];
-    auto it = FE.widths.find(key);
-    if (it != FE.widths.end()) return it->second;
-    SIZE sz {};
-    GetTextExtentPoint32A(FDc, p, (int)n, &sz);
-    FE.widths[key] = sz.cx;
-    return sz.cx;
-  }
-  int Width(const std::string& s, size_t i) { return Width(s.data() + i, EditText::CharLength(s, i)); }
-  int Height() {
-    TEXTMETRICA tm {};
-    GetTextMetricsA(FDc, &tm);
-    return tm.tmHeight > 0 ? tm.tmHeight : 16;
-  }
-
- private:
-  Edit& FE;
-  HDC FDc;
-  HGDIOBJ FOld;
-};
-
 void Layout(Edit& e) {
   if (e.laidOut) return;
-  Measurer m(e);
+  Measurer m(e.hwnd, e.font, e.widths);
   e.lineHeight = m.Height();
   const std::string& t = e.text.Text();
   size_t n = t.size();
@@ -193,7 +161,7 @@ size_t FitWidth(Edit& e, const std::string& s) {
   int used = TextWidth(e);
   used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
   int room = f.right - f.left - 1 - used;
-  Measurer m(e);
+  Measurer m(e.hwnd, e.font, e.widths);
   size_t fit = 0;
   for (size_t i = 0; i < s.size(); i += EditText::CharLength(s, i)) {
     room -= Masked(e) ? m.Width(&e.passwordChar, 1) : m.Width(s, i);
@@ -297,28 +265,7 @@ void Type(Edit& e, const std::string& s) {
 bool CanCopy(const Edit& e) { return e.text.HasSelection() && !Masked(e); }
 
 void Copy(Edit& e) {
-  if (!CanCopy(e) || !OpenClipboard(e.hwnd)) return;
-  std::string s = e.text.SelectedText();
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  if (char* p = (char*)GlobalLock(block)) {
-    memcpy(p, s.c_str(), s.size() + 1);
-    GlobalUnlock(block);
-  }
-  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
-  CloseClipboard();
-}
-
-std::string ClipboardText(HWND hwnd) {
-  std::string s;
-  if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(hwnd)) return s;
-  if (HANDLE block = GetClipboardData(CF_TEXT))
-    if (const char* p = (const char*)GlobalLock(block)) {
-      s.assign(p, strnlen(p, GlobalSize(block)));
-      GlobalUnlock(block);
-    }
-  CloseClipboard();
-  return s;
+  if (CanCopy(e)) CopyToClipboard(e.hwnd, e.text.SelectedText());
 }
 
 void Paste(Edit& e) {
@@ -458,50 +405,14 @@ void DoubleClick(Edit& e, int x) {
   Moved(e);
 }
 
-// The context menu sends the same messages as the keys; its ids are those messages.
-struct MenuEntry {
-  UINT id;
-  const char* text;
-};
-constexpr MenuEntry kMenu[] = { { WM_UNDO, "撤消(&U)" }, { 0, nullptr },           { WM_CUT, "剪切(&T)" },
-                                { WM_COPY, "复制(&C)" }, { WM_PASTE, "粘贴(&P)" }, { WM_CLEAR, "删除(&D)" },
-                                { 0, nullptr },          { EM_SETSEL, "全选(&A)" } };
-
-bool MenuEnabled(const Edit& e, UINT id) {
-  const EditText& t = e.text;
-  bool writable = !ReadOnly(e);
-  switch (id) {
-    case WM_UNDO:
-      return writable && t.CanUndo();
-    case WM_CUT:
-      return writable && CanCopy(e);
-    case WM_COPY:
-      return CanCopy(e);
-    case WM_PASTE:
-      return writable && IsClipboardFormatAvailable(CF_TEXT);
-    case WM_CLEAR:
-      return writable && t.HasSelection();
-    case EM_SETSEL:
-      return t.Length() > 0 && !(t.SelStart() == 0 && t.SelEnd() == t.Length());
-  }
-  return false;
-}
-
 void ContextMenu(Edit& e, LPARAM at) {
   if (!Focus(e)) return;
-  POINT pt { GET_X_LPARAM(at), GET_Y_LPARAM(at) };
-  if (pt.x == -1 && pt.y == -1) {  // from the keyboard: at the caret
-    Layout(e);
-    pt = POINT { TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top + e.lineHeight };
-    ClientToScreen(e.hwnd, &pt);
-  }
-  HMENU menu = CreatePopupMenu();
-  for (const MenuEntry& m : kMenu)
-    AppendMenuA(menu, m.id ? MF_STRING | (MenuEnabled(e, m.id) ? MF_ENABLED : MF_GRAYED) : MF_SEPARATOR, m.id, m.text);
-  HWND hwnd = e.hwnd;
-  UINT cmd = (UINT)TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pt.x, pt.y, 0, hwnd, nullptr);
-  DestroyMenu(menu);
-  if (cmd && IsWindow(hwnd)) SendMessageA(hwnd, cmd, 0, cmd == EM_SETSEL ? -1 : 0);
+  Layout(e);
+  const EditText& t = e.text;
+  POINT caret { TextLeft(e) + e.xAt[t.Caret()], FormatRect(e).top + e.lineHeight };
+  EditContextMenu(e.hwnd, at, caret,
+                  EditMenuFacts { ReadOnly(e), t.CanUndo(), CanCopy(e), t.HasSelection(),
+                                  t.SelStart() == 0 && t.SelEnd() == t.Length(), t.Length() == 0 });
 }
 
 // ---- Focus, font, style ---------------------------------------------------------------------------------
@@ -526,7 +437,7 @@ void KillFocus(Edit& e) {
 
 void SetFont(Edit& e, HFONT font, bool redraw) {
   e.font = font;
-  e.widths.clear();
+  e.widths.Clear();
   e.laidOut = false;
   Layout(e);
   if (e.focused) {
@@ -573,13 +484,6 @@ void SetSel(Edit& e, int start, int end) {
   Moved(e);
 }
 
-LRESULT GetSel(const Edit& e, WPARAM startOut, LPARAM endOut) {
-  DWORD s = (DWORD)e.text.SelStart(), end = (DWORD)e.text.SelEnd();
-  if (startOut) *(DWORD*)startOut = s;
-  if (endOut) *(DWORD*)endOut = end;
-  return s > 0xFFFF || end > 0xFFFF ? -1 : MAKELRESULT(s, end);
-}
-
 LRESULT GetText(const Edit& e, WPARAM size, LPARAM buf) {
   if (!buf || size == 0) return 0;
   const std::string& t = e.text.Text();
@@ -600,14 +504,6 @@ LRESULT PosFromChar(Edit& e, WPARAM index) {
   if (index > e.text.Length()) return -1;
   Layout(e);
   return MAKELRESULT(TextLeft(e) + e.xAt[e.text.Snap(index)], FormatRect(e).top);
-}
-
-LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  if (LOWORD(lParam) != HTCLIENT) return DefWindowProcA(hwnd, WM_SETCURSOR, wParam, lParam);
-  HWND parent = GetParent(hwnd);
-  if (parent && SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
-  SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
-  return TRUE;
 }
 
 LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
@@ -665,7 +561,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_SETCURSOR:
-      return SetCursorFor(hwnd, wParam, lParam);
+      return SetEditCursor(hwnd, wParam, lParam);
     case WM_SETFOCUS:
       SetFocusTo(e);
       return 0;
@@ -722,7 +618,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       t.SetModified(wParam != 0);
       return 0;
     case EM_GETSEL:
-      return GetSel(e, wParam, lParam);
+      return AnswerGetSel(t.SelStart(), t.SelEnd(), wParam, lParam);
     case EM_SETSEL:
       SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
       return 0;
