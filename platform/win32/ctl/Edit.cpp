@@ -13,6 +13,7 @@
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/MemoView.h"
 
 namespace xj::ctl {
 
@@ -663,10 +664,14 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// A multi-line edit is the multi-line view from its creation on.
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) return Create(hwnd, (const CREATESTRUCTA*)lParam);
+  if (msg == WM_NCCREATE) {
+    auto* cs = (const CREATESTRUCTA*)lParam;
+    return cs && (cs->style & ES_MULTILINE) ? MemoCreate(hwnd, cs, false) : Create(hwnd, cs);
+  }
   std::shared_ptr<Edit> e = Edits().Find(hwnd);
-  if (!e) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!e) return MemoWindowProc(hwnd, msg, wParam, lParam);
   e->text.SetCase(CaseOf(StyleOf(*e)));
   return Handle(*e, msg, wParam, lParam);
 }
