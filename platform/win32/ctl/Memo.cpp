@@ -318,14 +318,15 @@ void Moved(Memo& m) {
   ReportSelection(m);
 }
 
-// After the text changed: rows, bars, repaint, then EN_CHANGE (which may destroy the window).
-void Changed(Memo& m) {
+// After the text changed: rows, bars, repaint, then EN_CHANGE (which may destroy the window). A text
+// set as a whole (WM_SETTEXT) is not reported: whoever set it knows.
+void Changed(Memo& m, bool notify = true) {
   HWND hwnd = m.hwnd;
   Mirror(m);
   SyncBars(m);
   m.desiredX = -1;
   Moved(m);
-  if (m.dead) return;
+  if (m.dead || !notify) return;
   if (!m.rich || (m.eventMask & ENM_CHANGE)) NotifyParent(hwnd, EN_CHANGE);
 }
 
@@ -835,7 +836,7 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SETTEXT:
       t.SetText(lParam ? (const char*)lParam : "");
       m.scrollX = m.scrollY = 0;
-      Changed(m);
+      Changed(m, false);
       return TRUE;
     case WM_GETTEXT:
       return GetText(m, wParam, lParam);
