@@ -88,7 +88,10 @@ class Reader {
         case '\'': {
           int hi = FPos < FIn.size() ? HexValue(FIn[FPos]) : -1;
           int lo = FPos + 1 < FIn.size() ? HexValue(FIn[FPos + 1]) : -1;
-          if (hi < 0 || lo < 0) return;
+          if (hi < 0 || lo < 0) {  // half an escape: dropped with what there is of it
+            FPos += hi < 0 ? 0 : 1;
+            return;
+          }
           FPos += 2;
           if (text) FOut += (char)(hi * 16 + lo);
           return;
