@@ -153,10 +153,11 @@ int XInRow(const Memo& m, Measurer& ms, int row, size_t pos) {
   return x;
 }
 
-// Where a row of `width` starts, in client x: aligned within the wider of the view and the widest line.
+// Where a row of `width` starts, in client x: aligned within the format rectangle when it fits there,
+// else from its left edge; scrolling moves every row alike.
 int RowLeft(const Memo& m, int width) {
   RECT f = FormatRect(m);
-  int span = std::max(Room(m), Extent(m));
+  int span = Room(m);
   int shift = 0;
   DWORD align = StyleOf(m) & (ES_CENTER | ES_RIGHT);
   if (align == ES_CENTER) shift = std::max(0, (span - width) / 2);

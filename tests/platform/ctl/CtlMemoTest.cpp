@@ -261,6 +261,26 @@ TEST_F(MemoTest, ClicksAndDragsSelectByRowAndColumn) {
   EXPECT_EQ(Send(m, EM_POSFROMCHAR, 22), MAKELRESULT(2 * kCharW, 2 * kLineH));
 }
 
+TEST_F(MemoTest, EachRowIsAlignedWithinTheViewAndTabsStopEveryEightCells) {
+  struct Case {
+    DWORD style;
+    int x0, x1;  // where rows "ab" and "abcd" start
+  } cases[] = { { ES_LEFT, 0, 0 }, { ES_CENTER, (200 - 16) / 2, (200 - 32) / 2 }, { ES_RIGHT, 200 - 1 - 16, 200 - 1 - 32 } };
+  for (const Case& c : cases) {
+    HWND m = Memo(c.style | ES_AUTOHSCROLL, 200, 3, "ab\r\nabcd\r\n\tx");
+    EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 0)), c.x0) << c.style;
+    EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 4)), c.x1) << c.style;
+    DestroyWindow(m);
+  }
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 3, "\tx\r\nabc\ty");
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 1)), 8 * kCharW);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 8)), 8 * kCharW);
+  int four = 16;  // dialog units: four average characters
+  Send(m, EM_SETTABSTOPS, 1, (LPARAM)&four);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 1)), 4 * kCharW);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 8)), 4 * kCharW);
+}
+
 TEST_F(MemoTest, PaintsOnlyTheVisibleRowsOfAHugeText) {
   HWND m = Memo(ES_AUTOHSCROLL, 200, 5);
   SetWindowTextA(m, Lines(100000).c_str());

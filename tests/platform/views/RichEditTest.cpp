@@ -6,6 +6,7 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/win32/ctl/Rtf.h"
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
+#include "tests/platform/views/MemoTestUtil.h"
 
 using namespace stdtest;
 using xj::ctl::RtfToText;
@@ -140,6 +141,39 @@ TEST_F(RichEditTest, BadDocumentsGiveTextNotFaults) {
   EXPECT_EQ(text, "shownz");
   EXPECT_FALSE(RtfToText("", text));
   EXPECT_EQ(TextToRtf("a\nb\rc").find("a\\par\r\nb\\par\r\nc"), TextToRtf("a\nb\rc").find("a\\par"));
+}
+
+// The looks, as pictures to look at; each also checks what its picture must show.
+TEST_F(RichEditTest, GalleryOfTheTextViews) {
+  form->Font()->SetName("Noto Sans CJK SC");
+  form->Font()->SetHeight(14);
+  auto* memo = Add<TMemo>(10, 10, 170, 90);
+  memo->Lines()->SetText("Word wrap breaks at blanks and 在汉字之间断行，不拆开一个字。\r\nSecond\tline");
+  form->SetActiveControl(memo);
+  Show();
+  memo->SetSelStart(5);
+  memo->SetSelLength(4);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, memo, "memo", "wrapped-selected");
+  EXPECT_EQ(Pixel(memo, 2, 2), Rgb(clWindow));
+
+  memo->SetAlignment(taCenter);
+  memo->SetScrollBars(ssBoth);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, memo, "memo", "centred-bars");
+  memo->SetEnabled(false);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, memo, "memo", "disabled");
+
+  TRichEdit* rich = ShownRich(170, 6);
+  rich->SetLeft(200);
+  AnsiString text;
+  for (int i = 1; i <= 12; ++i) text += "第" + std::to_string(i) + "段 paragraph\r\n";
+  rich->Lines()->SetText(text);
+  rich->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 20), 0);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "scrolled-20px");
+  EXPECT_EQ(GetScrollPos(rich->Handle(), SB_VERT), 20);
 }
 
 }  // namespace
