@@ -30,7 +30,7 @@ struct Edit {
   int scrollX { 0 };  // pixels of the text hidden to the left of the format rectangle
   bool focused { false };
   bool tracking { false };  // a mouse selection is in progress
-  int pendingLead { -1 };   // a lead byte waiting for its trail byte
+  CharInput input;
 
   // Layout of what is shown (the text, or one password character per character).
   bool laidOut { false };
@@ -219,32 +219,13 @@ void Paint(Edit& e, HDC dc) {
     if (from >= to) return;
     size_t a = e.shownAt[from], b = e.shownAt[to];
     int xa = x0 + e.xAt[from], xb = x0 + e.xAt[to];
-    if (!selected) {
-      ExtTextOutA(dc, xa, f.top, ETO_CLIPPED, &clip, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
-      return;
-    }
     RECT r { std::max(xa, clip.left), f.top, std::min(xb, clip.right), std::min(f.top + e.lineHeight, clip.bottom) };
-    if (r.right <= r.left || r.bottom <= r.top) return;
-    COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    ExtTextOutA(dc, xa, f.top, ETO_OPAQUE | ETO_CLIPPED, &r, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
-    SetTextColor(dc, text);
-    SetBkColor(dc, back);
+    DrawEditRun(dc, xa, f.top, clip, e.shown.data() + a, UINT(b - a), e.dx.data() + a, selected ? &r : nullptr);
   };
   run(0, s, false);
   run(s, end, true);
   run(end, n, false);
   RestoreDC(dc, saved);
-}
-
-LRESULT EraseBackground(Edit& e, HDC dc) {
-  int saved = SaveDC(dc);
-  HBRUSH brush = AskColours(e.hwnd, dc, WM_CTLCOLOREDIT);
-  RECT client {};
-  GetClientRect(e.hwnd, &client);
-  FillUnlessNull(dc, client, brush);
-  RestoreDC(dc, saved);
-  return 1;
 }
 
 // ---- Editing ------------------------------------------------------------------------------------------------
@@ -336,39 +317,17 @@ void KeyDown(Edit& e, UINT vk) {
 }
 
 void Char(Edit& e, unsigned char c) {
-  if (e.pendingLead >= 0) {
-    char lead = (char)e.pendingLead;
-    e.pendingLead = -1;
-    if (EditText::IsTrail(c)) {
-      Type(e, std::string { lead, (char)c });
-      return;
-    }
-    // A lead byte without its trail is dropped: half a character never enters the text.
-  }
-  if (EditText::IsLead(c)) {
-    e.pendingLead = c;
-    return;
-  }
-  // The control characters of Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z go through the window procedure as
-  // messages, so that a subclass filtering them sees them.
-  switch (c) {
-    case 0x08:
+  std::string typed;
+  switch (e.input.Take(e.hwnd, c, typed)) {
+    case CharInput::Backspace:
       if (!ReadOnly(e) && e.text.DeleteBackward()) Changed(e);
       return;
-    case 0x03:
-      SendMessageA(e.hwnd, WM_COPY, 0, 0);
+    case CharInput::Character:
+      if (typed.size() == 2 || (c >= 0x20 && c != 0x7F)) Type(e, typed);
       return;
-    case 0x16:
-      SendMessageA(e.hwnd, WM_PASTE, 0, 0);
-      return;
-    case 0x18:
-      SendMessageA(e.hwnd, WM_CUT, 0, 0);
-      return;
-    case 0x1A:
-      SendMessageA(e.hwnd, WM_UNDO, 0, 0);
+    case CharInput::Nothing:
       return;
   }
-  if (c >= 0x20 && c != 0x7F) Type(e, std::string(1, (char)c));
 }
 
 // Takes the focus for a click; false when the window went away meanwhile.
@@ -430,7 +389,7 @@ void SetFocusTo(Edit& e) {
 
 void KillFocus(Edit& e) {
   e.focused = false;
-  e.pendingLead = -1;
+  e.input.Reset();
   DestroyCaret();
   InvalidateRect(e.hwnd, nullptr, TRUE);
   NotifyParent(e.hwnd, EN_KILLFOCUS);
@@ -537,7 +496,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_ERASEBKGND:
-      return EraseBackground(e, (HDC)wParam);
+      return EraseEditBackground(hwnd, (HDC)wParam);
     case WM_SIZE:
     case WM_ENABLE:
       Moved(e);

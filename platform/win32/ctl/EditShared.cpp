@@ -114,6 +114,55 @@ void EditContextMenu(HWND hwnd, LPARAM at, POINT caret, const EditMenuFacts& fac
   if (cmd && IsWindow(hwnd)) SendMessageA(hwnd, cmd, 0, cmd == EM_SETSEL ? -1 : 0);
 }
 
+// ---- Painting and input ------------------------------------------------------------------------------------------
+
+LRESULT EraseEditBackground(HWND hwnd, HDC dc) {
+  int saved = SaveDC(dc);
+  HBRUSH brush = AskColours(hwnd, dc, WM_CTLCOLOREDIT);
+  RECT client {};
+  GetClientRect(hwnd, &client);
+  FillUnlessNull(dc, client, brush);
+  RestoreDC(dc, saved);
+  return 1;
+}
+
+void DrawEditRun(HDC dc, int x, int y, const RECT& clip, const char* s, UINT n, const int* dx, const RECT* highlight) {
+  if (n == 0) return;
+  if (!highlight) {
+    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, s, n, dx);
+    return;
+  }
+  if (highlight->right <= highlight->left || highlight->bottom <= highlight->top) return;
+  COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+  ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, highlight, s, n, dx);
+  SetTextColor(dc, text);
+  SetBkColor(dc, back);
+}
+
+CharInput::Kind CharInput::Take(HWND hwnd, unsigned char c, std::string& text) {
+  if (pendingLead >= 0) {
+    char lead = (char)pendingLead;
+    pendingLead = -1;
+    if (EditText::IsTrail(c)) {
+      text = std::string { lead, (char)c };
+      return Character;
+    }
+  }
+  if (EditText::IsLead(c)) {
+    pendingLead = c;
+    return Nothing;
+  }
+  UINT message = c == 0x03 ? WM_COPY : c == 0x16 ? WM_PASTE : c == 0x18 ? WM_CUT : c == 0x1A ? WM_UNDO : 0;
+  if (message) {
+    SendMessageA(hwnd, message, 0, 0);
+    return Nothing;
+  }
+  if (c == 0x08) return Backspace;
+  text = std::string(1, (char)c);
+  return Character;
+}
+
 // ---- Small answers ---------------------------------------------------------------------------------------------------
 
 LRESULT SetEditCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {

@@ -76,6 +76,23 @@ LRESULT SetEditCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // EM_GETSEL: the ends through the pointers, and both in one result while they fit 16 bits.
 LRESULT AnswerGetSel(size_t start, size_t end, WPARAM startOut, LPARAM endOut);
 
+// WM_ERASEBKGND: the parent's WM_CTLCOLOREDIT brush over the client area (nothing for a null brush).
+LRESULT EraseEditBackground(HWND hwnd, HDC dc);
+// A run of text at (x, y) clipped to `clip`, with per-byte advances; with `highlight`, drawn in the
+// selection colours over that rectangle.
+void DrawEditRun(HDC dc, int x, int y, const RECT& clip, const char* s, UINT n, const int* dx, const RECT* highlight);
+
+// One WM_CHAR byte of GBK input. A lead byte waits for its trail (a lead byte without one is dropped:
+// half a character never enters the text); the control characters of Ctrl+C, Ctrl+V, Ctrl+X and
+// Ctrl+Z go through the window procedure as messages, so that a subclass filtering them sees them.
+struct CharInput {
+  enum Kind { Nothing, Character, Backspace };
+  // What the byte makes: a character to type (in `text`), a Backspace, or nothing more to do.
+  Kind Take(HWND hwnd, unsigned char c, std::string& text);
+  void Reset() { pendingLead = -1; }
+  int pendingLead { -1 };
+};
+
 // The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one.
 int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
 

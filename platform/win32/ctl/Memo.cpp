@@ -34,7 +34,7 @@ struct Memo {
   int scrollY { 0 };  // pixels hidden above it (whole rows for the edit)
   bool focused { false };
   bool tracking { false };
-  int pendingLead { -1 };  // a lead byte waiting for its trail byte
+  CharInput input;
   int desiredX { -1 };     // the x Up and Down keep while they repeat
   int lineHeight { 16 };
   int aveCharWidth { 8 };
@@ -356,19 +356,10 @@ void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const RECT& clip, size_t s
   int x0 = RowLeft(m, x), y = RowTop(m, row);
   auto run = [&](size_t from, size_t to, bool selected) {  // byte offsets within the row
     if (from >= to) return;
-    int xa = x0 + xs[from];
-    if (!selected) {
-      ExtTextOutA(dc, xa, y, ETO_CLIPPED, &clip, shown.data() + from, UINT(to - from), dx.data() + from);
-      return;
-    }
-    RECT r { std::max((int)clip.left, xa), std::max((int)clip.top, y), std::min((int)clip.right, x0 + xs[to]),
-             std::min((int)clip.bottom, y + m.lineHeight) };
-    if (r.right <= r.left || r.bottom <= r.top) return;
-    COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    ExtTextOutA(dc, xa, y, ETO_OPAQUE | ETO_CLIPPED, &r, shown.data() + from, UINT(to - from), dx.data() + from);
-    SetTextColor(dc, text);
-    SetBkColor(dc, back);
+    RECT r { std::max((int)clip.left, x0 + xs[from]), std::max((int)clip.top, y),
+             std::min((int)clip.right, x0 + xs[to]), std::min((int)clip.bottom, y + m.lineHeight) };
+    DrawEditRun(dc, x0 + xs[from], y, clip, shown.data() + from, UINT(to - from), dx.data() + from,
+                selected ? &r : nullptr);
   };
   size_t n = shown.size();
   size_t a = std::clamp(selS, start, end) - start, b = std::clamp(selE, start, end) - start;
@@ -396,16 +387,6 @@ void Paint(Memo& m, HDC dc) {
   for (int row = std::max(0, m.scrollY / m.lineHeight); row < rows && RowTop(m, row) < client.bottom; ++row)
     PaintRow(m, ms, dc, row, clip, s, e);
   RestoreDC(dc, saved);
-}
-
-LRESULT EraseBackground(Memo& m, HDC dc) {
-  int saved = SaveDC(dc);
-  HBRUSH brush = AskColours(m.hwnd, dc, WM_CTLCOLOREDIT);
-  RECT client {};
-  GetClientRect(m.hwnd, &client);
-  FillUnlessNull(dc, client, brush);
-  RestoreDC(dc, saved);
-  return 1;
 }
 
 // ---- Editing ------------------------------------------------------------------------------------------------------------
@@ -521,34 +502,17 @@ void KeyDown(Memo& m, UINT vk) {
 }
 
 void Char(Memo& m, unsigned char c) {
-  if (m.pendingLead >= 0) {
-    char lead = (char)m.pendingLead;
-    m.pendingLead = -1;
-    if (EditText::IsTrail(c)) {
-      Insert(m, std::string { lead, (char)c }, UndoKind::Typing);
-      return;
-    }
-  }
-  if (EditText::IsLead(c)) {
-    m.pendingLead = c;
-    return;
-  }
-  switch (c) {
-    case 0x08:
+  std::string typed;
+  switch (m.input.Take(m.hwnd, c, typed)) {
+    case CharInput::Backspace:
       if (!ReadOnly(m) && m.text.DeleteBackward()) Changed(m);
       return;
-    case 0x03:
-      SendMessageA(m.hwnd, WM_COPY, 0, 0);
+    case CharInput::Nothing:
       return;
-    case 0x16:
-      SendMessageA(m.hwnd, WM_PASTE, 0, 0);
-      return;
-    case 0x18:
-      SendMessageA(m.hwnd, WM_CUT, 0, 0);
-      return;
-    case 0x1A:
-      SendMessageA(m.hwnd, WM_UNDO, 0, 0);
-      return;
+    case CharInput::Character:
+      break;
+  }
+  switch (c) {
     case 0x01:  // Ctrl+A
       SendMessageA(m.hwnd, EM_SETSEL, 0, -1);
       return;
@@ -560,7 +524,7 @@ void Char(Memo& m, unsigned char c) {
       Insert(m, "\t", UndoKind::Typing);
       return;
   }
-  if (c >= 0x20 && c != 0x7F) Insert(m, std::string(1, (char)c), UndoKind::Typing);
+  if (typed.size() == 2 || (c >= 0x20 && c != 0x7F)) Insert(m, typed, UndoKind::Typing);
 }
 
 bool Focus(Memo& m) {
@@ -768,7 +732,7 @@ void SetFocusTo(Memo& m) {
 
 void KillFocus(Memo& m) {
   m.focused = false;
-  m.pendingLead = -1;
+  m.input.Reset();
   DestroyCaret();
   InvalidateRect(m.hwnd, nullptr, TRUE);
   NotifyParent(m.hwnd, EN_KILLFOCUS);
@@ -821,7 +785,7 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_ERASEBKGND:
-      return EraseBackground(m, (HDC)wParam);
+      return EraseEditBackground(hwnd, (HDC)wParam);
     case WM_SIZE:
     case WM_STYLECHANGED:
       Reflow(m);
