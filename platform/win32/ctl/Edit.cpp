@@ -479,6 +479,7 @@ LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
 LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = e.hwnd;
   EditText& t = e.text;
+  if (LRESULT answer; AnswerEngineMessage(t, hwnd, msg, wParam, lParam, answer)) return answer;
   switch (msg) {
     case WM_CREATE:
       Mirror(e);
@@ -567,18 +568,6 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_UNDO:
     case EM_UNDO:
       return UndoEdit(e);
-    case EM_CANUNDO:
-      return t.CanUndo() ? TRUE : FALSE;
-    case EM_EMPTYUNDOBUFFER:
-      t.EmptyUndo();
-      return 0;
-    case EM_GETMODIFY:
-      return t.Modified() ? TRUE : FALSE;
-    case EM_SETMODIFY:
-      t.SetModified(wParam != 0);
-      return 0;
-    case EM_GETSEL:
-      return AnswerGetSel(t.SelStart(), t.SelEnd(), wParam, lParam);
     case EM_SETSEL:
       SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
       return 0;
@@ -586,17 +575,6 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
         Changed(e);
       return 0;
-    case EM_LIMITTEXT:
-      t.SetLimit(wParam && wParam < EditText::kNoLimit ? (size_t)wParam : EditText::kNoLimit);
-      return 0;
-    case EM_GETLIMITTEXT:
-      return (LRESULT)t.Limit();
-    case EM_SETREADONLY: {
-      DWORD style = StyleOf(e);
-      SetWindowLongA(hwnd, GWL_STYLE, (LONG)(wParam ? style | ES_READONLY : style & ~(DWORD)ES_READONLY));
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return TRUE;
-    }
     case EM_SETPASSWORDCHAR:
       SetPasswordChar(e, (char)wParam);
       return 0;

@@ -9,6 +9,7 @@
 
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinUser.h"
+#include "platform/win32/ctl/EditText.h"
 
 namespace xj::ctl {
 
@@ -92,6 +93,44 @@ struct CharInput {
   void Reset() { pendingLead = -1; }
   int pendingLead { -1 };
 };
+
+// The EM_* answers both text engines give alike (undo, modified flag, selection read-back, limit,
+// read-only); false when `msg` is none of them.
+template <class Text>
+bool AnswerEngineMessage(Text& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  result = 0;
+  switch (msg) {
+    case EM_CANUNDO:
+      result = t.CanUndo() ? TRUE : FALSE;
+      return true;
+    case EM_EMPTYUNDOBUFFER:
+      t.EmptyUndo();
+      return true;
+    case EM_GETMODIFY:
+      result = t.Modified() ? TRUE : FALSE;
+      return true;
+    case EM_SETMODIFY:
+      t.SetModified(wParam != 0);
+      return true;
+    case EM_GETSEL:
+      result = AnswerGetSel(t.SelStart(), t.SelEnd(), wParam, lParam);
+      return true;
+    case EM_LIMITTEXT:
+      t.SetLimit(wParam && wParam < EditText::kNoLimit ? (size_t)wParam : EditText::kNoLimit);
+      return true;
+    case EM_GETLIMITTEXT:
+      result = (LRESULT)t.Limit();
+      return true;
+    case EM_SETREADONLY: {
+      DWORD style = (DWORD)GetWindowLongA(hwnd, GWL_STYLE);
+      SetWindowLongA(hwnd, GWL_STYLE, (LONG)(wParam ? style | ES_READONLY : style & ~(DWORD)ES_READONLY));
+      InvalidateRect(hwnd, nullptr, TRUE);
+      result = TRUE;
+      return true;
+    }
+  }
+  return false;
+}
 
 // The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one.
 int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);

@@ -767,6 +767,7 @@ void Reflow(Memo& m) {
 LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = m.hwnd;
   MemoText& t = m.text;
+  if (LRESULT answer; AnswerEngineMessage(t, hwnd, msg, wParam, lParam, answer)) return answer;
   switch (msg) {
     case WM_CREATE:
       SetFont(m, nullptr, false);
@@ -865,18 +866,6 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_UNDO:
     case EM_UNDO:
       return UndoEdit(m);
-    case EM_CANUNDO:
-      return t.CanUndo() ? TRUE : FALSE;
-    case EM_EMPTYUNDOBUFFER:
-      t.EmptyUndo();
-      return 0;
-    case EM_GETMODIFY:
-      return t.Modified() ? TRUE : FALSE;
-    case EM_SETMODIFY:
-      t.SetModified(wParam != 0);
-      return 0;
-    case EM_GETSEL:
-      return AnswerGetSel(t.SelStart(), t.SelEnd(), wParam, lParam);
     case EM_SETSEL:
       SetSel(m, (int)(LONG)wParam, (int)(LONG)lParam);
       return 0;
@@ -884,17 +873,6 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
         Changed(m);
       return 0;
-    case EM_LIMITTEXT:
-      t.SetLimit(wParam && wParam < EditText::kNoLimit ? (size_t)wParam : EditText::kNoLimit);
-      return 0;
-    case EM_GETLIMITTEXT:
-      return (LRESULT)t.Limit();
-    case EM_SETREADONLY: {
-      DWORD style = StyleOf(m);
-      SetWindowLongA(hwnd, GWL_STYLE, (LONG)(wParam ? style | ES_READONLY : style & ~(DWORD)ES_READONLY));
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return TRUE;
-    }
     case EM_SETMARGINS:
       if (wParam & EC_LEFTMARGIN) m.leftMargin = LOWORD(lParam);
       if (wParam & EC_RIGHTMARGIN) m.rightMargin = HIWORD(lParam);
