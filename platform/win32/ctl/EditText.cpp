@@ -169,23 +169,10 @@ bool EditText::ReplaceSelection(std::string s, UndoKind kind) {
   return true;
 }
 
-bool EditText::DeleteBackward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret == 0) return false;
-  Splice(PrevChar(FCaret), FCaret, "", UndoKind::Deleting);
-  return true;
-}
-
-bool EditText::DeleteForward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret >= FText.size()) return false;
-  Splice(FCaret, NextChar(FCaret), "", UndoKind::Deleting);
+bool EditText::Delete(bool backward) {
+  auto [from, to] = DeletionSpan(*this, backward);
+  if (from == to) return false;
+  Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
   return true;
 }
 

@@ -54,6 +54,15 @@ class UndoLog {
   Run FRun { Run::None };
 };
 
+// What Backspace (`backward`) or Delete takes from either engine: the selection, else the character
+// before or after the caret; an empty span when there is none.
+template <class Text>
+std::pair<size_t, size_t> DeletionSpan(const Text& t, bool backward) {
+  if (t.HasSelection()) return { t.SelStart(), t.SelEnd() };
+  size_t caret = t.Caret();
+  return backward ? std::make_pair(t.PrevChar(caret), caret) : std::make_pair(caret, t.NextChar(caret));
+}
+
 class EditText {
  public:
   static constexpr size_t kDefaultLimit = 32767;
@@ -96,8 +105,8 @@ class EditText {
   // changes when nothing of a non-empty `s` fits.
   bool ReplaceSelection(std::string s, UndoKind kind);
   // Backspace / Delete: the selection, else the character before / after the caret.
-  bool DeleteBackward();
-  bool DeleteForward();
+  bool DeleteBackward() { return Delete(true); }
+  bool DeleteForward() { return Delete(false); }
   // How much of `s` the limit lets replace the selection: a prefix ending on a boundary.
   size_t Fit(const std::string& s) const;
 
@@ -134,6 +143,7 @@ class EditText {
   std::vector<size_t> StartsBetween(size_t from, size_t to) const;  // character starts in [from, to)
   int KindAt(size_t pos) const { return KindOf(FText, pos); }
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
+  bool Delete(bool backward);
 
   std::string FText;
   size_t FAnchor { 0 };

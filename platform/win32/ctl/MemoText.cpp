@@ -259,23 +259,10 @@ bool MemoText::ReplaceSelection(std::string s, UndoKind kind) {
   return true;
 }
 
-bool MemoText::DeleteBackward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret == 0) return false;
-  Splice(PrevChar(FCaret), FCaret, "", UndoKind::Deleting);
-  return true;
-}
-
-bool MemoText::DeleteForward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret >= Length()) return false;
-  Splice(FCaret, NextChar(FCaret), "", UndoKind::Deleting);
+bool MemoText::Delete(bool backward) {
+  auto [from, to] = DeletionSpan(*this, backward);
+  if (from == to) return false;
+  Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
   return true;
 }
 

@@ -83,8 +83,8 @@ class MemoText {
 
   // ---- Editing: as EditText; "\r\n", "\n" and "\r" in `s` each make a line break ----
   bool ReplaceSelection(std::string s, UndoKind kind);
-  bool DeleteBackward();
-  bool DeleteForward();
+  bool DeleteBackward() { return Delete(true); }
+  bool DeleteForward() { return Delete(false); }
   size_t Limit() const { return FLimit; }
   void SetLimit(size_t limit) { FLimit = limit; }
   LetterCase Case() const { return FCase; }
@@ -122,6 +122,7 @@ class MemoText {
   // Replaces [from, to) by `s` (already normalised), keeping the indexes right.
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);
+  bool Delete(bool backward);
   void Measure(size_t line, const Wrapper& wrapper);
   void Forget(const LineRec& l);
   void Rebuild();
