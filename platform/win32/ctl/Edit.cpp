@@ -1,12 +1,12 @@
 // The "EDIT" window class, single-line: the view over the text engine (layout in pixels, horizontal
 // scrolling, alignment, margins, password display, painting through the parent's WM_CTLCOLOREDIT
 // answer), keyboard and mouse editing, the clipboard messages and their context menu, and the EM_*
-// protocol. Every change reaches the parent as EN_CHANGE.
+// protocol. Every change reaches the parent as EN_CHANGE. An edit created with ES_MULTILINE is the
+// multi-line view instead (MemoView.h).
 
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win32/WinBase.h"
