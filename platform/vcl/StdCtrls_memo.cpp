@@ -86,7 +86,7 @@ AnsiString TMemoStrings::GetTextStr() const { return FMemo->Text(); }
 // One WM_SETTEXT for the whole text, however many lines it holds.
 void TMemoStrings::SetTextStr(const AnsiString& Value) { FMemo->SetText(Value); }
 
-// ---- TCustomMemo -----------------------------------------------------------------------------------------------------
+// ---- TCustomMemo ----------------------------------------------------------------------------------------------------
 
 TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TMemoStrings>(this)) {
   FControlStyle >> csFixedHeight;
@@ -150,12 +150,12 @@ void TCustomMemo::Dispatch(TMessage& Message) {
   TCustomEdit::Dispatch(Message);
 }
 
-// ---- TMemo -------------------------------------------------------------------------------------------------------------
+// ---- TMemo ----------------------------------------------------------------------------------------------------------
 
 TMemo::TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 TMemo::~TMemo() = default;
 
-// ---- Streaming ---------------------------------------------------------------------------------------------------------
+// ---- Streaming ------------------------------------------------------------------------------------------------------
 
 XJ_PUBLISHED(TCustomMemo);
 XJ_PUBLISHED(TMemo,

@@ -163,7 +163,7 @@ CharInput::Kind CharInput::Take(HWND hwnd, unsigned char c, std::string& text) {
   return Character;
 }
 
-// ---- Small answers ---------------------------------------------------------------------------------------------------
+// ---- Small answers --------------------------------------------------------------------------------------------------
 
 LRESULT SetEditCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT) return DefWindowProcA(hwnd, WM_SETCURSOR, wParam, lParam);

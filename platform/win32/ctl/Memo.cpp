@@ -35,14 +35,14 @@ struct Memo {
   bool focused { false };
   bool tracking { false };
   CharInput input;
-  int desiredX { -1 };     // the x Up and Down keep while they repeat
+  int desiredX { -1 };  // the x Up and Down keep while they repeat
   int lineHeight { 16 };
   int aveCharWidth { 8 };
-  int tabStop { 64 };        // pixels between tab stops
-  int tabUnits { 32 };       // the same in dialog units (a quarter of the average character width each)
-  int wrapRoom { -2 };       // the width the rows were laid out for; -1 when not wrapping
-  bool noWrap { false };     // rich edit: wrapping turned off by request
-  DWORD eventMask { 0 };     // rich edit: which notices the parent wants
+  int tabStop { 64 };         // pixels between tab stops
+  int tabUnits { 32 };        // the same in dialog units (a quarter of the average character width each)
+  int wrapRoom { -2 };        // the width the rows were laid out for; -1 when not wrapping
+  bool noWrap { false };      // rich edit: wrapping turned off by request
+  DWORD eventMask { 0 };      // rich edit: which notices the parent wants
   size_t lastSelStart { 0 };  // rich edit: the selection last reported
   size_t lastSelEnd { 0 };
   bool syncing { false };
@@ -331,7 +331,7 @@ void Changed(Memo& m, bool notify = true) {
   if (!m.rich || (m.eventMask & ENM_CHANGE)) NotifyParent(hwnd, EN_CHANGE);
 }
 
-// ---- Painting --------------------------------------------------------------------------------------------------------
+// ---- Painting -------------------------------------------------------------------------------------------------------
 
 void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const RECT& clip, size_t selS, size_t selE) {
   size_t start = m.text.RowStart(row), end = m.text.RowEnd(row);
@@ -389,7 +389,7 @@ void Paint(Memo& m, HDC dc) {
   RestoreDC(dc, saved);
 }
 
-// ---- Editing ------------------------------------------------------------------------------------------------------------
+// ---- Editing --------------------------------------------------------------------------------------------------------
 
 // Replaces the selection as the user does; a limit that cuts the insertion tells the parent.
 void Insert(Memo& m, const std::string& s, UndoKind kind) {
@@ -583,7 +583,7 @@ void ContextMenu(Memo& m, LPARAM at) {
                                   t.SelStart() == 0 && t.SelEnd() == t.Length(), t.Length() == 0 });
 }
 
-// ---- Scroll messages -------------------------------------------------------------------------------------------------
+// ---- Scroll messages ------------------------------------------------------------------------------------------------
 
 void VScroll(Memo& m, WPARAM wParam, LPARAM lParam) {
   Settle(m);
@@ -617,9 +617,7 @@ LRESULT ScrollBy(Memo& m, WPARAM code) {
 
 // ---- Line messages -------------------------------------------------------------------------------------------------
 
-int RowArg(Memo& m, WPARAM wParam) {
-  return (int)(LONG)wParam < 0 ? m.text.RowOf(m.text.Caret()) : (int)(LONG)wParam;
-}
+int RowArg(Memo& m, WPARAM wParam) { return (int)(LONG)wParam < 0 ? m.text.RowOf(m.text.Caret()) : (int)(LONG)wParam; }
 
 LRESULT LineIndex(Memo& m, WPARAM wParam) {
   Settle(m);

@@ -308,7 +308,7 @@ void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
   Rebuild();
 }
 
-// ---- Rows -------------------------------------------------------------------------------------------------------------
+// ---- Rows -----------------------------------------------------------------------------------------------------------
 
 void MemoText::Forget(const LineRec& l) {
   if (!l.measured) return;

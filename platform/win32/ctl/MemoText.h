@@ -129,10 +129,10 @@ class MemoText {
   size_t FitLimit(const std::string& s) const;
 
   std::vector<LineRec> FLines;
-  PrefixSums FChars;                // bytes per line, its break included
-  PrefixSums FRowCounts;            // rows per line
-  std::map<int, int> FWidths;       // how many measured lines have each width
-  std::vector<size_t> FDirty;       // lines to measure again
+  PrefixSums FChars;           // bytes per line, its break included
+  PrefixSums FRowCounts;       // rows per line
+  std::map<int, int> FWidths;  // how many measured lines have each width
+  std::vector<size_t> FDirty;  // lines to measure again
   bool FAllDirty { true };
   size_t FAnchor { 0 };
   size_t FCaret { 0 };

@@ -12,16 +12,17 @@ namespace xj::ctl {
 
 namespace {
 
-// Destinations whose content is not text of the body.
-constexpr std::string_view kSkipped[] = { "fonttbl",  "colortbl",   "stylesheet", "info",    "pict",
-                                          "object",   "header",     "headerl",    "headerr", "headerf",
-                                          "footer",   "footerl",    "footerr",    "footerf", "listtable",
-                                          "listoverridetable", "rsidtbl", "generator", "fldinst", "themedata",
-                                          "colorschememapping", "datastore", "latentstyles", "xmlnstbl",
-                                          "filetbl", "revtbl", "bkmkstart", "bkmkend", "footnote", "comment" };
+// Destinations whose content is not text of the body, each between blanks.
+constexpr std::string_view kSkipped =
+    " fonttbl colortbl stylesheet info pict object header headerl headerr headerf footer footerl footerr footerf"
+    " listtable listoverridetable rsidtbl generator fldinst themedata colorschememapping datastore latentstyles"
+    " xmlnstbl filetbl revtbl bkmkstart bkmkend footnote comment ";
 
 bool IsSkipped(std::string_view word) {
-  return std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped);
+  if (word.empty()) return false;
+  for (size_t at = kSkipped.find(word); at != std::string_view::npos; at = kSkipped.find(word, at + 1))
+    if (kSkipped[at - 1] == ' ' && kSkipped[at + word.size()] == ' ') return true;
+  return false;
 }
 
 int HexValue(char c) {

@@ -80,10 +80,10 @@ TEST(MemoTextTest, WordStepsCrossLinesAndGbkIsStepped) {
   MemoText t;
   t.SetText("ab cd\r\n  中文x");
   EXPECT_EQ(t.WordRight(0), 3u);
-  EXPECT_EQ(t.WordRight(3), 5u);   // end of the line's last word
-  EXPECT_EQ(t.WordRight(5), 7u);   // to the next line
-  EXPECT_EQ(t.WordLeft(7), 3u);    // back to the previous line's last word
-  EXPECT_EQ(t.WordLeft(13), 9u);   // the wide run
+  EXPECT_EQ(t.WordRight(3), 5u);  // end of the line's last word
+  EXPECT_EQ(t.WordRight(5), 7u);  // to the next line
+  EXPECT_EQ(t.WordLeft(7), 3u);   // back to the previous line's last word
+  EXPECT_EQ(t.WordLeft(13), 9u);  // the wide run
   EXPECT_EQ(t.WordAt(10), std::make_pair(size_t(9), size_t(13)));
   // Broken GBK: a lead byte without a trail is a character of its own.
   t.SetText("\x81\x81\x41\xfe");
@@ -265,7 +265,9 @@ TEST_F(MemoTest, EachRowIsAlignedWithinTheViewAndTabsStopEveryEightCells) {
   struct Case {
     DWORD style;
     int x0, x1;  // where rows "ab" and "abcd" start
-  } cases[] = { { ES_LEFT, 0, 0 }, { ES_CENTER, (200 - 16) / 2, (200 - 32) / 2 }, { ES_RIGHT, 200 - 1 - 16, 200 - 1 - 32 } };
+  } cases[] = { { ES_LEFT, 0, 0 },
+                { ES_CENTER, (200 - 16) / 2, (200 - 32) / 2 },
+                { ES_RIGHT, 200 - 1 - 16, 200 - 1 - 32 } };
   for (const Case& c : cases) {
     HWND m = Memo(c.style | ES_AUTOHSCROLL, 200, 3, "ab\r\nabcd\r\n\tx");
     EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 0)), c.x0) << c.style;

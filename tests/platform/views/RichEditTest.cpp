@@ -123,7 +123,7 @@ TEST_F(RichEditTest, BadDocumentsGiveTextNotFaults) {
   TRichEdit* rich = ShownRich();
   EXPECT_EQ(Load(rich, "just text, {not} RTF"), "just text, {not} RTF");
   EXPECT_EQ(Load(rich, "{\\rtf1 cut off \\'d"), "cut off ");  // a half escape at the end
-  EXPECT_EQ(Load(rich, "{\\rtf1 a}}}}} b"), "a b");         // more closing braces than opening
+  EXPECT_EQ(Load(rich, "{\\rtf1 a}}}}} b"), "a b");           // more closing braces than opening
 
   std::string deep = "{\\rtf1 ";
   for (int i = 0; i < 1000; ++i) deep += "{\\b ";
