@@ -157,6 +157,27 @@ TEST_F(MemoTest, ContextMenuReadOnlyAndColours) {
   EXPECT_EQ(Pixel(memo, 150, 30), Rgb(clRed));
 }
 
+TEST_F(MemoTest, TenMegabytesLoadWholeAndStayEditable) {
+  TMemo* memo = ShownMemo();
+  memo->SetWordWrap(false);
+  const std::string line(48, 'm');
+  AnsiString text;
+  text.reserve(10u << 20);
+  while (text.size() < (10u << 20)) text += line + "\r\n";
+  const int lines = static_cast<int>(text.size() / 50);
+  memo->Lines()->SetText(text);
+  EXPECT_EQ(memo->GetTextLen(), static_cast<int>(text.size()));
+  EXPECT_EQ(memo->Lines()->Count(), lines);
+  EXPECT_EQ(memo->Lines()->Strings(lines - 1), line);
+  // Typing in the middle; the text set whole was past the default limit, so lift it first.
+  memo->SetMaxLength(0);
+  memo->SetSelStart(static_cast<int>(memo->Perform(EM_LINEINDEX, lines / 2, 0)));
+  Type("中");
+  EXPECT_EQ(memo->Lines()->Strings(lines / 2), "中" + line);
+  EXPECT_EQ(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), lines / 2 - 3);  // the caret's row at the bottom
+  EXPECT_EQ(changes, 2);
+}
+
 TEST_F(MemoTest, LinesGoToAFormResourceAndComeBack) {
   TMemo* memo = ShownMemo();
   memo->SetName("Memo1");
