@@ -100,6 +100,21 @@ TEST_F(MemoTest, ScrollStateIsKeptWithoutBarsAndObeysScrollMessages) {
   xt::PumpUntilIdle();
   EXPECT_EQ(Drawn("row 11").size(), 0u);
   EXPECT_EQ(Drawn("row 12").size(), 1u);
+
+  // Bars asked for by the style but given no room (a WindowProc leaves the non-client area empty): the
+  // whole window is text, and both states still read and obey.
+  TWndMethod old = memo->WindowProc;
+  memo->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg != WM_NCCALCSIZE) old(m);
+  });
+  memo->SetScrollBars(ssBoth);
+  memo->SetBorderStyle(bsNone);
+  EXPECT_EQ(memo->ClientWidth(), memo->Width());
+  EXPECT_EQ(Bar(memo, SB_VERT).nMax, 30);
+  memo->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(GetScrollPos(memo->Handle(), SB_VERT), 1);
+  EXPECT_EQ(Bar(memo, SB_HORZ).nPage, static_cast<UINT>(memo->Width()));
+  memo->WindowProc = old;
 }
 
 TEST_F(MemoTest, ReturnsAndTabsAreTextOrDialogKeys) {
