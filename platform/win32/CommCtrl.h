@@ -237,3 +237,26 @@ typedef struct _UDACCEL {
   UINT nSec;
   UINT nInc;
 } UDACCEL, *LPUDACCEL;
+
+// Rich edit ("RICHEDIT"): the multi-line edit with pixel scroll state, an event mask and wrapping by request.
+#define RICHEDIT_CLASSA "RICHEDIT"
+#define EM_EXGETSEL (WM_USER + 52)
+#define EM_EXLIMITTEXT (WM_USER + 53)
+#define EM_EXSETSEL (WM_USER + 55)
+#define EM_GETEVENTMASK (WM_USER + 59)
+#define EM_SETEVENTMASK (WM_USER + 69)
+#define EM_SETTARGETDEVICE (WM_USER + 72)
+#define ENM_CHANGE 0x00000001
+#define ENM_SELCHANGE 0x00080000
+#define EN_SELCHANGE 0x0702
+#define SEL_EMPTY 0x0000
+#define SEL_TEXT 0x0001
+typedef struct _charrange {
+  LONG cpMin;
+  LONG cpMax;
+} CHARRANGE;
+typedef struct _selchange {
+  NMHDR nmhdr;
+  CHARRANGE chrg;
+  WORD seltyp;
+} SELCHANGE;

@@ -14,6 +14,7 @@ void RegisterControlClasses() {
   RegisterSystemClass(WC_LISTBOXA, xj::ctl::ListBoxProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_TABCONTROLA, xj::ctl::TabControlProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(UPDOWN_CLASSA, xj::ctl::UpDownProc, 0, nullptr);
+  RegisterSystemClass(RICHEDIT_CLASSA, xj::ctl::RichEditProc, CS_DBLCLKS, nullptr);
 }
 
 }  // namespace xj::wm

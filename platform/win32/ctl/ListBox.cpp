@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
 
 namespace xj::ctl {
@@ -601,30 +602,6 @@ void Wheel(ListBox& l, WPARAM wParam) {
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   int step = std::min((int)lines, RowsFrom(l, l.top));
   SetTop(l, l.top - notches * step);  // away from the user scrolls up
-}
-
-// The position a scroll message asks for, from the current one.
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (code) {
-    case SB_LINEUP:
-      return current - line;
-    case SB_LINEDOWN:
-      return current + line;
-    case SB_PAGEUP:
-      return current - page;
-    case SB_PAGEDOWN:
-      return current + page;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      return HIWORD(wParam);
-    case SBX_THUMBPOSITION32:
-      return (int)lParam;
-    case SB_TOP:
-      return 0;
-    case SB_BOTTOM:
-      return last;
-  }
-  return current;
 }
 
 void VScroll(ListBox& l, WPARAM wParam, LPARAM lParam) {
