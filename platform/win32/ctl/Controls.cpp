@@ -1,5 +1,6 @@
 // Registration of the built-in control classes, and the helpers they share.
 
+#include "platform/win32/CommCtrl.h"
 #include "platform/win32/WmInternal.h"
 #include "platform/win32/ctl/CtlCommon.h"
 
@@ -11,6 +12,7 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 void RegisterControlClasses() {
   RegisterSystemClass(WC_EDITA, xj::ctl::EditProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_LISTBOXA, xj::ctl::ListBoxProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_TREEVIEWA, xj::ctl::TreeViewProc, CS_DBLCLKS, nullptr);
 }
 
 }  // namespace xj::wm

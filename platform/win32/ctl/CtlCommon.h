@@ -12,6 +12,7 @@ namespace xj::ctl {
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The state of each window of one class. A handler holds its own reference while it runs, so a
 // parent that destroys the control from inside a notice leaves the handler a record marked dead
