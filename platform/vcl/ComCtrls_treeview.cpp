@@ -834,6 +834,7 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
       }
       break;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
       if (FRightClickSelect) {
         auto life = LifeToken();
         if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))) SetSelected(node);

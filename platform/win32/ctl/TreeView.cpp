@@ -45,6 +45,7 @@ struct Item {
   int level { 0 };      // 0 for the items at the root
   int textWidth { 0 };
   int row { -1 };       // valid while the row list is clean and the item is shown
+  bool deleting { false };
 };
 
 struct Tree {
@@ -488,12 +489,17 @@ void Collect(Item* i, std::vector<Item*>& out) {
 
 bool Within(const Item* i, const Item* top) { return i && (i == top || IsAncestor(top, i)); }
 
-// The item the selection moves to when `gone` (the selection or an ancestor of it) is deleted.
+// The item the selection moves to when `gone` (the selection or an ancestor of it) is deleted: the
+// next sibling, else the previous one, else the parent, passing over items whose deletion is under way.
 Item* Successor(const Tree& t, const Item* gone) {
-  if (gone == &t.root) return nullptr;
-  if (gone->next) return gone->next;
-  if (gone->prev) return gone->prev;
-  return gone->parent != &t.root ? gone->parent : nullptr;
+  for (const Item* g = gone; g && g != &t.root; g = g->parent) {
+    for (Item* s = g->next; s; s = s->next)
+      if (!s->deleting) return s;
+    for (Item* s = g->prev; s; s = s->prev)
+      if (!s->deleting) return s;
+    if (g->parent != &t.root && !g->parent->deleting) return g->parent;
+  }
+  return nullptr;
 }
 
 // Deletes an item and everything below it (TVI_ROOT: every item). The selection first moves away with
@@ -502,6 +508,10 @@ Item* Successor(const Tree& t, const Item* gone) {
 bool DeleteItem(Tree& t, HTREEITEM h) {
   Item* top = h == TVI_ROOT || !h ? &t.root : ItemOf(t, h);
   if (!top) return false;
+  if (top != &t.root) {
+    if (top->deleting) return true;  // a handler asked again while the first request runs
+    top->deleting = true;
+  }
   if (t.edit && Within(t.editing, top)) EndEdit(t, true);
   if (t.dead) return true;
   if (top != &t.root && !Alive(t, h)) return true;
@@ -767,7 +777,7 @@ LRESULT EditLabel(Tree& t, Item* i) {
   SendMessageA(edit, WM_SETFONT, (WPARAM)t.font, 0);
   t.edit = edit;
   t.editing = i;
-  t.editOldProc = (WNDPROC)SetWindowLongPtrA(edit, GWL_WNDPROC, (LONG_PTR)&EditSubclass);
+  t.editOldProc = WNDPROC(SetWindowLongPtrA(edit, GWL_WNDPROC, WNDPROC(&EditSubclass).Value()));
   SendMessageA(edit, EM_SETSEL, 0, -1);
   ShowWindow(edit, SW_SHOW);
   SetFocus(edit);
@@ -1175,6 +1185,7 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!t.dead) NotifySimple(t, NM_CLICK);
       return 0;
     case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
       if (GetFocus() != hwnd) SetFocus(hwnd);
       return 0;
     case WM_RBUTTONUP:
