@@ -1072,10 +1072,12 @@ void Paint(Tree& t, HDC dc, const RECT& area) {
   int saved = SaveDC(dc);
   SelectObject(dc, FontOrDefault(t.font));
   SIZE c = ClientSize(t);
-  Fill(dc, area.left, area.top, area.right, area.bottom, BkColour(t));
+  RECT r { std::max(0, (int)area.left), std::max(0, (int)area.top), std::min((int)c.cx, (int)area.right),
+           std::min((int)c.cy, (int)area.bottom) };
+  Fill(dc, r.left, r.top, r.right, r.bottom, BkColour(t));
   const std::vector<Item*>& rows = Rows(t);
-  int first = t.top + std::max(0, (int)area.top) / t.itemHeight;
-  int end = std::min((int)rows.size(), t.top + ((int)area.bottom + t.itemHeight - 1) / t.itemHeight);
+  int first = t.top + r.top / t.itemHeight;
+  int end = std::min((int)rows.size(), t.top + ((int)r.bottom + t.itemHeight - 1) / t.itemHeight);
   for (int r = first; r < end && !t.dead; ++r) DrawRow(t, dc, rows[r], (r - t.top) * t.itemHeight, c.cx);
   RestoreDC(dc, saved);
 }
