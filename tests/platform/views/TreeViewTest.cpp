@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "platform/vcl/ImgList.h"
+
 #include "tests/platform/views/TreeViewTestUtil.h"
 
 using namespace treetest;
@@ -380,6 +382,75 @@ TEST_F(TreeViewTest, ARecreatedWindowKeepsNodesSelectionAndExpansion) {
   EXPECT_TRUE(t->Items()->Item(0)->Expanded());
   EXPECT_FALSE(a2->Expanded());
   EXPECT_EQ(a2->DisplayRect(true).Top, 2 * kRowH);
+}
+
+// A list of square images, each one colour.
+std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
+  auto list = std::make_unique<TImageList>(size, size);
+  for (TColor c : colours) {
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(size, size);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect(TRect(0, 0, size, size));
+    list->Add(&b, nullptr);
+  }
+  return list;
+}
+
+TEST_F(TreeViewTest, ImagesAndStateImagesShowBeforeTheLabel) {
+  TTreeView* t = NewTree({ "one", "two" }, 160, 4 * 20);
+  auto images = Swatches(18, { clRed, clLime, clBlue });
+  auto states = Swatches(10, { clFuchsia, clYellow, clAqua });
+  t->SetImages(images.get());
+  t->SetStateImages(states.get());
+  TTreeNode* one = t->Items()->Item(0);
+  TTreeNode* two = t->Items()->Item(1);
+  one->SetImageIndex(0);
+  one->SetSelectedIndex(2);
+  one->SetStateIndex(1);
+  two->SetImageIndex(1);
+  Show();
+  // Rows take the taller image (18 + 1); the state image comes first, then the image, then the label.
+  const int rowH = static_cast<int>(t->Perform(TVM_GETITEMHEIGHT, 0, 0));
+  EXPECT_EQ(rowH, 19);
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clYellow));         // state image 1 of "one"
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clRed));       // its image
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH + rowH / 2), Rgb(clLime));    // "two": no state image
+  EXPECT_EQ(one->DisplayRect(true).Left, kIndent + 10 + 18 + 1);
+  one->SetSelected(true);  // the selected image replaces the image
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clBlue));
+  Gallery(t, "images");
+  // A list freed elsewhere leaves the view without it.
+  states.reset();
+  EXPECT_EQ(t->StateImages(), nullptr);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clBlue));
+}
+
+TEST_F(TreeViewTest, ClearingWhileTheMouseIsBusyLeavesNothingBehind) {
+  TTreeView* t = NewTree(kOutline);
+  t->SetHotTrack(true);
+  Show();
+  t->Items()->Item(4)->SetSelected(true);
+  t->SetFocus();
+  // A slow second click armed, then everything cleared before the time runs out.
+  ClickAt(t, LabelX(0) + 4, kRowH + 4);
+  MoveTo(t, LabelX(0) + 4, 2 * kRowH + 4);  // hot
+  t->Items()->Clear();
+  xt::Advance(GetDoubleClickTime() + 1);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(t->IsEditing());
+  // A press held while the tree is cleared and refilled; the release and moves find no stale node.
+  t->Items()->Add(nullptr, "again");
+  DownAt(t, LabelX(0) + 4, 4);
+  t->Items()->Clear();
+  MoveTo(t, LabelX(0) + 6, 6);
+  UpAt(t, LabelX(0) + 6, 6);
+  EXPECT_EQ(t->Items()->Count(), 0);
+  EXPECT_EQ(t->Selected(), nullptr);
+  EXPECT_EQ(t->GetNodeAt(LabelX(0) + 4, 4), nullptr);
 }
 
 class TTreeForm : public TForm {
