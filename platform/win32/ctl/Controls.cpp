@@ -45,6 +45,36 @@ void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush) {
   if (!IsNullBrush(brush)) FillRect(dc, &rc, brush);
 }
 
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP:
+      return current - line;
+    case SB_LINEDOWN:
+      return current + line;
+    case SB_PAGEUP:
+      return current - page;
+    case SB_PAGEDOWN:
+      return current + page;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+      return HIWORD(wParam);
+    case SBX_THUMBPOSITION32:
+      return (int)lParam;
+    case SB_TOP:
+      return 0;
+    case SB_BOTTOM:
+      return last;
+  }
+  return current;
+}
+
+int WheelNotches(int& rest, WPARAM wParam) {
+  rest += (short)HIWORD(wParam);
+  int notches = rest / WHEEL_DELTA;
+  rest -= notches * WHEEL_DELTA;
+  return notches;
+}
+
 HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
 
 TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {

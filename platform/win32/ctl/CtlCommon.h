@@ -55,6 +55,12 @@ bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 
+// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one: a line and a page are the
+// given steps, SB_BOTTOM is `last`, SBX_THUMBPOSITION32 carries the whole position in lParam.
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// Whole wheel notches (positive = away from the user) from a WM_MOUSEWHEEL; the remainder waits in `rest`.
+int WheelNotches(int& rest, WPARAM wParam);
+
 // The font a control draws with: the one WM_SETFONT gave it, else the system font.
 HFONT FontOrDefault(HFONT font);
 // Text metrics of `font` on the window's screen.

@@ -943,37 +943,12 @@ void MouseMove(Tree& t, POINT p) {
 }
 
 void Wheel(Tree& t, WPARAM wParam) {
-  t.wheelRest += (short)HIWORD(wParam);
-  int notches = t.wheelRest / WHEEL_DELTA;
-  t.wheelRest -= notches * WHEEL_DELTA;
+  int notches = WheelNotches(t.wheelRest, wParam);
   if (notches == 0) return;
   UINT lines = 3;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   int step = std::max(1, std::min((int)lines, VisibleCount(t)));
   SetTop(t, t.top - notches * step);  // away from the user scrolls up
-}
-
-int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (LOWORD(wParam)) {
-    case SB_LINEUP:
-      return current - line;
-    case SB_LINEDOWN:
-      return current + line;
-    case SB_PAGEUP:
-      return current - page;
-    case SB_PAGEDOWN:
-      return current + page;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      return HIWORD(wParam);
-    case SBX_THUMBPOSITION32:
-      return (int)lParam;
-    case SB_TOP:
-      return 0;
-    case SB_BOTTOM:
-      return last;
-  }
-  return current;
 }
 
 void VScroll(Tree& t, WPARAM wParam, LPARAM lParam) {
