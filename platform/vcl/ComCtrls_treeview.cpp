@@ -841,6 +841,13 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
         if (life.expired()) return;
       }
       break;
+    case WM_PAINT:
+      // An image list makes a new handle when its size or masking changes; it has no way to tell us.
+      if ((FImages && FImages->Handle() != reinterpret_cast<HIMAGELIST>(Perform(TVM_GETIMAGELIST, TVSIL_NORMAL, 0))) ||
+          (FStateImages &&
+           FStateImages->Handle() != reinterpret_cast<HIMAGELIST>(Perform(TVM_GETIMAGELIST, TVSIL_STATE, 0))))
+        PushImages();
+      break;
     case CM_COLORCHANGED:
     case CM_FONTCHANGED: {
       auto life = LifeToken();

@@ -185,6 +185,7 @@ TEST_F(TreeViewTest, ScrollStateIsReadableAndObeyedWithoutBars) {
   t->SetFocus();
   Press(VK_END);
   EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 1);
+  EXPECT_EQ(t->Changes, 2);  // the descendant's Change saw both moves
 
   // Horizontal: pixels, range to the widest row.
   EXPECT_EQ(Range(t, SB_HORZ), 0);
@@ -384,17 +385,21 @@ TEST_F(TreeViewTest, ARecreatedWindowKeepsNodesSelectionAndExpansion) {
   EXPECT_EQ(a2->DisplayRect(true).Top, 2 * kRowH);
 }
 
-// A list of square images, each one colour.
-std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
-  auto list = std::make_unique<TImageList>(size, size);
+// Square images, each one colour, added to a list.
+void AddSwatches(TImageList& list, int size, std::initializer_list<TColor> colours) {
   for (TColor c : colours) {
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(size, size);
     b.Canvas()->Brush()->SetColor(c);
     b.Canvas()->FillRect(TRect(0, 0, size, size));
-    list->Add(&b, nullptr);
+    list.Add(&b, nullptr);
   }
+}
+
+std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
+  auto list = std::make_unique<TImageList>(size, size);
+  AddSwatches(*list, size, colours);
   return list;
 }
 
@@ -422,11 +427,16 @@ TEST_F(TreeViewTest, ImagesAndStateImagesShowBeforeTheLabel) {
   xt::PumpUntilIdle();
   EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clBlue));
   Gallery(t, "images");
+  images->SetMasked(false);  // emptied, then a new handle behind the view's back: the next paint takes it
+  AddSwatches(*images, 18, { clGreen, clGreen, clMaroon });
+  t->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clMaroon)) << "the old images after the list's handle changed";
   // A list freed elsewhere leaves the view without it.
   states.reset();
   EXPECT_EQ(t->StateImages(), nullptr);
   xt::PumpUntilIdle();
-  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clBlue));
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clMaroon));
 }
 
 TEST_F(TreeViewTest, ClearingWhileTheMouseIsBusyLeavesNothingBehind) {
