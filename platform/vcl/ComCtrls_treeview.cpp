@@ -402,13 +402,21 @@ void TTreeNodes::EndUpdate() {
   Send(WM_SETREDRAW, TRUE, 0);
 }
 
+// A copy node by node (the data pointers whole, unlike a form resource's 32-bit data).
 void TTreeNodes::Assign(TPersistent* Source) {
   auto* other = dynamic_cast<TTreeNodes*>(Source);
   if (!other) return TPersistent::Assign(Source);
-  TMemoryStream s;
-  other->WriteData(&s);
-  s.SetPosition(0);
-  ReadData(&s);
+  if (other == this) return;
+  Clear();
+  BeginUpdate();
+  xj::ScopeExit done([&] { EndUpdate(); });
+  std::vector<TTreeNode*> path;
+  for (TTreeNode* n = other->GetFirstNode(); n; n = n->GetNext()) {
+    path.resize(static_cast<size_t>(n->Level()));
+    TTreeNode* copy = AddChildObject(path.empty() ? nullptr : path.back(), n->Text(), n->Data());
+    copy->Assign(n);
+    path.push_back(copy);
+  }
 }
 
 void TTreeNodes::DefineProperties(TFiler* Filer) {
@@ -417,8 +425,9 @@ void TTreeNodes::DefineProperties(TFiler* Filer) {
                               Count() > 0);
 }
 
-// Nodes in tree order, each with its child count; written and read without recursion, so a deep
-// tree neither overflows the stack nor lets a corrupt count run past the data.
+// Nodes in tree order, each with its child count (the data as a 32-bit integer, as form resources
+// hold it); written and read without recursion, so a deep tree neither overflows the stack nor lets a
+// corrupt count run past the data.
 void TTreeNodes::WriteData(TStream* Stream) {
   int roots = 0;
   for (TTreeNode* n = GetFirstNode(); n; n = n->GetNextSibling()) ++roots;

@@ -196,7 +196,8 @@ void Redraw(Tree& t) {
 }
 
 void RedrawItem(Tree& t, Item* i) {
-  if (!t.redraw || !i || t.rowsDirty) return Redraw(t);
+  if (!i) return;
+  if (!t.redraw || t.rowsDirty) return Redraw(t);
   int row = RowOf(t, i);
   if (row < t.top || row > t.top + VisibleCount(t)) return;
   RECT r = RowRect(t, row);
@@ -317,14 +318,13 @@ bool Select(Tree& t, Item* i, UINT action);
 
 // Expands or collapses with TVN_ITEMEXPANDING (which may refuse) and TVN_ITEMEXPANDED. Collapsing
 // over the selection moves it to the collapsed item.
-bool Expand(Tree& t, Item* i, UINT code, UINT action = TVC_UNKNOWN) {
+bool Expand(Tree& t, Item* i, UINT code) {
   bool open = Expanded(i);
   bool want = code == TVE_TOGGLE ? !open : code == TVE_EXPAND;
   if (code != TVE_EXPAND && code != TVE_COLLAPSE && code != TVE_TOGGLE) return false;
   if (want == open) return true;
   if (want && !HasButton(i)) return false;
   UINT act = want ? TVE_EXPAND : TVE_COLLAPSE;
-  (void)action;
   if (NotifyTree(t, TVN_ITEMEXPANDINGA, act, nullptr, i) != 0) return false;
   if (t.dead || !Alive(t, Handle(i)) || Expanded(i) == want) return !t.dead;
   if (!want && t.edit && IsAncestor(i, t.editing)) EndEdit(t, true);
@@ -384,8 +384,8 @@ bool Select(Tree& t, Item* i, UINT action) {
   RedrawItem(t, t.caret);
   bool user = action == TVC_BYMOUSE || action == TVC_BYKEYBOARD;
   if (user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
-    if (old && old != i && !IsAncestor(old, i)) Expand(t, old, TVE_COLLAPSE, action);
-    if (!t.dead && Alive(t, Handle(i))) Expand(t, i, TVE_EXPAND, action);
+    if (old && old != i && !IsAncestor(old, i)) Expand(t, old, TVE_COLLAPSE);
+    if (!t.dead && Alive(t, Handle(i))) Expand(t, i, TVE_EXPAND);
     if (t.dead) return false;
   }
   if (t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
@@ -502,11 +502,11 @@ Item* Successor(const Tree& t, const Item* gone) {
   return nullptr;
 }
 
-// Deletes an item and everything below it (TVI_ROOT: every item). The selection first moves away with
+// Deletes an item and everything below it (TVI_ROOT: every item; null: nothing). The selection first moves away with
 // its notices; then the items leave the tree, and only then is each announced by TVN_DELETEITEM, so a
 // handler sees a consistent tree and cannot reach a deleted item.
 bool DeleteItem(Tree& t, HTREEITEM h) {
-  Item* top = h == TVI_ROOT || !h ? &t.root : ItemOf(t, h);
+  Item* top = h == TVI_ROOT ? &t.root : ItemOf(t, h);
   if (!top) return false;
   if (top != &t.root) {
     if (top->deleting) return true;  // a handler asked again while the first request runs
@@ -847,22 +847,22 @@ void KeyDown(Tree& t, UINT vk) {
     case VK_LEFT:
       if (!c) return;
       if (Expanded(c) && HasButton(c))
-        Expand(t, c, TVE_COLLAPSE, TVC_BYKEYBOARD);
+        Expand(t, c, TVE_COLLAPSE);
       else if (c->parent != &t.root)
         Select(t, c->parent, TVC_BYKEYBOARD);
       return;
     case VK_RIGHT:
       if (!c || !HasButton(c)) return;
       if (!Expanded(c))
-        Expand(t, c, TVE_EXPAND, TVC_BYKEYBOARD);
+        Expand(t, c, TVE_EXPAND);
       else if (c->first)
         Select(t, c->first, TVC_BYKEYBOARD);
       return;
     case VK_ADD:
-      if (c) Expand(t, c, TVE_EXPAND, TVC_BYKEYBOARD);
+      if (c) Expand(t, c, TVE_EXPAND);
       return;
     case VK_SUBTRACT:
-      if (c) Expand(t, c, TVE_COLLAPSE, TVC_BYKEYBOARD);
+      if (c) Expand(t, c, TVE_COLLAPSE);
       return;
     case VK_F2:
       if (c) EditLabel(t, c);
@@ -893,7 +893,7 @@ void ButtonDown(Tree& t, POINT p) {
   Item* i = HitTest(t, p, &flags);
   if (!i) return;
   if (flags & TVHT_ONITEMBUTTON) {
-    Expand(t, i, TVE_TOGGLE, TVC_BYMOUSE);
+    Expand(t, i, TVE_TOGGLE);
     return;
   }
   if (!OnRow(t, flags)) return;
@@ -916,7 +916,7 @@ void DoubleClick(Tree& t, POINT p) {
   if (!i) return;
   if ((flags & TVHT_ONITEMBUTTON) || OnRow(t, flags)) {
     if (NotifySimple(t, NM_DBLCLK) != 0 || t.dead || !Alive(t, Handle(i))) return;
-    Expand(t, i, TVE_TOGGLE, TVC_BYMOUSE);
+    Expand(t, i, TVE_TOGGLE);
   }
 }
 

@@ -79,6 +79,14 @@ TEST_F(TreeViewTest, NodesKeepTheirOrderAttributesAndIndexes) {
   EXPECT_THROW(alpha->Item(3), ETreeViewError);
   EXPECT_THROW((*alpha)[-1], ETreeViewError);
   EXPECT_EQ(items->Count(), 10);
+
+  // Another view's copy: same outline, the data pointers and attributes whole.
+  TTreeView* copy = NewTree({});
+  copy->SetItems(items);
+  EXPECT_EQ(Outline(copy), Outline(t));
+  EXPECT_EQ(copy->Items()->Item(2)->Data(), &payload);
+  EXPECT_EQ(copy->Items()->Item(9)->ImageIndex(), 3);
+  EXPECT_TRUE(copy->Items()->Item(0)->HasChildren());
 }
 
 TEST_F(TreeViewTest, ClicksAndKeysSelectExpandAndPaint) {
