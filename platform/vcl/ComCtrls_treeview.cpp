@@ -445,11 +445,20 @@ void TTreeNodes::WriteData(TStream* Stream) {
 }
 
 void TTreeNodes::ReadData(TStream* Stream) {
-  auto corrupt = [] { throw EReadError("Tree view data is corrupt"); };
-  auto left = [&] { return Stream->Size() - Stream->Position(); };
   Clear();
   BeginUpdate();
   xj::ScopeExit done([&] { EndUpdate(); });
+  try {
+    ReadNodes(Stream);
+  } catch (...) {
+    Clear();  // a refused resource leaves no half-read tree
+    throw;
+  }
+}
+
+void TTreeNodes::ReadNodes(TStream* Stream) {
+  auto corrupt = [] { throw EReadError("Tree view data is corrupt"); };
+  auto left = [&] { return Stream->Size() - Stream->Position(); };
   const int32_t roots = ReadInt(Stream);
   if (roots < 0 || roots > left() / kNodeHeader) corrupt();
   // Each level: the node children go under, and how many of them are still to come.

@@ -178,6 +178,7 @@ class TTreeNodes : public TPersistent {
   TTreeNode* Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After);
   void Added(TTreeNode* Parent);
   void ReadData(TStream* Stream);
+  void ReadNodes(TStream* Stream);
   void WriteData(TStream* Stream);
   // A node the window announced as deleted: its events, then it is freed.
   void Forget(TTreeNode* Node);

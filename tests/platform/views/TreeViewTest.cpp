@@ -520,6 +520,14 @@ TEST_F(TreeViewTest, NodesTravelThroughFormResourcesAndBadDataIsRefused) {
   huge.replace(data, 8, "FFFFFF7F");
   EXPECT_THROW(ReadComponentResource(broken.get(), huge), EReadError);
   EXPECT_EQ(broken->ComponentCount(), 0);
+  // Read into a view of its own, data cut inside the third node leaves it empty, not half-read.
+  AnsiString hex;
+  for (size_t i = data; text[i] != '}'; ++i)
+    if (isxdigit(static_cast<unsigned char>(text[i]))) hex += text[i];
+  const AnsiString alone = "object Tree: TTreeView\n  Items.Data = {" + hex.substr(0, 2 * 107) + "}\nend\n";
+  TTreeView* target = NewTree({ "kept?" });
+  EXPECT_THROW(ReadComponentResource(target, alone), EReadError);
+  EXPECT_EQ(target->Items()->Count(), 0);
 }
 
 TEST_F(TreeViewTest, GalleryOfLooks) {
