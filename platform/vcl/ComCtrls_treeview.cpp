@@ -421,8 +421,8 @@ void TTreeNodes::Assign(TPersistent* Source) {
 
 void TTreeNodes::DefineProperties(TFiler* Filer) {
   TPersistent::DefineProperties(Filer);
-  Filer->DefineBinaryProperty("Data", TStreamProc(this, &TTreeNodes::ReadData), TStreamProc(this, &TTreeNodes::WriteData),
-                              Count() > 0);
+  Filer->DefineBinaryProperty("Data", TStreamProc(this, &TTreeNodes::ReadData),
+                              TStreamProc(this, &TTreeNodes::WriteData), Count() > 0);
 }
 
 // Nodes in tree order, each with its child count (the data as a 32-bit integer, as form resources
@@ -521,7 +521,8 @@ void TTreeNodes::RestoreAll() {
 
 // ---- TCustomTreeView --------------------------------------------------------------------------------------
 
-TCustomTreeView::TCustomTreeView(TComponent* AOwner) : TWinControl(AOwner), FTreeNodes(std::make_unique<TTreeNodes>(this)) {
+TCustomTreeView::TCustomTreeView(TComponent* AOwner)
+    : TWinControl(AOwner), FTreeNodes(std::make_unique<TTreeNodes>(this)) {
   FControlStyle = TControlStyle { csSetCaption, csDoubleClicks, csClickEvents };
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);

@@ -26,7 +26,7 @@ namespace xj::ctl {
 
 namespace {
 
-constexpr UINT_PTR kEditTimer = 42;        // a slow second click on the selected label
+constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected label
 constexpr COLORREF kDefaultColour = CLR_NONE;
 constexpr int kButtonSize = 9;
 
@@ -39,12 +39,12 @@ struct Item {
   std::string text;
   int image { 0 };
   int selImage { 0 };
-  UINT state { 0 };     // TVIS_EXPANDED and the overlay and state-image masks
-  int children { 0 };   // cChildren: 1 shows a button even before children are added
+  UINT state { 0 };    // TVIS_EXPANDED and the overlay and state-image masks
+  int children { 0 };  // cChildren: 1 shows a button even before children are added
   LPARAM param { 0 };
-  int level { 0 };      // 0 for the items at the root
+  int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
-  int row { -1 };       // valid while the row list is clean and the item is shown
+  int row { -1 };  // valid while the row list is clean and the item is shown
   bool deleting { false };
 };
 
@@ -625,9 +625,8 @@ bool SortChildren(Tree& t, Item* parent, bool recurse, Less less) {
 LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
   if (!parent) return FALSE;
   if (cb)
-    SortChildren(t, parent, recurse, [cb](const Item* a, const Item* b) {
-      return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0;
-    });
+    SortChildren(t, parent, recurse,
+                 [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; });
   else
     SortChildren(t, parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
   t.rowsDirty = true;
@@ -771,8 +770,8 @@ LRESULT EditLabel(Tree& t, Item* i) {
   memcpy(&r, &h, sizeof h);
   if (!GetItemRect(t, TRUE, &r)) return 0;
   int width = std::max((int)(r.right - r.left) + 16, 40);
-  HWND edit = CreateWindowExA(0, WC_EDITA, i->text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left - 1,
-                              r.top, width, t.itemHeight, t.hwnd, nullptr, nullptr, nullptr);
+  HWND edit = CreateWindowExA(0, WC_EDITA, i->text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left - 1, r.top,
+                              width, t.itemHeight, t.hwnd, nullptr, nullptr, nullptr);
   if (!edit) return 0;
   SendMessageA(edit, WM_SETFONT, (WPARAM)t.font, 0);
   t.edit = edit;
@@ -997,7 +996,8 @@ void DrawRow(Tree& t, HDC dc, Item* i, int y, int clientW) {
   bool selected = (i == t.caret && (t.focused || Has(t, TVS_SHOWSELALWAYS))) || i == t.dropHilite;
   bool fullRow = Has(t, TVS_FULLROWSELECT);
   if (selected && fullRow)
-    Fill(dc, 0, y, clientW, y + ih, t.focused || i == t.dropHilite ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
+    Fill(dc, 0, y, clientW, y + ih,
+         t.focused || i == t.dropHilite ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
   if (Has(t, TVS_HASLINES) && !fullRow) {
     if (col > 0) {
       int cx = (col - 1) * t.indent + t.indent / 2 + shift;
@@ -1026,7 +1026,8 @@ void DrawRow(Tree& t, HDC dc, Item* i, int y, int clientW) {
   COLORREF ink = IsWindowEnabled(t.hwnd) ? TextColour(t) : GetSysColor(COLOR_GRAYTEXT);
   if (selected) {
     bool strong = t.focused || i == t.dropHilite;
-    if (!fullRow) Fill(dc, label.left, y, label.right, y + ih, strong ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
+    if (!fullRow)
+      Fill(dc, label.left, y, label.right, y + ih, strong ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
     if (strong) ink = GetSysColor(COLOR_HIGHLIGHTTEXT);
   } else if (i == t.hot) {
     ink = GetSysColor(COLOR_HIGHLIGHT);

@@ -316,9 +316,8 @@ TEST_F(TreeViewTest, SortingByTextAndByOnCompareAndAThrowingCompare) {
   t->Items()->Item(0)->SetText("d");
   EXPECT_EQ(Outline(t), (std::vector<std::string> { "b", "B0", "C", "d", " y", " z" }));
 
-  t->OnCompare = On<TTVCompareEvent>([](TObject*, TTreeNode* a, TTreeNode* b, int, int& c) {
-    c = AnsiCompareText(b->Text(), a->Text());
-  });
+  t->OnCompare = On<TTVCompareEvent>(
+      [](TObject*, TTreeNode* a, TTreeNode* b, int, int& c) { c = AnsiCompareText(b->Text(), a->Text()); });
   t->AlphaSort(true);
   EXPECT_EQ(Outline(t), (std::vector<std::string> { "d", " z", " y", "C", "B0", "b" }));
 
@@ -427,9 +426,9 @@ TEST_F(TreeViewTest, ImagesAndStateImagesShowBeforeTheLabel) {
   // Rows take the taller image (18 + 1); the state image comes first, then the image, then the label.
   const int rowH = static_cast<int>(t->Perform(TVM_GETITEMHEIGHT, 0, 0));
   EXPECT_EQ(rowH, 19);
-  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clYellow));         // state image 1 of "one"
-  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clRed));       // its image
-  EXPECT_EQ(Pixel(t, kIndent + 4, rowH + rowH / 2), Rgb(clLime));    // "two": no state image
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clYellow));       // state image 1 of "one"
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clRed));     // its image
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH + rowH / 2), Rgb(clLime));  // "two": no state image
   EXPECT_EQ(one->DisplayRect(true).Left, kIndent + 10 + 18 + 1);
   one->SetSelected(true);  // the selected image replaces the image
   xt::PumpUntilIdle();
@@ -505,8 +504,7 @@ TEST_F(TreeViewTest, NodesTravelThroughFormResourcesAndBadDataIsRefused) {
   auto read = std::make_unique<TTreeForm>(nullptr);
   ReadComponentResource(read.get(), text);
   ASSERT_NE(read->Tree, nullptr);
-  EXPECT_EQ(Outline(read->Tree),
-            (std::vector<std::string> { "alpha", " a1", " a2", "  a21", "beta", "名字 'x'" }));
+  EXPECT_EQ(Outline(read->Tree), (std::vector<std::string> { "alpha", " a1", " a2", "  a21", "beta", "名字 'x'" }));
   EXPECT_EQ(read->Tree->Items()->Item(3)->ImageIndex(), 4);
   EXPECT_EQ(read->Tree->Items()->Item(3)->StateIndex(), 2);
 
