@@ -531,13 +531,23 @@ TEST_F(TreeViewTest, NodesTravelThroughFormResourcesAndBadDataIsRefused) {
 TEST_F(TreeViewTest, GalleryOfLooks) {
   TTreeView* t = NewTree({ "Recordings", " Line 1", "  2026-12-07", "  2026-12-06", " Line 2", "Settings", " Audio" },
                          180, 8 * kRowH);
+  auto* elsewhere = Add<TEdit>(200, 10);
   t->FullExpand();
   t->Items()->Item(2)->SetSelected(true);
   Show();
+  elsewhere->SetFocus();
+  xt::PumpUntilIdle();
+  // Without the focus the selection hides, unless HideSelection is off: then it shows in the face colour.
+  const int selX = LabelX(2) + 1, selY = 2 * kRowH + 1;
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clWindow));
   Gallery(t, "unfocused");
   t->SetHideSelection(false);
   xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clBtnFace));
   Gallery(t, "showselection");
+  t->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clHighlight));
   t->SetShowLines(false);
   t->SetHotTrack(true);
   xt::PumpUntilIdle();
