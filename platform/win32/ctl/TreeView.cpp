@@ -114,24 +114,36 @@ SIZE ImageSize(HIMAGELIST list) {
   return SIZE { cx, cy };
 }
 
-int Column(const Tree& t, const Item* i) { return i->level + (Has(t, TVS_LINESATROOT) ? 1 : 0); }
-
 int StateIndex(const Item* i) { return (int)((i->state & TVIS_STATEIMAGEMASK) >> 12); }
+
+// What every row's layout depends on, read once for a pass over many rows.
+struct Geometry {
+  int rootColumn, indent, stateW, imageW;
+};
+
+Geometry GeometryOf(const Tree& t) {
+  return Geometry { Has(t, TVS_LINESATROOT) ? 1 : 0, t.indent, t.stateImages ? (int)ImageSize(t.stateImages).cx : 0,
+                    t.images ? (int)ImageSize(t.images).cx + 1 : 0 };
+}
+
+int Column(const Geometry& g, const Item* i) { return i->level + g.rootColumn; }
+int Column(const Tree& t, const Item* i) { return i->level + (Has(t, TVS_LINESATROOT) ? 1 : 0); }
 
 // Where the parts of an item's row start, in content coordinates (before horizontal scrolling).
 struct Layout {
   int stateX, imageX, labelX, labelRight;
 };
 
-Layout LayoutOf(const Tree& t, const Item* i) {
+Layout LayoutOf(const Geometry& g, const Item* i) {
   Layout l {};
-  l.stateX = Column(t, i) * t.indent;
-  l.imageX = l.stateX + (t.stateImages && StateIndex(i) > 0 ? ImageSize(t.stateImages).cx : 0);
-  l.labelX = l.imageX + (t.images ? ImageSize(t.images).cx + 1 : 0);
+  l.stateX = Column(g, i) * g.indent;
+  l.imageX = l.stateX + (StateIndex(i) > 0 ? g.stateW : 0);
+  l.labelX = l.imageX + g.imageW;
   l.labelRight = l.labelX + i->textWidth + 4;
   return l;
 }
 
+Layout LayoutOf(const Tree& t, const Item* i) { return LayoutOf(GeometryOf(t), i); }
 int Extent(const Tree& t, const Item* i) { return LayoutOf(t, i).labelRight; }
 
 // An item is shown when every ancestor is expanded.
@@ -141,11 +153,25 @@ bool IsShown(const Item* i) {
   return true;
 }
 
-// Rows below an expanded item (its shown descendants).
+// Calls f for each shown descendant of an expanded item (the root's: every shown row), without
+// recursion: a tree may be as deep as it is long.
+template <class F>
+void ForEachShownBelow(const Item* i, F f) {
+  if (!Expanded(i) && i->parent) return;
+  std::vector<const Item*> stack;
+  for (const Item* c = i->last; c; c = c->prev) stack.push_back(c);
+  while (!stack.empty()) {
+    const Item* c = stack.back();
+    stack.pop_back();
+    f(c);
+    if (Expanded(c))
+      for (const Item* k = c->last; k; k = k->prev) stack.push_back(k);
+  }
+}
+
 int ShownBelow(const Item* i) {
-  if (!Expanded(i) && i->parent) return 0;
   int n = 0;
-  for (const Item* c = i->first; c; c = c->next) n += 1 + ShownBelow(c);
+  ForEachShownBelow(i, [&](const Item*) { ++n; });
   return n;
 }
 
@@ -159,18 +185,14 @@ const std::vector<Item*>& Rows(Tree& t) {
   if (!t.rowsDirty && !t.widthDirty) return t.rows;
   t.rows.clear();
   t.rows.reserve((size_t)t.rowCount);
+  const Geometry g = GeometryOf(t);
   int width = 0;
-  std::vector<Item*> stack;
-  for (Item* c = t.root.last; c; c = c->prev) stack.push_back(c);
-  while (!stack.empty()) {
-    Item* i = stack.back();
-    stack.pop_back();
+  ForEachShownBelow(&t.root, [&](const Item* c) {
+    auto* i = const_cast<Item*>(c);
     i->row = (int)t.rows.size();
     t.rows.push_back(i);
-    width = std::max(width, Extent(t, i));
-    if (Expanded(i))
-      for (Item* c = i->last; c; c = c->prev) stack.push_back(c);
-  }
+    width = std::max(width, LayoutOf(g, i).labelRight);
+  });
   t.rowCount = (int)t.rows.size();
   t.maxWidth = width;
   t.rowsDirty = t.widthDirty = false;
@@ -332,12 +354,22 @@ bool Expand(Tree& t, Item* i, UINT code) {
   bool shown = IsShown(i);
   if (want) {
     i->state |= TVIS_EXPANDED;
-    if (shown) t.rowCount += ShownBelow(i);
+    if (shown) {
+      // The rows that appear can only widen the content: no pass over the whole tree for that.
+      const Geometry g = GeometryOf(t);
+      ForEachShownBelow(i, [&](const Item* c) {
+        ++t.rowCount;
+        t.maxWidth = std::max(t.maxWidth, LayoutOf(g, c).labelRight);
+      });
+      t.rowsDirty = true;
+    }
   } else {
-    if (shown) t.rowCount -= ShownBelow(i);
+    if (shown) {
+      t.rowCount -= ShownBelow(i);
+      t.rowsDirty = t.widthDirty = true;
+    }
     i->state &= ~TVIS_EXPANDED;
   }
-  if (shown) t.rowsDirty = t.widthDirty = true;
   ContentChanged(t);
   if (!want && IsAncestor(i, t.caret)) Select(t, i, TVC_UNKNOWN);
   if (t.dead || !Alive(t, Handle(i))) return !t.dead;
@@ -482,9 +514,19 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
   return (LRESULT)i;
 }
 
-void Collect(Item* i, std::vector<Item*>& out) {
-  for (Item* c = i->first; c; c = c->next) Collect(c, out);
-  out.push_back(i);
+// An item and everything below it, children before their parent, without recursion.
+void Collect(Item* top, std::vector<Item*>& out) {
+  Item* i = top;
+  for (;;) {
+    while (i->first) i = i->first;
+    out.push_back(i);
+    while (i != top && !i->next) {
+      i = i->parent;
+      out.push_back(i);
+    }
+    if (i == top) return;
+    i = i->next;
+  }
 }
 
 bool Within(const Item* i, const Item* top) { return i && (i == top || IsAncestor(top, i)); }
@@ -610,25 +652,33 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
 
 // Sorts the children of an item (or the root) with a comparison; recursion sorts every level. The
 // order changes only once the whole sort succeeded, so a comparison that throws leaves it as it was.
+// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. Each
+// level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
+// was sorting as it was.
 template <class Less>
-bool SortChildren(Tree& t, Item* parent, bool recurse, Less less) {
-  std::vector<Item*> kids;
-  for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
-  std::stable_sort(kids.begin(), kids.end(), less);
-  parent->first = parent->last = nullptr;
-  for (Item* c : kids) Link(parent, parent->last, c);
-  if (recurse)
-    for (Item* c : kids) SortChildren(t, c, true, less);
-  return true;
+void SortChildren(Item* top, bool recurse, Less less) {
+  std::vector<Item*> parents { top };
+  while (!parents.empty()) {
+    Item* parent = parents.back();
+    parents.pop_back();
+    std::vector<Item*> kids;
+    for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
+    std::stable_sort(kids.begin(), kids.end(), less);
+    parent->first = parent->last = nullptr;
+    for (Item* c : kids) Link(parent, parent->last, c);
+    if (recurse)
+      for (Item* c : kids)
+        if (c->first) parents.push_back(c);
+  }
 }
 
 LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
   if (!parent) return FALSE;
   if (cb)
-    SortChildren(t, parent, recurse,
+    SortChildren(parent, recurse,
                  [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; });
   else
-    SortChildren(t, parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
+    SortChildren(parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
   t.rowsDirty = true;
   ContentChanged(t);
   return TRUE;
