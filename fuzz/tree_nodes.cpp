@@ -22,25 +22,21 @@ std::string Resource(const uint8_t* data, size_t size) {
   return text + "}\nend\n";
 }
 
+TTreeView* NewView() {
+  setenv("XJ_DISPLAY", "headless", 0);
+  auto* form = new TForm(nullptr);
+  form->SetBounds(0, 0, 200, 200);
+  auto* view = new TTreeView(form);
+  view->SetParent(form);
+  return view;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static TForm* form = [] {
-    setenv("XJ_DISPLAY", "headless", 0);
-    auto* f = new TForm(nullptr);
-    f->SetBounds(0, 0, 200, 200);
-    return f;
-  }();
-  static auto* tree = [] {
-    auto* t = new TTreeView(form);
-    t->SetParent(form);
-    return t;
-  }();
-  static auto* again = [] {
-    auto* t = new TTreeView(form);
-    t->SetParent(form);
-    return t;
-  }();
+  // Each view alone on a form of its own, so that both take the resource's name and tab order.
+  static auto* tree = NewView();
+  static auto* again = NewView();
   std::string written;
   try {
     ReadComponentResource(tree, Resource(data, size));
