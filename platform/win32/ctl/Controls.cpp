@@ -15,6 +15,7 @@ void RegisterControlClasses() {
   RegisterSystemClass(WC_TABCONTROLA, xj::ctl::TabControlProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(UPDOWN_CLASSA, xj::ctl::UpDownProc, 0, nullptr);
   RegisterSystemClass(RICHEDIT_CLASSA, xj::ctl::RichEditProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_TREEVIEWA, xj::ctl::TreeViewProc, CS_DBLCLKS, nullptr);
 }
 
 }  // namespace xj::wm
@@ -45,6 +46,36 @@ bool IsNullBrush(HBRUSH brush) {
 
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush) {
   if (!IsNullBrush(brush)) FillRect(dc, &rc, brush);
+}
+
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP:
+      return current - line;
+    case SB_LINEDOWN:
+      return current + line;
+    case SB_PAGEUP:
+      return current - page;
+    case SB_PAGEDOWN:
+      return current + page;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+      return HIWORD(wParam);
+    case SBX_THUMBPOSITION32:
+      return (int)lParam;
+    case SB_TOP:
+      return 0;
+    case SB_BOTTOM:
+      return last;
+  }
+  return current;
+}
+
+int WheelNotches(int& rest, WPARAM wParam) {
+  rest += (short)HIWORD(wParam);
+  int notches = rest / WHEEL_DELTA;
+  rest -= notches * WHEEL_DELTA;
+  return notches;
 }
 
 HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }

@@ -15,6 +15,7 @@ LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK TabControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The state of each window of one class. A handler holds its own reference while it runs, so a
 // parent that destroys the control from inside a notice leaves the handler a record marked dead
@@ -56,6 +57,12 @@ HBRUSH AskColours(HWND hwnd, HDC dc, UINT msg);
 bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
+
+// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one: a line and a page are the
+// given steps, SB_BOTTOM is `last`, SBX_THUMBPOSITION32 carries the whole position in lParam.
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// Whole wheel notches (positive = away from the user) from a WM_MOUSEWHEEL; the remainder waits in `rest`.
+int WheelNotches(int& rest, WPARAM wParam);
 
 // The font a control draws with: the one WM_SETFONT gave it, else the system font.
 HFONT FontOrDefault(HFONT font);
