@@ -98,3 +98,5 @@ class TbsSkinHint : public TComponent {
   AnsiString FHintText;
   TShowHintEvent FPreviousShowHint;
 };
+
+XJ_UNIT_REGISTRATION(RegisterbsSkinHint)
