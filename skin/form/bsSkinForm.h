@@ -20,11 +20,9 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/Menus.h"
 #include "skin/data/bsSkinData.h"
+#include "skin/form/bsSkinMenus.h"
 
 class TTimer;
-class TbsSkinMenu;
-class TbsSkinPopupMenu;
-class TbsSkinMainMenuBar;
 class TbsSkinHint;
 class TbsTrayIcon;
 class RurIvozedevUzivEred;
@@ -181,7 +179,7 @@ class TbsSkinCaptionObject : public TbsActiveSkinObject {
 
 // ---- The form component ----------------------------------------------------------------------------
 
-class RurIvozedevUzivEred : public TComponent {
+class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   XJ_CLASS(RurIvozedevUzivEred, TComponent)
   XJ_PUBLISHED_ACCESS;
 
@@ -228,9 +226,9 @@ class RurIvozedevUzivEred : public TComponent {
   void SetMainMenuBar(TbsSkinMainMenuBar* Value);
   TPopupMenu* SystemMenu() const { return FSystemMenu; }
   void SetSystemMenu(TPopupMenu* Value);
-  TbsSkinData* SkinData() const { return FSkinData; }
+  TbsSkinData* SkinData() const override { return FSkinData; }
   void SetSkinData(TbsSkinData* Value);
-  TbsSkinData* MenusSkinData() const { return FMenusSkinData; }
+  TbsSkinData* MenusSkinData() const override { return FMenusSkinData; }
   void SetMenusSkinData(TbsSkinData* Value);
   int MinHeight() const { return FMinHeight; }
   void SetMinHeight(int Value) { FMinHeight = Value; }
@@ -254,21 +252,24 @@ class RurIvozedevUzivEred : public TComponent {
   TbsPaintEvent OnPaintEvent;
 
   // Public state.
-  TWindowState WindowState() const { return FWindowState; }
-  void SetWindowState(TWindowState Value);
+  TWindowState WindowState() const override { return FWindowState; }
+  void SetWindowState(TWindowState Value) override;
   bool RollUpState() const { return FRollUpState; }
   void SetRollUpState(bool Value);
   bool MaxRollUpState() const { return FMaxRollUpState; }
 
-  TForm* Form() const { return FForm; }
-  TbsSkinMenu* SkinMenu() const { return FSkinMenu; }
+  TForm* Form() const override { return FForm; }
+  TbsSkinMenu* SkinMenu() const override { return FSkinMenu; }
   TPopupMenu* DefaultSysMenu() const { return FDefaultSysMenu; }
   TbsSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
   bool SkinSupport() const { return FSkinSupport; }
-  bool InMenu() const { return FInMenu; }
-  void SetInMenu(bool Value) { FInMenu = Value; }
-  bool InMainMenu() const { return FInMainMenu; }
-  void SetInMainMenu(bool Value) { FInMainMenu = Value; }
+  bool InMenu() const override { return FInMenu; }
+  void SetInMenu(bool Value) override { FInMenu = Value; }
+  bool InMainMenu() const override { return FInMainMenu; }
+  void SetInMainMenu(bool Value) override { FInMainMenu = Value; }
+  void MainMenuEnter(TObject* Sender) override;
+  bool HasMinimizeIcon() const override { return FBorderIcons.Contains(TbsBorderIcon::biMinimize); }
+  bool HasSystemMenuIcon() const override { return FBorderIcons.Contains(TbsBorderIcon::biSystemMenu); }
   bool FormActive() const { return FFormActive; }
 
   // Skin change.
@@ -314,13 +315,13 @@ class RurIvozedevUzivEred : public TComponent {
 
   // Skin menus and keys. HookApp installs the application hook once; UnHookApp removes it only if
   // installed and still ours.
-  void SkinMenuOpen();
-  void SkinMenuClose();
+  void SkinMenuOpen() override;
+  void SkinMenuClose() override;
   void SkinMenuClose2();
-  void SkinMainMenuClose();
+  void SkinMainMenuClose() override;
   void PopupSkinMenu(TMenu* Menu, TPoint P);
   void PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp);
-  void HookApp();
+  void HookApp() override;
   void UnHookApp();
   bool AppHooked() const { return FAppHooked; }
   void FormKeyDown(TMessage& Message);
@@ -399,7 +400,7 @@ class RurIvozedevUzivEred : public TComponent {
   void DeleteChildFromMenu(TCustomForm* Child);
   void UpDateChildCaptionInMenu(TCustomForm* Child);
   void UpDateChildActiveInMenu();
-  TMenuItem* GetSystemMenu();
+  TMenuItem* GetSystemMenu() override;
   void CreateSysMenu();
   void CreateUserSysMenu();
   void TrackSystemMenu(int X, int Y);
@@ -517,10 +518,9 @@ class RurIvozedevUzivEred : public TComponent {
   } FHandledKey;
 };
 
-// The first form component of F (index order), or null.
+// The first form component of F (index order), or null. The component of the main form's maximised
+// MDI child is the menus' GetMDIChildSkinFormComponent (bsSkinMenus.h).
 RurIvozedevUzivEred* GetSkinFormComponent(TCustomForm* F);
-// The component of the main form's first MDI child that is maximised, or null.
-RurIvozedevUzivEred* GetMDIChildSkinFormComponent();
 // The component of the main form's active MDI child, or null.
 RurIvozedevUzivEred* GetMDIChildSkinFormComponent2();
 
