@@ -8,6 +8,8 @@ bool RegisterbsSkinMenus() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinPopupMenu::StaticClass(), TbsSkinMainMenu::StaticClass() });
     RegisterClasses({ TbsSkinMainMenuBar::StaticClass() });
+    // Skinned menu buttons drop their popup menus through the skin menus from now on.
+    InstallSkinMenuButtonPopups();
     return true;
   }();
   return done;
