@@ -425,7 +425,7 @@ class TbsSkinMainMenuBarItem : public TbsMenuBarObject {
   friend class TbsSkinMainMenuBar;
   // Places the item after the one before it and decides whether it fits; false: not drawn.
   bool Place(TCanvas* C);
-  void DrawImage(TCanvas* C, const TRect& S, bool IsActive);
+  void MakeImage(TBitmap* B, const TRect& S, bool IsActive);
 
   bool FHasSkinRecord { false };
   bool FSavedEnabled { true };
