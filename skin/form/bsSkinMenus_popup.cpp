@@ -430,6 +430,8 @@ void TbsSkinPopupWindow::ChangeActive(int NewIndex) {
 
 void TbsSkinPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseUp(Button, Shift, X, Y);
+  // The poll may not have seen the cursor arrive yet: the item under a quick click is the one chosen.
+  if (Button == mbLeft) TestActive(X, Y);
   if (Button != mbLeft || FActiveItem < 0 || FActiveItem >= (int)FItemList.size() || !GetActive(X, Y)) return;
   TbsSkinMenuItem* it = FItemList[FActiveItem].get();
   if (!it->IsDivider()) it->MouseDown();  // may close the menu and free this level
@@ -531,7 +533,6 @@ void TbsSkinPopupWindow::Dispatch(TMessage& Message) {
       Message.Result = MA_NOACTIVATE;
       return;
     case WM_ERASEBKGND:
-      PaintMenu((HDC)Message.WParam);
       Message.Result = 1;
       return;
     case WM_TIMER:
