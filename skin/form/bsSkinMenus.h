@@ -95,7 +95,8 @@ class TbsSkinMenuItem : public TObject {
   friend class TbsSkinPopupWindow;
   friend class TbsSkinMenu;
   void DrawSkinLook(TCanvas* C, int W, int H, bool Hot);
-  void DrawTextAndGlyph(TCanvas* C, const TRect& TR, int GW, TColor Color, int GlyphLeft, int CheckLeft, int ImageLeft);
+  void DrawTextAndGlyph(TCanvas* C, const TRect& TR, int GW, int Gap, TColor Color, int GlyphLeft, int CheckLeft,
+                        int ImageLeft);
 
   TbsSkinPopupWindow* FParent { nullptr };
   TbsDataSkinMenuItem* FData { nullptr };
@@ -290,13 +291,14 @@ class TbsSkinPopupMenu : public TPopupMenu {
   void Popup2(TControl* Control, int X, int Y);
   void PopupFromRect(const TRect& R, bool PopupUp);
   void PopupFromRect2(TControl* Control, const TRect& R, bool PopupUp);
+  // What the four above do: OnPopup, then Items through the form's skin menu; true when a menu opened
+  // (false when the form has no skinning component or there is nothing to show).
+  bool ShowSkinned(TControl* Control, const TRect& R, bool PopupUp);
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-  // Shows Items through the form's skin menu; false when the form has no skinning component.
-  bool ShowSkinned(TControl* Control, const TRect& R, bool PopupUp);
 
   TbsSkinData* FSkinData { nullptr };
   TForm* FHostForm { nullptr };
@@ -423,7 +425,7 @@ class TbsSkinMainMenuBarItem : public TbsMenuBarObject {
   friend class TbsSkinMainMenuBar;
   // Places the item after the one before it and decides whether it fits; false: not drawn.
   bool Place(TCanvas* C);
-  void DrawImage(TCanvas* C, const TRect& S, bool IsActive);
+  void MakeImage(TBitmap* B, const TRect& S, bool IsActive);
 
   bool FHasSkinRecord { false };
   bool FSavedEnabled { true };
@@ -549,3 +551,5 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
   TBitmap* FPicture { nullptr };
   std::vector<std::unique_ptr<TbsMenuBarObject>> FObjectList;
 };
+
+XJ_UNIT_REGISTRATION(RegisterbsSkinMenus)

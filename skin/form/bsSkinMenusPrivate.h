@@ -1,0 +1,21 @@
+#pragma once
+// Helpers shared by the files of the skinned menus and the hint.
+
+#include <functional>
+#include <memory>
+
+#include "platform/vcl/ExtCtrls.h"
+#include "skin/data/bsSkinData.h"
+
+namespace bsmenus {
+
+// A disabled timer of Interval ms calling OnTimer; Enabled switches it on and off.
+std::unique_ptr<TTimer> NewTimer(unsigned Interval, std::function<void()> OnTimer);
+// The skin's active picture at Index, or null when the index is out of range or the picture is empty.
+TBitmap* PictureAt(TbsSkinData* Skin, int Index);
+// Whether the skin is there and loaded.
+inline bool Usable(TbsSkinData* Skin) { return Skin && !Skin->Empty; }
+// Blends From toward To by K (0..1) with the transition Kind and draws the result on DC at (X, Y).
+void DrawMorph(TBitmap* From, TBitmap* To, TbsMorphKind Kind, double K, HDC DC, int X, int Y);
+
+}  // namespace bsmenus
