@@ -109,9 +109,16 @@ RurIvozedevUzivEred::~RurIvozedevUzivEred() {
 void RurIvozedevUzivEred::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == FSkinData)
+  if (AComponent == FSkinData) {
+    // The objects point into the skin's pictures: they go with it.
     FSkinData = nullptr;
-  else if (AComponent == FMenusSkinData)
+    if (FSkinSupport) {
+      FSkinSupport = false;
+      ClearObjects();
+      if (!ComponentState().Contains(csDestroying) && !FForm->ComponentState().Contains(csDestroying))
+        ChangeSkinData();
+    }
+  } else if (AComponent == FMenusSkinData)
     FMenusSkinData = nullptr;
   else if (AComponent == FSystemMenu)
     FSystemMenu = nullptr;
@@ -211,7 +218,9 @@ void RurIvozedevUzivEred::SetSkinData(TbsSkinData* Value) {
   if (FSkinData) FSkinData->RemoveFreeNotification(this);
   FSkinData = Value;
   if (Value) Value->FreeNotification(this);
-  if (Value && !Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+  // A usable skin applies at once; taking the skin away at run time gives the default look at once.
+  if (!ComponentState().Contains(csDesigning) && ((Value && !Value->Empty) || (FSkinSupport && !ComponentState().Contains(csLoading))))
+    ChangeSkinData();
   if (FSysTrayMenu) FSysTrayMenu->SetSkinData(Value);
 }
 
