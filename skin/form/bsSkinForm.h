@@ -218,6 +218,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void SetDefMenuItemHeight(int Value);
   TFont* DefMenuItemFont() const;
   void SetDefMenuItemFont(TFont* Value);
+  // The tray icon the form minimises to (none until a tray icon component is set).
   TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
   void SetTrayIcon(TbsTrayIcon* Value);
   bool UseDefaultSysMenu() const { return FUseDefaultSysMenu; }
@@ -509,6 +510,9 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   HWND FClientHandle { nullptr };
   WNDPROC FOldClientWndProc { nullptr };
   WNDPROC FClientWndProcInstance { nullptr };
+  // Expires with the component: handlers check it after anything that may free the form.
+  std::shared_ptr<const int> FLife { std::make_shared<const int>(0) };
+  std::weak_ptr<const void> LifeToken() const { return FLife; }
   // The key message a short cut last ran for, so a repeated delivery of it is not run twice.
   struct KeyIdentity {
     DWORD Time { 0 };
@@ -524,6 +528,4 @@ RurIvozedevUzivEred* GetSkinFormComponent(TCustomForm* F);
 // The component of the main form's active MDI child, or null.
 RurIvozedevUzivEred* GetMDIChildSkinFormComponent2();
 
-namespace xj::vcl {
-bool RegisterbsSkinForm();
-}
+XJ_UNIT_REGISTRATION(RegisterbsSkinForm)
