@@ -174,7 +174,6 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
     FNewItemsRect = TRect(2, 2, width - 2, height - 2);
   }
   CalcItemRects();
-  if (FMaskPicture) SetMenuWindowRegion();
 }
 
 void TbsSkinPopupWindow::CalcItemRects() {
@@ -240,7 +239,7 @@ void TbsSkinPopupWindow::Show(const TRect& R, TMenuItem* Item, int StartIndex, b
 
   const HWND h = Handle();
   SetWindowPos(h, nullptr, X, Y, W, H, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (FMaskPicture) SetMenuWindowRegion();  // the handle may be new: the region goes to this window
+  if (FMaskPicture) SetMenuWindowRegion();
   const bool fade = FMenu->AlphaBlend() && FMenu->AlphaBlendAnimation() && FMenu->FirstPopup();
   if (FMenu->AlphaBlend() && CheckW2KWXP()) {
     SetWindowLongA(h, GWL_EXSTYLE, GetWindowLongA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
