@@ -4,6 +4,7 @@
 #include "tests/skin/form/MenuTestSupport.h"
 
 #include "skin/data/bsUtils.h"
+#include "skin/form/bsSkinHint.h"
 
 namespace skmenu {
 namespace {
@@ -306,6 +307,85 @@ TEST_F(MenuBarTest, MaximisedMDIChildGetsItsButtonsOnTheBar) {
   EXPECT_EQ(mdiBar->ButtonsCount(), 0);
   EXPECT_FALSE(mdiBar->ChildMaximized());
   EXPECT_EQ(mdiBar->ObjectCount(), 4);
+}
+
+}  // namespace
+}  // namespace skmenu
+
+namespace skmenu {
+namespace {
+
+class TMenuForm : public TForm {
+  XJ_CLASS(TMenuForm, TForm)
+ public:
+  explicit TMenuForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+using MenuStreamTest = MenuTest;
+
+// The published properties of the bar, the menus and the hint read back as written, with their skin and
+// menu references; a fresh hint writes nothing but its name, so its defaults are its constructor's.
+TEST_F(MenuStreamTest, PlacedMenusBarAndHintReadBackWithTheirReferences) {
+  auto* a = new TMenuForm(nullptr);
+  Keep(a);
+  auto* data = new TbsSkinData(a);
+  data->SetName("SkinData1");
+  auto* mm = new TbsSkinMainMenu(a);
+  mm->SetName("MainMenu1");
+  mm->SetSkinData(data);
+  auto* bar = new TbsSkinMainMenuBar(a);
+  bar->SetName("Bar1");
+  bar->SetParent(a);
+  bar->SetMainMenu(mm);
+  bar->SetPopupToUp(true);
+  bar->SetDefaultHeight(25);
+  bar->DefItemFont()->SetStyle({ fsBold });
+  auto* pm = new TbsSkinPopupMenu(a);
+  pm->SetName("Popup1");
+  pm->SetSkinData(data);
+  auto* plain = new TbsSkinHint(a);
+  plain->SetName("PlainHint");
+  auto* hint = new TbsSkinHint(a);
+  hint->SetName("Hint1");
+  hint->SetAlphaBlendValue(90);
+  hint->SetUseSkinFont(false);
+  hint->SetSkinData(data);
+  const AnsiString text = WriteComponentResource(a);
+  const std::string s = text.c_str();
+  const size_t at = s.find("PlainHint");
+  ASSERT_NE(at, std::string::npos);
+  const std::string plainText = s.substr(at, s.find("end", at) - at);
+  EXPECT_EQ(plainText.find("Active"), std::string::npos) << plainText;
+  EXPECT_EQ(plainText.find("UseSkinFont"), std::string::npos) << plainText;
+
+  auto* b = new TMenuForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* bar2 = dynamic_cast<TbsSkinMainMenuBar*>(b->FindComponent("Bar1"));
+  ASSERT_NE(bar2, nullptr) << text;
+  EXPECT_EQ(bar2->MainMenu(), b->FindComponent("MainMenu1"));
+  EXPECT_TRUE(bar2->PopupToUp());
+  EXPECT_EQ(bar2->DefaultHeight(), 25);
+  EXPECT_EQ(bar2->SkinDataName(), "mainmenubar");
+  EXPECT_TRUE(bar2->DefItemFont()->Style().Contains(fsBold));
+  EXPECT_EQ(bar2->ObjectCount(), 0);  // the main menu has no items
+  auto* mm2 = dynamic_cast<TbsSkinMainMenu*>(b->FindComponent("MainMenu1"));
+  ASSERT_NE(mm2, nullptr);
+  EXPECT_EQ(mm2->SkinData(), b->FindComponent("SkinData1"));
+  auto* pm2 = dynamic_cast<TbsSkinPopupMenu*>(b->FindComponent("Popup1"));
+  ASSERT_NE(pm2, nullptr);
+  EXPECT_EQ(pm2->SkinData(), b->FindComponent("SkinData1"));
+  auto* hint2 = dynamic_cast<TbsSkinHint*>(b->FindComponent("Hint1"));
+  ASSERT_NE(hint2, nullptr);
+  EXPECT_EQ(hint2->AlphaBlendValue(), 90);
+  EXPECT_FALSE(hint2->UseSkinFont());
+  EXPECT_TRUE(hint2->Active());
+  EXPECT_EQ(WriteComponentResource(b), text);
+  // The skin goes: every reference to it is dropped.
+  delete b->FindComponent("SkinData1");
+  EXPECT_EQ(mm2->SkinData(), nullptr);
+  EXPECT_EQ(pm2->SkinData(), nullptr);
+  EXPECT_EQ(hint2->SkinData(), nullptr);
 }
 
 }  // namespace
