@@ -32,6 +32,9 @@ TShowHintEvent& AppShowHint() {
 
 // ---- TbsSkinHintWindow -----------------------------------------------------------------------------------
 
+// Registered, so that the application can make its hint window of this class.
+XJ_PUBLISHED(TbsSkinHintWindow);
+
 TbsSkinHintWindow::TbsSkinHintWindow(TComponent* AOwner) : THintWindow(AOwner) {}
 
 void TbsSkinHintWindow::CreateParams(TCreateParams& Params) {

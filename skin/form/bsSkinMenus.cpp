@@ -230,7 +230,7 @@ void TbsSkinMenu::CheckItem(TbsSkinPopupWindow* Level, TbsSkinMenuItem* Item, bo
 void TbsSkinMenu::WaitItem(TObject*) {
   FWaitTimer->SetEnabled(false);
   TbsSkinMenuItem* item = std::exchange(FWaitingItem, nullptr);
-  if (item) CheckItem(item->FParent, item, false, true);
+  if (item && item->MenuItem()->Enabled()) CheckItem(item->FParent, item, false, true);
 }
 
 // ---- TbsSkinPopupMenu ------------------------------------------------------------------------------------

@@ -151,6 +151,7 @@ class TbsSkinPopupWindow : public TCustomControl {
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   // The whole level through one off-screen bitmap; erasing first would only flicker.
   void Paint() override;
@@ -207,9 +208,10 @@ class TbsSkinPopupWindow : public TCustomControl {
 class TbsSkinMenu : public TComponent {
   XJ_CLASS(TbsSkinMenu, TComponent)
  public:
-  // Ticks of the level's window timer (one alpha step each) in the fade-in, and its id.
-  static constexpr UINT kFadeTimer = 2;
+  // Ids of a level's window timers: scrolling (one item per 100 ms tick) and the fade-in (one alpha
+  // step per tick).
   static constexpr UINT kScrollTimer = 1;
+  static constexpr UINT kFadeTimer = 2;
 
   TbsSkinMenu(TComponent* AOwner, TForm* AForm);
   ~TbsSkinMenu() override;
@@ -526,6 +528,7 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
   void DeleteButtons();
   void CheckButtons(IbsSkinMenuHost* Child);
   TbsSkinMainMenuBarItem* ItemAt(int I) const;
+  void StepMainMenuItem(int Step);
   template <class R>
   R* ObjectRecord(const AnsiString& Name) const;
 

@@ -469,6 +469,14 @@ void TbsSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operati
     ClearObjects();
   }
   if (AComponent == FSkinForm) FSkinForm = nullptr;
+  // A top-level menu item freed while the bar shows it loses its bar item.
+  for (size_t i = 0; i < FObjectList.size(); ++i)
+    if (auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(FObjectList[i].get()); it && it->FMenuItem == AComponent) {
+      FObjectList.erase(FObjectList.begin() + i);
+      FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
+      Invalidate();
+      break;
+    }
 }
 
 IbsSkinMenuHost* TbsSkinMainMenuBar::Host() const { return dynamic_cast<IbsSkinMenuHost*>(FSkinForm); }
@@ -580,6 +588,7 @@ void TbsSkinMainMenuBar::CreateMenu() {
     item->FIDName = mi->Name();
     item->FEnabled = item->FSavedEnabled = mi->Enabled();
     item->FMenuItem = mi;
+    mi->FreeNotification(this);
     FObjectList.push_back(std::move(item));
   }
   if (FChildMaximized) {
@@ -904,35 +913,26 @@ bool TbsSkinMainMenuBar::FindHotKeyItem(int CharCode) {
   return false;
 }
 
-void TbsSkinMainMenuBar::NextMainMenuItem() {
+// The hot (or pressed) item among those that can be chosen leaves; the next one in Step's direction,
+// wrapping round, becomes hot. Without one the first becomes hot.
+void TbsSkinMainMenuBar::StepMainMenuItem(int Step) {
   std::vector<TbsSkinMainMenuBarItem*> items;
   for (auto& o : FObjectList)
     if (auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(o.get()); it && it->FEnabled && it->FFits)
       items.push_back(it);
-  if (items.empty()) return;
-  for (size_t i = 0; i < items.size(); ++i)
+  const int n = (int)items.size();
+  if (n == 0) return;
+  for (int i = 0; i < n; ++i)
     if (items[i]->FActive || items[i]->FDown) {
       items[i]->MouseLeave();
-      items[(i + 1) % items.size()]->MouseEnter();
+      items[((i + Step) % n + n) % n]->MouseEnter();
       return;
     }
   items.front()->MouseEnter();
 }
 
-void TbsSkinMainMenuBar::PriorMainMenuItem() {
-  std::vector<TbsSkinMainMenuBarItem*> items;
-  for (auto& o : FObjectList)
-    if (auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(o.get()); it && it->FEnabled && it->FFits)
-      items.push_back(it);
-  if (items.empty()) return;
-  for (size_t i = 0; i < items.size(); ++i)
-    if (items[i]->FActive || items[i]->FDown) {
-      items[i]->MouseLeave();
-      items[(i + items.size() - 1) % items.size()]->MouseEnter();
-      return;
-    }
-  items.front()->MouseEnter();
-}
+void TbsSkinMainMenuBar::NextMainMenuItem() { StepMainMenuItem(1); }
+void TbsSkinMainMenuBar::PriorMainMenuItem() { StepMainMenuItem(-1); }
 
 bool TbsSkinMainMenuBar::CheckReturnKey() {
   IbsSkinMenuHost* host = Host();

@@ -97,6 +97,18 @@ TbsSkinPopupWindow::~TbsSkinPopupWindow() {
   FItemList.clear();
 }
 
+// A menu item shown here is freed (its menu rebuilt while open): the menu closes, as it no longer
+// shows what it holds.
+void TbsSkinPopupWindow::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  for (auto& it : FItemList)
+    if (it->MenuItem() == AComponent) {
+      FMenu->Hide();  // frees this level
+      return;
+    }
+}
+
 void TbsSkinPopupWindow::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style = WS_POPUP;
@@ -125,8 +137,10 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
   FImages = parentMenu ? parentMenu->Images() : nullptr;
   FItemList.clear();
   for (int i = std::max(0, StartIndex); i < Item->Count(); ++i)
-    if (Item->Items(i)->Visible())
-      FItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, Item->Items(i), FItemData));
+    if (TMenuItem* mi = Item->Items(i); mi->Visible()) {
+      FItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, mi, FItemData));
+      mi->FreeNotification(this);
+    }
 
   // Size.
   int maxText = 0, height = 0;
@@ -444,7 +458,7 @@ void TbsSkinPopupWindow::PopupKeyDown(int Key) {
   auto choosable = [&](int i) { return FItemList[i]->MenuItem()->Enabled() && !FItemList[i]->IsDivider(); };
   for (int i = 0; i < count; ++i) {
     TbsSkinMenuItem* it = FItemList[i].get();
-    if (!IsAccel((WORD)Key, it->MenuItem()->Caption())) continue;
+    if (!choosable(i) || !IsAccel((WORD)Key, it->MenuItem()->Caption())) continue;
     auto life = LifeToken();
     const int old = FActiveItem;
     it->MouseEnter(false);

@@ -99,6 +99,7 @@ TEST_F(HintTest, OneActiveComponentAndTheApplicationsHintEventHandedBack) {
   Application->OnShowHint = On<TShowHintEvent>([&](AnsiString&, bool&, THintInfo&) { ++before; });
   TbsSkinHint* first = NewHint();
   EXPECT_EQ(HintWindowClass, TbsSkinHintWindow::StaticClass());
+  EXPECT_NE(dynamic_cast<TbsSkinHintWindow*>(Application->HintWindow()), nullptr);
   EXPECT_EQ(Application->HintShortPause(), 100);
   int seen = 0;
   first->OnShowHint = On<TShowHintEvent>([&](AnsiString&, bool&, THintInfo&) { ++seen; });

@@ -82,6 +82,9 @@ TEST_F(MenuBarTest, DefaultLookLaysOutVisibleItemsAndHighlightsTheHotOne) {
   Hover(Item(2));  // a disabled item is never hot
   EXPECT_FALSE(Item(2)->Active());
   EXPECT_EQ(bar->ActiveObject(), -1);
+  delete help;  // a freed top-level item leaves the bar
+  EXPECT_EQ(bar->ObjectCount(), 3);
+  xt::PumpUntilIdle();
 }
 
 TEST_F(MenuBarTest, ItemsThatDoNotFitHideBehindAMarkerThatPopsThemUp) {

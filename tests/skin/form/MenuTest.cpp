@@ -16,10 +16,11 @@ class PopupMenuTest : public MenuTest {
     spm = new TbsSkinPopupMenu(form);
     root = spm->Items();
   }
-  // divider, disabled, &Open (Ctrl+O), [hidden], &More (two children), E&xit: five rows.
+  // divider, &Disabled (with a child), &Open (Ctrl+O), [hidden], &More (two children), E&xit: five rows.
   void BuildMenu() {
     Add(root, "-");
-    Add(root, "Disabled", false);
+    disabledItem = Add(root, "&Disabled", false);
+    Add(disabledItem, "Never");
     open = Add(root, "&Open");
     open->SetShortCut(scCtrl | 'O');
     Add(root, "Hidden")->SetVisible(false);
@@ -54,7 +55,7 @@ class PopupMenuTest : public MenuTest {
 
   TbsSkinPopupMenu* spm {};
   TMenuItem* root {};
-  TMenuItem *open {}, *more {}, *sub1 {}, *exitItem {};
+  TMenuItem *disabledItem {}, *open {}, *more {}, *sub1 {}, *exitItem {};
 };
 
 TEST_F(PopupMenuTest, DefaultLookOpensBelowThePointWithoutTakingActivation) {
@@ -252,6 +253,10 @@ TEST_F(PopupMenuTest, KeyboardWalkSkipsWhatCannotBeChosenAndWraps) {
   Key(VK_LEFT);
   EXPECT_EQ(Menu()->LevelCount(), 1);
   EXPECT_FALSE(l->Items(3)->Down());
+  Key('D');  // a disabled item's accelerator neither runs nor opens it
+  Wait(1000);
+  EXPECT_EQ(Menu()->LevelCount(), 1);
+  EXPECT_TRUE(Menu()->Visible());
   Key('X');  // the accelerator runs its item
   EXPECT_FALSE(Menu()->Visible());
   EXPECT_EQ(log.back(), "click:E&xit");
@@ -442,6 +447,12 @@ TEST_F(PopupMenuTest, BadInputNeitherCrashesNorShowsAnything) {
   lonely->Popup(10, 10);
   EXPECT_EQ(popups, 1);
   EXPECT_FALSE(Menu()->Visible());
+  // A shown item freed (its menu rebuilt while open) closes the menu.
+  PopupAt(100, 100);
+  ASSERT_TRUE(Menu()->Visible());
+  delete exitItem;
+  EXPECT_FALSE(Menu()->Visible());
+  Wait(500);
   // The form's menu goes with its component while open.
   PopupAt(100, 100);
   delete host;
