@@ -67,6 +67,15 @@ TEST_F(HintTest, SkinnedHintNeverShrinksBelowItsPictureAndStaysOnTheScreen) {
   EXPECT_EQ(w->NewClRect().Right - w->NewClRect().Left, RectWidth(d.ClRect) + W - 48);
   Gallery(w->Handle(), "bsSkinHint", "hint", "skinned-long");
 
+  // The second skin: no mask, so a rectangular window; its client rectangle off centre.
+  LoadSecondSkin();
+  w->ActivateHint(TRect(100, 100, 100, 100), "x");
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(xt::Info(w->Handle()).hasRegion);
+  EXPECT_EQ(w->NewClRect().Left, 9);
+  EXPECT_EQ(code(0, 0).code, mkskin::kSliceLeftTop);
+  Gallery(w->Handle(), "bsSkinHint", "hint", "second-skin");
+
   // Ten thousand characters: shown, no crash.
   w->ActivateHint(TRect(10, 10, 10, 10), AnsiString(std::string(10000, 'x').c_str()));
   xt::PumpUntilIdle();

@@ -362,6 +362,11 @@ TEST_F(PopupMenuTest, AnItemRecordWithoutItsPictureGivesTheDefaultLookAndStaysAs
   LoadSecondSkin();
   PopupAt(100, 100);
   ASSERT_EQ(Menu()->LevelCount(), 1);
+  ASSERT_TRUE(Level(0)->SkinLook());
+  EXPECT_EQ(Level(0)->NewItemsRect().Left, 7);  // its items rectangle, off centre
+  EXPECT_EQ(Level(0)->Items(0)->ObjectRect().Top, 3);
+  EXPECT_FALSE(xt::Info(Level(0)->Handle()).hasRegion);  // no mask: rectangular
+  EXPECT_EQ(Decode(xt::ReadPixel(Level(0)->Handle(), 0, 0)).code, mkskin::kSliceLeftTop);
   Gallery(Level(0)->Handle(), "bsSkinMenus", "popup", "second-skin");
   Menu()->Hide();
   skin->PopupWindow->WindowPictureIndex = -1;
