@@ -246,12 +246,7 @@ void TbsSkinHint::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FHintWindow) FHintWindow = nullptr;
 }
 
-void TbsSkinHint::SetSkinData(TbsSkinData* Value) {
-  if (FSkinData == Value) return;
-  if (FSkinData) FSkinData->RemoveFreeNotification(this);
-  FSkinData = Value;
-  if (FSkinData) FSkinData->FreeNotification(this);
-}
+void TbsSkinHint::SetSkinData(TbsSkinData* Value) { Link(this, FSkinData, Value); }
 
 void TbsSkinHint::SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
 

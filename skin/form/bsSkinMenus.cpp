@@ -121,11 +121,7 @@ void TbsSkinMenu::Popup(TControl* Control, TbsSkinData* ASkinData, int StartInde
   FPopupCtrl = Control;
   if (Control) Control->FreeNotification(this);
   FWorkArea = GetWorkArea();
-  if (FSkinData != ASkinData) {
-    if (FSkinData) FSkinData->RemoveFreeNotification(this);
-    FSkinData = ASkinData;
-    if (FSkinData) FSkinData->FreeNotification(this);
-  }
+  Link(this, FSkinData, ASkinData);
   if (Item && Item->Count() > 0) {
     FVisible = true;
     PopupSub(R, Item, StartIndex, false, PopupUp);
@@ -240,12 +236,7 @@ XJ_PUBLISHED(TbsSkinPopupMenu,
 
 TbsSkinPopupMenu::TbsSkinPopupMenu(TComponent* AOwner) : TPopupMenu(AOwner) {}
 
-void TbsSkinPopupMenu::SetSkinData(TbsSkinData* Value) {
-  if (FSkinData == Value) return;
-  if (FSkinData) FSkinData->RemoveFreeNotification(this);
-  FSkinData = Value;
-  if (FSkinData) FSkinData->FreeNotification(this);
-}
+void TbsSkinPopupMenu::SetSkinData(TbsSkinData* Value) { Link(this, FSkinData, Value); }
 
 void TbsSkinPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
   TPopupMenu::Notification(AComponent, Operation);

@@ -42,12 +42,7 @@ XJ_PUBLISHED(TbsSkinMainMenu,
 
 TbsSkinMainMenu::TbsSkinMainMenu(TComponent* AOwner) : TMainMenu(AOwner) {}
 
-void TbsSkinMainMenu::SetSkinData(TbsSkinData* Value) {
-  if (FSkinData == Value) return;
-  if (FSkinData) FSkinData->RemoveFreeNotification(this);
-  FSkinData = Value;
-  if (FSkinData) FSkinData->FreeNotification(this);
-}
+void TbsSkinMainMenu::SetSkinData(TbsSkinData* Value) { Link(this, FSkinData, Value); }
 
 void TbsSkinMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
   TMainMenu::Notification(AComponent, Operation);
@@ -481,19 +476,10 @@ void TbsSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operati
 
 IbsSkinMenuHost* TbsSkinMainMenuBar::Host() const { return dynamic_cast<IbsSkinMenuHost*>(FSkinForm); }
 
-void TbsSkinMainMenuBar::SetSkinForm(TComponent* Value) {
-  if (FSkinForm == Value) return;
-  if (FSkinForm) FSkinForm->RemoveFreeNotification(this);
-  FSkinForm = Value;
-  if (FSkinForm) FSkinForm->FreeNotification(this);
-}
+void TbsSkinMainMenuBar::SetSkinForm(TComponent* Value) { Link(this, FSkinForm, Value); }
 
 void TbsSkinMainMenuBar::SetMainMenu(TMainMenu* Value) {
-  if (FMainMenu != Value) {
-    if (FMainMenu) FMainMenu->RemoveFreeNotification(this);
-    FMainMenu = Value;
-    if (FMainMenu) FMainMenu->FreeNotification(this);
-  }
+  Link(this, FMainMenu, Value);
   CreateMenu();
   Repaint();
 }
