@@ -16,6 +16,7 @@
 #include "platform/win32/ShellApi.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmBackend.h"
+#include "tests/support/TestIcons.h"
 
 namespace {
 
@@ -46,36 +47,7 @@ LRESULT CALLBACK RecordingProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(h, msg, wParam, lParam);
 }
 
-// An icon w × h: `colour(x, y)` gives 0x00BBGGRR, or CLR_INVALID for a transparent pixel (AND mask set).
-HICON MakeIcon(int w, int h, const std::function<COLORREF(int, int)>& colour) {
-  BITMAPINFO bi {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP colourBitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const int stride = (w + 15) / 16 * 2;
-  std::vector<BYTE> mask(size_t(stride) * h, 0);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      COLORREF c = colour(x, y);
-      auto* px = static_cast<uint32_t*>(bits) + size_t(y) * w + x;
-      if (c == CLR_INVALID) {
-        mask[size_t(y) * stride + x / 8] |= BYTE(0x80 >> (x % 8));
-        *px = 0;
-      } else {
-        *px = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
-      }
-    }
-  HBITMAP maskBitmap = CreateBitmap(w, h, 1, 1, mask.data());
-  ICONINFO info { TRUE, 0, 0, maskBitmap, colourBitmap };
-  HICON icon = CreateIconIndirect(&info);
-  DeleteObject(maskBitmap);
-  DeleteObject(colourBitmap);
-  return icon;
-}
+using xj::test::MakeIcon;
 
 HICON Solid(COLORREF c) {
   return MakeIcon(16, 16, [c](int, int) { return c; });
@@ -127,13 +99,7 @@ class TrayTest : public ::testing::Test {
 
 TEST_F(TrayTest, IconsAreDrawnChangedAndRemovedInTheStrip) {
   // 32 × 32, scaled to the strip's 16 × 16: a transparent top-left quarter, red left, blue right.
-  auto quartered = [] {
-    return MakeIcon(32, 32, [](int x, int y) -> COLORREF {
-      if (x < 16 && y < 16) return CLR_INVALID;
-      return x < 16 ? RGB(255, 0, 0) : RGB(0, 0, 255);
-    });
-  };
-  HICON quarters = quartered();
+  HICON quarters = xj::test::QuarteredIcon();
   NOTIFYICONDATAA d = Record(FOwner, 1, NIF_ICON | NIF_TIP | NIF_MESSAGE, quarters, "line 1");
   ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &d));
   DestroyIcon(quarters);  // the shell keeps its own copy
@@ -175,7 +141,7 @@ TEST_F(TrayTest, IconsAreDrawnChangedAndRemovedInTheStrip) {
   EXPECT_EQ(t::DesktopPixel(two.place.left + 3, two.place.top + 3), kFace);
 
   // The gallery's picture of the strip, four times larger: the quartered icon, an empty place, a ring.
-  quarters = quartered();
+  quarters = xj::test::QuarteredIcon();
   change = Record(FOwner, 1, NIF_ICON, quarters);
   ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &change));
   DestroyIcon(quarters);
