@@ -36,8 +36,8 @@ Image ScaleTrayPicture(const Image& picture, int w, int h) {
         }
       if (a == 0) continue;
       uint64_t n = uint64_t(x1 - x0) * uint64_t(y1 - y0);
-      out.At(x, y) = uint32_t((a + n / 2) / n) << 24 | uint32_t((r + a / 2) / a) << 16 | uint32_t((g + a / 2) / a) << 8 |
-                     uint32_t((b + a / 2) / a);
+      out.At(x, y) = uint32_t((a + n / 2) / n) << 24 | uint32_t((r + a / 2) / a) << 16 |
+                     uint32_t((g + a / 2) / a) << 8 | uint32_t((b + a / 2) / a);
     }
   }
   return out;

@@ -74,7 +74,7 @@ void ImeCommit(const std::string& gbk);
 struct TrayIconInfo {
   HWND hwnd;
   UINT id;
-  UINT callback;  // 0 until NIF_MESSAGE gave one
+  UINT callback;    // 0 until NIF_MESSAGE gave one
   std::string tip;  // GBK
   RECT place;       // screen
 };

@@ -19,7 +19,7 @@ struct NotifyIcon {
   UINT id { 0 };
   bool hasCallback { false };
   UINT callback { 0 };
-  std::string tip;         // GBK, already cut to fit
+  std::string tip;           // GBK, already cut to fit
   uint32_t displayId { 0 };  // the back-end's name for it, never reused
 };
 

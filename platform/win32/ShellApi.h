@@ -59,9 +59,9 @@ typedef struct _NOTIFYICONDATAA {
 // SendMessage(hWnd, uCallbackMessage, uID, WM_MOUSEMOVE / WM_xBUTTONDOWN / UP / DBLCLK). When the
 // desktop's notification area (re)appears, every top-level window gets the message registered as
 // "TaskbarCreated". FALSE with the last error set: a null record or another cbSize
-// (ERROR_INVALID_PARAMETER), no such window or an hIcon that is not an icon (ERROR_INVALID_HANDLE), adding a key that is there (ERROR_ALREADY_EXISTS), changing or removing one
-// that is not (ERROR_NOT_FOUND), another dwMessage (ERROR_INVALID_PARAMETER). A failed call changes
-// nothing.
+// (ERROR_INVALID_PARAMETER), no such window or an hIcon that is not an icon (ERROR_INVALID_HANDLE), adding a key that
+// is there (ERROR_ALREADY_EXISTS), changing or removing one that is not (ERROR_NOT_FOUND), another dwMessage
+// (ERROR_INVALID_PARAMETER). A failed call changes nothing.
 BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData);
 
 namespace xj {

@@ -79,8 +79,8 @@ class TrayX11Test : public testing::Test {
     wc.lpfnWndProc = RecordingProc;
     wc.lpszClassName = "TrayX11Owner";
     RegisterClassA(&wc);
-    FOwner = CreateWindowExA(0, "TrayX11Owner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80, nullptr, nullptr,
-                             nullptr, nullptr);
+    FOwner = CreateWindowExA(0, "TrayX11Owner", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 80, nullptr, nullptr, nullptr,
+                             nullptr);
     ASSERT_TRUE(FOwner);
   }
   void TearDown() override {
@@ -128,7 +128,8 @@ class TrayX11Test : public testing::Test {
     if (px.empty()) return false;
     const int side = std::min(w, h), ox = (w - side) / 2, oy = (h - side) / 2, q = side / 4;
     auto at = [&](int dx, int dy) { return px[size_t(oy + dy) * size_t(w) + size_t(ox + dx)]; };
-    bool margins = ox == 0 || (px[size_t(h / 2) * size_t(w)] == panel && px[size_t(h / 2) * size_t(w) + w - 1] == panel);
+    bool margins =
+        ox == 0 || (px[size_t(h / 2) * size_t(w)] == panel && px[size_t(h / 2) * size_t(w) + w - 1] == panel);
     return margins && at(q, q) == panel && at(q, 3 * q) == kRed && at(3 * q, q) == kBlue &&
            at(side - 1, side - 1) == kBlue;
   }
@@ -155,7 +156,7 @@ TEST_F(TrayX11Test, IconDocksDrawsAtTheTraysSizeAndTakesClicks) {
   if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   const uint32_t panel = 0x3050A0;
   FTray = StartTray(600, 700, panel, 30, 24);  // a slot wider than high: the picture is centred
-  AddIcon("\xCF\xDF\xC2\xB7 1");            // 线路 1
+  AddIcon("\xCF\xDF\xC2\xB7 1");               // 线路 1
   ASSERT_TRUE(PumpUntil([&] {
     auto icons = FTray->Icons();
     return icons.size() == 1 && icons[0].width == 30 && ShowsQuartered(icons[0].x, icons[0].y, 30, 24, panel);

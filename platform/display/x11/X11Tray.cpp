@@ -13,9 +13,10 @@ namespace xj::display {
 
 namespace {
 
-constexpr long kRequestDock = 0;           // SYSTEM_TRAY_REQUEST_DOCK
+constexpr long kRequestDock = 0;            // SYSTEM_TRAY_REQUEST_DOCK
 constexpr unsigned long kXembedMapped = 1;  // _XEMBED_INFO flag: the embedder maps us
-constexpr long kDockedMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
+constexpr long kDockedMask =
+    ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 constexpr LONG kLargestSlot = 512;  // what we draw into, whatever size a tray gives
 
 const TrayIcon* FindIcon(const std::vector<TrayIcon>& icons, uint32_t id) {

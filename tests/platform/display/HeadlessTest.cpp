@@ -395,7 +395,7 @@ TEST(HeadlessDisplay, TrayStripIsDrawnAndTakesTheMouse) {
   solid.tip = "rec";
   faint.id = 9;
   faint.picture = Image(16, 16, 0x80FF0000);  // half-transparent red
-  faint.picture.At(0, 0) = 0;                  // a transparent corner
+  faint.picture.At(0, 0) = 0;                 // a transparent corner
   d.SetTrayIcons({ solid, faint });
   ASSERT_EQ(d.TrayIcons().size(), 2u);
 

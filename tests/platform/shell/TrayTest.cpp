@@ -210,7 +210,8 @@ TEST_F(TrayTest, BadCallsFailClearlyAndChangeNothing) {
   EXPECT_EQ(kept.tip, "kept");
   EXPECT_EQ(t::DesktopPixel(kept.place.left + 4, kept.place.top + 4), RGB(255, 0, 0));
   // The same key under another window is another icon.
-  HWND other = CreateWindowExA(0, "TrayTestWindow", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND other =
+      CreateWindowExA(0, "TrayTestWindow", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   NOTIFYICONDATAA d2 = Record(other, 5, NIF_TIP, nullptr, "other");
   EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &d2));
   EXPECT_EQ(t::TrayIcons().size(), 2u);
@@ -226,13 +227,19 @@ TEST_F(TrayTest, BadCallsFailClearlyAndChangeNothing) {
   std::memcpy(tip.szTip + 124, "\xD6\xD0\xCE\xC4", 4);  // 中文 across the 127-byte edge: 文 is cut
   ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &tip));
   EXPECT_EQ(Icon(FOwner, 5).tip, std::string(124, 'b') + "\xD6\xD0");
-  std::strcpy(tip.szTip, "x\xD6" "1\xFF");  // a lead byte with a bad trail, a stray byte
+  std::strcpy(tip.szTip,
+              "x\xD6"
+              "1\xFF");  // a lead byte with a bad trail, a stray byte
   ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &tip));
-  EXPECT_EQ(Icon(FOwner, 5).tip, "x\xD6" "1\xFF");
+  EXPECT_EQ(Icon(FOwner, 5).tip,
+            "x\xD6"
+            "1\xFF");
   xj::display::Backend* display = xj::wm::CurrentDisplay();
   ASSERT_TRUE(display);
   ASSERT_EQ(display->TrayIcons().size(), 2u);
-  EXPECT_EQ(display->TrayIcons()[0].tip, "x\xEF\xBF\xBD" "1\xEF\xBF\xBD");  // U+FFFD for each broken byte
+  EXPECT_EQ(display->TrayIcons()[0].tip,
+            "x\xEF\xBF\xBD"
+            "1\xEF\xBF\xBD");  // U+FFFD for each broken byte
 
   // A window that goes takes its icons with it.
   DestroyWindow(other);
@@ -306,8 +313,8 @@ TEST_F(TrayTest, MouseOnAnIconReachesItsWindow) {
 
 TEST_F(TrayTest, ShellRestartTellsEveryTopLevelWindow) {
   const UINT created = RegisterWindowMessageA("TaskbarCreated");
-  HWND hidden = CreateWindowExA(0, "TrayTestWindow", "hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                                nullptr);
+  HWND hidden =
+      CreateWindowExA(0, "TrayTestWindow", "hidden", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   HWND child = CreateWindowExA(0, "TrayTestWindow", "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, FOwner, nullptr,
                                nullptr, nullptr);
   NOTIFYICONDATAA d = Record(FOwner, 1, NIF_TIP, nullptr, "again");
@@ -322,7 +329,8 @@ TEST_F(TrayTest, ShellRestartTellsEveryTopLevelWindow) {
   t::RestartShell();
   int toOwner = 0, toHidden = 0, toChild = 0;
   for (const Seen& s : gSeen)
-    if (s.msg == created) (s.hwnd == FOwner ? toOwner : s.hwnd == hidden ? toHidden : s.hwnd == child ? toChild : toChild)++;
+    if (s.msg == created)
+      (s.hwnd == FOwner ? toOwner : s.hwnd == hidden ? toHidden : s.hwnd == child ? toChild : toChild)++;
   EXPECT_EQ(toOwner, 1);
   EXPECT_EQ(toHidden, 1);
   EXPECT_EQ(toChild, 0);

@@ -24,8 +24,8 @@ TrayManager::TrayManager(const std::string& display, int x, int y, uint32_t rgb,
   a.override_redirect = True;  // no window manager between the panel and the test
   a.background_pixel = rgb;
   a.event_mask = SubstructureNotifyMask;
-  FPanel = XCreateWindow(d, root, x, y, unsigned(slotWidth * 4), unsigned(slotHeight), 0, CopyFromParent,
-                         InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &a);
+  FPanel = XCreateWindow(d, root, x, y, unsigned(slotWidth * 4), unsigned(slotHeight), 0, CopyFromParent, InputOutput,
+                         CopyFromParent, CWOverrideRedirect | CWBackPixel | CWEventMask, &a);
   XMapRaised(d, FPanel);
   Atom selection = A(d, "_NET_SYSTEM_TRAY_S0");
   XSetSelectionOwner(d, selection, FPanel, CurrentTime);
