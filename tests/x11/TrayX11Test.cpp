@@ -7,7 +7,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +17,7 @@
 #include "platform/win32/ShellApi.h"
 #include "platform/win32/WinUser.h"
 #include "platform/win32/WmBackend.h"
-#include "tests/support/TestIcons.h"
+#include "tests/support/TrayTestSupport.h"
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/x11/TrayManager.h"
@@ -51,17 +50,7 @@ LRESULT CALLBACK RecordingProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class TrayX11Test : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!OnPath("Xvfb")) {
-      gProblem = "Xvfb is not installed";
-      return;
-    }
-    gServer = new XvfbServer;
-    if (!gServer->Start(gProblem)) {
-      delete gServer;
-      gServer = nullptr;
-    }
-  }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
   static void TearDownTestSuite() {
     xj::wm::SetDisplay(nullptr);  // its connection goes before the server does
     delete gServer;
@@ -109,14 +98,7 @@ class TrayX11Test : public testing::Test {
 
   void AddIcon(const char* tipGbk) {
     HICON icon = xj::test::QuarteredIcon();
-    NOTIFYICONDATAA d {};
-    d.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    d.hWnd = FOwner;
-    d.uID = 9;
-    d.uFlags = NIF_ICON | NIF_TIP | NIF_MESSAGE;
-    d.uCallbackMessage = kCallback;
-    d.hIcon = icon;
-    std::strcpy(d.szTip, tipGbk);
+    NOTIFYICONDATAA d = xj::test::NotifyRecord(FOwner, 9, NIF_ICON | NIF_TIP | NIF_MESSAGE, kCallback, icon, tipGbk);
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &d));
     DestroyIcon(icon);
   }

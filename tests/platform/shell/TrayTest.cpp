@@ -16,7 +16,7 @@
 #include "platform/win32/ShellApi.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmBackend.h"
-#include "tests/support/TestIcons.h"
+#include "tests/support/TrayTestSupport.h"
 
 namespace {
 
@@ -54,15 +54,7 @@ HICON Solid(COLORREF c) {
 }
 
 NOTIFYICONDATAA Record(HWND h, UINT id, UINT flags, HICON icon = nullptr, const char* tip = "") {
-  NOTIFYICONDATAA d {};
-  d.cbSize = NOTIFYICONDATAA_V2_SIZE;
-  d.hWnd = h;
-  d.uID = id;
-  d.uFlags = flags;
-  d.uCallbackMessage = kCallback;
-  d.hIcon = icon;
-  std::strncpy(d.szTip, tip, sizeof d.szTip);
-  return d;
+  return xj::test::NotifyRecord(h, id, flags, kCallback, icon, tip);
 }
 
 class TrayTest : public ::testing::Test {
