@@ -43,6 +43,20 @@ Image ScaleTrayPicture(const Image& picture, int w, int h) {
   return out;
 }
 
+Image FitTrayPicture(const Image& picture, int w, int h) {
+  Image slot(w, h, 0);
+  if (picture.Empty() || slot.Empty()) return slot;
+  int fw = w, fh = h;
+  if (int64_t(picture.width) * h > int64_t(picture.height) * w)
+    fh = std::max(1, int(int64_t(picture.height) * w / picture.width));
+  else
+    fw = std::max(1, int(int64_t(picture.width) * h / picture.height));
+  Image fitted = ScaleTrayPicture(picture, fw, fh);
+  const int ox = (w - fw) / 2, oy = (h - fh) / 2;
+  for (int y = 0; y < fh; ++y) std::copy_n(fitted.Row(y), fw, slot.Row(oy + y) + ox);
+  return slot;
+}
+
 SIZE TrayStripSize(size_t count) {
   if (count == 0) return { 0, 0 };
   return { LONG(2 * kBorder + kCell * count), kHeight };
@@ -86,7 +100,7 @@ void PaintTrayStrip(Image& target, POINT origin, const std::vector<TrayIcon>& ic
   RECT strip { origin.x, origin.y, origin.x + s.cx, origin.y + s.cy };
   for (size_t i = 0; i < icons.size(); ++i) {
     RECT r = TrayIconRectIn(strip, i);
-    Image small = ScaleTrayPicture(icons[i].picture, kIcon, kIcon);
+    Image small = FitTrayPicture(icons[i].picture, kIcon, kIcon);
     for (int y = 0; y < kIcon; ++y)
       for (int x = 0; x < kIcon; ++x) {
         int tx = r.left + x, ty = r.top + y;

@@ -45,8 +45,12 @@ bool RenderIcon(HICON icon, display::Image& out) {
   if (!GetIconInfo(icon, &info)) return false;
   BITMAP bm {};
   GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-  int w = std::clamp<int>(bm.bmWidth, 1, kMaxPicture);
-  int h = std::clamp<int>(info.hbmColor ? bm.bmHeight : bm.bmHeight / 2, 1, kMaxPicture);
+  int w = std::max<int>(bm.bmWidth, 1), h = std::max<int>(info.hbmColor ? bm.bmHeight : bm.bmHeight / 2, 1);
+  if (w > kMaxPicture || h > kMaxPicture) {  // smaller, in proportion
+    int longer = std::max(w, h);
+    w = std::max(1, w * kMaxPicture / longer);
+    h = std::max(1, h * kMaxPicture / longer);
+  }
   DeleteObject(info.hbmMask);
   if (info.hbmColor) DeleteObject(info.hbmColor);
 

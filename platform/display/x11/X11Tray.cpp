@@ -153,25 +153,13 @@ void X11Backend::DrawDocked(const DockedIcon& d, const Image& picture) {
   XClearWindow(FDpy, d.xid);
   LONG w = std::min(d.size.cx, kLargestSlot), h = std::min(d.size.cy, kLargestSlot);
   if (picture.Empty() || w <= 0 || h <= 0) return;
-  LONG fw = w, fh = h;
-  if (int64_t(picture.width) * h > int64_t(picture.height) * w)
-    fh = std::max<LONG>(1, LONG(int64_t(picture.height) * w / picture.width));
-  else
-    fw = std::max<LONG>(1, LONG(int64_t(picture.width) * h / picture.height));
-  Image fitted = ScaleTrayPicture(picture, int(fw), int(fh));
-  LONG ox = (w - fw) / 2, oy = (h - fh) / 2;
-  Image slot(static_cast<int>(w), static_cast<int>(h));
-  const int stride = int(w + 7) / 8;
-  std::vector<char> bits(size_t(stride) * size_t(h), 0);
-  for (int y = 0; y < fitted.height; ++y)
-    for (int x = 0; x < fitted.width; ++x) {
-      uint32_t p = fitted.At(x, y);
-      if ((p >> 24) < 0x80) continue;
-      int sx = int(ox) + x, sy = int(oy) + y;
-      slot.At(sx, sy) = p & 0xFFFFFF;
-      bits[size_t(sy) * size_t(stride) + size_t(sx / 8)] |= char(1 << (sx % 8));
-    }
-  Pixmap mask = XCreateBitmapFromData(FDpy, d.xid, bits.data(), unsigned(w), unsigned(h));
+  Image slot = FitTrayPicture(picture, int(w), int(h));
+  const int stride = (slot.width + 7) / 8;
+  std::vector<char> bits(size_t(stride) * size_t(slot.height), 0);
+  for (int y = 0; y < slot.height; ++y)
+    for (int x = 0; x < slot.width; ++x)
+      if ((slot.At(x, y) >> 24) >= 0x80) bits[size_t(y) * size_t(stride) + size_t(x / 8)] |= char(1 << (x % 8));
+  Pixmap mask = XCreateBitmapFromData(FDpy, d.xid, bits.data(), unsigned(slot.width), unsigned(slot.height));
   XSetClipMask(FDpy, FGc, mask);
   PutPixels(d.xid, slot, { 0, 0, slot.width, slot.height });
   XSetClipMask(FDpy, FGc, None);

@@ -233,6 +233,17 @@ TEST_F(TrayTest, BadCallsFailClearlyAndChangeNothing) {
             "x\xEF\xBF\xBD"
             "1\xEF\xBF\xBD");  // U+FFFD for each broken byte
 
+  // A huge picture is kept small, in its proportions: 4 × 1 shows as 16 × 4 across the middle.
+  HICON wide = MakeIcon(1000, 250, [](int, int) { return RGB(0, 0, 200); });
+  NOTIFYICONDATAA huge = Record(FOwner, 5, NIF_ICON, wide);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &huge));
+  DestroyIcon(wide);
+  RECT p = Icon(FOwner, 5).place;
+  EXPECT_EQ(t::DesktopPixel(p.left, p.top + 5), kFace);
+  EXPECT_EQ(t::DesktopPixel(p.left, p.top + 6), RGB(0, 0, 200));
+  EXPECT_EQ(t::DesktopPixel(p.left + 15, p.top + 9), RGB(0, 0, 200));
+  EXPECT_EQ(t::DesktopPixel(p.left + 15, p.top + 10), kFace);
+
   // A window that goes takes its icons with it.
   DestroyWindow(other);
   EXPECT_EQ(t::TrayIcons().size(), 1u);
