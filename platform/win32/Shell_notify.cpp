@@ -1,4 +1,5 @@
 // Shell_NotifyIconA: the notification area's icons, their pictures and tips, and the mouse on them.
+// A tip shows, in a small window of its own, when the pointer rests on its icon.
 
 #include <algorithm>
 #include <cstdlib>
@@ -30,6 +31,9 @@ struct NotifyState : StatePart {
     DWORD time { 0 };
     POINT pt {};
   } lastDown;
+  HWND tip {};             // the tip's window, made the first time one is due
+  uint32_t tipIcon { 0 };  // the icon whose tip is due or shown
+  POINT tipAt {};          // where the pointer rests
 };
 
 NotifyState& S() { return Part<NotifyState>(PartId::NotifyArea); }
@@ -130,6 +134,109 @@ bool IsDoubleClick(const display::Event& e, DWORD time) {
   return same;
 }
 
+// ---- The tip -------------------------------------------------------------------------------------------
+
+constexpr UINT_PTR kTipShow = 1, kTipHide = 2;
+constexpr UINT kTipDelay = 500, kTipLife = 5000;  // ms: the pointer's rest before it, how long it stays
+constexpr char kTipClass[] = "XjTrayTip";
+
+void HideTip() {
+  NotifyState& s = S();
+  if (!IsWindow(s.tip)) return;
+  KillTimer(s.tip, kTipShow);
+  KillTimer(s.tip, kTipHide);
+  ShowWindow(s.tip, SW_HIDE);
+}
+
+RECT TipTextRect(HDC dc, const std::string& text) {
+  RECT r {};
+  DrawTextA(dc, text.c_str(), int(text.size()), &r, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+  return r;
+}
+
+// Above the pointer (the notification area sits at the bottom), kept on the screen.
+void ShowTipNow(HWND h) {
+  NotifyState& s = S();
+  KillTimer(h, kTipShow);
+  auto it =
+      std::find_if(s.entries.begin(), s.entries.end(), [&](const Entry& e) { return e.icon.displayId == s.tipIcon; });
+  if (it == s.entries.end() || it->icon.tip.empty()) return;
+  SetWindowTextA(h, it->icon.tip.c_str());
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  RECT text = TipTextRect(dc, it->icon.tip);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  const int w = int(text.right - text.left) + 8, ht = int(text.bottom - text.top) + 6;
+  const int sw = GetSystemMetrics(SM_CXSCREEN);
+  int x = std::clamp(int(s.tipAt.x) - w / 2, 0, std::max(0, sw - w));
+  int y = std::max(0, int(s.tipAt.y) - ht - 4);
+  SetWindowPos(h, HWND_TOPMOST, x, y, w, ht, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(h, nullptr, TRUE);
+  SetTimer(h, kTipHide, kTipLife, nullptr);
+}
+
+void PaintTip(HWND h) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  RECT r;
+  GetClientRect(h, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+  FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+  char text[128] = {};
+  int n = GetWindowTextA(h, text, sizeof text);
+  HGDIOBJ old = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  InflateRect(&r, -4, -3);
+  DrawTextA(dc, text, n, &r, DT_SINGLELINE | DT_NOPREFIX);
+  SelectObject(dc, old);
+  EndPaint(h, &ps);
+}
+
+LRESULT CALLBACK TipProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      PaintTip(h);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTipShow) ShowTipNow(h);
+      if (wParam == kTipHide) HideTip();
+      return 0;
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // a tip never takes the mouse
+    default:
+      return DefWindowProcA(h, msg, wParam, lParam);
+  }
+}
+
+HWND TipWindow() {
+  NotifyState& s = S();
+  if (IsWindow(s.tip)) return s.tip;
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = TipProc;
+  wc.lpszClassName = kTipClass;
+  RegisterClassA(&wc);  // fails harmlessly once the class is there
+  s.tip = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kTipClass, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                          nullptr, nullptr);
+  return s.tip;
+}
+
+// The pointer moved on an icon: its tip is due once the pointer rests there; a press puts it away.
+void TrackTip(const display::Event& e, const NotifyIcon& icon) {
+  NotifyState& s = S();
+  if (e.type != display::EventType::TrayMouseMove || icon.tip.empty()) {
+    HideTip();
+    return;
+  }
+  HWND h = TipWindow();
+  if (!h || (IsWindowVisible(h) && s.tipIcon == icon.displayId)) return;
+  if (IsWindowVisible(h)) HideTip();
+  s.tipIcon = icon.displayId;
+  s.tipAt = e.pt;
+  SetTimer(h, kTipShow, kTipDelay, nullptr);
+}
+
 }  // namespace
 
 std::vector<NotifyIcon> NotifyIcons() {
@@ -139,10 +246,14 @@ std::vector<NotifyIcon> NotifyIcons() {
 }
 
 void ShowNotifyIcons() {
+  // A tip whose icon has gone goes with it.
+  NotifyState& s = S();
+  if (std::none_of(s.entries.begin(), s.entries.end(), [&](const Entry& e) { return e.icon.displayId == s.tipIcon; }))
+    HideTip();
   display::Backend* d = CurrentDisplay();
   if (!d) return;
   std::vector<display::TrayIcon> shown;
-  for (const Entry& e : S().entries) shown.push_back({ e.icon.displayId, e.picture, GbkToUtf8(e.icon.tip) });
+  for (const Entry& e : s.entries) shown.push_back({ e.icon.displayId, e.picture, GbkToUtf8(e.icon.tip) });
   d->SetTrayIcons(std::move(shown));
 }
 
@@ -152,6 +263,7 @@ void NotifyAreaInput(const display::Event& e) {
   if (it == S().entries.end()) return;
   NotifyIcon icon = it->icon;
   NoteCursor(e.pt);
+  TrackTip(e, icon);
   bool doubleClick = e.type == display::EventType::TrayButtonDown && IsDoubleClick(e, e.time ? e.time : NowTick());
   if (!icon.hasCallback) return;
   if (Wnd* w = FromHandle(icon.hwnd)) Send(w, icon.callback, icon.id, LPARAM(MouseMessage(e, doubleClick)));

@@ -314,6 +314,57 @@ TEST_F(TrayTest, MouseOnAnIconReachesItsWindow) {
   DestroyIcon(red);
 }
 
+TEST_F(TrayTest, ATipShowsWhileThePointerRestsOnTheIcon) {
+  const char* tip = "\xCF\xDF\xC2\xB7 2 \xC2\xBC\xD2\xF4\xD6\xD0";  // 线路 2 录音中
+  HICON red = Solid(RGB(255, 0, 0));
+  NOTIFYICONDATAA d = Record(FOwner, 1, NIF_ICON | NIF_TIP | NIF_MESSAGE, red, tip);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &d));
+  RECT r = Icon(FOwner, 1).place;
+  auto shown = [&]() -> HWND {
+    for (const t::TextRecord& rec : t::TextOutLog())
+      if (rec.text == tip && rec.hwnd && IsWindowVisible(rec.hwnd)) return rec.hwnd;
+    return nullptr;
+  };
+
+  // Not while the pointer keeps moving; once it rests for the delay.
+  t::MouseMove(r.left + 3, r.top + 3);
+  t::Advance(400);
+  t::MouseMove(r.left + 9, r.top + 4);
+  t::Advance(400);
+  EXPECT_EQ(shown(), nullptr);
+  t::Advance(100);
+  HWND h = shown();
+  ASSERT_NE(h, nullptr);
+  RECT at = t::Info(h).window;
+  EXPECT_LE(at.bottom, r.top);  // above the icon, under the pointer's column
+  EXPECT_LE(at.left, r.left + 9);
+  EXPECT_GT(at.right, r.left + 9);
+  EXPECT_LE(at.right, 1024);
+  EXPECT_EQ(t::DesktopPixel(at.left + 2, at.top + 2), GetSysColor(COLOR_INFOBK));
+  // It goes by itself, and at a press, which also keeps it from coming back.
+  t::Advance(5000);
+  EXPECT_FALSE(IsWindowVisible(h));
+  t::MouseMove(r.left + 3, r.top + 3);
+  t::Click(r.left + 3, r.top + 3);
+  t::Advance(1000);
+  EXPECT_FALSE(IsWindowVisible(h));
+  // An icon without a tip shows none; a tip goes with its icon.
+  t::ClearTextLog();
+  t::MouseMove(r.left + 4, r.top + 4);
+  t::Advance(600);
+  ASSERT_TRUE(IsWindowVisible(h));
+  NOTIFYICONDATAA gone = Record(FOwner, 1, 0);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+  EXPECT_FALSE(IsWindowVisible(h));
+  NOTIFYICONDATAA plain = Record(FOwner, 2, NIF_ICON, red);
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &plain));
+  r = Icon(FOwner, 2).place;
+  t::MouseMove(r.left + 3, r.top + 3);
+  t::Advance(1000);
+  EXPECT_FALSE(IsWindowVisible(h));
+  DestroyIcon(red);
+}
+
 TEST_F(TrayTest, ShellRestartTellsEveryTopLevelWindow) {
   const UINT created = RegisterWindowMessageA("TaskbarCreated");
   HWND hidden =
