@@ -57,6 +57,23 @@ NOTIFYICONDATAA Record(HWND h, UINT id, UINT flags, HICON icon = nullptr, const 
   return xj::test::NotifyRecord(h, id, flags, kCallback, icon, tip);
 }
 
+// A part of the desktop (screen coordinates), four times larger, as build/tests/gallery/<name>.
+void Gallery(const std::string& name, const RECT& area) {
+  const int scale = 4;
+  int screenW = 0;
+  std::vector<COLORREF> desktop = t::DesktopPixels(&screenW);
+  xj::display::Image big(int(area.right - area.left) * scale, int(area.bottom - area.top) * scale);
+  for (int py = 0; py < big.height; ++py)
+    for (int px = 0; px < big.width; ++px) {
+      COLORREF c = desktop[size_t(area.top + py / scale) * size_t(screenW) + size_t(area.left + px / scale)];
+      big.At(px, py) = uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    }
+  const std::string gallery = std::string(XJ_BINARY_DIR) + "/tests/gallery";
+  std::filesystem::create_directories(gallery);
+  std::string error;
+  EXPECT_TRUE(xj::display::WritePng(gallery + "/" + name, big.View(), &error)) << error;
+}
+
 class TrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -144,19 +161,7 @@ TEST_F(TrayTest, IconsAreDrawnChangedAndRemovedInTheStrip) {
   NOTIFYICONDATAA d3 = Record(FOwner, 3, NIF_ICON | NIF_TIP, ring, "ring");
   ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &d3));
   RECT first = Icon(FOwner, 1).place, last = Icon(FOwner, 3).place;
-  const int left = first.left - 6, top = first.top - 5, w = last.right + 6 - left, h = 26, scale = 4;
-  int screenW = 0;
-  std::vector<COLORREF> desktop = t::DesktopPixels(&screenW);
-  xj::display::Image big(w * scale, h * scale);
-  for (int py = 0; py < big.height; ++py)
-    for (int px = 0; px < big.width; ++px) {
-      COLORREF c = desktop[size_t(top + py / scale) * screenW + size_t(left + px / scale)];
-      big.At(px, py) = uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
-    }
-  const std::string gallery = std::string(XJ_BINARY_DIR) + "/tests/gallery";
-  std::filesystem::create_directories(gallery);
-  std::string error;
-  EXPECT_TRUE(xj::display::WritePng(gallery + "/tray_strip.png", big.View(), &error)) << error;
+  Gallery("tray_strip.png", { first.left - 6, first.top - 5, last.right + 6, first.top + 21 });
 
   // Deleting the first closes the gap; the strip goes with the last icon.
   NOTIFYICONDATAA gone = Record(FOwner, 1, 0);
@@ -341,6 +346,7 @@ TEST_F(TrayTest, ATipShowsWhileThePointerRestsOnTheIcon) {
   EXPECT_GT(at.right, r.left + 9);
   EXPECT_LE(at.right, 1024);
   EXPECT_EQ(t::DesktopPixel(at.left + 2, at.top + 2), GetSysColor(COLOR_INFOBK));
+  Gallery("tray_tip.png", { std::min(at.left, r.left) - 4, at.top - 4, std::max(at.right, r.right) + 4, r.bottom + 4 });
   // It goes by itself, and at a press, which also keeps it from coming back.
   t::Advance(5000);
   EXPECT_FALSE(IsWindowVisible(h));
