@@ -1,6 +1,6 @@
 // A real tray icon under a private Xvfb: the icon docks into a desktop tray (a minimal one of the
-// test's own), shows its picture at the size the tray gives, and reports clicks and double clicks to
-// its window; when the tray goes the icon falls back to the strip, and when a tray starts anew the icon
+// test's own), shows its picture at the size the tray gives and its tip, and reports clicks and double
+// clicks to its window; when the tray goes the icon falls back to the strip, and when a tray starts anew the icon
 // docks again and top-level windows hear "TaskbarCreated".
 
 #include <gtest/gtest.h>
@@ -149,9 +149,13 @@ TEST_F(TrayX11Test, IconDocksDrawsAtTheTraysSizeAndTakesClicks) {
   EXPECT_EQ(place.left, docked.x);
   EXPECT_EQ(place.bottom - place.top, 24);
 
-  // A click on the icon, as a user makes it.
+  // The pointer resting on the icon brings up its tip; a click, as a user makes it, reaches the window.
   const std::string at = std::to_string(docked.x + 20) + " " + std::to_string(docked.y + 18);
-  ASSERT_EQ(xj::test::RunWhilePumping("xdotool mousemove " + at + " click 1", [this] { Pump(); }), 0);
+  ASSERT_EQ(xj::test::RunWhilePumping("xdotool mousemove " + at, [this] { Pump(); }), 0);
+  const COLORREF bk = GetSysColor(COLOR_INFOBK);
+  const uint32_t tipBackground = uint32_t(GetRValue(bk)) << 16 | uint32_t(GetGValue(bk)) << 8 | GetBValue(bk);
+  EXPECT_TRUE(PumpUntil([&] { return FX->ScreenPixel(docked.x + 20, docked.y + 18 - 8) == tipBackground; }));
+  ASSERT_EQ(xj::test::RunWhilePumping("xdotool click 1", [this] { Pump(); }), 0);
   ASSERT_TRUE(PumpUntil([&] {
     std::vector<LPARAM> c = Callbacks();
     return c.size() >= 2 && c[c.size() - 2] == WM_LBUTTONDOWN && c.back() == WM_LBUTTONUP;
