@@ -55,13 +55,14 @@ typedef struct _NOTIFYICONDATAA {
 // Adds, changes or removes the icon keyed by (hWnd, uID). uFlags says which of uCallbackMessage, hIcon
 // and szTip count; the shell keeps its own copy of the icon, so the caller may destroy hIcon afterwards
 // (a null hIcon shows an empty place). The tip is szTip up to its NUL (at most 127 bytes), cut before a
-// double-byte character it would split. Mouse actions on the icon reach the window as
-// SendMessage(hWnd, uCallbackMessage, uID, WM_MOUSEMOVE / WM_xBUTTONDOWN / UP / DBLCLK). When the
-// desktop's notification area (re)appears, every top-level window gets the message registered as
-// "TaskbarCreated". FALSE with the last error set: a null record or another cbSize
-// (ERROR_INVALID_PARAMETER), no such window or an hIcon that is not an icon (ERROR_INVALID_HANDLE), adding a key that
-// is there (ERROR_ALREADY_EXISTS), changing or removing one that is not (ERROR_NOT_FOUND), another dwMessage
-// (ERROR_INVALID_PARAMETER). A failed call changes nothing.
+// double-byte character it would split; it shows while the pointer rests on the icon. Mouse actions on
+// the icon reach the window as SendMessage(hWnd, uCallbackMessage, uID, WM_MOUSEMOVE / WM_xBUTTONDOWN /
+// UP / DBLCLK). When the desktop's notification area (re)appears, every top-level window gets the
+// message registered as "TaskbarCreated".
+// FALSE with the last error set, changing nothing: a null record, another cbSize or another dwMessage
+// (ERROR_INVALID_PARAMETER); no such window, or an hIcon that is not an icon (ERROR_INVALID_HANDLE);
+// adding a key that is there (ERROR_ALREADY_EXISTS); changing or removing one that is not
+// (ERROR_NOT_FOUND).
 BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData);
 
 namespace xj {
