@@ -155,6 +155,8 @@ RECT Backend::TrayStripBounds() const { return TrayStripPlace(ScreenSize(), Work
 RECT Backend::TrayIconRect(uint32_t id) const {
   auto it = std::find_if(FTrayIcons.begin(), FTrayIcons.end(), [id](const TrayIcon& t) { return t.id == id; });
   if (it == FTrayIcons.end()) return {};
+  RECT docked;
+  if (NativeTrayIconRect(id, docked)) return docked;
   return TrayIconRectIn(TrayStripBounds(), size_t(it - FTrayIcons.begin()));
 }
 

@@ -12,7 +12,6 @@
 // the GUI thread; the one exception is the wake fd, which other threads may signal. A call naming a window
 // that does not exist does nothing and returns false (or an empty result).
 
-#include <array>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -87,8 +86,9 @@ enum class EventType : uint8_t {
   StateChanged,    // state: the desktop minimised, maximised or restored `window` (its own buttons, a
                    // task-bar click, another program)
   TrayMouseMove,   // pt, trayIcon
-  TrayButtonDown,  // pt, trayIcon, button
-  TrayButtonUp,    // pt, trayIcon, button
+  TrayButtonDown,  // pt, trayIcon, button, time
+  TrayButtonUp,    // pt, trayIcon, button, time
+  TrayCreated,     // a notification area appeared (the desktop's tray started): the icons are shown in it
 };
 
 struct Event {
@@ -105,12 +105,15 @@ struct Event {
   RECT rect {};
   uint32_t trayIcon { 0 };
   WindowState state { WindowState::Normal };
+  uint32_t time { 0 };  // ms on the desktop's own clock when it stamps the event; 0 when it does not
 };
 
-// One icon of the notification-area view: 16×16 pixels 0xAARRGGBB (straight alpha, A = 0 transparent).
+// One icon of the notification-area view. The picture, 0xAARRGGBB (straight alpha, A = 0 transparent), is
+// of any size: each view scales it to the size it shows (16 × 16 in the strip, what a desktop's tray
+// gives); an empty picture shows nothing.
 struct TrayIcon {
   uint32_t id { 0 };
-  std::array<uint32_t, 16 * 16> pixels {};
+  Image picture;
   std::string tip;  // UTF-8
 };
 
@@ -176,7 +179,8 @@ class Backend {
   bool SetClipboardText(std::string_view utf8) { return NativeSetClipboardText(utf8); }
   void Bell() { NativeBell(); }
 
-  // Notification-area view: a strip of icons, in this order.
+  // Notification-area view: a strip of icons, in this order, or each icon docked in the desktop's own
+  // tray when one runs.
   void SetTrayIcons(std::vector<TrayIcon> icons);
   const std::vector<TrayIcon>& TrayIcons() const { return FTrayIcons; }
   RECT TrayIconRect(uint32_t id) const;  // screen coordinates; empty when the icon is not shown
@@ -231,6 +235,8 @@ class Backend {
   virtual void NativeActivate(WindowId) {}
   virtual bool NativeBeginMove(WindowId, POINT, MouseButton) { return false; }
   virtual void NativeTray() {}
+  // Where a docked icon is; false when the icon is in the strip.
+  virtual bool NativeTrayIconRect(uint32_t /*id*/, RECT& /*out*/) const { return false; }
   virtual void NativePump() {}  // turn pending native input into posted events
   virtual WaitResult NativeWait(int timeoutMs) = 0;
   virtual POINT NativeCursorPos() const = 0;

@@ -18,6 +18,45 @@ void Put(Image& target, int x, int y, uint32_t c) {
 
 }  // namespace
 
+Image ScaleTrayPicture(const Image& picture, int w, int h) {
+  Image out(w, h, 0);
+  if (picture.Empty() || out.Empty()) return out;
+  for (int y = 0; y < out.height; ++y) {
+    int y0 = int(int64_t(y) * picture.height / h), y1 = std::max(y0 + 1, int(int64_t(y + 1) * picture.height / h));
+    for (int x = 0; x < out.width; ++x) {
+      int x0 = int(int64_t(x) * picture.width / w), x1 = std::max(x0 + 1, int(int64_t(x + 1) * picture.width / w));
+      uint64_t a = 0, r = 0, g = 0, b = 0;
+      for (int sy = y0; sy < y1; ++sy)
+        for (int sx = x0; sx < x1; ++sx) {
+          uint32_t p = picture.At(sx, sy), pa = p >> 24;
+          a += pa;
+          r += pa * (p >> 16 & 0xFF);
+          g += pa * (p >> 8 & 0xFF);
+          b += pa * (p & 0xFF);
+        }
+      if (a == 0) continue;
+      uint64_t n = uint64_t(x1 - x0) * uint64_t(y1 - y0);
+      out.At(x, y) = uint32_t((a + n / 2) / n) << 24 | uint32_t((r + a / 2) / a) << 16 |
+                     uint32_t((g + a / 2) / a) << 8 | uint32_t((b + a / 2) / a);
+    }
+  }
+  return out;
+}
+
+Image FitTrayPicture(const Image& picture, int w, int h) {
+  Image slot(w, h, 0);
+  if (picture.Empty() || slot.Empty()) return slot;
+  int fw = w, fh = h;
+  if (int64_t(picture.width) * h > int64_t(picture.height) * w)
+    fh = std::max(1, int(int64_t(picture.height) * w / picture.width));
+  else
+    fw = std::max(1, int(int64_t(picture.width) * h / picture.height));
+  Image fitted = ScaleTrayPicture(picture, fw, fh);
+  const int ox = (w - fw) / 2, oy = (h - fh) / 2;
+  for (int y = 0; y < fh; ++y) std::copy_n(fitted.Row(y), fw, slot.Row(oy + y) + ox);
+  return slot;
+}
+
 SIZE TrayStripSize(size_t count) {
   if (count == 0) return { 0, 0 };
   return { LONG(2 * kBorder + kCell * count), kHeight };
@@ -61,11 +100,12 @@ void PaintTrayStrip(Image& target, POINT origin, const std::vector<TrayIcon>& ic
   RECT strip { origin.x, origin.y, origin.x + s.cx, origin.y + s.cy };
   for (size_t i = 0; i < icons.size(); ++i) {
     RECT r = TrayIconRectIn(strip, i);
+    Image small = FitTrayPicture(icons[i].picture, kIcon, kIcon);
     for (int y = 0; y < kIcon; ++y)
       for (int x = 0; x < kIcon; ++x) {
         int tx = r.left + x, ty = r.top + y;
         if (tx < 0 || ty < 0 || tx >= target.width || ty >= target.height) continue;
-        uint32_t p = icons[i].pixels[y * kIcon + x];
+        uint32_t p = small.At(x, y);
         target.At(tx, ty) = BlendPixel(p, target.At(tx, ty), p >> 24);
       }
   }

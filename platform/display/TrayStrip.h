@@ -15,6 +15,11 @@ RECT TrayStripPlace(SIZE screen, const RECT& work, size_t count, bool useTaskbar
 // The icon's 16×16 square inside a strip at `strip`.
 RECT TrayIconRectIn(const RECT& strip, size_t index);
 int TrayIconIndexAt(const RECT& strip, size_t count, POINT pt);  // -1 when on no icon
+// The icon's picture at w × h, 0xAARRGGBB: each target pixel averages the source pixels it covers,
+// weighted by their alpha (so transparent pixels lend no colour); growing repeats pixels.
+Image ScaleTrayPicture(const Image& picture, int w, int h);
+// The picture in a w × h place: as large as fits in its own proportions, centred, the rest transparent.
+Image FitTrayPicture(const Image& picture, int w, int h);
 // Paints the strip with its top-left corner at `origin` of `target` (clipped).
 void PaintTrayStrip(Image& target, POINT origin, const std::vector<TrayIcon>& icons);
 

@@ -8,6 +8,7 @@
 #include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/win32/Clock.h"
 #include "platform/win32/GdiInternal.h"
+#include "platform/win32/NotifyArea.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/testing/TestHooks.h"
@@ -111,9 +112,29 @@ bool Idle(wm::ModalFrame* top) {
   throw std::runtime_error("the message loop waits for input that will never come");
 }
 
+// Mouse input over the notification-area strip is the display's to turn into tray events.
+bool InjectOverTray(const wm::RawInput& ev) {
+  auto* d = dynamic_cast<display::HeadlessBackend*>(wm::CurrentDisplay());
+  if (!d || ev.kind == wm::RawInput::KeyDown || ev.kind == wm::RawInput::KeyUp || ev.kind == wm::RawInput::Chars ||
+      ev.kind == wm::RawInput::Leave || !d->OverTrayStrip(ev.pt))
+    return false;
+  display::Event e;
+  e.type = ev.kind == wm::RawInput::ButtonDown ? display::EventType::ButtonDown
+           : ev.kind == wm::RawInput::ButtonUp ? display::EventType::ButtonUp
+           : ev.kind == wm::RawInput::Wheel    ? display::EventType::Wheel
+                                               : display::EventType::MouseMove;
+  e.pt = ev.pt;
+  e.button = ev.button == mbRight    ? display::MouseButton::Right
+             : ev.button == mbMiddle ? display::MouseButton::Middle
+                                     : display::MouseButton::Left;
+  e.wheelDelta = ev.delta;
+  d->Inject(std::move(e));
+  return true;
+}
+
 void Inject(wm::RawInput ev, bool pump) {
   Require();
-  wm::InjectInput(std::move(ev));
+  if (!InjectOverTray(ev)) wm::InjectInput(std::move(ev));
   if (pump) PumpUntilIdle();
 }
 
@@ -333,6 +354,23 @@ void TypeText(const std::string& gbk) {
 void ImeCommit(const std::string& gbk) {
   wm::RawInput ev = Key(wm::RawInput::Chars, 0, gbk);
   Inject(ev, true);
+}
+
+// ---- Notification area ----------------------------------------------------------------------------------
+
+std::vector<TrayIconInfo> TrayIcons() {
+  std::vector<TrayIconInfo> out;
+  display::Backend* d = wm::CurrentDisplay();
+  for (const wm::NotifyIcon& i : wm::NotifyIcons())
+    out.push_back(TrayIconInfo { i.hwnd, i.id, i.hasCallback ? i.callback : 0, i.tip,
+                                 d ? d->TrayIconRect(i.displayId) : RECT {} });
+  return out;
+}
+
+void RestartShell() {
+  Require();
+  wm::RestartNotifyArea();
+  PumpUntilIdle();
 }
 
 // ---- Modal loops --------------------------------------------------------------------------------------

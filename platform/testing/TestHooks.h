@@ -68,6 +68,21 @@ void TypeText(const std::string& gbk);
 // Committed input-method text: WM_CHAR bytes only.
 void ImeCommit(const std::string& gbk);
 
+// ---- Notification area ------------------------------------------------------------------------------------
+// Mouse input at an icon's place (see TrayIcons) goes to the icon, as on a real task bar.
+
+struct TrayIconInfo {
+  HWND hwnd;
+  UINT id;
+  UINT callback;    // 0 until NIF_MESSAGE gave one
+  std::string tip;  // GBK
+  RECT place;       // screen
+};
+std::vector<TrayIconInfo> TrayIcons();
+// As when the desktop's shell restarts: every icon is gone, then "TaskbarCreated" goes to every
+// top-level window (which may add its icon again); pumps until idle.
+void RestartShell();
+
 // ---- Modal loops ------------------------------------------------------------------------------------------
 
 struct ModalRecord {

@@ -1,5 +1,5 @@
 #pragma once
-// The shell: opening a document or an address with the desktop's opener.
+// The shell: opening a document or an address with the desktop's opener, and the notification area.
 
 #include <functional>
 #include <string>
@@ -18,6 +18,52 @@
 // a missing file; ERROR_PATH_NOT_FOUND for a missing lpDirectory; 0 when no process can be made.
 HINSTANCE WINAPI ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters, LPCSTR lpDirectory,
                                INT nShowCmd);
+
+// ---- The notification area -------------------------------------------------------------------------
+
+#define NIM_ADD 0x00000000
+#define NIM_MODIFY 0x00000001
+#define NIM_DELETE 0x00000002
+
+#define NIF_MESSAGE 0x00000001
+#define NIF_ICON 0x00000002
+#define NIF_TIP 0x00000004
+
+// The shell-5 record. cbSize is 488 (its size in the 32-bit layout) or this build's sizeof; members
+// past szTip are carried for the layout's sake and not acted on.
+typedef struct _NOTIFYICONDATAA {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT uCallbackMessage;
+  HICON hIcon;
+  CHAR szTip[128];
+  DWORD dwState;
+  DWORD dwStateMask;
+  CHAR szInfo[256];
+  union {
+    UINT uTimeout;
+    UINT uVersion;
+  };
+  CHAR szInfoTitle[64];
+  DWORD dwInfoFlags;
+} NOTIFYICONDATAA, *PNOTIFYICONDATAA;
+
+#define NOTIFYICONDATAA_V2_SIZE 488
+
+// Adds, changes or removes the icon keyed by (hWnd, uID). uFlags says which of uCallbackMessage, hIcon
+// and szTip count; the shell keeps its own copy of the icon, so the caller may destroy hIcon afterwards
+// (a null hIcon shows an empty place). The tip is szTip up to its NUL (at most 127 bytes), cut before a
+// double-byte character it would split; it shows while the pointer rests on the icon. Mouse actions on
+// the icon reach the window as SendMessage(hWnd, uCallbackMessage, uID, WM_MOUSEMOVE / WM_xBUTTONDOWN /
+// UP / DBLCLK). When the desktop's notification area (re)appears, every top-level window gets the
+// message registered as "TaskbarCreated".
+// FALSE with the last error set, changing nothing: a null record, another cbSize or another dwMessage
+// (ERROR_INVALID_PARAMETER); no such window, or an hIcon that is not an icon (ERROR_INVALID_HANDLE);
+// adding a key that is there (ERROR_ALREADY_EXISTS); changing or removing one that is not
+// (ERROR_NOT_FOUND).
+BOOL WINAPI Shell_NotifyIconA(DWORD dwMessage, PNOTIFYICONDATAA lpData);
 
 namespace xj {
 

@@ -21,6 +21,7 @@ typedef void(WINAPI* FARPROC)();
 #define ERROR_FILE_NOT_FOUND 2u           // ENOENT
 #define ERROR_PATH_NOT_FOUND 2u           // ENOENT
 #define ERROR_MOD_NOT_FOUND 2u            // ENOENT
+#define ERROR_NOT_FOUND 2u                // ENOENT
 #define ERROR_INVALID_HANDLE 9u           // EBADF
 #define ERROR_NOT_ENOUGH_MEMORY 12u       // ENOMEM
 #define ERROR_ACCESS_DENIED 13u           // EACCES

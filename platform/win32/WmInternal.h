@@ -183,6 +183,7 @@ void CookInput(const RawInput& ev, std::vector<MSG>& out);  // may send WM_NCHIT
 void ForgetWindowInput(Wnd* w);
 void InjectInput(RawInput ev);  // from the display back-end or the harness
 void ForgetPointer(Wnd* w);
+void NoteCursor(POINT screen);  // the pointer is there, over none of our windows (a tray icon)
 bool MenuKeyWasAlone();
 bool WindowRegionContains(const Wnd* w, POINT windowPt);
 void Activate(Wnd* w, WORD how);
@@ -220,7 +221,21 @@ struct StatePart {
   virtual ~StatePart() = default;
 };
 
-enum class PartId { Queue, Input, Focus, Caret, Clipboard, Environment, Screen, Timers, Menus, Windows, Paint, Count };
+enum class PartId {
+  Queue,
+  Input,
+  Focus,
+  Caret,
+  Clipboard,
+  Environment,
+  Screen,
+  Timers,
+  Menus,
+  Windows,
+  Paint,
+  NotifyArea,
+  Count
+};
 
 struct State {
   std::unique_ptr<StatePart> parts[(int)PartId::Count];

@@ -11,6 +11,7 @@
 
 #include "platform/display/Display.h"
 #include "platform/display/factory/CreateBackend.h"
+#include "platform/win32/NotifyArea.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WmBackend.h"
@@ -152,8 +153,14 @@ void Translate(const display::Event& e) {
           SetPos(w, nullptr, e.rect.left, e.rect.top, e.rect.right - e.rect.left, e.rect.bottom - e.rect.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
       return;
-    default:
-      return;  // notification-area events belong to the shell layer
+    case display::EventType::TrayMouseMove:
+    case display::EventType::TrayButtonDown:
+    case display::EventType::TrayButtonUp:
+      NotifyAreaInput(e);
+      return;
+    case display::EventType::TrayCreated:
+      NotifyAreaCreated();
+      return;
   }
   ev.pt = e.pt;
   InjectInput(std::move(ev));
@@ -199,6 +206,7 @@ display::Backend& EnsureDisplay() {
     gWakeSet = false;
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ShowNotifyIcons();
   }
   return *gDisplay;
 }
@@ -211,6 +219,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   if (gDisplay) {
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ShowNotifyIcons();
   }
 }
 

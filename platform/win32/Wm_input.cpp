@@ -348,6 +348,8 @@ Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut) {
   return HitChain(screen, true, hitOut);
 }
 
+void NoteCursor(POINT screen) { S().cursor = screen; }
+
 void ForgetPointer(Wnd* w) {
   InputState& s = S();
   if (s.mouseWnd == w->handle) s.mouseWnd = nullptr;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/win32/NotifyArea.h"
 #include "platform/win32/WmModal.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
@@ -352,6 +353,7 @@ void DestroyTree(Wnd* w) {
     DestroyTree(c);
   }
   KillTimersOf(h);
+  ForgetNotifyIcons(h);
   Send(w, WM_NCDESTROY, 0, 0);
 
   DropMessagesFor(h);

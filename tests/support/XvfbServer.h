@@ -71,6 +71,18 @@ class XvfbServer {
   std::string FName;
 };
 
+// A server for a test suite, or null with the reason in `problem`.
+inline XvfbServer* StartXvfb(std::string& problem) {
+  if (!OnPath("Xvfb")) {
+    problem = "Xvfb is not installed";
+    return nullptr;
+  }
+  auto* server = new XvfbServer;
+  if (server->Start(problem)) return server;
+  delete server;
+  return nullptr;
+}
+
 // A program left running beside the tests (a window manager) until Stop or the end of the object.
 class BackgroundProgram {
  public:

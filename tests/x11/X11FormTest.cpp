@@ -40,17 +40,7 @@ std::string gProblem;
 
 class X11FormTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (!OnPath("Xvfb")) {
-      gProblem = "Xvfb is not installed";
-      return;
-    }
-    gServer = new XvfbServer;
-    if (!gServer->Start(gProblem)) {
-      delete gServer;
-      gServer = nullptr;
-    }
-  }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
   static void TearDownTestSuite() {
     // The window manager's connection goes before the server does: a connection that breaks ends the
     // process.

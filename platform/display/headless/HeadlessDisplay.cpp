@@ -20,19 +20,22 @@ void HeadlessBackend::Inject(Event e) {
   bool pointer = e.type == EventType::MouseMove || e.type == EventType::ButtonDown || e.type == EventType::ButtonUp ||
                  e.type == EventType::Wheel;
   if (pointer) FCursor = e.pt;
-  if (pointer && !TrayIcons().empty()) {
-    RECT strip = TrayStripBounds();
-    if (e.pt.x >= strip.left && e.pt.x < strip.right && e.pt.y >= strip.top && e.pt.y < strip.bottom) {
-      int index = TrayIconIndexAt(strip, TrayIcons().size(), e.pt);
-      if (index < 0 || e.type == EventType::Wheel) return;  // the strip's border, or a wheel: nothing
-      e.trayIcon = TrayIcons()[size_t(index)].id;
-      e.window = 0;
-      e.type = e.type == EventType::MouseMove    ? EventType::TrayMouseMove
-               : e.type == EventType::ButtonDown ? EventType::TrayButtonDown
-                                                 : EventType::TrayButtonUp;
-    }
+  if (pointer && OverTrayStrip(e.pt)) {
+    int index = TrayIconIndexAt(TrayStripBounds(), TrayIcons().size(), e.pt);
+    if (index < 0 || e.type == EventType::Wheel) return;  // the strip's border, or a wheel: nothing
+    e.trayIcon = TrayIcons()[size_t(index)].id;
+    e.window = 0;
+    e.type = e.type == EventType::MouseMove    ? EventType::TrayMouseMove
+             : e.type == EventType::ButtonDown ? EventType::TrayButtonDown
+                                               : EventType::TrayButtonUp;
   }
   Post(std::move(e));
+}
+
+bool HeadlessBackend::OverTrayStrip(POINT pt) const {
+  if (TrayIcons().empty()) return false;
+  RECT strip = TrayStripBounds();
+  return pt.x >= strip.left && pt.x < strip.right && pt.y >= strip.top && pt.y < strip.bottom;
 }
 
 void HeadlessBackend::NativeDestroy(WindowId id) {

@@ -20,6 +20,7 @@ class HeadlessBackend : public Backend {
   // Queues input as if it came from the desktop. Mouse events over the notification-area strip become
   // tray events (the strip is above every window, like a task bar); mouse events move the cursor.
   void Inject(Event e);
+  bool OverTrayStrip(POINT pt) const;  // where Inject turns mouse events into tray events
   int BellCount() const { return FBells; }
   WindowId ActiveWindow() const { return FActive; }
 

@@ -58,6 +58,10 @@ constexpr const char* kAtomNames[] = {
   "_NET_WM_STATE_HIDDEN",
   "_NET_WM_STATE_MAXIMIZED_VERT",
   "_NET_WM_STATE_MAXIMIZED_HORZ",
+  "_NET_SYSTEM_TRAY_OPCODE",
+  "MANAGER",
+  "_XEMBED_INFO",
+  "_XEMBED",
 };
 
 // A failed request (a window the desktop destroyed under us, a focus change that came too late) is not
@@ -142,6 +146,7 @@ X11Backend::~X11Backend() {
     XDestroyWindow(FDpy, n.xid);
   }
   if (FTray) XDestroyWindow(FDpy, FTray);
+  for (auto& [id, d] : FDocked) XDestroyWindow(FDpy, d.xid);
   for (::Cursor c : FCursors)
     if (c) XFreeCursor(FDpy, c);
   if (FIm) XCloseIM(FIm);
@@ -174,6 +179,8 @@ bool X11Backend::Init(std::string* error) {
   FGc = XCreateGC(FDpy, FHelper, 0, nullptr);
   XSelectInput(FDpy, FRoot, PropertyChangeMask | StructureNotifyMask);
   ReadRootProperties();
+  FTraySelection = XInternAtom(FDpy, ("_NET_SYSTEM_TRAY_S" + std::to_string(FScreen)).c_str(), False);
+  FindTrayManager();
   return true;
 }
 
@@ -516,19 +523,22 @@ void X11Backend::NativeOpacity(WindowId id) {
 }
 
 void X11Backend::NativeTitle(WindowId id) {
-  NativeWindow* n = Native(id);
-  std::string title = Store().Find(id)->title;
-  char* list[1] = { title.data() };
+  SetNames(Native(id)->xid, Store().Find(id)->title);
+  XFlush(FDpy);
+}
+
+void X11Backend::SetNames(Window xid, const std::string& utf8) {
+  std::string copy = utf8;
+  char* list[1] = { copy.data() };
   XTextProperty text;
   if (Xutf8TextListToTextProperty(FDpy, list, 1, XStdICCTextStyle, &text) >= Success) {
-    XSetWMName(FDpy, n->xid, &text);
-    XSetWMIconName(FDpy, n->xid, &text);
+    XSetWMName(FDpy, xid, &text);
+    XSetWMIconName(FDpy, xid, &text);
     XFree(text.value);
   }
   for (AtomId property : { kNetWmName, kNetWmIconName })
-    XChangeProperty(FDpy, n->xid, FAtoms[property], FAtoms[kUtf8String], 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(title.data()), int(title.size()));
-  XFlush(FDpy);
+    XChangeProperty(FDpy, xid, FAtoms[property], FAtoms[kUtf8String], 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
 }
 
 ::Cursor X11Backend::CursorFor(CursorType shape) {
@@ -636,34 +646,6 @@ void X11Backend::SetCardinal(Window xid, Atom property, unsigned long value) {
   XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
 }
 
-void X11Backend::NativeTray() {
-  if (TrayIcons().empty()) {
-    if (FTray) XDestroyWindow(FDpy, FTray);
-    FTray = 0;
-    XFlush(FDpy);
-    return;
-  }
-  RECT r = TrayStripBounds();
-  FTrayImage = Image(r.right - r.left, r.bottom - r.top);
-  PaintTrayStrip(FTrayImage, { 0, 0 }, TrayIcons());
-  if (!FTray) {
-    XSetWindowAttributes a {};
-    a.background_pixmap = None;
-    a.colormap = FColormap;
-    a.override_redirect = True;
-    a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-    FTray = XCreateWindow(FDpy, FRoot, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height), 0,
-                          FDepth, InputOutput, FVisual,
-                          CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWEventMask, &a);
-    XMapRaised(FDpy, FTray);
-  } else {
-    XMoveResizeWindow(FDpy, FTray, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height));
-    XRaiseWindow(FDpy, FTray);
-    PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
-  }
-  XFlush(FDpy);
-}
-
 void X11Backend::NativeBell() {
   XBell(FDpy, 0);
   XFlush(FDpy);
@@ -738,24 +720,18 @@ void X11Backend::Dispatch(XEvent& ev) {
           (ev.xproperty.atom == FAtoms[kNetWorkarea] || ev.xproperty.atom == FAtoms[kNetCurrentDesktop] ||
            ev.xproperty.atom == FAtoms[kNetSupported])) {
         ReadRootProperties();
-        if (FTray) NativeTray();
+        if (FTray) ShowTrayStrip();
       }
       return;
     default:
       break;
   }
+  if (DispatchTray(ev)) return;
   if (ev.xany.window == FRoot) {
     if (ev.type == ConfigureNotify) {
       FScreenSize = { ev.xconfigure.width, ev.xconfigure.height };
       ReadRootProperties();
     }
-    return;
-  }
-  if (FTray && ev.xany.window == FTray) {
-    if (ev.type == Expose)
-      PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
-    else
-      OnTrayPointer(ev);
     return;
   }
   WindowId id = IdOf(ev.xany.window);
@@ -1008,27 +984,31 @@ void X11Backend::ReportState(WindowId id, WindowState state) {
   Post(std::move(e));
 }
 
-void X11Backend::OnTrayPointer(const XEvent& ev) {
+// Pointer input on the strip (icon 0: the one under the pointer) or on a docked icon.
+void X11Backend::OnTrayPointer(const XEvent& ev, uint32_t icon) {
   Event e;
-  unsigned button = 0;
   if (ev.type == MotionNotify) {
     e.type = EventType::TrayMouseMove;
     e.pt = { ev.xmotion.x_root, ev.xmotion.y_root };
     e.modifiers = Modifiers(ev.xmotion.state);
   } else if (ev.type == ButtonPress || ev.type == ButtonRelease) {
+    unsigned button = ev.xbutton.button;
+    if (button < Button1 || button > Button3) return;
     FLastTime = ev.xbutton.time;
     e.type = ev.type == ButtonPress ? EventType::TrayButtonDown : EventType::TrayButtonUp;
     e.pt = { ev.xbutton.x_root, ev.xbutton.y_root };
     e.modifiers = Modifiers(ev.xbutton.state);
-    button = ev.xbutton.button;
-    if (button < Button1 || button > Button3) return;
     e.button = button == Button1 ? MouseButton::Left : button == Button2 ? MouseButton::Middle : MouseButton::Right;
+    e.time = uint32_t(ev.xbutton.time);
   } else {
     return;
   }
-  int index = TrayIconIndexAt(TrayStripBounds(), TrayIcons().size(), e.pt);
-  if (index < 0) return;
-  e.trayIcon = TrayIcons()[size_t(index)].id;
+  if (!icon) {
+    int index = TrayIconIndexAt(TrayStripBounds(), TrayIcons().size(), e.pt);
+    if (index < 0) return;
+    icon = TrayIcons()[size_t(index)].id;
+  }
+  e.trayIcon = icon;
   Post(std::move(e));
 }
 

@@ -61,6 +61,10 @@ class X11Backend : public Backend {
     kNetWmStateHidden,
     kNetWmStateMaximizedVert,
     kNetWmStateMaximizedHorz,
+    kNetSystemTrayOpcode,
+    kManager,
+    kXembedInfo,
+    kXembed,
     kAtomCount
   };
 
@@ -76,6 +80,13 @@ class X11Backend : public Backend {
     bool desktopMaximized { false };
     std::optional<bool> awaitedIconic;
     std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
+  };
+
+  // An icon's own window, docked in the desktop's tray.
+  struct DockedIcon {
+    Window xid { 0 };
+    SIZE size {};  // what the tray made it
+    std::string tip;
   };
 
   explicit X11Backend(::Display* dpy) : FDpy(dpy) {}
@@ -102,6 +113,7 @@ class X11Backend : public Backend {
   void NativeActivate(WindowId id) override;
   bool NativeBeginMove(WindowId id, POINT pt, MouseButton button) override;
   void NativeTray() override;
+  bool NativeTrayIconRect(uint32_t id, RECT& out) const override;
   void NativePump() override;
   WaitResult NativeWait(int timeoutMs) override;
   POINT NativeCursorPos() const override;
@@ -121,7 +133,15 @@ class X11Backend : public Backend {
   void OnMapped(WindowId id);
   void OnDesktopState(WindowId id);
   void ReportState(WindowId id, WindowState state);
-  void OnTrayPointer(const XEvent& ev);
+  // The notification area (X11Tray.cpp): the strip window, or each icon docked in the desktop's tray.
+  void ShowTrayStrip();
+  void FindTrayManager();
+  void OnTrayManagerChanged(bool oldOneGone);
+  void DockIcons();
+  void UndockIcons();
+  void DrawDocked(const DockedIcon& d, const Image& picture);
+  bool DispatchTray(const XEvent& ev);  // true when the event was the tray's
+  void OnTrayPointer(const XEvent& ev, uint32_t icon);
   bool PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeoutMs);
 
   // Clipboard.
@@ -143,6 +163,7 @@ class X11Backend : public Backend {
   bool DesktopKeepsIcons(const StoredWindow& w) const;
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
   void SetCardinal(Window xid, Atom property, unsigned long value);
+  void SetNames(Window xid, const std::string& utf8);  // WM_NAME, WM_ICON_NAME and their EWMH twins
   ::Cursor CursorFor(CursorType shape);
   bool Managed(const StoredWindow& w) const;
   bool Supports(Atom a) const;
@@ -171,8 +192,11 @@ class X11Backend : public Backend {
   Time FLastTime { CurrentTime };
   Window FHelper { 0 };  // owns the clipboard, receives conversions
   std::optional<std::string> FClipboard;
-  Window FTray { 0 };
+  Window FTray { 0 };  // the strip, while no tray manager runs
   Image FTrayImage;
+  Atom FTraySelection { 0 };  // _NET_SYSTEM_TRAY_S<screen>
+  Window FTrayManager { 0 };
+  std::unordered_map<uint32_t, DockedIcon> FDocked;
 };
 
 }  // namespace xj::display

@@ -391,11 +391,11 @@ TEST(HeadlessDisplay, TrayStripIsDrawnAndTakesTheMouse) {
   HeadlessBackend d;
   TrayIcon solid, faint;
   solid.id = 7;
-  solid.pixels.fill(0xFF0000FF);  // opaque blue
+  solid.picture = Image(16, 16, 0xFF0000FF);  // opaque blue
   solid.tip = "rec";
   faint.id = 9;
-  faint.pixels.fill(0x80FF0000);  // half-transparent red
-  faint.pixels[0] = 0;            // a transparent corner
+  faint.picture = Image(16, 16, 0x80FF0000);  // half-transparent red
+  faint.picture.At(0, 0) = 0;                 // a transparent corner
   d.SetTrayIcons({ solid, faint });
   ASSERT_EQ(d.TrayIcons().size(), 2u);
 
@@ -446,7 +446,7 @@ TEST(HeadlessDisplay, TrayStripMovesIntoTheWorkAreaWithoutABand) {
   d.SetScreen({ 300, 200 }, { 0, 0, 300, 200 });
   TrayIcon icon;
   icon.id = 1;
-  icon.pixels.fill(0xFFFFFFFF);
+  icon.picture = Image(16, 16, 0xFFFFFFFF);
   d.SetTrayIcons({ icon });
   RECT r = d.TrayIconRect(1);
   EXPECT_LE(r.bottom, 200);

@@ -75,7 +75,7 @@ TEST_F(PngFiles, ScreenshotReadsBackAsTheDesktopPixels) {
   d.SetOpacity(id, 150);
   TrayIcon icon;
   icon.id = 1;
-  icon.pixels.fill(0xFF123456);
+  icon.picture = Image(16, 16, 0xFF123456);
   d.SetTrayIcons({ icon });
 
   std::string error;

@@ -812,7 +812,7 @@ TEST_F(X11Display, TrayStripIsAWindowThatTakesClicks) {
   if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
   TrayIcon icon;
   icon.id = 42;
-  icon.pixels.fill(0xFF00C000);
+  icon.picture = Image(16, 16, 0xFF00C000);
   FBackend->SetTrayIcons({ icon });
   RECT r = FBackend->TrayIconRect(42);
   ASSERT_EQ(r.right - r.left, 16);
