@@ -260,30 +260,32 @@ void RurIvozedevUzivEred::ChangeSkinData() {
     CreateNewRegion();
     LoadDefObjects();
   }
-  xj::TemporaryChange changing(FChangingSkinData, true);
-  const int mw = GetMinWidth(), mh = GetMinHeight();
-  if (mw > FForm->Width() && mh > FForm->Height())
-    FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
-  else if (mh > FForm->Height())
-    FForm->SetHeight(mh);
-  else if (mw > FForm->Width())
-    FForm->SetWidth(mw);
-  else
-    UpDateForm();
-  if ((FRollUpState || FWindowState == wsMinimized) && FForm->Height() != GetMinHeight())
-    FForm->SetHeight(GetMinHeight());
-  if (FWindowState == wsMinimized && FForm->Width() != GetMinWidth()) FForm->SetWidth(GetMinWidth());
-  FOldWidth = FForm->Width();
-  FOldHeight = FForm->Height();
-  if (FSkinSupport) CreateNewForm();
+  {
+    // The steps below resize the form several times: the shape and the frame are built once, after them.
+    xj::TemporaryChange changing(FChangingSkinData, true);
+    const int mw = GetMinWidth(), mh = GetMinHeight();
+    if (mw > FForm->Width() && mh > FForm->Height())
+      FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
+    else if (mh > FForm->Height())
+      FForm->SetHeight(mh);
+    else if (mw > FForm->Width())
+      FForm->SetWidth(mw);
+    else
+      UpDateForm();
+    if ((FRollUpState || FWindowState == wsMinimized) && FForm->Height() != GetMinHeight())
+      FForm->SetHeight(GetMinHeight());
+    if (FWindowState == wsMinimized && FForm->Width() != GetMinWidth()) FForm->SetWidth(GetMinWidth());
+    FOldWidth = FForm->Width();
+    FOldHeight = FForm->Height();
+    if (FSkinSupport) CreateNewForm();
+  }
   if (IsMDIForm()) {
     if (FForm->ClientHandle()) RedrawWindow(FForm->ClientHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     ResizeMDIChilds();
   } else if (FForm->HandleAllocated()) {
     FForm->Repaint();
-    SendNCPaint();
   }
-  FormChangeActive(!IsMaximizedMDIChild());
+  if (!FormChangeActive(!IsMaximizedMDIChild())) SendNCPaint();
   FMouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);
 }
@@ -413,14 +415,16 @@ bool RurIvozedevUzivEred::GetFormActive() const {
   return FForm->Active();
 }
 
-void RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
+bool RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
   const bool a = GetFormActive();
+  bool painted = false;
   for (auto& o : FObjects) {
     auto* cap = dynamic_cast<TbsSkinCaptionObject*>(o.get());
     if (!cap || cap->Active == a) continue;
     cap->Active = a;
     if (AUpdate) {
       SendNCPaint();
+      painted = true;
       if (cap->Morphing) FMorphTimer->SetEnabled(true);
     } else if (cap->Morphing) {
       cap->SetMorphKf(a ? 1.0 : 0.0);
@@ -432,6 +436,7 @@ void RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
   } else if (OnDeActivate) {
     OnDeActivate(this);
   }
+  return painted;
 }
 
 void RurIvozedevUzivEred::UpDateActiveObjects() {
@@ -723,7 +728,7 @@ void RurIvozedevUzivEred::FormShortCut(TWMKey& Msg, bool& Handled) {
 // ---- Helpers ------------------------------------------------------------------------------------------------
 
 void RurIvozedevUzivEred::SendNCPaint() {
-  if (FForm && FForm->HandleAllocated()) SendMessageA(FForm->Handle(), WM_NCPAINT, 0, 0);
+  if (FForm && FForm->HandleAllocated() && !FChangingSkinData) SendMessageA(FForm->Handle(), WM_NCPAINT, 0, 0);
 }
 
 bool RurIvozedevUzivEred::IsMDIChild() const { return FForm->FormStyle() == fsMDIChild; }

@@ -295,7 +295,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
 
   // Activity and hover.
   bool GetFormActive() const;
-  void FormChangeActive(bool AUpdate);
+  // True when it repainted the frame.
+  bool FormChangeActive(bool AUpdate);
   void UpDateActiveObjects();
   bool InForm(TPoint P) const;
   void TestActive(int X, int Y, bool AInForm);

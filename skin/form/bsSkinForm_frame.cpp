@@ -527,33 +527,34 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 
 // ---- Client background ---------------------------------------------------------------------------------------
 
+namespace {
+
+// W x H of DC filled with the TW x TH tile at (SX, SY) of Src repeated from the origin, the last tiles cut
+// at the edges. Built by doubling in a scratch bitmap: a few large copies instead of one per tile.
+void TileInto(HDC DC, int W, int H, HDC Src, int SX, int SY, int TW, int TH) {
+  if (W < 1 || H < 1 || TW < 1 || TH < 1) return;
+  TBitmap b;
+  b.SetSize(W, H);
+  HDC d = b.Canvas()->Handle();
+  BitBlt(d, 0, 0, std::min(TW, W), std::min(TH, H), Src, SX, SY, SRCCOPY);
+  for (int w = TW; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(TH, H), d, 0, 0, SRCCOPY);
+  for (int h = TH; h < H; h *= 2) BitBlt(d, 0, h, W, std::min(h, H - h), d, 0, 0, SRCCOPY);
+  BitBlt(DC, 0, 0, W, H, d, 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
 void RurIvozedevUzivEred::PaintBG(HDC DC) {
   if (!FSkinSupport) return;
   const TRect client = FForm->ClientRect();
   const TRect& cr = FSkinData->ClRect;
-  const int w = RectWidth(cr), h = RectHeight(cr);
-  TCanvas c;
-  c.SetHandle(DC);
   // An empty tile (a skin may give one) cannot be repeated: the plain face colour instead.
-  if (IsNullRect(cr) || w < 1 || h < 1) {
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(client);
-    c.SetHandle(nullptr);
+  if (IsNullRect(cr)) {
+    PaintBGDefault(DC);
     return;
   }
-  if (client.Width() > 0 && client.Height() > 0) {
-    TBitmap b;
-    b.SetSize(client.Width(), client.Height());
-    HDC src = FSkinData->Picture->Canvas()->Handle();
-    for (int i = 0; i <= client.Width() / w; ++i)
-      for (int j = 0; j <= client.Height() / h; ++j) {
-        const int x = i * w, y = j * h;
-        const int cx = std::max(x + w - client.Width(), 0), cy = std::max(y + h - client.Height(), 0);
-        BitBlt(b.Canvas()->Handle(), x, y, w - cx, h - cy, src, cr.Left, cr.Top, SRCCOPY);
-      }
-    BitBlt(DC, 0, 0, b.Width(), b.Height(), b.Canvas()->Handle(), 0, 0, SRCCOPY);
-  }
-  c.SetHandle(nullptr);
+  TileInto(DC, client.Width(), client.Height(), FSkinData->Picture->Canvas()->Handle(), cr.Left, cr.Top,
+           RectWidth(cr), RectHeight(cr));
 }
 
 void RurIvozedevUzivEred::PaintBG2(HDC DC) {
@@ -567,10 +568,7 @@ void RurIvozedevUzivEred::PaintBG2(HDC DC) {
     return;
   }
   const TRect client = FForm->ClientRect();
-  for (int i = 0; i <= client.Width() / pic->Width(); ++i)
-    for (int j = 0; j <= client.Height() / pic->Height(); ++j)
-      BitBlt(DC, i * pic->Width(), j * pic->Height(), pic->Width(), pic->Height(), pic->Canvas()->Handle(), 0, 0,
-             SRCCOPY);
+  TileInto(DC, client.Width(), client.Height(), pic->Canvas()->Handle(), 0, 0, pic->Width(), pic->Height());
 }
 
 void RurIvozedevUzivEred::PaintBGDefault(HDC DC) {

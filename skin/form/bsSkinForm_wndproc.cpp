@@ -57,7 +57,7 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
       FOldHeight = FForm->Height();
       if (!skin) {
         SendNCPaint();
-      } else if (FSkinData && GetMinWidth() <= FOldWidth && GetMinHeight() <= FOldHeight) {
+      } else if (FSkinData && !FChangingSkinData && GetMinWidth() <= FOldWidth && GetMinHeight() <= FOldHeight) {
         CreateNewForm();
       }
       if (FAlphaBlend && FAlphaBlendValue != 255 && CheckW2KWXP()) {
@@ -113,7 +113,8 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
     }
     case WM_NCPAINT:
       CallOld = false;
-      if (!frameless) skin ? PaintNCSkin() : PaintNCDefault();
+      // A skin change paints the frame once when it is done.
+      if (!frameless && !FChangingSkinData) skin ? PaintNCSkin() : PaintNCDefault();
       break;
     case WM_NCACTIVATE:
       FFormActive = Message.WParam != 0;
