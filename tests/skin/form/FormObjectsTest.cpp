@@ -107,6 +107,7 @@ TEST_F(FormObjectsTest, SystemMenuButtonDropsTheMenuBelowItAndStaysDownUntilItCl
   EXPECT_TRUE(Button("sys")->Down);
   EXPECT_TRUE(sf->InMenu());
   EXPECT_TRUE(form->Active());
+  DesktopGallery("system-menu", 0, 0);
   // A normal sizeable form offers minimise, maximise, roll up, a divider and close.
   EXPECT_EQ(Captions(sf->GetSystemMenu()),
             (std::vector<AnsiString> { "BSF_MINITEM", "BSF_MAXITEM", "BSF_ROLLUP", "-", "BSF_CLOSE" }));
@@ -208,6 +209,16 @@ TEST_F(FormObjectsTest, AShortCutRunsItsItemExactlyOncePerKeyPress) {
   Key('P', xt::ssCtrl);
   Key('O', xt::ssCtrl);
   EXPECT_EQ(opened, 3);
+  // Alt and the item's letter open the bar's menu; Return runs the selected item once.
+  bar->SetSkinData(skin);
+  xt::Advance(30);
+  Key('F', xt::ssAlt);
+  ASSERT_TRUE(sf->SkinMenu()->Visible());
+  EXPECT_TRUE(sf->InMainMenu());
+  DesktopGallery("menu-open", 0, 0);
+  Key(VK_RETURN);
+  EXPECT_EQ(opened, 4);
+  EXPECT_FALSE(sf->SkinMenu()->Visible());
 }
 
 TEST_F(FormObjectsTest, ObjectHintsFollowTheHoverAfterThePause) {
