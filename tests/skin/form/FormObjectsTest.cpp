@@ -219,6 +219,11 @@ TEST_F(FormObjectsTest, AShortCutRunsItsItemExactlyOncePerKeyPress) {
   Key(VK_RETURN);
   EXPECT_EQ(opened, 4);
   EXPECT_FALSE(sf->SkinMenu()->Visible());
+  // Alt alone enters the bar's menu mode and leaves it again; the default handler never sees it.
+  Key(VK_MENU);
+  EXPECT_TRUE(sf->InMainMenu());
+  Key(VK_MENU);
+  EXPECT_FALSE(sf->InMainMenu());
 }
 
 TEST_F(FormObjectsTest, ObjectHintsFollowTheHoverAfterThePause) {
