@@ -22,6 +22,12 @@ bool IsLive(const TObject* O) {
   return std::find(v.begin(), v.end(), O) != v.end();
 }
 
+// The application's own hint event, kept while the hint components hold it.
+TShowHintEvent& AppShowHint() {
+  static TShowHintEvent handler;
+  return handler;
+}
+
 }  // namespace
 
 // ---- TbsSkinHintWindow -----------------------------------------------------------------------------------
@@ -110,9 +116,11 @@ void TbsSkinHintWindow::CalcHintSize(TCanvas* C, const AnsiString& S, int& Width
   RECT r {};
   DrawTextA(C->Handle(), S.c_str(), -1, &r, DT_CALCRECT | DT_CENTER);
   const int TW = r.right - r.left, TH = r.bottom - r.top;
+  // Text beyond the screen is cut: the window never grows past it.
+  const int sw = std::max(GetSystemMetrics(SM_CXSCREEN), 1), sh = std::max(GetSystemMetrics(SM_CYSCREEN), 1);
   if (!FSkinData) {
-    Width = TW + 4;
-    Height = TH + 4;
+    Width = std::min(TW + 4, sw);
+    Height = std::min(TH + 4, sh);
     return;
   }
   const TbsDataSkinHintWindow& d = *FSkinData->HintWindow;
@@ -121,6 +129,8 @@ void TbsSkinHintWindow::CalcHintSize(TCanvas* C, const AnsiString& S, int& Width
   const TRect& CR = d.ClRect;
   Width = std::max(TW + CR.Left + (PW - CR.Right), PW);
   Height = std::max(TH + CR.Top + (PH - CR.Bottom), PH);
+  Width = std::max(std::min(Width, sw), PW);
+  Height = std::max(std::min(Height, sh), PH);
   const int dx = Width - PW, dy = Height - PH;
   FNewClRect = TRect(CR.Left, CR.Top, CR.Right + dx, CR.Bottom + dy);
   FNewLTPoint = d.LTPoint;
@@ -209,18 +219,20 @@ TbsSkinHint::~TbsSkinHint() {
   FTimer.reset();
   auto& v = LiveHints();
   v.erase(std::find(v.begin(), v.end(), this));
-  // Hand the application's hint event back, unless another component has taken it since.
-  if (Application && Application->OnShowHint.Data() == this) {
-    // The handler of a hint component that has gone since is dropped, not called.
-    const bool gone = FPreviousWasHint && !IsLive(FPreviousShowHint.Data());
-    Application->OnShowHint = gone ? TShowHintEvent() : FPreviousShowHint;
-  }
+  // Hand the application's hint event on, unless another component has taken it since: to the last
+  // active component still alive, else to the handler the application had before any of them.
+  if (!Application || Application->OnShowHint.Data() != this) return;
+  for (auto it = v.rbegin(); it != v.rend(); ++it)
+    if ((*it)->FActive && !(*it)->ComponentState().Contains(csDesigning)) {
+      Application->OnShowHint = TShowHintEvent(*it, &TbsSkinHint::SelfOnShowHint);
+      return;
+    }
+  Application->OnShowHint = AppShowHint();
 }
 
 void TbsSkinHint::InstallShowHint() {
   if (!Application || Application->OnShowHint.Data() == this) return;
-  FPreviousShowHint = Application->OnShowHint;
-  FPreviousWasHint = IsLive(FPreviousShowHint.Data());
+  if (!IsLive(Application->OnShowHint.Data())) AppShowHint() = Application->OnShowHint;
   Application->OnShowHint = TShowHintEvent(this, &TbsSkinHint::SelfOnShowHint);
 }
 

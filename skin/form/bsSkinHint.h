@@ -96,8 +96,6 @@ class TbsSkinHint : public TComponent {
   bool FUseSkinFont { true };
   std::unique_ptr<TTimer> FTimer;
   AnsiString FHintText;
-  TShowHintEvent FPreviousShowHint;  // the application's handler this component replaced
-  bool FPreviousWasHint { false };
 };
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinHint)

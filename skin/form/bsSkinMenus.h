@@ -152,7 +152,8 @@ class TbsSkinPopupWindow : public TCustomControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void Paint() override {}
+  // The whole level through one off-screen bitmap; erasing first would only flicker.
+  void Paint() override;
 
  private:
   friend class TbsSkinMenuItem;
@@ -504,7 +505,8 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  void Paint() override {}
+  // The whole bar through one off-screen bitmap.
+  void Paint() override { PaintMenuBar(Canvas()); }
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;

@@ -853,14 +853,6 @@ void TbsSkinMainMenuBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, 
 
 void TbsSkinMainMenuBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_ERASEBKGND: {
-      TCanvas c;
-      c.SetHandle((HDC)Message.WParam);
-      PaintMenuBar(&c);
-      c.SetHandle(nullptr);
-      Message.Result = 1;
-      return;
-    }
     case WM_SIZE:
       TbsSkinControl::Dispatch(Message);
       CalcRects();

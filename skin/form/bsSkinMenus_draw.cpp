@@ -210,6 +210,8 @@ void TbsSkinMenuItem::DefaultDraw(TCanvas* Canvas) {
 
 // ---- Levels ----------------------------------------------------------------------------------------------
 
+void TbsSkinPopupWindow::Paint() { PaintMenu(Canvas()->Handle()); }
+
 void TbsSkinPopupWindow::PaintMenu(HDC DC) {
   const int W = Width(), H = Height();
   if (W < 1 || H < 1) return;

@@ -174,7 +174,6 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
     FNewItemsRect = TRect(2, 2, width - 2, height - 2);
   }
   CalcItemRects();
-  if (FMaskPicture) SetMenuWindowRegion();
 }
 
 void TbsSkinPopupWindow::CalcItemRects() {
@@ -240,7 +239,7 @@ void TbsSkinPopupWindow::Show(const TRect& R, TMenuItem* Item, int StartIndex, b
 
   const HWND h = Handle();
   SetWindowPos(h, nullptr, X, Y, W, H, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (FMaskPicture) SetMenuWindowRegion();  // the handle may be new: the region goes to this window
+  if (FMaskPicture) SetMenuWindowRegion();
   const bool fade = FMenu->AlphaBlend() && FMenu->AlphaBlendAnimation() && FMenu->FirstPopup();
   if (FMenu->AlphaBlend() && CheckW2KWXP()) {
     SetWindowLongA(h, GWL_EXSTYLE, GetWindowLongA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
@@ -430,6 +429,8 @@ void TbsSkinPopupWindow::ChangeActive(int NewIndex) {
 
 void TbsSkinPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TCustomControl::MouseUp(Button, Shift, X, Y);
+  // The poll may not have seen the cursor arrive yet: the item under a quick click is the one chosen.
+  if (Button == mbLeft) TestActive(X, Y);
   if (Button != mbLeft || FActiveItem < 0 || FActiveItem >= (int)FItemList.size() || !GetActive(X, Y)) return;
   TbsSkinMenuItem* it = FItemList[FActiveItem].get();
   if (!it->IsDivider()) it->MouseDown();  // may close the menu and free this level
@@ -531,7 +532,6 @@ void TbsSkinPopupWindow::Dispatch(TMessage& Message) {
       Message.Result = MA_NOACTIVATE;
       return;
     case WM_ERASEBKGND:
-      PaintMenu((HDC)Message.WParam);
       Message.Result = 1;
       return;
     case WM_TIMER:
