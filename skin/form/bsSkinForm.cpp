@@ -252,6 +252,7 @@ void RurIvozedevUzivEred::MainMenuEnter(TObject* Sender) {
 
 void RurIvozedevUzivEred::ChangeSkinData() {
   FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
+  FBGSource = nullptr;
   FSkinSupport = FSkinData && !FSkinData->Empty;
   if (FSkinSupport) {
     LoadObjects();

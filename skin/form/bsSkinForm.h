@@ -444,7 +444,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool IsMaximizedMDIChild() const;
   void RemoveRegion();
   TBitmap* SourcePicture() const;
-  void DrawObjectsInto(TBitmap* Top, TBitmap* Bottom);
+  void TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile);
 
   TForm* FForm { nullptr };
   TbsSkinData* FSkinData { nullptr };
@@ -461,6 +461,10 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   std::unique_ptr<TTimer> FMouseTimer, FMorphTimer;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjects;
   std::array<std::unique_ptr<TBitmap>, 4> FMaskBands;  // top, bottom, left, right
+  // The client background last tiled, and from what (forgotten at every skin change).
+  std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
+  TBitmap* FBGSource { nullptr };
+  TRect FBGTile;
 
   bool FShowIcon { false };
   bool FMaximizeOnFullScreen { false };

@@ -527,22 +527,24 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 
 // ---- Client background ---------------------------------------------------------------------------------------
 
-namespace {
-
-// W x H of DC filled with the TW x TH tile at (SX, SY) of Src repeated from the origin, the last tiles cut
-// at the edges. Built by doubling in a scratch bitmap: a few large copies instead of one per tile.
-void TileInto(HDC DC, int W, int H, HDC Src, int SX, int SY, int TW, int TH) {
-  if (W < 1 || H < 1 || TW < 1 || TH < 1) return;
-  TBitmap b;
-  b.SetSize(W, H);
-  HDC d = b.Canvas()->Handle();
-  BitBlt(d, 0, 0, std::min(TW, W), std::min(TH, H), Src, SX, SY, SRCCOPY);
-  for (int w = TW; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(TH, H), d, 0, 0, SRCCOPY);
-  for (int h = TH; h < H; h *= 2) BitBlt(d, 0, h, W, std::min(h, H - h), d, 0, 0, SRCCOPY);
-  BitBlt(DC, 0, 0, W, H, d, 0, 0, SRCCOPY);
+// W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. The
+// tiled picture is built by doubling (a few large copies instead of one per tile) and kept for the next
+// erase of the same size from the same tile.
+void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile) {
+  if (W < 1 || H < 1 || Tile.Width() < 1 || Tile.Height() < 1) return;
+  TBitmap& b = *FBGCache;
+  if (FBGSource != Src || FBGTile != Tile || b.Width() != W || b.Height() != H) {
+    const int tw = Tile.Width(), th = Tile.Height();
+    b.SetSize(W, H);
+    HDC d = b.Canvas()->Handle();
+    BitBlt(d, 0, 0, std::min(tw, W), std::min(th, H), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
+    for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, H), d, 0, 0, SRCCOPY);
+    for (int h = th; h < H; h *= 2) BitBlt(d, 0, h, W, std::min(h, H - h), d, 0, 0, SRCCOPY);
+    FBGSource = Src;
+    FBGTile = Tile;
+  }
+  BitBlt(DC, 0, 0, W, H, b.Canvas()->Handle(), 0, 0, SRCCOPY);
 }
-
-}  // namespace
 
 void RurIvozedevUzivEred::PaintBG(HDC DC) {
   if (!FSkinSupport) return;
@@ -553,8 +555,7 @@ void RurIvozedevUzivEred::PaintBG(HDC DC) {
     PaintBGDefault(DC);
     return;
   }
-  TileInto(DC, client.Width(), client.Height(), FSkinData->Picture->Canvas()->Handle(), cr.Left, cr.Top,
-           RectWidth(cr), RectHeight(cr));
+  TileInto(DC, client.Width(), client.Height(), FSkinData->Picture.get(), cr);
 }
 
 void RurIvozedevUzivEred::PaintBG2(HDC DC) {
@@ -568,7 +569,7 @@ void RurIvozedevUzivEred::PaintBG2(HDC DC) {
     return;
   }
   const TRect client = FForm->ClientRect();
-  TileInto(DC, client.Width(), client.Height(), pic->Canvas()->Handle(), 0, 0, pic->Width(), pic->Height());
+  TileInto(DC, client.Width(), client.Height(), pic, TRect(0, 0, pic->Width(), pic->Height()));
 }
 
 void RurIvozedevUzivEred::PaintBGDefault(HDC DC) {

@@ -236,6 +236,7 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
       auto* data = reinterpret_cast<TbsSkinData*>(Message.WParam);
       if (data == FSkinData && data) {
         FSkinSupport = false;
+        FBGSource = nullptr;
         FMouseTimer->SetEnabled(false);
         FMorphTimer->SetEnabled(false);
         // An open skin menu draws from the skin about to change.
