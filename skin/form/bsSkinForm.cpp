@@ -279,28 +279,32 @@ void RurIvozedevUzivEred::ChangeSkinData() {
     FOldWidth = FForm->Width();
     FOldHeight = FForm->Height();
     if (FSkinSupport) CreateNewForm();
+    FormChangeActive(!IsMaximizedMDIChild());
   }
   if (IsMDIForm()) {
     if (FForm->ClientHandle()) RedrawWindow(FForm->ClientHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     ResizeMDIChilds();
+    SendNCPaint();
   } else if (FForm->HandleAllocated()) {
-    FForm->Repaint();
+    // Frame, background and controls in one pass; what the resizes above left to paint goes with it.
+    RedrawWindow(FForm->Handle(), nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
-  if (!FormChangeActive(!IsMaximizedMDIChild())) SendNCPaint();
   FMouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);
 }
 
+// The frame's insets may have changed: the window recomputes its client area, and the form lays its
+// controls out again when that changed size. (A frame change does it without resizing the window twice.)
 void RurIvozedevUzivEred::UpDateForm() {
   if (!FForm->HandleAllocated()) return;
-  const int w = FForm->Width();
-  if (GetMinWidth() > w - 1) {
-    FForm->SetWidth(w + 1);
-    FForm->SetWidth(w);
-  } else {
-    FForm->SetWidth(w - 1);
-    FForm->SetWidth(w);
-  }
+  HWND h = FForm->Handle();
+  RECT before {}, after {};
+  GetClientRect(h, &before);
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetClientRect(h, &after);
+  if (after.right != before.right || after.bottom != before.bottom)
+    SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(after.right, after.bottom));
 }
 
 void RurIvozedevUzivEred::LoadObjects() {
