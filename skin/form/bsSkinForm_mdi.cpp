@@ -291,6 +291,8 @@ void RurIvozedevUzivEred::CreateUserSysMenu() {
 }
 
 TMenuItem* RurIvozedevUzivEred::GetSystemMenu() {
+  // The items are rebuilt, which frees the ones an open skin menu may be showing: it closes first.
+  if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
   if (FSystemMenu) {
     CreateUserSysMenu();
     return FSystemMenu->Items();

@@ -139,6 +139,7 @@ TEST_F(FormBadInputTest, UserObjectsDrawIntoTheFrameNotTheClient) {
   EXPECT_NE(xt::ReadPixel(form->Handle(), r.Left + 2, r.Top - 28 + 2), COLORREF(RGB(255, 0, 0)));
   sf->UserObjectDraw("nothing");
   EXPECT_EQ(painted, 1);
+  sf->OnPaintEvent = nullptr;  // the handler's counter lives on this stack
 }
 
 TEST_F(FormBadInputTest, AFormFreedFromItsOwnSystemMenu) {

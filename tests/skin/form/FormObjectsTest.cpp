@@ -109,7 +109,7 @@ TEST_F(FormObjectsTest, SystemMenuButtonDropsTheMenuBelowItAndStaysDownUntilItCl
   EXPECT_TRUE(form->Active());
   DesktopGallery("system-menu", 0, 0);
   // A normal sizeable form offers minimise, maximise, roll up, a divider and close.
-  EXPECT_EQ(Captions(sf->GetSystemMenu()),
+  EXPECT_EQ(Captions(sf->DefaultSysMenu()->Items()),
             (std::vector<AnsiString> { "BSF_MINITEM", "BSF_MAXITEM", "BSF_ROLLUP", "-", "BSF_CLOSE" }));
   Key(VK_ESCAPE);
   EXPECT_FALSE(menu->Visible());
