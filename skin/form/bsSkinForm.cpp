@@ -10,17 +10,17 @@
 #include "skin/form/bsSkinHint.h"
 
 XJ_PUBLISHED(RurIvozedevUzivEred,
-             XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen) XJ_PROP(AlphaBlend) XJ_PROP(AlphaBlendAnimation)
-                 XJ_PROP(AlphaBlendValue) XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint) XJ_PROP(MenusAlphaBlend)
-                     XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue) XJ_PROP(DefCaptionFont)
-                         XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
-                             XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu) XJ_PROP(SkinData)
-                                 XJ_PROP(MenusSkinData) XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic)
-                                     XJ_PROP(MagneticSize) XJ_PROP(BorderIcons) XJ_EVENT(OnChangeSkinData)
-                                         XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
-                                             XJ_EVENT(OnSkinMenuOpen) XJ_EVENT(OnSkinMenuClose)
-                                                 XJ_EVENT(OnMainMenuEnter) XJ_EVENT(OnMainMenuExit)
-                                                     XJ_EVENT(OnMinimizeToTray) XJ_EVENT(OnRestoreFromTray));
+  XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen)
+  XJ_PROP(AlphaBlend) XJ_PROP(AlphaBlendAnimation) XJ_PROP(AlphaBlendValue)
+  XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint)
+  XJ_PROP(MenusAlphaBlend) XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue)
+  XJ_PROP(DefCaptionFont) XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
+  XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
+  XJ_PROP(SkinData) XJ_PROP(MenusSkinData)
+  XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic) XJ_PROP(MagneticSize) XJ_PROP(BorderIcons)
+  XJ_EVENT(OnChangeSkinData) XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
+  XJ_EVENT(OnSkinMenuOpen) XJ_EVENT(OnSkinMenuClose) XJ_EVENT(OnMainMenuEnter) XJ_EVENT(OnMainMenuExit)
+  XJ_EVENT(OnMinimizeToTray) XJ_EVENT(OnRestoreFromTray));
 
 namespace {
 
@@ -115,8 +115,7 @@ void RurIvozedevUzivEred::Notification(TComponent* AComponent, TOperation Operat
     if (FSkinSupport) {
       FSkinSupport = false;
       ClearObjects();
-      if (!ComponentState().Contains(csDestroying) && !FForm->ComponentState().Contains(csDestroying))
-        ChangeSkinData();
+      if (!ComponentState().Contains(csDestroying) && !FForm->ComponentState().Contains(csDestroying)) ChangeSkinData();
     }
   } else if (AComponent == FMenusSkinData)
     FMenusSkinData = nullptr;
@@ -219,7 +218,8 @@ void RurIvozedevUzivEred::SetSkinData(TbsSkinData* Value) {
   FSkinData = Value;
   if (Value) Value->FreeNotification(this);
   // A usable skin applies at once; taking the skin away at run time gives the default look at once.
-  if (!ComponentState().Contains(csDesigning) && ((Value && !Value->Empty) || (FSkinSupport && !ComponentState().Contains(csLoading))))
+  if (!ComponentState().Contains(csDesigning) &&
+      ((Value && !Value->Empty) || (FSkinSupport && !ComponentState().Contains(csLoading))))
     ChangeSkinData();
   if (FSysTrayMenu) FSysTrayMenu->SetSkinData(Value);
 }
@@ -333,7 +333,7 @@ void RurIvozedevUzivEred::LoadObjects() {
 void RurIvozedevUzivEred::LoadDefObjects() {
   ClearObjects();
   static const std::pair<const char*, TbsStdCommand> kButtons[] = {
-    { "closebutton", cmClose },   { "maxbutton", cmMaximize },     { "minbutton", cmMinimize },
+    { "closebutton", cmClose },   { "maxbutton", cmMaximize },    { "minbutton", cmMinimize },
     { "rollupbutton", cmRollUp }, { "sysmenubutton", cmSysMenu },
   };
   for (const auto& [name, command] : kButtons) {
@@ -358,11 +358,20 @@ void RurIvozedevUzivEred::CheckObjects() {
     if (!b) continue;
     bool missing = false;
     switch (b->Command) {
-      case cmRollUp: missing = !FBorderIcons.Contains(TbsBorderIcon::biRollUp); break;
-      case cmMaximize: missing = !FBorderIcons.Contains(TbsBorderIcon::biMaximize); break;
-      case cmMinimize: missing = !FBorderIcons.Contains(TbsBorderIcon::biMinimize); break;
-      case cmSysMenu: missing = !FBorderIcons.Contains(TbsBorderIcon::biSystemMenu); break;
-      default: break;
+      case cmRollUp:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biRollUp);
+        break;
+      case cmMaximize:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biMaximize);
+        break;
+      case cmMinimize:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biMinimize);
+        break;
+      case cmSysMenu:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biSystemMenu);
+        break;
+      default:
+        break;
     }
     if (missing) {
       b->Enabled = false;
@@ -608,7 +617,9 @@ void RurIvozedevUzivEred::SkinMainMenuClose() {
   if (OnMainMenuExit) OnMainMenuExit(this);
 }
 
-void RurIvozedevUzivEred::PopupSkinMenu(TMenu* Menu, TPoint P) { PopupSkinMenu1(Menu, TRect(P.X, P.Y, P.X, P.Y), false); }
+void RurIvozedevUzivEred::PopupSkinMenu(TMenu* Menu, TPoint P) {
+  PopupSkinMenu1(Menu, TRect(P.X, P.Y, P.X, P.Y), false);
+}
 
 void RurIvozedevUzivEred::PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp) {
   if (!Menu || !FSkinMenu) return;
@@ -680,7 +691,9 @@ void RurIvozedevUzivEred::FormKeyDown(TMessage& Message) {
   }
 }
 
-bool RurIvozedevUzivEred::FindHotKeyItem(int CharCode) { return FMainMenuBar && FMainMenuBar->FindHotKeyItem(CharCode); }
+bool RurIvozedevUzivEred::FindHotKeyItem(int CharCode) {
+  return FMainMenuBar && FMainMenuBar->FindHotKeyItem(CharCode);
+}
 
 bool RurIvozedevUzivEred::CanNextMainMenuItem() {
   if (!FSkinMenu || FSkinMenu->LevelCount() == 0) return true;

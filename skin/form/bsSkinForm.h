@@ -423,7 +423,6 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void SendNCPaint();
   void FadeStep();
   void StartFade();
-  LRESULT ClientWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   void FormClientWindowProcHook(TMessage& Message);
   void UnhookClient();
   void MDIItemClick(TObject* Sender);
@@ -437,7 +436,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void TSM_Close(TObject* Sender);
   void TrayIconDBLCLK(TObject* Sender);
   void CreateSysTrayMenu();
-  TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption, void (RurIvozedevUzivEred::*Handler)(TObject*));
+  TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption,
+                        void (RurIvozedevUzivEred::*Handler)(TObject*));
   RurIvozedevUzivEred* MainFormComponent() const;
   bool IsMDIChild() const;
   bool IsMDIForm() const;
@@ -480,7 +480,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool FMagnetic { false };
   uint8_t FMagneticSize { 5 };
   TbsBorderIcons FBorderIcons { TbsBorderIcon::biSystemMenu, TbsBorderIcon::biMinimize, TbsBorderIcon::biMaximize,
-                               TbsBorderIcon::biRollUp };
+                                TbsBorderIcon::biRollUp };
 
   bool FSkinSupport { false };
   bool FMDIChildMaximized { false };

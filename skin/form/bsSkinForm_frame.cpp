@@ -18,13 +18,26 @@ enum Band { kTop, kBottom, kLeft, kRight };
 
 void ApplyInActiveEffect(TbsEffectBmp& E, TbsInActiveEffect Effect) {
   switch (Effect) {
-    case ieBrightness: E.ChangeBrightness(0.5); break;
-    case ieDarkness: E.ChangeDarkness(0.3); break;
-    case ieGrayScale: E.GrayScale(); break;
-    case ieNoise: E.AddMonoNoise(50); break;
-    case ieSplitBlur: E.SplitBlur(1); break;
-    case ieInvert: E.Invert(); break;
-    default: break;
+    case ieBrightness:
+      E.ChangeBrightness(0.5);
+      break;
+    case ieDarkness:
+      E.ChangeDarkness(0.3);
+      break;
+    case ieGrayScale:
+      E.GrayScale();
+      break;
+    case ieNoise:
+      E.AddMonoNoise(50);
+      break;
+    case ieSplitBlur:
+      E.SplitBlur(1);
+      break;
+    case ieInvert:
+      E.Invert();
+      break;
+    default:
+      break;
   }
 }
 
@@ -354,7 +367,8 @@ void RurIvozedevUzivEred::CreateNewRegion() {
   CreateSkinMask(s.LTPoint, s.RTPoint, s.LBPoint, s.RBPoint, s.MaskRectArea, FNewLTPoint, FNewRTPoint, FNewLBPoint,
                  FNewRBPoint, FNewMaskRectArea, mask, FMaskBands[kTop].get(), FMaskBands[kLeft].get(),
                  FMaskBands[kRight].get(), FMaskBands[kBottom].get(), FOldWidth, FOldHeight);
-  HRGN rgn = CreateRectRgn(FNewMaskRectArea.Left, FNewMaskRectArea.Top, FNewMaskRectArea.Right, FNewMaskRectArea.Bottom);
+  HRGN rgn =
+      CreateRectRgn(FNewMaskRectArea.Left, FNewMaskRectArea.Top, FNewMaskRectArea.Right, FNewMaskRectArea.Bottom);
   auto add = [&](Band b, int x, int y) {
     TBitmap* bmp = FMaskBands[b].get();
     if (bmp->Width() < 1 || bmp->Height() < 1) return;
@@ -439,7 +453,9 @@ void RurIvozedevUzivEred::DrawSkinObject(TbsActiveSkinObject* Obj) {
   ReleaseDC(FForm->Handle(), dc);
 }
 
-void RurIvozedevUzivEred::CorrectCaptionText(TCanvas* Cnvs, AnsiString& S, int W) const { CorrectTextbyWidth(Cnvs, S, W); }
+void RurIvozedevUzivEred::CorrectCaptionText(TCanvas* Cnvs, AnsiString& S, int W) const {
+  CorrectTextbyWidth(Cnvs, S, W);
+}
 
 AnsiString RurIvozedevUzivEred::CaptionText() const {
   AnsiString s = FForm->Caption();

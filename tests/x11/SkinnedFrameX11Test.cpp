@@ -53,7 +53,8 @@ class SkinnedFrameX11 : public xj::test::X11ControlsTest {
       return differ == 0;
     };
     if (Eventually(same)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differ << " pixels differ, the first at (" << firstX << ", " << firstY << ")";
+    return ::testing::AssertionFailure() << differ << " pixels differ, the first at (" << firstX << ", " << firstY
+                                         << ")";
   }
   TPoint CentreOf(const char* name) const {
     const TRect r = sf->Objects(sf->GetIndex(name))->ObjectRect;

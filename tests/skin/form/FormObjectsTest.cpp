@@ -33,7 +33,8 @@ class FormObjectsTest : public FormTest {
   }
   std::vector<AnsiString> Captions(TMenuItem* Items) const {
     std::vector<AnsiString> out;
-    for (int i = 0; i < Items->Count(); ++i) out.push_back(Items->Items(i)->Name().empty() ? AnsiString("-") : Items->Items(i)->Name());
+    for (int i = 0; i < Items->Count(); ++i)
+      out.push_back(Items->Items(i)->Name().empty() ? AnsiString("-") : Items->Items(i)->Name());
     return out;
   }
 };
@@ -141,7 +142,8 @@ TEST_F(FormObjectsTest, RightClickOnTheCaptionOpensTheSystemMenuThatRunsItsItems
   EXPECT_EQ(Captions(sf->GetSystemMenu()),
             (std::vector<AnsiString> { "BSF_MINITEM", "BSF_RESTORE", "BSF_ROLLUP", "-", "BSF_CLOSE" }));
   sf->SetWindowState(wsMinimized);
-  EXPECT_EQ(Captions(sf->GetSystemMenu()), (std::vector<AnsiString> { "BSF_MAXITEM", "BSF_RESTORE", "-", "BSF_CLOSE" }));
+  EXPECT_EQ(Captions(sf->GetSystemMenu()),
+            (std::vector<AnsiString> { "BSF_MAXITEM", "BSF_RESTORE", "-", "BSF_CLOSE" }));
 }
 
 TEST_F(FormObjectsTest, TheApplicationHookIsInstalledOnceAndRemovedOnClose) {
