@@ -466,7 +466,11 @@ void TCustomForm::ApplyPendingVisibility() {
 void TCustomForm::Show() {
   auto life = LifeToken();
   SetVisible(true);
-  if (!life.expired()) BringToFront();
+  if (life.expired()) return;
+  BringToFront();
+  // An MDI child comes to the front as the active child of its client window.
+  if (FFormStyle == fsMDIChild && FHandle && GetParent(FHandle))
+    SendMessageA(GetParent(FHandle), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(FHandle), 0);
 }
 
 void TCustomForm::DoShow() {

@@ -10,17 +10,17 @@
 #include "skin/form/bsSkinHint.h"
 
 XJ_PUBLISHED(RurIvozedevUzivEred,
-             XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen) XJ_PROP(AlphaBlend) XJ_PROP(AlphaBlendAnimation)
-                 XJ_PROP(AlphaBlendValue) XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint) XJ_PROP(MenusAlphaBlend)
-                     XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue) XJ_PROP(DefCaptionFont)
-                         XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
-                             XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu) XJ_PROP(SkinData)
-                                 XJ_PROP(MenusSkinData) XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic)
-                                     XJ_PROP(MagneticSize) XJ_PROP(BorderIcons) XJ_EVENT(OnChangeSkinData)
-                                         XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
-                                             XJ_EVENT(OnSkinMenuOpen) XJ_EVENT(OnSkinMenuClose)
-                                                 XJ_EVENT(OnMainMenuEnter) XJ_EVENT(OnMainMenuExit)
-                                                     XJ_EVENT(OnMinimizeToTray) XJ_EVENT(OnRestoreFromTray));
+  XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen)
+  XJ_PROP(AlphaBlend) XJ_PROP(AlphaBlendAnimation) XJ_PROP(AlphaBlendValue)
+  XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint)
+  XJ_PROP(MenusAlphaBlend) XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue)
+  XJ_PROP(DefCaptionFont) XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
+  XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
+  XJ_PROP(SkinData) XJ_PROP(MenusSkinData)
+  XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic) XJ_PROP(MagneticSize) XJ_PROP(BorderIcons)
+  XJ_EVENT(OnChangeSkinData) XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
+  XJ_EVENT(OnSkinMenuOpen) XJ_EVENT(OnSkinMenuClose) XJ_EVENT(OnMainMenuEnter) XJ_EVENT(OnMainMenuExit)
+  XJ_EVENT(OnMinimizeToTray) XJ_EVENT(OnRestoreFromTray));
 
 namespace {
 
@@ -115,8 +115,7 @@ void RurIvozedevUzivEred::Notification(TComponent* AComponent, TOperation Operat
     if (FSkinSupport) {
       FSkinSupport = false;
       ClearObjects();
-      if (!ComponentState().Contains(csDestroying) && !FForm->ComponentState().Contains(csDestroying))
-        ChangeSkinData();
+      if (!ComponentState().Contains(csDestroying) && !FForm->ComponentState().Contains(csDestroying)) ChangeSkinData();
     }
   } else if (AComponent == FMenusSkinData)
     FMenusSkinData = nullptr;
@@ -219,7 +218,8 @@ void RurIvozedevUzivEred::SetSkinData(TbsSkinData* Value) {
   FSkinData = Value;
   if (Value) Value->FreeNotification(this);
   // A usable skin applies at once; taking the skin away at run time gives the default look at once.
-  if (!ComponentState().Contains(csDesigning) && ((Value && !Value->Empty) || (FSkinSupport && !ComponentState().Contains(csLoading))))
+  if (!ComponentState().Contains(csDesigning) &&
+      ((Value && !Value->Empty) || (FSkinSupport && !ComponentState().Contains(csLoading))))
     ChangeSkinData();
   if (FSysTrayMenu) FSysTrayMenu->SetSkinData(Value);
 }
@@ -252,6 +252,7 @@ void RurIvozedevUzivEred::MainMenuEnter(TObject* Sender) {
 
 void RurIvozedevUzivEred::ChangeSkinData() {
   FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
+  FBGSource = nullptr;
   FSkinSupport = FSkinData && !FSkinData->Empty;
   if (FSkinSupport) {
     LoadObjects();
@@ -260,44 +261,50 @@ void RurIvozedevUzivEred::ChangeSkinData() {
     CreateNewRegion();
     LoadDefObjects();
   }
-  xj::TemporaryChange changing(FChangingSkinData, true);
-  const int mw = GetMinWidth(), mh = GetMinHeight();
-  if (mw > FForm->Width() && mh > FForm->Height())
-    FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
-  else if (mh > FForm->Height())
-    FForm->SetHeight(mh);
-  else if (mw > FForm->Width())
-    FForm->SetWidth(mw);
-  else
-    UpDateForm();
-  if ((FRollUpState || FWindowState == wsMinimized) && FForm->Height() != GetMinHeight())
-    FForm->SetHeight(GetMinHeight());
-  if (FWindowState == wsMinimized && FForm->Width() != GetMinWidth()) FForm->SetWidth(GetMinWidth());
-  FOldWidth = FForm->Width();
-  FOldHeight = FForm->Height();
-  if (FSkinSupport) CreateNewForm();
+  {
+    // The steps below resize the form several times: the shape and the frame are built once, after them.
+    xj::TemporaryChange changing(FChangingSkinData, true);
+    const int mw = GetMinWidth(), mh = GetMinHeight();
+    if (mw > FForm->Width() && mh > FForm->Height())
+      FForm->SetBounds(FForm->Left(), FForm->Top(), mw, mh);
+    else if (mh > FForm->Height())
+      FForm->SetHeight(mh);
+    else if (mw > FForm->Width())
+      FForm->SetWidth(mw);
+    else
+      UpDateForm();
+    if ((FRollUpState || FWindowState == wsMinimized) && FForm->Height() != GetMinHeight())
+      FForm->SetHeight(GetMinHeight());
+    if (FWindowState == wsMinimized && FForm->Width() != GetMinWidth()) FForm->SetWidth(GetMinWidth());
+    FOldWidth = FForm->Width();
+    FOldHeight = FForm->Height();
+    if (FSkinSupport) CreateNewForm();
+    FormChangeActive(!IsMaximizedMDIChild());
+  }
   if (IsMDIForm()) {
     if (FForm->ClientHandle()) RedrawWindow(FForm->ClientHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     ResizeMDIChilds();
-  } else if (FForm->HandleAllocated()) {
-    FForm->Repaint();
     SendNCPaint();
+  } else if (FForm->HandleAllocated()) {
+    // Frame, background and controls in one pass; what the resizes above left to paint goes with it.
+    RedrawWindow(FForm->Handle(), nullptr, nullptr,
+                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   }
-  FormChangeActive(!IsMaximizedMDIChild());
   FMouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);
 }
 
+// The frame's insets may have changed: the window recomputes its client area, and the form lays its
+// controls out again when that changed size. (A frame change does it without resizing the window twice.)
 void RurIvozedevUzivEred::UpDateForm() {
   if (!FForm->HandleAllocated()) return;
-  const int w = FForm->Width();
-  if (GetMinWidth() > w - 1) {
-    FForm->SetWidth(w + 1);
-    FForm->SetWidth(w);
-  } else {
-    FForm->SetWidth(w - 1);
-    FForm->SetWidth(w);
-  }
+  HWND h = FForm->Handle();
+  RECT before {}, after {};
+  GetClientRect(h, &before);
+  SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  GetClientRect(h, &after);
+  if (after.right != before.right || after.bottom != before.bottom)
+    SendMessageA(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(after.right, after.bottom));
 }
 
 void RurIvozedevUzivEred::LoadObjects() {
@@ -326,7 +333,7 @@ void RurIvozedevUzivEred::LoadObjects() {
 void RurIvozedevUzivEred::LoadDefObjects() {
   ClearObjects();
   static const std::pair<const char*, TbsStdCommand> kButtons[] = {
-    { "closebutton", cmClose },   { "maxbutton", cmMaximize },     { "minbutton", cmMinimize },
+    { "closebutton", cmClose },   { "maxbutton", cmMaximize },    { "minbutton", cmMinimize },
     { "rollupbutton", cmRollUp }, { "sysmenubutton", cmSysMenu },
   };
   for (const auto& [name, command] : kButtons) {
@@ -351,11 +358,20 @@ void RurIvozedevUzivEred::CheckObjects() {
     if (!b) continue;
     bool missing = false;
     switch (b->Command) {
-      case cmRollUp: missing = !FBorderIcons.Contains(TbsBorderIcon::biRollUp); break;
-      case cmMaximize: missing = !FBorderIcons.Contains(TbsBorderIcon::biMaximize); break;
-      case cmMinimize: missing = !FBorderIcons.Contains(TbsBorderIcon::biMinimize); break;
-      case cmSysMenu: missing = !FBorderIcons.Contains(TbsBorderIcon::biSystemMenu); break;
-      default: break;
+      case cmRollUp:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biRollUp);
+        break;
+      case cmMaximize:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biMaximize);
+        break;
+      case cmMinimize:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biMinimize);
+        break;
+      case cmSysMenu:
+        missing = !FBorderIcons.Contains(TbsBorderIcon::biSystemMenu);
+        break;
+      default:
+        break;
     }
     if (missing) {
       b->Enabled = false;
@@ -413,14 +429,16 @@ bool RurIvozedevUzivEred::GetFormActive() const {
   return FForm->Active();
 }
 
-void RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
+bool RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
   const bool a = GetFormActive();
+  bool painted = false;
   for (auto& o : FObjects) {
     auto* cap = dynamic_cast<TbsSkinCaptionObject*>(o.get());
     if (!cap || cap->Active == a) continue;
     cap->Active = a;
     if (AUpdate) {
       SendNCPaint();
+      painted = true;
       if (cap->Morphing) FMorphTimer->SetEnabled(true);
     } else if (cap->Morphing) {
       cap->SetMorphKf(a ? 1.0 : 0.0);
@@ -432,6 +450,7 @@ void RurIvozedevUzivEred::FormChangeActive(bool AUpdate) {
   } else if (OnDeActivate) {
     OnDeActivate(this);
   }
+  return painted;
 }
 
 void RurIvozedevUzivEred::UpDateActiveObjects() {
@@ -598,7 +617,9 @@ void RurIvozedevUzivEred::SkinMainMenuClose() {
   if (OnMainMenuExit) OnMainMenuExit(this);
 }
 
-void RurIvozedevUzivEred::PopupSkinMenu(TMenu* Menu, TPoint P) { PopupSkinMenu1(Menu, TRect(P.X, P.Y, P.X, P.Y), false); }
+void RurIvozedevUzivEred::PopupSkinMenu(TMenu* Menu, TPoint P) {
+  PopupSkinMenu1(Menu, TRect(P.X, P.Y, P.X, P.Y), false);
+}
 
 void RurIvozedevUzivEred::PopupSkinMenu1(TMenu* Menu, const TRect& R, bool PopupUp) {
   if (!Menu || !FSkinMenu) return;
@@ -670,7 +691,9 @@ void RurIvozedevUzivEred::FormKeyDown(TMessage& Message) {
   }
 }
 
-bool RurIvozedevUzivEred::FindHotKeyItem(int CharCode) { return FMainMenuBar && FMainMenuBar->FindHotKeyItem(CharCode); }
+bool RurIvozedevUzivEred::FindHotKeyItem(int CharCode) {
+  return FMainMenuBar && FMainMenuBar->FindHotKeyItem(CharCode);
+}
 
 bool RurIvozedevUzivEred::CanNextMainMenuItem() {
   if (!FSkinMenu || FSkinMenu->LevelCount() == 0) return true;
@@ -723,7 +746,7 @@ void RurIvozedevUzivEred::FormShortCut(TWMKey& Msg, bool& Handled) {
 // ---- Helpers ------------------------------------------------------------------------------------------------
 
 void RurIvozedevUzivEred::SendNCPaint() {
-  if (FForm && FForm->HandleAllocated()) SendMessageA(FForm->Handle(), WM_NCPAINT, 0, 0);
+  if (FForm && FForm->HandleAllocated() && !FChangingSkinData) SendMessageA(FForm->Handle(), WM_NCPAINT, 0, 0);
 }
 
 bool RurIvozedevUzivEred::IsMDIChild() const { return FForm->FormStyle() == fsMDIChild; }

@@ -295,7 +295,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
 
   // Activity and hover.
   bool GetFormActive() const;
-  void FormChangeActive(bool AUpdate);
+  // True when it repainted the frame.
+  bool FormChangeActive(bool AUpdate);
   void UpDateActiveObjects();
   bool InForm(TPoint P) const;
   void TestActive(int X, int Y, bool AInForm);
@@ -422,7 +423,6 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void SendNCPaint();
   void FadeStep();
   void StartFade();
-  LRESULT ClientWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l);
   void FormClientWindowProcHook(TMessage& Message);
   void UnhookClient();
   void MDIItemClick(TObject* Sender);
@@ -436,14 +436,15 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void TSM_Close(TObject* Sender);
   void TrayIconDBLCLK(TObject* Sender);
   void CreateSysTrayMenu();
-  TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption, void (RurIvozedevUzivEred::*Handler)(TObject*));
+  TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption,
+                        void (RurIvozedevUzivEred::*Handler)(TObject*));
   RurIvozedevUzivEred* MainFormComponent() const;
   bool IsMDIChild() const;
   bool IsMDIForm() const;
   bool IsMaximizedMDIChild() const;
   void RemoveRegion();
   TBitmap* SourcePicture() const;
-  void DrawObjectsInto(TBitmap* Top, TBitmap* Bottom);
+  void TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile);
 
   TForm* FForm { nullptr };
   TbsSkinData* FSkinData { nullptr };
@@ -460,6 +461,10 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   std::unique_ptr<TTimer> FMouseTimer, FMorphTimer;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjects;
   std::array<std::unique_ptr<TBitmap>, 4> FMaskBands;  // top, bottom, left, right
+  // The client background last tiled, and from what (forgotten at every skin change).
+  std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
+  TBitmap* FBGSource { nullptr };
+  TRect FBGTile;
 
   bool FShowIcon { false };
   bool FMaximizeOnFullScreen { false };
@@ -475,7 +480,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool FMagnetic { false };
   uint8_t FMagneticSize { 5 };
   TbsBorderIcons FBorderIcons { TbsBorderIcon::biSystemMenu, TbsBorderIcon::biMinimize, TbsBorderIcon::biMaximize,
-                               TbsBorderIcon::biRollUp };
+                                TbsBorderIcon::biRollUp };
 
   bool FSkinSupport { false };
   bool FMDIChildMaximized { false };

@@ -18,13 +18,26 @@ enum Band { kTop, kBottom, kLeft, kRight };
 
 void ApplyInActiveEffect(TbsEffectBmp& E, TbsInActiveEffect Effect) {
   switch (Effect) {
-    case ieBrightness: E.ChangeBrightness(0.5); break;
-    case ieDarkness: E.ChangeDarkness(0.3); break;
-    case ieGrayScale: E.GrayScale(); break;
-    case ieNoise: E.AddMonoNoise(50); break;
-    case ieSplitBlur: E.SplitBlur(1); break;
-    case ieInvert: E.Invert(); break;
-    default: break;
+    case ieBrightness:
+      E.ChangeBrightness(0.5);
+      break;
+    case ieDarkness:
+      E.ChangeDarkness(0.3);
+      break;
+    case ieGrayScale:
+      E.GrayScale();
+      break;
+    case ieNoise:
+      E.AddMonoNoise(50);
+      break;
+    case ieSplitBlur:
+      E.SplitBlur(1);
+      break;
+    case ieInvert:
+      E.Invert();
+      break;
+    default:
+      break;
   }
 }
 
@@ -354,7 +367,8 @@ void RurIvozedevUzivEred::CreateNewRegion() {
   CreateSkinMask(s.LTPoint, s.RTPoint, s.LBPoint, s.RBPoint, s.MaskRectArea, FNewLTPoint, FNewRTPoint, FNewLBPoint,
                  FNewRBPoint, FNewMaskRectArea, mask, FMaskBands[kTop].get(), FMaskBands[kLeft].get(),
                  FMaskBands[kRight].get(), FMaskBands[kBottom].get(), FOldWidth, FOldHeight);
-  HRGN rgn = CreateRectRgn(FNewMaskRectArea.Left, FNewMaskRectArea.Top, FNewMaskRectArea.Right, FNewMaskRectArea.Bottom);
+  HRGN rgn =
+      CreateRectRgn(FNewMaskRectArea.Left, FNewMaskRectArea.Top, FNewMaskRectArea.Right, FNewMaskRectArea.Bottom);
   auto add = [&](Band b, int x, int y) {
     TBitmap* bmp = FMaskBands[b].get();
     if (bmp->Width() < 1 || bmp->Height() < 1) return;
@@ -439,7 +453,9 @@ void RurIvozedevUzivEred::DrawSkinObject(TbsActiveSkinObject* Obj) {
   ReleaseDC(FForm->Handle(), dc);
 }
 
-void RurIvozedevUzivEred::CorrectCaptionText(TCanvas* Cnvs, AnsiString& S, int W) const { CorrectTextbyWidth(Cnvs, S, W); }
+void RurIvozedevUzivEred::CorrectCaptionText(TCanvas* Cnvs, AnsiString& S, int W) const {
+  CorrectTextbyWidth(Cnvs, S, W);
+}
 
 AnsiString RurIvozedevUzivEred::CaptionText() const {
   AnsiString s = FForm->Caption();
@@ -527,33 +543,35 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 
 // ---- Client background ---------------------------------------------------------------------------------------
 
+// W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. The
+// tiled picture is built by doubling (a few large copies instead of one per tile) and kept for the next
+// erase of the same size from the same tile.
+void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile) {
+  if (W < 1 || H < 1 || Tile.Width() < 1 || Tile.Height() < 1) return;
+  TBitmap& b = *FBGCache;
+  if (FBGSource != Src || FBGTile != Tile || b.Width() != W || b.Height() != H) {
+    const int tw = Tile.Width(), th = Tile.Height();
+    b.SetSize(W, H);
+    HDC d = b.Canvas()->Handle();
+    BitBlt(d, 0, 0, std::min(tw, W), std::min(th, H), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
+    for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, H), d, 0, 0, SRCCOPY);
+    for (int h = th; h < H; h *= 2) BitBlt(d, 0, h, W, std::min(h, H - h), d, 0, 0, SRCCOPY);
+    FBGSource = Src;
+    FBGTile = Tile;
+  }
+  BitBlt(DC, 0, 0, W, H, b.Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
 void RurIvozedevUzivEred::PaintBG(HDC DC) {
   if (!FSkinSupport) return;
   const TRect client = FForm->ClientRect();
   const TRect& cr = FSkinData->ClRect;
-  const int w = RectWidth(cr), h = RectHeight(cr);
-  TCanvas c;
-  c.SetHandle(DC);
   // An empty tile (a skin may give one) cannot be repeated: the plain face colour instead.
-  if (IsNullRect(cr) || w < 1 || h < 1) {
-    c.Brush()->SetColor(clBtnFace);
-    c.FillRect(client);
-    c.SetHandle(nullptr);
+  if (IsNullRect(cr)) {
+    PaintBGDefault(DC);
     return;
   }
-  if (client.Width() > 0 && client.Height() > 0) {
-    TBitmap b;
-    b.SetSize(client.Width(), client.Height());
-    HDC src = FSkinData->Picture->Canvas()->Handle();
-    for (int i = 0; i <= client.Width() / w; ++i)
-      for (int j = 0; j <= client.Height() / h; ++j) {
-        const int x = i * w, y = j * h;
-        const int cx = std::max(x + w - client.Width(), 0), cy = std::max(y + h - client.Height(), 0);
-        BitBlt(b.Canvas()->Handle(), x, y, w - cx, h - cy, src, cr.Left, cr.Top, SRCCOPY);
-      }
-    BitBlt(DC, 0, 0, b.Width(), b.Height(), b.Canvas()->Handle(), 0, 0, SRCCOPY);
-  }
-  c.SetHandle(nullptr);
+  TileInto(DC, client.Width(), client.Height(), FSkinData->Picture.get(), cr);
 }
 
 void RurIvozedevUzivEred::PaintBG2(HDC DC) {
@@ -567,10 +585,7 @@ void RurIvozedevUzivEred::PaintBG2(HDC DC) {
     return;
   }
   const TRect client = FForm->ClientRect();
-  for (int i = 0; i <= client.Width() / pic->Width(); ++i)
-    for (int j = 0; j <= client.Height() / pic->Height(); ++j)
-      BitBlt(DC, i * pic->Width(), j * pic->Height(), pic->Width(), pic->Height(), pic->Canvas()->Handle(), 0, 0,
-             SRCCOPY);
+  TileInto(DC, client.Width(), client.Height(), pic, TRect(0, 0, pic->Width(), pic->Height()));
 }
 
 void RurIvozedevUzivEred::PaintBGDefault(HDC DC) {

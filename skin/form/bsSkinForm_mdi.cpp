@@ -199,8 +199,11 @@ void RurIvozedevUzivEred::FormClientWindowProcHook(TMessage& Message) {
   };
   switch (Message.Msg) {
     case WM_NCCALCSIZE:
-    case WM_NCPAINT: break;
-    case WM_NCACTIVATE: Message.Result = 1; break;
+    case WM_NCPAINT:
+      break;
+    case WM_NCACTIVATE:
+      Message.Result = 1;
+      break;
     case WM_SIZE:
       callOld();
       ResizeMDIChilds();
@@ -219,7 +222,9 @@ void RurIvozedevUzivEred::FormClientWindowProcHook(TMessage& Message) {
       // The client goes first: nothing to give back later.
       FClientHandle = nullptr;
       break;
-    default: callOld(); break;
+    default:
+      callOld();
+      break;
   }
 }
 
@@ -245,7 +250,9 @@ TMenuItem* RurIvozedevUzivEred::NewSysItem(TComponent* Owner, const char* Name, 
 }
 
 namespace {
-TShortCut CloseShortCut(bool MDIChild) { return MDIChild ? ShortCut(VK_F4, TShiftState { ssCtrl }) : ShortCut(VK_F4, TShiftState { ssAlt }); }
+TShortCut CloseShortCut(bool MDIChild) {
+  return MDIChild ? ShortCut(VK_F4, TShiftState { ssCtrl }) : ShortCut(VK_F4, TShiftState { ssAlt });
+}
 }  // namespace
 
 void RurIvozedevUzivEred::CreateSysMenu() {
@@ -256,8 +263,10 @@ void RurIvozedevUzivEred::CreateSysMenu() {
   auto add = [&](const char* name, const char* caption, void (RurIvozedevUzivEred::*h)(TObject*)) {
     items->Add(NewSysItem(FDefaultSysMenu, name, caption, h));
   };
-  if (!min && FBorderIcons.Contains(TbsBorderIcon::biMinimize)) add("BSF_MINITEM", "最小化(&N)", &RurIvozedevUzivEred::SM_Min);
-  if (!max && FBorderIcons.Contains(TbsBorderIcon::biMaximize)) add("BSF_MAXITEM", "最大化(&X)", &RurIvozedevUzivEred::SM_Max);
+  if (!min && FBorderIcons.Contains(TbsBorderIcon::biMinimize))
+    add("BSF_MINITEM", "最小化(&N)", &RurIvozedevUzivEred::SM_Min);
+  if (!max && FBorderIcons.Contains(TbsBorderIcon::biMaximize))
+    add("BSF_MAXITEM", "最大化(&X)", &RurIvozedevUzivEred::SM_Max);
   if (min || max || FRollUpState) add("BSF_RESTORE", "恢复(&R)", &RurIvozedevUzivEred::SM_Restore);
   if (!IsMaximizedMDIChild() && !FRollUpState && !min && FBorderIcons.Contains(TbsBorderIcon::biRollUp))
     add("BSF_ROLLUP", "卷起(&L)", &RurIvozedevUzivEred::SM_RollUp);
@@ -271,7 +280,9 @@ void RurIvozedevUzivEred::CreateSysMenu() {
 void RurIvozedevUzivEred::CreateUserSysMenu() {
   if (!FSystemMenu || !FUseDefaultSysMenu) return;
   TMenuItem* items = FSystemMenu->Items();
-  static const char* kOwn[] = { "BSF_MINITEM", "BSF_MAXITEM", "BSF_CLOSE", "BSF_MINTOTRAY", "BSF_ROLLUP", "BSF_RESTORE" };
+  static const char* kOwn[] = {
+    "BSF_MINITEM", "BSF_MAXITEM", "BSF_CLOSE", "BSF_MINTOTRAY", "BSF_ROLLUP", "BSF_RESTORE"
+  };
   for (int i = items->Count() - 1; i >= 0; --i)
     if (std::find(std::begin(kOwn), std::end(kOwn), items->Items(i)->Name()) != std::end(kOwn)) delete items->Items(i);
   const bool min = FWindowState == wsMinimized, max = FWindowState == wsMaximized;
@@ -282,15 +293,19 @@ void RurIvozedevUzivEred::CreateUserSysMenu() {
     insert("BSF_MINTOTRAY", "最小化到系统托盘区(&T)", &RurIvozedevUzivEred::SM_MinToTray);
   if (!IsMaximizedMDIChild() && !FRollUpState && !min && FBorderIcons.Contains(TbsBorderIcon::biRollUp))
     insert("BSF_ROLLUP", "卷起(&L)", &RurIvozedevUzivEred::SM_RollUp);
-  if (!max && FBorderIcons.Contains(TbsBorderIcon::biMaximize)) insert("BSF_MAXITEM", "最大化(&X)", &RurIvozedevUzivEred::SM_Max);
+  if (!max && FBorderIcons.Contains(TbsBorderIcon::biMaximize))
+    insert("BSF_MAXITEM", "最大化(&X)", &RurIvozedevUzivEred::SM_Max);
   if (min || max || FRollUpState) insert("BSF_RESTORE", "恢复(&R)", &RurIvozedevUzivEred::SM_Restore);
-  if (!min && FBorderIcons.Contains(TbsBorderIcon::biMinimize)) insert("BSF_MINITEM", "最小化(&N)", &RurIvozedevUzivEred::SM_Min);
+  if (!min && FBorderIcons.Contains(TbsBorderIcon::biMinimize))
+    insert("BSF_MINITEM", "最小化(&N)", &RurIvozedevUzivEred::SM_Min);
   TMenuItem* close = NewSysItem(FSystemMenu, "BSF_CLOSE", "关闭(&C)", &RurIvozedevUzivEred::SM_Close);
   close->SetShortCut(CloseShortCut(IsMDIChild()));
   items->Add(close);
 }
 
 TMenuItem* RurIvozedevUzivEred::GetSystemMenu() {
+  // The items are rebuilt, which frees the ones an open skin menu may be showing: it closes first.
+  if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
   if (FSystemMenu) {
     CreateUserSysMenu();
     return FSystemMenu->Items();

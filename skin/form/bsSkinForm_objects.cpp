@@ -14,13 +14,27 @@ bool Empty(const TRect& R) { return IsNullRect(R); }
 
 void MorphBy(TbsEffectBmp& A, const TbsEffectBmp& B, TbsMorphKind Kind, double K) {
   switch (Kind) {
-    case mkGradient: A.MorphGrad(B, K); break;
-    case mkLeftGradient: A.MorphLeftGrad(B, K); break;
-    case mkRightGradient: A.MorphRightGrad(B, K); break;
-    case mkLeftSlide: A.MorphLeftSlide(B, K); break;
-    case mkRightSlide: A.MorphRightSlide(B, K); break;
-    case mkPush: A.MorphPush(B, K); break;
-    default: A.Morph(B, K); break;
+    case mkGradient:
+      A.MorphGrad(B, K);
+      break;
+    case mkLeftGradient:
+      A.MorphLeftGrad(B, K);
+      break;
+    case mkRightGradient:
+      A.MorphRightGrad(B, K);
+      break;
+    case mkLeftSlide:
+      A.MorphLeftSlide(B, K);
+      break;
+    case mkRightSlide:
+      A.MorphRightSlide(B, K);
+      break;
+    case mkPush:
+      A.MorphPush(B, K);
+      break;
+    default:
+      A.Morph(B, K);
+      break;
   }
 }
 
@@ -135,9 +149,7 @@ TbsSkinButtonObject::TbsSkinButtonObject(RurIvozedevUzivEred* AForm, TbsDataSkin
   }
 }
 
-bool TbsSkinButtonObject::CanMorphing() {
-  return TbsActiveSkinObject::CanMorphing() && !(Down && MenuItem);
-}
+bool TbsSkinButtonObject::CanMorphing() { return TbsActiveSkinObject::CanMorphing() && !(Down && MenuItem); }
 
 void TbsSkinButtonObject::Draw(TCanvas* Cnvs, bool UpDate) {
   // Looks of the active picture are skipped when the record names none.
@@ -298,7 +310,9 @@ void TbsSkinStdButtonObject::DefaultDraw(TCanvas* Cnvs) {
   if (pressed) ++x, ++y;
   const TColor colour = Enabled ? clBtnText : clBtnShadow;
   switch (Command) {
-    case cmClose: DrawCloseImage(c, x, y, colour); break;
+    case cmClose:
+      DrawCloseImage(c, x, y, colour);
+      break;
     case cmMaximize:
       if (Parent->WindowState() == wsMaximized)
         DrawRestoreImage(c, x, y, colour);
@@ -311,7 +325,9 @@ void TbsSkinStdButtonObject::DefaultDraw(TCanvas* Cnvs) {
       else
         DrawMinimizeImage(c, x, y, colour);
       break;
-    case cmSysMenu: DrawSysMenuImage(c, x, y, colour); break;
+    case cmSysMenu:
+      DrawSysMenuImage(c, x, y, colour);
+      break;
     // Kept as the product draws it: the "rolled up" glyph while rolled up.
     case cmRollUp:
       if (Parent->RollUpState())
@@ -319,7 +335,8 @@ void TbsSkinStdButtonObject::DefaultDraw(TCanvas* Cnvs) {
       else
         DrawRestoreRollUpImage(c, x, y, colour);
       break;
-    default: break;
+    default:
+      break;
   }
   BitBlt(Cnvs->Handle(), ObjectRect.Left, ObjectRect.Top, w, h, c->Handle(), 0, 0, SRCCOPY);
 }
@@ -361,11 +378,20 @@ void TbsSkinStdButtonObject::DoRollUp() { Parent->SetRollUpState(!Parent->RollUp
 
 void TbsSkinStdButtonObject::DoCommand() {
   switch (Command) {
-    case cmClose: DoClose(); break;
-    case cmMaximize: DoMax(); break;
-    case cmMinimize: DoMin(); break;
-    case cmRollUp: DoRollUp(); break;
-    default: break;
+    case cmClose:
+      DoClose();
+      break;
+    case cmMaximize:
+      DoMax();
+      break;
+    case cmMinimize:
+      DoMin();
+      break;
+    case cmRollUp:
+      DoRollUp();
+      break;
+    default:
+      break;
   }
 }
 
@@ -433,7 +459,8 @@ void TbsSkinCaptionObject::MakeBackground(TBitmap* B, TBitmap* P, const TRect& S
     for (int i = 0; i <= w / m; ++i) {
       const int cut = std::max((i + 1) * m - w, 0);
       if (m - cut < 1) continue;
-      c->CopyRect(TRect(i * m, 0, (i + 1) * m - cut, h), P->Canvas(), TRect(mid.Left, mid.Top, mid.Right - cut, mid.Bottom));
+      c->CopyRect(TRect(i * m, 0, (i + 1) * m - cut, h), P->Canvas(),
+                  TRect(mid.Left, mid.Top, mid.Right - cut, mid.Bottom));
     }
   if (l > 0) c->CopyRect(TRect(0, 0, l, h), P->Canvas(), TRect(S.Left, S.Top, S.Left + l, S.Bottom));
   if (rc > 0) c->CopyRect(TRect(w - rc, 0, w, h), P->Canvas(), TRect(S.Right - rc, S.Top, S.Right, S.Bottom));
@@ -483,7 +510,8 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, bool) {
     DrawCaptionText(B.Canvas(), 0, 0, AActive);
   };
   auto inactiveEffect = [&](TbsEffectBmp& E) {
-    if (Parent->GetAutoRenderingInActiveImage() && !Active && SkinData) bsApplyInActiveEffect(E, SkinData->InActiveEffect);
+    if (Parent->GetAutoRenderingInActiveImage() && !Active && SkinData)
+      bsApplyInActiveEffect(E, SkinData->InActiveEffect);
   };
   if (Morphing && !AtEndPoint()) {
     TBitmap a, b;

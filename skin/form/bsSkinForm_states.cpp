@@ -21,9 +21,15 @@ void RurIvozedevUzivEred::SetWindowState(TWindowState Value) {
   if (Value == FWindowState) return;
   if (Value != wsMinimized || !Application || Application->MainForm() != FForm) FWindowState = Value;
   switch (Value) {
-    case wsNormal: DoNormalize(); break;
-    case wsMinimized: DoMinimize(); break;
-    case wsMaximized: DoMaximize(); break;
+    case wsNormal:
+      DoNormalize();
+      break;
+    case wsMinimized:
+      DoMinimize();
+      break;
+    case wsMaximized:
+      DoMaximize();
+      break;
   }
   SendNCPaint();
 }
@@ -100,7 +106,8 @@ int RurIvozedevUzivEred::GetMinWidth() const {
 }
 
 int RurIvozedevUzivEred::GetMinHeight() const {
-  const int frame = FSkinSupport ? FSkinData->Picture->Height() - RectHeight(FSkinData->ClRect) : GetDefCaptionHeight() + 6;
+  const int frame =
+      FSkinSupport ? FSkinData->Picture->Height() - RectHeight(FSkinData->ClRect) : GetDefCaptionHeight() + 6;
   return FMinHeight > frame && !FRollUpState && FWindowState != wsMinimized ? FMinHeight : frame;
 }
 
@@ -171,11 +178,20 @@ TRect RurIvozedevUzivEred::GetMDIWorkArea() const {
     TControl* c = main->Controls(i);
     if (!c->Visible()) continue;
     switch (c->Align()) {
-      case alTop: top = std::max(top, c->Top() + c->Height()); break;
-      case alBottom: bottom = std::min(bottom, c->Top()); break;
-      case alLeft: left = std::max(left, c->Left() + c->Width()); break;
-      case alRight: right = std::min(right, c->Left()); break;
-      default: break;
+      case alTop:
+        top = std::max(top, c->Top() + c->Height());
+        break;
+      case alBottom:
+        bottom = std::min(bottom, c->Top());
+        break;
+      case alLeft:
+        left = std::max(left, c->Left() + c->Width());
+        break;
+      case alRight:
+        right = std::min(right, c->Left());
+        break;
+      default:
+        break;
     }
   }
   return TRect(left, top, std::max(right, left), std::max(bottom, top));

@@ -11,7 +11,8 @@ namespace {
 
 // Screen points travel sign-extended: a monitor left of or above the primary one has negative ones.
 TPoint PointOf(LPARAM L) {
-  return TPoint(static_cast<int16_t>(LOWORD(static_cast<DWORD>(L))), static_cast<int16_t>(HIWORD(static_cast<DWORD>(L))));
+  return TPoint(static_cast<int16_t>(LOWORD(static_cast<DWORD>(L))),
+                static_cast<int16_t>(HIWORD(static_cast<DWORD>(L))));
 }
 
 }  // namespace
@@ -57,7 +58,7 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
       FOldHeight = FForm->Height();
       if (!skin) {
         SendNCPaint();
-      } else if (FSkinData && GetMinWidth() <= FOldWidth && GetMinHeight() <= FOldHeight) {
+      } else if (FSkinData && !FChangingSkinData && GetMinWidth() <= FOldWidth && GetMinHeight() <= FOldHeight) {
         CreateNewForm();
       }
       if (FAlphaBlend && FAlphaBlendValue != 255 && CheckW2KWXP()) {
@@ -113,7 +114,8 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
     }
     case WM_NCPAINT:
       CallOld = false;
-      if (!frameless) skin ? PaintNCSkin() : PaintNCDefault();
+      // A skin change paints the frame once when it is done.
+      if (!frameless && !FChangingSkinData) skin ? PaintNCSkin() : PaintNCDefault();
       break;
     case WM_NCACTIVATE:
       FFormActive = Message.WParam != 0;
@@ -163,7 +165,8 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
         if (FSkinData && GetMinWidth() <= FForm->Width() && GetMinHeight() <= FForm->Height()) CreateNewForm();
       }
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -177,8 +180,7 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
         } else if (FForm->ClientHandle() && !FClientHandle) {
           FClientHandle = FForm->ClientHandle();
           FClientWndProcInstance = MakeObjectInstance(TWndMethod(this, &RurIvozedevUzivEred::FormClientWindowProcHook));
-          FOldClientWndProc =
-              WNDPROC(SetWindowLongPtrA(FClientHandle, GWL_WNDPROC, LONG_PTR(FClientWndProcInstance)));
+          FOldClientWndProc = WNDPROC(SetWindowLongPtrA(FClientHandle, GWL_WNDPROC, LONG_PTR(FClientWndProcInstance)));
           UpDateForm();
         }
         if (IsMDIChild()) AddChildToMenu(FForm);
@@ -235,6 +237,7 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
       auto* data = reinterpret_cast<TbsSkinData*>(Message.WParam);
       if (data == FSkinData && data) {
         FSkinSupport = false;
+        FBGSource = nullptr;
         FMouseTimer->SetEnabled(false);
         FMorphTimer->SetEnabled(false);
         // An open skin menu draws from the skin about to change.
@@ -253,7 +256,9 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
     case WM_SKINDATA_AFTERCHANGE:
       if (reinterpret_cast<TbsSkinData*>(Message.WParam) == FSkinData && IsMDIForm()) ResizeMDIChilds();
       break;
-    case WM_CLOSESKINMENU: SkinMenuClose(); break;
+    case WM_CLOSESKINMENU:
+      SkinMenuClose();
+      break;
     case WM_MDICHILDRESIZE:
       if (IsMaximizedMDIChild()) {
         const TRect a = GetMDIWorkArea();
@@ -274,7 +279,8 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
         if (FMainMenuBar) FMainMenuBar->MDIChildRestore();
       }
       break;
-    default: break;
+    default:
+      break;
   }
 
   // Non-client mouse input drives the objects once the default handling (a drag, say) is over.
@@ -289,13 +295,17 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
   const bool caption = Message.WParam == HTCAPTION;
   const std::weak_ptr<const void> life = LifeToken();
   switch (msg) {
-    case WM_NCMOUSEMOVE: MouseMove(p.X, p.Y); break;
+    case WM_NCMOUSEMOVE:
+      MouseMove(p.X, p.Y);
+      break;
     case WM_NCLBUTTONDOWN:
       TestActive(p.X, p.Y, true);
       MouseDown(mbLeft, p.X, p.Y);
       if (caption && !life.expired()) FMouseCaptureObject = -1;
       break;
-    case WM_NCLBUTTONUP: MouseUp(mbLeft, p.X, p.Y); break;
+    case WM_NCLBUTTONUP:
+      MouseUp(mbLeft, p.X, p.Y);
+      break;
     case WM_NCLBUTTONDBLCLK:
       TestActive(p.X, p.Y, true);
       MouseDown(mbLeft, p.X, p.Y);
@@ -323,12 +333,15 @@ void RurIvozedevUzivEred::WndProcAfter(TMessage& Message) {
         TrackSystemMenu(c.x, c.y);
       }
       break;
-    case WM_NCRBUTTONUP: MouseUp(mbRight, p.X, p.Y); break;
+    case WM_NCRBUTTONUP:
+      MouseUp(mbRight, p.X, p.Y);
+      break;
     case WM_NCRBUTTONDBLCLK:
       TestActive(p.X, p.Y, true);
       MouseDown(mbRight, p.X, p.Y);
       if (caption && !life.expired()) FMouseCaptureObject = -1;
       break;
-    default: break;
+    default:
+      break;
   }
 }

@@ -33,7 +33,8 @@ class FormObjectsTest : public FormTest {
   }
   std::vector<AnsiString> Captions(TMenuItem* Items) const {
     std::vector<AnsiString> out;
-    for (int i = 0; i < Items->Count(); ++i) out.push_back(Items->Items(i)->Name().empty() ? AnsiString("-") : Items->Items(i)->Name());
+    for (int i = 0; i < Items->Count(); ++i)
+      out.push_back(Items->Items(i)->Name().empty() ? AnsiString("-") : Items->Items(i)->Name());
     return out;
   }
 };
@@ -107,8 +108,9 @@ TEST_F(FormObjectsTest, SystemMenuButtonDropsTheMenuBelowItAndStaysDownUntilItCl
   EXPECT_TRUE(Button("sys")->Down);
   EXPECT_TRUE(sf->InMenu());
   EXPECT_TRUE(form->Active());
+  DesktopGallery("system-menu", 0, 0);
   // A normal sizeable form offers minimise, maximise, roll up, a divider and close.
-  EXPECT_EQ(Captions(sf->GetSystemMenu()),
+  EXPECT_EQ(Captions(sf->DefaultSysMenu()->Items()),
             (std::vector<AnsiString> { "BSF_MINITEM", "BSF_MAXITEM", "BSF_ROLLUP", "-", "BSF_CLOSE" }));
   Key(VK_ESCAPE);
   EXPECT_FALSE(menu->Visible());
@@ -140,7 +142,8 @@ TEST_F(FormObjectsTest, RightClickOnTheCaptionOpensTheSystemMenuThatRunsItsItems
   EXPECT_EQ(Captions(sf->GetSystemMenu()),
             (std::vector<AnsiString> { "BSF_MINITEM", "BSF_RESTORE", "BSF_ROLLUP", "-", "BSF_CLOSE" }));
   sf->SetWindowState(wsMinimized);
-  EXPECT_EQ(Captions(sf->GetSystemMenu()), (std::vector<AnsiString> { "BSF_MAXITEM", "BSF_RESTORE", "-", "BSF_CLOSE" }));
+  EXPECT_EQ(Captions(sf->GetSystemMenu()),
+            (std::vector<AnsiString> { "BSF_MAXITEM", "BSF_RESTORE", "-", "BSF_CLOSE" }));
 }
 
 TEST_F(FormObjectsTest, TheApplicationHookIsInstalledOnceAndRemovedOnClose) {
@@ -208,6 +211,21 @@ TEST_F(FormObjectsTest, AShortCutRunsItsItemExactlyOncePerKeyPress) {
   Key('P', xt::ssCtrl);
   Key('O', xt::ssCtrl);
   EXPECT_EQ(opened, 3);
+  // Alt and the item's letter open the bar's menu; Return runs the selected item once.
+  bar->SetSkinData(skin);
+  xt::Advance(30);
+  Key('F', xt::ssAlt);
+  ASSERT_TRUE(sf->SkinMenu()->Visible());
+  EXPECT_TRUE(sf->InMainMenu());
+  DesktopGallery("menu-open", 0, 0);
+  Key(VK_RETURN);
+  EXPECT_EQ(opened, 4);
+  EXPECT_FALSE(sf->SkinMenu()->Visible());
+  // Alt alone enters the bar's menu mode and leaves it again; the default handler never sees it.
+  Key(VK_MENU);
+  EXPECT_TRUE(sf->InMainMenu());
+  Key(VK_MENU);
+  EXPECT_FALSE(sf->InMainMenu());
 }
 
 TEST_F(FormObjectsTest, ObjectHintsFollowTheHoverAfterThePause) {

@@ -1,5 +1,6 @@
 #include "tests/skin/form/FormTestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/display/Png.h"
@@ -62,6 +63,32 @@ TPoint FormTest::CentreOf(const AnsiString& Name) const {
   return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
 }
 
+namespace {
+
+void WriteGallery(const std::string& state, std::vector<uint32_t>& px, int w, int h) {
+  const std::filesystem::path dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
+  std::filesystem::create_directories(dir);
+  const xj::display::SurfaceView view { px.data(), w, h, w * 4 };
+  const std::string name = "bsSkinForm-RurIvozedevUzivEred-" + state + ".png";
+  ASSERT_TRUE(xj::display::WritePng((dir / name).string(), view)) << name;
+}
+
+}  // namespace
+
+void FormTest::DesktopGallery(const std::string& state, int ExtraRight, int ExtraBottom) const {
+  int dw = 0, dh = 0;
+  const std::vector<COLORREF> all = xt::DesktopPixels(&dw, &dh);
+  const int x0 = std::max(form->Left(), 0), y0 = std::max(form->Top(), 0);
+  const int w = std::min(form->Width() + ExtraRight, dw - x0), h = std::min(form->Height() + ExtraBottom, dh - y0);
+  std::vector<uint32_t> px;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const COLORREF v = all[size_t(y0 + y) * dw + x0 + x];
+      px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
+    }
+  WriteGallery(state, px, w, h);
+}
+
 void FormTest::Gallery(const std::string& state) const {
   int w = 0, h = 0;
   const std::vector<COLORREF> all = xt::WindowPixels(form->Handle(), true, &w, &h);
@@ -73,11 +100,7 @@ void FormTest::Gallery(const std::string& state) const {
     const COLORREF v = xt::WindowRegionContains(form->Handle(), POINT { x, y }) ? all[i] : RGB(128, 128, 128);
     px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
   }
-  const std::filesystem::path dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
-  std::filesystem::create_directories(dir);
-  const xj::display::SurfaceView view { px.data(), w, h, w * 4 };
-  const std::string name = "bsSkinForm-RurIvozedevUzivEred-" + state + ".png";
-  ASSERT_TRUE(xj::display::WritePng((dir / name).string(), view)) << name;
+  WriteGallery(state, px, w, h);
 }
 
 }  // namespace skinform

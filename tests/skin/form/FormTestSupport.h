@@ -33,6 +33,8 @@ class FormTest : public ControlsTest {
   // The centre of the named object's rectangle (window coordinates).
   TPoint CentreOf(const AnsiString& Name) const;
   void Gallery(const std::string& state) const;
+  // The desktop over the form and what lies above it (open menus), as the display composes it.
+  void DesktopGallery(const std::string& state, int ExtraRight, int ExtraBottom) const;
 
   TForm* form {};
   RurIvozedevUzivEred* sf {};

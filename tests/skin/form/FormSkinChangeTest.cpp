@@ -1,0 +1,113 @@
+// Skin changes reaching the form (the second skin's looks, controls bound to another skin, a form
+// enlarged to a larger skin) and the component read back from a form resource.
+#include "skin/controls/bsSkinCtrls.h"
+#include "skin/data/bsUtils.h"
+#include "tests/skin/form/FormTestSupport.h"
+
+using namespace skinform;
+
+namespace {
+
+class FormSkinChangeTest : public FormTest {};
+
+class TStreamedForm : public TForm {
+  XJ_CLASS(TStreamedForm, TForm)
+ public:
+  explicit TStreamedForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+TEST_F(FormSkinChangeTest, TheSecondSkinRedrawsTheFrameWithItsOwnLooks) {
+  LoadTestSkin();
+  Show();
+  TPoint c = CentreOf("close");
+  EXPECT_EQ(Code(c.X, c.Y).owner, ObjectOwner("close"));
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(sf->SkinSupport());
+  c = CentreOf("close");
+  EXPECT_EQ(Code(c.X, c.Y).owner, ObjectOwner("close"));
+  EXPECT_EQ(ObjectOwner("close"), mkskin::SecondObjectOwner(skin->GetIndex("close")));
+  Gallery("second");
+  // And back to no skin at all: the built-in look.
+  skin->ClearSkin();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(sf->SkinSupport());
+  EXPECT_EQ(Frame(0, 0), ColorToRGB(cl3DLight));
+}
+
+TEST_F(FormSkinChangeTest, ControlsOfTheFormFollowTheirOwnSkinOnly) {
+  LoadTestSkin();
+  auto* other = new TbsSkinData(form);
+  other->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  auto* mine = new TbsSkinButton(form);
+  mine->SetParent(form);
+  mine->SetSkinData(skin);
+  auto* theirs = new TbsSkinButton(form);
+  theirs->SetParent(form);
+  theirs->SetBounds(0, 40, 75, 25);
+  theirs->SetSkinData(other);
+  Show();
+  ASSERT_NE(mine->SkinObjectIndex(), -1);
+  ASSERT_NE(theirs->SkinObjectIndex(), -1);
+  // The other skin emptied: only the controls bound to it lose their record; the frame keeps its skin.
+  other->ClearSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(theirs->SkinObjectIndex(), -1);
+  EXPECT_NE(mine->SkinObjectIndex(), -1);
+  EXPECT_TRUE(sf->SkinSupport());
+}
+
+TEST_F(FormSkinChangeTest, ASkinLargerThanTheFormEnlargesItInOneStep) {
+  form->SetBounds(100, 80, 150, 40);
+  Show();
+  std::vector<TSize> sizes;
+  form->OnResize = On<TNotifyEvent>([&](TObject*) { sizes.push_back(TSize(form->Width(), form->Height())); });
+  LoadTestSkin();
+  EXPECT_EQ(sizes, (std::vector<TSize> { TSize(240, 50) }));
+  EXPECT_EQ(form->Width(), 240);
+  EXPECT_EQ(form->Height(), 120 - 70);
+  EXPECT_EQ(form->BoundsRect().TopLeft(), TPoint(100, 80));
+}
+
+TEST_F(FormSkinChangeTest, TheComponentReadsBackFromAFormResource) {
+  RegisterClass(TStreamedForm::StaticClass());
+  auto* a = new TStreamedForm(nullptr);
+  Keep(a);
+  auto* data = new TbsSkinData(a);
+  data->SetName("SkinData1");
+  auto* c = new RurIvozedevUzivEred(a);
+  c->SetName("SkinForm1");
+  c->SetSkinData(data);
+  c->SetMagnetic(true);
+  c->SetMagneticSize(7);
+  c->SetMinWidth(321);
+  c->SetAlphaBlendValue(180);
+  c->SetBorderIcons(TbsBorderIcons { TbsBorderIcon::biSystemMenu, TbsBorderIcon::biMinimizeToTray });
+  c->DefCaptionFont()->SetColor(clRed);
+  const AnsiString text = WriteComponentResource(a);
+
+  auto* b = new TStreamedForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<RurIvozedevUzivEred*>(b->FindComponent("SkinForm1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->SkinData(), b->FindComponent("SkinData1"));
+  EXPECT_TRUE(back->Magnetic());
+  EXPECT_EQ(back->MagneticSize(), 7);
+  EXPECT_EQ(back->MinWidth(), 321);
+  EXPECT_EQ(back->AlphaBlendValue(), 180);
+  EXPECT_EQ(back->BorderIcons(), (TbsBorderIcons { TbsBorderIcon::biSystemMenu, TbsBorderIcon::biMinimizeToTray }));
+  EXPECT_EQ(back->DefCaptionFont()->Color(), clRed);
+  EXPECT_EQ(back->DefCaptionFont()->Name(), "宋体");
+  EXPECT_TRUE(back->UseDefaultSysMenu());
+  EXPECT_EQ(WriteComponentResource(b), text);
+  // The read form is taken over like a constructed one.
+  EXPECT_EQ(GetWindowLongA(b->Handle(), GWL_STYLE) & WS_CAPTION, 0);
+}
+
+TEST_F(FormSkinChangeTest, AnOwnerThatIsNoFormIsRefused) {
+  TComponent owner(nullptr);
+  EXPECT_THROW(RurIvozedevUzivEred c(&owner), EInvalidCast);
+}
+
+}  // namespace
