@@ -1,0 +1,6 @@
+#pragma once
+// The skinned edits, memos, lists and combo boxes: one header per topic; this one brings them all.
+
+#include "skin/controls/bsSkinCtrls.h"
+
+XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

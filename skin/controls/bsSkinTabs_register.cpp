@@ -1,0 +1,11 @@
+#include "skin/controls/bsSkinTabs.h"
+
+namespace xj::vcl {
+
+// Form resources create the skinned page and tab controls by class name.
+bool RegisterbsSkinTabs() {
+  static const bool done = [] { return true; }();
+  return done;
+}
+
+}  // namespace xj::vcl
