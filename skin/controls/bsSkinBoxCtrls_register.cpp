@@ -4,7 +4,10 @@ namespace xj::vcl {
 
 // Form resources create the skinned edits, memos and lists by class name.
 bool RegisterbsSkinBoxCtrls() {
-  static const bool done = [] { return true; }();
+  static const bool done = [] {
+    // One RegisterClasses line per topic, above this comment.
+    return true;
+  }();
   return done;
 }
 

@@ -4,7 +4,10 @@ namespace xj::vcl {
 
 // Form resources create the skinned page and tab controls by class name.
 bool RegisterbsSkinTabs() {
-  static const bool done = [] { return true; }();
+  static const bool done = [] {
+    // One RegisterClasses line per topic, above this comment.
+    return true;
+  }();
   return done;
 }
 
