@@ -48,8 +48,8 @@ void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush) {
   if (!IsNullBrush(brush)) FillRect(dc, &rc, brush);
 }
 
-int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (LOWORD(wParam)) {
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (code) {
     case SB_LINEUP:
       return current - line;
     case SB_LINEDOWN:

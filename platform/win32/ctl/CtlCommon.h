@@ -58,9 +58,14 @@ bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 
-// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one: a line and a page are the
-// given steps, SB_BOTTOM is `last`, SBX_THUMBPOSITION32 carries the whole position in lParam.
-int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// The position a scroll code asks for, from the current one: a line and a page are the given steps,
+// SB_BOTTOM is `last`, SB_THUMBPOSITION/SB_THUMBTRACK carry it in the high word of wParam and
+// SBX_THUMBPOSITION32 the whole position in lParam. The code is usually the low word of a WM_VSCROLL /
+// WM_HSCROLL's wParam.
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+inline int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  return ScrollTarget(LOWORD(wParam), wParam, lParam, current, line, page, last);
+}
 // Whole wheel notches (positive = away from the user) from a WM_MOUSEWHEEL; the remainder waits in `rest`.
 int WheelNotches(int& rest, WPARAM wParam);
 
