@@ -2,6 +2,7 @@
 
 #include "platform/win32/WmInternal.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/HeaderList.h"
 
 namespace xj::wm {
 
@@ -11,6 +12,8 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 void RegisterControlClasses() {
   RegisterSystemClass(WC_EDITA, xj::ctl::EditProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_LISTBOXA, xj::ctl::ListBoxProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_HEADERA, xj::ctl::HeaderProc, 0, nullptr);
+  RegisterSystemClass(WC_LISTVIEWA, xj::ctl::ListViewProc, CS_DBLCLKS, nullptr);
 }
 
 }  // namespace xj::wm

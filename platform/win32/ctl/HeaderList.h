@@ -1,0 +1,24 @@
+#pragma once
+// What the header and list-view classes share: their procedures (registered in Controls.cpp), the
+// notice they send their parent, and the way both draw a caption with an optional image.
+
+#include <string>
+
+#include "platform/win32/CommCtrl.h"
+#include "platform/win32/WinBase.h"
+#include "platform/win32/WinGdi.h"
+#include "platform/win32/WinGdi_imagelist.h"
+
+namespace xj::ctl {
+
+LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// WM_NOTIFY to the parent with `hdr` filled in from the window; the parent's answer.
+LRESULT SendNotice(HWND hwnd, NMHDR& hdr, UINT code);
+
+// A caption in `r` aligned by `fmt` (HDF_LEFT/RIGHT/CENTER), shortened with "..." when it does not fit,
+// after image `image` of `images` when there is one; 6-pixel margins.
+void DrawCaption(HDC dc, RECT r, const std::string& text, int fmt, HIMAGELIST images, int image);
+
+}  // namespace xj::ctl
