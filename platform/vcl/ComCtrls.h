@@ -213,3 +213,4 @@ class TStatusBar : public TCustomControl {
 };
 
 XJ_UNIT_REGISTRATION(RegisterComCtrls)
+#include "platform/vcl/ComCtrls_listview.h"

@@ -1,0 +1,2 @@
+#pragma once
+#include "platform/vcl/ComCtrls_header.h"
