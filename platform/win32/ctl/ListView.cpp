@@ -292,14 +292,17 @@ LVHITTESTINFO HitTest(const ListView& v, POINT p) {
 
 // ---- Texts ------------------------------------------------------------------------------------------
 
+// A callback item asks the parent for its caption and its sub-items alike.
 std::string TextOf(ListView& v, int i, int sub) {
   const Item& it = v.items[i];
-  if (sub > 0) return sub - 1 < (int)it.sub.size() ? it.sub[sub - 1] : std::string();
-  if (!it.callback) return it.text;
+  if (!it.callback) {
+    if (sub > 0) return sub - 1 < (int)it.sub.size() ? it.sub[sub - 1] : std::string();
+    return it.text;
+  }
   NMLVDISPINFOA info {};
   info.item.mask = LVIF_TEXT;
   info.item.iItem = i;
-  info.item.iSubItem = 0;
+  info.item.iSubItem = sub;
   info.item.lParam = it.lParam;
   SendNotice(v.hwnd, info.hdr, LVN_GETDISPINFOA);
   return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
@@ -446,7 +449,12 @@ void EnsureVisible(ListView& v, int i) {
 // ---- States --------------------------------------------------------------------------------------------
 
 // Changes the bits of `mask` of item i to `state`; tells the parent. False when the item went meanwhile.
+// The focus moving away from another item is that item's change, told first.
 bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
+  if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
+    size_t count = v.items.size();
+    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.size() != count) return false;
+  }
   Item& it = v.items[i];
   UINT old = it.state, now = (old & ~mask) | (state & mask);
   if (now == old) return true;
@@ -455,16 +463,10 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
     v.selected.insert(i);
   else
     v.selected.erase(i);
-  if ((now & LVIS_FOCUSED) && v.focus != i) {
-    int was = v.focus;
+  if (now & LVIS_FOCUSED)
     v.focus = i;
-    if (Valid(v, (WPARAM)was)) {
-      v.items[was].state &= ~LVIS_FOCUSED;
-      RedrawItem(v, was);
-    }
-  } else if (!(now & LVIS_FOCUSED) && v.focus == i) {
+  else if (v.focus == i)
     v.focus = -1;
-  }
   RedrawItem(v, i);
   NMLISTVIEW n {};
   n.iItem = i;
