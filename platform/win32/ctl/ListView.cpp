@@ -256,8 +256,11 @@ std::pair<int, int> VisibleRange(const ListView& v) {
   return { std::min(n, firstRow * per), std::min(n, lastRow * per) };
 }
 
+std::string TextOf(ListView& v, int i, int sub);
+int TextWidth(ListView& v, int i);
+
 // The item at a client point and where on it, or −1.
-LVHITTESTINFO HitTest(const ListView& v, POINT p) {
+LVHITTESTINFO HitTest(ListView& v, POINT p) {
   LVHITTESTINFO info { p, LVHT_NOWHERE, -1, 0 };
   SIZE c = ClientSize(v);
   if (p.x < 0 || p.y < HeaderHeight(v) || p.x >= c.cx || p.y >= c.cy) return info;
@@ -276,14 +279,14 @@ LVHITTESTINFO HitTest(const ListView& v, POINT p) {
   RECT b = Bounds(v, i);
   if (!PtInRect(&b, p)) return info;
   RECT state = StateRect(v, i), icon = IconRect(v, i), label = LabelRect(v, i);
+  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
+  if (Report(v) && !fullRow) label.right = std::min(label.right, label.left + TextWidth(v, i) + 4);
   if (StateWidth(v) && PtInRect(&state, p))
     info.flags = LVHT_ONITEMSTATEICON;
   else if (PtInRect(&icon, p))
     info.flags = LVHT_ONITEMICON;
-  else if (PtInRect(&label, p) || (Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT)))
+  else if (PtInRect(&label, p) || fullRow)
     info.flags = LVHT_ONITEMLABEL;
-  else if (Report(v))
-    info.flags = LVHT_ONITEMLABEL;  // a sub-item's cell
   else
     return info;
   info.iItem = i;
@@ -306,6 +309,18 @@ std::string TextOf(ListView& v, int i, int sub) {
   info.item.lParam = it.lParam;
   SendNotice(v.hwnd, info.hdr, LVN_GETDISPINFOA);
   return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
+}
+
+// The caption's width in the view's font.
+int TextWidth(ListView& v, int i) {
+  std::string s = TextOf(v, i, 0);
+  HDC dc = GetDC(v.hwnd);
+  HGDIOBJ old = SelectObject(dc, FontOrDefault(v.font));
+  SIZE ext {};
+  GetTextExtentPoint32A(dc, s.data(), (int)s.size(), &ext);
+  SelectObject(dc, old);
+  ReleaseDC(v.hwnd, dc);
+  return ext.cx;
 }
 
 // ---- Scroll state and repainting -----------------------------------------------------------------------
