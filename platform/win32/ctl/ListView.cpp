@@ -663,6 +663,12 @@ LRESULT SetItem(ListView& v, const LVITEMA* it) {
 LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
   if (!it) return FALSE;
   if ((int)which == -1) {
+    // Clearing the selection or the focus touches only the items that have them.
+    if (!(it->stateMask & ~(UINT)(LVIS_SELECTED | LVIS_FOCUSED)) && !(it->state & it->stateMask)) {
+      if (it->stateMask & LVIS_SELECTED) DeselectAllBut(v, -1);
+      if ((it->stateMask & LVIS_FOCUSED) && !v.dead && Valid(v, (WPARAM)v.focus)) ChangeState(v, v.focus, 0, LVIS_FOCUSED);
+      return TRUE;
+    }
     for (int i = 0; i < Count(v) && !v.dead; ++i) ChangeState(v, i, it->state, it->stateMask);
     return TRUE;
   }
