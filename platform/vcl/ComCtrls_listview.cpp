@@ -128,7 +128,7 @@ void TListItem::SetCaption(const AnsiString& Value) {
   FCaption = Value;
   TCustomListView* view = ListView();
   if (view->FSortType == stText || view->FSortType == stBoth)
-    view->AlphaSort();
+    view->Resort();
   else
     Update();
   view->Change(this, ctText);
@@ -137,7 +137,7 @@ void TListItem::SetCaption(const AnsiString& Value) {
 void TListItem::SetData(void* Value) {
   FData = Value;
   TCustomListView* view = ListView();
-  if (view->FSortType == stData || view->FSortType == stBoth) view->AlphaSort();
+  if (view->FSortType == stData || view->FSortType == stBoth) view->Resort();
 }
 
 void TListItem::SetImageIndex(int Value) {
@@ -260,10 +260,13 @@ TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
   return item;
 }
 
-// Under a sort type the new item's caption and data are still empty: it goes where that sorts.
+// Under a sort type the new item's caption and data are still empty: it goes where that sorts (or
+// last while updating, sorted with the rest at the end).
 TListItem* TListItems::Add() {
   auto item = std::make_unique<TListItem>(this);
-  const int at = FOwner->FSortType == stNone ? Count() : FOwner->SortedPosition(item.get());
+  const bool sortNow = FOwner->FSortType != stNone && FUpdateCount == 0;
+  FSortPending = FSortPending || FOwner->FSortType != stNone;
+  const int at = sortNow ? FOwner->SortedPosition(item.get()) : Count();
   return InsertAt(at, std::move(item));
 }
 
@@ -304,7 +307,10 @@ void TListItems::BeginUpdate() {
 
 void TListItems::EndUpdate() {
   if (FUpdateCount == 0) return;
-  if (--FUpdateCount == 0 && FOwner->HandleAllocated()) {
+  if (--FUpdateCount != 0) return;
+  if (FSortPending && FOwner->FSortType != stNone) FOwner->AlphaSort();
+  FSortPending = false;
+  if (FOwner->HandleAllocated()) {
     FOwner->Send(WM_SETREDRAW, TRUE, 0);
     FOwner->Invalidate();
   }
@@ -667,15 +673,21 @@ void TCustomListView::SortBy(const std::function<int(TListItem*, TListItem*)>& C
   order.reserve(items.size());
   for (const auto& i : items) order.push_back(i.get());
   std::stable_sort(order.begin(), order.end(), [&](TListItem* a, TListItem* b) { return Compare(a, b) < 0; });
+  // The objects change hands without anything between that could throw.
   std::vector<std::unique_ptr<TListItem>> sorted;
   sorted.reserve(items.size());
-  for (TListItem* i : order) {
-    auto it = std::find_if(items.begin(), items.end(), [&](const auto& p) { return p.get() == i; });
-    sorted.push_back(std::move(*it));
-  }
+  for (auto& p : items) (void)p.release();
+  for (TListItem* i : order) sorted.emplace_back(i);
   items.swap(sorted);
   FItems->Renumber(0);
   Send(LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ByNewIndex));
+}
+
+void TCustomListView::Resort() {
+  if (FItems->FUpdateCount > 0)
+    FItems->FSortPending = true;
+  else
+    AlphaSort();
 }
 
 bool TCustomListView::AlphaSort() {

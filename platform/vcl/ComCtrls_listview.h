@@ -167,6 +167,7 @@ class TListItems : public TPersistent {
   TCustomListView* FOwner;
   std::vector<std::unique_ptr<TListItem>> FItems;
   int FUpdateCount { 0 };
+  bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
 };
 
 // ---- The view --------------------------------------------------------------------------------------------
@@ -319,6 +320,8 @@ class TCustomListView : public TWinControl {
   void SortBy(const std::function<int(TListItem*, TListItem*)>& Compare);
   // Where an item belongs under SortType (the items are sorted).
   int SortedPosition(TListItem* Item);
+  // An item's caption or data changed under a sort type: sorted now, or once updating ends.
+  void Resort();
   void CNNotify(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void HeaderNotify(NMHDR* Header);

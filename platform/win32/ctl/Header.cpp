@@ -1,6 +1,6 @@
 // The "SysHeader32" window class: a row of sections (caption, width, alignment, image, owner draw) shown
 // in a display order of their own. A press on a divider and a drag resize the section to its left; a
-// press on a section shows it pushed (HDS_BUTTONS) and a release over it reports a click; with
+// press on a section shows it pushed (only with HDS_BUTTONS) and a release over it reports a click; with
 // HDS_DRAGDROP a press dragged sideways moves the section to another place in the order (HDS_FULLDRAG
 // draws the section under the pointer while it moves). HDS_HOTTRACK lights the caption under the mouse.
 //
@@ -281,7 +281,8 @@ void Paint(Header& h, HDC dc) {
       FillRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
       continue;
     }
-    if (r.right > r.left) DrawFace(h, dc, k, r, h.mode == Mode::Pressing && h.inside && k == h.item);
+    const bool pressed = h.mode == Mode::Pressing && h.inside && k == h.item && (StyleOf(h) & HDS_BUTTONS);
+    if (r.right > r.left) DrawFace(h, dc, k, r, pressed);
   }
   if (!h.dead && x < c.right) {
     RECT rest { x, 0, c.right, c.bottom };

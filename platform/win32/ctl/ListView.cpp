@@ -521,8 +521,11 @@ bool SingleSel(const ListView& v) { return (StyleOf(v) & LVS_SINGLESEL) != 0; }
 void Choose(ListView& v, int i, bool shift, bool ctrl, bool toggle) {
   if (SingleSel(v) || (!shift && !ctrl)) {
     v.anchor = i;
+    size_t count = v.items.size();
     DeselectAllBut(v, i);
-    if (!v.dead && Valid(v, (WPARAM)i)) ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // Items that came or went meanwhile leave the choice meaningless.
+    if (v.dead || v.items.size() != count) return;
+    ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   } else if (shift) {
     SelectRange(v, std::clamp(v.anchor, 0, Count(v) - 1), i);
     if (!v.dead && Valid(v, (WPARAM)i)) ChangeState(v, i, LVIS_FOCUSED, LVIS_FOCUSED);
@@ -859,6 +862,7 @@ LRESULT HeaderNotice(ListView& v, NMHEADERA* n) {
       }
       return 0;
     case HDN_ITEMCLICKA: {
+      if (StyleOf(v) & LVS_NOSORTHEADER) return 0;
       NMLISTVIEW lv {};
       lv.iItem = -1;
       lv.iSubItem = c;
