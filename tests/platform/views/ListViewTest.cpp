@@ -361,6 +361,58 @@ TEST_F(ListViewTest, ListStyleScrollsByColumnsAndIconStylesByPixels) {
   EXPECT_GE(Bounds(99).top, 0);
 }
 
+// Item images from the small list in report, list and small-icon views and from the large list in icon
+// view; the column's image in the header; state images in place of check boxes.
+TEST_F(ListViewTest, ImagesComeFromTheListOfTheViewStyle) {
+  TImageList small(12, 10), large(36, 34), states(9, 8);
+  TBitmap b;
+  b.SetSize(12, 10);
+  b.Canvas()->Brush()->SetColor(clRed);
+  b.Canvas()->FillRect(TRect(0, 0, 12, 10));
+  small.Add(&b, nullptr);
+  b.SetSize(36, 34);
+  b.Canvas()->Brush()->SetColor(clBlue);
+  b.Canvas()->FillRect(TRect(0, 0, 36, 34));
+  large.Add(&b, nullptr);
+  b.SetSize(9, 8);
+  b.Canvas()->Brush()->SetColor(clLime);
+  b.Canvas()->FillRect(TRect(0, 0, 9, 8));
+  states.Add(&b, nullptr);
+  lv->SetSmallImages(&small);
+  lv->SetLargeImages(&large);
+  Report(3);
+  lv->Columns()->Items(1)->SetImageIndex(0);
+  lv->Items()->Item(1)->SetImageIndex(0);
+  xt::PumpUntilIdle();
+  auto centre = [&](int i) {
+    xt::PumpUntilIdle();
+    const RECT r = Bounds(i, LVIR_ICON);
+    return xt::ReadPixel(lv->Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  };
+  EXPECT_EQ(centre(1), 0x0000FFu);
+  EXPECT_NE(centre(0), 0x0000FFu);  // no image
+  RECT section {};
+  SendMessageA(Header(), HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&section));
+  EXPECT_EQ(xt::ReadPixel(Header(), section.left + 6 + 6, (section.top + section.bottom) / 2), 0x0000FFu);
+  Gallery(lv, "listview", "report-images");
+
+  lv->SetViewStyle(vsSmallIcon);
+  EXPECT_EQ(centre(1), 0x0000FFu);
+  lv->SetViewStyle(vsIcon);
+  EXPECT_EQ(Bounds(1, LVIR_ICON).right - Bounds(1, LVIR_ICON).left, 36);
+  EXPECT_EQ(centre(1), 0xFF0000u);
+
+  lv->SetViewStyle(vsReport);
+  lv->SetStateImages(&states);
+  lv->Items()->Item(2)->SetStateIndex(0);
+  xt::PumpUntilIdle();
+  const RECT row = Bounds(2);
+  EXPECT_EQ(xt::ReadPixel(lv->Handle(), row.left + 4, (row.top + row.bottom) / 2), 0x00FF00u);
+  lv->SetSmallImages(nullptr);
+  lv->SetLargeImages(nullptr);
+  lv->SetStateImages(nullptr);
+}
+
 TEST_F(ListViewTest, SortingKeepsTheItemsInOrderAndTheSelectionWithItsItem) {
   lv->SetViewStyle(vsReport);
   lv->Columns()->Add()->SetCaption("Name");
