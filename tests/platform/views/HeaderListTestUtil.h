@@ -42,4 +42,15 @@ inline void DragAcross(TControl* c, int X1, int Y, int X2) {
   xt::PumpUntilIdle();
 }
 
+// Whether any pixel of the rectangle (client coordinates) is far more blue than red and green: the
+// colour of a hot caption.
+inline bool Bluish(HWND h, const RECT& r) {
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = xt::ReadPixel(h, x, y);
+      if (GetBValue(c) > 0x60 && GetRValue(c) + 0x40 < GetBValue(c) && GetGValue(c) + 0x40 < GetBValue(c)) return true;
+    }
+  return false;
+}
+
 }  // namespace viewtest

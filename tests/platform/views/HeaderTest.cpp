@@ -162,6 +162,26 @@ TEST_F(HeaderTest, OwnerDrawnSectionsAreDrawnByDrawSectionPressedWhileHeld) {
   Gallery(header, "header", "flat");
 }
 
+TEST_F(HeaderTest, HotTrackLightsTheCaptionUnderTheMouseUntilItLeaves) {
+  MoveTo(header, 100, 10);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(Bluish(header->Handle(), ItemRect(1)));
+  header->SetHotTrack(true);
+  xt::PumpUntilIdle();
+  MoveTo(header, 101, 10);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(Bluish(header->Handle(), ItemRect(1)));
+  EXPECT_FALSE(Bluish(header->Handle(), ItemRect(0)));
+  Gallery(header, "header", "hot");
+  MoveTo(header, 20, 10);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(Bluish(header->Handle(), ItemRect(1)));
+  EXPECT_TRUE(Bluish(header->Handle(), ItemRect(0)));
+  MoveTo(form, 200, 250);  // off the header
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(Bluish(header->Handle(), ItemRect(0)));
+}
+
 TEST_F(HeaderTest, BadRequestsAreRefusedAndClearingDuringADragIsHarmless) {
   RECT r { 1, 2, 3, 4 };
   EXPECT_EQ(header->Perform(HDM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&r)), FALSE);

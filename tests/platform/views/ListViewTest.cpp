@@ -170,6 +170,14 @@ TEST_F(ListViewTest, ReportRowsShowSubItemsInTheirColumnsAndScrollByRows) {
   EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "hidden"), 0);
   EXPECT_LE(static_cast<int>(drawn.size()), 2 * (perPage + 1));  // only what shows
 
+  // With HotTrack the caption under the mouse lights up.
+  lv->SetHotTrack(true);
+  const RECT label = Bounds(2, LVIR_LABEL);
+  MoveTo(lv, label.left + 4, label.top + 3);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(Bluish(lv->Handle(), label));
+  EXPECT_FALSE(Bluish(lv->Handle(), Bounds(3, LVIR_LABEL)));
+
   // Pixels: one row and a bit rounds to one row; the bar says where.
   lv->Scroll(0, row + row / 3);
   EXPECT_EQ(lv->TopItem()->Index(), 1);
