@@ -154,6 +154,7 @@ void TListItem::SetImageIndex(int Value) {
 }
 
 void TListItem::SetStateIndex(int Value) {
+  Value = std::clamp(Value, -1, 14);  // what the window's state bits hold
   if (FStateIndex == Value) return;
   FStateIndex = Value;
   TCustomListView* view = ListView();
@@ -774,9 +775,11 @@ void TCustomListView::CNNotify(TMessage& Message) {
       item->FState = n->uNewState & (kSelected | kFocused);
       item->FStateIndex = static_cast<int>((n->uNewState & LVIS_STATEIMAGEMASK) >> 12) - 1;
       auto life = LifeToken();
-      auto itemLife = FItems->IndexOf(item);
+      const int index = FItems->IndexOf(item);
       Change(item, ctState);
-      if (life.expired() || FItems->IndexOf(item) != itemLife) return;
+      // OnChange may have freed the item (or the view): it is looked for again, not touched.
+      if (life.expired() || index < 0 || index >= FItems->Count() || FItems->FItems[static_cast<size_t>(index)].get() != item)
+        return;
       if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
       return;
     }
@@ -853,9 +856,11 @@ void TCustomListView::ReadItems(TReader* Reader) {
       TListItem* item = FItems->Add();
       item->SetCaption(Reader->ReadString());
       item->SetImageIndex(Reader->ReadInteger());
-      item->SetStateIndex(Reader->ReadInteger());
+      const int state = Reader->ReadInteger();
       const int subs = Reader->ReadInteger();
-      if (subs < 0) throw EReadError("Invalid list view item data");
+      // State images are 1 to 15 in the window's state bits.
+      if (subs < 0 || state < -1 || state > 14) throw EReadError("Invalid list view item data");
+      item->SetStateIndex(state);
       for (int k = 0; k < subs; ++k) item->FSubItems->Add(Reader->ReadString());
     }
   } catch (...) {

@@ -107,7 +107,7 @@ class TListItem : public TPersistent {
   TListItems* Owner() const { return FOwner; }
   bool Selected() const { return (FState & 2) != 0; }
   void SetSelected(bool Value);
-  // −1: no state image.
+  // −1: no state image; values are kept within −1..14.
   int StateIndex() const { return FStateIndex; }
   void SetStateIndex(int Value);
   // Any number of texts; the view shows those that have a column.

@@ -1,7 +1,10 @@
 // Registration of the built-in control classes, and the helpers they share.
 
 #include "platform/win32/WmInternal.h"
+#include <algorithm>
+
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/HeaderList.h"
 
 namespace xj::wm {
@@ -57,6 +60,37 @@ TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
   ReleaseDC(hwnd, dc);
   if (tm.tmHeight <= 0) tm.tmHeight = 16;
   return tm;
+}
+
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (code) {
+    case SB_LINEUP:
+      return current - line;
+    case SB_LINEDOWN:
+      return current + line;
+    case SB_PAGEUP:
+      return current - page;
+    case SB_PAGEDOWN:
+      return current + page;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+      return HIWORD(wParam);
+    case SBX_THUMBPOSITION32:
+      return (int)lParam;
+    case SB_TOP:
+      return 0;
+    case SB_BOTTOM:
+      return last;
+  }
+  return current;
+}
+
+bool SortsBefore(const std::string& a, const std::string& b) {
+  std::string fa = a, fb = b;
+  EditText::ApplyCase(fa, LetterCase::Lower);
+  EditText::ApplyCase(fb, LetterCase::Lower);
+  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
+                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
 }
 
 }  // namespace xj::ctl

@@ -3,6 +3,7 @@
 // notices and colour questions they send their parent, and font metrics.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "platform/win32/WinGdi.h"
@@ -58,5 +59,11 @@ void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 HFONT FontOrDefault(HFONT font);
 // Text metrics of `font` on the window's screen.
 TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
+
+// The position a scroll message (WM_VSCROLL, WM_HSCROLL) asks for, from the current one.
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// The order of sorted item texts: case-blind for ASCII letters only; double-byte characters compare by
+// their bytes.
+bool SortsBefore(const std::string& a, const std::string& b);
 
 }  // namespace xj::ctl

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
-#include "platform/win32/ctl/EditText.h"
 
 namespace xj::ctl {
 
@@ -315,15 +314,6 @@ int MeasuredHeight(ListBox& l, int itemId, ULONG_PTR data) {
   return std::clamp((int)mis.itemHeight, 1, 255);
 }
 
-// Case-blind for ASCII letters only; double-byte characters compare by their bytes.
-bool SortsBefore(const std::string& a, const std::string& b) {
-  std::string fa = a, fb = b;
-  EditText::ApplyCase(fa, LetterCase::Lower);
-  EditText::ApplyCase(fb, LetterCase::Lower);
-  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
-                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
-}
-
 LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
   Item it;
   if (HasStrings(l))
@@ -601,30 +591,6 @@ void Wheel(ListBox& l, WPARAM wParam) {
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   int step = std::min((int)lines, RowsFrom(l, l.top));
   SetTop(l, l.top - notches * step);  // away from the user scrolls up
-}
-
-// The position a scroll message asks for, from the current one.
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (code) {
-    case SB_LINEUP:
-      return current - line;
-    case SB_LINEDOWN:
-      return current + line;
-    case SB_PAGEUP:
-      return current - page;
-    case SB_PAGEDOWN:
-      return current + page;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      return HIWORD(wParam);
-    case SBX_THUMBPOSITION32:
-      return (int)lParam;
-    case SB_TOP:
-      return 0;
-    case SB_BOTTOM:
-      return last;
-  }
-  return current;
 }
 
 void VScroll(ListBox& l, WPARAM wParam, LPARAM lParam) {

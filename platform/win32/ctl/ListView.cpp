@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
-#include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/HeaderList.h"
 
 namespace xj::ctl {
@@ -544,14 +543,6 @@ void ToggleCheck(ListView& v, int i) {
 
 // ---- Items and columns ----------------------------------------------------------------------------------
 
-bool SortsBefore(const std::string& a, const std::string& b) {
-  std::string fa = a, fb = b;
-  EditText::ApplyCase(fa, LetterCase::Lower);
-  EditText::ApplyCase(fb, LetterCase::Lower);
-  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
-                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
-}
-
 // Indexes at or after `from` move by `delta` in the selection and the focus.
 void ShiftIndexes(ListView& v, int from, int delta) {
   std::set<int> moved;
@@ -1025,6 +1016,12 @@ void KeyDown(ListView& v, UINT vk) {
   if (Icons(v)) down = IconsPerRow(v);
   if (Report(v)) across = 0;
   int page = std::max(1, CountPerPage(v) - (Report(v) ? 1 : 0));
+  // With no focused item yet, the first arrow lands on the first item.
+  const bool arrow = vk == VK_UP || vk == VK_DOWN || (!Report(v) && (vk == VK_LEFT || vk == VK_RIGHT));
+  if (v.focus < 0 && arrow) {
+    Choose(v, 0, false, false, false);
+    return;
+  }
   int to = c;
   switch (vk) {
     case VK_UP:
@@ -1112,29 +1109,6 @@ void MouseMove(ListView& v, POINT p) {
   RedrawItem(v, v.hot);
   v.hot = hot;
   RedrawItem(v, hot);
-}
-
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (code) {
-    case SB_LINEUP:
-      return current - line;
-    case SB_LINEDOWN:
-      return current + line;
-    case SB_PAGEUP:
-      return current - page;
-    case SB_PAGEDOWN:
-      return current + page;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      return HIWORD(wParam);
-    case SBX_THUMBPOSITION32:
-      return (int)lParam;
-    case SB_TOP:
-      return 0;
-    case SB_BOTTOM:
-      return last;
-  }
-  return current;
 }
 
 void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
