@@ -200,12 +200,14 @@ TEST_F(ListViewTest, ClicksAndKeysSelectAndEveryChangeIsReported) {
   lv->OnSelectItem =
       On<TLVSelectItemEvent>([&](TObject*, TListItem* item, bool on) { selects.push_back({ item->Index(), on }); });
   lv->SetFocus();
+  Press(VK_DOWN);  // nothing focused yet: the first item
+  EXPECT_EQ(lv->ItemIndex(), 0);
   ClickItem(2);
   EXPECT_EQ(lv->ItemIndex(), 2);
   EXPECT_EQ(lv->ItemFocused()->Index(), 2);
   ClickItem(4, xt::ssCtrl);  // one selection at a time without MultiSelect
   EXPECT_EQ(SelectedIndexes(), std::vector<int> { 4 });
-  EXPECT_EQ(selects, (std::vector<std::pair<int, bool>> { { 2, true }, { 2, false }, { 4, true } }));
+  EXPECT_EQ(selects, (std::vector<std::pair<int, bool>> { { 0, true }, { 0, false }, { 2, true }, { 2, false }, { 4, true } }));
   Press(VK_DOWN);
   EXPECT_EQ(SelectedIndexes(), std::vector<int> { 5 });
   Press(VK_END);
