@@ -111,7 +111,9 @@ void THeaderSections::Update(TCollectionItem* Item) {
 // ---- THeaderControl ------------------------------------------------------------------------------------
 
 THeaderControl::THeaderControl(TComponent* AOwner)
-    : TWinControl(AOwner), FSections(std::make_unique<THeaderSections>(this)), FCanvas(std::make_unique<TControlCanvas>()) {
+    : TWinControl(AOwner),
+      FSections(std::make_unique<THeaderSections>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()) {
   FControlStyle = TControlStyle {};
   FCanvas->SetControl(this);
   SetAlign(alTop);

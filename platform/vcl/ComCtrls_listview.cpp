@@ -422,8 +422,8 @@ void TCustomListView::InsertNative(TListItem* Item) {
 void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-  const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
-                     LVS_NOSORTHEADER;
+  const DWORD mask =
+      LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -449,8 +449,9 @@ void TCustomListView::UpdateColumns() {
   LVCOLUMNA probe {};
   int had = 0;
   while (Perform(LVM_GETCOLUMNA, static_cast<WPARAM>(had), reinterpret_cast<LPARAM>(&probe))) ++had;
-  const bool keepOrder = had == count && count > 0 &&
-                         Perform(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order.data()));
+  const bool keepOrder =
+      had == count && count > 0 &&
+      Perform(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order.data()));
   while (had > count) Perform(LVM_DELETECOLUMN, static_cast<WPARAM>(--had), 0);
   for (int i = 0; i < count; ++i) {
     TListColumn* c = FColumns->Items(i);
@@ -567,8 +568,8 @@ void TCustomListView::Notification(TComponent* AComponent, TOperation Operation)
 
 int TCustomListView::SelCount() const {
   if (HandleAllocated()) return static_cast<int>(Send(LVM_GETSELECTEDCOUNT, 0, 0));
-  return static_cast<int>(std::count_if(FItems->FItems.begin(), FItems->FItems.end(),
-                                        [](const auto& i) { return i->Selected(); }));
+  return static_cast<int>(
+      std::count_if(FItems->FItems.begin(), FItems->FItems.end(), [](const auto& i) { return i->Selected(); }));
 }
 
 TListItem* TCustomListView::Selected() const {
@@ -778,7 +779,8 @@ void TCustomListView::CNNotify(TMessage& Message) {
       const int index = FItems->IndexOf(item);
       Change(item, ctState);
       // OnChange may have freed the item (or the view): it is looked for again, not touched.
-      if (life.expired() || index < 0 || index >= FItems->Count() || FItems->FItems[static_cast<size_t>(index)].get() != item)
+      if (life.expired() || index < 0 || index >= FItems->Count() ||
+          FItems->FItems[static_cast<size_t>(index)].get() != item)
         return;
       if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
       return;
@@ -819,7 +821,8 @@ void TCustomListView::Dispatch(TMessage& Message) {
       return;
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      const bool fromHeader = hdr && hdr->hwndFrom && hdr->hwndFrom == reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+      const bool fromHeader =
+          hdr && hdr->hwndFrom && hdr->hwndFrom == reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
       auto life = LifeToken();
       TWinControl::Dispatch(Message);
       if (fromHeader && !life.expired()) HeaderNotify(hdr);
@@ -974,8 +977,7 @@ XJ_PUBLISHED(TListView,
 
 namespace xj::vcl {
 bool RegisterComCtrlsViews() {
-  static const bool registered =
-      (RegisterClasses({ THeaderControl::StaticClass(), TListView::StaticClass() }), true);
+  static const bool registered = (RegisterClasses({ THeaderControl::StaticClass(), TListView::StaticClass() }), true);
   return registered;
 }
 }  // namespace xj::vcl

@@ -44,9 +44,9 @@ struct Header {
   HIMAGELIST images {};
   int hot { -1 };
   Mode mode { Mode::None };
-  int item { -1 };      // the pressed, tracked or dragged item
+  int item { -1 };        // the pressed, tracked or dragged item
   bool inside { false };  // the pointer is still over the pressed item
-  int grabX { 0 };      // where the press was
+  int grabX { 0 };        // where the press was
   int startWidth { 0 };
   int dragX { 0 };
 };
@@ -207,12 +207,8 @@ LRESULT GetOrderArray(const Header& h, WPARAM size, int* out) {
 
 // Refuses anything but a permutation of the items.
 LRESULT SetOrderArray(Header& h, WPARAM size, const int* in) {
-  if (!in || (int)size != Count(h)) return FALSE;
-  std::vector<int> order(in, in + size), sorted = order;
-  std::sort(sorted.begin(), sorted.end());
-  for (int i = 0; i < (int)size; ++i)
-    if (sorted[i] != i) return FALSE;
-  h.order = order;
+  if (!in || (int)size != Count(h) || !IsPermutation(in, size)) return FALSE;
+  h.order.assign(in, in + size);
   Redraw(h);
   return TRUE;
 }
@@ -240,7 +236,7 @@ void DrawFace(Header& h, HDC dc, int item, RECT r, bool pressed) {
   const Section& s = h.items[item];
   if (s.fmt & HDF_OWNERDRAW) {
     UINT id = (UINT)GetWindowLongPtrA(h.hwnd, GWL_ID);
-    DRAWITEMSTRUCT dis { ODT_HEADER, id, (UINT)item, ODA_DRAWENTIRE, pressed ? (UINT)ODS_SELECTED : 0u,
+    DRAWITEMSTRUCT dis { ODT_HEADER, id, (UINT)item, ODA_DRAWENTIRE,     pressed ? (UINT)ODS_SELECTED : 0u,
                          h.hwnd,     dc, r,          (ULONG_PTR)s.lParam };
     int saved = SaveDC(dc);
     if (HWND parent = GetParent(h.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
@@ -502,6 +498,15 @@ LRESULT SendNotice(HWND hwnd, NMHDR& hdr, UINT code) {
   return SendMessageA(parent, WM_NOTIFY, hdr.idFrom, (LPARAM)&hdr);
 }
 
+bool IsPermutation(const int* order, size_t size) {
+  std::vector<bool> seen(size);
+  for (size_t i = 0; i < size; ++i) {
+    if (order[i] < 0 || (size_t)order[i] >= size || seen[(size_t)order[i]]) return false;
+    seen[(size_t)order[i]] = true;
+  }
+  return true;
+}
+
 void DrawCaption(HDC dc, RECT r, const std::string& text, int fmt, HIMAGELIST images, int image) {
   InflateRect(&r, -6, 0);
   if (r.right <= r.left) return;
@@ -513,7 +518,9 @@ void DrawCaption(HDC dc, RECT r, const std::string& text, int fmt, HIMAGELIST im
       r.left += cx + 6;
     }
   }
-  UINT align = (fmt & HDF_JUSTIFYMASK) == HDF_RIGHT ? DT_RIGHT : (fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? DT_CENTER : DT_LEFT;
+  UINT align = (fmt & HDF_JUSTIFYMASK) == HDF_RIGHT    ? DT_RIGHT
+               : (fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? DT_CENTER
+                                                       : DT_LEFT;
   std::string s = text;
   DrawTextA(dc, s.data(), (int)s.size(), &r, align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
 }

@@ -17,6 +17,9 @@ LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // WM_NOTIFY to the parent with `hdr` filled in from the window; the parent's answer.
 LRESULT SendNotice(HWND hwnd, NMHDR& hdr, UINT code);
 
+// Whether `order` holds each of 0 .. size−1 once (a display order of columns or sections).
+bool IsPermutation(const int* order, size_t size);
+
 // A caption in `r` aligned by `fmt` (HDF_LEFT/RIGHT/CENTER), shortened with "..." when it does not fit,
 // after image `image` of `images` when there is one; 6-pixel margins.
 void DrawCaption(HDC dc, RECT r, const std::string& text, int fmt, HIMAGELIST images, int image);

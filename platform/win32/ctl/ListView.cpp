@@ -31,6 +31,7 @@ namespace {
 constexpr UINT kCheckSize = 13;
 constexpr int kHeaderId = 0;
 constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
+constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
 
 struct Item {
   std::string text;
@@ -192,7 +193,8 @@ RECT FirstCell(const ListView& v, int i) {
 
 RECT StateRect(const ListView& v, int i) {
   RECT r = FirstCell(v, i);
-  if (ViewOf(v) == LVS_ICON) return RECT { r.left + 2, r.top + 2, r.left + 2 + StateWidth(v), r.top + 2 + (int)kCheckSize };
+  if (ViewOf(v) == LVS_ICON)
+    return RECT { r.left + 2, r.top + 2, r.left + 2 + StateWidth(v), r.top + 2 + (int)kCheckSize };
   int h = Checks(v) && !v.stateImages ? (int)kCheckSize : (int)ImageSize(v.stateImages).cy;
   int y = r.top + (r.bottom - r.top - h) / 2;
   return RECT { r.left + 1, y, r.left + 1 + StateWidth(v), y + h };
@@ -255,43 +257,6 @@ std::pair<int, int> VisibleRange(const ListView& v) {
   return { std::min(n, firstRow * per), std::min(n, lastRow * per) };
 }
 
-std::string TextOf(ListView& v, int i, int sub);
-int TextWidth(ListView& v, int i);
-
-// The item at a client point and where on it, or −1.
-LVHITTESTINFO HitTest(ListView& v, POINT p) {
-  LVHITTESTINFO info { p, LVHT_NOWHERE, -1, 0 };
-  SIZE c = ClientSize(v);
-  if (p.x < 0 || p.y < HeaderHeight(v) || p.x >= c.cx || p.y >= c.cy) return info;
-  int i = -1;
-  if (Report(v)) {
-    i = v.top + (p.y - HeaderHeight(v)) / RowHeight(v);
-  } else if (List(v)) {
-    int rows = RowsPerColumn(v), row = p.y / RowHeight(v);
-    if (row < rows) i = (v.top + p.x / ListColumnWidth(v)) * rows + row;
-  } else {
-    SIZE cell = IconCell(v);
-    int col = (p.x + v.origin.x) / cell.cx;
-    if (col < IconsPerRow(v)) i = ((p.y + v.origin.y) / cell.cy) * IconsPerRow(v) + col;
-  }
-  if (i < 0 || i >= Count(v)) return info;
-  RECT b = Bounds(v, i);
-  if (!PtInRect(&b, p)) return info;
-  RECT state = StateRect(v, i), icon = IconRect(v, i), label = LabelRect(v, i);
-  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
-  if (Report(v) && !fullRow) label.right = std::min(label.right, label.left + TextWidth(v, i) + 4);
-  if (StateWidth(v) && PtInRect(&state, p))
-    info.flags = LVHT_ONITEMSTATEICON;
-  else if (PtInRect(&icon, p))
-    info.flags = LVHT_ONITEMICON;
-  else if (PtInRect(&label, p) || fullRow)
-    info.flags = LVHT_ONITEMLABEL;
-  else
-    return info;
-  info.iItem = i;
-  return info;
-}
-
 // ---- Texts ------------------------------------------------------------------------------------------
 
 // A callback item asks the parent for its caption and its sub-items alike.
@@ -320,6 +285,43 @@ int TextWidth(ListView& v, int i) {
   SelectObject(dc, old);
   ReleaseDC(v.hwnd, dc);
   return ext.cx;
+}
+
+// The item at a client point and where on it, or −1.
+LVHITTESTINFO HitTest(ListView& v, POINT p) {
+  LVHITTESTINFO info { p, LVHT_NOWHERE, -1, 0 };
+  SIZE c = ClientSize(v);
+  if (p.x < 0 || p.y < HeaderHeight(v) || p.x >= c.cx || p.y >= c.cy) return info;
+  int i = -1;
+  if (Report(v)) {
+    i = v.top + (p.y - HeaderHeight(v)) / RowHeight(v);
+  } else if (List(v)) {
+    int rows = RowsPerColumn(v), row = p.y / RowHeight(v);
+    if (row < rows) i = (v.top + p.x / ListColumnWidth(v)) * rows + row;
+  } else {
+    SIZE cell = IconCell(v);
+    int col = (p.x + v.origin.x) / cell.cx;
+    if (col < IconsPerRow(v)) i = ((p.y + v.origin.y) / cell.cy) * IconsPerRow(v) + col;
+  }
+  if (i < 0 || i >= Count(v)) return info;
+  RECT b = Bounds(v, i);
+  if (!PtInRect(&b, p)) return info;
+  RECT state = StateRect(v, i), icon = IconRect(v, i), label = LabelRect(v, i);
+  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
+  if (Report(v) && !fullRow) {
+    label.right = std::min(label.right, label.left + TextWidth(v, i) + 4);
+    if (v.dead || i >= Count(v)) return info;  // the parent changed the items while lending the text
+  }
+  if (StateWidth(v) && PtInRect(&state, p))
+    info.flags = LVHT_ONITEMSTATEICON;
+  else if (PtInRect(&icon, p))
+    info.flags = LVHT_ONITEMICON;
+  else if (PtInRect(&label, p) || fullRow)
+    info.flags = LVHT_ONITEMLABEL;
+  else
+    return info;
+  info.iItem = i;
+  return info;
 }
 
 // ---- Scroll state and repainting -----------------------------------------------------------------------
@@ -351,7 +353,7 @@ void PlaceHeader(ListView& v) {
   WINDOWPOS wp {};
   HDLAYOUT layout { &r, &wp };
   SendMessageA(v.header, HDM_LAYOUT, 0, (LPARAM)&layout);
-  SetWindowPos(v.header, nullptr, -v.hOffset, 0, std::max((int)c.cx + v.hOffset, TotalWidth(v) + 0), wp.cy,
+  SetWindowPos(v.header, nullptr, -v.hOffset, 0, std::max((int)c.cx + v.hOffset, TotalWidth(v)), wp.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -377,23 +379,34 @@ void SyncBars(ListView& v) {
     SCROLLINFO vs { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0 };
     SCROLLINFO hs = vs;
     if (Report(v)) {
-      if (MaxTop(v) > 0) vs = SCROLLINFO { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, Count(v) - 1,
-                                           (UINT)RowsPerPage(v), v.top, 0 };
+      if (MaxTop(v) > 0)
+        vs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, Count(v) - 1, (UINT)RowsPerPage(v), v.top, 0
+        };
       if (TotalWidth(v) > before.cx)
-        hs = SCROLLINFO { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, TotalWidth(v) - 1, (UINT)before.cx,
-                          v.hOffset, 0 };
+        hs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, TotalWidth(v) - 1, (UINT)before.cx, v.hOffset, 0
+        };
     } else if (List(v)) {
-      if (MaxTop(v) > 0) hs = SCROLLINFO { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, ListColumns(v) - 1,
-                                           (UINT)VisibleListColumns(v), v.top, 0 };
+      if (MaxTop(v) > 0)
+        hs = SCROLLINFO { sizeof(SCROLLINFO),
+                          SIF_RANGE | SIF_PAGE | SIF_POS,
+                          0,
+                          ListColumns(v) - 1,
+                          (UINT)VisibleListColumns(v),
+                          v.top,
+                          0 };
     } else {
       SIZE cell = IconCell(v);
       int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
       if (height > before.cy)
-        vs = SCROLLINFO { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy,
-                          v.origin.y, 0 };
+        vs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy, v.origin.y, 0
+        };
       if (width > before.cx)
-        hs = SCROLLINFO { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, width - 1, (UINT)before.cx,
-                          v.origin.x, 0 };
+        hs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, width - 1, (UINT)before.cx, v.origin.x, 0
+        };
     }
     SetScrollInfo(v.hwnd, SB_VERT, &vs, TRUE);
     SetScrollInfo(v.hwnd, SB_HORZ, &hs, TRUE);
@@ -499,8 +512,7 @@ void DeselectAllBut(ListView& v, int keep) {
   for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
     auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k != keep; });
     if (it == v.selected.end()) return;
-    int k = *it;
-    if (!ChangeState(v, k, 0, LVIS_SELECTED)) continue;
+    ChangeState(v, *it, 0, LVIS_SELECTED);
   }
 }
 
@@ -660,7 +672,8 @@ LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
     // Clearing the selection or the focus touches only the items that have them.
     if (!(it->stateMask & ~(UINT)(LVIS_SELECTED | LVIS_FOCUSED)) && !(it->state & it->stateMask)) {
       if (it->stateMask & LVIS_SELECTED) DeselectAllBut(v, -1);
-      if ((it->stateMask & LVIS_FOCUSED) && !v.dead && Valid(v, (WPARAM)v.focus)) ChangeState(v, v.focus, 0, LVIS_FOCUSED);
+      if ((it->stateMask & LVIS_FOCUSED) && !v.dead && Valid(v, (WPARAM)v.focus))
+        ChangeState(v, v.focus, 0, LVIS_FOCUSED);
       return TRUE;
     }
     for (int i = 0; i < Count(v) && !v.dead; ++i) ChangeState(v, i, it->state, it->stateMask);
@@ -712,13 +725,10 @@ LRESULT InsertColumn(ListView& v, WPARAM at, const LVCOLUMNA* in) {
   v.order.insert(v.order.begin() + pos, index);
   if (v.header) {
     HDITEMA h {};
-    h.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE | HDI_ORDER;
-    h.pszText = const_cast<LPSTR>(c.text.c_str());
-    h.cxy = c.width;
-    h.fmt = (c.fmt & LVCFMT_RIGHT ? HDF_RIGHT : c.fmt & LVCFMT_CENTER ? HDF_CENTER : HDF_LEFT) | HDF_STRING;
-    h.iImage = c.image;
+    h.mask = HDI_ORDER;
     h.iOrder = pos;
     SendMessageA(v.header, HDM_INSERTITEMA, index, (LPARAM)&h);
+    SyncHeaderItem(v, index, kAllHeaderFields);
   }
   ContentChanged(v);
   return index;
@@ -750,7 +760,7 @@ LRESULT GetColumn(const ListView& v, WPARAM at, LVCOLUMNA* out) {
 LRESULT SetColumn(ListView& v, WPARAM at, const LVCOLUMNA* in) {
   if (at >= v.columns.size() || !in) return FALSE;
   ApplyColumn(v.columns[at], *in);
-  SyncHeaderItem(v, (int)at, HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE);
+  SyncHeaderItem(v, (int)at, kAllHeaderFields);
   ContentChanged(v);
   return TRUE;
 }
@@ -770,12 +780,8 @@ LRESULT SetColumnWidth(ListView& v, WPARAM at, LPARAM width) {
 }
 
 LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
-  if (!in || size != v.order.size()) return FALSE;
-  std::vector<int> order(in, in + size), sorted = order;
-  std::sort(sorted.begin(), sorted.end());
-  for (int i = 0; i < (int)size; ++i)
-    if (sorted[i] != i) return FALSE;
-  v.order = order;
+  if (!in || size != v.order.size() || !IsPermutation(in, size)) return FALSE;
+  v.order.assign(in, in + size);
   if (v.header) SendMessageA(v.header, HDM_SETORDERARRAY, size, (LPARAM)in);
   Redraw(v);
   return TRUE;
@@ -831,9 +837,8 @@ void RebuildHeader(ListView& v) {
       SendMessageA(h, HDM_SETIMAGELIST, 0, (LPARAM)v.small);
       for (int c = 0; c < (int)v.columns.size(); ++c) {
         HDITEMA it {};
-        it.mask = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
         SendMessageA(h, HDM_INSERTITEMA, c, (LPARAM)&it);
-        SyncHeaderItem(v, c, HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE);
+        SyncHeaderItem(v, c, kAllHeaderFields);
       }
       if (!v.order.empty()) SendMessageA(h, HDM_SETORDERARRAY, v.order.size(), (LPARAM)v.order.data());
     }
@@ -875,7 +880,9 @@ LRESULT HeaderNotice(ListView& v, NMHEADERA* n) {
 // ---- Painting ----------------------------------------------------------------------------------------
 
 COLORREF Background(const ListView& v) { return v.bk == CLR_INVALID ? GetSysColor(COLOR_WINDOW) : v.bk; }
-COLORREF Foreground(const ListView& v) { return v.textColor == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : v.textColor; }
+COLORREF Foreground(const ListView& v) {
+  return v.textColor == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : v.textColor;
+}
 
 void FillColour(HDC dc, const RECT& r, COLORREF c) {
   HBRUSH b = CreateSolidBrush(c);
@@ -905,7 +912,9 @@ void DrawItem(ListView& v, HDC dc, int i) {
   if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) {
     UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
     UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
-    DRAWITEMSTRUCT dis { ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam };
+    DRAWITEMSTRUCT dis {
+      ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
+    };
     int saved = SaveDC(dc);
     if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
     RestoreDC(dc, saved);
@@ -914,7 +923,9 @@ void DrawItem(ListView& v, HDC dc, int i) {
   const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
   const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
   RECT label = LabelRect(v, i);
-  if (selected && fullRow) FillColour(dc, RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom }, GetSysColor(COLOR_HIGHLIGHT));
+  if (selected && fullRow)
+    FillColour(dc, RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom },
+               GetSysColor(COLOR_HIGHLIGHT));
   // The state image or check box.
   if (StateWidth(v)) {
     RECT s = StateRect(v, i);
@@ -951,7 +962,8 @@ void DrawItem(ListView& v, HDC dc, int i) {
   RECT t = textRect;
   InflateRect(&t, -2, 0);
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
-  DrawTextA(dc, caption.data(), (int)caption.size(), &t, align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  DrawTextA(dc, caption.data(), (int)caption.size(), &t,
+            align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   if (Report(v)) {
     int x = bounds.left;
     for (int c : v.order) {
@@ -959,6 +971,7 @@ void DrawItem(ListView& v, HDC dc, int i) {
       x = cell.right;
       if (c == 0) continue;
       std::string s = TextOf(v, i, c);
+      if (v.dead || !Valid(v, (WPARAM)i)) return;
       SetTextColor(dc, selected && fullRow ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
       RECT ct = cell;
       InflateRect(&ct, -6, 0);
@@ -1157,7 +1170,10 @@ void TakeFont(ListView& v, HFONT font) {
 }
 
 LRESULT SetImageList(ListView& v, WPARAM which, HIMAGELIST list) {
-  HIMAGELIST* slot = which == LVSIL_NORMAL ? &v.large : which == LVSIL_SMALL ? &v.small : which == LVSIL_STATE ? &v.stateImages : nullptr;
+  HIMAGELIST* slot = which == LVSIL_NORMAL  ? &v.large
+                     : which == LVSIL_SMALL ? &v.small
+                     : which == LVSIL_STATE ? &v.stateImages
+                                            : nullptr;
   if (!slot) return 0;
   HIMAGELIST old = *slot;
   *slot = list;

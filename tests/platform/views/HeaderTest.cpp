@@ -44,7 +44,8 @@ class HeaderTest : public StockTest {
       s->SetText(text);
       s->SetWidth(width);
     }
-    header->OnSectionClick = On<TSectionNotifyEvent>([this](THeaderControl*, THeaderSection* s) { clicks.push_back(s->Index()); });
+    header->OnSectionClick =
+        On<TSectionNotifyEvent>([this](THeaderControl*, THeaderSection* s) { clicks.push_back(s->Index()); });
     form->Show();
     xt::PumpUntilIdle();
   }
@@ -96,7 +97,9 @@ TEST_F(HeaderTest, DraggingADividerResizesWithinTheLimitsAndClicksNothing) {
   size->SetMaxWidth(90);
   std::vector<std::pair<int, TSectionTrackState>> track;
   int resized = 0;
-  header->OnSectionTrack = On<TSectionTrackEvent>([&](THeaderControl*, THeaderSection*, int w, TSectionTrackState s) { track.push_back({ w, s }); });
+  header->OnSectionTrack = On<TSectionTrackEvent>([&](THeaderControl*, THeaderSection*, int w, TSectionTrackState s) {
+    track.push_back({ w, s });
+  });
   header->OnSectionResize = On<TSectionNotifyEvent>([&](THeaderControl*, THeaderSection*) { ++resized; });
 
   DragAcross(header, 130, 10, 200);  // 70 pixels wider, stopped at 90
@@ -130,18 +133,20 @@ TEST_F(HeaderTest, DragReorderMovesASectionInTheDisplayOrderOnly) {
   EXPECT_EQ(ItemRect(1).left, 0);
 
   bool allow = false;
-  header->OnSectionDrag = On<TSectionDragEvent>([&](TObject*, THeaderSection*, THeaderSection*, bool& a) { a = allow; });
+  header->OnSectionDrag =
+      On<TSectionDragEvent>([&](TObject*, THeaderSection*, THeaderSection*, bool& a) { a = allow; });
   DragAcross(header, 130, 10, 10);
   EXPECT_EQ(Order(), (std::vector<int> { 1, 2, 0 }));
 }
 
 TEST_F(HeaderTest, OwnerDrawnSectionsAreDrawnByDrawSectionPressedWhileHeld) {
   std::vector<std::pair<int, bool>> drawn;
-  header->OnDrawSection = On<TDrawSectionEvent>([&](THeaderControl* h, THeaderSection* s, const TRect& r, bool pressed) {
-    drawn.push_back({ s->Index(), pressed });
-    h->Canvas()->Brush()->SetColor(pressed ? clRed : clLime);
-    h->Canvas()->FillRect(r);
-  });
+  header->OnDrawSection =
+      On<TDrawSectionEvent>([&](THeaderControl* h, THeaderSection* s, const TRect& r, bool pressed) {
+        drawn.push_back({ s->Index(), pressed });
+        h->Canvas()->Brush()->SetColor(pressed ? clRed : clLime);
+        h->Canvas()->FillRect(r);
+      });
   header->Sections()->Items(1)->SetStyle(hsOwnerDraw);
   xt::PumpUntilIdle();
   ASSERT_FALSE(drawn.empty());

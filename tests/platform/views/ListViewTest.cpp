@@ -23,7 +23,8 @@ class ListViewTest : public StockTest {
     lv->SetBorderStyle(bsNone);  // client = window, so client coordinates are the control's
     lv->SetBounds(10, 10, 300, 200);
   }
-  void Report(int items, std::initializer_list<std::pair<const char*, int>> columns = { { "Name", 100 }, { "Size", 60 } }) {
+  void Report(int items,
+              std::initializer_list<std::pair<const char*, int>> columns = { { "Name", 100 }, { "Size", 60 } }) {
     lv->SetViewStyle(vsReport);
     for (const auto& [caption, width] : columns) {
       TListColumn* c = lv->Columns()->Add();
@@ -197,8 +198,9 @@ TEST_F(ListViewTest, ReportRowsShowSubItemsInTheirColumnsAndScrollByRows) {
 TEST_F(ListViewTest, ClicksAndKeysSelectAndEveryChangeIsReported) {
   Report(10);
   std::vector<std::pair<int, bool>> selects;
-  lv->OnSelectItem =
-      On<TLVSelectItemEvent>([&](TObject*, TListItem* item, bool on) { selects.push_back({ item->Index(), on }); });
+  lv->OnSelectItem = On<TLVSelectItemEvent>([&](TObject*, TListItem* item, bool on) {
+    selects.push_back({ item->Index(), on });
+  });
   lv->SetFocus();
   Press(VK_DOWN);  // nothing focused yet: the first item
   EXPECT_EQ(lv->ItemIndex(), 0);
@@ -207,7 +209,8 @@ TEST_F(ListViewTest, ClicksAndKeysSelectAndEveryChangeIsReported) {
   EXPECT_EQ(lv->ItemFocused()->Index(), 2);
   ClickItem(4, xt::ssCtrl);  // one selection at a time without MultiSelect
   EXPECT_EQ(SelectedIndexes(), std::vector<int> { 4 });
-  EXPECT_EQ(selects, (std::vector<std::pair<int, bool>> { { 0, true }, { 0, false }, { 2, true }, { 2, false }, { 4, true } }));
+  EXPECT_EQ(selects,
+            (std::vector<std::pair<int, bool>> { { 0, true }, { 0, false }, { 2, true }, { 2, false }, { 4, true } }));
   Press(VK_DOWN);
   EXPECT_EQ(SelectedIndexes(), std::vector<int> { 5 });
   Press(VK_END);
@@ -442,7 +445,7 @@ TEST_F(ListViewTest, SortingKeepsTheItemsInOrderAndTheSelectionWithItsItem) {
   EXPECT_EQ(captions(), (std::vector<std::string> { "banana", "cherry", "fig", "pear", "zucchini" }));
   Repaint();
   EXPECT_EQ(Drawn(), captions());  // the window's rows follow
-  lv->Items()->BeginUpdate();  // sorted once, at the end
+  lv->Items()->BeginUpdate();      // sorted once, at the end
   lv->Items()->Add()->SetCaption("apricot");
   lv->Items()->Item(0)->SetCaption("yam");
   lv->Items()->EndUpdate();
@@ -618,8 +621,9 @@ end
   EXPECT_EQ(WriteComponentResource(g), written);
   EXPECT_EQ(g->ListView1->Items()->Item(1)->SubItems()->Strings(1), "extra");
 
-  EXPECT_THROW(ReadComponentResource(new TViewsForm(f), "object ViewsForm: TViewsForm\n  object ListView1: TListView\n"
-                                                        "    ItemData = (\n      'x'\n      0\n      0\n      -4)\n  end\nend\n"),
+  EXPECT_THROW(ReadComponentResource(new TViewsForm(f),
+                                     "object ViewsForm: TViewsForm\n  object ListView1: TListView\n"
+                                     "    ItemData = (\n      'x'\n      0\n      0\n      -4)\n  end\nend\n"),
                EReadError);
 }
 
