@@ -1,8 +1,8 @@
 // Registration of the built-in control classes, and the helpers they share.
 
-#include "platform/win32/WmInternal.h"
 #include <algorithm>
 
+#include "platform/win32/WmInternal.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/HeaderList.h"
