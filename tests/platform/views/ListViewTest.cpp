@@ -187,7 +187,7 @@ TEST_F(ListViewTest, ReportRowsShowSubItemsInTheirColumnsAndScrollByRows) {
   EXPECT_EQ(lv->TopItem()->Index(), 1);
   lv->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
   EXPECT_EQ(lv->TopItem()->Index(), 40 - perPage);  // no further than the last page
-  EXPECT_EQ(Bounds(39).bottom <= 200, true);
+  EXPECT_LE(Bounds(39).bottom, 200);
   lv->Columns()->Items(1)->SetWidth(400);
   EXPECT_EQ(Range(SB_HORZ), (std::pair { 0, 499 }));
   lv->Scroll(35, 0);
