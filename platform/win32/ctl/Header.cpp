@@ -130,7 +130,7 @@ void WidthChanged(Header& h, int item) {
 
 void Apply(Section& s, const HDITEMA& it) {
   if (it.mask & HDI_TEXT) s.text = it.pszText ? it.pszText : "";
-  if (it.mask & HDI_WIDTH) s.width = std::max(0, it.cxy);
+  if (it.mask & HDI_WIDTH) s.width = std::clamp(it.cxy, 0, kMaxSectionWidth);
   if (it.mask & HDI_FORMAT) s.fmt = it.fmt;
   if (it.mask & HDI_LPARAM) s.lParam = it.lParam;
   if (it.mask & HDI_IMAGE) s.image = it.iImage;
@@ -336,7 +336,7 @@ void MouseMove(Header& h, POINT p) {
     return;
   }
   if (h.mode == Mode::Tracking) {
-    int width = std::max(0, h.startWidth + p.x - h.grabX);
+    int width = std::clamp(h.startWidth + p.x - h.grabX, 0, kMaxSectionWidth);
     if (width == h.items[h.item].width) return;
     h.items[h.item].width = width;
     HDITEMA it {};

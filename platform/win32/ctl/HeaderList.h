@@ -11,6 +11,10 @@
 
 namespace xj::ctl {
 
+// The widest a section or column may be: wider than any screen, and small enough that the widths of
+// many add up without overflow.
+constexpr int kMaxSectionWidth = 1 << 20;
+
 LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

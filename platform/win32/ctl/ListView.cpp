@@ -708,7 +708,7 @@ void SyncHeaderItem(ListView& v, int c, UINT mask) {
 
 void ApplyColumn(Column& c, const LVCOLUMNA& in) {
   if (in.mask & LVCF_TEXT) c.text = in.pszText ? in.pszText : "";
-  if (in.mask & LVCF_WIDTH) c.width = std::max(0, in.cx);
+  if (in.mask & LVCF_WIDTH) c.width = std::clamp(in.cx, 0, kMaxSectionWidth);
   if (in.mask & LVCF_FMT) c.fmt = in.fmt;
   if (in.mask & LVCF_IMAGE) c.image = in.iImage;
 }
@@ -768,12 +768,12 @@ LRESULT SetColumn(ListView& v, WPARAM at, const LVCOLUMNA* in) {
 LRESULT SetColumnWidth(ListView& v, WPARAM at, LPARAM width) {
   if (List(v)) {
     if ((int)width <= 0) return FALSE;
-    v.listColumnWidth = (int)width;
+    v.listColumnWidth = std::min((int)width, kMaxSectionWidth);
     ContentChanged(v);
     return TRUE;
   }
   if (at >= v.columns.size()) return FALSE;
-  v.columns[at].width = std::max(0, (int)width);
+  v.columns[at].width = std::clamp((int)width, 0, kMaxSectionWidth);
   SyncHeaderItem(v, (int)at, HDI_WIDTH);
   ContentChanged(v);
   return TRUE;
@@ -853,7 +853,7 @@ LRESULT HeaderNotice(ListView& v, NMHEADERA* n) {
   switch (n->hdr.code) {
     case HDN_ITEMCHANGEDA:
       if (n->pitem && (n->pitem->mask & HDI_WIDTH) && v.columns[c].width != n->pitem->cxy) {
-        v.columns[c].width = std::max(0, n->pitem->cxy);
+        v.columns[c].width = std::clamp(n->pitem->cxy, 0, kMaxSectionWidth);
         ContentChanged(v);
       }
       return 0;

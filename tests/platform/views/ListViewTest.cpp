@@ -4,6 +4,7 @@
 // window keeping the items, and bad input (indexes, deleting inside events, clearing mid-drag).
 
 #include <algorithm>
+#include <climits>
 #include <set>
 
 #include "platform/vcl/ComCtrls.h"
@@ -509,6 +510,14 @@ TEST_F(ListViewTest, BadInputIsRefusedOrHarmless) {
   far.pszText = const_cast<LPSTR>("x");
   EXPECT_EQ(lv->Perform(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&far)), FALSE);
   EXPECT_EQ(lv->GetItemAt(-5, 300), nullptr);
+  // Columns wider than any screen add up without overflowing.
+  for (int c = 0; c < 2; ++c) lv->Perform(LVM_SETCOLUMNWIDTH, c, INT_MAX);
+  EXPECT_EQ(lv->Perform(LVM_GETCOLUMNWIDTH, 1, 0), 1 << 20);
+  EXPECT_EQ(Range(SB_HORZ).second, (2 << 20) - 1);
+  lv->Perform(WM_HSCROLL, SB_BOTTOM, 0);
+  xt::PumpUntilIdle();
+  lv->Columns()->Items(0)->SetWidth(100);
+  lv->Columns()->Items(1)->SetWidth(60);
   lv->Items()->Item(0)->SetSelected(true);
 
   // The item selected by a click deletes itself (and the one before it) from OnSelectItem.
