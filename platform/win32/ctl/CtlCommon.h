@@ -32,6 +32,18 @@ class StateMap {
     auto it = FStates.find(hwnd);
     return it == FStates.end() ? nullptr : it->second;
   }
+  // A class procedure's whole body: the state is made at WM_NCCREATE, and every later message goes to
+  // `handle` with the state held for the call.
+  template <class F>
+  LRESULT Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, F handle) {
+    if (msg == WM_NCCREATE) {
+      Create(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    std::shared_ptr<T> s = Find(hwnd);
+    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return handle(*s, msg, wParam, lParam);
+  }
   void Retire(HWND hwnd) {
     auto it = FStates.find(hwnd);
     if (it == FStates.end()) return;

@@ -526,13 +526,7 @@ void DrawCaption(HDC dc, RECT r, const std::string& text, int fmt, HIMAGELIST im
 }
 
 LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    Headers().Create(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  std::shared_ptr<Header> h = Headers().Find(hwnd);
-  if (!h) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(*h, msg, wParam, lParam);
+  return Headers().Route(hwnd, msg, wParam, lParam, Handle);
 }
 
 }  // namespace xj::ctl

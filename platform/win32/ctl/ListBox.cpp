@@ -835,13 +835,7 @@ LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    Lists().Create(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  std::shared_ptr<ListBox> l = Lists().Find(hwnd);
-  if (!l) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(*l, msg, wParam, lParam);
+  return Lists().Route(hwnd, msg, wParam, lParam, Handle);
 }
 
 }  // namespace xj::ctl

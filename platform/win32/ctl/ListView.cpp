@@ -1388,13 +1388,7 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    Views().Create(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  std::shared_ptr<ListView> v = Views().Find(hwnd);
-  if (!v) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(*v, msg, wParam, lParam);
+  return Views().Route(hwnd, msg, wParam, lParam, Handle);
 }
 
 }  // namespace xj::ctl
