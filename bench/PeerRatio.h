@@ -3,8 +3,9 @@
 //   - PeerRatio(ours, peer): both measured here, one after the other (medians of five rounds of about
 //     20 ms each), for peers that are a plain callable;
 //   - RecordPeer / ReportAgainstPeer: a peer that is a benchmark of its own records its time per
-//     iteration under a name, and a benchmark registered after it reports against it.
-// Times are the thread's CPU time, so that a busy machine does not tilt the ratio.
+//     iteration (or per unit of work) under a name, and a benchmark registered after it reports against it.
+// Times are the thread's CPU time, so that a busy machine does not tilt the ratio; work done by another
+// process is timed on the wall clock.
 
 #include <benchmark/benchmark.h>
 
@@ -44,30 +45,51 @@ double PeerRatio(F ours, G peer) {
   return PerCall(ours) / PerCall(peer);
 }
 
+inline double WallSeconds() {
+  timespec t {};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// What a loop is timed by: the thread's CPU time, or the wall clock for work done outside the thread
+// (another process).
+enum class TimeBase { ThreadCpu, Wall };
+
 // Started just before a benchmark's loop, read just after it.
 class LoopTimer {
  public:
-  explicit LoopTimer(const benchmark::State& state) : FState(state) {}
+  explicit LoopTimer(const benchmark::State& state, TimeBase base = TimeBase::ThreadCpu)
+      : FState(state), FBase(base), FStart(Now()) {}
   double NsPerIteration() const {
-    const double spent = (CpuSeconds() - FStart) * 1e9;
+    const double spent = (Now() - FStart) * 1e9;
     return FState.iterations() ? spent / double(FState.iterations()) : 0.0;
   }
 
  private:
+  double Now() const { return FBase == TimeBase::Wall ? WallSeconds() : CpuSeconds(); }
   const benchmark::State& FState;
-  double FStart { CpuSeconds() };
+  TimeBase FBase;
+  double FStart;
 };
 
+// Nanoseconds per unit of the figures recorded so far in this run, by name.
 inline std::map<std::string, double>& PeerTimes() {
   static std::map<std::string, double> times;
   return times;
 }
 
-inline void RecordPeer(const std::string& name, const LoopTimer& t) { PeerTimes()[name] = t.NsPerIteration(); }
+// A loop's time per unit (per iteration unless the iteration does several units of work).
+inline void RecordPeer(const std::string& name, const LoopTimer& t, double unitsPerIteration = 1) {
+  PeerTimes()[name] = t.NsPerIteration() / unitsPerIteration;
+}
 
-inline void ReportAgainstPeer(benchmark::State& state, const std::string& name, const LoopTimer& t) {
+// The ratio of this loop's time per unit to the peer's, as the counter `counter` (default x_<peer>), if the
+// peer ran earlier in this run.
+inline void ReportAgainstPeer(benchmark::State& state, const std::string& name, const LoopTimer& t,
+                              double unitsPerIteration = 1, const std::string& counter = {}) {
   auto it = PeerTimes().find(name);
-  if (it != PeerTimes().end() && it->second > 0) state.counters["x_" + name] = t.NsPerIteration() / it->second;
+  if (it != PeerTimes().end() && it->second > 0)
+    state.counters[counter.empty() ? "x_" + name : counter] = t.NsPerIteration() / unitsPerIteration / it->second;
 }
 
 }  // namespace xj::bench

@@ -8,14 +8,13 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <time.h>
 
 #include <cstring>
-#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "bench/PeerRatio.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinGdi_user.h"
@@ -30,35 +29,16 @@ constexpr int kWidth = 400, kHeight = 300;
 
 int Glyphs(const char* s) { return int(xj::GbkToUtf32(s).size()); }
 
-// Nanoseconds per unit of the figures measured so far in this run, by name.
-std::map<std::string, double>& Figures() {
-  static std::map<std::string, double> f;
-  return f;
+// The time per unit of a loop, recorded under `name` for later figures, with the ratio to `peer` if that
+// ran earlier.
+void Report(benchmark::State& state, const xj::bench::LoopTimer& timer, int64_t unitsPerIteration,
+            const std::string& name, const std::string& peer, const std::string& ratioName) {
+  const double units = double(unitsPerIteration);
+  state.counters["ns_per_unit"] = timer.NsPerIteration() / units;
+  if (!name.empty()) xj::bench::RecordPeer(name, timer, units);
+  if (!peer.empty()) xj::bench::ReportAgainstPeer(state, peer, timer, units, ratioName);
+  state.SetItemsProcessed(state.iterations() * unitsPerIteration);
 }
-
-class Clock {
- public:
-  Clock() : start_(Now()) {}
-  // Records the time per unit under name and reports it, with the ratio to `peer` if that ran.
-  void Report(benchmark::State& state, int64_t unitsPerIteration, const std::string& name, const std::string& peer,
-              const char* ratioName) {
-    double ns = Now() - start_;
-    double per = ns / double(state.iterations() * unitsPerIteration);
-    if (!name.empty()) Figures()[name] = per;
-    state.counters["ns_per_unit"] = per;
-    if (auto it = Figures().find(peer); !peer.empty() && it != Figures().end())
-      state.counters[ratioName] = per / it->second;
-    state.SetItemsProcessed(state.iterations() * unitsPerIteration);
-  }
-
- private:
-  static double Now() {
-    timespec ts {};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return double(ts.tv_sec) * 1e9 + double(ts.tv_nsec);
-  }
-  double start_;
-};
 
 struct TextTarget {
   HDC screen { CreateDCA("DISPLAY", nullptr, nullptr, nullptr) };
@@ -178,24 +158,24 @@ void BM_PeerFreeTypeCached(benchmark::State& state) {
   Peer peer("AR PL UMing CN", em);
   std::u32string text = xj::GbkToUtf32(kParagraph);
   std::vector<uint32_t> pixels(size_t(kWidth) * kHeight, 0xFFFFFF);
-  Clock clock;
+  xj::bench::LoopTimer timer(state);
   for (auto _ : state) {
     peer.Draw(text, pixels.data(), kWidth, kHeight, 0);
     benchmark::DoNotOptimize(pixels.data());
   }
-  clock.Report(state, int64_t(text.size()), "peer", "", "");
+  Report(state, timer, int64_t(text.size()), "peer", "", "");
 }
 BENCHMARK(BM_PeerFreeTypeCached);
 
 void DrawParagraph(benchmark::State& state, const char* face, LONG height, const char* name) {
   TextTarget t(face, height);
-  Clock clock;
+  xj::bench::LoopTimer timer(state);
   for (auto _ : state) {
     RECT r { 0, 0, kWidth, kHeight };
     DrawTextA(t.dc, kParagraph, -1, &r, DT_WORDBREAK);
   }
   // Only the CJK face's figure has a peer: the peer draws with that face.
-  clock.Report(state, Glyphs(kParagraph), name, *name ? "peer" : "", "x_peer");
+  Report(state, timer, Glyphs(kParagraph), name, *name ? "peer" : "", "x_peer");
 }
 
 void BM_DrawTextGbkSimSun(benchmark::State& state) { DrawParagraph(state, "宋体", 12, "simsun"); }
@@ -211,13 +191,13 @@ void BM_DrawTextWordBreak(benchmark::State& state) {
   std::string line;
   const char* chars = "线输误录音设备连接错误状态";
   for (int i = 0; i < int(state.range(0)); ++i) line.append(chars + 2 * (i % 13), 2);
-  Clock clock;
+  xj::bench::LoopTimer timer(state);
   for (auto _ : state) {
     RECT r { 0, 0, kWidth, kHeight };
     DrawTextA(t.dc, line.data(), int(line.size()), &r, DT_WORDBREAK);
   }
   std::string name = "wrap" + std::to_string(state.range(0));
-  clock.Report(state, state.range(0), name, state.range(0) == 25 ? "" : "wrap25", "x_n25");
+  Report(state, timer, state.range(0), name, state.range(0) == 25 ? "" : "wrap25", "x_n25");
 }
 BENCHMARK(BM_DrawTextWordBreak)->Arg(25)->Arg(800);
 

@@ -10,14 +10,13 @@
 #include FT_FREETYPE_H
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 
+#include "bench/PeerRatio.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win32/GdiInternal.h"
@@ -72,17 +71,6 @@ int FirstPaint() {
   return LabelDrawn() ? 0 : 1;
 }
 
-double Now() {
-  timespec ts {};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return double(ts.tv_sec) * 1e9 + double(ts.tv_nsec);
-}
-
-std::map<std::string, double>& Figures() {
-  static std::map<std::string, double> f;
-  return f;
-}
-
 // Runs this program again as the probe; returns its peak memory in kB, or -1 if it failed.
 long RunProbe(const char* mode) {
   pid_t pid = fork();
@@ -99,7 +87,8 @@ long RunProbe(const char* mode) {
 }
 
 void Startup(benchmark::State& state, const char* mode, const char* peer) {
-  double start = Now();
+  // The work happens in the probe process: wall time.
+  xj::bench::LoopTimer timer(state, xj::bench::TimeBase::Wall);
   long rss = 0;
   for (auto _ : state) {
     rss = RunProbe(mode);
@@ -108,12 +97,10 @@ void Startup(benchmark::State& state, const char* mode, const char* peer) {
       return;
     }
   }
-  double per = (Now() - start) / double(state.iterations());
-  Figures()[mode] = per;
-  state.counters["ms"] = per / 1e6;
+  xj::bench::RecordPeer(mode, timer);
+  state.counters["ms"] = timer.NsPerIteration() / 1e6;
   state.counters["max_rss_kb"] = double(rss);
-  if (auto it = Figures().find(peer ? peer : ""); peer && it != Figures().end())
-    state.counters["x_floor"] = per / it->second;
+  if (peer) xj::bench::ReportAgainstPeer(state, peer, timer, 1, "x_floor");
 }
 
 void BM_StartupFontFloor(benchmark::State& state) { Startup(state, "font", nullptr); }

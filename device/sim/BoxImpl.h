@@ -132,6 +132,9 @@ struct Box::Impl {
   template <class Body>
   int32_t Call(uint32_t ordinal, Op op, int line, bool argsValid, std::initializer_list<int32_t> args,
                std::string_view text, Body&& body);
+  // Validation, then faults, then the body.
+  template <class Body>
+  int32_t Perform(Op op, int line, bool argsValid, Body& body, std::string* written);
 
   const Environment env;
   std::mutex FMutex;
@@ -159,40 +162,40 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
                         std::string_view text, Body&& body) {
   std::lock_guard lock(FMutex);
   CatchUp();
-  // The record exists only while logging is on; the bodies add the text they wrote to it.
-  std::optional<CallRecord> rec;
-  if (callLogging) {
-    rec.emplace();
-    rec->timeMs = now;
-    rec->ordinal = ordinal;
-    rec->argCount = static_cast<int>(args.size());
-    int k = 0;
-    for (int32_t a : args) rec->args[k++] = a;
-    rec->text = text;
-    rec->open = s->open;
-  }
-  std::string* written = rec ? &rec->text : nullptr;
-  int32_t result = -1;
-  bool valid = argsValid && s->open && (!IsLineOp(op) || ValidLine(line));
-  if (valid) {
-    Fault& f = IsLineOp(op) ? s->lines[line].faults[static_cast<int>(op)] : s->boxFaults[static_cast<int>(op)];
-    int32_t value = 0;
-    FaultKind kind = f.Empty() ? FaultKind::None : TakeFault(f, &value);
-    // An injected -1 is a failure: the operation does nothing, so nothing is consumed or lost.
-    if (kind == FaultKind::None)
-      result = body(written);
-    else if (kind == FaultKind::Value && value != -1) {
-      body(written);
-      result = value;
-    }
-  }
-  if (rec) {
-    rec->result = result;
-    Keep(std::move(*rec));
-  } else {
+  if (!callLogging) {
+    // The poll's path: no record at all (even an empty one costs more than the call).
     ++s->logSeq;
+    return Perform(op, line, argsValid, body, nullptr);
   }
+  CallRecord rec;
+  rec.timeMs = now;
+  rec.ordinal = ordinal;
+  rec.argCount = static_cast<int>(args.size());
+  int k = 0;
+  for (int32_t a : args) rec.args[k++] = a;
+  rec.text = text;
+  rec.open = s->open;
+  // The bodies add the text they wrote to the record.
+  const int32_t result = Perform(op, line, argsValid, body, &rec.text);
+  rec.result = result;
+  Keep(std::move(rec));
   return result;
+}
+
+template <class Body>
+int32_t Box::Impl::Perform(Op op, int line, bool argsValid, Body& body, std::string* written) {
+  if (!argsValid || !s->open || (IsLineOp(op) && !ValidLine(line))) return -1;
+  Fault& f = IsLineOp(op) ? s->lines[line].faults[static_cast<int>(op)] : s->boxFaults[static_cast<int>(op)];
+  if (f.Empty()) return body(written);
+  int32_t value = 0;
+  const FaultKind kind = TakeFault(f, &value);
+  // An injected -1 is a failure: the operation does nothing, so nothing is consumed or lost.
+  if (kind == FaultKind::None) return body(written);
+  if (kind == FaultKind::Value && value != -1) {
+    body(written);
+    return value;
+  }
+  return -1;
 }
 
 }  // namespace kaldo

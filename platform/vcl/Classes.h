@@ -112,6 +112,20 @@ class TStrings : public TPersistent {
   AnsiString Text() const { return GetTextStr(); }
   // Splits at CR LF, LF or CR; a final line break adds no empty line.
   void SetText(const AnsiString& Value) { SetTextStr(Value); }
+  // The lines joined by commas; an empty line, or one holding a blank, a comma or a quote, is quoted
+  // with its quotes doubled.
+  AnsiString CommaText() const;
+  // Splits at commas and at blanks outside quotes; a comma at the very end adds an empty line.
+  void SetCommaText(const AnsiString& Value);
+  // Lines of the form "name=value": the name is what precedes the first '=' ("" without one), the value
+  // what follows it. Names compare as the list compares its strings.
+  AnsiString Names(int Index) const;
+  AnsiString ValueFromIndex(int Index) const;
+  int IndexOfName(const AnsiString& Name) const;
+  // The value of the first line named Name, "" when there is none.
+  AnsiString Values(const AnsiString& Name) const;
+  // Replaces that line's value or adds "Name=Value"; an empty value deletes the line.
+  void SetValues(const AnsiString& Name, const AnsiString& Value);
 
   virtual int Add(const AnsiString& S);
   virtual int AddObject(const AnsiString& S, TObject* AObject);
@@ -154,6 +168,7 @@ class TStrings : public TPersistent {
  private:
   void ReadData(TReader* Reader);
   void WriteData(TWriter* Writer);
+  void AddCommaItems(const AnsiString& Value);
 
   int FUpdateCount { 0 };
 };

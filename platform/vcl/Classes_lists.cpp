@@ -250,6 +250,111 @@ void TStrings::SetTextStr(const AnsiString& Value) {
 
 int TStrings::CompareStrings(const AnsiString& S1, const AnsiString& S2) const { return AnsiCompareText(S1, S2); }
 
+AnsiString TStrings::CommaText() const {
+  AnsiString result;
+  for (int i = 0; i < GetCount(); ++i) {
+    const AnsiString s = Get(i);
+    if (i > 0) result += ',';
+    const bool quote = s.empty() || std::any_of(s.begin(), s.end(), [](char c) {
+                         return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
+                       });
+    if (!quote) {
+      result += s;
+      continue;
+    }
+    result += '"';
+    for (char c : s) {
+      if (c == '"') result += '"';
+      result += c;
+    }
+    result += '"';
+  }
+  return result;
+}
+
+void TStrings::SetCommaText(const AnsiString& Value) {
+  BeginUpdate();
+  try {
+    AddCommaItems(Value);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+// GBK trail bytes never fall below 0x40, so the blanks, commas and quotes looked for here are never
+// part of a double-byte character.
+void TStrings::AddCommaItems(const AnsiString& Value) {
+  Clear();
+  const size_t n = Value.size();
+  auto blank = [&](size_t i) { return i < n && static_cast<unsigned char>(Value[i]) <= ' '; };
+  size_t i = 0;
+  while (blank(i)) ++i;
+  while (i < n) {
+    AnsiString item;
+    if (Value[i] == '"') {
+      for (++i; i < n; ++i) {
+        if (Value[i] == '"') {
+          if (i + 1 < n && Value[i + 1] == '"') {
+            item += '"';
+            ++i;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += Value[i];
+      }
+    } else {
+      while (i < n && !blank(i) && Value[i] != ',') item += Value[i++];
+    }
+    Add(item);
+    while (blank(i)) ++i;
+    if (i < n && Value[i] == ',') {
+      if (++i == n) Add(AnsiString());
+      while (blank(i)) ++i;
+    }
+  }
+}
+
+AnsiString TStrings::Names(int Index) const {
+  const AnsiString s = Get(Index);
+  const size_t eq = s.find('=');
+  return eq == AnsiString::npos ? AnsiString() : s.substr(0, eq);
+}
+
+AnsiString TStrings::ValueFromIndex(int Index) const {
+  const AnsiString s = Get(Index);
+  const size_t eq = s.find('=');
+  return eq == AnsiString::npos ? AnsiString() : s.substr(eq + 1);
+}
+
+int TStrings::IndexOfName(const AnsiString& Name) const {
+  for (int i = 0; i < GetCount(); ++i) {
+    const AnsiString s = Get(i);
+    const size_t eq = s.find('=');
+    if (eq != AnsiString::npos && CompareStrings(s.substr(0, eq), Name) == 0) return i;
+  }
+  return -1;
+}
+
+AnsiString TStrings::Values(const AnsiString& Name) const {
+  const int i = IndexOfName(Name);
+  return i < 0 ? AnsiString() : ValueFromIndex(i);
+}
+
+void TStrings::SetValues(const AnsiString& Name, const AnsiString& Value) {
+  const int i = IndexOfName(Name);
+  if (Value.empty()) {
+    if (i >= 0) Delete(i);
+  } else if (i >= 0) {
+    Put(i, Name + "=" + Value);
+  } else {
+    Add(Name + "=" + Value);
+  }
+}
+
 void TStrings::LoadFromStream(TStream* Stream) {
   BeginUpdate();
   try {

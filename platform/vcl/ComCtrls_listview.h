@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/vcl/ComCtrls_header.h"
+#include "platform/vcl/ComCtrls_treeview.h"  // TSortType, which both views sort by
 #include "platform/vcl/StdCtrls.h"
 
 class TCustomListView;
@@ -13,8 +14,6 @@ class TListItems;
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 XJ_ENUM_IDENTS(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport);
-enum TSortType { stNone, stData, stText, stBoth };
-XJ_ENUM_IDENTS(TSortType, stNone, stData, stText, stBoth);
 enum TItemChange { ctText, ctImage, ctState };
 enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 enum TListHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };

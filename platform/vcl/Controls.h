@@ -650,6 +650,7 @@ class TWinControl : public TControl {
   void TearDownWindow();
   void UpdateBounds();
   void UpdateControlState();
+  bool IsPopupRoot();
   void UpdateShowing();
   // The paint cycle of a control that paints itself: through PaintHandler even with no windowless
   // children.

@@ -280,7 +280,18 @@ void TWinControl::UpdateControlState() {
     c = c->FParent;
     if (!c->Showing()) return;
   }
-  if (dynamic_cast<TCustomForm*>(c) || c->FParentWindow) UpdateShowing();
+  if (dynamic_cast<TCustomForm*>(c) || c->FParentWindow || c->IsPopupRoot()) UpdateShowing();
+}
+
+// A parent-less control whose window is a pop-up (a menu level, a drop-down) is a root of its own: its
+// Visible shows and hides it, without activation (the showing path never activates).
+bool TWinControl::IsPopupRoot() {
+  if (FParent || FParentWindow || dynamic_cast<TCustomForm*>(this)) return false;
+  if (FHandle) return (GetWindowLongA(FHandle, GWL_STYLE) & WS_POPUP) != 0;
+  TCreateParams params;
+  xj::TemporaryChange estimating(gEstimating, gEstimating + 1);
+  CreateParams(params);
+  return (params.Style & WS_POPUP) != 0;
 }
 
 void TWinControl::CMShowingChanged(TMessage&) {

@@ -185,6 +185,8 @@ class TCustomForm : public TWinControl {
   void AlignControls(TControl* AControl, TRect& Rect) override;
   TRect GetClientRect() override;
   void SetClientSize(const TPoint& Value) override;
+  // Whether ShowModal's loop is listed as the colour dialog's (the test harness answers it as such).
+  virtual bool IsColorDialog() const { return false; }
 
  private:
   friend class TApplication;

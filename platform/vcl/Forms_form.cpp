@@ -600,7 +600,7 @@ int TCustomForm::ShowModal() {
     SendMessageA(FHandle, CM_ACTIVATE, 0, 0);
     FModalResult = mrNone;
     xj::wm::ModalFrame frame;
-    frame.kind = xj::wm::ModalFrame::Form;
+    frame.kind = IsColorDialog() ? xj::wm::ModalFrame::ColourDialog : xj::wm::ModalFrame::Form;
     frame.hwnd = FHandle;
     frame.caption = Caption();
     {

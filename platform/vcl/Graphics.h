@@ -394,6 +394,7 @@ class TCanvas : public TPersistent {
   void CreateFont();
   void CreatePen();
   void CreateBrush();
+  void SetBrushBackground();
   void FontChanged(TObject* Sender);
   void PenChanged(TObject* Sender);
   void BrushChanged(TObject* Sender);

@@ -81,6 +81,11 @@ void TCanvas::CreatePen() {
 void TCanvas::CreateBrush() {
   UnrealizeObject(FBrush->Handle());
   SelectObject(FHandle, FBrush->Handle());
+  SetBrushBackground();
+  FState << csBrushValid;
+}
+
+void TCanvas::SetBrushBackground() {
   if (FBrush->Style() == bsSolid && FBrush->Color() != clNone) {
     SetBkColor(FHandle, Rgb(FBrush->Color()));
     SetBkMode(FHandle, OPAQUE);
@@ -88,7 +93,6 @@ void TCanvas::CreateBrush() {
     SetBkColor(FHandle, ~Rgb(FBrush->Color()) & 0xFFFFFF);
     SetBkMode(FHandle, TRANSPARENT);
   }
-  FState << csBrushValid;
 }
 
 void TCanvas::FontChanged(TObject*) {
@@ -265,9 +269,10 @@ void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic) {
   SetBkColor(FHandle, Rgb(FBrush->Color()));
   SetTextColor(FHandle, Rgb(FFont->Color()));
   Graphic->Draw(this, Rect);
-  // The colours just set are not the brush realisation: let the next operation redo it.
-  if (FState.Contains(csBrushValid)) FState >> csBrushValid;
-  if (FState.Contains(csFontValid)) FState >> csFontValid;
+  // The text colour is the font's own; the background colour is the brush's only for a solid brush:
+  // put back what the brush sets. Its flag must stay while it is selected — a canvas that forgot a
+  // selected font or brush would not deselect it when it changes, and deleting it would be refused.
+  if (FState.Contains(csBrushValid)) SetBrushBackground();
   Changed();
 }
 

@@ -595,6 +595,90 @@ class TScrollBar : public TCustomControl {
   bool FTimerRunning { false };
 };
 
+// ---- Memo ---------------------------------------------------------------------------------------------------------
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+XJ_ENUM_IDENTS(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
+
+class TCustomMemo;
+
+// The lines of a memo as the window shows them (a wrapped line counts as several), read and written
+// through the edit's messages, so a WndProc override sees every access. A final empty row is not a
+// line. Index errors raise EListError.
+class TMemoStrings : public TStrings {
+  XJ_CLASS(TMemoStrings, TStrings)
+ public:
+  explicit TMemoStrings(TCustomMemo* Memo) : FMemo(Memo) {}
+  ~TMemoStrings() override;
+
+  void Clear() override;
+  void Delete(int Index) override;
+  void Insert(int Index, const AnsiString& S) override;
+
+ protected:
+  AnsiString Get(int Index) const override;
+  int GetCount() const override;
+  void Put(int Index, const AnsiString& S) override;
+  AnsiString GetTextStr() const override;
+  void SetTextStr(const AnsiString& Value) override;
+  TCustomMemo* Memo() const { return FMemo; }
+
+ private:
+  LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
+  TCustomMemo* FMemo;
+};
+
+// A multi-line edit over the native "EDIT" window with ES_MULTILINE: word wrap (lost to a horizontal
+// bar, as the native edit wraps only without one), alignment, scroll bars, Return and Tab as text or
+// as dialog keys. The native edit keeps its scroll state (vertical in rows, horizontal in pixels)
+// readable through GetScrollInfo whether or not its bars are shown.
+class TCustomMemo : public TCustomEdit {
+  XJ_CLASS(TCustomMemo, TCustomEdit)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TStrings* Lines() const { return FLines.get(); }
+  void SetLines(TStrings* Value) { FLines->Assign(Value); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value);
+  bool WantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void KeyPress(char& Key) override;
+  // A descendant may keep its lines in an object of its own (the rich edit reads and writes RTF).
+  void ReplaceLines(std::unique_ptr<TStrings> Lines) { FLines = std::move(Lines); }
+
+ private:
+  std::unique_ptr<TStrings> FLines;
+  TAlignment FAlignment { taLeftJustify };
+  TScrollStyle FScrollBars { ssNone };
+  bool FWantReturns { true };
+  bool FWantTabs { false };
+  bool FWordWrap { true };
+};
+
+class TMemo : public TCustomMemo {
+  XJ_CLASS(TMemo, TCustomMemo)
+ public:
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+};
+
+XJ_UNIT_REGISTRATION(RegisterStdCtrlsMemo)
+
 // ---- Registration --------------------------------------------------------------------------------------------------
 
 XJ_UNIT_REGISTRATION(RegisterStdCtrls)

@@ -1,7 +1,7 @@
 // The handle table, stock objects, pens and brushes, and the generic object calls.
 
 #include <mutex>
-#include <unordered_map>
+#include <vector>
 
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
@@ -9,9 +9,70 @@
 namespace xj::gdi {
 namespace {
 
+// Live objects by handle: open addressing with linear probing, so that a lookup — which every drawing
+// call makes — reads one or two adjacent slots instead of chasing a node. Handles are handed out in
+// sequence and long-lived ones sit in runs, so the slot comes from a multiplicative hash: taken as they
+// are, a new handle landing on such a run would probe its whole length.
+class HandleMap {
+ public:
+  Object* Find(uintptr_t key) const {
+    for (size_t i = Home(key);; i = Next(i)) {
+      if (FSlots[i].key == key) return FSlots[i].object;
+      if (!FSlots[i].key) return nullptr;
+    }
+  }
+  void Insert(uintptr_t key, std::unique_ptr<Object> object) {
+    if ((FCount + 1) * 2 > FSlots.size()) Grow();
+    Place(key, object.release());
+    ++FCount;
+  }
+  // Takes the object out of the table; empty when the handle is not there.
+  std::unique_ptr<Object> Take(uintptr_t key) {
+    size_t i = Home(key);
+    for (; FSlots[i].key != key; i = Next(i))
+      if (!FSlots[i].key) return nullptr;
+    std::unique_ptr<Object> taken(FSlots[i].object);
+    // Close the gap: a later entry of the run moves back unless its home lies after the gap.
+    for (size_t j = Next(i); FSlots[j].key; j = Next(j)) {
+      const size_t home = Home(FSlots[j].key);
+      const bool homeInGap = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+      if (homeInGap) continue;
+      FSlots[i] = FSlots[j];
+      i = j;
+    }
+    FSlots[i] = Slot {};
+    --FCount;
+    return taken;
+  }
+
+ private:
+  struct Slot {
+    uintptr_t key = 0;
+    Object* object = nullptr;
+  };
+  size_t Home(uintptr_t key) const { return size_t((uint64_t(key >> 4) * 0x9E3779B97F4A7C15ull) >> (64 - FBits)); }
+  size_t Next(size_t i) const { return (i + 1) & (FSlots.size() - 1); }
+  void Place(uintptr_t key, Object* object) {
+    size_t i = Home(key);
+    while (FSlots[i].key) i = Next(i);
+    FSlots[i] = Slot { key, object };
+  }
+  void Grow() {
+    std::vector<Slot> old(FSlots.size() * 2);
+    old.swap(FSlots);
+    ++FBits;
+    for (const Slot& s : old)
+      if (s.key) Place(s.key, s.object);
+  }
+
+  int FBits = 10;
+  std::vector<Slot> FSlots = std::vector<Slot>(size_t(1) << FBits);
+  size_t FCount = 0;
+};
+
 struct Table {
   std::mutex lock;
-  std::unordered_map<uintptr_t, std::unique_ptr<Object>> objects;
+  HandleMap objects;
   uintptr_t next { 0x100000 };
   Counters counters;
 };
@@ -35,7 +96,7 @@ void* Register(std::unique_ptr<Object> obj) {
     ++t.counters.DCs;
   else if (Counted(*obj))
     ++t.counters.Objects;
-  t.objects.emplace(h, std::move(obj));
+  t.objects.Insert(h, std::move(obj));
   return reinterpret_cast<void*>(h);
 }
 
@@ -43,8 +104,7 @@ Object* Lookup(const void* h) {
   if (!h) return nullptr;
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
-  auto it = t.objects.find(reinterpret_cast<uintptr_t>(h));
-  return it == t.objects.end() ? nullptr : it->second.get();
+  return t.objects.Find(reinterpret_cast<uintptr_t>(h));
 }
 
 void Destroy(Object* o) {
@@ -53,14 +113,12 @@ void Destroy(Object* o) {
   {
     Table& t = T();
     std::lock_guard<std::mutex> g(t.lock);
-    auto it = t.objects.find(reinterpret_cast<uintptr_t>(o->handle));
-    if (it == t.objects.end()) return;
+    doomed = t.objects.Take(reinterpret_cast<uintptr_t>(o->handle));
+    if (!doomed) return;
     if (o->kind == Kind::DC)
       --t.counters.DCs;
     else if (Counted(*o))
       --t.counters.Objects;
-    doomed = std::move(it->second);
-    t.objects.erase(it);
   }
   // Freed outside the lock: a DC's destructor releases its selections through the table.
 }

@@ -29,6 +29,17 @@ void Region::Set(const RECT& r) {
     pixman_region32_init(&FRegion);
 }
 
+bool Region::SetBoxes(const std::vector<pixman_box32_t>& boxes) {
+  pixman_region32_fini(&FRegion);
+  if (boxes.empty()) {
+    pixman_region32_init(&FRegion);
+    return true;
+  }
+  if (pixman_region32_init_rects(&FRegion, boxes.data(), int(boxes.size()))) return true;
+  pixman_region32_init(&FRegion);
+  return false;
+}
+
 void Region::Union(const RECT& r) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   pixman_region32_union_rect(&FRegion, &FRegion, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
@@ -73,10 +84,7 @@ Region RegionFromSpans(const std::vector<Span>& spans) {
   for (const Span& s : spans)
     if (s.x0 < s.x1) boxes.push_back(pixman_box32_t { s.x0, s.y, s.x1, s.y + 1 });
   Region r;
-  if (!boxes.empty()) {
-    pixman_region32_fini(r.Raw());
-    pixman_region32_init_rects(r.Raw(), boxes.data(), int(boxes.size()));
-  }
+  r.SetBoxes(boxes);
   return r;
 }
 
@@ -223,13 +231,9 @@ HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data)
       boxes.push_back(pixman_box32_t { rc.left, rc.top, rc.right, rc.bottom });
   }
   Region r;
-  if (!boxes.empty()) {
-    pixman_region32_fini(r.Raw());
-    if (!pixman_region32_init_rects(r.Raw(), boxes.data(), int(boxes.size()))) {
-      pixman_region32_init(r.Raw());
-      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      return nullptr;
-    }
+  if (!r.SetBoxes(boxes)) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
   }
   return CreateRegion(std::move(r));
 }

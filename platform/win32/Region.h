@@ -35,6 +35,9 @@ class Region {
 
   void Clear() { pixman_region32_clear(&FRegion); }
   void Set(const RECT& r);
+  // Becomes the union of the boxes (empty ones add nothing) in one pass; false, and empty, when memory
+  // runs out.
+  bool SetBoxes(const std::vector<pixman_box32_t>& boxes);
   void Union(const RECT& r);
   void Union(const Region& o) { pixman_region32_union(&FRegion, &FRegion, &o.FRegion); }
   void Subtract(const RECT& r) { Subtract(Region(r)); }

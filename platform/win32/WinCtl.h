@@ -63,3 +63,7 @@
 #define ODS_DISABLED 0x0004
 #define ODS_CHECKED 0x0008
 #define ODS_FOCUS 0x0010
+
+// Multi-line edit.
+#define EM_SETTABSTOPS 0x00CB
+#define EN_MAXTEXT 0x0501

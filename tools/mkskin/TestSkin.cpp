@@ -742,7 +742,37 @@ IniSection Section(std::string name) { return { std::move(name), {} }; }
 constexpr Point kPopupLT = { 8, 8 }, kPopupRT = { 56, 8 }, kPopupLB = { 8, 56 }, kPopupRB = { 56, 56 };
 constexpr Point kHintLT = { 6, 6 }, kHintRT = { 42, 6 }, kHintLB = { 6, 26 }, kHintRB = { 42, 26 };
 
-std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName) {
+// The frames of popup menus and hints. The second skin moves the items and client rectangles off
+// centre and has no masks, so that its menus and hints are rectangular and laid out differently.
+std::vector<IniSection> MenuWindowSections(bool second) {
+  IniSection popup = Section("POPUPWINDOW");
+  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
+  Add(popup, "maskpictureindex", std::to_string(second ? -1 : kPopupMaskPicture));
+  Add(popup, "lefttoppoint", Text(kPopupLT));
+  Add(popup, "righttoppoint", Text(kPopupRT));
+  Add(popup, "leftbottompoint", Text(kPopupLB));
+  Add(popup, "rightbottompoint", Text(kPopupRB));
+  Add(popup, "itemsrect", Text(second ? Rect { 7, 3, 58, 61 } : Rect { 4, 4, 60, 60 }));
+  Add(popup, "scrollmarkercolor", std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
+  Add(popup, "scrollmarkeractivecolor",
+      std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkeractivecolor"))));
+
+  IniSection hint = Section("HINTWINDOW");
+  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
+  Add(hint, "maskpictureindex", std::to_string(second ? -1 : kHintMaskPicture));
+  Add(hint, "lefttoppoint", Text(kHintLT));
+  Add(hint, "righttoppoint", Text(kHintRT));
+  Add(hint, "leftbottompoint", Text(kHintLB));
+  Add(hint, "rightbottompoint", Text(kHintRB));
+  Add(hint, "clientrect", Text(second ? Rect { 9, 3, 40, 27 } : Rect { 4, 4, 44, 28 }));
+  Add(hint, "fontname", "Tahoma");
+  Add(hint, "fontheight", second ? "11" : "13");
+  Add(hint, "fontstyle", second ? "fsbold" : "fsitalic");
+  Add(hint, "fontcolor", std::to_string(ColourValue(kOwnerHintWindow, CodeOf("fontcolor"))));
+  return { popup, hint };
+}
+
+std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName, bool second) {
   IniSection version = Section("VERSION");
   Add(version, "ver", "1");
   Add(version, "skinname", skinName);
@@ -782,32 +812,9 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(form, "autorenderinginactiveimage", "0");  // the skin has its own inactive picture
   Add(form, "inactiveeffect", "iegrayscale");
 
-  IniSection popup = Section("POPUPWINDOW");
-  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
-  Add(popup, "maskpictureindex", std::to_string(kPopupMaskPicture));
-  Add(popup, "lefttoppoint", Text(kPopupLT));
-  Add(popup, "righttoppoint", Text(kPopupRT));
-  Add(popup, "leftbottompoint", Text(kPopupLB));
-  Add(popup, "rightbottompoint", Text(kPopupRB));
-  Add(popup, "itemsrect", Text(Rect { 4, 4, 60, 60 }));
-  Add(popup, "scrollmarkercolor", std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
-  Add(popup, "scrollmarkeractivecolor",
-      std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkeractivecolor"))));
-
-  IniSection hint = Section("HINTWINDOW");
-  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
-  Add(hint, "maskpictureindex", std::to_string(kHintMaskPicture));
-  Add(hint, "lefttoppoint", Text(kHintLT));
-  Add(hint, "righttoppoint", Text(kHintRT));
-  Add(hint, "leftbottompoint", Text(kHintLB));
-  Add(hint, "rightbottompoint", Text(kHintRB));
-  Add(hint, "clientrect", Text(Rect { 4, 4, 44, 28 }));
-  Add(hint, "fontname", "Tahoma");
-  Add(hint, "fontheight", "13");
-  Add(hint, "fontstyle", "fsitalic");
-  Add(hint, "fontcolor", std::to_string(ColourValue(kOwnerHintWindow, CodeOf("fontcolor"))));
-
-  return { version, pictures, form, popup, hint };
+  std::vector<IniSection> sections = { version, pictures, form };
+  for (IniSection& s : MenuWindowSections(second)) sections.push_back(std::move(s));
+  return sections;
 }
 
 IniSection RecordList(const char* name, const std::vector<RecordDef>& records) {
@@ -827,6 +834,7 @@ struct SkinDef {
   const std::vector<RecordDef>& controls;
   uint8_t (*objectOwner)(int);
   uint8_t (*controlOwner)(int);
+  bool second;
 };
 
 Skin BuildSkin(const SkinDef& def) {
@@ -884,7 +892,7 @@ Skin BuildSkin(const SkinDef& def) {
   for (int i = 0; i < kActivePictureCount; ++i)
     skin.activePictures.push_back(Named(names[i][0], names[i][1], std::move(active[i])));
 
-  skin.ini = GlobalSections(skin, def.name);
+  skin.ini = GlobalSections(skin, def.name, def.second);
   skin.ini.push_back(RecordList("SKINOBJECTS", objects));
   skin.ini.push_back(RecordList("SKINCONTROLS", controls));
   skin.ini.insert(skin.ini.end(), recordSections.begin(), recordSections.end());
@@ -894,12 +902,12 @@ Skin BuildSkin(const SkinDef& def) {
 }  // namespace
 
 Skin BuildTestSkin() {
-  return BuildSkin({ "Generated Test Skin", ObjectRecords(), ControlRecords(), ObjectOwner, ControlOwner });
+  return BuildSkin({ "Generated Test Skin", ObjectRecords(), ControlRecords(), ObjectOwner, ControlOwner, false });
 }
 
 Skin BuildSecondSkin() {
   return BuildSkin(
-      { "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner });
+      { "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner, true });
 }
 
 }  // namespace mkskin

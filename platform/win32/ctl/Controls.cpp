@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/CommCtrl.h"
 #include "platform/win32/WmInternal.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/EditText.h"
@@ -17,6 +18,10 @@ void RegisterControlClasses() {
   RegisterSystemClass(WC_LISTBOXA, xj::ctl::ListBoxProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_HEADERA, xj::ctl::HeaderProc, 0, nullptr);
   RegisterSystemClass(WC_LISTVIEWA, xj::ctl::ListViewProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_TABCONTROLA, xj::ctl::TabControlProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(UPDOWN_CLASSA, xj::ctl::UpDownProc, 0, nullptr);
+  RegisterSystemClass(RICHEDIT_CLASSA, xj::ctl::RichEditProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_TREEVIEWA, xj::ctl::TreeViewProc, CS_DBLCLKS, nullptr);
 }
 
 }  // namespace xj::wm
@@ -49,21 +54,8 @@ void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush) {
   if (!IsNullBrush(brush)) FillRect(dc, &rc, brush);
 }
 
-HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
-
-TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
-  TEXTMETRICA tm {};
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ old = SelectObject(dc, FontOrDefault(font));
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  if (tm.tmHeight <= 0) tm.tmHeight = 16;
-  return tm;
-}
-
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (code) {
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (LOWORD(wParam)) {
     case SB_LINEUP:
       return current - line;
     case SB_LINEDOWN:
@@ -83,6 +75,26 @@ int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, 
       return last;
   }
   return current;
+}
+
+int WheelNotches(int& rest, WPARAM wParam) {
+  rest += (short)HIWORD(wParam);
+  int notches = rest / WHEEL_DELTA;
+  rest -= notches * WHEEL_DELTA;
+  return notches;
+}
+
+HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
+
+TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
+  TEXTMETRICA tm {};
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, FontOrDefault(font));
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  if (tm.tmHeight <= 0) tm.tmHeight = 16;
+  return tm;
 }
 
 bool SortsBefore(const std::string& a, const std::string& b) {

@@ -13,6 +13,10 @@ namespace xj::ctl {
 
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK TabControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // The state of each window of one class. A handler holds its own reference while it runs, so a
 // parent that destroys the control from inside a notice leaves the handler a record marked dead
@@ -67,13 +71,17 @@ bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 
+// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one: a line and a page are the
+// given steps, SB_BOTTOM is `last`, SBX_THUMBPOSITION32 carries the whole position in lParam.
+int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// Whole wheel notches (positive = away from the user) from a WM_MOUSEWHEEL; the remainder waits in `rest`.
+int WheelNotches(int& rest, WPARAM wParam);
+
 // The font a control draws with: the one WM_SETFONT gave it, else the system font.
 HFONT FontOrDefault(HFONT font);
 // Text metrics of `font` on the window's screen.
 TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
 
-// The position a scroll message (WM_VSCROLL, WM_HSCROLL) asks for, from the current one.
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
 // The order of sorted item texts: case-blind for ASCII letters only; double-byte characters compare by
 // their bytes.
 bool SortsBefore(const std::string& a, const std::string& b);

@@ -1,17 +1,19 @@
 // The "EDIT" window class, single-line: the view over the text engine (layout in pixels, horizontal
 // scrolling, alignment, margins, password display, painting through the parent's WM_CTLCOLOREDIT
 // answer), keyboard and mouse editing, the clipboard messages and their context menu, and the EM_*
-// protocol. Every change reaches the parent as EN_CHANGE.
+// protocol. Every change reaches the parent as EN_CHANGE. An edit created with ES_MULTILINE is the
+// multi-line view instead (MemoView.h).
 
 #include <algorithm>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/win32/WinBase.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/MemoView.h"
 
 namespace xj::ctl {
 
@@ -28,7 +30,7 @@ struct Edit {
   int scrollX { 0 };  // pixels of the text hidden to the left of the format rectangle
   bool focused { false };
   bool tracking { false };  // a mouse selection is in progress
-  int pendingLead { -1 };   // a lead byte waiting for its trail byte
+  CharInput input;
 
   // Layout of what is shown (the text, or one password character per character).
   bool laidOut { false };
@@ -37,7 +39,7 @@ struct Edit {
   std::vector<int> xAt;         // per text position: x from the text's start
   std::vector<size_t> shownAt;  // per text position: index into `shown`
   int lineHeight { 16 };
-  std::unordered_map<unsigned, int> widths;  // per character code, for the current font
+  WidthCache widths;  // for the current font
 };
 
 StateMap<Edit>& Edits() {
@@ -57,42 +59,9 @@ LetterCase CaseOf(DWORD style) {
 
 // ---- Layout ------------------------------------------------------------------------------------------------
 
-// Measures on a screen DC with the control's font; widths are cached per character.
-class Measurer {
- public:
-  explicit Measurer(Edit& e) : FE(e), FDc(GetDC(e.hwnd)) { FOld = SelectObject(FDc, FontOrDefault(e.font)); }
-  ~Measurer() {
-    SelectObject(FDc, FOld);
-    ReleaseDC(FE.hwnd, FDc);
-  }
-  Measurer(const Measurer&) = delete;
-  Measurer& operator=(const Measurer&) = delete;
-
-  int Width(const char* p, size_t n) {
-    unsigned key = n == 2 ? ((unsigned)(unsigned char)p[0] << 8 | (unsigned char)p[1]) : (unsigned char)p[0];
-    auto it = FE.widths.find(key);
-    if (it != FE.widths.end()) return it->second;
-    SIZE sz {};
-    GetTextExtentPoint32A(FDc, p, (int)n, &sz);
-    FE.widths[key] = sz.cx;
-    return sz.cx;
-  }
-  int Width(const std::string& s, size_t i) { return Width(s.data() + i, EditText::CharLength(s, i)); }
-  int Height() {
-    TEXTMETRICA tm {};
-    GetTextMetricsA(FDc, &tm);
-    return tm.tmHeight > 0 ? tm.tmHeight : 16;
-  }
-
- private:
-  Edit& FE;
-  HDC FDc;
-  HGDIOBJ FOld;
-};
-
 void Layout(Edit& e) {
   if (e.laidOut) return;
-  Measurer m(e);
+  Measurer m(e.hwnd, e.font, e.widths);
   e.lineHeight = m.Height();
   const std::string& t = e.text.Text();
   size_t n = t.size();
@@ -193,7 +162,7 @@ size_t FitWidth(Edit& e, const std::string& s) {
   int used = TextWidth(e);
   used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
   int room = f.right - f.left - 1 - used;
-  Measurer m(e);
+  Measurer m(e.hwnd, e.font, e.widths);
   size_t fit = 0;
   for (size_t i = 0; i < s.size(); i += EditText::CharLength(s, i)) {
     room -= Masked(e) ? m.Width(&e.passwordChar, 1) : m.Width(s, i);
@@ -250,32 +219,13 @@ void Paint(Edit& e, HDC dc) {
     if (from >= to) return;
     size_t a = e.shownAt[from], b = e.shownAt[to];
     int xa = x0 + e.xAt[from], xb = x0 + e.xAt[to];
-    if (!selected) {
-      ExtTextOutA(dc, xa, f.top, ETO_CLIPPED, &clip, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
-      return;
-    }
     RECT r { std::max(xa, clip.left), f.top, std::min(xb, clip.right), std::min(f.top + e.lineHeight, clip.bottom) };
-    if (r.right <= r.left || r.bottom <= r.top) return;
-    COLORREF text = SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    COLORREF back = SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    ExtTextOutA(dc, xa, f.top, ETO_OPAQUE | ETO_CLIPPED, &r, e.shown.data() + a, UINT(b - a), e.dx.data() + a);
-    SetTextColor(dc, text);
-    SetBkColor(dc, back);
+    DrawEditRun(dc, xa, f.top, clip, e.shown.data() + a, UINT(b - a), e.dx.data() + a, selected ? &r : nullptr);
   };
   run(0, s, false);
   run(s, end, true);
   run(end, n, false);
   RestoreDC(dc, saved);
-}
-
-LRESULT EraseBackground(Edit& e, HDC dc) {
-  int saved = SaveDC(dc);
-  HBRUSH brush = AskColours(e.hwnd, dc, WM_CTLCOLOREDIT);
-  RECT client {};
-  GetClientRect(e.hwnd, &client);
-  FillUnlessNull(dc, client, brush);
-  RestoreDC(dc, saved);
-  return 1;
 }
 
 // ---- Editing ------------------------------------------------------------------------------------------------
@@ -297,28 +247,7 @@ void Type(Edit& e, const std::string& s) {
 bool CanCopy(const Edit& e) { return e.text.HasSelection() && !Masked(e); }
 
 void Copy(Edit& e) {
-  if (!CanCopy(e) || !OpenClipboard(e.hwnd)) return;
-  std::string s = e.text.SelectedText();
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  if (char* p = (char*)GlobalLock(block)) {
-    memcpy(p, s.c_str(), s.size() + 1);
-    GlobalUnlock(block);
-  }
-  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
-  CloseClipboard();
-}
-
-std::string ClipboardText(HWND hwnd) {
-  std::string s;
-  if (!IsClipboardFormatAvailable(CF_TEXT) || !OpenClipboard(hwnd)) return s;
-  if (HANDLE block = GetClipboardData(CF_TEXT))
-    if (const char* p = (const char*)GlobalLock(block)) {
-      s.assign(p, strnlen(p, GlobalSize(block)));
-      GlobalUnlock(block);
-    }
-  CloseClipboard();
-  return s;
+  if (CanCopy(e)) CopyToClipboard(e.hwnd, e.text.SelectedText());
 }
 
 void Paste(Edit& e) {
@@ -388,39 +317,17 @@ void KeyDown(Edit& e, UINT vk) {
 }
 
 void Char(Edit& e, unsigned char c) {
-  if (e.pendingLead >= 0) {
-    char lead = (char)e.pendingLead;
-    e.pendingLead = -1;
-    if (EditText::IsTrail(c)) {
-      Type(e, std::string { lead, (char)c });
-      return;
-    }
-    // A lead byte without its trail is dropped: half a character never enters the text.
-  }
-  if (EditText::IsLead(c)) {
-    e.pendingLead = c;
-    return;
-  }
-  // The control characters of Ctrl+C, Ctrl+V, Ctrl+X and Ctrl+Z go through the window procedure as
-  // messages, so that a subclass filtering them sees them.
-  switch (c) {
-    case 0x08:
+  std::string typed;
+  switch (e.input.Take(e.hwnd, c, typed)) {
+    case CharInput::Backspace:
       if (!ReadOnly(e) && e.text.DeleteBackward()) Changed(e);
       return;
-    case 0x03:
-      SendMessageA(e.hwnd, WM_COPY, 0, 0);
+    case CharInput::Character:
+      if (typed.size() == 2 || (c >= 0x20 && c != 0x7F)) Type(e, typed);
       return;
-    case 0x16:
-      SendMessageA(e.hwnd, WM_PASTE, 0, 0);
-      return;
-    case 0x18:
-      SendMessageA(e.hwnd, WM_CUT, 0, 0);
-      return;
-    case 0x1A:
-      SendMessageA(e.hwnd, WM_UNDO, 0, 0);
+    case CharInput::Nothing:
       return;
   }
-  if (c >= 0x20 && c != 0x7F) Type(e, std::string(1, (char)c));
 }
 
 // Takes the focus for a click; false when the window went away meanwhile.
@@ -458,50 +365,14 @@ void DoubleClick(Edit& e, int x) {
   Moved(e);
 }
 
-// The context menu sends the same messages as the keys; its ids are those messages.
-struct MenuEntry {
-  UINT id;
-  const char* text;
-};
-constexpr MenuEntry kMenu[] = { { WM_UNDO, "撤消(&U)" }, { 0, nullptr },           { WM_CUT, "剪切(&T)" },
-                                { WM_COPY, "复制(&C)" }, { WM_PASTE, "粘贴(&P)" }, { WM_CLEAR, "删除(&D)" },
-                                { 0, nullptr },          { EM_SETSEL, "全选(&A)" } };
-
-bool MenuEnabled(const Edit& e, UINT id) {
-  const EditText& t = e.text;
-  bool writable = !ReadOnly(e);
-  switch (id) {
-    case WM_UNDO:
-      return writable && t.CanUndo();
-    case WM_CUT:
-      return writable && CanCopy(e);
-    case WM_COPY:
-      return CanCopy(e);
-    case WM_PASTE:
-      return writable && IsClipboardFormatAvailable(CF_TEXT);
-    case WM_CLEAR:
-      return writable && t.HasSelection();
-    case EM_SETSEL:
-      return t.Length() > 0 && !(t.SelStart() == 0 && t.SelEnd() == t.Length());
-  }
-  return false;
-}
-
 void ContextMenu(Edit& e, LPARAM at) {
   if (!Focus(e)) return;
-  POINT pt { GET_X_LPARAM(at), GET_Y_LPARAM(at) };
-  if (pt.x == -1 && pt.y == -1) {  // from the keyboard: at the caret
-    Layout(e);
-    pt = POINT { TextLeft(e) + e.xAt[e.text.Caret()], FormatRect(e).top + e.lineHeight };
-    ClientToScreen(e.hwnd, &pt);
-  }
-  HMENU menu = CreatePopupMenu();
-  for (const MenuEntry& m : kMenu)
-    AppendMenuA(menu, m.id ? MF_STRING | (MenuEnabled(e, m.id) ? MF_ENABLED : MF_GRAYED) : MF_SEPARATOR, m.id, m.text);
-  HWND hwnd = e.hwnd;
-  UINT cmd = (UINT)TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, pt.x, pt.y, 0, hwnd, nullptr);
-  DestroyMenu(menu);
-  if (cmd && IsWindow(hwnd)) SendMessageA(hwnd, cmd, 0, cmd == EM_SETSEL ? -1 : 0);
+  Layout(e);
+  const EditText& t = e.text;
+  POINT caret { TextLeft(e) + e.xAt[t.Caret()], FormatRect(e).top + e.lineHeight };
+  EditContextMenu(e.hwnd, at, caret,
+                  EditMenuFacts { ReadOnly(e), t.CanUndo(), CanCopy(e), t.HasSelection(),
+                                  t.SelStart() == 0 && t.SelEnd() == t.Length(), t.Length() == 0 });
 }
 
 // ---- Focus, font, style ---------------------------------------------------------------------------------
@@ -518,7 +389,7 @@ void SetFocusTo(Edit& e) {
 
 void KillFocus(Edit& e) {
   e.focused = false;
-  e.pendingLead = -1;
+  e.input.Reset();
   DestroyCaret();
   InvalidateRect(e.hwnd, nullptr, TRUE);
   NotifyParent(e.hwnd, EN_KILLFOCUS);
@@ -526,7 +397,7 @@ void KillFocus(Edit& e) {
 
 void SetFont(Edit& e, HFONT font, bool redraw) {
   e.font = font;
-  e.widths.clear();
+  e.widths.Clear();
   e.laidOut = false;
   Layout(e);
   if (e.focused) {
@@ -573,13 +444,6 @@ void SetSel(Edit& e, int start, int end) {
   Moved(e);
 }
 
-LRESULT GetSel(const Edit& e, WPARAM startOut, LPARAM endOut) {
-  DWORD s = (DWORD)e.text.SelStart(), end = (DWORD)e.text.SelEnd();
-  if (startOut) *(DWORD*)startOut = s;
-  if (endOut) *(DWORD*)endOut = end;
-  return s > 0xFFFF || end > 0xFFFF ? -1 : MAKELRESULT(s, end);
-}
-
 LRESULT GetText(const Edit& e, WPARAM size, LPARAM buf) {
   if (!buf || size == 0) return 0;
   const std::string& t = e.text.Text();
@@ -602,14 +466,6 @@ LRESULT PosFromChar(Edit& e, WPARAM index) {
   return MAKELRESULT(TextLeft(e) + e.xAt[e.text.Snap(index)], FormatRect(e).top);
 }
 
-LRESULT SetCursorFor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
-  if (LOWORD(lParam) != HTCLIENT) return DefWindowProcA(hwnd, WM_SETCURSOR, wParam, lParam);
-  HWND parent = GetParent(hwnd);
-  if (parent && SendMessageA(parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
-  SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
-  return TRUE;
-}
-
 LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
   auto e = Edits().Create(hwnd);
   if (cs) {
@@ -623,6 +479,7 @@ LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
 LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = e.hwnd;
   EditText& t = e.text;
+  if (LRESULT answer; AnswerEngineMessage(t, hwnd, msg, wParam, lParam, answer)) return answer;
   switch (msg) {
     case WM_CREATE:
       Mirror(e);
@@ -640,7 +497,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_ERASEBKGND:
-      return EraseBackground(e, (HDC)wParam);
+      return EraseEditBackground(hwnd, (HDC)wParam);
     case WM_SIZE:
     case WM_ENABLE:
       Moved(e);
@@ -665,7 +522,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
       return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
     case WM_SETCURSOR:
-      return SetCursorFor(hwnd, wParam, lParam);
+      return SetEditCursor(hwnd, wParam, lParam);
     case WM_SETFOCUS:
       SetFocusTo(e);
       return 0;
@@ -711,18 +568,6 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_UNDO:
     case EM_UNDO:
       return UndoEdit(e);
-    case EM_CANUNDO:
-      return t.CanUndo() ? TRUE : FALSE;
-    case EM_EMPTYUNDOBUFFER:
-      t.EmptyUndo();
-      return 0;
-    case EM_GETMODIFY:
-      return t.Modified() ? TRUE : FALSE;
-    case EM_SETMODIFY:
-      t.SetModified(wParam != 0);
-      return 0;
-    case EM_GETSEL:
-      return GetSel(e, wParam, lParam);
     case EM_SETSEL:
       SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
       return 0;
@@ -730,17 +575,6 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
         Changed(e);
       return 0;
-    case EM_LIMITTEXT:
-      t.SetLimit(wParam && wParam < EditText::kNoLimit ? (size_t)wParam : EditText::kNoLimit);
-      return 0;
-    case EM_GETLIMITTEXT:
-      return (LRESULT)t.Limit();
-    case EM_SETREADONLY: {
-      DWORD style = StyleOf(e);
-      SetWindowLongA(hwnd, GWL_STYLE, (LONG)(wParam ? style | ES_READONLY : style & ~(DWORD)ES_READONLY));
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return TRUE;
-    }
     case EM_SETPASSWORDCHAR:
       SetPasswordChar(e, (char)wParam);
       return 0;
@@ -767,10 +601,14 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+// A multi-line edit is the multi-line view from its creation on.
 LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) return Create(hwnd, (const CREATESTRUCTA*)lParam);
+  if (msg == WM_NCCREATE) {
+    auto* cs = (const CREATESTRUCTA*)lParam;
+    return cs && (cs->style & ES_MULTILINE) ? MemoCreate(hwnd, cs, false) : Create(hwnd, cs);
+  }
   std::shared_ptr<Edit> e = Edits().Find(hwnd);
-  if (!e) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  if (!e) return MemoWindowProc(hwnd, msg, wParam, lParam);
   e->text.SetCase(CaseOf(StyleOf(*e)));
   return Handle(*e, msg, wParam, lParam);
 }

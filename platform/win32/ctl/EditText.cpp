@@ -61,10 +61,10 @@ size_t EditText::LineEnd(size_t pos) const {
   return nl > start && FText[nl - 1] == '\r' ? nl - 1 : nl;
 }
 
-int EditText::KindAt(size_t pos) const {
-  unsigned char c = (unsigned char)FText[pos];
+int EditText::KindOf(const std::string& s, size_t pos) {
+  unsigned char c = (unsigned char)s[pos];
   if (c == ' ' || c == '\t' || c == '\r' || c == '\n') return kBlank;
-  if (IsLead(c) && pos + 1 < FText.size() && IsTrail((unsigned char)FText[pos + 1]))
+  if (IsLead(c) && pos + 1 < s.size() && IsTrail((unsigned char)s[pos + 1]))
     return c <= 0xA9 && c >= 0xA1 ? kWideSymbol : kWide;  // rows A1–A9 hold the full-width symbols
   if (IsAsciiWord(c) || c >= 0x80) return kWord;
   return kPunct;
@@ -134,20 +134,23 @@ void EditText::SetText(std::string text) {
 void EditText::Select(size_t anchor, size_t caret) {
   FAnchor = Snap(anchor);
   FCaret = Snap(caret);
-  FRun = Run::None;
+  FUndo.BreakRun();
 }
 
 void EditText::MoveCaret(size_t pos, bool extend) {
   FCaret = Snap(pos);
   if (!extend) FAnchor = FCaret;
-  FRun = Run::None;
+  FUndo.BreakRun();
 }
 
 // ---- Editing ----------------------------------------------------------------------------------------
 
 size_t EditText::Fit(const std::string& s) const {
   size_t kept = FText.size() - (SelEnd() - SelStart());
-  size_t room = FLimit > kept ? FLimit - kept : 0;
+  return FitBytes(s, FLimit > kept ? FLimit - kept : 0);
+}
+
+size_t EditText::FitBytes(const std::string& s, size_t room) {
   if (s.size() <= room) return s.size();
   size_t fit = 0;
   for (size_t i = 0; i < s.size(); i += CharLength(s, i)) {
@@ -166,60 +169,70 @@ bool EditText::ReplaceSelection(std::string s, UndoKind kind) {
   return true;
 }
 
-bool EditText::DeleteBackward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret == 0) return false;
-  Splice(PrevChar(FCaret), FCaret, "", UndoKind::Deleting);
+bool EditText::Delete(bool backward) {
+  auto [from, to] = DeletionSpan(*this, backward);
+  if (from == to) return false;
+  Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
   return true;
-}
-
-bool EditText::DeleteForward() {
-  if (HasSelection()) {
-    Splice(SelStart(), SelEnd(), "", UndoKind::Other);
-    return true;
-  }
-  if (FCaret >= FText.size()) return false;
-  Splice(FCaret, NextChar(FCaret), "", UndoKind::Deleting);
-  return true;
-}
-
-void EditText::Remember(UndoKind kind) {
-  if (kind == UndoKind::NoUndo) {
-    EmptyUndo();
-    return;
-  }
-  bool sameRun =
-      (kind == UndoKind::Typing && FRun == Run::Typing) || (kind == UndoKind::Deleting && FRun == Run::Deleting);
-  if (sameRun && FUndo.valid && !HasSelection() && FCaret == FRunCaret) return;
-  FUndo = Snapshot { true, FText, FAnchor, FCaret };
 }
 
 void EditText::Splice(size_t from, size_t to, const std::string& s, UndoKind kind) {
-  Remember(kind);
+  FUndo.Record(kind, from, FText.substr(from, to - from), s, FAnchor, FCaret);
   FText.replace(from, to - from, s);
   FAnchor = FCaret = from + s.size();
   FModified = true;
-  FRun = kind == UndoKind::Typing ? Run::Typing : kind == UndoKind::Deleting ? Run::Deleting : Run::None;
-  FRunCaret = FCaret;
 }
 
 // ---- Undo ------------------------------------------------------------------------------------------------
 
 bool EditText::Undo() {
-  if (!FUndo.valid) return false;
-  std::swap(FText, FUndo.text);
-  std::swap(FAnchor, FUndo.anchor);
-  std::swap(FCaret, FUndo.caret);
-  FRun = Run::None;
+  auto replace = [this](size_t at, size_t length, const std::string& s) { FText.replace(at, length, s); };
+  if (!FUndo.Undo(replace, FAnchor, FCaret)) return false;
   FModified = true;
   return true;
 }
 
-void EditText::EmptyUndo() {
-  FUndo = Snapshot {};
+void EditText::EmptyUndo() { FUndo.Clear(); }
+
+// ---- The undo log ------------------------------------------------------------------------------------------
+
+void UndoLog::Record(UndoKind kind, size_t from, std::string removed, const std::string& inserted, size_t anchor,
+                     size_t caret) {
+  if (kind == UndoKind::NoUndo) {
+    Clear();
+    return;
+  }
+  bool collapsed = anchor == caret;
+  if (FValid && collapsed && kind == UndoKind::Typing && FRun == Run::Typing && removed.empty() &&
+      from == FAt + FInserted.size() && caret == from) {
+    FInserted += inserted;
+    return;
+  }
+  if (FValid && collapsed && kind == UndoKind::Deleting && FRun == Run::Deleting && inserted.empty() &&
+      FInserted.empty()) {
+    if (from + removed.size() == FAt && caret == FAt) {  // Backspace continues leftwards
+      FAt = from;
+      FRemoved.insert(0, removed);
+      return;
+    }
+    if (from == FAt && caret == FAt) {  // Delete continues rightwards
+      FRemoved += removed;
+      return;
+    }
+  }
+  FValid = true;
+  FAt = from;
+  FRemoved = std::move(removed);
+  FInserted = inserted;
+  FAnchor = anchor;
+  FCaret = caret;
+  FRun = kind == UndoKind::Typing ? Run::Typing : kind == UndoKind::Deleting ? Run::Deleting : Run::None;
+}
+
+void UndoLog::Clear() {
+  FValid = false;
+  FRemoved.clear();
+  FInserted.clear();
   FRun = Run::None;
 }
 

@@ -18,6 +18,51 @@ enum class LetterCase { Unchanged, Upper, Lower };
 // stays where the run left it; other edits make a step of their own; NoUndo empties the history.
 enum class UndoKind { Typing, Deleting, Other, NoUndo };
 
+// One level of undo kept as the edit itself (where, what went, what came, and the selection before),
+// so that undoing a keystroke in a large text costs what the keystroke did. Runs of typing or
+// deleting that continue where the last one left the caret grow the same step.
+class UndoLog {
+ public:
+  bool Valid() const { return FValid; }
+  // Called before a splice of [from, from + removed.size()) by `inserted`.
+  void Record(UndoKind kind, size_t from, std::string removed, const std::string& inserted, size_t anchor,
+              size_t caret);
+  // Ends the current run (the caret moved, the selection changed).
+  void BreakRun() { FRun = Run::None; }
+  void Clear();
+  // Undoes the step through `replace(at, length, text)` and turns it into its own redo; returns the
+  // selection to restore, or false when there is nothing to undo.
+  template <class Replace>
+  bool Undo(Replace&& replace, size_t& anchor, size_t& caret) {
+    if (!FValid) return false;
+    replace(FAt, FInserted.size(), FRemoved);
+    std::swap(FRemoved, FInserted);
+    std::swap(FAnchor, anchor);
+    std::swap(FCaret, caret);
+    FRun = Run::None;
+    return true;
+  }
+
+ private:
+  enum class Run { None, Typing, Deleting };
+  bool FValid { false };
+  size_t FAt { 0 };
+  std::string FRemoved;
+  std::string FInserted;
+  size_t FAnchor { 0 };
+  size_t FCaret { 0 };
+  Run FRun { Run::None };
+};
+
+// What Backspace (`backward`) or Delete takes from either engine: the selection, else the character
+// before or after the caret; an empty span when there is none.
+template <class Text>
+std::pair<size_t, size_t> DeletionSpan(const Text& t, bool backward) {
+  if (t.HasSelection()) return { t.SelStart(), t.SelEnd() };
+  size_t caret = t.Caret();
+  return backward ? std::make_pair(t.PrevChar(caret), caret) : std::make_pair(caret, t.NextChar(caret));
+}
+
 class EditText {
  public:
   static constexpr size_t kDefaultLimit = 32767;
@@ -60,8 +105,8 @@ class EditText {
   // changes when nothing of a non-empty `s` fits.
   bool ReplaceSelection(std::string s, UndoKind kind);
   // Backspace / Delete: the selection, else the character before / after the caret.
-  bool DeleteBackward();
-  bool DeleteForward();
+  bool DeleteBackward() { return Delete(true); }
+  bool DeleteForward() { return Delete(false); }
   // How much of `s` the limit lets replace the selection: a prefix ending on a boundary.
   size_t Fit(const std::string& s) const;
 
@@ -73,7 +118,7 @@ class EditText {
   void SetModified(bool m) { FModified = m; }
 
   // ---- Undo: one level; undoing twice redoes ----
-  bool CanUndo() const { return FUndo.valid; }
+  bool CanUndo() const { return FUndo.Valid(); }
   bool Undo();
   void EmptyUndo();
 
@@ -86,22 +131,19 @@ class EditText {
   }
   // ASCII letters change case; double-byte characters (whose trail bytes may look like letters) do not.
   static void ApplyCase(std::string& s, LetterCase c);
+  // The word-kind of the character at s[pos] (blank, word, punctuation, wide, wide symbol): what
+  // word steps and double clicks group by.
+  static int KindOf(const std::string& s, size_t pos);
+  // How much of `s` fits in `room` bytes: a prefix ending on a character boundary.
+  static size_t FitBytes(const std::string& s, size_t room);
 
  private:
-  struct Snapshot {
-    bool valid { false };
-    std::string text;
-    size_t anchor { 0 };
-    size_t caret { 0 };
-  };
-  enum class Run { None, Typing, Deleting };
-
   size_t ScanTo(size_t pos) const;  // the last boundary <= pos, scanning from its line's start
   size_t Step(size_t boundary) const { return boundary + CharLength(FText, boundary); }
   std::vector<size_t> StartsBetween(size_t from, size_t to) const;  // character starts in [from, to)
-  int KindAt(size_t pos) const;                                     // word-kind of the character at pos
-  void Remember(UndoKind kind);
+  int KindAt(size_t pos) const { return KindOf(FText, pos); }
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
+  bool Delete(bool backward);
 
   std::string FText;
   size_t FAnchor { 0 };
@@ -109,9 +151,7 @@ class EditText {
   size_t FLimit { kDefaultLimit };
   LetterCase FCase { LetterCase::Unchanged };
   bool FModified { false };
-  Snapshot FUndo;
-  Run FRun { Run::None };
-  size_t FRunCaret { 0 };  // where the last typing or deleting run left the caret
+  UndoLog FUndo;
 };
 
 }  // namespace xj::ctl

@@ -17,6 +17,7 @@
 
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/Notify.h"
 
 namespace xj::ctl {
 
@@ -115,7 +116,7 @@ LRESULT Notify(Header& h, UINT code, int item, HDITEMA* pitem = nullptr) {
   NMHEADERA n {};
   n.iItem = item;
   n.pitem = pitem;
-  return SendNotice(h.hwnd, n.hdr, code);
+  return NotifyParentOf(h.hwnd, code, n.hdr);
 }
 
 void WidthChanged(Header& h, int item) {
@@ -488,15 +489,6 @@ LRESULT Handle(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
-
-LRESULT SendNotice(HWND hwnd, NMHDR& hdr, UINT code) {
-  HWND parent = GetParent(hwnd);
-  if (!parent) return 0;
-  hdr.hwndFrom = hwnd;
-  hdr.idFrom = (UINT_PTR)GetWindowLongPtrA(hwnd, GWL_ID);
-  hdr.code = code;
-  return SendMessageA(parent, WM_NOTIFY, hdr.idFrom, (LPARAM)&hdr);
-}
 
 bool IsPermutation(const int* order, size_t size) {
   std::vector<bool> seen(size);

@@ -1,6 +1,6 @@
 #pragma once
-// What the header and list-view classes share: their procedures (registered in Controls.cpp), the
-// notice they send their parent, and the way both draw a caption with an optional image.
+// What the header and list-view classes share: their procedures (registered in Controls.cpp), their
+// display orders, and the way both draw a caption with an optional image.
 
 #include <string>
 
@@ -17,9 +17,6 @@ constexpr int kMaxSectionWidth = 1 << 20;
 
 LRESULT CALLBACK HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// WM_NOTIFY to the parent with `hdr` filled in from the window; the parent's answer.
-LRESULT SendNotice(HWND hwnd, NMHDR& hdr, UINT code);
 
 // Whether `order` holds each of 0 .. size−1 once (a display order of columns or sections).
 bool IsPermutation(const int* order, size_t size);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditShared.h"
+#include "platform/win32/ctl/EditText.h"
 
 namespace xj::ctl {
 
@@ -579,9 +581,7 @@ void ButtonUp(ListBox& l) {
 }
 
 void Wheel(ListBox& l, WPARAM wParam) {
-  l.wheelRest += (short)HIWORD(wParam);
-  int notches = l.wheelRest / WHEEL_DELTA;
-  l.wheelRest -= notches * WHEEL_DELTA;
+  int notches = WheelNotches(l.wheelRest, wParam);
   if (notches == 0) return;
   if (MultiColumn(l)) {
     SetTop(l, l.top - notches * PerColumn(l));
@@ -596,18 +596,18 @@ void Wheel(ListBox& l, WPARAM wParam) {
 void VScroll(ListBox& l, WPARAM wParam, LPARAM lParam) {
   if (MultiColumn(l)) return;
   int page = std::max(1, RowsFrom(l, l.top) - 1);
-  SetTop(l, ScrollTarget(LOWORD(wParam), wParam, lParam, l.top, 1, page, MaxTop(l)));
+  SetTop(l, ScrollTarget(wParam, lParam, l.top, 1, page, MaxTop(l)));
 }
 
 void HScroll(ListBox& l, WPARAM wParam, LPARAM lParam) {
   if (MultiColumn(l)) {
     int per = PerColumn(l), col = l.top / per;
-    int to = ScrollTarget(LOWORD(wParam), wParam, lParam, col, 1, VisibleColumns(l), MaxTop(l) / per);
+    int to = ScrollTarget(wParam, lParam, col, 1, VisibleColumns(l), MaxTop(l) / per);
     SetTop(l, to * per);
     return;
   }
   int width = ClientSize(l).cx;
-  SetHOffset(l, ScrollTarget(LOWORD(wParam), wParam, lParam, l.hOffset, l.charWidth, width, l.hExtent - width));
+  SetHOffset(l, ScrollTarget(wParam, lParam, l.hOffset, l.charWidth, width, l.hExtent - width));
 }
 
 // ---- Painting ---------------------------------------------------------------------------------------------

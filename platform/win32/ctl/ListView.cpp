@@ -23,6 +23,7 @@
 
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/Notify.h"
 
 namespace xj::ctl {
 
@@ -271,7 +272,7 @@ std::string TextOf(ListView& v, int i, int sub) {
   info.item.iItem = i;
   info.item.iSubItem = sub;
   info.item.lParam = it.lParam;
-  SendNotice(v.hwnd, info.hdr, LVN_GETDISPINFOA);
+  NotifyParentOf(v.hwnd, LVN_GETDISPINFOA, info.hdr);
   return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
 }
 
@@ -502,7 +503,7 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   n.uChanged = LVIF_STATE;
   n.lParam = it.lParam;
   size_t count = v.items.size();
-  SendNotice(v.hwnd, n.hdr, LVN_ITEMCHANGED);
+  NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
   return !v.dead && v.items.size() == count;
 }
 
@@ -862,7 +863,7 @@ LRESULT HeaderNotice(ListView& v, NMHEADERA* n) {
       NMLISTVIEW lv {};
       lv.iItem = -1;
       lv.iSubItem = c;
-      SendNotice(v.hwnd, lv.hdr, LVN_COLUMNCLICK);
+      NotifyParentOf(v.hwnd, LVN_COLUMNCLICK, lv.hdr);
       return 0;
     }
     case HDN_ENDDRAG: {
@@ -1093,7 +1094,7 @@ void Notify(ListView& v, UINT code, int item, POINT p) {
   NMLISTVIEW n {};
   n.iItem = item;
   n.ptAction = p;
-  SendNotice(v.hwnd, n.hdr, code);
+  NotifyParentOf(v.hwnd, code, n.hdr);
 }
 
 void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
@@ -1125,33 +1126,29 @@ void MouseMove(ListView& v, POINT p) {
 }
 
 void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
-  int code = LOWORD(wParam);
   if (Report(v)) {
-    ScrollTo(v, ScrollTarget(code, wParam, lParam, v.top, 1, std::max(1, RowsPerPage(v) - 1), MaxTop(v)), v.hOffset,
+    ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, std::max(1, RowsPerPage(v) - 1), MaxTop(v)), v.hOffset,
              v.origin);
   } else if (Icons(v)) {
-    int y = ScrollTarget(code, wParam, lParam, v.origin.y, IconCell(v).cy / 2, ClientSize(v).cy, 1 << 30);
+    int y = ScrollTarget(wParam, lParam, v.origin.y, IconCell(v).cy / 2, ClientSize(v).cy, 1 << 30);
     ScrollTo(v, 0, 0, POINT { v.origin.x, y });
   }
 }
 
 void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
-  int code = LOWORD(wParam);
   int width = ClientSize(v).cx;
   if (List(v)) {
-    ScrollTo(v, ScrollTarget(code, wParam, lParam, v.top, 1, VisibleListColumns(v), MaxTop(v)), 0, v.origin);
+    ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, VisibleListColumns(v), MaxTop(v)), 0, v.origin);
   } else if (Report(v)) {
-    ScrollTo(v, v.top, ScrollTarget(code, wParam, lParam, v.hOffset, v.charW, width, TotalWidth(v)), v.origin);
+    ScrollTo(v, v.top, ScrollTarget(wParam, lParam, v.hOffset, v.charW, width, TotalWidth(v)), v.origin);
   } else {
-    int x = ScrollTarget(code, wParam, lParam, v.origin.x, IconCell(v).cx / 2, width, 1 << 30);
+    int x = ScrollTarget(wParam, lParam, v.origin.x, IconCell(v).cx / 2, width, 1 << 30);
     ScrollTo(v, 0, 0, POINT { x, v.origin.y });
   }
 }
 
 void Wheel(ListView& v, WPARAM wParam) {
-  v.wheelRest += (short)HIWORD(wParam);
-  int notches = v.wheelRest / WHEEL_DELTA;
-  v.wheelRest -= notches * WHEEL_DELTA;
+  int notches = WheelNotches(v.wheelRest, wParam);
   if (notches == 0) return;
   if (List(v))
     ScrollTo(v, v.top - notches, 0, v.origin);

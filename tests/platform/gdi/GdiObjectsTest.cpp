@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "platform/win32/WinBase.h"
 
@@ -48,6 +49,33 @@ TEST(GdiObjects, CountersFollowCreationAndDeletion) {
   auto after = xj::gdi::GetCounters();
   EXPECT_EQ(after.Objects, before.Objects);
   EXPECT_EQ(after.DCs, before.DCs);
+}
+
+// Thousands of objects freed in a scattered order, as a long paint leaves them: every survivor is still
+// found with its own colour, every freed handle is gone for good, and the counters balance.
+TEST(GdiObjects, HandlesFreedInAnyOrderLeaveTheOthersIntact) {
+  const auto before = xj::gdi::GetCounters();
+  std::vector<HBRUSH> brushes;
+  for (int i = 0; i < 5000; ++i) brushes.push_back(CreateSolidBrush(COLORREF(i)));
+  std::vector<bool> alive(brushes.size(), true);
+  for (size_t i = 0; i < brushes.size(); i += 3) {
+    const size_t k = (i * 7919) % brushes.size();  // a scattered walk
+    if (!alive[k]) continue;
+    ASSERT_TRUE(DeleteObject(brushes[k]));
+    alive[k] = false;
+  }
+  for (size_t k = 0; k < brushes.size(); ++k) {
+    if (!alive[k]) {
+      EXPECT_EQ(GetObjectType(brushes[k]), 0u) << k;
+      continue;
+    }
+    LOGBRUSH lb {};
+    ASSERT_EQ(GetObject(brushes[k], sizeof lb, &lb), int(sizeof lb)) << k;
+    EXPECT_EQ(lb.lbColor, COLORREF(k));
+  }
+  for (size_t k = 0; k < brushes.size(); ++k)
+    if (alive[k]) EXPECT_TRUE(DeleteObject(brushes[k]));
+  EXPECT_EQ(xj::gdi::GetCounters().Objects, before.Objects);
 }
 
 TEST(GdiObjects, DeletingASelectedObjectIsRefusedUntilDeselected) {

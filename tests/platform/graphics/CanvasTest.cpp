@@ -244,6 +244,29 @@ TEST(CanvasDraw, MonochromeBitmapsTakeFontAndBrushColours) {
   EXPECT_EQ(GetBkColor(t.C()->Handle()), 0xFF0000u);
 }
 
+// A canvas that drew a graphic still deselects its font and brush when they change, so the old objects
+// are freed: a paint that draws a glyph and then sets its caption font leaked one font per paint.
+TEST(CanvasDraw, FontAndBrushChangedAfterDrawingAreFreed) {
+  const auto before = xj::gdi::GetCounters();
+  {
+    TBitmap glyph;
+    glyph.SetSize(3, 2);
+    TTestBitmap t(5, 4);
+    t.C()->Brush()->SetStyle(bsClear);
+    t.C()->TextOut(0, 0, "a");  // font and brush realised
+    HDC dc = t.C()->Handle();
+    t.C()->Draw(1, 1, &glyph);
+    EXPECT_EQ(GetBkMode(dc), TRANSPARENT);  // the clear brush's realisation is back
+    t.C()->Font()->SetName("Courier New");
+    t.C()->Brush()->SetColor(clRed);
+    t.C()->Brush()->SetStyle(bsSolid);
+    t.C()->TextOut(0, 0, "b");
+  }
+  const auto after = xj::gdi::GetCounters();
+  EXPECT_EQ(after.RefusedDeletes, before.RefusedDeletes);
+  EXPECT_EQ(after.Objects, before.Objects);
+}
+
 TEST(CanvasCopy, BrushCopyPaintsTheBrushWhereTheKeyColourIs) {
   TBitmap src;
   src.SetSize(2, 2);

@@ -121,6 +121,37 @@ TEST_F(PaintTest, TransparentChildIsNotCutOutOfWhatLiesBeneath) {
   EXPECT_EQ(ReadPixel(top, 50, 50), kRed);
 }
 
+// Many children cut out of a clipping parent at once: the shaped one only by its shape, the hidden one
+// not at all, and a sibling below others only where none lies above it.
+TEST_F(PaintTest, ClippingParentCutsOutEveryVisibleChildByItsShape) {
+  HWND top = Top(0, 0, 300, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+  HWND low = Child(top, 10, 10, 150, 90);
+  HWND a = Child(top, 20, 15, 30, 20);
+  HWND b = Child(top, 70, 40, 45, 25);
+  HWND hidden = Child(top, 200, 10, 40, 40, WS_CHILD);
+  HWND shaped = Child(top, 180, 100, 60, 70);
+  ASSERT_EQ(SetWindowRgn(shaped, CreateRectRgn(0, 0, 20, 70), TRUE), 1);
+  PaintsWith(top, kRed);
+  PaintsWith(low, kGreen);
+  PaintsWith(a, kBlue);
+  PaintsWith(b, kBlue);
+  PaintsWith(hidden, kBlue);
+  PaintsWith(shaped, kBlue);
+  PumpUntilIdle();
+  InvalidateRect(top, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 5, 5), kRed);
+  EXPECT_EQ(ReadPixel(top, 12, 12), kGreen);
+  EXPECT_EQ(ReadPixel(top, 49, 34), kBlue);   // a's last pixel, above low
+  EXPECT_EQ(ReadPixel(top, 50, 34), kGreen);  // just past a
+  EXPECT_EQ(ReadPixel(top, 114, 64), kBlue);
+  EXPECT_EQ(ReadPixel(top, 159, 99), kGreen);
+  EXPECT_EQ(ReadPixel(top, 160, 99), kRed);
+  EXPECT_EQ(ReadPixel(top, 220, 30), kRed);  // the hidden child leaves the parent whole
+  EXPECT_EQ(ReadPixel(top, 199, 150), kBlue);
+  EXPECT_EQ(ReadPixel(top, 200, 150), kRed);  // outside the shape the parent shows
+}
+
 TEST_F(PaintTest, WindowDcStartsAtTheWindowCornerAndCoversTheFrame) {
   HWND w = Top(30, 30, 100, 80, WS_POPUP | WS_CAPTION | WS_VISIBLE);
   PumpUntilIdle();

@@ -1,0 +1,879 @@
+// TTreeNode, TTreeNodes and TCustomTreeView: the class-library side of the native tree-view window.
+
+#include "platform/vcl/ComCtrls_treeview.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/vcl/ImgList.h"
+#include "platform/win32/Scoped.h"
+
+namespace {
+
+[[noreturn]] void IndexError(int Index) { throw ETreeViewError::CreateFmt("List index out of bounds (%d)", Index); }
+
+bool KeepsTextSorted(TSortType t) { return t == stText || t == stBoth; }
+bool KeepsDataSorted(TSortType t) { return t == stData || t == stBoth; }
+
+// Each node in a form resource: four image indexes, the data, the child count, the text length, the text.
+constexpr int kNodeHeader = 7 * 4;
+
+int32_t ReadInt(TStream* S) {
+  int32_t v = 0;
+  S->ReadBuffer(&v, sizeof v);
+  return v;
+}
+void WriteInt(TStream* S, int32_t v) { S->WriteBuffer(&v, sizeof v); }
+
+}  // namespace
+
+// ---- TTreeNode --------------------------------------------------------------------------------------------
+
+TTreeNode::~TTreeNode() = default;
+
+TCustomTreeView* TTreeNode::TreeView() const { return FOwner->Owner(); }
+
+LRESULT TTreeNode::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const { return FOwner->Send(Msg, WParam, LParam); }
+
+TTreeNode* TTreeNode::Related(UINT Code) const {
+  return FOwner->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, Code, reinterpret_cast<LPARAM>(FItemId))));
+}
+
+void TTreeNode::PushItem(UINT Mask) {
+  if (!FItemId) return;
+  TVITEMA it {};
+  it.mask = Mask | TVIF_HANDLE;
+  it.hItem = FItemId;
+  it.pszText = const_cast<char*>(FText.c_str());
+  it.iImage = FImageIndex;
+  it.iSelectedImage = FSelectedIndex;
+  it.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
+  it.state = INDEXTOSTATEIMAGEMASK(std::max(0, FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, FOverlayIndex + 1));
+  it.lParam = reinterpret_cast<LPARAM>(this);
+  Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+void TTreeNode::Assign(TPersistent* Source) {
+  auto* node = dynamic_cast<TTreeNode*>(Source);
+  if (!node) return TPersistent::Assign(Source);
+  FText = node->FText;
+  FData = node->FData;
+  FImageIndex = node->FImageIndex;
+  FSelectedIndex = node->FSelectedIndex;
+  FStateIndex = node->FStateIndex;
+  FOverlayIndex = node->FOverlayIndex;
+  PushItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE);
+  SetHasChildren(node->HasChildren());
+}
+
+void TTreeNode::SetText(const AnsiString& Value) {
+  FText = Value;
+  PushItem(TVIF_TEXT);
+  if (KeepsTextSorted(TreeView()->SortType())) FOwner->Added(Parent());
+}
+
+void TTreeNode::SetData(void* Value) {
+  FData = Value;
+  if (KeepsDataSorted(TreeView()->SortType())) FOwner->Added(Parent());
+}
+
+void TTreeNode::SetImageIndex(int Value) {
+  FImageIndex = Value;
+  PushItem(TVIF_IMAGE);
+}
+
+void TTreeNode::SetSelectedIndex(int Value) {
+  FSelectedIndex = Value;
+  PushItem(TVIF_SELECTEDIMAGE);
+}
+
+void TTreeNode::SetStateIndex(int Value) {
+  FStateIndex = std::clamp(Value, -1, 15);
+  PushItem(TVIF_STATE);
+}
+
+void TTreeNode::SetOverlayIndex(int Value) {
+  FOverlayIndex = std::clamp(Value, -1, 14);
+  PushItem(TVIF_STATE);
+}
+
+bool TTreeNode::Expanded() const {
+  TVITEMA it {};
+  it.mask = TVIF_STATE | TVIF_HANDLE;
+  it.hItem = FItemId;
+  it.stateMask = TVIS_EXPANDED;
+  return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) && (it.state & TVIS_EXPANDED);
+}
+
+void TTreeNode::SetExpanded(bool Value) {
+  if (Value)
+    Expand(false);
+  else
+    Collapse(false);
+}
+
+bool TTreeNode::HasChildren() const {
+  TVITEMA it {};
+  it.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  it.hItem = FItemId;
+  return Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) && it.cChildren > 0;
+}
+
+void TTreeNode::SetHasChildren(bool Value) {
+  TVITEMA it {};
+  it.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  it.hItem = FItemId;
+  it.cChildren = Value ? 1 : 0;
+  Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+}
+
+bool TTreeNode::Selected() const {
+  return FItemId && reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_CARET, 0)) == FItemId;
+}
+
+void TTreeNode::SetSelected(bool Value) {
+  if (Value)
+    Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(FItemId));
+  else if (Selected())
+    Send(TVM_SELECTITEM, TVGN_CARET, 0);
+}
+
+TTreeNode* TTreeNode::Parent() const { return Related(TVGN_PARENT); }
+TTreeNode* TTreeNode::GetFirstChild() const { return Related(TVGN_CHILD); }
+TTreeNode* TTreeNode::GetNextSibling() const { return Related(TVGN_NEXT); }
+TTreeNode* TTreeNode::GetPrevSibling() const { return Related(TVGN_PREVIOUS); }
+TTreeNode* TTreeNode::GetNextVisible() const { return IsVisible() ? Related(TVGN_NEXTVISIBLE) : nullptr; }
+TTreeNode* TTreeNode::GetPrevVisible() const { return IsVisible() ? Related(TVGN_PREVIOUSVISIBLE) : nullptr; }
+
+TTreeNode* TTreeNode::GetLastChild() const {
+  TTreeNode* n = GetFirstChild();
+  while (n)
+    if (TTreeNode* next = n->GetNextSibling())
+      n = next;
+    else
+      break;
+  return n;
+}
+
+int TTreeNode::Count() const {
+  int n = 0;
+  for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) ++n;
+  return n;
+}
+
+TTreeNode* TTreeNode::Item(int Index) const {
+  if (Index < 0) IndexError(Index);
+  TTreeNode* c = GetFirstChild();
+  for (int i = 0; c && i < Index; ++i) c = c->GetNextSibling();
+  if (!c) IndexError(Index);
+  return c;
+}
+
+int TTreeNode::Index() const {
+  int n = 0;
+  for (TTreeNode* p = GetPrevSibling(); p; p = p->GetPrevSibling()) ++n;
+  return n;
+}
+
+int TTreeNode::Level() const {
+  int n = 0;
+  for (TTreeNode* p = Parent(); p; p = p->Parent()) ++n;
+  return n;
+}
+
+TTreeNode* TTreeNode::GetNext() const {
+  if (TTreeNode* c = GetFirstChild()) return c;
+  for (const TTreeNode* n = this; n; n = n->Parent())
+    if (TTreeNode* s = n->GetNextSibling()) return s;
+  return nullptr;
+}
+
+TTreeNode* TTreeNode::GetPrev() const {
+  TTreeNode* p = GetPrevSibling();
+  if (!p) return Parent();
+  while (TTreeNode* last = p->GetLastChild()) p = last;
+  return p;
+}
+
+int TTreeNode::AbsoluteIndex() const {
+  int n = 0;
+  for (TTreeNode* p = GetPrev(); p; p = p->GetPrev()) ++n;
+  return n;
+}
+
+bool TTreeNode::HasAsParent(const TTreeNode* Value) const {
+  if (!Value) return false;
+  for (TTreeNode* p = Parent(); p; p = p->Parent())
+    if (p == Value) return true;
+  return false;
+}
+
+bool TTreeNode::IsVisible() const {
+  for (TTreeNode* p = Parent(); p; p = p->Parent())
+    if (!p->Expanded()) return false;
+  return true;
+}
+
+TRect TTreeNode::DisplayRect(bool TextOnly) const {
+  RECT r {};
+  HTREEITEM id = FItemId;
+  memcpy(&r, &id, sizeof id);  // the item travels in the rectangle's first bytes
+  if (!Send(TVM_GETITEMRECT, TextOnly, reinterpret_cast<LPARAM>(&r))) return TRect();
+  return r;
+}
+
+void TTreeNode::Expand(bool Recurse) {
+  Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FItemId));
+  if (!Recurse) return;
+  for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Expand(true);
+}
+
+void TTreeNode::Collapse(bool Recurse) {
+  if (Recurse)
+    for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Collapse(true);
+  Send(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(FItemId));
+}
+
+void TTreeNode::MakeVisible() { Send(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(FItemId)); }
+
+bool TTreeNode::EditText() { return Send(TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(FItemId)) != 0; }
+
+void TTreeNode::EndEdit(bool Cancel) { Send(TVM_ENDEDITLABELNOW, Cancel, 0); }
+
+void TTreeNode::Delete() { FOwner->Delete(this); }
+
+void TTreeNode::DeleteChildren() {
+  while (TTreeNode* c = GetFirstChild()) c->Delete();
+}
+
+bool TTreeNode::AlphaSort(bool ARecurse) { return TreeView()->SortChildren(FItemId, ARecurse); }
+
+// ---- TTreeNodes -------------------------------------------------------------------------------------------
+
+TTreeNodes::~TTreeNodes() {
+  for (TTreeNode* n : FNodes) delete n;
+}
+
+LRESULT TTreeNodes::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const { return FOwner->Send(Msg, WParam, LParam); }
+
+int TTreeNodes::Count() const {
+  if (!FOwner->HandleAllocated()) return static_cast<int>(FSaved.size());
+  return static_cast<int>(Send(TVM_GETCOUNT, 0, 0));
+}
+
+TTreeNode* TTreeNodes::GetNode(HTREEITEM ItemId) const {
+  if (!ItemId || !FOwner->HandleAllocated()) return nullptr;
+  TVITEMA it {};
+  it.mask = TVIF_PARAM | TVIF_HANDLE;
+  it.hItem = ItemId;
+  if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
+  auto* node = reinterpret_cast<TTreeNode*>(it.lParam);
+  return FNodes.count(node) ? node : nullptr;
+}
+
+TTreeNode* TTreeNodes::GetFirstNode() const {
+  if (!FOwner->HandleAllocated()) return nullptr;
+  return GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_ROOT, 0)));
+}
+
+TTreeNode* TTreeNodes::Item(int Index) const {
+  if (Index < 0 || Index >= Count()) IndexError(Index);
+  TTreeNode* n = GetFirstNode();
+  int at = 0;
+  if (FCacheNode && FNodes.count(FCacheNode) && FCacheIndex <= Index) {
+    n = FCacheNode;
+    at = FCacheIndex;
+  }
+  for (; n && at < Index; ++at) n = n->GetNext();
+  if (!n) IndexError(Index);
+  FCacheNode = n;
+  FCacheIndex = Index;
+  return n;
+}
+
+TTreeNode* TTreeNodes::Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After) {
+  TVINSERTSTRUCTA ins {};
+  ins.hParent = Parent;
+  ins.hInsertAfter = After;
+  ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
+  ins.item.pszText = const_cast<char*>(Node->FText.c_str());
+  ins.item.iImage = Node->FImageIndex;
+  ins.item.iSelectedImage = Node->FSelectedIndex;
+  ins.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
+  ins.item.state =
+      INDEXTOSTATEIMAGEMASK(std::max(0, Node->FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, Node->FOverlayIndex + 1));
+  ins.item.lParam = reinterpret_cast<LPARAM>(Node);
+  Node->FItemId = reinterpret_cast<HTREEITEM>(Send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  return Node;
+}
+
+TTreeNode* TTreeNodes::InternalAdd(HTREEITEM Parent, HTREEITEM After, const AnsiString& S, void* Ptr) {
+  FOwner->HandleNeeded();
+  auto node = std::make_unique<TTreeNode>(this);
+  node->FText = S;
+  node->FData = Ptr;
+  FNodes.insert(node.get());
+  Bind(node.get(), Parent, After);
+  if (!node->FItemId) {
+    FNodes.erase(node.get());
+    throw ETreeViewError("Failed to insert a node");
+  }
+  FCacheNode = nullptr;
+  TTreeNode* added = node.release();
+  Added(added->Parent());
+  return added;
+}
+
+// Keeps the siblings of a new or changed node in order when the view sorts.
+void TTreeNodes::Added(TTreeNode* Parent) {
+  if (FOwner->SortType() == stNone) return;
+  if (FUpdateCount > 0) {
+    FSortPending = true;
+    return;
+  }
+  FOwner->SortChildren(Parent ? Parent->ItemId() : TVI_ROOT, false);
+}
+
+TTreeNode* TTreeNodes::AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr) {
+  TTreeNode* parent = Sibling ? Sibling->Parent() : nullptr;
+  return InternalAdd(parent ? parent->ItemId() : TVI_ROOT, TVI_LAST, S, Ptr);
+}
+
+TTreeNode* TTreeNodes::AddObjectFirst(TTreeNode* Sibling, const AnsiString& S, void* Ptr) {
+  TTreeNode* parent = Sibling ? Sibling->Parent() : nullptr;
+  return InternalAdd(parent ? parent->ItemId() : TVI_ROOT, TVI_FIRST, S, Ptr);
+}
+
+TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const AnsiString& S, void* Ptr) {
+  return InternalAdd(Parent ? Parent->ItemId() : TVI_ROOT, TVI_LAST, S, Ptr);
+}
+
+TTreeNode* TTreeNodes::AddChildObjectFirst(TTreeNode* Parent, const AnsiString& S, void* Ptr) {
+  return InternalAdd(Parent ? Parent->ItemId() : TVI_ROOT, TVI_FIRST, S, Ptr);
+}
+
+TTreeNode* TTreeNodes::InsertObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr) {
+  if (!Sibling) return AddObject(nullptr, S, Ptr);
+  TTreeNode* parent = Sibling->Parent();
+  TTreeNode* before = Sibling->GetPrevSibling();
+  return InternalAdd(parent ? parent->ItemId() : TVI_ROOT, before ? before->ItemId() : TVI_FIRST, S, Ptr);
+}
+
+// The window announces every node it deletes; Forget frees them.
+void TTreeNodes::Delete(TTreeNode* Node) {
+  if (!Node || !FNodes.count(Node) || Node->FDeleting) return;
+  Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(Node->ItemId()));
+}
+
+void TTreeNodes::Clear() {
+  if (FOwner->HandleAllocated()) {
+    Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  } else {
+    for (const TSavedNode& s : FSaved) {
+      FNodes.erase(s.Node);
+      delete s.Node;
+    }
+    FSaved.clear();
+  }
+  FCacheNode = nullptr;
+}
+
+void TTreeNodes::Forget(TTreeNode* Node) {
+  Node->FDeleting = true;
+  FCacheNode = nullptr;
+  xj::ScopeExit free([&] {
+    FNodes.erase(Node);
+    delete Node;
+  });
+  FOwner->Delete(Node);
+}
+
+void TTreeNodes::BeginUpdate() {
+  if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) Send(WM_SETREDRAW, FALSE, 0);
+}
+
+void TTreeNodes::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0) return;
+  if (!FOwner->HandleAllocated()) return;
+  if (FSortPending) {
+    FSortPending = false;
+    if (FOwner->SortType() != stNone) FOwner->AlphaSort(true);
+  }
+  Send(WM_SETREDRAW, TRUE, 0);
+}
+
+// A copy node by node (the data pointers whole, unlike a form resource's 32-bit data).
+void TTreeNodes::Assign(TPersistent* Source) {
+  auto* other = dynamic_cast<TTreeNodes*>(Source);
+  if (!other) return TPersistent::Assign(Source);
+  if (other == this) return;
+  Clear();
+  BeginUpdate();
+  xj::ScopeExit done([&] { EndUpdate(); });
+  std::vector<TTreeNode*> path;
+  for (TTreeNode* n = other->GetFirstNode(); n; n = n->GetNext()) {
+    path.resize(static_cast<size_t>(n->Level()));
+    TTreeNode* copy = AddChildObject(path.empty() ? nullptr : path.back(), n->Text(), n->Data());
+    copy->Assign(n);
+    path.push_back(copy);
+  }
+}
+
+void TTreeNodes::DefineProperties(TFiler* Filer) {
+  TPersistent::DefineProperties(Filer);
+  Filer->DefineBinaryProperty("Data", TStreamProc(this, &TTreeNodes::ReadData),
+                              TStreamProc(this, &TTreeNodes::WriteData), Count() > 0);
+}
+
+// Nodes in tree order, each with its child count (the data as a 32-bit integer, as form resources
+// hold it); written and read without recursion, so a deep tree neither overflows the stack nor lets a
+// corrupt count run past the data.
+void TTreeNodes::WriteData(TStream* Stream) {
+  int roots = 0;
+  for (TTreeNode* n = GetFirstNode(); n; n = n->GetNextSibling()) ++roots;
+  WriteInt(Stream, roots);
+  for (TTreeNode* n = GetFirstNode(); n; n = n->GetNext()) {
+    WriteInt(Stream, n->FImageIndex);
+    WriteInt(Stream, n->FSelectedIndex);
+    WriteInt(Stream, n->FStateIndex);
+    WriteInt(Stream, n->FOverlayIndex);
+    WriteInt(Stream, static_cast<int32_t>(reinterpret_cast<intptr_t>(n->FData)));
+    WriteInt(Stream, n->Count());
+    WriteInt(Stream, static_cast<int32_t>(n->FText.size()));
+    Stream->WriteBuffer(n->FText.data(), static_cast<int>(n->FText.size()));
+  }
+}
+
+void TTreeNodes::ReadData(TStream* Stream) {
+  Clear();
+  BeginUpdate();
+  xj::ScopeExit done([&] { EndUpdate(); });
+  try {
+    ReadNodes(Stream);
+  } catch (...) {
+    Clear();  // a refused resource leaves no half-read tree
+    throw;
+  }
+}
+
+void TTreeNodes::ReadNodes(TStream* Stream) {
+  auto corrupt = [] { throw EReadError("Tree view data is corrupt"); };
+  auto left = [&] { return Stream->Size() - Stream->Position(); };
+  const int32_t roots = ReadInt(Stream);
+  if (roots < 0 || roots > left() / kNodeHeader) corrupt();
+  // Each level: the node children go under, and how many of them are still to come.
+  std::vector<std::pair<TTreeNode*, int32_t>> pending { { nullptr, roots } };
+  while (!pending.empty()) {
+    if (pending.back().second == 0) {
+      pending.pop_back();
+      continue;
+    }
+    --pending.back().second;
+    TTreeNode* parent = pending.back().first;
+    int32_t header[7];
+    for (int32_t& v : header) v = ReadInt(Stream);
+    const int32_t children = header[5], length = header[6];
+    if (children < 0 || length < 0 || length > left()) corrupt();
+    AnsiString text(static_cast<size_t>(length), '\0');
+    Stream->ReadBuffer(text.data(), length);
+    if (children > left() / kNodeHeader) corrupt();
+    TTreeNode* node = AddChildObject(parent, text, reinterpret_cast<void*>(static_cast<intptr_t>(header[4])));
+    node->FImageIndex = header[0];
+    node->FSelectedIndex = header[1];
+    node->FStateIndex = std::clamp<int32_t>(header[2], -1, 15);
+    node->FOverlayIndex = std::clamp<int32_t>(header[3], -1, 14);
+    node->PushItem(TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE);
+    pending.emplace_back(node, children);
+  }
+}
+
+void TTreeNodes::SaveAll() {
+  FSaved.clear();
+  std::vector<TTreeNode*> path;
+  for (TTreeNode* n = GetFirstNode(); n; n = n->GetNext()) {
+    TTreeNode* parent = n->Parent();
+    while (!path.empty() && path.back() != parent) path.pop_back();
+    FSaved.push_back(TSavedNode { n, static_cast<int>(path.size()), n->Expanded(), n->HasChildren() });
+    path.push_back(n);
+  }
+}
+
+// The same node objects go back into the new window, in order, with their expanded state.
+void TTreeNodes::RestoreAll() {
+  std::vector<TSavedNode> saved = std::move(FSaved);
+  FSaved.clear();
+  std::vector<TTreeNode*> path;
+  for (const TSavedNode& s : saved) {
+    path.resize(static_cast<size_t>(s.Depth));
+    Bind(s.Node, path.empty() ? TVI_ROOT : path.back()->ItemId(), TVI_LAST);
+    path.push_back(s.Node);
+    if (s.HasChildren) s.Node->SetHasChildren(true);
+  }
+  for (const TSavedNode& s : saved) {
+    if (!s.Expanded) continue;
+    TVITEMA it {};
+    it.mask = TVIF_STATE | TVIF_HANDLE;
+    it.hItem = s.Node->ItemId();
+    it.stateMask = it.state = TVIS_EXPANDED;
+    Send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  }
+}
+
+// ---- TCustomTreeView --------------------------------------------------------------------------------------
+
+TCustomTreeView::TCustomTreeView(TComponent* AOwner)
+    : TWinControl(AOwner), FTreeNodes(std::make_unique<TTreeNodes>(this)) {
+  FControlStyle = TControlStyle { csSetCaption, csDoubleClicks, csClickEvents };
+  SetBounds(0, 0, 121, 97);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+}
+
+TCustomTreeView::~TCustomTreeView() {
+  TearDownWindow();
+  FTreeNodes.reset();
+}
+
+LRESULT TCustomTreeView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {
+  auto* self = const_cast<TCustomTreeView*>(this);
+  self->HandleNeeded();
+  return self->Perform(Msg, WParam, LParam);
+}
+
+void TCustomTreeView::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, WC_TREEVIEWA);
+  Params.Style |= WS_VSCROLL | WS_HSCROLL;
+  if (FShowButtons) Params.Style |= TVS_HASBUTTONS;
+  if (FShowLines) Params.Style |= TVS_HASLINES;
+  if (FShowRoot) Params.Style |= TVS_LINESATROOT;
+  if (!FReadOnly) Params.Style |= TVS_EDITLABELS;
+  if (!FHideSelection) Params.Style |= TVS_SHOWSELALWAYS;
+  if (FHotTrack) Params.Style |= TVS_TRACKSELECT;
+  if (FRowSelect) Params.Style |= TVS_FULLROWSELECT;
+  if (FAutoExpand) Params.Style |= TVS_SINGLEEXPAND;
+  if (!FToolTips) Params.Style |= TVS_NOTOOLTIPS;
+  if (FBorderStyle == bsSingle) {
+    if (Ctl3D())
+      Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Params.Style |= WS_BORDER;
+  }
+  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TCustomTreeView::CreateWnd() {
+  TWinControl::CreateWnd();
+  Perform(TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
+  PushColours();
+  PushImages();
+  if (FTreeNodes->FSaved.empty()) return;
+  FTreeNodes->RestoreAll();
+  if (FSavedSelected >= 0 && FSavedSelected < FTreeNodes->Count()) SetSelected(FTreeNodes->Item(FSavedSelected));
+  if (FSavedTop >= 0 && FSavedTop < FTreeNodes->Count()) SetTopItem(FTreeNodes->Item(FSavedTop));
+}
+
+void TCustomTreeView::DestroyWnd() {
+  if (FHandle && !FComponentState.Contains(csDestroying)) {
+    TTreeNode* selected = Selected();
+    TTreeNode* top = TopItem();
+    FSavedSelected = selected ? selected->AbsoluteIndex() : -1;
+    FSavedTop = top ? top->AbsoluteIndex() : -1;
+    FTreeNodes->SaveAll();
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TCustomTreeView::PushColours() {
+  if (!HandleAllocated()) return;
+  Perform(TVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+  Perform(TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
+}
+
+void TCustomTreeView::PushImages() {
+  if (!HandleAllocated()) return;
+  Perform(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(FImages ? FImages->Handle() : nullptr));
+  Perform(TVM_SETIMAGELIST, TVSIL_STATE, reinterpret_cast<LPARAM>(FStateImages ? FStateImages->Handle() : nullptr));
+}
+
+void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FImages) SetImages(nullptr);
+  if (AComponent == FStateImages) SetStateImages(nullptr);
+}
+
+// ---- Properties -------------------------------------------------------------------------------------------
+
+void TCustomTreeView::SetStyleBit(bool& Field, bool Value) {
+  if (Field == Value) return;
+  Field = Value;
+  RecreateWnd();
+}
+
+void TCustomTreeView::SetAutoExpand(bool Value) { SetStyleBit(FAutoExpand, Value); }
+void TCustomTreeView::SetHideSelection(bool Value) { SetStyleBit(FHideSelection, Value); }
+void TCustomTreeView::SetHotTrack(bool Value) { SetStyleBit(FHotTrack, Value); }
+void TCustomTreeView::SetReadOnly(bool Value) { SetStyleBit(FReadOnly, Value); }
+void TCustomTreeView::SetRowSelect(bool Value) { SetStyleBit(FRowSelect, Value); }
+void TCustomTreeView::SetShowButtons(bool Value) { SetStyleBit(FShowButtons, Value); }
+void TCustomTreeView::SetShowLines(bool Value) { SetStyleBit(FShowLines, Value); }
+void TCustomTreeView::SetShowRoot(bool Value) { SetStyleBit(FShowRoot, Value); }
+
+void TCustomTreeView::SetBorderStyle(TBorderStyle Value) {
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+void TCustomTreeView::SetImages(TCustomImageList* Value) {
+  if (FImages == Value) return;
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = Value;
+  if (FImages) FImages->FreeNotification(this);
+  PushImages();
+}
+
+void TCustomTreeView::SetStateImages(TCustomImageList* Value) {
+  if (FStateImages == Value) return;
+  if (FStateImages) FStateImages->RemoveFreeNotification(this);
+  FStateImages = Value;
+  if (FStateImages) FStateImages->FreeNotification(this);
+  PushImages();
+}
+
+int TCustomTreeView::Indent() {
+  if (HandleAllocated()) FIndent = static_cast<int>(Perform(TVM_GETINDENT, 0, 0));
+  return FIndent;
+}
+
+void TCustomTreeView::SetIndent(int Value) {
+  FIndent = std::max(Value, 1);
+  if (HandleAllocated()) Perform(TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
+}
+
+void TCustomTreeView::SetSortType(TSortType Value) {
+  if (FSortType == Value) return;
+  FSortType = Value;
+  if (FSortType != stNone && HandleAllocated()) AlphaSort(true);
+}
+
+TTreeNode* TCustomTreeView::Selected() const {
+  if (!HandleAllocated()) return nullptr;
+  return FTreeNodes->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_CARET, 0)));
+}
+
+void TCustomTreeView::SetSelected(TTreeNode* Value) {
+  Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(Value ? Value->ItemId() : nullptr));
+}
+
+TTreeNode* TCustomTreeView::TopItem() const {
+  if (!HandleAllocated()) return nullptr;
+  return FTreeNodes->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)));
+}
+
+void TCustomTreeView::SetTopItem(TTreeNode* Value) {
+  if (Value) Send(TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(Value->ItemId()));
+}
+
+TTreeNode* TCustomTreeView::DropTarget() const {
+  if (!HandleAllocated()) return nullptr;
+  return FTreeNodes->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_GETNEXTITEM, TVGN_DROPHILITE, 0)));
+}
+
+void TCustomTreeView::SetDropTarget(TTreeNode* Value) {
+  Send(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(Value ? Value->ItemId() : nullptr));
+}
+
+// ---- Operations -------------------------------------------------------------------------------------------
+
+namespace {
+
+int CALLBACK CompareNodes(LPARAM A, LPARAM B, LPARAM View) {
+  auto* view = reinterpret_cast<TCustomTreeView*>(View);
+  auto* a = reinterpret_cast<TTreeNode*>(A);
+  auto* b = reinterpret_cast<TTreeNode*>(B);
+  if (view->OnCompare) {
+    int result = 0;
+    view->OnCompare(view, a, b, 0, result);
+    return result;
+  }
+  return AnsiCompareText(a->Text(), b->Text());
+}
+
+}  // namespace
+
+bool TCustomTreeView::SortChildren(HTREEITEM Parent, bool Recurse) {
+  TVSORTCB cb { Parent, &CompareNodes, reinterpret_cast<LPARAM>(this) };
+  FTreeNodes->FCacheNode = nullptr;
+  return Send(TVM_SORTCHILDRENCB, Recurse, reinterpret_cast<LPARAM>(&cb)) != 0;
+}
+
+bool TCustomTreeView::AlphaSort(bool ARecurse) { return SortChildren(TVI_ROOT, ARecurse); }
+
+void TCustomTreeView::FullExpand() {
+  for (TTreeNode* n = FTreeNodes->GetFirstNode(); n; n = n->GetNextSibling()) n->Expand(true);
+}
+
+void TCustomTreeView::FullCollapse() {
+  for (TTreeNode* n = FTreeNodes->GetFirstNode(); n; n = n->GetNextSibling()) n->Collapse(true);
+}
+
+TTreeNode* TCustomTreeView::GetNodeAt(int X, int Y) {
+  TVHITTESTINFO info {};
+  info.pt = POINT { X, Y };
+  return FTreeNodes->GetNode(reinterpret_cast<HTREEITEM>(Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info))));
+}
+
+THitTests TCustomTreeView::GetHitTestInfoAt(int X, int Y) {
+  TVHITTESTINFO info {};
+  info.pt = POINT { X, Y };
+  Send(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+  static constexpr std::pair<UINT, THitTest> kFlags[] = {
+    { TVHT_ABOVE, htAbove },           { TVHT_BELOW, htBelow },         { TVHT_NOWHERE, htNowhere },
+    { TVHT_ONITEMBUTTON, htOnButton }, { TVHT_ONITEMICON, htOnIcon },   { TVHT_ONITEMINDENT, htOnIndent },
+    { TVHT_ONITEMLABEL, htOnLabel },   { TVHT_ONITEMRIGHT, htOnRight }, { TVHT_ONITEMSTATEICON, htOnStateIcon },
+    { TVHT_TOLEFT, htToLeft },         { TVHT_TORIGHT, htToRight },
+  };
+  THitTests result;
+  for (const auto& [flag, test] : kFlags)
+    if (info.flags & flag) result << test;
+  if (info.flags & TVHT_ONITEM) result << htOnItem;
+  return result;
+}
+
+bool TCustomTreeView::IsEditing() const { return HandleAllocated() && Send(TVM_GETEDITCONTROL, 0, 0) != 0; }
+
+// ---- Events -----------------------------------------------------------------------------------------------
+
+void TCustomTreeView::Change(TTreeNode* Node) {
+  if (OnChange) OnChange(this, Node);
+}
+
+bool TCustomTreeView::CanChange(TTreeNode* Node) {
+  bool allow = true;
+  if (OnChanging) OnChanging(this, Node, allow);
+  return allow;
+}
+
+bool TCustomTreeView::CanExpand(TTreeNode* Node) {
+  bool allow = true;
+  if (OnExpanding) OnExpanding(this, Node, allow);
+  return allow;
+}
+
+void TCustomTreeView::Expand(TTreeNode* Node) {
+  if (OnExpanded) OnExpanded(this, Node);
+}
+
+bool TCustomTreeView::CanCollapse(TTreeNode* Node) {
+  bool allow = true;
+  if (OnCollapsing) OnCollapsing(this, Node, allow);
+  return allow;
+}
+
+void TCustomTreeView::Collapse(TTreeNode* Node) {
+  if (OnCollapsed) OnCollapsed(this, Node);
+}
+
+bool TCustomTreeView::CanEdit(TTreeNode* Node) {
+  bool allow = true;
+  if (OnEditing) OnEditing(this, Node, allow);
+  return allow;
+}
+
+// OnEdited may change the text; the node takes what it leaves.
+void TCustomTreeView::Edit(TTreeNode* Node, const AnsiString& S) {
+  AnsiString text = S;
+  auto life = LifeToken();
+  if (OnEdited) OnEdited(this, Node, text);
+  if (!life.expired() && FTreeNodes->FNodes.count(Node)) Node->SetText(text);
+}
+
+void TCustomTreeView::Delete(TTreeNode* Node) {
+  if (OnDeletion) OnDeletion(this, Node);
+}
+
+TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
+  auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
+  return Item.hItem && FTreeNodes->FNodes.count(node) ? node : nullptr;
+}
+
+void TCustomTreeView::CNNotify(TMessage& Message) {
+  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+  if (!hdr) return;
+  auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
+  auto* disp = reinterpret_cast<NMTVDISPINFOA*>(hdr);
+  switch (hdr->code) {
+    case TVN_SELCHANGINGA:
+      Message.Result = CanChange(NodeOf(nm->itemNew)) ? 0 : 1;
+      return;
+    case TVN_SELCHANGEDA:
+      Change(NodeOf(nm->itemNew));
+      return;
+    case TVN_ITEMEXPANDINGA: {
+      TTreeNode* node = NodeOf(nm->itemNew);
+      bool allow = nm->action == TVE_EXPAND ? CanExpand(node) : CanCollapse(node);
+      Message.Result = allow ? 0 : 1;
+      return;
+    }
+    case TVN_ITEMEXPANDEDA:
+      if (nm->action == TVE_EXPAND)
+        Expand(NodeOf(nm->itemNew));
+      else
+        Collapse(NodeOf(nm->itemNew));
+      return;
+    case TVN_DELETEITEMA: {
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
+      if (FTreeNodes->FNodes.count(node)) FTreeNodes->Forget(node);
+      return;
+    }
+    case TVN_BEGINLABELEDITA:
+      Message.Result = CanEdit(NodeOf(disp->item)) ? 0 : 1;
+      return;
+    case TVN_ENDLABELEDITA:
+      if (TTreeNode* node = NodeOf(disp->item); node && disp->item.pszText) Edit(node, disp->item.pszText);
+      Message.Result = 0;
+      return;
+  }
+}
+
+void TCustomTreeView::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_NOTIFY:
+      CNNotify(Message);
+      return;
+    case CN_KEYDOWN:
+    case CN_CHAR:
+      // While a label is being edited every key belongs to the edit, Enter and Escape included.
+      if (IsEditing()) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      if (FRightClickSelect) {
+        auto life = LifeToken();
+        if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))) SetSelected(node);
+        if (life.expired()) return;
+      }
+      break;
+    case WM_PAINT:
+      // An image list makes a new handle when its size or masking changes; it has no way to tell us.
+      if ((FImages && FImages->Handle() != reinterpret_cast<HIMAGELIST>(Perform(TVM_GETIMAGELIST, TVSIL_NORMAL, 0))) ||
+          (FStateImages &&
+           FStateImages->Handle() != reinterpret_cast<HIMAGELIST>(Perform(TVM_GETIMAGELIST, TVSIL_STATE, 0))))
+        PushImages();
+      break;
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED: {
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (!life.expired()) PushColours();
+      return;
+    }
+  }
+  TWinControl::Dispatch(Message);
+}

@@ -1,0 +1,369 @@
+// The multi-line text engine: lines with prefix sums of their lengths and rows, editing that touches
+// only the lines it changes, and the single-line engine's GBK stepping, word kinds, limit and undo.
+
+#include "platform/win32/ctl/MemoText.h"
+
+#include <algorithm>
+
+namespace xj::ctl {
+
+namespace {
+
+constexpr size_t kBreak = 2;  // "\r\n"
+
+bool IsBlankKind(const std::string& s, size_t i) { return EditText::KindOf(s, i) == EditText::KindOf(" ", 0); }
+
+// The last character boundary <= col in a line (lines hold no breaks, so any byte may start the scan).
+size_t BoundaryIn(const std::string& s, size_t col) {
+  col = std::min(col, s.size());
+  size_t i = 0;
+  while (i < col) {
+    size_t next = i + EditText::CharLength(s, i);
+    if (next > col) return i;
+    i = next;
+  }
+  return i;
+}
+
+// Splits at "\r\n" only: the text given is already normalised.
+std::vector<std::string> SplitLines(const std::string& s) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (;;) {
+    size_t at = s.find("\r\n", start);
+    if (at == std::string::npos) break;
+    parts.emplace_back(s, start, at - start);
+    start = at + kBreak;
+  }
+  parts.emplace_back(s, start);
+  return parts;
+}
+
+}  // namespace
+
+// ---- Prefix sums ---------------------------------------------------------------------------------------------
+
+void PrefixSums::Assign(const std::vector<int>& values) {
+  size_t n = values.size();
+  FTree.assign(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    FTree[i] += values[i];
+    size_t parent = i | (i + 1);
+    if (parent < n) FTree[parent] += FTree[i];
+  }
+}
+
+void PrefixSums::Add(size_t i, long long delta) {
+  for (; i < FTree.size(); i |= i + 1) FTree[i] += delta;
+}
+
+long long PrefixSums::Before(size_t i) const {
+  long long sum = 0;
+  for (i = std::min(i, FTree.size()); i > 0; i &= i - 1) sum += FTree[i - 1];
+  return sum;
+}
+
+size_t PrefixSums::Find(long long sum) const {
+  size_t pos = 0, step = 1;
+  while (step * 2 <= FTree.size()) step *= 2;
+  for (; step > 0; step /= 2)
+    if (pos + step <= FTree.size() && FTree[pos + step - 1] <= sum) {
+      pos += step;
+      sum -= FTree[pos - 1];
+    }
+  return FTree.empty() ? 0 : std::min(pos, FTree.size() - 1);
+}
+
+// ---- The text -------------------------------------------------------------------------------------------------
+
+MemoText::MemoText() { SetText(""); }
+
+std::string MemoText::NormalBreaks(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    char c = s[i];
+    if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void MemoText::SetText(std::string_view text) {
+  std::string s = NormalBreaks(text);
+  EditText::ApplyCase(s, FCase);
+  FLines.clear();
+  for (std::string& part : SplitLines(s)) FLines.push_back(LineRec { std::move(part), {}, false });
+  FAllDirty = true;
+  Rebuild();
+  FAnchor = FCaret = 0;
+  FUndo.Clear();
+  FModified = false;
+}
+
+std::string MemoText::Text() const { return Range(0, Length()); }
+
+std::string MemoText::Range(size_t from, size_t to) const {
+  std::string out;
+  to = std::min(to, Length());
+  if (from >= to) return out;
+  int line = LineOf(from);
+  size_t col = from - LineOffset(line);
+  out.reserve(to - from);
+  for (size_t pos = from; pos < to; ++line, col = 0) {
+    const std::string& t = Line(line);
+    size_t take = std::min(t.size() - std::min(col, t.size()), to - pos);
+    out.append(t, std::min(col, t.size()), take);
+    pos += take;
+    if (pos < to) {  // the break, or what of it the range holds
+      size_t into = col > t.size() ? col - t.size() : 0;
+      size_t part = std::min(kBreak - into, to - pos);
+      out.append("\r\n" + into, part);
+      pos += part;
+    }
+  }
+  return out;
+}
+
+// Lines changed in number: the sums are built afresh, and every line not yet measured is measured on
+// the next Relayout.
+void MemoText::Rebuild() {
+  std::vector<int> chars(FLines.size()), rows(FLines.size());
+  FDirty.clear();
+  for (size_t i = 0; i < FLines.size(); ++i) {
+    chars[i] = (int)(FLines[i].text.size() + kBreak);
+    rows[i] = std::max<int>(1, (int)FLines[i].rows.starts.size());
+    if (!FLines[i].measured) FDirty.push_back(i);
+  }
+  FChars.Assign(chars);
+  FRowCounts.Assign(rows);
+}
+
+// ---- Positions --------------------------------------------------------------------------------------------------
+
+size_t MemoText::LineEnd(size_t pos) const {
+  int line = LineOf(pos);
+  return LineOffset(line) + Line(line).size();
+}
+
+size_t MemoText::Snap(size_t pos) const {
+  pos = std::min(pos, Length());
+  int line = LineOf(pos);
+  size_t off = LineOffset(line);
+  return off + BoundaryIn(Line(line), pos - off);
+}
+
+size_t MemoText::NextChar(size_t pos) const {
+  size_t p = Snap(pos);
+  int line = LineOf(p);
+  size_t off = LineOffset(line), col = p - off;
+  const std::string& t = Line(line);
+  if (col < t.size()) return p + EditText::CharLength(t, col);
+  return line + 1 < LineCount() ? LineOffset(line + 1) : Length();
+}
+
+size_t MemoText::PrevChar(size_t pos) const {
+  size_t p = Snap(pos);
+  int line = LineOf(p);
+  size_t off = LineOffset(line), col = p - off;
+  if (col > 0) return off + BoundaryIn(Line(line), col - 1);
+  return line > 0 ? LineEnd(LineOffset(line - 1)) : 0;
+}
+
+size_t MemoText::WordRight(size_t pos) const {
+  size_t p = Snap(pos);
+  int line = LineOf(p);
+  size_t off = LineOffset(line), col = p - off;
+  const std::string& t = Line(line);
+  if (col >= t.size()) return line + 1 < LineCount() ? LineOffset(line + 1) : Length();
+  int kind = EditText::KindOf(t, col);
+  if (!IsBlankKind(t, col))
+    while (col < t.size() && EditText::KindOf(t, col) == kind) col += EditText::CharLength(t, col);
+  while (col < t.size() && IsBlankKind(t, col)) col += EditText::CharLength(t, col);
+  return off + col;
+}
+
+size_t MemoText::WordLeft(size_t pos) const {
+  size_t p = Snap(pos);
+  int line = LineOf(p);
+  size_t col = p - LineOffset(line);
+  if (col == 0) {  // from a line's start to the last word of the line before
+    if (line == 0) return 0;
+    --line;
+    col = Line(line).size();
+  }
+  const std::string& t = Line(line);
+  std::vector<size_t> starts;
+  for (size_t i = 0; i < col; i += EditText::CharLength(t, i)) starts.push_back(i);
+  size_t k = starts.size();
+  while (k > 0 && IsBlankKind(t, starts[k - 1])) --k;
+  if (k == 0) return LineOffset(line);
+  int kind = EditText::KindOf(t, starts[k - 1]);
+  while (k > 0 && EditText::KindOf(t, starts[k - 1]) == kind) --k;
+  return LineOffset(line) + starts[k];
+}
+
+std::pair<size_t, size_t> MemoText::WordAt(size_t pos) const {
+  size_t p = Snap(pos);
+  int line = LineOf(p);
+  size_t off = LineOffset(line), col = p - off;
+  const std::string& t = Line(line);
+  if (t.empty()) return { p, p };
+  if (col >= t.size()) col = BoundaryIn(t, t.size() - 1);
+  int kind = EditText::KindOf(t, col);
+  size_t end = col;
+  while (end < t.size() && EditText::KindOf(t, end) == kind) end += EditText::CharLength(t, end);
+  // The run's start: the first boundary after the last character of another kind before col.
+  size_t start = 0;
+  for (size_t i = 0; i < col; i += EditText::CharLength(t, i))
+    if (EditText::KindOf(t, i) != kind) start = i + EditText::CharLength(t, i);
+  return { off + start, off + end };
+}
+
+// ---- Selection ----------------------------------------------------------------------------------------------------
+
+void MemoText::Select(size_t anchor, size_t caret) {
+  FAnchor = Snap(anchor);
+  FCaret = Snap(caret);
+  FUndo.BreakRun();
+}
+
+void MemoText::MoveCaret(size_t pos, bool extend) {
+  FCaret = Snap(pos);
+  if (!extend) FAnchor = FCaret;
+  FUndo.BreakRun();
+}
+
+// ---- Editing --------------------------------------------------------------------------------------------------------
+
+size_t MemoText::FitLimit(const std::string& s) const {
+  size_t kept = Length() - (SelEnd() - SelStart());
+  size_t fit = EditText::FitBytes(s, FLimit > kept ? FLimit - kept : 0);
+  if (fit > 0 && fit < s.size() && s[fit - 1] == '\r') --fit;  // never half a line break
+  return fit;
+}
+
+bool MemoText::ReplaceSelection(std::string s, UndoKind kind) {
+  EditText::ApplyCase(s, FCase);
+  s = NormalBreaks(s);
+  bool wanted = !s.empty();
+  s.resize(FitLimit(s));
+  if (wanted ? s.empty() : !HasSelection()) return false;
+  Splice(SelStart(), SelEnd(), s, kind);
+  return true;
+}
+
+bool MemoText::Delete(bool backward) {
+  auto [from, to] = DeletionSpan(*this, backward);
+  if (from == to) return false;
+  Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
+  return true;
+}
+
+bool MemoText::Undo() {
+  auto replace = [this](size_t at, size_t length, const std::string& s) { RawReplace(at, length, s); };
+  if (!FUndo.Undo(replace, FAnchor, FCaret)) return false;
+  FModified = true;
+  return true;
+}
+
+void MemoText::Splice(size_t from, size_t to, const std::string& s, UndoKind kind) {
+  FUndo.Record(kind, from, Range(from, to), s, FAnchor, FCaret);
+  RawReplace(from, to - from, s);
+  FAnchor = FCaret = from + s.size();
+  FModified = true;
+}
+
+void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
+  int a = LineOf(from), b = LineOf(from + length);
+  size_t colA = from - LineOffset(a), colB = from + length - LineOffset(b);
+  if (a == b && s.find('\n') == std::string::npos) {  // within one line: no line moves
+    LineRec& l = FLines[(size_t)a];
+    Forget(l);
+    l.text.replace(colA, colB - colA, s);
+    FChars.Add((size_t)a, (long long)s.size() - (long long)(colB - colA));
+    FDirty.push_back((size_t)a);
+    return;
+  }
+  std::vector<std::string> parts = SplitLines(s);
+  parts.front().insert(0, FLines[(size_t)a].text, 0, colA);
+  parts.back().append(FLines[(size_t)b].text, std::min(colB, FLines[(size_t)b].text.size()));
+  for (int i = a; i <= b; ++i) Forget(FLines[(size_t)i]);
+  size_t keep = std::min(parts.size(), (size_t)(b - a + 1));
+  for (size_t i = 0; i < keep; ++i) FLines[(size_t)a + i] = LineRec { std::move(parts[i]), {}, false };
+  if (parts.size() > keep) {
+    std::vector<LineRec> extra;
+    for (size_t i = keep; i < parts.size(); ++i) extra.push_back(LineRec { std::move(parts[i]), {}, false });
+    FLines.insert(FLines.begin() + a + (long)keep, std::make_move_iterator(extra.begin()),
+                  std::make_move_iterator(extra.end()));
+  } else {
+    FLines.erase(FLines.begin() + a + (long)keep, FLines.begin() + b + 1);
+  }
+  Rebuild();
+}
+
+// ---- Rows -----------------------------------------------------------------------------------------------------------
+
+void MemoText::Forget(const LineRec& l) {
+  if (!l.measured) return;
+  auto it = FWidths.find(l.rows.width);
+  if (it != FWidths.end() && --it->second == 0) FWidths.erase(it);
+}
+
+void MemoText::Measure(size_t line, const Wrapper& wrapper) {
+  LineRec& l = FLines[line];
+  Forget(l);
+  l.rows = Rows {};
+  if (wrapper) wrapper(l.text, l.rows);
+  if (l.rows.starts.empty() || l.rows.starts.front() != 0) l.rows.starts.insert(l.rows.starts.begin(), 0);
+  l.measured = true;
+  ++FWidths[l.rows.width];
+}
+
+void MemoText::Relayout(const Wrapper& wrapper) {
+  if (FAllDirty) {
+    FWidths.clear();
+    for (LineRec& l : FLines) l.measured = false;
+    for (size_t i = 0; i < FLines.size(); ++i) Measure(i, wrapper);
+    FAllDirty = false;
+    Rebuild();
+    return;
+  }
+  for (size_t i : FDirty) {
+    if (i >= FLines.size() || FLines[i].measured) continue;
+    long long before = FRowCounts.Before(i + 1) - FRowCounts.Before(i);
+    Measure(i, wrapper);
+    FRowCounts.Add(i, (long long)FLines[i].rows.starts.size() - before);
+  }
+  FDirty.clear();
+}
+
+int MemoText::RowOf(size_t pos) const {
+  int line = LineOf(pos);
+  size_t col = std::min(Snap(pos) - LineOffset(line), Line(line).size());
+  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  auto it = std::upper_bound(starts.begin(), starts.end(), (uint32_t)col);
+  return FirstRow(line) + (int)(it - starts.begin()) - 1;
+}
+
+size_t MemoText::RowStart(int row) const {
+  int line = LineOfRow(row);
+  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  size_t i = std::min((size_t)(row - FirstRow(line)), starts.size() - 1);
+  return LineOffset(line) + starts[i];
+}
+
+size_t MemoText::RowEnd(int row) const {
+  int line = LineOfRow(row);
+  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  size_t i = (size_t)(row - FirstRow(line));
+  return LineOffset(line) + (i + 1 < starts.size() ? starts[i + 1] : Line(line).size());
+}
+
+}  // namespace xj::ctl

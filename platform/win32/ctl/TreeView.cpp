@@ -1,0 +1,1353 @@
+// The tree-view window class: items in a tree with text, images, state images and a parameter;
+// expanding and collapsing with buttons and lines; one selected item; label editing through an inner
+// "EDIT"; sorting; keys, mouse and wheel; and the TVM_* protocol, every notice to the parent as WM_NOTIFY.
+//
+// Scroll state: SB_VERT 0..rows−1 in items at the top row (page = the items that fit whole), SB_HORZ
+// in pixels 0..widest row−1 (page = client width); (0, 0) when nothing scrolls. The state is kept
+// whether or not the window has bars.
+//
+// Cost: the flat list of shown rows is rebuilt only when a row is needed after the tree changed;
+// counts, widths and the scroll state follow each change in constant time, so adding is linear and
+// paging, painting and selecting touch only what is shown.
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/win32/CommCtrl.h"
+#include "platform/win32/Scoped.h"
+#include "platform/win32/WinCtl.h"
+#include "platform/win32/WinGdi_imagelist.h"
+#include "platform/win32/ctl/CtlCommon.h"
+
+namespace xj::ctl {
+
+namespace {
+
+constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected label
+constexpr COLORREF kDefaultColour = CLR_NONE;
+constexpr int kButtonSize = 9;
+
+struct Item {
+  Item* parent {};
+  Item* first {};
+  Item* last {};
+  Item* prev {};
+  Item* next {};
+  std::string text;
+  int image { 0 };
+  int selImage { 0 };
+  UINT state { 0 };    // TVIS_EXPANDED and the overlay and state-image masks
+  int children { 0 };  // cChildren: 1 shows a button even before children are added
+  LPARAM param { 0 };
+  int level { 0 };  // 0 for the items at the root
+  int textWidth { 0 };
+  int row { -1 };  // valid while the row list is clean and the item is shown
+  bool deleting { false };
+};
+
+struct Tree {
+  HWND hwnd {};
+  bool dead { false };
+  Item root;
+  std::unordered_set<const Item*> live;
+  int count { 0 };
+  std::vector<Item*> rows;
+  bool rowsDirty { false };
+  int rowCount { 0 };
+  int maxWidth { 0 };
+  bool widthDirty { false };
+  Item* caret {};
+  Item* hot {};
+  Item* dropHilite {};
+  int top { 0 };
+  int hOffset { 0 };
+  HFONT font {};
+  HDC measureDC {};
+  int fontHeight { 13 };
+  int itemHeight { 16 };
+  int customItemHeight { 0 };
+  int indent { 19 };
+  HIMAGELIST images {};
+  HIMAGELIST stateImages {};
+  COLORREF bk { kDefaultColour };
+  COLORREF fg { kDefaultColour };
+  bool redraw { true };
+  bool focused { false };
+  bool syncingBars { false };
+  int wheelRest { 0 };
+  HWND edit {};
+  Item* editing {};
+  WNDPROC editOldProc {};
+  bool endingEdit { false };
+  Item* clickArmed {};
+};
+
+StateMap<Tree>& Trees() {
+  static auto* m = new StateMap<Tree>;
+  return *m;
+}
+
+DWORD StyleOf(const Tree& t) { return (DWORD)GetWindowLongA(t.hwnd, GWL_STYLE); }
+bool Has(const Tree& t, DWORD style) { return (StyleOf(t) & style) != 0; }
+HTREEITEM Handle(const Item* i) { return (HTREEITEM)i; }
+bool Alive(const Tree& t, HTREEITEM h) { return h && t.live.count((const Item*)h) != 0; }
+Item* ItemOf(const Tree& t, HTREEITEM h) { return Alive(t, h) ? (Item*)h : nullptr; }
+bool Expanded(const Item* i) { return (i->state & TVIS_EXPANDED) != 0; }
+bool HasButton(const Item* i) { return i->first || i->children > 0; }
+
+// ---- Geometry ---------------------------------------------------------------------------------------------
+
+SIZE ClientSize(const Tree& t) {
+  RECT r {};
+  GetClientRect(t.hwnd, &r);
+  return SIZE { r.right - r.left, r.bottom - r.top };
+}
+
+int VisibleCount(const Tree& t) { return std::max(0, (int)ClientSize(t).cy / t.itemHeight); }
+
+SIZE ImageSize(HIMAGELIST list) {
+  int cx = 0, cy = 0;
+  if (list) ImageList_GetIconSize(list, &cx, &cy);
+  return SIZE { cx, cy };
+}
+
+int StateIndex(const Item* i) { return (int)((i->state & TVIS_STATEIMAGEMASK) >> 12); }
+
+// What every row's layout depends on, read once for a pass over many rows.
+struct Geometry {
+  int rootColumn, indent, stateW, imageW;
+};
+
+Geometry GeometryOf(const Tree& t) {
+  return Geometry { Has(t, TVS_LINESATROOT) ? 1 : 0, t.indent, t.stateImages ? (int)ImageSize(t.stateImages).cx : 0,
+                    t.images ? (int)ImageSize(t.images).cx + 1 : 0 };
+}
+
+int Column(const Geometry& g, const Item* i) { return i->level + g.rootColumn; }
+int Column(const Tree& t, const Item* i) { return i->level + (Has(t, TVS_LINESATROOT) ? 1 : 0); }
+
+// Where the parts of an item's row start, in content coordinates (before horizontal scrolling).
+struct Layout {
+  int stateX, imageX, labelX, labelRight;
+};
+
+Layout LayoutOf(const Geometry& g, const Item* i) {
+  Layout l {};
+  l.stateX = Column(g, i) * g.indent;
+  l.imageX = l.stateX + (StateIndex(i) > 0 ? g.stateW : 0);
+  l.labelX = l.imageX + g.imageW;
+  l.labelRight = l.labelX + i->textWidth + 4;
+  return l;
+}
+
+Layout LayoutOf(const Tree& t, const Item* i) { return LayoutOf(GeometryOf(t), i); }
+int Extent(const Tree& t, const Item* i) { return LayoutOf(t, i).labelRight; }
+
+// An item is shown when every ancestor is expanded.
+bool IsShown(const Item* i) {
+  for (const Item* p = i->parent; p && p->parent; p = p->parent)
+    if (!Expanded(p)) return false;
+  return true;
+}
+
+// Calls f for each shown descendant of an expanded item (the root's: every shown row), without
+// recursion: a tree may be as deep as it is long.
+template <class F>
+void ForEachShownBelow(const Item* i, F f) {
+  if (!Expanded(i) && i->parent) return;
+  std::vector<const Item*> stack;
+  for (const Item* c = i->last; c; c = c->prev) stack.push_back(c);
+  while (!stack.empty()) {
+    const Item* c = stack.back();
+    stack.pop_back();
+    f(c);
+    if (Expanded(c))
+      for (const Item* k = c->last; k; k = k->prev) stack.push_back(k);
+  }
+}
+
+int ShownBelow(const Item* i) {
+  int n = 0;
+  ForEachShownBelow(i, [&](const Item*) { ++n; });
+  return n;
+}
+
+void MeasureText(Tree& t, Item* i) {
+  SIZE s {};
+  GetTextExtentPoint32A(t.measureDC, i->text.data(), (int)i->text.size(), &s);
+  i->textWidth = s.cx;
+}
+
+const std::vector<Item*>& Rows(Tree& t) {
+  if (!t.rowsDirty && !t.widthDirty) return t.rows;
+  t.rows.clear();
+  t.rows.reserve((size_t)t.rowCount);
+  const Geometry g = GeometryOf(t);
+  int width = 0;
+  ForEachShownBelow(&t.root, [&](const Item* c) {
+    auto* i = const_cast<Item*>(c);
+    i->row = (int)t.rows.size();
+    t.rows.push_back(i);
+    width = std::max(width, LayoutOf(g, i).labelRight);
+  });
+  t.rowCount = (int)t.rows.size();
+  t.maxWidth = width;
+  t.rowsDirty = t.widthDirty = false;
+  return t.rows;
+}
+
+int RowOf(Tree& t, Item* i) {
+  const std::vector<Item*>& rows = Rows(t);
+  return i->row >= 0 && i->row < (int)rows.size() && rows[i->row] == i ? i->row : -1;
+}
+
+int MaxTop(const Tree& t) { return std::max(0, t.rowCount - std::max(1, VisibleCount(t))); }
+
+RECT RowRect(const Tree& t, int row) {
+  int y = (row - t.top) * t.itemHeight;
+  return RECT { 0, y, ClientSize(t).cx, y + t.itemHeight };
+}
+
+// ---- Scroll state and repainting --------------------------------------------------------------------
+
+void Redraw(Tree& t) {
+  if (t.redraw) InvalidateRect(t.hwnd, nullptr, TRUE);
+}
+
+void RedrawItem(Tree& t, Item* i) {
+  if (!i) return;
+  if (!t.redraw || t.rowsDirty) return Redraw(t);
+  int row = RowOf(t, i);
+  if (row < t.top || row > t.top + VisibleCount(t)) return;
+  RECT r = RowRect(t, row);
+  InvalidateRect(t.hwnd, &r, TRUE);
+}
+
+void Clamp(Tree& t) {
+  if (t.widthDirty) Rows(t);
+  t.top = std::clamp(t.top, 0, MaxTop(t));
+  t.hOffset = std::clamp(t.hOffset, 0, std::max(0, t.maxWidth - (int)ClientSize(t).cx));
+}
+
+// Publishes the scroll state; a bar that comes or goes changes the client area, so this settles
+// over a few rounds.
+void SyncBars(Tree& t) {
+  if (t.syncingBars || !t.redraw) return;
+  t.syncingBars = true;
+  for (int round = 0; round < 3; ++round) {
+    SIZE before = ClientSize(t);
+    Clamp(t);
+    SCROLLINFO v { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0 };
+    SCROLLINFO h = v;
+    int visible = VisibleCount(t);
+    if (t.rowCount > visible) {
+      v.nMax = t.rowCount - 1;
+      v.nPage = (UINT)visible;
+      v.nPos = t.top;
+    }
+    if (t.maxWidth > before.cx) {
+      h.nMax = t.maxWidth - 1;
+      h.nPage = (UINT)before.cx;
+      h.nPos = t.hOffset;
+    }
+    SetScrollInfo(t.hwnd, SB_VERT, &v, TRUE);
+    SetScrollInfo(t.hwnd, SB_HORZ, &h, TRUE);
+    if (t.dead) break;
+    SIZE after = ClientSize(t);
+    if (after.cx == before.cx && after.cy == before.cy) break;
+  }
+  t.syncingBars = false;
+}
+
+void ContentChanged(Tree& t) {
+  SyncBars(t);
+  Redraw(t);
+}
+
+void EndEdit(Tree& t, bool cancel);
+
+void SetTop(Tree& t, int top) {
+  int old = t.top;
+  t.top = top;
+  Clamp(t);
+  if (t.top == old) return;
+  if (t.edit) EndEdit(t, false);
+  SyncBars(t);
+  Redraw(t);
+}
+
+void SetHOffset(Tree& t, int x) {
+  int old = t.hOffset;
+  t.hOffset = x;
+  Clamp(t);
+  if (t.hOffset == old) return;
+  if (t.edit) EndEdit(t, false);
+  SyncBars(t);
+  Redraw(t);
+}
+
+// ---- Notices ------------------------------------------------------------------------------------------------
+
+TVITEMA Describe(const Tree& t, const Item* i) {
+  TVITEMA it {};
+  if (!i) return it;
+  it.mask = TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+  it.hItem = Handle(i);
+  it.state = i->state | (i == t.caret ? TVIS_SELECTED : 0);
+  it.stateMask = 0xFFFF;
+  it.pszText = const_cast<char*>(i->text.c_str());
+  it.iImage = i->image;
+  it.iSelectedImage = i->selImage;
+  it.cChildren = HasButton(i) ? 1 : 0;
+  it.lParam = i->param;
+  return it;
+}
+
+LRESULT Notify(Tree& t, NMHDR& hdr, UINT code) {
+  HWND parent = GetParent(t.hwnd);
+  if (!parent) return 0;
+  hdr.hwndFrom = t.hwnd;
+  hdr.idFrom = (UINT_PTR)GetWindowLongPtrA(t.hwnd, GWL_ID);
+  hdr.code = code;
+  return SendMessageA(parent, WM_NOTIFY, hdr.idFrom, (LPARAM)&hdr);
+}
+
+LRESULT NotifyTree(Tree& t, UINT code, UINT action, const Item* oldItem, const Item* newItem) {
+  NMTREEVIEWA nm {};
+  nm.action = action;
+  nm.itemOld = Describe(t, oldItem);
+  nm.itemNew = Describe(t, newItem);
+  return Notify(t, nm.hdr, code);
+}
+
+LRESULT NotifySimple(Tree& t, UINT code) {
+  NMHDR hdr {};
+  return Notify(t, hdr, code);
+}
+
+// ---- Expanding ----------------------------------------------------------------------------------------
+
+bool IsAncestor(const Item* a, const Item* i) {
+  for (const Item* p = i ? i->parent : nullptr; p; p = p->parent)
+    if (p == a) return true;
+  return false;
+}
+
+bool Select(Tree& t, Item* i, UINT action);
+
+// Expands or collapses with TVN_ITEMEXPANDING (which may refuse) and TVN_ITEMEXPANDED. Collapsing
+// over the selection moves it to the collapsed item.
+bool Expand(Tree& t, Item* i, UINT code) {
+  bool open = Expanded(i);
+  bool want = code == TVE_TOGGLE ? !open : code == TVE_EXPAND;
+  if (code != TVE_EXPAND && code != TVE_COLLAPSE && code != TVE_TOGGLE) return false;
+  if (want == open) return true;
+  if (want && !HasButton(i)) return false;
+  UINT act = want ? TVE_EXPAND : TVE_COLLAPSE;
+  if (NotifyTree(t, TVN_ITEMEXPANDINGA, act, nullptr, i) != 0) return false;
+  if (t.dead || !Alive(t, Handle(i)) || Expanded(i) == want) return !t.dead;
+  if (!want && t.edit && IsAncestor(i, t.editing)) EndEdit(t, true);
+  if (!Alive(t, Handle(i))) return false;
+  bool shown = IsShown(i);
+  if (want) {
+    i->state |= TVIS_EXPANDED;
+    if (shown) {
+      // The rows that appear can only widen the content: no pass over the whole tree for that.
+      const Geometry g = GeometryOf(t);
+      ForEachShownBelow(i, [&](const Item* c) {
+        ++t.rowCount;
+        t.maxWidth = std::max(t.maxWidth, LayoutOf(g, c).labelRight);
+      });
+      t.rowsDirty = true;
+    }
+  } else {
+    if (shown) {
+      t.rowCount -= ShownBelow(i);
+      t.rowsDirty = t.widthDirty = true;
+    }
+    i->state &= ~TVIS_EXPANDED;
+  }
+  ContentChanged(t);
+  if (!want && IsAncestor(i, t.caret)) Select(t, i, TVC_UNKNOWN);
+  if (t.dead || !Alive(t, Handle(i))) return !t.dead;
+  NotifyTree(t, TVN_ITEMEXPANDEDA, act, nullptr, i);
+  return true;
+}
+
+// Opens every collapsed ancestor, then scrolls the item's row into view.
+void EnsureVisible(Tree& t, Item* i) {
+  std::vector<Item*> closed;
+  for (Item* p = i->parent; p && p->parent; p = p->parent)
+    if (!Expanded(p)) closed.push_back(p);
+  for (auto it = closed.rbegin(); it != closed.rend(); ++it) {
+    Expand(t, *it, TVE_EXPAND);
+    if (t.dead || !Alive(t, Handle(i))) return;
+  }
+  int row = RowOf(t, i);
+  if (row < 0) return;
+  int visible = std::max(1, VisibleCount(t));
+  if (row < t.top)
+    SetTop(t, row);
+  else if (row >= t.top + visible)
+    SetTop(t, row - visible + 1);
+}
+
+// ---- Selection ----------------------------------------------------------------------------------------------
+
+// Moves the selection with TVN_SELCHANGING (which may refuse) and TVN_SELCHANGED. With TVS_SINGLEEXPAND
+// a user's choice opens the new item and closes the old one unless it leads to the new.
+bool Select(Tree& t, Item* i, UINT action) {
+  if (i == t.caret) return true;
+  Item* old = t.caret;
+  if (NotifyTree(t, TVN_SELCHANGINGA, action, old, i) != 0) return false;
+  if (t.dead) return false;
+  if (i && !Alive(t, Handle(i))) return false;
+  if (old && !Alive(t, Handle(old))) old = nullptr;
+  if (t.edit) EndEdit(t, false);
+  if (t.dead) return false;
+  RedrawItem(t, t.caret);
+  t.caret = i;
+  t.clickArmed = nullptr;
+  if (i) EnsureVisible(t, i);
+  if (t.dead) return false;
+  RedrawItem(t, t.caret);
+  bool user = action == TVC_BYMOUSE || action == TVC_BYKEYBOARD;
+  if (user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
+    if (old && old != i && !IsAncestor(old, i)) Expand(t, old, TVE_COLLAPSE);
+    if (!t.dead && Alive(t, Handle(i))) Expand(t, i, TVE_EXPAND);
+    if (t.dead) return false;
+  }
+  if (t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
+  return !t.dead;
+}
+
+// ---- Items ------------------------------------------------------------------------------------------------
+
+bool SortsBefore(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    unsigned char ux = (unsigned char)x, uy = (unsigned char)y;
+    if (ux < 0x80) ux = (unsigned char)tolower(ux);
+    if (uy < 0x80) uy = (unsigned char)tolower(uy);
+    return ux < uy;
+  });
+}
+
+void Link(Item* parent, Item* after, Item* i) {
+  i->parent = parent;
+  i->prev = after;
+  i->next = after ? after->next : parent->first;
+  if (i->prev)
+    i->prev->next = i;
+  else
+    parent->first = i;
+  if (i->next)
+    i->next->prev = i;
+  else
+    parent->last = i;
+}
+
+void Unlink(Item* i) {
+  Item* parent = i->parent;
+  if (i->prev)
+    i->prev->next = i->next;
+  else
+    parent->first = i->next;
+  if (i->next)
+    i->next->prev = i->prev;
+  else
+    parent->last = i->prev;
+  i->prev = i->next = nullptr;
+}
+
+void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
+  if (it.mask & TVIF_TEXT) {
+    i->text = it.pszText ? it.pszText : "";
+    MeasureText(t, i);
+  }
+  if (it.mask & TVIF_IMAGE) i->image = it.iImage;
+  if (it.mask & TVIF_SELECTEDIMAGE) i->selImage = it.iSelectedImage;
+  if (it.mask & TVIF_PARAM) i->param = it.lParam;
+  if (it.mask & TVIF_CHILDREN) i->children = it.cChildren;
+  if (it.mask & TVIF_STATE) {
+    UINT keep = TVIS_EXPANDED | TVIS_OVERLAYMASK | TVIS_STATEIMAGEMASK;
+    UINT mask = it.stateMask & keep;
+    i->state = (i->state & ~mask) | (it.state & mask);
+  }
+}
+
+LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
+  if (!ins) return 0;
+  Item* parent = ins->hParent == TVI_ROOT || !ins->hParent ? &t.root : ItemOf(t, ins->hParent);
+  if (!parent) return 0;
+  HTREEITEM where = ins->hInsertAfter;
+  Item* after = nullptr;
+  auto* i = new Item;
+  i->level = parent == &t.root ? 0 : parent->level + 1;
+  ApplyItem(t, i, ins->item);
+  if (!(ins->item.mask & TVIF_TEXT)) MeasureText(t, i);
+  if (where == TVI_FIRST) {
+    after = nullptr;
+  } else if (where == TVI_SORT) {
+    after = parent->last;
+    while (after && SortsBefore(i->text, after->text)) after = after->prev;
+  } else if (where == TVI_LAST || !where) {
+    after = parent->last;
+  } else {
+    after = ItemOf(t, where);
+    if (!after || after->parent != parent) {
+      delete i;
+      return 0;
+    }
+  }
+  Link(parent, after, i);
+  t.live.insert(i);
+  ++t.count;
+  if (IsShown(i)) {
+    ++t.rowCount;
+    t.rowsDirty = true;
+    t.maxWidth = std::max(t.maxWidth, Extent(t, i));
+  }
+  ContentChanged(t);
+  return (LRESULT)i;
+}
+
+// An item and everything below it, children before their parent, without recursion.
+void Collect(Item* top, std::vector<Item*>& out) {
+  Item* i = top;
+  for (;;) {
+    while (i->first) i = i->first;
+    out.push_back(i);
+    while (i != top && !i->next) {
+      i = i->parent;
+      out.push_back(i);
+    }
+    if (i == top) return;
+    i = i->next;
+  }
+}
+
+bool Within(const Item* i, const Item* top) { return i && (i == top || IsAncestor(top, i)); }
+
+// The item the selection moves to when `gone` (the selection or an ancestor of it) is deleted: the
+// next sibling, else the previous one, else the parent, passing over items whose deletion is under way.
+Item* Successor(const Tree& t, const Item* gone) {
+  for (const Item* g = gone; g && g != &t.root; g = g->parent) {
+    for (Item* s = g->next; s; s = s->next)
+      if (!s->deleting) return s;
+    for (Item* s = g->prev; s; s = s->prev)
+      if (!s->deleting) return s;
+    if (g->parent != &t.root && !g->parent->deleting) return g->parent;
+  }
+  return nullptr;
+}
+
+// Deletes an item and everything below it (TVI_ROOT: every item; null: nothing). The selection first moves away with
+// its notices; then the items leave the tree, and only then is each announced by TVN_DELETEITEM, so a
+// handler sees a consistent tree and cannot reach a deleted item.
+bool DeleteItem(Tree& t, HTREEITEM h) {
+  Item* top = h == TVI_ROOT ? &t.root : ItemOf(t, h);
+  if (!top) return false;
+  if (top != &t.root) {
+    if (top->deleting) return true;  // a handler asked again while the first request runs
+    top->deleting = true;
+  }
+  if (t.edit && Within(t.editing, top)) EndEdit(t, true);
+  if (t.dead) return true;
+  if (top != &t.root && !Alive(t, h)) return true;
+  if (Within(t.caret, top)) {
+    Item* next = Successor(t, top);
+    if (!Select(t, next, TVC_UNKNOWN) && !t.dead) t.caret = nullptr;
+    if (t.dead) return true;
+    if (top != &t.root && !Alive(t, h)) return true;
+    if (Within(t.caret, top)) t.caret = nullptr;
+  }
+  std::vector<Item*> gone;
+  if (top == &t.root) {
+    for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
+    t.root.first = t.root.last = nullptr;
+    t.rowCount = 0;
+    t.top = t.hOffset = 0;
+  } else {
+    Collect(top, gone);
+    if (IsShown(top)) t.rowCount -= 1 + ShownBelow(top);
+    Unlink(top);
+  }
+  for (Item* i : gone) {
+    t.live.erase(i);
+    if (t.hot == i) t.hot = nullptr;
+    if (t.dropHilite == i) t.dropHilite = nullptr;
+    if (t.clickArmed == i) t.clickArmed = nullptr;
+  }
+  t.count -= (int)gone.size();
+  t.rowsDirty = t.widthDirty = true;
+  ContentChanged(t);
+  HWND hwnd = t.hwnd;
+  for (Item* i : gone) {
+    if (!t.dead && IsWindow(hwnd)) {
+      NMTREEVIEWA nm {};
+      nm.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
+      nm.itemOld.hItem = Handle(i);
+      nm.itemOld.lParam = i->param;
+      Notify(t, nm.hdr, TVN_DELETEITEMA);
+    }
+    delete i;
+  }
+  return true;
+}
+
+void FreeAll(Tree& t) {
+  std::vector<Item*> gone;
+  for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
+  for (Item* i : gone) delete i;
+  t.root.first = t.root.last = nullptr;
+  t.live.clear();
+  t.count = t.rowCount = 0;
+  t.rows.clear();
+}
+
+LRESULT GetItem(const Tree& t, TVITEMA* it) {
+  if (!it) return FALSE;
+  const Item* i = ItemOf(t, it->hItem);
+  if (!i) return FALSE;
+  if (it->mask & TVIF_TEXT) {
+    if (it->pszText && it->cchTextMax > 0) {
+      size_t n = std::min(i->text.size(), (size_t)it->cchTextMax - 1);
+      memcpy(it->pszText, i->text.data(), n);
+      it->pszText[n] = '\0';
+    }
+  }
+  if (it->mask & TVIF_IMAGE) it->iImage = i->image;
+  if (it->mask & TVIF_SELECTEDIMAGE) it->iSelectedImage = i->selImage;
+  if (it->mask & TVIF_PARAM) it->lParam = i->param;
+  if (it->mask & TVIF_CHILDREN) it->cChildren = HasButton(i) ? 1 : 0;
+  if (it->mask & TVIF_STATE) it->state = (i->state | (i == t.caret ? TVIS_SELECTED : 0)) & it->stateMask;
+  return TRUE;
+}
+
+// Changing the expanded bit here opens or closes without notices, as the protocol has it.
+LRESULT SetItem(Tree& t, const TVITEMA* it) {
+  if (!it) return FALSE;
+  Item* i = ItemOf(t, it->hItem);
+  if (!i) return FALSE;
+  bool shown = IsShown(i);
+  bool wasOpen = Expanded(i);
+  int oldExtent = shown ? Extent(t, i) : 0;
+  if (shown && wasOpen) t.rowCount -= ShownBelow(i);
+  ApplyItem(t, i, *it);
+  if (shown && Expanded(i)) t.rowCount += ShownBelow(i);
+  if (shown) {
+    if (wasOpen != Expanded(i)) t.rowsDirty = true;
+    int extent = Extent(t, i);
+    if (extent >= t.maxWidth)
+      t.maxWidth = extent;
+    else if (oldExtent == t.maxWidth)
+      t.widthDirty = true;
+  }
+  ContentChanged(t);
+  return TRUE;
+}
+
+// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. The
+// order changes only once the whole sort succeeded, so a comparison that throws leaves it as it was.
+// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. Each
+// level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
+// was sorting as it was.
+template <class Less>
+void SortChildren(Item* top, bool recurse, Less less) {
+  std::vector<Item*> parents { top };
+  while (!parents.empty()) {
+    Item* parent = parents.back();
+    parents.pop_back();
+    std::vector<Item*> kids;
+    for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
+    std::stable_sort(kids.begin(), kids.end(), less);
+    parent->first = parent->last = nullptr;
+    for (Item* c : kids) Link(parent, parent->last, c);
+    if (recurse)
+      for (Item* c : kids)
+        if (c->first) parents.push_back(c);
+  }
+}
+
+LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
+  if (!parent) return FALSE;
+  if (cb)
+    SortChildren(parent, recurse,
+                 [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; });
+  else
+    SortChildren(parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
+  t.rowsDirty = true;
+  ContentChanged(t);
+  return TRUE;
+}
+
+// ---- Hit testing --------------------------------------------------------------------------------------------
+
+Item* HitTest(Tree& t, POINT p, UINT* flagsOut) {
+  SIZE c = ClientSize(t);
+  UINT flags = 0;
+  Item* hit = nullptr;
+  if (p.y < 0) flags |= TVHT_ABOVE;
+  if (p.y >= c.cy) flags |= TVHT_BELOW;
+  if (p.x < 0) flags |= TVHT_TOLEFT;
+  if (p.x >= c.cx) flags |= TVHT_TORIGHT;
+  if (!flags) {
+    const std::vector<Item*>& rows = Rows(t);
+    int row = t.top + p.y / t.itemHeight;
+    if (row >= (int)rows.size()) {
+      flags = TVHT_NOWHERE;
+    } else {
+      hit = rows[row];
+      Layout l = LayoutOf(t, hit);
+      int x = p.x + t.hOffset;
+      int buttonLeft = l.stateX - t.indent;
+      if (x >= l.labelRight)
+        flags = TVHT_ONITEMRIGHT;
+      else if (x >= l.labelX)
+        flags = TVHT_ONITEMLABEL;
+      else if (x >= l.imageX && t.images)
+        flags = TVHT_ONITEMICON;
+      else if (x >= l.stateX && l.imageX > l.stateX)
+        flags = TVHT_ONITEMSTATEICON;
+      else if (x >= buttonLeft && Column(t, hit) > 0 && HasButton(hit) && Has(t, TVS_HASBUTTONS))
+        flags = TVHT_ONITEMBUTTON;
+      else
+        flags = TVHT_ONITEMINDENT;
+    }
+  }
+  if (flagsOut) *flagsOut = flags;
+  return hit;
+}
+
+LRESULT GetItemRect(Tree& t, WPARAM textOnly, RECT* r) {
+  if (!r) return FALSE;
+  HTREEITEM h {};
+  memcpy(&h, r, sizeof h);  // the item travels in the rectangle's first bytes
+  Item* i = ItemOf(t, h);
+  if (!i) return FALSE;
+  int row = RowOf(t, i);
+  if (row < 0) return FALSE;
+  *r = RowRect(t, row);
+  if (textOnly) {
+    Layout l = LayoutOf(t, i);
+    r->left = l.labelX - t.hOffset;
+    r->right = l.labelRight - t.hOffset;
+  }
+  return TRUE;
+}
+
+LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
+  Item* i = ItemOf(t, h);
+  auto out = [](const Item* x) { return (LRESULT)x; };
+  switch (code) {
+    case TVGN_ROOT:
+      return out(t.root.first);
+    case TVGN_CARET:
+      return out(t.caret);
+    case TVGN_DROPHILITE:
+      return out(t.dropHilite);
+    case TVGN_FIRSTVISIBLE: {
+      const std::vector<Item*>& rows = Rows(t);
+      return t.top < (int)rows.size() ? out(rows[t.top]) : 0;
+    }
+    case TVGN_LASTVISIBLE: {
+      const std::vector<Item*>& rows = Rows(t);
+      return rows.empty() ? 0 : out(rows.back());
+    }
+  }
+  if (!i) return 0;
+  switch (code) {
+    case TVGN_NEXT:
+      return out(i->next);
+    case TVGN_PREVIOUS:
+      return out(i->prev);
+    case TVGN_PARENT:
+      return i->parent == &t.root ? 0 : out(i->parent);
+    case TVGN_CHILD:
+      return out(i->first);
+    case TVGN_NEXTVISIBLE:
+    case TVGN_PREVIOUSVISIBLE: {
+      int row = RowOf(t, i);
+      if (row < 0) return 0;
+      row += code == TVGN_NEXTVISIBLE ? 1 : -1;
+      return row >= 0 && row < (int)t.rows.size() ? out(t.rows[row]) : 0;
+    }
+  }
+  return 0;
+}
+
+// ---- Label editing -------------------------------------------------------------------------------------------
+
+LRESULT CALLBACK EditSubclass(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::shared_ptr<Tree> t = Trees().Find(GetParent(edit));
+  if (!t || t->edit != edit) return DefWindowProcA(edit, msg, wParam, lParam);
+  WNDPROC old = t->editOldProc;
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return CallWindowProcA(old, edit, msg, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+        EndEdit(*t, wParam == VK_ESCAPE);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wParam == '\r' || wParam == 27) return 0;
+      break;
+    case WM_KILLFOCUS: {
+      LRESULT r = CallWindowProcA(old, edit, msg, wParam, lParam);
+      EndEdit(*t, false);
+      return r;
+    }
+  }
+  return CallWindowProcA(old, edit, msg, wParam, lParam);
+}
+
+// Starts editing an item's label: TVN_BEGINLABELEDIT may refuse; the edit covers the label, holds the
+// text selected and takes the focus. Answers the edit window.
+LRESULT EditLabel(Tree& t, Item* i) {
+  if (!i || !Has(t, TVS_EDITLABELS)) return 0;
+  if (t.edit) EndEdit(t, false);
+  if (t.dead || !Alive(t, Handle(i))) return 0;
+  EnsureVisible(t, i);
+  if (t.dead || !Alive(t, Handle(i))) return 0;
+  if (NotifyTree(t, TVN_BEGINLABELEDITA, 0, nullptr, i) != 0 || t.dead || !Alive(t, Handle(i))) return 0;
+  RECT r {};
+  HTREEITEM h = Handle(i);
+  memcpy(&r, &h, sizeof h);
+  if (!GetItemRect(t, TRUE, &r)) return 0;
+  int width = std::max((int)(r.right - r.left) + 16, 40);
+  HWND edit = CreateWindowExA(0, WC_EDITA, i->text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left - 1, r.top,
+                              width, t.itemHeight, t.hwnd, nullptr, nullptr, nullptr);
+  if (!edit) return 0;
+  SendMessageA(edit, WM_SETFONT, (WPARAM)t.font, 0);
+  t.edit = edit;
+  t.editing = i;
+  t.editOldProc = WNDPROC(SetWindowLongPtrA(edit, GWL_WNDPROC, WNDPROC(&EditSubclass).Value()));
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  ShowWindow(edit, SW_SHOW);
+  SetFocus(edit);
+  return (LRESULT)edit;
+}
+
+// Ends editing: the edit goes, then TVN_ENDLABELEDIT tells the parent the new text (null when
+// cancelled); a nonzero answer keeps it as the item's text.
+void EndEdit(Tree& t, bool cancel) {
+  if (!t.edit || t.endingEdit) return;
+  xj::TemporaryChange<bool> ending(t.endingEdit, true);
+  HWND edit = t.edit;
+  Item* i = t.editing;
+  int length = GetWindowTextLengthA(edit);
+  std::string text((size_t)length + 1, '\0');
+  GetWindowTextA(edit, text.data(), length + 1);
+  text.resize(strlen(text.c_str()));
+  bool hadFocus = GetFocus() == edit;
+  t.edit = nullptr;
+  t.editing = nullptr;
+  if (hadFocus) SetFocus(t.hwnd);
+  DestroyWindow(edit);
+  if (t.dead || !Alive(t, Handle(i))) return;
+  NMTVDISPINFOA nm {};
+  nm.item = Describe(t, i);
+  nm.item.pszText = cancel ? nullptr : text.data();
+  nm.item.cchTextMax = (int)text.size() + 1;
+  LRESULT keep = Notify(t, nm.hdr, TVN_ENDLABELEDITA);
+  if (keep && !cancel && !t.dead && Alive(t, Handle(i))) {
+    TVITEMA it {};
+    it.mask = TVIF_TEXT;
+    it.hItem = Handle(i);
+    it.pszText = text.data();
+    SetItem(t, &it);
+  }
+}
+
+// ---- Keyboard -----------------------------------------------------------------------------------------------------
+
+void KeyDown(Tree& t, UINT vk) {
+  const std::vector<Item*>& rows = Rows(t);
+  if (rows.empty()) return;
+  Item* c = t.caret;
+  int row = c ? RowOf(t, c) : -1;
+  int page = std::max(1, VisibleCount(t) - 1);
+  int last = (int)rows.size() - 1;
+  int to = -1;
+  switch (vk) {
+    case VK_UP:
+      to = row < 0 ? t.top : row - 1;
+      break;
+    case VK_DOWN:
+      to = row < 0 ? t.top : row + 1;
+      break;
+    case VK_PRIOR:
+      to = row < 0 ? t.top : row - page;
+      break;
+    case VK_NEXT:
+      to = row < 0 ? t.top : row + page;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = last;
+      break;
+    case VK_LEFT:
+      if (!c) return;
+      if (Expanded(c) && HasButton(c))
+        Expand(t, c, TVE_COLLAPSE);
+      else if (c->parent != &t.root)
+        Select(t, c->parent, TVC_BYKEYBOARD);
+      return;
+    case VK_RIGHT:
+      if (!c || !HasButton(c)) return;
+      if (!Expanded(c))
+        Expand(t, c, TVE_EXPAND);
+      else if (c->first)
+        Select(t, c->first, TVC_BYKEYBOARD);
+      return;
+    case VK_ADD:
+      if (c) Expand(t, c, TVE_EXPAND);
+      return;
+    case VK_SUBTRACT:
+      if (c) Expand(t, c, TVE_COLLAPSE);
+      return;
+    case VK_F2:
+      if (c) EditLabel(t, c);
+      return;
+    default:
+      return;
+  }
+  to = std::clamp(to, 0, last);
+  Select(t, t.rows[to], TVC_BYKEYBOARD);
+}
+
+// ---- Mouse ------------------------------------------------------------------------------------------------------
+
+POINT PointOf(LPARAM lParam) { return POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }; }
+
+bool OnRow(const Tree& t, UINT flags) {
+  return (flags & TVHT_ONITEM) || (Has(t, TVS_FULLROWSELECT) && (flags & (TVHT_ONITEMRIGHT | TVHT_ONITEMINDENT)));
+}
+
+void ButtonDown(Tree& t, POINT p) {
+  bool hadFocus = t.focused;
+  if (GetFocus() != t.hwnd) {
+    if (t.edit) EndEdit(t, false);
+    SetFocus(t.hwnd);
+    if (t.dead) return;
+  }
+  UINT flags = 0;
+  Item* i = HitTest(t, p, &flags);
+  if (!i) return;
+  if (flags & TVHT_ONITEMBUTTON) {
+    Expand(t, i, TVE_TOGGLE);
+    return;
+  }
+  if (!OnRow(t, flags)) return;
+  bool again = hadFocus && i == t.caret;
+  Select(t, i, TVC_BYMOUSE);
+  if (t.dead) return;
+  // A second, slow click on the selected label renames it once the double-click time has passed
+  // without a double click.
+  if (again && (flags & TVHT_ONITEMLABEL) && Has(t, TVS_EDITLABELS) && t.caret == i) {
+    t.clickArmed = i;
+    SetTimer(t.hwnd, kEditTimer, GetDoubleClickTime(), nullptr);
+  }
+}
+
+void DoubleClick(Tree& t, POINT p) {
+  KillTimer(t.hwnd, kEditTimer);
+  t.clickArmed = nullptr;
+  UINT flags = 0;
+  Item* i = HitTest(t, p, &flags);
+  if (!i) return;
+  if ((flags & TVHT_ONITEMBUTTON) || OnRow(t, flags)) {
+    if (NotifySimple(t, NM_DBLCLK) != 0 || t.dead || !Alive(t, Handle(i))) return;
+    Expand(t, i, TVE_TOGGLE);
+  }
+}
+
+void Timer(Tree& t, UINT_PTR id) {
+  if (id != kEditTimer) return;
+  KillTimer(t.hwnd, kEditTimer);
+  Item* i = t.clickArmed;
+  t.clickArmed = nullptr;
+  if (i && i == t.caret && GetFocus() == t.hwnd) EditLabel(t, i);
+}
+
+void SetHot(Tree& t, Item* i) {
+  if (t.hot == i) return;
+  RedrawItem(t, t.hot);
+  t.hot = i;
+  RedrawItem(t, t.hot);
+}
+
+void MouseMove(Tree& t, POINT p) {
+  if (!Has(t, TVS_TRACKSELECT)) return;
+  UINT flags = 0;
+  Item* i = HitTest(t, p, &flags);
+  SetHot(t, i && OnRow(t, flags) ? i : nullptr);
+}
+
+void Wheel(Tree& t, WPARAM wParam) {
+  int notches = WheelNotches(t.wheelRest, wParam);
+  if (notches == 0) return;
+  UINT lines = 3;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  int step = std::max(1, std::min((int)lines, VisibleCount(t)));
+  SetTop(t, t.top - notches * step);  // away from the user scrolls up
+}
+
+void VScroll(Tree& t, WPARAM wParam, LPARAM lParam) {
+  SetTop(t, ScrollTarget(wParam, lParam, t.top, 1, std::max(1, VisibleCount(t)), MaxTop(t)));
+}
+
+void HScroll(Tree& t, WPARAM wParam, LPARAM lParam) {
+  int width = ClientSize(t).cx;
+  SetHOffset(t, ScrollTarget(wParam, lParam, t.hOffset, 8, std::max(1, width), t.maxWidth - width));
+}
+
+// ---- Painting ---------------------------------------------------------------------------------------------
+
+COLORREF BkColour(const Tree& t) { return t.bk == kDefaultColour ? GetSysColor(COLOR_WINDOW) : t.bk; }
+COLORREF TextColour(const Tree& t) { return t.fg == kDefaultColour ? GetSysColor(COLOR_WINDOWTEXT) : t.fg; }
+
+void Fill(HDC dc, int l, int tp, int r, int b, COLORREF c) {
+  SetBkColor(dc, c);
+  RECT rc { l, tp, r, b };
+  ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+}
+
+// Dotted lines: every other pixel, on even sums of the coordinates so that segments meet in step.
+void DottedV(HDC dc, int x, int y0, int y1, COLORREF c) {
+  for (int y = y0 + ((x + y0) & 1); y < y1; y += 2) SetPixelV(dc, x, y, c);
+}
+void DottedH(HDC dc, int x0, int x1, int y, COLORREF c) {
+  for (int x = x0 + ((x0 + y) & 1); x < x1; x += 2) SetPixelV(dc, x, y, c);
+}
+
+void DrawButton(HDC dc, int cx, int cy, bool open, COLORREF bk) {
+  int l = cx - kButtonSize / 2, tp = cy - kButtonSize / 2;
+  COLORREF frame = GetSysColor(COLOR_BTNSHADOW), ink = GetSysColor(COLOR_WINDOWTEXT);
+  Fill(dc, l, tp, l + kButtonSize, tp + kButtonSize, frame);
+  Fill(dc, l + 1, tp + 1, l + kButtonSize - 1, tp + kButtonSize - 1, bk);
+  Fill(dc, l + 2, cy, l + kButtonSize - 2, cy + 1, ink);
+  if (!open) Fill(dc, cx, tp + 2, cx + 1, tp + kButtonSize - 2, ink);
+}
+
+void DrawRow(Tree& t, HDC dc, Item* i, int y, int clientW) {
+  int ih = t.itemHeight, mid = y + ih / 2;
+  COLORREF bk = BkColour(t), lines = GetSysColor(COLOR_GRAYTEXT);
+  Layout l = LayoutOf(t, i);
+  int shift = -t.hOffset;
+  int col = Column(t, i);
+  bool selected = (i == t.caret && (t.focused || Has(t, TVS_SHOWSELALWAYS))) || i == t.dropHilite;
+  bool fullRow = Has(t, TVS_FULLROWSELECT);
+  if (selected && fullRow)
+    Fill(dc, 0, y, clientW, y + ih,
+         t.focused || i == t.dropHilite ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
+  if (Has(t, TVS_HASLINES) && !fullRow) {
+    if (col > 0) {
+      int cx = (col - 1) * t.indent + t.indent / 2 + shift;
+      bool firstOfAll = i->parent == &t.root && !i->prev;
+      DottedH(dc, cx, l.stateX + shift - 1, mid, lines);
+      DottedV(dc, cx, firstOfAll ? mid : y, i->next ? y + ih : mid + 1, lines);
+    }
+    int c = col - 1;
+    for (const Item* a = i->parent; a && a != &t.root; a = a->parent) {
+      --c;
+      if (a->next && c >= 0) DottedV(dc, c * t.indent + t.indent / 2 + shift, y, y + ih, lines);
+    }
+  }
+  if (Has(t, TVS_HASBUTTONS) && HasButton(i) && col > 0)
+    DrawButton(dc, (col - 1) * t.indent + t.indent / 2 + shift, mid, Expanded(i), bk);
+  if (t.stateImages && StateIndex(i) > 0)
+    ImageList_Draw(t.stateImages, StateIndex(i), dc, l.stateX + shift, y + (ih - ImageSize(t.stateImages).cy) / 2,
+                   ILD_NORMAL);
+  if (t.images) {
+    int index = i == t.caret ? i->selImage : i->image;
+    if (index >= 0)
+      ImageList_Draw(t.images, index, dc, l.imageX + shift, y + (ih - ImageSize(t.images).cy) / 2,
+                     ILD_NORMAL | (i->state & TVIS_OVERLAYMASK));
+  }
+  RECT label { l.labelX + shift, y, l.labelRight + shift, y + ih };
+  COLORREF ink = IsWindowEnabled(t.hwnd) ? TextColour(t) : GetSysColor(COLOR_GRAYTEXT);
+  if (selected) {
+    bool strong = t.focused || i == t.dropHilite;
+    if (!fullRow)
+      Fill(dc, label.left, y, label.right, y + ih, strong ? GetSysColor(COLOR_HIGHLIGHT) : GetSysColor(COLOR_BTNFACE));
+    if (strong) ink = GetSysColor(COLOR_HIGHLIGHTTEXT);
+  } else if (i == t.hot) {
+    ink = GetSysColor(COLOR_HIGHLIGHT);
+  }
+  SetTextColor(dc, ink);
+  SetBkMode(dc, TRANSPARENT);
+  int ty = y + (ih - t.fontHeight) / 2;
+  ExtTextOutA(dc, label.left + 2, ty, ETO_CLIPPED, &label, i->text.data(), (UINT)i->text.size(), nullptr);
+  if (i == t.hot && !selected) Fill(dc, label.left + 2, ty + t.fontHeight - 1, label.right - 2, ty + t.fontHeight, ink);
+  if (i == t.caret && t.focused && !t.edit) {
+    RECT focus = fullRow ? RECT { 0, y, clientW, y + ih } : label;
+    DrawFocusRect(dc, &focus);
+  }
+  SetBkMode(dc, OPAQUE);
+}
+
+void Paint(Tree& t, HDC dc, const RECT& area) {
+  int saved = SaveDC(dc);
+  SelectObject(dc, FontOrDefault(t.font));
+  SIZE c = ClientSize(t);
+  RECT r { std::max(0, (int)area.left), std::max(0, (int)area.top), std::min((int)c.cx, (int)area.right),
+           std::min((int)c.cy, (int)area.bottom) };
+  Fill(dc, r.left, r.top, r.right, r.bottom, BkColour(t));
+  const std::vector<Item*>& rows = Rows(t);
+  int first = t.top + r.top / t.itemHeight;
+  int end = std::min((int)rows.size(), t.top + ((int)r.bottom + t.itemHeight - 1) / t.itemHeight);
+  for (int r = first; r < end && !t.dead; ++r) DrawRow(t, dc, rows[r], (r - t.top) * t.itemHeight, c.cx);
+  RestoreDC(dc, saved);
+}
+
+// ---- Creation and fonts ------------------------------------------------------------------------------------
+
+void TakeMetrics(Tree& t) {
+  SelectObject(t.measureDC, FontOrDefault(t.font));
+  TEXTMETRICA tm {};
+  GetTextMetricsA(t.measureDC, &tm);
+  t.fontHeight = tm.tmHeight > 0 ? tm.tmHeight : 16;
+  int h = t.fontHeight + 3;
+  h = std::max({ h, (int)ImageSize(t.images).cy + 1, (int)ImageSize(t.stateImages).cy + 1 });
+  t.itemHeight = t.customItemHeight > 0 ? t.customItemHeight : h;
+}
+
+void Remeasure(Tree& t) {
+  TakeMetrics(t);
+  std::vector<Item*> all;
+  for (Item* c = t.root.first; c; c = c->next) Collect(c, all);
+  for (Item* i : all) MeasureText(t, i);
+  t.widthDirty = true;
+  ContentChanged(t);
+}
+
+LRESULT SetImageList(Tree& t, WPARAM which, HIMAGELIST list) {
+  HIMAGELIST& slot = which == TVSIL_STATE ? t.stateImages : t.images;
+  HIMAGELIST old = slot;
+  slot = list;
+  TakeMetrics(t);
+  t.widthDirty = true;
+  ContentChanged(t);
+  return (LRESULT)old;
+}
+
+LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = t.hwnd;
+  switch (msg) {
+    case WM_CREATE:
+      t.measureDC = CreateCompatibleDC(nullptr);
+      t.root.state = TVIS_EXPANDED;
+      t.root.level = -1;
+      TakeMetrics(t);
+      SyncBars(t);
+      return 0;
+    case WM_DESTROY:
+      KillTimer(hwnd, kEditTimer);
+      if (t.edit) {
+        HWND edit = t.edit;
+        t.edit = nullptr;
+        DestroyWindow(edit);
+      }
+      return 0;
+    case WM_NCDESTROY:
+      FreeAll(t);
+      if (t.measureDC) DeleteDC(t.measureDC);
+      t.measureDC = nullptr;
+      Trees().Retire(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_PAINT:
+      if (wParam) {
+        RECT all { 0, 0, 1 << 20, 1 << 20 };
+        Paint(t, (HDC)wParam, all);
+      } else {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(t, dc, ps.rcPaint);
+        EndPaint(hwnd, &ps);
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the rows paint the background
+    case WM_SIZE:
+    case WM_STYLECHANGED:
+      ContentChanged(t);
+      return 0;
+    case WM_ENABLE:
+      Redraw(t);
+      return 0;
+    case WM_SETREDRAW:
+      t.redraw = wParam != 0;
+      if (t.redraw) ContentChanged(t);
+      return 0;
+    case WM_SETFONT:
+      t.font = (HFONT)wParam;
+      Remeasure(t);
+      return 0;
+    case WM_GETFONT:
+      return (LRESULT)t.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      t.focused = msg == WM_SETFOCUS;
+      RedrawItem(t, t.caret);
+      NotifySimple(t, t.focused ? NM_SETFOCUS : NM_KILLFOCUS);
+      return 0;
+    case WM_KEYDOWN:
+      KeyDown(t, (UINT)wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      ButtonDown(t, PointOf(lParam));
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(t, PointOf(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      if (!t.dead) NotifySimple(t, NM_CLICK);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+      if (GetFocus() != hwnd) SetFocus(hwnd);
+      return 0;
+    case WM_RBUTTONUP:
+      if (!t.dead) NotifySimple(t, NM_RCLICK);
+      return 0;
+    case WM_MOUSEMOVE:
+      MouseMove(t, PointOf(lParam));
+      return 0;
+    case WM_MOUSELEAVE:
+      SetHot(t, nullptr);
+      return 0;
+    case WM_TIMER:
+      Timer(t, (UINT_PTR)wParam);
+      return 0;
+    case WM_MOUSEWHEEL:
+      Wheel(t, wParam);
+      return 0;
+    case WM_VSCROLL:
+      VScroll(t, wParam, lParam);
+      return 0;
+    case WM_HSCROLL:
+      HScroll(t, wParam, lParam);
+      return 0;
+
+    case TVM_INSERTITEMA:
+      return InsertItem(t, (const TVINSERTSTRUCTA*)lParam);
+    case TVM_DELETEITEM:
+      return DeleteItem(t, (HTREEITEM)lParam);
+    case TVM_EXPAND: {
+      Item* i = ItemOf(t, (HTREEITEM)lParam);
+      return i ? Expand(t, i, (UINT)wParam) : FALSE;
+    }
+    case TVM_GETITEMRECT:
+      return GetItemRect(t, wParam, (RECT*)lParam);
+    case TVM_GETCOUNT:
+      return t.count;
+    case TVM_GETVISIBLECOUNT:
+      return VisibleCount(t);
+    case TVM_GETINDENT:
+      return t.indent;
+    case TVM_SETINDENT:
+      t.indent = std::max(1, (int)wParam);
+      t.widthDirty = true;
+      ContentChanged(t);
+      return 0;
+    case TVM_GETIMAGELIST:
+      return (LRESULT)(wParam == TVSIL_STATE ? t.stateImages : t.images);
+    case TVM_SETIMAGELIST:
+      return SetImageList(t, wParam, (HIMAGELIST)lParam);
+    case TVM_GETNEXTITEM:
+      return GetNextItem(t, wParam, (HTREEITEM)lParam);
+    case TVM_SELECTITEM: {
+      Item* i = ItemOf(t, (HTREEITEM)lParam);
+      if (lParam && !i) return FALSE;
+      if (wParam == TVGN_CARET) return Select(t, i, TVC_UNKNOWN);
+      if (wParam == TVGN_DROPHILITE) {
+        RedrawItem(t, t.dropHilite);
+        t.dropHilite = i;
+        RedrawItem(t, i);
+        return TRUE;
+      }
+      if (wParam == TVGN_FIRSTVISIBLE && i) {
+        EnsureVisible(t, i);
+        if (!t.dead && Alive(t, (HTREEITEM)lParam)) SetTop(t, RowOf(t, i));
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case TVM_GETITEMA:
+      return GetItem(t, (TVITEMA*)lParam);
+    case TVM_SETITEMA:
+      return SetItem(t, (const TVITEMA*)lParam);
+    case TVM_EDITLABELA:
+      return EditLabel(t, ItemOf(t, (HTREEITEM)lParam));
+    case TVM_GETEDITCONTROL:
+      return (LRESULT)t.edit;
+    case TVM_ENDEDITLABELNOW:
+      if (!t.edit) return FALSE;
+      EndEdit(t, wParam != 0);
+      return TRUE;
+    case TVM_HITTEST: {
+      auto* info = (TVHITTESTINFO*)lParam;
+      if (!info) return 0;
+      info->hItem = Handle(HitTest(t, info->pt, &info->flags));
+      return (LRESULT)info->hItem;
+    }
+    case TVM_SORTCHILDREN:
+      return Sort(t, lParam ? ItemOf(t, (HTREEITEM)lParam) : &t.root, wParam != 0, nullptr);
+    case TVM_SORTCHILDRENCB: {
+      auto* cb = (const TVSORTCB*)lParam;
+      if (!cb || !cb->lpfnCompare) return FALSE;
+      return Sort(t, cb->hParent && cb->hParent != TVI_ROOT ? ItemOf(t, cb->hParent) : &t.root, wParam != 0, cb);
+    }
+    case TVM_ENSUREVISIBLE: {
+      Item* i = ItemOf(t, (HTREEITEM)lParam);
+      if (!i) return FALSE;
+      EnsureVisible(t, i);
+      return TRUE;
+    }
+    case TVM_SETITEMHEIGHT: {
+      int old = t.itemHeight;
+      t.customItemHeight = (int)wParam > 0 ? (int)wParam : 0;
+      TakeMetrics(t);
+      ContentChanged(t);
+      return old;
+    }
+    case TVM_GETITEMHEIGHT:
+      return t.itemHeight;
+    case TVM_SETBKCOLOR:
+    case TVM_SETTEXTCOLOR: {
+      COLORREF& slot = msg == TVM_SETBKCOLOR ? t.bk : t.fg;
+      COLORREF old = slot;
+      slot = (COLORREF)lParam;
+      Redraw(t);
+      return (LRESULT)old;
+    }
+    case TVM_GETBKCOLOR:
+      return (LRESULT)t.bk;
+    case TVM_GETTEXTCOLOR:
+      return (LRESULT)t.fg;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    Trees().Create(hwnd);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  }
+  std::shared_ptr<Tree> t = Trees().Find(hwnd);
+  if (!t) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return Handle(*t, msg, wParam, lParam);
+}
+
+}  // namespace xj::ctl

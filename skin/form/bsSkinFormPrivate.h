@@ -1,0 +1,13 @@
+#pragma once
+// Shared by the form component's files.
+#include "skin/data/bsEffects.h"
+
+// The skin's inactive effect (TbsInActiveEffect order) applied to E; other values leave it unchanged.
+void bsApplyInActiveEffect(TbsEffectBmp& E, int Effect);
+
+#include "platform/vcl/Types.h"
+
+// Whether P lies in R, right and bottom edges outside.
+inline bool PtInRect(const TRect& R, const TPoint& P) {
+  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
+}

@@ -1,0 +1,14 @@
+#include "skin/form/bsSkinForm.h"
+
+namespace xj::vcl {
+
+// Form resources create the form skinning component by class name.
+bool RegisterbsSkinForm() {
+  static const bool done = [] {
+    RegisterClasses({ RurIvozedevUzivEred::StaticClass() });
+    return true;
+  }();
+  return done;
+}
+
+}  // namespace xj::vcl

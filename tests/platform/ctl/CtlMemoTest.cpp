@@ -1,0 +1,337 @@
+// The multi-line text engine and the multi-line "EDIT" driven like a user: lines and positions across
+// every kind of line break, GBK stepping, undo runs, limits, word wrap at blanks and between
+// double-byte characters, the line messages, the scroll state in rows and pixels, keys, the wheel,
+// and painting only what is visible.
+
+#include "platform/win32/ctl/MemoText.h"
+#include "tests/platform/ctl/CtlTestUtil.h"
+
+using namespace xj::test;
+using namespace ctltest;
+using xj::ctl::MemoText;
+using xj::ctl::PrefixSums;
+using xj::ctl::UndoKind;
+
+namespace {
+
+// ---- The engine ----------------------------------------------------------------------------------------------
+
+TEST(MemoTextTest, EveryBreakBecomesCrLfAndPositionsNeverSplitOne) {
+  MemoText t;
+  t.SetText("ab\ncd\r\n\r中x\r");
+  EXPECT_EQ(t.Text(), "ab\r\ncd\r\n\r\n中x\r\n");
+  ASSERT_EQ(t.LineCount(), 5);
+  EXPECT_EQ(t.LineOffset(3), 10u);
+  EXPECT_EQ(t.LineOf(3), 0);  // between CR and LF: still the first line
+  EXPECT_EQ(t.Snap(3), 2u);
+  EXPECT_EQ(t.Snap(11), 10u);  // inside 中
+  EXPECT_EQ(t.NextChar(2), 4u);
+  EXPECT_EQ(t.PrevChar(4), 2u);
+  EXPECT_EQ(t.PrevChar(13), 12u);
+  EXPECT_EQ(t.PrevChar(12), 10u);
+  EXPECT_EQ(t.LineEnd(10), 13u);
+  EXPECT_EQ(t.Range(1, 9), "b\r\ncd\r\n\r");
+  EXPECT_EQ(t.Length(), t.Text().size());
+}
+
+TEST(MemoTextTest, EditsAcrossLinesKeepTheIndexAndUndoRedoes) {
+  MemoText t;
+  t.SetText("one\r\ntwo\r\nthree");
+  t.Select(2, 7);  // "e\r\ntw"
+  ASSERT_TRUE(t.ReplaceSelection("X\nY\rZ", UndoKind::Other));
+  EXPECT_EQ(t.Text(), "onX\r\nY\r\nZo\r\nthree");
+  EXPECT_EQ(t.LineCount(), 4);
+  EXPECT_EQ(t.LineOffset(3), 12u);
+  EXPECT_EQ(t.Caret(), 9u);
+  ASSERT_TRUE(t.Undo());
+  EXPECT_EQ(t.Text(), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(t.SelStart(), 2u);
+  EXPECT_EQ(t.SelEnd(), 7u);
+  ASSERT_TRUE(t.Undo());  // redo
+  EXPECT_EQ(t.Text(), "onX\r\nY\r\nZo\r\nthree");
+
+  // Backspace at a line's start joins the lines; a run of Backspaces is one step.
+  t.MoveCaret(t.LineOffset(2), false);
+  t.DeleteBackward();
+  t.DeleteBackward();
+  EXPECT_EQ(t.Text(), "onX\r\nZo\r\nthree");
+  t.Undo();
+  EXPECT_EQ(t.Text(), "onX\r\nY\r\nZo\r\nthree");
+  EXPECT_EQ(t.Caret(), t.LineOffset(2));
+}
+
+TEST(MemoTextTest, LimitCutsNeitherACharacterNorABreak) {
+  MemoText t;
+  t.SetText("abc");
+  t.MoveCaret(3, false);
+  t.SetLimit(6);
+  EXPECT_TRUE(t.ReplaceSelection("x\r\nyz", UndoKind::Other));  // 3 + 1 + 2 would split "\r\n"? no: fits "x\r\n"
+  EXPECT_EQ(t.Text(), "abcx\r\n");
+  t.SetLimit(8);
+  EXPECT_TRUE(t.ReplaceSelection("中文", UndoKind::Other));
+  EXPECT_EQ(t.Text(), "abcx\r\n中");
+  EXPECT_FALSE(t.ReplaceSelection("q", UndoKind::Typing));
+  t.SetLimit(5);
+  t.MoveCaret(3, false);
+  EXPECT_FALSE(t.ReplaceSelection("\n", UndoKind::Other));  // one byte of room: half a break never goes in
+}
+
+TEST(MemoTextTest, WordStepsCrossLinesAndGbkIsStepped) {
+  MemoText t;
+  t.SetText("ab cd\r\n  中文x");
+  EXPECT_EQ(t.WordRight(0), 3u);
+  EXPECT_EQ(t.WordRight(3), 5u);  // end of the line's last word
+  EXPECT_EQ(t.WordRight(5), 7u);  // to the next line
+  EXPECT_EQ(t.WordLeft(7), 3u);   // back to the previous line's last word
+  EXPECT_EQ(t.WordLeft(13), 9u);  // the wide run
+  EXPECT_EQ(t.WordAt(10), std::make_pair(size_t(9), size_t(13)));
+  // Broken GBK: a lead byte without a trail is a character of its own.
+  t.SetText("\x81\x81\x41\xfe");
+  EXPECT_EQ(t.NextChar(0), 2u);
+  EXPECT_EQ(t.NextChar(2), 3u);
+  EXPECT_EQ(t.NextChar(3), 4u);
+  EXPECT_EQ(t.Snap(1), 0u);
+}
+
+TEST(MemoTextTest, PrefixSumsFindTheSpanAtEveryEdge) {
+  PrefixSums p;
+  p.Assign({ 3, 1, 4, 1, 5 });
+  EXPECT_EQ(p.Total(), 14);
+  EXPECT_EQ(p.Before(2), 4);
+  EXPECT_EQ(p.Find(0), 0u);
+  EXPECT_EQ(p.Find(2), 0u);
+  EXPECT_EQ(p.Find(3), 1u);
+  EXPECT_EQ(p.Find(4), 2u);
+  EXPECT_EQ(p.Find(13), 4u);
+  EXPECT_EQ(p.Find(99), 4u);
+  p.Add(1, 10);
+  EXPECT_EQ(p.Find(13), 1u);
+  EXPECT_EQ(p.Find(14), 2u);
+}
+
+// ---- The window ---------------------------------------------------------------------------------------------------
+
+class MemoTest : public CtlTest {
+ protected:
+  // A memo of `rows` visible rows of the test face.
+  HWND Memo(DWORD style, int width, int rows, const char* text = "") {
+    return Make("EDIT", ES_MULTILINE | style, 10, 10, width, rows * kLineH, text);
+  }
+  static void Focus(HWND e) {
+    SetFocus(e);
+    PumpUntilIdle();
+  }
+  static LRESULT Send(HWND h, UINT m, WPARAM w = 0, LPARAM l = 0) { return SendMessageA(h, m, w, l); }
+  static std::string Line(HWND h, int row) {
+    char buf[256] = {};
+    *(WORD*)buf = 255;
+    LRESULT n = Send(h, EM_GETLINE, row, (LPARAM)buf);
+    return std::string(buf, (size_t)std::max<LRESULT>(n, 0));
+  }
+  static std::string Lines(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "line" + std::to_string(i) + (i + 1 < n ? "\r\n" : "");
+    return s;
+  }
+  static SCROLLINFO Bar(HWND h, int bar) {
+    SCROLLINFO si { sizeof si, SIF_ALL, 0, 0, 0, 0, 0 };
+    GetScrollInfo(h, bar, &si);
+    return si;
+  }
+  static std::pair<DWORD, DWORD> Sel(HWND e) {
+    DWORD s = 0, t = 0;
+    Send(e, EM_GETSEL, (WPARAM)&s, (LPARAM)&t);
+    return { s, t };
+  }
+  // The rows painted on a fresh repaint.
+  static std::vector<std::string> Painted(HWND e) {
+    ClearTextLog();
+    InvalidateRect(e, nullptr, TRUE);
+    PumpUntilIdle();
+    std::vector<std::string> rows;
+    for (const TextRecord& r : TextOutLog())
+      if (r.hwnd == e) rows.push_back(r.text);
+    return rows;
+  }
+};
+
+TEST_F(MemoTest, WrapsAtBlanksAndBetweenWideCharactersAndAnswersTheLineMessages) {
+  HWND m = Memo(0, 80, 4, "aaaa bbbb cccc\r\n中文中文中文\r\n");  // 80 px: ten narrow cells
+  EXPECT_EQ(Send(m, EM_GETLINECOUNT), 5);
+  EXPECT_EQ(Line(m, 0), "aaaa bbbb ");
+  EXPECT_EQ(Line(m, 1), "cccc");
+  EXPECT_EQ(Line(m, 2), "中文中文中");
+  EXPECT_EQ(Line(m, 3), "文");
+  EXPECT_EQ(Line(m, 4), "");
+  EXPECT_EQ(Send(m, EM_LINEINDEX, 1), 10);
+  EXPECT_EQ(Send(m, EM_LINEINDEX, 3), 26);
+  EXPECT_EQ(Send(m, EM_LINEINDEX, 5), -1);
+  EXPECT_EQ(Send(m, EM_LINEFROMCHAR, 10), 1);  // a wrapped row's start belongs to that row
+  EXPECT_EQ(Send(m, EM_LINEFROMCHAR, 27), 3);
+  EXPECT_EQ(Send(m, EM_LINELENGTH, 12), 4);
+  EXPECT_EQ(Send(m, EM_LINELENGTH, 30), 0);
+
+  // Wider, the rows reflow; with ES_AUTOHSCROLL a line is one row however long.
+  SetWindowPos(m, nullptr, 0, 0, 200, 4 * kLineH, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(Send(m, EM_GETLINECOUNT), 3);
+  HWND n = Memo(ES_AUTOHSCROLL, 80, 4, "aaaa bbbb cccc");
+  EXPECT_EQ(Send(n, EM_GETLINECOUNT), 1);
+  EXPECT_EQ(Line(n, 0), "aaaa bbbb cccc");
+}
+
+TEST_F(MemoTest, ScrollStateIsRowsDownAndPixelsAcrossWithoutBars) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 4, "");
+  SetWindowTextA(m, (Lines(10) + "\r\n" + std::string(50, 'w')).c_str());
+  SCROLLINFO v = Bar(m, SB_VERT), h = Bar(m, SB_HORZ);
+  EXPECT_EQ(v.nMin, 0);
+  EXPECT_EQ(v.nMax, 10);  // 11 rows
+  EXPECT_EQ(v.nPage, 4u);
+  EXPECT_EQ(h.nMax, 50 * kCharW);  // the widest line and a pixel for the caret
+  EXPECT_EQ(h.nPage, 200u);
+
+  Send(m, WM_VSCROLL, SB_LINEDOWN);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 1);
+  EXPECT_EQ(GetScrollPos(m, SB_VERT), 1);
+  Send(m, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 100));
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 7);  // the last row at the bottom
+  Send(m, WM_VSCROLL, SB_LINEUP);
+  EXPECT_EQ(GetScrollPos(m, SB_VERT), 6);
+  Send(m, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 150));
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 150);
+  Send(m, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 999));
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 50 * kCharW + 1 - 200);
+  EXPECT_EQ(Send(m, EM_LINESCROLL, 0, -2), TRUE);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 4);
+  EXPECT_EQ(Send(m, EM_SCROLL, SB_PAGEDOWN), MAKELRESULT(3, TRUE));  // only three rows were left
+
+  // The wheel turned away from the user scrolls up; what fits leaves no range.
+  Focus(m);
+  Wheel(WHEEL_DELTA);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 4);
+  SetWindowTextA(m, "short");
+  v = Bar(m, SB_VERT);
+  h = Bar(m, SB_HORZ);
+  EXPECT_EQ(v.nMax, 0);
+  EXPECT_EQ(h.nMax, 0);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 0);
+}
+
+TEST_F(MemoTest, TypingReturnsArrowsAndBackspaceEditLinesAndFollowTheCaret) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 3);
+  Focus(m);
+  TypeText("ab");
+  KeyPress(VK_RETURN);
+  TypeText("cd中");
+  KeyPress(VK_TAB);
+  EXPECT_EQ(TextOf(m), "ab\r\ncd中\t");
+  KeyPress(VK_UP);
+  EXPECT_EQ(Sel(m).first, 2u);  // the end of the shorter line above
+  KeyPress(VK_DOWN);
+  EXPECT_EQ(Sel(m).first, 9u);  // back to the x it left: after the tab
+  KeyPress(VK_HOME);
+  KeyPress(VK_BACK);
+  EXPECT_EQ(TextOf(m), "abcd中\t");
+  EXPECT_EQ(Send(m, EM_GETLINECOUNT), 1);
+  KeyPress('Z', ssCtrl);
+  EXPECT_EQ(TextOf(m), "ab\r\ncd中\t");
+
+  // Rows below the view scroll into it as the caret goes down.
+  for (int i = 0; i < 5; ++i) KeyPress(VK_RETURN);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 4);  // seven rows, three shown
+  EXPECT_EQ(Send(m, EM_LINEFROMCHAR, (WPARAM)-1), 6);
+  KeyPress(VK_HOME, ssCtrl);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 0);
+  KeyPress(VK_END, ssCtrl | ssShift);
+  EXPECT_EQ(Sel(m), std::make_pair(DWORD(0), DWORD(GetWindowTextLengthA(m))));
+}
+
+TEST_F(MemoTest, ClicksAndDragsSelectByRowAndColumn) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 4, "first line\r\nsecond\r\nthird");
+  ClickAt(m, 3 * kCharW + 2, kLineH + 3);  // row 1, after "sec"
+  EXPECT_EQ(Sel(m), std::make_pair(DWORD(15), DWORD(15)));
+  POINT a = Screen(m, kCharW + 1, 3), b = Screen(m, 2 * kCharW + 1, 2 * kLineH + 3);
+  Drag(a.x, a.y, b.x, b.y);
+  EXPECT_EQ(Sel(m), std::make_pair(DWORD(1), DWORD(22)));
+  POINT w = Screen(m, 2 * kCharW, kLineH + 3);
+  DoubleClick(w.x, w.y);
+  EXPECT_EQ(Sel(m), std::make_pair(DWORD(12), DWORD(18)));
+  LRESULT at = Send(m, EM_CHARFROMPOS, 0, MAKELPARAM(100, 2 * kLineH + 1));  // past the end of "third"
+  EXPECT_EQ(LOWORD(at), 25);
+  EXPECT_EQ(HIWORD(at), 2);
+  EXPECT_EQ(Send(m, EM_POSFROMCHAR, 22), MAKELRESULT(2 * kCharW, 2 * kLineH));
+}
+
+TEST_F(MemoTest, EachRowIsAlignedWithinTheViewAndTabsStopEveryEightCells) {
+  struct Case {
+    DWORD style;
+    int x0, x1;  // where rows "ab" and "abcd" start
+  } cases[] = { { ES_LEFT, 0, 0 },
+                { ES_CENTER, (200 - 16) / 2, (200 - 32) / 2 },
+                { ES_RIGHT, 200 - 1 - 16, 200 - 1 - 32 } };
+  for (const Case& c : cases) {
+    HWND m = Memo(c.style | ES_AUTOHSCROLL, 200, 3, "ab\r\nabcd\r\n\tx");
+    EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 0)), c.x0) << c.style;
+    EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 4)), c.x1) << c.style;
+    DestroyWindow(m);
+  }
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 3, "\tx\r\nabc\ty");
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 1)), 8 * kCharW);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 8)), 8 * kCharW);
+  int four = 16;  // dialog units: four average characters
+  Send(m, EM_SETTABSTOPS, 1, (LPARAM)&four);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 1)), 4 * kCharW);
+  EXPECT_EQ(LOWORD(Send(m, EM_POSFROMCHAR, 8)), 4 * kCharW);
+}
+
+TEST_F(MemoTest, PaintsOnlyTheVisibleRowsOfAHugeText) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 5);
+  SetWindowTextA(m, Lines(100000).c_str());
+  EXPECT_EQ(Send(m, EM_GETLINECOUNT), 100000);
+  Send(m, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 50000));
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 50000);
+  std::vector<std::string> rows = Painted(m);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows.front(), "line50000");
+  EXPECT_EQ(rows.back(), "line50004");
+  // Typing in the middle changes that line only; the text set was past the limit, which typing keeps.
+  Focus(m);
+  TypeText(">");
+  EXPECT_EQ(Count(EN_MAXTEXT, m), 1);
+  Send(m, EM_LIMITTEXT, 0);
+  Send(m, EM_SETSEL, Send(m, EM_LINEINDEX, 50002), Send(m, EM_LINEINDEX, 50002));
+  Focus(m);
+  TypeText(">");
+  EXPECT_EQ(Line(m, 50002), ">line50002");
+  EXPECT_EQ(Line(m, 50003), "line50003");
+  EXPECT_EQ(Send(m, EM_LINEINDEX, 99999), (LRESULT)(Lines(99999).size() + 2 + 1));
+}
+
+TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
+  // One line of a million bytes, broken GBK in it, and a paste that meets the limit.
+  std::string big(1000000, 'x');
+  big[500000] = '\x81';  // a lead byte whose "trail" is a blank
+  big[500001] = ' ';
+  HWND m = Memo(0, 200, 4);
+  SetWindowTextA(m, big.c_str());
+  EXPECT_EQ(GetWindowTextLengthA(m), 1000000);
+  EXPECT_EQ(Send(m, EM_LINEINDEX, 1), 25);  // wrapped at 25 narrow cells
+  Send(m, EM_SETSEL, 500001, 500001);
+  EXPECT_EQ(Sel(m).first, 500001u);  // the blank after a lone lead byte is a character of its own
+
+  HWND p = Memo(ES_AUTOHSCROLL, 200, 4, "abc");
+  Send(p, EM_LIMITTEXT, 8);
+  SetClipboardText("12\r\n中文");
+  Send(p, EM_SETSEL, 3, 3);
+  Notices().clear();
+  Send(p, WM_PASTE);
+  EXPECT_EQ(TextOf(p), "abc12\r\n");
+  EXPECT_EQ(Count(EN_MAXTEXT, p), 1);
+  EXPECT_EQ(Count(EN_CHANGE, p), 1);
+  Send(p, EM_SETREADONLY, TRUE);
+  Focus(p);
+  TypeText("z");
+  KeyPress(VK_RETURN);
+  EXPECT_EQ(TextOf(p), "abc12\r\n");
+}
+
+}  // namespace

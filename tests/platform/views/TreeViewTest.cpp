@@ -1,0 +1,561 @@
+// Tree views: nodes and their order, clicks and keys with pixels read back, scroll state with the bars
+// removed, label editing, sorting, deleting from inside events, re-created windows, form resources and
+// bad input.
+
+#include <stdexcept>
+
+#include "platform/vcl/ImgList.h"
+
+#include "tests/platform/views/TreeViewTestUtil.h"
+
+using namespace treetest;
+
+namespace {
+
+// What a skinned descendant does: no native bars, an empty non-client area, and its own answer to
+// one message through WndProc.
+class TBareTree : public TTreeView {
+  XJ_CLASS(TBareTree, TTreeView)
+ public:
+  explicit TBareTree(TComponent* AOwner) : TTreeView(AOwner) {}
+  int CountAsked { 0 };
+  int Changes { 0 };
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TTreeView::CreateParams(Params);
+    Params.Style &= ~static_cast<DWORD>(WS_HSCROLL | WS_VSCROLL);
+  }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_NCCALCSIZE || Message.Msg == WM_NCPAINT) return;
+    TTreeView::WndProc(Message);
+    if (Message.Msg == TVM_GETCOUNT) ++CountAsked;
+  }
+  void Change(TTreeNode* Node) override {
+    ++Changes;
+    TTreeView::Change(Node);
+  }
+};
+
+const std::vector<std::string> kOutline { "alpha", " a1", " a2", "  a21", "beta", "gamma" };
+
+TEST_F(TreeViewTest, NodesKeepTheirOrderAttributesAndIndexes) {
+  TTreeView* t = NewTree(kOutline);
+  TTreeNodes* items = t->Items();
+  EXPECT_EQ(items->Count(), 6);
+  EXPECT_EQ(t->Perform(TVM_GETCOUNT, 0, 0), 6);
+  TTreeNode* alpha = items->Item(0);
+  TTreeNode* a2 = items->Item(2);
+  EXPECT_EQ(items->Item(3)->Text(), "a21");  // absolute order walks into children
+  EXPECT_EQ(items->Item(1)->Text(), "a1");   // and back, from the remembered place
+  EXPECT_EQ(alpha->Count(), 2);
+  EXPECT_EQ(alpha->Item(1), a2);
+  EXPECT_EQ(a2->Parent(), alpha);
+  EXPECT_EQ(a2->Level(), 1);
+  EXPECT_EQ(a2->Index(), 1);
+  EXPECT_EQ(a2->AbsoluteIndex(), 2);
+  EXPECT_EQ(a2->GetFirstChild()->Text(), "a21");
+  EXPECT_EQ(items->Item(5)->GetPrev()->Text(), "beta");
+  EXPECT_EQ(items->Item(4)->GetPrev()->Text(), "a21");
+
+  int payload = 7;
+  items->AddFirst(alpha, "zero");
+  items->Insert(items->Item(5), "before beta");
+  items->AddChildFirst(alpha, "a0")->SetData(&payload);
+  items->AddObject(nullptr, "last", &payload)->SetImageIndex(3);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "zero", "alpha", " a0", " a1", " a2", "  a21", "before beta",
+                                                    "beta", "gamma", "last" }));
+  EXPECT_EQ(items->Item(2)->Data(), &payload);
+  EXPECT_EQ(items->Item(9)->ImageIndex(), 3);
+  EXPECT_FALSE(alpha->Expanded());
+  EXPECT_TRUE(alpha->HasChildren());
+  EXPECT_FALSE(items->Item(0)->HasChildren());
+  items->Item(0)->SetHasChildren(true);  // a button before any child exists
+  EXPECT_TRUE(items->Item(0)->HasChildren());
+
+  // Indexes outside the nodes raise, without touching anything.
+  EXPECT_THROW(items->Item(-1), ETreeViewError);
+  EXPECT_THROW(items->Item(10), ETreeViewError);
+  EXPECT_THROW(alpha->Item(3), ETreeViewError);
+  EXPECT_THROW((*alpha)[-1], ETreeViewError);
+  EXPECT_EQ(items->Count(), 10);
+
+  // Another view's copy: same outline, the data pointers and attributes whole.
+  TTreeView* copy = NewTree({});
+  copy->SetItems(items);
+  EXPECT_EQ(Outline(copy), Outline(t));
+  EXPECT_EQ(copy->Items()->Item(2)->Data(), &payload);
+  EXPECT_EQ(copy->Items()->Item(9)->ImageIndex(), 3);
+  EXPECT_TRUE(copy->Items()->Item(0)->HasChildren());
+}
+
+TEST_F(TreeViewTest, ClicksAndKeysSelectExpandAndPaint) {
+  TTreeView* t = NewTree(kOutline);
+  std::vector<std::string> changes;
+  t->OnChange = On<TTVChangedEvent>([&](TObject*, TTreeNode* n) { changes.push_back(n ? n->Text() : "-"); });
+  Show();
+  const COLORREF highlight = Rgb(clHighlight), window = Rgb(clWindow);
+
+  // Collapsed: three rows; a click on beta's label selects it, focused, highlighted behind the text.
+  ClickAt(t, LabelX(0) + 3, kRowH + 8);
+  EXPECT_EQ(changes, std::vector<std::string> { "beta" });
+  EXPECT_EQ(t->Selected()->Text(), "beta");
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, LabelX(0) + 1, kRowH + 1), highlight);
+  EXPECT_EQ(Pixel(t, LabelX(0) + 1, 1), window);
+  // alpha's button: a plus (vertical stroke), then, clicked, a minus and two more rows.
+  EXPECT_NE(Pixel(t, ButtonX(0), kRowH / 2 - 2), window);
+  ClickAt(t, ButtonX(0), kRowH / 2);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(t->Items()->Item(0)->Expanded());
+  EXPECT_EQ(Pixel(t, ButtonX(0), kRowH / 2 - 2), window);
+  EXPECT_EQ(t->GetNodeAt(LabelX(1) + 2, kRowH + 4)->Text(), "a1");
+  EXPECT_TRUE(t->GetHitTestInfoAt(ButtonX(0), kRowH / 2).Contains(htOnButton));
+  EXPECT_TRUE(t->GetHitTestInfoAt(LabelX(0) + 2, 2).Contains(htOnLabel));
+  EXPECT_TRUE(t->GetHitTestInfoAt(150, 2).Contains(htOnRight));
+  EXPECT_TRUE(t->GetHitTestInfoAt(5, 7 * kRowH).Contains(htNowhere));
+
+  // Keys: Up from beta reaches a2 (expanded alpha shows a1 and a2), Right opens a2, Right enters it,
+  // Left goes back up to the parent, Left again closes it, Home and End.
+  changes.clear();
+  Press(VK_UP);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  Press(VK_LEFT);
+  Press(VK_LEFT);
+  Press(VK_END);
+  Press(VK_HOME);
+  EXPECT_EQ(changes, (std::vector<std::string> { "a2", "a21", "a2", "gamma", "alpha" }));
+  EXPECT_FALSE(t->Items()->Item(2)->Expanded());
+  // Double click toggles the node.
+  DoubleClickAt(t, LabelX(0) + 2, 4);
+  EXPECT_FALSE(t->Items()->Item(0)->Expanded());
+  Gallery(t, "focused");
+
+  // RightClickSelect: a right click on a row selects it; without, nothing moves.
+  ClickAt(t, LabelX(0) + 2, kRowH * 2 + 4, xt::mbRight);
+  EXPECT_EQ(t->Selected()->Text(), "alpha");
+  t->SetRightClickSelect(true);
+  ClickAt(t, LabelX(0) + 2, kRowH * 2 + 4, xt::mbRight);
+  EXPECT_EQ(t->Selected()->Text(), "gamma");
+  // RowSelect: the whole row is the target and is highlighted.
+  t->SetRowSelect(true);
+  ClickAt(t, 150, kRowH + 4);
+  EXPECT_EQ(t->Selected()->Text(), "beta");
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, 150, kRowH + 4), highlight);
+  Gallery(t, "rowselect");
+}
+
+TEST_F(TreeViewTest, AutoExpandOpensTheChoiceAndClosesTheOldOne) {
+  TTreeView* t = NewTree({ "a", " a1", "b", " b1" });
+  t->SetAutoExpand(true);
+  Show();
+  ClickAt(t, LabelX(0) + 2, 4);
+  EXPECT_TRUE(t->Items()->Item(0)->Expanded());
+  ClickAt(t, LabelX(0) + 2, 2 * kRowH + 4);  // b, below a1
+  EXPECT_EQ(t->Selected()->Text(), "b");
+  EXPECT_FALSE(t->Items()->Item(0)->Expanded());
+  EXPECT_TRUE(t->Items()->Item(2)->Expanded());
+}
+
+TEST_F(TreeViewTest, ScrollStateIsReadableAndObeyedWithoutBars) {
+  auto* t = NewTree<TBareTree>({}, 100, 5 * kRowH + 7);  // five whole rows and a part
+  Show();
+  TTreeNodes* items = t->Items();
+  EXPECT_EQ(t->Perform(TVM_GETVISIBLECOUNT, 0, 0), 5);
+  for (int i = 0; i < 5; ++i) items->Add(nullptr, "n" + std::to_string(i));
+  EXPECT_EQ(Range(t, SB_VERT), 0);  // all fit: nothing scrolls
+  TTreeNode* sixth = items->Add(nullptr, "n5");
+  int pos = -1;
+  EXPECT_EQ(Range(t, SB_VERT, &pos), 5);
+  EXPECT_EQ(pos, 0);
+  EXPECT_EQ(t->ClientWidth(), 100);  // no bar took room
+  // Expanding adds rows to the range; collapsing takes them away.
+  for (int i = 0; i < 3; ++i) items->AddChild(sixth, "c" + std::to_string(i));
+  EXPECT_EQ(Range(t, SB_VERT), 5);
+  sixth->Expand(false);
+  EXPECT_EQ(Range(t, SB_VERT), 8);
+
+  t->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 2), 0);
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 2);
+  EXPECT_EQ(t->TopItem()->Text(), "n2");
+  t->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+  t->Perform(WM_VSCROLL, SB_PAGEDOWN, 0);  // clamped: the last row ends the window
+  EXPECT_EQ(t->TopItem()->Text(), "n4");
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 4);
+  sixth->Collapse(false);
+  EXPECT_EQ(Range(t, SB_VERT, &pos), 5);
+  EXPECT_EQ(pos, 1);
+  t->Perform(WM_VSCROLL, SB_TOP, 0);
+  // Keys scroll the selection into view.
+  items->Item(0)->SetSelected(true);
+  t->SetFocus();
+  Press(VK_END);
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 1);
+  EXPECT_EQ(t->Changes, 2);  // the descendant's Change saw both moves
+
+  // Horizontal: pixels, range to the widest row.
+  EXPECT_EQ(Range(t, SB_HORZ), 0);
+  items->Add(nullptr, std::string(20, 'w'));  // 19 + 160 + 4 pixels
+  EXPECT_EQ(Range(t, SB_HORZ), LabelX(0) + 20 * kCharW + 4 - 1);
+  t->Perform(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_HORZ), 30);
+  // n1's label (19..39) now ends at 9: its hit areas moved left by the offset.
+  EXPECT_TRUE(t->GetHitTestInfoAt(5, 0).Contains(htOnLabel));
+  EXPECT_TRUE(t->GetHitTestInfoAt(12, 0).Contains(htOnRight));
+
+  // A size change changes what fits.
+  t->SetHeight(3 * kRowH);
+  EXPECT_EQ(t->Perform(TVM_GETVISIBLECOUNT, 0, 0), 3);
+  EXPECT_EQ(Range(t, SB_VERT), 6);
+  // Messages reach the descendant's WndProc.
+  const int asked = t->CountAsked;
+  EXPECT_EQ(items->Count(), 10);
+  EXPECT_EQ(t->CountAsked, asked + 1);
+}
+
+TEST_F(TreeViewTest, PositionsPastSixteenBitsTravelWhole) {
+  auto* t = NewTree<TBareTree>({}, 100, 4 * kRowH);
+  Show();
+  TTreeNodes* items = t->Items();
+  items->BeginUpdate();
+  for (int i = 0; i < 70000; ++i) items->Add(nullptr, std::to_string(i));
+  items->EndUpdate();
+  EXPECT_EQ(Range(t, SB_VERT), 69999);
+  t->Perform(WM_VSCROLL, SBX_THUMBPOSITION32, 66000);
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 66000);
+  EXPECT_EQ(t->TopItem()->Text(), "66000");
+  t->Perform(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 66000 & 0xFFFF), 0);  // the 16-bit form wraps
+  EXPECT_EQ(t->TopItem()->Text(), std::to_string(66000 & 0xFFFF));
+  items->Item(69999)->SetSelected(true);
+  EXPECT_EQ(GetScrollPos(t->Handle(), SB_VERT), 69996);
+  items->Clear();
+  EXPECT_EQ(Range(t, SB_VERT), 0);
+  EXPECT_EQ(t->Selected(), nullptr);
+}
+
+TEST_F(TreeViewTest, LabelsAreRenamedByF2AndASlowSecondClick) {
+  TTreeView* t = NewTree(kOutline);
+  AnsiString edited;
+  bool allow = true;
+  t->OnEditing = On<TTVEditingEvent>([&](TObject*, TTreeNode*, bool& a) { a = allow; });
+  t->OnEdited = On<TTVEditedEvent>([&](TObject*, TTreeNode*, AnsiString& s) {
+    edited = s;
+    if (s == "upper") s = "UPPER";
+  });
+  Show();
+  TTreeNode* beta = t->Items()->Item(4);
+  beta->SetSelected(true);
+  t->SetFocus();
+
+  // F2, type, Enter: OnEdited sees the text and may change it.
+  Press(VK_F2);
+  ASSERT_TRUE(t->IsEditing());
+  HWND edit = reinterpret_cast<HWND>(t->Perform(TVM_GETEDITCONTROL, 0, 0));
+  EXPECT_EQ(GetFocus(), edit);
+  Gallery(t, "editing");
+  Type("upper");  // replaces the selected text
+  Press(VK_RETURN);
+  EXPECT_FALSE(t->IsEditing());
+  EXPECT_EQ(edited, "upper");
+  EXPECT_EQ(beta->Text(), "UPPER");
+  EXPECT_EQ(GetFocus(), t->Handle());
+
+  // Escape cancels: no OnEdited, the text stays.
+  edited = "";
+  Press(VK_F2);
+  Type("gone");
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(t->IsEditing());
+  EXPECT_EQ(edited, "");
+  EXPECT_EQ(beta->Text(), "UPPER");
+
+  // A second click on the selected label starts editing once the double-click time passed...
+  const int y = kRowH + 4;
+  ClickAt(t, LabelX(0) + 4, y);
+  EXPECT_FALSE(t->IsEditing());
+  xt::Advance(GetDoubleClickTime() + 1);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(t->IsEditing());
+  // ...and the focus moving elsewhere ends it, keeping the text.
+  Type("kept");
+  auto* other = Add<TEdit>(200, 10);
+  other->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(t->IsEditing());
+  EXPECT_EQ(beta->Text(), "kept");
+
+  // A double click is not a slow click; OnEditing and ReadOnly refuse.
+  t->SetFocus();
+  DoubleClickAt(t, LabelX(0) + 4, y);
+  xt::Advance(GetDoubleClickTime() + 1);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(t->IsEditing());
+  allow = false;
+  EXPECT_FALSE(beta->EditText());
+  allow = true;
+  t->SetReadOnly(true);
+  EXPECT_FALSE(beta->EditText());
+  t->SetReadOnly(false);
+
+  // Clearing while editing: the edit goes without a word, and nothing is left behind.
+  edited = "";
+  ASSERT_TRUE(t->Items()->Item(0)->EditText());
+  t->Items()->Clear();
+  EXPECT_FALSE(t->IsEditing());
+  EXPECT_EQ(edited, "");
+  EXPECT_EQ(t->Items()->Count(), 0);
+}
+
+TEST_F(TreeViewTest, SortingByTextAndByOnCompareAndAThrowingCompare) {
+  TTreeView* t = NewTree({ "b", "C", "a", " z", " y" });
+  t->SetSortType(stText);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "a", " y", " z", "b", "C" }));
+  t->Items()->Add(nullptr, "B0");  // a sorted view keeps new nodes in place
+  t->Items()->Item(0)->SetText("d");
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "b", "B0", "C", "d", " y", " z" }));
+
+  t->OnCompare = On<TTVCompareEvent>(
+      [](TObject*, TTreeNode* a, TTreeNode* b, int, int& c) { c = AnsiCompareText(b->Text(), a->Text()); });
+  t->AlphaSort(true);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "d", " z", " y", "C", "B0", "b" }));
+
+  int calls = 0;
+  t->OnCompare = On<TTVCompareEvent>([&](TObject*, TTreeNode*, TTreeNode*, int, int&) {
+    if (++calls == 3) throw std::runtime_error("compare failed");
+  });
+  EXPECT_THROW(t->AlphaSort(true), std::runtime_error);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "d", " z", " y", "C", "B0", "b" }));
+}
+
+TEST_F(TreeViewTest, DeletingTheSelectionEvenFromItsOwnEvents) {
+  TTreeView* t = NewTree(kOutline);
+  std::vector<std::string> changes, deleted;
+  t->OnChange = On<TTVChangedEvent>([&](TObject*, TTreeNode* n) { changes.push_back(n ? n->Text() : "-"); });
+  t->OnDeletion = On<TTVExpandedEvent>([&](TObject*, TTreeNode* n) { deleted.push_back(n->Text()); });
+  Show();
+  TTreeNodes* items = t->Items();
+
+  // Deleting the selected node moves the selection to its next sibling first.
+  items->Item(0)->SetSelected(true);
+  items->Item(0)->Delete();
+  EXPECT_EQ(deleted, (std::vector<std::string> { "a1", "a21", "a2", "alpha" }));
+  EXPECT_EQ(changes, (std::vector<std::string> { "alpha", "beta" }));
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "beta", "gamma" }));
+
+  // OnChange deleting the node just selected, and the one it moves on to.
+  changes.clear();
+  for (int i = 0; i < 4; ++i) items->Add(nullptr, "x" + std::to_string(i));
+  t->OnChange = On<TTVChangedEvent>([&](TObject*, TTreeNode* n) {
+    changes.push_back(n ? n->Text() : "-");
+    if (n && n->Text()[0] == 'x') n->Delete();
+  });
+  items->Item(2)->SetSelected(true);  // x0 → x1 → x2 → x3 → gamma, each deleted in turn
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "beta", "gamma" }));
+  EXPECT_EQ(t->Selected()->Text(), "gamma");
+  EXPECT_EQ(changes.back(), "gamma");
+
+  // OnChanging can refuse.
+  t->OnChanging = On<TTVChangingEvent>([](TObject*, TTreeNode* n, bool& ok) { ok = n && n->Text() != "beta"; });
+  items->Item(0)->SetSelected(true);
+  EXPECT_EQ(t->Selected()->Text(), "gamma");
+  // Deleting the selection whose OnDeletion deletes the node the selection just moved to.
+  deleted.clear();
+  t->OnChanging = {};
+  TTreeNode* beta = items->Item(0);
+  t->OnDeletion = On<TTVExpandedEvent>([&](TObject*, TTreeNode* n) {
+    deleted.push_back(n->Text());
+    if (n->Text() == "gamma") beta->Delete();
+  });
+  items->Item(1)->Delete();
+  EXPECT_EQ(deleted, (std::vector<std::string> { "gamma", "beta" }));
+  EXPECT_EQ(items->Count(), 0);
+  EXPECT_EQ(t->Selected(), nullptr);
+  EXPECT_EQ(changes.back(), "-");
+}
+
+TEST_F(TreeViewTest, ARecreatedWindowKeepsNodesSelectionAndExpansion) {
+  TTreeView* t = NewTree(kOutline);
+  Show();
+  TTreeNode* a2 = t->Items()->Item(2);
+  t->Items()->Item(0)->Expand(false);
+  a2->SetSelected(true);
+  int changes = 0;
+  t->OnChange = On<TTVChangedEvent>([&](TObject*, TTreeNode*) { ++changes; });
+  t->SetShowLines(false);
+  EXPECT_EQ(Outline(t), std::vector<std::string>(kOutline.begin(), kOutline.end()));
+  EXPECT_EQ(t->Items()->Item(2), a2);  // the same node objects
+  EXPECT_EQ(t->Selected(), a2);
+  EXPECT_TRUE(t->Items()->Item(0)->Expanded());
+  EXPECT_FALSE(a2->Expanded());
+  EXPECT_EQ(a2->DisplayRect(true).Top, 2 * kRowH);
+}
+
+// Square images, each one colour, added to a list.
+void AddSwatches(TImageList& list, int size, std::initializer_list<TColor> colours) {
+  for (TColor c : colours) {
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(size, size);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect(TRect(0, 0, size, size));
+    list.Add(&b, nullptr);
+  }
+}
+
+std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
+  auto list = std::make_unique<TImageList>(size, size);
+  AddSwatches(*list, size, colours);
+  return list;
+}
+
+TEST_F(TreeViewTest, ImagesAndStateImagesShowBeforeTheLabel) {
+  TTreeView* t = NewTree({ "one", "two" }, 160, 4 * 20);
+  auto images = Swatches(18, { clRed, clLime, clBlue });
+  auto states = Swatches(10, { clFuchsia, clYellow, clAqua });
+  t->SetImages(images.get());
+  t->SetStateImages(states.get());
+  TTreeNode* one = t->Items()->Item(0);
+  TTreeNode* two = t->Items()->Item(1);
+  one->SetImageIndex(0);
+  one->SetSelectedIndex(2);
+  one->SetStateIndex(1);
+  two->SetImageIndex(1);
+  Show();
+  // Rows take the taller image (18 + 1); the state image comes first, then the image, then the label.
+  const int rowH = static_cast<int>(t->Perform(TVM_GETITEMHEIGHT, 0, 0));
+  EXPECT_EQ(rowH, 19);
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clYellow));       // state image 1 of "one"
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clRed));     // its image
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH + rowH / 2), Rgb(clLime));  // "two": no state image
+  EXPECT_EQ(one->DisplayRect(true).Left, kIndent + 10 + 18 + 1);
+  one->SetSelected(true);  // the selected image replaces the image
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clBlue));
+  Gallery(t, "images");
+  images->SetMasked(false);  // emptied, then a new handle behind the view's back: the next paint takes it
+  AddSwatches(*images, 18, { clGreen, clGreen, clMaroon });
+  t->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 10 + 4, rowH / 2), Rgb(clMaroon)) << "the old images after the list's handle changed";
+  // A list freed elsewhere leaves the view without it.
+  states.reset();
+  EXPECT_EQ(t->StateImages(), nullptr);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, kIndent + 4, rowH / 2), Rgb(clMaroon));
+}
+
+TEST_F(TreeViewTest, ClearingWhileTheMouseIsBusyLeavesNothingBehind) {
+  TTreeView* t = NewTree(kOutline);
+  t->SetHotTrack(true);
+  Show();
+  t->Items()->Item(4)->SetSelected(true);
+  t->SetFocus();
+  // A slow second click armed, then everything cleared before the time runs out.
+  ClickAt(t, LabelX(0) + 4, kRowH + 4);
+  MoveTo(t, LabelX(0) + 4, 2 * kRowH + 4);  // hot
+  t->Items()->Clear();
+  xt::Advance(GetDoubleClickTime() + 1);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(t->IsEditing());
+  // A press held while the tree is cleared and refilled; the release and moves find no stale node.
+  t->Items()->Add(nullptr, "again");
+  DownAt(t, LabelX(0) + 4, 4);
+  t->Items()->Clear();
+  MoveTo(t, LabelX(0) + 6, 6);
+  UpAt(t, LabelX(0) + 6, 6);
+  EXPECT_EQ(t->Items()->Count(), 0);
+  EXPECT_EQ(t->Selected(), nullptr);
+  EXPECT_EQ(t->GetNodeAt(LabelX(0) + 4, 4), nullptr);
+}
+
+class TTreeForm : public TForm {
+  XJ_CLASS(TTreeForm, TForm)
+ public:
+  explicit TTreeForm(TComponent* AOwner) : TForm(AOwner) {}
+  TTreeView* Tree {};
+};
+
+}  // namespace
+
+XJ_PUBLISHED(TTreeForm, XJ_FIELD(Tree));
+
+namespace {
+
+TEST_F(TreeViewTest, NodesTravelThroughFormResourcesAndBadDataIsRefused) {
+  RegisterClass(TTreeForm::StaticClass());
+  auto source = std::make_unique<TTreeForm>(nullptr);
+  source->Tree = new TTreeView(source.get());
+  source->Tree->SetName("Tree");
+  source->Tree->SetParent(source.get());
+  std::vector<TTreeNode*> path;
+  for (const std::string& line : kOutline) {
+    const size_t level = line.find_first_not_of(' ');
+    path.resize(level);
+    path.push_back(source->Tree->Items()->AddChild(path.empty() ? nullptr : path.back(), line.substr(level)));
+  }
+  source->Tree->Items()->Item(3)->SetImageIndex(4);
+  source->Tree->Items()->Item(3)->SetStateIndex(2);
+  source->Tree->Items()->Item(5)->SetText("名字 'x'");
+  const AnsiString text = WriteComponentResource(source.get());
+  ASSERT_NE(text.find("Items.Data = {"), AnsiString::npos) << text;
+
+  auto read = std::make_unique<TTreeForm>(nullptr);
+  ReadComponentResource(read.get(), text);
+  ASSERT_NE(read->Tree, nullptr);
+  EXPECT_EQ(Outline(read->Tree), (std::vector<std::string> { "alpha", " a1", " a2", "  a21", "beta", "名字 'x'" }));
+  EXPECT_EQ(read->Tree->Items()->Item(3)->ImageIndex(), 4);
+  EXPECT_EQ(read->Tree->Items()->Item(3)->StateIndex(), 2);
+
+  // Cut short, or claiming more nodes than the data can hold: a read error, nothing half-built.
+  const size_t data = text.find("Items.Data = {") + 14;
+  AnsiString cut = text;
+  cut.erase(data + 60, text.find('}', data) - data - 60);
+  auto broken = std::make_unique<TTreeForm>(nullptr);
+  EXPECT_THROW(ReadComponentResource(broken.get(), cut), EReadError);
+  AnsiString huge = text;
+  huge.replace(data, 8, "FFFFFF7F");
+  EXPECT_THROW(ReadComponentResource(broken.get(), huge), EReadError);
+  EXPECT_EQ(broken->ComponentCount(), 0);
+  // Read into a view of its own, data cut inside the third node leaves it empty, not half-read.
+  AnsiString hex;
+  for (size_t i = data; text[i] != '}'; ++i)
+    if (isxdigit(static_cast<unsigned char>(text[i]))) hex += text[i];
+  const AnsiString alone = "object Tree: TTreeView\n  Items.Data = {" + hex.substr(0, 2 * 107) + "}\nend\n";
+  TTreeView* target = NewTree({ "kept?" });
+  EXPECT_THROW(ReadComponentResource(target, alone), EReadError);
+  EXPECT_EQ(target->Items()->Count(), 0);
+}
+
+TEST_F(TreeViewTest, GalleryOfLooks) {
+  TTreeView* t = NewTree({ "Recordings", " Line 1", "  2026-12-07", "  2026-12-06", " Line 2", "Settings", " Audio" },
+                         180, 8 * kRowH);
+  auto* elsewhere = Add<TEdit>(200, 10);
+  t->FullExpand();
+  t->Items()->Item(2)->SetSelected(true);
+  Show();
+  elsewhere->SetFocus();
+  xt::PumpUntilIdle();
+  // Without the focus the selection hides, unless HideSelection is off: then it shows in the face colour.
+  const int selX = LabelX(2) + 1, selY = 2 * kRowH + 1;
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clWindow));
+  Gallery(t, "unfocused");
+  t->SetHideSelection(false);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clBtnFace));
+  Gallery(t, "showselection");
+  t->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Pixel(t, selX, selY), Rgb(clHighlight));
+  t->SetShowLines(false);
+  t->SetHotTrack(true);
+  xt::PumpUntilIdle();
+  MoveTo(t, LabelX(1) + 3, 4 * kRowH + 4);
+  xt::PumpUntilIdle();
+  const int underline = 4 * kRowH + (kRowH - kLineH) / 2 + kLineH - 1;  // the last line of the text's cell
+  EXPECT_EQ(Pixel(t, LabelX(1) + 3, underline), Rgb(clHighlight));
+  Gallery(t, "hottrack");
+}
+
+}  // namespace

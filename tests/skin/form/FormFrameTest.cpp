@@ -1,0 +1,223 @@
+// The skinned frame: client insets, pixels of the bands (corners kept, middles stretched), the window
+// shape from the mask, hit tests over every part, the built-in flat look without a skin, and the
+// skin's inactive picture.
+#include "platform/win32/WinBase.h"
+#include "skin/data/bsUtils.h"
+#include "tests/skin/form/FormTestSupport.h"
+
+using namespace skinform;
+using mkskin::kOwnerFrame;
+
+namespace {
+
+class FormFrameTest : public FormTest {};
+
+TEST_F(FormFrameTest, SkinnedFrameKeepsCornersStretchesMiddlesAndLeavesTheClientAlone) {
+  LoadTestSkin();
+  Show();
+  // Picture 240 x 120 with client (6, 28, 234, 98): a 400 x 300 form keeps the insets.
+  EXPECT_EQ(form->ClientWidth(), 400 - 6 - 6);
+  EXPECT_EQ(form->ClientHeight(), 300 - 28 - 22);
+  EXPECT_EQ(form->ClientToScreen(TPoint(0, 0)), TPoint(106, 108));
+  // Top-left corner piece at its own place, the top-right one moved by the 160 pixels of growth, the
+  // bottom-left one by 180 down; the middle of the top band is the stretched middle of the picture.
+  auto at = [&](int x, int y) { return Code(x, y); };
+  EXPECT_EQ(at(30, 26).owner, kOwnerFrame);
+  EXPECT_EQ(at(30, 26).code, mkskin::kFrameTopLeft);
+  EXPECT_EQ(at(30, 26).localX, 30 % 16);
+  EXPECT_EQ(at(360, 26).code, mkskin::kFrameTopRight);
+  EXPECT_EQ(at(360, 26).localX, 200 % 16);
+  EXPECT_EQ(at(200, 26).code, mkskin::kFrameTop);
+  EXPECT_EQ(at(30, 290).code, mkskin::kFrameBottomLeft);
+  EXPECT_EQ(at(30, 290).localY, 110 % 16);
+  EXPECT_EQ(at(2, 200).code, mkskin::kFrameLeft);
+  EXPECT_EQ(at(397, 200).code, mkskin::kFrameRight);
+  // Caption buttons of the frame picture keep their place relative to the right edge.
+  const mkskin::DecodedPixel close = at(218 + 160 + 3, 10);
+  EXPECT_EQ(close.owner, ObjectOwner("close"));
+  // The client area shows the background tile, not the frame.
+  EXPECT_EQ(Decode(xt::ReadPixel(form->Handle(), 100, 100)).owner, mkskin::kOwnerTile);
+  Gallery("active");
+}
+
+// At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
+// the same part of the picture (the middles are tiled from the band's edge).
+TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
+  form->SetBounds(50, 50, 240, 120);
+  LoadTestSkin();
+  Show();
+  ASSERT_EQ(form->Width(), 240);
+  TBitmap* pic = skin->Picture.get();
+  const TRect caption = sf->Objects(sf->GetIndex("caption"))->ObjectRect;
+  int corners = 0, middles = 0, differ = 0;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 240; ++x) {
+      const bool client = x >= 6 && x < 234 && y >= 28 && y < 98;
+      const bool inCaption = x >= caption.Left && x < caption.Right && y >= caption.Top && y < caption.Bottom;
+      if (client || inCaption || !xt::WindowRegionContains(form->Handle(), POINT { x, y })) continue;
+      const COLORREF want = COLORREF(pic->Canvas()->Pixels(x, y));
+      const bool horizontalBand = y < 28 || y >= 98;
+      const bool corner = horizontalBand ? (x < 40 || x >= 140) : (y < 40 || y >= 90);
+      if (corner) {
+        ++corners;
+        differ += Frame(x, y) != want;
+      } else {
+        ++middles;
+        differ += Decode(Frame(x, y)).code != Decode(want).code || Decode(Frame(x, y)).owner != Decode(want).owner;
+      }
+    }
+  EXPECT_GT(corners, 3000);
+  EXPECT_GT(middles, 2000);
+  EXPECT_EQ(differ, 0);
+}
+
+TEST_F(FormFrameTest, TheShapeFollowsTheStretchedMaskAndGoesWithTheSkin) {
+  LoadTestSkin();
+  Show();
+  HWND h = form->Handle();
+  EXPECT_TRUE(sf->HasRegion());
+  // The mask cuts a small triangle off each corner; everything else is inside.
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 399, 0 }));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 299 }));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 399, 299 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 200, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 0, 150 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 399, 150 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 200, 150 }));
+  // Resizing rebuilds it for the new size; replacing it never deletes a region the window owns.
+  form->SetBounds(form->Left(), form->Top(), 500, 200);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 499, 199 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 499, 100 }));
+  EXPECT_EQ(xt::GdiCounters().refusedOwnedRegionDeletes, 0);
+  // Without a skin the form is a plain rectangle again.
+  sf->SetSkinData(nullptr);
+  skin->ClearSkin();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(sf->HasRegion());
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_EQ(xt::GdiCounters().refusedOwnedRegionDeletes, 0);
+}
+
+TEST_F(FormFrameTest, HitTestsOverEveryPartOfTheSkinnedFrame) {
+  LoadTestSkin();
+  Show();
+  const TPoint caption = CentreOf("caption"), close = CentreOf("close");
+  EXPECT_EQ(HitAt(caption.X, caption.Y), HTCAPTION);
+  EXPECT_EQ(HitAt(close.X, close.Y), HTOBJECT);
+  EXPECT_EQ(HitAt(200, 150), HTCLIENT);
+  // Only within "borderwidth" of the shape's edge is a border; the hit-test points split the corners.
+  EXPECT_EQ(HitAt(2, 5), HTTOPLEFT);
+  EXPECT_EQ(HitAt(397, 5), HTTOPRIGHT);
+  EXPECT_EQ(HitAt(2, 295), HTBOTTOMLEFT);
+  EXPECT_EQ(HitAt(397, 295), HTBOTTOMRIGHT);
+  EXPECT_EQ(HitAt(200, 1), HTTOP);
+  EXPECT_EQ(HitAt(200, 298), HTBOTTOM);
+  EXPECT_EQ(HitAt(2, 150), HTLEFT);
+  EXPECT_EQ(HitAt(398, 150), HTRIGHT);
+  // Inside the mask area, off the border: the frame is plain non-client area.
+  EXPECT_EQ(HitAt(200, 290), HTOBJECT);
+  // A point packed with negative screen coordinates (a monitor left of the primary one) stays negative.
+  form->SetBounds(-100, 80, 400, 300);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(HitAt(caption.X, caption.Y), HTCAPTION);
+  EXPECT_EQ(HitAt(2, 150), HTLEFT);
+  // Maximised: no sizing borders; rolled up: caption or object only.
+  sf->SetWindowState(wsMaximized);
+  EXPECT_EQ(HitAt(2, 150), HTOBJECT);
+  sf->SetWindowState(wsNormal);
+  sf->SetRollUpState(true);
+  EXPECT_EQ(HitAt(caption.X, caption.Y), HTCAPTION);
+  EXPECT_EQ(HitAt(2, 5), HTOBJECT);
+}
+
+TEST_F(FormFrameTest, BuiltInLookWithoutASkin) {
+  Show();
+  const int w = form->Width(), h = form->Height();
+  // Client insets: 3 pixels, caption 19.
+  EXPECT_EQ(form->ClientWidth(), w - 6);
+  EXPECT_EQ(form->ClientHeight(), h - 19 - 6);
+  // Three rings, outside in.
+  EXPECT_EQ(Frame(0, 0), ColorToRGB(cl3DLight));
+  EXPECT_EQ(Frame(w - 1, h - 1), ColorToRGB(cl3DDkShadow));
+  EXPECT_EQ(Frame(1, 1), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(Frame(w - 2, h - 2), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Frame(2, h / 2), ColorToRGB(clBtnFace));
+  // Hit bands: 3 pixels left and top, 2 right and bottom; the default buttons are objects.
+  EXPECT_EQ(HitAt(1, 1), HTTOPLEFT);
+  EXPECT_EQ(HitAt(w - 1, 1), HTTOPRIGHT);
+  EXPECT_EQ(HitAt(1, h - 1), HTBOTTOMLEFT);
+  EXPECT_EQ(HitAt(w - 2, h - 2), HTBOTTOMRIGHT);
+  EXPECT_EQ(HitAt(2, h / 2), HTLEFT);
+  EXPECT_EQ(HitAt(3, h / 2), HTCLIENT);
+  EXPECT_EQ(HitAt(w - 4, h / 2), HTCLIENT);
+  EXPECT_EQ(HitAt(w - 3, h / 2), HTOBJECT);  // the client ends 3 pixels in, the sizing band 2
+  EXPECT_EQ(HitAt(w - 2, h / 2), HTRIGHT);
+  EXPECT_EQ(HitAt(w / 2, 2), HTTOP);
+  EXPECT_EQ(HitAt(w / 2, h - 2), HTBOTTOM);
+  EXPECT_EQ(HitAt(w / 2, 10), HTCAPTION);
+  const TPoint close = CentreOf("closebutton");
+  EXPECT_EQ(HitAt(close.X, close.Y), HTOBJECT);
+  EXPECT_FALSE(sf->HasRegion());
+  Gallery("default");
+}
+
+TEST_F(FormFrameTest, DefaultButtonsFollowTheBorderIconsExceptClose) {
+  Show();
+  sf->SetBorderIcons(TbsBorderIcons {});
+  for (const char* name : { "maxbutton", "minbutton", "rollupbutton", "sysmenubutton" })
+    EXPECT_FALSE(sf->Objects(sf->GetIndex(name))->Visible) << name;
+  EXPECT_TRUE(sf->Objects(sf->GetIndex("closebutton"))->Visible);
+  // With a skin, a button drawn in the frame picture stays visible but disabled.
+  LoadTestSkin();
+  sf->SetBorderIcons(TbsBorderIcons { TbsBorderIcon::biSystemMenu, TbsBorderIcon::biMinimize });
+  TbsActiveSkinObject* max = sf->Objects(sf->GetIndex("max"));
+  EXPECT_TRUE(max->Visible);
+  EXPECT_FALSE(max->Enabled);
+  EXPECT_TRUE(sf->Objects(sf->GetIndex("min"))->Enabled);
+}
+
+TEST_F(FormFrameTest, InactiveFormShowsTheInactivePicture) {
+  LoadTestSkin();
+  Show();
+  EXPECT_EQ(Code(30, 26).owner, kOwnerFrame);
+  TForm* other = NewForm(600, 500, 100, 100);
+  other->Show();
+  xt::PumpUntilIdle();
+  ASSERT_FALSE(form->Active());
+  EXPECT_EQ(Code(30, 26).owner, mkskin::kOwnerInactiveFrame);
+  EXPECT_EQ(Code(200, 290).owner, mkskin::kOwnerInactiveFrame);
+  Gallery("inactive");
+  form->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Code(30, 26).owner, kOwnerFrame);
+}
+
+TEST_F(FormFrameTest, LongCaptionsAreCutAtWholeCharactersWithAnEllipsis) {
+  form->SetBounds(100, 80, 160, 120);
+  form->SetCaption("线路录音检测系统主窗口标题很长很长的标题");
+  Show();
+  xt::ClearTextLog();
+  SendMessageA(form->Handle(), WM_NCPAINT, 0, 0);
+  std::string drawn;
+  for (const auto& t : xt::TextOutLog())
+    if (t.hwnd == form->Handle() || t.hwnd == nullptr)
+      if (t.text.size() > 3 && t.text.substr(t.text.size() - 3) == "...") drawn = t.text;
+  ASSERT_FALSE(drawn.empty());
+  const std::string head = drawn.substr(0, drawn.size() - 3);
+  // Every character of the caption is two bytes: an odd length would be half a character.
+  EXPECT_EQ(head.size() % 2, 0u);
+  EXPECT_EQ(std::string(form->Caption()).compare(0, head.size(), head), 0);
+}
+
+TEST_F(FormFrameTest, BorderlessFormGetsNoFrameAndNoShape) {
+  form->SetBorderStyle(bsNone);
+  LoadTestSkin();
+  Show();
+  EXPECT_EQ(form->ClientWidth(), form->Width());
+  EXPECT_EQ(form->ClientHeight(), form->Height());
+  EXPECT_FALSE(sf->HasRegion());
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+// The tree view on a real X server: shown through the x11 display back-end on a private Xvfb, clicked
+// and typed at with xdotool. The server shows what the view drew; a click on a button opens the node, a
+// click on a label selects it, and F2, typing and Enter rename it.
+
+#include <string>
+#include <vector>
+
+#include "platform/vcl/ComCtrls.h"
+#include "tests/support/x11/X11ControlsTest.h"
+
+using namespace ctltest;
+
+namespace {
+
+class TreeViewX11 : public xj::test::X11ControlsTest {
+ protected:
+  void SetUp() override {
+    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    X11ControlsTest::SetUp();
+  }
+  static bool Xdotool(const std::string& args) {
+    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
+  }
+  static bool ClickOn(TControl* c, int x, int y) {
+    const TPoint s = c->ClientToScreen(TPoint(x, y));
+    return Xdotool("mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1");
+  }
+  // The tree as the server shows it equals what it drew (0xRRGGBB both).
+  bool ServerShows(TTreeView* t) const {
+    const TPoint o = t->ClientToScreen(TPoint(0, 0));
+    return Eventually([&] {
+      std::vector<uint32_t> drawn;
+      for (COLORREF c : xt::WindowPixels(t->Handle(), false))
+        drawn.push_back(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
+      return X().ScreenPixels(o.X, o.Y, t->ClientWidth(), t->ClientHeight()) == drawn;
+    });
+  }
+};
+
+TEST_F(TreeViewX11, ATreeIsShownOpenedSelectedAndRenamedOnTheServer) {
+  TForm* form = NewForm(160, 120, 320, 240);
+  form->SetCaption("xj-tree");
+  auto* tree = new TTreeView(form);
+  tree->SetParent(form);
+  tree->SetBorderStyle(bsNone);
+  tree->SetBounds(10, 10, 200, 160);
+  TTreeNode* line = tree->Items()->Add(nullptr, "Line 1");
+  tree->Items()->AddChild(line, "morning");
+  tree->Items()->AddChild(line, "evening");
+  tree->Items()->Add(nullptr, "Line 2");
+  form->Show();
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(ServerShows(tree)) << "the server never showed the tree as drawn";
+
+  const int row = static_cast<int>(tree->Perform(TVM_GETITEMHEIGHT, 0, 0));
+  const int indent = tree->Indent();
+  ASSERT_TRUE(ClickOn(tree, indent / 2, row / 2));  // the button
+  EXPECT_TRUE(Eventually([&] { return line->Expanded(); }));
+  ASSERT_TRUE(ClickOn(tree, 2 * indent + 4, row + row / 2));  // "morning"
+  EXPECT_TRUE(Eventually([&] { return tree->Selected() && tree->Selected()->Text() == "morning"; }));
+  EXPECT_TRUE(ServerShows(tree));
+
+  ASSERT_TRUE(Xdotool("key F2"));
+  EXPECT_TRUE(Eventually([&] { return tree->IsEditing(); }));
+  ASSERT_TRUE(Xdotool("type dawn"));
+  ASSERT_TRUE(Xdotool("key Return"));
+  EXPECT_TRUE(Eventually([&] { return !tree->IsEditing() && tree->Items()->Item(1)->Text() == "dawn"; }));
+  EXPECT_TRUE(ServerShows(tree));
+}
+
+}  // namespace
