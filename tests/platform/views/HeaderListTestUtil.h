@@ -2,12 +2,10 @@
 // Helpers for the header and list-view tests: a control's picture for the gallery, and a press dragged
 // across a control in steps.
 
-#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "platform/display/Png.h"
 #include "tests/platform/extctrls/ExtCtrlsTestUtil.h"
+#include "tests/support/GalleryPng.h"
 
 namespace viewtest {
 
@@ -16,15 +14,7 @@ using namespace exttest;
 // Writes what the control shows to build/tests/gallery/platform-<control>-<state>.png.
 inline void Gallery(TWinControl* c, const std::string& control, const std::string& state) {
   xt::PumpUntilIdle();
-  int w = 0, h = 0;
-  std::vector<uint32_t> px;
-  for (const COLORREF v : xt::WindowPixels(c->Handle(), true, &w, &h))
-    px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
-  const std::filesystem::path dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
-  std::filesystem::create_directories(dir);
-  const xj::display::SurfaceView view { px.data(), w, h, w * 4 };
-  const std::string name = "platform-" + control + "-" + state + ".png";
-  ASSERT_TRUE(xj::display::WritePng((dir / name).string(), view)) << name;
+  xj::test::GalleryPng(c->Handle(), "platform-" + control + "-" + state, true);
 }
 
 // A left press at (X1, Y) moved to X2 in steps of 4 pixels, released there (client coordinates).
