@@ -372,12 +372,7 @@ void TCustomListView::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, WC_LISTVIEWA);
   Params.Style |= WS_HSCROLL | WS_VSCROLL | ViewStyleBits();
-  if (FBorderStyle == bsSingle) {
-    if (Ctl3D())
-      Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-      Params.Style |= WS_BORDER;
-  }
+  Params.AddBorder(FBorderStyle, Ctl3D());
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
