@@ -14,6 +14,8 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
+    RegisterClasses({ TbsGraphicSkinControl::StaticClass(), TbsGraphicSkinCustomControl::StaticClass(),
+                      TbsSkinSpeedButton::StaticClass(), TbsSkinMenuSpeedButton::StaticClass() });
     return true;
   }();
   return done;
