@@ -14,5 +14,7 @@
 #include "skin/controls/bsSkinCtrls_groups.h"
 #include "skin/controls/bsSkinCtrls_splitter.h"
 #include "skin/controls/bsSkinCtrls_speedbutton.h"
+#include "skin/controls/bsSkinCtrls_bevel.h"
+#include "skin/controls/bsSkinCtrls_textlabel.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

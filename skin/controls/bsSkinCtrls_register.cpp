@@ -16,6 +16,9 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
     RegisterClasses({ TbsGraphicSkinControl::StaticClass(), TbsGraphicSkinCustomControl::StaticClass(),
                       TbsSkinSpeedButton::StaticClass(), TbsSkinMenuSpeedButton::StaticClass() });
+    RegisterClasses({ TbsSkinBevel::StaticClass(), TbsSkinXFormButton::StaticClass() });
+    RegisterClasses({ TbsSkinTextLabel::StaticClass(), TbsSkinLinkImage::StaticClass(), TbsSkinLinkLabel::StaticClass(),
+                      TbsSkinButtonLabel::StaticClass() });
     return true;
   }();
   return done;
