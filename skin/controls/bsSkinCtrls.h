@@ -16,5 +16,6 @@
 #include "skin/controls/bsSkinCtrls_speedbutton.h"
 #include "skin/controls/bsSkinCtrls_bevel.h"
 #include "skin/controls/bsSkinCtrls_textlabel.h"
+#include "skin/controls/bsSkinCtrls_buttonsbar.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -19,6 +19,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinBevel::StaticClass(), TbsSkinXFormButton::StaticClass() });
     RegisterClasses({ TbsSkinTextLabel::StaticClass(), TbsSkinLinkImage::StaticClass(), TbsSkinLinkLabel::StaticClass(),
                       TbsSkinButtonLabel::StaticClass() });
+    RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
     return true;
   }();
   return done;
