@@ -88,6 +88,8 @@ void TbsSkinSpeedButton::DoAllUp() {
 void TbsSkinSpeedButton::SetShowCaption(bool Value) {
   if (FShowCaption == Value) return;
   FShowCaption = Value;
+  // Read from a form, the stored width already is the right one.
+  if (ComponentState().Contains(csLoading)) return;
   if (FWidthWithCaption >= 1 && FWidthWithoutCaption >= 1)
     SetWidth(Value ? FWidthWithCaption : FWidthWithoutCaption);
   else
