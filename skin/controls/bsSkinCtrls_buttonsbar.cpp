@@ -298,14 +298,19 @@ void TbsSkinButtonsBar::SetImage(TBitmap* Glyph, TCustomImageList* Images, int I
 }
 
 void TbsSkinButtonsBar::ClearSections() {
+  // One realignment for the lot, not one per button.
+  DisableAlign();
   for (TbsSectionButton* b : std::exchange(FSectionButtons, {})) delete b;
+  EnableAlign();
 }
 
 void TbsSkinButtonsBar::ClearItems() {
+  FItemPanel->DisableAlign();
   std::vector<TbsSectionItem*> items = std::exchange(FItemButtons, {});
   for (auto it = items.rbegin(); it != items.rend(); ++it) delete *it;
   delete std::exchange(FUpButton, nullptr);
   delete std::exchange(FDownButton, nullptr);
+  FItemPanel->EnableAlign();
 }
 
 void TbsSkinButtonsBar::UpdateSections() {
@@ -404,6 +409,8 @@ void TbsSkinButtonsBar::OpenSection(int Index) {
     EnableAlign();
   }
   UpdateItems();
+  // What the section's handler changes is rebuilt once, after it returns.
+  TClickScope scope(this);
   FSections->Items(Index)->Click();
 }
 
