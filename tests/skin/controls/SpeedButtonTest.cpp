@@ -67,7 +67,7 @@ TEST_F(SpeedButtonTest, EveryStateShowsItsFaceInBothSkinsAndTheDefaultLookWithou
   b->SetSkinData(skin);
   ShowUnfocused();
   auto shoot = [&](const char* look, const char* state) {
-    Gallery(b, "bsSkinCtrls", std::string("speedbutton-") + look + "-" + state);
+    Gallery(b, "bsSkinCtrls", std::string(look) + "-" + state);
   };
   auto walk = [&](const char* look, std::string_view downFace) {
     SCOPED_TRACE(look);
@@ -234,7 +234,7 @@ TEST_F(SpeedButtonTest, ATransparentButtonShowsTheParentWhileIdleAndNeverFades) 
   MoveTo(b, 10, 10);
   EXPECT_FALSE(b->Morph().Running());
   EXPECT_EQ(Face(b, 3, 3), "activeskinrect");  // the full hot face at once
-  Gallery(b, "bsSkinCtrls", "speedbutton-test-transparent-hot");
+  Gallery(b, "bsSkinCtrls", "test-transparent-hot");
 }
 
 // ---- Mouse --------------------------------------------------------------------------------------------------
@@ -301,7 +301,7 @@ TEST_F(SpeedButtonTest, TheHoverFadeStepsOnTheClockAndSettles) {
   std::set<uint8_t> codes;
   for (int x = 4; x < 86; ++x) codes.insert(Code(b, x, 15).code);
   EXPECT_GT(codes.size(), 1u);  // half way: parts of both faces
-  Gallery(b, "bsSkinCtrls", "speedbutton-test-fading");
+  Gallery(b, "bsSkinCtrls", "test-fading");
   xt::Advance(300);
   EXPECT_EQ(b->MorphKf(), 1.0);
   EXPECT_FALSE(b->Morph().Running());
@@ -417,7 +417,7 @@ TEST_F(SpeedButtonTest, AMenuButtonOpensItsMenuFromTheArrowPartAndStaysDownUntil
   ClickAt(b, 74, 10);  // just left of the 15-pixel arrow part: a click
   EXPECT_EQ(ClicksOf(b), 2);
   EXPECT_TRUE(opened.empty());
-  Gallery(b, "bsSkinCtrls", "menuspeedbutton-none-normal");
+  Gallery(b, "bsSkinCtrls", "none-normal");
   Press(b, 75, 10);
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].control, b);
@@ -426,7 +426,7 @@ TEST_F(SpeedButtonTest, AMenuButtonOpensItsMenuFromTheArrowPartAndStaysDownUntil
   EXPECT_TRUE(b->MenuTracked());
   EXPECT_EQ(Px(b, 4, 4), kHotFill);   // the button part hot
   EXPECT_EQ(Px(b, 78, 4), kDownFill);  // the arrow part pressed
-  Gallery(b, "bsSkinCtrls", "menuspeedbutton-none-tracked");
+  Gallery(b, "bsSkinCtrls", "none-tracked");
   Release(b, 75, 10);
   EXPECT_TRUE(b->Down());  // down until the menu says it closed
   EXPECT_EQ(ClicksOf(b), 2);
@@ -452,7 +452,7 @@ TEST_F(SpeedButtonTest, AMenuButtonOpensItsMenuFromTheArrowPartAndStaysDownUntil
   EXPECT_EQ(track.Right, b->Width());  // the arrow part follows the right edge
   Press(b, track.Left, 10);
   EXPECT_EQ(opened.size(), 3u);
-  Gallery(b, "bsSkinCtrls", "menuspeedbutton-test-tracked");
+  Gallery(b, "bsSkinCtrls", "test-tracked");
   Release(b, track.Left, 10);
   b->Perform(WM_CLOSESKINMENU, 0, 0);
 }
