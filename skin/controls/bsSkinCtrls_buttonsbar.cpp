@@ -196,6 +196,8 @@ TbsSkinButtonsBar::~TbsSkinButtonsBar() {
   FItemPanel->OnResize = {};
   ClearItems();
   ClearSections();
+  // The sections go without asking a bar that is going for rebuilds.
+  FSections->FBar = nullptr;
   FSections.reset();
 }
 

@@ -102,6 +102,8 @@ class TbsButtonBarSections : public TCollection {
 
  private:
   TbsSkinButtonsBar* FBar;
+
+  friend class TbsSkinButtonsBar;
 };
 
 // A section's button: opens its section.
