@@ -16,8 +16,8 @@ namespace {
 size_t SchemeLength(const AnsiString& s) {
   size_t i = 0;
   auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-  while (i < s.size() && (letter(s[i]) || (i > 0 && ((s[i] >= '0' && s[i] <= '9') || s[i] == '+' || s[i] == '-' ||
-                                                     s[i] == '.'))))
+  while (i < s.size() &&
+         (letter(s[i]) || (i > 0 && ((s[i] >= '0' && s[i] <= '9') || s[i] == '+' || s[i] == '-' || s[i] == '.'))))
     ++i;
   return i >= 2 && i < s.size() && s[i] == ':' ? i : 0;
 }

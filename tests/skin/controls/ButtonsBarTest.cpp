@@ -139,7 +139,8 @@ TEST_F(ButtonsBarTest, SectionsAndItemsEditedFromTheirOwnClicksRebuildAfterTheCl
   auto* bar = NewBar({ 2, 1, 1 });
   TbsButtonBarSections* sections = bar->Sections();
   // An item that empties its own section.
-  sections->Items(0)->Items()->Items(0)->OnClick = On<TNotifyEvent>([&](TObject*) { sections->Items(0)->Items()->Clear(); });
+  sections->Items(0)->Items()->Items(0)->OnClick =
+      On<TNotifyEvent>([&](TObject*) { sections->Items(0)->Items()->Clear(); });
   Click(bar->ItemButton(0));
   EXPECT_EQ(bar->ItemButtonCount(), 0);
   // A section that deletes every section from its click, including itself.

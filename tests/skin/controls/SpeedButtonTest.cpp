@@ -66,9 +66,7 @@ TEST_F(SpeedButtonTest, EveryStateShowsItsFaceInBothSkinsAndTheDefaultLookWithou
   b->SetCaption("工具 Tool");
   b->SetSkinData(skin);
   ShowUnfocused();
-  auto shoot = [&](const char* look, const char* state) {
-    Gallery(b, "bsSkinCtrls", std::string(look) + "-" + state);
-  };
+  auto shoot = [&](const char* look, const char* state) { Gallery(b, "bsSkinCtrls", std::string(look) + "-" + state); };
   auto walk = [&](const char* look, std::string_view downFace) {
     SCOPED_TRACE(look);
     const uint8_t owner = OwnerOf("toolbutton");
@@ -100,7 +98,7 @@ TEST_F(SpeedButtonTest, EveryStateShowsItsFaceInBothSkinsAndTheDefaultLookWithou
   };
   walk("test", "downskinrect");
   LoadSecondSkin();
-  EXPECT_EQ(b->Width(), 97);  // stretched both ways in the second skin too
+  EXPECT_EQ(b->Width(), 97);         // stretched both ways in the second skin too
   walk("second", "activeskinrect");  // the second skin's tool button has no pressed face
 
   b->SetSkinData(nullptr);
@@ -424,7 +422,7 @@ TEST_F(SpeedButtonTest, AMenuButtonOpensItsMenuFromTheArrowPartAndStaysDownUntil
   EXPECT_EQ(opened[0].r, TRect(At(b, 0, 0).X, At(b, 0, 0).Y, At(b, 90, 26).X, At(b, 90, 26).Y));
   EXPECT_EQ(shown, 1);
   EXPECT_TRUE(b->MenuTracked());
-  EXPECT_EQ(Px(b, 4, 4), kHotFill);   // the button part hot
+  EXPECT_EQ(Px(b, 4, 4), kHotFill);    // the button part hot
   EXPECT_EQ(Px(b, 78, 4), kDownFill);  // the arrow part pressed
   Gallery(b, "bsSkinCtrls", "none-tracked");
   Release(b, 75, 10);

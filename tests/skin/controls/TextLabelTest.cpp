@@ -134,8 +134,8 @@ TEST_F(TextLabelTest, ALinkHandsOnlyAddressesAndDocumentsToTheOpenerAsOneArgumen
   clickWith("file://" + doc);
   EXPECT_EQ(calls.size(), 1u);
   // Refused before the opener: programs (as a path or a file address), missing files, no address at all.
-  for (const std::string& refused :
-       { program, "file://" + program, (dir / "missing.txt").string(), dir.string(), std::string(), std::string("-x") }) {
+  for (const std::string& refused : { program, "file://" + program, (dir / "missing.txt").string(), dir.string(),
+                                      std::string(), std::string("-x") }) {
     SCOPED_TRACE(refused);
     clickWith(refused);
     EXPECT_TRUE(calls.empty());
