@@ -298,7 +298,13 @@ TRect TbsTabSkin::GetItemRect(int Index) {
 }
 
 void TbsTabSkin::SetItemSize(int AWidth, int AHeight) {
+  ItemWidth = AWidth;
+  ItemHeight = AHeight;
   Control->Perform(TCM_SETITEMSIZE, 0, MAKELPARAM(AWidth, AHeight));
+}
+
+void TbsTabSkin::ItemSizeAgain() {
+  if (ItemHeight >= 0) SetItemSize(ItemWidth, ItemHeight);
 }
 
 void TbsTabSkin::AdjustItemRect(TRect& R) const {
@@ -488,6 +494,7 @@ void TbsSkinPageControl::ChangeSkinData() {
   }
   Change();
   Realign();
+  InvalidateSheets();
 }
 
 void TbsSkinPageControl::BeforeChangeSkinData() { FSkin.SkinObjectIndex = -1, FSkin.Picture = nullptr; }
@@ -500,6 +507,16 @@ void TbsSkinPageControl::UpDateTabs() {
 void TbsSkinPageControl::Change() {
   TPageControl::Change();
   Invalidate();
+}
+
+void TbsSkinPageControl::CreateWnd() {
+  TPageControl::CreateWnd();
+  FSkin.ItemSizeAgain();
+  Realign();
+}
+
+void TbsSkinPageControl::InvalidateSheets() {
+  for (int i = 0; i < PageCount(); ++i) Pages(i)->Invalidate();
 }
 
 void TbsSkinPageControl::Loaded() {
@@ -515,6 +532,8 @@ void TbsSkinPageControl::Notification(TComponent* AComponent, TOperation Operati
   if (Operation == opRemove && AComponent == FSkin.SkinData) {
     FSkin.SkinData = nullptr;
     BeforeChangeSkinData();
+    Invalidate();
+    InvalidateSheets();
   }
 }
 
@@ -614,6 +633,12 @@ void TbsSkinTabControl::UpDateTabs() {
 void TbsSkinTabControl::Change() {
   TTabControl::Change();
   Invalidate();
+}
+
+void TbsSkinTabControl::CreateWnd() {
+  TTabControl::CreateWnd();
+  FSkin.ItemSizeAgain();
+  Realign();
 }
 
 void TbsSkinTabControl::Loaded() {

@@ -37,7 +37,9 @@ class TbsTabSkin {
   void DrawTabs(TCanvas* Canvas);
   void DrawTab(int TI, const TRect& Rct, bool Active, bool MouseIn, TCanvas* Cnvs);
   TRect GetItemRect(int Index);
+  // The tab height asked for is kept and asked again of every new window.
   void SetItemSize(int AWidth, int AHeight);
+  void ItemSizeAgain();
   // The frame's border widths, all 0 in the default look (and over a background picture).
   TRect Borders() const;
   bool Skinned() const { return SkinObjectIndex != -1; }
@@ -68,6 +70,7 @@ class TbsTabSkin {
   bool UseSkinFont { true };
   int DefaultItemHeight { 20 };
   int HotTab { -1 }, OldHotTab { -1 };
+  int ItemWidth { 0 }, ItemHeight { -1 };  // -1: never set
 
   int SkinObjectIndex { -1 };
   TBitmap* Picture { nullptr };
@@ -116,6 +119,8 @@ class TbsSkinPageControl : public TPageControl, public IbsSkinChangeTarget {
   void ChangeSkinData() override;
   void BeforeChangeSkinData() override;
   void UpDateTabs();
+  // The sheets paint from this control's skin: they repaint with it.
+  void InvalidateSheets();
   void GetSkinData() { FSkin.GetSkinData(); }
   int GetInVisibleItemCount() { return FSkin.GetInVisibleItemCount(); }
   int GetPosition() { return FSkin.GetPosition(); }
@@ -126,6 +131,7 @@ class TbsSkinPageControl : public TPageControl, public IbsSkinChangeTarget {
 
  protected:
   void Change() override;
+  void CreateWnd() override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
@@ -171,6 +177,7 @@ class TbsSkinTabControl : public TTabControl, public IbsSkinChangeTarget {
 
  protected:
   void Change() override;
+  void CreateWnd() override;
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
