@@ -3,5 +3,6 @@
 
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
+#include "skin/controls/bsSkinBoxCtrls_edits.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

@@ -211,17 +211,17 @@ TEST_F(UpDownTest, EveryButtonStateLooksAsDrawnWithBothSkinsAndWithout) {
   EXPECT_EQ(Px(u, 5, 20), kBtnFace);
   EXPECT_EQ(Px(u, 18, 20), kBtnFace);
   EXPECT_EQ(Px(u, 12, 0), RGB(128, 128, 128));
-  Gallery(u, "bsSkinBoxCtrls", "updown-default-normal");
+  Gallery(u, "bsSkinBoxCtrls", "default-normal");
   MoveTo(u, 18, 30);
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(u, 18, 20), kHot);
   EXPECT_EQ(Px(u, 12, 0), RGB(0, 0, 128));
   EXPECT_EQ(Px(u, 5, 20), kBtnFace);
-  Gallery(u, "bsSkinBoxCtrls", "updown-default-hot");
+  Gallery(u, "bsSkinBoxCtrls", "default-hot");
   Down(u, TPoint(18, 30));
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(u, 18, 20), kPressed);
-  Gallery(u, "bsSkinBoxCtrls", "updown-default-pressed");
+  Gallery(u, "bsSkinBoxCtrls", "default-pressed");
   Up(u, TPoint(18, 30));
   // The arrow's tip in the middle of each half, black in every state.
   EXPECT_EQ(Px(u, 12 / 2, 25), RGB(0, 0, 0));
@@ -243,16 +243,16 @@ TEST_F(UpDownTest, EveryButtonStateLooksAsDrawnWithBothSkinsAndWithout) {
   // Normal buttons are the face itself.
   EXPECT_EQ(Code(u, 20, 5).code, RectCode("skinrect"));
   EXPECT_EQ(Code(u, 3, 5).code, RectCode("skinrect"));
-  Gallery(u, "bsSkinBoxCtrls", "updown-skin-normal");
+  Gallery(u, "bsSkinBoxCtrls", "skin-normal");
   MoveTo(u, 20, 5);
   xt::PumpUntilIdle();
   EXPECT_EQ(Code(u, 20, 5).code, RectCode("activeupbuttonrect"));
   EXPECT_EQ(Code(u, 3, 5).code, RectCode("skinrect"));
-  Gallery(u, "bsSkinBoxCtrls", "updown-skin-hot");
+  Gallery(u, "bsSkinBoxCtrls", "skin-hot");
   Down(u, TPoint(20, 5));
   xt::PumpUntilIdle();
   EXPECT_EQ(Code(u, 20, 5).code, RectCode("downupbuttonrect"));
-  Gallery(u, "bsSkinBoxCtrls", "updown-skin-pressed");
+  Gallery(u, "bsSkinBoxCtrls", "skin-pressed");
   // Held and dragged off, the button shows normal again.
   MoveTo(u, 200, 5);
   xt::PumpUntilIdle();
@@ -266,7 +266,7 @@ TEST_F(UpDownTest, EveryButtonStateLooksAsDrawnWithBothSkinsAndWithout) {
   EXPECT_EQ(u->Height(), 18);
   EXPECT_EQ(Code(u, 30, 9).owner, OwnerOf("hupdown"));
   EXPECT_NE(OwnerOf("hupdown"), owner);
-  Gallery(u, "bsSkinBoxCtrls", "updown-second-normal");
+  Gallery(u, "bsSkinBoxCtrls", "second-normal");
 
   // A record of another class under the name: the default look, with default button halves.
   u->SetSkinDataName("edit");
