@@ -15,14 +15,169 @@ constexpr TColor kDownFill = static_cast<TColor>(0xB59385);
 
 }  // namespace
 
+// ---- The arrow pair ---------------------------------------------------------------------------------------
+
+bool TbsArrowPair::Contains(const TRect& R, int X, int Y) const {
+  if (FInclusiveEdges) return PointInRect(R, TPoint(X, Y));
+  return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
+}
+
+void TbsArrowPair::TestActive(int X, int Y) {
+  const int old = ActiveButton;
+  ActiveButton = -1;
+  // On an edge both buttons share, button 0 wins.
+  for (int i = 0; i < 2; ++i)
+    if (Contains(Buttons[i].R, X, Y)) {
+      ActiveButton = i;
+      break;
+    }
+  // While a button is held no other one turns hot.
+  if (CaptureButton != -1 && ActiveButton != -1 && ActiveButton != CaptureButton) ActiveButton = -1;
+  if (old != ActiveButton) {
+    if (old != -1) ButtonLeave(old);
+    if (ActiveButton != -1) ButtonEnter(ActiveButton);
+  }
+}
+
+void TbsArrowPair::MouseDown(TMouseButton Button, int X, int Y) {
+  TestActive(X, Y);
+  if (ActiveButton == -1 || CaptureButton != -1) return;
+  CaptureButton = ActiveButton;
+  // Any mouse button presses; its release must come back here wherever it happens.
+  if (Button != mbLeft) FOwner->SetMouseCapture(true);
+  ButtonDown(CaptureButton);
+}
+
+void TbsArrowPair::MouseUp(TMouseButton Button) {
+  if (CaptureButton == -1) return;
+  const int index = CaptureButton;
+  CaptureButton = -1;
+  if (Button != mbLeft && FOwner->MouseCapture()) FOwner->SetMouseCapture(false);
+  ButtonUp(index);
+}
+
+void TbsArrowPair::MouseLeave() {
+  for (TButtonState& b : Buttons)
+    if (b.MouseIn) {
+      b.MouseIn = false;
+      FOwner->Repaint();
+    }
+}
+
+void TbsArrowPair::Cancel() {
+  StopTimer();
+  if (CaptureButton == -1) return;
+  Buttons[CaptureButton].Down = false;
+  CaptureButton = -1;
+  FOwner->Repaint();
+}
+
+void TbsArrowPair::Watch(const TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+      // Another window took the mouse: nothing stays held or repeating.
+      if (CaptureButton != -1 && bsMouseTakenAway(static_cast<TWinControl*>(FOwner), Message)) Cancel();
+      break;
+    case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+      Cancel();
+      break;
+    default:
+      break;
+  }
+}
+
+void TbsArrowPair::ButtonDown(int Index) {
+  Buttons[Index].MouseIn = true;
+  Buttons[Index].Down = true;
+  FOwner->Repaint();
+  if (!CanStep()) return;
+  FTimerMode = Index == 0 ? 2 : 1;
+  FWaitMode = true;
+  FRepeat.Start(kFirstWait);
+}
+
+void TbsArrowPair::ButtonUp(int Index) {
+  TButtonState& b = Buttons[Index];
+  b.Down = false;
+  if (ActiveButton != Index) b.MouseIn = false;
+  FOwner->Repaint();
+  // Nothing more repeats, whatever the handlers below do.
+  StopTimer();
+  if (!b.MouseIn) return;
+  auto life = FOwner->LifeToken();
+  if (CanStep()) Step(Index);
+  if (!life.expired() && Click) Click(Index);
+}
+
+void TbsArrowPair::ButtonEnter(int Index) {
+  Buttons[Index].MouseIn = true;
+  FOwner->Repaint();
+  if (CanStep() && Buttons[Index].Down) FRepeat.Start(kResumeInterval);
+}
+
+void TbsArrowPair::ButtonLeave(int Index) {
+  Buttons[Index].MouseIn = false;
+  FOwner->Repaint();
+  if (CanStep() && Buttons[Index].Down) FRepeat.Stop();
+}
+
+void TbsArrowPair::Tick() {
+  if (FWaitMode) {
+    FWaitMode = false;
+    FRepeat.Start(kRepeatInterval);
+    return;
+  }
+  if (FTimerMode == 1)
+    Step(1);
+  else if (FTimerMode == 2)
+    Step(0);
+}
+
+void TbsArrowPair::StopTimer() {
+  FRepeat.Stop();
+  FTimerMode = 0;
+}
+
+void bsDrawDefaultArrowButton(TCanvas* C, const TbsArrowPair::TButtonState& B, int Code, bool NormalFrame) {
+  TRect r = B.R;
+  TColor fill = clBtnFace;
+  if (B.MouseIn) {
+    Frame3D(C, r, clNavy, clNavy, 1);
+    fill = B.Down ? kDownFill : kHotFill;
+  } else if (NormalFrame) {
+    Frame3D(C, r, clBtnShadow, clBtnShadow, 1);
+  }
+  C->Brush()->SetColor(fill);
+  C->FillRect(r);
+  DrawArrowImage(C, B.R, clBlack, Code);
+}
+
+void bsDrawSkinArrowButton(TCanvas* C, TBitmap* Picture, const TbsArrowPair::TButtonState& B, const TRect& Active,
+                           const TRect& Pressed) {
+  TRect source;
+  if (B.Down && B.MouseIn)
+    source = Pressed;
+  else if (B.MouseIn)
+    source = Active;
+  if (!IsNullRect(source)) C->CopyRect(B.R, Picture->Canvas(), source);
+}
+
+// ---- Values -----------------------------------------------------------------------------------------------
+
 TbsSkinUpDown::TbsSkinUpDown(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
   FSkinDataName = "hupdown";
   SetBounds(Left(), Top(), 25, 50);
+  FArrows.CanStep = [this] { return FIncrement != 0; };
+  FArrows.Step = [this](int Index) { Step(Index); };
+  FArrows.Click = [this](int Index) {
+    TNotifyEvent& click = Index == 0 ? OnUpButtonClick : OnDownButtonClick;
+    if (click) click(this);
+  };
 }
 
 TbsSkinUpDown::~TbsSkinUpDown() = default;
-
-// ---- Values -----------------------------------------------------------------------------------------------
 
 void TbsSkinUpDown::SetOrientation(TUDOrientation Value) {
   FOrientation = Value;
@@ -59,17 +214,17 @@ void TbsSkinUpDown::Step(int Index) {
 
 void TbsSkinUpDown::CalcRects() {
   if (CanPaintSkin()) {
-    FButtons[0].R = UpButtonRect;
-    FButtons[1].R = DownButtonRect;
+    FArrows.Buttons[0].R = UpButtonRect;
+    FArrows.Buttons[1].R = DownButtonRect;
     return;
   }
   const int w = Width(), h = Height();
   if (FOrientation == udVertical) {
-    FButtons[0].R = TRect(0, 0, w, h / 2);
-    FButtons[1].R = TRect(0, h / 2, w, h);
+    FArrows.Buttons[0].R = TRect(0, 0, w, h / 2);
+    FArrows.Buttons[1].R = TRect(0, h / 2, w, h);
   } else {
-    FButtons[1].R = TRect(0, 0, w / 2, h);
-    FButtons[0].R = TRect(w / 2, 0, w, h);
+    FArrows.Buttons[1].R = TRect(0, 0, w / 2, h);
+    FArrows.Buttons[0].R = TRect(w / 2, 0, w, h);
   }
 }
 
@@ -95,186 +250,58 @@ void TbsSkinUpDown::GetSkinData() {
   CalcRects();
 }
 
-void TbsSkinUpDown::DrawButton(TCanvas* C, int Index) {
-  const TButtonState& b = FButtons[Index];
-  if (CanPaintSkin()) {
-    TRect source;
-    if (b.Down && b.MouseIn)
-      source = Index == 0 ? DownUpButtonRect : DownDownButtonRect;
-    else if (b.MouseIn)
-      source = Index == 0 ? ActiveUpButtonRect : ActiveDownButtonRect;
-    // Otherwise the face already shows the normal button.
-    if (!IsNullRect(source)) C->CopyRect(b.R, Picture->Canvas(), source);
-    return;
-  }
-  TRect r = b.R;
-  TColor fill = clBtnFace;
-  if (b.MouseIn) {
-    Frame3D(C, r, clNavy, clNavy, 1);
-    fill = b.Down ? kDownFill : kHotFill;
-  } else {
-    Frame3D(C, r, clBtnShadow, clBtnShadow, 1);
-  }
-  C->Brush()->SetColor(fill);
-  C->FillRect(r);
-  const int code = FOrientation == udHorizontal ? (Index == 0 ? 2 : 1) : (Index == 0 ? 3 : 4);
-  DrawArrowImage(C, b.R, clBlack, code);
-}
-
 void TbsSkinUpDown::CreateControlDefaultImage(TBitmap* B) {
   CalcRects();
-  DrawButton(B->Canvas(), 0);
-  DrawButton(B->Canvas(), 1);
+  const bool horizontal = FOrientation == udHorizontal;
+  bsDrawDefaultArrowButton(B->Canvas(), FArrows.Buttons[0], horizontal ? 2 : 3, true);
+  bsDrawDefaultArrowButton(B->Canvas(), FArrows.Buttons[1], horizontal ? 1 : 4, true);
 }
 
 void TbsSkinUpDown::CreateControlSkinImage(TBitmap* B) {
   TbsSkinCustomControl::CreateControlSkinImage(B);
-  DrawButton(B->Canvas(), 0);
-  DrawButton(B->Canvas(), 1);
+  bsDrawSkinArrowButton(B->Canvas(), Picture, FArrows.Buttons[0], ActiveUpButtonRect, DownUpButtonRect);
+  bsDrawSkinArrowButton(B->Canvas(), Picture, FArrows.Buttons[1], ActiveDownButtonRect, DownDownButtonRect);
 }
 
-// ---- Mouse and repeat -------------------------------------------------------------------------------------
-
-void TbsSkinUpDown::TestActive(int X, int Y) {
-  FOldActiveButton = FActiveButton;
-  FActiveButton = -1;
-  // Edges belong to a button on all four sides: on the shared edge button 0 wins.
-  for (int i = 0; i < 2; ++i)
-    if (PointInRect(FButtons[i].R, TPoint(X, Y))) {
-      FActiveButton = i;
-      break;
-    }
-  // While a button is held no other one turns hot.
-  if (FCaptureButton != -1 && FActiveButton != -1 && FActiveButton != FCaptureButton) FActiveButton = -1;
-  if (FOldActiveButton != FActiveButton) {
-    if (FOldActiveButton != -1) ButtonLeave(FOldActiveButton);
-    if (FActiveButton != -1) ButtonEnter(FActiveButton);
-  }
-}
-
-void TbsSkinUpDown::ButtonDown(int Index) {
-  FButtons[Index].MouseIn = true;
-  FButtons[Index].Down = true;
-  Repaint();
-  if (!CanStep()) return;
-  FTimerMode = Index == 0 ? 2 : 1;
-  FWaitMode = true;
-  FRepeat.Start(kFirstWait);
-}
-
-void TbsSkinUpDown::ButtonUp(int Index) {
-  TButtonState& b = FButtons[Index];
-  b.Down = false;
-  if (FActiveButton != Index) b.MouseIn = false;
-  Repaint();
-  // Nothing more repeats, whatever the handlers below do.
-  StopTimer();
-  if (!b.MouseIn) return;
-  auto life = LifeToken();
-  if (CanStep()) Step(Index);
-  if (life.expired()) return;
-  TNotifyEvent& click = Index == 0 ? OnUpButtonClick : OnDownButtonClick;
-  if (click) click(this);
-}
-
-void TbsSkinUpDown::ButtonEnter(int Index) {
-  FButtons[Index].MouseIn = true;
-  Repaint();
-  if (CanStep() && FButtons[Index].Down) FRepeat.Start(kResumeInterval);
-}
-
-void TbsSkinUpDown::ButtonLeave(int Index) {
-  FButtons[Index].MouseIn = false;
-  Repaint();
-  if (CanStep() && FButtons[Index].Down) FRepeat.Stop();
-}
-
-void TbsSkinUpDown::TimerTick() {
-  if (FWaitMode) {
-    FWaitMode = false;
-    FRepeat.Start(kRepeatInterval);
-    return;
-  }
-  if (FTimerMode == 1)
-    Step(1);
-  else if (FTimerMode == 2)
-    Step(0);
-}
-
-void TbsSkinUpDown::StopTimer() {
-  FRepeat.Stop();
-  FTimerMode = 0;
-}
-
-void TbsSkinUpDown::CancelPress() {
-  StopTimer();
-  if (FCaptureButton == -1) return;
-  FButtons[FCaptureButton].Down = false;
-  FCaptureButton = -1;
-  if (HandleAllocated()) Repaint();
-}
+// ---- Mouse ------------------------------------------------------------------------------------------------
 
 void TbsSkinUpDown::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
-  TestActive(X, Y);
-  if (FActiveButton != -1 && FCaptureButton == -1) {
-    FCaptureButton = FActiveButton;
-    // Any mouse button presses; the release must come back here wherever it happens.
-    if (Button != mbLeft) SetMouseCapture(true);
-    ButtonDown(FCaptureButton);
-  }
+  FArrows.MouseDown(Button, X, Y);
   if (life.expired()) return;
   TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TbsSkinUpDown::MouseMove(TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
-  TestActive(X, Y);
+  FArrows.TestActive(X, Y);
   if (life.expired()) return;
   TbsSkinCustomControl::MouseMove(Shift, X, Y);
 }
 
 void TbsSkinUpDown::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
-  if (FCaptureButton != -1) {
-    const int index = FCaptureButton;
-    FCaptureButton = -1;
-    if (Button != mbLeft && MouseCapture()) SetMouseCapture(false);
-    ButtonUp(index);
-    if (life.expired()) return;
-  }
+  FArrows.MouseUp(Button);
+  if (life.expired()) return;
   TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
 void TbsSkinUpDown::Dispatch(TMessage& Message) {
+  FArrows.Watch(Message);
   switch (Message.Msg) {
     case WM_SIZE:
       TbsSkinCustomControl::Dispatch(Message);
       CalcRects();
       return;
     case CM_MOUSEENTER:
-      FActiveButton = FOldActiveButton = -1;
+      FArrows.ActiveButton = -1;
       break;
     case CM_MOUSELEAVE: {
       auto life = LifeToken();
       TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      for (TButtonState& b : FButtons)
-        if (b.MouseIn) {
-          b.MouseIn = false;
-          Repaint();
-        }
+      if (!life.expired()) FArrows.MouseLeave();
       return;
     }
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-      // Another window took the mouse: nothing stays held or repeating.
-      if (FCaptureButton != -1 && bsMouseTakenAway(this, Message)) CancelPress();
-      break;
-    case CM_ENABLEDCHANGED:
-    case CM_VISIBLECHANGED:
-      CancelPress();
-      break;
     default:
       break;
   }
