@@ -6,7 +6,7 @@ namespace xj::vcl {
 bool RegisterbsSkinBoxCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinUpDown::StaticClass() });
-    RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass() });
+    RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
