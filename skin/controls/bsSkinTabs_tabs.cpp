@@ -5,6 +5,7 @@
 #include "platform/vcl/Messages.h"
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/Scoped.h"
+#include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -379,26 +380,13 @@ void TbsTabSkin::MouseLeave() {
 
 // ---- Scrolling --------------------------------------------------------------------------------------------
 
-namespace {
-
-// The arrows the native control keeps at the row's end while tabs are hidden.
-HWND ArrowsOf(TWinControl* Control) {
-  return Control->HandleAllocated() ? FindWindowExA(Control->Handle(), nullptr, UPDOWN_CLASSA, nullptr) : nullptr;
-}
-
-}  // namespace
-
+// A tab the native control has not laid out yet (an empty rectangle) is neither hidden nor scrolled off.
 int TbsTabSkin::GetInVisibleItemCount() {
-  int limit = Control->Width() - 3;
-  if (HWND arrows = ArrowsOf(Control); arrows && IsWindowVisible(arrows)) {
-    RECT a {};
-    GetWindowRect(arrows, &a);
-    limit -= a.right - a.left;
-  }
+  const int limit = Control->Width() - 3 - (SkinUpDown ? SkinUpDown->Width() : 0);
   int count = 0;
   for (int j = 0, n = ItemCount(); j < n; ++j) {
     const TRect r = GetItemRect(j);
-    if (r.Right > limit || r.Right < 1) ++count;
+    if (!IsNullRect(r) && (r.Right > limit || r.Right < 1)) ++count;
   }
   return count;
 }
@@ -406,13 +394,58 @@ int TbsTabSkin::GetInVisibleItemCount() {
 int TbsTabSkin::GetPosition() {
   int count = 0;
   for (int j = 0, n = ItemCount(); j < n; ++j)
-    if (GetItemRect(j).Right < 1) ++count;
+    if (const TRect r = GetItemRect(j); !IsNullRect(r) && r.Right < 1) ++count;
   return count;
 }
 
 // The whole position travels in lParam, so rows of more than 65,535 tabs scroll to the right place.
 void TbsTabSkin::ScrollTo(int Position) {
   Control->Perform(WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), Position);
+}
+
+void TbsTabSkin::CheckScroll() {
+  if (Control->HandleAllocated())
+    if (HWND arrows = FindWindowExA(Control->Handle(), nullptr, UPDOWN_CLASSA, nullptr)) DestroyWindow(arrows);
+  const int count = GetInVisibleItemCount();
+  const bool rows = IsPageControl && Control->MultiLine();
+  if ((count == 0 || rows) && SkinUpDown)
+    HideSkinUpDown();
+  else if (count > 0 && !SkinUpDown)
+    ShowSkinUpDown();
+  if (SkinUpDown) {
+    SkinUpDown->SetMax(count);
+    PlaceSkinUpDown();
+  }
+}
+
+void TbsTabSkin::PlaceSkinUpDown() {
+  SkinUpDown->SetLeft(Control->Width() - SkinUpDown->Width());
+  SkinUpDown->SetTop(Control->TabPosition() == tpTop ? 0 : Control->Height() - SkinUpDown->Height());
+}
+
+void TbsTabSkin::ShowSkinUpDown() {
+  auto* u = new TbsSkinUpDown(Control);
+  SkinUpDown = u;
+  u->SetParent(Control);
+  u->SetWidth(IsPageControl ? 2 * DefaultItemHeight : 36);
+  u->SetHeight(IsPageControl ? DefaultItemHeight : 18);
+  u->SetMin(0);
+  u->SetMax(GetInVisibleItemCount());
+  u->SetPosition(GetPosition());
+  u->SetIncrement(1);
+  u->OnChange = TNotifyEvent::FromCallable([this](TObject*) {
+    SkinUpDown->SetMax(GetInVisibleItemCount());
+    ScrollTo(SkinUpDown->Position());
+  });
+  PlaceSkinUpDown();
+  u->SetSkinDataName(UpDownName);
+  u->SetSkinData(SkinData);
+  u->SetVisible(true);
+}
+
+void TbsTabSkin::HideSkinUpDown() {
+  delete SkinUpDown;
+  SkinUpDown = nullptr;
 }
 
 // ---- Shared message handling ------------------------------------------------------------------------------
@@ -495,24 +528,32 @@ void TbsSkinPageControl::ChangeSkinData() {
   Change();
   Realign();
   InvalidateSheets();
+  if (FSkin.SkinUpDown) {
+    FSkin.HideSkinUpDown();
+    FSkin.CheckScroll();
+  }
 }
 
 void TbsSkinPageControl::BeforeChangeSkinData() { FSkin.SkinObjectIndex = -1, FSkin.Picture = nullptr; }
 
 void TbsSkinPageControl::UpDateTabs() {
   FSkin.SetItemSize(0, FSkin.Skinned() ? RectHeight(FSkin.TabRect) : FSkin.DefaultItemHeight);
+  if (MultiLine() && FSkin.SkinUpDown) FSkin.HideSkinUpDown();
   Realign();
 }
 
 void TbsSkinPageControl::Change() {
+  if (FSkin.SkinUpDown) FSkin.SkinUpDown->SetPosition(FSkin.GetPosition());
   TPageControl::Change();
   Invalidate();
 }
 
+// The new window has its font and tab height only now: the arrows are checked against that layout.
 void TbsSkinPageControl::CreateWnd() {
   TPageControl::CreateWnd();
   FSkin.ItemSizeAgain();
   Realign();
+  if (!MultiLine() && !ComponentState().Contains(csDesigning)) FSkin.CheckScroll();
 }
 
 void TbsSkinPageControl::InvalidateSheets() {
@@ -551,7 +592,8 @@ void TbsSkinPageControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }
 
 void TbsSkinPageControl::WndProc(TMessage& Message) {
   TPageControl::WndProc(Message);
-  AdjustGeometry(FSkin, Message);
+  if (AdjustGeometry(FSkin, Message)) return;
+  if (Message.Msg == WM_SIZE && !MultiLine() && !ComponentState().Contains(csDesigning)) FSkin.CheckScroll();
 }
 
 void TbsSkinPageControl::Dispatch(TMessage& Message) {
@@ -621,16 +663,22 @@ void TbsSkinTabControl::ChangeSkinData() {
   Change();
   Realign();
   Repaint();
+  if (FSkin.SkinUpDown) {
+    FSkin.HideSkinUpDown();
+    FSkin.CheckScroll();
+  }
 }
 
 void TbsSkinTabControl::BeforeChangeSkinData() { FSkin.SkinObjectIndex = -1, FSkin.Picture = nullptr; }
 
 void TbsSkinTabControl::UpDateTabs() {
   FSkin.SetItemSize(0, FSkin.Skinned() ? RectHeight(FSkin.TabRect) : FSkin.DefaultItemHeight);
+  if (MultiLine() && FSkin.SkinUpDown) FSkin.HideSkinUpDown();
   Realign();
 }
 
 void TbsSkinTabControl::Change() {
+  if (FSkin.SkinUpDown) FSkin.SkinUpDown->SetPosition(FSkin.GetPosition());
   TTabControl::Change();
   Invalidate();
 }
@@ -639,6 +687,7 @@ void TbsSkinTabControl::CreateWnd() {
   TTabControl::CreateWnd();
   FSkin.ItemSizeAgain();
   Realign();
+  if (!MultiLine()) FSkin.CheckScroll();
 }
 
 void TbsSkinTabControl::Loaded() {
@@ -671,7 +720,8 @@ void TbsSkinTabControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }
 
 void TbsSkinTabControl::WndProc(TMessage& Message) {
   TTabControl::WndProc(Message);
-  AdjustGeometry(FSkin, Message);
+  if (AdjustGeometry(FSkin, Message)) return;
+  if (Message.Msg == WM_SIZE && !MultiLine()) FSkin.CheckScroll();
 }
 
 void TbsSkinTabControl::Dispatch(TMessage& Message) {

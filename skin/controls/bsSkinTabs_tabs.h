@@ -11,6 +11,7 @@
 
 class TbsSkinData;
 class TbsDataSkinTabControl;
+class TbsSkinUpDown;
 
 // A bitmap turned a quarter round with its top-left corner at (X, Y): _1 counter-clockwise (the top row
 // becomes the left column, read from bottom to top), _2 clockwise.
@@ -58,6 +59,12 @@ class TbsTabSkin {
   int GetPosition();
   // Scrolls the row so that item Position comes first and repaints.
   void ScrollTo(int Position);
+  // The skinned arrows replace the native ones while tabs are hidden (always in one row for a page
+  // control; MultiLine plays no part for a tab control).
+  void CheckScroll();
+  void ShowSkinUpDown();
+  void HideSkinUpDown();
+  void PlaceSkinUpDown();
 
   // The page (page control) or tab (tab control) index of an item, -1 when none.
   int TabOfItem(int Item) const;
@@ -71,6 +78,7 @@ class TbsTabSkin {
   int DefaultItemHeight { 20 };
   int HotTab { -1 }, OldHotTab { -1 };
   int ItemWidth { 0 }, ItemHeight { -1 };  // -1: never set
+  TbsSkinUpDown* SkinUpDown { nullptr };   // owned by the control; null while every tab fits
 
   int SkinObjectIndex { -1 };
   TBitmap* Picture { nullptr };

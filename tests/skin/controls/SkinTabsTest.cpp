@@ -2,7 +2,8 @@
 // tab record in every tab position, the state images of the tabs, hot tracking, the skinned geometry,
 // the default look and the second skin's background picture, skin switches, and bad skins.
 
-#include "platform/vcl/ImgList.h"
+#include "platform/win32/CommCtrl.h"
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinTabs.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
@@ -279,24 +280,56 @@ TEST_F(SkinTabsTest, BadSkinsAndPagesGoingAwayFallBackToTheDefaultLook) {
   EXPECT_EQ(Px(sheet, 2, 2), kBtnFace);
 }
 
-TEST_F(SkinTabsTest, TabsThatDoNotFitScrollToAnyPosition) {
+TEST_F(SkinTabsTest, TabsThatDoNotFitScrollByTheSkinnedArrows) {
   LoadTestSkin();
   auto* pc = NewPages(30, tpTop, 180, 90);
   pc->SetSkinData(skin);
   Show();
+  // The skinned arrows replace the native ones, at the top right.
+  TbsSkinUpDown* u = pc->Skin().SkinUpDown;
+  ASSERT_TRUE(u);
+  EXPECT_EQ(FindWindowExA(pc->Handle(), nullptr, UPDOWN_CLASSA, nullptr), nullptr);
+  EXPECT_EQ(u->SkinObjectIndex(), skin->GetControlIndex("hupdown"));
+  EXPECT_EQ(u->Left(), pc->Width() - u->Width());
+  EXPECT_EQ(u->Top(), 0);
   const int hidden = pc->GetInVisibleItemCount();
   EXPECT_GT(hidden, 0);
+  EXPECT_EQ(u->Max(), hidden);
   EXPECT_EQ(pc->GetPosition(), 0);
+  // A click on the arrow that steps up scrolls the row by one tab.
+  const TRect up = u->Button(0).R;
+  ClickAt(u, (up.Left + up.Right) / 2, (up.Top + up.Bottom) / 2);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(u->Position(), 1);
+  EXPECT_EQ(pc->GetPosition(), 1);
   pc->Skin().ScrollTo(7);
   xt::PumpUntilIdle();
   EXPECT_EQ(pc->GetPosition(), 7);
   EXPECT_LE(pc->TabRect(7).Left, 2);
   EXPECT_EQ(TabCorner(pc, 7).code, RectCode("tabrect"));
+  Gallery(pc, "bsSkinTabs", "scrolled");
   // A hidden page has no tab and is not counted.
   pc->Pages(1)->SetTabVisible(false);
   xt::PumpUntilIdle();
   EXPECT_EQ(pc->Skin().ItemCount(), 29);
-  Gallery(pc, "bsSkinTabs", "scrolled");
+  // Tabs at the bottom: the arrows sit at the bottom right; room for every tab: no arrows.
+  pc->SetTabPosition(tpBottom);
+  pc->SetHeight(97);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(pc->Skin().SkinUpDown);
+  EXPECT_EQ(pc->Skin().SkinUpDown->Top(), pc->Height() - pc->Skin().SkinUpDown->Height());
+  form->SetWidth(2000);
+  pc->SetWidth(1900);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(pc->Skin().SkinUpDown, nullptr);
+  // The tab control's arrows keep their size without a skin.
+  auto* tc = NewTabs({ "Alpha", "Beta", "Gamma", "Delta", "Epsilon", "Zeta", "Eta" });
+  tc->SetDefaultItemHeight(25);
+  tc->SetWidth(90);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(tc->Skin().SkinUpDown);
+  EXPECT_EQ(tc->Skin().SkinUpDown->Width(), 36);
+  EXPECT_EQ(tc->Skin().SkinUpDown->Height(), 18);
 }
 
 TEST_F(SkinTabsTest, PageAndTabControlsReadBackFromAStream) {
