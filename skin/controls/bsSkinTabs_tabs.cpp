@@ -448,6 +448,44 @@ void TbsTabSkin::HideSkinUpDown() {
   SkinUpDown = nullptr;
 }
 
+bool TbsTabSkin::ApplyDefaultItemHeight() {
+  if (Skinned()) return false;
+  SetItemSize(0, DefaultItemHeight);
+  return true;
+}
+
+void TbsTabSkin::RenewSkinUpDown() {
+  if (!SkinUpDown) return;
+  HideSkinUpDown();
+  CheckScroll();
+}
+
+void TbsTabSkin::UpDateTabs() {
+  SetItemSize(0, Skinned() ? RectHeight(TabRect) : DefaultItemHeight);
+  if (Control->MultiLine() && SkinUpDown) HideSkinUpDown();
+}
+
+void TbsTabSkin::FollowSkin(TFont* Font) {
+  if (!Skinned()) {
+    Font->Assign(DefaultFont.get());
+    SetItemSize(0, DefaultItemHeight);
+    return;
+  }
+  // The tab control sets the skin's colour first, so that without the skin's font the default font's
+  // colour wins; the page control always ends with the skin's colour.
+  if (!IsPageControl) Font->SetColor(FontColor);
+  if (UseSkinFont) {
+    Font->SetName(FontName);
+    Font->SetHeight(FontHeight);
+    Font->SetStyle(FontStyle);
+    Font->SetCharset(DefaultFont->Charset());
+  } else {
+    Font->Assign(DefaultFont.get());
+  }
+  if (IsPageControl) Font->SetColor(FontColor);
+  SetItemSize(0, RectHeight(TabRect));
+}
+
 // ---- Shared message handling ------------------------------------------------------------------------------
 
 namespace {
@@ -502,43 +540,24 @@ void TbsSkinPageControl::SetDefaultFont(TFont* Value) { FSkin.DefaultFont->Assig
 
 void TbsSkinPageControl::SetDefaultItemHeight(int Value) {
   FSkin.DefaultItemHeight = Value;
-  if (FSkin.Skinned()) return;
-  FSkin.SetItemSize(0, Value);
+  if (!FSkin.ApplyDefaultItemHeight()) return;
   Change();
   Realign();
 }
 
 void TbsSkinPageControl::ChangeSkinData() {
   FSkin.GetSkinData();
-  if (!FSkin.Skinned()) {
-    Font()->Assign(FSkin.DefaultFont.get());
-    FSkin.SetItemSize(0, FSkin.DefaultItemHeight);
-  } else {
-    if (FSkin.UseSkinFont) {
-      Font()->SetName(FSkin.FontName);
-      Font()->SetHeight(FSkin.FontHeight);
-      Font()->SetStyle(FSkin.FontStyle);
-      Font()->SetCharset(FSkin.DefaultFont->Charset());
-    } else {
-      Font()->Assign(FSkin.DefaultFont.get());
-    }
-    Font()->SetColor(FSkin.FontColor);
-    FSkin.SetItemSize(0, RectHeight(FSkin.TabRect));
-  }
+  FSkin.FollowSkin(Font());
   Change();
   Realign();
   InvalidateSheets();
-  if (FSkin.SkinUpDown) {
-    FSkin.HideSkinUpDown();
-    FSkin.CheckScroll();
-  }
+  FSkin.RenewSkinUpDown();
 }
 
-void TbsSkinPageControl::BeforeChangeSkinData() { FSkin.SkinObjectIndex = -1, FSkin.Picture = nullptr; }
+void TbsSkinPageControl::BeforeChangeSkinData() { FSkin.Unskin(); }
 
 void TbsSkinPageControl::UpDateTabs() {
-  FSkin.SetItemSize(0, FSkin.Skinned() ? RectHeight(FSkin.TabRect) : FSkin.DefaultItemHeight);
-  if (MultiLine() && FSkin.SkinUpDown) FSkin.HideSkinUpDown();
+  FSkin.UpDateTabs();
   Realign();
 }
 
@@ -562,8 +581,7 @@ void TbsSkinPageControl::InvalidateSheets() {
 
 void TbsSkinPageControl::Loaded() {
   TPageControl::Loaded();
-  if (FSkin.Skinned()) return;
-  FSkin.SetItemSize(0, FSkin.DefaultItemHeight);
+  if (!FSkin.ApplyDefaultItemHeight()) return;
   Change();
   Realign();
 }
@@ -636,44 +654,24 @@ void TbsSkinTabControl::SetDefaultFont(TFont* Value) { FSkin.DefaultFont->Assign
 
 void TbsSkinTabControl::SetDefaultItemHeight(int Value) {
   FSkin.DefaultItemHeight = Value;
-  if (FSkin.Skinned()) return;
-  FSkin.SetItemSize(0, Value);
+  if (!FSkin.ApplyDefaultItemHeight()) return;
   Change();
   Realign();
 }
 
 void TbsSkinTabControl::ChangeSkinData() {
   FSkin.GetSkinData();
-  if (!FSkin.Skinned()) {
-    Font()->Assign(FSkin.DefaultFont.get());
-    FSkin.SetItemSize(0, FSkin.DefaultItemHeight);
-  } else {
-    // Without the skin's font the default font's colour wins over the skin's.
-    Font()->SetColor(FSkin.FontColor);
-    if (FSkin.UseSkinFont) {
-      Font()->SetName(FSkin.FontName);
-      Font()->SetHeight(FSkin.FontHeight);
-      Font()->SetStyle(FSkin.FontStyle);
-      Font()->SetCharset(FSkin.DefaultFont->Charset());
-    } else {
-      Font()->Assign(FSkin.DefaultFont.get());
-    }
-    FSkin.SetItemSize(0, RectHeight(FSkin.TabRect));
-  }
+  FSkin.FollowSkin(Font());
   Change();
   Realign();
   Repaint();
-  if (FSkin.SkinUpDown) {
-    FSkin.HideSkinUpDown();
-    FSkin.CheckScroll();
-  }
+  FSkin.RenewSkinUpDown();
 }
 
-void TbsSkinTabControl::BeforeChangeSkinData() { FSkin.SkinObjectIndex = -1, FSkin.Picture = nullptr; }
+void TbsSkinTabControl::BeforeChangeSkinData() { FSkin.Unskin(); }
 
 void TbsSkinTabControl::UpDateTabs() {
-  FSkin.SetItemSize(0, FSkin.Skinned() ? RectHeight(FSkin.TabRect) : FSkin.DefaultItemHeight);
-  if (MultiLine() && FSkin.SkinUpDown) FSkin.HideSkinUpDown();
+  FSkin.UpDateTabs();
   Realign();
 }
 
@@ -692,8 +690,7 @@ void TbsSkinTabControl::CreateWnd() {
 
 void TbsSkinTabControl::Loaded() {
   TTabControl::Loaded();
-  if (FSkin.Skinned()) return;
-  FSkin.SetItemSize(0, FSkin.DefaultItemHeight);
+  if (!FSkin.ApplyDefaultItemHeight()) return;
   Change();
   Realign();
 }

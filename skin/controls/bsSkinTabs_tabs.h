@@ -65,6 +65,14 @@ class TbsTabSkin {
   void ShowSkinUpDown();
   void HideSkinUpDown();
   void PlaceSkinUpDown();
+  // After a skin change: the arrows made again for the new skin, when there are any.
+  void RenewSkinUpDown();
+  // The tab height of the look (and no arrows over several rows).
+  void UpDateTabs();
+  // Unskinned: the default tab height asked of the native control (true); skinned: nothing (false).
+  bool ApplyDefaultItemHeight();
+  // Font and tab height after a skin change.
+  void FollowSkin(TFont* Font);
 
   // The page (page control) or tab (tab control) index of an item, -1 when none.
   int TabOfItem(int Item) const;
@@ -92,8 +100,10 @@ class TbsTabSkin {
   AnsiString UpDownName;
   int BGPictureIndex { -1 };
 
- private:
+  // The default look, nothing of the skin kept.
   void Unskin();
+
+ private:
   // Active picture Index of the skin, or null.
   TBitmap* ActivePicture(int Index) const;
 };
