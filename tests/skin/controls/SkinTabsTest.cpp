@@ -2,6 +2,7 @@
 // tab record in every tab position, the state images of the tabs, hot tracking, the skinned geometry,
 // the default look and the second skin's background picture, skin switches, and bad skins.
 
+#include "platform/vcl/ImgList.h"
 #include "platform/win32/CommCtrl.h"
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinTabs.h"
@@ -389,4 +390,28 @@ TEST_F(SkinTabsTest, GalleryOfEveryPositionAndStyle) {
       }
     }
   }
+}
+
+TEST_F(SkinTabsTest, OnlyTabsWithAnImageAtTheirPositionShowAGlyph) {
+  auto* tc = NewTabs({ "One", "Two", "Three" });
+  auto* images = new TImageList(form);
+  images->SetSize(10, 8);
+  TBitmap g;
+  g.SetSize(10, 8);
+  g.Canvas()->Brush()->SetColor(TColor(0x00C800));
+  g.Canvas()->FillRect(TRect(0, 0, 10, 8));
+  images->Add(&g, nullptr);
+  tc->SetImages(images);
+  Show();
+  auto greens = [&](int item) {
+    const TRect r = tc->TabRect(item);
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += Px(tc, x, y) == RGB(0, 200, 0);
+    return n;
+  };
+  EXPECT_EQ(greens(0), 80);
+  EXPECT_EQ(greens(1), 0);
+  EXPECT_EQ(greens(2), 0);
+  Gallery(tc, "bsSkinTabs", "glyph");
 }
