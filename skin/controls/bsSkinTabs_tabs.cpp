@@ -49,8 +49,8 @@ void DrawRotated(TCanvas* Canvas, TBitmap* Bitmap, int X, int Y, bool Clockwise)
 void DrawBitmapRotated90_1(TCanvas* Canvas, TBitmap* Bitmap, int X, int Y) { DrawRotated(Canvas, Bitmap, X, Y, false); }
 void DrawBitmapRotated90_2(TCanvas* Canvas, TBitmap* Bitmap, int X, int Y) { DrawRotated(Canvas, Bitmap, X, Y, true); }
 
-void DrawTabGlyphAndText(TCanvas* Canvas, int W, int H, const AnsiString& S, TCustomImageList* Images,
-                         int ImageIndex, bool Enabled) {
+void DrawTabGlyphAndText(TCanvas* Canvas, int W, int H, const AnsiString& S, TCustomImageList* Images, int ImageIndex,
+                         bool Enabled) {
   RECT m {};
   DrawText(Canvas->Handle(), S.c_str(), -1, &m, DT_CALCRECT);
   const int TW = m.right - m.left + 2, TH = m.bottom - m.top;
@@ -65,7 +65,8 @@ void DrawTabGlyphAndText(TCanvas* Canvas, int W, int H, const AnsiString& S, TCu
 // ---- TbsTabSkin ---------------------------------------------------------------------------------------
 
 TbsTabSkin::TbsTabSkin(TCustomTabControl* AControl)
-    : Control(AControl), IsPageControl(dynamic_cast<TPageControl*>(AControl) != nullptr),
+    : Control(AControl),
+      IsPageControl(dynamic_cast<TPageControl*>(AControl) != nullptr),
       DefaultFont(std::make_unique<TFont>()) {
   DefaultFont->SetName("宋体");
   DefaultFont->SetStyle({});
@@ -92,9 +93,10 @@ void TbsTabSkin::GetSkinData() {
   SkinObjectIndex = SkinData->GetControlIndex(SkinDataName);
   // A record of another class, or one without a picture, is no skin for tabs: the default look, and no
   // pointer into a skin that a reload may free.
-  auto* rec = SkinObjectIndex >= 0 && SkinObjectIndex < SkinData->CtrlList->Count()
-                  ? dynamic_cast<TbsDataSkinTabControl*>(static_cast<TObject*>(SkinData->CtrlList->Items(SkinObjectIndex)))
-                  : nullptr;
+  auto* rec =
+      SkinObjectIndex >= 0 && SkinObjectIndex < SkinData->CtrlList->Count()
+          ? dynamic_cast<TbsDataSkinTabControl*>(static_cast<TObject*>(SkinData->CtrlList->Items(SkinObjectIndex)))
+          : nullptr;
   Picture = rec ? ActivePicture(rec->PictureIndex) : nullptr;
   if (!Picture) return Unskin();
   SkinRect = rec->SkinRect;
@@ -230,8 +232,7 @@ int TbsTabSkin::TabOfItem(int Item) const {
 
 void TbsTabSkin::DrawTabs(TCanvas* Canvas) {
   const int active = Control->TabIndex();
-  for (int j = 0, n = ItemCount(); j < n; ++j)
-    DrawTab(TabOfItem(j), GetItemRect(j), active == j, j == HotTab, Canvas);
+  for (int j = 0, n = ItemCount(); j < n; ++j) DrawTab(TabOfItem(j), GetItemRect(j), active == j, j == HotTab, Canvas);
 }
 
 void TbsTabSkin::DrawTab(int TI, const TRect& Rct, bool Active, bool MouseIn, TCanvas* Cnvs) {
@@ -272,7 +273,10 @@ void TbsTabSkin::DrawTab(int TI, const TRect& Rct, bool Active, bool MouseIn, TC
       c->FrameRect(R);
       R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
     }
-    c->Brush()->SetColor(hot ? TColor(0x00D2BDB6) : focused ? TColor(0x00B59385) : Active ? TColor(0x00D2BDB6) : clBtnFace);
+    c->Brush()->SetColor(hot       ? TColor(0x00D2BDB6)
+                         : focused ? TColor(0x00B59385)
+                         : Active  ? TColor(0x00D2BDB6)
+                                   : clBtnFace);
     c->FillRect(R);
     c->Font()->Assign(Control->Font());
     R = TRect(0, 0, W, H);
@@ -399,9 +403,7 @@ int TbsTabSkin::GetPosition() {
 }
 
 // The whole position travels in lParam, so rows of more than 65,535 tabs scroll to the right place.
-void TbsTabSkin::ScrollTo(int Position) {
-  Control->Perform(WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), Position);
-}
+void TbsTabSkin::ScrollTo(int Position) { Control->Perform(WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), Position); }
 
 void TbsTabSkin::CheckScroll() {
   if (Control->HandleAllocated())

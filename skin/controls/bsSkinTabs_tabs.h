@@ -18,8 +18,8 @@ class TbsSkinUpDown;
 void DrawBitmapRotated90_1(TCanvas* Canvas, TBitmap* Bitmap, int X, int Y);
 void DrawBitmapRotated90_2(TCanvas* Canvas, TBitmap* Bitmap, int X, int Y);
 // Glyph and caption side by side, centred as one block in a W x H area.
-void DrawTabGlyphAndText(TCanvas* Canvas, int W, int H, const AnsiString& S, TCustomImageList* Images,
-                         int ImageIndex, bool Enabled);
+void DrawTabGlyphAndText(TCanvas* Canvas, int W, int H, const AnsiString& S, TCustomImageList* Images, int ImageIndex,
+                         bool Enabled);
 
 // What both skinned tab controls hold and do. Item indexes count shown tabs; a page control maps them
 // to pages (pages without a tab have no item).
