@@ -28,8 +28,8 @@ class TbsTabSkin {
   explicit TbsTabSkin(TCustomTabControl* AControl);
   ~TbsTabSkin();
 
-  // Refreshes the fields from the record; without a skin, or with a record that is missing or of another
-  // class, the default look (index -1, no picture).
+  // Refreshes the fields from the record; without a skin, or with a record that is missing, of another
+  // class or without a picture, the default look (index -1, no picture).
   void GetSkinData();
   // The whole control into one off-screen bitmap, copied to DC once.
   void PaintWindow(HDC DC);
