@@ -5,6 +5,8 @@ namespace xj::vcl {
 // Form resources create the skinned edits, memos and lists by class name.
 bool RegisterbsSkinBoxCtrls() {
   static const bool done = [] {
+    RegisterClasses({ TbsSkinUpDown::StaticClass() });
+    RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();

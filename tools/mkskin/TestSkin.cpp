@@ -475,6 +475,9 @@ const std::vector<RecordDef>& SecondControlRecords() {
     Control("hupdown", "updown", c2, 36, 18, {}, Stretch::None),
     Control("edit", "edit", c2, 90, 22, { 2, 4, 5, 3 }),
     Control("vsplitter", "splitter", c1, 8, 40, { 0, 7, 0, 3 }, Stretch::Vertical),
+    // Tabs over a background picture, without images of their own for the selected and focused tab.
+    Control("tab", "tab", c1, 80, 56, { 5, 7, 3, 6 }, Stretch::Both,
+            { Int("bgpictureindex", kTilePicture), Omit("activetabrect"), Omit("focustabrect") }),
   };
   return records;
 }

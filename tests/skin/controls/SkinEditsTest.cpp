@@ -1,0 +1,426 @@
+// The skinned edits as a user types into them: the inner edit's read-only filter and transparent
+// painting, and the numeric edit's key filter and step requests.
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "platform/vcl/Clipbrd.h"
+#include "skin/controls/bsSkinBoxCtrls.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+int beeps = 0;
+constexpr COLORREF kBtnFaceColour = RGB(192, 192, 192);
+
+class EditsTest : public SkinControlsTest {
+ protected:
+  void SetUp() override {
+    SkinControlsTest::SetUp();
+    beeps = 0;
+    xj::SetMessageBeepHandler([] { ++beeps; });
+  }
+  void TearDown() override {
+    xj::SetMessageBeepHandler(nullptr);
+    SkinControlsTest::TearDown();
+  }
+  template <class E>
+  E* NewEdit(int l, int t, int w, int h) {
+    auto* e = new E(form);
+    e->SetParent(form);
+    e->SetBounds(l, t, w, h);
+    return e;
+  }
+  void Focus(TWinControl* c) {
+    ShowUnfocused();
+    c->SetFocus();
+    xt::PumpUntilIdle();
+  }
+};
+
+}  // namespace
+
+TEST_F(EditsTest, AReadOnlyInnerEditDropsEveryEditButStillMovesSelectsAndCopies) {
+  auto* e = NewEdit<TbsCustomEdit>(10, 10, 120, 20);
+  Focus(e);
+  xt::TypeText("ab\xc4\xe3" "cd");  // GBK text on the way
+  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+  e->SetReadOnly(true);
+  EXPECT_FALSE(e->TCustomEdit::ReadOnly()) << "the library's own flag stays off";
+  xt::KeyPress(VK_HOME);
+  xt::KeyPress(VK_RIGHT, xt::ssShift);
+  EXPECT_EQ(e->SelLength(), 1) << "caret movement and selection keep working";
+  xt::TypeText("x");
+  xt::KeyPress(VK_BACK);
+  xt::KeyPress(VK_DELETE);
+  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+  Clipboard()->SetAsText("zz");
+  for (UINT m : { WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO }) {
+    SendMessageA(e->Handle(), m, 0, 0);
+    EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd") << m;
+  }
+  SendMessageA(e->Handle(), WM_COPY, 0, 0);
+  EXPECT_EQ(Clipboard()->AsText(), "a");
+  e->SetReadOnly(false);
+  xt::TypeText("Q");
+  EXPECT_EQ(e->Text(), "Qb\xc4\xe3" "cd");
+  SendMessageA(e->Handle(), WM_UNDO, 0, 0);
+  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+}
+
+TEST_F(EditsTest, TheInnerEditHasNoBorderATwoPixelMarginAndATransparentModeThatRepaintsItsOwner) {
+  auto* e = NewEdit<TbsCustomEdit>(10, 10, 120, 20);
+  e->SetText("text");
+  Focus(e);
+  auto margins = [&] { return static_cast<DWORD>(SendMessageA(e->Handle(), EM_GETMARGINS, 0, 0)); };
+  EXPECT_EQ(margins(), static_cast<DWORD>(MAKELONG(2, 0)));
+  EXPECT_EQ(GetWindowLongA(e->Handle(), GWL_STYLE) & WS_BORDER, 0);
+  EXPECT_EQ(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & (WS_EX_CLIENTEDGE | WS_EX_TRANSPARENT), 0);
+  e->Font()->SetSize(15);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(margins(), static_cast<DWORD>(MAKELONG(2, 0))) << "after a font change too";
+
+  const HWND before = e->Handle();
+  e->SetEditTransparent(true);
+  EXPECT_NE(e->Handle(), before);
+  EXPECT_NE(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & WS_EX_TRANSPARENT, 0);
+  EXPECT_EQ(GetWindowLongA(e->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+  EXPECT_EQ(e->Text(), "text");
+  // Without a background of its own, what the owner paints shows around the glyphs.
+  form->SetColor(static_cast<TColor>(RGB(40, 160, 90)));
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(e, e->Width() - 3, e->Height() / 2), RGB(40, 160, 90));
+  // A keystroke has the owner repaint under the edit.
+  TRecorder parent(form, { WM_PAINT });
+  e->SetFocus();
+  e->SetSelStart(4);
+  xt::TypeText("5");
+  xt::PumpUntilIdle();
+  EXPECT_GE(parent.Count(WM_PAINT), 1);
+  EXPECT_EQ(e->Text(), "text5");
+  Gallery(e, "bsSkinBoxCtrls", "transparent");
+
+  int cancels = 0;
+  TControl* takes = nullptr;
+  e->OnEditCancelMode = On<TbsOnEditCancelMode>([&](TControl* c) {
+    ++cancels;
+    takes = c;
+  });
+  e->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(form));
+  EXPECT_EQ(cancels, 1);
+  EXPECT_EQ(takes, form);
+}
+
+TEST_F(EditsTest, TheNumericEditTakesOnlyNumberKeysAndTurnsArrowsAndWheelIntoSteps) {
+  auto* e = NewEdit<TbsSkinNumEdit>(10, 10, 120, 20);
+  int ups = 0, downs = 0, keyDowns = 0;
+  e->OnUpClick = On<TNotifyEvent>([&](TObject*) { ++ups; });
+  e->OnDownClick = On<TNotifyEvent>([&](TObject*) { ++downs; });
+  e->OnKeyDown = On<TKeyEvent>([&](TObject*, WORD&, TShiftState) { ++keyDowns; });
+  Focus(e);
+  struct Row {
+    char key;
+    bool floatMode, editorEnabled, valid;
+  };
+  const char sep = DecimalSeparator;
+  const Row rows[] = {
+    { '7', false, true, true },   { '-', false, true, true },    { 'a', false, true, false },
+    { sep, false, true, false },  { sep, true, true, true },     { '\r', false, true, false },
+    { '\r', true, true, false },  { '\t', false, true, true },   { '\b', false, true, true },
+    { 3, false, true, true },     { '7', false, false, false },  { '\b', false, false, false },
+    { 22, true, false, true },    { ' ', false, true, false },   { sep, true, false, false },
+  };
+  for (const Row& r : rows) {
+    e->FloatMode = r.floatMode;
+    e->EditorEnabled = r.editorEnabled;
+    EXPECT_EQ(e->IsValidChar(r.key), r.valid) << int(r.key) << " float " << r.floatMode << " enabled "
+                                               << r.editorEnabled;
+  }
+  // Typed through the keyboard: a rejected key beeps and is dropped.
+  e->FloatMode = false;
+  e->EditorEnabled = true;
+  xt::TypeText("-1x2.");
+  EXPECT_EQ(e->Text(), "-12");
+  EXPECT_EQ(beeps, 2);
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(e->Text(), "-1");
+  e->FloatMode = true;
+  xt::TypeText(".5");
+  EXPECT_EQ(e->Text(), "-1.5");
+  e->EditorEnabled = false;
+  xt::TypeText("9");
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(e->Text(), "-1.5");
+  EXPECT_EQ(beeps, 4);
+
+  // Arrows ask for steps (even with typing forbidden) and never reach OnKeyDown.
+  keyDowns = 0;
+  xt::KeyPress(VK_UP);
+  xt::KeyPress(VK_UP);
+  xt::KeyPress(VK_DOWN);
+  EXPECT_EQ(ups, 2);
+  EXPECT_EQ(downs, 1);
+  EXPECT_EQ(keyDowns, 0);
+  xt::KeyPress(VK_LEFT);
+  EXPECT_EQ(keyDowns, 1);
+  // The wheel: towards the user an up step, away a down step; one per notch message.
+  const TPoint p = At(e, 5, 5);
+  xt::MouseMove(p.X, p.Y);
+  xt::Wheel(-WHEEL_DELTA);
+  EXPECT_EQ(ups, 3);
+  xt::Wheel(3 * WHEEL_DELTA);
+  EXPECT_EQ(downs, 2);
+  EXPECT_EQ(e->Text(), "-1.5");
+}
+
+// ---- Spin edit ------------------------------------------------------------------------------------------
+
+namespace {
+
+class TSpinForm : public TForm {
+  XJ_CLASS(TSpinForm, TForm)
+ public:
+  explicit TSpinForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+class SpinEditTest : public EditsTest {
+ protected:
+  TbsSkinSpinEdit* NewSpin(int l, int t) {
+    auto* s = NewEdit<TbsSkinSpinEdit>(l, t, 120, 20);
+    s->OnChange = On<TNotifyEvent>([this](TObject*) { ++changes; });
+    return s;
+  }
+  static TPoint Centre(const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
+  // Types one key and checks text and value after it.
+  void Type(TbsSkinSpinEdit* s, const char* key, const char* text, double value) {
+    xt::TypeText(key);
+    EXPECT_EQ(s->Edit()->Text(), text) << "after " << key;
+    EXPECT_EQ(s->Value(), value) << "after " << key;
+  }
+  int changes = 0;
+};
+
+}  // namespace
+
+TEST_F(SpinEditTest, TypingKeyByKeyUpdatesTheValueWithinItsBoundsAndNeverRaises) {
+  auto* s = NewSpin(10, 10);
+  EXPECT_EQ(s->Text(), "0");
+  EXPECT_EQ(s->Edit()->Text(), "0");
+  EXPECT_EQ(s->Value(), 0);
+  // The default layout of a 120 x 20 control.
+  EXPECT_EQ(s->Button(0).R, TRect(103, 2, 118, 10));
+  EXPECT_EQ(s->Button(1).R, TRect(103, 10, 118, 18));
+  EXPECT_EQ(s->Edit()->BoundsRect(), TRect(2, 2, 103, 18));
+
+  s->SetMaxValue(10);
+  Focus(s->Edit());
+  s->Edit()->SelectAll();
+  Type(s, "1", "1", 1);
+  Type(s, "5", "10", 10);  // clamped and rewritten
+  EXPECT_EQ(changes, 2);
+  s->Edit()->SelectAll();
+  Type(s, "-", "-", 10);  // no number yet: nothing changes, nothing fires
+  Type(s, "3", "0", 0);  // below the bounds: held at MinValue and rewritten
+  EXPECT_EQ(changes, 3);
+  s->Edit()->SelectAll();
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(s->Edit()->Text(), "");
+  EXPECT_EQ(s->Value(), 0);
+  EXPECT_EQ(changes, 3);
+
+  // Numbers the control cannot hold leave the value, raise nothing, and keep the program's way in.
+  s->SetMaxValue(0);
+  s->Edit()->SelectAll();
+  Type(s, "999999999", "999999999", 999999999);
+  Type(s, "99", "99999999999", 999999999);
+  s->SetValue(7);
+  EXPECT_EQ(s->Edit()->Text(), "7");
+  s->SetValueType(vtFloat);
+  s->Edit()->SelectAll();
+  Type(s, "-.", "-.", 7);
+  s->SetText("4");  // the program's text reaches the edit and is taken
+  EXPECT_EQ(s->Edit()->Text(), "4");
+  EXPECT_EQ(s->Value(), 4);
+  Clipboard()->SetAsText("1e999");
+  s->Edit()->SelectAll();
+  s->Edit()->PasteFromClipboard();
+  EXPECT_EQ(s->Edit()->Text(), "1e999");
+  EXPECT_EQ(s->Value(), 4);
+  const std::string huge(1 << 20, '9');
+  Clipboard()->SetAsText(huge.c_str());
+  s->Edit()->SelectAll();
+  s->Edit()->PasteFromClipboard();
+  EXPECT_EQ(s->Value(), 4);
+  EXPECT_EQ(s->Edit()->Text().size(), huge.size());
+  s->SetValue(std::nan(""));
+  EXPECT_EQ(s->Value(), 4);
+
+  // Float text: fixed with Decimal digits when set; as typed when typed.
+  s->SetValue(1);
+  EXPECT_EQ(s->Edit()->Text(), "1.00");
+  s->Edit()->SelectAll();
+  xt::TypeText("1.5");
+  EXPECT_EQ(s->Edit()->Text(), "1.5");
+  EXPECT_EQ(s->Value(), 1.5);
+  s->SetDecimal(3);
+  s->SetValue(2.25);
+  EXPECT_EQ(s->Edit()->Text(), "2.250");
+  // Integer mode holds what it shows (halves to even) and rounds the increment, never to 0.
+  s->SetIncrement(0.4);
+  s->SetValueType(vtInteger);
+  EXPECT_EQ(s->Increment(), 1.0);
+  s->SetValue(2.5);
+  EXPECT_EQ(s->Edit()->Text(), "2");
+  EXPECT_EQ(s->Value(), 2);
+  s->SetValue(3.5);
+  EXPECT_EQ(s->Value(), 4);
+  s->SetValue(1e300);
+  EXPECT_EQ(s->Value(), INT_MAX);
+  EXPECT_EQ(s->Edit()->Text(), "2147483647");
+}
+
+TEST_F(SpinEditTest, ArrowsKeysAndWheelStepAndAHeldArrowRepeats) {
+  auto* s = NewSpin(10, 10);
+  s->SetMinValue(-2);
+  s->SetMaxValue(3);
+  Focus(s->Edit());
+  int keyDowns = 0;
+  TObject* sender = nullptr;
+  s->OnEditKeyDown = On<TKeyEvent>([&](TObject* o, WORD&, TShiftState) {
+    ++keyDowns;
+    sender = o;
+  });
+  xt::KeyPress(VK_UP);
+  xt::KeyPress(VK_UP);
+  EXPECT_EQ(s->Value(), 2);
+  xt::KeyPress(VK_DOWN);
+  EXPECT_EQ(s->Value(), 1);
+  EXPECT_EQ(keyDowns, 0);
+  xt::KeyPress(VK_PRIOR);
+  EXPECT_EQ(s->Value(), 1);
+  EXPECT_EQ(keyDowns, 1);
+  EXPECT_EQ(sender, s) << "the spin edit hands on its edit's keys as their sender";
+  const TPoint in = At(s->Edit(), 5, 5);
+  xt::MouseMove(in.X, in.Y);
+  xt::Wheel(-WHEEL_DELTA);  // towards the user: up
+  EXPECT_EQ(s->Value(), 2);
+  xt::Wheel(WHEEL_DELTA);
+  EXPECT_EQ(s->Value(), 1);
+
+  // A click steps on release; held, it repeats from 600 ms on, and at a bound still reports each step.
+  changes = 0;
+  const TPoint up = At(s, Centre(s->Button(0).R).X, Centre(s->Button(0).R).Y);
+  xt::MouseMove(up.X, up.Y);
+  xt::MouseDown(xt::mbLeft, up.X, up.Y);
+  xt::MouseUp(xt::mbLeft, up.X, up.Y);
+  EXPECT_EQ(s->Value(), 2);
+  xt::MouseDown(xt::mbLeft, up.X, up.Y);
+  xt::Advance(700);
+  EXPECT_EQ(s->Value(), 3);
+  xt::Advance(300);
+  EXPECT_EQ(s->Value(), 3);
+  // The bottom edge row of the up button belongs to the down button.
+  const TPoint edge = At(s, 105, 10);
+  xt::MouseMove(edge.X, edge.Y);
+  xt::Advance(300);
+  EXPECT_EQ(changes, 6);
+  xt::MouseUp(xt::mbLeft, edge.X, edge.Y);
+  EXPECT_EQ(s->Value(), 3);
+  EXPECT_FALSE(s->Repeating());
+  s->SetEnabled(false);
+  xt::MouseDown(xt::mbLeft, up.X, up.Y);
+  xt::Advance(1000);
+  EXPECT_EQ(changes, 6);
+}
+
+TEST_F(SpinEditTest, SkinnedTheTextShowsOverTheFaceAndTheButtonsFollowTheRightEdge) {
+  auto* s = NewSpin(10, 10);
+  s->SetValue(42);
+  ShowUnfocused();
+  EXPECT_EQ(Px(s, 0, 0), RGB(128, 128, 128));
+  EXPECT_EQ(Px(s, 105, 4), kBtnFaceColour);
+  Gallery(s, "bsSkinBoxCtrls", "default");
+  const TPoint up = At(s, 105, 4);
+  xt::MouseMove(up.X, up.Y);
+  EXPECT_EQ(Px(s, 105, 4), RGB(182, 189, 210));
+  EXPECT_EQ(Px(s, 103, 2), RGB(0, 0, 128));
+  Gallery(s, "bsSkinBoxCtrls", "default-hot");
+  xt::MouseMove(0, 0);
+
+  LoadTestSkin();
+  s->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(s->Edit()->EditTransparent());
+  EXPECT_EQ(s->Height(), 20);
+  EXPECT_EQ(s->Width(), 120);
+  const int dw = 120 - 60;
+  EXPECT_EQ(s->Button(0).R, TRect(41 + dw, 2, 58 + dw, 10));
+  EXPECT_EQ(s->Edit()->Text(), "42");
+  const uint8_t owner = OwnerOf("spinedit");
+  // Around the glyphs of the text, the skin's face shows through the edit.
+  const TRect er = s->Edit()->BoundsRect();
+  EXPECT_EQ(Code(s, er.Right - 3, er.Bottom - 2).owner, owner);
+  Gallery(s, "bsSkinBoxCtrls", "skin");
+  xt::MouseMove(At(s, 110, 5).X, At(s, 110, 5).Y);
+  EXPECT_EQ(Code(s, 110, 5).code, RectCode("activeupbuttonrect"));
+  xt::MouseDown(xt::mbLeft, At(s, 110, 5).X, At(s, 110, 5).Y);
+  EXPECT_EQ(Code(s, 110, 5).code, RectCode("downupbuttonrect"));
+  Gallery(s, "bsSkinBoxCtrls", "skin-pressed");
+  xt::MouseUp(xt::mbLeft, At(s, 110, 5).X, At(s, 110, 5).Y);
+  EXPECT_EQ(s->Value(), 43);
+
+  // The second skin has no spin edit: the default look and an opaque edit again.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(s->SkinObjectIndex(), -1);
+  EXPECT_FALSE(s->Edit()->EditTransparent());
+  EXPECT_EQ(Px(s, 0, 0), RGB(128, 128, 128));
+  EXPECT_EQ(s->Button(0).R, TRect(103, 2, 118, 10));
+  Gallery(s, "bsSkinBoxCtrls", "second");
+}
+
+TEST_F(SpinEditTest, AStreamedSpinEditKeepsEveryValue) {
+  auto* a = new TSpinForm(nullptr);
+  Keep(a);
+  auto* s = new TbsSkinSpinEdit(a);
+  s->SetName("Spin");
+  s->SetParent(a);
+  s->SetValueType(vtFloat);
+  s->SetDecimal(3);
+  s->SetMinValue(-1.5);
+  s->SetMaxValue(9.25);
+  s->SetValue(2.125);
+  s->SetIncrement(0.25);
+  s->SetEditorEnabled(false);
+  s->SetMaxLength(7);
+  const AnsiString text = WriteComponentResource(a);
+  auto* b = new TSpinForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinSpinEdit*>(b->FindComponent("Spin"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->ValueType(), vtFloat);
+  EXPECT_EQ(back->Decimal(), 3);
+  EXPECT_EQ(back->MinValue(), -1.5);
+  EXPECT_EQ(back->MaxValue(), 9.25);
+  EXPECT_EQ(back->Value(), 2.125);
+  EXPECT_EQ(back->Edit()->Text(), "2.125");
+  EXPECT_EQ(back->Increment(), 0.25);
+  EXPECT_FALSE(back->EditorEnabled());
+  EXPECT_EQ(back->MaxLength(), 7);
+
+  auto* d = new TSpinForm(nullptr);
+  Keep(d);
+  auto* f = new TbsSkinSpinEdit(d);
+  f->SetName("Fresh");
+  f->SetParent(d);
+  const AnsiString fresh = WriteComponentResource(d);
+  ASSERT_NE(fresh.find("Fresh"), AnsiString::npos) << fresh;
+  auto* e = new TSpinForm(nullptr);
+  Keep(e);
+  ReadComponentResource(e, fresh);
+  EXPECT_EQ(WriteComponentResource(e), fresh);
+}
