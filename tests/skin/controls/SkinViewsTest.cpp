@@ -29,6 +29,7 @@ class SkinViewsTest : public SkinControlsTest {
     b->SetKind(kind);
     b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
     b->SetBounds(l, t, w, h);
+    if (skin) b->SetSkinData(skin);
     return b;
   }
   static void AddNodes(TCustomTreeView* t, int n, const char* prefix = "node ") {
@@ -88,6 +89,7 @@ TEST_F(SkinViewsTest, TreeBarsAppearWhenNeededAndFollowEveryWayOfScrolling) {
   EXPECT_EQ(vbar->Max(), NativeMax(t, SB_VERT));
   EXPECT_EQ(vbar->Max(), 59);
   EXPECT_EQ(vbar->PageSize(), page);
+  Gallery(form, "bsSkinCtrls", "treeview-with-bars");
 
   // The bar scrolls the tree ...
   vbar->SetPosition(17);
@@ -171,7 +173,7 @@ TEST_F(SkinViewsTest, TreeLooksFromTheSkinTheDefaultsAndAnotherClassOfRecord) {
   Gallery(t, "bsSkinCtrls", "treeview-skinned");
 
   // A default colour set meanwhile is only stored.
-  t->SetDefaultColor(RGB(10, 20, 30));
+  t->SetDefaultColor(RGB(220, 235, 205));
   EXPECT_EQ(t->Color(), rec->BGColor);
   // Without the skin font: the default font, in the skin's colour.
   t->DefaultFont()->SetName("Tahoma");
@@ -188,7 +190,7 @@ TEST_F(SkinViewsTest, TreeLooksFromTheSkinTheDefaultsAndAnotherClassOfRecord) {
   t->SetSkinDataName("nosuchrecord");
   t->ChangeSkinData();
   EXPECT_EQ(t->SkinObjectIndex(), -1);
-  EXPECT_EQ(t->Color(), RGB(10, 20, 30));
+  EXPECT_EQ(t->Color(), RGB(220, 235, 205));
   EXPECT_EQ(t->Font()->Name(), "Tahoma");
 
   // The form's skin switch reaches the tree: the second skin has no tree record.
@@ -197,7 +199,7 @@ TEST_F(SkinViewsTest, TreeLooksFromTheSkinTheDefaultsAndAnotherClassOfRecord) {
   EXPECT_EQ(t->Color(), rec->BGColor);
   LoadSecondSkin();
   EXPECT_EQ(t->SkinObjectIndex(), -1);
-  EXPECT_EQ(t->Color(), RGB(10, 20, 30));
+  EXPECT_EQ(t->Color(), RGB(220, 235, 205));
   xt::PumpUntilIdle();
   Gallery(t, "bsSkinCtrls", "treeview-secondskin");
 }
@@ -295,6 +297,8 @@ TEST_F(SkinViewsTest, RichEditBarsEnableWithTextAndTheArrowsStepLines) {
   ASSERT_TRUE(hbar->Enabled());
   hbar->SetPosition(55);
   EXPECT_EQ(NativePos(r, SB_HORZ), 55);
+  xt::PumpUntilIdle();
+  Gallery(form, "bsSkinCtrls", "richedit-with-bars");
 
   // Emptied again: both bars off, the native ranges cleared.
   r->Lines()->Clear();
@@ -327,7 +331,7 @@ TEST_F(SkinViewsTest, RichEditLooksOnlyFollowTheSkinWithSkinSupport) {
   ASSERT_NE(rec, nullptr);
   EXPECT_GE(r->SkinObjectIndex(), 0) << "looked up whatever SkinSupport is";
   EXPECT_EQ(r->Color(), RGB(200, 220, 240)) << "SkinSupport off keeps the application's colour";
-  r->SetDefaultColor(RGB(1, 2, 3));
+  r->SetDefaultColor(RGB(245, 225, 205));
   EXPECT_EQ(r->Color(), RGB(200, 220, 240));
 
   r->SetSkinSupport(true);
@@ -341,9 +345,9 @@ TEST_F(SkinViewsTest, RichEditLooksOnlyFollowTheSkinWithSkinSupport) {
 
   LoadSecondSkin();  // no rich edit record there: the defaults
   EXPECT_EQ(r->SkinObjectIndex(), -1);
-  EXPECT_EQ(r->Color(), RGB(1, 2, 3));
+  EXPECT_EQ(r->Color(), RGB(245, 225, 205));
   xt::PumpUntilIdle();
-  EXPECT_EQ(Px(r, r->Width() - 2, r->Height() - 2), RGB(1, 2, 3));
+  EXPECT_EQ(Px(r, r->Width() - 2, r->Height() - 2), RGB(245, 225, 205));
   Gallery(r, "bsSkinCtrls", "richedit-default");
 
   // Not RTF at all: read as text, nothing raised.
