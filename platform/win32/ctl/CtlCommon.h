@@ -3,6 +3,7 @@
 // notices and colour questions they send their parent, and font metrics.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "platform/win32/WinGdi.h"
@@ -34,6 +35,18 @@ class StateMap {
   std::shared_ptr<T> Find(HWND hwnd) const {
     auto it = FStates.find(hwnd);
     return it == FStates.end() ? nullptr : it->second;
+  }
+  // A class procedure's whole body: the state is made at WM_NCCREATE, and every later message goes to
+  // `handle` with the state held for the call.
+  template <class F>
+  LRESULT Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, F handle) {
+    if (msg == WM_NCCREATE) {
+      Create(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    std::shared_ptr<T> s = Find(hwnd);
+    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return handle(*s, msg, wParam, lParam);
   }
   void Retire(HWND hwnd) {
     auto it = FStates.find(hwnd);
@@ -68,5 +81,9 @@ int WheelNotches(int& rest, WPARAM wParam);
 HFONT FontOrDefault(HFONT font);
 // Text metrics of `font` on the window's screen.
 TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
+
+// The order of sorted item texts: case-blind for ASCII letters only; double-byte characters compare by
+// their bytes.
+bool SortsBefore(const std::string& a, const std::string& b);
 
 }  // namespace xj::ctl
