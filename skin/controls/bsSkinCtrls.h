@@ -14,5 +14,6 @@
 #include "skin/controls/bsSkinCtrls_groups.h"
 #include "skin/controls/bsSkinCtrls_splitter.h"
 #include "skin/controls/bsSkinCtrls_views.h"
+#include "skin/controls/bsSkinCtrls_listview.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -15,6 +15,7 @@ bool RegisterbsSkinCtrls() {
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
     RegisterClasses({ TbsSkinTreeView::StaticClass(), TbsSkinRichEdit::StaticClass() });
+    RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
     return true;
   }();
   return done;
