@@ -38,21 +38,43 @@ void Watch(TComponent* View, T*& Field, T* Value) {
   if (Field) Field->FreeNotification(View);
 }
 
-template <class T>
-void Forget(TComponent* Gone, T*& Field) {
-  if (Field == Gone) Field = nullptr;
+// A view going away lets go of everything it refers to.
+void Release(TComponent* View, TbsViewLinks& L) {
+  Unhook(L.VScrollBar, View);
+  Unhook(L.HScrollBar, View);
+  Watch<TbsSkinData>(View, L.SkinData, nullptr);
+  Watch<TbsSkinScrollBar>(View, L.VScrollBar, nullptr);
+  Watch<TbsSkinScrollBar>(View, L.HScrollBar, nullptr);
+}
+
+void Forget(TComponent* Gone, TbsViewLinks& L) {
+  if (L.SkinData == Gone) L.SkinData = nullptr;
+  if (L.VScrollBar == Gone) L.VScrollBar = nullptr;
+  if (L.HScrollBar == Gone) L.HScrollBar = nullptr;
+}
+
+// Stores the skin; whether it is to be applied at once.
+bool StoreSkin(TComponent* View, TbsViewLinks& L, TbsSkinData* Value) {
+  Watch(View, L.SkinData, Value);
+  return Value && !Value->Empty && !View->ComponentState().Contains(csDesigning);
+}
+
+// Links Value in Field's place; the bar replaced forgets the view.
+void LinkBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value) {
+  if (Value != Field) Unhook(Field, View);
+  Watch(View, Field, Value);
 }
 
 // Scrolls a view to a bar's position. The full position travels in lParam, so views longer than
 // 65,535 units land where the bar says.
 void ScrollViewTo(TWinControl* View, UINT Msg, int Position) {
-  if (View->HandleAllocated())
-    View->Perform(Msg, MAKEWPARAM(SBX_THUMBPOSITION32, (WORD)Position), (LPARAM)Position);
+  if (View->HandleAllocated()) View->Perform(Msg, MAKEWPARAM(SBX_THUMBPOSITION32, (WORD)Position), (LPARAM)Position);
 }
 
 // Assigning a bar its own alignment again makes its parent lay it out beside the view once more.
-void RealignBar(TbsSkinScrollBar* Bar) {
-  if (Bar) Bar->SetAlign(Bar->Align());
+void RealignBars(const TbsViewLinks& L) {
+  for (TbsSkinScrollBar* bar : { L.VScrollBar, L.HScrollBar })
+    if (bar) bar->SetAlign(bar->Align());
 }
 
 // The default font every view starts with.
@@ -78,17 +100,10 @@ void ApplySkinFont(TFont* Font, const R& Rec) {
 TbsSkinCustomTreeView::TbsSkinCustomTreeView(TComponent* AOwner)
     : TCustomTreeView(AOwner), FDefaultFont(NewDefaultFont()) {}
 
-TbsSkinCustomTreeView::~TbsSkinCustomTreeView() {
-  Unhook(FVScrollBar, this);
-  Unhook(FHScrollBar, this);
-  Watch<TbsSkinData>(this, FSkinData, nullptr);
-  Watch<TbsSkinScrollBar>(this, FVScrollBar, nullptr);
-  Watch<TbsSkinScrollBar>(this, FHScrollBar, nullptr);
-}
+TbsSkinCustomTreeView::~TbsSkinCustomTreeView() { Release(this, FLinks); }
 
 void TbsSkinCustomTreeView::SetSkinData(TbsSkinData* Value) {
-  Watch(this, FSkinData, Value);
-  if (Value && !Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+  if (StoreSkin(this, FLinks, Value)) ChangeSkinData();
 }
 
 void TbsSkinCustomTreeView::SetDefaultColor(TColor Value) {
@@ -102,8 +117,7 @@ void TbsSkinCustomTreeView::SetDefaultFont(TFont* Value) {
 }
 
 void TbsSkinCustomTreeView::SetVScrollBar(TbsSkinScrollBar* Value) {
-  if (Value != FVScrollBar) Unhook(FVScrollBar, this);
-  Watch(this, FVScrollBar, Value);
+  LinkBar(this, FLinks.VScrollBar, Value);
   if (Value) {
     Value->SetEnabled(true);
     Value->SetVisible(false);
@@ -113,8 +127,7 @@ void TbsSkinCustomTreeView::SetVScrollBar(TbsSkinScrollBar* Value) {
 }
 
 void TbsSkinCustomTreeView::SetHScrollBar(TbsSkinScrollBar* Value) {
-  if (Value != FHScrollBar) Unhook(FHScrollBar, this);
-  Watch(this, FHScrollBar, Value);
+  LinkBar(this, FLinks.HScrollBar, Value);
   if (Value) {
     Value->SetEnabled(true);
     Value->SetVisible(false);
@@ -123,17 +136,21 @@ void TbsSkinCustomTreeView::SetHScrollBar(TbsSkinScrollBar* Value) {
   UpDateScrollBars();
 }
 
-void TbsSkinCustomTreeView::OnVScrollBarChange(TObject*) { ScrollViewTo(this, WM_VSCROLL, FVScrollBar->Position()); }
+void TbsSkinCustomTreeView::OnVScrollBarChange(TObject*) {
+  ScrollViewTo(this, WM_VSCROLL, FLinks.VScrollBar->Position());
+}
 
-void TbsSkinCustomTreeView::OnHScrollBarChange(TObject*) { ScrollViewTo(this, WM_HSCROLL, FHScrollBar->Position()); }
+void TbsSkinCustomTreeView::OnHScrollBarChange(TObject*) {
+  ScrollViewTo(this, WM_HSCROLL, FLinks.HScrollBar->Position());
+}
 
 void TbsSkinCustomTreeView::ChangeSkinData() {
   if (Loading(this)) return;
-  FSkinObjectIndex = ViewSkinIndex(FSkinData, FSkinDataName);
+  FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
   if (FSkinObjectIndex == -1) {
     SetColor(FDefaultColor);
     Font()->Assign(FDefaultFont.get());
-  } else if (auto* rec = ViewRecord<TbsDataSkinTreeView>(FSkinData, FSkinObjectIndex)) {
+  } else if (auto* rec = ViewRecord<TbsDataSkinTreeView>(FLinks.SkinData, FSkinObjectIndex)) {
     if (FUseSkinFont)
       ApplySkinFont(Font(), *rec);
     else
@@ -144,8 +161,7 @@ void TbsSkinCustomTreeView::ChangeSkinData() {
   if (Images()) Images()->SetBkColor(Color());
   if (StateImages()) StateImages()->SetBkColor(Color());
   UpDateScrollBars();
-  RealignBar(FVScrollBar);
-  RealignBar(FHScrollBar);
+  RealignBars(FLinks);
 }
 
 void TbsSkinCustomTreeView::UpDateScrollBars() {
@@ -161,25 +177,25 @@ void TbsSkinCustomTreeView::UpDateScrollBars() {
     if (Bar->Visible()) Bar->SetRange(Min, Max, Pos, Page);
     return was != Bar->Visible();
   };
-  if (FVScrollBar) {
+  if (FLinks.VScrollBar) {
     int min = 0, max = 0;
     GetScrollRange(Handle(), SB_VERT, &min, &max);
     const int pos = GetScrollPos(Handle(), SB_VERT);
     const int page = (int)Perform(TVM_GETVISIBLECOUNT, 0, 0);
     const int count = (int)Perform(TVM_GETCOUNT, 0, 0);
-    vChanged = fit(FVScrollBar, max > 0 && max >= page && max < count && Visible(), min, max, pos, page);
+    vChanged = fit(FLinks.VScrollBar, max > 0 && max >= page && max < count && Visible(), min, max, pos, page);
   }
-  if (FHScrollBar) {
+  if (FLinks.HScrollBar) {
     int min = 0, max = 0;
     GetScrollRange(Handle(), SB_HORZ, &min, &max);
     const int pos = GetScrollPos(Handle(), SB_HORZ);
-    hChanged = fit(FHScrollBar, max > Width() && Visible(), min, max, pos, Width());
+    hChanged = fit(FLinks.HScrollBar, max > Width() && Visible(), min, max, pos, Width());
   }
-  if (FVScrollBar && FHScrollBar) {
-    if (!FVScrollBar->Visible() && FHScrollBar->Both())
-      FHScrollBar->SetBoth(false);
-    else if (FVScrollBar->Visible() && !FHScrollBar->Both())
-      FHScrollBar->SetBoth(true);
+  if (FLinks.VScrollBar && FLinks.HScrollBar) {
+    if (!FLinks.VScrollBar->Visible() && FLinks.HScrollBar->Both())
+      FLinks.HScrollBar->SetBoth(false);
+    else if (FLinks.VScrollBar->Visible() && !FLinks.HScrollBar->Both())
+      FLinks.HScrollBar->SetBoth(true);
   }
   if (Align() != alNone && (vChanged || hChanged) && Parent()) {
     xj::TemporaryChange<bool> updating(FScrollBarsUpdating, true);
@@ -196,9 +212,7 @@ void TbsSkinCustomTreeView::Loaded() {
 void TbsSkinCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomTreeView::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  Forget(AComponent, FSkinData);
-  Forget(AComponent, FVScrollBar);
-  Forget(AComponent, FHScrollBar);
+  Forget(AComponent, FLinks);
 }
 
 void TbsSkinCustomTreeView::CreateParams(TCreateParams& Params) {
@@ -236,8 +250,8 @@ void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
       return;
     case CM_VISIBLECHANGED:
       TCustomTreeView::Dispatch(Message);
-      if (FVScrollBar) FVScrollBar->SetVisible(Visible());
-      if (FHScrollBar) FHScrollBar->SetVisible(Visible());
+      if (FLinks.VScrollBar) FLinks.VScrollBar->SetVisible(Visible());
+      if (FLinks.HScrollBar) FLinks.HScrollBar->SetVisible(Visible());
       return;
   }
   TCustomTreeView::Dispatch(Message);
@@ -250,17 +264,10 @@ TbsSkinRichEdit::TbsSkinRichEdit(TComponent* AOwner) : TCustomRichEdit(AOwner), 
   SetScrollBars(ssBoth);
 }
 
-TbsSkinRichEdit::~TbsSkinRichEdit() {
-  Unhook(FVScrollBar, this);
-  Unhook(FHScrollBar, this);
-  Watch<TbsSkinData>(this, FSkinData, nullptr);
-  Watch<TbsSkinScrollBar>(this, FVScrollBar, nullptr);
-  Watch<TbsSkinScrollBar>(this, FHScrollBar, nullptr);
-}
+TbsSkinRichEdit::~TbsSkinRichEdit() { Release(this, FLinks); }
 
 void TbsSkinRichEdit::SetSkinData(TbsSkinData* Value) {
-  Watch(this, FSkinData, Value);
-  if (Value && !Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+  if (StoreSkin(this, FLinks, Value)) ChangeSkinData();
 }
 
 void TbsSkinRichEdit::SetDefaultColor(TColor Value) {
@@ -274,8 +281,7 @@ void TbsSkinRichEdit::SetDefaultFont(TFont* Value) {
 }
 
 void TbsSkinRichEdit::SetVScrollBar(TbsSkinScrollBar* Value) {
-  if (Value != FVScrollBar) Unhook(FVScrollBar, this);
-  Watch(this, FVScrollBar, Value);
+  LinkBar(this, FLinks.VScrollBar, Value);
   if (Value) {
     Value->OnChange = TNotifyEvent(this, &TbsSkinRichEdit::OnVScrollBarChange);
     Value->OnUpButtonClick = TNotifyEvent(this, &TbsSkinRichEdit::OnVScrollBarUpButtonClick);
@@ -285,45 +291,43 @@ void TbsSkinRichEdit::SetVScrollBar(TbsSkinScrollBar* Value) {
 }
 
 void TbsSkinRichEdit::SetHScrollBar(TbsSkinScrollBar* Value) {
-  if (Value != FHScrollBar) Unhook(FHScrollBar, this);
-  Watch(this, FHScrollBar, Value);
+  LinkBar(this, FLinks.HScrollBar, Value);
   if (Value) Value->OnChange = TNotifyEvent(this, &TbsSkinRichEdit::OnHScrollBarChange);
   UpDateScrollBars();
 }
 
-void TbsSkinRichEdit::OnVScrollBarChange(TObject*) { ScrollViewTo(this, WM_VSCROLL, FVScrollBar->Position()); }
+void TbsSkinRichEdit::OnVScrollBarChange(TObject*) { ScrollViewTo(this, WM_VSCROLL, FLinks.VScrollBar->Position()); }
 
-void TbsSkinRichEdit::OnHScrollBarChange(TObject*) { ScrollViewTo(this, WM_HSCROLL, FHScrollBar->Position()); }
+void TbsSkinRichEdit::OnHScrollBarChange(TObject*) { ScrollViewTo(this, WM_HSCROLL, FLinks.HScrollBar->Position()); }
 
 // The bar's up arrow points towards Max: one line further down the text, until the last page shows.
 void TbsSkinRichEdit::OnVScrollBarUpButtonClick(TObject*) {
-  if (HandleAllocated() && FVScrollBar->Max() - FVScrollBar->PageSize() + 1 > FVScrollBar->Position())
-    Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, (WORD)FVScrollBar->Position()), 0);
+  if (HandleAllocated() && FLinks.VScrollBar->Max() - FLinks.VScrollBar->PageSize() + 1 > FLinks.VScrollBar->Position())
+    Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, (WORD)FLinks.VScrollBar->Position()), 0);
   UpDateScrollBars();
 }
 
 void TbsSkinRichEdit::OnVScrollBarDownButtonClick(TObject*) {
-  if (HandleAllocated() && FVScrollBar->Position() != 0)
-    Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEUP, (WORD)FVScrollBar->Position()), 0);
+  if (HandleAllocated() && FLinks.VScrollBar->Position() != 0)
+    Perform(WM_VSCROLL, MAKEWPARAM(SB_LINEUP, (WORD)FLinks.VScrollBar->Position()), 0);
   UpDateScrollBars();
 }
 
 void TbsSkinRichEdit::ChangeSkinData() {
   if (Loading(this)) return;
-  FSkinObjectIndex = ViewSkinIndex(FSkinData, FSkinDataName);
+  FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
   if (FSkinSupport) {
     if (FSkinObjectIndex == -1) {
       SetColor(FDefaultColor);
       Font()->Assign(FDefaultFont.get());
-    } else if (auto* rec = ViewRecord<TbsDataSkinRichEdit>(FSkinData, FSkinObjectIndex)) {
+    } else if (auto* rec = ViewRecord<TbsDataSkinRichEdit>(FLinks.SkinData, FSkinObjectIndex)) {
       ApplySkinFont(Font(), *rec);
       Font()->SetColor(rec->FontColor);
       SetColor(rec->BGColor);
     }
   }
   UpDateScrollBars();
-  RealignBar(FVScrollBar);
-  RealignBar(FHScrollBar);
+  RealignBars(FLinks);
 }
 
 void TbsSkinRichEdit::FitBar(TbsSkinScrollBar* Bar, int Which, int Page) {
@@ -342,8 +346,8 @@ void TbsSkinRichEdit::FitBar(TbsSkinScrollBar* Bar, int Which, int Page) {
 
 void TbsSkinRichEdit::UpDateScrollBars() {
   if (Loading(this) || !HandleAllocated()) return;
-  FitBar(FVScrollBar, SB_VERT, Height());
-  FitBar(FHScrollBar, SB_HORZ, Width());
+  FitBar(FLinks.VScrollBar, SB_VERT, Height());
+  FitBar(FLinks.HScrollBar, SB_HORZ, Width());
 }
 
 void TbsSkinRichEdit::Loaded() {
@@ -354,9 +358,7 @@ void TbsSkinRichEdit::Loaded() {
 void TbsSkinRichEdit::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomRichEdit::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  Forget(AComponent, FSkinData);
-  Forget(AComponent, FVScrollBar);
-  Forget(AComponent, FHScrollBar);
+  Forget(AComponent, FLinks);
 }
 
 void TbsSkinRichEdit::CreateParams(TCreateParams& Params) {

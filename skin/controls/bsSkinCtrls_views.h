@@ -12,6 +12,13 @@
 
 class TbsSkinScrollBar;
 
+// What a skinned view refers to without owning it; each is dropped when it goes away.
+struct TbsViewLinks {
+  TbsSkinData* SkinData { nullptr };
+  TbsSkinScrollBar* VScrollBar { nullptr };
+  TbsSkinScrollBar* HScrollBar { nullptr };
+};
+
 // The skinned tree view. Its skin record gives font and background only.
 class TbsSkinCustomTreeView : public TCustomTreeView, public IbsSkinChangeTarget {
   XJ_CLASS(TbsSkinCustomTreeView, TCustomTreeView)
@@ -21,7 +28,7 @@ class TbsSkinCustomTreeView : public TCustomTreeView, public IbsSkinChangeTarget
   explicit TbsSkinCustomTreeView(TComponent* AOwner);
   ~TbsSkinCustomTreeView() override;
 
-  TbsSkinData* SkinData() const override { return FSkinData; }
+  TbsSkinData* SkinData() const override { return FLinks.SkinData; }
   void SetSkinData(TbsSkinData* Value);
   const AnsiString& SkinDataName() const { return FSkinDataName; }
   void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
@@ -32,9 +39,9 @@ class TbsSkinCustomTreeView : public TCustomTreeView, public IbsSkinChangeTarget
   void SetUseSkinFont(bool Value) { FUseSkinFont = Value; }
   TColor DefaultColor() const { return FDefaultColor; }
   void SetDefaultColor(TColor Value);
-  TbsSkinScrollBar* VScrollBar() const { return FVScrollBar; }
+  TbsSkinScrollBar* VScrollBar() const { return FLinks.VScrollBar; }
   void SetVScrollBar(TbsSkinScrollBar* Value);
-  TbsSkinScrollBar* HScrollBar() const { return FHScrollBar; }
+  TbsSkinScrollBar* HScrollBar() const { return FLinks.HScrollBar; }
   void SetHScrollBar(TbsSkinScrollBar* Value);
 
   // Applies the skin record's font and colour (or the defaults) and re-fits the bars.
@@ -56,14 +63,12 @@ class TbsSkinCustomTreeView : public TCustomTreeView, public IbsSkinChangeTarget
   void OnHScrollBarChange(TObject* Sender);
 
   bool FScrollBarsUpdating { false };
-  TbsSkinData* FSkinData { nullptr };
   AnsiString FSkinDataName { "treeview" };
   int FSkinObjectIndex { -1 };
   std::unique_ptr<TFont> FDefaultFont;
   bool FUseSkinFont { true };
   TColor FDefaultColor { clWindow };
-  TbsSkinScrollBar* FVScrollBar { nullptr };
-  TbsSkinScrollBar* FHScrollBar { nullptr };
+  TbsViewLinks FLinks;
 };
 
 class TbsSkinTreeView : public TbsSkinCustomTreeView {
@@ -84,7 +89,7 @@ class TbsSkinRichEdit : public TCustomRichEdit, public IbsSkinChangeTarget {
 
   bool SkinSupport() const { return FSkinSupport; }
   void SetSkinSupport(bool Value) { FSkinSupport = Value; }
-  TbsSkinData* SkinData() const override { return FSkinData; }
+  TbsSkinData* SkinData() const override { return FLinks.SkinData; }
   void SetSkinData(TbsSkinData* Value);
   const AnsiString& SkinDataName() const { return FSkinDataName; }
   void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
@@ -93,9 +98,9 @@ class TbsSkinRichEdit : public TCustomRichEdit, public IbsSkinChangeTarget {
   void SetDefaultFont(TFont* Value);
   TColor DefaultColor() const { return FDefaultColor; }
   void SetDefaultColor(TColor Value);
-  TbsSkinScrollBar* VScrollBar() const { return FVScrollBar; }
+  TbsSkinScrollBar* VScrollBar() const { return FLinks.VScrollBar; }
   void SetVScrollBar(TbsSkinScrollBar* Value);
-  TbsSkinScrollBar* HScrollBar() const { return FHScrollBar; }
+  TbsSkinScrollBar* HScrollBar() const { return FLinks.HScrollBar; }
   void SetHScrollBar(TbsSkinScrollBar* Value);
 
   void ChangeSkinData() override;
@@ -118,11 +123,9 @@ class TbsSkinRichEdit : public TCustomRichEdit, public IbsSkinChangeTarget {
   void FitBar(TbsSkinScrollBar* Bar, int Which, int Page);
 
   bool FSkinSupport { false };
-  TbsSkinData* FSkinData { nullptr };
   AnsiString FSkinDataName { "richedit" };
   int FSkinObjectIndex { -1 };
   std::unique_ptr<TFont> FDefaultFont;
   TColor FDefaultColor { clWindow };
-  TbsSkinScrollBar* FVScrollBar { nullptr };
-  TbsSkinScrollBar* FHScrollBar { nullptr };
+  TbsViewLinks FLinks;
 };
