@@ -17,5 +17,7 @@
 #include "skin/controls/bsSkinCtrls_bevel.h"
 #include "skin/controls/bsSkinCtrls_textlabel.h"
 #include "skin/controls/bsSkinCtrls_buttonsbar.h"
+#include "skin/controls/bsSkinCtrls_views.h"
+#include "skin/controls/bsSkinCtrls_listview.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

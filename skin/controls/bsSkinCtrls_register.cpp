@@ -20,6 +20,8 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinTextLabel::StaticClass(), TbsSkinLinkImage::StaticClass(), TbsSkinLinkLabel::StaticClass(),
                       TbsSkinButtonLabel::StaticClass() });
     RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
+    RegisterClasses({ TbsSkinTreeView::StaticClass(), TbsSkinRichEdit::StaticClass() });
+    RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
     return true;
   }();
   return done;

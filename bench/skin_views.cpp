@@ -1,0 +1,97 @@
+// The skinned tree view with its linked skinned bars, with 100 and with 100,000 nodes: a page scrolled
+// by the vertical bar (the tree follows, the bars are fitted again) and one page painted (which fits
+// the bars too). Neither should grow with the content: each run at 100,000 prints its time beside the
+// same benchmark's at 100 as x_100 (goal: within 1.5).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench/PeerRatio.h"
+#include "platform/vcl/Forms.h"
+#include "skin/controls/bsSkinCtrls.h"
+
+namespace {
+
+struct TSkinTreeSetup {
+  explicit TSkinTreeSetup(int n) {
+    setenv("XJ_DISPLAY", "headless", 0);
+    form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 320, 420);
+    skin = new TbsSkinData(form.get());
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+    vbar = NewBar(sbVertical, 280, 0, 18, 380);
+    hbar = NewBar(sbHorizontal, 0, 380, 280, 18);
+    tree = new TbsSkinTreeView(form.get());
+    tree->SetParent(form.get());
+    tree->SetBounds(0, 0, 280, 380);
+    tree->SetSkinData(skin);
+    tree->SetVScrollBar(vbar);
+    tree->SetHScrollBar(hbar);
+    TTreeNodes* items = tree->Items();
+    items->BeginUpdate();
+    for (int i = 0; i < n; ++i) items->Add(nullptr, "node " + std::to_string(i));
+    items->EndUpdate();
+    tree->HandleNeeded();  // the scroll state lives in the window
+    tree->UpDateScrollBars();
+  }
+  TbsSkinScrollBar* NewBar(TScrollBarKind kind, int l, int t, int w, int h) {
+    auto* b = new TbsSkinScrollBar(form.get());
+    b->SetParent(form.get());
+    b->SetKind(kind);
+    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
+    b->SetBounds(l, t, w, h);
+    b->SetSkinData(skin);
+    return b;
+  }
+  std::unique_ptr<TForm> form;
+  TbsSkinData* skin {};
+  TbsSkinTreeView* tree {};
+  TbsSkinScrollBar* vbar {};
+  TbsSkinScrollBar* hbar {};
+};
+
+void Report(benchmark::State& state, const std::string& name, const xj::bench::LoopTimer& timer) {
+  const double each = timer.NsPerIteration();
+  auto& times = xj::bench::PeerTimes();
+  if (state.range(0) == 100) times[name] = each;
+  const auto it = times.find(name);
+  if (it != times.end() && it->second > 0) state.counters["x_100"] = each / it->second;
+}
+
+// The bar moved one page down, back to the top at the end.
+void BM_SkinTreeScrollPageByBar(benchmark::State& state) {
+  TSkinTreeSetup s(static_cast<int>(state.range(0)));
+  if (!s.vbar->Visible()) state.SkipWithError("the vertical bar is not shown");
+  const xj::bench::LoopTimer timer(state);
+  for (auto _ : state) {
+    const int next = s.vbar->Position() + s.vbar->PageSize();
+    s.vbar->SetPosition(next > s.vbar->Max() - s.vbar->PageSize() ? 0 : next);
+  }
+  if (GetScrollPos(s.tree->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("tree and bar apart");
+  Report(state, "scroll", timer);
+}
+BENCHMARK(BM_SkinTreeScrollPageByBar)->Arg(100)->Arg(100000);
+
+// One page painted onto a memory bitmap, scrolled to the middle of the content.
+void BM_SkinTreePaintPage(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  TSkinTreeSetup s(n);
+  s.vbar->SetPosition(n / 2);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 280, 380);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const xj::bench::LoopTimer timer(state);
+  for (auto _ : state) s.tree->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  Report(state, "paint", timer);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+BENCHMARK(BM_SkinTreePaintPage)->Arg(100)->Arg(100000);
+
+}  // namespace
