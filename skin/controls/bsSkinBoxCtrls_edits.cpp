@@ -130,8 +130,8 @@ TbsSkinNumEdit::~TbsSkinNumEdit() = default;
 
 bool TbsSkinNumEdit::IsValidChar(char Key) const {
   const unsigned char k = static_cast<unsigned char>(Key);
-  bool valid = Key == '-' || (Key >= '0' && Key <= '9') || (FloatMode && Key == DecimalSeparator) ||
-               (k < 32 && Key != '\r');
+  bool valid =
+      Key == '-' || (Key >= '0' && Key <= '9') || (FloatMode && Key == DecimalSeparator) || (k < 32 && Key != '\r');
   if (valid && !EditorEnabled && (k >= 32 || Key == '\b')) valid = false;
   return valid;
 }

@@ -171,8 +171,7 @@ class TbsSkinSpinEdit : public TbsSkinCustomControl {
   TFontStyles FontStyle;
   int FontHeight { 0 };
   TColor FontColor { clBlack };
-  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
-      DownDownButtonRect;
+  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
 
   TbsSkinNumEdit* FEdit { nullptr };
 };

@@ -129,6 +129,5 @@ class TbsSkinUpDown : public TbsSkinCustomControl {
 
   // Copies of the record's button rectangles: the two buttons in face coordinates, their hot and
   // pressed looks in the picture.
-  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
-      DownDownButtonRect;
+  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
 };

@@ -46,8 +46,12 @@ class EditsTest : public SkinControlsTest {
 TEST_F(EditsTest, AReadOnlyInnerEditDropsEveryEditButStillMovesSelectsAndCopies) {
   auto* e = NewEdit<TbsCustomEdit>(10, 10, 120, 20);
   Focus(e);
-  xt::TypeText("ab\xc4\xe3" "cd");  // GBK text on the way
-  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+  xt::TypeText(
+      "ab\xc4\xe3"
+      "cd");  // GBK text on the way
+  EXPECT_EQ(e->Text(),
+            "ab\xc4\xe3"
+            "cd");
   e->SetReadOnly(true);
   EXPECT_FALSE(e->TCustomEdit::ReadOnly()) << "the library's own flag stays off";
   xt::KeyPress(VK_HOME);
@@ -56,19 +60,28 @@ TEST_F(EditsTest, AReadOnlyInnerEditDropsEveryEditButStillMovesSelectsAndCopies)
   xt::TypeText("x");
   xt::KeyPress(VK_BACK);
   xt::KeyPress(VK_DELETE);
-  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+  EXPECT_EQ(e->Text(),
+            "ab\xc4\xe3"
+            "cd");
   Clipboard()->SetAsText("zz");
   for (UINT m : { WM_CUT, WM_PASTE, WM_CLEAR, WM_UNDO }) {
     SendMessageA(e->Handle(), m, 0, 0);
-    EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd") << m;
+    EXPECT_EQ(e->Text(),
+              "ab\xc4\xe3"
+              "cd")
+        << m;
   }
   SendMessageA(e->Handle(), WM_COPY, 0, 0);
   EXPECT_EQ(Clipboard()->AsText(), "a");
   e->SetReadOnly(false);
   xt::TypeText("Q");
-  EXPECT_EQ(e->Text(), "Qb\xc4\xe3" "cd");
+  EXPECT_EQ(e->Text(),
+            "Qb\xc4\xe3"
+            "cd");
   SendMessageA(e->Handle(), WM_UNDO, 0, 0);
-  EXPECT_EQ(e->Text(), "ab\xc4\xe3" "cd");
+  EXPECT_EQ(e->Text(),
+            "ab\xc4\xe3"
+            "cd");
 }
 
 TEST_F(EditsTest, TheInnerEditHasNoBorderATwoPixelMarginAndATransparentModeThatRepaintsItsOwner) {
@@ -127,17 +140,17 @@ TEST_F(EditsTest, TheNumericEditTakesOnlyNumberKeysAndTurnsArrowsAndWheelIntoSte
   };
   const char sep = DecimalSeparator;
   const Row rows[] = {
-    { '7', false, true, true },   { '-', false, true, true },    { 'a', false, true, false },
-    { sep, false, true, false },  { sep, true, true, true },     { '\r', false, true, false },
-    { '\r', true, true, false },  { '\t', false, true, true },   { '\b', false, true, true },
-    { 3, false, true, true },     { '7', false, false, false },  { '\b', false, false, false },
-    { 22, true, false, true },    { ' ', false, true, false },   { sep, true, false, false },
+    { '7', false, true, true },  { '-', false, true, true },   { 'a', false, true, false },
+    { sep, false, true, false }, { sep, true, true, true },    { '\r', false, true, false },
+    { '\r', true, true, false }, { '\t', false, true, true },  { '\b', false, true, true },
+    { 3, false, true, true },    { '7', false, false, false }, { '\b', false, false, false },
+    { 22, true, false, true },   { ' ', false, true, false },  { sep, true, false, false },
   };
   for (const Row& r : rows) {
     e->FloatMode = r.floatMode;
     e->EditorEnabled = r.editorEnabled;
-    EXPECT_EQ(e->IsValidChar(r.key), r.valid) << int(r.key) << " float " << r.floatMode << " enabled "
-                                               << r.editorEnabled;
+    EXPECT_EQ(e->IsValidChar(r.key), r.valid)
+        << int(r.key) << " float " << r.floatMode << " enabled " << r.editorEnabled;
   }
   // Typed through the keyboard: a rejected key beeps and is dropped.
   e->FloatMode = false;
@@ -223,7 +236,7 @@ TEST_F(SpinEditTest, TypingKeyByKeyUpdatesTheValueWithinItsBoundsAndNeverRaises)
   EXPECT_EQ(changes, 2);
   s->Edit()->SelectAll();
   Type(s, "-", "-", 10);  // no number yet: nothing changes, nothing fires
-  Type(s, "3", "0", 0);  // below the bounds: held at MinValue and rewritten
+  Type(s, "3", "0", 0);   // below the bounds: held at MinValue and rewritten
   EXPECT_EQ(changes, 3);
   s->Edit()->SelectAll();
   xt::KeyPress(VK_BACK);

@@ -27,8 +27,8 @@ class SkinHeaderTest : public SkinControlsTest {
       s->SetText(texts[i]);
       s->SetWidth(widths[i]);
     }
-    h->OnSkinSectionClick = On<TSectionNotifyEvent>(
-        [this](THeaderControl*, THeaderSection* s) { clicked.push_back(s->Text()); });
+    h->OnSkinSectionClick =
+        On<TSectionNotifyEvent>([this](THeaderControl*, THeaderSection* s) { clicked.push_back(s->Text()); });
     return h;
   }
   std::string_view Face(TControl* c, int x, int y) const { return mkskin::KeyOfCode(Code(c, x, y).code); }
