@@ -8,6 +8,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/data/bsUtils.h"
 #include "skin/form/bsSkinHint.h"
+#include "skin/form/bsTrayIcon.h"
 
 XJ_PUBLISHED(RurIvozedevUzivEred,
   XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen)
@@ -15,7 +16,7 @@ XJ_PUBLISHED(RurIvozedevUzivEred,
   XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint)
   XJ_PROP(MenusAlphaBlend) XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue)
   XJ_PROP(DefCaptionFont) XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
-  XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
+  XJ_PROP(TrayIcon) XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
   XJ_PROP(SkinData) XJ_PROP(MenusSkinData)
   XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic) XJ_PROP(MagneticSize) XJ_PROP(BorderIcons)
   XJ_EVENT(OnChangeSkinData) XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
@@ -102,7 +103,7 @@ RurIvozedevUzivEred::~RurIvozedevUzivEred() {
     if (FForm->OnShortCut == FOwnShortCut) FForm->OnShortCut = nullptr;
     UnhookClient();
   }
-  if (FTrayIcon) SetTrayIcon(nullptr);
+  DetachTray();
   ClearObjects();
 }
 
@@ -123,7 +124,7 @@ void RurIvozedevUzivEred::Notification(TComponent* AComponent, TOperation Operat
     FSystemMenu = nullptr;
   else if (AComponent == FMainMenuBar)
     FMainMenuBar = nullptr;
-  else if (static_cast<const void*>(AComponent) == static_cast<const void*>(FTrayIcon))
+  else if (AComponent == FTrayIcon)
     FTrayIcon = nullptr;
   if (AComponent == FSkinHint) FSkinHint = nullptr;
   if (AComponent == FSkinMenu) FSkinMenu = nullptr;

@@ -218,7 +218,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void SetDefMenuItemHeight(int Value);
   TFont* DefMenuItemFont() const;
   void SetDefMenuItemFont(TFont* Value);
-  // The tray icon the form minimises to (none until a tray icon component is set).
+  // The tray icon the form minimises to; setting one hides it and gives it the tray menu and the
+  // restore-on-double-click unless it has a menu of its own.
   TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
   void SetTrayIcon(TbsTrayIcon* Value);
   bool UseDefaultSysMenu() const { return FUseDefaultSysMenu; }
@@ -435,6 +436,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void TSM_Restore(TObject* Sender);
   void TSM_Close(TObject* Sender);
   void TrayIconDBLCLK(TObject* Sender);
+  void DetachTray();
   void CreateSysTrayMenu();
   TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption,
                         void (RurIvozedevUzivEred::*Handler)(TObject*));
