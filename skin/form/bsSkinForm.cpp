@@ -83,9 +83,7 @@ RurIvozedevUzivEred::RurIvozedevUzivEred(TComponent* AOwner)
   FSkinMenu = new TbsSkinMenu(this, FForm);
 
   if (!ComponentState().Contains(csDesigning)) {
-    FOldWindowProc = FForm->WindowProc;
-    FOwnWindowProc = TWndMethod(this, &RurIvozedevUzivEred::NewWndProc);
-    FForm->WindowProc = FOwnWindowProc;
+    FWindowHook.Install(FForm, TWndMethod(this, &RurIvozedevUzivEred::NewWndProc));
     FForm->RecreateWnd();
     HWND h = FForm->Handle();
     SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~WS_CAPTION);
@@ -99,7 +97,7 @@ RurIvozedevUzivEred::~RurIvozedevUzivEred() {
   if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
   UnHookApp();
   if (FForm) {
-    if (FForm->WindowProc == FOwnWindowProc) FForm->WindowProc = FOldWindowProc;
+    FWindowHook.Remove();
     if (FForm->OnShortCut == FOwnShortCut) FForm->OnShortCut = nullptr;
     UnhookClient();
   }

@@ -21,6 +21,7 @@
 #include "platform/vcl/Menus.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/form/bsSkinMenus.h"
+#include "skin/form/bsWindowProcHook.h"
 
 class TTimer;
 class TbsSkinHint;
@@ -509,8 +510,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   TRect FDefCaptionRect;
 
   // Hooks, each removed only while still ours.
-  TWndMethod FOldWindowProc;
-  TWndMethod FOwnWindowProc;
+  TbsWindowProcHook FWindowHook;  // NewWndProc on the form
   TMessageEvent FOldAppMessage;
   bool FAppHooked { false };
   TShortCutEvent FOwnShortCut;

@@ -60,15 +60,6 @@ void RestoreApplicationWindow() {
 
 }  // namespace
 
-// The owner form's WindowProc hook. When the tray goes while a later hook still calls this one, Owner is
-// cleared and the link goes on passing every message to the procedure it saved.
-struct TbsTrayIcon::TFormLink {
-  TbsTrayIcon* Owner;
-  TWinControl* Form;
-  std::weak_ptr<const void> FormLife;
-  TWndMethod Old;
-};
-
 // ---- Construction ---------------------------------------------------------------------------------
 
 TbsTrayIcon::TbsTrayIcon(TComponent* AOwner)
@@ -85,7 +76,8 @@ TbsTrayIcon::TbsTrayIcon(TComponent* AOwner)
   if (!Designing()) {
     if (!FIcon->Handle() && LoadDefaultIcon() && Application) FIcon->Assign(Application->Icon());
     HookApp();
-    if (OwnerControl()) HookForm();
+    if (TWinControl* form = OwnerControl())
+      FFormHook.Install(form, TWndMethod(this, &TbsTrayIcon::HookFormProc));
   }
 }
 
@@ -94,7 +86,7 @@ TbsTrayIcon::~TbsTrayIcon() {
   SetDesignPreview(false);
   FCycleTimer.reset();
   FClickTimer.reset();
-  UnhookForm();
+  FFormHook.Remove();
   UnhookApp();
   DeallocateHWnd(FData.hWnd);
   FData.hWnd = nullptr;
@@ -398,29 +390,14 @@ bool TbsTrayIcon::HookAppProc(TMessage& Message) {
   return false;
 }
 
-void TbsTrayIcon::HookForm() {
-  TWinControl* form = OwnerControl();
-  FFormLink = std::make_shared<TFormLink>(TFormLink { this, form, form->LifeToken(), form->WindowProc });
-  FFormHook = TWndMethod::FromCallable([link = FFormLink](TMessage& m) {
-    if (link->Owner) link->Owner->HookFormProc(m);
-    if (link->Old) link->Old(m);
-  });
-  form->WindowProc = FFormHook;
-}
-
-// Put the saved procedure back only when ours is still the form's; else a later hook holds ours, which
-// passes everything on from now on.
-void TbsTrayIcon::UnhookForm() {
-  if (!FFormLink) return;
-  if (!FFormLink->FormLife.expired() && FFormLink->Form->WindowProc == FFormHook)
-    FFormLink->Form->WindowProc = FFormLink->Old;
-  FFormLink->Owner = nullptr;
-  FFormLink.reset();
-  FFormHook = nullptr;
-}
-
 void TbsTrayIcon::HookFormProc(TMessage& Message) {
-  TWinControl* form = FFormLink->Form;
+  const TWndMethod old = FFormHook.Old();  // a copy: what the message runs may free the tray
+  WatchFormMessage(Message);
+  if (old) old(Message);
+}
+
+void TbsTrayIcon::WatchFormMessage(TMessage& Message) {
+  TWinControl* form = OwnerControl();
   if (Message.Msg == WM_SHOWWINDOW && Message.WParam == 1 && Message.LParam == 0) {
     RestoreApplicationWindow();
     SetForegroundWindow(form->Handle());

@@ -9,6 +9,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/win32/ShellApi.h"
+#include "skin/form/bsWindowProcHook.h"
 
 class TTimer;
 class TbsSkinPopupMenu;
@@ -85,7 +86,6 @@ class TbsTrayIcon : public TComponent {
   virtual void DoMinimizeToTray();
 
  private:
-  struct TFormLink;
   bool Designing() const { return ComponentState().Contains(csDesigning); }
   TWinControl* OwnerControl() const;
   bool InitIcon();
@@ -95,9 +95,8 @@ class TbsTrayIcon : public TComponent {
   void HookApp();
   void UnhookApp();
   bool HookAppProc(TMessage& Message);
-  void HookForm();
-  void UnhookForm();
   void HookFormProc(TMessage& Message);
+  void WatchFormMessage(TMessage& Message);
 
   bool FEnabled { true };
   std::unique_ptr<TIcon> FIcon;
@@ -121,8 +120,7 @@ class TbsTrayIcon : public TComponent {
   bool FPreviewChanging { false };
   bool FStartUp { true };
   TApplication* FHookedApp { nullptr };  // whose window HookAppProc watches
-  std::shared_ptr<TFormLink> FFormLink;   // the owner form's WindowProc hook
-  TWndMethod FFormHook;
+  TbsWindowProcHook FFormHook;           // HookFormProc on the owner form
   NOTIFYICONDATAA FData {};
 };
 

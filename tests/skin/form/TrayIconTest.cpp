@@ -305,13 +305,17 @@ TEST_F(TrayIconTest, HooksSurviveRecreationAndNeverCutAnotherChain) {
 
   // A second tray on the form hooked through WindowProc: a re-created window keeps the hook.
   auto* second = new TbsTrayIcon(main);
+  tray = second;
   std::unique_ptr<TIcon> blue(SolidIcon(RGB(0, 0, 255)));
   second->SetIcon(blue.get());
   main->RecreateWnd();
   main->HandleNeeded();
   mainSf->SetTrayIcon(second);
   mainSf->MinimizeToTray();
-  EXPECT_NE(Shown().hwnd, nullptr);  // not the deleted tray's window
+  EXPECT_NE(Shown().hwnd, nullptr);
+  EXPECT_FALSE(main->Visible());
+  mainSf->RestoreFromTray();
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
   second->SetIconVisible(true);
 
   // The form component freed while the tray lives takes back its menu and double-click handler.
@@ -319,15 +323,13 @@ TEST_F(TrayIconTest, HooksSurviveRecreationAndNeverCutAnotherChain) {
   mainSf = nullptr;
   EXPECT_EQ(second->PopupMenu(), nullptr);
   EXPECT_FALSE(bool(second->OnDblClick));
-  const POINT p = [&] {
-    for (const xt::TrayIconInfo& i : xt::TrayIcons())
-      if (i.hwnd == second->NotifyWindow()) return POINT { i.place.left + 3, i.place.top + 3 };
-    return POINT { -1, -1 };
-  }();
-  ASSERT_GE(p.x, 0);
+  ASSERT_NE(Shown().hwnd, nullptr);
+  const POINT p = IconPoint();
   xt::DoubleClick(p.x, p.y);  // nothing left to call
   xt::Click(p.x, p.y, xt::mbRight);
+  EXPECT_TRUE(IsWindowVisible(main->Handle()));
   delete second;
+  tray = nullptr;
   EXPECT_TRUE(xt::TrayIcons().empty());
 }
 
