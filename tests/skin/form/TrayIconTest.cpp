@@ -214,6 +214,11 @@ TEST_F(TrayIconTest, RightClickOpensTheSkinnedPopupMenu) {
   EXPECT_EQ(static_cast<TPopupMenu*>(tray->PopupMenu()), static_cast<TPopupMenu*>(mainSf->SysTrayMenu()));
   tray->SetIconVisible(true);
   const POINT p = IconPoint();
+  const RECT r = Shown().place;
+  // The strip with the icon's tip, shown once the pointer rests on it.
+  xt::MouseMove(p.x, p.y);
+  xt::Advance(600);
+  GalleryOf("tip", { r.left - 60, r.top - 30, std::min<LONG>(r.right + 40, 1024), std::min<LONG>(r.bottom + 6, 768) });
   xt::Click(p.x, p.y, xt::mbRight);
   TbsSkinMenu* menu = mainSf->SkinMenu();
   ASSERT_TRUE(menu->Visible());
@@ -226,10 +231,7 @@ TEST_F(TrayIconTest, RightClickOpensTheSkinnedPopupMenu) {
   const COLORREF corner = xt::DesktopPixel(lr.left + 3, lr.top + 3);
   EXPECT_NE(corner, GetSysColor(COLOR_MENU));
   EXPECT_NE(corner, GetSysColor(COLOR_BTNFACE));
-  // The strip with its tip and the menu above it.
-  xt::MouseMove(p.x, p.y);
-  xt::Advance(600);
-  const RECT r = Shown().place;
+  // The strip with the menu above it.
   GalleryOf("menu", { std::min(lr.left, r.left) - 8, std::min(lr.top, r.top - 30) - 8,
                       std::max(lr.right, r.right) + 8, std::min<LONG>(r.bottom + 8, 768) });
   // Escape closes it; the left button opens it only with PopupByLeftButton.
