@@ -198,12 +198,7 @@ void TbsSkinButton::Paint() {
     CreateButtonImage(&normal, SkinRect, false, false);
     CreateButtonImage(&hot, ActiveSkinRect, false, true);
     TbsEffectBmp from(normal.Handle()), to(hot.Handle());
-    using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-    static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
-                                          &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
-                                          &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
-                                          &TbsEffectBmp::MorphPush };
-    (from.*kMorphs[MorphKind <= mkPush ? MorphKind : mkDefault])(to, kf);
+    from.MorphBy(to, MorphKind, kf);
     from.Draw(Canvas()->Handle(), 0, 0);
     return;
   }
