@@ -34,14 +34,6 @@ std::unique_ptr<TFont> CaptionFont(TColor Color) {
   return f;
 }
 
-std::unique_ptr<TTimer> NewTimer(UINT Interval, TNotifyEvent Handler) {
-  auto t = std::make_unique<TTimer>(nullptr);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->SetOnTimer(Handler);
-  return t;
-}
-
 }  // namespace
 
 // ---- Unit functions ----------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/vcl/ExtCtrls.h"
+#include "skin/form/bsSkinFormPrivate.h"
 #include "skin/form/bsSkinMenus.h"
 
 XJ_PUBLISHED(TbsTrayIcon,
@@ -20,14 +21,6 @@ namespace {
 
 constexpr UINT kTrayCallback = 0x800;
 UINT gTaskbarCreated = 0;
-
-std::unique_ptr<TTimer> NewTimer(UINT Interval, TNotifyEvent Handler) {
-  auto t = std::make_unique<TTimer>(nullptr);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->SetOnTimer(Handler);
-  return t;
-}
 
 // Text cut to at most Max bytes without splitting a double-byte character.
 AnsiString CutGbk(const AnsiString& Text, size_t Max) {

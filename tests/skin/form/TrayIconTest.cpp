@@ -130,6 +130,18 @@ TEST_F(TrayIconTest, IconIsAddedChangedAnimatedAndRemoved) {
   tray->SetIconList(nullptr);
   tray->SetIconIndex(2);
   EXPECT_EQ(tray->IconIndex(), 0);
+  // A list freed while the icon cycles through it is forgotten.
+  auto* gone = new TImageList(16, 16);
+  std::unique_ptr<TIcon> green(SolidIcon(colours[1]));
+  gone->AddIcon(green.get());
+  gone->AddIcon(green.get());
+  tray->SetIconList(gone);
+  tray->SetCycleIcons(true);
+  delete gone;
+  EXPECT_EQ(tray->IconList(), nullptr);
+  xt::Advance(300);
+  EXPECT_EQ(IconPixel(), colours[1]);
+  tray->SetCycleIcons(false);
 
   // A shell restart brings a visible icon back; a hidden one stays away.
   xt::RestartShell();
