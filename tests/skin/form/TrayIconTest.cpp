@@ -48,9 +48,11 @@ class TrayIconTest : public FormTest {
     const RECT r = Shown().place;
     return POINT { r.left + 4, r.top + 7 };
   }
-  static void GalleryOf(const std::string& name, const RECT& area) {
-    int sw = 0;
-    const std::vector<COLORREF> desktop = xt::DesktopPixels(&sw);
+  static void GalleryOf(const std::string& name, RECT area) {
+    int sw = 0, sh = 0;
+    const std::vector<COLORREF> desktop = xt::DesktopPixels(&sw, &sh);
+    area = { std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0), std::min<LONG>(area.right, sw),
+             std::min<LONG>(area.bottom, sh) };
     std::vector<uint32_t> px;
     for (LONG y = area.top; y < area.bottom; ++y)
       for (LONG x = area.left; x < area.right; ++x) {
