@@ -325,6 +325,8 @@ typedef TClosure<void(MSG& Msg, bool& Handled)> TMessageEvent;
 typedef TClosure<void(TObject* Sender, Exception* E)> TExceptionEvent;
 typedef TClosure<void(TObject* Sender, bool& Done)> TIdleEvent;
 typedef TClosure<void(AnsiString& HintStr, bool& CanShow, THintInfo& HintInfo)> TShowHintEvent;
+// Sees a message of the application window before it does; true means handled (Message.Result stands).
+typedef TClosure<bool(TMessage& Message)> TWindowHook;
 
 class TApplication : public TComponent {
   XJ_CLASS(TApplication, TComponent)
@@ -366,6 +368,10 @@ class TApplication : public TComponent {
   void BringToFront();
   // The hidden application window, created on demand.
   HWND Handle();
+  // Hooks on the application window's messages, the latest first; each hook is kept once, and removing
+  // one leaves the others chained (a hook may remove itself or another while it runs).
+  void HookMainWindow(TWindowHook Hook);
+  void UnhookMainWindow(TWindowHook Hook);
   bool HandleAllocated() const { return FHandle != nullptr; }
   TForm* MainForm() const { return FMainForm; }
   AnsiString Title() const;
@@ -443,6 +449,7 @@ class TApplication : public TComponent {
   bool FRunning { false };
   int FHandling { 0 };
   std::vector<HWND> FMinimizedForms;
+  std::vector<TWindowHook> FWindowHooks;
   bool FShowHint { true };
   int FHintPause { 500 };
   int FHintShortPause { 50 };

@@ -2,6 +2,7 @@
 // for the focused control, idle work, Synchronize calls), the exception box, hints, minimising, and the
 // program's start and end (main window for the environment, the window-tree dump).
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <utility>
@@ -117,8 +118,19 @@ HWND TApplication::Handle() {
   return FHandle;
 }
 
+void TApplication::HookMainWindow(TWindowHook Hook) {
+  if (Hook && std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook) == FWindowHooks.end())
+    FWindowHooks.push_back(std::move(Hook));
+}
+
+void TApplication::UnhookMainWindow(TWindowHook Hook) { std::erase(FWindowHooks, Hook); }
+
 void TApplication::WndProc(TMessage& Message) {
   HWND h = FHandle;
+  // From a copy: a hook may unhook while it runs; one removed meanwhile is not called.
+  const std::vector<TWindowHook> hooks = FWindowHooks;
+  for (auto it = hooks.rbegin(); it != hooks.rend(); ++it)
+    if (std::find(FWindowHooks.begin(), FWindowHooks.end(), *it) != FWindowHooks.end() && (*it)(Message)) return;
   switch (Message.Msg) {
     case WM_NULL:
       CheckSynchronize();

@@ -19,12 +19,7 @@ constexpr TColor kDownFill = 0xB59385;
 
 void bsDrawMorph(TBitmap& Normal, TBitmap& Hot, TbsMorphKind Kind, double Kf, HDC DC) {
   TbsEffectBmp from(Normal.Handle()), to(Hot.Handle());
-  using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-  static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
-                                        &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
-                                        &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
-                                        &TbsEffectBmp::MorphPush };
-  (from.*kMorphs[Kind <= mkPush ? Kind : mkDefault])(to, Kf);
+  from.MorphBy(to, Kind, Kf);
   from.Draw(DC, 0, 0);
 }
 

@@ -376,29 +376,7 @@ void TbsSkinCheckRadioBox::Paint() {
     CreateImage(&normal, SkinRect, false);
     CreateImage(&active, ActiveSkinRect, true);
     TbsEffectBmp from(normal.Handle()), to(active.Handle());
-    switch (MorphKind) {
-      case mkDefault:
-        from.Morph(to, kf);
-        break;
-      case mkGradient:
-        from.MorphGrad(to, kf);
-        break;
-      case mkLeftGradient:
-        from.MorphLeftGrad(to, kf);
-        break;
-      case mkRightGradient:
-        from.MorphRightGrad(to, kf);
-        break;
-      case mkLeftSlide:
-        from.MorphLeftSlide(to, kf);
-        break;
-      case mkRightSlide:
-        from.MorphRightSlide(to, kf);
-        break;
-      case mkPush:
-        from.MorphPush(to, kf);
-        break;
-    }
+    from.MorphBy(to, MorphKind, kf);
     from.Draw(Canvas()->Handle(), 0, 0);
     return;
   }

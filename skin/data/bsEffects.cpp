@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/vcl/SysUtils.h"
+#include "skin/data/bsSkinData.h"
 
 namespace {
 
@@ -327,6 +328,15 @@ void TbsEffectBmp::MorphRightGrad(const TbsEffectBmp& Other, double K) {
     const Mixer mix(fx, 1 - fx, size_t(3) * Height);
     for (int y = 0; y < Height; ++y) mix.Run(Row(y) + 3 * x, Other.Row(y) + 3 * x, 3);
   }
+}
+
+void TbsEffectBmp::MorphBy(const TbsEffectBmp& Other, TbsMorphKind Kind, double K) {
+  using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
+  static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
+                                        &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
+                                        &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
+                                        &TbsEffectBmp::MorphPush };
+  (this->*kMorphs[Kind <= mkPush ? Kind : mkDefault])(Other, K);
 }
 
 // The pushes and slides move whole runs of a row: 0 <= n < Width, so every run below stays inside it.

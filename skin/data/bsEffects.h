@@ -16,6 +16,8 @@
 #include "platform/vcl/Types.h"
 #include "platform/win32/WinGdi.h"
 
+enum TbsMorphKind : uint8_t;  // bsSkinData.h
+
 class TbsEffectBmp : public TObject {
   XJ_CLASS(TbsEffectBmp, TObject)
  public:
@@ -64,6 +66,9 @@ class TbsEffectBmp : public TObject {
   void MorphPush(const TbsEffectBmp& Other, double K);
   void MorphLeftSlide(const TbsEffectBmp& Other, double K);
   void MorphRightSlide(const TbsEffectBmp& Other, double K);
+  // The transition a skin record names: mkDefault blends, the others pick the gradient, slide or push
+  // above; a kind this build does not know blends.
+  void MorphBy(const TbsEffectBmp& Other, TbsMorphKind Kind, double K);
 
   // Colour effects in place.
   void ChangeBrightness(double K);

@@ -8,6 +8,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/data/bsUtils.h"
 #include "skin/form/bsSkinHint.h"
+#include "skin/form/bsTrayIcon.h"
 
 XJ_PUBLISHED(RurIvozedevUzivEred,
   XJ_PROP(ShowIcon) XJ_PROP(MaximizeOnFullScreen)
@@ -15,7 +16,7 @@ XJ_PUBLISHED(RurIvozedevUzivEred,
   XJ_PROP(SkinHint) XJ_PROP(ShowObjectHint)
   XJ_PROP(MenusAlphaBlend) XJ_PROP(MenusAlphaBlendAnimation) XJ_PROP(MenusAlphaBlendValue)
   XJ_PROP(DefCaptionFont) XJ_PROP(DefInActiveCaptionFont) XJ_PROP(DefMenuItemHeight) XJ_PROP(DefMenuItemFont)
-  XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
+  XJ_PROP(TrayIcon) XJ_PROP(UseDefaultSysMenu) XJ_PROP(MainMenuBar) XJ_PROP(SystemMenu)
   XJ_PROP(SkinData) XJ_PROP(MenusSkinData)
   XJ_PROP(MinHeight) XJ_PROP(MinWidth) XJ_PROP(Magnetic) XJ_PROP(MagneticSize) XJ_PROP(BorderIcons)
   XJ_EVENT(OnChangeSkinData) XJ_EVENT(OnActivate) XJ_EVENT(OnDeActivate) XJ_EVENT(OnChangeRollUpState)
@@ -31,14 +32,6 @@ std::unique_ptr<TFont> CaptionFont(TColor Color) {
   f->SetHeight(12);
   f->SetColor(Color);
   return f;
-}
-
-std::unique_ptr<TTimer> NewTimer(UINT Interval, TNotifyEvent Handler) {
-  auto t = std::make_unique<TTimer>(nullptr);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->SetOnTimer(Handler);
-  return t;
 }
 
 }  // namespace
@@ -82,9 +75,7 @@ RurIvozedevUzivEred::RurIvozedevUzivEred(TComponent* AOwner)
   FSkinMenu = new TbsSkinMenu(this, FForm);
 
   if (!ComponentState().Contains(csDesigning)) {
-    FOldWindowProc = FForm->WindowProc;
-    FOwnWindowProc = TWndMethod(this, &RurIvozedevUzivEred::NewWndProc);
-    FForm->WindowProc = FOwnWindowProc;
+    FWindowHook.Install(FForm, TWndMethod(this, &RurIvozedevUzivEred::NewWndProc));
     FForm->RecreateWnd();
     HWND h = FForm->Handle();
     SetWindowLongA(h, GWL_STYLE, GetWindowLongA(h, GWL_STYLE) & ~WS_CAPTION);
@@ -98,11 +89,11 @@ RurIvozedevUzivEred::~RurIvozedevUzivEred() {
   if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
   UnHookApp();
   if (FForm) {
-    if (FForm->WindowProc == FOwnWindowProc) FForm->WindowProc = FOldWindowProc;
+    FWindowHook.Remove();
     if (FForm->OnShortCut == FOwnShortCut) FForm->OnShortCut = nullptr;
     UnhookClient();
   }
-  if (FTrayIcon) SetTrayIcon(nullptr);
+  DetachTray();
   ClearObjects();
 }
 
@@ -123,7 +114,7 @@ void RurIvozedevUzivEred::Notification(TComponent* AComponent, TOperation Operat
     FSystemMenu = nullptr;
   else if (AComponent == FMainMenuBar)
     FMainMenuBar = nullptr;
-  else if (static_cast<const void*>(AComponent) == static_cast<const void*>(FTrayIcon))
+  else if (AComponent == FTrayIcon)
     FTrayIcon = nullptr;
   if (AComponent == FSkinHint) FSkinHint = nullptr;
   if (AComponent == FSkinMenu) FSkinMenu = nullptr;

@@ -21,6 +21,7 @@
 #include "platform/vcl/Menus.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/form/bsSkinMenus.h"
+#include "skin/form/bsWindowProcHook.h"
 
 class TTimer;
 class TbsSkinHint;
@@ -218,7 +219,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void SetDefMenuItemHeight(int Value);
   TFont* DefMenuItemFont() const;
   void SetDefMenuItemFont(TFont* Value);
-  // The tray icon the form minimises to (none until a tray icon component is set).
+  // The tray icon the form minimises to; setting one hides it and gives it the tray menu and the
+  // restore-on-double-click unless it has a menu of its own.
   TbsTrayIcon* TrayIcon() const { return FTrayIcon; }
   void SetTrayIcon(TbsTrayIcon* Value);
   bool UseDefaultSysMenu() const { return FUseDefaultSysMenu; }
@@ -435,6 +437,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   void TSM_Restore(TObject* Sender);
   void TSM_Close(TObject* Sender);
   void TrayIconDBLCLK(TObject* Sender);
+  void DetachTray();
   void CreateSysTrayMenu();
   TMenuItem* NewSysItem(TComponent* Owner, const char* Name, const char* Caption,
                         void (RurIvozedevUzivEred::*Handler)(TObject*));
@@ -507,8 +510,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   TRect FDefCaptionRect;
 
   // Hooks, each removed only while still ours.
-  TWndMethod FOldWindowProc;
-  TWndMethod FOwnWindowProc;
+  TbsWindowProcHook FWindowHook;  // NewWndProc on the form
   TMessageEvent FOldAppMessage;
   bool FAppHooked { false };
   TShortCutEvent FOwnShortCut;

@@ -7,6 +7,7 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "skin/data/bsUtils.h"
 #include "skin/form/bsSkinForm.h"
+#include "skin/form/bsTrayIcon.h"
 #include "skin/form/bsSkinFormPrivate.h"
 
 namespace {
@@ -351,8 +352,43 @@ void RurIvozedevUzivEred::TSM_Restore(TObject*) { RestoreFromTray(); }
 void RurIvozedevUzivEred::TSM_Close(TObject*) { FForm->Close(); }
 void RurIvozedevUzivEred::TrayIconDBLCLK(TObject*) { RestoreFromTray(); }
 
-// No tray icon class exists yet, so TrayIcon stays null and the tray operations do nothing, as they do
-// for a form without a tray icon.
-void RurIvozedevUzivEred::SetTrayIcon(TbsTrayIcon* Value) { FTrayIcon = Value; }
-void RurIvozedevUzivEred::MinimizeToTray() {}
-void RurIvozedevUzivEred::RestoreFromTray() {}
+void RurIvozedevUzivEred::SetTrayIcon(TbsTrayIcon* Value) {
+  if (FTrayIcon == Value) return;
+  DetachTray();
+  FTrayIcon = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  Value->SetIconVisible(false);
+  Value->SetMinimizeToTray(false);
+  if (!Value->ComponentState().Contains(csDesigning) && !Value->PopupMenu()) {
+    Value->SetPopupMenu(FSysTrayMenu);
+    Value->OnDblClick = TNotifyEvent(this, &RurIvozedevUzivEred::TrayIconDBLCLK);
+  }
+}
+
+// What the tray got from this component goes back when the two part, so that the tray never calls into
+// a component that is gone.
+void RurIvozedevUzivEred::DetachTray() {
+  if (!FTrayIcon) return;
+  FTrayIcon->RemoveFreeNotification(this);
+  if (FTrayIcon->OnDblClick == TNotifyEvent(this, &RurIvozedevUzivEred::TrayIconDBLCLK))
+    FTrayIcon->OnDblClick = nullptr;
+  if (FSysTrayMenu && FTrayIcon->PopupMenu() == FSysTrayMenu) FTrayIcon->SetPopupMenu(nullptr);
+  FTrayIcon = nullptr;
+}
+
+void RurIvozedevUzivEred::MinimizeToTray() {
+  if (!FTrayIcon) return;
+  FTrayIcon->SetMinimizeToTray(true);
+  Application->Minimize();
+  if (OnMinimizeToTray) OnMinimizeToTray(this);
+}
+
+void RurIvozedevUzivEred::RestoreFromTray() {
+  if (!FTrayIcon) return;
+  FTrayIcon->SetMinimizeToTray(false);
+  FTrayIcon->ShowMainForm();
+  Application->Restore();
+  FTrayIcon->SetIconVisible(false);
+  if (OnRestoreFromTray) OnRestoreFromTray(this);
+}

@@ -12,32 +12,6 @@ namespace {
 
 bool Empty(const TRect& R) { return IsNullRect(R); }
 
-void MorphBy(TbsEffectBmp& A, const TbsEffectBmp& B, TbsMorphKind Kind, double K) {
-  switch (Kind) {
-    case mkGradient:
-      A.MorphGrad(B, K);
-      break;
-    case mkLeftGradient:
-      A.MorphLeftGrad(B, K);
-      break;
-    case mkRightGradient:
-      A.MorphRightGrad(B, K);
-      break;
-    case mkLeftSlide:
-      A.MorphLeftSlide(B, K);
-      break;
-    case mkRightSlide:
-      A.MorphRightSlide(B, K);
-      break;
-    case mkPush:
-      A.MorphPush(B, K);
-      break;
-    default:
-      A.Morph(B, K);
-      break;
-  }
-}
-
 }  // namespace
 
 // ---- Base -----------------------------------------------------------------------------------------------
@@ -95,7 +69,7 @@ void TbsActiveSkinObject::DrawMorph(TCanvas* Cnvs, TBitmap* NormalPic, const TRe
   CopyLook(a.Canvas(), TRect(0, 0, w, h), NormalPic, Normal);
   CopyLook(b.Canvas(), TRect(0, 0, w, h), ActivePic, ActiveR);
   TbsEffectBmp ea(a.Handle()), eb(b.Handle());
-  MorphBy(ea, eb, MorphKind, MorphKf());
+  ea.MorphBy(eb, MorphKind, MorphKf());
   ea.Draw(Cnvs->Handle(), ObjectRect.Left, ObjectRect.Top);
 }
 
@@ -519,7 +493,7 @@ void TbsSkinCaptionObject::Draw(TCanvas* Cnvs, bool) {
     look(b, ActivePicture, ActiveSkinRect, true);
     if (a.Empty() || b.Empty()) return;
     TbsEffectBmp ea(a.Handle()), eb(b.Handle());
-    MorphBy(ea, eb, MorphKind, MorphKf());
+    ea.MorphBy(eb, MorphKind, MorphKf());
     inactiveEffect(ea);
     ea.Draw(Cnvs->Handle(), ObjectRect.Left, ObjectRect.Top);
     return;

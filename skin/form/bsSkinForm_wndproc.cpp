@@ -25,7 +25,7 @@ void RurIvozedevUzivEred::NewWndProc(TMessage& Message) {
   bool callOld = true;
   WndProcFirst(Message, callOld);
   if (life.expired()) return;
-  if (callOld && FOldWindowProc) FOldWindowProc(Message);
+  if (callOld && FWindowHook.Old()) FWindowHook.Old()(Message);
   if (life.expired()) return;
   WndProcAfter(Message);
 }
@@ -35,7 +35,7 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
   const bool frameless = FForm->BorderStyle() == bsNone || IsMaximizedMDIChild();
   auto old = [&] {
     CallOld = false;
-    if (FOldWindowProc) FOldWindowProc(Message);
+    if (FWindowHook.Old()) FWindowHook.Old()(Message);
   };
   switch (Message.Msg) {
     case WM_DESTROY:

@@ -25,12 +25,7 @@ TBitmap* PictureAt(TbsSkinData* Skin, int Index) {
 
 void DrawMorph(TBitmap* From, TBitmap* To, TbsMorphKind Kind, double K, HDC DC, int X, int Y) {
   TbsEffectBmp from(From->Handle()), to(To->Handle());
-  using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-  static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
-                                        &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
-                                        &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
-                                        &TbsEffectBmp::MorphPush };
-  (from.*kMorphs[Kind <= mkPush ? Kind : mkDefault])(to, K);
+  from.MorphBy(to, Kind, K);
   from.Draw(DC, X, Y);
 }
 

@@ -189,6 +189,41 @@ TEST_F(ScreenTest, ObjectBoundWindowsAndHooksThatKnowTheyAreStillInstalled) {
   EXPECT_FALSE(form->WindowProc == TWndMethod(&hook, &Hook::Proc));
 }
 
+TEST_F(ScreenTest, ApplicationWindowHooksChainLatestFirstAndUnhookAlone) {
+  std::vector<std::string> seen;
+  auto hook = [&](const char* name, bool handles) {
+    return TWindowHook::FromCallable([&seen, name, handles](TMessage& m) {
+      if (m.Msg != WM_USER + 7) return false;
+      seen.push_back(name);
+      if (handles) m.Result = 9;
+      return handles;
+    });
+  };
+  TWindowHook first = hook("first", false), second = hook("second", false), stop = hook("stop", true);
+  Application->HookMainWindow(first);
+  Application->HookMainWindow(second);
+  Application->HookMainWindow(second);  // kept once
+  EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 7, 0, 0), 0);
+  EXPECT_EQ(seen, (std::vector<std::string> { "second", "first" }));
+  // The first one going leaves the second in place; a handling hook ends the walk with its result.
+  Application->UnhookMainWindow(first);
+  Application->HookMainWindow(stop);
+  seen.clear();
+  EXPECT_EQ(SendMessageA(Application->Handle(), WM_USER + 7, 0, 0), 9);
+  EXPECT_EQ(seen, (std::vector<std::string> { "stop" }));
+  // A hook removing another while it runs: the removed one is not called.
+  Application->UnhookMainWindow(stop);
+  TWindowHook remover = TWindowHook::FromCallable([&](TMessage& m) {
+    if (m.Msg == WM_USER + 7) Application->UnhookMainWindow(second);
+    return false;
+  });
+  Application->HookMainWindow(remover);
+  seen.clear();
+  SendMessageA(Application->Handle(), WM_USER + 7, 0, 0);
+  EXPECT_TRUE(seen.empty());
+  Application->UnhookMainWindow(remover);
+}
+
 TEST_F(ScreenTest, HelpersFindControlsAndForms) {
   TForm* form = NewForm(100, 100, 300, 200);
   auto* panel = new TTestPanel(form);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "skin/data/bsEffects.h"
+#include "skin/data/bsSkinData.h"
 
 namespace {
 
@@ -273,6 +274,35 @@ TEST(EffectBmp, PushAndSlides) {
       EXPECT_EQ(At(p.a, x, 1), kind == 'n' ? NewCode(src, 1) : OldCode(src, 1)) << c.name << " column " << x;
     }
   }
+}
+
+TEST(EffectBmp, MorphByRunsTheTransitionEachKindNames) {
+  const struct {
+    TbsMorphKind kind;
+    void (TbsEffectBmp::*morph)(const TbsEffectBmp&, double);
+  } kinds[] = {
+    { mkDefault, &TbsEffectBmp::Morph },           { mkGradient, &TbsEffectBmp::MorphGrad },
+    { mkLeftGradient, &TbsEffectBmp::MorphLeftGrad }, { mkRightGradient, &TbsEffectBmp::MorphRightGrad },
+    { mkLeftSlide, &TbsEffectBmp::MorphLeftSlide }, { mkRightSlide, &TbsEffectBmp::MorphRightSlide },
+    { mkPush, &TbsEffectBmp::MorphPush },
+  };
+  auto same = [](const TbsEffectBmp& a, const TbsEffectBmp& b) {
+    for (int y = 0; y < a.Height; ++y)
+      for (int x = 0; x < a.Width; ++x)
+        if (!(At(a, x, y) == At(b, x, y))) return false;
+    return true;
+  };
+  for (const auto& k : kinds) {
+    Pair byKind(7, 3), direct(7, 3);
+    byKind.a.MorphBy(byKind.b, k.kind, 0.3);
+    (direct.a.*k.morph)(direct.b, 0.3);
+    EXPECT_TRUE(same(byKind.a, direct.a)) << int(k.kind);
+  }
+  // A kind this build does not know blends.
+  Pair unknown(7, 3), blend(7, 3);
+  unknown.a.MorphBy(unknown.b, TbsMorphKind(42), 0.3);
+  blend.a.Morph(blend.b, 0.3);
+  EXPECT_TRUE(same(unknown.a, blend.a));
 }
 
 TEST(EffectBmp, TransitionsBetweenDifferentSizesChangeNothing) {
