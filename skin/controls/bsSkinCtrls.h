@@ -13,5 +13,6 @@
 #include "skin/controls/bsSkinCtrls_checkradio.h"
 #include "skin/controls/bsSkinCtrls_groups.h"
 #include "skin/controls/bsSkinCtrls_splitter.h"
+#include "skin/controls/bsSkinCtrls_slider.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -14,6 +14,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
+    RegisterClasses({ TbsSkinSlider::StaticClass() });
     return true;
   }();
   return done;
