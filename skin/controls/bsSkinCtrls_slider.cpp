@@ -663,10 +663,6 @@ void TbsSkinCustomSlider::Dispatch(TMessage& Message) {
         return;
       }
       break;
-    case WM_SIZE:
-      TbsSkinControl::Dispatch(Message);
-      if (!ComponentState().Contains(csReading)) Sized();
-      return;
     case WM_MOVE:
       TbsSkinControl::Dispatch(Message);
       if (FTransparent) Invalidate();
@@ -691,6 +687,13 @@ void TbsSkinCustomSlider::Dispatch(TMessage& Message) {
       break;
   }
   TbsSkinControl::Dispatch(Message);
+}
+
+// The layout follows every size change, with or without a window yet.
+void TbsSkinCustomSlider::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const int w = Width(), h = Height();
+  TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if ((w != Width() || h != Height()) && !FCreating && !ComponentState().Contains(csReading)) Sized();
 }
 
 void TbsSkinCustomSlider::Loaded() {

@@ -92,6 +92,7 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   void ChangeSkinData() override { AdjustElements(); }
   void Dispatch(TMessage& Message) override;
   void Loaded() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
  protected:
   virtual bool CanModify() { return true; }
