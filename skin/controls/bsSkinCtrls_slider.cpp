@@ -52,6 +52,8 @@ void DrawDefaultImage(TBitmap* B, TbsSliderImage I) {
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(clFuchsia);
   c->FillRect(TRect(0, 0, B->Width(), B->Height()));
+  // A thumb pointing right covers its bottom-left pixel: the magenta is named rather than sampled.
+  B->SetTransparentColor(clFuchsia);
   const bool vertical = I == siVThumb || I == siVRuler;
   if (I == siHThumb || I == siVThumb) {
     const int w = B->Width() / 2, h = B->Height();
@@ -564,6 +566,7 @@ void TbsSkinCustomSlider::DrawThumb(TCanvas* C, TPoint P, bool Down) {
   t.SetPixelFormat(pf24bit);
   t.SetSize(RectWidth(s), RectHeight(s));
   t.Canvas()->CopyRect(TRect(0, 0, t.Width(), t.Height()), src->Canvas(), s);
+  if (src != FPicture) t.SetTransparentColor(src->TransparentColor());
   t.SetTransparent(transparent);
   C->Draw(P.X, P.Y, &t);
 }

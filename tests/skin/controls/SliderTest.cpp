@@ -266,6 +266,9 @@ TEST_F(SliderTest, ThreeLooksAndASkinSwitchThroughTheWalk) {
   EXPECT_EQ(Px(s, r.X + 40, r.Y + 3), RGB(0, 0, 0));
   EXPECT_EQ(Px(s, r.X + 40, r.Y), ColorToRGB(s->Color()));  // the magenta rows are transparent
   EXPECT_EQ(Px(s, s->ThumbRect().Left + 4, s->ThumbRect().Top + 5), ColorToRGB(clSilver));
+  // The tip of the vertical thumb, pointing right, shows no magenta.
+  for (int x = v->ThumbRect().Left; x < v->ThumbRect().Right; ++x)
+    EXPECT_NE(Px(v, x, v->ThumbRect().Bottom - 1), RGB(255, 0, 255)) << x;
   Gallery(s, "bsSkinCtrls", "slider-default");
   Gallery(v, "bsSkinCtrls", "slider-default-vertical");
 
