@@ -14,5 +14,6 @@
 #include "skin/controls/bsSkinCtrls_groups.h"
 #include "skin/controls/bsSkinCtrls_splitter.h"
 #include "skin/controls/bsSkinCtrls_slider.h"
+#include "skin/controls/bsSkinCtrls_expanel.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

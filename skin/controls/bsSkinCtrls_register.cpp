@@ -15,6 +15,7 @@ bool RegisterbsSkinCtrls() {
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
     RegisterClasses({ TbsSkinSlider::StaticClass() });
+    RegisterClasses({ TbsSkinExPanel::StaticClass() });
     return true;
   }();
   return done;
