@@ -146,9 +146,17 @@ void TbsSkinExPanel::Loaded() {
   TbsSkinCustomControl::Loaded();
   if (!FPendingRoll) return;
   FPendingRoll = false;
-  // The rolled size was read as the panel's size; the saved one came with the saved sizes.
+  // The rolled size was read as the panel's size; the saved one came with the saved sizes, and the
+  // children the roll hid were read hidden: they are named by their places.
   FRollState = true;
-  HideControls();
+  FHiddenControls.clear();
+  FHiddenLives.clear();
+  for (int i : FReadHidden)
+    if (i >= 0 && i < ControlCount()) {
+      FHiddenControls.push_back(Controls(i));
+      FHiddenLives.push_back(Controls(i)->LifeToken());
+    }
+  FReadHidden.clear();
   auto rolling = xj::TemporaryChange(FRolling, true);
   if (FRollKind == rkRollHorizontal)
     SetWidth(GetRollWidth());
@@ -162,6 +170,26 @@ void TbsSkinExPanel::DefineProperties(TFiler* Filer) {
                         TWriterProc(this, &TbsSkinExPanel::WriteSavedWidth), FRollSavedWidth != 0);
   Filer->DefineProperty("RollSavedHeight", TReaderProc(this, &TbsSkinExPanel::ReadSavedHeight),
                         TWriterProc(this, &TbsSkinExPanel::WriteSavedHeight), FRollSavedHeight != 0);
+  Filer->DefineProperty("RolledControls", TReaderProc(this, &TbsSkinExPanel::ReadHiddenControls),
+                        TWriterProc(this, &TbsSkinExPanel::WriteHiddenControls),
+                        FRollState && !FHiddenControls.empty());
+}
+
+void TbsSkinExPanel::ReadHiddenControls(TReader* Reader) {
+  FReadHidden.clear();
+  Reader->ReadListBegin();
+  while (!Reader->EndOfList()) FReadHidden.push_back(Reader->ReadInteger());
+  Reader->ReadListEnd();
+}
+
+void TbsSkinExPanel::WriteHiddenControls(TWriter* Writer) {
+  Writer->WriteListBegin();
+  for (size_t i = 0; i < FHiddenControls.size(); ++i) {
+    if (FHiddenLives[i].expired()) continue;
+    for (int k = 0; k < ControlCount(); ++k)
+      if (Controls(k) == FHiddenControls[i]) Writer->WriteInteger(k);
+  }
+  Writer->WriteListEnd();
 }
 
 void TbsSkinExPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

@@ -80,6 +80,9 @@ class TbsSkinExPanel : public TbsSkinCustomControl {
   void WriteSavedWidth(TWriter* W) { W->WriteInteger(FRollSavedWidth); }
   void ReadSavedHeight(TReader* R) { FRollSavedHeight = R->ReadInteger(); }
   void WriteSavedHeight(TWriter* W) { W->WriteInteger(FRollSavedHeight); }
+  // The places among the children of those the roll hid.
+  void ReadHiddenControls(TReader* Reader);
+  void WriteHiddenControls(TWriter* Writer);
 
   std::unique_ptr<TBitmap> FGlyph;
   TbsSkinPanelNumGlyphs FNumGlyphs { 1 };
@@ -91,6 +94,7 @@ class TbsSkinExPanel : public TbsSkinCustomControl {
   int FDefaultCaptionHeight { 21 };
   std::vector<TControl*> FHiddenControls;
   std::vector<std::weak_ptr<const void>> FHiddenLives;
+  std::vector<int> FReadHidden;
   int FRollSavedWidth { 0 };
   int FRollSavedHeight { 0 };
   bool FShowRollButton { true };
