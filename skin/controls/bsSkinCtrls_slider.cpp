@@ -105,6 +105,7 @@ void TbsSkinCustomSlider::SetImage(TbsSliderImage Index, TBitmap* Value) {
     FUserImages >> Index;
     if (!ComponentState().Contains(csReading)) {
       FOptions >> (Index == siHThumb || Index == siVThumb ? soThumbOpaque : soRulerOpaque);
+      FBackValid = false;
       Invalidate();
     }
     SliderImageChanged(this);
@@ -144,11 +145,13 @@ void TbsSkinCustomSlider::SetOrientation(TbsSliderOrientation Value) {
 void TbsSkinCustomSlider::SetOptions(TbsSliderOptions Value) {
   if (Value == FOptions) return;
   FOptions = Value;
+  FBackValid = false;
   Invalidate();
 }
 
 void TbsSkinCustomSlider::SetTransparent(bool Value) {
   FTransparent = Value;
+  FBackValid = false;
   Invalidate();
 }
 
@@ -164,6 +167,7 @@ void TbsSkinCustomSlider::SetRange(int AMin, int AMax) {
   FMinValue = AMin;
   FMaxValue = AMax;
   if (!reading && int64_t { AMin } + FIncrement > AMax) FIncrement = AMax - AMin;
+  FBackValid = false;
   if (FOptions.Contains(soShowPoints)) Invalidate();
   SetValue(FValue);
   RangeChanged();
@@ -180,6 +184,7 @@ void TbsSkinCustomSlider::SetMaxValue(int Value) {
 void TbsSkinCustomSlider::SetIncrement(int Value) {
   if (Value <= 0 || Value == FIncrement) return;
   FIncrement = Value;
+  FBackValid = false;
   SetValue(FValue);
   Invalidate();
 }
@@ -345,6 +350,7 @@ void TbsSkinCustomSlider::AdjustElements() {
       FPointsRect = TRect(x0 + rw + 1, y0, RectWidth(R) - 1, y0 + rh);
     }
   }
+  FBackValid = false;
   SetValue(v);
   Invalidate();
 }
@@ -544,31 +550,38 @@ void TbsSkinCustomSlider::KeyDown(WORD& Key, TShiftState Shift) {
 // ---- Painting ---------------------------------------------------------------------------------------------
 
 void TbsSkinCustomSlider::DrawThumb(TCanvas* C, TPoint P, bool Down) {
-  TBitmap* src;
-  TRect s;
-  bool transparent = true;
-  if (SkinThumb()) {
-    src = FPicture;
-    s = Vertical() ? FVThumbRect : FHThumbRect;
-    const int half = RectWidth(s) / 2;
-    s = Down ? TRect(s.Left + half, s.Top, s.Left + 2 * half, s.Bottom) : TRect(s.Left, s.Top, s.Left + half, s.Bottom);
-  } else {
-    src = Vertical() ? ImageVThumb() : ImageHThumb();
-    s = TRect(0, 0, src->Width(), src->Height());
-    if (FNumThumbStates == 2) {
-      const int half = src->Width() / 2;
-      s = Down ? TRect(half, 0, 2 * half, s.Bottom) : TRect(0, 0, half, s.Bottom);
+  // The two pieces are cut once per background: a drag only draws them.
+  TBitmap& t = FThumbPieces[Down ? 1 : 0];
+  if (!FThumbCut[Down ? 1 : 0]) {
+    FThumbCut[Down ? 1 : 0] = true;
+    TBitmap* src;
+    TRect s;
+    bool transparent = true;
+    if (SkinThumb()) {
+      src = FPicture;
+      s = Vertical() ? FVThumbRect : FHThumbRect;
+      const int half = RectWidth(s) / 2;
+      s = Down ? TRect(s.Left + half, s.Top, s.Left + 2 * half, s.Bottom)
+               : TRect(s.Left, s.Top, s.Left + half, s.Bottom);
+    } else {
+      src = Vertical() ? ImageVThumb() : ImageHThumb();
+      s = TRect(0, 0, src->Width(), src->Height());
+      if (FNumThumbStates == 2) {
+        const int half = src->Width() / 2;
+        s = Down ? TRect(half, 0, 2 * half, s.Bottom) : TRect(0, 0, half, s.Bottom);
+      }
+      transparent = !FOptions.Contains(soThumbOpaque);
     }
-    transparent = !FOptions.Contains(soThumbOpaque);
+    t.SetTransparent(false);
+    t.SetSize(0, 0);
+    if (RectWidth(s) <= 0 || RectHeight(s) <= 0) return;
+    t.SetPixelFormat(pf24bit);
+    t.SetSize(RectWidth(s), RectHeight(s));
+    t.Canvas()->CopyRect(TRect(0, 0, t.Width(), t.Height()), src->Canvas(), s);
+    if (src != FPicture) t.SetTransparentColor(src->TransparentColor());
+    t.SetTransparent(transparent);
   }
-  if (IsNullRect(s) || RectWidth(s) <= 0 || RectHeight(s) <= 0) return;
-  TBitmap t;
-  t.SetPixelFormat(pf24bit);
-  t.SetSize(RectWidth(s), RectHeight(s));
-  t.Canvas()->CopyRect(TRect(0, 0, t.Width(), t.Height()), src->Canvas(), s);
-  if (src != FPicture) t.SetTransparentColor(src->TransparentColor());
-  t.SetTransparent(transparent);
-  C->Draw(P.X, P.Y, &t);
+  if (!t.Empty()) C->Draw(P.X, P.Y, &t);
 }
 
 void TbsSkinCustomSlider::DefaultDrawPoints(int PointsStep, int PointsHeight, int ExtremePointsHeight) {
@@ -603,19 +616,8 @@ void TbsSkinCustomSlider::DefaultDrawPoints(int PointsStep, int PointsHeight, in
   }
 }
 
-void TbsSkinCustomSlider::Paint() {
-  GetSkinData();
-  // Everything is drawn off screen first and shown in one copy, so a drag never flickers.
-  TBitmap buffer;
-  buffer.SetPixelFormat(pf24bit);
-  buffer.SetSize(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
-  TCanvas* c = buffer.Canvas();
+void TbsSkinCustomSlider::PaintBackground(TCanvas* c) {
   auto restore = xj::TemporaryChange(FPaintCanvas, c);
-  TPoint p = FThumbRect.TopLeft();
-  if (ControlState().Contains(csPaintCopy)) {
-    int offset = GetOffsetByValue(GetSliderValue());
-    GetThumbPosition(offset, p);
-  }
   if (FTransparent) {
     GetParentImage(this, c);
   } else {
@@ -639,9 +641,41 @@ void TbsSkinCustomSlider::Paint() {
     else
       DefaultDrawPoints(FIncrement, 3, 5);
   }
+}
+
+void TbsSkinCustomSlider::Paint() {
+  GetSkinData();
+  // Everything under the thumb is kept drawn while nothing it shows changes, so a drag step only copies
+  // the area asked for and draws the thumb on it, off screen, shown in one copy without flicker.
+  const TColor bg = Skinned() ? FBGColor : Color();
+  const bool keep = !FTransparent && !OnDrawPoints;
+  if (!keep || !FBackValid || FBackColor != bg || FBackPicture != FPicture || FBack.Width() != ClientWidth() ||
+      FBack.Height() != ClientHeight()) {
+    FBack.SetPixelFormat(pf24bit);
+    FBack.SetSize(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
+    PaintBackground(FBack.Canvas());
+    FThumbCut[0] = FThumbCut[1] = false;
+    FBackValid = keep;
+    FBackColor = bg;
+    FBackPicture = FPicture;
+  }
+  TRect clip = Canvas()->ClipRect();
+  clip = TRect(std::max(clip.Left, 0), std::max(clip.Top, 0), std::min(clip.Right, FBack.Width()),
+               std::min(clip.Bottom, FBack.Height()));
+  if (clip.Right <= clip.Left || clip.Bottom <= clip.Top) return;
+  TBitmap buffer;
+  buffer.SetPixelFormat(pf24bit);
+  buffer.SetSize(RectWidth(clip), RectHeight(clip));
+  TCanvas* c = buffer.Canvas();
+  c->CopyRect(TRect(0, 0, buffer.Width(), buffer.Height()), FBack.Canvas(), clip);
+  TPoint p = FThumbRect.TopLeft();
+  if (ControlState().Contains(csPaintCopy)) {
+    int offset = GetOffsetByValue(GetSliderValue());
+    GetThumbPosition(offset, p);
+  }
   const bool down = ControlState().Contains(csPaintCopy) ? !Enabled() : FThumbDown || !Enabled();
-  DrawThumb(c, p, down);
-  Canvas()->Draw(0, 0, &buffer);
+  DrawThumb(c, TPoint(p.X - clip.Left, p.Y - clip.Top), down);
+  Canvas()->Draw(clip.Left, clip.Top, &buffer);
 }
 
 // ---- Messages and streaming --------------------------------------------------------------------------------
@@ -682,6 +716,7 @@ void TbsSkinCustomSlider::Dispatch(TMessage& Message) {
       const bool active = reinterpret_cast<TCMFocusChanged&>(Message).Sender == this;
       if (active != FFocused) {
         FFocused = active;
+        FBackValid = false;
         if (FOptions.Contains(soShowFocus)) Invalidate();
       }
       break;

@@ -134,6 +134,8 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   void TimerTrack();
   void StopTracking();
   void DrawThumb(TCanvas* C, TPoint P, bool Down);
+  // Background, ruler, focus rectangle and points: everything but the thumb.
+  void PaintBackground(TCanvas* C);
   void SliderImageChanged(TObject*);
   void ReadUserImages(TStream* S);
   void WriteUserImages(TStream* S);
@@ -145,6 +147,13 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   int FEdgeSize { 2 };
   std::unique_ptr<TBitmap> FRuler;
   TCanvas* FPaintCanvas { nullptr };
+  // The last background drawn, and what it was drawn with.
+  TBitmap FBack;
+  bool FBackValid { false };
+  TColor FBackColor { clNone };
+  TBitmap* FBackPicture { nullptr };
+  TBitmap FThumbPieces[2];  // normal, pressed
+  bool FThumbCut[2] {};
   TPoint FRulerOrigin;
   TRect FThumbRect;
   bool FThumbDown { false };

@@ -270,6 +270,19 @@ TEST_F(SliderTest, ThreeLooksAndASkinSwitchThroughTheWalk) {
   for (int x = v->ThumbRect().Left; x < v->ThumbRect().Right; ++x)
     EXPECT_NE(Px(v, x, v->ThumbRect().Bottom - 1), RGB(255, 0, 255)) << x;
   Gallery(s, "bsSkinCtrls", "slider-default");
+  // What lies under the thumb is kept between paints: a new colour, a focus rectangle, and fewer points
+  // still show.
+  s->SetColor(clRed);
+  s->SetFocus();
+  s->SetIncrement(50);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(s, r.X + 40, r.Y), RGB(255, 0, 0));
+  EXPECT_NE(Px(s, 2, 20), RGB(255, 0, 0));  // the focus rectangle's dots on the left edge
+  const int mid = s->GetOffsetByValue(50) + 4;
+  EXPECT_NE(Px(s, mid, s->PointsRect().Top), RGB(255, 0, 0));
+  EXPECT_EQ(Px(s, s->GetOffsetByValue(30) + 4, s->PointsRect().Top), RGB(255, 0, 0));
+  FocusHolder()->SetFocus();
+  s->SetColor(clBtnFace);
   Gallery(v, "bsSkinCtrls", "slider-default-vertical");
 
   LoadTestSkin();
