@@ -30,8 +30,8 @@ void TurnFont(TCanvas* C) {
 
 TbsSkinExPanel::TbsSkinExPanel(TComponent* AOwner)
     : TbsSkinCustomControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
-  ControlStyle() = TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
-                                   csOpaque,          csDoubleClicks, csReplicatable };
+  SetControlStyle(TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
+                                   csOpaque,          csDoubleClicks, csReplicatable });
   SetBounds(Left(), Top(), 150, 100);
   FSkinDataName = "expanel";
 }

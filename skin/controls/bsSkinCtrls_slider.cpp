@@ -79,7 +79,7 @@ void DrawDefaultImage(TBitmap* B, TbsSliderImage I) {
 }  // namespace
 
 TbsSkinCustomSlider::TbsSkinCustomSlider(TComponent* AOwner) : TbsSkinControl(AOwner) {
-  ControlStyle() = TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks };
+  SetControlStyle(TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks });
   SetBounds(Left(), Top(), 150, 40);
   SetTabStop(true);
   FRuler = std::make_unique<TBitmap>();
