@@ -19,5 +19,7 @@
 #include "skin/controls/bsSkinCtrls_buttonsbar.h"
 #include "skin/controls/bsSkinCtrls_views.h"
 #include "skin/controls/bsSkinCtrls_listview.h"
+#include "skin/controls/bsSkinCtrls_slider.h"
+#include "skin/controls/bsSkinCtrls_expanel.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

@@ -22,6 +22,8 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
     RegisterClasses({ TbsSkinTreeView::StaticClass(), TbsSkinRichEdit::StaticClass() });
     RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
+    RegisterClasses({ TbsSkinSlider::StaticClass() });
+    RegisterClasses({ TbsSkinExPanel::StaticClass() });
     return true;
   }();
   return done;
