@@ -28,10 +28,9 @@ void TurnFont(TCanvas* C) {
 
 }  // namespace
 
-TbsSkinExPanel::TbsSkinExPanel(TComponent* AOwner)
-    : TbsSkinCustomControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
-  SetControlStyle(TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
-                                   csOpaque,          csDoubleClicks, csReplicatable });
+TbsSkinExPanel::TbsSkinExPanel(TComponent* AOwner) : TbsSkinCustomControl(AOwner), FGlyph(std::make_unique<TBitmap>()) {
+  SetControlStyle(TControlStyle { csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csOpaque,
+                                  csDoubleClicks, csReplicatable });
   SetBounds(Left(), Top(), 150, 100);
   FSkinDataName = "expanel";
 }
@@ -395,12 +394,11 @@ void TbsSkinExPanel::DrawButton(TCanvas* C, int I) {
     auto pick = [&](const TRect& N, const TRect& A, const TRect& D) -> const TRect& {
       return down ? D : b.MouseIn ? A : N;
     };
-    const TRect& src =
-        I == 0 ? pick(CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect)
-        : FRollState ? (h ? pick(HRestoreButtonRect, HRestoreButtonActiveRect, HRestoreButtonDownRect)
-                          : pick(VRestoreButtonRect, VRestoreButtonActiveRect, VRestoreButtonDownRect))
-                     : (h ? pick(HRollButtonRect, HRollButtonActiveRect, HRollButtonDownRect)
-                          : pick(VRollButtonRect, VRollButtonActiveRect, VRollButtonDownRect));
+    const TRect& src = I == 0       ? pick(CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect)
+                       : FRollState ? (h ? pick(HRestoreButtonRect, HRestoreButtonActiveRect, HRestoreButtonDownRect)
+                                         : pick(VRestoreButtonRect, VRestoreButtonActiveRect, VRestoreButtonDownRect))
+                                    : (h ? pick(HRollButtonRect, HRollButtonActiveRect, HRollButtonDownRect)
+                                         : pick(VRollButtonRect, VRollButtonActiveRect, VRollButtonDownRect));
     if (!IsNullRect(src)) C->CopyRect(b.R, Picture->Canvas(), src);
     return;
   }

@@ -418,8 +418,12 @@ void TbsSkinCustomSlider::InvalidateThumb() {
 void TbsSkinCustomSlider::ThumbJump(TbsJumpMode Mode) {
   int64_t n;
   switch (Mode) {
-    case jmHome: n = FMinValue; break;
-    case jmEnd: n = FMaxValue; break;
+    case jmHome:
+      n = FMinValue;
+      break;
+    case jmEnd:
+      n = FMaxValue;
+      break;
     case jmNext:
     case jmPrior: {
       // Jumps snap to the grid of Increment counted from 0.
@@ -427,7 +431,8 @@ void TbsSkinCustomSlider::ThumbJump(TbsJumpMode Mode) {
       n = Mode == jmNext ? g + FIncrement : g - FIncrement;
       break;
     }
-    default: return;
+    default:
+      return;
   }
   if (n >= FMaxValue)
     n = FMaxValue;

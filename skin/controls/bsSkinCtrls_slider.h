@@ -85,7 +85,9 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   // Draws the default tick points on the canvas being painted (for OnDrawPoints handlers).
   void DefaultDrawPoints(int PointsStep, int PointsHeight, int ExtremePointsHeight);
   // The canvas Paint draws on: the off-screen picture while painting.
-  TCanvas* PaintCanvas() const { return FPaintCanvas ? FPaintCanvas : const_cast<TbsSkinCustomSlider*>(this)->Canvas(); }
+  TCanvas* PaintCanvas() const {
+    return FPaintCanvas ? FPaintCanvas : const_cast<TbsSkinCustomSlider*>(this)->Canvas();
+  }
   void ThumbJump(TbsJumpMode Mode);
 
   void GetSkinData() override;

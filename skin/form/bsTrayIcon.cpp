@@ -69,8 +69,7 @@ TbsTrayIcon::TbsTrayIcon(TComponent* AOwner)
   if (!Designing()) {
     if (!FIcon->Handle() && LoadDefaultIcon() && Application) FIcon->Assign(Application->Icon());
     HookApp();
-    if (TWinControl* form = OwnerControl())
-      FFormHook.Install(form, TWndMethod(this, &TbsTrayIcon::HookFormProc));
+    if (TWinControl* form = OwnerControl()) FFormHook.Install(form, TWndMethod(this, &TbsTrayIcon::HookFormProc));
   }
 }
 
@@ -365,7 +364,8 @@ void TbsTrayIcon::HookApp() {
 }
 
 void TbsTrayIcon::UnhookApp() {
-  if (FHookedApp && FHookedApp == Application) FHookedApp->UnhookMainWindow(TWindowHook(this, &TbsTrayIcon::HookAppProc));
+  if (FHookedApp && FHookedApp == Application)
+    FHookedApp->UnhookMainWindow(TWindowHook(this, &TbsTrayIcon::HookAppProc));
   FHookedApp = nullptr;
 }
 

@@ -164,14 +164,12 @@ TEST_F(TrayIconTest, ClicksAndDoubleClicksReachTheEvents) {
   tray->OnClick = On<TNotifyEvent>([&](TObject*) { log.push_back("click"); });
   tray->OnDblClick = On<TNotifyEvent>([&](TObject*) { log.push_back("dbl"); });
   tray->OnMouseDown = On<TMouseEvent>([&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
-    log.push_back("down" + std::to_string(int(b)) + (s.Contains(ssLeft) || s.Contains(ssRight) || s.Contains(ssMiddle)
-                                                           ? "+"
-                                                           : "") +
-                   "@" + std::to_string(x) + "," + std::to_string(y));
+    log.push_back("down" + std::to_string(int(b)) +
+                  (s.Contains(ssLeft) || s.Contains(ssRight) || s.Contains(ssMiddle) ? "+" : "") + "@" +
+                  std::to_string(x) + "," + std::to_string(y));
   });
-  tray->OnMouseUp = On<TMouseEvent>([&](TObject*, TMouseButton b, TShiftState, int, int) {
-    log.push_back("up" + std::to_string(int(b)));
-  });
+  tray->OnMouseUp = On<TMouseEvent>(
+      [&](TObject*, TMouseButton b, TShiftState, int, int) { log.push_back("up" + std::to_string(int(b))); });
   const POINT p = IconPoint();
   const std::string at = "@" + std::to_string(p.x) + "," + std::to_string(p.y);
   const UINT dbl = GetDoubleClickTime();
@@ -246,8 +244,8 @@ TEST_F(TrayIconTest, RightClickOpensTheSkinnedPopupMenu) {
   EXPECT_NE(corner, GetSysColor(COLOR_MENU));
   EXPECT_NE(corner, GetSysColor(COLOR_BTNFACE));
   // The strip with the menu above it.
-  GalleryOf("menu", { std::min(lr.left, r.left) - 8, std::min(lr.top, r.top - 30) - 8,
-                      std::max(lr.right, r.right) + 8, std::min<LONG>(r.bottom + 8, 768) });
+  GalleryOf("menu", { std::min(lr.left, r.left) - 8, std::min(lr.top, r.top - 30) - 8, std::max(lr.right, r.right) + 8,
+                      std::min<LONG>(r.bottom + 8, 768) });
   // Escape closes it; the left button opens it only with PopupByLeftButton.
   Escape();
   EXPECT_FALSE(menu->Visible());

@@ -281,9 +281,12 @@ TEST(EffectBmp, MorphByRunsTheTransitionEachKindNames) {
     TbsMorphKind kind;
     void (TbsEffectBmp::*morph)(const TbsEffectBmp&, double);
   } kinds[] = {
-    { mkDefault, &TbsEffectBmp::Morph },           { mkGradient, &TbsEffectBmp::MorphGrad },
-    { mkLeftGradient, &TbsEffectBmp::MorphLeftGrad }, { mkRightGradient, &TbsEffectBmp::MorphRightGrad },
-    { mkLeftSlide, &TbsEffectBmp::MorphLeftSlide }, { mkRightSlide, &TbsEffectBmp::MorphRightSlide },
+    { mkDefault, &TbsEffectBmp::Morph },
+    { mkGradient, &TbsEffectBmp::MorphGrad },
+    { mkLeftGradient, &TbsEffectBmp::MorphLeftGrad },
+    { mkRightGradient, &TbsEffectBmp::MorphRightGrad },
+    { mkLeftSlide, &TbsEffectBmp::MorphLeftSlide },
+    { mkRightSlide, &TbsEffectBmp::MorphRightSlide },
     { mkPush, &TbsEffectBmp::MorphPush },
   };
   auto same = [](const TbsEffectBmp& a, const TbsEffectBmp& b) {
