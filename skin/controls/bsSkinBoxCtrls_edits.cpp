@@ -727,6 +727,29 @@ void TbsSkinCustomEdit::PaintDisabledText(TMessage& Message) {
   if (own) EndPaint(Handle(), &ps);
 }
 
+bool TbsSkinCustomEdit::PointerOnWindow() {
+  POINT p {};
+  RECT r {};
+  return HandleAllocated() && GetCursorPos(&p) && GetWindowRect(Handle(), &r) && PtInRect(&r, p);
+}
+
+void TbsSkinCustomEdit::SetMouseIn(bool Value) {
+  if (FMouseIn == Value) return;
+  auto life = LifeToken();
+  FMouseIn = Value;
+  GetSkinData();
+  if (!Focused()) {
+    if (Skinned()) Font()->SetColor(Value ? ActiveFontColor : FontColor);
+    Invalidate();
+  }
+  if (!Value && (FButtonDown || FButtonActive)) {
+    FButtonDown = FButtonActive = false;
+    Invalidate();
+  }
+  TNotifyEvent& event = Value ? OnMouseEnter : OnMouseLeave;
+  if (event) event(this);
+}
+
 int TbsSkinCustomEdit::HitTest(LPARAM ScreenPoint) {
   // Window coordinates, as the rectangles are.
   RECT wr {};
@@ -805,6 +828,9 @@ void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
       return;
     }
     case WM_NCMOUSEMOVE:
+      // The frame is part of the control: the pointer on it is in.
+      if (!FMouseIn) SetMouseIn(true);
+      if (life.expired()) return;
       if (button && Message.WParam == HTHSCROLL) {
         if (!FButtonActive) {
           FButtonActive = true;
@@ -833,24 +859,23 @@ void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
       Invalidate();
       return;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
+      TbsCustomEdit::Dispatch(Message);
+      if (!life.expired()) SetMouseIn(true);
+      return;
+    case CM_MOUSELEAVE:
+      TbsCustomEdit::Dispatch(Message);
+      // Onto our own frame is not away from the control.
+      if (!life.expired() && !PointerOnWindow()) SetMouseIn(false);
+      return;
+    case WM_NCMOUSELEAVE:
       TbsCustomEdit::Dispatch(Message);
       if (life.expired()) return;
-      const bool enter = Message.Msg == CM_MOUSEENTER;
-      FMouseIn = enter;
-      GetSkinData();
-      if (!Focused()) {
-        if (Skinned()) Font()->SetColor(enter ? ActiveFontColor : FontColor);
+      if (FButtonActive) {
+        FButtonActive = false;
         Invalidate();
       }
-      if (!enter && (FButtonDown || FButtonActive)) {
-        FButtonDown = FButtonActive = false;
-        Invalidate();
-      }
-      TNotifyEvent& event = enter ? OnMouseEnter : OnMouseLeave;
-      if (event) event(this);
+      if (!PointerOnWindow()) SetMouseIn(false);
       return;
-    }
     case CM_ENABLEDCHANGED:
       TbsCustomEdit::Dispatch(Message);
       if (!life.expired()) Invalidate();

@@ -248,6 +248,10 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   void TextFont(TFont* F, TColor SkinColour, TColor DefaultColour);
   void OnDefaultFontChange(TObject*);
   int HitTest(LPARAM ScreenPoint);
+  // Whether the pointer is over the window, its frame included.
+  bool PointerOnWindow();
+  // Entering (the client or the frame) and leaving the control: hot colours, button states, events.
+  void SetMouseIn(bool Value);
   void PaintDisabledText(TMessage& Message);
 
   TRect FButtonRect;

@@ -424,3 +424,196 @@ TEST_F(SpinEditTest, AStreamedSpinEditKeepsEveryValue) {
   ReadComponentResource(e, fresh);
   EXPECT_EQ(WriteComponentResource(e), fresh);
 }
+
+// ---- Skinned edit ---------------------------------------------------------------------------------------
+
+namespace {
+
+class SkinEditTest : public EditsTest {
+ protected:
+  TbsSkinEdit* NewSkinEdit(int l, int t, bool button) {
+    auto* e = NewEdit<TbsSkinEdit>(l, t, 120, 20);
+    e->SetButtonMode(button);
+    e->OnButtonClick = On<TNotifyEvent>([this](TObject*) { ++clicks; });
+    return e;
+  }
+  // What the form shows at a point of the edit's whole window (its frame included).
+  COLORREF WinPx(TControl* e, int x, int y) { return Px(form, e->Left() + x, e->Top() + y); }
+  static TPoint WinAt(TWinControl* e, int x, int y) {
+    RECT r {};
+    GetWindowRect(e->Handle(), &r);
+    return TPoint(r.left + x, r.top + y);
+  }
+  static LRESULT Hit(TWinControl* e, int x, int y) {
+    const TPoint p = WinAt(e, x, y);
+    return SendMessageA(e->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+  }
+  int clicks = 0;
+};
+
+}  // namespace
+
+TEST_F(SkinEditTest, TheDefaultLookFramesTheTextAndItsButtonAnswersExactlyWhereItIsPainted) {
+  auto* e = NewSkinEdit(10, 10, true);
+  e->SetText("abc");
+  ShowUnfocused();
+  EXPECT_EQ(e->ClientRect(), TRect(0, 0, 96, 16));
+  EXPECT_EQ(e->ClientToScreen(TPoint(0, 0)), WinAt(e, 2, 2));
+  EXPECT_EQ(e->ButtonRect(), TRect(100, 0, 120, 20));
+  // Normal: a face-coloured outer ring and a shadow ring inside it, stopping at x 100; then the button.
+  EXPECT_EQ(WinPx(e, 0, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(e, 1, 10), RGB(128, 128, 128));
+  EXPECT_EQ(WinPx(e, 99, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(e, 100, 10), RGB(128, 128, 128));
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(192, 192, 192));
+  Gallery(e, "bsSkinBoxCtrls", "default-button");
+  // The button's painted left column and top row are the button; the pixel left of it is frame.
+  EXPECT_EQ(Hit(e, 100, 0), HTHSCROLL);
+  EXPECT_EQ(Hit(e, 119, 19), HTHSCROLL);
+  EXPECT_EQ(Hit(e, 99, 10), HTVSCROLL);
+  EXPECT_EQ(Hit(e, 1, 10), HTVSCROLL);
+  EXPECT_EQ(Hit(e, 50, 10), HTCLIENT);
+
+  // Hover: the button turns hot; pressed it shows pressed; the rings swap while the mouse is in.
+  const TPoint b = WinAt(e, 110, 10);
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_TRUE(e->ButtonActive());
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(182, 189, 210));
+  EXPECT_EQ(WinPx(e, 0, 10), RGB(128, 128, 128));
+  xt::MouseDown(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(133, 147, 181));
+  Gallery(e, "bsSkinBoxCtrls", "default-button-pressed");
+  // Off the button inside the control it looks normal; back on it, pressed; the release clicks once.
+  const TPoint text = WinAt(e, 40, 10);
+  xt::MouseMove(text.X, text.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(192, 192, 192));
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(133, 147, 181));
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(e->Focused()) << "the button takes the focus to the edit";
+  // A release over the button after a press elsewhere is no click; a double click is two.
+  const TPoint frame = WinAt(e, 99, 10);
+  xt::MouseDown(xt::mbLeft, frame.X, frame.Y);
+  xt::MouseMove(b.X, b.Y);
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+  xt::DoubleClick(b.X, b.Y);
+  EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(SkinEditTest, SkinnedTheFaceFollowsTheRecordAndTheFontColourTheHotState) {
+  auto* e = NewSkinEdit(10, 10, false);
+  auto* be = NewSkinEdit(10, 60, true);
+  be->SetSkinDataName("buttonedit");
+  e->SetText("skin");
+  LoadTestSkin();
+  for (TbsSkinEdit* x : { e, be }) x->SetSkinData(skin);
+  ShowUnfocused();
+  EXPECT_EQ(e->Height(), 20);
+  e->SetBounds(10, 10, 250, 70);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->Height(), 20) << "a skinned edit is as high as its face";
+  EXPECT_EQ(e->Width(), 250);
+  // Margins from the record's client rectangle; the button in the fixed right part moves with the edge.
+  EXPECT_EQ(e->ClientToScreen(TPoint(0, 0)), WinAt(e, 3, 3));
+  be->SetWidth(200);
+  be->CalcRects();
+  EXPECT_EQ(be->ButtonRect(), TRect(80 - 19 + 120, 2, 80 - 2 + 120, 18));
+  const uint8_t owner = OwnerOf("edit");
+  EXPECT_EQ(mkskin::DecodedPixel(Decode(WinPx(e, 1, 10))).owner, owner);
+  EXPECT_EQ(Decode(WinPx(e, 248, 10)).owner, owner);
+  // The text shows over the face: around the glyphs the face's own pixels.
+  EXPECT_EQ(Decode(WinPx(e, 200, 10)).owner, owner);
+  Gallery(e, "bsSkinBoxCtrls", "skin");
+
+  auto* rec = static_cast<TbsDataSkinEditControl*>(skin->CtrlList->Items(skin->GetControlIndex("edit")));
+  EXPECT_EQ(e->Font()->Color(), rec->FontColor);
+  MoveTo(e, 50, 5);
+  EXPECT_EQ(e->Font()->Color(), rec->ActiveFontColor);
+  e->SetFocus();
+  xt::PumpUntilIdle();
+  xt::MouseMove(0, 0);
+  EXPECT_EQ(e->Font()->Color(), rec->ActiveFontColor) << "leaving with the focus keeps the hot colour";
+  // Typing key by key works as in any edit.
+  e->SetSelStart(4);
+  xt::TypeText("ed");
+  EXPECT_EQ(e->Text(), "skined");
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(e->Text(), "skine");
+
+  // The button edit's hot button from the picture.
+  const TPoint b = WinAt(be, 190, 10);
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(be, 190, 10)).code, RectCode("activebuttonrect"));
+  xt::MouseDown(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(be, 190, 10)).code, RectCode("downbuttonrect"));
+  Gallery(be, "bsSkinBoxCtrls", "skin-button-pressed");
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+
+  // The second skin through the form's skin-change walk: its own face height; a record of another
+  // class under the name: the default look, never a face from a missing picture.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->Height(), 22);
+  EXPECT_EQ(Decode(WinPx(e, 1, 10)).owner, OwnerOf("edit"));
+  Gallery(e, "bsSkinBoxCtrls", "second");
+  e->SetSkinDataName("hupdown");
+  e->SetDefaultHeight(24);
+  e->ChangeSkinData();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->SkinObjectIndex(), -1);
+  EXPECT_EQ(e->Height(), 24);
+  // The two default rings, in either order (hot or not).
+  const std::pair<COLORREF, COLORREF> rings(WinPx(e, 0, 10), WinPx(e, 1, 10));
+  EXPECT_TRUE(rings == std::make_pair(RGB(192, 192, 192), RGB(128, 128, 128)) ||
+              rings == std::make_pair(RGB(128, 128, 128), RGB(192, 192, 192)));
+}
+
+TEST_F(SkinEditTest, ADisabledEditDrawsItsTextFromTheLeftOfItsClientArea) {
+  auto* e = NewSkinEdit(10, 10, false);
+  e->SetText("WWW");
+  e->SetEditPasswordChar('*');
+  e->SetEnabled(false);
+  ShowUnfocused();
+  Gallery(e, "bsSkinBoxCtrls", "disabled-password");
+  // The leftmost ink of the text within the text area, and in the grey text colour.
+  int left = -1;
+  for (int x = 0; x < 40 && left < 0; ++x)
+    for (int y = 0; y < 16; ++y)
+      if (Px(e, x, y) == RGB(128, 128, 128)) {
+        left = x;
+        break;
+      }
+  EXPECT_GE(left, 0);
+  EXPECT_LE(left, 2);
+}
+
+TEST_F(SkinEditTest, AStreamedMaskEditKeepsValuesEqualToTheLibrarysOwnDefaults) {
+  auto* a = new TSpinForm(nullptr);
+  Keep(a);
+  auto* m = new TbsSkinMaskEdit(a);
+  m->SetName("Mask");
+  m->SetParent(a);
+  m->SetAutoSize(true);
+  m->SetBorderStyle(bsSingle);
+  m->SetButtonMode(true);
+  m->SetAlignment(taRightJustify);
+  m->SetEditMask("!90:00;1; ");
+  m->SetSkinDataName("buttonedit");
+  m->SetReadOnly(true);
+  const AnsiString text = WriteComponentResource(a);
+  auto* b = new TSpinForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinMaskEdit*>(b->FindComponent("Mask"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_TRUE(back->AutoSize());
+  EXPECT_EQ(back->BorderStyle(), bsSingle);
+  EXPECT_TRUE(back->ButtonMode());
+  EXPECT_EQ(back->Alignment(), taRightJustify);
+  EXPECT_EQ(back->EditMask(), "!90:00;1; ");
+  EXPECT_EQ(back->SkinDataName(), "buttonedit");
+  EXPECT_TRUE(back->ReadOnly());
+}
