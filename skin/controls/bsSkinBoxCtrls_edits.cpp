@@ -715,13 +715,14 @@ void TbsSkinCustomEdit::PaintDisabledText(TMessage& Message) {
     GetWindowRect(Handle(), &wr);
     const TPoint origin = ClientToScreen(TPoint(0, 0));
     const TRect r = bsShifted(FEditRect, wr.left - origin.X, wr.top - origin.Y);
+    // Where the enabled edit shows its text: after its 2-pixel margin, from the top of the client area.
     const int tw = c.TextWidth(t);
-    int x = r.Left;
+    int x = r.Left + 2;
     if (FAlignment == taRightJustify)
-      x = r.Right - 3 - tw;
+      x = r.Right - 1 - tw;
     else if (FAlignment == taCenter)
-      x = r.Left + RectWidth(r) / 2 - tw / 2 - 1;
-    c.TextRect(r, x, r.Top - 2, t);
+      x = r.Left + 2 + (RectWidth(r) - 2) / 2 - tw / 2;
+    c.TextRect(r, x, r.Top, t);
     c.SetHandle(nullptr);
   }
   if (own) EndPaint(Handle(), &ps);

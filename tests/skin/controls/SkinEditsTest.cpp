@@ -571,23 +571,30 @@ TEST_F(SkinEditTest, SkinnedTheFaceFollowsTheRecordAndTheFontColourTheHotState) 
               rings == std::make_pair(RGB(128, 128, 128), RGB(192, 192, 192)));
 }
 
-TEST_F(SkinEditTest, ADisabledEditDrawsItsTextFromTheLeftOfItsClientArea) {
+TEST_F(SkinEditTest, ADisabledEditDrawsItsTextWhereTheEnabledEditShowsIt) {
   auto* e = NewSkinEdit(10, 10, false);
   e->SetText("WWW");
   e->SetEditPasswordChar('*');
-  e->SetEnabled(false);
   ShowUnfocused();
-  Gallery(e, "bsSkinBoxCtrls", "disabled-password");
-  // The leftmost ink of the text within the text area, and in the grey text colour.
-  int left = -1;
-  for (int x = 0; x < 40 && left < 0; ++x)
+  // The top-left corner of the ink of the text in the client area.
+  auto ink = [&] {
+    TPoint p(-1, -1);
     for (int y = 0; y < 16; ++y)
-      if (Px(e, x, y) == RGB(128, 128, 128)) {
-        left = x;
-        break;
-      }
-  EXPECT_GE(left, 0);
-  EXPECT_LE(left, 2);
+      for (int x = 0; x < 60; ++x)
+        if (Px(e, x, y) != RGB(255, 255, 255)) {
+          if (p.Y < 0) p.Y = y;
+          if (p.X < 0 || x < p.X) p.X = x;
+        }
+    return p;
+  };
+  const TPoint enabled = ink();
+  e->SetEnabled(false);
+  xt::PumpUntilIdle();
+  Gallery(e, "bsSkinBoxCtrls", "disabled-password");
+  EXPECT_EQ(ink(), enabled);
+  EXPECT_EQ(Px(e, enabled.X, enabled.Y + 1) == RGB(128, 128, 128) ||
+                Px(e, enabled.X + 1, enabled.Y + 1) == RGB(128, 128, 128),
+            true);
 }
 
 TEST_F(SkinEditTest, AStreamedMaskEditKeepsValuesEqualToTheLibrarysOwnDefaults) {
