@@ -8,6 +8,7 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinUpDown::StaticClass() });
     RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass(),
                       TbsSkinCustomEdit::StaticClass(), TbsSkinEdit::StaticClass(), TbsSkinMaskEdit::StaticClass() });
+    RegisterClasses({ TbsSkinTimeEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();

@@ -624,3 +624,81 @@ TEST_F(SkinEditTest, AStreamedMaskEditKeepsValuesEqualToTheLibrarysOwnDefaults) 
   EXPECT_EQ(back->SkinDataName(), "buttonedit");
   EXPECT_TRUE(back->ReadOnly());
 }
+
+// ---- Time edit ------------------------------------------------------------------------------------------
+
+TEST_F(SkinEditTest, TheTimeEditTakesOnlyKeysThatLeaveAValidTime) {
+  auto* t = NewEdit<TbsSkinTimeEdit>(10, 10, 120, 20);
+  EXPECT_EQ(t->Text(), "00:00:00");
+  Focus(t);
+  t->SetSelStart(0);
+  t->SetSelLength(0);
+  xt::TypeText("3");  // 30:00:00: refused
+  EXPECT_EQ(t->Text(), "00:00:00");
+  EXPECT_EQ(t->SelStart(), 0);
+  xt::TypeText("2");
+  EXPECT_EQ(t->Text(), "20:00:00");
+  xt::TypeText("4");  // 24:00:00 is the one valid time of hour 24
+  EXPECT_EQ(t->Text(), "24:00:00");
+  // The caret before the separator: the digit lands in the minutes, as the mask places it.
+  t->SetText("01:00:00");
+  t->SetSelStart(2);
+  t->SetSelLength(0);
+  xt::TypeText("9");
+  EXPECT_EQ(t->Text(), "01:00:00") << "90 minutes is no time";
+  t->SetSelStart(2);
+  t->SetSelLength(0);
+  xt::TypeText("5");
+  EXPECT_EQ(t->Text(), "01:50:00");
+  t->SetText("24:00:00");
+  t->SetSelStart(7);
+  t->SetSelLength(0);
+  xt::TypeText("1");  // 24:00:01
+  EXPECT_EQ(t->Text(), "24:00:00");
+  // Enter and Backspace are never refused by the check (Backspace blanks a position).
+  t->SetSelStart(8);
+  t->SetSelLength(0);
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(t->Text(), "24:00:0 ");
+  EXPECT_EQ(t->Milliseconds(), 86400000) << "blanks count as zeros";
+}
+
+TEST_F(SkinEditTest, TheTimeEditConvertsBothWaysAndNeverWritesAnInvalidTime) {
+  auto* t = NewEdit<TbsSkinTimeEdit>(10, 10, 120, 20);
+  t->SetTime("01:02:03");
+  EXPECT_EQ(t->Milliseconds(), 3723000);
+  t->SetMilliseconds(3723004);
+  EXPECT_EQ(t->Text(), "01:02:03") << "the seconds format without milliseconds";
+  t->SetShowMilliseconds(true);
+  EXPECT_EQ(t->Text(), "00:00:00.000");
+  t->SetMilliseconds(3723004);
+  EXPECT_EQ(t->Text(), "01:02:03.004");
+  EXPECT_EQ(t->Milliseconds(), 3723004);
+  WORD h, m, s, z;
+  t->DecodeTime(h, m, s, z);
+  EXPECT_EQ(h * 1000 + m * 100 + s * 10 + z, 1000 + 200 + 30 + 4);
+  t->EncodeTime(23, 59, 59, 999);
+  EXPECT_EQ(t->Text(), "23:59:59.999");
+  t->EncodeTime(23, 60, 0, 0);
+  EXPECT_EQ(t->Text(), "23:59:59.999") << "an invalid time changes nothing";
+  t->SetShowMilliseconds(true);
+  EXPECT_EQ(t->Text(), "23:59:59.999") << "setting the same mode keeps the text";
+
+  // Out of range, negative or not numbers at all: the zero text, never a text that breaks the mask.
+  for (const char* bad : { "25:70:99", "ab:00:00", "", "-1:00:00" }) {
+    t->SetTime("12:00:00.000");
+    t->SetTime(bad);
+    EXPECT_EQ(t->Text(), "00:00:00.000") << bad;
+  }
+  for (int bad : { -1, 90061001, INT_MAX, INT_MIN }) {
+    t->SetMilliseconds(5);
+    t->SetMilliseconds(bad);
+    EXPECT_EQ(t->Text(), "00:00:00.000") << bad;
+  }
+  t->SetMilliseconds(86400000);
+  EXPECT_EQ(t->Text(), "24:00:00.000");
+  t->SetShowMilliseconds(false);
+  EXPECT_EQ(t->Text(), "00:00:00");
+  t->SetText("1 :2 :  ");
+  EXPECT_EQ(t->Milliseconds(), ((10 * 60 + 20) * 60) * 1000);
+}
