@@ -8,7 +8,7 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinUpDown::StaticClass() });
     RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass(),
                       TbsSkinCustomEdit::StaticClass(), TbsSkinEdit::StaticClass(), TbsSkinMaskEdit::StaticClass() });
-    RegisterClasses({ TbsSkinTimeEdit::StaticClass() });
+    RegisterClasses({ TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
