@@ -313,6 +313,10 @@ void TbsSkinTrackEdit::Dispatch(TMessage& Message) {
       TbsSkinCustomEdit::Dispatch(Message);
       if (!life.expired()) CloseUp();
       return;
+    case WM_CHAR:
+      // A read-only edit drops every character before the key check sees it: the refusal still beeps.
+      if (ReadOnly() && !IsValidChar(static_cast<char>(Message.WParam))) MessageBeep(0);
+      break;
     default:
       break;
   }

@@ -702,3 +702,113 @@ TEST_F(SkinEditTest, TheTimeEditConvertsBothWaysAndNeverWritesAnInvalidTime) {
   t->SetText("1 :2 :  ");
   EXPECT_EQ(t->Milliseconds(), ((10 * 60 + 20) * 60) * 1000);
 }
+
+// ---- Track edit -----------------------------------------------------------------------------------------
+
+TEST_F(SkinEditTest, TheTrackEditTakesTypedNumbersIntoItsRange) {
+  auto* t = NewEdit<TbsSkinTrackEdit>(10, 10, 120, 20);
+  EXPECT_EQ(t->Text(), "0");
+  int changes = 0;
+  t->OnChange = On<TNotifyEvent>([&](TObject*) { ++changes; });
+  Focus(t);
+  t->SelectAll();
+  xt::TypeText("1");
+  EXPECT_EQ(t->Value(), 1);
+  xt::TypeText("50");
+  EXPECT_EQ(t->Text(), "100") << "150 is clamped into the text at once";
+  EXPECT_EQ(t->Value(), 100);
+  t->SelectAll();
+  xt::TypeText("-");
+  EXPECT_EQ(t->Text(), "-");
+  EXPECT_EQ(t->Value(), 100);
+  xt::TypeText("7");
+  EXPECT_EQ(t->Text(), "0");
+  EXPECT_EQ(t->Value(), 0);
+  const int before = changes;
+  xt::TypeText("\r");
+  xt::TypeText("x");
+  EXPECT_EQ(beeps, 2);
+  EXPECT_EQ(changes, before);
+  // Beyond 32 bits: Value stays, nothing is raised. No bounds while they are equal.
+  t->SetMaxValue(0);
+  t->SelectAll();
+  xt::TypeText("99999999999");
+  EXPECT_EQ(t->Value(), 999999999);
+  t->SetText("-5000");
+  EXPECT_EQ(t->Value(), -5000);
+  t->SetReadOnly(true);
+  xt::TypeText("1");
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(t->Text(), "-5000");
+  EXPECT_EQ(beeps, 4);
+  // SetValue always reports.
+  changes = 0;
+  t->SetValue(-5000);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(SkinEditTest, TheDropDownOpensInsideTheWorkAreaFollowsTheValueAndClosesOnEveryWayOut) {
+  auto* t = NewEdit<TbsSkinTrackEdit>(10, 10, 120, 20);
+  auto* other = NewEdit<TEdit>(10, 100, 80, 20);
+  t->SetValue(30);
+  Focus(t);
+  auto click = [&] {
+    RECT r {};
+    GetWindowRect(t->Handle(), &r);
+    xt::Click(r.right - 5, r.top + 10);
+  };
+  click();
+  TbsSkinPopupTrackBar* bar = t->PopupTrackBar();
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_TRUE(form->Active()) << "the drop-down never takes the activation";
+  RECT er {}, br {};
+  GetWindowRect(t->Handle(), &er);
+  GetWindowRect(bar->Handle(), &br);
+  EXPECT_EQ(br.left, er.left);
+  EXPECT_EQ(br.top, er.bottom);
+  EXPECT_EQ(br.right - br.left, 120);
+  EXPECT_EQ(bar->Value(), 30);
+  Gallery(bar, "bsSkinBoxCtrls", "dropdown");
+  // The bar moves the value live; keys on the bar would not take the focus from the edit.
+  bar->SetValue(64);
+  EXPECT_EQ(t->Value(), 64);
+  EXPECT_EQ(t->Text(), "64");
+  // Esc, a second button click, the focus elsewhere and a click elsewhere all close it.
+  xt::KeyPress(VK_ESCAPE);
+  EXPECT_FALSE(bar->Visible());
+  click();
+  ASSERT_TRUE(bar->Visible());
+  click();
+  EXPECT_FALSE(bar->Visible());
+  click();
+  other->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(bar->Visible());
+  t->SetFocus();
+  click();
+  ASSERT_TRUE(bar->Visible());
+  ClickAt(form, 250, 150);
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_EQ(t->Value(), 64);
+
+  // At every edge of the work area it stays inside it.
+  struct Case {
+    RECT work;
+    const char* what;
+  };
+  for (const Case& c : { Case { { 0, 0, 1024, 95 }, "bottom" }, Case { { 0, 122, 1024, 768 }, "top" },
+                         Case { { 0, 0, 200, 768 }, "right" }, Case { { 150, 0, 1024, 768 }, "left" } }) {
+    SCOPED_TRACE(c.what);
+    xt::SetScreen(1024, 768, c.work);
+    t->SetFocus();
+    t->DropDown();
+    GetWindowRect(t->Handle(), &er);
+    GetWindowRect(bar->Handle(), &br);
+    EXPECT_GE(br.top, c.work.top);
+    EXPECT_LE(br.bottom, std::max(c.work.bottom, er.top));
+    EXPECT_GE(br.left, c.work.left);
+    EXPECT_LE(br.right, c.work.right);
+    if (std::string(c.what) == "bottom") EXPECT_EQ(br.bottom, er.top) << "above the edit";
+    t->CloseUp();
+  }
+}
