@@ -768,7 +768,9 @@ TEST_F(SkinEditTest, TheDropDownOpensInsideTheWorkAreaFollowsTheValueAndClosesOn
   EXPECT_EQ(br.top, er.bottom);
   EXPECT_EQ(br.right - br.left, 120);
   EXPECT_EQ(bar->Value(), 30);
-  Gallery(bar, "bsSkinBoxCtrls", "dropdown");
+  EXPECT_TRUE(IsWindowVisible(bar->Handle()));
+  EXPECT_EQ(GetWindowLongA(bar->Handle(), GWL_STYLE) & (WS_POPUP | WS_CHILD), WS_POPUP);
+  EXPECT_NE(GetWindowLongA(bar->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
   // The bar moves the value live; keys on the bar would not take the focus from the edit.
   bar->SetValue(64);
   EXPECT_EQ(t->Value(), 64);
