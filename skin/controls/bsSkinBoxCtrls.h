@@ -4,5 +4,6 @@
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
+#include "skin/controls/bsSkinBoxCtrls_timeedit.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "platform/vcl/SysUtils.h"
 #include "platform/win32/Scoped.h"
@@ -471,6 +472,489 @@ XJ_PUBLISHED(TbsSkinSpinEdit,
   XJ_EVENT(OnEditKeyUp)
   XJ_EVENT(OnEditEnter)
   XJ_EVENT(OnEditExit));
+
+// ---- TbsSkinCustomEdit ------------------------------------------------------------------------------------
+
+TbsSkinCustomEdit::TbsSkinCustomEdit(TComponent* AOwner) : TbsCustomEdit(AOwner) {
+  SetControlStyle(ControlStyle() + TControlStyle { csOpaque });
+  SetAutoSize(false);
+  Font()->SetName("宋体");
+  Font()->SetColor(clWindowText);
+  Font()->SetStyle({});
+  Font()->SetHeight(12);
+  SetHeight(20);
+  SetBorderStyle(bsNone);
+  SetEditTransparent(true);
+  FDefaultFont = std::make_unique<TFont>();
+  FDefaultFont->Assign(Font());
+  FDefaultFont->OnChange = TNotifyEvent(this, &TbsSkinCustomEdit::OnDefaultFontChange);
+}
+
+TbsSkinCustomEdit::~TbsSkinCustomEdit() = default;
+
+void TbsSkinCustomEdit::SetSkinData(TbsSkinData* Value) {
+  if (FSkinData != Value) {
+    if (FSkinData) FSkinData->RemoveFreeNotification(this);
+    FSkinData = Value;
+    if (FSkinData) FSkinData->FreeNotification(this);
+  }
+  if (Value && !Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+}
+
+void TbsSkinCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  TbsCustomEdit::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FSkinData) {
+    FSkinData = nullptr;
+    FSkinObjectIndex = -1;
+    Picture = nullptr;
+  }
+}
+
+void TbsSkinCustomEdit::GetSkinData() {
+  FSkinObjectIndex = !FSkinData || FSkinData->Empty ? -1 : FSkinData->GetControlIndex(FSkinDataName);
+  Picture = nullptr;
+  if (FSkinObjectIndex == -1) return;
+  auto* r = dynamic_cast<TbsDataSkinEditControl*>(
+      static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(FSkinObjectIndex)));
+  TList* pictures = FSkinData->ActivePictures.get();
+  if (r && r->PictureIndex >= 0 && r->PictureIndex < pictures->Count())
+    Picture = static_cast<TBitmap*>(pictures->Items(r->PictureIndex));
+  if (!Picture) {
+    // Another class or no picture: nothing to draw from, so the default look.
+    FSkinObjectIndex = -1;
+    return;
+  }
+  auto orElse = [](const TRect& a, const TRect& b) { return IsNullRect(a) ? b : a; };
+  SkinRect = r->SkinRect;
+  ActiveSkinRect = orElse(r->ActiveSkinRect, SkinRect);
+  LeftOffset = r->LTPoint.X;
+  RightOffset = RectWidth(SkinRect) - r->RTPoint.X;
+  ClRect = r->ClRect;
+  FontName = r->FontName;
+  FontStyle = r->FontStyle;
+  FontHeight = r->FontHeight;
+  FontColor = r->FontColor;
+  DisabledFontColor = r->DisabledFontColor;
+  ActiveFontColor = r->ActiveFontColor;
+  SkinButtonRect = r->ButtonRect;
+  ActiveButtonRect = r->ActiveButtonRect;
+  DownButtonRect = orElse(r->DownButtonRect, ActiveButtonRect);
+}
+
+void TbsSkinCustomEdit::ChangeSkinData() {
+  GetSkinData();
+  if (Skinned()) {
+    if (FUseSkinFont) {
+      Font()->SetName(FontName);
+      Font()->SetStyle(FontStyle);
+    } else {
+      Font()->Assign(FDefaultFont.get());
+    }
+    SetHeight(RectHeight(SkinRect));
+    if (FUseSkinFont) Font()->SetHeight(FontHeight);
+    Font()->SetColor(Focused() ? ActiveFontColor : FontColor);
+    if (FUseSkinFont) Font()->SetCharset(FDefaultFont->Charset());
+  } else {
+    Font()->Assign(FDefaultFont.get());
+    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
+    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
+  }
+  RecreateWnd();
+}
+
+void TbsSkinCustomEdit::SetButtonMode(bool Value) {
+  FButtonMode = Value;
+  if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading))
+    FSkinDataName = Value ? "buttonedit" : "edit";
+  RecreateWnd();
+}
+
+void TbsSkinCustomEdit::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  RecreateWnd();
+}
+
+void TbsSkinCustomEdit::SetEditPasswordChar(char Value) {
+  SetPasswordChar(Value);
+  RecreateWnd();
+}
+
+void TbsSkinCustomEdit::SetDefaultFont(TFont* Value) {
+  FDefaultFont->Assign(Value);
+  if (!Skinned()) Font()->Assign(Value);
+}
+
+void TbsSkinCustomEdit::OnDefaultFontChange(TObject*) {
+  if (!Skinned()) Font()->Assign(FDefaultFont.get());
+}
+
+void TbsSkinCustomEdit::SetDefaultWidth(int Value) {
+  FDefaultWidth = Value;
+  if (!Skinned() && Value > 0) SetWidth(Value);
+}
+
+void TbsSkinCustomEdit::SetDefaultHeight(int Value) {
+  FDefaultHeight = Value;
+  if (!Skinned() && Value > 0) SetHeight(Value);
+}
+
+void TbsSkinCustomEdit::CreateParams(TCreateParams& Params) {
+  TbsCustomEdit::CreateParams(Params);
+  Params.ExStyle &= ~WS_EX_TRANSPARENT;
+  Params.Style &= ~(WS_BORDER | ES_MULTILINE);
+  Params.Style |= FAlignment == taRightJustify ? ES_RIGHT : FAlignment == taCenter ? ES_CENTER : ES_LEFT;
+  if (PasswordChar() != 0) Params.Style |= ES_PASSWORD;
+}
+
+void TbsSkinCustomEdit::Invalidate() {
+  if (Parent() && HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+}
+
+void TbsSkinCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  GetSkinData();
+  // A skinned edit is always as high as its face.
+  if ((AWidth != Width() || AHeight != Height()) && Skinned()) AHeight = RectHeight(SkinRect);
+  TbsCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  Invalidate();
+}
+
+void TbsSkinCustomEdit::CalcRects() {
+  const int w = Width(), h = Height();
+  if (!Skinned()) {
+    if (FButtonMode) {
+      FEditRect = TRect(2, 2, w - 22, h - 2);
+      FButtonRect = TRect(w - 20, 0, w, h);
+    } else {
+      FEditRect = TRect(2, 2, w - 2, h - 2);
+    }
+    return;
+  }
+  const int dw = w - RectWidth(SkinRect);
+  FEditRect = ClRect;
+  FEditRect.Right += dw;
+  // A button in the fixed right part of the face moves with the right edge.
+  FButtonRect = RectWidth(SkinRect) - RightOffset <= SkinButtonRect.Left ? bsShifted(SkinButtonRect, dw, 0)
+                                                                          : SkinButtonRect;
+}
+
+void TbsSkinCustomEdit::TextFont(TFont* F, TColor SkinColour, TColor DefaultColour) {
+  if (!Skinned() || !FUseSkinFont) {
+    F->Assign(FDefaultFont.get());
+    if (DefaultColour != clNone) F->SetColor(DefaultColour);
+    return;
+  }
+  F->SetName(FontName);
+  F->SetHeight(FontHeight);
+  F->SetColor(SkinColour);
+  F->SetStyle(FontStyle);
+  F->SetCharset(FDefaultFont->Charset());
+}
+
+void TbsSkinCustomEdit::DrawSkinEdit(TCanvas* Canvas, bool DrawText) {
+  GetSkinData();
+  CalcRects();
+  const int w = Width(), h = Height();
+  const int bw = FButtonMode ? w - FButtonRect.Left : 0;
+  TBitmap b;
+  b.SetSize(w, h);
+  TCanvas* c = b.Canvas();
+  const bool hot = Hot();
+  if (!Skinned()) {
+    c->Brush()->SetColor(clWindow);
+    c->FillRect(TRect(0, 0, w, h));
+    TRect r(0, 0, w - bw, h);
+    const TColor outer = hot ? clBtnShadow : clBtnFace, inner = hot ? clBtnFace : clBtnShadow;
+    Frame3D(c, r, outer, outer, 1);
+    Frame3D(c, r, inner, inner, 1);
+    if (FButtonMode) {
+      TbsArrowPair::TButtonState state { FButtonRect, FButtonActive, FButtonDown };
+      // The same button look as the arrows', without a glyph.
+      bsDrawDefaultArrowButton(c, state, 0, true);
+    }
+  } else {
+    CreateHSkinImage(LeftOffset, RightOffset, &b, Picture, hot ? ActiveSkinRect : SkinRect, w,
+                     RectHeight(hot ? ActiveSkinRect : SkinRect));
+    c = b.Canvas();
+    if (FButtonMode) {
+      TbsArrowPair::TButtonState state { FButtonRect, FButtonActive, FButtonDown };
+      bsDrawSkinArrowButton(c, Picture, state, ActiveButtonRect, DownButtonRect);
+    }
+  }
+  if (DrawText) {
+    c->Brush()->SetStyle(bsClear);
+    TextFont(c->Font(), FontColor, clNone);
+    const AnsiString t = Text();
+    const int tw = c->TextWidth(t);
+    int x = FEditRect.Left + 1;
+    if (FAlignment == taRightJustify)
+      x = FEditRect.Right - 1 - tw;
+    else if (FAlignment == taCenter)
+      x = FEditRect.Left + 1 + RectWidth(FEditRect) / 2 - tw / 2;
+    c->TextRect(FEditRect, x, FEditRect.Top - 1, t);
+  }
+  Canvas->Draw(0, 0, &b);
+}
+
+void TbsSkinCustomEdit::PaintDisabledText(TMessage& Message) {
+  AnsiString t = Text();
+  if (PasswordChar() != 0) t = AnsiString(t.size(), PasswordChar());
+  GetSkinData();
+  CalcRects();
+  PAINTSTRUCT ps {};
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  const bool own = !dc;
+  if (own) dc = BeginPaint(Handle(), &ps);
+  {
+    TCanvas c;
+    c.SetHandle(dc);
+    c.Brush()->SetStyle(bsClear);
+    TextFont(c.Font(), DisabledFontColor, clGrayText);
+    // The text area is in window coordinates; this DC is the client area's.
+    RECT wr {};
+    GetWindowRect(Handle(), &wr);
+    const TPoint origin = ClientToScreen(TPoint(0, 0));
+    const TRect r = bsShifted(FEditRect, wr.left - origin.X, wr.top - origin.Y);
+    // Where the enabled edit shows its text: after its 2-pixel margin, from the top of the client area.
+    const int tw = c.TextWidth(t);
+    int x = r.Left + 2;
+    if (FAlignment == taRightJustify)
+      x = r.Right - 1 - tw;
+    else if (FAlignment == taCenter)
+      x = r.Left + 2 + (RectWidth(r) - 2) / 2 - tw / 2;
+    c.TextRect(r, x, r.Top, t);
+    c.SetHandle(nullptr);
+  }
+  if (own) EndPaint(Handle(), &ps);
+}
+
+bool TbsSkinCustomEdit::PointerOnWindow() {
+  POINT p {};
+  RECT r {};
+  return HandleAllocated() && GetCursorPos(&p) && GetWindowRect(Handle(), &r) && PtInRect(&r, p);
+}
+
+void TbsSkinCustomEdit::SetMouseIn(bool Value) {
+  if (FMouseIn == Value) return;
+  auto life = LifeToken();
+  FMouseIn = Value;
+  GetSkinData();
+  if (!Focused()) {
+    if (Skinned()) Font()->SetColor(Value ? ActiveFontColor : FontColor);
+    Invalidate();
+  }
+  if (!Value && (FButtonDown || FButtonActive)) {
+    FButtonDown = FButtonActive = false;
+    Invalidate();
+  }
+  TNotifyEvent& event = Value ? OnMouseEnter : OnMouseLeave;
+  if (event) event(this);
+}
+
+int TbsSkinCustomEdit::HitTest(LPARAM ScreenPoint) {
+  // Window coordinates, as the rectangles are.
+  RECT wr {};
+  GetWindowRect(Handle(), &wr);
+  const int x = GET_X_LPARAM(ScreenPoint) - wr.left, y = GET_Y_LPARAM(ScreenPoint) - wr.top;
+  CalcRects();
+  auto in = [&](const TRect& r) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; };
+  if (in(FButtonRect)) return HTHSCROLL;
+  if (in(FEditRect)) return HTCLIENT;
+  return HTVSCROLL;
+}
+
+void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
+  auto life = LifeToken();
+  const bool button = FButtonMode && !ComponentState().Contains(csDesigning);
+  switch (Message.Msg) {
+    case WM_PAINT:
+      if (!Enabled()) {
+        PaintDisabledText(Message);
+        return;
+      }
+      break;
+    case WM_NCCALCSIZE: {
+      GetSkinData();
+      auto* r = reinterpret_cast<RECT*>(Message.LParam);
+      if (!Skinned()) {
+        r->left += 2;
+        r->top += 2;
+        r->right -= FButtonMode ? 22 : 2;
+        r->bottom -= 2;
+      } else {
+        r->left += ClRect.Left;
+        r->top += ClRect.Top;
+        r->right -= RectWidth(SkinRect) - ClRect.Right;
+        r->bottom -= RectHeight(SkinRect) - ClRect.Bottom;
+      }
+      Message.Result = 0;
+      return;
+    }
+    case WM_NCPAINT: {
+      HDC dc = GetWindowDC(Handle());
+      {
+        TCanvas c;
+        c.SetHandle(dc);
+        DrawSkinEdit(&c, false);
+        c.SetHandle(nullptr);
+      }
+      ReleaseDC(Handle(), dc);
+      Message.Result = 0;
+      return;
+    }
+    case WM_NCHITTEST:
+      if (!button) break;
+      if (const int hit = HitTest(Message.LParam); hit != HTCLIENT) {
+        Message.Result = hit;
+        return;
+      }
+      break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      if (!button || Message.WParam != HTHSCROLL) break;
+      FButtonDown = true;
+      FButtonActive = true;
+      Invalidate();
+      return;
+    case WM_NCLBUTTONUP: {
+      if (!button || Message.WParam != HTHSCROLL) break;
+      // Only a press that began on the button clicks.
+      const bool pressed = FButtonDown;
+      FButtonDown = false;
+      Invalidate();
+      if (!pressed) return;
+      if (!Focused()) SetFocus();
+      if (life.expired()) return;
+      if (OnButtonClick) OnButtonClick(this);
+      return;
+    }
+    case WM_NCMOUSEMOVE:
+      // The frame is part of the control: the pointer on it is in.
+      if (!FMouseIn) SetMouseIn(true);
+      if (life.expired()) return;
+      if (button && Message.WParam == HTHSCROLL) {
+        if (!FButtonActive) {
+          FButtonActive = true;
+          Invalidate();
+        }
+        return;
+      }
+      if (FButtonActive) {
+        FButtonActive = false;
+        Invalidate();
+      }
+      break;
+    case WM_MOUSEMOVE:
+      TbsCustomEdit::Dispatch(Message);
+      if (!life.expired() && FButtonMode && FButtonActive) {
+        FButtonActive = false;
+        Invalidate();
+      }
+      return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TbsCustomEdit::Dispatch(Message);
+      if (life.expired()) return;
+      GetSkinData();
+      if (!FMouseIn && Skinned()) Font()->SetColor(Message.Msg == WM_SETFOCUS ? ActiveFontColor : FontColor);
+      Invalidate();
+      return;
+    case CM_MOUSEENTER:
+      TbsCustomEdit::Dispatch(Message);
+      if (!life.expired()) SetMouseIn(true);
+      return;
+    case CM_MOUSELEAVE:
+      TbsCustomEdit::Dispatch(Message);
+      // Onto our own frame is not away from the control.
+      if (!life.expired() && !PointerOnWindow()) SetMouseIn(false);
+      return;
+    case WM_NCMOUSELEAVE:
+      TbsCustomEdit::Dispatch(Message);
+      if (life.expired()) return;
+      if (FButtonActive) {
+        FButtonActive = false;
+        Invalidate();
+      }
+      if (!PointerOnWindow()) SetMouseIn(false);
+      return;
+    case CM_ENABLEDCHANGED:
+      TbsCustomEdit::Dispatch(Message);
+      if (!life.expired()) Invalidate();
+      return;
+    default:
+      break;
+  }
+  TbsCustomEdit::Dispatch(Message);
+}
+
+XJ_PUBLISHED(TbsSkinCustomEdit);
+
+XJ_PUBLISHED(TbsSkinEdit,
+  XJ_PROP(DefaultFont)
+  XJ_PROP(UseSkinFont)
+  XJ_PROP(DefaultWidth)
+  XJ_PROP(DefaultHeight)
+  XJ_PROP(ButtonMode)
+  XJ_PROP(SkinData)
+  XJ_PROP(SkinDataName)
+  XJ_PROP(EditPasswordChar)
+  XJ_EVENT(OnMouseEnter)
+  XJ_EVENT(OnMouseLeave)
+  XJ_PROP(ReadOnly, false)
+  XJ_PROP(Align, alNone)
+  XJ_PROP(Alignment, taLeftJustify)
+  XJ_PROP(Font) XJ_STORED(IsFontStored)
+  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored)
+  XJ_PROP(AutoSelect, true)
+  XJ_PROP(BiDiMode, bdLeftToRight)
+  XJ_PROP(CharCase, ecNormal)
+  XJ_PROP(Constraints)
+  XJ_PROP(DragCursor, crDrag)
+  XJ_PROP(DragKind, dkDrag)
+  XJ_PROP(DragMode, dmManual)
+  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)
+  XJ_PROP(HideSelection, true)
+  XJ_PROP(ImeMode, imDontCare)
+  XJ_PROP(ImeName)
+  XJ_PROP(MaxLength, 0)
+  XJ_PROP(OEMConvert, false)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentColor, false)
+  XJ_PROP(ParentCtl3D, true)
+  XJ_PROP(ParentFont, true)
+  XJ_PROP(ParentShowHint, true)
+  XJ_PROP(PopupMenu)
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
+  XJ_PROP(TabOrder)
+  XJ_PROP(TabStop, true)
+  XJ_PROP(Text)
+  XJ_PROP(Visible, true) XJ_STORED(IsVisibleStored)
+  XJ_EVENT(OnButtonClick)
+  XJ_EVENT(OnChange)
+  XJ_EVENT(OnClick)
+  XJ_EVENT(OnDblClick)
+  XJ_EVENT(OnDragDrop)
+  XJ_EVENT(OnDragOver)
+  XJ_EVENT(OnEndDock)
+  XJ_EVENT(OnEndDrag)
+  XJ_EVENT(OnEnter)
+  XJ_EVENT(OnExit)
+  XJ_EVENT(OnKeyDown)
+  XJ_EVENT(OnKeyPress)
+  XJ_EVENT(OnKeyUp)
+  XJ_EVENT(OnMouseDown)
+  XJ_EVENT(OnMouseMove)
+  XJ_EVENT(OnMouseUp)
+  XJ_EVENT(OnStartDock)
+  XJ_EVENT(OnStartDrag));
+
+XJ_PUBLISHED(TbsSkinMaskEdit,
+  XJ_PROP(AutoSize, false)
+  XJ_PROP(BorderStyle, bsNone)
+  XJ_PROP(Color) XJ_STORED(IsColorStored)
+  XJ_PROP(Ctl3D, true)
+  XJ_PROP(EditMask)
+  XJ_PROP(PasswordChar, '\0'));
 
 XJ_PUBLISHED(TbsCustomEdit,
   XJ_PROP(ReadOnly, false));

@@ -2,8 +2,12 @@
 // The borderless inner edit of the skinned edits, spin edit and combo box, the spin edit's numeric edit,
 // and the spin edit.
 
+#include <memory>
+
 #include "platform/vcl/Mask.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
+
+class TbsSkinData;
 
 typedef TClosure<void(TControl* C)> TbsOnEditCancelMode;
 
@@ -174,4 +178,118 @@ class TbsSkinSpinEdit : public TbsSkinCustomControl {
   TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
 
   TbsSkinNumEdit* FEdit { nullptr };
+};
+
+// The skinned single-line edit: a native edit whose frame, background and optional push button are
+// painted into its non-client area from an "edit" (or "buttonedit") record, or in the default look. The
+// text is drawn transparently over that face. The button clicks on a press and a release over it.
+class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
+  XJ_CLASS(TbsSkinCustomEdit, TbsCustomEdit)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinCustomEdit(TComponent* AOwner);
+  ~TbsSkinCustomEdit() override;
+
+  TbsSkinData* SkinData() const override { return FSkinData; }
+  // A usable skin at run time is applied at once.
+  virtual void SetSkinData(TbsSkinData* Value);
+  const AnsiString& SkinDataName() const { return FSkinDataName; }
+  void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
+  int SkinObjectIndex() const { return FSkinObjectIndex; }
+  // Font and size from the skin (or the default look), then a new window.
+  void ChangeSkinData() override;
+  void BeforeChangeSkinData() override { FSkinObjectIndex = -1; }
+
+  bool ButtonMode() const { return FButtonMode; }
+  // While designing it also picks the standard record name.
+  void SetButtonMode(bool Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  char EditPasswordChar() const { return PasswordChar(); }
+  void SetEditPasswordChar(char Value);
+  TFont* DefaultFont() const { return FDefaultFont.get(); }
+  void SetDefaultFont(TFont* Value);
+  bool UseSkinFont() const { return FUseSkinFont; }
+  void SetUseSkinFont(bool Value) { FUseSkinFont = Value; }
+  int DefaultWidth() const { return FDefaultWidth; }
+  void SetDefaultWidth(int Value);
+  int DefaultHeight() const { return FDefaultHeight; }
+  void SetDefaultHeight(int Value);
+
+  TNotifyEvent OnButtonClick;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+  // Looks SkinDataName up again; a record of another class or without a picture leaves the default look.
+  void GetSkinData();
+  // The text area and the button, in window coordinates.
+  void CalcRects();
+  const TRect& EditRect() const { return FEditRect; }
+  const TRect& ButtonRect() const { return FButtonRect; }
+  bool ButtonDown() const { return FButtonDown; }
+  bool ButtonActive() const { return FButtonActive; }
+  // The whole face at (0, 0) of Canvas, with the text when DrawText.
+  void DrawSkinEdit(TCanvas* Canvas, bool DrawText);
+
+  void Invalidate() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void CreateParams(TCreateParams& Params) override;
+
+ private:
+  bool Skinned() const { return FSkinObjectIndex != -1; }
+  bool Hot() { return FMouseIn || Focused(); }
+  // The font for drawing the text ourselves, in Colour when skinned with the skin's font.
+  void TextFont(TFont* F, TColor SkinColour, TColor DefaultColour);
+  void OnDefaultFontChange(TObject*);
+  int HitTest(LPARAM ScreenPoint);
+  // Whether the pointer is over the window, its frame included.
+  bool PointerOnWindow();
+  // Entering (the client or the frame) and leaving the control: hot colours, button states, events.
+  void SetMouseIn(bool Value);
+  void PaintDisabledText(TMessage& Message);
+
+  TRect FButtonRect;
+  bool FButtonMode { false };
+  bool FButtonDown { false };
+  bool FButtonActive { false };
+  TRect FEditRect;
+  bool FMouseIn { false };
+  int FSkinObjectIndex { -1 };
+  TbsSkinData* FSkinData { nullptr };
+  AnsiString FSkinDataName { "edit" };
+  TBitmap* Picture { nullptr };
+  std::unique_ptr<TFont> FDefaultFont;
+  bool FUseSkinFont { true };
+  int FDefaultWidth { 0 };
+  int FDefaultHeight { 20 };
+  TAlignment FAlignment { taLeftJustify };
+  int LeftOffset { 0 }, RightOffset { 0 };
+  TRect ClRect, SkinRect, ActiveSkinRect;
+  AnsiString FontName;
+  TFontStyles FontStyle;
+  int FontHeight { 0 };
+  TColor FontColor { 0 }, DisabledFontColor { 0 }, ActiveFontColor { 0 };
+  TRect SkinButtonRect, ActiveButtonRect, DownButtonRect;
+};
+
+class TbsSkinEdit : public TbsSkinCustomEdit {
+  XJ_CLASS(TbsSkinEdit, TbsSkinCustomEdit)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  using TbsSkinCustomEdit::TbsSkinCustomEdit;
+};
+
+// Also publishes the mask and the plain edit's properties, with defaults equal to the constructor's.
+class TbsSkinMaskEdit : public TbsSkinEdit {
+  XJ_CLASS(TbsSkinMaskEdit, TbsSkinEdit)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  using TbsSkinEdit::TbsSkinEdit;
 };

@@ -6,7 +6,9 @@ namespace xj::vcl {
 bool RegisterbsSkinBoxCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinUpDown::StaticClass() });
-    RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass() });
+    RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass(),
+                      TbsSkinCustomEdit::StaticClass(), TbsSkinEdit::StaticClass(), TbsSkinMaskEdit::StaticClass() });
+    RegisterClasses({ TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();

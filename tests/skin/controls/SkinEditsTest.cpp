@@ -437,3 +437,393 @@ TEST_F(SpinEditTest, AStreamedSpinEditKeepsEveryValue) {
   ReadComponentResource(e, fresh);
   EXPECT_EQ(WriteComponentResource(e), fresh);
 }
+
+// ---- Skinned edit ---------------------------------------------------------------------------------------
+
+namespace {
+
+class SkinEditTest : public EditsTest {
+ protected:
+  TbsSkinEdit* NewSkinEdit(int l, int t, bool button) {
+    auto* e = NewEdit<TbsSkinEdit>(l, t, 120, 20);
+    e->SetButtonMode(button);
+    e->OnButtonClick = On<TNotifyEvent>([this](TObject*) { ++clicks; });
+    return e;
+  }
+  // What the form shows at a point of the edit's whole window (its frame included).
+  COLORREF WinPx(TControl* e, int x, int y) { return Px(form, e->Left() + x, e->Top() + y); }
+  static TPoint WinAt(TWinControl* e, int x, int y) {
+    RECT r {};
+    GetWindowRect(e->Handle(), &r);
+    return TPoint(r.left + x, r.top + y);
+  }
+  static LRESULT Hit(TWinControl* e, int x, int y) {
+    const TPoint p = WinAt(e, x, y);
+    return SendMessageA(e->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+  }
+  int clicks = 0;
+};
+
+}  // namespace
+
+TEST_F(SkinEditTest, TheDefaultLookFramesTheTextAndItsButtonAnswersExactlyWhereItIsPainted) {
+  auto* e = NewSkinEdit(10, 10, true);
+  e->SetText("abc");
+  ShowUnfocused();
+  EXPECT_EQ(e->ClientRect(), TRect(0, 0, 96, 16));
+  EXPECT_EQ(e->ClientToScreen(TPoint(0, 0)), WinAt(e, 2, 2));
+  EXPECT_EQ(e->ButtonRect(), TRect(100, 0, 120, 20));
+  // Normal: a face-coloured outer ring and a shadow ring inside it, stopping at x 100; then the button.
+  EXPECT_EQ(WinPx(e, 0, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(e, 1, 10), RGB(128, 128, 128));
+  EXPECT_EQ(WinPx(e, 99, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(e, 100, 10), RGB(128, 128, 128));
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(192, 192, 192));
+  Gallery(e, "bsSkinBoxCtrls", "default-button");
+  // The button's painted left column and top row are the button; the pixel left of it is frame.
+  EXPECT_EQ(Hit(e, 100, 0), HTHSCROLL);
+  EXPECT_EQ(Hit(e, 119, 19), HTHSCROLL);
+  EXPECT_EQ(Hit(e, 99, 10), HTVSCROLL);
+  EXPECT_EQ(Hit(e, 1, 10), HTVSCROLL);
+  EXPECT_EQ(Hit(e, 50, 10), HTCLIENT);
+
+  // Hover: the button turns hot; pressed it shows pressed; the rings swap while the mouse is in.
+  const TPoint b = WinAt(e, 110, 10);
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_TRUE(e->ButtonActive());
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(182, 189, 210));
+  EXPECT_EQ(WinPx(e, 0, 10), RGB(128, 128, 128));
+  xt::MouseDown(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(133, 147, 181));
+  Gallery(e, "bsSkinBoxCtrls", "default-button-pressed");
+  // Off the button inside the control it looks normal; back on it, pressed; the release clicks once.
+  const TPoint text = WinAt(e, 40, 10);
+  xt::MouseMove(text.X, text.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(192, 192, 192));
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_EQ(WinPx(e, 110, 5), RGB(133, 147, 181));
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(e->Focused()) << "the button takes the focus to the edit";
+  // A release over the button after a press elsewhere is no click; a double click is two.
+  const TPoint frame = WinAt(e, 99, 10);
+  xt::MouseDown(xt::mbLeft, frame.X, frame.Y);
+  xt::MouseMove(b.X, b.Y);
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+  xt::DoubleClick(b.X, b.Y);
+  EXPECT_EQ(clicks, 3);
+}
+
+TEST_F(SkinEditTest, SkinnedTheFaceFollowsTheRecordAndTheFontColourTheHotState) {
+  auto* e = NewSkinEdit(10, 10, false);
+  auto* be = NewSkinEdit(10, 60, true);
+  be->SetSkinDataName("buttonedit");
+  e->SetText("skin");
+  LoadTestSkin();
+  for (TbsSkinEdit* x : { e, be }) x->SetSkinData(skin);
+  ShowUnfocused();
+  EXPECT_EQ(e->Height(), 20);
+  e->SetBounds(10, 10, 250, 70);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->Height(), 20) << "a skinned edit is as high as its face";
+  EXPECT_EQ(e->Width(), 250);
+  // Margins from the record's client rectangle; the button in the fixed right part moves with the edge.
+  EXPECT_EQ(e->ClientToScreen(TPoint(0, 0)), WinAt(e, 3, 3));
+  be->SetWidth(200);
+  be->CalcRects();
+  EXPECT_EQ(be->ButtonRect(), TRect(80 - 19 + 120, 2, 80 - 2 + 120, 18));
+  const uint8_t owner = OwnerOf("edit");
+  EXPECT_EQ(mkskin::DecodedPixel(Decode(WinPx(e, 1, 10))).owner, owner);
+  EXPECT_EQ(Decode(WinPx(e, 248, 10)).owner, owner);
+  // The text shows over the face: around the glyphs the face's own pixels.
+  EXPECT_EQ(Decode(WinPx(e, 200, 10)).owner, owner);
+  Gallery(e, "bsSkinBoxCtrls", "skin");
+
+  auto* rec = static_cast<TbsDataSkinEditControl*>(skin->CtrlList->Items(skin->GetControlIndex("edit")));
+  EXPECT_EQ(e->Font()->Color(), rec->FontColor);
+  MoveTo(e, 50, 5);
+  EXPECT_EQ(e->Font()->Color(), rec->ActiveFontColor);
+  e->SetFocus();
+  xt::PumpUntilIdle();
+  xt::MouseMove(0, 0);
+  EXPECT_EQ(e->Font()->Color(), rec->ActiveFontColor) << "leaving with the focus keeps the hot colour";
+  // Typing key by key works as in any edit.
+  e->SetSelStart(4);
+  xt::TypeText("ed");
+  EXPECT_EQ(e->Text(), "skined");
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(e->Text(), "skine");
+
+  // The button edit's hot button from the picture.
+  const TPoint b = WinAt(be, 190, 10);
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(be, 190, 10)).code, RectCode("activebuttonrect"));
+  xt::MouseDown(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(be, 190, 10)).code, RectCode("downbuttonrect"));
+  Gallery(be, "bsSkinBoxCtrls", "skin-button-pressed");
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(clicks, 1);
+
+  // The second skin through the form's skin-change walk: its own face height; a record of another
+  // class under the name: the default look, never a face from a missing picture.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->Height(), 22);
+  EXPECT_EQ(Decode(WinPx(e, 1, 10)).owner, OwnerOf("edit"));
+  Gallery(e, "bsSkinBoxCtrls", "second");
+  e->SetSkinDataName("hupdown");
+  e->SetDefaultHeight(24);
+  e->ChangeSkinData();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->SkinObjectIndex(), -1);
+  EXPECT_EQ(e->Height(), 24);
+  // The two default rings, in either order (hot or not).
+  const std::pair<COLORREF, COLORREF> rings(WinPx(e, 0, 10), WinPx(e, 1, 10));
+  EXPECT_TRUE(rings == std::make_pair(RGB(192, 192, 192), RGB(128, 128, 128)) ||
+              rings == std::make_pair(RGB(128, 128, 128), RGB(192, 192, 192)));
+}
+
+TEST_F(SkinEditTest, ADisabledEditDrawsItsTextWhereTheEnabledEditShowsIt) {
+  auto* e = NewSkinEdit(10, 10, false);
+  e->SetText("WWW");
+  e->SetEditPasswordChar('*');
+  ShowUnfocused();
+  // The top-left corner of the ink of the text in the client area.
+  auto ink = [&] {
+    TPoint p(-1, -1);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 60; ++x)
+        if (Px(e, x, y) != RGB(255, 255, 255)) {
+          if (p.Y < 0) p.Y = y;
+          if (p.X < 0 || x < p.X) p.X = x;
+        }
+    return p;
+  };
+  const TPoint enabled = ink();
+  e->SetEnabled(false);
+  xt::PumpUntilIdle();
+  Gallery(e, "bsSkinBoxCtrls", "disabled-password");
+  EXPECT_EQ(ink(), enabled);
+  EXPECT_EQ(Px(e, enabled.X, enabled.Y + 1) == RGB(128, 128, 128) ||
+                Px(e, enabled.X + 1, enabled.Y + 1) == RGB(128, 128, 128),
+            true);
+}
+
+TEST_F(SkinEditTest, AStreamedMaskEditKeepsValuesEqualToTheLibrarysOwnDefaults) {
+  auto* a = new TSpinForm(nullptr);
+  Keep(a);
+  auto* m = new TbsSkinMaskEdit(a);
+  m->SetName("Mask");
+  m->SetParent(a);
+  m->SetAutoSize(true);
+  m->SetBorderStyle(bsSingle);
+  m->SetButtonMode(true);
+  m->SetAlignment(taRightJustify);
+  m->SetEditMask("!90:00;1; ");
+  m->SetSkinDataName("buttonedit");
+  m->SetReadOnly(true);
+  const AnsiString text = WriteComponentResource(a);
+  auto* b = new TSpinForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinMaskEdit*>(b->FindComponent("Mask"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_TRUE(back->AutoSize());
+  EXPECT_EQ(back->BorderStyle(), bsSingle);
+  EXPECT_TRUE(back->ButtonMode());
+  EXPECT_EQ(back->Alignment(), taRightJustify);
+  EXPECT_EQ(back->EditMask(), "!90:00;1; ");
+  EXPECT_EQ(back->SkinDataName(), "buttonedit");
+  EXPECT_TRUE(back->ReadOnly());
+}
+
+// ---- Time edit ------------------------------------------------------------------------------------------
+
+TEST_F(SkinEditTest, TheTimeEditTakesOnlyKeysThatLeaveAValidTime) {
+  auto* t = NewEdit<TbsSkinTimeEdit>(10, 10, 120, 20);
+  EXPECT_EQ(t->Text(), "00:00:00");
+  Focus(t);
+  t->SetSelStart(0);
+  t->SetSelLength(0);
+  xt::TypeText("3");  // 30:00:00: refused
+  EXPECT_EQ(t->Text(), "00:00:00");
+  EXPECT_EQ(t->SelStart(), 0);
+  xt::TypeText("2");
+  EXPECT_EQ(t->Text(), "20:00:00");
+  xt::TypeText("4");  // 24:00:00 is the one valid time of hour 24
+  EXPECT_EQ(t->Text(), "24:00:00");
+  // The caret before the separator: the digit lands in the minutes, as the mask places it.
+  t->SetText("01:00:00");
+  t->SetSelStart(2);
+  t->SetSelLength(0);
+  xt::TypeText("9");
+  EXPECT_EQ(t->Text(), "01:00:00") << "90 minutes is no time";
+  t->SetSelStart(2);
+  t->SetSelLength(0);
+  xt::TypeText("5");
+  EXPECT_EQ(t->Text(), "01:50:00");
+  t->SetText("24:00:00");
+  t->SetSelStart(7);
+  t->SetSelLength(0);
+  xt::TypeText("1");  // 24:00:01
+  EXPECT_EQ(t->Text(), "24:00:00");
+  // Enter and Backspace are never refused by the check (Backspace blanks a position).
+  t->SetSelStart(8);
+  t->SetSelLength(0);
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(t->Text(), "24:00:0 ");
+  EXPECT_EQ(t->Milliseconds(), 86400000) << "blanks count as zeros";
+}
+
+TEST_F(SkinEditTest, TheTimeEditConvertsBothWaysAndNeverWritesAnInvalidTime) {
+  auto* t = NewEdit<TbsSkinTimeEdit>(10, 10, 120, 20);
+  t->SetTime("01:02:03");
+  EXPECT_EQ(t->Milliseconds(), 3723000);
+  t->SetMilliseconds(3723004);
+  EXPECT_EQ(t->Text(), "01:02:03") << "the seconds format without milliseconds";
+  t->SetShowMilliseconds(true);
+  EXPECT_EQ(t->Text(), "00:00:00.000");
+  t->SetMilliseconds(3723004);
+  EXPECT_EQ(t->Text(), "01:02:03.004");
+  EXPECT_EQ(t->Milliseconds(), 3723004);
+  WORD h, m, s, z;
+  t->DecodeTime(h, m, s, z);
+  EXPECT_EQ(h * 1000 + m * 100 + s * 10 + z, 1000 + 200 + 30 + 4);
+  t->EncodeTime(23, 59, 59, 999);
+  EXPECT_EQ(t->Text(), "23:59:59.999");
+  t->EncodeTime(23, 60, 0, 0);
+  EXPECT_EQ(t->Text(), "23:59:59.999") << "an invalid time changes nothing";
+  t->SetShowMilliseconds(true);
+  EXPECT_EQ(t->Text(), "23:59:59.999") << "setting the same mode keeps the text";
+
+  // Out of range, negative or not numbers at all: the zero text, never a text that breaks the mask.
+  for (const char* bad : { "25:70:99", "ab:00:00", "", "-1:00:00" }) {
+    t->SetTime("12:00:00.000");
+    t->SetTime(bad);
+    EXPECT_EQ(t->Text(), "00:00:00.000") << bad;
+  }
+  for (int bad : { -1, 90061001, INT_MAX, INT_MIN }) {
+    t->SetMilliseconds(5);
+    t->SetMilliseconds(bad);
+    EXPECT_EQ(t->Text(), "00:00:00.000") << bad;
+  }
+  t->SetMilliseconds(86400000);
+  EXPECT_EQ(t->Text(), "24:00:00.000");
+  t->SetShowMilliseconds(false);
+  EXPECT_EQ(t->Text(), "00:00:00");
+  t->SetText("1 :2 :  ");
+  EXPECT_EQ(t->Milliseconds(), ((10 * 60 + 20) * 60) * 1000);
+}
+
+// ---- Track edit -----------------------------------------------------------------------------------------
+
+TEST_F(SkinEditTest, TheTrackEditTakesTypedNumbersIntoItsRange) {
+  auto* t = NewEdit<TbsSkinTrackEdit>(10, 10, 120, 20);
+  EXPECT_EQ(t->Text(), "0");
+  int changes = 0;
+  t->OnChange = On<TNotifyEvent>([&](TObject*) { ++changes; });
+  Focus(t);
+  t->SelectAll();
+  xt::TypeText("1");
+  EXPECT_EQ(t->Value(), 1);
+  xt::TypeText("50");
+  EXPECT_EQ(t->Text(), "100") << "150 is clamped into the text at once";
+  EXPECT_EQ(t->Value(), 100);
+  t->SelectAll();
+  xt::TypeText("-");
+  EXPECT_EQ(t->Text(), "-");
+  EXPECT_EQ(t->Value(), 100);
+  xt::TypeText("7");
+  EXPECT_EQ(t->Text(), "0");
+  EXPECT_EQ(t->Value(), 0);
+  const int before = changes;
+  xt::TypeText("\r");
+  xt::TypeText("x");
+  EXPECT_EQ(beeps, 2);
+  EXPECT_EQ(changes, before);
+  // Beyond 32 bits: Value stays, nothing is raised. No bounds while they are equal.
+  t->SetMaxValue(0);
+  t->SelectAll();
+  xt::TypeText("99999999999");
+  EXPECT_EQ(t->Value(), 999999999);
+  t->SetText("-5000");
+  EXPECT_EQ(t->Value(), -5000);
+  t->SetReadOnly(true);
+  xt::TypeText("1");
+  xt::KeyPress(VK_BACK);
+  EXPECT_EQ(t->Text(), "-5000");
+  EXPECT_EQ(beeps, 4);
+  // SetValue always reports.
+  changes = 0;
+  t->SetValue(-5000);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(SkinEditTest, TheDropDownOpensInsideTheWorkAreaFollowsTheValueAndClosesOnEveryWayOut) {
+  auto* t = NewEdit<TbsSkinTrackEdit>(10, 10, 120, 20);
+  auto* other = NewEdit<TEdit>(10, 100, 80, 20);
+  t->SetValue(30);
+  Focus(t);
+  auto click = [&] {
+    RECT r {};
+    GetWindowRect(t->Handle(), &r);
+    xt::Click(r.right - 5, r.top + 10);
+  };
+  click();
+  TbsSkinPopupTrackBar* bar = t->PopupTrackBar();
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_TRUE(form->Active()) << "the drop-down never takes the activation";
+  RECT er {}, br {};
+  GetWindowRect(t->Handle(), &er);
+  GetWindowRect(bar->Handle(), &br);
+  EXPECT_EQ(br.left, er.left);
+  EXPECT_EQ(br.top, er.bottom);
+  EXPECT_EQ(br.right - br.left, 120);
+  EXPECT_EQ(bar->Value(), 30);
+  EXPECT_TRUE(IsWindowVisible(bar->Handle()));
+  EXPECT_EQ(GetWindowLongA(bar->Handle(), GWL_STYLE) & (WS_POPUP | WS_CHILD), WS_POPUP);
+  EXPECT_NE(GetWindowLongA(bar->Handle(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+  // The bar moves the value live; keys on the bar would not take the focus from the edit.
+  bar->SetValue(64);
+  EXPECT_EQ(t->Value(), 64);
+  EXPECT_EQ(t->Text(), "64");
+  // Esc, a second button click, the focus elsewhere and a click elsewhere all close it.
+  xt::KeyPress(VK_ESCAPE);
+  EXPECT_FALSE(bar->Visible());
+  click();
+  ASSERT_TRUE(bar->Visible());
+  click();
+  EXPECT_FALSE(bar->Visible());
+  click();
+  other->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(bar->Visible());
+  t->SetFocus();
+  click();
+  ASSERT_TRUE(bar->Visible());
+  ClickAt(form, 250, 150);
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_EQ(t->Value(), 64);
+
+  // At every edge of the work area it stays inside it.
+  struct Case {
+    RECT work;
+    const char* what;
+  };
+  for (const Case& c : { Case { { 0, 0, 1024, 95 }, "bottom" }, Case { { 0, 122, 1024, 768 }, "top" },
+                         Case { { 0, 0, 200, 768 }, "right" }, Case { { 150, 0, 1024, 768 }, "left" } }) {
+    SCOPED_TRACE(c.what);
+    xt::SetScreen(1024, 768, c.work);
+    t->SetFocus();
+    t->DropDown();
+    GetWindowRect(t->Handle(), &er);
+    GetWindowRect(bar->Handle(), &br);
+    EXPECT_GE(br.top, c.work.top);
+    EXPECT_LE(br.bottom, std::max(c.work.bottom, er.top));
+    EXPECT_GE(br.left, c.work.left);
+    EXPECT_LE(br.right, c.work.right);
+    if (std::string(c.what) == "bottom") EXPECT_EQ(br.bottom, er.top) << "above the edit";
+    t->CloseUp();
+  }
+}
