@@ -5,6 +5,7 @@ namespace xj::vcl {
 // Form resources create the skinned edits, memos and lists by class name.
 bool RegisterbsSkinBoxCtrls() {
   static const bool done = [] {
+    RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
