@@ -2,6 +2,7 @@
 // The skinned edits, memos, lists and combo boxes: one header per topic; this one brings them all.
 
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinBoxCtrls_lists.h"
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)
