@@ -514,7 +514,9 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     return;
   }
   if (FHorizontalExtent && !SkinChanging) {
-    TCanvas* c = FListBox->Canvas();
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    TCanvas* c = measure.Canvas();
     if (!Skinned()) {
       c->SetFont(FListBox->Font());
     } else {
@@ -695,6 +697,8 @@ void TbsSkinCustomListBox::SetDefaultItemHeight(int Value) {
 
 void TbsSkinCustomListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  // Laid out at once, whether or not the window exists yet to hear of the new size.
+  if (FListBox) CalcRects();
   if (!Skinned()) Repaint();
 }
 

@@ -1,0 +1,264 @@
+// The skinned list box as a user and the program see it: a frame that lays out the inner list, bars made
+// when the items overflow and let go of when they no longer do, kept in step through keys, the wheel and
+// bar moves (past 65535 items too), columns and a sideways bar for wide items, items painted from the
+// skin or in the default look, the list's input reported with the frame as sender, and bad skins.
+
+#include "skin/controls/bsSkinBoxCtrls.h"
+#include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+class ListsTest : public SkinControlsTest {
+ protected:
+  TbsSkinListBox* NewList(int l, int t, int w = 120, int h = 120) {
+    auto* b = new TbsSkinListBox(form);
+    b->SetParent(form);
+    b->SetBounds(l, t, w, h);
+    return b;
+  }
+  static void Fill(TbsSkinCustomListBox* b, int n, const char* text = "item") {
+    b->Items()->BeginUpdate();
+    for (int i = 0; i < n; ++i) b->Items()->Add(AnsiString(text) + std::to_string(i).c_str());
+    b->Items()->EndUpdate();
+    xt::PumpUntilIdle();
+  }
+  void Show() {
+    ShowUnfocused();
+    xt::PumpUntilIdle();
+  }
+  static TRect Bounds(TControl* c) { return c->BoundsRect(); }
+};
+
+}  // namespace
+
+TEST_F(ListsTest, TheVerticalBarComesWithOverflowAndGoesWithIt) {
+  auto* b = NewList(10, 10);
+  Show();
+  EXPECT_EQ(b->Width(), 120);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), 20);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 118));
+  Fill(b, 5);  // 100 pixels of items in 116: no bar
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+  Fill(b, 2);
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(Bounds(b->ScrollBar()), TRect(100, 1, 119, 119));
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 100, 118));
+  EXPECT_EQ(b->ScrollBar()->Max(), 6);
+  EXPECT_EQ(b->ScrollBar()->PageSize(), 5);
+  b->Items()->Delete(6);
+  b->Items()->Delete(5);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 118));
+  // RowCount: the frame fits five rows, and exactly five items need no bar.
+  b->SetRowCount(5);
+  EXPECT_EQ(b->Height(), 104);
+  Fill(b, 1);
+  EXPECT_NE(b->ScrollBar(), nullptr);
+  b->Items()->Delete(5);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+}
+
+TEST_F(ListsTest, KeysWheelAndBarMovesKeepListAndBarInStep) {
+  auto* b = NewList(10, 10);
+  Fill(b, 30);
+  Show();
+  b->ListBox()->SetFocus();
+  const TPoint mid = b->ListBox()->ClientToScreen(TPoint(20, 20));
+  xt::MouseMove(mid.X, mid.Y);
+  xt::Wheel(-360);  // one line per notch message, whatever the delta
+  EXPECT_EQ(b->TopIndex(), 1);
+  EXPECT_EQ(b->ScrollBar()->Position(), 1);
+  xt::Wheel(120);
+  EXPECT_EQ(b->TopIndex(), 0);
+  xt::KeyPress(VK_END);
+  EXPECT_EQ(b->ItemIndex(), 29);
+  EXPECT_EQ(b->ScrollBar()->Position(), b->TopIndex());
+  EXPECT_GT(b->TopIndex(), 20);
+  xt::KeyPress(VK_HOME);
+  EXPECT_EQ(b->ScrollBar()->Position(), 0);
+  b->ScrollBar()->SetPosition(12);
+  EXPECT_EQ(b->TopIndex(), 12);
+  b->ScrollBar()->SetPosition(b->ScrollBar()->Max());
+  EXPECT_EQ(b->TopIndex(), b->ScrollBar()->Position());
+}
+
+TEST_F(ListsTest, AHundredThousandItemsScrollToTheWholePosition) {
+  auto* b = NewList(10, 10);
+  Show();
+  Fill(b, 100000);
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(b->ScrollBar()->Max(), 99999);
+  b->ScrollBar()->SetPosition(70000);
+  EXPECT_EQ(b->TopIndex(), 70000);
+  b->ListBox()->Repaint();
+  Gallery(b, "bsSkinBoxCtrls", "listbox-100000");
+}
+
+TEST_F(ListsTest, ColumnsAndWideItemsGetBottomBarsThatShareTheCornerOnlyWhileBothShow) {
+  auto* b = NewList(10, 10);
+  b->SetColumns(2);
+  Fill(b, 20);
+  Show();
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(b->ScrollBar()->Kind(), sbHorizontal);
+  EXPECT_EQ(Bounds(b->ScrollBar()), TRect(1, 100, 119, 119));
+  b->ScrollBar()->SetPosition(1);
+  EXPECT_EQ(b->TopIndex(), b->ItemAtPos(TPoint(2, 2), true));
+  EXPECT_GT(b->TopIndex(), 0);
+
+  auto* w = NewList(150, 10);
+  w->SetHorizontalExtent(true);
+  Fill(w, 3);
+  EXPECT_EQ(w->HScrollBar(), nullptr);
+  const AnsiString wide(40, 'W');
+  w->Items()->Add(wide);
+  xt::PumpUntilIdle();
+  ASSERT_NE(w->HScrollBar(), nullptr);
+  TBitmap measure;
+  measure.SetSize(1, 1);
+  TCanvas* c = measure.Canvas();
+  c->SetFont(w->ListBox()->Font());
+  EXPECT_EQ(w->HScrollBar()->Max(), c->TextWidth(wide));
+  EXPECT_EQ(w->HScrollBar()->SmallChange(), c->TextWidth("0"));
+  EXPECT_FALSE(w->HScrollBar()->Both());
+  w->ListBox()->SetFocus();
+  xt::KeyPress(VK_RIGHT);
+  EXPECT_EQ(w->ListBox()->HScrollOffset, c->TextWidth("0"));
+  EXPECT_EQ(w->ItemIndex(), -1);  // sideways, not a selection move
+  // A vertical bar too: the bottom bar shares the corner, and gives it back when the vertical one goes.
+  Fill(w, 6);
+  ASSERT_NE(w->ScrollBar(), nullptr);
+  EXPECT_TRUE(w->HScrollBar()->Both());
+  Gallery(w, "bsSkinBoxCtrls", "listbox-bothbars");
+  while (w->Items()->Count() > 4) w->Items()->Delete(w->Items()->Count() - 1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(w->ScrollBar(), nullptr);
+  ASSERT_NE(w->HScrollBar(), nullptr);
+  EXPECT_FALSE(w->HScrollBar()->Both());
+  w->Items()->Delete(w->Items()->IndexOf(wide));
+  xt::PumpUntilIdle();
+  EXPECT_EQ(w->HScrollBar(), nullptr);
+  EXPECT_EQ(w->ListBox()->HScrollOffset, 0);
+}
+
+TEST_F(ListsTest, TheListsInputReachesTheFrameAsSender) {
+  auto* b = NewList(10, 10);
+  Fill(b, 8);
+  std::vector<std::string> seen;
+  b->OnListBoxClick = On<TNotifyEvent>([&](TObject* s) {
+    seen.push_back(s == b ? "click" : "click-wrong-sender");
+    // Items changed from inside the click: no stale bar, no crash.
+    b->Items()->Delete(b->Items()->Count() - 1);
+    b->Items()->Add("late");
+  });
+  b->OnListBoxKeyUp = On<TKeyEvent>([&](TObject* s, WORD& k, TShiftState) {
+    if (s == b && k == VK_DOWN) seen.push_back("keyup");
+  });
+  b->OnListBoxMouseDown = On<TMouseEvent>([&](TObject* s, TMouseButton, TShiftState, int, int y) {
+    if (s == b) seen.push_back("down@" + std::to_string(y));
+  });
+  Show();
+  const TRect r = b->ItemRect(1);
+  const TPoint p = b->ListBox()->ClientToScreen(TPoint(10, r.Top + 5));
+  xt::Click(p.X, p.Y);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  xt::KeyPress(VK_DOWN);
+  EXPECT_EQ(b->ItemIndex(), 2);
+  EXPECT_EQ(seen, (std::vector<std::string> { "down@25", "click", "click", "keyup" }));
+  EXPECT_EQ(b->Items()->Count(), 8);
+  EXPECT_NE(b->ScrollBar(), nullptr);
+}
+
+TEST_F(ListsTest, ThreeLooksOfTheItemsAndASkinThatCannotBeUsed) {
+  auto* b = NewList(10, 10, 120, 100);
+  Fill(b, 3);
+  b->SetItemIndex(1);
+  Show();
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 98));  // laid out before the window heard of its size
+  // Default look: the selected row in the highlight colour, the others in the window colour.
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  EXPECT_EQ(Px(b->ListBox(), 60, 50), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(b->ListBox(), 60, 90), ColorToRGB(clWindow));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-default");
+
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), b->SItemRect.Height());
+  EXPECT_EQ(Bounds(b->ListBox()).Left, b->ClRect.Left);
+  EXPECT_EQ(Decode(Px(b->ListBox(), b->ListBox()->Width() / 2, 2)).owner, OwnerOf("listbox"));
+  EXPECT_EQ(Decode(Px(b, 0, 0)).owner, OwnerOf("listbox"));
+  // Below the items: the tiled client part of the face.
+  EXPECT_EQ(Decode(Px(b->ListBox(), 3, b->ListBox()->Height() - 1)).owner, OwnerOf("listbox"));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-skin");
+
+  // A record of another class under the name: the default look.
+  b->SetSkinDataName("memo");
+  b->ChangeSkinData();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), 20);
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  b->SetSkinDataName("listbox");
+  b->ChangeSkinData();
+
+  // An empty client part in the skin: nothing to tile, the window colour, no crash.
+  auto* rec = dynamic_cast<TbsDataSkinListBox*>(
+      static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex("listbox"))));
+  ASSERT_NE(rec, nullptr);
+  const TRect keep = rec->ClRect;
+  rec->ClRect = TRect(5, 5, 5, 30);
+  b->ChangeSkinData();
+  b->ListBox()->Repaint();
+  xt::PumpUntilIdle();
+  rec->ClRect = keep;
+
+  // The second skin through the form engine's walk: no list record there, so the default look.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 98));
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-second");
+}
+
+namespace {
+
+class TListForm : public TForm {
+  XJ_CLASS(TListForm, TForm)
+ public:
+  explicit TListForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(ListsTest, APlacedListReadsBackWithItsItemsAndSettings) {
+  auto* a = new TListForm(nullptr);
+  Keep(a);
+  auto* l = new TbsSkinListBox(a);
+  l->SetName("List1");
+  l->SetParent(a);
+  l->Items()->Add("one");
+  l->Items()->Add("two");
+  l->SetHorizontalExtent(true);
+  l->SetDefaultItemHeight(17);
+  l->SetImageIndex(3);
+  const AnsiString text = WriteComponentResource(a);
+  auto* b = new TListForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinListBox*>(b->FindComponent("List1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->Items()->Count(), 2);
+  EXPECT_TRUE(back->HorizontalExtent());
+  EXPECT_EQ(back->DefaultItemHeight(), 17);
+  EXPECT_EQ(back->ListBox()->ItemHeight(), 17);
+  EXPECT_EQ(back->ImageIndex(), 3);
+  EXPECT_EQ(WriteComponentResource(b), text);
+}
