@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
@@ -66,6 +67,7 @@ void TbsListBox::WndProc(TMessage& Message) {
     return;
   }
   TListBox::WndProc(Message);
+  ItemsChanged(Message);
   if (!Frame) return;
   switch (Message.Msg) {
     case WM_ERASEBKGND:
@@ -255,6 +257,8 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
                       : State.Contains(odSelected) ? f->ActiveFontColor
                                                    : f->FontColor);
   c->Brush()->SetStyle(bsClear);
+  DrawItemExtra(c, Index, b.Width(), b.Height(), t, true);
+  c->Brush()->SetStyle(bsClear);
   if (f->OnDrawItem)
     f->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
   else
@@ -266,8 +270,12 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
-  const TRect bounds(0, 0, b.Width(), b.Height());
   TCanvas* c = b.Canvas();
+  // A check column stays in the window colour, outside selection and focus.
+  const int column = std::min(DefaultColumn(), b.Width());
+  c->Brush()->SetColor(clWindow);
+  c->FillRect(TRect(0, 0, column, b.Height()));
+  const TRect bounds(column, 0, b.Width(), b.Height());
   TFont* font = Frame ? Frame->Font() : Font();
   c->Font()->SetName(font->Name());
   c->Font()->SetStyle(font->Style());
@@ -277,6 +285,8 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   c->Font()->SetColor(selected ? clHighlightText : font->Color());
   c->FillRect(bounds);
   TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
+  DrawItemExtra(c, Index, b.Width(), b.Height(), t, false);
+  c->Brush()->SetColor(selected ? clHighlight : clWindow);
   if (Frame && Frame->OnDrawItem) {
     Frame->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
   } else {
@@ -331,12 +341,16 @@ void TbsListBox::Click() {
 
 // ---- TbsSkinCustomListBox ---------------------------------------------------------------------------
 
-TbsSkinCustomListBox::TbsSkinCustomListBox(TComponent* AOwner) : TbsSkinCustomControl(AOwner) {
+TbsSkinCustomListBox::TbsSkinCustomListBox(TComponent* AOwner)
+    : TbsSkinCustomListBox(AOwner, [](TComponent* Owner) { return new TbsListBox(Owner); }) {}
+
+TbsSkinCustomListBox::TbsSkinCustomListBox(TComponent* AOwner, TbsListBox* (*NewInner)(TComponent*))
+    : TbsSkinCustomControl(AOwner) {
   FControlStyle = { csCaptureMouse, csClickEvents, csOpaque, csDoubleClicks, csReplicatable, csAcceptsControls };
   Font()->SetName("宋体");
   Font()->SetHeight(12);
   Font()->SetColor(clWindowText);
-  FListBox = new TbsListBox(this);
+  FListBox = NewInner(this);
   FListBox->Frame = this;
   FListBox->SetStyle(lbOwnerDrawFixed);
   FListBox->SetItemHeight(FDefaultItemHeight);
@@ -714,6 +728,168 @@ void TbsSkinCustomListBox::Dispatch(TMessage& Message) {
   TbsSkinCustomControl::Dispatch(Message);
 }
 
+// ---- TbsCheckListBox --------------------------------------------------------------------------------
+
+TbsCheckListBox::TbsCheckListBox(TComponent* AOwner) : TbsListBox(AOwner) {}
+TbsCheckListBox::~TbsCheckListBox() = default;
+
+void TbsCheckListBox::ItemsChanged(TMessage& Message) {
+  const auto at = static_cast<LRESULT>(Message.Result);
+  switch (Message.Msg) {
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+      if (at >= 0 && static_cast<size_t>(at) <= FRecords.size()) FRecords.insert(FRecords.begin() + at, TCheckRecord {});
+      break;
+    case LB_DELETESTRING:
+      if (at >= 0 && Message.WParam < FRecords.size()) FRecords.erase(FRecords.begin() + Message.WParam);
+      break;
+    case LB_RESETCONTENT:
+      FRecords.clear();
+      break;
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+      FRecords.clear();
+      break;
+  }
+}
+
+TbsCheckListBox::TCheckRecord& TbsCheckListBox::Record(int Index) {
+  if (Index < 0 || Index >= Items()->Count())
+    throw EListError::CreateFmt("List index out of bounds (%d)", Index);
+  // The native list may hold items that came before this list kept records (none do in practice).
+  if (FRecords.size() < static_cast<size_t>(Items()->Count())) FRecords.resize(static_cast<size_t>(Items()->Count()));
+  return FRecords[static_cast<size_t>(Index)];
+}
+
+LONG_PTR TbsCheckListBox::GetItemData(int Index) { return Record(Index).Data; }
+
+// During a re-creation each item takes back its state, in order.
+void TbsCheckListBox::SetItemData(int Index, LONG_PTR AData) {
+  TCheckRecord& r = Record(Index);
+  r.Data = AData;
+  if (FSavedStates && !FSavedStates->empty()) {
+    r.State = FSavedStates->front();
+    FSavedStates->erase(FSavedStates->begin());
+  }
+}
+
+// Nothing is kept when the control itself goes.
+void TbsCheckListBox::DestroyWnd() {
+  FSavedStates.reset();
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying) && Items()->Count() > 0) {
+    auto saved = std::make_unique<std::vector<TCheckBoxState>>();
+    for (int i = 0; i < Items()->Count(); ++i) saved->push_back(State(i));
+    FSavedStates = std::move(saved);
+  }
+  TbsListBox::DestroyWnd();
+}
+
+bool TbsCheckListBox::Checked(int Index) { return Record(Index).State == cbChecked; }
+TCheckBoxState TbsCheckListBox::State(int Index) { return Record(Index).State; }
+
+void TbsCheckListBox::SetChecked(int Index, bool AChecked) {
+  if (Checked(Index) == AChecked) return;
+  Record(Index).State = AChecked ? cbChecked : cbUnchecked;
+  InvalidateCheck(Index);
+}
+
+void TbsCheckListBox::SetState(int Index, TCheckBoxState AState) {
+  if (State(Index) == AState) return;
+  Record(Index).State = AState;
+  InvalidateCheck(Index);
+}
+
+void TbsCheckListBox::InvalidateCheck(int Index) {
+  if (!HandleAllocated()) return;
+  const TRect r = ItemRect(Index);
+  RECT rc { r.Left, r.Top, r.Right, r.Bottom };
+  InvalidateRect(Handle(), &rc, FALSE);
+  UpdateWindow(Handle());
+}
+
+void TbsCheckListBox::ToggleClickCheck(int Index) {
+  if (Index < 0 || Index >= Items()->Count()) return;
+  const TCheckBoxState s = State(Index);
+  SetState(Index, s == cbUnchecked ? cbChecked : s == cbChecked ? cbUnchecked : cbGrayed);
+  if (auto* frame = dynamic_cast<TbsSkinCheckListBox*>(Frame))
+    frame->ListBoxOnClickCheck(frame);
+  else if (OnClickCheck)
+    OnClickCheck(this);
+}
+
+// A box right of the text follows the right edge of a wider item.
+TRect TbsCheckListBox::SkinCheckRect(int ItemWidth) const {
+  auto* f = dynamic_cast<TbsSkinCheckListBox*>(Frame);
+  if (!f || IsNullRect(f->ItemCheckRect)) return TRect();
+  TRect c = f->ItemCheckRect;
+  if (c.Left >= f->ItemTextRect.Right) c = bsShifted(c, ItemWidth - f->SItemRect.Width(), 0);
+  return c;
+}
+
+// A skin without check rectangles keeps the default check column, so items can still be checked.
+void TbsCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  const int index = ItemAtPos(TPoint(X, Y), true);
+  if (index != -1) {
+    const TRect r = ItemRect(index);
+    const TRect c = Skinned() ? bsShifted(SkinCheckRect(r.Width()), r.Left, r.Top) : TRect();
+    const bool hit = !IsNullRect(c) ? X >= c.Left && X < c.Right && Y >= c.Top && Y < c.Bottom : X - r.Left < 20;
+    if (hit) ToggleClickCheck(index);
+  }
+  TbsListBox::MouseDown(Button, Shift, X, Y);
+}
+
+void TbsCheckListBox::KeyPress(char& Key) {
+  TListBox::KeyPress(Key);
+  if (Key == ' ') ToggleClickCheck(ItemIndex());
+  if (Frame) Frame->ListBoxKeyPress(Key);
+}
+
+void TbsCheckListBox::DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {
+  const TCheckBoxState s = Index >= 0 && Index < Items()->Count() ? State(Index) : cbUnchecked;
+  auto* f = dynamic_cast<TbsSkinCheckListBox*>(Frame);
+  const TRect c = Skin ? SkinCheckRect(Width) : TRect();
+  if (Skin && f && f->Picture && !IsNullRect(c)) {
+    const TRect& src = s == cbChecked ? f->CheckImageRect : f->UnCheckImageRect;
+    const int cw = src.Width(), ch = src.Height();
+    if (cw < 1 || ch < 1) return;
+    TBitmap box;
+    box.SetSize(cw, ch);
+    box.Canvas()->CopyRect(TRect(0, 0, cw, ch), f->Picture->Canvas(), src);
+    box.SetTransparent(true);
+    const int cx = c.Left + c.Width() / 2, cy = c.Top + c.Height() / 2;
+    Cnvs->Draw(cx - cw / 2, cy - ch / 2, &box);
+    return;
+  }
+  // The default box: a 13 x 13 square in the check column, the mark only when checked.
+  if (Skin) T.Left = std::max(T.Left, 20);
+  TRect box(3, Height / 2 - 6, 16, Height / 2 + 7);
+  Cnvs->Brush()->SetColor(clWindow);
+  Cnvs->FillRect(box);
+  Frame3D(Cnvs, box, clBtnShadow, clBtnShadow, 1);
+  if (s == cbChecked) DrawCheckImage(Cnvs, 6, Height / 2 - 4, clWindowText);
+}
+
+// ---- TbsSkinCheckListBox ----------------------------------------------------------------------------
+
+TbsSkinCheckListBox::TbsSkinCheckListBox(TComponent* AOwner)
+    : TbsSkinCustomListBox(AOwner, [](TComponent* Owner) -> TbsListBox* { return new TbsCheckListBox(Owner); }) {
+  SetSkinDataName("checklistbox");
+}
+
+TbsSkinCheckListBox::~TbsSkinCheckListBox() = default;
+
+void TbsSkinCheckListBox::ListBoxOnClickCheck(TObject*) {
+  if (OnClickCheck) OnClickCheck(this);
+}
+
+void TbsSkinCheckListBox::GetSkinData() {
+  TbsSkinCustomListBox::GetSkinData();
+  auto* r = FSkinObjectIndex != -1 ? SkinRecordAs<TbsDataSkinCheckListBox>() : nullptr;
+  UnCheckImageRect = r ? r->UncheckImageRect : TRect();
+  CheckImageRect = r ? r->CheckImageRect : TRect();
+  ItemCheckRect = r ? r->ItemCheckRect : TRect();
+}
+
 // ---- TbsSkinListBox ---------------------------------------------------------------------------------
 
 TbsSkinListBox::TbsSkinListBox(TComponent* AOwner) : TbsSkinCustomListBox(AOwner) {}
@@ -751,3 +927,5 @@ XJ_PUBLISHED(TbsSkinCustomListBox,
   XJ_EVENT(OnClick)
   XJ_EVENT(OnDblClick));
 XJ_PUBLISHED(TbsSkinListBox);
+XJ_PUBLISHED(TbsSkinCheckListBox,
+  XJ_EVENT(OnClickCheck));

@@ -47,9 +47,18 @@ class TbsListBox : public TListBox {
   void Click() override;
   void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
   void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  // What a descendant adds to an item before its text: the check box. T is the text rectangle, which
+  // it may narrow; Skin tells which look the item has.
+  virtual void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {
+    (void)Cnvs, (void)Index, (void)Width, (void)Height, (void)T, (void)Skin;
+  }
+  // Pixels at the left of a default-look item left to DrawItemExtra.
+  virtual int DefaultColumn() const { return 0; }
+  // After the native list took, dropped or cleared items, before anyone is told: Result is its answer.
+  virtual void ItemsChanged(TMessage& Message) { (void)Message; }
+  bool Skinned() const;
 
  private:
-  bool Skinned() const;
   void PaintBG(HDC DC);
   void PaintList(HDC DC, bool Columns);
   void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
@@ -158,6 +167,8 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   TRect SkinClientRect, RealClientRect;
 
  protected:
+  // Around an inner list of a descendant's class, made by NewInner with this frame as owner.
+  TbsSkinCustomListBox(TComponent* AOwner, TbsListBox* (*NewInner)(TComponent*));
   void CreateParams(TCreateParams& Params) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -188,9 +199,76 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   int FInBarChange { 0 };
 };
 
+// The check records of the items live beside them, in step with every insert, delete, clear and
+// re-creation of the window; the native item data word is never read as one.
+class TbsCheckListBox : public TbsListBox {
+  XJ_CLASS(TbsCheckListBox, TbsListBox)
+ public:
+  explicit TbsCheckListBox(TComponent* AOwner);
+  ~TbsCheckListBox() override;
+
+  // Index errors raise EListError.
+  bool Checked(int Index);
+  void SetChecked(int Index, bool AChecked);
+  TCheckBoxState State(int Index);
+  void SetState(int Index, TCheckBoxState AState);
+  // Checked and unchecked swap, grayed stays; OnClickCheck fires either way.
+  void ToggleClickCheck(int Index);
+  // Fired with the frame as Sender when there is one, else the list.
+  TNotifyEvent OnClickCheck;
+
+  LONG_PTR GetItemData(int Index) override;
+  void SetItemData(int Index, LONG_PTR AData) override;
+
+ protected:
+  void DestroyWnd() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyPress(char& Key) override;
+  void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) override;
+  int DefaultColumn() const override { return 20; }
+  void ItemsChanged(TMessage& Message) override;
+
+ private:
+  struct TCheckRecord {
+    LONG_PTR Data { 0 };
+    TCheckBoxState State { cbUnchecked };
+  };
+  TCheckRecord& Record(int Index);
+  void InvalidateCheck(int Index);
+  // Where the box of an item of the given width sits in the skinned look; empty without check rects.
+  TRect SkinCheckRect(int ItemWidth) const;
+
+  std::vector<TCheckRecord> FRecords;
+  std::unique_ptr<std::vector<TCheckBoxState>> FSavedStates;  // between DestroyWnd and CreateWnd
+};
+
 class TbsSkinListBox : public TbsSkinCustomListBox {
   XJ_CLASS(TbsSkinListBox, TbsSkinCustomListBox)
  public:
   explicit TbsSkinListBox(TComponent* AOwner);
   ~TbsSkinListBox() override;
+};
+
+class TbsSkinCheckListBox : public TbsSkinCustomListBox {
+  XJ_CLASS(TbsSkinCheckListBox, TbsSkinCustomListBox)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinCheckListBox(TComponent* AOwner);
+  ~TbsSkinCheckListBox() override;
+
+  TbsCheckListBox* CheckListBox() const { return static_cast<TbsCheckListBox*>(ListBox()); }
+  bool Checked(int Index) const { return CheckListBox()->Checked(Index); }
+  void SetChecked(int Index, bool Value) { CheckListBox()->SetChecked(Index, Value); }
+  TCheckBoxState State(int Index) const { return CheckListBox()->State(Index); }
+  void SetState(int Index, TCheckBoxState Value) { CheckListBox()->SetState(Index, Value); }
+
+  // Fired with the frame as Sender, from the items' boxes and the caption's check button alike.
+  TNotifyEvent OnClickCheck;
+  void ListBoxOnClickCheck(TObject* Sender);
+
+  void GetSkinData() override;
+
+  // Copied from a check list record; empty for any other record.
+  TRect UnCheckImageRect, CheckImageRect, ItemCheckRect;
 };

@@ -6,7 +6,7 @@ namespace xj::vcl {
 bool RegisterbsSkinBoxCtrls() {
   static const bool done = [] {
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
-    RegisterClasses({ TbsSkinListBox::StaticClass() });
+    RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
