@@ -5,6 +5,7 @@
 
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 using namespace skinctl;
@@ -261,4 +262,146 @@ TEST_F(ListsTest, APlacedListReadsBackWithItsItemsAndSettings) {
   EXPECT_EQ(back->ListBox()->ItemHeight(), 17);
   EXPECT_EQ(back->ImageIndex(), 3);
   EXPECT_EQ(WriteComponentResource(b), text);
+}
+
+// ---- Check list box ---------------------------------------------------------------------------------
+
+namespace {
+
+class CheckListTest : public ListsTest {
+ protected:
+  TbsSkinCheckListBox* NewCheckList(int l, int t, int w = 120, int h = 120) {
+    auto* b = new TbsSkinCheckListBox(form);
+    b->SetParent(form);
+    b->SetBounds(l, t, w, h);
+    b->OnClickCheck = On<TNotifyEvent>([this, b](TObject* s) { clicks.push_back(s == b ? "frame" : "other"); });
+    return b;
+  }
+  static void ClickAt(TbsSkinCheckListBox* b, int x, int index, xt::Button button = xt::mbLeft) {
+    const TRect r = b->ItemRect(index);
+    const TPoint p = b->ListBox()->ClientToScreen(TPoint(r.Left + x, r.Top + r.Height() / 2));
+    xt::Click(p.X, p.Y, button);
+  }
+  std::vector<std::string> clicks;
+};
+
+std::vector<int> States(TbsSkinCheckListBox* b) {
+  std::vector<int> s;
+  for (int i = 0; i < b->Items()->Count(); ++i) s.push_back(b->State(i));
+  return s;
+}
+
+}  // namespace
+
+TEST_F(CheckListTest, ChecksMoveWithTheirItemsThroughInsertDeleteSortAndRecreation) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 5, "e");
+  Show();
+  EXPECT_FALSE(b->Checked(0));
+  EXPECT_EQ(b->Items()->Objects(0), nullptr);
+  b->SetChecked(1, true);
+  b->SetState(3, cbGrayed);
+  auto* tag = reinterpret_cast<TObject*>(0x1234);
+  b->Items()->SetObjects(3, tag);
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  // A value written straight into the native item data is not a check record.
+  b->ListBox()->Perform(LB_SETITEMDATA, 2, 0x7777);
+  EXPECT_EQ(b->State(2), cbUnchecked);
+  b->Items()->Insert(0, "a");
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 1, 0, 2, 0 }));
+  b->Items()->Delete(2);  // the checked one
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 0, 2, 0 }));
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  b->ListBox()->RecreateWnd();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 0, 2, 0 }));
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  // A sorted list puts a new item in its place, its record with it.
+  b->SetSorted(true);
+  b->Items()->Add("c");
+  const int c = b->Items()->IndexOf("c");
+  b->SetChecked(c, true);
+  b->Items()->Add("b");
+  EXPECT_TRUE(b->Checked(b->Items()->IndexOf("c")));
+  EXPECT_FALSE(b->Checked(b->Items()->IndexOf("b")));
+  b->Items()->Clear();
+  b->Items()->Add("x");
+  EXPECT_EQ(States(b), (std::vector<int> { 0 }));
+  EXPECT_THROW(b->Checked(5), EListError);
+}
+
+TEST_F(CheckListTest, TheMouseAndSpaceToggleTheBoxAndTheFrameIsTheSender) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 4);
+  b->SetState(2, cbGrayed);
+  Show();
+  ClickAt(b, 19, 0);  // the last pixel of the check column
+  EXPECT_TRUE(b->Checked(0));
+  ClickAt(b, 20, 0);  // the text
+  EXPECT_TRUE(b->Checked(0));
+  ClickAt(b, 5, 0, xt::mbRight);  // any button
+  EXPECT_FALSE(b->Checked(0));
+  ClickAt(b, 5, 2);  // grayed stays grayed, yet the event fires
+  EXPECT_EQ(b->State(2), cbGrayed);
+  EXPECT_EQ(clicks, (std::vector<std::string> { "frame", "frame", "frame" }));
+  b->SetItemIndex(1);
+  b->ListBox()->SetFocus();
+  xt::TypeText(" ");
+  EXPECT_TRUE(b->Checked(1));
+  b->OnListBoxKeyPress = On<TKeyPressEvent>([](TObject*, char&) {});
+  b->ListBox()->OnKeyPress = On<TKeyPressEvent>([](TObject*, char& k) { k = 0; });
+  xt::TypeText(" ");
+  EXPECT_TRUE(b->Checked(1));
+  EXPECT_EQ(clicks.size(), 4u);
+  // Items taken away from inside the handler leave no stale state.
+  b->OnClickCheck = On<TNotifyEvent>([b](TObject*) { b->Items()->Delete(0); });
+  ClickAt(b, 5, 0);
+  EXPECT_EQ(b->Items()->Count(), 3);
+  EXPECT_EQ(States(b), (std::vector<int> { 1, 2, 0 }));
+}
+
+TEST_F(CheckListTest, LooksWithAndWithoutCheckPicturesInTheSkin) {
+  auto* b = NewCheckList(10, 10, 130, 100);
+  Fill(b, 3);
+  b->SetChecked(0, true);
+  Show();
+  // Default look: a box with a mark for the checked item, an empty box for the others.
+  auto marked = [&](int index) {
+    const TRect r = b->ItemRect(index);
+    int dark = 0;
+    for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+      for (int x = 4; x < 16; ++x) dark += Px(b->ListBox(), x, y) == ColorToRGB(clWindowText);
+    return dark;
+  };
+  EXPECT_GT(marked(0), 6);
+  EXPECT_EQ(marked(1), 0);
+  EXPECT_EQ(Px(b->ListBox(), 3, b->ItemRect(1).Top + 10), ColorToRGB(clBtnShadow));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-default");
+
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  ASSERT_FALSE(IsNullRect(b->ItemCheckRect));
+  // The box pictures from the skin, centred in the item's check rectangle.
+  const TRect c = b->ItemCheckRect;
+  const TPoint mid((c.Left + c.Right) / 2, (c.Top + c.Bottom) / 2);
+  const auto on = Code(b->ListBox(), mid.X, b->ItemRect(0).Top + mid.Y);
+  const auto off = Code(b->ListBox(), mid.X, b->ItemRect(1).Top + mid.Y);
+  EXPECT_EQ(on.owner, OwnerOf("checklistbox"));
+  EXPECT_NE(on.code, off.code);
+  Gallery(b, "bsSkinBoxCtrls", "checklist-skin");
+  ClickAt(b, mid.X, 1);
+  EXPECT_TRUE(b->Checked(1));
+
+  // A plain list record under the name: no check pictures, the default box and column still work.
+  b->SetSkinDataName("listbox");
+  b->ChangeSkinData();
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  EXPECT_TRUE(IsNullRect(b->ItemCheckRect));
+  EXPECT_GT(marked(0), 6);
+  ClickAt(b, 10, 2);
+  EXPECT_TRUE(b->Checked(2));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-listrecord");
 }
