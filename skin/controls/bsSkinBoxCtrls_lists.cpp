@@ -350,6 +350,11 @@ TbsSkinCustomListBox::TbsSkinCustomListBox(TComponent* AOwner, TbsListBox* (*New
   Font()->SetName("宋体");
   Font()->SetHeight(12);
   Font()->SetColor(clWindowText);
+  FGlyph = std::make_unique<TBitmap>();
+  FDefaultCaptionFont = std::make_unique<TFont>();
+  FDefaultCaptionFont->SetName("宋体");
+  FDefaultCaptionFont->SetHeight(12);
+  FDefaultCaptionFont->OnChange = TNotifyEvent(this, &TbsSkinCustomListBox::OnDefaultCaptionFontChange);
   FListBox = NewInner(this);
   FListBox->Frame = this;
   FListBox->SetStyle(lbOwnerDrawFixed);
@@ -400,6 +405,20 @@ void TbsSkinCustomListBox::GetSkinData() {
   FontColor = r->FontColor;
   ActiveFontColor = r->ActiveFontColor;
   FocusFontColor = r->FocusFontColor;
+  CaptionRect = r->CaptionRect;
+  CaptionFontName = r->CaptionFontName;
+  CaptionFontStyle = r->CaptionFontStyle;
+  CaptionFontHeight = r->CaptionFontHeight;
+  CaptionFontColor = r->CaptionFontColor;
+  UpButtonRect = r->UpButtonRect;
+  ActiveUpButtonRect = r->ActiveUpButtonRect;
+  DownUpButtonRect = IsNullRect(r->DownUpButtonRect) ? ActiveUpButtonRect : r->DownUpButtonRect;
+  DownButtonRect = r->DownButtonRect;
+  ActiveDownButtonRect = r->ActiveDownButtonRect;
+  DownDownButtonRect = IsNullRect(r->DownDownButtonRect) ? ActiveDownButtonRect : r->DownDownButtonRect;
+  CheckButtonRect = r->CheckButtonRect;
+  ActiveCheckButtonRect = r->ActiveCheckButtonRect;
+  DownCheckButtonRect = IsNullRect(r->DownCheckButtonRect) ? ActiveCheckButtonRect : r->DownCheckButtonRect;
   VScrollBarName = r->VScrollBarName;
   HScrollBarName = r->HScrollBarName;
   BothScrollBarName = r->BothHScrollBarName;
@@ -428,14 +447,6 @@ void TbsSkinCustomListBox::DefaultFontChange() {
   if (!Skinned()) Font()->Assign(DefaultFont());
 }
 
-void TbsSkinCustomListBox::CreateControlDefaultImage(TBitmap* B) {
-  TCanvas* c = B->Canvas();
-  c->Brush()->SetColor(clBtnFace);
-  c->FillRect(TRect(0, 0, B->Width(), B->Height()));
-  c->Brush()->SetColor(clBtnShadow);
-  c->FrameRect(TRect(0, 0, B->Width(), B->Height()));
-}
-
 // The horizontal bar is the column bar of a list with columns, a bar along the bottom sharing the
 // corner with the vertical one otherwise.
 void TbsSkinCustomListBox::SkinBar(TbsSkinScrollBar* Bar, bool Horizontal) {
@@ -458,7 +469,7 @@ void TbsSkinCustomListBox::SkinBar(TbsSkinScrollBar* Bar, bool Horizontal) {
 
 void TbsSkinCustomListBox::CalcRects() {
   const int dW = Width() - SkinRect.Width(), dH = Height() - SkinRect.Height();
-  const int ch = 1;
+  const int ch = FCaptionMode && !Skinned() ? FDefaultCaptionHeight : 1;
   if (Skinned()) SkinClientRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
   int hh = 0;
   if (Columns() == 0 && FHScrollBar && FHScrollBar->Visible()) {
@@ -502,6 +513,7 @@ void TbsSkinCustomListBox::CalcRects() {
 
 int TbsSkinCustomListBox::CalcHeight(int N) {
   int h = Skinned() ? SkinRect.Height() - ClRect.Height() + N * FListBox->ItemHeight() : N * FListBox->ItemHeight() + 4;
+  if (!Skinned() && FCaptionMode) h += FDefaultCaptionHeight;
   if (FHScrollBar) h += FHScrollBar->Height();
   return h;
 }
@@ -717,13 +729,38 @@ void TbsSkinCustomListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeigh
 }
 
 void TbsSkinCustomListBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_SIZE) {
-    TbsSkinCustomControl::Dispatch(Message);
-    if (!FListBox) return;
-    CalcRects();
-    UpDateScrollBar();
-    if (FScrollBar) FScrollBar->Repaint();
-    return;
+  switch (Message.Msg) {
+    case WM_SIZE:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (!FListBox) return;
+      CalcRects();
+      UpDateScrollBar();
+      if (FScrollBar) FScrollBar->Repaint();
+      return;
+    case CM_TEXTCHANGED:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (FCaptionMode) Repaint();
+      return;
+    case CM_MOUSEENTER:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (FCaptionMode) TestActive(-1, -1);
+      return;
+    case CM_MOUSELEAVE:
+      TbsSkinCustomControl::Dispatch(Message);
+      if (FCaptionMode)
+        for (TCaptionButton& b : FButtons)
+          if (b.MouseIn) {
+            b.MouseIn = false;
+            Repaint();
+          }
+      return;
+    case WM_CAPTURECHANGED:
+    case CM_CANCELMODE:
+    case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+      // A press that can no longer be released here ends now: no repeat keeps stepping.
+      if (Message.Msg != WM_CAPTURECHANGED || reinterpret_cast<HWND>(Message.LParam) != Handle()) CancelPress();
+      break;
   }
   TbsSkinCustomControl::Dispatch(Message);
 }
@@ -878,6 +915,13 @@ TbsSkinCheckListBox::TbsSkinCheckListBox(TComponent* AOwner)
 
 TbsSkinCheckListBox::~TbsSkinCheckListBox() = default;
 
+void TbsSkinCheckListBox::CheckButtonAction() {
+  const int i = ItemIndex();
+  if (i == -1) return;
+  SetChecked(i, !Checked(i));
+  ListBoxOnClickCheck(this);
+}
+
 void TbsSkinCheckListBox::ListBoxOnClickCheck(TObject*) {
   if (OnClickCheck) OnClickCheck(this);
 }
@@ -899,6 +943,17 @@ TbsSkinListBox::~TbsSkinListBox() = default;
 
 XJ_PUBLISHED(TbsSkinCustomListBox,
   XJ_PROP(Align, alNone)
+  XJ_PROP(Caption)
+  XJ_PROP(CaptionMode, false)
+  XJ_PROP(Alignment, taLeftJustify)
+  XJ_PROP(Glyph)
+  XJ_PROP(NumGlyphs, 1)
+  XJ_PROP(Spacing, 2)
+  XJ_PROP(DefaultCaptionHeight, 20)
+  XJ_PROP(DefaultCaptionFont)
+  XJ_EVENT(OnUpButtonClick)
+  XJ_EVENT(OnDownButtonClick)
+  XJ_EVENT(OnCheckButtonClick)
   XJ_PROP(Enabled, true)
   XJ_PROP(TabStop, false)
   XJ_PROP(Items)

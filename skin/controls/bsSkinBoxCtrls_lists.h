@@ -6,6 +6,7 @@
 
 #include "platform/vcl/StdCtrls.h"
 #include "skin/controls/bsSkinCtrls_base.h"
+#include "skin/controls/bsSkinCtrls_timers.h"
 
 class TbsSkinScrollBar;
 class TbsSkinCustomListBox;
@@ -33,6 +34,8 @@ class TbsListBox : public TListBox {
   // The background of an AW x AH area at (AX, AY), tiled from the skin's client part.
   void PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY);
   TOwnerDrawState GetState(int Index);
+  // The list's click, as a user's selection gives it.
+  void DoClick() { Click(); }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -115,6 +118,30 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   int DefaultItemHeight() const { return FDefaultItemHeight; }
   void SetDefaultItemHeight(int Value);
 
+  // The caption bar: title, glyph and the up, down and check buttons.
+  bool CaptionMode() const { return FCaptionMode; }
+  void SetCaptionMode(bool Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  TBitmap* Glyph() const { return FGlyph.get(); }
+  void SetGlyph(TBitmap* Value);
+  int NumGlyphs() const { return FNumGlyphs; }
+  void SetNumGlyphs(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
+  int DefaultCaptionHeight() const { return FDefaultCaptionHeight; }
+  void SetDefaultCaptionHeight(int Value);
+  TFont* DefaultCaptionFont() const { return FDefaultCaptionFont.get(); }
+  void SetDefaultCaptionFont(TFont* Value) { FDefaultCaptionFont->Assign(Value); }
+  // Replace a button's default action (and its repeat); Sender is the frame.
+  TNotifyEvent OnUpButtonClick, OnDownButtonClick, OnCheckButtonClick;
+  struct TCaptionButton {
+    TRect R;
+    bool MouseIn { false };
+    bool Down { false };
+  };
+  const TCaptionButton& Buttons(int I) const { return FButtons[I]; }
+
   TbsDrawSkinItemEvent OnDrawItem;
   TNotifyEvent OnListBoxClick, OnListBoxDblClick;
   TMouseEvent OnListBoxMouseDown, OnListBoxMouseUp;
@@ -144,6 +171,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void GetSkinData() override;
   void ChangeSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override;
   void DefaultFontChange() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Dispatch(TMessage& Message) override;
@@ -162,6 +190,13 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   TRect SItemRect, ActiveItemRect, FocusItemRect, ItemTextRect;
   int ItemLeftOffset { 0 }, ItemRightOffset { 0 };
   TColor FontColor { 0 }, ActiveFontColor { 0 }, FocusFontColor { 0 };
+  TRect CaptionRect, NewCaptionRect;
+  AnsiString CaptionFontName;
+  TFontStyles CaptionFontStyle;
+  int CaptionFontHeight { 12 };
+  TColor CaptionFontColor { 0 };
+  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
+      DownDownButtonRect, CheckButtonRect, ActiveCheckButtonRect, DownCheckButtonRect;
   AnsiString VScrollBarName { "vscrollbar" }, HScrollBarName { "hscrollbar" },
       BothScrollBarName { "bothhscrollbar" };
   TRect SkinClientRect, RealClientRect;
@@ -171,8 +206,25 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   TbsSkinCustomListBox(TComponent* AOwner, TbsListBox* (*NewInner)(TComponent*));
   void CreateParams(TCreateParams& Params) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // The check button's default action: the list's click.
+  virtual void CheckButtonAction() { FListBox->DoClick(); }
 
  private:
+  void OnDefaultCaptionFontChange(TObject* Sender);
+  void TestActive(int X, int Y);
+  void ButtonDown(int I);
+  void ButtonUp(int I);
+  void ButtonEnter(int I);
+  void ButtonLeave(int I);
+  void DrawButton(TCanvas* Cnvs, int I);
+  void RepeatTick();
+  // Ends a press: the repeat stops and nothing is held (capture loss, disabling, hiding).
+  void CancelPress();
+  void StepItem(int Delta);
+  void DrawTitle(TCanvas* C, const TRect& T, int Y);
   void ShowScrollBar();
   void ShowHScrollBar();
   void HideScrollBar();
@@ -197,6 +249,18 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   bool SkinChanging { false };
   bool FUpdating { false };
   int FInBarChange { 0 };
+  bool FCaptionMode { false };
+  TAlignment FAlignment { taLeftJustify };
+  std::unique_ptr<TBitmap> FGlyph;
+  int FNumGlyphs { 1 };
+  int FSpacing { 2 };
+  int FDefaultCaptionHeight { 20 };
+  std::unique_ptr<TFont> FDefaultCaptionFont;
+  TCaptionButton FButtons[3];
+  int OldActiveButton { -1 }, ActiveButton { -1 }, CaptureButton { -1 };
+  int TimerMode { 0 };
+  bool WaitMode { false };
+  TbsRepeatTimer FRepeat { [this] { RepeatTick(); } };
 };
 
 // The check records of the items live beside them, in step with every insert, delete, clear and
@@ -269,6 +333,11 @@ class TbsSkinCheckListBox : public TbsSkinCustomListBox {
 
   void GetSkinData() override;
 
+ protected:
+  // Toggles the current item, as a click on its box does.
+  void CheckButtonAction() override;
+
+ public:
   // Copied from a check list record; empty for any other record.
   TRect UnCheckImageRect, CheckImageRect, ItemCheckRect;
 };
