@@ -754,12 +754,20 @@ void TbsSkinCustomListBox::Dispatch(TMessage& Message) {
             Repaint();
           }
       return;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      // The release lets the capture go before it reaches MouseUp: that is no lost press.
+      xj::TemporaryChange releasing(FReleasing, true);
+      TbsSkinCustomControl::Dispatch(Message);
+      return;
+    }
     case WM_CAPTURECHANGED:
     case CM_CANCELMODE:
     case CM_ENABLEDCHANGED:
     case CM_VISIBLECHANGED:
       // A press that can no longer be released here ends now: no repeat keeps stepping.
-      if (Message.Msg != WM_CAPTURECHANGED || reinterpret_cast<HWND>(Message.LParam) != Handle()) CancelPress();
+      if (!FReleasing) CancelPress();
       break;
   }
   TbsSkinCustomControl::Dispatch(Message);

@@ -260,6 +260,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   int OldActiveButton { -1 }, ActiveButton { -1 }, CaptureButton { -1 };
   int TimerMode { 0 };
   bool WaitMode { false };
+  bool FReleasing { false };
   TbsRepeatTimer FRepeat { [this] { RepeatTick(); } };
 };
 

@@ -405,3 +405,154 @@ TEST_F(CheckListTest, LooksWithAndWithoutCheckPicturesInTheSkin) {
   EXPECT_TRUE(b->Checked(2));
   Gallery(b, "bsSkinBoxCtrls", "checklist-listrecord");
 }
+
+// ---- Caption bar ------------------------------------------------------------------------------------
+
+namespace {
+
+class CaptionTest : public CheckListTest {
+ protected:
+  template <class L>
+  void Press(L* b, int i) {
+    const TRect& r = b->Buttons(i).R;
+    const TPoint p = b->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    xt::MouseMove(p.X, p.Y);
+    xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  }
+  template <class L>
+  void Release(L* b, int i, int dx = 0) {
+    const TRect& r = b->Buttons(i).R;
+    const TPoint p = b->ClientToScreen(TPoint((r.Left + r.Right) / 2 + dx, (r.Top + r.Bottom) / 2));
+    xt::MouseMove(p.X, p.Y);
+    xt::MouseUp(xt::mbLeft, p.X, p.Y);
+  }
+  static void Wait(uint64_t ms) {
+    xt::Advance(ms);
+    xt::PumpUntilIdle();
+  }
+};
+
+}  // namespace
+
+TEST_F(CaptionTest, ButtonsStepRepeatAndActOnlyWhenReleasedOverThem) {
+  auto* b = NewList(10, 10);
+  b->SetCaptionMode(true);
+  b->SetCaption("Title");
+  Fill(b, 5);
+  b->SetItemIndex(0);
+  Show();
+  EXPECT_EQ(b->Buttons(0).R, TRect(101, 2, 118, 18));  // up, rightmost, 17 x 16
+  EXPECT_EQ(b->Buttons(1).R, TRect(84, 2, 101, 18));
+  EXPECT_EQ(b->Buttons(2).R, TRect(67, 2, 84, 18));
+  EXPECT_EQ(Bounds(b->ListBox()).Top, 21);
+  Gallery(b, "bsSkinBoxCtrls", "listbox-caption");
+  Press(b, 0);
+  Release(b, 0);
+  EXPECT_EQ(b->ItemIndex(), 0);  // nothing above the first item
+  // Held: the first step 600 ms after the press, then one every 100 ms, and one more on release.
+  Press(b, 1);
+  Wait(599);
+  EXPECT_EQ(b->ItemIndex(), 0);
+  Wait(1);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  Wait(100);
+  EXPECT_EQ(b->ItemIndex(), 2);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), 3);
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), 3);
+  Press(b, 1);
+  Wait(2000);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), 4);  // stops at the last item
+  // Released away from the button: cancelled.
+  Press(b, 0);
+  Release(b, 0, -40);
+  EXPECT_EQ(b->ItemIndex(), 4);
+  // A handler replaces the action and the repeat, and runs once on release over the button.
+  int handled = 0;
+  b->OnDownButtonClick = On<TNotifyEvent>([&](TObject* s) { handled += s == b ? 1 : 100; });
+  b->SetItemIndex(1);
+  Press(b, 1);
+  Wait(1000);
+  Release(b, 1);
+  EXPECT_EQ(handled, 1);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  Press(b, 1);
+  Release(b, 1, -40);
+  EXPECT_EQ(handled, 1);
+  // The check button clicks the list.
+  int listClicks = 0;
+  b->OnListBoxClick = On<TNotifyEvent>([&](TObject*) { ++listClicks; });
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_EQ(listClicks, 1);
+}
+
+TEST_F(CaptionTest, ALostPressStopsTheRepeat) {
+  auto* b = NewList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 20);
+  b->SetItemIndex(0);
+  Show();
+  Press(b, 1);
+  Wait(700);
+  const int at = b->ItemIndex();
+  EXPECT_GE(at, 1);
+  b->SetEnabled(false);
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), at);
+  b->SetEnabled(true);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), at);
+  // The capture taken away while held (a box opened meanwhile): the repeat stops too.
+  Press(b, 1);
+  ReleaseCapture();
+  xt::PumpUntilIdle();
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), at);
+  Release(b, 1);
+  // A small caption has small buttons.
+  b->SetDefaultCaptionHeight(12);
+  b->Repaint();
+  EXPECT_EQ(b->Buttons(0).R, TRect(109, 2, 118, 10));
+  // Leaving the control unlights the buttons.
+  const TRect& r = b->Buttons(2).R;
+  const TPoint p = b->ClientToScreen(TPoint(r.Left + 2, r.Top + 2));
+  xt::MouseMove(p.X, p.Y);
+  EXPECT_TRUE(b->Buttons(2).MouseIn);
+  xt::MouseMove(p.X + 300, p.Y);
+  EXPECT_FALSE(b->Buttons(2).MouseIn);
+}
+
+TEST_F(CaptionTest, TheCheckListsCheckButtonTogglesTheCurrentItem) {
+  auto* b = NewCheckList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 5);
+  Show();
+  Press(b, 2);
+  Release(b, 2);  // no current item: nothing
+  EXPECT_TRUE(clicks.empty());
+  b->SetItemIndex(3);
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_TRUE(b->Checked(3));
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_FALSE(b->Checked(3));
+  EXPECT_EQ(clicks, (std::vector<std::string> { "frame", "frame" }));
+  // With the test skin the buttons come from the skin's rectangles.
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  b->SetCaption("Checks");
+  xt::PumpUntilIdle();
+  b->Repaint();
+  ASSERT_FALSE(IsNullRect(b->Buttons(0).R));
+  const TRect& up = b->Buttons(0).R;
+  EXPECT_EQ(Decode(Px(b, up.Left + 1, up.Top + 1)).owner, OwnerOf("checklistbox"));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-caption-skin");
+  b->SetItemIndex(2);
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_TRUE(b->Checked(2));
+}
