@@ -143,7 +143,6 @@ void TbsSkinCustomListBox::ButtonUp(int I) {
   b.Down = false;
   if (ActiveButton != I) b.MouseIn = false;
   const bool over = b.MouseIn;
-  const int mode = TimerMode;
   TimerMode = 0;
   WaitMode = false;
   FRepeat.Stop();
@@ -154,7 +153,6 @@ void TbsSkinCustomListBox::ButtonUp(int I) {
     handler(this);
     return;
   }
-  (void)mode;
   if (I == 2)
     CheckButtonAction();
   else
