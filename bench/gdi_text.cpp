@@ -8,7 +8,6 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-
 #include <cstring>
 #include <string>
 #include <unordered_map>

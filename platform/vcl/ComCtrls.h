@@ -213,6 +213,7 @@ class TStatusBar : public TCustomControl {
 };
 
 XJ_UNIT_REGISTRATION(RegisterComCtrls)
+#include "platform/vcl/ComCtrls_listview.h"
 #include "platform/vcl/ComCtrls_tabs.h"
 #include "platform/vcl/ComCtrls_richedit.h"
 #include "platform/vcl/ComCtrls_treeview.h"

@@ -554,12 +554,7 @@ void TCustomTreeView::CreateParams(TCreateParams& Params) {
   if (FRowSelect) Params.Style |= TVS_FULLROWSELECT;
   if (FAutoExpand) Params.Style |= TVS_SINGLEEXPAND;
   if (!FToolTips) Params.Style |= TVS_NOTOOLTIPS;
-  if (FBorderStyle == bsSingle) {
-    if (Ctl3D())
-      Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-      Params.Style |= WS_BORDER;
-  }
+  Params.AddBorder(FBorderStyle, Ctl3D());
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 

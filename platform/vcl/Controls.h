@@ -231,6 +231,15 @@ struct TCreateParams {
   void* Param { nullptr };
   WNDCLASSA WindowClass {};
   AnsiString WinClassName;
+
+  // A bsSingle border: sunken with Ctl3D, else the flat one-pixel line.
+  void AddBorder(TBorderStyle Border, bool Ctl3D) {
+    if (Border != bsSingle) return;
+    if (Ctl3D)
+      ExStyle |= WS_EX_CLIENTEDGE;
+    else
+      Style |= WS_BORDER;
+  }
 };
 
 // ---- Size constraints ---------------------------------------------------------------------------------

@@ -71,6 +71,11 @@ class TBevel : public TGraphicControl {
 
  protected:
   void Paint() override;
+  // The shape in the two colours (Dark is the shadow side of a lowered bevel).
+  void PaintShape(TColor Dark, TColor Light);
+  // A ring over the inclusive rectangle (l, t)-(r, b): left and top in one colour, right and bottom in
+  // the other; the bottom-left corner stays in the first colour.
+  void Ring(int l, int t, int r, int b, TColor TopLeft, TColor BottomRight);
 
  private:
   TBevelShape FShape { bsBox };

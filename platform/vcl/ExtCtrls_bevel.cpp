@@ -19,24 +19,25 @@ void TBevel::SetStyle(TBevelStyle Value) {
   Invalidate();
 }
 
-void TBevel::Paint() {
+void TBevel::Paint() { PaintShape(clBtnShadow, clBtnHighlight); }
+
+void TBevel::Ring(int l, int t, int r, int b, TColor TopLeft, TColor BottomRight) {
+  TCanvas* c = Canvas();
+  c->Pen()->SetColor(TopLeft);
+  c->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t) });
+  c->Pen()->SetColor(BottomRight);
+  c->Polyline({ TPoint(r, t), TPoint(r, b), TPoint(l, b) });
+}
+
+void TBevel::PaintShape(TColor Dark, TColor Light) {
   TCanvas* c = Canvas();
   TPen* pen = c->Pen();
   pen->SetWidth(1);
   pen->SetStyle(psSolid);
-  const TColor dark = clBtnShadow, light = clBtnHighlight;
-  const TColor first = FStyle == bsLowered ? dark : light;
-  const TColor second = FStyle == bsLowered ? light : dark;
+  const TColor first = FStyle == bsLowered ? Dark : Light;
+  const TColor second = FStyle == bsLowered ? Light : Dark;
   const int w = Width(), h = Height();
 
-  // A ring over the inclusive rectangle (l, t)-(r, b): left and top in one colour, right and bottom in
-  // the other; the bottom-left corner stays in the first colour.
-  auto ring = [&](int l, int t, int r, int b, TColor topLeft, TColor bottomRight) {
-    pen->SetColor(topLeft);
-    c->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t) });
-    pen->SetColor(bottomRight);
-    c->Polyline({ TPoint(r, t), TPoint(r, b), TPoint(l, b) });
-  };
   auto line = [&](TColor color, int x1, int y1, int x2, int y2) {
     pen->SetColor(color);
     c->Polyline({ TPoint(x1, y1), TPoint(x2, y2) });
@@ -44,12 +45,12 @@ void TBevel::Paint() {
 
   switch (FShape) {
     case bsBox:
-      ring(0, 0, w - 1, h - 1, first, second);
+      Ring(0, 0, w - 1, h - 1, first, second);
       break;
     case bsFrame:
       // Two offset rings, each of one colour: the etched look.
-      ring(1, 1, w - 1, h - 1, second, second);
-      ring(0, 0, w - 2, h - 2, first, first);
+      Ring(1, 1, w - 1, h - 1, second, second);
+      Ring(0, 0, w - 2, h - 2, first, first);
       break;
     case bsTopLine:
       line(first, 0, 0, w, 0);

@@ -83,12 +83,7 @@ void TCustomPanel::AdjustClientRect(TRect& Rect) {
 
 void TCustomPanel::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
-  if (FBorderStyle == bsSingle) {
-    if (Ctl3D())
-      Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-      Params.Style |= WS_BORDER;
-  }
+  Params.AddBorder(FBorderStyle, Ctl3D());
 }
 
 void TCustomPanel::Dispatch(TMessage& Message) {

@@ -22,13 +22,7 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, WC_EDITA);
   Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-  if (FBorderStyle == bsSingle) {
-    // Sunken with Ctl3D, else the flat one-pixel border.
-    if (Ctl3D())
-      Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-      Params.Style |= WS_BORDER;
-  }
+  Params.AddBorder(FBorderStyle, Ctl3D());
   if (FPasswordChar) Params.Style |= ES_PASSWORD;
   if (FReadOnly) Params.Style |= ES_READONLY;
   if (FCharCase == ecUpperCase) Params.Style |= ES_UPPERCASE;

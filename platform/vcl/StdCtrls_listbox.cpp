@@ -117,12 +117,7 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
   if (FStyle == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE;
   if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN;
   if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
-  if (FBorderStyle == bsSingle) {
-    if (Ctl3D())
-      Params.ExStyle |= WS_EX_CLIENTEDGE;
-    else
-      Params.Style |= WS_BORDER;
-  }
+  Params.AddBorder(FBorderStyle, Ctl3D());
   Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 

@@ -13,5 +13,9 @@
 #include "skin/controls/bsSkinCtrls_checkradio.h"
 #include "skin/controls/bsSkinCtrls_groups.h"
 #include "skin/controls/bsSkinCtrls_splitter.h"
+#include "skin/controls/bsSkinCtrls_speedbutton.h"
+#include "skin/controls/bsSkinCtrls_bevel.h"
+#include "skin/controls/bsSkinCtrls_textlabel.h"
+#include "skin/controls/bsSkinCtrls_buttonsbar.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

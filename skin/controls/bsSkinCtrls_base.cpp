@@ -175,22 +175,27 @@ void TbsSkinCustomControl::GetSkinData() {
     Unskin();
     return;
   }
-  LTPoint = record->LTPoint;
-  RTPoint = record->RTPoint;
-  LBPoint = record->LBPoint;
-  RBPoint = record->RBPoint;
-  SkinRect = record->SkinRect;
-  ClRect = record->ClRect;
-  auto picture = [this](int index) -> TBitmap* {
-    TList* list = FSkinData->ActivePictures.get();
-    return index >= 0 && index < list->Count() ? static_cast<TBitmap*>(list->Items(index)) : nullptr;
-  };
-  Picture = picture(record->PictureIndex);
-  MaskPicture = picture(record->MaskPictureIndex);
+  ReadGeometry(*record);
+  Picture = bsActivePicture(FSkinData, record->PictureIndex);
+  MaskPicture = bsActivePicture(FSkinData, record->MaskPictureIndex);
+}
+
+TBitmap* bsActivePicture(TbsSkinData* Data, int Index) {
+  TList* list = Data ? Data->ActivePictures.get() : nullptr;
+  return list && Index >= 0 && Index < list->Count() ? static_cast<TBitmap*>(list->Items(Index)) : nullptr;
+}
+
+void TbsSkinGeometry::ReadGeometry(const TbsDataSkinCustomControl& R) {
+  LTPoint = R.LTPoint;
+  RTPoint = R.RTPoint;
+  LBPoint = R.LBPoint;
+  RBPoint = R.RBPoint;
+  SkinRect = R.SkinRect;
+  ClRect = R.ClRect;
   FResizeMode = GetResizeMode();
 }
 
-int TbsSkinCustomControl::GetResizeMode() const {
+int TbsSkinGeometry::GetResizeMode() const {
   if (IsNullRect(SkinRect)) return -1;
   if (RBPoint.X != 0 && RBPoint.Y != 0) return 1;
   if (RTPoint.X != 0 || RTPoint.Y != 0) return 2;
@@ -199,7 +204,10 @@ int TbsSkinCustomControl::GetResizeMode() const {
 }
 
 void TbsSkinCustomControl::CalcSize(int& W, int& H) {
-  if (FSkinObjectIndex == -1) return;
+  if (FSkinObjectIndex != -1) CalcGeometry(W, H);
+}
+
+void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
   const int dW = W - RectWidth(SkinRect), dH = H - RectHeight(SkinRect);
   switch (FResizeMode) {
     case 1:
@@ -231,7 +239,7 @@ void TbsSkinCustomControl::CalcSize(int& W, int& H) {
   }
 }
 
-void TbsSkinCustomControl::CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) {
+void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
   switch (FResizeMode) {
     case 0:
@@ -240,13 +248,13 @@ void TbsSkinCustomControl::CreateSkinControlImage(TBitmap* B, TBitmap* SB, const
       break;
     case 1:
       CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                      NewClRect, B, SB, R, Width(), Height(), true);
+                      NewClRect, B, SB, R, W, H, true);
       break;
     case 2:
-      CreateHSkinImage(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, SB, R, Width(), Height());
+      CreateHSkinImage(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, SB, R, W, H);
       break;
     case 3:
-      CreateVSkinImage(LTPoint.Y, RectHeight(SkinRect) - LBPoint.Y, B, SB, R, Width(), Height());
+      CreateVSkinImage(LTPoint.Y, RectHeight(SkinRect) - LBPoint.Y, B, SB, R, W, H);
       break;
     default:
       break;
@@ -340,8 +348,8 @@ void TbsSkinCustomControl::CreateControlRegion() {
   }
 }
 
-TRect TbsSkinCustomControl::GetNewRect(const TRect& R) const {
-  const int dW = Width() - RectWidth(SkinRect), dH = Height() - RectHeight(SkinRect);
+TRect TbsSkinGeometry::MapRect(const TRect& R, int W, int H) const {
+  const int dW = W - RectWidth(SkinRect), dH = H - RectHeight(SkinRect);
   TRect r = R;
   auto shift = [&r](int dx, int dy) { r = bsShifted(r, dx, dy); };
   switch (FResizeMode) {

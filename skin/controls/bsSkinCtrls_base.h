@@ -12,6 +12,7 @@
 
 class TbsSkinData;
 class TbsDataSkinControl;
+class TbsDataSkinCustomControl;
 class TCustomImageList;
 
 // What the form engine's skin-change walk calls: BeforeChangeSkinData on every target bound to the skin
@@ -31,6 +32,9 @@ class IbsSkinChangeTarget {
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 
+// Picture Index of the skin data's active pictures; null when out of range.
+TBitmap* bsActivePicture(TbsSkinData* Data, int Index);
+
 // R moved by (DX, DY), its size kept: how a face's rectangles follow a control grown past its skin.
 inline TRect bsShifted(TRect R, int DX, int DY) {
   R.Left += DX;
@@ -39,6 +43,28 @@ inline TRect bsShifted(TRect R, int DX, int DY) {
   R.Bottom += DY;
   return R;
 }
+
+// The face geometry of a skin record: its corner points and rectangles, the same moved to a control's
+// current size, and the resize mode derived from them. Windowed and windowless skinned controls share it.
+struct TbsSkinGeometry {
+  // Takes the corner points and rectangles of R and derives the resize mode.
+  void ReadGeometry(const TbsDataSkinCustomControl& R);
+  // -1 no face rectangle, 0 fixed size, 1 stretched both ways, 2 horizontally, 3 vertically.
+  int GetResizeMode() const;
+  // Corrects a size W x H for the resize mode and moves the corner points and client rectangle to it.
+  void CalcGeometry(int& W, int& H);
+  // R, given in face coordinates, moved to where it lies on a face of W x H.
+  TRect MapRect(const TRect& R, int W, int H) const;
+  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect).
+  void CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
+
+  // Copied from the record, and moved to the current size.
+  TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+  TRect SkinRect, ClRect;
+  TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
+  TRect NewClRect;
+  int FResizeMode { -1 };
+};
 
 class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   XJ_CLASS(TbsSkinControl, TCustomControl)
@@ -88,7 +114,7 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   bool IsSkinDataNameStored() const { return true; }
 };
 
-class TbsSkinCustomControl : public TbsSkinControl {
+class TbsSkinCustomControl : public TbsSkinControl, public TbsSkinGeometry {
   XJ_CLASS(TbsSkinCustomControl, TbsSkinControl)
   XJ_PUBLISHED_ACCESS;
 
@@ -126,17 +152,11 @@ class TbsSkinCustomControl : public TbsSkinControl {
   // there is no mask or none can be built.
   virtual void SetControlRegion();
 
-  int GetResizeMode() const;
   // R, given in face coordinates, moved to where it lies on the resized control.
-  TRect GetNewRect(const TRect& R) const;
-  // The face of the current size from rectangle R of SB (the caps always measured on SkinRect).
-  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R);
+  TRect GetNewRect(const TRect& R) const { return MapRect(R, Width(), Height()); }
+  // The face of the current size from rectangle R of SB.
+  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) { CreateFaceImage(B, SB, R, Width(), Height()); }
 
-  // The geometry copied from the record, and moved to the current size.
-  TPoint LTPoint, RTPoint, LBPoint, RBPoint;
-  TRect SkinRect, ClRect;
-  TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
-  TRect NewClRect;
   // Borrowed from the skin data while the lookup finds them; null otherwise.
   TBitmap* Picture { nullptr };
   TBitmap* MaskPicture { nullptr };
@@ -163,7 +183,6 @@ class TbsSkinCustomControl : public TbsSkinControl {
   int FDefaultHeight { 0 };
   std::unique_ptr<TFont> FDefaultFont;
   bool FUseSkinFont { true };
-  int FResizeMode { -1 };
 };
 
 // ---- Glyph and caption layout -----------------------------------------------------------------------

@@ -17,6 +17,29 @@ constexpr TColor kDownFill = 0xB59385;
 
 }  // namespace
 
+void bsDrawMorph(TBitmap& Normal, TBitmap& Hot, TbsMorphKind Kind, double Kf, HDC DC) {
+  TbsEffectBmp from(Normal.Handle()), to(Hot.Handle());
+  using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
+  static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
+                                        &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
+                                        &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
+                                        &TbsEffectBmp::MorphPush };
+  (from.*kMorphs[Kind <= mkPush ? Kind : mkDefault])(to, Kf);
+  from.Draw(DC, 0, 0);
+}
+
+void bsGlyphFromAction(TBitmap* Glyph, TObject* Sender) {
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!action || !Glyph->Empty() || !action->ActionList()) return;
+  TCustomImageList* images = action->ActionList()->Images();
+  const int index = action->ImageIndex();
+  if (!images || index < 0 || index >= images->Count()) return;
+  Glyph->SetSize(images->Width(), images->Height());
+  Glyph->Canvas()->Brush()->SetColor(clFuchsia);
+  Glyph->Canvas()->FillRect(TRect(0, 0, images->Width(), images->Height()));
+  images->Draw(Glyph->Canvas(), 0, 0, index, true);
+}
+
 // ---- TbsSkinButton --------------------------------------------------------------------------------------
 
 TbsSkinButton::TbsSkinButton(TComponent* AOwner)
@@ -197,14 +220,7 @@ void TbsSkinButton::Paint() {
     TBitmap normal, hot;
     CreateButtonImage(&normal, SkinRect, false, false);
     CreateButtonImage(&hot, ActiveSkinRect, false, true);
-    TbsEffectBmp from(normal.Handle()), to(hot.Handle());
-    using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-    static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
-                                          &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
-                                          &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
-                                          &TbsEffectBmp::MorphPush };
-    (from.*kMorphs[MorphKind <= mkPush ? MorphKind : mkDefault])(to, kf);
-    from.Draw(Canvas()->Handle(), 0, 0);
+    bsDrawMorph(normal, hot, MorphKind, kf, Canvas()->Handle());
     return;
   }
   TBitmap B;
@@ -453,17 +469,7 @@ void TbsSkinButton::Dispatch(TMessage& Message) {
 
 void TbsSkinButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   TbsSkinCustomControl::ActionChange(Sender, CheckDefaults);
-  auto* action = dynamic_cast<TCustomAction*>(Sender);
-  if (action && FGlyph->Empty() && action->ActionList()) {
-    TCustomImageList* images = action->ActionList()->Images();
-    const int index = action->ImageIndex();
-    if (images && index >= 0 && index < images->Count()) {
-      FGlyph->SetSize(images->Width(), images->Height());
-      FGlyph->Canvas()->Brush()->SetColor(clFuchsia);
-      FGlyph->Canvas()->FillRect(TRect(0, 0, images->Width(), images->Height()));
-      images->Draw(FGlyph->Canvas(), 0, 0, index, true);
-    }
-  }
+  bsGlyphFromAction(FGlyph.get(), Sender);
   Repaint();
 }
 
@@ -479,6 +485,8 @@ TbsPopupFromRect& PopupFromRect() {
 }  // namespace
 
 void SetSkinPopupFromRect(TbsPopupFromRect Opener) { PopupFromRect() = std::move(Opener); }
+
+const TbsPopupFromRect& SkinPopupFromRect() { return PopupFromRect(); }
 
 TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinButton(AOwner) { SetSkinDataName("toolmenubutton"); }
 

@@ -7,6 +7,11 @@
 
 class TPopupMenu;
 
+// Blends Hot into Normal by Kind at factor Kf (0.0 Normal .. 1.0 Hot) and draws the result on DC at (0, 0).
+void bsDrawMorph(TBitmap& Normal, TBitmap& Hot, TbsMorphKind Kind, double Kf, HDC DC);
+// An empty Glyph takes the image of an action from its action list's images (on a fuchsia ground).
+void bsGlyphFromAction(TBitmap* Glyph, TObject* Action);
+
 // ---- TbsSkinButton --------------------------------------------------------------------------------------
 
 using TbsNumGlyphs = int;  // 1..4 cells in a glyph strip
@@ -160,6 +165,8 @@ class TbsSkinButton : public TbsSkinCustomControl {
 // WM_CLOSESKINMENU to the control when it closes. Without one installed no menu ever opens.
 using TbsPopupFromRect = std::function<bool(TPopupMenu* Menu, TControl* AControl, const TRect& R, bool Flag)>;
 void SetSkinPopupFromRect(TbsPopupFromRect Opener);
+// The opener installed (empty: none).
+const TbsPopupFromRect& SkinPopupFromRect();
 
 class TbsSkinMenuButton : public TbsSkinButton {
   XJ_CLASS(TbsSkinMenuButton, TbsSkinButton)

@@ -14,6 +14,12 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
                       TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
     RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
+    RegisterClasses({ TbsGraphicSkinControl::StaticClass(), TbsGraphicSkinCustomControl::StaticClass(),
+                      TbsSkinSpeedButton::StaticClass(), TbsSkinMenuSpeedButton::StaticClass() });
+    RegisterClasses({ TbsSkinBevel::StaticClass(), TbsSkinXFormButton::StaticClass() });
+    RegisterClasses({ TbsSkinTextLabel::StaticClass(), TbsSkinLinkImage::StaticClass(), TbsSkinLinkLabel::StaticClass(),
+                      TbsSkinButtonLabel::StaticClass() });
+    RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
     return true;
   }();
   return done;

@@ -218,8 +218,7 @@ class TbsSkinMenu : public TComponent {
 
   // Opens Item's children from StartIndex as level 0 beside R (screen). Control (may be null) hears
   // WM_CLOSESKINMENU once when this menu closes; a menu still open is closed first (its control told).
-  void Popup(TControl* Control, TbsSkinData* ASkinData, int StartIndex, const TRect& R, TMenuItem* Item,
-             bool PopupUp);
+  void Popup(TControl* Control, TbsSkinData* ASkinData, int StartIndex, const TRect& R, TMenuItem* Item, bool PopupUp);
   void PopupSub(const TRect& R, TMenuItem* Item, int StartIndex, bool PopupByItem, bool PopupUp);
   // Frees the levels Index and deeper; Index 0 closes the menu and tells the opening control.
   void CloseMenu(int Index);
@@ -302,7 +301,6 @@ class TbsSkinPopupMenu : public TPopupMenu {
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
-
   TbsSkinData* FSkinData { nullptr };
   TForm* FHostForm { nullptr };
 };

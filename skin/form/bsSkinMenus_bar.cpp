@@ -135,11 +135,20 @@ void TbsSkinMainMenuBarButton::DefaultDraw(TCanvas* C) {
   const int x = W / 2 - 5 + (pressed ? 1 : 0), y = H / 2 - 4 + (pressed ? 1 : 0);
   const TColor color = FEnabled ? clBtnText : clBtnShadow;
   switch (FCommand) {
-    case cmClose: DrawCloseImage(B.Canvas(), x, y, color); break;
-    case cmMaximize: DrawRestoreImage(B.Canvas(), x, y, color); break;  // the child is maximised: it restores
-    case cmMinimize: DrawMinimizeImage(B.Canvas(), x, y, color); break;
-    case cmSysMenu: DrawSysMenuImage(B.Canvas(), x, y, color); break;
-    default: break;
+    case cmClose:
+      DrawCloseImage(B.Canvas(), x, y, color);
+      break;
+    case cmMaximize:
+      DrawRestoreImage(B.Canvas(), x, y, color);
+      break;  // the child is maximised: it restores
+    case cmMinimize:
+      DrawMinimizeImage(B.Canvas(), x, y, color);
+      break;
+    case cmSysMenu:
+      DrawSysMenuImage(B.Canvas(), x, y, color);
+      break;
+    default:
+      break;
   }
   C->Draw(FObjectRect.Left, FObjectRect.Top, &B);
 }
@@ -190,9 +199,15 @@ void TbsSkinMainMenuBarButton::DoCommand() {
   IbsSkinMenuHost* child = GetMDIChildSkinFormComponent();
   if (!child) return;
   switch (FCommand) {
-    case cmClose: child->Form()->Close(); break;
-    case cmMaximize: child->SetWindowState(wsNormal); break;
-    case cmMinimize: child->SetWindowState(wsMinimized); break;
+    case cmClose:
+      child->Form()->Close();
+      break;
+    case cmMaximize:
+      child->SetWindowState(wsNormal);
+      break;
+    case cmMinimize:
+      child->SetWindowState(wsMinimized);
+      break;
     case cmSysMenu: {
       IbsSkinMenuHost* host = FParent->Host();
       if (!host) return;
@@ -203,7 +218,8 @@ void TbsSkinMainMenuBarButton::DoCommand() {
       host->SkinMenu()->Popup(FParent, skin, 0, r, child->GetSystemMenu(), FParent->PopupToUp());
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -278,8 +294,8 @@ void TbsSkinMainMenuBarItem::MakeImage(TBitmap* B, const TRect& S, bool IsActive
   C->Font()->SetStyle(FFontStyle);
   C->Font()->SetHeight(FFontHeight);
   C->Font()->SetCharset(FParent->DefItemFont()->Charset());
-  C->Font()->SetColor(FDown       ? FDownFontColor
-                      : IsActive ? FActiveFontColor
+  C->Font()->SetColor(FDown                  ? FDownFontColor
+                      : IsActive             ? FActiveFontColor
                       : FMenuItem->Enabled() ? FFontColor
                                              : FUnenabledFontColor);
   const AnsiString& caption = FMenuItem->Caption();
@@ -666,8 +682,8 @@ void TbsSkinMainMenuBar::CloseSysMenu() {
 
 void TbsSkinMainMenuBar::CalcRects() {
   if (FSkinSupport)
-    FNewItemsRect = TRect(FItemsRect.Left, FItemsRect.Top, Width() - (RectWidth(FSkinRect) - FItemsRect.Right),
-                          FItemsRect.Bottom);
+    FNewItemsRect =
+        TRect(FItemsRect.Left, FItemsRect.Top, Width() - (RectWidth(FSkinRect) - FItemsRect.Right), FItemsRect.Bottom);
   else
     FNewItemsRect = TRect(2, 2, Width() - 2, Height() - 2);
   if (!FChildMaximized || FButtonsCount != 4 || FObjectList.size() < 4) return;
@@ -892,8 +908,7 @@ bool TbsSkinMainMenuBar::FindHotKeyItem(int CharCode) {
     auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(o.get());
     if (!it || !it->FEnabled || !it->FFits || !IsAccel((WORD)CharCode, it->FMenuItem->Caption())) continue;
     it->MouseEnter();
-    if (!host->InMenu() || it->FMenuItem->Count() == 0)
-      it->MouseDown(0, 0, mbLeft);
+    if (!host->InMenu() || it->FMenuItem->Count() == 0) it->MouseDown(0, 0, mbLeft);
     return true;
   }
   return false;
@@ -904,8 +919,7 @@ bool TbsSkinMainMenuBar::FindHotKeyItem(int CharCode) {
 void TbsSkinMainMenuBar::StepMainMenuItem(int Step) {
   std::vector<TbsSkinMainMenuBarItem*> items;
   for (auto& o : FObjectList)
-    if (auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(o.get()); it && it->FEnabled && it->FFits)
-      items.push_back(it);
+    if (auto* it = dynamic_cast<TbsSkinMainMenuBarItem*>(o.get()); it && it->FEnabled && it->FFits) items.push_back(it);
   const int n = (int)items.size();
   if (n == 0) return;
   for (int i = 0; i < n; ++i)

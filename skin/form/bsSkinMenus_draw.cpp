@@ -108,7 +108,9 @@ void TbsSkinMenuItem::DrawSkinLook(TCanvas* C, int W, int H, bool Hot) {
   C->Font()->SetStyle(FData->FontStyle);
   C->Font()->SetHeight(FData->FontHeight);
   C->Font()->SetCharset(level->Menu()->DefaultMenuItemFont()->Charset());
-  const TColor color = Hot ? FData->ActiveFontColor : FMenuItem->Enabled() ? FData->FontColor : FData->UnenabledFontColor;
+  const TColor color = Hot                    ? FData->ActiveFontColor
+                       : FMenuItem->Enabled() ? FData->FontColor
+                                              : FData->UnenabledFontColor;
   DrawTextAndGlyph(C, TR, GW, 16, color, TR.Left + 2, TR.Left + 2, TR.Left + 2);
 }
 
@@ -231,8 +233,8 @@ void TbsSkinPopupWindow::CreateRealImage(TBitmap* B) {
   if (FData) {
     const TbsDataSkinPopupWindow& d = *FData;
     CreateSkinImage(d.LTPoint, d.RTPoint, d.LBPoint, d.RBPoint, d.ItemsRect, FNewLTPoint, FNewRTPoint, FNewLBPoint,
-                    FNewRBPoint, FNewItemsRect, B, FPicture, TRect(0, 0, FPicture->Width(), FPicture->Height()), W,
-                    H, FScroll);
+                    FNewRBPoint, FNewItemsRect, B, FPicture, TRect(0, 0, FPicture->Width(), FPicture->Height()), W, H,
+                    FScroll);
     return;
   }
   TCanvas* C = B->Canvas();
@@ -251,8 +253,8 @@ void TbsSkinPopupWindow::SetMenuWindowRegion() {
   if (!FData || !FMaskPicture || !HandleAllocated()) return;
   const TbsDataSkinPopupWindow& d = *FData;
   HRGN rgn = nullptr;
-  CreateSkinRegion(rgn, d.LTPoint, d.RTPoint, d.LBPoint, d.RBPoint, d.ItemsRect, FNewLTPoint, FNewRTPoint,
-                   FNewLBPoint, FNewRBPoint, FNewItemsRect, FMaskPicture, Width(), Height());
+  CreateSkinRegion(rgn, d.LTPoint, d.RTPoint, d.LBPoint, d.RBPoint, d.ItemsRect, FNewLTPoint, FNewRTPoint, FNewLBPoint,
+                   FNewRBPoint, FNewItemsRect, FMaskPicture, Width(), Height());
   SetWindowRgn(FHandle, rgn, TRUE);
 }
 

@@ -82,8 +82,7 @@ TbsSkinPopupWindow::TbsSkinPopupWindow(TComponent* AOwner, TbsSkinMenu* AMenu, T
   // The skinned look needs the window picture and an item record with its picture; anything less shows
   // the default look throughout the level.
   TbsSkinData* skin = AMenu->SkinData();
-  if (AData && AData->WindowPictureIndex != -1 && PictureAt(skin, AData->WindowPictureIndex) &&
-      FindItemRecord(skin)) {
+  if (AData && AData->WindowPictureIndex != -1 && PictureAt(skin, AData->WindowPictureIndex) && FindItemRecord(skin)) {
     FData = AData;
     FSkinData = skin;
     FPicture = PictureAt(skin, AData->WindowPictureIndex);
@@ -182,8 +181,8 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
     FNewRTPoint = TPoint(width - (PW - d.RTPoint.X), d.RTPoint.Y);
     FNewLBPoint = TPoint(d.LBPoint.X, height - (PH - d.LBPoint.Y));
     FNewRBPoint = TPoint(width - (PW - d.RBPoint.X), height - (PH - d.RBPoint.Y));
-    FNewItemsRect = TRect(d.ItemsRect.Left, d.ItemsRect.Top, width - (PW - d.ItemsRect.Right),
-                          height - (PH - d.ItemsRect.Bottom));
+    FNewItemsRect =
+        TRect(d.ItemsRect.Left, d.ItemsRect.Top, width - (PW - d.ItemsRect.Right), height - (PH - d.ItemsRect.Bottom));
   } else {
     FNewItemsRect = TRect(2, 2, width - 2, height - 2);
   }
@@ -403,8 +402,7 @@ void TbsSkinPopupWindow::TestMouse(TObject*) {
 void TbsSkinPopupWindow::TestActive(int X, int Y) {
   if (FScroll) {
     const TRect up(FNewItemsRect.Left, FNewItemsRect.Top, FNewItemsRect.Right, FNewItemsRect.Top + kScrollBand);
-    const TRect down(FNewItemsRect.Left, FNewItemsRect.Bottom - kScrollBand, FNewItemsRect.Right,
-                     FNewItemsRect.Bottom);
+    const TRect down(FNewItemsRect.Left, FNewItemsRect.Bottom - kScrollBand, FNewItemsRect.Right, FNewItemsRect.Bottom);
     const bool inUp = Contains(up, X, Y), inDown = Contains(down, X, Y);
     if (FScrollDirection == 0 && (inUp || inDown)) {
       const int dir = inUp ? 1 : 2;
@@ -433,9 +431,7 @@ void TbsSkinPopupWindow::ChangeActive(int NewIndex) {
   if (FOldActiveItem >= count) FOldActiveItem = -1;
   FActiveItem = NewIndex >= count ? -1 : NewIndex;
   if (FActiveItem == FOldActiveItem) return;
-  auto choosable = [&](int i) {
-    return i >= 0 && FItemList[i]->MenuItem()->Enabled() && !FItemList[i]->IsDivider();
-  };
+  auto choosable = [&](int i) { return i >= 0 && FItemList[i]->MenuItem()->Enabled() && !FItemList[i]->IsDivider(); };
   auto life = LifeToken();
   if (choosable(FOldActiveItem)) FItemList[FOldActiveItem]->MouseLeave();
   if (!life.expired() && choosable(FActiveItem)) FItemList[FActiveItem]->MouseEnter(false);

@@ -906,8 +906,8 @@ Skin BuildTestSkin() {
 }
 
 Skin BuildSecondSkin() {
-  return BuildSkin(
-      { "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner, SecondControlOwner, true });
+  return BuildSkin({ "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner,
+                     SecondControlOwner, true });
 }
 
 }  // namespace mkskin

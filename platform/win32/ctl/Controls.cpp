@@ -1,8 +1,12 @@
 // Registration of the built-in control classes, and the helpers they share.
 
+#include <algorithm>
+
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/WmInternal.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/HeaderList.h"
 
 namespace xj::wm {
 
@@ -12,6 +16,8 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 void RegisterControlClasses() {
   RegisterSystemClass(WC_EDITA, xj::ctl::EditProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_LISTBOXA, xj::ctl::ListBoxProc, CS_DBLCLKS, nullptr);
+  RegisterSystemClass(WC_HEADERA, xj::ctl::HeaderProc, 0, nullptr);
+  RegisterSystemClass(WC_LISTVIEWA, xj::ctl::ListViewProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(WC_TABCONTROLA, xj::ctl::TabControlProc, CS_DBLCLKS, nullptr);
   RegisterSystemClass(UPDOWN_CLASSA, xj::ctl::UpDownProc, 0, nullptr);
   RegisterSystemClass(RICHEDIT_CLASSA, xj::ctl::RichEditProc, CS_DBLCLKS, nullptr);
@@ -48,8 +54,8 @@ void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush) {
   if (!IsNullBrush(brush)) FillRect(dc, &rc, brush);
 }
 
-int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (LOWORD(wParam)) {
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  switch (code) {
     case SB_LINEUP:
       return current - line;
     case SB_LINEDOWN:
@@ -89,6 +95,14 @@ TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
   ReleaseDC(hwnd, dc);
   if (tm.tmHeight <= 0) tm.tmHeight = 16;
   return tm;
+}
+
+bool SortsBefore(const std::string& a, const std::string& b) {
+  std::string fa = a, fb = b;
+  EditText::ApplyCase(fa, LetterCase::Lower);
+  EditText::ApplyCase(fb, LetterCase::Lower);
+  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
+                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
 }
 
 }  // namespace xj::ctl

@@ -3,6 +3,7 @@
 // notices and colour questions they send their parent, and font metrics.
 
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "platform/win32/WinGdi.h"
@@ -35,6 +36,18 @@ class StateMap {
     auto it = FStates.find(hwnd);
     return it == FStates.end() ? nullptr : it->second;
   }
+  // A class procedure's whole body: the state is made at WM_NCCREATE, and every later message goes to
+  // `handle` with the state held for the call.
+  template <class F>
+  LRESULT Route(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, F handle) {
+    if (msg == WM_NCCREATE) {
+      Create(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    std::shared_ptr<T> s = Find(hwnd);
+    if (!s) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return handle(*s, msg, wParam, lParam);
+  }
   void Retire(HWND hwnd) {
     auto it = FStates.find(hwnd);
     if (it == FStates.end()) return;
@@ -58,9 +71,14 @@ bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 
-// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one: a line and a page are the
-// given steps, SB_BOTTOM is `last`, SBX_THUMBPOSITION32 carries the whole position in lParam.
-int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+// The position a scroll code asks for, from the current one: a line and a page are the given steps,
+// SB_BOTTOM is `last`, SB_THUMBPOSITION/SB_THUMBTRACK carry it in the high word of wParam and
+// SBX_THUMBPOSITION32 the whole position in lParam. The code is usually the low word of a WM_VSCROLL /
+// WM_HSCROLL's wParam.
+int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
+inline int ScrollTarget(WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
+  return ScrollTarget(LOWORD(wParam), wParam, lParam, current, line, page, last);
+}
 // Whole wheel notches (positive = away from the user) from a WM_MOUSEWHEEL; the remainder waits in `rest`.
 int WheelNotches(int& rest, WPARAM wParam);
 
@@ -68,5 +86,9 @@ int WheelNotches(int& rest, WPARAM wParam);
 HFONT FontOrDefault(HFONT font);
 // Text metrics of `font` on the window's screen.
 TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
+
+// The order of sorted item texts: case-blind for ASCII letters only; double-byte characters compare by
+// their bytes.
+bool SortsBefore(const std::string& a, const std::string& b);
 
 }  // namespace xj::ctl

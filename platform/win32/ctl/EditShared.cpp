@@ -180,27 +180,4 @@ LRESULT AnswerGetSel(size_t start, size_t end, WPARAM startOut, LPARAM endOut) {
   return s > 0xFFFF || e > 0xFFFF ? -1 : MAKELRESULT(s, e);
 }
 
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last) {
-  switch (code) {
-    case SB_LINEUP:
-      return current - line;
-    case SB_LINEDOWN:
-      return current + line;
-    case SB_PAGEUP:
-      return current - page;
-    case SB_PAGEDOWN:
-      return current + page;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      return HIWORD(wParam);
-    case SBX_THUMBPOSITION32:
-      return (int)lParam;
-    case SB_TOP:
-      return 0;
-    case SB_BOTTOM:
-      return last;
-  }
-  return current;
-}
-
 }  // namespace xj::ctl

@@ -132,7 +132,4 @@ bool AnswerEngineMessage(Text& t, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   return false;
 }
 
-// The position a WM_VSCROLL / WM_HSCROLL asks for, from the current one.
-int ScrollTarget(int code, WPARAM wParam, LPARAM lParam, int current, int line, int page, int last);
-
 }  // namespace xj::ctl

@@ -316,15 +316,6 @@ int MeasuredHeight(ListBox& l, int itemId, ULONG_PTR data) {
   return std::clamp((int)mis.itemHeight, 1, 255);
 }
 
-// Case-blind for ASCII letters only; double-byte characters compare by their bytes.
-bool SortsBefore(const std::string& a, const std::string& b) {
-  std::string fa = a, fb = b;
-  EditText::ApplyCase(fa, LetterCase::Lower);
-  EditText::ApplyCase(fb, LetterCase::Lower);
-  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
-                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
-}
-
 LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
   Item it;
   if (HasStrings(l))
@@ -844,13 +835,7 @@ LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 LRESULT CALLBACK ListBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    Lists().Create(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  std::shared_ptr<ListBox> l = Lists().Find(hwnd);
-  if (!l) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(*l, msg, wParam, lParam);
+  return Lists().Route(hwnd, msg, wParam, lParam, Handle);
 }
 
 }  // namespace xj::ctl

@@ -97,7 +97,7 @@ TEST_F(ScreenTest, MdiChildrenLiveInTheMainFormsClient) {
   EXPECT_EQ(main->ActiveMDIChild(), second);
   EXPECT_EQ(main->MDIChildren(0), second);
   EXPECT_EQ(first->Left(), 10);  // in the client's coordinates
-  first->Show();  // an MDI child shown again becomes the active one
+  first->Show();                 // an MDI child shown again becomes the active one
   EXPECT_EQ(main->ActiveMDIChild(), first);
   EXPECT_EQ(main->MDIChildren(0), first);
   EXPECT_THROW(first->Hide(), EInvalidOperation);

@@ -338,8 +338,9 @@ TEST_F(PopupMenuTest, SkinnedLookComesFromThePopupWindowAndItemRecords) {
   EXPECT_EQ(code(hot.Left + 1, hot.Top + 1).code, mkskin::KeyCode("activeskinrect"));
   EXPECT_EQ(code(ex.Left + 1, ex.Top + 1).code, mkskin::KeyCode("skinrect"));
   EXPECT_EQ(code(div.Left + 1, div.Top + 1).code, mkskin::KeyCode("dividerrect"));
-  EXPECT_EQ(RectHeight(div), RectHeight(static_cast<TbsDataSkinMenuItem*>(
-                                 skin->ObjectList->Items(skin->GetIndex("menuitem")))->DividerRect));
+  EXPECT_EQ(
+      RectHeight(div),
+      RectHeight(static_cast<TbsDataSkinMenuItem*>(skin->ObjectList->Items(skin->GetIndex("menuitem")))->DividerRect));
   Key(VK_DOWN);
   Key(VK_RIGHT);
   Gallery(Menu()->Level(0)->Handle(), "bsSkinMenus", "popup", "skinned-cascade");

@@ -1,0 +1,133 @@
+// The list view with 100 and with 100,000 items, in report and in list style: adding the items (time per
+// item), selecting the last item, scrolling one page and painting one page. Each run at 100,000 prints
+// its time beside the same benchmark's at 100 as x_100: about 1 when the work follows what is visible
+// (per item for adding), far more when it follows the content.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "bench/PeerRatio.h"
+#include "platform/vcl/ComCtrls.h"
+#include "platform/vcl/Forms.h"
+
+namespace {
+
+// A shown form with a report (two columns) or list view of n items.
+struct ListScene {
+  ListScene(TViewStyle style, int n) {
+    setenv("XJ_DISPLAY", "headless", 0);
+    form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 420, 330);
+    view = new TListView(form.get());
+    view->SetParent(form.get());
+    view->SetBounds(7, 5, 397, 281);
+    view->SetViewStyle(style);
+    for (const char* caption : { "Name", "Size" }) {
+      TListColumn* c = view->Columns()->Add();
+      c->SetCaption(caption);
+      c->SetWidth(150);
+    }
+    form->Show();
+    Fill(n);
+    Application->ProcessMessages();
+  }
+  void Fill(int n) {
+    view->Items()->BeginUpdate();
+    // Texts of one length at any count, so that a page of 100,000 items draws what a page of 100 does.
+    char caption[32], size[32];
+    for (int i = 0; i < n; ++i) {
+      TListItem* item = view->Items()->Add();
+      snprintf(caption, sizeof caption, "recording %06d", i);
+      snprintf(size, sizeof size, "%07d KB", i * 7);
+      item->SetCaption(caption);
+      item->SubItems()->Add(size);
+    }
+    view->Items()->EndUpdate();
+  }
+  std::unique_ptr<TForm> form;
+  TListView* view {};
+};
+
+const char* StyleName(int style) { return style == vsReport ? "report" : "list"; }
+
+// Keeps the n = 100 time under the benchmark's name and prints the ratio to it at other n.
+void Report(benchmark::State& state, const std::string& name, double ns) {
+  const int n = static_cast<int>(state.range(1));
+  const std::string key = name + StyleName(static_cast<int>(state.range(0)));
+  auto& times = xj::bench::PeerTimes();
+  if (n == 100) times[key] = ns;
+  const auto it = times.find(key);
+  if (it != times.end() && it->second > 0) state.counters["x_100"] = ns / it->second;
+}
+
+void BM_AddItems(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(1));
+  ListScene scene(static_cast<TViewStyle>(state.range(0)), 0);
+  double spent = 0;
+  for (auto _ : state) {
+    const double start = xj::bench::CpuSeconds();
+    scene.Fill(n);
+    spent += xj::bench::CpuSeconds() - start;
+    state.PauseTiming();
+    scene.view->Items()->Clear();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+  Report(state, "add", spent * 1e9 / double(state.iterations()) / n);
+}
+
+void BM_SelectLast(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(1));
+  ListScene scene(static_cast<TViewStyle>(state.range(0)), n);
+  TListItem* last = scene.view->Items()->Item(n - 1);
+  TListItem* before = scene.view->Items()->Item(n - 2);
+  const xj::bench::LoopTimer timer(state);
+  bool flip = false;
+  for (auto _ : state) {
+    scene.view->SetSelected((flip = !flip) ? last : before);
+    Application->ProcessMessages();
+  }
+  if (scene.view->Selected() != last && scene.view->Selected() != before) state.SkipWithError("nothing selected");
+  Report(state, "select", timer.NsPerIteration());
+}
+
+void BM_ScrollPage(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(1));
+  const auto style = static_cast<TViewStyle>(state.range(0));
+  ListScene scene(style, n);
+  scene.view->Items()->Item(n / 2)->MakeVisible(false);
+  const UINT msg = style == vsReport ? WM_VSCROLL : WM_HSCROLL;
+  const xj::bench::LoopTimer timer(state);
+  bool down = false;
+  for (auto _ : state) {
+    scene.view->Perform(msg, (down = !down) ? SB_PAGEDOWN : SB_PAGEUP, 0);
+    Application->ProcessMessages();
+  }
+  Report(state, "scroll", timer.NsPerIteration());
+}
+
+void BM_PaintPage(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(1));
+  ListScene scene(static_cast<TViewStyle>(state.range(0)), n);
+  scene.view->Items()->Item(n - 1)->MakeVisible(false);
+  const xj::bench::LoopTimer timer(state);
+  for (auto _ : state) scene.view->Repaint();
+  Report(state, "paint", timer.NsPerIteration());
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+  for (int style : { vsReport, vsList })
+    for (int n : { 100, 100000 }) b->Args({ style, n });
+  b->ArgNames({ "style", "n" });
+}
+
+BENCHMARK(BM_AddItems)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectLast)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollPage)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintPage)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

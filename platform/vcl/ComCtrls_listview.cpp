@@ -1,0 +1,978 @@
+// TCustomListView with its items and columns. The objects keep every item's caption, sub-items,
+// images and data; the window holds one row per item pointing back at its TListItem and asks for the
+// texts as it shows them (LVN_GETDISPINFOA). Item states (selection, focus, check box) are the window's;
+// each change it reports is copied to the item, so they survive a new window.
+
+#include <algorithm>
+#include <functional>
+
+#include "platform/vcl/ComCtrls.h"
+#include "platform/vcl/Menus.h"
+#include "platform/win32/CommCtrl.h"
+
+// The GDI's GetObject macro would rename TStrings::GetObject.
+#undef GetObject
+
+namespace {
+
+[[noreturn]] void IndexError(int Index) { throw EListError::CreateFmt("List index out of bounds (%d)", Index); }
+
+int ColumnFormat(TAlignment Alignment) {
+  return Alignment == taRightJustify ? LVCFMT_RIGHT : Alignment == taCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
+}
+
+constexpr UINT kFocused = LVIS_FOCUSED;
+constexpr UINT kSelected = LVIS_SELECTED;
+
+}  // namespace
+
+// ---- TListColumn ----------------------------------------------------------------------------------------
+
+void TListColumn::Assign(TPersistent* Source) {
+  auto* c = dynamic_cast<TListColumn*>(Source);
+  if (!c) {
+    TCollectionItem::Assign(Source);
+    return;
+  }
+  FAlignment = c->FAlignment;
+  FAutoSize = c->FAutoSize;
+  FCaption = c->FCaption;
+  FImageIndex = c->FImageIndex;
+  FMaxWidth = c->FMaxWidth;
+  FMinWidth = c->FMinWidth;
+  FTag = c->FTag;
+  FWidth = c->FWidth;
+  Changed(false);
+}
+
+void TListColumn::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  Changed(false);
+}
+
+void TListColumn::SetCaption(const AnsiString& Value) {
+  if (FCaption == Value) return;
+  FCaption = Value;
+  Changed(false);
+}
+
+void TListColumn::SetImageIndex(int Value) {
+  if (FImageIndex == Value) return;
+  FImageIndex = Value;
+  Changed(false);
+}
+
+void TListColumn::SetMaxWidth(int Value) {
+  FMaxWidth = std::max(Value, 0);
+  SetWidth(FWidth);
+}
+
+void TListColumn::SetMinWidth(int Value) {
+  FMinWidth = std::max(Value, 0);
+  SetWidth(FWidth);
+}
+
+void TListColumn::SetWidth(int Value) {
+  Value = std::max(Value, FMinWidth);
+  if (FMaxWidth > 0) Value = std::min(Value, FMaxWidth);
+  Value = std::max(Value, 0);
+  if (FWidth == Value) return;
+  FWidth = Value;
+  Changed(false);
+}
+
+AnsiString TListColumn::GetDisplayName() const {
+  return FCaption.empty() ? TCollectionItem::GetDisplayName() : FCaption;
+}
+
+// ---- TListColumns ---------------------------------------------------------------------------------------
+
+TListColumns::TListColumns(TCustomListView* ListView) : TCollection(TListColumn::StaticClass()), FListView(ListView) {}
+
+TPersistent* TListColumns::GetOwner() { return FListView; }
+
+void TListColumns::Update(TCollectionItem*) { FListView->UpdateColumns(); }
+
+// ---- TListItem -------------------------------------------------------------------------------------------------
+
+TListItem::TListItem(TListItems* Owner) : FOwner(Owner), FSubItems(std::make_unique<TStringList>()) {
+  FSubItems->OnChange = TNotifyEvent(this, &TListItem::SubItemsChanged);
+}
+
+TListItem::~TListItem() = default;
+
+TCustomListView* TListItem::ListView() const { return FOwner->Owner(); }
+
+void TListItem::Assign(TPersistent* Source) {
+  auto* i = dynamic_cast<TListItem*>(Source);
+  if (!i) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FCaption = i->FCaption;
+  FData = i->FData;
+  SetImageIndex(i->FImageIndex);
+  SetStateIndex(i->FStateIndex);
+  FSubItems->Assign(i->FSubItems.get());
+  Update();
+}
+
+void TListItem::SubItemsChanged(TObject*) {
+  Update();
+  ListView()->Change(this, ctText);
+}
+
+void TListItem::SetCaption(const AnsiString& Value) {
+  if (FCaption == Value) return;
+  FCaption = Value;
+  TCustomListView* view = ListView();
+  if (view->FSortType == stText || view->FSortType == stBoth)
+    view->Resort();
+  else
+    Update();
+  view->Change(this, ctText);
+}
+
+void TListItem::SetData(void* Value) {
+  FData = Value;
+  TCustomListView* view = ListView();
+  if (view->FSortType == stData || view->FSortType == stBoth) view->Resort();
+}
+
+void TListItem::SetImageIndex(int Value) {
+  if (FImageIndex == Value) return;
+  FImageIndex = Value;
+  TCustomListView* view = ListView();
+  if (!view->HandleAllocated()) return;
+  LVITEMA it {};
+  it.mask = LVIF_IMAGE;
+  it.iItem = FIndex;
+  it.iImage = Value;
+  view->Send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  view->Change(this, ctImage);
+}
+
+void TListItem::SetStateIndex(int Value) {
+  Value = std::clamp(Value, -1, 14);  // what the window's state bits hold
+  if (FStateIndex == Value) return;
+  FStateIndex = Value;
+  TCustomListView* view = ListView();
+  if (!view->HandleAllocated()) return;
+  LVITEMA it {};
+  it.stateMask = LVIS_STATEIMAGEMASK;
+  it.state = INDEXTOSTATEIMAGEMASK(Value + 1);
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+}
+
+// Through the window when there is one, so the change is reported like the user's.
+void TListItem::SetSelected(bool Value) {
+  TCustomListView* view = ListView();
+  if (!view->HandleAllocated()) {
+    FState = Value ? FState | kSelected : FState & ~kSelected;
+    return;
+  }
+  LVITEMA it {};
+  it.stateMask = kSelected;
+  it.state = Value ? kSelected : 0;
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+}
+
+void TListItem::SetFocused(bool Value) {
+  TCustomListView* view = ListView();
+  if (!view->HandleAllocated()) {
+    FState = Value ? FState | kFocused : FState & ~kFocused;
+    return;
+  }
+  LVITEMA it {};
+  it.stateMask = kFocused;
+  it.state = Value ? kFocused : 0;
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+}
+
+void TListItem::Delete() { FOwner->Delete(FIndex); }
+
+TRect TListItem::DisplayRect(TDisplayCode Code) const {
+  RECT r {};
+  r.left = static_cast<LONG>(Code);
+  if (!ListView()->Send(LVM_GETITEMRECT, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&r))) return TRect();
+  return r;
+}
+
+void TListItem::MakeVisible(bool PartialOK) {
+  ListView()->Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(FIndex), PartialOK);
+}
+
+void TListItem::Update() {
+  TCustomListView* view = ListView();
+  if (view->HandleAllocated()) view->Send(LVM_UPDATE, static_cast<WPARAM>(FIndex), 0);
+}
+
+void TListItem::PushState() {
+  TCustomListView* view = ListView();
+  LVITEMA it {};
+  it.stateMask = kSelected | kFocused;
+  it.state = FState & (kSelected | kFocused);
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+}
+
+// ---- TListItems ----------------------------------------------------------------------------------------------
+
+TListItems::TListItems(TCustomListView* Owner) : FOwner(Owner) {}
+
+TListItems::~TListItems() = default;
+
+void TListItems::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TListItems*>(Source);
+  if (!s) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    Clear();
+    for (const auto& item : s->FItems) Add()->Assign(item.get());
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TListItem* TListItems::Item(int Index) const {
+  if (Index < 0 || Index >= Count()) IndexError(Index);
+  return FItems[static_cast<size_t>(Index)].get();
+}
+
+int TListItems::IndexOf(const TListItem* Value) const {
+  return Value && Value->FOwner == this && Value->FIndex < Count() && Item(Value->FIndex) == Value ? Value->FIndex : -1;
+}
+
+void TListItems::Renumber(int From) {
+  for (int i = std::max(From, 0); i < Count(); ++i) FItems[static_cast<size_t>(i)]->FIndex = i;
+}
+
+TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
+  TListItem* item = Item.get();
+  FItems.insert(FItems.begin() + Index, std::move(Item));
+  Renumber(Index);
+  FOwner->InsertNative(item);
+  FOwner->InsertItem(item);
+  return item;
+}
+
+// Under a sort type the new item's caption and data are still empty: it goes where that sorts (or
+// last while updating, sorted with the rest at the end).
+TListItem* TListItems::Add() {
+  auto item = std::make_unique<TListItem>(this);
+  const bool sortNow = FOwner->FSortType != stNone && FUpdateCount == 0;
+  FSortPending = FSortPending || FOwner->FSortType != stNone;
+  const int at = sortNow ? FOwner->SortedPosition(item.get()) : Count();
+  return InsertAt(at, std::move(item));
+}
+
+TListItem* TListItems::Insert(int Index) {
+  if (Index < 0 || Index > Count()) IndexError(Index);
+  return InsertAt(Index, std::make_unique<TListItem>(this));
+}
+
+TListItem* TListItems::AddItem(TListItem* Item, int Index) {
+  if (Index < 0 || Index > Count()) Index = Count();
+  TListItem* made = Insert(Index);
+  if (Item) made->Assign(Item);
+  return made;
+}
+
+// OnDeletion sees the item whole; the window's row goes first, so the item is never shown half gone.
+void TListItems::Delete(int Index) {
+  if (Index < 0 || Index >= Count()) IndexError(Index);
+  TListItem* item = Item(Index);
+  if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
+  std::unique_ptr<TListItem> gone = std::move(FItems[static_cast<size_t>(Index)]);
+  FItems.erase(FItems.begin() + Index);
+  Renumber(Index);
+  FOwner->Delete(item);
+}
+
+void TListItems::Clear() {
+  if (FItems.empty()) return;
+  if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);
+  std::vector<std::unique_ptr<TListItem>> gone;
+  gone.swap(FItems);
+  for (auto& item : gone) FOwner->Delete(item.get());
+}
+
+void TListItems::BeginUpdate() {
+  if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) FOwner->Send(WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate() {
+  if (FUpdateCount == 0) return;
+  if (--FUpdateCount != 0) return;
+  if (FSortPending && FOwner->FSortType != stNone) FOwner->AlphaSort();
+  FSortPending = false;
+  if (FOwner->HandleAllocated()) {
+    FOwner->Send(WM_SETREDRAW, TRUE, 0);
+    FOwner->Invalidate();
+  }
+}
+
+// ---- TCustomListView: construction and the window -------------------------------------------------------
+
+TCustomListView::TCustomListView(TComponent* AOwner)
+    : TWinControl(AOwner),
+      FColumns(std::make_unique<TListColumns>(this)),
+      FItems(std::make_unique<TListItems>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()) {
+  FControlStyle = TControlStyle { csDoubleClicks };
+  SetBounds(0, 0, 250, 150);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+  FCanvas->SetControl(this);
+}
+
+TCustomListView::~TCustomListView() {
+  TearDownWindow();
+  FItems.reset();
+  FColumns.reset();
+  FCanvas.reset();
+}
+
+TCanvas* TCustomListView::Canvas() const { return FCanvas.get(); }
+
+LRESULT TCustomListView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {
+  auto* self = const_cast<TCustomListView*>(this);
+  if (!self->HandleAllocated()) return 0;
+  return self->Perform(Msg, WParam, LParam);
+}
+
+DWORD TCustomListView::ViewStyleBits() const {
+  static const DWORD kViews[] = { LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT };
+  DWORD style = kViews[FViewStyle];
+  if (!FMultiSelect) style |= LVS_SINGLESEL;
+  if (!FHideSelection) style |= LVS_SHOWSELALWAYS;
+  if (FOwnerDraw) style |= LVS_OWNERDRAWFIXED;
+  if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
+  if (!FColumnClick) style |= LVS_NOSORTHEADER;
+  return style | LVS_SHAREIMAGELISTS;
+}
+
+DWORD TCustomListView::ExtendedStyle() const {
+  DWORD ex = 0;
+  if (FCheckboxes) ex |= LVS_EX_CHECKBOXES;
+  if (FGridLines) ex |= LVS_EX_GRIDLINES;
+  if (FRowSelect) ex |= LVS_EX_FULLROWSELECT;
+  if (FHotTrack) ex |= LVS_EX_TRACKSELECT;
+  if (FFullDrag) ex |= LVS_EX_HEADERDRAGDROP;
+  return ex;
+}
+
+void TCustomListView::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, WC_LISTVIEWA);
+  Params.Style |= WS_HSCROLL | WS_VSCROLL | ViewStyleBits();
+  Params.AddBorder(FBorderStyle, Ctl3D());
+  Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+}
+
+// A new window gets everything back: styles, colours, image lists, columns, then the items with their
+// states, all without repainting until the end.
+void TCustomListView::CreateWnd() {
+  TWinControl::CreateWnd();
+  Perform(WM_SETREDRAW, FALSE, 0);
+  Perform(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ExtendedStyle()));
+  Perform(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+  Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
+  UpdateImageLists();
+  UpdateColumns();
+  for (const auto& item : FItems->FItems) InsertNative(item.get());
+  Perform(WM_SETREDRAW, FItems->FUpdateCount == 0, 0);
+}
+
+void TCustomListView::InsertNative(TListItem* Item) {
+  if (!HandleAllocated()) return;
+  LVITEMA it {};
+  it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+  it.iItem = Item->FIndex;
+  it.pszText = LPSTR_TEXTCALLBACKA;
+  it.iImage = Item->FImageIndex;
+  it.lParam = reinterpret_cast<LPARAM>(Item);
+  // The item's selection and focus are applied after, so that they are reported like any change.
+  it.stateMask = LVIS_STATEIMAGEMASK;
+  it.state = INDEXTOSTATEIMAGEMASK(Item->FStateIndex + 1);
+  if (FCheckboxes && Item->FStateIndex < 0) {
+    Item->FStateIndex = 0;
+    it.state = INDEXTOSTATEIMAGEMASK(1);
+  }
+  UINT wanted = Item->FState;
+  Item->FState = 0;
+  Perform(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&it));
+  if (wanted) {
+    Item->FState = wanted;
+    Item->PushState();
+  }
+}
+
+void TCustomListView::UpdateStyle() {
+  if (!HandleAllocated()) return;
+  const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+  const DWORD mask =
+      LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
+  const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
+  if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
+  Invalidate();
+}
+
+void TCustomListView::UpdateExtendedStyle() {
+  if (HandleAllocated()) Perform(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(ExtendedStyle()));
+}
+
+void TCustomListView::UpdateImageLists() {
+  if (!HandleAllocated()) return;
+  auto handle = [](TCustomImageList* l) { return reinterpret_cast<LPARAM>(l ? l->Handle() : nullptr); };
+  Perform(LVM_SETIMAGELIST, LVSIL_NORMAL, handle(FLargeImages));
+  Perform(LVM_SETIMAGELIST, LVSIL_SMALL, handle(FSmallImages));
+  Perform(LVM_SETIMAGELIST, LVSIL_STATE, handle(FStateImages));
+}
+
+// The window's columns anew from the collection; the display order survives when the count stays.
+void TCustomListView::UpdateColumns() {
+  if (!HandleAllocated()) return;
+  const int count = FColumns->Count();
+  std::vector<int> order(static_cast<size_t>(count));
+  LVCOLUMNA probe {};
+  int had = 0;
+  while (Perform(LVM_GETCOLUMNA, static_cast<WPARAM>(had), reinterpret_cast<LPARAM>(&probe))) ++had;
+  const bool keepOrder =
+      had == count && count > 0 &&
+      Perform(LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order.data()));
+  while (had > count) Perform(LVM_DELETECOLUMN, static_cast<WPARAM>(--had), 0);
+  for (int i = 0; i < count; ++i) {
+    TListColumn* c = FColumns->Items(i);
+    LVCOLUMNA col {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_IMAGE;
+    col.pszText = const_cast<LPSTR>(c->FCaption.c_str());
+    col.cx = c->FWidth;
+    col.fmt = ColumnFormat(c->FAlignment);
+    col.iImage = c->FImageIndex;
+    Perform(i < had ? LVM_SETCOLUMNA : LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+  }
+  if (keepOrder) Perform(LVM_SETCOLUMNORDERARRAY, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(order.data()));
+  Invalidate();
+}
+
+// ---- Properties -----------------------------------------------------------------------------------------------
+
+void TCustomListView::SetBorderStyle(TBorderStyle Value) {
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+void TCustomListView::SetCheckboxes(bool Value) {
+  if (FCheckboxes == Value) return;
+  FCheckboxes = Value;
+  for (const auto& item : FItems->FItems)
+    if (Value && item->FStateIndex < 0) item->FStateIndex = 0;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetColumnClick(bool Value) {
+  FColumnClick = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetFullDrag(bool Value) {
+  FFullDrag = Value;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetGridLines(bool Value) {
+  FGridLines = Value;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetHideSelection(bool Value) {
+  FHideSelection = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetHotTrack(bool Value) {
+  FHotTrack = Value;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetMultiSelect(bool Value) {
+  FMultiSelect = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetOwnerDraw(bool Value) {
+  FOwnerDraw = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetRowSelect(bool Value) {
+  FRowSelect = Value;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetShowColumnHeaders(bool Value) {
+  FShowColumnHeaders = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetViewStyle(TViewStyle Value) {
+  FViewStyle = Value;
+  UpdateStyle();
+}
+
+void TCustomListView::SetSortType(TSortType Value) {
+  if (FSortType == Value) return;
+  FSortType = Value;
+  if (Value != stNone) AlphaSort();
+}
+
+void TCustomListView::SetLargeImages(TCustomImageList* Value) {
+  FLargeImages = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateImageLists();
+}
+
+void TCustomListView::SetSmallImages(TCustomImageList* Value) {
+  FSmallImages = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateImageLists();
+}
+
+void TCustomListView::SetStateImages(TCustomImageList* Value) {
+  FStateImages = Value;
+  if (Value) Value->FreeNotification(this);
+  UpdateImageLists();
+}
+
+void TCustomListView::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FLargeImages) FLargeImages = nullptr;
+  if (AComponent == FSmallImages) FSmallImages = nullptr;
+  if (AComponent == FStateImages) FStateImages = nullptr;
+  UpdateImageLists();
+}
+
+int TCustomListView::SelCount() const {
+  if (HandleAllocated()) return static_cast<int>(Send(LVM_GETSELECTEDCOUNT, 0, 0));
+  return static_cast<int>(
+      std::count_if(FItems->FItems.begin(), FItems->FItems.end(), [](const auto& i) { return i->Selected(); }));
+}
+
+TListItem* TCustomListView::Selected() const {
+  if (!HandleAllocated()) {
+    for (const auto& i : FItems->FItems)
+      if (i->Selected()) return i.get();
+    return nullptr;
+  }
+  const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+}
+
+void TCustomListView::SetSelected(TListItem* Value) {
+  if (HandleAllocated() && SelCount() > 0) {
+    LVITEMA it {};
+    it.stateMask = kSelected;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&it));
+  }
+  if (Value) {
+    Value->SetSelected(true);
+    Value->SetFocused(true);
+    Value->MakeVisible(false);
+  }
+}
+
+TListItem* TCustomListView::ItemFocused() const {
+  if (!HandleAllocated()) {
+    for (const auto& i : FItems->FItems)
+      if (i->Focused()) return i.get();
+    return nullptr;
+  }
+  const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+}
+
+void TCustomListView::SetItemFocused(TListItem* Value) {
+  if (Value) Value->SetFocused(true);
+}
+
+int TCustomListView::ItemIndex() const {
+  TListItem* item = Selected();
+  return item ? item->Index() : -1;
+}
+
+void TCustomListView::SetItemIndex(int Value) {
+  SetSelected(Value >= 0 && Value < FItems->Count() ? FItems->Item(Value) : nullptr);
+}
+
+TListItem* TCustomListView::TopItem() {
+  HandleNeeded();
+  const int index = static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0));
+  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+}
+
+int TCustomListView::VisibleRowCount() {
+  HandleNeeded();
+  return static_cast<int>(Send(LVM_GETCOUNTPERPAGE, 0, 0));
+}
+
+TListItem* TCustomListView::GetItemAt(int X, int Y) {
+  LVHITTESTINFO info { { X, Y }, 0, -1, 0 };
+  const int index = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+}
+
+void TCustomListView::Scroll(int DX, int DY) { Send(LVM_SCROLL, static_cast<WPARAM>(DX), static_cast<LPARAM>(DY)); }
+
+// ---- Sorting -------------------------------------------------------------------------------------------------
+
+int TCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, int Data) {
+  if (OnCompare) {
+    int result = 0;
+    OnCompare(this, Item1, Item2, Data, result);
+    return result;
+  }
+  int result = 0;
+  if (FSortType == stData || FSortType == stBoth) {
+    auto a = reinterpret_cast<uintptr_t>(Item1->FData), b = reinterpret_cast<uintptr_t>(Item2->FData);
+    result = a < b ? -1 : a > b ? 1 : 0;
+  }
+  if (result == 0 && FSortType != stData) result = CompareText(Item1->FCaption, Item2->FCaption);
+  return result;
+}
+
+int TCustomListView::SortedPosition(TListItem* Item) {
+  auto& items = FItems->FItems;
+  auto at = std::upper_bound(items.begin(), items.end(), Item, [&](TListItem* a, const std::unique_ptr<TListItem>& b) {
+    return CompareItems(a, b.get(), 0) < 0;
+  });
+  return static_cast<int>(at - items.begin());
+}
+
+namespace {
+int CALLBACK ByNewIndex(LPARAM a, LPARAM b, LPARAM) {
+  return reinterpret_cast<TListItem*>(a)->Index() - reinterpret_cast<TListItem*>(b)->Index();
+}
+}  // namespace
+
+// The objects are sorted here; the window's rows then follow the items' new indexes.
+void TCustomListView::SortBy(const std::function<int(TListItem*, TListItem*)>& Compare) {
+  auto& items = FItems->FItems;
+  std::vector<TListItem*> order;
+  order.reserve(items.size());
+  for (const auto& i : items) order.push_back(i.get());
+  std::stable_sort(order.begin(), order.end(), [&](TListItem* a, TListItem* b) { return Compare(a, b) < 0; });
+  // The objects change hands without anything between that could throw.
+  std::vector<std::unique_ptr<TListItem>> sorted;
+  sorted.reserve(items.size());
+  for (auto& p : items) (void)p.release();
+  for (TListItem* i : order) sorted.emplace_back(i);
+  items.swap(sorted);
+  FItems->Renumber(0);
+  Send(LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ByNewIndex));
+}
+
+void TCustomListView::Resort() {
+  if (FItems->FUpdateCount > 0)
+    FItems->FSortPending = true;
+  else
+    AlphaSort();
+}
+
+bool TCustomListView::AlphaSort() {
+  SortBy([this](TListItem* a, TListItem* b) { return CompareItems(a, b, 0); });
+  return true;
+}
+
+bool TCustomListView::CustomSort(TLVCompare SortProc, int Data) {
+  if (!SortProc) {
+    SortBy([this, Data](TListItem* a, TListItem* b) { return CompareItems(a, b, Data); });
+    return true;
+  }
+  SortBy([SortProc, Data](TListItem* a, TListItem* b) { return SortProc(a, b, Data); });
+  return true;
+}
+
+// ---- Events ------------------------------------------------------------------------------------------------
+
+void TCustomListView::Change(TListItem* Item, TItemChange Change) {
+  if (OnChange) OnChange(this, Item, Change);
+}
+
+void TCustomListView::ColClick(TListColumn* Column) {
+  if (OnColumnClick) OnColumnClick(this, Column);
+}
+
+void TCustomListView::Delete(TListItem* Item) {
+  if (OnDeletion) OnDeletion(this, Item);
+}
+
+void TCustomListView::InsertItem(TListItem* Item) {
+  if (OnInsert) OnInsert(this, Item);
+}
+
+void TCustomListView::DoSelectItem(TListItem* Item, bool Selected) {
+  if (OnSelectItem) OnSelectItem(this, Item, Selected);
+}
+
+void TCustomListView::DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Item, Rect, State);
+    return;
+  }
+  FCanvas->FillRect(Rect);
+  FCanvas->TextOut(Rect.Left + 2, Rect.Top, Item->FCaption);
+}
+
+void TCustomListView::CNDrawItem(TMessage& Message) {
+  auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  Message.Result = TRUE;
+  if (!dis || static_cast<int>(dis->itemID) >= FItems->Count()) return;
+  const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0xFFFF);
+  TCanvasDCScope lend(FCanvas.get(), dis->hDC);
+  FCanvas->SetFont(Font());
+  FCanvas->SetBrush(Brush());
+  if (state.Contains(odSelected)) {
+    FCanvas->Brush()->SetColor(clHighlight);
+    FCanvas->Font()->SetColor(clHighlightText);
+  }
+  DrawItem(FItems->Item(static_cast<int>(dis->itemID)), dis->rcItem, state);
+}
+
+void TCustomListView::CNNotify(TMessage& Message) {
+  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+  if (!hdr) return;
+  switch (hdr->code) {
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+      auto* item = reinterpret_cast<TListItem*>(info->item.lParam);
+      if (!item || !(info->item.mask & LVIF_TEXT)) return;
+      const int sub = info->item.iSubItem;
+      if (sub == 0) {
+        info->item.pszText = const_cast<LPSTR>(item->FCaption.c_str());
+        return;
+      }
+      FDispText = sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1) : AnsiString();
+      info->item.pszText = const_cast<LPSTR>(FDispText.c_str());
+      return;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      auto* item = reinterpret_cast<TListItem*>(n->lParam);
+      if (!item || !(n->uChanged & LVIF_STATE)) return;
+      item->FState = n->uNewState & (kSelected | kFocused);
+      item->FStateIndex = static_cast<int>((n->uNewState & LVIS_STATEIMAGEMASK) >> 12) - 1;
+      auto life = LifeToken();
+      const int index = FItems->IndexOf(item);
+      Change(item, ctState);
+      // OnChange may have freed the item (or the view): it is looked for again, not touched.
+      if (life.expired() || index < 0 || index >= FItems->Count() ||
+          FItems->FItems[static_cast<size_t>(index)].get() != item)
+        return;
+      if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
+      return;
+    }
+    case LVN_COLUMNCLICK: {
+      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      if (n->iSubItem >= 0 && n->iSubItem < FColumns->Count()) ColClick(FColumns->Items(n->iSubItem));
+      return;
+    }
+    case NM_CLICK:
+      Click();
+      return;
+    case NM_DBLCLK:
+      DblClick();
+      return;
+  }
+}
+
+// The header's notices pass through this control to the window; widths dragged there come back to
+// the columns, and a finished reorder is announced.
+void TCustomListView::HeaderNotify(NMHDR* Header) {
+  auto* n = reinterpret_cast<NMHEADERA*>(Header);
+  if (n->iItem < 0 || n->iItem >= FColumns->Count()) return;
+  if (n->hdr.code == HDN_ITEMCHANGEDA && n->pitem && (n->pitem->mask & HDI_WIDTH)) {
+    FColumns->Items(n->iItem)->FWidth = n->pitem->cxy;
+  } else if (n->hdr.code == HDN_ENDDRAG) {
+    if (OnColumnDragged) OnColumnDragged(this);
+  }
+}
+
+void TCustomListView::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_NOTIFY:
+      CNNotify(Message);
+      return;
+    case CN_DRAWITEM:
+      CNDrawItem(Message);
+      return;
+    case WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+      const bool fromHeader =
+          hdr && hdr->hwndFrom && hdr->hwndFrom == reinterpret_cast<HWND>(Send(LVM_GETHEADER, 0, 0));
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (fromHeader && !life.expired()) HeaderNotify(hdr);
+      return;
+    }
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED: {
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (life.expired() || !HandleAllocated()) return;
+      Perform(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+      Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
+      return;
+    }
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---- Streaming ------------------------------------------------------------------------------------------------
+
+// Items stream as one list: per item its caption, image index, state index and sub-items.
+void TCustomListView::DefineProperties(TFiler* Filer) {
+  TWinControl::DefineProperties(Filer);
+  Filer->DefineProperty("ItemData", TReaderProc(this, &TCustomListView::ReadItems),
+                        TWriterProc(this, &TCustomListView::WriteItems), FItems->Count() > 0);
+}
+
+void TCustomListView::ReadItems(TReader* Reader) {
+  Reader->ReadListBegin();
+  FItems->BeginUpdate();
+  try {
+    FItems->Clear();
+    while (!Reader->EndOfList()) {
+      TListItem* item = FItems->Add();
+      item->SetCaption(Reader->ReadString());
+      item->SetImageIndex(Reader->ReadInteger());
+      const int state = Reader->ReadInteger();
+      const int subs = Reader->ReadInteger();
+      // State images are 1 to 15 in the window's state bits.
+      if (subs < 0 || state < -1 || state > 14) throw EReadError("Invalid list view item data");
+      item->SetStateIndex(state);
+      for (int k = 0; k < subs; ++k) item->FSubItems->Add(Reader->ReadString());
+    }
+  } catch (...) {
+    FItems->EndUpdate();
+    throw;
+  }
+  FItems->EndUpdate();
+  Reader->ReadListEnd();
+}
+
+void TCustomListView::WriteItems(TWriter* Writer) {
+  Writer->WriteListBegin();
+  for (const auto& item : FItems->FItems) {
+    Writer->WriteString(item->FCaption);
+    Writer->WriteInteger(item->FImageIndex);
+    Writer->WriteInteger(item->FStateIndex);
+    Writer->WriteInteger(item->FSubItems->Count());
+    for (int k = 0; k < item->FSubItems->Count(); ++k) Writer->WriteString(item->FSubItems->Strings(k));
+  }
+  Writer->WriteListEnd();
+}
+
+XJ_PUBLISHED(TListColumn,
+  XJ_PROP(Alignment, taLeftJustify)
+  XJ_PROP(AutoSize, false)
+  XJ_PROP(Caption)
+  XJ_PROP(ImageIndex, -1)
+  XJ_PROP(MaxWidth, 0)
+  XJ_PROP(MinWidth, 0)
+  XJ_PROP(Tag, 0)
+  XJ_PROP(Width, 50));
+XJ_PUBLISHED(TCustomListView);
+XJ_PUBLISHED(TListView,
+  XJ_PROP(Action)
+  XJ_PROP(Align, alNone)
+  XJ_PROP(AllocBy, 0)
+  XJ_PROP(Anchors, { akLeft, akTop }) XJ_STORED(IsAnchorsStored)
+  XJ_PROP(BiDiMode, bdLeftToRight)
+  XJ_PROP(BorderStyle, bsSingle)
+  XJ_PROP(Checkboxes, false)
+  XJ_PROP(Color, clWindow) XJ_STORED(IsColorStored)
+  XJ_PROP(Columns)
+  XJ_PROP(ColumnClick, true)
+  XJ_PROP(Constraints)
+  XJ_PROP(Ctl3D, true)
+  XJ_PROP(DragCursor, crDrag)
+  XJ_PROP(DragKind, dkDrag)
+  XJ_PROP(DragMode, dmManual)
+  XJ_PROP(Enabled, true) XJ_STORED(IsEnabledStored)
+  XJ_PROP(Font) XJ_STORED(IsFontStored)
+  XJ_PROP(FullDrag, false)
+  XJ_PROP(GridLines, false)
+  XJ_PROP(HideSelection, true)
+  XJ_PROP(HotTrack, false)
+  XJ_PROP(HotTrackStyles, {})
+  XJ_PROP(HoverTime, -1)
+  XJ_PROP(LargeImages)
+  XJ_PROP(MultiSelect, false)
+  XJ_PROP(OwnerData, false)
+  XJ_PROP(OwnerDraw, false)
+  XJ_PROP(ReadOnly, false)
+  XJ_PROP(RowSelect, false)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentColor, false)
+  XJ_PROP(ParentFont, true)
+  XJ_PROP(ParentShowHint, true)
+  XJ_PROP(PopupMenu)
+  XJ_PROP(ShowColumnHeaders, true)
+  XJ_PROP(ShowWorkAreas, false)
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
+  XJ_PROP(SmallImages)
+  XJ_PROP(SortType, stNone)
+  XJ_PROP(StateImages)
+  XJ_PROP(TabOrder)
+  XJ_PROP(TabStop, true)
+  XJ_PROP(ViewStyle, vsIcon)
+  XJ_PROP(Visible, true) XJ_STORED(IsVisibleStored)
+  XJ_EVENT(OnChange)
+  XJ_EVENT(OnChanging)
+  XJ_EVENT(OnClick)
+  XJ_EVENT(OnColumnClick)
+  XJ_EVENT(OnColumnDragged)
+  XJ_EVENT(OnColumnRightClick)
+  XJ_EVENT(OnCompare)
+  XJ_EVENT(OnContextPopup)
+  XJ_EVENT(OnData)
+  XJ_EVENT(OnDblClick)
+  XJ_EVENT(OnDeletion)
+  XJ_EVENT(OnDragDrop)
+  XJ_EVENT(OnDragOver)
+  XJ_EVENT(OnDrawItem)
+  XJ_EVENT(OnEdited)
+  XJ_EVENT(OnEditing)
+  XJ_EVENT(OnEndDock)
+  XJ_EVENT(OnEndDrag)
+  XJ_EVENT(OnEnter)
+  XJ_EVENT(OnExit)
+  XJ_EVENT(OnGetImageIndex)
+  XJ_EVENT(OnInfoTip)
+  XJ_EVENT(OnInsert)
+  XJ_EVENT(OnKeyDown)
+  XJ_EVENT(OnKeyPress)
+  XJ_EVENT(OnKeyUp)
+  XJ_EVENT(OnMouseDown)
+  XJ_EVENT(OnMouseMove)
+  XJ_EVENT(OnMouseUp)
+  XJ_EVENT(OnResize)
+  XJ_EVENT(OnSelectItem)
+  XJ_EVENT(OnStartDock)
+  XJ_EVENT(OnStartDrag));
+
+namespace xj::vcl {
+bool RegisterComCtrlsViews() {
+  static const bool registered = (RegisterClasses({ THeaderControl::StaticClass(), TListView::StaticClass() }), true);
+  return registered;
+}
+}  // namespace xj::vcl

@@ -1,0 +1,364 @@
+#pragma once
+// The list view: items with sub-items in four view styles over the native "SysListView32" window, and
+// the header control it shares its header class with.
+
+#include <memory>
+#include <vector>
+
+#include "platform/vcl/ComCtrls_header.h"
+#include "platform/vcl/ComCtrls_treeview.h"  // TSortType, which both views sort by
+#include "platform/vcl/StdCtrls.h"
+
+class TCustomListView;
+class TListItems;
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+XJ_ENUM_IDENTS(TViewStyle, vsIcon, vsSmallIcon, vsList, vsReport);
+enum TItemChange { ctText, ctImage, ctState };
+enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
+enum TListHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
+XJ_ENUM_IDENTS(TListHotTrackStyle, htHandPoint, htUnderlineCold, htUnderlineHot);
+typedef Set<TListHotTrackStyle> TListHotTrackStyles;
+
+// ---- Columns ---------------------------------------------------------------------------------------------
+
+class TListColumn : public TCollectionItem {
+  XJ_CLASS(TListColumn, TCollectionItem)
+ public:
+  explicit TListColumn(TCollection* Collection) : TCollectionItem(Collection) {}
+
+  void Assign(TPersistent* Source) override;
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  // Stored only.
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value) { FAutoSize = Value; }
+  const AnsiString& Caption() const { return FCaption; }
+  void SetCaption(const AnsiString& Value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  int MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value);
+  int MinWidth() const { return FMinWidth; }
+  void SetMinWidth(int Value);
+  int Tag() const { return FTag; }
+  void SetTag(int Value) { FTag = Value; }
+  // Follows the user's dragging of the header divider. MaxWidth 0 means no upper limit.
+  int Width() const { return FWidth; }
+  void SetWidth(int Value);
+
+ protected:
+  AnsiString GetDisplayName() const override;
+
+ private:
+  friend class TCustomListView;
+  TAlignment FAlignment { taLeftJustify };
+  bool FAutoSize { false };
+  AnsiString FCaption;
+  int FImageIndex { -1 };
+  int FMaxWidth { 0 };
+  int FMinWidth { 0 };
+  int FTag { 0 };
+  int FWidth { 50 };
+};
+
+class TListColumns : public TCollection {
+  XJ_CLASS(TListColumns, TCollection)
+ public:
+  explicit TListColumns(TCustomListView* ListView);
+
+  TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+  TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+  void SetItems(int Index, TListColumn* Value) { TCollection::SetItems(Index, Value); }
+  TListColumn* operator[](int Index) const { return Items(Index); }
+  TCustomListView* Owner() const { return FListView; }
+
+ protected:
+  TPersistent* GetOwner() override;
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCustomListView* FListView;
+};
+
+// ---- Items ---------------------------------------------------------------------------------------------------
+
+class TListItem : public TPersistent {
+  XJ_CLASS(TListItem, TPersistent)
+ public:
+  explicit TListItem(TListItems* Owner);
+  ~TListItem() override;
+
+  void Assign(TPersistent* Source) override;
+  const AnsiString& Caption() const { return FCaption; }
+  void SetCaption(const AnsiString& Value);
+  // Check boxes: state image 2 is checked, 1 unchecked.
+  bool Checked() const { return FStateIndex == 1; }
+  void SetChecked(bool Value) { SetStateIndex(Value ? 1 : 0); }
+  void* Data() const { return FData; }
+  void SetData(void* Value);
+  bool Focused() const { return (FState & 1) != 0; }
+  void SetFocused(bool Value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  int Index() const { return FIndex; }
+  TCustomListView* ListView() const;
+  TListItems* Owner() const { return FOwner; }
+  bool Selected() const { return (FState & 2) != 0; }
+  void SetSelected(bool Value);
+  // −1: no state image; values are kept within −1..14.
+  int StateIndex() const { return FStateIndex; }
+  void SetStateIndex(int Value);
+  // Any number of texts; the view shows those that have a column.
+  TStrings* SubItems() const { return FSubItems.get(); }
+  void SetSubItems(TStrings* Value) { FSubItems->Assign(Value); }
+
+  // Frees the item, as TListItems::Delete does.
+  void Delete();
+  TRect DisplayRect(TDisplayCode Code) const;
+  void MakeVisible(bool PartialOK);
+  void Update();
+
+ private:
+  friend class TListItems;
+  friend class TCustomListView;
+  void SubItemsChanged(TObject* Sender);
+  void PushState();
+
+  TListItems* FOwner;
+  AnsiString FCaption;
+  std::unique_ptr<TStringList> FSubItems;
+  void* FData { nullptr };
+  int FImageIndex { -1 };
+  int FStateIndex { -1 };
+  UINT FState { 0 };  // LVIS_FOCUSED, LVIS_SELECTED as the window last told
+  int FIndex { 0 };
+};
+
+class TListItems : public TPersistent {
+  XJ_CLASS(TListItems, TPersistent)
+ public:
+  explicit TListItems(TCustomListView* Owner);
+  ~TListItems() override;
+
+  void Assign(TPersistent* Source) override;
+  TListItem* Add();
+  // Index 0..Count; anything else raises EListError.
+  TListItem* Insert(int Index);
+  TListItem* AddItem(TListItem* Item, int Index = -1);
+  void Delete(int Index);
+  void Clear();
+  void BeginUpdate();
+  void EndUpdate();
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // Raises EListError outside 0..Count-1.
+  TListItem* Item(int Index) const;
+  TListItem* operator[](int Index) const { return Item(Index); }
+  int IndexOf(const TListItem* Value) const;
+  TCustomListView* Owner() const { return FOwner; }
+
+ private:
+  friend class TCustomListView;
+  friend class TListItem;
+  TListItem* InsertAt(int Index, std::unique_ptr<TListItem> Item);
+  void Renumber(int From);
+
+  TCustomListView* FOwner;
+  std::vector<std::unique_ptr<TListItem>> FItems;
+  int FUpdateCount { 0 };
+  bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
+};
+
+// ---- The view --------------------------------------------------------------------------------------------
+
+typedef TClosure<void(TObject* Sender, TListItem* Item, TItemChange Change)> TLVChangeEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, TItemChange Change, bool& AllowChange)> TLVChangingEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, bool Selected)> TLVSelectItemEvent;
+typedef TClosure<void(TObject* Sender, TListColumn* Column)> TLVColumnClickEvent;
+typedef TClosure<void(TObject* Sender, TListColumn* Column, TPoint Point)> TLVColumnRClickEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item1, TListItem* Item2, int Data, int& Compare)> TLVCompareEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item)> TLVDeletedEvent;
+typedef TClosure<void(TCustomListView* Sender, TListItem* Item, TRect Rect, TOwnerDrawState State)> TLVDrawItemEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, bool& AllowEdit)> TLVEditingEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, AnsiString& S)> TLVEditedEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, AnsiString& InfoTip)> TLVInfoTipEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item)> TLVOwnerDataEvent;
+typedef int (*TLVCompare)(TListItem* Item1, TListItem* Item2, int Data);
+
+// Items, sub-items in columns, images, check boxes and selection as a user of the class library expects:
+// clicks and keys select (several with Ctrl and Shift when MultiSelect), Space ticks the focused
+// item's check box, the header's dividers resize the columns and, with FullDrag, its sections reorder
+// them. OnSelectItem and OnChange follow every change of an item's state, whoever made it.
+// SortType keeps the items sorted by caption (stText), by Data (stData) or both, through OnCompare
+// when assigned. With OwnerDraw, report rows are drawn by OnDrawItem.
+class TCustomListView : public TWinControl {
+  XJ_CLASS(TCustomListView, TWinControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TCustomListView(TComponent* AOwner);
+  ~TCustomListView() override;
+
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  TCanvas* Canvas() const;
+  bool Checkboxes() const { return FCheckboxes; }
+  void SetCheckboxes(bool Value);
+  bool ColumnClick() const { return FColumnClick; }
+  void SetColumnClick(bool Value);
+  TListColumns* Columns() const { return FColumns.get(); }
+  void SetColumns(TListColumns* Value) { FColumns->Assign(Value); }
+  bool FullDrag() const { return FFullDrag; }
+  void SetFullDrag(bool Value);
+  bool GridLines() const { return FGridLines; }
+  void SetGridLines(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool HotTrack() const { return FHotTrack; }
+  void SetHotTrack(bool Value);
+  // The focused or first selected item, -1 for none; setting selects that item alone.
+  int ItemIndex() const;
+  void SetItemIndex(int Value);
+  TListItem* ItemFocused() const;
+  void SetItemFocused(TListItem* Value);
+  TListItems* Items() const { return FItems.get(); }
+  void SetItems(TListItems* Value) { FItems->Assign(Value); }
+  TCustomImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TCustomImageList* Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  int SelCount() const;
+  // The first selected item, nullptr for none; setting selects it alone.
+  TListItem* Selected() const;
+  void SetSelected(TListItem* Value);
+  bool ShowColumnHeaders() const { return FShowColumnHeaders; }
+  void SetShowColumnHeaders(bool Value);
+  TCustomImageList* SmallImages() const { return FSmallImages; }
+  void SetSmallImages(TCustomImageList* Value);
+  TSortType SortType() const { return FSortType; }
+  void SetSortType(TSortType Value);
+  TCustomImageList* StateImages() const { return FStateImages; }
+  void SetStateImages(TCustomImageList* Value);
+  TListItem* TopItem();
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle Value);
+  int VisibleRowCount();
+  // Stored only.
+  int AllocBy() const { return FAllocBy; }
+  void SetAllocBy(int Value) { FAllocBy = Value; }
+  TListHotTrackStyles HotTrackStyles() const { return FHotTrackStyles; }
+  void SetHotTrackStyles(TListHotTrackStyles Value) { FHotTrackStyles = Value; }
+  int HoverTime() const { return FHoverTime; }
+  void SetHoverTime(int Value) { FHoverTime = Value; }
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool Value) { FOwnerData = Value; }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  bool ShowWorkAreas() const { return FShowWorkAreas; }
+  void SetShowWorkAreas(bool Value) { FShowWorkAreas = Value; }
+
+  // Sorts by caption, or by OnCompare when assigned.
+  bool AlphaSort();
+  bool CustomSort(TLVCompare SortProc, int Data);
+  // The item under a client point, nullptr for none.
+  TListItem* GetItemAt(int X, int Y);
+  void Clear() { FItems->Clear(); }
+  // Pixels; report view moves by whole rows.
+  void Scroll(int DX, int DY);
+
+  void Dispatch(TMessage& Message) override;
+
+  TLVChangeEvent OnChange;
+  TLVColumnClickEvent OnColumnClick;
+  TNotifyEvent OnColumnDragged;
+  TLVCompareEvent OnCompare;
+  TLVDeletedEvent OnDeletion;
+  TLVDrawItemEvent OnDrawItem;
+  TLVDeletedEvent OnInsert;
+  TLVSelectItemEvent OnSelectItem;
+  // Stored only.
+  TLVChangingEvent OnChanging;
+  TLVColumnRClickEvent OnColumnRightClick;
+  TLVOwnerDataEvent OnData;
+  TLVEditedEvent OnEdited;
+  TLVEditingEvent OnEditing;
+  TLVOwnerDataEvent OnGetImageIndex;
+  TLVInfoTipEvent OnInfoTip;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DefineProperties(TFiler* Filer) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual void Change(TListItem* Item, TItemChange Change);
+  virtual void ColClick(TListColumn* Column);
+  virtual void Delete(TListItem* Item);
+  virtual void DoSelectItem(TListItem* Item, bool Selected);
+  virtual void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State);
+  virtual void InsertItem(TListItem* Item);
+  // Negative, zero or positive as Item1 sorts before, with or after Item2 under SortType.
+  virtual int CompareItems(TListItem* Item1, TListItem* Item2, int Data);
+
+ private:
+  friend class TListItems;
+  friend class TListItem;
+  friend class TListColumns;
+  LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
+  DWORD ViewStyleBits() const;
+  DWORD ExtendedStyle() const;
+  void UpdateStyle();
+  void UpdateExtendedStyle();
+  void UpdateColumns();
+  void UpdateImageLists();
+  void InsertNative(TListItem* Item);
+  // Sorts the items by `Less` and the window's rows with them.
+  void SortBy(const std::function<int(TListItem*, TListItem*)>& Compare);
+  // Where an item belongs under SortType (the items are sorted).
+  int SortedPosition(TListItem* Item);
+  // An item's caption or data changed under a sort type: sorted now, or once updating ends.
+  void Resort();
+  void CNNotify(TMessage& Message);
+  void CNDrawItem(TMessage& Message);
+  void HeaderNotify(NMHDR* Header);
+  void ReadItems(TReader* Reader);
+  void WriteItems(TWriter* Writer);
+
+  std::unique_ptr<TListColumns> FColumns;
+  std::unique_ptr<TListItems> FItems;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  TCustomImageList* FLargeImages { nullptr };
+  TCustomImageList* FSmallImages { nullptr };
+  TCustomImageList* FStateImages { nullptr };
+  TBorderStyle FBorderStyle { bsSingle };
+  TViewStyle FViewStyle { vsIcon };
+  TSortType FSortType { stNone };
+  bool FCheckboxes { false };
+  bool FColumnClick { true };
+  bool FFullDrag { false };
+  bool FGridLines { false };
+  bool FHideSelection { true };
+  bool FHotTrack { false };
+  bool FMultiSelect { false };
+  bool FOwnerDraw { false };
+  bool FRowSelect { false };
+  bool FShowColumnHeaders { true };
+  int FAllocBy { 0 };
+  TListHotTrackStyles FHotTrackStyles;
+  int FHoverTime { -1 };
+  bool FOwnerData { false };
+  bool FReadOnly { false };
+  bool FShowWorkAreas { false };
+  AnsiString FDispText;  // the text last lent to the window
+};
+
+class TListView : public TCustomListView {
+  XJ_CLASS(TListView, TCustomListView)
+ public:
+  explicit TListView(TComponent* AOwner) : TCustomListView(AOwner) {}
+};
+
+XJ_UNIT_REGISTRATION(RegisterComCtrlsViews)

@@ -1,0 +1,1391 @@
+// The "SysListView32" window class: items with a caption, sub-item texts, an image, a state image
+// (check boxes) and a data slot, shown in four views:
+//   LVS_REPORT     rows under a child "SysHeader32" of the columns (created with the window and again
+//                  whenever the view or LVS_NOCOLUMNHEADER changes; it announces itself to this window
+//                  with WM_PARENTNOTIFY). Vertical scroll state in rows, horizontal in pixels.
+//   LVS_LIST       items down and across in columns of one width; horizontal scroll state in columns,
+//                  SB_LINELEFT / SB_LINERIGHT step one column; no vertical state.
+//   LVS_ICON, LVS_SMALLICON  a fixed grid of cells sized from the image lists and the font, filled row by
+//                  row; scroll state in pixels.
+// Selection (single, or several with Ctrl and Shift unless LVS_SINGLESEL), a focused item, check boxes,
+// grid lines, full-row selection, hot tracking and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW).
+// Texts given as LPSTR_TEXTCALLBACKA are asked of the parent with LVN_GETDISPINFOA when shown, so the
+// class library keeps its items' texts itself. Painting and hit testing look only at the visible items.
+//
+// Notices: LVN_ITEMCHANGED for every state change (selection, focus, check box), LVN_COLUMNCLICK from the
+// header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/Notify.h"
+
+namespace xj::ctl {
+
+namespace {
+
+constexpr UINT kCheckSize = 13;
+constexpr int kHeaderId = 0;
+constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
+constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+
+struct Item {
+  std::string text;
+  bool callback { false };  // the text is the parent's (LVN_GETDISPINFOA)
+  std::vector<std::string> sub;
+  int image { -1 };
+  UINT state { 0 };  // LVIS_SELECTED, LVIS_FOCUSED, state image bits
+  LPARAM lParam { 0 };
+};
+
+struct Column {
+  std::string text;
+  int width { 50 };
+  int fmt { LVCFMT_LEFT };
+  int image { -1 };
+};
+
+struct ListView {
+  HWND hwnd {};
+  bool dead { false };
+  std::vector<Item> items;
+  std::set<int> selected;
+  std::vector<Column> columns;
+  std::vector<int> order;  // display position → column
+  HWND header {};
+  HFONT font {};
+  HIMAGELIST large {}, small {}, stateImages {};
+  DWORD exStyle { 0 };
+  COLORREF bk { CLR_INVALID };
+  COLORREF textColor { CLR_INVALID };
+  int lineH { 16 };
+  int charW { 8 };
+  int listColumnWidth { 0 };  // LVS_LIST; 0: from the font
+  int top { 0 };              // report: first row; list: first column
+  int hOffset { 0 };          // report: pixels
+  POINT origin {};            // icons: pixels
+  int focus { -1 };
+  int anchor { 0 };
+  int hot { -1 };
+  int wheelRest { 0 };
+  bool redraw { true };
+  bool focused { false };
+  bool syncingBars { false };
+  bool rebuildingHeader { false };
+};
+
+StateMap<ListView>& Views() {
+  static auto* m = new StateMap<ListView>;
+  return *m;
+}
+
+// ---- Style and geometry -------------------------------------------------------------------------------
+
+DWORD StyleOf(const ListView& v) { return (DWORD)GetWindowLongA(v.hwnd, GWL_STYLE); }
+DWORD ViewOf(const ListView& v) { return StyleOf(v) & LVS_TYPEMASK; }
+bool Report(const ListView& v) { return ViewOf(v) == LVS_REPORT; }
+bool List(const ListView& v) { return ViewOf(v) == LVS_LIST; }
+bool Icons(const ListView& v) { return ViewOf(v) == LVS_ICON || ViewOf(v) == LVS_SMALLICON; }
+bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
+int Count(const ListView& v) { return (int)v.items.size(); }
+bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
+
+SIZE ImageSize(HIMAGELIST list) {
+  int cx = 0, cy = 0;
+  if (list) ImageList_GetIconSize(list, &cx, &cy);
+  return SIZE { cx, cy };
+}
+
+SIZE ClientSize(const ListView& v) {
+  RECT r {};
+  GetClientRect(v.hwnd, &r);
+  return SIZE { r.right, r.bottom };
+}
+
+int HeaderHeight(const ListView& v) {
+  if (!v.header || !IsWindowVisible(v.header)) return 0;
+  RECT r {};
+  GetWindowRect(v.header, &r);
+  return r.bottom - r.top;
+}
+
+// The width the state image or check box takes at the left of a row.
+int StateWidth(const ListView& v) {
+  if (v.stateImages) return ImageSize(v.stateImages).cx;
+  return Checks(v) ? (int)kCheckSize + 2 : 0;
+}
+
+int RowHeight(const ListView& v) {
+  int h = v.lineH + 2;
+  h = std::max(h, (int)ImageSize(v.small).cy + 1);
+  h = std::max(h, Checks(v) || v.stateImages ? std::max((int)kCheckSize + 2, (int)ImageSize(v.stateImages).cy) : 0);
+  return h;
+}
+
+SIZE IconCell(const ListView& v) {
+  if (ViewOf(v) == LVS_SMALLICON) {
+    int w = StateWidth(v) + std::max(16, (int)ImageSize(v.small).cx) + 4 + 12 * v.charW;
+    return SIZE { w, RowHeight(v) };
+  }
+  SIZE img = ImageSize(v.large);
+  return SIZE { std::max((int)img.cx + 16, 75), std::max((int)img.cy, 32) + 8 + v.lineH + 6 };
+}
+
+int ListColumnWidth(const ListView& v) {
+  if (v.listColumnWidth > 0) return v.listColumnWidth;
+  return StateWidth(v) + std::max(16, (int)ImageSize(v.small).cx) + 4 + 15 * v.charW;
+}
+
+int RowsPerPage(const ListView& v) {
+  int h = ClientSize(v).cy - HeaderHeight(v);
+  return std::max(1, h / RowHeight(v));
+}
+
+int RowsPerColumn(const ListView& v) { return std::max(1, (int)ClientSize(v).cy / RowHeight(v)); }
+int VisibleListColumns(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / ListColumnWidth(v)); }
+int ListColumns(const ListView& v) { return (Count(v) + RowsPerColumn(v) - 1) / RowsPerColumn(v); }
+int IconsPerRow(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / IconCell(v).cx); }
+int IconRows(const ListView& v) { return (Count(v) + IconsPerRow(v) - 1) / IconsPerRow(v); }
+
+int TotalWidth(const ListView& v) {
+  int w = 0;
+  for (const Column& c : v.columns) w += c.width;
+  return w;
+}
+
+int CountPerPage(const ListView& v) {
+  if (Report(v)) return RowsPerPage(v);
+  if (List(v)) return RowsPerColumn(v) * VisibleListColumns(v);
+  return Count(v);
+}
+
+RECT Bounds(const ListView& v, int i) {
+  if (Report(v)) {
+    int y = HeaderHeight(v) + (i - v.top) * RowHeight(v);
+    return RECT { -v.hOffset, y, TotalWidth(v) - v.hOffset, y + RowHeight(v) };
+  }
+  if (List(v)) {
+    int rows = RowsPerColumn(v), w = ListColumnWidth(v);
+    int x = (i / rows - v.top) * w, y = (i % rows) * RowHeight(v);
+    return RECT { x, y, x + w, y + RowHeight(v) };
+  }
+  SIZE cell = IconCell(v);
+  int per = IconsPerRow(v);
+  int x = (i % per) * cell.cx - v.origin.x, y = (i / per) * cell.cy - v.origin.y;
+  return RECT { x, y, x + cell.cx, y + cell.cy };
+}
+
+// The first column's cell in report view (the item's own part), else the whole bounds.
+RECT FirstCell(const ListView& v, int i) {
+  RECT r = Bounds(v, i);
+  if (!Report(v) || v.columns.empty()) return r;
+  int x = r.left;
+  for (int c : v.order) {
+    if (c == 0) return RECT { x, r.top, x + v.columns[0].width, r.bottom };
+    x += v.columns[c].width;
+  }
+  return r;
+}
+
+RECT StateRect(const ListView& v, int i) {
+  RECT r = FirstCell(v, i);
+  if (ViewOf(v) == LVS_ICON)
+    return RECT { r.left + 2, r.top + 2, r.left + 2 + StateWidth(v), r.top + 2 + (int)kCheckSize };
+  int h = Checks(v) && !v.stateImages ? (int)kCheckSize : (int)ImageSize(v.stateImages).cy;
+  int y = r.top + (r.bottom - r.top - h) / 2;
+  return RECT { r.left + 1, y, r.left + 1 + StateWidth(v), y + h };
+}
+
+RECT IconRect(const ListView& v, int i) {
+  RECT r = FirstCell(v, i);
+  if (ViewOf(v) == LVS_ICON) {
+    SIZE img = ImageSize(v.large);
+    int w = std::max(32, (int)img.cx), h = std::max(32, (int)img.cy);
+    int x = r.left + (r.right - r.left - w) / 2;
+    return RECT { x, r.top + 4, x + w, r.top + 4 + h };
+  }
+  int x = r.left + 1 + StateWidth(v);
+  SIZE img = ImageSize(v.small);
+  return RECT { x, r.top, x + (v.small ? (int)img.cx : 0), r.bottom };
+}
+
+RECT LabelRect(const ListView& v, int i) {
+  RECT r = FirstCell(v, i);
+  RECT icon = IconRect(v, i);
+  if (ViewOf(v) == LVS_ICON) return RECT { r.left, icon.bottom + 2, r.right, r.bottom - 2 };
+  return RECT { icon.right + 2, r.top, r.right, r.bottom };
+}
+
+LRESULT GetItemRect(const ListView& v, WPARAM i, RECT* r) {
+  if (!Valid(v, i) || !r) return FALSE;
+  switch (r->left) {
+    case LVIR_BOUNDS:
+      *r = Bounds(v, (int)i);
+      return TRUE;
+    case LVIR_ICON:
+      *r = IconRect(v, (int)i);
+      return TRUE;
+    case LVIR_LABEL:
+      *r = LabelRect(v, (int)i);
+      return TRUE;
+    case LVIR_SELECTBOUNDS: {
+      RECT b = Bounds(v, (int)i), icon = IconRect(v, (int)i), label = LabelRect(v, (int)i);
+      *r = (v.exStyle & LVS_EX_FULLROWSELECT) && Report(v) ? b : RECT { icon.left, b.top, label.right, b.bottom };
+      return TRUE;
+    }
+  }
+  return FALSE;
+}
+
+// The first and one-past-last items that can show.
+std::pair<int, int> VisibleRange(const ListView& v) {
+  int n = Count(v);
+  SIZE c = ClientSize(v);
+  if (Report(v)) return { std::min(v.top, n), std::min(n, v.top + RowsPerPage(v) + 1) };
+  if (List(v)) {
+    int rows = RowsPerColumn(v);
+    return { std::min(n, v.top * rows), std::min(n, (v.top + VisibleListColumns(v) + 1) * rows) };
+  }
+  SIZE cell = IconCell(v);
+  int per = IconsPerRow(v);
+  int firstRow = std::max(0, (int)v.origin.y / (int)cell.cy);
+  int lastRow = ((int)v.origin.y + (int)c.cy) / (int)cell.cy + 1;
+  return { std::min(n, firstRow * per), std::min(n, lastRow * per) };
+}
+
+// ---- Texts ------------------------------------------------------------------------------------------
+
+// A callback item asks the parent for its caption and its sub-items alike.
+std::string TextOf(ListView& v, int i, int sub) {
+  const Item& it = v.items[i];
+  if (!it.callback) {
+    if (sub > 0) return sub - 1 < (int)it.sub.size() ? it.sub[sub - 1] : std::string();
+    return it.text;
+  }
+  NMLVDISPINFOA info {};
+  info.item.mask = LVIF_TEXT;
+  info.item.iItem = i;
+  info.item.iSubItem = sub;
+  info.item.lParam = it.lParam;
+  NotifyParentOf(v.hwnd, LVN_GETDISPINFOA, info.hdr);
+  return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
+}
+
+// The caption's width in the view's font.
+int TextWidth(ListView& v, int i) {
+  std::string s = TextOf(v, i, 0);
+  HDC dc = GetDC(v.hwnd);
+  HGDIOBJ old = SelectObject(dc, FontOrDefault(v.font));
+  SIZE ext {};
+  GetTextExtentPoint32A(dc, s.data(), (int)s.size(), &ext);
+  SelectObject(dc, old);
+  ReleaseDC(v.hwnd, dc);
+  return ext.cx;
+}
+
+// The item at a client point and where on it, or −1.
+LVHITTESTINFO HitTest(ListView& v, POINT p) {
+  LVHITTESTINFO info { p, LVHT_NOWHERE, -1, 0 };
+  SIZE c = ClientSize(v);
+  if (p.x < 0 || p.y < HeaderHeight(v) || p.x >= c.cx || p.y >= c.cy) return info;
+  int i = -1;
+  if (Report(v)) {
+    i = v.top + (p.y - HeaderHeight(v)) / RowHeight(v);
+  } else if (List(v)) {
+    int rows = RowsPerColumn(v), row = p.y / RowHeight(v);
+    if (row < rows) i = (v.top + p.x / ListColumnWidth(v)) * rows + row;
+  } else {
+    SIZE cell = IconCell(v);
+    int col = (p.x + v.origin.x) / cell.cx;
+    if (col < IconsPerRow(v)) i = ((p.y + v.origin.y) / cell.cy) * IconsPerRow(v) + col;
+  }
+  if (i < 0 || i >= Count(v)) return info;
+  RECT b = Bounds(v, i);
+  if (!PtInRect(&b, p)) return info;
+  RECT state = StateRect(v, i), icon = IconRect(v, i), label = LabelRect(v, i);
+  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
+  if (Report(v) && !fullRow) {
+    label.right = std::min(label.right, label.left + TextWidth(v, i) + 4);
+    if (v.dead || i >= Count(v)) return info;  // the parent changed the items while lending the text
+  }
+  if (StateWidth(v) && PtInRect(&state, p))
+    info.flags = LVHT_ONITEMSTATEICON;
+  else if (PtInRect(&icon, p))
+    info.flags = LVHT_ONITEMICON;
+  else if (PtInRect(&label, p) || fullRow)
+    info.flags = LVHT_ONITEMLABEL;
+  else
+    return info;
+  info.iItem = i;
+  return info;
+}
+
+// ---- Scroll state and repainting -----------------------------------------------------------------------
+
+void Redraw(ListView& v) {
+  if (v.redraw) InvalidateRect(v.hwnd, nullptr, TRUE);
+}
+
+void RedrawItem(ListView& v, int i) {
+  if (!v.redraw || !Valid(v, (WPARAM)i)) return;
+  RECT r = Bounds(v, i);
+  if (Report(v)) {
+    r.left = 0;
+    r.right = std::max(r.right, (int)ClientSize(v).cx);
+  }
+  InvalidateRect(v.hwnd, &r, FALSE);
+}
+
+int MaxTop(const ListView& v) {
+  if (Report(v)) return std::max(0, Count(v) - RowsPerPage(v));
+  if (List(v)) return std::max(0, ListColumns(v) - VisibleListColumns(v));
+  return 0;
+}
+
+void PlaceHeader(ListView& v) {
+  if (!v.header) return;
+  SIZE c = ClientSize(v);
+  RECT r { 0, 0, c.cx, c.cy };
+  WINDOWPOS wp {};
+  HDLAYOUT layout { &r, &wp };
+  SendMessageA(v.header, HDM_LAYOUT, 0, (LPARAM)&layout);
+  SetWindowPos(v.header, nullptr, -v.hOffset, 0, std::max((int)c.cx + v.hOffset, TotalWidth(v)), wp.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ClampPositions(ListView& v) {
+  SIZE c = ClientSize(v);
+  v.top = std::clamp(v.top, 0, MaxTop(v));
+  if (Report(v)) v.hOffset = std::clamp(v.hOffset, 0, std::max(0, TotalWidth(v) - (int)c.cx));
+  if (Icons(v)) {
+    SIZE cell = IconCell(v);
+    int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+    v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, height - (int)c.cy));
+    v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, width - (int)c.cx));
+  }
+}
+
+// Publishes the scroll state: (0, 0) for a direction that does not scroll.
+void SyncBars(ListView& v) {
+  if (v.syncingBars || !v.redraw) return;
+  v.syncingBars = true;
+  for (int round = 0; round < 3 && !v.dead; ++round) {
+    SIZE before = ClientSize(v);
+    ClampPositions(v);
+    SCROLLINFO vs { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0 };
+    SCROLLINFO hs = vs;
+    if (Report(v)) {
+      if (MaxTop(v) > 0)
+        vs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, Count(v) - 1, (UINT)RowsPerPage(v), v.top, 0
+        };
+      if (TotalWidth(v) > before.cx)
+        hs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, TotalWidth(v) - 1, (UINT)before.cx, v.hOffset, 0
+        };
+    } else if (List(v)) {
+      if (MaxTop(v) > 0)
+        hs = SCROLLINFO { sizeof(SCROLLINFO),
+                          SIF_RANGE | SIF_PAGE | SIF_POS,
+                          0,
+                          ListColumns(v) - 1,
+                          (UINT)VisibleListColumns(v),
+                          v.top,
+                          0 };
+    } else {
+      SIZE cell = IconCell(v);
+      int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+      if (height > before.cy)
+        vs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy, v.origin.y, 0
+        };
+      if (width > before.cx)
+        hs = SCROLLINFO {
+          sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, width - 1, (UINT)before.cx, v.origin.x, 0
+        };
+    }
+    SetScrollInfo(v.hwnd, SB_VERT, &vs, TRUE);
+    SetScrollInfo(v.hwnd, SB_HORZ, &hs, TRUE);
+    SIZE after = ClientSize(v);
+    if (after.cx == before.cx && after.cy == before.cy) break;
+  }
+  if (!v.dead) PlaceHeader(v);
+  v.syncingBars = false;
+}
+
+void ContentChanged(ListView& v) {
+  ClampPositions(v);
+  SyncBars(v);
+  Redraw(v);
+}
+
+void ScrollTo(ListView& v, int top, int hOffset, POINT origin) {
+  int oldTop = v.top, oldH = v.hOffset;
+  POINT oldOrigin = v.origin;
+  v.top = top;
+  v.hOffset = hOffset;
+  v.origin = origin;
+  ClampPositions(v);
+  if (v.top == oldTop && v.hOffset == oldH && v.origin.x == oldOrigin.x && v.origin.y == oldOrigin.y) return;
+  SyncBars(v);
+  Redraw(v);
+}
+
+void ScrollPixels(ListView& v, int dx, int dy) {
+  if (Report(v)) {
+    int row = RowHeight(v);
+    int rows = dy >= 0 ? (dy + row / 2) / row : -((-dy + row / 2) / row);
+    ScrollTo(v, v.top + rows, v.hOffset + dx, v.origin);
+  } else if (List(v)) {
+    int w = ListColumnWidth(v);
+    int cols = dx >= 0 ? (dx + w / 2) / w : -((-dx + w / 2) / w);
+    ScrollTo(v, v.top + cols, 0, v.origin);
+  } else {
+    ScrollTo(v, 0, 0, POINT { v.origin.x + dx, v.origin.y + dy });
+  }
+}
+
+void EnsureVisible(ListView& v, int i) {
+  if (!Valid(v, (WPARAM)i)) return;
+  if (Report(v)) {
+    int top = v.top;
+    if (i < top) top = i;
+    if (i >= top + RowsPerPage(v)) top = i - RowsPerPage(v) + 1;
+    ScrollTo(v, top, v.hOffset, v.origin);
+  } else if (List(v)) {
+    int col = i / RowsPerColumn(v), top = v.top;
+    if (col < top) top = col;
+    if (col >= top + VisibleListColumns(v)) top = col - VisibleListColumns(v) + 1;
+    ScrollTo(v, top, 0, v.origin);
+  } else {
+    RECT b = Bounds(v, i);
+    SIZE c = ClientSize(v);
+    POINT o = v.origin;
+    if (b.top < 0) o.y += b.top;
+    if (b.bottom > c.cy) o.y += b.bottom - c.cy;
+    if (b.left < 0) o.x += b.left;
+    if (b.right > c.cx) o.x += b.right - c.cx;
+    ScrollTo(v, 0, 0, o);
+  }
+}
+
+// ---- States --------------------------------------------------------------------------------------------
+
+// Changes the bits of `mask` of item i to `state`; tells the parent. False when the item went meanwhile.
+// The focus moving away from another item is that item's change, told first.
+bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
+  if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
+    size_t count = v.items.size();
+    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.size() != count) return false;
+  }
+  Item& it = v.items[i];
+  UINT old = it.state, now = (old & ~mask) | (state & mask);
+  if (now == old) return true;
+  it.state = now;
+  if (now & LVIS_SELECTED)
+    v.selected.insert(i);
+  else
+    v.selected.erase(i);
+  if (now & LVIS_FOCUSED)
+    v.focus = i;
+  else if (v.focus == i)
+    v.focus = -1;
+  RedrawItem(v, i);
+  NMLISTVIEW n {};
+  n.iItem = i;
+  n.uNewState = now;
+  n.uOldState = old;
+  n.uChanged = LVIF_STATE;
+  n.lParam = it.lParam;
+  size_t count = v.items.size();
+  NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
+  return !v.dead && v.items.size() == count;
+}
+
+// Every selected item but `keep` loses its selection. The parent may change the items from its notices,
+// so each step looks again.
+void DeselectAllBut(ListView& v, int keep) {
+  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
+    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k != keep; });
+    if (it == v.selected.end()) return;
+    ChangeState(v, *it, 0, LVIS_SELECTED);
+  }
+}
+
+void SelectRange(ListView& v, int from, int to) {
+  int lo = std::min(from, to), hi = std::max(from, to);
+  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
+    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k < lo || k > hi; });
+    if (it == v.selected.end()) break;
+    ChangeState(v, *it, 0, LVIS_SELECTED);
+  }
+  for (int k = lo; k <= hi && !v.dead && k < Count(v); ++k) ChangeState(v, k, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+bool SingleSel(const ListView& v) { return (StyleOf(v) & LVS_SINGLESEL) != 0; }
+
+// The user chose item i (a click or a key), with the modifier keys held.
+void Choose(ListView& v, int i, bool shift, bool ctrl, bool toggle) {
+  if (SingleSel(v) || (!shift && !ctrl)) {
+    v.anchor = i;
+    size_t count = v.items.size();
+    DeselectAllBut(v, i);
+    // Items that came or went meanwhile leave the choice meaningless.
+    if (v.dead || v.items.size() != count) return;
+    ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  } else if (shift) {
+    SelectRange(v, std::clamp(v.anchor, 0, Count(v) - 1), i);
+    if (!v.dead && Valid(v, (WPARAM)i)) ChangeState(v, i, LVIS_FOCUSED, LVIS_FOCUSED);
+  } else {
+    v.anchor = i;
+    UINT sel = toggle ? (v.items[i].state & LVIS_SELECTED) ^ LVIS_SELECTED : v.items[i].state & LVIS_SELECTED;
+    ChangeState(v, i, sel | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  }
+  if (!v.dead) EnsureVisible(v, i);
+}
+
+void ToggleCheck(ListView& v, int i) {
+  UINT image = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  ChangeState(v, i, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
+}
+
+// ---- Items and columns ----------------------------------------------------------------------------------
+
+// Indexes at or after `from` move by `delta` in the selection and the focus.
+void ShiftIndexes(ListView& v, int from, int delta) {
+  std::set<int> moved;
+  for (int k : v.selected) moved.insert(k >= from ? k + delta : k);
+  v.selected.swap(moved);
+  if (v.focus >= from) v.focus += delta;
+  if (v.anchor >= from) v.anchor = std::max(0, v.anchor + delta);
+  if (v.hot >= from) v.hot = -1;
+}
+
+LRESULT InsertItem(ListView& v, const LVITEMA* in) {
+  if (!in || in->iSubItem != 0) return -1;
+  Item it;
+  if (in->mask & LVIF_TEXT) {
+    it.callback = in->pszText == LPSTR_TEXTCALLBACKA;
+    if (!it.callback && in->pszText) it.text = in->pszText;
+  }
+  if (in->mask & LVIF_IMAGE) it.image = in->iImage;
+  if (in->mask & LVIF_PARAM) it.lParam = in->lParam;
+  int index = std::clamp(in->iItem, 0, Count(v));
+  DWORD sort = StyleOf(v) & (LVS_SORTASCENDING | LVS_SORTDESCENDING);
+  if (sort && !it.callback) {
+    auto before = [&](const Item& a, const Item& b) {
+      return sort & LVS_SORTASCENDING ? SortsBefore(a.text, b.text) : SortsBefore(b.text, a.text);
+    };
+    index = (int)(std::upper_bound(v.items.begin(), v.items.end(), it, before) - v.items.begin());
+  }
+  v.items.insert(v.items.begin() + index, std::move(it));
+  if (index < Count(v) - 1) ShiftIndexes(v, index, 1);
+  if (in->mask & LVIF_STATE) {
+    UINT state = in->state & in->stateMask;
+    v.items[index].state = state & ~(LVIS_SELECTED | LVIS_FOCUSED);
+    if (state & (LVIS_SELECTED | LVIS_FOCUSED)) ChangeState(v, index, state, LVIS_SELECTED | LVIS_FOCUSED);
+  } else if (Checks(v)) {
+    v.items[index].state = INDEXTOSTATEIMAGEMASK(1);
+  }
+  if (v.dead) return index;
+  // Only what shows needs repainting; items added below the page change the bars alone.
+  ClampPositions(v);
+  SyncBars(v);
+  if (index < VisibleRange(v).second) Redraw(v);
+  return index;
+}
+
+LRESULT DeleteItem(ListView& v, WPARAM which) {
+  if (!Valid(v, which)) return FALSE;
+  int i = (int)which;
+  v.items.erase(v.items.begin() + i);
+  v.selected.erase(i);
+  if (v.focus == i) v.focus = -1;
+  ShiftIndexes(v, i + 1, -1);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT DeleteAll(ListView& v) {
+  v.items.clear();
+  v.selected.clear();
+  v.focus = v.hot = -1;
+  v.anchor = v.top = v.hOffset = 0;
+  v.origin = POINT {};
+  ContentChanged(v);
+  return TRUE;
+}
+
+void CopyText(const std::string& s, LPSTR out, int max) {
+  if (!out || max <= 0) return;
+  size_t n = std::min(s.size(), (size_t)max - 1);
+  memcpy(out, s.data(), n);
+  out[n] = 0;
+}
+
+LRESULT GetItem(ListView& v, LVITEMA* it) {
+  if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0) return FALSE;
+  const Item& item = v.items[it->iItem];
+  if (it->mask & LVIF_TEXT) {
+    if (item.callback && it->iSubItem == 0 && it->cchTextMax == 0)
+      it->pszText = LPSTR_TEXTCALLBACKA;
+    else
+      CopyText(TextOf(v, it->iItem, it->iSubItem), it->pszText, it->cchTextMax);
+  }
+  if (v.dead || !Valid(v, (WPARAM)it->iItem)) return FALSE;
+  if (it->mask & LVIF_IMAGE) it->iImage = v.items[it->iItem].image;
+  if (it->mask & LVIF_PARAM) it->lParam = v.items[it->iItem].lParam;
+  if (it->mask & LVIF_STATE) it->state = v.items[it->iItem].state & it->stateMask;
+  return TRUE;
+}
+
+LRESULT SetItem(ListView& v, const LVITEMA* it) {
+  if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0 || it->iSubItem > kMaxSubItems) return FALSE;
+  Item& item = v.items[it->iItem];
+  if (it->mask & LVIF_TEXT) {
+    std::string text = it->pszText && it->pszText != LPSTR_TEXTCALLBACKA ? it->pszText : "";
+    if (it->iSubItem == 0) {
+      item.callback = it->pszText == LPSTR_TEXTCALLBACKA;
+      item.text = text;
+    } else {
+      if ((int)item.sub.size() < it->iSubItem) item.sub.resize(it->iSubItem);
+      item.sub[it->iSubItem - 1] = text;
+    }
+  }
+  if (it->iSubItem == 0) {
+    if (it->mask & LVIF_IMAGE) item.image = it->iImage;
+    if (it->mask & LVIF_PARAM) item.lParam = it->lParam;
+  }
+  RedrawItem(v, it->iItem);
+  if ((it->mask & LVIF_STATE) && it->iSubItem == 0) ChangeState(v, it->iItem, it->state, it->stateMask);
+  return TRUE;
+}
+
+// Item −1 means every item.
+LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
+  if (!it) return FALSE;
+  if ((int)which == -1) {
+    // Clearing the selection or the focus touches only the items that have them.
+    if (!(it->stateMask & ~(UINT)(LVIS_SELECTED | LVIS_FOCUSED)) && !(it->state & it->stateMask)) {
+      if (it->stateMask & LVIS_SELECTED) DeselectAllBut(v, -1);
+      if ((it->stateMask & LVIS_FOCUSED) && !v.dead && Valid(v, (WPARAM)v.focus))
+        ChangeState(v, v.focus, 0, LVIS_FOCUSED);
+      return TRUE;
+    }
+    for (int i = 0; i < Count(v) && !v.dead; ++i) ChangeState(v, i, it->state, it->stateMask);
+    return TRUE;
+  }
+  if (!Valid(v, which)) return FALSE;
+  ChangeState(v, (int)which, it->state, it->stateMask);
+  return TRUE;
+}
+
+LRESULT GetNextItem(const ListView& v, WPARAM from, LPARAM flags) {
+  int start = (int)from;
+  if (flags & LVNI_FOCUSED) return v.focus > start ? v.focus : -1;
+  if (flags & LVNI_SELECTED) {
+    auto it = v.selected.upper_bound(start);
+    return it == v.selected.end() ? -1 : *it;
+  }
+  return start + 1 < Count(v) ? start + 1 : -1;
+}
+
+void SyncHeaderItem(ListView& v, int c, UINT mask) {
+  if (!v.header) return;
+  const Column& col = v.columns[c];
+  HDITEMA h {};
+  h.mask = mask;
+  h.pszText = const_cast<LPSTR>(col.text.c_str());
+  h.cxy = col.width;
+  h.fmt = (col.fmt & LVCFMT_RIGHT ? HDF_RIGHT : col.fmt & LVCFMT_CENTER ? HDF_CENTER : HDF_LEFT) | HDF_STRING;
+  h.iImage = col.image;
+  SendMessageA(v.header, HDM_SETITEMA, c, (LPARAM)&h);
+}
+
+void ApplyColumn(Column& c, const LVCOLUMNA& in) {
+  if (in.mask & LVCF_TEXT) c.text = in.pszText ? in.pszText : "";
+  if (in.mask & LVCF_WIDTH) c.width = std::clamp(in.cx, 0, kMaxSectionWidth);
+  if (in.mask & LVCF_FMT) c.fmt = in.fmt;
+  if (in.mask & LVCF_IMAGE) c.image = in.iImage;
+}
+
+LRESULT InsertColumn(ListView& v, WPARAM at, const LVCOLUMNA* in) {
+  if (!in) return -1;
+  int index = std::clamp((int)at, 0, (int)v.columns.size());
+  Column c;
+  ApplyColumn(c, *in);
+  v.columns.insert(v.columns.begin() + index, c);
+  for (int& k : v.order)
+    if (k >= index) ++k;
+  int pos = in->mask & LVCF_ORDER ? std::clamp(in->iOrder, 0, (int)v.order.size()) : (int)v.order.size();
+  v.order.insert(v.order.begin() + pos, index);
+  if (v.header) {
+    HDITEMA h {};
+    h.mask = HDI_ORDER;
+    h.iOrder = pos;
+    SendMessageA(v.header, HDM_INSERTITEMA, index, (LPARAM)&h);
+    SyncHeaderItem(v, index, kAllHeaderFields);
+  }
+  ContentChanged(v);
+  return index;
+}
+
+LRESULT DeleteColumn(ListView& v, WPARAM at) {
+  if (at >= v.columns.size()) return FALSE;
+  int index = (int)at;
+  v.columns.erase(v.columns.begin() + index);
+  v.order.erase(std::find(v.order.begin(), v.order.end(), index));
+  for (int& k : v.order)
+    if (k > index) --k;
+  if (v.header) SendMessageA(v.header, HDM_DELETEITEM, at, 0);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT GetColumn(const ListView& v, WPARAM at, LVCOLUMNA* out) {
+  if (at >= v.columns.size() || !out) return FALSE;
+  const Column& c = v.columns[at];
+  if (out->mask & LVCF_TEXT) CopyText(c.text, out->pszText, out->cchTextMax);
+  if (out->mask & LVCF_WIDTH) out->cx = c.width;
+  if (out->mask & LVCF_FMT) out->fmt = c.fmt;
+  if (out->mask & LVCF_IMAGE) out->iImage = c.image;
+  if (out->mask & LVCF_ORDER) out->iOrder = (int)(std::find(v.order.begin(), v.order.end(), (int)at) - v.order.begin());
+  return TRUE;
+}
+
+LRESULT SetColumn(ListView& v, WPARAM at, const LVCOLUMNA* in) {
+  if (at >= v.columns.size() || !in) return FALSE;
+  ApplyColumn(v.columns[at], *in);
+  SyncHeaderItem(v, (int)at, kAllHeaderFields);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT SetColumnWidth(ListView& v, WPARAM at, LPARAM width) {
+  if (List(v)) {
+    if ((int)width <= 0) return FALSE;
+    v.listColumnWidth = std::min((int)width, kMaxSectionWidth);
+    ContentChanged(v);
+    return TRUE;
+  }
+  if (at >= v.columns.size()) return FALSE;
+  v.columns[at].width = std::clamp((int)width, 0, kMaxSectionWidth);
+  SyncHeaderItem(v, (int)at, HDI_WIDTH);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
+  if (!in || size != v.order.size() || !IsPermutation(in, size)) return FALSE;
+  v.order.assign(in, in + size);
+  if (v.header) SendMessageA(v.header, HDM_SETORDERARRAY, size, (LPARAM)in);
+  Redraw(v);
+  return TRUE;
+}
+
+// Stable, so equal items keep their order.
+LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
+  if (!compare) return FALSE;
+  LPARAM focusParam = Valid(v, (WPARAM)v.focus) ? v.items[v.focus].lParam : 0;
+  bool hadFocus = v.focus >= 0;
+  std::vector<Item> items = v.items;  // the comparison may call back into the view
+  std::stable_sort(items.begin(), items.end(),
+                   [&](const Item& a, const Item& b) { return compare(a.lParam, b.lParam, data) < 0; });
+  if (v.dead) return FALSE;
+  v.items = std::move(items);
+  v.selected.clear();
+  v.focus = -1;
+  for (int i = 0; i < Count(v); ++i) {
+    if (v.items[i].state & LVIS_SELECTED) v.selected.insert(i);
+    if (hadFocus && (v.items[i].state & LVIS_FOCUSED) && v.items[i].lParam == focusParam) v.focus = i;
+  }
+  Redraw(v);
+  return TRUE;
+}
+
+// ---- The header ----------------------------------------------------------------------------------------
+
+bool WantsHeader(const ListView& v) { return Report(v) && !(StyleOf(v) & LVS_NOCOLUMNHEADER); }
+
+DWORD HeaderStyle(const ListView& v) {
+  DWORD style = WS_CHILD | WS_VISIBLE | HDS_HORZ;
+  if (!(StyleOf(v) & LVS_NOSORTHEADER)) style |= HDS_BUTTONS;
+  if (v.exStyle & LVS_EX_HEADERDRAGDROP) style |= HDS_DRAGDROP | HDS_FULLDRAG;
+  if (v.exStyle & LVS_EX_TRACKSELECT) style |= HDS_HOTTRACK;
+  return style;
+}
+
+// Destroys the header and, in report view with headers, makes a new one with the columns. The new
+// window announces itself to this one (WM_PARENTNOTIFY) as it is created.
+void RebuildHeader(ListView& v) {
+  if (v.rebuildingHeader) return;
+  v.rebuildingHeader = true;
+  if (HWND old = v.header) {
+    v.header = nullptr;
+    DestroyWindow(old);
+  }
+  if (!v.dead && WantsHeader(v)) {
+    HWND h = CreateWindowExA(0, WC_HEADERA, "", HeaderStyle(v), 0, 0, ClientSize(v).cx, 0, v.hwnd,
+                             (HMENU)(intptr_t)kHeaderId, nullptr, nullptr);
+    if (!v.dead && IsWindow(h)) {
+      v.header = h;
+      SendMessageA(h, WM_SETFONT, (WPARAM)v.font, FALSE);
+      SendMessageA(h, HDM_SETIMAGELIST, 0, (LPARAM)v.small);
+      for (int c = 0; c < (int)v.columns.size(); ++c) {
+        HDITEMA it {};
+        SendMessageA(h, HDM_INSERTITEMA, c, (LPARAM)&it);
+        SyncHeaderItem(v, c, kAllHeaderFields);
+      }
+      if (!v.order.empty()) SendMessageA(h, HDM_SETORDERARRAY, v.order.size(), (LPARAM)v.order.data());
+    }
+  }
+  v.rebuildingHeader = false;
+  if (!v.dead) ContentChanged(v);
+}
+
+LRESULT HeaderNotice(ListView& v, NMHEADERA* n) {
+  int c = n->iItem;
+  if (c < 0 || c >= (int)v.columns.size()) return 0;
+  switch (n->hdr.code) {
+    case HDN_ITEMCHANGEDA:
+      if (n->pitem && (n->pitem->mask & HDI_WIDTH) && v.columns[c].width != n->pitem->cxy) {
+        v.columns[c].width = std::clamp(n->pitem->cxy, 0, kMaxSectionWidth);
+        ContentChanged(v);
+      }
+      return 0;
+    case HDN_ITEMCLICKA: {
+      if (StyleOf(v) & LVS_NOSORTHEADER) return 0;
+      NMLISTVIEW lv {};
+      lv.iItem = -1;
+      lv.iSubItem = c;
+      NotifyParentOf(v.hwnd, LVN_COLUMNCLICK, lv.hdr);
+      return 0;
+    }
+    case HDN_ENDDRAG: {
+      if (!n->pitem) return TRUE;
+      std::vector<int> order = v.order;
+      order.erase(std::find(order.begin(), order.end(), c));
+      order.insert(order.begin() + std::clamp(n->pitem->iOrder, 0, (int)order.size()), c);
+      SetColumnOrder(v, order.size(), order.data());
+      return TRUE;  // the order is set already
+    }
+  }
+  return 0;
+}
+
+// ---- Painting ----------------------------------------------------------------------------------------
+
+COLORREF Background(const ListView& v) { return v.bk == CLR_INVALID ? GetSysColor(COLOR_WINDOW) : v.bk; }
+COLORREF Foreground(const ListView& v) {
+  return v.textColor == CLR_INVALID ? GetSysColor(COLOR_WINDOWTEXT) : v.textColor;
+}
+
+void FillColour(HDC dc, const RECT& r, COLORREF c) {
+  HBRUSH b = CreateSolidBrush(c);
+  FillRect(dc, &r, b);
+  DeleteObject(b);
+}
+
+void DrawCheck(HDC dc, RECT r, bool checked) {
+  RECT box { r.left, r.top, r.left + (int)kCheckSize, r.top + (int)kCheckSize };
+  FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+  FrameRect(dc, &box, GetSysColorBrush(COLOR_BTNSHADOW));
+  if (!checked) return;
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+  HGDIOBJ old = SelectObject(dc, pen);
+  for (int d = 0; d < 3; ++d) {
+    MoveToEx(dc, box.left + 3, box.top + 5 + d, nullptr);
+    LineTo(dc, box.left + 5, box.top + 7 + d);
+    LineTo(dc, box.left + 10, box.top + 2 + d);
+  }
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
+void DrawItem(ListView& v, HDC dc, int i) {
+  const bool selected = (v.items[i].state & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
+  RECT bounds = Bounds(v, i);
+  if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) {
+    UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
+    UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
+    DRAWITEMSTRUCT dis {
+      ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
+    };
+    int saved = SaveDC(dc);
+    if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
+    RestoreDC(dc, saved);
+    return;
+  }
+  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
+  const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
+  RECT label = LabelRect(v, i);
+  if (selected && fullRow)
+    FillColour(dc, RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom },
+               GetSysColor(COLOR_HIGHLIGHT));
+  // The state image or check box.
+  if (StateWidth(v)) {
+    RECT s = StateRect(v, i);
+    UINT index = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+    if (v.stateImages && index > 0)
+      ImageList_Draw(v.stateImages, (int)index - 1, dc, s.left, s.top, ILD_TRANSPARENT);
+    else if (!v.stateImages && Checks(v))
+      DrawCheck(dc, s, index == 2);
+  }
+  HIMAGELIST images = ViewOf(v) == LVS_ICON ? v.large : v.small;
+  RECT icon = IconRect(v, i);
+  if (images && v.items[i].image >= 0) {
+    SIZE img = ImageSize(images);
+    int x = ViewOf(v) == LVS_ICON ? icon.left + (icon.right - icon.left - img.cx) / 2 : icon.left;
+    int y = icon.top + (icon.bottom - icon.top - img.cy) / 2;
+    ImageList_Draw(images, v.items[i].image, dc, x, y, ILD_TRANSPARENT);
+  }
+  std::string caption = TextOf(v, i, 0);
+  if (v.dead || !Valid(v, (WPARAM)i)) return;
+  RECT textRect = label;
+  if (ViewOf(v) == LVS_ICON) {
+    SIZE ext {};
+    GetTextExtentPoint32A(dc, caption.data(), (int)caption.size(), &ext);
+    int w = std::min((int)ext.cx + 4, (int)(label.right - label.left));
+    textRect = RECT { label.left + (label.right - label.left - w) / 2, label.top, 0, label.top + v.lineH + 2 };
+    textRect.right = textRect.left + w;
+  } else if (!fullRow) {
+    SIZE ext {};
+    GetTextExtentPoint32A(dc, caption.data(), (int)caption.size(), &ext);
+    textRect.right = std::min(label.right, label.left + (int)ext.cx + 4);
+  }
+  if (selected && !fullRow) FillColour(dc, textRect, GetSysColor(COLOR_HIGHLIGHT));
+  SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+  RECT t = textRect;
+  InflateRect(&t, -2, 0);
+  UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
+  DrawTextA(dc, caption.data(), (int)caption.size(), &t,
+            align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  if (Report(v)) {
+    int x = bounds.left;
+    for (int c : v.order) {
+      RECT cell { x, bounds.top, x + v.columns[c].width, bounds.bottom };
+      x = cell.right;
+      if (c == 0) continue;
+      std::string s = TextOf(v, i, c);
+      if (v.dead || !Valid(v, (WPARAM)i)) return;
+      SetTextColor(dc, selected && fullRow ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+      RECT ct = cell;
+      InflateRect(&ct, -6, 0);
+      UINT a = v.columns[c].fmt & LVCFMT_RIGHT ? DT_RIGHT : v.columns[c].fmt & LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
+      DrawTextA(dc, s.data(), (int)s.size(), &ct, a | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
+  }
+  if (v.focused && i == v.focus) {
+    RECT f = fullRow ? RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom } : textRect;
+    DrawFocusRect(dc, &f);
+  }
+}
+
+void DrawGrid(ListView& v, HDC dc, const RECT& client) {
+  int top = HeaderHeight(v), row = RowHeight(v);
+  HBRUSH line = GetSysColorBrush(COLOR_BTNFACE);
+  for (int y = top + row - 1; y < client.bottom; y += row) {
+    RECT r { 0, y, std::min((int)client.right, TotalWidth(v) - v.hOffset), y + 1 };
+    FillRect(dc, &r, line);
+  }
+  int x = -v.hOffset;
+  for (int c : v.order) {
+    x += v.columns[c].width;
+    RECT r { x - 1, top, x, client.bottom };
+    FillRect(dc, &r, line);
+  }
+}
+
+void Paint(ListView& v, HDC dc, const RECT& area) {
+  int saved = SaveDC(dc);
+  SelectObject(dc, FontOrDefault(v.font));
+  SetBkMode(dc, TRANSPARENT);
+  RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
+  FillColour(dc, area, Background(v));
+  auto [first, last] = VisibleRange(v);
+  for (int i = first; i < last && i < Count(v) && !v.dead; ++i) {
+    RECT b = Bounds(v, i), clip {};
+    if (Report(v)) b.right = std::max(b.right, (int)client.right);
+    if (!IntersectRect(&clip, &b, &area)) continue;
+    DrawItem(v, dc, i);
+  }
+  if (!v.dead && Report(v) && (v.exStyle & LVS_EX_GRIDLINES)) DrawGrid(v, dc, client);
+  RestoreDC(dc, saved);
+}
+
+// ---- Keyboard and mouse ---------------------------------------------------------------------------------
+
+void KeyDown(ListView& v, UINT vk) {
+  int n = Count(v);
+  if (n == 0) return;
+  bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+  int c = std::clamp(v.focus, 0, n - 1);
+  int across = 1, down = 1;
+  if (List(v)) across = RowsPerColumn(v);
+  if (Icons(v)) down = IconsPerRow(v);
+  if (Report(v)) across = 0;
+  int page = std::max(1, CountPerPage(v) - (Report(v) ? 1 : 0));
+  // With no focused item yet, the first arrow lands on the first item.
+  const bool arrow = vk == VK_UP || vk == VK_DOWN || (!Report(v) && (vk == VK_LEFT || vk == VK_RIGHT));
+  if (v.focus < 0 && arrow) {
+    Choose(v, 0, false, false, false);
+    return;
+  }
+  int to = c;
+  switch (vk) {
+    case VK_UP:
+      to = c - down;
+      break;
+    case VK_DOWN:
+      to = c + down;
+      break;
+    case VK_LEFT:
+      if (Report(v)) {
+        ScrollTo(v, v.top, v.hOffset - v.charW * 3, v.origin);
+        return;
+      }
+      to = c - across;
+      break;
+    case VK_RIGHT:
+      if (Report(v)) {
+        ScrollTo(v, v.top, v.hOffset + v.charW * 3, v.origin);
+        return;
+      }
+      to = c + across;
+      break;
+    case VK_PRIOR:
+      to = c - page;
+      break;
+    case VK_NEXT:
+      to = c + page;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = n - 1;
+      break;
+    case VK_SPACE:
+      if (Checks(v) && v.focus >= 0) {
+        ToggleCheck(v, v.focus);
+        return;
+      }
+      if (v.focus >= 0) Choose(v, v.focus, false, ctrl, true);
+      return;
+    default:
+      return;
+  }
+  to = std::clamp(to, 0, n - 1);
+  if (ctrl && !shift && !SingleSel(v)) {
+    // Ctrl moves the focus alone.
+    ChangeState(v, to, LVIS_FOCUSED, LVIS_FOCUSED);
+    if (!v.dead) EnsureVisible(v, to);
+    return;
+  }
+  Choose(v, to, shift, false, false);
+}
+
+void Notify(ListView& v, UINT code, int item, POINT p) {
+  NMLISTVIEW n {};
+  n.iItem = item;
+  n.ptAction = p;
+  NotifyParentOf(v.hwnd, code, n.hdr);
+}
+
+void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
+  if (GetFocus() != v.hwnd) {
+    SetFocus(v.hwnd);
+    if (v.dead) return;
+  }
+  LVHITTESTINFO hit = HitTest(v, p);
+  bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
+  if (hit.iItem < 0) {
+    if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
+  } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
+    ToggleCheck(v, hit.iItem);
+  } else if (right && (v.items[hit.iItem].state & LVIS_SELECTED)) {
+    ChangeState(v, hit.iItem, LVIS_FOCUSED, LVIS_FOCUSED);
+  } else {
+    Choose(v, hit.iItem, shift, ctrl, true);
+  }
+  if (!v.dead) Notify(v, right ? NM_RCLICK : NM_CLICK, hit.iItem, p);
+}
+
+void MouseMove(ListView& v, POINT p) {
+  if (!(v.exStyle & LVS_EX_TRACKSELECT)) return;
+  int hot = HitTest(v, p).iItem;
+  if (hot == v.hot) return;
+  RedrawItem(v, v.hot);
+  v.hot = hot;
+  RedrawItem(v, hot);
+}
+
+void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  if (Report(v)) {
+    ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, std::max(1, RowsPerPage(v) - 1), MaxTop(v)), v.hOffset,
+             v.origin);
+  } else if (Icons(v)) {
+    int y = ScrollTarget(wParam, lParam, v.origin.y, IconCell(v).cy / 2, ClientSize(v).cy, 1 << 30);
+    ScrollTo(v, 0, 0, POINT { v.origin.x, y });
+  }
+}
+
+void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  int width = ClientSize(v).cx;
+  if (List(v)) {
+    ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, VisibleListColumns(v), MaxTop(v)), 0, v.origin);
+  } else if (Report(v)) {
+    ScrollTo(v, v.top, ScrollTarget(wParam, lParam, v.hOffset, v.charW, width, TotalWidth(v)), v.origin);
+  } else {
+    int x = ScrollTarget(wParam, lParam, v.origin.x, IconCell(v).cx / 2, width, 1 << 30);
+    ScrollTo(v, 0, 0, POINT { x, v.origin.y });
+  }
+}
+
+void Wheel(ListView& v, WPARAM wParam) {
+  int notches = WheelNotches(v.wheelRest, wParam);
+  if (notches == 0) return;
+  if (List(v))
+    ScrollTo(v, v.top - notches, 0, v.origin);
+  else if (Report(v))
+    ScrollTo(v, v.top - notches * 3, v.hOffset, v.origin);
+  else
+    ScrollTo(v, 0, 0, POINT { v.origin.x, v.origin.y - notches * IconCell(v).cy / 2 });
+}
+
+void TakeFont(ListView& v, HFONT font) {
+  v.font = font;
+  TEXTMETRICA tm = MetricsOf(v.hwnd, font);
+  v.lineH = tm.tmHeight;
+  v.charW = std::max(1, (int)tm.tmAveCharWidth);
+  if (v.header) SendMessageA(v.header, WM_SETFONT, (WPARAM)font, TRUE);
+}
+
+LRESULT SetImageList(ListView& v, WPARAM which, HIMAGELIST list) {
+  HIMAGELIST* slot = which == LVSIL_NORMAL  ? &v.large
+                     : which == LVSIL_SMALL ? &v.small
+                     : which == LVSIL_STATE ? &v.stateImages
+                                            : nullptr;
+  if (!slot) return 0;
+  HIMAGELIST old = *slot;
+  *slot = list;
+  if (which == LVSIL_SMALL && v.header) SendMessageA(v.header, HDM_SETIMAGELIST, 0, (LPARAM)list);
+  ContentChanged(v);
+  return (LRESULT)old;
+}
+
+LRESULT SetExtendedStyle(ListView& v, WPARAM mask, LPARAM value) {
+  DWORD old = v.exStyle;
+  if (!mask) mask = ~0u;
+  v.exStyle = (old & ~(DWORD)mask) | ((DWORD)value & (DWORD)mask);
+  if ((v.exStyle ^ old) & LVS_EX_CHECKBOXES && Checks(v))
+    for (Item& it : v.items)
+      if (!(it.state & LVIS_STATEIMAGEMASK)) it.state |= INDEXTOSTATEIMAGEMASK(1);
+  if (v.header) SetWindowLongA(v.header, GWL_STYLE, (LONG)HeaderStyle(v));
+  ContentChanged(v);
+  return (LRESULT)old;
+}
+
+LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = v.hwnd;
+  POINT p { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+  switch (msg) {
+    case WM_CREATE:
+      TakeFont(v, nullptr);
+      RebuildHeader(v);
+      return 0;
+    case WM_NCDESTROY:
+      Views().Retire(hwnd);
+      return DefWindowProcA(hwnd, msg, wParam, lParam);
+    case WM_PARENTNOTIFY:
+      // The header's own going (its WM_DESTROY) leaves nothing to hold.
+      if (LOWORD(wParam) == WM_DESTROY && (HWND)lParam == v.header) v.header = nullptr;
+      return 0;
+    case WM_PAINT:
+      if (wParam) {
+        RECT all { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
+        Paint(v, (HDC)wParam, all);
+      } else {
+        PAINTSTRUCT ps;
+        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(v, dc, ps.rcPaint);
+        EndPaint(hwnd, &ps);
+      }
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint fills what it repaints
+    case WM_SIZE:
+      ContentChanged(v);
+      return 0;
+    case WM_STYLECHANGED: {
+      auto* ss = (STYLESTRUCT*)lParam;
+      if (wParam == (WPARAM)GWL_STYLE && ss &&
+          ((ss->styleOld ^ ss->styleNew) & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER))) {
+        v.top = v.hOffset = 0;
+        v.origin = POINT {};
+        RebuildHeader(v);
+      } else {
+        ContentChanged(v);
+      }
+      return 0;
+    }
+    case WM_ENABLE:
+      Redraw(v);
+      return 0;
+    case WM_SETREDRAW:
+      v.redraw = wParam != 0;
+      if (v.redraw) ContentChanged(v);
+      return 0;
+    case WM_SETFONT:
+      TakeFont(v, (HFONT)wParam);
+      ContentChanged(v);
+      return 0;
+    case WM_GETFONT:
+      return (LRESULT)v.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      v.focused = msg == WM_SETFOCUS;
+      Redraw(v);
+      return 0;
+    case WM_KEYDOWN:
+      KeyDown(v, (UINT)wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      ButtonDown(v, p, wParam, msg == WM_RBUTTONDOWN);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      Notify(v, NM_DBLCLK, HitTest(v, p).iItem, p);
+      return 0;
+    case WM_MOUSEMOVE:
+      MouseMove(v, p);
+      return 0;
+    case WM_MOUSELEAVE:
+      if (v.hot >= 0) {
+        RedrawItem(v, v.hot);
+        v.hot = -1;
+      }
+      return 0;
+    case WM_MOUSEWHEEL:
+      Wheel(v, wParam);
+      return 0;
+    case WM_VSCROLL:
+      VScroll(v, wParam, lParam);
+      return 0;
+    case WM_HSCROLL:
+      HScroll(v, wParam, lParam);
+      return 0;
+    case WM_NOTIFY: {
+      auto* n = (NMHDR*)lParam;
+      if (n && v.header && n->hwndFrom == v.header) return HeaderNotice(v, (NMHEADERA*)lParam);
+      return 0;
+    }
+
+    case LVM_GETITEMCOUNT:
+      return Count(v);
+    case LVM_INSERTITEMA:
+      return InsertItem(v, (const LVITEMA*)lParam);
+    case LVM_DELETEITEM:
+      return DeleteItem(v, wParam);
+    case LVM_DELETEALLITEMS:
+      return DeleteAll(v);
+    case LVM_GETITEMA:
+      return GetItem(v, (LVITEMA*)lParam);
+    case LVM_SETITEMA:
+      return SetItem(v, (const LVITEMA*)lParam);
+    case LVM_SETITEMTEXTA: {
+      auto* it = (LVITEMA*)lParam;
+      if (!it) return FALSE;
+      LVITEMA copy = *it;
+      copy.mask = LVIF_TEXT;
+      copy.iItem = (int)wParam;
+      return SetItem(v, &copy);
+    }
+    case LVM_SETITEMSTATE:
+      return SetItemState(v, wParam, (const LVITEMA*)lParam);
+    case LVM_GETITEMSTATE:
+      return Valid(v, wParam) ? (LRESULT)(v.items[wParam].state & (UINT)lParam) : 0;
+    case LVM_GETNEXTITEM:
+      return GetNextItem(v, wParam, lParam);
+    case LVM_GETSELECTEDCOUNT:
+      return (LRESULT)v.selected.size();
+    case LVM_GETITEMRECT:
+      return GetItemRect(v, wParam, (RECT*)lParam);
+    case LVM_HITTEST: {
+      auto* info = (LVHITTESTINFO*)lParam;
+      if (!info) return -1;
+      *info = HitTest(v, info->pt);
+      return info->iItem;
+    }
+    case LVM_GETCOUNTPERPAGE:
+      return CountPerPage(v);
+    case LVM_GETTOPINDEX:
+      if (Report(v)) return v.top;
+      if (List(v)) return std::min(Count(v), v.top * RowsPerColumn(v));
+      return 0;
+    case LVM_SCROLL:
+      ScrollPixels(v, (int)wParam, (int)lParam);
+      return TRUE;
+    case LVM_ENSUREVISIBLE:
+      if (!Valid(v, wParam)) return FALSE;
+      EnsureVisible(v, (int)wParam);
+      return TRUE;
+    case LVM_UPDATE:
+      RedrawItem(v, (int)wParam);
+      return TRUE;
+    case LVM_SORTITEMS:
+      return SortItems(v, (LPARAM)wParam, (PFNLVCOMPARE)lParam);
+    case LVM_GETHEADER:
+      return (LRESULT)v.header;
+    case LVM_INSERTCOLUMNA:
+      return InsertColumn(v, wParam, (const LVCOLUMNA*)lParam);
+    case LVM_DELETECOLUMN:
+      return DeleteColumn(v, wParam);
+    case LVM_GETCOLUMNA:
+      return GetColumn(v, wParam, (LVCOLUMNA*)lParam);
+    case LVM_SETCOLUMNA:
+      return SetColumn(v, wParam, (const LVCOLUMNA*)lParam);
+    case LVM_GETCOLUMNWIDTH:
+      if (List(v)) return ListColumnWidth(v);
+      return wParam < v.columns.size() ? v.columns[wParam].width : 0;
+    case LVM_SETCOLUMNWIDTH:
+      return SetColumnWidth(v, wParam, lParam);
+    case LVM_GETCOLUMNORDERARRAY:
+      if (!lParam || wParam < v.order.size()) return FALSE;
+      std::copy(v.order.begin(), v.order.end(), (int*)lParam);
+      return TRUE;
+    case LVM_SETCOLUMNORDERARRAY:
+      return SetColumnOrder(v, wParam, (const int*)lParam);
+    case LVM_SETIMAGELIST:
+      return SetImageList(v, wParam, (HIMAGELIST)lParam);
+    case LVM_SETEXTENDEDLISTVIEWSTYLE:
+      return SetExtendedStyle(v, wParam, lParam);
+    case LVM_GETEXTENDEDLISTVIEWSTYLE:
+      return v.exStyle;
+    case LVM_GETBKCOLOR:
+      return Background(v);
+    case LVM_SETBKCOLOR:
+      v.bk = (COLORREF)lParam;
+      Redraw(v);
+      return TRUE;
+    case LVM_SETTEXTCOLOR:
+      v.textColor = (COLORREF)lParam;
+      Redraw(v);
+      return TRUE;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return Views().Route(hwnd, msg, wParam, lParam, Handle);
+}
+
+}  // namespace xj::ctl

@@ -1,0 +1,177 @@
+#pragma once
+// The windowless skinned buttons: the speed button (groups, all-up, repeat, hover fade, glyph cell and
+// caption) and the speed button with a drop-down menu. They take no focus and have no keys.
+
+#include "skin/controls/bsSkinCtrls_button.h"
+#include "skin/controls/bsSkinCtrls_graphic.h"
+
+class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
+  XJ_CLASS(TbsSkinSpeedButton, TbsGraphicSkinCustomControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinSpeedButton(TComponent* AOwner);
+  ~TbsSkinSpeedButton() override;
+
+  int ImageIndex() const { return FImageIndex; }
+  // Drawn in place of an empty glyph only on a tool bar, which none of ours is yet: stored only.
+  void SetImageIndex(int Value) { FImageIndex = Value; }
+  bool RepeatMode() const { return FRepeatMode; }
+  void SetRepeatMode(bool Value) { FRepeatMode = Value; }
+  int RepeatInterval() const { return FRepeatInterval; }
+  void SetRepeatInterval(int Value) { FRepeatInterval = Value; }
+  // A transparent button paints only its glyph and caption while idle (no csOpaque), and never fades.
+  bool Transparent() const { return !ControlStyle().Contains(csOpaque); }
+  void SetTransparent(bool Value);
+  bool Flat() const { return FFlat; }
+  void SetFlat(bool Value);
+  bool AllowAllUp() const { return FAllowAllUp; }
+  void SetAllowAllUp(bool Value) { FAllowAllUp = Value; }
+  bool Down() const { return FDown; }
+  // Repaints; in a group without AllowAllUp, a button going down raises the others.
+  void SetDown(bool Value);
+  int GroupIndex() const { return FGroupIndex; }
+  // A button that is down when it joins a group raises the group's others.
+  void SetGroupIndex(int Value);
+  bool ShowCaption() const { return FShowCaption; }
+  // Takes WidthWithCaption / WidthWithoutCaption when both are set.
+  void SetShowCaption(bool Value);
+  int WidthWithCaption() const { return FWidthWithCaption; }
+  void SetWidthWithCaption(int Value) { FWidthWithCaption = Value; }
+  int WidthWithoutCaption() const { return FWidthWithoutCaption; }
+  void SetWidthWithoutCaption(int Value) { FWidthWithoutCaption = Value; }
+  TBitmap* Glyph() const { return FGlyph.get(); }
+  void SetGlyph(TBitmap* Value);
+  TbsNumGlyphs NumGlyphs() const { return FNumGlyphs; }
+  // Clamped to 1..4.
+  void SetNumGlyphs(TbsNumGlyphs Value);
+  int Margin() const { return FMargin; }
+  // -1 centres glyph and caption; values below -1 are refused.
+  void SetMargin(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
+  TbsButtonLayout Layout() const { return FLayout; }
+  void SetLayout(TbsButtonLayout Value);
+
+  bool MouseIn() const { return FMouseIn; }
+  double MorphKf() const { return FMorph.Kf(); }
+  bool Morphing() const { return FMorphing; }
+  TbsMorphFade& Morph() { return FMorph; }
+  TbsRepeatTimer& Repeat() { return FRepeat; }
+
+  TNotifyEvent OnClick;
+
+  void GetSkinData() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap*) override {}
+  void ChangeSkinData() override;
+  // One face: the skin rectangle R of the current size with glyph and caption for the state.
+  virtual void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn);
+  // Fires OnClick.
+  virtual void ButtonClick();
+
+  void Dispatch(TMessage& Message) override;
+
+  // Copied from the record while skinned.
+  AnsiString FontName;
+  TFontStyles FontStyle;
+  int FontHeight { 0 };
+  TColor FontColor { 0 }, ActiveFontColor { 0 }, DownFontColor { 0 }, DisabledFontColor { 0 };
+  TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect;
+  TbsMorphKind MorphKind { mkDefault };
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+
+  int GetGlyphNum(bool ADown, bool AMouseIn) const;
+  void ReDrawControl();
+  void StartMorph() { FMorph.Start(); }
+  void StopMorph() { FMorph.Stop(); }
+  void StartRepeat() { FRepeat.Start(FRepeatInterval); }
+  void StopRepeat() { FRepeat.Stop(); }
+  void DoAllUp();
+  // Glyph and caption only, straight on the canvas: the idle transparent look.
+  void DrawTransparent(const TRect& R, int GlyphNum);
+  // The caption text of every face.
+  AnsiString FaceCaption() { return FShowCaption ? Caption() : AnsiString(); }
+
+  template <class T>
+  void ChangeLook(T& Field, T Value) {
+    if (Field == Value) return;
+    Field = Value;
+    Repaint();
+  }
+
+  bool FMouseIn { false };
+  bool FMorphing { false };
+
+ private:
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+
+  int FImageIndex { 0 };
+  bool FRepeatMode { false };
+  int FRepeatInterval { 100 };
+  bool FFlat { false };
+  bool FAllowAllUp { false };
+  bool FWasDown { false };
+  bool FDown { false };
+  bool FPressed { false };  // a left press of ours is held
+  int FGroupIndex { 0 };
+  bool FShowCaption { true };
+  int FWidthWithCaption { 0 };
+  int FWidthWithoutCaption { 0 };
+  std::unique_ptr<TBitmap> FGlyph;
+  TbsNumGlyphs FNumGlyphs { 2 };
+  int FMargin { -1 };
+  int FSpacing { 1 };
+  TbsButtonLayout FLayout { blGlyphLeft };
+  TbsMorphFade FMorph;
+  TbsRepeatTimer FRepeat;
+};
+
+class TbsSkinMenuSpeedButton : public TbsSkinSpeedButton {
+  XJ_CLASS(TbsSkinMenuSpeedButton, TbsSkinSpeedButton)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  static constexpr int kTrackWidth = 15;
+
+  explicit TbsSkinMenuSpeedButton(TComponent* AOwner);
+
+  TPopupMenu* SkinPopupMenu() const { return FSkinPopupMenu; }
+  void SetSkinPopupMenu(TPopupMenu* Value);
+  bool TrackButtonMode() const { return FTrackButtonMode; }
+  void SetTrackButtonMode(bool Value);
+  bool MenuTracked() const { return FMenuTracked; }
+
+  TNotifyEvent OnShowTrackMenu;
+  TNotifyEvent OnHideTrackMenu;
+
+  TRect TrackButtonRect;
+
+  TRect GetNewTrackButtonRect();
+  bool CanMenuTrack(int X, int Y);
+
+  void GetSkinData() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Paint() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  // The menu beside the button; whether one opened.
+  bool TrackMenu();
+
+ private:
+  bool FTrackButtonMode { false };
+  bool FMenuTracked { false };
+  bool FMenuPress { false };  // the press that opened (or tried to open) the menu is held
+  TPopupMenu* FSkinPopupMenu { nullptr };
+};
