@@ -5,5 +5,7 @@
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
 #include "skin/controls/bsSkinBoxCtrls_timeedit.h"
+#include "skin/controls/bsSkinBoxCtrls_lists.h"
+#include "skin/controls/bsSkinBoxCtrls_memo.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

@@ -1,0 +1,558 @@
+// The skinned list box as a user and the program see it: a frame that lays out the inner list, bars made
+// when the items overflow and let go of when they no longer do, kept in step through keys, the wheel and
+// bar moves (past 65535 items too), columns and a sideways bar for wide items, items painted from the
+// skin or in the default look, the list's input reported with the frame as sender, and bad skins.
+
+#include "skin/controls/bsSkinBoxCtrls.h"
+#include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/data/bsUtils.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+class ListsTest : public SkinControlsTest {
+ protected:
+  TbsSkinListBox* NewList(int l, int t, int w = 120, int h = 120) {
+    auto* b = new TbsSkinListBox(form);
+    b->SetParent(form);
+    b->SetBounds(l, t, w, h);
+    return b;
+  }
+  static void Fill(TbsSkinCustomListBox* b, int n, const char* text = "item") {
+    b->Items()->BeginUpdate();
+    for (int i = 0; i < n; ++i) b->Items()->Add(AnsiString(text) + std::to_string(i).c_str());
+    b->Items()->EndUpdate();
+    xt::PumpUntilIdle();
+  }
+  void Show() {
+    ShowUnfocused();
+    xt::PumpUntilIdle();
+  }
+  static TRect Bounds(TControl* c) { return c->BoundsRect(); }
+};
+
+}  // namespace
+
+TEST_F(ListsTest, TheVerticalBarComesWithOverflowAndGoesWithIt) {
+  auto* b = NewList(10, 10);
+  Show();
+  EXPECT_EQ(b->Width(), 120);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), 20);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 118));
+  Fill(b, 5);  // 100 pixels of items in 116: no bar
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+  Fill(b, 2);
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(Bounds(b->ScrollBar()), TRect(100, 1, 119, 119));
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 100, 118));
+  EXPECT_EQ(b->ScrollBar()->Max(), 6);
+  EXPECT_EQ(b->ScrollBar()->PageSize(), 5);
+  b->Items()->Delete(6);
+  b->Items()->Delete(5);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 118));
+  // RowCount: the frame fits five rows, and exactly five items need no bar.
+  b->SetRowCount(5);
+  EXPECT_EQ(b->Height(), 104);
+  Fill(b, 1);
+  EXPECT_NE(b->ScrollBar(), nullptr);
+  b->Items()->Delete(5);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->ScrollBar(), nullptr);
+}
+
+TEST_F(ListsTest, KeysWheelAndBarMovesKeepListAndBarInStep) {
+  auto* b = NewList(10, 10);
+  Fill(b, 30);
+  Show();
+  b->ListBox()->SetFocus();
+  const TPoint mid = b->ListBox()->ClientToScreen(TPoint(20, 20));
+  xt::MouseMove(mid.X, mid.Y);
+  xt::Wheel(-360);  // one line per notch message, whatever the delta
+  EXPECT_EQ(b->TopIndex(), 1);
+  EXPECT_EQ(b->ScrollBar()->Position(), 1);
+  xt::Wheel(120);
+  EXPECT_EQ(b->TopIndex(), 0);
+  xt::KeyPress(VK_END);
+  EXPECT_EQ(b->ItemIndex(), 29);
+  EXPECT_EQ(b->ScrollBar()->Position(), b->TopIndex());
+  EXPECT_GT(b->TopIndex(), 20);
+  xt::KeyPress(VK_HOME);
+  EXPECT_EQ(b->ScrollBar()->Position(), 0);
+  b->ScrollBar()->SetPosition(12);
+  EXPECT_EQ(b->TopIndex(), 12);
+  b->ScrollBar()->SetPosition(b->ScrollBar()->Max());
+  EXPECT_EQ(b->TopIndex(), b->ScrollBar()->Position());
+}
+
+TEST_F(ListsTest, AHundredThousandItemsScrollToTheWholePosition) {
+  auto* b = NewList(10, 10);
+  Show();
+  Fill(b, 100000);
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(b->ScrollBar()->Max(), 99999);
+  b->ScrollBar()->SetPosition(70000);
+  EXPECT_EQ(b->TopIndex(), 70000);
+  b->ListBox()->Repaint();
+  Gallery(b, "bsSkinBoxCtrls", "listbox-100000");
+}
+
+TEST_F(ListsTest, ColumnsAndWideItemsGetBottomBarsThatShareTheCornerOnlyWhileBothShow) {
+  auto* b = NewList(10, 10);
+  b->SetColumns(2);
+  Fill(b, 20);
+  Show();
+  ASSERT_NE(b->ScrollBar(), nullptr);
+  EXPECT_EQ(b->ScrollBar()->Kind(), sbHorizontal);
+  EXPECT_EQ(Bounds(b->ScrollBar()), TRect(1, 100, 119, 119));
+  b->ScrollBar()->SetPosition(1);
+  EXPECT_EQ(b->TopIndex(), b->ItemAtPos(TPoint(2, 2), true));
+  EXPECT_GT(b->TopIndex(), 0);
+
+  auto* w = NewList(150, 10);
+  w->SetHorizontalExtent(true);
+  Fill(w, 3);
+  EXPECT_EQ(w->HScrollBar(), nullptr);
+  const AnsiString wide(40, 'W');
+  w->Items()->Add(wide);
+  xt::PumpUntilIdle();
+  ASSERT_NE(w->HScrollBar(), nullptr);
+  TBitmap measure;
+  measure.SetSize(1, 1);
+  TCanvas* c = measure.Canvas();
+  c->SetFont(w->ListBox()->Font());
+  EXPECT_EQ(w->HScrollBar()->Max(), c->TextWidth(wide));
+  EXPECT_EQ(w->HScrollBar()->SmallChange(), c->TextWidth("0"));
+  EXPECT_FALSE(w->HScrollBar()->Both());
+  w->ListBox()->SetFocus();
+  xt::KeyPress(VK_RIGHT);
+  EXPECT_EQ(w->ListBox()->HScrollOffset, c->TextWidth("0"));
+  EXPECT_EQ(w->ItemIndex(), -1);  // sideways, not a selection move
+  // A vertical bar too: the bottom bar shares the corner, and gives it back when the vertical one goes.
+  Fill(w, 6);
+  ASSERT_NE(w->ScrollBar(), nullptr);
+  EXPECT_TRUE(w->HScrollBar()->Both());
+  Gallery(w, "bsSkinBoxCtrls", "listbox-bothbars");
+  while (w->Items()->Count() > 4) w->Items()->Delete(w->Items()->Count() - 1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(w->ScrollBar(), nullptr);
+  ASSERT_NE(w->HScrollBar(), nullptr);
+  EXPECT_FALSE(w->HScrollBar()->Both());
+  w->Items()->Delete(w->Items()->IndexOf(wide));
+  xt::PumpUntilIdle();
+  EXPECT_EQ(w->HScrollBar(), nullptr);
+  EXPECT_EQ(w->ListBox()->HScrollOffset, 0);
+}
+
+TEST_F(ListsTest, TheListsInputReachesTheFrameAsSender) {
+  auto* b = NewList(10, 10);
+  Fill(b, 8);
+  std::vector<std::string> seen;
+  b->OnListBoxClick = On<TNotifyEvent>([&](TObject* s) {
+    seen.push_back(s == b ? "click" : "click-wrong-sender");
+    // Items changed from inside the click: no stale bar, no crash.
+    b->Items()->Delete(b->Items()->Count() - 1);
+    b->Items()->Add("late");
+  });
+  b->OnListBoxKeyUp = On<TKeyEvent>([&](TObject* s, WORD& k, TShiftState) {
+    if (s == b && k == VK_DOWN) seen.push_back("keyup");
+  });
+  b->OnListBoxMouseDown = On<TMouseEvent>([&](TObject* s, TMouseButton, TShiftState, int, int y) {
+    if (s == b) seen.push_back("down@" + std::to_string(y));
+  });
+  Show();
+  const TRect r = b->ItemRect(1);
+  const TPoint p = b->ListBox()->ClientToScreen(TPoint(10, r.Top + 5));
+  xt::Click(p.X, p.Y);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  xt::KeyPress(VK_DOWN);
+  EXPECT_EQ(b->ItemIndex(), 2);
+  EXPECT_EQ(seen, (std::vector<std::string> { "down@25", "click", "click", "keyup" }));
+  EXPECT_EQ(b->Items()->Count(), 8);
+  EXPECT_NE(b->ScrollBar(), nullptr);
+}
+
+TEST_F(ListsTest, ThreeLooksOfTheItemsAndASkinThatCannotBeUsed) {
+  auto* b = NewList(10, 10, 120, 100);
+  Fill(b, 3);
+  b->SetItemIndex(1);
+  Show();
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 98));  // laid out before the window heard of its size
+  // Default look: the selected row in the highlight colour, the others in the window colour.
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  EXPECT_EQ(Px(b->ListBox(), 60, 50), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(b->ListBox(), 60, 90), ColorToRGB(clWindow));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-default");
+
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), b->SItemRect.Height());
+  EXPECT_EQ(Bounds(b->ListBox()).Left, b->ClRect.Left);
+  EXPECT_EQ(Decode(Px(b->ListBox(), b->ListBox()->Width() / 2, 2)).owner, OwnerOf("listbox"));
+  EXPECT_EQ(Decode(Px(b, 0, 0)).owner, OwnerOf("listbox"));
+  // Below the items: the tiled client part of the face.
+  EXPECT_EQ(Decode(Px(b->ListBox(), 3, b->ListBox()->Height() - 1)).owner, OwnerOf("listbox"));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-skin");
+
+  // A record of another class under the name: the default look.
+  b->SetSkinDataName("memo");
+  b->ChangeSkinData();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(b->ListBox()->ItemHeight(), 20);
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  b->SetSkinDataName("listbox");
+  b->ChangeSkinData();
+
+  // An empty client part in the skin: nothing to tile, the window colour, no crash.
+  auto* rec = dynamic_cast<TbsDataSkinListBox*>(
+      static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex("listbox"))));
+  ASSERT_NE(rec, nullptr);
+  const TRect keep = rec->ClRect;
+  rec->ClRect = TRect(5, 5, 5, 30);
+  b->ChangeSkinData();
+  b->ListBox()->Repaint();
+  xt::PumpUntilIdle();
+  rec->ClRect = keep;
+
+  // The second skin through the form engine's walk: no list record there, so the default look.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(b->SkinObjectIndex(), -1);
+  EXPECT_EQ(Bounds(b->ListBox()), TRect(2, 2, 118, 98));
+  EXPECT_EQ(Px(b->ListBox(), 60, 30), ColorToRGB(clHighlight));
+  Gallery(b, "bsSkinBoxCtrls", "listbox-second");
+}
+
+namespace {
+
+class TListForm : public TForm {
+  XJ_CLASS(TListForm, TForm)
+ public:
+  explicit TListForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(ListsTest, APlacedListReadsBackWithItsItemsAndSettings) {
+  auto* a = new TListForm(nullptr);
+  Keep(a);
+  auto* l = new TbsSkinListBox(a);
+  l->SetName("List1");
+  l->SetParent(a);
+  l->Items()->Add("one");
+  l->Items()->Add("two");
+  l->SetHorizontalExtent(true);
+  l->SetDefaultItemHeight(17);
+  l->SetImageIndex(3);
+  const AnsiString text = WriteComponentResource(a);
+  auto* b = new TListForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinListBox*>(b->FindComponent("List1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->Items()->Count(), 2);
+  EXPECT_TRUE(back->HorizontalExtent());
+  EXPECT_EQ(back->DefaultItemHeight(), 17);
+  EXPECT_EQ(back->ListBox()->ItemHeight(), 17);
+  EXPECT_EQ(back->ImageIndex(), 3);
+  EXPECT_EQ(WriteComponentResource(b), text);
+}
+
+// ---- Check list box ---------------------------------------------------------------------------------
+
+namespace {
+
+class CheckListTest : public ListsTest {
+ protected:
+  TbsSkinCheckListBox* NewCheckList(int l, int t, int w = 120, int h = 120) {
+    auto* b = new TbsSkinCheckListBox(form);
+    b->SetParent(form);
+    b->SetBounds(l, t, w, h);
+    b->OnClickCheck = On<TNotifyEvent>([this, b](TObject* s) { clicks.push_back(s == b ? "frame" : "other"); });
+    return b;
+  }
+  static void ClickAt(TbsSkinCheckListBox* b, int x, int index, xt::Button button = xt::mbLeft) {
+    const TRect r = b->ItemRect(index);
+    const TPoint p = b->ListBox()->ClientToScreen(TPoint(r.Left + x, r.Top + r.Height() / 2));
+    xt::Click(p.X, p.Y, button);
+  }
+  std::vector<std::string> clicks;
+};
+
+std::vector<int> States(TbsSkinCheckListBox* b) {
+  std::vector<int> s;
+  for (int i = 0; i < b->Items()->Count(); ++i) s.push_back(b->State(i));
+  return s;
+}
+
+}  // namespace
+
+TEST_F(CheckListTest, ChecksMoveWithTheirItemsThroughInsertDeleteSortAndRecreation) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 5, "e");
+  Show();
+  EXPECT_FALSE(b->Checked(0));
+  EXPECT_EQ(b->Items()->Objects(0), nullptr);
+  b->SetChecked(1, true);
+  b->SetState(3, cbGrayed);
+  auto* tag = reinterpret_cast<TObject*>(0x1234);
+  b->Items()->SetObjects(3, tag);
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  // A value written straight into the native item data is not a check record.
+  b->ListBox()->Perform(LB_SETITEMDATA, 2, 0x7777);
+  EXPECT_EQ(b->State(2), cbUnchecked);
+  b->Items()->Insert(0, "a");
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 1, 0, 2, 0 }));
+  b->Items()->Delete(2);  // the checked one
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 0, 2, 0 }));
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  b->ListBox()->RecreateWnd();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 0, 0, 2, 0 }));
+  EXPECT_EQ(b->Items()->Objects(3), tag);
+  // A sorted list puts a new item in its place, its record with it.
+  b->SetSorted(true);
+  b->Items()->Add("c");
+  const int c = b->Items()->IndexOf("c");
+  b->SetChecked(c, true);
+  b->Items()->Add("b");
+  EXPECT_TRUE(b->Checked(b->Items()->IndexOf("c")));
+  EXPECT_FALSE(b->Checked(b->Items()->IndexOf("b")));
+  b->Items()->Clear();
+  b->Items()->Add("x");
+  EXPECT_EQ(States(b), (std::vector<int> { 0 }));
+  EXPECT_THROW(b->Checked(5), EListError);
+}
+
+TEST_F(CheckListTest, TheMouseAndSpaceToggleTheBoxAndTheFrameIsTheSender) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 4);
+  b->SetState(2, cbGrayed);
+  Show();
+  ClickAt(b, 19, 0);  // the last pixel of the check column
+  EXPECT_TRUE(b->Checked(0));
+  ClickAt(b, 20, 0);  // the text
+  EXPECT_TRUE(b->Checked(0));
+  ClickAt(b, 5, 0, xt::mbRight);  // any button
+  EXPECT_FALSE(b->Checked(0));
+  ClickAt(b, 5, 2);  // grayed stays grayed, yet the event fires
+  EXPECT_EQ(b->State(2), cbGrayed);
+  EXPECT_EQ(clicks, (std::vector<std::string> { "frame", "frame", "frame" }));
+  b->SetItemIndex(1);
+  b->ListBox()->SetFocus();
+  xt::TypeText(" ");
+  EXPECT_TRUE(b->Checked(1));
+  b->OnListBoxKeyPress = On<TKeyPressEvent>([](TObject*, char&) {});
+  b->ListBox()->OnKeyPress = On<TKeyPressEvent>([](TObject*, char& k) { k = 0; });
+  xt::TypeText(" ");
+  EXPECT_TRUE(b->Checked(1));
+  EXPECT_EQ(clicks.size(), 4u);
+  // Items taken away from inside the handler leave no stale state.
+  b->OnClickCheck = On<TNotifyEvent>([b](TObject*) { b->Items()->Delete(0); });
+  ClickAt(b, 5, 0);
+  EXPECT_EQ(b->Items()->Count(), 3);
+  EXPECT_EQ(States(b), (std::vector<int> { 1, 2, 0 }));
+}
+
+TEST_F(CheckListTest, LooksWithAndWithoutCheckPicturesInTheSkin) {
+  auto* b = NewCheckList(10, 10, 130, 100);
+  Fill(b, 3);
+  b->SetChecked(0, true);
+  Show();
+  // Default look: a box with a mark for the checked item, an empty box for the others.
+  auto marked = [&](int index) {
+    const TRect r = b->ItemRect(index);
+    int dark = 0;
+    for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
+      for (int x = 4; x < 16; ++x) dark += Px(b->ListBox(), x, y) == ColorToRGB(clWindowText);
+    return dark;
+  };
+  EXPECT_GT(marked(0), 6);
+  EXPECT_EQ(marked(1), 0);
+  EXPECT_EQ(Px(b->ListBox(), 3, b->ItemRect(1).Top + 10), ColorToRGB(clBtnShadow));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-default");
+
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  ASSERT_FALSE(IsNullRect(b->ItemCheckRect));
+  // The box pictures from the skin, centred in the item's check rectangle.
+  const TRect c = b->ItemCheckRect;
+  const TPoint mid((c.Left + c.Right) / 2, (c.Top + c.Bottom) / 2);
+  const auto on = Code(b->ListBox(), mid.X, b->ItemRect(0).Top + mid.Y);
+  const auto off = Code(b->ListBox(), mid.X, b->ItemRect(1).Top + mid.Y);
+  EXPECT_EQ(on.owner, OwnerOf("checklistbox"));
+  EXPECT_NE(on.code, off.code);
+  Gallery(b, "bsSkinBoxCtrls", "checklist-skin");
+  ClickAt(b, mid.X, 1);
+  EXPECT_TRUE(b->Checked(1));
+
+  // A plain list record under the name: no check pictures, the default box and column still work.
+  b->SetSkinDataName("listbox");
+  b->ChangeSkinData();
+  xt::PumpUntilIdle();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  EXPECT_TRUE(IsNullRect(b->ItemCheckRect));
+  EXPECT_GT(marked(0), 6);
+  ClickAt(b, 10, 2);
+  EXPECT_TRUE(b->Checked(2));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-listrecord");
+}
+
+// ---- Caption bar ------------------------------------------------------------------------------------
+
+namespace {
+
+class CaptionTest : public CheckListTest {
+ protected:
+  template <class L>
+  void Press(L* b, int i) {
+    const TRect& r = b->Buttons(i).R;
+    const TPoint p = b->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    xt::MouseMove(p.X, p.Y);
+    xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  }
+  template <class L>
+  void Release(L* b, int i, int dx = 0) {
+    const TRect& r = b->Buttons(i).R;
+    const TPoint p = b->ClientToScreen(TPoint((r.Left + r.Right) / 2 + dx, (r.Top + r.Bottom) / 2));
+    xt::MouseMove(p.X, p.Y);
+    xt::MouseUp(xt::mbLeft, p.X, p.Y);
+  }
+  static void Wait(uint64_t ms) {
+    xt::Advance(ms);
+    xt::PumpUntilIdle();
+  }
+};
+
+}  // namespace
+
+TEST_F(CaptionTest, ButtonsStepRepeatAndActOnlyWhenReleasedOverThem) {
+  auto* b = NewList(10, 10);
+  b->SetCaptionMode(true);
+  b->SetCaption("Title");
+  Fill(b, 5);
+  b->SetItemIndex(0);
+  Show();
+  EXPECT_EQ(b->Buttons(0).R, TRect(101, 2, 118, 18));  // up, rightmost, 17 x 16
+  EXPECT_EQ(b->Buttons(1).R, TRect(84, 2, 101, 18));
+  EXPECT_EQ(b->Buttons(2).R, TRect(67, 2, 84, 18));
+  EXPECT_EQ(Bounds(b->ListBox()).Top, 21);
+  Gallery(b, "bsSkinBoxCtrls", "listbox-caption");
+  Press(b, 0);
+  Release(b, 0);
+  EXPECT_EQ(b->ItemIndex(), 0);  // nothing above the first item
+  // Held: the first step 600 ms after the press, then one every 100 ms, and one more on release.
+  Press(b, 1);
+  Wait(599);
+  EXPECT_EQ(b->ItemIndex(), 0);
+  Wait(1);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  Wait(100);
+  EXPECT_EQ(b->ItemIndex(), 2);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), 3);
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), 3);
+  Press(b, 1);
+  Wait(2000);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), 4);  // stops at the last item
+  // Released away from the button: cancelled.
+  Press(b, 0);
+  Release(b, 0, -40);
+  EXPECT_EQ(b->ItemIndex(), 4);
+  // A handler replaces the action and the repeat, and runs once on release over the button.
+  int handled = 0;
+  b->OnDownButtonClick = On<TNotifyEvent>([&](TObject* s) { handled += s == b ? 1 : 100; });
+  b->SetItemIndex(1);
+  Press(b, 1);
+  Wait(1000);
+  Release(b, 1);
+  EXPECT_EQ(handled, 1);
+  EXPECT_EQ(b->ItemIndex(), 1);
+  Press(b, 1);
+  Release(b, 1, -40);
+  EXPECT_EQ(handled, 1);
+  // The check button clicks the list.
+  int listClicks = 0;
+  b->OnListBoxClick = On<TNotifyEvent>([&](TObject*) { ++listClicks; });
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_EQ(listClicks, 1);
+}
+
+TEST_F(CaptionTest, ALostPressStopsTheRepeat) {
+  auto* b = NewList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 20);
+  b->SetItemIndex(0);
+  Show();
+  Press(b, 1);
+  Wait(700);
+  const int at = b->ItemIndex();
+  EXPECT_GE(at, 1);
+  b->SetEnabled(false);
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), at);
+  b->SetEnabled(true);
+  Release(b, 1);
+  EXPECT_EQ(b->ItemIndex(), at);
+  // The capture taken away while held (a box opened meanwhile): the repeat stops too.
+  Press(b, 1);
+  ReleaseCapture();
+  xt::PumpUntilIdle();
+  Wait(1000);
+  EXPECT_EQ(b->ItemIndex(), at);
+  Release(b, 1);
+  // A small caption has small buttons.
+  b->SetDefaultCaptionHeight(12);
+  b->Repaint();
+  EXPECT_EQ(b->Buttons(0).R, TRect(109, 2, 118, 10));
+  // Leaving the control unlights the buttons.
+  const TRect& r = b->Buttons(2).R;
+  const TPoint p = b->ClientToScreen(TPoint(r.Left + 2, r.Top + 2));
+  xt::MouseMove(p.X, p.Y);
+  EXPECT_TRUE(b->Buttons(2).MouseIn);
+  xt::MouseMove(p.X + 300, p.Y);
+  EXPECT_FALSE(b->Buttons(2).MouseIn);
+}
+
+TEST_F(CaptionTest, TheCheckListsCheckButtonTogglesTheCurrentItem) {
+  auto* b = NewCheckList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 5);
+  Show();
+  Press(b, 2);
+  Release(b, 2);  // no current item: nothing
+  EXPECT_TRUE(clicks.empty());
+  b->SetItemIndex(3);
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_TRUE(b->Checked(3));
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_FALSE(b->Checked(3));
+  EXPECT_EQ(clicks, (std::vector<std::string> { "frame", "frame" }));
+  // With the test skin the buttons come from the skin's rectangles.
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  b->SetCaption("Checks");
+  xt::PumpUntilIdle();
+  b->Repaint();
+  ASSERT_FALSE(IsNullRect(b->Buttons(0).R));
+  const TRect& up = b->Buttons(0).R;
+  EXPECT_EQ(Decode(Px(b, up.Left + 1, up.Top + 1)).owner, OwnerOf("checklistbox"));
+  Gallery(b, "bsSkinBoxCtrls", "checklist-caption-skin");
+  b->SetItemIndex(2);
+  Press(b, 2);
+  Release(b, 2);
+  EXPECT_TRUE(b->Checked(2));
+}
