@@ -634,8 +634,8 @@ void TbsSkinCustomEdit::CalcRects() {
   FEditRect = ClRect;
   FEditRect.Right += dw;
   // A button in the fixed right part of the face moves with the right edge.
-  FButtonRect = RectWidth(SkinRect) - RightOffset <= SkinButtonRect.Left ? bsShifted(SkinButtonRect, dw, 0)
-                                                                          : SkinButtonRect;
+  FButtonRect =
+      RectWidth(SkinRect) - RightOffset <= SkinButtonRect.Left ? bsShifted(SkinButtonRect, dw, 0) : SkinButtonRect;
 }
 
 void TbsSkinCustomEdit::TextFont(TFont* F, TColor SkinColour, TColor DefaultColour) {

@@ -216,10 +216,10 @@ void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
       // Clipped at the text rectangle's left edge when scrolled sideways.
       TBitmap one;
       one.SetSize(images->Width(), images->Height());
-      one.Canvas()->CopyRect(TRect(0, 0, one.Width(), one.Height()), Cnvs,
-                             TRect(T.Left - HScrollOffset, T.Top + T.Height() / 2 - images->Height() / 2,
-                                   T.Left - HScrollOffset + one.Width(),
-                                   T.Top + T.Height() / 2 - images->Height() / 2 + one.Height()));
+      one.Canvas()->CopyRect(
+          TRect(0, 0, one.Width(), one.Height()), Cnvs,
+          TRect(T.Left - HScrollOffset, T.Top + T.Height() / 2 - images->Height() / 2,
+                T.Left - HScrollOffset + one.Width(), T.Top + T.Height() / 2 - images->Height() / 2 + one.Height()));
       images->Draw(one.Canvas(), 0, 0, n, true);
       const int x = T.Left - HScrollOffset, y = T.Top + T.Height() / 2 - images->Height() / 2;
       const int cut = std::max(0, T.Left - x);
@@ -477,8 +477,8 @@ void TbsSkinCustomListBox::CalcRects() {
       FHScrollBar->SetBounds(1, Height() - 20, Width() - 2, 19);
       hh = FHScrollBar->Height() - 1;
     } else {
-      FHScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - FHScrollBar->Height(),
-                             SkinClientRect.Width(), FHScrollBar->Height());
+      FHScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - FHScrollBar->Height(), SkinClientRect.Width(),
+                             FHScrollBar->Height());
       hh = FHScrollBar->Height();
     }
   }
@@ -783,7 +783,8 @@ void TbsCheckListBox::ItemsChanged(TMessage& Message) {
   switch (Message.Msg) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING:
-      if (at >= 0 && static_cast<size_t>(at) <= FRecords.size()) FRecords.insert(FRecords.begin() + at, TCheckRecord {});
+      if (at >= 0 && static_cast<size_t>(at) <= FRecords.size())
+        FRecords.insert(FRecords.begin() + at, TCheckRecord {});
       break;
     case LB_DELETESTRING:
       if (at >= 0 && Message.WParam < FRecords.size()) FRecords.erase(FRecords.begin() + Message.WParam);
@@ -799,8 +800,7 @@ void TbsCheckListBox::ItemsChanged(TMessage& Message) {
 }
 
 TbsCheckListBox::TCheckRecord& TbsCheckListBox::Record(int Index) {
-  if (Index < 0 || Index >= Items()->Count())
-    throw EListError::CreateFmt("List index out of bounds (%d)", Index);
+  if (Index < 0 || Index >= Items()->Count()) throw EListError::CreateFmt("List index out of bounds (%d)", Index);
   // The native list may hold items that came before this list kept records (none do in practice).
   if (FRecords.size() < static_cast<size_t>(Items()->Count())) FRecords.resize(static_cast<size_t>(Items()->Count()));
   return FRecords[static_cast<size_t>(Index)];

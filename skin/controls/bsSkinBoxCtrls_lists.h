@@ -14,8 +14,7 @@ class TCustomImageList;
 
 // One item drawn by the user: a canvas of an off-screen bitmap of one item, its origin the item's
 // top-left corner.
-typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
-                      TOwnerDrawState State)>
+typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State)>
     TbsDrawSkinItemEvent;
 
 class TbsListBox : public TListBox {
@@ -195,10 +194,9 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   TFontStyles CaptionFontStyle;
   int CaptionFontHeight { 12 };
   TColor CaptionFontColor { 0 };
-  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect,
-      DownDownButtonRect, CheckButtonRect, ActiveCheckButtonRect, DownCheckButtonRect;
-  AnsiString VScrollBarName { "vscrollbar" }, HScrollBarName { "hscrollbar" },
-      BothScrollBarName { "bothhscrollbar" };
+  TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect, DownButtonRect, ActiveDownButtonRect, DownDownButtonRect,
+      CheckButtonRect, ActiveCheckButtonRect, DownCheckButtonRect;
+  AnsiString VScrollBarName { "vscrollbar" }, HScrollBarName { "hscrollbar" }, BothScrollBarName { "bothhscrollbar" };
   TRect SkinClientRect, RealClientRect;
 
  protected:

@@ -8,7 +8,8 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinUpDown::StaticClass() });
     RegisterClasses({ TbsCustomEdit::StaticClass(), TbsSkinNumEdit::StaticClass(), TbsSkinSpinEdit::StaticClass(),
                       TbsSkinCustomEdit::StaticClass(), TbsSkinEdit::StaticClass(), TbsSkinMaskEdit::StaticClass() });
-    RegisterClasses({ TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
+    RegisterClasses(
+        { TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
