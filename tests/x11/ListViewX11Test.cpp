@@ -14,29 +14,8 @@ using namespace ctltest;
 
 namespace {
 
-class ListViewX11 : public xj::test::X11ControlsTest {
+class ListViewX11 : public xj::test::X11InputTest {
  protected:
-  void SetUp() override {
-    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    X11ControlsTest::SetUp();
-  }
-  static bool Xdotool(const std::string& args) {
-    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
-  }
-  static std::string At(HWND h, int x, int y) {
-    POINT p { x, y };
-    ClientToScreen(h, &p);
-    return std::to_string(p.x) + " " + std::to_string(p.y);
-  }
-  bool ServerShowsTheForm() const {
-    const TPoint o = form->ClientToScreen(TPoint(0, 0));
-    return Eventually([&] {
-      std::vector<uint32_t> drawn;
-      for (COLORREF c : xt::WindowPixels(form->Handle(), false))
-        drawn.push_back(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
-      return X().ScreenPixels(o.X, o.Y, form->ClientWidth(), form->ClientHeight()) == drawn;
-    });
-  }
   TForm* form {};
 };
 
@@ -69,7 +48,7 @@ TEST_F(ListViewX11, AReportViewAndAHeaderAreShownClickedAndDraggedOnTheServer) {
   xt::PumpUntilIdle();
   ASSERT_TRUE(Eventually([&] { return X().Viewable(X().FindWindow("xj-listview")); }))
       << "the form never showed on the X server";
-  ASSERT_TRUE(ServerShowsTheForm());
+  ASSERT_TRUE(ServerShows(form));
 
   RECT row { LVIR_LABEL, 0, 0, 0 };
   view->Perform(LVM_GETITEMRECT, 4, reinterpret_cast<LPARAM>(&row));
@@ -85,7 +64,7 @@ TEST_F(ListViewX11, AReportViewAndAHeaderAreShownClickedAndDraggedOnTheServer) {
   EXPECT_TRUE(Eventually([&] { return header->Sections()->Items(0)->Width() == 130; }));
 
   ASSERT_TRUE(Xdotool("mousemove " + At(form->Handle(), form->ClientWidth() - 5, form->ClientHeight() - 5)));
-  ASSERT_TRUE(ServerShowsTheForm());
+  ASSERT_TRUE(ServerShows(form));
   const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-listview.png";
   EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 }

@@ -11,16 +11,7 @@ using namespace ctltest;
 
 namespace {
 
-class MaskEditX11 : public xj::test::X11ControlsTest {
- protected:
-  void SetUp() override {
-    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    X11ControlsTest::SetUp();
-  }
-  static bool Xdotool(const std::string& args) {
-    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
-  }
-};
+class MaskEditX11 : public xj::test::X11InputTest {};
 
 TEST_F(MaskEditX11, ATimeTypedWithRealKeysFollowsTheMask) {
   TForm* form = NewForm(120, 100, 300, 120);

@@ -12,20 +12,7 @@ using namespace ctltest;
 
 namespace {
 
-class MemoX11 : public xj::test::X11ControlsTest {
- protected:
-  void SetUp() override {
-    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    X11ControlsTest::SetUp();
-  }
-  static bool Xdotool(const std::string& args) {
-    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
-  }
-  static std::string At(TControl* c, TPoint p) {
-    const TPoint s = c->ClientToScreen(p);
-    return std::to_string(s.X) + " " + std::to_string(s.Y);
-  }
-};
+class MemoX11 : public xj::test::X11InputTest {};
 
 TEST_F(MemoX11, TypingLinesAndTurningTheWheelReachTheTextViews) {
   TForm* form = NewForm(120, 90, 420, 220);

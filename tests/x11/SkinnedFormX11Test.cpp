@@ -15,22 +15,8 @@ using namespace ctltest;
 
 namespace {
 
-class SkinnedFormX11 : public xj::test::X11ControlsTest {
+class SkinnedFormX11 : public xj::test::X11InputTest {
  protected:
-  void SetUp() override {
-    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    X11ControlsTest::SetUp();
-  }
-
-  // xdotool against our server while our loop goes on; true when it succeeded.
-  static bool Xdotool(const std::string& args) {
-    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
-  }
-  static std::string At(TControl* c, TPoint p) {
-    const TPoint s = c->ClientToScreen(p);
-    return std::to_string(s.X) + " " + std::to_string(s.Y);
-  }
-  static bool ClickOn(TControl* c, TPoint p) { return Xdotool("mousemove " + At(c, p) + " click 1"); }
   static TPoint Centre(const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
 
   // The form's client area as the server shows it and as the controls drew it (0xRRGGBB).

@@ -12,30 +12,7 @@ using namespace ctltest;
 
 namespace {
 
-class TreeViewX11 : public xj::test::X11ControlsTest {
- protected:
-  void SetUp() override {
-    if (!xj::test::OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
-    X11ControlsTest::SetUp();
-  }
-  static bool Xdotool(const std::string& args) {
-    return xj::test::RunWhilePumping("xdotool " + args, [] { xt::PumpUntilIdle(); }) == 0;
-  }
-  static bool ClickOn(TControl* c, int x, int y) {
-    const TPoint s = c->ClientToScreen(TPoint(x, y));
-    return Xdotool("mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1");
-  }
-  // The tree as the server shows it equals what it drew (0xRRGGBB both).
-  bool ServerShows(TTreeView* t) const {
-    const TPoint o = t->ClientToScreen(TPoint(0, 0));
-    return Eventually([&] {
-      std::vector<uint32_t> drawn;
-      for (COLORREF c : xt::WindowPixels(t->Handle(), false))
-        drawn.push_back(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
-      return X().ScreenPixels(o.X, o.Y, t->ClientWidth(), t->ClientHeight()) == drawn;
-    });
-  }
-};
+class TreeViewX11 : public xj::test::X11InputTest {};
 
 TEST_F(TreeViewX11, ATreeIsShownOpenedSelectedAndRenamedOnTheServer) {
   TForm* form = NewForm(160, 120, 320, 240);
@@ -54,9 +31,9 @@ TEST_F(TreeViewX11, ATreeIsShownOpenedSelectedAndRenamedOnTheServer) {
 
   const int row = static_cast<int>(tree->Perform(TVM_GETITEMHEIGHT, 0, 0));
   const int indent = tree->Indent();
-  ASSERT_TRUE(ClickOn(tree, indent / 2, row / 2));  // the button
+  ASSERT_TRUE(ClickOn(tree, TPoint(indent / 2, row / 2)));  // the button
   EXPECT_TRUE(Eventually([&] { return line->Expanded(); }));
-  ASSERT_TRUE(ClickOn(tree, 2 * indent + 4, row + row / 2));  // "morning"
+  ASSERT_TRUE(ClickOn(tree, TPoint(2 * indent + 4, row + row / 2)));  // "morning"
   EXPECT_TRUE(Eventually([&] { return tree->Selected() && tree->Selected()->Text() == "morning"; }));
   EXPECT_TRUE(ServerShows(tree));
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/display/x11/X11Open.h"
@@ -77,6 +78,42 @@ class X11ControlsTest : public ctltest::ControlsTest {
     return problem;
   }
   bool FShown { false };
+};
+
+// The same, with real input from xdotool; skipped when xdotool is not installed.
+class X11InputTest : public X11ControlsTest {
+ protected:
+  void SetUp() override {
+    if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+    X11ControlsTest::SetUp();
+  }
+
+  // xdotool against our server while our loop goes on; true when it succeeded.
+  static bool Xdotool(const std::string& args) {
+    return RunWhilePumping("xdotool " + args, [] { xj::test::PumpUntilIdle(); }) == 0;
+  }
+  // A client point as screen coordinates for xdotool ("x y").
+  static std::string At(HWND h, int x, int y) {
+    POINT p { x, y };
+    ClientToScreen(h, &p);
+    return std::to_string(p.x) + " " + std::to_string(p.y);
+  }
+  static std::string At(TControl* c, TPoint p) {
+    const TPoint s = c->ClientToScreen(p);
+    return std::to_string(s.X) + " " + std::to_string(s.Y);
+  }
+  static bool ClickOn(TControl* c, TPoint p) { return Xdotool("mousemove " + At(c, p) + " click 1"); }
+
+  // Whether the server shows the control's client area as the control drew it (0xRRGGBB both).
+  static bool ServerShows(TWinControl* c) {
+    const TPoint o = c->ClientToScreen(TPoint(0, 0));
+    return Eventually([&] {
+      std::vector<uint32_t> drawn;
+      for (COLORREF px : WindowPixels(c->Handle(), false))
+        drawn.push_back(uint32_t { GetRValue(px) } << 16 | uint32_t { GetGValue(px) } << 8 | GetBValue(px));
+      return X().ScreenPixels(o.X, o.Y, c->ClientWidth(), c->ClientHeight()) == drawn;
+    });
+  }
 };
 
 }  // namespace xj::test
