@@ -24,6 +24,9 @@ function(xj_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE XJ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XJ_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # The time of a test run goes into the code under test, which keeps its optimisation; the tests' own
+  # code compiles in less than half the time without it (most of CI's time is compiling).
+  target_compile_options(${name} PRIVATE -O0)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
                        PROPERTIES TIMEOUT 120)
 endfunction()
