@@ -127,9 +127,19 @@ bool Backend::Activate(WindowId id) {
   return true;
 }
 
-bool Backend::BeginMove(WindowId id, POINT pt, MouseButton button) {
+bool Backend::BeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) {
   if (!FStore->Find(id)) return false;
-  return NativeBeginMove(id, pt, button);
+  return NativeBeginMoveSize(id, pt, button, kind);
+}
+
+bool Backend::SetSizeLimits(WindowId id, SIZE min, SIZE max) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  auto side = [](LONG v) { return std::clamp<LONG>(v, 0, 8192); };  // no window grows past 8192
+  w->minSize = { side(min.cx), side(min.cy) };
+  w->maxSize = { side(max.cx), side(max.cy) };
+  NativeSizeLimits(id);
+  return true;
 }
 
 bool Backend::NextEvent(Event& out) {

@@ -89,6 +89,20 @@ enum class EventType : uint8_t {
   TrayButtonDown,  // pt, trayIcon, button, time
   TrayButtonUp,    // pt, trayIcon, button, time
   TrayCreated,     // a notification area appeared (the desktop's tray started): the icons are shown in it
+  DragEnded,       // the move or resize handed to the desktop (BeginMoveSize) for `window` is over
+};
+
+// Where a drag handed to the desktop takes the window: one edge or corner, or the whole window.
+enum class DragKind : uint8_t {
+  SizeTopLeft,
+  SizeTop,
+  SizeTopRight,
+  SizeRight,
+  SizeBottomRight,
+  SizeBottom,
+  SizeBottomLeft,
+  SizeLeft,
+  Move,
 };
 
 struct Event {
@@ -161,9 +175,12 @@ class Backend {
   // origin is the window's top-left corner, and shows it. The X byte of each pixel is ignored.
   bool Present(WindowId id, const SurfaceView& surface, const RECT& dirty);
   bool Activate(WindowId id);  // asks the desktop to give the window the focus
-  // Hands a caption drag that starts at `pt` with `button` held to the desktop's own move. False when the
-  // desktop cannot do that: the caller then runs its own move loop.
-  bool BeginMove(WindowId id, POINT pt, MouseButton button);
+  // Hands a drag that starts at `pt` (screen) with `button` held to the desktop's own move or resize; its
+  // moves arrive as Configure events, and DragEnded once no button is held any more. False when the
+  // desktop cannot do that: the caller then runs its own loop.
+  bool BeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind);
+  // The smallest and largest size the desktop may give the window; a side of 0 sets no limit.
+  bool SetSizeLimits(WindowId id, SIZE min, SIZE max);
 
   // Input. NextEvent never blocks. Wait blocks until input may be ready, the wake fd is readable or
   // timeoutMs passes (negative: no limit). Headless input is only ever injected, so there Wait returns
@@ -233,7 +250,8 @@ class Backend {
   virtual void NativeCursor(WindowId) {}
   virtual void NativePresent(WindowId, const RECT& /*copied*/) {}
   virtual void NativeActivate(WindowId) {}
-  virtual bool NativeBeginMove(WindowId, POINT, MouseButton) { return false; }
+  virtual bool NativeBeginMoveSize(WindowId, POINT, MouseButton, DragKind) { return false; }
+  virtual void NativeSizeLimits(WindowId) {}
   virtual void NativeTray() {}
   // Where a docked icon is; false when the icon is in the strip.
   virtual bool NativeTrayIconRect(uint32_t /*id*/, RECT& /*out*/) const { return false; }

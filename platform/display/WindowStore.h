@@ -28,6 +28,7 @@ struct StoredWindow {
   uint8_t opacity { 255 };
   CursorType cursor { CursorType::Arrow };
   RECT bounds {};
+  SIZE minSize {}, maxSize {};  // what the user may size the window to; 0: no limit
   std::optional<std::vector<RECT>> shape;
   std::string title;
   Image pixels;  // the window's size

@@ -68,6 +68,7 @@ ModalRecord::Kind KindOf(wm::ModalFrame::Kind k) {
 bool OnIdle(wm::ModalFrame* top) {
   State& s = H();
   if (!top) return false;
+  if (top->desktop) return false;  // the desktop ends it: the loop waits for the display
   if (top->kind == wm::ModalFrame::SizeMove && s.answers.empty()) {
     ReleaseCapture();
     return true;

@@ -20,6 +20,7 @@ struct ModalFrame {
   UINT type { 0 };
   HMENU menu {};
   bool ended { false };
+  bool desktop { false };  // a move/size loop waiting for the desktop's drag, not for our input
   LONG_PTR result { 0 };
 };
 

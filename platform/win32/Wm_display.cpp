@@ -17,6 +17,7 @@
 #include "platform/win32/WmBackend.h"
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
+#include "platform/win32/WmModal.h"
 
 namespace xj::wm {
 
@@ -160,6 +161,13 @@ void Translate(const display::Event& e) {
       return;
     case display::EventType::TrayCreated:
       NotifyAreaCreated();
+      return;
+    case display::EventType::DragEnded:
+      // The move/size loop of that window waits for exactly this; the wake keeps it from waiting on.
+      if (ModalFrame* f = TopModal(); f && f->kind == ModalFrame::SizeMove && f->hwnd == HwndOf(e.window)) {
+        f->ended = true;
+        WakeQueue();
+      }
       return;
   }
   ev.pt = e.pt;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/display/Display.h"
+#include "platform/win32/WmBackend.h"
 #include "platform/win32/WmNonClient.h"
 
 namespace xj::wm {
@@ -57,6 +59,26 @@ RECT SizedRect(const RECT& start, Edges e, int dx, int dy, const MINMAXINFO& mmi
   return r;
 }
 
+display::DragKind DragKindOf(int wmsz) {
+  using K = display::DragKind;
+  static constexpr K kinds[] = { K::SizeLeft,     K::SizeRight,  K::SizeTop,        K::SizeTopLeft,
+                                 K::SizeTopRight, K::SizeBottom, K::SizeBottomLeft, K::SizeBottomRight };
+  return kinds[std::clamp(wmsz, 1, 8) - 1];
+}
+
+// A top-level window's drag goes to the desktop when it can take it, so the user gets the desktop's own
+// move and resize; its moves come back as configure notices (WM_MOVE, WM_SIZE each step).
+// A drag started from the keyboard (the system menu's Move) holds no button and stays ours.
+bool HandToDesktop(Wnd* w, bool moving, int wmsz, POINT start, const MINMAXINFO& mmi) {
+  display::Backend* d = CurrentDisplay();
+  const TopSurface* s = IsTopLevel(w) ? SurfaceOf(w) : nullptr;
+  if (!d || !s || !s->window || GetKeyState(VK_LBUTTON) >= 0) return false;
+  d->SetSizeLimits(s->window, { mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y },
+                   { mmi.ptMaxTrackSize.x, mmi.ptMaxTrackSize.y });
+  return d->BeginMoveSize(s->window, start, display::MouseButton::Left,
+                          moving ? display::DragKind::Move : DragKindOf(wmsz));
+}
+
 // The loop works in screen coordinates, as WM_MOVING/WM_SIZING report them; child windows (MDI
 // children) are placed back in their parent's client coordinates.
 void ApplyScreenRect(Wnd* w, const RECT& r) {
@@ -79,6 +101,32 @@ void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
   MINMAXINFO mmi = QueryMinMax(w);
   if (!IsWindow(h)) return;
   RECT startRect = ScreenRect(w);
+  if (HandToDesktop(w, moving, int(cmd & 0x0F), start, mmi)) {
+    // Held as in our own loop: the release after the drag is this window's, not a click elsewhere.
+    SetCapture(h);
+    ScopeExit release([h] {
+      if (GetCapture() == h) ReleaseCapture();
+    });
+    ModalFrame frame;
+    frame.kind = ModalFrame::SizeMove;
+    frame.hwnd = h;
+    frame.desktop = true;
+    ModalScope scope(frame);
+    while (!scope.Ended() && IsWindow(h) && GetCapture() == h && ModalStep()) {
+    }
+    if (!IsWindow(h)) return;
+    if (GetCapture() == h) ReleaseCapture();
+    // WM_MOVING is asked once, where the window was dropped, so a window that adjusts where it lands
+    // (magnetic edges) still does.
+    if (moving) {
+      RECT dropped = ScreenRect(w), wanted = dropped;
+      Send(w, WM_MOVING, 0, (LPARAM)&wanted);
+      if (!IsWindow(h)) return;
+      if (!EqualRectWm(dropped, wanted)) ApplyScreenRect(w, wanted);
+    }
+    Send(w, WM_EXITSIZEMOVE, 0, 0);
+    return;
+  }
   SetCapture(h);
   ScopeExit release([h] {
     if (GetCapture() == h) ReleaseCapture();

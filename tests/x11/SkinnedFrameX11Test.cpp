@@ -1,12 +1,15 @@
 // A skinned form on a real X server: an undecorated top-level window whose X shape is the skin's
 // region, moved by its caption, resized by its border and rolled up by its caption button, each time
 // read back from the server (shape rectangles and pixels). Input comes through the harness, so the
-// form's own move/size loop runs; the manual clock stays still unless a test advances it.
+// form's own move/size loop runs; the manual clock stays still unless a test advances it. Under a
+// window manager that offers it, real drags are the window manager's.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "skin/form/bsSkinForm.h"
+#include "tests/support/x11/MiniDesktop.h"
 #include "tests/support/x11/X11ControlsTest.h"
 #include "tools/mkskin/SkinColours.h"
 
@@ -115,6 +118,67 @@ TEST_F(SkinnedFrameX11, AnUndecoratedShapedWindowMovedResizedAndRolledUp) {
     return bool(ShapeMatchesRegion(window));
   }));
   EXPECT_TRUE(ServerShowsTheWindow());
+}
+
+// The desktop plays a user who drags 147 pixels left and 31 down, then lets go.
+class SkinnedFrameOnADesktopX11 : public xj::test::X11InputTest {
+ protected:
+  void SetUp() override {
+    if (!ServerName().empty()) desktop = std::make_unique<xj::test::MiniDesktop>(ServerName(), -147, 31);
+    X11InputTest::SetUp();
+  }
+  void TearDown() override {
+    X11InputTest::TearDown();
+    desktop.reset();
+  }
+  std::unique_ptr<xj::test::MiniDesktop> desktop;
+};
+
+TEST_F(SkinnedFrameOnADesktopX11, DragsAreHandedToTheWindowManagerWithTheSkinsLimits) {
+  ASSERT_TRUE(desktop->Running());
+  TForm* form = NewForm(150, 110, 400, 300);
+  form->SetBorderStyle(bsSizeable);
+  form->SetCaption("xj-desktop-drag");
+  auto* sf = new RurIvozedevUzivEred(form);
+  auto* skin = new TbsSkinData(form);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  sf->SetSkinData(skin);
+  sf->SetMinWidth(300);
+  sf->SetMagnetic(true);
+  form->Show();
+  xt::PumpUntilIdle();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-desktop-drag")); }));
+  xt::MessageTrace trace(form->Handle(), { WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE });
+
+  // The right border: a resize of that edge, no narrower than the form allows.
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(form->Left() + 398) + " " + std::to_string(form->Top() + 150) +
+                      " mousedown 1"));
+  ASSERT_TRUE(Eventually([&] { return trace.Count(WM_EXITSIZEMOVE) == 1; }));
+  std::vector<xj::test::MiniDesktop::Drag> drags = desktop->Drags();
+  ASSERT_EQ(drags.size(), 1u);
+  EXPECT_EQ(drags[0].window, window);
+  EXPECT_EQ(drags[0].direction, 3);  // the right edge
+  EXPECT_EQ(drags[0].button, 1);
+  EXPECT_EQ(drags[0].minWidth, 300);
+  EXPECT_EQ(drags[0].minHeight, sf->GetMinHeight());
+  EXPECT_EQ(form->BoundsRect(), TRect(150, 110, 450, 410));  // 253 wide was asked: 300 is the least
+  EXPECT_EQ(trace.Count(WM_ENTERSIZEMOVE), 1);
+
+  // The caption: a move 31 pixels down, dropped 3 pixels from the screen's left edge, where the
+  // magnetic edge takes it.
+  const TRect cap = sf->Objects(sf->GetIndex("caption"))->ObjectRect;
+  const int cx = form->Left() + (cap.Left + cap.Right) / 2, cy = form->Top() + (cap.Top + cap.Bottom) / 2;
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(cx) + " " + std::to_string(cy) + " mousedown 1"));
+  ASSERT_TRUE(Eventually([&] { return trace.Count(WM_EXITSIZEMOVE) == 2; }));
+  drags = desktop->Drags();
+  ASSERT_EQ(drags.size(), 2u);
+  EXPECT_EQ(drags[1].direction, 8);  // move
+  EXPECT_EQ(form->BoundsRect().TopLeft(), TPoint(0, 141));
+  EXPECT_TRUE(Eventually([&] {  // where the server shows it too
+    const auto corner = mkskin::DecodePixel(X().ScreenPixel(30, 141 + 26));
+    return corner.owner == mkskin::kOwnerFrame && corner.code == mkskin::kFrameTopLeft;
+  }));
 }
 
 }  // namespace

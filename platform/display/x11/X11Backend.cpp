@@ -10,6 +10,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
@@ -330,6 +331,7 @@ void X11Backend::NativeDestroy(WindowId id) {
   XDestroyWindow(FDpy, n->xid);
   FByXid.erase(n->xid);
   FNative.erase(id);
+  if (FHandedDrag == id) FHandedDrag = 0;
   std::erase(FStacked, id);
   XFlush(FDpy);
 }
@@ -344,6 +346,16 @@ void X11Backend::ApplyGeometry(WindowId, NativeWindow& n, const StoredWindow& w)
   size->width = g.right - g.left;
   size->height = g.bottom - g.top;
   size->win_gravity = StaticGravity;
+  if (w.minSize.cx > 0 || w.minSize.cy > 0) {
+    size->flags |= PMinSize;
+    size->min_width = std::max<int>(int(w.minSize.cx), 1);
+    size->min_height = std::max<int>(int(w.minSize.cy), 1);
+  }
+  if (w.maxSize.cx > 0 && w.maxSize.cy > 0) {
+    size->flags |= PMaxSize;
+    size->max_width = std::max<int>(int(w.maxSize.cx), size->min_width);
+    size->max_height = std::max<int>(int(w.maxSize.cy), size->min_height);
+  }
   XSetWMNormalHints(FDpy, n.xid, size);
   XFree(size);
 }
@@ -621,15 +633,48 @@ void X11Backend::NativeActivate(WindowId id) {
   XFlush(FDpy);
 }
 
-bool X11Backend::NativeBeginMove(WindowId id, POINT pt, MouseButton button) {
+bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) {
   NativeWindow* n = Native(id);
   if (!Managed(*Store().Find(id)) || !n->viewable || !Supports(FAtoms[kNetWmMoveresize])) return false;
   // The desktop cannot grab the pointer while our implicit grab from the button press holds it.
   XUngrabPointer(FDpy, CurrentTime);
   long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
-  SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, 8 /* move */, xbutton, 1 });
+  // DragKind follows the protocol's own numbering of the directions (0 top-left … 7 left, 8 move).
+  SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
   XFlush(FDpy);
+  FHandedDrag = id;
   return true;
+}
+
+void X11Backend::NativeSizeLimits(WindowId id) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (!n || !Managed(w)) return;
+  ApplyGeometry(id, *n, w);
+  XFlush(FDpy);
+}
+
+// The desktop's drag sends us nothing when it ends: the pointer is grabbed by the desktop until the
+// button goes up. So while one runs, waits are short and each pump looks at the buttons.
+void X11Backend::CheckHandedDrag() {
+  if (!FHandedDrag) return;
+  Window root, child;
+  int rx, ry, wx, wy;
+  unsigned int mask = 0;
+  XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  if (mask & (Button1Mask | Button2Mask | Button3Mask)) return;
+  // What the desktop did before it let go (its last configure) was sent before the reply: it comes first.
+  const WindowId id = std::exchange(FHandedDrag, 0);
+  while (XPending(FDpy) > 0) {
+    XEvent ev;
+    XNextEvent(FDpy, &ev);
+    if (!XFilterEvent(&ev, None)) Dispatch(ev);
+  }
+  Event e;
+  e.type = EventType::DragEnded;
+  e.window = id;
+  e.pt = { rx, ry };
+  Post(std::move(e));
 }
 
 void X11Backend::SendToRoot(Window about, Atom type, std::array<long, 5> data) {
@@ -673,10 +718,12 @@ void X11Backend::NativePump() {
     if (XFilterEvent(&ev, None)) continue;  // the input method's
     Dispatch(ev);
   }
+  CheckHandedDrag();
 }
 
 WaitResult X11Backend::NativeWait(int timeoutMs) {
   if (XPending(FDpy) > 0) return WaitResult::Event;  // flushes, and sees what Xlib has already read
+  if (FHandedDrag) timeoutMs = timeoutMs < 0 ? 20 : std::min(timeoutMs, 20);
   pollfd fds[2] = { { ConnectionNumber(FDpy), POLLIN, 0 }, { WakeFd(), POLLIN, 0 } };
   int n;
   do n = poll(fds, WakeFd() >= 0 ? 2 : 1, timeoutMs < 0 ? -1 : timeoutMs);

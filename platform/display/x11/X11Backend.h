@@ -111,7 +111,8 @@ class X11Backend : public Backend {
   void NativeCursor(WindowId id) override;
   void NativePresent(WindowId id, const RECT& copied) override;
   void NativeActivate(WindowId id) override;
-  bool NativeBeginMove(WindowId id, POINT pt, MouseButton button) override;
+  bool NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) override;
+  void NativeSizeLimits(WindowId id) override;
   void NativeTray() override;
   bool NativeTrayIconRect(uint32_t id, RECT& out) const override;
   void NativePump() override;
@@ -162,6 +163,7 @@ class X11Backend : public Backend {
   std::vector<unsigned long> Longs(Window xid, Atom property, Atom type) const;
   bool DesktopKeepsIcons(const StoredWindow& w) const;
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
+  void CheckHandedDrag();
   void SetCardinal(Window xid, Atom property, unsigned long value);
   void SetNames(Window xid, const std::string& utf8);  // WM_NAME, WM_ICON_NAME and their EWMH twins
   ::Cursor CursorFor(CursorType shape);
@@ -187,6 +189,7 @@ class X11Backend : public Backend {
   std::unordered_map<WindowId, NativeWindow> FNative;
   std::unordered_map<Window, WindowId> FByXid;
   std::vector<WindowId> FStacked;  // the order last given to the server, top first
+  WindowId FHandedDrag { 0 };      // the window whose drag the desktop runs, until no button is held
   std::array<::Cursor, 13> FCursors {};
   std::bitset<256> FKeysDown;
   Time FLastTime { CurrentTime };

@@ -287,7 +287,7 @@ TEST(HeadlessDisplay, UnknownWindowsAreIgnored) {
   EXPECT_FALSE(d.SetCursor(ghost, CursorType::IBeam));
   EXPECT_FALSE(d.Present(ghost, s.View(), r));
   EXPECT_FALSE(d.Activate(ghost));
-  EXPECT_FALSE(d.BeginMove(ghost, { 0, 0 }, MouseButton::Left));
+  EXPECT_FALSE(d.BeginMoveSize(ghost, { 0, 0 }, MouseButton::Left, DragKind::Move));
   EXPECT_FALSE(d.Exists(ghost));
   EXPECT_TRUE(d.WindowPixels(ghost).Empty());
   EXPECT_FALSE(d.Shape(ghost).has_value());
@@ -310,7 +310,7 @@ TEST(HeadlessDisplay, KeepsWindowAttributesForReadBack) {
   EXPECT_EQ(d.Opacity(id), 255);
   d.Activate(id);
   EXPECT_EQ(d.ActiveWindow(), id);
-  EXPECT_FALSE(d.BeginMove(id, { 1, 2 }, MouseButton::Left));  // no desktop to hand a move to
+  EXPECT_FALSE(d.BeginMoveSize(id, { 1, 2 }, MouseButton::Left, DragKind::SizeRight));  // no desktop to hand a move to
   d.Destroy(id);
   EXPECT_EQ(d.ActiveWindow(), 0u);
 }

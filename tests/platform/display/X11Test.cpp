@@ -330,7 +330,8 @@ TEST_F(X11Display, WindowPropertiesTellTheDesktopWhatItIs) {
   FBackend->SetCursor(form, CursorType::Hand);  // font cursors exist on any server
   FBackend->SetCursor(form, CursorType::Hidden);
   SyncBackend();
-  EXPECT_FALSE(FBackend->BeginMove(form, { 1, 1 }, MouseButton::Left));  // no desktop to take the drag
+  EXPECT_FALSE(
+      FBackend->BeginMoveSize(form, { 1, 1 }, MouseButton::Left, DragKind::Move));  // no desktop to take the drag
 }
 
 TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
@@ -368,7 +369,7 @@ TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
     std::copy_n(ev.xclient.data.l, 5, data.begin());
     return data;
   };
-  ASSERT_TRUE(FBackend->BeginMove(id, { 150, 120 }, MouseButton::Left));
+  ASSERT_TRUE(FBackend->BeginMoveSize(id, { 150, 120 }, MouseButton::Left, DragKind::Move));
   std::array<long, 5> move = nextRequest("_NET_WM_MOVERESIZE");
   EXPECT_EQ(move[0], 150);
   EXPECT_EQ(move[1], 120);
@@ -386,7 +387,7 @@ TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
 
   // Popups are none of the window manager's business.
   WindowId popup = FBackend->Create(WindowKind::Popup, { 0, 0, 10, 10 });
-  EXPECT_FALSE(FBackend->BeginMove(popup, { 1, 1 }, MouseButton::Left));
+  EXPECT_FALSE(FBackend->BeginMoveSize(popup, { 1, 1 }, MouseButton::Left, DragKind::Move));
   XDeleteProperty(FX, root, A("_NET_SUPPORTED"));
   XSync(FX, False);
 }

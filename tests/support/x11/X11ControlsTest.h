@@ -59,6 +59,9 @@ class X11ControlsTest : public ctltest::ControlsTest {
     ControlsTest::TearDown();
   }
 
+  // The suite's server, e.g. ":12"; empty when it could not start.
+  static std::string ServerName() { return Server() ? Server()->Name() : std::string(); }
+
   // Pumps our loop and polls the server until `done` holds.
   static bool Eventually(const std::function<bool()>& done) {
     return WaitUntil(done, [] { xj::test::PumpUntilIdle(); });
