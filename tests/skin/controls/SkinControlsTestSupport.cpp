@@ -92,7 +92,13 @@ void SkinControlsTest::Gallery(TControl* c, const std::string& unit, const std::
   int w = 0, h = 0;
   HWND s = Surface(c);
   const std::vector<COLORREF> all = xt::WindowPixels(s, false, &w, &h);
-  const TPoint origin = c->ClientToScreen(TPoint(0, 0));
+  // A window's frame belongs in the picture too.
+  TPoint origin = c->ClientToScreen(TPoint(0, 0));
+  if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated()) {
+    RECT r {};
+    GetWindowRect(w->Handle(), &r);
+    origin = TPoint(r.left, r.top);
+  }
   POINT at { origin.X, origin.Y };
   ScreenToClient(s, &at);
   std::vector<uint32_t> px;

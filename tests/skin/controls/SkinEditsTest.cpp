@@ -871,6 +871,7 @@ TEST_F(SkinEditTest, TheTimeAndTrackEditsInThreeLooksWithTheDropDownOpen) {
   Gallery(bar, "bsSkinBoxCtrls", "default-dropdown");
   xt::KeyPress(VK_ESCAPE);
   ASSERT_FALSE(bar->Visible());
+  xt::MouseMove(0, 0);
 
   // The test skin: the faces from the edit and button-edit records, the text drawn over them, the
   // button's three states, and the drop-down from the horizontal track bar's record.
@@ -882,12 +883,13 @@ TEST_F(SkinEditTest, TheTimeAndTrackEditsInThreeLooksWithTheDropDownOpen) {
   EXPECT_EQ(Decode(WinPx(time, 1, 10)).owner, OwnerOf("edit"));
   EXPECT_EQ(Decode(WinPx(time, 118, 10)).owner, OwnerOf("edit"));
   EXPECT_EQ(Decode(WinPx(track, 1, 10)).owner, OwnerOf("buttonedit"));
-  const uint8_t editOwner = OwnerOf("edit");
-  EXPECT_GT(inked(time, [=](COLORREF c) { return Decode(c).owner != editOwner; }), 10);
+  auto* rec = static_cast<TbsDataSkinEditControl*>(skin->CtrlList->Items(skin->GetControlIndex("edit")));
+  const COLORREF ink = ColorToRGB(rec->FontColor);
+  EXPECT_GT(inked(time, [=](COLORREF c) { return c == ink; }), 10);
   EXPECT_EQ(Decode(Px(time, time->ClientWidth() - 3, 5)).owner, OwnerOf("edit")) << "the face around the text";
   Gallery(time, "bsSkinBoxCtrls", "skin");
   const int bx = track->ButtonRect().Left + 6;
-  EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("buttonrect"));
+  EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("skinrect")) << "the resting button is part of the face";
   const TPoint b = WinAt(track, bx, 10);
   xt::MouseMove(b.X, b.Y);
   EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("activebuttonrect"));
@@ -921,4 +923,60 @@ TEST_F(SkinEditTest, TheTimeAndTrackEditsInThreeLooksWithTheDropDownOpen) {
   EXPECT_EQ(Decode(Px(bar, 2, bar->Height() / 2)).owner, OwnerOf("htrackbar"));
   Gallery(track, "bsSkinBoxCtrls", "second");
   Gallery(bar, "bsSkinBoxCtrls", "second-dropdown");
+}
+
+// Typing repaints the text area alone: no frame is painted for a key, yet the edit shows exactly what a
+// full repaint of the control shows, in every look, and the face still follows the hot state.
+TEST_F(SkinEditTest, AKeystrokeRepaintsTheTextAloneAndLooksAsAFullRepaintDoes) {
+  auto* plain = NewSkinEdit(10, 10, false);
+  auto* skinned = NewSkinEdit(10, 40, true);
+  auto* right = NewSkinEdit(10, 70, false);
+  right->SetAlignment(taRightJustify);
+  LoadTestSkin();
+  skinned->SetSkinDataName("buttonedit");
+  skinned->SetSkinData(skin);
+  right->SetSkinData(skin);
+  ShowUnfocused();
+  auto shot = [&](TbsSkinEdit* e) {
+    std::vector<COLORREF> px;
+    for (int y = 0; y < e->Height(); ++y)
+      for (int x = 0; x < e->Width(); ++x) px.push_back(WinPx(e, x, y));
+    return px;
+  };
+  auto fullRepaint = [&](TbsSkinEdit* e) {
+    RedrawWindow(e->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    xt::PumpUntilIdle();
+    return shot(e);
+  };
+  for (TbsSkinEdit* e : { plain, skinned, right }) {
+    SCOPED_TRACE(e == plain ? "default" : e == skinned ? "button edit" : "right-aligned");
+    e->SetText("some text");
+    Focus(e);
+    e->SetSelStart(4);
+    e->SetSelLength(0);
+    xt::PumpUntilIdle();
+    TRecorder frames(e, { WM_NCPAINT });
+    xt::TypeText("W");
+    EXPECT_EQ(e->Text(), "someW text");
+    EXPECT_EQ(frames.Count(WM_NCPAINT), 0) << "a key repaints no frame";
+    const std::vector<COLORREF> typed = shot(e);
+    EXPECT_EQ(typed, fullRepaint(e));
+    xt::KeyPress(VK_BACK);
+    xt::KeyPress(VK_LEFT, xt::ssShift);  // a selection: the highlight over the face
+    EXPECT_EQ(e->SelLength(), 1);
+    EXPECT_EQ(frames.Count(WM_NCPAINT), 1) << "only the full repaint above";
+    const std::vector<COLORREF> selected = shot(e);
+    EXPECT_NE(selected, typed);
+    EXPECT_EQ(selected, fullRepaint(e));
+    // Leaving the focus turns the face cold; text set afterwards is drawn over the cold face.
+    FocusHolder()->SetFocus();
+    xt::PumpUntilIdle();
+    e->SetText("other");
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> cold = shot(e);
+    EXPECT_EQ(cold, fullRepaint(e));
+  }
+  // The default look's rings swap with the hot state: a cold face after the focus left.
+  EXPECT_EQ(WinPx(plain, 0, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(plain, 1, 10), RGB(128, 128, 128));
 }
