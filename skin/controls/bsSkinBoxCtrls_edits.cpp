@@ -617,11 +617,12 @@ void TbsSkinCustomEdit::InvalidateText() {
   if (Parent() && HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
+// Without a face painted since the last change (or with one a descendant's frame painting never
+// made), the whole control is repainted instead, its frame first.
 void TbsSkinCustomEdit::EraseUnderText(HDC DC) {
-  if (!FFace) FFace = std::make_unique<TBitmap>();
   if (!FFaceValid || FFace->Width() != Width() || FFace->Height() != Height()) {
-    PaintFace(FFace.get());
-    FFaceValid = true;
+    Invalidate();
+    return;
   }
   RECT wr {};
   GetWindowRect(Handle(), &wr);

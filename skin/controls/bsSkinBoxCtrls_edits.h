@@ -253,7 +253,7 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   bool Skinned() const { return FSkinObjectIndex != -1; }
   // The face without the text, as large as the window, into B.
   void PaintFace(TBitmap* B);
-  // The face under the client area onto DC; the face is rebuilt when something changed it since.
+  // The face under the client area onto DC, from the face the frame's last painting kept.
   void EraseUnderText(HDC DC);
   bool Hot() { return FMouseIn || Focused(); }
   // The font for drawing the text ourselves, in Colour when skinned with the skin's font.
