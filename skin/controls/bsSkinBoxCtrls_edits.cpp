@@ -507,6 +507,7 @@ void TbsSkinCustomEdit::Notification(TComponent* AComponent, TOperation Operatio
     FSkinData = nullptr;
     FSkinObjectIndex = -1;
     Picture = nullptr;
+    FFaceValid = false;
   }
 }
 
