@@ -1,5 +1,5 @@
 // The skinned edits' hot paths beside their peers, each printing its ratio to its peer as x_peer:
-//   - a keystroke typed into a skinned edit (text over the face, frame and face repainted) against the
+//   - a keystroke typed into a skinned edit (its text area repainted over the face) against the
 //     same keystroke in the stock edit;
 //   - one step of a skinned spin edit (value, text, repaint) against setting the same text in the stock
 //     edit.

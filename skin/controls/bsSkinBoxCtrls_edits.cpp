@@ -50,7 +50,7 @@ void TbsCustomEdit::Invalidate() {
 void TbsCustomEdit::Change() {
   auto life = LifeToken();
   TCustomMaskEdit::Change();
-  if (!life.expired() && FEditTransparent) Invalidate();
+  if (!life.expired() && FEditTransparent) InvalidateText();
 }
 
 void TbsCustomEdit::Dispatch(TMessage& Message) {
@@ -120,7 +120,7 @@ void TbsCustomEdit::Dispatch(TMessage& Message) {
     default:
       return;
   }
-  if (FEditTransparent) Invalidate();
+  if (FEditTransparent) InvalidateText();
 }
 
 // ---- TbsSkinNumEdit ---------------------------------------------------------------------------------------
@@ -507,6 +507,7 @@ void TbsSkinCustomEdit::Notification(TComponent* AComponent, TOperation Operatio
     FSkinData = nullptr;
     FSkinObjectIndex = -1;
     Picture = nullptr;
+    FFaceValid = false;
   }
 }
 
@@ -608,7 +609,27 @@ void TbsSkinCustomEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TbsSkinCustomEdit::Invalidate() {
+  FFaceValid = false;
   if (Parent() && HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+}
+
+// A keystroke repaints the text area, not the whole face.
+void TbsSkinCustomEdit::InvalidateText() {
+  if (Parent() && HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+// Without a face painted since the last change (or with one a descendant's frame painting never
+// made), the whole control is repainted instead, its frame first.
+void TbsSkinCustomEdit::EraseUnderText(HDC DC) {
+  if (!FFaceValid || FFace->Width() != Width() || FFace->Height() != Height()) {
+    Invalidate();
+    return;
+  }
+  RECT wr {};
+  GetWindowRect(Handle(), &wr);
+  const TPoint origin = ClientToScreen(TPoint(0, 0));
+  BitBlt(DC, 0, 0, ClientWidth(), ClientHeight(), FFace->Canvas()->Handle(), origin.X - wr.left, origin.Y - wr.top,
+         SRCCOPY);
 }
 
 void TbsSkinCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -652,11 +673,30 @@ void TbsSkinCustomEdit::TextFont(TFont* F, TColor SkinColour, TColor DefaultColo
 }
 
 void TbsSkinCustomEdit::DrawSkinEdit(TCanvas* Canvas, bool DrawText) {
+  TBitmap b;
+  PaintFace(&b);
+  if (DrawText) {
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetStyle(bsClear);
+    TextFont(c->Font(), FontColor, clNone);
+    const AnsiString t = Text();
+    const int tw = c->TextWidth(t);
+    int x = FEditRect.Left + 1;
+    if (FAlignment == taRightJustify)
+      x = FEditRect.Right - 1 - tw;
+    else if (FAlignment == taCenter)
+      x = FEditRect.Left + 1 + RectWidth(FEditRect) / 2 - tw / 2;
+    c->TextRect(FEditRect, x, FEditRect.Top - 1, t);
+  }
+  Canvas->Draw(0, 0, &b);
+}
+
+void TbsSkinCustomEdit::PaintFace(TBitmap* B) {
   GetSkinData();
   CalcRects();
   const int w = Width(), h = Height();
   const int bw = FButtonMode ? w - FButtonRect.Left : 0;
-  TBitmap b;
+  TBitmap& b = *B;
   b.SetSize(w, h);
   TCanvas* c = b.Canvas();
   const bool hot = Hot();
@@ -681,19 +721,6 @@ void TbsSkinCustomEdit::DrawSkinEdit(TCanvas* Canvas, bool DrawText) {
       bsDrawSkinArrowButton(c, Picture, state, ActiveButtonRect, DownButtonRect);
     }
   }
-  if (DrawText) {
-    c->Brush()->SetStyle(bsClear);
-    TextFont(c->Font(), FontColor, clNone);
-    const AnsiString t = Text();
-    const int tw = c->TextWidth(t);
-    int x = FEditRect.Left + 1;
-    if (FAlignment == taRightJustify)
-      x = FEditRect.Right - 1 - tw;
-    else if (FAlignment == taCenter)
-      x = FEditRect.Left + 1 + RectWidth(FEditRect) / 2 - tw / 2;
-    c->TextRect(FEditRect, x, FEditRect.Top - 1, t);
-  }
-  Canvas->Draw(0, 0, &b);
 }
 
 void TbsSkinCustomEdit::PaintDisabledText(TMessage& Message) {
@@ -791,17 +818,19 @@ void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
       return;
     }
     case WM_NCPAINT: {
+      if (!FFace) FFace = std::make_unique<TBitmap>();
+      PaintFace(FFace.get());
+      FFaceValid = true;
       HDC dc = GetWindowDC(Handle());
-      {
-        TCanvas c;
-        c.SetHandle(dc);
-        DrawSkinEdit(&c, false);
-        c.SetHandle(nullptr);
-      }
+      BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->Handle(), 0, 0, SRCCOPY);
       ReleaseDC(Handle(), dc);
       Message.Result = 0;
       return;
     }
+    case WM_ERASEBKGND:
+      EraseUnderText(reinterpret_cast<HDC>(Message.WParam));
+      Message.Result = 1;
+      return;
     case WM_NCHITTEST:
       if (!button) break;
       if (const int hit = HitTest(Message.LParam); hit != HTCLIENT) {

@@ -40,6 +40,9 @@ class TbsCustomEdit : public TCustomMaskEdit {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void Change() override;
+  // What the text, caret or selection may have changed needs repainting (transparent mode): all of it,
+  // unless a descendant can restore the background under the text alone.
+  virtual void InvalidateText() { Invalidate(); }
 
  private:
   bool FLBDown { false };
@@ -199,7 +202,10 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   int SkinObjectIndex() const { return FSkinObjectIndex; }
   // Font and size from the skin (or the default look), then a new window.
   void ChangeSkinData() override;
-  void BeforeChangeSkinData() override { FSkinObjectIndex = -1; }
+  void BeforeChangeSkinData() override {
+    FSkinObjectIndex = -1;
+    FFaceValid = false;
+  }
 
   bool ButtonMode() const { return FButtonMode; }
   // While designing it also picks the standard record name.
@@ -232,6 +238,7 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   // The whole face at (0, 0) of Canvas, with the text when DrawText.
   void DrawSkinEdit(TCanvas* Canvas, bool DrawText);
 
+  // The whole control, its face included.
   void Invalidate() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Dispatch(TMessage& Message) override;
@@ -239,9 +246,15 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void CreateParams(TCreateParams& Params) override;
+  // The text area only: its erase puts back the face under it from the last face painted.
+  void InvalidateText() override;
 
  private:
   bool Skinned() const { return FSkinObjectIndex != -1; }
+  // The face without the text, as large as the window, into B.
+  void PaintFace(TBitmap* B);
+  // The face under the client area onto DC, from the face the frame's last painting kept.
+  void EraseUnderText(HDC DC);
   bool Hot() { return FMouseIn || Focused(); }
   // The font for drawing the text ourselves, in Colour when skinned with the skin's font.
   void TextFont(TFont* F, TColor SkinColour, TColor DefaultColour);
@@ -275,6 +288,9 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   int FontHeight { 0 };
   TColor FontColor { 0 }, DisabledFontColor { 0 }, ActiveFontColor { 0 };
   TRect SkinButtonRect, ActiveButtonRect, DownButtonRect;
+  // The face last painted, kept for repainting the text alone; stale once the control is invalidated.
+  std::unique_ptr<TBitmap> FFace;
+  bool FFaceValid { false };
 };
 
 class TbsSkinEdit : public TbsSkinCustomEdit {

@@ -174,16 +174,16 @@ void TbsListBox::PaintWindow(HDC DC) {
   RestoreDC(DC, saved);
 }
 
-// Only the rows in view are drawn, whatever the number of items.
+// Only the rows in view are drawn, whatever the number of items. A draw handler may take items away
+// under the loop: it stops at the items that are left.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
-  const int count = Items()->Count();
   const int rows = Height() / std::max(1, ItemHeight());
   const int first = TopIndex();
-  const int last = std::min(count - 1, first + (Multi ? rows * Columns() : rows));
+  const int last = first + (Multi ? rows * Columns() : rows);
   int y = 0;
-  for (int i = first; i <= last && count > 0; ++i) {
+  for (int i = first; i <= last && i < Items()->Count(); ++i) {
     const TRect r = ItemRect(i);
     DrawItemAt(&c, i, r, GetState(i));
     y = std::max(y, r.Bottom);

@@ -66,10 +66,20 @@ mkskin::DecodedPixel SkinControlsTest::Decode(COLORREF c) {
   return mkskin::DecodePixel(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
 }
 
+HWND SkinControlsTest::Surface(TControl* c) const {
+  for (TControl* p = c; p; p = p->Parent())
+    if (auto* w = dynamic_cast<TWinControl*>(p);
+        w && w->HandleAllocated() && !(GetWindowLongA(w->Handle(), GWL_STYLE) & WS_CHILD))
+      return w->Handle();
+  return form->Handle();
+}
+
 COLORREF SkinControlsTest::Px(TControl* c, int x, int y) const {
-  const TPoint p = c->ClientToScreen(TPoint(x, y));
-  const TPoint f = form->ScreenToClient(p);
-  return xt::ReadPixel(form->Handle(), f.X, f.Y);
+  HWND s = Surface(c);
+  const TPoint screen = c->ClientToScreen(TPoint(x, y));
+  POINT p { screen.X, screen.Y };
+  ScreenToClient(s, &p);
+  return xt::ReadPixel(s, p.x, p.y);
 }
 
 uint8_t SkinControlsTest::OwnerOf(const AnsiString& Name) const {
@@ -80,13 +90,22 @@ uint8_t SkinControlsTest::OwnerOf(const AnsiString& Name) const {
 
 void SkinControlsTest::Gallery(TControl* c, const std::string& unit, const std::string& state) const {
   int w = 0, h = 0;
-  const std::vector<COLORREF> all = xt::WindowPixels(form->Handle(), false, &w, &h);
-  const TPoint at = form->ScreenToClient(c->ClientToScreen(TPoint(0, 0)));
+  HWND s = Surface(c);
+  const std::vector<COLORREF> all = xt::WindowPixels(s, false, &w, &h);
+  // A window's frame belongs in the picture too.
+  TPoint origin = c->ClientToScreen(TPoint(0, 0));
+  if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated()) {
+    RECT r {};
+    GetWindowRect(w->Handle(), &r);
+    origin = TPoint(r.left, r.top);
+  }
+  POINT at { origin.X, origin.Y };
+  ScreenToClient(s, &at);
   std::vector<uint32_t> px;
   const int cw = c->Width(), ch = c->Height();
   for (int y = 0; y < ch; ++y)
     for (int x = 0; x < cw; ++x) {
-      const int fx = at.X + x, fy = at.Y + y;
+      const int fx = at.x + x, fy = at.y + y;
       const COLORREF v = fx >= 0 && fy >= 0 && fx < w && fy < h ? all[size_t(fy) * w + fx] : 0;
       px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
     }

@@ -23,7 +23,8 @@ class SkinControlsTest : public ControlsTest {
   // into the same component through the skin-change walk over the form, as the form engine switches a
   // skin: the controls forget the old skin first and re-read and resize themselves afterwards.
   TbsSkinData* LoadSecondSkin();
-  // What a control shows at (x, y) of its client area, decoded by the skin's colour code.
+  // What a control shows at (x, y) of its client area (in the window it is drawn into: its form, or
+  // itself when it is a popup), decoded by the skin's colour code.
   static mkskin::DecodedPixel Decode(COLORREF c);
   COLORREF Px(TControl* c, int x, int y) const;
   mkskin::DecodedPixel Code(TControl* c, int x, int y) const { return Decode(Px(c, x, y)); }
@@ -46,6 +47,7 @@ class SkinControlsTest : public ControlsTest {
   bool secondLoaded {};
 
  private:
+  HWND Surface(TControl* c) const;
   TWinControl* holder {};
 };
 

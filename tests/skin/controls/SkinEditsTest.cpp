@@ -827,3 +827,156 @@ TEST_F(SkinEditTest, TheDropDownOpensInsideTheWorkAreaFollowsTheValueAndClosesOn
     t->CloseUp();
   }
 }
+
+// The time edit and the track edit, its drop-down open, in the default look, with the test skin and
+// after the switch to the second skin (which has no button-edit record: the track edit falls back).
+TEST_F(SkinEditTest, TheTimeAndTrackEditsInThreeLooksWithTheDropDownOpen) {
+  auto* time = NewEdit<TbsSkinTimeEdit>(10, 10, 120, 20);
+  time->SetTime("12:34:56");
+  auto* track = NewEdit<TbsSkinTrackEdit>(10, 60, 130, 20);
+  track->SetValue(70);
+  ShowUnfocused();
+  TbsSkinPopupTrackBar* bar = track->PopupTrackBar();
+  // Ink of the text somewhere in the left half of the client area.
+  auto inked = [&](TWinControl* e, auto isInk) {
+    int n = 0;
+    for (int y = 0; y < e->ClientHeight(); ++y)
+      for (int x = 0; x < e->ClientWidth() / 2; ++x) n += isInk(Px(e, x, y));
+    return n;
+  };
+  auto open = [&] {
+    const TPoint b = WinAt(track, track->ButtonRect().Left + 6, 10);
+    xt::Click(b.X, b.Y);
+    ASSERT_TRUE(bar->Visible());
+  };
+
+  // Default look: two rings, black text on the window colour, the button beside the text; the drop-down
+  // a plain track bar with its thumb at 70.
+  for (TbsSkinCustomEdit* e : { static_cast<TbsSkinCustomEdit*>(time), static_cast<TbsSkinCustomEdit*>(track) }) {
+    EXPECT_EQ(WinPx(e, 0, 10), RGB(192, 192, 192));
+    EXPECT_EQ(WinPx(e, 1, 10), RGB(128, 128, 128));
+    EXPECT_GT(inked(e, [](COLORREF c) { return c == RGB(0, 0, 0); }), 10);
+  }
+  EXPECT_EQ(WinPx(track, 109, 10), RGB(192, 192, 192)) << "the text frame stops at the button";
+  EXPECT_EQ(WinPx(track, 110, 10), RGB(128, 128, 128));
+  EXPECT_EQ(WinPx(track, 120, 5), RGB(192, 192, 192));
+  Gallery(time, "bsSkinBoxCtrls", "default");
+  open();
+  EXPECT_EQ(bar->Value(), 70);
+  const TRect t = bar->ThumbRect();
+  EXPECT_EQ(Px(bar, (t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2), RGB(192, 192, 192));
+  EXPECT_EQ(Px(bar, t.Left, (t.Top + t.Bottom) / 2), ColorToRGB(clBtnShadow));
+  EXPECT_GT(t.Left, bar->Width() / 2) << "70 of 0..100";
+  Gallery(track, "bsSkinBoxCtrls", "default");
+  Gallery(bar, "bsSkinBoxCtrls", "default-dropdown");
+  xt::KeyPress(VK_ESCAPE);
+  ASSERT_FALSE(bar->Visible());
+  xt::MouseMove(0, 0);
+
+  // The test skin: the faces from the edit and button-edit records, the text drawn over them, the
+  // button's three states, and the drop-down from the horizontal track bar's record.
+  LoadTestSkin();
+  time->SetSkinData(skin);
+  track->SetSkinData(skin);
+  FocusHolder()->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Decode(WinPx(time, 1, 10)).owner, OwnerOf("edit"));
+  EXPECT_EQ(Decode(WinPx(time, 118, 10)).owner, OwnerOf("edit"));
+  EXPECT_EQ(Decode(WinPx(track, 1, 10)).owner, OwnerOf("buttonedit"));
+  auto* rec = static_cast<TbsDataSkinEditControl*>(skin->CtrlList->Items(skin->GetControlIndex("edit")));
+  const COLORREF ink = ColorToRGB(rec->FontColor);
+  EXPECT_GT(inked(time, [=](COLORREF c) { return c == ink; }), 10);
+  EXPECT_EQ(Decode(Px(time, time->ClientWidth() - 3, 5)).owner, OwnerOf("edit")) << "the face around the text";
+  Gallery(time, "bsSkinBoxCtrls", "skin");
+  const int bx = track->ButtonRect().Left + 6;
+  EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("skinrect")) << "the resting button is part of the face";
+  const TPoint b = WinAt(track, bx, 10);
+  xt::MouseMove(b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("activebuttonrect"));
+  xt::MouseDown(xt::mbLeft, b.X, b.Y);
+  EXPECT_EQ(Decode(WinPx(track, bx, 10)).code, RectCode("downbuttonrect"));
+  Gallery(track, "bsSkinBoxCtrls", "skin-pressed");
+  xt::MouseUp(xt::mbLeft, b.X, b.Y);
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->SkinObjectIndex(), skin->GetControlIndex("htrackbar"));
+  const TRect st = bar->ThumbRect();
+  EXPECT_EQ(Decode(Px(bar, 2, bar->Height() / 2)).owner, OwnerOf("htrackbar"));
+  EXPECT_EQ(Decode(Px(bar, (st.Left + st.Right) / 2, (st.Top + st.Bottom) / 2)).code, RectCode("buttonrect"));
+  Gallery(bar, "bsSkinBoxCtrls", "skin-dropdown");
+  xt::KeyPress(VK_ESCAPE);
+  xt::MouseMove(0, 0);
+
+  // The second skin, through the form's walk: the time edit takes its taller edit face; the track edit
+  // finds no button-edit record and draws the default look, while its drop-down has a track bar record.
+  LoadSecondSkin();
+  FocusHolder()->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(time->Height(), 22);
+  EXPECT_EQ(Decode(WinPx(time, 1, 10)).owner, OwnerOf("edit"));
+  EXPECT_EQ(track->SkinObjectIndex(), -1);
+  EXPECT_EQ(WinPx(track, 0, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(track, 1, 10), RGB(128, 128, 128));
+  EXPECT_EQ(time->Text(), "12:34:56");
+  EXPECT_EQ(track->Text(), "70");
+  Gallery(time, "bsSkinBoxCtrls", "second");
+  open();
+  EXPECT_EQ(Decode(Px(bar, 2, bar->Height() / 2)).owner, OwnerOf("htrackbar"));
+  Gallery(track, "bsSkinBoxCtrls", "second");
+  Gallery(bar, "bsSkinBoxCtrls", "second-dropdown");
+}
+
+// Typing repaints the text area alone: no frame is painted for a key, yet the edit shows exactly what a
+// full repaint of the control shows, in every look, and the face still follows the hot state.
+TEST_F(SkinEditTest, AKeystrokeRepaintsTheTextAloneAndLooksAsAFullRepaintDoes) {
+  auto* plain = NewSkinEdit(10, 10, false);
+  auto* skinned = NewSkinEdit(10, 40, true);
+  auto* right = NewSkinEdit(10, 70, false);
+  right->SetAlignment(taRightJustify);
+  LoadTestSkin();
+  skinned->SetSkinDataName("buttonedit");
+  skinned->SetSkinData(skin);
+  right->SetSkinData(skin);
+  ShowUnfocused();
+  auto shot = [&](TbsSkinEdit* e) {
+    std::vector<COLORREF> px;
+    for (int y = 0; y < e->Height(); ++y)
+      for (int x = 0; x < e->Width(); ++x) px.push_back(WinPx(e, x, y));
+    return px;
+  };
+  auto fullRepaint = [&](TbsSkinEdit* e) {
+    RedrawWindow(e->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW);
+    xt::PumpUntilIdle();
+    return shot(e);
+  };
+  for (TbsSkinEdit* e : { plain, skinned, right }) {
+    SCOPED_TRACE(e == plain ? "default" : e == skinned ? "button edit" : "right-aligned");
+    e->SetText("some text");
+    Focus(e);
+    e->SetSelStart(4);
+    e->SetSelLength(0);
+    xt::PumpUntilIdle();
+    TRecorder frames(e, { WM_NCPAINT });
+    xt::TypeText("W");
+    EXPECT_EQ(e->Text(), "someW text");
+    EXPECT_EQ(frames.Count(WM_NCPAINT), 0) << "a key repaints no frame";
+    const std::vector<COLORREF> typed = shot(e);
+    EXPECT_EQ(typed, fullRepaint(e));
+    xt::KeyPress(VK_BACK);
+    xt::KeyPress(VK_LEFT, xt::ssShift);  // a selection: the highlight over the face
+    EXPECT_EQ(e->SelLength(), 1);
+    EXPECT_EQ(frames.Count(WM_NCPAINT), 1) << "only the full repaint above";
+    const std::vector<COLORREF> selected = shot(e);
+    EXPECT_NE(selected, typed);
+    EXPECT_EQ(selected, fullRepaint(e));
+    // Leaving the focus turns the face cold; text set afterwards is drawn over the cold face.
+    FocusHolder()->SetFocus();
+    xt::PumpUntilIdle();
+    e->SetText("other");
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> cold = shot(e);
+    EXPECT_EQ(cold, fullRepaint(e));
+  }
+  // The default look's rings swap with the hot state: a cold face after the focus left.
+  EXPECT_EQ(WinPx(plain, 0, 10), RGB(192, 192, 192));
+  EXPECT_EQ(WinPx(plain, 1, 10), RGB(128, 128, 128));
+}

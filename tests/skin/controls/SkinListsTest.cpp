@@ -3,6 +3,9 @@
 // bar moves (past 65535 items too), columns and a sideways bar for wide items, items painted from the
 // skin or in the default look, the list's input reported with the frame as sender, and bad skins.
 
+#include <functional>
+#include <utility>
+
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/data/bsUtils.h"
@@ -555,4 +558,244 @@ TEST_F(CaptionTest, TheCheckListsCheckButtonTogglesTheCurrentItem) {
   Press(b, 2);
   Release(b, 2);
   EXPECT_TRUE(b->Checked(2));
+}
+
+// ---- Bad skins and callbacks that change the list -----------------------------------------------------
+
+namespace {
+
+TbsDataSkinListBox* ListRecord(TbsSkinData* skin, const char* name) {
+  return dynamic_cast<TbsDataSkinListBox*>(
+      static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex(name))));
+}
+
+// The visible skinned bars among a frame's children.
+int VisibleBars(TWinControl* frame) {
+  int n = 0;
+  for (int i = 0; i < frame->ControlCount(); ++i)
+    if (auto* bar = dynamic_cast<TbsSkinScrollBar*>(frame->Controls(i)); bar && bar->Visible()) ++n;
+  return n;
+}
+
+}  // namespace
+
+// A skin with no client part to tile, no item picture, or no picture at all still shows the list: the
+// window colour where nothing can be tiled, the default items where none can be drawn from the skin.
+TEST_F(CheckListTest, SkinsWithoutTilesOrItemPicturesStillShowBackgroundAndItems) {
+  auto* l = NewList(10, 10, 200, 100);
+  auto* c = NewCheckList(10, 120, 200, 100);
+  LoadTestSkin();
+  for (TbsSkinCustomListBox* b : { static_cast<TbsSkinCustomListBox*>(l), static_cast<TbsSkinCustomListBox*>(c) }) {
+    Fill(b, 2);
+    b->SetSkinData(skin);
+  }
+  Show();
+  for (const char* name : { "listbox", "checklistbox" }) {
+    SCOPED_TRACE(name);
+    TbsSkinCustomListBox* b = name == std::string("listbox") ? static_cast<TbsSkinCustomListBox*>(l) : c;
+    TbsDataSkinListBox* rec = ListRecord(skin, name);
+    ASSERT_NE(rec, nullptr);
+    TbsListBox* inner = b->ListBox();
+    b->SetItemIndex(1);
+    auto reskin = [&] {
+      b->ChangeSkinData();
+      inner->Repaint();
+      xt::PumpUntilIdle();
+    };
+    // Below the two items, and in the selected one right of its text.
+    auto below = [&] {
+      EXPECT_GT(inner->Height() - 2, b->ItemRect(1).Bottom);
+      return Px(inner, inner->Width() / 2, inner->Height() - 2);
+    };
+    auto selected = [&] { return Px(inner, inner->Width() - 6, (b->ItemRect(1).Top + b->ItemRect(1).Bottom) / 2); };
+    EXPECT_EQ(Decode(below()).owner, OwnerOf(name)) << "tiled from the skin's client part";
+
+    // No client part: nothing to tile, so the window colour (a tile of no width or height is never
+    // divided by); the items still from the skin.
+    const TRect clRect = rec->ClRect;
+    for (const TRect& empty : { TRect(5, 5, 5, 30), TRect(5, 5, 40, 5) }) {
+      rec->ClRect = empty;
+      reskin();
+      ASSERT_NE(b->SkinObjectIndex(), -1);
+      EXPECT_EQ(below(), ColorToRGB(clWindow));
+      EXPECT_EQ(Decode(selected()).owner, OwnerOf(name));
+    }
+    rec->ClRect = clRect;
+
+    // No item picture: the default items, the selected one in the highlight colour.
+    const TRect itemRect = rec->ItemRect;
+    rec->ItemRect = TRect();
+    reskin();
+    ASSERT_NE(b->SkinObjectIndex(), -1);
+    EXPECT_EQ(selected(), ColorToRGB(clHighlight));
+    EXPECT_EQ(Decode(below()).owner, OwnerOf(name));
+    rec->ItemRect = itemRect;
+
+    // A picture index past the skin's pictures: the whole default look.
+    const int picture = rec->PictureIndex;
+    rec->PictureIndex = 1000;
+    reskin();
+    EXPECT_EQ(b->SkinObjectIndex(), -1);
+    EXPECT_EQ(selected(), ColorToRGB(clHighlight));
+    EXPECT_EQ(below(), ColorToRGB(clWindow));
+    rec->PictureIndex = picture;
+    reskin();
+  }
+}
+
+// A check list keeps its states across a window re-created later and across the parent's window going
+// away; nothing saved for a window that never comes back outlives the control.
+TEST_F(CheckListTest, SavedCheckStatesComeBackWithTheWindowAndGoWithTheControl) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 4);
+  Show();
+  b->SetChecked(1, true);
+  b->SetState(3, cbGrayed);
+  b->SetParent(nullptr);  // the inner window goes with the frame's
+  EXPECT_FALSE(b->ListBox()->HandleAllocated());
+  b->SetParent(form);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(b->ListBox()->HandleAllocated());
+  EXPECT_EQ(States(b), (std::vector<int> { 0, 1, 0, 2 }));
+  // Freed while its window is away (states saved, no window to take them back), and freed with its
+  // window: the sanitizer run finds anything left behind.
+  auto* away = NewCheckList(10, 140);
+  Fill(away, 3);
+  ASSERT_TRUE(away->ListBox()->HandleAllocated());
+  away->SetChecked(2, true);
+  away->SetParent(nullptr);
+  delete away;
+  delete b;
+  EXPECT_EQ(form->ControlCount(), 1);  // the focus holder
+}
+
+// The check button works in a skin whose caption has no up or down button.
+TEST_F(CaptionTest, ACheckButtonAloneInTheSkinStillChecks) {
+  auto* b = NewCheckList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 3);
+  LoadTestSkin();
+  TbsDataSkinListBox* rec = ListRecord(skin, "checklistbox");
+  ASSERT_NE(rec, nullptr);
+  for (TRect* r : { &rec->UpButtonRect, &rec->ActiveUpButtonRect, &rec->DownUpButtonRect, &rec->DownButtonRect,
+                    &rec->ActiveDownButtonRect, &rec->DownDownButtonRect })
+    *r = TRect();
+  b->SetSkinData(skin);
+  b->SetItemIndex(1);
+  Show();
+  b->Repaint();
+  ASSERT_NE(b->SkinObjectIndex(), -1);
+  EXPECT_TRUE(IsNullRect(b->Buttons(0).R));
+  ASSERT_FALSE(IsNullRect(b->Buttons(2).R));
+  Press(b, 2);
+  EXPECT_TRUE(b->Buttons(2).Down);
+  Release(b, 2);
+  EXPECT_TRUE(b->Checked(1));
+  EXPECT_EQ(clicks, (std::vector<std::string> { "frame" }));
+}
+
+// Handlers that add and delete items while the list paints, while it handles a click or a check, or
+// while its own bar handles an arrow: the bar comes and goes with the overflow, there is never more
+// than one, and the check states stay with their items (the sanitizer run checks the memory).
+TEST_F(CheckListTest, ItemsAddedAndDeletedFromInsideDrawClickAndBarEventsKeepTheListsWhole) {
+  auto* l = NewList(10, 10, 120, 100);  // four rows and a bit
+  l->SetMultiSelect(true);
+  Fill(l, 8);
+  int drawn = 0;
+  std::function<void()> duringDraw;
+  l->OnDrawItem = On<TbsDrawSkinItemEvent>([&](TCanvas* C, int Index, int, int, TRect& T, TOwnerDrawState) {
+    ++drawn;
+    C->TextOut(T.Left, T.Top, l->Items()->Strings(Index));
+    if (auto f = std::exchange(duringDraw, nullptr)) f();
+  });
+  Show();
+  l->SetSelected(0, true);  // a selection that outlives the rows deleted under the painting
+  l->SetSelected(6, true);
+  l->SetTopIndex(4);
+  xt::PumpUntilIdle();
+  ASSERT_NE(l->ScrollBar(), nullptr);
+  // Rows still to paint deleted under the painting, the bar with them.
+  duringDraw = [&] {
+    while (l->Items()->Count() > 2) l->Items()->Delete(l->Items()->Count() - 1);
+  };
+  l->ListBox()->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(l->Items()->Count(), 2);
+  EXPECT_EQ(l->ScrollBar(), nullptr);
+  EXPECT_EQ(VisibleBars(l), 0);
+  EXPECT_EQ(Bounds(l->ListBox()), TRect(2, 2, 118, 98));
+  // Rows added under the painting: one bar, laid out beside the list.
+  duringDraw = [&] {
+    for (int i = 0; i < 10; ++i) l->Items()->Add("more");
+  };
+  l->ListBox()->Invalidate();
+  xt::PumpUntilIdle();
+  ASSERT_NE(l->ScrollBar(), nullptr);
+  EXPECT_EQ(VisibleBars(l), 1);
+  EXPECT_EQ(l->ScrollBar()->Max(), 11);
+  EXPECT_EQ(Bounds(l->ListBox()).Right, l->ScrollBar()->Left());
+  // The bar's own arrow handler takes the overflow away: the bar goes while its click runs.
+  const auto takeAll = On<TNotifyEvent>([&](TObject*) {
+    while (l->Items()->Count() > 1) l->Items()->Delete(0);
+  });
+  l->ScrollBar()->OnUpButtonClick = takeAll;
+  l->ScrollBar()->OnDownButtonClick = takeAll;
+  TbsSkinScrollBar* bar = l->ScrollBar();
+  const TPoint arrow = bar->ClientToScreen(TPoint(bar->Width() / 2, 3));
+  xt::Click(arrow.X, arrow.Y);
+  EXPECT_EQ(l->Items()->Count(), 1);
+  EXPECT_EQ(l->ScrollBar(), nullptr);
+  EXPECT_EQ(VisibleBars(l), 0);
+  Fill(l, 6);
+  ASSERT_NE(l->ScrollBar(), nullptr);
+  EXPECT_EQ(VisibleBars(l), 1);
+  EXPECT_GT(drawn, 0);
+
+  // The check list: a click adds an item in front, a check deletes the first item.
+  auto* c = NewCheckList(140, 10, 120, 100);
+  Fill(c, 3);
+  c->SetChecked(2, true);
+  c->OnListBoxClick = On<TNotifyEvent>([c](TObject*) { c->Items()->Insert(0, "new"); });
+  c->OnClickCheck = On<TNotifyEvent>([c](TObject*) { c->Items()->Delete(c->Items()->IndexOf("item0")); });
+  xt::PumpUntilIdle();
+  ClickAt(c, 60, 1);  // the text of item1: a new first item
+  EXPECT_EQ(c->Items()->Count(), 4);
+  EXPECT_EQ(States(c), (std::vector<int> { 0, 0, 0, 1 }));
+  ClickAt(c, 5, 2);  // the box of item1: checked, item0 taken away by the check, a new item by the click
+  EXPECT_EQ(c->Items()->Count(), 4);
+  EXPECT_EQ(c->Items()->IndexOf("item0"), -1);
+  EXPECT_EQ(States(c), (std::vector<int> { 0, 0, 1, 1 }));
+
+  // The inner lists on their own, without a frame.
+  auto* inner = new TbsCheckListBox(form);
+  inner->SetParent(form);
+  inner->SetBounds(10, 130, 120, 80);
+  inner->SetStyle(lbOwnerDrawFixed);
+  inner->SetItemHeight(20);
+  for (const char* s : { "a", "b", "c" }) inner->Items()->Add(s);
+  int checks = 0;
+  inner->OnClickCheck = On<TNotifyEvent>([&](TObject* s) {
+    checks += s == inner;
+    inner->Items()->Delete(0);
+  });
+  inner->OnClick = On<TNotifyEvent>([&](TObject*) { inner->Items()->Add("z"); });
+  xt::PumpUntilIdle();
+  inner->SetChecked(2, true);
+  ControlsTest::ClickAt(inner, 5, 30);  // the box of "b": the check deletes "a"
+  EXPECT_EQ(checks, 1);
+  EXPECT_EQ(inner->Items()->IndexOf("a"), -1);
+  EXPECT_EQ(inner->State(inner->Items()->IndexOf("c")), cbChecked);
+  auto* plain = new TbsListBox(form);
+  plain->SetParent(form);
+  plain->SetBounds(140, 130, 120, 80);
+  plain->SetStyle(lbOwnerDrawFixed);
+  plain->SetItemHeight(20);
+  for (const char* s : { "a", "b", "c" }) plain->Items()->Add(s);
+  plain->OnClick = On<TNotifyEvent>([&](TObject*) { plain->Items()->Delete(plain->ItemIndex()); });
+  xt::PumpUntilIdle();
+  ControlsTest::ClickAt(plain, 30, 50);
+  EXPECT_EQ(plain->Items()->Count(), 2);
+  EXPECT_EQ(plain->Items()->IndexOf("c"), -1);
+  plain->Repaint();
+  EXPECT_EQ(Px(plain, 60, 50), ColorToRGB(clWindow));
 }
