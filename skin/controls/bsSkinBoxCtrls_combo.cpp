@@ -734,7 +734,11 @@ void TbsSkinCustomComboBox::Dispatch(TMessage& Message) {
       if (!life.expired() && !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam))) CloseUp(false);
       return;
     case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
       TbsSkinCustomControl::Dispatch(Message);
+      if (life.expired()) return;
+      // A list left open over a combo that can no longer be used would be stale.
+      if (!Enabled() || !Visible()) CloseUp(false);
       if (!life.expired()) Invalidate();
       return;
     case CM_WANTSPECIALKEY:

@@ -132,7 +132,15 @@ TEST_F(ComboTest, TheListDropsDownByButtonF4AndAltDownWithoutTakingTheFocus) {
   for (int i = 5; i < 12; ++i) c->Items()->Add("more");
   c->DropDown();
   EXPECT_EQ(list->Height(), list->CalcHeight(8));
-  c->CloseUp(false);
+  c->SetEnabled(false);
+  EXPECT_FALSE(c->IsPopupVisible()) << "disabling closes the list";
+  c->SetEnabled(true);
+  c->DropDown();
+  c->SetVisible(false);
+  EXPECT_FALSE(c->IsPopupVisible()) << "hiding closes the list";
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  c->SetVisible(true);
+  c->SetFocus();
   c->SetDropDownCount(0);
   EXPECT_EQ(c->DropDownCount(), 8);
   c->Items()->Clear();
