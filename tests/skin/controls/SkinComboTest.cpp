@@ -481,6 +481,15 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   rec->ItemRect = item;
   rec->FocusItemRect = focus;
 
+  // The edit style over the skin: a transparent edit in the skin's font, the face showing through.
+  c->SetStyle(bscbEditStyle);
+  xt::PumpUntilIdle();
+  ASSERT_NE(c->InnerEdit(), nullptr);
+  EXPECT_TRUE(c->InnerEdit()->EditTransparent());
+  EXPECT_EQ(c->InnerEdit()->Font()->Color(), c->FontColor);
+  EXPECT_EQ(Code(c, fr.Right - 4, fr.Top + 2).owner, owner) << "the face shows through the edit";
+  Gallery(c, "bsSkinBoxCtrls", "skin-edit");
+
   // The second skin has no combobox: the default look, and the list too.
   LoadSecondSkin();
   xt::PumpUntilIdle();
@@ -489,6 +498,8 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   EXPECT_EQ(c->PopupList()->SkinDataName(), "");
   EXPECT_EQ(c->PopupList()->SkinObjectIndex(), -1);
   EXPECT_EQ(Px(c, 101, 2), ColorToRGB(clBtnShadow));
+  EXPECT_FALSE(c->InnerEdit()->EditTransparent());
+  EXPECT_EQ(Px(c, c->FaceRect().Right - 4, 4), ColorToRGB(clWindow)) << "the edit paints its own background";
   Gallery(c, "bsSkinBoxCtrls", "second");
 }
 
