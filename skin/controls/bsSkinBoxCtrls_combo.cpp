@@ -544,7 +544,7 @@ void TbsSkinCustomComboBox::EditPageDown1(bool AChange) {
 
 void TbsSkinCustomComboBox::StepEdit(int Delta, bool AChange) {
   const int i = ItemIndex() + Delta;
-  if (i < 0 || i >= Items()->Count() || (Delta < 0 && ItemIndex() <= 0)) return;
+  if (i < 0 || i >= Items()->Count()) return;
   SetListIndex(i);
   if (!AChange) return;
   auto life = LifeToken();
