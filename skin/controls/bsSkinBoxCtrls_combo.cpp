@@ -79,14 +79,18 @@ TbsSkinCustomComboBox::TbsSkinCustomComboBox(TComponent* AOwner) : TbsSkinCustom
 TbsSkinCustomComboBox::~TbsSkinCustomComboBox() {
   delete FInnerEdit;
   FInnerEdit = nullptr;
-  FreeRetiredEdits();
   delete FPopupList;
   FPopupList = nullptr;
 }
 
 void TbsSkinCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TbsSkinCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && FPopupList && AComponent == FPopupList->Images()) SetImages(nullptr);
+  if (Operation != opRemove || !FPopupList) return;
+  // The list tells of its own going while it is half destroyed: nothing of it may be read then.
+  if (AComponent == FPopupList)
+    FPopupList = nullptr;
+  else if (AComponent == FPopupList->Images())
+    SetImages(nullptr);
 }
 
 // ---- Properties ---------------------------------------------------------------------------------------------
@@ -177,21 +181,9 @@ void TbsSkinCustomComboBox::HideEditor() {
   edit->OnChange = TNotifyEvent();
   edit->OnEditCancelMode = TbsOnEditCancelMode();
   edit->SetVisible(false);
-  // An edit switched away from inside its own notification is freed once that has returned.
-  if (FEditDepth > 0)
-    FRetiredEdits.push_back(edit);
-  else
-    delete edit;
-}
-
-void TbsSkinCustomComboBox::FreeRetiredEdits() {
-  std::vector<TbsCustomEdit*> edits;
-  edits.swap(FRetiredEdits);
-  for (TbsCustomEdit* e : edits) delete e;
-}
-
-void TbsSkinCustomComboBox::LeaveEdit() {
-  if (--FEditDepth == 0 && !FRetiredEdits.empty()) FreeRetiredEdits();
+  // Also from inside the edit's own notifications: its code and the hook below look at its life before
+  // touching it again.
+  delete edit;
 }
 
 void TbsSkinCustomComboBox::ApplyEditFont() {
@@ -211,10 +203,12 @@ void TbsSkinCustomComboBox::ApplyEditFont() {
 }
 
 void TbsSkinCustomComboBox::EditChange(TObject*) {
-  ++FEditDepth;
-  xj::ScopeExit leave([this] { LeaveEdit(); });
   if (!FInnerEdit) return;
-  xj::TemporaryChange changing(FEditChanging, true);
+  auto life = LifeToken();
+  FEditChanging = true;
+  xj::ScopeExit done([&] {
+    if (!life.expired()) FEditChanging = false;
+  });
   SetText(FInnerEdit->Text());
 }
 
@@ -223,13 +217,11 @@ void TbsSkinCustomComboBox::EditCancelMode(TControl* C) {
 }
 
 void TbsSkinCustomComboBox::EditWindowProcHook(TMessage& Message) {
-  ++FEditDepth;
   auto life = LifeToken();
-  // The edit this message is for, and its own procedure, even when a handler below switches the style.
+  // The edit this message is for and its own procedure, kept: a handler below may switch the style and
+  // free the edit (or make another).
+  std::weak_ptr<const void> editLife = FInnerEdit ? FInnerEdit->LifeToken() : std::weak_ptr<const void>();
   TWndMethod old = FOldEditWindowProc;
-  xj::ScopeExit leave([&] {
-    if (!life.expired()) LeaveEdit();
-  });
   const bool open = IsPopupVisible();
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
@@ -291,7 +283,7 @@ void TbsSkinCustomComboBox::EditWindowProcHook(TMessage& Message) {
     default:
       break;
   }
-  if (!life.expired()) old(Message);
+  if (!life.expired() && !editLife.expired()) old(Message);
 }
 
 // ---- Layout and drawing -------------------------------------------------------------------------------------

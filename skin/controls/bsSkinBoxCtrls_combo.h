@@ -52,7 +52,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void SetAlphaBlendValue(BYTE Value) { FAlphaBlendValue = Value; }
   TbsSkinCustomComboBoxStyle Style() const { return FStyle; }
   // Switches between a face showing the selected item and an inner edit; the same style again does
-  // nothing. Safe from inside the inner edit's own notifications: a retired edit is freed afterwards.
+  // nothing. Safe from inside the inner edit's own notifications.
   void SetStyle(TbsSkinCustomComboBoxStyle Value);
   int DropDownCount() const { return FDropDownCount; }
   // Values of 0 and below are ignored.
@@ -180,9 +180,6 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void StepEdit(int Delta, bool AChange);
   // The inner edit's font and transparency for the current look.
   void ApplyEditFont();
-  // Frees the edits retired while one of them was busy, once none is.
-  void LeaveEdit();
-  void FreeRetiredEdits();
 
   bool FAlphaBlend { false };
   bool FAlphaBlendAnimation { false };
@@ -201,8 +198,6 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   bool FButtonMouseIn { false };
   bool FButtonDown { false };
   TbsCustomEdit* FInnerEdit { nullptr };
-  std::vector<TbsCustomEdit*> FRetiredEdits;
-  int FEditDepth { 0 };  // inner-edit notifications and messages in progress
   bool FEditChanging { false };
 };
 

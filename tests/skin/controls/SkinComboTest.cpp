@@ -350,6 +350,16 @@ TEST_F(ComboTest, TheEditStyleTypesIntoOneInnerEditThatMayBeSwitchedAwayFromItsO
   EXPECT_EQ(GetFocus(), c->Handle());
   c->SetStyle(bscbEditStyle);
   EXPECT_EQ(c->InnerEdit()->Text(), "ab");
+  // The same from a wheel step over the edit, which the edit still gets after the step committed.
+  c->OnChange = On<TNotifyEvent>([c](TObject*) {
+    if (c->Text() == "item3") c->SetStyle(bscbFixedStyle);
+  });
+  c->SetItemIndex(2);
+  c->InnerEdit()->SetFocus();
+  MoveTo(c->InnerEdit(), 5, 5);
+  xt::Wheel(-120);
+  EXPECT_EQ(c->Style(), bscbFixedStyle);
+  EXPECT_EQ(c->ItemIndex(), 3);
 }
 
 TEST_F(ComboTest, TheListOpensInsideTheWorkAreaAndFadesInAsTheCombosAlphaSays) {
