@@ -7,5 +7,6 @@
 #include "skin/controls/bsSkinBoxCtrls_timeedit.h"
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
+#include "skin/controls/bsSkinBoxCtrls_scrollbox.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)
