@@ -13,6 +13,7 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
     RegisterClasses({ TbsSkinScrollBox::StaticClass() });
+    RegisterClasses({ TbsPopupListBox::StaticClass(), TbsSkinComboBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
