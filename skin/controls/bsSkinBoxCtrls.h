@@ -9,5 +9,6 @@
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
 #include "skin/controls/bsSkinBoxCtrls_scrollbox.h"
 #include "skin/controls/bsSkinBoxCtrls_combo.h"
+#include "skin/controls/bsSkinBoxCtrls_fontcolor.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

@@ -14,6 +14,7 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
     RegisterClasses({ TbsSkinScrollBox::StaticClass() });
     RegisterClasses({ TbsPopupListBox::StaticClass(), TbsSkinComboBox::StaticClass() });
+    RegisterClasses({ TbsSkinColorComboBox::StaticClass(), TbsSkinFontComboBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
