@@ -544,7 +544,7 @@ void TbsSkinCustomComboBox::EditPageDown1(bool AChange) {
 
 void TbsSkinCustomComboBox::StepEdit(int Delta, bool AChange) {
   const int i = ItemIndex() + Delta;
-  if (i < 0 || i >= Items()->Count() || (Delta < 0 && ItemIndex() <= 0)) return;
+  if (i < 0 || i >= Items()->Count()) return;
   SetListIndex(i);
   if (!AChange) return;
   auto life = LifeToken();
@@ -734,7 +734,11 @@ void TbsSkinCustomComboBox::Dispatch(TMessage& Message) {
       if (!life.expired() && !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam))) CloseUp(false);
       return;
     case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
       TbsSkinCustomControl::Dispatch(Message);
+      if (life.expired()) return;
+      // A list left open over a combo that can no longer be used would be stale.
+      if (!Enabled() || !Visible()) CloseUp(false);
       if (!life.expired()) Invalidate();
       return;
     case CM_WANTSPECIALKEY:

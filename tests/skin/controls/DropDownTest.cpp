@@ -217,11 +217,18 @@ TEST_F(DropDownTest, TheLayeredStyleAlwaysComesWithAnAlpha) {
   drop->Dropping.Show(drop, TPoint(10, 10), a);
   EXPECT_EQ(Alphas(), (std::vector<int> { 200, 200, 200 }));
 
+  // A target of 0 on a window just made layered is still given (the last one it had was 200).
+  drop->Dropping.Hide(drop, true);
+  a.AlphaBlendValue = 0;
+  drop->Dropping.Show(drop, TPoint(10, 10), a);
+  EXPECT_EQ(Alphas(), (std::vector<int> { 200, 200, 200, 0 }));
+  EXPECT_EQ(xt::Info(h).alpha, 0);
+
   // Where layered windows are not offered the drop-down shows opaque and nothing is asked for.
   drop->Dropping.Hide(drop, true);
   xt::SetReportedVersion(6, 0);
   drop->Dropping.Show(drop, TPoint(10, 10), a);
   xt::SetReportedVersion(5, 1);
   EXPECT_FALSE(xt::Info(h).layered);
-  EXPECT_EQ(gAlphaCalls.size(), 3u);
+  EXPECT_EQ(gAlphaCalls.size(), 4u);
 }

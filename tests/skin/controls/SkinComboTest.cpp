@@ -132,7 +132,15 @@ TEST_F(ComboTest, TheListDropsDownByButtonF4AndAltDownWithoutTakingTheFocus) {
   for (int i = 5; i < 12; ++i) c->Items()->Add("more");
   c->DropDown();
   EXPECT_EQ(list->Height(), list->CalcHeight(8));
-  c->CloseUp(false);
+  c->SetEnabled(false);
+  EXPECT_FALSE(c->IsPopupVisible()) << "disabling closes the list";
+  c->SetEnabled(true);
+  c->DropDown();
+  c->SetVisible(false);
+  EXPECT_FALSE(c->IsPopupVisible()) << "hiding closes the list";
+  EXPECT_FALSE(IsWindowVisible(list->Handle()));
+  c->SetVisible(true);
+  c->SetFocus();
   c->SetDropDownCount(0);
   EXPECT_EQ(c->DropDownCount(), 8);
   c->Items()->Clear();
@@ -473,6 +481,15 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   rec->ItemRect = item;
   rec->FocusItemRect = focus;
 
+  // The edit style over the skin: a transparent edit in the skin's font, the face showing through.
+  c->SetStyle(bscbEditStyle);
+  xt::PumpUntilIdle();
+  ASSERT_NE(c->InnerEdit(), nullptr);
+  EXPECT_TRUE(c->InnerEdit()->EditTransparent());
+  EXPECT_EQ(c->InnerEdit()->Font()->Color(), c->FontColor);
+  EXPECT_EQ(Code(c, fr.Right - 4, fr.Top + 2).owner, owner) << "the face shows through the edit";
+  Gallery(c, "bsSkinBoxCtrls", "skin-edit");
+
   // The second skin has no combobox: the default look, and the list too.
   LoadSecondSkin();
   xt::PumpUntilIdle();
@@ -481,6 +498,8 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   EXPECT_EQ(c->PopupList()->SkinDataName(), "");
   EXPECT_EQ(c->PopupList()->SkinObjectIndex(), -1);
   EXPECT_EQ(Px(c, 101, 2), ColorToRGB(clBtnShadow));
+  EXPECT_FALSE(c->InnerEdit()->EditTransparent());
+  EXPECT_EQ(Px(c, c->FaceRect().Right - 4, 4), ColorToRGB(clWindow)) << "the edit paints its own background";
   Gallery(c, "bsSkinBoxCtrls", "second");
 }
 
