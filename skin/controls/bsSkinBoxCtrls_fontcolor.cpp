@@ -167,8 +167,10 @@ void TbsSkinColorComboBox::OnLBCloseUp(TObject*) {
 void TbsSkinColorComboBox::KeyDown(WORD& Key, TShiftState Shift) {
   // With the list open Enter closes it first; the accepted close then runs the dialog once.
   if (Key == VK_RETURN && FExStyle.Contains(bscbCustomColor) && ItemIndex() == 0 && !IsPopupVisible()) {
-    PickCustomColor();
     Key = 0;
+    const auto life = LifeToken();
+    PickCustomColor();
+    if (life.expired()) return;
   }
   TbsSkinCustomComboBox::KeyDown(Key, Shift);
 }

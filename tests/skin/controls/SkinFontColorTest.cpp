@@ -213,6 +213,16 @@ TEST_F(FontColorTest, ACustomColourIsPickedInTheColourDialogFromTheListOrByEnter
   EXPECT_EQ(dialogs, 3);
   EXPECT_EQ(c->GetColor(0), clLime);
   EXPECT_EQ(c->ItemIndex(), 0);
+
+  // The program frees the combo while its dialog is open: nothing touches it afterwards.
+  const auto life = c->LifeToken();
+  xt::AnswerModal([&](const xt::ModalRecord&) -> LONG_PTR {
+    delete c;
+    return mrOk;
+  });
+  Press(VK_RETURN);
+  EXPECT_TRUE(life.expired());
+  EXPECT_EQ(dialogs, 3);
   EXPECT_EQ(xt::UnscriptedModals(), 0);
 }
 
