@@ -86,7 +86,9 @@ TbsSkinCustomComboBox::~TbsSkinCustomComboBox() {
 
 void TbsSkinCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TbsSkinCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && FPopupList && AComponent == FPopupList->Images()) SetImages(nullptr);
+  // The list itself going (half destroyed already) is no image list.
+  if (Operation == opRemove && FPopupList && AComponent != FPopupList && AComponent == FPopupList->Images())
+    SetImages(nullptr);
 }
 
 // ---- Properties ---------------------------------------------------------------------------------------------
