@@ -374,14 +374,6 @@ RecordDef Control(std::string name, std::string keyword, int picture, int w, int
                      .overrides = std::move(overrides) };
 }
 
-std::vector<RecordDef> ScrollBoxRecords();
-
-// The records of later controls appended to a skin's list.
-std::vector<RecordDef> WithExtras(std::vector<RecordDef> Records, const std::vector<RecordDef>& Extras) {
-  Records.insert(Records.end(), Extras.begin(), Extras.end());
-  return Records;
-}
-
 // The control records under the names the skinned controls look up by default.
 const std::vector<RecordDef>& ControlRecords() {
   const int c1 = kCtrlPicture, c2 = kCtrl2Picture;
@@ -392,7 +384,7 @@ const std::vector<RecordDef>& ControlRecords() {
   const Insets listClient = { 3, 20, 3, 3 };
   const Keys vscroll = { Area("trackarea", 0, 16, 0, -16), Area("upbuttonrect", 0, -16, 0, 0),
                          Area("downbuttonrect", 0, 0, 0, 16), Image("thumbrect", 16, 24) };
-  static const std::vector<RecordDef> records = WithExtras({
+  static const std::vector<RecordDef> records = {
     WithMask(Control("button", "button", c1, 64, 24, { 6, 6, 6, 6 }, Stretch::Both, morph("mkgradient")),
              kCtrlMaskPicture),
     Control("resizebutton", "button", c1, 20, 20, { 4, 4, 4, 4 }),
@@ -446,7 +438,7 @@ const std::vector<RecordDef>& ControlRecords() {
     Control("vsplitter", "splitter", c1, 6, 32, { 0, 4, 0, 4 }, Stretch::Vertical),
     Control("bevel", "bevel", c1, 16, 16, {}),
     Control("grid", "grid", c1, 16, 16, {}),
-  }, ScrollBoxRecords());
+  };
   return records;
 }
 
@@ -921,20 +913,4 @@ Skin BuildSecondSkin() {
                      SecondControlOwner, true });
 }
 
-}  // namespace mkskin
-
-// Scroll boxes: one tiling a background picture over a frameless box, and one whose client rectangle
-// has no width and whose background picture does not exist (nothing to tile, the framed look).
-namespace mkskin {
-namespace {
-
-std::vector<RecordDef> ScrollBoxRecords() {
-  return { Control("scrollboxbg", "scrollbox", kCtrl2Picture, 64, 64, { 3, 3, 3, 3 }, Stretch::Both,
-                   { Int("bgpictureindex", kTilePicture) }),
-           WithClient(Control("scrollboxempty", "scrollbox", kCtrl2Picture, 64, 64, { 3, 3, 3, 3 }, Stretch::Both,
-                              { Int("bgpictureindex", 99) }),
-                      { 32, 4, 32, 5 }) };
-}
-
-}  // namespace
 }  // namespace mkskin

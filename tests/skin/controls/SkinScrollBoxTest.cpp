@@ -334,11 +334,15 @@ TEST_F(ScrollBoxTest, ThreeLooksEveryBorderStyleAndTheSkinsTilesAndBackground) {
   EXPECT_TRUE(is(Code(box, 0, 0), owner, 3, 3));
   box->SetBorderStyle(bs::bvRaised);
 
-  // A background picture: no frame, the picture tiled over the whole control.
-  box->SetSkinDataName("scrollboxbg");
+  // A background picture: no frame, the picture tiled over the whole control. The record is changed in
+  // the loaded skin, the way a skin with such a record reads.
+  auto* rec = dynamic_cast<TbsDataSkinScrollBoxControl*>(
+      static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex("scrollbox"))));
+  ASSERT_NE(rec, nullptr);
+  rec->BGPictureIndex = 6;  // the test skin's tile
   box->ChangeSkinData();
   xt::PumpUntilIdle();
-  EXPECT_GE(box->BGPictureIndex(), 0);
+  EXPECT_EQ(box->BGPictureIndex(), 6);
   EXPECT_EQ(box->ClientWidth(), 130);
   const auto tile = Code(box, 16 + 5, 32 + 9);
   EXPECT_EQ(tile.owner, mkskin::kOwnerTile);
@@ -349,16 +353,16 @@ TEST_F(ScrollBoxTest, ThreeLooksEveryBorderStyleAndTheSkinsTilesAndBackground) {
   Gallery(host, "bsSkinBoxCtrls", "scrollbox-background");
 
   // A client part without pixels and a background picture that is not there: framed, nothing tiled.
-  box->SetSkinDataName("scrollboxempty");
+  rec->BGPictureIndex = 99;
+  rec->ClRect = TRect(32, 4, 32, 59);
   box->ChangeSkinData();
   xt::PumpUntilIdle();
   EXPECT_EQ(box->BGPictureIndex(), -1);
   EXPECT_EQ(box->ClientWidth(), 130 - 64);
   EXPECT_EQ(Px(box, 10, 40), face);
-  EXPECT_EQ(at(0, 0).owner, OwnerOf("scrollboxempty"));
+  EXPECT_EQ(at(0, 0).owner, owner);
 
   // The second skin has no scroll box: through the form's skin-change walk, the default look and frame.
-  box->SetSkinDataName("scrollbox");
   LoadSecondSkin();
   xt::PumpUntilIdle();
   EXPECT_EQ(box->SkinObjectIndex(), -1);
