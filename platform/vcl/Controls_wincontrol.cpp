@@ -137,6 +137,9 @@ void TWinControl::CreateSubClass(TCreateParams& Params, const char* ControlClass
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
+  // Working out the parameters creates the parent's window first, and a parent that fills this control
+  // while it is created has made this window already: that one stays, a second would lose what it holds.
+  if (FHandle) return;
   if (!params.WndParent && (params.Style & WS_CHILD)) {
     auto* owner = dynamic_cast<TWinControl*>(Owner());
     if (owner && owner->FComponentState.Contains(csReading))

@@ -7,6 +7,8 @@
 #include "skin/controls/bsSkinBoxCtrls_timeedit.h"
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
+#include "skin/controls/bsSkinBoxCtrls_scrollbox.h"
 #include "skin/controls/bsSkinBoxCtrls_combo.h"
+#include "skin/controls/bsSkinBoxCtrls_fontcolor.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

@@ -12,7 +12,9 @@ bool RegisterbsSkinBoxCtrls() {
         { TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
+    RegisterClasses({ TbsSkinScrollBox::StaticClass() });
     RegisterClasses({ TbsPopupListBox::StaticClass(), TbsSkinComboBox::StaticClass() });
+    RegisterClasses({ TbsSkinColorComboBox::StaticClass(), TbsSkinFontComboBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
