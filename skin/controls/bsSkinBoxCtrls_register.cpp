@@ -12,6 +12,7 @@ bool RegisterbsSkinBoxCtrls() {
         { TbsSkinTimeEdit::StaticClass(), TbsSkinPopupTrackBar::StaticClass(), TbsSkinTrackEdit::StaticClass() });
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
+    RegisterClasses({ TbsSkinMonthCalendar::StaticClass(), TbsSkinPopupMonthCalendar::StaticClass(), TbsSkinDateEdit::StaticClass() });
     // One RegisterClasses line per topic, above this comment.
     return true;
   }();
