@@ -26,21 +26,21 @@ constexpr int kGlyphSize = 16;
 std::vector<uint8_t> GlyphFile(bool Next, bool Year) {
   std::vector<uint8_t> pixels(kGlyphSize * kGlyphSize, Year ? kOrange : kMagenta);
   const int shades = Year ? kShade0 + 4 : kShade0;
-  auto triangle = [&](int Tip) {
-    // Rows 3..12; the tip column at row 7/8, widening by one column every row away from it.
+  auto triangle = [&](int Base) {
+    // Rows 3..12 from a base column, longest in the middle rows: the tip points away from the base.
     for (int y = 3; y <= 12; ++y) {
       const int span = 5 - std::abs(2 * y - 15) / 2;
       for (int i = 0; i < span; ++i) {
-        const int x = Next ? Tip - i : Tip + i;
+        const int x = Next ? Base + i : Base - i;
         pixels[y * kGlyphSize + x] = static_cast<uint8_t>(shades + (y - 3) * 4 / 10);
       }
     }
   };
   if (Year) {
-    triangle(Next ? 7 : 3);
-    triangle(Next ? 12 : 8);
+    triangle(Next ? 3 : 7);
+    triangle(Next ? 8 : 12);
   } else {
-    triangle(Next ? 10 : 5);
+    triangle(Next ? 5 : 10);
   }
   const uint32_t paletteBytes = 256 * 4, offset = 14 + 40 + paletteBytes;
   const uint32_t size = offset + kGlyphSize * kGlyphSize;
