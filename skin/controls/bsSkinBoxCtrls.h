@@ -8,5 +8,6 @@
 #include "skin/controls/bsSkinBoxCtrls_calendar.h"
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
+#include "skin/controls/bsSkinBoxCtrls_combo.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinBoxCtrls)

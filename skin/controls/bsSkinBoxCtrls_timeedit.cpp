@@ -136,17 +136,11 @@ TbsSkinPopupTrackBar::~TbsSkinPopupTrackBar() = default;
 
 void TbsSkinPopupTrackBar::CreateParams(TCreateParams& Params) {
   TbsSkinTrackBar::CreateParams(Params);
-  Params.Style = WS_POPUP;
-  Params.ExStyle = WS_EX_TOOLWINDOW;
-  Params.WindowClass.style = CS_SAVEBITS;
+  TbsDropDownWindow::CreateParams(Params, 0, false);
 }
 
 void TbsSkinPopupTrackBar::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_MOUSEACTIVATE) {
-    Message.Result = MA_NOACTIVATE;
-    return;
-  }
-  TbsSkinTrackBar::Dispatch(Message);
+  if (!TbsDropDownWindow::MouseActivate(Message)) TbsSkinTrackBar::Dispatch(Message);
 }
 
 // ---- TbsSkinTrackEdit -------------------------------------------------------------------------------------
@@ -257,46 +251,17 @@ void TbsSkinTrackEdit::DropDown() {
   bar->SetMaxValue(FMaxValue);
   bar->SetValue(FValue);
   if (life.expired()) return;
-  // Inside the work area of the edit's monitor: below the edit, or above it where there is no room,
-  // and moved sideways rather than cut off.
-  RECT wr {};
-  GetWindowRect(Handle(), &wr);
-  MONITORINFO mi {};
-  mi.cbSize = sizeof(mi);
-  RECT work { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
-  if (GetMonitorInfoA(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &mi)) work = mi.rcWork;
-  const int h = bar->Height(), w = bar->Width();
-  int y = wr.bottom;
-  if (y + h > work.bottom) y = wr.top - h;
-  y = std::max<int>(y, work.top);
-  int x = std::clamp<int>(wr.left, work.left, std::max<int>(work.left, work.right - w));
-  bar->HandleNeeded();
-  const bool fade = FAlphaBlend && CheckW2KWXP();
-  if (fade) {
-    SetWindowLongA(bar->Handle(), GWL_EXSTYLE, GetWindowLongA(bar->Handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
-    SetAlphaBlendTransparent(bar->Handle(), FAlphaBlendAnimation ? 0 : FAlphaBlendValue);
-  }
-  SetWindowPos(bar->Handle(), HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  bar->SetVisible(true);
-  if (fade && FAlphaBlendAnimation) {
-    Application->ProcessMessages();
-    if (life.expired()) return;
-    for (int a = 1;; ++a) {
-      SetAlphaBlendTransparent(bar->Handle(), static_cast<BYTE>(std::min(a, FAlphaBlendValue)));
-      if (a >= FAlphaBlendValue) break;
-    }
-  }
+  TbsDropDownAlpha alpha;
+  alpha.AlphaBlend = FAlphaBlend;
+  alpha.AlphaBlendAnimation = FAlphaBlendAnimation;
+  alpha.AlphaBlendValue = FAlphaBlendValue;
+  alpha.Step = 1;
+  bar->Dropping().Show(bar, TbsDropDownWindow::Place(this, bar->Width(), bar->Height()), alpha);
 }
 
 void TbsSkinTrackEdit::CloseUp() {
   TbsSkinPopupTrackBar* bar = FPopupTrackBar;
-  if (!bar || !bar->Visible()) return;
-  if (bar->HandleAllocated())
-    SetWindowPos(bar->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-  bar->SetVisible(false);
-  if (FAlphaBlend && CheckW2KWXP() && bar->HandleAllocated())
-    SetWindowLongA(bar->Handle(), GWL_EXSTYLE, GetWindowLongA(bar->Handle(), GWL_EXSTYLE) & ~WS_EX_LAYERED);
+  if (bar && bar->Visible()) bar->Dropping().Hide(bar, true);
 }
 
 void TbsSkinTrackEdit::Dispatch(TMessage& Message) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "skin/controls/bsSkinBoxCtrls_dropdown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
 #include "skin/controls/bsSkinCtrls_trackbar.h"
 
@@ -53,9 +54,13 @@ class TbsSkinPopupTrackBar : public TbsSkinTrackBar {
   explicit TbsSkinPopupTrackBar(TComponent* AOwner);
   ~TbsSkinPopupTrackBar() override;
   void Dispatch(TMessage& Message) override;
+  TbsDropDownWindow& Dropping() { return FDropping; }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
+
+ private:
+  TbsDropDownWindow FDropping;
 };
 
 // An integer between MinValue and MaxValue (no bounds while they are equal), typed or set by the track
