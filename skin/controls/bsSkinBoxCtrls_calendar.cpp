@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/SysUtils.h"
 #include "platform/win32/GdiInternal.h"
@@ -390,17 +389,11 @@ TbsSkinPopupMonthCalendar::~TbsSkinPopupMonthCalendar() = default;
 
 void TbsSkinPopupMonthCalendar::CreateParams(TCreateParams& Params) {
   TbsSkinMonthCalendar::CreateParams(Params);
-  Params.Style = WS_POPUP;
-  Params.ExStyle = WS_EX_TOOLWINDOW;
-  Params.WindowClass.style = CS_SAVEBITS;
+  TbsDropDownWindow::CreateParams(Params, 0, false);
 }
 
 void TbsSkinPopupMonthCalendar::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_MOUSEACTIVATE) {
-    Message.Result = MA_NOACTIVATE;
-    return;
-  }
-  TbsSkinMonthCalendar::Dispatch(Message);
+  if (!TbsDropDownWindow::MouseActivate(Message)) TbsSkinMonthCalendar::Dispatch(Message);
 }
 
 // ---- TbsSkinDateEdit --------------------------------------------------------------------------------------
@@ -529,36 +522,8 @@ void TbsSkinDateEdit::DropDown() {
   cal->SetSkinData(SkinData());
   if (life.expired()) return;
   cal->HandleNeeded();
-  // Inside the work area of the edit's monitor: below the edit, or above it where there is no room,
-  // moved sideways rather than cut off, and held at the top when it fits neither way.
-  RECT wr {};
-  GetWindowRect(Handle(), &wr);
-  MONITORINFO mi {};
-  mi.cbSize = sizeof(mi);
-  RECT work { 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
-  if (GetMonitorInfoA(MonitorFromWindow(Handle(), MONITOR_DEFAULTTONEAREST), &mi)) work = mi.rcWork;
-  const int w = cal->Width(), h = cal->Height();
-  int y = wr.bottom;
-  if (y + h > work.bottom) y = wr.top - h;
-  y = std::max<int>(y, work.top);
-  const int x = std::clamp<int>(wr.left, work.left, std::max<int>(work.left, work.right - w));
-  const bool layered = FAlphaBlend && CheckW2KWXP();
-  HWND popup = cal->Handle();
-  if (layered) {
-    // A layered window is shown only once it has an alpha: it gets one whenever the style is added.
-    SetWindowLongA(popup, GWL_EXSTYLE, GetWindowLongA(popup, GWL_EXSTYLE) | WS_EX_LAYERED);
-    SetAlphaBlendTransparent(popup, FAlphaBlendAnimation ? 0 : FAlphaBlendValue);
-  }
-  SetWindowPos(popup, HWND_TOP, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  cal->SetVisible(true);
-  if (layered && FAlphaBlendAnimation) {
-    // Painted now rather than by pumping the queue, so no queued input runs inside the drop-down.
-    UpdateWindow(popup);
-    for (int a = 2;; a += 2) {
-      SetAlphaBlendTransparent(popup, static_cast<BYTE>(std::min<int>(a, FAlphaBlendValue)));
-      if (a >= FAlphaBlendValue) break;
-    }
-  }
+  FDropDown.Show(cal, TbsDropDownWindow::Place(this, cal->Width(), cal->Height()),
+                 { FAlphaBlend, FAlphaBlendAnimation, FAlphaBlendValue, 2 });
 }
 
 void TbsSkinDateEdit::CloseUp(bool AcceptValue) { CloseUp(AcceptValue, true); }
@@ -567,12 +532,8 @@ void TbsSkinDateEdit::CloseUp(bool AcceptValue, bool TakeFocus) {
   if (!CalendarShown()) return;
   auto life = LifeToken();
   TbsSkinPopupMonthCalendar* cal = FMonthCalendar;
-  if (cal->HandleAllocated())
-    SetWindowPos(cal->Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-  cal->SetVisible(false);
-  if (FAlphaBlend && CheckW2KWXP() && cal->HandleAllocated())
-    SetWindowLongA(cal->Handle(), GWL_EXSTYLE, GetWindowLongA(cal->Handle(), GWL_EXSTYLE) & ~WS_EX_LAYERED);
+  // The layered style is on the calendar only while it shows.
+  FDropDown.Hide(cal, true);
   if (AcceptValue) {
     ShowDate();
     if (life.expired()) return;

@@ -3,6 +3,7 @@
 // drop-down twin, and the date edit: a fixed-width date typed digit by digit over its separators, with a
 // button that drops the calendar down under it.
 
+#include "skin/controls/bsSkinBoxCtrls_dropdown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
 #include "skin/controls/bsSkinCtrls_panel.h"
 
@@ -197,5 +198,6 @@ class TbsSkinDateEdit : public TbsSkinCustomEdit {
   bool FAlphaBlendAnimation { false };
   bool FTodayDefault { false };
   TDateTime FDropDownDate { 0 };  // the calendar's date when it dropped down
+  TbsDropDownWindow FDropDown;
   TbsSkinPopupMonthCalendar* FMonthCalendar { nullptr };
 };
