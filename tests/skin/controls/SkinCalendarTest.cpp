@@ -681,6 +681,17 @@ TEST_F(CalendarTest, TheDateEditLooksAndReadsBack) {
   EXPECT_EQ(Decode(xt::ReadPixel(e->MonthCalendar()->Handle(), 1, 1)).owner, OwnerOf("panel"));
   WindowGallery(e->MonthCalendar()->Handle(), "bsCalendar-TbsSkinPopupMonthCalendar-test.png");
   e->CloseUp(false);
+  // The second skin has no "buttonedit": the default look, and the calendar follows the switch too.
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(e->SkinObjectIndex(), -1);
+  EXPECT_EQ(e->Text(), "2009-05-09");
+  EXPECT_EQ(e->MonthCalendar()->SkinObjectIndex(), skin->GetControlIndex("panel"));
+  Gallery(e, "bsSkinBoxCtrls", "second");
+  e->DropDown();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Decode(xt::ReadPixel(e->MonthCalendar()->Handle(), 1, 1)).owner, OwnerOf("panel"));
+  e->CloseUp(false);
 
   // Streaming: what the constructor sets is what reads back, and set values survive.
   auto* a = new TCalendarForm(nullptr);
