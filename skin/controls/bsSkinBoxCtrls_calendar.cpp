@@ -104,16 +104,17 @@ TDateTime CalendarLimit(bool Upper) {
 bool bsIsCalendarDate(TDateTime D) { return std::isfinite(D) && D >= CalendarLimit(false) && D < CalendarLimit(true); }
 
 AnsiString bsShortDayHeader(const AnsiString& Name) {
-  size_t last = 0;
+  size_t last = 0, end = 0;
   bool wide = false;
-  for (size_t i = 0; i < Name.size();) {
-    last = i;
-    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(Name[i])) && i + 1 < Name.size();
+  while (end < Name.size()) {
+    const bool lead = IsDBCSLeadByte(static_cast<BYTE>(Name[end]));
+    if (lead && end + 1 == Name.size()) break;  // half a character at the end is none
+    last = end;
     wide = wide || lead;
-    i += lead ? 2 : 1;
+    end += lead ? 2 : 1;
   }
-  if (wide) return Name.substr(last);
-  return Name.substr(0, 3);
+  if (wide) return Name.substr(last, end - last);
+  return Name.substr(0, std::min<size_t>(end, 3));
 }
 
 // ---- TbsSkinMonthCalendar ---------------------------------------------------------------------------------
