@@ -5,6 +5,7 @@
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
 #include "skin/controls/bsSkinBoxCtrls_timeedit.h"
+#include "skin/controls/bsSkinBoxCtrls_calendar.h"
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
 #include "skin/controls/bsSkinBoxCtrls_memo.h"
 #include "skin/controls/bsSkinBoxCtrls_scrollbox.h"
