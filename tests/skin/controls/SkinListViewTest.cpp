@@ -206,3 +206,248 @@ TEST_F(SkinHeaderTest, HeightsFontsAndStreaming) {
   delete data;
   EXPECT_EQ(s->SkinData(), nullptr);
 }
+
+// ---- The skinned list view -------------------------------------------------------------------------------
+// Linked skinned bars in step with the view both ways in every view style (bar moves, thumb drags, keys,
+// the wheel, a selection out of view, 100,000 items), the report header painted from the button record
+// with captions that travel with their columns, the skin's looks and the defaults, header windows that
+// come and go, and streaming.
+
+namespace {
+
+class SkinListViewTest : public SkinControlsTest {
+ protected:
+  // A view at the left of the form, a vertical bar at its right and a horizontal bar below it.
+  TbsSkinListView* NewView(TViewStyle Style, int Items, int W = 200, int H = 150) {
+    auto* v = new TbsSkinListView(form);
+    v->SetParent(form);
+    v->SetBounds(8, 8, W, H);
+    v->SetViewStyle(Style);
+    const char* captions[] = { "Name", "Size", "Date" };
+    const int widths[] = { 90, 60, 80 };
+    for (int i = 0; i < 3; ++i) {
+      TListColumn* c = v->Columns()->Add();
+      c->SetCaption(captions[i]);
+      c->SetWidth(widths[i]);
+    }
+    AddItems(v, Items);
+    vbar = NewBar(sbVertical, 8 + W, 8, 18, H);
+    hbar = NewBar(sbHorizontal, 8, 8 + H, W, 18);
+    if (skin) v->SetSkinData(skin);
+    v->SetVScrollBar(vbar);
+    v->SetHScrollBar(hbar);
+    return v;
+  }
+  static void AddItems(TCustomListView* v, int n) {
+    v->Items()->BeginUpdate();
+    for (int i = 0; i < n; ++i) {
+      TListItem* it = v->Items()->Add();
+      it->SetCaption("item " + std::to_string(i));
+      it->SubItems()->Add(std::to_string(i * 7));
+    }
+    v->Items()->EndUpdate();
+  }
+  TbsSkinScrollBar* NewBar(TScrollBarKind kind, int l, int t, int w, int h) {
+    auto* b = new TbsSkinScrollBar(form);
+    b->SetParent(form);
+    b->SetKind(kind);
+    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
+    b->SetBounds(l, t, w, h);
+    if (skin) b->SetSkinData(skin);
+    return b;
+  }
+  static int NativePos(TWinControl* v, int which) { return GetScrollPos(v->Handle(), which); }
+  static int NativeMax(TWinControl* v, int which) {
+    int mn = 0, mx = 0;
+    GetScrollRange(v->Handle(), which, &mn, &mx);
+    return mx;
+  }
+  static int Top(TCustomListView* v) { return (int)v->Perform(LVM_GETTOPINDEX, 0, 0); }
+  static void DragThumb(TbsSkinScrollBar* b, int dy) {
+    const TRect r = b->Button(TbsSkinScrollBar::bpThumb).R;
+    const TPoint p = At(b, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    xt::Drag(p.X, p.Y, p.X, p.Y + dy);
+    xt::PumpUntilIdle();
+  }
+  // The header's pixels in a rectangle, row by row.
+  static std::vector<COLORREF> HeaderPixels(HWND h, const TRect& r) {
+    std::vector<COLORREF> px;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) px.push_back(xt::ReadPixel(h, x, y));
+    return px;
+  }
+  std::string_view Face(HWND h, int x, int y) const { return mkskin::KeyOfCode(Decode(xt::ReadPixel(h, x, y)).code); }
+  static TPoint OnHeader(HWND h, int x, int y) {
+    POINT p { x, y };
+    ClientToScreen(h, &p);
+    return TPoint(p.x, p.y);
+  }
+  template <class R>
+  R* Record(const char* name) const {
+    return dynamic_cast<R*>(static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex(name))));
+  }
+  TbsSkinScrollBar* vbar {};
+  TbsSkinScrollBar* hbar {};
+};
+
+class TListViewForm : public TForm {
+  XJ_CLASS(TListViewForm, TForm)
+ public:
+  explicit TListViewForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(SkinListViewTest, ReportBarsFollowBarMovesKeysWheelAndSelection) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 60);
+  ShowUnfocused();
+  EXPECT_EQ(v->ClientWidth(), v->Width()) << "no border and no room for native bars";
+  int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  ASSERT_GT(rows, 2);
+  ASSERT_LT(rows, 59);
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->Max(), 59);
+  EXPECT_EQ(vbar->Max(), NativeMax(v, SB_VERT));
+  EXPECT_EQ(vbar->PageSize(), rows);
+  ASSERT_TRUE(hbar->Visible()) << "230 pixels of columns in 200";
+  EXPECT_EQ(hbar->PageSize(), v->Width());
+  EXPECT_TRUE(hbar->Both()) << "the horizontal bar leaves the corner to the vertical one";
+  Gallery(form, "bsSkinCtrls", "listview-report-with-bars");
+
+  // The bar scrolls the view by whole rows ...
+  vbar->SetPosition(17);
+  EXPECT_EQ(Top(v), 17);
+  EXPECT_EQ(NativePos(v, SB_VERT), 17);
+  // ... also with a font of negative height, the usual kind, which must not turn the scroll round.
+  v->DefaultFont()->SetHeight(-13);
+  v->SetUseSkinFont(false);
+  v->ChangeSkinData();
+  ASSERT_LT(v->Font()->Height(), 0);
+  xt::PumpUntilIdle();
+  rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  EXPECT_EQ(vbar->PageSize(), rows);
+  vbar->SetPosition(30);
+  EXPECT_EQ(Top(v), 30);
+  DragThumb(vbar, 25);
+  EXPECT_GT(vbar->Position(), 30);
+  EXPECT_EQ(NativePos(v, SB_VERT), vbar->Position());
+  EXPECT_EQ(Top(v), vbar->Position());
+  hbar->SetPosition(25);
+  EXPECT_EQ(NativePos(v, SB_HORZ), 25);
+
+  // Keys, the wheel and a selection out of view bring the bar back in step.
+  v->SetFocus();
+  xt::KeyDown(VK_END);
+  EXPECT_EQ(NativePos(v, SB_VERT), 60 - rows);
+  EXPECT_EQ(vbar->Position(), 60 - rows);
+  xt::KeyDown(VK_HOME);
+  EXPECT_EQ(vbar->Position(), 0);
+  xt::KeyDown(VK_NEXT);  // to the foot of the page first, then a page on
+  xt::KeyDown(VK_NEXT);
+  EXPECT_GT(vbar->Position(), 0);
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+  MoveTo(v, 40, 60);
+  const int before = vbar->Position();
+  xt::Wheel(-WHEEL_DELTA);
+  EXPECT_EQ(NativePos(v, SB_VERT), before + 3);
+  EXPECT_EQ(vbar->Position(), before + 3);
+  v->SetItemIndex(50);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+  EXPECT_LE(vbar->Position(), 50);
+  EXPECT_GT(vbar->Position() + rows, 50);
+
+  // Few items: the vertical bar goes and the corner with it.
+  v->Items()->Clear();
+  AddItems(v, 3);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(vbar->Visible());
+  EXPECT_FALSE(hbar->Both());
+  // Exactly one row more than a page: the native maximum is the page, not above it.
+  v->Items()->Clear();
+  AddItems(v, rows + 1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(NativeMax(v, SB_VERT), rows);
+  EXPECT_FALSE(vbar->Visible());
+  v->Items()->Add()->SetCaption("one more");
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(vbar->Visible());
+}
+
+TEST_F(SkinListViewTest, AHundredThousandItemsInReportAndListView) {
+  auto* v = NewView(vsReport, 100000);
+  ShowUnfocused();
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->Max(), 99999);
+  // Beyond 16 bits the view lands where the bar says.
+  vbar->SetPosition(70123);
+  EXPECT_EQ(Top(v), 70123);
+  EXPECT_EQ(NativePos(v, SB_VERT), 70123);
+  v->SetFocus();
+  xt::KeyDown(VK_END);
+  const int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  EXPECT_EQ(vbar->Position(), 100000 - rows);
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+
+  // As a list: no vertical scrolling, the horizontal bar counts columns, one line step per column.
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(vbar->Visible());
+  ASSERT_TRUE(hbar->Visible());
+  EXPECT_EQ(hbar->Max(), NativeMax(v, SB_HORZ));
+  EXPECT_FALSE(hbar->Both());
+  TRect first = v->Items()->Item(0)->DisplayRect(drBounds);
+  EXPECT_EQ(hbar->PageSize(), v->Width() / (first.Right - first.Left));
+  const int perColumn = v->ClientHeight() / (first.Bottom - first.Top);
+  ASSERT_GT(perColumn, 0);
+  hbar->SetPosition(0);
+  {
+    TRecorder steps(v, { WM_HSCROLL });
+    hbar->SetPosition(3);
+    EXPECT_EQ(steps.Count(WM_HSCROLL), 3);
+  }
+  EXPECT_EQ(NativePos(v, SB_HORZ), 3);
+  EXPECT_EQ(Top(v), 3 * perColumn);
+  hbar->SetPosition(1);
+  EXPECT_EQ(NativePos(v, SB_HORZ), 1);
+  xt::KeyDown(VK_END);
+  EXPECT_EQ(hbar->Position(), NativePos(v, SB_HORZ));
+  EXPECT_EQ(hbar->Position(), hbar->Max() - hbar->PageSize() + 1);
+  // A view smaller than 6 pixels leaves its bars alone.
+  const int max = hbar->Max();
+  v->SetBounds(8, 8, 5, 150);
+  v->Items()->Clear();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(hbar->Max(), max);
+}
+
+TEST_F(SkinListViewTest, IconViewsScrollInPixelsAndEachStyleShows) {
+  LoadTestSkin();
+  auto* v = NewView(vsIcon, 120, 200, 150);
+  ShowUnfocused();
+  for (TViewStyle style : { vsIcon, vsSmallIcon }) {
+    SCOPED_TRACE(style == vsIcon ? "icons" : "small icons");
+    v->SetViewStyle(style);
+    xt::PumpUntilIdle();
+    ASSERT_TRUE(vbar->Visible());
+    EXPECT_EQ(vbar->Max(), NativeMax(v, SB_VERT));
+    EXPECT_GT(vbar->Max(), v->Height());
+    EXPECT_EQ(vbar->PageSize(), v->Height());
+    const TRect item = v->Items()->Item(0)->DisplayRect(drBounds);
+    EXPECT_EQ(vbar->SmallChange(), std::max(1, (int)(item.Bottom - item.Top) / 2));
+    vbar->SetPosition(37);
+    EXPECT_EQ(NativePos(v, SB_VERT), 37);
+    EXPECT_EQ(v->Items()->Item(0)->DisplayRect(drBounds).Top, item.Top - 37);
+    v->SetFocus();
+    xt::KeyDown(VK_END);
+    EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+    EXPECT_GT(vbar->Position(), 37);
+    xt::KeyDown(VK_HOME);
+    EXPECT_EQ(vbar->Position(), 0);
+    Gallery(form, "bsSkinCtrls", style == vsIcon ? "listview-icons" : "listview-smallicons");
+  }
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  Gallery(form, "bsSkinCtrls", "listview-list");
+}
