@@ -451,3 +451,300 @@ TEST_F(SkinListViewTest, IconViewsScrollInPixelsAndEachStyleShows) {
   xt::PumpUntilIdle();
   Gallery(form, "bsSkinCtrls", "listview-list");
 }
+
+TEST_F(SkinListViewTest, ReportHeaderFromTheSkinKeepsCaptionsWithTheirColumnsWhenDraggedAndResized) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 10, 260, 120);
+  v->SetFullDrag(true);
+  ShowUnfocused();
+  const HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_GE(v->HeaderSkinObjectIndex(), 0);
+  const uint8_t owner = OwnerOf("resizebutton");
+  ASSERT_NE(owner, 0);
+  RECT hr {};
+  GetClientRect(h, &hr);
+  const int mid = hr.bottom / 2;
+  // The left edge band of each section, clear of the caption, and the rest right of the last section.
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, mid)).owner, owner);
+  EXPECT_EQ(Face(h, 1, mid), "skinrect");
+  EXPECT_EQ(Face(h, 91, mid), "skinrect");
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 250, mid)).owner, owner);
+  // The caption is drawn in the record's font colour, inside its own section.
+  const auto* rec = Record<TbsDataSkinButtonControl>("resizebutton");
+  ASSERT_NE(rec, nullptr);
+  auto inks = [&](const TRect& r) {
+    const auto px = HeaderPixels(h, r);
+    return std::count(px.begin(), px.end(), ColorToRGB(rec->FontColor));
+  };
+  ASSERT_GT(inks(v->GetHeaderSectionRect(0)), 10);
+  Gallery(v, "bsSkinCtrls", "listview-header");
+
+  // Each section's picture, to find it again wherever its column goes.
+  std::vector<std::vector<COLORREF>> before;
+  for (int i = 0; i < 3; ++i) before.push_back(HeaderPixels(h, v->GetHeaderSectionRect(i)));
+  // "Name" dragged past "Date": the order becomes Size, Date, Name.
+  const TPoint from = OnHeader(h, 40, mid), to = OnHeader(h, 225, mid);
+  xt::Drag(from.X, from.Y, to.X, to.Y);
+  xt::PumpUntilIdle();
+  int order[3] {};
+  ASSERT_TRUE(v->Perform(LVM_GETCOLUMNORDERARRAY, 3, (LPARAM)order));
+  ASSERT_EQ(std::vector<int>(order, order + 3), (std::vector<int> { 1, 2, 0 }));
+  EXPECT_EQ(v->ColumnAt(0)->Caption(), "Size");
+  EXPECT_EQ(v->ColumnAt(2)->Caption(), "Name");
+  EXPECT_EQ(v->GetHeaderSectionRect(0), TRect(0, 0, 60, hr.bottom)) << "Size keeps its width";
+  EXPECT_EQ(v->GetHeaderSectionRect(2), TRect(140, 0, 230, hr.bottom));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(HeaderPixels(h, v->GetHeaderSectionRect(i)), before[order[i]])
+        << "position " << i << " shows column " << order[i] << " as it was drawn before";
+  Gallery(v, "bsSkinCtrls", "listview-header-reordered");
+
+  // A press on a section shows it pressed; on a divider it does not, and the drag resizes that column.
+  const TPoint press = OnHeader(h, 150, mid);
+  xt::MouseDown(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 141, mid), "downskinrect");
+  EXPECT_EQ(Face(h, 1, mid), "skinrect");
+  xt::MouseUp(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 141, mid), "skinrect");
+  const TPoint d1 = OnHeader(h, 60, mid), d2 = OnHeader(h, 85, mid);
+  xt::MouseDown(xt::mbLeft, d1.X, d1.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 1, mid), "skinrect") << "no pressed face on a divider";
+  xt::MouseMove(d2.X, d2.Y);
+  xt::MouseUp(xt::mbLeft, d2.X, d2.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->Columns()->Items(1)->Width(), 85);
+  EXPECT_EQ(HeaderPixels(h, v->GetHeaderSectionRect(2)), before[0]) << "Name moved right, drawn the same";
+
+  // A column deleted while a section is held: the rest paint in their places, nothing stale.
+  const TPoint hold = OnHeader(h, 100, mid);
+  xt::MouseDown(xt::mbLeft, hold.X, hold.Y);
+  delete v->Columns()->Items(2);
+  xt::MouseMove(hold.X + 40, hold.Y);
+  xt::MouseUp(xt::mbLeft, hold.X + 40, hold.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->Columns()->Count(), 2);
+  std::vector<AnsiString> drawn;
+  v->OnDrawHeaderSection = On<TbsDrawHeaderSectionEvent>(
+      [&](TCanvas*, TListColumn* c, bool, const TRect&) { drawn.push_back(c ? c->Caption() : "?"); });
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "?"), 0);
+}
+
+TEST_F(SkinListViewTest, FlatHeaderCaptionsImagesAndTheLooksOfEachSkin) {
+  auto* v = NewView(vsReport, 5, 260, 120);
+  v->SetDefaultColor(RGB(250, 240, 200));
+  EXPECT_EQ(v->Color(), RGB(250, 240, 200)) << "the default look follows its colour at once";
+  v->Columns()->Items(0)->SetAlignment(taCenter);
+  v->Columns()->Items(0)->SetCaption("Hi");
+  auto* images = new TImageList(form);
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap red;
+  red.SetWidth(8);
+  red.SetHeight(8);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  images->Add(&red, nullptr);
+  v->SetSmallImages(images);
+  v->Columns()->Items(1)->SetImageIndex(0);
+  v->Columns()->Items(1)->SetAlignment(taRightJustify);
+  v->Columns()->Items(1)->SetCaption("A caption far too long for sixty pixels");
+  v->Columns()->Items(2)->SetImageIndex(0);
+  v->Columns()->Items(2)->SetAlignment(taCenter);
+  v->Columns()->Items(2)->SetCaption("X");
+  ShowUnfocused();
+  const HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  RECT hr {};
+  GetClientRect(h, &hr);
+  const int mid = hr.bottom / 2;
+  // The flat look: a frame in the button shadow round the face colour, the rest of the header likewise.
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+  EXPECT_EQ(xt::ReadPixel(h, 235, 3), ColorToRGB(clBtnFace));
+  EXPECT_EQ(xt::ReadPixel(h, 259, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), RGB(250, 240, 200));
+  // Where the ink of a section lies.
+  auto ink = [&](int from, int to, COLORREF c) {
+    std::pair<int, int> span { -1, -1 };
+    for (int x = from; x < to; ++x)
+      for (int y = 1; y < hr.bottom - 1; ++y)
+        if (xt::ReadPixel(h, x, y) == c) {
+          if (span.first < 0) span.first = x;
+          span.second = x;
+        }
+    return span;
+  };
+  const COLORREF text = ColorToRGB(clBtnText);
+  // Centred without an image: centred on the section.
+  const auto hi = ink(1, 89, text);
+  ASSERT_GE(hi.first, 0);
+  EXPECT_LE(std::abs((hi.first - 0) - (89 - hi.second)), 3);
+  // Right-aligned with an image and cut short: the image keeps the left start and the caption ends in "...".
+  EXPECT_EQ(ink(91, 149, ColorToRGB(clRed)).first, 90 + 1 + 5);
+  EXPECT_GT(ink(91, 149, text).second, 120);
+  // Centred with an image: image, 10 pixels and the caption centred as one block.
+  const auto img = ink(151, 229, ColorToRGB(clRed)), x = ink(151, 229, text);
+  ASSERT_GE(img.first, 0);
+  ASSERT_GE(x.first, 0);
+  EXPECT_EQ(x.first - img.first >= 18, true);
+  EXPECT_LE(std::abs((img.first - 150) - (230 - x.second - 1)), 4);
+  Gallery(v, "bsSkinCtrls", "listview-header-flat");
+  const TPoint press = OnHeader(h, 30, mid);
+  xt::MouseDown(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), RGB(133, 147, 181));
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clNavy));
+  xt::MouseUp(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+
+  // The test skin: the view's colour and font from its record, the header from the button record.
+  LoadTestSkin();
+  v->SetSkinData(skin);
+  auto* rec = Record<TbsDataSkinListView>("listview");
+  ASSERT_NE(rec, nullptr);
+  EXPECT_EQ(v->Color(), rec->BGColor);
+  EXPECT_EQ(v->Font()->Color(), rec->FontColor);
+  EXPECT_EQ(v->Font()->Name(), rec->FontName);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), ColorToRGB(rec->BGColor));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, mid)).owner, OwnerOf("resizebutton"));
+  Gallery(v, "bsSkinCtrls", "listview-skinned");
+  v->SetDefaultColor(RGB(220, 235, 205));
+  EXPECT_EQ(v->Color(), rec->BGColor) << "only stored while skinned";
+  // Records of another class: the view keeps its colour, the header is flat.
+  v->SetSkinDataName("treeview");
+  v->SetHeaderSkinDataName("listview");
+  v->ChangeSkinData();
+  EXPECT_EQ(v->Color(), rec->BGColor);
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow));
+  v->SetSkinDataName("listview");
+  v->SetHeaderSkinDataName("resizebutton");
+  v->ChangeSkinData();
+
+  // The form's skin switch reaches the view: no list view record and a button record without a
+  // picture there, so the defaults and the flat header.
+  LoadSecondSkin();
+  EXPECT_EQ(v->SkinObjectIndex(), -1);
+  EXPECT_EQ(v->Color(), RGB(220, 235, 205));
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), RGB(220, 235, 205));
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+  Gallery(v, "bsSkinCtrls", "listview-secondskin");
+}
+
+TEST_F(SkinListViewTest, HeaderWindowsComeAndGoAndFreedPartnersAreDropped) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 30);
+  ShowUnfocused();
+  const uint8_t owner = OwnerOf("resizebutton");
+  ASSERT_NE(v->HeaderHandle(), nullptr);
+  // Not a report: no header to hold.
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->HeaderHandle(), nullptr);
+  EXPECT_FALSE(vbar->Visible()) << "a list has no vertical scrolling";
+  // Back to a report: the new header is taken over and paints from the skin.
+  v->SetViewStyle(vsReport);
+  xt::PumpUntilIdle();
+  HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, 5)).owner, owner);
+  // Headers switched off: the one held goes, and no other is taken.
+  v->SetShowColumnHeaders(false);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->HeaderHandle(), nullptr);
+  v->SetShowColumnHeaders(true);
+  xt::PumpUntilIdle();
+  ASSERT_NE(v->HeaderHandle(), nullptr);
+  // A new window takes the new header.
+  v->RecreateWnd();
+  v->HandleNeeded();
+  xt::PumpUntilIdle();
+  h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, 5)).owner, owner);
+  EXPECT_TRUE(vbar->Visible());
+
+  // Hiding the view hides its bars; a replaced bar no longer scrolls it, a freed one is forgotten.
+  v->SetVisible(false);
+  EXPECT_FALSE(vbar->Visible());
+  v->SetVisible(true);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(vbar->Visible());
+  auto* other = NewBar(sbVertical, 230, 8, 18, 100);
+  v->SetVScrollBar(other);
+  EXPECT_TRUE(vbar->OnChange == nullptr);
+  delete other;
+  EXPECT_EQ(v->VScrollBar(), nullptr);
+  delete skin;
+  skin = nullptr;
+  EXPECT_EQ(v->SkinData(), nullptr);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow)) << "the header turns flat";
+
+  // A column click that frees the view, from inside the header's own handling.
+  v->OnColumnClick = On<TLVColumnClickEvent>([&](TObject*, TListColumn*) { delete v; });
+  std::weak_ptr<const void> life = v->LifeToken();
+  const TPoint p = OnHeader(h, 20, 5);
+  xt::Click(p.X, p.Y);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(life.expired());
+  EXPECT_TRUE(hbar->OnChange == nullptr) << "a freed view leaves its bar no handler into it";
+  hbar->SetRange(0, 100, 0, 10);
+  hbar->SetPosition(50);
+}
+
+TEST_F(SkinListViewTest, ListViewReadsBackWithItsBarsSkinAndSettings) {
+  auto* a = new TListViewForm(nullptr);
+  Keep(a);
+  auto* data = new TbsSkinData(a);
+  data->SetName("SkinData1");
+  auto* bar = new TbsSkinScrollBar(a);
+  bar->SetName("VBar");
+  bar->SetParent(a);
+  auto* v = new TbsSkinListView(a);
+  v->SetName("List1");
+  v->SetParent(a);
+  v->SetSkinData(data);
+  v->SetVScrollBar(bar);
+  v->SetUseSkinFont(false);
+  v->SetDefaultColor(RGB(9, 8, 7));
+  v->SetSkinDataName("mylist");
+  v->SetHeaderSkinDataName("myheader");
+  v->SetViewStyle(vsReport);
+  v->Columns()->Add()->SetCaption("One");
+  v->Items()->Add()->SetCaption("first");
+  v->ChangeSkinData();  // what Loaded does to the read copy: the default look of an empty skin
+  const AnsiString text = WriteComponentResource(a);
+
+  auto* b = new TListViewForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinListView*>(b->FindComponent("List1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->SkinData(), b->FindComponent("SkinData1"));
+  EXPECT_EQ(back->VScrollBar(), b->FindComponent("VBar"));
+  EXPECT_FALSE(back->UseSkinFont());
+  EXPECT_EQ(back->DefaultColor(), RGB(9, 8, 7));
+  EXPECT_EQ(back->Color(), RGB(9, 8, 7)) << "Loaded applies the default look";
+  EXPECT_EQ(back->SkinDataName(), "mylist");
+  EXPECT_EQ(back->HeaderSkinDataName(), "myheader");
+  EXPECT_EQ(back->ViewStyle(), vsReport);
+  ASSERT_EQ(back->Columns()->Count(), 1);
+  EXPECT_EQ(back->Columns()->Items(0)->Caption(), "One");
+  ASSERT_EQ(back->Items()->Count(), 1);
+  EXPECT_EQ(WriteComponentResource(b), text);
+}
