@@ -447,6 +447,8 @@ void TbsSkinCustomListView::SetHScrollBar(TbsSkinScrollBar* Value) {
   UpDateScrollBars();
 }
 
+void TbsSkinCustomListView::BeforeChangeSkinData() { FHeaderFaces.Read(nullptr, FHeaderSkinDataName); }
+
 void TbsSkinCustomListView::ChangeSkinData() {
   FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
   if (FSkinObjectIndex == -1) {
@@ -822,7 +824,9 @@ void TbsSkinCustomListView::Loaded() {
 
 void TbsSkinCustomListView::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomListView::Notification(AComponent, Operation);
-  if (Operation == opRemove) Forget(AComponent, FLinks);
+  if (Operation != opRemove) return;
+  if (AComponent == FLinks.SkinData) BeforeChangeSkinData();
+  Forget(AComponent, FLinks);
 }
 
 void TbsSkinCustomListView::CreateParams(TCreateParams& Params) {

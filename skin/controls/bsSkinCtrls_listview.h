@@ -154,6 +154,8 @@ class TbsSkinCustomListView : public TCustomListView, public IbsSkinChangeTarget
 
   TbsDrawHeaderSectionEvent OnDrawHeaderSection;
 
+  // The header lets go of the old skin's picture.
+  void BeforeChangeSkinData() override;
   // Applies the skin record's font and colour (or the defaults) and re-fits the bars.
   void ChangeSkinData() override;
   // Brings the linked bars in step with the view's scroll state, by view style.
