@@ -57,6 +57,7 @@ struct TSkinTreeSetup : TSkinViewForm {
     tree->HandleNeeded();  // the scroll state lives in the window
     tree->UpDateScrollBars();
   }
+  TbsSkinTreeView* View() const { return tree; }
   TbsSkinTreeView* tree {};
 };
 
@@ -85,6 +86,7 @@ struct TSkinListSetup : TSkinViewForm {
     view->HandleNeeded();
     view->UpDateScrollBars();
   }
+  TbsSkinListView* View() const { return view; }
   TbsSkinListView* view {};
 };
 
@@ -96,70 +98,46 @@ void Report(benchmark::State& state, const std::string& name, const xj::bench::L
   if (it != times.end() && it->second > 0) state.counters["x_100"] = each / it->second;
 }
 
-// The bar moved one page down, back to the top at the end.
-void BM_SkinTreeScrollPageByBar(benchmark::State& state) {
-  TSkinTreeSetup s(static_cast<int>(state.range(0)));
+// The view's bar moved one page down, back to the top at the end.
+template <class Setup>
+void ScrollPageByBar(benchmark::State& state, const std::string& name) {
+  Setup s(static_cast<int>(state.range(0)));
   if (!s.vbar->Visible()) state.SkipWithError("the vertical bar is not shown");
   const xj::bench::LoopTimer timer(state);
   for (auto _ : state) {
     const int next = s.vbar->Position() + s.vbar->PageSize();
     s.vbar->SetPosition(next > s.vbar->Max() - s.vbar->PageSize() ? 0 : next);
   }
-  if (GetScrollPos(s.tree->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("tree and bar apart");
-  Report(state, "scroll", timer);
+  if (GetScrollPos(s.View()->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("view and bar apart");
+  Report(state, name, timer);
 }
-BENCHMARK(BM_SkinTreeScrollPageByBar)->Arg(100)->Arg(100000);
 
 // One page painted onto a memory bitmap, scrolled to the middle of the content.
-void BM_SkinTreePaintPage(benchmark::State& state) {
+template <class Setup>
+void PaintPage(benchmark::State& state, const std::string& name) {
   const int n = static_cast<int>(state.range(0));
-  TSkinTreeSetup s(n);
+  Setup s(n);
   s.vbar->SetPosition(n / 2);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 280, 380);
   HGDIOBJ old = SelectObject(dc, bitmap);
   const xj::bench::LoopTimer timer(state);
-  for (auto _ : state) s.tree->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-  Report(state, "paint", timer);
+  for (auto _ : state) s.View()->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  Report(state, name, timer);
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
 }
+
+void BM_SkinTreeScrollPageByBar(benchmark::State& state) { ScrollPageByBar<TSkinTreeSetup>(state, "scroll"); }
+BENCHMARK(BM_SkinTreeScrollPageByBar)->Arg(100)->Arg(100000);
+void BM_SkinTreePaintPage(benchmark::State& state) { PaintPage<TSkinTreeSetup>(state, "paint"); }
 BENCHMARK(BM_SkinTreePaintPage)->Arg(100)->Arg(100000);
-
-// The list view's bar moved one page down, back to the top at the end.
-void BM_SkinListScrollPageByBar(benchmark::State& state) {
-  TSkinListSetup s(static_cast<int>(state.range(0)));
-  if (!s.vbar->Visible()) state.SkipWithError("the vertical bar is not shown");
-  const xj::bench::LoopTimer timer(state);
-  for (auto _ : state) {
-    const int next = s.vbar->Position() + s.vbar->PageSize();
-    s.vbar->SetPosition(next > s.vbar->Max() - s.vbar->PageSize() ? 0 : next);
-  }
-  if (GetScrollPos(s.view->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("view and bar apart");
-  Report(state, "listscroll", timer);
-}
+void BM_SkinListScrollPageByBar(benchmark::State& state) { ScrollPageByBar<TSkinListSetup>(state, "listscroll"); }
 BENCHMARK(BM_SkinListScrollPageByBar)->Arg(100)->Arg(100000);
-
-// One page of rows painted onto a memory bitmap, scrolled to the middle of the items.
-void BM_SkinListPaintPage(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  TSkinListSetup s(n);
-  s.vbar->SetPosition(n / 2);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 280, 380);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  const xj::bench::LoopTimer timer(state);
-  for (auto _ : state) s.view->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-  Report(state, "listpaint", timer);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-}
+void BM_SkinListPaintPage(benchmark::State& state) { PaintPage<TSkinListSetup>(state, "listpaint"); }
 BENCHMARK(BM_SkinListPaintPage)->Arg(100)->Arg(100000);
 
 }  // namespace

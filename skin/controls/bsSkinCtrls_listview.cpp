@@ -428,22 +428,12 @@ void TbsSkinCustomListView::SetDefaultFont(TFont* Value) {
 }
 
 void TbsSkinCustomListView::SetVScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.VScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomListView::OnVScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.VScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomListView::OnVScrollBarChange));
   UpDateScrollBars();
 }
 
 void TbsSkinCustomListView::SetHScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.HScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomListView::OnHScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.HScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomListView::OnHScrollBarChange));
   UpDateScrollBars();
 }
 
@@ -451,17 +441,8 @@ void TbsSkinCustomListView::BeforeChangeSkinData() { FHeaderFaces.Read(nullptr, 
 
 void TbsSkinCustomListView::ChangeSkinData() {
   FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
-  if (FSkinObjectIndex == -1) {
-    SetColor(FDefaultColor);
-    Font()->Assign(FDefaultFont.get());
-  } else if (auto* rec = ViewRecord<TbsDataSkinListView>(FLinks.SkinData, FSkinObjectIndex)) {
-    if (FUseSkinFont)
-      ApplySkinFont(Font(), *rec);
-    else
-      Font()->Assign(FDefaultFont.get());
-    Font()->SetColor(rec->FontColor);
-    SetColor(rec->BGColor);
-  }
+  ApplyViewLook<TbsDataSkinListView>(this, Font(), FLinks.SkinData, FSkinObjectIndex, FUseSkinFont, FDefaultFont.get(),
+                                     FDefaultColor);
   HGetSkinData();
   if (FHeaderHandle) RedrawWindow(FHeaderHandle, nullptr, nullptr, RDW_INVALIDATE);
   UpDateScrollBars();
@@ -810,8 +791,7 @@ void TbsSkinCustomListView::Dispatch(TMessage& Message) {
       return;
     case CM_VISIBLECHANGED:
       TCustomListView::Dispatch(Message);
-      if (FLinks.VScrollBar) FLinks.VScrollBar->SetVisible(Visible());
-      if (FLinks.HScrollBar) FLinks.HScrollBar->SetVisible(Visible());
+      ShowBarsWith(FLinks, Visible());
       return;
   }
   TCustomListView::Dispatch(Message);

@@ -28,6 +28,9 @@ void Forget(TComponent* Gone, TbsViewLinks& L);
 bool StoreSkin(TComponent* View, TbsViewLinks& L, TbsSkinData* Value);
 // Links Value in Field's place; the bar replaced forgets the view.
 void LinkBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value);
+// The same for a view that shows and hides its bars: a new bar starts enabled and hidden, and moving it
+// calls OnChange.
+void LinkShownBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value, TNotifyEvent OnChange);
 // Scrolls a view to a bar's position, the full 32 bits of it.
 void ScrollViewTo(TWinControl* View, UINT Msg, int Position);
 // Assigning a bar its own alignment again makes its parent lay it out beside the view once more.
@@ -49,5 +52,27 @@ void ApplySkinFont(TFont* Font, const R& Rec) {
   Font->SetStyle(Rec.FontStyle);
   Font->SetHeight(Rec.FontHeight);
 }
+
+// A view's look from a record of class R at Index: its font (the default font's with UseSkinFont off)
+// in the record's colour, and its background. Without a record the defaults; a record of another class
+// changes nothing.
+template <class R>
+void ApplyViewLook(TControl* View, TFont* Font, TbsSkinData* Data, int Index, bool UseSkinFont, TFont* DefaultFont,
+                   TColor DefaultColor) {
+  if (Index == -1) {
+    View->SetColor(DefaultColor);
+    Font->Assign(DefaultFont);
+  } else if (auto* rec = ViewRecord<R>(Data, Index)) {
+    if (UseSkinFont)
+      ApplySkinFont(Font, *rec);
+    else
+      Font->Assign(DefaultFont);
+    Font->SetColor(rec->FontColor);
+    View->SetColor(rec->BGColor);
+  }
+}
+
+// Linked bars show and hide with their view.
+void ShowBarsWith(const TbsViewLinks& L, bool Visible);
 
 }  // namespace bsviews

@@ -60,6 +60,19 @@ void LinkBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value
   Watch(View, Field, Value);
 }
 
+void LinkShownBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value, TNotifyEvent OnChange) {
+  LinkBar(View, Field, Value);
+  if (!Value) return;
+  Value->SetEnabled(true);
+  Value->SetVisible(false);
+  Value->OnChange = OnChange;
+}
+
+void ShowBarsWith(const TbsViewLinks& L, bool Visible) {
+  for (TbsSkinScrollBar* bar : { L.VScrollBar, L.HScrollBar })
+    if (bar) bar->SetVisible(Visible);
+}
+
 // The full position travels in lParam, so views longer than 65,535 units land where the bar says.
 void ScrollViewTo(TWinControl* View, UINT Msg, int Position) {
   if (View->HandleAllocated()) View->Perform(Msg, MAKEWPARAM(SBX_THUMBPOSITION32, (WORD)Position), (LPARAM)Position);
@@ -128,22 +141,12 @@ void TbsSkinCustomTreeView::SetDefaultFont(TFont* Value) {
 }
 
 void TbsSkinCustomTreeView::SetVScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.VScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomTreeView::OnVScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.VScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomTreeView::OnVScrollBarChange));
   UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::SetHScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.HScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomTreeView::OnHScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.HScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomTreeView::OnHScrollBarChange));
   UpDateScrollBars();
 }
 
@@ -158,17 +161,8 @@ void TbsSkinCustomTreeView::OnHScrollBarChange(TObject*) {
 void TbsSkinCustomTreeView::ChangeSkinData() {
   if (Loading(this)) return;
   FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
-  if (FSkinObjectIndex == -1) {
-    SetColor(FDefaultColor);
-    Font()->Assign(FDefaultFont.get());
-  } else if (auto* rec = ViewRecord<TbsDataSkinTreeView>(FLinks.SkinData, FSkinObjectIndex)) {
-    if (FUseSkinFont)
-      ApplySkinFont(Font(), *rec);
-    else
-      Font()->Assign(FDefaultFont.get());
-    Font()->SetColor(rec->FontColor);
-    SetColor(rec->BGColor);
-  }
+  ApplyViewLook<TbsDataSkinTreeView>(this, Font(), FLinks.SkinData, FSkinObjectIndex, FUseSkinFont, FDefaultFont.get(),
+                                     FDefaultColor);
   if (Images()) Images()->SetBkColor(Color());
   if (StateImages()) StateImages()->SetBkColor(Color());
   UpDateScrollBars();
@@ -248,8 +242,7 @@ void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
       return;
     case CM_VISIBLECHANGED:
       TCustomTreeView::Dispatch(Message);
-      if (FLinks.VScrollBar) FLinks.VScrollBar->SetVisible(Visible());
-      if (FLinks.HScrollBar) FLinks.HScrollBar->SetVisible(Visible());
+      ShowBarsWith(FLinks, Visible());
       return;
   }
   TCustomTreeView::Dispatch(Message);
