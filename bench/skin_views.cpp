@@ -1,7 +1,8 @@
-// The skinned tree view with its linked skinned bars, with 100 and with 100,000 nodes: a page scrolled
-// by the vertical bar (the tree follows, the bars are fitted again) and one page painted (which fits
-// the bars too). Neither should grow with the content: each run at 100,000 prints its time beside the
-// same benchmark's at 100 as x_100 (goal: within 1.5).
+// The skinned tree view and the skinned list view (report view, a skinned header) with their linked
+// skinned bars, with 100 and with 100,000 nodes or items: a page scrolled by the vertical bar (the view
+// follows, the bars are fitted again) and one page painted (which fits the bars too). Neither should
+// grow with the content: each run at 100,000 prints its time beside the same benchmark's at 100 as
+// x_100 (goal: within 1.5).
 
 #include <benchmark/benchmark.h>
 
@@ -15,8 +16,9 @@
 
 namespace {
 
-struct TSkinTreeSetup {
-  explicit TSkinTreeSetup(int n) {
+// A form with the test skin and two skinned bars for a view of 280 x 380 at its top left.
+struct TSkinViewForm {
+  TSkinViewForm() {
     setenv("XJ_DISPLAY", "headless", 0);
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 320, 420);
@@ -24,6 +26,24 @@ struct TSkinTreeSetup {
     skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
     vbar = NewBar(sbVertical, 280, 0, 18, 380);
     hbar = NewBar(sbHorizontal, 0, 380, 280, 18);
+  }
+  TbsSkinScrollBar* NewBar(TScrollBarKind kind, int l, int t, int w, int h) {
+    auto* b = new TbsSkinScrollBar(form.get());
+    b->SetParent(form.get());
+    b->SetKind(kind);
+    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
+    b->SetBounds(l, t, w, h);
+    b->SetSkinData(skin);
+    return b;
+  }
+  std::unique_ptr<TForm> form;
+  TbsSkinData* skin {};
+  TbsSkinScrollBar* vbar {};
+  TbsSkinScrollBar* hbar {};
+};
+
+struct TSkinTreeSetup : TSkinViewForm {
+  explicit TSkinTreeSetup(int n) {
     tree = new TbsSkinTreeView(form.get());
     tree->SetParent(form.get());
     tree->SetBounds(0, 0, 280, 380);
@@ -37,20 +57,37 @@ struct TSkinTreeSetup {
     tree->HandleNeeded();  // the scroll state lives in the window
     tree->UpDateScrollBars();
   }
-  TbsSkinScrollBar* NewBar(TScrollBarKind kind, int l, int t, int w, int h) {
-    auto* b = new TbsSkinScrollBar(form.get());
-    b->SetParent(form.get());
-    b->SetKind(kind);
-    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
-    b->SetBounds(l, t, w, h);
-    b->SetSkinData(skin);
-    return b;
-  }
-  std::unique_ptr<TForm> form;
-  TbsSkinData* skin {};
+  TbsSkinTreeView* View() const { return tree; }
   TbsSkinTreeView* tree {};
-  TbsSkinScrollBar* vbar {};
-  TbsSkinScrollBar* hbar {};
+};
+
+struct TSkinListSetup : TSkinViewForm {
+  explicit TSkinListSetup(int n) {
+    view = new TbsSkinListView(form.get());
+    view->SetParent(form.get());
+    view->SetBounds(0, 0, 280, 380);
+    view->SetViewStyle(vsReport);
+    for (const char* c : { "Line", "Duration" }) {
+      TListColumn* col = view->Columns()->Add();
+      col->SetCaption(c);
+      col->SetWidth(120);
+    }
+    view->SetSkinData(skin);
+    view->SetVScrollBar(vbar);
+    view->SetHScrollBar(hbar);
+    TListItems* items = view->Items();
+    items->BeginUpdate();
+    for (int i = 0; i < n; ++i) {
+      TListItem* it = items->Add();
+      it->SetCaption("item " + std::to_string(i));
+      it->SubItems()->Add(std::to_string(i));
+    }
+    items->EndUpdate();
+    view->HandleNeeded();
+    view->UpDateScrollBars();
+  }
+  TbsSkinListView* View() const { return view; }
+  TbsSkinListView* view {};
 };
 
 void Report(benchmark::State& state, const std::string& name, const xj::bench::LoopTimer& timer) {
@@ -61,37 +98,46 @@ void Report(benchmark::State& state, const std::string& name, const xj::bench::L
   if (it != times.end() && it->second > 0) state.counters["x_100"] = each / it->second;
 }
 
-// The bar moved one page down, back to the top at the end.
-void BM_SkinTreeScrollPageByBar(benchmark::State& state) {
-  TSkinTreeSetup s(static_cast<int>(state.range(0)));
+// The view's bar moved one page down, back to the top at the end.
+template <class Setup>
+void ScrollPageByBar(benchmark::State& state, const std::string& name) {
+  Setup s(static_cast<int>(state.range(0)));
   if (!s.vbar->Visible()) state.SkipWithError("the vertical bar is not shown");
   const xj::bench::LoopTimer timer(state);
   for (auto _ : state) {
     const int next = s.vbar->Position() + s.vbar->PageSize();
     s.vbar->SetPosition(next > s.vbar->Max() - s.vbar->PageSize() ? 0 : next);
   }
-  if (GetScrollPos(s.tree->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("tree and bar apart");
-  Report(state, "scroll", timer);
+  if (GetScrollPos(s.View()->Handle(), SB_VERT) != s.vbar->Position()) state.SkipWithError("view and bar apart");
+  Report(state, name, timer);
 }
-BENCHMARK(BM_SkinTreeScrollPageByBar)->Arg(100)->Arg(100000);
 
 // One page painted onto a memory bitmap, scrolled to the middle of the content.
-void BM_SkinTreePaintPage(benchmark::State& state) {
+template <class Setup>
+void PaintPage(benchmark::State& state, const std::string& name) {
   const int n = static_cast<int>(state.range(0));
-  TSkinTreeSetup s(n);
+  Setup s(n);
   s.vbar->SetPosition(n / 2);
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, 280, 380);
   HGDIOBJ old = SelectObject(dc, bitmap);
   const xj::bench::LoopTimer timer(state);
-  for (auto _ : state) s.tree->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
-  Report(state, "paint", timer);
+  for (auto _ : state) s.View()->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  Report(state, name, timer);
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
 }
+
+void BM_SkinTreeScrollPageByBar(benchmark::State& state) { ScrollPageByBar<TSkinTreeSetup>(state, "scroll"); }
+BENCHMARK(BM_SkinTreeScrollPageByBar)->Arg(100)->Arg(100000);
+void BM_SkinTreePaintPage(benchmark::State& state) { PaintPage<TSkinTreeSetup>(state, "paint"); }
 BENCHMARK(BM_SkinTreePaintPage)->Arg(100)->Arg(100000);
+void BM_SkinListScrollPageByBar(benchmark::State& state) { ScrollPageByBar<TSkinListSetup>(state, "listscroll"); }
+BENCHMARK(BM_SkinListScrollPageByBar)->Arg(100)->Arg(100000);
+void BM_SkinListPaintPage(benchmark::State& state) { PaintPage<TSkinListSetup>(state, "listpaint"); }
+BENCHMARK(BM_SkinListPaintPage)->Arg(100)->Arg(100000);
 
 }  // namespace

@@ -22,6 +22,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
     RegisterClasses({ TbsSkinTreeView::StaticClass(), TbsSkinRichEdit::StaticClass() });
     RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
+    RegisterClasses({ TbsSkinListView::StaticClass() });
     RegisterClasses({ TbsSkinSlider::StaticClass() });
     RegisterClasses({ TbsSkinExPanel::StaticClass() });
     return true;

@@ -4,22 +4,18 @@
 #include "platform/vcl/Menus.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/controls/bsSkinCtrls_viewlinks.h"
 #include "skin/data/bsSkinData.h"
 
-namespace {
+namespace bsviews {
 
 bool Loading(const TComponent* C) { return C->ComponentState().Contains(csLoading); }
 
-// The record index a view's skin object has: -1 without a usable skin or without such a record.
 int ViewSkinIndex(TbsSkinData* Data, const AnsiString& Name) {
   return !Data || Data->Empty ? -1 : Data->GetControlIndex(Name);
 }
 
-template <class R>
-R* ViewRecord(TbsSkinData* Data, int Index) {
-  if (!Data || Index < 0 || Index >= Data->CtrlList->Count()) return nullptr;
-  return dynamic_cast<R*>(static_cast<TbsDataSkinControl*>(Data->CtrlList->Items(Index)));
-}
+namespace {
 
 // A bar taken off a view forgets the view's handlers, so it never calls into a view that moved on or
 // went away.
@@ -38,7 +34,8 @@ void Watch(TComponent* View, T*& Field, T* Value) {
   if (Field) Field->FreeNotification(View);
 }
 
-// A view going away lets go of everything it refers to.
+}  // namespace
+
 void Release(TComponent* View, TbsViewLinks& L) {
   Unhook(L.VScrollBar, View);
   Unhook(L.HScrollBar, View);
@@ -53,31 +50,63 @@ void Forget(TComponent* Gone, TbsViewLinks& L) {
   if (L.HScrollBar == Gone) L.HScrollBar = nullptr;
 }
 
-// Stores the skin; whether it is to be applied at once.
 bool StoreSkin(TComponent* View, TbsViewLinks& L, TbsSkinData* Value) {
   Watch(View, L.SkinData, Value);
   return Value && !Value->Empty && !View->ComponentState().Contains(csDesigning);
 }
 
-// Links Value in Field's place; the bar replaced forgets the view.
 void LinkBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value) {
   if (Value != Field) Unhook(Field, View);
   Watch(View, Field, Value);
 }
 
-// Scrolls a view to a bar's position. The full position travels in lParam, so views longer than
-// 65,535 units land where the bar says.
+void LinkShownBar(TComponent* View, TbsSkinScrollBar*& Field, TbsSkinScrollBar* Value, TNotifyEvent OnChange) {
+  LinkBar(View, Field, Value);
+  if (!Value) return;
+  Value->SetEnabled(true);
+  Value->SetVisible(false);
+  Value->OnChange = OnChange;
+}
+
+void ShowBarsWith(const TbsViewLinks& L, bool Visible) {
+  for (TbsSkinScrollBar* bar : { L.VScrollBar, L.HScrollBar })
+    if (bar) bar->SetVisible(Visible);
+}
+
+// The full position travels in lParam, so views longer than 65,535 units land where the bar says.
 void ScrollViewTo(TWinControl* View, UINT Msg, int Position) {
   if (View->HandleAllocated()) View->Perform(Msg, MAKEWPARAM(SBX_THUMBPOSITION32, (WORD)Position), (LPARAM)Position);
 }
 
-// Assigning a bar its own alignment again makes its parent lay it out beside the view once more.
 void RealignBars(const TbsViewLinks& L) {
   for (TbsSkinScrollBar* bar : { L.VScrollBar, L.HScrollBar })
     if (bar) bar->SetAlign(bar->Align());
 }
 
-// The default font every view starts with.
+bool ShowBar(TbsSkinScrollBar* Bar, bool Show, bool& Updating) {
+  const bool was = Bar->Visible();
+  {
+    xj::TemporaryChange<bool> updating(Updating, true);
+    Bar->SetVisible(Show);
+  }
+  return was != Bar->Visible();
+}
+
+void FitCorner(const TbsViewLinks& L) {
+  if (!L.VScrollBar || !L.HScrollBar) return;
+  if (!L.VScrollBar->Visible() && L.HScrollBar->Both())
+    L.HScrollBar->SetBoth(false);
+  else if (L.VScrollBar->Visible() && !L.HScrollBar->Both())
+    L.HScrollBar->SetBoth(true);
+}
+
+void RealignWithParent(TControl* View, bool BarsChanged, bool& Updating) {
+  if (View->Align() == alNone || !BarsChanged || !View->Parent()) return;
+  xj::TemporaryChange<bool> updating(Updating, true);
+  TRect r = View->Parent()->ClientRect();
+  View->Parent()->AlignControls(nullptr, r);
+}
+
 std::unique_ptr<TFont> NewDefaultFont() {
   auto f = std::make_unique<TFont>();
   f->SetName("宋体");
@@ -86,14 +115,9 @@ std::unique_ptr<TFont> NewDefaultFont() {
   return f;
 }
 
-template <class R>
-void ApplySkinFont(TFont* Font, const R& Rec) {
-  Font->SetName(Rec.FontName);
-  Font->SetStyle(Rec.FontStyle);
-  Font->SetHeight(Rec.FontHeight);
-}
+}  // namespace bsviews
 
-}  // namespace
+using namespace bsviews;
 
 // ---- TbsSkinCustomTreeView -------------------------------------------------------------------------------
 
@@ -117,22 +141,12 @@ void TbsSkinCustomTreeView::SetDefaultFont(TFont* Value) {
 }
 
 void TbsSkinCustomTreeView::SetVScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.VScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomTreeView::OnVScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.VScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomTreeView::OnVScrollBarChange));
   UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::SetHScrollBar(TbsSkinScrollBar* Value) {
-  LinkBar(this, FLinks.HScrollBar, Value);
-  if (Value) {
-    Value->SetEnabled(true);
-    Value->SetVisible(false);
-    Value->OnChange = TNotifyEvent(this, &TbsSkinCustomTreeView::OnHScrollBarChange);
-  }
+  LinkShownBar(this, FLinks.HScrollBar, Value, TNotifyEvent(this, &TbsSkinCustomTreeView::OnHScrollBarChange));
   UpDateScrollBars();
 }
 
@@ -147,17 +161,8 @@ void TbsSkinCustomTreeView::OnHScrollBarChange(TObject*) {
 void TbsSkinCustomTreeView::ChangeSkinData() {
   if (Loading(this)) return;
   FSkinObjectIndex = ViewSkinIndex(FLinks.SkinData, FSkinDataName);
-  if (FSkinObjectIndex == -1) {
-    SetColor(FDefaultColor);
-    Font()->Assign(FDefaultFont.get());
-  } else if (auto* rec = ViewRecord<TbsDataSkinTreeView>(FLinks.SkinData, FSkinObjectIndex)) {
-    if (FUseSkinFont)
-      ApplySkinFont(Font(), *rec);
-    else
-      Font()->Assign(FDefaultFont.get());
-    Font()->SetColor(rec->FontColor);
-    SetColor(rec->BGColor);
-  }
+  ApplyViewLook<TbsDataSkinTreeView>(this, Font(), FLinks.SkinData, FSkinObjectIndex, FUseSkinFont, FDefaultFont.get(),
+                                     FDefaultColor);
   if (Images()) Images()->SetBkColor(Color());
   if (StateImages()) StateImages()->SetBkColor(Color());
   UpDateScrollBars();
@@ -169,13 +174,9 @@ void TbsSkinCustomTreeView::UpDateScrollBars() {
   if (Loading(this) || FScrollBarsUpdating || !HandleAllocated()) return;
   bool vChanged = false, hChanged = false;
   auto fit = [this](TbsSkinScrollBar* Bar, bool Show, int Min, int Max, int Pos, int Page) {
-    const bool was = Bar->Visible();
-    {
-      xj::TemporaryChange<bool> updating(FScrollBarsUpdating, true);
-      Bar->SetVisible(Show);
-    }
+    const bool changed = ShowBar(Bar, Show, FScrollBarsUpdating);
     if (Bar->Visible()) Bar->SetRange(Min, Max, Pos, Page);
-    return was != Bar->Visible();
+    return changed;
   };
   if (FLinks.VScrollBar) {
     int min = 0, max = 0;
@@ -191,17 +192,8 @@ void TbsSkinCustomTreeView::UpDateScrollBars() {
     const int pos = GetScrollPos(Handle(), SB_HORZ);
     hChanged = fit(FLinks.HScrollBar, max > Width() && Visible(), min, max, pos, Width());
   }
-  if (FLinks.VScrollBar && FLinks.HScrollBar) {
-    if (!FLinks.VScrollBar->Visible() && FLinks.HScrollBar->Both())
-      FLinks.HScrollBar->SetBoth(false);
-    else if (FLinks.VScrollBar->Visible() && !FLinks.HScrollBar->Both())
-      FLinks.HScrollBar->SetBoth(true);
-  }
-  if (Align() != alNone && (vChanged || hChanged) && Parent()) {
-    xj::TemporaryChange<bool> updating(FScrollBarsUpdating, true);
-    TRect r = Parent()->ClientRect();
-    Parent()->AlignControls(nullptr, r);
-  }
+  FitCorner(FLinks);
+  RealignWithParent(this, vChanged || hChanged, FScrollBarsUpdating);
 }
 
 void TbsSkinCustomTreeView::Loaded() {
@@ -250,8 +242,7 @@ void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
       return;
     case CM_VISIBLECHANGED:
       TCustomTreeView::Dispatch(Message);
-      if (FLinks.VScrollBar) FLinks.VScrollBar->SetVisible(Visible());
-      if (FLinks.HScrollBar) FLinks.HScrollBar->SetVisible(Visible());
+      ShowBarsWith(FLinks, Visible());
       return;
   }
   TCustomTreeView::Dispatch(Message);

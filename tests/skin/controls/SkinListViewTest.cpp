@@ -206,3 +206,545 @@ TEST_F(SkinHeaderTest, HeightsFontsAndStreaming) {
   delete data;
   EXPECT_EQ(s->SkinData(), nullptr);
 }
+
+// ---- The skinned list view -------------------------------------------------------------------------------
+// Linked skinned bars in step with the view both ways in every view style (bar moves, thumb drags, keys,
+// the wheel, a selection out of view, 100,000 items), the report header painted from the button record
+// with captions that travel with their columns, the skin's looks and the defaults, header windows that
+// come and go, and streaming.
+
+namespace {
+
+class SkinListViewTest : public SkinControlsTest {
+ protected:
+  // A view at the left of the form, a vertical bar at its right and a horizontal bar below it.
+  TbsSkinListView* NewView(TViewStyle Style, int Items, int W = 200, int H = 150) {
+    auto* v = new TbsSkinListView(form);
+    v->SetParent(form);
+    v->SetBounds(8, 8, W, H);
+    v->SetViewStyle(Style);
+    const char* captions[] = { "Name", "Size", "Date" };
+    const int widths[] = { 90, 60, 80 };
+    for (int i = 0; i < 3; ++i) {
+      TListColumn* c = v->Columns()->Add();
+      c->SetCaption(captions[i]);
+      c->SetWidth(widths[i]);
+    }
+    AddItems(v, Items);
+    vbar = NewBar(sbVertical, 8 + W, 8, 18, H);
+    hbar = NewBar(sbHorizontal, 8, 8 + H, W, 18);
+    if (skin) v->SetSkinData(skin);
+    v->SetVScrollBar(vbar);
+    v->SetHScrollBar(hbar);
+    return v;
+  }
+  static void AddItems(TCustomListView* v, int n) {
+    v->Items()->BeginUpdate();
+    for (int i = 0; i < n; ++i) {
+      TListItem* it = v->Items()->Add();
+      it->SetCaption("item " + std::to_string(i));
+      it->SubItems()->Add(std::to_string(i * 7));
+    }
+    v->Items()->EndUpdate();
+  }
+  TbsSkinScrollBar* NewBar(TScrollBarKind kind, int l, int t, int w, int h) {
+    auto* b = new TbsSkinScrollBar(form);
+    b->SetParent(form);
+    b->SetKind(kind);
+    b->SetSkinDataName(kind == sbHorizontal ? "hscrollbar" : "vscrollbar");
+    b->SetBounds(l, t, w, h);
+    if (skin) b->SetSkinData(skin);
+    return b;
+  }
+  static int NativePos(TWinControl* v, int which) { return GetScrollPos(v->Handle(), which); }
+  static int NativeMax(TWinControl* v, int which) {
+    int mn = 0, mx = 0;
+    GetScrollRange(v->Handle(), which, &mn, &mx);
+    return mx;
+  }
+  static int Top(TCustomListView* v) { return (int)v->Perform(LVM_GETTOPINDEX, 0, 0); }
+  static void DragThumb(TbsSkinScrollBar* b, int dy) {
+    const TRect r = b->Button(TbsSkinScrollBar::bpThumb).R;
+    const TPoint p = At(b, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    xt::Drag(p.X, p.Y, p.X, p.Y + dy);
+    xt::PumpUntilIdle();
+  }
+  // The header's pixels in a rectangle, row by row.
+  static std::vector<COLORREF> HeaderPixels(HWND h, const TRect& r) {
+    std::vector<COLORREF> px;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) px.push_back(xt::ReadPixel(h, x, y));
+    return px;
+  }
+  std::string_view Face(HWND h, int x, int y) const { return mkskin::KeyOfCode(Decode(xt::ReadPixel(h, x, y)).code); }
+  static TPoint OnHeader(HWND h, int x, int y) {
+    POINT p { x, y };
+    ClientToScreen(h, &p);
+    return TPoint(p.x, p.y);
+  }
+  template <class R>
+  R* Record(const char* name) const {
+    return dynamic_cast<R*>(static_cast<TbsDataSkinControl*>(skin->CtrlList->Items(skin->GetControlIndex(name))));
+  }
+  TbsSkinScrollBar* vbar {};
+  TbsSkinScrollBar* hbar {};
+};
+
+class TListViewForm : public TForm {
+  XJ_CLASS(TListViewForm, TForm)
+ public:
+  explicit TListViewForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(SkinListViewTest, ReportBarsFollowBarMovesKeysWheelAndSelection) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 60);
+  ShowUnfocused();
+  EXPECT_EQ(v->ClientWidth(), v->Width()) << "no border and no room for native bars";
+  int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  ASSERT_GT(rows, 2);
+  ASSERT_LT(rows, 59);
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->Max(), 59);
+  EXPECT_EQ(vbar->Max(), NativeMax(v, SB_VERT));
+  EXPECT_EQ(vbar->PageSize(), rows);
+  ASSERT_TRUE(hbar->Visible()) << "230 pixels of columns in 200";
+  EXPECT_EQ(hbar->PageSize(), v->Width());
+  EXPECT_TRUE(hbar->Both()) << "the horizontal bar leaves the corner to the vertical one";
+  Gallery(form, "bsSkinCtrls", "listview-report-with-bars");
+
+  // The bar scrolls the view by whole rows ...
+  vbar->SetPosition(17);
+  EXPECT_EQ(Top(v), 17);
+  EXPECT_EQ(NativePos(v, SB_VERT), 17);
+  // ... also with a font of negative height, the usual kind, which must not turn the scroll round.
+  v->DefaultFont()->SetHeight(-13);
+  v->SetUseSkinFont(false);
+  v->ChangeSkinData();
+  ASSERT_LT(v->Font()->Height(), 0);
+  xt::PumpUntilIdle();
+  rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  EXPECT_EQ(vbar->PageSize(), rows);
+  vbar->SetPosition(30);
+  EXPECT_EQ(Top(v), 30);
+  DragThumb(vbar, 25);
+  EXPECT_GT(vbar->Position(), 30);
+  EXPECT_EQ(NativePos(v, SB_VERT), vbar->Position());
+  EXPECT_EQ(Top(v), vbar->Position());
+  hbar->SetPosition(25);
+  EXPECT_EQ(NativePos(v, SB_HORZ), 25);
+
+  // Keys, the wheel and a selection out of view bring the bar back in step.
+  v->SetFocus();
+  xt::KeyDown(VK_END);
+  EXPECT_EQ(NativePos(v, SB_VERT), 60 - rows);
+  EXPECT_EQ(vbar->Position(), 60 - rows);
+  xt::KeyDown(VK_HOME);
+  EXPECT_EQ(vbar->Position(), 0);
+  xt::KeyDown(VK_NEXT);  // to the foot of the page first, then a page on
+  xt::KeyDown(VK_NEXT);
+  EXPECT_GT(vbar->Position(), 0);
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+  MoveTo(v, 40, 60);
+  const int before = vbar->Position();
+  xt::Wheel(-WHEEL_DELTA);
+  EXPECT_EQ(NativePos(v, SB_VERT), before + 3);
+  EXPECT_EQ(vbar->Position(), before + 3);
+  v->SetItemIndex(50);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+  EXPECT_LE(vbar->Position(), 50);
+  EXPECT_GT(vbar->Position() + rows, 50);
+
+  // Few items: the vertical bar goes and the corner with it.
+  v->Items()->Clear();
+  AddItems(v, 3);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(vbar->Visible());
+  EXPECT_FALSE(hbar->Both());
+  // Exactly one row more than a page: the native maximum is the page, not above it.
+  v->Items()->Clear();
+  AddItems(v, rows + 1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(NativeMax(v, SB_VERT), rows);
+  EXPECT_FALSE(vbar->Visible());
+  v->Items()->Add()->SetCaption("one more");
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(vbar->Visible());
+}
+
+TEST_F(SkinListViewTest, AHundredThousandItemsInReportAndListView) {
+  auto* v = NewView(vsReport, 100000);
+  ShowUnfocused();
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->Max(), 99999);
+  // Beyond 16 bits the view lands where the bar says.
+  vbar->SetPosition(70123);
+  EXPECT_EQ(Top(v), 70123);
+  EXPECT_EQ(NativePos(v, SB_VERT), 70123);
+  v->SetFocus();
+  xt::KeyDown(VK_END);
+  const int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  EXPECT_EQ(vbar->Position(), 100000 - rows);
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+
+  // As a list: no vertical scrolling, the horizontal bar counts columns, one line step per column.
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(vbar->Visible());
+  ASSERT_TRUE(hbar->Visible());
+  EXPECT_EQ(hbar->Max(), NativeMax(v, SB_HORZ));
+  EXPECT_FALSE(hbar->Both());
+  TRect first = v->Items()->Item(0)->DisplayRect(drBounds);
+  EXPECT_EQ(hbar->PageSize(), v->Width() / (first.Right - first.Left));
+  const int perColumn = v->ClientHeight() / (first.Bottom - first.Top);
+  ASSERT_GT(perColumn, 0);
+  hbar->SetPosition(0);
+  {
+    TRecorder steps(v, { WM_HSCROLL });
+    hbar->SetPosition(3);
+    EXPECT_EQ(steps.Count(WM_HSCROLL), 3);
+  }
+  EXPECT_EQ(NativePos(v, SB_HORZ), 3);
+  EXPECT_EQ(Top(v), 3 * perColumn);
+  hbar->SetPosition(1);
+  EXPECT_EQ(NativePos(v, SB_HORZ), 1);
+  xt::KeyDown(VK_END);
+  EXPECT_EQ(hbar->Position(), NativePos(v, SB_HORZ));
+  EXPECT_EQ(hbar->Position(), hbar->Max() - hbar->PageSize() + 1);
+  // A view smaller than 6 pixels leaves its bars alone.
+  const int max = hbar->Max();
+  v->SetBounds(8, 8, 5, 150);
+  v->Items()->Clear();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(hbar->Max(), max);
+}
+
+TEST_F(SkinListViewTest, IconViewsScrollInPixelsAndEachStyleShows) {
+  LoadTestSkin();
+  auto* v = NewView(vsIcon, 120, 200, 150);
+  ShowUnfocused();
+  for (TViewStyle style : { vsIcon, vsSmallIcon }) {
+    SCOPED_TRACE(style == vsIcon ? "icons" : "small icons");
+    v->SetViewStyle(style);
+    xt::PumpUntilIdle();
+    ASSERT_TRUE(vbar->Visible());
+    EXPECT_EQ(vbar->Max(), NativeMax(v, SB_VERT));
+    EXPECT_GT(vbar->Max(), v->Height());
+    EXPECT_EQ(vbar->PageSize(), v->Height());
+    const TRect item = v->Items()->Item(0)->DisplayRect(drBounds);
+    EXPECT_EQ(vbar->SmallChange(), std::max(1, (int)(item.Bottom - item.Top) / 2));
+    vbar->SetPosition(37);
+    EXPECT_EQ(NativePos(v, SB_VERT), 37);
+    EXPECT_EQ(v->Items()->Item(0)->DisplayRect(drBounds).Top, item.Top - 37);
+    v->SetFocus();
+    xt::KeyDown(VK_END);
+    EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+    EXPECT_GT(vbar->Position(), 37);
+    xt::KeyDown(VK_HOME);
+    EXPECT_EQ(vbar->Position(), 0);
+    Gallery(form, "bsSkinCtrls", style == vsIcon ? "listview-icons" : "listview-smallicons");
+  }
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  Gallery(form, "bsSkinCtrls", "listview-list");
+}
+
+TEST_F(SkinListViewTest, ReportHeaderFromTheSkinKeepsCaptionsWithTheirColumnsWhenDraggedAndResized) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 10, 260, 120);
+  v->SetFullDrag(true);
+  ShowUnfocused();
+  const HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_GE(v->HeaderSkinObjectIndex(), 0);
+  const uint8_t owner = OwnerOf("resizebutton");
+  ASSERT_NE(owner, 0);
+  RECT hr {};
+  GetClientRect(h, &hr);
+  const int mid = hr.bottom / 2;
+  // The left edge band of each section, clear of the caption, and the rest right of the last section.
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, mid)).owner, owner);
+  EXPECT_EQ(Face(h, 1, mid), "skinrect");
+  EXPECT_EQ(Face(h, 91, mid), "skinrect");
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 250, mid)).owner, owner);
+  // The caption is drawn in the record's font colour, inside its own section.
+  const auto* rec = Record<TbsDataSkinButtonControl>("resizebutton");
+  ASSERT_NE(rec, nullptr);
+  auto inks = [&](const TRect& r) {
+    const auto px = HeaderPixels(h, r);
+    return std::count(px.begin(), px.end(), ColorToRGB(rec->FontColor));
+  };
+  ASSERT_GT(inks(v->GetHeaderSectionRect(0)), 10);
+  Gallery(v, "bsSkinCtrls", "listview-header");
+
+  // Each section's picture, to find it again wherever its column goes.
+  std::vector<std::vector<COLORREF>> before;
+  for (int i = 0; i < 3; ++i) before.push_back(HeaderPixels(h, v->GetHeaderSectionRect(i)));
+  // "Name" dragged past "Date": the order becomes Size, Date, Name.
+  const TPoint from = OnHeader(h, 40, mid), to = OnHeader(h, 225, mid);
+  xt::Drag(from.X, from.Y, to.X, to.Y);
+  xt::PumpUntilIdle();
+  int order[3] {};
+  ASSERT_TRUE(v->Perform(LVM_GETCOLUMNORDERARRAY, 3, (LPARAM)order));
+  ASSERT_EQ(std::vector<int>(order, order + 3), (std::vector<int> { 1, 2, 0 }));
+  EXPECT_EQ(v->ColumnAt(0)->Caption(), "Size");
+  EXPECT_EQ(v->ColumnAt(2)->Caption(), "Name");
+  EXPECT_EQ(v->GetHeaderSectionRect(0), TRect(0, 0, 60, hr.bottom)) << "Size keeps its width";
+  EXPECT_EQ(v->GetHeaderSectionRect(2), TRect(140, 0, 230, hr.bottom));
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(HeaderPixels(h, v->GetHeaderSectionRect(i)), before[order[i]])
+        << "position " << i << " shows column " << order[i] << " as it was drawn before";
+  Gallery(v, "bsSkinCtrls", "listview-header-reordered");
+
+  // A press on a section shows it pressed; on a divider it does not, and the drag resizes that column.
+  const TPoint press = OnHeader(h, 150, mid);
+  xt::MouseDown(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 141, mid), "downskinrect");
+  EXPECT_EQ(Face(h, 1, mid), "skinrect");
+  xt::MouseUp(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 141, mid), "skinrect");
+  const TPoint d1 = OnHeader(h, 60, mid), d2 = OnHeader(h, 85, mid);
+  xt::MouseDown(xt::mbLeft, d1.X, d1.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Face(h, 1, mid), "skinrect") << "no pressed face on a divider";
+  xt::MouseMove(d2.X, d2.Y);
+  xt::MouseUp(xt::mbLeft, d2.X, d2.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->Columns()->Items(1)->Width(), 85);
+  EXPECT_EQ(HeaderPixels(h, v->GetHeaderSectionRect(2)), before[0]) << "Name moved right, drawn the same";
+
+  // A column deleted while a section is held: the rest paint in their places, nothing stale.
+  const TPoint hold = OnHeader(h, 100, mid);
+  xt::MouseDown(xt::mbLeft, hold.X, hold.Y);
+  delete v->Columns()->Items(2);
+  xt::MouseMove(hold.X + 40, hold.Y);
+  xt::MouseUp(xt::mbLeft, hold.X + 40, hold.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->Columns()->Count(), 2);
+  std::vector<AnsiString> drawn;
+  v->OnDrawHeaderSection = On<TbsDrawHeaderSectionEvent>(
+      [&](TCanvas*, TListColumn* c, bool, const TRect&) { drawn.push_back(c ? c->Caption() : "?"); });
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), "?"), 0);
+}
+
+TEST_F(SkinListViewTest, FlatHeaderCaptionsImagesAndTheLooksOfEachSkin) {
+  auto* v = NewView(vsReport, 5, 260, 120);
+  v->SetDefaultColor(RGB(250, 240, 200));
+  EXPECT_EQ(v->Color(), RGB(250, 240, 200)) << "the default look follows its colour at once";
+  v->Columns()->Items(0)->SetAlignment(taCenter);
+  v->Columns()->Items(0)->SetCaption("Hi");
+  auto* images = new TImageList(form);
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap red;
+  red.SetWidth(8);
+  red.SetHeight(8);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  images->Add(&red, nullptr);
+  v->SetSmallImages(images);
+  v->Columns()->Items(1)->SetImageIndex(0);
+  v->Columns()->Items(1)->SetAlignment(taRightJustify);
+  v->Columns()->Items(1)->SetCaption("A caption far too long for sixty pixels");
+  v->Columns()->Items(2)->SetImageIndex(0);
+  v->Columns()->Items(2)->SetAlignment(taCenter);
+  v->Columns()->Items(2)->SetCaption("X");
+  ShowUnfocused();
+  const HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  RECT hr {};
+  GetClientRect(h, &hr);
+  const int mid = hr.bottom / 2;
+  // The flat look: a frame in the button shadow round the face colour, the rest of the header likewise.
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+  EXPECT_EQ(xt::ReadPixel(h, 235, 3), ColorToRGB(clBtnFace));
+  EXPECT_EQ(xt::ReadPixel(h, 259, 0), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), RGB(250, 240, 200));
+  // Where the ink of a section lies.
+  auto ink = [&](int from, int to, COLORREF c) {
+    std::pair<int, int> span { -1, -1 };
+    for (int x = from; x < to; ++x)
+      for (int y = 1; y < hr.bottom - 1; ++y)
+        if (xt::ReadPixel(h, x, y) == c) {
+          if (span.first < 0) span.first = x;
+          span.second = x;
+        }
+    return span;
+  };
+  const COLORREF text = ColorToRGB(clBtnText);
+  // Centred without an image: centred on the section.
+  const auto hi = ink(1, 89, text);
+  ASSERT_GE(hi.first, 0);
+  EXPECT_LE(std::abs((hi.first - 0) - (89 - hi.second)), 3);
+  // Right-aligned with an image and cut short: the image keeps the left start and the caption ends in "...".
+  EXPECT_EQ(ink(91, 149, ColorToRGB(clRed)).first, 90 + 1 + 5);
+  EXPECT_GT(ink(91, 149, text).second, 120);
+  // Centred with an image: image, 10 pixels and the caption centred as one block.
+  const auto img = ink(151, 229, ColorToRGB(clRed)), x = ink(151, 229, text);
+  ASSERT_GE(img.first, 0);
+  ASSERT_GE(x.first, 0);
+  EXPECT_EQ(x.first - img.first >= 18, true);
+  EXPECT_LE(std::abs((img.first - 150) - (230 - x.second - 1)), 4);
+  Gallery(v, "bsSkinCtrls", "listview-header-flat");
+  const TPoint press = OnHeader(h, 30, mid);
+  xt::MouseDown(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), RGB(133, 147, 181));
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clNavy));
+  xt::MouseUp(xt::mbLeft, press.X, press.Y);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+
+  // The test skin: the view's colour and font from its record, the header from the button record.
+  LoadTestSkin();
+  v->SetSkinData(skin);
+  auto* rec = Record<TbsDataSkinListView>("listview");
+  ASSERT_NE(rec, nullptr);
+  EXPECT_EQ(v->Color(), rec->BGColor);
+  EXPECT_EQ(v->Font()->Color(), rec->FontColor);
+  EXPECT_EQ(v->Font()->Name(), rec->FontName);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), ColorToRGB(rec->BGColor));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, mid)).owner, OwnerOf("resizebutton"));
+  Gallery(v, "bsSkinCtrls", "listview-skinned");
+  v->SetDefaultColor(RGB(220, 235, 205));
+  EXPECT_EQ(v->Color(), rec->BGColor) << "only stored while skinned";
+  // Records of another class: the view keeps its colour, the header is flat.
+  v->SetSkinDataName("treeview");
+  v->SetHeaderSkinDataName("listview");
+  v->ChangeSkinData();
+  EXPECT_EQ(v->Color(), rec->BGColor);
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow));
+  v->SetSkinDataName("listview");
+  v->SetHeaderSkinDataName("resizebutton");
+  v->ChangeSkinData();
+
+  // The form's skin switch reaches the view: no list view record and a button record without a
+  // picture there, so the defaults and the flat header.
+  LoadSecondSkin();
+  EXPECT_EQ(v->SkinObjectIndex(), -1);
+  EXPECT_EQ(v->Color(), RGB(220, 235, 205));
+  EXPECT_EQ(v->HeaderSkinObjectIndex(), -1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v, v->Width() - 3, v->Height() - 3), RGB(220, 235, 205));
+  EXPECT_EQ(xt::ReadPixel(h, 3, 3), ColorToRGB(clBtnFace));
+  Gallery(v, "bsSkinCtrls", "listview-secondskin");
+}
+
+TEST_F(SkinListViewTest, HeaderWindowsComeAndGoAndFreedPartnersAreDropped) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 30);
+  ShowUnfocused();
+  const uint8_t owner = OwnerOf("resizebutton");
+  ASSERT_NE(v->HeaderHandle(), nullptr);
+  // Not a report: no header to hold.
+  v->SetViewStyle(vsList);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->HeaderHandle(), nullptr);
+  EXPECT_FALSE(vbar->Visible()) << "a list has no vertical scrolling";
+  // Back to a report: the new header is taken over and paints from the skin.
+  v->SetViewStyle(vsReport);
+  xt::PumpUntilIdle();
+  HWND h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, 5)).owner, owner);
+  // Headers switched off: the one held goes, and no other is taken.
+  v->SetShowColumnHeaders(false);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(v->HeaderHandle(), nullptr);
+  v->SetShowColumnHeaders(true);
+  xt::PumpUntilIdle();
+  ASSERT_NE(v->HeaderHandle(), nullptr);
+  // A new window takes the new header.
+  v->RecreateWnd();
+  v->HandleNeeded();
+  xt::PumpUntilIdle();
+  h = v->HeaderHandle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(h, (HWND)v->Perform(LVM_GETHEADER, 0, 0));
+  EXPECT_EQ(Decode(xt::ReadPixel(h, 1, 5)).owner, owner);
+  EXPECT_TRUE(vbar->Visible());
+
+  // Hiding the view hides its bars; a replaced bar no longer scrolls it, a freed one is forgotten.
+  v->SetVisible(false);
+  EXPECT_FALSE(vbar->Visible());
+  v->SetVisible(true);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(vbar->Visible());
+  auto* other = NewBar(sbVertical, 230, 8, 18, 100);
+  v->SetVScrollBar(other);
+  EXPECT_TRUE(vbar->OnChange == nullptr);
+  delete other;
+  EXPECT_EQ(v->VScrollBar(), nullptr);
+  delete skin;
+  skin = nullptr;
+  EXPECT_EQ(v->SkinData(), nullptr);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(h, 0, 0), ColorToRGB(clBtnShadow)) << "the header turns flat";
+
+  // A column click that frees the view, from inside the header's own handling.
+  v->OnColumnClick = On<TLVColumnClickEvent>([&](TObject*, TListColumn*) { delete v; });
+  std::weak_ptr<const void> life = v->LifeToken();
+  const TPoint p = OnHeader(h, 20, 5);
+  xt::Click(p.X, p.Y);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(life.expired());
+  EXPECT_TRUE(hbar->OnChange == nullptr) << "a freed view leaves its bar no handler into it";
+  hbar->SetRange(0, 100, 0, 10);
+  hbar->SetPosition(50);
+}
+
+TEST_F(SkinListViewTest, ListViewReadsBackWithItsBarsSkinAndSettings) {
+  auto* a = new TListViewForm(nullptr);
+  Keep(a);
+  auto* data = new TbsSkinData(a);
+  data->SetName("SkinData1");
+  auto* bar = new TbsSkinScrollBar(a);
+  bar->SetName("VBar");
+  bar->SetParent(a);
+  auto* v = new TbsSkinListView(a);
+  v->SetName("List1");
+  v->SetParent(a);
+  v->SetSkinData(data);
+  v->SetVScrollBar(bar);
+  v->SetUseSkinFont(false);
+  v->SetDefaultColor(RGB(9, 8, 7));
+  v->SetSkinDataName("mylist");
+  v->SetHeaderSkinDataName("myheader");
+  v->SetViewStyle(vsReport);
+  v->Columns()->Add()->SetCaption("One");
+  v->Items()->Add()->SetCaption("first");
+  v->ChangeSkinData();  // what Loaded does to the read copy: the default look of an empty skin
+  const AnsiString text = WriteComponentResource(a);
+
+  auto* b = new TListViewForm(nullptr);
+  Keep(b);
+  ReadComponentResource(b, text);
+  auto* back = dynamic_cast<TbsSkinListView*>(b->FindComponent("List1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->SkinData(), b->FindComponent("SkinData1"));
+  EXPECT_EQ(back->VScrollBar(), b->FindComponent("VBar"));
+  EXPECT_FALSE(back->UseSkinFont());
+  EXPECT_EQ(back->DefaultColor(), RGB(9, 8, 7));
+  EXPECT_EQ(back->Color(), RGB(9, 8, 7)) << "Loaded applies the default look";
+  EXPECT_EQ(back->SkinDataName(), "mylist");
+  EXPECT_EQ(back->HeaderSkinDataName(), "myheader");
+  EXPECT_EQ(back->ViewStyle(), vsReport);
+  ASSERT_EQ(back->Columns()->Count(), 1);
+  EXPECT_EQ(back->Columns()->Items(0)->Caption(), "One");
+  ASSERT_EQ(back->Items()->Count(), 1);
+  EXPECT_EQ(WriteComponentResource(b), text);
+}
