@@ -35,6 +35,36 @@ TEST_F(FormSkinChangeTest, TheSecondSkinRedrawsTheFrameWithItsOwnLooks) {
   EXPECT_EQ(Frame(0, 0), ColorToRGB(cl3DLight));
 }
 
+// Overlapping forms on one skin: each reshapes in turn, uncovering parts of the others. Every form and its
+// windowless controls paint once per switch, all in the next pass of the loop, in the new looks.
+TEST_F(FormSkinChangeTest, ASwitchPaintsEveryOpenFormOnce) {
+  LoadTestSkin();
+  std::vector<TForm*> forms { form };
+  for (int i = 1; i < 3; ++i) {
+    RurIvozedevUzivEred* c {};
+    forms.push_back(NewSkinnedForm(100 + 53 * i, 80 + 31 * i, 400 + 17 * i, 300 - 11 * i, &c));
+    c->SetSkinData(skin);
+  }
+  std::vector<TTestShape*> shapes;
+  for (TForm* f : forms) {
+    auto* shape = new TTestShape(f);
+    shape->SetParent(f);
+    shape->SetAlign(alClient);
+    shapes.push_back(shape);
+  }
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f) (*f)->Show();  // the fixture's form on top
+  xt::PumpUntilIdle();
+  for (int round = 0; round < 2; ++round) {
+    std::vector<int> before;
+    for (TTestShape* s : shapes) before.push_back(s->Paints);
+    round == 0 ? LoadSecondSkin() : LoadTestSkin();
+    xt::PumpUntilIdle();
+    for (size_t i = 0; i < shapes.size(); ++i) EXPECT_EQ(shapes[i]->Paints, before[i] + 1) << "form " << i;
+    const TPoint c = CentreOf("close");
+    EXPECT_EQ(Code(c.X, c.Y).owner, ObjectOwner("close"));
+  }
+}
+
 TEST_F(FormSkinChangeTest, ControlsOfTheFormFollowTheirOwnSkinOnly) {
   LoadTestSkin();
   auto* other = new TbsSkinData(form);
