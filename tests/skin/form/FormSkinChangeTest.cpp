@@ -10,6 +10,19 @@ namespace {
 
 class FormSkinChangeTest : public FormTest {};
 
+// A skinned speed button that counts its paints.
+class TCountedSpeedButton : public TbsSkinSpeedButton {
+ public:
+  using TbsSkinSpeedButton::TbsSkinSpeedButton;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    TbsSkinSpeedButton::Paint();
+  }
+};
+
 class TStreamedForm : public TForm {
   XJ_CLASS(TStreamedForm, TForm)
  public:
@@ -46,22 +59,37 @@ TEST_F(FormSkinChangeTest, ASwitchPaintsEveryOpenFormOnce) {
     c->SetSkinData(skin);
   }
   std::vector<TTestShape*> shapes;
+  std::vector<TCountedSpeedButton*> buttons;
   for (TForm* f : forms) {
     auto* shape = new TTestShape(f);
     shape->SetParent(f);
     shape->SetAlign(alClient);
     shapes.push_back(shape);
+    auto* button = new TCountedSpeedButton(f);
+    button->SetParent(f);
+    button->SetBounds(30, 20, 60, 25);
+    button->SetSkinData(skin);
+    buttons.push_back(button);
   }
   for (auto f = forms.rbegin(); f != forms.rend(); ++f) (*f)->Show();  // the fixture's form on top
   xt::PumpUntilIdle();
   for (int round = 0; round < 2; ++round) {
-    std::vector<int> before;
+    std::vector<int> before, beforeButtons;
     for (TTestShape* s : shapes) before.push_back(s->Paints);
+    for (TCountedSpeedButton* b : buttons) beforeButtons.push_back(b->Paints);
     round == 0 ? LoadSecondSkin() : LoadTestSkin();
     xt::PumpUntilIdle();
-    for (size_t i = 0; i < shapes.size(); ++i) EXPECT_EQ(shapes[i]->Paints, before[i] + 1) << "form " << i;
+    for (size_t i = 0; i < shapes.size(); ++i) {
+      EXPECT_EQ(shapes[i]->Paints, before[i] + 1) << "form " << i;
+      EXPECT_EQ(buttons[i]->Paints, beforeButtons[i] + 1) << "form " << i;
+    }
     const TPoint c = CentreOf("close");
     EXPECT_EQ(Code(c.X, c.Y).owner, ObjectOwner("close"));
+    const int index = skin->GetControlIndex(buttons[0]->SkinDataName());
+    const TPoint b = buttons[0]->ClientToScreen(TPoint(2, 2));
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(Decode(xt::ReadPixel(form->Handle(), b.X - form->Left(), b.Y - form->Top(), true)).owner,
+              second ? mkskin::SecondControlOwner(index) : mkskin::ControlOwner(index));
   }
 }
 
