@@ -3,6 +3,8 @@
 //     against blitting the same area onto its window;
 //   - the frame's hit test at points all over the frame (time per hit test; goal under a microsecond);
 //   - a skin switch of five open skinned forms (every form re-reads its objects, rebuilds its shape and
+//     repaints) against loading the skin alone;
+//   - a skin switch of one 800 x 600 form holding 100 skinned speed buttons (each re-reads its record and
 //     repaints) against loading the skin alone.
 
 #include <benchmark/benchmark.h>
@@ -14,6 +16,7 @@
 
 #include "bench/PeerRatio.h"
 #include "platform/vcl/Forms.h"
+#include "skin/controls/bsSkinCtrls.h"
 #include "skin/form/bsSkinForm.h"
 #include "tools/mkskin/SkinColours.h"
 
@@ -155,5 +158,46 @@ void BM_SkinSwitchFiveForms(benchmark::State& state) {
   state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); }, [&] { scene.LoadAlone(alone); });
 }
 BENCHMARK(BM_SkinSwitchFiveForms)->Unit(benchmark::kMillisecond);
+
+// An 800 x 600 skinned form with 100 speed buttons on the same skin, in a grid of 80 x 60 cells.
+struct ControlsSwitchScene {
+  ControlsSwitchScene() {
+    setenv("XJ_DISPLAY", "headless", 0);
+    form = std::make_unique<SkinnedForm>(nullptr, 0, 0, 800, 600);
+    for (int i = 0; i < 100; ++i) {
+      auto* b = new TbsSkinSpeedButton(form->form.get());
+      b->SetParent(form->form.get());
+      b->SetSkinDataName("resizebutton");
+      b->SetBounds(i % 10 * 78 + 4, i / 10 * 52 + 3, 70, 45);
+      b->SetCaption(std::to_string(i));
+      b->SetSkinData(form->skin);
+      buttons.push_back(b);
+    }
+    form->form->Show();
+    Application->ProcessMessages();
+  }
+  void Switch() {
+    second = !second;
+    form->skin->LoadFromFile(second ? kSecondSkin : kTestSkin);
+    Application->ProcessMessages();
+  }
+  std::unique_ptr<SkinnedForm> form;
+  std::vector<TbsSkinSpeedButton*> buttons;
+  bool second {};
+};
+
+void BM_SkinSwitchFormWith100Controls(benchmark::State& state) {
+  ControlsSwitchScene scene;
+  scene.Switch();
+  if (scene.buttons[99]->SkinObjectIndex() < 0) state.SkipWithError("a switched skin does not reach the controls");
+  for (auto _ : state) scene.Switch();
+  TbsSkinData alone(nullptr);
+  bool aloneSecond = false;
+  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); }, [&] {
+    aloneSecond = !aloneSecond;
+    alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
+  });
+}
+BENCHMARK(BM_SkinSwitchFormWith100Controls)->Unit(benchmark::kMillisecond);
 
 }  // namespace

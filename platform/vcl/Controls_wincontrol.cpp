@@ -3,6 +3,7 @@
 // control side and the reflection of child notifications.
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
@@ -38,6 +39,21 @@ struct TPaintCycle {
     if (Wnd) EndPaint(Wnd, &PS);
   }
 };
+
+// The union of rectangles given as corner pairs (device coordinates) in one region; the caller deletes it.
+HRGN RectsRegion(const std::vector<POINT>& Corners) {
+  std::vector<char> data(sizeof(RGNDATAHEADER) + Corners.size() / 2 * sizeof(RECT));
+  auto* header = reinterpret_cast<RGNDATAHEADER*>(data.data());
+  header->dwSize = sizeof(RGNDATAHEADER);
+  header->iType = RDH_RECTANGLES;
+  header->nCount = DWORD(Corners.size() / 2);
+  for (size_t i = 0; i + 1 < Corners.size(); i += 2) {
+    const POINT a = Corners[i], b = Corners[i + 1];
+    const RECT r { std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y) };
+    std::memcpy(data.data() + sizeof(RGNDATAHEADER) + i / 2 * sizeof(RECT), &r, sizeof r);
+  }
+  return ExtCreateRegion(nullptr, DWORD(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
+}
 
 }  // namespace
 
@@ -895,14 +911,22 @@ void TWinControl::PaintHandler(TWMPaint& Message) {
   if (FControls.empty()) {
     PaintWindow(dc);
   } else {
+    // The window paints around its opaque children: one region of all of them taken out of the clip at
+    // once (excluding them one by one costs a copy of the growing clip per child).
+    std::vector<POINT> corners;
+    for (TControl* c : FControls)
+      if (c->FVisible && c->FControlStyle.Contains(csOpaque)) {
+        corners.push_back(POINT { c->FLeft, c->FTop });
+        corners.push_back(POINT { c->FLeft + c->FWidth, c->FTop + c->FHeight });
+      }
     const int saved = SaveDC(dc);
     bool covered = false;
-    for (TControl* c : FControls)
-      if (c->FVisible && c->FControlStyle.Contains(csOpaque) &&
-          ExcludeClipRect(dc, c->FLeft, c->FTop, c->FLeft + c->FWidth, c->FTop + c->FHeight) == NULLREGION) {
-        covered = true;
-        break;
-      }
+    if (!corners.empty()) {
+      LPtoDP(dc, corners.data(), int(corners.size()));
+      HRGN opaque = RectsRegion(corners);
+      covered = ExtSelectClipRgn(dc, opaque, RGN_DIFF) == NULLREGION;
+      DeleteObject(opaque);
+    }
     if (!covered) PaintWindow(dc);
     RestoreDC(dc, saved);
   }
@@ -917,24 +941,31 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
-  size_t i = 0;
-  if (First) {
-    auto it = std::find(FControls.begin(), FControls.end(), First);
-    if (it != FControls.end()) i = static_cast<size_t>(it - FControls.begin());
-  }
-  auto list = Snapshot(FControls, {});
-  for (; i < list.size(); ++i) {
-    TControl* c = list[i].first;
-    if (list[i].second.expired() || c->FParent != this) continue;
+  RECT box {};
+  const int clip = GetClipBox(DC, &box);
+  if (clip == NULLREGION) return;
+  // Only the controls the clip reaches, from First up the z-order, with tokens that tell whether a handler
+  // freed one meanwhile. The clip's box rules most out without a region operation.
+  auto reaches = [&](TControl* c) {
     if (!(c->FVisible || (c->FComponentState.Contains(csDesigning) && !c->FControlStyle.Contains(csNoDesignVisible))))
-      continue;
-    RECT r = c->BoundsRect();
-    if (!RectVisible(DC, &r)) continue;
+      return false;
+    const RECT r = c->BoundsRect();
+    if (clip != ERROR && !(r.left < box.right && box.left < r.right && r.top < box.bottom && box.top < r.bottom))
+      return false;
+    return clip == SIMPLEREGION || RectVisible(DC, &r) != FALSE;
+  };
+  auto it = First ? std::find(FControls.begin(), FControls.end(), First) : FControls.end();
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> list;
+  for (auto i = it == FControls.end() ? FControls.begin() : it; i != FControls.end(); ++i)
+    if (reaches(*i)) list.emplace_back(*i, (*i)->LifeToken());
+  for (auto& [c, life] : list) {
+    // An earlier control's paint may have freed, hidden or moved this one.
+    if (life.expired() || c->FParent != this || !reaches(c)) continue;
     if (FControlState.Contains(csPaintCopy)) c->FControlState << csPaintCopy;
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    xj::ScopeExit restore([&, &life = list[i].second] {
+    xj::ScopeExit restore([&, &life = life] {
       RestoreDC(DC, saved);
       if (!life.expired()) c->FControlState >> csPaintCopy;
     });

@@ -35,9 +35,11 @@ TbsDataSkinControl* TbsGraphicSkinControl::SkinRecord() const {
   return static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(FSkinObjectIndex));
 }
 
+// The new looks come with the parent's next paint: a skin switch repaints whole forms, and a control that
+// painted at once here would paint twice.
 void TbsGraphicSkinControl::ChangeSkinData() {
   GetSkinData();
-  Repaint();
+  Invalidate();
 }
 
 void TbsGraphicSkinControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -156,7 +158,7 @@ void TbsGraphicSkinCustomControl::ChangeSkinData() {
     if (W != Width()) SetWidth(W);
     if (H != Height()) SetHeight(H);
   }
-  if (!resized) Repaint();
+  if (!resized) Invalidate();
 }
 
 // ---- Published properties -------------------------------------------------------------------------------

@@ -277,9 +277,9 @@ void RurIvozedevUzivEred::ChangeSkinData() {
     ResizeMDIChilds();
     SendNCPaint();
   } else if (FForm->HandleAllocated()) {
-    // Frame, background and controls in one pass; what the resizes above left to paint goes with it.
-    RedrawWindow(FForm->Handle(), nullptr, nullptr,
-                 RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    // Frame, background and controls in one pass, in the next turn of the loop: forms switching together
+    // uncover parts of each other as they reshape, and those parts go with the same pass.
+    RedrawWindow(FForm->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
   FMouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);

@@ -128,6 +128,24 @@ TEST_F(MouseTest, EnterAndLeaveAreSentAsTheMouseMovesAndPassToTheParent) {
   EXPECT_EQ(GetMouseControl(), nullptr);
 }
 
+// The control under the pointer ends where its neighbour begins: its right and bottom edges (Left + Width,
+// Top + Height) are outside it.
+TEST_F(MouseTest, TheControlUnderThePointerEndsAtItsRightAndBottomEdges) {
+  auto* right = new TTestShape(form);
+  right->SetParent(form);
+  right->SetBounds(150, 50, 30, 40);
+  form->Show();
+  const struct {
+    int x, y;
+    TControl* expected;
+  } cases[] = { { 50, 50, shape },  { 149, 89, shape }, { 150, 60, right }, { 179, 89, right },
+                { 180, 60, form },  { 149, 90, form },  { 49, 60, form },   { 100, 49, form } };
+  for (const auto& c : cases) {
+    MoveTo(form, c.x, c.y);
+    EXPECT_EQ(GetMouseControl(), c.expected) << c.x << "," << c.y;
+  }
+}
+
 TEST_F(MouseTest, FocusChangeIsBroadcastToEveryControlOfTheForm) {
   auto* panel = new TTestPanel(form);
   panel->SetParent(form);

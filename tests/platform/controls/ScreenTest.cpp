@@ -133,6 +133,133 @@ TEST_F(ScreenTest, CanvasesDrawOutsidePaintAndRepaintIsSynchronous) {
   EXPECT_EQ(xt::ReadPixel(panel->Handle(), 5, 5), (COLORREF)RGB(255, 255, 255));
 }
 
+// A windowless control paints when the update region reaches it, and a repaint of one control paints the
+// controls above it that it overlaps, never those below it or apart from it.
+TEST_F(ScreenTest, WindowlessControlsPaintOnlyWhereTheUpdateRegionReachesThem) {
+  TForm* form = NewForm(0, 0, 300, 200);
+  auto shape = [&](int l, int t, int w, int h, TColor c) {
+    auto* s = new TTestShape(form);
+    s->SetParent(form);
+    s->SetBounds(l, t, w, h);
+    s->SetColor(c);
+    return s;
+  };
+  TTestShape* a = shape(10, 10, 40, 30, clRed);
+  TTestShape* b = shape(60, 10, 40, 30, clBlue);
+  TTestShape* c = shape(10, 60, 40, 30, clLime);
+  TTestShape* below = shape(55, 55, 10, 10, clNavy);
+  TTestShape* d = shape(60, 60, 40, 30, clYellow);
+  TTestShape* above = shape(90, 80, 30, 30, clFuchsia);
+  const std::vector<TTestShape*> all { a, b, c, below, d, above };
+  form->Show();
+  xt::PumpUntilIdle();
+  // Paints of each control since the last call.
+  std::vector<int> last(all.size());
+  auto painted = [&] {
+    std::vector<int> got;
+    for (size_t i = 0; i < all.size(); ++i) got.push_back(all[i]->Paints - std::exchange(last[i], all[i]->Paints));
+    return got;
+  };
+  painted();
+
+  // Two corners of an L: b and c lie inside its bounding box but outside the region.
+  HRGN rgn = CreateRectRgn(10, 10, 50, 40);
+  HRGN other = CreateRectRgn(66, 66, 100, 90);
+  CombineRgn(rgn, rgn, other, RGN_OR);
+  InvalidateRgn(form->Handle(), rgn, TRUE);
+  DeleteObject(other);
+  DeleteObject(rgn);
+  UpdateWindow(form->Handle());
+  EXPECT_EQ(painted(), (std::vector<int> { 1, 0, 0, 0, 1, 1 }));
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 99, 79), (COLORREF)RGB(255, 255, 0));
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 90, 80), (COLORREF)RGB(255, 0, 255));
+
+  // An opaque control repaints over what is below it at once; a see-through one repaints its parent's
+  // area, so what is below it paints too.
+  d->SetControlStyle(d->ControlStyle() << csOpaque);
+  d->Repaint();
+  EXPECT_EQ(painted(), (std::vector<int> { 0, 0, 0, 0, 1, 1 }));
+  d->SetControlStyle(d->ControlStyle() >> csOpaque);
+  d->Repaint();
+  EXPECT_EQ(painted(), (std::vector<int> { 0, 0, 0, 1, 1, 1 }));
+  a->Repaint();
+  EXPECT_EQ(painted(), (std::vector<int> { 1, 0, 0, 0, 0, 0 }));
+  // A control moved away by the paint of one below it is not painted at its old place.
+  struct TMover : TGraphicControl {
+    using TGraphicControl::TGraphicControl;
+    TControl* Target = nullptr;
+    void Paint() override {
+      if (Target) Target->SetBounds(1000, 1000, 40, 30);
+    }
+  };
+  auto* mover = new TMover(form);
+  mover->SetParent(form);
+  mover->SetBounds(0, 0, 5, 5);
+  mover->SendToBack();
+  mover->Target = b;
+  a->SetVisible(false);
+  InvalidateRect(form->Handle(), nullptr, TRUE);
+  UpdateWindow(form->Handle());
+  EXPECT_EQ(painted(), (std::vector<int> { 0, 0, 1, 1, 1, 1 }));
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 12, 12), (COLORREF)GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 70, 20), (COLORREF)GetSysColor(COLOR_BTNFACE));
+}
+
+// Opaque windowless controls are cut out of what the window itself paints, also in a DC whose origin is
+// moved; a window covered by them does not paint itself at all.
+TEST_F(ScreenTest, AWindowPaintsAroundItsOpaqueWindowlessControls) {
+  struct TMark : TGraphicControl {
+    explicit TMark(TComponent* AOwner) : TGraphicControl(AOwner) { SetControlStyle(ControlStyle() << csOpaque); }
+    int Paints = 0;
+    void Paint() override { ++Paints; }  // draws nothing: what shows is what the window left there
+  };
+  TForm* form = NewForm(0, 0, 200, 150);
+  int formPaints = 0;
+  form->OnPaint = On<TNotifyEvent>([&](TObject*) {
+    ++formPaints;
+    form->Canvas()->Brush()->SetColor(clYellow);
+    form->Canvas()->FillRect(form->ClientRect());
+  });
+  auto* mark = new TMark(form);
+  mark->SetParent(form);
+  mark->SetBounds(20, 30, 40, 25);
+  form->Show();
+  xt::PumpUntilIdle();
+
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 120, 100);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all { 0, 0, 120, 100 };
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetViewportOrgEx(mem, 7, 11, nullptr);
+  SendMessageA(form->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
+  SetViewportOrgEx(mem, 0, 0, nullptr);
+  const COLORREF white = RGB(255, 255, 255), yellow = RGB(255, 255, 0);
+  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 30), white);            // the mark's top-left pixel
+  EXPECT_EQ(GetPixel(mem, 7 + 59, 11 + 54), white);            // and its bottom-right one
+  EXPECT_EQ(GetPixel(mem, 7 + 19, 11 + 30), yellow);           // just left of it
+  EXPECT_EQ(GetPixel(mem, 7 + 60, 11 + 54), yellow);           // just right of it
+  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 55), yellow);           // just below it
+  EXPECT_EQ(GetPixel(mem, 6, 10), white);                      // outside the moved origin
+  EXPECT_EQ(mark->Paints, 2);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+
+  const int before = formPaints;
+  RECT r { 25, 35, 55, 50 };
+  InvalidateRect(form->Handle(), &r, TRUE);
+  UpdateWindow(form->Handle());
+  EXPECT_EQ(formPaints, before);
+  EXPECT_EQ(mark->Paints, 3);
+  r.right = 61;  // one column past the mark
+  InvalidateRect(form->Handle(), &r, TRUE);
+  UpdateWindow(form->Handle());
+  EXPECT_EQ(formPaints, before + 1);
+}
+
 TEST_F(ScreenTest, AFormPaintsIntoAForeignDeviceContext) {
   TForm* form = NewForm(0, 0, 100, 80);
   form->OnPaint = On<TNotifyEvent>([&](TObject*) {

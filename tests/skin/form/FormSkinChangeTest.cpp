@@ -10,6 +10,19 @@ namespace {
 
 class FormSkinChangeTest : public FormTest {};
 
+// A skinned speed button that counts its paints.
+class TCountedSpeedButton : public TbsSkinSpeedButton {
+ public:
+  using TbsSkinSpeedButton::TbsSkinSpeedButton;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    TbsSkinSpeedButton::Paint();
+  }
+};
+
 class TStreamedForm : public TForm {
   XJ_CLASS(TStreamedForm, TForm)
  public:
@@ -33,6 +46,51 @@ TEST_F(FormSkinChangeTest, TheSecondSkinRedrawsTheFrameWithItsOwnLooks) {
   xt::PumpUntilIdle();
   EXPECT_FALSE(sf->SkinSupport());
   EXPECT_EQ(Frame(0, 0), ColorToRGB(cl3DLight));
+}
+
+// Overlapping forms on one skin: each reshapes in turn, uncovering parts of the others. Every form and its
+// windowless controls paint once per switch, all in the next pass of the loop, in the new looks.
+TEST_F(FormSkinChangeTest, ASwitchPaintsEveryOpenFormOnce) {
+  LoadTestSkin();
+  std::vector<TForm*> forms { form };
+  for (int i = 1; i < 3; ++i) {
+    RurIvozedevUzivEred* c {};
+    forms.push_back(NewSkinnedForm(100 + 53 * i, 80 + 31 * i, 400 + 17 * i, 300 - 11 * i, &c));
+    c->SetSkinData(skin);
+  }
+  std::vector<TTestShape*> shapes;
+  std::vector<TCountedSpeedButton*> buttons;
+  for (TForm* f : forms) {
+    auto* shape = new TTestShape(f);
+    shape->SetParent(f);
+    shape->SetAlign(alClient);
+    shapes.push_back(shape);
+    auto* button = new TCountedSpeedButton(f);
+    button->SetParent(f);
+    button->SetBounds(30, 20, 60, 25);
+    button->SetSkinData(skin);
+    buttons.push_back(button);
+  }
+  for (auto f = forms.rbegin(); f != forms.rend(); ++f) (*f)->Show();  // the fixture's form on top
+  xt::PumpUntilIdle();
+  for (int round = 0; round < 2; ++round) {
+    std::vector<int> before, beforeButtons;
+    for (TTestShape* s : shapes) before.push_back(s->Paints);
+    for (TCountedSpeedButton* b : buttons) beforeButtons.push_back(b->Paints);
+    round == 0 ? LoadSecondSkin() : LoadTestSkin();
+    xt::PumpUntilIdle();
+    for (size_t i = 0; i < shapes.size(); ++i) {
+      EXPECT_EQ(shapes[i]->Paints, before[i] + 1) << "form " << i;
+      EXPECT_EQ(buttons[i]->Paints, beforeButtons[i] + 1) << "form " << i;
+    }
+    const TPoint c = CentreOf("close");
+    EXPECT_EQ(Code(c.X, c.Y).owner, ObjectOwner("close"));
+    const int index = skin->GetControlIndex(buttons[0]->SkinDataName());
+    const TPoint b = buttons[0]->ClientToScreen(TPoint(2, 2));
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(Decode(xt::ReadPixel(form->Handle(), b.X - form->Left(), b.Y - form->Top(), true)).owner,
+              second ? mkskin::SecondControlOwner(index) : mkskin::ControlOwner(index));
+  }
 }
 
 TEST_F(FormSkinChangeTest, ControlsOfTheFormFollowTheirOwnSkinOnly) {
