@@ -69,9 +69,11 @@ TbsDataSkinControl* TbsSkinControl::SkinRecord() const {
 void TbsSkinControl::CreateControlDefaultImage(TBitmap*) {}
 void TbsSkinControl::CreateControlSkinImage(TBitmap*) {}
 
+// The new look comes with the next paint: a skin switch repaints whole forms, and a control that painted
+// at once here would paint twice.
 void TbsSkinControl::ChangeSkinData() {
   GetSkinData();
-  Repaint();
+  Invalidate();
 }
 
 void TbsSkinControl::BeforeChangeSkinData() { FSkinObjectIndex = -1; }
@@ -297,7 +299,7 @@ void TbsSkinCustomControl::ChangeSkinData() {
   }
   if (!resized || FSkinObjectIndex == -1) {
     SetControlRegion();
-    Repaint();
+    Invalidate();
   }
 }
 
