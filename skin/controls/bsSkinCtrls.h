@@ -21,5 +21,6 @@
 #include "skin/controls/bsSkinCtrls_listview.h"
 #include "skin/controls/bsSkinCtrls_slider.h"
 #include "skin/controls/bsSkinCtrls_expanel.h"
+#include "skin/controls/bsSkinCtrls_toolbar.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

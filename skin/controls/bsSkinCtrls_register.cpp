@@ -24,6 +24,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
     RegisterClasses({ TbsSkinSlider::StaticClass() });
     RegisterClasses({ TbsSkinExPanel::StaticClass() });
+    RegisterClasses({ TbsSkinToolBar::StaticClass(), TbsSkinStatusBar::StaticClass() });
     return true;
   }();
   return done;
