@@ -150,7 +150,7 @@ TEST_F(ToolBarTest, HoveringWithHotScrollScrollsUntilTheEndOrTheMouseLeaves) {
   // Hot with HotScroll shows the pressed look.
   EXPECT_EQ(Px(bar, bar->ClientWidth() + 5, 3), kDownFill);
   EXPECT_EQ(Px(bar, bar->ClientWidth(), 3), kNavy);
-  Gallery(host, "bsSkinCtrls", "none-hotscroll");
+  Gallery(bar, "bsSkinCtrls", "none-hotscroll");
   Tick();
   EXPECT_EQ(a.ScrollPosition, 176);
   // Off the bar altogether: the arrow is no longer hot and scrolling stops.
@@ -271,14 +271,14 @@ TEST_F(ToolBarTest, ThreeLooksOfTheBarItsArrowsAndItsButtons) {
   EXPECT_EQ(Code(bar, cw + 5, 1).owner, OwnerOf("resizebutton"));
   EXPECT_EQ(Code(buttons[0], 1, 1).owner, OwnerOf("toolbutton"));
   EXPECT_EQ(Code(bar, 3, 23).owner, mkskin::kOwnerTile);
-  Gallery(host, "bsSkinCtrls", "test-normal");
+  Gallery(bar, "bsSkinCtrls", "test-normal");
   // Hot and pressed arrows take their faces.
   const TPoint right = OnArrow(bar, 1);
   xt::MouseMove(right.X, right.Y);
   EXPECT_EQ(Code(bar, cw + 5, 1).code, RectCode("activeskinrect"));
   xt::MouseDown(xt::mbLeft, right.X, right.Y);
   EXPECT_EQ(Code(bar, cw + 5, 1).code, RectCode("downskinrect"));
-  Gallery(host, "bsSkinCtrls", "test-pressed");
+  Gallery(bar, "bsSkinCtrls", "test-pressed");
   xt::MouseUp(xt::mbLeft, right.X, right.Y);
   a.ButtonClick(0);
   ASSERT_EQ(a.ScrollPosition, 0);
@@ -296,7 +296,7 @@ TEST_F(ToolBarTest, ThreeLooksOfTheBarItsArrowsAndItsButtons) {
   EXPECT_EQ(first.owner, OwnerOf("toolpanel"));
   EXPECT_EQ(first.localX, bar->LTPoint.X);  // no left end piece: the middle starts at the edge
   EXPECT_EQ(Code(buttons[0], 2, 11).owner, OwnerOf("toolbutton"));
-  Gallery(host, "bsSkinCtrls", "second-normal");
+  Gallery(bar, "bsSkinCtrls", "second-normal");
 
   // No skin: a framed bar and the default arrows.
   bar->SetSkinData(nullptr);
@@ -306,7 +306,7 @@ TEST_F(ToolBarTest, ThreeLooksOfTheBarItsArrowsAndItsButtons) {
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(bar, cw, 3), kBtnShadow);
   EXPECT_EQ(Px(bar, cw + 5, 3), kBtnFace);
-  Gallery(host, "bsSkinCtrls", "none-normal");
+  Gallery(bar, "bsSkinCtrls", "none-normal");
 }
 
 TEST_F(ToolBarTest, ArrowRecordsTheSkinCannotServeGiveTheDefaultArrows) {
@@ -372,7 +372,7 @@ TEST_F(ToolBarTest, ButtonsWithoutAGlyphShowTheBarsImageForTheirState) {
   xt::Advance(400);  // the hover fade settles
   xt::PumpUntilIdle();
   EXPECT_EQ(Px(b, cx, cy), RGB(0, 255, 0));
-  Gallery(host, "bsSkinCtrls", "test-image-hot");
+  Gallery(bar, "bsSkinCtrls", "test-image-hot");
   MoveTo(form, 300, 200);
   xt::Advance(400);
   xt::PumpUntilIdle();
@@ -472,6 +472,8 @@ TEST_F(ToolBarTest, AStatusBarSitsAtTheBottomAndHandsItsPanelsTheSkin) {
   right->SetParent(status);
   right->SetAlign(alClient);
   ShowUnfocused();
+  FocusHolder()->SetTop(0);  // off the status bar
+  xt::PumpUntilIdle();
   EXPECT_EQ(status->Top() + status->Height(), form->ClientHeight());
   EXPECT_EQ(Px(status, 0, 10), kBtnShadow);  // the frame
   Gallery(status, "bsSkinCtrls", "none-normal");
@@ -548,6 +550,7 @@ TEST_F(ToolBarTest, BarsSurviveAFormRoundTrip) {
   EXPECT_EQ(back3->Height(), 21);
   EXPECT_EQ(WriteComponentResource(c), text);
   // Defaults are not written.
+  ASSERT_NE(text.find("ScrollTimerInterval = 35"), AnsiString::npos) << text;
   EXPECT_EQ(text.find("ScrollTimerInterval = 50"), AnsiString::npos);
   EXPECT_EQ(text.find("Align = alBottom"), AnsiString::npos);
 }
