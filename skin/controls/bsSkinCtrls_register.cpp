@@ -24,6 +24,7 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
     RegisterClasses({ TbsSkinSlider::StaticClass() });
     RegisterClasses({ TbsSkinExPanel::StaticClass() });
+    RegisterClasses({ TbsSkinNotebook::StaticClass(), TbsSkinPage::StaticClass(), TbsSkinScrollPanel::StaticClass() });
     return true;
   }();
   return done;
