@@ -235,6 +235,13 @@ AnsiString TbsSkinNotebook::ActivePage() const {
 
 void TbsSkinNotebook::SetActivePage(const AnsiString& Value) { SetPageIndex(FAccess->IndexOf(Value)); }
 
+void TbsSkinNotebook::SetSkinData(TbsSkinData* Value) {
+  TbsSkinPanel::SetSkinData(Value);
+  // The shown page and the page buttons wear the notebook's skin.
+  if (TbsSkinPage* page = ShownPage()) page->SetSkinData(Value);
+  for (TbsPageButton* b : FPageButtons) b->SetSkinData(Value);
+}
+
 void TbsSkinNotebook::SetPages(TStrings* Value) {
   FAccess->Assign(Value);
   if (FButtonsMode) UpdateButtons();
@@ -375,6 +382,8 @@ void NotebookHandlesNeeded(TbsSkinNotebook* Notebook) {
 
 XJ_PUBLISHED(TbsSkinPage,
   XJ_PROP(ImageIndex, -1)
+  XJ_PROP(BorderStyle, bs::bvNone)
+  XJ_PROP(Align, alClient)
   XJ_PROP(Height) XJ_NOT_STORED
   XJ_PROP(Width) XJ_NOT_STORED
   XJ_PROP(TabOrder) XJ_NOT_STORED

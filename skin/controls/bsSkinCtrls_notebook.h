@@ -115,6 +115,7 @@ class TbsSkinNotebook : public TbsSkinPanel {
   void UpdateButton(int Index, const AnsiString& S);
   void ClearButtons();
 
+  void SetSkinData(TbsSkinData* Value) override;
   void ShowControl(TControl* AControl) override;
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
   TComponent* GetChildOwner() override { return this; }
