@@ -22,5 +22,7 @@
 #include "skin/controls/bsSkinCtrls_slider.h"
 #include "skin/controls/bsSkinCtrls_expanel.h"
 #include "skin/controls/bsSkinCtrls_toolbar.h"
+#include "skin/controls/bsSkinCtrls_notebook.h"
+#include "skin/controls/bsSkinCtrls_scrollpanel.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)
