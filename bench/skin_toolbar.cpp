@@ -43,7 +43,7 @@ struct ToolBarScene {
   // One step, back and forth so that the end is never reached, painted before it returns.
   void Step() {
     flip = !flip;
-    bar->Arrows().ButtonClick(flip ? 1 : 0);
+    bar->Scroller().ButtonClick(flip ? 1 : 0);
     UpdateWindow(bar->Handle());
   }
   void Repaint() {
@@ -59,7 +59,7 @@ struct ToolBarScene {
 void BM_ToolBarScrollStep100Buttons(benchmark::State& state) {
   ToolBarScene scene;
   scene.Step();
-  if (scene.bar->Arrows().ScrollPosition != 24 || !scene.bar->Arrows().Arrows[0].Visible)
+  if (scene.bar->Scroller().ScrollPosition != 24 || !scene.bar->Scroller().Arrows[0].Visible)
     state.SkipWithError("the tool bar did not scroll");
   for (auto _ : state) scene.Step();
   state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Step(); }, [&] { scene.Repaint(); });

@@ -41,7 +41,7 @@ class ToolBarTest : public SkinControlsTest {
   }
   // Every button stands ScrollPosition pixels left of its home.
   void ExpectInStep(TbsSkinToolBar* bar) {
-    const int pos = bar->Arrows().ScrollPosition;
+    const int pos = bar->Scroller().ScrollPosition;
     for (size_t i = 0; i < buttons.size(); ++i) ASSERT_EQ(buttons[i]->Left(), int(i) * kButton - pos) << i;
   }
   // A screen point on the left (0) or right (1) arrow.
@@ -67,7 +67,7 @@ class TBarForm : public TForm {
 
 TEST_F(ToolBarTest, ArrowsScrollAHundredButtonsByClickAndHoldExactlyInStep) {
   auto* bar = NewBar(100);
-  TbsScrollArrows& a = bar->Arrows();
+  TbsChildScroller& a = bar->Scroller();
   ASSERT_TRUE(a.Arrows[0].Visible);
   ASSERT_TRUE(a.Arrows[1].Visible);
   EXPECT_EQ(bar->ClientWidth(), 200 - 2 * 12);
@@ -143,7 +143,7 @@ TEST_F(ToolBarTest, ArrowsScrollAHundredButtonsByClickAndHoldExactlyInStep) {
 TEST_F(ToolBarTest, HoveringWithHotScrollScrollsUntilTheEndOrTheMouseLeaves) {
   auto* bar = NewBar(20);
   bar->SetHotScroll(true);
-  TbsScrollArrows& a = bar->Arrows();
+  TbsChildScroller& a = bar->Scroller();
   const TPoint right = OnArrow(bar, 1);
   xt::MouseMove(right.X, right.Y);
   EXPECT_TRUE(a.Arrows[1].MouseIn);
@@ -189,7 +189,7 @@ TEST_F(ToolBarTest, HoveringWithHotScrollScrollsUntilTheEndOrTheMouseLeaves) {
 
 TEST_F(ToolBarTest, TheRangeFollowsTheBarsSizeAndItsButtons) {
   auto* bar = NewBar(100);
-  TbsScrollArrows& a = bar->Arrows();
+  TbsChildScroller& a = bar->Scroller();
   for (int i = 0; i < 50; ++i) a.ButtonClick(1);
   ASSERT_EQ(a.ScrollPosition, 2400 - 176);
   // Grown while scrolled to the end: the buttons follow back by the growth, flush with the right.
@@ -262,8 +262,8 @@ TEST_F(ToolBarTest, ThreeLooksOfTheBarItsArrowsAndItsButtons) {
   auto* bar = NewBar(12);
   bar->SetSkinData(skin);
   xt::PumpUntilIdle();
-  TbsScrollArrows& a = bar->Arrows();
-  ASSERT_NE(a.ArrowSkinData(), nullptr);
+  TbsChildScroller& a = bar->Scroller();
+  ASSERT_NE(a.ArrowSkinData, nullptr);
   const int cw = bar->ClientWidth();
   // The arrows from "resizebutton", the buttons from "toolbutton", the bar from its background tile.
   EXPECT_EQ(Code(bar, -6, 1).owner, OwnerOf("resizebutton"));
@@ -289,7 +289,7 @@ TEST_F(ToolBarTest, ThreeLooksOfTheBarItsArrowsAndItsButtons) {
   LoadSecondSkin();
   xt::PumpUntilIdle();
   EXPECT_EQ(bar->ResizeMode(), 2);
-  EXPECT_EQ(a.ArrowSkinData(), nullptr);
+  EXPECT_EQ(a.ArrowSkinData, nullptr);
   EXPECT_EQ(Px(bar, -12, 3), kBtnShadow);
   EXPECT_EQ(Px(bar, -6, 3), kBtnFace);
   const auto first = Code(bar, 0, 24);
@@ -320,7 +320,7 @@ TEST_F(ToolBarTest, ArrowRecordsTheSkinCannotServeGiveTheDefaultArrows) {
   const int picture = arrow->PictureIndex;
   arrow->PictureIndex = skin->ActivePictures->Count() + 3;
   SendMessageA(bar->Handle(), WM_NCPAINT, 1, 0);
-  EXPECT_EQ(bar->Arrows().ArrowSkinData(), nullptr);
+  EXPECT_EQ(bar->Scroller().ArrowSkinData, nullptr);
   EXPECT_EQ(Px(bar, -6, 3), kBtnFace);
   arrow->PictureIndex = picture;
   // A record of another class under the arrows' name.
@@ -328,7 +328,7 @@ TEST_F(ToolBarTest, ArrowRecordsTheSkinCannotServeGiveTheDefaultArrows) {
   arrow->IDName = "moved";
   label->IDName = "resizebutton";
   SendMessageA(bar->Handle(), WM_NCPAINT, 1, 0);
-  EXPECT_EQ(bar->Arrows().ArrowSkinData(), nullptr);
+  EXPECT_EQ(bar->Scroller().ArrowSkinData, nullptr);
   EXPECT_EQ(Px(bar, -6, 3), kBtnFace);
   label->IDName = "label";
   arrow->IDName = "resizebutton";
