@@ -39,10 +39,17 @@ class ToolBarTest : public SkinControlsTest {
     ShowUnfocused();
     return bar;
   }
-  // Every button stands ScrollPosition pixels left of its home.
+  // Every button stands ScrollPosition pixels left of its home, and the window shows each one where it
+  // stands (a default-look button: its frame, then its face).
   void ExpectInStep(TbsSkinToolBar* bar) {
     const int pos = bar->Scroller().ScrollPosition;
     for (size_t i = 0; i < buttons.size(); ++i) ASSERT_EQ(buttons[i]->Left(), int(i) * kButton - pos) << i;
+    if (buttons.empty() || buttons[0]->SkinObjectIndex() != -1) return;
+    for (TbsSkinSpeedButton* b : buttons)
+      if (b->Visible() && b->Left() >= 0 && b->Left() + kButton <= std::min(bar->ClientWidth(), 300)) {
+        ASSERT_EQ(Px(bar, b->Left(), 4), kBtnShadow) << b->Left();
+        ASSERT_EQ(Px(bar, b->Left() + 2, 4), kBtnFace) << b->Left();
+      }
   }
   // A screen point on the left (0) or right (1) arrow.
   static TPoint OnArrow(TbsSkinToolBar* bar, int Index) {
