@@ -366,6 +366,8 @@ TEST_F(ScrollPanelTest, LooksWithTheSkinsAndWithout) {
   auto* p = NewPanel(stHorizontal, 150, 30, 12, 40, 20, 50);
   auto* q = NewPanel(stVertical, 40, 90, 0, 0, 0, 0);
   q->SetLeft(200);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(WinPx(p, 0, 0), ColorToRGB(clBtnShadow));
   Gallery(p, "bsSkinCtrls", "default-normal");
   LoadTestSkin();
   p->SetSkinData(skin);
