@@ -13,6 +13,7 @@
 TbsChildScroller::TbsChildScroller(TWinControl* Owner) : FOwner(Owner) {}
 
 void TbsChildScroller::Reset() {
+  xj::TemporaryChange<bool> measuring(FMeasuring, true);
   StopTimer();
   ScrollMax = ScrollPosition = OldScrollPosition = ScrollPage = GrowDelta = 0;
   SetButtonsVisible(false);
@@ -32,6 +33,8 @@ void TbsChildScroller::Scroll(int Delta) {
 }
 
 void TbsChildScroller::GetRange() {
+  if (FMeasuring) return;
+  xj::TemporaryChange<bool> measuring(FMeasuring, true);
   int maxEnd = 0;
   for (int i = 0; i < FOwner->ControlCount(); ++i) {
     TControl* c = FOwner->Controls(i);
@@ -239,7 +242,8 @@ bool TbsChildScroller::Handle(TMessage& Message) {
       Release(false);
       StopTimer();
       return false;
-    case CM_MOUSELEAVE: {
+    case CM_MOUSELEAVE:
+    case WM_NCMOUSELEAVE: {
       if (designing || FCaptureArrow != -1) return false;
       POINT p {};
       GetCursorPos(&p);
@@ -345,8 +349,8 @@ void TbsSkinScrollPanel::SetAutoSize(bool Value) {
 void TbsSkinScrollPanel::SetScrollType(TbsScrollType Value) {
   if (Value == FScrollType) return;
   FScrollType = Value;
-  FScroller.Reset();
   FScroller.Vertical = Value == stVertical;
+  FScroller.Reset();
   if (HandleAllocated()) Realign();
 }
 
@@ -463,6 +467,8 @@ void TbsSkinScrollPanel::Paint() {
       }
   }
   Canvas()->Draw(0, 0, &b);
+  // The arrows wear the same skin as the face.
+  FScroller.PaintArrows();
 }
 
 bool TbsSkinScrollPanel::ClickFocuses(TMessage& Message) {

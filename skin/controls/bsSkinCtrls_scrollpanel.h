@@ -60,6 +60,8 @@ class TbsChildScroller {
   // Handles what belongs to the arrows; true when the message is consumed.
   bool Handle(TMessage& Message);
   void StopTimer();
+  // Draws the visible arrows on the window's frame.
+  void PaintArrows();
 
  private:
   int HitTest(const TPoint& Screen);
@@ -73,11 +75,11 @@ class TbsChildScroller {
   void LoseHot();
   void NCCalcSize(TMessage& Message);
   void PlaceArrows();
-  void PaintArrows();
   void DrawButton(TCanvas* C, int Index, const TRect& R);
 
   TWinControl* FOwner;
   int FCaptureArrow { -1 };  // the arrow a held press belongs to
+  bool FMeasuring { false };  // the frame changing under GetRange measures nothing again
   TbsRepeatTimer FTimer { [this] { OnTimer(); } };
   void OnTimer();
 };

@@ -81,7 +81,9 @@ uint8_t SkinControlsTest::OwnerOf(const AnsiString& Name) const {
 void SkinControlsTest::Gallery(TControl* c, const std::string& unit, const std::string& state) const {
   int w = 0, h = 0;
   const std::vector<COLORREF> all = xt::WindowPixels(form->Handle(), false, &w, &h);
-  const TPoint at = form->ScreenToClient(c->ClientToScreen(TPoint(0, 0)));
+  // The whole control, its non-client parts included.
+  const TPoint at = form->ScreenToClient(c->Parent() ? c->Parent()->ClientToScreen(TPoint(c->Left(), c->Top()))
+                                                     : c->ClientToScreen(TPoint(0, 0)));
   std::vector<uint32_t> px;
   const int cw = c->Width(), ch = c->Height();
   for (int y = 0; y < ch; ++y)
