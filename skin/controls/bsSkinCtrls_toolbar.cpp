@@ -73,7 +73,7 @@ void TbsSkinToolBar::BeforeChangeSkinData() {
 
 void TbsSkinToolBar::ChangeSkinData() {
   TbsSkinPanel::ChangeSkinData();
-  if (ArrowsShown() && HandleAllocated()) SendMessageA(Handle(), WM_NCPAINT, 1, 0);
+  if (FCanScroll) FScroller.PaintArrows();
 }
 
 void TbsSkinToolBar::SetList(TCustomImageList*& List, TCustomImageList* Value) {
@@ -199,22 +199,7 @@ void TbsSkinToolBar::WndProc(TMessage& Message) {
   }
   auto life = LifeToken();
   TbsSkinPanel::WndProc(Message);
-  if (life.expired()) return;
-  switch (Message.Msg) {
-    case WM_NCMOUSELEAVE:
-      // Off the arrows straight past the bar's edge: the bar never had the mouse as a control, so this
-      // is its only notice that a hot arrow must cool.
-      if (FCanScroll) {
-        TMessage leave { CM_MOUSELEAVE, 0, 0, 0 };
-        FScroller.Handle(leave);
-      }
-      break;
-    case CM_CONTROLLISTCHANGE:
-      RangeChanged();
-      break;
-    default:
-      break;
-  }
+  if (!life.expired() && Message.Msg == CM_CONTROLLISTCHANGE) RangeChanged();
 }
 
 // ---- TbsSkinStatusBar -------------------------------------------------------------------------------------

@@ -433,7 +433,8 @@ TEST_F(ToolBarTest, NamesFlatnessAndCaptionsPassToTheButtons) {
   bar->SetSkinDataName("bigtoolpanel");
   EXPECT_EQ(plain->SkinDataName(), "toolbutton");
   bar->SetDesigning(true);
-  bar->SetSkinDataName("bigtoolpanel");
+  // Through the base, as the property is set when a form is edited.
+  static_cast<TbsSkinControl*>(bar)->SetSkinDataName("bigtoolpanel");
   EXPECT_EQ(plain->SkinDataName(), "bigtoolbutton");
   EXPECT_EQ(menu->SkinDataName(), "bigtoolmenubutton");
   EXPECT_EQ(track->SkinDataName(), "bigtoolmenutrackbutton");
