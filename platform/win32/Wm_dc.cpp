@@ -341,16 +341,30 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   dst.Intersect(area);
   dst.Intersect(vis);
   if (TopSurface* s = SurfaceOf(top)) {
-    std::vector<uint32_t> copy = s->pixels;
-    for (const RECT& r : dst.RectList())
-      for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) {
-          int sx = x - dx + o.x, sy = y - dy + o.y, tx = x + o.x, ty = y + o.y;
-          if (sx < 0 || sy < 0 || sx >= s->width || sy >= s->height || tx < 0 || ty < 0 || tx >= s->width ||
-              ty >= s->height)
-            continue;
-          s->pixels[(size_t)ty * s->width + tx] = copy[(size_t)sy * s->width + sx];
-        }
+    // Source and destination overlap: the moving pixels are read from a copy of their box only, not of
+    // the whole surface, which a small window on a large form would pay for at every step.
+    RECT box = src.Box();
+    Offset(box, o.x, o.y);
+    box.left = std::max<LONG>(box.left, 0);
+    box.top = std::max<LONG>(box.top, 0);
+    box.right = std::min<LONG>(box.right, s->width);
+    box.bottom = std::min<LONG>(box.bottom, s->height);
+    const int bw = std::max<int>(box.right - box.left, 0), bh = std::max<int>(box.bottom - box.top, 0);
+    std::vector<uint32_t> copy((size_t)bw * bh);
+    for (int y = 0; y < bh; ++y)
+      std::copy_n(&s->pixels[(size_t)(box.top + y) * s->width + box.left], bw, &copy[(size_t)y * bw]);
+    for (const RECT& r : dst.RectList()) {
+      // The span of each row whose source lies in the copy and whose target lies on the surface.
+      const int xlo = std::max({ (int)r.left, -o.x, (int)box.left - o.x + dx });
+      const int xhi = std::min({ (int)r.right, s->width - o.x, (int)box.right - o.x + dx });
+      if (xhi <= xlo) continue;
+      for (int y = r.top; y < r.bottom; ++y) {
+        const int sy = y - dy + o.y, ty = y + o.y;
+        if (sy < box.top || sy >= box.bottom || ty < 0 || ty >= s->height) continue;
+        std::copy_n(&copy[(size_t)(sy - box.top) * bw + (xlo - dx + o.x - box.left)], xhi - xlo,
+                    &s->pixels[(size_t)ty * s->width + xlo + o.x]);
+      }
+    }
     RECT d = dst.Box();
     Offset(d, o.x, o.y);
     AddDirty(*s, d);

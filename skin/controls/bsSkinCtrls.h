@@ -21,5 +21,8 @@
 #include "skin/controls/bsSkinCtrls_listview.h"
 #include "skin/controls/bsSkinCtrls_slider.h"
 #include "skin/controls/bsSkinCtrls_expanel.h"
+#include "skin/controls/bsSkinCtrls_toolbar.h"
+#include "skin/controls/bsSkinCtrls_notebook.h"
+#include "skin/controls/bsSkinCtrls_scrollpanel.h"
 
 XJ_UNIT_REGISTRATION(RegisterbsSkinCtrls)

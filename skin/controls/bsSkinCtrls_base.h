@@ -79,7 +79,8 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   // stores it: the next paint shows the default look.
   virtual void SetSkinData(TbsSkinData* Value);
   const AnsiString& SkinDataName() const { return FSkinDataName; }
-  void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
+  // Virtual so that a container can follow the name onto its children.
+  virtual void SetSkinDataName(const AnsiString& Value) { FSkinDataName = Value; }
   // The record's index in the skin data's control list; -1: the default look.
   int SkinObjectIndex() const { return FSkinObjectIndex; }
 

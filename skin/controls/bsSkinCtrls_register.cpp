@@ -25,6 +25,8 @@ bool RegisterbsSkinCtrls() {
     RegisterClasses({ TbsSkinListView::StaticClass() });
     RegisterClasses({ TbsSkinSlider::StaticClass() });
     RegisterClasses({ TbsSkinExPanel::StaticClass() });
+    RegisterClasses({ TbsSkinToolBar::StaticClass(), TbsSkinStatusBar::StaticClass() });
+    RegisterClasses({ TbsSkinNotebook::StaticClass(), TbsSkinPage::StaticClass(), TbsSkinScrollPanel::StaticClass() });
     return true;
   }();
   return done;

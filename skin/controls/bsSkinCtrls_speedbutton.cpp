@@ -3,6 +3,7 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_toolbar.h"
 #include "skin/data/bsUtils.h"
 
 namespace {
@@ -49,6 +50,11 @@ void TbsSkinSpeedButton::SetTransparent(bool Value) {
   SetControlStyle(style);
   if (Value) FMorphing = false;
   Repaint();
+}
+
+void TbsSkinSpeedButton::SetImageIndex(int Value) {
+  FImageIndex = Value;
+  if (dynamic_cast<TbsSkinToolBar*>(Parent())) Repaint();
 }
 
 void TbsSkinSpeedButton::SetFlat(bool Value) {
@@ -165,8 +171,7 @@ void TbsSkinSpeedButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADow
                  : ADown && AMouseIn ? DownFontColor
                  : AMouseIn          ? ActiveFontColor
                                      : FontColor);
-  DrawGlyphAndCaption(canvas, NewClRect, FMargin, FSpacing, FLayout, FaceCaption(), FGlyph.get(), FNumGlyphs,
-                      GetGlyphNum(ADown, AMouseIn), ADown && AMouseIn);
+  DrawContent(canvas, NewClRect, GetGlyphNum(ADown, AMouseIn), ADown && AMouseIn, ADown || AMouseIn);
 }
 
 void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B) {
@@ -183,13 +188,26 @@ void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B) {
     FrameAndFill(canvas, r, clNone, clBtnFace);
   canvas->Font()->Assign(DefaultFont());
   if (!Enabled()) canvas->Font()->SetColor(clBtnShadow);
-  DrawGlyphAndCaption(canvas, r, FMargin, FSpacing, FLayout, FaceCaption(), FGlyph.get(), FNumGlyphs,
-                      GetGlyphNum(FDown, FMouseIn), pressed);
+  DrawContent(canvas, r, GetGlyphNum(FDown, FMouseIn), pressed, FDown || FMouseIn);
 }
 
-void TbsSkinSpeedButton::DrawTransparent(const TRect& R, int GlyphNum) {
-  DrawGlyphAndCaption(Canvas(), R, FMargin, FSpacing, FLayout, FaceCaption(), FGlyph.get(), FNumGlyphs, GlyphNum,
-                      false);
+void TbsSkinSpeedButton::DrawTransparent(const TRect& R, int GlyphNum) { DrawContent(Canvas(), R, GlyphNum, false, false); }
+
+void TbsSkinSpeedButton::DrawContent(TCanvas* C, const TRect& R, int GlyphNum, bool Pressed, bool Hot) {
+  auto* bar = FGlyph->Empty() ? dynamic_cast<TbsSkinToolBar*>(Parent()) : nullptr;
+  if (!bar) {
+    DrawGlyphAndCaption(C, R, FMargin, FSpacing, FLayout, FaceCaption(), FGlyph.get(), FNumGlyphs, GlyphNum, Pressed);
+    return;
+  }
+  TCustomImageList* list = bar->Images();
+  bool enabled = Enabled();
+  if (!enabled && bar->DisabledImages()) {
+    list = bar->DisabledImages();
+    enabled = true;  // a disabled list is drawn in its own colours
+  } else if (Hot && bar->HotImages()) {
+    list = bar->HotImages();
+  }
+  DrawImageAndCaption(C, R, FMargin, FSpacing, FLayout, FaceCaption(), FImageIndex, list, Pressed, enabled);
 }
 
 void TbsSkinSpeedButton::Paint() {
@@ -482,7 +500,7 @@ void TbsSkinMenuSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   canvas->Font()->Assign(DefaultFont());
   TRect text = ClientRect();
   text.Right -= kTrackWidth;
-  DrawGlyphAndCaption(canvas, text, Margin(), Spacing(), Layout(), FaceCaption(), Glyph(), NumGlyphs(), 1, pressed);
+  DrawContent(canvas, text, 1, pressed, Down() || FMouseIn);
   TRect arrow = ClientRect();
   arrow.Left = arrow.Right - kTrackWidth;
   if (pressed || FMenuTracked) {

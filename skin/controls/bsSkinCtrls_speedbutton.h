@@ -14,8 +14,8 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   ~TbsSkinSpeedButton() override;
 
   int ImageIndex() const { return FImageIndex; }
-  // Drawn in place of an empty glyph only on a tool bar, which none of ours is yet: stored only.
-  void SetImageIndex(int Value) { FImageIndex = Value; }
+  // The image of the tool bar's lists drawn in place of an empty glyph; repaints only on a tool bar.
+  void SetImageIndex(int Value);
   bool RepeatMode() const { return FRepeatMode; }
   void SetRepeatMode(bool Value) { FRepeatMode = Value; }
   int RepeatInterval() const { return FRepeatInterval; }
@@ -95,6 +95,10 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void DoAllUp();
   // Glyph and caption only, straight on the canvas: the idle transparent look.
   void DrawTransparent(const TRect& R, int GlyphNum);
+  // Glyph cell GlyphNum and the caption in R. Without a glyph, a button on a tool bar shows the bar's
+  // image ImageIndex instead: from its disabled list when disabled, its hot list when Hot, else its
+  // images (greyed when disabled and the bar has no disabled list).
+  void DrawContent(TCanvas* C, const TRect& R, int GlyphNum, bool Pressed, bool Hot);
   // The caption text of every face.
   AnsiString FaceCaption() { return FShowCaption ? Caption() : AnsiString(); }
 

@@ -442,6 +442,8 @@ const std::vector<RecordDef>& ControlRecords() {
   return records;
 }
 
+std::vector<RecordDef> ToolBarSecondRecords();
+
 // The second skin: other sizes and lopsided insets under the same names, a horizontally stretched menu
 // button (its track area follows the right edge), no mask on the button and one on the tool button.
 const std::vector<RecordDef>& SecondControlRecords() {
@@ -479,7 +481,12 @@ const std::vector<RecordDef>& SecondControlRecords() {
     Control("tab", "tab", c1, 80, 56, { 5, 7, 3, 6 }, Stretch::Both,
             { Int("bgpictureindex", kTilePicture), Omit("activetabrect"), Omit("focustabrect") }),
   };
-  return records;
+  static const std::vector<RecordDef> all = [] {
+    std::vector<RecordDef> r = records;
+    for (RecordDef& d : ToolBarSecondRecords()) r.push_back(std::move(d));
+    return r;
+  }();
+  return all;
 }
 
 }  // namespace
@@ -913,4 +920,20 @@ Skin BuildSecondSkin() {
                      SecondControlOwner, true });
 }
 
+}  // namespace mkskin
+
+namespace mkskin {
+namespace {
+
+// The tool bar's and status bar's records of the second skin: a tool bar face stretched only sideways
+// (scrolled, the bar repeats its middle) and a status bar with lopsided insets.
+std::vector<RecordDef> ToolBarSecondRecords() {
+  const int c1 = kCtrlPicture;
+  return {
+    Control("toolpanel", "panel", c1, 50, 26, { 5, 3, 9, 3 }, Stretch::Horizontal),
+    Control("statusbar", "panel", c1, 60, 24, { 7, 4, 2, 5 }),
+  };
+}
+
+}  // namespace
 }  // namespace mkskin
