@@ -12,6 +12,29 @@
 
 TbsChildScroller::TbsChildScroller(TWinControl* Owner) : FOwner(Owner) {}
 
+namespace {
+
+// The record named Name, whatever its class; null when the skin has none.
+TbsDataSkinControl* FindRecord(TbsSkinData* Data, const char* Name) {
+  if (!Data || Data->Empty) return nullptr;
+  const int index = Data->GetControlIndex(Name);
+  if (index < 0 || index >= Data->CtrlList->Count()) return nullptr;
+  return static_cast<TbsDataSkinControl*>(Data->CtrlList->Items(index));
+}
+
+}  // namespace
+
+void TbsChildScroller::GetSkinData(TbsSkinData* Data) {
+  ArrowSkinData = nullptr;
+  ArrowPicture = nullptr;
+  auto* arrow = dynamic_cast<TbsDataSkinButtonControl*>(FindRecord(Data, "resizebutton"));
+  if (!arrow) return;
+  TBitmap* picture = bsActivePicture(Data, arrow->PictureIndex);
+  if (!picture || IsNullRect(arrow->SkinRect)) return;
+  ArrowSkinData = arrow;
+  ArrowPicture = picture;
+}
+
 void TbsChildScroller::Reset() {
   xj::TemporaryChange<bool> measuring(FMeasuring, true);
   StopTimer();
@@ -404,34 +427,22 @@ void TbsSkinScrollPanel::AdjustClientRect(TRect& Rect) {
 void TbsSkinScrollPanel::GetSkinData() {
   FPanelSkinData = nullptr;
   FPanelPicture = FBGPicture = nullptr;
-  FScroller.ArrowSkinData = nullptr;
-  FScroller.ArrowPicture = nullptr;
-  if (!FSkinData || FSkinData->Empty) return;
-  // Only records of the expected classes, with pictures the skin has, are used.
-  auto record = [this](const char* Name) -> TbsDataSkinControl* {
-    const int index = FSkinData->GetControlIndex(Name);
-    if (index < 0 || index >= FSkinData->CtrlList->Count()) return nullptr;
-    return static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(index));
-  };
-  if (auto* panel = dynamic_cast<TbsDataSkinPanelControl*>(record("panel"))) {
-    FPanelPicture = bsActivePicture(FSkinData, panel->PictureIndex);
-    TBitmap* bg = bsActivePicture(FSkinData, panel->BGPictureIndex);
-    FBGPicture = bg && !bg->Empty() ? bg : nullptr;
-    const bool tiles = FPanelPicture && panel->ClRect.Width() > 0 && panel->ClRect.Height() > 0;
-    if (FBGPicture || tiles) FPanelSkinData = panel;
-  }
-  if (auto* arrow = dynamic_cast<TbsDataSkinButtonControl*>(record("resizebutton"))) {
-    FScroller.ArrowPicture = bsActivePicture(FSkinData, arrow->PictureIndex);
-    if (FScroller.ArrowPicture && !IsNullRect(arrow->SkinRect)) FScroller.ArrowSkinData = arrow;
-  }
+  FScroller.GetSkinData(FSkinData);
+  // Only a panel record with a picture the skin has, or a background picture, paints the face.
+  auto* panel = dynamic_cast<TbsDataSkinPanelControl*>(FindRecord(FSkinData, "panel"));
+  if (!panel) return;
+  FPanelPicture = bsActivePicture(FSkinData, panel->PictureIndex);
+  TBitmap* bg = bsActivePicture(FSkinData, panel->BGPictureIndex);
+  FBGPicture = bg && !bg->Empty() ? bg : nullptr;
+  const bool tiles = FPanelPicture && panel->ClRect.Width() > 0 && panel->ClRect.Height() > 0;
+  if (FBGPicture || tiles) FPanelSkinData = panel;
 }
 
 void TbsSkinScrollPanel::BeforeChangeSkinData() {
   TbsSkinControl::BeforeChangeSkinData();
   FPanelSkinData = nullptr;
   FPanelPicture = FBGPicture = nullptr;
-  FScroller.ArrowSkinData = nullptr;
-  FScroller.ArrowPicture = nullptr;
+  FScroller.GetSkinData(nullptr);
 }
 
 void TbsSkinScrollPanel::CreateControlDefaultImage(TBitmap* B) {
