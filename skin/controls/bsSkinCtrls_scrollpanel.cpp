@@ -5,6 +5,7 @@
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
+#include "skin/controls/bsSkinCtrls_panel.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -461,29 +462,16 @@ void TbsSkinScrollPanel::Paint() {
   if (!FPanelSkinData) {
     CreateControlDefaultImage(&b);
   } else if (FBGPicture) {
-    const int pw = FBGPicture->Width(), ph = FBGPicture->Height();
-    for (int i = 0; i <= w / pw; ++i)
-      for (int j = 0; j <= h / ph; ++j) b.Canvas()->Draw(i * pw, j * ph, FBGPicture);
+    bsTilePicture(b.Canvas(), w, h, FBGPicture);
   } else {
-    // The record's client part tiled, the last row and column cut at the edges.
-    const TRect& sr = FPanelSkinData->SkinRect;
-    const TRect& cr = FPanelSkinData->ClRect;
-    const int tw = cr.Width(), th = cr.Height();
-    for (int i = 0; i <= w / tw; ++i)
-      for (int j = 0; j <= h / th; ++j) {
-        const int dx = std::max(0, (i + 1) * tw - w), dy = std::max(0, (j + 1) * th - h);
-        const TRect src(sr.Left + cr.Left, sr.Top + cr.Top, sr.Left + cr.Right - dx, sr.Top + cr.Bottom - dy);
-        b.Canvas()->CopyRect(TRect(i * tw, j * th, (i + 1) * tw - dx, (j + 1) * th - dy), FPanelPicture->Canvas(),
-                             src);
-      }
+    bsTileClientPart(b.Canvas(), w, h, FPanelPicture, FPanelSkinData->SkinRect, FPanelSkinData->ClRect);
   }
   Canvas()->Draw(0, 0, &b);
   // The arrows wear the same skin as the face.
   FScroller.PaintArrows();
 }
 
-bool TbsSkinScrollPanel::ClickFocuses(TMessage& Message) {
-  (void)Message;
+bool TbsSkinScrollPanel::ClickFocuses() {
   if (!FCanFocused || ComponentState().Contains(csDesigning) || Focused()) return true;
   {
     xj::TemporaryChange<bool> setting(FSettingFocus, true);
@@ -505,7 +493,7 @@ void TbsSkinScrollPanel::WndProc(TMessage& Message) {
     case WM_LBUTTONDBLCLK: {
       const auto life = LifeToken();
       if (FScroller.Handle(Message) || life.expired()) return;
-      if (!ClickFocuses(Message) || life.expired()) return;
+      if (!ClickFocuses() || life.expired()) return;
       TbsSkinControl::WndProc(Message);
       return;
     }

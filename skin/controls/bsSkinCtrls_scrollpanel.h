@@ -139,7 +139,8 @@ class TbsSkinScrollPanel : public TbsSkinControl {
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
-  bool ClickFocuses(TMessage& Message);
+  // A press focuses a panel that can take the focus; whether the press may go on.
+  bool ClickFocuses();
 
   bool FSettingFocus { false };
   bool FCanFocused { false };
