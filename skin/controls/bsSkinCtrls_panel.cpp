@@ -17,6 +17,25 @@ void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const T
   Canvas->Draw(X, Y, &b);
 }
 
+void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect) {
+  const int cw = RectWidth(ClRect), ch = RectHeight(ClRect);
+  if (!Picture || cw < 1 || ch < 1) return;
+  for (int i = 0; i <= W / cw; ++i)
+    for (int j = 0; j <= H / ch; ++j) {
+      const int dx = std::max(0, (i + 1) * cw - W), dy = std::max(0, (j + 1) * ch - H);
+      const TRect src(SkinRect.Left + ClRect.Left, SkinRect.Top + ClRect.Top, SkinRect.Left + ClRect.Right - dx,
+                      SkinRect.Top + ClRect.Bottom - dy);
+      Canvas->CopyRect(TRect(i * cw, j * ch, (i + 1) * cw - dx, (j + 1) * ch - dy), Picture->Canvas(), src);
+    }
+}
+
+void bsTilePicture(TCanvas* Canvas, int W, int H, TBitmap* Picture) {
+  const int pw = Picture ? Picture->Width() : 0, ph = Picture ? Picture->Height() : 0;
+  if (pw < 1 || ph < 1) return;
+  for (int i = 0; i <= W / pw; ++i)
+    for (int j = 0; j <= H / ph; ++j) Canvas->Draw(i * pw, j * ph, Picture);
+}
+
 void AssignSkinFont(TFont* Font, bool UseSkinFont, TFont* DefaultFont, const AnsiString& FontName, int FontHeight,
                     TFontStyles FontStyle) {
   if (!UseSkinFont) {
@@ -209,10 +228,7 @@ void TbsSkinPanel::Paint() {
     return;
   }
   if (Width() < 1 || Height() < 1) return;
-  auto* picture = static_cast<TBitmap*>(FSkinData->ActivePictures->Items(BGPictureIndex));
-  const int pw = picture->Width(), ph = picture->Height();
-  for (int i = 0; i <= Width() / pw; ++i)
-    for (int j = 0; j <= Height() / ph; ++j) Canvas()->Draw(i * pw, j * ph, picture);
+  bsTilePicture(Canvas(), Width(), Height(), static_cast<TBitmap*>(FSkinData->ActivePictures->Items(BGPictureIndex)));
 }
 
 void TbsSkinPanel::DrawCaptionContent(TCanvas* C, TRect R, TAlignment Align, int Indent) {
@@ -282,13 +298,7 @@ void TbsSkinPanel::CreateControlSkinImage(TBitmap* B) {
   // The tiled face needs a client part to tile; without one the normal face is drawn.
   if (FBorderStyle == bs::bvNone && FResizeMode == 1 && !FCaptionMode && cw > 0 && ch > 0) {
     B->SetSize(w, h);
-    for (int i = 0; i <= w / cw; ++i)
-      for (int j = 0; j <= h / ch; ++j) {
-        const int dx = std::max(0, (i + 1) * cw - w), dy = std::max(0, (j + 1) * ch - h);
-        const TRect src(SkinRect.Left + ClRect.Left, SkinRect.Top + ClRect.Top, SkinRect.Left + ClRect.Right - dx,
-                        SkinRect.Top + ClRect.Bottom - dy);
-        B->Canvas()->CopyRect(TRect(i * cw, j * ch, (i + 1) * cw - dx, (j + 1) * ch - dy), Picture->Canvas(), src);
-      }
+    bsTileClientPart(B->Canvas(), w, h, Picture, SkinRect, ClRect);
     return;
   }
   TbsSkinCustomControl::CreateControlSkinImage(B);

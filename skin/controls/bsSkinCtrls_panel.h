@@ -22,6 +22,10 @@ typedef uint8_t TbsSkinPanelNumGlyphs;  // 1..2
 
 class TList;
 
+// A W x H area of Canvas covered from its top-left corner: with the client part ClRect of the face
+// SkinRect of Picture, or with the whole of Picture; the last row and column cut at the edges.
+void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect);
+void bsTilePicture(TCanvas* Canvas, int W, int H, TBitmap* Picture);
 // Rectangle R of Picture drawn at (X, Y), its bottom-left pixel transparent.
 void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const TRect& R);
 // The caption font of a skinned face: the skin's name, height and style with DefaultFont's charset, or

@@ -5,12 +5,36 @@
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
+#include "skin/controls/bsSkinCtrls_panel.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
 // ---- TbsChildScroller -------------------------------------------------------------------------------------
 
 TbsChildScroller::TbsChildScroller(TWinControl* Owner) : FOwner(Owner) {}
+
+namespace {
+
+// The record named Name, whatever its class; null when the skin has none.
+TbsDataSkinControl* FindRecord(TbsSkinData* Data, const char* Name) {
+  if (!Data || Data->Empty) return nullptr;
+  const int index = Data->GetControlIndex(Name);
+  if (index < 0 || index >= Data->CtrlList->Count()) return nullptr;
+  return static_cast<TbsDataSkinControl*>(Data->CtrlList->Items(index));
+}
+
+}  // namespace
+
+void TbsChildScroller::GetSkinData(TbsSkinData* Data) {
+  ArrowSkinData = nullptr;
+  ArrowPicture = nullptr;
+  auto* arrow = dynamic_cast<TbsDataSkinButtonControl*>(FindRecord(Data, "resizebutton"));
+  if (!arrow) return;
+  TBitmap* picture = bsActivePicture(Data, arrow->PictureIndex);
+  if (!picture || IsNullRect(arrow->SkinRect)) return;
+  ArrowSkinData = arrow;
+  ArrowPicture = picture;
+}
 
 void TbsChildScroller::Reset() {
   xj::TemporaryChange<bool> measuring(FMeasuring, true);
@@ -404,34 +428,22 @@ void TbsSkinScrollPanel::AdjustClientRect(TRect& Rect) {
 void TbsSkinScrollPanel::GetSkinData() {
   FPanelSkinData = nullptr;
   FPanelPicture = FBGPicture = nullptr;
-  FScroller.ArrowSkinData = nullptr;
-  FScroller.ArrowPicture = nullptr;
-  if (!FSkinData || FSkinData->Empty) return;
-  // Only records of the expected classes, with pictures the skin has, are used.
-  auto record = [this](const char* Name) -> TbsDataSkinControl* {
-    const int index = FSkinData->GetControlIndex(Name);
-    if (index < 0 || index >= FSkinData->CtrlList->Count()) return nullptr;
-    return static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(index));
-  };
-  if (auto* panel = dynamic_cast<TbsDataSkinPanelControl*>(record("panel"))) {
-    FPanelPicture = bsActivePicture(FSkinData, panel->PictureIndex);
-    TBitmap* bg = bsActivePicture(FSkinData, panel->BGPictureIndex);
-    FBGPicture = bg && !bg->Empty() ? bg : nullptr;
-    const bool tiles = FPanelPicture && panel->ClRect.Width() > 0 && panel->ClRect.Height() > 0;
-    if (FBGPicture || tiles) FPanelSkinData = panel;
-  }
-  if (auto* arrow = dynamic_cast<TbsDataSkinButtonControl*>(record("resizebutton"))) {
-    FScroller.ArrowPicture = bsActivePicture(FSkinData, arrow->PictureIndex);
-    if (FScroller.ArrowPicture && !IsNullRect(arrow->SkinRect)) FScroller.ArrowSkinData = arrow;
-  }
+  FScroller.GetSkinData(FSkinData);
+  // Only a panel record with a picture the skin has, or a background picture, paints the face.
+  auto* panel = dynamic_cast<TbsDataSkinPanelControl*>(FindRecord(FSkinData, "panel"));
+  if (!panel) return;
+  FPanelPicture = bsActivePicture(FSkinData, panel->PictureIndex);
+  TBitmap* bg = bsActivePicture(FSkinData, panel->BGPictureIndex);
+  FBGPicture = bg && !bg->Empty() ? bg : nullptr;
+  const bool tiles = FPanelPicture && panel->ClRect.Width() > 0 && panel->ClRect.Height() > 0;
+  if (FBGPicture || tiles) FPanelSkinData = panel;
 }
 
 void TbsSkinScrollPanel::BeforeChangeSkinData() {
   TbsSkinControl::BeforeChangeSkinData();
   FPanelSkinData = nullptr;
   FPanelPicture = FBGPicture = nullptr;
-  FScroller.ArrowSkinData = nullptr;
-  FScroller.ArrowPicture = nullptr;
+  FScroller.GetSkinData(nullptr);
 }
 
 void TbsSkinScrollPanel::CreateControlDefaultImage(TBitmap* B) {
@@ -450,29 +462,16 @@ void TbsSkinScrollPanel::Paint() {
   if (!FPanelSkinData) {
     CreateControlDefaultImage(&b);
   } else if (FBGPicture) {
-    const int pw = FBGPicture->Width(), ph = FBGPicture->Height();
-    for (int i = 0; i <= w / pw; ++i)
-      for (int j = 0; j <= h / ph; ++j) b.Canvas()->Draw(i * pw, j * ph, FBGPicture);
+    bsTilePicture(b.Canvas(), w, h, FBGPicture);
   } else {
-    // The record's client part tiled, the last row and column cut at the edges.
-    const TRect& sr = FPanelSkinData->SkinRect;
-    const TRect& cr = FPanelSkinData->ClRect;
-    const int tw = cr.Width(), th = cr.Height();
-    for (int i = 0; i <= w / tw; ++i)
-      for (int j = 0; j <= h / th; ++j) {
-        const int dx = std::max(0, (i + 1) * tw - w), dy = std::max(0, (j + 1) * th - h);
-        const TRect src(sr.Left + cr.Left, sr.Top + cr.Top, sr.Left + cr.Right - dx, sr.Top + cr.Bottom - dy);
-        b.Canvas()->CopyRect(TRect(i * tw, j * th, (i + 1) * tw - dx, (j + 1) * th - dy), FPanelPicture->Canvas(),
-                             src);
-      }
+    bsTileClientPart(b.Canvas(), w, h, FPanelPicture, FPanelSkinData->SkinRect, FPanelSkinData->ClRect);
   }
   Canvas()->Draw(0, 0, &b);
   // The arrows wear the same skin as the face.
   FScroller.PaintArrows();
 }
 
-bool TbsSkinScrollPanel::ClickFocuses(TMessage& Message) {
-  (void)Message;
+bool TbsSkinScrollPanel::ClickFocuses() {
   if (!FCanFocused || ComponentState().Contains(csDesigning) || Focused()) return true;
   {
     xj::TemporaryChange<bool> setting(FSettingFocus, true);
@@ -494,7 +493,7 @@ void TbsSkinScrollPanel::WndProc(TMessage& Message) {
     case WM_LBUTTONDBLCLK: {
       const auto life = LifeToken();
       if (FScroller.Handle(Message) || life.expired()) return;
-      if (!ClickFocuses(Message) || life.expired()) return;
+      if (!ClickFocuses() || life.expired()) return;
       TbsSkinControl::WndProc(Message);
       return;
     }

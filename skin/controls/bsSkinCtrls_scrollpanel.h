@@ -8,6 +8,7 @@
 
 class TbsDataSkinButtonControl;
 class TbsDataSkinPanelControl;
+class TbsSkinData;
 
 // One non-client arrow: R in window coordinates.
 struct TbsScrollArrow {
@@ -47,6 +48,9 @@ class TbsChildScroller {
   int OldScrollPosition { 0 };
   int GrowDelta { 0 };  // growth of the container's extent at its last SetBounds
 
+  // Takes the skin's "resizebutton" record for the arrows when it is a button record whose picture the
+  // skin has; otherwise (and with no usable skin) the arrows take the default look.
+  void GetSkinData(TbsSkinData* Data);
   // Forgets the scroll state and hides the arrows (the children stay where they are).
   void Reset();
   // Measures the children against the client extent: hides or shows the arrows and scrolls back what
@@ -135,7 +139,8 @@ class TbsSkinScrollPanel : public TbsSkinControl {
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
-  bool ClickFocuses(TMessage& Message);
+  // A press focuses a panel that can take the focus; whether the press may go on.
+  bool ClickFocuses();
 
   bool FSettingFocus { false };
   bool FCanFocused { false };

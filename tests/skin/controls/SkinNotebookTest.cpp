@@ -274,6 +274,11 @@ TEST_F(NotebookTest, PagesAndTheirControlsSurviveAFormRoundTrip) {
   EXPECT_EQ(back->PageButtonCount(), 3);
   EXPECT_EQ(back->PageButton(0)->SkinDataName(), "bigtoolbutton");
   EXPECT_EQ(WriteComponentResource(b), text);
+  // Every page gets a window; the hidden ones stay hidden.
+  NotebookHandlesNeeded(back);
+  for (int i = 0; i < back->PageCount(); ++i) EXPECT_TRUE(back->Page(i)->HandleAllocated()) << i;
+  EXPECT_EQ(VisiblePages(back), Strings { "Second" });
+  NotebookHandlesNeeded(nullptr);
 
   // The defaults: a stream that leaves PageIndex out shows the first page; one naming no page, none.
   nb->SetButtonsMode(false);
