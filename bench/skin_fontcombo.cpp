@@ -45,11 +45,10 @@ void BM_FontComboFill(benchmark::State& state) {
   };
   for (auto _ : state) fill();
   state.counters["families"] = combo->Items()->Count();
-  state.counters["x_enum"] =
-      xj::bench::PeerRatio(fill, [] {
-        EnumerateScreenFamilies();
-        EnumerateScreenFamilies();
-      });
+  state.counters["x_enum"] = xj::bench::PeerRatio(fill, [] {
+    EnumerateScreenFamilies();
+    EnumerateScreenFamilies();
+  });
 }
 BENCHMARK(BM_FontComboFill)->Unit(benchmark::kMicrosecond);
 

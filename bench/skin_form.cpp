@@ -193,10 +193,11 @@ void BM_SkinSwitchFormWith100Controls(benchmark::State& state) {
   for (auto _ : state) scene.Switch();
   TbsSkinData alone(nullptr);
   bool aloneSecond = false;
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); }, [&] {
-    aloneSecond = !aloneSecond;
-    alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
-  });
+  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); },
+                                                  [&] {
+                                                    aloneSecond = !aloneSecond;
+                                                    alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
+                                                  });
 }
 BENCHMARK(BM_SkinSwitchFormWith100Controls)->Unit(benchmark::kMillisecond);
 

@@ -69,9 +69,10 @@ std::vector<uint8_t> GlyphFile(bool Next, bool Year) {
   u32(256);
   u32(0);
   // Palette entries are B, G, R, 0.
-  const uint8_t colours[][3] = { { 255, 0, 255 }, { 255, 128, 0 },  { 144, 238, 144 }, { 60, 200, 60 },
-                                 { 0, 150, 0 },   { 0, 100, 0 },    { 150, 170, 255 }, { 80, 110, 240 },
-                                 { 30, 60, 200 }, { 10, 30, 130 } };
+  const uint8_t colours[][3] = {
+    { 255, 0, 255 }, { 255, 128, 0 },   { 144, 238, 144 }, { 60, 200, 60 }, { 0, 150, 0 },
+    { 0, 100, 0 },   { 150, 170, 255 }, { 80, 110, 240 },  { 30, 60, 200 }, { 10, 30, 130 }
+  };
   for (int i = 0; i < 256; ++i) {
     const uint8_t* c = i < int(std::size(colours)) ? colours[i] : colours[0];
     f.insert(f.end(), { c[2], c[1], c[0], 0 });
@@ -189,8 +190,8 @@ void TbsSkinMonthCalendar::ChangeSkinData() {
   if (FSkinData) {
     const int i = FSkinData->GetControlIndex("stdlabel");
     if (i != -1) {
-      auto* r = dynamic_cast<TbsDataSkinStdLabelControl*>(
-          static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(i)));
+      auto* r =
+          dynamic_cast<TbsDataSkinStdLabelControl*>(static_cast<TbsDataSkinControl*>(FSkinData->CtrlList->Items(i)));
       DayFontColor = r ? r->FontColor : Font()->Color();
       CaptionFontColor = r ? r->ActiveFontColor : Font()->Color();
     }
@@ -264,8 +265,7 @@ void TbsSkinMonthCalendar::DrawCalendar(TCanvas* C) {
   const AnsiString caption = FormatDateTime("MMMM, YYYY", FDate);
   if (skinned) C->Font()->SetColor(CaptionFontColor);
   C->Font()->SetStyle({ fsBold });
-  C->TextOut(PriorMonthButton()->Left() + 21 + (RectWidth(r) - 82) / 2 - C->TextWidth(caption) / 2, r.Top + 2,
-             caption);
+  C->TextOut(PriorMonthButton()->Left() + 21 + (RectWidth(r) - 82) / 2 - C->TextWidth(caption) / 2, r.Top + 2, caption);
 
   // A calendar too small for its grid keeps cells of at least a pixel and draws no days.
   FCellWidth = std::max(1, (RectWidth(r) - 2) / 7);

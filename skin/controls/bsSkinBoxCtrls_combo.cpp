@@ -150,8 +150,8 @@ void TbsSkinCustomComboBox::SetListBoxDrawItem(TbsDrawSkinItemEvent Value) {
   FPopupList->OnDrawItem = Value;
 }
 
-void TbsSkinCustomComboBox::ListBoxDrawItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight,
-                                            TRect& TextRect, TOwnerDrawState State) {
+void TbsSkinCustomComboBox::ListBoxDrawItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
+                                            TOwnerDrawState State) {
   if (FOnListBoxDrawItem) FOnListBoxDrawItem(Cnvs, Index, ItemWidth, ItemHeight, TextRect, State);
 }
 

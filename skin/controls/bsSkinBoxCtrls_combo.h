@@ -111,8 +111,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void CloseUp(bool Accept);
   bool IsPopupVisible() const { return FPopupList->Visible(); }
   bool CanCancelDropDown() const { return IsPopupVisible() && !FMouseInControl; }
-  void ListBoxDrawItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
-                       TOwnerDrawState State);
+  void ListBoxDrawItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State);
 
   // One item up or down, a page (DropDownCount - 1 items) up or down. Committing selects through
   // SetItemIndex; otherwise only the open list's selection moves.

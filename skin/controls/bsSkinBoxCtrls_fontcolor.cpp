@@ -251,13 +251,13 @@ void TbsSkinFontComboBox::Enumerate(HDC DC) {
 }
 
 int CALLBACK TbsSkinFontComboBox::EnumFontsProc(const tagLOGFONTA* LogFont, const tagTEXTMETRICA*, DWORD FontType,
-                                                 LPARAM Data) {
+                                                LPARAM Data) {
   auto* self = reinterpret_cast<TbsSkinFontComboBox*>(Data);
   const AnsiString name = LogFont->lfFaceName;
   // The first report of a family wins, whichever device or character set reports it again.
   if (self->Items()->IndexOf(name) < 0 && self->Accepts(*LogFont, FontType))
-    self->Items()->AddObject(
-        name, NumberObject(FontType | (LogFont->lfCharSet != SYMBOL_CHARSET ? kNotSymbolFont : 0)));
+    self->Items()->AddObject(name,
+                             NumberObject(FontType | (LogFont->lfCharSet != SYMBOL_CHARSET ? kNotSymbolFont : 0)));
   return 1;
 }
 

@@ -56,8 +56,7 @@ class TbsSkinColorComboBox : public TbsSkinCustomComboBox {
   TColor GetColor(int Index) const;
   AnsiString GetColorName(int Index) const;
   // The swatch and name of item Index: the face's and the list rows' drawing.
-  void DrawColorItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
-                     TOwnerDrawState State);
+  void DrawColorItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State);
   // An accepted close on the custom item runs the colour dialog.
   void OnLBCloseUp(TObject* Sender);
   // Adds the named colour Name, under its pretty name when ExStyle asks for one.
@@ -127,11 +126,9 @@ class TbsSkinFontComboBox : public TbsSkinCustomComboBox {
   // Rebuilds the list and selects the old name again; OnChange fires only when the name was lost.
   void Reset();
   // A list row: the TrueType mark, then the name in its own typeface, 15 pixels in.
-  void DrawLBFontItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
-                      TOwnerDrawState State);
+  void DrawLBFontItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State);
   // The face: the name in the combo's font.
-  void DrawCBFontItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect,
-                      TOwnerDrawState State);
+  void DrawCBFontItem(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State);
   // A serif letter T, 8 pixels wide and 9 high, with its top-left corner at (X, Y).
   static void DrawTT(TCanvas* Cnvs, int X, int Y, TColor Color);
 
@@ -142,7 +139,7 @@ class TbsSkinFontComboBox : public TbsSkinCustomComboBox {
 
  private:
   static int CALLBACK EnumFontsProc(const tagLOGFONTA* LogFont, const tagTEXTMETRICA* TextMetric, DWORD FontType,
-                                     LPARAM Data);
+                                    LPARAM Data);
   bool Accepts(const tagLOGFONTA& LogFont, DWORD FontType) const;
   void Enumerate(HDC DC);
   bool Loading() const { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }

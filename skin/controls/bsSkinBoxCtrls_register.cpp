@@ -13,7 +13,8 @@ bool RegisterbsSkinBoxCtrls() {
     RegisterClasses({ TbsSkinMemo::StaticClass(), TbsSkinMemo2::StaticClass() });
     RegisterClasses({ TbsSkinListBox::StaticClass(), TbsSkinCheckListBox::StaticClass() });
     RegisterClasses({ TbsSkinScrollBox::StaticClass() });
-    RegisterClasses({ TbsSkinMonthCalendar::StaticClass(), TbsSkinPopupMonthCalendar::StaticClass(), TbsSkinDateEdit::StaticClass() });
+    RegisterClasses({ TbsSkinMonthCalendar::StaticClass(), TbsSkinPopupMonthCalendar::StaticClass(),
+                      TbsSkinDateEdit::StaticClass() });
     RegisterClasses({ TbsPopupListBox::StaticClass(), TbsSkinComboBox::StaticClass() });
     RegisterClasses({ TbsSkinColorComboBox::StaticClass(), TbsSkinFontComboBox::StaticClass() });
     // One RegisterClasses line per topic, above this comment.

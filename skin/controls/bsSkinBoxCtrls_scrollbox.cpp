@@ -179,8 +179,7 @@ bool TbsSkinScrollBox::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mo
 
 void TbsSkinScrollBox::ScrollInView(TControl* AControl) {
   if (!AControl || AControl == this || !ContainsControl(AControl) || !AControl->Parent()) return;
-  const TPoint at =
-      ScreenToClient(AControl->Parent()->ClientToScreen(TPoint(AControl->Left(), AControl->Top())));
+  const TPoint at = ScreenToClient(AControl->Parent()->ClientToScreen(TPoint(AControl->Left(), AControl->Top())));
   if (FH.Bar && FH.Bar->Visible())
     if (int d = DeltaIntoView(at.X, at.X + AControl->Width(), ClientWidth())) HScroll(FH.Bar->Position() + d);
   if (FV.Bar && FV.Bar->Visible())

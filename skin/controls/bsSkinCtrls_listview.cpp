@@ -540,7 +540,8 @@ void TbsSkinCustomListView::UpDateScrollBars2() {
 void TbsSkinCustomListView::UpDateScrollBars3() {
   if (FScrollBarsUpdating) return;
   bool changed = false;
-  if (FLinks.VScrollBar && FLinks.VScrollBar->Visible()) changed |= ShowBar(FLinks.VScrollBar, false, FScrollBarsUpdating);
+  if (FLinks.VScrollBar && FLinks.VScrollBar->Visible())
+    changed |= ShowBar(FLinks.VScrollBar, false, FScrollBarsUpdating);
   if (TbsSkinScrollBar* bar = FLinks.HScrollBar) {
     const NativeRange r = ReadRange(Handle(), SB_HORZ);
     const int columnWidth = std::max(1, W(FirstItemBounds()));

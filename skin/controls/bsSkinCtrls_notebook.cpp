@@ -275,8 +275,7 @@ void TbsSkinNotebook::Notification(TComponent* AComponent, TOperation Operation)
     TbsSkinPage* shown = ShownPage();
     const int oldIndex = FPageIndex;
     FPageList.erase(it);
-    if (!ComponentState().Contains(csDestroying))
-      FollowShownPage(shown == AComponent ? nullptr : shown, oldIndex);
+    if (!ComponentState().Contains(csDestroying)) FollowShownPage(shown == AComponent ? nullptr : shown, oldIndex);
   }
 }
 

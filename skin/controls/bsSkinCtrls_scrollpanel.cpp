@@ -232,9 +232,9 @@ bool TbsChildScroller::Handle(TMessage& Message) {
     case WM_MOUSEMOVE:
       if (FCaptureArrow != -1) {
         // Held: the press pauses off its arrow and goes on when it comes back.
-        const bool over = HitTest(FOwner->ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam),
-                                                                  GET_Y_LPARAM(Message.LParam)))) ==
-                          kBackHit + FCaptureArrow;
+        const bool over =
+            HitTest(FOwner->ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)))) ==
+            kBackHit + FCaptureArrow;
         TbsScrollArrow& a = Arrows[FCaptureArrow];
         if (over != a.MouseIn) {
           a.MouseIn = over;
@@ -408,7 +408,8 @@ void TbsSkinScrollPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     int extent = 0;
     for (int i = 0; i < ControlCount(); ++i) {
       TControl* c = Controls(i);
-      if (c->Visible()) extent = std::max(extent, FScrollType == stHorizontal ? c->Top() + c->Height() : c->Left() + c->Width());
+      if (c->Visible())
+        extent = std::max(extent, FScrollType == stHorizontal ? c->Top() + c->Height() : c->Left() + c->Width());
     }
     if (extent != 0) (FScrollType == stHorizontal ? AHeight : AWidth) = extent;
   }
@@ -514,8 +515,7 @@ void TbsSkinScrollPanel::Dispatch(TMessage& Message) {
       if (FCanFocused && Message.WParam >= VK_LEFT && Message.WParam <= VK_DOWN) Message.Result = 1;
       return;
     case WM_MOUSEWHEEL:
-      if (FCanFocused && Focused())
-        FScroller.ButtonClick(static_cast<short>(HIWORD(Message.WParam)) > 0 ? 0 : 1);
+      if (FCanFocused && Focused()) FScroller.ButtonClick(static_cast<short>(HIWORD(Message.WParam)) > 0 ? 0 : 1);
       return;
     default:
       TbsSkinControl::Dispatch(Message);

@@ -82,7 +82,7 @@ class TbsChildScroller {
   void DrawButton(TCanvas* C, int Index, const TRect& R);
 
   TWinControl* FOwner;
-  int FCaptureArrow { -1 };  // the arrow a held press belongs to
+  int FCaptureArrow { -1 };   // the arrow a held press belongs to
   bool FMeasuring { false };  // the frame changing under GetRange measures nothing again
   TbsRepeatTimer FTimer { [this] { OnTimer(); } };
   void OnTimer();

@@ -191,7 +191,9 @@ void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   DrawContent(canvas, r, GetGlyphNum(FDown, FMouseIn), pressed, FDown || FMouseIn);
 }
 
-void TbsSkinSpeedButton::DrawTransparent(const TRect& R, int GlyphNum) { DrawContent(Canvas(), R, GlyphNum, false, false); }
+void TbsSkinSpeedButton::DrawTransparent(const TRect& R, int GlyphNum) {
+  DrawContent(Canvas(), R, GlyphNum, false, false);
+}
 
 void TbsSkinSpeedButton::DrawContent(TCanvas* C, const TRect& R, int GlyphNum, bool Pressed, bool Hot) {
   auto* bar = FGlyph->Empty() ? dynamic_cast<TbsSkinToolBar*>(Parent()) : nullptr;

@@ -157,7 +157,8 @@ void TbsSkinToolBar::GetHRange() {
 }
 
 void TbsSkinToolBar::RangeChanged() {
-  if (FCanScroll && HandleAllocated() && !std::exchange(FRangePending, true)) PostMessageA(Handle(), kRangeChanged, 0, 0);
+  if (FCanScroll && HandleAllocated() && !std::exchange(FRangePending, true))
+    PostMessageA(Handle(), kRangeChanged, 0, 0);
 }
 
 void TbsSkinToolBar::AdjustClientRect(TRect& Rect) {

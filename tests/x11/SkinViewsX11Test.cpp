@@ -62,8 +62,9 @@ TEST_F(SkinViewsX11, AListViewScrollsByItsSkinnedBarAndTheWheelOnTheServer) {
 
   // The thumb dragged down the track: the view follows to the bar's position.
   const TPoint thumb = Centre(bar->Button(TbsSkinScrollBar::bpThumb).R);
-  ASSERT_TRUE(Xdotool("mousemove " + At(bar, thumb) + " mousedown 1 mousemove " + At(bar, TPoint(thumb.X, thumb.Y + 30)) +
-                      " mousemove " + At(bar, TPoint(thumb.X, thumb.Y + 60)) + " mouseup 1"));
+  ASSERT_TRUE(Xdotool("mousemove " + At(bar, thumb) + " mousedown 1 mousemove " +
+                      At(bar, TPoint(thumb.X, thumb.Y + 30)) + " mousemove " + At(bar, TPoint(thumb.X, thumb.Y + 60)) +
+                      " mouseup 1"));
   ASSERT_TRUE(Eventually([&] { return bar->Position() > 10 && InStep(view, bar); }))
       << "bar " << bar->Position() << ", view " << Top(view);
   const int dragged = bar->Position();

@@ -138,8 +138,8 @@ TEST_F(MouseTest, TheControlUnderThePointerEndsAtItsRightAndBottomEdges) {
   const struct {
     int x, y;
     TControl* expected;
-  } cases[] = { { 50, 50, shape },  { 149, 89, shape }, { 150, 60, right }, { 179, 89, right },
-                { 180, 60, form },  { 149, 90, form },  { 49, 60, form },   { 100, 49, form } };
+  } cases[] = { { 50, 50, shape }, { 149, 89, shape }, { 150, 60, right }, { 179, 89, right },
+                { 180, 60, form }, { 149, 90, form },  { 49, 60, form },   { 100, 49, form } };
   for (const auto& c : cases) {
     MoveTo(form, c.x, c.y);
     EXPECT_EQ(GetMouseControl(), c.expected) << c.x << "," << c.y;

@@ -236,12 +236,12 @@ TEST_F(ScreenTest, AWindowPaintsAroundItsOpaqueWindowlessControls) {
   SendMessageA(form->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
   SetViewportOrgEx(mem, 0, 0, nullptr);
   const COLORREF white = RGB(255, 255, 255), yellow = RGB(255, 255, 0);
-  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 30), white);            // the mark's top-left pixel
-  EXPECT_EQ(GetPixel(mem, 7 + 59, 11 + 54), white);            // and its bottom-right one
-  EXPECT_EQ(GetPixel(mem, 7 + 19, 11 + 30), yellow);           // just left of it
-  EXPECT_EQ(GetPixel(mem, 7 + 60, 11 + 54), yellow);           // just right of it
-  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 55), yellow);           // just below it
-  EXPECT_EQ(GetPixel(mem, 6, 10), white);                      // outside the moved origin
+  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 30), white);   // the mark's top-left pixel
+  EXPECT_EQ(GetPixel(mem, 7 + 59, 11 + 54), white);   // and its bottom-right one
+  EXPECT_EQ(GetPixel(mem, 7 + 19, 11 + 30), yellow);  // just left of it
+  EXPECT_EQ(GetPixel(mem, 7 + 60, 11 + 54), yellow);  // just right of it
+  EXPECT_EQ(GetPixel(mem, 7 + 20, 11 + 55), yellow);  // just below it
+  EXPECT_EQ(GetPixel(mem, 6, 10), white);             // outside the moved origin
   EXPECT_EQ(mark->Paints, 2);
   SelectObject(mem, old);
   DeleteObject(bmp);

@@ -157,7 +157,8 @@ TEST_F(DropDownTest, ShowingRunsNoQueuedMessagesAndTheFadePaintsFirst) {
   fade.AlphaBlendValue = 255;
   drop->Dropping.Show(drop, TPoint(300, 400), fade);
   MSG queued {};
-  EXPECT_TRUE(PeekMessageA(&queued, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE)) << "the queued press is still waiting";
+  EXPECT_TRUE(PeekMessageA(&queued, nullptr, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE))
+      << "the queued press is still waiting";
   // 0, then 2, 4, ... 254 and 255: 128 steps, the contents painted before the first.
   std::vector<int> want { 0 };
   for (int a = 2; a < 255; a += 2) want.push_back(a);

@@ -89,7 +89,8 @@ class CalendarTest : public SkinControlsTest {
     int w = 0, h = 0;
     const std::vector<COLORREF> all = xt::WindowPixels(Window, true, &w, &h);
     std::vector<uint32_t> px;
-    for (COLORREF v : all) px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
+    for (COLORREF v : all)
+      px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
     const auto dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
     std::filesystem::create_directories(dir);
     ASSERT_TRUE(xj::display::WritePng((dir / Name).string(), { px.data(), w, h, w * 4 }));
@@ -448,10 +449,10 @@ TEST_F(CalendarTest, BadTextsAndDatesLeaveTheDateAloneWithoutAnError) {
     bool valid;
   };
   const Case cases[] = {
-    { "2009-02-28", true },  { "2009-02-31", true },   { "2009-13-01", false }, { "2009-00-10", false },
-    { "2009-01-00", false }, { "0000-01-01", false },  { "2009-01-32", false }, { "2009--01", false },
-    { "2009-01", false },    { "2009-01-01-01", false }, { "", false },       { "abcd-01-01", false },
-    { "2009-0x-01", false }, { "-2009-01-01", false }, { "1760-12-31", true },  { "99999-01-01", false },
+    { "2009-02-28", true },  { "2009-02-31", true },     { "2009-13-01", false }, { "2009-00-10", false },
+    { "2009-01-00", false }, { "0000-01-01", false },    { "2009-01-32", false }, { "2009--01", false },
+    { "2009-01", false },    { "2009-01-01-01", false }, { "", false },           { "abcd-01-01", false },
+    { "2009-0x-01", false }, { "-2009-01-01", false },   { "1760-12-31", true },  { "99999-01-01", false },
     { "2009-1-1", true },
   };
   for (const Case& c : cases) EXPECT_EQ(e->IsValidText(c.text), c.valid) << c.text;
@@ -550,11 +551,12 @@ TEST_F(CalendarTest, TheDropDownPicksCancelsAndKeepsTheFormActive) {
   const Cancel cancels[] = {
     { "button", [&] { ButtonOnEdit(e); } },
     { "key", [&] { Press(VK_ESCAPE); } },
-    { "focus", [&] {
-       other->SetFocus();
-       xt::PumpUntilIdle();
-       EXPECT_TRUE(other->Focused()) << "closing on focus loss does not pull the focus back";
-     } },
+    { "focus",
+      [&] {
+        other->SetFocus();
+        xt::PumpUntilIdle();
+        EXPECT_TRUE(other->Focused()) << "closing on focus loss does not pull the focus back";
+      } },
     { "click elsewhere", [&] { ClickAt(form, 300, 120); } },
   };
   for (const Cancel& c : cancels) {
@@ -600,8 +602,10 @@ TEST_F(CalendarTest, TheDropDownStaysInsideTheWorkAreaAtEveryEdge) {
     RECT work;
   };
   const Case cases[] = {
-    { kBottom, { 0, 0, 1024, er.bottom + 100 } }, { kTop, { 0, er.top - 5, 1024, 768 } },
-    { kRight, { 0, 0, er.left + 150, 768 } },     { kLeft, { er.left + 30, 0, 1024, 768 } },
+    { kBottom, { 0, 0, 1024, er.bottom + 100 } },
+    { kTop, { 0, er.top - 5, 1024, 768 } },
+    { kRight, { 0, 0, er.left + 150, 768 } },
+    { kLeft, { er.left + 30, 0, 1024, 768 } },
     { kNeither, { 0, er.top - 60, 1024, er.bottom + 60 } },
   };
   for (const Case& c : cases) {

@@ -371,9 +371,9 @@ TEST_F(ComboTest, TheListOpensInsideTheWorkAreaAndFadesInAsTheCombosAlphaSays) {
   };
   RECT cr {};
   GetWindowRect(c->Handle(), &cr);
-  for (const Case& k : { Case { { 0, 0, 1024, cr.bottom + 40 }, "bottom: above" },
-                         Case { { 0, 0, cr.left + 60, 738 }, "right edge" },
-                         Case { { cr.left + 30, 0, 1024, 738 }, "left edge" } }) {
+  for (const Case& k :
+       { Case { { 0, 0, 1024, cr.bottom + 40 }, "bottom: above" }, Case { { 0, 0, cr.left + 60, 738 }, "right edge" },
+         Case { { cr.left + 30, 0, 1024, 738 }, "left edge" } }) {
     SCOPED_TRACE(k.what);
     xt::SetScreen(1024, 768, k.work);
     c->DropDown();
@@ -528,9 +528,8 @@ TEST_F(ComboTest, OwnerDrawingGetsTheFaceBufferAndTheListItsItems) {
     cv->Brush()->SetColor(static_cast<TColor>(RGB(10, 200, 30)));
     cv->FillRect(TRect(0, 0, w, h));
   });
-  c->SetListBoxDrawItem(On<TbsDrawSkinItemEvent>([&](TCanvas*, int i, int, int, TRect&, TOwnerDrawState) {
-    rows.push_back(i);
-  }));
+  c->SetListBoxDrawItem(
+      On<TbsDrawSkinItemEvent>([&](TCanvas*, int i, int, int, TRect&, TOwnerDrawState) { rows.push_back(i); }));
   Focus(c);
   ASSERT_FALSE(face.empty());
   EXPECT_EQ(face.back().index, 1);

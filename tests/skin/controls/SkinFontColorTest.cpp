@@ -269,7 +269,8 @@ TEST_F(FontColorTest, ThreeLooksOfBothCombosAndTheirOpenLists) {
   Gallery(font, "bsSkinBoxCtrls", "default");
   const TRect face = colour->FaceRect();
 
-  for (TbsSkinCustomComboBox* c : { static_cast<TbsSkinCustomComboBox*>(colour), static_cast<TbsSkinCustomComboBox*>(font) })
+  for (TbsSkinCustomComboBox* c :
+       { static_cast<TbsSkinCustomComboBox*>(colour), static_cast<TbsSkinCustomComboBox*>(font) })
     c->SetSkinData(LoadTestSkin());
   xt::PumpUntilIdle();
   const uint8_t owner = OwnerOf("combobox");
@@ -309,7 +310,8 @@ struct Reported {
 };
 
 int CALLBACK Collect(const tagLOGFONTA* lf, const tagTEXTMETRICA*, DWORD type, LPARAM data) {
-  reinterpret_cast<std::vector<Reported>*>(data)->push_back({ lf->lfFaceName, lf->lfCharSet, lf->lfPitchAndFamily, type });
+  reinterpret_cast<std::vector<Reported>*>(data)->push_back(
+      { lf->lfFaceName, lf->lfCharSet, lf->lfPitchAndFamily, type });
   return 1;
 }
 

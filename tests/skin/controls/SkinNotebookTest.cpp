@@ -38,7 +38,8 @@ class NotebookTest : public SkinControlsTest {
   static std::vector<int> Column(TbsSkinNotebook* nb) {
     std::vector<std::pair<int, int>> at;
     if (nb->PageIndex() >= 0) at.emplace_back(nb->Page(nb->PageIndex())->Top(), -1);
-    for (int i = 0; i < nb->PageButtonCount(); ++i) at.emplace_back(nb->PageButton(i)->Top(), nb->PageButton(i)->PageIndex());
+    for (int i = 0; i < nb->PageButtonCount(); ++i)
+      at.emplace_back(nb->PageButton(i)->Top(), nb->PageButton(i)->PageIndex());
     std::sort(at.begin(), at.end());
     std::vector<int> order;
     for (auto& [top, index] : at) order.push_back(index);

@@ -324,7 +324,7 @@ TEST_F(ScrollBoxTest, ThreeLooksEveryBorderStyleAndTheSkinsTilesAndBackground) {
   EXPECT_EQ(at(2, 50).localX, 2);
   EXPECT_TRUE(is(Code(box, 40, 40), owner, 43, 43));  // the client tiled from (3, 3) of the face
   EXPECT_TRUE(is(Code(box, 58 + 57, 10), owner, 60, 13));
-  EXPECT_TRUE(is(Code(box, 58, 58), owner, 3, 3));  // the next tile starts over
+  EXPECT_TRUE(is(Code(box, 58, 58), owner, 3, 3));             // the next tile starts over
   EXPECT_TRUE(is(Code(box, 116 + 5, 58 + 20), owner, 8, 23));  // the last tiles, cut at the edges
   Gallery(host, "bsSkinBoxCtrls", "scrollbox-skin");
   // bvNone leaves the skinned client without a frame.

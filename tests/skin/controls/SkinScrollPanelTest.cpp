@@ -332,7 +332,8 @@ TEST_F(ScrollPanelTest, PropertiesSurviveAFormRoundTrip) {
   p->SetName("Strip");
   p->SetParent(a);
   const AnsiString plain = WriteComponentResource(a);
-  for (const char* name : { "CanFocused", "HotScroll", "AutoSize", "ScrollType", "ScrollOffset", "ScrollTimerInterval" })
+  for (const char* name :
+       { "CanFocused", "HotScroll", "AutoSize", "ScrollType", "ScrollOffset", "ScrollTimerInterval" })
     EXPECT_EQ(plain.find(name), AnsiString::npos) << name;
   p->SetCanFocused(true);
   p->SetHotScroll(true);
