@@ -250,6 +250,7 @@ void TThreadComm::Open() {
   SetLastError(0);
   CreateHandle();
   if (!FOpen) throw Exception(Format(sOpenFailed, FDeviceName, static_cast<int>(GetLastError())));
+  FUnreportedErrors = 0;
   try {
     UpdateCommTimeouts();
     UpdateDataControlBlock();
@@ -527,6 +528,12 @@ void TThreadComm::HandleCommEvent(TObject*, DWORD Status) {
   DWORD errors = 0;
   COMSTAT stat {};
   ClearCommError(Handle(), &errors, &stat);
+  // Reading the errors also clears them: those that raise EV_ERR and arrived after this wake-up's
+  // events were sampled belong to a later wake-up's EV_ERR, which would otherwise report none.
+  if (Status & EV_ERR)
+    errors |= std::exchange(FUnreportedErrors, 0);
+  else
+    FUnreportedErrors |= errors & (CE_FRAME | CE_RXPARITY | CE_OVERRUN);
   const std::shared_ptr<bool> alive = FAlive;
   const auto live = [&alive] { return *alive; };
   if ((Status & EV_BREAK) && live()) Fire(OnBreak, this);

@@ -303,6 +303,8 @@ class TThreadComm : public TComponent {
   TFlowControl FFlowControl { fcDefault };
   // Cleared by the destructor, so a dispatch whose handler freed the component stops there.
   std::shared_ptr<bool> FAlive { std::make_shared<bool>(true) };
+  // Errors a dispatch without EV_ERR read from the port: the EV_ERR they raised comes with a later one.
+  DWORD FUnreportedErrors { 0 };
 };
 
 // The component as placed on a form: publishes TThreadComm's properties and events.

@@ -90,6 +90,14 @@ TEST_F(CommLineEvents, OneWakeUpFiresItsEventsInTheFixedOrderThenComStat) {
   FComm.HandleCommEvent(nullptr, EV_CTS);
   FComm.HandleCommEvent(nullptr, 0);
   EXPECT_EQ(FLog.Entries, (Strings { "ComStat 0x8 0", "ComStat 0x0 0" }));  // once per wake-up, whatever it held
+
+  // An error that arrives after a wake-up's events were sampled is read (and cleared) by that wake-up's
+  // dispatch; the EV_ERR it raised comes with the next one, which still reports it.
+  FLog.Entries.clear();
+  FLine->ReceiveBad('y', CE_RXPARITY);
+  FComm.HandleCommEvent(nullptr, EV_RXCHAR);
+  FComm.HandleCommEvent(nullptr, EV_ERR);
+  EXPECT_EQ(FLog.Only("Error"), (Strings { "Error 0x4" }));
 }
 
 TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
@@ -114,7 +122,8 @@ TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
   for (const Case& c : cases) {
     FLog.Entries.clear();
     c.Act();
-    EXPECT_TRUE(PumpUntil([&] { return FLog.Has(c.Expected); })) << c.What;
+    EXPECT_TRUE(PumpUntil([&] { return FLog.Has(c.Expected); }))
+        << c.What << ": " << ::testing::PrintToString(FLog.Entries);
   }
   EXPECT_FALSE(FLog.OffMainThread);
 }
