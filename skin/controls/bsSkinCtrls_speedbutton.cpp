@@ -164,21 +164,19 @@ void TbsSkinSpeedButton::FacesChanged() {
   for (auto& face : FFaces) face.reset();
 }
 
-bool TbsSkinSpeedButton::CanKeepFaces() const {
-  return !FGlyph->Empty() || !dynamic_cast<TbsSkinToolBar*>(Parent());
-}
+bool TbsSkinSpeedButton::CanKeepFaces() const { return !FGlyph->Empty() || !dynamic_cast<TbsSkinToolBar*>(Parent()); }
 
 TBitmap* TbsSkinSpeedButton::Face(TFace Kind) {
-  std::unique_ptr<TBitmap>& face = FFaces[Kind];
-  if (face) return face.get();
-  const TRect& rect = Kind == fcDown ? DownSkinRect
-                      : Kind == fcHot ? ActiveSkinRect
+  if (FFaces[Kind]) return FFaces[Kind].get();
+  const TRect& rect = Kind == fcDown       ? DownSkinRect
+                      : Kind == fcHot      ? ActiveSkinRect
                       : Kind == fcDisabled ? DisabledSkinRect
                                            : SkinRect;
-  face = std::make_unique<TBitmap>();
+  auto face = std::make_unique<TBitmap>();
   face->SetSize(Width(), Height());
   CreateButtonImage(face.get(), rect, Kind == fcDown, Kind == fcDown || Kind == fcHot);
-  return face.get();
+  FFaces[Kind] = std::move(face);
+  return FFaces[Kind].get();
 }
 
 int TbsSkinSpeedButton::GetGlyphNum(bool ADown, bool AMouseIn) const {
