@@ -34,6 +34,7 @@ TbsSkinSpeedButton::TbsSkinSpeedButton(TComponent* AOwner)
   SetControlStyle({ csCaptureMouse, csOpaque, csDoubleClicks });
   SetSkinDataName("toolbutton");
   SetBounds(Left(), Top(), 75, 25);
+  FGlyph->OnChange = TNotifyEvent(this, &TbsSkinSpeedButton::GlyphChange);
 }
 
 TbsSkinSpeedButton::~TbsSkinSpeedButton() {
@@ -49,16 +50,19 @@ void TbsSkinSpeedButton::SetTransparent(bool Value) {
     style << csOpaque;
   SetControlStyle(style);
   if (Value) FMorphing = false;
+  FacesChanged();
   Repaint();
 }
 
 void TbsSkinSpeedButton::SetImageIndex(int Value) {
   FImageIndex = Value;
+  FacesChanged();
   if (dynamic_cast<TbsSkinToolBar*>(Parent())) Repaint();
 }
 
 void TbsSkinSpeedButton::SetFlat(bool Value) {
   FFlat = Value;
+  FacesChanged();
   Repaint();
 }
 
@@ -94,6 +98,7 @@ void TbsSkinSpeedButton::DoAllUp() {
 void TbsSkinSpeedButton::SetShowCaption(bool Value) {
   if (FShowCaption == Value) return;
   FShowCaption = Value;
+  FacesChanged();
   // Read from a form, the stored width already is the right one.
   if (ComponentState().Contains(csLoading)) return;
   if (FWidthWithCaption >= 1 && FWidthWithoutCaption >= 1)
@@ -103,12 +108,13 @@ void TbsSkinSpeedButton::SetShowCaption(bool Value) {
 }
 
 void TbsSkinSpeedButton::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);
+  FGlyph->Assign(Value);  // the glyph's change notice forgets the faces
   Repaint();
 }
 
 void TbsSkinSpeedButton::SetNumGlyphs(TbsNumGlyphs Value) {
   FNumGlyphs = std::clamp(Value, 1, 4);
+  FacesChanged();
   Repaint();
 }
 
@@ -143,9 +149,34 @@ void TbsSkinSpeedButton::GetSkinData() {
 }
 
 void TbsSkinSpeedButton::ChangeSkinData() {
+  FacesChanged();
   StopMorph();
   TbsGraphicSkinCustomControl::ChangeSkinData();
   FMorph.SetKf(FMorphing && FSkinObjectIndex != -1 && FMouseIn && !Transparent() ? 1.0 : 0.0);
+}
+
+void TbsSkinSpeedButton::BeforeChangeSkinData() {
+  FacesChanged();
+  TbsGraphicSkinCustomControl::BeforeChangeSkinData();
+}
+
+void TbsSkinSpeedButton::FacesChanged() {
+  for (auto& face : FFaces) face.reset();
+}
+
+bool TbsSkinSpeedButton::CanKeepFaces() const { return !FGlyph->Empty() || !dynamic_cast<TbsSkinToolBar*>(Parent()); }
+
+TBitmap* TbsSkinSpeedButton::Face(TFace Kind) {
+  if (FFaces[Kind]) return FFaces[Kind].get();
+  const TRect& rect = Kind == fcDown       ? DownSkinRect
+                      : Kind == fcHot      ? ActiveSkinRect
+                      : Kind == fcDisabled ? DisabledSkinRect
+                                           : SkinRect;
+  auto face = std::make_unique<TBitmap>();
+  face->SetSize(Width(), Height());
+  CreateButtonImage(face.get(), rect, Kind == fcDown, Kind == fcDown || Kind == fcHot);
+  FFaces[Kind] = std::move(face);
+  return FFaces[Kind].get();
 }
 
 int TbsSkinSpeedButton::GetGlyphNum(bool ADown, bool AMouseIn) const {
@@ -224,20 +255,22 @@ void TbsSkinSpeedButton::Paint() {
     TbsGraphicSkinCustomControl::Paint();
     return;
   }
+  // The record is looked up anew on every paint: faces built from another picture or size are stale.
+  const TFacesSource source { FSkinData, FSkinObjectIndex, Picture, Width(), Height(), UseSkinFont(), CanKeepFaces() };
+  if (source != FFacesSource || !source.Kept) {
+    FacesChanged();
+    FFacesSource = source;
+  }
   const double kf = FMorph.Kf();
   if (FMorphing && kf > 0.0 && kf < 1.0 && !Transparent()) {
-    TBitmap normal, hot;
-    CreateButtonImage(&normal, SkinRect, false, false);
-    CreateButtonImage(&hot, ActiveSkinRect, false, true);
-    bsDrawMorph(normal, hot, MorphKind, kf, Canvas()->Handle());
+    bsDrawMorph(*Face(fcNormal), *Face(fcHot), MorphKind, kf, Canvas()->Handle());
     return;
   }
-  TBitmap B;
-  B.SetSize(Width(), Height());
+  TFace kind = fcNormal;
   if (FDown && (FMouseIn || FGroupIndex != 0)) {
-    CreateButtonImage(&B, DownSkinRect, true, true);
+    kind = fcDown;
   } else if (FMouseIn || (FMorphing && kf == 1.0)) {
-    CreateButtonImage(&B, ActiveSkinRect, false, true);
+    kind = fcHot;
   } else if (Transparent()) {
     TFont* font = Canvas()->Font();
     font->SetName(FontName);
@@ -248,11 +281,9 @@ void TbsSkinSpeedButton::Paint() {
     DrawTransparent(NewClRect, GetGlyphNum(FDown, FMouseIn));
     return;
   } else if (!Enabled() && !IsNullRect(DisabledSkinRect)) {
-    CreateButtonImage(&B, DisabledSkinRect, false, false);
-  } else {
-    CreateButtonImage(&B, SkinRect, false, false);
+    kind = fcDisabled;
   }
-  Canvas()->Draw(0, 0, &B);
+  Canvas()->Draw(0, 0, Face(kind));
 }
 
 void TbsSkinSpeedButton::ReDrawControl() {
@@ -350,10 +381,12 @@ void TbsSkinSpeedButton::Dispatch(TMessage& Message) {
         if (std::exchange(FPressed, false) && FGroupIndex == 0) FDown = false;
       }
       FMouseIn = false;
+      FacesChanged();
       Repaint();
       return;
     case CM_TEXTCHANGED:
       TbsGraphicSkinCustomControl::Dispatch(Message);
+      FacesChanged();
       Repaint();
       return;
     default:
@@ -364,6 +397,7 @@ void TbsSkinSpeedButton::Dispatch(TMessage& Message) {
 void TbsSkinSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
   TbsGraphicSkinCustomControl::ActionChange(Sender, CheckDefaults);
   bsGlyphFromAction(FGlyph.get(), Sender);
+  FacesChanged();
   Repaint();
 }
 
@@ -382,6 +416,7 @@ void TbsSkinMenuSpeedButton::SetSkinPopupMenu(TPopupMenu* Value) {
 
 void TbsSkinMenuSpeedButton::SetTrackButtonMode(bool Value) {
   FTrackButtonMode = Value;
+  FacesChanged();
   if (FSkinObjectIndex == -1) Repaint();
 }
 

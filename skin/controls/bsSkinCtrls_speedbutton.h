@@ -2,6 +2,8 @@
 // The windowless skinned buttons: the speed button (groups, all-up, repeat, hover fade, glyph cell and
 // caption) and the speed button with a drop-down menu. They take no focus and have no keys.
 
+#include <array>
+
 #include "skin/controls/bsSkinCtrls_button.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 
@@ -65,6 +67,8 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap*) override {}
   void ChangeSkinData() override;
+  void BeforeChangeSkinData() override;
+  void DefaultFontChange() override { FacesChanged(); }
   // One face: the skin rectangle R of the current size with glyph and caption for the state.
   virtual void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn);
   // Fires OnClick.
@@ -106,8 +110,18 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void ChangeLook(T& Field, T Value) {
     if (Field == Value) return;
     Field = Value;
+    FacesChanged();
     Repaint();
   }
+
+  // The skinned faces a paint draws, each built once by CreateButtonImage and kept until something it is
+  // built from changes: a hover move then only copies two kept faces.
+  enum TFace { fcNormal, fcHot, fcDown, fcDisabled, fcCount };
+  TBitmap* Face(TFace Kind);
+  // Forgets the kept faces; every setter and notification that changes what a face shows calls it.
+  void FacesChanged();
+  // Whether faces may be kept at all: not while they show what changes unseen (a tool bar's image lists).
+  virtual bool CanKeepFaces() const;
 
   bool FMouseIn { false };
   bool FMorphing { false };
@@ -115,6 +129,7 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
  private:
   void CMMouseEnter(TMessage& Message);
   void CMMouseLeave(TMessage& Message);
+  void GlyphChange(TObject*) { FacesChanged(); }
 
   int FImageIndex { 0 };
   bool FRepeatMode { false };
@@ -135,6 +150,17 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   TbsButtonLayout FLayout { blGlyphLeft };
   TbsMorphFade FMorph;
   TbsRepeatTimer FRepeat;
+  std::array<std::unique_ptr<TBitmap>, fcCount> FFaces;
+  // What the kept faces were built from that each paint looks up anew from the skin.
+  struct TFacesSource {
+    TbsSkinData* Skin { nullptr };
+    int Index { -1 };
+    TBitmap* Picture { nullptr };
+    int Width { 0 }, Height { 0 };
+    bool SkinFont { true };
+    bool Kept { false };  // faces built while they could not be kept are never reused
+    bool operator==(const TFacesSource&) const = default;
+  } FFacesSource;
 };
 
 class TbsSkinMenuSpeedButton : public TbsSkinSpeedButton {
@@ -167,6 +193,7 @@ class TbsSkinMenuSpeedButton : public TbsSkinSpeedButton {
 
  protected:
   void Paint() override;
+  bool CanKeepFaces() const override { return !FMenuTracked && TbsSkinSpeedButton::CanKeepFaces(); }
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -235,6 +235,78 @@ TEST_F(SpeedButtonTest, ATransparentButtonShowsTheParentWhileIdleAndNeverFades) 
   Gallery(b, "bsSkinCtrls", "test-transparent-hot");
 }
 
+TEST_F(SpeedButtonTest, AFaceFollowsEveryChangeOfWhatItShows) {
+  LoadTestSkin();
+  struct Look {
+    AnsiString caption = "Ab";
+    int w = 61, h = 27;
+    TColor glyph = clRed;
+    TbsButtonLayout layout = blGlyphLeft;
+    bool enabled = true;
+  } look;
+  auto paintGlyph = [](TBitmap* g, TColor c) {
+    g->Canvas()->Brush()->SetColor(c);
+    g->Canvas()->FillRect(TRect(1, 1, 7, 9));
+  };
+  auto make = [&](int l, int t) {
+    auto* b = NewButton(l, t, look.w, look.h);
+    TBitmap g;
+    g.SetSize(8, 10);
+    paintGlyph(&g, look.glyph);
+    b->SetGlyph(&g);
+    b->SetNumGlyphs(1);
+    b->SetCaption(look.caption);
+    b->SetLayout(look.layout);
+    b->SetEnabled(look.enabled);
+    b->SetSkinData(skin);
+    return b;
+  };
+  // The idle face, then the hot one once the fade has settled.
+  auto shots = [&](TbsSkinSpeedButton* b) {
+    std::vector<COLORREF> px;
+    for (bool hot : { false, true }) {
+      if (hot)
+        MoveTo(b, 3, 3);
+      else
+        MoveTo(form, 1, 1);
+      xt::Advance(400);
+      xt::PumpUntilIdle();
+      for (int y = 0; y < b->Height(); ++y)
+        for (int x = 0; x < b->Width(); ++x) px.push_back(Px(b, x, y));
+    }
+    MoveTo(form, 1, 1);
+    xt::Advance(400);
+    return px;
+  };
+  auto* kept = make(10, 10);
+  ShowUnfocused();
+  const std::vector<COLORREF> first = shots(kept);
+  auto same = [&](const char* change) {
+    SCOPED_TRACE(change);
+    auto* fresh = make(150, 60);
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> want = shots(fresh);
+    EXPECT_TRUE(shots(kept) == want);
+    EXPECT_EQ(kept->Width(), fresh->Width());
+    delete fresh;
+    return want;
+  };
+  EXPECT_TRUE(same("nothing") == first);
+  kept->SetCaption(look.caption = "Cd");
+  EXPECT_FALSE(same("caption") == first);  // the change shows
+  kept->SetBounds(10, 10, look.w = 83, look.h = 31);
+  same("size");
+  paintGlyph(kept->Glyph(), look.glyph = clBlue);  // drawn into the glyph in place
+  kept->Repaint();
+  same("glyph");
+  kept->SetLayout(look.layout = blGlyphRight);
+  same("layout");
+  LoadSecondSkin();
+  same("skin");
+  kept->SetEnabled(look.enabled = false);
+  same("enabled");
+}
+
 // ---- Mouse --------------------------------------------------------------------------------------------------
 
 TEST_F(SpeedButtonTest, APressClicksOnReleaseOverTheButtonAndRepeatsOnTheClock) {
