@@ -768,34 +768,12 @@ void TbsSkinCustomListView::WndProc(TMessage& Message) {
   }
   auto life = LifeToken();
   TCustomListView::WndProc(Message);
-  if (life.expired()) return;
-  switch (Message.Msg) {
-    case WM_SIZE:
-    case WM_PAINT:
-      if (!FScrollBarsUpdating) UpDateScrollBars();
-      break;
-    case WM_KEYDOWN:
-    case WM_LBUTTONUP:
-    // A wheel turn scrolls the view without a key or a click: the bars follow at once.
-    case WM_MOUSEWHEEL:
-      UpDateScrollBars();
-      break;
-  }
+  if (!life.expired() && BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
 }
 
 void TbsSkinCustomListView::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    // No border and no room for native bars: the whole window is the view.
-    case WM_NCCALCSIZE:
-    case WM_NCPAINT:
-      Message.Result = 0;
-      return;
-    case CM_VISIBLECHANGED:
-      TCustomListView::Dispatch(Message);
-      ShowBarsWith(FLinks, Visible());
-      return;
-  }
-  TCustomListView::Dispatch(Message);
+  if (!BarelessDispatch(this, FLinks, Message, [this](TMessage& M) { TCustomListView::Dispatch(M); }))
+    TCustomListView::Dispatch(Message);
 }
 
 void TbsSkinCustomListView::Loaded() {

@@ -2,6 +2,7 @@
 // What the skinned views (tree view, list view, rich edit) share to follow their skin and to drive the
 // skinned bars linked to them. Used by their implementations only.
 
+#include <functional>
 #include <memory>
 
 #include "skin/controls/bsSkinCtrls_views.h"
@@ -42,6 +43,14 @@ bool ShowBar(TbsSkinScrollBar* Bar, bool Show, bool& Updating);
 void FitCorner(const TbsViewLinks& L);
 // An aligned view whose bars came or went shares its parent's space with them again.
 void RealignWithParent(TControl* View, bool BarsChanged, bool& Updating);
+
+// After a view's own window procedure: whether Msg moved the view so that its bars must follow (a size
+// or paint only while the bars are not being updated already; a key, click or wheel turn always).
+bool BarsFollow(UINT Msg, bool Updating);
+// A view drawn without border or native bars: the non-client messages are answered here (true), and a
+// visibility change shows or hides the bars with the view once Inherited handled it.
+bool BarelessDispatch(TControl* View, const TbsViewLinks& L, TMessage& Message,
+                      const std::function<void(TMessage&)>& Inherited);
 
 // The default font every view starts with.
 std::unique_ptr<TFont> NewDefaultFont();

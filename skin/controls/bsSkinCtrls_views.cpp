@@ -11,6 +11,35 @@ namespace bsviews {
 
 bool Loading(const TComponent* C) { return C->ComponentState().Contains(csLoading); }
 
+bool BarsFollow(UINT Msg, bool Updating) {
+  switch (Msg) {
+    case WM_SIZE:
+    case WM_PAINT:
+      return !Updating;
+    case WM_KEYDOWN:
+    case WM_LBUTTONUP:
+    // A wheel turn scrolls the view without a key or a click: the bars follow at once.
+    case WM_MOUSEWHEEL:
+      return true;
+  }
+  return false;
+}
+
+bool BarelessDispatch(TControl* View, const TbsViewLinks& L, TMessage& Message,
+                      const std::function<void(TMessage&)>& Inherited) {
+  switch (Message.Msg) {
+    case WM_NCCALCSIZE:
+    case WM_NCPAINT:
+      Message.Result = 0;
+      return true;
+    case CM_VISIBLECHANGED:
+      Inherited(Message);
+      ShowBarsWith(L, View->Visible());
+      return true;
+  }
+  return false;
+}
+
 int ViewSkinIndex(TbsSkinData* Data, const AnsiString& Name) {
   return !Data || Data->Empty ? -1 : Data->GetControlIndex(Name);
 }
@@ -219,33 +248,12 @@ void TbsSkinCustomTreeView::Change(TTreeNode* Node) {
 
 void TbsSkinCustomTreeView::WndProc(TMessage& Message) {
   TCustomTreeView::WndProc(Message);
-  switch (Message.Msg) {
-    case WM_SIZE:
-    case WM_PAINT:
-      if (!FScrollBarsUpdating) UpDateScrollBars();
-      break;
-    case WM_KEYDOWN:
-    case WM_LBUTTONUP:
-    // A wheel turn scrolls the tree without a key or a click: the bars follow at once.
-    case WM_MOUSEWHEEL:
-      UpDateScrollBars();
-      break;
-  }
+  if (BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    // No border and no room for native bars: the whole window is the tree.
-    case WM_NCCALCSIZE:
-    case WM_NCPAINT:
-      Message.Result = 0;
-      return;
-    case CM_VISIBLECHANGED:
-      TCustomTreeView::Dispatch(Message);
-      ShowBarsWith(FLinks, Visible());
-      return;
-  }
-  TCustomTreeView::Dispatch(Message);
+  if (!BarelessDispatch(this, FLinks, Message, [this](TMessage& M) { TCustomTreeView::Dispatch(M); }))
+    TCustomTreeView::Dispatch(Message);
 }
 
 // ---- TbsSkinRichEdit -------------------------------------------------------------------------------------
