@@ -153,12 +153,14 @@ TEST_F(CommEvents, AWaitAndReadsRunSideBySideAndCloseEndsTheWait) {
   SetTimeouts(FPort, MAXDWORD, 0, 1000);
   std::atomic<int> wakeUps { 0 };
   DWORD lastError = 0;
-  std::thread events([&] {
+  // The thread keeps its own copy of the handle: the fixture's member is reset below while it runs.
+  const HANDLE port = FPort;
+  std::thread events([&, port] {
     OVERLAPPED ov {};
     ov.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     for (;;) {
       DWORD mask = 0;
-      if (WaitCommEvent(FPort, &mask, &ov)) {
+      if (WaitCommEvent(port, &mask, &ov)) {
         if (mask & EV_RXCHAR) ++wakeUps;
       } else {
         lastError = GetLastError();
