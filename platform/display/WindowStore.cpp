@@ -10,6 +10,19 @@ namespace {
 // No screen is larger; the caps keep a bogus rectangle from asking for gigabytes or overflowing.
 constexpr int64_t kMaxExtent = 8192, kMaxOrigin = 1 << 28;
 
+// n pixels without their alpha byte, eight at a time: a present copies whole windows.
+void CopyRgb(uint32_t* dst, const uint32_t* src, int n) {
+  typedef uint32_t Lanes __attribute__((vector_size(32)));
+  int x = 0;
+  for (; x + 8 <= n; x += 8) {
+    Lanes v;
+    std::memcpy(&v, src + x, sizeof v);
+    v &= 0xFFFFFF;
+    std::memcpy(dst + x, &v, sizeof v);
+  }
+  for (; x < n; ++x) dst[x] = src[x] & 0xFFFFFF;
+}
+
 }  // namespace
 
 RECT NormalizedBounds(const RECT& r) { return { r.left, r.top, std::max(r.left, r.right), std::max(r.top, r.bottom) }; }
@@ -123,11 +136,7 @@ RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT
   RECT limit { 0, 0, std::min(surface.width, w.pixels.width), std::min(surface.height, w.pixels.height) };
   RECT c = IntersectRects(NormalizedBounds(dirty), limit);
   if (RectEmpty(c)) return {};
-  for (int y = c.top; y < c.bottom; ++y) {
-    const uint32_t* src = surface.Row(y) + c.left;
-    uint32_t* dst = w.pixels.Row(y) + c.left;
-    for (int x = 0, n = c.right - c.left; x < n; ++x) dst[x] = src[x] & 0xFFFFFF;
-  }
+  for (int y = c.top; y < c.bottom; ++y) CopyRgb(w.pixels.Row(y) + c.left, surface.Row(y) + c.left, c.right - c.left);
   return c;
 }
 

@@ -44,7 +44,7 @@ void Rop3::Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, i
       if (p)
         std::memcpy(d, p, size_t(n) * 4);
       else
-        std::fill(d, d + n, pc);
+        FillPixels(d, n, pc);
       return;
     case 0x5A:
       if (p)
@@ -56,10 +56,10 @@ void Rop3::Row(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, i
       for (int i = 0; i < n; ++i) d[i] ^= kRgb;
       return;
     case 0x00:
-      std::fill(d, d + n, 0u);
+      FillPixels(d, n, 0);
       return;
     case 0xFF:
-      std::fill(d, d + n, kRgb);
+      FillPixels(d, n, kRgb);
       return;
     case 0xE2:
       if (p)
@@ -169,7 +169,7 @@ const uint32_t* PatternSource::Run(int x, int y, int n, int& count, const uint8_
 
 void PatternSource::Fill(int x, int y, int n, uint32_t* out, uint8_t* mask) const {
   if (solid) {
-    std::fill(out, out + n, color);
+    FillPixels(out, n, color);
     if (mask) std::fill(mask, mask + n, uint8_t(1));
     return;
   }
@@ -447,8 +447,9 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
   }
 }
 
-// A DC's pixels as a blit source; copies them aside when they are also the destination.
-bool SourceFromDC(DC& src, DC& dst, const RECT& want, SourceView& sv) {
+// A DC's pixels as a blit source; copies them aside when they are also the destination and the two
+// rectangles (dstRect in surface coordinates) overlap.
+bool SourceFromDC(DC& src, DC& dst, const RECT& want, const RECT& dstRect, SourceView& sv) {
   Surface s = src.CurrentSurface();
   if (s.Empty()) return false;
   RECT valid { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(s.Width, int(want.right)),
@@ -457,7 +458,9 @@ bool SourceFromDC(DC& src, DC& dst, const RECT& want, SourceView& sv) {
   if (Bitmap* b = src.Bmp(); b && !b->Direct()) b->Pull(valid);
   sv.s = s;
   sv.valid = valid;
-  if (dst.CurrentSurface().Pixels == s.Pixels) {
+  const bool overlap = valid.left < dstRect.right && dstRect.left < valid.right && valid.top < dstRect.bottom &&
+                       dstRect.top < valid.bottom;
+  if (overlap && dst.CurrentSurface().Pixels == s.Pixels) {
     int w = valid.right - valid.left, h = valid.bottom - valid.top;
     sv.store.resize(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y)
@@ -503,7 +506,7 @@ BOOL Blit(DC& dst, int x, int y, int w, int h, DC* src, int sx, int sy, int sw, 
   if (needSrc) {
     RECT s = Normalised(sx, sy, sw, sh);
     job.src = RECT { src->SX(s.left), src->SY(s.top), src->SX(s.right), src->SY(s.bottom) };
-    if (!SourceFromDC(*src, dst, job.src, sv)) return TRUE;
+    if (!SourceFromDC(*src, dst, job.src, job.dst, sv)) return TRUE;
     job.source = &sv;
   }
   PatternSource pat = needPat ? RealizeBrush(dst, dst.st.brush, dst.Mono()) : SolidSource(0);

@@ -543,23 +543,26 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 
 // ---- Client background ---------------------------------------------------------------------------------------
 
-// W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. The
-// tiled picture is built by doubling (a few large copies instead of one per tile) and kept for the next
-// erase of the same size from the same tile.
+// W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. A
+// band of whole tile rows across the width (at least 32 pixels high, so that a thin tile does not cost a
+// copy per row) is built by doubling and kept for the next erase of the same width from the same tile;
+// the band is then copied down the DC, so that every pixel of the DC is written once.
 void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile) {
   if (W < 1 || H < 1 || Tile.Width() < 1 || Tile.Height() < 1) return;
-  TBitmap& b = *FBGCache;
-  if (FBGSource != Src || FBGTile != Tile || b.Width() != W || b.Height() != H) {
-    const int tw = Tile.Width(), th = Tile.Height();
-    b.SetSize(W, H);
-    HDC d = b.Canvas()->Handle();
-    BitBlt(d, 0, 0, std::min(tw, W), std::min(th, H), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
-    for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, H), d, 0, 0, SRCCOPY);
-    for (int h = th; h < H; h *= 2) BitBlt(d, 0, h, W, std::min(h, H - h), d, 0, 0, SRCCOPY);
+  const int tw = Tile.Width(), th = Tile.Height();
+  const int bh = std::min(H, th * ((32 + th - 1) / th));
+  TBitmap& band = *FBGCache;
+  if (FBGSource != Src || FBGTile != Tile || band.Width() != W || band.Height() != bh) {
+    band.SetSize(W, bh);
+    HDC d = band.Canvas()->Handle();
+    BitBlt(d, 0, 0, std::min(tw, W), std::min(th, bh), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
+    for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, bh), d, 0, 0, SRCCOPY);
+    for (int h = th; h < bh; h *= 2) BitBlt(d, 0, h, W, std::min(h, bh - h), d, 0, 0, SRCCOPY);
     FBGSource = Src;
     FBGTile = Tile;
   }
-  BitBlt(DC, 0, 0, W, H, b.Canvas()->Handle(), 0, 0, SRCCOPY);
+  HDC from = band.Canvas()->Handle();
+  for (int y = 0; y < H; y += bh) BitBlt(DC, 0, y, W, std::min(bh, H - y), from, 0, 0, SRCCOPY);
 }
 
 void RurIvozedevUzivEred::PaintBG(HDC DC) {

@@ -40,6 +40,29 @@ TEST_F(FormFrameTest, SkinnedFrameKeepsCornersStretchesMiddlesAndLeavesTheClient
   Gallery("active");
 }
 
+// The client background repeats the 16 x 16 tile from the client's origin on every row, across the
+// joins of the copies that fill it and after a resize to another width and height.
+TEST_F(FormFrameTest, TheClientBackgroundRepeatsTheTileFromTheClientOrigin) {
+  LoadTestSkin();
+  form->SetBounds(40, 30, 319, 157);  // client 307 x 107: neither a whole number of tiles
+  Show();
+  TBitmap* tile = static_cast<TBitmap*>(skin->ActivePictures->Items(skin->BGPictureIndex));
+  ASSERT_EQ(tile->Width(), 16);
+  auto check = [&](int W, int H) {
+    ASSERT_EQ(form->ClientWidth(), W);
+    ASSERT_EQ(form->ClientHeight(), H);
+    int wrong = 0;
+    for (int y : { 0, 15, 16, 31, 32, 33, 63, 64, 65, H - 1 })
+      for (int x = 0; x < W; ++x)
+        wrong += xt::ReadPixel(form->Handle(), x, y) != COLORREF(tile->Canvas()->Pixels(x % 16, y % 16));
+    EXPECT_EQ(wrong, 0) << W << " x " << H;
+  };
+  check(307, 107);
+  form->SetBounds(40, 30, 250, 211);
+  Application->ProcessMessages();
+  check(238, 161);
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
