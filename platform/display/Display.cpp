@@ -29,8 +29,11 @@ bool Backend::Destroy(WindowId id) {
 bool Backend::SetBounds(WindowId id, const RECT& bounds) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
-  FStore->SetBounds(*w, bounds);
+  const int width = w->Width(), height = w->Height();
+  if (!FStore->SetBounds(*w, bounds)) return true;
   NativeBounds(id);
+  // A shape is handed over clipped to the window: a new size needs it again.
+  if (w->shape && (w->Width() != width || w->Height() != height)) NativeShape(id);
   return true;
 }
 
@@ -68,6 +71,7 @@ void Backend::SetZOrder(std::span<const WindowId> topToBottom) {
 bool Backend::SetTopMost(WindowId id, bool topMost) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
+  if (w->topMost == topMost) return true;
   w->topMost = topMost;
   NativeTopMost(id);
   return true;
@@ -76,22 +80,21 @@ bool Backend::SetTopMost(WindowId id, bool topMost) {
 bool Backend::SetShape(WindowId id, std::span<const RECT> rects) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
-  FStore->SetShape(*w, std::vector<RECT>(rects.begin(), rects.end()));
-  NativeShape(id);
+  if (FStore->SetShape(*w, std::vector<RECT>(rects.begin(), rects.end()))) NativeShape(id);
   return true;
 }
 
 bool Backend::ClearShape(WindowId id) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
-  FStore->SetShape(*w, std::nullopt);
-  NativeShape(id);
+  if (FStore->SetShape(*w, std::nullopt)) NativeShape(id);
   return true;
 }
 
 bool Backend::SetOpacity(WindowId id, uint8_t alpha) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
+  if (w->opacity == alpha) return true;
   w->opacity = alpha;
   NativeOpacity(id);
   return true;

@@ -10,16 +10,12 @@ namespace {
 // No screen is larger; the caps keep a bogus rectangle from asking for gigabytes or overflowing.
 constexpr int64_t kMaxExtent = 8192, kMaxOrigin = 1 << 28;
 
-// n pixels without their alpha byte, eight at a time: a present copies whole windows.
+// n pixels without their alpha byte, four at a time in one SSE register: a present copies whole windows.
+// The vector type may sit at any pixel and alias the pixel rows.
 void CopyRgb(uint32_t* dst, const uint32_t* src, int n) {
-  typedef uint32_t Lanes __attribute__((vector_size(32)));
+  typedef uint32_t Lanes __attribute__((vector_size(16), aligned(4), may_alias));
   int x = 0;
-  for (; x + 8 <= n; x += 8) {
-    Lanes v;
-    std::memcpy(&v, src + x, sizeof v);
-    v &= 0xFFFFFF;
-    std::memcpy(dst + x, &v, sizeof v);
-  }
+  for (; x + 4 <= n; x += 4) *reinterpret_cast<Lanes*>(dst + x) = *reinterpret_cast<const Lanes*>(src + x) & 0xFFFFFF;
   for (; x < n; ++x) dst[x] = src[x] & 0xFFFFFF;
 }
 
@@ -75,27 +71,34 @@ void WindowStore::SetZOrder(std::span<const WindowId> topToBottom) {
   FOrder = std::move(order);
 }
 
-void WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
+bool WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
   auto extent = [](LONG a, LONG b) { return LONG(std::clamp<int64_t>(int64_t(b) - a, 0, kMaxExtent)); };
   RECT b;
   b.left = LONG(std::clamp<int64_t>(bounds.left, -kMaxOrigin, kMaxOrigin));
   b.top = LONG(std::clamp<int64_t>(bounds.top, -kMaxOrigin, kMaxOrigin));
   b.right = b.left + extent(bounds.left, bounds.right);
   b.bottom = b.top + extent(bounds.top, bounds.bottom);
+  if (SameRect(b, w.bounds) && !w.spanStart.empty()) return false;
   int newW = b.right - b.left, newH = b.bottom - b.top;
   w.bounds = b;
-  if (newW != w.pixels.width || newH != w.pixels.height) {
+  if (newW != w.pixels.width || newH != w.pixels.height || w.spanStart.empty()) {
     Image resized(newW, newH);  // no pixels at all when either side is 0
     int keepW = std::min(resized.width, w.pixels.width), keepH = std::min(resized.height, w.pixels.height);
     for (int y = 0; keepW > 0 && y < keepH; ++y) std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
     w.pixels = std::move(resized);
+    RebuildSpans(w);
   }
-  RebuildSpans(w);
+  return true;
 }
 
-void WindowStore::SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects) {
+bool WindowStore::SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects) {
+  auto same = [](const std::vector<RECT>& a, const std::vector<RECT>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), SameRect);
+  };
+  if (rects.has_value() == w.shape.has_value() && (!rects || same(*rects, *w.shape))) return false;
   w.shape = std::move(rects);
   RebuildSpans(w);
+  return true;
 }
 
 void WindowStore::RebuildSpans(StoredWindow& w) {
@@ -110,22 +113,32 @@ void WindowStore::RebuildSpans(StoredWindow& w) {
     w.spanStart[height] = uint32_t(w.spans.size());
     return;
   }
-  // Bucket the clipped rectangles' spans by row, then sort and merge each row so overlaps count once.
-  std::vector<std::vector<std::pair<int, int>>> rows(height);
+  // Bucket the clipped rectangles' spans by row in one flat array (counted first, then placed), then sort
+  // and merge each row so overlaps count once. A shape is rebuilt on every resize of a skinned window.
   RECT window { 0, 0, width, height };
+  std::vector<RECT> clipped;
+  clipped.reserve(w.shape->size());
   for (const RECT& r : *w.shape) {
     RECT c = IntersectRects(NormalizedBounds(r), window);
-    for (int y = c.top; y < c.bottom; ++y) rows[y].emplace_back(c.left, c.right);
+    if (!RectEmpty(c)) clipped.push_back(c);
   }
+  std::vector<uint32_t> fill(size_t(height) + 1, 0);
+  for (const RECT& c : clipped)
+    for (int y = c.top; y < c.bottom; ++y) ++fill[size_t(y) + 1];
+  for (int y = 0; y < height; ++y) fill[size_t(y) + 1] += fill[size_t(y)];
+  std::vector<std::pair<int, int>> bucketed(fill[size_t(height)]);
+  std::vector<uint32_t> next(fill.begin(), fill.end() - 1);
+  for (const RECT& c : clipped)
+    for (int y = c.top; y < c.bottom; ++y) bucketed[next[size_t(y)]++] = { int(c.left), int(c.right) };
   for (int y = 0; y < height; ++y) {
     w.spanStart[y] = uint32_t(w.spans.size());
-    auto& row = rows[y];
-    std::sort(row.begin(), row.end());
-    for (auto span : row) {
-      if (w.spans.size() > w.spanStart[y] && span.first <= w.spans.back().second)
-        w.spans.back().second = std::max(w.spans.back().second, span.second);
+    auto first = bucketed.begin() + fill[size_t(y)], last = bucketed.begin() + fill[size_t(y) + 1];
+    if (!std::is_sorted(first, last)) std::sort(first, last);
+    for (auto it = first; it != last; ++it) {
+      if (w.spans.size() > w.spanStart[y] && it->first <= w.spans.back().second)
+        w.spans.back().second = std::max(w.spans.back().second, it->second);
       else
-        w.spans.push_back(span);
+        w.spans.push_back(*it);
     }
   }
   w.spanStart[height] = uint32_t(w.spans.size());

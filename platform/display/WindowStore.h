@@ -46,8 +46,9 @@ class WindowStore {
   const std::vector<WindowId>& ZOrder() const { return FOrder; }  // top first
 
   void SetZOrder(std::span<const WindowId> topToBottom);
-  void SetBounds(StoredWindow& w, const RECT& bounds);
-  void SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects);
+  // Both say whether anything changed: a window manager repeats what it already said.
+  bool SetBounds(StoredWindow& w, const RECT& bounds);
+  bool SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects);
   // Copies the dirty part of the surface into the window's pixels; returns what was copied.
   RECT CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty);
   // Draws the shown windows, bottom first, onto `desktop` (whose origin is the screen's).
@@ -65,5 +66,8 @@ class WindowStore {
 RECT NormalizedBounds(const RECT& r);
 RECT IntersectRects(const RECT& a, const RECT& b);
 inline bool RectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool SameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
 
 }  // namespace xj::display

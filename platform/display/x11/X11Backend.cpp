@@ -118,10 +118,6 @@ int64_t MonotonicMs() {
   return int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 std::unique_ptr<Backend> OpenX11Backend(const char* name, std::string* error) { return X11Backend::Open(name, error); }
