@@ -371,6 +371,25 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
   int dw = job.dst.right - job.dst.left, dh = job.dst.bottom - job.dst.top;
   int sw = job.src.right - job.src.left, sh = job.src.bottom - job.src.top;
   bool stretchX = sv && sw != dw, stretchY = sv && sh != dh;
+  // One to one from a colour source with at most a solid pattern and no mask (a control's face drawn on
+  // its parent): rows go straight from the source, with no buffers and no column map.
+  if (sv && !stretchX && !stretchY && !job.mirrorX && !job.mirrorY && !job.mask && sv->convert == Convert::None &&
+      pat.solid) {
+    const int dx = job.src.left - job.dst.left, dy = job.src.top - job.dst.top;
+    int n = 0;
+    const pixman_box32_t* boxes = ds.Clip().Rects(n);
+    for (int bi = 0; bi < n; ++bi) {
+      const pixman_box32_t& b = boxes[bi];
+      const int x0 = std::max({ int(b.x1), int(job.dst.left), int(sv->valid.left) - dx });
+      const int x1 = std::min({ int(b.x2), int(job.dst.right), int(sv->valid.right) - dx });
+      const int y0 = std::max({ int(b.y1), int(job.dst.top), int(sv->valid.top) - dy });
+      const int y1 = std::min({ int(b.y2), int(job.dst.bottom), int(sv->valid.bottom) - dy });
+      if (x0 >= x1 || y0 >= y1) continue;
+      for (int y = y0; y < y1; ++y)
+        job.fore.Row(ds.S().Row(y) + x0, sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
+    }
+    return;
+  }
   std::vector<uint32_t> sbuf, pbuf, tmp, alt;
   std::vector<int> xmap, xrel;
   int n = 0;

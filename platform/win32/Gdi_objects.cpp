@@ -1,5 +1,6 @@
 // The handle table, stock objects, pens and brushes, and the generic object calls.
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -100,11 +101,29 @@ void* Register(std::unique_ptr<Object> obj) {
   return reinterpret_cast<void*>(h);
 }
 
+namespace {
+std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object leaves the table
+}  // namespace
+
 Object* Lookup(const void* h) {
   if (!h) return nullptr;
+  // A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache
+  // per thread answers without the lock. Handles are never handed out twice, so an entry stays right
+  // for as long as no object has left the table since it was filled.
+  struct Entry {
+    const void* handle;
+    Object* object;
+    uint64_t removals;
+  };
+  thread_local Entry cache[64] {};
+  const uint64_t removals = gRemovals.load(std::memory_order_acquire);
+  Entry& e = cache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63];
+  if (e.handle == h && e.removals == removals) return e.object;
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
-  return t.objects.Find(reinterpret_cast<uintptr_t>(h));
+  Object* o = t.objects.Find(reinterpret_cast<uintptr_t>(h));
+  if (o) e = Entry { h, o, removals };
+  return o;
 }
 
 void Destroy(Object* o) {
@@ -115,6 +134,7 @@ void Destroy(Object* o) {
     std::lock_guard<std::mutex> g(t.lock);
     doomed = t.objects.Take(reinterpret_cast<uintptr_t>(o->handle));
     if (!doomed) return;
+    gRemovals.fetch_add(1, std::memory_order_acq_rel);
     if (o->kind == Kind::DC)
       --t.counters.DCs;
     else if (Counted(*o))

@@ -205,6 +205,37 @@ TEST(GdiBlit, OverlappingCopyWithinOneBitmap) {
   EXPECT_EQ(c.Raw(4, 0), 3u ^ 4u);
 }
 
+// One-to-one copies: through a clip of several boxes from a source that hangs over its bitmap's top-left
+// edge, and within one bitmap between disjoint and overlapping rows (copied in the safe order).
+TEST(GdiBlit, OneToOneCopiesFollowTheClipTheSourceEdgesAndOverlap) {
+  Canvas src(7, 5);
+  for (int i = 0; i < 35; ++i) src.SetRaw(i % 7, i / 7, Noise(i, 7));
+  Canvas dst(9, 6, kBlack);
+  HRGN clip = CreateRectRgn(0, 0, 4, 6);
+  HRGN right = CreateRectRgn(6, 1, 9, 4);
+  CombineRgn(clip, clip, right, RGN_OR);
+  SelectClipRgn(dst.dc(), clip);
+  BitBlt(dst.dc(), 1, 2, 8, 4, src.dc(), -2, -1, SRCCOPY);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 9; ++x) {
+      const int sx = x - 3, sy = y - 3;  // the source pixel under (x, y)
+      const bool clipped = x < 4 || (x >= 6 && y >= 1 && y < 4);
+      const bool drawn = clipped && x >= 1 && y >= 2 && sx >= 0 && sy >= 0 && sx < 7 && sy < 5;
+      EXPECT_EQ(dst.Raw(x, y), drawn ? Noise(sy * 7 + sx, 7) : 0u) << x << "," << y;
+    }
+  DeleteObject(clip);
+  DeleteObject(right);
+
+  Canvas c(3, 8);
+  for (int i = 0; i < 24; ++i) c.SetRaw(i % 3, i / 3, uint32_t(i));
+  BitBlt(c.dc(), 0, 5, 3, 2, c.dc(), 0, 0, SRCCOPY);  // disjoint
+  BitBlt(c.dc(), 0, 1, 3, 4, c.dc(), 0, 0, SRCCOPY);  // overlapping, downwards
+  const uint32_t want[8][3] = { { 0, 1, 2 },   { 0, 1, 2 }, { 3, 4, 5 }, { 6, 7, 8 },
+                                { 9, 10, 11 }, { 0, 1, 2 }, { 3, 4, 5 }, { 21, 22, 23 } };
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(c.Raw(x, y), want[y][x]) << x << "," << y;
+}
+
 TEST(GdiBlit, MaskBltChoosesPerPixel) {
   Canvas src(4, 1, RGB(255, 0, 0)), dst(4, 1, RGB(0, 0, 255));
   const uint8_t bits[] = { 0x90, 0 };  // 1001

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/WinBase.h"
@@ -127,6 +128,12 @@ TEST(GdiObjects, BadHandlesFailWithoutHarm) {
   EXPECT_EQ(GetObjectType(dc), DWORD(OBJ_MEMDC));
   EXPECT_TRUE(DeleteDC(dc));
   EXPECT_FALSE(DeleteDC(dc));
+  // Also when this thread has just used it and another thread deletes it.
+  HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+  ASSERT_EQ(GetObjectType(brush), DWORD(OBJ_BRUSH));
+  std::thread([brush] { EXPECT_TRUE(DeleteObject(brush)); }).join();
+  EXPECT_EQ(GetObjectType(brush), 0u);
+  EXPECT_EQ(SelectObject(c.dc(), brush), nullptr);
 }
 
 TEST(GdiObjects, ABitmapLivesInOneDCAtATime) {
