@@ -525,23 +525,31 @@ void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
 int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
   std::vector<RECT> runs;
-  {
-    const TbsFBitmap fast(Mask->Handle());
-    for (int y = 0; y < fast.Height; ++y) {
-      const uint8_t* row = fast.RowPointers[y];
-      int x = 0;
-      while (x < fast.Width) {
-        const uint8_t* p = row + 3 * x;
-        if ((p[0] | p[1] | p[2]) != 0) {
+  // The black runs of each row; a plain picture is read where it lies, any other through a 24-bit copy.
+  auto scan = [&](int W, int H, int Bytes, auto&& RowAt) {
+    for (int y = 0; y < H; ++y) {
+      const uint8_t* row = RowAt(y);
+      auto black = [&](int x) {
+        const uint8_t* p = row + ptrdiff_t(x) * Bytes;
+        return (p[0] | p[1] | p[2]) == 0;
+      };
+      for (int x = 0; x < W;) {
+        if (!black(x)) {
           ++x;
           continue;
         }
         int x2 = x + 1;
-        for (p += 3; x2 < fast.Width && (p[0] | p[1] | p[2]) == 0; p += 3) ++x2;
+        while (x2 < W && black(x2)) ++x2;
         runs.push_back(RECT { x + XOffset, y + YOffset, x2 + XOffset, y + 1 + YOffset });
         x = x2;
       }
     }
+  };
+  if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
+    scan(plain.Width, plain.Height, plain.Bytes, [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
+  } else {
+    const TbsFBitmap fast(Mask->Handle());
+    scan(fast.Width, fast.Height, 3, [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
   }
   const size_t bytes = sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT);
   if (bytes > size_t(INT32_MAX)) throw EOutOfMemory("The mask has too many runs for one region");
