@@ -165,10 +165,21 @@ void ReadRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* 
     case 1:
     case 4:
     case 8: {
-      size_t count = f.palette.size();
-      for (int i = 0; i < n; ++i) {
-        size_t idx = size_t(IndexAt(row, x0 + i, f.bpp));
-        out[i] = idx < count ? f.palette[idx] : 0;
+      // One loop per depth: skin pictures and masks are read a piece at a time, often.
+      const size_t count = f.palette.size();
+      const uint32_t* pal = f.palette.data();
+      auto colour = [&](size_t idx) { return idx < count ? pal[idx] : 0u; };
+      if (f.bpp == 8) {
+        const uint8_t* p = row + x0;
+        if (count >= 256)
+          for (int i = 0; i < n; ++i) out[i] = pal[p[i]];
+        else
+          for (int i = 0; i < n; ++i) out[i] = colour(p[i]);
+      } else if (f.bpp == 4) {
+        for (int i = 0; i < n; ++i) out[i] = colour(size_t(IndexAt(row, x0 + i, 4)));
+      } else {
+        const uint32_t zero = colour(0), one = colour(1);
+        for (int i = 0; i < n; ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
       }
       break;
     }
