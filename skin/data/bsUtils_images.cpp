@@ -75,28 +75,34 @@ class TPieceCopier {
     FD = PixelsOf(Dest);
     FS = PixelsOf(Src);
     if (FD.Bytes && FS.Bytes && FS.Bytes != FD.Bytes) FArea = Area;
+    FConvertible = FD.Bytes && !FS.Bytes && Src && !Src->Empty();
   }
 
   void Copy(const TRect& Dst, const TRect& Src) {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
-    if (FD.Bytes && FS.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height())
-      Direct(Dst, s);
-    else
-      FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
+    if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
+      if (FS.Bytes) {
+        Direct(Dst, s, FS.Width, FS.Height, Converted(s));
+        return;
+      }
+      if (const TPixels* plain = Plain(s)) {
+        Direct(Dst, s, FPlainArea.Right, FPlainArea.Bottom, *plain);
+        return;
+      }
+    }
+    FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
   }
 
  private:
-  // One to one, clipped to both pictures like the block copy: what falls outside either is skipped.
-  void Direct(const TRect& Dst, const TRect& Src) {
+  // One to one from From (which holds the source's pixels wherever they are read), clipped to a source
+  // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped.
+  void Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
     const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
-    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }),
-                  r = std::min<int64_t>({ Src.Right, FS.Width, FD.Width - dx });
-    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }),
-                  b = std::min<int64_t>({ Src.Bottom, FS.Height, FD.Height - dy });
+    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
+    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
     if (l >= r || t >= b) return;
-    const TPixels& from = Converted(TRect(LONG(l), LONG(t), LONG(r), LONG(b)));
-    for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, from.At(l, y), from.Bytes, int(r - l));
+    for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, From.At(l, y), From.Bytes, int(r - l));
   }
 
   // Tiles read the same few source pixels many times: a source of the other depth is converted once,
@@ -121,9 +127,41 @@ class TPieceCopier {
       FConverted.X0 = l;
       FConverted.Y0 = t;
     }
-    const bool inside =
-        Need.Left >= FArea.Left && Need.Top >= FArea.Top && Need.Right <= FArea.Right && Need.Bottom <= FArea.Bottom;
-    return inside ? FConverted : FS;
+    return Inside(Need, FArea) ? FConverted : FS;
+  }
+
+  // A palette or monochrome source converts each piece through the canvas. Tiles ask for the same piece
+  // again and again (the last one cut shorter): the second time, the piece is drawn once into a picture
+  // of the destination's depth (with the destination's colours for a monochrome source, as the canvas
+  // would use) and every later tile copied from there. Null: draw this piece through the canvas.
+  const TPixels* Plain(const TRect& Need) {
+    if (!FConvertible) return nullptr;
+    if (FPlain) return Inside(Need, FPlainArea) ? &FPlainPixels : nullptr;
+    const bool again = Inside(Need, FLastNeed);
+    FLastNeed = Need;
+    if (!again || !Inside(Need, TRect(0, 0, FSrc->Width(), FSrc->Height()))) return nullptr;
+    auto plain = std::make_unique<TBitmap>();
+    plain->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
+    plain->SetSize(RectWidth(Need), RectHeight(Need));
+    TCanvas* c = plain->Canvas();
+    c->Font()->SetColor(FDest->Canvas()->Font()->Color());
+    c->Brush()->SetColor(FDest->Canvas()->Brush()->Color());
+    c->CopyRect(TRect(0, 0, plain->Width(), plain->Height()), FSrc->Canvas(), Need);
+    TPixels pixels = PixelsOf(plain.get());
+    if (pixels.Bytes != FD.Bytes) {
+      FConvertible = false;
+      return nullptr;
+    }
+    pixels.X0 = Need.Left;
+    pixels.Y0 = Need.Top;
+    FPlain = std::move(plain);
+    FPlainPixels = pixels;
+    FPlainArea = Need;
+    return &FPlainPixels;
+  }
+
+  static bool Inside(const TRect& Need, const TRect& Area) {
+    return Need.Left >= Area.Left && Need.Top >= Area.Top && Need.Right <= Area.Right && Need.Bottom <= Area.Bottom;
   }
 
   TBitmap* FDest;
@@ -134,6 +172,11 @@ class TPieceCopier {
   TRect FArea;
   std::vector<uint8_t> FCache;
   TPixels FConverted;
+  bool FConvertible { false };
+  TRect FLastNeed;
+  TRect FPlainArea;
+  std::unique_ptr<TBitmap> FPlain;
+  TPixels FPlainPixels;
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the

@@ -107,6 +107,23 @@ TEST(SkinImage, PalettePictureGoesThroughTheCanvasAlike) {
   for (int y = 0; y < 13; ++y)
     for (int x = 0; x < 17; ++x)
       ASSERT_EQ(Px(dest, x, y), PaletteCode(5 + Axis(x, 3, 4, 14, 7), 3 + Axis(y, 2, 4, 11, 6))) << x << "," << y;
+  // A monochrome picture takes the destination canvas's text and background colours, as each piece
+  // drawn through the canvas would.
+  TBitmap mono;
+  mono.SetMonochrome(true);
+  mono.SetSize(20, 12);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 20; ++x) mono.Canvas()->SetPixels(x, y, (x * 7 + y * 3) % 5 < 2 ? clBlack : clWhite);
+  TBitmap face;
+  face.Canvas()->Font()->SetColor(TColor(RGB(200, 10, 20)));
+  face.Canvas()->Brush()->SetColor(TColor(RGB(5, 60, 250)));
+  Build(kPlain, Stretched(kPlain, 17, 13), &face, &mono, 17, 13);
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 17; ++x) {
+      const int sx = 5 + Axis(x, 3, 4, 14, 7), sy = 3 + Axis(y, 2, 4, 11, 6);
+      const bool black = (sx * 7 + sy * 3) % 5 < 2;
+      ASSERT_EQ(Px(face, x, y), black ? 0x14 | 0x0A << 8 | 0xC8 << 16 : 0xFA | 0x3C << 8 | 0x05 << 16) << x << "," << y;
+    }
 }
 
 TEST(SkinImage, LShapedCornersAroundNarrowBands) {
