@@ -74,20 +74,18 @@ class TPieceCopier {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
     FD = PixelsOf(Dest);
     FS = PixelsOf(Src);
-    if (FD.Bytes && FS.Bytes && FS.Bytes != FD.Bytes) FArea = Area;
-    FConvertible = FD.Bytes && !FS.Bytes && Src && !Src->Empty();
   }
 
   void Copy(const TRect& Dst, const TRect& Src) {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
-      if (FS.Bytes) {
-        Direct(Dst, s, FS.Width, FS.Height, Converted(s));
+      if (const TPixels* piece = Converted(s)) {
+        Direct(Dst, s, FPieceArea.Right, FPieceArea.Bottom, *piece);
         return;
       }
-      if (const TPixels* plain = Plain(s)) {
-        Direct(Dst, s, FPlainArea.Right, FPlainArea.Bottom, *plain);
+      if (FS.Bytes) {
+        Direct(Dst, s, FS.Width, FS.Height, FS);
         return;
       }
     }
@@ -105,59 +103,46 @@ class TPieceCopier {
     for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, From.At(l, y), From.Bytes, int(r - l));
   }
 
-  // Tiles read the same few source pixels many times: a source of the other depth is converted once,
-  // over the object's rectangle, and read from there when the piece lies inside it.
-  const TPixels& Converted(const TRect& Need) {
-    if (IsNullRect(FArea)) return FS;
-    if (FCache.empty()) {
-      const int l = std::max<int>(FArea.Left, 0), t = std::max<int>(FArea.Top, 0);
-      const int r = std::min<int>(FArea.Right, FS.Width), b = std::min<int>(FArea.Bottom, FS.Height);
-      if (l >= r || t >= b) {
-        FArea = TRect();
-        return FS;
-      }
-      FArea = TRect(l, t, r, b);
-      const int w = r - l;
-      FCache.resize(size_t(w) * size_t(b - t) * size_t(FD.Bytes));
-      for (int y = t; y < b; ++y)
-        CopyPixels(FCache.data() + size_t(y - t) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(l, y), FS.Bytes, w);
-      FConverted.Base = FCache.data();
-      FConverted.Stride = ptrdiff_t(w) * FD.Bytes;
-      FConverted.Bytes = FD.Bytes;
-      FConverted.X0 = l;
-      FConverted.Y0 = t;
-    }
-    return Inside(Need, FArea) ? FConverted : FS;
-  }
-
-  // A palette or monochrome source converts each piece through the canvas. Tiles ask for the same piece
-  // again and again (the last one cut shorter): the second time, the piece is drawn once into a picture
-  // of the destination's depth (with the destination's colours for a monochrome source, as the canvas
-  // would use) and every later tile copied from there. Null: draw this piece through the canvas.
-  const TPixels* Plain(const TRect& Need) {
-    if (!FConvertible) return nullptr;
-    if (FPlain) return Inside(Need, FPlainArea) ? &FPlainPixels : nullptr;
+  // A source of another depth, a palette or a monochrome source is converted with every piece. Tiles
+  // ask for the same piece again and again (the last one cut shorter): the second time, the piece is
+  // converted once to the destination's depth and every later tile copied from there. A palette or
+  // monochrome piece is converted through the canvas, with the destination's colours for a monochrome
+  // one, as the canvas uses for each piece. Null: convert this piece as it is copied.
+  const TPixels* Converted(const TRect& Need) {
+    if (FPieceArea.Right > FPieceArea.Left) return Inside(Need, FPieceArea) ? &FPiece : nullptr;
+    if (FGaveUp || FS.Bytes == FD.Bytes) return nullptr;
     const bool again = Inside(Need, FLastNeed);
     FLastNeed = Need;
-    if (!again || !Inside(Need, TRect(0, 0, FSrc->Width(), FSrc->Height()))) return nullptr;
-    auto plain = std::make_unique<TBitmap>();
-    plain->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
-    plain->SetSize(RectWidth(Need), RectHeight(Need));
-    TCanvas* c = plain->Canvas();
-    c->Font()->SetColor(FDest->Canvas()->Font()->Color());
-    c->Brush()->SetColor(FDest->Canvas()->Brush()->Color());
-    c->CopyRect(TRect(0, 0, plain->Width(), plain->Height()), FSrc->Canvas(), Need);
-    TPixels pixels = PixelsOf(plain.get());
-    if (pixels.Bytes != FD.Bytes) {
-      FConvertible = false;
-      return nullptr;
+    if (!again || FSrc->Empty() || !Inside(Need, TRect(0, 0, FSrc->Width(), FSrc->Height()))) return nullptr;
+    const int w = RectWidth(Need), h = RectHeight(Need);
+    TPixels piece;
+    if (FS.Bytes) {
+      FStore.resize(size_t(w) * size_t(h) * size_t(FD.Bytes));
+      for (int y = 0; y < h; ++y)
+        CopyPixels(FStore.data() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(Need.Left, Need.Top + y),
+                   FS.Bytes, w);
+      piece.Base = FStore.data();
+      piece.Stride = ptrdiff_t(w) * FD.Bytes;
+      piece.Bytes = FD.Bytes;
+    } else {
+      FCanvasPiece = std::make_unique<TBitmap>();
+      FCanvasPiece->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
+      FCanvasPiece->SetSize(w, h);
+      TCanvas* c = FCanvasPiece->Canvas();
+      c->Font()->SetColor(FDest->Canvas()->Font()->Color());
+      c->Brush()->SetColor(FDest->Canvas()->Brush()->Color());
+      c->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), Need);
+      piece = PixelsOf(FCanvasPiece.get());
+      if (piece.Bytes != FD.Bytes) {
+        FGaveUp = true;
+        return nullptr;
+      }
     }
-    pixels.X0 = Need.Left;
-    pixels.Y0 = Need.Top;
-    FPlain = std::move(plain);
-    FPlainPixels = pixels;
-    FPlainArea = Need;
-    return &FPlainPixels;
+    piece.X0 = Need.Left;
+    piece.Y0 = Need.Top;
+    FPiece = piece;
+    FPieceArea = Need;
+    return &FPiece;
   }
 
   static bool Inside(const TRect& Need, const TRect& Area) {
@@ -169,14 +154,12 @@ class TPieceCopier {
   TPoint FOrigin;
   TPixels FD;
   TPixels FS;
-  TRect FArea;
-  std::vector<uint8_t> FCache;
-  TPixels FConverted;
-  bool FConvertible { false };
   TRect FLastNeed;
-  TRect FPlainArea;
-  std::unique_ptr<TBitmap> FPlain;
-  TPixels FPlainPixels;
+  TRect FPieceArea;  // empty until a piece is converted
+  TPixels FPiece;
+  std::vector<uint8_t> FStore;
+  std::unique_ptr<TBitmap> FCanvasPiece;
+  bool FGaveUp { false };
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
