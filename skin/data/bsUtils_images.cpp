@@ -51,7 +51,7 @@ TPixels PixelsOf(TBitmap* B) {
   return p;
 }
 
-void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
+inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
     std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
@@ -70,7 +70,8 @@ void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
 // be empty; a source and destination of different sizes stretch.
 class TPieceCopier {
  public:
-  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area) : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()) {
+  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area)
+      : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
     FD = PixelsOf(Dest);
     FS = PixelsOf(Src);
@@ -80,8 +81,8 @@ class TPieceCopier {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
-      if (const TPixels* piece = Converted(s)) {
-        Direct(Dst, s, FPieceArea.Right, FPieceArea.Bottom, *piece);
+      if (const TPixels* whole = Converted(s)) {
+        Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
         return;
       }
       if (FS.Bytes) {
@@ -100,49 +101,55 @@ class TPieceCopier {
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
     if (l >= r || t >= b) return;
-    for (int64_t y = t; y < b; ++y) CopyPixels(FD.At(l + dx, y + dy), FD.Bytes, From.At(l, y), From.Bytes, int(r - l));
+    uint8_t* d = FD.At(l + dx, t + dy);
+    const uint8_t* f = From.At(l, t);
+    for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
+      CopyPixels(d, FD.Bytes, f, From.Bytes, int(r - l));
   }
 
-  // A source of another depth, a palette or a monochrome source is converted with every piece. Tiles
-  // ask for the same piece again and again (the last one cut shorter): the second time, the piece is
-  // converted once to the destination's depth and every later tile copied from there. A palette or
-  // monochrome piece is converted through the canvas, with the destination's colours for a monochrome
+  // A source of another depth, a palette or a monochrome source is converted with every piece. Once
+  // the pieces have cost as much as converting the object's whole rectangle would (a face tiles the
+  // same few pixels many times), the rectangle is converted once to the destination's depth and later
+  // pieces inside it are copied from there; a border of a few pieces never gets that far. A palette or
+  // monochrome source is converted through the canvas, with the destination's colours for a monochrome
   // one, as the canvas uses for each piece. Null: convert this piece as it is copied.
   const TPixels* Converted(const TRect& Need) {
-    if (FPieceArea.Right > FPieceArea.Left) return Inside(Need, FPieceArea) ? &FPiece : nullptr;
-    if (FGaveUp || FS.Bytes == FD.Bytes) return nullptr;
-    const bool again = Inside(Need, FLastNeed);
-    FLastNeed = Need;
-    if (!again || FSrc->Empty() || !Inside(Need, TRect(0, 0, FSrc->Width(), FSrc->Height()))) return nullptr;
-    const int w = RectWidth(Need), h = RectHeight(Need);
-    TPixels piece;
+    if (FWholeArea.Right > FWholeArea.Left) return Inside(Need, FWholeArea) ? &FWhole : nullptr;
+    if (FGaveUp || FS.Bytes == FD.Bytes || FSrc->Empty()) return nullptr;
+    const TRect area(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
+                     std::min(FArea.Bottom, FSrc->Height()));
+    if (area.Right <= area.Left || area.Bottom <= area.Top) return nullptr;
+    FPiecePixels += int64_t(RectWidth(Need)) * RectHeight(Need);
+    if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
+    const int w = RectWidth(area), h = RectHeight(area);
+    TPixels whole;
     if (FS.Bytes) {
       FStore.resize(size_t(w) * size_t(h) * size_t(FD.Bytes));
       for (int y = 0; y < h; ++y)
-        CopyPixels(FStore.data() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(Need.Left, Need.Top + y),
+        CopyPixels(FStore.data() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
                    FS.Bytes, w);
-      piece.Base = FStore.data();
-      piece.Stride = ptrdiff_t(w) * FD.Bytes;
-      piece.Bytes = FD.Bytes;
+      whole.Base = FStore.data();
+      whole.Stride = ptrdiff_t(w) * FD.Bytes;
+      whole.Bytes = FD.Bytes;
     } else {
-      FCanvasPiece = std::make_unique<TBitmap>();
-      FCanvasPiece->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
-      FCanvasPiece->SetSize(w, h);
-      TCanvas* c = FCanvasPiece->Canvas();
+      FCanvasCopy = std::make_unique<TBitmap>();
+      FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
+      FCanvasCopy->SetSize(w, h);
+      TCanvas* c = FCanvasCopy->Canvas();
       c->Font()->SetColor(FDest->Canvas()->Font()->Color());
       c->Brush()->SetColor(FDest->Canvas()->Brush()->Color());
-      c->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), Need);
-      piece = PixelsOf(FCanvasPiece.get());
-      if (piece.Bytes != FD.Bytes) {
+      c->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
+      whole = PixelsOf(FCanvasCopy.get());
+      if (whole.Bytes != FD.Bytes) {
         FGaveUp = true;
         return nullptr;
       }
     }
-    piece.X0 = Need.Left;
-    piece.Y0 = Need.Top;
-    FPiece = piece;
-    FPieceArea = Need;
-    return &FPiece;
+    whole.X0 = area.Left;
+    whole.Y0 = area.Top;
+    FWhole = whole;
+    FWholeArea = area;
+    return Inside(Need, FWholeArea) ? &FWhole : nullptr;
   }
 
   static bool Inside(const TRect& Need, const TRect& Area) {
@@ -154,11 +161,12 @@ class TPieceCopier {
   TPoint FOrigin;
   TPixels FD;
   TPixels FS;
-  TRect FLastNeed;
-  TRect FPieceArea;  // empty until a piece is converted
-  TPixels FPiece;
+  TRect FArea;
+  int64_t FPiecePixels { 0 };  // converted piece by piece so far
+  TRect FWholeArea;            // empty until the whole rectangle is converted
+  TPixels FWhole;
   std::vector<uint8_t> FStore;
-  std::unique_ptr<TBitmap> FCanvasPiece;
+  std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
 };
 
