@@ -390,8 +390,10 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
     }
     return;
   }
-  std::vector<uint32_t> sbuf, pbuf, tmp, alt;
-  std::vector<int> xmap, xrel;
+  // Row buffers kept per thread: small blits (pieces of skin pictures) are many, and a blit never runs
+  // inside another on one thread.
+  thread_local std::vector<uint32_t> sbuf, pbuf, tmp, alt;
+  thread_local std::vector<int> xmap, xrel;
   int n = 0;
   const pixman_box32_t* boxes = ds.Clip().Rects(n);
   for (int bi = 0; bi < n; ++bi) {
