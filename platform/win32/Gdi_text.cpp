@@ -217,7 +217,7 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);
-      for (int y = r.top; y < r.bottom; ++y) std::fill(ds.S().Row(y) + r.left, ds.S().Row(y) + r.right, color);
+      for (int y = r.top; y < r.bottom; ++y) FillPixels(ds.S().Row(y) + r.left, r.right - r.left, color);
     }
   }
 }
