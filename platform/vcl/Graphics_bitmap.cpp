@@ -54,13 +54,20 @@ struct TDibFormat {
   DWORD Masks[3] { 0, 0, 0 };
 };
 
+// A BITMAPINFO with room for a full colour table, zeroed. On the stack: bitmaps are made at every paint,
+// and a heap block of this size makes the allocator tidy all its small free blocks each time.
+struct TInfoBuffer {
+  alignas(BITMAPINFO) uint8_t Bytes[sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)] {};
+  BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(Bytes); }
+};
+
 RGBQUAD Quad(uint32_t Pixel) { return RGBQUAD { BYTE(Pixel), BYTE(Pixel >> 8), BYTE(Pixel >> 16), 0 }; }
 
 // The GDI's palette for a depth it converts into (its answer to GetDIBits at that depth).
 std::vector<RGBQUAD> DefaultPalette(int BitCount) {
   if (BitCount == 1) return { Quad(0), Quad(0xFFFFFF) };
-  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  TInfoBuffer info;
+  BITMAPINFO* bi = info.Get();
   bi->bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), 1, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
   void* bits = nullptr;
   HBITMAP probe = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -132,8 +139,8 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
 
 // A white top-down DIB section (new GDI bitmaps are born white).
 HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height) {
-  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-  auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+  TInfoBuffer info;
+  BITMAPINFO* bi = info.Get();
   bi->bmiHeader =
       BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), Width, -Height, 1, WORD(Fmt.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
   RGBQUAD* table = bi->bmiColors;
@@ -165,8 +172,8 @@ TDibFormat FormatOf(HBITMAP Handle) {
   }
   if (f.BitCount <= 8) {
     // The bitmap's own colour table: GetDIBits at the bitmap's own depth reports it.
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-    auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+    TInfoBuffer info;
+    BITMAPINFO* bi = info.Get();
     bi->bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), 1, -1, 1, WORD(f.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
     HDC dc = CreateCompatibleDC(nullptr);
     GetDIBits(dc, Handle, 0, 0, nullptr, bi, DIB_RGB_COLORS);
@@ -411,8 +418,8 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     fresh = MaskOf(FHandle, 0xFFFFFF);
   } else {
     fresh = CreateSection(f, FWidth, FHeight);
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-    auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
+    TInfoBuffer info;
+    BITMAPINFO* bi = info.Get();
     bi->bmiHeader =
         BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, WORD(f.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
     if (f.Masks[0]) {

@@ -178,8 +178,15 @@ void ReadRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* 
       } else if (f.bpp == 4) {
         for (int i = 0; i < n; ++i) out[i] = colour(size_t(IndexAt(row, x0 + i, 4)));
       } else {
+        // Masks are read a byte (eight pixels) at a time between their unaligned ends.
         const uint32_t zero = colour(0), one = colour(1);
-        for (int i = 0; i < n; ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
+        int i = 0;
+        for (; i < n && ((x0 + i) & 7); ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
+        for (; i + 8 <= n; i += 8) {
+          const unsigned bits = row[(x0 + i) >> 3];
+          for (int k = 0; k < 8; ++k) out[i + k] = (bits >> (7 - k)) & 1 ? one : zero;
+        }
+        for (; i < n; ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
       }
       break;
     }

@@ -215,6 +215,41 @@ HRGN WINAPI CreatePolygonRgn(const POINT* pts, int count, int fillMode) {
   return CreateRegion(RegionFromSpans(spans));
 }
 
+namespace {
+
+// Region data made from a picture has one band per pixel row, most of them repeating the row above.
+// When the boxes come in bands (rows top to bottom, each band's boxes left to right and apart), a band
+// that continues the one above with the same spans is joined to it, so the region is built from a few
+// boxes. Boxes in any other order are left for the region to sort out.
+void MergeRepeatedBands(std::vector<pixman_box32_t>& boxes) {
+  const size_t n = boxes.size();
+  for (size_t i = 1; i < n; ++i) {
+    const pixman_box32_t &a = boxes[i - 1], &b = boxes[i];
+    const bool sameBand = a.y1 == b.y1 && a.y2 == b.y2;
+    if (sameBand ? b.x1 < a.x2 : b.y1 < a.y2) return;
+  }
+  size_t out = 0, prev = 0, prevEnd = 0;  // the last band written: [prev, prevEnd)
+  for (size_t i = 0; i < n;) {
+    size_t end = i + 1;
+    while (end < n && boxes[end].y1 == boxes[i].y1) ++end;
+    const size_t count = end - i;
+    bool joins = prevEnd > prev && prevEnd - prev == count && boxes[prev].y2 == boxes[i].y1;
+    for (size_t k = 0; joins && k < count; ++k)
+      joins = boxes[prev + k].x1 == boxes[i + k].x1 && boxes[prev + k].x2 == boxes[i + k].x2;
+    if (joins) {
+      for (size_t k = 0; k < count; ++k) boxes[prev + k].y2 = boxes[i + k].y2;
+    } else {
+      prev = out;
+      for (size_t k = i; k < end; ++k) boxes[out++] = boxes[k];
+      prevEnd = out;
+    }
+    i = end;
+  }
+  boxes.resize(out);
+}
+
+}  // namespace
+
 HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data) {
   if (xform || !data || size < sizeof(RGNDATAHEADER) || data->rdh.dwSize < sizeof(RGNDATAHEADER) ||
       data->rdh.iType != RDH_RECTANGLES || uint64_t(data->rdh.dwSize) + uint64_t(data->rdh.nCount) * 16 > size) {
@@ -230,6 +265,7 @@ HRGN WINAPI ExtCreateRegion(const XFORM* xform, DWORD size, const RGNDATA* data)
     if (rc.left < rc.right && rc.top < rc.bottom)
       boxes.push_back(pixman_box32_t { rc.left, rc.top, rc.right, rc.bottom });
   }
+  MergeRepeatedBands(boxes);
   Region r;
   if (!r.SetBoxes(boxes)) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);

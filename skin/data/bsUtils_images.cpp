@@ -20,7 +20,8 @@ struct TNineSlice {
   TRect NCl;
 };
 
-// A picture's pixel memory when it is a plain 24- or 32-bit image.
+// A picture's pixel memory when it is a plain 24- or 32-bit image, or (with Indexed) a 1-, 4- or 8-bit
+// palette image.
 struct TPixels {
   uint8_t* Base { nullptr };
   ptrdiff_t Stride { 0 };
@@ -29,25 +30,54 @@ struct TPixels {
   int Height { 0 };
   int X0 { 0 };  // the picture coordinates of Base
   int Y0 { 0 };
+  int Bits { 0 };                // per pixel of a palette image (Bytes is 0 then)
+  std::vector<uint32_t> Colour;  // a palette image's pixel value per index, all 2^Bits of them
 
   uint8_t* At(int64_t X, int64_t Y) const { return Base + Stride * (Y - Y0) + (X - X0) * Bytes; }
+  uint8_t* RowAt(int64_t Y) const { return Base + Stride * (Y - Y0); }
 };
 
-TPixels PixelsOf(TBitmap* B) {
+// As the drawing layer does: R, G, B in the pixel's three low bytes.
+uint32_t PixelOf(COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(GetGValue(C)) << 8 | GetBValue(C); }
+
+TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   TPixels p;
   if (!B || B->Empty()) return p;
   DIBSECTION ds {};
-  if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;
+  HBITMAP handle = B->Handle();
+  if (GetObjectA(handle, sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;
   const int bpp = ds.dsBm.bmBitsPixel;
   const bool plainMasks =
       ds.dsBmih.biCompression == BI_RGB || (ds.dsBmih.biCompression == BI_BITFIELDS && ds.dsBitfields[0] == 0xFF0000 &&
                                             ds.dsBitfields[1] == 0xFF00 && ds.dsBitfields[2] == 0xFF);
-  if ((bpp != 24 && bpp != 32) || !plainMasks) return p;
+  const bool palette = Indexed && (bpp == 1 || bpp == 4 || bpp == 8) && ds.dsBmih.biCompression == BI_RGB;
+  if (!((bpp == 24 || bpp == 32) && plainMasks) && !palette) return p;
+  if (palette) {
+    // The bitmap's colour table, as reading it at its own depth reports it; indexes past it read black.
+    struct {
+      BITMAPINFOHEADER Header;
+      RGBQUAD Table[256];
+    } info {};
+    info.Header = BITMAPINFOHEADER {
+      sizeof(BITMAPINFOHEADER), ds.dsBm.bmWidth, -ds.dsBm.bmHeight, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0
+    };
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int got = GetDIBits(dc, handle, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteDC(dc);
+    if (got <= 0) return p;
+    const size_t used = ds.dsBmih.biClrUsed && ds.dsBmih.biClrUsed < (1u << bpp) ? ds.dsBmih.biClrUsed : 1u << bpp;
+    p.Colour.assign(size_t(1) << bpp, 0);
+    for (size_t i = 0; i < used; ++i)
+      p.Colour[i] =
+          uint32_t(info.Table[i].rgbRed) << 16 | uint32_t(info.Table[i].rgbGreen) << 8 | info.Table[i].rgbBlue;
+    p.Bits = bpp;
+  } else {
+    p.Bytes = bpp / 8;
+  }
   p.Width = B->Width();
   p.Height = B->Height();
   p.Base = static_cast<uint8_t*>(B->ScanLine(0));
   p.Stride = p.Height > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - p.Base : 0;
-  p.Bytes = bpp / 8;
   return p;
 }
 
@@ -55,7 +85,15 @@ inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int
   if (DBytes == SBytes) {
     std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
-    for (int i = 0; i < N; ++i, D += 4, S += 3) {
+    // Four bytes read at a time but the last pixel's, which may end the row.
+    int i = 0;
+    for (; i + 1 < N; ++i, D += 4, S += 3) {
+      uint32_t v;
+      std::memcpy(&v, S, 4);
+      v &= 0xFFFFFF;
+      std::memcpy(D, &v, 4);
+    }
+    if (i < N) {
       D[0] = S[0];
       D[1] = S[1];
       D[2] = S[2];
@@ -63,6 +101,34 @@ inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int
     }
   } else {
     for (int i = 0; i < N; ++i, D += 3, S += 4) std::memcpy(D, S, 3);
+  }
+}
+
+// N pixels of a palette image's row from pixel X on, as their values.
+inline void ReadIndexed(const TPixels& From, const uint8_t* Row, int64_t X, int N, uint32_t* Out) {
+  const uint32_t* colour = From.Colour.data();
+  switch (From.Bits) {
+    case 8:
+      for (int i = 0; i < N; ++i) Out[i] = colour[Row[X + i]];
+      break;
+    case 4:
+      for (int i = 0; i < N; ++i) {
+        const int64_t x = X + i;
+        Out[i] = colour[(Row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+      }
+      break;
+    default: {
+      // A byte (eight pixels) at a time between the unaligned ends.
+      auto bit = [&](int64_t x) { return colour[(Row[x >> 3] >> (7 - (x & 7))) & 1]; };
+      int i = 0;
+      for (; i < N && ((X + i) & 7); ++i) Out[i] = bit(X + i);
+      for (; i + 8 <= N; i += 8) {
+        const unsigned byte = Row[(X + i) >> 3];
+        for (int k = 0; k < 8; ++k) Out[i + k] = colour[(byte >> (7 - k)) & 1];
+      }
+      for (; i < N; ++i) Out[i] = bit(X + i);
+      break;
+    }
   }
 }
 
@@ -74,7 +140,15 @@ class TPieceCopier {
       : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
     FD = PixelsOf(Dest);
-    FS = PixelsOf(Src);
+    if (!FD.Bytes) return;
+    FS = PixelsOf(Src, true);
+    if (FS.Bits == 1) {
+      // A monochrome picture copied onto colour takes the destination's text colour for its black and
+      // its background colour for every other colour, as the block copy does.
+      const uint32_t fore = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Font()->Color())));
+      const uint32_t back = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Brush()->Color())));
+      for (uint32_t& c : FS.Colour) c = c ? back : fore;
+    }
   }
 
   void Copy(const TRect& Dst, const TRect& Src) {
@@ -85,7 +159,7 @@ class TPieceCopier {
         Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
         return;
       }
-      if (FS.Bytes) {
+      if (FS.Bytes || FS.Bits) {
         Direct(Dst, s, FS.Width, FS.Height, FS);
         return;
       }
@@ -102,20 +176,31 @@ class TPieceCopier {
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
     if (l >= r || t >= b) return;
     uint8_t* d = FD.At(l + dx, t + dy);
+    if (From.Bits) {
+      // Straight into a 32-bit destination (its rows are aligned to four bytes); through a row otherwise.
+      thread_local std::vector<uint32_t> row;
+      if (FD.Bytes != 4) row.resize(size_t(r - l));
+      for (int64_t y = t; y < b; ++y, d += FD.Stride) {
+        uint32_t* out = FD.Bytes == 4 ? reinterpret_cast<uint32_t*>(d) : row.data();
+        ReadIndexed(From, From.RowAt(y), l - From.X0, int(r - l), out);
+        if (FD.Bytes != 4) CopyPixels(d, FD.Bytes, reinterpret_cast<const uint8_t*>(out), 4, int(r - l));
+      }
+      return;
+    }
     const uint8_t* f = From.At(l, t);
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
       CopyPixels(d, FD.Bytes, f, From.Bytes, int(r - l));
   }
 
-  // A source of another depth, a palette or a monochrome source is converted with every piece. Once
-  // the pieces have cost as much as converting the object's whole rectangle would (a face tiles the
-  // same few pixels many times), the rectangle is converted once to the destination's depth and later
-  // pieces inside it are copied from there; a border of a few pieces never gets that far. A palette or
-  // monochrome source is converted through the canvas, with the destination's colours for a monochrome
-  // one, as the canvas uses for each piece. Null: convert this piece as it is copied.
+  // A source of another depth, or of a format only the canvas reads (16 bits, colour masks), is
+  // converted with every piece. Once the pieces have cost as much as converting the object's whole
+  // rectangle would (a face tiles the same few pixels many times), the rectangle is converted once to
+  // the destination's depth and later pieces inside it are copied from there; a border of a few pieces
+  // never gets that far. Palette pictures are read by index as they are copied. Null: convert this
+  // piece as it is copied.
   const TPixels* Converted(const TRect& Need) {
     if (FWholeArea.Right > FWholeArea.Left) return Inside(Need, FWholeArea) ? &FWhole : nullptr;
-    if (FGaveUp || FS.Bytes == FD.Bytes || FSrc->Empty()) return nullptr;
+    if (FGaveUp || FS.Bits || FS.Bytes == FD.Bytes || FSrc->Empty()) return nullptr;
     const TRect area(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
                      std::min(FArea.Bottom, FSrc->Height()));
     if (area.Right <= area.Left || area.Bottom <= area.Top) return nullptr;
@@ -135,10 +220,7 @@ class TPieceCopier {
       FCanvasCopy = std::make_unique<TBitmap>();
       FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
       FCanvasCopy->SetSize(w, h);
-      TCanvas* c = FCanvasCopy->Canvas();
-      c->Font()->SetColor(FDest->Canvas()->Font()->Color());
-      c->Brush()->SetColor(FDest->Canvas()->Brush()->Color());
-      c->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
+      FCanvasCopy->Canvas()->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
       whole = PixelsOf(FCanvasCopy.get());
       if (whole.Bytes != FD.Bytes) {
         FGaveUp = true;
@@ -558,7 +640,9 @@ void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
 
 int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
-  std::vector<RECT> runs;
+  // Kept between calls: a form's shape is rebuilt band by band at every resize.
+  thread_local std::vector<RECT> runs;
+  runs.clear();
   // The black runs of each row; a plain picture is read where it lies, any other through a 24-bit copy.
   auto scan = [&](int W, int H, int Bytes, auto&& RowAt) {
     for (int y = 0; y < H; ++y) {

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -123,6 +129,48 @@ TEST(GdiRegion, ExtCreateRegionFromManyRowsAndBackThroughGetRegionData) {
   data->rdh.nCount = 0xFFFFFFFFu;
   EXPECT_EQ(ExtCreateRegion(nullptr, DWORD(buf.size()), data), nullptr);
   EXPECT_EQ(ExtCreateRegion(nullptr, 8, data), nullptr);
+}
+
+// Rows that repeat the row above are joined when the rectangles come in bands; any order, overlaps,
+// rows that only look alike (same spans with a gap between them) and rows of one top but different
+// heights must still give the union of the rectangles.
+TEST(GdiRegion, ExtCreateRegionIsTheUnionOfItsRectanglesInAnyOrder) {
+  auto check = [](const std::vector<RECT>& rects, const std::string& what) {
+    RegionGuard want(CreateRectRgn(0, 0, 0, 0));
+    for (const RECT& r : rects) {
+      RegionGuard one(CreateRectRgn(r.left, r.top, r.right, r.bottom));
+      CombineRgn(want, want, one, RGN_OR);
+    }
+    std::vector<uint8_t> buf(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+    auto* data = reinterpret_cast<RGNDATA*>(buf.data());
+    data->rdh = RGNDATAHEADER { sizeof(RGNDATAHEADER), RDH_RECTANGLES, DWORD(rects.size()), 0, RECT {} };
+    std::memcpy(buf.data() + sizeof(RGNDATAHEADER), rects.data(), rects.size() * sizeof(RECT));
+    RegionGuard got(ExtCreateRegion(nullptr, DWORD(buf.size()), data));
+    ASSERT_NE(got.h, nullptr) << what;
+    EXPECT_TRUE(EqualRgn(got, want)) << what;
+  };
+  check({ { 0, 0, 10, 5 }, { 20, 0, 30, 7 }, { 0, 5, 10, 6 }, { 20, 5, 30, 6 } }, "one top, two heights");
+  check({ { 0, 0, 10, 1 }, { 0, 2, 10, 3 }, { 0, 3, 10, 4 } }, "a gap between alike rows");
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<RECT> rects;
+    for (int y = 0; y < 60;) {
+      const int h = 1 + int(rng() % 3), copies = 1 + int(rng() % 4);
+      std::vector<RECT> row;
+      for (int x = int(rng() % 5); x < 50; x += 2 + int(rng() % 9)) {
+        const int w = 1 + int(rng() % 6);
+        row.push_back(RECT { x, 0, std::min(x + w, 50), 0 });
+        x += w;
+      }
+      for (int c = 0; c < copies; ++c) {
+        for (RECT r : row) rects.push_back(RECT { r.left, y, r.right, y + h });
+        y += h + (rng() % 3 == 0);  // now and then a gap under a row that repeats
+      }
+    }
+    if (round % 4 == 1) std::shuffle(rects.begin(), rects.end(), rng);
+    if (round % 4 == 2) rects.push_back(RECT { 3, 5, 40, 30 });  // overlaps, out of band order
+    check(rects, "round " + std::to_string(round));
+  }
 }
 
 TEST(GdiRegion, EllipticRoundAndPolygonRegions) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -123,6 +124,41 @@ TEST(SkinImage, PalettePictureGoesThroughTheCanvasAlike) {
       const int sx = 5 + Axis(x, 3, 4, 14, 7), sy = 3 + Axis(y, 2, 4, 11, 6);
       const bool black = (sx * 7 + sy * 3) % 5 < 2;
       ASSERT_EQ(Px(face, x, y), black ? 0x14 | 0x0A << 8 | 0xC8 << 16 : 0xFA | 0x3C << 8 | 0x05 << 16) << x << "," << y;
+    }
+}
+
+// Palette and monochrome pictures are read by index: a face built from one must be the face built from
+// its copy converted through the canvas, for every depth, both destination depths and pieces that start
+// and end inside a byte of the picture's rows (the middle tile is 33 pixels from x = 5).
+TEST(SkinImage, PalettePicturesBuildAsTheirCanvasCopiesDo) {
+  for (TPixelFormat depth : { pf1bit, pf4bit, pf8bit })
+    for (TPixelFormat destDepth : { pf24bit, pf32bit }) {
+      TBitmap pic;
+      pic.SetPixelFormat(depth);
+      pic.SetSize(45, 9);
+      for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 45; ++x)
+          pic.Canvas()->SetPixels(x, y, TColor(RGB((x * 37 + y * 11) % 256, (x * 5 + y * 71) % 256, x * y % 256)));
+      auto face = [&](TBitmap* src) {
+        auto dest = std::make_unique<TBitmap>();
+        dest->SetPixelFormat(destDepth);
+        dest->Canvas()->Font()->SetColor(TColor(RGB(200, 10, 20)));
+        dest->Canvas()->Brush()->SetColor(TColor(RGB(5, 60, 250)));
+        CreateHSkinImage(3, 5, dest.get(), src, TRect(2, 1, 43, 8), 131, 7);
+        return dest;
+      };
+      auto direct = face(&pic);
+      TBitmap copy;
+      copy.SetPixelFormat(pf32bit);
+      copy.SetSize(45, 9);
+      copy.Canvas()->Font()->SetColor(TColor(RGB(200, 10, 20)));
+      copy.Canvas()->Brush()->SetColor(TColor(RGB(5, 60, 250)));
+      copy.Canvas()->CopyRect(TRect(0, 0, 45, 9), pic.Canvas(), TRect(0, 0, 45, 9));
+      auto viaCanvas = face(&copy);
+      ASSERT_EQ(direct->Width(), 131);
+      for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 131; ++x)
+          ASSERT_EQ(Px(*direct, x, y), Px(*viaCanvas, x, y)) << depth << "/" << destDepth << " at " << x << "," << y;
     }
 }
 
