@@ -644,9 +644,26 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   thread_local std::vector<RECT> runs;
   runs.clear();
   // The black runs of each row; a plain picture is read where it lies, any other through a 24-bit copy.
+  // A row with the same bytes as the row above (most rows of a tiled band) has the same runs.
   auto scan = [&](int W, int H, int Bytes, auto&& RowAt) {
+    const uint8_t* above = nullptr;
+    size_t aboveFirst = 0, aboveEnd = 0;
     for (int y = 0; y < H; ++y) {
       const uint8_t* row = RowAt(y);
+      const size_t first = runs.size();
+      const bool repeats = above && std::memcmp(row, above, size_t(W) * size_t(Bytes)) == 0;
+      above = row;
+      if (repeats) {
+        for (size_t i = aboveFirst; i < aboveEnd; ++i) {
+          RECT r = runs[i];
+          ++r.top;
+          ++r.bottom;
+          runs.push_back(r);
+        }
+        aboveFirst = first;
+        aboveEnd = runs.size();
+        continue;
+      }
       auto black = [&](int x) {
         const uint8_t* p = row + ptrdiff_t(x) * Bytes;
         return (p[0] | p[1] | p[2]) == 0;
@@ -661,6 +678,8 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
         runs.push_back(RECT { x + XOffset, y + YOffset, x2 + XOffset, y + 1 + YOffset });
         x = x2;
       }
+      aboveFirst = first;
+      aboveEnd = runs.size();
     }
   };
   if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
