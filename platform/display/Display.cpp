@@ -119,9 +119,22 @@ bool Backend::SetCursor(WindowId id, CursorType shape) {
 bool Backend::Present(WindowId id, const SurfaceView& surface, const RECT& dirty) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;
+  FStore->Reclaim(*w);
   RECT copied = FStore->CopyIn(*w, surface, dirty);
   if (!RectEmpty(copied)) NativePresent(id, copied);
   return true;
+}
+
+bool Backend::PresentInPlace(WindowId id, const SurfaceView& surface, const RECT& dirty) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  RECT shown = FStore->Lend(*w, surface, dirty);
+  if (!RectEmpty(shown)) NativePresent(id, shown);
+  return true;
+}
+
+void Backend::Reclaim(WindowId id) {
+  if (StoredWindow* w = FStore->Find(id)) FStore->Reclaim(*w);
 }
 
 bool Backend::Activate(WindowId id) {
@@ -219,7 +232,14 @@ std::vector<WindowId> Backend::ZOrder() const { return FStore->ZOrder(); }
 
 Image Backend::WindowPixels(WindowId id) const {
   const StoredWindow* w = FStore->Find(id);
-  return w ? w->pixels : Image();
+  if (!w) return Image();
+  if (!w->lent.pixels) return w->pixels;
+  // The window's size, from the lender's pixels as far as they reach, without their X bytes.
+  Image out(w->pixels.width, w->pixels.height);
+  const SurfaceView lent = w->lent;
+  for (int y = 0; y < std::min(out.height, lent.height); ++y)
+    for (int x = 0; x < std::min(out.width, lent.width); ++x) out.At(x, y) = lent.Row(y)[x] & 0xFFFFFF;
+  return out;
 }
 
 Image Backend::DesktopPixels() const {
@@ -239,7 +259,7 @@ bool Backend::WriteWindowPng(WindowId id, const std::string& path, std::string* 
     if (error) *error = "no such window";
     return false;
   }
-  return WritePng(path, w->pixels.View(), error);
+  return WritePng(path, w->Pixels(), error);
 }
 
 bool Backend::WriteDesktopPng(const std::string& path, std::string* error) const {

@@ -172,8 +172,15 @@ class Backend {
   bool SetTitle(WindowId id, std::string_view utf8);
   bool SetCursor(WindowId id, CursorType shape);
   // Copies `dirty` (window coordinates, clipped to the surface and the window) from the surface, whose
-  // origin is the window's top-left corner, and shows it. The X byte of each pixel is ignored.
+  // origin is the window's top-left corner, and shows it. The X byte of each pixel is ignored. Ends a
+  // PresentInPlace.
   bool Present(WindowId id, const SurfaceView& surface, const RECT& dirty);
+  // Shows `dirty` as Present does, but reads the surface where it lies, now and until Reclaim: the
+  // caller keeps it alive and in place until then. A window manager that keeps each window's pixels
+  // saves a copy of the window at every present.
+  bool PresentInPlace(WindowId id, const SurfaceView& surface, const RECT& dirty);
+  // Takes a copy of the lent surface (the last pixels shown) and stops reading it.
+  void Reclaim(WindowId id);
   bool Activate(WindowId id);  // asks the desktop to give the window the focus
   // Hands a drag that starts at `pt` (screen) with `button` held to the desktop's own move or resize; its
   // moves arrive as Configure events, and DragEnded once no button is held any more. False when the

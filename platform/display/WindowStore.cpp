@@ -153,14 +153,30 @@ RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT
   return c;
 }
 
+RECT WindowStore::Lend(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {
+  if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return {};
+  w.lent = surface;
+  return IntersectRects(NormalizedBounds(dirty), RECT { 0, 0, surface.width, surface.height });
+}
+
+void WindowStore::Reclaim(StoredWindow& w) {
+  if (!w.lent.pixels) return;
+  const SurfaceView lent = w.lent;
+  w.lent = SurfaceView {};
+  CopyIn(w, lent, RECT { 0, 0, lent.width, lent.height });
+}
+
 void WindowStore::ComposeInto(Image& desktop) const {
   for (auto it = FOrder.rbegin(); it != FOrder.rend(); ++it) {
     const StoredWindow& w = FWindows.at(*it);
-    if (!w.visible || w.state == WindowState::Minimized || w.opacity == 0 || w.pixels.Empty()) continue;
-    int top = std::max(0, -int(w.bounds.top)), bottom = std::min(w.Height(), desktop.height - w.bounds.top);
-    int left = std::max(0, -int(w.bounds.left)), right = std::min(w.Width(), desktop.width - w.bounds.left);
+    const SurfaceView pixels = w.Pixels();
+    if (!w.visible || w.state == WindowState::Minimized || w.opacity == 0 || !pixels.pixels) continue;
+    int top = std::max(0, -int(w.bounds.top)),
+        bottom = std::min({ w.Height(), pixels.height, desktop.height - int(w.bounds.top) });
+    int left = std::max(0, -int(w.bounds.left)),
+        right = std::min({ w.Width(), pixels.width, desktop.width - int(w.bounds.left) });
     for (int y = top; y < bottom; ++y) {
-      const uint32_t* src = w.pixels.Row(y);
+      const uint32_t* src = pixels.Row(y);
       uint32_t* row = desktop.Row(y + w.bounds.top);
       for (auto [x0, x1] : w.RowSpans(y)) {
         x0 = std::max(x0, left);
@@ -168,7 +184,7 @@ void WindowStore::ComposeInto(Image& desktop) const {
         if (x1 <= x0) continue;
         uint32_t* dst = row + (w.bounds.left + x0);
         if (w.opacity == 255) {
-          std::memcpy(dst, src + x0, size_t(x1 - x0) * 4);
+          CopyRgb(dst, src + x0, x1 - x0);
         } else {
           for (int x = 0; x < x1 - x0; ++x) dst[x] = BlendPixel(src[x0 + x], dst[x], w.opacity);
         }

@@ -32,6 +32,9 @@ struct StoredWindow {
   std::optional<std::vector<RECT>> shape;
   std::string title;
   Image pixels;  // the window's size
+  // While set, the drawer's own pixels, read in place instead of `pixels` (see Backend::PresentInPlace).
+  SurfaceView lent;
+  SurfaceView Pixels() const { return lent.pixels ? lent : pixels.View(); }
   // Row index into `spans` (Height() + 1 entries), rebuilt whenever the shape or the size changes.
   std::vector<uint32_t> spanStart;
   std::vector<std::pair<int, int>> spans;
@@ -51,6 +54,10 @@ class WindowStore {
   bool SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rects);
   // Copies the dirty part of the surface into the window's pixels; returns what was copied.
   RECT CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty);
+  // Reads the window's pixels from `surface` from now on; returns the part of `dirty` that shows.
+  RECT Lend(StoredWindow& w, const SurfaceView& surface, const RECT& dirty);
+  // Copies the lent pixels into the window's own and stops reading the lender's.
+  void Reclaim(StoredWindow& w);
   // Draws the shown windows, bottom first, onto `desktop` (whose origin is the screen's).
   void ComposeInto(Image& desktop) const;
 

@@ -56,6 +56,8 @@ void Resize(TopSurface& s, int w, int h) {
   w = std::max(w, 0);
   h = std::max(h, 0);
   if (w == s.width && h == s.height) return;
+  // The back-end reads the pixels in place: it keeps a copy of them before they move.
+  if (gDisplay && s.window) gDisplay->Reclaim(s.window);
   std::vector<uint32_t> p((size_t)w * h, 0xFFFFFF);
   for (int y = 0; y < std::min(h, s.height); ++y)
     std::copy_n(s.pixels.begin() + (size_t)y * s.width, std::min(w, s.width), p.begin() + (size_t)y * w);
@@ -220,7 +222,10 @@ display::Backend& EnsureDisplay() {
 }
 
 void SetDisplay(std::unique_ptr<display::Backend> backend) {
-  for (auto& [h, s] : Surfaces()) s.window = 0, s.shown = false;
+  for (auto& [h, s] : Surfaces()) {
+    if (gDisplay && s.window) gDisplay->Reclaim(s.window);
+    s.window = 0, s.shown = false;
+  }
   Surfaces().clear();
   gDisplay = std::move(backend);
   gWakeSet = false;
@@ -323,7 +328,7 @@ void PresentAll() {
   for (auto& [h, s] : Surfaces()) {
     if (!s.window || IsRectEmptyWm(s.dirty)) continue;
     display::SurfaceView view { s.pixels.data(), s.width, s.height, s.width * 4 };
-    gDisplay->Present(s.window, view, s.dirty);
+    gDisplay->PresentInPlace(s.window, view, s.dirty);
     s.dirty = RECT {};
   }
 }

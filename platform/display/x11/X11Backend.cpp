@@ -583,20 +583,20 @@ void X11Backend::NativeCursor(WindowId id) {
   XFlush(FDpy);
 }
 
-void X11Backend::PutPixels(Window xid, const Image& pixels, const RECT& area) {
+void X11Backend::PutPixels(Window xid, const SurfaceView& pixels, const RECT& area) {
   RECT r = IntersectRects(area, { 0, 0, pixels.width, pixels.height });
   if (RectEmpty(r)) return;
   XImage image {};
   image.width = pixels.width;
   image.height = pixels.height;
   image.format = ZPixmap;
-  image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels.pixels.data()));
+  image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels.pixels));
   image.byte_order = LSBFirst;  // B, G, R, X in memory; Xlib swaps for a server that wants otherwise
   image.bitmap_unit = 32;
   image.bitmap_bit_order = LSBFirst;
   image.bitmap_pad = 32;
   image.depth = FDepth;
-  image.bytes_per_line = pixels.width * 4;
+  image.bytes_per_line = pixels.stride;
   image.bits_per_pixel = 32;
   image.red_mask = FVisual->red_mask;
   image.green_mask = FVisual->green_mask;
@@ -609,7 +609,7 @@ void X11Backend::PutPixels(Window xid, const Image& pixels, const RECT& area) {
 void X11Backend::NativePresent(WindowId id, const RECT& copied) {
   NativeWindow* n = Native(id);
   if (!n->viewable) return;  // the Expose that follows the mapping draws it
-  PutPixels(n->xid, Store().Find(id)->pixels, copied);
+  PutPixels(n->xid, Store().Find(id)->Pixels(), copied);
   XFlush(FDpy);
 }
 
@@ -977,7 +977,7 @@ void X11Backend::OnExpose(WindowId id, const XExposeEvent& ev) {
   const StoredWindow& w = *Store().Find(id);
   RECT r = IntersectRects({ ev.x, ev.y, ev.x + ev.width, ev.y + ev.height }, { 0, 0, w.Width(), w.Height() });
   if (RectEmpty(r)) return;
-  PutPixels(FNative.at(id).xid, w.pixels, r);
+  PutPixels(FNative.at(id).xid, w.Pixels(), r);
   Event e;
   e.type = EventType::Exposed;
   e.window = id;

@@ -154,7 +154,7 @@ class X11Backend : public Backend {
   // Helpers.
   WindowId IdOf(Window xid) const;
   NativeWindow* Native(WindowId id);
-  void PutPixels(Window xid, const Image& pixels, const RECT& area);
+  void PutPixels(Window xid, const SurfaceView& pixels, const RECT& area);
   void ApplyGeometry(WindowId id, NativeWindow& n, const StoredWindow& w);
   void WriteNetWmState(NativeWindow& n, const StoredWindow& w);
   void WriteWmHints(const NativeWindow& n, const StoredWindow& w);

@@ -59,7 +59,7 @@ void X11Backend::ShowTrayStrip() {
   } else {
     XMoveResizeWindow(FDpy, FTray, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height));
     XRaiseWindow(FDpy, FTray);
-    PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
+    PutPixels(FTray, FTrayImage.View(), { 0, 0, FTrayImage.width, FTrayImage.height });
   }
 }
 
@@ -161,7 +161,7 @@ void X11Backend::DrawDocked(const DockedIcon& d, const Image& picture) {
       if ((slot.At(x, y) >> 24) >= 0x80) bits[size_t(y) * size_t(stride) + size_t(x / 8)] |= char(1 << (x % 8));
   Pixmap mask = XCreateBitmapFromData(FDpy, d.xid, bits.data(), unsigned(slot.width), unsigned(slot.height));
   XSetClipMask(FDpy, FGc, mask);
-  PutPixels(d.xid, slot, { 0, 0, slot.width, slot.height });
+  PutPixels(d.xid, slot.View(), { 0, 0, slot.width, slot.height });
   XSetClipMask(FDpy, FGc, None);
   XFreePixmap(FDpy, mask);
 }
@@ -178,7 +178,7 @@ bool X11Backend::DispatchTray(const XEvent& ev) {
   }
   if (FTray && ev.xany.window == FTray) {
     if (ev.type == Expose)
-      PutPixels(FTray, FTrayImage, { 0, 0, FTrayImage.width, FTrayImage.height });
+      PutPixels(FTray, FTrayImage.View(), { 0, 0, FTrayImage.width, FTrayImage.height });
     else
       OnTrayPointer(ev, 0);
     return true;

@@ -239,6 +239,31 @@ TEST(HeadlessDisplay, PresentCopiesOnlyTheDirtyRectangle) {
   EXPECT_TRUE(d.Present(id, null, { 0, 0, 8, 6 }));  // nothing to copy, nothing breaks
 }
 
+TEST(HeadlessDisplay, PresentInPlaceReadsTheSurfaceWhereItLiesUntilReclaimed) {
+  HeadlessBackend d;
+  WindowId id = d.Create(WindowKind::Normal, { 10, 20, 17, 25 });
+  d.Show(id);
+  TestSurface s(7, 5, kGreen | 0xAB000000u);
+  ASSERT_TRUE(d.PresentInPlace(id, s.View(), { 1, 1, 3, 2 }));
+  s.At(6, 4) = kRed;  // drawn after the present: read where it lies
+  EXPECT_EQ(d.WindowPixels(id).At(0, 0), kGreen);
+  EXPECT_EQ(d.WindowPixels(id).At(6, 4), kRed);
+  EXPECT_EQ(d.DesktopPixels().At(16, 24), kRed);
+  d.Reclaim(id);
+  s.At(6, 4) = kBlue;  // the back-end keeps what it showed, without the X bytes
+  EXPECT_EQ(d.WindowPixels(id).At(6, 4), kRed);
+  EXPECT_EQ(d.WindowPixels(id).At(3, 2), kGreen);
+  EXPECT_EQ(d.DesktopPixels().At(16, 24), kRed);
+  // A copying present ends the lending: its dirty part shows over the last lent pixels.
+  ASSERT_TRUE(d.PresentInPlace(id, s.View(), { 0, 0, 7, 5 }));
+  TestSurface other(7, 5, kWhite);
+  ASSERT_TRUE(d.Present(id, other.View(), { 0, 0, 2, 5 }));
+  s.At(5, 0) = kRed;
+  EXPECT_EQ(d.WindowPixels(id).At(1, 3), kWhite);
+  EXPECT_EQ(d.WindowPixels(id).At(6, 4), kBlue);
+  EXPECT_EQ(d.WindowPixels(id).At(5, 0), kGreen);
+}
+
 TEST(HeadlessDisplay, ResizingKeepsThePixelsThatStayInside) {
   HeadlessBackend d;
   WindowId id = d.Create(WindowKind::Normal, { 5, 5, 9, 9 });

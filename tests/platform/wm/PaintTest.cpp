@@ -1,7 +1,9 @@
 // The paint cycle, device contexts clipped by the tree, window regions and their ownership, and
 // layered windows, checked through the pixels the windows show.
 
+#include "platform/display/Display.h"
 #include "platform/win32/WinGdi.h"
+#include "platform/win32/WmBackend.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -306,6 +308,24 @@ TEST_F(PaintTest, LayeredWindowShowsOnlyWithAlphaAndBlends) {
   PumpUntilIdle();
   EXPECT_EQ(DesktopPixel(10, 10), RGB(200, 100, 0));
   EXPECT_FALSE(SetLayeredWindowAttributes(glass, 0, 10, LWA_ALPHA));  // not layered any more
+}
+
+// The display reads a shown window's pixels where the window manager keeps them. A resize moves them:
+// the display must hold its own copy from then until the next present (a read of the old place would
+// be a use after free, which the sanitizer build reports).
+TEST_F(PaintTest, TheDisplayKeepsWhatItShowedWhenAWindowGrowsBeforeItsNextPresent) {
+  HWND w = Top(30, 20, 60, 40, WS_POPUP | WS_VISIBLE);
+  PaintsWith(w, kBlue);
+  PumpUntilIdle();
+  ASSERT_EQ(DesktopPixel(35, 25), kBlue);
+  ASSERT_TRUE(SetWindowPos(w, nullptr, 0, 0, 170, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  // Straight from the display, before any present: what it showed, the new part not drawn yet.
+  xj::display::Image desktop = xj::wm::CurrentDisplay()->DesktopPixels();
+  EXPECT_EQ(desktop.At(35, 25), 0xFFu);
+  EXPECT_EQ(desktop.At(89, 59), 0xFFu);
+  PaintsWith(w, kRed);
+  PumpUntilIdle();
+  EXPECT_EQ(DesktopPixel(199, 109), kRed);
 }
 
 TEST_F(PaintTest, ScreenshotWritesThePng) {
