@@ -1,6 +1,7 @@
 // Face, mask and region builders. Faces are rebuilt on every resize, so pieces go straight into the
-// pixel memory whenever both pictures are plain 24- or 32-bit images and the copy is one to one; the
-// canvas (and its stretching) is used otherwise. Both ways give the same pixels.
+// pixel memory whenever the destination is a plain 24- or 32-bit image, the source a plain or palette
+// image and the copy one to one; the canvas (and its stretching) is used otherwise. Both ways give the
+// same pixels.
 
 #include <algorithm>
 #include <cstdlib>
@@ -159,6 +160,12 @@ class TPieceCopier {
         Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
         return;
       }
+      if (FS.Bits) {
+        if (const TPixels* tile = Tile(s)) {
+          Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile);
+          return;
+        }
+      }
       if (FS.Bytes || FS.Bits) {
         Direct(Dst, s, FS.Width, FS.Height, FS);
         return;
@@ -234,6 +241,29 @@ class TPieceCopier {
     return Inside(Need, FWholeArea) ? &FWhole : nullptr;
   }
 
+  // A band repeats one piece of a palette picture: the second time a piece is asked for, it is read
+  // once into 32-bit pixels, and it and the pieces inside it (a band's last, cut tile) are copied from
+  // there. Null: read this piece by index.
+  const TPixels* Tile(const TRect& Need) {
+    if (FTileRect.Right > FTileRect.Left && Inside(Need, FTileRect)) return &FTilePixels;
+    const bool again = Need == FLastPiece;
+    FLastPiece = Need;
+    if (!again) return nullptr;
+    const TRect r(std::max(Need.Left, 0), std::max(Need.Top, 0), std::min(Need.Right, FS.Width),
+                  std::min(Need.Bottom, FS.Height));
+    if (r.Right <= r.Left || r.Bottom <= r.Top || r != Need) return nullptr;
+    const int w = RectWidth(r), h = RectHeight(r);
+    FTile.resize(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y) ReadIndexed(FS, FS.RowAt(r.Top + y), r.Left, w, FTile.data() + size_t(y) * size_t(w));
+    FTilePixels.Base = reinterpret_cast<uint8_t*>(FTile.data());
+    FTilePixels.Stride = ptrdiff_t(w) * 4;
+    FTilePixels.Bytes = 4;
+    FTilePixels.X0 = r.Left;
+    FTilePixels.Y0 = r.Top;
+    FTileRect = r;
+    return &FTilePixels;
+  }
+
   static bool Inside(const TRect& Need, const TRect& Area) {
     return Need.Left >= Area.Left && Need.Top >= Area.Top && Need.Right <= Area.Right && Need.Bottom <= Area.Bottom;
   }
@@ -250,6 +280,10 @@ class TPieceCopier {
   std::vector<uint8_t> FStore;
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
+  TRect FLastPiece;  // of a palette source, for Tile
+  TRect FTileRect;   // empty until a piece is read twice
+  std::vector<uint32_t> FTile;
+  TPixels FTilePixels;
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
