@@ -331,12 +331,22 @@ void TbsEffectBmp::MorphRightGrad(const TbsEffectBmp& Other, double K) {
 }
 
 void TbsEffectBmp::MorphBy(const TbsEffectBmp& Other, TbsMorphKind Kind, double K) {
-  using TMorph = void (TbsEffectBmp::*)(const TbsEffectBmp&, double);
-  static constexpr TMorph kMorphs[] = { &TbsEffectBmp::Morph,          &TbsEffectBmp::MorphGrad,
-                                        &TbsEffectBmp::MorphLeftGrad,  &TbsEffectBmp::MorphRightGrad,
-                                        &TbsEffectBmp::MorphLeftSlide, &TbsEffectBmp::MorphRightSlide,
-                                        &TbsEffectBmp::MorphPush };
-  (this->*kMorphs[Kind <= mkPush ? Kind : mkDefault])(Other, K);
+  switch (Kind) {
+    case mkGradient:
+      return MorphGrad(Other, K);
+    case mkLeftGradient:
+      return MorphLeftGrad(Other, K);
+    case mkRightGradient:
+      return MorphRightGrad(Other, K);
+    case mkLeftSlide:
+      return MorphLeftSlide(Other, K);
+    case mkRightSlide:
+      return MorphRightSlide(Other, K);
+    case mkPush:
+      return MorphPush(Other, K);
+    default:
+      return Morph(Other, K);
+  }
 }
 
 // The pushes and slides move whole runs of a row: 0 <= n < Width, so every run below stays inside it.
