@@ -219,8 +219,9 @@ class Backend {
   std::optional<std::vector<RECT>> Shape(WindowId id) const;
   std::string Title(WindowId id) const;
   CursorType Cursor(WindowId id) const;
-  std::vector<WindowId> ZOrder() const;   // top first
-  Image WindowPixels(WindowId id) const;  // the last presented pixels, the window's size
+  std::vector<WindowId> ZOrder() const;  // top first
+  // The last presented pixels (a lent surface as it stands), the window's size.
+  Image WindowPixels(WindowId id) const;
   // Every shown window composed in z-order over the desktop background, honouring window regions and
   // opacity, with the notification-area strip; the screen's size.
   Image DesktopPixels() const;
