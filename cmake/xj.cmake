@@ -1,5 +1,4 @@
 # Helpers shared by every folder of the project.
-include(GoogleTest)
 
 # xj_sources(<out-var> <dir>...): the .cpp files of the given folders (not recursive).
 function(xj_sources out)
@@ -24,11 +23,13 @@ function(xj_test name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE XJ_SOURCE_DIR="${CMAKE_SOURCE_DIR}" XJ_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  # The time of a test run goes into the code under test, which keeps its optimisation; the tests' own
-  # code compiles in less than half the time without it (most of CI's time is compiling).
+  # The tests' own code compiles in less than half the time without optimisation (most of CI's time is
+  # compiling), and a test run spends its time in the code under test.
   target_compile_options(${name} PRIVATE -O0)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-                       PROPERTIES TIMEOUT 120)
+  # One ctest test per program, its cases in one process: starting a process per case (under the
+  # sanitizers, with their shadow memory) cost more than the cases themselves. Only failures print.
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1 WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
 # xj_library(<name> [SHARED] DIRS <dir>...): a library from the .cpp files of the folders.
