@@ -234,11 +234,9 @@ Image Backend::WindowPixels(WindowId id) const {
   const StoredWindow* w = FStore->Find(id);
   if (!w) return Image();
   if (!w->lent.pixels) return w->pixels;
-  // The window's size, from the lender's pixels as far as they reach, without their X bytes.
+  // The window's size, from the lender's pixels as far as they reach.
   Image out(w->pixels.width, w->pixels.height);
-  const SurfaceView lent = w->lent;
-  for (int y = 0; y < std::min(out.height, lent.height); ++y)
-    for (int x = 0; x < std::min(out.width, lent.width); ++x) out.At(x, y) = lent.Row(y)[x] & 0xFFFFFF;
+  CopyRgbInto(out, w->lent, RECT { 0, 0, w->lent.width, w->lent.height });
   return out;
 }
 

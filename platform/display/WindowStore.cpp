@@ -144,13 +144,17 @@ void WindowStore::RebuildSpans(StoredWindow& w) {
   w.spanStart[height] = uint32_t(w.spans.size());
 }
 
-RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {
+RECT CopyRgbInto(Image& pixels, const SurfaceView& surface, const RECT& area) {
   if (!surface.pixels || surface.width <= 0 || surface.height <= 0) return {};
-  RECT limit { 0, 0, std::min(surface.width, w.pixels.width), std::min(surface.height, w.pixels.height) };
-  RECT c = IntersectRects(NormalizedBounds(dirty), limit);
+  RECT limit { 0, 0, std::min(surface.width, pixels.width), std::min(surface.height, pixels.height) };
+  RECT c = IntersectRects(NormalizedBounds(area), limit);
   if (RectEmpty(c)) return {};
-  for (int y = c.top; y < c.bottom; ++y) CopyRgb(w.pixels.Row(y) + c.left, surface.Row(y) + c.left, c.right - c.left);
+  for (int y = c.top; y < c.bottom; ++y) CopyRgb(pixels.Row(y) + c.left, surface.Row(y) + c.left, c.right - c.left);
   return c;
+}
+
+RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {
+  return CopyRgbInto(w.pixels, surface, dirty);
 }
 
 RECT WindowStore::Lend(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {

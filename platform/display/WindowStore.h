@@ -69,6 +69,9 @@ class WindowStore {
   WindowId FNextId { 1 };
 };
 
+// Copies `area` of the surface (clipped to both pictures) into `pixels` without the X bytes; returns what
+// was copied.
+RECT CopyRgbInto(Image& pixels, const SurfaceView& surface, const RECT& area);
 // Bounds with negative extents made empty.
 RECT NormalizedBounds(const RECT& r);
 RECT IntersectRects(const RECT& a, const RECT& b);

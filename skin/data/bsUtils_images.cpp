@@ -54,7 +54,8 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   const bool palette = Indexed && (bpp == 1 || bpp == 4 || bpp == 8) && ds.dsBmih.biCompression == BI_RGB;
   if (!((bpp == 24 || bpp == 32) && plainMasks) && !palette) return p;
   if (palette) {
-    // The bitmap's colour table, as reading it at its own depth reports it; indexes past it read black.
+    // The bitmap's colour table, as reading it at its own depth reports it: all 2^bpp entries, those past
+    // the table black.
     struct {
       BITMAPINFOHEADER Header;
       RGBQUAD Table[256];
@@ -66,11 +67,9 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
     const int got = GetDIBits(dc, handle, 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     DeleteDC(dc);
     if (got <= 0) return p;
-    const size_t used = ds.dsBmih.biClrUsed && ds.dsBmih.biClrUsed < (1u << bpp) ? ds.dsBmih.biClrUsed : 1u << bpp;
-    p.Colour.assign(size_t(1) << bpp, 0);
-    for (size_t i = 0; i < used; ++i)
-      p.Colour[i] =
-          uint32_t(info.Table[i].rgbRed) << 16 | uint32_t(info.Table[i].rgbGreen) << 8 | info.Table[i].rgbBlue;
+    p.Colour.resize(size_t(1) << bpp);
+    for (size_t i = 0; i < p.Colour.size(); ++i)
+      p.Colour[i] = PixelOf(RGB(info.Table[i].rgbRed, info.Table[i].rgbGreen, info.Table[i].rgbBlue));
     p.Bits = bpp;
   } else {
     p.Bytes = bpp / 8;
