@@ -322,10 +322,10 @@ LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
     it.text = value ? (const char*)value : "";
   else
     it.data = (ULONG_PTR)value;
-  if (sorted && HasStrings(l)) {
-    index = 0;
-    while (index < Count(l) && !SortsBefore(it.text, l.items[index].text)) ++index;
-  }
+  if (sorted && HasStrings(l))  // after the items it equals
+    index = (int)(std::upper_bound(l.items.begin(), l.items.end(), it.text,
+                                   [](const std::string& s, const Item& i) { return SortsBefore(s, i.text); }) -
+                  l.items.begin());
   bool wasEmpty = l.items.empty();
   l.items.insert(l.items.begin() + index, it);
   if (l.curSel >= index) ++l.curSel;
