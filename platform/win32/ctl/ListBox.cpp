@@ -8,6 +8,7 @@
 // WM_ERASEBKGND hears of each of them.
 
 #include <algorithm>
+#include <deque>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ struct Item {
 struct ListBox {
   HWND hwnd {};
   bool dead { false };
-  std::vector<Item> items;
+  std::deque<Item> items;  // a deque: the first item goes as cheaply as the last
   HFONT font {};
   int itemHeight { 16 };  // every item's, unless the heights vary
   int charWidth { 8 };    // the font's average, for the default column width and sideways steps
