@@ -209,6 +209,28 @@ void LineTree::Visit(int t, bool all, const std::function<void(MemoLine&)>& f) {
   Pull(t);
 }
 
+// An in-order walk kept on a stack of the nodes still to visit, each followed by its right subtree.
+void LineTree::ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const {
+  std::vector<int> pending;
+  for (int t = FRoot; t >= 0;) {
+    const Node& n = FNodes[(size_t)t];
+    const size_t left = Count(n.left);
+    if (i <= left) {
+      pending.push_back(t);
+      t = n.left;
+    } else {
+      i -= left + 1;
+      t = n.right;
+    }
+  }
+  while (!pending.empty()) {
+    const int t = pending.back();
+    pending.pop_back();
+    if (!f(FNodes[(size_t)t].line)) return;
+    for (int c = FNodes[(size_t)t].right; c >= 0; c = FNodes[(size_t)c].left) pending.push_back(c);
+  }
+}
+
 long long LineTree::CharsBefore(size_t i) const {
   long long sum = 0;
   for (int t = FRoot; t >= 0;) {
@@ -310,11 +332,11 @@ std::string MemoText::Range(size_t from, size_t to) const {
   std::string out;
   to = std::min(to, Length());
   if (from >= to) return out;
-  int line = LineOf(from);
-  size_t col = from - LineOffset(line);
+  const int first = LineOf(from);
+  size_t col = from - LineOffset(first), pos = from;
   out.reserve(to - from);
-  for (size_t pos = from; pos < to; ++line, col = 0) {
-    const std::string& t = Line(line);
+  FLines.ForEachFrom((size_t)first, [&](const LineRec& l) {
+    const std::string& t = l.text;
     size_t take = std::min(t.size() - std::min(col, t.size()), to - pos);
     out.append(t, std::min(col, t.size()), take);
     pos += take;
@@ -324,7 +346,9 @@ std::string MemoText::Range(size_t from, size_t to) const {
       out.append("\r\n" + into, part);
       pos += part;
     }
-  }
+    col = 0;
+    return pos < to;
+  });
   return out;
 }
 

@@ -67,6 +67,8 @@ class LineTree {
   // The line whose span holds byte `sum` (or row `sum`); the last line past the end.
   size_t FindChar(long long sum) const;
   size_t FindRow(long long sum) const;
+  // Calls f on the lines from index i on, in order, while it returns true.
+  void ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const;
   // Calls f on every line not measured (every line with `all`), in order.
   void Visit(bool all, const std::function<void(MemoLine&)>& f) { Visit(FRoot, all, f); }
 
