@@ -97,12 +97,24 @@ TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
   return tm;
 }
 
+// Byte by byte with the letters of each string folded where a character starts (a GBK trail byte is
+// never a letter), without copying either string: sorted lists compare on every insert.
 bool SortsBefore(const std::string& a, const std::string& b) {
-  std::string fa = a, fb = b;
-  EditText::ApplyCase(fa, LetterCase::Lower);
-  EditText::ApplyCase(fb, LetterCase::Lower);
-  return std::lexicographical_compare(fa.begin(), fa.end(), fb.begin(), fb.end(),
-                                      [](char x, char y) { return (unsigned char)x < (unsigned char)y; });
+  size_t nextA = 0, nextB = 0;  // where the next character starts in each
+  for (size_t i = 0;; ++i) {
+    if (i == b.size()) return false;
+    if (i == a.size()) return true;
+    unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
+    if (i == nextA) {
+      nextA += EditText::CharLength(a, i);
+      if (x >= 'A' && x <= 'Z') x = (unsigned char)(x + 32);
+    }
+    if (i == nextB) {
+      nextB += EditText::CharLength(b, i);
+      if (y >= 'A' && y <= 'Z') y = (unsigned char)(y + 32);
+    }
+    if (x != y) return x < y;
+  }
 }
 
 }  // namespace xj::ctl

@@ -8,6 +8,7 @@
 // WM_ERASEBKGND hears of each of them.
 
 #include <algorithm>
+#include <deque>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ struct Item {
 struct ListBox {
   HWND hwnd {};
   bool dead { false };
-  std::vector<Item> items;
+  std::deque<Item> items;  // a deque: the first item goes as cheaply as the last
   HFONT font {};
   int itemHeight { 16 };  // every item's, unless the heights vary
   int charWidth { 8 };    // the font's average, for the default column width and sideways steps
@@ -322,10 +323,10 @@ LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
     it.text = value ? (const char*)value : "";
   else
     it.data = (ULONG_PTR)value;
-  if (sorted && HasStrings(l)) {
-    index = 0;
-    while (index < Count(l) && !SortsBefore(it.text, l.items[index].text)) ++index;
-  }
+  if (sorted && HasStrings(l))  // after the items it equals
+    index = (int)(std::upper_bound(l.items.begin(), l.items.end(), it.text,
+                                   [](const std::string& s, const Item& i) { return SortsBefore(s, i.text); }) -
+                  l.items.begin());
   bool wasEmpty = l.items.empty();
   l.items.insert(l.items.begin() + index, it);
   if (l.curSel >= index) ++l.curSel;

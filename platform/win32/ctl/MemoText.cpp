@@ -74,6 +74,224 @@ size_t PrefixSums::Find(long long sum) const {
   return FTree.empty() ? 0 : std::min(pos, FTree.size() - 1);
 }
 
+// ---- The line tree --------------------------------------------------------------------------------------------
+
+void LineTree::Pull(int t) {
+  Node& n = FNodes[(size_t)t];
+  const Sums &l = Sum(n.left), &r = Sum(n.right);
+  n.sums.count = l.count + r.count + 1;
+  n.sums.chars = l.chars + r.chars + (long long)(n.line.text.size() + kBreak);
+  n.sums.rows = l.rows + r.rows + std::max<long long>(1, (long long)n.line.rows.starts.size());
+  n.sums.dirty = l.dirty + r.dirty + (n.line.measured ? 0 : 1);
+}
+
+int LineTree::Nth(size_t i) const {
+  int t = FRoot;
+  for (;;) {
+    const Node& n = FNodes[(size_t)t];
+    const size_t left = Count(n.left);
+    if (i == left) return t;
+    if (i < left) {
+      t = n.left;
+    } else {
+      i -= left + 1;
+      t = n.right;
+    }
+  }
+}
+
+void LineTree::Split(int t, size_t k, int& left, int& right) {
+  if (t < 0) {
+    left = right = -1;
+    return;
+  }
+  Node& n = FNodes[(size_t)t];
+  if (Count(n.left) >= k) {
+    Split(n.left, k, left, FNodes[(size_t)t].left);
+    right = t;
+  } else {
+    Split(n.right, k - Count(n.left) - 1, FNodes[(size_t)t].right, right);
+    left = t;
+  }
+  Pull(t);
+}
+
+int LineTree::Merge(int a, int b) {
+  if (a < 0) return b;
+  if (b < 0) return a;
+  if (FNodes[(size_t)a].priority > FNodes[(size_t)b].priority) {
+    FNodes[(size_t)a].right = Merge(FNodes[(size_t)a].right, b);
+    Pull(a);
+    return a;
+  }
+  FNodes[(size_t)b].left = Merge(a, FNodes[(size_t)b].left);
+  Pull(b);
+  return b;
+}
+
+// The lines as a treap of their own, built in linear time: each node goes on the right spine, under the
+// last node of higher priority.
+int LineTree::Build(std::vector<MemoLine>& lines) {
+  std::vector<int> spine;
+  for (MemoLine& line : lines) {
+    int t;
+    if (!FFree.empty()) {
+      t = FFree.back();
+      FFree.pop_back();
+    } else {
+      t = (int)FNodes.size();
+      FNodes.emplace_back();
+    }
+    Node& n = FNodes[(size_t)t];
+    n.line = std::move(line);
+    n.left = n.right = -1;
+    FSeed ^= FSeed << 13, FSeed ^= FSeed >> 17, FSeed ^= FSeed << 5;
+    n.priority = FSeed;
+    int last = -1;
+    while (!spine.empty() && FNodes[(size_t)spine.back()].priority < n.priority) {
+      last = spine.back();
+      spine.pop_back();
+      Pull(last);
+    }
+    n.left = last;
+    if (!spine.empty()) FNodes[(size_t)spine.back()].right = t;
+    spine.push_back(t);
+  }
+  for (size_t i = spine.size(); i-- > 0;) Pull(spine[i]);
+  return spine.empty() ? -1 : spine.front();
+}
+
+void LineTree::Release(int t) {
+  if (t < 0) return;
+  Release(FNodes[(size_t)t].left);
+  Release(FNodes[(size_t)t].right);
+  FNodes[(size_t)t].line = MemoLine {};
+  FFree.push_back(t);
+}
+
+void LineTree::Insert(size_t at, std::vector<MemoLine> lines) {
+  int left, right;
+  Split(FRoot, at, left, right);
+  FRoot = Merge(Merge(left, Build(lines)), right);
+}
+
+void LineTree::Erase(size_t at, size_t count) {
+  int left, middle, right;
+  Split(FRoot, at, left, right);
+  Split(right, count, middle, right);
+  Release(middle);
+  FRoot = Merge(left, right);
+}
+
+void LineTree::Assign(std::vector<MemoLine> lines) {
+  FNodes.clear();
+  FFree.clear();
+  FNodes.reserve(lines.size());
+  FRoot = Build(lines);
+}
+
+void LineTree::Modify(int t, size_t i, const std::function<void(MemoLine&)>& f) {
+  const size_t left = Count(FNodes[(size_t)t].left);
+  if (i < left)
+    Modify(FNodes[(size_t)t].left, i, f);
+  else if (i > left)
+    Modify(FNodes[(size_t)t].right, i - left - 1, f);
+  else
+    f(FNodes[(size_t)t].line);
+  Pull(t);
+}
+
+void LineTree::Visit(int t, bool all, const std::function<void(MemoLine&)>& f) {
+  if (t < 0 || (!all && Sum(t).dirty == 0)) return;
+  Visit(FNodes[(size_t)t].left, all, f);
+  if (all || !FNodes[(size_t)t].line.measured) f(FNodes[(size_t)t].line);
+  Visit(FNodes[(size_t)t].right, all, f);
+  Pull(t);
+}
+
+// An in-order walk kept on a stack of the nodes still to visit, each followed by its right subtree.
+void LineTree::ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const {
+  std::vector<int> pending;
+  for (int t = FRoot; t >= 0;) {
+    const Node& n = FNodes[(size_t)t];
+    const size_t left = Count(n.left);
+    if (i <= left) {
+      pending.push_back(t);
+      t = n.left;
+    } else {
+      i -= left + 1;
+      t = n.right;
+    }
+  }
+  while (!pending.empty()) {
+    const int t = pending.back();
+    pending.pop_back();
+    if (!f(FNodes[(size_t)t].line)) return;
+    for (int c = FNodes[(size_t)t].right; c >= 0; c = FNodes[(size_t)c].left) pending.push_back(c);
+  }
+}
+
+long long LineTree::CharsBefore(size_t i) const {
+  long long sum = 0;
+  for (int t = FRoot; t >= 0;) {
+    const Node& n = FNodes[(size_t)t];
+    const size_t left = Count(n.left);
+    if (i <= left) {
+      t = n.left;
+    } else {
+      sum += Sum(n.left).chars + (long long)(n.line.text.size() + kBreak);
+      i -= left + 1;
+      t = n.right;
+    }
+  }
+  return sum;
+}
+
+long long LineTree::RowsBefore(size_t i) const {
+  long long sum = 0;
+  for (int t = FRoot; t >= 0;) {
+    const Node& n = FNodes[(size_t)t];
+    const size_t left = Count(n.left);
+    if (i <= left) {
+      t = n.left;
+    } else {
+      sum += Sum(n.left).rows + std::max<long long>(1, (long long)n.line.rows.starts.size());
+      i -= left + 1;
+      t = n.right;
+    }
+  }
+  return sum;
+}
+
+template <long long LineTree::Sums::*Field, class Own>
+size_t LineTree::Find(long long sum, Own own) const {
+  size_t index = 0;
+  for (int t = FRoot; t >= 0;) {
+    const Node& n = FNodes[(size_t)t];
+    const long long left = Sum(n.left).*Field;
+    if (sum < left) {
+      t = n.left;
+      continue;
+    }
+    sum -= left;
+    index += Count(n.left);
+    if (sum < own(n.line)) return index;
+    sum -= own(n.line);
+    ++index;
+    t = n.right;
+  }
+  return Size() == 0 ? 0 : Size() - 1;
+}
+
+size_t LineTree::FindChar(long long sum) const {
+  return Find<&Sums::chars>(sum, [](const MemoLine& l) { return (long long)(l.text.size() + kBreak); });
+}
+
+size_t LineTree::FindRow(long long sum) const {
+  return Find<&Sums::rows>(sum,
+                           [](const MemoLine& l) { return std::max<long long>(1, (long long)l.rows.starts.size()); });
+}
+
 // ---- The text -------------------------------------------------------------------------------------------------
 
 MemoText::MemoText() { SetText(""); }
@@ -98,10 +316,11 @@ std::string MemoText::NormalBreaks(std::string_view s) {
 void MemoText::SetText(std::string_view text) {
   std::string s = NormalBreaks(text);
   EditText::ApplyCase(s, FCase);
-  FLines.clear();
-  for (std::string& part : SplitLines(s)) FLines.push_back(LineRec { std::move(part), {}, false });
+  std::vector<LineRec> lines;
+  for (std::string& part : SplitLines(s)) lines.push_back(LineRec { std::move(part), {}, false });
+  FLines.Assign(std::move(lines));
+  FWidths.clear();
   FAllDirty = true;
-  Rebuild();
   FAnchor = FCaret = 0;
   FUndo.Clear();
   FModified = false;
@@ -113,11 +332,11 @@ std::string MemoText::Range(size_t from, size_t to) const {
   std::string out;
   to = std::min(to, Length());
   if (from >= to) return out;
-  int line = LineOf(from);
-  size_t col = from - LineOffset(line);
+  const int first = LineOf(from);
+  size_t col = from - LineOffset(first), pos = from;
   out.reserve(to - from);
-  for (size_t pos = from; pos < to; ++line, col = 0) {
-    const std::string& t = Line(line);
+  FLines.ForEachFrom((size_t)first, [&](const LineRec& l) {
+    const std::string& t = l.text;
     size_t take = std::min(t.size() - std::min(col, t.size()), to - pos);
     out.append(t, std::min(col, t.size()), take);
     pos += take;
@@ -127,22 +346,10 @@ std::string MemoText::Range(size_t from, size_t to) const {
       out.append("\r\n" + into, part);
       pos += part;
     }
-  }
+    col = 0;
+    return pos < to;
+  });
   return out;
-}
-
-// Lines changed in number: the sums are built afresh, and every line not yet measured is measured on
-// the next Relayout.
-void MemoText::Rebuild() {
-  std::vector<int> chars(FLines.size()), rows(FLines.size());
-  FDirty.clear();
-  for (size_t i = 0; i < FLines.size(); ++i) {
-    chars[i] = (int)(FLines[i].text.size() + kBreak);
-    rows[i] = std::max<int>(1, (int)FLines[i].rows.starts.size());
-    if (!FLines[i].measured) FDirty.push_back(i);
-  }
-  FChars.Assign(chars);
-  FRowCounts.Assign(rows);
 }
 
 // ---- Positions --------------------------------------------------------------------------------------------------
@@ -284,28 +491,24 @@ void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
   int a = LineOf(from), b = LineOf(from + length);
   size_t colA = from - LineOffset(a), colB = from + length - LineOffset(b);
   if (a == b && s.find('\n') == std::string::npos) {  // within one line: no line moves
-    LineRec& l = FLines[(size_t)a];
-    Forget(l);
-    l.text.replace(colA, colB - colA, s);
-    FChars.Add((size_t)a, (long long)s.size() - (long long)(colB - colA));
-    FDirty.push_back((size_t)a);
+    FLines.Modify((size_t)a, [&](LineRec& l) {
+      Forget(l);
+      l.text.replace(colA, colB - colA, s);
+      l.measured = false;
+    });
     return;
   }
+  // The lines a to b give way to the parts of s, the first prefixed by what came before `from` on line a,
+  // the last followed by what came after the replaced span on line b.
   std::vector<std::string> parts = SplitLines(s);
-  parts.front().insert(0, FLines[(size_t)a].text, 0, colA);
-  parts.back().append(FLines[(size_t)b].text, std::min(colB, FLines[(size_t)b].text.size()));
-  for (int i = a; i <= b; ++i) Forget(FLines[(size_t)i]);
-  size_t keep = std::min(parts.size(), (size_t)(b - a + 1));
-  for (size_t i = 0; i < keep; ++i) FLines[(size_t)a + i] = LineRec { std::move(parts[i]), {}, false };
-  if (parts.size() > keep) {
-    std::vector<LineRec> extra;
-    for (size_t i = keep; i < parts.size(); ++i) extra.push_back(LineRec { std::move(parts[i]), {}, false });
-    FLines.insert(FLines.begin() + a + (long)keep, std::make_move_iterator(extra.begin()),
-                  std::make_move_iterator(extra.end()));
-  } else {
-    FLines.erase(FLines.begin() + a + (long)keep, FLines.begin() + b + 1);
-  }
-  Rebuild();
+  parts.front().insert(0, Line(a), 0, colA);
+  const std::string& tail = Line(b);
+  parts.back().append(tail, std::min(colB, tail.size()));
+  std::vector<LineRec> lines;
+  for (std::string& part : parts) lines.push_back(LineRec { std::move(part), {}, false });
+  for (int i = a; i <= b; ++i) Forget(FLines.At((size_t)i));
+  FLines.Erase((size_t)a, (size_t)(b - a + 1));
+  FLines.Insert((size_t)a, std::move(lines));
 }
 
 // ---- Rows -----------------------------------------------------------------------------------------------------------
@@ -316,8 +519,7 @@ void MemoText::Forget(const LineRec& l) {
   if (it != FWidths.end() && --it->second == 0) FWidths.erase(it);
 }
 
-void MemoText::Measure(size_t line, const Wrapper& wrapper) {
-  LineRec& l = FLines[line];
+void MemoText::Measure(LineRec& l, const Wrapper& wrapper) {
   Forget(l);
   l.rows = Rows {};
   if (wrapper) wrapper(l.text, l.rows);
@@ -327,41 +529,32 @@ void MemoText::Measure(size_t line, const Wrapper& wrapper) {
 }
 
 void MemoText::Relayout(const Wrapper& wrapper) {
-  if (FAllDirty) {
-    FWidths.clear();
-    for (LineRec& l : FLines) l.measured = false;
-    for (size_t i = 0; i < FLines.size(); ++i) Measure(i, wrapper);
-    FAllDirty = false;
-    Rebuild();
-    return;
-  }
-  for (size_t i : FDirty) {
-    if (i >= FLines.size() || FLines[i].measured) continue;
-    long long before = FRowCounts.Before(i + 1) - FRowCounts.Before(i);
-    Measure(i, wrapper);
-    FRowCounts.Add(i, (long long)FLines[i].rows.starts.size() - before);
-  }
-  FDirty.clear();
+  if (FAllDirty) FWidths.clear();
+  FLines.Visit(FAllDirty, [&](LineRec& l) {
+    l.measured = false;
+    Measure(l, wrapper);
+  });
+  FAllDirty = false;
 }
 
 int MemoText::RowOf(size_t pos) const {
   int line = LineOf(pos);
   size_t col = std::min(Snap(pos) - LineOffset(line), Line(line).size());
-  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  const std::vector<uint32_t>& starts = LineRows(line).starts;
   auto it = std::upper_bound(starts.begin(), starts.end(), (uint32_t)col);
   return FirstRow(line) + (int)(it - starts.begin()) - 1;
 }
 
 size_t MemoText::RowStart(int row) const {
   int line = LineOfRow(row);
-  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  const std::vector<uint32_t>& starts = LineRows(line).starts;
   size_t i = std::min((size_t)(row - FirstRow(line)), starts.size() - 1);
   return LineOffset(line) + starts[i];
 }
 
 size_t MemoText::RowEnd(int row) const {
   int line = LineOfRow(row);
-  const std::vector<uint32_t>& starts = FLines[(size_t)line].rows.starts;
+  const std::vector<uint32_t>& starts = LineRows(line).starts;
   size_t i = (size_t)(row - FirstRow(line));
   return LineOffset(line) + (i + 1 < starts.size() ? starts[i + 1] : Line(line).size());
 }

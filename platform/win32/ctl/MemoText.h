@@ -36,22 +36,86 @@ class PrefixSums {
   std::vector<long long> FTree;
 };
 
+// Where each row of a line starts (the first is always 0) and the widest row, in pixels.
+struct MemoRows {
+  std::vector<uint32_t> starts;
+  int width { 0 };
+};
+
+struct MemoLine {
+  std::string text;
+  MemoRows rows;
+  bool measured { false };
+};
+
+// The lines in order, each node keeping the sums over its subtree (lines, bytes with breaks, rows, lines
+// not measured), so that a line is found by index, byte offset or row, and lines go in or out anywhere,
+// in logarithmic time: a treap ordered by position.
+class LineTree {
+ public:
+  size_t Size() const { return Count(FRoot); }
+  const MemoLine& At(size_t i) const { return FNodes[(size_t)Nth(i)].line; }
+  // Changes line i through f, keeping the sums right.
+  void Modify(size_t i, const std::function<void(MemoLine&)>& f) { Modify(FRoot, i, f); }
+  void Insert(size_t at, std::vector<MemoLine> lines);
+  void Erase(size_t at, size_t count);
+  void Assign(std::vector<MemoLine> lines);
+  long long Chars() const { return Sum(FRoot).chars; }
+  long long Rows() const { return Sum(FRoot).rows; }
+  long long CharsBefore(size_t i) const;
+  long long RowsBefore(size_t i) const;
+  // The line whose span holds byte `sum` (or row `sum`); the last line past the end.
+  size_t FindChar(long long sum) const;
+  size_t FindRow(long long sum) const;
+  // Calls f on the lines from index i on, in order, while it returns true.
+  void ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const;
+  // Calls f on every line not measured (every line with `all`), in order.
+  void Visit(bool all, const std::function<void(MemoLine&)>& f) { Visit(FRoot, all, f); }
+
+ private:
+  struct Sums {
+    long long count = 0, chars = 0, rows = 0, dirty = 0;
+  };
+  struct Node {
+    MemoLine line;
+    int left = -1, right = -1;
+    uint32_t priority = 0;
+    Sums sums;
+  };
+  size_t Count(int t) const { return (size_t)Sum(t).count; }
+  const Sums& Sum(int t) const {
+    static const Sums none;
+    return t < 0 ? none : FNodes[(size_t)t].sums;
+  }
+  int Nth(size_t i) const;
+  void Pull(int t);
+  void Split(int t, size_t k, int& left, int& right);
+  int Merge(int a, int b);
+  int Build(std::vector<MemoLine>& lines);
+  void Release(int t);
+  void Modify(int t, size_t i, const std::function<void(MemoLine&)>& f);
+  void Visit(int t, bool all, const std::function<void(MemoLine&)>& f);
+  template <long long Sums::*Field, class Own>
+  size_t Find(long long sum, Own own) const;
+
+  std::vector<Node> FNodes;
+  std::vector<int> FFree;
+  int FRoot { -1 };
+  uint32_t FSeed { 0x9E3779B9u };
+};
+
 class MemoText {
  public:
-  // Where each row of a line starts (the first is always 0) and the widest row, in pixels.
-  struct Rows {
-    std::vector<uint32_t> starts;
-    int width { 0 };
-  };
+  using Rows = MemoRows;
   // Lays a line out: fills `rows` for `text`.
   using Wrapper = std::function<void(const std::string& text, Rows& rows)>;
 
   MemoText();
 
   // ---- The text ----
-  int LineCount() const { return (int)FLines.size(); }
-  const std::string& Line(int i) const { return FLines[(size_t)i].text; }
-  size_t Length() const { return (size_t)FChars.Total() - 2; }
+  int LineCount() const { return (int)FLines.Size(); }
+  const std::string& Line(int i) const { return FLines.At((size_t)i).text; }
+  size_t Length() const { return (size_t)FLines.Chars() - 2; }
   std::string Text() const;
   std::string Range(size_t from, size_t to) const;
   // Replaces everything, as WM_SETTEXT does: "\r\n", a lone "\n" and a lone "\r" each end a line; the
@@ -60,8 +124,8 @@ class MemoText {
   void SetText(std::string_view text);
 
   // ---- Positions ----
-  size_t LineOffset(int line) const { return (size_t)FChars.Before((size_t)line); }
-  int LineOf(size_t pos) const { return (int)FChars.Find((long long)std::min(pos, Length())); }
+  size_t LineOffset(int line) const { return (size_t)FLines.CharsBefore((size_t)line); }
+  int LineOf(size_t pos) const { return (int)FLines.FindChar((long long)std::min(pos, Length())); }
   size_t LineStart(size_t pos) const { return LineOffset(LineOf(pos)); }
   size_t LineEnd(size_t pos) const;  // before the line break
   size_t Snap(size_t pos) const;     // the character boundary at or before pos (never inside a break)
@@ -101,38 +165,30 @@ class MemoText {
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
   void InvalidateLayout() { FAllDirty = true; }
   void Relayout(const Wrapper& wrapper);
-  int RowCount() const { return (int)FRowCounts.Total(); }
-  int FirstRow(int line) const { return (int)FRowCounts.Before((size_t)line); }
-  int LineOfRow(int row) const { return (int)FRowCounts.Find(row); }
+  int RowCount() const { return (int)FLines.Rows(); }
+  int FirstRow(int line) const { return (int)FLines.RowsBefore((size_t)line); }
+  int LineOfRow(int row) const { return (int)FLines.FindRow(row); }
   // The row holding pos; at a soft break the position belongs to the row it starts.
   int RowOf(size_t pos) const;
   // The row's span [start, end) in the text (end before a hard break; rows of a wrapped line touch).
   size_t RowStart(int row) const;
   size_t RowEnd(int row) const;
-  const Rows& LineRows(int line) const { return FLines[(size_t)line].rows; }
+  const Rows& LineRows(int line) const { return FLines.At((size_t)line).rows; }
   int Widest() const { return FWidths.empty() ? 0 : FWidths.rbegin()->first; }
 
  private:
-  struct LineRec {
-    std::string text;
-    Rows rows;
-    bool measured { false };
-  };
+  using LineRec = MemoLine;
 
   // Replaces [from, to) by `s` (already normalised), keeping the indexes right.
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);
   bool Delete(bool backward);
-  void Measure(size_t line, const Wrapper& wrapper);
+  void Measure(LineRec& l, const Wrapper& wrapper);
   void Forget(const LineRec& l);
-  void Rebuild();
   size_t FitLimit(const std::string& s) const;
 
-  std::vector<LineRec> FLines;
-  PrefixSums FChars;           // bytes per line, its break included
-  PrefixSums FRowCounts;       // rows per line
+  LineTree FLines;
   std::map<int, int> FWidths;  // how many measured lines have each width
-  std::vector<size_t> FDirty;  // lines to measure again
   bool FAllDirty { true };
   size_t FAnchor { 0 };
   size_t FCaret { 0 };

@@ -110,6 +110,32 @@ TEST_F(ListBoxTest, SortedListsInsertInOrder) {
   EXPECT_EQ(Items(l)[0], "zzz");
 }
 
+// Letters fold only where a character starts: a GBK trail byte that looks like a capital keeps its value
+// ("\x81\x41" sorts before "\x81\x61"). Items that compare equal keep the order they came in, which the
+// item data shows; deleting from the front keeps every later item, its data and the selection in step.
+TEST_F(ListBoxTest, SortedTiesKeepTheirOrderAndDeletesFromTheFrontKeepIndexes) {
+  HWND l = List(LBS_SORT);
+  const char* adds[] = { "b", "\x81\x61", "B", "a", "\x81\x41", "A", "b", "\x81\x41z", "ab", "" };
+  for (int i = 0; i < 10; ++i) {
+    const LRESULT at = SendMessageA(l, LB_ADDSTRING, 0, (LPARAM)adds[i]);
+    SendMessageA(l, LB_SETITEMDATA, (WPARAM)at, 100 + i);
+  }
+  EXPECT_EQ(Items(l),
+            (std::vector<std::string> { "", "a", "A", "ab", "b", "B", "b", "\x81\x41", "\x81\x41z", "\x81\x61" }));
+  std::vector<LRESULT> data;
+  for (int i = 0; i < 10; ++i) data.push_back(SendMessageA(l, LB_GETITEMDATA, i, 0));
+  EXPECT_EQ(data, (std::vector<LRESULT> { 109, 103, 105, 108, 100, 102, 106, 104, 107, 101 }));
+
+  SendMessageA(l, LB_SETCURSEL, 6, 0);
+  for (int gone = 1; gone <= 4; ++gone) {
+    EXPECT_EQ(SendMessageA(l, LB_DELETESTRING, 0, 0), 10 - gone);
+    EXPECT_EQ(Cur(l), 6 - gone);
+    EXPECT_EQ(SendMessageA(l, LB_GETITEMDATA, 0, 0), data[(size_t)gone]);
+    EXPECT_EQ(SendMessageA(l, LB_GETITEMDATA, (WPARAM)(9 - gone), 0), 101);
+  }
+  EXPECT_EQ(SendMessageA(l, LB_ADDSTRING, 0, (LPARAM) "b"), 3);  // after the three that equal it
+}
+
 TEST_F(ListBoxTest, ItemDataFollowsItsItem) {
   HWND l = List();
   Add(l, { "a", "b", "c" });

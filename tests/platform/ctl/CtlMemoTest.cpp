@@ -109,6 +109,53 @@ TEST(MemoTextTest, PrefixSumsFindTheSpanAtEveryEdge) {
   EXPECT_EQ(p.Find(14), 2u);
 }
 
+// Many edits of every shape (within a line, across lines, adding and removing lines at either end and in
+// the middle) against a plain string: the text, every line's offset and the rows the wrapper gave (one row
+// per started 4 bytes) stay right, measuring only what changed, single-line edits included.
+TEST(MemoTextTest, LinesAndRowsStayRightThroughManyEdits) {
+  MemoText t;
+  std::string model;
+  const auto wrapper = [](const std::string& s, MemoText::Rows& rows) {
+    for (uint32_t at = 4; at < s.size(); at += 4) rows.starts.push_back(at);
+    rows.width = (int)s.size();
+  };
+  uint32_t seed = 12345;
+  const auto next = [&seed](uint32_t bound) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % bound;
+  };
+  const char* pieces[] = { "", "a", "abcdefghij", "\r\n", "x\r\ny", "one\r\ntwo\r\nthree\r\n", "\r\n\r\n" };
+  for (int step = 0; step < 600; ++step) {
+    size_t from = next((uint32_t)model.size() + 1), to = from + next(12);
+    to = std::min(to, model.size());
+    // Positions as the engine snaps them: never between CR and LF.
+    if (from > 0 && from < model.size() && model[from] == '\n') --from;
+    if (to > 0 && to < model.size() && model[to] == '\n') ++to;
+    const std::string piece = pieces[next(7)];
+    t.Select(from, to);
+    t.ReplaceSelection(piece, UndoKind::Other);
+    model.replace(from, to - from, piece);
+    t.Relayout(wrapper);
+    ASSERT_EQ(t.Text(), model) << "step " << step;
+    size_t offset = 0, rows = 0, widest = 0;
+    for (int line = 0; line < t.LineCount(); ++line) {
+      ASSERT_EQ(t.LineOffset(line), offset) << "step " << step << " line " << line;
+      ASSERT_EQ(t.LineOf(offset), line);
+      ASSERT_EQ(t.FirstRow(line), (int)rows);
+      ASSERT_EQ(t.LineOfRow((int)rows), line);
+      const size_t end = model.find("\r\n", offset);
+      const size_t length = (end == std::string::npos ? model.size() : end) - offset;
+      ASSERT_EQ(t.Line(line).size(), length);
+      rows += std::max<size_t>(1, (length + 3) / 4);
+      widest = std::max(widest, length);
+      offset += length + 2;
+    }
+    ASSERT_EQ(offset, model.size() + 2);
+    ASSERT_EQ(t.RowCount(), (int)rows);
+    ASSERT_EQ(t.Widest(), (int)widest);
+  }
+}
+
 // ---- The window ---------------------------------------------------------------------------------------------------
 
 class MemoTest : public CtlTest {
