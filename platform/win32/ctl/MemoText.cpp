@@ -41,39 +41,6 @@ std::vector<std::string> SplitLines(const std::string& s) {
 
 }  // namespace
 
-// ---- Prefix sums ---------------------------------------------------------------------------------------------
-
-void PrefixSums::Assign(const std::vector<int>& values) {
-  size_t n = values.size();
-  FTree.assign(n, 0);
-  for (size_t i = 0; i < n; ++i) {
-    FTree[i] += values[i];
-    size_t parent = i | (i + 1);
-    if (parent < n) FTree[parent] += FTree[i];
-  }
-}
-
-void PrefixSums::Add(size_t i, long long delta) {
-  for (; i < FTree.size(); i |= i + 1) FTree[i] += delta;
-}
-
-long long PrefixSums::Before(size_t i) const {
-  long long sum = 0;
-  for (i = std::min(i, FTree.size()); i > 0; i &= i - 1) sum += FTree[i - 1];
-  return sum;
-}
-
-size_t PrefixSums::Find(long long sum) const {
-  size_t pos = 0, step = 1;
-  while (step * 2 <= FTree.size()) step *= 2;
-  for (; step > 0; step /= 2)
-    if (pos + step <= FTree.size() && FTree[pos + step - 1] <= sum) {
-      pos += step;
-      sum -= FTree[pos - 1];
-    }
-  return FTree.empty() ? 0 : std::min(pos, FTree.size() - 1);
-}
-
 // ---- The line tree --------------------------------------------------------------------------------------------
 
 void LineTree::Pull(int t) {

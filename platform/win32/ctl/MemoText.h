@@ -21,21 +21,6 @@
 
 namespace xj::ctl {
 
-// Prefix sums over a sequence of counts, updated and searched in logarithmic time.
-class PrefixSums {
- public:
-  void Assign(const std::vector<int>& values);
-  size_t Size() const { return FTree.size(); }
-  void Add(size_t i, long long delta);
-  long long Before(size_t i) const;  // the sum of the values before index i
-  long long Total() const { return Before(FTree.size()); }
-  // The index whose span holds `sum`: the largest i with Before(i) <= sum (Size() - 1 at most).
-  size_t Find(long long sum) const;
-
- private:
-  std::vector<long long> FTree;
-};
-
 // Where each row of a line starts (the first is always 0) and the widest row, in pixels.
 struct MemoRows {
   std::vector<uint32_t> starts;

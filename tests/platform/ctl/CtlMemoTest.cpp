@@ -9,7 +9,6 @@
 using namespace xj::test;
 using namespace ctltest;
 using xj::ctl::MemoText;
-using xj::ctl::PrefixSums;
 using xj::ctl::UndoKind;
 
 namespace {
@@ -91,22 +90,6 @@ TEST(MemoTextTest, WordStepsCrossLinesAndGbkIsStepped) {
   EXPECT_EQ(t.NextChar(2), 3u);
   EXPECT_EQ(t.NextChar(3), 4u);
   EXPECT_EQ(t.Snap(1), 0u);
-}
-
-TEST(MemoTextTest, PrefixSumsFindTheSpanAtEveryEdge) {
-  PrefixSums p;
-  p.Assign({ 3, 1, 4, 1, 5 });
-  EXPECT_EQ(p.Total(), 14);
-  EXPECT_EQ(p.Before(2), 4);
-  EXPECT_EQ(p.Find(0), 0u);
-  EXPECT_EQ(p.Find(2), 0u);
-  EXPECT_EQ(p.Find(3), 1u);
-  EXPECT_EQ(p.Find(4), 2u);
-  EXPECT_EQ(p.Find(13), 4u);
-  EXPECT_EQ(p.Find(99), 4u);
-  p.Add(1, 10);
-  EXPECT_EQ(p.Find(13), 1u);
-  EXPECT_EQ(p.Find(14), 2u);
 }
 
 // Many edits of every shape (within a line, across lines, adding and removing lines at either end and in
