@@ -160,6 +160,13 @@ TEST_F(SkinnedFrameOnADesktopX11, DragsAreHandedToTheWindowManagerWithTheSkinsLi
   xt::PumpUntilIdle();
   unsigned long window = 0;
   ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-desktop-drag")); }));
+  // A desktop that speaks EWMH is asked for no decoration through the Motif hints, and the form stays an
+  // ordinary window of it.
+  const std::vector<long> motif = X().Longs(window, "_MOTIF_WM_HINTS");
+  ASSERT_GE(motif.size(), 3u);
+  EXPECT_EQ(motif[0] & 2, 2);
+  EXPECT_EQ(motif[2], 0);
+  EXPECT_TRUE(X().Longs(window, "WM_TRANSIENT_FOR").empty());
   xt::MessageTrace trace(form->Handle(), { WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE });
 
   // The right border: a resize of that edge, no narrower than the form allows.
