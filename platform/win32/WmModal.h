@@ -21,6 +21,7 @@ struct ModalFrame {
   HMENU menu {};
   bool ended { false };
   bool desktop { false };  // a move/size loop waiting for the desktop's drag, not for our input
+  UINT sizing { 0 };       // the edge a size loop drags (WMSZ_*); 0 for a move
   LONG_PTR result { 0 };
 };
 

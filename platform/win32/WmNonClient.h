@@ -50,7 +50,10 @@ void PaintFrame(Wnd* w, HDC dc);                     // Wm_ncpaint.cpp; dc null:
 void SetPressedButton(Wnd* w, int hit);              // repaints the caption buttons
 void TrackScrollBar(Wnd* w, int bar, POINT screen);  // Wm_scroll.cpp
 void SizeMoveLoop(Wnd* w, UINT cmd, POINT start);    // Wm_sizemove.cpp
-void MenuBarLoop(Wnd* w, POINT screen, UINT key);    // Wm_menu.cpp; key: 0 mouse, else the mnemonic or VK
+// The desktop moved or sized a top-level window to `r` (screen): during a size drag handed to it, the
+// window hears WM_SIZING first, as in our own loop, and may adjust the rectangle.
+void ApplyDesktopRect(Wnd* w, RECT r);             // Wm_sizemove.cpp
+void MenuBarLoop(Wnd* w, POINT screen, UINT key);  // Wm_menu.cpp; key: 0 mouse, else the mnemonic or VK
 // The system menu below the caption icon, its items enabled by the window's state and border icons;
 // the chosen item is sent back as WM_SYSCOMMAND, and a second press on the icon (byMouse) closes the
 // window. Nothing without WS_SYSMENU.

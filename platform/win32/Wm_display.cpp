@@ -18,6 +18,7 @@
 #include "platform/win32/WmDc.h"
 #include "platform/win32/WmInternal.h"
 #include "platform/win32/WmModal.h"
+#include "platform/win32/WmNonClient.h"
 
 namespace xj::wm {
 
@@ -151,10 +152,7 @@ void Translate(const display::Event& e) {
         RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       return;
     case display::EventType::Configure:
-      if (Wnd* w = FromHandle(HwndOf(e.window)))
-        if (!EqualRectWm(ScreenRect(w), e.rect))
-          SetPos(w, nullptr, e.rect.left, e.rect.top, e.rect.right - e.rect.left, e.rect.bottom - e.rect.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+      if (Wnd* w = FromHandle(HwndOf(e.window))) ApplyDesktopRect(w, e.rect);
       return;
     case display::EventType::TrayMouseMove:
     case display::EventType::TrayButtonDown:

@@ -111,6 +111,7 @@ void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
     frame.kind = ModalFrame::SizeMove;
     frame.hwnd = h;
     frame.desktop = true;
+    frame.sizing = moving ? 0 : cmd & 0x0F;
     ModalScope scope(frame);
     while (!scope.Ended() && IsWindow(h) && GetCapture() == h && ModalStep()) {
     }
@@ -173,6 +174,19 @@ void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
   if (cancel) ApplyScreenRect(w, startRect);
   if (GetCapture() == h) ReleaseCapture();
   Send(w, WM_EXITSIZEMOVE, 0, 0);
+}
+
+void ApplyDesktopRect(Wnd* w, RECT r) {
+  HWND h = w->handle;
+  const RECT now = ScreenRect(w);
+  if (EqualRectWm(now, r)) return;
+  const bool resized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
+  const ModalFrame* f = TopModal();
+  if (resized && f && f->kind == ModalFrame::SizeMove && f->desktop && f->hwnd == h && f->sizing) {
+    Send(w, WM_SIZING, f->sizing, (LPARAM)&r);
+    if (!IsWindow(h)) return;
+  }
+  SetPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam) {

@@ -52,7 +52,9 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
       }
       break;
     case WM_SIZE:
-      if (FInSizeMove && FFullDrag) break;
+      // A drag rebuilds the frame on WM_SIZING; a size that came without one (the desktop resizing a
+      // window it moves, a handler's SetBounds) is rebuilt here, or the frame keeps the old geometry.
+      if (FInSizeMove && FFullDrag && FForm->Width() == FOldWidth && FForm->Height() == FOldHeight) break;
       old();
       FOldWidth = FForm->Width();
       FOldHeight = FForm->Height();

@@ -17,9 +17,13 @@ using namespace ctltest;
 
 namespace {
 
-class SkinnedFrameX11 : public xj::test::X11ControlsTest {
+// Read-back of a skinned form from the server, for fixtures with or without real input.
+template <class Base>
+class SkinnedFrameChecks : public Base {
  protected:
   using XRect = xj::test::XRect;
+  using Base::Eventually;
+  using Base::X;
 
   // Whether the server's bounding shape of the window contains a window point.
   static bool InShape(const std::vector<XRect>& shape, int x, int y) {
@@ -64,24 +68,31 @@ class SkinnedFrameX11 : public xj::test::X11ControlsTest {
     return TPoint(form->Left() + (r.Left + r.Right) / 2, form->Top() + (r.Top + r.Bottom) / 2);
   }
 
+  // A form of the test skin, shown and seen on the server; its X window goes to `window`.
+  void ShowSkinnedForm(const char* title, unsigned long& window) {
+    form = Base::NewForm(150, 110, 400, 300);
+    form->SetBorderStyle(bsSizeable);
+    form->SetCaption(title);
+    sf = new RurIvozedevUzivEred(form);
+    skin = new TbsSkinData(form);
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+    sf->SetSkinData(skin);
+    form->Show();
+    xt::PumpUntilIdle();
+    ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow(title)); }))
+        << "the form never showed on the X server";
+  }
+
   TForm* form {};
   RurIvozedevUzivEred* sf {};
   TbsSkinData* skin {};
 };
 
+using SkinnedFrameX11 = SkinnedFrameChecks<xj::test::X11ControlsTest>;
+
 TEST_F(SkinnedFrameX11, AnUndecoratedShapedWindowMovedResizedAndRolledUp) {
-  form = NewForm(150, 110, 400, 300);
-  form->SetBorderStyle(bsSizeable);
-  form->SetCaption("xj-skinned-frame");
-  sf = new RurIvozedevUzivEred(form);
-  skin = new TbsSkinData(form);
-  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
-  sf->SetSkinData(skin);
-  form->Show();
-  xt::PumpUntilIdle();
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-skinned-frame")); }))
-      << "the form never showed on the X server";
+  ASSERT_NO_FATAL_FAILURE(ShowSkinnedForm("xj-skinned-frame", window));
   EXPECT_EQ(GetWindowLongA(form->Handle(), GWL_STYLE) & WS_CAPTION, 0);
   ASSERT_TRUE(Eventually([&] { return bool(ShapeMatchesRegion(window)); }));
   EXPECT_FALSE(InShape(X().Shape(window, false), 0, 0));  // the mask's cut corner
@@ -149,6 +160,13 @@ TEST_F(SkinnedFrameOnADesktopX11, DragsAreHandedToTheWindowManagerWithTheSkinsLi
   xt::PumpUntilIdle();
   unsigned long window = 0;
   ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-desktop-drag")); }));
+  // A desktop that speaks EWMH is asked for no decoration through the Motif hints, and the form stays an
+  // ordinary window of it.
+  const std::vector<long> motif = X().Longs(window, "_MOTIF_WM_HINTS");
+  ASSERT_GE(motif.size(), 3u);
+  EXPECT_EQ(motif[0] & 2, 2);
+  EXPECT_EQ(motif[2], 0);
+  EXPECT_TRUE(X().Longs(window, "WM_TRANSIENT_FOR").empty());
   xt::MessageTrace trace(form->Handle(), { WM_ENTERSIZEMOVE, WM_EXITSIZEMOVE });
 
   // The right border: a resize of that edge, no narrower than the form allows.
@@ -179,6 +197,41 @@ TEST_F(SkinnedFrameOnADesktopX11, DragsAreHandedToTheWindowManagerWithTheSkinsLi
     const auto corner = mkskin::DecodePixel(X().ScreenPixel(30, 141 + 26));
     return corner.owner == mkskin::kOwnerFrame && corner.code == mkskin::kFrameTopLeft;
   }));
+}
+
+// The desktop plays a user who drags the bottom-right corner 120 pixels right and 80 down.
+class SkinnedFrameResizedByADesktopX11 : public SkinnedFrameChecks<xj::test::X11InputTest> {
+ protected:
+  void SetUp() override {
+    if (!ServerName().empty()) desktop = std::make_unique<xj::test::MiniDesktop>(ServerName(), 120, 80);
+    X11InputTest::SetUp();
+  }
+  void TearDown() override {
+    X11InputTest::TearDown();
+    desktop.reset();
+  }
+  std::unique_ptr<xj::test::MiniDesktop> desktop;
+};
+
+TEST_F(SkinnedFrameResizedByADesktopX11, TheShapeAndFrameOnTheServerFollowTheNewSize) {
+  ASSERT_TRUE(desktop->Running());
+  unsigned long window = 0;
+  ASSERT_NO_FATAL_FAILURE(ShowSkinnedForm("xj-desktop-resize", window));
+  xt::MessageTrace trace(form->Handle(), { WM_EXITSIZEMOVE });
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(form->Left() + 396) + " " + std::to_string(form->Top() + 296) +
+                      " mousedown 1"));
+  ASSERT_TRUE(Eventually([&] { return trace.Count(WM_EXITSIZEMOVE) == 1; }));
+  ASSERT_EQ(desktop->Drags().size(), 1u);
+  EXPECT_EQ(desktop->Drags()[0].direction, 4);  // the bottom-right corner
+  ASSERT_EQ(form->BoundsRect(), TRect(150, 110, 670, 490));
+  EXPECT_TRUE(Eventually([&] { return bool(ShapeMatchesRegion(window)); }));
+  EXPECT_TRUE(InShape(X().Shape(window, false), 519, 200));
+  EXPECT_TRUE(InShape(X().Shape(window, false), 260, 379));
+  EXPECT_FALSE(InShape(X().Shape(window, false), 519, 379));  // the mask's cut corner, moved along
+  EXPECT_TRUE(ServerShowsTheWindow());
+  // What the server shows on the new right and bottom bands is the frame's own.
+  EXPECT_EQ(mkskin::DecodePixel(X().ScreenPixel(form->Left() + 517, form->Top() + 200)).code, mkskin::kFrameRight);
+  EXPECT_EQ(mkskin::DecodePixel(X().ScreenPixel(form->Left() + 30, form->Top() + 376)).code, mkskin::kFrameBottomLeft);
 }
 
 }  // namespace

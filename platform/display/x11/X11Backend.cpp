@@ -32,6 +32,7 @@ constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask |
 constexpr const char* kAtomNames[] = {
   "WM_PROTOCOLS",
   "WM_DELETE_WINDOW",
+  "WM_TAKE_FOCUS",
   "_MOTIF_WM_HINTS",
   "_NET_WM_NAME",
   "_NET_WM_ICON_NAME",
@@ -382,6 +383,7 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
   if (Managed(w)) {
     WriteWmHints(*n, w);
     WriteNetWmState(*n, w);
+    WriteUndecoratedHints(*n);
   }
   n->activateWhenMapped = activate && Managed(w) && !minimized;
   if (n->viewable && n->activateWhenMapped) NativeActivate(id);
@@ -433,12 +435,30 @@ void X11Backend::NativeState(WindowId id, WindowState previous) {
   XFlush(FDpy);
 }
 
-// Whether a desktop looks after this window's icon: a window manager is running (someone redirects the
-// root's structure requests) and the window is one it manages.
-bool X11Backend::DesktopKeepsIcons(const StoredWindow& w) const {
-  if (!Managed(w)) return false;
+// Whether a desktop looks after this window's icon: a window manager is running and the window is one
+// it manages.
+bool X11Backend::DesktopKeepsIcons(const StoredWindow& w) const { return Managed(w) && WindowManagerRuns(); }
+
+// Someone redirects the root's structure requests: a window manager.
+bool X11Backend::WindowManagerRuns() const {
   XWindowAttributes root {};
   return XGetWindowAttributes(FDpy, FRoot, &root) && (root.all_event_masks & SubstructureRedirectMask);
+}
+
+// The Motif hints ask for no decoration, but a window manager that speaks no EWMH (twm and its kin) reads
+// none of them and puts its own title bar over our frame. What such a manager does leave undecorated is
+// a transient window: the window is made one of the program's (its helper window stands for the
+// program), and is still moved, iconified and closed by the manager. Without a title bar the manager
+// no longer focuses the window the pointer enters; it offers the focus instead (WM_TAKE_FOCUS), which
+// the window takes. Written before each mapping, when the manager reads them.
+void X11Backend::WriteUndecoratedHints(const NativeWindow& n) {
+  const bool plain = FSupported.empty() && WindowManagerRuns();
+  if (plain)
+    XSetTransientForHint(FDpy, n.xid, FHelper);
+  else
+    XDeleteProperty(FDpy, n.xid, XA_WM_TRANSIENT_FOR);
+  Atom protocols[] = { FAtoms[kWmDeleteWindow], FAtoms[kWmTakeFocus] };
+  XSetWMProtocols(FDpy, n.xid, protocols, plain ? 2 : 1);
 }
 
 void X11Backend::WriteWmHints(const NativeWindow& n, const StoredWindow& w) {
@@ -837,6 +857,9 @@ void X11Backend::Dispatch(XEvent& ev) {
       if (ev.xclient.message_type == FAtoms[kWmProtocols] && Atom(ev.xclient.data.l[0]) == FAtoms[kWmDeleteWindow]) {
         e.type = EventType::Close;
         Post(std::move(e));
+      } else if (ev.xclient.message_type == FAtoms[kWmProtocols] &&
+                 Atom(ev.xclient.data.l[0]) == FAtoms[kWmTakeFocus] && n.viewable) {
+        XSetInputFocus(FDpy, n.xid, RevertToParent, Time(ev.xclient.data.l[1]));
       }
       break;
     default:

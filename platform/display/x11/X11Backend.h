@@ -34,6 +34,7 @@ class X11Backend : public Backend {
   enum AtomId : int {
     kWmProtocols,
     kWmDeleteWindow,
+    kWmTakeFocus,
     kMotifWmHints,
     kNetWmName,
     kNetWmIconName,
@@ -162,6 +163,8 @@ class X11Backend : public Backend {
   // A property of 32-bit items (Xlib hands them over as longs); empty when absent or of another type.
   std::vector<unsigned long> Longs(Window xid, Atom property, Atom type) const;
   bool DesktopKeepsIcons(const StoredWindow& w) const;
+  bool WindowManagerRuns() const;
+  void WriteUndecoratedHints(const NativeWindow& n);
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
   void CheckHandedDrag();
   void SetCardinal(Window xid, Atom property, unsigned long value);

@@ -209,6 +209,67 @@ TEST_F(X11FormsUnderTwm, TheWindowManagersIconifyMinimisesTheApplication) {
   EXPECT_EQ(FRestored, 1);
 }
 
+// Under twm, which reads no Motif hints, a form still shows one title bar, its own: nothing of the window
+// manager's above it wherever it goes. Its caption moves it, its border sizes it, its maximise button
+// fills the screen, and Alt+F4 closes it, with twm managing it throughout.
+TEST_F(X11FormsUnderTwm, AFormShowsOnlyItsOwnTitleBar) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clNavy, main);
+  const uint32_t desktop = FX->ScreenPixel(1020, 760);
+  // The rows a window manager's title bar would take, just above the form.
+  auto nothingAbove = [&] {
+    for (int y = form->Top() - 12; y < form->Top() - 4; y += 3)
+      for (uint32_t px : FX->ScreenPixels(form->Left(), y, form->Width(), 1))
+        if (px != desktop) return false;
+    return true;
+  };
+  const std::vector<long> motif = FX->Longs(main, "_MOTIF_WM_HINTS");
+  ASSERT_GE(motif.size(), 3u);
+  EXPECT_TRUE(motif[0] & 2);  // the decorations field counts...
+  EXPECT_EQ(motif[2], 0);     // ...and asks for none
+  EXPECT_TRUE(PumpUntil(nothingAbove)) << "a title bar of the window manager's is above the form";
+  EXPECT_EQ(FX->WmState(main), kNormalState);
+
+  // By the caption, 50 right and 30 down.
+  const TPoint caption(form->Left() + form->Width() / 2, form->Top() + 10);
+  ASSERT_EQ(
+      Xdotool("mousemove " + std::to_string(caption.X) + " " + std::to_string(caption.Y) + " mousedown 1 mousemove " +
+              std::to_string(caption.X + 50) + " " + std::to_string(caption.Y + 30) + " mouseup 1"),
+      0);
+  ASSERT_TRUE(PumpUntil([&] { return form->Left() == 190 && form->Top() == 140 && ShowsColor(form, clNavy); }))
+      << "the form is at " << form->Left() << ", " << form->Top();
+  EXPECT_TRUE(PumpUntil(nothingAbove));
+  // By the right border, 40 wider.
+  const TPoint edge(form->Left() + form->Width() - 2, form->Top() + 100);
+  ASSERT_EQ(Xdotool("mousemove " + std::to_string(edge.X) + " " + std::to_string(edge.Y) + " mousedown 1 mousemove " +
+                    std::to_string(edge.X + 40) + " " + std::to_string(edge.Y) + " mouseup 1"),
+            0);
+  ASSERT_TRUE(PumpUntil([&] { return form->Width() == 360 && ShowsColor(form, clNavy); }))
+      << "the form is " << form->Width() << " wide";
+  // Maximised: the whole screen, the client where the server shows it.
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return form->BoundsRect() == TRect(0, 0, 1024, 768) && ShowsColor(form, clNavy); }));
+  SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return form->BoundsRect() == TRect(190, 140, 550, 350) && nothingAbove(); }));
+
+  // Alt+F4 on a second form, the active one, with the pointer over it (twm gives the keyboard to the
+  // window under the pointer).
+  auto* second = new TForm(nullptr);
+  FForms.push_back(second);
+  second->SetBounds(600, 420, 260, 140);
+  second->SetCaption("xj-second");
+  int closed = 0;
+  second->OnClose = TCloseEvent::FromCallable([&](TObject*, TCloseAction&) { ++closed; });
+  second->Show();
+  unsigned long other = 0;
+  ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(other = FX->FindWindow("xj-second")); }));
+  ASSERT_EQ(Xdotool("mousemove 730 500"), 0);
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == second->Handle(); }));
+  ASSERT_EQ(Xdotool("key alt+F4"), 0);
+  EXPECT_TRUE(PumpUntil([&] { return closed == 1 && !second->Visible() && !FX->Viewable(other); }));
+  EXPECT_TRUE(form->Visible());
+}
+
 // Nobody keeps icons: the minimised program is off the screen but still its own, and Restore brings the
 // form back with its pixels.
 TEST_F(X11FormsAlone, MinimisingWithoutAWindowManagerRestoresOnRestore) {

@@ -1,6 +1,8 @@
 // Moving, sizing, minimising, maximising, restoring and rolling up a skinned form through its frame, as
 // a user does it: drags on the caption and borders, clicks on the caption buttons, caption double clicks;
 // magnetic edges and the fade-in on the manual clock.
+#include "platform/display/headless/HeadlessDisplay.h"
+#include "platform/win32/WmBackend.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/form/FormTestSupport.h"
 
@@ -187,6 +189,122 @@ TEST_F(FormStatesTest, TranslucentFormStaysAtItsAlpha) {
   EXPECT_EQ(xt::Info(form->Handle()).alpha, 200);
   form->Hide();
   EXPECT_FALSE(xt::Info(form->Handle()).layered);
+}
+
+// A desktop that takes every drag handed to it: the named edge dragged by `pull`, or the window moved by
+// `pull` and grown by `moveGrowth` (as a desktop that fits a moved window to its screen), each in two
+// configure notices, then the drag ends.
+class TakingDesktop : public xj::display::HeadlessBackend {
+ public:
+  SIZE pull {}, moveGrowth {};
+
+ private:
+  bool NativeBeginMoveSize(xj::display::WindowId id, POINT, xj::display::MouseButton,
+                           xj::display::DragKind kind) override {
+    using K = xj::display::DragKind;
+    const RECT from = Bounds(id);
+    auto at = [&](int dx, int dy, int gx, int gy) {
+      RECT r = from;
+      if (kind == K::Move) {
+        r = RECT { r.left + dx, r.top + dy, r.right + dx + gx, r.bottom + dy + gy };
+      } else {
+        if (kind == K::SizeRight || kind == K::SizeTopRight || kind == K::SizeBottomRight) r.right += dx;
+        if (kind == K::SizeBottom || kind == K::SizeBottomLeft || kind == K::SizeBottomRight) r.bottom += dy;
+      }
+      xj::display::Event e;
+      e.type = xj::display::EventType::Configure;
+      e.window = id;
+      e.rect = r;
+      Inject(e);
+    };
+    at(pull.cx / 2, pull.cy / 2, 0, 0);
+    at(pull.cx, pull.cy, moveGrowth.cx, moveGrowth.cy);
+    xj::display::Event end;
+    end.type = xj::display::EventType::DragEnded;
+    end.window = id;
+    Inject(end);
+    return true;
+  }
+};
+
+class FormOnADesktopTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    auto d = std::make_unique<TakingDesktop>();
+    desktop = d.get();
+    xj::wm::SetDisplay(std::move(d));
+    LoadTestSkin();
+    Show();
+  }
+  void TearDown() override {
+    FormTest::TearDown();
+    xj::wm::SetDisplay(std::make_unique<xj::display::HeadlessBackend>());
+  }
+  // Pressed at a window point and let go where the desktop left the pointer.
+  void DragAt(int X, int Y) {
+    const TPoint s = Screen(X, Y);
+    xt::MouseDown(xt::mbLeft, s.X, s.Y);
+    xt::MouseUp(xt::mbLeft, s.X + desktop->pull.cx, s.Y + desktop->pull.cy);
+    xt::PumpUntilIdle();
+  }
+  // Every pixel and every point of the shape as a form that was given its size outright shows them.
+  ::testing::AssertionResult FrameAsForItsSize() {
+    const HWND h = form->Handle();
+    int w = 0, ht = 0;
+    auto shape = [&] {
+      std::vector<bool> in;
+      for (int y = 0; y < form->Height(); ++y)
+        for (int x = 0; x < form->Width(); ++x) in.push_back(xt::WindowRegionContains(h, POINT { x, y }));
+      return in;
+    };
+    const std::vector<COLORREF> dragged = xt::WindowPixels(h, true, &w, &ht);
+    const std::vector<bool> draggedShape = shape();
+    const TRect b = form->BoundsRect();
+    form->SetBounds(b.Left, b.Top, b.Width() + 1, b.Height() + 1);
+    form->SetBounds(b.Left, b.Top, b.Width(), b.Height());
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> fresh = xt::WindowPixels(h, true);
+    const std::vector<bool> freshShape = shape();
+    int pixels = 0, points = 0;
+    for (size_t i = 0; i < fresh.size() && i < dragged.size(); ++i) {
+      pixels += dragged[i] != fresh[i];
+      points += draggedShape[i] != freshShape[i];
+    }
+    if (pixels || points || fresh.size() != dragged.size())
+      return ::testing::AssertionFailure()
+             << w << " x " << ht << ": " << pixels << " pixels and " << points << " points of the shape differ";
+    return ::testing::AssertionSuccess();
+  }
+  TakingDesktop* desktop {};
+};
+
+// The desktop carries out the drags; the frame, the shape and the hit test follow each new size.
+TEST_F(FormOnADesktopTest, FrameShapeAndHitTestFollowASizeTheDesktopGave) {
+  xt::MessageTrace trace(form->Handle(), { WM_SIZING, WM_EXITSIZEMOVE });
+  desktop->pull = SIZE { 120, 80 };
+  DragAt(396, 296);  // the bottom-right corner, inside the cut of the mask
+  ASSERT_EQ(form->BoundsRect(), TRect(100, 80, 620, 460));
+  ASSERT_EQ(trace.Count(WM_EXITSIZEMOVE), 1);
+  EXPECT_EQ(trace.Count(WM_SIZING), 2);  // once a step, as in a drag of our own
+  EXPECT_EQ(form->ClientWidth(), 520 - 12);
+  EXPECT_EQ(Code(517, 200).code, mkskin::kFrameRight);
+  EXPECT_EQ(Code(30, 376).code, mkskin::kFrameBottomLeft);
+  EXPECT_EQ(HitAt(518, 200), HTRIGHT);
+  EXPECT_EQ(HitAt(260, 378), HTBOTTOM);
+  EXPECT_FALSE(xt::WindowRegionContains(form->Handle(), POINT { 519, 379 }));
+  EXPECT_TRUE(xt::WindowRegionContains(form->Handle(), POINT { 519, 200 }));
+  EXPECT_TRUE(FrameAsForItsSize());
+
+  // A move the desktop ends with another size: no WM_SIZING for it, the frame follows all the same.
+  desktop->pull = SIZE { -40, 25 };
+  desktop->moveGrowth = SIZE { 30, 20 };
+  const TPoint c = CentreOf("caption");
+  DragAt(c.X, c.Y);
+  ASSERT_EQ(form->BoundsRect(), TRect(60, 105, 610, 505));
+  EXPECT_EQ(trace.Count(WM_SIZING), 2);
+  EXPECT_EQ(HitAt(548, 200), HTRIGHT);
+  EXPECT_TRUE(FrameAsForItsSize());
 }
 
 }  // namespace

@@ -51,18 +51,24 @@ unsigned long XProbe::FindWindow(const std::string& title) {
 }
 
 long XProbe::WmState(unsigned long window) {
+  const std::vector<long> state = Longs(window, "WM_STATE");
+  return state.empty() ? -1 : state[0];
+}
+
+std::vector<long> XProbe::Longs(unsigned long window, const std::string& property) {
   Display* d = Dpy(FDisplay);
-  Atom wmState = XInternAtom(d, "WM_STATE", False), type;
+  Atom type;
   int format;
   unsigned long count, after;
   unsigned char* data = nullptr;
-  long state = -1;
+  std::vector<long> values;
   if (window &&
-      XGetWindowProperty(d, window, wmState, 0, 2, False, wmState, &type, &format, &count, &after, &data) == Success &&
-      data && format == 32 && count >= 1)
-    state = reinterpret_cast<long*>(data)[0];
+      XGetWindowProperty(d, window, XInternAtom(d, property.c_str(), False), 0, 1024, False, AnyPropertyType, &type,
+                         &format, &count, &after, &data) == Success &&
+      data && format == 32)
+    values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
   if (data) XFree(data);
-  return state;
+  return values;
 }
 
 unsigned long XProbe::FocusWindow() {

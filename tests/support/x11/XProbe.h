@@ -27,6 +27,8 @@ class XProbe {
   bool Viewable(unsigned long window);
   // The ICCCM state a window manager gave the window (1 normal, 3 iconic), or -1 when it has none.
   long WmState(unsigned long window);
+  // A property of 32-bit items, of any type; empty when the window has none.
+  std::vector<long> Longs(unsigned long window, const std::string& property);
   unsigned long FocusWindow();  // the window that has the keyboard focus (1 for PointerRoot)
   bool WindowManagerRunning();
   // The window's bounding (or input) shape, window coordinates.
