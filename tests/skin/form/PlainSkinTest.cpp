@@ -1,7 +1,7 @@
 // The plain skin (a skin of real look, drawn by tools/mkskin): it holds every record the test skin holds,
 // of the same class, each rectangle cut from a picture that is there, so nothing falls back to the
 // built-in look; and a form with every skinned control draws from it, with states a person can tell
-// apart. Writes the pictures scripts/gallery composes: build/tests/gallery/plain-<control>-<state>.png
+// apart. Writes the pictures scripts/gallery takes into docs/: build/tests/gallery/plain-form-every-control.png
 // and the skinned form with its menu open, plain-form-menu-open.png.
 
 #include <filesystem>
@@ -41,10 +41,6 @@ class PlainSkinTest : public FormTest {
       }
     return px;
   }
-  static TRect ScreenRect(TControl* c) {
-    const TPoint p = c->ClientToScreen(TPoint(0, 0));
-    return TRect(p.X, p.Y, p.X + c->Width(), p.Y + c->Height());
-  }
   static void Write(const std::string& name, const TRect& r) {
     std::vector<uint32_t> px = Screen(r);
     const auto dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
@@ -64,7 +60,6 @@ class PlainSkinTest : public FormTest {
     c->SetBounds(L, T0 + (T0 > 0 ? 36 : 0), W, H);
     if (!Caption.empty()) c->SetCaption(Caption);
     c->SetSkinData(skin);
-    controls.push_back(c);
     return c;
   }
 
@@ -75,8 +70,6 @@ class PlainSkinTest : public FormTest {
     Application->ProcessMessages();
     xt::PumpUntilIdle();
   }
-
-  std::vector<TControl*> controls;
 };
 
 TEST_F(PlainSkinTest, HoldsEveryRecordOfTheTestSkinOfItsClassCutFromPicturesThatAreThere) {
@@ -244,8 +237,8 @@ TEST_F(PlainSkinTest, AFormWithEveryControlDrawsFromItWithStatesToTellApart) {
   xt::Advance(1000);
   xt::PumpUntilIdle();
   const uint32_t down = ColourAt(downButton, 45, 6), off = ColourAt(offButton, 45, 6);
-  for (TControl* c : controls) Write(std::string(c->ClassName()).substr(1) + "-plain", ScreenRect(c));
-  Write("Form-all", TRect(form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height()));
+  Write("form-every-control",
+        TRect(form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height()));
   xt::MouseUp(xt::mbLeft, downAt.X, downAt.Y);
   xt::PumpUntilIdle();
   EXPECT_EQ(std::set<uint32_t>({ normal, hot, down, off }).size(), 4u)
