@@ -19,11 +19,11 @@ namespace {
 // ---------------------------------------------------------------------------------------------------
 // Colours (0xRRGGBB).
 
-constexpr uint32_t kFace = 0xF0F0F0;        // the face of forms, panels and bars
+constexpr uint32_t kFace = 0xF0F0F0;  // the face of forms, panels and bars
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kText = 0x000000;
 constexpr uint32_t kGreyText = 0x8D8D8D;
-constexpr uint32_t kBorder = 0x8E8F8F;      // a button's outline
+constexpr uint32_t kBorder = 0x8E8F8F;       // a button's outline
 constexpr uint32_t kFieldBorder = 0xA5ACB5;  // an edit field's outline
 constexpr uint32_t kHotBorder = 0x3C7FB1;
 constexpr uint32_t kDownBorder = 0x2C628B;
@@ -611,7 +611,8 @@ class Painter {
       Outline(p, r, border);
       if (checked) Check(p, r, mark);
       // The controls draw these images transparently, keyed on a corner pixel: the corners are the face.
-      for (const Point c : { Point { r.l, r.t }, Point { r.r - 1, r.t }, Point { r.l, r.b - 1 }, Point { r.r - 1, r.b - 1 } })
+      for (const Point c :
+           { Point { r.l, r.t }, Point { r.r - 1, r.t }, Point { r.l, r.b - 1 }, Point { r.r - 1, r.b - 1 } })
         p.Set(c.x, c.y, kFace);
     }
   }
@@ -784,8 +785,9 @@ class Painter {
     const std::pair<const char*, Dir> buttons[] = { { "upbutton", Dir::Up }, { "downbutton", Dir::Down } };
     for (const auto& [base, d] : buttons) {
       const std::string b = base;
-      for (const auto& [key, s] : { std::pair { b + "rect", State::Normal }, std::pair { "active" + b + "rect", State::Hot },
-                                    std::pair { "down" + b + "rect", State::Down } }) {
+      for (const auto& [key, s] :
+           { std::pair { b + "rect", State::Normal }, std::pair { "active" + b + "rect", State::Hot },
+             std::pair { "down" + b + "rect", State::Down } }) {
         const Rect k = s == State::Normal ? Area(key) : Img(key);
         if (s == State::Normal)
           VGradient(p, k, 0xFDFDFD, 0xE1E6EC);
@@ -869,8 +871,7 @@ int32_t PlainColour(const std::string& record, const std::string& key) {
     if (key == "activeshadowcolor") return ColourValue(kFrameEdge);
     return ColourValue(kWhite);
   }
-  if (record == "menuitem" || record == "menubaritem")
-    return ColourValue(key == "fontcolor" ? kText : kWhite);
+  if (record == "menuitem" || record == "menubaritem") return ColourValue(key == "fontcolor" ? kText : kWhite);
   if (key == "activefontcolor" || key == "focusfontcolor" || key == "selectfontcolor") {
     if (record == "listbox" || record == "checklistbox" || record == "combobox" || record == "grid")
       return ColourValue(kWhite);
@@ -1011,9 +1012,8 @@ Skin BuildPlainSkin() {
   skin.picture = Named("frame.bmp", std::move(frame));
   skin.inactivePicture = Named("frame_in.bmp", std::move(inactive));
   skin.mask = Named("mask.bmp", FrameMask());
-  const char* names[kActivePictureCount] = { "ctrl.bmp",    "popup.bmp", "popupmask.bmp",
-                                             "hint.bmp",    "hintmask.bmp", "btns.bmp",
-                                             "bg.bmp",      "ctrl2.bmp", "ctrlmask.bmp" };
+  const char* names[kActivePictureCount] = { "ctrl.bmp", "popup.bmp", "popupmask.bmp", "hint.bmp",    "hintmask.bmp",
+                                             "btns.bmp", "bg.bmp",    "ctrl2.bmp",     "ctrlmask.bmp" };
   for (int i = 0; i < kActivePictureCount; ++i) skin.activePictures.push_back(Named(names[i], std::move(active[i])));
 
   skin.ini = GlobalSections(skin);
