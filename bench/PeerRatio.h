@@ -1,7 +1,7 @@
 #pragma once
 // A benchmark's time beside its peer's from the same run, printed as a counter "x_<peer>":
-//   - PeerRatio(ours, peer): both measured here, one after the other (medians of five rounds of about
-//     20 ms each), for peers that are a plain callable;
+//   - PeerRatio(state, "x_<peer>", ours, peer): both measured here in alternating rounds, the median ratio
+//     printed with its least and greatest (x_<peer>_min, x_<peer>_max), for peers that are a plain callable;
 //   - RecordPeer / ReportAgainstPeer: a peer that is a benchmark of its own records its time per
 //     iteration (or per unit of work) under a name, and a benchmark registered after it reports against it.
 // Times are the thread's CPU time, so that a busy machine does not tilt the ratio; work done by another
@@ -24,25 +24,71 @@ inline double CpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// Seconds per call of f.
+// How many calls of f take about `seconds` of CPU time (f is called once to find out).
+template <class F>
+int CallsFor(F& f, double seconds) {
+  const double start = CpuSeconds();
+  f();
+  return std::max(1, int(seconds / std::max(CpuSeconds() - start, 1e-9)));
+}
+
+// Seconds per call of f, over n calls.
+template <class F>
+double TimeCalls(F& f, int n) {
+  const double start = CpuSeconds();
+  for (int i = 0; i < n; ++i) f();
+  return (CpuSeconds() - start) / n;
+}
+
+// Seconds per call of f: the median of five rounds of about 20 ms.
 template <class F>
 double PerCall(F f) {
-  double start = CpuSeconds();
-  f();
-  const int n = std::max(1, int(0.02 / std::max(CpuSeconds() - start, 1e-9)));
+  const int n = CallsFor(f, 0.02);
   std::vector<double> rounds;
-  for (int r = 0; r < 5; ++r) {
-    start = CpuSeconds();
-    for (int i = 0; i < n; ++i) f();
-    rounds.push_back((CpuSeconds() - start) / n);
-  }
+  for (int r = 0; r < 5; ++r) rounds.push_back(TimeCalls(f, n));
   std::sort(rounds.begin(), rounds.end());
   return rounds[2];
 }
 
+// The spread of a ratio over several rounds.
+struct Ratio {
+  double min = 0, median = 0, max = 0;
+};
+
+// Our time per call over the peer's, one ratio per round of about 10 ms each, the two sides alternating
+// round by round (and taking turns at going first) so that both see the same machine.
 template <class F, class G>
-double PeerRatio(F ours, G peer) {
-  return PerCall(ours) / PerCall(peer);
+Ratio PeerRatio(F ours, G peer, int rounds = 9) {
+  const int n = CallsFor(ours, 0.01), m = CallsFor(peer, 0.01);
+  std::vector<double> ratios;
+  for (int r = 0; r < rounds; ++r) {
+    double a, b;
+    if (r % 2) {
+      b = TimeCalls(peer, m);
+      a = TimeCalls(ours, n);
+    } else {
+      a = TimeCalls(ours, n);
+      b = TimeCalls(peer, m);
+    }
+    ratios.push_back(a / std::max(b, 1e-12));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
+}
+
+// Prints a ratio as the counters <name> (the median), <name>_min and <name>_max.
+inline void SetRatio(benchmark::State& state, const std::string& name, const Ratio& r) {
+  state.counters[name] = r.median;
+  state.counters[name + "_min"] = r.min;
+  state.counters[name + "_max"] = r.max;
+}
+
+// PeerRatio printed under `name` (see SetRatio).
+template <class F, class G>
+Ratio PeerRatio(benchmark::State& state, const std::string& name, F ours, G peer) {
+  const Ratio r = PeerRatio(ours, peer);
+  SetRatio(state, name, r);
+  return r;
 }
 
 inline double WallSeconds() {

@@ -121,8 +121,8 @@ void BM_PatBltFill(benchmark::State& state) {
   for (auto _ : state) PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kBytes));
   std::vector<uint32_t> pixels(size_t(kW) * kH);
-  state.counters["x_peer"] =
-      xj::bench::PeerRatio([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { StdFill(pixels); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { StdFill(pixels); });
   SelectObject(dst.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }
@@ -165,7 +165,8 @@ void BM_PatBltHatch(benchmark::State& state) {
   for (auto _ : state) PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kBytes));
   PixmanTile peer;
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { peer.Run(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { PatBlt(dst.dc, 0, 0, kW, kH, PATCOPY); }, [&] { peer.Run(); });
   SelectObject(dst.dc, GetStockObject(WHITE_BRUSH));
   DeleteObject(brush);
 }

@@ -133,7 +133,8 @@ void BM_BmpLoadFromStream(benchmark::State& state) {
   TBitmap b;
   for (auto _ : state) LoadBig(b);
   state.SetBytesProcessed(int64_t(state.iterations()) * BigBmp()->Size());
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { LoadBig(b); }, ReadBig);
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { LoadBig(b); }, ReadBig);
 }
 BENCHMARK(BM_BmpLoadFromStream)->Unit(benchmark::kMillisecond);
 

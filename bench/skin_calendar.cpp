@@ -50,7 +50,8 @@ struct CalendarScene {
 void BM_CalendarMonthStep(benchmark::State& state) {
   CalendarScene scene(state.range(0) != 0);
   for (auto _ : state) scene.Step();
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Step(); }, [&] { scene.Repaint(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Step(); }, [&] { scene.Repaint(); });
 }
 BENCHMARK(BM_CalendarMonthStep)->Arg(0)->Arg(1)->ArgName("skinned")->Unit(benchmark::kMicrosecond);
 

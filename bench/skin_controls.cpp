@@ -58,7 +58,8 @@ void BM_ButtonMorphStep(benchmark::State& state) {
   if (!scene.button->Morphing()) state.SkipWithError("the test skin's button does not fade");
   for (auto _ : state) scene.MorphStep();
   state.SetItemsProcessed(state.iterations() * scene.face.Width() * scene.face.Height());
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.MorphStep(); }, [&] { scene.Blit(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.MorphStep(); }, [&] { scene.Blit(); });
 }
 BENCHMARK(BM_ButtonMorphStep)->Unit(benchmark::kMicrosecond);
 
@@ -172,7 +173,8 @@ void BM_FormRepaint100Controls(benchmark::State& state) {
   if (!scene.Skinned()) state.SkipWithError("the form's controls do not show the test skin");
   for (auto _ : state) scene.Repaint();
   state.SetItemsProcessed(state.iterations() * FormScene::kWidth * FormScene::kHeight);
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Repaint(); }, [&] { scene.Blit(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Repaint(); }, [&] { scene.Blit(); });
 }
 BENCHMARK(BM_FormRepaint100Controls)->Unit(benchmark::kMicrosecond);
 
@@ -191,7 +193,8 @@ void BM_FormSkinSwitch100Controls(benchmark::State& state) {
   if (!secondShown || !scene.Skinned()) state.SkipWithError("a switched skin does not reach the controls");
   for (auto _ : state) scene.SwitchSkin();
   TbsSkinData alone(nullptr);
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.SwitchSkin(); }, [&] { scene.LoadAlone(alone); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.SwitchSkin(); }, [&] { scene.LoadAlone(alone); });
 }
 BENCHMARK(BM_FormSkinSwitch100Controls)->Unit(benchmark::kMillisecond);
 

@@ -68,8 +68,8 @@ struct EditScene {
 void BM_SkinnedEditKeystroke(benchmark::State& state) {
   EditScene scene;
   for (auto _ : state) EditScene::Type(scene.skinned);
-  state.counters["x_peer"] =
-      xj::bench::PeerRatio([&] { EditScene::Type(scene.skinned); }, [&] { EditScene::Type(scene.stock); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { EditScene::Type(scene.skinned); }, [&] { EditScene::Type(scene.stock); });
 }
 BENCHMARK(BM_SkinnedEditKeystroke)->Unit(benchmark::kMicrosecond);
 
@@ -82,7 +82,8 @@ BENCHMARK(BM_StockEditKeystroke)->Unit(benchmark::kMicrosecond);
 void BM_SpinEditStep(benchmark::State& state) {
   EditScene scene;
   for (auto _ : state) scene.SpinStep();
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.SpinStep(); }, [&] { scene.StockSetText(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.SpinStep(); }, [&] { scene.StockSetText(); });
 }
 BENCHMARK(BM_SpinEditStep)->Unit(benchmark::kMicrosecond);
 

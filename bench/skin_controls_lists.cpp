@@ -82,7 +82,8 @@ template <void (Scene::*Step)()>
 void Run(benchmark::State& state) {
   Scene big(100000), small(100);
   for (auto _ : state) (big.*Step)();
-  state.counters["x_100"] = xj::bench::PeerRatio([&] { (big.*Step)(); }, [&] { (small.*Step)(); });
+  xj::bench::PeerRatio(
+      state, "x_100", [&] { (big.*Step)(); }, [&] { (small.*Step)(); });
 }
 
 void BM_ListBoxPage(benchmark::State& state) { Run<&Scene::ListPage>(state); }

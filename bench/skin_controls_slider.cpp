@@ -50,7 +50,8 @@ struct SliderScene {
 void BM_SliderDragStep(benchmark::State& state) {
   SliderScene scene(state.range(0) != 0);
   for (auto _ : state) scene.Step();
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Step(); }, [&] { scene.Blit(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Step(); }, [&] { scene.Blit(); });
 }
 BENCHMARK(BM_SliderDragStep)->Arg(0)->Arg(1)->ArgName("skinned")->Unit(benchmark::kMicrosecond);
 

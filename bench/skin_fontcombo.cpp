@@ -45,7 +45,7 @@ void BM_FontComboFill(benchmark::State& state) {
   };
   for (auto _ : state) fill();
   state.counters["families"] = combo->Items()->Count();
-  state.counters["x_enum"] = xj::bench::PeerRatio(fill, [] {
+  xj::bench::PeerRatio(state, "x_enum", fill, [] {
     EnumerateScreenFamilies();
     EnumerateScreenFamilies();
   });

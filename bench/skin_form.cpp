@@ -89,7 +89,8 @@ void BM_SkinnedFormRepaint800x600(benchmark::State& state) {
   if (!scene.Skinned()) state.SkipWithError("the form's frame does not show the test skin");
   for (auto _ : state) scene.Repaint();
   state.SetItemsProcessed(state.iterations() * 800 * 600);
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Repaint(); }, [&] { scene.Blit(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Repaint(); }, [&] { scene.Blit(); });
 }
 BENCHMARK(BM_SkinnedFormRepaint800x600)->Unit(benchmark::kMicrosecond);
 
@@ -155,7 +156,8 @@ void BM_SkinSwitchFiveForms(benchmark::State& state) {
   if (!scene.forms[4]->component->SkinSupport()) state.SkipWithError("a switched skin does not reach the forms");
   for (auto _ : state) scene.Switch();
   TbsSkinData alone(nullptr);
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); }, [&] { scene.LoadAlone(alone); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Switch(); }, [&] { scene.LoadAlone(alone); });
 }
 BENCHMARK(BM_SkinSwitchFiveForms)->Unit(benchmark::kMillisecond);
 
@@ -193,11 +195,12 @@ void BM_SkinSwitchFormWith100Controls(benchmark::State& state) {
   for (auto _ : state) scene.Switch();
   TbsSkinData alone(nullptr);
   bool aloneSecond = false;
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); },
-                                                  [&] {
-                                                    aloneSecond = !aloneSecond;
-                                                    alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
-                                                  });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Switch(); },
+      [&] {
+        aloneSecond = !aloneSecond;
+        alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
+      });
 }
 BENCHMARK(BM_SkinSwitchFormWith100Controls)->Unit(benchmark::kMillisecond);
 

@@ -68,7 +68,7 @@ void BM_LoadSkinDirectory(benchmark::State& state) {
   };
   for (auto _ : state) load();
   TMemoryStream bytes;
-  state.counters["x_peer"] = xj::bench::PeerRatio(load, [&] { RawSkinDirectory(bytes); });
+  xj::bench::PeerRatio(state, "x_peer", load, [&] { RawSkinDirectory(bytes); });
 }
 BENCHMARK(BM_LoadSkinDirectory)->Unit(benchmark::kMillisecond);
 
@@ -126,7 +126,7 @@ void BM_LoadCompressedSkinFile(benchmark::State& state) {
   for (auto _ : state) load();
   Payload payload;
   TMemoryStream file;
-  if (payload.ok) state.counters["x_peer"] = xj::bench::PeerRatio(load, [&] { payload.Raw(file); });
+  if (payload.ok) xj::bench::PeerRatio(state, "x_peer", load, [&] { payload.Raw(file); });
 }
 BENCHMARK(BM_LoadCompressedSkinFile)->Unit(benchmark::kMillisecond);
 

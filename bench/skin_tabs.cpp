@@ -62,7 +62,8 @@ struct PagesScene {
 void BM_PageSwitch20x20(benchmark::State& state) {
   PagesScene scene;
   for (auto _ : state) scene.Switch();
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Switch(); }, [&] { scene.RepaintSheet(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Switch(); }, [&] { scene.RepaintSheet(); });
 }
 BENCHMARK(BM_PageSwitch20x20)->Unit(benchmark::kMicrosecond);
 

@@ -62,7 +62,8 @@ void BM_ToolBarScrollStep100Buttons(benchmark::State& state) {
   if (scene.bar->Scroller().ScrollPosition != 24 || !scene.bar->Scroller().Arrows[0].Visible)
     state.SkipWithError("the tool bar did not scroll");
   for (auto _ : state) scene.Step();
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Step(); }, [&] { scene.Repaint(); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Step(); }, [&] { scene.Repaint(); });
 }
 BENCHMARK(BM_ToolBarScrollStep100Buttons)->Unit(benchmark::kMicrosecond);
 

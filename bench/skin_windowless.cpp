@@ -87,8 +87,9 @@ void BM_FormRepaint200SpeedButtons(benchmark::State& state) {
   if (!scene.Skinned()) state.SkipWithError("the speed buttons do not show the test skin");
   for (auto _ : state) scene.Repaint();
   state.SetItemsProcessed(state.iterations() * WindowlessScene::kWidth * WindowlessScene::kHeight);
-  state.counters["x_peer"] = xj::bench::PeerRatio(
-      [&] { scene.Repaint(); }, [&] { scene.Blit(WindowlessScene::kWidth, WindowlessScene::kHeight); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Repaint(); },
+      [&] { scene.Blit(WindowlessScene::kWidth, WindowlessScene::kHeight); });
 }
 BENCHMARK(BM_FormRepaint200SpeedButtons)->Unit(benchmark::kMicrosecond);
 
@@ -100,7 +101,8 @@ void BM_MouseMoveAcrossSpeedButtons(benchmark::State& state) {
     state.SkipWithError("the move did not reach the buttons");
   for (auto _ : state) scene.Step();
   // The peer blits what the move repaints: two buttons' faces.
-  state.counters["x_peer"] = xj::bench::PeerRatio([&] { scene.Step(); }, [&] { scene.Blit(37 * 2, 53); });
+  xj::bench::PeerRatio(
+      state, "x_peer", [&] { scene.Step(); }, [&] { scene.Blit(37 * 2, 53); });
 }
 BENCHMARK(BM_MouseMoveAcrossSpeedButtons)->Unit(benchmark::kMicrosecond);
 
