@@ -73,8 +73,7 @@ TEST_F(RealClockTest, TimedEventsArriveWithoutAnyOtherCall) {
   // The limit only turns a fault into a failure instead of a hang; the events are due after 40 ms.
   const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   int32_t n = 0;
-  while ((n = box.DevGetCallerId(2, buf)) == 0 && std::chrono::steady_clock::now() < limit)
-    std::this_thread::yield();
+  while ((n = box.DevGetCallerId(2, buf)) == 0 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
   ASSERT_EQ(n, 3);
   EXPECT_EQ(std::string(buf, 3), "555");
   while (box.DevGetHookState(1) == 0 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
