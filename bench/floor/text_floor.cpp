@@ -40,4 +40,3 @@ int main() {
   }
   return *std::max_element(line.begin(), line.end()) == 0 ? 1 : 0;  // nothing drawn: a failure
 }
-
