@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/PeerRatio.h"
+#include "bench/SkinSwitch.h"
 #include "platform/vcl/Forms.h"
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
@@ -25,8 +26,8 @@
 
 namespace {
 
-const std::string kTestSkin = std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini";
-const std::string kSecondSkin = std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini";
+using xj::bench::kSecondSkinIni;
+using xj::bench::kTestSkinIni;
 
 struct Kind {
   const char* name;
@@ -125,7 +126,7 @@ struct Scene {
     form->SetBorderStyle(bsSizeable);
     form->SetCaption("线路录音检测系统");
     skin = new TbsSkinData(form.get());
-    skin->LoadFromFile(kTestSkin);
+    skin->LoadFromFile(kTestSkinIni);
     frame = new RurIvozedevUzivEred(form.get());
     frame->SetSkinData(skin);
     const std::vector<Kind>& kinds = Kinds();
@@ -174,7 +175,7 @@ struct Scene {
   }
   void Switch() {
     second = !second;
-    skin->LoadFromFile(second ? kSecondSkin : kTestSkin);
+    skin->LoadFromFile(second ? kSecondSkinIni : kTestSkinIni);
     Application->ProcessMessages();
   }
   // Whether the first button shows its record's picture.
@@ -215,14 +216,9 @@ BENCHMARK(BM_RepaintFormWith100Controls)->Unit(benchmark::kMicrosecond);
 void BM_SkinSwitchFormWith100KindsOfControls(benchmark::State& state) {
   Scene scene;
   for (auto _ : state) scene.Switch();
-  TbsSkinData alone(nullptr);
-  bool aloneSecond = false;
+  xj::bench::LoadAlone alone;
   xj::bench::PeerRatio(
-      state, "x_peer", [&] { scene.Switch(); },
-      [&] {
-        aloneSecond = !aloneSecond;
-        alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
-      });
+      state, "x_peer", [&] { scene.Switch(); }, [&] { alone(); });
 }
 BENCHMARK(BM_SkinSwitchFormWith100KindsOfControls)->Unit(benchmark::kMillisecond);
 
