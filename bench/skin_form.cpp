@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench/PeerRatio.h"
+#include "bench/SkinSwitch.h"
 #include "platform/vcl/Forms.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/form/bsSkinForm.h"
@@ -140,14 +141,10 @@ struct SwitchScene {
     skin->LoadFromFile(second ? kSecondSkin : kTestSkin);
     Application->ProcessMessages();
   }
-  void LoadAlone(TbsSkinData& data) {
-    aloneSecond = !aloneSecond;
-    data.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
-  }
   std::unique_ptr<TForm> owner;
   TbsSkinData* skin {};
   std::vector<std::unique_ptr<SkinnedForm>> forms;
-  bool second {}, aloneSecond {};
+  bool second {};
 };
 
 void BM_SkinSwitchFiveForms(benchmark::State& state) {
@@ -155,9 +152,9 @@ void BM_SkinSwitchFiveForms(benchmark::State& state) {
   scene.Switch();
   if (!scene.forms[4]->component->SkinSupport()) state.SkipWithError("a switched skin does not reach the forms");
   for (auto _ : state) scene.Switch();
-  TbsSkinData alone(nullptr);
+  xj::bench::LoadAlone alone;
   xj::bench::PeerRatio(
-      state, "x_peer", [&] { scene.Switch(); }, [&] { scene.LoadAlone(alone); });
+      state, "x_peer", [&] { scene.Switch(); }, [&] { alone(); });
 }
 BENCHMARK(BM_SkinSwitchFiveForms)->Unit(benchmark::kMillisecond);
 
@@ -193,14 +190,9 @@ void BM_SkinSwitchFormWith100Controls(benchmark::State& state) {
   scene.Switch();
   if (scene.buttons[99]->SkinObjectIndex() < 0) state.SkipWithError("a switched skin does not reach the controls");
   for (auto _ : state) scene.Switch();
-  TbsSkinData alone(nullptr);
-  bool aloneSecond = false;
+  xj::bench::LoadAlone alone;
   xj::bench::PeerRatio(
-      state, "x_peer", [&] { scene.Switch(); },
-      [&] {
-        aloneSecond = !aloneSecond;
-        alone.LoadFromFile(aloneSecond ? kSecondSkin : kTestSkin);
-      });
+      state, "x_peer", [&] { scene.Switch(); }, [&] { alone(); });
 }
 BENCHMARK(BM_SkinSwitchFormWith100Controls)->Unit(benchmark::kMillisecond);
 

@@ -92,26 +92,36 @@ const Node* Deepest(const std::vector<Node>& level, POINT p) {
   return nullptr;
 }
 
-void BM_PlainHitTest(benchmark::State& state) {
-  Tree t = Build();
-  std::vector<Node> tops;
-  for (HWND h = GetWindow(t.top, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) tops.push_back(Mirror(h));
-  auto handler = std::make_unique<CountingHandler>();
-  Handler* target = handler.get();
-  int x = 1;
-  xj::bench::LoopTimer timer(state);
-  for (auto _ : state) {
+// The plain hit test over a mirror of the windows, and the three calls a routed move makes.
+struct PlainHitTest {
+  explicit PlainHitTest(const Tree& t) {
+    for (HWND h = GetWindow(t.top, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT)) tops.push_back(Mirror(h));
+  }
+  void operator()() {
     POINT p { x, 3 };
     x = x == 1 ? 2 : 1;
+    Handler* target = &handler;
     benchmark::DoNotOptimize(target);
     const Node* n = Deepest(tops, p);
     benchmark::DoNotOptimize(n);
     int hit = target->NcHitTest(p);
     if (target->SetCursorFor(hit)) target->MouseMove(p);
   }
-  xj::bench::RecordPeer("plain_hit_test", timer);
-  benchmark::DoNotOptimize(handler->moves);
+  std::vector<Node> tops;
+  CountingHandler handler;
+  int x { 1 };
+};
+
+void DestroyAll(const Tree& t) {
   while (HWND h = GetWindow(t.top, GW_HWNDFIRST)) DestroyWindow(h);
+}
+
+void BM_PlainHitTest(benchmark::State& state) {
+  Tree t = Build();
+  PlainHitTest plain(t);
+  for (auto _ : state) plain();
+  benchmark::DoNotOptimize(plain.handler.moves);
+  DestroyAll(t);
 }
 BENCHMARK(BM_PlainHitTest);
 
@@ -128,14 +138,15 @@ void BM_RouteMouseMove(benchmark::State& state) {
   state.counters["windows"] = t.count;
   state.counters["depth"] = depth;
   int x = 1;
-  xj::bench::LoopTimer timer(state);
-  for (auto _ : state) {
+  auto move = [&] {
     SetCursorPos(x, 3);  // queues a move at the bottom of the input path, as the display would
     x = x == 1 ? 2 : 1;  // the same leaf every time, a real move every time
     Pump();
-  }
-  xj::bench::ReportAgainstPeer(state, "plain_hit_test", timer);
-  while (HWND h = GetWindow(t.top, GW_HWNDFIRST)) DestroyWindow(h);
+  };
+  for (auto _ : state) move();
+  PlainHitTest plain(t);
+  xj::bench::PeerRatio(state, "x_plain_hit_test", move, plain);
+  DestroyAll(t);
 }
 BENCHMARK(BM_RouteMouseMove);
 

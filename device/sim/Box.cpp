@@ -166,10 +166,83 @@ void Box::Impl::FinishAll() {
   for (int i = 0; i < kMaxLines; ++i) EndRecording(i);
 }
 
+// ---- the lock-free path of quiet lines ---------------------------------------------------------
+
+namespace {
+
+std::atomic<uint64_t> gBoxIds { 0 };
+
+// The tally this thread counts into, for the box of that id.
+struct TallyCache {
+  uint64_t box = 0;
+  CallTally* tally = nullptr;
+};
+// Initial-exec: the library is loaded with dlopen, and the general model costs a call per access; the
+// few bytes fit the static space the loader keeps for such libraries.
+__attribute__((tls_model("initial-exec"))) thread_local TallyCache tTally;
+
+bool NoFaults(const Fault (&faults)[kOpCount]) {
+  return std::all_of(std::begin(faults), std::end(faults), [](const Fault& f) { return f.Empty(); });
+}
+
+}  // namespace
+
+Box::Impl::Impl(Environment e) : env(e), id(++gBoxIds) {}
+
+void Box::Impl::StateMutex::unlock() {
+  FOwner.Publish();
+  FMutex.unlock();
+}
+
+void Box::Impl::CountQuietCall() {
+  if (tTally.box != id) {
+    std::lock_guard lock(tallyMutex);
+    tallies.push_back(std::make_unique<CallTally>());
+    tTally = { id, tallies.back().get() };
+  }
+  // Only this thread writes its tally: a plain increment, published for CallsSoFar.
+  std::atomic<uint64_t>& n = tTally.tally->calls;
+  n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+uint64_t Box::Impl::CallsSoFar() {
+  std::lock_guard lock(tallyMutex);
+  uint64_t n = 0;
+  for (const auto& t : tallies) n += t->calls.load(std::memory_order_relaxed);
+  return s->logSeq + n - talliedAtReset;
+}
+
+bool Box::Impl::LineQuiet(int i) const {
+  const Line& l = s->lines[i];
+  return ValidLine(i) && !l.ringLatch && l.cid.empty() && l.dtmf.empty() && NoFaults(l.faults);
+}
+
+void Box::Impl::Publish() {
+  const bool eligible =
+      s->open && !callLogging && !clock && !s->levelMode && s->recordings == 0 && NoFaults(s->boxFaults);
+  if (!eligible) {
+    alarm.Raise();
+    if (anyQuiet)
+      for (auto& q : quiet) q.store(0, std::memory_order_release);
+    anyQuiet = false;
+    return;
+  }
+  for (int i = 0; i < kMaxLines; ++i) {
+    const Line& l = s->lines[i];
+    const uint32_t bits = LineQuiet(i) ? kQuiet | (l.disconnected ? kDisconnected : 0) | (l.offHook ? kOffHook : 0) : 0;
+    quiet[i].store(bits, std::memory_order_release);
+  }
+  anyQuiet = true;
+  // Box time runs clockOffset ahead of the monotonic clock.
+  const uint64_t due = NextDue();
+  alarm.Arm(due == kNever ? kNever : due - clockOffset);
+}
+
 // ---- the call log and messages ---------------------------------------------------------------
 
 void Box::Impl::Keep(CallRecord&& rec) {
-  rec.seq = s->logSeq++;
+  rec.seq = CallsSoFar();
+  ++s->logSeq;
   s->log.push_back(std::move(rec));
   if (s->log.size() > kCallLogCapacity) s->log.pop_front();
 }
@@ -270,16 +343,19 @@ int32_t Box::DevGetSerialNumber(int32_t index) {
 }
 
 int32_t Box::DevGetLineState(int32_t line) {
+  if (const uint32_t q = FImpl->QuietBits(line)) return q & Impl::kDisconnected ? 1 : 0;
   return FImpl->Call(kDevGetLineState, Op::State, line, true, { line }, {},
                      [&](std::string*) { return FImpl->s->lines[line].disconnected ? 1 : 0; });
 }
 
 int32_t Box::DevGetHookState(int32_t line) {
+  if (const uint32_t q = FImpl->QuietBits(line)) return q & Impl::kOffHook ? 1 : 0;
   return FImpl->Call(kDevGetHookState, Op::Hook, line, true, { line }, {},
                      [&](std::string*) { return FImpl->s->lines[line].offHook ? 1 : 0; });
 }
 
 int32_t Box::DevGetRing(int32_t line) {
+  if (FImpl->QuietBits(line)) return 0;
   return FImpl->Call(kDevGetRing, Op::Ring, line, true, { line }, {}, [&](std::string*) {
     Line& l = FImpl->s->lines[line];
     if (FImpl->s->levelMode) return FImpl->now < l.bellUntil ? 1 : 0;
@@ -290,6 +366,7 @@ int32_t Box::DevGetRing(int32_t line) {
 }
 
 int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
+  if (buffer && FImpl->QuietBits(line)) return 0;
   return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
     Line& l = FImpl->s->lines[line];
     if (l.cid.empty()) return 0;
@@ -303,6 +380,7 @@ int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
 }
 
 int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
+  if (buffer && FImpl->QuietBits(line)) return 0;
   return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
     // Digits beyond what the buffer takes stay queued for the next call.
     std::string& q = FImpl->s->lines[line].dtmf;
@@ -430,6 +508,9 @@ void Box::Reset() {
   FImpl->FinishAll();
   FImpl->s = std::make_unique<State>();
   FImpl->scenario.reset();
+  std::lock_guard tallyLock(FImpl->tallyMutex);
+  FImpl->talliedAtReset = 0;
+  for (const auto& t : FImpl->tallies) FImpl->talliedAtReset += t->calls.load(std::memory_order_relaxed);
 }
 
 }  // namespace kaldo

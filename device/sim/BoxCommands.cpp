@@ -283,7 +283,7 @@ std::string Box::Impl::StatusText() {
   for (int op = 0; op < kOpCount; ++op)
     if (!s->boxFaults[op].Empty())
       o << "fault " << OpWord(static_cast<Op>(op)) << ": " << FaultText(s->boxFaults[op]) << "\n";
-  o << "calls: " << s->logSeq << "\n";
+  o << "calls: " << CallsSoFar() << "\n";
   return o.str();
 }
 

@@ -3,6 +3,7 @@
 // simulator. Everything in State is guarded by Box::Impl::FMutex.
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "device/KaldoSim.h"
+#include "device/sim/Alarm.h"
 #include "device/sim/Control.h"
 #include "device/sim/Recording.h"
 #include "device/sim/Scenario.h"
@@ -79,8 +81,43 @@ struct State {
   std::string controlPath;
 };
 
+// A thread's count of the calls it answered without the lock, for one box.
+struct CallTally {
+  std::atomic<uint64_t> calls { 0 };
+};
+
 struct Box::Impl {
-  explicit Impl(Environment e) : env(e) {}
+  explicit Impl(Environment e);
+
+  // The lock of a box's state. Letting go of it publishes what the queries of quiet lines may answer
+  // without it (Publish), so every change made under the lock is seen by the lock-free path.
+  class StateMutex {
+   public:
+    explicit StateMutex(Impl& owner) : FOwner(owner) {}
+    void lock() { FMutex.lock(); }
+    void unlock();
+
+   private:
+    std::mutex FMutex;
+    Impl& FOwner;
+  };
+
+  // The lock-free path of the queries. A line is quiet when the box is open on the real clock, logs no
+  // calls, rings in event mode, records nothing, has no injected results, and the line (a valid one)
+  // has no ring, caller ID or DTMF waiting: its queries then only read its hook and connection state,
+  // until the alarm says that time-driven work is due or the next change under the lock.
+  static constexpr uint32_t kQuiet = 1, kDisconnected = 2, kOffHook = 4;
+  // The line's bits, or 0 when its queries must take the lock.
+  uint32_t QuietBits(int32_t line) {
+    if (line < 0 || line >= kMaxLines || alarm.Raised()) return 0;
+    const uint32_t bits = quiet[line].load(std::memory_order_acquire);
+    if (bits & kQuiet) CountQuietCall();
+    return bits & kQuiet ? bits : 0;
+  }
+  void CountQuietCall();
+  // Calls made so far (both paths), from the last Reset.
+  uint64_t CallsSoFar();
+  void Publish();  // lock held
 
   // Lock held for all of these.
   // Moves the box to the present. Nearly free when nothing is due and nothing records (the poll's
@@ -120,6 +157,7 @@ struct Box::Impl {
       ++s->logSeq;
   }
   void Keep(CallRecord&& rec);
+  bool LineQuiet(int i) const;
   void Message(const std::string& text);
   std::string StatusText();
   void Touch() { s->dueDirty = true; }
@@ -137,7 +175,7 @@ struct Box::Impl {
   int32_t Perform(Op op, int line, bool argsValid, Body& body, std::string* written);
 
   const Environment env;
-  std::mutex FMutex;
+  StateMutex FMutex { *this };
   ClockFn clock = nullptr;  // null: the monotonic clock
   void* clockCtx = nullptr;
   uint64_t clockOffset = 0;  // added (mod 2^64) to the clock so that box time stays continuous
@@ -147,6 +185,17 @@ struct Box::Impl {
   std::optional<std::string> scenario;
   std::function<void(std::string_view)> sink;
   std::unique_ptr<State> s = std::make_unique<State>();
+
+  // Published on every unlock; see QuietBits.
+  std::atomic<uint32_t> quiet[kMaxLines] {};
+  bool anyQuiet = false;
+  Alarm alarm;
+  // The calls answered without the lock, counted per thread so that counting costs no atomic
+  // read-modify-write; the tallies live as long as the box. Guarded by tallyMutex.
+  const uint64_t id;
+  std::mutex tallyMutex;
+  std::vector<std::unique_ptr<CallTally>> tallies;
+  uint64_t talliedAtReset = 0;
 
   // The control socket has its own lock, taken before FMutex and never while holding it, because
   // stopping the server waits for its thread, which may be waiting for FMutex.
@@ -163,7 +212,7 @@ int32_t Box::Impl::Call(uint32_t ordinal, Op op, int line, bool argsValid, std::
   std::lock_guard lock(FMutex);
   CatchUp();
   if (!callLogging) {
-    // The poll's path: no record at all (even an empty one costs more than the call).
+    // No record at all (even an empty one costs more than the call).
     ++s->logSeq;
     return Perform(op, line, argsValid, body, nullptr);
   }

@@ -201,6 +201,9 @@ int TCustomListBox::ItemHeight() {
 void TCustomListBox::SetItemHeight(int Value) {
   if (Value <= 0 || FItemHeight == Value) return;
   FItemHeight = Value;
+  // A list of fixed owner-drawn items takes the height in place: a new window would only ask for it
+  // again, and re-creating it (every skin switch sets the height) cost several repaints.
+  if (FStyle == lbOwnerDrawFixed && HandleAllocated() && Perform(LB_SETITEMHEIGHT, 0, Value) != LB_ERR) return;
   RecreateWnd();
 }
 

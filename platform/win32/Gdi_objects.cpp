@@ -102,27 +102,38 @@ void* Register(std::unique_ptr<Object> obj) {
 }
 
 namespace {
-std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object leaves the table
+
+std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object some other thread may have cached leaves
+
+// A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache
+// per thread answers without the lock. Handles are never handed out twice, so an entry stays right for
+// as long as its object lives. An object records the one cache that holds it; when it goes, that entry
+// is dropped if the cache is the destroying thread's own, and every thread's cache is dropped (through
+// gRemovals) only when another thread, or several, hold it.
+struct CacheEntry {
+  const void* handle;
+  Object* object;
+  uint64_t removals;
+};
+thread_local CacheEntry tCache[64] {};
+const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
+
+CacheEntry& CacheSlot(const void* h) { return tCache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63]; }
+
 }  // namespace
 
 Object* Lookup(const void* h) {
   if (!h) return nullptr;
-  // A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache
-  // per thread answers without the lock. Handles are never handed out twice, so an entry stays right
-  // for as long as no object has left the table since it was filled.
-  struct Entry {
-    const void* handle;
-    Object* object;
-    uint64_t removals;
-  };
-  thread_local Entry cache[64] {};
   const uint64_t removals = gRemovals.load(std::memory_order_acquire);
-  Entry& e = cache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63];
+  CacheEntry& e = CacheSlot(h);
   if (e.handle == h && e.removals == removals) return e.object;
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
   Object* o = t.objects.Find(reinterpret_cast<uintptr_t>(h));
-  if (o) e = Entry { h, o, removals };
+  if (o) {
+    e = CacheEntry { h, o, removals };
+    o->cachedBy = !o->cachedBy || o->cachedBy == tCache ? tCache : kSeveralCaches;
+  }
   return o;
 }
 
@@ -134,7 +145,11 @@ void Destroy(Object* o) {
     std::lock_guard<std::mutex> g(t.lock);
     doomed = t.objects.Take(reinterpret_cast<uintptr_t>(o->handle));
     if (!doomed) return;
-    gRemovals.fetch_add(1, std::memory_order_acq_rel);
+    if (o->cachedBy == tCache) {
+      if (CacheEntry& e = CacheSlot(o->handle); e.handle == o->handle) e = CacheEntry {};
+    } else if (o->cachedBy) {
+      gRemovals.fetch_add(1, std::memory_order_acq_rel);
+    }
     if (o->kind == Kind::DC)
       --t.counters.DCs;
     else if (Counted(*o))

@@ -62,6 +62,7 @@ struct Object {
   bool owned { false };   // a window's region
   bool counted { true };  // false for the parts of another object (an icon's bitmaps)
   void* handle { nullptr };
+  const void* cachedBy { nullptr };  // the lookup cache that holds the object (Gdi_objects.cpp), under the table's lock
 };
 
 // Adds the object to the handle table; returns its handle (null and ENOMEM if it cannot).

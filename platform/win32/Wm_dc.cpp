@@ -94,13 +94,17 @@ bool Overlaps(const RECT& a, const RECT& b) {
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
 // window whose rectangle misses the region's box costs a compare, and the plain rectangles are cut out
 // together in one region operation rather than one each.
+// The windows of a list are siblings: their rectangles are found from their parent's client origin, taken
+// once, rather than by walking up the tree for each.
 void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
+  if (windows.empty() || windows.front() == stopAt) return;
   const RECT box = r.Box();
+  const POINT base = OriginInTop(windows.front()->parent, true);
   std::vector<pixman_box32_t> plain;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
     if (!s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
-    RECT rect = RectInTop(s, false);
+    const RECT rect { base.x + s->rect.left, base.y + s->rect.top, base.x + s->rect.right, base.y + s->rect.bottom };
     if (!Overlaps(rect, box)) continue;
     if (s->region) {
       Region area(rect);

@@ -1,5 +1,6 @@
 // The link between top-level windows and the display back-end.
 
+#include <malloc.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -200,6 +201,19 @@ void AddDirty(TopSurface& s, const RECT& r) {
 
 display::Backend* CurrentDisplay() { return gDisplay.get(); }
 
+namespace {
+
+// A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
+// own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
+// C library hands such blocks back to the system when they are freed, so every popup paid a page fault
+// per 4 kB of them again; freed memory is kept for reuse instead, up to a bound.
+void KeepFreedSurfaceMemory() {
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
+
+}  // namespace
+
 display::Backend& EnsureDisplay() {
   if (!gDisplay) {
     std::string error;
@@ -212,6 +226,7 @@ display::Backend& EnsureDisplay() {
       std::_Exit(EXIT_FAILURE);
     }
     gWakeSet = false;
+    KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
@@ -228,6 +243,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   gDisplay = std::move(backend);
   gWakeSet = false;
   if (gDisplay) {
+    KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();

@@ -163,6 +163,10 @@ int MenuTextWidth(const std::string& text) {
 
 void PaintFrame(Wnd* w, HDC given) {
   if (!ReallyVisible(w)) return;
+  // Every part of the frame lies outside the client area: a window that is all client area (most child
+  // controls) has nothing to draw, and a DC clipped to nothing is not worth making.
+  if (w->client.left <= 0 && w->client.top <= 0 && w->client.right >= w->Width() && w->client.bottom >= w->Height())
+    return;
   HDC dc = given ? given : GetWindowDC(w->handle);
   if (!dc) return;
   int saved = SaveDC(dc);

@@ -134,6 +134,13 @@ TEST(GdiObjects, BadHandlesFailWithoutHarm) {
   std::thread([brush] { EXPECT_TRUE(DeleteObject(brush)); }).join();
   EXPECT_EQ(GetObjectType(brush), 0u);
   EXPECT_EQ(SelectObject(c.dc(), brush), nullptr);
+  // And when another thread has used it too and this one deletes it.
+  HBRUSH shared = CreateSolidBrush(RGB(4, 5, 6));
+  ASSERT_EQ(GetObjectType(shared), DWORD(OBJ_BRUSH));
+  std::thread([shared] { EXPECT_EQ(GetObjectType(shared), DWORD(OBJ_BRUSH)); }).join();
+  ASSERT_TRUE(DeleteObject(shared));
+  std::thread([shared] { EXPECT_EQ(GetObjectType(shared), 0u); }).join();
+  EXPECT_EQ(GetObjectType(shared), 0u);
 }
 
 TEST(GdiObjects, ABitmapLivesInOneDCAtATime) {

@@ -272,6 +272,38 @@ TEST_F(ListBoxTest, ItemHeightIgnoresValuesBelowOne) {
   }
 }
 
+TEST_F(ListBoxTest, AShownOwnerDrawnListTakesANewItemHeightInItsOwnWindow) {
+  TListBox* list = NewList(12);
+  list->SetStyle(lbOwnerDrawFixed);
+  list->SetItemHeight(20);
+  list->OnDrawItem = On<TDrawItemEvent>([](TWinControl* c, int index, TRect rect, TOwnerDrawState) {
+    TCanvas* canvas = static_cast<TListBox*>(c)->Canvas();
+    canvas->Brush()->SetColor(index % 2 ? clRed : clBlue);
+    canvas->FillRect(rect);
+  });
+  list->Items()->SetObjects(7, Data(77));
+  Show();
+  list->SetItemIndex(6);
+  list->SetTopIndex(2);
+  const HWND before = list->Handle();
+  list->SetItemHeight(30);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(list->Handle(), before) << "the window was re-created";
+  EXPECT_EQ(list->ItemHeight(), 30);
+  EXPECT_EQ(list->ItemRect(3), TRect(0, 30, 150 - GetSystemMetrics(SM_CXVSCROLL), 60));  // row 1 below the top
+  EXPECT_EQ(list->ItemIndex(), 6);
+  EXPECT_EQ(list->TopIndex(), 2);
+  EXPECT_EQ(list->GetItemData(7), 77);
+  EXPECT_EQ(Pixel(list, 50, 35), Rgb(clRed));  // item 3, drawn at the new height
+  EXPECT_EQ(Pixel(list, 50, 65), Rgb(clBlue));
+  // A variable-height list still asks again for every item, through a new window.
+  list->SetStyle(lbOwnerDrawVariable);
+  const HWND variable = list->Handle();
+  list->SetItemHeight(24);
+  EXPECT_NE(list->Handle(), variable);
+  EXPECT_EQ(list->Count(), 12);
+}
+
 TEST_F(ListBoxTest, ColumnsFlowDownThenAcrossAndScrollByColumns) {
   TListBox* list = NewList(30, 10, 10, 200, 104);
   list->SetColumns(2);

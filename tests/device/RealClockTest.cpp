@@ -1,0 +1,113 @@
+// A box on the real clock: its queries on quiet lines are answered without the lock, and must still see
+// every change, every injected result and every timed event, and still be counted in the call log.
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "tests/device/BoxTestSupport.h"
+
+namespace kaldo::test {
+namespace {
+
+class RealClockTest : public ::testing::Test {
+ protected:
+  RealClockTest() {
+    box.SetMessageSink([](std::string_view) {});
+    EXPECT_TRUE(box.Command("lines 4"));
+    EXPECT_EQ(box.DevOpen(), 0);
+  }
+  void Run(std::string_view command) { ASSERT_TRUE(box.Command(command)) << command; }
+
+  Box box;
+  char buf[kTextBufferSize] {};
+};
+
+TEST_F(RealClockTest, QueriesSeeEveryChangeAndEveryInjectedResult) {
+  EXPECT_EQ(box.DevGetHookState(1), 0);
+  EXPECT_EQ(box.DevGetLineState(2), 0);
+  EXPECT_EQ(box.DevGetCallerId(0, buf), 0);
+  Run("offhook 1");
+  Run("disconnect 2");
+  EXPECT_EQ(box.DevGetHookState(1), 1);
+  EXPECT_EQ(box.DevGetLineState(2), 1);
+  EXPECT_EQ(box.DevGetHookState(2), 0);
+
+  box.QueueCallerId(0, "13800138000");
+  box.QueueDtmf(3, "45#");
+  EXPECT_EQ(box.DevGetCallerId(0, buf), 11);
+  EXPECT_EQ(std::string(buf, 11), "13800138000");
+  EXPECT_EQ(box.DevGetCallerId(0, buf), 0);
+  EXPECT_EQ(box.DevGetDtmf(3, buf), 3);
+  EXPECT_EQ(box.DevGetDtmf(3, buf), 0);
+
+  Run("ring 0");
+  EXPECT_EQ(box.DevGetRing(0), 1);
+  EXPECT_EQ(box.DevGetRing(0), 0);
+
+  Run("fail 1 hook 1");
+  Run("value * count 9");
+  EXPECT_EQ(box.DevGetHookState(1), -1);
+  EXPECT_EQ(box.DevGetHookState(1), 1);
+  EXPECT_EQ(box.DevGetLineCount(), 9);
+  EXPECT_EQ(box.DevGetLineCount(), 4);
+
+  // Bad arguments and lines past the count fail on either path.
+  EXPECT_EQ(box.DevGetCallerId(0, nullptr), -1);
+  EXPECT_EQ(box.DevGetHookState(4), -1);
+  EXPECT_EQ(box.DevGetHookState(-1), -1);
+  Run("ringmode level");
+  Run("ring 3");
+  EXPECT_EQ(box.DevGetRing(3), 1);
+  EXPECT_EQ(box.DevGetRing(3), 1) << "level mode reports the bell on every query";
+
+  ASSERT_EQ(box.DevClose(), 0);
+  EXPECT_EQ(box.DevGetHookState(1), -1);
+  EXPECT_EQ(box.DevGetRing(0), -1);
+}
+
+TEST_F(RealClockTest, TimedEventsArriveWithoutAnyOtherCall) {
+  // Due a few milliseconds after the box opened: only the passing of time brings it.
+  Run("at 20 cid 2 555");
+  Run("at 40 offhook 1");
+  // The limit only turns a fault into a failure instead of a hang; the events are due after 40 ms.
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  int32_t n = 0;
+  while ((n = box.DevGetCallerId(2, buf)) == 0 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
+  ASSERT_EQ(n, 3);
+  EXPECT_EQ(std::string(buf, 3), "555");
+  while (box.DevGetHookState(1) == 0 && std::chrono::steady_clock::now() < limit) std::this_thread::yield();
+  EXPECT_EQ(box.DevGetHookState(1), 1);
+}
+
+TEST_F(RealClockTest, CallsFromEveryThreadCountInTheCallLog) {
+  constexpr int kThreads = 4, kCalls = 2500;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([this, t] {
+      char own[kTextBufferSize];
+      for (int i = 0; i < kCalls; ++i) {
+        box.DevGetHookState(t);
+        box.DevGetDtmf(t, own);
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  box.SetCallLogging(true);
+  box.DevGetLineCount();
+  std::vector<CallRecord> log = box.CallLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].seq, 1u + kThreads * kCalls * 2) << "DevOpen, then every query";
+  EXPECT_NE(box.Status().find("calls: " + std::to_string(2 + kThreads * kCalls * 2)), std::string::npos);
+
+  box.SetCallLogging(false);
+  box.DevGetHookState(0);
+  box.Reset();
+  box.SetCallLogging(true);
+  box.DevGetLineCount();
+  log = box.CallLog();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].seq, 0u) << "a reset box counts from the start";
+}
+
+}  // namespace
+}  // namespace kaldo::test
