@@ -176,4 +176,34 @@ TEST_F(FormBadInputTest, ZeroSizedClientAndTinyForms) {
   xt::PumpUntilIdle();
 }
 
+// Collects what reaches the application's exception handler.
+class TExceptionLog : public TObject {
+ public:
+  void Handle(TObject*, Exception* E) { Messages.push_back(E->Message()); }
+  std::vector<AnsiString> Messages;
+};
+
+TEST_F(FormBadInputTest, AFrameTooLargeForABitmapIsReportedNotFatal) {
+  // Set behind the loader's back, as a program may: the caption and border strips this client rectangle
+  // leaves cannot be made into bitmaps, so every non-client paint fails.
+  RawSkin();
+  skin->ClRect = TRect(65536, 2, 65535, 2417);
+  TExceptionLog log;
+  Application->OnException = TExceptionEvent(&log, &TExceptionLog::Handle);
+  sf->SetSkinData(skin);
+  Show();
+  const size_t shown = log.Messages.size();
+  EXPECT_GT(shown, 0u);
+  SendMessageA(form->Handle(), WM_NCPAINT, 0, 0);
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+  xt::PumpUntilIdle();
+  EXPECT_GT(log.Messages.size(), shown);
+  for (const AnsiString& m : log.Messages) EXPECT_NE(m.find("bitmap"), AnsiString::npos) << m;
+  // Freeing the form tears its frame down while the skin still stands: nothing escapes.
+  delete form;
+  form = nullptr;
+  xt::PumpUntilIdle();
+  Application->OnException = nullptr;
+}
+
 }  // namespace
