@@ -117,7 +117,8 @@ std::vector<const TSkinKeys*> KeyTablesOf(const TObject* Record);
 std::vector<const TSkinKeys*> FormKeyTables();
 // Drops from Data what its pictures cannot draw: a record with a rectangle, point or measure outside the
 // picture it is cut from loses that picture (and a mask the same), so it takes the built-in look; form
-// geometry outside the frame picture loses the frame's pictures.
+// geometry outside the frame picture loses the frame's pictures. A value past any picture's size by far
+// (2^24) is cleared wherever it stands.
 void DropUndrawableGeometry(TbsSkinData& Data);
 
 template <class T>

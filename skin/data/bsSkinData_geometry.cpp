@@ -15,6 +15,9 @@ using xj::skin::TSkinKeys;
 
 // No picture a skin can load is wider or taller than this; offsets and sizes beyond it fit no picture.
 constexpr int MaxSkinMeasure = 32767;
+// Past this no value is kept, with a picture or without: sums of a few such values and a window's size
+// stay far inside the int range.
+constexpr int MaxSkinCoordinate = 1 << 24;
 
 struct TArea {
   int W { 0 }, H { 0 };
@@ -62,6 +65,29 @@ bool Fits(TObject* Record, const std::vector<const TSkinKeys*>& Tables, TArea Ar
 }
 
 bool Fits(TObject* Record, TArea Area) { return Fits(Record, xj::skin::KeyTablesOf(Record), Area); }
+
+bool InRange(int V) { return V >= -MaxSkinCoordinate && V <= MaxSkinCoordinate; }
+
+// Clears each rectangle, point and measure of Record that lies past MaxSkinCoordinate: no picture is that
+// large, so nothing is drawn from it, and arithmetic on it could overflow.
+void ClearUnbounded(TObject* Record, const std::vector<const TSkinKeys*>& Tables) {
+  for (const TSkinKeys* table : Tables)
+    for (const TSkinKey& k : *table) {
+      void* field = k.Field(Record);
+      if (k.Kind == xj::skin::kkRect) {
+        auto& r = *static_cast<TRect*>(field);
+        if (!InRange(r.Left) || !InRange(r.Top) || !InRange(r.Right) || !InRange(r.Bottom)) r = TRect();
+      } else if (k.Kind == xj::skin::kkPoint) {
+        auto& p = *static_cast<TPoint*>(field);
+        if (!InRange(p.X) || !InRange(p.Y)) p = TPoint();
+      } else if (k.Kind == xj::skin::kkInteger && !PictureIndexKey(k)) {
+        auto& v = *static_cast<int*>(field);
+        if (!InRange(v)) v = 0;
+      }
+    }
+}
+
+void ClearUnbounded(TObject* Record) { ClearUnbounded(Record, xj::skin::KeyTablesOf(Record)); }
 
 TBitmap* ActivePicture(const TbsSkinData& Data, int Index) {
   return Index >= 0 && Index < Data.ActivePictures->Count() ? static_cast<TBitmap*>(Data.ActivePictures->Items(Index))
@@ -111,13 +137,13 @@ void CheckObject(TbsSkinData& Data, TbsDataSkinObject* R) {
 void CheckFrame(TbsSkinData& Data) {
   const std::vector<const TSkinKeys*> tables = xj::skin::FormKeyTables();
   const TArea frame = AreaOf(Data.Picture.get());
-  if (!Usable(frame)) return;
-  if (!Fits(&Data, tables, frame)) {
+  if (Usable(frame) && !Fits(&Data, tables, frame)) {
     Data.Picture->Assign(nullptr);
     Data.InActivePicture->Assign(nullptr);
     Data.Mask->Assign(nullptr);
-    return;
   }
+  ClearUnbounded(&Data, tables);
+  if (!Usable(frame)) return;
   // The inactive picture and the mask are read with the frame's geometry.
   const TArea inactive = AreaOf(Data.InActivePicture.get());
   if (Usable(inactive) && !Fits(&Data, tables, inactive)) Data.InActivePicture->Assign(nullptr);
@@ -129,14 +155,20 @@ void CheckFrame(TbsSkinData& Data) {
 
 void xj::skin::DropUndrawableGeometry(TbsSkinData& Data) {
   CheckFrame(Data);
-  for (int i = 0; i < Data.ObjectList->Count(); ++i)
-    CheckObject(Data, static_cast<TbsDataSkinObject*>(Data.ObjectList->Items(i)));
+  for (int i = 0; i < Data.ObjectList->Count(); ++i) {
+    auto* r = static_cast<TbsDataSkinObject*>(Data.ObjectList->Items(i));
+    CheckObject(Data, r);
+    ClearUnbounded(r);
+  }
   for (int i = 0; i < Data.CtrlList->Count(); ++i) {
     auto* r = static_cast<TbsDataSkinControl*>(Data.CtrlList->Items(i));
     CheckPicture(Data, r, r->PictureIndex, r->MaskPictureIndex, &r->SkinRect);
+    ClearUnbounded(r);
   }
   TbsDataSkinPopupWindow& popup = *Data.PopupWindow;
   CheckPicture(Data, &popup, popup.WindowPictureIndex, popup.MaskPictureIndex, nullptr);
+  ClearUnbounded(&popup);
   TbsDataSkinHintWindow& hint = *Data.HintWindow;
   CheckPicture(Data, &hint, hint.WindowPictureIndex, hint.MaskPictureIndex, nullptr);
+  ClearUnbounded(&hint);
 }

@@ -71,8 +71,10 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   list->SetChecked(0, true);
   auto* button = Add<TbsSkinButton>("button", 160, 80, 75, 25);
   ShowUnfocused();
-  for (auto [c, name] : { std::pair<TControl*, const char*> { check, "checkbox" }, { slider, "slider" },
-                          { list, "checklistbox" }, { button, "button" } })
+  for (auto [c, name] : { std::pair<TControl*, const char*> { check, "checkbox" },
+                          { slider, "slider" },
+                          { list, "checklistbox" },
+                          { button, "button" } })
     EXPECT_EQ(SkinPixels(c, name), 0) << name;
   EXPECT_GT(SkinPixels(radio, "radiobox"), 0);
   // Resized to the far ends and shown again: nothing raises.
