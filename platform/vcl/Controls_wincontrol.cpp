@@ -286,11 +286,7 @@ void TWinControl::UpdateShowing() {
       !FControlState.Contains(csReadingState);
   if (show) {
     if (!FHandle) CreateHandle();
-    // A child's window being made may free a sibling (a control dropping a part it no longer needs).
-    std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> children;
-    for (TWinControl* c : FWinControls) children.emplace_back(c, c->LifeToken());
-    for (auto& [c, life] : children)
-      if (!life.expired() && c->FParent == this) c->UpdateShowing();
+    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
     FShowing = show;

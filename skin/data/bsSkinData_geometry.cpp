@@ -29,10 +29,11 @@ TArea AreaOf(const TBitmap* Picture) {
 
 TArea Larger(TArea A, TArea B) { return { Max(A.W, B.W), Max(A.H, B.H) }; }
 
-// A null rectangle is no rectangle (absent from the skin); any other lies within the area, not inverted.
+// Every edge within the area: an empty or inverted rectangle draws nothing, but its edges may still
+// measure borders and insets.
 bool Inside(const TRect& R, TArea A) {
-  return IsNullRect(R) ||
-         (R.Left >= 0 && R.Left <= R.Right && R.Right <= A.W && R.Top >= 0 && R.Top <= R.Bottom && R.Bottom <= A.H);
+  return R.Left >= 0 && R.Left <= A.W && R.Right >= 0 && R.Right <= A.W && R.Top >= 0 && R.Top <= A.H &&
+         R.Bottom >= 0 && R.Bottom <= A.H;
 }
 
 bool Inside(const TPoint& P, TArea A) { return P.X >= 0 && P.X <= A.W && P.Y >= 0 && P.Y <= A.H; }
