@@ -1,7 +1,11 @@
 // Skins the frame cannot fully use and odd sizes: missing records and pictures, looks outside their
 // pictures, empty tiles and middles, a zero-height frame, user objects drawn into the frame, and a form
 // freed from its own system menu.
+#include <filesystem>
+
+#include "platform/vcl/IniFiles.h"
 #include "skin/data/bsUtils.h"
+#include "tests/support/Scratch.h"
 #include "tests/skin/form/FormTestSupport.h"
 
 using namespace skinform;
@@ -207,3 +211,25 @@ TEST_F(FormBadInputTest, AFrameTooLargeForABitmapIsReportedNotFatal) {
 }
 
 }  // namespace
+
+TEST_F(FormBadInputTest, AFrameOutsideItsPictureIsRefusedAtLoadForTheBuiltInFrame) {
+  xj::test::ScratchDir dir("frame-outside");
+  std::filesystem::copy(std::string(XJ_TEST_SKIN_DIR) + "/test", dir.Path(), std::filesystem::copy_options::recursive);
+  {
+    TMemIniFile ini(dir / "skin.ini");
+    ini.WriteString("FORMINFO", "clientrect", "65536,2,65535,2417");
+    ini.UpdateFile();
+  }
+  skin = new TbsSkinData(form);
+  skin->LoadFromFile(dir / "skin.ini");
+  EXPECT_FALSE(skin->Empty);
+  EXPECT_TRUE(skin->Picture->Empty());
+  sf->SetSkinData(skin);
+  Show();
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+  xt::PumpUntilIdle();
+  EXPECT_NE(Code(30, 26).owner, mkskin::kOwnerFrame);
+  EXPECT_EQ(HitAt(200, 150), HTCLIENT);
+  delete form;
+  form = nullptr;
+}
