@@ -59,8 +59,11 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
       { "slider", "hrulerrect", "0,0,30000,20000" },
       { "checklistbox", "checkimagerect", "5,5,40000,40000" },
       { "button", "skinrect", "0,0,2147483600,40" },
+      { "label", "leftbottompoint", "2147483647,2147483647" },
+      { "expanel", "clientrect", "-2147483648,-2147483648,2147483647,2147483647" },
   });
-  for (const char* name : { "checkbox", "slider", "checklistbox", "button" }) EXPECT_EQ(PictureOf(name), -1) << name;
+  for (const char* name : { "checkbox", "slider", "checklistbox", "button", "label", "expanel" })
+    EXPECT_EQ(PictureOf(name), -1) << name;
   EXPECT_GE(PictureOf("radiobox"), 0);
   auto* check = Add<TbsSkinCheckRadioBox>("checkbox", 10, 10, 140, 25);
   auto* radio = Add<TbsSkinCheckRadioBox>("radiobox", 10, 40, 140, 25);
@@ -70,6 +73,8 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   list->Items()->Add("one");
   list->SetChecked(0, true);
   auto* button = Add<TbsSkinButton>("button", 160, 80, 75, 25);
+  auto* label = Add<TbsSkinLabel>("label", 250, 80, 60, 20);
+  auto* panel = Add<TbsSkinExPanel>("expanel", 250, 110, 100, 80);
   ShowUnfocused();
   for (auto [c, name] : { std::pair<TControl*, const char*> { check, "checkbox" },
                           { slider, "slider" },
