@@ -99,8 +99,11 @@ TArea ActiveArea(const TbsSkinData& Data, int Index) { return AreaOf(ActivePictu
 
 bool Usable(TArea A) { return A.W > 0 && A.H > 0; }
 
+// A larger mask would only cost memory where it is read whole; a smaller one leaves part unshaped.
+bool SameSize(TArea A, TArea B) { return A.W == B.W && A.H == B.H; }
+
 // A record whose geometry does not fit its picture loses the picture and its mask, as if it had none; its
-// values stay as read. A mask as large as Face shapes it (null: a mask as large as the picture).
+// values stay as read. A mask is exactly as large as what it shapes: Face (null: the whole picture).
 void CheckPicture(TbsSkinData& Data, TObject* Record, int& PictureIndex, int& MaskIndex, const TRect* Face) {
   const TArea area = ActiveArea(Data, PictureIndex);
   if (!Usable(area)) return;  // drawn without a picture already
@@ -110,8 +113,8 @@ void CheckPicture(TbsSkinData& Data, TObject* Record, int& PictureIndex, int& Ma
     return;
   }
   const TArea mask = ActiveArea(Data, MaskIndex);
-  const bool held = Face ? RectWidth(*Face) <= mask.W && RectHeight(*Face) <= mask.H : Fits(Record, mask);
-  if (Usable(mask) && !held) MaskIndex = -1;
+  const TArea shaped = Face ? TArea { RectWidth(*Face), RectHeight(*Face) } : area;
+  if (Usable(mask) && !SameSize(mask, shaped)) MaskIndex = -1;
 }
 
 // Menu items and the buttons of the main menu bar cut their face from their active picture; the frame's
@@ -145,11 +148,11 @@ void CheckFrame(TbsSkinData& Data) {
   }
   ClearUnbounded(&Data, tables);
   if (!Usable(frame)) return;
-  // The inactive picture and the mask are read with the frame's geometry.
+  // The inactive picture is read with the frame's geometry; the mask shapes the frame picture.
   const TArea inactive = AreaOf(Data.InActivePicture.get());
   if (Usable(inactive) && !Fits(&Data, tables, inactive)) Data.InActivePicture->Assign(nullptr);
   const TArea mask = AreaOf(Data.Mask.get());
-  if (Usable(mask) && !Fits(&Data, tables, mask)) Data.Mask->Assign(nullptr);
+  if (Usable(mask) && !SameSize(mask, frame)) Data.Mask->Assign(nullptr);
 }
 
 }  // namespace

@@ -248,9 +248,12 @@ TEST_F(SkinLimits, GeometryOutsideItsPictureCountsAsAMissingPicture) {
   WritePicture(dir / "ctrl.bmp", 50, 40, 2);
   WritePicture(dir / "small.bmp", 8, 8, 3);
   WritePicture(dir / "mask.bmp", 40, 30, 4);
-  const auto frameSkin = [](const std::string& ClientRect, const std::string& CloseRect) {
+  const auto frameSkin = [](const std::string& ClientRect, const std::string& CloseRect,
+                            const std::string& Mask = "mask.bmp") {
     return "[VERSION]\r\nskinname=geometry\r\n"
-           "[PICTURES]\r\npicture=frame.bmp\r\nmask=mask.bmp\r\nactivepicturescount=2\r\n0=ctrl.bmp\r\n1=small.bmp\r\n"
+           "[PICTURES]\r\npicture=frame.bmp\r\nmask=" +
+           Mask +
+           "\r\nactivepicturescount=2\r\n0=ctrl.bmp\r\n1=small.bmp\r\n"
            "[FORMINFO]\r\nclientrect=" +
            ClientRect +
            "\r\n"
@@ -301,6 +304,10 @@ TEST_F(SkinLimits, GeometryOutsideItsPictureCountsAsAMissingPicture) {
   EXPECT_FALSE(data.Picture->Empty());
   EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->SkinRect, TRect());
   EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->ActivePictureIndex, -1);
+  // A mask of another size than the frame shapes nothing.
+  Load(frameSkin("6,6,34,24", "30,2,38,10", "ctrl.bmp"));
+  EXPECT_FALSE(data.Picture->Empty());
+  EXPECT_TRUE(data.Mask->Empty());
 }
 
 }  // namespace
