@@ -61,8 +61,9 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
       { "button", "skinrect", "0,0,2147483600,40" },
       { "label", "leftbottompoint", "2147483647,2147483647" },
       { "expanel", "clientrect", "-2147483648,-2147483648,2147483647,2147483647" },
+      { "listbox", "itemrect", "1,-3936,3393,32767" },
   });
-  for (const char* name : { "checkbox", "slider", "checklistbox", "button", "label", "expanel" })
+  for (const char* name : { "checkbox", "slider", "checklistbox", "button", "label", "expanel", "listbox" })
     EXPECT_EQ(PictureOf(name), -1) << name;
   EXPECT_GE(PictureOf("radiobox"), 0);
   auto* check = Add<TbsSkinCheckRadioBox>("checkbox", 10, 10, 140, 25);
@@ -75,7 +76,14 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   auto* button = Add<TbsSkinButton>("button", 160, 80, 75, 25);
   auto* label = Add<TbsSkinLabel>("label", 250, 80, 60, 20);
   auto* panel = Add<TbsSkinExPanel>("expanel", 250, 110, 100, 80);
+  auto* combo = Add<TbsSkinComboBox>("combobox", 10, 190, 120, 20);
+  combo->Items()->Add("one");
   ShowUnfocused();
+  // The combo box keeps its own skin; its list, whose record lost its picture, drops down plain.
+  EXPECT_GT(SkinPixels(combo, "combobox"), 0);
+  combo->DropDown();
+  xt::PumpUntilIdle();
+  combo->CloseUp(false);
   for (auto [c, name] : { std::pair<TControl*, const char*> { check, "checkbox" },
                           { slider, "slider" },
                           { list, "checklistbox" },
