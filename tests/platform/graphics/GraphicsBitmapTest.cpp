@@ -291,13 +291,18 @@ TEST(BitmapStream, EmptyBitmapsWriteAHeaderOnlyImage) {
   EXPECT_TRUE(b.Empty());
 }
 
-TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
+// The file image of MakeFour's bitmap.
+std::vector<uint8_t> FourImage() {
   TBitmap good;
   MakeFour(good);
   TMemoryStream image;
   good.SaveToStream(&image);
   const auto* bytes = static_cast<const uint8_t*>(image.Memory());
-  const std::vector<uint8_t> whole(bytes, bytes + image.Size());
+  return std::vector<uint8_t>(bytes, bytes + image.Size());
+}
+
+TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
+  const std::vector<uint8_t> whole = FourImage();
   std::vector<std::vector<uint8_t>> bad {
     {},
     { 'B', 'M' },
@@ -324,14 +329,9 @@ TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
 }
 
 TEST(BitmapStream, APictureTooLargeIsReportedWithItsSize) {
-  TBitmap good;
-  MakeFour(good);
-  TMemoryStream image;
-  good.SaveToStream(&image);
-  const auto* bytes = static_cast<const uint8_t*>(image.Memory());
   // Past the side limit, and within it but past the pixel count.
   for (const auto& [w, h] : { std::pair { 40000, 2 }, std::pair { 9000, -9000 } }) {
-    std::vector<uint8_t> data(bytes, bytes + image.Size());
+    std::vector<uint8_t> data = FourImage();
     std::memcpy(&data[18], &w, 4);
     std::memcpy(&data[22], &h, 4);
     TMemoryStream s;
