@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win32/IntMath.h"
 #include "platform/vcl/ActnList.h"
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
@@ -147,7 +148,12 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 // ---- Placement -------------------------------------------------------------------------------------------
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // Any int is taken; the window system's limits keep every edge and layout sum inside the int range.
+  ALeft = xj::ClampPosition(ALeft);
+  ATop = xj::ClampPosition(ATop);
   if (!CheckNewSize(AWidth, AHeight)) return;
+  AWidth = xj::ClampExtent(AWidth);
+  AHeight = xj::ClampExtent(AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;

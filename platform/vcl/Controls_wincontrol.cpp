@@ -215,8 +215,11 @@ LRESULT TWinControl::MainWndProc(UINT Msg, WPARAM wParam, LPARAM lParam) {
     else
       WindowProc(m);
   } catch (...) {
-    if (!xj::vcl::ReportExceptionInWindowProc() || !Application) throw;
-    Application->HandleException(life.expired() ? nullptr : this);
+    // A paint is asked for from anywhere (a destructor resetting a frame, a window being moved): a
+    // failing one is shown and the window is left as it stands, never thrown into the caller.
+    const bool paint = Msg == WM_PAINT || Msg == WM_NCPAINT || Msg == WM_ERASEBKGND;
+    if (!paint && (!xj::vcl::ReportExceptionInWindowProc() || !Application)) throw;
+    if (Application) Application->HandleException(life.expired() ? nullptr : this);
   }
   FreeDeviceContexts();
   return m.Result;

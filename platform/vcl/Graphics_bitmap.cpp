@@ -583,6 +583,9 @@ HBITMAP DecodeImage(TStream* Stream, int64_t Limit, xj::bmp::Dib& Layout, int64_
   }
   xj::bmp::ReadResult r;
   HBITMAP h = xj::bmp::ReadBitmap(bytes, size_t(Limit), r, Layout);
+  if (r.TooLarge)
+    throw EInvalidGraphic(Format("The picture is too large: %d x %d pixels (at most %d a side and %d in all)", r.Width,
+                                 r.Height, xj::bmp::kMaxDimension, int64_t(xj::bmp::kMaxPixels)));
   if (!r.Ok) throw EInvalidGraphic(SInvalidBitmap);
   if (!h && !Layout.Empty())
     throw EOutOfResources(Format("Out of system resources (a %d x %d bitmap)", Layout.Width, Layout.Height));

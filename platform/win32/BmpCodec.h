@@ -30,6 +30,9 @@ struct ReadResult {
   bool Ok { false };
   std::string Error;      // why the data is not a usable BMP image
   size_t Consumed { 0 };  // bytes the image occupies from the start (bfSize when it is sensible)
+  // Set when the image is refused for its size alone (past kMaxDimension or kMaxPixels): its size.
+  bool TooLarge { false };
+  int Width { 0 }, Height { 0 };
 };
 
 struct Header;

@@ -39,9 +39,22 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
   for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }
 
+const char* const kTooLarge = "image too large";
+
 ReadResult Fail(const char* why) {
   ReadResult r;
   r.Error = why;
+  return r;
+}
+
+// Why the header at `off` is refused, with the image's size when that is the reason.
+ReadResult FailHeader(const char* why, const Header& h) {
+  ReadResult r = Fail(why);
+  if (why == kTooLarge) {
+    r.TooLarge = true;
+    r.Width = h.width;
+    r.Height = h.height;
+  }
   return r;
 }
 
@@ -110,7 +123,7 @@ const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
       return "unsupported compression";
   }
   if (h.width > kMaxDimension || h.height > kMaxDimension || uint64_t(h.width) * uint64_t(h.height) > kMaxPixels)
-    return "image too large";
+    return kTooLarge;
   return nullptr;
 }
 
@@ -212,7 +225,7 @@ ReadResult Decoder::Open(const uint8_t* data, size_t size) {
   if (data[0] != 'B' || data[1] != 'M') return Fail("not a BMP file");
   uint32_t fileSize = U32(data + 2), offBits = U32(data + 10);
   Header h;
-  if (const char* why = ParseHeader(data, size, 14, h)) return Fail(why);
+  if (const char* why = ParseHeader(data, size, 14, h)) return FailHeader(why, h);
   if (offBits && (offBits < 14 || offBits > size)) return Fail("pixel data outside the file");
   ReadResult r = OpenBody(data, size, h, offBits);
   if (!r.Ok) return r;
@@ -224,7 +237,7 @@ ReadResult Decoder::Open(const uint8_t* data, size_t size) {
 ReadResult Decoder::OpenInfo(const uint8_t* data, size_t size) {
   if (!data) return Fail("no data");
   Header h;
-  if (const char* why = ParseHeader(data, size, 0, h)) return Fail(why);
+  if (const char* why = ParseHeader(data, size, 0, h)) return FailHeader(why, h);
   return OpenBody(data, size, h, 0);
 }
 

@@ -359,8 +359,8 @@ BOOL SetPoint(HDC hdc, POINT DCState::*field, int x, int y, LPPOINT old, bool re
   POINT& p = dc->st.*field;
   if (old) *old = p;
   if (relative) {
-    p.x += x;
-    p.y += y;
+    p.x = xj::SatAdd(p.x, x);
+    p.y = xj::SatAdd(p.y, y);
   } else {
     p = POINT { x, y };
   }
@@ -407,8 +407,8 @@ BOOL WINAPI DPtoLP(HDC hdc, LPPOINT pts, int count) {
   DC* dc = GetDC(hdc);
   if (!dc || (count > 0 && !pts)) return FALSE;
   for (int i = 0; i < count; ++i) {
-    pts[i].x += dc->st.windowOrg.x - dc->st.viewportOrg.x;
-    pts[i].y += dc->st.windowOrg.y - dc->st.viewportOrg.y;
+    pts[i].x = xj::ClampInt(int64_t { pts[i].x } + dc->st.windowOrg.x - dc->st.viewportOrg.x);
+    pts[i].y = xj::ClampInt(int64_t { pts[i].y } + dc->st.windowOrg.y - dc->st.viewportOrg.y);
   }
   return TRUE;
 }
@@ -490,12 +490,13 @@ int WINAPI GetClipBox(HDC hdc, LPRECT rc) {
   if (!dc || !rc) return ERROR;
   Region clip = dc->EffectiveClip();
   RECT b = clip.Box();
-  int dx = dc->origin.x + dc->st.viewportOrg.x - dc->st.windowOrg.x;
-  int dy = dc->origin.y + dc->st.viewportOrg.y - dc->st.windowOrg.y;
+  const int64_t dx = int64_t { dc->origin.x } + dc->st.viewportOrg.x - dc->st.windowOrg.x;
+  const int64_t dy = int64_t { dc->origin.y } + dc->st.viewportOrg.y - dc->st.windowOrg.y;
   if (clip.Empty())
     *rc = RECT { 0, 0, 0, 0 };
   else
-    *rc = RECT { b.left - dx, b.top - dy, b.right - dx, b.bottom - dy };
+    *rc = RECT { xj::ClampInt(b.left - dx), xj::ClampInt(b.top - dy), xj::ClampInt(b.right - dx),
+                 xj::ClampInt(b.bottom - dy) };
   return clip.Complexity();
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/win32/GdiInternal.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/Region.h"
 #include "platform/win32/WinBase.h"
 #include "platform/win32/WinGdi.h"
@@ -215,12 +216,12 @@ struct DC : Object {
 
   Bitmap* Bmp() const { return st.bitmap ? Get<Bitmap>(st.bitmap) : nullptr; }
   bool Mono() const;
-  // Logical → surface coordinates.
-  int SX(int x) const { return x - st.windowOrg.x + st.viewportOrg.x + origin.x; }
-  int SY(int y) const { return y - st.windowOrg.y + st.viewportOrg.y + origin.y; }
+  // Logical → surface coordinates; a caller's coordinates may be any int, so the sums stop at its ends.
+  int SX(int x) const { return xj::ClampInt(int64_t { x } - st.windowOrg.x + st.viewportOrg.x + origin.x); }
+  int SY(int y) const { return xj::ClampInt(int64_t { y } - st.windowOrg.y + st.viewportOrg.y + origin.y); }
   // Logical → device coordinates (no surface origin).
-  int DX(int x) const { return x - st.windowOrg.x + st.viewportOrg.x; }
-  int DY(int y) const { return y - st.windowOrg.y + st.viewportOrg.y; }
+  int DX(int x) const { return xj::ClampInt(int64_t { x } - st.windowOrg.x + st.viewportOrg.x); }
+  int DY(int y) const { return xj::ClampInt(int64_t { y } - st.windowOrg.y + st.viewportOrg.y); }
   // The paintable part of the surface, in surface coordinates.
   Region EffectiveClip();
   Surface CurrentSurface();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/win32/IntMath.h"
 #include "platform/win32/NotifyArea.h"
 #include "platform/win32/WmModal.h"
 #include "platform/win32/WmDc.h"
@@ -212,7 +213,9 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
   RECT oldRect = w->rect;
   RECT oldScreen = ScreenRect(w);
   bool wasVisible = ReallyVisible(w);
-  RECT newRect { wp.x, wp.y, wp.x + std::max(wp.cx, 0), wp.y + std::max(wp.cy, 0) };
+  wp.x = xj::ClampPosition(wp.x);
+  wp.y = xj::ClampPosition(wp.y);
+  RECT newRect { wp.x, wp.y, wp.x + xj::ClampExtent(wp.cx), wp.y + xj::ClampExtent(wp.cy) };
   bool moved = newRect.left != oldRect.left || newRect.top != oldRect.top;
   bool sized = (newRect.right - newRect.left) != (oldRect.right - oldRect.left) ||
                (newRect.bottom - newRect.top) != (oldRect.bottom - oldRect.top);
@@ -536,7 +539,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     w->id = (LONG_PTR)menu;
   else
     w->menu = menu;
-  w->rect = RECT { x, y, x + std::max(width, 0), y + std::max(height, 0) };
+  w->rect = RECT { xj::ClampPosition(x), xj::ClampPosition(y), xj::ClampPosition(x) + xj::ClampExtent(width),
+                   xj::ClampPosition(y) + xj::ClampExtent(height) };
   w->normal = w->rect;
   w->vbar.max = w->hbar.max = (style & (WS_VSCROLL | WS_HSCROLL)) ? 100 : 0;
   w->vbar.shown = (style & WS_VSCROLL) != 0;

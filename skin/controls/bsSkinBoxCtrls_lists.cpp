@@ -894,7 +894,7 @@ void TbsCheckListBox::DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Hei
   auto* f = dynamic_cast<TbsSkinCheckListBox*>(Frame);
   const TRect c = Skin ? SkinCheckRect(Width) : TRect();
   if (Skin && f && f->Picture && !IsNullRect(c)) {
-    const TRect& src = s == cbChecked ? f->CheckImageRect : f->UnCheckImageRect;
+    const TRect src = ClipToPicture(s == cbChecked ? f->CheckImageRect : f->UnCheckImageRect, f->Picture);
     const int cw = src.Width(), ch = src.Height();
     if (cw < 1 || ch < 1) return;
     TBitmap box;

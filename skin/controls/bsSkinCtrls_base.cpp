@@ -210,26 +210,27 @@ void TbsSkinCustomControl::CalcSize(int& W, int& H) {
 }
 
 void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
-  const int dW = W - RectWidth(SkinRect), dH = H - RectHeight(SkinRect);
+  // Stopping at the ends of the int range: a record made in code may hold any geometry.
+  const int dW = xj::SatSub(W, RectWidth(SkinRect)), dH = xj::SatSub(H, RectHeight(SkinRect));
   switch (FResizeMode) {
     case 1:
       NewLTPoint = LTPoint;
-      NewRTPoint = TPoint(RTPoint.X + dW, RTPoint.Y);
-      NewLBPoint = TPoint(LBPoint.X, LBPoint.Y + dH);
-      NewRBPoint = TPoint(RBPoint.X + dW, RBPoint.Y + dH);
-      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
+      NewRTPoint = TPoint(xj::SatAdd(RTPoint.X, dW), RTPoint.Y);
+      NewLBPoint = TPoint(LBPoint.X, xj::SatAdd(LBPoint.Y, dH));
+      NewRBPoint = TPoint(xj::SatAdd(RBPoint.X, dW), xj::SatAdd(RBPoint.Y, dH));
+      NewClRect = TRect(ClRect.Left, ClRect.Top, xj::SatAdd(ClRect.Right, dW), xj::SatAdd(ClRect.Bottom, dH));
       break;
     case 2:
       H = RectHeight(SkinRect);
       NewLTPoint = LTPoint;
-      NewRTPoint = TPoint(RTPoint.X + dW, RTPoint.Y);
-      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom);
+      NewRTPoint = TPoint(xj::SatAdd(RTPoint.X, dW), RTPoint.Y);
+      NewClRect = TRect(ClRect.Left, ClRect.Top, xj::SatAdd(ClRect.Right, dW), ClRect.Bottom);
       break;
     case 3:
       W = RectWidth(SkinRect);
       NewLTPoint = LTPoint;
-      NewLBPoint = TPoint(LBPoint.X, LBPoint.Y + dH);
-      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right, ClRect.Bottom + dH);
+      NewLBPoint = TPoint(LBPoint.X, xj::SatAdd(LBPoint.Y, dH));
+      NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right, xj::SatAdd(ClRect.Bottom, dH));
       break;
     case 0:
       W = RectWidth(SkinRect);

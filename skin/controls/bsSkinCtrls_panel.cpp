@@ -9,12 +9,14 @@
 #include "skin/data/bsUtils.h"
 
 void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const TRect& R) {
-  if (!Picture || IsNullRect(R)) return;
+  // Only what lies in the picture is drawn, where it would be: the image is never larger than it.
+  const TRect src = ClipToPicture(R, Picture);
+  if (IsNullRect(src)) return;
   TBitmap b;
-  b.SetSize(RectWidth(R), RectHeight(R));
-  b.Canvas()->CopyRect(TRect(0, 0, b.Width(), b.Height()), Picture->Canvas(), R);
+  b.SetSize(RectWidth(src), RectHeight(src));
+  b.Canvas()->CopyRect(TRect(0, 0, b.Width(), b.Height()), Picture->Canvas(), src);
   b.SetTransparent(true);
-  Canvas->Draw(X, Y, &b);
+  Canvas->Draw(xj::SatAdd(X, xj::SatSub(src.Left, R.Left)), xj::SatAdd(Y, xj::SatSub(src.Top, R.Top)), &b);
 }
 
 void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect) {

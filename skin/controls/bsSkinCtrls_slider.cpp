@@ -230,10 +230,11 @@ void TbsSkinCustomSlider::GetSkinData() {
     FPicture = nullptr;
     return;
   }
-  FHRulerRect = r->HRulerRect;
-  FHThumbRect = r->HThumbRect;
-  FVRulerRect = r->VRulerRect;
-  FVThumbRect = r->VThumbRect;
+  // Images are cut from the picture: a rectangle reaching past it keeps only what lies inside.
+  FHRulerRect = ClipToPicture(r->HRulerRect, FPicture);
+  FHThumbRect = ClipToPicture(r->HThumbRect, FPicture);
+  FVRulerRect = ClipToPicture(r->VRulerRect, FPicture);
+  FVThumbRect = ClipToPicture(r->VThumbRect, FPicture);
   FSkinEdgeSize = r->EdgeSize;
   FBGColor = r->BGColor;
   FPointsColor = r->PointsColor;

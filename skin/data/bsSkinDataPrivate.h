@@ -110,6 +110,17 @@ void ReadKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Recor
 // Writes every key of the table from Record's fields, in table order.
 void WriteKeys(TCustomIniFile* IniFile, const AnsiString& Section, TObject* Record, const TSkinKeys& Keys);
 
+// The key tables of a record (a skin object or control record, the popup or hint window record): its
+// class's and every ancestor's.
+std::vector<const TSkinKeys*> KeyTablesOf(const TObject* Record);
+// The key tables of the form geometry in [FORMINFO] (fields of TbsSkinData).
+std::vector<const TSkinKeys*> FormKeyTables();
+// Drops from Data what its pictures cannot draw: a record with a rectangle, point or measure outside the
+// picture it is cut from loses that picture (and a mask the same), so it takes the built-in look; form
+// geometry outside the frame picture loses the frame's pictures. A value past any picture's size by far
+// (2^24) is cleared wherever it stands.
+void DropUndrawableGeometry(TbsSkinData& Data);
+
 template <class T>
 struct TMember;
 template <class C, class V>

@@ -188,6 +188,7 @@ void TbsSkinData::Load(const std::function<bool()>& Read) {
     SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
     ClearAll();
     found = Read();
+    if (found) xj::skin::DropUndrawableGeometry(*this);
   } catch (...) {
     // Nothing half-built stays, and every form still hears that the change is over.
     error = std::current_exception();

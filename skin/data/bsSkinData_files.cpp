@@ -145,6 +145,12 @@ const TSkinKeys& FormButtonKeys() {
   return keys;
 }
 
+}  // namespace
+
+std::vector<const xj::skin::TSkinKeys*> xj::skin::FormKeyTables() { return { &FormGeometryKeys(), &FormButtonKeys() }; }
+
+namespace {
+
 const char* const RequiredSections[] = { "VERSION", "PICTURES", "FORMINFO", "SKINOBJECTS", "SKINCONTROLS" };
 
 // ---- Finding files ----

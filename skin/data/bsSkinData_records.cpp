@@ -634,3 +634,53 @@ void TbsDataSkinUpDownControl::SaveToFile(TCustomIniFile* IniFile) {
   TbsDataSkinCustomControl::SaveToFile(IniFile);
   WriteKeys(IniFile, IDName, this, UpDownKeys());
 }
+
+// ---- The tables of a record -----------------------------------------------------------------------------
+
+namespace xj::skin {
+
+std::vector<const TSkinKeys*> KeyTablesOf(const TObject* Record) {
+  // Each class's own table, under the class that reads it; a record takes every table of its ancestry.
+  struct TTable {
+    TClass Class;
+    const TSkinKeys& (*Keys)();
+  };
+  static const TTable tables[] = {
+    { TbsDataSkinObject::StaticClass(), &ObjectKeys },
+    { TbsDataSkinButton::StaticClass(), &ButtonKeys },
+    { TbsDataSkinStdButton::StaticClass(), &StdButtonKeys },
+    { TbsDataSkinMenuItem::StaticClass(), &MenuItemKeys },
+    { TbsDataSkinMainMenuItem::StaticClass(), &MainMenuItemKeys },
+    { TbsDataSkinCaption::StaticClass(), &CaptionKeys },
+    { TbsDataSkinPopupWindow::StaticClass(), &PopupWindowKeys },
+    { TbsDataSkinHintWindow::StaticClass(), &HintWindowKeys },
+    { TbsDataSkinControl::StaticClass(), &ControlKeys },
+    { TbsDataSkinSlider::StaticClass(), &SliderKeys },
+    { TbsDataSkinMainMenuBar::StaticClass(), &MainMenuBarKeys },
+    { TbsDataSkinTabControl::StaticClass(), &TabKeys },
+    { TbsDataSkinGridControl::StaticClass(), &GridKeys },
+    { TbsDataSkinCustomControl::StaticClass(), &CustomControlKeys },
+    { TbsDataSkinControlBar::StaticClass(), &ControlBarKeys },
+    { TbsDataSkinUpDownControl::StaticClass(), &UpDownKeys },
+    { TbsDataSkinComboBox::StaticClass(), &ComboBoxReadKeys },
+    { TbsDataSkinListBox::StaticClass(), &ListBoxKeys },
+    { TbsDataSkinCheckListBox::StaticClass(), &CheckListBoxReadKeys },
+    { TbsDataSkinScrollBarControl::StaticClass(), &ScrollBarKeys },
+    { TbsDataSkinSpinEditControl::StaticClass(), &SpinEditKeys },
+    { TbsDataSkinEditControl::StaticClass(), &EditKeys },
+    { TbsDataSkinGaugeControl::StaticClass(), &GaugeKeys },
+    { TbsDataSkinTrackBarControl::StaticClass(), &TrackBarKeys },
+    { TbsDataSkinButtonControl::StaticClass(), &ButtonControlKeys },
+    { TbsDataSkinMenuButtonControl::StaticClass(), &MenuButtonKeys },
+    { TbsDataSkinCheckRadioControl::StaticClass(), &CheckRadioReadKeys },
+    { TbsDataSkinScrollBoxControl::StaticClass(), &ScrollBoxKeys },
+    { TbsDataSkinPanelControl::StaticClass(), &PanelKeys },
+    { TbsDataSkinExPanelControl::StaticClass(), &ExPanelKeys },
+  };
+  std::vector<const TSkinKeys*> result;
+  for (const TTable& t : tables)
+    if (Record->InheritsFrom(t.Class)) result.push_back(&t.Keys());
+  return result;
+}
+
+}  // namespace xj::skin

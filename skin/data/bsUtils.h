@@ -13,6 +13,7 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/SysUtils.h"
 #include "platform/vcl/Types.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/WinDef.h"
 #include "platform/win32/WinGdi.h"
 
@@ -73,8 +74,9 @@ void ReadStringFromStream(AnsiString& Str, TStream* S);
 
 // ---- Rectangles and numbers -----------------------------------------------------------------------------
 
-inline int RectWidth(const TRect& R) { return R.Right - R.Left; }
-inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
+// Stopping at the ends of the int range: a skin's rectangle may hold any coordinates.
+inline int RectWidth(const TRect& R) { return xj::SatSub(R.Right, R.Left); }
+inline int RectHeight(const TRect& R) { return xj::SatSub(R.Bottom, R.Top); }
 inline TRect NullRect() { return TRect(0, 0, 0, 0); }
 // Null: narrower or lower than one pixel; not only the all-zero rectangle.
 // In 64 bits: a skin may hold any coordinates, and an inverted rectangle must never wrap into a wide one.
@@ -91,6 +93,9 @@ inline bool PointInRect(const TRect& R, const TPoint& P) {
 bool RectInRect(const TRect& Inner, const TRect& Outer);
 inline int Max(int A, int B) { return A >= B ? A : B; }
 inline int Min(int A, int B) { return A < B ? A : B; }
+// The part of R inside Picture (0, 0, width, height), the only part a copy from it can read; a null
+// rectangle when there is none or no picture.
+TRect ClipToPicture(const TRect& R, const TBitmap* Picture);
 // Moves R, keeping its size, to the centre of Bounds; returns the moved R.
 TRect RectToCenter(TRect& R, const TRect& Bounds);
 

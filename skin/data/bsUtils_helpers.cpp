@@ -12,6 +12,12 @@ bool RectInRect(const TRect& Inner, const TRect& Outer) {
   return PtInRect(&outer, POINT { Inner.Left, Inner.Top }) && PtInRect(&outer, POINT { Inner.Right, Inner.Bottom });
 }
 
+TRect ClipToPicture(const TRect& R, const TBitmap* Picture) {
+  if (!Picture || Picture->Empty() || IsNullRect(R)) return NullRect();
+  const TRect r(Max(R.Left, 0), Max(R.Top, 0), Min(R.Right, Picture->Width()), Min(R.Bottom, Picture->Height()));
+  return IsNullRect(r) ? NullRect() : r;
+}
+
 TRect RectToCenter(TRect& R, const TRect& Bounds) {
   const int w = RectWidth(R), h = RectHeight(R);
   const int left = Bounds.Left + (RectWidth(Bounds) - w) / 2;

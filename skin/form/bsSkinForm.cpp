@@ -83,17 +83,28 @@ RurIvozedevUzivEred::RurIvozedevUzivEred(TComponent* AOwner)
 }
 
 RurIvozedevUzivEred::~RurIvozedevUzivEred() {
+  // The steps that draw or call out run whatever the one before met (a menu that fails to repaint as it
+  // goes): an error is shown, never thrown out of here, and no hook is left pointing at this object.
+  auto step = [this](auto&& Do) {
+    try {
+      Do();
+    } catch (...) {
+      if (Application) Application->HandleException(this);
+    }
+  };
   FMouseTimer->SetEnabled(false);
   FMorphTimer->SetEnabled(false);
   // A menu still open would call back into this object; the application hook would outlive it.
-  if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
+  step([&] {
+    if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
+  });
   UnHookApp();
   if (FForm) {
     FWindowHook.Remove();
     if (FForm->OnShortCut == FOwnShortCut) FForm->OnShortCut = nullptr;
     UnhookClient();
   }
-  DetachTray();
+  step([&] { DetachTray(); });
   ClearObjects();
 }
 
@@ -244,7 +255,8 @@ void RurIvozedevUzivEred::MainMenuEnter(TObject* Sender) {
 void RurIvozedevUzivEred::ChangeSkinData() {
   FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
   FBGSource = nullptr;
-  FSkinSupport = FSkinData && !FSkinData->Empty;
+  // The frame is drawn from the skin's picture: without one it keeps the built-in look.
+  FSkinSupport = FSkinData && !FSkinData->Empty && !FSkinData->Picture->Empty();
   if (FSkinSupport) {
     LoadObjects();
     CheckObjects();

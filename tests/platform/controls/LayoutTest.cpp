@@ -1,6 +1,10 @@
 // Layout and state: alignment order (R23), anchors, constraints, the notifications setters send, parent
 // colour and font, recreating a window.
 
+#include <array>
+#include <climits>
+
+#include "platform/win32/IntMath.h"
 #include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
@@ -229,3 +233,35 @@ TEST_F(LayoutTest, AThrowingHandlerLeavesAlignmentAndFocusWorking) {
 }
 
 }  // namespace
+
+TEST_F(LayoutTest, BoundsAtTheEndsOfTheIntRangeAreTakenWithinTheWindowSystemsLimits) {
+  // Edges, client sizes and aligned children of windows placed and sized anywhere in the int range stay
+  // consistent (and, in the sanitizer build, no sum overflows).
+  TTestPanel* host = Panel(form, 0, 0, 100, 100);
+  TTestPanel* top = Panel(host, 0, 0, 10, 10, alTop);
+  TTestPanel* client = Panel(host, 0, 0, 10, 10, alClient);
+  for (const auto& [l, t, w, h] :
+       { std::array { INT_MAX, INT_MAX, INT_MAX, INT_MAX }, std::array { INT_MIN, INT_MIN, INT_MAX, INT_MAX },
+         std::array { INT_MAX - 5, -7, 20, 30 }, std::array { 3, 4, INT_MIN, INT_MIN } }) {
+    host->SetBounds(l, t, w, h);
+    RECT r {};
+    GetWindowRect(host->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, host->Width());
+    EXPECT_EQ(r.bottom - r.top, host->Height());
+    EXPECT_LE(host->Width(), xj::MaxWindowExtent);
+    EXPECT_GE(host->Width(), 0);
+    EXPECT_EQ(host->BoundsRect(),
+              TRect(host->Left(), host->Top(), host->Left() + host->Width(), host->Top() + host->Height()));
+    EXPECT_EQ(top->Width(), host->ClientWidth());
+    if (host->ClientHeight() >= top->Height()) EXPECT_EQ(client->Height(), host->ClientHeight() - top->Height());
+  }
+  char cls[64] {};
+  GetClassNameA(host->Handle(), cls, sizeof cls);
+  HWND raw = CreateWindowExA(0, cls, "", WS_CHILD, INT_MAX, INT_MIN, INT_MAX, INT_MAX, form->Handle(), nullptr, nullptr,
+                             nullptr);
+  ASSERT_NE(raw, nullptr);
+  RECT r {};
+  GetClientRect(raw, &r);
+  EXPECT_EQ(r.right, xj::MaxWindowExtent);
+  DestroyWindow(raw);
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -213,6 +214,32 @@ TEST(GdiObjects, InvalidCreationArgumentsFail) {
   EXPECT_EQ(bm.bmBitsPixel, 1);
   EXPECT_TRUE(DeleteObject(zero));
   EXPECT_NE(GetObjectType(zero), 0u);
+}
+
+TEST(GdiDC, OriginsAndMappedPointsStopAtTheEndsOfTheIntRange) {
+  Canvas c(10, 10);
+  HDC dc = c.dc();
+  OffsetViewportOrgEx(dc, INT_MAX, INT_MIN, nullptr);
+  OffsetViewportOrgEx(dc, INT_MAX, INT_MIN, nullptr);
+  POINT org {};
+  GetViewportOrgEx(dc, &org);
+  EXPECT_EQ(org.x, INT_MAX);
+  EXPECT_EQ(org.y, INT_MIN);
+  SetViewportOrgEx(dc, 10, -10, nullptr);
+  POINT pts[] = { { INT_MAX, INT_MIN }, { 5, 5 } };
+  LPtoDP(dc, pts, 2);
+  EXPECT_EQ(pts[0].x, INT_MAX);
+  EXPECT_EQ(pts[0].y, INT_MIN);
+  EXPECT_EQ(pts[1].x, 15);
+  EXPECT_EQ(pts[1].y, -5);
+  POINT back[] = { { INT_MIN, INT_MAX } };
+  DPtoLP(dc, back, 1);
+  EXPECT_EQ(back[0].x, INT_MIN);
+  EXPECT_EQ(back[0].y, INT_MAX);
+  // Drawing far past the surface draws nothing and disturbs nothing.
+  RECT far { INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX };
+  FillRect(dc, &far, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(GetPixel(dc, 0, 0), GetPixel(dc, 9, 9));
 }
 
 TEST(GdiDC, SaveAndRestoreBringBackTheWholeState) {

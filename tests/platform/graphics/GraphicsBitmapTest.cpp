@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/graphics/GraphicsTestUtil.h"
@@ -289,13 +291,18 @@ TEST(BitmapStream, EmptyBitmapsWriteAHeaderOnlyImage) {
   EXPECT_TRUE(b.Empty());
 }
 
-TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
+// The file image of MakeFour's bitmap.
+std::vector<uint8_t> FourImage() {
   TBitmap good;
   MakeFour(good);
   TMemoryStream image;
   good.SaveToStream(&image);
   const auto* bytes = static_cast<const uint8_t*>(image.Memory());
-  const std::vector<uint8_t> whole(bytes, bytes + image.Size());
+  return std::vector<uint8_t>(bytes, bytes + image.Size());
+}
+
+TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
+  const std::vector<uint8_t> whole = FourImage();
   std::vector<std::vector<uint8_t>> bad {
     {},
     { 'B', 'M' },
@@ -318,6 +325,27 @@ TEST(BitmapStream, BadDataRaisesAndLeavesTheBitmapAlone) {
     EXPECT_THROW(b.LoadFromStream(&s), EInvalidGraphic) << data.size();
     EXPECT_EQ(b.Width(), 4);
     EXPECT_EQ(b.Canvas()->Pixels(0, 0), clRed);
+  }
+}
+
+TEST(BitmapStream, APictureTooLargeIsReportedWithItsSize) {
+  // Past the side limit, and within it but past the pixel count.
+  for (const auto& [w, h] : { std::pair { 40000, 2 }, std::pair { 9000, -9000 } }) {
+    std::vector<uint8_t> data = FourImage();
+    std::memcpy(&data[18], &w, 4);
+    std::memcpy(&data[22], &h, 4);
+    TMemoryStream s;
+    s.WriteBuffer(data.data(), int(data.size()));
+    s.SetPosition(0);
+    TBitmap b;
+    try {
+      b.LoadFromStream(&s);
+      ADD_FAILURE() << w << " x " << h << " loaded";
+    } catch (const EInvalidGraphic& e) {
+      const AnsiString size = std::to_string(w) + " x " + std::to_string(std::abs(h));
+      EXPECT_NE(e.Message().find("too large"), AnsiString::npos) << e.Message();
+      EXPECT_NE(e.Message().find(size), AnsiString::npos) << e.Message();
+    }
   }
 }
 

@@ -243,4 +243,71 @@ TEST_F(SkinLimits, NullRectanglesAtTheEndsOfTheIntegerRange) {
   EXPECT_EQ(data.MaskRectArea, TRect(4, 4, 40, 20));
 }
 
+TEST_F(SkinLimits, GeometryOutsideItsPictureCountsAsAMissingPicture) {
+  WritePicture(dir / "frame.bmp", 40, 30, 1);
+  WritePicture(dir / "ctrl.bmp", 50, 40, 2);
+  WritePicture(dir / "small.bmp", 8, 8, 3);
+  WritePicture(dir / "mask.bmp", 40, 30, 4);
+  const auto frameSkin = [](const std::string& ClientRect, const std::string& CloseRect,
+                            const std::string& Mask = "mask.bmp") {
+    return "[VERSION]\r\nskinname=geometry\r\n"
+           "[PICTURES]\r\npicture=frame.bmp\r\nmask=" +
+           Mask +
+           "\r\nactivepicturescount=2\r\n0=ctrl.bmp\r\n1=small.bmp\r\n"
+           "[FORMINFO]\r\nclientrect=" +
+           ClientRect +
+           "\r\n"
+           "[SKINOBJECTS]\r\ncount=1\r\n0=close:stdbutton\r\n[close]\r\nactivepictureindex=0\r\nskinrect=" +
+           CloseRect +
+           "\r\nactiveskinrect=0,0,10,10\r\n"
+           "[SKINCONTROLS]\r\ncount=5\r\n0=fits:button\r\n1=outside:checkradio\r\n2=huge:button\r\n"
+           "3=masked:button\r\n4=bare:panel\r\n"
+           "[fits]\r\npictureindex=0\r\nmaskpictureindex=1\r\nskinrect=2,2,10,10\r\nclientrect=1,1,7,7\r\n"
+           "[outside]\r\npictureindex=0\r\nmaskpictureindex=1\r\nskinrect=0,0,20,20\r\n"
+           "uncheckimagerect=1,-3936,3393,32767\r\n"
+           "[huge]\r\npictureindex=0\r\nskinrect=0,0,2147483600,40\r\nrightbottompoint=2147483647,5\r\n"
+           "[masked]\r\npictureindex=0\r\nmaskpictureindex=1\r\nskinrect=0,0,20,20\r\n"
+           "[bare]\r\nskinrect=-5,0,70000,10\r\nlefttoppoint=-2147483648,3\r\nclientrect=0,0,16777217,4\r\n";
+  };
+  const auto control = [&](const char* Name) {
+    return static_cast<TbsDataSkinCustomControl*>(data.CtrlList->Items(data.GetControlIndex(Name)));
+  };
+  // The frame and its close button fit; of the controls only "fits" keeps picture and mask, "masked" its
+  // picture (its 20 x 20 face is larger than the 8 x 8 mask). Values no picture can reach are cleared,
+  // wherever they stand; others stay as read.
+  Load(frameSkin("6,6,34,24", "30,2,38,10"));
+  EXPECT_FALSE(data.Picture->Empty());
+  EXPECT_FALSE(data.Mask->Empty());
+  EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->SkinRect, TRect(30, 2, 38, 10));
+  EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->ActivePictureIndex, 0);
+  EXPECT_EQ(control("fits")->PictureIndex, 0);
+  EXPECT_EQ(control("fits")->MaskPictureIndex, 1);
+  for (const char* name : { "outside", "huge" }) {
+    EXPECT_EQ(control(name)->PictureIndex, -1) << name;
+    EXPECT_EQ(control(name)->MaskPictureIndex, -1) << name;
+  }
+  EXPECT_EQ(control("outside")->SkinRect, TRect(0, 0, 20, 20));
+  EXPECT_EQ(control("huge")->SkinRect, TRect());
+  EXPECT_EQ(control("huge")->RBPoint, TPoint());
+  EXPECT_EQ(control("masked")->PictureIndex, 0);
+  EXPECT_EQ(control("masked")->MaskPictureIndex, -1);
+  EXPECT_EQ(control("bare")->SkinRect, TRect(-5, 0, 70000, 10));
+  EXPECT_EQ(control("bare")->LTPoint, TPoint());
+  EXPECT_EQ(control("bare")->ClRect, TRect());
+  // A frame whose client rectangle lies outside its picture has no pictures to draw from; a frame object
+  // whose face lies outside loses its face.
+  Load(frameSkin("65536,2,65535,2417", "30,2,48,10"));
+  EXPECT_FALSE(data.Empty);
+  EXPECT_TRUE(data.Picture->Empty());
+  EXPECT_TRUE(data.Mask->Empty());
+  Load(frameSkin("6,6,34,24", "30,2,48,10"));
+  EXPECT_FALSE(data.Picture->Empty());
+  EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->SkinRect, TRect());
+  EXPECT_EQ(static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->ActivePictureIndex, -1);
+  // A mask of another size than the frame shapes nothing.
+  Load(frameSkin("6,6,34,24", "30,2,38,10", "ctrl.bmp"));
+  EXPECT_FALSE(data.Picture->Empty());
+  EXPECT_TRUE(data.Mask->Empty());
+}
+
 }  // namespace

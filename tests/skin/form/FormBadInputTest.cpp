@@ -1,7 +1,11 @@
 // Skins the frame cannot fully use and odd sizes: missing records and pictures, looks outside their
 // pictures, empty tiles and middles, a zero-height frame, user objects drawn into the frame, and a form
 // freed from its own system menu.
+#include <filesystem>
+
+#include "platform/vcl/IniFiles.h"
 #include "skin/data/bsUtils.h"
+#include "tests/support/Scratch.h"
 #include "tests/skin/form/FormTestSupport.h"
 
 using namespace skinform;
@@ -176,4 +180,56 @@ TEST_F(FormBadInputTest, ZeroSizedClientAndTinyForms) {
   xt::PumpUntilIdle();
 }
 
+// Collects what reaches the application's exception handler.
+class TExceptionLog : public TObject {
+ public:
+  void Handle(TObject*, Exception* E) { Messages.push_back(E->Message()); }
+  std::vector<AnsiString> Messages;
+};
+
+TEST_F(FormBadInputTest, AFrameTooLargeForABitmapIsReportedNotFatal) {
+  // Set behind the loader's back, as a program may: the caption and border strips this client rectangle
+  // leaves cannot be made into bitmaps, so every non-client paint fails.
+  RawSkin();
+  skin->ClRect = TRect(65536, 2, 65535, 2417);
+  TExceptionLog log;
+  Application->OnException = TExceptionEvent(&log, &TExceptionLog::Handle);
+  sf->SetSkinData(skin);
+  Show();
+  const size_t shown = log.Messages.size();
+  EXPECT_GT(shown, 0u);
+  SendMessageA(form->Handle(), WM_NCPAINT, 0, 0);
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+  xt::PumpUntilIdle();
+  EXPECT_GT(log.Messages.size(), shown);
+  for (const AnsiString& m : log.Messages) EXPECT_NE(m.find("bitmap"), AnsiString::npos) << m;
+  // Freeing the form tears its frame down while the skin still stands: nothing escapes.
+  delete form;
+  form = nullptr;
+  xt::PumpUntilIdle();
+  Application->OnException = nullptr;
+}
+
 }  // namespace
+
+TEST_F(FormBadInputTest, AFrameOutsideItsPictureIsRefusedAtLoadForTheBuiltInFrame) {
+  xj::test::ScratchDir dir("frame-outside");
+  std::filesystem::copy(std::string(XJ_TEST_SKIN_DIR) + "/test", dir.Path(), std::filesystem::copy_options::recursive);
+  {
+    TMemIniFile ini(dir / "skin.ini");
+    ini.WriteString("FORMINFO", "clientrect", "65536,2,65535,2417");
+    ini.UpdateFile();
+  }
+  skin = new TbsSkinData(form);
+  skin->LoadFromFile(dir / "skin.ini");
+  EXPECT_FALSE(skin->Empty);
+  EXPECT_TRUE(skin->Picture->Empty());
+  sf->SetSkinData(skin);
+  Show();
+  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+  xt::PumpUntilIdle();
+  EXPECT_NE(Code(30, 26).owner, mkskin::kOwnerFrame);
+  EXPECT_EQ(HitAt(200, 150), HTCLIENT);
+  delete form;
+  form = nullptr;
+}
