@@ -247,8 +247,9 @@ void TbsSkinCustomTreeView::Change(TTreeNode* Node) {
 }
 
 void TbsSkinCustomTreeView::WndProc(TMessage& Message) {
+  auto life = LifeToken();
   TCustomTreeView::WndProc(Message);
-  if (BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
+  if (!life.expired() && BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
@@ -372,7 +373,9 @@ void TbsSkinRichEdit::Change() {
 }
 
 void TbsSkinRichEdit::WndProc(TMessage& Message) {
+  auto life = LifeToken();
   TCustomRichEdit::WndProc(Message);
+  if (life.expired()) return;
   switch (Message.Msg) {
     case WM_SIZE:
     case WM_KEYDOWN:
