@@ -424,7 +424,8 @@ void TCustomMaskEdit::PasteText() {
 void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
   auto life = LifeToken();
   TCustomEdit::KeyDown(Key, Shift);
-  if (life.expired() || !FPattern || Key == 0 || !HandleAllocated() || Shift.Contains(ssShift) || Shift.Contains(ssAlt)) return;
+  if (life.expired() || !FPattern || Key == 0 || !HandleAllocated() || Shift.Contains(ssShift) || Shift.Contains(ssAlt))
+    return;
   SetEditText(EditText());
   const size_t at = FPattern->SlotAt(CaretStart());
   switch (Key) {

@@ -154,8 +154,9 @@ void TbsSkinCustomMemo::Notification(TComponent* AComponent, TOperation Operatio
 }
 
 void TbsSkinCustomMemo::Change() {
+  auto life = LifeToken();
   TCustomMemo::Change();
-  UpDateScrollRange();
+  if (!life.expired()) UpDateScrollRange();
 }
 
 void TbsSkinCustomMemo::Dispatch(TMessage& Message) {

@@ -242,8 +242,9 @@ void TbsSkinCustomTreeView::CreateParams(TCreateParams& Params) {
 }
 
 void TbsSkinCustomTreeView::Change(TTreeNode* Node) {
+  auto life = LifeToken();
   TCustomTreeView::Change(Node);
-  UpDateScrollBars();
+  if (!life.expired()) UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::WndProc(TMessage& Message) {
@@ -368,8 +369,9 @@ void TbsSkinRichEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TbsSkinRichEdit::Change() {
+  auto life = LifeToken();
   TCustomRichEdit::Change();
-  UpDateScrollBars();
+  if (!life.expired()) UpDateScrollBars();
 }
 
 void TbsSkinRichEdit::WndProc(TMessage& Message) {

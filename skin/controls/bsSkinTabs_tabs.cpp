@@ -681,8 +681,9 @@ void TbsSkinTabControl::UpDateTabs() {
 
 void TbsSkinTabControl::Change() {
   if (FSkin.SkinUpDown) FSkin.SkinUpDown->SetPosition(FSkin.GetPosition());
+  auto life = LifeToken();
   TTabControl::Change();
-  Invalidate();
+  if (!life.expired()) Invalidate();
 }
 
 void TbsSkinTabControl::CreateWnd() {
