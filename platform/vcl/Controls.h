@@ -540,6 +540,27 @@ class TControl : public TComponent {
   friend class TSizeConstraints;
 };
 
+// A field of a control set for the length of a call that may free the control (an event handler runs
+// inside it): the old value goes back only when the control is still there.
+template <class T>
+class TControlChange {
+ public:
+  TControlChange(const TControl* Control, T& Target, T Value)
+      : FLife(Control->LifeToken()), FTarget(Target), FOld(std::move(Target)) {
+    FTarget = std::move(Value);
+  }
+  ~TControlChange() {
+    if (!FLife.expired()) FTarget = std::move(FOld);
+  }
+  TControlChange(const TControlChange&) = delete;
+  TControlChange& operator=(const TControlChange&) = delete;
+
+ private:
+  std::weak_ptr<const void> FLife;
+  T& FTarget;
+  T FOld;
+};
+
 // ---- TWinControl --------------------------------------------------------------------------------------
 
 class TWinControl : public TControl {

@@ -1323,6 +1323,7 @@ void TWinControl::WMCommandFamily(TMessage& Message) {
 void TWinControl::WMKey(TMessage& Message) {
   auto& key = reinterpret_cast<TWMKey&>(Message);
   bool handled = false;
+  auto life = LifeToken();  // a key handler may free the control
   switch (Message.Msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -1335,7 +1336,7 @@ void TWinControl::WMKey(TMessage& Message) {
       handled = DoKeyUp(key);
       break;
   }
-  if (!handled) DefaultHandler(Message);
+  if (!handled && !life.expired()) DefaultHandler(Message);
 }
 
 bool TWinControl::DoKeyDown(TWMKey& Message) {

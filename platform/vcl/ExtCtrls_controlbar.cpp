@@ -106,8 +106,9 @@ TControl* TCustomControlBar::GripAt(int X, int Y) {
 }
 
 void TCustomControlBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TCustomControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || !FAutoDrag || FDragControl) return;
+  if (life.expired() || Button != mbLeft || !FAutoDrag || FDragControl) return;
   TControl* c = GripAt(X, Y);
   if (!c) return;
   bool drag = true;
@@ -119,8 +120,9 @@ void TCustomControlBar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
 }
 
 void TCustomControlBar::MouseMove(TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TCustomControl::MouseMove(Shift, X, Y);
-  if (!FDragControl) return;
+  if (life.expired() || !FDragControl) return;
   TControl* c = FDragControl;
   // The row of the other bands under the mouse; below them all, a new row; elsewhere (the band's own
   // row when it is alone there) the band keeps its row.

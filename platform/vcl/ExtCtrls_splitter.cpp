@@ -118,8 +118,9 @@ void TSplitter::ToggleLine() {
 }
 
 void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TGraphicControl::MouseDown(Button, Shift, X, Y);
-  if (Button != mbLeft || FControl) return;
+  if (life.expired() || Button != mbLeft || FControl) return;
   FControl = FindControl();
   if (!FControl) return;
   FControl->FreeNotification(this);
@@ -144,8 +145,9 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) 
 }
 
 void TSplitter::MouseMove(TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TGraphicControl::MouseMove(Shift, X, Y);
-  if (!FControl) return;
+  if (life.expired() || !FControl) return;
   int size = 0;
   if (!CalcNewSize(X, Y, size) || size == FNewSize) return;
   const int delta = size - FNewSize;

@@ -422,8 +422,10 @@ void TCustomMaskEdit::PasteText() {
 // ---- Keys and messages ------------------------------------------------------------------------------------------
 
 void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
+  auto life = LifeToken();
   TCustomEdit::KeyDown(Key, Shift);
-  if (!FPattern || Key == 0 || !HandleAllocated() || Shift.Contains(ssShift) || Shift.Contains(ssAlt)) return;
+  if (life.expired() || !FPattern || Key == 0 || !HandleAllocated() || Shift.Contains(ssShift) || Shift.Contains(ssAlt))
+    return;
   SetEditText(EditText());
   const size_t at = FPattern->SlotAt(CaretStart());
   switch (Key) {
@@ -461,8 +463,9 @@ void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TCustomMaskEdit::KeyPress(char& Key) {
+  auto life = LifeToken();
   TCustomEdit::KeyPress(Key);
-  if (!FPattern || Key == 0 || !HandleAllocated()) return;
+  if (life.expired() || !FPattern || Key == 0 || !HandleAllocated()) return;
   const auto c = static_cast<unsigned char>(Key);
   if (FSkipTrail) {
     FSkipTrail = false;
@@ -519,8 +522,9 @@ void TCustomMaskEdit::Dispatch(TMessage& Message) {
     case WM_LBUTTONUP:
     case CM_ENTER:
       // The position under the caret is selected, as typing would have left it.
+      auto life = LifeToken();
       TCustomEdit::Dispatch(Message);
-      if (FPattern && HandleAllocated() && SelLength() == 0) SelectInput(CaretStart());
+      if (!life.expired() && FPattern && HandleAllocated() && SelLength() == 0) SelectInput(CaretStart());
       return;
   }
   TCustomEdit::Dispatch(Message);

@@ -487,7 +487,7 @@ void TbsSkinCustomComboBox::CloseUp(bool Accept) {
       FInnerEdit->SetText(s);
     } else {
       SetText(s);
-      Invalidate();
+      if (!life.expired()) Invalidate();
     }
     if (life.expired()) return;
     FOldItemIndex = i;

@@ -66,7 +66,9 @@ void TbsListBox::WndProc(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  auto life = LifeToken();
   TListBox::WndProc(Message);
+  if (life.expired()) return;
   ItemsChanged(Message);
   if (!Frame) return;
   switch (Message.Msg) {
@@ -297,25 +299,33 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   Cnvs->Draw(R.Left, R.Top, &b);
 }
 
+// Hands an event of the list to its frame first. The frame's handler may free the frame and this list
+// with it: whether the list is still there afterwards.
+template <class F>
+static bool PassToFrame(TbsListBox* List, F Call) {
+  auto life = List->LifeToken();
+  if (List->Frame) Call(List->Frame);
+  return !life.expired();
+}
+
 void TbsListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Frame) Frame->ListBoxMouseDown(Button, Shift, X, Y);
-  TListBox::MouseDown(Button, Shift, X, Y);
+  if (PassToFrame(this, [&](auto* f) { f->ListBoxMouseDown(Button, Shift, X, Y); }))
+    TListBox::MouseDown(Button, Shift, X, Y);
 }
 
 void TbsListBox::MouseMove(TShiftState Shift, int X, int Y) {
-  if (Frame) Frame->ListBoxMouseMove(Shift, X, Y);
-  TListBox::MouseMove(Shift, X, Y);
+  if (PassToFrame(this, [&](auto* f) { f->ListBoxMouseMove(Shift, X, Y); })) TListBox::MouseMove(Shift, X, Y);
 }
 
 void TbsListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Frame) Frame->ListBoxMouseUp(Button, Shift, X, Y);
-  TListBox::MouseUp(Button, Shift, X, Y);
+  if (PassToFrame(this, [&](auto* f) { f->ListBoxMouseUp(Button, Shift, X, Y); }))
+    TListBox::MouseUp(Button, Shift, X, Y);
 }
 
 // With a horizontal bar Left and Right scroll sideways instead of moving the selection.
 void TbsListBox::KeyDown(WORD& Key, TShiftState Shift) {
   if (Frame) {
-    Frame->ListBoxKeyDown(Key, Shift);
+    if (!PassToFrame(this, [&](auto* f) { f->ListBoxKeyDown(Key, Shift); })) return;
     if (TbsSkinScrollBar* h = Frame->HScrollBar(); h && (Key == VK_LEFT || Key == VK_RIGHT)) {
       h->SetPosition(h->Position() + (Key == VK_LEFT ? -h->SmallChange() : h->SmallChange()));
       Key = 0;
@@ -325,18 +335,15 @@ void TbsListBox::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TbsListBox::KeyUp(WORD& Key, TShiftState Shift) {
-  if (Frame) Frame->ListBoxKeyUp(Key, Shift);
-  TListBox::KeyUp(Key, Shift);
+  if (PassToFrame(this, [&](auto* f) { f->ListBoxKeyUp(Key, Shift); })) TListBox::KeyUp(Key, Shift);
 }
 
 void TbsListBox::KeyPress(char& Key) {
-  if (Frame) Frame->ListBoxKeyPress(Key);
-  TListBox::KeyPress(Key);
+  if (PassToFrame(this, [&](auto* f) { f->ListBoxKeyPress(Key); })) TListBox::KeyPress(Key);
 }
 
 void TbsListBox::Click() {
-  if (Frame) Frame->ListBoxClick();
-  TListBox::Click();
+  if (PassToFrame(this, [](auto* f) { f->ListBoxClick(); })) TListBox::Click();
 }
 
 // ---- TbsSkinCustomListBox ---------------------------------------------------------------------------
@@ -878,15 +885,18 @@ void TbsCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     const TRect r = ItemRect(index);
     const TRect c = Skinned() ? bsShifted(SkinCheckRect(r.Width()), r.Left, r.Top) : TRect();
     const bool hit = !IsNullRect(c) ? X >= c.Left && X < c.Right && Y >= c.Top && Y < c.Bottom : X - r.Left < 20;
+    auto life = LifeToken();
     if (hit) ToggleClickCheck(index);
+    if (life.expired()) return;
   }
   TbsListBox::MouseDown(Button, Shift, X, Y);
 }
 
 void TbsCheckListBox::KeyPress(char& Key) {
+  auto life = LifeToken();
   TListBox::KeyPress(Key);
-  if (Key == ' ') ToggleClickCheck(ItemIndex());
-  if (Frame) Frame->ListBoxKeyPress(Key);
+  if (!life.expired() && Key == ' ') ToggleClickCheck(ItemIndex());
+  if (!life.expired() && Frame) Frame->ListBoxKeyPress(Key);
 }
 
 void TbsCheckListBox::DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {

@@ -154,8 +154,9 @@ void TbsSkinCustomMemo::Notification(TComponent* AComponent, TOperation Operatio
 }
 
 void TbsSkinCustomMemo::Change() {
+  auto life = LifeToken();
   TCustomMemo::Change();
-  UpDateScrollRange();
+  if (!life.expired()) UpDateScrollRange();
 }
 
 void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
@@ -165,23 +166,25 @@ void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  // The inherited handling runs first (bar the wheel); a handler in it may free the memo.
+  if (Message.Msg != WM_MOUSEWHEEL) {
+    auto life = LifeToken();
+    TCustomMemo::Dispatch(Message);
+    if (life.expired()) return;
+  }
   switch (Message.Msg) {
     case WM_SETFOCUS:
-      TCustomMemo::Dispatch(Message);
       SetHot(true, FMouseIn);
       return;
     case WM_KILLFOCUS:
-      TCustomMemo::Dispatch(Message);
       SetHot(false, FMouseIn);
       return;
     case CM_MOUSEENTER:
-      TCustomMemo::Dispatch(Message);
       FMouseIn = true;
       SetHot(true, Focused());
       if (OnMouseEnter) OnMouseEnter(this);
       return;
     case CM_MOUSELEAVE:
-      TCustomMemo::Dispatch(Message);
       FMouseIn = false;
       SetHot(false, Focused());
       if (OnMouseLeave) OnMouseLeave(this);
@@ -197,20 +200,16 @@ void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
     case WM_VSCROLL:
     case WM_HSCROLL:
     case CM_ENABLEDCHANGED:
-      TCustomMemo::Dispatch(Message);
       if (Message.Msg != WM_SIZE && Message.Msg != WM_HSCROLL && Message.Msg != WM_VSCROLL) ContentChanged();
       UpDateScrollRange();
       return;
     case WM_MOUSEMOVE:
-      TCustomMemo::Dispatch(Message);
       if (FLButtonDown) UpDateScrollRange();
       return;
     case WM_LBUTTONDOWN:
-      TCustomMemo::Dispatch(Message);
       FLButtonDown = true;
       return;
     case WM_LBUTTONUP:
-      TCustomMemo::Dispatch(Message);
       if (FLButtonDown) {
         FLButtonDown = false;
         UpDateScrollRange();
@@ -225,7 +224,7 @@ void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
       return;
     }
     default:
-      TCustomMemo::Dispatch(Message);
+      break;
   }
 }
 

@@ -380,7 +380,7 @@ void TbsSkinButton::CMFocusChanged(TMessage& Message) {
 
 void TbsSkinButton::WndProc(TMessage& Message) {
   if (Message.Msg == WM_LBUTTONUP) {
-    xj::TemporaryChange releasing(FReleasing, true);
+    TControlChange releasing(this, FReleasing, true);
     TbsSkinCustomControl::WndProc(Message);
     return;
   }

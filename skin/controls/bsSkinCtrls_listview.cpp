@@ -350,7 +350,9 @@ void TbsSkinHeaderControl::MouseDown(TMouseButton Button, TShiftState Shift, int
 }
 
 void TbsSkinHeaderControl::MouseMove(TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   THeaderControl::MouseMove(Shift, X, Y);
+  if (life.expired()) return;
   FDraggingSection = FLeftButtonDown && DragReorder();
   if (!ComponentState().Contains(csDesigning) && !FDraggingSection) TestActive(X, Y);
 }

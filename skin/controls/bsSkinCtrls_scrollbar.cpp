@@ -497,8 +497,9 @@ void TbsSkinScrollBar::StopTimer() {
 }
 
 void TbsSkinScrollBar::KeyDown(WORD& Key, TShiftState Shift) {
+  auto life = LifeToken();
   TbsSkinCustomControl::KeyDown(Key, Shift);
-  if (!FCanFocused) return;
+  if (life.expired() || !FCanFocused) return;
   if (Key == VK_LEFT || Key == VK_UP)
     SetPosition(Saturate(int64_t { FPosition } - FSmallChange));
   else if (Key == VK_RIGHT || Key == VK_DOWN)

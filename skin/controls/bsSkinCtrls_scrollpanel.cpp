@@ -523,8 +523,9 @@ void TbsSkinScrollPanel::Dispatch(TMessage& Message) {
 }
 
 void TbsSkinScrollPanel::KeyDown(WORD& Key, TShiftState Shift) {
+  auto life = LifeToken();
   TbsSkinControl::KeyDown(Key, Shift);
-  if (!FCanFocused) return;
+  if (life.expired() || !FCanFocused) return;
   if (Key == VK_LEFT || Key == VK_UP)
     FScroller.ButtonClick(0);
   else if (Key == VK_RIGHT || Key == VK_DOWN)

@@ -547,8 +547,11 @@ void TbsSkinCustomSlider::KeyDown(WORD& Key, TShiftState Shift) {
   }
   if (mode != jmNone && CanModify() && !FReadOnly) {
     Key = 0;
+    auto life = LifeToken();
     ThumbJump(mode);
+    if (life.expired()) return;
     Changed();
+    if (life.expired()) return;
   }
   TbsSkinControl::KeyDown(Key, Shift);
 }

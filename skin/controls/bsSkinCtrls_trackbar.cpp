@@ -197,8 +197,9 @@ void TbsSkinTrackBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
 }
 
 void TbsSkinTrackBar::KeyDown(WORD& Key, TShiftState Shift) {
+  auto life = LifeToken();
   TbsSkinCustomControl::KeyDown(Key, Shift);
-  if (!FCanFocused) return;
+  if (life.expired() || !FCanFocused) return;
   if (Key == VK_LEFT || Key == VK_DOWN)
     SetValue(ToInt(int64_t { FValue } - 1));
   else if (Key == VK_UP || Key == VK_RIGHT)

@@ -242,13 +242,15 @@ void TbsSkinCustomTreeView::CreateParams(TCreateParams& Params) {
 }
 
 void TbsSkinCustomTreeView::Change(TTreeNode* Node) {
+  auto life = LifeToken();
   TCustomTreeView::Change(Node);
-  UpDateScrollBars();
+  if (!life.expired()) UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::WndProc(TMessage& Message) {
+  auto life = LifeToken();
   TCustomTreeView::WndProc(Message);
-  if (BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
+  if (!life.expired() && BarsFollow(Message.Msg, FScrollBarsUpdating)) UpDateScrollBars();
 }
 
 void TbsSkinCustomTreeView::Dispatch(TMessage& Message) {
@@ -367,12 +369,15 @@ void TbsSkinRichEdit::CreateParams(TCreateParams& Params) {
 }
 
 void TbsSkinRichEdit::Change() {
+  auto life = LifeToken();
   TCustomRichEdit::Change();
-  UpDateScrollBars();
+  if (!life.expired()) UpDateScrollBars();
 }
 
 void TbsSkinRichEdit::WndProc(TMessage& Message) {
+  auto life = LifeToken();
   TCustomRichEdit::WndProc(Message);
+  if (life.expired()) return;
   switch (Message.Msg) {
     case WM_SIZE:
     case WM_KEYDOWN:

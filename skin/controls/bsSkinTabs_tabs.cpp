@@ -599,13 +599,15 @@ void TbsSkinPageControl::Notification(TComponent* AComponent, TOperation Operati
 }
 
 void TbsSkinPageControl::MouseMove(TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TPageControl::MouseMove(Shift, X, Y);
-  if (!ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
+  if (!life.expired() && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
 }
 
 void TbsSkinPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TPageControl::MouseDown(Button, Shift, X, Y);
-  if (Button == mbLeft && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
+  if (!life.expired() && Button == mbLeft && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
 }
 
 void TbsSkinPageControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }
@@ -679,8 +681,9 @@ void TbsSkinTabControl::UpDateTabs() {
 
 void TbsSkinTabControl::Change() {
   if (FSkin.SkinUpDown) FSkin.SkinUpDown->SetPosition(FSkin.GetPosition());
+  auto life = LifeToken();
   TTabControl::Change();
-  Invalidate();
+  if (!life.expired()) Invalidate();
 }
 
 void TbsSkinTabControl::CreateWnd() {
@@ -706,13 +709,15 @@ void TbsSkinTabControl::Notification(TComponent* AComponent, TOperation Operatio
 }
 
 void TbsSkinTabControl::MouseMove(TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TTabControl::MouseMove(Shift, X, Y);
-  if (!ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
+  if (!life.expired() && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
 }
 
 void TbsSkinTabControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
   TTabControl::MouseDown(Button, Shift, X, Y);
-  if (Button == mbLeft && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
+  if (!life.expired() && Button == mbLeft && !ComponentState().Contains(csDesigning)) FSkin.TestActive(X, Y);
 }
 
 void TbsSkinTabControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }

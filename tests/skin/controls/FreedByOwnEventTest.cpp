@@ -1,0 +1,278 @@
+// Every skinned control class freed from inside each of its own events, set off as a user would (mouse,
+// keys, typing, a pick in a drop-down list, a paint): the handler deletes the control and the program goes
+// on pumping, clicking and ticking around where it was. Nothing may touch the freed control afterwards;
+// the sanitizer build reports any such touch.
+
+#include <functional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "skin/controls/bsSkinBoxCtrls.h"
+#include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinTabs.h"
+#include "tests/skin/controls/SkinControlsTestSupport.h"
+
+using namespace skinctl;
+
+namespace {
+
+class FreedByOwnEventTest : public SkinControlsTest {};
+
+using Kill = std::function<void()>;
+using Arm = std::function<void(TControl*, const Kill&)>;
+using Fire = std::function<void(TControl*)>;
+
+struct Case {
+  std::string Name;
+  std::function<TControl*(TForm*, TbsSkinData*)> Make;
+  Arm ArmIt;
+  Fire FireIt;
+};
+
+// Assigns a handler to the event field that frees the control. The handler copies what it needs first:
+// the closure it runs in goes with the control.
+template <class T, class E, class Owner>
+Arm Handler(E Owner::*Field) {
+  return [Field](TControl* c, const Kill& kill) {
+    auto* t = dynamic_cast<T*>(c);
+    ASSERT_NE(t, nullptr);
+    t->*Field = E::FromCallable([kill](auto&&...) {
+      const Kill k = kill;
+      k();
+    });
+  };
+}
+
+template <class T>
+TControl* Make(TForm* Form, TbsSkinData* Skin) {
+  auto* c = new T(Form);
+  c->SetParent(Form);
+  c->SetCaption("Caption");
+  c->SetBounds(20, 20, 160, 90);
+  if constexpr (requires { c->SetSkinData(Skin); }) c->SetSkinData(Skin);
+  if constexpr (requires { c->Items()->Add("x"); })
+    for (const char* s : { "one", "two", "three", "four" }) c->Items()->Add(s);
+  return c;
+}
+
+void Centre(TControl* c, int dx = 0, int dy = 0) {
+  const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2 + dx, c->Height() / 2 + dy));
+  xt::MouseMove(p.X, p.Y);
+}
+
+void FocusIt(TControl* c) {
+  if (auto* w = dynamic_cast<TWinControl*>(c); w && w->CanFocus()) w->SetFocus();
+  xt::PumpUntilIdle();
+}
+
+void PressCentre(TControl* c) {
+  const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
+  xt::MouseMove(p.X, p.Y);
+  xt::MouseDown(xt::mbLeft, p.X, p.Y);
+}
+
+void ClickCentre(TControl* c) {
+  const TPoint p = c->ClientToScreen(TPoint(c->Width() / 2, c->Height() / 2));
+  xt::MouseMove(p.X, p.Y);
+  xt::Click(p.X, p.Y);
+}
+
+void KeyTo(TControl* c, UINT Vk) {
+  FocusIt(c);
+  xt::KeyPress(Vk);
+}
+
+void TypeTo(TControl* c) {
+  FocusIt(c);
+  xt::TypeText("a");
+}
+
+// The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
+// for a windowed control. A composite control leaves out what its inner controls take.
+template <class T>
+void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpu") {
+  auto add = [&](char letter, const char* ev, Arm arm, Fire fire) {
+    if (Which.find(letter) != std::string_view::npos) Cases.push_back({ Class + "." + ev, Make<T>, arm, fire });
+  };
+  add('D', "OnMouseDown", Handler<T>(&T::OnMouseDown), PressCentre);
+  add('U', "OnMouseUp", Handler<T>(&T::OnMouseUp), ClickCentre);
+  add('M', "OnMouseMove", Handler<T>(&T::OnMouseMove), [](TControl* c) { Centre(c, 3, 2); });
+  add('C', "OnClick", Handler<T>(&T::OnClick), ClickCentre);
+  if constexpr (std::is_base_of_v<TWinControl, T>) {
+    add('d', "OnKeyDown", Handler<T>(&T::OnKeyDown), [](TControl* c) { KeyTo(c, VK_DOWN); });
+    add('u', "OnKeyUp", Handler<T>(&T::OnKeyUp), [](TControl* c) { KeyTo(c, VK_DOWN); });
+    add('p', "OnKeyPress", Handler<T>(&T::OnKeyPress), TypeTo);
+  }
+}
+
+// One more event of a class, set off by Fire.
+template <class T>
+void Own(std::vector<Case>& Cases, const std::string& Name, Arm ArmIt, Fire FireIt) {
+  Cases.push_back({ Name, Make<T>, std::move(ArmIt), std::move(FireIt) });
+}
+
+void ClickPoint(TControl* c, int x, int y) {
+  const TPoint p = c->ClientToScreen(TPoint(x, y));
+  xt::MouseMove(p.X, p.Y);
+  xt::Click(p.X, p.Y);
+}
+
+// The first row of a skinned list box, where the inner list is.
+void ClickFirstRow(TControl* c) {
+  auto* l = dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox();
+  const TRect r = l->ItemRect(1);
+  ClickPoint(l, r.Left + 5, (r.Top + r.Bottom) / 2);
+}
+
+// Opens a combo's list with its button and picks the second row.
+void PickFromList(TControl* c) {
+  auto* combo = dynamic_cast<TbsSkinCustomComboBox*>(c);
+  FocusIt(combo);
+  const TRect b = combo->ButtonRect();
+  ClickPoint(combo, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  TbsListBox* l = combo->PopupList()->ListBox();
+  const TRect r = l->ItemRect(1);
+  ClickPoint(l, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+std::vector<Case> AllCases() {
+  std::vector<Case> cases;
+  Common<TbsSkinButton>(cases, "TbsSkinButton");
+  Common<TbsSkinMenuButton>(cases, "TbsSkinMenuButton");
+  Common<TbsSkinXFormButton>(cases, "TbsSkinXFormButton");
+  Common<TbsSkinScrollBar>(cases, "TbsSkinScrollBar");
+  Common<TbsSkinTrackBar>(cases, "TbsSkinTrackBar");
+  Common<TbsSkinGauge>(cases, "TbsSkinGauge");
+  Common<TbsSkinStdLabel>(cases, "TbsSkinStdLabel");
+  Common<TbsSkinLabel>(cases, "TbsSkinLabel");
+  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel");
+  Common<TbsSkinPanel>(cases, "TbsSkinPanel");
+  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox");
+  Common<TbsSkinCheckRadioBox>(cases, "TbsSkinCheckRadioBox");
+  Common<TbsSkinRadioGroup>(cases, "TbsSkinRadioGroup", "Cdpu");
+  Common<TbsSkinCheckGroup>(cases, "TbsSkinCheckGroup", "Cdpu");
+  Common<TbsSkinSplitter>(cases, "TbsSkinSplitter");
+  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar");
+  Common<TbsSkinSpeedButton>(cases, "TbsSkinSpeedButton");
+  Common<TbsSkinMenuSpeedButton>(cases, "TbsSkinMenuSpeedButton");
+  Common<TbsSkinBevel>(cases, "TbsSkinBevel");
+  Common<TbsSkinLinkImage>(cases, "TbsSkinLinkImage");
+  Common<TbsSkinLinkLabel>(cases, "TbsSkinLinkLabel");
+  Common<TbsSkinButtonLabel>(cases, "TbsSkinButtonLabel");
+  Common<TbsSkinButtonsBar>(cases, "TbsSkinButtonsBar", "Mdpu");
+  Common<TbsSkinTreeView>(cases, "TbsSkinTreeView");
+  Common<TbsSkinRichEdit>(cases, "TbsSkinRichEdit");
+  Common<TbsSkinHeaderControl>(cases, "TbsSkinHeaderControl", "DUMdpu");
+  Common<TbsSkinListView>(cases, "TbsSkinListView");
+  Common<TbsSkinSlider>(cases, "TbsSkinSlider");
+  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel");
+  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar");
+  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar");
+  Common<TbsSkinNotebook>(cases, "TbsSkinNotebook", "DUMdpu");
+  Common<TbsSkinScrollPanel>(cases, "TbsSkinScrollPanel");
+  Common<TbsSkinUpDown>(cases, "TbsSkinUpDown");
+  Common<TbsSkinNumEdit>(cases, "TbsSkinNumEdit", "DUMCu");
+  Common<TbsSkinSpinEdit>(cases, "TbsSkinSpinEdit", "dpu");
+  Common<TbsSkinEdit>(cases, "TbsSkinEdit");
+  Common<TbsSkinMaskEdit>(cases, "TbsSkinMaskEdit");
+  Common<TbsSkinTimeEdit>(cases, "TbsSkinTimeEdit");
+  Common<TbsSkinTrackEdit>(cases, "TbsSkinTrackEdit");
+  Common<TbsSkinMemo>(cases, "TbsSkinMemo");
+  Common<TbsSkinListBox>(cases, "TbsSkinListBox", "dpu");
+  Common<TbsSkinCheckListBox>(cases, "TbsSkinCheckListBox", "dpu");
+  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox");
+  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar");
+  Common<TbsSkinDateEdit>(cases, "TbsSkinDateEdit", "DUMCdu");
+  Common<TbsSkinComboBox>(cases, "TbsSkinComboBox", "DUMdpu");
+  Common<TbsSkinColorComboBox>(cases, "TbsSkinColorComboBox", "DUMdpu");
+  Common<TbsSkinFontComboBox>(cases, "TbsSkinFontComboBox", "DUMdpu");
+  Common<TbsSkinPageControl>(cases, "TbsSkinPageControl", "DUMdpu");
+  Common<TbsSkinTabControl>(cases, "TbsSkinTabControl", "DUMdpu");
+  // What each class adds: changes, picks, draw-item, close-up, its own buttons.
+  using LB = TbsSkinListBox;
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxClick", Handler<LB>(&LB::OnListBoxClick), ClickFirstRow);
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseDown", Handler<LB>(&LB::OnListBoxMouseDown), ClickFirstRow);
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseUp", Handler<LB>(&LB::OnListBoxMouseUp), ClickFirstRow);
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseMove", Handler<LB>(&LB::OnListBoxMouseMove), ClickFirstRow);
+  using CLB = TbsSkinCheckListBox;
+  Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck", Handler<CLB>(&CLB::OnClickCheck), ClickFirstRow);
+  Own<CLB>(cases, "TbsSkinCheckListBox.OnListBoxClick", Handler<CLB>(&CLB::OnListBoxClick), ClickFirstRow);
+  using CB = TbsSkinComboBox;
+  Own<CB>(cases, "TbsSkinComboBox.OnChange.key", Handler<CB>(&CB::OnChange), [](TControl* c) { KeyTo(c, VK_DOWN); });
+  Own<CB>(cases, "TbsSkinComboBox.OnClick.key", Handler<CB>(&CB::OnClick), [](TControl* c) { KeyTo(c, VK_DOWN); });
+  Own<CB>(cases, "TbsSkinComboBox.OnChange.list", Handler<CB>(&CB::OnChange), PickFromList);
+  Own<CB>(cases, "TbsSkinComboBox.OnClick.list", Handler<CB>(&CB::OnClick), PickFromList);
+  Own<CB>(cases, "TbsSkinComboBox.OnCloseUp", Handler<CB>(&CB::OnCloseUp), PickFromList);
+  using CCB = TbsSkinColorComboBox;
+  Own<CCB>(cases, "TbsSkinColorComboBox.OnChange.list", Handler<CCB>(&CCB::OnChange), PickFromList);
+  using FCB = TbsSkinFontComboBox;
+  Own<FCB>(cases, "TbsSkinFontComboBox.OnChange.key", Handler<FCB>(&FCB::OnChange),
+           [](TControl* c) { KeyTo(c, VK_DOWN); });
+  Own<TbsSkinEdit>(cases, "TbsSkinEdit.OnChange", Handler<TbsSkinEdit>(&TbsSkinEdit::OnChange), TypeTo);
+  Own<TbsSkinMemo>(cases, "TbsSkinMemo.OnChange", Handler<TbsSkinMemo>(&TbsSkinMemo::OnChange), TypeTo);
+  Own<TbsSkinRichEdit>(cases, "TbsSkinRichEdit.OnChange", Handler<TbsSkinRichEdit>(&TbsSkinRichEdit::OnChange), TypeTo);
+  Own<TbsSkinNumEdit>(cases, "TbsSkinNumEdit.OnChange", Handler<TbsSkinNumEdit>(&TbsSkinNumEdit::OnChange),
+                      [](TControl* c) {
+                        FocusIt(c);
+                        xt::TypeText("7");
+                      });
+  using SB = TbsSkinScrollBar;
+  Own<SB>(cases, "TbsSkinScrollBar.OnChange", Handler<SB>(&SB::OnChange), ClickCentre);
+  Own<SB>(cases, "TbsSkinScrollBar.OnPageDown", Handler<SB>(&SB::OnPageDown), ClickCentre);
+  Own<SB>(cases, "TbsSkinScrollBar.OnLastChange", Handler<SB>(&SB::OnLastChange), ClickCentre);
+  using SL = TbsSkinSlider;
+  Own<SL>(cases, "TbsSkinSlider.OnChange", Handler<SL>(&SL::OnChange), [](TControl* c) { KeyTo(c, VK_RIGHT); });
+  Own<SL>(cases, "TbsSkinSlider.OnChanged", Handler<SL>(&SL::OnChanged), [](TControl* c) { KeyTo(c, VK_RIGHT); });
+  using CR = TbsSkinCheckRadioBox;
+  Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick),
+          [](TControl* c) { KeyTo(c, VK_SPACE); });
+  using BT = TbsSkinButton;
+  Own<BT>(cases, "TbsSkinButton.OnClick.space", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_SPACE); });
+  Own<BT>(cases, "TbsSkinButton.OnClick.return", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_RETURN); });
+  using TC = TbsSkinTabControl;
+  Own<TC>(cases, "TbsSkinTabControl.OnChange", Handler<TC>(&TC::OnChange), [](TControl* c) {
+    auto* t = dynamic_cast<TC*>(c);
+    t->Tabs()->Add("first");
+    t->Tabs()->Add("second");
+    t->SetTabIndex(0);
+    KeyTo(c, VK_RIGHT);
+  });
+  using EX = TbsSkinExPanel;
+  Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
+          [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
+  return cases;
+}
+
+}  // namespace
+
+TEST_F(FreedByOwnEventTest, EveryClassFreedFromEachOfItsEventsTouchesNothingAfterwards) {
+  LoadTestSkin();
+  ShowUnfocused();
+  std::vector<std::string> silent;
+  for (const Case& k : AllCases()) {
+    SCOPED_TRACE(k.Name);
+    TControl* c = k.Make(form, skin);
+    xt::PumpUntilIdle();
+    bool fired = false;
+    const std::weak_ptr<const void> life = c->LifeToken();
+    k.ArmIt(c, [&fired, c, life] {
+      if (life.expired()) return;
+      fired = true;
+      delete c;
+    });
+    k.FireIt(c);
+    // The world goes on where the control was: the button comes up, the pointer moves on, time passes.
+    xt::MouseUp(xt::mbLeft, form->ClientToScreen(TPoint(100, 60)).X, form->ClientToScreen(TPoint(100, 60)).Y);
+    MoveTo(form, 5, 5);
+    xt::Advance(1000);
+    xt::PumpUntilIdle();
+    if (!fired) {
+      silent.push_back(k.Name);
+      delete c;
+    }
+    xt::PumpUntilIdle();
+    FocusHolder()->SetFocus();
+  }
+  EXPECT_TRUE(silent.empty()) << ::testing::PrintToString(silent);
+}
