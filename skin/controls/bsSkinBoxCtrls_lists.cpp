@@ -872,15 +872,20 @@ TRect TbsCheckListBox::SkinCheckRect(int ItemWidth) const {
 }
 
 // A skin without check rectangles keeps the default check column, so items can still be checked.
+// The list's own OnMouseDown comes first, the toggle next, the frame hears of the press last.
 void TbsCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  TListBox::MouseDown(Button, Shift, X, Y);
+  if (life.expired()) return;
   const int index = ItemAtPos(TPoint(X, Y), true);
   if (index != -1) {
     const TRect r = ItemRect(index);
     const TRect c = Skinned() ? bsShifted(SkinCheckRect(r.Width()), r.Left, r.Top) : TRect();
     const bool hit = !IsNullRect(c) ? X >= c.Left && X < c.Right && Y >= c.Top && Y < c.Bottom : X - r.Left < 20;
     if (hit) ToggleClickCheck(index);
+    if (life.expired()) return;
   }
-  TbsListBox::MouseDown(Button, Shift, X, Y);
+  if (Frame) Frame->ListBoxMouseDown(Button, Shift, X, Y);
 }
 
 void TbsCheckListBox::KeyPress(char& Key) {
