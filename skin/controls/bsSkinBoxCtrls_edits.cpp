@@ -1000,3 +1000,5 @@ XJ_PUBLISHED(TbsSkinMaskEdit,
 
 XJ_PUBLISHED(TbsCustomEdit,
   XJ_PROP(ReadOnly, false));
+
+XJ_PUBLISHED(TbsSkinNumEdit);
