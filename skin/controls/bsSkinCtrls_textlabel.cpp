@@ -313,10 +313,11 @@ void TbsSkinButtonLabel::Dispatch(TMessage& Message) {
 // ---- Published properties -------------------------------------------------------------------------------
 
 // What the three labels publish alike from the class library.
-#define XJ_LABEL_PLACEMENT_AND_DRAG                                                                            \
-  XJ_PROP(Anchors, { akLeft, akTop })                                                                          \
-  XJ_STORED(IsAnchorsStored) XJ_PROP(BiDiMode, bdLeftToRight) XJ_PROP(Constraints) XJ_PROP(DragCursor, crDrag) \
-      XJ_PROP(DragKind, dkDrag) XJ_PROP(DragMode, dmManual)
+#define XJ_LABEL_PLACEMENT_AND_DRAG   \
+  XJ_PROP(Anchors, { akLeft, akTop }) \
+  XJ_STORED(IsAnchorsStored)          \
+  XJ_PROP(BiDiMode, bdLeftToRight)    \
+  XJ_PROP(Constraints) XJ_PROP(DragCursor, crDrag) XJ_PROP(DragKind, dkDrag) XJ_PROP(DragMode, dmManual)
 #define XJ_LABEL_HINTS          \
   XJ_PROP(ParentShowHint, true) \
   XJ_PROP(PopupMenu)            \
