@@ -506,6 +506,14 @@ class TComponent : public TPersistent {
 // already taken raises EFilerError.
 void RegisterClass(TClass AClass);
 void RegisterClasses(std::initializer_list<TClass> Classes);
+// RegisterClasses for classes whose published tables live in their own units: naming each table here
+// links its unit into every program that registers the classes (a static library leaves out a file
+// nothing refers to, and a form resource naming the class could not create it).
+template <class... T>
+void RegisterPublishedClasses() {
+  (TPublished<T>::Register(), ...);
+  RegisterClasses({ T::StaticClass()... });
+}
 // Makes a unit's classes findable by name in every program that includes the unit's header, even where
 // no code names them: the library is static, so a file only a form resource refers to would be left out.
 // The header names its registration function; one .cpp of the unit defines it (idempotently).
@@ -521,6 +529,8 @@ void RegisterComponents(const AnsiString& Page, std::initializer_list<TClass> Cl
 void UnRegisterClass(TClass AClass);
 // Null when no class of that name (without case) is registered.
 TClass GetClass(const AnsiString& ClassName);
+// Every registered class, in order of name.
+std::vector<TClass> GetRegisteredClasses();
 // Raises EClassNotFound "Class %s not found".
 TClass FindClass(const AnsiString& ClassName);
 // The virtual constructor: raises EComponentError when the class has no registered constructor

@@ -411,6 +411,13 @@ TClass GetClass(const AnsiString& ClassName) {
   return it == ClassMap().end() ? nullptr : it->second;
 }
 
+std::vector<TClass> GetRegisteredClasses() {
+  std::lock_guard<std::mutex> guard(ClassLock());
+  std::vector<TClass> result;
+  for (const auto& entry : ClassMap()) result.push_back(entry.second);
+  return result;
+}
+
 TClass FindClass(const AnsiString& ClassName) {
   TClass c = GetClass(ClassName);
   if (!c) throw EClassNotFound::CreateFmt("Class %s not found", ClassName);

@@ -735,6 +735,18 @@ BOOL ReleaseCapture();
 HWND GetCapture();
 BOOL GetCursorPos(LPPOINT pt);
 BOOL SetCursorPos(int x, int y);
+// Every window hears when the pointer leaves it (WM_MOUSELEAVE for the client area, WM_NCMOUSELEAVE
+// for the frame); a window made under the pointer asks for it here. When the pointer is not over the
+// part asked for, the leave is posted at once. Only TME_LEAVE, with or without TME_NONCLIENT.
+#define TME_LEAVE 0x00000002u
+#define TME_NONCLIENT 0x00000010u
+typedef struct tagTRACKMOUSEEVENT {
+  DWORD cbSize;
+  DWORD dwFlags;
+  HWND hwndTrack;
+  DWORD dwHoverTime;
+} TRACKMOUSEEVENT, *LPTRACKMOUSEEVENT;
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme);
 SHORT GetAsyncKeyState(int vk);
 SHORT GetKeyState(int vk);
 BOOL GetKeyboardState(BYTE* state);

@@ -373,6 +373,31 @@ BOOL GetCursorPos(LPPOINT pt) {
   return TRUE;
 }
 
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
+  if (!tme || tme->cbSize != sizeof(TRACKMOUSEEVENT) || !(tme->dwFlags & TME_LEAVE) ||
+      (tme->dwFlags & ~(TME_LEAVE | TME_NONCLIENT))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  HWND h = tme->hwndTrack;
+  Wnd* w = Checked(h);
+  if (!w) return FALSE;
+  const bool client = !(tme->dwFlags & TME_NONCLIENT);
+  POINT pt {};
+  GetCursorPos(&pt);
+  int hit = HTNOWHERE;
+  Wnd* under = HitChain(pt, false, &hit);
+  if (!FromHandle(h)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  if (under == w && hit != HTERROR && (hit == HTCLIENT) == client)
+    TrackPointer(w, client);  // the window tracked before hears that it lost the pointer
+  else
+    PostMessageA(h, client ? WM_MOUSELEAVE : WM_NCMOUSELEAVE, 0, 0);
+  return TRUE;
+}
+
 BOOL SetCursorPos(int x, int y) {
   S().cursor = POINT { x, y };
   xj::display::Backend* d = CurrentDisplay();

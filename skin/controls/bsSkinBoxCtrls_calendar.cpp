@@ -667,6 +667,8 @@ void TbsSkinDateEdit::Dispatch(TMessage& Message) {
 
 // ---- Published properties -------------------------------------------------------------------------------
 
+XJ_PUBLISHED(TbsSkinPopupMonthCalendar);
+
 XJ_PUBLISHED(TbsSkinMonthCalendar,
   XJ_PROP(Date)
   XJ_PROP(TodayDefault)

@@ -750,6 +750,10 @@ void TbsSkinCustomComboBox::Dispatch(TMessage& Message) {
 TbsSkinComboBox::TbsSkinComboBox(TComponent* AOwner) : TbsSkinCustomComboBox(AOwner) {}
 TbsSkinComboBox::~TbsSkinComboBox() = default;
 
+// A drop-down list is made hidden.
+XJ_PUBLISHED(TbsPopupListBox,
+  XJ_PROP(Visible, false));
+
 XJ_PUBLISHED(TbsSkinCustomComboBox);
 XJ_PUBLISHED(TbsSkinComboBox,
   XJ_PROP(AlphaBlend, false)
@@ -777,7 +781,7 @@ XJ_PUBLISHED(TbsSkinComboBox,
   XJ_EVENT(OnComboBoxDrawItem)
   XJ_PROP_RW(OnListBoxDrawItem, OnListBoxDrawItem, SetListBoxDrawItem)
   XJ_PROP(Font)
-  XJ_PROP(TabStop, true)
+  XJ_PROP(TabStop) XJ_STORED(IsTabStopStored)
   XJ_PROP(Enabled, true)
   XJ_PROP(Align, alNone)
   XJ_PROP(PopupMenu)

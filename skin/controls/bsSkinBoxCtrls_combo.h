@@ -51,6 +51,8 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   BYTE AlphaBlendValue() const { return FAlphaBlendValue; }
   void SetAlphaBlendValue(BYTE Value) { FAlphaBlendValue = Value; }
   TbsSkinCustomComboBoxStyle Style() const { return FStyle; }
+  // The style sets the tab stop as it is read: it is written when it differs from what the style gives.
+  bool IsTabStopStored() const { return TabStop() != (FStyle != bscbEditStyle); }
   // Switches between a face showing the selected item and an inner edit; the same style again does
   // nothing. Safe from inside the inner edit's own notifications.
   void SetStyle(TbsSkinCustomComboBoxStyle Value);

@@ -755,6 +755,14 @@ void TbsSkinCustomEdit::PaintDisabledText(TMessage& Message) {
   if (own) EndPaint(Handle(), &ps);
 }
 
+void TbsSkinCustomEdit::TrackPointerAgain() {
+  POINT p {};
+  GetCursorPos(&p);
+  const bool client = SendMessageA(Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y)) == HTCLIENT;
+  TRACKMOUSEEVENT t { sizeof(TRACKMOUSEEVENT), TME_LEAVE | (client ? 0u : TME_NONCLIENT), Handle(), 0 };
+  TrackMouseEvent(&t);  // when the pointer has already gone, the leave comes at once
+}
+
 bool TbsSkinCustomEdit::PointerOnWindow() {
   POINT p {};
   RECT r {};
@@ -897,6 +905,7 @@ void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
       // Onto our own frame is not away from the control.
       if (!life.expired() && !PointerOnWindow()) SetMouseIn(false);
       return;
+    case WM_MOUSELEAVE:  // out of the text area: onto the frame, or away (a drag released on the frame)
     case WM_NCMOUSELEAVE:
       TbsCustomEdit::Dispatch(Message);
       if (life.expired()) return;
@@ -909,6 +918,10 @@ void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
     case CM_ENABLEDCHANGED:
       TbsCustomEdit::Dispatch(Message);
       if (!life.expired()) Invalidate();
+      return;
+    case CM_SHOWINGCHANGED:  // a window made again (new face, alignment, button) is shown here
+      TbsCustomEdit::Dispatch(Message);
+      if (!life.expired() && FMouseIn && Showing()) TrackPointerAgain();
       return;
     default:
       break;
@@ -987,3 +1000,5 @@ XJ_PUBLISHED(TbsSkinMaskEdit,
 
 XJ_PUBLISHED(TbsCustomEdit,
   XJ_PROP(ReadOnly, false));
+
+XJ_PUBLISHED(TbsSkinNumEdit);

@@ -235,6 +235,7 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   const TRect& ButtonRect() const { return FButtonRect; }
   bool ButtonDown() const { return FButtonDown; }
   bool ButtonActive() const { return FButtonActive; }
+  bool MouseIn() const { return FMouseIn; }
   // The whole face at (0, 0) of Canvas, with the text when DrawText.
   void DrawSkinEdit(TCanvas* Canvas, bool DrawText);
 
@@ -262,6 +263,9 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   int HitTest(LPARAM ScreenPoint);
   // Whether the pointer is over the window, its frame included.
   bool PointerOnWindow();
+  // A window made anew under the pointer is not the one the pointer was tracked in: asks to hear when
+  // the pointer leaves the part it is over now.
+  void TrackPointerAgain();
   // Entering (the client or the frame) and leaving the control: hot colours, button states, events.
   void SetMouseIn(bool Value);
   void PaintDisabledText(TMessage& Message);

@@ -192,9 +192,10 @@ void TbsSkinCustomListBox::DrawButton(TCanvas* Cnvs, int I) {
   const TRect* normal[] = { &UpButtonRect, &DownButtonRect, &CheckButtonRect };
   const TRect* active[] = { &ActiveUpButtonRect, &ActiveDownButtonRect, &ActiveCheckButtonRect };
   const TRect* down[] = { &DownUpButtonRect, &DownDownButtonRect, &DownCheckButtonRect };
+  // The hot and pressed pictures are rectangles of the picture; the normal one is a part of the face.
   TRect src = b.Down && b.MouseIn ? *down[I] : b.MouseIn ? *active[I] : TRect();
-  if (IsNullRect(src)) src = *normal[I];
-  Cnvs->CopyRect(b.R, Picture->Canvas(), bsShifted(src, SkinRect.Left, SkinRect.Top));
+  if (IsNullRect(src)) src = bsShifted(*normal[I], SkinRect.Left, SkinRect.Top);
+  Cnvs->CopyRect(b.R, Picture->Canvas(), src);
 }
 
 // ---- Faces ------------------------------------------------------------------------------------------

@@ -879,7 +879,11 @@ TRect TbsCheckListBox::SkinCheckRect(int ItemWidth) const {
 }
 
 // A skin without check rectangles keeps the default check column, so items can still be checked.
+// The list's own OnMouseDown comes first, the toggle next, the frame hears of the press last.
 void TbsCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  auto life = LifeToken();
+  TListBox::MouseDown(Button, Shift, X, Y);
+  if (life.expired()) return;
   const int index = ItemAtPos(TPoint(X, Y), true);
   if (index != -1) {
     const TRect r = ItemRect(index);
@@ -889,7 +893,7 @@ void TbsCheckListBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     if (hit) ToggleClickCheck(index);
     if (life.expired()) return;
   }
-  TbsListBox::MouseDown(Button, Shift, X, Y);
+  if (Frame) Frame->ListBoxMouseDown(Button, Shift, X, Y);
 }
 
 void TbsCheckListBox::KeyPress(char& Key) {

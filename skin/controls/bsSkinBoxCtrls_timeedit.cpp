@@ -123,6 +123,8 @@ void TbsSkinTimeEdit::HandleOnKeyPress(TObject*, char& Key) {
   if (!Parse(t, FShowMilliseconds, h, m, s, z) || !IsValidTime(h, m, s, z)) Key = 0;
 }
 
+XJ_PUBLISHED(TbsSkinPopupTrackBar);
+
 XJ_PUBLISHED(TbsSkinTimeEdit);
 
 // ---- TbsSkinPopupTrackBar ---------------------------------------------------------------------------------

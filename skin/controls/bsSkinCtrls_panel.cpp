@@ -390,9 +390,11 @@ void TbsSkinPanel::ReadRolledUp(TReader* Reader) {
 void TbsSkinPanel::WriteRolledUp(TWriter* Writer) {
   Writer->WriteListBegin();
   Writer->WriteInteger(FSavedHeight);
+  // Only named controls can be found again; the unnamed ones are the control's own parts.
   if (FHiddenControls)
     for (int i = 0; i < FHiddenControls->Count(); ++i)
-      Writer->WriteString(static_cast<TControl*>(FHiddenControls->Items(i))->Name());
+      if (const AnsiString name = static_cast<TControl*>(FHiddenControls->Items(i))->Name(); !name.empty())
+        Writer->WriteString(name);
   Writer->WriteListEnd();
 }
 
@@ -404,7 +406,7 @@ void TbsSkinPanel::Loaded() {
     FHiddenControls = std::make_unique<TList>();
     for (const AnsiString& name : FStreamedHidden)
       for (int i = 0; i < ControlCount(); ++i)
-        if (Controls(i)->Name() == name) FHiddenControls->Add(Controls(i));
+        if (!name.empty() && Controls(i)->Name() == name) FHiddenControls->Add(Controls(i));
   } else if (FRollUpMode) {
     // A stream that says only "rolled up": the streamed height is the full one.
     DoRollUp(true);

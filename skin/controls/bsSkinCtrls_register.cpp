@@ -5,28 +5,27 @@ namespace xj::vcl {
 // Form resources create the skinned controls by class name.
 bool RegisterbsSkinCtrls() {
   static const bool done = [] {
-    RegisterClasses({ TbsSkinControl::StaticClass(), TbsSkinCustomControl::StaticClass() });
-    RegisterClasses({ TbsSkinButton::StaticClass(), TbsSkinMenuButton::StaticClass() });
-    RegisterClasses({ TbsSkinScrollBar::StaticClass() });
-    RegisterClasses({ TbsSkinTrackBar::StaticClass() });
-    RegisterClasses({ TbsSkinGauge::StaticClass() });
-    RegisterClasses({ TbsSkinStdLabel::StaticClass(), TbsSkinLabel::StaticClass(), TbsSkinStatusPanel::StaticClass() });
-    RegisterClasses({ TbsSkinPanel::StaticClass(), TbsSkinGroupBox::StaticClass(), TbsSkinCheckRadioBox::StaticClass(),
-                      TbsSkinRadioGroup::StaticClass(), TbsSkinCheckGroup::StaticClass() });
-    RegisterClasses({ TbsSkinSplitter::StaticClass(), TbsSkinControlBar::StaticClass() });
-    RegisterClasses({ TbsGraphicSkinControl::StaticClass(), TbsGraphicSkinCustomControl::StaticClass(),
-                      TbsSkinSpeedButton::StaticClass(), TbsSkinMenuSpeedButton::StaticClass() });
-    RegisterClasses({ TbsSkinBevel::StaticClass(), TbsSkinXFormButton::StaticClass() });
-    RegisterClasses({ TbsSkinTextLabel::StaticClass(), TbsSkinLinkImage::StaticClass(), TbsSkinLinkLabel::StaticClass(),
-                      TbsSkinButtonLabel::StaticClass() });
-    RegisterClasses({ TbsSkinButtonsBar::StaticClass() });
-    RegisterClasses({ TbsSkinTreeView::StaticClass(), TbsSkinRichEdit::StaticClass() });
-    RegisterClasses({ TbsSkinHeaderControl::StaticClass() });
-    RegisterClasses({ TbsSkinListView::StaticClass() });
-    RegisterClasses({ TbsSkinSlider::StaticClass() });
-    RegisterClasses({ TbsSkinExPanel::StaticClass() });
-    RegisterClasses({ TbsSkinToolBar::StaticClass(), TbsSkinStatusBar::StaticClass() });
-    RegisterClasses({ TbsSkinNotebook::StaticClass(), TbsSkinPage::StaticClass(), TbsSkinScrollPanel::StaticClass() });
+    RegisterPublishedClasses<TbsSkinControl, TbsSkinCustomControl>();
+    RegisterPublishedClasses<TbsSkinButton, TbsSkinMenuButton>();
+    RegisterPublishedClasses<TbsSkinScrollBar>();
+    RegisterPublishedClasses<TbsSkinTrackBar>();
+    RegisterPublishedClasses<TbsSkinGauge>();
+    RegisterPublishedClasses<TbsSkinStdLabel, TbsSkinLabel, TbsSkinStatusPanel>();
+    RegisterPublishedClasses<TbsSkinPanel, TbsSkinGroupBox, TbsSkinCheckRadioBox, TbsSkinRadioGroup,
+                             TbsSkinCheckGroup>();
+    RegisterPublishedClasses<TbsSkinSplitter, TbsSkinControlBar>();
+    RegisterPublishedClasses<TbsGraphicSkinControl, TbsGraphicSkinCustomControl, TbsSkinSpeedButton,
+                             TbsSkinMenuSpeedButton>();
+    RegisterPublishedClasses<TbsSkinBevel, TbsSkinXFormButton>();
+    RegisterPublishedClasses<TbsSkinTextLabel, TbsSkinLinkImage, TbsSkinLinkLabel, TbsSkinButtonLabel>();
+    RegisterPublishedClasses<TbsSkinButtonsBar>();
+    RegisterPublishedClasses<TbsSkinTreeView, TbsSkinRichEdit>();
+    RegisterPublishedClasses<TbsSkinHeaderControl>();
+    RegisterPublishedClasses<TbsSkinListView>();
+    RegisterPublishedClasses<TbsSkinSlider>();
+    RegisterPublishedClasses<TbsSkinExPanel>();
+    RegisterPublishedClasses<TbsSkinToolBar, TbsSkinStatusBar>();
+    RegisterPublishedClasses<TbsSkinNotebook, TbsSkinPage, TbsSkinScrollPanel>();
     return true;
   }();
   return done;

@@ -220,6 +220,9 @@ void TbsSkinScrollBar::CalcRects() {
   } else if (FMax > FMin) {
     f = double(int64_t { FPosition } - FMin) / double(int64_t { FMax } - FMin);
   }
+  // A page beyond the range, or a track shorter than the thumb's picture: the thumb still stays within
+  // the track, never over the arrows.
+  length = std::min(length, std::max(0, trackEnd - trackStart));
   FThumbCenterMin = trackStart + length / 2;
   FThumbCenterMax = trackEnd - length / 2;
   FThumbCenterOffset = RoundEven(double(FThumbCenterMax - FThumbCenterMin) * f);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
 #include "skin/data/bsSkinData.h"
@@ -794,11 +795,17 @@ XJ_PUBLISHED(TbsSkinSlider,
   XJ_EVENT(OnDrawPoints)
   XJ_PROP(Align, alNone)
   XJ_PROP(Color, clBtnFace)
+  XJ_PROP(Cursor, crDefault)
+  XJ_PROP(DragMode, dmManual)
+  XJ_PROP(DragCursor, crDrag)
   XJ_PROP(Enabled, true)
   XJ_PROP(ParentColor, false)
   XJ_PROP(ParentShowHint, true)
-  XJ_PROP(ShowHint, false)
+  XJ_PROP(PopupMenu)
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
   XJ_PROP(TabStop, true)
+  XJ_PROP(Constraints)
+  XJ_PROP(DragKind, dkDrag)
   XJ_EVENT(OnClick)
   XJ_EVENT(OnDblClick)
   XJ_EVENT(OnEnter)
@@ -808,4 +815,13 @@ XJ_PUBLISHED(TbsSkinSlider,
   XJ_EVENT(OnMouseUp)
   XJ_EVENT(OnKeyDown)
   XJ_EVENT(OnKeyUp)
-  XJ_EVENT(OnKeyPress));
+  XJ_EVENT(OnKeyPress)
+  XJ_EVENT(OnDragOver)
+  XJ_EVENT(OnDragDrop)
+  XJ_EVENT(OnEndDrag)
+  XJ_EVENT(OnStartDrag)
+  XJ_EVENT(OnContextPopup)
+  XJ_EVENT(OnMouseWheelDown)
+  XJ_EVENT(OnMouseWheelUp)
+  XJ_EVENT(OnEndDock)
+  XJ_EVENT(OnStartDock));

@@ -317,6 +317,9 @@ void TbsSkinSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X
 
 void TbsSkinSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
+  // OnMouseUp hears of the release before the click it may cause.
+  TbsGraphicSkinCustomControl::MouseUp(Button, Shift, X, Y);
+  if (life.expired()) return;
   // A release acts only on a press of its own.
   if (Button == mbLeft && std::exchange(FPressed, false)) {
     if (FGroupIndex != 0) {
@@ -334,7 +337,6 @@ void TbsSkinSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, 
       }
     }
   }
-  if (!life.expired()) TbsGraphicSkinCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
 void TbsSkinSpeedButton::CMMouseEnter(TMessage& Message) {

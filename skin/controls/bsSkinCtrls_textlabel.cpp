@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "platform/vcl/StdCtrls_private.h"
 #include "platform/win32/ShellApi.h"
@@ -311,6 +312,27 @@ void TbsSkinButtonLabel::Dispatch(TMessage& Message) {
 
 // ---- Published properties -------------------------------------------------------------------------------
 
+// What the three labels publish alike from the class library.
+#define XJ_LABEL_PLACEMENT_AND_DRAG   \
+  XJ_PROP(Anchors, { akLeft, akTop }) \
+  XJ_STORED(IsAnchorsStored)          \
+  XJ_PROP(BiDiMode, bdLeftToRight)    \
+  XJ_PROP(Constraints) XJ_PROP(DragCursor, crDrag) XJ_PROP(DragKind, dkDrag) XJ_PROP(DragMode, dmManual)
+#define XJ_LABEL_HINTS          \
+  XJ_PROP(ParentShowHint, true) \
+  XJ_PROP(PopupMenu)            \
+  XJ_PROP(ShowHint) XJ_STORED(IsShowHintStored)
+#define XJ_LABEL_EVENTS \
+  XJ_EVENT(OnDragDrop)  \
+  XJ_EVENT(OnDragOver)  \
+  XJ_EVENT(OnEndDock)   \
+  XJ_EVENT(OnEndDrag)   \
+  XJ_EVENT(OnMouseDown) \
+  XJ_EVENT(OnMouseMove) \
+  XJ_EVENT(OnMouseUp)   \
+  XJ_EVENT(OnStartDock) \
+  XJ_EVENT(OnStartDrag)
+
 XJ_PUBLISHED(TbsSkinTextLabel,
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)
@@ -321,17 +343,22 @@ XJ_PUBLISHED(TbsSkinTextLabel,
   XJ_PROP(AutoSize, true)
   XJ_PROP(Layout, tlTop)
   XJ_PROP(WordWrap, false)
-  XJ_PROP(Font)
+  XJ_PROP(Font) XJ_STORED(IsFontStored)
   XJ_PROP(Align, alNone)
+  XJ_LABEL_PLACEMENT_AND_DRAG
   XJ_PROP(Enabled, true)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentColor, true)
+  XJ_PROP(ParentFont, true)
+  XJ_LABEL_HINTS
   XJ_PROP(Visible, true)
   XJ_EVENT(OnClick)
   XJ_EVENT(OnDblClick)
-  XJ_EVENT(OnMouseDown)
-  XJ_EVENT(OnMouseMove)
-  XJ_EVENT(OnMouseUp));
+  XJ_LABEL_EVENTS);
 
+// The image sizes itself from the start, so only a picture that does not is written so.
 XJ_PUBLISHED(TbsSkinLinkImage,
+  XJ_PROP(AutoSize, true)
   XJ_PROP(URL));
 
 XJ_PUBLISHED(TbsSkinLinkLabel,
@@ -341,21 +368,26 @@ XJ_PUBLISHED(TbsSkinLinkLabel,
   XJ_PROP(UseSkinFont)
   XJ_PROP(DefaultActiveFontColor)
   XJ_PROP(URL)
-  XJ_PROP(Font)
+  XJ_PROP(Font) XJ_STORED(IsFontStored)
   XJ_PROP(Align, alNone)
   XJ_PROP(Alignment, taLeftJustify)
   XJ_PROP(AutoSize, true)
   XJ_PROP(Caption)
+  XJ_PROP(Color) XJ_STORED(IsColorStored)
+  XJ_LABEL_PLACEMENT_AND_DRAG
   XJ_PROP(Enabled, true)
+  XJ_PROP(FocusControl)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentColor, true)
+  XJ_PROP(ParentFont, true)
+  XJ_LABEL_HINTS
   XJ_PROP(ShowAccelChar, true)
   XJ_PROP(Layout, tlTop)
   XJ_PROP(Visible, true)
   XJ_PROP(WordWrap, false)
   XJ_EVENT(OnClick)
   XJ_EVENT(OnDblClick)
-  XJ_EVENT(OnMouseDown)
-  XJ_EVENT(OnMouseMove)
-  XJ_EVENT(OnMouseUp));
+  XJ_LABEL_EVENTS);
 
 XJ_PUBLISHED(TbsSkinButtonLabel,
   XJ_PROP(SkinData)
@@ -371,10 +403,13 @@ XJ_PUBLISHED(TbsSkinButtonLabel,
   XJ_PROP(Align, alNone)
   XJ_PROP(AutoSize, false)
   XJ_PROP(Caption)
+  XJ_LABEL_PLACEMENT_AND_DRAG
   XJ_PROP(Enabled, true)
+  XJ_PROP(ParentBiDiMode, true)
+  XJ_PROP(ParentColor, true)
+  XJ_PROP(ParentFont, true)
+  XJ_LABEL_HINTS
   XJ_PROP(Visible, true)
   XJ_EVENT(OnClick)
   XJ_EVENT(OnDblClick)
-  XJ_EVENT(OnMouseDown)
-  XJ_EVENT(OnMouseMove)
-  XJ_EVENT(OnMouseUp));
+  XJ_LABEL_EVENTS);

@@ -5,9 +5,8 @@ namespace xj::vcl {
 // Form resources create the skinned page and tab controls by class name.
 bool RegisterbsSkinTabs() {
   static const bool done = [] {
-    RegisterClasses({ TbsSkinPageControl::StaticClass(), TbsSkinTabControl::StaticClass(),
-                      TbsSkinCustomTabSheet::StaticClass(), TbsSkinTabSheet::StaticClass() });
-    // One RegisterClasses line per topic, above this comment.
+    RegisterPublishedClasses<TbsSkinPageControl, TbsSkinTabControl, TbsSkinCustomTabSheet, TbsSkinTabSheet>();
+    // One RegisterPublishedClasses line per topic, above this comment.
     return true;
   }();
   return done;

@@ -801,6 +801,8 @@ TbsSkinTabSheet::~TbsSkinTabSheet() = default;
 
 // ---- Published properties ---------------------------------------------------------------------------------
 
+XJ_PUBLISHED(TbsSkinCustomTabSheet);
+
 XJ_PUBLISHED(TbsSkinPageControl,
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)

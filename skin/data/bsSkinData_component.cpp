@@ -16,7 +16,7 @@ namespace {
 
 // Form resources create the skin components by class name.
 const bool ClassesRegistered = [] {
-  RegisterClasses({ TbsSkinData::StaticClass(), TbsStoredSkin::StaticClass(), TbsCompressedStoredSkin::StaticClass() });
+  RegisterPublishedClasses<TbsSkinData, TbsStoredSkin, TbsCompressedStoredSkin>();
   return true;
 }();
 

@@ -5,7 +5,7 @@ namespace xj::vcl {
 // Form resources create the form skinning component by class name.
 bool RegisterbsSkinForm() {
   static const bool done = [] {
-    RegisterClasses({ RurIvozedevUzivEred::StaticClass() });
+    RegisterPublishedClasses<RurIvozedevUzivEred>();
     return true;
   }();
   return done;

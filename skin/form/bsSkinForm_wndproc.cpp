@@ -148,10 +148,8 @@ void RurIvozedevUzivEred::WndProcFirst(TMessage& Message, bool& CallOld) {
       if (Message.WParam == SC_KEYMENU) {
         CallOld = false;
         if (!FInMainMenu) {
-          if (FSkinMenu && FSkinMenu->Visible()) {
-            FSkinMenu->Hide();
-            SkinMenuClose();
-          }
+          // Hiding the menu sends WM_CLOSESKINMENU, which runs SkinMenuClose.
+          if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();
           if (FMainMenuBar) FMainMenuBar->MenuEnter();
         } else {
           SkinMainMenuClose();

@@ -6,8 +6,8 @@ namespace xj::vcl {
 // Form resources create the skinned menus, the menu bar and the hint by class name.
 bool RegisterbsSkinMenus() {
   static const bool done = [] {
-    RegisterClasses({ TbsSkinPopupMenu::StaticClass(), TbsSkinMainMenu::StaticClass() });
-    RegisterClasses({ TbsSkinMainMenuBar::StaticClass() });
+    RegisterPublishedClasses<TbsSkinPopupMenu, TbsSkinMainMenu>();
+    RegisterPublishedClasses<TbsSkinMainMenuBar>();
     // Skinned menu buttons drop their popup menus through the skin menus from now on.
     InstallSkinMenuButtonPopups();
     return true;
@@ -17,7 +17,7 @@ bool RegisterbsSkinMenus() {
 
 bool RegisterbsSkinHint() {
   static const bool done = [] {
-    RegisterClasses({ TbsSkinHint::StaticClass(), TbsSkinHintWindow::StaticClass() });
+    RegisterPublishedClasses<TbsSkinHint, TbsSkinHintWindow>();
     return true;
   }();
   return done;

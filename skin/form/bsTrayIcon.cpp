@@ -409,7 +409,7 @@ namespace xj::vcl {
 
 bool RegisterbsTrayIcon() {
   static const bool done = [] {
-    RegisterClasses({ TbsTrayIcon::StaticClass() });
+    RegisterPublishedClasses<TbsTrayIcon>();
     return true;
   }();
   return done;

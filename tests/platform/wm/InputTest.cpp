@@ -1,5 +1,6 @@
 // Mouse routing, activation, focus and the keyboard, driven through injected input.
 
+#include "platform/win32/WinBase.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -209,6 +210,46 @@ TEST_F(InputTest, NoLeaveWhileCaptured) {
   MouseMove(262, 121);
   ASSERT_EQ(trace.Count(WM_MOUSELEAVE), 1);
   EXPECT_EQ(trace.Messages()[0].hwnd, s.left);
+}
+
+TEST_F(InputTest, AWindowMadeUnderThePointerAsksToHearItsLeave) {
+  Scene s = MakeScene(this);
+  MouseMove(121, 121);  // over left
+  DestroyWindow(s.left);
+  HWND again = CreateWindowExA(0, "TestWnd", "again", WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, s.top, (HMENU)1, nullptr,
+                               nullptr);
+  PumpUntilIdle();
+  MessageTrace trace(nullptr, { WM_MOUSELEAVE, WM_NCMOUSELEAVE });
+  TRACKMOUSEEVENT t { sizeof(TRACKMOUSEEVENT), TME_LEAVE, again, 0 };
+  ASSERT_TRUE(TrackMouseEvent(&t));
+  PumpUntilIdle();
+  EXPECT_EQ(trace.Count(WM_MOUSELEAVE), 0) << "the pointer is over it: the leave waits";
+  MouseMove(5, 5);
+  ASSERT_EQ(trace.Messages().size(), 1u);
+  EXPECT_EQ(trace.Messages()[0].hwnd, again);
+  EXPECT_EQ(trace.Messages()[0].message, (UINT)WM_MOUSELEAVE);
+  // Asked for the frame while the pointer is elsewhere: the leave comes at once, posted.
+  t.dwFlags = TME_LEAVE | TME_NONCLIENT;
+  ASSERT_TRUE(TrackMouseEvent(&t));
+  PumpUntilIdle();
+  ASSERT_EQ(trace.Messages().size(), 2u);
+  EXPECT_EQ(trace.Messages()[1].message, (UINT)WM_NCMOUSELEAVE);
+  // Bad requests change nothing.
+  t.dwFlags = 0x1;  // hover: not offered
+  SetLastError(0);
+  EXPECT_FALSE(TrackMouseEvent(&t));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  t.dwFlags = TME_LEAVE;
+  t.cbSize = 4;
+  EXPECT_FALSE(TrackMouseEvent(&t));
+  EXPECT_FALSE(TrackMouseEvent(nullptr));
+  t.cbSize = sizeof(TRACKMOUSEEVENT);
+  t.hwndTrack = s.left;  // destroyed
+  SetLastError(0);
+  EXPECT_FALSE(TrackMouseEvent(&t));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+  PumpUntilIdle();
+  EXPECT_EQ(trace.Messages().size(), 2u);
 }
 
 // ---- Activation and focus ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The skinned edits as a user types into them: the inner edit's read-only filter and transparent
 // painting, and the numeric edit's key filter and step requests.
 
+#include <functional>
 #include <climits>
 #include <cmath>
 #include <string>
@@ -582,6 +583,52 @@ TEST_F(SkinEditTest, SkinnedTheFaceFollowsTheRecordAndTheFontColourTheHotState) 
   const std::pair<COLORREF, COLORREF> rings(WinPx(e, 0, 10), WinPx(e, 1, 10));
   EXPECT_TRUE(rings == std::make_pair(RGB(192, 192, 192), RGB(128, 128, 128)) ||
               rings == std::make_pair(RGB(128, 128, 128), RGB(192, 192, 192)));
+}
+
+// The whole window, frame and button included, is "in": every enter is followed by exactly one leave,
+// however the pointer got out.
+TEST_F(SkinEditTest, EveryEnterGetsOneLeaveAfterDragsOntoTheFrameAndWindowRecreation) {
+  auto* e = NewSkinEdit(10, 10, true);
+  e->SetText("some text to select");
+  LoadTestSkin();
+  e->SetSkinData(skin);
+  std::string events;
+  e->OnMouseEnter = On<TNotifyEvent>([&](TObject*) { events += "E"; });
+  e->OnMouseLeave = On<TNotifyEvent>([&](TObject*) { events += "L"; });
+  ShowUnfocused();
+  const TPoint text = WinAt(e, 20, 10), frame = WinAt(e, 1, 10), button = WinAt(e, 110, 10);
+  const TPoint away(text.X, text.Y + 100);
+  // A text selection dragged onto the frame or the button and released there, then out.
+  for (const TPoint end : { frame, button }) {
+    SCOPED_TRACE(end.X);
+    events.clear();
+    xt::MouseMove(text.X, text.Y);
+    xt::MouseDown(xt::mbLeft, text.X, text.Y);
+    xt::MouseMove(end.X, end.Y);
+    xt::MouseUp(xt::mbLeft, end.X, end.Y);
+    EXPECT_TRUE(e->MouseIn());
+    xt::MouseMove(away.X, away.Y);
+    EXPECT_EQ(events, "EL");
+    EXPECT_FALSE(e->MouseIn());
+    EXPECT_FALSE(e->ButtonActive());
+  }
+  // The window made again while the pointer rests on its frame or button, then the pointer leaves.
+  const std::function<void()> recreations[] = { [&] { e->SetAlignment(taCenter); }, [&] { e->SetButtonMode(false); },
+                                                [&] { e->SetButtonMode(true); }, [&] { e->ChangeSkinData(); } };
+  for (const auto& recreate : recreations) {
+    for (const TPoint on : { frame, button }) {
+      events.clear();
+      xt::MouseMove(on.X, on.Y);
+      recreate();
+      xt::PumpUntilIdle();
+      EXPECT_EQ(events, "E");
+      xt::MouseMove(away.X, away.Y);
+      EXPECT_EQ(events, "EL");
+      xt::MouseMove(text.X, text.Y);
+      xt::MouseMove(away.X, away.Y);
+      EXPECT_EQ(events, "ELEL");
+    }
+  }
 }
 
 TEST_F(SkinEditTest, ADisabledEditDrawsItsTextWhereTheEnabledEditShowsIt) {

@@ -296,6 +296,22 @@ std::vector<int> States(TbsSkinCheckListBox* b) {
 
 }  // namespace
 
+TEST_F(CheckListTest, APressReachesTheListThenTogglesThenTellsTheFrame) {
+  auto* b = NewCheckList(10, 10);
+  Fill(b, 3);
+  std::vector<std::string> events;
+  b->ListBox()->OnMouseDown = On<TMouseEvent>([&](TObject*, TMouseButton, TShiftState, int, int) {
+    events.push_back(b->Checked(1) ? "list (checked)" : "list (unchecked)");
+  });
+  b->OnClickCheck = On<TNotifyEvent>([&](TObject*) { events.push_back("check"); });
+  b->OnListBoxMouseDown = On<TMouseEvent>([&](TObject*, TMouseButton, TShiftState, int, int) {
+    events.push_back(b->Checked(1) ? "frame (checked)" : "frame (unchecked)");
+  });
+  Show();
+  ClickAt(b, 8, 1);
+  EXPECT_EQ(events, (std::vector<std::string> { "list (unchecked)", "check", "frame (checked)" }));
+}
+
 TEST_F(CheckListTest, ChecksMoveWithTheirItemsThroughInsertDeleteSortAndRecreation) {
   auto* b = NewCheckList(10, 10);
   Fill(b, 5, "e");
@@ -490,6 +506,37 @@ TEST_F(CaptionTest, ButtonsStepRepeatAndActOnlyWhenReleasedOverThem) {
   Press(b, 2);
   Release(b, 2);
   EXPECT_EQ(listClicks, 1);
+}
+
+TEST_F(CaptionTest, SkinnedButtonsShowTheirHotAndPressedPicturesWhereverTheSkinKeepsThem) {
+  auto* b = NewList(10, 10);
+  b->SetCaptionMode(true);
+  Fill(b, 5);
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  Show();
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const char* hot[] = { "activeupbuttonrect", "activedownbuttonrect", "activecheckbuttonrect" };
+    const char* down[] = { "downupbuttonrect", "downdownbuttonrect", "downcheckbuttonrect" };
+    const TRect r = b->Buttons(i).R;
+    ASSERT_FALSE(IsNullRect(r));
+    // Two pixels in: the decoded offset inside the picture's rectangle tells where it was cut from.
+    auto face = [&] { return Code(b, r.Left + 2, r.Top + 3); };
+    EXPECT_EQ(face().owner, OwnerOf("listbox"));
+    Press(b, i);
+    EXPECT_EQ(face().code, RectCode(down[i]));
+    EXPECT_EQ(face().localX, 2);
+    EXPECT_EQ(face().localY, 3);
+    Release(b, i, 300);
+    MoveTo(b, r.Left + 2, r.Top + 3);
+    EXPECT_EQ(face().code, RectCode(hot[i]));
+    EXPECT_EQ(face().localX, 2);
+    EXPECT_EQ(face().localY, 3);
+    MoveTo(b, r.Left + 2, r.Top + 300);
+    EXPECT_NE(face().code, RectCode(hot[i]));
+  }
+  Gallery(b, "bsSkinBoxCtrls", "listbox-caption-skin");
 }
 
 TEST_F(CaptionTest, ALostPressStopsTheRepeat) {

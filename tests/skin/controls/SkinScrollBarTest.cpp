@@ -95,6 +95,37 @@ TEST_F(ScrollBarTest, OnePositionRuleForEverySetterWhateverTheRange) {
   EXPECT_EQ(b->Position(), 1999999001);
 }
 
+TEST_F(ScrollBarTest, APageLargerThanTheRangeKeepsTheThumbInTheTrackAndTheArrowsFree) {
+  LoadTestSkin();
+  auto* plain = NewBar(10, 10, 200, 20);
+  auto* skinned = NewBar(10, 40, 200, 20);
+  skinned->SetSkinData(skin);
+  auto* tall = NewBar(220, 10, 20, 150, sbVertical);
+  Show();
+  for (TbsSkinScrollBar* b : { plain, skinned, tall }) {
+    SCOPED_TRACE(b->Top() + b->Left());
+    b->SetRange(0, 4, 0, 20);
+    b->CalcRects();
+    const TRect t = b->Button(TbsSkinScrollBar::bpThumb).R, track = b->TrackRect();
+    EXPECT_GE(t.Left, track.Left);
+    EXPECT_GE(t.Top, track.Top);
+    EXPECT_LE(t.Right, track.Right);
+    EXPECT_LE(t.Bottom, track.Bottom);
+    // The arrows answer the pointer and light up; nothing moves, as everything is in view.
+    for (auto part : { TbsSkinScrollBar::bpUp, TbsSkinScrollBar::bpDown }) {
+      const TPoint c = Centre(b->Button(part).R);
+      MoveTo(b, c.X, c.Y);
+      EXPECT_TRUE(b->Button(part).MouseIn);
+      EXPECT_FALSE(b->Button(TbsSkinScrollBar::bpThumb).MouseIn);
+      ClickAt(b, c.X, c.Y);
+      EXPECT_EQ(b->Position(), 0);
+    }
+  }
+  EXPECT_EQ(changes, 0);
+  MoveTo(plain, 190, 10);
+  EXPECT_EQ(Px(plain, 185, 3), kHot);
+}
+
 TEST_F(ScrollBarTest, AHeldArrowStepsAtOnceThenEveryFiftyMillisecondsFromHalfASecond) {
   auto* b = NewBar(10, 10, 200, 20);
   Show();

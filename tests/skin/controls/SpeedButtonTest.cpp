@@ -358,6 +358,37 @@ TEST_F(SpeedButtonTest, APressClicksOnReleaseOverTheButtonAndRepeatsOnTheClock) 
   EXPECT_FALSE(b->Down());
 }
 
+TEST_F(SpeedButtonTest, TheReleaseReachesOnMouseUpBeforeTheClickItCauses) {
+  std::vector<std::string> events;
+  auto* b = NewButton(30, 30);
+  auto* g = NewButton(120, 30);
+  g->SetGroupIndex(1);
+  g->SetAllowAllUp(true);
+  for (TbsSkinSpeedButton* x : { b, g }) {
+    const std::string n = x == b ? "plain" : "group";
+    x->OnMouseDown =
+        On<TMouseEvent>([&, n](TObject*, TMouseButton, TShiftState, int, int) { events.push_back(n + " down"); });
+    x->OnMouseUp =
+        On<TMouseEvent>([&, n](TObject*, TMouseButton, TShiftState, int, int) { events.push_back(n + " up"); });
+    x->OnClick = On<TNotifyEvent>([&, n](TObject*) { events.push_back(n + " click"); });
+  }
+  ShowUnfocused();
+  ClickAt(b, 10, 10);
+  // A group button clicks as it goes down; raising it again clicks on the release.
+  ClickAt(g, 10, 10);
+  ClickAt(g, 10, 10);
+  EXPECT_EQ(events, (std::vector<std::string> { "plain down", "plain up", "plain click", "group down", "group click",
+                                                "group up", "group down", "group up", "group click" }));
+  // A mouse-up handler that frees the button: no click from a freed button, nothing touched after.
+  events.clear();
+  b->OnMouseUp = On<TMouseEvent>([&](TObject*, TMouseButton, TShiftState, int, int) {
+    events.push_back("freed");
+    delete b;
+  });
+  ClickAt(b, 10, 10);
+  EXPECT_EQ(events, (std::vector<std::string> { "plain down", "freed" }));
+}
+
 TEST_F(SpeedButtonTest, TheHoverFadeStepsOnTheClockAndSettles) {
   LoadTestSkin();
   auto* b = NewButton(30, 30, 90, 30);

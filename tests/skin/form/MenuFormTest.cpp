@@ -105,6 +105,29 @@ TEST_F(MenuFormTest, MenuBarWithAltLettersArrowsAndEscape) {
   Gallery("menubar");
 }
 
+TEST_F(MenuFormTest, AltAloneClosesAnOpenSkinMenuWithOneNoticeAndEntersTheBar) {
+  auto* mm = new TMainMenu(form);
+  Add(Add(mm->Items(), "文件(&F)"), "打开(&O)");
+  auto* bar = new TbsSkinMainMenuBar(form);
+  bar->SetParent(form);
+  bar->SetSkinForm(sf);
+  bar->SetMainMenu(mm);
+  sf->SetMainMenuBar(bar);
+  auto* spm = new TbsSkinPopupMenu(form);
+  Add(spm->Items(), "&Record");
+  int closes = 0;
+  sf->OnSkinMenuClose = On<TNotifyEvent>([&](TObject*) { ++closes; });
+  Show();
+  spm->Popup(form->Left() + 100, form->Top() + 100);
+  ASSERT_TRUE(Menu()->Visible());
+  Press(VK_MENU);
+  EXPECT_FALSE(Menu()->Visible());
+  EXPECT_EQ(closes, 1);
+  EXPECT_TRUE(sf->InMainMenu());
+  EXPECT_TRUE(bar->MenuMode());
+  EXPECT_TRUE(clicks.empty());
+}
+
 TEST_F(MenuFormTest, AFormFreedFromInsideAnItemsClick) {
   TForm* other = nullptr;
   RurIvozedevUzivEred* osf = nullptr;
