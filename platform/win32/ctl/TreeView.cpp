@@ -47,7 +47,7 @@ struct Item {
   LPARAM param { 0 };
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
-  int extent { 0 };   // where its label ends, taken when its row went in or last changed
+  int extent { 0 };    // where its label ends, taken when its row went in or last changed
   int rowNode { -1 };  // its node among the rows while it is shown
   bool deleting { false };
 };
@@ -1119,7 +1119,8 @@ void Paint(Tree& t, HDC dc, const RECT& area) {
       shown.push_back(i);
       return (int)shown.size() < end - first;
     });
-  for (int r = first; r < end && !t.dead; ++r) DrawRow(t, dc, shown[(size_t)(r - first)], (r - t.top) * t.itemHeight, c.cx);
+  for (int r = first; r < end && !t.dead; ++r)
+    DrawRow(t, dc, shown[(size_t)(r - first)], (r - t.top) * t.itemHeight, c.cx);
   RestoreDC(dc, saved);
 }
 

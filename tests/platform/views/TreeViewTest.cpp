@@ -2,6 +2,7 @@
 // removed, label editing, sorting, deleting from inside events, re-created windows, form resources and
 // bad input.
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/vcl/ImgList.h"
@@ -556,6 +557,74 @@ TEST_F(TreeViewTest, GalleryOfLooks) {
   const int underline = 4 * kRowH + (kRowH - kLineH) / 2 + kLineH - 1;  // the last line of the text's cell
   EXPECT_EQ(Pixel(t, LabelX(1) + 3, underline), Rgb(clHighlight));
   Gallery(t, "hottrack");
+}
+
+// The rows a tree shows, their places and the scroll ranges follow every kind of change: nodes going in
+// anywhere and out with their branches, branches opening and closing, renames that widen or narrow the
+// widest row, and sorting. Each step is checked against the order the nodes themselves give.
+TEST_F(TreeViewTest, RowsFollowInsertsDeletesExpansionAndSorts) {
+  TTreeView* t = NewTree({ "m", " m1", "  m11", " m2", "d", " d1", " d2", "  d21", "  d22", "x", "b" }, 160, 6 * kRowH);
+  TTreeNodes* items = t->Items();
+  Show();
+  int step = 0;
+  auto check = [&] {
+    SCOPED_TRACE("step " + std::to_string(step++));
+    std::vector<TTreeNode*> shown;
+    for (TTreeNode* n = items->GetFirstNode(); n; n = n->GetNext())
+      if (n->IsVisible()) shown.push_back(n);
+    int top = -1, widest = 0, hpos = 0;
+    Range(t, SB_HORZ, &hpos);
+    for (size_t r = 0; r < shown.size(); ++r)
+      if (shown[r] == t->TopItem()) top = int(r);
+    ASSERT_GE(top, 0);
+    for (TTreeNode* n = items->GetFirstNode(); n; n = n->GetNext()) {
+      const TRect row = n->DisplayRect(false);
+      const auto at = std::find(shown.begin(), shown.end(), n);
+      if (at == shown.end()) {
+        EXPECT_TRUE(row.Width() == 0 && row.Height() == 0) << n->Text();
+        continue;
+      }
+      EXPECT_EQ(row.Top, (int(at - shown.begin()) - top) * kRowH) << n->Text();
+      widest = std::max(widest, int(n->DisplayRect(true).Right) + hpos);
+    }
+    EXPECT_EQ(shown.back(),
+              items->GetNode(reinterpret_cast<HTREEITEM>(t->Perform(TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0))));
+    EXPECT_EQ(Range(t, SB_VERT), int(shown.size()) > 6 ? int(shown.size()) - 1 : 0);
+    EXPECT_EQ(Range(t, SB_HORZ), widest > t->ClientWidth() ? widest - 1 : 0);
+  };
+  check();
+  items->Item(0)->Expand(false);  // m: one level opens, m1 stays closed
+  check();
+  items->GetFirstNode()->GetNextSibling()->Expand(true);  // d and all below
+  check();
+  TTreeNode* d = items->GetFirstNode()->GetNextSibling();
+  items->AddChildFirst(d, "d0");
+  items->Insert(d->Item(2)->Item(1), "d215");  // among the open grandchildren
+  items->AddChild(d->Item(2), "d23 with a label far wider than the tree");
+  check();
+  t->SetTopItem(d->Item(1));
+  items->Add(nullptr, "z");
+  items->AddFirst(nullptr, "a");
+  items->Insert(d->GetNextSibling(), "e");  // after d's open branch
+  check();
+  items->Item(1)->Item(0)->Expand(false);  // m1 opens under an open m
+  items->Delete(d->Item(2));               // d2's branch, shown, goes with its wide label
+  check();
+  d->Collapse(false);
+  items->GetFirstNode()->SetText("a renamed with a label far wider than the tree");
+  check();
+  items->GetFirstNode()->SetText("a");
+  d->Expand(false);
+  check();
+  t->SetTopItem(items->GetFirstNode());
+  t->AlphaSort(true);
+  check();
+  items->Delete(items->Item(1));  // m, open, with its open child
+  d->Item(0)->Delete();
+  check();
+  items->Clear();
+  items->Add(nullptr, "only");
+  check();
 }
 
 }  // namespace
