@@ -25,6 +25,8 @@ class OrderTree {
   const Value& At(size_t i) const { return FNodes[(size_t)Nth(i)].value; }
   Id IdAt(size_t i) const { return Nth(i); }
   const Value& Get(Id id) const { return FNodes[(size_t)id].value; }
+  // The value at i, for a change that leaves its sums as they were.
+  Value& Ref(size_t i) { return FNodes[(size_t)Nth(i)].value; }
 
   // The index of a node's value.
   size_t IndexOf(Id id) const {
@@ -284,6 +286,86 @@ class OrderTree {
   std::vector<int> FFree;
   int FRoot { -1 };
   uint32_t FSeed { 0x9E3779B9u };
+};
+
+// The sums of a sequence that only counts.
+struct CountSums {
+  long long count = 0;
+  template <class Value>
+  static CountSums Of(const Value&) {
+    return CountSums { 1 };
+  }
+  void Add(const CountSums& s) { count += s.count; }
+};
+
+// A sequence read and written by index like an array, whose values go in or out anywhere in
+// logarithmic time.
+template <class Value>
+class IndexedList {
+ public:
+  IndexedList() = default;
+  explicit IndexedList(std::vector<Value> values) { Assign(std::move(values)); }
+
+  size_t Size() const { return FTree.Size(); }
+  bool Empty() const { return FTree.Size() == 0; }
+  const Value& operator[](size_t i) const { return FTree.At(i); }
+  Value& operator[](size_t i) { return FTree.Ref(i); }
+  const Value& Back() const { return FTree.At(FTree.Size() - 1); }
+
+  void Insert(size_t at, Value value) {
+    std::vector<Value> one;
+    one.push_back(std::move(value));
+    FTree.Insert(at, std::move(one));
+  }
+  void Insert(size_t at, std::vector<Value> values) { FTree.Insert(at, std::move(values)); }
+  void PushBack(Value value) { Insert(Size(), std::move(value)); }
+  void Erase(size_t at, size_t count = 1) { FTree.Erase(at, count); }
+  void Clear() { FTree.Assign({}); }
+  void Assign(std::vector<Value> values) { FTree.Assign(std::move(values)); }
+
+  std::vector<Value> Copy() const {
+    std::vector<Value> out;
+    out.reserve(Size());
+    ForEachFrom(0, [&](const Value& v) {
+      out.push_back(v);
+      return true;
+    });
+    return out;
+  }
+  // The values moved out in order, leaving the list empty.
+  std::vector<Value> Release() {
+    std::vector<Value> out;
+    out.reserve(Size());
+    FTree.Visit([](const CountSums&) { return false; }, [&](Value& v) { out.push_back(std::move(v)); });
+    Clear();
+    return out;
+  }
+  // Calls f on the values from index i on, in order, while it returns true.
+  template <class F>
+  void ForEachFrom(size_t i, F f) const {
+    FTree.ForEachFrom(i, f);
+  }
+  // Calls f on every value, in order, allowed to change it.
+  template <class F>
+  void ForEach(F f) {
+    FTree.Visit([](const CountSums&) { return false; }, f);
+  }
+  // The first index whose value `less(value, x)` places x before (the values being in that order).
+  template <class T, class Less>
+  size_t UpperBound(const T& x, Less less) const {
+    size_t lo = 0, hi = Size();
+    while (lo < hi) {
+      const size_t mid = lo + (hi - lo) / 2;
+      if (less(x, (*this)[mid]))
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    return lo;
+  }
+
+ private:
+  OrderTree<Value, CountSums> FTree;
 };
 
 }  // namespace xj::ctl
