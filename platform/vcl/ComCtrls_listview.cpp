@@ -679,15 +679,8 @@ int TCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, int Data) 
 }
 
 int TCustomListView::SortedPosition(TListItem* Item) {
-  int lo = 0, hi = FItems->Count();
-  while (lo < hi) {
-    const int mid = lo + (hi - lo) / 2;
-    if (CompareItems(Item, FItems->Item(mid), 0) < 0)
-      hi = mid;
-    else
-      lo = mid + 1;
-  }
-  return lo;
+  return static_cast<int>(FItems->FItems.PartitionPoint(
+      [&](const std::unique_ptr<TListItem>& b) { return CompareItems(Item, b.get(), 0) < 0; }));
 }
 
 namespace {

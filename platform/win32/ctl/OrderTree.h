@@ -120,6 +120,23 @@ class OrderTree {
     return Size() == 0 ? 0 : Size() - 1;
   }
 
+  // The first index whose value passes `pred`, the values failing it all coming first: one walk down.
+  template <class Pred>
+  size_t PartitionPoint(Pred pred) const {
+    size_t index = 0, found = Size();
+    for (int t = FRoot; t >= 0;) {
+      const Node& n = FNodes[(size_t)t];
+      if (pred(n.value)) {
+        found = index + Count(n.left);
+        t = n.left;
+      } else {
+        index += Count(n.left) + 1;
+        t = n.right;
+      }
+    }
+    return found;
+  }
+
   // Calls f on the values from index i on, in order, while it returns true: an in-order walk kept on a
   // stack of the nodes still to visit, each followed by its right subtree.
   template <class F>
@@ -353,15 +370,7 @@ class IndexedList {
   // The first index whose value `less(value, x)` places x before (the values being in that order).
   template <class T, class Less>
   size_t UpperBound(const T& x, Less less) const {
-    size_t lo = 0, hi = Size();
-    while (lo < hi) {
-      const size_t mid = lo + (hi - lo) / 2;
-      if (less(x, (*this)[mid]))
-        hi = mid;
-      else
-        lo = mid + 1;
-    }
-    return lo;
+    return FTree.PartitionPoint([&](const Value& v) { return less(x, v); });
   }
 
  private:
