@@ -137,6 +137,25 @@ class OrderTree {
     return found;
   }
 
+  // The index of the last value passing `pred`, or Size() when none does; `has(sums)` tells whether a
+  // subtree holds one. One walk down.
+  template <class Has, class Pred>
+  size_t LastWhere(Has has, Pred pred) const {
+    if (FRoot < 0 || !has(Sum(FRoot))) return Size();
+    size_t base = 0;
+    for (int t = FRoot;;) {
+      const Node& n = FNodes[(size_t)t];
+      if (n.right >= 0 && has(Sum(n.right))) {
+        base += Count(n.left) + 1;
+        t = n.right;
+      } else if (pred(n.value)) {
+        return base + Count(n.left);
+      } else {
+        t = n.left;
+      }
+    }
+  }
+
   // Calls f on the values from index i on, in order, while it returns true: an in-order walk kept on a
   // stack of the nodes still to visit, each followed by its right subtree.
   template <class F>

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -33,6 +34,10 @@ constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected labe
 constexpr COLORREF kDefaultColour = CLR_NONE;
 constexpr int kButtonSize = 9;
 
+struct Item;
+struct SiblingSums;
+using SiblingTree = OrderTree<Item*, SiblingSums>;
+
 struct Item {
   Item* parent {};
   Item* first {};
@@ -49,7 +54,24 @@ struct Item {
   int textWidth { 0 };
   int extent { 0 };    // where its label ends, taken when its row went in or last changed
   int rowNode { -1 };  // its node among the rows while it is shown
+  // The children indexed for sorted inserts, made on the first one; kidNode is this item's node in
+  // its parent's index while the parent has one.
+  std::unique_ptr<SiblingTree> kids;
+  int kidNode { -1 };
   bool deleting { false };
+};
+
+bool SortsBefore(const std::string& a, const std::string& b);
+
+// What a child adds to its siblings' index: itself, and the text that sorts first.
+struct SiblingSums {
+  long long count = 0;
+  const Item* least {};
+  static SiblingSums Of(Item* const& i) { return SiblingSums { 1, i }; }
+  void Add(const SiblingSums& s) {
+    count += s.count;
+    if (s.least && (!least || SortsBefore(s.least->text, least->text))) least = s.least;
+  }
 };
 
 // What a shown row adds to the sums of the rows: one row, and its extent to the widest.
@@ -461,6 +483,10 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 }
 
 void Link(Item* parent, Item* after, Item* i) {
+  if (parent->kids) {
+    const size_t at = after ? parent->kids->IndexOf(after->kidNode) + 1 : 0;
+    parent->kids->Insert(at, { i }, [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
+  }
   i->parent = parent;
   i->prev = after;
   i->next = after ? after->next : parent->first;
@@ -476,6 +502,10 @@ void Link(Item* parent, Item* after, Item* i) {
 
 void Unlink(Item* i) {
   Item* parent = i->parent;
+  if (parent->kids) {
+    parent->kids->Erase(parent->kids->IndexOf(i->kidNode), 1);
+    i->kidNode = -1;
+  }
   if (i->prev)
     i->prev->next = i->next;
   else
@@ -491,6 +521,7 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
   if (it.mask & TVIF_TEXT) {
     i->text = it.pszText ? it.pszText : "";
     MeasureText(t, i);
+    if (i->parent && i->parent->kids) i->parent->kids->ModifyId(i->kidNode, [](Item*) {});
   }
   if (it.mask & TVIF_IMAGE) i->image = it.iImage;
   if (it.mask & TVIF_SELECTEDIMAGE) i->selImage = it.iSelectedImage;
@@ -501,6 +532,21 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
     UINT mask = it.stateMask & keep;
     i->state = (i->state & ~mask) | (it.state & mask);
   }
+}
+
+// The sibling a sorted insert goes after: the last one the new text does not sort before (none: first),
+// found in the parent's index of its children, made on the first sorted insert.
+Item* SortedPlace(Item* parent, const Item* i) {
+  if (!parent->kids) {
+    std::vector<Item*> kids;
+    for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
+    parent->kids = std::make_unique<SiblingTree>();
+    parent->kids->Assign(std::move(kids), [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
+  }
+  const SiblingTree& kids = *parent->kids;
+  const size_t at = kids.LastWhere([&](const SiblingSums& s) { return !SortsBefore(i->text, s.least->text); },
+                                   [&](const Item* x) { return !SortsBefore(i->text, x->text); });
+  return at == kids.Size() ? nullptr : kids.At(at);
 }
 
 LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
@@ -516,8 +562,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
   if (where == TVI_FIRST) {
     after = nullptr;
   } else if (where == TVI_SORT) {
-    after = parent->last;
-    while (after && SortsBefore(i->text, after->text)) after = after->prev;
+    after = SortedPlace(parent, i);
   } else if (where == TVI_LAST || !where) {
     after = parent->last;
   } else {
@@ -589,6 +634,7 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
   if (top == &t.root) {
     for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
     t.root.first = t.root.last = nullptr;
+    t.root.kids.reset();
     t.rows.Assign({});
     t.top = t.hOffset = 0;
   } else {
@@ -623,6 +669,7 @@ void FreeAll(Tree& t) {
   for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
   for (Item* i : gone) delete i;
   t.root.first = t.root.last = nullptr;
+  t.root.kids.reset();
   t.live.clear();
   t.count = 0;
   t.rows.Assign({});
@@ -681,6 +728,7 @@ void SortChildren(Item* top, bool recurse, Less less) {
     for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
     std::stable_sort(kids.begin(), kids.end(), less);
     parent->first = parent->last = nullptr;
+    parent->kids.reset();  // indexed again on the next sorted insert
     for (Item* c : kids) Link(parent, parent->last, c);
     if (recurse)
       for (Item* c : kids)

@@ -627,4 +627,90 @@ TEST_F(TreeViewTest, RowsFollowInsertsDeletesExpansionAndSorts) {
   check();
 }
 
+// A sorted insert goes after the last sibling whose text it does not sort before (letters compared
+// without case), looking from the end, whether or not the siblings are in order: checked against that
+// rule through inserts of every kind, renames, deletes and a sort of the children.
+TEST_F(TreeViewTest, SortedInsertsGoAfterTheLastSiblingNotAfterThemEvenAmongUnsortedOnes) {
+  TTreeView* t = NewTree({});
+  Show();
+  auto lower = [](std::string s) {
+    for (char& c : s) c = char(tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  auto send = [&](UINT msg, WPARAM w, LPARAM l) { return t->Perform(msg, w, l); };
+  auto insert = [&](HTREEITEM where, const std::string& text) {
+    TVINSERTSTRUCTA ins {};
+    ins.hParent = TVI_ROOT;
+    ins.hInsertAfter = where;
+    ins.item.mask = TVIF_TEXT;
+    ins.item.pszText = const_cast<char*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  };
+  auto texts = [&] {
+    std::vector<std::string> v;
+    for (auto h = send(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = send(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
+      char buf[64] = {};
+      TVITEMA it {};
+      it.mask = TVIF_TEXT;
+      it.hItem = reinterpret_cast<HTREEITEM>(h);
+      it.pszText = buf;
+      it.cchTextMax = sizeof buf;
+      send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+      v.push_back(buf);
+    }
+    return v;
+  };
+  std::vector<std::string> model;
+  std::vector<HTREEITEM> handles;  // in the model's order
+  auto place = [&](const std::string& s) {
+    size_t at = model.size();
+    while (at > 0 && lower(s) < lower(model[at - 1])) --at;
+    return at;
+  };
+  unsigned seed = 12345;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int step = 0; step < 600; ++step) {
+    char text[16];
+    snprintf(text, sizeof text, "%c%03u", next(2) ? 'K' : 'k', next(300));
+    const unsigned op = next(10);
+    if (op < 6) {
+      const size_t at = place(text);
+      handles.insert(handles.begin() + long(at), insert(TVI_SORT, text));
+      model.insert(model.begin() + long(at), text);
+    } else if (op == 6) {  // out of order, at either end
+      const bool first = next(2);
+      handles.insert(first ? handles.begin() : handles.end(), insert(first ? TVI_FIRST : TVI_LAST, text));
+      model.insert(first ? model.begin() : model.end(), text);
+    } else if (op == 7 && !model.empty()) {
+      const size_t k = next(unsigned(model.size()));
+      TVITEMA it {};
+      it.mask = TVIF_TEXT;
+      it.hItem = handles[k];
+      it.pszText = text;
+      send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+      model[k] = text;
+    } else if (op == 8 && !model.empty()) {
+      const size_t k = next(unsigned(model.size()));
+      send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handles[k]));
+      handles.erase(handles.begin() + long(k));
+      model.erase(model.begin() + long(k));
+    } else if (op == 9 && step % 7 == 0) {
+      send(TVM_SORTCHILDREN, 0, 0);
+      std::vector<size_t> order(model.size());
+      for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+      std::stable_sort(order.begin(), order.end(),
+                       [&](size_t a, size_t b) { return lower(model[a]) < lower(model[b]); });
+      std::vector<std::string> m;
+      std::vector<HTREEITEM> h;
+      for (size_t k : order) m.push_back(model[k]), h.push_back(handles[k]);
+      model.swap(m);
+      handles.swap(h);
+    }
+    ASSERT_EQ(texts(), model) << "step " << step;
+  }
+}
+
 }  // namespace
