@@ -68,6 +68,7 @@ void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
   for (std::string& part : SplitLines(s)) lines.push_back(LineRec { std::move(part), {}, false });
   FLines.Assign(std::move(lines));
+  FChangedFrom = 0;
   FWidths.clear();
   FAllDirty = true;
   FAnchor = FCaret = 0;
@@ -237,6 +238,7 @@ void MemoText::Splice(size_t from, size_t to, const std::string& s, UndoKind kin
 }
 
 void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
+  FChangedFrom = std::min(FChangedFrom, from);
   int a = LineOf(from), b = LineOf(from + length);
   size_t colA = from - LineOffset(a), colB = from + length - LineOffset(b);
   if (a == b && s.find('\n') == std::string::npos) {  // within one line: no line moves

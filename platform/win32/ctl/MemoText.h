@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/ctl/EditText.h"
@@ -139,6 +140,9 @@ class MemoText {
   void EmptyUndo() { FUndo.Clear(); }
   // Line breaks in the form the text stores them ("\r\n"), as a paste or EM_REPLACESEL inserts them.
   static std::string NormalBreaks(std::string_view s);
+  // The first byte any change since the last call touched (SIZE_MAX: none), so that a copy of the
+  // text's head is taken again only when the head may have changed.
+  size_t TakeChangedFrom() { return std::exchange(FChangedFrom, SIZE_MAX); }
 
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
@@ -174,6 +178,7 @@ class MemoText {
   size_t FLimit { EditText::kDefaultLimit };
   LetterCase FCase { LetterCase::Unchanged };
   bool FModified { false };
+  size_t FChangedFrom { 0 };
   UndoLog FUndo;
 };
 
