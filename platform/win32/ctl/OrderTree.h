@@ -50,6 +50,14 @@ class OrderTree {
   // Inserts values before index `at`; placed(value, id) learns each one's node.
   template <class F>
   void Insert(size_t at, std::vector<Value> values, F placed) {
+    if (values.size() == 1) {  // the common case, in one walk down
+      const int n = NewNode(std::move(values.front()));
+      placed(FNodes[(size_t)n].value, n);
+      Pull(n);  // its sums as placed left it
+      FRoot = InsertNode(FRoot, at, n);
+      SetRoot();
+      return;
+    }
     int left, right;
     Split(FRoot, at, left, right);
     FRoot = Merge(Merge(left, Build(values, placed)), right);
@@ -60,6 +68,11 @@ class OrderTree {
   }
 
   void Erase(size_t at, size_t count) {
+    if (count == 1) {
+      FRoot = EraseNode(FRoot, at);
+      SetRoot();
+      return;
+    }
     int left, middle, right;
     Split(FRoot, at, left, right);
     Split(right, count, middle, right);
@@ -261,25 +274,75 @@ class OrderTree {
     return b;
   }
 
+  int NewNode(Value value) {
+    int t;
+    if (!FFree.empty()) {
+      t = FFree.back();
+      FFree.pop_back();
+    } else {
+      t = (int)FNodes.size();
+      FNodes.emplace_back();
+    }
+    Node& n = FNodes[(size_t)t];
+    n.value = std::move(value);
+    n.left = n.right = n.parent = -1;
+    FSeed ^= FSeed << 13, FSeed ^= FSeed >> 17, FSeed ^= FSeed << 5;
+    n.priority = FSeed;
+    return t;
+  }
+
+  // Puts node n in at index k of subtree t: down to where its priority ranks it, then the subtree
+  // there split around it. Answers the subtree's new root.
+  int InsertNode(int t, size_t k, int n) {
+    if (t < 0) return n;
+    if (FNodes[(size_t)n].priority > FNodes[(size_t)t].priority) {
+      int left, right;
+      Split(t, k, left, right);
+      FNodes[(size_t)n].left = left;
+      FNodes[(size_t)n].right = right;
+      Pull(n);
+      return n;
+    }
+    const size_t own = Count(FNodes[(size_t)t].left);
+    if (k <= own) {
+      const int l = InsertNode(FNodes[(size_t)t].left, k, n);
+      FNodes[(size_t)t].left = l;
+    } else {
+      const int r = InsertNode(FNodes[(size_t)t].right, k - own - 1, n);
+      FNodes[(size_t)t].right = r;
+    }
+    Pull(t);
+    return t;
+  }
+
+  // Takes out the value at index k of subtree t, its children merged in its place.
+  int EraseNode(int t, size_t k) {
+    const size_t own = Count(FNodes[(size_t)t].left);
+    if (k == own) {
+      const int joined = Merge(FNodes[(size_t)t].left, FNodes[(size_t)t].right);
+      FNodes[(size_t)t].value = Value {};
+      FFree.push_back(t);
+      return joined;
+    }
+    if (k < own) {
+      const int l = EraseNode(FNodes[(size_t)t].left, k);
+      FNodes[(size_t)t].left = l;
+    } else {
+      const int r = EraseNode(FNodes[(size_t)t].right, k - own - 1);
+      FNodes[(size_t)t].right = r;
+    }
+    Pull(t);
+    return t;
+  }
+
   // The values as a treap of their own, built in linear time: each node goes on the right spine, under
   // the last node of higher priority.
   template <class F>
   int Build(std::vector<Value>& values, F& placed) {
     std::vector<int> spine;
     for (Value& value : values) {
-      int t;
-      if (!FFree.empty()) {
-        t = FFree.back();
-        FFree.pop_back();
-      } else {
-        t = (int)FNodes.size();
-        FNodes.emplace_back();
-      }
+      const int t = NewNode(std::move(value));
       Node& n = FNodes[(size_t)t];
-      n.value = std::move(value);
-      n.left = n.right = n.parent = -1;
-      FSeed ^= FSeed << 13, FSeed ^= FSeed >> 17, FSeed ^= FSeed << 5;
-      n.priority = FSeed;
       placed(n.value, t);
       int last = -1;
       while (!spine.empty() && FNodes[(size_t)spine.back()].priority < n.priority) {
