@@ -23,8 +23,6 @@ class OrderTree {
   size_t Size() const { return Count(FRoot); }
   const Sums& Total() const { return Sum(FRoot); }
   const Value& At(size_t i) const { return FNodes[(size_t)Nth(i)].value; }
-  Id IdAt(size_t i) const { return Nth(i); }
-  const Value& Get(Id id) const { return FNodes[(size_t)id].value; }
   // The value at i, for a change that leaves its sums as they were.
   Value& Ref(size_t i) { return FNodes[(size_t)Nth(i)].value; }
 
@@ -402,14 +400,10 @@ struct CountSums {
 template <class Value>
 class IndexedList {
  public:
-  IndexedList() = default;
-  explicit IndexedList(std::vector<Value> values) { Assign(std::move(values)); }
-
   size_t Size() const { return FTree.Size(); }
   bool Empty() const { return FTree.Size() == 0; }
   const Value& operator[](size_t i) const { return FTree.At(i); }
   Value& operator[](size_t i) { return FTree.Ref(i); }
-  const Value& Back() const { return FTree.At(FTree.Size() - 1); }
 
   void Insert(size_t at, Value value) {
     std::vector<Value> one;
@@ -417,11 +411,11 @@ class IndexedList {
     FTree.Insert(at, std::move(one));
   }
   void Insert(size_t at, std::vector<Value> values) { FTree.Insert(at, std::move(values)); }
-  void PushBack(Value value) { Insert(Size(), std::move(value)); }
   void Erase(size_t at, size_t count = 1) { FTree.Erase(at, count); }
   void Clear() { FTree.Assign({}); }
   void Assign(std::vector<Value> values) { FTree.Assign(std::move(values)); }
 
+  // The values in order, as an array.
   std::vector<Value> Copy() const {
     std::vector<Value> out;
     out.reserve(Size());
@@ -429,14 +423,6 @@ class IndexedList {
       out.push_back(v);
       return true;
     });
-    return out;
-  }
-  // The values moved out in order, leaving the list empty.
-  std::vector<Value> Release() {
-    std::vector<Value> out;
-    out.reserve(Size());
-    FTree.Visit([](const CountSums&) { return false; }, [&](Value& v) { out.push_back(std::move(v)); });
-    Clear();
     return out;
   }
   // Calls f on the values from index i on, in order, while it returns true.
@@ -449,7 +435,7 @@ class IndexedList {
   void ForEach(F f) {
     FTree.Visit([](const CountSums&) { return false; }, f);
   }
-  // The first index whose value `less(value, x)` places x before (the values being in that order).
+  // The first index whose value x sorts before by `less(x, value)`, the values being in that order.
   template <class T, class Less>
   size_t UpperBound(const T& x, Less less) const {
     return FTree.PartitionPoint([&](const Value& v) { return less(x, v); });
