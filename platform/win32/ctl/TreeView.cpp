@@ -52,7 +52,6 @@ struct Item {
   LPARAM param { 0 };
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
-  int extent { 0 };    // where its label ends, taken when its row went in or last changed
   int rowNode { -1 };  // its node among the rows while it is shown
   // The children indexed for sorted inserts, made on the first one; kidNode is this item's node in
   // its parent's index while the parent has one.
@@ -74,17 +73,23 @@ struct SiblingSums {
   }
 };
 
+// A shown row: its item, and where its label ends, kept here so that the sums need not visit the item.
+struct Row {
+  Item* item {};
+  int extent { 0 };
+};
+
 // What a shown row adds to the sums of the rows: one row, and its extent to the widest.
 struct RowSums {
   long long count = 0, width = 0;
-  static RowSums Of(Item* const& i) { return RowSums { 1, i->extent }; }
+  static RowSums Of(const Row& r) { return RowSums { 1, r.extent }; }
   void Add(const RowSums& s) {
     count += s.count;
     width = std::max(width, s.width);
   }
 };
 
-using RowTree = OrderTree<Item*, RowSums>;
+using RowTree = OrderTree<Row, RowSums>;
 
 struct Tree {
   HWND hwnd {};
@@ -217,23 +222,23 @@ void MeasureText(Tree& t, Item* i) {
 
 int RowCount(const Tree& t) { return (int)t.rows.Size(); }
 int MaxWidth(const Tree& t) { return (int)t.rows.Total().width; }
-Item* RowAt(const Tree& t, int row) { return t.rows.At((size_t)row); }
+Item* RowAt(const Tree& t, int row) { return t.rows.At((size_t)row).item; }
 int RowOf(const Tree& t, const Item* i) { return i->rowNode >= 0 ? (int)t.rows.IndexOf(i->rowNode) : -1; }
 
-// Puts items in as the rows at `at`, in order, each learning its node and extent.
+// Puts items in as the rows at `at`, in order, each row with its extent and each item learning its node.
 void AddRows(Tree& t, int at, std::vector<Item*> items) {
   const Geometry g = GeometryOf(t);
-  t.rows.Insert((size_t)at, std::move(items), [&](Item* i, RowTree::Id id) {
-    i->rowNode = id;
-    i->extent = LayoutOf(g, i).labelRight;
-  });
+  std::vector<Row> rows;
+  rows.reserve(items.size());
+  for (Item* i : items) rows.push_back(Row { i, LayoutOf(g, i).labelRight });
+  t.rows.Insert((size_t)at, std::move(rows), [](Row& r, RowTree::Id id) { r.item->rowNode = id; });
 }
 
 void RemoveRows(Tree& t, int at, int n) {
   if (n <= 0) return;
   int k = 0;
-  t.rows.ForEachFrom((size_t)at, [&](Item* i) {
-    i->rowNode = -1;
+  t.rows.ForEachFrom((size_t)at, [&](const Row& r) {
+    r.item->rowNode = -1;
     return ++k < n;
   });
   t.rows.Erase((size_t)at, (size_t)n);
@@ -708,8 +713,8 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
       RemoveRows(t, RowOf(t, i) + 1, below);
     else if (!wasOpen && Expanded(i))
       AddRows(t, RowOf(t, i) + 1, ShownItemsBelow(i));
-    int extent = Extent(t, i);
-    if (extent != i->extent) t.rows.ModifyId(i->rowNode, [extent](Item* r) { r->extent = extent; });
+    const int extent = Extent(t, i);
+    t.rows.ModifyId(i->rowNode, [extent](Row& r) { r.extent = extent; });
   }
   ContentChanged(t);
   return TRUE;
@@ -1163,8 +1168,8 @@ void Paint(Tree& t, HDC dc, const RECT& area) {
   int end = std::min(RowCount(t), t.top + ((int)r.bottom + t.itemHeight - 1) / t.itemHeight);
   std::vector<Item*> shown;
   if (first < end)
-    t.rows.ForEachFrom((size_t)first, [&](Item* i) {
-      shown.push_back(i);
+    t.rows.ForEachFrom((size_t)first, [&](const Row& r) {
+      shown.push_back(r.item);
       return (int)shown.size() < end - first;
     });
   for (int r = first; r < end && !t.dead; ++r)
