@@ -147,7 +147,7 @@ void TListItem::SetImageIndex(int Value) {
   if (!view->HandleAllocated()) return;
   LVITEMA it {};
   it.mask = LVIF_IMAGE;
-  it.iItem = FIndex;
+  it.iItem = Index();
   it.iImage = Value;
   view->Send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
   view->Change(this, ctImage);
@@ -162,7 +162,7 @@ void TListItem::SetStateIndex(int Value) {
   LVITEMA it {};
   it.stateMask = LVIS_STATEIMAGEMASK;
   it.state = INDEXTOSTATEIMAGEMASK(Value + 1);
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
 }
 
 // Through the window when there is one, so the change is reported like the user's.
@@ -175,7 +175,7 @@ void TListItem::SetSelected(bool Value) {
   LVITEMA it {};
   it.stateMask = kSelected;
   it.state = Value ? kSelected : 0;
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
 }
 
 void TListItem::SetFocused(bool Value) {
@@ -187,25 +187,25 @@ void TListItem::SetFocused(bool Value) {
   LVITEMA it {};
   it.stateMask = kFocused;
   it.state = Value ? kFocused : 0;
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
 }
 
-void TListItem::Delete() { FOwner->Delete(FIndex); }
+void TListItem::Delete() { FOwner->Delete(Index()); }
 
 TRect TListItem::DisplayRect(TDisplayCode Code) const {
   RECT r {};
   r.left = static_cast<LONG>(Code);
-  if (!ListView()->Send(LVM_GETITEMRECT, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&r))) return TRect();
+  if (!ListView()->Send(LVM_GETITEMRECT, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&r))) return TRect();
   return r;
 }
 
 void TListItem::MakeVisible(bool PartialOK) {
-  ListView()->Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(FIndex), PartialOK);
+  ListView()->Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(Index()), PartialOK);
 }
 
 void TListItem::Update() {
   TCustomListView* view = ListView();
-  if (view->HandleAllocated()) view->Send(LVM_UPDATE, static_cast<WPARAM>(FIndex), 0);
+  if (view->HandleAllocated()) view->Send(LVM_UPDATE, static_cast<WPARAM>(Index()), 0);
 }
 
 void TListItem::PushState() {
@@ -213,7 +213,7 @@ void TListItem::PushState() {
   LVITEMA it {};
   it.stateMask = kSelected | kFocused;
   it.state = FState & (kSelected | kFocused);
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(FIndex), reinterpret_cast<LPARAM>(&it));
+  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
 }
 
 // ---- TListItems ----------------------------------------------------------------------------------------------
@@ -231,7 +231,10 @@ void TListItems::Assign(TPersistent* Source) {
   BeginUpdate();
   try {
     Clear();
-    for (const auto& item : s->FItems) Add()->Assign(item.get());
+    s->ForEachItem([&](TListItem* item) {
+      Add()->Assign(item);
+      return true;
+    });
   } catch (...) {
     EndUpdate();
     throw;
@@ -241,21 +244,24 @@ void TListItems::Assign(TPersistent* Source) {
 
 TListItem* TListItems::Item(int Index) const {
   if (Index < 0 || Index >= Count()) IndexError(Index);
-  return FItems[static_cast<size_t>(Index)].get();
+  return FItems.At(static_cast<size_t>(Index)).get();
 }
 
 int TListItems::IndexOf(const TListItem* Value) const {
-  return Value && Value->FOwner == this && Value->FIndex < Count() && Item(Value->FIndex) == Value ? Value->FIndex : -1;
+  if (!Value || Value->FOwner != this || Value->FNode < 0) return -1;
+  const int index = Value->Index();
+  return index < Count() && Item(index) == Value ? index : -1;
 }
 
-void TListItems::Renumber(int From) {
-  for (int i = std::max(From, 0); i < Count(); ++i) FItems[static_cast<size_t>(i)]->FIndex = i;
-}
+int TListItem::Index() const { return FNode >= 0 ? static_cast<int>(FOwner->FItems.IndexOf(FNode)) : FIndex; }
+
+void TListItems::Placed(std::unique_ptr<TListItem>& Item, int Node) { Item->FNode = Node; }
 
 TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
   TListItem* item = Item.get();
-  FItems.insert(FItems.begin() + Index, std::move(Item));
-  Renumber(Index);
+  std::vector<std::unique_ptr<TListItem>> one;
+  one.push_back(std::move(Item));
+  FItems.Insert(static_cast<size_t>(Index), std::move(one), Placed);
   FOwner->InsertNative(item);
   FOwner->InsertItem(item);
   return item;
@@ -288,17 +294,25 @@ void TListItems::Delete(int Index) {
   if (Index < 0 || Index >= Count()) IndexError(Index);
   TListItem* item = Item(Index);
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
-  std::unique_ptr<TListItem> gone = std::move(FItems[static_cast<size_t>(Index)]);
-  FItems.erase(FItems.begin() + Index);
-  Renumber(Index);
+  std::unique_ptr<TListItem> gone = std::move(FItems.Ref(static_cast<size_t>(Index)));
+  FItems.Erase(static_cast<size_t>(Index), 1);
+  item->FNode = -1;
+  item->FIndex = Index;
   FOwner->Delete(item);
 }
 
 void TListItems::Clear() {
-  if (FItems.empty()) return;
+  if (FItems.Size() == 0) return;
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);
   std::vector<std::unique_ptr<TListItem>> gone;
-  gone.swap(FItems);
+  gone.reserve(FItems.Size());
+  FItems.Visit([](const xj::ctl::CountSums&) { return false; },
+               [&](std::unique_ptr<TListItem>& i) {
+                 i->FIndex = static_cast<int>(gone.size());
+                 i->FNode = -1;
+                 gone.push_back(std::move(i));
+               });
+  FItems.Assign({});
   for (auto& item : gone) FOwner->Delete(item.get());
 }
 
@@ -386,7 +400,10 @@ void TCustomListView::CreateWnd() {
   Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
   UpdateImageLists();
   UpdateColumns();
-  for (const auto& item : FItems->FItems) InsertNative(item.get());
+  FItems->ForEachItem([this](TListItem* item) {
+    InsertNative(item);
+    return true;
+  });
   Perform(WM_SETREDRAW, FItems->FUpdateCount == 0, 0);
 }
 
@@ -394,7 +411,7 @@ void TCustomListView::InsertNative(TListItem* Item) {
   if (!HandleAllocated()) return;
   LVITEMA it {};
   it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
-  it.iItem = Item->FIndex;
+  it.iItem = Item->Index();
   it.pszText = LPSTR_TEXTCALLBACKA;
   it.iImage = Item->FImageIndex;
   it.lParam = reinterpret_cast<LPARAM>(Item);
@@ -473,8 +490,10 @@ void TCustomListView::SetBorderStyle(TBorderStyle Value) {
 void TCustomListView::SetCheckboxes(bool Value) {
   if (FCheckboxes == Value) return;
   FCheckboxes = Value;
-  for (const auto& item : FItems->FItems)
+  FItems->ForEachItem([Value](TListItem* item) {
     if (Value && item->FStateIndex < 0) item->FStateIndex = 0;
+    return true;
+  });
   UpdateExtendedStyle();
 }
 
@@ -563,15 +582,22 @@ void TCustomListView::Notification(TComponent* AComponent, TOperation Operation)
 
 int TCustomListView::SelCount() const {
   if (HandleAllocated()) return static_cast<int>(Send(LVM_GETSELECTEDCOUNT, 0, 0));
-  return static_cast<int>(
-      std::count_if(FItems->FItems.begin(), FItems->FItems.end(), [](const auto& i) { return i->Selected(); }));
+  int n = 0;
+  FItems->ForEachItem([&n](TListItem* i) {
+    n += i->Selected() ? 1 : 0;
+    return true;
+  });
+  return n;
 }
 
 TListItem* TCustomListView::Selected() const {
   if (!HandleAllocated()) {
-    for (const auto& i : FItems->FItems)
-      if (i->Selected()) return i.get();
-    return nullptr;
+    TListItem* found = nullptr;
+    FItems->ForEachItem([&found](TListItem* i) {
+      if (i->Selected()) found = i;
+      return !found;
+    });
+    return found;
   }
   const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
@@ -592,9 +618,12 @@ void TCustomListView::SetSelected(TListItem* Value) {
 
 TListItem* TCustomListView::ItemFocused() const {
   if (!HandleAllocated()) {
-    for (const auto& i : FItems->FItems)
-      if (i->Focused()) return i.get();
-    return nullptr;
+    TListItem* found = nullptr;
+    FItems->ForEachItem([&found](TListItem* i) {
+      if (i->Focused()) found = i;
+      return !found;
+    });
+    return found;
   }
   const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
@@ -650,11 +679,8 @@ int TCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, int Data) 
 }
 
 int TCustomListView::SortedPosition(TListItem* Item) {
-  auto& items = FItems->FItems;
-  auto at = std::upper_bound(items.begin(), items.end(), Item, [&](TListItem* a, const std::unique_ptr<TListItem>& b) {
-    return CompareItems(a, b.get(), 0) < 0;
-  });
-  return static_cast<int>(at - items.begin());
+  return static_cast<int>(FItems->FItems.PartitionPoint(
+      [&](const std::unique_ptr<TListItem>& b) { return CompareItems(Item, b.get(), 0) < 0; }));
 }
 
 namespace {
@@ -667,16 +693,19 @@ int CALLBACK ByNewIndex(LPARAM a, LPARAM b, LPARAM) {
 void TCustomListView::SortBy(const std::function<int(TListItem*, TListItem*)>& Compare) {
   auto& items = FItems->FItems;
   std::vector<TListItem*> order;
-  order.reserve(items.size());
-  for (const auto& i : items) order.push_back(i.get());
+  order.reserve(items.Size());
+  FItems->ForEachItem([&order](TListItem* i) {
+    order.push_back(i);
+    return true;
+  });
   std::stable_sort(order.begin(), order.end(), [&](TListItem* a, TListItem* b) { return Compare(a, b) < 0; });
   // The objects change hands without anything between that could throw.
   std::vector<std::unique_ptr<TListItem>> sorted;
-  sorted.reserve(items.size());
-  for (auto& p : items) (void)p.release();
+  sorted.reserve(items.Size());
+  items.Visit([](const xj::ctl::CountSums&) { return false; },
+              [](std::unique_ptr<TListItem>& p) { (void)p.release(); });
   for (TListItem* i : order) sorted.emplace_back(i);
-  items.swap(sorted);
-  FItems->Renumber(0);
+  items.Assign(std::move(sorted), TListItems::Placed);
   Send(LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&ByNewIndex));
 }
 
@@ -774,9 +803,7 @@ void TCustomListView::CNNotify(TMessage& Message) {
       const int index = FItems->IndexOf(item);
       Change(item, ctState);
       // OnChange may have freed the item (or the view): it is looked for again, not touched.
-      if (life.expired() || index < 0 || index >= FItems->Count() ||
-          FItems->FItems[static_cast<size_t>(index)].get() != item)
-        return;
+      if (life.expired() || index < 0 || index >= FItems->Count() || FItems->Item(index) != item) return;
       if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
       return;
     }
@@ -871,13 +898,14 @@ void TCustomListView::ReadItems(TReader* Reader) {
 
 void TCustomListView::WriteItems(TWriter* Writer) {
   Writer->WriteListBegin();
-  for (const auto& item : FItems->FItems) {
+  FItems->ForEachItem([Writer](TListItem* item) {
     Writer->WriteString(item->FCaption);
     Writer->WriteInteger(item->FImageIndex);
     Writer->WriteInteger(item->FStateIndex);
     Writer->WriteInteger(item->FSubItems->Count());
     for (int k = 0; k < item->FSubItems->Count(); ++k) Writer->WriteString(item->FSubItems->Strings(k));
-  }
+    return true;
+  });
   Writer->WriteListEnd();
 }
 

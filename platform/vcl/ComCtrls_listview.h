@@ -8,6 +8,7 @@
 #include "platform/vcl/ComCtrls_header.h"
 #include "platform/vcl/ComCtrls_treeview.h"  // TSortType, which both views sort by
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win32/ctl/OrderTree.h"
 
 class TCustomListView;
 class TListItems;
@@ -101,7 +102,7 @@ class TListItem : public TPersistent {
   void SetFocused(bool Value);
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
-  int Index() const { return FIndex; }
+  int Index() const;
   TCustomListView* ListView() const;
   TListItems* Owner() const { return FOwner; }
   bool Selected() const { return (FState & 2) != 0; }
@@ -132,7 +133,8 @@ class TListItem : public TPersistent {
   int FImageIndex { -1 };
   int FStateIndex { -1 };
   UINT FState { 0 };  // LVIS_FOCUSED, LVIS_SELECTED as the window last told
-  int FIndex { 0 };
+  int FNode { -1 };   // its place among the owner's items while it is one of them
+  int FIndex { 0 };   // the index it had when it left them
 };
 
 class TListItems : public TPersistent {
@@ -150,7 +152,7 @@ class TListItems : public TPersistent {
   void Clear();
   void BeginUpdate();
   void EndUpdate();
-  int Count() const { return static_cast<int>(FItems.size()); }
+  int Count() const { return static_cast<int>(FItems.Size()); }
   // Raises EListError outside 0..Count-1.
   TListItem* Item(int Index) const;
   TListItem* operator[](int Index) const { return Item(Index); }
@@ -160,11 +162,17 @@ class TListItems : public TPersistent {
  private:
   friend class TCustomListView;
   friend class TListItem;
+  using TItemTree = xj::ctl::OrderTree<std::unique_ptr<TListItem>, xj::ctl::CountSums>;
   TListItem* InsertAt(int Index, std::unique_ptr<TListItem> Item);
-  void Renumber(int From);
+  static void Placed(std::unique_ptr<TListItem>& Item, int Node);
+  // Calls f on every item in order while it returns true.
+  template <class F>
+  void ForEachItem(F f) const {
+    FItems.ForEachFrom(0, [&](const std::unique_ptr<TListItem>& i) { return f(i.get()); });
+  }
 
   TCustomListView* FOwner;
-  std::vector<std::unique_ptr<TListItem>> FItems;
+  TItemTree FItems;  // in a tree, so that an item goes in or out anywhere without renumbering the rest
   int FUpdateCount { 0 };
   bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
 };

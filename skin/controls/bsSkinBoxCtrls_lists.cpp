@@ -790,18 +790,18 @@ void TbsCheckListBox::ItemsChanged(TMessage& Message) {
   switch (Message.Msg) {
     case LB_ADDSTRING:
     case LB_INSERTSTRING:
-      if (at >= 0 && static_cast<size_t>(at) <= FRecords.size())
-        FRecords.insert(FRecords.begin() + at, TCheckRecord {});
+      if (at >= 0 && static_cast<size_t>(at) <= FRecords.Size())
+        FRecords.Insert(static_cast<size_t>(at), TCheckRecord {});
       break;
     case LB_DELETESTRING:
-      if (at >= 0 && Message.WParam < FRecords.size()) FRecords.erase(FRecords.begin() + Message.WParam);
+      if (at >= 0 && Message.WParam < FRecords.Size()) FRecords.Erase(Message.WParam);
       break;
     case LB_RESETCONTENT:
-      FRecords.clear();
+      FRecords.Clear();
       break;
     case WM_DESTROY:
     case WM_NCDESTROY:
-      FRecords.clear();
+      FRecords.Clear();
       break;
   }
 }
@@ -809,7 +809,8 @@ void TbsCheckListBox::ItemsChanged(TMessage& Message) {
 TbsCheckListBox::TCheckRecord& TbsCheckListBox::Record(int Index) {
   if (Index < 0 || Index >= Items()->Count()) throw EListError::CreateFmt("List index out of bounds (%d)", Index);
   // The native list may hold items that came before this list kept records (none do in practice).
-  if (FRecords.size() < static_cast<size_t>(Items()->Count())) FRecords.resize(static_cast<size_t>(Items()->Count()));
+  const auto count = static_cast<size_t>(Items()->Count());
+  if (FRecords.Size() < count) FRecords.Insert(FRecords.Size(), std::vector<TCheckRecord>(count - FRecords.Size()));
   return FRecords[static_cast<size_t>(Index)];
 }
 

@@ -5,6 +5,7 @@
 // The inner list reports its input to the frame through the frame's virtual ListBox* hooks.
 
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win32/ctl/OrderTree.h"
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/controls/bsSkinCtrls_timers.h"
 
@@ -301,7 +302,7 @@ class TbsCheckListBox : public TbsListBox {
   // Where the box of an item of the given width sits in the skinned look; empty without check rects.
   TRect SkinCheckRect(int ItemWidth) const;
 
-  std::vector<TCheckRecord> FRecords;
+  xj::ctl::IndexedList<TCheckRecord> FRecords;                // an item's record goes in or out without moving the rest
   std::unique_ptr<std::vector<TCheckBoxState>> FSavedStates;  // between DestroyWnd and CreateWnd
 };
 

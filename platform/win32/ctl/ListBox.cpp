@@ -8,7 +8,6 @@
 // WM_ERASEBKGND hears of each of them.
 
 #include <algorithm>
-#include <deque>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/OrderTree.h"
 
 namespace xj::ctl {
 
@@ -31,7 +31,7 @@ struct Item {
 struct ListBox {
   HWND hwnd {};
   bool dead { false };
-  std::deque<Item> items;  // a deque: the first item goes as cheaply as the last
+  IndexedList<Item> items;  // in a tree: an item goes in or out anywhere without moving the rest
   HFONT font {};
   int itemHeight { 16 };  // every item's, unless the heights vary
   int charWidth { 8 };    // the font's average, for the default column width and sideways steps
@@ -69,7 +69,7 @@ bool Variable(const ListBox& l) { return (StyleOf(l) & LBS_OWNERDRAWVARIABLE) &&
 // Owner-drawn lists without LBS_HASSTRINGS keep the LB_ADDSTRING argument as the item's data.
 bool HasStrings(const ListBox& l) { return !OwnerDraw(l) || (StyleOf(l) & LBS_HASSTRINGS); }
 
-int Count(const ListBox& l) { return (int)l.items.size(); }
+int Count(const ListBox& l) { return (int)l.items.Size(); }
 bool Valid(const ListBox& l, WPARAM i) { return (int)i >= 0 && (int)i < Count(l) && i == (WPARAM)(int)i; }
 int HeightOf(const ListBox& l, int i) { return Variable(l) ? l.items[i].height : l.itemHeight; }
 bool IsSelected(const ListBox& l, int i) { return MultiSel(l) ? l.items[i].selected : i == l.curSel; }
@@ -286,7 +286,10 @@ void MoveCaret(ListBox& l, int i) {
 
 std::vector<bool> Selection(const ListBox& l) {
   std::vector<bool> s;
-  for (const Item& it : l.items) s.push_back(it.selected);
+  l.items.ForEachFrom(0, [&](const Item& it) {
+    s.push_back(it.selected);
+    return true;
+  });
   return s;
 }
 
@@ -324,11 +327,10 @@ LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
   else
     it.data = (ULONG_PTR)value;
   if (sorted && HasStrings(l))  // after the items it equals
-    index = (int)(std::upper_bound(l.items.begin(), l.items.end(), it.text,
-                                   [](const std::string& s, const Item& i) { return SortsBefore(s, i.text); }) -
-                  l.items.begin());
-  bool wasEmpty = l.items.empty();
-  l.items.insert(l.items.begin() + index, it);
+    index =
+        (int)l.items.UpperBound(it.text, [](const std::string& s, const Item& i) { return SortsBefore(s, i.text); });
+  bool wasEmpty = l.items.Empty();
+  l.items.Insert((size_t)index, it);
   if (l.curSel >= index) ++l.curSel;
   if (!wasEmpty && l.caret >= index) ++l.caret;
   if (!wasEmpty && l.anchor >= index) ++l.anchor;
@@ -343,7 +345,7 @@ LRESULT InsertItem(ListBox& l, int index, LPARAM value, bool sorted) {
 LRESULT DeleteItem(ListBox& l, WPARAM which) {
   if (!Valid(l, which)) return LB_ERR;
   int i = (int)which;
-  l.items.erase(l.items.begin() + i);
+  l.items.Erase((size_t)i);
   int last = std::max(0, Count(l) - 1);
   if (l.curSel == i) l.curSel = -1;
   if (l.curSel > i) --l.curSel;
@@ -356,7 +358,7 @@ LRESULT DeleteItem(ListBox& l, WPARAM which) {
 }
 
 void ResetContent(ListBox& l) {
-  l.items.clear();
+  l.items.Clear();
   l.curSel = -1;
   l.caret = l.anchor = l.top = l.hOffset = 0;
   ContentChanged(l);
@@ -420,7 +422,12 @@ LRESULT SetSelMessage(ListBox& l, WPARAM on, LPARAM which) {
 
 LRESULT SelCount(const ListBox& l) {
   if (!MultiSel(l)) return LB_ERR;
-  return std::count_if(l.items.begin(), l.items.end(), [](const Item& it) { return it.selected; });
+  LRESULT n = 0;
+  l.items.ForEachFrom(0, [&](const Item& it) {
+    n += it.selected ? 1 : 0;
+    return true;
+  });
+  return n;
 }
 
 LRESULT SetCaretIndex(ListBox& l, WPARAM which) {

@@ -24,6 +24,7 @@
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/HeaderList.h"
 #include "platform/win32/ctl/Notify.h"
+#include "platform/win32/ctl/OrderTree.h"
 
 namespace xj::ctl {
 
@@ -53,7 +54,7 @@ struct Column {
 struct ListView {
   HWND hwnd {};
   bool dead { false };
-  std::vector<Item> items;
+  IndexedList<Item> items;  // in a tree, so that an item goes in or out anywhere without moving the rest
   std::set<int> selected;
   std::vector<Column> columns;
   std::vector<int> order;  // display position → column
@@ -92,7 +93,7 @@ bool Report(const ListView& v) { return ViewOf(v) == LVS_REPORT; }
 bool List(const ListView& v) { return ViewOf(v) == LVS_LIST; }
 bool Icons(const ListView& v) { return ViewOf(v) == LVS_ICON || ViewOf(v) == LVS_SMALLICON; }
 bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
-int Count(const ListView& v) { return (int)v.items.size(); }
+int Count(const ListView& v) { return (int)v.items.Size(); }
 bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
 
 SIZE ImageSize(HIMAGELIST list) {
@@ -480,8 +481,8 @@ void EnsureVisible(ListView& v, int i) {
 // The focus moving away from another item is that item's change, told first.
 bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
-    size_t count = v.items.size();
-    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.size() != count) return false;
+    size_t count = v.items.Size();
+    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.Size() != count) return false;
   }
   Item& it = v.items[i];
   UINT old = it.state, now = (old & ~mask) | (state & mask);
@@ -502,9 +503,9 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   n.uOldState = old;
   n.uChanged = LVIF_STATE;
   n.lParam = it.lParam;
-  size_t count = v.items.size();
+  size_t count = v.items.Size();
   NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
-  return !v.dead && v.items.size() == count;
+  return !v.dead && v.items.Size() == count;
 }
 
 // Every selected item but `keep` loses its selection. The parent may change the items from its notices,
@@ -533,10 +534,10 @@ bool SingleSel(const ListView& v) { return (StyleOf(v) & LVS_SINGLESEL) != 0; }
 void Choose(ListView& v, int i, bool shift, bool ctrl, bool toggle) {
   if (SingleSel(v) || (!shift && !ctrl)) {
     v.anchor = i;
-    size_t count = v.items.size();
+    size_t count = v.items.Size();
     DeselectAllBut(v, i);
     // Items that came or went meanwhile leave the choice meaningless.
-    if (v.dead || v.items.size() != count) return;
+    if (v.dead || v.items.Size() != count) return;
     ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   } else if (shift) {
     SelectRange(v, std::clamp(v.anchor, 0, Count(v) - 1), i);
@@ -581,9 +582,9 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
     auto before = [&](const Item& a, const Item& b) {
       return sort & LVS_SORTASCENDING ? SortsBefore(a.text, b.text) : SortsBefore(b.text, a.text);
     };
-    index = (int)(std::upper_bound(v.items.begin(), v.items.end(), it, before) - v.items.begin());
+    index = (int)v.items.UpperBound(it, before);
   }
-  v.items.insert(v.items.begin() + index, std::move(it));
+  v.items.Insert((size_t)index, std::move(it));
   if (index < Count(v) - 1) ShiftIndexes(v, index, 1);
   if (in->mask & LVIF_STATE) {
     UINT state = in->state & in->stateMask;
@@ -603,7 +604,7 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
 LRESULT DeleteItem(ListView& v, WPARAM which) {
   if (!Valid(v, which)) return FALSE;
   int i = (int)which;
-  v.items.erase(v.items.begin() + i);
+  v.items.Erase((size_t)i);
   v.selected.erase(i);
   if (v.focus == i) v.focus = -1;
   ShiftIndexes(v, i + 1, -1);
@@ -612,7 +613,7 @@ LRESULT DeleteItem(ListView& v, WPARAM which) {
 }
 
 LRESULT DeleteAll(ListView& v) {
-  v.items.clear();
+  v.items.Clear();
   v.selected.clear();
   v.focus = v.hot = -1;
   v.anchor = v.top = v.hOffset = 0;
@@ -793,17 +794,17 @@ LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
   if (!compare) return FALSE;
   LPARAM focusParam = Valid(v, (WPARAM)v.focus) ? v.items[v.focus].lParam : 0;
   bool hadFocus = v.focus >= 0;
-  std::vector<Item> items = v.items;  // the comparison may call back into the view
+  std::vector<Item> items = v.items.Copy();  // the comparison may call back into the view
   std::stable_sort(items.begin(), items.end(),
                    [&](const Item& a, const Item& b) { return compare(a.lParam, b.lParam, data) < 0; });
   if (v.dead) return FALSE;
-  v.items = std::move(items);
   v.selected.clear();
   v.focus = -1;
-  for (int i = 0; i < Count(v); ++i) {
-    if (v.items[i].state & LVIS_SELECTED) v.selected.insert(i);
-    if (hadFocus && (v.items[i].state & LVIS_FOCUSED) && v.items[i].lParam == focusParam) v.focus = i;
+  for (int i = 0; i < (int)items.size(); ++i) {
+    if (items[i].state & LVIS_SELECTED) v.selected.insert(i);
+    if (hadFocus && (items[i].state & LVIS_FOCUSED) && items[i].lParam == focusParam) v.focus = i;
   }
+  v.items.Assign(std::move(items));
   Redraw(v);
   return TRUE;
 }
@@ -1184,8 +1185,9 @@ LRESULT SetExtendedStyle(ListView& v, WPARAM mask, LPARAM value) {
   if (!mask) mask = ~0u;
   v.exStyle = (old & ~(DWORD)mask) | ((DWORD)value & (DWORD)mask);
   if ((v.exStyle ^ old) & LVS_EX_CHECKBOXES && Checks(v))
-    for (Item& it : v.items)
+    v.items.ForEach([](Item& it) {
       if (!(it.state & LVIS_STATEIMAGEMASK)) it.state |= INDEXTOSTATEIMAGEMASK(1);
+    });
   if (v.header) SetWindowLongA(v.header, GWL_STYLE, (LONG)HeaderStyle(v));
   ContentChanged(v);
   return (LRESULT)old;

@@ -291,6 +291,7 @@ void ScrollToCaret(Memo& m) {
 // ---- Refreshing ---------------------------------------------------------------------------------------------------
 
 void Mirror(Memo& m) {
+  if (m.text.TakeChangedFrom() >= kMirrorBytes) return;  // the head the copy holds is as it was
   std::string head = m.text.Range(0, kMirrorBytes);
   DefWindowProcA(m.hwnd, WM_SETTEXT, 0, (LPARAM)head.c_str());
 }

@@ -9,15 +9,18 @@
 // and how wide it is, as the view measured them; an edit marks its lines for measuring again, and the
 // view measures only those (Relayout) before it asks about rows.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/OrderTree.h"
 
 namespace xj::ctl {
 
@@ -33,60 +36,52 @@ struct MemoLine {
   bool measured { false };
 };
 
-// The lines in order, each node keeping the sums over its subtree (lines, bytes with breaks, rows, lines
-// not measured), so that a line is found by index, byte offset or row, and lines go in or out anywhere,
-// in logarithmic time: a treap ordered by position.
+// The sums a line adds to the lines' tree: itself, its bytes with the break, its rows, and whether it
+// waits to be measured.
+struct LineSums {
+  long long count = 0, chars = 0, rows = 0, dirty = 0;
+  static LineSums Of(const MemoLine& l) {
+    return LineSums { 1, (long long)l.text.size() + 2, std::max<long long>(1, (long long)l.rows.starts.size()),
+                      l.measured ? 0 : 1 };
+  }
+  void Add(const LineSums& s) {
+    count += s.count;
+    chars += s.chars;
+    rows += s.rows;
+    dirty += s.dirty;
+  }
+};
+
+// The lines in order with their sums, so that a line is found by index, byte offset or row, and lines
+// go in or out anywhere, in logarithmic time.
 class LineTree {
  public:
-  size_t Size() const { return Count(FRoot); }
-  const MemoLine& At(size_t i) const { return FNodes[(size_t)Nth(i)].line; }
+  size_t Size() const { return FTree.Size(); }
+  const MemoLine& At(size_t i) const { return FTree.At(i); }
   // Changes line i through f, keeping the sums right.
-  void Modify(size_t i, const std::function<void(MemoLine&)>& f) { Modify(FRoot, i, f); }
-  void Insert(size_t at, std::vector<MemoLine> lines);
-  void Erase(size_t at, size_t count);
-  void Assign(std::vector<MemoLine> lines);
-  long long Chars() const { return Sum(FRoot).chars; }
-  long long Rows() const { return Sum(FRoot).rows; }
-  long long CharsBefore(size_t i) const;
-  long long RowsBefore(size_t i) const;
+  void Modify(size_t i, const std::function<void(MemoLine&)>& f) { FTree.Modify(i, f); }
+  void Insert(size_t at, std::vector<MemoLine> lines) { FTree.Insert(at, std::move(lines)); }
+  void Erase(size_t at, size_t count) { FTree.Erase(at, count); }
+  void Assign(std::vector<MemoLine> lines) { FTree.Assign(std::move(lines)); }
+  long long Chars() const { return FTree.Total().chars; }
+  long long Rows() const { return FTree.Total().rows; }
+  long long CharsBefore(size_t i) const { return FTree.Before<&LineSums::chars>(i); }
+  long long RowsBefore(size_t i) const { return FTree.Before<&LineSums::rows>(i); }
   // The line whose span holds byte `sum` (or row `sum`); the last line past the end.
-  size_t FindChar(long long sum) const;
-  size_t FindRow(long long sum) const;
+  size_t FindChar(long long sum) const { return FTree.Find<&LineSums::chars>(sum); }
+  size_t FindRow(long long sum) const { return FTree.Find<&LineSums::rows>(sum); }
   // Calls f on the lines from index i on, in order, while it returns true.
-  void ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const;
+  void ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const { FTree.ForEachFrom(i, f); }
   // Calls f on every line not measured (every line with `all`), in order.
-  void Visit(bool all, const std::function<void(MemoLine&)>& f) { Visit(FRoot, all, f); }
+  void Visit(bool all, const std::function<void(MemoLine&)>& f) {
+    FTree.Visit([all](const LineSums& s) { return !all && s.dirty == 0; },
+                [&](MemoLine& l) {
+                  if (all || !l.measured) f(l);
+                });
+  }
 
  private:
-  struct Sums {
-    long long count = 0, chars = 0, rows = 0, dirty = 0;
-  };
-  struct Node {
-    MemoLine line;
-    int left = -1, right = -1;
-    uint32_t priority = 0;
-    Sums sums;
-  };
-  size_t Count(int t) const { return (size_t)Sum(t).count; }
-  const Sums& Sum(int t) const {
-    static const Sums none;
-    return t < 0 ? none : FNodes[(size_t)t].sums;
-  }
-  int Nth(size_t i) const;
-  void Pull(int t);
-  void Split(int t, size_t k, int& left, int& right);
-  int Merge(int a, int b);
-  int Build(std::vector<MemoLine>& lines);
-  void Release(int t);
-  void Modify(int t, size_t i, const std::function<void(MemoLine&)>& f);
-  void Visit(int t, bool all, const std::function<void(MemoLine&)>& f);
-  template <long long Sums::*Field, class Own>
-  size_t Find(long long sum, Own own) const;
-
-  std::vector<Node> FNodes;
-  std::vector<int> FFree;
-  int FRoot { -1 };
-  uint32_t FSeed { 0x9E3779B9u };
+  OrderTree<MemoLine, LineSums> FTree;
 };
 
 class MemoText {
@@ -145,6 +140,9 @@ class MemoText {
   void EmptyUndo() { FUndo.Clear(); }
   // Line breaks in the form the text stores them ("\r\n"), as a paste or EM_REPLACESEL inserts them.
   static std::string NormalBreaks(std::string_view s);
+  // The first byte any change since the last call touched (SIZE_MAX: none), so that a copy of the
+  // text's head is taken again only when the head may have changed.
+  size_t TakeChangedFrom() { return std::exchange(FChangedFrom, SIZE_MAX); }
 
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
@@ -180,6 +178,7 @@ class MemoText {
   size_t FLimit { EditText::kDefaultLimit };
   LetterCase FCase { LetterCase::Unchanged };
   bool FModified { false };
+  size_t FChangedFrom { 0 };
   UndoLog FUndo;
 };
 

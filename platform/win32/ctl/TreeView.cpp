@@ -6,12 +6,15 @@
 // in pixels 0..widest row−1 (page = client width); (0, 0) when nothing scrolls. The state is kept
 // whether or not the window has bars.
 //
-// Cost: the flat list of shown rows is rebuilt only when a row is needed after the tree changed;
-// counts, widths and the scroll state follow each change in constant time, so adding is linear and
-// paging, painting and selecting touch only what is shown.
+// Cost: the shown rows are kept in order in a tree that holds, under each node, how many rows and the
+// widest of them, and each shown item knows its node there. An item going in or out, or a branch opening
+// or closing, changes only its own rows, in logarithmic time each; a row's index, the row at an index,
+// the row count and the widest row are found in logarithmic time, so painting, paging and hit tests touch
+// only what is shown whatever the tree holds.
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +24,7 @@
 #include "platform/win32/WinCtl.h"
 #include "platform/win32/WinGdi_imagelist.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/OrderTree.h"
 
 namespace xj::ctl {
 
@@ -29,6 +33,10 @@ namespace {
 constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected label
 constexpr COLORREF kDefaultColour = CLR_NONE;
 constexpr int kButtonSize = 9;
+
+struct Item;
+struct SiblingSums;
+using SiblingTree = OrderTree<Item*, SiblingSums>;
 
 struct Item {
   Item* parent {};
@@ -44,9 +52,44 @@ struct Item {
   LPARAM param { 0 };
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
-  int row { -1 };  // valid while the row list is clean and the item is shown
+  int rowNode { -1 };  // its node among the rows while it is shown
+  // The children indexed for sorted inserts, made on the first one; kidNode is this item's node in
+  // its parent's index while the parent has one.
+  std::unique_ptr<SiblingTree> kids;
+  int kidNode { -1 };
   bool deleting { false };
 };
+
+bool SortsBefore(const std::string& a, const std::string& b);
+
+// What a child adds to its siblings' index: itself, and the text that sorts first.
+struct SiblingSums {
+  long long count = 0;
+  const Item* least {};
+  static SiblingSums Of(Item* const& i) { return SiblingSums { 1, i }; }
+  void Add(const SiblingSums& s) {
+    count += s.count;
+    if (s.least && (!least || SortsBefore(s.least->text, least->text))) least = s.least;
+  }
+};
+
+// A shown row: its item, and where its label ends, kept here so that the sums need not visit the item.
+struct Row {
+  Item* item {};
+  int extent { 0 };
+};
+
+// What a shown row adds to the sums of the rows: one row, and its extent to the widest.
+struct RowSums {
+  long long count = 0, width = 0;
+  static RowSums Of(const Row& r) { return RowSums { 1, r.extent }; }
+  void Add(const RowSums& s) {
+    count += s.count;
+    width = std::max(width, s.width);
+  }
+};
+
+using RowTree = OrderTree<Row, RowSums>;
 
 struct Tree {
   HWND hwnd {};
@@ -54,11 +97,7 @@ struct Tree {
   Item root;
   std::unordered_set<const Item*> live;
   int count { 0 };
-  std::vector<Item*> rows;
-  bool rowsDirty { false };
-  int rowCount { 0 };
-  int maxWidth { 0 };
-  bool widthDirty { false };
+  RowTree rows;
   Item* caret {};
   Item* hot {};
   Item* dropHilite {};
@@ -181,30 +220,55 @@ void MeasureText(Tree& t, Item* i) {
   i->textWidth = s.cx;
 }
 
-const std::vector<Item*>& Rows(Tree& t) {
-  if (!t.rowsDirty && !t.widthDirty) return t.rows;
-  t.rows.clear();
-  t.rows.reserve((size_t)t.rowCount);
+int RowCount(const Tree& t) { return (int)t.rows.Size(); }
+int MaxWidth(const Tree& t) { return (int)t.rows.Total().width; }
+Item* RowAt(const Tree& t, int row) { return t.rows.At((size_t)row).item; }
+int RowOf(const Tree& t, const Item* i) { return i->rowNode >= 0 ? (int)t.rows.IndexOf(i->rowNode) : -1; }
+
+// Puts items in as the rows at `at`, in order, each row with its extent and each item learning its node.
+void AddRows(Tree& t, int at, std::vector<Item*> items) {
   const Geometry g = GeometryOf(t);
-  int width = 0;
-  ForEachShownBelow(&t.root, [&](const Item* c) {
-    auto* i = const_cast<Item*>(c);
-    i->row = (int)t.rows.size();
-    t.rows.push_back(i);
-    width = std::max(width, LayoutOf(g, i).labelRight);
+  std::vector<Row> rows;
+  rows.reserve(items.size());
+  for (Item* i : items) rows.push_back(Row { i, LayoutOf(g, i).labelRight });
+  t.rows.Insert((size_t)at, std::move(rows), [](Row& r, RowTree::Id id) { r.item->rowNode = id; });
+}
+
+void RemoveRows(Tree& t, int at, int n) {
+  if (n <= 0) return;
+  int k = 0;
+  t.rows.ForEachFrom((size_t)at, [&](const Row& r) {
+    r.item->rowNode = -1;
+    return ++k < n;
   });
-  t.rowCount = (int)t.rows.size();
-  t.maxWidth = width;
-  t.rowsDirty = t.widthDirty = false;
-  return t.rows;
+  t.rows.Erase((size_t)at, (size_t)n);
 }
 
-int RowOf(Tree& t, Item* i) {
-  const std::vector<Item*>& rows = Rows(t);
-  return i->row >= 0 && i->row < (int)rows.size() && rows[i->row] == i ? i->row : -1;
+std::vector<Item*> ShownItemsBelow(const Item* i) {
+  std::vector<Item*> items;
+  ForEachShownBelow(i, [&](const Item* c) { items.push_back(const_cast<Item*>(c)); });
+  return items;
 }
 
-int MaxTop(const Tree& t) { return std::max(0, t.rowCount - std::max(1, VisibleCount(t))); }
+// Takes every row again: after a sort, or when what a row's extent depends on changed.
+void RebuildRows(Tree& t) {
+  RemoveRows(t, 0, RowCount(t));
+  AddRows(t, 0, ShownItemsBelow(&t.root));
+}
+
+// The last row of an item's branch: the item itself unless it is open with children.
+const Item* LastShownOf(const Item* i) {
+  while (Expanded(i) && i->last) i = i->last;
+  return i;
+}
+
+// The row a newly shown item goes in at: after the branch of its previous sibling, else after its parent.
+int RowFor(const Tree& t, const Item* i) {
+  if (i->prev) return RowOf(t, LastShownOf(i->prev)) + 1;
+  return i->parent == &t.root ? 0 : RowOf(t, i->parent) + 1;
+}
+
+int MaxTop(const Tree& t) { return std::max(0, RowCount(t) - std::max(1, VisibleCount(t))); }
 
 RECT RowRect(const Tree& t, int row) {
   int y = (row - t.top) * t.itemHeight;
@@ -219,7 +283,7 @@ void Redraw(Tree& t) {
 
 void RedrawItem(Tree& t, Item* i) {
   if (!i) return;
-  if (!t.redraw || t.rowsDirty) return Redraw(t);
+  if (!t.redraw) return Redraw(t);
   int row = RowOf(t, i);
   if (row < t.top || row > t.top + VisibleCount(t)) return;
   RECT r = RowRect(t, row);
@@ -227,9 +291,8 @@ void RedrawItem(Tree& t, Item* i) {
 }
 
 void Clamp(Tree& t) {
-  if (t.widthDirty) Rows(t);
   t.top = std::clamp(t.top, 0, MaxTop(t));
-  t.hOffset = std::clamp(t.hOffset, 0, std::max(0, t.maxWidth - (int)ClientSize(t).cx));
+  t.hOffset = std::clamp(t.hOffset, 0, std::max(0, MaxWidth(t) - (int)ClientSize(t).cx));
 }
 
 // Publishes the scroll state; a bar that comes or goes changes the client area, so this settles
@@ -243,13 +306,13 @@ void SyncBars(Tree& t) {
     SCROLLINFO v { sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 0, 0, 0, 0 };
     SCROLLINFO h = v;
     int visible = VisibleCount(t);
-    if (t.rowCount > visible) {
-      v.nMax = t.rowCount - 1;
+    if (RowCount(t) > visible) {
+      v.nMax = RowCount(t) - 1;
       v.nPage = (UINT)visible;
       v.nPos = t.top;
     }
-    if (t.maxWidth > before.cx) {
-      h.nMax = t.maxWidth - 1;
+    if (MaxWidth(t) > before.cx) {
+      h.nMax = MaxWidth(t) - 1;
       h.nPage = (UINT)before.cx;
       h.nPos = t.hOffset;
     }
@@ -354,20 +417,9 @@ bool Expand(Tree& t, Item* i, UINT code) {
   bool shown = IsShown(i);
   if (want) {
     i->state |= TVIS_EXPANDED;
-    if (shown) {
-      // The rows that appear can only widen the content: no pass over the whole tree for that.
-      const Geometry g = GeometryOf(t);
-      ForEachShownBelow(i, [&](const Item* c) {
-        ++t.rowCount;
-        t.maxWidth = std::max(t.maxWidth, LayoutOf(g, c).labelRight);
-      });
-      t.rowsDirty = true;
-    }
+    if (shown) AddRows(t, RowOf(t, i) + 1, ShownItemsBelow(i));
   } else {
-    if (shown) {
-      t.rowCount -= ShownBelow(i);
-      t.rowsDirty = t.widthDirty = true;
-    }
+    if (shown) RemoveRows(t, RowOf(t, i) + 1, ShownBelow(i));
     i->state &= ~TVIS_EXPANDED;
   }
   ContentChanged(t);
@@ -436,6 +488,10 @@ bool SortsBefore(const std::string& a, const std::string& b) {
 }
 
 void Link(Item* parent, Item* after, Item* i) {
+  if (parent->kids) {
+    const size_t at = after ? parent->kids->IndexOf(after->kidNode) + 1 : 0;
+    parent->kids->Insert(at, { i }, [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
+  }
   i->parent = parent;
   i->prev = after;
   i->next = after ? after->next : parent->first;
@@ -451,6 +507,10 @@ void Link(Item* parent, Item* after, Item* i) {
 
 void Unlink(Item* i) {
   Item* parent = i->parent;
+  if (parent->kids) {
+    parent->kids->Erase(parent->kids->IndexOf(i->kidNode), 1);
+    i->kidNode = -1;
+  }
   if (i->prev)
     i->prev->next = i->next;
   else
@@ -466,6 +526,7 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
   if (it.mask & TVIF_TEXT) {
     i->text = it.pszText ? it.pszText : "";
     MeasureText(t, i);
+    if (i->parent && i->parent->kids) i->parent->kids->ModifyId(i->kidNode, [](Item*) {});
   }
   if (it.mask & TVIF_IMAGE) i->image = it.iImage;
   if (it.mask & TVIF_SELECTEDIMAGE) i->selImage = it.iSelectedImage;
@@ -476,6 +537,21 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
     UINT mask = it.stateMask & keep;
     i->state = (i->state & ~mask) | (it.state & mask);
   }
+}
+
+// The sibling a sorted insert goes after: the last one the new text does not sort before (none: first),
+// found in the parent's index of its children, made on the first sorted insert.
+Item* SortedPlace(Item* parent, const Item* i) {
+  if (!parent->kids) {
+    std::vector<Item*> kids;
+    for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
+    parent->kids = std::make_unique<SiblingTree>();
+    parent->kids->Assign(std::move(kids), [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
+  }
+  const SiblingTree& kids = *parent->kids;
+  const size_t at = kids.LastWhere([&](const SiblingSums& s) { return !SortsBefore(i->text, s.least->text); },
+                                   [&](const Item* x) { return !SortsBefore(i->text, x->text); });
+  return at == kids.Size() ? nullptr : kids.At(at);
 }
 
 LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
@@ -491,8 +567,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
   if (where == TVI_FIRST) {
     after = nullptr;
   } else if (where == TVI_SORT) {
-    after = parent->last;
-    while (after && SortsBefore(i->text, after->text)) after = after->prev;
+    after = SortedPlace(parent, i);
   } else if (where == TVI_LAST || !where) {
     after = parent->last;
   } else {
@@ -505,11 +580,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
   Link(parent, after, i);
   t.live.insert(i);
   ++t.count;
-  if (IsShown(i)) {
-    ++t.rowCount;
-    t.rowsDirty = true;
-    t.maxWidth = std::max(t.maxWidth, Extent(t, i));
-  }
+  if (IsShown(i)) AddRows(t, RowFor(t, i), { i });
   ContentChanged(t);
   return (LRESULT)i;
 }
@@ -568,11 +639,12 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
   if (top == &t.root) {
     for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
     t.root.first = t.root.last = nullptr;
-    t.rowCount = 0;
+    t.root.kids.reset();
+    t.rows.Assign({});
     t.top = t.hOffset = 0;
   } else {
     Collect(top, gone);
-    if (IsShown(top)) t.rowCount -= 1 + ShownBelow(top);
+    if (IsShown(top)) RemoveRows(t, RowOf(t, top), 1 + ShownBelow(top));
     Unlink(top);
   }
   for (Item* i : gone) {
@@ -582,7 +654,6 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
     if (t.clickArmed == i) t.clickArmed = nullptr;
   }
   t.count -= (int)gone.size();
-  t.rowsDirty = t.widthDirty = true;
   ContentChanged(t);
   HWND hwnd = t.hwnd;
   for (Item* i : gone) {
@@ -603,9 +674,10 @@ void FreeAll(Tree& t) {
   for (Item* c = t.root.first; c; c = c->next) Collect(c, gone);
   for (Item* i : gone) delete i;
   t.root.first = t.root.last = nullptr;
+  t.root.kids.reset();
   t.live.clear();
-  t.count = t.rowCount = 0;
-  t.rows.clear();
+  t.count = 0;
+  t.rows.Assign({});
 }
 
 LRESULT GetItem(const Tree& t, TVITEMA* it) {
@@ -634,24 +706,20 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
   if (!i) return FALSE;
   bool shown = IsShown(i);
   bool wasOpen = Expanded(i);
-  int oldExtent = shown ? Extent(t, i) : 0;
-  if (shown && wasOpen) t.rowCount -= ShownBelow(i);
+  int below = shown && wasOpen ? ShownBelow(i) : 0;
   ApplyItem(t, i, *it);
-  if (shown && Expanded(i)) t.rowCount += ShownBelow(i);
   if (shown) {
-    if (wasOpen != Expanded(i)) t.rowsDirty = true;
-    int extent = Extent(t, i);
-    if (extent >= t.maxWidth)
-      t.maxWidth = extent;
-    else if (oldExtent == t.maxWidth)
-      t.widthDirty = true;
+    if (wasOpen && !Expanded(i))
+      RemoveRows(t, RowOf(t, i) + 1, below);
+    else if (!wasOpen && Expanded(i))
+      AddRows(t, RowOf(t, i) + 1, ShownItemsBelow(i));
+    const int extent = Extent(t, i);
+    t.rows.ModifyId(i->rowNode, [extent](Row& r) { r.extent = extent; });
   }
   ContentChanged(t);
   return TRUE;
 }
 
-// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. The
-// order changes only once the whole sort succeeded, so a comparison that throws leaves it as it was.
 // Sorts the children of an item (or the root) with a comparison; recursion sorts every level. Each
 // level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
 // was sorting as it was.
@@ -665,6 +733,7 @@ void SortChildren(Item* top, bool recurse, Less less) {
     for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
     std::stable_sort(kids.begin(), kids.end(), less);
     parent->first = parent->last = nullptr;
+    parent->kids.reset();  // indexed again on the next sorted insert
     for (Item* c : kids) Link(parent, parent->last, c);
     if (recurse)
       for (Item* c : kids)
@@ -679,7 +748,7 @@ LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
                  [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; });
   else
     SortChildren(parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
-  t.rowsDirty = true;
+  RebuildRows(t);
   ContentChanged(t);
   return TRUE;
 }
@@ -695,12 +764,11 @@ Item* HitTest(Tree& t, POINT p, UINT* flagsOut) {
   if (p.x < 0) flags |= TVHT_TOLEFT;
   if (p.x >= c.cx) flags |= TVHT_TORIGHT;
   if (!flags) {
-    const std::vector<Item*>& rows = Rows(t);
     int row = t.top + p.y / t.itemHeight;
-    if (row >= (int)rows.size()) {
+    if (row >= RowCount(t)) {
       flags = TVHT_NOWHERE;
     } else {
-      hit = rows[row];
+      hit = RowAt(t, row);
       Layout l = LayoutOf(t, hit);
       int x = p.x + t.hOffset;
       int buttonLeft = l.stateX - t.indent;
@@ -749,14 +817,10 @@ LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
       return out(t.caret);
     case TVGN_DROPHILITE:
       return out(t.dropHilite);
-    case TVGN_FIRSTVISIBLE: {
-      const std::vector<Item*>& rows = Rows(t);
-      return t.top < (int)rows.size() ? out(rows[t.top]) : 0;
-    }
-    case TVGN_LASTVISIBLE: {
-      const std::vector<Item*>& rows = Rows(t);
-      return rows.empty() ? 0 : out(rows.back());
-    }
+    case TVGN_FIRSTVISIBLE:
+      return t.top < RowCount(t) ? out(RowAt(t, t.top)) : 0;
+    case TVGN_LASTVISIBLE:
+      return RowCount(t) == 0 ? 0 : out(RowAt(t, RowCount(t) - 1));
   }
   if (!i) return 0;
   switch (code) {
@@ -773,7 +837,7 @@ LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
       int row = RowOf(t, i);
       if (row < 0) return 0;
       row += code == TVGN_NEXTVISIBLE ? 1 : -1;
-      return row >= 0 && row < (int)t.rows.size() ? out(t.rows[row]) : 0;
+      return row >= 0 && row < RowCount(t) ? out(RowAt(t, row)) : 0;
     }
   }
   return 0;
@@ -867,12 +931,11 @@ void EndEdit(Tree& t, bool cancel) {
 // ---- Keyboard -----------------------------------------------------------------------------------------------------
 
 void KeyDown(Tree& t, UINT vk) {
-  const std::vector<Item*>& rows = Rows(t);
-  if (rows.empty()) return;
+  if (RowCount(t) == 0) return;
   Item* c = t.caret;
   int row = c ? RowOf(t, c) : -1;
   int page = std::max(1, VisibleCount(t) - 1);
-  int last = (int)rows.size() - 1;
+  int last = RowCount(t) - 1;
   int to = -1;
   switch (vk) {
     case VK_UP:
@@ -920,7 +983,7 @@ void KeyDown(Tree& t, UINT vk) {
       return;
   }
   to = std::clamp(to, 0, last);
-  Select(t, t.rows[to], TVC_BYKEYBOARD);
+  Select(t, RowAt(t, to), TVC_BYKEYBOARD);
 }
 
 // ---- Mouse ------------------------------------------------------------------------------------------------------
@@ -1006,7 +1069,7 @@ void VScroll(Tree& t, WPARAM wParam, LPARAM lParam) {
 
 void HScroll(Tree& t, WPARAM wParam, LPARAM lParam) {
   int width = ClientSize(t).cx;
-  SetHOffset(t, ScrollTarget(wParam, lParam, t.hOffset, 8, std::max(1, width), t.maxWidth - width));
+  SetHOffset(t, ScrollTarget(wParam, lParam, t.hOffset, 8, std::max(1, width), MaxWidth(t) - width));
 }
 
 // ---- Painting ---------------------------------------------------------------------------------------------
@@ -1101,10 +1164,16 @@ void Paint(Tree& t, HDC dc, const RECT& area) {
   RECT r { std::max(0, (int)area.left), std::max(0, (int)area.top), std::min((int)c.cx, (int)area.right),
            std::min((int)c.cy, (int)area.bottom) };
   Fill(dc, r.left, r.top, r.right, r.bottom, BkColour(t));
-  const std::vector<Item*>& rows = Rows(t);
   int first = t.top + r.top / t.itemHeight;
-  int end = std::min((int)rows.size(), t.top + ((int)r.bottom + t.itemHeight - 1) / t.itemHeight);
-  for (int r = first; r < end && !t.dead; ++r) DrawRow(t, dc, rows[r], (r - t.top) * t.itemHeight, c.cx);
+  int end = std::min(RowCount(t), t.top + ((int)r.bottom + t.itemHeight - 1) / t.itemHeight);
+  std::vector<Item*> shown;
+  if (first < end)
+    t.rows.ForEachFrom((size_t)first, [&](const Row& r) {
+      shown.push_back(r.item);
+      return (int)shown.size() < end - first;
+    });
+  for (int r = first; r < end && !t.dead; ++r)
+    DrawRow(t, dc, shown[(size_t)(r - first)], (r - t.top) * t.itemHeight, c.cx);
   RestoreDC(dc, saved);
 }
 
@@ -1125,7 +1194,7 @@ void Remeasure(Tree& t) {
   std::vector<Item*> all;
   for (Item* c = t.root.first; c; c = c->next) Collect(c, all);
   for (Item* i : all) MeasureText(t, i);
-  t.widthDirty = true;
+  RebuildRows(t);
   ContentChanged(t);
 }
 
@@ -1134,7 +1203,7 @@ LRESULT SetImageList(Tree& t, WPARAM which, HIMAGELIST list) {
   HIMAGELIST old = slot;
   slot = list;
   TakeMetrics(t);
-  t.widthDirty = true;
+  RebuildRows(t);
   ContentChanged(t);
   return (LRESULT)old;
 }
@@ -1175,8 +1244,11 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ERASEBKGND:
       return 1;  // the rows paint the background
-    case WM_SIZE:
     case WM_STYLECHANGED:
+      RebuildRows(t);  // lines at the root move every row
+      ContentChanged(t);
+      return 0;
+    case WM_SIZE:
       ContentChanged(t);
       return 0;
     case WM_ENABLE:
@@ -1256,7 +1328,7 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       return t.indent;
     case TVM_SETINDENT:
       t.indent = std::max(1, (int)wParam);
-      t.widthDirty = true;
+      RebuildRows(t);
       ContentChanged(t);
       return 0;
     case TVM_GETIMAGELIST:

@@ -3,6 +3,10 @@
 // double-byte characters, the line messages, the scroll state in rows and pixels, keys, the wheel,
 // and painting only what is visible.
 
+#include <fstream>
+#include <iterator>
+
+#include "platform/win32/WmModal.h"
 #include "platform/win32/ctl/MemoText.h"
 #include "tests/platform/ctl/CtlTestUtil.h"
 
@@ -184,6 +188,32 @@ class MemoTest : public CtlTest {
     return rows;
   }
 };
+
+// The window tree's copy of a long memo's text holds its head: it follows edits there, and undoing
+// them, whatever was edited further down in between.
+TEST_F(MemoTest, TheWindowTreesCopyFollowsEditsAtTheHeadOfALongText) {
+  HWND m = Memo(0, 200, 4, Lines(1000).c_str());  // about 9 kB, past what the copy holds
+  const std::string path = std::string(XJ_BINARY_DIR) + "/tests/ctl_memo_dump.txt";
+  auto dump = [&] {
+    EXPECT_TRUE(xj::wm::WriteUiDump(path));
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  auto replace = [&](int from, int to, const char* s) {
+    Send(m, EM_SETSEL, from, to);
+    Send(m, EM_REPLACESEL, TRUE, (LPARAM)s);
+  };
+  EXPECT_NE(dump().find("\"line0"), std::string::npos);
+  const int far = (int)Send(m, EM_LINEINDEX, 900);
+  replace(far, far + 4, "FAR");
+  replace(0, 0, "head ");
+  EXPECT_NE(dump().find("\"head line0"), std::string::npos);
+  replace(far, far, "x");
+  replace(5, 9, "LINE");
+  EXPECT_NE(dump().find("\"head LINE0"), std::string::npos);
+  Send(m, EM_UNDO);
+  EXPECT_NE(dump().find("\"head line0"), std::string::npos);
+}
 
 TEST_F(MemoTest, WrapsAtBlanksAndBetweenWideCharactersAndAnswersTheLineMessages) {
   HWND m = Memo(0, 80, 4, "aaaa bbbb cccc\r\n中文中文中文\r\n");  // 80 px: ten narrow cells

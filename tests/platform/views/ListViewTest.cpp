@@ -57,6 +57,12 @@ class ListViewTest : public StockTest {
     return { lo, hi };
   }
   int Pos(int bar) { return GetScrollPos(lv->Handle(), bar); }
+  LPARAM ItemParam(int i) {
+    LVITEMA it {};
+    it.mask = LVIF_PARAM;
+    it.iItem = i;
+    return lv->Perform(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it)) ? it.lParam : 0;
+  }
   // A click on the item's caption (or `dx` pixels right of where it starts).
   void ClickItem(int i, unsigned shift = xt::ssNone, int dx = 3) {
     xt::Advance(1000);
@@ -463,6 +469,56 @@ TEST_F(ListViewTest, SortingKeepsTheItemsInOrderAndTheSelectionWithItsItem) {
   EXPECT_EQ(captions(), (std::vector<std::string> { "zucchini", "pear", "fig", "cherry", "apricot" }));
   Repaint();
   EXPECT_EQ(Drawn(), captions());
+}
+
+TEST_F(ListViewTest, IndexesSelectionAndFocusFollowInsertsAndDeletesAnywhere) {
+  Report(300);
+  TListItems* items = lv->Items();
+  items->Item(150)->SetSelected(true);
+  items->Item(150)->SetFocused(true);
+  items->Item(299)->SetSelected(false);
+  TListItem* chosen = items->Item(150);
+  std::vector<int> deletedAt;
+  lv->OnDeletion = On<TLVDeletedEvent>([&](TObject*, TListItem* i) { deletedAt.push_back(i->Index()); });
+  // The list as the items hold it, checked against itself, the window and the selection after each step.
+  auto check = [&](const std::vector<std::string>& expected) {
+    ASSERT_EQ(items->Count(), int(expected.size()));
+    ASSERT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), int(expected.size()));
+    for (int k = 0; k < items->Count(); ++k) {
+      TListItem* it = items->Item(k);
+      ASSERT_EQ(it->Caption(), expected[size_t(k)]) << k;
+      ASSERT_EQ(it->Index(), k);
+      ASSERT_EQ(items->IndexOf(it), k);
+      ASSERT_EQ(reinterpret_cast<TListItem*>(ItemParam(k)), it) << k;  // the window's row k is item k
+    }
+    EXPECT_EQ(lv->Selected(), chosen);
+    EXPECT_EQ(lv->ItemFocused(), chosen);
+    EXPECT_EQ(SelectedIndexes(), std::vector<int> { chosen->Index() });
+  };
+  std::vector<std::string> expected;
+  for (int i = 0; i < 300; ++i) expected.push_back("item" + std::to_string(i));
+  check(expected);
+  for (int at : { 0, 77, 151, 302 }) {  // before, around and after the chosen item, and at the end
+    items->Insert(at)->SetCaption("new" + std::to_string(at));
+    expected.insert(expected.begin() + at, "new" + std::to_string(at));
+  }
+  check(expected);
+  for (int at : { 0, 0, 100, 149, int(expected.size()) - 5 }) {  // the chosen item at 150 after three
+    items->Delete(at);
+    expected.erase(expected.begin() + at);
+  }
+  EXPECT_EQ(deletedAt, (std::vector<int> { 0, 0, 100, 149, int(expected.size()) }));
+  check(expected);
+  const int at = chosen->Index();
+  items->Delete(at + 1);
+  items->Delete(at - 1);
+  expected.erase(expected.begin() + at + 1);
+  expected.erase(expected.begin() + at - 1);
+  ASSERT_EQ(chosen->Index(), at - 1);
+  check(expected);
+  lv->Perform(WM_KEYDOWN, VK_DOWN, 0);  // the keys start from the focus where it now is
+  chosen = items->Item(at);
+  check(expected);
 }
 
 TEST_F(ListViewTest, OwnerDrawnRowsAreDrawnForWhatShowsOnlyEvenWithAHundredThousandItems) {

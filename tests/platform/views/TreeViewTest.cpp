@@ -2,6 +2,7 @@
 // removed, label editing, sorting, deleting from inside events, re-created windows, form resources and
 // bad input.
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/vcl/ImgList.h"
@@ -556,6 +557,160 @@ TEST_F(TreeViewTest, GalleryOfLooks) {
   const int underline = 4 * kRowH + (kRowH - kLineH) / 2 + kLineH - 1;  // the last line of the text's cell
   EXPECT_EQ(Pixel(t, LabelX(1) + 3, underline), Rgb(clHighlight));
   Gallery(t, "hottrack");
+}
+
+// The rows a tree shows, their places and the scroll ranges follow every kind of change: nodes going in
+// anywhere and out with their branches, branches opening and closing, renames that widen or narrow the
+// widest row, and sorting. Each step is checked against the order the nodes themselves give.
+TEST_F(TreeViewTest, RowsFollowInsertsDeletesExpansionAndSorts) {
+  TTreeView* t = NewTree({ "m", " m1", "  m11", " m2", "d", " d1", " d2", "  d21", "  d22", "x", "b" }, 160, 6 * kRowH);
+  TTreeNodes* items = t->Items();
+  Show();
+  int step = 0;
+  auto check = [&] {
+    SCOPED_TRACE("step " + std::to_string(step++));
+    std::vector<TTreeNode*> shown;
+    for (TTreeNode* n = items->GetFirstNode(); n; n = n->GetNext())
+      if (n->IsVisible()) shown.push_back(n);
+    int top = -1, widest = 0, hpos = 0;
+    Range(t, SB_HORZ, &hpos);
+    for (size_t r = 0; r < shown.size(); ++r)
+      if (shown[r] == t->TopItem()) top = int(r);
+    ASSERT_GE(top, 0);
+    for (TTreeNode* n = items->GetFirstNode(); n; n = n->GetNext()) {
+      const TRect row = n->DisplayRect(false);
+      const auto at = std::find(shown.begin(), shown.end(), n);
+      if (at == shown.end()) {
+        EXPECT_TRUE(row.Width() == 0 && row.Height() == 0) << n->Text();
+        continue;
+      }
+      EXPECT_EQ(row.Top, (int(at - shown.begin()) - top) * kRowH) << n->Text();
+      widest = std::max(widest, int(n->DisplayRect(true).Right) + hpos);
+    }
+    EXPECT_EQ(shown.back(),
+              items->GetNode(reinterpret_cast<HTREEITEM>(t->Perform(TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0))));
+    EXPECT_EQ(Range(t, SB_VERT), int(shown.size()) > 6 ? int(shown.size()) - 1 : 0);
+    EXPECT_EQ(Range(t, SB_HORZ), widest > t->ClientWidth() ? widest - 1 : 0);
+  };
+  check();
+  items->Item(0)->Expand(false);  // m: one level opens, m1 stays closed
+  check();
+  items->GetFirstNode()->GetNextSibling()->Expand(true);  // d and all below
+  check();
+  TTreeNode* d = items->GetFirstNode()->GetNextSibling();
+  items->AddChildFirst(d, "d0");
+  items->Insert(d->Item(2)->Item(1), "d215");  // among the open grandchildren
+  items->AddChild(d->Item(2), "d23 with a label far wider than the tree");
+  check();
+  t->SetTopItem(d->Item(1));
+  items->Add(nullptr, "z");
+  items->AddFirst(nullptr, "a");
+  items->Insert(d->GetNextSibling(), "e");  // after d's open branch
+  check();
+  items->Item(1)->Item(0)->Expand(false);  // m1 opens under an open m
+  items->Delete(d->Item(2));               // d2's branch, shown, goes with its wide label
+  check();
+  d->Collapse(false);
+  items->GetFirstNode()->SetText("a renamed with a label far wider than the tree");
+  check();
+  items->GetFirstNode()->SetText("a");
+  d->Expand(false);
+  check();
+  t->SetTopItem(items->GetFirstNode());
+  t->AlphaSort(true);
+  check();
+  items->Delete(items->Item(1));  // m, open, with its open child
+  d->Item(0)->Delete();
+  check();
+  items->Clear();
+  items->Add(nullptr, "only");
+  check();
+}
+
+// A sorted insert goes after the last sibling whose text it does not sort before (letters compared
+// without case), looking from the end, whether or not the siblings are in order: checked against that
+// rule through inserts of every kind, renames, deletes and a sort of the children.
+TEST_F(TreeViewTest, SortedInsertsGoAfterTheLastSiblingNotAfterThemEvenAmongUnsortedOnes) {
+  TTreeView* t = NewTree({});
+  Show();
+  auto lower = [](std::string s) {
+    for (char& c : s) c = char(tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  auto send = [&](UINT msg, WPARAM w, LPARAM l) { return t->Perform(msg, w, l); };
+  auto insert = [&](HTREEITEM where, const std::string& text) {
+    TVINSERTSTRUCTA ins {};
+    ins.hParent = TVI_ROOT;
+    ins.hInsertAfter = where;
+    ins.item.mask = TVIF_TEXT;
+    ins.item.pszText = const_cast<char*>(text.c_str());
+    return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  };
+  auto texts = [&] {
+    std::vector<std::string> v;
+    for (auto h = send(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = send(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
+      char buf[64] = {};
+      TVITEMA it {};
+      it.mask = TVIF_TEXT;
+      it.hItem = reinterpret_cast<HTREEITEM>(h);
+      it.pszText = buf;
+      it.cchTextMax = sizeof buf;
+      send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+      v.push_back(buf);
+    }
+    return v;
+  };
+  std::vector<std::string> model;
+  std::vector<HTREEITEM> handles;  // in the model's order
+  auto place = [&](const std::string& s) {
+    size_t at = model.size();
+    while (at > 0 && lower(s) < lower(model[at - 1])) --at;
+    return at;
+  };
+  unsigned seed = 12345;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int step = 0; step < 600; ++step) {
+    char text[16];
+    snprintf(text, sizeof text, "%c%03u", next(2) ? 'K' : 'k', next(300));
+    const unsigned op = next(10);
+    if (op < 6) {
+      const size_t at = place(text);
+      handles.insert(handles.begin() + long(at), insert(TVI_SORT, text));
+      model.insert(model.begin() + long(at), text);
+    } else if (op == 6) {  // out of order, at either end
+      const bool first = next(2);
+      handles.insert(first ? handles.begin() : handles.end(), insert(first ? TVI_FIRST : TVI_LAST, text));
+      model.insert(first ? model.begin() : model.end(), text);
+    } else if (op == 7 && !model.empty()) {
+      const size_t k = next(unsigned(model.size()));
+      TVITEMA it {};
+      it.mask = TVIF_TEXT;
+      it.hItem = handles[k];
+      it.pszText = text;
+      send(TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+      model[k] = text;
+    } else if (op == 8 && !model.empty()) {
+      const size_t k = next(unsigned(model.size()));
+      send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(handles[k]));
+      handles.erase(handles.begin() + long(k));
+      model.erase(model.begin() + long(k));
+    } else if (op == 9 && step % 7 == 0) {
+      send(TVM_SORTCHILDREN, 0, 0);
+      std::vector<size_t> order(model.size());
+      for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+      std::stable_sort(order.begin(), order.end(),
+                       [&](size_t a, size_t b) { return lower(model[a]) < lower(model[b]); });
+      std::vector<std::string> m;
+      std::vector<HTREEITEM> h;
+      for (size_t k : order) m.push_back(model[k]), h.push_back(handles[k]);
+      model.swap(m);
+      handles.swap(h);
+    }
+    ASSERT_EQ(texts(), model) << "step " << step;
+  }
 }
 
 }  // namespace
