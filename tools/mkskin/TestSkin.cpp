@@ -1,7 +1,6 @@
 #include "tools/mkskin/TestSkin.h"
 
 #include "tools/mkskin/SkinColours.h"
-#include "tools/mkskin/SkinLayout.h"
 
 #include <algorithm>
 #include <map>
@@ -9,13 +8,23 @@
 
 namespace mkskin {
 
+namespace {
+
+struct Rect {
+  int l { 0 }, t { 0 }, r { 0 }, b { 0 };
+  int Width() const { return r - l; }
+  int Height() const { return b - t; }
+};
+
+struct Point {
+  int x { 0 }, y { 0 };
+};
+
 std::string Text(const Rect& r) {
   return std::to_string(r.l) + "," + std::to_string(r.t) + "," + std::to_string(r.r) + "," + std::to_string(r.b);
 }
 
 std::string Text(const Point& p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
-
-namespace {
 
 // ---------------------------------------------------------------------------------------------------
 // Record classes as key tables.
@@ -285,6 +294,19 @@ struct RecordDef {
   Rect frameFace {};     // objects: the face's place in the frame picture; null: packed
 };
 
+// Active pictures.
+enum : int {
+  kCtrlPicture,
+  kPopupPicture,
+  kPopupMaskPicture,
+  kHintPicture,
+  kHintMaskPicture,
+  kButtonsPicture,
+  kTilePicture,
+  kCtrl2Picture,
+  kCtrlMaskPicture,
+  kActivePictureCount
+};
 constexpr int kFramePicture = -2;  // paint jobs on the frame picture
 
 // The frame.
@@ -292,7 +314,7 @@ constexpr int kFrameW = 240, kFrameH = 120;
 constexpr Rect kFrameClientRect = { 6, 28, 234, 98 };
 constexpr Point kFrameLT = { 40, 40 }, kFrameRT = { 140, 40 }, kFrameLB = { 40, 90 }, kFrameRB = { 140, 90 };
 
-std::vector<RecordDef> ObjectRecordsAt(const FramePlaces& at) {
+const std::vector<RecordDef>& ObjectRecords() {
   auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
     return RecordDef { .name = std::move(name),
                        .keyword = std::move(keyword),
@@ -310,38 +332,23 @@ std::vector<RecordDef> ObjectRecordsAt(const FramePlaces& at) {
                        .h = h,
                        .overrides = std::move(overrides) };
   };
-  std::vector<RecordDef> records = {
-    framed("caption", "caption", at.caption, { Str("hint", "标题栏") }),
-    framed("close", "stdbutton", at.close,
+  static const std::vector<RecordDef> records = {
+    framed("caption", "caption", { 26, 4, 144, 24 }, { Str("hint", "标题栏") }),
+    framed("close", "stdbutton", { 218, 6, 234, 22 },
            { Str("hint", "关闭"), Str("command", "cmclose"), Bool("morphing", true), Str("morphkind", "mkgradient") }),
-    framed("max", "stdbutton", at.max, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
-    framed("min", "stdbutton", at.min, { Str("hint", "最小化"), Str("command", "cmminimize") }),
-    framed("sys", "stdbutton", at.sys, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
-    framed("roll", "stdbutton", at.roll, { Str("hint", "卷起"), Str("command", "cmrollup") }),
-    framed("help", "button", at.help, { Str("hint", "帮助") }),
+    framed("max", "stdbutton", { 200, 6, 216, 22 }, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    framed("min", "stdbutton", { 182, 6, 198, 22 }, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    framed("sys", "stdbutton", { 6, 6, 22, 22 }, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    framed("roll", "stdbutton", { 164, 6, 180, 22 }, { Str("hint", "卷起"), Str("command", "cmrollup") }),
+    framed("help", "button", { 146, 6, 162, 22 }, { Str("hint", "帮助") }),
     packed("menuitem", "menuitem", 80, 18, { Str("hint", "菜单项") }),
     packed("menubaritem", "mainmenubaritem", 40, 18, { Str("hint", "菜单栏项") }),
     packed("mdiclose", "mainmenubarbutton", 16, 16, { Str("hint", "关闭"), Str("command", "cmclose") }),
     packed("mdimin", "mainmenubarbutton", 16, 16, { Str("hint", "最小化"), Str("command", "cmminimize") }),
     packed("mdimax", "mainmenubarbutton", 16, 16, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
     packed("mdisys", "mainmenubarbutton", 16, 16, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    framed("logo", "userobject", { 8, 101, 24, 117 }, {}),
   };
-  if (at.logo.Width() > 0) records.push_back(framed("logo", "userobject", at.logo, {}));
-  return records;
-}
-
-// The test skin's frame objects.
-constexpr FramePlaces kTestFramePlaces = { .caption = { 26, 4, 144, 24 },
-                                           .close = { 218, 6, 234, 22 },
-                                           .max = { 200, 6, 216, 22 },
-                                           .min = { 182, 6, 198, 22 },
-                                           .sys = { 6, 6, 22, 22 },
-                                           .roll = { 164, 6, 180, 22 },
-                                           .help = { 146, 6, 162, 22 },
-                                           .logo = { 8, 101, 24, 117 } };
-
-const std::vector<RecordDef>& ObjectRecords() {
-  static const std::vector<RecordDef> records = ObjectRecordsAt(kTestFramePlaces);
   return records;
 }
 
@@ -594,10 +601,8 @@ uint8_t CodeOf(const std::string& key) {
   return code;
 }
 
-// Writes one record's section and places its images; colour keys take `colour`'s value when one is given,
-// the colour code otherwise. `placed`, when given, receives where every rectangle went.
-IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout,
-                        const ColourOf* colour = nullptr, PlacedRecord* placed = nullptr) {
+// Writes one record's section and places its images.
+IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout) {
   auto cls = classes.find(rec.keyword);
   if (cls == classes.end()) throw std::runtime_error("no record class \"" + rec.keyword + "\"");
 
@@ -616,7 +621,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         value = def.text;
         break;
       case Kind::Colour:
-        value = std::to_string(colour ? (*colour)(rec.name, def.key) : ColourValue(owner, CodeOf(def.key)));
+        value = std::to_string(ColourValue(owner, CodeOf(def.key)));
         break;
       case Kind::PictureIndex:
         value = std::to_string(rec.picture);
@@ -660,10 +665,6 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         if (def.place == Place::Face || def.place == Place::Image || def.place == Place::Same) {
           PaintJob job { picture, r, owner, CodeOf(def.key) };
           (picture == kFramePicture ? layout.frameObjects : layout.jobs).push_back(job);
-          if (placed) placed->images[def.key] = r;
-        } else if (placed && def.place == Place::Area) {
-          placed->areas[def.key] = r;
-          placed->areaRefs[def.key] = def.ref.empty() ? "skinrect" : def.ref;
         }
         rects[def.key] = r;
         value = Text(r);
@@ -671,19 +672,6 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
       }
     }
     section.keys.emplace_back(def.key, value);
-  }
-  if (placed) {
-    placed->name = rec.name;
-    placed->keyword = rec.keyword;
-    placed->inFrame = rec.frameFace.Width() > 0;
-    placed->picture = rec.picture;
-    placed->mask = rec.mask;
-    placed->w = rec.w;
-    placed->h = rec.h;
-    placed->lt = CornerOf(rec, Corner::LT);
-    placed->rt = CornerOf(rec, Corner::RT);
-    placed->lb = CornerOf(rec, Corner::LB);
-    placed->rb = CornerOf(rec, Corner::RB);
   }
   return section;
 }
@@ -697,6 +685,16 @@ void Paint(Picture& picture, const PaintJob& job) {
   for (int y = job.rect.t; y < job.rect.b; ++y)
     for (int x = job.rect.l; x < job.rect.r; ++x)
       picture.Set(x, y, PixelCode(job.owner, job.code, x - job.rect.l, y - job.rect.t));
+}
+
+// Black inside, white in a triangle of `cut` pixels at each corner of `r`.
+void PaintMask(Picture& mask, const Rect& r, int cut) {
+  for (int y = r.t; y < r.b; ++y) {
+    for (int x = r.l; x < r.r; ++x) {
+      int dx = std::min(x - r.l, r.r - 1 - x), dy = std::min(y - r.t, r.b - 1 - y);
+      mask.Set(x, y, dx + dy < cut ? 0xFFFFFF : 0x000000);
+    }
+  }
 }
 
 uint8_t FrameRegionAt(int x, int y) {
@@ -738,31 +736,18 @@ Picture WindowPicture(int w, int h, Point lt, Point rb, uint8_t owner, Picture::
   return p;
 }
 
-// ---------------------------------------------------------------------------------------------------
-// Global sections.
-
-}  // namespace
-
-void PaintMask(Picture& mask, const Rect& r, int cut) {
-  for (int y = r.t; y < r.b; ++y) {
-    for (int x = r.l; x < r.r; ++x) {
-      int dx = std::min(x - r.l, r.r - 1 - x), dy = std::min(y - r.t, r.b - 1 - y);
-      mask.Set(x, y, dx + dy < cut ? 0xFFFFFF : 0x000000);
-    }
-  }
-}
-
 Picture MaskPicture(int w, int h) {
   Picture p(w, h, Picture::Format::Mono1, 0xFFFFFF);
   PaintMask(p, { 0, 0, w, h }, 3);
   return p;
 }
 
+// ---------------------------------------------------------------------------------------------------
+// Global sections.
+
 void Add(IniSection& s, std::string key, std::string value) { s.keys.emplace_back(std::move(key), std::move(value)); }
 
 IniSection Section(std::string name) { return { std::move(name), {} }; }
-
-namespace {
 
 constexpr Point kPopupLT = { 8, 8 }, kPopupRT = { 56, 8 }, kPopupLB = { 8, 56 }, kPopupRB = { 56, 56 };
 constexpr Point kHintLT = { 6, 6 }, kHintRT = { 42, 6 }, kHintLB = { 6, 26 }, kHintRB = { 42, 26 };
@@ -933,28 +918,6 @@ Skin BuildTestSkin() {
 Skin BuildSecondSkin() {
   return BuildSkin({ "Generated Second Skin", ObjectRecords(), SecondControlRecords(), SecondObjectOwner,
                      SecondControlOwner, true });
-}
-
-PlacedSkin LayOutRecords(const FramePlaces& places, const ColourOf& colour) {
-  Layout layout;
-  layout.packers.emplace(kCtrlPicture, Packer(256));
-  layout.packers.emplace(kButtonsPicture, Packer(128));
-  layout.packers.emplace(kCtrl2Picture, Packer(256));
-  const std::vector<RecordDef> objects = ObjectRecordsAt(places);
-  PlacedSkin placed;
-  auto lay = [&](const std::vector<RecordDef>& records, const ClassTable& classes, bool object) {
-    for (const RecordDef& rec : records) {
-      PlacedRecord record;
-      record.object = object;
-      placed.sections.push_back(LayOutRecord(rec, classes, 0, layout, &colour, &record));
-      placed.records.push_back(std::move(record));
-    }
-  };
-  lay(objects, ObjectClasses(), true);
-  lay(ControlRecords(), ControlClasses(), false);
-  placed.lists = { RecordList("SKINOBJECTS", objects), RecordList("SKINCONTROLS", ControlRecords()) };
-  for (const auto& [index, packer] : layout.packers) placed.packedSizes[index] = { packer.Width(), packer.Height() };
-  return placed;
 }
 
 }  // namespace mkskin

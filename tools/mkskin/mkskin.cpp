@@ -6,8 +6,6 @@
 //                      controls look up by default, every control record class, each with every key.
 //   second/            the second test skin: the same record names with other sizes, owners of its own,
 //                      some records without pictures, of another class or missing.
-//   plain/             the plain skin: the test skin's records drawn with a plain desktop look, for
-//                      programs and pictures a person looks at.
 //   test.skn           the compressed skin file: marker 1, the data size, the zlib stream of the payload.
 //   test.compresseddata the zlib stream alone, as a compressed stored skin holds it in "CompressedData".
 //   test.pictures      the "Pictures" property bytes of a stored skin (its IniStrings are skin.ini's lines).
@@ -24,7 +22,6 @@
 // value (red = owner, green = key code, blue = 0xFF). Positions that are relative to a face (client
 // rectangles, button places, text areas) are not painted; they lie inside the face they belong to.
 // Masks are black inside and white outside; unused picture area is grey 0xF0F0F0.
-#include "tools/mkskin/PlainSkin.h"
 #include "tools/mkskin/SkinFiles.h"
 #include "tools/mkskin/TestSkin.h"
 
@@ -45,7 +42,6 @@ int main(int argc, char** argv) {
     const mkskin::Skin skin = mkskin::BuildTestSkin();
     mkskin::WriteSkinDirectory(skin, out / "test", "skin.ini");
     mkskin::WriteSkinDirectory(mkskin::BuildSecondSkin(), out / "second", "skin.ini");
-    mkskin::WriteSkinDirectory(mkskin::BuildPlainSkin(), out / "plain", "skin.ini");
     const std::vector<uint8_t> compressed = mkskin::ZlibCompress(mkskin::SkinPayload(skin));
     mkskin::WriteFileBytes(out / "test.compresseddata", compressed);
     mkskin::WriteFileBytes(out / "test.skn", mkskin::CompressedSkinFile(compressed));
