@@ -2,6 +2,7 @@
 #
 #   find_package(xunjian CONFIG)  ->  xunjian::vcl, xunjian::skin, xunjian::components
 #   pkg-config xunjian-vcl | xunjian-skin | xunjian-components
+#   the skins: xunjian_SKINS_DIR (CMake), `pkg-config --variable=skinsdir xunjian-skin`
 #
 # The libraries are static; each target carries what it needs below it, down to the system libraries.
 
@@ -20,10 +21,14 @@ foreach(dir skin components)
   install(DIRECTORY ${dir}/ DESTINATION ${XJ_INSTALL_INCLUDEDIR}/${dir} FILES_MATCHING PATTERN "*.h")
 endforeach()
 
+# The real-look skins, a folder each.
+install(DIRECTORY ${XJ_LOOK_SKINS_DIR}/ DESTINATION ${XJ_INSTALL_SKINSDIR})
+
 include(CMakePackageConfigHelpers)
 configure_package_config_file(cmake/package/xunjianConfig.cmake.in
   ${PROJECT_BINARY_DIR}/package/xunjianConfig.cmake
-  INSTALL_DESTINATION ${XJ_INSTALL_CMAKEDIR})
+  INSTALL_DESTINATION ${XJ_INSTALL_CMAKEDIR}
+  PATH_VARS XJ_INSTALL_SKINSDIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/package/xunjianConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/package/xunjianConfig.cmake

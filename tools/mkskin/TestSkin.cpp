@@ -1,5 +1,6 @@
 #include "tools/mkskin/TestSkin.h"
 
+#include "tools/mkskin/LookSkin.h"
 #include "tools/mkskin/SkinColours.h"
 
 #include <algorithm>
@@ -542,6 +543,8 @@ struct PaintJob {
   Rect rect;
   uint8_t owner;
   uint8_t code;
+  const RecordDef* rec { nullptr };  // the real look draws by record and key
+  std::string key {};
 };
 
 struct Layout {
@@ -549,6 +552,7 @@ struct Layout {
   std::vector<PaintJob> jobs;
   std::vector<PaintJob> masks;  // faces to cut out of a mask picture
   std::vector<PaintJob> frameObjects;
+  std::vector<PaintJob> areas;  // places on faces, in their pictures' coordinates (the real look draws some)
 };
 
 Rect Resolve(const KeyDef& def, const Rect& ref) {
@@ -601,13 +605,16 @@ uint8_t CodeOf(const std::string& key) {
   return code;
 }
 
-// Writes one record's section and places its images.
-IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout) {
+// Writes one record's section and places its images. With a look, colour keys get the look's colours
+// and no face gets a mask.
+IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout,
+                        const LookPalette* look = nullptr) {
   auto cls = classes.find(rec.keyword);
   if (cls == classes.end()) throw std::runtime_error("no record class \"" + rec.keyword + "\"");
 
   IniSection section { rec.name, {} };
-  std::map<std::string, Rect> rects;  // placed in the picture, or relative for areas
+  std::map<std::string, Rect> rects;    // placed in the picture, or relative for areas
+  std::map<std::string, int> placedIn;  // the picture of each placed rectangle
   for (const KeyDef& classDef : cls->second) {
     auto over = std::find_if(rec.overrides.begin(), rec.overrides.end(),
                              [&](const KeyDef& d) { return d.key == classDef.key; });
@@ -621,13 +628,14 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         value = def.text;
         break;
       case Kind::Colour:
-        value = std::to_string(ColourValue(owner, CodeOf(def.key)));
+        value = std::to_string(look ? LookColour(rec.name, rec.keyword, def.key, *look)
+                                    : ColourValue(owner, CodeOf(def.key)));
         break;
       case Kind::PictureIndex:
         value = std::to_string(rec.picture);
         break;
       case Kind::MaskIndex:
-        value = std::to_string(rec.mask);
+        value = std::to_string(look ? -1 : rec.mask);
         break;
       case Kind::Omit:
         break;
@@ -645,7 +653,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             } else {
               r = layout.packers.at(picture).Place(rec.w, rec.h);
             }
-            if (rec.mask >= 0) layout.masks.push_back({ rec.mask, r, owner, 0 });
+            if (rec.mask >= 0 && !look) layout.masks.push_back({ rec.mask, r, owner, 0, &rec, def.key });
             break;
           case Place::Image:
             r = layout.packers.at(picture).Place(def.a, def.b);
@@ -655,16 +663,24 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             r = layout.packers.at(picture).Place(ref.Width(), ref.Height());
             break;
           }
-          case Place::Area:
-            r = Resolve(def, rects.at(def.ref.empty() ? "skinrect" : def.ref));
+          case Place::Area: {
+            const std::string& ref = def.ref.empty() ? "skinrect" : def.ref;
+            r = Resolve(def, rects.at(ref));
+            if (auto in = placedIn.find(ref); in != placedIn.end()) {
+              const Rect& at = rects.at(ref);
+              const Rect abs { at.l + r.l, at.t + r.t, at.l + r.r, at.t + r.b };
+              layout.areas.push_back({ in->second, abs, owner, 0, &rec, def.key });
+            }
             break;
+          }
           case Place::Client:
             r = ClientOf(rec);
             break;
         }
         if (def.place == Place::Face || def.place == Place::Image || def.place == Place::Same) {
-          PaintJob job { picture, r, owner, CodeOf(def.key) };
+          PaintJob job { picture, r, owner, CodeOf(def.key), &rec, def.key };
           (picture == kFramePicture ? layout.frameObjects : layout.jobs).push_back(job);
+          placedIn[def.key] = picture;
         }
         rects[def.key] = r;
         value = Text(r);
@@ -882,7 +898,7 @@ Skin BuildSkin(const SkinDef& def) {
   active[kHintMaskPicture] = MaskPicture(48, 32);
   active[kButtonsPicture] = packed(kButtonsPicture);
   active[kTilePicture] = Picture(16, 16, Picture::Format::Rgb24, 0);
-  Paint(active[kTilePicture], { kTilePicture, { 0, 0, 16, 16 }, kOwnerTile, kTileCode });
+  Paint(active[kTilePicture], { kTilePicture, { 0, 0, 16, 16 }, kOwnerTile, kTileCode, nullptr, {} });
   active[kCtrl2Picture] = packed(kCtrl2Picture);
   for (const PaintJob& job : layout.jobs) Paint(active.at(job.picture), job);
   // A control's mask is a picture of its own, as large as the face it shapes.
@@ -936,4 +952,182 @@ std::vector<RecordDef> ToolBarSecondRecords() {
 }
 
 }  // namespace
+}  // namespace mkskin
+
+// ---------------------------------------------------------------------------------------------------
+// The real-look skins: the test skin's control records and key tables, drawn as a skin is meant to look.
+
+namespace mkskin {
+namespace {
+
+// A frame with 4-pixel borders under a 26-pixel caption band; the caption buttons sit in its fixed right
+// part, the system button in its fixed left part.
+constexpr int kLookW = 240, kLookH = 120;
+constexpr Rect kLookClient = { 4, 26, 236, 116 };
+constexpr Point kLookLT = { 30, 30 }, kLookRT = { 146, 30 }, kLookLB = { 30, 112 }, kLookRB = { 146, 112 };
+constexpr Rect kLookCaption = { 24, 0, 146, 26 }, kLookButtons = { 150, 4, 236, 22 };
+
+const std::vector<RecordDef>& LookObjectRecords() {
+  auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
+    return RecordDef { .name = std::move(name),
+                       .keyword = std::move(keyword),
+                       .picture = kButtonsPicture,
+                       .w = at.Width(),
+                       .h = at.Height(),
+                       .overrides = std::move(overrides),
+                       .frameFace = at };
+  };
+  auto packed = [](std::string name, std::string keyword, int w, int h, Keys overrides) {
+    return RecordDef { .name = std::move(name),
+                       .keyword = std::move(keyword),
+                       .picture = kButtonsPicture,
+                       .w = w,
+                       .h = h,
+                       .overrides = std::move(overrides) };
+  };
+  static const std::vector<RecordDef> records = {
+    framed("caption", "caption", kLookCaption,
+           { Str("hint", ""), Area("textrect", 4, 3, -4, -3), Bool("shadow", false) }),
+    framed("close", "stdbutton", { 216, 4, 234, 22 }, { Str("hint", "关闭"), Str("command", "cmclose") }),
+    framed("max", "stdbutton", { 196, 4, 214, 22 }, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    framed("min", "stdbutton", { 176, 4, 194, 22 }, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    framed("roll", "stdbutton", { 156, 4, 174, 22 }, { Str("hint", "卷起"), Str("command", "cmrollup") }),
+    framed("sys", "stdbutton", { 5, 5, 21, 21 }, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    packed("menuitem", "menuitem", 80, 20, { Str("hint", ""), Area("textrect", 22, 0, -16, 0) }),
+    packed("menubaritem", "mainmenubaritem", 40, 20, { Str("hint", "") }),
+    packed("mdiclose", "mainmenubarbutton", 16, 16, { Str("hint", "关闭"), Str("command", "cmclose") }),
+    packed("mdimin", "mainmenubarbutton", 16, 16, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    packed("mdimax", "mainmenubarbutton", 16, 16, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    packed("mdisys", "mainmenubarbutton", 16, 16, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+  };
+  return records;
+}
+
+std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& look) {
+  IniSection version = Section("VERSION");
+  Add(version, "ver", "1");
+  Add(version, "skinname", look.name);
+  Add(version, "skinauthor", "xunjian");
+  Add(version, "authoremail", "");
+  Add(version, "authorurl", "");
+  Add(version, "skincomments", "xunjian real-look skin, drawn by tools/mkskin");
+
+  IniSection pictures = Section("PICTURES");
+  Add(pictures, "picture", skin.picture.iniName);
+  Add(pictures, "inactivepicture", skin.inactivePicture.iniName);
+  Add(pictures, "mask", "");
+  Add(pictures, "activepicturescount", std::to_string(skin.activePictures.size()));
+  for (size_t i = 0; i < skin.activePictures.size(); ++i)
+    Add(pictures, std::to_string(i), skin.activePictures[i].iniName);
+
+  IniSection form = Section("FORMINFO");
+  Add(form, "lefttoppoint", Text(kLookLT));
+  Add(form, "righttoppoint", Text(kLookRT));
+  Add(form, "leftbottompoint", Text(kLookLB));
+  Add(form, "rightbottompoint", Text(kLookRB));
+  Add(form, "clientrect", Text(kLookClient));
+  Add(form, "bgpictureindex", std::to_string(kTilePicture));
+  Add(form, "buttonsrect", Text(kLookButtons));
+  Add(form, "captionrect", Text(kLookCaption));
+  Add(form, "buttonsoffset", "2");
+  Add(form, "buttonsinleft", "0");
+  Add(form, "mainmenupopupup", "0");
+  Add(form, "borderwidth", "4");
+  Add(form, "autorenderinginactiveimage", "0");
+  Add(form, "inactiveeffect", "iegrayscale");
+
+  auto colour = [&](const char* key) { return std::to_string(LookColour("", "", key, look)); };
+  IniSection popup = Section("POPUPWINDOW");
+  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
+  Add(popup, "maskpictureindex", "-1");
+  Add(popup, "lefttoppoint", Text(Point { 4, 4 }));
+  Add(popup, "righttoppoint", Text(Point { 60, 4 }));
+  Add(popup, "leftbottompoint", Text(Point { 4, 60 }));
+  Add(popup, "rightbottompoint", Text(Point { 60, 60 }));
+  Add(popup, "itemsrect", Text(Rect { 3, 3, 61, 61 }));
+  Add(popup, "scrollmarkercolor", colour("scrollmarkercolor"));
+  Add(popup, "scrollmarkeractivecolor", colour("scrollmarkeractivecolor"));
+
+  IniSection hint = Section("HINTWINDOW");
+  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
+  Add(hint, "maskpictureindex", "-1");
+  Add(hint, "lefttoppoint", Text(Point { 3, 3 }));
+  Add(hint, "righttoppoint", Text(Point { 45, 3 }));
+  Add(hint, "leftbottompoint", Text(Point { 3, 29 }));
+  Add(hint, "rightbottompoint", Text(Point { 45, 29 }));
+  Add(hint, "clientrect", Text(Rect { 4, 3, 44, 29 }));
+  Add(hint, "fontname", "宋体");
+  Add(hint, "fontheight", "12");
+  Add(hint, "fontstyle", "");
+  Add(hint, "fontcolor", colour("fontcolor"));
+  return { version, pictures, form, popup, hint };
+}
+
+LookImage AsLookImage(const PaintJob& job, bool area) {
+  return { job.rec->name, job.rec->keyword, job.key, { job.rect.l, job.rect.t, job.rect.r, job.rect.b }, area };
+}
+
+}  // namespace
+
+Skin BuildLookSkin(const LookPalette& look) {
+  Layout layout;
+  layout.packers.emplace(kCtrlPicture, Packer(256));
+  layout.packers.emplace(kButtonsPicture, Packer(128));
+  layout.packers.emplace(kCtrl2Picture, Packer(256));
+
+  std::vector<IniSection> recordSections;
+  const std::vector<RecordDef>& objects = LookObjectRecords();
+  // The test skin's control records; the lists lose the caption band their test faces carry.
+  std::vector<RecordDef> controls = ControlRecords();
+  for (RecordDef& r : controls)
+    if (r.keyword == "listbox" || r.keyword == "checklistbox") r.points = r.client = { 3, 3, 3, 3 };
+  for (size_t i = 0; i < objects.size(); ++i)
+    recordSections.push_back(
+        LayOutRecord(objects[i], ObjectClasses(), ObjectOwner(static_cast<int>(i)), layout, &look));
+  for (size_t i = 0; i < controls.size(); ++i)
+    recordSections.push_back(
+        LayOutRecord(controls[i], ControlClasses(), ControlOwner(static_cast<int>(i)), layout, &look));
+
+  Skin skin;
+  const LookBox client { kLookClient.l, kLookClient.t, kLookClient.r, kLookClient.b };
+  Picture frame = LookFrame(kLookW, kLookH, client, look, false);
+  Picture inactive = LookFrame(kLookW, kLookH, client, look, true);
+  for (const PaintJob& job : layout.frameObjects) {
+    if (job.rec->keyword == "caption") continue;  // the frame's caption band is its face already
+    PaintLookImage(frame, AsLookImage(job, false), look);
+    PaintLookImage(inactive, AsLookImage(job, false), look, true);
+  }
+  skin.picture = Named("frame.bmp", "frame.bmp", std::move(frame));
+  skin.inactivePicture = Named("frame_in.bmp", "frame_in.bmp", std::move(inactive));
+
+  auto packed = [&](int index) {
+    const Packer& p = layout.packers.at(index);
+    return Picture(p.Width(), p.Height(), Picture::Format::Rgb24, look.face);
+  };
+  std::vector<Picture> active(kCtrlMaskPicture);
+  active[kCtrlPicture] = packed(kCtrlPicture);
+  active[kPopupPicture] = LookWindow(64, 64, false, look);
+  active[kHintPicture] = LookWindow(48, 32, true, look);
+  active[kButtonsPicture] = packed(kButtonsPicture);
+  active[kTilePicture] = LookTile(look);
+  active[kCtrl2Picture] = packed(kCtrl2Picture);
+  for (const PaintJob& job : layout.jobs) PaintLookImage(active.at(job.picture), AsLookImage(job, false), look);
+  for (const PaintJob& job : layout.areas)
+    if (job.picture != kFramePicture) PaintLookImage(active.at(job.picture), AsLookImage(job, true), look);
+
+  // The look has no masks: the mask places name the window pictures again (one picture, two indexes).
+  const char* names[kCtrlMaskPicture] = { "controls.bmp", "popup.bmp",   "popup.bmp",      "hint.bmp",
+                                          "hint.bmp",     "buttons.bmp", "background.bmp", "controls2.bmp" };
+  for (int i = 0; i < kCtrlMaskPicture; ++i) {
+    Picture picture = active[i].width > 0 ? std::move(active[i]) : skin.activePictures.back().picture;
+    skin.activePictures.push_back(Named(names[i], names[i], std::move(picture)));
+  }
+
+  skin.ini = LookGlobalSections(skin, look);
+  skin.ini.push_back(RecordList("SKINOBJECTS", objects));
+  skin.ini.push_back(RecordList("SKINCONTROLS", controls));
+  skin.ini.insert(skin.ini.end(), recordSections.begin(), recordSections.end());
+  return skin;
+}
+
 }  // namespace mkskin
