@@ -193,15 +193,17 @@ Split SplitKey(const std::string& key, bool arrowPair) {
   if (key == "downrect") return { State::Down, "skinrect" };
   if (key == "disableskinrsect") return { State::Disabled, "skinrect" };
   static const std::pair<const char*, State> prefixes[] = {
-    { "active", State::Hot },       { "mousein", State::Hot },         { "down", State::Down },
+    { "active", State::Hot },        { "mousein", State::Hot },        { "down", State::Down },
     { "disabled", State::Disabled }, { "unenabled", State::Disabled }, { "focus", State::Focus },
   };
   if (arrowPair && (key == "downbuttonrect")) return { State::Normal, key };
   for (const auto& [prefix, state] : prefixes)
-    if (StartsWith(key, prefix) && key.size() > std::string(prefix).size() + 3) return { state, key.substr(std::string(prefix).size()) };
+    if (StartsWith(key, prefix) && key.size() > std::string(prefix).size() + 3)
+      return { state, key.substr(std::string(prefix).size()) };
   // Suffix forms: "closebuttonactiverect", "restoreinactiverect".
-  static const std::pair<const char*, State> suffixes[] = {
-    { "inactiverect", State::Disabled }, { "activerect", State::Hot }, { "downrect", State::Down } };
+  static const std::pair<const char*, State> suffixes[] = { { "inactiverect", State::Disabled },
+                                                            { "activerect", State::Hot },
+                                                            { "downrect", State::Down } };
   for (const auto& [suffix, state] : suffixes)
     if (EndsWith(key, suffix)) return { state, key.substr(0, key.size() - std::string(suffix).size()) + "rect" };
   return { State::Normal, key };
@@ -258,9 +260,14 @@ void PaintFace(Picture& p, const LookImage& im, State s, const LookPalette& c) {
     Fill(p, r, c.face);
     const bool vertical = r.Height() > r.Width();
     const int m = vertical ? (r.l + r.r) / 2 : (r.t + r.b) / 2;
-    const LookBox groove = vertical ? LookBox { m - 2, r.t + 6, m + 2, r.b - 6 } : LookBox { r.l + 6, m - 2, r.r - 6, m + 2 };
-    Fill(p, groove, kWhite);
-    Edge(p, groove, kShadow, kWhite);
+    // The groove runs the whole face, so a face stretched or tiled along it stays one line.
+    if (vertical) {
+      Fill(p, { m - 2, r.t, m + 2, r.b }, kWhite);
+      Fill(p, { m - 2, r.t, m - 1, r.b }, kShadow);
+    } else {
+      Fill(p, { r.l, m - 2, r.r, m + 2 }, kWhite);
+      Fill(p, { r.l, m - 2, r.r, m - 1 }, kShadow);
+    }
   } else if (k == "scrollbar") {
     GradientV(p, r, Mix(c.face, kShadow, 1, 4), c.face);
     Outline(p, r, Mix(kBorder, c.face, 1, 2));
@@ -327,7 +334,9 @@ void PaintPart(Picture& p, const LookImage& im, const Split& sp, const LookPalet
     const bool checked = b == "checkimagerect";
     const bool radio = im.record == "radiobox";
     const uint32_t ring = sp.state == State::Disabled ? kGreyText : sp.state == State::Hot ? c.accent : kBorder;
-    const uint32_t fill = sp.state == State::Disabled ? c.face : sp.state == State::Hot ? Mix(c.accentLight, kWhite, 2, 3) : kWhite;
+    const uint32_t fill = sp.state == State::Disabled ? c.face
+                          : sp.state == State::Hot    ? Mix(c.accentLight, kWhite, 2, 3)
+                                                      : kWhite;
     Fill(p, r, im.keyword == "checkradio" ? c.face : kWhite);
     if (radio) {
       Disc(p, r, ring, fill, checked ? 2 : 0);
@@ -377,10 +386,14 @@ void PaintPart(Picture& p, const LookImage& im, const Split& sp, const LookPalet
     // Expanded panels' and caption buttons' small buttons.
     Button(p, r, sp.state, c);
     std::string what = b.substr(0, b.size() - std::string("buttonrect").size());
-    if (what == "close") CaptionGlyph(p, r, "close", false, glyph);
-    else if (what == "hroll" || what == "vroll") Arrow(p, Inset(r, 3), what[0] == 'h' ? Dir::Left : Dir::Up, glyph);
-    else if (what == "hrestore" || what == "vrestore") Arrow(p, Inset(r, 3), what[0] == 'h' ? Dir::Right : Dir::Down, glyph);
-    else CaptionGlyph(p, r, im.record, b == "restorerect", glyph);
+    if (what == "close")
+      CaptionGlyph(p, r, "close", false, glyph);
+    else if (what == "hroll" || what == "vroll")
+      Arrow(p, Inset(r, 3), what[0] == 'h' ? Dir::Left : Dir::Up, glyph);
+    else if (what == "hrestore" || what == "vrestore")
+      Arrow(p, Inset(r, 3), what[0] == 'h' ? Dir::Right : Dir::Down, glyph);
+    else
+      CaptionGlyph(p, r, im.record, b == "restorerect", glyph);
   } else {
     Fill(p, r, c.face);
   }
@@ -394,10 +407,11 @@ void PaintLookImage(Picture& p, const LookImage& im, const LookPalette& c, bool 
   if (im.area) {
     // Places on a face: the arrow and check buttons drawn in their place; other areas are where text or
     // items go and stay as the face has them. A list's caption buttons show only in its caption mode,
-    // which draws them itself.
+    // which draws them itself; of the edits only the button edit shows its button.
     if (im.keyword == "listbox" || im.keyword == "checklistbox") return;
     if (sp.base == "upbuttonrect" || sp.base == "downbuttonrect" || sp.base == "checkbuttonrect" ||
-        (sp.base == "buttonrect" && im.keyword != "trackbar") || sp.base == "trackbuttonrect")
+        (sp.base == "buttonrect" && (im.keyword == "combobox" || im.record == "buttonedit")) ||
+        sp.base == "trackbuttonrect")
       PaintPart(p, im, sp, c);
     return;
   }
@@ -428,8 +442,7 @@ int32_t LookColour(const std::string& record, const std::string& keyword, const 
     return value(Mix(c.accent, kBlack, 1, 2));  // shadows
   }
   if (selectionText) return value(kWhite);
-  if (key == "disabledfontcolor" || key == "unenabledfontcolor" || key == "unenabledfontColor")
-    return value(kGreyText);
+  if (key == "disabledfontcolor" || key == "unenabledfontcolor" || key == "unenabledfontColor") return value(kGreyText);
   if (key == "bgcolor" || key == "activebgcolor") return value(kWhite);
   if (key == "lightcolor") return value(kWhite);
   if (key == "darkcolor" || key == "pointscolor" || key == "linescolor") return value(kShadow);

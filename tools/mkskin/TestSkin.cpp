@@ -987,7 +987,9 @@ const std::vector<RecordDef>& LookObjectRecords() {
   };
   static const std::vector<RecordDef> records = {
     framed("caption", "caption", kLookCaption,
-           { Str("hint", ""), Area("textrect", 4, 3, -4, -3), Bool("shadow", false) }),
+           // The caption text stands on the band itself, without a frame picture of its own.
+           { Str("hint", ""), Area("textrect", 4, 3, -4, -3), Bool("shadow", false), Omit("framerect"),
+             Omit("activeframerect"), Omit("frametextrect") }),
     framed("close", "stdbutton", { 216, 4, 234, 22 }, { Str("hint", "关闭"), Str("command", "cmclose") }),
     framed("max", "stdbutton", { 196, 4, 214, 22 }, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
     framed("min", "stdbutton", { 176, 4, 194, 22 }, { Str("hint", "最小化"), Str("command", "cmminimize") }),
