@@ -4,6 +4,7 @@
 #include "tools/mkskin/SkinColours.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <stdexcept>
 
@@ -315,24 +316,30 @@ constexpr int kFrameW = 240, kFrameH = 120;
 constexpr Rect kFrameClientRect = { 6, 28, 234, 98 };
 constexpr Point kFrameLT = { 40, 40 }, kFrameRT = { 140, 40 }, kFrameLB = { 40, 90 }, kFrameRB = { 140, 90 };
 
+// An object drawn on the frame picture at `at`, its other images packed into the buttons picture.
+RecordDef FramedObject(std::string name, std::string keyword, Rect at, Keys overrides) {
+  return RecordDef { .name = std::move(name),
+                     .keyword = std::move(keyword),
+                     .picture = kButtonsPicture,
+                     .w = at.Width(),
+                     .h = at.Height(),
+                     .overrides = std::move(overrides),
+                     .frameFace = at };
+}
+
+// An object whose face and images are all packed into the buttons picture.
+RecordDef PackedObject(std::string name, std::string keyword, int w, int h, Keys overrides) {
+  return RecordDef { .name = std::move(name),
+                     .keyword = std::move(keyword),
+                     .picture = kButtonsPicture,
+                     .w = w,
+                     .h = h,
+                     .overrides = std::move(overrides) };
+}
+
 const std::vector<RecordDef>& ObjectRecords() {
-  auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = at.Width(),
-                       .h = at.Height(),
-                       .overrides = std::move(overrides),
-                       .frameFace = at };
-  };
-  auto packed = [](std::string name, std::string keyword, int w, int h, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = w,
-                       .h = h,
-                       .overrides = std::move(overrides) };
-  };
+  const auto framed = FramedObject;
+  const auto packed = PackedObject;
   static const std::vector<RecordDef> records = {
     framed("caption", "caption", { 26, 4, 144, 24 }, { Str("hint", "标题栏") }),
     framed("close", "stdbutton", { 218, 6, 234, 22 },
@@ -768,28 +775,29 @@ IniSection Section(std::string name) { return { std::move(name), {} }; }
 constexpr Point kPopupLT = { 8, 8 }, kPopupRT = { 56, 8 }, kPopupLB = { 8, 56 }, kPopupRB = { 56, 56 };
 constexpr Point kHintLT = { 6, 6 }, kHintRT = { 42, 6 }, kHintLB = { 6, 26 }, kHintRB = { 42, 26 };
 
+// A popup or hint window's picture, mask and corner points (left-top, right-top, left-bottom,
+// right-bottom).
+IniSection WindowSection(const char* name, int picture, int mask, const std::array<Point, 4>& corners) {
+  IniSection s = Section(name);
+  Add(s, "windowpictureindex", std::to_string(picture));
+  Add(s, "maskpictureindex", std::to_string(mask));
+  const char* keys[] = { "lefttoppoint", "righttoppoint", "leftbottompoint", "rightbottompoint" };
+  for (int i = 0; i < 4; ++i) Add(s, keys[i], Text(corners[i]));
+  return s;
+}
+
 // The frames of popup menus and hints. The second skin moves the items and client rectangles off
 // centre and has no masks, so that its menus and hints are rectangular and laid out differently.
 std::vector<IniSection> MenuWindowSections(bool second) {
-  IniSection popup = Section("POPUPWINDOW");
-  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
-  Add(popup, "maskpictureindex", std::to_string(second ? -1 : kPopupMaskPicture));
-  Add(popup, "lefttoppoint", Text(kPopupLT));
-  Add(popup, "righttoppoint", Text(kPopupRT));
-  Add(popup, "leftbottompoint", Text(kPopupLB));
-  Add(popup, "rightbottompoint", Text(kPopupRB));
+  IniSection popup = WindowSection("POPUPWINDOW", kPopupPicture, second ? -1 : kPopupMaskPicture,
+                                   { kPopupLT, kPopupRT, kPopupLB, kPopupRB });
   Add(popup, "itemsrect", Text(second ? Rect { 7, 3, 58, 61 } : Rect { 4, 4, 60, 60 }));
   Add(popup, "scrollmarkercolor", std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
   Add(popup, "scrollmarkeractivecolor",
       std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkeractivecolor"))));
 
-  IniSection hint = Section("HINTWINDOW");
-  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
-  Add(hint, "maskpictureindex", std::to_string(second ? -1 : kHintMaskPicture));
-  Add(hint, "lefttoppoint", Text(kHintLT));
-  Add(hint, "righttoppoint", Text(kHintRT));
-  Add(hint, "leftbottompoint", Text(kHintLB));
-  Add(hint, "rightbottompoint", Text(kHintRB));
+  IniSection hint =
+      WindowSection("HINTWINDOW", kHintPicture, second ? -1 : kHintMaskPicture, { kHintLT, kHintRT, kHintLB, kHintRB });
   Add(hint, "clientrect", Text(second ? Rect { 9, 3, 40, 27 } : Rect { 4, 4, 44, 28 }));
   Add(hint, "fontname", "Tahoma");
   Add(hint, "fontheight", second ? "11" : "13");
@@ -798,15 +806,20 @@ std::vector<IniSection> MenuWindowSections(bool second) {
   return { popup, hint };
 }
 
-std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName, bool second) {
+IniSection VersionSection(const std::string& name, const std::string& author, const std::string& email,
+                          const std::string& url, const std::string& comments) {
   IniSection version = Section("VERSION");
   Add(version, "ver", "1");
-  Add(version, "skinname", skinName);
-  Add(version, "skinauthor", "mkskin");
-  Add(version, "authoremail", "mkskin@localhost");
-  Add(version, "authorurl", "file://localhost/");
-  Add(version, "skincomments", "测试皮肤：颜色编码");
+  Add(version, "skinname", name);
+  Add(version, "skinauthor", author);
+  Add(version, "authoremail", email);
+  Add(version, "authorurl", url);
+  Add(version, "skincomments", comments);
+  return version;
+}
 
+// The three frame pictures by name (an empty mask name for a skin without a mask) and the active ones.
+IniSection PicturesSection(const Skin& skin) {
   IniSection pictures = Section("PICTURES");
   Add(pictures, "picture", skin.picture.iniName);
   Add(pictures, "inactivepicture", skin.inactivePicture.iniName);
@@ -814,15 +827,27 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(pictures, "activepicturescount", std::to_string(skin.activePictures.size()));
   for (size_t i = 0; i < skin.activePictures.size(); ++i)
     Add(pictures, std::to_string(i), skin.activePictures[i].iniName);
+  return pictures;
+}
+
+// [FORMINFO]'s corner points and client rectangle.
+void AddFrameGeometry(IniSection& form, Point lt, Point rt, Point lb, Point rb, Rect client) {
+  Add(form, "lefttoppoint", Text(lt));
+  Add(form, "righttoppoint", Text(rt));
+  Add(form, "leftbottompoint", Text(lb));
+  Add(form, "rightbottompoint", Text(rb));
+  Add(form, "clientrect", Text(client));
+}
+
+std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName, bool second) {
+  const IniSection version =
+      VersionSection(skinName, "mkskin", "mkskin@localhost", "file://localhost/", "测试皮肤：颜色编码");
+  const IniSection pictures = PicturesSection(skin);
 
   // The corner points already lie inside the client rectangle and the hit-test points are set, so
   // loading leaves every value as written.
   IniSection form = Section("FORMINFO");
-  Add(form, "lefttoppoint", Text(kFrameLT));
-  Add(form, "righttoppoint", Text(kFrameRT));
-  Add(form, "leftbottompoint", Text(kFrameLB));
-  Add(form, "rightbottompoint", Text(kFrameRB));
-  Add(form, "clientrect", Text(kFrameClientRect));
+  AddFrameGeometry(form, kFrameLT, kFrameRT, kFrameLB, kFrameRB, kFrameClientRect);
   Add(form, "bgpictureindex", std::to_string(kTilePicture));
   Add(form, "maskrectarea", Text(Rect { 4, 4, kFrameW - 4, kFrameH - 4 }));
   Add(form, "hittestlefttoppoint", Text(Point { 8, 8 }));
@@ -863,20 +888,33 @@ struct SkinDef {
   bool second;
 };
 
-Skin BuildSkin(const SkinDef& def) {
+// Empty packers for the three packed pictures.
+Layout NewLayout() {
   Layout layout;
   layout.packers.emplace(kCtrlPicture, Packer(256));
   layout.packers.emplace(kButtonsPicture, Packer(128));
   layout.packers.emplace(kCtrl2Picture, Packer(256));
+  return layout;
+}
 
-  std::vector<IniSection> recordSections;
-  const auto& objects = def.objects;
+// The sections of every object record, then every control record, with their images placed.
+std::vector<IniSection> LayOutRecords(const std::vector<RecordDef>& objects, const std::vector<RecordDef>& controls,
+                                      uint8_t (*objectOwner)(int), uint8_t (*controlOwner)(int), Layout& layout,
+                                      const LookPalette* look = nullptr) {
+  std::vector<IniSection> sections;
   for (size_t i = 0; i < objects.size(); ++i)
-    recordSections.push_back(LayOutRecord(objects[i], ObjectClasses(), def.objectOwner(static_cast<int>(i)), layout));
-  const auto& controls = def.controls;
+    sections.push_back(LayOutRecord(objects[i], ObjectClasses(), objectOwner(static_cast<int>(i)), layout, look));
   for (size_t i = 0; i < controls.size(); ++i)
-    recordSections.push_back(
-        LayOutRecord(controls[i], ControlClasses(), def.controlOwner(static_cast<int>(i)), layout));
+    sections.push_back(LayOutRecord(controls[i], ControlClasses(), controlOwner(static_cast<int>(i)), layout, look));
+  return sections;
+}
+
+Skin BuildSkin(const SkinDef& def) {
+  Layout layout = NewLayout();
+  const auto& objects = def.objects;
+  const auto& controls = def.controls;
+  const std::vector<IniSection> recordSections =
+      LayOutRecords(objects, controls, def.objectOwner, def.controlOwner, layout);
 
   Skin skin;
   Picture frame(kFrameW, kFrameH, Picture::Format::Rgb24, 0);
@@ -968,23 +1006,8 @@ constexpr Point kLookLT = { 30, 30 }, kLookRT = { 146, 30 }, kLookLB = { 30, 112
 constexpr Rect kLookCaption = { 24, 0, 146, 26 }, kLookButtons = { 150, 4, 236, 22 };
 
 const std::vector<RecordDef>& LookObjectRecords() {
-  auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = at.Width(),
-                       .h = at.Height(),
-                       .overrides = std::move(overrides),
-                       .frameFace = at };
-  };
-  auto packed = [](std::string name, std::string keyword, int w, int h, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = w,
-                       .h = h,
-                       .overrides = std::move(overrides) };
-  };
+  const auto framed = FramedObject;
+  const auto packed = PackedObject;
   static const std::vector<RecordDef> records = {
     framed("caption", "caption", kLookCaption,
            // The caption text stands on the band itself, without a frame picture of its own.
@@ -1006,28 +1029,12 @@ const std::vector<RecordDef>& LookObjectRecords() {
 }
 
 std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& look) {
-  IniSection version = Section("VERSION");
-  Add(version, "ver", "1");
-  Add(version, "skinname", look.name);
-  Add(version, "skinauthor", "xunjian");
-  Add(version, "authoremail", "");
-  Add(version, "authorurl", "");
-  Add(version, "skincomments", "xunjian real-look skin, drawn by tools/mkskin");
-
-  IniSection pictures = Section("PICTURES");
-  Add(pictures, "picture", skin.picture.iniName);
-  Add(pictures, "inactivepicture", skin.inactivePicture.iniName);
-  Add(pictures, "mask", "");
-  Add(pictures, "activepicturescount", std::to_string(skin.activePictures.size()));
-  for (size_t i = 0; i < skin.activePictures.size(); ++i)
-    Add(pictures, std::to_string(i), skin.activePictures[i].iniName);
+  const IniSection version =
+      VersionSection(look.name, "xunjian", "", "", "xunjian real-look skin, drawn by tools/mkskin");
+  const IniSection pictures = PicturesSection(skin);
 
   IniSection form = Section("FORMINFO");
-  Add(form, "lefttoppoint", Text(kLookLT));
-  Add(form, "righttoppoint", Text(kLookRT));
-  Add(form, "leftbottompoint", Text(kLookLB));
-  Add(form, "rightbottompoint", Text(kLookRB));
-  Add(form, "clientrect", Text(kLookClient));
+  AddFrameGeometry(form, kLookLT, kLookRT, kLookLB, kLookRB, kLookClient);
   Add(form, "bgpictureindex", std::to_string(kTilePicture));
   Add(form, "buttonsrect", Text(kLookButtons));
   Add(form, "captionrect", Text(kLookCaption));
@@ -1039,24 +1046,14 @@ std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& 
   Add(form, "inactiveeffect", "iegrayscale");
 
   auto colour = [&](const char* key) { return std::to_string(LookColour("", "", key, look)); };
-  IniSection popup = Section("POPUPWINDOW");
-  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
-  Add(popup, "maskpictureindex", "-1");
-  Add(popup, "lefttoppoint", Text(Point { 4, 4 }));
-  Add(popup, "righttoppoint", Text(Point { 60, 4 }));
-  Add(popup, "leftbottompoint", Text(Point { 4, 60 }));
-  Add(popup, "rightbottompoint", Text(Point { 60, 60 }));
+  IniSection popup = WindowSection("POPUPWINDOW", kPopupPicture, -1,
+                                   { Point { 4, 4 }, Point { 60, 4 }, Point { 4, 60 }, Point { 60, 60 } });
   Add(popup, "itemsrect", Text(Rect { 3, 3, 61, 61 }));
   Add(popup, "scrollmarkercolor", colour("scrollmarkercolor"));
   Add(popup, "scrollmarkeractivecolor", colour("scrollmarkeractivecolor"));
 
-  IniSection hint = Section("HINTWINDOW");
-  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
-  Add(hint, "maskpictureindex", "-1");
-  Add(hint, "lefttoppoint", Text(Point { 3, 3 }));
-  Add(hint, "righttoppoint", Text(Point { 45, 3 }));
-  Add(hint, "leftbottompoint", Text(Point { 3, 29 }));
-  Add(hint, "rightbottompoint", Text(Point { 45, 29 }));
+  IniSection hint = WindowSection("HINTWINDOW", kHintPicture, -1,
+                                  { Point { 3, 3 }, Point { 45, 3 }, Point { 3, 29 }, Point { 45, 29 } });
   Add(hint, "clientrect", Text(Rect { 4, 3, 44, 29 }));
   Add(hint, "fontname", "宋体");
   Add(hint, "fontheight", "12");
@@ -1072,23 +1069,14 @@ LookImage AsLookImage(const PaintJob& job, bool area) {
 }  // namespace
 
 Skin BuildLookSkin(const LookPalette& look) {
-  Layout layout;
-  layout.packers.emplace(kCtrlPicture, Packer(256));
-  layout.packers.emplace(kButtonsPicture, Packer(128));
-  layout.packers.emplace(kCtrl2Picture, Packer(256));
-
-  std::vector<IniSection> recordSections;
+  Layout layout = NewLayout();
   const std::vector<RecordDef>& objects = LookObjectRecords();
   // The test skin's control records; the lists lose the caption band their test faces carry.
   std::vector<RecordDef> controls = ControlRecords();
   for (RecordDef& r : controls)
     if (r.keyword == "listbox" || r.keyword == "checklistbox") r.points = r.client = { 3, 3, 3, 3 };
-  for (size_t i = 0; i < objects.size(); ++i)
-    recordSections.push_back(
-        LayOutRecord(objects[i], ObjectClasses(), ObjectOwner(static_cast<int>(i)), layout, &look));
-  for (size_t i = 0; i < controls.size(); ++i)
-    recordSections.push_back(
-        LayOutRecord(controls[i], ControlClasses(), ControlOwner(static_cast<int>(i)), layout, &look));
+  const std::vector<IniSection> recordSections =
+      LayOutRecords(objects, controls, ObjectOwner, ControlOwner, layout, &look);
 
   Skin skin;
   const LookBox client { kLookClient.l, kLookClient.t, kLookClient.r, kLookClient.b };
