@@ -77,6 +77,7 @@ void TDemoForm::BuildMenu(const std::vector<AnsiString>& Skins) {
   MenuBar->SetParent(this);
   MenuBar->SetSkinData(Skin);
   MenuBar->SetMainMenu(Menu);
+  MenuBar->SetSkinForm(SkinForm);  // the form component opens and tracks the bar's menus
   SkinForm->SetMainMenuBar(MenuBar);
 }
 

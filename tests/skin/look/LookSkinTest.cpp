@@ -33,6 +33,23 @@ void WritePicture(HWND Window, const std::string& Name) {
   ASSERT_TRUE(xj::display::WritePng((dir / (Name + ".png")).string(), { px.data(), w, h, w * 4 })) << Name;
 }
 
+// The desktop under a form and what lies over it (an open menu), to build/tests/look/<name>.png.
+void WriteDesktop(TForm* Form, const std::string& Name) {
+  int dw = 0, dh = 0;
+  const std::vector<COLORREF> all = xt::DesktopPixels(&dw, &dh);
+  const int x0 = std::max(Form->Left(), 0), y0 = std::max(Form->Top(), 0);
+  const int w = std::min(Form->Width(), dw - x0), h = std::min(Form->Height(), dh - y0);
+  std::vector<uint32_t> px;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const COLORREF v = all[size_t(y0 + y) * dw + x0 + x];
+      px.push_back(uint32_t { GetRValue(v) } << 16 | uint32_t { GetGValue(v) } << 8 | GetBValue(v));
+    }
+  const std::filesystem::path dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "look";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(xj::display::WritePng((dir / (Name + ".png")).string(), { px.data(), w, h, w * 4 })) << Name;
+}
+
 class LookSkin : public ControlsTest {
  protected:
   TbsSkinData* Load(TComponent* Owner, const std::string& Path) {
@@ -136,9 +153,25 @@ TEST_F(LookForm, TheSkinShowsItsStatesAndTheMenuSwitchesIt) {
   EXPECT_LT(Red(pressed) + Green(pressed) + Blue(pressed), Red(normal) + Green(normal) + Blue(normal));
   WritePicture(form->Handle(), "skinned-form");
 
-  // The skin menu: olive gives a green caption, the built-in look clears the skin.
-  form->SkinItems[1]->Click();
-  xt::PumpUntilIdle();
+  // The skin menu, opened and used with the mouse: a white menu whose hovered item is in the accent.
+  // Olive gives a green caption, the built-in look clears the skin.
+  const TRect& bar = form->MenuBar->Objects(1)->ObjectRect();
+  ClickAt(form->MenuBar, (bar.Left + bar.Right) / 2, (bar.Top + bar.Bottom) / 2);
+  Settle();
+  ASSERT_TRUE(form->SkinForm->SkinMenu()->Visible());
+  ASSERT_EQ(form->SkinForm->SkinMenu()->LevelCount(), 1);
+  TbsSkinPopupWindow* menu = form->SkinForm->SkinMenu()->Level(0);
+  const TRect item = menu->Items(1)->ObjectRect();
+  RECT at {};
+  GetWindowRect(menu->Handle(), &at);
+  xt::MouseMove(at.left + item.Left + 40, at.top + (item.Top + item.Bottom) / 2);
+  Settle();
+  EXPECT_EQ(xt::ReadPixel(menu->Handle(), item.Left + 4, item.Top + 2), RGB(0x2F, 0x6D, 0xB5));
+  const TRect plainItem = menu->Items(0)->ObjectRect();
+  EXPECT_EQ(xt::ReadPixel(menu->Handle(), plainItem.Left + 4, plainItem.Top + 2), RGB(0xFF, 0xFF, 0xFF));
+  WriteDesktop(form, "skinned-form-menu");
+  xt::Click(at.left + item.Left + 40, at.top + (item.Top + item.Bottom) / 2);
+  Settle();
   EXPECT_EQ(form->Skin->SkinName, "olive");
   EXPECT_TRUE(form->SkinItems[1]->Checked());
   const COLORREF olive = xt::ReadPixel(form->Handle(), form->Width() / 2, 14, true);
