@@ -351,7 +351,7 @@ void PaintPart(Picture& p, const LookImage& im, const Split& sp, const LookPalet
     else
       GradientV(p, r, c.accentLight, c.accent);
   } else if (b == "tabrect") {
-    const State s = sp.state == State::Normal ? State::Normal : sp.state;
+    const State s = sp.state;
     if (s == State::Hot && im.key == "activetabrect") {  // the selected tab joins the page
       Fill(p, r, c.face);
       Edge(p, { r.l, r.t, r.r, r.b + 1 }, kWhite, kBorder);
@@ -428,8 +428,7 @@ void PaintLookImage(Picture& p, const LookImage& im, const LookPalette& c, bool 
   PaintPart(p, im, sp, c);
 }
 
-int32_t LookColour(const std::string& record, const std::string& keyword, const std::string& key,
-                   const LookPalette& c) {
+int32_t LookColour(const std::string& keyword, const std::string& key, const LookPalette& c) {
   auto value = [](uint32_t rgb) {
     return static_cast<int32_t>((rgb & 0xFF) << 16 | (rgb & 0xFF00) | (rgb >> 16 & 0xFF));
   };
@@ -448,7 +447,6 @@ int32_t LookColour(const std::string& record, const std::string& keyword, const 
   if (key == "darkcolor" || key == "pointscolor" || key == "linescolor") return value(kShadow);
   if (key == "trackmarkcolor" || key == "scrollmarkercolor") return value(kShadow);
   if (key == "trackmarkactivecolor" || key == "scrollmarkeractivecolor") return value(c.accent);
-  if (record == "hintwindow") return value(kText);
   return value(kText);
 }
 

@@ -42,8 +42,7 @@ struct LookImage {
 void PaintLookImage(Picture& picture, const LookImage& image, const LookPalette& palette, bool inactive = false);
 
 // A colour key's value as the skin stores it (0x00BBGGRR).
-int32_t LookColour(const std::string& record, const std::string& keyword, const std::string& key,
-                   const LookPalette& palette);
+int32_t LookColour(const std::string& keyword, const std::string& key, const LookPalette& palette);
 
 // The frame picture (inactive: its inactive twin) around a client rectangle, caption band of `captionH`.
 Picture LookFrame(int w, int h, const LookBox& client, const LookPalette& palette, bool inactive);

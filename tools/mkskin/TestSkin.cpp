@@ -635,8 +635,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         value = def.text;
         break;
       case Kind::Colour:
-        value = std::to_string(look ? LookColour(rec.name, rec.keyword, def.key, *look)
-                                    : ColourValue(owner, CodeOf(def.key)));
+        value = std::to_string(look ? LookColour(rec.keyword, def.key, *look) : ColourValue(owner, CodeOf(def.key)));
         break;
       case Kind::PictureIndex:
         value = std::to_string(rec.picture);
@@ -1045,7 +1044,7 @@ std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& 
   Add(form, "autorenderinginactiveimage", "0");
   Add(form, "inactiveeffect", "iegrayscale");
 
-  auto colour = [&](const char* key) { return std::to_string(LookColour("", "", key, look)); };
+  auto colour = [&](const char* key) { return std::to_string(LookColour("", key, look)); };
   IniSection popup = WindowSection("POPUPWINDOW", kPopupPicture, -1,
                                    { Point { 4, 4 }, Point { 60, 4 }, Point { 4, 60 }, Point { 60, 60 } });
   Add(popup, "itemsrect", Text(Rect { 3, 3, 61, 61 }));
