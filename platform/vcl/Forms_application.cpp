@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <utility>
 
 #include "platform/vcl/ActnList.h"
@@ -248,13 +247,6 @@ TCustomForm* TApplication::CreateForm(TClass InstanceClass) {
 // ---- The loop ---------------------------------------------------------------------------------------------
 
 void TApplication::Run() {
-  static bool registered = false;
-  if (!registered) {
-    registered = true;
-    std::atexit([] {
-      if (Application) Application->DoneApplication();
-    });
-  }
   xj::vcl::InstallDescribeHook();
   Handle();
   FRunning = true;
@@ -283,6 +275,17 @@ void TApplication::Run() {
     }
   }
   xj::wm::WriteExitArtifacts();
+  // The forms go when the thread that ran the loop ends: for the main thread, when the program exits.
+  // A thread's thread_local objects are destroyed before any atexit function runs, and a form hidden and
+  // freed then still paints and measures text with such state (text and blit buffers, code page
+  // converters); made after the loop, this object is destroyed before everything the loop made.
+  struct TDoneAtThreadExit {
+    ~TDoneAtThreadExit() {
+      if (Application) Application->DoneApplication();
+    }
+  };
+  thread_local TDoneAtThreadExit done;
+  (void)done;
 }
 
 void TApplication::DoneApplication() {

@@ -50,6 +50,8 @@ void WriteInActiveEffect(TCustomIniFile* IniFile, const AnsiString& Section, con
 
 // True when [VERSION], [PICTURES], [FORMINFO], [SKINOBJECTS] and [SKINCONTROLS] all hold a key.
 bool IsSkinFile(TCustomIniFile* IniFile);
+// The first of those sections that is missing or holds no key, or empty when the INI text is a skin.
+AnsiString MissingSkinSection(TCustomIniFile* IniFile);
 
 // ---- Skin object records ([SKINOBJECTS]) --------------------------------------------------------------
 //
@@ -812,6 +814,11 @@ class TbsSkinData : public TComponent {
   void LoadCompressedStoredSkin(TbsCompressedStoredSkin* C);
   // Clears, then sends 1225, 1226, 1227.
   void ClearSkin();
+  // Why the last load gave no skin: the file is missing, or names the section that makes it no skin, or
+  // the message of the error the load raised. Empty after a load that found a skin and after
+  // ClearSkin. The loads stay silent about a missing or foreign file (Empty is all they change); a
+  // program that tells its user why reads this.
+  const AnsiString& LastError() const { return FLastError; }
   // Frees every record and active picture; resets the window picture index of the popup and hint
   // records.
   void ClearObjects();
@@ -883,14 +890,16 @@ class TbsSkinData : public TComponent {
 
  private:
   void ReadVersion(TCustomIniFile* IniFile);
-  // Runs Read between 1225 and 1226/1227 (see LoadFromFile); Read returns whether it found a skin.
-  void Load(const std::function<bool()>& Read);
+  // Runs Read between 1225 and 1226/1227 (see LoadFromFile); Read returns why it found no skin, empty
+  // when it found one.
+  void Load(const std::function<AnsiString()>& Read);
   // Marks the component busy for a load or ClearSkin; refuses to nest.
   void BeginChange();
 
   TbsStoredSkin* FStoredSkin { nullptr };
   TbsCompressedStoredSkin* FCompressedStoredSkin { nullptr };
   bool FLoading { false };
+  AnsiString FLastError;
 };
 
 // ---- Stored skins ---------------------------------------------------------------------------------------

@@ -67,6 +67,8 @@ void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString&
 // The lines of a skin's INI file, read as the INI classes read one: a regular file, at most
 // MaxProfileFileSize bytes; EFOpenError naming the file otherwise.
 void ReadSkinLines(const AnsiString& FileName, TStrings* Lines);
+// "<What> is not a skin: it has no [<section>] section", or empty when the INI text is a skin.
+AnsiString NotASkin(const AnsiString& What, TCustomIniFile* IniFile);
 
 // One bitmap file image from the stream: its file header's size says how long it is, and that must fit
 // in what the stream still holds (EReadError otherwise). The stream is left just after the image.

@@ -14,6 +14,19 @@ XJ_PUBLISHED(TbsSkinData, XJ_PROP(StoredSkin) XJ_PROP(CompressedStoredSkin));
 
 namespace {
 
+// The message of a caught error, as a user would be shown it.
+AnsiString ExceptionText(const std::exception_ptr& Error) {
+  try {
+    std::rethrow_exception(Error);
+  } catch (const Exception& e) {
+    return e.Message();
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "The skin could not be loaded";
+  }
+}
+
 // Form resources create the skin components by class name.
 const bool ClassesRegistered = [] {
   RegisterPublishedClasses<TbsSkinData, TbsStoredSkin, TbsCompressedStoredSkin>();
@@ -131,6 +144,7 @@ void TbsSkinData::ClearSkin() {
   BeginChange();
   xj::skin::TFlagGuard busy(FLoading);
   ClearAll();
+  FLastError.clear();
   SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
   SendSkinDataMessage(WM_SKINDATA_CHANGE);
   SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
@@ -178,23 +192,23 @@ void TbsSkinData::BeginChange() {
                Name().empty() ? ClassName() : Name()));
 }
 
-void TbsSkinData::Load(const std::function<bool()>& Read) {
+void TbsSkinData::Load(const std::function<AnsiString()>& Read) {
   BeginChange();
   xj::skin::TFlagGuard busy(FLoading);
   Empty = true;
   std::exception_ptr error;
-  bool found = false;
   try {
     SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);
     ClearAll();
-    found = Read();
-    if (found) xj::skin::DropUndrawableGeometry(*this);
+    FLastError = Read();
+    if (FLastError.empty()) xj::skin::DropUndrawableGeometry(*this);
   } catch (...) {
     // Nothing half-built stays, and every form still hears that the change is over.
     error = std::current_exception();
+    FLastError = ExceptionText(error);
     ClearAll();
   }
-  Empty = !found || error;
+  Empty = !FLastError.empty() || error;
   SendSkinDataMessage(WM_SKINDATA_CHANGE);
   SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
   if (error) std::rethrow_exception(error);

@@ -289,9 +289,17 @@ void ReadSkinLines(const AnsiString& FileName, TStrings* Lines) {
 
 }  // namespace xj::skin
 
-bool IsSkinFile(TCustomIniFile* IniFile) {
-  return std::all_of(std::begin(RequiredSections), std::end(RequiredSections),
-                     [&](const char* s) { return IniFile->SectionExists(s); });
+AnsiString MissingSkinSection(TCustomIniFile* IniFile) {
+  for (const char* s : RequiredSections)
+    if (!IniFile->SectionExists(s)) return s;
+  return AnsiString();
+}
+
+bool IsSkinFile(TCustomIniFile* IniFile) { return MissingSkinSection(IniFile).empty(); }
+
+AnsiString xj::skin::NotASkin(const AnsiString& What, TCustomIniFile* IniFile) {
+  const AnsiString missing = MissingSkinSection(IniFile);
+  return missing.empty() ? AnsiString() : Format("%s is not a skin: it has no [%s] section", What, missing);
 }
 
 // ---- Reading --------------------------------------------------------------------------------------------
@@ -339,8 +347,9 @@ void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& 
 
 void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
   Load([&] {
+    if (!FileExists(FileName)) return Format("The skin file %s does not exist", FileName);
     TMemIniFile ini(FileName);  // reading leaves the file as it is
-    if (!IsSkinFile(&ini)) return false;
+    if (AnsiString why = NotASkin(FileName, &ini); !why.empty()) return why;
     const AnsiString path = ExtractFilePath(FileName);
     ReadVersion(&ini);
     PictureName = ini.ReadString("PICTURES", "picture", AnsiString());
@@ -356,7 +365,7 @@ void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
     ReadObjects(&ini);
     ReadCtrls(&ini);
     if (EraseRecordSections) LoadNames();
-    return true;
+    return AnsiString();
   });
 }
 

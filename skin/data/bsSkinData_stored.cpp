@@ -299,7 +299,8 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
   Load([&] {
     TMemIniFile ini("");
     ini.SetStrings(S->IniStrings());
-    if (!IsSkinFile(&ini)) return false;
+    const AnsiString what = Format("The stored skin %s", S->Name().empty() ? S->ClassName() : S->Name());
+    if (AnsiString why = NotASkin(what, &ini); !why.empty()) return why;
     ReadVersion(&ini);
     Picture->Assign(S->Picture.get());
     InActivePicture->Assign(S->InActivePicture.get());
@@ -323,7 +324,7 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
     HintWindow->LoadFromFile(&ini);
     ReadObjects(&ini);
     ReadCtrls(&ini);
-    return true;
+    return AnsiString();
   });
 }
 
@@ -333,7 +334,9 @@ void TbsSkinData::LoadCompressedStoredSkin(TbsCompressedStoredSkin* C) {
     TMemoryStream payload;
     C->DeCompressToStream(&payload);
     payload.SetPosition(0);
-    if (ReadInt32(&payload) != 1) return false;
+    if (ReadInt32(&payload) != 1)
+      return Format("The compressed stored skin %s does not start with the marker 1",
+                    C->Name().empty() ? C->ClassName() : C->Name());
     ReadFlaggedImage(&payload, Picture.get());
     ReadFlaggedImage(&payload, InActivePicture.get());
     ReadFlaggedImage(&payload, Mask.get());
@@ -349,6 +352,6 @@ void TbsSkinData::LoadCompressedStoredSkin(TbsCompressedStoredSkin* C) {
     HintWindow->LoadFromFile(&ini);
     ReadObjects(&ini);
     ReadCtrls(&ini);
-    return true;
+    return AnsiString();
   });
 }

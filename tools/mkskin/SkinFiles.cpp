@@ -95,6 +95,7 @@ void WriteSkinDirectory(const Skin& skin, const fs::path& dir, const std::string
   const std::string ini = IniText(skin);
   WriteOrThrow(staging / iniName, ini.data(), ini.size());
   auto writePicture = [&](const SkinPicture& p) {
+    if (p.fileName.empty()) return;  // a skin without that picture (no mask)
     fs::path path = staging / p.fileName;
     fs::create_directories(path.parent_path());
     std::vector<uint8_t> bytes = BmpBytes(p.picture);

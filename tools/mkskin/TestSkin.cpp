@@ -1,8 +1,10 @@
 #include "tools/mkskin/TestSkin.h"
 
+#include "tools/mkskin/LookSkin.h"
 #include "tools/mkskin/SkinColours.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <stdexcept>
 
@@ -314,24 +316,30 @@ constexpr int kFrameW = 240, kFrameH = 120;
 constexpr Rect kFrameClientRect = { 6, 28, 234, 98 };
 constexpr Point kFrameLT = { 40, 40 }, kFrameRT = { 140, 40 }, kFrameLB = { 40, 90 }, kFrameRB = { 140, 90 };
 
+// An object drawn on the frame picture at `at`, its other images packed into the buttons picture.
+RecordDef FramedObject(std::string name, std::string keyword, Rect at, Keys overrides) {
+  return RecordDef { .name = std::move(name),
+                     .keyword = std::move(keyword),
+                     .picture = kButtonsPicture,
+                     .w = at.Width(),
+                     .h = at.Height(),
+                     .overrides = std::move(overrides),
+                     .frameFace = at };
+}
+
+// An object whose face and images are all packed into the buttons picture.
+RecordDef PackedObject(std::string name, std::string keyword, int w, int h, Keys overrides) {
+  return RecordDef { .name = std::move(name),
+                     .keyword = std::move(keyword),
+                     .picture = kButtonsPicture,
+                     .w = w,
+                     .h = h,
+                     .overrides = std::move(overrides) };
+}
+
 const std::vector<RecordDef>& ObjectRecords() {
-  auto framed = [](std::string name, std::string keyword, Rect at, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = at.Width(),
-                       .h = at.Height(),
-                       .overrides = std::move(overrides),
-                       .frameFace = at };
-  };
-  auto packed = [](std::string name, std::string keyword, int w, int h, Keys overrides) {
-    return RecordDef { .name = std::move(name),
-                       .keyword = std::move(keyword),
-                       .picture = kButtonsPicture,
-                       .w = w,
-                       .h = h,
-                       .overrides = std::move(overrides) };
-  };
+  const auto framed = FramedObject;
+  const auto packed = PackedObject;
   static const std::vector<RecordDef> records = {
     framed("caption", "caption", { 26, 4, 144, 24 }, { Str("hint", "标题栏") }),
     framed("close", "stdbutton", { 218, 6, 234, 22 },
@@ -542,6 +550,8 @@ struct PaintJob {
   Rect rect;
   uint8_t owner;
   uint8_t code;
+  const RecordDef* rec { nullptr };  // the real look draws by record and key
+  std::string key {};
 };
 
 struct Layout {
@@ -549,6 +559,7 @@ struct Layout {
   std::vector<PaintJob> jobs;
   std::vector<PaintJob> masks;  // faces to cut out of a mask picture
   std::vector<PaintJob> frameObjects;
+  std::vector<PaintJob> areas;  // places on faces, in their pictures' coordinates (the real look draws some)
 };
 
 Rect Resolve(const KeyDef& def, const Rect& ref) {
@@ -601,13 +612,16 @@ uint8_t CodeOf(const std::string& key) {
   return code;
 }
 
-// Writes one record's section and places its images.
-IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout) {
+// Writes one record's section and places its images. With a look, colour keys get the look's colours
+// and no face gets a mask.
+IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t owner, Layout& layout,
+                        const LookPalette* look = nullptr) {
   auto cls = classes.find(rec.keyword);
   if (cls == classes.end()) throw std::runtime_error("no record class \"" + rec.keyword + "\"");
 
   IniSection section { rec.name, {} };
-  std::map<std::string, Rect> rects;  // placed in the picture, or relative for areas
+  std::map<std::string, Rect> rects;    // placed in the picture, or relative for areas
+  std::map<std::string, int> placedIn;  // the picture of each placed rectangle
   for (const KeyDef& classDef : cls->second) {
     auto over = std::find_if(rec.overrides.begin(), rec.overrides.end(),
                              [&](const KeyDef& d) { return d.key == classDef.key; });
@@ -621,13 +635,13 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
         value = def.text;
         break;
       case Kind::Colour:
-        value = std::to_string(ColourValue(owner, CodeOf(def.key)));
+        value = std::to_string(look ? LookColour(rec.keyword, def.key, *look) : ColourValue(owner, CodeOf(def.key)));
         break;
       case Kind::PictureIndex:
         value = std::to_string(rec.picture);
         break;
       case Kind::MaskIndex:
-        value = std::to_string(rec.mask);
+        value = std::to_string(look ? -1 : rec.mask);
         break;
       case Kind::Omit:
         break;
@@ -645,7 +659,7 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             } else {
               r = layout.packers.at(picture).Place(rec.w, rec.h);
             }
-            if (rec.mask >= 0) layout.masks.push_back({ rec.mask, r, owner, 0 });
+            if (rec.mask >= 0 && !look) layout.masks.push_back({ rec.mask, r, owner, 0, &rec, def.key });
             break;
           case Place::Image:
             r = layout.packers.at(picture).Place(def.a, def.b);
@@ -655,16 +669,24 @@ IniSection LayOutRecord(const RecordDef& rec, const ClassTable& classes, uint8_t
             r = layout.packers.at(picture).Place(ref.Width(), ref.Height());
             break;
           }
-          case Place::Area:
-            r = Resolve(def, rects.at(def.ref.empty() ? "skinrect" : def.ref));
+          case Place::Area: {
+            const std::string& ref = def.ref.empty() ? "skinrect" : def.ref;
+            r = Resolve(def, rects.at(ref));
+            if (auto in = placedIn.find(ref); in != placedIn.end()) {
+              const Rect& at = rects.at(ref);
+              const Rect abs { at.l + r.l, at.t + r.t, at.l + r.r, at.t + r.b };
+              layout.areas.push_back({ in->second, abs, owner, 0, &rec, def.key });
+            }
             break;
+          }
           case Place::Client:
             r = ClientOf(rec);
             break;
         }
         if (def.place == Place::Face || def.place == Place::Image || def.place == Place::Same) {
-          PaintJob job { picture, r, owner, CodeOf(def.key) };
+          PaintJob job { picture, r, owner, CodeOf(def.key), &rec, def.key };
           (picture == kFramePicture ? layout.frameObjects : layout.jobs).push_back(job);
+          placedIn[def.key] = picture;
         }
         rects[def.key] = r;
         value = Text(r);
@@ -752,28 +774,29 @@ IniSection Section(std::string name) { return { std::move(name), {} }; }
 constexpr Point kPopupLT = { 8, 8 }, kPopupRT = { 56, 8 }, kPopupLB = { 8, 56 }, kPopupRB = { 56, 56 };
 constexpr Point kHintLT = { 6, 6 }, kHintRT = { 42, 6 }, kHintLB = { 6, 26 }, kHintRB = { 42, 26 };
 
+// A popup or hint window's picture, mask and corner points (left-top, right-top, left-bottom,
+// right-bottom).
+IniSection WindowSection(const char* name, int picture, int mask, const std::array<Point, 4>& corners) {
+  IniSection s = Section(name);
+  Add(s, "windowpictureindex", std::to_string(picture));
+  Add(s, "maskpictureindex", std::to_string(mask));
+  const char* keys[] = { "lefttoppoint", "righttoppoint", "leftbottompoint", "rightbottompoint" };
+  for (int i = 0; i < 4; ++i) Add(s, keys[i], Text(corners[i]));
+  return s;
+}
+
 // The frames of popup menus and hints. The second skin moves the items and client rectangles off
 // centre and has no masks, so that its menus and hints are rectangular and laid out differently.
 std::vector<IniSection> MenuWindowSections(bool second) {
-  IniSection popup = Section("POPUPWINDOW");
-  Add(popup, "windowpictureindex", std::to_string(kPopupPicture));
-  Add(popup, "maskpictureindex", std::to_string(second ? -1 : kPopupMaskPicture));
-  Add(popup, "lefttoppoint", Text(kPopupLT));
-  Add(popup, "righttoppoint", Text(kPopupRT));
-  Add(popup, "leftbottompoint", Text(kPopupLB));
-  Add(popup, "rightbottompoint", Text(kPopupRB));
+  IniSection popup = WindowSection("POPUPWINDOW", kPopupPicture, second ? -1 : kPopupMaskPicture,
+                                   { kPopupLT, kPopupRT, kPopupLB, kPopupRB });
   Add(popup, "itemsrect", Text(second ? Rect { 7, 3, 58, 61 } : Rect { 4, 4, 60, 60 }));
   Add(popup, "scrollmarkercolor", std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkercolor"))));
   Add(popup, "scrollmarkeractivecolor",
       std::to_string(ColourValue(kOwnerPopupWindow, CodeOf("scrollmarkeractivecolor"))));
 
-  IniSection hint = Section("HINTWINDOW");
-  Add(hint, "windowpictureindex", std::to_string(kHintPicture));
-  Add(hint, "maskpictureindex", std::to_string(second ? -1 : kHintMaskPicture));
-  Add(hint, "lefttoppoint", Text(kHintLT));
-  Add(hint, "righttoppoint", Text(kHintRT));
-  Add(hint, "leftbottompoint", Text(kHintLB));
-  Add(hint, "rightbottompoint", Text(kHintRB));
+  IniSection hint =
+      WindowSection("HINTWINDOW", kHintPicture, second ? -1 : kHintMaskPicture, { kHintLT, kHintRT, kHintLB, kHintRB });
   Add(hint, "clientrect", Text(second ? Rect { 9, 3, 40, 27 } : Rect { 4, 4, 44, 28 }));
   Add(hint, "fontname", "Tahoma");
   Add(hint, "fontheight", second ? "11" : "13");
@@ -782,15 +805,20 @@ std::vector<IniSection> MenuWindowSections(bool second) {
   return { popup, hint };
 }
 
-std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName, bool second) {
+IniSection VersionSection(const std::string& name, const std::string& author, const std::string& email,
+                          const std::string& url, const std::string& comments) {
   IniSection version = Section("VERSION");
   Add(version, "ver", "1");
-  Add(version, "skinname", skinName);
-  Add(version, "skinauthor", "mkskin");
-  Add(version, "authoremail", "mkskin@localhost");
-  Add(version, "authorurl", "file://localhost/");
-  Add(version, "skincomments", "测试皮肤：颜色编码");
+  Add(version, "skinname", name);
+  Add(version, "skinauthor", author);
+  Add(version, "authoremail", email);
+  Add(version, "authorurl", url);
+  Add(version, "skincomments", comments);
+  return version;
+}
 
+// The three frame pictures by name (an empty mask name for a skin without a mask) and the active ones.
+IniSection PicturesSection(const Skin& skin) {
   IniSection pictures = Section("PICTURES");
   Add(pictures, "picture", skin.picture.iniName);
   Add(pictures, "inactivepicture", skin.inactivePicture.iniName);
@@ -798,15 +826,27 @@ std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skin
   Add(pictures, "activepicturescount", std::to_string(skin.activePictures.size()));
   for (size_t i = 0; i < skin.activePictures.size(); ++i)
     Add(pictures, std::to_string(i), skin.activePictures[i].iniName);
+  return pictures;
+}
+
+// [FORMINFO]'s corner points and client rectangle.
+void AddFrameGeometry(IniSection& form, Point lt, Point rt, Point lb, Point rb, Rect client) {
+  Add(form, "lefttoppoint", Text(lt));
+  Add(form, "righttoppoint", Text(rt));
+  Add(form, "leftbottompoint", Text(lb));
+  Add(form, "rightbottompoint", Text(rb));
+  Add(form, "clientrect", Text(client));
+}
+
+std::vector<IniSection> GlobalSections(const Skin& skin, const std::string& skinName, bool second) {
+  const IniSection version =
+      VersionSection(skinName, "mkskin", "mkskin@localhost", "file://localhost/", "测试皮肤：颜色编码");
+  const IniSection pictures = PicturesSection(skin);
 
   // The corner points already lie inside the client rectangle and the hit-test points are set, so
   // loading leaves every value as written.
   IniSection form = Section("FORMINFO");
-  Add(form, "lefttoppoint", Text(kFrameLT));
-  Add(form, "righttoppoint", Text(kFrameRT));
-  Add(form, "leftbottompoint", Text(kFrameLB));
-  Add(form, "rightbottompoint", Text(kFrameRB));
-  Add(form, "clientrect", Text(kFrameClientRect));
+  AddFrameGeometry(form, kFrameLT, kFrameRT, kFrameLB, kFrameRB, kFrameClientRect);
   Add(form, "bgpictureindex", std::to_string(kTilePicture));
   Add(form, "maskrectarea", Text(Rect { 4, 4, kFrameW - 4, kFrameH - 4 }));
   Add(form, "hittestlefttoppoint", Text(Point { 8, 8 }));
@@ -847,20 +887,33 @@ struct SkinDef {
   bool second;
 };
 
-Skin BuildSkin(const SkinDef& def) {
+// Empty packers for the three packed pictures.
+Layout NewLayout() {
   Layout layout;
   layout.packers.emplace(kCtrlPicture, Packer(256));
   layout.packers.emplace(kButtonsPicture, Packer(128));
   layout.packers.emplace(kCtrl2Picture, Packer(256));
+  return layout;
+}
 
-  std::vector<IniSection> recordSections;
-  const auto& objects = def.objects;
+// The sections of every object record, then every control record, with their images placed.
+std::vector<IniSection> LayOutRecords(const std::vector<RecordDef>& objects, const std::vector<RecordDef>& controls,
+                                      uint8_t (*objectOwner)(int), uint8_t (*controlOwner)(int), Layout& layout,
+                                      const LookPalette* look = nullptr) {
+  std::vector<IniSection> sections;
   for (size_t i = 0; i < objects.size(); ++i)
-    recordSections.push_back(LayOutRecord(objects[i], ObjectClasses(), def.objectOwner(static_cast<int>(i)), layout));
-  const auto& controls = def.controls;
+    sections.push_back(LayOutRecord(objects[i], ObjectClasses(), objectOwner(static_cast<int>(i)), layout, look));
   for (size_t i = 0; i < controls.size(); ++i)
-    recordSections.push_back(
-        LayOutRecord(controls[i], ControlClasses(), def.controlOwner(static_cast<int>(i)), layout));
+    sections.push_back(LayOutRecord(controls[i], ControlClasses(), controlOwner(static_cast<int>(i)), layout, look));
+  return sections;
+}
+
+Skin BuildSkin(const SkinDef& def) {
+  Layout layout = NewLayout();
+  const auto& objects = def.objects;
+  const auto& controls = def.controls;
+  const std::vector<IniSection> recordSections =
+      LayOutRecords(objects, controls, def.objectOwner, def.controlOwner, layout);
 
   Skin skin;
   Picture frame(kFrameW, kFrameH, Picture::Format::Rgb24, 0);
@@ -882,7 +935,7 @@ Skin BuildSkin(const SkinDef& def) {
   active[kHintMaskPicture] = MaskPicture(48, 32);
   active[kButtonsPicture] = packed(kButtonsPicture);
   active[kTilePicture] = Picture(16, 16, Picture::Format::Rgb24, 0);
-  Paint(active[kTilePicture], { kTilePicture, { 0, 0, 16, 16 }, kOwnerTile, kTileCode });
+  Paint(active[kTilePicture], { kTilePicture, { 0, 0, 16, 16 }, kOwnerTile, kTileCode, nullptr, {} });
   active[kCtrl2Picture] = packed(kCtrl2Picture);
   for (const PaintJob& job : layout.jobs) Paint(active.at(job.picture), job);
   // A control's mask is a picture of its own, as large as the face it shapes.
@@ -936,4 +989,134 @@ std::vector<RecordDef> ToolBarSecondRecords() {
 }
 
 }  // namespace
+}  // namespace mkskin
+
+// ---------------------------------------------------------------------------------------------------
+// The real-look skins: the test skin's control records and key tables, drawn as a skin is meant to look.
+
+namespace mkskin {
+namespace {
+
+// A frame with 4-pixel borders under a 26-pixel caption band; the caption buttons sit in its fixed right
+// part, the system button in its fixed left part.
+constexpr int kLookW = 240, kLookH = 120;
+constexpr Rect kLookClient = { 4, 26, 236, 116 };
+constexpr Point kLookLT = { 30, 30 }, kLookRT = { 146, 30 }, kLookLB = { 30, 112 }, kLookRB = { 146, 112 };
+constexpr Rect kLookCaption = { 24, 0, 146, 26 }, kLookButtons = { 150, 4, 236, 22 };
+
+const std::vector<RecordDef>& LookObjectRecords() {
+  const auto framed = FramedObject;
+  const auto packed = PackedObject;
+  static const std::vector<RecordDef> records = {
+    framed("caption", "caption", kLookCaption,
+           // The caption text stands on the band itself, without a frame picture of its own.
+           { Str("hint", ""), Area("textrect", 4, 3, -4, -3), Bool("shadow", false), Omit("framerect"),
+             Omit("activeframerect"), Omit("frametextrect") }),
+    framed("close", "stdbutton", { 216, 4, 234, 22 }, { Str("hint", "关闭"), Str("command", "cmclose") }),
+    framed("max", "stdbutton", { 196, 4, 214, 22 }, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    framed("min", "stdbutton", { 176, 4, 194, 22 }, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    framed("roll", "stdbutton", { 156, 4, 174, 22 }, { Str("hint", "卷起"), Str("command", "cmrollup") }),
+    framed("sys", "stdbutton", { 5, 5, 21, 21 }, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+    packed("menuitem", "menuitem", 80, 20, { Str("hint", ""), Area("textrect", 22, 0, -16, 0) }),
+    packed("menubaritem", "mainmenubaritem", 40, 20, { Str("hint", "") }),
+    packed("mdiclose", "mainmenubarbutton", 16, 16, { Str("hint", "关闭"), Str("command", "cmclose") }),
+    packed("mdimin", "mainmenubarbutton", 16, 16, { Str("hint", "最小化"), Str("command", "cmminimize") }),
+    packed("mdimax", "mainmenubarbutton", 16, 16, { Str("hint", "最大化"), Str("command", "cmmaximize") }),
+    packed("mdisys", "mainmenubarbutton", 16, 16, { Str("hint", "系统菜单"), Str("command", "cmsysmenu") }),
+  };
+  return records;
+}
+
+std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& look) {
+  const IniSection version =
+      VersionSection(look.name, "xunjian", "", "", "xunjian real-look skin, drawn by tools/mkskin");
+  const IniSection pictures = PicturesSection(skin);
+
+  IniSection form = Section("FORMINFO");
+  AddFrameGeometry(form, kLookLT, kLookRT, kLookLB, kLookRB, kLookClient);
+  Add(form, "bgpictureindex", std::to_string(kTilePicture));
+  Add(form, "buttonsrect", Text(kLookButtons));
+  Add(form, "captionrect", Text(kLookCaption));
+  Add(form, "buttonsoffset", "2");
+  Add(form, "buttonsinleft", "0");
+  Add(form, "mainmenupopupup", "0");
+  Add(form, "borderwidth", "4");
+  Add(form, "autorenderinginactiveimage", "0");
+  Add(form, "inactiveeffect", "iegrayscale");
+
+  auto colour = [&](const char* key) { return std::to_string(LookColour("", key, look)); };
+  IniSection popup = WindowSection("POPUPWINDOW", kPopupPicture, -1,
+                                   { Point { 4, 4 }, Point { 60, 4 }, Point { 4, 60 }, Point { 60, 60 } });
+  Add(popup, "itemsrect", Text(Rect { 3, 3, 61, 61 }));
+  Add(popup, "scrollmarkercolor", colour("scrollmarkercolor"));
+  Add(popup, "scrollmarkeractivecolor", colour("scrollmarkeractivecolor"));
+
+  IniSection hint = WindowSection("HINTWINDOW", kHintPicture, -1,
+                                  { Point { 3, 3 }, Point { 45, 3 }, Point { 3, 29 }, Point { 45, 29 } });
+  Add(hint, "clientrect", Text(Rect { 4, 3, 44, 29 }));
+  Add(hint, "fontname", "宋体");
+  Add(hint, "fontheight", "12");
+  Add(hint, "fontstyle", "");
+  Add(hint, "fontcolor", colour("fontcolor"));
+  return { version, pictures, form, popup, hint };
+}
+
+LookImage AsLookImage(const PaintJob& job, bool area) {
+  return { job.rec->name, job.rec->keyword, job.key, { job.rect.l, job.rect.t, job.rect.r, job.rect.b }, area };
+}
+
+}  // namespace
+
+Skin BuildLookSkin(const LookPalette& look) {
+  Layout layout = NewLayout();
+  const std::vector<RecordDef>& objects = LookObjectRecords();
+  // The test skin's control records; the lists lose the caption band their test faces carry.
+  std::vector<RecordDef> controls = ControlRecords();
+  for (RecordDef& r : controls)
+    if (r.keyword == "listbox" || r.keyword == "checklistbox") r.points = r.client = { 3, 3, 3, 3 };
+  const std::vector<IniSection> recordSections =
+      LayOutRecords(objects, controls, ObjectOwner, ControlOwner, layout, &look);
+
+  Skin skin;
+  const LookBox client { kLookClient.l, kLookClient.t, kLookClient.r, kLookClient.b };
+  Picture frame = LookFrame(kLookW, kLookH, client, look, false);
+  Picture inactive = LookFrame(kLookW, kLookH, client, look, true);
+  for (const PaintJob& job : layout.frameObjects) {
+    if (job.rec->keyword == "caption") continue;  // the frame's caption band is its face already
+    PaintLookImage(frame, AsLookImage(job, false), look);
+    PaintLookImage(inactive, AsLookImage(job, false), look, true);
+  }
+  skin.picture = Named("frame.bmp", "frame.bmp", std::move(frame));
+  skin.inactivePicture = Named("frame_in.bmp", "frame_in.bmp", std::move(inactive));
+
+  auto packed = [&](int index) {
+    const Packer& p = layout.packers.at(index);
+    return Picture(p.Width(), p.Height(), Picture::Format::Rgb24, look.face);
+  };
+  std::vector<Picture> active(kCtrlMaskPicture);
+  active[kCtrlPicture] = packed(kCtrlPicture);
+  active[kPopupPicture] = LookWindow(64, 64, false, look);
+  active[kHintPicture] = LookWindow(48, 32, true, look);
+  active[kButtonsPicture] = packed(kButtonsPicture);
+  active[kTilePicture] = LookTile(look);
+  active[kCtrl2Picture] = packed(kCtrl2Picture);
+  for (const PaintJob& job : layout.jobs) PaintLookImage(active.at(job.picture), AsLookImage(job, false), look);
+  for (const PaintJob& job : layout.areas)
+    if (job.picture != kFramePicture) PaintLookImage(active.at(job.picture), AsLookImage(job, true), look);
+
+  // The look has no masks: the mask places name the window pictures again (one picture, two indexes).
+  const char* names[kCtrlMaskPicture] = { "controls.bmp", "popup.bmp",   "popup.bmp",      "hint.bmp",
+                                          "hint.bmp",     "buttons.bmp", "background.bmp", "controls2.bmp" };
+  for (int i = 0; i < kCtrlMaskPicture; ++i) {
+    Picture picture = active[i].width > 0 ? std::move(active[i]) : skin.activePictures.back().picture;
+    skin.activePictures.push_back(Named(names[i], names[i], std::move(picture)));
+  }
+
+  skin.ini = LookGlobalSections(skin, look);
+  skin.ini.push_back(RecordList("SKINOBJECTS", objects));
+  skin.ini.push_back(RecordList("SKINCONTROLS", controls));
+  skin.ini.insert(skin.ini.end(), recordSections.begin(), recordSections.end());
+  return skin;
+}
+
 }  // namespace mkskin

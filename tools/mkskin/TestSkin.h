@@ -1,6 +1,7 @@
 #pragma once
 // The generated test skin as data: the INI sections in file order and every picture the INI names.
 #include "tools/mkskin/Bmp.h"
+#include "tools/mkskin/LookSkin.h"
 
 #include <string>
 #include <utility>
@@ -39,6 +40,10 @@ Skin BuildTestSkin();
 // codes of its own (kOwnerSecondObject0, kOwnerSecondControl0); a few records without a picture, one of
 // another class than its name suggests and a few missing entirely (SecondSkinGaps()).
 Skin BuildSecondSkin();
+
+// A skin of the real look in the given colours: every control record the test skin has, under the same
+// names and classes, and the frame, menu and hint records, drawn as a skin meant for users. No masks.
+Skin BuildLookSkin(const LookPalette& look);
 
 struct SkinGaps {
   std::vector<std::string> missing;     // names the second skin has no record for

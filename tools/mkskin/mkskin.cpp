@@ -1,6 +1,7 @@
 // mkskin: writes the test skin that tests and benchmarks load.
 //
-// Usage: mkskin <output directory>. It writes there
+// Usage: mkskin <output directory>, or mkskin --look <output directory> for the real-look skins (a folder
+// per skin: azure/, olive/, each skin.ini and its pictures). The test skins: it writes
 //   test/              the skin directory: skin.ini and every picture it names. skin.ini holds every global
 //                      section, one record of every skin object class and, under the names the skinned
 //                      controls look up by default, every control record class, each with every key.
@@ -28,16 +29,23 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: mkskin <output directory>\n");
+  const bool look = argc == 3 && std::string(argv[1]) == "--look";
+  if (argc != 2 && !look) {
+    std::fprintf(stderr, "usage: mkskin [--look] <output directory>\n");
     return 2;
   }
   try {
     namespace fs = std::filesystem;
-    const fs::path out = argv[1];
+    const fs::path out = argv[argc - 1];
     fs::create_directories(out);
+    if (look) {
+      for (const mkskin::LookPalette* palette : { &mkskin::AzureLook(), &mkskin::OliveLook() })
+        mkskin::WriteSkinDirectory(mkskin::BuildLookSkin(*palette), out / palette->name, "skin.ini");
+      return 0;
+    }
 
     const mkskin::Skin skin = mkskin::BuildTestSkin();
     mkskin::WriteSkinDirectory(skin, out / "test", "skin.ini");

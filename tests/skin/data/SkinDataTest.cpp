@@ -193,6 +193,46 @@ TEST_F(SkinData, AFailedLoadClearsTellsTheFormsAndReports) {
   EXPECT_FALSE(data.Empty);
 }
 
+TEST_F(SkinData, LastErrorSaysWhyTheLastLoadGaveNoSkin) {
+  auto has = [](const AnsiString& text, const std::string& part) { return text.find(part) != AnsiString::npos; };
+  const std::string missingFile = (dir / "no such file.ini").string();
+  data.LoadFromFile(missingFile);
+  EXPECT_TRUE(data.Empty);
+  EXPECT_TRUE(has(data.LastError(), missingFile) && has(data.LastError(), "does not exist")) << data.LastError();
+  data.LoadFromFile(dir.Path().string());  // a folder is no skin file either
+  EXPECT_TRUE(has(data.LastError(), "does not exist")) << data.LastError();
+
+  const std::string full = SkinText({}, {});
+  LoadText(full.substr(0, full.find("[SKINCONTROLS]")));
+  EXPECT_TRUE(data.Empty);
+  EXPECT_TRUE(has(data.LastError(), "small.ini is not a skin") && has(data.LastError(), "[SKINCONTROLS]"))
+      << data.LastError();
+
+  // A load that raises leaves its message, a good load none, and a stored skin is named.
+  TempDir skin;
+  const fs::path ini = CopyTestSkin(skin.Path());
+  fs::remove(skin / "hint.bmp");
+  AnsiString raised;
+  try {
+    data.LoadFromFile(ini.string());
+  } catch (const Exception& e) {
+    raised = e.Message();
+  }
+  EXPECT_FALSE(raised.empty());
+  EXPECT_EQ(data.LastError(), raised);
+  data.LoadFromFile(kTestSkinIni.string());
+  EXPECT_FALSE(data.Empty);
+  EXPECT_EQ(data.LastError(), "");
+
+  TbsStoredSkin stored(nullptr);
+  stored.SetName("Blank");
+  data.LoadStoredSkin(&stored);
+  EXPECT_TRUE(data.Empty);
+  EXPECT_TRUE(has(data.LastError(), "Blank is not a skin") && has(data.LastError(), "[VERSION]")) << data.LastError();
+  data.ClearSkin();
+  EXPECT_EQ(data.LastError(), "");
+}
+
 TEST_F(SkinData, AHandlerThatFailsStillGetsTheChangeCompleted) {
   bool thrown = false;
   screen.OnMessage = [&](const SentMessage& m) {
