@@ -958,14 +958,17 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
   std::vector<std::pair<TControl*, std::weak_ptr<const void>>> list;
   for (auto i = it == FControls.end() ? FControls.begin() : it; i != FControls.end(); ++i)
     if (reaches(*i)) list.emplace_back(*i, (*i)->LifeToken());
-  for (auto& [c, life] : list) {
+  for (auto& entry : list) {
+    // Named, not a structured binding: the clean-up below captures both, which not every compiler takes.
+    TControl* const c = entry.first;
+    const std::weak_ptr<const void>& life = entry.second;
     // An earlier control's paint may have freed, hidden or moved this one.
     if (life.expired() || c->FParent != this || !reaches(c)) continue;
     if (FControlState.Contains(csPaintCopy)) c->FControlState << csPaintCopy;
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    xj::ScopeExit restore([&, &life = life] {
+    xj::ScopeExit restore([&] {
       RestoreDC(DC, saved);
       if (!life.expired()) c->FControlState >> csPaintCopy;
     });
