@@ -283,7 +283,12 @@ void TWinControl::UpdateShowing() {
       !FControlState.Contains(csReadingState);
   if (show) {
     if (!FHandle) CreateHandle();
-    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->UpdateShowing();
+    // A child creating its window may free or move a later sibling (a skinned list box retires its
+    // scroll bars then): those are skipped.
+    std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> children;
+    for (TWinControl* c : FWinControls) children.emplace_back(c, c->LifeToken());
+    for (const auto& [c, life] : children)
+      if (!life.expired() && c->FParent == this) c->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
