@@ -13,7 +13,7 @@
 //   hostile_drive write <seed> <index> <dir>
 //       writes input <index> of the set made from <seed> into <dir>, to keep or look at.
 //   hostile_drive corpus <dir>
-//       writes the good skins' compressed-skin content as seeds for the skin_form fuzz target.
+//       writes the fuzz targets' seeds made from the good skins into <dir>/<target>/.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -36,6 +36,7 @@
 #include "tools/hostile/HostileForm.h"
 #include "tools/hostile/HostileSkins.h"
 #include "tools/mkskin/SkinFiles.h"
+#include "tools/mkskin/TestSkin.h"
 
 namespace fs = std::filesystem;
 
@@ -304,6 +305,29 @@ int RunSet(const std::string& self, const Options& o) {
   return bad ? 1 : 0;
 }
 
+// The fuzz targets' seeds that are made from the good skins, too large to keep in the repository: the
+// compressed-skin content for skin_paint, and for skin_ini, skin_stored and skin_compressed what they read.
+void WriteSeeds(const fs::path& dir) {
+  const mkskin::Skin skin = mkskin::BuildTestSkin();
+  auto write = [&](const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+    fs::create_directories(dir / target);
+    mkskin::WriteFileBytes(dir / target / name, bytes);
+  };
+  int i = 0;
+  for (const auto& payload : hostile::GoodPayloads()) write("skin_paint", "good-" + std::to_string(i++), payload);
+  const std::string ini = mkskin::IniText(skin);
+  write("skin_ini", "test.ini", std::vector<uint8_t>(ini.begin(), ini.end()));
+  write("skin_stored", "test.pictures", mkskin::PicturesProperty(skin));
+  // skin_compressed: a mode byte (0 the zlib data, 1 the payload, 2 a compressed skin file), then the bytes.
+  const std::vector<uint8_t> payload = mkskin::SkinPayload(skin), data = mkskin::ZlibCompress(payload);
+  const std::vector<std::vector<uint8_t>> modes { data, payload, mkskin::CompressedSkinFile(data) };
+  for (uint8_t mode = 0; mode < 3; ++mode) {
+    std::vector<uint8_t> seed { mode };
+    seed.insert(seed.end(), modes[mode].begin(), modes[mode].end());
+    write("skin_compressed", "mode-" + std::to_string(mode), seed);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,10 +352,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "corpus" && args.size() == 1) {
-      fs::create_directories(args[0]);
-      int i = 0;
-      for (const auto& payload : hostile::GoodPayloads())
-        mkskin::WriteFileBytes(fs::path(args[0]) / ("good-" + std::to_string(i++)), payload);
+      WriteSeeds(args[0]);
       return 0;
     }
     if (cmd != "set") return Usage();
