@@ -184,14 +184,13 @@ Bytes BlankBmp(int width, int height, int bits) {
 // ---- The families ---------------------------------------------------------------------------------------
 
 // Values that break an integer somewhere: the ends of int, just past the pictures, signs, overflow.
-const std::vector<int64_t> kWild { -1,         -2,          0,           1,          255,        256,        647,
-                                   648,        4096,        32767,       32768,      65535,      65536,      100000,
-                                   1073741824, 2147483600,  2147483647,  -32768,     -65536,     -2147483647,
-                                   -2147483648LL };
+const std::vector<int64_t> kWild { -1,         -2,         0,          1,      255,    256,         647,
+                                   648,        4096,       32767,      32768,  65535,  65536,       100000,
+                                   1073741824, 2147483600, 2147483647, -32768, -65536, -2147483647, -2147483648LL };
 
 void PictureIndexes(Skin& skin, Rng& rng, int k, Input& in) {
-  const std::vector<std::string> values { "-2",         "9",           "10",    "1000", "2147483647", "-2147483648",
-                                          "99999999999", "abc",        "",      "0x5",  "3.5",        "-1" };
+  const std::vector<std::string> values { "-2",          "9",   "10", "1000", "2147483647", "-2147483648",
+                                          "99999999999", "abc", "",   "0x5",  "3.5",        "-1" };
   auto keys = KeysWhere(skin, IsPictureIndexKey);
   const std::string value = values[static_cast<size_t>(k) % values.size()];
   const bool every = k % 5 == 4;
@@ -419,15 +418,17 @@ void PictureTruncated(Skin& skin, Rng& rng, int k, Input& in) {
 }
 
 void SectionsMissing(Skin& skin, Rng& rng, int k, Input& in) {
-  static const std::vector<std::string> globals { "VERSION",     "PICTURES",   "FORMINFO",    "POPUPWINDOW",
-                                                  "HINTWINDOW",  "SKINOBJECTS", "SKINCONTROLS" };
+  static const std::vector<std::string> globals { "VERSION",    "PICTURES",    "FORMINFO",    "POPUPWINDOW",
+                                                  "HINTWINDOW", "SKINOBJECTS", "SKINCONTROLS" };
   switch (k % 5) {
     case 0:
     case 1: {
-      const std::string name = k % 5 == 0 ? globals[static_cast<size_t>(k / 5) % globals.size()]
-                                          : skin.ini[static_cast<size_t>(rng.Between(7, static_cast<int>(skin.ini.size()) - 1))].name;
-      skin.ini.erase(std::remove_if(skin.ini.begin(), skin.ini.end(), [&](const IniSection& s) { return s.name == name; }),
-                     skin.ini.end());
+      const std::string name =
+          k % 5 == 0 ? globals[static_cast<size_t>(k / 5) % globals.size()]
+                     : skin.ini[static_cast<size_t>(rng.Between(7, static_cast<int>(skin.ini.size()) - 1))].name;
+      skin.ini.erase(
+          std::remove_if(skin.ini.begin(), skin.ini.end(), [&](const IniSection& s) { return s.name == name; }),
+          skin.ini.end());
       in.what = "no [" + name + "]";
       break;
     }
@@ -568,7 +569,8 @@ void ManyRecords(Skin& skin, Rng& rng, int k, Input& in) {
   switch (k % 7) {
     case 0:  // distinct names without sections
       controls->keys = { { "count", std::to_string(kMany) } };
-      for (int i = 0; i < kMany; ++i) controls->keys.push_back({ std::to_string(i), "r" + std::to_string(i) + ":button" });
+      for (int i = 0; i < kMany; ++i)
+        controls->keys.push_back({ std::to_string(i), "r" + std::to_string(i) + ":button" });
       in.what = "100000 control records without sections";
       break;
     case 1:  // one record a hundred thousand times
@@ -616,8 +618,14 @@ void ManyRecords(Skin& skin, Rng& rng, int k, Input& in) {
 }
 
 void NotGbk(Skin& skin, Rng& rng, int k, Input& in) {
-  static const std::vector<std::string> bad { "\x80",         "\xFF\xFF",     "\x81",        "\xA1\x20\xFE",
-                                              "a\x81\x7F",    "\xFE\x39\xFE", "\xEF\xBB\xBF", std::string("a\0b", 3),
+  static const std::vector<std::string> bad { "\x80",
+                                              "\xFF\xFF",
+                                              "\x81",
+                                              "\xA1\x20\xFE",
+                                              "a\x81\x7F",
+                                              "\xFE\x39\xFE",
+                                              "\xEF\xBB\xBF",
+                                              std::string("a\0b", 3),
                                               "\xE6\x8C\x89\xE9\x92\xAE" };
   const std::string b = bad[static_cast<size_t>(k) % bad.size()] + bad[static_cast<size_t>(rng.Below(9))];
   auto entries = RecordEntries(skin);
@@ -640,7 +648,8 @@ void NotGbk(Skin& skin, Rng& rng, int k, Input& in) {
       in.what = "font names";
       break;
     case 3:
-      for (const KeyRef& r : KeysWhere(skin, [](const std::string& key) { return key == "hint" || key == "skincomments"; }))
+      for (const KeyRef& r :
+           KeysWhere(skin, [](const std::string& key) { return key == "hint" || key == "skincomments"; }))
         Value(skin, r) += b;
       in.what = "hints";
       break;
@@ -652,7 +661,8 @@ void NotGbk(Skin& skin, Rng& rng, int k, Input& in) {
     }
     default:  // key names and whole lines
       for (IniSection& s : skin.ini)
-        if (rng.Below(4) == 0 && !s.keys.empty()) s.keys[static_cast<size_t>(rng.Below(static_cast<int>(s.keys.size())))].first += b;
+        if (rng.Below(4) == 0 && !s.keys.empty())
+          s.keys[static_cast<size_t>(rng.Below(static_cast<int>(s.keys.size())))].first += b;
       in.what = "key names";
       break;
   }
@@ -703,7 +713,8 @@ void CompressedLying(Skin& skin, Rng& rng, int k, Input& in) {
   switch (k % 10) {
     case 0: {
       static const uint32_t lies[] { 0x7FFFFFFF, 0xFFFFFFFF, 0, 1 };
-      const uint32_t lie = rng.Below(2) ? lies[rng.Below(4)] : static_cast<uint32_t>(packed.size() + rng.Between(1, 1000));
+      const uint32_t lie =
+          rng.Below(2) ? lies[rng.Below(4)] : static_cast<uint32_t>(packed.size() + rng.Between(1, 1000));
       Put32(file, 4, lie);
       in.what = "data size " + std::to_string(lie) + " for " + std::to_string(packed.size());
       break;
@@ -745,7 +756,8 @@ void Mutations(Skin& skin, Rng& rng, int, Input& in) {
   in.what = std::to_string(n) + " mutations";
   for (int i = 0; i < n; ++i) {
     const bool ini = rng.Below(10) < 7;
-    Bytes& b = ini ? in.files[0].second : in.files[static_cast<size_t>(rng.Between(1, static_cast<int>(in.files.size()) - 1))].second;
+    Bytes& b = ini ? in.files[0].second
+                   : in.files[static_cast<size_t>(rng.Between(1, static_cast<int>(in.files.size()) - 1))].second;
     if (b.empty()) continue;
     const size_t at = static_cast<size_t>(rng.Below(static_cast<int>(b.size())));
     switch (rng.Below(ini ? 7 : 4)) {
@@ -762,8 +774,9 @@ void Mutations(Skin& skin, Rng& rng, int, Input& in) {
         break;
       }
       case 3:
-        b.erase(b.begin() + static_cast<std::ptrdiff_t>(at),
-                b.begin() + static_cast<std::ptrdiff_t>(std::min(b.size(), at + static_cast<size_t>(rng.Between(1, 64)))));
+        b.erase(
+            b.begin() + static_cast<std::ptrdiff_t>(at),
+            b.begin() + static_cast<std::ptrdiff_t>(std::min(b.size(), at + static_cast<size_t>(rng.Between(1, 64)))));
         break;
       case 4:
       case 5: {
@@ -794,15 +807,24 @@ struct FamilyDef {
 
 const std::vector<FamilyDef>& Table() {
   static const std::vector<FamilyDef> table {
-    { { "picture-index", 120 }, PictureIndexes },    { { "rect-outside", 150 }, RectOutside },
-    { { "rect-inverted", 120 }, RectInverted },      { { "rect-zero", 120 }, RectZero },
-    { { "rect-huge", 150 }, RectHuge },              { { "point-beyond", 120 }, PointsBeyond },
-    { { "mask-size", 80 }, MaskSizes },              { { "picture-1x1", 60 }, PictureTiny },
-    { { "picture-huge", 30 }, PictureHuge },         { { "picture-truncated", 120 }, PictureTruncated },
-    { { "section-missing", 100 }, SectionsMissing }, { { "section-repeated", 80 }, SectionsRepeated },
-    { { "wrong-class", 100 }, WrongClass },          { { "cross-reference", 60 }, CrossReferences },
-    { { "records-100000", 14 }, ManyRecords },       { { "not-gbk", 100 }, NotGbk },
-    { { "compressed-lying", 120 }, CompressedLying }, { { "mutation", 600 }, Mutations },
+    { { "picture-index", 120 }, PictureIndexes },
+    { { "rect-outside", 150 }, RectOutside },
+    { { "rect-inverted", 120 }, RectInverted },
+    { { "rect-zero", 120 }, RectZero },
+    { { "rect-huge", 150 }, RectHuge },
+    { { "point-beyond", 120 }, PointsBeyond },
+    { { "mask-size", 80 }, MaskSizes },
+    { { "picture-1x1", 60 }, PictureTiny },
+    { { "picture-huge", 30 }, PictureHuge },
+    { { "picture-truncated", 120 }, PictureTruncated },
+    { { "section-missing", 100 }, SectionsMissing },
+    { { "section-repeated", 80 }, SectionsRepeated },
+    { { "wrong-class", 100 }, WrongClass },
+    { { "cross-reference", 60 }, CrossReferences },
+    { { "records-100000", 14 }, ManyRecords },
+    { { "not-gbk", 100 }, NotGbk },
+    { { "compressed-lying", 120 }, CompressedLying },
+    { { "mutation", 600 }, Mutations },
   };
   return table;
 }

@@ -83,9 +83,9 @@ std::string OneLine(std::string s) {
 }
 
 int RunOne(const std::string& path, const std::string& second, const std::string& picture) {
-  const hostile::Run run = hostile::Exercise([&](TbsSkinData* s) { LoadSkin(s, path); },
-                                             [&](TbsSkinData* s) { LoadSkin(s, second); }, hostile::Depth::Full,
-                                             picture);
+  const hostile::Run run =
+      hostile::Exercise([&](TbsSkinData* s) { LoadSkin(s, path); }, [&](TbsSkinData* s) { LoadSkin(s, second); },
+                        hostile::Depth::Full, picture);
   std::printf("load: %s\n", run.load.empty() ? "ok" : ("refused: " + OneLine(run.load)).c_str());
   for (const std::string& r : run.raised) std::printf("raised: %s\n", OneLine(r).c_str());
   std::printf("done\n");
@@ -124,8 +124,8 @@ std::string LineWith(const std::string& text, const std::string& needle) {
 
 void Classify(Result& r, int wstatus, const fs::path& dir) {
   const std::string out = ReadFile(dir / "stdout"), err = ReadFile(dir / "stderr");
-  for (const char* marker : { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:",
-                              "WARNING: AddressSanitizer" }) {
+  for (const char* marker :
+       { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "WARNING: AddressSanitizer" }) {
     if (const std::string line = LineWith(err, marker); !line.empty()) {
       r.status = Report;
       r.detail = line;
@@ -212,7 +212,8 @@ void PrintTable(const std::vector<Result>& results) {
       row->maxKb = std::max(row->maxKb, r.kb);
     }
   }
-  std::printf("\n| family | inputs | ok | refused | raised | crash | report | hang | > 2 s | > 200 MB | max s | max MB |\n");
+  std::printf(
+      "\n| family | inputs | ok | refused | raised | crash | report | hang | > 2 s | > 200 MB | max s | max MB |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   auto print = [](const std::string& name, const Row& row) {
     std::printf("| %s | %d | %d | %d | %d | %d | %d | %d | %d | %d | %.2f | %ld |\n", name.c_str(), row.n,
@@ -338,9 +339,12 @@ int main(int argc, char** argv) {
     if (cmd == "run" && !args.empty()) {
       std::string second = std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini", picture;
       for (size_t i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--second") second = args[i + 1];
-        else if (args[i] == "--picture") picture = args[i + 1];
-        else return Usage();
+        if (args[i] == "--second")
+          second = args[i + 1];
+        else if (args[i] == "--picture")
+          picture = args[i + 1];
+        else
+          return Usage();
       }
       if (args.size() % 2 == 0) return Usage();
       return RunOne(args[0], second, picture);
@@ -363,16 +367,26 @@ int main(int argc, char** argv) {
         if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
         return args[++i];
       };
-      if (a == "--seed") o.seed = std::stoull(value());
-      else if (a == "--from") o.from = std::stoi(value());
-      else if (a == "--to") o.to = std::stoi(value());
-      else if (a == "--sample") o.sample = true;
-      else if (a == "--goals") o.goals = true;
-      else if (a == "--jobs") o.jobs = std::max(1, std::stoi(value()));
-      else if (a == "--limit") o.limit = std::max(1, std::stoi(value()));
-      else if (a == "--work") o.work = value();
-      else if (a == "--keep") o.keep = value();
-      else if (a == "--second") o.second = value();
+      if (a == "--seed")
+        o.seed = std::stoull(value());
+      else if (a == "--from")
+        o.from = std::stoi(value());
+      else if (a == "--to")
+        o.to = std::stoi(value());
+      else if (a == "--sample")
+        o.sample = true;
+      else if (a == "--goals")
+        o.goals = true;
+      else if (a == "--jobs")
+        o.jobs = std::max(1, std::stoi(value()));
+      else if (a == "--limit")
+        o.limit = std::max(1, std::stoi(value()));
+      else if (a == "--work")
+        o.work = value();
+      else if (a == "--keep")
+        o.keep = value();
+      else if (a == "--second")
+        o.second = value();
       else if (a == "--exclude") {
         std::stringstream list(value());
         for (std::string f; std::getline(list, f, ',');) o.exclude.insert(f);
