@@ -3,7 +3,7 @@
 //
 //   hostile_drive set [--seed S] [--from A] [--to B] [--sample] [--exclude f1,f2] [--jobs J]
 //                     [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]
-//       the generated set (or inputs A..B-1 of it, or the fixed sample: the first three inputs of every
+//       the generated set (or inputs A..B-1 of it, or the fixed sample: the first two inputs of every
 //       family), J at a time. Prints a line per input that did not end well and a table by family.
 //       Exits 1 when an input aborted, crashed, left a sanitizer report, raised after loading or ran past
 //       the limit (then it is killed); with --goals also when one took over 2 s or 200 MB.
@@ -165,7 +165,7 @@ std::vector<int> Chosen(const Options& o) {
   const int to = o.to < 0 ? hostile::SetSize() : std::min(o.to, hostile::SetSize());
   for (int i = o.from; i < to; ++i) {
     const auto [family, k] = hostile::Locate(i);
-    if (o.sample && k >= 3) continue;
+    if (o.sample && k >= 2) continue;
     if (o.exclude.count(hostile::Families()[static_cast<size_t>(family)].name)) continue;
     out.push_back(i);
   }
@@ -253,7 +253,7 @@ int RunSet(const std::string& self, const Options& o) {
       std::fflush(stdout);
     }
     tsv << x.index << '\t' << x.family << '\t' << kStatusNames[x.status] << '\t' << x.seconds << '\t' << x.kb / 1024
-        << '\t' << x.what << '\t' << x.detail << '\n';
+        << '\t' << x.what << '\t' << x.detail << std::endl;
     if (bad && !o.keep.empty()) {
       const fs::path keep = o.keep / (std::to_string(x.index) + "-" + x.family);
       fs::remove_all(keep);
@@ -389,7 +389,12 @@ int main(int argc, char** argv) {
         o.second = value();
       else if (a == "--exclude") {
         std::stringstream list(value());
-        for (std::string f; std::getline(list, f, ',');) o.exclude.insert(f);
+        for (std::string f; std::getline(list, f, ',');) {
+          const auto& all = hostile::Families();
+          if (std::none_of(all.begin(), all.end(), [&](const hostile::Family& x) { return x.name == f; }))
+            throw std::invalid_argument("no family " + f);
+          o.exclude.insert(f);
+        }
       } else {
         return Usage();
       }
