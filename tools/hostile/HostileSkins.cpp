@@ -583,17 +583,19 @@ void ManyRecords(Skin& skin, Rng& rng, int k, Input& in) {
       for (int i = 0; i < kMany; ++i) objects->keys.push_back({ std::to_string(i), "caption:caption" });
       in.what = "100000 skin objects all named caption";
       break;
-    case 3: {  // each with a section of its own
+    case 3: {  // each with a section of its own (added after the list: adding moves the sections)
       controls->keys = { { "count", std::to_string(kMany) } };
       const IniSection button = *Section(skin, "button");
+      std::vector<IniSection> added;
       for (int i = 0; i < kMany; ++i) {
         const std::string name = "b" + std::to_string(i);
         controls->keys.push_back({ std::to_string(i), name + ":" + (i % 2 ? "button" : "panel") });
         IniSection s = button;
         s.name = name;
         s.keys.resize(std::min<size_t>(s.keys.size(), 6));
-        skin.ini.push_back(std::move(s));
+        added.push_back(std::move(s));
       }
+      skin.ini.insert(skin.ini.end(), added.begin(), added.end());
       in.what = "100000 control records with sections";
       break;
     }
