@@ -147,6 +147,7 @@ void Build(Scene& s, TbsSkinData* skin) {
       b->SetMainMenu(menu);
       s.sf->SetMainMenuBar(b);
     } else {
+      c->SetAlign(alNone);  // some align themselves (header, status bar, splitter): each keeps its own cell
       c->SetBounds(i % kCols * kCellW + 2, kTop + i / kCols * kCellH + 2, kCellW - 6, kCellH - 8);
       ++i;
     }
@@ -164,27 +165,45 @@ void Repaint(TForm* form) {
   xt::PumpUntilIdle();
 }
 
-// A click, a second click at the right end (where drop-down buttons sit) and Escape, a drag across the
-// control, the wheel, and keys typed at it.
-void Handle(Scene& s, TControl* c) {
+// A click, clicks at the right end (where drop-down and spin buttons sit, at the middle and near the top
+// of a control taller than its face) with Escape after them, a combo box's list dropped by its button and
+// an item clicked in it, a drag across the control, the wheel, and keys typed at it: F4, Down and Return
+// (which open, move in and commit a drop-down), Alt+Down, characters, End and Escape.
+void Handle(Scene& s, TControl* c, const std::weak_ptr<const void>& life) {
   const int w = std::max(1, c->Width()), h = std::max(1, c->Height());
   const TPoint centre = c->ClientToScreen(TPoint(w / 2, h / 2));
   const TPoint right = c->ClientToScreen(TPoint(w - 4, h / 2));
-  xt::Click(centre.X, centre.Y);
-  xt::Click(right.X, right.Y);
-  xt::KeyPress(VK_ESCAPE);
+  const TPoint top = c->ClientToScreen(TPoint(w - 4, std::min(h / 2, 8)));
+  const HWND form = s.form->Handle();
+  for (const TPoint& p : { centre, right, top }) {
+    if (life.expired()) return;
+    xt::Click(p.X, p.Y);
+    xt::KeyPress(VK_ESCAPE);
+  }
+  if (auto* combo = dynamic_cast<TbsSkinCustomComboBox*>(c); combo && !life.expired()) {
+    const TRect b = combo->ButtonRect();
+    const TPoint p = c->ClientToScreen(TPoint((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
+    xt::Click(p.X, p.Y);
+    if (!life.expired() && combo->IsPopupVisible()) {
+      TbsListBox* list = combo->PopupList()->ListBox();
+      const TRect r = list->ItemRect(1);
+      const TPoint q = list->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+      xt::Click(q.X, q.Y);
+    }
+  }
+  if (life.expired()) return;
   xt::Drag(centre.X, centre.Y, centre.X + 30, centre.Y + 12);
   xt::MouseMove(centre.X, centre.Y);
   xt::Wheel(-120);
-  if (auto* w2 = dynamic_cast<TWinControl*>(c); w2 && w2->CanFocus()) {
-    w2->SetFocus();
-    xt::KeyPress(VK_DOWN);
-    xt::KeyPress(VK_RIGHT);
+  if (auto* win = dynamic_cast<TWinControl*>(c); win && !life.expired() && win->CanFocus()) {
+    win->SetFocus();
+    for (const UINT key : { VK_F4, VK_DOWN, VK_RETURN, VK_RIGHT }) xt::KeyPress(key);
+    xt::KeyPress(VK_DOWN, xt::ssAlt);
     xt::TypeText("a9 ");
     xt::KeyPress(VK_END);
     xt::KeyPress(VK_ESCAPE);
   }
-  if (!s.form->Visible()) s.form->Show();  // a caption button may have hidden it
+  if (IsWindow(form) && !s.form->Visible()) s.form->Show();  // a caption button may have hidden it
 }
 
 }  // namespace
@@ -269,7 +288,8 @@ Run Exercise(const std::function<void(TbsSkinData*)>& Load, const std::function<
     for (auto& [c, life] : s.controls) {
       if (life.expired()) continue;
       TControl* const control = c;
-      act(control->ClassName().c_str(), [&] { Handle(s, control); });
+      const std::weak_ptr<const void> alive = life;
+      act(control->ClassName().c_str(), [&] { Handle(s, control, alive); });
     }
     if (Second) {
       act("second skin", [&] {

@@ -695,12 +695,12 @@ void CompressedLying(Skin& skin, Rng& rng, int k, Input& in) {
       payload.resize(static_cast<size_t>(rng.Between(1, static_cast<int>(payload.size()) - 1)));
       in.what = "payload cut at " + std::to_string(payload.size());
       break;
-    case 7: {  // a picture that says 16000 x 16000 and has its pixels: a small zlib stream, a vast payload
-      Bytes big = BlankBmp(16000, 16000, 24);
+    case 7: {  // a picture that says 16000 x 16000 and has its pixels: a small zlib stream, a large payload
+      Bytes big = BlankBmp(16000, 16000, 1);
       Bytes p { 1, 0, 0, 0, 0 };
       p.insert(p.end(), big.begin(), big.end());
       payload = std::move(p);
-      in.what = "payload of a 16000x16000 picture (768 MB)";
+      in.what = "payload of a 16000x16000 picture (1 bit, 32 MB)";
       break;
     }
     case 8:

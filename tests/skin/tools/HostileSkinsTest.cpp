@@ -65,7 +65,8 @@ TEST(HostileSkins, TheSetHoldsEveryFamilyInOrderAndRefusesIndexesOutsideIt) {
   EXPECT_GE(total, 2000);
   EXPECT_EQ(hostile::Locate(0), std::make_pair(0, 0));
   EXPECT_EQ(hostile::Locate(families[0].count), std::make_pair(1, 0));
-  EXPECT_EQ(hostile::Locate(total - 1), std::make_pair(static_cast<int>(families.size()) - 1, families.back().count - 1));
+  EXPECT_EQ(hostile::Locate(total - 1),
+            std::make_pair(static_cast<int>(families.size()) - 1, families.back().count - 1));
   EXPECT_THROW(hostile::Locate(total), std::out_of_range);
   EXPECT_THROW(hostile::Make(1, -1), std::out_of_range);
 }
@@ -90,7 +91,8 @@ TEST(HostileSkins, EveryFamilyBreaksTheGoodSkinTheSameWayForTheSameSeed) {
   // Another seed mutates the good skin elsewhere.
   const int mutation = First("mutation");
   int differ = 0;
-  for (int k = 0; k < 5; ++k) differ += FilesOf(hostile::Make(5, mutation + k)) != FilesOf(hostile::Make(6, mutation + k));
+  for (int k = 0; k < 5; ++k)
+    differ += FilesOf(hostile::Make(5, mutation + k)) != FilesOf(hostile::Make(6, mutation + k));
   EXPECT_EQ(differ, 5);
 }
 
@@ -156,7 +158,8 @@ TEST(HostileSkins, TheCraftedFamiliesHoldWhatTheyPromise) {
       const hostile::Input in = hostile::Make(1, First("picture-truncated") + k);
       int cut = 0;
       for (const auto& [name, bytes] : in.files)
-        if (name != "skin.ini" && (bytes.size() < good.at(name).size() || (bytes.size() >= 26 && Le32(bytes, 22) == 16000)))
+        if (name != "skin.ini" &&
+            (bytes.size() < good.at(name).size() || (bytes.size() >= 26 && Le32(bytes, 22) == 16000)))
           ++cut;
       EXPECT_EQ(cut, 1) << k;
     }
