@@ -10,6 +10,7 @@
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinTabs.h"
 #include "skin/form/bsSkinForm.h"
+#include "skin/form/bsSkinHint.h"
 #include "skin/form/bsSkinMenus.h"
 
 namespace hostile {
@@ -20,58 +21,72 @@ namespace {
 
 using Maker = TControl* (*)(TComponent*);
 
+template <class C>
+TControl* Make(TComponent* Owner) {
+  return new C(Owner);
+}
+
 // Every skinned control class a form can hold (the pop-up lists, calendars and track bars that the
 // edits and combo boxes open are reached through them).
-const std::vector<std::pair<std::string, Maker>>& Makers() {
-#define XJ_MAKER(C)                                          \
-  {                                                          \
-#C, [](TComponent * o) -> TControl* { return new C(o); } \
-  }
-  static const std::vector<std::pair<std::string, Maker>> makers {
-    XJ_MAKER(TbsSkinButton),          XJ_MAKER(TbsSkinMenuButton),
-    XJ_MAKER(TbsSkinScrollBar),       XJ_MAKER(TbsSkinTrackBar),
-    XJ_MAKER(TbsSkinGauge),           XJ_MAKER(TbsSkinStdLabel),
-    XJ_MAKER(TbsSkinLabel),           XJ_MAKER(TbsSkinStatusPanel),
-    XJ_MAKER(TbsSkinPanel),           XJ_MAKER(TbsSkinGroupBox),
-    XJ_MAKER(TbsSkinCheckRadioBox),   XJ_MAKER(TbsSkinRadioGroup),
-    XJ_MAKER(TbsSkinCheckGroup),      XJ_MAKER(TbsSkinSplitter),
-    XJ_MAKER(TbsSkinControlBar),      XJ_MAKER(TbsSkinSpeedButton),
-    XJ_MAKER(TbsSkinMenuSpeedButton), XJ_MAKER(TbsSkinBevel),
-    XJ_MAKER(TbsSkinXFormButton),     XJ_MAKER(TbsSkinTextLabel),
-    XJ_MAKER(TbsSkinLinkImage),       XJ_MAKER(TbsSkinLinkLabel),
-    XJ_MAKER(TbsSkinButtonLabel),     XJ_MAKER(TbsSkinButtonsBar),
-    XJ_MAKER(TbsSkinTreeView),        XJ_MAKER(TbsSkinRichEdit),
-    XJ_MAKER(TbsSkinHeaderControl),   XJ_MAKER(TbsSkinListView),
-    XJ_MAKER(TbsSkinSlider),          XJ_MAKER(TbsSkinExPanel),
-    XJ_MAKER(TbsSkinToolBar),         XJ_MAKER(TbsSkinStatusBar),
-    XJ_MAKER(TbsSkinNotebook),        XJ_MAKER(TbsSkinScrollPanel),
-    XJ_MAKER(TbsSkinUpDown),          XJ_MAKER(TbsSkinNumEdit),
-    XJ_MAKER(TbsSkinSpinEdit),        XJ_MAKER(TbsSkinEdit),
-    XJ_MAKER(TbsSkinMaskEdit),        XJ_MAKER(TbsSkinTimeEdit),
-    XJ_MAKER(TbsSkinTrackEdit),       XJ_MAKER(TbsSkinMemo),
-    XJ_MAKER(TbsSkinMemo2),           XJ_MAKER(TbsSkinListBox),
-    XJ_MAKER(TbsSkinCheckListBox),    XJ_MAKER(TbsSkinScrollBox),
-    XJ_MAKER(TbsSkinMonthCalendar),   XJ_MAKER(TbsSkinDateEdit),
-    XJ_MAKER(TbsSkinComboBox),        XJ_MAKER(TbsSkinColorComboBox),
-    XJ_MAKER(TbsSkinFontComboBox),    XJ_MAKER(TbsSkinPageControl),
-    XJ_MAKER(TbsSkinTabControl),      XJ_MAKER(TbsSkinMainMenuBar),
+const std::vector<Maker>& Makers() {
+  static const std::vector<Maker> makers {
+    Make<TbsSkinButton>,
+    Make<TbsSkinMenuButton>,
+    Make<TbsSkinScrollBar>,
+    Make<TbsSkinTrackBar>,
+    Make<TbsSkinGauge>,
+    Make<TbsSkinStdLabel>,
+    Make<TbsSkinLabel>,
+    Make<TbsSkinStatusPanel>,
+    Make<TbsSkinPanel>,
+    Make<TbsSkinGroupBox>,
+    Make<TbsSkinCheckRadioBox>,
+    Make<TbsSkinRadioGroup>,
+    Make<TbsSkinCheckGroup>,
+    Make<TbsSkinSplitter>,
+    Make<TbsSkinControlBar>,
+    Make<TbsSkinSpeedButton>,
+    Make<TbsSkinMenuSpeedButton>,
+    Make<TbsSkinBevel>,
+    Make<TbsSkinXFormButton>,
+    Make<TbsSkinTextLabel>,
+    Make<TbsSkinLinkImage>,
+    Make<TbsSkinLinkLabel>,
+    Make<TbsSkinButtonLabel>,
+    Make<TbsSkinButtonsBar>,
+    Make<TbsSkinTreeView>,
+    Make<TbsSkinRichEdit>,
+    Make<TbsSkinHeaderControl>,
+    Make<TbsSkinListView>,
+    Make<TbsSkinSlider>,
+    Make<TbsSkinExPanel>,
+    Make<TbsSkinToolBar>,
+    Make<TbsSkinStatusBar>,
+    Make<TbsSkinNotebook>,
+    Make<TbsSkinScrollPanel>,
+    Make<TbsSkinUpDown>,
+    Make<TbsSkinNumEdit>,
+    Make<TbsSkinSpinEdit>,
+    Make<TbsSkinEdit>,
+    Make<TbsSkinMaskEdit>,
+    Make<TbsSkinTimeEdit>,
+    Make<TbsSkinTrackEdit>,
+    Make<TbsSkinMemo>,
+    Make<TbsSkinMemo2>,
+    Make<TbsSkinListBox>,
+    Make<TbsSkinCheckListBox>,
+    Make<TbsSkinScrollBox>,
+    Make<TbsSkinMonthCalendar>,
+    Make<TbsSkinDateEdit>,
+    Make<TbsSkinComboBox>,
+    Make<TbsSkinColorComboBox>,
+    Make<TbsSkinFontComboBox>,
+    Make<TbsSkinPageControl>,
+    Make<TbsSkinTabControl>,
+    Make<TbsSkinMainMenuBar>,
   };
-#undef XJ_MAKER
   return makers;
 }
-
-}  // namespace
-
-const std::vector<std::string>& ControlClasses() {
-  static const std::vector<std::string> names = [] {
-    std::vector<std::string> out;
-    for (const auto& m : Makers()) out.push_back(m.first);
-    return out;
-  }();
-  return names;
-}
-
-namespace {
 
 constexpr int kCols = 8, kCellW = 78, kCellH = 50, kTop = 24;
 
@@ -96,6 +111,13 @@ void Fill(TControl* c) {
     for (int i = 0; i < 2; ++i) list->Columns()->Add()->SetCaption("列 " + std::to_string(i));
     for (int i = 0; i < 30; ++i) list->Items()->Add()->SetCaption("项 " + std::to_string(i));
   }
+  if (auto* pages = dynamic_cast<TbsSkinPageControl*>(c)) {
+    for (int i = 0; i < 3; ++i) {
+      auto* sheet = new TbsSkinTabSheet(c->Owner());
+      sheet->SetPageControl(pages);
+      sheet->SetCaption("页 " + std::to_string(i));
+    }
+  }
   if (auto* header = dynamic_cast<THeaderControl*>(c))
     for (int i = 0; i < 3; ++i) header->Sections()->Add()->SetText("节 " + std::to_string(i));
 }
@@ -109,6 +131,7 @@ struct Scene {
   RurIvozedevUzivEred* sf {};
   TbsSkinMainMenuBar* bar {};
   TbsSkinPopupMenu* popup {};
+  TbsSkinHint* hint {};
   std::vector<std::pair<TControl*, std::weak_ptr<const void>>> controls;
 };
 
@@ -134,11 +157,13 @@ void Build(Scene& s, TbsSkinData* skin) {
     item->SetCaption("弹出 " + std::to_string(i));
     s.popup->Items()->Add(item);
   }
+  s.hint = new TbsSkinHint(s.form);
+  s.hint->SetSkinData(skin);
   Bind(s.popup, skin);
   Bind(menu, skin);
   s.sf->SetSkinData(skin);
   int i = 0;
-  for (const auto& [name, make] : Makers()) {
+  for (const Maker make : Makers()) {
     TControl* c = make(s.form);
     c->SetParent(s.form);
     if (auto* b = dynamic_cast<TbsSkinMainMenuBar*>(c)) {
@@ -276,6 +301,10 @@ Run Exercise(const std::function<void(TbsSkinData*)>& Load, const std::function<
       });
       xt::Click(p.X, p.Y);
       xt::KeyPress(VK_ESCAPE);
+    });
+    act("hint", [&] {
+      s.hint->HintWindow()->ActivateHint(TRect(300, 300, 300, 300), "提示：线路 0 振铃");
+      xt::PumpUntilIdle();
     });
     act("popup menu", [&] {
       xt::AnswerModal([](const xt::ModalRecord&) {

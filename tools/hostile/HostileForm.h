@@ -1,8 +1,9 @@
 #pragma once
 // A headless form that puts a skin through everything a user can do with it: the form skinning
-// component, a main menu on a skinned menu bar, a skinned popup menu and one control of every skinned
-// control class, painted, resized to 1 x 1 and 8000 x 8000, rolled up, switched to another skin and back,
-// menus and drop-downs opened, every control clicked, dragged and typed at, and the form freed.
+// component, a main menu on a skinned menu bar, a skinned popup menu, a skinned hint and one control of
+// every skinned control class, painted, resized to 1 x 1 and 8000 x 8000, rolled up, switched to another
+// skin and back, menus, the hint and drop-downs opened, every control clicked, dragged and typed at, and
+// the form freed.
 //
 // Whatever raises on the way (a load that refuses the skin, a paint or handler that raises) is written
 // down and the next step goes on; the caller decides what counts.
@@ -29,8 +30,5 @@ enum class Depth {
 // length of the call. Picture, when given, is where the screen is written as a PNG after the first paint.
 Run Exercise(const std::function<void(TbsSkinData*)>& Load, const std::function<void(TbsSkinData*)>& Second,
              Depth depth, const std::string& Picture = "");
-
-// The class names of the controls the form holds.
-const std::vector<std::string>& ControlClasses();
 
 }  // namespace hostile

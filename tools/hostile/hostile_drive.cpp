@@ -1,13 +1,13 @@
 // hostile_drive: puts hostile skins through a form holding every skinned control, each in a process of
 // its own, and tells per input whether it ended well, how long it took and how much memory it used.
 //
-//   hostile_drive set [--seed S] [--from A] [--to B] [--sample] [--exclude f1,f2] [--jobs J]
-//                     [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]
-//       the generated set (or inputs A..B-1 of it, or the fixed sample: the first two inputs of every
-//       family), J at a time. Prints a line per input that did not end well and a table by family
-//       (time is the child's processor time, memory its peak resident set).
-//       Exits 1 when an input aborted, crashed, left a sanitizer report, raised after loading or ran past
-//       the limit (then it is killed); with --goals also when one took over 2 s or 200 MB.
+//   hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--exclude f1,f2]
+//                     [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]
+//       the generated set (or inputs A..B-1 of it, or the first N inputs of every family, or the fixed
+//       sample: the first two of every family), J at a time. Prints a line per input that did not end well and a table
+//       by family (time is the child's processor time, memory its peak resident set). Exits 1 when an input aborted,
+//       crashed, left a sanitizer report, raised after loading or ran past the limit (then it is killed); with --goals
+//       also when one took over 2 s or 200 MB.
 //   hostile_drive run <skin.ini | skin.skn> [--second <skin.ini>] [--picture <png>]
 //       one skin, in this process: what the child of `set` does. Prints "load:" and "raised:" lines;
 //       --picture writes the screen after the first paint.
@@ -55,8 +55,8 @@ constexpr long kGoalKb = 200L * 1024;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: hostile_drive set [--seed S] [--from A] [--to B] [--sample] [--exclude f1,f2] [--jobs J]\n"
-               "                         [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]\n"
+               "usage: hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--exclude f1,f2]\n"
+               "                         [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]\n"
                "       hostile_drive run <skin.ini|skin.skn> [--second <skin.ini>] [--picture <png>]\n"
                "       hostile_drive write <seed> <index> <dir>\n"
                "       hostile_drive corpus <dir>\n");
@@ -153,7 +153,8 @@ void Classify(Result& r, int wstatus, const fs::path& dir) {
 struct Options {
   uint64_t seed { 1 };
   int from { 0 }, to { -1 };
-  bool sample {}, goals {};
+  int perFamily { 0 };  // 0: every input
+  bool goals {};
   std::set<std::string> exclude;
   int jobs { 4 };
   int limit { 120 };
@@ -166,7 +167,7 @@ std::vector<int> Chosen(const Options& o) {
   const int to = o.to < 0 ? hostile::SetSize() : std::min(o.to, hostile::SetSize());
   for (int i = o.from; i < to; ++i) {
     const auto [family, k] = hostile::Locate(i);
-    if (o.sample && k >= 2) continue;
+    if (o.perFamily > 0 && k >= o.perFamily) continue;
     if (o.exclude.count(hostile::Families()[static_cast<size_t>(family)].name)) continue;
     out.push_back(i);
   }
@@ -379,7 +380,9 @@ int main(int argc, char** argv) {
       else if (a == "--to")
         o.to = std::stoi(value());
       else if (a == "--sample")
-        o.sample = true;
+        o.perFamily = 2;
+      else if (a == "--per-family")
+        o.perFamily = std::max(1, std::stoi(value()));
       else if (a == "--goals")
         o.goals = true;
       else if (a == "--jobs")
