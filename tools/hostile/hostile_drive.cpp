@@ -329,8 +329,8 @@ void WriteSeeds(const fs::path& dir) {
   const std::vector<uint8_t> payload = mkskin::SkinPayload(skin), data = mkskin::ZlibCompress(payload);
   const std::vector<std::vector<uint8_t>> modes { data, payload, mkskin::CompressedSkinFile(data) };
   for (uint8_t mode = 0; mode < 3; ++mode) {
-    std::vector<uint8_t> seed { mode };
-    seed.insert(seed.end(), modes[mode].begin(), modes[mode].end());
+    std::vector<uint8_t> seed(1 + modes[mode].size(), mode);
+    std::copy(modes[mode].begin(), modes[mode].end(), seed.begin() + 1);
     write("skin_compressed", "mode-" + std::to_string(mode), seed);
   }
 }
