@@ -118,14 +118,12 @@ TEST(HostileSkins, TheCraftedFamiliesHoldWhatTheyPromise) {
     EXPECT_EQ(ini.Find("SKINCONTROLS")->keys.size(), 100001u);
     EXPECT_EQ(ini.Get("SKINCONTROLS", "99999"), "r99999:button");
   }
-  // Every way of reaching a hundred thousand: listed only, listed with sections of their own, counts.
+  // A hundred thousand records each with a section of its own, listed before their sections.
   {
-    const int first = First("records-100000");
-    for (int k = 0; k < 7; ++k) {
-      const skintest::Ini ini = skintest::ParseIni(Ini(hostile::Make(1, first + k)));
-      EXPECT_TRUE(ini.Find("SKINCONTROLS") && ini.Find("PICTURES")) << k;
-      if (k == 3) EXPECT_EQ(ini.Get("b99999", "pictureindex"), ini.Get("button", "pictureindex"));
-    }
+    const skintest::Ini ini = skintest::ParseIni(Ini(hostile::Make(1, First("records-100000") + 3)));
+    EXPECT_EQ(ini.Get("SKINCONTROLS", "99999"), "b99999:button");
+    EXPECT_EQ(ini.Get("b99999", "pictureindex"), ini.Get("button", "pictureindex"));
+    EXPECT_FALSE(ini.Get("PICTURES", "activepicturescount").empty());
   }
   // A compressed skin file whose data size is not the size of its data.
   {
