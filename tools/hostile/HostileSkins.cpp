@@ -209,9 +209,9 @@ void Rects(Skin& skin, Rng& rng, int k, Input& in, const std::string& label,
   auto keys = KeysWhere(skin, IsRectKey);
   // Now and then the frame's own rectangles, which every form paint uses.
   if (k % 4 == 3) {
-    keys = KeysWhere(skin, [](const std::string& key) {
-      return key == "clientrect" || key == "captionrect" || key == "buttonsrect" || key == "maskrectarea";
-    });
+    keys.clear();
+    for (const KeyRef& r : KeysWhere(skin, IsRectKey))
+      if (skin.ini[r.section].name == "FORMINFO") keys.push_back(r);
   }
   const int n = k % 3 == 2 ? rng.Between(4, 12) : 1;
   in.what = label;
