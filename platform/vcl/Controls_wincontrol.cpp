@@ -286,7 +286,12 @@ void TWinControl::UpdateShowing() {
       !FControlState.Contains(csReadingState);
   if (show) {
     if (!FHandle) CreateHandle();
-    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->UpdateShowing();
+    // A child creating its window may free or move a later sibling (a skinned list box retires its
+    // scroll bars then): those are skipped.
+    std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> children;
+    for (TWinControl* c : FWinControls) children.emplace_back(c, c->LifeToken());
+    for (const auto& [c, life] : children)
+      if (!life.expired() && c->FParent == this) c->UpdateShowing();
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
@@ -961,14 +966,17 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
   std::vector<std::pair<TControl*, std::weak_ptr<const void>>> list;
   for (auto i = it == FControls.end() ? FControls.begin() : it; i != FControls.end(); ++i)
     if (reaches(*i)) list.emplace_back(*i, (*i)->LifeToken());
-  for (auto& [c, life] : list) {
+  for (auto& entry : list) {
+    // Named, not a structured binding: the clean-up below captures both, which not every compiler takes.
+    TControl* const c = entry.first;
+    const std::weak_ptr<const void>& life = entry.second;
     // An earlier control's paint may have freed, hidden or moved this one.
     if (life.expired() || c->FParent != this || !reaches(c)) continue;
     if (FControlState.Contains(csPaintCopy)) c->FControlState << csPaintCopy;
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->FLeft, -c->FTop, nullptr);
     IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
-    xj::ScopeExit restore([&, &life = life] {
+    xj::ScopeExit restore([&] {
       RestoreDC(DC, saved);
       if (!life.expired()) c->FControlState >> csPaintCopy;
     });

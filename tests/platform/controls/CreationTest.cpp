@@ -24,6 +24,25 @@ class TFillingPanel : public TTestPanel {
   }
 };
 
+// A control that, once its window exists, frees one sibling and moves another into a hidden panel of no
+// form, as a skinned list box retires the scroll bars it had beside it.
+class TRetiringPanel : public TTestPanel {
+  XJ_CLASS(TRetiringPanel, TTestPanel)
+ public:
+  explicit TRetiringPanel(TComponent* AOwner) : TTestPanel(AOwner) {}
+  TControl* Freed { nullptr };
+  TControl* Moved { nullptr };
+  TWinControl* Elsewhere { nullptr };
+
+ protected:
+  void CreateWnd() override {
+    TTestPanel::CreateWnd();
+    delete Freed;
+    Freed = nullptr;
+    if (Moved) Moved->SetParent(Elsewhere);
+  }
+};
+
 class CreationTest : public ControlsTest {};
 
 }  // namespace
@@ -41,4 +60,29 @@ TEST_F(CreationTest, AChildAskedForFirstKeepsTheWindowItsParentsCreationMade) {
   EXPECT_EQ(list->Items()->Strings(0), "filled by the parent");
   EXPECT_EQ(GetParent(list->Handle()), panel->Handle());
   EXPECT_TRUE(IsWindow(list->Handle()));
+}
+
+// Showing a form walks its children as they were; one freed or moved away by an earlier sibling's window
+// creation is left alone: nothing touches the freed one (the sanitizers watch), the moved one gets no
+// window under its new, hidden parent.
+TEST_F(CreationTest, ShowingSkipsSiblingsAnEarlierChildFreedOrMoved) {
+  TForm* form = NewForm();
+  auto* first = new TRetiringPanel(form);
+  first->SetParent(form);
+  auto* freed = new TTestPanel(form);
+  freed->SetParent(form);
+  auto* moved = new TTestPanel(form);
+  moved->SetParent(form);
+  auto* elsewhere = new TTestPanel(form);
+  elsewhere->SetVisible(false);
+  first->Freed = freed;
+  first->Moved = moved;
+  first->Elsewhere = elsewhere;
+  form->Show();
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(first->HandleAllocated());
+  EXPECT_EQ(moved->Parent(), elsewhere);
+  EXPECT_FALSE(moved->HandleAllocated());
+  EXPECT_FALSE(elsewhere->HandleAllocated());
+  EXPECT_EQ(form->ControlCount(), 1);
 }
