@@ -691,114 +691,175 @@ void Created(ListBox& l) {
   if (!l.dead) SyncBars(l);
 }
 
-LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
+POINT PointOf(LPARAM lParam) { return POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }; }
+
+LRESULT NcDestroy(ListBox& l, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = l.hwnd;
+  Lists().Retire(hwnd);
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+// WM_PAINT, into the DC in wParam when there is one.
+void PaintMessage(ListBox& l, WPARAM wParam) {
+  if (wParam) {
+    RECT all { 0, 0, 1 << 20, 1 << 20 };
+    Paint(l, (HDC)wParam, all);
+  } else {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(l.hwnd, &ps)) Paint(l, dc, ps.rcPaint);
+    EndPaint(l.hwnd, &ps);
+  }
+}
+
+void SetRedraw(ListBox& l, bool on) {
+  l.redraw = on;
+  if (l.redraw) ContentChanged(l);
+}
+
+void SetFont(ListBox& l, HFONT font, bool redraw) {
+  l.font = font;
+  TakeFontMetrics(l);
+  ClampPositions(l);
+  if (l.redraw) SyncBars(l);
+  if (redraw) Redraw(l);
+}
+
+void FocusChanged(ListBox& l, bool focused) {
+  l.focused = focused;
+  RedrawItem(l, l.caret);
+}
+
+// The first click already selected; the second only reports the double click.
+void DoubleClick(ListBox& l, POINT p) {
+  if (ItemAt(l, p) >= 0) Notify(l, LBN_DBLCLK);
+}
+
+// Keyboard and mouse, answered with zero; false for other messages.
+bool InputMessage(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      KeyDown(l, (UINT)wParam);
+      break;
+    case WM_LBUTTONDOWN:
+      ButtonDown(l, PointOf(lParam), wParam);
+      break;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(l, PointOf(lParam));
+      break;
+    case WM_MOUSEMOVE:
+      MouseMove(l, PointOf(lParam));
+      break;
+    case WM_LBUTTONUP:
+      ButtonUp(l);
+      break;
+    case WM_CAPTURECHANGED:
+      l.tracking = false;
+      break;
+    case WM_MOUSEWHEEL:
+      Wheel(l, wParam);
+      break;
+    case WM_VSCROLL:
+      VScroll(l, wParam, lParam);
+      break;
+    case WM_HSCROLL:
+      HScroll(l, wParam, lParam);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// The other window messages answered with zero; false for the rest.
+bool ZeroMessage(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       Created(l);
-      return 0;
-    case WM_NCDESTROY:
-      Lists().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      break;
     case WM_PAINT:
-      if (wParam) {
-        RECT all { 0, 0, 1 << 20, 1 << 20 };
-        Paint(l, (HDC)wParam, all);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(l, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return EraseBackground(l, (HDC)wParam);
+      PaintMessage(l, wParam);
+      break;
     case WM_SIZE:
     case WM_STYLECHANGED:
       ContentChanged(l);
-      return 0;
+      break;
     case WM_ENABLE:
       Redraw(l);
-      return 0;
+      break;
     case WM_SETREDRAW:
-      l.redraw = wParam != 0;
-      if (l.redraw) ContentChanged(l);
-      return 0;
+      SetRedraw(l, wParam != 0);
+      break;
     case WM_SETFONT:
-      l.font = (HFONT)wParam;
-      TakeFontMetrics(l);
-      ClampPositions(l);
-      if (l.redraw) SyncBars(l);
-      if (LOWORD(lParam)) Redraw(l);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)l.font;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+      SetFont(l, (HFONT)wParam, LOWORD(lParam) != 0);
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      l.focused = msg == WM_SETFOCUS;
-      RedrawItem(l, l.caret);
-      return 0;
-    case WM_KEYDOWN:
-      KeyDown(l, (UINT)wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      ButtonDown(l, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }, wParam);
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      // The first click already selected; the second only reports the double click.
-      if (ItemAt(l, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }) >= 0) Notify(l, LBN_DBLCLK);
-      return 0;
-    case WM_MOUSEMOVE:
-      MouseMove(l, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
-      return 0;
-    case WM_LBUTTONUP:
-      ButtonUp(l);
-      return 0;
-    case WM_CAPTURECHANGED:
-      l.tracking = false;
-      return 0;
-    case WM_MOUSEWHEEL:
-      Wheel(l, wParam);
-      return 0;
-    case WM_VSCROLL:
-      VScroll(l, wParam, lParam);
-      return 0;
-    case WM_HSCROLL:
-      HScroll(l, wParam, lParam);
-      return 0;
-
-    case LB_ADDSTRING:
-      return InsertItem(l, Count(l), lParam, (StyleOf(l) & LBS_SORT) != 0);
-    case LB_INSERTSTRING: {
-      int i = (int)wParam;
-      if (i == -1) i = Count(l);
-      if (i < 0 || i > Count(l)) return LB_ERR;
-      return InsertItem(l, i, lParam, false);
-    }
-    case LB_DELETESTRING:
-      return DeleteItem(l, wParam);
+      FocusChanged(l, msg == WM_SETFOCUS);
+      break;
     case LB_RESETCONTENT:
       ResetContent(l);
-      return 0;
-    case LB_GETCOUNT:
-      return Count(l);
-    case LB_GETTEXT:
-      return GetItemText(l, wParam, lParam);
-    case LB_GETTEXTLEN:
-      if (!Valid(l, wParam)) return LB_ERR;
-      return HasStrings(l) ? (LRESULT)l.items[wParam].text.size() : (LRESULT)sizeof(ULONG_PTR);
-    case LB_GETITEMDATA:
-      return Valid(l, wParam) ? (LRESULT)l.items[wParam].data : LB_ERR;
-    case LB_SETITEMDATA:
-      if (!Valid(l, wParam)) return LB_ERR;
-      l.items[wParam].data = (ULONG_PTR)lParam;
-      return LB_OKAY;
+      break;
+    default:
+      return InputMessage(l, msg, wParam, lParam);
+  }
+  return true;
+}
+
+LRESULT InsertString(ListBox& l, WPARAM index, LPARAM item) {
+  int i = (int)index;
+  if (i == -1) i = Count(l);
+  if (i < 0 || i > Count(l)) return LB_ERR;
+  return InsertItem(l, i, item, false);
+}
+
+LRESULT TextLength(ListBox& l, WPARAM i) {
+  if (!Valid(l, i)) return LB_ERR;
+  return HasStrings(l) ? (LRESULT)l.items[i].text.size() : (LRESULT)sizeof(ULONG_PTR);
+}
+
+LRESULT SetItemData(ListBox& l, WPARAM i, LPARAM data) {
+  if (!Valid(l, i)) return LB_ERR;
+  l.items[i].data = (ULONG_PTR)data;
+  return LB_OKAY;
+}
+
+LRESULT CurSel(ListBox& l) {
+  if (!MultiSel(l)) return l.curSel;
+  return Count(l) ? l.caret : LB_ERR;
+}
+
+LRESULT SetTopIndex(ListBox& l, WPARAM i) {
+  if (!Valid(l, i) && !(i == 0 && Count(l) == 0)) return LB_ERR;
+  SetTop(l, (int)i);
+  return LB_OKAY;
+}
+
+LRESULT GetItemRectMessage(ListBox& l, WPARAM i, RECT* rc) {
+  if (!Valid(l, i) || !rc) return LB_ERR;
+  *rc = ItemRect(l, (int)i);
+  return LB_OKAY;
+}
+
+LRESULT SetColumnWidth(ListBox& l, WPARAM width) {
+  if ((int)width <= 0) return LB_ERR;
+  l.columnWidth = (int)width;
+  ContentChanged(l);
+  return LB_OKAY;
+}
+
+LRESULT SetHorizontalExtent(ListBox& l, WPARAM extent) {
+  l.hExtent = std::max(0, (int)extent);
+  ContentChanged(l);
+  return 0;
+}
+
+// Selection, position and geometry; the others go on to the messages answered with zero.
+LRESULT PlaceMessage(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case LB_SETCURSEL:
       return SetCurSelMessage(l, wParam);
     case LB_GETCURSEL:
-      if (!MultiSel(l)) return l.curSel;
-      return Count(l) ? l.caret : LB_ERR;
+      return CurSel(l);
     case LB_SETSEL:
       return SetSelMessage(l, wParam, lParam);
     case LB_GETSEL:
@@ -810,15 +871,11 @@ LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETCARETINDEX:
       return Count(l) ? l.caret : LB_ERR;
     case LB_SETTOPINDEX:
-      if (!Valid(l, wParam) && !(wParam == 0 && Count(l) == 0)) return LB_ERR;
-      SetTop(l, (int)wParam);
-      return LB_OKAY;
+      return SetTopIndex(l, wParam);
     case LB_GETTOPINDEX:
       return l.top;
     case LB_GETITEMRECT:
-      if (!Valid(l, wParam) || !lParam) return LB_ERR;
-      *(RECT*)lParam = ItemRect(l, (int)wParam);
-      return LB_OKAY;
+      return GetItemRectMessage(l, wParam, (RECT*)lParam);
     case LB_ITEMFROMPOINT:
       return ItemFromPoint(l, lParam);
     case LB_SETITEMHEIGHT:
@@ -826,18 +883,45 @@ LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LB_GETITEMHEIGHT:
       return GetItemHeight(l, wParam);
     case LB_SETCOLUMNWIDTH:
-      if ((int)wParam <= 0) return LB_ERR;
-      l.columnWidth = (int)wParam;
-      ContentChanged(l);
-      return LB_OKAY;
+      return SetColumnWidth(l, wParam);
     case LB_SETHORIZONTALEXTENT:
-      l.hExtent = std::max(0, (int)wParam);
-      ContentChanged(l);
-      return 0;
+      return SetHorizontalExtent(l, wParam);
     case LB_GETHORIZONTALEXTENT:
       return l.hExtent;
+    default:
+      return ZeroMessage(l, msg, wParam, lParam) ? 0 : DefWindowProcA(l.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(l, wParam, lParam);
+    case WM_ERASEBKGND:
+      return EraseBackground(l, (HDC)wParam);
+    case WM_GETFONT:
+      return (LRESULT)l.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case LB_ADDSTRING:
+      return InsertItem(l, Count(l), lParam, (StyleOf(l) & LBS_SORT) != 0);
+    case LB_INSERTSTRING:
+      return InsertString(l, wParam, lParam);
+    case LB_DELETESTRING:
+      return DeleteItem(l, wParam);
+    case LB_GETCOUNT:
+      return Count(l);
+    case LB_GETTEXT:
+      return GetItemText(l, wParam, lParam);
+    case LB_GETTEXTLEN:
+      return TextLength(l, wParam);
+    case LB_GETITEMDATA:
+      return Valid(l, wParam) ? (LRESULT)l.items[wParam].data : LB_ERR;
+    case LB_SETITEMDATA:
+      return SetItemData(l, wParam, lParam);
+    default:
+      return PlaceMessage(l, msg, wParam, lParam);
+  }
 }
 
 }  // namespace

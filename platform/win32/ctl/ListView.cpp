@@ -1193,102 +1193,240 @@ LRESULT SetExtendedStyle(ListView& v, WPARAM mask, LPARAM value) {
   return (LRESULT)old;
 }
 
-LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+POINT PointOf(LPARAM lParam) { return POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }; }
+
+// WM_PAINT, into the DC in wParam when there is one.
+void PaintMessage(ListView& v, WPARAM wParam) {
+  if (wParam) {
+    RECT all { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
+    Paint(v, (HDC)wParam, all);
+  } else {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(v.hwnd, &ps)) Paint(v, dc, ps.rcPaint);
+    EndPaint(v.hwnd, &ps);
+  }
+}
+
+void Create(ListView& v) {
+  TakeFont(v, nullptr);
+  RebuildHeader(v);
+}
+
+LRESULT NcDestroy(ListView& v, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = v.hwnd;
-  POINT p { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+  Views().Retire(hwnd);
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+void ParentNotice(ListView& v, WPARAM wParam, LPARAM lParam) {
+  // The header's own going (its WM_DESTROY) leaves nothing to hold.
+  if (LOWORD(wParam) == WM_DESTROY && (HWND)lParam == v.header) v.header = nullptr;
+}
+
+// A new view or header style starts the view over; other style changes only lay it out again.
+void StyleChanged(ListView& v, WPARAM which, const STYLESTRUCT* ss) {
+  if (which == (WPARAM)GWL_STYLE && ss &&
+      ((ss->styleOld ^ ss->styleNew) & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER))) {
+    v.top = v.hOffset = 0;
+    v.origin = POINT {};
+    RebuildHeader(v);
+  } else {
+    ContentChanged(v);
+  }
+}
+
+void SetRedraw(ListView& v, bool on) {
+  v.redraw = on;
+  if (v.redraw) ContentChanged(v);
+}
+
+void SetFont(ListView& v, HFONT font) {
+  TakeFont(v, font);
+  ContentChanged(v);
+}
+
+void FocusChanged(ListView& v, bool focused) {
+  v.focused = focused;
+  Redraw(v);
+}
+
+void MouseLeave(ListView& v) {
+  if (v.hot >= 0) {
+    RedrawItem(v, v.hot);
+    v.hot = -1;
+  }
+}
+
+LRESULT NotifyMessage(ListView& v, const NMHDR* n) {
+  if (n && v.header && n->hwndFrom == v.header) return HeaderNotice(v, (NMHEADERA*)n);
+  return 0;
+}
+
+// Keyboard and mouse, answered with zero; false for other messages.
+bool InputMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE:
-      TakeFont(v, nullptr);
-      RebuildHeader(v);
-      return 0;
-    case WM_NCDESTROY:
-      Views().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PARENTNOTIFY:
-      // The header's own going (its WM_DESTROY) leaves nothing to hold.
-      if (LOWORD(wParam) == WM_DESTROY && (HWND)lParam == v.header) v.header = nullptr;
-      return 0;
-    case WM_PAINT:
-      if (wParam) {
-        RECT all { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
-        Paint(v, (HDC)wParam, all);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(v, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // the paint fills what it repaints
-    case WM_SIZE:
-      ContentChanged(v);
-      return 0;
-    case WM_STYLECHANGED: {
-      auto* ss = (STYLESTRUCT*)lParam;
-      if (wParam == (WPARAM)GWL_STYLE && ss &&
-          ((ss->styleOld ^ ss->styleNew) & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER))) {
-        v.top = v.hOffset = 0;
-        v.origin = POINT {};
-        RebuildHeader(v);
-      } else {
-        ContentChanged(v);
-      }
-      return 0;
-    }
-    case WM_ENABLE:
-      Redraw(v);
-      return 0;
-    case WM_SETREDRAW:
-      v.redraw = wParam != 0;
-      if (v.redraw) ContentChanged(v);
-      return 0;
-    case WM_SETFONT:
-      TakeFont(v, (HFONT)wParam);
-      ContentChanged(v);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)v.font;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      v.focused = msg == WM_SETFOCUS;
-      Redraw(v);
-      return 0;
     case WM_KEYDOWN:
       KeyDown(v, (UINT)wParam);
-      return 0;
+      break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-      ButtonDown(v, p, wParam, msg == WM_RBUTTONDOWN);
-      return 0;
+      ButtonDown(v, PointOf(lParam), wParam, msg == WM_RBUTTONDOWN);
+      break;
     case WM_LBUTTONDBLCLK:
-      Notify(v, NM_DBLCLK, HitTest(v, p).iItem, p);
-      return 0;
+      Notify(v, NM_DBLCLK, HitTest(v, PointOf(lParam)).iItem, PointOf(lParam));
+      break;
     case WM_MOUSEMOVE:
-      MouseMove(v, p);
-      return 0;
+      MouseMove(v, PointOf(lParam));
+      break;
     case WM_MOUSELEAVE:
-      if (v.hot >= 0) {
-        RedrawItem(v, v.hot);
-        v.hot = -1;
-      }
-      return 0;
+      MouseLeave(v);
+      break;
     case WM_MOUSEWHEEL:
       Wheel(v, wParam);
-      return 0;
+      break;
     case WM_VSCROLL:
       VScroll(v, wParam, lParam);
-      return 0;
+      break;
     case WM_HSCROLL:
       HScroll(v, wParam, lParam);
-      return 0;
-    case WM_NOTIFY: {
-      auto* n = (NMHDR*)lParam;
-      if (n && v.header && n->hwndFrom == v.header) return HeaderNotice(v, (NMHEADERA*)lParam);
-      return 0;
-    }
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
 
+// The other window messages answered with zero; false for the rest.
+bool ZeroMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      Create(v);
+      break;
+    case WM_PARENTNOTIFY:
+      ParentNotice(v, wParam, lParam);
+      break;
+    case WM_PAINT:
+      PaintMessage(v, wParam);
+      break;
+    case WM_SIZE:
+      ContentChanged(v);
+      break;
+    case WM_STYLECHANGED:
+      StyleChanged(v, wParam, (const STYLESTRUCT*)lParam);
+      break;
+    case WM_ENABLE:
+      Redraw(v);
+      break;
+    case WM_SETREDRAW:
+      SetRedraw(v, wParam != 0);
+      break;
+    case WM_SETFONT:
+      SetFont(v, (HFONT)wParam);
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      FocusChanged(v, msg == WM_SETFOCUS);
+      break;
+    default:
+      return InputMessage(v, msg, wParam, lParam);
+  }
+  return true;
+}
+
+LRESULT SetItemText(ListView& v, WPARAM index, const LVITEMA* it) {
+  if (!it) return FALSE;
+  LVITEMA copy = *it;
+  copy.mask = LVIF_TEXT;
+  copy.iItem = (int)index;
+  return SetItem(v, &copy);
+}
+
+LRESULT HitTestMessage(ListView& v, LVHITTESTINFO* info) {
+  if (!info) return -1;
+  *info = HitTest(v, info->pt);
+  return info->iItem;
+}
+
+LRESULT TopIndex(ListView& v) {
+  if (Report(v)) return v.top;
+  if (List(v)) return std::min(Count(v), v.top * RowsPerColumn(v));
+  return 0;
+}
+
+LRESULT ScrollMessage(ListView& v, int dx, int dy) {
+  ScrollPixels(v, dx, dy);
+  return TRUE;
+}
+
+LRESULT EnsureVisibleMessage(ListView& v, WPARAM index) {
+  if (!Valid(v, index)) return FALSE;
+  EnsureVisible(v, (int)index);
+  return TRUE;
+}
+
+LRESULT UpdateItem(ListView& v, int index) {
+  RedrawItem(v, index);
+  return TRUE;
+}
+
+LRESULT ColumnWidth(ListView& v, WPARAM column) {
+  if (List(v)) return ListColumnWidth(v);
+  return column < v.columns.size() ? v.columns[column].width : 0;
+}
+
+LRESULT GetColumnOrder(ListView& v, WPARAM count, int* order) {
+  if (!order || count < v.order.size()) return FALSE;
+  std::copy(v.order.begin(), v.order.end(), order);
+  return TRUE;
+}
+
+LRESULT SetColour(ListView& v, COLORREF& slot, COLORREF colour) {
+  slot = colour;
+  Redraw(v);
+  return TRUE;
+}
+
+// Columns, images and colours; the others go on to the window messages.
+LRESULT LookMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case LVM_GETHEADER:
+      return (LRESULT)v.header;
+    case LVM_INSERTCOLUMNA:
+      return InsertColumn(v, wParam, (const LVCOLUMNA*)lParam);
+    case LVM_DELETECOLUMN:
+      return DeleteColumn(v, wParam);
+    case LVM_GETCOLUMNA:
+      return GetColumn(v, wParam, (LVCOLUMNA*)lParam);
+    case LVM_SETCOLUMNA:
+      return SetColumn(v, wParam, (const LVCOLUMNA*)lParam);
+    case LVM_GETCOLUMNWIDTH:
+      return ColumnWidth(v, wParam);
+    case LVM_SETCOLUMNWIDTH:
+      return SetColumnWidth(v, wParam, lParam);
+    case LVM_GETCOLUMNORDERARRAY:
+      return GetColumnOrder(v, wParam, (int*)lParam);
+    case LVM_SETCOLUMNORDERARRAY:
+      return SetColumnOrder(v, wParam, (const int*)lParam);
+    case LVM_SETIMAGELIST:
+      return SetImageList(v, wParam, (HIMAGELIST)lParam);
+    case LVM_SETEXTENDEDLISTVIEWSTYLE:
+      return SetExtendedStyle(v, wParam, lParam);
+    case LVM_GETEXTENDEDLISTVIEWSTYLE:
+      return v.exStyle;
+    case LVM_GETBKCOLOR:
+      return Background(v);
+    case LVM_SETBKCOLOR:
+      return SetColour(v, v.bk, (COLORREF)lParam);
+    case LVM_SETTEXTCOLOR:
+      return SetColour(v, v.textColor, (COLORREF)lParam);
+    default:
+      return ZeroMessage(v, msg, wParam, lParam) ? 0 : DefWindowProcA(v.hwnd, msg, wParam, lParam);
+  }
+}
+
+// The items, their state and where they show; the others go on to the columns and the look.
+LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case LVM_GETITEMCOUNT:
       return Count(v);
     case LVM_INSERTITEMA:
@@ -1301,14 +1439,8 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return GetItem(v, (LVITEMA*)lParam);
     case LVM_SETITEMA:
       return SetItem(v, (const LVITEMA*)lParam);
-    case LVM_SETITEMTEXTA: {
-      auto* it = (LVITEMA*)lParam;
-      if (!it) return FALSE;
-      LVITEMA copy = *it;
-      copy.mask = LVIF_TEXT;
-      copy.iItem = (int)wParam;
-      return SetItem(v, &copy);
-    }
+    case LVM_SETITEMTEXTA:
+      return SetItemText(v, wParam, (const LVITEMA*)lParam);
     case LVM_SETITEMSTATE:
       return SetItemState(v, wParam, (const LVITEMA*)lParam);
     case LVM_GETITEMSTATE:
@@ -1319,69 +1451,40 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return (LRESULT)v.selected.size();
     case LVM_GETITEMRECT:
       return GetItemRect(v, wParam, (RECT*)lParam);
-    case LVM_HITTEST: {
-      auto* info = (LVHITTESTINFO*)lParam;
-      if (!info) return -1;
-      *info = HitTest(v, info->pt);
-      return info->iItem;
-    }
+    case LVM_HITTEST:
+      return HitTestMessage(v, (LVHITTESTINFO*)lParam);
     case LVM_GETCOUNTPERPAGE:
       return CountPerPage(v);
     case LVM_GETTOPINDEX:
-      if (Report(v)) return v.top;
-      if (List(v)) return std::min(Count(v), v.top * RowsPerColumn(v));
-      return 0;
+      return TopIndex(v);
     case LVM_SCROLL:
-      ScrollPixels(v, (int)wParam, (int)lParam);
-      return TRUE;
+      return ScrollMessage(v, (int)wParam, (int)lParam);
     case LVM_ENSUREVISIBLE:
-      if (!Valid(v, wParam)) return FALSE;
-      EnsureVisible(v, (int)wParam);
-      return TRUE;
+      return EnsureVisibleMessage(v, wParam);
     case LVM_UPDATE:
-      RedrawItem(v, (int)wParam);
-      return TRUE;
+      return UpdateItem(v, (int)wParam);
     case LVM_SORTITEMS:
       return SortItems(v, (LPARAM)wParam, (PFNLVCOMPARE)lParam);
-    case LVM_GETHEADER:
-      return (LRESULT)v.header;
-    case LVM_INSERTCOLUMNA:
-      return InsertColumn(v, wParam, (const LVCOLUMNA*)lParam);
-    case LVM_DELETECOLUMN:
-      return DeleteColumn(v, wParam);
-    case LVM_GETCOLUMNA:
-      return GetColumn(v, wParam, (LVCOLUMNA*)lParam);
-    case LVM_SETCOLUMNA:
-      return SetColumn(v, wParam, (const LVCOLUMNA*)lParam);
-    case LVM_GETCOLUMNWIDTH:
-      if (List(v)) return ListColumnWidth(v);
-      return wParam < v.columns.size() ? v.columns[wParam].width : 0;
-    case LVM_SETCOLUMNWIDTH:
-      return SetColumnWidth(v, wParam, lParam);
-    case LVM_GETCOLUMNORDERARRAY:
-      if (!lParam || wParam < v.order.size()) return FALSE;
-      std::copy(v.order.begin(), v.order.end(), (int*)lParam);
-      return TRUE;
-    case LVM_SETCOLUMNORDERARRAY:
-      return SetColumnOrder(v, wParam, (const int*)lParam);
-    case LVM_SETIMAGELIST:
-      return SetImageList(v, wParam, (HIMAGELIST)lParam);
-    case LVM_SETEXTENDEDLISTVIEWSTYLE:
-      return SetExtendedStyle(v, wParam, lParam);
-    case LVM_GETEXTENDEDLISTVIEWSTYLE:
-      return v.exStyle;
-    case LVM_GETBKCOLOR:
-      return Background(v);
-    case LVM_SETBKCOLOR:
-      v.bk = (COLORREF)lParam;
-      Redraw(v);
-      return TRUE;
-    case LVM_SETTEXTCOLOR:
-      v.textColor = (COLORREF)lParam;
-      Redraw(v);
-      return TRUE;
+    default:
+      return LookMessage(v, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(v, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;  // the paint fills what it repaints
+    case WM_GETFONT:
+      return (LRESULT)v.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_NOTIFY:
+      return NotifyMessage(v, (const NMHDR*)lParam);
+    default:
+      return ItemMessage(v, msg, wParam, lParam);
+  }
 }
 
 }  // namespace

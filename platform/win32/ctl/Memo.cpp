@@ -763,135 +763,167 @@ void Reflow(Memo& m) {
   InvalidateRect(m.hwnd, nullptr, TRUE);
 }
 
-LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
+void Create(Memo& m) {
+  SetFont(m, nullptr, false);
+  Mirror(m);
+}
+
+LRESULT NcDestroy(Memo& m, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = m.hwnd;
-  MemoText& t = m.text;
-  if (LRESULT answer; AnswerEngineMessage(t, hwnd, msg, wParam, lParam, answer)) return answer;
+  Memos().Retire(hwnd);
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+// WM_PAINT, into the DC in wParam when there is one.
+void PaintMessage(Memo& m, WPARAM wParam) {
+  if (wParam) {
+    Paint(m, (HDC)wParam);
+  } else {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(m.hwnd, &ps)) Paint(m, dc);
+    EndPaint(m.hwnd, &ps);
+  }
+}
+
+LRESULT SetTextMessage(Memo& m, const char* text) {
+  m.text.SetText(text ? text : "");
+  m.scrollX = m.scrollY = 0;
+  Changed(m, false);
+  return TRUE;
+}
+
+void ReplaceSel(Memo& m, bool undoable, const char* text) {
+  if (m.text.ReplaceSelection(text ? text : "", undoable ? UndoKind::Other : UndoKind::NoUndo)) Changed(m);
+}
+
+void SetMargins(Memo& m, WPARAM which, LPARAM margins) {
+  if (which & EC_LEFTMARGIN) m.leftMargin = LOWORD(margins);
+  if (which & EC_RIGHTMARGIN) m.rightMargin = HIWORD(margins);
+  Reflow(m);
+}
+
+void GetRect(Memo& m, RECT* rc) {
+  if (rc) *rc = FormatRect(m);
+}
+
+LRESULT ScrollCaret(Memo& m) {
+  Moved(m);
+  return TRUE;
+}
+
+LRESULT LineCount(Memo& m) {
+  Settle(m);
+  return m.text.RowCount();
+}
+
+// Keyboard, mouse and the clipboard, answered with zero; false for other messages.
+bool InputMessage(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      KeyDown(m, (UINT)wParam);
+      break;
+    case WM_CHAR:
+      Char(m, (unsigned char)wParam);
+      break;
+    case WM_LBUTTONDOWN:
+      ButtonDown(m, lParam, wParam);
+      break;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(m, lParam);
+      break;
+    case WM_MOUSEMOVE:
+      MouseMove(m, lParam);
+      break;
+    case WM_LBUTTONUP:
+      ButtonUp(m);
+      break;
+    case WM_CAPTURECHANGED:
+      m.tracking = false;
+      break;
+    case WM_MOUSEWHEEL:
+      Wheel(m, wParam);
+      break;
+    case WM_VSCROLL:
+      VScroll(m, wParam, lParam);
+      break;
+    case WM_HSCROLL:
+      HScroll(m, wParam, lParam);
+      break;
+    case WM_CONTEXTMENU:
+      ContextMenu(m, lParam);
+      break;
+    case WM_COPY:
+      Copy(m);
+      break;
+    case WM_CUT:
+      Cut(m);
+      break;
+    case WM_PASTE:
+      Paste(m);
+      break;
+    case WM_CLEAR:
+      Clear(m);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// The other messages answered with zero; false for the rest.
+bool ZeroMessage(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
-      SetFont(m, nullptr, false);
-      Mirror(m);
-      return 0;
-    case WM_NCDESTROY:
-      Memos().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      Create(m);
+      break;
     case WM_PAINT:
-      if (wParam) {
-        Paint(m, (HDC)wParam);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(m, dc);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return EraseEditBackground(hwnd, (HDC)wParam);
+      PaintMessage(m, wParam);
+      break;
     case WM_SIZE:
     case WM_STYLECHANGED:
       Reflow(m);
-      return 0;
+      break;
     case WM_ENABLE:
-      InvalidateRect(hwnd, nullptr, TRUE);
-      return 0;
+      InvalidateRect(m.hwnd, nullptr, TRUE);
+      break;
     case WM_SETFONT:
       SetFont(m, (HFONT)wParam, LOWORD(lParam) != 0);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)m.font;
-    case WM_SETTEXT:
-      t.SetText(lParam ? (const char*)lParam : "");
-      m.scrollX = m.scrollY = 0;
-      Changed(m, false);
-      return TRUE;
-    case WM_GETTEXT:
-      return GetText(m, wParam, lParam);
-    case WM_GETTEXTLENGTH:
-      return (LRESULT)t.Length();
-    case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
-    case WM_SETCURSOR:
-      return SetEditCursor(hwnd, wParam, lParam);
+      break;
     case WM_SETFOCUS:
       SetFocusTo(m);
-      return 0;
+      break;
     case WM_KILLFOCUS:
       KillFocus(m);
-      return 0;
-    case WM_KEYDOWN:
-      KeyDown(m, (UINT)wParam);
-      return 0;
-    case WM_CHAR:
-      Char(m, (unsigned char)wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      ButtonDown(m, lParam, wParam);
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      DoubleClick(m, lParam);
-      return 0;
-    case WM_MOUSEMOVE:
-      MouseMove(m, lParam);
-      return 0;
-    case WM_LBUTTONUP:
-      ButtonUp(m);
-      return 0;
-    case WM_CAPTURECHANGED:
-      m.tracking = false;
-      return 0;
-    case WM_MOUSEWHEEL:
-      Wheel(m, wParam);
-      return 0;
-    case WM_VSCROLL:
-      VScroll(m, wParam, lParam);
-      return 0;
-    case WM_HSCROLL:
-      HScroll(m, wParam, lParam);
-      return 0;
-    case WM_CONTEXTMENU:
-      ContextMenu(m, lParam);
-      return 0;
-    case WM_COPY:
-      Copy(m);
-      return 0;
-    case WM_CUT:
-      Cut(m);
-      return 0;
-    case WM_PASTE:
-      Paste(m);
-      return 0;
-    case WM_CLEAR:
-      Clear(m);
-      return 0;
-    case WM_UNDO:
-    case EM_UNDO:
-      return UndoEdit(m);
+      break;
     case EM_SETSEL:
       SetSel(m, (int)(LONG)wParam, (int)(LONG)lParam);
-      return 0;
+      break;
     case EM_REPLACESEL:
-      if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
-        Changed(m);
-      return 0;
+      ReplaceSel(m, wParam != 0, (const char*)lParam);
+      break;
     case EM_SETMARGINS:
-      if (wParam & EC_LEFTMARGIN) m.leftMargin = LOWORD(lParam);
-      if (wParam & EC_RIGHTMARGIN) m.rightMargin = HIWORD(lParam);
-      Reflow(m);
-      return 0;
-    case EM_GETMARGINS:
-      return MAKELRESULT(m.leftMargin, m.rightMargin);
+      SetMargins(m, wParam, lParam);
+      break;
     case EM_GETRECT:
-      if (lParam) *(RECT*)lParam = FormatRect(m);
-      return 0;
+      GetRect(m, (RECT*)lParam);
+      break;
+    default:
+      return InputMessage(m, msg, wParam, lParam);
+  }
+  return true;
+}
+
+// The lines and the scrolling; the others go on to the messages answered with zero.
+LRESULT LineMessage(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case EM_SCROLLCARET:
-      Moved(m);
-      return TRUE;
+      return ScrollCaret(m);
     case EM_SCROLL:
       return ScrollBy(m, wParam);
     case EM_LINESCROLL:
       return LineScroll(m, wParam, lParam);
     case EM_GETLINECOUNT:
-      Settle(m);
-      return t.RowCount();
+      return LineCount(m);
     case EM_GETFIRSTVISIBLELINE:
       return m.scrollY / m.lineHeight;
     case EM_LINEINDEX:
@@ -908,8 +940,39 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
       return CharFromPos(m, lParam);
     case EM_SETTABSTOPS:
       return SetTabStops(m, wParam, lParam);
+    default:
+      return ZeroMessage(m, msg, wParam, lParam) ? 0 : DefWindowProcA(m.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
+  HWND hwnd = m.hwnd;
+  if (LRESULT answer; AnswerEngineMessage(m.text, hwnd, msg, wParam, lParam, answer)) return answer;
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(m, wParam, lParam);
+    case WM_ERASEBKGND:
+      return EraseEditBackground(hwnd, (HDC)wParam);
+    case WM_GETFONT:
+      return (LRESULT)m.font;
+    case WM_SETTEXT:
+      return SetTextMessage(m, (const char*)lParam);
+    case WM_GETTEXT:
+      return GetText(m, wParam, lParam);
+    case WM_GETTEXTLENGTH:
+      return (LRESULT)m.text.Length();
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+    case WM_SETCURSOR:
+      return SetEditCursor(hwnd, wParam, lParam);
+    case WM_UNDO:
+    case EM_UNDO:
+      return UndoEdit(m);
+    case EM_GETMARGINS:
+      return MAKELRESULT(m.leftMargin, m.rightMargin);
+    default:
+      return LineMessage(m, msg, wParam, lParam);
+  }
 }
 
 }  // namespace

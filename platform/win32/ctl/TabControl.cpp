@@ -628,71 +628,190 @@ void TakeFont(TabCtl& t, HFONT font) {
   for (Tab& tab : t.tabs) Measure(t, tab);
 }
 
-LRESULT Handle(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+void Create(TabCtl& t) {
+  TakeFont(t, nullptr);
+  Layout(t);
+}
+
+LRESULT NcDestroy(TabCtl& t, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = t.hwnd;
+  if (t.turned) DeleteObject(t.turned);
+  t.turned = nullptr;
+  Tabs().Retire(hwnd);
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+// WM_PAINT, into the DC in wParam when there is one.
+void PaintMessage(TabCtl& t, WPARAM wParam) {
+  if (wParam) {
+    Paint(t, (HDC)wParam);
+  } else {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(t.hwnd, &ps)) Paint(t, dc);
+    EndPaint(t.hwnd, &ps);
+  }
+}
+
+LRESULT EraseBackground(TabCtl& t, HDC dc) {
+  RECT r {};
+  GetClientRect(t.hwnd, &r);
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  return 1;
+}
+
+void StyleChanged(TabCtl& t) {
+  TakeFont(t, t.font);  // the turn of vertical captions follows the side
+  Changed(t);
+}
+
+void SetFontMessage(TabCtl& t, HFONT font, bool redraw) {
+  TakeFont(t, font);
+  Layout(t);
+  if (redraw) Redraw(t);
+}
+
+void SetRedraw(TabCtl& t, bool on) {
+  t.redraw = on;
+  if (t.redraw) Changed(t);
+}
+
+void FocusChanged(TabCtl& t, bool focused) {
+  t.focused = focused;
+  Redraw(t);
+}
+
+void SetCurFocus(TabCtl& t, WPARAM i) {
+  if (!Valid(t, i)) return;
+  if (Buttons(t)) {
+    t.curFocus = (int)i;
+    Redraw(t);
+  } else {
+    SelectByUser(t, (int)i);
+  }
+}
+
+void AdjustRect(TabCtl& t, bool larger, RECT* rc) {
+  if (rc) *rc = Adjusted(t, *rc, larger);
+}
+
+void SetPadding(TabCtl& t, LPARAM padding) {
+  t.padX = std::max(0, (int)(short)LOWORD(padding));
+  t.padY = std::max(0, (int)(short)HIWORD(padding));
+  Changed(t);
+}
+
+void DeselectAll(TabCtl& t) {
+  for (Tab& tab : t.tabs) tab.state &= ~TCIS_BUTTONPRESSED;
+  Redraw(t);
+}
+
+// The messages answered with zero; false for the others.
+bool ZeroMessage(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
-      TakeFont(t, nullptr);
-      Layout(t);
-      return 0;
-    case WM_NCDESTROY:
-      if (t.turned) DeleteObject(t.turned);
-      t.turned = nullptr;
-      Tabs().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      Create(t);
+      break;
     case WM_PAINT:
-      if (wParam) {
-        Paint(t, (HDC)wParam);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(t, dc);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND: {
-      RECT r {};
-      GetClientRect(hwnd, &r);
-      FillRect((HDC)wParam, &r, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
+      PaintMessage(t, wParam);
+      break;
     case WM_SIZE:
       Changed(t);
-      return 0;
+      break;
     case WM_STYLECHANGED:
-      TakeFont(t, t.font);  // the turn of vertical captions follows the side
-      Changed(t);
-      return 0;
+      StyleChanged(t);
+      break;
     case WM_SETFONT:
-      TakeFont(t, (HFONT)wParam);
-      Layout(t);
-      if (LOWORD(lParam)) Redraw(t);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)t.font;
+      SetFontMessage(t, (HFONT)wParam, LOWORD(lParam) != 0);
+      break;
     case WM_SETREDRAW:
-      t.redraw = wParam != 0;
-      if (t.redraw) Changed(t);
-      return 0;
+      SetRedraw(t, wParam != 0);
+      break;
     case WM_ENABLE:
       Redraw(t);
-      return 0;
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      t.focused = msg == WM_SETFOCUS;
-      Redraw(t);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+      FocusChanged(t, msg == WM_SETFOCUS);
+      break;
     case WM_KEYDOWN:
       KeyDown(t, (UINT)wParam);
-      return 0;
+      break;
     case WM_LBUTTONDOWN:
       ButtonDown(t, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }, wParam);
-      return 0;
+      break;
     case WM_HSCROLL:
       HScroll(t, wParam, lParam);
-      return 0;
+      break;
+    case TCM_SETCURFOCUS:
+      SetCurFocus(t, wParam);
+      break;
+    case TCM_ADJUSTRECT:
+      AdjustRect(t, wParam != 0, (RECT*)lParam);
+      break;
+    case TCM_SETPADDING:
+      SetPadding(t, lParam);
+      break;
+    case TCM_DESELECTALL:
+      DeselectAll(t);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
 
+LRESULT DeleteAll(TabCtl& t) {
+  t.tabs.clear();
+  t.curSel = t.curFocus = -1;
+  t.first = 0;
+  Changed(t);
+  return TRUE;
+}
+
+LRESULT SetItem(TabCtl& t, WPARAM i, const TCITEMA* item) {
+  if (!Valid(t, i) || !item) return FALSE;
+  Apply(t, t.tabs[i], *item);
+  Changed(t);
+  return TRUE;
+}
+
+LRESULT SetCurSel(TabCtl& t, WPARAM i) {
+  int old = t.curSel;
+  if ((int)i != -1 && !Valid(t, i)) return -1;
+  SetSel(t, (int)i);
+  return old;
+}
+
+LRESULT HitTestMessage(TabCtl& t, TCHITTESTINFO* info) {
+  if (!info) return -1;
+  int i = HitTest(t, info->pt);
+  info->flags = i < 0 ? TCHT_NOWHERE : TCHT_ONITEM;
+  return i;
+}
+
+LRESULT GetItemRect(TabCtl& t, WPARAM i, RECT* rc) {
+  if (!Valid(t, i) || !rc) return FALSE;
+  *rc = ItemRect(t, (int)i);
+  return TRUE;
+}
+
+LRESULT SetMinTabWidth(TabCtl& t, LPARAM width) {
+  int old = t.minW;
+  t.minW = std::max(-1, (int)width);
+  Changed(t);
+  return old;
+}
+
+LRESULT SetImageList(TabCtl& t, HIMAGELIST list) {
+  HIMAGELIST old = t.images;
+  t.images = list;
+  Changed(t);
+  return (LRESULT)old;
+}
+
+// The tabs and their look; the others go on to the messages answered with zero.
+LRESULT TabMessage(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case TCM_GETITEMCOUNT:
       return Count(t);
     case TCM_INSERTITEMA:
@@ -700,80 +819,49 @@ LRESULT Handle(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TCM_DELETEITEM:
       return DeleteItem(t, wParam);
     case TCM_DELETEALLITEMS:
-      t.tabs.clear();
-      t.curSel = t.curFocus = -1;
-      t.first = 0;
-      Changed(t);
-      return TRUE;
+      return DeleteAll(t);
     case TCM_GETITEMA:
       return GetItem(t, wParam, (TCITEMA*)lParam);
     case TCM_SETITEMA:
-      if (!Valid(t, wParam) || !lParam) return FALSE;
-      Apply(t, t.tabs[wParam], *(const TCITEMA*)lParam);
-      Changed(t);
-      return TRUE;
+      return SetItem(t, wParam, (const TCITEMA*)lParam);
     case TCM_GETCURSEL:
       return t.curSel;
-    case TCM_SETCURSEL: {
-      int old = t.curSel;
-      if ((int)wParam != -1 && !Valid(t, wParam)) return -1;
-      SetSel(t, (int)wParam);
-      return old;
-    }
+    case TCM_SETCURSEL:
+      return SetCurSel(t, wParam);
     case TCM_GETCURFOCUS:
       return t.curFocus;
-    case TCM_SETCURFOCUS:
-      if (!Valid(t, wParam)) return 0;
-      if (Buttons(t)) {
-        t.curFocus = (int)wParam;
-        Redraw(t);
-      } else {
-        SelectByUser(t, (int)wParam);
-      }
-      return 0;
-    case TCM_HITTEST: {
-      auto* info = (TCHITTESTINFO*)lParam;
-      if (!info) return -1;
-      int i = HitTest(t, info->pt);
-      info->flags = i < 0 ? TCHT_NOWHERE : TCHT_ONITEM;
-      return i;
-    }
+    case TCM_HITTEST:
+      return HitTestMessage(t, (TCHITTESTINFO*)lParam);
     case TCM_GETITEMRECT:
-      if (!Valid(t, wParam) || !lParam) return FALSE;
-      *(RECT*)lParam = ItemRect(t, (int)wParam);
-      return TRUE;
-    case TCM_ADJUSTRECT:
-      if (lParam) *(RECT*)lParam = Adjusted(t, *(RECT*)lParam, wParam != 0);
-      return 0;
+      return GetItemRect(t, wParam, (RECT*)lParam);
     case TCM_SETITEMSIZE:
       return SetItemSize(t, lParam);
-    case TCM_SETPADDING:
-      t.padX = std::max(0, (int)(short)LOWORD(lParam));
-      t.padY = std::max(0, (int)(short)HIWORD(lParam));
-      Changed(t);
-      return 0;
-    case TCM_SETMINTABWIDTH: {
-      int old = t.minW;
-      t.minW = std::max(-1, (int)lParam);
-      Changed(t);
-      return old;
-    }
+    case TCM_SETMINTABWIDTH:
+      return SetMinTabWidth(t, lParam);
     case TCM_GETROWCOUNT:
       return t.rows;
     case TCM_GETIMAGELIST:
       return (LRESULT)t.images;
-    case TCM_SETIMAGELIST: {
-      HIMAGELIST old = t.images;
-      t.images = (HIMAGELIST)lParam;
-      Changed(t);
-      return (LRESULT)old;
-    }
-    case TCM_DESELECTALL:
-      for (Tab& tab : t.tabs) tab.state &= ~TCIS_BUTTONPRESSED;
-      Redraw(t);
-      return 0;
+    case TCM_SETIMAGELIST:
+      return SetImageList(t, (HIMAGELIST)lParam);
+    default:
+      return ZeroMessage(t, msg, wParam, lParam) ? 0 : DefWindowProcA(t.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(t, wParam, lParam);
+    case WM_ERASEBKGND:
+      return EraseBackground(t, (HDC)wParam);
+    case WM_GETFONT:
+      return (LRESULT)t.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    default:
+      return TabMessage(t, msg, wParam, lParam);
+  }
 }
 
 }  // namespace

@@ -1208,116 +1208,239 @@ LRESULT SetImageList(Tree& t, WPARAM which, HIMAGELIST list) {
   return (LRESULT)old;
 }
 
-LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+void Create(Tree& t) {
+  t.measureDC = CreateCompatibleDC(nullptr);
+  t.root.state = TVIS_EXPANDED;
+  t.root.level = -1;
+  TakeMetrics(t);
+  SyncBars(t);
+}
+
+void Destroy(Tree& t) {
+  KillTimer(t.hwnd, kEditTimer);
+  if (t.edit) {
+    HWND edit = t.edit;
+    t.edit = nullptr;
+    DestroyWindow(edit);
+  }
+}
+
+LRESULT NcDestroy(Tree& t, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = t.hwnd;
+  FreeAll(t);
+  if (t.measureDC) DeleteDC(t.measureDC);
+  t.measureDC = nullptr;
+  Trees().Retire(hwnd);
+  return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+// WM_PAINT, into the DC in wParam when there is one.
+void PaintMessage(Tree& t, WPARAM wParam) {
+  if (wParam) {
+    RECT all { 0, 0, 1 << 20, 1 << 20 };
+    Paint(t, (HDC)wParam, all);
+  } else {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(t.hwnd, &ps)) Paint(t, dc, ps.rcPaint);
+    EndPaint(t.hwnd, &ps);
+  }
+}
+
+// After a change that moves every row: lines at the root, the indent.
+void Relayout(Tree& t) {
+  RebuildRows(t);
+  ContentChanged(t);
+}
+
+void SetRedraw(Tree& t, bool on) {
+  t.redraw = on;
+  if (t.redraw) ContentChanged(t);
+}
+
+void SetFont(Tree& t, HFONT font) {
+  t.font = font;
+  Remeasure(t);
+}
+
+void FocusChanged(Tree& t, bool focused) {
+  t.focused = focused;
+  RedrawItem(t, t.caret);
+  NotifySimple(t, t.focused ? NM_SETFOCUS : NM_KILLFOCUS);
+}
+
+void RightButtonDown(Tree& t) {
+  if (GetFocus() != t.hwnd) SetFocus(t.hwnd);
+}
+
+void NotifyUnlessDead(Tree& t, UINT code) {
+  if (!t.dead) NotifySimple(t, code);
+}
+
+// Keyboard and mouse, answered with zero; false for other messages.
+bool InputMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_CREATE:
-      t.measureDC = CreateCompatibleDC(nullptr);
-      t.root.state = TVIS_EXPANDED;
-      t.root.level = -1;
-      TakeMetrics(t);
-      SyncBars(t);
-      return 0;
-    case WM_DESTROY:
-      KillTimer(hwnd, kEditTimer);
-      if (t.edit) {
-        HWND edit = t.edit;
-        t.edit = nullptr;
-        DestroyWindow(edit);
-      }
-      return 0;
-    case WM_NCDESTROY:
-      FreeAll(t);
-      if (t.measureDC) DeleteDC(t.measureDC);
-      t.measureDC = nullptr;
-      Trees().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
-    case WM_PAINT:
-      if (wParam) {
-        RECT all { 0, 0, 1 << 20, 1 << 20 };
-        Paint(t, (HDC)wParam, all);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(t, dc, ps.rcPaint);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // the rows paint the background
-    case WM_STYLECHANGED:
-      RebuildRows(t);  // lines at the root move every row
-      ContentChanged(t);
-      return 0;
-    case WM_SIZE:
-      ContentChanged(t);
-      return 0;
-    case WM_ENABLE:
-      Redraw(t);
-      return 0;
-    case WM_SETREDRAW:
-      t.redraw = wParam != 0;
-      if (t.redraw) ContentChanged(t);
-      return 0;
-    case WM_SETFONT:
-      t.font = (HFONT)wParam;
-      Remeasure(t);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)t.font;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-      t.focused = msg == WM_SETFOCUS;
-      RedrawItem(t, t.caret);
-      NotifySimple(t, t.focused ? NM_SETFOCUS : NM_KILLFOCUS);
-      return 0;
     case WM_KEYDOWN:
       KeyDown(t, (UINT)wParam);
-      return 0;
+      break;
     case WM_LBUTTONDOWN:
       ButtonDown(t, PointOf(lParam));
-      return 0;
+      break;
     case WM_LBUTTONDBLCLK:
       DoubleClick(t, PointOf(lParam));
-      return 0;
+      break;
     case WM_LBUTTONUP:
-      if (!t.dead) NotifySimple(t, NM_CLICK);
-      return 0;
+      NotifyUnlessDead(t, NM_CLICK);
+      break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
-      if (GetFocus() != hwnd) SetFocus(hwnd);
-      return 0;
+      RightButtonDown(t);
+      break;
     case WM_RBUTTONUP:
-      if (!t.dead) NotifySimple(t, NM_RCLICK);
-      return 0;
+      NotifyUnlessDead(t, NM_RCLICK);
+      break;
     case WM_MOUSEMOVE:
       MouseMove(t, PointOf(lParam));
-      return 0;
+      break;
     case WM_MOUSELEAVE:
       SetHot(t, nullptr);
-      return 0;
+      break;
     case WM_TIMER:
       Timer(t, (UINT_PTR)wParam);
-      return 0;
+      break;
     case WM_MOUSEWHEEL:
       Wheel(t, wParam);
-      return 0;
+      break;
     case WM_VSCROLL:
       VScroll(t, wParam, lParam);
-      return 0;
+      break;
     case WM_HSCROLL:
       HScroll(t, wParam, lParam);
-      return 0;
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
 
+// The messages answered with zero; false for the others.
+bool ZeroMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE:
+      Create(t);
+      break;
+    case WM_DESTROY:
+      Destroy(t);
+      break;
+    case WM_PAINT:
+      PaintMessage(t, wParam);
+      break;
+    case WM_STYLECHANGED:
+      Relayout(t);
+      break;
+    case WM_SIZE:
+      ContentChanged(t);
+      break;
+    case WM_ENABLE:
+      Redraw(t);
+      break;
+    case WM_SETREDRAW:
+      SetRedraw(t, wParam != 0);
+      break;
+    case WM_SETFONT:
+      SetFont(t, (HFONT)wParam);
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      FocusChanged(t, msg == WM_SETFOCUS);
+      break;
+    default:
+      return InputMessage(t, msg, wParam, lParam);
+  }
+  return true;
+}
+
+LRESULT ExpandMessage(Tree& t, WPARAM how, HTREEITEM h) {
+  Item* i = ItemOf(t, h);
+  return i ? Expand(t, i, (UINT)how) : FALSE;
+}
+
+LRESULT SetIndent(Tree& t, WPARAM indent) {
+  t.indent = std::max(1, (int)indent);
+  Relayout(t);
+  return 0;
+}
+
+// TVM_SELECTITEM: the caret, the drop highlight or the first visible row.
+LRESULT SelectItem(Tree& t, WPARAM which, HTREEITEM h) {
+  Item* i = ItemOf(t, h);
+  if (h && !i) return FALSE;
+  if (which == TVGN_CARET) return Select(t, i, TVC_UNKNOWN);
+  if (which == TVGN_DROPHILITE) {
+    RedrawItem(t, t.dropHilite);
+    t.dropHilite = i;
+    RedrawItem(t, i);
+    return TRUE;
+  }
+  if (which == TVGN_FIRSTVISIBLE && i) {
+    EnsureVisible(t, i);
+    if (!t.dead && Alive(t, h)) SetTop(t, RowOf(t, i));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+LRESULT EndEditNow(Tree& t, bool cancel) {
+  if (!t.edit) return FALSE;
+  EndEdit(t, cancel);
+  return TRUE;
+}
+
+LRESULT HitTestMessage(Tree& t, TVHITTESTINFO* info) {
+  if (!info) return 0;
+  info->hItem = Handle(HitTest(t, info->pt, &info->flags));
+  return (LRESULT)info->hItem;
+}
+
+LRESULT SortChildren(Tree& t, bool recurse, HTREEITEM parent) {
+  return Sort(t, parent ? ItemOf(t, parent) : &t.root, recurse, nullptr);
+}
+
+LRESULT SortChildrenCallback(Tree& t, bool recurse, const TVSORTCB* cb) {
+  if (!cb || !cb->lpfnCompare) return FALSE;
+  return Sort(t, cb->hParent && cb->hParent != TVI_ROOT ? ItemOf(t, cb->hParent) : &t.root, recurse, cb);
+}
+
+LRESULT EnsureVisibleMessage(Tree& t, HTREEITEM h) {
+  Item* i = ItemOf(t, h);
+  if (!i) return FALSE;
+  EnsureVisible(t, i);
+  return TRUE;
+}
+
+LRESULT SetItemHeight(Tree& t, WPARAM height) {
+  int old = t.itemHeight;
+  t.customItemHeight = (int)height > 0 ? (int)height : 0;
+  TakeMetrics(t);
+  ContentChanged(t);
+  return old;
+}
+
+LRESULT SetColour(Tree& t, COLORREF& slot, COLORREF colour) {
+  COLORREF old = slot;
+  slot = colour;
+  Redraw(t);
+  return (LRESULT)old;
+}
+
+// The tree's own messages; the others go on to the window messages.
+LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case TVM_INSERTITEMA:
       return InsertItem(t, (const TVINSERTSTRUCTA*)lParam);
     case TVM_DELETEITEM:
       return DeleteItem(t, (HTREEITEM)lParam);
-    case TVM_EXPAND: {
-      Item* i = ItemOf(t, (HTREEITEM)lParam);
-      return i ? Expand(t, i, (UINT)wParam) : FALSE;
-    }
+    case TVM_EXPAND:
+      return ExpandMessage(t, wParam, (HTREEITEM)lParam);
     case TVM_GETITEMRECT:
       return GetItemRect(t, wParam, (RECT*)lParam);
     case TVM_GETCOUNT:
@@ -1327,33 +1450,15 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TVM_GETINDENT:
       return t.indent;
     case TVM_SETINDENT:
-      t.indent = std::max(1, (int)wParam);
-      RebuildRows(t);
-      ContentChanged(t);
-      return 0;
+      return SetIndent(t, wParam);
     case TVM_GETIMAGELIST:
       return (LRESULT)(wParam == TVSIL_STATE ? t.stateImages : t.images);
     case TVM_SETIMAGELIST:
       return SetImageList(t, wParam, (HIMAGELIST)lParam);
     case TVM_GETNEXTITEM:
       return GetNextItem(t, wParam, (HTREEITEM)lParam);
-    case TVM_SELECTITEM: {
-      Item* i = ItemOf(t, (HTREEITEM)lParam);
-      if (lParam && !i) return FALSE;
-      if (wParam == TVGN_CARET) return Select(t, i, TVC_UNKNOWN);
-      if (wParam == TVGN_DROPHILITE) {
-        RedrawItem(t, t.dropHilite);
-        t.dropHilite = i;
-        RedrawItem(t, i);
-        return TRUE;
-      }
-      if (wParam == TVGN_FIRSTVISIBLE && i) {
-        EnsureVisible(t, i);
-        if (!t.dead && Alive(t, (HTREEITEM)lParam)) SetTop(t, RowOf(t, i));
-        return TRUE;
-      }
-      return FALSE;
-    }
+    case TVM_SELECTITEM:
+      return SelectItem(t, wParam, (HTREEITEM)lParam);
     case TVM_GETITEMA:
       return GetItem(t, (TVITEMA*)lParam);
     case TVM_SETITEMA:
@@ -1363,51 +1468,45 @@ LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
     case TVM_GETEDITCONTROL:
       return (LRESULT)t.edit;
     case TVM_ENDEDITLABELNOW:
-      if (!t.edit) return FALSE;
-      EndEdit(t, wParam != 0);
-      return TRUE;
-    case TVM_HITTEST: {
-      auto* info = (TVHITTESTINFO*)lParam;
-      if (!info) return 0;
-      info->hItem = Handle(HitTest(t, info->pt, &info->flags));
-      return (LRESULT)info->hItem;
-    }
+      return EndEditNow(t, wParam != 0);
+    case TVM_HITTEST:
+      return HitTestMessage(t, (TVHITTESTINFO*)lParam);
     case TVM_SORTCHILDREN:
-      return Sort(t, lParam ? ItemOf(t, (HTREEITEM)lParam) : &t.root, wParam != 0, nullptr);
-    case TVM_SORTCHILDRENCB: {
-      auto* cb = (const TVSORTCB*)lParam;
-      if (!cb || !cb->lpfnCompare) return FALSE;
-      return Sort(t, cb->hParent && cb->hParent != TVI_ROOT ? ItemOf(t, cb->hParent) : &t.root, wParam != 0, cb);
-    }
-    case TVM_ENSUREVISIBLE: {
-      Item* i = ItemOf(t, (HTREEITEM)lParam);
-      if (!i) return FALSE;
-      EnsureVisible(t, i);
-      return TRUE;
-    }
-    case TVM_SETITEMHEIGHT: {
-      int old = t.itemHeight;
-      t.customItemHeight = (int)wParam > 0 ? (int)wParam : 0;
-      TakeMetrics(t);
-      ContentChanged(t);
-      return old;
-    }
+      return SortChildren(t, wParam != 0, (HTREEITEM)lParam);
+    case TVM_SORTCHILDRENCB:
+      return SortChildrenCallback(t, wParam != 0, (const TVSORTCB*)lParam);
+    case TVM_ENSUREVISIBLE:
+      return EnsureVisibleMessage(t, (HTREEITEM)lParam);
+    case TVM_SETITEMHEIGHT:
+      return SetItemHeight(t, wParam);
     case TVM_GETITEMHEIGHT:
       return t.itemHeight;
     case TVM_SETBKCOLOR:
-    case TVM_SETTEXTCOLOR: {
-      COLORREF& slot = msg == TVM_SETBKCOLOR ? t.bk : t.fg;
-      COLORREF old = slot;
-      slot = (COLORREF)lParam;
-      Redraw(t);
-      return (LRESULT)old;
-    }
+      return SetColour(t, t.bk, (COLORREF)lParam);
+    case TVM_SETTEXTCOLOR:
+      return SetColour(t, t.fg, (COLORREF)lParam);
     case TVM_GETBKCOLOR:
       return (LRESULT)t.bk;
     case TVM_GETTEXTCOLOR:
       return (LRESULT)t.fg;
+    default:
+      return ZeroMessage(t, msg, wParam, lParam) ? 0 : DefWindowProcA(t.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(t, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;  // the rows paint the background
+    case WM_GETFONT:
+      return (LRESULT)t.font;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    default:
+      return TreeMessage(t, msg, wParam, lParam);
+  }
 }
 
 }  // namespace
