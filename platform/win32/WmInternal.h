@@ -1,6 +1,7 @@
 #pragma once
 // Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -126,9 +127,37 @@ using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
 
-Wnd* FromHandle(HWND h);  // live windows only (IsWindow)
-Wnd* Checked(HWND h);     // as FromHandle; sets the last error when not a window
-Wnd* Desktop();
+// The handle table's slots (Wm_core.cpp), read on every message: an HWND is
+// (generation << 22) | (index << 2).
+struct HandleSlot {
+  uint32_t gen { 1 };
+  Wnd* wnd {};
+};
+struct HandleSlots {
+  const HandleSlot* at { nullptr };
+  uint32_t count { 0 };
+};
+extern HandleSlots gHandleSlots;
+Wnd* FromHandleBeyond(HWND h);
+
+// Live windows only (IsWindow).
+inline Wnd* FromHandle(HWND h) {
+  uintptr_t v = (uintptr_t)h;
+  if ((v & 3) != 0 || v >= (1ull << 31)) return nullptr;
+  uint32_t index = (uint32_t)((v >> 2) & 0xFFFFF);
+  if (index == 0) return nullptr;
+  if (index >= gHandleSlots.count) [[unlikely]]
+    return FromHandleBeyond(h);
+  const HandleSlot& s = gHandleSlots.at[index];
+  return s.gen == (uint32_t)(v >> 22) ? s.wnd : nullptr;
+}
+Wnd* Checked(HWND h);  // as FromHandle; sets the last error when not a window
+Wnd* MakeDesktop();
+extern std::atomic<Wnd*> gDesktop;  // set once the handle table exists
+inline Wnd* Desktop() {
+  Wnd* d = gDesktop.load(std::memory_order_acquire);
+  return d ? d : MakeDesktop();
+}
 Wnd* NewWnd();
 void RetireWnd(Wnd* w);
 bool IsGuiThread();
@@ -241,14 +270,26 @@ struct State {
   std::unique_ptr<StatePart> parts[(int)PartId::Count];
 };
 
-State& TheState();
+State& MakeState();
+extern std::atomic<State*> gState;  // set once made
+inline State& TheState() {
+  State* s = gState.load(std::memory_order_acquire);
+  return s ? *s : MakeState();
+}
 // Replaces the state with a fresh one; every window must be gone first.
 void ResetState();
 
 template <class T>
+[[gnu::noinline]] void MakePart(std::unique_ptr<StatePart>& p) {
+  p = std::make_unique<T>();
+}
+
+// Asked for many times per message: the making stays out of line.
+template <class T>
 T& Part(PartId id) {
   std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
-  if (!p) p = std::make_unique<T>();
+  if (!p) [[unlikely]]
+    MakePart<T>(p);
   return static_cast<T&>(*p);
 }
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -28,6 +29,7 @@ std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped);  // Wm_dc.cpp
 namespace {
 
 std::unique_ptr<display::Backend> gDisplay;
+display::Backend* gPointerDisplay = nullptr;  // gDisplay when it is not the headless one
 bool gWakeSet = false;
 bool gDesktopSpeaks = false;  // translating the desktop's own focus news
 std::map<HWND, TopSurface>& Surfaces() {
@@ -201,12 +203,19 @@ void AddDirty(TopSurface& s, const RECT& r) {
 
 display::Backend* CurrentDisplay() { return gDisplay.get(); }
 
+display::Backend* PointerDisplay() { return gPointerDisplay; }
+
 namespace {
 
 // A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
 // own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
 // C library hands such blocks back to the system when they are freed, so every popup paid a page fault
 // per 4 kB of them again; freed memory is kept for reuse instead, up to a bound.
+// Every mouse move asks which display knows the pointer: the answer is kept, not looked up by name.
+void NoteDisplay() {
+  gPointerDisplay = gDisplay && std::strcmp(gDisplay->Name(), "headless") != 0 ? gDisplay.get() : nullptr;
+}
+
 void KeepFreedSurfaceMemory() {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
@@ -226,6 +235,7 @@ display::Backend& EnsureDisplay() {
       std::_Exit(EXIT_FAILURE);
     }
     gWakeSet = false;
+    NoteDisplay();
     KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
@@ -242,6 +252,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   Surfaces().clear();
   gDisplay = std::move(backend);
   gWakeSet = false;
+  NoteDisplay();
   if (gDisplay) {
     KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();

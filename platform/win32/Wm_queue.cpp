@@ -74,6 +74,7 @@ struct Queue : StatePart {
   MSG lastKey {};
   std::string lastKeyText;
   std::vector<ModalFrame*> modals;
+  std::vector<std::vector<MSG>> spareMade;  // emptied lists of cooked messages, for reuse
 
   // Messages posted before the state was renewed do not reach the windows after it.
   ~Queue() override {
@@ -187,7 +188,12 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
           q.lastKey = m;
           q.lastKeyText = it->text;
         }
-        if (remove) q.cooked.erase(it);
+        if (remove) {
+          if (it == q.cooked.begin())
+            q.cooked.pop_front();
+          else
+            q.cooked.erase(it);
+        }
         return true;
       }
       ++it;
@@ -200,10 +206,18 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
       ev = std::move(q.input.front());
       q.input.pop_front();
     }
-    std::vector<MSG> made;  // local: cooking sends messages, and a nested loop may cook too
+    // Local: cooking sends messages, and a nested loop may cook too. Its storage is reused from one
+    // event to the next.
+    std::vector<MSG> made;
+    if (!q.spareMade.empty()) {
+      made = std::move(q.spareMade.back());
+      q.spareMade.pop_back();
+    }
     CookInput(ev, made);
     for (const MSG& m : made)
       q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
+    made.clear();
+    q.spareMade.push_back(std::move(made));
   }
 }
 
@@ -289,12 +303,6 @@ void InvalidateCachedMessages(HWND h) {
   q.cooked.erase(
       std::remove_if(q.cooked.begin(), q.cooked.end(), [&](const Queue::Cooked& c) { return c.msg.hwnd == h; }),
       q.cooked.end());
-}
-
-LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Pin pin(w);
-  if (auto& o = TheHooks().observe) o(w->handle, msg, wParam, lParam);
-  return CallProc(w->proc, w->handle, msg, wParam, lParam);
 }
 
 // ---- Modal loops ----------------------------------------------------------------------------------
