@@ -44,27 +44,30 @@ struct ScrollBar {
 };
 
 struct Wnd {
+  // What routing a message and hit testing read come first, close together.
   HWND handle {};
-  WndClass* cls {};
   WNDPROC proc;
   DWORD style { 0 };
   DWORD exStyle { 0 };
+  RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
+  RECT client {};  // client rectangle in window coordinates
+  HRGN region {};
+  Wnd* parent {};
+  std::vector<Wnd*> children;  // z-order, top first
+  WndClass* cls {};
+  int pins { 0 };
+  bool dead { false };
   LONG_PTR id { 0 };
   LONG_PTR userData { 0 };
   HINSTANCE inst {};
-  Wnd* parent {};
   Wnd* owner {};
-  std::vector<Wnd*> children;  // z-order, top first
   std::string text;
-  RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
-  RECT client {};  // client rectangle in window coordinates
   RECT normal {};  // restored rectangle while minimised or maximised
   Region update;   // invalid client area, client coordinates
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
   bool paintListed { false };  // on the list of windows needing paint
-  HRGN region {};
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -78,9 +81,7 @@ struct Wnd {
   HWND mdiActive {};       // MDI client: the active child
   UINT mdiFirstChild { 0 };
   unsigned paints { 0 };  // BeginPaint calls, to spot WM_PAINT handlers that never validate
-  int pins { 0 };
   bool destroying { false };
-  bool dead { false };
   bool created { false };  // WM_CREATE answered
   bool everShown { false };
   bool everActive { false };
@@ -200,7 +201,7 @@ struct RawInput {
   std::string text;  // GBK bytes produced by a key press, or committed text
   DWORD time { 0 };
 };
-void QueueInput(RawInput ev);
+void QueueInput(RawInput&& ev);
 void WakeQueue();
 int WakeFd();
 void DropMessagesFor(HWND h);

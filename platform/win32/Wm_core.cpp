@@ -137,13 +137,18 @@ struct CallDepth {
   }
 };
 
+// Out of line, so that a call through a plain function needs no frame for a closure's bookkeeping.
+[[gnu::noinline]] LRESULT CallClosure(ProcRecord* r, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CallDepth depth;
+  return r->closure(h, msg, wParam, lParam);
+}
+
 // Every entry point calls through this one body, inlined.
 [[gnu::always_inline]] inline LRESULT CallRecord(LONG_PTR proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   ProcRecord* r = FindLive(proc);
   if (!r) return DefWindowProcA(h, msg, wParam, lParam);
   if (r->fn) return r->fn(h, msg, wParam, lParam);
-  CallDepth depth;
-  return r->closure(h, msg, wParam, lParam);
+  return CallClosure(r, h, msg, wParam, lParam);
 }
 
 }  // namespace
@@ -154,9 +159,16 @@ LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // Kept beside the procedure records so that the call through the record is inlined: a mouse move sends
 // half a dozen messages.
+namespace {
+[[gnu::noinline]] void Observe(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TheHooks().observe(w->handle, msg, wParam, lParam);
+}
+}  // namespace
+
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
-  if (auto& o = TheHooks().observe) o(w->handle, msg, wParam, lParam);
+  if (TheHooks().observe) [[unlikely]]
+    Observe(w, msg, wParam, lParam);
   return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
 }
 

@@ -44,7 +44,7 @@ HCURSOR Arrow() {
   return arrow;
 }
 
-LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+[[gnu::always_inline]] inline LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (w->IsChild() && w->parent && w->parent != Desktop()) return Send(w->parent, msg, wParam, lParam);
   return 0;
 }

@@ -30,6 +30,7 @@ namespace {
 
 std::unique_ptr<display::Backend> gDisplay;
 display::Backend* gPointerDisplay = nullptr;  // gDisplay when it is not the headless one
+bool gAnyDirty = false;  // some surface may have drawn pixels not yet presented: an idle queue looks
 bool gWakeSet = false;
 bool gDesktopSpeaks = false;  // translating the desktop's own focus news
 std::map<HWND, TopSurface>& Surfaces() {
@@ -69,6 +70,7 @@ void Resize(TopSurface& s, int w, int h) {
   s.width = w;
   s.height = h;
   s.dirty = RECT { 0, 0, w, h };
+  gAnyDirty = true;
 }
 
 void Restack() {
@@ -194,6 +196,7 @@ void AddDirty(TopSurface& s, const RECT& r) {
   RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width),
            std::min<LONG>(r.bottom, s.height) };
   if (IsRectEmptyWm(c)) return;
+  gAnyDirty = true;
   if (IsRectEmptyWm(s.dirty))
     s.dirty = c;
   else
@@ -262,7 +265,8 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
 }
 
 void PollDisplay() {
-  if (!gDisplay) return;
+  // Asked on every look at the queue: most of the time there is nothing.
+  if (!gDisplay || !gDisplay->HasEvent()) return;
   display::Event e;
   while (gDisplay->NextEvent(e)) Translate(e);
 }
@@ -349,13 +353,19 @@ void SyncCursor(HCURSOR c) {
 }
 
 void PresentAll() {
-  if (!gDisplay) return;
+  if (!gDisplay || !gAnyDirty) return;
+  bool left = false;  // dirty surfaces without a window of the back-end's yet
   for (auto& [h, s] : Surfaces()) {
-    if (!s.window || IsRectEmptyWm(s.dirty)) continue;
+    if (IsRectEmptyWm(s.dirty)) continue;
+    if (!s.window) {
+      left = true;
+      continue;
+    }
     display::SurfaceView view { s.pixels.data(), s.width, s.height, s.width * 4 };
     gDisplay->PresentInPlace(s.window, view, s.dirty);
     s.dirty = RECT {};
   }
+  gAnyDirty = left;
 }
 
 }  // namespace xj::wm

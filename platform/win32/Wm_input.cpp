@@ -392,7 +392,7 @@ BOOL SetCursorPos(int x, int y) {
   RawInput ev;
   ev.kind = RawInput::MouseMove;
   ev.pt = POINT { x, y };
-  InjectInput(ev);
+  InjectInput(std::move(ev));
   return TRUE;
 }
 
