@@ -135,12 +135,35 @@ TOwnerDrawState TbsListBox::GetState(int Index) {
 // tile and gives the window colour.
 void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   if (AW < 1 || AH < 1) return;
-  TBitmap b;
-  b.SetSize(AW, AH);
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
+  TBitmap* picture = Frame->Picture;
+  const std::vector<int64_t> key {
+    AW,
+    AH,
+    int64_t(reinterpret_cast<intptr_t>(picture)),
+    picture ? int64_t(reinterpret_cast<intptr_t>(picture->Handle())) : 0,
+    int64_t(bsSkinPicturesEpoch()),
+    cl.Left,
+    cl.Top,
+    cl.Right,
+    cl.Bottom,
+    sr.Left,
+    sr.Top,
+    sr.Right,
+    sr.Bottom,
+    int64_t(ColorToRGB(clWindow)),
+  };
+  for (const TBackground& kept : FBackgrounds)
+    if (kept.Bitmap && kept.Key == key) {
+      Cnvs->Draw(AX, AY, kept.Bitmap.get());
+      return;
+    }
+  auto made = std::make_unique<TBitmap>();
+  TBitmap& b = *made;
+  b.SetSize(AW, AH);
   const int w = cl.Width(), h = cl.Height();
-  if (w < 1 || h < 1 || !Frame->Picture) {
+  if (w < 1 || h < 1 || !picture) {
     b.Canvas()->Brush()->SetColor(clWindow);
     b.Canvas()->FillRect(TRect(0, 0, AW, AH));
   } else {
@@ -148,7 +171,7 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     // copying it tile by tile, in a few copies instead of one per tile.
     TCanvas* to = b.Canvas();
     const int tw = std::min(w, AW), th = std::min(h, AH);
-    to->CopyRect(TRect(0, 0, tw, th), Frame->Picture->Canvas(),
+    to->CopyRect(TRect(0, 0, tw, th), picture->Canvas(),
                  TRect(sr.Left + cl.Left, sr.Top + cl.Top, sr.Left + cl.Left + tw, sr.Top + cl.Top + th));
     for (int x = w; x < AW; x *= 2) {
       const int n = std::min(x, AW - x);
@@ -160,6 +183,10 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
+  TBackground& slot = FBackgrounds[FNextBackground];
+  FNextBackground ^= 1;
+  slot.Key = key;
+  slot.Bitmap = std::move(made);
 }
 
 void TbsListBox::PaintBG(HDC DC) {
