@@ -158,9 +158,13 @@ bool Backend::SetSizeLimits(WindowId id, SIZE min, SIZE max) {
   return true;
 }
 
-bool Backend::NextEvent(Event& out) {
+bool Backend::HasEvent() {
   if (FQueue.empty()) NativePump();
-  if (FQueue.empty()) return false;
+  return !FQueue.empty();
+}
+
+bool Backend::NextEvent(Event& out) {
+  if (!HasEvent()) return false;
   out = std::move(FQueue.front());
   FQueue.pop_front();
   return true;

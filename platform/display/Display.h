@@ -193,6 +193,7 @@ class Backend {
   // timeoutMs passes (negative: no limit). Headless input is only ever injected, so there Wait returns
   // at once when no wake fd is set.
   bool NextEvent(Event& out);
+  bool HasEvent();  // as NextEvent, without taking it: true when NextEvent would give one
   WaitResult Wait(int timeoutMs);
   void SetWakeFd(int fd) { FWakeFd = fd; }  // -1: none; the fd stays the caller's
   POINT CursorPos() const { return NativeCursorPos(); }

@@ -34,6 +34,7 @@ void AddDirty(TopSurface& s, const RECT& r);
 
 // The back-end in use; created from XJ_DISPLAY the first time a window is shown, unless one was set.
 display::Backend* CurrentDisplay();
+display::Backend* PointerDisplay();  // the back-end when it knows where the pointer is (not headless)
 display::Backend& EnsureDisplay();
 void SetDisplay(std::unique_ptr<display::Backend> backend);  // null: none (tests)
 

@@ -18,6 +18,9 @@ struct Hooks {
   std::function<void(ModalFrame&)> modalOpened;
 };
 
-Hooks& TheHooks();
+inline Hooks& TheHooks() {
+  static Hooks hooks;
+  return hooks;
+}
 
 }  // namespace xj::wm

@@ -1,6 +1,7 @@
 #pragma once
 // Records of the window manager shared by the Wm_*.cpp files. Not part of the public interface.
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -43,27 +44,30 @@ struct ScrollBar {
 };
 
 struct Wnd {
+  // What routing a message and hit testing read come first, close together.
   HWND handle {};
-  WndClass* cls {};
   WNDPROC proc;
   DWORD style { 0 };
   DWORD exStyle { 0 };
+  RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
+  RECT client {};  // client rectangle in window coordinates
+  HRGN region {};
+  Wnd* parent {};
+  std::vector<Wnd*> children;  // z-order, top first
+  WndClass* cls {};
+  int pins { 0 };
+  bool dead { false };
   LONG_PTR id { 0 };
   LONG_PTR userData { 0 };
   HINSTANCE inst {};
-  Wnd* parent {};
   Wnd* owner {};
-  std::vector<Wnd*> children;  // z-order, top first
   std::string text;
-  RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
-  RECT client {};  // client rectangle in window coordinates
   RECT normal {};  // restored rectangle while minimised or maximised
   Region update;   // invalid client area, client coordinates
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
   bool paintListed { false };  // on the list of windows needing paint
-  HRGN region {};
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -77,9 +81,7 @@ struct Wnd {
   HWND mdiActive {};       // MDI client: the active child
   UINT mdiFirstChild { 0 };
   unsigned paints { 0 };  // BeginPaint calls, to spot WM_PAINT handlers that never validate
-  int pins { 0 };
   bool destroying { false };
-  bool dead { false };
   bool created { false };  // WM_CREATE answered
   bool everShown { false };
   bool everActive { false };
@@ -126,9 +128,37 @@ using xj::ScopeExit;
 
 // ---- Lookup and the tree -------------------------------------------------------------------------
 
-Wnd* FromHandle(HWND h);  // live windows only (IsWindow)
-Wnd* Checked(HWND h);     // as FromHandle; sets the last error when not a window
-Wnd* Desktop();
+// The handle table's slots (Wm_core.cpp), read on every message: an HWND is
+// (generation << 22) | (index << 2).
+struct HandleSlot {
+  uint32_t gen { 1 };
+  Wnd* wnd {};
+};
+struct HandleSlots {
+  const HandleSlot* at { nullptr };
+  uint32_t count { 0 };
+};
+extern HandleSlots gHandleSlots;
+Wnd* FromHandleBeyond(HWND h);
+
+// Live windows only (IsWindow).
+inline Wnd* FromHandle(HWND h) {
+  uintptr_t v = (uintptr_t)h;
+  if ((v & 3) != 0 || v >= (1ull << 31)) return nullptr;
+  uint32_t index = (uint32_t)((v >> 2) & 0xFFFFF);
+  if (index == 0) return nullptr;
+  if (index >= gHandleSlots.count) [[unlikely]]
+    return FromHandleBeyond(h);
+  const HandleSlot& s = gHandleSlots.at[index];
+  return s.gen == (uint32_t)(v >> 22) ? s.wnd : nullptr;
+}
+Wnd* Checked(HWND h);  // as FromHandle; sets the last error when not a window
+Wnd* MakeDesktop();
+extern std::atomic<Wnd*> gDesktop;  // set once the handle table exists
+inline Wnd* Desktop() {
+  Wnd* d = gDesktop.load(std::memory_order_acquire);
+  return d ? d : MakeDesktop();
+}
 Wnd* NewWnd();
 void RetireWnd(Wnd* w);
 bool IsGuiThread();
@@ -171,7 +201,7 @@ struct RawInput {
   std::string text;  // GBK bytes produced by a key press, or committed text
   DWORD time { 0 };
 };
-void QueueInput(RawInput ev);
+void QueueInput(RawInput&& ev);
 void WakeQueue();
 int WakeFd();
 void DropMessagesFor(HWND h);
@@ -241,14 +271,26 @@ struct State {
   std::unique_ptr<StatePart> parts[(int)PartId::Count];
 };
 
-State& TheState();
+State& MakeState();
+extern std::atomic<State*> gState;  // set once made
+inline State& TheState() {
+  State* s = gState.load(std::memory_order_acquire);
+  return s ? *s : MakeState();
+}
 // Replaces the state with a fresh one; every window must be gone first.
 void ResetState();
 
 template <class T>
+[[gnu::noinline]] void MakePart(std::unique_ptr<StatePart>& p) {
+  p = std::make_unique<T>();
+}
+
+// Asked for many times per message: the making stays out of line.
+template <class T>
 T& Part(PartId id) {
   std::unique_ptr<StatePart>& p = TheState().parts[(int)id];
-  if (!p) p = std::make_unique<T>();
+  if (!p) [[unlikely]]
+    MakePart<T>(p);
   return static_cast<T&>(*p);
 }
 

@@ -18,15 +18,17 @@ namespace xj::wm {
 
 // ---- Errors, clock, hooks -----------------------------------------------------------------------------
 
-Hooks& TheHooks() {
-  static Hooks hooks;
-  return hooks;
-}
-
 // ---- State ------------------------------------------------------------------------------------------------
 
-State& TheState() {
-  static State* s = new State;  // never destroyed: static destructors of other files may still use it
+std::atomic<State*> gState { nullptr };
+
+State& MakeState() {
+  // Never destroyed: static destructors of other files may still use it.
+  static State* s = [] {
+    State* made = new State;
+    gState.store(made, std::memory_order_release);
+    return made;
+  }();
   return *s;
 }
 
@@ -135,19 +137,39 @@ struct CallDepth {
   }
 };
 
-// Both entry points call through this one body, inlined.
-inline LRESULT CallRecord(LONG_PTR proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+// Out of line, so that a call through a plain function needs no frame for a closure's bookkeeping.
+[[gnu::noinline]] LRESULT CallClosure(ProcRecord* r, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CallDepth depth;
+  return r->closure(h, msg, wParam, lParam);
+}
+
+// Every entry point calls through this one body, inlined.
+[[gnu::always_inline]] inline LRESULT CallRecord(LONG_PTR proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   ProcRecord* r = FindLive(proc);
   if (!r) return DefWindowProcA(h, msg, wParam, lParam);
   if (r->fn) return r->fn(h, msg, wParam, lParam);
-  CallDepth depth;
-  return r->closure(h, msg, wParam, lParam);
+  return CallClosure(r, h, msg, wParam, lParam);
 }
 
 }  // namespace
 
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   return CallRecord(proc.Value(), h, msg, wParam, lParam);
+}
+
+// Kept beside the procedure records so that the call through the record is inlined: a mouse move sends
+// half a dozen messages.
+namespace {
+[[gnu::noinline]] void Observe(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TheHooks().observe(w->handle, msg, wParam, lParam);
+}
+}  // namespace
+
+LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Pin pin(w);
+  if (TheHooks().observe) [[unlikely]]
+    Observe(w, msg, wParam, lParam);
+  return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
 }
 
 }  // namespace xj::wm
@@ -208,33 +230,43 @@ namespace xj::wm {
 
 namespace {
 
-struct Slot {
-  uint32_t gen { 1 };
-  Wnd* wnd {};
-};
+using Slot = HandleSlot;
 
 struct Table {
-  std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop
+  std::vector<Slot> slots { Slot {}, Slot {} };  // 0 unused, 1 the desktop; gHandleSlots shows them
   std::deque<uint32_t> freeSlots;
   std::unordered_set<Wnd*> zombies;      // destroyed but still pinned by a running procedure
   std::atomic<bool> guiBound { false };  // other threads read it when they post
   Wnd desktop;
 };
 
-Table& T() {
+std::atomic<Table*> gTable { nullptr };
+
+Table& MakeTable() {
   static Table* t = [] {
     auto* tab = new Table;
     tab->desktop.handle = (HWND)(uintptr_t)((1u << 22) | (1u << 2));
     tab->desktop.style = WS_VISIBLE | WS_CLIPCHILDREN;
     tab->slots[1].wnd = &tab->desktop;
+    gHandleSlots = HandleSlots { tab->slots.data(), (uint32_t)tab->slots.size() };
+    gDesktop.store(&tab->desktop, std::memory_order_release);
+    gTable.store(tab, std::memory_order_release);
     return tab;
   }();
   return *t;
 }
 
+// Read on every message: a load once made, instead of a guarded static.
+inline Table& T() {
+  Table* t = gTable.load(std::memory_order_acquire);
+  return t ? *t : MakeTable();
+}
+
 }  // namespace
 
-Wnd* Desktop() { return &T().desktop; }
+std::atomic<Wnd*> gDesktop { nullptr };
+
+Wnd* MakeDesktop() { return &T().desktop; }
 
 namespace {
 thread_local bool tGuiThread = false;  // this thread was bound as the GUI thread
@@ -249,15 +281,13 @@ void BindGuiThread() {
   if (t.guiBound.compare_exchange_strong(unbound, true, std::memory_order_acq_rel)) tGuiThread = true;
 }
 
-Wnd* FromHandle(HWND h) {
-  uintptr_t v = (uintptr_t)h;
-  if ((v & 3) != 0 || v >= (1ull << 31)) return nullptr;
-  uint32_t index = (uint32_t)((v >> 2) & 0xFFFFF);
-  uint32_t gen = (uint32_t)(v >> 22);
-  Table& t = T();
-  if (index == 0 || index >= t.slots.size()) return nullptr;
-  const Slot& s = t.slots[index];
-  return s.gen == gen ? s.wnd : nullptr;
+HandleSlots gHandleSlots;
+
+Wnd* FromHandleBeyond(HWND h) {
+  // Past the slots seen so far: only the table's making can add any.
+  if (gHandleSlots.count != 0) return nullptr;
+  T();
+  return gHandleSlots.count != 0 ? FromHandle(h) : nullptr;
 }
 
 Wnd* Checked(HWND h) {
@@ -277,6 +307,7 @@ Wnd* NewWnd() {
     index = (uint32_t)t.slots.size();
     if (index >= (1u << 20)) return nullptr;
     t.slots.push_back(Slot {});
+    gHandleSlots = HandleSlots { t.slots.data(), (uint32_t)t.slots.size() };
   }
   Slot& s = t.slots[index];
   s.wnd = new Wnd;

@@ -44,19 +44,30 @@ HCURSOR Arrow() {
   return arrow;
 }
 
-LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+[[gnu::always_inline]] inline LRESULT ToParent(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (w->IsChild() && w->parent && w->parent != Desktop()) return Send(w->parent, msg, wParam, lParam);
   return 0;
 }
 
-}  // namespace
+LRESULT DefSetCursor(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  if (ToParent(w, WM_SETCURSOR, wParam, lParam)) return TRUE;
+  int hit = (short)LOWORD(lParam);
+  if (hit == HTCLIENT) {
+    SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : Arrow());
+    return FALSE;
+  }
+  HCURSOR c = SizingCursor(hit);
+  SetCursor(c ? c : Arrow());
+  return c != nullptr;
+}
 
-LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Wnd* w = FromHandle(hwnd);
-  if (!w) return 0;
-  bool handled = false;
-  LRESULT nc = DefNonClient(w, msg, wParam, lParam, &handled);
-  if (handled) return nc;
+[[gnu::noinline]] LRESULT DefMessage(Wnd* w, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Only the non-client range can be the frame's; the messages of every mouse move skip the call.
+  if (msg >= WM_NCCREATE && msg <= WM_NCMBUTTONDBLCLK) {
+    bool handled = false;
+    LRESULT nc = DefNonClient(w, msg, wParam, lParam, &handled);
+    if (handled) return nc;
+  }
   switch (msg) {
     case WM_NCCREATE:
       return TRUE;
@@ -121,17 +132,6 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       LRESULT r = ToParent(w, msg, wParam, lParam);
       return r ? r : MA_ACTIVATE;
     }
-    case WM_SETCURSOR: {
-      if (ToParent(w, msg, wParam, lParam)) return TRUE;
-      int hit = (short)LOWORD(lParam);
-      if (hit == HTCLIENT) {
-        SetCursor(w->cls && w->cls->cursor ? w->cls->cursor : Arrow());
-        return FALSE;
-      }
-      HCURSOR c = SizingCursor(hit);
-      SetCursor(c ? c : Arrow());
-      return c != nullptr;
-    }
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:
       return ToParent(w, msg, wParam, lParam);
@@ -175,4 +175,15 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       return 0;
   }
+}
+
+}  // namespace
+
+// The messages of every mouse move are answered here; the rest in a body whose frame they do not pay for.
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return 0;
+  if (msg == WM_SETCURSOR) return DefSetCursor(w, wParam, lParam);
+  if (msg == WM_MOUSEMOVE) return 0;
+  return DefMessage(w, hwnd, msg, wParam, lParam);
 }

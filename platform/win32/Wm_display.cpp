@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
@@ -28,6 +29,8 @@ std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped);  // Wm_dc.cpp
 namespace {
 
 std::unique_ptr<display::Backend> gDisplay;
+display::Backend* gPointerDisplay = nullptr;  // gDisplay when it is not the headless one
+bool gAnyDirty = false;  // some surface may have drawn pixels not yet presented: an idle queue looks
 bool gWakeSet = false;
 bool gDesktopSpeaks = false;  // translating the desktop's own focus news
 std::map<HWND, TopSurface>& Surfaces() {
@@ -67,6 +70,7 @@ void Resize(TopSurface& s, int w, int h) {
   s.width = w;
   s.height = h;
   s.dirty = RECT { 0, 0, w, h };
+  gAnyDirty = true;
 }
 
 void Restack() {
@@ -192,6 +196,7 @@ void AddDirty(TopSurface& s, const RECT& r) {
   RECT c { std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, s.width),
            std::min<LONG>(r.bottom, s.height) };
   if (IsRectEmptyWm(c)) return;
+  gAnyDirty = true;
   if (IsRectEmptyWm(s.dirty))
     s.dirty = c;
   else
@@ -201,12 +206,19 @@ void AddDirty(TopSurface& s, const RECT& r) {
 
 display::Backend* CurrentDisplay() { return gDisplay.get(); }
 
+display::Backend* PointerDisplay() { return gPointerDisplay; }
+
 namespace {
 
 // A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
 // own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
 // C library hands such blocks back to the system when they are freed, so every popup paid a page fault
 // per 4 kB of them again; freed memory is kept for reuse instead, up to a bound.
+// Every mouse move asks which display knows the pointer: the answer is kept, not looked up by name.
+void NoteDisplay() {
+  gPointerDisplay = gDisplay && std::strcmp(gDisplay->Name(), "headless") != 0 ? gDisplay.get() : nullptr;
+}
+
 void KeepFreedSurfaceMemory() {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
@@ -226,6 +238,7 @@ display::Backend& EnsureDisplay() {
       std::_Exit(EXIT_FAILURE);
     }
     gWakeSet = false;
+    NoteDisplay();
     KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
@@ -242,6 +255,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   Surfaces().clear();
   gDisplay = std::move(backend);
   gWakeSet = false;
+  NoteDisplay();
   if (gDisplay) {
     KeepFreedSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
@@ -251,7 +265,8 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
 }
 
 void PollDisplay() {
-  if (!gDisplay) return;
+  // Asked on every look at the queue: most of the time there is nothing.
+  if (!gDisplay || !gDisplay->HasEvent()) return;
   display::Event e;
   while (gDisplay->NextEvent(e)) Translate(e);
 }
@@ -338,13 +353,19 @@ void SyncCursor(HCURSOR c) {
 }
 
 void PresentAll() {
-  if (!gDisplay) return;
+  if (!gDisplay || !gAnyDirty) return;
+  bool left = false;  // dirty surfaces without a window of the back-end's yet
   for (auto& [h, s] : Surfaces()) {
-    if (!s.window || IsRectEmptyWm(s.dirty)) continue;
+    if (IsRectEmptyWm(s.dirty)) continue;
+    if (!s.window) {
+      left = true;
+      continue;
+    }
     display::SurfaceView view { s.pixels.data(), s.width, s.height, s.width * 4 };
     gDisplay->PresentInPlace(s.window, view, s.dirty);
     s.dirty = RECT {};
   }
+  gAnyDirty = left;
 }
 
 }  // namespace xj::wm

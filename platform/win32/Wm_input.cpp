@@ -54,39 +54,50 @@ void SetKey(BYTE* keys, UINT vk, bool down) {
 
 bool Skipped(const std::vector<Wnd*>& skip, Wnd* w) { return std::find(skip.begin(), skip.end(), w) != skip.end(); }
 
-// Whether the point lies in the window, whose top-left corner is at `origin` on the screen.
-bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
-  RECT r { origin.x, origin.y, origin.x + w->Width(), origin.y + w->Height() };
-  return InRect(r, pt) && (!w->region || WindowRegionContains(w, POINT { pt.x - r.left, pt.y - r.top }));
+// Whether the point lies in the window, whose top-left corner is at `origin` on the screen. The
+// rectangle is tested first: most windows a search passes over are rejected by it alone.
+inline bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
+  if (pt.x < origin.x || pt.y < origin.y || pt.x >= origin.x + w->Width() || pt.y >= origin.y + w->Height())
+    return false;
+  return !w->region || WindowRegionContains(w, POINT { pt.x - origin.x, pt.y - origin.y });
 }
 
 bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }
 
 // The search carries each window's screen origin down the tree instead of walking back up for it.
 Wnd* Descend(Wnd* w, POINT origin, POINT pt, const std::vector<Wnd*>& skip) {
-  if (!w->Enabled()) return w;
-  POINT client { origin.x + w->client.left, origin.y + w->client.top };
-  RECT clientRect { client.x, client.y, client.x + (w->client.right - w->client.left),
-                    client.y + (w->client.bottom - w->client.top) };
-  if (!InRect(clientRect, pt)) return w;
-  for (Wnd* c : w->children) {
-    if (!c->Visible() || Skipped(skip, c)) continue;
-    POINT at { client.x + c->rect.left, client.y + c->rect.top };
-    if (!ContainsAt(c, at, pt)) continue;
-    // A disabled child keeps the point for its parent.
-    if (!c->Enabled()) return w;
-    return Descend(c, at, pt, skip);
+  const bool skipping = !skip.empty();
+  for (;;) {
+    if (!w->Enabled()) return w;
+    const POINT client { origin.x + w->client.left, origin.y + w->client.top };
+    const RECT clientRect { client.x, client.y, client.x + (w->client.right - w->client.left),
+                            client.y + (w->client.bottom - w->client.top) };
+    if (!InRect(clientRect, pt)) return w;
+    Wnd* below = nullptr;
+    for (Wnd* c : w->children) {
+      if (!c->Visible()) continue;
+      const POINT at { client.x + c->rect.left, client.y + c->rect.top };
+      if (!ContainsAt(c, at, pt) || (skipping && Skipped(skip, c))) continue;
+      // A disabled child keeps the point for its parent.
+      if (!c->Enabled()) return w;
+      below = c;
+      origin = at;
+      break;
+    }
+    if (!below) return w;
+    w = below;
   }
-  return w;
 }
 
 // The deepest window under the point, by z-order; disabled top-level windows either stop the search
 // (routing: the click is dropped) or are looked through (WindowFromPoint).
 Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled) {
   for (Wnd* top : Desktop()->children) {
-    if (!top->Visible() || (top->style & WS_MINIMIZE) || Skipped(skip, top) || !Contains(top, pt)) continue;
+    if (!top->Visible() || (top->style & WS_MINIMIZE)) continue;
+    const POINT at { top->rect.left, top->rect.top };
+    if (!ContainsAt(top, at, pt) || Skipped(skip, top)) continue;
     if (!top->Enabled() && throughDisabled) continue;
-    return Descend(top, POINT { top->rect.left, top->rect.top }, pt, skip);
+    return Descend(top, at, pt, skip);
   }
   return nullptr;
 }
@@ -367,8 +378,7 @@ BOOL GetCursorPos(LPPOINT pt) {
   }
   // A real screen knows where the pointer is even when it is over no window of ours; the headless
   // display learns it only from the input that reaches us.
-  xj::display::Backend* d = CurrentDisplay();
-  if (d && strcmp(d->Name(), "headless") != 0) S().cursor = d->CursorPos();
+  if (xj::display::Backend* d = PointerDisplay()) S().cursor = d->CursorPos();
   *pt = S().cursor;
   return TRUE;
 }
@@ -400,15 +410,14 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
 
 BOOL SetCursorPos(int x, int y) {
   S().cursor = POINT { x, y };
-  xj::display::Backend* d = CurrentDisplay();
-  if (d && strcmp(d->Name(), "headless") != 0) {
+  if (xj::display::Backend* d = PointerDisplay()) {
     d->SetCursorPos(POINT { x, y });  // the move comes back as a display event
     return TRUE;
   }
   RawInput ev;
   ev.kind = RawInput::MouseMove;
   ev.pt = POINT { x, y };
-  InjectInput(ev);
+  InjectInput(std::move(ev));
   return TRUE;
 }
 
@@ -425,8 +434,9 @@ BOOL GetKeyboardState(BYTE* state) {
 UINT GetDoubleClickTime() { return 500; }
 
 HCURSOR SetCursor(HCURSOR cursor) {
-  HCURSOR old = S().cursorShape;
-  S().cursorShape = cursor;
+  InputState& s = S();
+  HCURSOR old = s.cursorShape;
+  s.cursorShape = cursor;
   if (old != cursor) SyncCursor(cursor);
   return old;
 }

@@ -74,6 +74,7 @@ struct Queue : StatePart {
   MSG lastKey {};
   std::string lastKeyText;
   std::vector<ModalFrame*> modals;
+  std::vector<std::vector<MSG>> spareMade;  // emptied lists of cooked messages, for reuse
 
   // Messages posted before the state was renewed do not reach the windows after it.
   ~Queue() override {
@@ -170,6 +171,17 @@ bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
   return false;
 }
 
+// A cooked message is handed out: GetMessageTime, GetMessagePos and TranslateMessage read it later.
+void Took(Queue& q, const MSG& m, const std::string& text, MSG* out) {
+  *out = m;
+  q.lastTime = m.time;
+  q.lastPos = m.pt;
+  if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
+    q.lastKey = m;
+    q.lastKeyText = text;
+  }
+}
+
 bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
   Queue& q = Q();
   for (;;) {
@@ -180,14 +192,13 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
         continue;
       }
       if (ForWindow(m.hwnd, filter) && InRange(m.message, lo, hi)) {
-        *out = m;
-        q.lastTime = out->time;
-        q.lastPos = out->pt;
-        if (out->message == WM_KEYDOWN || out->message == WM_SYSKEYDOWN) {
-          q.lastKey = m;
-          q.lastKeyText = it->text;
+        Took(q, m, it->text, out);
+        if (remove) {
+          if (it == q.cooked.begin())
+            q.cooked.pop_front();
+          else
+            q.cooked.erase(it);
         }
-        if (remove) q.cooked.erase(it);
         return true;
       }
       ++it;
@@ -200,17 +211,42 @@ bool TakeInput(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
       ev = std::move(q.input.front());
       q.input.pop_front();
     }
-    std::vector<MSG> made;  // local: cooking sends messages, and a nested loop may cook too
+    // Local: cooking sends messages, and a nested loop may cook too. Its storage is reused from one
+    // event to the next.
+    std::vector<MSG> made;
+    if (!q.spareMade.empty()) {
+      made = std::move(q.spareMade.back());
+      q.spareMade.pop_back();
+    }
     CookInput(ev, made);
-    for (const MSG& m : made)
-      q.cooked.push_back(Queue::Cooked { m, ev.kind == RawInput::KeyDown ? ev.text : std::string() });
+    static const std::string kNoText;
+    const std::string& text = ev.kind == RawInput::KeyDown ? ev.text : kNoText;
+    // With nothing cooked before them (nor by a loop nested in the cooking), the first of these that is
+    // wanted goes out at once, as the scan above would take it, instead of through the list.
+    bool took = false;
+    const bool direct = q.cooked.empty();
+    for (const MSG& m : made) {
+      if (direct && !took) {
+        if (m.hwnd && !FromHandle(m.hwnd)) continue;
+        if (ForWindow(m.hwnd, filter) && InRange(m.message, lo, hi)) {
+          Took(q, m, text, out);
+          took = true;
+          if (remove) continue;
+        }
+      }
+      q.cooked.push_back(Queue::Cooked { m, text });
+    }
+    made.clear();
+    q.spareMade.push_back(std::move(made));
+    if (took) return true;
   }
 }
 
 bool Retrieve(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
   PollDisplay();
-  RunCrossSends();
-  if (TakePosted(out, filter, lo, hi, remove)) return true;
+  Transport& wire = Wire();
+  if (wire.anySends.load(std::memory_order_acquire)) RunCrossSends();
+  if (wire.anyPosted.load(std::memory_order_acquire) && TakePosted(out, filter, lo, hi, remove)) return true;
   if (TakeInput(out, filter, lo, hi, remove)) return true;
   Queue& q = Q();
   if (q.quit && InRange(WM_QUIT, lo, hi)) {
@@ -268,7 +304,7 @@ void WakeQueue() {
   [[maybe_unused]] ssize_t n = write(Wire().efd, &one, sizeof one);
 }
 
-void QueueInput(RawInput ev) {
+void QueueInput(RawInput&& ev) {
   if (!ev.time) ev.time = NowTick();
   Q().input.push_back(std::move(ev));
 }
@@ -289,12 +325,6 @@ void InvalidateCachedMessages(HWND h) {
   q.cooked.erase(
       std::remove_if(q.cooked.begin(), q.cooked.end(), [&](const Queue::Cooked& c) { return c.msg.hwnd == h; }),
       q.cooked.end());
-}
-
-LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Pin pin(w);
-  if (auto& o = TheHooks().observe) o(w->handle, msg, wParam, lParam);
-  return CallProc(w->proc, w->handle, msg, wParam, lParam);
 }
 
 // ---- Modal loops ----------------------------------------------------------------------------------

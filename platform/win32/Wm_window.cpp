@@ -75,13 +75,14 @@ bool ReallyVisible(const Wnd* w) {
 POINT WindowOrigin(const Wnd* w) {
   const Wnd* desktop = Desktop();
   POINT p { 0, 0 };
-  for (; w && w != desktop; w = w->parent) {
+  while (w && w != desktop) {
     p.x += w->rect.left;
     p.y += w->rect.top;
-    if (w->parent && w->parent != desktop) {
-      p.x += w->parent->client.left;
-      p.y += w->parent->client.top;
-    }
+    const Wnd* up = w->parent;
+    if (!up || up == desktop) break;
+    p.x += up->client.left;
+    p.y += up->client.top;
+    w = up;
   }
   return p;
 }

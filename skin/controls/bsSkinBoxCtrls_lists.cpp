@@ -137,23 +137,58 @@ TOwnerDrawState TbsListBox::GetState(int Index) {
 // tile and gives the window colour.
 void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   if (AW < 1 || AH < 1) return;
-  TBitmap b;
-  b.SetSize(AW, AH);
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
+  TBitmap* picture = Frame->Picture;
+  const std::vector<int64_t> key {
+    AW,
+    AH,
+    int64_t(reinterpret_cast<intptr_t>(picture)),
+    picture ? int64_t(reinterpret_cast<intptr_t>(picture->Handle())) : 0,
+    int64_t(bsSkinPicturesEpoch()),
+    cl.Left,
+    cl.Top,
+    cl.Right,
+    cl.Bottom,
+    sr.Left,
+    sr.Top,
+    sr.Right,
+    sr.Bottom,
+    int64_t(ColorToRGB(clWindow)),
+  };
+  for (const TBackground& kept : FBackgrounds)
+    if (kept.Bitmap && kept.Key == key) {
+      Cnvs->Draw(AX, AY, kept.Bitmap.get());
+      return;
+    }
+  auto made = std::make_unique<TBitmap>();
+  TBitmap& b = *made;
+  b.SetSize(AW, AH);
   const int w = cl.Width(), h = cl.Height();
-  if (w < 1 || h < 1 || !Frame->Picture) {
+  if (w < 1 || h < 1 || !picture) {
     b.Canvas()->Brush()->SetColor(clWindow);
     b.Canvas()->FillRect(TRect(0, 0, AW, AH));
   } else {
-    for (int j = 0; j * h < AH; ++j)
-      for (int i = 0; i * w < AW; ++i) {
-        const int dx = std::max(0, i * w + w - AW), dy = std::max(0, j * h + h - AH);
-        const TRect src(sr.Left + cl.Left, sr.Top + cl.Top, sr.Left + cl.Right - dx, sr.Top + cl.Bottom - dy);
-        b.Canvas()->CopyRect(TRect(i * w, j * h, i * w + w - dx, j * h + h - dy), Frame->Picture->Canvas(), src);
-      }
+    // The client piece once, then what is tiled so far doubled rightwards and downwards: the pixels of
+    // copying it tile by tile, in a few copies instead of one per tile.
+    TCanvas* to = b.Canvas();
+    const int tw = std::min(w, AW), th = std::min(h, AH);
+    to->CopyRect(TRect(0, 0, tw, th), picture->Canvas(),
+                 TRect(sr.Left + cl.Left, sr.Top + cl.Top, sr.Left + cl.Left + tw, sr.Top + cl.Top + th));
+    for (int x = w; x < AW; x *= 2) {
+      const int n = std::min(x, AW - x);
+      to->CopyRect(TRect(x, 0, x + n, th), to, TRect(0, 0, n, th));
+    }
+    for (int y = h; y < AH; y *= 2) {
+      const int n = std::min(y, AH - y);
+      to->CopyRect(TRect(0, y, AW, y + n), to, TRect(0, 0, AW, n));
+    }
   }
   Cnvs->Draw(AX, AY, &b);
+  TBackground& slot = FBackgrounds[FNextBackground];
+  FNextBackground ^= 1;
+  slot.Key = key;
+  slot.Bitmap = std::move(made);
 }
 
 void TbsListBox::PaintBG(HDC DC) {

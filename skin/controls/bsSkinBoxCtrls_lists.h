@@ -4,6 +4,10 @@
 // skinned scroll bars the frame makes when the list overflows and lets go of when it no longer does.
 // The inner list reports its input to the frame through the frame's virtual ListBox* hooks.
 
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win32/ctl/OrderTree.h"
 #include "skin/controls/bsSkinCtrls_base.h"
@@ -67,6 +71,15 @@ class TbsListBox : public TListBox {
   void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
+
+  // The tiled backgrounds made last (the whole list's, and the part below its rows), with what each was
+  // made from: drawn again while that stays the same.
+  struct TBackground {
+    std::vector<int64_t> Key;
+    std::unique_ptr<TBitmap> Bitmap;
+  };
+  TBackground FBackgrounds[2];
+  int FNextBackground { 0 };
 };
 
 class TbsSkinCustomListBox : public TbsSkinCustomControl {

@@ -1,5 +1,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
+#include <cstring>
+
 #include "platform/vcl/Messages.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -242,8 +244,164 @@ void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
   }
 }
 
+namespace {
+
+// A plain 24- or 32-bit picture's pixel rows.
+struct TRows {
+  uint8_t* Base { nullptr };
+  ptrdiff_t Stride { 0 };
+  int Width { 0 };
+  int Height { 0 };
+  int Bytes { 0 };
+  size_t RowBytes() const { return size_t(Width) * size_t(Bytes); }
+};
+
+bool RowsOf(TBitmap* B, TRows& Out) {
+  if (B->Empty()) return false;
+  DIBSECTION ds {};
+  if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return false;
+  if (ds.dsBm.bmBitsPixel != 24 && ds.dsBm.bmBitsPixel != 32) return false;
+  Out.Width = ds.dsBm.bmWidth;
+  Out.Height = ds.dsBm.bmHeight;
+  Out.Bytes = ds.dsBm.bmBitsPixel / 8;
+  Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
+  Out.Stride = Out.Height > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - Out.Base : 0;
+  return true;
+}
+
+// Whether every pixel holds the same value (given in Value).
+bool Uniform(const TRows& Rows, uint32_t& Value) {
+  Value = 0;
+  if (Rows.Width < 1 || Rows.Height < 1) return true;
+  std::memcpy(&Value, Rows.Base, size_t(Rows.Bytes));
+  // The first row pixel by pixel, every other row against the first.
+  const uint8_t* first = Rows.Base;
+  if (Rows.Bytes == 4) {
+    for (int x = 1; x < Rows.Width; ++x) {
+      uint32_t v;
+      std::memcpy(&v, first + size_t(x) * 4, 4);
+      if (v != Value) return false;
+    }
+  } else {
+    for (int x = 1; x < Rows.Width; ++x) {
+      const uint8_t* p = first + size_t(x) * 3;
+      if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) return false;
+    }
+  }
+  for (int y = 1; y < Rows.Height; ++y)
+    if (std::memcmp(Rows.Base + Rows.Stride * y, first, Rows.RowBytes()) != 0) return false;
+  return true;
+}
+
+}  // namespace
+
+// Everything a face is built from: the source picture (the object and its image, while no skin picture
+// changed), the rectangle and size, the geometry, and what the destination holds and draws with beforehand.
+struct TbsSkinGeometry::TFace {
+  std::vector<int64_t> Key;
+  // The face as built: the destination's pixel format and rows afterwards.
+  TPixelFormat Format { pfDevice };
+  int Width { 0 };
+  int Height { 0 };
+  int Bytes { 0 };
+  std::vector<uint8_t> Pixels;
+};
+
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
+  // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
+  // face depends only on what the key holds. Anything else is built every time.
+  TRows before;
+  uint32_t fill = 0;
+  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
+  TCanvas* canvas = B->Canvas();
+  if (!plain || canvas->CopyMode() != cmSrcCopy) {
+    BuildFaceImage(B, SB, R, W, H);
+    return;
+  }
+  std::vector<int64_t> key {
+    int64_t(reinterpret_cast<intptr_t>(SB)),
+    int64_t(reinterpret_cast<intptr_t>(SB->Handle())),  // never handed out twice
+    int64_t(bsSkinPicturesEpoch()),
+    R.Left,
+    R.Top,
+    R.Right,
+    R.Bottom,
+    W,
+    H,
+    FResizeMode,
+    LTPoint.X,
+    LTPoint.Y,
+    RTPoint.X,
+    RTPoint.Y,
+    LBPoint.X,
+    LBPoint.Y,
+    RBPoint.X,
+    RBPoint.Y,
+    SkinRect.Left,
+    SkinRect.Top,
+    SkinRect.Right,
+    SkinRect.Bottom,
+    ClRect.Left,
+    ClRect.Top,
+    ClRect.Right,
+    ClRect.Bottom,
+    NewLTPoint.X,
+    NewLTPoint.Y,
+    NewRTPoint.X,
+    NewRTPoint.Y,
+    NewLBPoint.X,
+    NewLBPoint.Y,
+    NewRBPoint.X,
+    NewRBPoint.Y,
+    NewClRect.Left,
+    NewClRect.Top,
+    NewClRect.Right,
+    NewClRect.Bottom,
+    int64_t(B->PixelFormat()),
+    B->Empty() ? 0 : before.Width,
+    B->Empty() ? 0 : before.Height,
+    before.Bytes,
+    int64_t(fill),
+    int64_t(ColorToRGB(canvas->Font()->Color())),
+    int64_t(ColorToRGB(canvas->Brush()->Color())),
+  };
+  if (FFace && FFace->Key == key) {
+    // Sized as building does it, then every pixel copied.
+    if (B->Width() != FFace->Width || B->Height() != FFace->Height) {
+      if (FResizeMode == 0) {
+        B->SetSize(FFace->Width, FFace->Height);
+      } else {
+        B->SetWidth(FFace->Width);
+        B->SetHeight(FFace->Height);
+      }
+    }
+    TRows out;
+    if (B->PixelFormat() == FFace->Format && B->Width() == FFace->Width && B->Height() == FFace->Height &&
+        RowsOf(B, out) && out.Bytes == FFace->Bytes) {
+      for (int y = 0; y < out.Height; ++y)
+        std::memcpy(out.Base + out.Stride * y, FFace->Pixels.data() + out.RowBytes() * size_t(y), out.RowBytes());
+      return;
+    }
+  }
+  BuildFaceImage(B, SB, R, W, H);
+  TRows after;
+  if (!RowsOf(B, after)) {
+    FFace.reset();
+    return;
+  }
+  if (!FFace) FFace = std::make_shared<TFace>();
+  FFace->Key = std::move(key);
+  FFace->Format = B->PixelFormat();
+  FFace->Width = after.Width;
+  FFace->Height = after.Height;
+  FFace->Bytes = after.Bytes;
+  FFace->Pixels.resize(after.RowBytes() * size_t(after.Height));
+  for (int y = 0; y < after.Height; ++y)
+    std::memcpy(FFace->Pixels.data() + after.RowBytes() * size_t(y), after.Base + after.Stride * y, after.RowBytes());
+}
+
+void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   switch (FResizeMode) {
     case 0:
       B->SetSize(RectWidth(R), RectHeight(R));

@@ -7,6 +7,8 @@
 // or without a picture, it paints its built-in default look. Pointers into the skin's pictures are only
 // held while a lookup has found them, so a skin being replaced or freed is never read.
 
+#include <memory>
+
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 
@@ -55,7 +57,8 @@ struct TbsSkinGeometry {
   void CalcGeometry(int& W, int& H);
   // R, given in face coordinates, moved to where it lies on a face of W x H.
   TRect MapRect(const TRect& R, int W, int H) const;
-  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect).
+  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect). The last face built
+  // is kept and copied out again while everything it was built from stays the same.
   void CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
 
   // Copied from the record, and moved to the current size.
@@ -64,6 +67,11 @@ struct TbsSkinGeometry {
   TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
   TRect NewClRect;
   int FResizeMode { -1 };
+
+ private:
+  struct TFace;
+  void BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
+  mutable std::shared_ptr<TFace> FFace;  // the last face built
 };
 
 class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {

@@ -83,10 +83,13 @@ void TbsSkinScrollBar::SetLargeChange(int Value) {
 }
 
 void TbsSkinScrollBar::SetRange(int AMin, int AMax, int APosition, int APageSize) {
+  const int oldMin = FMin, oldMax = FMax, oldPage = FPageSize, oldPosition = FPosition;
   FMin = AMin;
   FMax = AMax;
   FPageSize = std::max(0, APageSize);
   FPosition = Clamp(APosition);
+  // A list box sets its bar on every paint: the same range again shows nothing new.
+  if (FMin == oldMin && FMax == oldMax && FPageSize == oldPage && FPosition == oldPosition) return;
   Repaint();
 }
 

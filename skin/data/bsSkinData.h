@@ -780,6 +780,11 @@ class TbsDataSkinExPanelControl : public TbsDataSkinCustomControl {
 // what a skin needs, a small part of what a machine has.
 constexpr int64_t MaxSkinPictureBytes = int64_t { 256 } << 20;
 
+// Counts the changes of the pictures of every skin data (loads, clears, pictures added or deleted, a skin
+// data going away). What is built from skin pictures is reused only while the count stays the same.
+uint64_t bsSkinPicturesEpoch();
+void bsSkinPicturesChanged();
+
 class TbsSkinData : public TComponent {
   XJ_CLASS(TbsSkinData, TComponent)
  public:

@@ -118,9 +118,17 @@ void TbsSkinData::GetObjectTypeName(const AnsiString& S, AnsiString& IDName, Ans
   TypeName = S.substr(colon + 1);
 }
 
+namespace {
+uint64_t gPicturesEpoch = 0;
+}  // namespace
+
+uint64_t bsSkinPicturesEpoch() { return gPicturesEpoch; }
+void bsSkinPicturesChanged() { ++gPicturesEpoch; }
+
 // ---- Clearing -------------------------------------------------------------------------------------------
 
 void TbsSkinData::ClearObjects() {
+  bsSkinPicturesChanged();
   xj::skin::FreeItems<TbsDataSkinObject>(ObjectList.get());
   xj::skin::FreeItems<TbsDataSkinControl>(CtrlList.get());
   xj::skin::FreePictures(ActivePictures.get());
@@ -131,6 +139,7 @@ void TbsSkinData::ClearObjects() {
 
 void TbsSkinData::ClearAll() {
   ClearObjects();
+  bsSkinPicturesChanged();
   Picture->Assign(nullptr);
   Mask->Assign(nullptr);
   InActivePicture->Assign(nullptr);
@@ -157,6 +166,7 @@ void TbsSkinData::AddBitMap(const AnsiString& FileName) {
   xj::skin::LoadBitmapFile(bitmap.get(), FileName);
   ActivePictureNames->Add(ExtractFileName(FileName));
   ActivePictures->Add(bitmap.release());
+  bsSkinPicturesChanged();
 }
 
 void TbsSkinData::DeleteBitMap(int Index) {
@@ -165,6 +175,7 @@ void TbsSkinData::DeleteBitMap(int Index) {
   if (Index < ActivePictureNames->Count()) ActivePictureNames->Delete(Index);
   ActivePictures->Delete(Index);
   if (ActivePictures->IndexOf(bitmap) < 0) delete bitmap;
+  bsSkinPicturesChanged();
 }
 
 // ---- The broadcast and the load frame -------------------------------------------------------------------
@@ -209,6 +220,7 @@ void TbsSkinData::Load(const std::function<AnsiString()>& Read) {
     ClearAll();
   }
   Empty = !FLastError.empty() || error;
+  bsSkinPicturesChanged();
   SendSkinDataMessage(WM_SKINDATA_CHANGE);
   SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
   if (error) std::rethrow_exception(error);

@@ -459,3 +459,69 @@ TEST_F(InputTest, WheelGoesToTheFocusAndUpToItsParent) {
 }
 
 }  // namespace
+
+// A move is hit-tested at the deepest window, whose WM_SETCURSOR climbs to each parent in turn while
+// they leave the cursor to their child, and only then is the move delivered. A parent that sets the
+// cursor itself ends the climb there.
+TEST_F(InputTest, SetCursorClimbsThroughTheParentsBeforeTheMove) {
+  HWND top = Top(100, 100, 300, 200);
+  HWND mid = Child(top, 10, 10, 200, 150);
+  HWND leaf = Child(mid, 10, 10, 100, 100);
+  PumpUntilIdle();
+  MessageTrace trace(nullptr, { WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEMOVE });
+  using Step = std::pair<HWND, UINT>;
+  auto steps = [&] {
+    std::vector<Step> s;
+    for (const MSG& m : trace.Messages()) {
+      s.push_back({ m.hwnd, m.message });
+      if (m.message == WM_SETCURSOR) {
+        EXPECT_EQ((HWND)m.wParam, leaf);
+        EXPECT_EQ(LOWORD(m.lParam), HTCLIENT);
+        EXPECT_EQ(HIWORD(m.lParam), WM_MOUSEMOVE);
+      }
+    }
+    trace.Clear();
+    return s;
+  };
+  MouseMove(101 + 25, 101 + 25);
+  EXPECT_EQ(steps(), (std::vector<Step> { { leaf, WM_NCHITTEST },
+                                          { leaf, WM_SETCURSOR },
+                                          { mid, WM_SETCURSOR },
+                                          { top, WM_SETCURSOR },
+                                          { leaf, WM_MOUSEMOVE } }));
+  On(mid, WM_SETCURSOR, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return TRUE; });
+  MouseMove(101 + 26, 101 + 25);
+  EXPECT_EQ(steps(),
+            (std::vector<Step> {
+                { leaf, WM_NCHITTEST }, { leaf, WM_SETCURSOR }, { mid, WM_SETCURSOR }, { leaf, WM_MOUSEMOVE } }));
+}
+
+// Input for another window waits while a loop asks only for one window's messages, looked at without
+// being taken it stays, and it comes out later with its own time and point.
+TEST_F(InputTest, InputForAnotherWindowWaitsForItsTurn) {
+  HWND a = Top(100, 100, 100, 100);
+  HWND b = Top(300, 100, 100, 100);
+  PumpUntilIdle();
+  Advance(40);
+  const DWORD when = (DWORD)Now();
+  MouseMove(350, 150, false);
+  Jump(25);  // later, without pumping
+  MSG m {};
+  EXPECT_FALSE(PeekMessageA(&m, a, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  for (UINT remove : { PM_NOREMOVE, PM_NOREMOVE, PM_REMOVE }) {
+    m = MSG {};
+    ASSERT_TRUE(PeekMessageA(&m, b, WM_MOUSEMOVE, WM_MOUSEMOVE, remove));
+    EXPECT_EQ(m.hwnd, b);
+    EXPECT_EQ(m.time, when);
+    EXPECT_EQ(m.pt.x, 350);
+    EXPECT_EQ(GetMessageTime(), (LONG)when);
+    EXPECT_EQ(GetMessagePos(), (DWORD)MAKELONG(350, 150));
+  }
+  EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  // Taken at once when nothing waits before it, looked at first.
+  MouseMove(360, 160, false);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_NOREMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  EXPECT_EQ(m.pt.x, 360);
+  EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+}

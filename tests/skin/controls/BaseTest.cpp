@@ -2,6 +2,14 @@
 // control, where its face comes from at any size, the default look whenever the skin cannot serve, the
 // window region cut from the mask, and the skin-change walk.
 
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
@@ -77,6 +85,73 @@ TEST_F(SkinBaseTest, TheFaceIsCutFromTheRecordsPictureAtALopsidedSize) {
     EXPECT_EQ(px.localY, sy % 16) << x << "," << y;
   }
   Gallery(c, "bsSkinCtrls", "skinned");
+}
+
+// A face is kept from one paint to the next; what the control shows still follows every reload of the
+// skin (the pictures are new objects each time, possibly where the old ones were) and every new size.
+TEST_F(SkinBaseTest, AKeptFaceFollowsEverySkinLoadAndSize) {
+  LoadTestSkin();
+  auto* c = NewControl("button", 13, 9, 101, 37);
+  c->SetSkinData(skin);
+  Show();
+  auto corner = [&](int x, int y) {
+    c->Repaint();
+    xt::PumpUntilIdle();
+    return Code(c, x, y);
+  };
+  const uint8_t first = OwnerOf("button");
+  ASSERT_NE(first, 0);
+  EXPECT_EQ(corner(1, 1).owner, first);
+  EXPECT_EQ(corner(1, 1).owner, first);  // painted again from what was kept
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    LoadSecondSkin();
+    xt::PumpUntilIdle();
+    const uint8_t second = OwnerOf("button");
+    ASSERT_NE(second, first);
+    EXPECT_EQ(corner(1, 1).owner, second);
+    BeforeChangeSkinDataWalk(form, skin);
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+    secondLoaded = false;
+    ChangeSkinDataWalk(form, skin);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(corner(1, 1).owner, first);
+  }
+  // The same skin again with other colours in its 24-bit pictures: the same geometry, the same sizes,
+  // pictures perhaps where the old ones were; the new colours show.
+  const std::filesystem::path copy = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "recoloured-skin";
+  std::filesystem::remove_all(copy);
+  std::filesystem::copy(std::filesystem::path(XJ_TEST_SKIN_DIR) / "test", copy,
+                        std::filesystem::copy_options::recursive);
+  for (const auto& entry : std::filesystem::directory_iterator(copy)) {
+    if (entry.path().extension() != ".bmp") continue;
+    std::fstream f(entry.path(), std::ios::in | std::ios::out | std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    uint32_t offset = 0;
+    uint16_t bits = 0;
+    std::memcpy(&offset, bytes.data() + 10, 4);
+    std::memcpy(&bits, bytes.data() + 28, 2);
+    if (bits != 24) continue;
+    for (size_t i = offset + 2; i < bytes.size(); i += 3) bytes[i] = char(bytes[i] ^ 0x40);  // the owner byte
+    f.seekp(0);
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+  }
+  BeforeChangeSkinDataWalk(form, skin);
+  skin->LoadFromFile((copy / "skin.ini").string());
+  ChangeSkinDataWalk(form, skin);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(corner(1, 1).owner, first ^ 0x40);
+  BeforeChangeSkinDataWalk(form, skin);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  ChangeSkinDataWalk(form, skin);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(corner(1, 1).owner, first);
+  // Wider and taller: the far corner moves with the size instead of staying where the kept face had it.
+  c->SetBounds(13, 9, 141, 45);
+  const auto far = corner(139, 43);
+  EXPECT_EQ(far.owner, first);
+  EXPECT_EQ(far.localX, (c->SkinRect.Width() - 2) % 16);
+  EXPECT_EQ(far.localY, (c->SkinRect.Height() - 2) % 16);
 }
 
 TEST_F(SkinBaseTest, DefaultLookWheneverTheSkinCannotServe) {

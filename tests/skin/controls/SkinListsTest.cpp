@@ -221,7 +221,13 @@ TEST_F(ListsTest, ThreeLooksOfTheItemsAndASkinThatCannotBeUsed) {
   b->ChangeSkinData();
   b->ListBox()->Repaint();
   xt::PumpUntilIdle();
+  EXPECT_EQ(Px(b->ListBox(), 3, b->ListBox()->Height() - 1), ColorToRGB(clWindow));
+  // And back: the tiled background again, not the one made meanwhile.
   rec->ClRect = keep;
+  b->ChangeSkinData();
+  b->ListBox()->Repaint();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Decode(Px(b->ListBox(), 3, b->ListBox()->Height() - 1)).owner, OwnerOf("listbox"));
 
   // The second skin through the form engine's walk: no list record there, so the default look.
   LoadSecondSkin();

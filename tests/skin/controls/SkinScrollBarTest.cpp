@@ -2,6 +2,7 @@
 // rule for every setter, arrows and track that repeat on the clock while held, a thumb that follows the
 // pointer, keys and wheel when it may take the focus, its looks, and the corner-sharing name swap.
 
+#include <array>
 #include <climits>
 
 #include "skin/controls/bsSkinCtrls.h"
@@ -568,4 +569,25 @@ TEST_F(ScrollBarTest, ASkinSwitchOnALiveFormResizesToTheSecondSkinsBarAndRedraws
     }
     Gallery(b, "bsSkinCtrls", b == h ? "second-horizontal" : "second-vertical");
   }
+}
+
+// A list box sets its bar's range on every paint: the range the bar already has does not paint it again;
+// any change paints it at once.
+TEST_F(ScrollBarTest, OnlyAChangedRangePaintsTheBar) {
+  LoadTestSkin();
+  auto* b = NewBar(10, 10, 200, 20);
+  b->SetSkinData(skin);
+  b->SetRange(0, 100, 0, 20);
+  Show();
+  xj::test::MessageTrace trace(b->Handle(), { WM_PAINT });
+  b->SetRange(0, 100, 0, 20);
+  b->SetRange(0, 100, -5, 20);  // clamped to where it is
+  EXPECT_EQ(trace.Count(WM_PAINT), 0);
+  int painted = 0;
+  for (auto [lo, hi, pos, page] :
+       { std::array { 0, 100, 60, 20 }, { 0, 120, 60, 20 }, { 5, 120, 60, 20 }, { 5, 120, 60, 30 } }) {
+    b->SetRange(lo, hi, pos, page);
+    EXPECT_EQ(trace.Count(WM_PAINT), ++painted) << lo << " " << hi << " " << pos << " " << page;
+  }
+  EXPECT_EQ(b->Position(), 60);
 }
