@@ -22,6 +22,8 @@ function(xj_test name)
   add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/LeakSuppressions.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Tests sit above every layer: they include any header, their own support and the generators'.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   target_compile_definitions(${name} PRIVATE XJ_SOURCE_DIR="${PROJECT_SOURCE_DIR}" XJ_BINARY_DIR="${PROJECT_BINARY_DIR}")
   # The tests' own code compiles in less than half the time without optimisation (most of CI's time is
   # compiling), and a test run spends its time in the code under test.
@@ -32,9 +34,36 @@ function(xj_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 900)
 endfunction()
 
-# xj_library(<name> [SHARED] DIRS <dir>...): a library from the .cpp files of the folders.
+# xj_headers(<target> <dir>...): the target's own include folder, holding the headers of the given folders
+# (not recursive; relative to the current source folder) at their checkout paths. A target sees its own
+# folder and those of what it links, nothing else, so an include from a lower layer to a higher one does
+# not build. The folder is a tree of links to the checkout's headers under build/include/<target>/,
+# remade at each configure; a header added or removed reconfigures through the glob.
+function(xj_headers target)
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  file(REMOVE_RECURSE ${root})
+  foreach(dir ${ARGN})
+    get_filename_component(dir ${dir} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${dir})
+    file(MAKE_DIRECTORY ${root}/${rel})
+    file(GLOB headers CONFIGURE_DEPENDS ${dir}/*.h)
+    foreach(header ${headers})
+      get_filename_component(name ${header} NAME)
+      file(CREATE_LINK ${header} ${root}/${rel}/${name} SYMBOLIC)
+    endforeach()
+  endforeach()
+  get_target_property(type ${target} TYPE)
+  set(scope PUBLIC)
+  if(type STREQUAL "INTERFACE_LIBRARY")
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${target} ${scope} $<BUILD_INTERFACE:${root}>)
+endfunction()
+
+# xj_library(<name> [SHARED] DIRS <dir>... [HEADERS <dir>...]): a library from the .cpp files of the
+# folders, whose headers (and those of the HEADERS folders) form its include folder (xj_headers).
 function(xj_library name)
-  cmake_parse_arguments(L "SHARED" "" "DIRS" ${ARGN})
+  cmake_parse_arguments(L "SHARED" "" "DIRS;HEADERS" ${ARGN})
   xj_sources(srcs ${L_DIRS})
   if(NOT srcs)
     # A folder whose first sources have not landed yet still gives a linkable library.
@@ -49,6 +78,7 @@ function(xj_library name)
     add_library(${name} STATIC ${srcs})
     set_target_properties(${name} PROPERTIES OUTPUT_NAME xunjian_${name})
   endif()
+  xj_headers(${name} ${L_DIRS} ${L_HEADERS})
 endfunction()
 
 # Where an installation puts the headers: under include/xunjian/, keeping their paths, so that
@@ -57,3 +87,15 @@ include(GNUInstallDirs)
 set(XJ_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/xunjian)
 set(XJ_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/xunjian)
 set(XJ_INSTALL_SKINSDIR ${CMAKE_INSTALL_DATADIR}/xunjian/skins)
+
+# xj_layer_probe(<target> SEES <header> BLIND <header>): a ctest that compiles as <target>'s sources are
+# compiled and proves it finds <SEES> but not <BLIND>, a header of a higher layer (LayerProbe.cmake).
+function(xj_layer_probe target)
+  cmake_parse_arguments(P "" "SEES;BLIND" "" ${ARGN})
+  add_test(NAME layers_${target}
+    COMMAND ${CMAKE_COMMAND} -DCXX=${CMAKE_CXX_COMPILER} -DSOURCE=${PROJECT_SOURCE_DIR}
+            -DWORK=${PROJECT_BINARY_DIR}/tests/layers/${target}
+            "-DINCLUDES=$<JOIN:$<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>,|>"
+            "-DDEFINES=$<JOIN:$<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>,|>"
+            -DSEES=${P_SEES} -DBLIND=${P_BLIND} -P ${PROJECT_SOURCE_DIR}/cmake/LayerProbe.cmake)
+endfunction()
