@@ -125,13 +125,14 @@ class TbsSkinPushButton : public TBase {
   }
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override {
     auto life = this->LifeToken();
-    if (FReleaseOrder == TbsReleaseOrder::InheritedFirst) {
+    const bool ruleFirst = FReleaseOrder == TbsReleaseOrder::RuleFirst;  // read while surely alive
+    if (!ruleFirst) {
       TBase::MouseUp(Button, Shift, X, Y);
       if (life.expired()) return;
     }
     // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere).
     if (Button == mbLeft && std::exchange(FPressed, false)) Release();
-    if (FReleaseOrder == TbsReleaseOrder::RuleFirst && !life.expired()) TBase::MouseUp(Button, Shift, X, Y);
+    if (ruleFirst && !life.expired()) TBase::MouseUp(Button, Shift, X, Y);
   }
   void ActionChange(TObject* Sender, bool CheckDefaults) override {
     TBase::ActionChange(Sender, CheckDefaults);
