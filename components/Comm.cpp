@@ -2,6 +2,7 @@
 // event thread that hands the port's events to the main thread.
 
 #include "components/Comm.h"
+#include "platform/win32/Scoped.h"
 
 #include <algorithm>
 #include <climits>
@@ -132,12 +133,9 @@ void TCommEventChars::SetEventChar(int Index, char Value) {
   TCommLock lock(*FOwner);
   const char old = slot;
   slot = Value;
-  try {
-    FOwner->UpdateDataControlBlock();
-  } catch (...) {
-    slot = old;
-    throw;
-  }
+  xj::ScopeExit refused([&] { slot = old; });
+  FOwner->UpdateDataControlBlock();
+  refused.Dismiss();
 }
 
 void TCommEventChars::Assign(TPersistent* Source) {

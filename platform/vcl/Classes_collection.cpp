@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/vcl/Classes.h"
+#include "platform/win32/Scoped.h"
 
 namespace {
 
@@ -76,12 +77,9 @@ TCollectionItem* TCollection::Add() {
 TCollectionItem* TCollection::Insert(int Index) {
   TUpdateGuard guard(this);
   TCollectionItem* item = Add();
-  try {
-    item->SetIndex(Index);
-  } catch (...) {
-    delete item;
-    throw;
-  }
+  xj::ScopeExit refused([item] { delete item; });
+  item->SetIndex(Index);
+  refused.Dismiss();
   return item;
 }
 

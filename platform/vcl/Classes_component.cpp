@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/vcl/Classes.h"
+#include "platform/win32/Scoped.h"
 
 thread_local bool TComponent::FCreatingForReader = false;
 TComponent* (*FindGlobalComponent)(const AnsiString& Name) = nullptr;
@@ -122,13 +123,12 @@ TComponent::TComponent(TComponent* AOwner) {
     FComponentState << csLoading;
   }
   if (!AOwner) return;
-  try {
-    AOwner->InsertComponent(this);
-  } catch (...) {
-    // A refused insert (a Notification that raised) must not leave the owner pointing at us.
+  // A refused insert (a Notification that raised) must not leave the owner pointing at us.
+  xj::ScopeExit refused([this] {
     if (FOwner) FOwner->Remove(this);
-    throw;
-  }
+  });
+  AOwner->InsertComponent(this);
+  refused.Dismiss();
 }
 
 TComponent::~TComponent() {

@@ -614,17 +614,16 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
   const TClass cls = GetClass(className);
   if (!cls) throw EClassNotFound(Format("Class %s not found (line %d)", className, line));
   TComponent* c = nullptr;
-  TComponent::FCreatingForReader = true;
-  try {
-    c = CreateComponent(cls, FOwner);
-  } catch (const Exception& e) {
-    TComponent::FCreatingForReader = false;
-    RaiseAt(e.Message(), line);
-  } catch (...) {
-    TComponent::FCreatingForReader = false;
-    throw;
+  {
+    TComponent::FCreatingForReader = true;
+    // The constructor clears it as it takes it; one that never ran must not leave it set.
+    xj::ScopeExit created([] { TComponent::FCreatingForReader = false; });
+    try {
+      c = CreateComponent(cls, FOwner);
+    } catch (const Exception& e) {
+      RaiseAt(e.Message(), line);
+    }
   }
-  TComponent::FCreatingForReader = false;
   FImpl->Created.push_back(c);
   c->FComponentState << csLoading << csReading;
   if (!name.empty()) {
@@ -746,17 +745,15 @@ void TWriter::WriteComponent(TComponent* Component) {
   FText += Indent(FIndent) + "object ";
   if (!Component->Name().empty()) FText += Component->Name() + ": ";
   FText += Component->ClassName() + "\r\n";
-  Component->FComponentState << csWriting;
-  ++FIndent;
-  try {
+  {
+    Component->FComponentState << csWriting;
+    ++FIndent;
+    xj::ScopeExit written([&] {
+      --FIndent;
+      Component->FComponentState >> csWriting;
+    });
     Component->WriteState(this);
-  } catch (...) {
-    --FIndent;
-    Component->FComponentState >> csWriting;
-    throw;
   }
-  --FIndent;
-  Component->FComponentState >> csWriting;
   FText += Indent(FIndent) + "end\r\n";
 }
 
@@ -835,14 +832,10 @@ void TWriter::WriteCollection(TCollection* Collection) {
   xj::TemporaryChange<AnsiString> path(FPropPath, AnsiString());
   for (int i = 0; i < Collection->Count(); ++i) {
     FText += "\r\n" + Indent(FIndent + 1) + "item\r\n";
-    FIndent += 2;
-    try {
+    {
+      xj::TemporaryChange<int> indent(FIndent, FIndent + 2);
       WriteProperties(Collection->Items(i));
-    } catch (...) {
-      FIndent -= 2;
-      throw;
     }
-    FIndent -= 2;
     FText += Indent(FIndent + 1) + "end";
   }
   FText += ">";

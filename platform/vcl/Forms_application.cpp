@@ -11,6 +11,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
 #include "platform/win32/WmModal.h"
+#include "platform/win32/Scoped.h"
 
 namespace {
 
@@ -235,12 +236,9 @@ TCustomForm* TApplication::CreateForm(TClass InstanceClass) {
     delete c;
     throw EInvalidCast(Format("%s is not a form class", InstanceClass ? InstanceClass->Name : "(null)"));
   }
-  try {
-    FormCreated(form);
-  } catch (...) {
-    delete form;
-    throw;
-  }
+  xj::ScopeExit refused([form] { delete form; });
+  FormCreated(form);
+  refused.Dismiss();
   return form;
 }
 

@@ -29,6 +29,12 @@ TbsPopupListBox::TbsPopupListBox(TComponent* AOwner) : TbsSkinListBox(AOwner) {
 
 TbsPopupListBox::~TbsPopupListBox() = default;
 
+std::unique_ptr<TbsPopupListBox> TbsPopupListBox::ForCombo(TbsSkinCustomComboBox* Combo) {
+  auto list = std::make_unique<TbsPopupListBox>(nullptr);
+  list->FCombo = Combo;
+  return list;
+}
+
 void TbsPopupListBox::CreateParams(TCreateParams& Params) {
   TbsSkinListBox::CreateParams(Params);
   TbsDropDownWindow::CreateParams(Params, WS_CLIPCHILDREN, true);
@@ -40,11 +46,11 @@ void TbsPopupListBox::Dispatch(TMessage& Message) {
 
 void TbsPopupListBox::Show(const TPoint& P) {
   TbsDropDownAlpha alpha;
-  // Only a combo owner fades its list in; with any other owner it shows opaque.
-  if (auto* combo = dynamic_cast<TbsSkinCustomComboBox*>(Owner())) {
-    alpha.AlphaBlend = combo->AlphaBlend();
-    alpha.AlphaBlendAnimation = combo->AlphaBlendAnimation();
-    alpha.AlphaBlendValue = combo->AlphaBlendValue();
+  // A list of a combo fades in as the combo says; one without a combo shows opaque.
+  if (FCombo) {
+    alpha.AlphaBlend = FCombo->AlphaBlend();
+    alpha.AlphaBlendAnimation = FCombo->AlphaBlendAnimation();
+    alpha.AlphaBlendValue = FCombo->AlphaBlendValue();
   }
   FDropping.Show(this, P, alpha);
 }
@@ -61,7 +67,7 @@ TbsSkinCustomComboBox::TbsSkinCustomComboBox(TComponent* AOwner) : TbsSkinCustom
   Font()->SetStyle({});
   Font()->SetHeight(12);
   SetBounds(Left(), Top(), 120, 20);
-  FPopupList = new TbsPopupListBox(this);
+  FPopupList = TbsPopupListBox::ForCombo(this);
   FPopupList->SetVisible(false);
   FPopupList->SetParent(this);
   FPopupList->OnListBoxMouseDown = TMouseEvent(this, &TbsSkinCustomComboBox::ListBoxMouseDown);
@@ -79,18 +85,15 @@ TbsSkinCustomComboBox::TbsSkinCustomComboBox(TComponent* AOwner) : TbsSkinCustom
 TbsSkinCustomComboBox::~TbsSkinCustomComboBox() {
   delete FInnerEdit;
   FInnerEdit = nullptr;
-  delete FPopupList;
-  FPopupList = nullptr;
+  // Before the window goes: the list's hooks call back into the combo.
+  FPopupList.reset();
 }
 
 void TbsSkinCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TbsSkinCustomControl::Notification(AComponent, Operation);
+  // While the list is being freed it is already out of reach (reset clears the pointer first).
   if (Operation != opRemove || !FPopupList) return;
-  // The list tells of its own going while it is half destroyed: nothing of it may be read then.
-  if (AComponent == FPopupList)
-    FPopupList = nullptr;
-  else if (AComponent == FPopupList->Images())
-    SetImages(nullptr);
+  if (AComponent == FPopupList->Images()) SetImages(nullptr);
 }
 
 // ---- Properties ---------------------------------------------------------------------------------------------
@@ -382,10 +385,7 @@ void TbsSkinCustomComboBox::DrawButton(TCanvas* C) {
     return;
   }
   TRect r = FButtonRect;
-  const bool hot = FButtonMouseIn, down = FButtonDown && FButtonMouseIn;
-  Frame3D(C, r, hot ? TColor(0x800000) : clBtnShadow, hot ? TColor(0x800000) : clBtnShadow, 1);
-  C->Brush()->SetColor(down ? TColor(0xB59385) : hot ? TColor(0xD2BDB6) : clBtnFace);
-  C->FillRect(r);
+  bsDrawLookFace(C, r, bsLookState(FButtonDown && FButtonMouseIn, FButtonMouseIn));
   DrawArrowImage(C, FButtonRect, Enabled() ? clBlack : clBtnShadow, 4);
 }
 
@@ -503,7 +503,7 @@ void TbsSkinCustomComboBox::CloseUp(bool Accept) {
 }
 
 bool TbsSkinCustomComboBox::IsOwnPart(TControl* C) const {
-  return C && (C == this || C == FPopupList || C == static_cast<TControl*>(FPopupList->ScrollBar()) ||
+  return C && (C == this || C == FPopupList.get() || C == static_cast<TControl*>(FPopupList->ScrollBar()) ||
                C == static_cast<TControl*>(FPopupList->HScrollBar()) || C == FPopupList->ListBox());
 }
 

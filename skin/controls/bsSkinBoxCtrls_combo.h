@@ -3,6 +3,8 @@
 // that drops down a skinned list in an owned, non-activating popup window. The colour and font combos
 // derive from TbsSkinCustomComboBox and fill its items.
 
+#include <memory>
+
 #include "skin/controls/bsSkinBoxCtrls_dropdown.h"
 #include "skin/controls/bsSkinBoxCtrls_edits.h"
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
@@ -12,18 +14,24 @@ class TbsSkinCustomComboBox;
 enum TbsSkinCustomComboBoxStyle { bscbEditStyle, bscbFixedStyle };
 XJ_ENUM_IDENTS(TbsSkinCustomComboBoxStyle, bscbEditStyle, bscbFixedStyle);
 
+class TbsSkinCustomComboBox;
+
 // The combo's drop-down list: a skinned list box in a top-level tool window owned by the combo's window.
 // It never closes itself; the combo opens it with Show and closes it with Hide.
 class TbsPopupListBox : public TbsSkinListBox {
   XJ_CLASS(TbsPopupListBox, TbsSkinListBox)
  public:
+  // A list of no combo.
   explicit TbsPopupListBox(TComponent* AOwner);
+  // The list of Combo, which alone frees it: no owning component.
+  static std::unique_ptr<TbsPopupListBox> ForCombo(TbsSkinCustomComboBox* Combo);
   ~TbsPopupListBox() override;
 
   // Shows the list with its top-left at screen point P, its size as the owner set it, faded in as an
   // owning combo's alpha properties say.
   void Show(const TPoint& P);
   void Hide();
+  TbsSkinCustomComboBox* Combo() const { return FCombo; }
   bool LayeredApplied() const { return FDropping.LayeredApplied(); }
   BYTE CurrentAlpha() const { return FDropping.CurrentAlpha(); }
 
@@ -34,6 +42,7 @@ class TbsPopupListBox : public TbsSkinListBox {
 
  private:
   TbsDropDownWindow FDropping;
+  TbsSkinCustomComboBox* FCombo { nullptr };
 };
 
 class TbsSkinCustomComboBox : public TbsSkinCustomControl {
@@ -98,7 +107,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   TNotifyEvent OnCloseUp;
   TbsDrawSkinItemEvent OnComboBoxDrawItem;
 
-  TbsPopupListBox* PopupList() const { return FPopupList; }
+  TbsPopupListBox* PopupList() const { return FPopupList.get(); }
   TbsCustomEdit* InnerEdit() const { return FInnerEdit; }
   const TRect& FaceRect() const { return FFaceRect; }
   const TRect& ButtonRect() const { return FButtonRect; }
@@ -193,7 +202,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   bool FListMouseDown { false };
   TWndMethod FOldListWindowProc;
   TWndMethod FOldEditWindowProc;
-  TbsPopupListBox* FPopupList { nullptr };
+  std::unique_ptr<TbsPopupListBox> FPopupList;
   TRect FFaceRect, FButtonRect;
   TOwnerDrawState FItemState;
   bool FButtonMouseIn { false };

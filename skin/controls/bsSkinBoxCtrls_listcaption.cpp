@@ -175,13 +175,7 @@ void TbsSkinCustomListBox::DrawButton(TCanvas* Cnvs, int I) {
   const TCaptionButton& b = FButtons[I];
   if (!Skinned()) {
     TRect r = b.R;
-    if (b.MouseIn) {
-      Frame3D(Cnvs, r, clNavy, clNavy, 1);
-      Cnvs->Brush()->SetColor(b.Down ? TColor(0xB59385) : TColor(0xD2BDB6));
-    } else {
-      Cnvs->Brush()->SetColor(clBtnFace);
-    }
-    Cnvs->FillRect(r);
+    bsDrawLookFace(Cnvs, r, bsLookState(b.MouseIn && b.Down, b.MouseIn), false);
     if (I == 2)
       DrawCheckImage(Cnvs, b.R.Left + 4, b.R.Top + 4, clBlack);
     else

@@ -8,13 +8,6 @@
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
-namespace {
-
-constexpr TColor kHotFill = static_cast<TColor>(0xD2BDB6);
-constexpr TColor kDownFill = static_cast<TColor>(0xB59385);
-
-}  // namespace
-
 // ---- The arrow pair ---------------------------------------------------------------------------------------
 
 bool TbsArrowPair::Contains(const TRect& R, int X, int Y) const {
@@ -142,15 +135,7 @@ void TbsArrowPair::StopTimer() {
 
 void bsDrawDefaultArrowButton(TCanvas* C, const TbsArrowPair::TButtonState& B, int Code, bool NormalFrame) {
   TRect r = B.R;
-  TColor fill = clBtnFace;
-  if (B.MouseIn) {
-    Frame3D(C, r, clNavy, clNavy, 1);
-    fill = B.Down ? kDownFill : kHotFill;
-  } else if (NormalFrame) {
-    Frame3D(C, r, clBtnShadow, clBtnShadow, 1);
-  }
-  C->Brush()->SetColor(fill);
-  C->FillRect(r);
+  bsDrawLookFace(C, r, bsLookState(B.MouseIn && B.Down, B.MouseIn), NormalFrame);
   DrawArrowImage(C, B.R, clBlack, Code);
 }
 

@@ -9,14 +9,6 @@
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"
 
-namespace {
-
-// Colour values of the default look (TColor: blue in the high byte).
-constexpr TColor kHotFill = 0xD2BDB6;
-constexpr TColor kDownFill = 0xB59385;
-
-}  // namespace
-
 void bsDrawMorph(TBitmap& Normal, TBitmap& Hot, TbsMorphKind Kind, double Kf, HDC DC) {
   TbsEffectBmp from(Normal.Handle()), to(Hot.Handle());
   from.MorphBy(to, Kind, Kf);
@@ -37,20 +29,10 @@ void bsGlyphFromAction(TBitmap* Glyph, TObject* Sender) {
 
 // ---- TbsSkinButton --------------------------------------------------------------------------------------
 
-TbsSkinButton::TbsSkinButton(TComponent* AOwner)
-    : TbsSkinCustomControl(AOwner),
-      FGlyph(std::make_unique<TBitmap>()),
-      FMorph([this] { return FMouseIn || IsFocused(); }, [this] { return FMorphing && FSkinObjectIndex != -1; },
-             [this] { Repaint(); }),
-      FRepeat([this] { ButtonClick(); }) {
+TbsSkinButton::TbsSkinButton(TComponent* AOwner) : TbsSkinPushButton(AOwner, TbsReleaseOrder::RuleFirst) {
   SetTabStop(true);
   SetSkinDataName("button");
   SetBounds(Left(), Top(), 75, 25);
-}
-
-TbsSkinButton::~TbsSkinButton() {
-  StopMorph();
-  StopRepeat();
 }
 
 bool TbsSkinButton::IsFocused() { return FCanFocused && Focused(); }
@@ -72,67 +54,9 @@ void TbsSkinButton::SetGroupIndex(int Value) {
   if (Value != 0) SetCanFocused(false);
 }
 
-void TbsSkinButton::SetDown(bool Value) {
-  FDown = Value;
-  if (FMorphing) {
-    // Going down shows the pressed face at once; coming up fades out from the hot face.
-    FMorph.SetKf(1.0);
-    if (Value)
-      StopMorph();
-    else
-      StartMorph();
-  }
-  Repaint();
-  if (FGroupIndex != 0 && Value && !FAllowAllUp) DoAllUp();
-}
-
-void TbsSkinButton::DoAllUp() {
-  TWinControl* parent = Parent();
-  if (!parent) return;
-  for (int i = 0; i < parent->ControlCount(); ++i) {
-    auto* other = dynamic_cast<TbsSkinButton*>(parent->Controls(i));
-    if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) other->SetDown(false);
-  }
-}
-
-void TbsSkinButton::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);
-  Repaint();
-}
-
-void TbsSkinButton::SetNumGlyphs(TbsNumGlyphs Value) {
-  FNumGlyphs = std::clamp(Value, 1, 4);
-  Repaint();
-}
-
-void TbsSkinButton::SetMargin(int Value) {
-  if (Value >= -1) ChangeLook(FMargin, Value);
-}
-
-void TbsSkinButton::SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
-
-void TbsSkinButton::SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
-
 void TbsSkinButton::GetSkinData() {
   TbsSkinCustomControl::GetSkinData();
-  if (FSkinObjectIndex == -1) return;
-  auto* r = SkinRecordAs<TbsDataSkinButtonControl>();
-  if (!r) {
-    Unskin();  // a custom-control record that is no button record
-    return;
-  }
-  FontName = r->FontName;
-  FontStyle = r->FontStyle;
-  FontHeight = r->FontHeight;
-  FontColor = r->FontColor;
-  ActiveFontColor = r->ActiveFontColor;
-  DownFontColor = r->DownFontColor;
-  DisabledFontColor = r->DisabledFontColor;
-  ActiveSkinRect = IsNullRect(r->ActiveSkinRect) ? SkinRect : r->ActiveSkinRect;
-  DownSkinRect = IsNullRect(r->DownSkinRect) ? ActiveSkinRect : r->DownSkinRect;
-  DisabledSkinRect = r->DisabledSkinRect;
-  FMorphing = r->Morphing;
-  MorphKind = r->MorphKind;
+  if (FSkinObjectIndex != -1) ReadButtonRecord();
 }
 
 void TbsSkinButton::ChangeSkinData() {
@@ -149,54 +73,16 @@ void TbsSkinButton::CreateWnd() {
 
 bool TbsSkinButton::ShowsDown() { return FDown && (FGroupIndex != 0 || FMouseIn || (IsFocused() && !FPressed)); }
 
-int TbsSkinButton::GetGlyphNum(bool ADown, bool AMouseIn) const {
-  if (ADown && AMouseIn && FNumGlyphs > 2) return 3;
-  if (AMouseIn && FNumGlyphs > 3) return 4;
-  if (Enabled()) return 1;
-  return FNumGlyphs > 1 ? 2 : 1;
-}
-
-void TbsSkinButton::SetFaceFont(TCanvas* Canvas) {
-  TFont* font = Canvas->Font();
-  if (UseSkinFont()) {
-    font->SetName(FontName);
-    font->SetHeight(FontHeight);
-    font->SetStyle(FontStyle);
-    font->SetCharset(DefaultFont()->Charset());
-  } else {
-    font->Assign(DefaultFont());
-  }
-}
-
 void TbsSkinButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
-  CreateSkinControlImage(B, Picture, R);
-  TCanvas* canvas = B->Canvas();
-  SetFaceFont(canvas);
-  const TColor colour = !Enabled()          ? DisabledFontColor
-                        : ADown && AMouseIn ? DownFontColor
-                        : AMouseIn          ? ActiveFontColor
-                                            : FontColor;
-  canvas->Font()->SetColor(colour);
+  TCanvas* canvas = BeginFace(B, R, ADown, AMouseIn);
   DrawGlyphAndCaption(canvas, NewClRect, FMargin, FSpacing, FLayout, Caption(), FGlyph.get(), FNumGlyphs,
                       GetGlyphNum(ADown, AMouseIn), ADown && AMouseIn);
-}
-
-void TbsSkinButton::DrawDefaultFrame(TCanvas* Canvas, TRect R, TColor Frame, TColor Fill) {
-  Frame3D(Canvas, R, Frame, Frame, 1);
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(Fill);
-  Canvas->FillRect(R);
 }
 
 void TbsSkinButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
   const bool down = ShowsDown();
-  if (down)
-    DrawDefaultFrame(canvas, ClientRect(), clNavy, kDownFill);
-  else if (FMouseIn || IsFocused())
-    DrawDefaultFrame(canvas, ClientRect(), clNavy, kHotFill);
-  else
-    DrawDefaultFrame(canvas, ClientRect(), clBtnShadow, clBtnFace);
+  DrawDefaultFrame(canvas, ClientRect(), bsLookState(down, FMouseIn || IsFocused()));
   canvas->Font()->Assign(DefaultFont());
   if (!Enabled()) canvas->Font()->SetColor(clBtnShadow);
   DrawGlyphAndCaption(canvas, ClientRect(), FMargin, FSpacing, FLayout, Caption(), FGlyph.get(), FNumGlyphs,
@@ -231,13 +117,6 @@ void TbsSkinButton::Paint() {
   Canvas()->Draw(0, 0, &B);
 }
 
-void TbsSkinButton::ReDrawControl() {
-  if (FMorphing && FSkinObjectIndex != -1)
-    StartMorph();
-  else
-    Repaint();
-}
-
 void TbsSkinButton::ButtonClick() {
   if (FCanFocused)
     if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
@@ -252,44 +131,6 @@ void TbsSkinButton::CancelPress() {
 }
 
 // ---- Mouse ------------------------------------------------------------------------------------------------
-
-void TbsSkinButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto life = LifeToken();
-  TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
-  if (life.expired() || Button != mbLeft) return;
-  FPressed = true;
-  if (FDown) {
-    if (FGroupIndex != 0) FWasDown = true;
-    return;
-  }
-  FMouseIn = true;
-  FWasDown = false;
-  SetDown(true);
-  if (FRepeatMode && FGroupIndex == 0)
-    StartRepeat();
-  else if (FGroupIndex != 0)
-    ButtonClick();  // a group button acts as it goes down
-}
-
-void TbsSkinButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto life = LifeToken();
-  // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere).
-  if (Button == mbLeft && std::exchange(FPressed, false)) {
-    if (FGroupIndex == 0) {
-      StopRepeat();
-      if (FMouseIn) {
-        SetDown(false);
-        ButtonClick();
-      } else {
-        FDown = false;  // released outside: the face already shows up
-      }
-    } else if (FDown && FAllowAllUp && FWasDown && FMouseIn) {
-      SetDown(false);
-      ButtonClick();
-    }
-  }
-  if (!life.expired()) TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
-}
 
 void TbsSkinButton::CMMouseEnter(TMessage& Message) {
   auto life = LifeToken();
@@ -460,12 +301,6 @@ void TbsSkinButton::Dispatch(TMessage& Message) {
     default:
       TbsSkinCustomControl::Dispatch(Message);
   }
-}
-
-void TbsSkinButton::ActionChange(TObject* Sender, bool CheckDefaults) {
-  TbsSkinCustomControl::ActionChange(Sender, CheckDefaults);
-  bsGlyphFromAction(FGlyph.get(), Sender);
-  Repaint();
 }
 
 // ---- TbsSkinMenuButton ----------------------------------------------------------------------------------
@@ -641,17 +476,12 @@ void TbsSkinMenuButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
   const int w = Width(), h = Height();
   const bool pressed = Down() && FMouseIn, hot = FMouseIn || IsFocused();
-  struct TLook {
-    TColor Frame, Fill;
-  };
-  const TLook normal { clBtnShadow, clBtnFace }, hotLook { clNavy, kHotFill }, down { clNavy, kDownFill };
-  const TLook whole = pressed ? down : hot ? hotLook : normal;
+  const TbsLookState whole = bsLookState(pressed, hot);
   if (FTrackButtonMode) {
-    const TLook button = FMenuTracked ? hotLook : whole, track = FMenuTracked ? down : whole;
-    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), button.Frame, button.Fill);
-    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), track.Frame, track.Fill);
+    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), FMenuTracked ? TbsLookState::Hot : whole);
+    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), FMenuTracked ? TbsLookState::Down : whole);
   } else {
-    DrawDefaultFrame(canvas, ClientRect(), whole.Frame, whole.Fill);
+    DrawDefaultFrame(canvas, ClientRect(), whole);
   }
   const bool captionDown = pressed && !FMenuTracked;
   canvas->Font()->Assign(DefaultFont());

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr COLORREF kDownFill = 0x00B59385, kHoverFill = 0x00D2BDB6;
-
 // An empty active state takes the normal one, an empty down state the active one.
 void FillStates(const TRect& N, TRect& A, TRect& D) {
   if (IsNullRect(A)) A = N;
@@ -404,13 +402,7 @@ void TbsSkinExPanel::DrawButton(TCanvas* C, int I) {
   }
   TRect r = b.R;
   C->Brush()->SetStyle(bsSolid);
-  C->Brush()->SetColor(clBtnFace);
-  C->FillRect(r);
-  if (down || hover) {
-    Frame3D(C, r, clNavy, clNavy, 1);
-    C->Brush()->SetColor(static_cast<TColor>(down ? kDownFill : kHoverFill));
-    C->FillRect(r);
-  }
+  bsDrawLookFace(C, r, bsLookState(down, hover), false);
   TRect g = b.R;
   if (down) {
     g.Left += 2;

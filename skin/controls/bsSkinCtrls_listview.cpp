@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr TColor kPressedFlat = TColor(0x00B59385), kHotFlat = TColor(0x00D2BDB6);
-
 bool IsZero(const TPoint& P) { return P.X == 0 && P.Y == 0; }
 int W(const TRect& R) { return R.Right - R.Left; }
 int H(const TRect& R) { return R.Bottom - R.Top; }
@@ -98,10 +96,7 @@ void Fitted(const TbsHeaderSectionFaces& F, TBitmap* B, Draw draw) {
 
 // The one-pixel frame and the fill of a section in the flat look; Face ends up inside the frame.
 void DrawFlatFace(TCanvas* C, TRect& Face, bool Active, bool Pressed) {
-  const TColor frame = Pressed || Active ? clNavy : clBtnShadow;
-  Frame3D(C, Face, frame, frame, 1);
-  C->Brush()->SetColor(Pressed ? kPressedFlat : Active ? kHotFlat : clBtnFace);
-  C->FillRect(Face);
+  bsDrawLookFace(C, Face, bsLookState(Pressed, Active));
 }
 
 // A section's caption and image inside Face, 5 pixels in from each side. A caption too long is cut to

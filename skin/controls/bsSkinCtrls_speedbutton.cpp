@@ -6,40 +6,15 @@
 #include "skin/controls/bsSkinCtrls_toolbar.h"
 #include "skin/data/bsUtils.h"
 
-namespace {
-
-// Colour values of the default look (TColor: blue in the high byte).
-constexpr TColor kHotFill = 0xD2BDB6;
-constexpr TColor kDownFill = 0xB59385;
-
-// A one-pixel frame (none for clNone) and the fill inside it.
-void FrameAndFill(TCanvas* Canvas, TRect R, TColor Frame, TColor Fill) {
-  if (Frame != clNone) Frame3D(Canvas, R, Frame, Frame, 1);
-  Canvas->Brush()->SetStyle(bsSolid);
-  Canvas->Brush()->SetColor(Fill);
-  Canvas->FillRect(R);
-}
-
-}  // namespace
-
 // ---- TbsSkinSpeedButton ---------------------------------------------------------------------------------
 
 TbsSkinSpeedButton::TbsSkinSpeedButton(TComponent* AOwner)
-    : TbsGraphicSkinCustomControl(AOwner),
-      FGlyph(std::make_unique<TBitmap>()),
-      FMorph([this] { return FMouseIn; }, [this] { return FMorphing && FSkinObjectIndex != -1; },
-             [this] { Repaint(); }),
-      FRepeat([this] { ButtonClick(); }) {
+    : TbsSkinPushButton(AOwner, TbsReleaseOrder::InheritedFirst) {
   // Clicks come only through ButtonClick: the stock click of the class library is left out.
   SetControlStyle({ csCaptureMouse, csOpaque, csDoubleClicks });
   SetSkinDataName("toolbutton");
   SetBounds(Left(), Top(), 75, 25);
   FGlyph->OnChange = TNotifyEvent(this, &TbsSkinSpeedButton::GlyphChange);
-}
-
-TbsSkinSpeedButton::~TbsSkinSpeedButton() {
-  StopRepeat();
-  StopMorph();
 }
 
 void TbsSkinSpeedButton::SetTransparent(bool Value) {
@@ -66,33 +41,10 @@ void TbsSkinSpeedButton::SetFlat(bool Value) {
   Repaint();
 }
 
-void TbsSkinSpeedButton::SetDown(bool Value) {
-  FDown = Value;
-  if (FMorphing) {
-    FMorph.SetKf(1.0);
-    if (Value)
-      StopMorph();
-    else
-      StartMorph();
-  }
-  Repaint();
-  if (FGroupIndex != 0 && Value && !FAllowAllUp) DoAllUp();
-}
-
 void TbsSkinSpeedButton::SetGroupIndex(int Value) {
   FGroupIndex = Value;
   // Two buttons of one group must never both stay down.
   if (Value != 0 && FDown && !FAllowAllUp) DoAllUp();
-}
-
-void TbsSkinSpeedButton::DoAllUp() {
-  TWinControl* parent = Parent();
-  if (!parent) return;
-  auto life = LifeToken();
-  for (int i = 0; i < parent->ControlCount() && !life.expired(); ++i) {
-    auto* other = dynamic_cast<TbsSkinSpeedButton*>(parent->Controls(i));
-    if (other && other != this && other->FGroupIndex == FGroupIndex && other->FDown) other->SetDown(false);
-  }
 }
 
 void TbsSkinSpeedButton::SetShowCaption(bool Value) {
@@ -107,45 +59,10 @@ void TbsSkinSpeedButton::SetShowCaption(bool Value) {
     Repaint();
 }
 
-void TbsSkinSpeedButton::SetGlyph(TBitmap* Value) {
-  FGlyph->Assign(Value);  // the glyph's change notice forgets the faces
-  Repaint();
-}
-
-void TbsSkinSpeedButton::SetNumGlyphs(TbsNumGlyphs Value) {
-  FNumGlyphs = std::clamp(Value, 1, 4);
-  FacesChanged();
-  Repaint();
-}
-
-void TbsSkinSpeedButton::SetMargin(int Value) {
-  if (Value >= -1) ChangeLook(FMargin, Value);
-}
-
-void TbsSkinSpeedButton::SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
-
-void TbsSkinSpeedButton::SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
-
 void TbsSkinSpeedButton::GetSkinData() {
   TbsGraphicSkinCustomControl::GetSkinData();
-  if (FSkinObjectIndex == -1) return;
-  auto* r = SkinRecordAs<TbsDataSkinButtonControl>();
-  if (!r) {
-    Unskin();
-    return;
-  }
-  FontName = r->FontName;
-  FontStyle = r->FontStyle;
-  FontHeight = r->FontHeight;
-  FontColor = r->FontColor;
-  ActiveFontColor = r->ActiveFontColor;
-  DownFontColor = r->DownFontColor;
-  DisabledFontColor = r->DisabledFontColor;
-  ActiveSkinRect = IsNullRect(r->ActiveSkinRect) ? SkinRect : r->ActiveSkinRect;
-  DownSkinRect = IsNullRect(r->DownSkinRect) ? ActiveSkinRect : r->DownSkinRect;
-  DisabledSkinRect = r->DisabledSkinRect;
-  FMorphing = r->Morphing && !Transparent();
-  MorphKind = r->MorphKind;
+  if (FSkinObjectIndex == -1 || !ReadButtonRecord()) return;
+  if (Transparent()) FMorphing = false;
 }
 
 void TbsSkinSpeedButton::ChangeSkinData() {
@@ -179,29 +96,8 @@ TBitmap* TbsSkinSpeedButton::Face(TFace Kind) {
   return FFaces[Kind].get();
 }
 
-int TbsSkinSpeedButton::GetGlyphNum(bool ADown, bool AMouseIn) const {
-  if (ADown && AMouseIn && FNumGlyphs > 2) return 3;
-  if (AMouseIn && FNumGlyphs > 3) return 4;
-  if (Enabled()) return 1;
-  return FNumGlyphs > 1 ? 2 : 1;
-}
-
 void TbsSkinSpeedButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
-  CreateSkinControlImage(B, Picture, R);
-  TCanvas* canvas = B->Canvas();
-  TFont* font = canvas->Font();
-  if (UseSkinFont()) {
-    font->SetName(FontName);
-    font->SetHeight(FontHeight);
-    font->SetStyle(FontStyle);
-    font->SetCharset(DefaultFont()->Charset());
-  } else {
-    font->Assign(DefaultFont());
-  }
-  font->SetColor(!Enabled()          ? DisabledFontColor
-                 : ADown && AMouseIn ? DownFontColor
-                 : AMouseIn          ? ActiveFontColor
-                                     : FontColor);
+  TCanvas* canvas = BeginFace(B, R, ADown, AMouseIn);
   DrawContent(canvas, NewClRect, GetGlyphNum(ADown, AMouseIn), ADown && AMouseIn, ADown || AMouseIn);
 }
 
@@ -209,14 +105,9 @@ void TbsSkinSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
   const TRect r = ClientRect();
   const bool pressed = FDown && (FMouseIn || FGroupIndex != 0);
-  if (pressed)
-    FrameAndFill(canvas, r, clNavy, kDownFill);
-  else if (FMouseIn)
-    FrameAndFill(canvas, r, clNavy, kHotFill);
-  else if (ComponentState().Contains(csDesigning) || !FFlat)
-    FrameAndFill(canvas, r, clBtnShadow, clBtnFace);
-  else if (!Transparent())
-    FrameAndFill(canvas, r, clNone, clBtnFace);
+  const bool framed = ComponentState().Contains(csDesigning) || !FFlat;
+  if (pressed || FMouseIn || framed || !Transparent())
+    DrawDefaultFrame(canvas, r, bsLookState(pressed, FMouseIn), framed);
   canvas->Font()->Assign(DefaultFont());
   if (!Enabled()) canvas->Font()->SetColor(clBtnShadow);
   DrawContent(canvas, r, GetGlyphNum(FDown, FMouseIn), pressed, FDown || FMouseIn);
@@ -286,59 +177,6 @@ void TbsSkinSpeedButton::Paint() {
   Canvas()->Draw(0, 0, Face(kind));
 }
 
-void TbsSkinSpeedButton::ReDrawControl() {
-  if (FMorphing && FSkinObjectIndex != -1 && !Transparent())
-    StartMorph();
-  else
-    Repaint();
-}
-
-void TbsSkinSpeedButton::ButtonClick() {
-  if (OnClick) OnClick(this);
-}
-
-void TbsSkinSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto life = LifeToken();
-  TbsGraphicSkinCustomControl::MouseDown(Button, Shift, X, Y);
-  if (life.expired() || Button != mbLeft) return;
-  FPressed = true;
-  if (FDown) {
-    if (FGroupIndex != 0) FWasDown = true;
-    return;
-  }
-  FMouseIn = true;
-  FWasDown = false;
-  SetDown(true);
-  if (FRepeatMode && FGroupIndex == 0)
-    StartRepeat();
-  else if (FGroupIndex != 0)
-    ButtonClick();  // a group button acts as it goes down
-}
-
-void TbsSkinSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  auto life = LifeToken();
-  // OnMouseUp hears of the release before the click it may cause.
-  TbsGraphicSkinCustomControl::MouseUp(Button, Shift, X, Y);
-  if (life.expired()) return;
-  // A release acts only on a press of its own.
-  if (Button == mbLeft && std::exchange(FPressed, false)) {
-    if (FGroupIndex != 0) {
-      if (FDown && FAllowAllUp && FWasDown && FMouseIn) {
-        SetDown(false);
-        ButtonClick();
-      }
-    } else {
-      StopRepeat();
-      if (FMouseIn) {
-        SetDown(false);
-        if (!life.expired()) ButtonClick();
-      } else {
-        FDown = false;  // released outside: the face already shows up, and there is no click
-      }
-    }
-  }
-}
-
 void TbsSkinSpeedButton::CMMouseEnter(TMessage& Message) {
   auto life = LifeToken();
   TbsGraphicSkinCustomControl::Dispatch(Message);
@@ -394,13 +232,6 @@ void TbsSkinSpeedButton::Dispatch(TMessage& Message) {
     default:
       TbsGraphicSkinCustomControl::Dispatch(Message);
   }
-}
-
-void TbsSkinSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
-  TbsGraphicSkinCustomControl::ActionChange(Sender, CheckDefaults);
-  bsGlyphFromAction(FGlyph.get(), Sender);
-  FacesChanged();
-  Repaint();
 }
 
 // ---- TbsSkinMenuSpeedButton -----------------------------------------------------------------------------
@@ -524,17 +355,12 @@ void TbsSkinMenuSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
   const int w = Width(), h = Height();
   const bool pressed = Down() && FMouseIn;
-  struct TLook {
-    TColor Frame, Fill;
-  };
-  const TLook normal { Flat() ? clNone : clBtnShadow, clBtnFace }, hot { clNavy, kHotFill }, down { clNavy, kDownFill };
-  const TLook whole = pressed ? down : FMouseIn ? hot : normal;
+  const TbsLookState whole = bsLookState(pressed, FMouseIn);
   if (FTrackButtonMode) {
-    const TLook button = FMenuTracked ? hot : whole, track = FMenuTracked ? down : whole;
-    FrameAndFill(canvas, TRect(0, 0, w - kTrackWidth, h), button.Frame, button.Fill);
-    FrameAndFill(canvas, TRect(w - kTrackWidth, 0, w, h), track.Frame, track.Fill);
+    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), FMenuTracked ? TbsLookState::Hot : whole, !Flat());
+    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), FMenuTracked ? TbsLookState::Down : whole, !Flat());
   } else {
-    FrameAndFill(canvas, ClientRect(), whole.Frame, whole.Fill);
+    DrawDefaultFrame(canvas, ClientRect(), whole, !Flat());
   }
   canvas->Font()->Assign(DefaultFont());
   TRect text = ClientRect();

@@ -7,32 +7,22 @@
 #include "skin/controls/bsSkinCtrls_button.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 
-class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
+// The release reaches the inherited mouse-up (OnMouseUp) before the release rule clicks.
+class TbsSkinSpeedButton : public TbsSkinPushButton<TbsGraphicSkinCustomControl> {
   XJ_CLASS(TbsSkinSpeedButton, TbsGraphicSkinCustomControl)
   XJ_PUBLISHED_ACCESS;
 
  public:
   explicit TbsSkinSpeedButton(TComponent* AOwner);
-  ~TbsSkinSpeedButton() override;
 
   int ImageIndex() const { return FImageIndex; }
   // The image of the tool bar's lists drawn in place of an empty glyph; repaints only on a tool bar.
   void SetImageIndex(int Value);
-  bool RepeatMode() const { return FRepeatMode; }
-  void SetRepeatMode(bool Value) { FRepeatMode = Value; }
-  int RepeatInterval() const { return FRepeatInterval; }
-  void SetRepeatInterval(int Value) { FRepeatInterval = Value; }
   // A transparent button paints only its glyph and caption while idle (no csOpaque), and never fades.
   bool Transparent() const { return !ControlStyle().Contains(csOpaque); }
   void SetTransparent(bool Value);
   bool Flat() const { return FFlat; }
   void SetFlat(bool Value);
-  bool AllowAllUp() const { return FAllowAllUp; }
-  void SetAllowAllUp(bool Value) { FAllowAllUp = Value; }
-  bool Down() const { return FDown; }
-  // Repaints; in a group without AllowAllUp, a button going down raises the others.
-  void SetDown(bool Value);
-  int GroupIndex() const { return FGroupIndex; }
   // A button that is down when it joins a group raises the group's others.
   void SetGroupIndex(int Value);
   bool ShowCaption() const { return FShowCaption; }
@@ -42,26 +32,6 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void SetWidthWithCaption(int Value) { FWidthWithCaption = Value; }
   int WidthWithoutCaption() const { return FWidthWithoutCaption; }
   void SetWidthWithoutCaption(int Value) { FWidthWithoutCaption = Value; }
-  TBitmap* Glyph() const { return FGlyph.get(); }
-  void SetGlyph(TBitmap* Value);
-  TbsNumGlyphs NumGlyphs() const { return FNumGlyphs; }
-  // Clamped to 1..4.
-  void SetNumGlyphs(TbsNumGlyphs Value);
-  int Margin() const { return FMargin; }
-  // -1 centres glyph and caption; values below -1 are refused.
-  void SetMargin(int Value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int Value);
-  TbsButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TbsButtonLayout Value);
-
-  bool MouseIn() const { return FMouseIn; }
-  double MorphKf() const { return FMorph.Kf(); }
-  bool Morphing() const { return FMorphing; }
-  TbsMorphFade& Morph() { return FMorph; }
-  TbsRepeatTimer& Repeat() { return FRepeat; }
-
-  TNotifyEvent OnClick;
 
   void GetSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
@@ -71,32 +41,13 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void DefaultFontChange() override { FacesChanged(); }
   // One face: the skin rectangle R of the current size with glyph and caption for the state.
   virtual void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn);
-  // Fires OnClick.
-  virtual void ButtonClick();
 
   void Dispatch(TMessage& Message) override;
 
-  // Copied from the record while skinned.
-  AnsiString FontName;
-  TFontStyles FontStyle;
-  int FontHeight { 0 };
-  TColor FontColor { 0 }, ActiveFontColor { 0 }, DownFontColor { 0 }, DisabledFontColor { 0 };
-  TRect ActiveSkinRect, DownSkinRect, DisabledSkinRect;
-  TbsMorphKind MorphKind { mkDefault };
-
  protected:
   void Paint() override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
-
-  int GetGlyphNum(bool ADown, bool AMouseIn) const;
-  void ReDrawControl();
-  void StartMorph() { FMorph.Start(); }
-  void StopMorph() { FMorph.Stop(); }
-  void StartRepeat() { FRepeat.Start(FRepeatInterval); }
-  void StopRepeat() { FRepeat.Stop(); }
-  void DoAllUp();
+  // A transparent button never fades.
+  bool Fades() const override { return TbsSkinPushButton::Fades() && !Transparent(); }
   // Glyph and caption only, straight on the canvas: the idle transparent look.
   void DrawTransparent(const TRect& R, int GlyphNum);
   // Glyph cell GlyphNum and the caption in R. Without a glyph, a button on a tool bar shows the bar's
@@ -106,25 +57,14 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   // The caption text of every face.
   AnsiString FaceCaption() { return FShowCaption ? Caption() : AnsiString(); }
 
-  template <class T>
-  void ChangeLook(T& Field, T Value) {
-    if (Field == Value) return;
-    Field = Value;
-    FacesChanged();
-    Repaint();
-  }
-
   // The skinned faces a paint draws, each built once by CreateButtonImage and kept until something it is
   // built from changes: a hover move then only copies two kept faces.
   enum TFace { fcNormal, fcHot, fcDown, fcDisabled, fcCount };
   TBitmap* Face(TFace Kind);
   // Forgets the kept faces; every setter and notification that changes what a face shows calls it.
-  void FacesChanged();
+  void FacesChanged() override;
   // Whether faces may be kept at all: not while they show what changes unseen (a tool bar's image lists).
   virtual bool CanKeepFaces() const;
-
-  bool FMouseIn { false };
-  bool FMorphing { false };
 
  private:
   void CMMouseEnter(TMessage& Message);
@@ -132,24 +72,10 @@ class TbsSkinSpeedButton : public TbsGraphicSkinCustomControl {
   void GlyphChange(TObject*) { FacesChanged(); }
 
   int FImageIndex { 0 };
-  bool FRepeatMode { false };
-  int FRepeatInterval { 100 };
   bool FFlat { false };
-  bool FAllowAllUp { false };
-  bool FWasDown { false };
-  bool FDown { false };
-  bool FPressed { false };  // a left press of ours is held
-  int FGroupIndex { 0 };
   bool FShowCaption { true };
   int FWidthWithCaption { 0 };
   int FWidthWithoutCaption { 0 };
-  std::unique_ptr<TBitmap> FGlyph;
-  TbsNumGlyphs FNumGlyphs { 2 };
-  int FMargin { -1 };
-  int FSpacing { 1 };
-  TbsButtonLayout FLayout { blGlyphLeft };
-  TbsMorphFade FMorph;
-  TbsRepeatTimer FRepeat;
   std::array<std::unique_ptr<TBitmap>, fcCount> FFaces;
   // What the kept faces were built from that each paint looks up anew from the skin.
   struct TFacesSource {

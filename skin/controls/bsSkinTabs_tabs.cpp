@@ -273,10 +273,7 @@ void TbsTabSkin::DrawTab(int TI, const TRect& Rct, bool Active, bool MouseIn, TC
       c->FrameRect(R);
       R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
     }
-    c->Brush()->SetColor(hot       ? TColor(0x00D2BDB6)
-                         : focused ? TColor(0x00B59385)
-                         : Active  ? TColor(0x00D2BDB6)
-                                   : clBtnFace);
+    c->Brush()->SetColor(hot ? bsLookHotFill : focused ? bsLookDownFill : Active ? bsLookHotFill : clBtnFace);
     c->FillRect(R);
     c->Font()->Assign(Control->Font());
     R = TRect(0, 0, W, H);

@@ -254,6 +254,20 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
                             TBitmap* LeftImage, TBitmap* TopImage, TBitmap* RightImage, TBitmap* BottomImage,
                             TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight);
 
+// ---- The built-in look ------------------------------------------------------------------------------
+// What a control shows without a skin: button-face faces with a one-pixel frame, navy and filled in a
+// light blue when hot, a darker blue when pressed (TColor: blue in the high byte).
+constexpr TColor bsLookHotFill = TColor(0xD2BDB6);
+constexpr TColor bsLookDownFill = TColor(0xB59385);
+enum class TbsLookState { Normal, Hot, Down };
+// One face: the frame (a normal face has a button-shadow frame only with NormalFrame) and the fill
+// inside it; R ends inside the frame. Sets the pen and brush colours and leaves the brush style alone.
+void bsDrawLookFace(TCanvas* Canvas, TRect& R, TbsLookState State, bool NormalFrame = true);
+// The state of a face that is pressed or hot (pressed wins).
+inline TbsLookState bsLookState(bool Down, bool Hot) {
+  return Down ? TbsLookState::Down : Hot ? TbsLookState::Hot : TbsLookState::Normal;
+}
+
 // Glyphs and signs drawn with the pen. Lines leave out their end point; each routine sets only the pen
 // colour, brush colour or brush style it names and does not restore them.
 //

@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 
+#include "platform/vcl/ExtCtrls.h"
 #include "skin/data/bsUtils.h"
 
 namespace {
@@ -93,6 +94,16 @@ void Frm3D(TCanvas* Canvas, const TRect& R, TColor TopColor, TColor BottomColor)
   Canvas->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t) });
   Canvas->Pen()->SetColor(BottomColor);
   Canvas->Polyline({ TPoint(r, t), TPoint(r, b), TPoint(l - 1, b) });
+}
+
+void bsDrawLookFace(TCanvas* Canvas, TRect& R, TbsLookState State, bool NormalFrame) {
+  const bool lit = State != TbsLookState::Normal;
+  if (lit || NormalFrame) {
+    const TColor frame = lit ? clNavy : clBtnShadow;
+    Frame3D(Canvas, R, frame, frame, 1);
+  }
+  Canvas->Brush()->SetColor(State == TbsLookState::Down ? bsLookDownFill : lit ? bsLookHotFill : clBtnFace);
+  Canvas->FillRect(R);
 }
 
 void DrawCloseImage(TCanvas* Canvas, int X, int Y, TColor Color) {

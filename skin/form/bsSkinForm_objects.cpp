@@ -272,14 +272,7 @@ void TbsSkinStdButtonObject::DefaultDraw(TCanvas* Cnvs) {
   TCanvas* c = b.Canvas();
   TRect r(0, 0, w, h);
   const bool pressed = Down && MouseIn;
-  if (pressed || MouseIn) {
-    Frame3D(c, r, TColor(0x800000), TColor(0x800000), 1);
-    c->Brush()->SetColor(TColor(pressed ? 0xB59385 : 0xD2BDB6));
-    c->FillRect(r);
-  } else {
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(TRect(0, 0, w, h));
-  }
+  bsDrawLookFace(c, r, bsLookState(pressed, MouseIn), false);
   int x = w / 2 - 5, y = h / 2 - 4;
   if (pressed) ++x, ++y;
   const TColor colour = Enabled ? clBtnText : clBtnShadow;

@@ -11,9 +11,6 @@ using namespace bsmenus;
 
 namespace {
 
-constexpr TColor kFrameColor = TColor(0x800000);  // navy
-constexpr TColor kDownFill = TColor(0xB59385);
-constexpr TColor kHotFill = TColor(0xD2BDB6);
 constexpr int kMarkerWidth = 5;
 
 TRect ToScreen(TControl* C, const TRect& R) {
@@ -24,13 +21,7 @@ TRect ToScreen(TControl* C, const TRect& R) {
 // The flat look of a bar object: framed and filled when pressed or hovered, button face otherwise.
 void FillFlat(TCanvas* C, int W, int H, bool Down, bool MouseIn) {
   TRect r(0, 0, W, H);
-  if (Down || MouseIn) {
-    Frame3D(C, r, kFrameColor, kFrameColor, 1);
-    C->Brush()->SetColor(Down ? kDownFill : kHotFill);
-  } else {
-    C->Brush()->SetColor(clBtnFace);
-  }
-  C->FillRect(r);
+  bsDrawLookFace(C, r, bsLookState(Down, MouseIn), false);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@ using namespace bsmenus;
 namespace {
 
 constexpr int kScrollBand = 10;
-constexpr TColor kHotFill = TColor(0xD2BDB6);  // RGB(182, 189, 210)
 
 void DrawCheckMark(TCanvas* C, int x, int y, TColor Color) {
   C->Pen()->SetColor(Color);
@@ -189,7 +188,7 @@ void TbsSkinMenuItem::DefaultDraw(TCanvas* Canvas) {
   if (hot) {
     C->Brush()->SetColor(clNavy);
     C->FillRect(TRect(0, 0, W, H));
-    C->Brush()->SetColor(kHotFill);
+    C->Brush()->SetColor(bsLookHotFill);
     C->FillRect(TRect(1, 1, W - 1, H - 1));
     color = clWindowText;
   } else {

@@ -149,6 +149,20 @@ TEST_F(ComboTest, TheListDropsDownByButtonF4AndAltDownWithoutTakingTheFocus) {
   EXPECT_FALSE(IsWindowVisible(list->Handle()));
 }
 
+TEST_F(ComboTest, TheListBelongsToTheComboAloneAndGoesWithItEvenWhileOpen) {
+  auto* c = NewCombo(20, 20, 3);
+  TbsPopupListBox* list = c->PopupList();
+  EXPECT_EQ(list->Owner(), nullptr) << "no owning component frees it a second time";
+  EXPECT_EQ(list->Combo(), c);
+  for (int i = 0; i < c->ComponentCount(); ++i) EXPECT_NE(c->Components(i), list);
+  Focus(c);
+  ClickButton(c);
+  ASSERT_TRUE(c->IsPopupVisible());
+  const HWND h = list->Handle();
+  delete c;
+  EXPECT_FALSE(IsWindow(h)) << "the open list's window goes with the combo";
+}
+
 TEST_F(ComboTest, HotTrackingThenCancellingPutsTheSelectionBackAndFiresNothing) {
   auto* c = NewCombo(20, 20, 6);
   auto* other = new TEdit(form);

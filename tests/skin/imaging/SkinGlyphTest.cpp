@@ -206,3 +206,34 @@ TEST(Glyph, OutOfRangeCellsAndEmptyStripsDrawNothing) {
     EXPECT_TRUE(Painted(*canvas, kGrey).empty()) << c.num << " glyphs, cell " << c.cell;
   }
 }
+
+TEST(Signs, TheBuiltInLookFramesAndFillsAFaceByItsState) {
+  const auto rgb = [](TColor c) {
+    const uint32_t v = static_cast<uint32_t>(ColorToRGB(c));
+    return (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF);
+  };
+  struct TCase {
+    TbsLookState State;
+    bool NormalFrame;
+    uint32_t Frame, Fill;
+  } const cases[] = {
+    { TbsLookState::Normal, true, rgb(clBtnShadow), rgb(clBtnFace) },
+    { TbsLookState::Normal, false, rgb(clBtnFace), rgb(clBtnFace) },
+    { TbsLookState::Hot, false, 0x000080, 0xB6BDD2 },  // a lit face is framed whatever NormalFrame says
+    { TbsLookState::Down, true, 0x000080, 0x8593B5 },
+  };
+  for (const TCase& k : cases) {
+    TBitmap b;
+    b.SetSize(8, 6);
+    TRect r(1, 1, 7, 5);
+    bsDrawLookFace(b.Canvas(), r, k.State, k.NormalFrame);
+    const bool framed = k.Frame != k.Fill;
+    SCOPED_TRACE(testing::Message() << "state " << int(k.State) << " frame " << k.NormalFrame);
+    EXPECT_EQ(r, framed ? TRect(2, 2, 6, 4) : TRect(1, 1, 7, 5)) << "R ends inside the frame";
+    EXPECT_EQ(Painted(b), Block(1, 1, 7, 5)) << "nothing outside the face";
+    for (auto [x, y] : Outline(1, 1, 7, 5)) EXPECT_EQ(Px(b, x, y), k.Frame) << x << "," << y;
+    for (auto [x, y] : Block(2, 2, 6, 4)) EXPECT_EQ(Px(b, x, y), k.Fill) << x << "," << y;
+  }
+  EXPECT_EQ(bsLookState(true, false), TbsLookState::Down) << "pressed wins over hot";
+  EXPECT_EQ(bsLookState(false, true), TbsLookState::Hot);
+}
