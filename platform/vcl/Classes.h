@@ -71,11 +71,15 @@ class TList : public TObject {
   void Move(int CurIndex, int NewIndex);
   void Sort(TListSortCompare Compare);
   void* const* List() const { return FList.data(); }
+  // Grows with every change of the items or their order: what was derived from the list stays good
+  // while it stands still.
+  uint64_t Changes() const { return FChanges; }
 
  private:
   void CheckIndex(int Index) const;
 
   std::vector<void*> FList;
+  uint64_t FChanges { 0 };
 };
 
 // ---- TPersistent --------------------------------------------------------------------------------------

@@ -24,6 +24,7 @@ void TList::CheckIndex(int Index) const {
 void TList::SetCount(int NewCount) {
   if (NewCount < 0) throw EListError::CreateFmt(SListCountError, NewCount);
   FList.resize(static_cast<size_t>(NewCount), nullptr);
+  ++FChanges;
 }
 
 void TList::SetCapacity(int NewCapacity) {
@@ -39,21 +40,25 @@ void* TList::Items(int Index) const {
 void TList::SetItems(int Index, void* Item) {
   CheckIndex(Index);
   FList[static_cast<size_t>(Index)] = Item;
+  ++FChanges;
 }
 
 int TList::Add(void* Item) {
   FList.push_back(Item);
+  ++FChanges;
   return Count() - 1;
 }
 
 void TList::Insert(int Index, void* Item) {
   if (Index < 0 || Index > Count()) throw EListError::CreateFmt(SListIndexError, Index);
   FList.insert(FList.begin() + Index, Item);
+  ++FChanges;
 }
 
 void TList::Delete(int Index) {
   CheckIndex(Index);
   FList.erase(FList.begin() + Index);
+  ++FChanges;
 }
 
 int TList::Remove(void* Item) {
@@ -72,12 +77,14 @@ int TList::IndexOf(void* Item) const {
 void TList::Clear() {
   FList.clear();
   FList.shrink_to_fit();
+  ++FChanges;
 }
 
 void TList::Exchange(int Index1, int Index2) {
   CheckIndex(Index1);
   CheckIndex(Index2);
   std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
+  ++FChanges;
 }
 
 void TList::Move(int CurIndex, int NewIndex) {
@@ -86,11 +93,13 @@ void TList::Move(int CurIndex, int NewIndex) {
   void* item = Items(CurIndex);
   FList.erase(FList.begin() + CurIndex);
   FList.insert(FList.begin() + NewIndex, item);
+  ++FChanges;
 }
 
 void TList::Sort(TListSortCompare Compare) {
   // A merge sort stays inside the list even when Compare is inconsistent.
   std::stable_sort(FList.begin(), FList.end(), [Compare](void* a, void* b) { return Compare(a, b) < 0; });
+  ++FChanges;
 }
 
 // ---- TPersistent --------------------------------------------------------------------------------------

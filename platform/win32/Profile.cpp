@@ -101,6 +101,7 @@ void TIniDocument::Parse(std::string_view Text) {
       const size_t close = t.rfind(']');
       line.Kind = lkSection;
       line.Name = std::string(TrimBlanks(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
+      if (line.Raw == Canonical(line)) std::string().swap(line.Raw);
       FSections.emplace_back().Header = std::move(line);
     } else {
       if (!FSections.empty() && !t.empty() && t[0] != ';') {
@@ -111,18 +112,31 @@ void TIniDocument::Parse(std::string_view Text) {
           line.Value = std::string(TrimBlanks(t.substr(eq + 1)));
         }
       }
+      if (line.Kind == lkKey && line.Raw == Canonical(line)) std::string().swap(line.Raw);
       (FSections.empty() ? FPreamble : FSections.back().Lines).push_back(std::move(line));
     }
     start = end;
     if (start < Text.size() && Text[start] == '\r') ++start;
     if (start < Text.size() && Text[start] == '\n') ++start;
   }
+  // A file of many small sections would otherwise hold room for lines it never gets.
+  for (TSection& section : FSections) section.Lines.shrink_to_fit();
 }
+
+// A header or key line as this document would write it; a parsed line that reads the same keeps no copy
+// of its text.
+std::string TIniDocument::Canonical(const TLine& L) {
+  if (L.Kind == lkSection) return "[" + L.Name + "]";
+  if (L.Kind == lkKey) return L.Name + "=" + L.Value;
+  return std::string();
+}
+
+std::string TIniDocument::Spelled(const TLine& L) { return L.Raw.empty() ? Canonical(L) : L.Raw; }
 
 std::string TIniDocument::Text() const {
   std::string out;
   auto add = [&](const TLine& l) {
-    out += l.Raw;
+    out += Spelled(l);
     out += "\r\n";
   };
   for (const TLine& l : FPreamble) add(l);
@@ -172,8 +186,16 @@ const std::unordered_map<std::string, size_t>& TIniDocument::KeyIndex(const TSec
 }
 
 size_t TIniDocument::FindKey(const TSection& S, std::string_view Key) const {
+  const std::string folded = Fold(TrimBlanks(Key));
+  // A few keys are found as fast by looking at each: a file of many small sections is spared an index
+  // for every one of them.
+  if (!S.KeysValid && S.Lines.size() <= kScannedKeys) {
+    for (size_t i = 0; i < S.Lines.size(); ++i)
+      if (S.Lines[i].Kind == lkKey && Fold(S.Lines[i].Name) == folded) return i;
+    return npos;
+  }
   const auto& keys = KeyIndex(S);
-  const auto it = keys.find(Fold(TrimBlanks(Key)));
+  const auto it = keys.find(folded);
   return it == keys.end() ? npos : it->second;
 }
 
@@ -187,7 +209,7 @@ bool TIniDocument::ReadString(std::string_view Section, std::string_view Key, st
 
 bool TIniDocument::SectionExists(std::string_view Section) const {
   const TSection* s = FindSection(Section);
-  return s && !KeyIndex(*s).empty();
+  return s && std::any_of(s->Lines.begin(), s->Lines.end(), [](const TLine& l) { return l.Kind == lkKey; });
 }
 
 bool TIniDocument::ValueExists(std::string_view Section, std::string_view Key) const {

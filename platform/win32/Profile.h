@@ -70,10 +70,12 @@ class TIniDocument {
   enum TKind { lkOther, lkSection, lkKey };
   struct TLine {
     TKind Kind { lkOther };
-    std::string Raw;    // the line as it is written
+    std::string Raw;    // the line as it is written; empty when Canonical makes the same
     std::string Name;   // section or key name, trimmed
     std::string Value;  // key value, trimmed
   };
+  static std::string Canonical(const TLine& L);
+  static std::string Spelled(const TLine& L);  // the line as it is written
   // A section's header and the lines after it up to the next header. Its key index (folded name ->
   // position in Lines of the first occurrence) is built when first needed, so that reading a key costs
   // the same in a section of ten keys as in one of a hundred thousand. An erased section stays in place,
@@ -86,6 +88,7 @@ class TIniDocument {
     mutable bool KeysValid { false };
   };
   static constexpr size_t npos = static_cast<size_t>(-1);
+  static constexpr size_t kScannedKeys = 16;
 
   // The section's first occurrence, or null.
   const TSection* FindSection(std::string_view Section) const;

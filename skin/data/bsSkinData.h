@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
@@ -900,6 +901,17 @@ class TbsSkinData : public TComponent {
   void Load(const std::function<AnsiString()>& Read);
   // Marks the component busy for a load or ClearSkin; refuses to nest.
   void BeginChange();
+
+  // The first index of each name of a record list, so that a skin of tens of thousands of records is
+  // not walked at every paint; made again whenever the list changed. A name found is checked against its
+  // record (a record renamed in place is looked for in the list as it stands); a name the index lacks
+  // is taken as absent, so a record renamed in code to a new name is found once the list changes.
+  struct TNameIndex {
+    std::unordered_map<AnsiString, int> First;
+    const TList* List { nullptr };
+    uint64_t Changes { 0 };
+  };
+  mutable TNameIndex FObjectNames, FControlNames;
 
   TbsStoredSkin* FStoredSkin { nullptr };
   TbsCompressedStoredSkin* FCompressedStoredSkin { nullptr };

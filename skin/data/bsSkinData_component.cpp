@@ -85,16 +85,44 @@ void TbsSkinData::Notification(TComponent* AComponent, TOperation Operation) {
 
 // ---- Lookups --------------------------------------------------------------------------------------------
 
-int TbsSkinData::GetIndex(const AnsiString& AIDName) const {
-  for (int i = 0; i < ObjectList->Count(); ++i)
-    if (static_cast<TbsDataSkinObject*>(ObjectList->Items(i))->IDName == AIDName) return i;
+namespace {
+
+template <class R>
+const AnsiString& NameAt(const TList& List, int I) {
+  return static_cast<R*>(List.Items(I))->IDName;
+}
+
+template <class R>
+void MakeIndex(auto& Index, const TList& List) {
+  Index.First.clear();
+  for (int i = 0; i < List.Count(); ++i) Index.First.try_emplace(NameAt<R>(List, i), i);
+  Index.List = &List;
+  Index.Changes = List.Changes();
+}
+
+template <class R>
+int FindName(auto& Index, const TList& List, const AnsiString& Name) {
+  if (Index.List != &List || Index.Changes != List.Changes()) MakeIndex<R>(Index, List);
+  auto it = Index.First.find(Name);
+  if (it == Index.First.end()) return -1;
+  if (NameAt<R>(List, it->second) == Name) return it->second;
+  // Renamed in place since the index was made: walk the list as it stands now.
+  for (int i = 0; i < List.Count(); ++i)
+    if (NameAt<R>(List, i) == Name) {
+      MakeIndex<R>(Index, List);
+      return i;
+    }
   return -1;
 }
 
+}  // namespace
+
+int TbsSkinData::GetIndex(const AnsiString& AIDName) const {
+  return FindName<TbsDataSkinObject>(FObjectNames, *ObjectList, AIDName);
+}
+
 int TbsSkinData::GetControlIndex(const AnsiString& AIDName) const {
-  for (int i = 0; i < CtrlList->Count(); ++i)
-    if (static_cast<TbsDataSkinControl*>(CtrlList->Items(i))->IDName == AIDName) return i;
-  return -1;
+  return FindName<TbsDataSkinControl>(FControlNames, *CtrlList, AIDName);
 }
 
 void TbsSkinData::LoadNames() {

@@ -3,6 +3,7 @@
 // as a missing picture, so painting never makes a bitmap larger than the skin's own pictures and no
 // coordinate is large enough for arithmetic on it to overflow.
 
+#include <cstdlib>
 #include <cstring>
 
 #include "skin/data/bsSkinDataPrivate.h"
@@ -69,15 +70,21 @@ bool Fits(TObject* Record, TArea Area) { return Fits(Record, xj::skin::KeyTables
 
 bool InRange(int V) { return V >= -MaxSkinCoordinate && V <= MaxSkinCoordinate; }
 
-// Clears each rectangle, point and measure of Record that lies past MaxSkinCoordinate: no picture is that
-// large, so nothing is drawn from it, and arithmetic on it could overflow.
+// No picture is wider or taller than MaxSkinMeasure, whatever its edges are offset by.
+bool SpanFits(const TRect& R) {
+  return std::abs(R.Right - R.Left) <= MaxSkinMeasure && std::abs(R.Bottom - R.Top) <= MaxSkinMeasure;
+}
+
+// Clears each rectangle, point and measure of Record that lies past MaxSkinCoordinate, and each rectangle
+// wider or taller than any picture: no picture is that large, so nothing is drawn from it, arithmetic on
+// it could overflow, and a record without a picture still sizes its control by its face rectangle.
 void ClearUnbounded(TObject* Record, const std::vector<const TSkinKeys*>& Tables) {
   for (const TSkinKeys* table : Tables)
     for (const TSkinKey& k : *table) {
       void* field = k.Field(Record);
       if (k.Kind == xj::skin::kkRect) {
         auto& r = *static_cast<TRect*>(field);
-        if (!InRange(r.Left) || !InRange(r.Top) || !InRange(r.Right) || !InRange(r.Bottom)) r = TRect();
+        if (!InRange(r.Left) || !InRange(r.Top) || !InRange(r.Right) || !InRange(r.Bottom) || !SpanFits(r)) r = TRect();
       } else if (k.Kind == xj::skin::kkPoint) {
         auto& p = *static_cast<TPoint*>(field);
         if (!InRange(p.X) || !InRange(p.Y)) p = TPoint();

@@ -3,6 +3,9 @@
 #include "skin/form/bsSkinForm.h"
 #include "skin/form/bsSkinFormPrivate.h"
 
+#include <string_view>
+#include <unordered_set>
+
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_base.h"
@@ -314,12 +317,17 @@ void RurIvozedevUzivEred::LoadObjects() {
   ClearObjects();
   if (!FSkinData) return;
   TList* list = FSkinData->ObjectList.get();
+  // Records of one name read one section and stand on one place of the frame; the form finds its objects
+  // by name, so the first (the one a lookup by name finds) is the one it uses: each name gives one object,
+  // however often it is listed.
+  std::unordered_set<std::string_view> names;
   for (int i = 0; i < list->Count(); ++i) {
     auto* rec = static_cast<TbsDataSkinObject*>(list->Items(i));
     // Menu records belong to the menus.
     if (dynamic_cast<TbsDataSkinMainMenuItem*>(rec) || dynamic_cast<TbsDataSkinMenuItem*>(rec) ||
         dynamic_cast<TbsDataSkinMainMenuBarButton*>(rec))
       continue;
+    if (!names.insert(rec->IDName).second) continue;
     std::unique_ptr<TbsActiveSkinObject> o;
     if (dynamic_cast<TbsDataSkinStdButton*>(rec))
       o = std::make_unique<TbsSkinStdButtonObject>(this, rec);

@@ -183,6 +183,8 @@ TEST_P(IniRules, Writes) {
         i.WriteBool("C", "off", false);
       },
       "[C]\r\nface=-2147483633\r\non=1\r\noff=0\r\n" },
+    { "other lines are written back as the file spells them", "[ S ]\r\n a = 1 \r\nb=2\r\n[T] ; t\r\nc=3\r\n",
+      [](TCustomIniFile& i) { i.WriteString("T", "d", "4"); }, "[ S ]\r\n a = 1 \r\nb=2\r\n[T] ; t\r\nc=3\r\nd=4\r\n" },
     { "a BOM is not written back", "\xEF\xBB\xBF[S]\r\na=1\r\n",
       [](TCustomIniFile& i) { i.WriteString("S", "a", "2"); }, "[S]\r\na=2\r\n" },
   };

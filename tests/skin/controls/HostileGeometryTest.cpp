@@ -62,8 +62,10 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
       { "label", "leftbottompoint", "2147483647,2147483647" },
       { "expanel", "clientrect", "-2147483648,-2147483648,2147483647,2147483647" },
       { "listbox", "itemrect", "1,-3936,3393,32767" },
+      { "htrackbar", "skinrect", "1,-65536,100000,32768" },
   });
-  for (const char* name : { "checkbox", "slider", "checklistbox", "button", "label", "expanel", "listbox" })
+  for (const char* name :
+       { "checkbox", "slider", "checklistbox", "button", "label", "expanel", "listbox", "htrackbar" })
     EXPECT_EQ(PictureOf(name), -1) << name;
   EXPECT_GE(PictureOf("radiobox"), 0);
   auto* check = Add<TbsSkinCheckRadioBox>("checkbox", 10, 10, 140, 25);
@@ -78,6 +80,9 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   auto* panel = Add<TbsSkinExPanel>("expanel", 250, 110, 100, 80);
   auto* combo = Add<TbsSkinComboBox>("combobox", 10, 190, 120, 20);
   combo->Items()->Add("one");
+  // A face larger than any picture does not size the control either.
+  auto* track = Add<TbsSkinTrackBar>("htrackbar", 160, 200, 100, 20);
+  EXPECT_EQ(track->BoundsRect(), TRect(160, 200, 260, 220));
   ShowUnfocused();
   // The combo box keeps its own skin; its list, whose record lost its picture, drops down plain.
   EXPECT_GT(SkinPixels(combo, "combobox"), 0);

@@ -309,6 +309,26 @@ TEST_F(SkinData, RecordListEntries) {
   EXPECT_EQ(data.GetControlIndex("p"), 0);  // duplicates: the first
   EXPECT_EQ(static_cast<TObject*>(data.CtrlList->Items(1))->ClassName(), "TbsDataSkinMemoControl");
 
+  // Lookups follow the lists as code changes them: records added, removed, swapped, renamed in place.
+  data.CtrlList->Add(new TbsDataSkinCustomControl("added"));
+  EXPECT_EQ(data.GetControlIndex("added"), 2);
+  data.CtrlList->Exchange(0, 2);
+  EXPECT_EQ(data.GetControlIndex("added"), 0);
+  EXPECT_EQ(data.GetControlIndex("p"), 1);
+  delete static_cast<TbsDataSkinControl*>(data.CtrlList->Items(0));
+  data.CtrlList->Delete(0);
+  EXPECT_EQ(data.GetControlIndex("added"), -1);
+  EXPECT_EQ(data.GetControlIndex("p"), 0);
+  static_cast<TbsDataSkinControl*>(data.CtrlList->Items(0))->IDName = "q";
+  EXPECT_EQ(data.GetControlIndex("p"), 1);
+  static_cast<TbsDataSkinControl*>(data.CtrlList->Items(1))->IDName = "q";
+  EXPECT_EQ(data.GetControlIndex("p"), -1);
+  EXPECT_EQ(data.GetIndex("btn"), 1);
+  static_cast<TbsDataSkinObject*>(data.ObjectList->Items(1))->IDName = "Btn";
+  static_cast<TbsDataSkinObject*>(data.ObjectList->Items(0))->IDName = "btn";
+  EXPECT_EQ(data.GetIndex("btn"), 0);
+  EXPECT_EQ(data.GetIndex("Btn"), 1);
+
   AnsiString id, type;
   TbsSkinData::GetObjectTypeName("a:b:c", id, type);
   EXPECT_EQ(id, "a");

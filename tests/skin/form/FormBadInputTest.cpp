@@ -233,3 +233,17 @@ TEST_F(FormBadInputTest, AFrameOutsideItsPictureIsRefusedAtLoadForTheBuiltInFram
   delete form;
   form = nullptr;
 }
+
+TEST_F(FormBadInputTest, ARecordListedAgainGivesNoSecondObject) {
+  // Listed 100,000 times, a record would otherwise be laid out, hit-tested and drawn as often at every
+  // paint.
+  sf->SetSkinData(RawSkin());
+  Show();
+  const int built = sf->ObjectCount();
+  ASSERT_GT(built, 0);
+  TbsSkinData* again = RawSkin();
+  for (int i = 0; i < 3; ++i) again->ObjectList->Add(new TbsDataSkinCaption("caption"));
+  sf->SetSkinData(again);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(sf->ObjectCount(), built);
+}
