@@ -56,9 +56,10 @@ class XvfbServer {
     return true;
   }
 
+  // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
   void Stop() {
     if (FPid > 0) {
-      kill(FPid, SIGTERM);
+      kill(FPid, SIGKILL);
       waitpid(FPid, nullptr, 0);
     }
     FPid = -1;
@@ -99,9 +100,10 @@ class BackgroundProgram {
     if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
     return FPid > 0;
   }
+  // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
   void Stop() {
     if (FPid > 0) {
-      kill(FPid, SIGTERM);
+      kill(FPid, SIGKILL);
       waitpid(FPid, nullptr, 0);
     }
     FPid = -1;
