@@ -419,8 +419,9 @@ TEST_F(PaintTest, WindowsDestroyedWhileInvalidLeaveNothingToPaint) {
   EXPECT_EQ(GetQueueStatus(QS_PAINT) & QS_PAINT, 0u);
 }
 
-#if !defined(__SANITIZE_ADDRESS__)
-// The address sanitizer keeps freed memory out of use on purpose, so this holds only without it.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// The sanitizers bring allocators of their own (the address sanitizer keeps freed memory out of use on
+// purpose), so this holds only without them.
 TEST_F(PaintTest, AShortLivedTopLevelWindowReusesTheMemoryOfTheLastOne) {
   auto faults = [] {
     rusage use {};
