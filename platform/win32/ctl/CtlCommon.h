@@ -71,6 +71,19 @@ bool IsNullBrush(HBRUSH brush);
 // Fills `rc` unless the brush paints nothing.
 void FillUnlessNull(HDC dc, const RECT& rc, HBRUSH brush);
 
+// WM_PAINT: into the DC in wParam when one is given, over `whole`, else between BeginPaint and EndPaint
+// over the invalid area. `paint(dc, area)` draws.
+template <class Paint>
+void AnswerPaint(HWND hwnd, WPARAM wParam, const RECT& whole, Paint paint) {
+  if (wParam) {
+    paint((HDC)wParam, whole);
+    return;
+  }
+  PAINTSTRUCT ps;
+  if (HDC dc = BeginPaint(hwnd, &ps)) paint(dc, ps.rcPaint);
+  EndPaint(hwnd, &ps);
+}
+
 // The position a scroll code asks for, from the current one: a line and a page are the given steps,
 // SB_BOTTOM is `last`, SB_THUMBPOSITION/SB_THUMBTRACK carry it in the high word of wParam and
 // SBX_THUMBPOSITION32 the whole position in lParam. The code is usually the low word of a WM_VSCROLL /

@@ -701,14 +701,7 @@ LRESULT NcDestroy(ListBox& l, WPARAM wParam, LPARAM lParam) {
 
 // WM_PAINT, into the DC in wParam when there is one.
 void PaintMessage(ListBox& l, WPARAM wParam) {
-  if (wParam) {
-    RECT all { 0, 0, 1 << 20, 1 << 20 };
-    Paint(l, (HDC)wParam, all);
-  } else {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(l.hwnd, &ps)) Paint(l, dc, ps.rcPaint);
-    EndPaint(l.hwnd, &ps);
-  }
+  AnswerPaint(l.hwnd, wParam, RECT { 0, 0, 1 << 20, 1 << 20 }, [&](HDC dc, const RECT& area) { Paint(l, dc, area); });
 }
 
 void SetRedraw(ListBox& l, bool on) {

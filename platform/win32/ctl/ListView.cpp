@@ -1197,14 +1197,8 @@ POINT PointOf(LPARAM lParam) { return POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM
 
 // WM_PAINT, into the DC in wParam when there is one.
 void PaintMessage(ListView& v, WPARAM wParam) {
-  if (wParam) {
-    RECT all { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
-    Paint(v, (HDC)wParam, all);
-  } else {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(v.hwnd, &ps)) Paint(v, dc, ps.rcPaint);
-    EndPaint(v.hwnd, &ps);
-  }
+  AnswerPaint(v.hwnd, wParam, RECT { 0, 0, ClientSize(v).cx, ClientSize(v).cy },
+              [&](HDC dc, const RECT& area) { Paint(v, dc, area); });
 }
 
 void Create(ListView& v) {

@@ -776,13 +776,7 @@ LRESULT NcDestroy(Memo& m, WPARAM wParam, LPARAM lParam) {
 
 // WM_PAINT, into the DC in wParam when there is one.
 void PaintMessage(Memo& m, WPARAM wParam) {
-  if (wParam) {
-    Paint(m, (HDC)wParam);
-  } else {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(m.hwnd, &ps)) Paint(m, dc);
-    EndPaint(m.hwnd, &ps);
-  }
+  AnswerPaint(m.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(m, dc); });
 }
 
 LRESULT SetTextMessage(Memo& m, const char* text) {

@@ -643,13 +643,7 @@ LRESULT NcDestroy(TabCtl& t, WPARAM wParam, LPARAM lParam) {
 
 // WM_PAINT, into the DC in wParam when there is one.
 void PaintMessage(TabCtl& t, WPARAM wParam) {
-  if (wParam) {
-    Paint(t, (HDC)wParam);
-  } else {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(t.hwnd, &ps)) Paint(t, dc);
-    EndPaint(t.hwnd, &ps);
-  }
+  AnswerPaint(t.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(t, dc); });
 }
 
 LRESULT EraseBackground(TabCtl& t, HDC dc) {

@@ -1236,14 +1236,7 @@ LRESULT NcDestroy(Tree& t, WPARAM wParam, LPARAM lParam) {
 
 // WM_PAINT, into the DC in wParam when there is one.
 void PaintMessage(Tree& t, WPARAM wParam) {
-  if (wParam) {
-    RECT all { 0, 0, 1 << 20, 1 << 20 };
-    Paint(t, (HDC)wParam, all);
-  } else {
-    PAINTSTRUCT ps;
-    if (HDC dc = BeginPaint(t.hwnd, &ps)) Paint(t, dc, ps.rcPaint);
-    EndPaint(t.hwnd, &ps);
-  }
+  AnswerPaint(t.hwnd, wParam, RECT { 0, 0, 1 << 20, 1 << 20 }, [&](HDC dc, const RECT& area) { Paint(t, dc, area); });
 }
 
 // After a change that moves every row: lines at the root, the indent.

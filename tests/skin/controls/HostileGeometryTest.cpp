@@ -76,8 +76,8 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   list->Items()->Add("one");
   list->SetChecked(0, true);
   auto* button = Add<TbsSkinButton>("button", 160, 80, 75, 25);
-  auto* label = Add<TbsSkinLabel>("label", 250, 80, 60, 20);
-  auto* panel = Add<TbsSkinExPanel>("expanel", 250, 110, 100, 80);
+  Add<TbsSkinLabel>("label", 250, 80, 60, 20);
+  Add<TbsSkinExPanel>("expanel", 250, 110, 100, 80);
   auto* combo = Add<TbsSkinComboBox>("combobox", 10, 190, 120, 20);
   combo->Items()->Add("one");
   // A face larger than any picture does not size the control either.
