@@ -25,7 +25,7 @@ TDateTime D(int Y, int M, int Day) { return EncodeDate(WORD(Y), WORD(M), WORD(Da
 std::string Ymd(TDateTime Value) {
   WORD y, m, d;
   DecodeDate(Value, y, m, d);
-  char s[16];
+  char s[32];
   snprintf(s, sizeof(s), "%04d-%02d-%02d", y, m, d);
   return s;
 }

@@ -870,7 +870,9 @@ TEST_F(SkinEditTest, TheDropDownOpensInsideTheWorkAreaFollowsTheValueAndClosesOn
     EXPECT_LE(br.bottom, std::max(c.work.bottom, er.top));
     EXPECT_GE(br.left, c.work.left);
     EXPECT_LE(br.right, c.work.right);
-    if (std::string(c.what) == "bottom") EXPECT_EQ(br.bottom, er.top) << "above the edit";
+    if (std::string(c.what) == "bottom") {
+      EXPECT_EQ(br.bottom, er.top) << "above the edit";
+    }
     t->CloseUp();
   }
 }

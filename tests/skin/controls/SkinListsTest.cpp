@@ -395,7 +395,7 @@ TEST_F(CheckListTest, LooksWithAndWithoutCheckPicturesInTheSkin) {
     const TRect r = b->ItemRect(index);
     int dark = 0;
     for (int y = r.Top + 2; y < r.Bottom - 2; ++y)
-      for (int x = 4; x < 16; ++x) dark += Px(b->ListBox(), x, y) == ColorToRGB(clWindowText);
+      for (int x = 4; x < 16; ++x) dark += Px(b->ListBox(), x, y) == static_cast<COLORREF>(ColorToRGB(clWindowText));
     return dark;
   };
   EXPECT_GT(marked(0), 6);

@@ -253,7 +253,7 @@ TEST_F(MemoTest, ADisabledMemoPaintsGreyFromItsFirstVisibleLine) {
   auto greyInTopRow = [&] {
     int grey = 0;
     for (int y = 2; y < 12; ++y)
-      for (int x = 2; x < 60; ++x) grey += Px(m, x, y) == ColorToRGB(clGrayText);
+      for (int x = 2; x < 60; ++x) grey += Px(m, x, y) == static_cast<COLORREF>(ColorToRGB(clGrayText));
     return grey;
   };
   m->SetEnabled(false);

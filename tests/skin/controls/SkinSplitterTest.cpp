@@ -145,7 +145,9 @@ TEST_F(SkinSplitterTest, ControlBarCutsBackgroundAndBandFramesFromTheSkin) {
   EXPECT_EQ(right.localX, (item.Width() - 1) % 16);
   EXPECT_EQ(bottom.localY, (item.Height() - 1) % 16);
   // The background: the skin's background picture when it has a usable one, else the client part.
-  if (bar->BGPictureIndex != -1) EXPECT_NE(Code(bar, 200, 60).owner, owner);
+  if (bar->BGPictureIndex != -1) {
+    EXPECT_NE(Code(bar, 200, 60).owner, owner);
+  }
   Gallery(bar, "bsSkinCtrls", "test");
   // An index past the pictures is no background picture: the client part of the record is tiled.
   BarRecord()->BGPictureIndex = 999;

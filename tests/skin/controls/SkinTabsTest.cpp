@@ -382,10 +382,11 @@ TEST_F(SkinTabsTest, GalleryOfEveryPositionAndStyle) {
         if (skin) pc->SetSkinData(skin);
         Show();
         // The selected tab has a look of its own (the second skin has no image for it).
-        if (look < 2)
+        if (look < 2) {
           EXPECT_NE(Px(pc, pc->TabRect(1).Left + 3, pc->TabRect(1).Top + 3),
                     Px(pc, pc->TabRect(0).Left + 3, pc->TabRect(0).Top + 3))
               << lookName << " " << kPositionNames[p] << " " << styleNames[st];
+        }
         Gallery(pc, "bsSkinTabs", std::string(lookName) + "-" + kPositionNames[p] + "-" + styleNames[st]);
         delete pc;
       }
