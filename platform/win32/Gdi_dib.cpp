@@ -365,9 +365,15 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
   if (white) {
     std::vector<uint32_t> row(size_t(width), kWhite);
     std::memset(b->bits.get(), 0, size_t(b->stride));
-    WriteRow(b->fmt, b->bits.get(), 0, width, row.data(), nullptr);
-    for (int y = 1; y < height; ++y)
-      std::memcpy(b->bits.get() + size_t(y) * size_t(b->stride), b->bits.get(), size_t(b->stride));
+    uint8_t* first = b->bits.get();
+    WriteRow(b->fmt, first, 0, width, row.data(), nullptr);
+    // Most formats make white of one byte repeated: the rest is then filled in one go instead of row by
+    // row (a paint makes hundreds of small bitmaps).
+    const size_t stride = size_t(b->stride);
+    if (std::all_of(first, first + stride, [&](uint8_t v) { return v == first[0]; }))
+      std::memset(first + stride, first[0], stride * size_t(height - 1));
+    else
+      for (int y = 1; y < height; ++y) std::memcpy(first + size_t(y) * stride, first, stride);
   }
   Bitmap* raw = b.get();
   if (!Register(std::move(b))) return nullptr;
