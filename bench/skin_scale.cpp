@@ -43,12 +43,13 @@ enum Kind {
   kSkinMemo,
   kSkinTreeView,
   kSkinListView,
+  kSortedTreeView,
 };
 
 const char* const kKindNames[] = { "listbox",       "sorted_listbox",    "memo",          "treeview",
                                    "listview_icon", "listview_small",    "listview_list", "listview_report",
                                    "skin_listbox",  "skin_checklistbox", "skin_memo",     "skin_treeview",
-                                   "skin_listview" };
+                                   "skin_listview", "sorted_treeview" };
 
 // Increasing keys of one length, so that sorted lists append at the end and pages look alike at any N.
 AnsiString Key(int k) {
@@ -65,7 +66,7 @@ class Scene {
     FForm = std::make_unique<TForm>(nullptr);
     FForm->SetBounds(0, 0, 420, 330);
     TbsSkinData* skin = nullptr;
-    if (kind >= kSkinListBox) {
+    if (kind >= kSkinListBox && kind <= kSkinListView) {
       skin = new TbsSkinData(FForm.get());
       skin->LoadFromFile(kTestSkin);
     }
@@ -90,7 +91,8 @@ class Scene {
           FSorted ? FStrings->Add(FStrings->Strings(middle) + "m") : (FStrings->Insert(middle, "inserted"), middle);
       FStrings->Delete(at);
     } else if (FTree) {
-      FTree->Items()->Delete(FTree->Items()->Insert(FMiddleNode, "inserted"));
+      // Sorted: a text right after the middle node's, which the view moves after it.
+      FTree->Items()->Delete(FTree->Items()->Insert(FMiddleNode, FSorted ? FMiddleNode->Text() + "m" : "inserted"));
     } else {
       const int middle = FList->Items()->Count() / 2;
       FList->Items()->Insert(middle)->SetCaption("inserted");
@@ -141,7 +143,10 @@ class Scene {
         break;
       }
       case kTreeView:
+      case kSortedTreeView:
         FControl = FTree = new TTreeView(f);
+        FSorted = kind == kSortedTreeView;
+        if (FSorted) FTree->SetSortType(stText);
         break;
       case kListIcon:
       case kListSmallIcon:
@@ -248,7 +253,7 @@ void BM_Scale(benchmark::State& state) {
 }
 
 void Kinds(benchmark::internal::Benchmark* b) {
-  for (int kind = kListBox; kind <= kSkinListView; ++kind)
+  for (int kind = kListBox; kind <= kSortedTreeView; ++kind)
     for (int n : { 10000, 100000 }) b->Args({ kind, n });
   b->ArgNames({ "kind", "n" });
 }

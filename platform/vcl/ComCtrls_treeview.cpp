@@ -69,12 +69,12 @@ void TTreeNode::Assign(TPersistent* Source) {
 void TTreeNode::SetText(const AnsiString& Value) {
   FText = Value;
   PushItem(TVIF_TEXT);
-  if (KeepsTextSorted(TreeView()->SortType())) FOwner->Added(Parent());
+  if (KeepsTextSorted(TreeView()->SortType())) FOwner->Added(this);
 }
 
 void TTreeNode::SetData(void* Value) {
   FData = Value;
-  if (KeepsDataSorted(TreeView()->SortType())) FOwner->Added(Parent());
+  if (KeepsDataSorted(TreeView()->SortType())) FOwner->Added(this);
 }
 
 void TTreeNode::SetImageIndex(int Value) {
@@ -320,18 +320,19 @@ TTreeNode* TTreeNodes::InternalAdd(HTREEITEM Parent, HTREEITEM After, const Ansi
   }
   FCacheNode = nullptr;
   TTreeNode* added = node.release();
-  Added(added->Parent());
+  Added(added);
   return added;
 }
 
-// Keeps the siblings of a new or changed node in order when the view sorts.
-void TTreeNodes::Added(TTreeNode* Parent) {
+// Keeps a new or changed node in order among its siblings when the view sorts: the window moves it to
+// the place sorting them would give it, without sorting them all again while they are in order.
+void TTreeNodes::Added(TTreeNode* Node) {
   if (FOwner->SortType() == stNone) return;
   if (FUpdateCount > 0) {
     FSortPending = true;
     return;
   }
-  FOwner->SortChildren(Parent ? Parent->ItemId() : TVI_ROOT, false);
+  FOwner->PlaceSorted(Node);
 }
 
 TTreeNode* TTreeNodes::AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr) {
@@ -685,22 +686,35 @@ void TCustomTreeView::SetDropTarget(TTreeNode* Value) {
 
 namespace {
 
-int CALLBACK CompareNodes(LPARAM A, LPARAM B, LPARAM View) {
+int CALLBACK CompareTexts(LPARAM A, LPARAM B, LPARAM) {
+  return AnsiCompareText(reinterpret_cast<TTreeNode*>(A)->Text(), reinterpret_cast<TTreeNode*>(B)->Text());
+}
+
+int CALLBACK CompareByHandler(LPARAM A, LPARAM B, LPARAM View) {
   auto* view = reinterpret_cast<TCustomTreeView*>(View);
-  auto* a = reinterpret_cast<TTreeNode*>(A);
-  auto* b = reinterpret_cast<TTreeNode*>(B);
-  if (view->OnCompare) {
-    int result = 0;
-    view->OnCompare(view, a, b, 0, result);
-    return result;
-  }
-  return AnsiCompareText(a->Text(), b->Text());
+  if (!view->OnCompare) return CompareTexts(A, B, View);
+  int result = 0;
+  view->OnCompare(view, reinterpret_cast<TTreeNode*>(A), reinterpret_cast<TTreeNode*>(B), 0, result);
+  return result;
 }
 
 }  // namespace
 
+// Texts compare alike from one sort to the next, so a node can be placed among siblings sorted by text;
+// a handler may compare by anything that changed since, so its siblings are sorted again each time.
+void TCustomTreeView::PlaceSorted(TTreeNode* Node) {
+  FTreeNodes->FCacheNode = nullptr;
+  if (OnCompare) {
+    TTreeNode* parent = Node->Parent();
+    SortChildren(parent ? parent->ItemId() : TVI_ROOT, false);
+    return;
+  }
+  TVSORTCB cb { Node->ItemId(), &CompareTexts, reinterpret_cast<LPARAM>(this) };
+  Send(TVM_PLACESORTEDCB, 0, reinterpret_cast<LPARAM>(&cb));
+}
+
 bool TCustomTreeView::SortChildren(HTREEITEM Parent, bool Recurse) {
-  TVSORTCB cb { Parent, &CompareNodes, reinterpret_cast<LPARAM>(this) };
+  TVSORTCB cb { Parent, OnCompare ? &CompareByHandler : &CompareTexts, reinterpret_cast<LPARAM>(this) };
   FTreeNodes->FCacheNode = nullptr;
   return Send(TVM_SORTCHILDRENCB, Recurse, reinterpret_cast<LPARAM>(&cb)) != 0;
 }

@@ -176,7 +176,7 @@ class TTreeNodes : public TPersistent {
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
   TTreeNode* InternalAdd(HTREEITEM Parent, HTREEITEM After, const AnsiString& S, void* Ptr);
   TTreeNode* Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After);
-  void Added(TTreeNode* Parent);
+  void Added(TTreeNode* Node);
   void ReadData(TStream* Stream);
   void ReadNodes(TStream* Stream);
   void WriteData(TStream* Stream);
@@ -326,6 +326,8 @@ class TCustomTreeView : public TWinControl {
   void PushColours();
   void PushImages();
   bool SortChildren(HTREEITEM Parent, bool Recurse);
+  // A node put in or changed while the view sorts, moved to its place among its siblings.
+  void PlaceSorted(TTreeNode* Node);
   TTreeNode* NodeOf(const TVITEMA& Item) const;
 
   std::unique_ptr<TTreeNodes> FTreeNodes;

@@ -514,6 +514,9 @@ typedef struct _TREEITEM* HTREEITEM;
 #define TVM_HITTEST (TV_FIRST + 17)
 #define TVM_SORTCHILDREN (TV_FIRST + 19)
 #define TVM_SORTCHILDRENCB (TV_FIRST + 21)
+// This platform's own: lParam a TVSORTCB whose hParent names an item, moved among its siblings to where
+// TVM_SORTCHILDRENCB with that comparison would put it (a sorted insert without sorting them all again).
+#define TVM_PLACESORTEDCB (TV_FIRST + 0x70)
 #define TVM_ENDEDITLABELNOW (TV_FIRST + 22)
 #define TVM_SETITEMHEIGHT (TV_FIRST + 27)
 #define TVM_GETITEMHEIGHT (TV_FIRST + 28)

@@ -73,11 +73,13 @@ void TbsListBox::WndProc(TMessage& Message) {
   if (!Frame) return;
   switch (Message.Msg) {
     case WM_ERASEBKGND:
+      Frame->UpDateScrollBar();
+      break;
     case LB_ADDSTRING:
     case LB_INSERTSTRING:
     case LB_DELETESTRING:
     case LB_RESETCONTENT:
-      Frame->UpDateScrollBar();
+      Frame->UpDateScrollBarLater();
       break;
     case WM_LBUTTONDBLCLK:
       Frame->ListBoxDblClick();
@@ -562,6 +564,18 @@ int TbsSkinCustomListBox::CalcHeight(int N) {
 
 // Runs from the inner list's erase, that is while painting, and from the bars' own handlers: a bar is
 // never freed under its handler, and a run started from inside a run is skipped.
+void TbsSkinCustomListBox::UpDateScrollBarLater() {
+  xj::TemporaryChange later(FBarLater, true);
+  UpDateScrollBar();
+}
+
+void TbsSkinCustomListBox::SetBarRange(TbsSkinScrollBar* Bar, int Min, int Max, int Position, int Page) {
+  if (FBarLater)
+    Bar->SetRangeLater(Min, Max, Position, Page);
+  else
+    Bar->SetRange(Min, Max, Position, Page);
+}
+
 void TbsSkinCustomListBox::UpDateScrollBar() {
   if (!FListBox || FUpdating || !FListBox->HandleAllocated()) return;
   xj::TemporaryChange updating(FUpdating, true);
@@ -575,7 +589,7 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     const int pos = GetScrollPos(h, SB_HORZ), page = Columns();
     if (max > min && pos <= max && page <= max && FListBox->Height() / itemHeight * Columns() < count) {
       if (!FScrollBar) ShowScrollBar();
-      FScrollBar->SetRange(min, max, pos, page);
+      SetBarRange(FScrollBar, min, max, pos, page);
     } else if (FScrollBar) {
       HideScrollBar();
     }
@@ -598,7 +612,7 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     if (FImages) a -= FImages->Width() + 4;
     if (w > a) {
       if (!FHScrollBar) ShowHScrollBar();
-      FHScrollBar->SetRange(0, w, FHScrollBar->Position(), a);
+      SetBarRange(FHScrollBar, 0, w, FHScrollBar->Position(), a);
       const int step = std::max(1, c->TextWidth("0"));
       FHScrollBar->SetSmallChange(step);
       FHScrollBar->SetLargeChange(step);
@@ -617,7 +631,7 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
   const int pos = GetScrollPos(h, SB_VERT), page = FListBox->Height() / itemHeight;
   if (max > min && pos <= max && count > page) {
     if (!FScrollBar) ShowScrollBar();
-    FScrollBar->SetRange(min, max, pos, page);
+    SetBarRange(FScrollBar, min, max, pos, page);
   } else if (FScrollBar) {
     HideScrollBar();
   }

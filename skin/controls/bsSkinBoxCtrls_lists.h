@@ -191,6 +191,9 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
 
   // Mirrors the inner list's scroll state into the skinned bars, making or letting go of them.
   void UpDateScrollBar();
+  // The same after the items changed: a new range shows with the next paint, so that a list filled one
+  // item at a time draws its bar once, not once per item.
+  void UpDateScrollBarLater();
   void CalcRects();
   // The frame height that shows N rows.
   int CalcHeight(int N);
@@ -243,6 +246,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void HideHScrollBar();
   // A bar let go of is hidden at once and freed when no bar handler is running.
   void Retire(TbsSkinScrollBar*& Bar);
+  void SetBarRange(TbsSkinScrollBar* Bar, int Min, int Max, int Position, int Page);
   void FreeRetired();
   void SkinBar(TbsSkinScrollBar* Bar, bool Horizontal);
   void SBChange(TObject* Sender);
@@ -260,6 +264,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   bool FHorizontalExtent { false };
   bool SkinChanging { false };
   bool FUpdating { false };
+  bool FBarLater { false };
   int FInBarChange { 0 };
   bool FCaptionMode { false };
   TAlignment FAlignment { taLeftJustify };

@@ -82,15 +82,22 @@ void TbsSkinScrollBar::SetLargeChange(int Value) {
   Repaint();
 }
 
-void TbsSkinScrollBar::SetRange(int AMin, int AMax, int APosition, int APageSize) {
+bool TbsSkinScrollBar::StoreRange(int AMin, int AMax, int APosition, int APageSize) {
   const int oldMin = FMin, oldMax = FMax, oldPage = FPageSize, oldPosition = FPosition;
   FMin = AMin;
   FMax = AMax;
   FPageSize = std::max(0, APageSize);
   FPosition = Clamp(APosition);
-  // A list box sets its bar on every paint: the same range again shows nothing new.
-  if (FMin == oldMin && FMax == oldMax && FPageSize == oldPage && FPosition == oldPosition) return;
-  Repaint();
+  return FMin != oldMin || FMax != oldMax || FPageSize != oldPage || FPosition != oldPosition;
+}
+
+// A list box sets its bar on every paint: the same range again shows nothing new.
+void TbsSkinScrollBar::SetRange(int AMin, int AMax, int APosition, int APageSize) {
+  if (StoreRange(AMin, AMax, APosition, APageSize)) Repaint();
+}
+
+void TbsSkinScrollBar::SetRangeLater(int AMin, int AMax, int APosition, int APageSize) {
+  if (StoreRange(AMin, AMax, APosition, APageSize)) Invalidate();
 }
 
 void TbsSkinScrollBar::SetKind(TScrollBarKind Value) {

@@ -44,6 +44,9 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   void SetLargeChange(int Value);
   // Min, Max, PageSize and then the clamped position at once, without OnChange.
   void SetRange(int AMin, int AMax, int APosition, int APageSize);
+  // The same, the bar drawn anew with the next paint rather than at once: a list filled one item at a
+  // time changes its range with every item, and only the last range is ever seen.
+  void SetRangeLater(int AMin, int AMax, int APosition, int APageSize);
   bool Both() const { return FBoth; }
   // A bar that shares its corner with a second bar looks up BothSkinDataName while on.
   void SetBoth(bool Value);
@@ -93,6 +96,8 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   bool Horizontal() const { return FKind == sbHorizontal; }
   // The position rule: no higher than the top of the range (Max, less a page), then no lower than Min.
   int Clamp(int Value) const;
+  // Takes a range as SetRange does: whether anything changed.
+  bool StoreRange(int AMin, int AMax, int APosition, int APageSize);
   void ApplyPosition(int Value, bool Notify);
   void ApplyBoth();
   void DrawButton(TCanvas* C, int Index);

@@ -264,6 +264,9 @@ void PlaceCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.hwnd, m.font, m.widths);
   POINT p = CaretPoint(m, ms, m.text.Caret());
+  // Where it is already (a line added after the caret): moving it would only take it off and back.
+  POINT now {};
+  if (GetCaretPos(&now) && now.x == p.x && now.y == p.y) return;
   SetCaretPos(p.x, p.y);
 }
 

@@ -58,6 +58,14 @@ struct Item {
   std::unique_ptr<SiblingTree> kids;
   int kidNode { -1 };
   bool deleting { false };
+  // The comparison its children were last sorted with while they are still in that order, but for at
+  // most one child put in or changed since (stray): that one can be moved to its place alone.
+  struct Order {
+    PFNTVCOMPARE compare {};
+    LPARAM param {};
+    const Item* stray {};
+    bool kept { false };
+  } order;
 };
 
 bool SortsBefore(const std::string& a, const std::string& b);
@@ -487,7 +495,16 @@ bool SortsBefore(const std::string& a, const std::string& b) {
   });
 }
 
+// A child put in or changed: the order its siblings were sorted in holds but for it, unless another one
+// already strayed.
+void Disturb(Item* parent, const Item* i) {
+  Item::Order& o = parent->order;
+  if (o.stray && o.stray != i) o.kept = false;
+  o.stray = i;
+}
+
 void Link(Item* parent, Item* after, Item* i) {
+  Disturb(parent, i);
   if (parent->kids) {
     const size_t at = after ? parent->kids->IndexOf(after->kidNode) + 1 : 0;
     parent->kids->Insert(at, { i }, [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
@@ -507,6 +524,7 @@ void Link(Item* parent, Item* after, Item* i) {
 
 void Unlink(Item* i) {
   Item* parent = i->parent;
+  if (parent->order.stray == i) parent->order.stray = nullptr;
   if (parent->kids) {
     parent->kids->Erase(parent->kids->IndexOf(i->kidNode), 1);
     i->kidNode = -1;
@@ -523,6 +541,7 @@ void Unlink(Item* i) {
 }
 
 void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
+  if (i->parent && (it.mask & (TVIF_TEXT | TVIF_PARAM))) Disturb(i->parent, i);
   if (it.mask & TVIF_TEXT) {
     i->text = it.pszText ? it.pszText : "";
     MeasureText(t, i);
@@ -541,14 +560,18 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
 
 // The sibling a sorted insert goes after: the last one the new text does not sort before (none: first),
 // found in the parent's index of its children, made on the first sorted insert.
-Item* SortedPlace(Item* parent, const Item* i) {
+const SiblingTree& Kids(Item* parent) {
   if (!parent->kids) {
     std::vector<Item*> kids;
     for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
     parent->kids = std::make_unique<SiblingTree>();
     parent->kids->Assign(std::move(kids), [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
   }
-  const SiblingTree& kids = *parent->kids;
+  return *parent->kids;
+}
+
+Item* SortedPlace(Item* parent, const Item* i) {
+  const SiblingTree& kids = Kids(parent);
   const size_t at = kids.LastWhere([&](const SiblingSums& s) { return !SortsBefore(i->text, s.least->text); },
                                    [&](const Item* x) { return !SortsBefore(i->text, x->text); });
   return at == kids.Size() ? nullptr : kids.At(at);
@@ -724,7 +747,7 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
 // level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
 // was sorting as it was.
 template <class Less>
-void SortChildren(Item* top, bool recurse, Less less) {
+void SortChildren(Item* top, bool recurse, Less less, const Item::Order& order) {
   std::vector<Item*> parents { top };
   while (!parents.empty()) {
     Item* parent = parents.back();
@@ -735,6 +758,7 @@ void SortChildren(Item* top, bool recurse, Less less) {
     parent->first = parent->last = nullptr;
     parent->kids.reset();  // indexed again on the next sorted insert
     for (Item* c : kids) Link(parent, parent->last, c);
+    parent->order = order;
     if (recurse)
       for (Item* c : kids)
         if (c->first) parents.push_back(c);
@@ -744,11 +768,65 @@ void SortChildren(Item* top, bool recurse, Less less) {
 LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
   if (!parent) return FALSE;
   if (cb)
-    SortChildren(parent, recurse,
-                 [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; });
+    SortChildren(
+        parent, recurse,
+        [cb](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; },
+        Item::Order { cb->lpfnCompare, cb->lParam, nullptr, true });
   else
-    SortChildren(parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); });
+    SortChildren(
+        parent, recurse, [](const Item* a, const Item* b) { return SortsBefore(a->text, b->text); }, Item::Order {});
   RebuildRows(t);
+  ContentChanged(t);
+  return TRUE;
+}
+
+// Moves one item among its siblings to where sorting them with the comparison would put it: after
+// the siblings that sort before it, before those it sorts before, and among its equals where it stands.
+// While the others are still in the order of that comparison this costs a walk down the siblings' index
+// instead of a sort; otherwise the level is sorted. Comparisons come first, so one that throws changes
+// nothing.
+LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
+  if (!i || !cb || !cb->lpfnCompare) return FALSE;
+  Item* parent = i->parent;
+  const Item::Order& o = parent->order;
+  if (!o.kept || o.compare != cb->lpfnCompare || o.param != cb->lParam || (o.stray && o.stray != i))
+    return Sort(t, parent, false, cb);
+  auto before = [&](const Item* a, const Item* b) { return cb->lpfnCompare(a->param, b->param, cb->lParam) < 0; };
+  // Between its neighbours already (a node appended in order): nothing to look for.
+  if ((!i->prev || !before(i, i->prev)) && (!i->next || !before(i->next, i))) {
+    parent->order.stray = nullptr;
+    return TRUE;
+  }
+  const SiblingTree& kids = Kids(parent);
+  const size_t at = kids.IndexOf(i->kidNode);
+  auto other = [&](size_t k) { return kids.At(k < at ? k : k + 1); };
+  // The index among the others of the first one passing a test that fails for the ones before it, in one
+  // walk down; the item itself answers as its next sibling does, which keeps the answers in order.
+  auto point = [&](auto test) {
+    const size_t found = kids.PartitionPoint([&](Item* const& x) {
+      const Item* s = x == i ? i->next : x;
+      return !s || test(s);
+    });
+    return found <= at ? found : found - 1;
+  };
+  // The first of the others that does not sort before the item, then the first the item sorts before.
+  const size_t first = point([&](const Item* s) { return !before(s, i); });
+  const size_t past = std::max(first, point([&](const Item* s) { return before(i, s); }));
+  const size_t to = std::clamp(at, first, past);
+  parent->order.stray = nullptr;
+  if (to == at) return TRUE;
+  Item* after = to == 0 ? nullptr : other(to - 1);
+  const bool shown = IsShown(i);
+  std::vector<Item*> rows;
+  if (shown) {
+    rows = ShownItemsBelow(i);
+    rows.insert(rows.begin(), i);
+    RemoveRows(t, RowOf(t, i), (int)rows.size());
+  }
+  Unlink(i);
+  Link(parent, after, i);
+  parent->order.stray = nullptr;
+  if (shown) AddRows(t, RowFor(t, i), std::move(rows));
   ContentChanged(t);
   return TRUE;
 }
@@ -1403,6 +1481,10 @@ LRESULT SortChildrenCallback(Tree& t, bool recurse, const TVSORTCB* cb) {
   return Sort(t, cb->hParent && cb->hParent != TVI_ROOT ? ItemOf(t, cb->hParent) : &t.root, recurse, cb);
 }
 
+LRESULT PlaceSortedMessage(Tree& t, const TVSORTCB* cb) {
+  return cb ? PlaceSorted(t, ItemOf(t, cb->hParent), cb) : FALSE;
+}
+
 LRESULT EnsureVisibleMessage(Tree& t, HTREEITEM h) {
   Item* i = ItemOf(t, h);
   if (!i) return FALSE;
@@ -1468,6 +1550,8 @@ LRESULT TreeMessage(Tree& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       return SortChildren(t, wParam != 0, (HTREEITEM)lParam);
     case TVM_SORTCHILDRENCB:
       return SortChildrenCallback(t, wParam != 0, (const TVSORTCB*)lParam);
+    case TVM_PLACESORTEDCB:
+      return PlaceSortedMessage(t, (const TVSORTCB*)lParam);
     case TVM_ENSUREVISIBLE:
       return EnsureVisibleMessage(t, (HTREEITEM)lParam);
     case TVM_SETITEMHEIGHT:

@@ -330,6 +330,64 @@ TEST_F(TreeViewTest, SortingByTextAndByOnCompareAndAThrowingCompare) {
   EXPECT_EQ(Outline(t), (std::vector<std::string> { "d", " z", " y", "C", "B0", "b" }));
 }
 
+// A sorted view places each node it is given or renamed where sorting its siblings again would: after
+// the ones that sort before it, and among its equals ("a" and "A", "_" against letters as the text
+// comparison folds them) where it was put. Rows follow, with a branch moving under an expanded parent.
+TEST_F(TreeViewTest, ASortedViewPlacesAddedAndRenamedNodesAsASortWouldWithTies) {
+  TTreeView* t = NewTree({ "p" }, 160, 40 * kRowH);
+  t->SetSortType(stText);
+  TTreeNode* p = t->Items()->Item(0);
+  std::vector<TTreeNode*> roots { p }, kids;
+  auto resort = [](std::vector<TTreeNode*>& v) {
+    std::stable_sort(v.begin(), v.end(),
+                     [](TTreeNode* a, TTreeNode* b) { return AnsiCompareText(a->Text(), b->Text()) < 0; });
+  };
+  auto expected = [&] {
+    std::vector<std::string> out;
+    for (TTreeNode* r : roots) {
+      out.push_back(r->Text());
+      if (r == p)
+        for (TTreeNode* k : kids) out.push_back(" " + k->Text());
+    }
+    return out;
+  };
+  const char* const texts[] = { "a", "A", "_", "b", "B", "a_", "A_", "c" };
+  unsigned seed = 7;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int step = 0; step < 400; ++step) {
+    const bool inKids = next(2) == 0;
+    std::vector<TTreeNode*>& level = inKids ? kids : roots;
+    const AnsiString text = texts[next(8)];
+    const unsigned op = level.size() > 12 ? 4 : next(5);
+    if (op == 0) {
+      level.push_back(inKids ? t->Items()->AddChild(p, text) : t->Items()->Add(nullptr, text));
+    } else if (op == 1) {
+      level.insert(level.begin(), inKids ? t->Items()->AddChildFirst(p, text) : t->Items()->AddFirst(nullptr, text));
+    } else if (op == 2 && !level.empty()) {
+      const size_t at = next((unsigned)level.size());
+      level.insert(level.begin() + (long)at, t->Items()->Insert(level[at], text));
+    } else if (op == 3 && !level.empty()) {
+      level[next((unsigned)level.size())]->SetText(text);
+    } else if (op == 4 && level.size() > 1) {
+      const size_t at = next((unsigned)level.size());
+      if (level[at] == p) continue;
+      level[at]->Delete();
+      level.erase(level.begin() + (long)at);
+    }
+    resort(level);
+    if (step == 20) p->Expand(false);
+    ASSERT_EQ(Outline(t), expected()) << "step " << step;
+    if (step < 20) continue;
+    // The rows: each node in the outline's order, one row below the last.
+    int row = 0;
+    for (TTreeNode* n = t->Items()->GetFirstNode(); n; n = n->GetNext(), ++row)
+      ASSERT_EQ(n->DisplayRect(false).Top, row * kRowH) << "step " << step << ": " << n->Text();
+  }
+}
+
 TEST_F(TreeViewTest, DeletingTheSelectionEvenFromItsOwnEvents) {
   TTreeView* t = NewTree(kOutline);
   std::vector<std::string> changes, deleted;

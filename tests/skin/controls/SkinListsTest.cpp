@@ -103,6 +103,37 @@ TEST_F(ListsTest, AHundredThousandItemsScrollToTheWholePosition) {
   Gallery(b, "bsSkinBoxCtrls", "listbox-100000");
 }
 
+// Items added one at a time set the bar's range each time but draw it only with the next paint, which
+// shows the same pixels as drawing it at once.
+TEST_F(ListsTest, ABarFollowsItemsAddedOneAtATimeAndIsDrawnOncePerPaint) {
+  auto* b = NewList(10, 10);
+  Show();
+  for (int i = 0; i < 10; ++i) b->Items()->Add("item");
+  TbsSkinScrollBar* bar = b->ScrollBar();
+  ASSERT_NE(bar, nullptr);
+  xt::PumpUntilIdle();
+  int paints = 0;
+  const TWndMethod inner = bar->WindowProc;
+  bar->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg == WM_PAINT) ++paints;
+    inner(m);
+  });
+  for (int i = 0; i < 200; ++i) b->Items()->Add("more");
+  EXPECT_EQ(bar->Max(), 209);  // the range is there at once
+  EXPECT_EQ(paints, 0);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(paints, 1);
+  const std::vector<COLORREF> painted = xt::WindowPixels(form->Handle(), false);
+  bar->Repaint();
+  EXPECT_EQ(xt::WindowPixels(form->Handle(), false), painted);
+  // A range taken from a paint of the list still draws at once.
+  b->ListBox()->SetTopIndex(150);
+  b->ListBox()->Repaint();
+  EXPECT_EQ(bar->Position(), 150);
+  EXPECT_EQ(paints, 3);  // the pump's, the forced one, and this one
+  bar->WindowProc = inner;
+}
+
 TEST_F(ListsTest, ColumnsAndWideItemsGetBottomBarsThatShareTheCornerOnlyWhileBothShow) {
   auto* b = NewList(10, 10);
   b->SetColumns(2);
