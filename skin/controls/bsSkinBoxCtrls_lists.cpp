@@ -562,8 +562,6 @@ int TbsSkinCustomListBox::CalcHeight(int N) {
   return h;
 }
 
-// Runs from the inner list's erase, that is while painting, and from the bars' own handlers: a bar is
-// never freed under its handler, and a run started from inside a run is skipped.
 void TbsSkinCustomListBox::UpDateScrollBarLater() {
   xj::TemporaryChange later(FBarLater, true);
   UpDateScrollBar();
@@ -576,6 +574,8 @@ void TbsSkinCustomListBox::SetBarRange(TbsSkinScrollBar* Bar, int Min, int Max, 
     Bar->SetRange(Min, Max, Position, Page);
 }
 
+// Runs from the inner list's erase, that is while painting, and from the bars' own handlers: a bar is
+// never freed under its handler, and a run started from inside a run is skipped.
 void TbsSkinCustomListBox::UpDateScrollBar() {
   if (!FListBox || FUpdating || !FListBox->HandleAllocated()) return;
   xj::TemporaryChange updating(FUpdating, true);
