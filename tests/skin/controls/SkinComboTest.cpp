@@ -163,6 +163,43 @@ TEST_F(ComboTest, TheListBelongsToTheComboAloneAndGoesWithItEvenWhileOpen) {
   EXPECT_FALSE(IsWindow(h)) << "the open list's window goes with the combo";
 }
 
+// Hears when a watched component goes, and whether the combo's window was still there then.
+class TEditWatcher : public TComponent {
+ public:
+  using TComponent::TComponent;
+  TComponent* Watched { nullptr };
+  HWND ComboWindow { nullptr };
+  int Gone { 0 };
+  bool ComboWhole { false };
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove || AComponent != Watched) return;
+    ++Gone;
+    ComboWhole = IsWindow(ComboWindow) != FALSE;
+  }
+};
+
+TEST_F(ComboTest, TheInnerEditBelongsToTheComboAndGoesOnceWhileTheComboIsWhole) {
+  auto* c = NewCombo(20, 20, 3);
+  c->SetStyle(bscbEditStyle);
+  TbsCustomEdit* e = c->InnerEdit();
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->Owner(), c);
+  TEditWatcher watcher(nullptr);
+  watcher.Watched = e;
+  watcher.ComboWindow = c->Handle();
+  e->FreeNotification(&watcher);
+  Focus(c);
+  ASSERT_EQ(GetFocus(), e->Handle());
+  Press(VK_F4);
+  ASSERT_TRUE(c->IsPopupVisible());
+  delete c;
+  EXPECT_EQ(watcher.Gone, 1) << "freed once";
+  EXPECT_TRUE(watcher.ComboWhole) << "the edit goes before the combo's window: its hooks call back into the combo";
+}
+
 TEST_F(ComboTest, HotTrackingThenCancellingPutsTheSelectionBackAndFiresNothing) {
   auto* c = NewCombo(20, 20, 6);
   auto* other = new TEdit(form);
