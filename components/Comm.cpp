@@ -249,17 +249,14 @@ void TThreadComm::Open() {
   CreateHandle();
   if (!FOpen) throw Exception(Format(sOpenFailed, FDeviceName, static_cast<int>(GetLastError())));
   FUnreportedErrors = 0;
-  try {
-    UpdateCommTimeouts();
-    UpdateDataControlBlock();
-    if (!SetupComm(Handle(), FReadBufSize, FWriteBufSize)) RaiseCommError(sSetupFailed, GetLastError());
-    std::unique_ptr<TCommEventThread> thread(new TCommEventThread(Handle(), FMonitorEvents, FSuspendTime));
-    thread->SetOnCommEvent(TCommEventHandler(this, &TThreadComm::HandleCommEvent));
-    FEventThread = thread.release();
-  } catch (...) {
-    DestroyHandle();  // a port that raised is not left half open
-    throw;
-  }
+  xj::ScopeExit close([this] { DestroyHandle(); });  // a port that raised is not left half open
+  UpdateCommTimeouts();
+  UpdateDataControlBlock();
+  if (!SetupComm(Handle(), FReadBufSize, FWriteBufSize)) RaiseCommError(sSetupFailed, GetLastError());
+  std::unique_ptr<TCommEventThread> thread(new TCommEventThread(Handle(), FMonitorEvents, FSuspendTime));
+  thread->SetOnCommEvent(TCommEventHandler(this, &TThreadComm::HandleCommEvent));
+  FEventThread = thread.release();
+  close.Dismiss();
   FEventThread->Resume();
 }
 
@@ -495,15 +492,12 @@ template <class T>
 void TThreadComm::SetLineSetting(T& Field, const T& Value, bool Timeouts) {
   TCommLock lock(*this);
   if (Field == Value) return;
-  const T old = Field;
+  // On a failure the property keeps telling what the port has.
+  xj::ScopeExit restore([&Field, old = Field] { Field = old; });
   Field = Value;
-  try {
-    UpdateDataControlBlock();
-    if (Timeouts && FOpen) UpdateCommTimeouts();
-  } catch (...) {
-    Field = old;  // the property keeps telling what the port has
-    throw;
-  }
+  UpdateDataControlBlock();
+  if (Timeouts && FOpen) UpdateCommTimeouts();
+  restore.Dismiss();
 }
 
 void TThreadComm::SetDeviceName(const AnsiString& Value) { SetWhileClosed(FDeviceName, Value); }

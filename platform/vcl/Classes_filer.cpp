@@ -564,30 +564,29 @@ void TReader::ReadRootComponent(TComponent* Root) {
   FRoot = Root;
   FOwner = Root;
   FParent = nullptr;
-  try {
-    AnsiString name, className;
-    int line = 0;
-    FImpl->Header(name, className, line);
-    bool matches = false;
-    for (TClass c = Root->ClassType(); c && !matches; c = c->Parent) matches = SameText(c->Name, className);
-    if (!matches) RaiseAt(Format("Resource of class %s cannot be read into a %s", className, Root->ClassName()), line);
-    Root->FComponentState << csLoading << csReading;
-    if (!name.empty()) Root->SetName(name);
-    FImpl->Context = Root->Name().empty() ? Root->ClassName() : Root->Name();
-    FImpl->Loaded.push_back(Root);
-    Root->ReadState(this);
-    FImpl->ExpectKeyword("end");
-    if (FImpl->Lex.Peek().Kind != Tok::Eof) RaiseAt("End of resource expected", FImpl->Lex.Peek().Line);
-    Root->FComponentState >> csReading;
-    FImpl->ResolveFixups();
-    for (TComponent* c : FImpl->Loaded) c->Loaded();
-  } catch (...) {
-    // Leave nothing half-built: last created first, so owned components go before their owners.
+  // On a failure nothing is left half-built: last created first, so owned components go before their owners.
+  xj::ScopeExit undo([this, Root] {
     for (auto it = FImpl->Created.rbegin(); it != FImpl->Created.rend(); ++it) delete *it;
     FImpl->Created.clear();
     Root->FComponentState >> csLoading >> csReading >> csFixups;
-    throw;
-  }
+  });
+  AnsiString name, className;
+  int line = 0;
+  FImpl->Header(name, className, line);
+  bool matches = false;
+  for (TClass c = Root->ClassType(); c && !matches; c = c->Parent) matches = SameText(c->Name, className);
+  if (!matches) RaiseAt(Format("Resource of class %s cannot be read into a %s", className, Root->ClassName()), line);
+  Root->FComponentState << csLoading << csReading;
+  if (!name.empty()) Root->SetName(name);
+  FImpl->Context = Root->Name().empty() ? Root->ClassName() : Root->Name();
+  FImpl->Loaded.push_back(Root);
+  Root->ReadState(this);
+  FImpl->ExpectKeyword("end");
+  if (FImpl->Lex.Peek().Kind != Tok::Eof) RaiseAt("End of resource expected", FImpl->Lex.Peek().Line);
+  Root->FComponentState >> csReading;
+  FImpl->ResolveFixups();
+  for (TComponent* c : FImpl->Loaded) c->Loaded();
+  undo.Dismiss();
   FImpl->Created.clear();
   FImpl->Loaded.clear();
 }

@@ -468,7 +468,8 @@ TbsSkinDateEdit::TbsSkinDateEdit(TComponent* AOwner) : TbsSkinCustomEdit(AOwner)
 }
 
 TbsSkinDateEdit::~TbsSkinDateEdit() {
-  delete FMonthCalendar;
+  // The calendar it owns goes while the edit is whole: its click hook calls back into the edit.
+  DestroyComponents();
   FMonthCalendar = nullptr;
 }
 

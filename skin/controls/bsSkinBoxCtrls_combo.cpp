@@ -83,9 +83,10 @@ TbsSkinCustomComboBox::TbsSkinCustomComboBox(TComponent* AOwner) : TbsSkinCustom
 }
 
 TbsSkinCustomComboBox::~TbsSkinCustomComboBox() {
-  delete FInnerEdit;
+  // The inner edit and the list go before the window, while the combo is whole: their hooks call back
+  // into it. The edit, as any component the combo owns, goes through the combo's ownership.
+  DestroyComponents();
   FInnerEdit = nullptr;
-  // Before the window goes: the list's hooks call back into the combo.
   FPopupList.reset();
 }
 

@@ -197,7 +197,8 @@ TbsSkinSpinEdit::TbsSkinSpinEdit(TComponent* AOwner) : TbsSkinCustomControl(AOwn
 }
 
 TbsSkinSpinEdit::~TbsSkinSpinEdit() {
-  delete FEdit;
+  // The edit it owns goes while the spin edit is whole: its hooks call back into it.
+  DestroyComponents();
   FEdit = nullptr;
 }
 

@@ -163,7 +163,8 @@ TbsSkinTrackEdit::TbsSkinTrackEdit(TComponent* AOwner) : TbsSkinCustomEdit(AOwne
 }
 
 TbsSkinTrackEdit::~TbsSkinTrackEdit() {
-  delete FPopupTrackBar;
+  // The track bar it owns goes while the edit is whole: its change hook calls back into the edit.
+  DestroyComponents();
   FPopupTrackBar = nullptr;
 }
 

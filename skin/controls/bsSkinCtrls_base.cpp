@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -119,37 +120,116 @@ void TbsSkinControl::Dispatch(TMessage& Message) {
   }
 }
 
-// ---- TbsSkinCustomControl -------------------------------------------------------------------------------
+// ---- TbsSkinFaceControl ---------------------------------------------------------------------------------
 
-TbsSkinCustomControl::TbsSkinCustomControl(TComponent* AOwner)
-    : TbsSkinControl(AOwner), FDefaultFont(std::make_unique<TFont>()) {
+template <class TBase>
+TbsSkinFaceControl<TBase>::TbsSkinFaceControl(TComponent* AOwner)
+    : TBase(AOwner), FDefaultFont(std::make_unique<TFont>()) {
   FDefaultFont->SetName("宋体");
   FDefaultFont->SetHeight(12);
   FDefaultFont->SetStyle({});
-  FDefaultFont->OnChange = TNotifyEvent(this, &TbsSkinCustomControl::OnDefaultFontChange);
+  FDefaultFont->OnChange = TNotifyEvent(this, &TbsSkinFaceControl::OnDefaultFontChange);
 }
 
-TbsSkinCustomControl::~TbsSkinCustomControl() = default;
+template <class TBase>
+TbsSkinFaceControl<TBase>::~TbsSkinFaceControl() = default;
 
-void TbsSkinCustomControl::SetDefaultWidth(int Value) {
+template <class TBase>
+void TbsSkinFaceControl<TBase>::SetDefaultWidth(int Value) {
   FDefaultWidth = Value;
-  if (FSkinObjectIndex == -1 && Value > 0) SetWidth(Value);
+  if (this->FSkinObjectIndex == -1 && Value > 0) this->SetWidth(Value);
 }
 
-void TbsSkinCustomControl::SetDefaultHeight(int Value) {
+template <class TBase>
+void TbsSkinFaceControl<TBase>::SetDefaultHeight(int Value) {
   FDefaultHeight = Value;
-  if (FSkinObjectIndex == -1 && Value > 0) SetHeight(Value);
+  if (this->FSkinObjectIndex == -1 && Value > 0) this->SetHeight(Value);
 }
 
-void TbsSkinCustomControl::SetDefaultFont(TFont* Value) {
+template <class TBase>
+void TbsSkinFaceControl<TBase>::SetDefaultFont(TFont* Value) {
   FDefaultFont->Assign(Value);
   DefaultFontChange();
 }
 
-void TbsSkinCustomControl::OnDefaultFontChange(TObject*) {
+template <class TBase>
+void TbsSkinFaceControl<TBase>::OnDefaultFontChange(TObject*) {
   DefaultFontChange();
-  if (FSkinObjectIndex == -1) Repaint();
+  if (this->FSkinObjectIndex == -1) this->Repaint();
 }
+
+template <class TBase>
+void TbsSkinFaceControl<TBase>::BeforeChangeSkinData() {
+  TBase::BeforeChangeSkinData();
+  Picture = nullptr;
+}
+
+template <class TBase>
+const TbsDataSkinCustomControl* TbsSkinFaceControl<TBase>::LookUpFace() {
+  TBase::GetSkinData();
+  auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
+  if (!record) {
+    // No record, or one of another class: the default look, with nothing of a skin that may since have
+    // been replaced kept.
+    Unskin();
+    return nullptr;
+  }
+  ReadGeometry(*record);
+  Picture = bsActivePicture(this->FSkinData, record->PictureIndex);
+  return record;
+}
+
+template <class TBase>
+void TbsSkinFaceControl<TBase>::CalcSize(int& W, int& H) {
+  if (this->FSkinObjectIndex != -1) CalcGeometry(W, H);
+}
+
+template <class TBase>
+void TbsSkinFaceControl<TBase>::CreateControlDefaultImage(TBitmap* B) {
+  B->Canvas()->Brush()->SetColor(clBtnFace);
+  B->Canvas()->FillRect(this->ClientRect());
+}
+
+template <class TBase>
+void TbsSkinFaceControl<TBase>::CreateControlSkinImage(TBitmap* B) {
+  CreateSkinControlImage(B, Picture, SkinRect);
+}
+
+template <class TBase>
+bool TbsSkinFaceControl<TBase>::FitSizeToSkin(int& W, int& H) {
+  this->GetSkinData();
+  const bool changing = (W != this->Width() || H != this->Height()) && this->FSkinObjectIndex != -1;
+  if (changing) {
+    CalcSize(W, H);
+    if (FResizeMode == 0) NewClRect = ClRect;
+  }
+  return changing;
+}
+
+template <class TBase>
+bool TbsSkinFaceControl<TBase>::SizeToSkin() {
+  this->GetSkinData();
+  if (this->FSkinObjectIndex == -1) {
+    if (FDefaultWidth > 0) this->SetWidth(FDefaultWidth);
+    if (FDefaultHeight > 0) this->SetHeight(FDefaultHeight);
+    return false;
+  }
+  int W = this->Width(), H = this->Height();
+  CalcSize(W, H);
+  const bool resized = W != this->Width() || H != this->Height();
+  if (W != this->Width()) this->SetWidth(W);
+  if (H != this->Height()) this->SetHeight(H);
+  return resized;
+}
+
+template class TbsSkinFaceControl<TbsSkinControl>;
+template class TbsSkinFaceControl<TbsGraphicSkinControl>;
+
+// ---- TbsSkinCustomControl -------------------------------------------------------------------------------
+
+TbsSkinCustomControl::TbsSkinCustomControl(TComponent* AOwner) : TbsSkinFaceControl(AOwner) {}
+
+TbsSkinCustomControl::~TbsSkinCustomControl() = default;
 
 void TbsSkinCustomControl::SetSkinData(TbsSkinData* Value) {
   TbsSkinControl::SetSkinData(Value);
@@ -167,21 +247,13 @@ void TbsSkinCustomControl::DropSkinRegion() {
 }
 
 void TbsSkinCustomControl::BeforeChangeSkinData() {
-  TbsSkinControl::BeforeChangeSkinData();
-  Picture = MaskPicture = nullptr;
+  TbsSkinFaceControl::BeforeChangeSkinData();
+  MaskPicture = nullptr;
 }
 
 void TbsSkinCustomControl::GetSkinData() {
-  TbsSkinControl::GetSkinData();
-  auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
-  if (!record) {
-    // No record, or one of another class: the default look, with nothing of the skin kept.
-    Unskin();
-    return;
-  }
-  ReadGeometry(*record);
-  Picture = bsActivePicture(FSkinData, record->PictureIndex);
-  MaskPicture = bsActivePicture(FSkinData, record->MaskPictureIndex);
+  const TbsDataSkinCustomControl* record = LookUpFace();
+  MaskPicture = record ? bsActivePicture(FSkinData, record->MaskPictureIndex) : nullptr;
 }
 
 TBitmap* bsActivePicture(TbsSkinData* Data, int Index) {
@@ -205,10 +277,6 @@ int TbsSkinGeometry::GetResizeMode() const {
   if (RTPoint.X != 0 || RTPoint.Y != 0) return 2;
   if (LBPoint.X != 0 || LBPoint.Y != 0) return 3;
   return 0;
-}
-
-void TbsSkinCustomControl::CalcSize(int& W, int& H) {
-  if (FSkinObjectIndex != -1) CalcGeometry(W, H);
 }
 
 void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
@@ -422,20 +490,8 @@ void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, in
   }
 }
 
-void TbsSkinCustomControl::CreateControlDefaultImage(TBitmap* B) {
-  B->Canvas()->Brush()->SetColor(clBtnFace);
-  B->Canvas()->FillRect(ClientRect());
-}
-
-void TbsSkinCustomControl::CreateControlSkinImage(TBitmap* B) { CreateSkinControlImage(B, Picture, SkinRect); }
-
 void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  GetSkinData();
-  const bool changing = (AWidth != Width() || AHeight != Height()) && FSkinObjectIndex != -1;
-  if (changing) {
-    CalcSize(AWidth, AHeight);
-    if (FResizeMode == 0) NewClRect = ClRect;
-  }
+  const bool changing = FitSizeToSkin(AWidth, AHeight);
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (changing) {
     SetControlRegion();
@@ -444,19 +500,7 @@ void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeigh
 }
 
 void TbsSkinCustomControl::ChangeSkinData() {
-  GetSkinData();
-  int W = Width(), H = Height();
-  bool resized = false;
-  if (FSkinObjectIndex == -1) {
-    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
-  } else {
-    CalcSize(W, H);
-    resized = W != Width() || H != Height();
-    if (W != Width()) SetWidth(W);
-    if (H != Height()) SetHeight(H);
-  }
-  if (!resized || FSkinObjectIndex == -1) {
+  if (!SizeToSkin() || FSkinObjectIndex == -1) {
     SetControlRegion();
     Invalidate();
   }

@@ -123,13 +123,13 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   bool IsSkinDataNameStored() const { return true; }
 };
 
-class TbsSkinCustomControl : public TbsSkinControl, public TbsSkinGeometry {
-  XJ_CLASS(TbsSkinCustomControl, TbsSkinControl)
-  XJ_PUBLISHED_ACCESS;
-
+// What the windowed and windowless skinned bases add over their record lookup (TBase): the face geometry
+// and picture of a control record, the built-in look's default size and font, and sizing to the skin.
+template <class TBase>
+class TbsSkinFaceControl : public TBase, public TbsSkinGeometry {
  public:
-  explicit TbsSkinCustomControl(TComponent* AOwner);
-  ~TbsSkinCustomControl() override;
+  explicit TbsSkinFaceControl(TComponent* AOwner);
+  ~TbsSkinFaceControl() override;
 
   int DefaultWidth() const { return FDefaultWidth; }
   // Applied at once while unskinned, when above 0.
@@ -143,55 +143,91 @@ class TbsSkinCustomControl : public TbsSkinControl, public TbsSkinGeometry {
   // -1 no face rectangle, 0 fixed size, 1 stretched both ways, 2 horizontally, 3 vertically.
   int ResizeMode() const { return FResizeMode; }
 
-  // Without a skin the default look shows the whole window: a region cut for the old skin goes at once.
-  void SetSkinData(TbsSkinData* Value) override;
-  void GetSkinData() override;
+  void GetSkinData() override { LookUpFace(); }
   void BeforeChangeSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
-  // Sizes the control to the skin (or to DefaultWidth/DefaultHeight without one), rebuilds its region
-  // and repaints.
-  void ChangeSkinData() override;
-  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   virtual void DefaultFontChange() {}
   // Corrects a size for the resize mode and moves the corner points and client rectangle to it.
   virtual void CalcSize(int& W, int& H);
-  // Hands the window the region cut from the mask for the current size, or removes the region when
-  // there is no mask or none can be built.
-  virtual void SetControlRegion();
 
   // R, given in face coordinates, moved to where it lies on the resized control.
-  TRect GetNewRect(const TRect& R) const { return MapRect(R, Width(), Height()); }
+  TRect GetNewRect(const TRect& R) const { return MapRect(R, this->Width(), this->Height()); }
   // The face of the current size from rectangle R of SB.
-  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) { CreateFaceImage(B, SB, R, Width(), Height()); }
+  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) {
+    CreateFaceImage(B, SB, R, this->Width(), this->Height());
+  }
 
-  // Borrowed from the skin data while the lookup finds them; null otherwise.
+  // The skin picture, borrowed from the skin data while the lookup finds it; null otherwise.
   TBitmap* Picture { nullptr };
-  TBitmap* MaskPicture { nullptr };
 
  protected:
-  bool CanPaintSkin() const override { return FSkinObjectIndex != -1 && Picture != nullptr; }
-  void Notification(TComponent* AComponent, TOperation Operation) override;
-  // Removes the window region that was cut for a skin now gone.
-  void DropSkinRegion();
+  bool CanPaintSkin() const override { return this->FSkinObjectIndex != -1 && Picture != nullptr; }
   // Treats the looked-up record as unusable: the default look, nothing of the skin kept.
   void Unskin() {
-    FSkinObjectIndex = -1;
-    Picture = MaskPicture = nullptr;
+    this->FSkinObjectIndex = -1;
+    Picture = nullptr;
   }
-  void CreateControlRegion();
-  void OnDefaultFontChange(TObject* Sender);
   // The record as its expected class; a record of another class leaves the control unskinned.
   template <class R>
   R* SkinRecordAs() const {
-    return dynamic_cast<R*>(SkinRecord());
+    return dynamic_cast<R*>(this->SkinRecord());
   }
+  // Looks SkinDataName up and takes the record's geometry and picture; the record, or null (unskinned).
+  const TbsDataSkinCustomControl* LookUpFace();
+  // Looks the record up again; when a skinned control changes size, corrects W x H for the resize mode
+  // and answers true.
+  bool FitSizeToSkin(int& W, int& H);
+  // Looks the record up again and sizes the control to it (to DefaultWidth/DefaultHeight without one);
+  // whether the record changed the size.
+  bool SizeToSkin();
 
   int FDefaultWidth { 0 };
   int FDefaultHeight { 0 };
   std::unique_ptr<TFont> FDefaultFont;
   bool FUseSkinFont { true };
+
+ private:
+  void OnDefaultFontChange(TObject* Sender);
+};
+
+extern template class TbsSkinFaceControl<TbsSkinControl>;
+
+class TbsSkinCustomControl : public TbsSkinFaceControl<TbsSkinControl> {
+  XJ_CLASS(TbsSkinCustomControl, TbsSkinControl)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinCustomControl(TComponent* AOwner);
+  ~TbsSkinCustomControl() override;
+
+  // Without a skin the default look shows the whole window: a region cut for the old skin goes at once.
+  void SetSkinData(TbsSkinData* Value) override;
+  void GetSkinData() override;
+  void BeforeChangeSkinData() override;
+  // Sizes the control to the skin (or to DefaultWidth/DefaultHeight without one), rebuilds its region
+  // and repaints.
+  void ChangeSkinData() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  // Hands the window the region cut from the mask for the current size, or removes the region when
+  // there is no mask or none can be built.
+  virtual void SetControlRegion();
+
+  // Borrowed from the skin data while the lookup finds it; null otherwise.
+  TBitmap* MaskPicture { nullptr };
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  // Removes the window region that was cut for a skin now gone.
+  void DropSkinRegion();
+  // Treats the looked-up record as unusable: the default look, nothing of the skin kept.
+  void Unskin() {
+    TbsSkinFaceControl::Unskin();
+    MaskPicture = nullptr;
+  }
+  void CreateControlRegion();
 };
 
 // ---- Glyph and caption layout -----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_speedbutton.h"
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"
 
@@ -318,99 +319,181 @@ void SetSkinPopupFromRect(TbsPopupFromRect Opener) { PopupFromRect() = std::move
 
 const TbsPopupFromRect& SkinPopupFromRect() { return PopupFromRect(); }
 
-TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinButton(AOwner) { SetSkinDataName("toolmenubutton"); }
+// ---- TbsSkinMenuPushButton ------------------------------------------------------------------------------
 
-void TbsSkinMenuButton::SetSkinPopupMenu(TPopupMenu* Value) {
+template <class TButton>
+TbsSkinMenuPushButton<TButton>::TbsSkinMenuPushButton(TComponent* AOwner) : TButton(AOwner) {
+  this->SetSkinDataName("toolmenubutton");
+}
+
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::SetSkinPopupMenu(TPopupMenu* Value) {
   if (FSkinPopupMenu == Value) return;
   if (FSkinPopupMenu) FSkinPopupMenu->RemoveFreeNotification(this);
   FSkinPopupMenu = Value;
   if (Value) Value->FreeNotification(this);
 }
 
-void TbsSkinMenuButton::SetTrackButtonMode(bool Value) {
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::SetTrackButtonMode(bool Value) {
   FTrackButtonMode = Value;
-  if (FSkinObjectIndex == -1) Repaint();
+  this->FacesChanged();
+  if (this->FSkinObjectIndex == -1) this->Repaint();
 }
 
-void TbsSkinMenuButton::Notification(TComponent* AComponent, TOperation Operation) {
-  TbsSkinButton::Notification(AComponent, Operation);
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::Notification(TComponent* AComponent, TOperation Operation) {
+  TButton::Notification(AComponent, Operation);
   if (Operation == opRemove && AComponent == FSkinPopupMenu) FSkinPopupMenu = nullptr;
 }
 
-void TbsSkinMenuButton::GetSkinData() {
-  TbsSkinButton::GetSkinData();
-  auto* r = FSkinObjectIndex != -1 ? SkinRecordAs<TbsDataSkinMenuButtonControl>() : nullptr;
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::GetSkinData() {
+  TButton::GetSkinData();
+  auto* r = this->FSkinObjectIndex != -1 ? this->template SkinRecordAs<TbsDataSkinMenuButtonControl>() : nullptr;
   TrackButtonRect = r ? r->TrackButtonRect : TRect();
 }
 
-TRect TbsSkinMenuButton::GetNewTrackButtonRect() {
-  switch (GetResizeMode()) {
+template <class TButton>
+TRect TbsSkinMenuPushButton<TButton>::GetNewTrackButtonRect() {
+  switch (this->FResizeMode) {
     case 1:
       // A face stretched both ways keeps its right part at the right edge: the track area drawn there
       // goes with it, like every other rectangle of the face.
-      return GetNewRect(TrackButtonRect);
+      return this->GetNewRect(TrackButtonRect);
     case 2:
-      return bsShifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
+      return bsShifted(TrackButtonRect, this->Width() - RectWidth(this->SkinRect), 0);
     case 3:
-      return bsShifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
+      return bsShifted(TrackButtonRect, 0, this->Height() - RectHeight(this->SkinRect));
     default:
       return TrackButtonRect;
   }
 }
 
-bool TbsSkinMenuButton::CanMenuTrack(int X, int Y) {
+template <class TButton>
+bool TbsSkinMenuPushButton<TButton>::CanMenuTrack(int X, int Y) {
   if (!FSkinPopupMenu) return false;
   if (!FTrackButtonMode) return true;
-  GetSkinData();
-  const TRect area =
-      FSkinObjectIndex == -1 ? TRect(Width() - kTrackWidth, 0, Width(), Height()) : GetNewTrackButtonRect();
+  this->GetSkinData();
+  const int w = this->Width(), h = this->Height();
+  const TRect area = this->FSkinObjectIndex == -1 ? TRect(w - kTrackWidth, 0, w, h) : GetNewTrackButtonRect();
   return PointInRect(area, TPoint(X, Y));
 }
 
-bool TbsSkinMenuButton::TrackMenu() {
-  if (!FSkinPopupMenu || !PopupFromRect()) return false;
-  const TPoint p = ClientToScreen(TPoint(0, 0));
-  auto life = LifeToken();
-  const bool opened = PopupFromRect()(FSkinPopupMenu, this, TRect(p.X, p.Y, p.X + Width(), p.Y + Height()), false);
+template <class TButton>
+bool TbsSkinMenuPushButton<TButton>::TrackMenu() {
+  const TbsPopupFromRect& opener = SkinPopupFromRect();
+  if (!FSkinPopupMenu || !opener) return false;
+  const TPoint p = this->ClientToScreen(TPoint(0, 0));
+  auto life = this->LifeToken();
+  const bool opened = opener(FSkinPopupMenu, this, TRect(p.X, p.Y, p.X + this->Width(), p.Y + this->Height()), false);
   if (life.expired()) return true;
   if (opened && OnShowTrackMenu) OnShowTrackMenu(this);
   return opened;
 }
 
-void TbsSkinMenuButton::OpenMenu() {
-  auto life = LifeToken();
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::OpenMenu() {
+  auto life = this->LifeToken();
   FMenuTracked = true;
-  if (!Down()) SetDown(true);
-  if (life.expired() || TrackMenu()) return;
+  if (!this->Down()) this->SetDown(true);
+  if (life.expired() || TrackMenu() || life.expired()) return;
   // No menu opened, so no close message will come: up at once rather than stuck down.
-  if (life.expired()) return;
   FMenuTracked = false;
-  SetDown(false);
+  this->SetDown(false);
 }
 
-void TbsSkinMenuButton::CloseMenu() {
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::CloseMenu() {
   FMenuTracked = false;
-  auto life = LifeToken();
-  SetDown(false);
+  auto life = this->LifeToken();
+  this->SetDown(false);
   if (!life.expired() && OnHideTrackMenu) OnHideTrackMenu(this);
 }
 
-void TbsSkinMenuButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button != mbLeft || !CanMenuTrack(X, Y)) {
-    TbsSkinButton::MouseDown(Button, Shift, X, Y);
+    TButton::MouseDown(Button, Shift, X, Y);
     return;
   }
-  FMouseIn = true;
+  this->FMouseIn = true;
   FMenuPress = true;
   OpenMenu();
 }
 
-void TbsSkinMenuButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   // The release of the press that opened the menu does nothing, whether the menu is still open or not.
   if (Button == mbLeft && std::exchange(FMenuPress, false)) return;
   if (FMenuTracked) return;
-  TbsSkinButton::MouseUp(Button, Shift, X, Y);
+  TButton::MouseUp(Button, Shift, X, Y);
 }
+
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CLOSESKINMENU:
+      CloseMenu();
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      if (FMenuTracked) {
+        this->FMouseIn = Message.Msg == CM_MOUSEENTER;
+        return;
+      }
+      break;
+  }
+  TButton::Dispatch(Message);
+}
+
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
+  if (!(FMenuTracked && FTrackButtonMode && !IsNullRect(TrackButtonRect) && !IsNullRect(this->DownSkinRect))) {
+    TButton::CreateButtonImage(B, R, ADown, AMouseIn);
+    return;
+  }
+  // The button part hot, the track part pressed.
+  TButton::CreateButtonImage(B, this->ActiveSkinRect, false, true);
+  B->Canvas()->CopyRect(GetNewTrackButtonRect(), this->Picture->Canvas(),
+                        bsShifted(TrackButtonRect, this->DownSkinRect.Left, this->DownSkinRect.Top));
+}
+
+template <class TButton>
+TRect TbsSkinMenuPushButton<TButton>::DrawDefaultMenuFace(TCanvas* Canvas, bool Pressed, bool Hot, bool NormalFrame) {
+  const int w = this->Width(), h = this->Height();
+  const TbsLookState whole = bsLookState(Pressed, Hot);
+  if (FTrackButtonMode) {
+    this->DrawDefaultFrame(Canvas, TRect(0, 0, w - kTrackWidth, h), FMenuTracked ? TbsLookState::Hot : whole,
+                           NormalFrame);
+    this->DrawDefaultFrame(Canvas, TRect(w - kTrackWidth, 0, w, h), FMenuTracked ? TbsLookState::Down : whole,
+                           NormalFrame);
+  } else {
+    this->DrawDefaultFrame(Canvas, this->ClientRect(), whole, NormalFrame);
+  }
+  Canvas->Font()->Assign(this->DefaultFont());
+  TRect text = this->ClientRect();
+  text.Right -= kTrackWidth;
+  return text;
+}
+
+template <class TButton>
+void TbsSkinMenuPushButton<TButton>::DrawDefaultMenuArrow(TCanvas* Canvas, bool Pressed) {
+  TRect arrow = this->ClientRect();
+  arrow.Left = arrow.Right - kTrackWidth;
+  if (Pressed || FMenuTracked) {
+    arrow.Left += 2;
+    arrow.Top += 2;
+  }
+  DrawTrackArrowImage(Canvas, arrow, clBtnText);
+}
+
+template class TbsSkinMenuPushButton<TbsSkinButton>;
+template class TbsSkinMenuPushButton<TbsSkinSpeedButton>;
+
+// ---- TbsSkinMenuButton ----------------------------------------------------------------------------------
+
+TbsSkinMenuButton::TbsSkinMenuButton(TComponent* AOwner) : TbsSkinMenuPushButton(AOwner) {}
 
 void TbsSkinMenuButton::WndProc(TMessage& Message) {
   if (CanFocused()) {
@@ -434,67 +517,27 @@ void TbsSkinMenuButton::WndProc(TMessage& Message) {
 }
 
 void TbsSkinMenuButton::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_CLOSESKINMENU:
-      CloseMenu();
+  if (Message.Msg == CM_DIALOGCHAR) {
+    auto& key = reinterpret_cast<TWMKey&>(Message);
+    if (!FTrackButtonMode && CanMenuTrack(0, 0) && IsAccel(key.CharCode, Caption()) && CanFocus() && CanFocused()) {
+      auto life = LifeToken();
+      SetFocus();
+      if (life.expired()) return;
+      Message.Result = 1;
+      OpenMenu();
       return;
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-      if (FMenuTracked) {
-        FMouseIn = Message.Msg == CM_MOUSEENTER;
-        return;
-      }
-      break;
-    case CM_DIALOGCHAR: {
-      auto& key = reinterpret_cast<TWMKey&>(Message);
-      if (!FTrackButtonMode && CanMenuTrack(0, 0) && IsAccel(key.CharCode, Caption()) && CanFocus() && CanFocused()) {
-        auto life = LifeToken();
-        SetFocus();
-        if (life.expired()) return;
-        Message.Result = 1;
-        OpenMenu();
-        return;
-      }
-      break;
     }
   }
-  TbsSkinButton::Dispatch(Message);
-}
-
-void TbsSkinMenuButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
-  if (!(FMenuTracked && FTrackButtonMode && !IsNullRect(TrackButtonRect) && !IsNullRect(DownSkinRect))) {
-    TbsSkinButton::CreateButtonImage(B, R, ADown, AMouseIn);
-    return;
-  }
-  // The button part hot, the track part pressed.
-  TbsSkinButton::CreateButtonImage(B, ActiveSkinRect, false, true);
-  B->Canvas()->CopyRect(GetNewTrackButtonRect(), Picture->Canvas(),
-                        bsShifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
+  TbsSkinMenuPushButton::Dispatch(Message);
 }
 
 void TbsSkinMenuButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
-  const int w = Width(), h = Height();
-  const bool pressed = Down() && FMouseIn, hot = FMouseIn || IsFocused();
-  const TbsLookState whole = bsLookState(pressed, hot);
-  if (FTrackButtonMode) {
-    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), FMenuTracked ? TbsLookState::Hot : whole);
-    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), FMenuTracked ? TbsLookState::Down : whole);
-  } else {
-    DrawDefaultFrame(canvas, ClientRect(), whole);
-  }
-  const bool captionDown = pressed && !FMenuTracked;
-  canvas->Font()->Assign(DefaultFont());
-  TRect text = ClientRect();
-  text.Right -= kTrackWidth;
-  DrawGlyphAndCaption(canvas, text, Margin(), Spacing(), Layout(), Caption(), Glyph(), NumGlyphs(), 1, captionDown);
-  TRect arrow = ClientRect();
-  arrow.Left = arrow.Right - kTrackWidth;
-  if (pressed || FMenuTracked) {
-    arrow.Left += 2;
-    arrow.Top += 2;
-  }
-  DrawTrackArrowImage(canvas, arrow, clBtnText);
+  const bool pressed = Down() && FMouseIn;
+  const TRect text = DrawDefaultMenuFace(canvas, pressed, FMouseIn || IsFocused(), true);
+  DrawGlyphAndCaption(canvas, text, Margin(), Spacing(), Layout(), Caption(), Glyph(), NumGlyphs(), 1,
+                      pressed && !FMenuTracked);
+  DrawDefaultMenuArrow(canvas, pressed);
 }
 
 // ---- Published properties -------------------------------------------------------------------------------

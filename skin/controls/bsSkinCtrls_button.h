@@ -86,15 +86,16 @@ void SetSkinPopupFromRect(TbsPopupFromRect Opener);
 // The opener installed (empty: none).
 const TbsPopupFromRect& SkinPopupFromRect();
 
-class TbsSkinMenuButton : public TbsSkinButton {
-  XJ_CLASS(TbsSkinMenuButton, TbsSkinButton)
-  XJ_PUBLISHED_ACCESS;
-
+// What the menu button and the menu speed button (TButton) share: the popup menu, the track part of the
+// face, and the left press there (anywhere outside track mode) that holds the button down while the menu
+// is open.
+template <class TButton>
+class TbsSkinMenuPushButton : public TButton {
  public:
   // Width of the unskinned track area at the right edge.
   static constexpr int kTrackWidth = 15;
 
-  explicit TbsSkinMenuButton(TComponent* AOwner);
+  explicit TbsSkinMenuPushButton(TComponent* AOwner);
 
   TPopupMenu* SkinPopupMenu() const { return FSkinPopupMenu; }
   void SetSkinPopupMenu(TPopupMenu* Value);
@@ -113,25 +114,43 @@ class TbsSkinMenuButton : public TbsSkinButton {
   bool CanMenuTrack(int X, int Y);
 
   void GetSkinData() override;
-  void CreateControlDefaultImage(TBitmap* B) override;
   void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) override;
-  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  // Down, then the menu beside the client area; a menu that did not open lets the button up at once.
+  // Down, then the menu beside the button; a menu that did not open lets the button up at once.
   void OpenMenu();
-  // The menu beside the client area; whether one opened.
+  // The menu beside the button; whether one opened.
   bool TrackMenu();
   void CloseMenu();
+  // The built-in look's frames (in track mode the button part and the track part apart) with the canvas
+  // font set to DefaultFont; the rectangle left for glyph and caption.
+  TRect DrawDefaultMenuFace(TCanvas* Canvas, bool Pressed, bool Hot, bool NormalFrame);
+  // The built-in look's arrow at the right edge, pushed in while pressed or while the menu is open.
+  void DrawDefaultMenuArrow(TCanvas* Canvas, bool Pressed);
 
- private:
   bool FTrackButtonMode { false };
   bool FMenuTracked { false };
   bool FMenuPress { false };  // the mouse press that opened (or tried to open) the menu is held
-  bool FMenuSpace { false };  // the Space that opened (or tried to open) the menu is held
   TPopupMenu* FSkinPopupMenu { nullptr };
+};
+
+extern template class TbsSkinMenuPushButton<TbsSkinButton>;
+
+class TbsSkinMenuButton : public TbsSkinMenuPushButton<TbsSkinButton> {
+  XJ_CLASS(TbsSkinMenuButton, TbsSkinButton)
+  XJ_PUBLISHED_ACCESS;
+
+ public:
+  explicit TbsSkinMenuButton(TComponent* AOwner);
+
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FMenuSpace { false };  // the Space that opened (or tried to open) the menu is held
 };

@@ -76,89 +76,18 @@ void TbsGraphicSkinControl::Dispatch(TMessage& Message) {
 
 // ---- TbsGraphicSkinCustomControl ------------------------------------------------------------------------
 
-TbsGraphicSkinCustomControl::TbsGraphicSkinCustomControl(TComponent* AOwner)
-    : TbsGraphicSkinControl(AOwner), FDefaultFont(std::make_unique<TFont>()) {
-  FDefaultFont->SetName("宋体");
-  FDefaultFont->SetHeight(12);
-  FDefaultFont->SetStyle({});
-  FDefaultFont->OnChange = TNotifyEvent(this, &TbsGraphicSkinCustomControl::OnDefaultFontChange);
-}
+TbsGraphicSkinCustomControl::TbsGraphicSkinCustomControl(TComponent* AOwner) : TbsSkinFaceControl(AOwner) {}
 
 TbsGraphicSkinCustomControl::~TbsGraphicSkinCustomControl() = default;
 
-void TbsGraphicSkinCustomControl::SetDefaultWidth(int Value) {
-  FDefaultWidth = Value;
-  if (FSkinObjectIndex == -1 && Value > 0) SetWidth(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultHeight(int Value) {
-  FDefaultHeight = Value;
-  if (FSkinObjectIndex == -1 && Value > 0) SetHeight(Value);
-}
-
-void TbsGraphicSkinCustomControl::SetDefaultFont(TFont* Value) {
-  FDefaultFont->Assign(Value);
-  DefaultFontChange();
-}
-
-void TbsGraphicSkinCustomControl::OnDefaultFontChange(TObject*) {
-  DefaultFontChange();
-  if (FSkinObjectIndex == -1) Repaint();
-}
-
-void TbsGraphicSkinCustomControl::BeforeChangeSkinData() {
-  TbsGraphicSkinControl::BeforeChangeSkinData();
-  Picture = nullptr;
-}
-
-void TbsGraphicSkinCustomControl::GetSkinData() {
-  TbsGraphicSkinControl::GetSkinData();
-  auto* record = SkinRecordAs<TbsDataSkinCustomControl>();
-  if (!record) {
-    // No record, or one of another class: nothing of a skin that may since have been replaced is kept.
-    Unskin();
-    return;
-  }
-  ReadGeometry(*record);
-  Picture = bsActivePicture(FSkinData, record->PictureIndex);
-}
-
-void TbsGraphicSkinCustomControl::CalcSize(int& W, int& H) {
-  if (FSkinObjectIndex != -1) CalcGeometry(W, H);
-}
-
-void TbsGraphicSkinCustomControl::CreateControlDefaultImage(TBitmap* B) {
-  B->Canvas()->Brush()->SetColor(clBtnFace);
-  B->Canvas()->FillRect(ClientRect());
-}
-
-void TbsGraphicSkinCustomControl::CreateControlSkinImage(TBitmap* B) { CreateSkinControlImage(B, Picture, SkinRect); }
-
 void TbsGraphicSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  GetSkinData();
-  const bool changing = (AWidth != Width() || AHeight != Height()) && FSkinObjectIndex != -1;
-  if (changing) {
-    CalcSize(AWidth, AHeight);
-    if (FResizeMode == 0) NewClRect = ClRect;
-  }
+  const bool changing = FitSizeToSkin(AWidth, AHeight);
   TbsGraphicSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (changing) Repaint();
 }
 
 void TbsGraphicSkinCustomControl::ChangeSkinData() {
-  GetSkinData();
-  int W = Width(), H = Height();
-  bool resized = false;
-  if (FSkinObjectIndex == -1) {
-    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
-  } else {
-    CalcSize(W, H);
-    resized = W != Width() || H != Height();
-    if (W != Width()) SetWidth(W);
-    if (H != Height()) SetHeight(H);
-  }
-  if (!resized) Invalidate();
+  if (!SizeToSkin()) Invalidate();
 }
 
 // ---- Published properties -------------------------------------------------------------------------------

@@ -47,7 +47,9 @@ class TbsGraphicSkinControl : public TGraphicControl, public IbsSkinChangeTarget
   bool IsSkinDataNameStored() const { return true; }
 };
 
-class TbsGraphicSkinCustomControl : public TbsGraphicSkinControl, public TbsSkinGeometry {
+extern template class TbsSkinFaceControl<TbsGraphicSkinControl>;
+
+class TbsGraphicSkinCustomControl : public TbsSkinFaceControl<TbsGraphicSkinControl> {
   XJ_CLASS(TbsGraphicSkinCustomControl, TbsGraphicSkinControl)
   XJ_PUBLISHED_ACCESS;
 
@@ -55,51 +57,7 @@ class TbsGraphicSkinCustomControl : public TbsGraphicSkinControl, public TbsSkin
   explicit TbsGraphicSkinCustomControl(TComponent* AOwner);
   ~TbsGraphicSkinCustomControl() override;
 
-  int DefaultWidth() const { return FDefaultWidth; }
-  // Applied at once while unskinned, when above 0.
-  void SetDefaultWidth(int Value);
-  int DefaultHeight() const { return FDefaultHeight; }
-  void SetDefaultHeight(int Value);
-  TFont* DefaultFont() const { return FDefaultFont.get(); }
-  void SetDefaultFont(TFont* Value);
-  bool UseSkinFont() const { return FUseSkinFont; }
-  void SetUseSkinFont(bool Value) { FUseSkinFont = Value; }
-  int ResizeMode() const { return FResizeMode; }
-
-  void GetSkinData() override;
-  void BeforeChangeSkinData() override;
-  void CreateControlDefaultImage(TBitmap* B) override;
-  void CreateControlSkinImage(TBitmap* B) override;
   // Sizes the control to the skin (or to DefaultWidth/DefaultHeight without one) and repaints.
   void ChangeSkinData() override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-
-  virtual void DefaultFontChange() {}
-  // Corrects a size for the resize mode and moves the corner points and client rectangle to it.
-  virtual void CalcSize(int& W, int& H);
-
-  TRect GetNewRect(const TRect& R) const { return MapRect(R, Width(), Height()); }
-  void CreateSkinControlImage(TBitmap* B, TBitmap* SB, const TRect& R) { CreateFaceImage(B, SB, R, Width(), Height()); }
-
-  // The skin picture, borrowed while the lookup finds it; null otherwise.
-  TBitmap* Picture { nullptr };
-
- protected:
-  bool CanPaintSkin() const override { return FSkinObjectIndex != -1 && Picture != nullptr; }
-  void Unskin() {
-    FSkinObjectIndex = -1;
-    Picture = nullptr;
-  }
-  template <class R>
-  R* SkinRecordAs() const {
-    return dynamic_cast<R*>(SkinRecord());
-  }
-
-  int FDefaultWidth { 0 };
-  int FDefaultHeight { 0 };
-  std::unique_ptr<TFont> FDefaultFont;
-  bool FUseSkinFont { true };
-
- private:
-  void OnDefaultFontChange(TObject* Sender);
 };

@@ -236,143 +236,14 @@ void TbsSkinSpeedButton::Dispatch(TMessage& Message) {
 
 // ---- TbsSkinMenuSpeedButton -----------------------------------------------------------------------------
 
-TbsSkinMenuSpeedButton::TbsSkinMenuSpeedButton(TComponent* AOwner) : TbsSkinSpeedButton(AOwner) {
-  SetSkinDataName("toolmenubutton");
-}
-
-void TbsSkinMenuSpeedButton::SetSkinPopupMenu(TPopupMenu* Value) {
-  if (FSkinPopupMenu == Value) return;
-  if (FSkinPopupMenu) FSkinPopupMenu->RemoveFreeNotification(this);
-  FSkinPopupMenu = Value;
-  if (Value) Value->FreeNotification(this);
-}
-
-void TbsSkinMenuSpeedButton::SetTrackButtonMode(bool Value) {
-  FTrackButtonMode = Value;
-  FacesChanged();
-  if (FSkinObjectIndex == -1) Repaint();
-}
-
-void TbsSkinMenuSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {
-  TbsSkinSpeedButton::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FSkinPopupMenu) FSkinPopupMenu = nullptr;
-}
-
-void TbsSkinMenuSpeedButton::GetSkinData() {
-  TbsSkinSpeedButton::GetSkinData();
-  auto* r = FSkinObjectIndex != -1 ? SkinRecordAs<TbsDataSkinMenuButtonControl>() : nullptr;
-  TrackButtonRect = r ? r->TrackButtonRect : TRect();
-}
-
-TRect TbsSkinMenuSpeedButton::GetNewTrackButtonRect() {
-  switch (FResizeMode) {
-    case 1:
-      return GetNewRect(TrackButtonRect);  // the right part of a face stretched both ways stays at the right
-    case 2:
-      return bsShifted(TrackButtonRect, Width() - RectWidth(SkinRect), 0);
-    case 3:
-      return bsShifted(TrackButtonRect, 0, Height() - RectHeight(SkinRect));
-    default:
-      return TrackButtonRect;
-  }
-}
-
-bool TbsSkinMenuSpeedButton::CanMenuTrack(int X, int Y) {
-  if (!FSkinPopupMenu) return false;
-  if (!FTrackButtonMode) return true;
-  GetSkinData();
-  const TRect area =
-      FSkinObjectIndex == -1 ? TRect(Width() - kTrackWidth, 0, Width(), Height()) : GetNewTrackButtonRect();
-  return PointInRect(area, TPoint(X, Y));
-}
-
-bool TbsSkinMenuSpeedButton::TrackMenu() {
-  const TbsPopupFromRect& opener = SkinPopupFromRect();
-  if (!FSkinPopupMenu || !opener) return false;
-  const TPoint p = ClientToScreen(TPoint(0, 0));
-  auto life = LifeToken();
-  const bool opened = opener(FSkinPopupMenu, this, TRect(p.X, p.Y, p.X + Width(), p.Y + Height()), false);
-  if (life.expired()) return true;
-  if (opened && OnShowTrackMenu) OnShowTrackMenu(this);
-  return opened;
-}
-
-void TbsSkinMenuSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (Button != mbLeft || !CanMenuTrack(X, Y)) {
-    TbsSkinSpeedButton::MouseDown(Button, Shift, X, Y);
-    return;
-  }
-  auto life = LifeToken();
-  FMouseIn = true;
-  FMenuPress = true;
-  FMenuTracked = true;
-  if (!Down()) SetDown(true);
-  if (life.expired() || TrackMenu() || life.expired()) return;
-  // No menu opened, so no close message will come: up at once rather than stuck down.
-  FMenuTracked = false;
-  SetDown(false);
-}
-
-void TbsSkinMenuSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  // The release of the press that opened the menu does nothing, whether the menu is still open or not.
-  if (Button == mbLeft && std::exchange(FMenuPress, false)) return;
-  if (FMenuTracked) return;
-  TbsSkinSpeedButton::MouseUp(Button, Shift, X, Y);
-}
-
-void TbsSkinMenuSpeedButton::Dispatch(TMessage& Message) {
-  switch (Message.Msg) {
-    case WM_CLOSESKINMENU: {
-      FMenuTracked = false;
-      auto life = LifeToken();
-      SetDown(false);
-      if (!life.expired() && OnHideTrackMenu) OnHideTrackMenu(this);
-      return;
-    }
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-      if (FMenuTracked) {
-        FMouseIn = Message.Msg == CM_MOUSEENTER;
-        return;
-      }
-      break;
-  }
-  TbsSkinSpeedButton::Dispatch(Message);
-}
-
-void TbsSkinMenuSpeedButton::CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) {
-  if (!(FMenuTracked && FTrackButtonMode && !IsNullRect(TrackButtonRect) && !IsNullRect(DownSkinRect))) {
-    TbsSkinSpeedButton::CreateButtonImage(B, R, ADown, AMouseIn);
-    return;
-  }
-  // The button part hot, the arrow part pressed.
-  TbsSkinSpeedButton::CreateButtonImage(B, ActiveSkinRect, false, true);
-  B->Canvas()->CopyRect(GetNewTrackButtonRect(), Picture->Canvas(),
-                        bsShifted(TrackButtonRect, DownSkinRect.Left, DownSkinRect.Top));
-}
+TbsSkinMenuSpeedButton::TbsSkinMenuSpeedButton(TComponent* AOwner) : TbsSkinMenuPushButton(AOwner) {}
 
 void TbsSkinMenuSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   TCanvas* canvas = B->Canvas();
-  const int w = Width(), h = Height();
   const bool pressed = Down() && FMouseIn;
-  const TbsLookState whole = bsLookState(pressed, FMouseIn);
-  if (FTrackButtonMode) {
-    DrawDefaultFrame(canvas, TRect(0, 0, w - kTrackWidth, h), FMenuTracked ? TbsLookState::Hot : whole, !Flat());
-    DrawDefaultFrame(canvas, TRect(w - kTrackWidth, 0, w, h), FMenuTracked ? TbsLookState::Down : whole, !Flat());
-  } else {
-    DrawDefaultFrame(canvas, ClientRect(), whole, !Flat());
-  }
-  canvas->Font()->Assign(DefaultFont());
-  TRect text = ClientRect();
-  text.Right -= kTrackWidth;
+  const TRect text = DrawDefaultMenuFace(canvas, pressed, FMouseIn, !Flat());
   DrawContent(canvas, text, 1, pressed, Down() || FMouseIn);
-  TRect arrow = ClientRect();
-  arrow.Left = arrow.Right - kTrackWidth;
-  if (pressed || FMenuTracked) {
-    arrow.Left += 2;
-    arrow.Top += 2;
-  }
-  DrawTrackArrowImage(canvas, arrow, clBtnText);
+  DrawDefaultMenuArrow(canvas, pressed);
 }
 
 void TbsSkinMenuSpeedButton::Paint() {

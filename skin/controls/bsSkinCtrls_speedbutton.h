@@ -89,46 +89,18 @@ class TbsSkinSpeedButton : public TbsSkinPushButton<TbsGraphicSkinCustomControl>
   } FFacesSource;
 };
 
-class TbsSkinMenuSpeedButton : public TbsSkinSpeedButton {
+extern template class TbsSkinMenuPushButton<TbsSkinSpeedButton>;
+
+class TbsSkinMenuSpeedButton : public TbsSkinMenuPushButton<TbsSkinSpeedButton> {
   XJ_CLASS(TbsSkinMenuSpeedButton, TbsSkinSpeedButton)
   XJ_PUBLISHED_ACCESS;
 
  public:
-  static constexpr int kTrackWidth = 15;
-
   explicit TbsSkinMenuSpeedButton(TComponent* AOwner);
 
-  TPopupMenu* SkinPopupMenu() const { return FSkinPopupMenu; }
-  void SetSkinPopupMenu(TPopupMenu* Value);
-  bool TrackButtonMode() const { return FTrackButtonMode; }
-  void SetTrackButtonMode(bool Value);
-  bool MenuTracked() const { return FMenuTracked; }
-
-  TNotifyEvent OnShowTrackMenu;
-  TNotifyEvent OnHideTrackMenu;
-
-  TRect TrackButtonRect;
-
-  TRect GetNewTrackButtonRect();
-  bool CanMenuTrack(int X, int Y);
-
-  void GetSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
-  void CreateButtonImage(TBitmap* B, const TRect& R, bool ADown, bool AMouseIn) override;
-  void Dispatch(TMessage& Message) override;
 
  protected:
   void Paint() override;
   bool CanKeepFaces() const override { return !FMenuTracked && TbsSkinSpeedButton::CanKeepFaces(); }
-  void Notification(TComponent* AComponent, TOperation Operation) override;
-  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  // The menu beside the button; whether one opened.
-  bool TrackMenu();
-
- private:
-  bool FTrackButtonMode { false };
-  bool FMenuTracked { false };
-  bool FMenuPress { false };  // the press that opened (or tried to open) the menu is held
-  TPopupMenu* FSkinPopupMenu { nullptr };
 };

@@ -163,6 +163,57 @@ TEST_F(ComboTest, TheListBelongsToTheComboAloneAndGoesWithItEvenWhileOpen) {
   EXPECT_FALSE(IsWindow(h)) << "the open list's window goes with the combo";
 }
 
+// Hears when a watched component goes, and whether its control's window was still there then.
+class TEditWatcher : public TComponent {
+ public:
+  using TComponent::TComponent;
+  TComponent* Watched { nullptr };
+  HWND Window { nullptr };
+  int Gone { 0 };
+  bool WindowThere { false };
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove || AComponent != Watched) return;
+    ++Gone;
+    WindowThere = IsWindow(Window) != FALSE;
+  }
+};
+
+TEST_F(ComboTest, InnerPartsBelongToTheirControlAndGoOnceWhileItIsWhole) {
+  // Frees Control and checks that Part, which it owns, went once and before the control's window.
+  auto freeAndCheck = [](TWinControl* Control, TComponent* Part, const char* What) {
+    SCOPED_TRACE(What);
+    ASSERT_NE(Part, nullptr);
+    EXPECT_EQ(Part->Owner(), Control);
+    TEditWatcher watcher(nullptr);
+    watcher.Watched = Part;
+    watcher.Window = Control->Handle();
+    Part->FreeNotification(&watcher);
+    delete Control;
+    EXPECT_EQ(watcher.Gone, 1) << "freed once";
+    EXPECT_TRUE(watcher.WindowThere) << "the part goes before the control's window: its hooks call back into it";
+  };
+  // The combo's edit while it has the focus and the list is open.
+  auto* c = NewCombo(20, 20, 3);
+  c->SetStyle(bscbEditStyle);
+  Focus(c);
+  ASSERT_EQ(GetFocus(), c->InnerEdit()->Handle());
+  Press(VK_F4);
+  ASSERT_TRUE(c->IsPopupVisible());
+  freeAndCheck(c, c->InnerEdit(), "combo");
+  auto* spin = new TbsSkinSpinEdit(form);
+  spin->SetParent(form);
+  freeAndCheck(spin, spin->Edit(), "spin edit");
+  auto* track = new TbsSkinTrackEdit(form);
+  track->SetParent(form);
+  freeAndCheck(track, track->PopupTrackBar(), "track edit");
+  auto* date = new TbsSkinDateEdit(form);
+  date->SetParent(form);
+  freeAndCheck(date, date->MonthCalendar(), "date edit");
+}
+
 TEST_F(ComboTest, HotTrackingThenCancellingPutsTheSelectionBackAndFiresNothing) {
   auto* c = NewCombo(20, 20, 6);
   auto* other = new TEdit(form);
