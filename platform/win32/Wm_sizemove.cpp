@@ -107,16 +107,24 @@ auto CaptureFor(HWND h) {
   });
 }
 
+// Every drag runs in a move/size frame; one handed to the desktop says which edge it sizes.
+ModalFrame DragFrame(const Drag& d, bool desktop) {
+  ModalFrame frame;
+  frame.kind = ModalFrame::SizeMove;
+  frame.hwnd = d.h;
+  if (desktop) {
+    frame.desktop = true;
+    frame.sizing = d.moving ? 0 : d.cmd & 0x0F;
+  }
+  return frame;
+}
+
 // The desktop runs the drag; the window only waits for the release.
 void RunDesktopDrag(const Drag& d) {
   HWND h = d.h;
   // Held as in our own loop: the release after the drag is this window's, not a click elsewhere.
   auto release = CaptureFor(h);
-  ModalFrame frame;
-  frame.kind = ModalFrame::SizeMove;
-  frame.hwnd = h;
-  frame.desktop = true;
-  frame.sizing = d.moving ? 0 : d.cmd & 0x0F;
+  ModalFrame frame = DragFrame(d, true);
   ModalScope scope(frame);
   while (!scope.Ended() && IsWindow(h) && GetCapture() == h && ModalStep()) {
   }
@@ -173,9 +181,7 @@ DragStep DragMessage(const Drag& d, MSG& m) {
 void RunOwnDrag(const Drag& d) {
   HWND h = d.h;
   auto release = CaptureFor(h);
-  ModalFrame frame;
-  frame.kind = ModalFrame::SizeMove;
-  frame.hwnd = h;
+  ModalFrame frame = DragFrame(d, false);
   ModalScope scope(frame);
   DragStep step = DragStep::Go;
   while (step == DragStep::Go && !scope.Ended() && IsWindow(h) && GetCapture() == h) {
