@@ -364,108 +364,157 @@ void ConvertRow(const SourceView& sv, uint32_t* row, int n) {
   }
 }
 
-void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
-  DrawScope ds(dst, job.dst);
-  if (ds.Empty()) return;
+// The blit's extents and whether it stretches either way.
+struct BlitShape {
+  int dw, dh, sw, sh;
+  bool stretchX, stretchY;
+
+  explicit BlitShape(const BlitJob& job)
+      : dw(job.dst.right - job.dst.left),
+        dh(job.dst.bottom - job.dst.top),
+        sw(job.src.right - job.src.left),
+        sh(job.src.bottom - job.src.top),
+        stretchX(job.source && sw != dw),
+        stretchY(job.source && sh != dh) {}
+};
+
+// Row buffers kept per thread: small blits (pieces of skin pictures) are many, and a blit never runs
+// inside another on one thread.
+struct BlitBuffers {
+  std::vector<uint32_t> sbuf, pbuf, tmp, alt;
+  std::vector<int> xmap, xrel;
+};
+
+BlitBuffers& ThreadBlitBuffers() {
+  thread_local BlitBuffers b;
+  return b;
+}
+
+// One to one from a colour source with at most a solid pattern and no mask (a control's face drawn on
+// its parent): rows go straight from the source, with no buffers and no column map.
+bool IsStraightCopy(const BlitJob& job, const BlitShape& shape, const PatternSource& pat) {
   const SourceView* sv = job.source;
-  int dw = job.dst.right - job.dst.left, dh = job.dst.bottom - job.dst.top;
-  int sw = job.src.right - job.src.left, sh = job.src.bottom - job.src.top;
-  bool stretchX = sv && sw != dw, stretchY = sv && sh != dh;
-  // One to one from a colour source with at most a solid pattern and no mask (a control's face drawn on
-  // its parent): rows go straight from the source, with no buffers and no column map.
-  if (sv && !stretchX && !stretchY && !job.mirrorX && !job.mirrorY && !job.mask && sv->convert == Convert::None &&
-      pat.solid) {
-    const int dx = job.src.left - job.dst.left, dy = job.src.top - job.dst.top;
-    int n = 0;
-    const pixman_box32_t* boxes = ds.Clip().Rects(n);
-    for (int bi = 0; bi < n; ++bi) {
-      const pixman_box32_t& b = boxes[bi];
-      const int x0 = std::max({ int(b.x1), int(job.dst.left), int(sv->valid.left) - dx });
-      const int x1 = std::min({ int(b.x2), int(job.dst.right), int(sv->valid.right) - dx });
-      const int y0 = std::max({ int(b.y1), int(job.dst.top), int(sv->valid.top) - dy });
-      const int y1 = std::min({ int(b.y2), int(job.dst.bottom), int(sv->valid.bottom) - dy });
-      if (x0 >= x1 || y0 >= y1) continue;
-      for (int y = y0; y < y1; ++y)
-        job.fore.Row(ds.S().Row(y) + x0, sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
-    }
-    return;
-  }
-  // Row buffers kept per thread: small blits (pieces of skin pictures) are many, and a blit never runs
-  // inside another on one thread.
-  thread_local std::vector<uint32_t> sbuf, pbuf, tmp, alt;
-  thread_local std::vector<int> xmap, xrel;
+  return sv && !shape.stretchX && !shape.stretchY && !job.mirrorX && !job.mirrorY && !job.mask &&
+         sv->convert == Convert::None && pat.solid;
+}
+
+void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
+  const SourceView* sv = job.source;
+  const int dx = job.src.left - job.dst.left, dy = job.src.top - job.dst.top;
   int n = 0;
   const pixman_box32_t* boxes = ds.Clip().Rects(n);
   for (int bi = 0; bi < n; ++bi) {
     const pixman_box32_t& b = boxes[bi];
-    int x0 = std::max<int>(b.x1, job.dst.left), x1 = std::min<int>(b.x2, job.dst.right);
-    int y0 = std::max<int>(b.y1, job.dst.top), y1 = std::min<int>(b.y2, job.dst.bottom);
+    const int x0 = std::max({ int(b.x1), int(job.dst.left), int(sv->valid.left) - dx });
+    const int x1 = std::min({ int(b.x2), int(job.dst.right), int(sv->valid.right) - dx });
+    const int y0 = std::max({ int(b.y1), int(job.dst.top), int(sv->valid.top) - dy });
+    const int y1 = std::min({ int(b.y2), int(job.dst.bottom), int(sv->valid.bottom) - dy });
     if (x0 >= x1 || y0 >= y1) continue;
-    // Destination pixel i takes source pixel floor(i · sw / dw); columns outside the source stay.
-    if (sv) {
-      xmap.resize(size_t(x1 - x0));
-      for (int x = x0; x < x1; ++x) {
-        int j = x - job.dst.left;
-        if (job.mirrorX) j = dw - 1 - j;
-        int sx = job.src.left + (stretchX ? int(int64_t(j) * sw / dw) : j);
-        xmap[size_t(x - x0)] = (sx >= sv->valid.left && sx < sv->valid.right) ? sx : INT32_MIN;
-      }
-      int a = 0, e = x1 - x0;
-      while (a < e && xmap[size_t(a)] == INT32_MIN) ++a;
-      while (e > a && xmap[size_t(e - 1)] == INT32_MIN) --e;
-      if (a >= e) continue;
-      xmap.erase(xmap.begin(), xmap.begin() + a);
-      xmap.resize(size_t(e - a));
-      x1 = x0 + e;
-      x0 += a;
-      xrel.resize(xmap.size());
-      for (size_t k = 0; k < xmap.size(); ++k) xrel[k] = xmap[k] - sv->offX;
-    }
-    int cols = x1 - x0;
-    sbuf.resize(size_t(cols));
-    pbuf.resize(size_t(cols));
-    for (int y = y0; y < y1; ++y) {
-      const uint32_t* s = nullptr;
-      if (sv) {
-        int i = y - job.dst.top;
-        if (job.mirrorY) i = dh - 1 - i;
-        int sy = job.src.top + (stretchY ? int(int64_t(i) * sh / dh) : i);
-        if (sy < sv->valid.top || sy >= sv->valid.bottom) continue;
-        bool contiguous = !stretchX && !job.mirrorX;
-        if (contiguous && sv->convert == Convert::None) {
-          s = sv->At(xmap[0], sy);
-        } else {
-          if (contiguous) {
-            std::memcpy(sbuf.data(), sv->At(xmap[0], sy), size_t(cols) * 4);
-          } else {
-            const uint32_t* srow = sv->At(sv->offX, sy);
-            const int* map = xrel.data();
-            uint32_t* out = sbuf.data();
-            for (int k = 0; k < cols; ++k) out[k] = srow[map[k]];
-          }
-          ConvertRow(*sv, sbuf.data(), cols);
-          s = sbuf.data();
-        }
-      }
-      const uint32_t* p = nullptr;
-      if (!pat.solid) {
-        pat.Fill(x0, y, cols, pbuf.data(), nullptr);
-        p = pbuf.data();
-      }
-      uint32_t* d = ds.S().Row(y) + x0;
-      if (!job.mask) {
-        job.fore.Row(d, s, p, pat.color, cols);
-        continue;
-      }
-      tmp.assign(d, d + cols);
-      alt.assign(d, d + cols);
-      job.fore.Row(tmp.data(), s, p, pat.color, cols);
-      job.back.Row(alt.data(), s, p, pat.color, cols);
-      int my = job.mask->y + (y - job.dst.top);
-      for (int k = 0; k < cols; ++k)
-        d[k] = job.mask->Bit(job.mask->x + (x0 + k - job.dst.left), my) ? tmp[size_t(k)] : alt[size_t(k)];
-    }
+    for (int y = y0; y < y1; ++y)
+      job.fore.Row(ds.S().Row(y) + x0, sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
   }
+}
+
+// Destination pixel i takes source pixel floor(i · sw / dw); columns outside the source stay, so the
+// span [x0, x1) narrows to the columns that have a source. False when none has.
+bool MapColumns(const BlitJob& job, const BlitShape& shape, int& x0, int& x1, BlitBuffers& buf) {
+  const SourceView* sv = job.source;
+  std::vector<int>& xmap = buf.xmap;
+  xmap.resize(size_t(x1 - x0));
+  for (int x = x0; x < x1; ++x) {
+    int j = x - job.dst.left;
+    if (job.mirrorX) j = shape.dw - 1 - j;
+    int sx = job.src.left + (shape.stretchX ? int(int64_t(j) * shape.sw / shape.dw) : j);
+    xmap[size_t(x - x0)] = (sx >= sv->valid.left && sx < sv->valid.right) ? sx : INT32_MIN;
+  }
+  int a = 0, e = x1 - x0;
+  while (a < e && xmap[size_t(a)] == INT32_MIN) ++a;
+  while (e > a && xmap[size_t(e - 1)] == INT32_MIN) --e;
+  if (a >= e) return false;
+  xmap.erase(xmap.begin(), xmap.begin() + a);
+  xmap.resize(size_t(e - a));
+  x1 = x0 + e;
+  x0 += a;
+  buf.xrel.resize(xmap.size());
+  for (size_t k = 0; k < xmap.size(); ++k) buf.xrel[k] = xmap[k] - sv->offX;
+  return true;
+}
+
+// The source pixels for destination row y, converted; false when the row has no source row.
+bool SourceRow(const BlitJob& job, const BlitShape& shape, int y, int cols, BlitBuffers& buf, const uint32_t*& s) {
+  const SourceView* sv = job.source;
+  int i = y - job.dst.top;
+  if (job.mirrorY) i = shape.dh - 1 - i;
+  int sy = job.src.top + (shape.stretchY ? int(int64_t(i) * shape.sh / shape.dh) : i);
+  if (sy < sv->valid.top || sy >= sv->valid.bottom) return false;
+  bool contiguous = !shape.stretchX && !job.mirrorX;
+  if (contiguous && sv->convert == Convert::None) {
+    s = sv->At(buf.xmap[0], sy);
+    return true;
+  }
+  if (contiguous) {
+    std::memcpy(buf.sbuf.data(), sv->At(buf.xmap[0], sy), size_t(cols) * 4);
+  } else {
+    const uint32_t* srow = sv->At(sv->offX, sy);
+    const int* map = buf.xrel.data();
+    uint32_t* out = buf.sbuf.data();
+    for (int k = 0; k < cols; ++k) out[k] = srow[map[k]];
+  }
+  ConvertRow(*sv, buf.sbuf.data(), cols);
+  s = buf.sbuf.data();
+  return true;
+}
+
+// Where the mask is set the foreground operation's result lands, elsewhere the background one's.
+void MaskedRow(const BlitJob& job, uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t color, int x0, int y,
+               int cols, BlitBuffers& buf) {
+  buf.tmp.assign(d, d + cols);
+  buf.alt.assign(d, d + cols);
+  job.fore.Row(buf.tmp.data(), s, p, color, cols);
+  job.back.Row(buf.alt.data(), s, p, color, cols);
+  int my = job.mask->y + (y - job.dst.top);
+  for (int k = 0; k < cols; ++k)
+    d[k] = job.mask->Bit(job.mask->x + (x0 + k - job.dst.left), my) ? buf.tmp[size_t(k)] : buf.alt[size_t(k)];
+}
+
+// One clip box of a blit that stretches, mirrors, converts, masks or has a patterned brush.
+void BlitBox(DrawScope& ds, const BlitJob& job, const BlitShape& shape, const PatternSource& pat,
+             const pixman_box32_t& b, BlitBuffers& buf) {
+  int x0 = std::max<int>(b.x1, job.dst.left), x1 = std::min<int>(b.x2, job.dst.right);
+  int y0 = std::max<int>(b.y1, job.dst.top), y1 = std::min<int>(b.y2, job.dst.bottom);
+  if (x0 >= x1 || y0 >= y1) return;
+  if (job.source && !MapColumns(job, shape, x0, x1, buf)) return;
+  int cols = x1 - x0;
+  buf.sbuf.resize(size_t(cols));
+  buf.pbuf.resize(size_t(cols));
+  for (int y = y0; y < y1; ++y) {
+    const uint32_t* s = nullptr;
+    if (job.source && !SourceRow(job, shape, y, cols, buf, s)) continue;
+    const uint32_t* p = nullptr;
+    if (!pat.solid) {
+      pat.Fill(x0, y, cols, buf.pbuf.data(), nullptr);
+      p = buf.pbuf.data();
+    }
+    uint32_t* d = ds.S().Row(y) + x0;
+    if (job.mask)
+      MaskedRow(job, d, s, p, pat.color, x0, y, cols, buf);
+    else
+      job.fore.Row(d, s, p, pat.color, cols);
+  }
+}
+
+void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
+  DrawScope ds(dst, job.dst);
+  if (ds.Empty()) return;
+  BlitShape shape(job);
+  if (IsStraightCopy(job, shape, pat)) {
+    CopyStraight(ds, job, pat);
+    return;
+  }
+  BlitBuffers& buf = ThreadBlitBuffers();
+  int n = 0;
+  const pixman_box32_t* boxes = ds.Clip().Rects(n);
+  for (int bi = 0; bi < n; ++bi) BlitBox(ds, job, shape, pat, boxes[bi], buf);
 }
 
 // A DC's pixels as a blit source; copies them aside when they are also the destination and the two

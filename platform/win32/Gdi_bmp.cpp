@@ -58,42 +58,42 @@ ReadResult FailHeader(const char* why, const Header& h) {
   return r;
 }
 
-// Parses the info header at `off`; fills h or says why not.
-const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
-  if (size < off + 4) return "truncated header";
-  uint32_t hsize = U32(d + off);
-  if (hsize != 12 && hsize != 40 && hsize != 52 && hsize != 56 && hsize != 64 && hsize != 108 && hsize != 124)
-    return "unknown header size";
-  if (size < off + hsize) return "truncated header";
+void ReadCoreHeader(const uint8_t* p, size_t off, Header& h) {
+  h.core = true;
+  h.width = U16(p + 4);
+  h.height = U16(p + 6);
+  h.bpp = U16(p + 10);
+  h.tableOffset = off + 12;
+}
+
+// An info header of hsize bytes (bit-field masks after it when it is a plain one); says why not.
+const char* ReadInfoHeader(const uint8_t* d, size_t size, size_t off, uint32_t hsize, Header& h) {
   const uint8_t* p = d + off;
-  if (hsize == 12) {
-    h.core = true;
-    h.width = U16(p + 4);
-    h.height = U16(p + 6);
-    h.bpp = U16(p + 10);
-    h.tableOffset = off + 12;
-  } else {
-    int32_t w = int32_t(U32(p + 4)), ht = int32_t(U32(p + 8));
-    if (w < 0 || ht == INT32_MIN) return "bad dimensions";
-    h.width = w;
-    h.topDown = ht < 0;
-    h.height = ht < 0 ? -ht : ht;
-    h.bpp = U16(p + 14);
-    h.compression = U32(p + 16);
-    h.sizeImage = U32(p + 20);
-    h.clrUsed = U32(p + 32);
-    h.tableOffset = off + hsize;
-    if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) {
-      size_t at = off + 40;
-      if (hsize < 52) {
-        // Masks follow a plain header.
-        size_t n = h.compression == kAlphaBitfields ? 16 : 12;
-        if (size < h.tableOffset + n) return "truncated masks";
-        h.tableOffset += n;
-      }
-      for (int i = 0; i < 3; ++i) h.masks[i] = U32(d + at + 4 * size_t(i));
+  int32_t w = int32_t(U32(p + 4)), ht = int32_t(U32(p + 8));
+  if (w < 0 || ht == INT32_MIN) return "bad dimensions";
+  h.width = w;
+  h.topDown = ht < 0;
+  h.height = ht < 0 ? -ht : ht;
+  h.bpp = U16(p + 14);
+  h.compression = U32(p + 16);
+  h.sizeImage = U32(p + 20);
+  h.clrUsed = U32(p + 32);
+  h.tableOffset = off + hsize;
+  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) {
+    size_t at = off + 40;
+    if (hsize < 52) {
+      // Masks follow a plain header.
+      size_t n = h.compression == kAlphaBitfields ? 16 : 12;
+      if (size < h.tableOffset + n) return "truncated masks";
+      h.tableOffset += n;
     }
+    for (int i = 0; i < 3; ++i) h.masks[i] = U32(d + at + 4 * size_t(i));
   }
+  return nullptr;
+}
+
+// Why the depth and compression do not go together, or nullptr.
+const char* CheckFormat(const Header& h) {
   switch (h.bpp) {
     case 1:
     case 4:
@@ -107,21 +107,33 @@ const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
   }
   switch (h.compression) {
     case BI_RGB:
-      break;
+      return nullptr;
     case BI_RLE8:
-      if (h.bpp != 8 || h.topDown) return "bad RLE8 image";
-      break;
+      return h.bpp != 8 || h.topDown ? "bad RLE8 image" : nullptr;
     case BI_RLE4:
-      if (h.bpp != 4 || h.topDown) return "bad RLE4 image";
-      break;
+      return h.bpp != 4 || h.topDown ? "bad RLE4 image" : nullptr;
     case BI_BITFIELDS:
     case kAlphaBitfields:
       if (h.bpp != 16 && h.bpp != 32) return "bit fields need 16 or 32 bits";
       if (!h.masks[0] && !h.masks[1] && !h.masks[2]) return "empty bit fields";
-      break;
+      return nullptr;
     default:
       return "unsupported compression";
   }
+}
+
+// Parses the info header at `off`; fills h or says why not.
+const char* ParseHeader(const uint8_t* d, size_t size, size_t off, Header& h) {
+  if (size < off + 4) return "truncated header";
+  uint32_t hsize = U32(d + off);
+  if (hsize != 12 && hsize != 40 && hsize != 52 && hsize != 56 && hsize != 64 && hsize != 108 && hsize != 124)
+    return "unknown header size";
+  if (size < off + hsize) return "truncated header";
+  if (hsize == 12)
+    ReadCoreHeader(d + off, off, h);
+  else if (const char* why = ReadInfoHeader(d, size, off, hsize, h))
+    return why;
+  if (const char* why = CheckFormat(h)) return why;
   if (h.width > kMaxDimension || h.height > kMaxDimension || uint64_t(h.width) * uint64_t(h.height) > kMaxPixels)
     return kTooLarge;
   return nullptr;

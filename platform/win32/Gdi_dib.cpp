@@ -160,65 +160,87 @@ int StrideFor(int width, int bpp, int align) {
   return int(((int64_t(width) * bpp + bitsAlign - 1) / bitsAlign) * align);
 }
 
+namespace {
+
+// Masks are read a byte (eight pixels) at a time between their unaligned ends.
+void ReadMonoRow(const uint8_t* row, int x0, int n, uint32_t zero, uint32_t one, uint32_t* out) {
+  int i = 0;
+  for (; i < n && ((x0 + i) & 7); ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
+  for (; i + 8 <= n; i += 8) {
+    const unsigned bits = row[(x0 + i) >> 3];
+    for (int k = 0; k < 8; ++k) out[i + k] = (bits >> (7 - k)) & 1 ? one : zero;
+  }
+  for (; i < n; ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
+}
+
+// One loop per depth: skin pictures and masks are read a piece at a time, often. An index past the
+// palette reads as black.
+void ReadIndexedRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
+  const size_t count = f.palette.size();
+  const uint32_t* pal = f.palette.data();
+  auto colour = [&](size_t idx) { return idx < count ? pal[idx] : 0u; };
+  if (f.bpp == 8) {
+    const uint8_t* p = row + x0;
+    if (count >= 256)
+      for (int i = 0; i < n; ++i) out[i] = pal[p[i]];
+    else
+      for (int i = 0; i < n; ++i) out[i] = colour(p[i]);
+  } else if (f.bpp == 4) {
+    for (int i = 0; i < n; ++i) out[i] = colour(size_t(IndexAt(row, x0 + i, 4)));
+  } else {
+    ReadMonoRow(row, x0, n, colour(0), colour(1), out);
+  }
+}
+
+void Read16Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
+  Masks m(f);
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* p = row + 2 * (x0 + i);
+    out[i] = m.Decode(uint32_t(p[0] | p[1] << 8));
+  }
+}
+
+void Read24Row(const uint8_t* row, int x0, int n, uint32_t* out) {
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* p = row + 3 * (x0 + i);
+    out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
+  }
+}
+
+void Read32Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
+  if (f.PlainBgrx()) {
+    for (int i = 0; i < n; ++i) {
+      uint32_t v;
+      std::memcpy(&v, row + 4 * (x0 + i), 4);
+      out[i] = v & 0xFFFFFF;
+    }
+    return;
+  }
+  Masks m(f);
+  for (int i = 0; i < n; ++i) {
+    uint32_t v;
+    std::memcpy(&v, row + 4 * (x0 + i), 4);
+    out[i] = m.Decode(v);
+  }
+}
+
+}  // namespace
+
 void ReadRow(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
   switch (f.bpp) {
     case 1:
     case 4:
-    case 8: {
-      // One loop per depth: skin pictures and masks are read a piece at a time, often.
-      const size_t count = f.palette.size();
-      const uint32_t* pal = f.palette.data();
-      auto colour = [&](size_t idx) { return idx < count ? pal[idx] : 0u; };
-      if (f.bpp == 8) {
-        const uint8_t* p = row + x0;
-        if (count >= 256)
-          for (int i = 0; i < n; ++i) out[i] = pal[p[i]];
-        else
-          for (int i = 0; i < n; ++i) out[i] = colour(p[i]);
-      } else if (f.bpp == 4) {
-        for (int i = 0; i < n; ++i) out[i] = colour(size_t(IndexAt(row, x0 + i, 4)));
-      } else {
-        // Masks are read a byte (eight pixels) at a time between their unaligned ends.
-        const uint32_t zero = colour(0), one = colour(1);
-        int i = 0;
-        for (; i < n && ((x0 + i) & 7); ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
-        for (; i + 8 <= n; i += 8) {
-          const unsigned bits = row[(x0 + i) >> 3];
-          for (int k = 0; k < 8; ++k) out[i + k] = (bits >> (7 - k)) & 1 ? one : zero;
-        }
-        for (; i < n; ++i) out[i] = IndexAt(row, x0 + i, 1) ? one : zero;
-      }
+    case 8:
+      ReadIndexedRow(f, row, x0, n, out);
       break;
-    }
-    case 16: {
-      Masks m(f);
-      for (int i = 0; i < n; ++i) {
-        const uint8_t* p = row + 2 * (x0 + i);
-        out[i] = m.Decode(uint32_t(p[0] | p[1] << 8));
-      }
+    case 16:
+      Read16Row(f, row, x0, n, out);
       break;
-    }
     case 24:
-      for (int i = 0; i < n; ++i) {
-        const uint8_t* p = row + 3 * (x0 + i);
-        out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
-      }
+      Read24Row(row, x0, n, out);
       break;
     case 32:
-      if (f.PlainBgrx()) {
-        for (int i = 0; i < n; ++i) {
-          uint32_t v;
-          std::memcpy(&v, row + 4 * (x0 + i), 4);
-          out[i] = v & 0xFFFFFF;
-        }
-      } else {
-        Masks m(f);
-        for (int i = 0; i < n; ++i) {
-          uint32_t v;
-          std::memcpy(&v, row + 4 * (x0 + i), 4);
-          out[i] = m.Decode(v);
-        }
-      }
+      Read32Row(f, row, x0, n, out);
       break;
   }
 }

@@ -91,7 +91,26 @@ DWORD WINAPI GetSysColor(int index) { return index >= 0 && index < kSysColors ? 
 
 HBRUSH WINAPI GetSysColorBrush(int index) { return SysColorBrushHandle(index); }
 
-int WINAPI GetSystemMetrics(int index) {
+namespace {
+
+struct Metric {
+  int index;
+  int value;
+};
+
+// The sizes that do not follow the screen.
+constexpr Metric kFixedMetrics[] = {
+  { SM_CXVSCROLL, 16 },   { SM_CYHSCROLL, 16 },  { SM_CYVSCROLL, 16 }, { SM_CXHSCROLL, 16 }, { SM_CYVTHUMB, 16 },
+  { SM_CXHTHUMB, 16 },    { SM_CYCAPTION, 19 },  { SM_CYMENU, 19 },    { SM_CXBORDER, 1 },   { SM_CYBORDER, 1 },
+  { SM_CXDLGFRAME, 3 },   { SM_CYDLGFRAME, 3 },  { SM_CXICON, 32 },    { SM_CYICON, 32 },    { SM_CXCURSOR, 32 },
+  { SM_CYCURSOR, 32 },    { SM_CXMIN, 112 },     { SM_CYMIN, 27 },     { SM_CXSIZE, 18 },    { SM_CYSIZE, 18 },
+  { SM_CXMENUSIZE, 18 },  { SM_CYMENUSIZE, 18 }, { SM_CXFRAME, 4 },    { SM_CYFRAME, 4 },    { SM_CXDOUBLECLK, 4 },
+  { SM_CYDOUBLECLK, 4 },  { SM_CXEDGE, 2 },      { SM_CYEDGE, 2 },     { SM_CXSMICON, 16 },  { SM_CYSMICON, 16 },
+  { SM_CYSMCAPTION, 15 }, { SM_CXSMSIZE, 14 },   { SM_CYSMSIZE, 14 },  { SM_CMONITORS, 1 },
+};
+
+// The sizes that follow the screen and its work area; 0 for any other index.
+int ScreenMetric(int index) {
   int w, h;
   RECT work;
   {
@@ -115,55 +134,14 @@ int WINAPI GetSystemMetrics(int index) {
       return work.right - work.left + 8;
     case SM_CYMAXIMIZED:
       return work.bottom - work.top + 8;
-    case SM_CXVSCROLL:
-    case SM_CYHSCROLL:
-    case SM_CYVSCROLL:
-    case SM_CXHSCROLL:
-    case SM_CYVTHUMB:
-    case SM_CXHTHUMB:
-      return 16;
-    case SM_CYCAPTION:
-    case SM_CYMENU:
-      return 19;
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-      return 1;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-      return 3;
-    case SM_CXICON:
-    case SM_CYICON:
-    case SM_CXCURSOR:
-    case SM_CYCURSOR:
-      return 32;
-    case SM_CXMIN:
-      return 112;
-    case SM_CYMIN:
-      return 27;
-    case SM_CXSIZE:
-    case SM_CYSIZE:
-    case SM_CXMENUSIZE:
-    case SM_CYMENUSIZE:
-      return 18;
-    case SM_CXFRAME:
-    case SM_CYFRAME:
-      return 4;
-    case SM_CXDOUBLECLK:
-    case SM_CYDOUBLECLK:
-      return 4;
-    case SM_CXEDGE:
-    case SM_CYEDGE:
-      return 2;
-    case SM_CXSMICON:
-    case SM_CYSMICON:
-      return 16;
-    case SM_CYSMCAPTION:
-      return 15;
-    case SM_CXSMSIZE:
-    case SM_CYSMSIZE:
-      return 14;
-    case SM_CMONITORS:
-      return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int WINAPI GetSystemMetrics(int index) {
+  for (const Metric& m : kFixedMetrics)
+    if (m.index == index) return m.value;
+  return ScreenMetric(index);
 }

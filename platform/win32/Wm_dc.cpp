@@ -325,6 +325,63 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
   return TRUE;
 }
 
+namespace {
+
+// Moves the pixels of src to dst (both in client coordinates; o is the client's origin in its
+// top-level surface). Source and destination overlap: the moving pixels are read from a copy of their
+// box only, not of the whole surface, which a small window on a large form would pay for at every step.
+void MovePixels(TopSurface& s, const Region& src, const Region& dst, POINT o, int dx, int dy) {
+  RECT box = src.Box();
+  Offset(box, o.x, o.y);
+  box.left = std::max<LONG>(box.left, 0);
+  box.top = std::max<LONG>(box.top, 0);
+  box.right = std::min<LONG>(box.right, s.width);
+  box.bottom = std::min<LONG>(box.bottom, s.height);
+  const int bw = std::max<int>(box.right - box.left, 0), bh = std::max<int>(box.bottom - box.top, 0);
+  std::vector<uint32_t> copy((size_t)bw * bh);
+  for (int y = 0; y < bh; ++y)
+    std::copy_n(&s.pixels[(size_t)(box.top + y) * s.width + box.left], bw, &copy[(size_t)y * bw]);
+  for (const RECT& r : dst.RectList()) {
+    // The span of each row whose source lies in the copy and whose target lies on the surface.
+    const int xlo = std::max({ (int)r.left, -o.x, (int)box.left - o.x + dx });
+    const int xhi = std::min({ (int)r.right, s.width - o.x, (int)box.right - o.x + dx });
+    if (xhi <= xlo) continue;
+    for (int y = r.top; y < r.bottom; ++y) {
+      const int sy = y - dy + o.y, ty = y + o.y;
+      if (sy < box.top || sy >= box.bottom || ty < 0 || ty >= s.height) continue;
+      std::copy_n(&copy[(size_t)(sy - box.top) * bw + (xlo - dx + o.x - box.left)], xhi - xlo,
+                  &s.pixels[(size_t)ty * s.width + xlo + o.x]);
+    }
+  }
+  RECT d = dst.Box();
+  Offset(d, o.x, o.y);
+  AddDirty(s, d);
+}
+
+// Pending invalid parts inside the scrolled area move along with the pixels.
+void MovePendingUpdate(Wnd* w, const Region& area, int dx, int dy) {
+  Region moved = w->update;
+  moved.Intersect(area);
+  w->update.Subtract(area);
+  moved.Translate(dx, dy);
+  moved.Intersect(area);
+  w->update.Union(moved);
+  PaintStateChanged(w);
+}
+
+// The children that meet the scrolled rectangle (all of them without one) move by the same amount.
+void ScrollChildren(Wnd* w, const RECT* scroll, int dx, int dy) {
+  for (Wnd* c : w->children) {
+    RECT cr = c->rect;
+    if (scroll &&
+        !(cr.left < scroll->right && cr.right > scroll->left && cr.top < scroll->bottom && cr.bottom > scroll->top))
+      continue;
+    SetPos(c, nullptr, cr.left + dx, cr.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  }
+}
+
+}  // namespace
+
 int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip, HRGN update, LPRECT updateRect,
                    UINT flags) {
   Wnd* w = Checked(hwnd);
@@ -344,54 +401,12 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   dst.Translate(dx, dy);
   dst.Intersect(area);
   dst.Intersect(vis);
-  if (TopSurface* s = SurfaceOf(top)) {
-    // Source and destination overlap: the moving pixels are read from a copy of their box only, not of
-    // the whole surface, which a small window on a large form would pay for at every step.
-    RECT box = src.Box();
-    Offset(box, o.x, o.y);
-    box.left = std::max<LONG>(box.left, 0);
-    box.top = std::max<LONG>(box.top, 0);
-    box.right = std::min<LONG>(box.right, s->width);
-    box.bottom = std::min<LONG>(box.bottom, s->height);
-    const int bw = std::max<int>(box.right - box.left, 0), bh = std::max<int>(box.bottom - box.top, 0);
-    std::vector<uint32_t> copy((size_t)bw * bh);
-    for (int y = 0; y < bh; ++y)
-      std::copy_n(&s->pixels[(size_t)(box.top + y) * s->width + box.left], bw, &copy[(size_t)y * bw]);
-    for (const RECT& r : dst.RectList()) {
-      // The span of each row whose source lies in the copy and whose target lies on the surface.
-      const int xlo = std::max({ (int)r.left, -o.x, (int)box.left - o.x + dx });
-      const int xhi = std::min({ (int)r.right, s->width - o.x, (int)box.right - o.x + dx });
-      if (xhi <= xlo) continue;
-      for (int y = r.top; y < r.bottom; ++y) {
-        const int sy = y - dy + o.y, ty = y + o.y;
-        if (sy < box.top || sy >= box.bottom || ty < 0 || ty >= s->height) continue;
-        std::copy_n(&copy[(size_t)(sy - box.top) * bw + (xlo - dx + o.x - box.left)], xhi - xlo,
-                    &s->pixels[(size_t)ty * s->width + xlo + o.x]);
-      }
-    }
-    RECT d = dst.Box();
-    Offset(d, o.x, o.y);
-    AddDirty(*s, d);
-  }
-  // What the move uncovered must be painted; pending invalid parts move along.
+  if (TopSurface* s = SurfaceOf(top)) MovePixels(*s, src, dst, o, dx, dy);
+  // What the move uncovered must be painted.
   Region uncovered = area;
   uncovered.Subtract(dst);
-  Region moved = w->update;
-  moved.Intersect(area);
-  w->update.Subtract(area);
-  moved.Translate(dx, dy);
-  moved.Intersect(area);
-  w->update.Union(moved);
-  PaintStateChanged(w);
-  if (flags & SW_SCROLLCHILDREN) {
-    for (Wnd* c : w->children) {
-      RECT cr = c->rect;
-      if (scroll &&
-          !(cr.left < scroll->right && cr.right > scroll->left && cr.top < scroll->bottom && cr.bottom > scroll->top))
-        continue;
-      SetPos(c, nullptr, cr.left + dx, cr.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    }
-  }
+  MovePendingUpdate(w, area, dx, dy);
+  if (flags & SW_SCROLLCHILDREN) ScrollChildren(w, scroll, dx, dy);
   if (flags & SW_INVALIDATE) InvalidateClient(w, &uncovered, (flags & SW_ERASE) != 0, (flags & SW_SCROLLCHILDREN) != 0);
   if (update) xj::gdi::AssignRegion(update, uncovered);
   if (updateRect) *updateRect = uncovered.Box();

@@ -98,15 +98,12 @@ display::CursorType CursorOf(HCURSOR c) {
   return display::CursorType::Arrow;
 }
 
-void Translate(const display::Event& e) {
+RawInput AsRawInput(const display::Event& e) {
   RawInput ev;
   auto button = [](display::MouseButton b) {
     return b == display::MouseButton::Right ? 1 : b == display::MouseButton::Middle ? 2 : 0;
   };
   switch (e.type) {
-    case display::EventType::MouseMove:
-      ev.kind = RawInput::MouseMove;
-      break;
     case display::EventType::ButtonDown:
     case display::EventType::ButtonUp:
       ev.kind = e.type == display::EventType::ButtonDown ? RawInput::ButtonDown : RawInput::ButtonUp;
@@ -129,54 +126,81 @@ void Translate(const display::Event& e) {
       ev.kind = RawInput::Chars;
       ev.text = Utf8ToGbk(e.text);
       break;
+    default:
+      ev.kind = RawInput::MouseMove;
+      break;
+  }
+  ev.pt = e.pt;
+  return ev;
+}
+
+void OnDesktopFocus(const display::Event& e) {
+  if (Wnd* w = FromHandle(HwndOf(e.window)))
+    if (GetActiveWindow() != w->handle && w->Enabled()) {
+      TemporaryChange speaking(gDesktopSpeaks, true);
+      Activate(w, WA_ACTIVE);
+    }
+}
+
+// As the user's own caption buttons would, so that the program sees the system command.
+void OnDesktopState(const display::Event& e) {
+  if (Wnd* w = FromHandle(HwndOf(e.window)))
+    if (StateOf(w) != e.state)
+      PostMessageA(w->handle, WM_SYSCOMMAND,
+                   e.state == display::WindowState::Minimized   ? SC_MINIMIZE
+                   : e.state == display::WindowState::Maximized ? SC_MAXIMIZE
+                                                                : SC_RESTORE,
+                   0);
+}
+
+// The move/size loop of that window waits for exactly this; the wake keeps it from waiting on.
+void OnDragEnded(const display::Event& e) {
+  if (ModalFrame* f = TopModal(); f && f->kind == ModalFrame::SizeMove && f->hwnd == HwndOf(e.window)) {
+    f->ended = true;
+    WakeQueue();
+  }
+}
+
+// What the desktop says about a window or the notification area; false for pointer and keyboard input.
+bool DesktopNotice(const display::Event& e) {
+  switch (e.type) {
     case display::EventType::FocusGained:
-      if (Wnd* w = FromHandle(HwndOf(e.window)))
-        if (GetActiveWindow() != w->handle && w->Enabled()) {
-          TemporaryChange speaking(gDesktopSpeaks, true);
-          Activate(w, WA_ACTIVE);
-        }
-      return;
+      OnDesktopFocus(e);
+      return true;
     case display::EventType::FocusLost:
       if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
-      return;
+      return true;
     case display::EventType::Close:
       if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
-      return;
+      return true;
     case display::EventType::StateChanged:
-      // As the user's own caption buttons would, so that the program sees the system command.
-      if (Wnd* w = FromHandle(HwndOf(e.window)))
-        if (StateOf(w) != e.state)
-          PostMessageA(w->handle, WM_SYSCOMMAND,
-                       e.state == display::WindowState::Minimized   ? SC_MINIMIZE
-                       : e.state == display::WindowState::Maximized ? SC_MAXIMIZE
-                                                                    : SC_RESTORE,
-                       0);
-      return;
+      OnDesktopState(e);
+      return true;
     case display::EventType::Exposed:
       if (HWND h = HwndOf(e.window))
         RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-      return;
+      return true;
     case display::EventType::Configure:
       if (Wnd* w = FromHandle(HwndOf(e.window))) ApplyDesktopRect(w, e.rect);
-      return;
+      return true;
     case display::EventType::TrayMouseMove:
     case display::EventType::TrayButtonDown:
     case display::EventType::TrayButtonUp:
       NotifyAreaInput(e);
-      return;
+      return true;
     case display::EventType::TrayCreated:
       NotifyAreaCreated();
-      return;
+      return true;
     case display::EventType::DragEnded:
-      // The move/size loop of that window waits for exactly this; the wake keeps it from waiting on.
-      if (ModalFrame* f = TopModal(); f && f->kind == ModalFrame::SizeMove && f->hwnd == HwndOf(e.window)) {
-        f->ended = true;
-        WakeQueue();
-      }
-      return;
+      OnDragEnded(e);
+      return true;
+    default:
+      return false;
   }
-  ev.pt = e.pt;
-  InjectInput(std::move(ev));
+}
+
+void Translate(const display::Event& e) {
+  if (!DesktopNotice(e)) InjectInput(AsRawInput(e));
 }
 
 }  // namespace

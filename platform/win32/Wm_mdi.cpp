@@ -20,6 +20,52 @@ Wnd* NextChild(Wnd* client, Wnd* except) {
   return nullptr;
 }
 
+// A new child cascades and takes three quarters of the client when asked for default places; its
+// id follows the children already there.
+LRESULT CreateChild(Wnd* w, const MDICREATESTRUCTA* mc) {
+  if (!mc) return 0;
+  int x = mc->x, y = mc->y, cx = mc->cx, cy = mc->cy;
+  RECT cr { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
+  if (x == CW_USEDEFAULT) {
+    x = y = 22 * (Windows().mdiCascade++ % 8);
+  }
+  if (cx == CW_USEDEFAULT) {
+    cx = cr.right * 3 / 4;
+    cy = cr.bottom * 3 / 4;
+  }
+  int count = 0;
+  for (Wnd* c : w->children)
+    if (c->exStyle & WS_EX_MDICHILD) ++count;
+  DWORD style = mc->style | WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE;
+  HWND child = CreateWindowExA(WS_EX_MDICHILD, mc->szClass, mc->szTitle, style, x, y, cx, cy, w->handle,
+                               (HMENU)(uintptr_t)(w->mdiFirstChild + count), (HINSTANCE)mc->hOwner, (LPVOID)mc);
+  if (child) MdiActivate(w, FromHandle(child));
+  return (LRESULT)child;
+}
+
+LRESULT ActiveChild(Wnd* w, LPARAM maximized) {
+  Wnd* a = FromHandle(w->mdiActive);
+  if (maximized) *(BOOL*)maximized = a && (a->style & WS_MAXIMIZE);
+  return (LRESULT)(a ? a->handle : nullptr);
+}
+
+// Forward: the bottom-most child comes up; backward: the active one goes to the bottom.
+void ActivateNextChild(Wnd* w, HWND fromHandle, bool forward) {
+  Wnd* from = FromHandle(fromHandle);
+  if (!from) from = FromHandle(w->mdiActive);
+  std::vector<Wnd*> kids;
+  for (Wnd* c : w->children)
+    if ((c->exStyle & WS_EX_MDICHILD) && c->Visible()) kids.push_back(c);
+  if (kids.size() < 2 || !from) return;
+  MdiActivate(w, forward ? kids[1] : kids.back());
+}
+
+// A child of this client named by a message, or nullptr.
+Wnd* OwnChild(Wnd* w, WPARAM handle) {
+  Wnd* c = FromHandle((HWND)handle);
+  return c && c->parent == w ? c : nullptr;
+}
+
 LRESULT CALLBACK ClientProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandle(h);
   if (!w) return 0;
@@ -29,54 +75,19 @@ LRESULT CALLBACK ClientProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (cs && cs->lpCreateParams) w->mdiFirstChild = ((const CLIENTCREATESTRUCT*)cs->lpCreateParams)->idFirstChild;
       return 0;
     }
-    case WM_MDICREATE: {
-      const MDICREATESTRUCTA* mc = (const MDICREATESTRUCTA*)lParam;
-      if (!mc) return 0;
-      int x = mc->x, y = mc->y, cx = mc->cx, cy = mc->cy;
-      RECT cr { 0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top };
-      if (x == CW_USEDEFAULT) {
-        x = y = 22 * (Windows().mdiCascade++ % 8);
-      }
-      if (cx == CW_USEDEFAULT) {
-        cx = cr.right * 3 / 4;
-        cy = cr.bottom * 3 / 4;
-      }
-      int count = 0;
-      for (Wnd* c : w->children)
-        if (c->exStyle & WS_EX_MDICHILD) ++count;
-      DWORD style = mc->style | WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE;
-      HWND child = CreateWindowExA(WS_EX_MDICHILD, mc->szClass, mc->szTitle, style, x, y, cx, cy, h,
-                                   (HMENU)(uintptr_t)(w->mdiFirstChild + count), (HINSTANCE)mc->hOwner, (LPVOID)mc);
-      if (child) MdiActivate(w, FromHandle(child));
-      return (LRESULT)child;
-    }
+    case WM_MDICREATE:
+      return CreateChild(w, (const MDICREATESTRUCTA*)lParam);
     case WM_MDIDESTROY:
-      if (Wnd* c = FromHandle((HWND)wParam))
-        if (c->parent == w) DestroyWindow(c->handle);
+      if (Wnd* c = OwnChild(w, wParam)) DestroyWindow(c->handle);
       return 0;
     case WM_MDIACTIVATE:
-      if (Wnd* c = FromHandle((HWND)wParam))
-        if (c->parent == w) MdiActivate(w, c);
+      if (Wnd* c = OwnChild(w, wParam)) MdiActivate(w, c);
       return 0;
-    case WM_MDIGETACTIVE: {
-      Wnd* a = FromHandle(w->mdiActive);
-      if (lParam) *(BOOL*)lParam = a && (a->style & WS_MAXIMIZE);
-      return (LRESULT)(a ? a->handle : nullptr);
-    }
-    case WM_MDINEXT: {
-      Wnd* from = FromHandle((HWND)wParam);
-      if (!from) from = FromHandle(w->mdiActive);
-      std::vector<Wnd*> kids;
-      for (Wnd* c : w->children)
-        if ((c->exStyle & WS_EX_MDICHILD) && c->Visible()) kids.push_back(c);
-      if (kids.size() < 2 || !from) return 0;
-      // Forward: the bottom-most child comes up; backward: the active one goes to the bottom.
-      if (lParam)
-        MdiActivate(w, kids[1]);
-      else
-        MdiActivate(w, kids.back());
+    case WM_MDIGETACTIVE:
+      return ActiveChild(w, lParam);
+    case WM_MDINEXT:
+      ActivateNextChild(w, (HWND)wParam, lParam != 0);
       return 0;
-    }
     case WM_SETFOCUS:
       if (Wnd* a = FromHandle(w->mdiActive)) SetFocus(a->handle);
       return 0;

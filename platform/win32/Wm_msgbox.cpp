@@ -115,68 +115,78 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(h, msg, wParam, lParam);
 }
 
+void PaintBox(HWND h, const Box* b) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  if (dc && b) {
+    if (b->icon) DrawIconEx(dc, kMargin, kMargin, b->icon, 32, 32, 0, nullptr, DI_NORMAL);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    RECT r = b->textRect;
+    HGDIOBJ old = SelectObject(dc, MenuFont());
+    DrawTextA(dc, b->text.c_str(), (int)b->text.size(), &r, DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+  }
+  EndPaint(h, &ps);
+}
+
+// Escape answers, Enter and Space press the focused button, the arrows and Tab move the focus; true
+// when the key was the box's.
+bool BoxKey(HWND h, Box* b, WPARAM key) {
+  switch (key) {
+    case VK_ESCAPE:
+      Answer(h, EscapeAnswer(b->type));
+      return true;
+    case VK_RETURN:
+    case VK_SPACE:
+      if (!b->buttons.empty()) Answer(h, (int)GetWindowLongPtrA(b->buttons[b->focus], GWL_ID));
+      return true;
+    case VK_LEFT:
+    case VK_UP:
+      FocusButton(h, b->focus - 1);
+      return true;
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_TAB:
+      FocusButton(h, b->focus + ((GetKeyState(VK_SHIFT) < 0 && key == VK_TAB) ? -1 : 1));
+      return true;
+  }
+  return false;
+}
+
+// A button's mnemonic answers at once; true when the character was one.
+bool BoxMnemonic(HWND h, const Box* b, WPARAM ch) {
+  for (HWND bt : b->buttons) {
+    char text[64];
+    GetWindowTextA(bt, text, sizeof text);
+    const char* amp = strchr(text, '&');
+    if (amp && amp[1] && (char)tolower((unsigned char)amp[1]) == (char)tolower((int)ch)) {
+      Answer(h, (int)GetWindowLongPtrA(bt, GWL_ID));
+      return true;
+    }
+  }
+  return false;
+}
+
 LRESULT CALLBACK BoxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   Box* b = BoxOf(h);
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
-      if (dc && b) {
-        if (b->icon) DrawIconEx(dc, kMargin, kMargin, b->icon, 32, 32, 0, nullptr, DI_NORMAL);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        RECT r = b->textRect;
-        HGDIOBJ old = SelectObject(dc, MenuFont());
-        DrawTextA(dc, b->text.c_str(), (int)b->text.size(), &r, DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
-      }
-      EndPaint(h, &ps);
+    case WM_PAINT:
+      PaintBox(h, b);
       return 0;
-    }
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) {
-        if (b) Answer(h, EscapeAnswer(b->type));
-        return 0;
-      }
-      break;
+      if ((wParam & 0xFFF0) != SC_CLOSE) break;
+      [[fallthrough]];
     case WM_CLOSE:
       if (b) Answer(h, EscapeAnswer(b->type));
       return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-      if (!b) break;
-      switch (wParam) {
-        case VK_ESCAPE:
-          Answer(h, EscapeAnswer(b->type));
-          return 0;
-        case VK_RETURN:
-        case VK_SPACE:
-          if (!b->buttons.empty()) Answer(h, (int)GetWindowLongPtrA(b->buttons[b->focus], GWL_ID));
-          return 0;
-        case VK_LEFT:
-        case VK_UP:
-          FocusButton(h, b->focus - 1);
-          return 0;
-        case VK_RIGHT:
-        case VK_DOWN:
-        case VK_TAB:
-          FocusButton(h, b->focus + ((GetKeyState(VK_SHIFT) < 0 && wParam == VK_TAB) ? -1 : 1));
-          return 0;
-      }
+      if (b && BoxKey(h, b, wParam)) return 0;
       break;
     case WM_CHAR:
     case WM_SYSCHAR:
-      // A button's mnemonic answers at once.
-      if (b)
-        for (HWND bt : b->buttons) {
-          char text[64];
-          GetWindowTextA(bt, text, sizeof text);
-          const char* amp = strchr(text, '&');
-          if (amp && amp[1] && (char)tolower((unsigned char)amp[1]) == (char)tolower((int)wParam)) {
-            Answer(h, (int)GetWindowLongPtrA(bt, GWL_ID));
-            return 0;
-          }
-        }
+      if (b && BoxMnemonic(h, b, wParam)) return 0;
       break;
   }
   return DefWindowProcA(h, msg, wParam, lParam);
@@ -212,6 +222,98 @@ SIZE MeasureText(const std::string& text, int maxWidth) {
 
 using namespace xj::wm;
 
+namespace {
+
+// Where the box goes and how its parts lie: icon, text to its right, buttons centred below; the box
+// centred on its owner (or the work area) and kept inside the work area.
+struct BoxLayout {
+  int clientW { 0 }, clientH { 0 }, buttonsW { 0 };
+  RECT window {};
+};
+
+BoxLayout LayOut(Box& box, UINT type, size_t buttonCount, Wnd* ownerWnd, DWORD style) {
+  BoxLayout l;
+  RECT work {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  int iconW = box.icon || IconFor(type) ? 32 + kMargin : 0;
+  SIZE t = MeasureText(box.text, std::max<int>(200, (work.right - work.left) / 2 - iconW));
+  l.buttonsW = (int)buttonCount * kButtonW + ((int)buttonCount - 1) * kGap;
+  l.clientW = std::max<int>(iconW + t.cx, l.buttonsW) + 2 * kMargin;
+  int textH = std::max<int>(t.cy, iconW ? 32 : 0);
+  l.clientH = kMargin + textH + kMargin + kButtonH + kMargin;
+  box.textRect = RECT { kMargin + iconW, kMargin + (textH - t.cy) / 2, kMargin + iconW + t.cx,
+                        kMargin + (textH - t.cy) / 2 + t.cy };
+  RECT wr { 0, 0, l.clientW, l.clientH };
+  AdjustWindowRectEx(&wr, style, FALSE, WS_EX_DLGMODALFRAME);
+  int w = wr.right - wr.left, h = wr.bottom - wr.top;
+  RECT around = ownerWnd ? ScreenRect(Root(ownerWnd)) : work;
+  int x = around.left + ((around.right - around.left) - w) / 2;
+  int y = around.top + ((around.bottom - around.top) - h) / 2;
+  x = std::clamp(x, (int)work.left, std::max<int>(work.left, work.right - w));
+  y = std::clamp(y, (int)work.top, std::max<int>(work.top, work.bottom - h));
+  l.window = RECT { x, y, x + w, y + h };
+  return l;
+}
+
+void AddButtons(HWND hbox, Box& box, const std::vector<ButtonSpec>& specs, const BoxLayout& l) {
+  int bx = (l.clientW - l.buttonsW) / 2, by = l.clientH - kMargin - kButtonH;
+  for (const ButtonSpec& s : specs) {
+    HWND bt = CreateWindowExA(0, "XjMessageBoxButton", s.text, WS_CHILD | WS_VISIBLE, bx, by, kButtonW, kButtonH, hbox,
+                              (HMENU)(uintptr_t)s.id, nullptr, nullptr);
+    box.buttons.push_back(bt);
+    bx += kButtonW + kGap;
+  }
+  int def = (int)((box.type & MB_DEFMASK) >> 8);
+  box.focus = std::min(def, (int)box.buttons.size() - 1);
+}
+
+// Every other top-level window of the application takes no input while the box is up.
+std::vector<HWND> DisableOthers(HWND hbox) {
+  std::vector<HWND> disabled;
+  for (Wnd* top : TopLevels())
+    if (top->handle != hbox && top->Visible() && top->Enabled()) disabled.push_back(top->handle);
+  for (HWND d : disabled) EnableWindow(d, FALSE);
+  return disabled;
+}
+
+// Whatever way the box's loop is left (an exception from a handler included), the other windows get
+// their input back, the box goes and its owner is active again.
+struct BoxTeardown {
+  std::vector<HWND>& disabled;
+  HWND box, owner;
+  ~BoxTeardown() {
+    for (HWND d : disabled) EnableWindow(d, TRUE);
+    if (IsWindow(box)) {
+      RemovePropA(box, "XjMessageBox");
+      DestroyWindow(box);
+    }
+    if (IsWindow(owner)) SetActiveWindow(GetAncestor(owner, GA_ROOT));
+  }
+};
+
+// Shows the box and runs its loop. The loop also ends when the box is destroyed under it (its owner
+// went) or WM_QUIT arrives; the answer is then what Escape would give.
+int RunBox(HWND hbox, Box& box, const std::string& title) {
+  ModalFrame frame;
+  frame.kind = ModalFrame::MessageBox;
+  frame.hwnd = hbox;
+  frame.caption = title;
+  frame.text = box.text;
+  frame.type = box.type;
+  ModalScope scope(frame);
+  box.scope = &scope;
+  ShowWindow(hbox, SW_SHOW);
+  SetFocus(hbox);
+  while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
+  }
+  int result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(box.type);
+  if (!result) result = IDCANCEL;
+  box.scope = nullptr;
+  return result;
+}
+
+}  // namespace
+
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   RegisterSystemClass("#32770", BoxProc, CS_SAVEBITS, (HBRUSH)(uintptr_t)(COLOR_BTNFACE + 1));
   RegisterSystemClass("XjMessageBoxButton", ButtonProc, 0, nullptr);
@@ -225,79 +327,17 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   box.text = text ? text : "";
   if (LPCSTR id = IconFor(type)) box.icon = LoadIconA(nullptr, id);
   std::string title = caption ? caption : "错误";
-
-  // Layout: icon, text to its right, buttons centred below.
-  RECT work {};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  int iconW = box.icon || IconFor(type) ? 32 + kMargin : 0;
-  SIZE t = MeasureText(box.text, std::max<int>(200, (work.right - work.left) / 2 - iconW));
   std::vector<ButtonSpec> specs = ButtonsFor(type);
-  int buttonsW = (int)specs.size() * kButtonW + ((int)specs.size() - 1) * kGap;
-  int clientW = std::max<int>(iconW + t.cx, buttonsW) + 2 * kMargin;
-  int textH = std::max<int>(t.cy, iconW ? 32 : 0);
-  int clientH = kMargin + textH + kMargin + kButtonH + kMargin;
-  box.textRect = RECT { kMargin + iconW, kMargin + (textH - t.cy) / 2, kMargin + iconW + t.cx,
-                        kMargin + (textH - t.cy) / 2 + t.cy };
-  RECT wr { 0, 0, clientW, clientH };
   DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
-  AdjustWindowRectEx(&wr, style, FALSE, WS_EX_DLGMODALFRAME);
-  int w = wr.right - wr.left, h = wr.bottom - wr.top;
-  RECT around = ownerWnd ? ScreenRect(Root(ownerWnd)) : work;
-  int x = around.left + ((around.right - around.left) - w) / 2;
-  int y = around.top + ((around.bottom - around.top) - h) / 2;
-  x = std::clamp(x, (int)work.left, std::max<int>(work.left, work.right - w));
-  y = std::clamp(y, (int)work.top, std::max<int>(work.top, work.bottom - h));
-
+  BoxLayout l = LayOut(box, type, specs.size(), ownerWnd, style);
+  RECT& wr = l.window;
   HWND hbox = CreateWindowExA(WS_EX_DLGMODALFRAME | ((type & (MB_TOPMOST | MB_SYSTEMMODAL)) ? WS_EX_TOPMOST : 0),
-                              "#32770", title.c_str(), style, x, y, w, h, ownerWnd ? Root(ownerWnd)->handle : nullptr,
-                              nullptr, nullptr, nullptr);
+                              "#32770", title.c_str(), style, wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top,
+                              ownerWnd ? Root(ownerWnd)->handle : nullptr, nullptr, nullptr, nullptr);
   if (!hbox) return 0;
   SetPropA(hbox, "XjMessageBox", &box);
-  int bx = (clientW - buttonsW) / 2, by = clientH - kMargin - kButtonH;
-  for (const ButtonSpec& s : specs) {
-    HWND bt = CreateWindowExA(0, "XjMessageBoxButton", s.text, WS_CHILD | WS_VISIBLE, bx, by, kButtonW, kButtonH, hbox,
-                              (HMENU)(uintptr_t)s.id, nullptr, nullptr);
-    box.buttons.push_back(bt);
-    bx += kButtonW + kGap;
-  }
-  int def = (int)((type & MB_DEFMASK) >> 8);
-  box.focus = std::min(def, (int)box.buttons.size() - 1);
-
-  // Every other top-level window of the application takes no input while the box is up. Whatever
-  // way the loop is left (an exception from a handler included), they get it back and the box goes.
-  std::vector<HWND> disabled;
-  for (Wnd* top : TopLevels())
-    if (top->handle != hbox && top->Visible() && top->Enabled()) disabled.push_back(top->handle);
-  for (HWND d : disabled) EnableWindow(d, FALSE);
-  struct Restore {
-    std::vector<HWND>& disabled;
-    HWND box, owner;
-    ~Restore() {
-      for (HWND d : disabled) EnableWindow(d, TRUE);
-      if (IsWindow(box)) {
-        RemovePropA(box, "XjMessageBox");
-        DestroyWindow(box);
-      }
-      if (IsWindow(owner)) SetActiveWindow(GetAncestor(owner, GA_ROOT));
-    }
-  } restore { disabled, hbox, owner };
-
-  ModalFrame frame;
-  frame.kind = ModalFrame::MessageBox;
-  frame.hwnd = hbox;
-  frame.caption = title;
-  frame.text = box.text;
-  frame.type = type;
-  ModalScope scope(frame);
-  box.scope = &scope;
-  ShowWindow(hbox, SW_SHOW);
-  SetFocus(hbox);
-  // The loop also ends when the box is destroyed under it (its owner went) or WM_QUIT arrives; the
-  // answer is then what Escape would give.
-  while (!scope.Ended() && IsWindow(hbox) && ModalStep()) {
-  }
-  int result = scope.Ended() ? (int)scope.Frame().result : EscapeAnswer(type);
-  if (!result) result = IDCANCEL;
-  box.scope = nullptr;
-  return result;
+  AddButtons(hbox, box, specs, l);
+  std::vector<HWND> disabled = DisableOthers(hbox);
+  BoxTeardown teardown { disabled, hbox, owner };
+  return RunBox(hbox, box, title);
 }

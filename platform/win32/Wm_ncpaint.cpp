@@ -145,6 +145,55 @@ void MenuBarPaint(Wnd* w, HDC dc, const FrameParts& parts) {
   }
 }
 
+void BorderPaint(HDC dc, const RECT& r, const Frame& f) {
+  if (f.border >= 3) {
+    RECT e = r;
+    DrawEdge(dc, &e, EDGE_RAISED, BF_RECT);
+    RECT ring { r.left + 2, r.top + 2, r.right - 2, r.bottom - 2 };
+    HBRUSH face = GetSysColorBrush(f.border == 4 ? COLOR_ACTIVEBORDER : COLOR_BTNFACE);
+    for (int i = 0; i < f.border - 2; ++i) {
+      FrameRect(dc, &ring, face);
+      ring = RECT { ring.left + 1, ring.top + 1, ring.right - 1, ring.bottom - 1 };
+    }
+  } else if (f.border == 1) {
+    RECT e = r;
+    FrameRect(dc, &e, GetSysColorBrush(COLOR_WINDOWFRAME));
+  }
+}
+
+// A class without an icon shows the application's default one.
+void SysIconPaint(Wnd* w, HDC dc, const RECT& at) {
+  HICON icon = w->cls && w->cls->icon ? w->cls->icon : LoadIconA(nullptr, IDI_APPLICATION);
+  if (icon) DrawIconEx(dc, at.left, at.top, icon, at.right - at.left, at.bottom - at.top, 0, nullptr, DI_NORMAL);
+}
+
+void CaptionPaint(Wnd* w, HDC dc, const FrameParts& p) {
+  bool active = w->ncActive;
+  Fill(dc, p.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+  Fill(dc, RECT { p.caption.left, p.caption.bottom, p.caption.right, p.caption.bottom + 1 }, COLOR_BTNFACE);
+  if (!IsRectEmptyWm(p.sysIcon)) SysIconPaint(w, dc, p.sysIcon);
+  RECT tr = p.caption;
+  tr.left = (IsRectEmptyWm(p.sysIcon) ? p.caption.left : p.sysIcon.right) + 2;
+  int right = !IsRectEmptyWm(p.min) ? p.min.left : !IsRectEmptyWm(p.close) ? p.close.left : p.caption.right;
+  tr.right = right - 2;
+  Text(dc, w->text, tr, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT), CaptionFont(),
+       DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+  bool maxed = (w->style & WS_MAXIMIZE) != 0;
+  if (!IsRectEmptyWm(p.close)) CaptionButton(dc, p.close, HTCLOSE, w->pressedButton == HTCLOSE, true, maxed);
+  if (!IsRectEmptyWm(p.max))
+    CaptionButton(dc, p.max, HTMAXBUTTON, w->pressedButton == HTMAXBUTTON, (w->style & WS_MAXIMIZEBOX) != 0, maxed);
+  if (!IsRectEmptyWm(p.min))
+    CaptionButton(dc, p.min, HTMINBUTTON, w->pressedButton == HTMINBUTTON, (w->style & WS_MINIMIZEBOX) != 0, maxed);
+}
+
+void ClientEdgePaint(HDC dc, const FrameParts& p) {
+  RECT e = p.edge;
+  if (p.frame.edge == 2)
+    DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT);
+  else if (p.frame.edge == 1)
+    DrawEdge(dc, &e, BDR_SUNKENOUTER, BF_RECT);
+}
+
 }  // namespace
 
 int MenuTextWidth(const std::string& text) {
@@ -172,52 +221,11 @@ void PaintFrame(Wnd* w, HDC given) {
   int saved = SaveDC(dc);
   FrameParts p = PartsOf(w);
   ExcludeClipRect(dc, w->client.left, w->client.top, w->client.right, w->client.bottom);
-  RECT r = p.window;
   const Frame& f = p.frame;
-  if (f.border >= 3) {
-    RECT e = r;
-    DrawEdge(dc, &e, EDGE_RAISED, BF_RECT);
-    RECT ring { r.left + 2, r.top + 2, r.right - 2, r.bottom - 2 };
-    HBRUSH face = GetSysColorBrush(f.border == 4 ? COLOR_ACTIVEBORDER : COLOR_BTNFACE);
-    for (int i = 0; i < f.border - 2; ++i) {
-      FrameRect(dc, &ring, face);
-      ring = RECT { ring.left + 1, ring.top + 1, ring.right - 1, ring.bottom - 1 };
-    }
-  } else if (f.border == 1) {
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-  }
-  if (f.caption) {
-    bool active = w->ncActive;
-    Fill(dc, p.caption, active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
-    Fill(dc, RECT { p.caption.left, p.caption.bottom, p.caption.right, p.caption.bottom + 1 }, COLOR_BTNFACE);
-    if (!IsRectEmptyWm(p.sysIcon)) {
-      // A class without an icon shows the application's default one.
-      HICON icon = w->cls && w->cls->icon ? w->cls->icon : LoadIconA(nullptr, IDI_APPLICATION);
-      if (icon)
-        DrawIconEx(dc, p.sysIcon.left, p.sysIcon.top, icon, p.sysIcon.right - p.sysIcon.left,
-                   p.sysIcon.bottom - p.sysIcon.top, 0, nullptr, DI_NORMAL);
-    }
-    RECT tr = p.caption;
-    tr.left = (IsRectEmptyWm(p.sysIcon) ? p.caption.left : p.sysIcon.right) + 2;
-    int right = !IsRectEmptyWm(p.min) ? p.min.left : !IsRectEmptyWm(p.close) ? p.close.left : p.caption.right;
-    tr.right = right - 2;
-    Text(dc, w->text, tr, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT), CaptionFont(),
-         DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
-    bool maxed = (w->style & WS_MAXIMIZE) != 0;
-    if (!IsRectEmptyWm(p.close)) CaptionButton(dc, p.close, HTCLOSE, w->pressedButton == HTCLOSE, true, maxed);
-    if (!IsRectEmptyWm(p.max))
-      CaptionButton(dc, p.max, HTMAXBUTTON, w->pressedButton == HTMAXBUTTON, (w->style & WS_MAXIMIZEBOX) != 0, maxed);
-    if (!IsRectEmptyWm(p.min))
-      CaptionButton(dc, p.min, HTMINBUTTON, w->pressedButton == HTMINBUTTON, (w->style & WS_MINIMIZEBOX) != 0, maxed);
-  }
+  BorderPaint(dc, p.window, f);
+  if (f.caption) CaptionPaint(w, dc, p);
   if (f.menu) MenuBarPaint(w, dc, p);
-  if (f.edge == 2) {
-    RECT e = p.edge;
-    DrawEdge(dc, &e, EDGE_SUNKEN, BF_RECT);
-  } else if (f.edge == 1) {
-    RECT e = p.edge;
-    DrawEdge(dc, &e, BDR_SUNKENOUTER, BF_RECT);
-  }
+  ClientEdgePaint(dc, p);
   if (f.vscroll) ScrollBarPaint(w, dc, SB_VERT);
   if (f.hscroll) ScrollBarPaint(w, dc, SB_HORZ);
   if (!IsRectEmptyWm(p.grip)) Fill(dc, p.grip, COLOR_BTNFACE);

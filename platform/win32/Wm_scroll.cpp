@@ -86,6 +86,83 @@ BarPartsForPaint ScrollBarParts(Wnd* w, int bar) {
   return BarPartsForPaint { g.bar, g.up, g.down, g.thumb, g.vertical };
 }
 
+namespace {
+
+const UINT_PTR kBarRepeat = 0xFFF0;
+
+// A press on a scroll bar: the part pressed (an arrow or page code, or the thumb) and where the thumb
+// was grabbed.
+struct BarPress {
+  Wnd* w;
+  HWND h;
+  int bar;
+  BarGeometry g;
+  RECT sr;  // the window on the screen when the press began
+  int code { -1 };
+  bool thumb { false };
+  int grab { 0 };
+  int trackPos { 0 };
+};
+
+BarPress PressAt(Wnd* w, int bar, POINT screen) {
+  BarPress p { w, w->handle, bar, GeometryOf(w, bar), ScreenRect(w) };
+  const BarGeometry& g = p.g;
+  POINT pt { screen.x - p.sr.left, screen.y - p.sr.top };
+  if (InRect(g.up, pt))
+    p.code = SB_LINEUP;
+  else if (InRect(g.down, pt))
+    p.code = SB_LINEDOWN;
+  else if (InRect(g.thumb, pt))
+    p.thumb = true;
+  else
+    p.code = (g.vertical ? pt.y < g.thumb.top : pt.x < g.thumb.left) ? SB_PAGEUP : SB_PAGEDOWN;
+  p.grab = g.vertical ? pt.y - g.thumb.top : pt.x - g.thumb.left;
+  return p;
+}
+
+// The thumb follows the pointer; moves report SB_THUMBTRACK.
+void DragThumb(BarPress& p, const MSG& m) {
+  const BarGeometry& g = p.g;
+  POINT pt { GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam) };
+  ClientToScreen(p.h, &pt);
+  int along = (g.vertical ? pt.y - p.sr.top - g.bar.top : pt.x - p.sr.left - g.bar.left) - g.trackStart - p.grab;
+  int free = std::max(g.trackLength - g.thumbLength, 1);
+  ScrollBar& sb = *BarOf(p.w, p.bar);
+  int span = MaxPos(sb) - sb.min;
+  p.trackPos = sb.min + (int)((int64_t)std::clamp(along, 0, free) * span / free);
+  sb.trackPos = p.trackPos;
+  if (m.message == WM_MOUSEMOVE) SendScroll(p.h, p.bar, SB_THUMBTRACK, p.trackPos);
+}
+
+// One message while the bar is held; false when the press is over.
+bool BarMessage(BarPress& p, MSG& m) {
+  if (m.hwnd == p.h && m.message == WM_TIMER && m.wParam == kBarRepeat) {
+    SendScroll(p.h, p.bar, p.code, 0);
+    return true;
+  }
+  if (m.hwnd == p.h && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
+    if (p.thumb && IsWindow(p.h)) DragThumb(p, m);
+    return m.message != WM_LBUTTONUP;
+  }
+  TranslateMessage(&m);
+  DispatchMessageA(&m);
+  return true;
+}
+
+// A thumb dropped reports where; every press ends with SB_ENDSCROLL.
+void EndPress(const BarPress& p) {
+  HWND h = p.h;
+  if (p.thumb) {
+    SendScroll(h, p.bar, SB_THUMBPOSITION, p.trackPos);
+    if (IsWindow(h))
+      SendMessageA(h, p.bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0),
+                   (LPARAM)p.trackPos);
+  }
+  if (IsWindow(h)) SendScroll(h, p.bar, SB_ENDSCROLL, 0);
+}
+
+}  // namespace
+
 // A press on a standard scroll bar: arrows and the page areas repeat while held; dragging the thumb
 // reports SB_THUMBTRACK, and the release SB_THUMBPOSITION (16 bits) followed by SBX_THUMBPOSITION32
 // with the full position in lParam, then SB_ENDSCROLL.
@@ -93,66 +170,27 @@ void TrackScrollBar(Wnd* w, int bar, POINT screen) {
   HWND h = w->handle;
   ScrollBar* b = BarOf(w, bar);
   if (!b || b->max <= b->min || (b->disabledArrows & 3) == 3) return;
-  BarGeometry g = GeometryOf(w, bar);
-  RECT sr = ScreenRect(w);
-  POINT pt { screen.x - sr.left, screen.y - sr.top };
-  int code = -1;
-  bool thumb = false;
-  if (InRect(g.up, pt))
-    code = SB_LINEUP;
-  else if (InRect(g.down, pt))
-    code = SB_LINEDOWN;
-  else if (InRect(g.thumb, pt))
-    thumb = true;
-  else
-    code = (g.vertical ? pt.y < g.thumb.top : pt.x < g.thumb.left) ? SB_PAGEUP : SB_PAGEDOWN;
-  int grab = g.vertical ? pt.y - g.thumb.top : pt.x - g.thumb.left;
-  if (code >= 0) SendScroll(h, bar, code, 0);
+  BarPress p = PressAt(w, bar, screen);
+  if (p.code >= 0) SendScroll(h, bar, p.code, 0);
   SetCapture(h);
-  const UINT_PTR kRepeat = 0xFFF0;
-  if (code >= 0) SetTimer(h, kRepeat, 100, nullptr);
-  int trackPos = b->pos;
-  ScopeExit release([h, kRepeat] {
-    KillTimer(h, kRepeat);
+  if (p.code >= 0) SetTimer(h, kBarRepeat, 100, nullptr);
+  p.trackPos = b->pos;
+  ScopeExit release([h] {
+    KillTimer(h, kBarRepeat);
     if (GetCapture() == h) ReleaseCapture();
   });
   while (IsWindow(h) && GetCapture() == h) {
     MSG m;
-    if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (!ModalStep()) break;
-      continue;
+    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (!BarMessage(p, m)) break;
+    } else if (!ModalStep()) {
+      break;
     }
-    if (m.hwnd == h && m.message == WM_TIMER && m.wParam == kRepeat) {
-      SendScroll(h, bar, code, 0);
-      continue;
-    }
-    if (m.hwnd == h && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
-      if (thumb && IsWindow(h)) {
-        POINT p { GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam) };
-        ClientToScreen(h, &p);
-        int along = (g.vertical ? p.y - sr.top - g.bar.top : p.x - sr.left - g.bar.left) - g.trackStart - grab;
-        int free = std::max(g.trackLength - g.thumbLength, 1);
-        ScrollBar& sb = *BarOf(w, bar);
-        int span = MaxPos(sb) - sb.min;
-        trackPos = sb.min + (int)((int64_t)std::clamp(along, 0, free) * span / free);
-        sb.trackPos = trackPos;
-        if (m.message == WM_MOUSEMOVE) SendScroll(h, bar, SB_THUMBTRACK, trackPos);
-      }
-      if (m.message == WM_LBUTTONUP) break;
-      continue;
-    }
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
   }
   if (!IsWindow(h)) return;
-  KillTimer(h, kRepeat);
+  KillTimer(h, kBarRepeat);
   if (GetCapture() == h) ReleaseCapture();
-  if (thumb) {
-    SendScroll(h, bar, SB_THUMBPOSITION, trackPos);
-    if (IsWindow(h))
-      SendMessageA(h, bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), (LPARAM)trackPos);
-  }
-  if (IsWindow(h)) SendScroll(h, bar, SB_ENDSCROLL, 0);
+  EndPress(p);
 }
 
 }  // namespace xj::wm

@@ -87,6 +87,116 @@ void ApplyScreenRect(Wnd* w, const RECT& r) {
   SetPos(w, nullptr, r.left - o.x, r.top - o.y, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// One move or resize: what the user started it with and where the window was.
+struct Drag {
+  Wnd* w;
+  HWND h;
+  UINT cmd;
+  bool moving;
+  Edges edges;
+  POINT start;
+  RECT startRect;
+  MINMAXINFO mmi;
+};
+
+// The capture taken for a drag goes when the drag ends, however it ends.
+auto CaptureFor(HWND h) {
+  SetCapture(h);
+  return ScopeExit([h] {
+    if (GetCapture() == h) ReleaseCapture();
+  });
+}
+
+// Every drag runs in a move/size frame; one handed to the desktop says which edge it sizes.
+ModalFrame DragFrame(const Drag& d, bool desktop) {
+  ModalFrame frame;
+  frame.kind = ModalFrame::SizeMove;
+  frame.hwnd = d.h;
+  if (desktop) {
+    frame.desktop = true;
+    frame.sizing = d.moving ? 0 : d.cmd & 0x0F;
+  }
+  return frame;
+}
+
+// The desktop runs the drag; the window only waits for the release.
+void RunDesktopDrag(const Drag& d) {
+  HWND h = d.h;
+  // Held as in our own loop: the release after the drag is this window's, not a click elsewhere.
+  auto release = CaptureFor(h);
+  ModalFrame frame = DragFrame(d, true);
+  ModalScope scope(frame);
+  while (!scope.Ended() && IsWindow(h) && GetCapture() == h && ModalStep()) {
+  }
+  if (!IsWindow(h)) return;
+  if (GetCapture() == h) ReleaseCapture();
+  // WM_MOVING is asked once, where the window was dropped, so a window that adjusts where it lands
+  // (magnetic edges) still does.
+  if (d.moving) {
+    RECT dropped = ScreenRect(d.w), wanted = dropped;
+    Send(d.w, WM_MOVING, 0, (LPARAM)&wanted);
+    if (!IsWindow(h)) return;
+    if (!EqualRectWm(dropped, wanted)) ApplyScreenRect(d.w, wanted);
+  }
+  Send(d.w, WM_EXITSIZEMOVE, 0, 0);
+}
+
+// The window follows the pointer; false when it went away meanwhile.
+bool FollowPointer(const Drag& d, const MSG& m) {
+  POINT pt { GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam) };
+  ClientToScreen(d.h, &pt);
+  int dx = pt.x - d.start.x, dy = pt.y - d.start.y;
+  RECT r = d.startRect;
+  if (d.moving) {
+    Offset(r, dx, dy);
+    Send(d.w, WM_MOVING, 0, (LPARAM)&r);
+  } else {
+    r = SizedRect(d.startRect, d.edges, dx, dy, d.mmi);
+    Send(d.w, WM_SIZING, d.cmd & 0x0F, (LPARAM)&r);
+  }
+  if (!IsWindow(d.h)) return false;
+  ApplyScreenRect(d.w, r);
+  return true;
+}
+
+enum class DragStep { Go, Done, Cancelled };
+
+// One message of our own drag loop: the pointer moves the window, Escape cancels and Enter ends,
+// other input belongs to the loop while it runs, everything else is dispatched.
+DragStep DragMessage(const Drag& d, MSG& m) {
+  if (m.hwnd == d.h && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
+    if (!FollowPointer(d, m)) return DragStep::Done;
+    return m.message == WM_LBUTTONUP ? DragStep::Done : DragStep::Go;
+  }
+  if (m.message == WM_KEYDOWN && (m.wParam == VK_ESCAPE || m.wParam == VK_RETURN))
+    return m.wParam == VK_ESCAPE ? DragStep::Cancelled : DragStep::Done;
+  if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_KEYDOWN || m.message == WM_KEYUP ||
+      m.message == WM_CHAR)
+    return DragStep::Go;
+  TranslateMessage(&m);
+  DispatchMessageA(&m);
+  return DragStep::Go;
+}
+
+void RunOwnDrag(const Drag& d) {
+  HWND h = d.h;
+  auto release = CaptureFor(h);
+  ModalFrame frame = DragFrame(d, false);
+  ModalScope scope(frame);
+  DragStep step = DragStep::Go;
+  while (step == DragStep::Go && !scope.Ended() && IsWindow(h) && GetCapture() == h) {
+    MSG m;
+    if (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+      step = DragMessage(d, m);
+    else if (!ModalStep())
+      break;
+  }
+  if (!IsWindow(h)) return;
+  if (step == DragStep::Cancelled) ApplyScreenRect(d.w, d.startRect);
+  if (GetCapture() == h) ReleaseCapture();
+  Send(d.w, WM_EXITSIZEMOVE, 0, 0);
+}
+
 }  // namespace
 
 void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
@@ -100,80 +210,11 @@ void SizeMoveLoop(Wnd* w, UINT cmd, POINT start) {
   if (!IsWindow(h)) return;
   MINMAXINFO mmi = QueryMinMax(w);
   if (!IsWindow(h)) return;
-  RECT startRect = ScreenRect(w);
-  if (HandToDesktop(w, moving, int(cmd & 0x0F), start, mmi)) {
-    // Held as in our own loop: the release after the drag is this window's, not a click elsewhere.
-    SetCapture(h);
-    ScopeExit release([h] {
-      if (GetCapture() == h) ReleaseCapture();
-    });
-    ModalFrame frame;
-    frame.kind = ModalFrame::SizeMove;
-    frame.hwnd = h;
-    frame.desktop = true;
-    frame.sizing = moving ? 0 : cmd & 0x0F;
-    ModalScope scope(frame);
-    while (!scope.Ended() && IsWindow(h) && GetCapture() == h && ModalStep()) {
-    }
-    if (!IsWindow(h)) return;
-    if (GetCapture() == h) ReleaseCapture();
-    // WM_MOVING is asked once, where the window was dropped, so a window that adjusts where it lands
-    // (magnetic edges) still does.
-    if (moving) {
-      RECT dropped = ScreenRect(w), wanted = dropped;
-      Send(w, WM_MOVING, 0, (LPARAM)&wanted);
-      if (!IsWindow(h)) return;
-      if (!EqualRectWm(dropped, wanted)) ApplyScreenRect(w, wanted);
-    }
-    Send(w, WM_EXITSIZEMOVE, 0, 0);
-    return;
-  }
-  SetCapture(h);
-  ScopeExit release([h] {
-    if (GetCapture() == h) ReleaseCapture();
-  });
-  ModalFrame frame;
-  frame.kind = ModalFrame::SizeMove;
-  frame.hwnd = h;
-  ModalScope scope(frame);
-  bool cancel = false;
-  while (!scope.Ended() && IsWindow(h) && GetCapture() == h) {
-    MSG m;
-    if (!PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (!ModalStep()) break;
-      continue;
-    }
-    if (m.hwnd == h && (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP)) {
-      POINT pt { GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam) };
-      ClientToScreen(h, &pt);
-      int dx = pt.x - start.x, dy = pt.y - start.y;
-      RECT r = startRect;
-      if (moving) {
-        Offset(r, dx, dy);
-        Send(w, WM_MOVING, 0, (LPARAM)&r);
-      } else {
-        r = SizedRect(startRect, edges, dx, dy, mmi);
-        Send(w, WM_SIZING, cmd & 0x0F, (LPARAM)&r);
-      }
-      if (!IsWindow(h)) return;
-      ApplyScreenRect(w, r);
-      if (m.message == WM_LBUTTONUP) break;
-      continue;
-    }
-    if (m.message == WM_KEYDOWN && (m.wParam == VK_ESCAPE || m.wParam == VK_RETURN)) {
-      cancel = m.wParam == VK_ESCAPE;
-      break;
-    }
-    if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONUP || m.message == WM_KEYDOWN || m.message == WM_KEYUP ||
-        m.message == WM_CHAR)
-      continue;  // input belongs to the loop while it runs
-    TranslateMessage(&m);
-    DispatchMessageA(&m);
-  }
-  if (!IsWindow(h)) return;
-  if (cancel) ApplyScreenRect(w, startRect);
-  if (GetCapture() == h) ReleaseCapture();
-  Send(w, WM_EXITSIZEMOVE, 0, 0);
+  Drag d { w, h, cmd, moving, edges, start, ScreenRect(w), mmi };
+  if (HandToDesktop(w, moving, int(cmd & 0x0F), start, mmi))
+    RunDesktopDrag(d);
+  else
+    RunOwnDrag(d);
 }
 
 void ApplyDesktopRect(Wnd* w, RECT r) {

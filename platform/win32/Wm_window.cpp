@@ -179,10 +179,20 @@ void RecalcClient(Wnd* w, bool sendCalcSize) {
 
 // ---- Placement -----------------------------------------------------------------------------------------
 
-bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-  if (w == Desktop()) return false;
-  Pin pin(w);
-  HWND h = w->handle;
+namespace {
+
+// What a placement changes, measured before the window moves.
+struct Placement {
+  HWND handle;
+  RECT oldScreen;
+  bool wasVisible;
+  bool moved;
+  bool sized;
+  bool nowVisible;
+};
+
+// Without SWP_NOSIZE or SWP_NOMOVE the asked value stands; with them, the window's own.
+void KeepSizeAndPlace(const Wnd* w, UINT flags, int& x, int& y, int& cx, int& cy) {
   if (flags & SWP_NOSIZE) {
     cx = w->Width();
     cy = w->Height();
@@ -191,6 +201,126 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
     x = w->rect.left;
     y = w->rect.top;
   }
+}
+
+// The changed client area is painted: all of it when the class or the frame asks, else only what the
+// new size uncovers, so that the valid area is kept. False when the window went away meanwhile.
+bool ResizeClient(Wnd* w, UINT flags) {
+  HWND h = w->handle;
+  RECT oldClient = w->client;
+  RecalcClient(w, true);
+  if (!FromHandle(h)) return false;
+  if (flags & SWP_NOREDRAW) return true;
+  bool redrawAll = (w->cls && (w->cls->style & (CS_HREDRAW | CS_VREDRAW))) || (flags & SWP_FRAMECHANGED);
+  int ow = oldClient.right - oldClient.left, oh = oldClient.bottom - oldClient.top;
+  int nw = w->client.right - w->client.left, nh = w->client.bottom - w->client.top;
+  if (redrawAll || (w->cls && (w->cls->style & CS_HREDRAW) && nw != ow) ||
+      (w->cls && (w->cls->style & CS_VREDRAW) && nh != oh)) {
+    InvalidateClient(w, nullptr, true, false);
+  } else {
+    Region fresh(RECT { 0, 0, nw, nh });
+    fresh.Subtract(RECT { 0, 0, ow, oh });
+    if (!fresh.Empty()) InvalidateClient(w, &fresh, true, false);
+  }
+  InvalidateFrame(w);
+  return true;
+}
+
+// Owned windows stay above their owner.
+void RaiseOwned(Wnd* parent, Wnd* w) {
+  std::vector<Wnd*> owned;
+  for (Wnd* o : parent->children)
+    if (o->owner == w) owned.push_back(o);
+  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
+    Unlink(*it);
+    LinkAt(parent, *it, nullptr);
+  }
+}
+
+void Restack(Wnd* w, HWND insertAfter, UINT flags) {
+  Wnd* parent = w->parent;
+  Unlink(w);
+  Wnd* after = nullptr;
+  if (insertAfter == HWND_TOPMOST) {
+    w->exStyle |= WS_EX_TOPMOST;
+  } else if (insertAfter == HWND_NOTOPMOST) {
+    w->exStyle &= ~WS_EX_TOPMOST;
+  } else if (insertAfter == HWND_BOTTOM) {
+    after = parent->children.empty() ? nullptr : parent->children.back();
+  } else if (insertAfter != HWND_TOP) {
+    Wnd* a = FromHandle(insertAfter);
+    if (a && a->parent == parent && a != w) after = a;
+  }
+  LinkAt(parent, w, after);
+  if (IsTopLevel(w) && !(flags & SWP_NOOWNERZORDER) && (after == nullptr)) RaiseOwned(parent, w);
+}
+
+void InvalidateWhole(Wnd* w) {
+  InvalidateClient(w, nullptr, true, true);
+  InvalidateFrame(w);
+}
+
+// Top-level windows keep their pixels in surfaces of their own, which the display composes; a child's
+// pixels live in its top-level surface, so what it uncovers and where it goes is painted.
+void PaintExposure(Wnd* w, const Placement& p, UINT flags) {
+  bool child = !IsTopLevel(w);
+  bool restacked = !(flags & SWP_NOZORDER);
+  if (child && p.wasVisible && (!p.nowVisible || p.moved || p.sized || restacked)) {
+    RECT inParent = p.oldScreen;
+    POINT po = ClientOrigin(w->parent);
+    Offset(&inParent, -po.x, -po.y);
+    if (p.nowVisible && !p.moved && !restacked) {
+      // Only resized: what it no longer covers.
+      Region gone(inParent);
+      gone.Subtract(w->rect);
+      for (const RECT& r : gone.RectList()) InvalidateExposed(w->parent, r);
+    } else {
+      InvalidateExposed(w->parent, inParent);
+    }
+    if (p.nowVisible && (p.moved || restacked)) InvalidateWhole(w);
+  } else if (!p.wasVisible && p.nowVisible) {
+    InvalidateWhole(w);
+  }
+}
+
+// A shown top-level window may become the active one; a hidden one hands activation, a hidden child
+// hands the focus it held to its parent.
+void PassActivation(Wnd* w, const Placement& p, UINT flags) {
+  HWND h = p.handle;
+  if (IsTopLevel(w)) {
+    if ((flags & SWP_HIDEWINDOW) && p.wasVisible && GetActiveWindow() == h) ActivateNextAfter(w);
+    bool activate = !(flags & SWP_NOACTIVATE) && p.nowVisible && !(w->style & WS_DISABLED) &&
+                    ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER));
+    if (activate && GetActiveWindow() != h) Activate(w, WA_ACTIVE);
+  } else if ((flags & SWP_HIDEWINDOW) && p.wasVisible) {
+    HWND focus = GetFocus();
+    if (focus && (focus == h || IsChild(h, focus))) SetFocus(w->parent->handle);
+  }
+}
+
+// Moves the window to the asked rectangle and notes in the message what did not change.
+Placement Relocate(Wnd* w, WINDOWPOS& wp) {
+  Placement p { w->handle, ScreenRect(w), ReallyVisible(w), false, false, false };
+  RECT oldRect = w->rect;
+  wp.x = xj::ClampPosition(wp.x);
+  wp.y = xj::ClampPosition(wp.y);
+  RECT newRect { wp.x, wp.y, wp.x + xj::ClampExtent(wp.cx), wp.y + xj::ClampExtent(wp.cy) };
+  p.moved = newRect.left != oldRect.left || newRect.top != oldRect.top;
+  p.sized = (newRect.right - newRect.left) != (oldRect.right - oldRect.left) ||
+            (newRect.bottom - newRect.top) != (oldRect.bottom - oldRect.top);
+  if (!p.moved) wp.flags |= SWP_NOMOVE;
+  if (!p.sized) wp.flags |= SWP_NOSIZE;
+  w->rect = newRect;
+  return p;
+}
+
+}  // namespace
+
+bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  if (w == Desktop()) return false;
+  Pin pin(w);
+  HWND h = w->handle;
+  KeepSizeAndPlace(w, flags, x, y, cx, cy);
   cx = std::max(cx, 0);
   cy = std::max(cy, 0);
   if (!(flags & SWP_NOSIZE) && (w->style & WS_THICKFRAME) && !(w->style & (WS_MINIMIZE | WS_MAXIMIZE)))
@@ -203,121 +333,22 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
     if (!FromHandle(h)) return false;
   }
   flags = wp.flags;
-  if (flags & SWP_NOSIZE) {
-    wp.cx = w->Width();
-    wp.cy = w->Height();
-  }
-  if (flags & SWP_NOMOVE) {
-    wp.x = w->rect.left;
-    wp.y = w->rect.top;
-  }
-  RECT oldRect = w->rect;
-  RECT oldScreen = ScreenRect(w);
-  bool wasVisible = ReallyVisible(w);
-  wp.x = xj::ClampPosition(wp.x);
-  wp.y = xj::ClampPosition(wp.y);
-  RECT newRect { wp.x, wp.y, wp.x + xj::ClampExtent(wp.cx), wp.y + xj::ClampExtent(wp.cy) };
-  bool moved = newRect.left != oldRect.left || newRect.top != oldRect.top;
-  bool sized = (newRect.right - newRect.left) != (oldRect.right - oldRect.left) ||
-               (newRect.bottom - newRect.top) != (oldRect.bottom - oldRect.top);
-  if (!moved) wp.flags |= SWP_NOMOVE;
-  if (!sized) wp.flags |= SWP_NOSIZE;
-
-  w->rect = newRect;
-  if (sized || (flags & SWP_FRAMECHANGED)) {
-    RECT oldClient = w->client;
-    RecalcClient(w, true);
-    if (!FromHandle(h)) return false;
-    bool redrawAll = (w->cls && (w->cls->style & (CS_HREDRAW | CS_VREDRAW))) || (flags & SWP_FRAMECHANGED);
-    int ow = oldClient.right - oldClient.left, oh = oldClient.bottom - oldClient.top;
-    int nw = w->client.right - w->client.left, nh = w->client.bottom - w->client.top;
-    if (!(flags & SWP_NOREDRAW)) {
-      if (redrawAll || (w->cls && (w->cls->style & CS_HREDRAW) && nw != ow) ||
-          (w->cls && (w->cls->style & CS_VREDRAW) && nh != oh)) {
-        InvalidateClient(w, nullptr, true, false);
-      } else {
-        // Keep the valid area: only what the new size uncovers needs painting.
-        Region fresh(RECT { 0, 0, nw, nh });
-        fresh.Subtract(RECT { 0, 0, ow, oh });
-        if (!fresh.Empty()) InvalidateClient(w, &fresh, true, false);
-      }
-      InvalidateFrame(w);
-    }
-  }
-
-  if (!(flags & SWP_NOZORDER) && w->parent) {
-    Wnd* parent = w->parent;
-    Unlink(w);
-    Wnd* after = nullptr;
-    if (insertAfter == HWND_TOPMOST) {
-      w->exStyle |= WS_EX_TOPMOST;
-    } else if (insertAfter == HWND_NOTOPMOST) {
-      w->exStyle &= ~WS_EX_TOPMOST;
-    } else if (insertAfter == HWND_BOTTOM) {
-      after = parent->children.empty() ? nullptr : parent->children.back();
-    } else if (insertAfter != HWND_TOP) {
-      Wnd* a = FromHandle(insertAfter);
-      if (a && a->parent == parent && a != w) after = a;
-    }
-    LinkAt(parent, w, after);
-    // Owned windows stay above their owner.
-    if (IsTopLevel(w) && !(flags & SWP_NOOWNERZORDER) && (after == nullptr)) {
-      std::vector<Wnd*> owned;
-      for (Wnd* o : parent->children)
-        if (o->owner == w) owned.push_back(o);
-      for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-        Unlink(*it);
-        LinkAt(parent, *it, nullptr);
-      }
-    }
-  }
+  KeepSizeAndPlace(w, flags, wp.x, wp.y, wp.cx, wp.cy);
+  Placement p = Relocate(w, wp);
+  if ((p.sized || (flags & SWP_FRAMECHANGED)) && !ResizeClient(w, flags)) return false;
+  if (!(flags & SWP_NOZORDER) && w->parent) Restack(w, insertAfter, flags);
 
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
-  bool nowVisible = ReallyVisible(w);
-
-  if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) {
-    // Top-level windows keep their pixels in surfaces of their own, which the display composes; a
-    // child's pixels live in its top-level surface, so what it uncovers and where it goes is painted.
-    bool child = !IsTopLevel(w);
-    if (child && wasVisible && (!nowVisible || moved || sized || !(flags & SWP_NOZORDER))) {
-      RECT inParent = oldScreen;
-      POINT po = ClientOrigin(w->parent);
-      Offset(&inParent, -po.x, -po.y);
-      if (nowVisible && !moved && (flags & SWP_NOZORDER)) {
-        // Only resized: what it no longer covers.
-        Region gone(inParent);
-        gone.Subtract(w->rect);
-        for (const RECT& r : gone.RectList()) InvalidateExposed(w->parent, r);
-      } else {
-        InvalidateExposed(w->parent, inParent);
-      }
-      if (nowVisible && (moved || !(flags & SWP_NOZORDER))) {
-        InvalidateClient(w, nullptr, true, true);
-        InvalidateFrame(w);
-      }
-    } else if (!wasVisible && nowVisible) {
-      InvalidateClient(w, nullptr, true, true);
-      InvalidateFrame(w);
-    }
-  }
-  if (nowVisible) w->everShown = true;
+  p.nowVisible = ReallyVisible(w);
+  if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) PaintExposure(w, p, flags);
+  if (p.nowVisible) w->everShown = true;
   SyncDisplay(w);
-
-  if (!nowVisible && wasVisible) ForgetWindowInput(w);
+  if (!p.nowVisible && p.wasVisible) ForgetWindowInput(w);
 
   Send(w, WM_WINDOWPOSCHANGED, 0, (LPARAM)&wp);
   if (!FromHandle(h)) return true;
-
-  if (IsTopLevel(w)) {
-    if ((flags & SWP_HIDEWINDOW) && wasVisible && GetActiveWindow() == h) ActivateNextAfter(w);
-    bool activate = !(flags & SWP_NOACTIVATE) && nowVisible && !(w->style & WS_DISABLED) &&
-                    ((flags & SWP_SHOWWINDOW) || !(flags & SWP_NOZORDER));
-    if (activate && GetActiveWindow() != h) Activate(w, WA_ACTIVE);
-  } else if ((flags & SWP_HIDEWINDOW) && wasVisible) {
-    HWND focus = GetFocus();
-    if (focus && (focus == h || IsChild(h, focus))) SetFocus(w->parent->handle);
-  }
+  PassActivation(w, p, flags);
   return true;
 }
 
@@ -480,6 +511,103 @@ int GetClassNameA(HWND hwnd, LPSTR buf, int size) {
 
 // ---- Creation ----------------------------------------------------------------------------------------------
 
+namespace {
+
+// The window a new one lives in, and the top-level window that owns a new top-level one; false when
+// the handle given is not a window.
+bool ResolveParent(DWORD style, HWND parentHandle, Wnd*& parent, Wnd*& owner) {
+  parent = Desktop();
+  owner = nullptr;
+  if (style & WS_CHILD) {
+    parent = Checked(parentHandle);
+    return parent != nullptr;
+  }
+  if (parentHandle && parentHandle != GetDesktopWindow()) {
+    owner = Checked(parentHandle);
+    if (!owner) return false;
+    owner = Root(owner);
+  }
+  return true;
+}
+
+// Default places cascade over the work area; a default size is three quarters of it.
+void ApplyDefaultPlacement(int& x, int& y, int& width, int& height) {
+  if (x != CW_USEDEFAULT && width != CW_USEDEFAULT) return;
+  RECT work {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  if (x == CW_USEDEFAULT) {
+    int& cascade = Windows().cascade;
+    x = work.left + 26 * (cascade % 8);
+    y = work.top + 26 * (cascade % 8);
+    ++cascade;
+  }
+  if (width == CW_USEDEFAULT) {
+    width = (work.right - work.left) * 3 / 4;
+    height = (work.bottom - work.top) * 3 / 4;
+  }
+}
+
+void InitWnd(Wnd* w, WndClass* cls, const CREATESTRUCTA& cs, Wnd* owner) {
+  DWORD style = (DWORD)cs.style;
+  w->cls = cls;
+  ++cls->windows;
+  w->proc = cls->proc;
+  w->style = style & ~WS_VISIBLE;
+  w->exStyle = cs.dwExStyle;
+  w->inst = cs.hInstance;
+  w->owner = owner;
+  w->text = cs.lpszName && !IS_INTRESOURCE(cs.lpszName) ? cs.lpszName : "";
+  w->extra.assign((cls->cbWndExtra + sizeof(LONG_PTR) - 1) / sizeof(LONG_PTR), 0);
+  if (style & WS_CHILD)
+    w->id = (LONG_PTR)cs.hMenu;
+  else
+    w->menu = cs.hMenu;
+  w->rect = RECT { xj::ClampPosition(cs.x), xj::ClampPosition(cs.y), xj::ClampPosition(cs.x) + xj::ClampExtent(cs.cx),
+                   xj::ClampPosition(cs.y) + xj::ClampExtent(cs.cy) };
+  w->normal = w->rect;
+  w->vbar.max = w->hbar.max = (style & (WS_VSCROLL | WS_HSCROLL)) ? 100 : 0;
+  w->vbar.shown = (style & WS_VSCROLL) != 0;
+  w->hbar.shown = (style & WS_HSCROLL) != 0;
+}
+
+// A window whose creation message refused it is destroyed and the creation fails.
+bool Refused(Wnd* w, HWND h) {
+  if (FromHandle(h)) DestroyTree(w);
+  SetLastError(ERROR_OPERATION_ABORTED);
+  return false;
+}
+
+// The creation messages in their order; false when the window refused or went away.
+bool SendCreationMessages(Wnd* w, CREATESTRUCTA& cs) {
+  HWND h = w->handle;
+  if (!Send(w, WM_NCCREATE, 0, (LPARAM)&cs)) return Refused(w, h);
+  if (!FromHandle(h)) return false;
+  RecalcClient(w, true);
+  if (!FromHandle(h)) return false;
+  w->created = true;
+  if (Send(w, WM_CREATE, 0, (LPARAM)&cs) == -1) return Refused(w, h);
+  if (!FromHandle(h)) return false;
+  NotifyParents(w, WM_CREATE);
+  if (!FromHandle(h)) return false;
+  Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  if (!FromHandle(h)) return false;
+  POINT co { w->rect.left + w->client.left, w->rect.top + w->client.top };
+  Send(w, WM_MOVE, 0, MAKELPARAM(co.x, co.y));
+  return FromHandle(h) != nullptr;
+}
+
+void ShowCreated(HWND h, DWORD style) {
+  if (!(style & WS_VISIBLE)) return;
+  if (style & WS_MAXIMIZE)
+    ShowWindow(h, SW_SHOWMAXIMIZED);
+  else if (style & WS_MINIMIZE)
+    ShowWindow(h, SW_SHOWMINIMIZED);
+  else
+    ShowWindow(h, SW_SHOW);
+}
+
+}  // namespace
+
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parentHandle, HMENU menu, HINSTANCE inst, LPVOID param) {
   BindGuiThread();
@@ -494,32 +622,11 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     SetLastError(ERROR_FILE_NOT_FOUND);
     return nullptr;
   }
-  Wnd* parent = Desktop();
+  Wnd* parent = nullptr;
   Wnd* owner = nullptr;
-  if (style & WS_CHILD) {
-    parent = Checked(parentHandle);
-    if (!parent) return nullptr;
-  } else if (parentHandle && parentHandle != GetDesktopWindow()) {
-    owner = Checked(parentHandle);
-    if (!owner) return nullptr;
-    owner = Root(owner);
-  }
+  if (!ResolveParent(style, parentHandle, parent, owner)) return nullptr;
   if (!(style & (WS_CHILD | WS_POPUP))) style |= WS_CAPTION | WS_CLIPSIBLINGS;
-
-  if (x == CW_USEDEFAULT || width == CW_USEDEFAULT) {
-    RECT work {};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    if (x == CW_USEDEFAULT) {
-      int& cascade = Windows().cascade;
-      x = work.left + 26 * (cascade % 8);
-      y = work.top + 26 * (cascade % 8);
-      ++cascade;
-    }
-    if (width == CW_USEDEFAULT) {
-      width = (work.right - work.left) * 3 / 4;
-      height = (work.bottom - work.top) * 3 / 4;
-    }
-  }
+  ApplyDefaultPlacement(x, y, width, height);
   Wnd* w = NewWnd();
   if (!w) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -527,65 +634,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   }
   HWND h = w->handle;
   Pin pin(w);
-  w->cls = cls;
-  ++cls->windows;
-  w->proc = cls->proc;
-  w->style = style & ~WS_VISIBLE;
-  w->exStyle = exStyle;
-  w->inst = inst;
-  w->owner = owner;
-  w->text = windowName && !IS_INTRESOURCE(windowName) ? windowName : "";
-  w->extra.assign((cls->cbWndExtra + sizeof(LONG_PTR) - 1) / sizeof(LONG_PTR), 0);
-  if (style & WS_CHILD)
-    w->id = (LONG_PTR)menu;
-  else
-    w->menu = menu;
-  w->rect = RECT { xj::ClampPosition(x), xj::ClampPosition(y), xj::ClampPosition(x) + xj::ClampExtent(width),
-                   xj::ClampPosition(y) + xj::ClampExtent(height) };
-  w->normal = w->rect;
-  w->vbar.max = w->hbar.max = (style & (WS_VSCROLL | WS_HSCROLL)) ? 100 : 0;
-  w->vbar.shown = (style & WS_VSCROLL) != 0;
-  w->hbar.shown = (style & WS_HSCROLL) != 0;
+  CREATESTRUCTA cs {
+    param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle
+  };
+  InitWnd(w, cls, cs, owner);
   LinkAt(parent, w, nullptr);
   if (IsTopLevel(w) && owner) {
     // Above its owner, wherever the owner is.
     Unlink(w);
     LinkAt(Desktop(), w, nullptr);
   }
-
-  CREATESTRUCTA cs {
-    param, inst, menu, parentHandle, height, width, y, x, (LONG)style, windowName, className, exStyle
-  };
-  if (!Send(w, WM_NCCREATE, 0, (LPARAM)&cs)) {
-    if (FromHandle(h)) DestroyTree(w);
-    SetLastError(ERROR_OPERATION_ABORTED);
-    return nullptr;
-  }
-  if (!FromHandle(h)) return nullptr;
-  RecalcClient(w, true);
-  if (!FromHandle(h)) return nullptr;
-  w->created = true;
-  if (Send(w, WM_CREATE, 0, (LPARAM)&cs) == -1) {
-    if (FromHandle(h)) DestroyTree(w);
-    SetLastError(ERROR_OPERATION_ABORTED);
-    return nullptr;
-  }
-  if (!FromHandle(h)) return nullptr;
-  NotifyParents(w, WM_CREATE);
-  if (!FromHandle(h)) return nullptr;
-  Send(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
-  if (!FromHandle(h)) return nullptr;
-  POINT co { w->rect.left + w->client.left, w->rect.top + w->client.top };
-  Send(w, WM_MOVE, 0, MAKELPARAM(co.x, co.y));
-  if (!FromHandle(h)) return nullptr;
-  if (style & WS_VISIBLE) {
-    if (style & WS_MAXIMIZE)
-      ShowWindow(h, SW_SHOWMAXIMIZED);
-    else if (style & WS_MINIMIZE)
-      ShowWindow(h, SW_SHOWMINIMIZED);
-    else
-      ShowWindow(h, SW_SHOW);
-  }
+  if (!SendCreationMessages(w, cs)) return nullptr;
+  ShowCreated(h, style);
   return FromHandle(h) ? h : nullptr;
 }
 
@@ -633,70 +693,80 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   return wasDisabled;
 }
 
+namespace {
+
+int Minimize(Wnd* w, int cmd, UINT& flags) {
+  if (w->style & WS_MINIMIZE) return -1;
+  if (!(w->style & WS_MAXIMIZE)) w->normal = w->rect;
+  w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
+  if (cmd == SW_MINIMIZE) flags |= SWP_NOACTIVATE;
+  return SIZE_MINIMIZED;
+}
+
+// A maximized top-level window takes the place its min-max answer gives, a child its parent's client.
+int Maximize(Wnd* w, RECT& target) {
+  if (w->style & WS_MAXIMIZE) return -1;
+  if (!(w->style & WS_MINIMIZE)) w->normal = w->rect;
+  w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
+  HWND h = w->handle;
+  MINMAXINFO mmi = QueryMinMax(w);
+  if (!FromHandle(h)) return -1;
+  if (IsTopLevel(w)) {
+    target = RECT { mmi.ptMaxPosition.x, mmi.ptMaxPosition.y, mmi.ptMaxPosition.x + mmi.ptMaxSize.x,
+                    mmi.ptMaxPosition.y + mmi.ptMaxSize.y };
+  } else {
+    RECT pc = w->parent->client;
+    target = RECT { 0, 0, pc.right - pc.left, pc.bottom - pc.top };
+  }
+  return SIZE_MAXIMIZED;
+}
+
+int Restore(Wnd* w, RECT& target) {
+  if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE))) return -1;
+  w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
+  target = w->normal;
+  return SIZE_RESTORED;
+}
+
+// The size state a show command enters, or -1 when it keeps the one the window has.
+int EnterSizeState(Wnd* w, int cmd, RECT& target, UINT& flags) {
+  switch (cmd) {
+    case SW_MINIMIZE:
+    case SW_SHOWMINIMIZED:
+    case SW_SHOWMINNOACTIVE:
+      return Minimize(w, cmd, flags);
+    case SW_MAXIMIZE:
+      return Maximize(w, target);
+    case SW_RESTORE:
+    case SW_SHOWNORMAL:
+      return Restore(w, target);
+    default:
+      return -1;
+  }
+}
+
+bool ShowsWithoutActivating(int cmd) {
+  return cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE;
+}
+
+}  // namespace
+
 BOOL ShowWindow(HWND hwnd, int cmd) {
   Wnd* w = Checked(hwnd);
   if (!w || w == Desktop()) return FALSE;
   Pin pin(w);
   BOOL wasVisible = w->Visible();
   UINT flags = SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE;
-  bool show = true;
-  switch (cmd) {
-    case SW_HIDE:
-      if (!wasVisible) return FALSE;
-      show = false;
-      break;
-    case SW_SHOWNA:
-    case SW_SHOWNOACTIVATE:
-    case SW_SHOWMINNOACTIVE:
-      flags |= SWP_NOACTIVATE;
-      break;
-    default:
-      break;
-  }
+  bool show = cmd != SW_HIDE;
+  if (!show && !wasVisible) return FALSE;
+  if (ShowsWithoutActivating(cmd)) flags |= SWP_NOACTIVATE;
   if (show != (bool)wasVisible) {
     Send(w, WM_SHOWWINDOW, show, 0);
     if (!FromHandle(hwnd)) return wasVisible;
   }
-  int sizeType = -1;
   RECT target = w->rect;
-  switch (cmd) {
-    case SW_MINIMIZE:
-    case SW_SHOWMINIMIZED:
-    case SW_SHOWMINNOACTIVE:
-      if (!(w->style & WS_MINIMIZE)) {
-        if (!(w->style & WS_MAXIMIZE)) w->normal = w->rect;
-        w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
-        sizeType = SIZE_MINIMIZED;
-        if (cmd == SW_MINIMIZE) flags |= SWP_NOACTIVATE;
-      }
-      break;
-    case SW_MAXIMIZE:
-      if (!(w->style & WS_MAXIMIZE)) {
-        if (!(w->style & WS_MINIMIZE)) w->normal = w->rect;
-        w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
-        MINMAXINFO mmi = QueryMinMax(w);
-        if (!FromHandle(hwnd)) return wasVisible;
-        if (IsTopLevel(w)) {
-          target = RECT { mmi.ptMaxPosition.x, mmi.ptMaxPosition.y, mmi.ptMaxPosition.x + mmi.ptMaxSize.x,
-                          mmi.ptMaxPosition.y + mmi.ptMaxSize.y };
-        } else {
-          RECT pc = w->parent->client;
-          target = RECT { 0, 0, pc.right - pc.left, pc.bottom - pc.top };
-        }
-        sizeType = SIZE_MAXIMIZED;
-      }
-      break;
-    case SW_RESTORE:
-    case SW_SHOWNORMAL:
-      if (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) {
-        w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
-        target = w->normal;
-        sizeType = SIZE_RESTORED;
-      }
-      break;
-    default:
-      break;
-  }
+  int sizeType = EnterSizeState(w, cmd, target, flags);
+  if (!FromHandle(hwnd)) return wasVisible;
   if (sizeType >= 0) {
     flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
     flags |= SWP_FRAMECHANGED;
@@ -998,69 +1068,83 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) {
   return 0;
 }
 
+namespace {
+
+template <class T>
+LONG_PTR Exchange(T& field, LONG_PTR value) {
+  LONG_PTR old = (LONG_PTR)field;
+  field = (T)value;
+  return old;
+}
+
+// A child changes its parent this way; a top-level window its owner.
+LONG_PTR SetOwner(Wnd* w, LONG_PTR value) {
+  if (w->IsChild()) return (LONG_PTR)SetParent(w->handle, (HWND)value);
+  LONG_PTR old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
+  Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
+  if (owner) owner = Root(owner);
+  // An owner may not be owned, however indirectly, by the window it would own.
+  for (Wnd* o = owner; o; o = o->owner)
+    if (o == w) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
+    }
+  w->owner = owner;
+  return old;
+}
+
+LONG_PTR SetStyle(Wnd* w, int index, LONG_PTR value) {
+  HWND hwnd = w->handle;
+  Pin pin(w);
+  DWORD& field = index == GWL_STYLE ? w->style : w->exStyle;
+  LONG_PTR old = (LONG)field;
+  // A window cannot change between child and top-level this way; the visible and disabled bits
+  // change only the bit, as on the original platform.
+  DWORD value32 = (DWORD)value;
+  if (index == GWL_STYLE) value32 = (value32 & ~WS_CHILD) | (w->style & WS_CHILD);
+  STYLESTRUCT ss { field, value32 };
+  Send(w, WM_STYLECHANGING, (WPARAM)index, (LPARAM)&ss);
+  if (!FromHandle(hwnd)) return old;
+  bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
+  field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
+  if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
+  ss.styleOld = (DWORD)old;
+  if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);
+  return old;
+}
+
+LONG_PTR SetExtra(Wnd* w, int index, LONG_PTR value) {
+  if (index >= 0 && (size_t)index / sizeof(LONG_PTR) < w->extra.size() && index % sizeof(LONG_PTR) == 0)
+    return Exchange(w->extra[index / sizeof(LONG_PTR)], value);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return 0;
+}
+
+}  // namespace
+
 LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
   Wnd* w = Checked(hwnd);
   if (!w || w == Desktop()) return 0;
-  LONG_PTR old = 0;
   switch (index) {
-    case GWL_WNDPROC:
-      old = w->proc.Value();
+    case GWL_WNDPROC: {
+      LONG_PTR old = w->proc.Value();
       w->proc = WNDPROC(value);
       return old;
-    case GWL_HINSTANCE:
-      old = (LONG_PTR)w->inst;
-      w->inst = (HINSTANCE)value;
-      return old;
-    case GWL_HWNDPARENT:
-      if (w->IsChild()) return (LONG_PTR)SetParent(hwnd, (HWND)value);
-      {
-        old = (LONG_PTR)(w->owner ? w->owner->handle : nullptr);
-        Wnd* owner = value ? FromHandle((HWND)value) : nullptr;
-        if (owner) owner = Root(owner);
-        // An owner may not be owned, however indirectly, by the window it would own.
-        for (Wnd* o = owner; o; o = o->owner)
-          if (o == w) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return 0;
-          }
-        w->owner = owner;
-        return old;
-      }
-    case GWL_ID:
-      old = w->id;
-      w->id = value;
-      return old;
-    case GWL_USERDATA:
-      old = w->userData;
-      w->userData = value;
-      return old;
-    case GWL_STYLE:
-    case GWL_EXSTYLE: {
-      Pin pin(w);
-      DWORD& field = index == GWL_STYLE ? w->style : w->exStyle;
-      old = (LONG)field;
-      // A window cannot change between child and top-level this way; the visible and disabled bits
-      // change only the bit, as on the original platform.
-      DWORD value32 = (DWORD)value;
-      if (index == GWL_STYLE) value32 = (value32 & ~WS_CHILD) | (w->style & WS_CHILD);
-      STYLESTRUCT ss { field, value32 };
-      Send(w, WM_STYLECHANGING, (WPARAM)index, (LPARAM)&ss);
-      if (!FromHandle(hwnd)) return old;
-      bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
-      field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
-      if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
-      ss.styleOld = (DWORD)old;
-      if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);
-      return old;
     }
+    case GWL_HINSTANCE:
+      return Exchange(w->inst, value);
+    case GWL_HWNDPARENT:
+      return SetOwner(w, value);
+    case GWL_ID:
+      return Exchange(w->id, value);
+    case GWL_USERDATA:
+      return Exchange(w->userData, value);
+    case GWL_STYLE:
+    case GWL_EXSTYLE:
+      return SetStyle(w, index, value);
+    default:
+      return SetExtra(w, index, value);
   }
-  if (index >= 0 && (size_t)index / sizeof(LONG_PTR) < w->extra.size() && index % sizeof(LONG_PTR) == 0) {
-    old = w->extra[index / sizeof(LONG_PTR)];
-    w->extra[index / sizeof(LONG_PTR)] = value;
-    return old;
-  }
-  SetLastError(ERROR_INVALID_PARAMETER);
-  return 0;
 }
 
 LONG GetWindowLongA(HWND hwnd, int index) { return (LONG)GetWindowLongPtrA(hwnd, index); }

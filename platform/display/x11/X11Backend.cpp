@@ -766,29 +766,7 @@ bool X11Backend::PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeo
 }
 
 void X11Backend::Dispatch(XEvent& ev) {
-  switch (ev.type) {
-    case MappingNotify:  // xdotool and keyboard-layout switches remap keys; Xlib must reload them
-      XRefreshKeyboardMapping(&ev.xmapping);
-      return;
-    case SelectionRequest:
-      OnSelectionRequest(ev.xselectionrequest);
-      return;
-    case SelectionClear:
-      if (ev.xselectionclear.selection == FAtoms[kClipboard]) FClipboard.reset();
-      return;
-    case PropertyNotify:
-      if ((ev.xproperty.atom == FAtoms[kWmState] || ev.xproperty.atom == FAtoms[kNetWmState]))
-        if (WindowId id = IdOf(ev.xproperty.window)) OnDesktopState(id);
-      if (ev.xproperty.window == FRoot &&
-          (ev.xproperty.atom == FAtoms[kNetWorkarea] || ev.xproperty.atom == FAtoms[kNetCurrentDesktop] ||
-           ev.xproperty.atom == FAtoms[kNetSupported])) {
-        ReadRootProperties();
-        if (FTray) ShowTrayStrip();
-      }
-      return;
-    default:
-      break;
-  }
+  if (DispatchDesktopWide(ev)) return;
   if (DispatchTray(ev)) return;
   if (ev.xany.window == FRoot) {
     if (ev.type == ConfigureNotify) {
@@ -797,11 +775,40 @@ void X11Backend::Dispatch(XEvent& ev) {
     }
     return;
   }
-  WindowId id = IdOf(ev.xany.window);
-  if (!id) return;
+  if (WindowId id = IdOf(ev.xany.window)) DispatchToWindow(id, ev);
+}
+
+bool X11Backend::DispatchDesktopWide(XEvent& ev) {
+  switch (ev.type) {
+    case MappingNotify:  // xdotool and keyboard-layout switches remap keys; Xlib must reload them
+      XRefreshKeyboardMapping(&ev.xmapping);
+      return true;
+    case SelectionRequest:
+      OnSelectionRequest(ev.xselectionrequest);
+      return true;
+    case SelectionClear:
+      if (ev.xselectionclear.selection == FAtoms[kClipboard]) FClipboard.reset();
+      return true;
+    case PropertyNotify:
+      OnPropertyChange(ev.xproperty);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void X11Backend::OnPropertyChange(const XPropertyEvent& ev) {
+  if ((ev.atom == FAtoms[kWmState] || ev.atom == FAtoms[kNetWmState]))
+    if (WindowId id = IdOf(ev.window)) OnDesktopState(id);
+  if (ev.window == FRoot &&
+      (ev.atom == FAtoms[kNetWorkarea] || ev.atom == FAtoms[kNetCurrentDesktop] || ev.atom == FAtoms[kNetSupported])) {
+    ReadRootProperties();
+    if (FTray) ShowTrayStrip();
+  }
+}
+
+void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
   NativeWindow& n = FNative.at(id);
-  Event e;
-  e.window = id;
   switch (ev.type) {
     case ButtonPress:
     case ButtonRelease:
@@ -815,28 +822,12 @@ void X11Backend::Dispatch(XEvent& ev) {
       OnKey(id, ev.xkey, ev.type == KeyPress);
       break;
     case EnterNotify:
-      if (ev.xcrossing.mode != NotifyNormal) break;
-      e.type = EventType::MouseMove;  // hover starts now, not at the next motion
-      e.pt = { ev.xcrossing.x_root, ev.xcrossing.y_root };
-      e.modifiers = Modifiers(ev.xcrossing.state);
-      Post(std::move(e));
-      break;
     case LeaveNotify:
-      if (ev.xcrossing.mode != NotifyNormal || ev.xcrossing.detail == NotifyInferior) break;
-      e.type = EventType::MouseLeave;
-      e.pt = { ev.xcrossing.x_root, ev.xcrossing.y_root };
-      e.modifiers = Modifiers(ev.xcrossing.state);
-      Post(std::move(e));
+      OnCrossing(id, ev.xcrossing);
       break;
     case FocusIn:
     case FocusOut:
-      // Focus moving because of a grab, or to the pointer's window, is not the user choosing a window.
-      if (ev.xfocus.mode == NotifyGrab || ev.xfocus.mode == NotifyUngrab || ev.xfocus.detail == NotifyPointer ||
-          ev.xfocus.detail == NotifyInferior)
-        break;
-      if (n.ic) (ev.type == FocusIn ? XSetICFocus : XUnsetICFocus)(n.ic);
-      e.type = ev.type == FocusIn ? EventType::FocusGained : EventType::FocusLost;
-      Post(std::move(e));
+      OnFocusChange(id, n, ev.xfocus);
       break;
     case Expose:
       OnExpose(id, ev.xexpose);
@@ -854,16 +845,45 @@ void X11Backend::Dispatch(XEvent& ev) {
       n.parent = ev.xreparent.parent;
       break;
     case ClientMessage:
-      if (ev.xclient.message_type == FAtoms[kWmProtocols] && Atom(ev.xclient.data.l[0]) == FAtoms[kWmDeleteWindow]) {
-        e.type = EventType::Close;
-        Post(std::move(e));
-      } else if (ev.xclient.message_type == FAtoms[kWmProtocols] &&
-                 Atom(ev.xclient.data.l[0]) == FAtoms[kWmTakeFocus] && n.viewable) {
-        XSetInputFocus(FDpy, n.xid, RevertToParent, Time(ev.xclient.data.l[1]));
-      }
+      OnClientMessage(id, n, ev.xclient);
       break;
     default:
       break;
+  }
+}
+
+void X11Backend::OnCrossing(WindowId id, const XCrossingEvent& ev) {
+  bool enter = ev.type == EnterNotify;
+  if (ev.mode != NotifyNormal || (!enter && ev.detail == NotifyInferior)) return;
+  Event e;
+  e.window = id;
+  e.type = enter ? EventType::MouseMove : EventType::MouseLeave;  // hover starts now, not at the next motion
+  e.pt = { ev.x_root, ev.y_root };
+  e.modifiers = Modifiers(ev.state);
+  Post(std::move(e));
+}
+
+void X11Backend::OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev) {
+  // Focus moving because of a grab, or to the pointer's window, is not the user choosing a window.
+  if (ev.mode == NotifyGrab || ev.mode == NotifyUngrab || ev.detail == NotifyPointer || ev.detail == NotifyInferior)
+    return;
+  if (n.ic) (ev.type == FocusIn ? XSetICFocus : XUnsetICFocus)(n.ic);
+  Event e;
+  e.window = id;
+  e.type = ev.type == FocusIn ? EventType::FocusGained : EventType::FocusLost;
+  Post(std::move(e));
+}
+
+// The window manager asks a window to close, or offers it the focus.
+void X11Backend::OnClientMessage(WindowId id, const NativeWindow& n, const XClientMessageEvent& ev) {
+  if (ev.message_type != FAtoms[kWmProtocols]) return;
+  if (Atom(ev.data.l[0]) == FAtoms[kWmDeleteWindow]) {
+    Event e;
+    e.window = id;
+    e.type = EventType::Close;
+    Post(std::move(e));
+  } else if (Atom(ev.data.l[0]) == FAtoms[kWmTakeFocus] && n.viewable) {
+    XSetInputFocus(FDpy, n.xid, RevertToParent, Time(ev.data.l[1]));
   }
 }
 

@@ -127,6 +127,12 @@ class X11Backend : public Backend {
 
   // Events.
   void Dispatch(XEvent& ev);
+  bool DispatchDesktopWide(XEvent& ev);  // true when the event was not about one of our windows
+  void DispatchToWindow(WindowId id, XEvent& ev);
+  void OnPropertyChange(const XPropertyEvent& ev);
+  void OnCrossing(WindowId id, const XCrossingEvent& ev);
+  void OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev);
+  void OnClientMessage(WindowId id, const NativeWindow& n, const XClientMessageEvent& ev);
   void OnButton(WindowId id, const XButtonEvent& ev, bool press);
   void OnMotion(WindowId id, const XMotionEvent& ev);
   void OnKey(WindowId id, XKeyEvent& ev, bool press);
