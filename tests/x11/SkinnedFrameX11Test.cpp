@@ -229,9 +229,12 @@ TEST_F(SkinnedFrameResizedByADesktopX11, TheShapeAndFrameOnTheServerFollowTheNew
   EXPECT_TRUE(InShape(X().Shape(window, false), 260, 379));
   EXPECT_FALSE(InShape(X().Shape(window, false), 519, 379));  // the mask's cut corner, moved along
   EXPECT_TRUE(ServerShowsTheWindow());
-  // What the server shows on the new right and bottom bands is the frame's own.
-  EXPECT_EQ(mkskin::DecodePixel(X().ScreenPixel(form->Left() + 517, form->Top() + 200)).code, mkskin::kFrameRight);
-  EXPECT_EQ(mkskin::DecodePixel(X().ScreenPixel(form->Left() + 30, form->Top() + 376)).code, mkskin::kFrameBottomLeft);
+  // What the server shows on the new right and bottom bands is the frame's own, once it has drawn them.
+  auto shown = [&](int x, int y) {
+    return mkskin::DecodePixel(X().ScreenPixel(form->Left() + x, form->Top() + y)).code;
+  };
+  EXPECT_TRUE(Eventually([&] { return shown(517, 200) == mkskin::kFrameRight; })) << shown(517, 200);
+  EXPECT_TRUE(Eventually([&] { return shown(30, 376) == mkskin::kFrameBottomLeft; })) << shown(30, 376);
 }
 
 }  // namespace
