@@ -373,7 +373,50 @@ struct TbsSkinGeometry::TFace {
   int Height { 0 };
   int Bytes { 0 };
   std::vector<uint8_t> Pixels;
+
+  // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
+  bool CopyTo(TBitmap* B, int ResizeMode) const {
+    if (B->Width() != Width || B->Height() != Height) {
+      if (ResizeMode == 0) {
+        B->SetSize(Width, Height);
+      } else {
+        B->SetWidth(Width);
+        B->SetHeight(Height);
+      }
+    }
+    TRows out;
+    if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height || !RowsOf(B, out) ||
+        out.Bytes != Bytes)
+      return false;
+    for (int y = 0; y < out.Height; ++y)
+      std::memcpy(out.Base + out.Stride * y, Pixels.data() + out.RowBytes() * size_t(y), out.RowBytes());
+    return true;
+  }
+
+  void Keep(TBitmap* B, const TRows& Rows) {
+    Format = B->PixelFormat();
+    Width = Rows.Width;
+    Height = Rows.Height;
+    Bytes = Rows.Bytes;
+    Pixels.resize(Rows.RowBytes() * size_t(Rows.Height));
+    for (int y = 0; y < Rows.Height; ++y)
+      std::memcpy(Pixels.data() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
+  }
 };
+
+// What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
+std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
+  std::vector<int64_t> key { W, H, FResizeMode };
+  auto rect = [&](const TRect& r) { key.insert(key.end(), { r.Left, r.Top, r.Right, r.Bottom }); };
+  auto point = [&](const TPoint& p) { key.insert(key.end(), { p.X, p.Y }); };
+  rect(R);
+  rect(SkinRect);
+  rect(ClRect);
+  rect(NewClRect);
+  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
+    point(*p);
+  return key;
+}
 
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
@@ -391,41 +434,6 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     int64_t(reinterpret_cast<intptr_t>(SB)),
     int64_t(reinterpret_cast<intptr_t>(SB->Handle())),  // never handed out twice
     int64_t(bsSkinPicturesEpoch()),
-    R.Left,
-    R.Top,
-    R.Right,
-    R.Bottom,
-    W,
-    H,
-    FResizeMode,
-    LTPoint.X,
-    LTPoint.Y,
-    RTPoint.X,
-    RTPoint.Y,
-    LBPoint.X,
-    LBPoint.Y,
-    RBPoint.X,
-    RBPoint.Y,
-    SkinRect.Left,
-    SkinRect.Top,
-    SkinRect.Right,
-    SkinRect.Bottom,
-    ClRect.Left,
-    ClRect.Top,
-    ClRect.Right,
-    ClRect.Bottom,
-    NewLTPoint.X,
-    NewLTPoint.Y,
-    NewRTPoint.X,
-    NewRTPoint.Y,
-    NewLBPoint.X,
-    NewLBPoint.Y,
-    NewRBPoint.X,
-    NewRBPoint.Y,
-    NewClRect.Left,
-    NewClRect.Top,
-    NewClRect.Right,
-    NewClRect.Bottom,
     int64_t(B->PixelFormat()),
     B->Empty() ? 0 : before.Width,
     B->Empty() ? 0 : before.Height,
@@ -434,24 +442,9 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     int64_t(ColorToRGB(canvas->Font()->Color())),
     int64_t(ColorToRGB(canvas->Brush()->Color())),
   };
-  if (FFace && FFace->Key == key) {
-    // Sized as building does it, then every pixel copied.
-    if (B->Width() != FFace->Width || B->Height() != FFace->Height) {
-      if (FResizeMode == 0) {
-        B->SetSize(FFace->Width, FFace->Height);
-      } else {
-        B->SetWidth(FFace->Width);
-        B->SetHeight(FFace->Height);
-      }
-    }
-    TRows out;
-    if (B->PixelFormat() == FFace->Format && B->Width() == FFace->Width && B->Height() == FFace->Height &&
-        RowsOf(B, out) && out.Bytes == FFace->Bytes) {
-      for (int y = 0; y < out.Height; ++y)
-        std::memcpy(out.Base + out.Stride * y, FFace->Pixels.data() + out.RowBytes() * size_t(y), out.RowBytes());
-      return;
-    }
-  }
+  const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
+  key.insert(key.end(), geometry.begin(), geometry.end());
+  if (FFace && FFace->Key == key && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
   if (!RowsOf(B, after)) {
@@ -460,13 +453,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   }
   if (!FFace) FFace = std::make_shared<TFace>();
   FFace->Key = std::move(key);
-  FFace->Format = B->PixelFormat();
-  FFace->Width = after.Width;
-  FFace->Height = after.Height;
-  FFace->Bytes = after.Bytes;
-  FFace->Pixels.resize(after.RowBytes() * size_t(after.Height));
-  for (int y = 0; y < after.Height; ++y)
-    std::memcpy(FFace->Pixels.data() + after.RowBytes() * size_t(y), after.Base + after.Stride * y, after.RowBytes());
+  FFace->Keep(B, after);
 }
 
 void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {

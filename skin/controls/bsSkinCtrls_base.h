@@ -7,7 +7,9 @@
 // or without a picture, it paints its built-in default look. Pointers into the skin's pictures are only
 // held while a lookup has found them, so a skin being replaced or freed is never read.
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
@@ -71,6 +73,7 @@ struct TbsSkinGeometry {
  private:
   struct TFace;
   void BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
+  std::vector<int64_t> FaceGeometryKey(const TRect& R, int W, int H) const;
   mutable std::shared_ptr<TFace> FFace;  // the last face built
 };
 
