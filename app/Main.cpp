@@ -128,7 +128,12 @@ void TForm1::Timer1Timer(TObject*) {
 }
 
 bool TForm1::PollLine(int i, const AnsiString& Time) {
-  // Line state: a disconnection first, then (also right after one) a reconnection.
+  return PollConnection(i, Time) && PollHook(i, Time) && PollRing(i, Time) && PollText(i, true, Time) &&
+         PollText(i, false, Time);
+}
+
+// A disconnection first, then (also right after one) a reconnection.
+bool TForm1::PollConnection(int i, const AnsiString& Time) {
   if (lineDisconnected[i] == 0) {
     const int32_t s = DevGetLineState(i);
     if (s == -1) return AddError(i, "DisConnect:", Time), false;
@@ -145,8 +150,11 @@ bool TForm1::PollLine(int i, const AnsiString& Time) {
       lineDisconnected[i] = 0;
     }
   }
+  return true;
+}
 
-  // Hook: lifted, then (also right after) put down.
+// Lifted, then (also right after) put down.
+bool TForm1::PollHook(int i, const AnsiString& Time) {
   if (hookState[i] == 0) {
     const int32_t h = DevGetHookState(i);
     if (h == -1) return AddError(i, "OffHook:", Time), false;
@@ -163,9 +171,12 @@ bool TForm1::PollLine(int i, const AnsiString& Time) {
       hookState[i] = 0;
     }
   }
+  return true;
+}
 
-  // Ring. The three checks of a pending ring each ask afresh, whatever the one before found; a failure
-  // among them is no error.
+// The three checks of a pending ring each ask afresh, whatever the one before found; a failure among
+// them is no error.
+bool TForm1::PollRing(int i, const AnsiString& Time) {
   const int32_t r = DevGetRing(i);
   if (r == -1) return AddError(i, "Ring:", Time), false;
   if (r != 0) {
@@ -187,8 +198,7 @@ bool TForm1::PollLine(int i, const AnsiString& Time) {
       ringPending[i] = 0;
     }
   }
-
-  return PollText(i, true, Time) && PollText(i, false, Time);
+  return true;
 }
 
 // Only counts 1 to 159 are read from the buffer; any other count but -1 (whatever a faulty library

@@ -94,6 +94,9 @@ class TForm1 : public TForm {
   void ShowSerialNumber();
   // One line's checks of a poll tick; false when a query failed (the tick ends there).
   bool PollLine(int Line, const AnsiString& Time);
+  bool PollConnection(int Line, const AnsiString& Time);
+  bool PollHook(int Line, const AnsiString& Time);
+  bool PollRing(int Line, const AnsiString& Time);
   // The caller-ID or DTMF check; false when the query failed.
   bool PollText(int Line, bool CallerId, const AnsiString& Time);
   void AddEvent(const AnsiString& Text);

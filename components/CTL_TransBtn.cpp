@@ -211,11 +211,22 @@ void TTransparentButton::Paint() {
   const int W = Width(), H = Height();
   // More outlines than the button has pixels draw nothing more.
   const int bw = static_cast<int>(std::min<unsigned>(FBorderWidth, static_cast<unsigned>(std::max({ W, H, 0 }))));
-  const bool designing = ComponentState().Contains(csDesigning);
   c->Brush()->SetColor(clBtnFace);
   c->Brush()->SetStyle(bsSolid);
   c->Pen()->SetColor(clBlack);
   c->Pen()->SetWidth(bw);
+  PaintBackground(bw);
+  if (FState == 1)
+    PaintPressedEdges(bw);
+  else
+    PaintRaisedEdges(bw);
+  PaintButton();
+}
+
+// The face (unless transparent) and the outline the frame style draws in every state.
+void TTransparentButton::PaintBackground(int Border) {
+  TCanvas* c = Canvas();
+  const int W = Width(), H = Height();
   TRect r;
   switch (FFrameStyle) {
     case fsRegular:
@@ -223,96 +234,102 @@ void TTransparentButton::Paint() {
         c->Rectangle(1, 1, W, H);
       } else {
         r = TRect(1, 1, W, H);
-        Frame3D(c, r, clBlack, clBlack, bw);
+        Frame3D(c, r, clBlack, clBlack, Border);
       }
-      break;
+      return;
     case fsIndent:
       if (!FTransparent) {
         c->Pen()->SetColor(clBtnShadow);
         c->Rectangle(0, 0, W - 1, H - 1);
       } else {
         r = TRect(0, 0, W - 1, H - 1);
-        Frame3D(c, r, clBtnShadow, clBtnShadow, bw);
+        Frame3D(c, r, clBtnShadow, clBtnShadow, Border);
       }
       r = TRect(1, 1, W, H);
-      Frame3D(c, r, clBtnHighlight, clBtnHighlight, bw);
-      break;
-    default: {
+      Frame3D(c, r, clBtnHighlight, clBtnHighlight, Border);
+      return;
+    default:
       if (!FTransparent) c->FillRect(TRect(0, 0, W, H));
-      if (designing) {
-        static constexpr struct {
-          TColor Top, Bottom;
-        } Design[] = {
-          { clBtnHighlight, clBtnShadow },  // fsExplorer
-          { clBlack, clBlack },             // fsNone
-          { clBtnHighlight, clBtnShadow },  // fsLight
-          { clBtnFace, cl3DDkShadow },      // fsDark
-          { clBtnHighlight, cl3DDkShadow }  // fsMono
-        };
-        const auto& d = Design[FFrameStyle - fsExplorer];
-        r = ClientRect();
-        Frame3D(c, r, d.Top, d.Bottom, 1);
-      }
-      break;
-    }
+      if (ComponentState().Contains(csDesigning)) PaintDesignOutline();
+      return;
   }
+}
 
-  r = TRect(0, 0, W, H);
-  if (FState == 1) {
-    switch (FFrameStyle) {
-      case fsRegular:
-      case fsIndent:
-        if (FShowPressed) {
-          Frame3D(c, r, clBlack, clBtnHighlight, bw);
-          Frame3D(c, r, clBtnShadow, clBtnFace, bw);
-        }
-        break;
-      case fsExplorer:
-        if (FHover || FDown) {
-          if (FShowPressed)
-            Frame3D(c, r, clBtnShadow, clBtnHighlight, bw);
-          else
-            Frame3D(c, r, clBtnHighlight, clBtnShadow, bw);
-        }
-        break;
-      case fsLight:
-        if (FShowPressed) Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
-        break;
-      case fsDark:
-        if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnFace, 1);
-        break;
-      case fsMono:
-        if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnHighlight, 1);
-        break;
-      case fsNone:
-        break;
-    }
-  } else {
-    switch (FFrameStyle) {
-      case fsRegular:
-        Frame3D(c, r, clBtnHighlight, clBlack, bw);
-        Frame3D(c, r, clBtnFace, clBtnShadow, bw);
-        break;
-      case fsIndent:
-        Frame3D(c, r, clBtnShadow, clBtnHighlight, bw);
-        break;
-      case fsExplorer:
-        if (FHover) Frame3D(c, r, clBtnHighlight, clBtnShadow, bw);
-        break;
-      case fsLight:
-        Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
-        break;
-      case fsDark:
-        Frame3D(c, r, clBtnFace, cl3DDkShadow, 1);
-        break;
-      case fsMono:
-        Frame3D(c, r, clBtnHighlight, cl3DDkShadow, 1);
-        break;
-      case fsNone:
-        break;
-    }
+// A flat style shows its bounds while designing, where the button may have no face to see.
+void TTransparentButton::PaintDesignOutline() {
+  static constexpr struct {
+    TColor Top, Bottom;
+  } Design[] = {
+    { clBtnHighlight, clBtnShadow },  // fsExplorer
+    { clBlack, clBlack },             // fsNone
+    { clBtnHighlight, clBtnShadow },  // fsLight
+    { clBtnFace, cl3DDkShadow },      // fsDark
+    { clBtnHighlight, cl3DDkShadow }  // fsMono
+  };
+  const auto& d = Design[FFrameStyle - fsExplorer];
+  TRect r = ClientRect();
+  Frame3D(Canvas(), r, d.Top, d.Bottom, 1);
+}
+
+void TTransparentButton::PaintPressedEdges(int Border) {
+  TCanvas* c = Canvas();
+  TRect r(0, 0, Width(), Height());
+  switch (FFrameStyle) {
+    case fsRegular:
+    case fsIndent:
+      if (FShowPressed) {
+        Frame3D(c, r, clBlack, clBtnHighlight, Border);
+        Frame3D(c, r, clBtnShadow, clBtnFace, Border);
+      }
+      return;
+    case fsExplorer:
+      if (FHover || FDown) {
+        if (FShowPressed)
+          Frame3D(c, r, clBtnShadow, clBtnHighlight, Border);
+        else
+          Frame3D(c, r, clBtnHighlight, clBtnShadow, Border);
+      }
+      return;
+    case fsLight:
+      if (FShowPressed) Frame3D(c, r, clBtnShadow, clBtnHighlight, 1);
+      return;
+    case fsDark:
+      if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnFace, 1);
+      return;
+    case fsMono:
+      if (FShowPressed) Frame3D(c, r, cl3DDkShadow, clBtnHighlight, 1);
+      return;
+    case fsNone:
+      return;
   }
-  PaintButton();
+}
+
+void TTransparentButton::PaintRaisedEdges(int Border) {
+  TCanvas* c = Canvas();
+  TRect r(0, 0, Width(), Height());
+  switch (FFrameStyle) {
+    case fsRegular:
+      Frame3D(c, r, clBtnHighlight, clBlack, Border);
+      Frame3D(c, r, clBtnFace, clBtnShadow, Border);
+      return;
+    case fsIndent:
+      Frame3D(c, r, clBtnShadow, clBtnHighlight, Border);
+      return;
+    case fsExplorer:
+      if (FHover) Frame3D(c, r, clBtnHighlight, clBtnShadow, Border);
+      return;
+    case fsLight:
+      Frame3D(c, r, clBtnHighlight, clBtnShadow, 1);
+      return;
+    case fsDark:
+      Frame3D(c, r, clBtnFace, cl3DDkShadow, 1);
+      return;
+    case fsMono:
+      Frame3D(c, r, clBtnHighlight, cl3DDkShadow, 1);
+      return;
+    case fsNone:
+      return;
+  }
 }
 
 TRect TTransparentButton::GlyphRect() const {
@@ -381,47 +398,8 @@ void TTransparentButton::DrawTheText(const TRect& G) {
   HDC dc = c->Handle();
   RECT m { 0, 0, W, H };
   DrawTextA(dc, text.c_str(), -1, &m, DT_CALCRECT | lines);
-  const int tw = m.right - m.left, th = m.bottom - m.top;
-  int dx = 0, dy = 0;
-  switch (FTextAlign) {
-    case ttaTopLeft:
-      dx = FSpacing;
-      dy = G.Top - th - FSpacing;
-      break;
-    case ttaTop:
-      dx = W / 2 - tw / 2;
-      dy = G.Top - th - FSpacing;
-      break;
-    case ttaTopRight:
-      dx = W - tw - FSpacing;
-      dy = G.Top - th - FSpacing;
-      break;
-    case ttaRight:
-      dx = W - tw - FSpacing;
-      dy = H / 2 - th / 2;
-      break;
-    case ttaBottomRight:
-      dx = W - tw - FSpacing;
-      dy = G.Bottom + FSpacing;
-      break;
-    case ttaBottom:
-      dx = W / 2 - tw / 2;
-      dy = G.Bottom + FSpacing;
-      break;
-    case ttaBottomLeft:
-      dx = FSpacing;
-      dy = G.Bottom + FSpacing;
-      break;
-    case ttaLeft:
-      dx = FSpacing;
-      dy = H / 2 - th / 2;
-      break;
-    case ttaCenter:
-      dx = W / 2 - tw / 2;
-      dy = H / 2 - th / 2;
-      break;
-  }
-  OffsetRect(&m, dx, dy);
+  const TPoint at = TextOffset(m.right - m.left, m.bottom - m.top, G);
+  OffsetRect(&m, at.X, at.Y);
   if (FState == 1 && FShowPressed) OffsetRect(&m, 1, 1);
   const UINT format = DT_CENTER | DT_NOCLIP | lines;
   SetBkMode(dc, TRANSPARENT);
@@ -435,6 +413,34 @@ void TTransparentButton::DrawTheText(const TRect& G) {
     SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
   }
   DrawTextA(dc, text.c_str(), -1, &m, format);
+}
+
+// Where text TW by TH pixels goes for the alignment, beside the glyph's rectangle G.
+TPoint TTransparentButton::TextOffset(int TW, int TH, const TRect& G) const {
+  const int W = Width(), H = Height();
+  const int left = FSpacing, centre = W / 2 - TW / 2, right = W - TW - FSpacing;
+  const int above = G.Top - TH - FSpacing, middle = H / 2 - TH / 2, below = G.Bottom + FSpacing;
+  switch (FTextAlign) {
+    case ttaTopLeft:
+      return TPoint(left, above);
+    case ttaTop:
+      return TPoint(centre, above);
+    case ttaTopRight:
+      return TPoint(right, above);
+    case ttaRight:
+      return TPoint(right, middle);
+    case ttaBottomRight:
+      return TPoint(right, below);
+    case ttaBottom:
+      return TPoint(centre, below);
+    case ttaBottomLeft:
+      return TPoint(left, below);
+    case ttaLeft:
+      return TPoint(left, middle);
+    case ttaCenter:
+      return TPoint(centre, middle);
+  }
+  return TPoint(0, 0);
 }
 
 // ---- Mouse ----------------------------------------------------------------------------------------------

@@ -102,6 +102,11 @@ class TTransparentButton : public TGraphicControl {
   void SetStayDown(bool Value);
   void MakeGrayImage(TBitmap* Cell);
   void MakeDisabledImage(TBitmap* Cell);
+  void PaintBackground(int Border);
+  void PaintDesignOutline();
+  void PaintPressedEdges(int Border);
+  void PaintRaisedEdges(int Border);
+  TPoint TextOffset(int TW, int TH, const TRect& G) const;
   int CellWidth() const;
   bool IsGlyphStored() const { return !FGlyph->Empty(); }
   void CMDialogChar(TMessage& Message);

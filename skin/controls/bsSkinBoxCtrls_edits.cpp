@@ -60,53 +60,67 @@ void TbsCustomEdit::Dispatch(TMessage& Message) {
     case WM_PASTE:
     case WM_CLEAR:
     case WM_UNDO:
-      if (FReadOnly) return;
-      break;
+      if (!FReadOnly) DispatchAndRepaintText(Message);
+      return;
     case WM_KEYDOWN:
-      if (FReadOnly && Message.WParam == VK_DELETE) return;
-      break;
+      if (!FReadOnly || Message.WParam != VK_DELETE) DispatchAndRepaintText(Message);
+      return;
     case CN_CTLCOLOREDIT:
-      if (FEditTransparent) {
-        HDC dc = reinterpret_cast<HDC>(Message.WParam);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())) & 0xFFFFFF);
-        Message.Result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        return;
-      }
-      break;
+      return FEditTransparent ? ColourTransparentText(Message) : DispatchAndRepaintText(Message);
     case WM_ERASEBKGND:
-      if (FEditTransparent) {
-        Invalidate();
-        Message.Result = 1;
-        return;
-      }
-      break;
+      return FEditTransparent ? EraseTransparent(Message) : DispatchAndRepaintText(Message);
     case WM_SETFONT:
-      TCustomMaskEdit::Dispatch(Message);
-      if (HandleAllocated()) SendMessageA(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(2, 0));
-      return;
-    case CM_CANCELMODE: {
-      auto life = LifeToken();
-      TCustomMaskEdit::Dispatch(Message);
-      if (!life.expired() && OnEditCancelMode) OnEditCancelMode(reinterpret_cast<TControl*>(Message.LParam));
-      return;
-    }
+      return SetFontKeepMargins(Message);
+    case CM_CANCELMODE:
+      return CancelModeNotify(Message);
     default:
-      break;
+      return DispatchAndRepaintText(Message);
   }
+}
+
+// The text draws over the owner's face: no background of its own.
+void TbsCustomEdit::ColourTransparentText(TMessage& Message) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())) & 0xFFFFFF);
+  Message.Result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+}
+
+void TbsCustomEdit::EraseTransparent(TMessage& Message) {
+  Invalidate();
+  Message.Result = 1;
+}
+
+void TbsCustomEdit::SetFontKeepMargins(TMessage& Message) {
+  TCustomMaskEdit::Dispatch(Message);
+  if (HandleAllocated()) SendMessageA(Handle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(2, 0));
+}
+
+void TbsCustomEdit::CancelModeNotify(TMessage& Message) {
+  auto life = LifeToken();
+  TCustomMaskEdit::Dispatch(Message);
+  if (!life.expired() && OnEditCancelMode) OnEditCancelMode(reinterpret_cast<TControl*>(Message.LParam));
+}
+
+// The inherited handling, then in transparent mode a repaint of what the message may have changed.
+void TbsCustomEdit::DispatchAndRepaintText(TMessage& Message) {
   auto life = LifeToken();
   TCustomMaskEdit::Dispatch(Message);
   if (life.expired()) return;
-  switch (Message.Msg) {
+  if (TextMayHaveChanged(Message.Msg) && FEditTransparent) InvalidateText();
+}
+
+// Also follows the left button: a selection dragged with it changes what is drawn as the pointer moves.
+bool TbsCustomEdit::TextMayHaveChanged(UINT Msg) {
+  switch (Msg) {
     case WM_LBUTTONDOWN:
       FLBDown = true;
-      break;
+      return true;
     case WM_LBUTTONUP:
       FLBDown = false;
-      return;
+      return false;
     case WM_MOUSEMOVE:
-      if (!FLBDown) return;
-      break;
+      return FLBDown;
     case WM_KEYDOWN:
     case WM_SETTEXT:
     case WM_MOVE:
@@ -116,11 +130,10 @@ void TbsCustomEdit::Dispatch(TMessage& Message) {
     case WM_UNDO:
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      break;
+      return true;
     default:
-      return;
+      return false;
   }
-  if (FEditTransparent) InvalidateText();
 }
 
 // ---- TbsSkinNumEdit ---------------------------------------------------------------------------------------
@@ -800,134 +813,178 @@ int TbsSkinCustomEdit::HitTest(LPARAM ScreenPoint) {
 }
 
 void TbsSkinCustomEdit::Dispatch(TMessage& Message) {
-  auto life = LifeToken();
-  const bool button = FButtonMode && !ComponentState().Contains(csDesigning);
   switch (Message.Msg) {
     case WM_PAINT:
-      if (!Enabled()) {
-        PaintDisabledText(Message);
-        return;
-      }
-      break;
-    case WM_NCCALCSIZE: {
-      GetSkinData();
-      auto* r = reinterpret_cast<RECT*>(Message.LParam);
-      if (!Skinned()) {
-        r->left += 2;
-        r->top += 2;
-        r->right -= FButtonMode ? 22 : 2;
-        r->bottom -= 2;
-      } else {
-        r->left += ClRect.Left;
-        r->top += ClRect.Top;
-        r->right -= RectWidth(SkinRect) - ClRect.Right;
-        r->bottom -= RectHeight(SkinRect) - ClRect.Bottom;
-      }
-      Message.Result = 0;
-      return;
-    }
-    case WM_NCPAINT: {
-      if (!FFace) FFace = std::make_unique<TBitmap>();
-      PaintFace(FFace.get());
-      FFaceValid = true;
-      HDC dc = GetWindowDC(Handle());
-      BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->Handle(), 0, 0, SRCCOPY);
-      ReleaseDC(Handle(), dc);
-      Message.Result = 0;
-      return;
-    }
+      return Enabled() ? TbsCustomEdit::Dispatch(Message) : PaintDisabledText(Message);
+    case WM_NCCALCSIZE:
+      return FitClientInFrame(Message);
+    case WM_NCPAINT:
+      return PaintFrameWindow(Message);
     case WM_ERASEBKGND:
-      EraseUnderText(reinterpret_cast<HDC>(Message.WParam));
-      Message.Result = 1;
-      return;
+      return EraseBehindText(Message);
     case WM_NCHITTEST:
-      if (!button) break;
-      if (const int hit = HitTest(Message.LParam); hit != HTCLIENT) {
-        Message.Result = hit;
-        return;
-      }
-      break;
+      return HitTestButton(Message);
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
-      if (!button || Message.WParam != HTHSCROLL) break;
-      FButtonDown = true;
-      FButtonActive = true;
-      Invalidate();
-      return;
-    case WM_NCLBUTTONUP: {
-      if (!button || Message.WParam != HTHSCROLL) break;
-      // Only a press that began on the button clicks.
-      const bool pressed = FButtonDown;
-      FButtonDown = false;
-      Invalidate();
-      if (!pressed) return;
-      if (!Focused()) SetFocus();
-      if (life.expired()) return;
-      if (OnButtonClick) OnButtonClick(this);
-      return;
-    }
+      return PressButton(Message);
+    case WM_NCLBUTTONUP:
+      return ReleaseButton(Message);
     case WM_NCMOUSEMOVE:
-      // The frame is part of the control: the pointer on it is in.
-      if (!FMouseIn) SetMouseIn(true);
-      if (life.expired()) return;
-      if (button && Message.WParam == HTHSCROLL) {
-        if (!FButtonActive) {
-          FButtonActive = true;
-          Invalidate();
-        }
-        return;
-      }
-      if (FButtonActive) {
-        FButtonActive = false;
-        Invalidate();
-      }
-      break;
+      return PointerOverFrame(Message);
     case WM_MOUSEMOVE:
-      TbsCustomEdit::Dispatch(Message);
-      if (!life.expired() && FButtonMode && FButtonActive) {
-        FButtonActive = false;
-        Invalidate();
-      }
-      return;
+      return PointerOverText(Message);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      TbsCustomEdit::Dispatch(Message);
-      if (life.expired()) return;
-      GetSkinData();
-      if (!FMouseIn && Skinned()) Font()->SetColor(Message.Msg == WM_SETFOCUS ? ActiveFontColor : FontColor);
-      Invalidate();
-      return;
+      return FocusMoved(Message);
     case CM_MOUSEENTER:
-      TbsCustomEdit::Dispatch(Message);
-      if (!life.expired()) SetMouseIn(true);
-      return;
+      return PointerEntered(Message);
     case CM_MOUSELEAVE:
-      TbsCustomEdit::Dispatch(Message);
-      // Onto our own frame is not away from the control.
-      if (!life.expired() && !PointerOnWindow()) SetMouseIn(false);
-      return;
+      return PointerLeft(Message);
     case WM_MOUSELEAVE:  // out of the text area: onto the frame, or away (a drag released on the frame)
     case WM_NCMOUSELEAVE:
-      TbsCustomEdit::Dispatch(Message);
-      if (life.expired()) return;
-      if (FButtonActive) {
-        FButtonActive = false;
-        Invalidate();
-      }
-      if (!PointerOnWindow()) SetMouseIn(false);
-      return;
+      return PointerLeftPart(Message);
     case CM_ENABLEDCHANGED:
-      TbsCustomEdit::Dispatch(Message);
-      if (!life.expired()) Invalidate();
-      return;
+      return DispatchAndInvalidate(Message);
     case CM_SHOWINGCHANGED:  // a window made again (new face, alignment, button) is shown here
-      TbsCustomEdit::Dispatch(Message);
-      if (!life.expired() && FMouseIn && Showing()) TrackPointerAgain();
-      return;
+      return ShownAgain(Message);
     default:
-      break;
+      return TbsCustomEdit::Dispatch(Message);
+  }
+}
+
+bool TbsSkinCustomEdit::ButtonWorks() const { return FButtonMode && !ComponentState().Contains(csDesigning); }
+
+void TbsSkinCustomEdit::DeactivateButton() {
+  if (!FButtonActive) return;
+  FButtonActive = false;
+  Invalidate();
+}
+
+void TbsSkinCustomEdit::FitClientInFrame(TMessage& Message) {
+  GetSkinData();
+  auto* r = reinterpret_cast<RECT*>(Message.LParam);
+  if (!Skinned()) {
+    r->left += 2;
+    r->top += 2;
+    r->right -= FButtonMode ? 22 : 2;
+    r->bottom -= 2;
+  } else {
+    r->left += ClRect.Left;
+    r->top += ClRect.Top;
+    r->right -= RectWidth(SkinRect) - ClRect.Right;
+    r->bottom -= RectHeight(SkinRect) - ClRect.Bottom;
+  }
+  Message.Result = 0;
+}
+
+void TbsSkinCustomEdit::PaintFrameWindow(TMessage& Message) {
+  if (!FFace) FFace = std::make_unique<TBitmap>();
+  PaintFace(FFace.get());
+  FFaceValid = true;
+  HDC dc = GetWindowDC(Handle());
+  BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->Handle(), 0, 0, SRCCOPY);
+  ReleaseDC(Handle(), dc);
+  Message.Result = 0;
+}
+
+void TbsSkinCustomEdit::EraseBehindText(TMessage& Message) {
+  EraseUnderText(reinterpret_cast<HDC>(Message.WParam));
+  Message.Result = 1;
+}
+
+void TbsSkinCustomEdit::HitTestButton(TMessage& Message) {
+  if (ButtonWorks()) {
+    if (const int hit = HitTest(Message.LParam); hit != HTCLIENT) {
+      Message.Result = hit;
+      return;
+    }
   }
   TbsCustomEdit::Dispatch(Message);
+}
+
+void TbsSkinCustomEdit::PressButton(TMessage& Message) {
+  if (!ButtonWorks() || Message.WParam != HTHSCROLL) return TbsCustomEdit::Dispatch(Message);
+  FButtonDown = true;
+  FButtonActive = true;
+  Invalidate();
+}
+
+void TbsSkinCustomEdit::ReleaseButton(TMessage& Message) {
+  if (!ButtonWorks() || Message.WParam != HTHSCROLL) return TbsCustomEdit::Dispatch(Message);
+  auto life = LifeToken();
+  // Only a press that began on the button clicks.
+  const bool pressed = FButtonDown;
+  FButtonDown = false;
+  Invalidate();
+  if (!pressed) return;
+  if (!Focused()) SetFocus();
+  if (life.expired()) return;
+  if (OnButtonClick) OnButtonClick(this);
+}
+
+void TbsSkinCustomEdit::PointerOverFrame(TMessage& Message) {
+  auto life = LifeToken();
+  const bool button = ButtonWorks();
+  // The frame is part of the control: the pointer on it is in.
+  if (!FMouseIn) SetMouseIn(true);
+  if (life.expired()) return;
+  if (button && Message.WParam == HTHSCROLL) {
+    if (!FButtonActive) {
+      FButtonActive = true;
+      Invalidate();
+    }
+    return;
+  }
+  DeactivateButton();
+  TbsCustomEdit::Dispatch(Message);
+}
+
+void TbsSkinCustomEdit::PointerOverText(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (!life.expired() && FButtonMode) DeactivateButton();
+}
+
+void TbsSkinCustomEdit::FocusMoved(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (life.expired()) return;
+  GetSkinData();
+  if (!FMouseIn && Skinned()) Font()->SetColor(Message.Msg == WM_SETFOCUS ? ActiveFontColor : FontColor);
+  Invalidate();
+}
+
+void TbsSkinCustomEdit::PointerEntered(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (!life.expired()) SetMouseIn(true);
+}
+
+void TbsSkinCustomEdit::PointerLeft(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  // Onto our own frame is not away from the control.
+  if (!life.expired() && !PointerOnWindow()) SetMouseIn(false);
+}
+
+void TbsSkinCustomEdit::PointerLeftPart(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (life.expired()) return;
+  DeactivateButton();
+  if (!PointerOnWindow()) SetMouseIn(false);
+}
+
+void TbsSkinCustomEdit::DispatchAndInvalidate(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (!life.expired()) Invalidate();
+}
+
+void TbsSkinCustomEdit::ShownAgain(TMessage& Message) {
+  auto life = LifeToken();
+  TbsCustomEdit::Dispatch(Message);
+  if (!life.expired() && FMouseIn && Showing()) TrackPointerAgain();
 }
 
 XJ_PUBLISHED(TbsSkinCustomEdit);

@@ -45,6 +45,13 @@ class TbsCustomEdit : public TCustomMaskEdit {
   virtual void InvalidateText() { Invalidate(); }
 
  private:
+  void ColourTransparentText(TMessage& Message);
+  void EraseTransparent(TMessage& Message);
+  void SetFontKeepMargins(TMessage& Message);
+  void CancelModeNotify(TMessage& Message);
+  void DispatchAndRepaintText(TMessage& Message);
+  bool TextMayHaveChanged(UINT Msg);
+
   bool FLBDown { false };
   bool FReadOnly { false };
   bool FEditTransparent { false };
@@ -269,6 +276,23 @@ class TbsSkinCustomEdit : public TbsCustomEdit, public IbsSkinChangeTarget {
   // Entering (the client or the frame) and leaving the control: hot colours, button states, events.
   void SetMouseIn(bool Value);
   void PaintDisabledText(TMessage& Message);
+  // Dispatch's handlers.
+  bool ButtonWorks() const;
+  void DeactivateButton();
+  void FitClientInFrame(TMessage& Message);
+  void PaintFrameWindow(TMessage& Message);
+  void EraseBehindText(TMessage& Message);
+  void HitTestButton(TMessage& Message);
+  void PressButton(TMessage& Message);
+  void ReleaseButton(TMessage& Message);
+  void PointerOverFrame(TMessage& Message);
+  void PointerOverText(TMessage& Message);
+  void FocusMoved(TMessage& Message);
+  void PointerEntered(TMessage& Message);
+  void PointerLeft(TMessage& Message);
+  void PointerLeftPart(TMessage& Message);
+  void DispatchAndInvalidate(TMessage& Message);
+  void ShownAgain(TMessage& Message);
 
   TRect FButtonRect;
   bool FButtonMode { false };

@@ -160,36 +160,39 @@ void TbsSkinCustomMemo::Change() {
 }
 
 void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
-  if (Refused(Message)) {
-    // The character is dropped, yet the bars are mirrored as after any key.
-    if (Message.Msg == WM_CHAR) UpDateScrollRange();
-    Message.Result = 0;
-    return;
-  }
-  // The inherited handling runs first (bar the wheel); a handler in it may free the memo.
-  if (Message.Msg != WM_MOUSEWHEEL) {
-    auto life = LifeToken();
-    TCustomMemo::Dispatch(Message);
-    if (life.expired()) return;
-  }
+  if (Refused(Message)) return DropRefused(Message);
+  if (Message.Msg == WM_MOUSEWHEEL) return WheelByLine(Message);
+  // The inherited handling runs first; a handler in it may free the memo.
+  auto life = LifeToken();
+  TCustomMemo::Dispatch(Message);
+  if (!life.expired()) FollowInherited(Message);
+}
+
+// The character is dropped, yet the bars are mirrored as after any key.
+void TbsSkinCustomMemo::DropRefused(TMessage& Message) {
+  if (Message.Msg == WM_CHAR) UpDateScrollRange();
+  Message.Result = 0;
+}
+
+// One line per notch, whatever the delta; away from the user scrolls up.
+void TbsSkinCustomMemo::WheelByLine(TMessage& Message) {
+  const int delta = static_cast<short>(HIWORD(Message.WParam));
+  Perform(WM_VSCROLL, delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+  ContentChanged();
+  Message.Result = 0;
+}
+
+// Hot state and the bars follow what the inherited handling did.
+void TbsSkinCustomMemo::FollowInherited(TMessage& Message) {
   switch (Message.Msg) {
     case WM_SETFOCUS:
-      SetHot(true, FMouseIn);
-      return;
+      return SetHot(true, FMouseIn);
     case WM_KILLFOCUS:
-      SetHot(false, FMouseIn);
-      return;
+      return SetHot(false, FMouseIn);
     case CM_MOUSEENTER:
-      FMouseIn = true;
-      SetHot(true, Focused());
-      if (OnMouseEnter) OnMouseEnter(this);
-      return;
+      return PointerEntered();
     case CM_MOUSELEAVE:
-      FMouseIn = false;
-      SetHot(false, Focused());
-      if (OnMouseLeave) OnMouseLeave(this);
-      return;
-    case WM_SIZE:
+      return PointerLeft();
     case WM_SETTEXT:
     case WM_KEYDOWN:
     case WM_CHAR:
@@ -197,12 +200,13 @@ void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
     case WM_PASTE:
     case WM_CLEAR:
     case WM_UNDO:
+    case CM_ENABLEDCHANGED:
+      ContentChanged();
+      [[fallthrough]];
+    case WM_SIZE:
     case WM_VSCROLL:
     case WM_HSCROLL:
-    case CM_ENABLEDCHANGED:
-      if (Message.Msg != WM_SIZE && Message.Msg != WM_HSCROLL && Message.Msg != WM_VSCROLL) ContentChanged();
-      UpDateScrollRange();
-      return;
+      return UpDateScrollRange();
     case WM_MOUSEMOVE:
       if (FLButtonDown) UpDateScrollRange();
       return;
@@ -215,17 +219,21 @@ void TbsSkinCustomMemo::Dispatch(TMessage& Message) {
         UpDateScrollRange();
       }
       return;
-    case WM_MOUSEWHEEL: {
-      // One line per notch, whatever the delta; away from the user scrolls up.
-      const int delta = static_cast<short>(HIWORD(Message.WParam));
-      Perform(WM_VSCROLL, delta > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
-      ContentChanged();
-      Message.Result = 0;
-      return;
-    }
     default:
-      break;
+      return;
   }
+}
+
+void TbsSkinCustomMemo::PointerEntered() {
+  FMouseIn = true;
+  SetHot(true, Focused());
+  if (OnMouseEnter) OnMouseEnter(this);
+}
+
+void TbsSkinCustomMemo::PointerLeft() {
+  FMouseIn = false;
+  SetHot(false, Focused());
+  if (OnMouseLeave) OnMouseLeave(this);
 }
 
 // ---- TbsSkinMemo ------------------------------------------------------------------------------------

@@ -84,6 +84,11 @@ class TbsSkinCustomMemo : public TCustomMemo, public IbsSkinChangeTarget {
 
  private:
   void SetHot(bool Hot, bool Other);
+  void DropRefused(TMessage& Message);
+  void WheelByLine(TMessage& Message);
+  void FollowInherited(TMessage& Message);
+  void PointerEntered();
+  void PointerLeft();
   void DetachBar(TbsSkinScrollBar* Bar);
 };
 

@@ -198,56 +198,16 @@ void TbsChildScroller::Release(bool Step) {
 }
 
 bool TbsChildScroller::Handle(TMessage& Message) {
-  const bool designing = FOwner->ComponentState().Contains(csDesigning);
   switch (Message.Msg) {
-    case WM_NCHITTEST: {
-      if (designing) return false;
-      const int hit = HitTest(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
-      if (hit == HTNOWHERE) return false;
-      Message.Result = hit;
-      return true;
-    }
-    case WM_NCMOUSEMOVE: {
-      const int i = static_cast<int>(Message.WParam) - kBackHit;
-      if ((i == 0 || i == 1) && !Arrows[i].MouseIn) {
-        Arrows[i].MouseIn = true;
-        Arrows[1 - i].MouseIn = false;
-        PaintArrows();
-        if (HotScroll) ButtonDown(i);
-      }
-      return false;
-    }
+    case WM_NCHITTEST:
+      return HitTestArrows(Message);
+    case WM_NCMOUSEMOVE:
+      return HoverArrow(static_cast<int>(Message.WParam) - kBackHit);
     case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK: {
-      const int i = static_cast<int>(Message.WParam) - kBackHit;
-      if ((i == 0 || i == 1) && FCaptureArrow == -1) {
-        FCaptureArrow = i;
-        Arrows[i].Down = Arrows[i].MouseIn = true;
-        PaintArrows();
-        SetCapture(FOwner->Handle());
-        ButtonDown(i);
-      }
-      return false;
-    }
+    case WM_NCLBUTTONDBLCLK:
+      return PressArrow(static_cast<int>(Message.WParam) - kBackHit);
     case WM_MOUSEMOVE:
-      if (FCaptureArrow != -1) {
-        // Held: the press pauses off its arrow and goes on when it comes back.
-        const bool over =
-            HitTest(FOwner->ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)))) ==
-            kBackHit + FCaptureArrow;
-        TbsScrollArrow& a = Arrows[FCaptureArrow];
-        if (over != a.MouseIn) {
-          a.MouseIn = over;
-          if (over)
-            ButtonDown(FCaptureArrow);
-          else
-            StopTimer();
-          PaintArrows();
-        }
-        return true;
-      }
-      LoseHot();
-      return false;
+      return FollowHeldPress(Message);
     case WM_LBUTTONUP:
     case WM_NCLBUTTONUP:
       if (FCaptureArrow == -1) return false;
@@ -267,14 +227,8 @@ bool TbsChildScroller::Handle(TMessage& Message) {
       StopTimer();
       return false;
     case CM_MOUSELEAVE:
-    case WM_NCMOUSELEAVE: {
-      if (designing || FCaptureArrow != -1) return false;
-      POINT p {};
-      GetCursorPos(&p);
-      if (FOwner->HandleAllocated() && WindowFromPoint(p) == FOwner->Handle()) return false;
-      LoseHot();
-      return false;
-    }
+    case WM_NCMOUSELEAVE:
+      return PointerLeft();
     case WM_NCCALCSIZE:
       NCCalcSize(Message);
       return true;
@@ -287,6 +241,68 @@ bool TbsChildScroller::Handle(TMessage& Message) {
     default:
       return false;
   }
+}
+
+bool TbsChildScroller::Designing() const { return FOwner->ComponentState().Contains(csDesigning); }
+
+bool TbsChildScroller::HitTestArrows(TMessage& Message) {
+  if (Designing()) return false;
+  const int hit = HitTest(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)));
+  if (hit == HTNOWHERE) return false;
+  Message.Result = hit;
+  return true;
+}
+
+// Index: the arrow under the pointer (0 back, 1 forward), anything else for neither.
+bool TbsChildScroller::HoverArrow(int Index) {
+  if ((Index == 0 || Index == 1) && !Arrows[Index].MouseIn) {
+    Arrows[Index].MouseIn = true;
+    Arrows[1 - Index].MouseIn = false;
+    PaintArrows();
+    if (HotScroll) ButtonDown(Index);
+  }
+  return false;
+}
+
+bool TbsChildScroller::PressArrow(int Index) {
+  if ((Index == 0 || Index == 1) && FCaptureArrow == -1) {
+    FCaptureArrow = Index;
+    Arrows[Index].Down = Arrows[Index].MouseIn = true;
+    PaintArrows();
+    SetCapture(FOwner->Handle());
+    ButtonDown(Index);
+  }
+  return false;
+}
+
+bool TbsChildScroller::FollowHeldPress(TMessage& Message) {
+  if (FCaptureArrow == -1) {
+    LoseHot();
+    return false;
+  }
+  // Held: the press pauses off its arrow and goes on when it comes back.
+  const bool over =
+      HitTest(FOwner->ClientToScreen(TPoint(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)))) ==
+      kBackHit + FCaptureArrow;
+  TbsScrollArrow& a = Arrows[FCaptureArrow];
+  if (over != a.MouseIn) {
+    a.MouseIn = over;
+    if (over)
+      ButtonDown(FCaptureArrow);
+    else
+      StopTimer();
+    PaintArrows();
+  }
+  return true;
+}
+
+bool TbsChildScroller::PointerLeft() {
+  if (Designing() || FCaptureArrow != -1) return false;
+  POINT p {};
+  GetCursorPos(&p);
+  if (FOwner->HandleAllocated() && WindowFromPoint(p) == FOwner->Handle()) return false;
+  LoseHot();
+  return false;
 }
 
 void TbsChildScroller::NCCalcSize(TMessage& Message) {

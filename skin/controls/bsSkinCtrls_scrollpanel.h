@@ -78,6 +78,12 @@ class TbsChildScroller {
   void Release(bool Step);
   void LoseHot();
   void NCCalcSize(TMessage& Message);
+  bool Designing() const;
+  bool HitTestArrows(TMessage& Message);
+  bool HoverArrow(int Index);
+  bool PressArrow(int Index);
+  bool FollowHeldPress(TMessage& Message);
+  bool PointerLeft();
   void PlaceArrows();
   void DrawButton(TCanvas* C, int Index, const TRect& R);
 

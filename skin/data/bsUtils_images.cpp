@@ -671,68 +671,85 @@ void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
   std::free(data);
 }
 
-int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
-  if (!Mask || Mask->Empty()) return 0;
-  // Kept between calls: a form's shape is rebuilt band by band at every resize.
-  thread_local std::vector<RECT> runs;
-  runs.clear();
-  // The black runs of each row; a plain picture is read where it lies, any other through a 24-bit copy.
-  // A row with the same bytes as the row above (most rows of a tiled band) has the same runs.
-  auto scan = [&](int W, int H, int Bytes, auto&& RowAt) {
-    const uint8_t* above = nullptr;
-    size_t aboveFirst = 0, aboveEnd = 0;
-    for (int y = 0; y < H; ++y) {
-      const uint8_t* row = RowAt(y);
-      const size_t first = runs.size();
-      const bool repeats = above && std::memcmp(row, above, size_t(W) * size_t(Bytes)) == 0;
-      above = row;
-      if (repeats) {
-        for (size_t i = aboveFirst; i < aboveEnd; ++i) {
-          RECT r = runs[i];
-          ++r.top;
-          ++r.bottom;
-          runs.push_back(r);
-        }
-        aboveFirst = first;
-        aboveEnd = runs.size();
-        continue;
-      }
-      auto black = [&](int x) {
-        const uint8_t* p = row + ptrdiff_t(x) * Bytes;
-        return (p[0] | p[1] | p[2]) == 0;
-      };
-      for (int x = 0; x < W;) {
-        if (!black(x)) {
-          ++x;
-          continue;
-        }
-        int x2 = x + 1;
-        while (x2 < W && black(x2)) ++x2;
-        runs.push_back(RECT { x + XOffset, y + YOffset, x2 + XOffset, y + 1 + YOffset });
-        x = x2;
+namespace {
+
+// Appends the black runs of each row of a W by H picture of Bytes per pixel, moved by Offset, as one-row
+// rectangles. A row with the same bytes as the row above (most rows of a tiled band) has the same runs.
+template <class RowFn>
+void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offset, RowFn&& RowAt) {
+  const uint8_t* above = nullptr;
+  size_t aboveFirst = 0, aboveEnd = 0;
+  for (int y = 0; y < H; ++y) {
+    const uint8_t* row = RowAt(y);
+    const size_t first = Runs.size();
+    const bool repeats = above && std::memcmp(row, above, size_t(W) * size_t(Bytes)) == 0;
+    above = row;
+    if (repeats) {
+      for (size_t i = aboveFirst; i < aboveEnd; ++i) {
+        RECT r = Runs[i];
+        ++r.top;
+        ++r.bottom;
+        Runs.push_back(r);
       }
       aboveFirst = first;
-      aboveEnd = runs.size();
+      aboveEnd = Runs.size();
+      continue;
     }
-  };
-  if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
-    scan(plain.Width, plain.Height, plain.Bytes, [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
-  } else {
-    const TbsFBitmap fast(Mask->Handle());
-    scan(fast.Width, fast.Height, 3, [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
+    auto black = [&](int x) {
+      const uint8_t* p = row + ptrdiff_t(x) * Bytes;
+      return (p[0] | p[1] | p[2]) == 0;
+    };
+    for (int x = 0; x < W;) {
+      if (!black(x)) {
+        ++x;
+        continue;
+      }
+      int x2 = x + 1;
+      while (x2 < W && black(x2)) ++x2;
+      Runs.push_back(RECT { x + Offset.X, y + Offset.Y, x2 + Offset.X, y + 1 + Offset.Y });
+      x = x2;
+    }
+    aboveFirst = first;
+    aboveEnd = Runs.size();
   }
-  const size_t bytes = sizeof(RGNDATAHEADER) + runs.size() * sizeof(RECT);
+}
+
+// The runs as region data bounded by Bounds, allocated with calloc; its size in bytes goes to Bytes.
+RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_t& Bytes) {
+  const size_t bytes = sizeof(RGNDATAHEADER) + Runs.size() * sizeof(RECT);
   if (bytes > size_t(INT32_MAX)) throw EOutOfMemory("The mask has too many runs for one region");
   auto* data = static_cast<RGNDATA*>(std::calloc(1, bytes));
   if (!data) throw EOutOfMemory("Out of memory building a region");
   data->rdh.dwSize = sizeof(RGNDATAHEADER);
   data->rdh.iType = RDH_RECTANGLES;
-  data->rdh.nCount = DWORD(runs.size());
+  data->rdh.nCount = DWORD(Runs.size());
   data->rdh.nRgnSize = 0;
-  data->rdh.rcBound = RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() };
-  if (!runs.empty())
-    std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), runs.data(), runs.size() * sizeof(RECT));
-  Data = data;
+  data->rdh.rcBound = Bounds;
+  if (!Runs.empty())
+    std::memcpy(reinterpret_cast<char*>(data) + sizeof(RGNDATAHEADER), Runs.data(), Runs.size() * sizeof(RECT));
+  Bytes = bytes;
+  return data;
+}
+
+}  // namespace
+
+int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+  if (!Mask || Mask->Empty()) return 0;
+  // Kept between calls: a form's shape is rebuilt band by band at every resize.
+  thread_local std::vector<RECT> runs;
+  runs.clear();
+  // A plain picture is read where it lies, any other through a 24-bit copy.
+  const TPoint offset(XOffset, YOffset);
+  if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
+    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset,
+                  [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
+  } else {
+    const TbsFBitmap fast(Mask->Handle());
+    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset,
+                  [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
+  }
+  size_t bytes = 0;
+  Data = PackRegionData(runs, RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() }, bytes);
   return int(bytes);
 }
 

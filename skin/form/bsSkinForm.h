@@ -416,8 +416,40 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
 
  private:
   void NewWndProc(TMessage& Message);
-  void WndProcFirst(TMessage& Message, bool& CallOld);
+  // Before the saved procedure; answers whether it is still to run.
+  bool WndProcFirst(TMessage& Message);
+  void CallOldNow(TMessage& Message);
+  bool IsFrameless() const;
+  bool StopOnDestroy();
+  bool RebuildFrameOnSize(TMessage& Message);
+  bool ActivateFrame(TMessage& Message);
+  bool RetitleFrame(TMessage& Message);
+  bool EraseClient(TMessage& Message);
+  bool CalcFrameClient(TMessage& Message);
+  bool HitTestFrame(TMessage& Message);
+  bool PaintFrameOnRequest();
+  bool ActivateFrameNC(TMessage& Message);
+  bool SyncPaintRolledUp(TMessage& Message);
+  bool KeyMenuCommand(TMessage& Message);
+  bool RebuildFrameOnSizing(TMessage& Message);
+  // After the saved procedure.
   void WndProcAfter(TMessage& Message);
+  void AfterShow();
+  void AfterHide();
+  void ActivateMDIChildOnClick();
+  void ReportTrackSizes(TMessage& Message);
+  void KeepMoveInPlace(TMessage& Message);
+  void EnterSizeMove();
+  void ExitSizeMove();
+  void BeforeSkinDataChange(TbsSkinData* Data);
+  void OnSkinDataChange(TbsSkinData* Data);
+  void FitMaximizedMDIChild();
+  void OnMDIChildMaximize();
+  void OnMDIChildRestore();
+  void NCMouseAfter(TMessage& Message);
+  void NCPressAfter(TMouseButton Button, TPoint P, bool Caption);
+  void NCRightPressAfter(TPoint P, bool Caption);
+  void NCDoubleClickAfter(TPoint P, bool Caption);
   void NewAppMessage(MSG& Msg, bool& Handled);
   void FormShortCut(TWMKey& Msg, bool& Handled);
   void TestMouse(TObject* Sender);

@@ -160,6 +160,16 @@ class TbsSkinPopupWindow : public TCustomControl {
   friend class TbsSkinMenuItem;
   friend class TbsSkinMenu;
   void CreateMenu(TMenuItem* Item, int StartIndex);
+  void SetItemFont();
+  void MeasureLevel();
+  void StretchGeometry();
+  TPoint PlaceLevel(const TRect& R, bool PopupByItem, bool PopupUp) const;
+  void HighlightFirstChoosable();
+  bool Choosable(int I) const;
+  bool ChooseByAccel(int Key);
+  void CloseLevelByKey();
+  void MoveByArrow(bool Down);
+  int WalkToChoosable(bool Down);
   void CalcItemRects();
   int ItemHeightOf(const TbsSkinMenuItem* I) const;
   void CreateRealImage(TBitmap* B);

@@ -123,6 +123,21 @@ int TbsSkinPopupWindow::ItemHeightOf(const TbsSkinMenuItem* I) const {
 
 void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
   FItemData = FData ? FindItemRecord(FSkinData) : nullptr;
+  SetItemFont();
+  TMenu* parentMenu = Item->GetParentMenu();
+  FImages = parentMenu ? parentMenu->Images() : nullptr;
+  FItemList.clear();
+  for (int i = std::max(0, StartIndex); i < Item->Count(); ++i)
+    if (TMenuItem* mi = Item->Items(i); mi->Visible()) {
+      FItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, mi, FItemData));
+      mi->FreeNotification(this);
+    }
+  MeasureLevel();
+  StretchGeometry();
+  CalcItemRects();
+}
+
+void TbsSkinPopupWindow::SetItemFont() {
   TCanvas* c = Canvas();
   if (FItemData) {
     c->Font()->SetName(FItemData->FontName);
@@ -132,16 +147,11 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
   } else {
     c->Font()->Assign(FMenu->DefaultMenuItemFont());
   }
-  TMenu* parentMenu = Item->GetParentMenu();
-  FImages = parentMenu ? parentMenu->Images() : nullptr;
-  FItemList.clear();
-  for (int i = std::max(0, StartIndex); i < Item->Count(); ++i)
-    if (TMenuItem* mi = Item->Items(i); mi->Visible()) {
-      FItemList.push_back(std::make_unique<TbsSkinMenuItem>(this, mi, FItemData));
-      mi->FreeNotification(this);
-    }
+}
 
-  // Size.
+// The level's size from its items (a level taller than the work area scrolls).
+void TbsSkinPopupWindow::MeasureLevel() {
+  TCanvas* c = Canvas();
   int maxText = 0, height = 0;
   for (auto& it : FItemList) {
     AnsiString text = it->MenuItem()->Caption();
@@ -173,9 +183,13 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
   }
   FWidth = width;
   FHeight = height;
+}
 
-  // Geometry moved to the window's size.
+// The skin's geometry moved to the window's size.
+void TbsSkinPopupWindow::StretchGeometry() {
+  const int width = FWidth, height = FHeight;
   if (FData) {
+    const int PW = FPicture ? FPicture->Width() : 0, PH = FPicture ? FPicture->Height() : 0;
     const TbsDataSkinPopupWindow& d = *FData;
     FNewLTPoint = d.LTPoint;
     FNewRTPoint = TPoint(width - (PW - d.RTPoint.X), d.RTPoint.Y);
@@ -186,7 +200,6 @@ void TbsSkinPopupWindow::CreateMenu(TMenuItem* Item, int StartIndex) {
   } else {
     FNewItemsRect = TRect(2, 2, width - 2, height - 2);
   }
-  CalcItemRects();
 }
 
 void TbsSkinPopupWindow::CalcItemRects() {
@@ -212,6 +225,34 @@ void TbsSkinPopupWindow::CalcItemRects() {
 
 void TbsSkinPopupWindow::Show(const TRect& R, TMenuItem* Item, int StartIndex, bool PopupByItem, bool PopupUp) {
   CreateMenu(Item, StartIndex);
+  const TPoint at = PlaceLevel(R, PopupByItem, PopupUp);
+  const int X = at.X, Y = at.Y, W = FWidth, H = FHeight;
+  FPosition = at;
+  FLeft = X;
+  FTop = Y;
+
+  const HWND h = Handle();
+  SetWindowPos(h, nullptr, X, Y, W, H, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (FMaskPicture) SetMenuWindowRegion();
+  const bool fade = FMenu->AlphaBlend() && FMenu->AlphaBlendAnimation() && FMenu->FirstPopup();
+  if (FMenu->AlphaBlend() && CheckW2KWXP()) {
+    SetWindowLongA(h, GWL_EXSTYLE, GetWindowLongA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetAlpha(fade ? 0 : FMenu->AlphaBlendValue());
+  }
+  SetWindowPos(h, HWND_TOPMOST, X, Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  SetVisible(true);
+  // The fade steps on the window timer, one alpha step per tick, so nothing runs nested inside Show.
+  if (fade && CheckW2KWXP()) {
+    FFading = true;
+    SetTimer(h, TbsSkinMenu::kFadeTimer, 1, nullptr);
+  }
+  FMouseTimer->SetEnabled(true);
+  HighlightFirstChoosable();
+}
+
+// Where the level goes for the rectangle R it opens from, inside the work area: below R (or above with
+// PopupUp), beside it when it opens from an item, when it scrolls or when neither fits.
+TPoint TbsSkinPopupWindow::PlaceLevel(const TRect& R, bool PopupByItem, bool PopupUp) const {
   const TRect& WA = FMenu->WorkArea();
   const int W = FWidth, H = FHeight, IT = FNewItemsRect.Top, half = WA.Top + RectHeight(WA) / 2;
   bool beside = false;
@@ -246,28 +287,11 @@ void TbsSkinPopupWindow::Show(const TRect& R, TMenuItem* Item, int StartIndex, b
     if (R.Left + W > WA.Right) X = WA.Right - W;
     if (R.Left < WA.Left) X = WA.Left;
   }
-  FPosition = TPoint(X, Y);
-  FLeft = X;
-  FTop = Y;
+  return TPoint(X, Y);
+}
 
-  const HWND h = Handle();
-  SetWindowPos(h, nullptr, X, Y, W, H, SWP_NOZORDER | SWP_NOACTIVATE);
-  if (FMaskPicture) SetMenuWindowRegion();
-  const bool fade = FMenu->AlphaBlend() && FMenu->AlphaBlendAnimation() && FMenu->FirstPopup();
-  if (FMenu->AlphaBlend() && CheckW2KWXP()) {
-    SetWindowLongA(h, GWL_EXSTYLE, GetWindowLongA(h, GWL_EXSTYLE) | WS_EX_LAYERED);
-    SetAlpha(fade ? 0 : FMenu->AlphaBlendValue());
-  }
-  SetWindowPos(h, HWND_TOPMOST, X, Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  SetVisible(true);
-  // The fade steps on the window timer, one alpha step per tick, so nothing runs nested inside Show.
-  if (fade && CheckW2KWXP()) {
-    FFading = true;
-    SetTimer(h, TbsSkinMenu::kFadeTimer, 1, nullptr);
-  }
-  FMouseTimer->SetEnabled(true);
-
-  // The first item that can be chosen starts highlighted (a divider or a disabled item cannot).
+// The first item that can be chosen starts highlighted (a divider or a disabled item cannot).
+void TbsSkinPopupWindow::HighlightFirstChoosable() {
   FActiveItem = -1;
   for (int i = 0; i < (int)FItemList.size(); ++i) {
     TbsSkinMenuItem* it = FItemList[i].get();
@@ -449,21 +473,8 @@ void TbsSkinPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, int X, 
 // ---- Keys ------------------------------------------------------------------------------------------------
 
 void TbsSkinPopupWindow::PopupKeyDown(int Key) {
-  if (!Visible()) return;
+  if (!Visible() || ChooseByAccel(Key)) return;
   const int count = (int)FItemList.size();
-  auto choosable = [&](int i) { return FItemList[i]->MenuItem()->Enabled() && !FItemList[i]->IsDivider(); };
-  for (int i = 0; i < count; ++i) {
-    TbsSkinMenuItem* it = FItemList[i].get();
-    if (!choosable(i) || !IsAccel((WORD)Key, it->MenuItem()->Caption())) continue;
-    auto life = LifeToken();
-    const int old = FActiveItem;
-    it->MouseEnter(false);
-    if (life.expired()) return;
-    FActiveItem = i;
-    if (old >= 0 && old != i && old < count) FItemList[old]->MouseLeave();
-    it->MouseDown();
-    return;
-  }
   switch (Key) {
     case VK_RETURN:
       if (FActiveItem >= 0 && FActiveItem < count) FItemList[FActiveItem]->MouseDown();
@@ -471,67 +482,88 @@ void TbsSkinPopupWindow::PopupKeyDown(int Key) {
     case VK_LEFT:
       if (FMenu->LevelCount() < 2) return;
       [[fallthrough]];
-    case VK_ESCAPE: {
-      TbsSkinMenu* menu = FMenu;
-      menu->CloseMenu(menu->LevelCount() - 1);  // frees this level
-      if (TbsSkinPopupWindow* parent = menu->DeepestLevel()) {
-        const int a = parent->FActiveItem;
-        if (a >= 0 && a < parent->ItemCount() && parent->FItemList[a]->FDown) {
-          parent->FItemList[a]->FDown = false;
-          parent->FItemList[a]->Redraw();
-        }
-      }
-      return;
-    }
+    case VK_ESCAPE:
+      return CloseLevelByKey();
     case VK_RIGHT:
       if (FActiveItem >= 0 && FActiveItem < count && FItemList[FActiveItem]->MenuItem()->Count() > 0)
         FItemList[FActiveItem]->MouseDown();
       return;
     case VK_DOWN:
-    case VK_UP: {
-      if (count == 0) return;
-      const bool down = Key == VK_DOWN;
-      const bool scrolls = FScroll && FScrollDirection == 0;
-      auto edge = [&](int i) { return down ? i == FStartIndex + FVisibleCount - 1 : i == FStartIndex; };
-      auto scroll = [&] { down ? ScrollDown(true) : ScrollUp(true); };
-      int found = -1;
-      if (down) {
-        const int from = (FActiveItem == -1 || FActiveItem == count - 1) ? 0 : FActiveItem + 1;
-        if (scrolls && FActiveItem >= 0 && edge(FActiveItem)) scroll();
-        for (int i = from; i < count; ++i) {
-          if (choosable(i)) {
-            found = i;
-            break;
-          }
-          if (scrolls && edge(i)) scroll();
-        }
-      } else {
-        const int from = (FActiveItem <= 0) ? count - 1 : FActiveItem - 1;
-        if (scrolls && FActiveItem >= 0 && edge(FActiveItem)) scroll();
-        for (int i = from; i >= 0; --i) {
-          if (choosable(i)) {
-            found = i;
-            break;
-          }
-          if (scrolls && edge(i)) scroll();
-        }
-      }
-      if (found < 0 || found == FActiveItem) return;
-      // Keep the walk in view on a scrolling level.
-      if (FScroll) {
-        while (found < FStartIndex) ScrollUp(false);
-        while (found >= FStartIndex + FVisibleCount && CanScroll(2)) ScrollDown(false);
-      }
-      FOldActiveItem = FActiveItem;
-      FActiveItem = found;
-      auto life = LifeToken();
-      FItemList[found]->MouseEnter(true);
-      if (!life.expired() && FOldActiveItem >= 0 && FOldActiveItem < count) FItemList[FOldActiveItem]->MouseLeave();
-      return;
-    }
+    case VK_UP:
+      return MoveByArrow(Key == VK_DOWN);
     default:
       return;
   }
+}
+
+bool TbsSkinPopupWindow::Choosable(int I) const {
+  return FItemList[I]->MenuItem()->Enabled() && !FItemList[I]->IsDivider();
+}
+
+// The first choosable item whose caption has Key as its accelerator is chosen; true when there was one.
+bool TbsSkinPopupWindow::ChooseByAccel(int Key) {
+  const int count = (int)FItemList.size();
+  for (int i = 0; i < count; ++i) {
+    TbsSkinMenuItem* it = FItemList[i].get();
+    if (!Choosable(i) || !IsAccel((WORD)Key, it->MenuItem()->Caption())) continue;
+    auto life = LifeToken();
+    const int old = FActiveItem;
+    it->MouseEnter(false);
+    if (life.expired()) return true;
+    FActiveItem = i;
+    if (old >= 0 && old != i && old < count) FItemList[old]->MouseLeave();
+    it->MouseDown();
+    return true;
+  }
+  return false;
+}
+
+// Closing frees this level: only locals are used after it.
+void TbsSkinPopupWindow::CloseLevelByKey() {
+  TbsSkinMenu* menu = FMenu;
+  menu->CloseMenu(menu->LevelCount() - 1);
+  if (TbsSkinPopupWindow* parent = menu->DeepestLevel()) {
+    const int a = parent->FActiveItem;
+    if (a >= 0 && a < parent->ItemCount() && parent->FItemList[a]->FDown) {
+      parent->FItemList[a]->FDown = false;
+      parent->FItemList[a]->Redraw();
+    }
+  }
+}
+
+void TbsSkinPopupWindow::MoveByArrow(bool Down) {
+  const int count = (int)FItemList.size();
+  if (count == 0) return;
+  const int found = WalkToChoosable(Down);
+  if (found < 0 || found == FActiveItem) return;
+  // Keep the walk in view on a scrolling level.
+  if (FScroll) {
+    while (found < FStartIndex) ScrollUp(false);
+    while (found >= FStartIndex + FVisibleCount && CanScroll(2)) ScrollDown(false);
+  }
+  FOldActiveItem = FActiveItem;
+  FActiveItem = found;
+  auto life = LifeToken();
+  FItemList[found]->MouseEnter(true);
+  if (!life.expired() && FOldActiveItem >= 0 && FOldActiveItem < count) FItemList[FOldActiveItem]->MouseLeave();
+}
+
+// The next choosable item from the active one (wrapping round at the start), or -1. A level that
+// scrolls is scrolled (cycling) as the walk passes its visible edge.
+int TbsSkinPopupWindow::WalkToChoosable(bool Down) {
+  const int count = (int)FItemList.size();
+  const bool scrolls = FScroll && FScrollDirection == 0;
+  auto edge = [&](int i) { return Down ? i == FStartIndex + FVisibleCount - 1 : i == FStartIndex; };
+  auto scroll = [&] { Down ? ScrollDown(true) : ScrollUp(true); };
+  const int from = Down ? ((FActiveItem == -1 || FActiveItem == count - 1) ? 0 : FActiveItem + 1)
+                        : ((FActiveItem <= 0) ? count - 1 : FActiveItem - 1);
+  if (scrolls && FActiveItem >= 0 && edge(FActiveItem)) scroll();
+  const int step = Down ? 1 : -1;
+  for (int i = from; i >= 0 && i < count; i += step) {
+    if (Choosable(i)) return i;
+    if (scrolls && edge(i)) scroll();
+  }
+  return -1;
 }
 
 // ---- Messages --------------------------------------------------------------------------------------------

@@ -231,7 +231,8 @@ void TbsTrayIcon::DoMinimizeToTray() {
 void TbsTrayIcon::HandleIconMessage(TMessage& Message) {
   switch (Message.Msg) {
     case kTrayCallback:
-      break;
+      if (FEnabled) IconMouseEvent(Message.LParam);
+      return;
     case WM_DESTROY:
     case WM_CLOSE:
     case WM_QUERYENDSESSION:
@@ -244,59 +245,69 @@ void TbsTrayIcon::HandleIconMessage(TMessage& Message) {
       Message.Result = DefWindowProcA(FData.hWnd, Message.Msg, Message.WParam, Message.LParam);
       return;
   }
-  if (!FEnabled) return;
+}
+
+// The icon's notice carries the mouse message; the pointer is where the cursor is now.
+void TbsTrayIcon::IconMouseEvent(LPARAM Event) {
   POINT p {};
   GetCursorPos(&p);
   TShiftState shift = KeyShift();
   const int x = p.x, y = p.y;
-  switch (Message.LParam) {
+  switch (Event) {
     case WM_MOUSEMOVE:
-      MouseMove(shift, x, y);
-      break;
+      return MouseMove(shift, x, y);
     case WM_LBUTTONDOWN:
-      FClickTimer->SetEnabled(true);
-      MouseDown(mbLeft, shift << ssLeft, x, y);
-      FLeftDown = true;
-      if (FPopupByLeftButton) PopupAtCursor();
-      break;
+      return IconLeftDown(shift, x, y);
     case WM_LBUTTONUP:
-      if (FLeftDown) {
-        FClickPending = true;
-        if (!FClickTimer->Enabled()) {  // held longer than the double-click time
-          FLeftDown = false;
-          FClickPending = false;
-          Click();
-        }
-      }
-      FLeftDown = false;
-      MouseUp(mbLeft, shift << ssLeft, x, y);
-      break;
+      return IconLeftUp(shift, x, y);
     case WM_LBUTTONDBLCLK:
-      FClickPending = false;
-      FDblClicked = true;
-      DblClick();
-      if (FPopupMenu && FPopupMenu->AutoPopup() && !FPopupByLeftButton) {
-        TMenuItem* items = FPopupMenu->Items();
-        for (int i = 0; i < items->Count(); ++i)
-          if (items->Items(i)->Default()) {
-            items->Items(i)->Click();
-            break;
-          }
-      }
-      break;
+      return IconDoubleClick();
     case WM_RBUTTONDOWN:
       MouseDown(mbRight, shift << ssRight, x, y);
-      PopupAtCursor();
-      break;
+      return PopupAtCursor();
     case WM_RBUTTONUP:
-      MouseUp(mbRight, shift << ssRight, x, y);
-      break;
+      return MouseUp(mbRight, shift << ssRight, x, y);
     case WM_MBUTTONDOWN:
-      MouseDown(mbMiddle, shift << ssMiddle, x, y);
-      break;
+      return MouseDown(mbMiddle, shift << ssMiddle, x, y);
     case WM_MBUTTONUP:
-      MouseUp(mbMiddle, shift << ssMiddle, x, y);
-      break;
+      return MouseUp(mbMiddle, shift << ssMiddle, x, y);
+    default:
+      return;
+  }
+}
+
+void TbsTrayIcon::IconLeftDown(TShiftState Shift, int X, int Y) {
+  FClickTimer->SetEnabled(true);
+  MouseDown(mbLeft, Shift << ssLeft, X, Y);
+  FLeftDown = true;
+  if (FPopupByLeftButton) PopupAtCursor();
+}
+
+void TbsTrayIcon::IconLeftUp(TShiftState Shift, int X, int Y) {
+  if (FLeftDown) {
+    FClickPending = true;
+    if (!FClickTimer->Enabled()) {  // held longer than the double-click time
+      FLeftDown = false;
+      FClickPending = false;
+      Click();
+    }
+  }
+  FLeftDown = false;
+  MouseUp(mbLeft, Shift << ssLeft, X, Y);
+}
+
+// Besides the event, runs the popup menu's default item when the menu pops up by itself.
+void TbsTrayIcon::IconDoubleClick() {
+  FClickPending = false;
+  FDblClicked = true;
+  DblClick();
+  if (FPopupMenu && FPopupMenu->AutoPopup() && !FPopupByLeftButton) {
+    TMenuItem* items = FPopupMenu->Items();
+    for (int i = 0; i < items->Count(); ++i)
+      if (items->Items(i)->Default()) {
+        items->Items(i)->Click();
+        break;
+      }
   }
 }
 

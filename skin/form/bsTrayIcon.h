@@ -90,6 +90,10 @@ class TbsTrayIcon : public TComponent {
   TWinControl* OwnerControl() const;
   bool InitIcon();
   void HandleIconMessage(TMessage& Message);
+  void IconMouseEvent(LPARAM Event);
+  void IconLeftDown(TShiftState Shift, int X, int Y);
+  void IconLeftUp(TShiftState Shift, int X, int Y);
+  void IconDoubleClick();
   void TimerCycle(TObject* Sender);
   void TimerClick(TObject* Sender);
   void HookApp();
