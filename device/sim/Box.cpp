@@ -30,7 +30,7 @@ FaultKind TakeFault(Fault& f, int32_t* value) {
   }
   if (!f.values.empty()) {
     *value = f.values.front();
-    f.values.pop_front();
+    f.values.erase(f.values.begin());
     return FaultKind::Value;
   }
   return FaultKind::None;

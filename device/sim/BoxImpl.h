@@ -34,8 +34,10 @@ constexpr size_t kCallLogCapacity = 1 << 16;
 
 // Injected results for one operation (on one line, or box-wide).
 struct Fault {
-  int32_t failNext = 0;        // the next N calls return -1
-  std::deque<int32_t> values;  // then the next calls return these, one each
+  int32_t failNext = 0;  // the next N calls return -1
+  // Then the next calls return these, one each. A vector: an empty one allocates nothing, and a box
+  // holds hundreds of these from the moment it is made.
+  std::vector<int32_t> values;
   bool Empty() const { return failNext == 0 && values.empty(); }
 };
 

@@ -98,7 +98,37 @@ AnsiString AnsiUpperCase(const AnsiString& s) { return UpperCase(s); }
 AnsiString AnsiLowerCase(const AnsiString& s) { return LowerCase(s); }
 
 int CompareStr(const AnsiString& a, const AnsiString& b) { return CompareBytes(a, b); }
-int CompareText(const AnsiString& a, const AnsiString& b) { return CompareBytes(UpperCase(a), UpperCase(b)); }
+namespace {
+
+// The bytes of UpperCase(s), one at a time, without making the copy: names are compared this way
+// thousands of times while forms are read.
+struct UpperBytes {
+  const char* p;
+  const char* end;
+  int rest { 0 };  // bytes left of a double-byte character
+  bool Next(unsigned char& out) {
+    if (p == end) return false;
+    if (rest == 0 && xj::GbkCharLength(p, end) == 1) {
+      out = static_cast<unsigned char>(Upper(*p++));
+      return true;
+    }
+    rest = rest ? rest - 1 : 1;
+    out = static_cast<unsigned char>(*p++);
+    return true;
+  }
+};
+
+}  // namespace
+
+int CompareText(const AnsiString& a, const AnsiString& b) {
+  UpperBytes x { a.data(), a.data() + a.size() }, y { b.data(), b.data() + b.size() };
+  for (;;) {
+    unsigned char cx = 0, cy = 0;
+    const bool more = x.Next(cx), moreB = y.Next(cy);
+    if (!more || !moreB) return more == moreB ? 0 : more ? 1 : -1;
+    if (cx != cy) return cx < cy ? -1 : 1;
+  }
+}
 bool SameText(const AnsiString& a, const AnsiString& b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 int AnsiCompareStr(const AnsiString& a, const AnsiString& b) { return CompareBytes(a, b); }
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) { return CompareText(a, b); }

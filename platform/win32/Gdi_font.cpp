@@ -39,11 +39,15 @@ class GbkTable {
     if (const char32_t* row = rows_[lead].load(std::memory_order_relaxed)) return row;
     auto row = std::make_unique<char32_t[]>(256);
     std::fill_n(row.get(), 256, U'?');
-    for (int t = 0x40; t <= 0xFE; ++t) {
-      char in[2] = { char(lead), char(t) };
-      std::u32string cp = xj::GbkToUtf32(std::string_view(in, 2));
-      if (cp.size() == 1 && cp[0] != U'\uFFFD') row[size_t(t)] = cp[0];
-    }
+    // The whole row in one conversion: each lead and trail pair decodes to one character (an unmapped
+    // one to U+FFFD), so the answers line up with the pairs. 0x7F is no trail byte and stays '?'.
+    std::string pairs;
+    for (int t = 0x40; t <= 0xFE; ++t)
+      if (t != 0x7F) pairs += { char(lead), char(t) };
+    const std::u32string cps = xj::GbkToUtf32(pairs);
+    if (cps.size() == pairs.size() / 2)
+      for (size_t i = 0; i < cps.size(); ++i)
+        if (cps[i] != U'\uFFFD') row[uint8_t(pairs[2 * i + 1])] = cps[i];
     rows_[lead].store(row.get(), std::memory_order_release);
     return owned_.emplace_back(std::move(row)).get();
   }
