@@ -7,6 +7,7 @@
 #include <set>
 
 #include "tests/skin/tools/SkinFiles.h"
+#include "tests/support/Scratch.h"
 #include "tools/hostile/HostileSkins.h"
 #include "tools/mkskin/SkinFiles.h"
 #include "tools/mkskin/TestSkin.h"
@@ -165,8 +166,8 @@ TEST(HostileSkins, TheCraftedFamiliesHoldWhatTheyPromise) {
 }
 
 TEST(HostileSkins, WriteReplacesTheDirectoryWithTheInputsFiles) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "hostile-skins-test";
-  std::filesystem::remove_all(dir);
+  const xj::test::ScratchDir scratch("hostile-skins");
+  const std::filesystem::path dir = std::filesystem::path(scratch.Path()) / "skin";
   std::filesystem::create_directories(dir / "stale");
   const hostile::Input in = hostile::Make(1, First("section-missing") + 3);  // a picture file left out
   hostile::Write(in, dir);
@@ -176,5 +177,4 @@ TEST(HostileSkins, WriteReplacesTheDirectoryWithTheInputsFiles) {
   EXPECT_EQ(files, in.files.size());
   EXPECT_LT(files, GoodFiles().size());
   for (const auto& [name, bytes] : in.files) EXPECT_EQ(std::filesystem::file_size(dir / name), bytes.size()) << name;
-  std::filesystem::remove_all(dir);
 }
