@@ -86,6 +86,10 @@ class TTrackBar : public TCustomControl {
   // Along the channel: the pixel of a position's thumb centre, and back.
   int PositionToPixel(const TGeometry& G, int Value) const;
   int PixelToPosition(const TGeometry& G, int Pixel) const;
+  // The steps of Paint.
+  std::vector<int> TickPixels(const TGeometry& G) const;
+  void PaintTicks(TCanvas* C, const TGeometry& G);
+  void PaintThumb(TCanvas* C, HDC DC, const TGeometry& G);
   void MoveBy(int64_t Delta);
   void PageStep();
   void StopTracking();

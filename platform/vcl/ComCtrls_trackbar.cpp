@@ -158,6 +158,70 @@ int TTrackBar::PixelToPosition(const TGeometry& G, int Pixel) const {
 
 // ---- Painting ----------------------------------------------------------------------------------------------
 
+// Where the ticks go along the channel: at Min, Max and every Frequency (or the ticks set), or at every
+// pixel when they would be denser than the pixels.
+std::vector<int> TTrackBar::TickPixels(const TGeometry& g) const {
+  std::vector<int> pixels;
+  const int64_t range = static_cast<int64_t>(FMax) - FMin;
+  if (FTickStyle == tsAuto && range / FFrequency + 1 > g.Hi - g.Lo + 1) {
+    for (int a = g.Lo; a <= g.Hi; ++a) pixels.push_back(a);
+    return pixels;
+  }
+  std::vector<int> values { FMin, FMax };
+  if (FTickStyle == tsAuto)
+    for (int64_t v = FMin; v < FMax; v += FFrequency) values.push_back(static_cast<int>(v));
+  else
+    values.insert(values.end(), FTicks.begin(), FTicks.end());
+  for (int v : values) pixels.push_back(PositionToPixel(g, v));
+  return pixels;
+}
+
+void TTrackBar::PaintTicks(TCanvas* c, const TGeometry& g) {
+  const std::vector<int> pixels = TickPixels(g);
+  c->Brush()->SetColor(clBtnText);
+  for (int a : pixels) {
+    if (FTickMarks != tmTopLeft) {
+      const int c0 = g.ThumbTop + g.ThumbAcross + kTickGap;
+      c->FillRect(g.Map(a, c0, a + 1, c0 + kTickLength));
+    }
+    if (FTickMarks != tmBottomRight) {
+      const int c1 = g.ThumbTop - kTickGap;
+      c->FillRect(g.Map(a, c1 - kTickLength, a + 1, c1));
+    }
+  }
+}
+
+// With ticks on both sides a raised box; else a body and a point toward the ticks, the point narrowing by
+// a pixel on each side per row.
+void TTrackBar::PaintThumb(TCanvas* c, HDC dc, const TGeometry& g) {
+  const int centre = PositionToPixel(g, FPosition);
+  const int a0 = centre - g.Half, a1 = centre + g.Half + 1;
+  const int c0 = g.ThumbTop, c1 = g.ThumbTop + g.ThumbAcross;
+  if (FTickMarks == tmBoth) {
+    RECT thumb = g.Map(a0, c0, a1, c1);
+    DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE);
+    return;
+  }
+  const bool pointFar = FTickMarks == tmBottomRight;
+  const UINT open = g.Horizontal ? (pointFar ? BF_BOTTOM : BF_TOP) : (pointFar ? BF_RIGHT : BF_LEFT);
+  RECT body = pointFar ? g.Map(a0, c0, a1, c1 - g.Half) : g.Map(a0, c0 + g.Half, a1, c1);
+  DrawEdge(dc, &body, EDGE_RAISED, (BF_RECT & ~open) | BF_SOFT | BF_MIDDLE);
+  for (int k = 1; k <= g.Half; ++k) {
+    const int row = pointFar ? c1 - g.Half - 1 + k : c0 + g.Half - k;
+    const int l = a0 + k, r = a1 - k;
+    c->Brush()->SetColor(clBtnFace);
+    c->FillRect(g.Map(l, row, r, row + 1));
+    c->Brush()->SetColor(clBtnHighlight);
+    c->FillRect(g.Map(l - 1, row, l, row + 1));
+    c->Brush()->SetColor(cl3DDkShadow);
+    c->FillRect(g.Map(r, row, r + 1, row + 1));
+    if (r - 1 > l) {
+      c->Brush()->SetColor(clBtnShadow);
+      c->FillRect(g.Map(r - 1, row, r, row + 1));
+    }
+  }
+}
+
 void TTrackBar::Paint() {
   TCanvas* c = Canvas();
   const TGeometry g = Geometry();
@@ -165,66 +229,10 @@ void TTrackBar::Paint() {
   c->Brush()->SetStyle(bsSolid);
   c->Brush()->SetColor(Color());
   c->FillRect(ClientRect());
-
   RECT channel = g.Map(kEnd, g.Mid - 2, g.Along - kEnd, g.Mid + 2);
   DrawEdge(dc, &channel, EDGE_SUNKEN, BF_RECT);
-
-  if (FTickStyle != tsNone) {
-    std::vector<int> pixels;
-    const int64_t range = static_cast<int64_t>(FMax) - FMin;
-    if (FTickStyle == tsAuto && range / FFrequency + 1 > g.Hi - g.Lo + 1) {
-      // Denser than the pixels: every pixel has a tick.
-      for (int a = g.Lo; a <= g.Hi; ++a) pixels.push_back(a);
-    } else {
-      std::vector<int> values { FMin, FMax };
-      if (FTickStyle == tsAuto)
-        for (int64_t v = FMin; v < FMax; v += FFrequency) values.push_back(static_cast<int>(v));
-      else
-        values.insert(values.end(), FTicks.begin(), FTicks.end());
-      for (int v : values) pixels.push_back(PositionToPixel(g, v));
-    }
-    c->Brush()->SetColor(clBtnText);
-    for (int a : pixels) {
-      if (FTickMarks != tmTopLeft) {
-        const int c0 = g.ThumbTop + g.ThumbAcross + kTickGap;
-        c->FillRect(g.Map(a, c0, a + 1, c0 + kTickLength));
-      }
-      if (FTickMarks != tmBottomRight) {
-        const int c1 = g.ThumbTop - kTickGap;
-        c->FillRect(g.Map(a, c1 - kTickLength, a + 1, c1));
-      }
-    }
-  }
-
-  if (FSliderVisible) {
-    const int centre = PositionToPixel(g, FPosition);
-    const int a0 = centre - g.Half, a1 = centre + g.Half + 1;
-    const int c0 = g.ThumbTop, c1 = g.ThumbTop + g.ThumbAcross;
-    if (FTickMarks == tmBoth) {
-      RECT thumb = g.Map(a0, c0, a1, c1);
-      DrawEdge(dc, &thumb, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE);
-    } else {
-      // A body and a point toward the ticks; the point narrows by a pixel on each side per row.
-      const bool pointFar = FTickMarks == tmBottomRight;
-      const UINT open = g.Horizontal ? (pointFar ? BF_BOTTOM : BF_TOP) : (pointFar ? BF_RIGHT : BF_LEFT);
-      RECT body = pointFar ? g.Map(a0, c0, a1, c1 - g.Half) : g.Map(a0, c0 + g.Half, a1, c1);
-      DrawEdge(dc, &body, EDGE_RAISED, (BF_RECT & ~open) | BF_SOFT | BF_MIDDLE);
-      for (int k = 1; k <= g.Half; ++k) {
-        const int row = pointFar ? c1 - g.Half - 1 + k : c0 + g.Half - k;
-        const int l = a0 + k, r = a1 - k;
-        c->Brush()->SetColor(clBtnFace);
-        c->FillRect(g.Map(l, row, r, row + 1));
-        c->Brush()->SetColor(clBtnHighlight);
-        c->FillRect(g.Map(l - 1, row, l, row + 1));
-        c->Brush()->SetColor(cl3DDkShadow);
-        c->FillRect(g.Map(r, row, r + 1, row + 1));
-        if (r - 1 > l) {
-          c->Brush()->SetColor(clBtnShadow);
-          c->FillRect(g.Map(r - 1, row, r, row + 1));
-        }
-      }
-    }
-  }
+  if (FTickStyle != tsNone) PaintTicks(c, g);
+  if (FSliderVisible) PaintThumb(c, dc, g);
   if (Focused()) c->DrawFocusRect(ClientRect());
 }
 

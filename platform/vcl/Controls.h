@@ -726,6 +726,14 @@ class TWinControl : public TControl {
   bool DoControlMsg(HWND ControlHandle, TMessage& Message);
   void Insert(TControl* AControl);
   void Remove(TControl* AControl);
+  void DispatchControlMessage(TMessage& Message);
+  // The steps of AlignControls.
+  bool AnyAlignedOrAnchored();
+  static void MoveByAlignment(TControl* c, int l, int t, int w, int h);
+  void ApplyAnchors(TControl* c);
+  void PlaceAligned(TControl* c, TAlign Align, TRect& Rect);
+  static bool TakesPartInAlignment(TControl* c, TAlign Align);
+  std::vector<TControl*> AlignmentOrder(TControl* AControl, TAlign Align);
   void FixupTabList();
   void UpdateTabOrder(int Value);
   void WMPaint(TWMPaint& Message);

@@ -626,125 +626,145 @@ bool InsertBefore(TControl* C1, TControl* C2, TAlign Align) {
   }
 }
 
+// Takes an aligned control's strip of w x h off Rect's side and returns the strip's top left; alClient and
+// alCustom take Rect's top left and leave Rect as it is.
+TPoint CutStrip(TAlign Align, int w, int h, TRect& Rect) {
+  int l = Rect.Left, t = Rect.Top;
+  switch (Align) {
+    case alTop:
+      Rect.Top += h;
+      break;
+    case alBottom:
+      Rect.Bottom -= h;
+      t = Rect.Bottom;
+      break;
+    case alLeft:
+      Rect.Left += w;
+      break;
+    case alRight:
+      Rect.Right -= w;
+      l = Rect.Right;
+      break;
+    default:
+      break;
+  }
+  return TPoint { l, t };
+}
+
+// The control was given w x h but kept another size (constraints, say): the space it left goes back.
+void GiveBackSpace(TAlign Align, int w, int h, int keptW, int keptH, TRect& Rect) {
+  if (keptW == w && keptH == h) return;
+  switch (Align) {
+    case alTop:
+      Rect.Top -= h - keptH;
+      break;
+    case alBottom:
+      Rect.Bottom += h - keptH;
+      break;
+    case alLeft:
+      Rect.Left -= w - keptW;
+      break;
+    case alRight:
+      Rect.Right += w - keptW;
+      break;
+    case alClient:
+      Rect.Right += keptW - w;
+      Rect.Bottom += keptH - h;
+      break;
+    default:
+      break;
+  }
+}
+
 }  // namespace
 
-void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+bool TWinControl::AnyAlignedOrAnchored() {
   bool work = false;
   for (int i = ControlCount() - 1; i >= 0 && !work; --i) {
     TControl* c = Controls(i);
     work = c->FAlign != alNone || c->FAnchors != TAnchors { akLeft, akTop };
   }
-  if (!work) return;
-  AdjustClientRect(Rect);
-  std::vector<TControl*> list;
+  return work;
+}
 
-  // A move made by alignment, which must not take new anchor rules from it.
-  auto place = [](TControl* c, int l, int t, int w, int h) {
-    xj::TemporaryChange moving(c->FAnchorMove, true);
-    c->SetBounds(l, t, w, h);
-  };
+// A move made by alignment, which must not take new anchor rules from it.
+void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {
+  xj::TemporaryChange moving(c->FAnchorMove, true);
+  c->SetBounds(l, t, w, h);
+}
 
-  // Anchored edges keep their distance to the parent's edges, against the size the rules were taken at.
-  auto anchor = [&](TControl* c) {
-    if (c->FOriginalParentSize.X == 0 || c->FOriginalParentSize.Y == 0) return;
-    int l = c->FLeft, t = c->FTop, w = c->FWidth, h = c->FHeight;
-    const TPoint size = ParentSizeForAnchors();
-    const TAnchors a = c->FAnchors;
-    if (a.Contains(akRight)) {
-      if (a.Contains(akLeft))
-        w = size.X - (c->FOriginalParentSize.X - c->FAnchorRules.X);
-      else
-        l = size.X - (c->FOriginalParentSize.X - c->FAnchorRules.X);
-    } else if (!a.Contains(akLeft)) {
-      l = MulDiv(c->FAnchorRules.X, size.X, c->FOriginalParentSize.X) - w / 2;
-    }
-    if (a.Contains(akBottom)) {
-      if (a.Contains(akTop))
-        h = size.Y - (c->FOriginalParentSize.Y - c->FAnchorRules.Y);
-      else
-        t = size.Y - (c->FOriginalParentSize.Y - c->FAnchorRules.Y);
-    } else if (!a.Contains(akTop)) {
-      t = MulDiv(c->FAnchorRules.Y, size.Y, c->FOriginalParentSize.Y) - h / 2;
-    }
-    place(c, l, t, w, h);
-  };
-
-  auto position = [&](TControl* c, TAlign align) {
-    if (align == alNone || c->FAnchors != AnchorAlign(align)) {
-      anchor(c);
-      if (align == alNone) return;
-    }
-    int w = Rect.Right - Rect.Left;
-    if (w < 0 || align == alLeft || align == alRight || align == alCustom) w = c->FWidth;
-    int h = Rect.Bottom - Rect.Top;
-    if (h < 0 || align == alTop || align == alBottom || align == alCustom) h = c->FHeight;
-    int l = Rect.Left, t = Rect.Top;
-    switch (align) {
-      case alTop:
-        Rect.Top += h;
-        break;
-      case alBottom:
-        Rect.Bottom -= h;
-        t = Rect.Bottom;
-        break;
-      case alLeft:
-        Rect.Left += w;
-        break;
-      case alRight:
-        Rect.Right -= w;
-        l = Rect.Right;
-        break;
-      default:
-        break;
-    }
-    place(c, l, t, w, h);
-    // The control kept another size (constraints, say): the space it left goes back.
-    if (c->FWidth != w || c->FHeight != h) {
-      switch (align) {
-        case alTop:
-          Rect.Top -= h - c->FHeight;
-          break;
-        case alBottom:
-          Rect.Bottom += h - c->FHeight;
-          break;
-        case alLeft:
-          Rect.Left -= w - c->FWidth;
-          break;
-        case alRight:
-          Rect.Right += w - c->FWidth;
-          break;
-        case alClient:
-          Rect.Right += c->FWidth - w;
-          Rect.Bottom += c->FHeight - h;
-          break;
-        default:
-          break;
-      }
-    }
-  };
-
-  auto counts = [](TControl* c, TAlign align) {
-    if (align == alNone) return true;
-    if (c->FVisible) return true;
-    if (c->FControlStyle * TControlStyle { csAcceptsControls, csNoDesignVisible } ==
-        TControlStyle { csAcceptsControls, csNoDesignVisible })
-      return true;
-    return c->FComponentState.Contains(csDesigning) && !c->FControlStyle.Contains(csNoDesignVisible);
-  };
-
-  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone }) {
-    list.clear();
-    if (AControl && AControl->FParent == this && AControl->FAlign == align && counts(AControl, align))
-      list.push_back(AControl);
-    for (int i = 0; i < ControlCount(); ++i) {
-      TControl* c = Controls(i);
-      if (c == AControl || c->FAlign != align || !counts(c, align)) continue;
-      size_t j = 0;
-      while (j < list.size() && !InsertBefore(c, list[j], align)) ++j;
-      list.insert(list.begin() + static_cast<long>(j), c);
-    }
-    for (TControl* c : list) position(c, align);
+// Anchored edges keep their distance to the parent's edges, against the size the rules were taken at.
+void TWinControl::ApplyAnchors(TControl* c) {
+  if (c->FOriginalParentSize.X == 0 || c->FOriginalParentSize.Y == 0) return;
+  int l = c->FLeft, t = c->FTop, w = c->FWidth, h = c->FHeight;
+  const TPoint size = ParentSizeForAnchors();
+  const TAnchors a = c->FAnchors;
+  if (a.Contains(akRight)) {
+    if (a.Contains(akLeft))
+      w = size.X - (c->FOriginalParentSize.X - c->FAnchorRules.X);
+    else
+      l = size.X - (c->FOriginalParentSize.X - c->FAnchorRules.X);
+  } else if (!a.Contains(akLeft)) {
+    l = MulDiv(c->FAnchorRules.X, size.X, c->FOriginalParentSize.X) - w / 2;
   }
+  if (a.Contains(akBottom)) {
+    if (a.Contains(akTop))
+      h = size.Y - (c->FOriginalParentSize.Y - c->FAnchorRules.Y);
+    else
+      t = size.Y - (c->FOriginalParentSize.Y - c->FAnchorRules.Y);
+  } else if (!a.Contains(akTop)) {
+    t = MulDiv(c->FAnchorRules.Y, size.Y, c->FOriginalParentSize.Y) - h / 2;
+  }
+  MoveByAlignment(c, l, t, w, h);
+}
+
+// An unaligned control follows its anchors; an aligned one takes its place in what Rect has left (and
+// follows its anchors first when they are not the alignment's own).
+void TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
+  if (Align == alNone || c->FAnchors != AnchorAlign(Align)) {
+    ApplyAnchors(c);
+    if (Align == alNone) return;
+  }
+  int w = Rect.Right - Rect.Left;
+  if (w < 0 || Align == alLeft || Align == alRight || Align == alCustom) w = c->FWidth;
+  int h = Rect.Bottom - Rect.Top;
+  if (h < 0 || Align == alTop || Align == alBottom || Align == alCustom) h = c->FHeight;
+  const TPoint at = CutStrip(Align, w, h, Rect);
+  MoveByAlignment(c, at.X, at.Y, w, h);
+  GiveBackSpace(Align, w, h, c->FWidth, c->FHeight, Rect);
+}
+
+// Unaligned controls always take part (for their anchors); aligned ones when visible, or when shown at
+// design time.
+bool TWinControl::TakesPartInAlignment(TControl* c, TAlign Align) {
+  if (Align == alNone) return true;
+  if (c->FVisible) return true;
+  if (c->FControlStyle * TControlStyle { csAcceptsControls, csNoDesignVisible } ==
+      TControlStyle { csAcceptsControls, csNoDesignVisible })
+    return true;
+  return c->FComponentState.Contains(csDesigning) && !c->FControlStyle.Contains(csNoDesignVisible);
+}
+
+// The children of one alignment in the order they take their places.
+std::vector<TControl*> TWinControl::AlignmentOrder(TControl* AControl, TAlign Align) {
+  std::vector<TControl*> list;
+  if (AControl && AControl->FParent == this && AControl->FAlign == Align && TakesPartInAlignment(AControl, Align))
+    list.push_back(AControl);
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c == AControl || c->FAlign != Align || !TakesPartInAlignment(c, Align)) continue;
+    size_t j = 0;
+    while (j < list.size() && !InsertBefore(c, list[j], Align)) ++j;
+    list.insert(list.begin() + static_cast<long>(j), c);
+  }
+  return list;
+}
+
+void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
+  if (!AnyAlignedOrAnchored()) return;
+  AdjustClientRect(Rect);
+  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone })
+    for (TControl* c : AlignmentOrder(AControl, align)) PlaceAligned(c, align, Rect);
   ControlsAligned();
 }
 
@@ -1128,6 +1148,14 @@ void TWinControl::Dispatch(TMessage& Message) {
       return WMCommandFamily(Message);
     case WM_CONTEXTMENU:
       return WMContextMenu(Message);
+    default:
+      return DispatchControlMessage(Message);
+  }
+}
+
+// The CN_ and CM_ messages the class library sends its controls.
+void TWinControl::DispatchControlMessage(TMessage& Message) {
+  switch (Message.Msg) {
     case CN_KEYDOWN:
       return CNKeyDown(reinterpret_cast<TWMKey&>(Message));
     case CN_CHAR:

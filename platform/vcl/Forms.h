@@ -193,6 +193,9 @@ class TCustomForm : public TWinControl {
   friend class TScreen;
   void BeforeDestruction();
   void CloseModal();
+  // The steps of ShowModal.
+  void RunModalLoop(const std::weak_ptr<const void>& Life);
+  void AbandonModal();
   void SetActive(bool Value);
   void SetWindowFocus();
   void SetWindowToPosition();

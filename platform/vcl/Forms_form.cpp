@@ -549,6 +549,71 @@ void TCustomForm::CMShowingChanged(TMessage&) {
   if (!life.expired()) ApplyPendingVisibility();
 }
 
+namespace {
+
+// The application's other visible windows stop taking input; returns the ones this disabled.
+std::vector<HWND> DisableOtherWindows(HWND Except) {
+  std::vector<HWND> disabled;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+    if (IsWindowVisible(h) && IsWindowEnabled(h) && h != Except) disabled.push_back(h);
+  for (HWND h : disabled) EnableWindow(h, FALSE);
+  return disabled;
+}
+
+void EnableWindowsAgain(const std::vector<HWND>& Windows) {
+  for (HWND h : Windows)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+}
+
+// Nothing may escape a clean-up, so the application shows what a handler run by the reactivation throws.
+void Reactivate(HWND Window) {
+  if (!Window || !IsWindow(Window)) return;
+  try {
+    SetActiveWindow(Window);
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+}  // namespace
+
+// Runs messages until the form has a modal result, or a handler freed it.
+void TCustomForm::RunModalLoop(const std::weak_ptr<const void>& Life) {
+  xj::wm::ModalFrame frame;
+  frame.kind = IsColorDialog() ? xj::wm::ModalFrame::ColourDialog : xj::wm::ModalFrame::Form;
+  frame.hwnd = FHandle;
+  frame.caption = Caption();
+  xj::wm::ModalScope scope(frame);
+  do {
+    try {
+      Application->HandleMessage();
+    } catch (...) {
+      Application->HandleException(Life.expired() ? nullptr : this);
+    }
+    if (Life.expired()) break;
+    if (scope.Ended() && FModalResult == mrNone) {
+      FModalResult = static_cast<TModalResult>(scope.Frame().result);
+      if (FModalResult == mrNone) FModalResult = mrCancel;
+    }
+    if (Application->Terminated())
+      FModalResult = mrCancel;
+    else if (FModalResult != mrNone)
+      CloseModal();
+    else if (!FVisible)
+      FModalResult = mrCancel;
+  } while (FModalResult == mrNone);
+}
+
+// A loop left by an exception takes the form out of the modal state and hides it.
+void TCustomForm::AbandonModal() {
+  FFormState >> fsModal;
+  try {
+    SetVisible(false);
+  } catch (...) {
+    // The first exception is the one the caller hears of.
+  }
+}
+
 int TCustomForm::ShowModal() {
   if (FVisible || !Enabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
     throw EInvalidOperation("Cannot make a visible window modal");
@@ -563,18 +628,13 @@ int TCustomForm::ShowModal() {
   const TCursor savedCursor = screen->Cursor();
   screen->SetCursor(crDefault);
   // The application's other windows take no input until the loop ends.
-  std::vector<HWND> disabled;
-  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
-    if (IsWindowVisible(h) && IsWindowEnabled(h) && h != FHandle) disabled.push_back(h);
-  for (HWND h : disabled) EnableWindow(h, FALSE);
+  const std::vector<HWND> disabled = DisableOtherWindows(FHandle);
   int result = mrCancel;
   {
     // However the loop ends: the other windows take input again, the focus bookkeeping and the cursor are
-    // as they were, and the window that was active gets the activation back. Nothing may escape a
-    // clean-up, so the application shows what a handler run by the reactivation throws.
+    // as they were, and the window that was active gets the activation back.
     xj::ScopeExit restore([&] {
-      for (HWND h : disabled)
-        if (IsWindow(h)) EnableWindow(h, TRUE);
+      EnableWindowsAgain(disabled);
       auto& saved = screen->FSaveFocusedList;
       if (!saved.empty()) {
         screen->FFocusedForm = saved.front();
@@ -583,51 +643,15 @@ int TCustomForm::ShowModal() {
         screen->FFocusedForm = nullptr;
       }
       screen->SetCursor(savedCursor);
-      if (!activeWindow || !IsWindow(activeWindow)) return;
-      try {
-        SetActiveWindow(activeWindow);
-      } catch (...) {
-        Application->HandleException(nullptr);
-      }
+      Reactivate(activeWindow);
     });
-    // A loop left by an exception takes the form out of the modal state and hides it first.
     xj::ScopeExit failed([&] {
-      if (life.expired()) return;
-      FFormState >> fsModal;
-      try {
-        SetVisible(false);
-      } catch (...) {
-        // The first exception is the one the caller hears of.
-      }
+      if (!life.expired()) AbandonModal();
     });
     Show();
     SendMessageA(FHandle, CM_ACTIVATE, 0, 0);
     FModalResult = mrNone;
-    xj::wm::ModalFrame frame;
-    frame.kind = IsColorDialog() ? xj::wm::ModalFrame::ColourDialog : xj::wm::ModalFrame::Form;
-    frame.hwnd = FHandle;
-    frame.caption = Caption();
-    {
-      xj::wm::ModalScope scope(frame);
-      do {
-        try {
-          Application->HandleMessage();
-        } catch (...) {
-          Application->HandleException(life.expired() ? nullptr : this);
-        }
-        if (life.expired()) break;
-        if (scope.Ended() && FModalResult == mrNone) {
-          FModalResult = static_cast<TModalResult>(scope.Frame().result);
-          if (FModalResult == mrNone) FModalResult = mrCancel;
-        }
-        if (Application->Terminated())
-          FModalResult = mrCancel;
-        else if (FModalResult != mrNone)
-          CloseModal();
-        else if (!FVisible)
-          FModalResult = mrCancel;
-      } while (FModalResult == mrNone);
-    }
+    RunModalLoop(life);
     if (life.expired()) return mrCancel;
     result = FModalResult;
     SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);

@@ -171,6 +171,12 @@ class TButtonControl : public TCustomControl {
   void ButtonDown();
   void ButtonUp(LPARAM Point);
   void SpaceKey(bool Down);
+  // The steps of DefaultHandler.
+  bool MouseMessage(TMessage& Message);
+  bool ButtonMessage(TMessage& Message);
+  void DoubleClick();
+  void CaptureLost();
+  void FocusLost();
 
   bool FClicksDisabled { false };
   bool FPressed { false };

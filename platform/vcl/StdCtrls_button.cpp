@@ -83,68 +83,89 @@ void TButtonControl::WndProc(TMessage& Message) {
 }
 
 void TButtonControl::DefaultHandler(TMessage& Message) {
-  if (!FHandle) {
-    TCustomControl::DefaultHandler(Message);
-    return;
-  }
+  if (FHandle && (MouseMessage(Message) || ButtonMessage(Message))) return;
+  TCustomControl::DefaultHandler(Message);
+}
+
+// The mouse, the space key and the focus; true when the button took the message, false when the default
+// handling sees it too (or alone).
+bool TButtonControl::MouseMessage(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
       ButtonDown();
-      return;
+      return true;
     case WM_LBUTTONDBLCLK:
-      if (FReportsDoubleClicks)
-        Notify(BN_DOUBLECLICKED);
-      else
-        ButtonDown();
-      return;
+      DoubleClick();
+      return true;
     case WM_MOUSEMOVE:
       if (FTracking) SetPressed(Inside(Message.LParam));
-      return;
+      return true;
     case WM_LBUTTONUP:
       ButtonUp(Message.LParam);
-      return;
+      return true;
     case WM_CAPTURECHANGED:
-      if (FTracking) {
-        FTracking = false;
-        SetPressed(FSpaceDown);
-      }
-      break;
+      CaptureLost();
+      return false;
     case WM_KEYDOWN:
     case WM_KEYUP:
-      if (Message.WParam == VK_SPACE) {
-        SpaceKey(Message.Msg == WM_KEYDOWN);
-        return;
-      }
-      break;
+      if (Message.WParam != VK_SPACE) return false;
+      SpaceKey(Message.Msg == WM_KEYDOWN);
+      return true;
     case WM_SETFOCUS:
       Invalidate();
-      break;
+      return false;
     case WM_KILLFOCUS:
-      FSpaceDown = false;
-      if (FTracking) {
-        FTracking = false;
-        if (GetCapture() == FHandle) ReleaseCapture();
-      }
-      SetPressed(false);
-      Invalidate();
-      break;
+      FocusLost();
+      return false;
+    default:
+      return false;
+  }
+}
+
+// The button's state questions and commands, all taken.
+bool TButtonControl::ButtonMessage(TMessage& Message) {
+  switch (Message.Msg) {
     case WM_GETDLGCODE:
       Message.Result = DLGC_BUTTON;
-      return;
+      return true;
     case BM_GETCHECK:
       Message.Result = Checked() ? BST_CHECKED : BST_UNCHECKED;
-      return;
+      return true;
     case BM_SETCHECK:
       WithoutClicks([&] { SetChecked(Message.WParam == BST_CHECKED); });
-      return;
+      return true;
     case BM_GETSTATE:
       Message.Result = (Checked() ? BST_CHECKED : 0) | (FPressed ? kStatePushed : 0) | (Focused() ? kStateFocus : 0);
-      return;
+      return true;
     case BM_CLICK:
       Notify(BN_CLICKED);
-      return;
+      return true;
+    default:
+      return false;
   }
-  TCustomControl::DefaultHandler(Message);
+}
+
+void TButtonControl::DoubleClick() {
+  if (FReportsDoubleClicks)
+    Notify(BN_DOUBLECLICKED);
+  else
+    ButtonDown();
+}
+
+void TButtonControl::CaptureLost() {
+  if (!FTracking) return;
+  FTracking = false;
+  SetPressed(FSpaceDown);
+}
+
+void TButtonControl::FocusLost() {
+  FSpaceDown = false;
+  if (FTracking) {
+    FTracking = false;
+    if (GetCapture() == FHandle) ReleaseCapture();
+  }
+  SetPressed(false);
+  Invalidate();
 }
 
 bool TButtonControl::Inside(LPARAM Point) {

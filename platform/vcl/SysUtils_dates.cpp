@@ -54,6 +54,83 @@ struct DateParts {
   int dayOfWeek;  // 1 = Sunday
 };
 
+void FormatInto(AnsiString& out, const AnsiString& format, const DateParts& p, int depth);
+
+// Quoted text, copied without its quotes; `q` is at the opening quote. Returns where the text after the
+// closing quote starts (an unclosed quote runs to the end).
+const char* AppendQuoted(AnsiString& out, const char* q, const char* end) {
+  const char quote = *q++;
+  while (q < end && *q != quote) {
+    const int k = xj::GbkCharLength(q, end);
+    out.append(q, static_cast<size_t>(k));
+    q += k;
+  }
+  if (q < end) ++q;
+  return q;
+}
+
+// "m" and "mm" right after an hour are the minutes; otherwise the month as a number, or its short or
+// long name.
+void AppendMonth(AnsiString& out, size_t run, const DateParts& p, bool afterHour) {
+  if (afterHour && run <= 2)
+    AppendPadded(out, p.minute, static_cast<int>(run));
+  else if (run <= 2)
+    AppendPadded(out, p.month, static_cast<int>(run));
+  else
+    out += (run == 3 ? FormatSettings.ShortMonthNames : FormatSettings.LongMonthNames)[p.month - 1];
+}
+
+// The day, the weekday's short or long name, or the short or long date format (not inside another).
+void AppendDay(AnsiString& out, size_t run, const DateParts& p, int depth) {
+  if (run <= 2)
+    AppendPadded(out, p.day, static_cast<int>(run));
+  else if (run == 3)
+    out += FormatSettings.ShortDayNames[p.dayOfWeek - 1];
+  else if (run == 4)
+    out += FormatSettings.LongDayNames[p.dayOfWeek - 1];
+  else if (depth == 0)
+    FormatInto(out, run == 5 ? FormatSettings.ShortDateFormat : FormatSettings.LongDateFormat, p, 1);
+}
+
+// Appends a run of one character; true when the run was a date or time field.
+bool AppendRun(AnsiString& out, const char* q, size_t run, const DateParts& p, bool afterHour, int depth) {
+  switch (Lower(*q)) {
+    case 'y':
+      if (run <= 2)
+        AppendPadded(out, p.year % 100, 2);
+      else
+        AppendPadded(out, p.year, 4);
+      return true;
+    case 'm':
+      AppendMonth(out, run, p, afterHour);
+      return true;
+    case 'd':
+      AppendDay(out, run, p, depth);
+      return true;
+    case 'h':
+      AppendPadded(out, p.hour, run >= 2 ? 2 : 1);
+      return true;
+    case 'n':
+      AppendPadded(out, p.minute, run >= 2 ? 2 : 1);
+      return true;
+    case 's':
+      AppendPadded(out, p.second, run >= 2 ? 2 : 1);
+      return true;
+    case 'z':
+      AppendPadded(out, p.msec, run >= 3 ? 3 : 1);
+      return true;
+    case '/':
+      out.append(run, FormatSettings.DateSeparator);
+      return false;
+    case ':':
+      out.append(run, FormatSettings.TimeSeparator);
+      return false;
+    default:
+      out.append(q, run);
+      return false;
+  }
+}
+
 void FormatInto(AnsiString& out, const AnsiString& format, const DateParts& p, int depth) {
   const char* const begin = format.data();
   const char* const end = begin + format.size();
@@ -65,71 +142,14 @@ void FormatInto(AnsiString& out, const AnsiString& format, const DateParts& p, i
       q += 2;
       continue;
     }
-    const char c = Lower(*q);
     if (*q == '"' || *q == '\'') {
-      const char quote = *q++;
-      while (q < end && *q != quote) {
-        const int k = xj::GbkCharLength(q, end);
-        out.append(q, static_cast<size_t>(k));
-        q += k;
-      }
-      if (q < end) ++q;
+      q = AppendQuoted(out, q, end);
       continue;
     }
+    const char c = Lower(*q);
     size_t run = 1;
     while (q + run < end && Lower(q[run]) == c) ++run;
-    bool token = true;
-    switch (c) {
-      case 'y':
-        if (run <= 2)
-          AppendPadded(out, p.year % 100, 2);
-        else
-          AppendPadded(out, p.year, 4);
-        break;
-      case 'm':
-        if (afterHour && run <= 2)
-          AppendPadded(out, p.minute, static_cast<int>(run));
-        else if (run <= 2)
-          AppendPadded(out, p.month, static_cast<int>(run));
-        else
-          out += (run == 3 ? FormatSettings.ShortMonthNames : FormatSettings.LongMonthNames)[p.month - 1];
-        break;
-      case 'd':
-        if (run <= 2)
-          AppendPadded(out, p.day, static_cast<int>(run));
-        else if (run == 3)
-          out += FormatSettings.ShortDayNames[p.dayOfWeek - 1];
-        else if (run == 4)
-          out += FormatSettings.LongDayNames[p.dayOfWeek - 1];
-        else if (depth == 0)
-          FormatInto(out, run == 5 ? FormatSettings.ShortDateFormat : FormatSettings.LongDateFormat, p, 1);
-        break;
-      case 'h':
-        AppendPadded(out, p.hour, run >= 2 ? 2 : 1);
-        break;
-      case 'n':
-        AppendPadded(out, p.minute, run >= 2 ? 2 : 1);
-        break;
-      case 's':
-        AppendPadded(out, p.second, run >= 2 ? 2 : 1);
-        break;
-      case 'z':
-        AppendPadded(out, p.msec, run >= 3 ? 3 : 1);
-        break;
-      case '/':
-        out.append(run, FormatSettings.DateSeparator);
-        token = false;
-        break;
-      case ':':
-        out.append(run, FormatSettings.TimeSeparator);
-        token = false;
-        break;
-      default:
-        out.append(q, run);
-        token = false;
-        break;
-    }
-    if (token) afterHour = c == 'h';
+    if (AppendRun(out, q, run, p, afterHour, depth)) afterHour = c == 'h';
     q += run;
   }
 }

@@ -476,108 +476,135 @@ LRESULT Create(HWND hwnd, const CREATESTRUCTA* cs) {
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
 }
 
-LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = e.hwnd;
-  EditText& t = e.text;
-  if (LRESULT answer; AnswerEngineMessage(t, hwnd, msg, wParam, lParam, answer)) return answer;
+LRESULT NcDestroy(Edit& e, WPARAM wParam, LPARAM lParam) {
+  Edits().Retire(e.hwnd);
+  return DefWindowProcA(e.hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+LRESULT SetTextMessage(Edit& e, LPARAM text) {
+  e.text.SetText(text ? (const char*)text : "");
+  e.scrollX = 0;
+  Changed(e);
+  return TRUE;
+}
+
+void ReplaceSel(Edit& e, WPARAM canUndo, LPARAM text) {
+  if (e.text.ReplaceSelection(text ? (const char*)text : "", canUndo ? UndoKind::Other : UndoKind::NoUndo)) Changed(e);
+}
+
+void StyleChangedMessage(Edit& e, WPARAM which, LPARAM change) {
+  if (which == (WPARAM)GWL_STYLE && change) StyleChanged(e, (const STYLESTRUCT*)change);
+}
+
+void PaintMessage(Edit& e, WPARAM wParam) {
+  AnswerPaint(e.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(e, dc); });
+}
+
+LRESULT ScrollCaret(Edit& e) {
+  Moved(e);
+  return TRUE;
+}
+
+// The keyboard and the mouse; false for the others, which go on to DefWindowProcA.
+bool InputMessage(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      KeyDown(e, (UINT)wParam);
+      break;
+    case WM_CHAR:
+      Char(e, (unsigned char)wParam);
+      break;
+    case WM_LBUTTONDOWN:
+      ButtonDown(e, GET_X_LPARAM(lParam), wParam);
+      break;
+    case WM_LBUTTONDBLCLK:
+      DoubleClick(e, GET_X_LPARAM(lParam));
+      break;
+    case WM_MOUSEMOVE:
+      MouseMove(e, GET_X_LPARAM(lParam));
+      break;
+    case WM_LBUTTONUP:
+      ButtonUp(e);
+      break;
+    case WM_CAPTURECHANGED:
+      e.tracking = false;
+      break;
+    case WM_CONTEXTMENU:
+      ContextMenu(e, lParam);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// The editing commands, answered with zero; the others go on to the input messages.
+bool EditingMessage(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COPY:
+      Copy(e);
+      break;
+    case WM_CUT:
+      Cut(e);
+      break;
+    case WM_PASTE:
+      Paste(e);
+      break;
+    case WM_CLEAR:
+      Clear(e);
+      break;
+    case EM_SETSEL:
+      SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
+      break;
+    case EM_REPLACESEL:
+      ReplaceSel(e, wParam, lParam);
+      break;
+    case EM_SETPASSWORDCHAR:
+      SetPasswordChar(e, (char)wParam);
+      break;
+    default:
+      return InputMessage(e, msg, wParam, lParam);
+  }
+  return true;
+}
+
+// The window's life, look and focus, answered with zero; the others go on to the editing commands.
+bool ZeroMessage(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       Mirror(e);
-      return 0;
-    case WM_NCDESTROY:
-      Edits().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      break;
     case WM_PAINT:
-      if (wParam) {
-        Paint(e, (HDC)wParam);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(e, dc);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return EraseEditBackground(hwnd, (HDC)wParam);
+      PaintMessage(e, wParam);
+      break;
     case WM_SIZE:
     case WM_ENABLE:
       Moved(e);
-      return 0;
+      break;
     case WM_STYLECHANGED:
-      if (wParam == (WPARAM)GWL_STYLE && lParam) StyleChanged(e, (const STYLESTRUCT*)lParam);
-      return 0;
+      StyleChangedMessage(e, wParam, lParam);
+      break;
     case WM_SETFONT:
       SetFont(e, (HFONT)wParam, LOWORD(lParam) != 0);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)e.font;
-    case WM_SETTEXT:
-      t.SetText(lParam ? (const char*)lParam : "");
-      e.scrollX = 0;
-      Changed(e);
-      return TRUE;
-    case WM_GETTEXT:
-      return GetText(e, wParam, lParam);
-    case WM_GETTEXTLENGTH:
-      return (LRESULT)t.Length();
-    case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-    case WM_SETCURSOR:
-      return SetEditCursor(hwnd, wParam, lParam);
+      break;
     case WM_SETFOCUS:
       SetFocusTo(e);
-      return 0;
+      break;
     case WM_KILLFOCUS:
       KillFocus(e);
-      return 0;
-    case WM_KEYDOWN:
-      KeyDown(e, (UINT)wParam);
-      return 0;
-    case WM_CHAR:
-      Char(e, (unsigned char)wParam);
-      return 0;
-    case WM_LBUTTONDOWN:
-      ButtonDown(e, GET_X_LPARAM(lParam), wParam);
-      return 0;
-    case WM_LBUTTONDBLCLK:
-      DoubleClick(e, GET_X_LPARAM(lParam));
-      return 0;
-    case WM_MOUSEMOVE:
-      MouseMove(e, GET_X_LPARAM(lParam));
-      return 0;
-    case WM_LBUTTONUP:
-      ButtonUp(e);
-      return 0;
-    case WM_CAPTURECHANGED:
-      e.tracking = false;
-      return 0;
-    case WM_CONTEXTMENU:
-      ContextMenu(e, lParam);
-      return 0;
-    case WM_COPY:
-      Copy(e);
-      return 0;
-    case WM_CUT:
-      Cut(e);
-      return 0;
-    case WM_PASTE:
-      Paste(e);
-      return 0;
-    case WM_CLEAR:
-      Clear(e);
-      return 0;
+      break;
+    default:
+      return EditingMessage(e, msg, wParam, lParam);
+  }
+  return true;
+}
+
+// The EM_* questions answered with a value; the others go on to the messages answered with zero.
+LRESULT EditMessage(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case WM_UNDO:
     case EM_UNDO:
       return UndoEdit(e);
-    case EM_SETSEL:
-      SetSel(e, (int)(LONG)wParam, (int)(LONG)lParam);
-      return 0;
-    case EM_REPLACESEL:
-      if (t.ReplaceSelection(lParam ? (const char*)lParam : "", wParam ? UndoKind::Other : UndoKind::NoUndo))
-        Changed(e);
-      return 0;
-    case EM_SETPASSWORDCHAR:
-      SetPasswordChar(e, (char)wParam);
-      return 0;
     case EM_GETPASSWORDCHAR:
       return (LRESULT)(unsigned char)e.passwordChar;
     case EM_SETMARGINS:
@@ -585,8 +612,7 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_GETMARGINS:
       return MAKELRESULT(e.leftMargin, e.rightMargin);
     case EM_SCROLLCARET:
-      Moved(e);
-      return TRUE;
+      return ScrollCaret(e);
     case EM_POSFROMCHAR:
       return PosFromChar(e, wParam);
     case EM_CHARFROMPOS:
@@ -595,8 +621,33 @@ LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 1;
     case EM_GETFIRSTVISIBLELINE:  // a single-line edit answers with its first visible character
       return (LRESULT)PosAt(e, FormatRect(e).left, false);
+    default:
+      return ZeroMessage(e, msg, wParam, lParam) ? 0 : DefWindowProcA(e.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT Handle(Edit& e, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (LRESULT answer; AnswerEngineMessage(e.text, e.hwnd, msg, wParam, lParam, answer)) return answer;
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(e, wParam, lParam);
+    case WM_ERASEBKGND:
+      return EraseEditBackground(e.hwnd, (HDC)wParam);
+    case WM_GETFONT:
+      return (LRESULT)e.font;
+    case WM_SETTEXT:
+      return SetTextMessage(e, lParam);
+    case WM_GETTEXT:
+      return GetText(e, wParam, lParam);
+    case WM_GETTEXTLENGTH:
+      return (LRESULT)e.text.Length();
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_SETCURSOR:
+      return SetEditCursor(e.hwnd, wParam, lParam);
+    default:
+      return EditMessage(e, msg, wParam, lParam);
+  }
 }
 
 }  // namespace

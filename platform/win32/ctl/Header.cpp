@@ -399,55 +399,96 @@ void CaptureLost(Header& h) {
   Redraw(h);
 }
 
-LRESULT Handle(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = h.hwnd;
+// ---- Messages -------------------------------------------------------------------------------------------
+
+LRESULT NcDestroy(Header& h, WPARAM wParam, LPARAM lParam) {
+  Headers().Retire(h.hwnd);
+  return DefWindowProcA(h.hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+void PaintMessage(Header& h, WPARAM wParam) {
+  AnswerPaint(h.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(h, dc); });
+}
+
+void SetFont(Header& h, HFONT font, bool redraw) {
+  h.font = font;
+  if (redraw) Redraw(h);
+}
+
+void CaptureChanged(Header& h, HWND to) {
+  if (to != h.hwnd) CaptureLost(h);
+}
+
+void MouseLeave(Header& h) {
+  if (h.hot < 0) return;
+  h.hot = -1;
+  Redraw(h);
+}
+
+LRESULT HitTestMessage(Header& h, HDHITTESTINFO* info) {
+  if (!info) return -1;
+  *info = HitTest(h, info->pt);
+  return info->iItem;
+}
+
+LRESULT GetItemRect(Header& h, WPARAM index, RECT* out) {
+  if (!Valid(h, index) || !out) return FALSE;
+  *out = ItemRect(h, (int)index);
+  return TRUE;
+}
+
+LRESULT SetImageList(Header& h, HIMAGELIST images) {
+  HIMAGELIST old = h.images;
+  h.images = images;
+  Redraw(h);
+  return (LRESULT)old;
+}
+
+// The window messages answered with zero; false for the others, which go on to DefWindowProcA.
+bool ZeroMessage(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
   POINT p { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
   switch (msg) {
-    case WM_NCDESTROY:
-      Headers().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
     case WM_PAINT:
-      if (wParam) {
-        Paint(h, (HDC)wParam);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(h, dc);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;  // every pixel belongs to a section or to the rest, painted with them
+      PaintMessage(h, wParam);
+      break;
     case WM_SIZE:
     case WM_STYLECHANGED:
     case WM_ENABLE:
       Redraw(h);
-      return 0;
+      break;
     case WM_SETFONT:
-      h.font = (HFONT)wParam;
-      if (LOWORD(lParam)) Redraw(h);
-      return 0;
-    case WM_GETFONT:
-      return (LRESULT)h.font;
+      SetFont(h, (HFONT)wParam, LOWORD(lParam) != 0);
+      break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       ButtonDown(h, p);
-      return 0;
+      break;
     case WM_MOUSEMOVE:
       MouseMove(h, p);
-      return 0;
+      break;
     case WM_LBUTTONUP:
       ButtonUp(h, p);
-      return 0;
+      break;
     case WM_CAPTURECHANGED:
-      if ((HWND)lParam != hwnd) CaptureLost(h);
-      return 0;
+      CaptureChanged(h, (HWND)lParam);
+      break;
     case WM_MOUSELEAVE:
-      if (h.hot >= 0) {
-        h.hot = -1;
-        Redraw(h);
-      }
-      return 0;
+      MouseLeave(h);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
 
+LRESULT Handle(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(h, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;  // every pixel belongs to a section or to the rest, painted with them
+    case WM_GETFONT:
+      return (LRESULT)h.font;
     case HDM_GETITEMCOUNT:
       return Count(h);
     case HDM_INSERTITEMA:
@@ -460,32 +501,23 @@ LRESULT Handle(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
       return SetItem(h, wParam, (const HDITEMA*)lParam);
     case HDM_LAYOUT:
       return Layout(h, (HDLAYOUT*)lParam);
-    case HDM_HITTEST: {
-      auto* info = (HDHITTESTINFO*)lParam;
-      if (!info) return -1;
-      *info = HitTest(h, info->pt);
-      return info->iItem;
-    }
+    case HDM_HITTEST:
+      return HitTestMessage(h, (HDHITTESTINFO*)lParam);
     case HDM_GETITEMRECT:
-      if (!Valid(h, wParam) || !lParam) return FALSE;
-      *(RECT*)lParam = ItemRect(h, (int)wParam);
-      return TRUE;
+      return GetItemRect(h, wParam, (RECT*)lParam);
     case HDM_ORDERTOINDEX:
       return wParam < h.order.size() ? h.order[wParam] : (LRESULT)wParam;
     case HDM_GETORDERARRAY:
       return GetOrderArray(h, wParam, (int*)lParam);
     case HDM_SETORDERARRAY:
       return SetOrderArray(h, wParam, (const int*)lParam);
-    case HDM_SETIMAGELIST: {
-      HIMAGELIST old = h.images;
-      h.images = (HIMAGELIST)lParam;
-      Redraw(h);
-      return (LRESULT)old;
-    }
+    case HDM_SETIMAGELIST:
+      return SetImageList(h, (HIMAGELIST)lParam);
     case HDM_GETIMAGELIST:
       return (LRESULT)h.images;
+    default:
+      return ZeroMessage(h, msg, wParam, lParam) ? 0 : DefWindowProcA(h.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -908,45 +909,54 @@ void DrawCheck(HDC dc, RECT r, bool checked) {
   DeleteObject(pen);
 }
 
-void DrawItem(ListView& v, HDC dc, int i) {
-  const bool selected = (v.items[i].state & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
-  RECT bounds = Bounds(v, i);
-  if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) {
-    UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
-    UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
-    DRAWITEMSTRUCT dis {
-      ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
-    };
-    int saved = SaveDC(dc);
-    if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
-    RestoreDC(dc, saved);
-    return;
-  }
-  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
-  const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
-  RECT label = LabelRect(v, i);
-  if (selected && fullRow)
-    FillColour(dc, RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom },
-               GetSysColor(COLOR_HIGHLIGHT));
-  // The state image or check box.
-  if (StateWidth(v)) {
-    RECT s = StateRect(v, i);
-    UINT index = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
-    if (v.stateImages && index > 0)
-      ImageList_Draw(v.stateImages, (int)index - 1, dc, s.left, s.top, ILD_TRANSPARENT);
-    else if (!v.stateImages && Checks(v))
-      DrawCheck(dc, s, index == 2);
-  }
+// An owner-drawn report row: the parent draws it from WM_DRAWITEM.
+void OwnerDrawItem(ListView& v, HDC dc, int i, const RECT& bounds) {
+  UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
+  UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
+  DRAWITEMSTRUCT dis {
+    ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
+  };
+  int saved = SaveDC(dc);
+  if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
+  RestoreDC(dc, saved);
+}
+
+// A whole row's highlight and focus: the item's bounds right of the state image.
+RECT RowRect(const ListView& v, const RECT& bounds) {
+  return RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom };
+}
+
+// The state image, or the check box a view with check boxes and no state images draws itself.
+void DrawStateImage(ListView& v, HDC dc, int i) {
+  if (!StateWidth(v)) return;
+  RECT s = StateRect(v, i);
+  UINT index = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  if (v.stateImages && index > 0)
+    ImageList_Draw(v.stateImages, (int)index - 1, dc, s.left, s.top, ILD_TRANSPARENT);
+  else if (!v.stateImages && Checks(v))
+    DrawCheck(dc, s, index == 2);
+}
+
+void DrawIcon(ListView& v, HDC dc, int i) {
   HIMAGELIST images = ViewOf(v) == LVS_ICON ? v.large : v.small;
   RECT icon = IconRect(v, i);
-  if (images && v.items[i].image >= 0) {
-    SIZE img = ImageSize(images);
-    int x = ViewOf(v) == LVS_ICON ? icon.left + (icon.right - icon.left - img.cx) / 2 : icon.left;
-    int y = icon.top + (icon.bottom - icon.top - img.cy) / 2;
-    ImageList_Draw(images, v.items[i].image, dc, x, y, ILD_TRANSPARENT);
-  }
-  std::string caption = TextOf(v, i, 0);
-  if (v.dead || !Valid(v, (WPARAM)i)) return;
+  if (!images || v.items[i].image < 0) return;
+  SIZE img = ImageSize(images);
+  int x = ViewOf(v) == LVS_ICON ? icon.left + (icon.right - icon.left - img.cx) / 2 : icon.left;
+  int y = icon.top + (icon.bottom - icon.top - img.cy) / 2;
+  ImageList_Draw(images, v.items[i].image, dc, x, y, ILD_TRANSPARENT);
+}
+
+// How a row is drawn: highlighted or not, across the whole row or under the caption, in which text colour.
+struct RowLook {
+  bool selected;
+  bool fullRow;
+  COLORREF text;
+};
+
+// The caption's own area: centred under an icon, else as wide as the text unless the whole row is
+// highlighted.
+RECT CaptionRect(ListView& v, HDC dc, const RECT& label, const std::string& caption, bool fullRow) {
   RECT textRect = label;
   if (ViewOf(v) == LVS_ICON) {
     SIZE ext {};
@@ -959,30 +969,58 @@ void DrawItem(ListView& v, HDC dc, int i) {
     GetTextExtentPoint32A(dc, caption.data(), (int)caption.size(), &ext);
     textRect.right = std::min(label.right, label.left + (int)ext.cx + 4);
   }
-  if (selected && !fullRow) FillColour(dc, textRect, GetSysColor(COLOR_HIGHLIGHT));
-  SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
+  return textRect;
+}
+
+// Draws the caption with its highlight and returns its area.
+RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& caption, const RowLook& look) {
+  RECT textRect = CaptionRect(v, dc, label, caption, look.fullRow);
+  if (look.selected && !look.fullRow) FillColour(dc, textRect, GetSysColor(COLOR_HIGHLIGHT));
+  SetTextColor(dc, look.selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : look.text);
   RECT t = textRect;
   InflateRect(&t, -2, 0);
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
   DrawTextA(dc, caption.data(), (int)caption.size(), &t,
             align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-  if (Report(v)) {
-    int x = bounds.left;
-    for (int c : v.order) {
-      RECT cell { x, bounds.top, x + v.columns[c].width, bounds.bottom };
-      x = cell.right;
-      if (c == 0) continue;
-      std::string s = TextOf(v, i, c);
-      if (v.dead || !Valid(v, (WPARAM)i)) return;
-      SetTextColor(dc, selected && fullRow ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
-      RECT ct = cell;
-      InflateRect(&ct, -6, 0);
-      UINT a = v.columns[c].fmt & LVCFMT_RIGHT ? DT_RIGHT : v.columns[c].fmt & LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
-      DrawTextA(dc, s.data(), (int)s.size(), &ct, a | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
-    }
+  return textRect;
+}
+
+// The report's other columns in their display order; false when asking for a text destroyed the view
+// or the item.
+bool DrawSubItems(ListView& v, HDC dc, int i, const RECT& bounds, const RowLook& look) {
+  int x = bounds.left;
+  for (int c : v.order) {
+    RECT cell { x, bounds.top, x + v.columns[c].width, bounds.bottom };
+    x = cell.right;
+    if (c == 0) continue;
+    std::string s = TextOf(v, i, c);
+    if (v.dead || !Valid(v, (WPARAM)i)) return false;
+    SetTextColor(dc, look.selected && look.fullRow ? GetSysColor(COLOR_HIGHLIGHTTEXT) : look.text);
+    RECT ct = cell;
+    InflateRect(&ct, -6, 0);
+    UINT a = v.columns[c].fmt & LVCFMT_RIGHT ? DT_RIGHT : v.columns[c].fmt & LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
+    DrawTextA(dc, s.data(), (int)s.size(), &ct, a | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
   }
+  return true;
+}
+
+void DrawItem(ListView& v, HDC dc, int i) {
+  const bool selected = (v.items[i].state & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
+  RECT bounds = Bounds(v, i);
+  if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) return OwnerDrawItem(v, dc, i, bounds);
+  const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
+  const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
+  const RowLook look { selected, fullRow, text };
+  RECT label = LabelRect(v, i);
+  if (selected && fullRow) FillColour(dc, RowRect(v, bounds), GetSysColor(COLOR_HIGHLIGHT));
+  DrawStateImage(v, dc, i);
+  DrawIcon(v, dc, i);
+  std::string caption = TextOf(v, i, 0);
+  if (v.dead || !Valid(v, (WPARAM)i)) return;
+  RECT textRect = DrawCaption(v, dc, label, caption, look);
+  if (Report(v) && !DrawSubItems(v, dc, i, bounds, look)) return;
   if (v.focused && i == v.focus) {
-    RECT f = fullRow ? RECT { bounds.left + StateWidth(v) + 1, bounds.top, bounds.right, bounds.bottom } : textRect;
+    RECT f = fullRow ? RowRect(v, bounds) : textRect;
     DrawFocusRect(dc, &f);
   }
 }
@@ -1021,67 +1059,45 @@ void Paint(ListView& v, HDC dc, const RECT& area) {
 
 // ---- Keyboard and mouse ---------------------------------------------------------------------------------
 
-void KeyDown(ListView& v, UINT vk) {
-  int n = Count(v);
-  if (n == 0) return;
-  bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
-  int c = std::clamp(v.focus, 0, n - 1);
+// The item a moving key goes to from `c`, before it is kept within the items; none for the other keys.
+std::optional<int> KeyTarget(const ListView& v, UINT vk, int c, int n) {
   int across = 1, down = 1;
   if (List(v)) across = RowsPerColumn(v);
   if (Icons(v)) down = IconsPerRow(v);
   if (Report(v)) across = 0;
   int page = std::max(1, CountPerPage(v) - (Report(v) ? 1 : 0));
-  // With no focused item yet, the first arrow lands on the first item.
-  const bool arrow = vk == VK_UP || vk == VK_DOWN || (!Report(v) && (vk == VK_LEFT || vk == VK_RIGHT));
-  if (v.focus < 0 && arrow) {
-    Choose(v, 0, false, false, false);
-    return;
-  }
-  int to = c;
   switch (vk) {
     case VK_UP:
-      to = c - down;
-      break;
+      return c - down;
     case VK_DOWN:
-      to = c + down;
-      break;
+      return c + down;
     case VK_LEFT:
-      if (Report(v)) {
-        ScrollTo(v, v.top, v.hOffset - v.charW * 3, v.origin);
-        return;
-      }
-      to = c - across;
-      break;
+      return c - across;
     case VK_RIGHT:
-      if (Report(v)) {
-        ScrollTo(v, v.top, v.hOffset + v.charW * 3, v.origin);
-        return;
-      }
-      to = c + across;
-      break;
+      return c + across;
     case VK_PRIOR:
-      to = c - page;
-      break;
+      return c - page;
     case VK_NEXT:
-      to = c + page;
-      break;
+      return c + page;
     case VK_HOME:
-      to = 0;
-      break;
+      return 0;
     case VK_END:
-      to = n - 1;
-      break;
-    case VK_SPACE:
-      if (Checks(v) && v.focus >= 0) {
-        ToggleCheck(v, v.focus);
-        return;
-      }
-      if (v.focus >= 0) Choose(v, v.focus, false, ctrl, true);
-      return;
+      return n - 1;
     default:
-      return;
+      return std::nullopt;
   }
-  to = std::clamp(to, 0, n - 1);
+}
+
+// Space toggles the focused item's check box, or selects it (Ctrl toggles its selection).
+void SpaceKey(ListView& v, bool ctrl) {
+  if (Checks(v) && v.focus >= 0) {
+    ToggleCheck(v, v.focus);
+    return;
+  }
+  if (v.focus >= 0) Choose(v, v.focus, false, ctrl, true);
+}
+
+void MoveFocus(ListView& v, int to, bool shift, bool ctrl) {
   if (ctrl && !shift && !SingleSel(v)) {
     // Ctrl moves the focus alone.
     ChangeState(v, to, LVIS_FOCUSED, LVIS_FOCUSED);
@@ -1089,6 +1105,24 @@ void KeyDown(ListView& v, UINT vk) {
     return;
   }
   Choose(v, to, shift, false, false);
+}
+
+void KeyDown(ListView& v, UINT vk) {
+  int n = Count(v);
+  if (n == 0) return;
+  bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+  std::optional<int> to = KeyTarget(v, vk, std::clamp(v.focus, 0, n - 1), n);
+  // With no focused item yet, the first arrow lands on the first item.
+  const bool arrow = vk == VK_UP || vk == VK_DOWN || (!Report(v) && (vk == VK_LEFT || vk == VK_RIGHT));
+  if (v.focus < 0 && arrow) {
+    Choose(v, 0, false, false, false);
+    return;
+  }
+  // Sideways keys scroll a report.
+  if (Report(v) && vk == VK_LEFT) return ScrollTo(v, v.top, v.hOffset - v.charW * 3, v.origin);
+  if (Report(v) && vk == VK_RIGHT) return ScrollTo(v, v.top, v.hOffset + v.charW * 3, v.origin);
+  if (vk == VK_SPACE) return SpaceKey(v, ctrl);
+  if (to) MoveFocus(v, std::clamp(*to, 0, n - 1), shift, ctrl);
 }
 
 void Notify(ListView& v, UINT code, int item, POINT p) {

@@ -65,69 +65,89 @@ class Reader {
   }
 
  private:
+  // A control word as read: its letters and its numeric parameter, when it has one.
+  struct Word {
+    std::string_view name;
+    long long value { 0 };
+    bool hasValue { false };
+  };
+
   void ControlWord(std::vector<bool>& skip) {
     if (FPos >= FIn.size()) return;
-    char c = FIn[FPos];
-    if (!IsLetter(c)) {  // a control symbol
-      ++FPos;
-      bool text = !skip.back();
-      switch (c) {
-        case '\\':
-        case '{':
-        case '}':
-          if (text) FOut += c;
-          return;
-        case '~':
-          if (text) FOut += ' ';
-          return;
-        case '_':
-          if (text) FOut += '-';
-          return;
-        case '*':
-          skip.back() = true;
-          return;
-        case '\'': {
-          int hi = FPos < FIn.size() ? HexValue(FIn[FPos]) : -1;
-          int lo = FPos + 1 < FIn.size() ? HexValue(FIn[FPos + 1]) : -1;
-          if (hi < 0 || lo < 0) {  // half an escape: dropped with what there is of it
-            FPos += hi < 0 ? 0 : 1;
-            return;
-          }
-          FPos += 2;
-          if (text) FOut += (char)(hi * 16 + lo);
-          return;
-        }
-        case '\r':
-        case '\n':
-          if (text) FOut += "\r\n";
-          return;
-      }
+    if (!IsLetter(FIn[FPos])) return ControlSymbol(skip);
+    Word word = ReadWord();
+    if (word.name == "bin") {  // binary data: skipped whatever the group
+      FPos += (size_t)std::clamp<long long>(word.hasValue ? word.value : 0, 0, (long long)(FIn.size() - FPos));
       return;
     }
-    size_t start = FPos;
-    while (FPos < FIn.size() && IsLetter(FIn[FPos]) && FPos - start < 32) ++FPos;
-    std::string_view word = FIn.substr(start, FPos - start);
-    bool negative = FPos < FIn.size() && FIn[FPos] == '-';
-    if (negative) ++FPos;
-    long long value = 0;
-    bool hasValue = false;
-    for (int digits = 0; FPos < FIn.size() && FIn[FPos] >= '0' && FIn[FPos] <= '9'; ++FPos, ++digits)
-      if (digits < 10) {
-        value = value * 10 + (FIn[FPos] - '0');
-        hasValue = true;
-      }
-    if (FPos < FIn.size() && FIn[FPos] == ' ') ++FPos;
-    if (negative) value = -value;
-
-    if (word == "bin") {  // binary data: skipped whatever the group
-      FPos += (size_t)std::clamp<long long>(hasValue ? value : 0, 0, (long long)(FIn.size() - FPos));
-      return;
-    }
-    if (IsSkipped(word)) {
+    if (IsSkipped(word.name)) {
       skip.back() = true;
       return;
     }
-    if (skip.back()) return;
+    if (!skip.back()) WordText(word.name);
+  }
+
+  // A backslash and one character that is not a letter.
+  void ControlSymbol(std::vector<bool>& skip) {
+    char c = FIn[FPos++];
+    bool text = !skip.back();
+    switch (c) {
+      case '\\':
+      case '{':
+      case '}':
+        if (text) FOut += c;
+        return;
+      case '~':
+        if (text) FOut += ' ';
+        return;
+      case '_':
+        if (text) FOut += '-';
+        return;
+      case '*':
+        skip.back() = true;
+        return;
+      case '\'':
+        return HexEscape(text);
+      case '\r':
+      case '\n':
+        if (text) FOut += "\r\n";
+        return;
+    }
+  }
+
+  // \'hh: one byte in two hex digits.
+  void HexEscape(bool text) {
+    int hi = FPos < FIn.size() ? HexValue(FIn[FPos]) : -1;
+    int lo = FPos + 1 < FIn.size() ? HexValue(FIn[FPos + 1]) : -1;
+    if (hi < 0 || lo < 0) {  // half an escape: dropped with what there is of it
+      FPos += hi < 0 ? 0 : 1;
+      return;
+    }
+    FPos += 2;
+    if (text) FOut += (char)(hi * 16 + lo);
+  }
+
+  // The letters (at most 32), an optional signed number of which ten digits count, and the one blank
+  // that ends a word.
+  Word ReadWord() {
+    Word word;
+    size_t start = FPos;
+    while (FPos < FIn.size() && IsLetter(FIn[FPos]) && FPos - start < 32) ++FPos;
+    word.name = FIn.substr(start, FPos - start);
+    bool negative = FPos < FIn.size() && FIn[FPos] == '-';
+    if (negative) ++FPos;
+    for (int digits = 0; FPos < FIn.size() && FIn[FPos] >= '0' && FIn[FPos] <= '9'; ++FPos, ++digits)
+      if (digits < 10) {
+        word.value = word.value * 10 + (FIn[FPos] - '0');
+        word.hasValue = true;
+      }
+    if (FPos < FIn.size() && FIn[FPos] == ' ') ++FPos;
+    if (negative) word.value = -word.value;
+    return word;
+  }
+
+  // The text a word of the body stands for.
+  void WordText(std::string_view word) {
     if (word == "par" || word == "line" || word == "sect" || word == "page")
       FOut += "\r\n";
     else if (word == "tab")

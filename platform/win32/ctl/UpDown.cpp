@@ -250,125 +250,165 @@ void Created(UpDown& u, const CREATESTRUCTA* cs) {
   }
 }
 
-LRESULT Handle(UpDown& u, UINT msg, WPARAM wParam, LPARAM lParam) {
-  HWND hwnd = u.hwnd;
+// ---- Messages -------------------------------------------------------------------------------------------
+
+LRESULT NcDestroy(UpDown& u, WPARAM wParam, LPARAM lParam) {
+  UpDowns().Retire(u.hwnd);
+  return DefWindowProcA(u.hwnd, WM_NCDESTROY, wParam, lParam);
+}
+
+void PaintMessage(UpDown& u, WPARAM wParam) {
+  AnswerPaint(u.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(u, dc); });
+}
+
+void EnableMessage(UpDown& u, bool enabled) {
+  if (!enabled) StopPress(u, true);
+  InvalidateRect(u.hwnd, nullptr, FALSE);
+}
+
+void CaptureChanged(UpDown& u, HWND to) {
+  if (to != u.hwnd) StopPress(u, true);
+}
+
+void TimerMessage(UpDown& u, WPARAM id) {
+  if (id == kRepeatTimer) Tick(u);
+}
+
+void SetRange(UpDown& u, int lower, int upper) {
+  u.lower = lower;
+  u.upper = upper;
+  SetPos(u, u.pos);
+}
+
+void GetRange32(UpDown& u, int* lower, int* upper) {
+  if (lower) *lower = u.lower;
+  if (upper) *upper = u.upper;
+}
+
+LRESULT SetPosMessage(UpDown& u, int pos) {
+  int old = u.pos;
+  SetPos(u, pos);
+  return old;
+}
+
+LRESULT GetPos16(UpDown& u) {
+  bool ok = ReadBuddy(u);
+  return MAKELONG((WORD)u.pos, ok ? 0 : 1);
+}
+
+LRESULT GetPos32(UpDown& u, BOOL* failed) {
+  bool ok = ReadBuddy(u);
+  if (failed) *failed = ok ? FALSE : TRUE;
+  return u.pos;
+}
+
+LRESULT SetBase(UpDown& u, WPARAM base) {
+  if (base != 10 && base != 16) return 0;
+  int old = u.base;
+  u.base = (int)base;
+  WriteBuddy(u);
+  return old;
+}
+
+LRESULT SetAccel(UpDown& u, WPARAM count, const UDACCEL* a) {
+  if (count == 0 || !a) return FALSE;
+  u.accel.assign(a, a + count);
+  return TRUE;
+}
+
+LRESULT GetAccel(UpDown& u, WPARAM count, UDACCEL* out) {
+  size_t n = std::min((size_t)count, u.accel.size());
+  if (out) std::copy_n(u.accel.begin(), n, out);
+  return (LRESULT)u.accel.size();
+}
+
+POINT PointOf(LPARAM lParam) { return POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }; }
+
+// The messages answered with zero; false for the others, which go on to DefWindowProcA.
+bool ZeroMessage(UpDown& u, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE:
       Created(u, (const CREATESTRUCTA*)lParam);
-      return 0;
-    case WM_NCDESTROY:
-      UpDowns().Retire(hwnd);
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      break;
     case WM_PAINT:
-      if (wParam) {
-        Paint(u, (HDC)wParam);
-      } else {
-        PAINTSTRUCT ps;
-        if (HDC dc = BeginPaint(hwnd, &ps)) Paint(u, dc);
-        EndPaint(hwnd, &ps);
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
+      PaintMessage(u, wParam);
+      break;
     case WM_ENABLE:
-      if (!wParam) StopPress(u, true);
-      InvalidateRect(hwnd, nullptr, FALSE);
-      return 0;
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS;
+      EnableMessage(u, wParam != 0);
+      break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      ButtonDown(u, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
-      return 0;
+      ButtonDown(u, PointOf(lParam));
+      break;
     case WM_MOUSEMOVE:
-      MouseMove(u, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
-      return 0;
+      MouseMove(u, PointOf(lParam));
+      break;
     case WM_LBUTTONUP:
       StopPress(u, true);
-      return 0;
+      break;
     case WM_CAPTURECHANGED:
-      if ((HWND)lParam != hwnd) StopPress(u, true);
-      return 0;
+      CaptureChanged(u, (HWND)lParam);
+      break;
     case WM_TIMER:
-      if (wParam == kRepeatTimer) Tick(u);
-      return 0;
+      TimerMessage(u, wParam);
+      break;
     case WM_KEYDOWN:
       KeyDown(u, (UINT)wParam);
-      return 0;
-
+      break;
     case UDM_SETRANGE:
-      u.upper = (short)LOWORD(lParam);
-      u.lower = (short)HIWORD(lParam);
-      SetPos(u, u.pos);
-      return 0;
+      SetRange(u, (short)HIWORD(lParam), (short)LOWORD(lParam));
+      break;
+    case UDM_SETRANGE32:
+      SetRange(u, (int)wParam, (int)lParam);
+      break;
+    case UDM_GETRANGE32:
+      GetRange32(u, (int*)wParam, (int*)lParam);
+      break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+LRESULT Handle(UpDown& u, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_NCDESTROY:
+      return NcDestroy(u, wParam, lParam);
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS;
     case UDM_GETRANGE:
       return MAKELONG((WORD)u.upper, (WORD)u.lower);
-    case UDM_SETRANGE32:
-      u.lower = (int)wParam;
-      u.upper = (int)lParam;
-      SetPos(u, u.pos);
-      return 0;
-    case UDM_GETRANGE32:
-      if (wParam) *(int*)wParam = u.lower;
-      if (lParam) *(int*)lParam = u.upper;
-      return 0;
-    case UDM_SETPOS: {
-      int old = u.pos;
-      SetPos(u, (short)LOWORD(lParam));
-      return old;
-    }
-    case UDM_SETPOS32: {
-      int old = u.pos;
-      SetPos(u, (int)lParam);
-      return old;
-    }
-    case UDM_GETPOS: {
-      bool ok = ReadBuddy(u);
-      return MAKELONG((WORD)u.pos, ok ? 0 : 1);
-    }
-    case UDM_GETPOS32: {
-      bool ok = ReadBuddy(u);
-      if (lParam) *(BOOL*)lParam = ok ? FALSE : TRUE;
-      return u.pos;
-    }
+    case UDM_SETPOS:
+      return SetPosMessage(u, (short)LOWORD(lParam));
+    case UDM_SETPOS32:
+      return SetPosMessage(u, (int)lParam);
+    case UDM_GETPOS:
+      return GetPos16(u);
+    case UDM_GETPOS32:
+      return GetPos32(u, (BOOL*)lParam);
     case UDM_SETBUDDY:
       return (LRESULT)SetBuddy(u, (HWND)wParam);
     case UDM_GETBUDDY:
       return (LRESULT)u.buddy;
-    case UDM_SETBASE: {
-      if (wParam != 10 && wParam != 16) return 0;
-      int old = u.base;
-      u.base = (int)wParam;
-      WriteBuddy(u);
-      return old;
-    }
+    case UDM_SETBASE:
+      return SetBase(u, wParam);
     case UDM_GETBASE:
       return u.base;
-    case UDM_SETACCEL: {
-      if (wParam == 0 || !lParam) return FALSE;
-      const auto* a = (const UDACCEL*)lParam;
-      u.accel.assign(a, a + wParam);
-      return TRUE;
-    }
-    case UDM_GETACCEL: {
-      size_t n = std::min((size_t)wParam, u.accel.size());
-      if (lParam) std::copy_n(u.accel.begin(), n, (UDACCEL*)lParam);
-      return (LRESULT)u.accel.size();
-    }
+    case UDM_SETACCEL:
+      return SetAccel(u, wParam, (const UDACCEL*)lParam);
+    case UDM_GETACCEL:
+      return GetAccel(u, wParam, (UDACCEL*)lParam);
+    default:
+      return ZeroMessage(u, msg, wParam, lParam) ? 0 : DefWindowProcA(u.hwnd, msg, wParam, lParam);
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
 LRESULT CALLBACK UpDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    UpDowns().Create(hwnd);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-  }
-  std::shared_ptr<UpDown> u = UpDowns().Find(hwnd);
-  if (!u) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(*u, msg, wParam, lParam);
+  return UpDowns().Route(hwnd, msg, wParam, lParam, Handle);
 }
 
 }  // namespace xj::ctl
