@@ -42,6 +42,27 @@ std::string Fold(std::string_view s) {
   return out;
 }
 
+// Whether Name reads as Folded (already folded) once folded: Fold without making the copy, for the
+// scans that compare every key of a small section.
+bool FoldsTo(std::string_view Name, std::string_view Folded) {
+  if (Name.size() != Folded.size()) return false;
+  const char* p = Name.data();
+  const char* end = p + Name.size();
+  const char* q = Folded.data();
+  while (p < end) {
+    const int n = GbkCharLength(p, end);
+    if (n == 1) {
+      const char c = *p >= 'a' && *p <= 'z' ? static_cast<char>(*p - 32) : *p;
+      if (c != *q) return false;
+    } else if (std::memcmp(p, q, size_t(n)) != 0) {
+      return false;
+    }
+    p += n;
+    q += n;
+  }
+  return true;
+}
+
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -191,7 +212,7 @@ size_t TIniDocument::FindKey(const TSection& S, std::string_view Key) const {
   // for every one of them.
   if (!S.KeysValid && S.Lines.size() <= kScannedKeys) {
     for (size_t i = 0; i < S.Lines.size(); ++i)
-      if (S.Lines[i].Kind == lkKey && Fold(S.Lines[i].Name) == folded) return i;
+      if (S.Lines[i].Kind == lkKey && FoldsTo(S.Lines[i].Name, folded)) return i;
     return npos;
   }
   const auto& keys = KeyIndex(S);
