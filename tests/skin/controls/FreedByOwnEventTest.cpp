@@ -375,6 +375,14 @@ std::vector<Case> AllCases() {
     v->SetViewStyle(vsReport);
     PaintAgain(c);
   });
+  Own<LV>(cases, "TbsSkinListView.OnDrawItem", Handler<LV>(&LV::OnDrawItem), [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->SetViewStyle(vsReport);
+    v->SetOwnerDraw(true);
+    v->Items()->Add()->SetCaption("item");
+    PaintAgain(c);
+  });
   return cases;
 }
 
