@@ -229,7 +229,7 @@ void THeaderControl::CNDrawItem(TMessage& Message) {
   auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
   Message.Result = TRUE;
   if (!dis || static_cast<int>(dis->itemID) >= FSections->Count()) return;
-  TCanvasDCScope lend(FCanvas.get(), dis->hDC);
+  TCanvasDCScope lend(FCanvas.get(), dis->hDC, LifeToken());  // the draw handler may free the control
   FCanvas->SetFont(Font());
   FCanvas->SetBrush(Brush());
   DrawSection(FSections->Items(static_cast<int>(dis->itemID)), dis->rcItem, (dis->itemState & ODS_SELECTED) != 0);

@@ -766,7 +766,7 @@ void TCustomListView::CNDrawItem(TMessage& Message) {
   Message.Result = TRUE;
   if (!dis || static_cast<int>(dis->itemID) >= FItems->Count()) return;
   const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0xFFFF);
-  TCanvasDCScope lend(FCanvas.get(), dis->hDC);
+  TCanvasDCScope lend(FCanvas.get(), dis->hDC, LifeToken());  // the draw handler may free the control
   FCanvas->SetFont(Font());
   FCanvas->SetBrush(Brush());
   if (state.Contains(odSelected)) {

@@ -67,7 +67,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
   }
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   if (!dc) return;
-  TCanvasDCScope lend(FCanvas.get(), dc);
+  TCanvasDCScope lend(FCanvas.get(), dc, LifeToken());
   Paint();
 }
 
@@ -91,7 +91,7 @@ void TCustomControl::Dispatch(TMessage& Message) {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  TCanvasDCScope lend(FCanvas.get(), DC);
+  TCanvasDCScope lend(FCanvas.get(), DC, LifeToken());
   Paint();
 }
 

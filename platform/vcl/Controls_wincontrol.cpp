@@ -936,6 +936,8 @@ void TWinControl::Repaint() {
 void TWinControl::PaintHandler(TWMPaint& Message) {
   TPaintCycle cycle(FHandle, Message.DC);
   HDC dc = cycle.DC;
+  // A draw handler inside PaintWindow may free this control.
+  auto life = LifeToken();
   if (FControls.empty()) {
     PaintWindow(dc);
   } else {
@@ -958,7 +960,7 @@ void TWinControl::PaintHandler(TWMPaint& Message) {
     if (!covered) PaintWindow(dc);
     RestoreDC(dc, saved);
   }
-  PaintControls(dc, nullptr);
+  if (!life.expired()) PaintControls(dc, nullptr);
 }
 
 // A window of its own class draws nothing here; a native class paints into the DC it is given.
@@ -1013,7 +1015,9 @@ void TWinControl::WMPaint(TWMPaint& Message) {
 
 void TWinControl::WMCustomPaint(TMessage& Message) {
   FControlState << csCustomPaint;
-  xj::ScopeExit painted([&] { FControlState >> csCustomPaint; });
+  xj::ScopeExit painted([&, life = LifeToken()] {
+    if (!life.expired()) FControlState >> csCustomPaint;
+  });
   WMPaint(reinterpret_cast<TWMPaint&>(Message));
 }
 

@@ -410,14 +410,17 @@ class TCanvas : public TPersistent {
 };
 
 // Lends a DC to a locked canvas for one scope: painting into a DC the canvas does not own, and giving it
-// back (unlocked, handle cleared) however the scope ends.
+// back (unlocked, handle cleared) however the scope ends. Owner, when given, is the life token of what
+// holds the canvas: a handler inside the scope may free it, and then the canvas is gone too.
 class TCanvasDCScope {
  public:
-  TCanvasDCScope(TCanvas* Canvas, HDC DC) : FCanvas(Canvas) {
+  TCanvasDCScope(TCanvas* Canvas, HDC DC, std::weak_ptr<const void> Owner = {})
+      : FCanvas(Canvas), FOwner(std::move(Owner)), FOwned(!FOwner.expired()) {
     FCanvas->Lock();
     FCanvas->SetHandle(DC);
   }
   ~TCanvasDCScope() {
+    if (FOwned && FOwner.expired()) return;
     FCanvas->SetHandle(nullptr);
     FCanvas->Unlock();
   }
@@ -426,6 +429,8 @@ class TCanvasDCScope {
 
  private:
   TCanvas* FCanvas;
+  std::weak_ptr<const void> FOwner;
+  bool FOwned;
 };
 
 // ---- Graphics -----------------------------------------------------------------------------------------

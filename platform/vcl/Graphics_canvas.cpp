@@ -21,7 +21,11 @@ TCanvas::TCanvas()
   FBrush->OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
 }
 
-TCanvas::~TCanvas() { SetHandle(nullptr); }
+// A canvas freed inside the paint that locked it (its control freed by a handler) lets go of the lock.
+TCanvas::~TCanvas() {
+  SetHandle(nullptr);
+  while (FLockCount > 0) Unlock();
+}
 
 HDC TCanvas::Handle() {
   Changing();

@@ -327,7 +327,7 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
   const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0xFFFF);
   const int index = static_cast<int>(dis->itemID);
   {
-    TCanvasDCScope lend(FCanvas.get(), dis->hDC);
+    TCanvasDCScope lend(FCanvas.get(), dis->hDC, LifeToken());  // the draw handler may free the control
     FCanvas->SetFont(Font());
     FCanvas->SetBrush(Brush());
     if (index >= 0 && state.Contains(odSelected)) {

@@ -420,7 +420,9 @@ void TbsSkinCustomComboBox::DrawDefaultItem(TCanvas* C) {
   bc->Font()->SetColor(focused ? clHighlightText : clWindowText);
   bc->FillRect(r);
   FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
+  const auto life = LifeToken();
   DrawFaceItem(bc, FaceItemIndex(), w, h, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom));
+  if (life.expired()) return;
   if (focused) bc->DrawFocusRect(r);
   C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
 }
@@ -456,8 +458,9 @@ void TbsSkinCustomComboBox::DrawSkinItem(TCanvas* C) {
   bc->Font()->SetColor(focused ? FocusFontColor : FontColor);
   bc->Brush()->SetStyle(bsClear);
   FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
+  const auto life = LifeToken();
   DrawFaceItem(bc, FaceItemIndex(), w, h, t);
-  C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
+  if (!life.expired()) C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
 }
 
 // ---- Opening and closing ------------------------------------------------------------------------------------

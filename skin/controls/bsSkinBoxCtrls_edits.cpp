@@ -275,7 +275,7 @@ bool TbsSkinSpinEdit::IsNumText(const AnsiString& T) const {
 }
 
 void TbsSkinSpinEdit::EditChange(TObject*) {
-  xj::TemporaryChange guard(FFromEdit, true);
+  TControlChange guard(this, FFromEdit, true);
   SetText(FEdit->Text());
 }
 

@@ -214,7 +214,7 @@ void TbsListBox::PaintWindow(HDC DC) {
 }
 
 // Only the rows in view are drawn, whatever the number of items. A draw handler may take items away
-// under the loop: it stops at the items that are left.
+// under the loop: it stops at the items that are left; one that frees the list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -222,9 +222,11 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   const int first = TopIndex();
   const int last = first + (Multi ? rows * Columns() : rows);
   int y = 0;
+  const auto life = LifeToken();
   for (int i = first; i <= last && i < Items()->Count(); ++i) {
     const TRect r = ItemRect(i);
     DrawItemAt(&c, i, r, GetState(i));
+    if (life.expired()) return;
     y = std::max(y, r.Bottom);
   }
   if (!Multi && y < Height()) {
@@ -298,10 +300,13 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   c->Brush()->SetStyle(bsClear);
   DrawItemExtra(c, Index, b.Width(), b.Height(), t, true);
   c->Brush()->SetStyle(bsClear);
-  if (f->OnDrawItem)
+  if (f->OnDrawItem) {
+    const auto life = LifeToken();
     f->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
-  else
+    if (life.expired()) return;
+  } else {
     DrawImageAndText(c, Index, t);
+  }
   Cnvs->Draw(R.Left, R.Top, &b);
 }
 
@@ -327,7 +332,9 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   DrawItemExtra(c, Index, b.Width(), b.Height(), t, false);
   c->Brush()->SetColor(selected ? clHighlight : clWindow);
   if (Frame && Frame->OnDrawItem) {
+    const auto life = LifeToken();
     Frame->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
+    if (life.expired()) return;
   } else {
     c->Brush()->SetStyle(bsClear);
     DrawImageAndText(c, Index, t);

@@ -94,11 +94,13 @@ void TbsSkinControl::Paint() {
   GetSkinData();
   TBitmap B;
   B.SetSize(Width(), Height());
+  // Building the image may call a draw handler that frees the control.
+  const auto life = LifeToken();
   if (CanPaintSkin())
     CreateControlSkinImage(&B);
   else
     CreateControlDefaultImage(&B);
-  Canvas()->Draw(0, 0, &B);
+  if (!life.expired()) Canvas()->Draw(0, 0, &B);
 }
 
 void TbsSkinControl::Dispatch(TMessage& Message) {

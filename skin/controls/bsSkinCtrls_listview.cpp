@@ -277,12 +277,18 @@ void TbsSkinHeaderControl::PaintWindow(HDC DC) {
   if (!HandleAllocated() || !DC || Width() < 1 || Height() < 1) return;
   const int saved = SaveDC(DC);
   {
-    TCanvasDCScope lend(Canvas(), DC);
+    // OnDrawSkinSection may free the header.
+    const auto life = LifeToken();
+    TCanvasDCScope lend(Canvas(), DC, life);
     int right = 0;
     const int count = (int)Perform(HDM_GETITEMCOUNT, 0, 0);
     for (int i = 0; i < count; ++i) {
       const bool here = i == FActiveSection;
       right = std::max(right, DrawSkinSection(Canvas(), i, here && !FLeftButtonDown, here && FLeftButtonDown).Right);
+      if (life.expired()) {
+        RestoreDC(DC, saved);
+        return;
+      }
     }
     TRect rest(right, 0, Width() + 1, Height());
     if (rest.Left < rest.Right) {
@@ -310,12 +316,13 @@ void TbsSkinHeaderControl::DrawSection(THeaderSection* Section, const TRect& Rec
 
 void TbsSkinHeaderControl::DrawAt(int Index, bool Active) {
   if (Index < 0 || !HandleAllocated()) return;
-  HDC dc = GetDC(Handle());
+  const HWND wnd = Handle();
+  HDC dc = GetDC(wnd);
   {
-    TCanvasDCScope lend(Canvas(), dc);
+    TCanvasDCScope lend(Canvas(), dc, LifeToken());
     DrawSkinSection(Canvas(), Index, Active, false);
   }
-  ReleaseDC(Handle(), dc);
+  ReleaseDC(wnd, dc);
 }
 
 void TbsSkinHeaderControl::TestActive(int X, int Y) {

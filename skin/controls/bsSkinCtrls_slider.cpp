@@ -627,7 +627,7 @@ void TbsSkinCustomSlider::DefaultDrawPoints(int PointsStep, int PointsHeight, in
 }
 
 void TbsSkinCustomSlider::PaintBackground(TCanvas* c) {
-  auto restore = xj::TemporaryChange(FPaintCanvas, c);
+  TControlChange restore(this, FPaintCanvas, c);
   if (FTransparent) {
     GetParentImage(this, c);
   } else {
@@ -663,7 +663,10 @@ void TbsSkinCustomSlider::Paint() {
       FBack.Height() != ClientHeight()) {
     FBack.SetPixelFormat(pf24bit);
     FBack.SetSize(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
+    // OnDrawPoints may free the slider.
+    const auto life = LifeToken();
     PaintBackground(FBack.Canvas());
+    if (life.expired()) return;
     FThumbCut[0] = FThumbCut[1] = false;
     FBackValid = keep;
     FBackColor = bg;

@@ -272,6 +272,29 @@ TEST_F(ListBoxTest, ItemHeightIgnoresValuesBelowOne) {
   }
 }
 
+// A draw handler may free its list: the list is gone at once, the paint under way touches none of it,
+// and the form goes on painting and taking clicks.
+TEST_F(ListBoxTest, AnOwnerDrawnListFreedByItsDrawHandlerTouchesNothingAfterwards) {
+  TListBox* list = NewList(5);
+  list->SetStyle(lbOwnerDrawFixed);
+  Show();
+  const std::weak_ptr<const void> life = list->LifeToken();
+  int calls = 0;
+  list->OnDrawItem = On<TDrawItemEvent>([&calls, life](TWinControl* c, int, TRect, TOwnerDrawState) {
+    ++calls;
+    if (!life.expired()) delete c;
+  });
+  list->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(life.expired());
+  EXPECT_EQ(calls, 1);
+  TListBox* other = NewList(2, 10, 120, 150, 40);
+  form->Repaint();
+  ClickAt(other, 20, 25);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(other->ItemIndex(), 1);
+}
+
 TEST_F(ListBoxTest, AShownOwnerDrawnListTakesANewItemHeightInItsOwnWindow) {
   TListBox* list = NewList(12);
   list->SetStyle(lbOwnerDrawFixed);

@@ -139,6 +139,23 @@ TEST_F(HeaderTest, DragReorderMovesASectionInTheDisplayOrderOnly) {
   EXPECT_EQ(Order(), (std::vector<int> { 1, 2, 0 }));
 }
 
+// A section's draw handler may free the header: nothing of it is touched afterwards and the form paints on.
+TEST_F(HeaderTest, AHeaderFreedByItsSectionDrawHandlerTouchesNothingAfterwards) {
+  const std::weak_ptr<const void> life = header->LifeToken();
+  int calls = 0;
+  header->OnDrawSection = On<TDrawSectionEvent>([&calls, life](THeaderControl* h, THeaderSection*, const TRect&, bool) {
+    ++calls;
+    if (!life.expired()) delete h;
+  });
+  header->Sections()->Items(1)->SetStyle(hsOwnerDraw);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(life.expired());
+  EXPECT_EQ(calls, 1);
+  form->Repaint();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(form->ControlCount(), 0);
+}
+
 TEST_F(HeaderTest, OwnerDrawnSectionsAreDrawnByDrawSectionPressedWhileHeld) {
   std::vector<std::pair<int, bool>> drawn;
   header->OnDrawSection =

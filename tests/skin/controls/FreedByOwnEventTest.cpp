@@ -10,6 +10,7 @@
 
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinCtrls_textlabel.h"
 #include "skin/controls/bsSkinTabs.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -53,6 +54,11 @@ TControl* Make(TForm* Form, TbsSkinData* Skin) {
   if constexpr (requires { c->SetSkinData(Skin); }) c->SetSkinData(Skin);
   if constexpr (requires { c->Items()->Add("x"); })
     for (const char* s : { "one", "two", "three", "four" }) c->Items()->Add(s);
+  if constexpr (std::is_same_v<T, TbsSkinTextLabel>) {
+    TStringList lines;
+    lines.Add("Caption");
+    c->SetLines(&lines);
+  }
   return c;
 }
 
@@ -136,6 +142,48 @@ void PickFromList(TControl* c) {
   ClickPoint(l, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
 }
 
+// Asks the control and every window inside it to paint again, as uncovering it does.
+void PaintAgain(TControl* c) {
+  if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated())
+    RedrawWindow(w->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  else
+    c->Invalidate();
+  xt::PumpUntilIdle();
+}
+
+// The middle of a rectangle of c's client area, clicked.
+void ClickRect(TControl* c, const TRect& r) { ClickPoint(c, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
+
+// Holds the left button on a rectangle of c's client area until the press repeats.
+void HoldRect(TControl* c, const TRect& r) {
+  const TPoint p = c->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+  xt::MouseMove(p.X, p.Y);
+  xt::MouseDown(xt::mbLeft, p.X, p.Y);
+  xt::Advance(TbsArrowPair::kFirstWait + TbsArrowPair::kRepeatInterval);
+  xt::PumpUntilIdle();
+}
+
+// A key and a character typed into the focused window inside c.
+void KeyInto(TWinControl* inner) {
+  FocusIt(inner);
+  xt::KeyPress(VK_END);
+  xt::TypeText("5");
+}
+
+// Clicks the first day shown in a month calendar, found off its laid-out grid.
+void ClickADay(TControl* c) {
+  auto* m = dynamic_cast<TbsSkinMonthCalendar*>(c);
+  m->SetBounds(10, 10, 260, 200);
+  xt::PumpUntilIdle();
+  for (int y = 0; y < m->ClientHeight(); y += 2)
+    for (int x = 0; x < m->ClientWidth(); x += 2)
+      if (m->DayNumFromPoint(x, y) != 0) {
+        ClickPoint(m, x, y);
+        return;
+      }
+  ADD_FAILURE() << "no day cell in the calendar";
+}
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -159,6 +207,7 @@ std::vector<Case> AllCases() {
   Common<TbsSkinBevel>(cases, "TbsSkinBevel");
   Common<TbsSkinLinkImage>(cases, "TbsSkinLinkImage");
   Common<TbsSkinLinkLabel>(cases, "TbsSkinLinkLabel");
+  Common<TbsSkinTextLabel>(cases, "TbsSkinTextLabel", "DUMC");
   Common<TbsSkinButtonLabel>(cases, "TbsSkinButtonLabel");
   Common<TbsSkinButtonsBar>(cases, "TbsSkinButtonsBar", "Mdpu");
   Common<TbsSkinTreeView>(cases, "TbsSkinTreeView");
@@ -241,6 +290,99 @@ std::vector<Case> AllCases() {
   using EX = TbsSkinExPanel;
   Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
           [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
+  // The arrow buttons, clicked on the rectangles the controls laid out, and held until they repeat.
+  using UD = TbsSkinUpDown;
+  auto udButton = [](int i) { return [i](TControl* c) { ClickRect(c, dynamic_cast<UD*>(c)->Button(i).R); }; };
+  Own<UD>(cases, "TbsSkinUpDown.OnChange", Handler<UD>(&UD::OnChange), udButton(0));
+  Own<UD>(cases, "TbsSkinUpDown.OnChange.repeat", Handler<UD>(&UD::OnChange),
+          [](TControl* c) { HoldRect(c, dynamic_cast<UD*>(c)->Button(0).R); });
+  Own<UD>(cases, "TbsSkinUpDown.OnUpButtonClick", Handler<UD>(&UD::OnUpButtonClick), udButton(0));
+  Own<UD>(cases, "TbsSkinUpDown.OnDownButtonClick", Handler<UD>(&UD::OnDownButtonClick), udButton(1));
+  using SE = TbsSkinSpinEdit;
+  Own<SE>(cases, "TbsSkinSpinEdit.OnChange.button", Handler<SE>(&SE::OnChange),
+          [](TControl* c) { ClickRect(c, dynamic_cast<SE*>(c)->Button(0).R); });
+  Own<SE>(cases, "TbsSkinSpinEdit.OnChange.repeat", Handler<SE>(&SE::OnChange),
+          [](TControl* c) { HoldRect(c, dynamic_cast<SE*>(c)->Button(1).R); });
+  auto seKeys = [](TControl* c) { KeyInto(dynamic_cast<SE*>(c)->Edit()); };
+  Own<SE>(cases, "TbsSkinSpinEdit.OnChange.typed", Handler<SE>(&SE::OnChange), [](TControl* c) {
+    dynamic_cast<SE*>(c)->SetMaxValue(100);
+    dynamic_cast<SE*>(c)->SimpleSetValue(1);
+    KeyInto(dynamic_cast<SE*>(c)->Edit());
+  });
+  Own<SE>(cases, "TbsSkinSpinEdit.OnEditKeyDown", Handler<SE>(&SE::OnEditKeyDown), seKeys);
+  Own<SE>(cases, "TbsSkinSpinEdit.OnEditKeyPress", Handler<SE>(&SE::OnEditKeyPress), seKeys);
+  Own<SE>(cases, "TbsSkinSpinEdit.OnEditKeyUp", Handler<SE>(&SE::OnEditKeyUp), seKeys);
+  auto sbButton = [](SB::TPart part) {
+    return [part](TControl* c) { ClickRect(c, dynamic_cast<SB*>(c)->Button(part).R); };
+  };
+  Own<SB>(cases, "TbsSkinScrollBar.OnUpButtonClick", Handler<SB>(&SB::OnUpButtonClick), sbButton(SB::bpUp));
+  Own<SB>(cases, "TbsSkinScrollBar.OnDownButtonClick", Handler<SB>(&SB::OnDownButtonClick), sbButton(SB::bpDown));
+  Own<SB>(cases, "TbsSkinScrollBar.OnChange.button", Handler<SB>(&SB::OnChange), sbButton(SB::bpUp));
+  using TB = TbsSkinTrackBar;
+  Own<TB>(cases, "TbsSkinTrackBar.OnChange.key", Handler<TB>(&TB::OnChange), [](TControl* c) {
+    dynamic_cast<TB*>(c)->SetCanFocused(true);
+    KeyTo(c, VK_RIGHT);
+  });
+  Own<TB>(cases, "TbsSkinTrackBar.OnChange.click", Handler<TB>(&TB::OnChange), [](TControl* c) {
+    dynamic_cast<TB*>(c)->SetJumpWhenClick(true);
+    ClickPoint(c, c->Width() - 4, c->Height() / 2);
+  });
+  Own<TB>(cases, "TbsSkinTrackBar.OnChange.drag", Handler<TB>(&TB::OnChange), [](TControl* c) {
+    const TRect t = dynamic_cast<TB*>(c)->ThumbRect();
+    const TPoint p = c->ClientToScreen(TPoint((t.Left + t.Right) / 2, (t.Top + t.Bottom) / 2));
+    xt::MouseMove(p.X, p.Y);
+    xt::MouseDown(xt::mbLeft, p.X, p.Y);
+    xt::MouseMove(p.X + 20, p.Y + 20);
+  });
+  using MC = TbsSkinMonthCalendar;
+  Own<MC>(cases, "TbsSkinMonthCalendar.OnNumberClick", Handler<MC>(&MC::OnNumberClick), ClickADay);
+  auto lbKeys = [](TControl* c) { KeyInto(dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox()); };
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxKeyDown", Handler<LB>(&LB::OnListBoxKeyDown), lbKeys);
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxKeyPress", Handler<LB>(&LB::OnListBoxKeyPress), lbKeys);
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxKeyUp", Handler<LB>(&LB::OnListBoxKeyUp), lbKeys);
+  // Draw-item handlers, called while the control paints.
+  Own<LB>(cases, "TbsSkinListBox.OnDrawItem", Handler<LB>(&LB::OnDrawItem), PaintAgain);
+  Own<CLB>(cases, "TbsSkinCheckListBox.OnDrawItem", Handler<CLB>(&CLB::OnDrawItem), PaintAgain);
+  auto faceItem = [](TControl* c) {
+    dynamic_cast<TbsSkinCustomComboBox*>(c)->SetItemIndex(1);
+    PaintAgain(c);
+  };
+  Own<CB>(cases, "TbsSkinComboBox.OnComboBoxDrawItem", Handler<CB>(&CB::OnComboBoxDrawItem), faceItem);
+  Own<CCB>(cases, "TbsSkinColorComboBox.OnComboBoxDrawItem", Handler<CCB>(&CCB::OnComboBoxDrawItem), faceItem);
+  Own<CB>(
+      cases, "TbsSkinComboBox.OnListBoxDrawItem",
+      [](TControl* c, const Kill& kill) {
+        dynamic_cast<CB*>(c)->SetListBoxDrawItem(TbsDrawSkinItemEvent::FromCallable([kill](auto&&...) {
+          const Kill k = kill;
+          k();
+        }));
+      },
+      [](TControl* c) {
+        auto* combo = dynamic_cast<CB*>(c);
+        FocusIt(combo);
+        ClickRect(combo, combo->ButtonRect());
+      });
+  Own<SL>(cases, "TbsSkinSlider.OnDrawPoints", Handler<SL>(&SL::OnDrawPoints), PaintAgain);
+  using HC = TbsSkinHeaderControl;
+  Own<HC>(cases, "TbsSkinHeaderControl.OnDrawSkinSection", Handler<HC>(&HC::OnDrawSkinSection), [](TControl* c) {
+    dynamic_cast<HC*>(c)->Sections()->Add()->SetText("first");
+    PaintAgain(c);
+  });
+  using LV = TbsSkinListView;
+  Own<LV>(cases, "TbsSkinListView.OnDrawHeaderSection", Handler<LV>(&LV::OnDrawHeaderSection), [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->SetViewStyle(vsReport);
+    PaintAgain(c);
+  });
+  Own<LV>(cases, "TbsSkinListView.OnDrawItem", Handler<LV>(&LV::OnDrawItem), [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->SetViewStyle(vsReport);
+    v->SetOwnerDraw(true);
+    v->Items()->Add()->SetCaption("item");
+    PaintAgain(c);
+  });
   return cases;
 }
 
@@ -271,8 +413,47 @@ TEST_F(FreedByOwnEventTest, EveryClassFreedFromEachOfItsEventsTouchesNothingAfte
       silent.push_back(k.Name);
       delete c;
     }
-    xt::PumpUntilIdle();
+    PaintAgain(form);
     FocusHolder()->SetFocus();
   }
   EXPECT_TRUE(silent.empty()) << ::testing::PrintToString(silent);
+}
+
+// A draw-item handler that frees the whole form while one of its controls paints: the form and everything
+// on it go at once, and the paint under way touches none of it afterwards.
+TEST_F(FreedByOwnEventTest, FormFreedFromADrawItemHandlerGoesWithEverythingOnIt) {
+  LoadTestSkin();
+  ShowUnfocused();
+  const std::vector<std::pair<std::string, Case>> cases {
+    { "list", { "", Make<TbsSkinListBox>, Handler<TbsSkinListBox>(&TbsSkinListBox::OnDrawItem), PaintAgain } },
+    { "combo",
+      { "", Make<TbsSkinComboBox>, Handler<TbsSkinComboBox>(&TbsSkinComboBox::OnComboBoxDrawItem),
+        [](TControl* c) {
+          dynamic_cast<TbsSkinComboBox*>(c)->SetItemIndex(0);
+          PaintAgain(c);
+        } } },
+  };
+  for (const auto& [name, k] : cases) {
+    SCOPED_TRACE(name);
+    TForm* other = NewForm(40, 40, 300, 200);
+    other->Show();
+    TControl* c = k.Make(other, skin);
+    xt::PumpUntilIdle();
+    const std::weak_ptr<const void> formLife = other->LifeToken(), life = c->LifeToken();
+    int calls = 0;
+    k.ArmIt(c, [&calls, other, formLife] {
+      ++calls;
+      if (!formLife.expired()) delete other;
+    });
+    k.FireIt(c);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(formLife.expired());
+    EXPECT_TRUE(life.expired());
+    // The form under test still paints and answers clicks.
+    PaintAgain(form);
+    ClickAt(FocusHolder(), 3, 3);
+    xt::PumpUntilIdle();
+    EXPECT_TRUE(FocusHolder()->Focused());
+  }
 }
