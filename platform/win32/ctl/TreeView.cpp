@@ -814,9 +814,13 @@ LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
     });
     return found <= at ? found : found - 1;
   };
-  // The first of the others that does not sort before the item, then the first the item sorts before.
+  // The first of the others that does not sort before the item, then the first the item sorts before:
+  // the same one unless the item has equals, which take a second walk.
+  const size_t others = kids.Size() - 1;
   const size_t first = point([&](const Item* s) { return !before(s, i); });
-  const size_t past = std::max(first, point([&](const Item* s) { return before(i, s); }));
+  const size_t past = first == others || before(i, other(first))
+                          ? first
+                          : std::max(first, point([&](const Item* s) { return before(i, s); }));
   const size_t to = std::clamp(at, first, past);
   parent->order.stray = nullptr;
   if (to == at) return TRUE;
