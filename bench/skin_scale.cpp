@@ -44,12 +44,14 @@ enum Kind {
   kSkinTreeView,
   kSkinListView,
   kSortedTreeView,
+  kSkinListBoxWide,  // with HorizontalExtent: the sideways bar spans the widest item
 };
 
-const char* const kKindNames[] = { "listbox",       "sorted_listbox",    "memo",          "treeview",
-                                   "listview_icon", "listview_small",    "listview_list", "listview_report",
-                                   "skin_listbox",  "skin_checklistbox", "skin_memo",     "skin_treeview",
-                                   "skin_listview", "sorted_treeview" };
+const char* const kKindNames[] = { "listbox",           "sorted_listbox",  "memo",
+                                   "treeview",          "listview_icon",   "listview_small",
+                                   "listview_list",     "listview_report", "skin_listbox",
+                                   "skin_checklistbox", "skin_memo",       "skin_treeview",
+                                   "skin_listview",     "sorted_treeview", "skin_listbox_wide" };
 
 // Increasing keys of one length, so that sorted lists append at the end and pages look alike at any N.
 AnsiString Key(int k) {
@@ -66,7 +68,7 @@ class Scene {
     FForm = std::make_unique<TForm>(nullptr);
     FForm->SetBounds(0, 0, 420, 330);
     TbsSkinData* skin = nullptr;
-    if (kind >= kSkinListBox && kind <= kSkinListView) {
+    if ((kind >= kSkinListBox && kind <= kSkinListView) || kind == kSkinListBoxWide) {
       skin = new TbsSkinData(FForm.get());
       skin->LoadFromFile(kTestSkin);
     }
@@ -159,9 +161,11 @@ class Scene {
         FControl = FList = c;
         break;
       }
-      case kSkinListBox: {
+      case kSkinListBox:
+      case kSkinListBoxWide: {
         auto* c = new TbsSkinListBox(f);
         c->SetSkinData(skin);
+        c->SetHorizontalExtent(kind == kSkinListBoxWide);
         FControl = c;
         FStrings = c->Items();
         break;
@@ -253,7 +257,7 @@ void BM_Scale(benchmark::State& state) {
 }
 
 void Kinds(benchmark::internal::Benchmark* b) {
-  for (int kind = kListBox; kind <= kSortedTreeView; ++kind)
+  for (int kind = kListBox; kind <= kSkinListBoxWide; ++kind)
     for (int n : { 10000, 100000 }) b->Args({ kind, n });
   b->ArgNames({ "kind", "n" });
 }
