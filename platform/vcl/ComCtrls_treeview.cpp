@@ -252,7 +252,7 @@ bool TTreeNode::AlphaSort(bool ARecurse) { return TreeView()->SortChildren(FItem
 
 TTreeNodes::~TTreeNodes() {
   std::vector<TTreeNode*> nodes;
-  FNodes.ForEach([&](uintptr_t key, bool) { nodes.push_back(reinterpret_cast<TTreeNode*>(key)); });
+  FNodes.ForEach([&](uintptr_t key, xj::Present) { nodes.push_back(reinterpret_cast<TTreeNode*>(key)); });
   for (TTreeNode* n : nodes) delete n;
 }
 

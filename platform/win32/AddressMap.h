@@ -71,7 +71,7 @@ class AddressMap {
  private:
   struct Slot {
     uintptr_t key = 0;
-    Value value {};
+    [[no_unique_address]] Value value {};  // a set's slot is its key alone
   };
   size_t Home(uintptr_t key) const { return size_t((uint64_t(key >> 4) * 0x9E3779B97F4A7C15ull) >> (64 - FBits)); }
   size_t Next(size_t i) const { return (i + 1) & (FSlots.size() - 1); }
@@ -94,9 +94,10 @@ class AddressMap {
 };
 
 // Addresses alone: a set of live objects.
-struct AddressSet : AddressMap<bool> {
-  void Insert(const void* p) { AddressMap<bool>::Insert(Key(p), true); }
-  using AddressMap<bool>::Erase;
+struct Present {};
+struct AddressSet : AddressMap<Present> {
+  void Insert(const void* p) { AddressMap<Present>::Insert(Key(p), Present {}); }
+  using AddressMap<Present>::Erase;
 };
 
 }  // namespace xj
