@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -42,7 +43,8 @@ int CompareBytes(const AnsiString& a, const AnsiString& b) {
 // gives, without the copy (sorted lists compare texts many times per item placed).
 class FoldedBytes {
  public:
-  explicit FoldedBytes(const AnsiString& s) : p(s.data()), end(s.data() + s.size()) {}
+  // From `from` on, which must start a character.
+  FoldedBytes(const AnsiString& s, size_t from) : p(s.data() + from), end(s.data() + s.size()) {}
   // The next byte, or -1 past the end.
   int Next() {
     if (p == end) return -1;
@@ -124,7 +126,12 @@ AnsiString AnsiLowerCase(const AnsiString& s) { return LowerCase(s); }
 
 int CompareStr(const AnsiString& a, const AnsiString& b) { return CompareBytes(a, b); }
 int CompareText(const AnsiString& a, const AnsiString& b) {
-  FoldedBytes x(a), y(b);
+  // A run of equal bytes below 0x80 is equal single-byte characters, folded or not, and leaves both texts
+  // at the start of a character: sorted texts often share long beginnings.
+  const size_t shorter = std::min(a.size(), b.size());
+  size_t same = 0;
+  while (same < shorter && a[same] == b[same] && static_cast<unsigned char>(a[same]) < 0x80) ++same;
+  FoldedBytes x(a, same), y(b, same);
   for (;;) {
     const int cx = x.Next(), cy = y.Next();
     if (cx != cy) return cx < cy ? -1 : 1;
