@@ -256,6 +256,12 @@ void RemoveRows(Tree& t, int at, int n) {
   t.rows.Erase((size_t)at, (size_t)n);
 }
 
+// Takes out the row of an item shown without rows below it.
+void RemoveRow(Tree& t, Item* i) {
+  t.rows.EraseId(i->rowNode);
+  i->rowNode = -1;
+}
+
 std::vector<Item*> ShownItemsBelow(const Item* i) {
   std::vector<Item*> items;
   ForEachShownBelow(i, [&](const Item* c) { items.push_back(const_cast<Item*>(c)); });
@@ -530,7 +536,7 @@ void Unlink(Item* i) {
   Item* parent = i->parent;
   if (parent->order.stray == i) parent->order.stray = nullptr;
   if (parent->kids) {
-    parent->kids->Erase(parent->kids->IndexOf(i->kidNode), 1);
+    parent->kids->EraseId(i->kidNode);
     i->kidNode = -1;
   }
   if (i->prev)
@@ -672,7 +678,13 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
     t.top = t.hOffset = 0;
   } else {
     Collect(top, gone);
-    if (IsShown(top)) RemoveRows(t, RowOf(t, top), 1 + ShownBelow(top));
+    if (IsShown(top)) {
+      const int below = ShownBelow(top);
+      if (below == 0)
+        RemoveRow(t, top);
+      else
+        RemoveRows(t, RowOf(t, top), 1 + below);
+    }
     Unlink(top);
   }
   for (Item* i : gone) {
@@ -830,7 +842,10 @@ LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
   if (shown) {
     rows = ShownItemsBelow(i);
     rows.insert(rows.begin(), i);
-    RemoveRows(t, RowOf(t, i), (int)rows.size());
+    if (rows.size() == 1)
+      RemoveRow(t, i);
+    else
+      RemoveRows(t, RowOf(t, i), (int)rows.size());
   }
   Unlink(i);
   Link(parent, after, i);
