@@ -251,7 +251,9 @@ bool TTreeNode::AlphaSort(bool ARecurse) { return TreeView()->SortChildren(FItem
 // ---- TTreeNodes -------------------------------------------------------------------------------------------
 
 TTreeNodes::~TTreeNodes() {
-  for (TTreeNode* n : FNodes) delete n;
+  std::vector<TTreeNode*> nodes;
+  FNodes.ForEach([&](uintptr_t key, xj::Present) { nodes.push_back(reinterpret_cast<TTreeNode*>(key)); });
+  for (TTreeNode* n : nodes) delete n;
 }
 
 LRESULT TTreeNodes::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const { return FOwner->Send(Msg, WParam, LParam); }
@@ -268,7 +270,7 @@ TTreeNode* TTreeNodes::GetNode(HTREEITEM ItemId) const {
   it.hItem = ItemId;
   if (!Send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it))) return nullptr;
   auto* node = reinterpret_cast<TTreeNode*>(it.lParam);
-  return FNodes.count(node) ? node : nullptr;
+  return FNodes.Contains(node) ? node : nullptr;
 }
 
 TTreeNode* TTreeNodes::GetFirstNode() const {
@@ -280,7 +282,7 @@ TTreeNode* TTreeNodes::Item(int Index) const {
   if (Index < 0 || Index >= Count()) IndexError(Index);
   TTreeNode* n = GetFirstNode();
   int at = 0;
-  if (FCacheNode && FNodes.count(FCacheNode) && FCacheIndex <= Index) {
+  if (FCacheNode && FNodes.Contains(FCacheNode) && FCacheIndex <= Index) {
     n = FCacheNode;
     at = FCacheIndex;
   }
@@ -312,10 +314,10 @@ TTreeNode* TTreeNodes::InternalAdd(HTREEITEM Parent, HTREEITEM After, const Ansi
   auto node = std::make_unique<TTreeNode>(this);
   node->FText = S;
   node->FData = Ptr;
-  FNodes.insert(node.get());
+  FNodes.Insert(node.get());
   Bind(node.get(), Parent, After);
   if (!node->FItemId) {
-    FNodes.erase(node.get());
+    FNodes.Erase(node.get());
     throw ETreeViewError("Failed to insert a node");
   }
   FCacheNode = nullptr;
@@ -362,7 +364,7 @@ TTreeNode* TTreeNodes::InsertObject(TTreeNode* Sibling, const AnsiString& S, voi
 
 // The window announces every node it deletes; Forget frees them.
 void TTreeNodes::Delete(TTreeNode* Node) {
-  if (!Node || !FNodes.count(Node) || Node->FDeleting) return;
+  if (!Node || !FNodes.Contains(Node) || Node->FDeleting) return;
   Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(Node->ItemId()));
 }
 
@@ -371,7 +373,7 @@ void TTreeNodes::Clear() {
     Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   } else {
     for (const TSavedNode& s : FSaved) {
-      FNodes.erase(s.Node);
+      FNodes.Erase(s.Node);
       delete s.Node;
     }
     FSaved.clear();
@@ -383,7 +385,7 @@ void TTreeNodes::Forget(TTreeNode* Node) {
   Node->FDeleting = true;
   FCacheNode = nullptr;
   xj::ScopeExit free([&] {
-    FNodes.erase(Node);
+    FNodes.Erase(Node);
     delete Node;
   });
   FOwner->Delete(Node);
@@ -797,7 +799,7 @@ void TCustomTreeView::Edit(TTreeNode* Node, const AnsiString& S) {
   AnsiString text = S;
   auto life = LifeToken();
   if (OnEdited) OnEdited(this, Node, text);
-  if (!life.expired() && FTreeNodes->FNodes.count(Node)) Node->SetText(text);
+  if (!life.expired() && FTreeNodes->FNodes.Contains(Node)) Node->SetText(text);
 }
 
 void TCustomTreeView::Delete(TTreeNode* Node) {
@@ -806,7 +808,7 @@ void TCustomTreeView::Delete(TTreeNode* Node) {
 
 TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
   auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
-  return Item.hItem && FTreeNodes->FNodes.count(node) ? node : nullptr;
+  return Item.hItem && FTreeNodes->FNodes.Contains(node) ? node : nullptr;
 }
 
 void TCustomTreeView::CNNotify(TMessage& Message) {
@@ -835,7 +837,7 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       return;
     case TVN_DELETEITEMA: {
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
-      if (FTreeNodes->FNodes.count(node)) FTreeNodes->Forget(node);
+      if (FTreeNodes->FNodes.Contains(node)) FTreeNodes->Forget(node);
       return;
     }
     case TVN_BEGINLABELEDITA:

@@ -3,10 +3,10 @@
 // TCustomTreeView and TTreeView.
 
 #include <memory>
-#include <unordered_set>
 #include <vector>
 
 #include "platform/vcl/Controls.h"
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/CommCtrl.h"
 
 class TCustomImageList;
@@ -187,7 +187,7 @@ class TTreeNodes : public TPersistent {
   void RestoreAll();
 
   TCustomTreeView* FOwner;
-  std::unordered_set<TTreeNode*> FNodes;
+  xj::AddressSet FNodes;  // the nodes alive, asked at every node a message names
   std::vector<TSavedNode> FSaved;
   int FUpdateCount { 0 };
   bool FSortPending { false };

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -37,6 +38,32 @@ int CompareBytes(const AnsiString& a, const AnsiString& b) {
   const int c = a.compare(b);  // std::string compares as unsigned char
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
+
+// The bytes of a text with its single-byte letters folded to upper case, one at a time: what UpperCase
+// gives, without the copy (sorted lists compare texts many times per item placed).
+class FoldedBytes {
+ public:
+  // From `from` on, which must start a character.
+  FoldedBytes(const AnsiString& s, size_t from) : p(s.data() + from), end(s.data() + s.size()) {}
+  // The next byte, or -1 past the end.
+  int Next() {
+    if (p == end) return -1;
+    if (trail) {
+      trail = false;
+      return static_cast<unsigned char>(*p++);
+    }
+    if (xj::GbkCharLength(p, end) == 2) {
+      trail = true;
+      return static_cast<unsigned char>(*p++);
+    }
+    return static_cast<unsigned char>(Upper(*p++));
+  }
+
+ private:
+  const char* p;
+  const char* end;
+  bool trail = false;  // the next byte ends a double-byte character
+};
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -98,35 +125,17 @@ AnsiString AnsiUpperCase(const AnsiString& s) { return UpperCase(s); }
 AnsiString AnsiLowerCase(const AnsiString& s) { return LowerCase(s); }
 
 int CompareStr(const AnsiString& a, const AnsiString& b) { return CompareBytes(a, b); }
-namespace {
-
-// The bytes of UpperCase(s), one at a time, without making the copy: names are compared this way
-// thousands of times while forms are read.
-struct UpperBytes {
-  const char* p;
-  const char* end;
-  int rest { 0 };  // bytes left of a double-byte character
-  bool Next(unsigned char& out) {
-    if (p == end) return false;
-    if (rest == 0 && xj::GbkCharLength(p, end) == 1) {
-      out = static_cast<unsigned char>(Upper(*p++));
-      return true;
-    }
-    rest = rest ? rest - 1 : 1;
-    out = static_cast<unsigned char>(*p++);
-    return true;
-  }
-};
-
-}  // namespace
-
 int CompareText(const AnsiString& a, const AnsiString& b) {
-  UpperBytes x { a.data(), a.data() + a.size() }, y { b.data(), b.data() + b.size() };
+  // A run of equal bytes below 0x80 is equal single-byte characters, folded or not, and leaves both texts
+  // at the start of a character: sorted texts often share long beginnings.
+  const size_t shorter = std::min(a.size(), b.size());
+  size_t same = 0;
+  while (same < shorter && a[same] == b[same] && static_cast<unsigned char>(a[same]) < 0x80) ++same;
+  FoldedBytes x(a, same), y(b, same);
   for (;;) {
-    unsigned char cx = 0, cy = 0;
-    const bool more = x.Next(cx), moreB = y.Next(cy);
-    if (!more || !moreB) return more == moreB ? 0 : more ? 1 : -1;
+    const int cx = x.Next(), cy = y.Next();
     if (cx != cy) return cx < cy ? -1 : 1;
+    if (cx < 0) return 0;
   }
 }
 bool SameText(const AnsiString& a, const AnsiString& b) { return a.size() == b.size() && CompareText(a, b) == 0; }

@@ -4,71 +4,30 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
 namespace {
 
-// Live objects by handle: open addressing with linear probing, so that a lookup — which every drawing
-// call makes — reads one or two adjacent slots instead of chasing a node. Handles are handed out in
-// sequence and long-lived ones sit in runs, so the slot comes from a multiplicative hash: taken as they
-// are, a new handle landing on such a run would probe its whole length.
+// Live objects by handle, owned by the table; every drawing call looks one up.
 class HandleMap {
  public:
   Object* Find(uintptr_t key) const {
-    for (size_t i = Home(key);; i = Next(i)) {
-      if (FSlots[i].key == key) return FSlots[i].object;
-      if (!FSlots[i].key) return nullptr;
-    }
+    Object* const* o = FMap.Find(key);
+    return o ? *o : nullptr;
   }
-  void Insert(uintptr_t key, std::unique_ptr<Object> object) {
-    if ((FCount + 1) * 2 > FSlots.size()) Grow();
-    Place(key, object.release());
-    ++FCount;
-  }
+  void Insert(uintptr_t key, std::unique_ptr<Object> object) { FMap.Insert(key, object.release()); }
   // Takes the object out of the table; empty when the handle is not there.
   std::unique_ptr<Object> Take(uintptr_t key) {
-    size_t i = Home(key);
-    for (; FSlots[i].key != key; i = Next(i))
-      if (!FSlots[i].key) return nullptr;
-    std::unique_ptr<Object> taken(FSlots[i].object);
-    // Close the gap: a later entry of the run moves back unless its home lies after the gap.
-    for (size_t j = Next(i); FSlots[j].key; j = Next(j)) {
-      const size_t home = Home(FSlots[j].key);
-      const bool homeInGap = i <= j ? (home > i && home <= j) : (home > i || home <= j);
-      if (homeInGap) continue;
-      FSlots[i] = FSlots[j];
-      i = j;
-    }
-    FSlots[i] = Slot {};
-    --FCount;
-    return taken;
+    Object* o = nullptr;
+    FMap.Erase(key, &o);
+    return std::unique_ptr<Object>(o);
   }
 
  private:
-  struct Slot {
-    uintptr_t key = 0;
-    Object* object = nullptr;
-  };
-  size_t Home(uintptr_t key) const { return size_t((uint64_t(key >> 4) * 0x9E3779B97F4A7C15ull) >> (64 - FBits)); }
-  size_t Next(size_t i) const { return (i + 1) & (FSlots.size() - 1); }
-  void Place(uintptr_t key, Object* object) {
-    size_t i = Home(key);
-    while (FSlots[i].key) i = Next(i);
-    FSlots[i] = Slot { key, object };
-  }
-  void Grow() {
-    std::vector<Slot> old(FSlots.size() * 2);
-    old.swap(FSlots);
-    ++FBits;
-    for (const Slot& s : old)
-      if (s.key) Place(s.key, s.object);
-  }
-
-  int FBits = 10;
-  std::vector<Slot> FSlots = std::vector<Slot>(size_t(1) << FBits);
-  size_t FCount = 0;
+  AddressMap<Object*> FMap;
 };
 
 struct Table {

@@ -67,10 +67,12 @@ void TbsListBox::WndProc(TMessage& Message) {
     return;
   }
   auto life = LifeToken();
+  if (Frame) Frame->ListBoxItemsChanging(Message);
   TListBox::WndProc(Message);
   if (life.expired()) return;
   ItemsChanged(Message);
   if (!Frame) return;
+  Frame->ListBoxItemsChanged(Message);
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Frame->UpDateScrollBar();
@@ -603,18 +605,8 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     return;
   }
   if (FHorizontalExtent && !SkinChanging) {
-    TBitmap measure;
-    measure.SetSize(1, 1);
-    TCanvas* c = measure.Canvas();
-    if (!Skinned()) {
-      c->SetFont(FListBox->Font());
-    } else {
-      c->Font()->SetName(FontName);
-      c->Font()->SetStyle(FontStyle);
-      c->Font()->SetHeight(FontHeight);
-    }
-    int w = 0;
-    for (int i = 0; i < count; ++i) w = std::max(w, GetFullItemWidth(i, c));
+    TCanvas* c = MeasureCanvas();
+    const int w = WidestItem();
     int a = Skinned() ? FListBox->Width() - (SItemRect.Width() - ItemTextRect.Width()) : FListBox->Width() - 4;
     if (FImages) a -= FImages->Width() + 4;
     if (w > a) {
@@ -641,6 +633,73 @@ void TbsSkinCustomListBox::UpDateScrollBar() {
     SetBarRange(FScrollBar, min, max, pos, page);
   } else if (FScrollBar) {
     HideScrollBar();
+  }
+}
+
+TbsSkinCustomListBox::TMeasureFont TbsSkinCustomListBox::MeasureFontNow() const {
+  if (Skinned()) return TMeasureFont { true, FontName, FontHeight, FontStyle, TFontCharset(), fpDefault };
+  const TFont* f = FListBox->Font();
+  return TMeasureFont { false, f->Name(), f->Height(), f->Style(), f->Charset(), f->Pitch() };
+}
+
+TCanvas* TbsSkinCustomListBox::MeasureCanvas() {
+  const TMeasureFont font = MeasureFontNow();
+  if (!FMeasure || !(font == FMeasureFont)) {
+    FMeasure = std::make_unique<TBitmap>();
+    FMeasure->SetSize(1, 1);
+    TCanvas* c = FMeasure->Canvas();
+    if (!font.Skinned) {
+      c->SetFont(FListBox->Font());
+    } else {
+      c->Font()->SetName(FontName);
+      c->Font()->SetStyle(FontStyle);
+      c->Font()->SetHeight(FontHeight);
+    }
+    FMeasureFont = font;
+    FItemWidthsKept = false;
+  }
+  return FMeasure->Canvas();
+}
+
+void TbsSkinCustomListBox::AddItemWidth(int Width, int Delta) {
+  const int n = (FItemWidths[Width] += Delta);
+  if (n <= 0) FItemWidths.erase(Width);
+  // An item leaving with a width no item had: its text changed unseen; measure them all next time.
+  if (n < 0) FItemWidthsKept = false;
+  FItemWidthsCount += Delta;
+}
+
+// The widest item in the measuring font, measuring only the items that came since the last time.
+int TbsSkinCustomListBox::WidestItem() {
+  TCanvas* c = MeasureCanvas();
+  const int count = Items()->Count();
+  if (!FItemWidthsKept || FItemWidthsCount != count) {
+    FItemWidths.clear();
+    FItemWidthsCount = 0;
+    for (int i = 0; i < count; ++i) AddItemWidth(GetFullItemWidth(i, c), 1);
+    FItemWidthsKept = true;
+  }
+  return FItemWidths.empty() ? 0 : std::max(0, FItemWidths.rbegin()->first);
+}
+
+void TbsSkinCustomListBox::ListBoxItemsChanging(const TMessage& Message) {
+  if (!FItemWidthsKept || Message.Msg != LB_DELETESTRING) return;
+  const int at = static_cast<int>(Message.WParam);
+  if (Message.WParam < static_cast<WPARAM>(Items()->Count())) AddItemWidth(GetFullItemWidth(at, MeasureCanvas()), -1);
+}
+
+void TbsSkinCustomListBox::ListBoxItemsChanged(const TMessage& Message) {
+  if (!FItemWidthsKept) return;
+  switch (Message.Msg) {
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+      if (Message.Result >= 0) AddItemWidth(GetFullItemWidth(static_cast<int>(Message.Result), MeasureCanvas()), 1);
+      break;
+    case LB_RESETCONTENT:
+    case WM_DESTROY:
+      FItemWidths.clear();
+      FItemWidthsCount = 0;
+      break;
   }
 }
 
@@ -759,6 +818,10 @@ void TbsSkinCustomListBox::Clear() {
 
 void TbsSkinCustomListBox::SetHorizontalExtent(bool Value) {
   FHorizontalExtent = Value;
+  if (!Value) {
+    FItemWidths.clear();
+    FItemWidthsKept = false;
+  }
   UpDateScrollBar();
 }
 

@@ -5,6 +5,7 @@
 // The inner list reports its input to the frame through the frame's virtual ListBox* hooks.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -189,6 +190,10 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Dispatch(TMessage& Message) override;
 
+  // The inner list's items about to change and changed (added, inserted, deleted, cleared, or gone with
+  // the window): the widest item for the sideways bar follows them.
+  void ListBoxItemsChanging(const TMessage& Message);
+  void ListBoxItemsChanged(const TMessage& Message);
   // Mirrors the inner list's scroll state into the skinned bars, making or letting go of them.
   void UpDateScrollBar();
   // The same after the items changed: a new range shows with the next paint, so that a list filled one
@@ -252,6 +257,24 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void SBChange(TObject* Sender);
   void HSBChange(TObject* Sender);
   bool Skinned() const { return FSkinObjectIndex != -1; }
+  // The font items are measured in for the sideways bar: the inner list's, or the skin's item font.
+  struct TMeasureFont {
+    bool Skinned { false };
+    AnsiString Name;
+    int Height { 0 };
+    TFontStyles Style;
+    TFontCharset Charset { 0 };
+    TFontPitch Pitch { fpDefault };
+    bool operator==(const TMeasureFont& o) const {
+      return Skinned == o.Skinned && Name == o.Name && Height == o.Height && Style == o.Style && Charset == o.Charset &&
+             Pitch == o.Pitch;
+    }
+  };
+  TMeasureFont MeasureFontNow() const;
+  // A canvas in the measuring font; made again, and every item measured again, when that font changed.
+  TCanvas* MeasureCanvas();
+  void AddItemWidth(int Width, int Delta);
+  int WidestItem();
 
   TbsListBox* FListBox { nullptr };
   TbsSkinScrollBar* FScrollBar { nullptr };
@@ -262,6 +285,13 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   int FRowCount { 0 };
   int FDefaultItemHeight { 20 };
   bool FHorizontalExtent { false };
+  // With HorizontalExtent: how many items have each width, kept as items come and go, so that a list
+  // filled one item at a time is not measured in full for every item.
+  std::map<int, int> FItemWidths;
+  int FItemWidthsCount { 0 };
+  bool FItemWidthsKept { false };
+  std::unique_ptr<TBitmap> FMeasure;
+  TMeasureFont FMeasureFont;
   bool SkinChanging { false };
   bool FUpdating { false };
   bool FBarLater { false };

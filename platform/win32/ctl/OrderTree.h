@@ -79,6 +79,23 @@ class OrderTree {
     SetRoot();
   }
 
+  // Takes out the value of a node, found from the node: its children merged in its place and the sums
+  // taken again on one walk up, with no index to find first.
+  void EraseId(Id id) {
+    const int parent = FNodes[(size_t)id].parent;
+    const int joined = Merge(FNodes[(size_t)id].left, FNodes[(size_t)id].right);
+    if (parent < 0)
+      FRoot = joined;
+    else if (FNodes[(size_t)parent].left == id)
+      FNodes[(size_t)parent].left = joined;
+    else
+      FNodes[(size_t)parent].right = joined;
+    if (joined >= 0) FNodes[(size_t)joined].parent = parent;
+    FNodes[(size_t)id].value = Value {};
+    FFree.push_back(id);
+    for (int t = parent; t >= 0; t = FNodes[(size_t)t].parent) Pull(t);
+  }
+
   template <class F>
   void Assign(std::vector<Value> values, F placed) {
     FNodes.clear();

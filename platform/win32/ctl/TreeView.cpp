@@ -16,9 +16,9 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/WinCtl.h"
@@ -53,10 +53,13 @@ struct Item {
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
   int rowNode { -1 };  // its node among the rows while it is shown
-  // The children indexed for sorted inserts, made on the first one; kidNode is this item's node in
-  // its parent's index while the parent has one.
+  // The children indexed for placing one among them, made on the first need; kidNode is this item's node
+  // in its parent's index while the parent has one. Only sorted inserts (TVI_SORT) need the index to
+  // hold, per subtree, the child whose text sorts first (kidsByText): kept up, it reads the texts of
+  // children along every changed path.
   std::unique_ptr<SiblingTree> kids;
   int kidNode { -1 };
+  bool kidsByText { false };
   bool deleting { false };
   // The comparison its children were last sorted with while they are still in that order, but for at
   // most one child put in or changed since (stray): that one can be moved to its place alone.
@@ -70,11 +73,12 @@ struct Item {
 
 bool SortsBefore(const std::string& a, const std::string& b);
 
-// What a child adds to its siblings' index: itself, and the text that sorts first.
+// What a child adds to its siblings' index: itself, and, when the index is by text, the text that sorts
+// first.
 struct SiblingSums {
   long long count = 0;
   const Item* least {};
-  static SiblingSums Of(Item* const& i) { return SiblingSums { 1, i }; }
+  static SiblingSums Of(Item* const& i) { return SiblingSums { 1, i->parent->kidsByText ? i : nullptr }; }
   void Add(const SiblingSums& s) {
     count += s.count;
     if (s.least && (!least || SortsBefore(s.least->text, least->text))) least = s.least;
@@ -103,7 +107,7 @@ struct Tree {
   HWND hwnd {};
   bool dead { false };
   Item root;
-  std::unordered_set<const Item*> live;
+  AddressSet live;
   int count { 0 };
   RowTree rows;
   Item* caret {};
@@ -140,7 +144,7 @@ StateMap<Tree>& Trees() {
 DWORD StyleOf(const Tree& t) { return (DWORD)GetWindowLongA(t.hwnd, GWL_STYLE); }
 bool Has(const Tree& t, DWORD style) { return (StyleOf(t) & style) != 0; }
 HTREEITEM Handle(const Item* i) { return (HTREEITEM)i; }
-bool Alive(const Tree& t, HTREEITEM h) { return h && t.live.count((const Item*)h) != 0; }
+bool Alive(const Tree& t, HTREEITEM h) { return t.live.Contains(h); }
 Item* ItemOf(const Tree& t, HTREEITEM h) { return Alive(t, h) ? (Item*)h : nullptr; }
 bool Expanded(const Item* i) { return (i->state & TVIS_EXPANDED) != 0; }
 bool HasButton(const Item* i) { return i->first || i->children > 0; }
@@ -250,6 +254,12 @@ void RemoveRows(Tree& t, int at, int n) {
     return ++k < n;
   });
   t.rows.Erase((size_t)at, (size_t)n);
+}
+
+// Takes out the row of an item shown without rows below it.
+void RemoveRow(Tree& t, Item* i) {
+  t.rows.EraseId(i->rowNode);
+  i->rowNode = -1;
 }
 
 std::vector<Item*> ShownItemsBelow(const Item* i) {
@@ -505,11 +515,11 @@ void Disturb(Item* parent, const Item* i) {
 
 void Link(Item* parent, Item* after, Item* i) {
   Disturb(parent, i);
+  i->parent = parent;
   if (parent->kids) {
     const size_t at = after ? parent->kids->IndexOf(after->kidNode) + 1 : 0;
     parent->kids->Insert(at, { i }, [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
   }
-  i->parent = parent;
   i->prev = after;
   i->next = after ? after->next : parent->first;
   if (i->prev)
@@ -526,7 +536,7 @@ void Unlink(Item* i) {
   Item* parent = i->parent;
   if (parent->order.stray == i) parent->order.stray = nullptr;
   if (parent->kids) {
-    parent->kids->Erase(parent->kids->IndexOf(i->kidNode), 1);
+    parent->kids->EraseId(i->kidNode);
     i->kidNode = -1;
   }
   if (i->prev)
@@ -545,7 +555,7 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
   if (it.mask & TVIF_TEXT) {
     i->text = it.pszText ? it.pszText : "";
     MeasureText(t, i);
-    if (i->parent && i->parent->kids) i->parent->kids->ModifyId(i->kidNode, [](Item*) {});
+    if (i->parent && i->parent->kids && i->parent->kidsByText) i->parent->kids->ModifyId(i->kidNode, [](Item*) {});
   }
   if (it.mask & TVIF_IMAGE) i->image = it.iImage;
   if (it.mask & TVIF_SELECTEDIMAGE) i->selImage = it.iSelectedImage;
@@ -558,20 +568,21 @@ void ApplyItem(Tree& t, Item* i, const TVITEMA& it) {
   }
 }
 
-// The sibling a sorted insert goes after: the last one the new text does not sort before (none: first),
-// found in the parent's index of its children, made on the first sorted insert.
-const SiblingTree& Kids(Item* parent) {
-  if (!parent->kids) {
+// The parent's index of its children, made (again, by text, when byText asks for it) on need.
+const SiblingTree& Kids(Item* parent, bool byText) {
+  if (!parent->kids || (byText && !parent->kidsByText)) {
     std::vector<Item*> kids;
     for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
+    parent->kidsByText = byText;
     parent->kids = std::make_unique<SiblingTree>();
     parent->kids->Assign(std::move(kids), [](Item* c, SiblingTree::Id id) { c->kidNode = id; });
   }
   return *parent->kids;
 }
 
+// The sibling a sorted insert goes after: the last one the new text does not sort before (none: first).
 Item* SortedPlace(Item* parent, const Item* i) {
-  const SiblingTree& kids = Kids(parent);
+  const SiblingTree& kids = Kids(parent, true);
   const size_t at = kids.LastWhere([&](const SiblingSums& s) { return !SortsBefore(i->text, s.least->text); },
                                    [&](const Item* x) { return !SortsBefore(i->text, x->text); });
   return at == kids.Size() ? nullptr : kids.At(at);
@@ -601,7 +612,7 @@ LRESULT InsertItem(Tree& t, const TVINSERTSTRUCTA* ins) {
     }
   }
   Link(parent, after, i);
-  t.live.insert(i);
+  t.live.Insert(i);
   ++t.count;
   if (IsShown(i)) AddRows(t, RowFor(t, i), { i });
   ContentChanged(t);
@@ -667,11 +678,17 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
     t.top = t.hOffset = 0;
   } else {
     Collect(top, gone);
-    if (IsShown(top)) RemoveRows(t, RowOf(t, top), 1 + ShownBelow(top));
+    if (IsShown(top)) {
+      const int below = ShownBelow(top);
+      if (below == 0)
+        RemoveRow(t, top);
+      else
+        RemoveRows(t, RowOf(t, top), 1 + below);
+    }
     Unlink(top);
   }
   for (Item* i : gone) {
-    t.live.erase(i);
+    t.live.Erase(i);
     if (t.hot == i) t.hot = nullptr;
     if (t.dropHilite == i) t.dropHilite = nullptr;
     if (t.clickArmed == i) t.clickArmed = nullptr;
@@ -698,7 +715,7 @@ void FreeAll(Tree& t) {
   for (Item* i : gone) delete i;
   t.root.first = t.root.last = nullptr;
   t.root.kids.reset();
-  t.live.clear();
+  t.live.Clear();
   t.count = 0;
   t.rows.Assign({});
 }
@@ -756,7 +773,7 @@ void SortChildren(Item* top, bool recurse, Less less, const Item::Order& order) 
     for (Item* c = parent->first; c; c = c->next) kids.push_back(c);
     std::stable_sort(kids.begin(), kids.end(), less);
     parent->first = parent->last = nullptr;
-    parent->kids.reset();  // indexed again on the next sorted insert
+    parent->kids.reset();  // indexed again on need
     for (Item* c : kids) Link(parent, parent->last, c);
     parent->order = order;
     if (recurse)
@@ -797,7 +814,7 @@ LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
     parent->order.stray = nullptr;
     return TRUE;
   }
-  const SiblingTree& kids = Kids(parent);
+  const SiblingTree& kids = Kids(parent, false);
   const size_t at = kids.IndexOf(i->kidNode);
   auto other = [&](size_t k) { return kids.At(k < at ? k : k + 1); };
   // The index among the others of the first one passing a test that fails for the ones before it, in one
@@ -809,9 +826,13 @@ LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
     });
     return found <= at ? found : found - 1;
   };
-  // The first of the others that does not sort before the item, then the first the item sorts before.
+  // The first of the others that does not sort before the item, then the first the item sorts before:
+  // the same one unless the item has equals, which take a second walk.
+  const size_t others = kids.Size() - 1;
   const size_t first = point([&](const Item* s) { return !before(s, i); });
-  const size_t past = std::max(first, point([&](const Item* s) { return before(i, s); }));
+  const size_t past = first == others || before(i, other(first))
+                          ? first
+                          : std::max(first, point([&](const Item* s) { return before(i, s); }));
   const size_t to = std::clamp(at, first, past);
   parent->order.stray = nullptr;
   if (to == at) return TRUE;
@@ -821,7 +842,10 @@ LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
   if (shown) {
     rows = ShownItemsBelow(i);
     rows.insert(rows.begin(), i);
-    RemoveRows(t, RowOf(t, i), (int)rows.size());
+    if (rows.size() == 1)
+      RemoveRow(t, i);
+    else
+      RemoveRows(t, RowOf(t, i), (int)rows.size());
   }
   Unlink(i);
   Link(parent, after, i);

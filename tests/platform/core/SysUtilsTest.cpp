@@ -219,6 +219,29 @@ TEST(Text, ComparisonsFoldAsciiOnly) {
   EXPECT_EQ(CompareStr("x", "x"), 0);
 }
 
+// Comparing without copies answers as comparing the upper-case copies would, double-byte characters
+// whose second byte is a letter, lone lead bytes and prefixes included.
+TEST(Text, ComparingTextsAnswersAsComparingTheirUpperCaseCopies) {
+  const char pieces[] = { 'a', 'A', 'z', '_', '\x81', '\xB0', '\xFE', '\x7F', 'b', 'B' };
+  unsigned seed = 11;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  auto text = [&] {
+    AnsiString s;
+    for (unsigned n = next(6); n > 0; --n) s += pieces[next(sizeof pieces)];
+    return s;
+  };
+  auto sign = [](int c) { return c < 0 ? -1 : c > 0 ? 1 : 0; };
+  for (int k = 0; k < 20000; ++k) {
+    AnsiString a = text(), b = text();
+    if (next(3) == 0) b = a.substr(0, next(unsigned(a.size()) + 1)) + b;  // a shared start
+    ASSERT_EQ(CompareText(a, b), sign(UpperCase(a).compare(UpperCase(b)))) << a << " | " << b;
+    ASSERT_EQ(SameText(a, b), UpperCase(a) == UpperCase(b)) << a << " | " << b;
+  }
+}
+
 TEST(Text, StringReplaceMatchesWholeCharactersOnly) {
   EXPECT_EQ(StringReplace("a-b-c", "-", "+", 0), "a+b-c");
   EXPECT_EQ(StringReplace("a-b-c", "-", "+", rfReplaceAll), "a+b+c");

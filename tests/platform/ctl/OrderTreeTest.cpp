@@ -49,7 +49,10 @@ TEST(OrderTreeTest, ValuesGoInAndOutAnywhereAndEveryIndexAndSumFollows) {
       model.insert(model.begin() + long(at), run.begin(), run.end());
     } else if (op < 8) {
       const size_t at = next(unsigned(model.size())), n = op == 7 ? 1 + next(unsigned(model.size() - at)) : 1;
-      tree.Erase(at, n);
+      if (op == 6)  // by its node
+        tree.EraseId(tree.At(at).id);
+      else
+        tree.Erase(at, n);
       model.erase(model.begin() + long(at), model.begin() + long(at + n));
     } else if (op == 8) {
       const size_t at = next(unsigned(model.size()));

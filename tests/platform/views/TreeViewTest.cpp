@@ -3,6 +3,7 @@
 // bad input.
 
 #include <algorithm>
+#include <deque>
 #include <stdexcept>
 
 #include "platform/vcl/ImgList.h"
@@ -769,6 +770,58 @@ TEST_F(TreeViewTest, SortedInsertsGoAfterTheLastSiblingNotAfterThemEvenAmongUnso
     }
     ASSERT_EQ(texts(), model) << "step " << step;
   }
+}
+
+// One level placed node by node with a comparison (the class library's sorted views) and given sorted
+// inserts in turn: each kind of placing finds the others' nodes where they are.
+TEST_F(TreeViewTest, SortedInsertsAndPlacedNodesShareALevel) {
+  TTreeView* t = NewTree({});
+  Show();
+  auto send = [&](UINT msg, WPARAM w, LPARAM l) { return t->Perform(msg, w, l); };
+  std::deque<std::string> store;  // each node's text, its parameter pointing here
+  auto insert = [&](HTREEITEM where, const std::string& text) {
+    store.push_back(text);
+    TVINSERTSTRUCTA ins {};
+    ins.hParent = TVI_ROOT;
+    ins.hInsertAfter = where;
+    ins.item.mask = TVIF_TEXT | TVIF_PARAM;
+    ins.item.pszText = const_cast<char*>(text.c_str());
+    ins.item.lParam = reinterpret_cast<LPARAM>(&store.back());
+    return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
+  };
+  PFNTVCOMPARE byText = [](LPARAM a, LPARAM b, LPARAM) {
+    return reinterpret_cast<std::string*>(a)->compare(*reinterpret_cast<std::string*>(b));
+  };
+  auto place = [&](HTREEITEM h) {
+    TVSORTCB cb { h, byText, 0 };
+    return send(TVM_PLACESORTEDCB, 0, reinterpret_cast<LPARAM>(&cb));
+  };
+  auto texts = [&] {
+    std::string v;
+    for (auto h = send(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = send(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
+      char buf[16] = {};
+      TVITEMA it {};
+      it.mask = TVIF_TEXT;
+      it.hItem = reinterpret_cast<HTREEITEM>(h);
+      it.pszText = buf;
+      it.cchTextMax = sizeof buf;
+      send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+      v += buf;
+    }
+    return v;
+  };
+  for (const char* s : { "f", "b", "h", "d" }) ASSERT_TRUE(place(insert(TVI_LAST, s)));
+  EXPECT_EQ(texts(), "bdfh");
+  EXPECT_TRUE(place(insert(TVI_LAST, "a")));  // moved alone to the front
+  EXPECT_EQ(texts(), "abdfh");
+  insert(TVI_SORT, "e");
+  insert(TVI_SORT, "c");
+  insert(TVI_SORT, "i");
+  EXPECT_EQ(texts(), "abcdefhi");
+  EXPECT_TRUE(place(insert(TVI_FIRST, "g")));
+  EXPECT_EQ(texts(), "abcdefghi");
+  insert(TVI_SORT, "bb");
+  EXPECT_EQ(texts(), "abbbcdefghi");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // bar moves (past 65535 items too), columns and a sideways bar for wide items, items painted from the
 // skin or in the default look, the list's input reported with the frame as sender, and bad skins.
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -179,6 +180,63 @@ TEST_F(ListsTest, ColumnsAndWideItemsGetBottomBarsThatShareTheCornerOnlyWhileBot
   xt::PumpUntilIdle();
   EXPECT_EQ(w->HScrollBar(), nullptr);
   EXPECT_EQ(w->ListBox()->HScrollOffset, 0);
+}
+
+// The sideways bar spans the widest item through every kind of change, one item at a time: adds (sorted
+// too), inserts, deletes of the widest, replaced texts, a clear, a new font, a re-created window.
+TEST_F(ListsTest, TheSidewaysBarFollowsTheWidestItemAsItemsComeAndGo) {
+  auto* w = NewList(10, 10, 160, 120);
+  w->SetHorizontalExtent(true);
+  Show();
+  auto widest = [&] {
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    TCanvas* c = measure.Canvas();
+    c->SetFont(w->ListBox()->Font());
+    int most = 0;
+    for (int i = 0; i < w->Items()->Count(); ++i) most = std::max(most, c->TextWidth(w->Items()->Strings(i)));
+    return most;
+  };
+  unsigned seed = 5;
+  auto next = [&](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int step = 0; step < 300; ++step) {
+    TStrings* items = w->Items();
+    const AnsiString text(1 + next(40), char('A' + next(26)));
+    const unsigned op = next(20);
+    if (op < 8 || items->Count() < 2) {
+      items->Add(text);
+    } else if (op < 11) {
+      items->Insert(int(next(unsigned(items->Count()))), text);
+    } else if (op < 15) {
+      int at = int(next(unsigned(items->Count())));
+      if (op == 14)  // the widest
+        for (int i = 0; i < items->Count(); ++i)
+          if (items->Strings(i).size() > items->Strings(at).size()) at = i;
+      items->Delete(at);
+    } else if (op < 18) {
+      items->SetStrings(int(next(unsigned(items->Count()))), text);
+    } else {
+      const unsigned what = next(4);
+      if (what == 0) items->Clear();
+      if (what == 1) w->ListBox()->Font()->SetHeight(w->ListBox()->Font()->Height() == -11 ? -15 : -11);
+      if (what == 2) w->SetSorted(!w->Sorted());  // the window is made again, the items put back
+      if (what == 3)
+        w->ListBox()->Font()->SetStyle(w->ListBox()->Font()->Style().Contains(fsBold) ? TFontStyles()
+                                                                                      : TFontStyles() << fsBold);
+      items->Add(text);  // the bar is taken again when the items change
+    }
+    xt::PumpUntilIdle();
+    const int most = widest();
+    if (most > w->ListBox()->Width() - 4) {
+      ASSERT_NE(w->HScrollBar(), nullptr) << "step " << step;
+      ASSERT_EQ(w->HScrollBar()->Max(), most) << "step " << step;
+    } else {
+      ASSERT_EQ(w->HScrollBar(), nullptr) << "step " << step << ": " << most;
+    }
+  }
 }
 
 TEST_F(ListsTest, TheListsInputReachesTheFrameAsSender) {
