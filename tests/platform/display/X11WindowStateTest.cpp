@@ -250,7 +250,9 @@ TEST_F(X11FormsUnderTwm, AFormShowsOnlyItsOwnTitleBar) {
   SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   ASSERT_TRUE(PumpUntil([&] { return form->BoundsRect() == TRect(0, 0, 1024, 768) && ShowsColor(form, clNavy); }));
   SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-  ASSERT_TRUE(PumpUntil([&] { return form->BoundsRect() == TRect(190, 140, 550, 350) && nothingAbove(); }));
+  ASSERT_TRUE(PumpUntil([&] { return form->BoundsRect() == TRect(190, 140, 550, 350) && nothingAbove(); }))
+      << "the form is at " << form->Left() << ", " << form->Top() << ", " << form->Width() << " x " << form->Height()
+      << (nothingAbove() ? "" : "; something is above it");
 
   // Alt+F4 on a second form, the active one, with the pointer over it (twm gives the keyboard to the
   // window under the pointer).
