@@ -182,27 +182,36 @@ void TbsSkinScrollBar::CalcSize(int& W, int& H) {
 
 void TbsSkinScrollBar::CalcRects() {
   const bool skinned = FSkinObjectIndex != -1 && Picture;
-  const bool horz = Horizontal();
-  int thumbW = kDefaultMinThumb, thumbH = kDefaultMinThumb;
-  if (skinned) {
-    thumbW = RectWidth(ThumbRect);
-    thumbH = RectHeight(ThumbRect);
-    FTrackR = TrackArea;
-    FButtons[bpUp].R = UpButtonRect;
-    FButtons[bpDown].R = DownButtonRect;
-    // An arrow from the stretch point on lies in the fixed far end of the face and follows that edge.
-    if (horz) {
-      const int off = Width() - RectWidth(SkinRect);
-      FTrackR.Right += off;
-      for (int i : { bpUp, bpDown })
-        if (FButtons[i].R.Left >= RTPoint.X) FButtons[i].R = bsShifted(FButtons[i].R, off, 0);
-    } else {
-      const int off = Height() - RectHeight(SkinRect);
-      FTrackR.Bottom += off;
-      for (int i : { bpUp, bpDown })
-        if (FButtons[i].R.Top >= LBPoint.Y) FButtons[i].R = bsShifted(FButtons[i].R, 0, off);
-    }
-  } else if (horz) {
+  if (skinned)
+    PlaceSkinnedParts();
+  else
+    PlaceDefaultParts();
+  const int thumbW = skinned ? RectWidth(ThumbRect) : kDefaultMinThumb;
+  const int thumbH = skinned ? RectHeight(ThumbRect) : kDefaultMinThumb;
+  PlaceThumb(skinned, thumbW, thumbH);
+}
+
+// The arrows and track as the skin places them; an arrow from the stretch point on lies in the fixed far
+// end of the face and follows that edge.
+void TbsSkinScrollBar::PlaceSkinnedParts() {
+  FTrackR = TrackArea;
+  FButtons[bpUp].R = UpButtonRect;
+  FButtons[bpDown].R = DownButtonRect;
+  if (Horizontal()) {
+    const int off = Width() - RectWidth(SkinRect);
+    FTrackR.Right += off;
+    for (int i : { bpUp, bpDown })
+      if (FButtons[i].R.Left >= RTPoint.X) FButtons[i].R = bsShifted(FButtons[i].R, off, 0);
+  } else {
+    const int off = Height() - RectHeight(SkinRect);
+    FTrackR.Bottom += off;
+    for (int i : { bpUp, bpDown })
+      if (FButtons[i].R.Top >= LBPoint.Y) FButtons[i].R = bsShifted(FButtons[i].R, 0, off);
+  }
+}
+
+void TbsSkinScrollBar::PlaceDefaultParts() {
+  if (Horizontal()) {
     const int w = FBoth ? Width() - FBothMarkerWidth : Width();
     FButtons[bpDown].R = TRect(1, 1, kDefaultArrow, Height() - 1);
     FButtons[bpUp].R = TRect(w - kDefaultArrow, 1, w - 1, Height() - 1);
@@ -212,17 +221,20 @@ void TbsSkinScrollBar::CalcRects() {
     FButtons[bpUp].R = TRect(1, Height() - kDefaultArrow, Width() - 1, Height() - 1);
     FTrackR = TRect(1, kDefaultArrow, Width() - 1, Height() - kDefaultArrow);
   }
+}
 
-  const int minLength = horz ? thumbW : thumbH;
+// The thumb's length along the track and its place: the page's share of the range (never shorter than
+// its picture) at the position's share of the track.
+void TbsSkinScrollBar::PlaceThumb(bool Skinned, int ThumbW, int ThumbH) {
+  const bool horz = Horizontal();
   const int trackStart = horz ? FTrackR.Left : FTrackR.Top;
   const int trackEnd = horz ? FTrackR.Right : FTrackR.Bottom;
-  int length = minLength;
+  int length = horz ? ThumbW : ThumbH;
   double f = 0;
   if (FPageSize != 0) {
     const int64_t range = int64_t { FMax } - FMin + 1;
     const int64_t top = int64_t { FMax } - FPageSize + 1;
-    length = range <= 0 ? 0 : RoundEven(double(trackEnd - trackStart) * FPageSize / double(range));
-    length = std::max(length, minLength);
+    length = std::max(range <= 0 ? 0 : RoundEven(double(trackEnd - trackStart) * FPageSize / double(range)), length);
     if (top > FMin)
       f = double(int64_t { FPosition } - FMin) / double(top - FMin);
     else
@@ -241,23 +253,13 @@ void TbsSkinScrollBar::CalcRects() {
   if (horz) {
     t.Left = c - length / 2;
     t.Right = c + length / 2;
-    if (skinned) {
-      t.Top = FTrackR.Top + RectHeight(FTrackR) / 2 - thumbH / 2;
-      t.Bottom = t.Top + thumbH;
-    } else {
-      t.Top = FTrackR.Top;
-      t.Bottom = FTrackR.Bottom;
-    }
+    t.Top = Skinned ? FTrackR.Top + RectHeight(FTrackR) / 2 - ThumbH / 2 : FTrackR.Top;
+    t.Bottom = Skinned ? t.Top + ThumbH : FTrackR.Bottom;
   } else {
     t.Top = c - length / 2;
     t.Bottom = c + length / 2;
-    if (skinned) {
-      t.Left = FTrackR.Left + RectWidth(FTrackR) / 2 - thumbW / 2;
-      t.Right = t.Left + thumbW;
-    } else {
-      t.Left = FTrackR.Left;
-      t.Right = FTrackR.Right;
-    }
+    t.Left = Skinned ? FTrackR.Left + RectWidth(FTrackR) / 2 - ThumbW / 2 : FTrackR.Left;
+    t.Right = Skinned ? t.Left + ThumbW : FTrackR.Right;
   }
 }
 
@@ -547,63 +549,18 @@ void TbsSkinScrollBar::WndProc(TMessage& Message) {
 
 void TbsSkinScrollBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_TIMER: {
-      if (Message.WParam != kRepeatTimer) break;
-      if (FWaitFirstTimer) {
-        // The first tick only switches to the fast rate.
-        FWaitFirstTimer = false;
-        StartTimer(kRepeatDelay);
-        return;
-      }
-      switch (FScrollMode) {
-        case 1:
-          ArrowStep(bpDown);
-          break;
-        case 2:
-          ArrowStep(bpUp);
-          break;
-        case 3:
-        case 4: {
-          auto life = LifeToken();
-          TestActive(FLastMouseX, FLastMouseY);
-          if (life.expired()) return;
-          const bool towardsMin = FScrollMode == 3;
-          if (towardsMin ? PointerBeforeThumb() : PointerAfterThumb())
-            PageStep(towardsMin);
-          else
-            StopTimer();
-          break;
-        }
-        default:
-          StopTimer();
-      }
-      return;
-    }
+    case WM_TIMER:
+      if (Message.WParam == kRepeatTimer) return RepeatTick();
+      break;
     case WM_MOUSEWHEEL:
-      if (FCanFocused && IsFocused()) {
-        // The delta rides in the high word: a negative parameter is a turn towards the user.
-        const int step = static_cast<int32_t>(Message.WParam) < 1 ? FSmallChange : -FSmallChange;
-        SetPosition(Saturate(int64_t { FPosition } + step));
-        Message.Result = 1;
-        return;
-      }
+      if (WheelTurned(Message)) return;
       break;
     case CM_WANTSPECIALKEY:
       TbsSkinCustomControl::Dispatch(Message);
       if (bsWantsArrowKey(FCanFocused, Message)) Message.Result = 1;
       return;
-    case CM_MOUSELEAVE: {
-      auto life = LifeToken();
-      TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      if (FActiveButton != -1 && FDownButton == -1 && !FThumbDown) {
-        FButtons[FActiveButton].MouseIn = false;
-        FActiveButton = -1;
-        Repaint();
-      }
-      if (FPressed && FScrollMode >= 3) StopTimer();
-      return;
-    }
+    case CM_MOUSELEAVE:
+      return MouseLeft(Message);
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
       // Another window took the mouse: nothing stays held or repeating.
@@ -612,18 +569,75 @@ void TbsSkinScrollBar::Dispatch(TMessage& Message) {
     case CM_ENABLEDCHANGED:
     case CM_VISIBLECHANGED:
       CancelPress();
-      TbsSkinCustomControl::Dispatch(Message);
-      Repaint();
-      return;
+      return InheritedThenRepaint(Message);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-      TbsSkinCustomControl::Dispatch(Message);
-      Repaint();
-      return;
+      return InheritedThenRepaint(Message);
     default:
       break;
   }
   TbsSkinCustomControl::Dispatch(Message);
+}
+
+// The repeat timer: the first tick only switches to the fast rate, later ones step on.
+void TbsSkinScrollBar::RepeatTick() {
+  if (FWaitFirstTimer) {
+    FWaitFirstTimer = false;
+    StartTimer(kRepeatDelay);
+    return;
+  }
+  switch (FScrollMode) {
+    case 1:
+      ArrowStep(bpDown);
+      break;
+    case 2:
+      ArrowStep(bpUp);
+      break;
+    case 3:
+    case 4:
+      PageRepeat();
+      break;
+    default:
+      StopTimer();
+  }
+}
+
+// A page step repeats while the pointer stays on its side of the thumb.
+void TbsSkinScrollBar::PageRepeat() {
+  auto life = LifeToken();
+  TestActive(FLastMouseX, FLastMouseY);
+  if (life.expired()) return;
+  const bool towardsMin = FScrollMode == 3;
+  if (towardsMin ? PointerBeforeThumb() : PointerAfterThumb())
+    PageStep(towardsMin);
+  else
+    StopTimer();
+}
+
+bool TbsSkinScrollBar::WheelTurned(TMessage& Message) {
+  if (!FCanFocused || !IsFocused()) return false;
+  // The delta rides in the high word: a negative parameter is a turn towards the user.
+  const int step = static_cast<int32_t>(Message.WParam) < 1 ? FSmallChange : -FSmallChange;
+  SetPosition(Saturate(int64_t { FPosition } + step));
+  Message.Result = 1;
+  return true;
+}
+
+void TbsSkinScrollBar::MouseLeft(TMessage& Message) {
+  auto life = LifeToken();
+  TbsSkinCustomControl::Dispatch(Message);
+  if (life.expired()) return;
+  if (FActiveButton != -1 && FDownButton == -1 && !FThumbDown) {
+    FButtons[FActiveButton].MouseIn = false;
+    FActiveButton = -1;
+    Repaint();
+  }
+  if (FPressed && FScrollMode >= 3) StopTimer();
+}
+
+void TbsSkinScrollBar::InheritedThenRepaint(TMessage& Message) {
+  TbsSkinCustomControl::Dispatch(Message);
+  Repaint();
 }
 
 // ---- Published properties -------------------------------------------------------------------------------

@@ -116,6 +116,16 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   void StopTimer();
   // Drops every press, drag and repeat (capture lost, disabled, hidden).
   void CancelPress();
+  // CalcRects' steps.
+  void PlaceSkinnedParts();
+  void PlaceDefaultParts();
+  void PlaceThumb(bool Skinned, int ThumbW, int ThumbH);
+  // Dispatch's handlers.
+  void RepeatTick();
+  void PageRepeat();
+  bool WheelTurned(TMessage& Message);
+  void MouseLeft(TMessage& Message);
+  void InheritedThenRepaint(TMessage& Message);
 
   TScrollBarKind FKind { sbHorizontal };
   int FMin { 0 };
