@@ -247,34 +247,7 @@ void TbsSkinCustomComboBox::EditWindowProcHook(TMessage& Message) {
       }
       break;
     case WM_KEYDOWN:
-      switch (Message.WParam) {
-        case VK_RETURN:
-          if (open) CloseUp(true);
-          return;
-        case VK_ESCAPE:
-          if (open) CloseUp(false);
-          return;
-        case VK_F4:
-          if (open)
-            CloseUp(true);
-          else
-            DropDown();
-          return;
-        case VK_PRIOR:
-          if (open) SetListIndex(std::max(0, ItemIndex() - PageStep()));
-          break;
-        case VK_NEXT:
-          if (open) SetListIndex(std::min(Items()->Count() - 1, ItemIndex() + PageStep()));
-          break;
-        case VK_UP:
-          EditUp(true);
-          return;
-        case VK_DOWN:
-          EditDown(true);
-          return;
-        default:
-          break;
-      }
+      if (EditKeyDown(Message.WParam, open)) return;
       break;
     case WM_SYSKEYDOWN:
       // Alt+Down opens and Alt+Up cancels; the edit still sees the key.
@@ -288,6 +261,38 @@ void TbsSkinCustomComboBox::EditWindowProcHook(TMessage& Message) {
       break;
   }
   if (!life.expired() && !editLife.expired()) old(Message);
+}
+
+// A key pressed in the inner edit that works the list; true when the edit is not to see it.
+bool TbsSkinCustomComboBox::EditKeyDown(WPARAM Key, bool Open) {
+  switch (Key) {
+    case VK_RETURN:
+      if (Open) CloseUp(true);
+      return true;
+    case VK_ESCAPE:
+      if (Open) CloseUp(false);
+      return true;
+    case VK_F4:
+      if (Open)
+        CloseUp(true);
+      else
+        DropDown();
+      return true;
+    case VK_PRIOR:
+      if (Open) SetListIndex(std::max(0, ItemIndex() - PageStep()));
+      return false;
+    case VK_NEXT:
+      if (Open) SetListIndex(std::min(Items()->Count() - 1, ItemIndex() + PageStep()));
+      return false;
+    case VK_UP:
+      EditUp(true);
+      return true;
+    case VK_DOWN:
+      EditDown(true);
+      return true;
+    default:
+      return false;
+  }
 }
 
 // ---- Layout and drawing -------------------------------------------------------------------------------------
@@ -676,77 +681,102 @@ void TbsSkinCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
 }
 
 void TbsSkinCustomComboBox::Dispatch(TMessage& Message) {
-  auto life = LifeToken();
   switch (Message.Msg) {
-    case WM_SIZE:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (!life.expired()) CalcRects();
-      return;
     case WM_SETFOCUS:
-      if (FInnerEdit) {
-        if (FInnerEdit->CanFocus()) FInnerEdit->SetFocus();
-        return;
-      }
-      TbsSkinCustomControl::Dispatch(Message);
-      if (!life.expired()) Invalidate();
-      return;
-    case WM_KILLFOCUS:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      if (!FInnerEdit) CloseUp(false);
-      if (!life.expired()) Invalidate();
-      return;
+      return FocusGot(Message);
     case WM_MOUSEWHEEL:
-      if (FInnerEdit) break;
-      if (static_cast<short>(HIWORD(Message.WParam)) < 1)
-        EditDown1(!IsPopupVisible());
-      else
-        EditUp1(!IsPopupVisible());
-      Message.Result = 1;
-      return;
-    case CM_TEXTCHANGED:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      if (FInnerEdit && !FEditChanging) FInnerEdit->SetText(Text());
-      if (life.expired()) return;
-      if (OnChange) OnChange(this);
-      if (!life.expired() && FEditChanging) Change();
-      return;
-    case CM_MOUSEENTER:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (!life.expired()) FMouseInControl = true;
-      return;
-    case CM_MOUSELEAVE:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      FMouseInControl = false;
-      if (FButtonMouseIn) {
-        FButtonMouseIn = false;
-        Invalidate();
-      }
-      return;
-    case CM_CANCELMODE:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (!life.expired() && !IsOwnPart(reinterpret_cast<TControl*>(Message.LParam))) CloseUp(false);
-      return;
-    case CM_ENABLEDCHANGED:
-    case CM_VISIBLECHANGED:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (life.expired()) return;
-      // A list left open over a combo that can no longer be used would be stale.
-      if (!Enabled() || !Visible()) CloseUp(false);
-      if (!life.expired()) Invalidate();
-      return;
-    case CM_WANTSPECIALKEY:
-      TbsSkinCustomControl::Dispatch(Message);
-      if (Message.WParam >= VK_LEFT && Message.WParam <= VK_DOWN) Message.Result = 1;
-      // While the list is open Enter and Esc close it instead of reaching the form's buttons.
-      if (IsPopupVisible() && (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) Message.Result = 1;
-      return;
+      if (WheelTurned(Message)) return;
+      break;
     default:
       break;
   }
+  auto life = LifeToken();
   TbsSkinCustomControl::Dispatch(Message);
+  if (!life.expired()) AfterInherited(Message);
+}
+
+// What the combo adds once the inherited handling is done and left the combo alive.
+void TbsSkinCustomComboBox::AfterInherited(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SIZE:
+      return CalcRects();
+    case WM_KILLFOCUS:
+      return FocusLost();
+    case CM_TEXTCHANGED:
+      return TextChanged();
+    case CM_MOUSEENTER:
+      FMouseInControl = true;
+      return;
+    case CM_MOUSELEAVE:
+      return MouseLeft();
+    case CM_CANCELMODE:
+      if (!IsOwnPart(reinterpret_cast<TControl*>(Message.LParam))) CloseUp(false);
+      return;
+    case CM_ENABLEDCHANGED:
+    case CM_VISIBLECHANGED:
+      return UsableChanged();
+    case CM_WANTSPECIALKEY:
+      return WantSpecialKey(Message);
+    default:
+      return;
+  }
+}
+
+// The focus goes on to the inner edit where there is one.
+void TbsSkinCustomComboBox::FocusGot(TMessage& Message) {
+  if (FInnerEdit) {
+    if (FInnerEdit->CanFocus()) FInnerEdit->SetFocus();
+    return;
+  }
+  auto life = LifeToken();
+  TbsSkinCustomControl::Dispatch(Message);
+  if (!life.expired()) Invalidate();
+}
+
+void TbsSkinCustomComboBox::FocusLost() {
+  auto life = LifeToken();
+  if (!FInnerEdit) CloseUp(false);
+  if (!life.expired()) Invalidate();
+}
+
+// Without an inner edit the wheel steps through the items.
+bool TbsSkinCustomComboBox::WheelTurned(TMessage& Message) {
+  if (FInnerEdit) return false;
+  if (static_cast<short>(HIWORD(Message.WParam)) < 1)
+    EditDown1(!IsPopupVisible());
+  else
+    EditUp1(!IsPopupVisible());
+  Message.Result = 1;
+  return true;
+}
+
+void TbsSkinCustomComboBox::TextChanged() {
+  auto life = LifeToken();
+  if (FInnerEdit && !FEditChanging) FInnerEdit->SetText(Text());
+  if (life.expired()) return;
+  if (OnChange) OnChange(this);
+  if (!life.expired() && FEditChanging) Change();
+}
+
+void TbsSkinCustomComboBox::MouseLeft() {
+  FMouseInControl = false;
+  if (FButtonMouseIn) {
+    FButtonMouseIn = false;
+    Invalidate();
+  }
+}
+
+// A list left open over a combo that can no longer be used would be stale.
+void TbsSkinCustomComboBox::UsableChanged() {
+  auto life = LifeToken();
+  if (!Enabled() || !Visible()) CloseUp(false);
+  if (!life.expired()) Invalidate();
+}
+
+void TbsSkinCustomComboBox::WantSpecialKey(TMessage& Message) {
+  if (Message.WParam >= VK_LEFT && Message.WParam <= VK_DOWN) Message.Result = 1;
+  // While the list is open Enter and Esc close it instead of reaching the form's buttons.
+  if (IsPopupVisible() && (Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE)) Message.Result = 1;
 }
 
 // ---- TbsSkinComboBox ----------------------------------------------------------------------------------------

@@ -172,6 +172,16 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
 
  private:
   void ListBoxWindowProcHook(TMessage& Message);
+  // Dispatch's handlers.
+  void AfterInherited(TMessage& Message);
+  void FocusGot(TMessage& Message);
+  void FocusLost();
+  bool WheelTurned(TMessage& Message);
+  void TextChanged();
+  void MouseLeft();
+  void UsableChanged();
+  void WantSpecialKey(TMessage& Message);
+  bool EditKeyDown(WPARAM Key, bool Open);
   void ListBoxMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
   void ListBoxMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
   void ListBoxMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
