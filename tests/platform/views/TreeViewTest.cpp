@@ -686,6 +686,22 @@ TEST_F(TreeViewTest, RowsFollowInsertsDeletesExpansionAndSorts) {
   check();
 }
 
+// The texts of the view's top-level items, in order.
+std::vector<std::string> RootTexts(TTreeView* t) {
+  std::vector<std::string> v;
+  for (auto h = t->Perform(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = t->Perform(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
+    char buf[64] = {};
+    TVITEMA it {};
+    it.mask = TVIF_TEXT;
+    it.hItem = reinterpret_cast<HTREEITEM>(h);
+    it.pszText = buf;
+    it.cchTextMax = sizeof buf;
+    t->Perform(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+    v.push_back(buf);
+  }
+  return v;
+}
+
 // A sorted insert goes after the last sibling whose text it does not sort before (letters compared
 // without case), looking from the end, whether or not the siblings are in order: checked against that
 // rule through inserts of every kind, renames, deletes and a sort of the children.
@@ -705,20 +721,7 @@ TEST_F(TreeViewTest, SortedInsertsGoAfterTheLastSiblingNotAfterThemEvenAmongUnso
     ins.item.pszText = const_cast<char*>(text.c_str());
     return reinterpret_cast<HTREEITEM>(send(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&ins)));
   };
-  auto texts = [&] {
-    std::vector<std::string> v;
-    for (auto h = send(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = send(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
-      char buf[64] = {};
-      TVITEMA it {};
-      it.mask = TVIF_TEXT;
-      it.hItem = reinterpret_cast<HTREEITEM>(h);
-      it.pszText = buf;
-      it.cchTextMax = sizeof buf;
-      send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
-      v.push_back(buf);
-    }
-    return v;
-  };
+  auto texts = [&] { return RootTexts(t); };
   std::vector<std::string> model;
   std::vector<HTREEITEM> handles;  // in the model's order
   auto place = [&](const std::string& s) {
@@ -798,16 +801,7 @@ TEST_F(TreeViewTest, SortedInsertsAndPlacedNodesShareALevel) {
   };
   auto texts = [&] {
     std::string v;
-    for (auto h = send(TVM_GETNEXTITEM, TVGN_ROOT, 0); h; h = send(TVM_GETNEXTITEM, TVGN_NEXT, h)) {
-      char buf[16] = {};
-      TVITEMA it {};
-      it.mask = TVIF_TEXT;
-      it.hItem = reinterpret_cast<HTREEITEM>(h);
-      it.pszText = buf;
-      it.cchTextMax = sizeof buf;
-      send(TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
-      v += buf;
-    }
+    for (const std::string& text : RootTexts(t)) v += text;
     return v;
   };
   for (const char* s : { "f", "b", "h", "d" }) ASSERT_TRUE(place(insert(TVI_LAST, s)));
