@@ -202,7 +202,10 @@ TEST_F(X11FormsUnderTwm, TheWindowManagersIconifyMinimisesTheApplication) {
   ASSERT_TRUE(PumpUntil([&] { return IsIconic(Application->Handle()) != 0; }));
   EXPECT_EQ(FMinimized, 1);
   EXPECT_EQ(form->WindowState(), wsNormal);  // the form itself is hidden, not minimised
-  ASSERT_TRUE(PumpUntil([&] { return FX->WmState(FX->FindWindow("xj-program")) == kIconicState; }));
+  ASSERT_TRUE(PumpUntil([&] { return FX->WmState(FX->FindWindow("xj-program")) == kIconicState; }))
+      << "the program's window " << FX->FindWindow("xj-program") << " is in state "
+      << FX->WmState(FX->FindWindow("xj-program")) << (FX->Viewable(FX->FindWindow("xj-program")) ? ", viewable" : "")
+      << "; the main form's is " << FX->WmState(main) << (FX->Viewable(main) ? ", viewable" : "");
 
   Application->Restore();
   ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clTeal); }));
