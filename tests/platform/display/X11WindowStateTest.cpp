@@ -117,6 +117,9 @@ class X11Forms : public testing::Test {
     Pump();
   }
 
+  // For a failure's message: a window manager that went away leaves its windows mapped on the root.
+  static std::string TwmNote() { return Twm() && !Twm()->Running() ? "; twm is no longer running" : ""; }
+
   static void Pump() { Application->ProcessMessages(); }
   static bool PumpUntil(const std::function<bool()>& done) { return WaitFor(done, Pump); }
   static int Xdotool(const std::string& args) {
@@ -178,7 +181,7 @@ TEST_F(X11FormsUnderTwm, MinimisingIconifiesAndOpeningTheIconRestoresAndRepaints
     icon = FX->FindWindow("xj-program");
     return FX->WmState(icon) == kIconicState && !FX->Viewable(main);
   })) << "the program's window state is "
-      << FX->WmState(icon);
+      << FX->WmState(icon) << TwmNote();
   EXPECT_TRUE(IsIconic(Application->Handle()));
   EXPECT_EQ(FMinimized, 1);
 
@@ -205,7 +208,7 @@ TEST_F(X11FormsUnderTwm, TheWindowManagersIconifyMinimisesTheApplication) {
   ASSERT_TRUE(PumpUntil([&] { return FX->WmState(FX->FindWindow("xj-program")) == kIconicState; }))
       << "the program's window " << FX->FindWindow("xj-program") << " is in state "
       << FX->WmState(FX->FindWindow("xj-program")) << (FX->Viewable(FX->FindWindow("xj-program")) ? ", viewable" : "")
-      << "; the main form's is " << FX->WmState(main) << (FX->Viewable(main) ? ", viewable" : "");
+      << "; the main form's is " << FX->WmState(main) << (FX->Viewable(main) ? ", viewable" : "") << TwmNote();
 
   Application->Restore();
   ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(main) && ShowsColor(form, clTeal); }));
