@@ -1,6 +1,7 @@
 // The audio back-ends: the null sink's time, its limits and interruptions; the ALSA sink where a
 // device exists; and the choice between them by XJ_AUDIO.
 
+#include <fstream>
 #include <future>
 
 #include "platform/audio/alsa/AlsaSink.h"
@@ -177,6 +178,34 @@ TEST_F(AlsaNullDeviceTest, APlayerOnAlsaPlaysToTheNaturalEnd) {
   EXPECT_EQ(player.Mode(), PlayerMode::Stopped);
   player.Close();
   EXPECT_EQ(ends.Count(), 1);
+}
+
+bool Mapped(const char* library) {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    if (line.find(library) != std::string::npos) return true;
+  return false;
+}
+
+// What is wrong, as bits: a sound library loaded before it was needed (1, 2), or not loaded once it
+// was (4, 8).
+int SoundLibrariesLoadedWhenFirstNeeded(const std::string& dir) {
+  int wrong = (Mapped("libsndfile.so") ? 1 : 0) | (Mapped("libasound.so") ? 2 : 0);
+  WriteBytes(dir + "/text.wav", "not a sound");
+  Player player;
+  if (player.Open(dir + "/text.wav") != PlayerError::NotAudio || !Mapped("libsndfile.so")) wrong |= 4;
+  if (Mapped("libasound.so")) wrong |= 2;
+  auto sink = CreateAlsaSink();
+  if (!sink->Open(kPhone) || !Mapped("libasound.so")) wrong |= 8;
+  return wrong;
+}
+
+// A fresh process (the other tests here load both libraries) that reads a file that is no sound, then
+// opens ALSA's null device.
+TEST_F(AlsaNullDeviceTest, TheSoundLibrariesAreLoadedWhenFirstNeeded) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(SoundLibrariesLoadedWhenFirstNeeded(dir.Path())), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(AudioChoiceTest, XjAudioChoosesTheBackEnd) {
