@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/audio/AudioSink.h"
-#include "platform/audio/SharedLibrary.h"
+#include "platform/base/SharedLibrary.h"
 #include "platform/win32/WinBase.h"
 
 namespace xj::audio {

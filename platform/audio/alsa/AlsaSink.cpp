@@ -9,7 +9,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "platform/audio/SharedLibrary.h"
+#include "platform/base/SharedLibrary.h"
 
 namespace xj::audio {
 namespace {
