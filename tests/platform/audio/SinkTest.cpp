@@ -1,15 +1,17 @@
 // The audio back-ends: the null sink's time, its limits and interruptions; the ALSA sink where a
 // device exists; and the choice between them by XJ_AUDIO.
 
-#include <fstream>
 #include <future>
 
 #include "platform/audio/alsa/AlsaSink.h"
 #include "platform/audio/null/NullSink.h"
 #include "tests/support/AudioTestSupport.h"
+#include "tests/support/Loaded.h"
 
 namespace xj::audio::test {
 namespace {
+
+using xj::test::LibraryLoaded;
 
 const AudioFormat kPhone { 8000, 1, SampleFormat::S16 };
 
@@ -180,24 +182,16 @@ TEST_F(AlsaNullDeviceTest, APlayerOnAlsaPlaysToTheNaturalEnd) {
   EXPECT_EQ(ends.Count(), 1);
 }
 
-bool Mapped(const char* library) {
-  std::ifstream maps("/proc/self/maps");
-  std::string line;
-  while (std::getline(maps, line))
-    if (line.find(library) != std::string::npos) return true;
-  return false;
-}
-
 // What is wrong, as bits: a sound library loaded before it was needed (1, 2), or not loaded once it
 // was (4, 8).
 int SoundLibrariesLoadedWhenFirstNeeded(const std::string& dir) {
-  int wrong = (Mapped("libsndfile.so") ? 1 : 0) | (Mapped("libasound.so") ? 2 : 0);
+  int wrong = (LibraryLoaded("libsndfile.so") ? 1 : 0) | (LibraryLoaded("libasound.so") ? 2 : 0);
   WriteBytes(dir + "/text.wav", "not a sound");
   Player player;
-  if (player.Open(dir + "/text.wav") != PlayerError::NotAudio || !Mapped("libsndfile.so")) wrong |= 4;
-  if (Mapped("libasound.so")) wrong |= 2;
+  if (player.Open(dir + "/text.wav") != PlayerError::NotAudio || !LibraryLoaded("libsndfile.so")) wrong |= 4;
+  if (LibraryLoaded("libasound.so")) wrong |= 2;
   auto sink = CreateAlsaSink();
-  if (!sink->Open(kPhone) || !Mapped("libasound.so")) wrong |= 8;
+  if (!sink->Open(kPhone) || !LibraryLoaded("libasound.so")) wrong |= 8;
   return wrong;
 }
 
