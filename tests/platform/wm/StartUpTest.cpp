@@ -1,11 +1,12 @@
 // What a program loads when it starts: a headless program that shows a window has not loaded Xlib,
-// which is loaded when an X display is first asked for.
+// which is loaded when an X display is first asked for; and the loader of such libraries.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "platform/base/SharedLibrary.h"
 #include "platform/display/factory/CreateBackend.h"
 #include "platform/win32/WinUser.h"
 #include "tests/support/Loaded.h"
@@ -37,6 +38,27 @@ int XlibLoadedWhenFirstNeeded() {
 TEST(StartUp, XlibIsLoadedWhenAnXDisplayIsFirstAskedFor) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(std::exit(XlibLoadedWhenFirstNeeded()), ::testing::ExitedWithCode(0), "");
+}
+
+// A library or a function that cannot be found is an error that names it, and leaves nothing to call.
+TEST(StartUp, ALibraryLoadedWhenNeededSaysWhatIsMissing) {
+  xj::SharedLibrary none("libxj-no-such-library.so.0");
+  double (*cosine)(double) = nullptr;
+  none.Bind(cosine, "cos");
+  EXPECT_FALSE(none.Ok());
+  EXPECT_EQ(cosine, nullptr);
+  EXPECT_NE(none.Error().find("cannot load libxj-no-such-library.so.0"), std::string::npos) << none.Error();
+
+  xj::SharedLibrary math("libm.so.6");
+  math.Bind(cosine, "cos");
+  ASSERT_TRUE(math.Ok()) << math.Error();
+  ASSERT_NE(cosine, nullptr);
+  EXPECT_EQ(cosine(0.0), 1.0);
+  void (*missing)() = nullptr;
+  math.Bind(missing, "xj_no_such_function");
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_FALSE(math.Ok());
+  EXPECT_EQ(math.Error(), "libm.so.6 has no xj_no_such_function");
 }
 
 }  // namespace
