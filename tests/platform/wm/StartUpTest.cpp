@@ -1,14 +1,18 @@
 // What a program loads when it starts: a headless program that shows a window has not loaded Xlib,
-// which is loaded when an X display is first asked for; and the loader of such libraries.
+// which is loaded when an X display is first asked for; the loader of such libraries; and the memory of
+// large window surfaces.
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/base/SharedLibrary.h"
 #include "platform/display/factory/CreateBackend.h"
 #include "platform/win32/WinUser.h"
+#include "platform/win32/WmBackend.h"
 #include "tests/support/Loaded.h"
 
 namespace {
@@ -59,6 +63,22 @@ TEST(StartUp, ALibraryLoadedWhenNeededSaysWhatIsMissing) {
   EXPECT_EQ(missing, nullptr);
   EXPECT_FALSE(math.Ok());
   EXPECT_EQ(math.Error(), "libm.so.6 has no xj_no_such_function");
+}
+
+// A surface of a megabyte or more lies on a 2 MB boundary, whole and writable; smaller ones come from
+// the heap. Freed, each goes back where it came from (a mismatch would crash or leak here).
+TEST(StartUp, LargeSurfacesLieOnHugePageBoundaries) {
+  constexpr size_t kMb = size_t(1) << 20;
+  for (size_t bytes : { size_t(64), kMb - 4, kMb, 3 * kMb / 2, 2 * kMb, 5 * kMb + 12 }) {
+    SCOPED_TRACE(bytes);
+    auto* p = static_cast<unsigned char*>(xj::wm::SurfaceMemory::Allocate(bytes));
+    ASSERT_NE(p, nullptr);
+    if (bytes >= kMb) EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % (2 * kMb), 0u);
+    std::memset(p, 0xAB, bytes);
+    EXPECT_EQ(p[0], 0xAB);
+    EXPECT_EQ(p[bytes - 1], 0xAB);
+    xj::wm::SurfaceMemory::Free(p, bytes);
+  }
 }
 
 }  // namespace
