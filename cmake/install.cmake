@@ -51,7 +51,7 @@ function(xj_pkg_config name description requires libs)
   install(FILES ${PROJECT_BINARY_DIR}/package/${name}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
 xj_pkg_config(xunjian-vcl "The class library and the platform beneath it"
-  "pixman-1 freetype2 fontconfig sndfile alsa x11 xext libpng libjpeg"
+  "pixman-1 freetype2 fontconfig libpng libjpeg"
   "vcl;win32;display_factory;display_x11;display_headless;display")
 xj_pkg_config(xunjian-skin "The skinning library: skin data, the form engine and the skinned controls"
   "xunjian-vcl zlib" "skin_form;skin_controls;skin_data")

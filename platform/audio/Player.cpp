@@ -20,10 +20,36 @@
 #include <vector>
 
 #include "platform/audio/AudioSink.h"
+#include "platform/base/SharedLibrary.h"
 #include "platform/win32/WinBase.h"
 
 namespace xj::audio {
 namespace {
+
+// libsndfile, opened when a sound file is first read.
+struct SndFileLibrary : SharedLibrary {
+  SndFileLibrary() : SharedLibrary("libsndfile.so.1") {
+    Bind(open_fd, "sf_open_fd");
+    Bind(close, "sf_close");
+    Bind(seek, "sf_seek");
+    Bind(readf_short, "sf_readf_short");
+    Bind(readf_float, "sf_readf_float");
+    Bind(error, "sf_error");
+    Bind(strerror, "sf_strerror");
+  }
+  decltype(&::sf_open_fd) open_fd;
+  decltype(&::sf_close) close;
+  decltype(&::sf_seek) seek;
+  decltype(&::sf_readf_short) readf_short;
+  decltype(&::sf_readf_float) readf_float;
+  decltype(&::sf_error) error;
+  decltype(&::sf_strerror) strerror;
+};
+
+const SndFileLibrary& SndFile() {
+  static const auto* lib = new SndFileLibrary;  // the player's thread may read while statics are destroyed
+  return *lib;
+}
 
 constexpr int64_t kChunkFrames = 2048;
 
@@ -115,9 +141,9 @@ struct Player::Impl {
   }
 
   PlayerError StartRun(int64_t from) {
-    if (sf_seek(File, from, SEEK_SET) < 0) {
+    if (SndFile().seek(File, from, SEEK_SET) < 0) {
       std::lock_guard lock(Lock);
-      Error = sf_strerror(File);
+      Error = SndFile().strerror(File);
       return PlayerError::Unreadable;
     }
     Sink->Reset();
@@ -145,8 +171,8 @@ struct Player::Impl {
     for (;;) {
       // A file shorter than its header promised just ends early; the end is still the end.
       const sf_count_t n = Format.Format == SampleFormat::S16
-                               ? sf_readf_short(File, reinterpret_cast<short*>(buffer.data()), kChunkFrames)
-                               : sf_readf_float(File, reinterpret_cast<float*>(buffer.data()), kChunkFrames);
+                               ? SndFile().readf_short(File, reinterpret_cast<short*>(buffer.data()), kChunkFrames)
+                               : SndFile().readf_float(File, reinterpret_cast<float*>(buffer.data()), kChunkFrames);
       if (n <= 0) break;
       if (Sink->Write(buffer.data(), n) < n) {
         complete = false;
@@ -181,7 +207,7 @@ struct Player::Impl {
     std::lock_guard lock(Lock);
     if (Sink) Sink->Close();
     Sink.reset();
-    if (File) sf_close(File);
+    if (File) SndFile().close(File);
     File = nullptr;
     if (Fd >= 0) ::close(Fd);
     Fd = -1;
@@ -210,16 +236,21 @@ struct Player::Impl {
       ::close(fd);
       return Fail(PlayerError::Unreadable, "not a regular file");
     }
+    const SndFileLibrary& sf = SndFile();
+    if (!sf.Ok()) {
+      ::close(fd);
+      return Fail(PlayerError::Unreadable, sf.Error());
+    }
     SF_INFO info {};
-    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_FALSE);
+    SNDFILE* file = sf.open_fd(fd, SFM_READ, &info, SF_FALSE);
     if (!file) {
-      const int code = sf_error(nullptr);
-      std::string text = sf_strerror(nullptr);
+      const int code = sf.error(nullptr);
+      std::string text = sf.strerror(nullptr);
       ::close(fd);
       return Fail(code == SF_ERR_SYSTEM ? PlayerError::Unreadable : PlayerError::NotAudio, text);
     }
     const auto drop = [&] {
-      sf_close(file);
+      sf.close(file);
       ::close(fd);
     };
     if (info.frames < 0 || info.samplerate <= 0 || info.channels <= 0) {

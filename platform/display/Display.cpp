@@ -237,9 +237,9 @@ std::vector<WindowId> Backend::ZOrder() const { return FStore->ZOrder(); }
 Image Backend::WindowPixels(WindowId id) const {
   const StoredWindow* w = FStore->Find(id);
   if (!w) return Image();
-  if (!w->lent.pixels) return w->pixels;
+  if (!w->lent.pixels) return w->Own();
   // The window's size, from the lender's pixels as far as they reach.
-  Image out(w->pixels.width, w->pixels.height);
+  Image out(w->Width(), w->Height());
   CopyRgbInto(out, w->lent, RECT { 0, 0, w->lent.width, w->lent.height });
   return out;
 }

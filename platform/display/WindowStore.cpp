@@ -80,14 +80,15 @@ bool WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
   b.bottom = b.top + extent(bounds.top, bounds.bottom);
   if (SameRect(b, w.bounds) && !w.spanStart.empty()) return false;
   int newW = b.right - b.left, newH = b.bottom - b.top;
+  const bool resized = newW != w.Width() || newH != w.Height();
   w.bounds = b;
-  if (newW != w.pixels.width || newH != w.pixels.height || w.spanStart.empty()) {
-    Image resized(newW, newH);  // no pixels at all when either side is 0
-    int keepW = std::min(resized.width, w.pixels.width), keepH = std::min(resized.height, w.pixels.height);
-    for (int y = 0; keepW > 0 && y < keepH; ++y) std::memcpy(resized.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
-    w.pixels = std::move(resized);
-    RebuildSpans(w);
+  if (resized && !w.pixels.Empty()) {
+    Image kept(newW, newH);  // no pixels at all when either side is 0
+    int keepW = std::min(kept.width, w.pixels.width), keepH = std::min(kept.height, w.pixels.height);
+    for (int y = 0; keepW > 0 && y < keepH; ++y) std::memcpy(kept.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
+    w.pixels = std::move(kept);
   }
+  if (resized || w.spanStart.empty()) RebuildSpans(w);
   return true;
 }
 
@@ -154,7 +155,7 @@ RECT CopyRgbInto(Image& pixels, const SurfaceView& surface, const RECT& area) {
 }
 
 RECT WindowStore::CopyIn(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {
-  return CopyRgbInto(w.pixels, surface, dirty);
+  return CopyRgbInto(w.Own(), surface, dirty);
 }
 
 RECT WindowStore::Lend(StoredWindow& w, const SurfaceView& surface, const RECT& dirty) {

@@ -31,13 +31,24 @@ struct StoredWindow {
   SIZE minSize {}, maxSize {};  // what the user may size the window to; 0: no limit
   std::optional<std::vector<RECT>> shape;
   std::string title;
-  Image pixels;  // the window's size
-  // While set, the drawer's own pixels, read in place instead of `pixels` (see Backend::PresentInPlace).
+  // The window's own copy of its pixels, its size, black until drawn. Made when first needed: a drawer
+  // that lends its pixels from the first present on (see Backend::PresentInPlace) never needs one, and
+  // a window of a megabyte would otherwise fill one that nobody reads.
+  const Image& Own() const {
+    if (pixels.Empty()) pixels = Image(Width(), Height());
+    return pixels;
+  }
+  Image& Own() { return const_cast<Image&>(std::as_const(*this).Own()); }
+  // While set, the drawer's own pixels, read in place instead of the window's own.
   SurfaceView lent;
-  SurfaceView Pixels() const { return lent.pixels ? lent : pixels.View(); }
+  SurfaceView Pixels() const { return lent.pixels ? lent : Own().View(); }
   // Row index into `spans` (Height() + 1 entries), rebuilt whenever the shape or the size changes.
   std::vector<uint32_t> spanStart;
   std::vector<std::pair<int, int>> spans;
+
+ private:
+  friend class WindowStore;
+  mutable Image pixels;  // empty until Own() makes it
 };
 
 class WindowStore {

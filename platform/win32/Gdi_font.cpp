@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 #include <strings.h>
 
@@ -123,11 +124,22 @@ struct Match {
   bool italic { false };
 };
 
-// Fontconfig is set up once and torn down at exit, so leak checkers see a clean process.
+// A build a leak checker watches.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kLeakChecked = true;
+#elif defined(__has_feature)
+constexpr bool kLeakChecked = __has_feature(address_sanitizer);
+#else
+constexpr bool kLeakChecked = false;
+#endif
+
+// Fontconfig is set up once. At exit the system takes its memory back at once; tearing it down costs
+// a program as much as a twentieth of its start-up, so that is done only where a leak checker watches,
+// for the checker to see a clean process.
 void EnsureFontconfig() {
   static const bool ready = [] {
     FcInit();
-    std::atexit([] { FcFini(); });
+    if (kLeakChecked) std::atexit([] { FcFini(); });
     return true;
   }();
   (void)ready;
@@ -178,11 +190,73 @@ FT_Library Library() {
   return lib;
 }
 
-FT_Face OpenFace(const Match& m, int em) {
-  FT_Face face = nullptr;
-  if (m.file.empty() || !Library() || FT_New_Face(Library(), m.file.c_str(), m.index, &face)) return nullptr;
-  FT_Set_Pixel_Sizes(face, 0, FT_UInt(em));
-  return face;
+// FreeType faces are not safe to use from two threads at once, nor their library: every use of a
+// face, and every opening and closing, holds this lock.
+std::mutex& FaceLock() {
+  static auto* lock = new std::mutex;  // fonts are let go while static objects are destroyed
+  return *lock;
+}
+
+// A face opened from a file is shared by every font drawn from that file and face index; each font
+// keeps its own size object on it, so that its metrics and glyphs are those of a face of its own.
+struct SharedFace {
+  FT_Face face { nullptr };
+  int users { 0 };
+};
+
+std::map<std::string, SharedFace>& OpenFaces() {
+  static auto* faces = new std::map<std::string, SharedFace>;
+  return *faces;
+}
+
+// One font's hold on a shared face: the face and the font's own size, `em` pixels.
+struct SizedFace {
+  FT_Face face { nullptr };
+  FT_Size size { nullptr };
+  std::string key;  // file and face index
+
+  // Makes the font's size the one the face draws at. Under FaceLock.
+  FT_Face Use() const {
+    FT_Activate_Size(size);
+    return face;
+  }
+};
+
+// Under FaceLock. An empty hold when the file cannot be opened.
+SizedFace OpenFace(const Match& m, int em) {
+  SizedFace f;
+  if (m.file.empty() || !Library()) return f;
+  f.key = m.file + "#" + std::to_string(m.index);
+  SharedFace& shared = OpenFaces()[f.key];
+  if (!shared.face && FT_New_Face(Library(), m.file.c_str(), m.index, &shared.face)) {
+    shared.face = nullptr;
+    OpenFaces().erase(f.key);
+    return SizedFace {};
+  }
+  if (FT_New_Size(shared.face, &f.size)) {
+    if (shared.users == 0) {
+      FT_Done_Face(shared.face);
+      OpenFaces().erase(f.key);
+    }
+    return SizedFace {};
+  }
+  ++shared.users;
+  f.face = shared.face;
+  FT_Activate_Size(f.size);
+  FT_Set_Pixel_Sizes(f.face, 0, FT_UInt(em));
+  return f;
+}
+
+// Under FaceLock: the size goes, and the face with its last user.
+void CloseFace(SizedFace& f) {
+  if (!f.face) return;
+  FT_Done_Size(f.size);
+  auto it = OpenFaces().find(f.key);
+  if (it != OpenFaces().end() && --it->second.users == 0) {
+    FT_Done_Face(it->second.face);
+    OpenFaces().erase(it);
+  }
+  f = SizedFace {};
 }
 
 int Scale(long units, int em, int upem) { return int(std::lround(double(units) * em / upem)); }
@@ -190,8 +264,8 @@ int Scale(long units, int em, int upem) { return int(std::lround(double(units) *
 }  // namespace
 
 struct FtState {
-  FT_Face primary { nullptr };
-  FT_Face fallback { nullptr };
+  SizedFace primary;
+  SizedFace fallback;
   bool fallbackTried { false };
   bool synthBold { false };
   bool synthItalic { false };
@@ -201,8 +275,9 @@ struct FtState {
   int em { 12 };
   std::string source;  // file and face index
   ~FtState() {
-    if (primary) FT_Done_Face(primary);
-    if (fallback) FT_Done_Face(fallback);
+    std::lock_guard<std::mutex> g(FaceLock());
+    CloseFace(primary);
+    CloseFace(fallback);
   }
 };
 
@@ -307,24 +382,26 @@ Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
 
 Glyph RealFont::Render(const TextChar& c) {
   if (testFace) return TestGlyph(c);
-  if (!ft || !ft->primary) return Glyph {};
-  FT_Face face = ft->primary;
-  FT_UInt index = FT_Get_Char_Index(face, c.cp);
+  if (!ft || !ft->primary.face) return Glyph {};
+  std::lock_guard<std::mutex> hold(FaceLock());
+  const SizedFace* from = &ft->primary;
+  FT_UInt index = FT_Get_Char_Index(from->face, c.cp);
   if (!index && c.cp >= 0x80) {
     // Characters the face lacks (Chinese in a Latin face) come from the CJK face, as font linking does.
     if (!ft->fallbackTried) {
       ft->fallbackTried = true;
       ft->fallback = OpenFace(FindFace(kCjkFamily, false, false), ft->em);
     }
-    if (ft->fallback) {
-      if (FT_UInt fi = FT_Get_Char_Index(ft->fallback, c.cp)) {
-        face = ft->fallback;
+    if (ft->fallback.face) {
+      if (FT_UInt fi = FT_Get_Char_Index(ft->fallback.face, c.cp)) {
+        from = &ft->fallback;
         index = fi;
       }
     }
   }
+  FT_Face face = from->Use();
   // The CJK face has no bold or italic of its own: for it both are synthesised.
-  bool linked = face == ft->fallback;
+  bool linked = from == &ft->fallback;
   RenderStyle style { linked ? ft->wantBold : ft->synthBold, linked ? ft->wantItalic : ft->synthItalic, ft->mono };
   Glyph g = xj::gdi::Render(face, index, style, ascent);
   if (c.cp < 0x20) g = Glyph { g.advance, 0, 0, 0, 0, {} };
@@ -481,13 +558,14 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   st->wantBold = wantBold;
   st->wantItalic = wantItalic;
   st->source = m.file + "#" + std::to_string(m.index);
+  std::lock_guard<std::mutex> g(FaceLock());
   // Open once at a nominal size to read the design metrics, then size it.
   st->primary = OpenFace(m, 12);
-  if (!st->primary) {
+  if (!st->primary.face) {
     FillTestMetrics(f);  // no fonts at all: still draw something measurable
     return;
   }
-  FT_Face face = st->primary;
+  FT_Face face = st->primary.face;
   int upem = face->units_per_EM ? face->units_per_EM : 1000;
   long winAscent = face->ascender, winDescent = -face->descender;
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));

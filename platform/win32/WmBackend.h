@@ -18,9 +18,34 @@ namespace xj::wm {
 
 struct Wnd;
 
+// Memory for surfaces. One of a megabyte or more is mapped on its own, on 2 MB boundaries, and offered to
+// the kernel as huge pages: a window's first paint then takes one page fault where it took one for every
+// 4 kB (376 for the console's main form). Where the system gives no huge pages it gets small ones, as
+// before. Smaller surfaces (popups, hints) come from the heap, which keeps freed memory for the next.
+struct SurfaceMemory {
+  static void* Allocate(size_t bytes);
+  static void Free(void* p, size_t bytes);
+};
+
+template <class T>
+struct SurfaceAllocator {
+  using value_type = T;
+  SurfaceAllocator() = default;
+  template <class U>
+  SurfaceAllocator(const SurfaceAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(SurfaceMemory::Allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) { SurfaceMemory::Free(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const SurfaceAllocator<U>&) const {
+    return true;
+  }
+};
+
+using SurfacePixels = std::vector<uint32_t, SurfaceAllocator<uint32_t>>;
+
 // The pixels of a top-level window, frame included; (0, 0) is the window's top-left corner.
 struct TopSurface {
-  std::vector<uint32_t> pixels;
+  SurfacePixels pixels;
   int width { 0 };
   int height { 0 };
   RECT dirty {};          // drawn since the last present, surface coordinates

@@ -61,6 +61,115 @@ LRESULT DefSetCursor(Wnd* w, WPARAM wParam, LPARAM lParam) {
   return c != nullptr;
 }
 
+LRESULT DefSetText(Wnd* w, LPARAM lParam) {
+  w->text = lParam ? (const char*)lParam : "";
+  SyncTitle(w);
+  if ((w->style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(w);
+  return TRUE;
+}
+
+LRESULT DefGetText(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  if (!lParam || wParam == 0) return 0;
+  size_t n = std::min(w->text.size(), (size_t)wParam - 1);
+  memcpy((char*)lParam, w->text.data(), n);
+  ((char*)lParam)[n] = 0;
+  return (LRESULT)n;
+}
+
+// rgrc[0] of NCCALCSIZE_PARAMS, or the lone RECT on creation.
+LRESULT DefCalcSize(Wnd* w, RECT* r) {
+  if (r) *r = DefaultClientFor(w, *r);
+  return 0;
+}
+
+LRESULT DefPosChanged(Wnd* w, HWND hwnd, const WINDOWPOS* wp) {
+  if (!wp) return 0;
+  Pin pin(w);
+  if (!(wp->flags & SWP_NOMOVE)) {
+    Send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->client.left, w->rect.top + w->client.top));
+    if (!IsWindow(hwnd)) return 0;
+  }
+  if (!(wp->flags & SWP_NOSIZE) && !(w->style & WS_MINIMIZE))
+    Send(w, WM_SIZE, SizeType(w), MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  return 0;
+}
+
+LRESULT DefPaint(HWND hwnd) {
+  PAINTSTRUCT ps;
+  BeginPaint(hwnd, &ps);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+LRESULT DefSyncPaint(Wnd* w, HWND hwnd) {
+  Send(w, WM_NCPAINT, 1, 0);
+  if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
+  return 0;
+}
+
+// A right click asks for a context menu, with the point on the screen.
+LRESULT DefRightButtonUp(Wnd* w, HWND hwnd, LPARAM lParam) {
+  POINT pt { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
+  ClientToScreen(hwnd, &pt);
+  Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(pt.x, pt.y));
+  return 0;
+}
+
+LRESULT DefNcRightButtonUp(Wnd* w, HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  if (wParam != HTCAPTION && wParam != HTSYSMENU) Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
+  return 0;
+}
+
+LRESULT DefMouseActivate(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  LRESULT r = ToParent(w, WM_MOUSEACTIVATE, wParam, lParam);
+  return r ? r : MA_ACTIVATE;
+}
+
+LRESULT DefActivate(HWND hwnd, WPARAM wParam) {
+  if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocus(hwnd);
+  return 0;
+}
+
+// Alt+F4 closes the top-level window, as the system menu's Close would; posted, so that the key message
+// finishes before the window goes.
+LRESULT DefSysKeyDown(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  if (wParam == VK_F4 && (lParam & (1L << 29))) {
+    if (Wnd* top = Root(w)) PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+  return 0;
+}
+
+LRESULT DefKeyUp(Wnd* w, HWND hwnd, WPARAM wParam) {
+  // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
+  if (wParam == VK_APPS || (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
+    Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(-1, -1));
+    return 0;
+  }
+  // Alt pressed and released alone, or F10, enters menu mode on the top-level window.
+  if ((wParam == VK_MENU && MenuKeyWasAlone()) || wParam == VK_F10) {
+    if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  }
+  return 0;
+}
+
+// Alt+Space opens the system menu, Alt+letter the menu bar's item with that mnemonic.
+LRESULT DefSysChar(Wnd* w, WPARAM wParam) {
+  if (wParam >= 0x20) {
+    if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
+  }
+  return 0;
+}
+
+LRESULT DefClose(HWND hwnd) {
+  DestroyWindow(hwnd);
+  return 0;
+}
+
+LRESULT DefCancelMode(HWND hwnd) {
+  if (GetCapture() == hwnd) ReleaseCapture();
+  return 0;
+}
+
 [[gnu::noinline]] LRESULT DefMessage(Wnd* w, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   // Only the non-client range can be the frame's; the messages of every mouse move skip the call.
   if (msg >= WM_NCCREATE && msg <= WM_NCMBUTTONDBLCLK) {
@@ -71,105 +180,47 @@ LRESULT DefSetCursor(Wnd* w, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_NCCREATE:
       return TRUE;
-    case WM_NCCALCSIZE: {
-      RECT* r = (RECT*)lParam;  // rgrc[0] of NCCALCSIZE_PARAMS, or the lone RECT on creation
-      if (r) *r = DefaultClientFor(w, *r);
-      return 0;
-    }
-    case WM_SETTEXT: {
-      w->text = lParam ? (const char*)lParam : "";
-      SyncTitle(w);
-      if ((w->style & WS_CAPTION) == WS_CAPTION) InvalidateFrame(w);
-      return TRUE;
-    }
-    case WM_GETTEXT: {
-      if (!lParam || wParam == 0) return 0;
-      size_t n = std::min(w->text.size(), (size_t)wParam - 1);
-      memcpy((char*)lParam, w->text.data(), n);
-      ((char*)lParam)[n] = 0;
-      return (LRESULT)n;
-    }
+    case WM_NCCALCSIZE:
+      return DefCalcSize(w, (RECT*)lParam);
+    case WM_SETTEXT:
+      return DefSetText(w, lParam);
+    case WM_GETTEXT:
+      return DefGetText(w, wParam, lParam);
     case WM_GETTEXTLENGTH:
       return (LRESULT)w->text.size();
     case WM_CLOSE:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_WINDOWPOSCHANGED: {
-      const WINDOWPOS* wp = (const WINDOWPOS*)lParam;
-      if (!wp) return 0;
-      Pin pin(w);
-      if (!(wp->flags & SWP_NOMOVE)) {
-        Send(w, WM_MOVE, 0, MAKELPARAM(w->rect.left + w->client.left, w->rect.top + w->client.top));
-        if (!IsWindow(hwnd)) return 0;
-      }
-      if (!(wp->flags & SWP_NOSIZE) && !(w->style & WS_MINIMIZE))
-        Send(w, WM_SIZE, SizeType(w), MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
-      return 0;
-    }
+      return DefClose(hwnd);
+    case WM_WINDOWPOSCHANGED:
+      return DefPosChanged(w, hwnd, (const WINDOWPOS*)lParam);
     case WM_ERASEBKGND:
       return DefEraseBackground(w, (HDC)wParam);
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      BeginPaint(hwnd, &ps);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT:
+      return DefPaint(hwnd);
     case WM_SYNCPAINT:
-      Send(w, WM_NCPAINT, 1, 0);
-      if (IsWindow(hwnd)) RedrawWindow(hwnd, nullptr, nullptr, RDW_ERASENOW | RDW_NOCHILDREN);
-      return 0;
-    case WM_RBUTTONUP: {
-      // A right click asks for a context menu, with the point on the screen.
-      POINT pt { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) };
-      ClientToScreen(hwnd, &pt);
-      Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(pt.x, pt.y));
-      return 0;
-    }
+      return DefSyncPaint(w, hwnd);
+    case WM_RBUTTONUP:
+      return DefRightButtonUp(w, hwnd, lParam);
     case WM_NCRBUTTONUP:
-      if (wParam != HTCAPTION && wParam != HTSYSMENU) Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, lParam);
-      return 0;
-    case WM_MOUSEACTIVATE: {
-      LRESULT r = ToParent(w, msg, wParam, lParam);
-      return r ? r : MA_ACTIVATE;
-    }
+      return DefNcRightButtonUp(w, hwnd, wParam, lParam);
+    case WM_MOUSEACTIVATE:
+      return DefMouseActivate(w, wParam, lParam);
     case WM_CONTEXTMENU:
     case WM_MOUSEWHEEL:
       return ToParent(w, msg, wParam, lParam);
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocus(hwnd);
-      return 0;
+      return DefActivate(hwnd, wParam);
     case WM_SYSCOMMAND:
       return DefSysCommand(w, wParam, lParam);
     case WM_SYSKEYDOWN:
-      // Alt+F4 closes the top-level window, as the system menu's Close would; posted, so that the key
-      // message finishes before the window goes.
-      if (wParam == VK_F4 && (lParam & (1L << 29))) {
-        if (Wnd* top = Root(w)) PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
-      }
-      return 0;
+      return DefSysKeyDown(w, wParam, lParam);
     case WM_SYSKEYUP:
     case WM_KEYUP:
-      // The menu key, and Shift+F10, ask for a context menu from the keyboard: the point is -1, -1.
-      if (wParam == VK_APPS || (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0)) {
-        Send(w, WM_CONTEXTMENU, (WPARAM)hwnd, MAKELPARAM(-1, -1));
-        return 0;
-      }
-      // Alt pressed and released alone, or F10, enters menu mode on the top-level window.
-      if ((wParam == VK_MENU && MenuKeyWasAlone()) || wParam == VK_F10) {
-        if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, 0);
-      }
-      return 0;
+      return DefKeyUp(w, hwnd, wParam);
     case WM_SYSCHAR:
-      // Alt+Space opens the system menu, Alt+letter the menu bar's item with that mnemonic.
-      if (wParam >= 0x20) {
-        if (Wnd* top = Root(w)) Send(top, WM_SYSCOMMAND, SC_KEYMENU, (LPARAM)wParam);
-      }
-      return 0;
+      return DefSysChar(w, wParam);
     case WM_CANCELMODE:
-      if (GetCapture() == hwnd) ReleaseCapture();
-      return 0;
+      return DefCancelMode(hwnd);
     case WM_QUERYENDSESSION:
-      return TRUE;
     case WM_NCACTIVATE:
       return TRUE;
     default:

@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 #include <poll.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
 #include <string>
 
 #include "platform/display/Display.h"
@@ -57,13 +59,41 @@ HWND HwndOf(display::WindowId id) {
   return nullptr;
 }
 
+constexpr size_t kHugePage = size_t(2) << 20;
+
+}  // namespace
+
+void* SurfaceMemory::Allocate(size_t bytes) {
+  if (bytes < kHugePage / 2) return ::operator new(bytes);
+  // Mapped with a huge page's worth to spare, then trimmed to whole huge pages on a boundary.
+  const size_t size = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+  void* raw = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) throw std::bad_alloc();
+  const auto start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (start + kHugePage - 1) & ~(uintptr_t(kHugePage) - 1);
+  if (aligned > start) munmap(raw, aligned - start);
+  if (const size_t tail = start + size + kHugePage - (aligned + size))
+    munmap(reinterpret_cast<void*>(aligned + size), tail);
+  madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+  return reinterpret_cast<void*>(aligned);
+}
+
+void SurfaceMemory::Free(void* p, size_t bytes) {
+  if (bytes < kHugePage / 2)
+    ::operator delete(p);
+  else
+    munmap(p, (bytes + kHugePage - 1) / kHugePage * kHugePage);
+}
+
+namespace {
+
 void Resize(TopSurface& s, int w, int h) {
   w = std::max(w, 0);
   h = std::max(h, 0);
   if (w == s.width && h == s.height) return;
   // The back-end reads the pixels in place: it keeps a copy of them before they move.
   if (gDisplay && s.window) gDisplay->Reclaim(s.window);
-  std::vector<uint32_t> p((size_t)w * h, 0xFFFFFF);
+  SurfacePixels p((size_t)w * h, 0xFFFFFF);
   for (int y = 0; y < std::min(h, s.height); ++y)
     std::copy_n(s.pixels.begin() + (size_t)y * s.width, std::min(w, s.width), p.begin() + (size_t)y * w);
   s.pixels.swap(p);

@@ -197,64 +197,72 @@ bool IsDoubleClick(Wnd* w, int button, POINT pt, DWORD time, bool client) {
   return false;
 }
 
+// The wheel turns for the focus, else for the active window; the point stays on the screen.
+void CookWheel(MSG m, const RawInput& ev, std::vector<MSG>& out) {
+  HWND to = GetFocus() ? GetFocus() : GetActiveWindow();
+  if (!to) return;
+  m.hwnd = to;
+  m.message = WM_MOUSEWHEEL;
+  m.wParam = MAKEWPARAM(MouseKeys(), (WORD)(short)ev.delta);
+  m.lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
+  out.push_back(m);
+}
+
+// Where a pointer event goes: the window holding the capture, else the deepest window under the
+// pointer, which is told it has the pointer (`hit` says which part). Null when it goes nowhere.
+Wnd* MouseTarget(POINT pt, Wnd* cap, int* hit) {
+  if (cap) return cap;
+  Wnd* target = HitChain(pt, false, hit);
+  if (!target || *hit == HTERROR) {
+    TrackPointer(nullptr, false);
+    return nullptr;
+  }
+  TrackPointer(target, *hit == HTCLIENT);
+  return FromHandle(target->handle) ? target : nullptr;
+}
+
+// A press: its message (a double click when it is one), and for a press outside any capture the
+// activation and the parents' notices that come first. False when the press is eaten or the window
+// went meanwhile.
+bool CookPress(Wnd* target, const RawInput& ev, int hit, bool client, bool captured, UINT* message) {
+  bool dbl = IsDoubleClick(target, ev.button, ev.pt, ev.time, client);
+  UINT base = client ? kClientDown[ev.button] : kNcDown[ev.button];
+  *message = dbl ? base + 2 : base;
+  if (captured) return true;
+  HWND h = target->handle;
+  if (!ClickActivate(target, hit, *message)) {
+    S().lastDown.valid = false;  // an eaten press is not half of a double click
+    return false;
+  }
+  if (!FromHandle(h)) return false;
+  ParentNotifyClick(target, kClientDown[ev.button], ev.pt);
+  return FromHandle(h) != nullptr;
+}
+
 void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
-  InputState& s = S();
   if (ev.kind == RawInput::ButtonDown || ev.kind == RawInput::ButtonUp)
-    SetKey(s.sync, kVkOfButton[ev.button], ev.kind == RawInput::ButtonDown);
+    SetKey(S().sync, kVkOfButton[ev.button], ev.kind == RawInput::ButtonDown);
   MSG m {};
   m.time = ev.time;
   m.pt = ev.pt;
-
   if (ev.kind == RawInput::Leave) {
     if (!GetCapture()) TrackPointer(nullptr, false);
     return;
   }
-  if (ev.kind == RawInput::Wheel) {
-    HWND to = GetFocus() ? GetFocus() : GetActiveWindow();
-    if (!to) return;
-    m.hwnd = to;
-    m.message = WM_MOUSEWHEEL;
-    m.wParam = MAKEWPARAM(MouseKeys(), (WORD)(short)ev.delta);
-    m.lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
-    out.push_back(m);
-    return;
-  }
-
-  Wnd* target = nullptr;
+  if (ev.kind == RawInput::Wheel) return CookWheel(m, ev, out);
   int hit = HTCLIENT;
   Wnd* cap = FromHandle(GetCapture());
-  if (cap) {
-    target = cap;
-  } else {
-    target = HitChain(ev.pt, false, &hit);
-    if (!target || hit == HTERROR) {
-      TrackPointer(nullptr, false);
-      return;
-    }
-    TrackPointer(target, hit == HTCLIENT);
-    if (!FromHandle(target->handle)) return;
-  }
+  Wnd* target = MouseTarget(ev.pt, cap, &hit);
+  if (!target) return;
   bool client = cap || hit == HTCLIENT;
   HWND h = target->handle;
   m.hwnd = h;
-  if (ev.kind == RawInput::MouseMove) {
+  if (ev.kind == RawInput::MouseMove)
     m.message = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
-  } else if (ev.kind == RawInput::ButtonDown) {
-    bool dbl = IsDoubleClick(target, ev.button, ev.pt, ev.time, client);
-    UINT base = client ? kClientDown[ev.button] : kNcDown[ev.button];
-    m.message = dbl ? base + 2 : base;
-    if (!cap) {
-      if (!ClickActivate(target, hit, m.message)) {
-        s.lastDown.valid = false;  // an eaten press is not half of a double click
-        return;
-      }
-      if (!FromHandle(h)) return;
-      ParentNotifyClick(target, kClientDown[ev.button], ev.pt);
-      if (!FromHandle(h)) return;
-    }
-  } else {
+  else if (ev.kind == RawInput::ButtonDown) {
+    if (!CookPress(target, ev, hit, client, cap != nullptr, &m.message)) return;
+  } else
     m.message = (client ? kClientDown[ev.button] : kNcDown[ev.button]) + 1;
-  }
   if (!cap && ev.kind != RawInput::ButtonUp) {
     Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, m.message));
     if (!FromHandle(h)) return;

@@ -9,11 +9,60 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/base/SharedLibrary.h"
+
 namespace xj::audio {
 namespace {
 
 constexpr unsigned kLatencyUs = 200000;  // what the device buffers ahead
 constexpr int kPollMs = 20;              // the longest the writer waits before looking at its flags
+
+// ALSA, opened when a sound is first played.
+struct AlsaLibrary : SharedLibrary {
+  AlsaLibrary() : SharedLibrary("libasound.so.2") {
+    Bind(lib_error_set_handler, "snd_lib_error_set_handler");
+    Bind(pcm_close, "snd_pcm_close");
+    Bind(pcm_delay, "snd_pcm_delay");
+    Bind(pcm_drop, "snd_pcm_drop");
+    Bind(pcm_hw_params_can_pause, "snd_pcm_hw_params_can_pause");
+    Bind(pcm_hw_params_current, "snd_pcm_hw_params_current");
+    Bind(pcm_hw_params_free, "snd_pcm_hw_params_free");
+    Bind(pcm_hw_params_malloc, "snd_pcm_hw_params_malloc");
+    Bind(pcm_open, "snd_pcm_open");
+    Bind(pcm_pause, "snd_pcm_pause");
+    Bind(pcm_prepare, "snd_pcm_prepare");
+    Bind(pcm_recover, "snd_pcm_recover");
+    Bind(pcm_set_params, "snd_pcm_set_params");
+    Bind(pcm_start, "snd_pcm_start");
+    Bind(pcm_state, "snd_pcm_state");
+    Bind(pcm_wait, "snd_pcm_wait");
+    Bind(pcm_writei, "snd_pcm_writei");
+    Bind(strerror, "snd_strerror");
+  }
+  decltype(&::snd_lib_error_set_handler) lib_error_set_handler;
+  decltype(&::snd_pcm_close) pcm_close;
+  decltype(&::snd_pcm_delay) pcm_delay;
+  decltype(&::snd_pcm_drop) pcm_drop;
+  decltype(&::snd_pcm_hw_params_can_pause) pcm_hw_params_can_pause;
+  decltype(&::snd_pcm_hw_params_current) pcm_hw_params_current;
+  decltype(&::snd_pcm_hw_params_free) pcm_hw_params_free;
+  decltype(&::snd_pcm_hw_params_malloc) pcm_hw_params_malloc;
+  decltype(&::snd_pcm_open) pcm_open;
+  decltype(&::snd_pcm_pause) pcm_pause;
+  decltype(&::snd_pcm_prepare) pcm_prepare;
+  decltype(&::snd_pcm_recover) pcm_recover;
+  decltype(&::snd_pcm_set_params) pcm_set_params;
+  decltype(&::snd_pcm_start) pcm_start;
+  decltype(&::snd_pcm_state) pcm_state;
+  decltype(&::snd_pcm_wait) pcm_wait;
+  decltype(&::snd_pcm_writei) pcm_writei;
+  decltype(&::snd_strerror) strerror;
+};
+
+const AlsaLibrary& Alsa() {
+  static const auto* lib = new AlsaLibrary;  // a writer thread may still call it while statics are destroyed
+  return *lib;
+}
 
 // ALSA prints its complaints (no card, no configuration) on stderr; the caller reports failures.
 void Quiet(const char*, int, const char*, int, const char*, ...) {}
@@ -25,26 +74,28 @@ class AlsaSink final : public AudioSink {
   const char* Name() const override { return "alsa"; }
 
   bool Open(const AudioFormat& format) override {
+    if (!Alsa().Ok()) return Refuse(Alsa().Error().c_str(), 0);
     static std::once_flag quiet;
-    std::call_once(quiet, [] { snd_lib_error_set_handler(&Quiet); });
+    std::call_once(quiet, [] { Alsa().lib_error_set_handler(&Quiet); });
     Close();
     if (format.Rate <= 0 || format.Channels <= 0) return Refuse("unsupported audio format", 0);
-    int e = snd_pcm_open(&FPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    int e = Alsa().pcm_open(&FPcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
     if (e < 0) {
       FPcm = nullptr;
       return Refuse("cannot open the sound device", e);
     }
     const snd_pcm_format_t sampleFormat =
         format.Format == SampleFormat::F32 ? SND_PCM_FORMAT_FLOAT : SND_PCM_FORMAT_S16;
-    e = snd_pcm_set_params(FPcm, sampleFormat, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.Channels),
-                           static_cast<unsigned>(format.Rate), 1, kLatencyUs);
+    e = Alsa().pcm_set_params(FPcm, sampleFormat, SND_PCM_ACCESS_RW_INTERLEAVED, static_cast<unsigned>(format.Channels),
+                              static_cast<unsigned>(format.Rate), 1, kLatencyUs);
     if (e < 0) {
       Close();
       return Refuse("the sound device refuses the format", e);
     }
     snd_pcm_hw_params_t* hw = nullptr;
-    snd_pcm_hw_params_alloca(&hw);
-    FCanPause = snd_pcm_hw_params_current(FPcm, hw) == 0 && snd_pcm_hw_params_can_pause(hw) == 1;
+    FCanPause = Alsa().pcm_hw_params_malloc(&hw) == 0 && Alsa().pcm_hw_params_current(FPcm, hw) == 0 &&
+                Alsa().pcm_hw_params_can_pause(hw) == 1;
+    if (hw) Alsa().pcm_hw_params_free(hw);
     FBytesPerFrame = BytesPerFrame(format);
     Clear();
     return true;
@@ -59,13 +110,13 @@ class AlsaSink final : public AudioSink {
         continue;
       }
       const snd_pcm_sframes_t n =
-          snd_pcm_writei(FPcm, p + done * FBytesPerFrame, static_cast<snd_pcm_uframes_t>(count - done));
+          Alsa().pcm_writei(FPcm, p + done * FBytesPerFrame, static_cast<snd_pcm_uframes_t>(count - done));
       if (n > 0) {
         done += n;
         FQueued += n;
       } else if (n == 0 || n == -EAGAIN) {
-        snd_pcm_wait(FPcm, kPollMs);
-      } else if (const int e = snd_pcm_recover(FPcm, static_cast<int>(n), 1); e < 0) {
+        Alsa().pcm_wait(FPcm, kPollMs);
+      } else if (const int e = Alsa().pcm_recover(FPcm, static_cast<int>(n), 1); e < 0) {
         Fail("the sound device stopped", e);
       }
       UpdatePlayed();
@@ -77,7 +128,7 @@ class AlsaSink final : public AudioSink {
     while (Service()) {
       UpdatePlayed();
       if (FPlayed.load() >= FQueued) return true;
-      const snd_pcm_state_t state = snd_pcm_state(FPcm);
+      const snd_pcm_state_t state = Alsa().pcm_state(FPcm);
       if (state == SND_PCM_STATE_XRUN) {  // ran dry: everything queued has been heard
         FPlayed.store(FQueued);
         return true;
@@ -87,13 +138,13 @@ class AlsaSink final : public AudioSink {
         return false;
       }
       if (state == SND_PCM_STATE_SUSPENDED) {
-        if (const int e = snd_pcm_recover(FPcm, -ESTRPIPE, 1); e < 0) {
+        if (const int e = Alsa().pcm_recover(FPcm, -ESTRPIPE, 1); e < 0) {
           Fail("the sound device stopped", e);
           return false;
         }
       }
       // Fewer frames than the start threshold never start by themselves.
-      if (state == SND_PCM_STATE_PREPARED && !FHeld) snd_pcm_start(FPcm);
+      if (state == SND_PCM_STATE_PREPARED && !FHeld) Alsa().pcm_start(FPcm);
       Nap(kPollMs / 2);
     }
     return false;
@@ -113,8 +164,8 @@ class AlsaSink final : public AudioSink {
 
   void Reset() override {
     if (FPcm) {
-      snd_pcm_drop(FPcm);
-      snd_pcm_prepare(FPcm);
+      Alsa().pcm_drop(FPcm);
+      Alsa().pcm_prepare(FPcm);
     }
     Clear();
   }
@@ -122,8 +173,8 @@ class AlsaSink final : public AudioSink {
   void Close() override {
     FInterrupted.store(true);
     if (!FPcm) return;
-    snd_pcm_drop(FPcm);
-    snd_pcm_close(FPcm);
+    Alsa().pcm_drop(FPcm);
+    Alsa().pcm_close(FPcm);
     FPcm = nullptr;
   }
 
@@ -131,7 +182,7 @@ class AlsaSink final : public AudioSink {
 
  private:
   bool Refuse(const char* what, int err) {
-    FErrorText = err ? std::string(what) + ": " + snd_strerror(err) : std::string(what);
+    FErrorText = err ? std::string(what) + ": " + Alsa().strerror(err) : std::string(what);
     return false;
   }
 
@@ -168,9 +219,9 @@ class AlsaSink final : public AudioSink {
     if (FInterrupted.load() || FFailed.load() || !FPcm) return false;
     const bool want = FWantHeld.load();
     if (want != FHeld) {
-      const snd_pcm_state_t state = snd_pcm_state(FPcm);
+      const snd_pcm_state_t state = Alsa().pcm_state(FPcm);
       if (state == SND_PCM_STATE_RUNNING || state == SND_PCM_STATE_PAUSED) {
-        if (const int e = snd_pcm_pause(FPcm, want ? 1 : 0); e < 0) {
+        if (const int e = Alsa().pcm_pause(FPcm, want ? 1 : 0); e < 0) {
           Fail("the sound device cannot pause", e);
           return false;
         }
@@ -183,7 +234,7 @@ class AlsaSink final : public AudioSink {
   void UpdatePlayed() {
     snd_pcm_sframes_t delay = 0;
     // After an underrun the delay is an error: nothing is waiting to be heard.
-    if (snd_pcm_delay(FPcm, &delay) < 0 || delay < 0) delay = 0;
+    if (Alsa().pcm_delay(FPcm, &delay) < 0 || delay < 0) delay = 0;
     if (delay > FQueued) delay = FQueued;
     const int64_t played = FQueued - delay;
     if (played > FPlayed.load()) FPlayed.store(played);

@@ -1,4 +1,5 @@
 #include "platform/display/x11/X11Backend.h"
+#include "platform/display/x11/XlibFunctions.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -72,7 +73,7 @@ int ReportXError(::Display* dpy, XErrorEvent* e) {
   static int reported = 0;
   if (reported < 10) {
     char text[160];
-    XGetErrorText(dpy, e->error_code, text, sizeof text);
+    Xlib().XGetErrorText(dpy, e->error_code, text, sizeof text);
     std::fprintf(stderr, "x11: %s (request %d.%d)\n", text, e->request_code, e->minor_code);
     if (++reported == 10) std::fprintf(stderr, "x11: further errors not shown\n");
   }
@@ -124,14 +125,18 @@ int64_t MonotonicMs() {
 std::unique_ptr<Backend> OpenX11Backend(const char* name, std::string* error) { return X11Backend::Open(name, error); }
 
 std::unique_ptr<X11Backend> X11Backend::Open(const char* name, std::string* error) {
+  if (!Xlib().error.empty()) {
+    if (error) *error = Xlib().error;
+    return nullptr;
+  }
   bool utf8 = EnsureUtf8Ctype();
-  ::Display* dpy = XOpenDisplay(name);
+  ::Display* dpy = Xlib().XOpenDisplay(name);
   if (!dpy) {
     const char* shown = name ? name : std::getenv("DISPLAY");
     if (error) *error = std::string("cannot open the X display ") + (shown ? shown : "(DISPLAY is not set)");
     return nullptr;
   }
-  XSetErrorHandler(ReportXError);
+  Xlib().XSetErrorHandler(ReportXError);
   std::unique_ptr<X11Backend> backend(new X11Backend(dpy));
   if (!backend->Init(error)) return nullptr;
   if (utf8) backend->OpenInputMethod();
@@ -140,18 +145,18 @@ std::unique_ptr<X11Backend> X11Backend::Open(const char* name, std::string* erro
 
 X11Backend::~X11Backend() {
   for (auto& [id, n] : FNative) {
-    if (n.ic) XDestroyIC(n.ic);
-    XDestroyWindow(FDpy, n.xid);
+    if (n.ic) Xlib().XDestroyIC(n.ic);
+    Xlib().XDestroyWindow(FDpy, n.xid);
   }
-  if (FTray) XDestroyWindow(FDpy, FTray);
-  for (auto& [id, d] : FDocked) XDestroyWindow(FDpy, d.xid);
+  if (FTray) Xlib().XDestroyWindow(FDpy, FTray);
+  for (auto& [id, d] : FDocked) Xlib().XDestroyWindow(FDpy, d.xid);
   for (::Cursor c : FCursors)
-    if (c) XFreeCursor(FDpy, c);
-  if (FIm) XCloseIM(FIm);
-  if (FGc) XFreeGC(FDpy, FGc);
-  if (FHelper) XDestroyWindow(FDpy, FHelper);
-  if (FOwnColormap) XFreeColormap(FDpy, FColormap);
-  XCloseDisplay(FDpy);
+    if (c) Xlib().XFreeCursor(FDpy, c);
+  if (FIm) Xlib().XCloseIM(FIm);
+  if (FGc) Xlib().XFreeGC(FDpy, FGc);
+  if (FHelper) Xlib().XDestroyWindow(FDpy, FHelper);
+  if (FOwnColormap) Xlib().XFreeColormap(FDpy, FColormap);
+  Xlib().XCloseDisplay(FDpy);
 }
 
 bool X11Backend::Init(std::string* error) {
@@ -159,25 +164,26 @@ bool X11Backend::Init(std::string* error) {
   FRoot = RootWindow(FDpy, FScreen);
   if (!ChooseVisual(error)) return false;
   FScreenSize = { DisplayWidth(FDpy, FScreen), DisplayHeight(FDpy, FScreen) };
-  XInternAtoms(FDpy, const_cast<char**>(kAtomNames), kAtomCount, False, FAtoms.data());
+  Xlib().XInternAtoms(FDpy, const_cast<char**>(kAtomNames), kAtomCount, False, FAtoms.data());
 
   int eventBase, errorBase, major = 0, minor = 0;
-  FHasShape = XShapeQueryExtension(FDpy, &eventBase, &errorBase) && XShapeQueryVersion(FDpy, &major, &minor);
+  FHasShape =
+      Xlib().XShapeQueryExtension(FDpy, &eventBase, &errorBase) && Xlib().XShapeQueryVersion(FDpy, &major, &minor);
   FHasInputShape = FHasShape && (major > 1 || (major == 1 && minor >= 1));
   // Held keys then repeat as presses only, so a repeat is a press of a key that is already down.
   Bool detectable;
-  XkbSetDetectableAutoRepeat(FDpy, True, &detectable);
+  Xlib().XkbSetDetectableAutoRepeat(FDpy, True, &detectable);
 
   XSetWindowAttributes a {};
   a.colormap = FColormap;
   a.override_redirect = True;
   a.event_mask = PropertyChangeMask;
-  FHelper = XCreateWindow(FDpy, FRoot, -100, -100, 1, 1, 0, FDepth, InputOutput, FVisual,
-                          CWColormap | CWBorderPixel | CWOverrideRedirect | CWEventMask, &a);
-  FGc = XCreateGC(FDpy, FHelper, 0, nullptr);
-  XSelectInput(FDpy, FRoot, PropertyChangeMask | StructureNotifyMask);
+  FHelper = Xlib().XCreateWindow(FDpy, FRoot, -100, -100, 1, 1, 0, FDepth, InputOutput, FVisual,
+                                 CWColormap | CWBorderPixel | CWOverrideRedirect | CWEventMask, &a);
+  FGc = Xlib().XCreateGC(FDpy, FHelper, 0, nullptr);
+  Xlib().XSelectInput(FDpy, FRoot, PropertyChangeMask | StructureNotifyMask);
   ReadRootProperties();
-  FTraySelection = XInternAtom(FDpy, ("_NET_SYSTEM_TRAY_S" + std::to_string(FScreen)).c_str(), False);
+  FTraySelection = Xlib().XInternAtom(FDpy, ("_NET_SYSTEM_TRAY_S" + std::to_string(FScreen)).c_str(), False);
   FindTrayManager();
   return true;
 }
@@ -194,10 +200,10 @@ bool X11Backend::ChooseVisual(std::string* error) {
     return true;
   }
   XVisualInfo info;
-  if (XMatchVisualInfo(FDpy, FScreen, 24, TrueColor, &info) && usable(info.visual, info.depth)) {
+  if (Xlib().XMatchVisualInfo(FDpy, FScreen, 24, TrueColor, &info) && usable(info.visual, info.depth)) {
     FVisual = info.visual;
     FDepth = info.depth;
-    FColormap = XCreateColormap(FDpy, FRoot, FVisual, AllocNone);
+    FColormap = Xlib().XCreateColormap(FDpy, FRoot, FVisual, AllocNone);
     FOwnColormap = true;
     return true;
   }
@@ -206,13 +212,13 @@ bool X11Backend::ChooseVisual(std::string* error) {
 }
 
 void X11Backend::OpenInputMethod() {
-  if (!XSupportsLocale()) return;
-  XSetLocaleModifiers("");
-  FIm = XOpenIM(FDpy, nullptr, nullptr, nullptr);
+  if (!Xlib().XSupportsLocale()) return;
+  Xlib().XSetLocaleModifiers("");
+  FIm = Xlib().XOpenIM(FDpy, nullptr, nullptr, nullptr);
   if (!FIm) {
     // The configured input method is not running: fall back to X's built-in one (compose keys).
-    XSetLocaleModifiers("@im=none");
-    FIm = XOpenIM(FDpy, nullptr, nullptr, nullptr);
+    Xlib().XSetLocaleModifiers("@im=none");
+    FIm = Xlib().XOpenIM(FDpy, nullptr, nullptr, nullptr);
   }
 }
 
@@ -222,13 +228,13 @@ std::vector<unsigned long> X11Backend::Longs(Window xid, Atom property, Atom typ
   int format;
   unsigned long count, after;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(FDpy, xid, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
+  if (Xlib().XGetWindowProperty(FDpy, xid, property, 0, 4096, False, type, &actual, &format, &count, &after, &data) ==
           Success &&
       data && format == 32) {
     auto* longs = reinterpret_cast<unsigned long*>(data);
     values.assign(longs, longs + count);
   }
-  if (data) XFree(data);
+  if (data) Xlib().XFree(data);
   return values;
 }
 
@@ -284,7 +290,7 @@ void X11Backend::NativeCreate(WindowId id) {
   a.save_under = popup;
   a.event_mask = kEventMask;
   RECT g = XGeometry(w.bounds);
-  Window xid = XCreateWindow(
+  Window xid = Xlib().XCreateWindow(
       FDpy, FRoot, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top), 0, FDepth, InputOutput,
       FVisual,
       CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWBitGravity | CWSaveUnder | CWEventMask, &a);
@@ -295,28 +301,29 @@ void X11Backend::NativeCreate(WindowId id) {
   FStacked.insert(FStacked.begin(), id);
 
   if (!popup) {
-    XSetWMProtocols(FDpy, xid, &FAtoms[kWmDeleteWindow], 1);
+    Xlib().XSetWMProtocols(FDpy, xid, &FAtoms[kWmDeleteWindow], 1);
     // Decorations off: the platform draws its own frame, so both back-ends look alike.
     long motif[5] = { 2 /* decorations field valid */, 0, 0, 0, 0 };
-    XChangeProperty(FDpy, xid, FAtoms[kMotifWmHints], FAtoms[kMotifWmHints], 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(motif), 5);
+    Xlib().XChangeProperty(FDpy, xid, FAtoms[kMotifWmHints], FAtoms[kMotifWmHints], 32, PropModeReplace,
+                           reinterpret_cast<unsigned char*>(motif), 5);
     WriteWmHints(n, w);
     XClassHint cls { const_cast<char*>(program_invocation_short_name), const_cast<char*>("Xunjian") };
-    XSetClassHint(FDpy, xid, &cls);
+    Xlib().XSetClassHint(FDpy, xid, &cls);
     ApplyGeometry(id, n, w);
   }
   Atom type = FAtoms[popup                        ? kNetWmWindowTypePopupMenu
                      : w.kind == WindowKind::Tool ? kNetWmWindowTypeUtility
                                                   : kNetWmWindowTypeNormal];
-  XChangeProperty(FDpy, xid, FAtoms[kNetWmWindowType], XA_ATOM, 32, PropModeReplace,
-                  reinterpret_cast<unsigned char*>(&type), 1);
+  Xlib().XChangeProperty(FDpy, xid, FAtoms[kNetWmWindowType], XA_ATOM, 32, PropModeReplace,
+                         reinterpret_cast<unsigned char*>(&type), 1);
   WriteNetWmState(n, w);
 
   if (FIm) {
-    n.ic = XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, xid, XNFocusWindow, xid,
-                     nullptr);
+    n.ic = Xlib().XCreateIC(FIm, XNInputStyle, XIMPreeditNothing | XIMStatusNothing, XNClientWindow, xid, XNFocusWindow,
+                            xid, nullptr);
     long filter = 0;
-    if (n.ic && !XGetICValues(n.ic, XNFilterEvents, &filter, nullptr)) XSelectInput(FDpy, xid, kEventMask | filter);
+    if (n.ic && !Xlib().XGetICValues(n.ic, XNFilterEvents, &filter, nullptr))
+      Xlib().XSelectInput(FDpy, xid, kEventMask | filter);
   }
   if (w.Width() == 0 || w.Height() == 0) NativeShape(id);
 }
@@ -324,18 +331,18 @@ void X11Backend::NativeCreate(WindowId id) {
 void X11Backend::NativeDestroy(WindowId id) {
   NativeWindow* n = Native(id);
   if (!n) return;
-  if (n->ic) XDestroyIC(n->ic);
-  XDestroyWindow(FDpy, n->xid);
+  if (n->ic) Xlib().XDestroyIC(n->ic);
+  Xlib().XDestroyWindow(FDpy, n->xid);
   FByXid.erase(n->xid);
   FNative.erase(id);
   if (FHandedDrag == id) FHandedDrag = 0;
   std::erase(FStacked, id);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::ApplyGeometry(WindowId, NativeWindow& n, const StoredWindow& w) {
   RECT g = XGeometry(w.bounds);
-  XSizeHints* size = XAllocSizeHints();
+  XSizeHints* size = Xlib().XAllocSizeHints();
   // Static gravity: the position we give is the client's own, whatever frame the desktop adds.
   size->flags = USPosition | USSize | PWinGravity;
   size->x = g.left;
@@ -353,8 +360,8 @@ void X11Backend::ApplyGeometry(WindowId, NativeWindow& n, const StoredWindow& w)
     size->max_width = std::max<int>(int(w.maxSize.cx), size->min_width);
     size->max_height = std::max<int>(int(w.maxSize.cy), size->min_height);
   }
-  XSetWMNormalHints(FDpy, n.xid, size);
-  XFree(size);
+  Xlib().XSetWMNormalHints(FDpy, n.xid, size);
+  Xlib().XFree(size);
 }
 
 void X11Backend::NativeBounds(WindowId id) {
@@ -364,9 +371,9 @@ void X11Backend::NativeBounds(WindowId id) {
   n->pendingGeometry.push_back(g);
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
-  XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
+  Xlib().XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
   if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeShow(WindowId id, bool activate) {
@@ -375,7 +382,7 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
   if (Managed(w)) {
     // A user time of 0 tells the desktop not to focus the window when it appears.
     if (activate)
-      XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmUserTime]);
+      Xlib().XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmUserTime]);
     else
       SetCardinal(n->xid, FAtoms[kNetWmUserTime], 0);
   }
@@ -388,8 +395,8 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
   n->activateWhenMapped = activate && Managed(w) && !minimized;
   if (n->viewable && n->activateWhenMapped) NativeActivate(id);
   // Minimised from the start: the desktop maps it as an icon, or, without one, it waits for restoring.
-  if (!minimized || DesktopKeepsIcons(w)) XMapWindow(FDpy, n->xid);
-  XFlush(FDpy);
+  if (!minimized || DesktopKeepsIcons(w)) Xlib().XMapWindow(FDpy, n->xid);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeHide(WindowId id) {
@@ -399,10 +406,10 @@ void X11Backend::NativeHide(WindowId id) {
   n->awaitedIconic.reset();
   n->viewable = false;  // from now on, whatever the UnmapNotify still on its way says
   if (Managed(*Store().Find(id)))
-    XWithdrawWindow(FDpy, n->xid, FScreen);
+    Xlib().XWithdrawWindow(FDpy, n->xid, FScreen);
   else
-    XUnmapWindow(FDpy, n->xid);
-  XFlush(FDpy);
+    Xlib().XUnmapWindow(FDpy, n->xid);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeState(WindowId id, WindowState previous) {
@@ -422,17 +429,17 @@ void X11Backend::NativeState(WindowId id, WindowState previous) {
   if (minimize) {
     n->activateWhenMapped = false;
     if (desktop) {
-      XIconifyWindow(FDpy, n->xid, FScreen);
+      Xlib().XIconifyWindow(FDpy, n->xid, FScreen);
     } else {
       n->viewable = false;
-      XUnmapWindow(FDpy, n->xid);
+      Xlib().XUnmapWindow(FDpy, n->xid);
     }
   } else {
-    XMapWindow(FDpy, n->xid);  // an iconic window mapped by its client is restored by the desktop
+    Xlib().XMapWindow(FDpy, n->xid);  // an iconic window mapped by its client is restored by the desktop
     // Our note that it starts hidden: a window manager without EWMH leaves it standing.
     if (!Supports(FAtoms[kNetWmState])) WriteNetWmState(*n, w);
   }
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 // Whether a desktop looks after this window's icon: a window manager is running and the window is one
@@ -442,7 +449,7 @@ bool X11Backend::DesktopKeepsIcons(const StoredWindow& w) const { return Managed
 // Someone redirects the root's structure requests: a window manager.
 bool X11Backend::WindowManagerRuns() const {
   XWindowAttributes root {};
-  return XGetWindowAttributes(FDpy, FRoot, &root) && (root.all_event_masks & SubstructureRedirectMask);
+  return Xlib().XGetWindowAttributes(FDpy, FRoot, &root) && (root.all_event_masks & SubstructureRedirectMask);
 }
 
 // The Motif hints ask for no decoration, but a window manager that speaks no EWMH (twm and its kin) reads
@@ -454,20 +461,20 @@ bool X11Backend::WindowManagerRuns() const {
 void X11Backend::WriteUndecoratedHints(const NativeWindow& n) {
   const bool plain = FSupported.empty() && WindowManagerRuns();
   if (plain)
-    XSetTransientForHint(FDpy, n.xid, FHelper);
+    Xlib().XSetTransientForHint(FDpy, n.xid, FHelper);
   else
-    XDeleteProperty(FDpy, n.xid, XA_WM_TRANSIENT_FOR);
+    Xlib().XDeleteProperty(FDpy, n.xid, XA_WM_TRANSIENT_FOR);
   Atom protocols[] = { FAtoms[kWmDeleteWindow], FAtoms[kWmTakeFocus] };
-  XSetWMProtocols(FDpy, n.xid, protocols, plain ? 2 : 1);
+  Xlib().XSetWMProtocols(FDpy, n.xid, protocols, plain ? 2 : 1);
 }
 
 void X11Backend::WriteWmHints(const NativeWindow& n, const StoredWindow& w) {
-  XWMHints* hints = XAllocWMHints();
+  XWMHints* hints = Xlib().XAllocWMHints();
   hints->flags = InputHint | StateHint;
   hints->input = True;
   hints->initial_state = w.state == WindowState::Minimized ? IconicState : NormalState;
-  XSetWMHints(FDpy, n.xid, hints);
-  XFree(hints);
+  Xlib().XSetWMHints(FDpy, n.xid, hints);
+  Xlib().XFree(hints);
 }
 
 // The ICCCM state the window manager gave the window, or nothing when none manages it.
@@ -483,10 +490,10 @@ void X11Backend::NativeZOrder() {
   while (same < order.size() && same < FStacked.size() &&
          order[order.size() - 1 - same] == FStacked[FStacked.size() - 1 - same])
     ++same;
-  for (size_t i = order.size() - same; i-- > 0;) XRaiseWindow(FDpy, FNative.at(order[i]).xid);
+  for (size_t i = order.size() - same; i-- > 0;) Xlib().XRaiseWindow(FDpy, FNative.at(order[i]).xid);
   FStacked = order;
-  if (FTray) XRaiseWindow(FDpy, FTray);
-  XFlush(FDpy);
+  if (FTray) Xlib().XRaiseWindow(FDpy, FTray);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::WriteNetWmState(NativeWindow& n, const StoredWindow& w) {
@@ -495,10 +502,10 @@ void X11Backend::WriteNetWmState(NativeWindow& n, const StoredWindow& w) {
   if (w.state == WindowState::Minimized) state.push_back(FAtoms[kNetWmStateHidden]);
   if (w.kind == WindowKind::Tool) state.push_back(FAtoms[kNetWmStateSkipTaskbar]);
   if (state.empty())
-    XDeleteProperty(FDpy, n.xid, FAtoms[kNetWmState]);
+    Xlib().XDeleteProperty(FDpy, n.xid, FAtoms[kNetWmState]);
   else
-    XChangeProperty(FDpy, n.xid, FAtoms[kNetWmState], XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
+    Xlib().XChangeProperty(FDpy, n.xid, FAtoms[kNetWmState], XA_ATOM, 32, PropModeReplace,
+                           reinterpret_cast<unsigned char*>(state.data()), int(state.size()));
 }
 
 void X11Backend::NativeTopMost(WindowId id) {
@@ -509,7 +516,7 @@ void X11Backend::NativeTopMost(WindowId id) {
     SendToRoot(n->xid, FAtoms[kNetWmState], { w.topMost ? 1 : 0, long(FAtoms[kNetWmStateAbove]), 0, 1, 0 });
   else
     WriteNetWmState(*n, w);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeShape(WindowId id) {
@@ -520,7 +527,7 @@ void X11Backend::NativeShape(WindowId id) {
   n->shapedAway = empty;
   auto apply = [&](int kind) {
     if (!w.shape && !empty) {
-      XShapeCombineMask(FDpy, n->xid, kind, 0, 0, None, ShapeSet);
+      Xlib().XShapeCombineMask(FDpy, n->xid, kind, 0, 0, None, ShapeSet);
       return;
     }
     std::vector<XRectangle> rects;
@@ -533,40 +540,40 @@ void X11Backend::NativeShape(WindowId id) {
               { short(c.left), short(c.top), (unsigned short)(c.right - c.left), (unsigned short)(c.bottom - c.top) });
       }
     }
-    XShapeCombineRectangles(FDpy, n->xid, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
+    Xlib().XShapeCombineRectangles(FDpy, n->xid, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
   };
   apply(ShapeBounding);
   if (FHasInputShape) apply(ShapeInput);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeOpacity(WindowId id) {
   NativeWindow* n = Native(id);
   uint8_t alpha = Store().Find(id)->opacity;
   if (alpha == 255)
-    XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmWindowOpacity]);
+    Xlib().XDeleteProperty(FDpy, n->xid, FAtoms[kNetWmWindowOpacity]);
   else
     SetCardinal(n->xid, FAtoms[kNetWmWindowOpacity], alpha * 0x01010101UL);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeTitle(WindowId id) {
   SetNames(Native(id)->xid, Store().Find(id)->title);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::SetNames(Window xid, const std::string& utf8) {
   std::string copy = utf8;
   char* list[1] = { copy.data() };
   XTextProperty text;
-  if (Xutf8TextListToTextProperty(FDpy, list, 1, XStdICCTextStyle, &text) >= Success) {
-    XSetWMName(FDpy, xid, &text);
-    XSetWMIconName(FDpy, xid, &text);
-    XFree(text.value);
+  if (Xlib().Xutf8TextListToTextProperty(FDpy, list, 1, XStdICCTextStyle, &text) >= Success) {
+    Xlib().XSetWMName(FDpy, xid, &text);
+    Xlib().XSetWMIconName(FDpy, xid, &text);
+    Xlib().XFree(text.value);
   }
   for (AtomId property : { kNetWmName, kNetWmIconName })
-    XChangeProperty(FDpy, xid, FAtoms[property], FAtoms[kUtf8String], 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
+    Xlib().XChangeProperty(FDpy, xid, FAtoms[property], FAtoms[kUtf8String], 8, PropModeReplace,
+                           reinterpret_cast<const unsigned char*>(utf8.data()), int(utf8.size()));
 }
 
 ::Cursor X11Backend::CursorFor(CursorType shape) {
@@ -574,10 +581,10 @@ void X11Backend::SetNames(Window xid, const std::string& utf8) {
   if (c) return c;
   if (shape == CursorType::Hidden) {
     char none = 0;
-    Pixmap blank = XCreateBitmapFromData(FDpy, FRoot, &none, 1, 1);
+    Pixmap blank = Xlib().XCreateBitmapFromData(FDpy, FRoot, &none, 1, 1);
     XColor black {};
-    c = XCreatePixmapCursor(FDpy, blank, blank, &black, &black, 0, 0);
-    XFreePixmap(FDpy, blank);
+    c = Xlib().XCreatePixmapCursor(FDpy, blank, blank, &black, &black, 0, 0);
+    Xlib().XFreePixmap(FDpy, blank);
     return c;
   }
   static constexpr unsigned kFontCursors[] = {
@@ -594,13 +601,13 @@ void X11Backend::SetNames(Window xid, const std::string& utf8) {
     XC_circle,
     XC_hand2,
   };
-  c = XCreateFontCursor(FDpy, kFontCursors[size_t(shape)]);
+  c = Xlib().XCreateFontCursor(FDpy, kFontCursors[size_t(shape)]);
   return c;
 }
 
 void X11Backend::NativeCursor(WindowId id) {
-  XDefineCursor(FDpy, Native(id)->xid, CursorFor(Store().Find(id)->cursor));
-  XFlush(FDpy);
+  Xlib().XDefineCursor(FDpy, Native(id)->xid, CursorFor(Store().Find(id)->cursor));
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::PutPixels(Window xid, const SurfaceView& pixels, const RECT& area) {
@@ -621,16 +628,16 @@ void X11Backend::PutPixels(Window xid, const SurfaceView& pixels, const RECT& ar
   image.red_mask = FVisual->red_mask;
   image.green_mask = FVisual->green_mask;
   image.blue_mask = FVisual->blue_mask;
-  XInitImage(&image);
-  XPutImage(FDpy, xid, FGc, &image, r.left, r.top, r.left, r.top, unsigned(r.right - r.left),
-            unsigned(r.bottom - r.top));
+  Xlib().XInitImage(&image);
+  Xlib().XPutImage(FDpy, xid, FGc, &image, r.left, r.top, r.left, r.top, unsigned(r.right - r.left),
+                   unsigned(r.bottom - r.top));
 }
 
 void X11Backend::NativePresent(WindowId id, const RECT& copied) {
   NativeWindow* n = Native(id);
   if (!n->viewable) return;  // the Expose that follows the mapping draws it
   PutPixels(n->xid, Store().Find(id)->Pixels(), copied);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::NativeActivate(WindowId id) {
@@ -645,19 +652,19 @@ void X11Backend::NativeActivate(WindowId id) {
   if (Supports(FAtoms[kNetActiveWindow]))
     SendToRoot(n->xid, FAtoms[kNetActiveWindow], { 1, long(Now()), 0, 0, 0 });
   else
-    XSetInputFocus(FDpy, n->xid, RevertToParent, CurrentTime);
-  XFlush(FDpy);
+    Xlib().XSetInputFocus(FDpy, n->xid, RevertToParent, CurrentTime);
+  Xlib().XFlush(FDpy);
 }
 
 bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) {
   NativeWindow* n = Native(id);
   if (!Managed(*Store().Find(id)) || !n->viewable || !Supports(FAtoms[kNetWmMoveresize])) return false;
   // The desktop cannot grab the pointer while our implicit grab from the button press holds it.
-  XUngrabPointer(FDpy, CurrentTime);
+  Xlib().XUngrabPointer(FDpy, CurrentTime);
   long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
   // DragKind follows the protocol's own numbering of the directions (0 top-left … 7 left, 8 move).
   SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
   FHandedDrag = id;
   return true;
 }
@@ -667,7 +674,7 @@ void X11Backend::NativeSizeLimits(WindowId id) {
   const StoredWindow& w = *Store().Find(id);
   if (!n || !Managed(w)) return;
   ApplyGeometry(id, *n, w);
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 // The desktop's drag sends us nothing when it ends: the pointer is grabbed by the desktop until the
@@ -677,14 +684,14 @@ void X11Backend::CheckHandedDrag() {
   Window root, child;
   int rx, ry, wx, wy;
   unsigned int mask = 0;
-  XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   if (mask & (Button1Mask | Button2Mask | Button3Mask)) return;
   // What the desktop did before it let go (its last configure) was sent before the reply: it comes first.
   const WindowId id = std::exchange(FHandedDrag, 0);
-  while (XPending(FDpy) > 0) {
+  while (Xlib().XPending(FDpy) > 0) {
     XEvent ev;
-    XNextEvent(FDpy, &ev);
-    if (!XFilterEvent(&ev, None)) Dispatch(ev);
+    Xlib().XNextEvent(FDpy, &ev);
+    if (!Xlib().XFilterEvent(&ev, None)) Dispatch(ev);
   }
   Event e;
   e.type = EventType::DragEnded;
@@ -700,45 +707,46 @@ void X11Backend::SendToRoot(Window about, Atom type, std::array<long, 5> data) {
   e.xclient.message_type = type;
   e.xclient.format = 32;
   for (int i = 0; i < 5; ++i) e.xclient.data.l[i] = data[size_t(i)];
-  XSendEvent(FDpy, FRoot, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  Xlib().XSendEvent(FDpy, FRoot, False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
 }
 
 void X11Backend::SetCardinal(Window xid, Atom property, unsigned long value) {
-  XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&value), 1);
+  Xlib().XChangeProperty(FDpy, xid, property, XA_CARDINAL, 32, PropModeReplace,
+                         reinterpret_cast<unsigned char*>(&value), 1);
 }
 
 void X11Backend::NativeBell() {
-  XBell(FDpy, 0);
-  XFlush(FDpy);
+  Xlib().XBell(FDpy, 0);
+  Xlib().XFlush(FDpy);
 }
 
 POINT X11Backend::NativeCursorPos() const {
   Window root, child;
   int rx = 0, ry = 0, wx, wy;
   unsigned int mask;
-  XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   return { rx, ry };
 }
 
 void X11Backend::NativeSetCursorPos(POINT pt) {
-  XWarpPointer(FDpy, None, FRoot, 0, 0, 0, 0, pt.x, pt.y);
-  XFlush(FDpy);
+  Xlib().XWarpPointer(FDpy, None, FRoot, 0, 0, 0, 0, pt.x, pt.y);
+  Xlib().XFlush(FDpy);
 }
 
 // ---- events -------------------------------------------------------------------------------------
 
 void X11Backend::NativePump() {
-  while (XPending(FDpy) > 0) {
+  while (Xlib().XPending(FDpy) > 0) {
     XEvent ev;
-    XNextEvent(FDpy, &ev);
-    if (XFilterEvent(&ev, None)) continue;  // the input method's
+    Xlib().XNextEvent(FDpy, &ev);
+    if (Xlib().XFilterEvent(&ev, None)) continue;  // the input method's
     Dispatch(ev);
   }
   CheckHandedDrag();
 }
 
 WaitResult X11Backend::NativeWait(int timeoutMs) {
-  if (XPending(FDpy) > 0) return WaitResult::Event;  // flushes, and sees what Xlib has already read
+  if (Xlib().XPending(FDpy) > 0) return WaitResult::Event;  // flushes, and sees what Xlib has already read
   if (FHandedDrag) timeoutMs = timeoutMs < 0 ? 20 : std::min(timeoutMs, 20);
   pollfd fds[2] = { { ConnectionNumber(FDpy), POLLIN, 0 }, { WakeFd(), POLLIN, 0 } };
   int n;
@@ -751,11 +759,11 @@ WaitResult X11Backend::NativeWait(int timeoutMs) {
 bool X11Backend::PumpUntil(const std::function<bool(XEvent&)>& wanted, int timeoutMs) {
   int64_t deadline = MonotonicMs() + timeoutMs;
   for (;;) {
-    while (XPending(FDpy) > 0) {
+    while (Xlib().XPending(FDpy) > 0) {
       XEvent ev;
-      XNextEvent(FDpy, &ev);
+      Xlib().XNextEvent(FDpy, &ev);
       if (wanted(ev)) return true;
-      if (XFilterEvent(&ev, None)) continue;
+      if (Xlib().XFilterEvent(&ev, None)) continue;
       Dispatch(ev);
     }
     int64_t left = deadline - MonotonicMs();
@@ -781,7 +789,7 @@ void X11Backend::Dispatch(XEvent& ev) {
 bool X11Backend::DispatchDesktopWide(XEvent& ev) {
   switch (ev.type) {
     case MappingNotify:  // xdotool and keyboard-layout switches remap keys; Xlib must reload them
-      XRefreshKeyboardMapping(&ev.xmapping);
+      Xlib().XRefreshKeyboardMapping(&ev.xmapping);
       return true;
     case SelectionRequest:
       OnSelectionRequest(ev.xselectionrequest);
@@ -867,7 +875,7 @@ void X11Backend::OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeE
   // Focus moving because of a grab, or to the pointer's window, is not the user choosing a window.
   if (ev.mode == NotifyGrab || ev.mode == NotifyUngrab || ev.detail == NotifyPointer || ev.detail == NotifyInferior)
     return;
-  if (n.ic) (ev.type == FocusIn ? XSetICFocus : XUnsetICFocus)(n.ic);
+  if (n.ic) (ev.type == FocusIn ? Xlib().XSetICFocus : Xlib().XUnsetICFocus)(n.ic);
   Event e;
   e.window = id;
   e.type = ev.type == FocusIn ? EventType::FocusGained : EventType::FocusLost;
@@ -883,7 +891,7 @@ void X11Backend::OnClientMessage(WindowId id, const NativeWindow& n, const XClie
     e.type = EventType::Close;
     Post(std::move(e));
   } else if (Atom(ev.data.l[0]) == FAtoms[kWmTakeFocus] && n.viewable) {
-    XSetInputFocus(FDpy, n.xid, RevertToParent, Time(ev.data.l[1]));
+    Xlib().XSetInputFocus(FDpy, n.xid, RevertToParent, Time(ev.data.l[1]));
   }
 }
 
@@ -939,8 +947,8 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
   FLastTime = ev.time;
   char plain[32];
   KeySym shifted = NoSymbol;
-  int plainLength = XLookupString(&ev, plain, sizeof plain, &shifted, nullptr);
-  VirtualKey key = KeySymToVirtualKey(XLookupKeysym(&ev, 0), shifted);
+  int plainLength = Xlib().XLookupString(&ev, plain, sizeof plain, &shifted, nullptr);
+  VirtualKey key = KeySymToVirtualKey(Xlib().XLookupKeysym(&ev, 0), shifted);
   unsigned code = ev.keycode & 0xFF;
   Event e;
   e.window = id;
@@ -960,10 +968,10 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
     char buffer[256];
     KeySym sym;
     Status status = 0;
-    int length = Xutf8LookupString(n.ic, &ev, buffer, sizeof buffer, &sym, &status);
+    int length = Xlib().Xutf8LookupString(n.ic, &ev, buffer, sizeof buffer, &sym, &status);
     if (status == XBufferOverflow) {
       text.resize(size_t(length));
-      length = Xutf8LookupString(n.ic, &ev, text.data(), length, &sym, &status);
+      length = Xlib().Xutf8LookupString(n.ic, &ev, text.data(), length, &sym, &status);
       text.resize(size_t(std::max(length, 0)));
     } else if (status == XLookupChars || status == XLookupBoth) {
       text.assign(buffer, size_t(length));
@@ -998,7 +1006,7 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   // window is now, which a later notice corrects if it moved again meanwhile.
   if (!ev.send_event && n.parent != FRoot) {
     Window child;
-    XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
+    Xlib().XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
   }
   RECT r { x, y, x + ev.width, y + ev.height };
   for (auto it = n.pendingGeometry.begin(); it != n.pendingGeometry.end(); ++it)

@@ -4,6 +4,7 @@
 #include <X11/Xatom.h>
 
 #include "platform/display/x11/X11Backend.h"
+#include "platform/display/x11/XlibFunctions.h"
 #include "platform/display/x11/X11Keys.h"
 
 namespace xj::display {
@@ -17,11 +18,11 @@ constexpr int kAnswerTimeoutMs = 2000;  // an owner that does not answer in this
 
 bool X11Backend::NativeSetClipboardText(std::string_view utf8) {
   FClipboard = std::string(utf8);
-  XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, Now());
+  Xlib().XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, Now());
   // Our last input can be older than another owner's claim (a copy made from a timer): then take it now.
-  if (XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper)
-    XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, CurrentTime);
-  if (XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper) {
+  if (Xlib().XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper)
+    Xlib().XSetSelectionOwner(FDpy, FAtoms[kClipboard], FHelper, CurrentTime);
+  if (Xlib().XGetSelectionOwner(FDpy, FAtoms[kClipboard]) != FHelper) {
     FClipboard.reset();
     return false;
   }
@@ -29,7 +30,7 @@ bool X11Backend::NativeSetClipboardText(std::string_view utf8) {
 }
 
 std::optional<std::string> X11Backend::NativeClipboardText() {
-  Window owner = XGetSelectionOwner(FDpy, FAtoms[kClipboard]);
+  Window owner = Xlib().XGetSelectionOwner(FDpy, FAtoms[kClipboard]);
   if (owner == None) return std::nullopt;
   if (owner == FHelper) return FClipboard;
   bool answered = false;
@@ -44,30 +45,30 @@ std::optional<std::string> X11Backend::ReadProperty(Window xid, Atom property, A
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   // Learn the size first, then read the whole value at once (deleting it, which INCR relies on).
-  if (XGetWindowProperty(FDpy, xid, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after, &data) !=
-      Success)
+  if (Xlib().XGetWindowProperty(FDpy, xid, property, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+                                &data) != Success)
     return std::nullopt;
-  if (data) XFree(data);
+  if (data) Xlib().XFree(data);
   data = nullptr;
   if (type == None) return std::nullopt;
   if (after > kMaxClipboardBytes) {
-    XDeleteProperty(FDpy, xid, property);
+    Xlib().XDeleteProperty(FDpy, xid, property);
     return std::nullopt;
   }
-  if (XGetWindowProperty(FDpy, xid, property, 0, long((after + 3) / 4), True, AnyPropertyType, &type, &format, &count,
-                         &after, &data) != Success)
+  if (Xlib().XGetWindowProperty(FDpy, xid, property, 0, long((after + 3) / 4), True, AnyPropertyType, &type, &format,
+                                &count, &after, &data) != Success)
     return std::nullopt;
   std::string out;
   if (data && format == 8) out.assign(reinterpret_cast<char*>(data), count);
-  if (data) XFree(data);
+  if (data) Xlib().XFree(data);
   return out;
 }
 
 std::optional<std::string> X11Backend::ConvertSelection(Atom target, int timeoutMs, bool& answered) {
   answered = false;
   Atom property = FAtoms[kSelectionProperty];
-  XDeleteProperty(FDpy, FHelper, property);
-  XConvertSelection(FDpy, FAtoms[kClipboard], target, property, FHelper, Now());
+  Xlib().XDeleteProperty(FDpy, FHelper, property);
+  Xlib().XConvertSelection(FDpy, FAtoms[kClipboard], target, property, FHelper, Now());
   XSelectionEvent reply {};
   bool got = PumpUntil(
       [&](XEvent& ev) {
@@ -122,23 +123,24 @@ void X11Backend::OnSelectionRequest(const XSelectionRequestEvent& req) {
   if (req.selection == FAtoms[kClipboard] && req.owner == FHelper && FClipboard) {
     if (req.target == FAtoms[kTargets]) {
       Atom targets[] = { FAtoms[kTargets], utf8, FAtoms[kText], XA_STRING };
-      XChangeProperty(FDpy, req.requestor, property, XA_ATOM, 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(targets), 4);
+      Xlib().XChangeProperty(FDpy, req.requestor, property, XA_ATOM, 32, PropModeReplace,
+                             reinterpret_cast<unsigned char*>(targets), 4);
       reply.xselection.property = property;
     } else if (req.target == utf8 || req.target == FAtoms[kText] || req.target == XA_STRING) {
       bool latin1 = req.target == XA_STRING;
       std::string data = latin1 ? Utf8ToLatin1(*FClipboard) : *FClipboard;
       // We do not send in pieces; text beyond one request is refused rather than cut short.
-      long maxRequest = XExtendedMaxRequestSize(FDpy) ? XExtendedMaxRequestSize(FDpy) : XMaxRequestSize(FDpy);
+      long maxRequest =
+          Xlib().XExtendedMaxRequestSize(FDpy) ? Xlib().XExtendedMaxRequestSize(FDpy) : Xlib().XMaxRequestSize(FDpy);
       if (data.size() + 64 <= size_t(maxRequest) * 4) {
-        XChangeProperty(FDpy, req.requestor, property, latin1 ? XA_STRING : utf8, 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(data.data()), int(data.size()));
+        Xlib().XChangeProperty(FDpy, req.requestor, property, latin1 ? XA_STRING : utf8, 8, PropModeReplace,
+                               reinterpret_cast<const unsigned char*>(data.data()), int(data.size()));
         reply.xselection.property = property;
       }
     }
   }
-  XSendEvent(FDpy, req.requestor, False, NoEventMask, &reply);
-  XFlush(FDpy);
+  Xlib().XSendEvent(FDpy, req.requestor, False, NoEventMask, &reply);
+  Xlib().XFlush(FDpy);
 }
 
 }  // namespace xj::display

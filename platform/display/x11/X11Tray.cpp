@@ -8,6 +8,7 @@
 
 #include "platform/display/TrayStrip.h"
 #include "platform/display/x11/X11Backend.h"
+#include "platform/display/x11/XlibFunctions.h"
 
 namespace xj::display {
 
@@ -28,18 +29,18 @@ const TrayIcon* FindIcon(const std::vector<TrayIcon>& icons, uint32_t id) {
 
 void X11Backend::NativeTray() {
   if (FTrayManager) {
-    if (FTray) XDestroyWindow(FDpy, FTray);
+    if (FTray) Xlib().XDestroyWindow(FDpy, FTray);
     FTray = 0;
     DockIcons();
   } else {
     ShowTrayStrip();
   }
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::ShowTrayStrip() {
   if (TrayIcons().empty()) {
-    if (FTray) XDestroyWindow(FDpy, FTray);
+    if (FTray) Xlib().XDestroyWindow(FDpy, FTray);
     FTray = 0;
     return;
   }
@@ -52,13 +53,13 @@ void X11Backend::ShowTrayStrip() {
     a.colormap = FColormap;
     a.override_redirect = True;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
-    FTray = XCreateWindow(FDpy, FRoot, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height), 0,
-                          FDepth, InputOutput, FVisual,
-                          CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWEventMask, &a);
-    XMapRaised(FDpy, FTray);
+    FTray = Xlib().XCreateWindow(FDpy, FRoot, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height), 0,
+                                 FDepth, InputOutput, FVisual,
+                                 CWBackPixmap | CWBorderPixel | CWColormap | CWOverrideRedirect | CWEventMask, &a);
+    Xlib().XMapRaised(FDpy, FTray);
   } else {
-    XMoveResizeWindow(FDpy, FTray, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height));
-    XRaiseWindow(FDpy, FTray);
+    Xlib().XMoveResizeWindow(FDpy, FTray, r.left, r.top, unsigned(FTrayImage.width), unsigned(FTrayImage.height));
+    Xlib().XRaiseWindow(FDpy, FTray);
     PutPixels(FTray, FTrayImage.View(), { 0, 0, FTrayImage.width, FTrayImage.height });
   }
 }
@@ -68,18 +69,18 @@ bool X11Backend::NativeTrayIconRect(uint32_t id, RECT& out) const {
   if (it == FDocked.end()) return false;
   int x = 0, y = 0;
   Window child;
-  XTranslateCoordinates(FDpy, it->second.xid, FRoot, 0, 0, &x, &y, &child);
+  Xlib().XTranslateCoordinates(FDpy, it->second.xid, FRoot, 0, 0, &x, &y, &child);
   out = { x, y, x + it->second.size.cx, y + it->second.size.cy };
   return true;
 }
 
 // Who owns the tray selection now; watched, under a grab, so that its end cannot slip by unseen.
 void X11Backend::FindTrayManager() {
-  XGrabServer(FDpy);
-  Window owner = XGetSelectionOwner(FDpy, FTraySelection);
-  if (owner && owner != FTrayManager) XSelectInput(FDpy, owner, StructureNotifyMask);
-  XUngrabServer(FDpy);
-  XFlush(FDpy);
+  Xlib().XGrabServer(FDpy);
+  Window owner = Xlib().XGetSelectionOwner(FDpy, FTraySelection);
+  if (owner && owner != FTrayManager) Xlib().XSelectInput(FDpy, owner, StructureNotifyMask);
+  Xlib().XUngrabServer(FDpy);
+  Xlib().XFlush(FDpy);
   FTrayManager = owner;
 }
 
@@ -100,19 +101,19 @@ void X11Backend::OnTrayManagerChanged(bool oldOneGone) {
 }
 
 void X11Backend::UndockIcons() {
-  for (auto& [id, d] : FDocked) XDestroyWindow(FDpy, d.xid);
+  for (auto& [id, d] : FDocked) Xlib().XDestroyWindow(FDpy, d.xid);
   FDocked.clear();
 }
 
 void X11Backend::DockIcons() {
   std::erase_if(FDocked, [&](const auto& entry) {
     if (FindIcon(TrayIcons(), entry.first)) return false;
-    XDestroyWindow(FDpy, entry.second.xid);
+    Xlib().XDestroyWindow(FDpy, entry.second.xid);
     return true;
   });
   // The tray's background shows through transparent pixels when our window can borrow it.
   XWindowAttributes manager {};
-  bool borrow = XGetWindowAttributes(FDpy, FTrayManager, &manager) && manager.depth == FDepth &&
+  bool borrow = Xlib().XGetWindowAttributes(FDpy, FTrayManager, &manager) && manager.depth == FDepth &&
                 DefaultDepth(FDpy, FScreen) == FDepth;
   for (const TrayIcon& icon : TrayIcons()) {
     auto [it, added] = FDocked.try_emplace(icon.id);
@@ -124,11 +125,12 @@ void X11Backend::DockIcons() {
       a.background_pixel = 0xC0C0C0;
       a.event_mask = kDockedMask;
       d.size = { 16, 16 };
-      d.xid = XCreateWindow(FDpy, FRoot, 0, 0, 16, 16, 0, FDepth, InputOutput, FVisual,
-                            CWColormap | CWBorderPixel | CWEventMask | (borrow ? CWBackPixmap : CWBackPixel), &a);
+      d.xid =
+          Xlib().XCreateWindow(FDpy, FRoot, 0, 0, 16, 16, 0, FDepth, InputOutput, FVisual,
+                               CWColormap | CWBorderPixel | CWEventMask | (borrow ? CWBackPixmap : CWBackPixel), &a);
       unsigned long info[2] = { 0 /* XEmbed version */, kXembedMapped };
-      XChangeProperty(FDpy, d.xid, FAtoms[kXembedInfo], FAtoms[kXembedInfo], 32, PropModeReplace,
-                      reinterpret_cast<unsigned char*>(info), 2);
+      Xlib().XChangeProperty(FDpy, d.xid, FAtoms[kXembedInfo], FAtoms[kXembedInfo], 32, PropModeReplace,
+                             reinterpret_cast<unsigned char*>(info), 2);
       XEvent e {};
       e.xclient.type = ClientMessage;
       e.xclient.window = FTrayManager;
@@ -137,7 +139,7 @@ void X11Backend::DockIcons() {
       e.xclient.data.l[0] = long(Now());
       e.xclient.data.l[1] = kRequestDock;
       e.xclient.data.l[2] = long(d.xid);
-      XSendEvent(FDpy, FTrayManager, False, NoEventMask, &e);
+      Xlib().XSendEvent(FDpy, FTrayManager, False, NoEventMask, &e);
     }
     if (added || d.tip != icon.tip) {
       d.tip = icon.tip;
@@ -150,7 +152,7 @@ void X11Backend::DockIcons() {
 // The picture fitted into the size the tray gave, centred, keeping its proportions. Only its opaque
 // half is drawn: X windows have no alpha, and the rest keeps the tray's background.
 void X11Backend::DrawDocked(const DockedIcon& d, const Image& picture) {
-  XClearWindow(FDpy, d.xid);
+  Xlib().XClearWindow(FDpy, d.xid);
   LONG w = std::min(d.size.cx, kLargestSlot), h = std::min(d.size.cy, kLargestSlot);
   if (picture.Empty() || w <= 0 || h <= 0) return;
   Image slot = FitTrayPicture(picture, int(w), int(h));
@@ -159,11 +161,11 @@ void X11Backend::DrawDocked(const DockedIcon& d, const Image& picture) {
   for (int y = 0; y < slot.height; ++y)
     for (int x = 0; x < slot.width; ++x)
       if ((slot.At(x, y) >> 24) >= 0x80) bits[size_t(y) * size_t(stride) + size_t(x / 8)] |= char(1 << (x % 8));
-  Pixmap mask = XCreateBitmapFromData(FDpy, d.xid, bits.data(), unsigned(slot.width), unsigned(slot.height));
-  XSetClipMask(FDpy, FGc, mask);
+  Pixmap mask = Xlib().XCreateBitmapFromData(FDpy, d.xid, bits.data(), unsigned(slot.width), unsigned(slot.height));
+  Xlib().XSetClipMask(FDpy, FGc, mask);
   PutPixels(d.xid, slot.View(), { 0, 0, slot.width, slot.height });
-  XSetClipMask(FDpy, FGc, None);
-  XFreePixmap(FDpy, mask);
+  Xlib().XSetClipMask(FDpy, FGc, None);
+  Xlib().XFreePixmap(FDpy, mask);
 }
 
 bool X11Backend::DispatchTray(const XEvent& ev) {
@@ -206,7 +208,7 @@ bool X11Backend::DispatchTray(const XEvent& ev) {
     default:
       break;
   }
-  XFlush(FDpy);
+  Xlib().XFlush(FDpy);
   return true;
 }
 

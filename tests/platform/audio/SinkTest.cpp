@@ -6,9 +6,12 @@
 #include "platform/audio/alsa/AlsaSink.h"
 #include "platform/audio/null/NullSink.h"
 #include "tests/support/AudioTestSupport.h"
+#include "tests/support/Loaded.h"
 
 namespace xj::audio::test {
 namespace {
+
+using xj::test::LibraryLoaded;
 
 const AudioFormat kPhone { 8000, 1, SampleFormat::S16 };
 
@@ -177,6 +180,26 @@ TEST_F(AlsaNullDeviceTest, APlayerOnAlsaPlaysToTheNaturalEnd) {
   EXPECT_EQ(player.Mode(), PlayerMode::Stopped);
   player.Close();
   EXPECT_EQ(ends.Count(), 1);
+}
+
+// What is wrong, as bits: a sound library loaded before it was needed (1, 2), or not loaded once it
+// was (4, 8).
+int SoundLibrariesLoadedWhenFirstNeeded(const std::string& dir) {
+  int wrong = (LibraryLoaded("libsndfile.so") ? 1 : 0) | (LibraryLoaded("libasound.so") ? 2 : 0);
+  WriteBytes(dir + "/text.wav", "not a sound");
+  Player player;
+  if (player.Open(dir + "/text.wav") != PlayerError::NotAudio || !LibraryLoaded("libsndfile.so")) wrong |= 4;
+  if (LibraryLoaded("libasound.so")) wrong |= 2;
+  auto sink = CreateAlsaSink();
+  if (!sink->Open(kPhone) || !LibraryLoaded("libasound.so")) wrong |= 8;
+  return wrong;
+}
+
+// A fresh process (the other tests here load both libraries) that reads a file that is no sound, then
+// opens ALSA's null device.
+TEST_F(AlsaNullDeviceTest, TheSoundLibrariesAreLoadedWhenFirstNeeded) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(SoundLibrariesLoadedWhenFirstNeeded(dir.Path())), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(AudioChoiceTest, XjAudioChoosesTheBackEnd) {

@@ -294,6 +294,38 @@ TEST(HeadlessDisplay, ResizingKeepsThePixelsThatStayInside) {
   EXPECT_EQ(d.Bounds(id).right - d.Bounds(id).left, 8192);
 }
 
+// The back-end makes its own copy of a window only when it needs one; until then the window is black at
+// its size, however often it was resized, and a window lent its pixels from the first present gets the
+// lender's pixels, at the window's size, when they are reclaimed.
+TEST(HeadlessDisplay, AWindowsOwnCopyIsMadeWhenFirstNeeded) {
+  HeadlessBackend d;
+  WindowId never = d.Create(WindowKind::Normal, { 0, 0, 4, 4 });
+  d.Show(never);
+  ASSERT_TRUE(d.SetBounds(never, { 1, 1, 7, 4 }));
+  EXPECT_EQ(d.DesktopPixels().At(6, 3), 0u);
+  EXPECT_EQ(d.DesktopPixels().At(7, 3), kDesktopBackground);
+  Image black = d.WindowPixels(never);
+  ASSERT_EQ(black.width, 6);
+  ASSERT_EQ(black.height, 3);
+  EXPECT_EQ(black.At(5, 2), 0u);
+
+  WindowId lent = d.Create(WindowKind::Normal, { 20, 20, 25, 24 });
+  d.Show(lent);
+  TestSurface s(3, 3, kGreen | 0xAB000000u);
+  ASSERT_TRUE(d.PresentInPlace(lent, s.View(), { 0, 0, 3, 3 }));
+  EXPECT_EQ(d.DesktopPixels().At(22, 22), kGreen);
+  d.Reclaim(lent);
+  s.At(1, 1) = kRed;
+  Image kept = d.WindowPixels(lent);
+  ASSERT_EQ(kept.width, 5);
+  ASSERT_EQ(kept.height, 4);
+  EXPECT_EQ(kept.At(1, 1), kGreen);
+  EXPECT_EQ(kept.At(3, 0), 0u);
+  ASSERT_TRUE(d.SetBounds(lent, { 20, 20, 22, 22 }));
+  EXPECT_EQ(d.WindowPixels(lent).At(1, 1), kGreen);
+  EXPECT_EQ(d.DesktopPixels().At(21, 21), kGreen);
+}
+
 TEST(HeadlessDisplay, UnknownWindowsAreIgnored) {
   HeadlessBackend d;
   const WindowId ghost = 4242;

@@ -319,4 +319,40 @@ TEST_F(GlyphCacheTest, TwoThreadsDrawingThroughATinyCacheGetTheirOwnPictures) {
   DeleteObject(fb);
 }
 
+TEST_F(GlyphCacheTest, FontsMadeInOneThreadWhileAnotherDrawsFromTheSameFile) {
+  // Every size of the CJK face is drawn from one face opened once: a thread realising new sizes of it,
+  // and drawing with them, must not disturb the size another thread draws at.
+  std::vector<uint32_t> a = Picture("宋体", 13, FW_NORMAL, kMixed);
+  Canvas ca(420, 24);
+  HFONT fa = Font("宋体", 13);
+  HGDIOBJ oldA = SelectObject(ca.dc(), fa);
+  SetBkMode(ca.dc(), TRANSPARENT);
+  xj::gdi::SetGlyphCacheLimit(1500);
+  int wrong = 0;
+  std::vector<LONG> widths;
+  std::thread other([&] {
+    Canvas cb(200, 80);
+    for (int px = 20; px < 60; ++px) {
+      HFONT f = Font("宋体", -px);
+      HGDIOBJ old = SelectObject(cb.dc(), f);
+      SIZE s {};
+      GetTextExtentPoint32A(cb.dc(), "中", 2, &s);
+      widths.push_back(s.cx);
+      SelectObject(cb.dc(), old);
+      DeleteObject(f);
+    }
+  });
+  for (int i = 0; i < 40; ++i) {
+    ca.Fill(RGB(255, 255, 255));
+    TextOutA(ca.dc(), 3, 2, kMixed, int(std::strlen(kMixed)));
+    wrong += Pixels(ca) != a;
+  }
+  other.join();
+  EXPECT_EQ(wrong, 0);
+  ASSERT_EQ(widths.size(), 40u);
+  for (size_t i = 0; i < widths.size(); ++i) EXPECT_EQ(widths[i], LONG(20 + i)) << "one em wide";
+  SelectObject(ca.dc(), oldA);
+  DeleteObject(fa);
+}
+
 }  // namespace
