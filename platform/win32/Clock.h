@@ -18,8 +18,8 @@ class Clock {
   virtual ~Clock() = default;
   // Milliseconds, 64-bit, never going backwards.
   virtual uint64_t Milliseconds() = 0;
-  // Milliseconds as of the system's last tick: at most one tick (a few ms) behind Milliseconds, never
-  // ahead of it, never going backwards, and far cheaper to read.
+  // Milliseconds as of the system's last tick: a little behind Milliseconds (a tick, a few ms, on a busy
+  // system), never ahead of it, never going backwards, and far cheaper to read.
   virtual uint64_t TickMilliseconds() { return Milliseconds(); }
   virtual void LocalTime(SYSTEMTIME& st) = 0;
   virtual void SystemTime(SYSTEMTIME& st) = 0;

@@ -181,7 +181,7 @@ LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 uint64_t Now();
 DWORD NowTick();
-DWORD LastTick();  // NowTick as of the system's last tick: cheaper, a few ms behind at most
+DWORD LastTick();  // NowTick as of the system's last tick: cheaper, a few ms behind
 
 // ---- Geometry and state changes (Wm_window.cpp) ---------------------------------------------------
 

@@ -139,19 +139,14 @@ TEST(Clock, RealClockNeverGoesBackwards) {
 }
 
 // The tick count stamps input: it must never run ahead of the fine count (a message would be newer
-// than a later GetTickCount), never go backwards, and lag by at most the system tick.
-TEST(Clock, RealClockTickCountTrailsTheFineCountByAtMostATick) {
+// than a later GetTickCount) and never go backwards. How far it trails depends on the kernel's ticks.
+TEST(Clock, RealClockTickCountNeverRunsAheadOfTheFineCount) {
   xj::RealClock clock;
-  timespec res {};
-  clock_getres(CLOCK_MONOTONIC_COARSE, &res);
-  const uint64_t tickMs = uint64_t(res.tv_sec) * 1000 + uint64_t(res.tv_nsec + 999999) / 1000000;
   uint64_t lastTick = 0;
   for (int i = 0; i < 20000; ++i) {
-    const uint64_t before = clock.Milliseconds();
     const uint64_t tick = clock.TickMilliseconds();
     const uint64_t after = clock.Milliseconds();
     ASSERT_LE(tick, after);
-    ASSERT_LE(before, tick + tickMs + 1);  // +1: both are rounded down to whole milliseconds
     ASSERT_GE(tick, lastTick);
     lastTick = tick;
   }
