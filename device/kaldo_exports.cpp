@@ -3,6 +3,7 @@
 // them work on one box per process.
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "device/KaldoApi.h"
@@ -13,9 +14,19 @@
 
 namespace {
 
-kaldo::Box& TheBox() {
+std::atomic<kaldo::Box*> gBox { nullptr };
+
+// Made on first use, once whichever thread asks first. Out of line: every operation passes TheBox, and
+// the guarded construction would otherwise cost each of them a frame.
+[[gnu::noinline, gnu::cold]] kaldo::Box& MakeTheBox() {
   static kaldo::Box box(kaldo::Box::Environment::Use);
+  gBox.store(&box, std::memory_order_release);
   return box;
+}
+
+kaldo::Box& TheBox() {
+  kaldo::Box* box = gBox.load(std::memory_order_acquire);
+  return box ? *box : MakeTheBox();
 }
 
 void CopyText(const std::string& text, char* out, int32_t size) {

@@ -194,12 +194,16 @@ void Box::Impl::StateMutex::unlock() {
   FMutex.unlock();
 }
 
+// A thread's first quiet call on this box makes its tally. Kept out of line: the counting path is then
+// a few instructions, with no registers to save.
+void Box::Impl::NewTally() {
+  std::lock_guard lock(tallyMutex);
+  tallies.push_back(std::make_unique<CallTally>());
+  tTally = { id, tallies.back().get() };
+}
+
 void Box::Impl::CountQuietCall() {
-  if (tTally.box != id) {
-    std::lock_guard lock(tallyMutex);
-    tallies.push_back(std::make_unique<CallTally>());
-    tTally = { id, tallies.back().get() };
-  }
+  if (tTally.box != id) NewTally();
   // Only this thread writes its tally: a plain increment, published for CallsSoFar.
   std::atomic<uint64_t>& n = tTally.tally->calls;
   n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);

@@ -117,6 +117,7 @@ struct Box::Impl {
     return bits & kQuiet ? bits : 0;
   }
   void CountQuietCall();
+  [[gnu::noinline, gnu::cold]] void NewTally();
   // Calls made so far (both paths), from the last Reset.
   uint64_t CallsSoFar();
   void Publish();  // lock held
