@@ -247,6 +247,9 @@ void SyncBars(Memo& m) {
   m.syncing = false;
 }
 
+void PlaceCaret(Memo& m);
+
+// The caret moves with the text under it.
 void SetScroll(Memo& m, int x, int y) {
   Settle(m);
   if (!m.rich) y = y / m.lineHeight * m.lineHeight;
@@ -257,6 +260,7 @@ void SetScroll(Memo& m, int x, int y) {
   m.scrollY = y;
   SyncBars(m);
   InvalidateRect(m.hwnd, nullptr, TRUE);
+  PlaceCaret(m);
 }
 
 void PlaceCaret(Memo& m) {

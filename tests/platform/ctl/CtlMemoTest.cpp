@@ -305,6 +305,40 @@ TEST_F(MemoTest, TypingReturnsArrowsAndBackspaceEditLinesAndFollowTheCaret) {
   EXPECT_EQ(Sel(m), std::make_pair(DWORD(0), DWORD(GetWindowTextLengthA(m))));
 }
 
+// The caret stays on its character whatever moves the text under it: the view scrolled down and back,
+// lines added after it, a line put in above it (the view following the caret).
+TEST_F(MemoTest, TheCaretStaysOnItsCharacterAsTheTextMovesUnderIt) {
+  HWND m = Memo(0, 200, 3, "ab\r\ncd\r\nef\r\ngh");
+  Focus(m);
+  auto caretAt = [&](DWORD index) {
+    POINT p {};
+    GetCaretPos(&p);
+    const LRESULT at = Send(m, EM_POSFROMCHAR, index);
+    return p.x == (short)LOWORD(at) && p.y == (short)HIWORD(at);
+  };
+  Send(m, EM_SETSEL, 9, 9);  // "ef|"
+  POINT first {};
+  GetCaretPos(&first);
+  EXPECT_TRUE(caretAt(9));
+  Send(m, EM_LINESCROLL, 0, 1);
+  POINT scrolled {};
+  GetCaretPos(&scrolled);
+  EXPECT_EQ(scrolled.y, first.y - kLineH);
+  EXPECT_TRUE(caretAt(9));
+  Send(m, EM_LINESCROLL, 0, -1);
+  EXPECT_TRUE(caretAt(9));
+  // Lines added after it leave it where it is, in place and on screen.
+  Send(m, EM_SETSEL, 14, 14);
+  Send(m, EM_REPLACESEL, FALSE, (LPARAM) "\r\nij\r\nkl");
+  Send(m, EM_SETSEL, 9, 9);
+  EXPECT_TRUE(caretAt(9));
+  // A line put in above it moves it down a row with its character.
+  Send(m, EM_SETSEL, 0, 0);
+  Send(m, EM_REPLACESEL, FALSE, (LPARAM) "zz\r\n");
+  Send(m, EM_SETSEL, 13, 13);
+  EXPECT_TRUE(caretAt(13));
+}
+
 TEST_F(MemoTest, ClicksAndDragsSelectByRowAndColumn) {
   HWND m = Memo(ES_AUTOHSCROLL, 200, 4, "first line\r\nsecond\r\nthird");
   ClickAt(m, 3 * kCharW + 2, kLineH + 3);  // row 1, after "sec"
