@@ -46,7 +46,8 @@ struct ScrollBar {
 struct Wnd {
   // What routing a message and hit testing read come first, close together.
   HWND handle {};
-  WNDPROC proc;
+  WNDPROC proc;         // set through SetProc only
+  WNDPROCFN direct {};  // the procedure when proc names a plain function (such records live forever)
   DWORD style { 0 };
   DWORD exStyle { 0 };
   RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
@@ -178,6 +179,7 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn);
 // ---- Messages ----------------------------------------------------------------------------------------
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
+void SetProc(Wnd* w, WNDPROC proc);  // a window's procedure, and what a send calls for it
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 uint64_t Now();
 DWORD NowTick();

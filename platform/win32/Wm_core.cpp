@@ -171,7 +171,16 @@ LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
   if (TheHooks().observe) [[unlikely]]
     Observe(w, msg, wParam, lParam);
+  if (w->direct) return w->direct(w->handle, msg, wParam, lParam);
   return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
+}
+
+// A plain function's record is never freed nor changed, so a window may keep the function itself and
+// skip the record on every send; a closure's record is looked up each time, as it may be freed.
+void SetProc(Wnd* w, WNDPROC proc) {
+  w->proc = proc;
+  ProcRecord* r = FindLive(proc.Value());
+  w->direct = r ? r->fn : nullptr;
 }
 
 }  // namespace xj::wm

@@ -551,7 +551,7 @@ void InitWnd(Wnd* w, WndClass* cls, const CREATESTRUCTA& cs, Wnd* owner) {
   DWORD style = (DWORD)cs.style;
   w->cls = cls;
   ++cls->windows;
-  w->proc = cls->proc;
+  SetProc(w, cls->proc);
   w->style = style & ~WS_VISIBLE;
   w->exStyle = cs.dwExStyle;
   w->inst = cs.hInstance;
@@ -1128,7 +1128,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
   switch (index) {
     case GWL_WNDPROC: {
       LONG_PTR old = w->proc.Value();
-      w->proc = WNDPROC(value);
+      SetProc(w, WNDPROC(value));
       return old;
     }
     case GWL_HINSTANCE:
