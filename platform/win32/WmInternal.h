@@ -214,7 +214,7 @@ void InvalidateCachedMessages(HWND h);
 
 void CookInput(const RawInput& ev, std::vector<MSG>& out);  // may send WM_NCHITTEST, activate, ...
 void ForgetWindowInput(Wnd* w);
-void InjectInput(RawInput ev);  // from the display back-end or the harness
+void InjectInput(RawInput&& ev);  // from the display back-end or the harness
 void ForgetPointer(Wnd* w);
 void NoteCursor(POINT screen);  // the pointer is there, over none of our windows (a tray icon)
 bool MenuKeyWasAlone();

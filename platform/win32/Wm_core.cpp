@@ -162,17 +162,24 @@ LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Kept beside the procedure records so that the call through the record is inlined: a mouse move sends
 // half a dozen messages.
 namespace {
-[[gnu::noinline]] void Observe(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TheHooks().observe(w->handle, msg, wParam, lParam);
-}
-}  // namespace
 
-LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+// A send to a closure, or one the harness watches: the observer first, then the procedure.
+[[gnu::noinline]] LRESULT SendWatched(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
-  if (TheHooks().observe) [[unlikely]]
-    Observe(w, msg, wParam, lParam);
+  if (TheHooks().observe) TheHooks().observe(w->handle, msg, wParam, lParam);
   if (w->direct) return w->direct(w->handle, msg, wParam, lParam);
   return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
+}
+
+}  // namespace
+
+// A send to a plain function keeps only the window across the call.
+LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const WNDPROCFN fn = w->direct;
+  if (!fn || TheHooks().observe) [[unlikely]]
+    return SendWatched(w, msg, wParam, lParam);
+  Pin pin(w);
+  return fn(w->handle, msg, wParam, lParam);
 }
 
 // A plain function's record is never freed nor changed, so a window may keep the function itself and
