@@ -87,7 +87,9 @@ struct Wnd {
   bool everShown { false };
   bool everActive { false };
   bool ncActive { false };
-  int pressedButton { 0 };  // caption button shown pressed (hit code)
+  int pressedButton { 0 };             // caption button shown pressed (hit code)
+  mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
+  mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
@@ -169,6 +171,8 @@ bool IsTopLevel(const Wnd* w);
 bool ReallyVisible(const Wnd* w);  // visible with every ancestor
 POINT ClientOrigin(const Wnd* w);  // screen position of the client area's top-left
 POINT WindowOrigin(const Wnd* w);  // screen position of the window's top-left
+// Call after changing a window's rectangle, client area or parent: remembered origins are stale.
+void GeometryChanged();
 RECT ScreenRect(const Wnd* w);
 RECT ScreenClient(const Wnd* w);
 void Unlink(Wnd* w);
