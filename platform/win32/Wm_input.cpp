@@ -240,40 +240,40 @@ bool CookPress(Wnd* target, const RawInput& ev, int hit, bool client, bool captu
 void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
   if (ev.kind == RawInput::ButtonDown || ev.kind == RawInput::ButtonUp)
     SetKey(S().sync, kVkOfButton[ev.button], ev.kind == RawInput::ButtonDown);
-  MSG m {};
-  m.time = ev.time;
-  m.pt = ev.pt;
   if (ev.kind == RawInput::Leave) {
     if (!GetCapture()) TrackPointer(nullptr, false);
     return;
   }
-  if (ev.kind == RawInput::Wheel) return CookWheel(m, ev, out);
+  if (ev.kind == RawInput::Wheel) {
+    MSG m {};
+    m.time = ev.time;
+    m.pt = ev.pt;
+    return CookWheel(m, ev, out);
+  }
   int hit = HTCLIENT;
   Wnd* cap = FromHandle(GetCapture());
   Wnd* target = MouseTarget(ev.pt, cap, &hit);
   if (!target) return;
   bool client = cap || hit == HTCLIENT;
   HWND h = target->handle;
-  m.hwnd = h;
+  UINT message;
   if (ev.kind == RawInput::MouseMove)
-    m.message = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
+    message = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
   else if (ev.kind == RawInput::ButtonDown) {
-    if (!CookPress(target, ev, hit, client, cap != nullptr, &m.message)) return;
+    if (!CookPress(target, ev, hit, client, cap != nullptr, &message)) return;
   } else
-    m.message = (client ? kClientDown[ev.button] : kNcDown[ev.button]) + 1;
+    message = (client ? kClientDown[ev.button] : kNcDown[ev.button]) + 1;
   if (!cap && ev.kind != RawInput::ButtonUp) {
-    Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, m.message));
+    Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, message));
     if (!FromHandle(h)) return;
   }
+  // Made in its place in the list: a copy of a message just written field by field waits for the writes.
   if (client) {
     POINT o = ClientOrigin(target);
-    m.wParam = MouseKeys();
-    m.lParam = MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y);
+    out.emplace_back(h, message, MouseKeys(), MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y), ev.time, ev.pt);
   } else {
-    m.wParam = (WPARAM)(LONG_PTR)hit;
-    m.lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
+    out.emplace_back(h, message, (WPARAM)(LONG_PTR)hit, MAKELPARAM(ev.pt.x, ev.pt.y), ev.time, ev.pt);
   }
-  out.push_back(m);
 }
 
 void CookKey(const RawInput& ev, std::vector<MSG>& out) {
