@@ -163,23 +163,28 @@ LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 // half a dozen messages.
 namespace {
 
-// A send to a closure, or one the harness watches: the observer first, then the procedure.
+// The procedure a send calls: a plain function directly, else through its record.
+[[gnu::always_inline]] inline LRESULT CallWindow(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (const WNDPROCFN fn = w->direct) return fn(w->handle, msg, wParam, lParam);
+  return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
+}
+
+// A send the harness watches: the observer first, then the procedure.
 [[gnu::noinline]] LRESULT SendWatched(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   Pin pin(w);
-  if (TheHooks().observe) TheHooks().observe(w->handle, msg, wParam, lParam);
-  if (w->direct) return w->direct(w->handle, msg, wParam, lParam);
-  return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
+  TheHooks().observe(w->handle, msg, wParam, lParam);
+  return CallWindow(w, msg, wParam, lParam);
 }
 
 }  // namespace
 
-// A send to a plain function keeps only the window across the call.
+// The observer's call stays out of line, so that an unwatched send keeps little more than the window
+// across the call.
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  const WNDPROCFN fn = w->direct;
-  if (!fn || TheHooks().observe) [[unlikely]]
+  if (TheHooks().observe) [[unlikely]]
     return SendWatched(w, msg, wParam, lParam);
   Pin pin(w);
-  return fn(w->handle, msg, wParam, lParam);
+  return CallWindow(w, msg, wParam, lParam);
 }
 
 // A plain function's record is never freed nor changed, so a window may keep the function itself and
