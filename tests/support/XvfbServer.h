@@ -100,6 +100,10 @@ class BackgroundProgram {
     if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
     return FPid > 0;
   }
+  // Stopped and let go on, as a busy machine leaves a program behind.
+  void Pause(bool paused) {
+    if (FPid > 0) kill(FPid, paused ? SIGSTOP : SIGCONT);
+  }
   // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
   void Stop() {
     if (FPid > 0) {

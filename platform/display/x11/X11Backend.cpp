@@ -1038,6 +1038,13 @@ void X11Backend::OnExpose(WindowId id, const XExposeEvent& ev) {
 
 void X11Backend::OnMapped(WindowId id) {
   NativeWindow& n = FNative.at(id);
+  // A window hidden since is withdrawn again. A window manager behind on its queue can map a window
+  // after we withdrew it: it de-iconifies on our map request, then takes the withdrawal, which it makes
+  // by handing the still mapped window back to the root.
+  if (!Store().Find(id)->visible) {
+    NativeHide(id);
+    return;
+  }
   n.viewable = true;
   if (n.activateWhenMapped) NativeActivate(id);
   // Without a window manager only another program maps a window we keep minimised: that restores it.

@@ -215,6 +215,34 @@ TEST_F(X11FormsUnderTwm, TheWindowManagersIconifyMinimisesTheApplication) {
   EXPECT_EQ(FRestored, 1);
 }
 
+// A window manager behind on its queue (stopped here, as a busy machine leaves it) takes our map request
+// for an iconic window after we have already withdrawn that window again; it must not end up on the screen.
+// Both ways happen: minimising from the window manager's iconify maps the form back to a normal state
+// before hiding it, and restoring maps the program's icon before hiding the program's window.
+TEST_F(X11FormsUnderTwm, AWindowWithdrawnWhileTheWindowManagerLagsStaysWithdrawn) {
+  unsigned long main = 0;
+  TForm* form = ShowMainForm(clOlive, main);
+  // The program is not told yet: nothing pumps its queue.
+  ASSERT_EQ(RunWhilePumping("xdotool windowminimize " + std::to_string(main), [] {}), 0);
+  ASSERT_TRUE(WaitFor([&] { return FX->WmState(main) == kIconicState; }, [] {}));
+  Twm()->Pause(true);
+  ASSERT_TRUE(PumpUntil([&] { return IsIconic(Application->Handle()) != 0; }));
+  Twm()->Pause(false);
+  const unsigned long program = FX->FindWindow("xj-program");
+  EXPECT_TRUE(PumpUntil([&] { return FX->WmState(program) == kIconicState && !FX->Viewable(main); }))
+      << "the main form is " << (FX->Viewable(main) ? "viewable" : "hidden") << " in state " << FX->WmState(main)
+      << "; the program's window is in state " << FX->WmState(program) << TwmNote();
+
+  Twm()->Pause(true);
+  Application->Restore();
+  Twm()->Pause(false);
+  // The form shown again in twm's care: twm has taken every request of the restore by now.
+  ASSERT_TRUE(PumpUntil([&] { return FX->WmState(main) == kNormalState && ShowsColor(form, clOlive); }));
+  EXPECT_TRUE(PumpUntil([&] { return !FX->Viewable(program); }))
+      << "the program's window is viewable in state " << FX->WmState(program) << TwmNote();
+  EXPECT_TRUE(FX->Viewable(main));
+}
+
 // Under twm, which reads no Motif hints, a form still shows one title bar, its own: nothing of the window
 // manager's above it wherever it goes. Its caption moves it, its border sizes it, its maximise button
 // fills the screen, and Alt+F4 closes it, with twm managing it throughout.

@@ -31,17 +31,23 @@ struct Case {
   Fire FireIt;
 };
 
-// Assigns a handler to the event field that frees the control. The handler copies what it needs first:
-// the closure it runs in goes with the control.
+// A handler of event type E that frees the control. It copies what it needs first: the closure it runs in
+// goes with the control. One per event type, not one per class and event: each is costly to compile.
+template <class E>
+E Freeing(const Kill& kill) {
+  return E::FromCallable([kill](auto&&...) {
+    const Kill k = kill;
+    k();
+  });
+}
+
+// Assigns that handler to the event field.
 template <class T, class E, class Owner>
 Arm Handler(E Owner::*Field) {
   return [Field](TControl* c, const Kill& kill) {
     auto* t = dynamic_cast<T*>(c);
     ASSERT_NE(t, nullptr);
-    t->*Field = E::FromCallable([kill](auto&&...) {
-      const Kill k = kill;
-      k();
-    });
+    t->*Field = Freeing<E>(kill);
   };
 }
 
