@@ -18,9 +18,9 @@ struct Hooks {
   std::function<void(ModalFrame&)> modalOpened;
 };
 
-inline Hooks& TheHooks() {
-  static Hooks hooks;
-  return hooks;
-}
+// A plain global rather than a function's static: every send reads it, and needs no guard that way.
+// Empty functions are all zeros, so a read before its constructor has run sees no hooks.
+inline Hooks gHooks;
+inline Hooks& TheHooks() { return gHooks; }
 
 }  // namespace xj::wm

@@ -46,7 +46,8 @@ struct ScrollBar {
 struct Wnd {
   // What routing a message and hit testing read come first, close together.
   HWND handle {};
-  WNDPROC proc;
+  WNDPROC proc;         // set through SetProc only
+  WNDPROCFN direct {};  // the procedure when proc names a plain function (such records live forever)
   DWORD style { 0 };
   DWORD exStyle { 0 };
   RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
@@ -86,7 +87,9 @@ struct Wnd {
   bool everShown { false };
   bool everActive { false };
   bool ncActive { false };
-  int pressedButton { 0 };  // caption button shown pressed (hit code)
+  int pressedButton { 0 };             // caption button shown pressed (hit code)
+  mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
+  mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
@@ -168,6 +171,8 @@ bool IsTopLevel(const Wnd* w);
 bool ReallyVisible(const Wnd* w);  // visible with every ancestor
 POINT ClientOrigin(const Wnd* w);  // screen position of the client area's top-left
 POINT WindowOrigin(const Wnd* w);  // screen position of the window's top-left
+// Call after changing a window's rectangle, client area or parent: remembered origins are stale.
+void GeometryChanged();
 RECT ScreenRect(const Wnd* w);
 RECT ScreenClient(const Wnd* w);
 void Unlink(Wnd* w);
@@ -178,6 +183,7 @@ void ForEachWindow(const std::function<void(Wnd*)>& fn);
 // ---- Messages ----------------------------------------------------------------------------------------
 
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
+void SetProc(Wnd* w, WNDPROC proc);  // a window's procedure, and what a send calls for it
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 uint64_t Now();
 DWORD NowTick();
@@ -212,7 +218,7 @@ void InvalidateCachedMessages(HWND h);
 
 void CookInput(const RawInput& ev, std::vector<MSG>& out);  // may send WM_NCHITTEST, activate, ...
 void ForgetWindowInput(Wnd* w);
-void InjectInput(RawInput ev);  // from the display back-end or the harness
+void InjectInput(RawInput&& ev);  // from the display back-end or the harness
 void ForgetPointer(Wnd* w);
 void NoteCursor(POINT screen);  // the pointer is there, over none of our windows (a tray icon)
 bool MenuKeyWasAlone();

@@ -162,16 +162,37 @@ LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Kept beside the procedure records so that the call through the record is inlined: a mouse move sends
 // half a dozen messages.
 namespace {
-[[gnu::noinline]] void Observe(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  TheHooks().observe(w->handle, msg, wParam, lParam);
+
+// The procedure a send calls: a plain function directly, else through its record.
+[[gnu::always_inline]] inline LRESULT CallWindow(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (const WNDPROCFN fn = w->direct) return fn(w->handle, msg, wParam, lParam);
+  return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
 }
+
+// A send the harness watches: the observer first, then the procedure.
+[[gnu::noinline]] LRESULT SendWatched(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Pin pin(w);
+  TheHooks().observe(w->handle, msg, wParam, lParam);
+  return CallWindow(w, msg, wParam, lParam);
+}
+
 }  // namespace
 
+// The observer's call stays out of line, so that an unwatched send keeps little more than the window
+// across the call.
 LRESULT Send(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Pin pin(w);
   if (TheHooks().observe) [[unlikely]]
-    Observe(w, msg, wParam, lParam);
-  return CallRecord(w->proc.Value(), w->handle, msg, wParam, lParam);
+    return SendWatched(w, msg, wParam, lParam);
+  Pin pin(w);
+  return CallWindow(w, msg, wParam, lParam);
+}
+
+// A plain function's record is never freed nor changed, so a window may keep the function itself and
+// skip the record on every send; a closure's record is looked up each time, as it may be freed.
+void SetProc(Wnd* w, WNDPROC proc) {
+  w->proc = proc;
+  ProcRecord* r = FindLive(proc.Value());
+  w->direct = r ? r->fn : nullptr;
 }
 
 }  // namespace xj::wm

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/WmInternal.h"
+#include "platform/win32/WmNonClient.h"
 
 using namespace xj::wm;
 
@@ -236,5 +237,6 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!w) return 0;
   if (msg == WM_SETCURSOR) return DefSetCursor(w, wParam, lParam);
   if (msg == WM_MOUSEMOVE) return 0;
+  if (msg == WM_NCHITTEST) return DefHitTest(w, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) });
   return DefMessage(w, hwnd, msg, wParam, lParam);
 }

@@ -318,11 +318,16 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   }
 }
 
-void PollDisplay() {
-  // Asked on every look at the queue: most of the time there is nothing.
-  if (!gDisplay || !gDisplay->HasEvent()) return;
+namespace {
+[[gnu::noinline]] void TranslateEvents() {
   display::Event e;
   while (gDisplay->NextEvent(e)) Translate(e);
+}
+}  // namespace
+
+void PollDisplay() {
+  // Asked on every look at the queue: most of the time there is nothing, and no event is made for it.
+  if (gDisplay && gDisplay->HasEvent()) TranslateEvents();
 }
 
 void WaitDisplay(int fd, int timeoutMs) {

@@ -64,24 +64,22 @@ inline bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
 
 bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }
 
-// The search carries each window's screen origin down the tree instead of walking back up for it.
-Wnd* Descend(Wnd* w, POINT origin, POINT pt, const std::vector<Wnd*>& skip) {
+// The search carries the point down the tree in each window's own coordinates, so that a child is
+// tested against its rectangle as it is stored.
+Wnd* Descend(Wnd* w, POINT p, const std::vector<Wnd*>& skip) {
   const bool skipping = !skip.empty();
   for (;;) {
-    if (!w->Enabled()) return w;
-    const POINT client { origin.x + w->client.left, origin.y + w->client.top };
-    const RECT clientRect { client.x, client.y, client.x + (w->client.right - w->client.left),
-                            client.y + (w->client.bottom - w->client.top) };
-    if (!InRect(clientRect, pt)) return w;
+    if (!w->Enabled() || !InRect(w->client, p)) return w;
+    const POINT q { p.x - w->client.left, p.y - w->client.top };  // the children's coordinates
     Wnd* below = nullptr;
     for (Wnd* c : w->children) {
-      if (!c->Visible()) continue;
-      const POINT at { client.x + c->rect.left, client.y + c->rect.top };
-      if (!ContainsAt(c, at, pt) || (skipping && Skipped(skip, c))) continue;
+      if (!c->Visible() || !InRect(c->rect, q)) continue;
+      const POINT in { q.x - c->rect.left, q.y - c->rect.top };
+      if ((c->region && !WindowRegionContains(c, in)) || (skipping && Skipped(skip, c))) continue;
       // A disabled child keeps the point for its parent.
       if (!c->Enabled()) return w;
       below = c;
-      origin = at;
+      p = in;
       break;
     }
     if (!below) return w;
@@ -97,7 +95,7 @@ Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled) {
     const POINT at { top->rect.left, top->rect.top };
     if (!ContainsAt(top, at, pt) || Skipped(skip, top)) continue;
     if (!top->Enabled() && throughDisabled) continue;
-    return Descend(top, at, pt, skip);
+    return Descend(top, POINT { pt.x - at.x, pt.y - at.y }, skip);
   }
   return nullptr;
 }
@@ -242,40 +240,40 @@ bool CookPress(Wnd* target, const RawInput& ev, int hit, bool client, bool captu
 void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
   if (ev.kind == RawInput::ButtonDown || ev.kind == RawInput::ButtonUp)
     SetKey(S().sync, kVkOfButton[ev.button], ev.kind == RawInput::ButtonDown);
-  MSG m {};
-  m.time = ev.time;
-  m.pt = ev.pt;
   if (ev.kind == RawInput::Leave) {
     if (!GetCapture()) TrackPointer(nullptr, false);
     return;
   }
-  if (ev.kind == RawInput::Wheel) return CookWheel(m, ev, out);
+  if (ev.kind == RawInput::Wheel) {
+    MSG m {};
+    m.time = ev.time;
+    m.pt = ev.pt;
+    return CookWheel(m, ev, out);
+  }
   int hit = HTCLIENT;
   Wnd* cap = FromHandle(GetCapture());
   Wnd* target = MouseTarget(ev.pt, cap, &hit);
   if (!target) return;
   bool client = cap || hit == HTCLIENT;
   HWND h = target->handle;
-  m.hwnd = h;
+  UINT message;
   if (ev.kind == RawInput::MouseMove)
-    m.message = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
+    message = client ? WM_MOUSEMOVE : WM_NCMOUSEMOVE;
   else if (ev.kind == RawInput::ButtonDown) {
-    if (!CookPress(target, ev, hit, client, cap != nullptr, &m.message)) return;
+    if (!CookPress(target, ev, hit, client, cap != nullptr, &message)) return;
   } else
-    m.message = (client ? kClientDown[ev.button] : kNcDown[ev.button]) + 1;
+    message = (client ? kClientDown[ev.button] : kNcDown[ev.button]) + 1;
   if (!cap && ev.kind != RawInput::ButtonUp) {
-    Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, m.message));
+    Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, message));
     if (!FromHandle(h)) return;
   }
+  // Made in its place in the list: a copy of a message just written field by field waits for the writes.
   if (client) {
     POINT o = ClientOrigin(target);
-    m.wParam = MouseKeys();
-    m.lParam = MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y);
+    out.emplace_back(h, message, MouseKeys(), MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y), ev.time, ev.pt);
   } else {
-    m.wParam = (WPARAM)(LONG_PTR)hit;
-    m.lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
+    out.emplace_back(h, message, (WPARAM)(LONG_PTR)hit, MAKELPARAM(ev.pt.x, ev.pt.y), ev.time, ev.pt);
   }
-  out.push_back(m);
 }
 
 void CookKey(const RawInput& ev, std::vector<MSG>& out) {
@@ -336,7 +334,7 @@ void CookInput(const RawInput& ev, std::vector<MSG>& out) {
 
 // Raw events enter here, from the display back-end or the harness: the asynchronous state changes
 // at once, the rest when the event is taken from the queue.
-void InjectInput(RawInput ev) {
+void InjectInput(RawInput&& ev) {
   InputState& s = S();
   switch (ev.kind) {
     case RawInput::MouseMove:

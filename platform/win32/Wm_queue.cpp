@@ -426,10 +426,9 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove) {
   BindGuiThread();
-  MSG m {};
-  if (!Retrieve(&m, hwnd, filterMin, filterMax, (remove & PM_REMOVE) != 0)) return FALSE;
-  if (msg) *msg = m;
-  return TRUE;
+  // Retrieve writes the message only when it finds one.
+  MSG unwanted;
+  return Retrieve(msg ? msg : &unwanted, hwnd, filterMin, filterMax, (remove & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {

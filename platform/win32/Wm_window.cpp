@@ -72,19 +72,45 @@ bool ReallyVisible(const Wnd* w) {
   return w != nullptr;
 }
 
-POINT WindowOrigin(const Wnd* w) {
+// Origins are remembered from one geometry change to the next (on the GUI thread, which alone changes
+// geometry): every change of a rectangle, a client area or a parent starts a new epoch.
+uint64_t gGeometryEpoch = 1;
+
+void GeometryChanged() { ++gGeometryEpoch; }
+
+namespace {
+
+// Up the tree to the first ancestor whose origin is remembered, or to the desktop.
+[[gnu::noinline]] POINT WalkToOrigin(const Wnd* w, bool remember) {
   const Wnd* desktop = Desktop();
   POINT p { 0, 0 };
-  while (w && w != desktop) {
-    p.x += w->rect.left;
-    p.y += w->rect.top;
-    const Wnd* up = w->parent;
+  for (const Wnd* a = w; a && a != desktop;) {
+    if (remember && a->originEpoch == gGeometryEpoch) {
+      p.x += a->origin.x;
+      p.y += a->origin.y;
+      break;
+    }
+    p.x += a->rect.left;
+    p.y += a->rect.top;
+    const Wnd* up = a->parent;
     if (!up || up == desktop) break;
     p.x += up->client.left;
     p.y += up->client.top;
-    w = up;
+    a = up;
+  }
+  if (remember && w && w != desktop) {
+    w->origin = p;
+    w->originEpoch = gGeometryEpoch;
   }
   return p;
+}
+
+}  // namespace
+
+POINT WindowOrigin(const Wnd* w) {
+  const bool remember = IsGuiThread();
+  if (remember && w && w->originEpoch == gGeometryEpoch) return w->origin;
+  return WalkToOrigin(w, remember);
 }
 
 POINT ClientOrigin(const Wnd* w) {
@@ -108,10 +134,12 @@ void Unlink(Wnd* w) {
   auto& c = w->parent->children;
   c.erase(std::remove(c.begin(), c.end(), w), c.end());
   w->parent = nullptr;
+  GeometryChanged();
 }
 
 void LinkAt(Wnd* parent, Wnd* w, Wnd* after) {
   w->parent = parent;
+  GeometryChanged();
   auto& c = parent->children;
   auto it = c.begin();
   if (after) {
@@ -158,6 +186,7 @@ void RecalcClient(Wnd* w, bool sendCalcSize) {
     RECT c = DefaultClientFor(w, parentRect);
     Offset(&c, -parentRect.left, -parentRect.top);
     w->client = c;
+    GeometryChanged();
     return;
   }
   NCCALCSIZE_PARAMS p {};
@@ -175,6 +204,7 @@ void RecalcClient(Wnd* w, bool sendCalcSize) {
   if (c.right < c.left) c.right = c.left;
   if (c.bottom < c.top) c.bottom = c.top;
   w->client = c;
+  GeometryChanged();
 }
 
 // ---- Placement -----------------------------------------------------------------------------------------
@@ -311,6 +341,7 @@ Placement Relocate(Wnd* w, WINDOWPOS& wp) {
   if (!p.moved) wp.flags |= SWP_NOMOVE;
   if (!p.sized) wp.flags |= SWP_NOSIZE;
   w->rect = newRect;
+  GeometryChanged();
   return p;
 }
 
@@ -551,7 +582,7 @@ void InitWnd(Wnd* w, WndClass* cls, const CREATESTRUCTA& cs, Wnd* owner) {
   DWORD style = (DWORD)cs.style;
   w->cls = cls;
   ++cls->windows;
-  w->proc = cls->proc;
+  SetProc(w, cls->proc);
   w->style = style & ~WS_VISIBLE;
   w->exStyle = cs.dwExStyle;
   w->inst = cs.hInstance;
@@ -564,6 +595,7 @@ void InitWnd(Wnd* w, WndClass* cls, const CREATESTRUCTA& cs, Wnd* owner) {
     w->menu = cs.hMenu;
   w->rect = RECT { xj::ClampPosition(cs.x), xj::ClampPosition(cs.y), xj::ClampPosition(cs.x) + xj::ClampExtent(cs.cx),
                    xj::ClampPosition(cs.y) + xj::ClampExtent(cs.cy) };
+  GeometryChanged();
   w->normal = w->rect;
   w->vbar.max = w->hbar.max = (style & (WS_VSCROLL | WS_HSCROLL)) ? 100 : 0;
   w->vbar.shown = (style & WS_VSCROLL) != 0;
@@ -1128,7 +1160,7 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
   switch (index) {
     case GWL_WNDPROC: {
       LONG_PTR old = w->proc.Value();
-      w->proc = WNDPROC(value);
+      SetProc(w, WNDPROC(value));
       return old;
     }
     case GWL_HINSTANCE:

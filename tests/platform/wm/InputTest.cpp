@@ -48,6 +48,47 @@ TEST_F(InputTest, ClientMessagesGoToTheDeepestWindowInClientCoordinates) {
   EXPECT_EQ(WindowFromPoint(POINT { 5, 5 }), nullptr);
 }
 
+// Points are worked out from the tree as it stands after every move, resize, frame change and change of
+// parent, including one made by a handler while the pointer's move is being routed.
+TEST_F(InputTest, PointsFollowTheTreeThroughMovesFramesAndNewParents) {
+  Scene s = MakeScene(this);
+  HWND inner = Child(s.left, 5, 5, 20, 20);
+  auto screenOfInner = [&] {
+    POINT p { 0, 0 };
+    ClientToScreen(inner, &p);
+    return std::pair<int, int> { p.x, p.y };
+  };
+  auto moveLands = [&](int x, int y) {
+    MessageTrace trace(inner, { WM_MOUSEMOVE });
+    MouseMove(x, y);
+    const bool one = trace.Messages().size() == 1;
+    return one ? std::pair<int, int> { GET_X_LPARAM(trace.Messages()[0].lParam),
+                                       GET_Y_LPARAM(trace.Messages()[0].lParam) }
+               : std::pair<int, int> { -1, -1 };
+  };
+  EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 116, 116 }));
+  EXPECT_EQ(moveLands(118, 119), (std::pair<int, int> { 2, 3 }));
+  SetWindowPos(s.top, nullptr, 200, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 216, 116 }));
+  EXPECT_EQ(moveLands(218, 119), (std::pair<int, int> { 2, 3 }));
+  // A bordered `left` has its client area one pixel in.
+  SetWindowLongA(s.left, GWL_STYLE, GetWindowLongA(s.left, GWL_STYLE) | WS_BORDER);
+  SetWindowPos(s.left, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 217, 117 }));
+  // The hit test's handler moves `left` two pixels right: the move is in client coordinates of where
+  // `inner` is once the handlers have run.
+  On(inner, WM_NCHITTEST, [&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    Handlers().erase({ inner, WM_NCHITTEST });
+    SetWindowPos(s.left, nullptr, 12, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    return HTCLIENT;
+  });
+  EXPECT_EQ(moveLands(220, 121), (std::pair<int, int> { 1, 4 }));
+  EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 219, 117 }));
+  SetParent(inner, s.right);
+  EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 201 + 155, 101 + 15 }));
+  EXPECT_EQ(moveLands(201 + 157, 101 + 18), (std::pair<int, int> { 2, 3 }));
+}
+
 TEST_F(InputTest, HitTestCodeDecidesClientOrNonClientMessages) {
   Scene s = MakeScene(this);
   On(s.left, WM_NCHITTEST, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 119; });  // a private code
