@@ -1,6 +1,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/vcl/Messages.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
@@ -36,7 +37,11 @@ void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
 }
 
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
+  // A control may repaint at several steps of its change (each new size, its bars' ranges): one paint
+  // at the end of the walk shows the same.
+  TPaintLater later;
   if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+  later.Flush();
 }
 
 // ---- TbsSkinControl -------------------------------------------------------------------------------------
@@ -406,6 +411,44 @@ struct TbsSkinGeometry::TFace {
   }
 };
 
+namespace {
+
+struct TFaceKeyHash {
+  size_t operator()(const std::vector<int64_t>& Key) const {
+    uint64_t h = 1469598103934665603ull;
+    for (int64_t v : Key) h = (h ^ uint64_t(v)) * 1099511628211ull;
+    return size_t(h ^ (h >> 32));
+  }
+};
+
+}  // namespace
+
+// The faces in use on this thread by what they were built from: controls of one kind and size on a new
+// skin build their face once between them. An entry lives as long as a control keeps its face.
+class TbsSkinGeometry::TFaceTable {
+ public:
+  static TFaceTable& OfThread() {
+    thread_local TFaceTable table;
+    return table;
+  }
+  std::shared_ptr<TFace> Find(const std::vector<int64_t>& Key) const {
+    const auto it = FFaces.find(Key);
+    return it == FFaces.end() ? nullptr : it->second.lock();
+  }
+  void Add(const std::shared_ptr<TFace>& Face) {
+    // Faces no control keeps any more go once the table has doubled since it was last swept.
+    if (FFaces.size() >= FSweepAt) {
+      std::erase_if(FFaces, [](const auto& entry) { return entry.second.expired(); });
+      FSweepAt = 2 * FFaces.size() + 64;
+    }
+    FFaces[Face->Key] = Face;
+  }
+
+ private:
+  std::unordered_map<std::vector<int64_t>, std::weak_ptr<TFace>, TFaceKeyHash> FFaces;
+  size_t FSweepAt { 64 };
+};
+
 // What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
 std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
   std::vector<int64_t> key { W, H, FResizeMode };
@@ -446,16 +489,19 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   };
   const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
   key.insert(key.end(), geometry.begin(), geometry.end());
-  if (FFace && FFace->Key == key && FFace->CopyTo(B, FResizeMode)) return;
+  TFaceTable& table = TFaceTable::OfThread();
+  if (!FFace || FFace->Key != key) FFace = table.Find(key);
+  if (FFace && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
-  if (!RowsOf(B, after)) {
-    FFace.reset();
-    return;
-  }
-  if (!FFace) FFace = std::make_shared<TFace>();
-  FFace->Key = std::move(key);
-  FFace->Keep(B, after);
+  // A face another control shares is never changed: a new one takes its place.
+  FFace.reset();
+  if (!RowsOf(B, after)) return;
+  auto face = std::make_shared<TFace>();
+  face->Key = std::move(key);
+  face->Keep(B, after);
+  table.Add(face);
+  FFace = std::move(face);
 }
 
 void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {

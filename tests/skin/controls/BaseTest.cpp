@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
@@ -261,6 +262,51 @@ TEST_F(SkinBaseTest, TheWalkReachesOnlyTheControlsOfTheChangingSkinInTreeOrder) 
   log.clear();
   ChangeSkinDataWalk(form, nullptr);  // no skin named: every control
   EXPECT_EQ(log.size(), 5u);
+}
+
+// A control that repaints at several steps of a skin change (its range set by the memo it serves, then
+// its own new look) is painted once, and shows the new skin by the time the walk returns.
+TEST_F(SkinBaseTest, ASkinSwitchPaintsEachControlOnceBeforeTheWalkReturns) {
+  LoadTestSkin();
+  auto* memo = new TbsSkinMemo(form);
+  memo->SetParent(form);
+  memo->SetBounds(10, 10, 120, 70);
+  auto* bar = new TbsSkinScrollBar(form);
+  bar->SetParent(form);
+  bar->SetKind(sbVertical);
+  bar->SetBounds(130, 10, 16, 70);
+  memo->SetVScrollBar(bar);
+  for (int i = 0; i < 30; ++i) memo->Lines()->Add("row");
+  memo->SetSkinData(skin);
+  bar->SetSkinData(skin);
+  Show();
+  ASSERT_TRUE(bar->Enabled());
+  int paints = 0;
+  const TWndMethod old = bar->WindowProc;
+  bar->WindowProc = TWndMethod::FromCallable([old, &paints](TMessage& m) {
+    if (m.Msg == WM_PAINT) ++paints;
+    old(m);
+  });
+  auto pixels = [&] {
+    std::vector<COLORREF> all;
+    for (int y = 0; y < bar->Height(); ++y)
+      for (int x = 0; x < bar->Width(); ++x) all.push_back(Px(bar, x, y));
+    return all;
+  };
+  for (const char* name : { "second", "test", "second" }) {
+    SCOPED_TRACE(name);
+    paints = 0;
+    BeforeChangeSkinDataWalk(form, skin);
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/" + name + "/skin.ini");
+    secondLoaded = std::string(name) == "second";
+    ChangeSkinDataWalk(form, skin);
+    EXPECT_EQ(paints, 1);
+    const std::vector<COLORREF> shown = pixels();
+    xt::PumpUntilIdle();
+    EXPECT_EQ(paints, 1);
+    bar->Repaint();
+    EXPECT_EQ(pixels(), shown);
+  }
 }
 
 TEST_F(SkinBaseTest, ChangingToNoSkinAppliesTheDefaultSizeOnlyWhenSet) {
