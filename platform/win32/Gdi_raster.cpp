@@ -144,12 +144,20 @@ template <class Fn>
 void WalkLine(POINT a, POINT b, Fn&& fn) {
   int64_t dx = std::abs(int64_t(b.x) - a.x), dy = std::abs(int64_t(b.y) - a.y);
   int sx = b.x >= a.x ? 1 : -1, sy = b.y >= a.y ? 1 : -1;
-  int64_t steps = std::max(dx, dy);
+  const bool xMajor = dx >= dy;
+  const int64_t steps = std::max(dx, dy), across = std::min(dx, dy);
+  // The minor coordinate of step k is (2 k across + steps) / (2 steps), rounded down: kept as a
+  // quotient and remainder that each step moves on by 2 across (less than one whole 2 steps).
+  int64_t minor = 0, rest = steps;
   for (int64_t k = 0; k < steps; ++k) {
-    int64_t minor = dx >= dy ? (2 * k * dy + dx) / (2 * dx) : (2 * k * dx + dy) / (2 * dy);
-    int64_t x = a.x + sx * (dx >= dy ? k : minor);
-    int64_t y = a.y + sy * (dx >= dy ? minor : k);
+    const int64_t x = a.x + sx * (xMajor ? k : minor);
+    const int64_t y = a.y + sy * (xMajor ? minor : k);
     fn(int(x), int(y));
+    rest += 2 * across;
+    if (rest >= 2 * steps) {
+      rest -= 2 * steps;
+      ++minor;
+    }
   }
 }
 
@@ -159,9 +167,20 @@ void CosmeticSpans(const std::vector<POINT>& pts, bool closed, UINT style, std::
   const std::vector<int>& pattern = StylePattern(style);
   size_t segments = closed ? pts.size() : pts.size() - 1;
   for (size_t i = 0; i < segments; ++i) {
+    const POINT a = pts[i], b = pts[(i + 1) % pts.size()];
+    // A solid level line is one run, a solid upright one a pixel per row: the same pixels the walk
+    // below gives, without stepping through them.
+    if (pattern.empty() && a.y == b.y) {
+      if (a.x != b.x) ink.push_back(a.x < b.x ? Span { a.y, a.x, b.x } : Span { a.y, b.x + 1, a.x + 1 });
+      continue;
+    }
+    if (pattern.empty() && a.x == b.x) {
+      for (int y = a.y; y != b.y; y += a.y < b.y ? 1 : -1) ink.push_back(Span { y, a.x, a.x + 1 });
+      continue;
+    }
     size_t pos = 0;
     int left = pattern.empty() ? 0 : pattern[0];
-    WalkLine(pts[i], pts[(i + 1) % pts.size()], [&](int x, int y) {
+    WalkLine(a, b, [&](int x, int y) {
       bool on = pattern.empty() || pos % 2 == 0;
       std::vector<Span>& out = on ? ink : gap;
       if (!out.empty() && out.back().y == y && out.back().x1 == x)
