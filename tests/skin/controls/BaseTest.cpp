@@ -211,9 +211,27 @@ TEST_F(SkinBaseTest, TheMaskShapesTheWindowAtEverySizeAndGoesWithTheSkin) {
   // The mask's corners are cut away (the test skin's button mask is rounded); the middle stays.
   EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
   EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 32, 12 }));
+  // A second control of the kind and size has the same shape; each keeps its own when the other grows.
+  auto* twin = NewControl("button", 20, 60, 64, 24);
+  twin->SetSkinData(skin);
+  auto sameShape = [](HWND a, HWND b) {
+    HRGN ra = CreateRectRgn(0, 0, 0, 0), rb = CreateRectRgn(0, 0, 0, 0);
+    const bool same = GetWindowRgn(a, ra) != ERROR && GetWindowRgn(b, rb) != ERROR && EqualRgn(ra, rb);
+    DeleteObject(ra);
+    DeleteObject(rb);
+    return same;
+  };
+  EXPECT_TRUE(sameShape(h, twin->Handle()));
   c->SetBounds(20, 20, 150, 41);
   EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 149, 40 }));
   EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 140, 30 }));
+  EXPECT_FALSE(sameShape(h, twin->Handle()));
+  EXPECT_FALSE(xt::WindowRegionContains(twin->Handle(), POINT { 0, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(twin->Handle(), POINT { 32, 12 }));
+  EXPECT_FALSE(xt::WindowRegionContains(twin->Handle(), POINT { 63, 23 }));
+  twin->SetBounds(20, 60, 150, 41);
+  EXPECT_TRUE(sameShape(h, twin->Handle()));
+  delete twin;
 
   BeforeChangeSkinDataWalk(form, skin);
   EXPECT_EQ(c->SkinObjectIndex(), -1);
