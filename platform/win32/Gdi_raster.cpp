@@ -72,17 +72,19 @@ namespace {
 
 // Merges overlapping spans of the same row so that each pixel is painted once.
 void Normalise(std::vector<Span>& spans) {
-  std::sort(spans.begin(), spans.end(),
-            [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
-  std::vector<Span> out;
-  for (const Span& s : spans) {
+  const auto before = [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; };
+  if (!std::is_sorted(spans.begin(), spans.end(), before)) std::sort(spans.begin(), spans.end(), before);
+  // Merged in place: the kept spans never overtake the one being read.
+  size_t kept = 0;
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const Span s = spans[i];
     if (s.x0 >= s.x1) continue;
-    if (!out.empty() && out.back().y == s.y && s.x0 <= out.back().x1)
-      out.back().x1 = std::max(out.back().x1, s.x1);
+    if (kept && spans[kept - 1].y == s.y && s.x0 <= spans[kept - 1].x1)
+      spans[kept - 1].x1 = std::max(spans[kept - 1].x1, s.x1);
     else
-      out.push_back(s);
+      spans[kept++] = s;
   }
-  spans.swap(out);
+  spans.resize(kept);
 }
 
 RECT BoundsOf(const std::vector<Span>& spans) {
@@ -230,7 +232,19 @@ void PaintSpans(DC& dc, const std::vector<Span>& spans, const Rop3& rop, const P
   if (pat.none || spans.empty()) return;
   DrawScope ds(dc, BoundsOf(spans));
   if (ds.Empty()) return;
-  for (const Span& s : spans) PaintSpan(ds, s.y, s.x0, s.x1, rop, pat);
+  // Normalised spans of the same columns in rows one below the other (an upright line) are one
+  // rectangle: every pixel is still painted once.
+  for (size_t i = 0, next; i < spans.size(); i = next) {
+    const Span& s = spans[i];
+    next = i + 1;
+    while (next < spans.size() && spans[next].y == spans[next - 1].y + 1 && spans[next].x0 == s.x0 &&
+           spans[next].x1 == s.x1)
+      ++next;
+    if (next == i + 1)
+      PaintSpan(ds, s.y, s.x0, s.x1, rop, pat);
+    else
+      PaintRect(ds, RECT { s.x0, s.y, s.x1, spans[next - 1].y + 1 }, rop, pat);
+  }
 }
 
 void Stroke(DC& dc, const std::vector<POINT>& logical, bool closed) {

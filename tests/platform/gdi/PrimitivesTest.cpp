@@ -77,6 +77,19 @@ TEST(GdiLines, EverySlopeInksTheRoundedPixelOfEachStep) {
     }
 }
 
+// A frame's four solid sides meet at its corners (its last side runs over its first point), yet an
+// inverting pen changes every pixel of it once:
+// the outline shows, and a second pass gives the white back.
+TEST(GdiLines, AnInvertedFrameChangesEachPixelOnceCornersIncluded) {
+  Canvas c(7, 6);
+  SetROP2(c.dc(), R2_NOT);
+  POINT frame[] = { { 1, 4 }, { 1, 1 }, { 5, 1 }, { 5, 4 }, { 0, 4 } };
+  Polyline(c.dc(), frame, 5);
+  EXPECT_EQ(c.Map(kBlack), Rows({ ".......", ".#####.", ".#...#.", ".#...#.", ".#####.", "......." }));
+  Polyline(c.dc(), frame, 5);
+  EXPECT_EQ(c.Count(kWhite), 7 * 6);
+}
+
 TEST(GdiLines, GentleSlopesStepOnce) {
   Canvas c(8, 3);
   MoveToEx(c.dc(), 0, 0, nullptr);
