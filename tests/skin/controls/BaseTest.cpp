@@ -155,6 +155,33 @@ TEST_F(SkinBaseTest, AKeptFaceFollowsEverySkinLoadAndSize) {
   EXPECT_EQ(far.localY, (c->SkinRect.Height() - 2) % 16);
 }
 
+// Controls of one kind and size show one face between them; when one of them grows, its face follows
+// it and the other's stays as it was, however often each is painted.
+TEST_F(SkinBaseTest, ControlsOfOneSizeShareAFaceAndPartWhenOneGrows) {
+  LoadTestSkin();
+  auto* a = NewControl("button", 10, 10, 101, 37);
+  auto* b = NewControl("button", 10, 60, 101, 37);
+  for (auto* c : { a, b }) c->SetSkinData(skin);
+  Show();
+  auto pixels = [&](TControl* c) {
+    c->Repaint();
+    std::vector<COLORREF> all;
+    for (int y = 0; y < c->Height(); ++y)
+      for (int x = 0; x < c->Width(); ++x) all.push_back(Px(c, x, y));
+    return all;
+  };
+  const std::vector<COLORREF> face = pixels(a);
+  EXPECT_EQ(pixels(b), face);
+  a->SetBounds(10, 10, 141, 45);
+  const auto grown = pixels(a);
+  EXPECT_EQ(Code(a, 139, 43).owner, OwnerOf("button"));
+  EXPECT_EQ(pixels(b), face);
+  EXPECT_EQ(pixels(a), grown);
+  b->SetBounds(10, 60, 141, 45);
+  EXPECT_EQ(pixels(b), grown);
+  EXPECT_EQ(pixels(a), grown);
+}
+
 TEST_F(SkinBaseTest, DefaultLookWheneverTheSkinCannotServe) {
   LoadTestSkin();
   // No skin; a name no record has; a record of another class; a skin freed while in use.
