@@ -1,9 +1,9 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -412,44 +412,6 @@ struct TbsSkinGeometry::TFace {
   }
 };
 
-namespace {
-
-struct TFaceKeyHash {
-  size_t operator()(const std::vector<int64_t>& Key) const {
-    uint64_t h = 1469598103934665603ull;
-    for (int64_t v : Key) h = (h ^ uint64_t(v)) * 1099511628211ull;
-    return size_t(h ^ (h >> 32));
-  }
-};
-
-}  // namespace
-
-// The faces in use on this thread by what they were built from: controls of one kind and size on a new
-// skin build their face once between them. An entry lives as long as a control keeps its face.
-class TbsSkinGeometry::TFaceTable {
- public:
-  static TFaceTable& OfThread() {
-    thread_local TFaceTable table;
-    return table;
-  }
-  std::shared_ptr<TFace> Find(const std::vector<int64_t>& Key) const {
-    const auto it = FFaces.find(Key);
-    return it == FFaces.end() ? nullptr : it->second.lock();
-  }
-  void Add(const std::shared_ptr<TFace>& Face) {
-    // Faces no control keeps any more go once the table has doubled since it was last swept.
-    if (FFaces.size() >= FSweepAt) {
-      std::erase_if(FFaces, [](const auto& entry) { return entry.second.expired(); });
-      FSweepAt = 2 * FFaces.size() + 64;
-    }
-    FFaces[Face->Key] = Face;
-  }
-
- private:
-  std::unordered_map<std::vector<int64_t>, std::weak_ptr<TFace>, TFaceKeyHash> FFaces;
-  size_t FSweepAt { 64 };
-};
-
 // What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
 std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
   std::vector<int64_t> key { W, H, FResizeMode };
@@ -490,8 +452,8 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   };
   const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
   key.insert(key.end(), geometry.begin(), geometry.end());
-  TFaceTable& table = TFaceTable::OfThread();
-  if (!FFace || FFace->Key != key) FFace = table.Find(key);
+  auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
+  if (!FFace || FFace->Key != key) FFace = shared.Find(key);
   if (FFace && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
@@ -501,7 +463,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   auto face = std::make_shared<TFace>();
   face->Key = std::move(key);
   face->Keep(B, after);
-  table.Add(face);
+  shared.Add(face->Key, face);
   FFace = std::move(face);
 }
 

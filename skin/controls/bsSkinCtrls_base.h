@@ -73,7 +73,6 @@ struct TbsSkinGeometry {
 
  private:
   struct TFace;
-  class TFaceTable;
   void BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
   std::vector<int64_t> FaceGeometryKey(const TRect& R, int W, int H) const;
   mutable std::shared_ptr<TFace> FFace;  // the last face built
