@@ -12,11 +12,16 @@
 
 namespace {
 
+// The class library's own class chain answers for the windowed skinned controls (most of a form's)
+// cheaper than the language's cross cast; other targets are found by the cast.
+IbsSkinChangeTarget* TargetOf(TControl* Control) {
+  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
+  return dynamic_cast<IbsSkinChangeTarget*>(Control);
+}
+
 template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
-  if (auto* target = dynamic_cast<IbsSkinChangeTarget*>(Control); target && (!Data || target->SkinData() == Data))
-    Visit_(target);
-  // The class library's own class chain answers this cheaper than the language's cast.
+  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) Visit_(target);
   if (!Control->Is<TWinControl>()) return;
   auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
