@@ -561,6 +561,26 @@ class TControlChange {
   T FOld;
 };
 
+// While one lives on the thread, Update (and so Repaint) of a windowed control is held back: Flush then
+// brings each held window up to date once. A change that reaches many controls at once (a new skin),
+// each repainting at several steps of it, so paints every control once and is still painted when it
+// returns. A scope left without Flush (by an exception) leaves the held windows to the message loop.
+class TPaintLater {
+ public:
+  TPaintLater();
+  ~TPaintLater();
+  TPaintLater(const TPaintLater&) = delete;
+  TPaintLater& operator=(const TPaintLater&) = delete;
+  // Updates the held windows, in the order first held (the outermost scope only: an inner one leaves
+  // them to it).
+  void Flush();
+  static bool Active();
+  static void Hold(TWinControl* Control);
+
+ private:
+  bool FOpen { true };
+};
+
 // ---- TWinControl --------------------------------------------------------------------------------------
 
 class TWinControl : public TControl {

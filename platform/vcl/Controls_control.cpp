@@ -471,13 +471,55 @@ void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
 
 void TControl::Invalidate() { InvalidateControl(FVisible, FControlStyle.Contains(csOpaque)); }
 
+namespace {
+
+struct TPaintLaterState {
+  int Depth { 0 };
+  std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> Held;
+};
+
+TPaintLaterState& PaintLaterState() {
+  thread_local TPaintLaterState state;
+  return state;
+}
+
+}  // namespace
+
+TPaintLater::TPaintLater() { ++PaintLaterState().Depth; }
+
+TPaintLater::~TPaintLater() {
+  if (!FOpen) return;
+  TPaintLaterState& state = PaintLaterState();
+  if (--state.Depth == 0) state.Held.clear();
+}
+
+void TPaintLater::Flush() {
+  if (!FOpen) return;
+  FOpen = false;
+  TPaintLaterState& state = PaintLaterState();
+  if (--state.Depth > 0) return;
+  const auto held = std::move(state.Held);
+  state.Held.clear();
+  for (const auto& [control, life] : held)
+    if (!life.expired()) control->Update();
+}
+
+bool TPaintLater::Active() { return PaintLaterState().Depth > 0; }
+
+void TPaintLater::Hold(TWinControl* Control) {
+  auto& held = PaintLaterState().Held;
+  for (const auto& entry : held)
+    if (entry.first == Control && !entry.second.expired()) return;
+  held.emplace_back(Control, Control->LifeToken());
+}
+
 void TControl::Update() {
   if (FParent) FParent->Update();
 }
 
 void TControl::Repaint() {
   if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
-  if (FControlStyle.Contains(csOpaque)) {
+  if (FControlStyle.Contains(csOpaque) && !TPaintLater::Active()) {
     HWND h = FParent->Handle();
     HDC dc = GetDC(h);
     SaveDC(dc);

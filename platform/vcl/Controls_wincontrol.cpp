@@ -925,7 +925,11 @@ void TWinControl::DoExit() {
 void TWinControl::Invalidate() { Perform(CM_INVALIDATE, 0, 0); }
 
 void TWinControl::Update() {
-  if (FHandle) UpdateWindow(FHandle);
+  if (!FHandle) return;
+  if (TPaintLater::Active())
+    TPaintLater::Hold(this);
+  else
+    UpdateWindow(FHandle);
 }
 
 void TWinControl::Repaint() {

@@ -3,6 +3,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "platform/win32/Gdi_private.h"
 
 namespace xj::gdi {
@@ -90,9 +92,17 @@ Region DC::EffectiveClip() {
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
   s_ = dc.CurrentSurface();
   if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  clip_ = dc.EffectiveClip();
-  clip_.Intersect(bounds);
-  if (clip_.Empty()) return;
+  if (!dc.visible && !dc.st.clip) {
+    // A bitmap's DC without a clip (most drawing into off-screen pictures): the surface alone bounds it.
+    const RECT r { std::max<LONG>(bounds.left, 0), std::max<LONG>(bounds.top, 0),
+                   std::min<LONG>(bounds.right, s_.Width), std::min<LONG>(bounds.bottom, s_.Height) };
+    if (r.left >= r.right || r.top >= r.bottom) return;
+    clip_ = Region(r);
+  } else {
+    clip_ = dc.EffectiveClip();
+    clip_.Intersect(bounds);
+    if (clip_.Empty()) return;
+  }
   box_ = clip_.Box();
   empty_ = false;
   mono_ = dc.Mono();

@@ -72,17 +72,19 @@ namespace {
 
 // Merges overlapping spans of the same row so that each pixel is painted once.
 void Normalise(std::vector<Span>& spans) {
-  std::sort(spans.begin(), spans.end(),
-            [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; });
-  std::vector<Span> out;
-  for (const Span& s : spans) {
+  const auto before = [](const Span& a, const Span& b) { return a.y != b.y ? a.y < b.y : a.x0 < b.x0; };
+  if (!std::is_sorted(spans.begin(), spans.end(), before)) std::sort(spans.begin(), spans.end(), before);
+  // Merged in place: the kept spans never overtake the one being read.
+  size_t kept = 0;
+  for (size_t i = 0; i < spans.size(); ++i) {
+    const Span s = spans[i];
     if (s.x0 >= s.x1) continue;
-    if (!out.empty() && out.back().y == s.y && s.x0 <= out.back().x1)
-      out.back().x1 = std::max(out.back().x1, s.x1);
+    if (kept && spans[kept - 1].y == s.y && s.x0 <= spans[kept - 1].x1)
+      spans[kept - 1].x1 = std::max(spans[kept - 1].x1, s.x1);
     else
-      out.push_back(s);
+      spans[kept++] = s;
   }
-  spans.swap(out);
+  spans.resize(kept);
 }
 
 RECT BoundsOf(const std::vector<Span>& spans) {
@@ -144,12 +146,20 @@ template <class Fn>
 void WalkLine(POINT a, POINT b, Fn&& fn) {
   int64_t dx = std::abs(int64_t(b.x) - a.x), dy = std::abs(int64_t(b.y) - a.y);
   int sx = b.x >= a.x ? 1 : -1, sy = b.y >= a.y ? 1 : -1;
-  int64_t steps = std::max(dx, dy);
+  const bool xMajor = dx >= dy;
+  const int64_t steps = std::max(dx, dy), across = std::min(dx, dy);
+  // The minor coordinate of step k is (2 k across + steps) / (2 steps), rounded down: kept as a
+  // quotient and remainder that each step moves on by 2 across (less than one whole 2 steps).
+  int64_t minor = 0, rest = steps;
   for (int64_t k = 0; k < steps; ++k) {
-    int64_t minor = dx >= dy ? (2 * k * dy + dx) / (2 * dx) : (2 * k * dx + dy) / (2 * dy);
-    int64_t x = a.x + sx * (dx >= dy ? k : minor);
-    int64_t y = a.y + sy * (dx >= dy ? minor : k);
+    const int64_t x = a.x + sx * (xMajor ? k : minor);
+    const int64_t y = a.y + sy * (xMajor ? minor : k);
     fn(int(x), int(y));
+    rest += 2 * across;
+    if (rest >= 2 * steps) {
+      rest -= 2 * steps;
+      ++minor;
+    }
   }
 }
 
@@ -159,9 +169,20 @@ void CosmeticSpans(const std::vector<POINT>& pts, bool closed, UINT style, std::
   const std::vector<int>& pattern = StylePattern(style);
   size_t segments = closed ? pts.size() : pts.size() - 1;
   for (size_t i = 0; i < segments; ++i) {
+    const POINT a = pts[i], b = pts[(i + 1) % pts.size()];
+    // A solid level line is one run, a solid upright one a pixel per row: the same pixels the walk
+    // below gives, without stepping through them.
+    if (pattern.empty() && a.y == b.y) {
+      if (a.x != b.x) ink.push_back(a.x < b.x ? Span { a.y, a.x, b.x } : Span { a.y, b.x + 1, a.x + 1 });
+      continue;
+    }
+    if (pattern.empty() && a.x == b.x) {
+      for (int y = a.y; y != b.y; y += a.y < b.y ? 1 : -1) ink.push_back(Span { y, a.x, a.x + 1 });
+      continue;
+    }
     size_t pos = 0;
     int left = pattern.empty() ? 0 : pattern[0];
-    WalkLine(pts[i], pts[(i + 1) % pts.size()], [&](int x, int y) {
+    WalkLine(a, b, [&](int x, int y) {
       bool on = pattern.empty() || pos % 2 == 0;
       std::vector<Span>& out = on ? ink : gap;
       if (!out.empty() && out.back().y == y && out.back().x1 == x)
@@ -211,7 +232,19 @@ void PaintSpans(DC& dc, const std::vector<Span>& spans, const Rop3& rop, const P
   if (pat.none || spans.empty()) return;
   DrawScope ds(dc, BoundsOf(spans));
   if (ds.Empty()) return;
-  for (const Span& s : spans) PaintSpan(ds, s.y, s.x0, s.x1, rop, pat);
+  // Normalised spans of the same columns in rows one below the other (an upright line) are one
+  // rectangle: every pixel is still painted once.
+  for (size_t i = 0, next; i < spans.size(); i = next) {
+    const Span& s = spans[i];
+    next = i + 1;
+    while (next < spans.size() && spans[next].y == spans[next - 1].y + 1 && spans[next].x0 == s.x0 &&
+           spans[next].x1 == s.x1)
+      ++next;
+    if (next == i + 1)
+      PaintSpan(ds, s.y, s.x0, s.x1, rop, pat);
+    else
+      PaintRect(ds, RECT { s.x0, s.y, s.x1, spans[next - 1].y + 1 }, rop, pat);
+  }
 }
 
 void Stroke(DC& dc, const std::vector<POINT>& logical, bool closed) {

@@ -54,8 +54,15 @@ void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
   }
   PaintStateChanged(w);
   if (!ChildrenIncluded(w, flags)) return;
+  // Children outside the region's bounds are passed over before any region is made for them: a form
+  // invalidated where one control moved holds a hundred others.
+  const RECT bounds = rgn.Box();
+  if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
   for (Wnd* c : w->children) {
     if (!c->Visible()) continue;
+    if (c->rect.right <= bounds.left || c->rect.left >= bounds.right || c->rect.bottom <= bounds.top ||
+        c->rect.top >= bounds.bottom)
+      continue;
     Region area = ChildWindowArea(c, rgn);
     if (area.Empty()) continue;
     Region inChild = ToChild(c, rgn);

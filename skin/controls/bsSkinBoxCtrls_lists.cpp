@@ -8,6 +8,7 @@
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
+#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -144,7 +145,7 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
   TBitmap* picture = Frame->Picture;
-  const std::vector<int64_t> key {
+  std::vector<int64_t> key {
     AW,
     AH,
     int64_t(reinterpret_cast<intptr_t>(picture)),
@@ -165,7 +166,14 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
       Cnvs->Draw(AX, AY, kept.Bitmap.get());
       return;
     }
-  auto made = std::make_unique<TBitmap>();
+  auto& shared = xj::skin::TSharedByKey<TBitmap>::OfThread();
+  std::shared_ptr<TBitmap> made = shared.Find(key);
+  if (made) {
+    Cnvs->Draw(AX, AY, made.get());
+    Keep(std::move(key), std::move(made));
+    return;
+  }
+  made = std::make_shared<TBitmap>();
   TBitmap& b = *made;
   b.SetSize(AW, AH);
   const int w = cl.Width(), h = cl.Height();
@@ -189,10 +197,15 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
+  shared.Add(key, made);
+  Keep(std::move(key), std::move(made));
+}
+
+void TbsListBox::Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background) {
   TBackground& slot = FBackgrounds[FNextBackground];
   FNextBackground ^= 1;
-  slot.Key = key;
-  slot.Bitmap = std::move(made);
+  slot.Key = std::move(Key);
+  slot.Bitmap = std::move(Background);
 }
 
 void TbsListBox::PaintBG(HDC DC) {

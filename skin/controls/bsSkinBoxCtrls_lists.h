@@ -77,8 +77,10 @@ class TbsListBox : public TListBox {
   // made from: drawn again while that stays the same.
   struct TBackground {
     std::vector<int64_t> Key;
-    std::unique_ptr<TBitmap> Bitmap;
+    std::shared_ptr<TBitmap> Bitmap;  // lists of one size and skin share it
   };
+  // The last two backgrounds painted, the newer in the slot before FNextBackground.
+  void Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background);
   TBackground FBackgrounds[2];
   int FNextBackground { 0 };
 };

@@ -386,7 +386,9 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
 }
 
 void TbsSkinMemo::WMNCPaint() {
-  if (Width() < 1 || Height() < 1) return;
+  // A hidden window (one being made again, its size told before it shows) shows nothing drawn: its frame
+  // is painted when it shows.
+  if (Width() < 1 || Height() < 1 || !IsWindowVisible(Handle())) return;
   HDC dc = GetWindowDC(Handle());
   TCanvas c;
   c.SetHandle(dc);

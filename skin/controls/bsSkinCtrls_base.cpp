@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
+#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -11,12 +12,18 @@
 
 namespace {
 
+// The class library's own class chain answers for the windowed skinned controls (most of a form's)
+// cheaper than the language's cross cast; other targets are found by the cast.
+IbsSkinChangeTarget* TargetOf(TControl* Control) {
+  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
+  return dynamic_cast<IbsSkinChangeTarget*>(Control);
+}
+
 template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
-  if (auto* target = dynamic_cast<IbsSkinChangeTarget*>(Control); target && (!Data || target->SkinData() == Data))
-    Visit_(target);
-  auto* parent = dynamic_cast<TWinControl*>(Control);
-  if (!parent) return;
+  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) Visit_(target);
+  if (!Control->Is<TWinControl>()) return;
+  auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
   // went away meanwhile.
   std::vector<std::weak_ptr<const void>> lives;
@@ -36,7 +43,11 @@ void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
 }
 
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
+  // A control may repaint at several steps of its change (each new size, its bars' ranges): one paint
+  // at the end of the walk shows the same.
+  TPaintLater later;
   if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+  later.Flush();
 }
 
 // ---- TbsSkinControl -------------------------------------------------------------------------------------
@@ -446,16 +457,19 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   };
   const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
   key.insert(key.end(), geometry.begin(), geometry.end());
-  if (FFace && FFace->Key == key && FFace->CopyTo(B, FResizeMode)) return;
+  auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
+  if (!FFace || FFace->Key != key) FFace = shared.Find(key);
+  if (FFace && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
-  if (!RowsOf(B, after)) {
-    FFace.reset();
-    return;
-  }
-  if (!FFace) FFace = std::make_shared<TFace>();
-  FFace->Key = std::move(key);
-  FFace->Keep(B, after);
+  // A face another control shares is never changed: a new one takes its place.
+  FFace.reset();
+  if (!RowsOf(B, after)) return;
+  auto face = std::make_shared<TFace>();
+  face->Key = std::move(key);
+  face->Keep(B, after);
+  shared.Add(face->Key, face);
+  FFace = std::move(face);
 }
 
 void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {

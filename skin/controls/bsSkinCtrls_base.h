@@ -60,7 +60,8 @@ struct TbsSkinGeometry {
   // R, given in face coordinates, moved to where it lies on a face of W x H.
   TRect MapRect(const TRect& R, int W, int H) const;
   // The face of W x H from rectangle R of SB (the caps always measured on SkinRect). The last face built
-  // is kept and copied out again while everything it was built from stays the same.
+  // is kept and copied out again while everything it was built from stays the same; controls whose faces
+  // are built from the same share one.
   void CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
 
   // Copied from the record, and moved to the current size.

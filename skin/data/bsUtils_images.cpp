@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
 namespace {
@@ -634,12 +635,64 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
   }
 }
 
+namespace {
+
+// The regions cut lately, by everything they were cut from: controls of one kind and size on a new skin
+// cut their shape once between them. The mask is known by its object and its image (never handed out
+// twice) while no skin picture changed.
+class TRegionMemo {
+ public:
+  static TRegionMemo& OfThread() {
+    thread_local TRegionMemo memo;
+    return memo;
+  }
+  // A new region of what was kept under Key; false when nothing is.
+  bool Find(const std::vector<int64_t>& Key, HRGN& Rgn) const {
+    for (const TEntry& e : FEntries)
+      if (e.Key == Key) {
+        Rgn = e.Data.empty()
+                  ? nullptr
+                  : ExtCreateRegion(nullptr, DWORD(e.Data.size()), reinterpret_cast<const RGNDATA*>(e.Data.data()));
+        return true;
+      }
+    return false;
+  }
+  void Keep(std::vector<int64_t> Key, HRGN Rgn) {
+    TEntry e { std::move(Key), {} };
+    if (Rgn) {
+      e.Data.resize(GetRegionData(Rgn, 0, nullptr));
+      if (e.Data.empty() || GetRegionData(Rgn, DWORD(e.Data.size()), reinterpret_cast<RGNDATA*>(e.Data.data())) == 0)
+        return;
+    }
+    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
+    FEntries.push_back(std::move(e));
+  }
+
+ private:
+  static constexpr size_t kEntries = 16;
+  struct TEntry {
+    std::vector<int64_t> Key;
+    std::vector<uint8_t> Data;
+  };
+  std::vector<TEntry> FEntries;
+};
+
+}  // namespace
+
 void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
                       const TPoint& RBPoint, const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
                       const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask,
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
+  std::vector<int64_t> key { int64_t(reinterpret_cast<intptr_t>(Mask)),
+                             int64_t(reinterpret_cast<intptr_t>(Mask->Handle())), int64_t(bsSkinPicturesEpoch()),
+                             NewWidth, NewHeight };
+  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
+    key.insert(key.end(), { p->X, p->Y });
+  for (const TRect* r : { &ClRect, &NewClRect }) key.insert(key.end(), { r->Left, r->Top, r->Right, r->Bottom });
+  TRegionMemo& memo = TRegionMemo::OfThread();
+  if (memo.Find(key, Rgn)) return;
   TBitmap top, bottom, left, right;
   CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect,
                  Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
@@ -659,6 +712,7 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     DeleteObject(result);
     result = nullptr;
   }
+  memo.Keep(std::move(key), result);
   Rgn = result;
 }
 

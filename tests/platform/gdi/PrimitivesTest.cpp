@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <string>
 
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -48,6 +51,43 @@ TEST(GdiLines, PolylineJoinsSegmentsAndOmitsOnlyTheLastPoint) {
   Polyline(c.dc(), pts, 4);
   EXPECT_EQ(c.Map(kBlack), Rows({ "####.", "...#.", "...#.", ".###." }));
   EXPECT_FALSE(Polyline(c.dc(), pts, 1));
+}
+
+// Every direction and slope from one point: step k of the longer axis takes the shorter one's
+// (2 k short + long) / (2 long), rounded down, toward the end point, which stays out. Level and
+// upright segments, which are drawn as whole runs, follow the same rule.
+TEST(GdiLines, EverySlopeInksTheRoundedPixelOfEachStep) {
+  constexpr int kSize = 25, kMid = 12;
+  for (int ex = 0; ex < kSize; ++ex)
+    for (int ey = 0; ey < kSize; ++ey) {
+      Canvas c(kSize, kSize);
+      MoveToEx(c.dc(), kMid, kMid, nullptr);
+      LineTo(c.dc(), ex, ey);
+      std::string expected(size_t(kSize * kSize), '.');
+      const int dx = std::abs(ex - kMid), dy = std::abs(ey - kMid), steps = std::max(dx, dy);
+      for (int k = 0; k < steps; ++k) {
+        const int minor = (2 * k * std::min(dx, dy) + steps) / (2 * steps);
+        const int x = kMid + (ex >= kMid ? 1 : -1) * (dx >= dy ? k : minor);
+        const int y = kMid + (ey >= kMid ? 1 : -1) * (dx >= dy ? minor : k);
+        expected[size_t(y * kSize + x)] = '#';
+      }
+      std::string shown = c.Map(kBlack);
+      std::erase(shown, '\n');
+      ASSERT_EQ(shown, expected) << "to " << ex << "," << ey;
+    }
+}
+
+// A frame's four solid sides meet at its corners (its last side runs over its first point), yet an
+// inverting pen changes every pixel of it once:
+// the outline shows, and a second pass gives the white back.
+TEST(GdiLines, AnInvertedFrameChangesEachPixelOnceCornersIncluded) {
+  Canvas c(7, 6);
+  SetROP2(c.dc(), R2_NOT);
+  POINT frame[] = { { 1, 4 }, { 1, 1 }, { 5, 1 }, { 5, 4 }, { 0, 4 } };
+  Polyline(c.dc(), frame, 5);
+  EXPECT_EQ(c.Map(kBlack), Rows({ ".......", ".#####.", ".#...#.", ".#...#.", ".#####.", "......." }));
+  Polyline(c.dc(), frame, 5);
+  EXPECT_EQ(c.Count(kWhite), 7 * 6);
 }
 
 TEST(GdiLines, GentleSlopesStepOnce) {

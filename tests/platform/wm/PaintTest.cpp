@@ -205,6 +205,50 @@ TEST_F(PaintTest, WindowsWithoutRedrawStylesKeepTheirValidArea) {
   EXPECT_EQ(u.left, 0);
 }
 
+// An invalidated region reaches the children it touches, frames included, and no other: a child inside
+// its bounds but beside an L-shaped region stays valid, one touched only by its frame gets a frame to paint.
+TEST_F(PaintTest, InvalidatingAParentReachesExactlyTheChildrenTheRegionTouches) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND a = Child(top, 10, 10, 40, 40), b = Child(top, 100, 10, 40, 40), c = Child(top, 100, 100, 40, 40);
+  HWND framed = Child(top, 10, 100, 40, 40, WS_CHILD | WS_VISIBLE | WS_BORDER);
+  PumpUntilIdle();
+  // An L over a and c: its bounds hold b too.
+  HRGN l = CreateRectRgn(20, 20, 30, 120);
+  HRGN foot = CreateRectRgn(20, 110, 120, 120);
+  CombineRgn(l, l, foot, RGN_OR);
+  RedrawWindow(top, nullptr, l, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(a, &u, FALSE));
+  EXPECT_EQ(u.left, 10);
+  EXPECT_EQ(u.top, 10);
+  EXPECT_EQ(u.right, 20);
+  EXPECT_EQ(u.bottom, 40);
+  EXPECT_FALSE(GetUpdateRect(b, &u, FALSE));
+  ASSERT_TRUE(GetUpdateRect(c, &u, FALSE));
+  EXPECT_EQ(u.left, 0);
+  EXPECT_EQ(u.top, 10);
+  EXPECT_EQ(u.right, 20);
+  EXPECT_EQ(u.bottom, 20);
+  ASSERT_TRUE(GetUpdateRect(framed, &u, FALSE));  // its client starts one pixel in
+  EXPECT_EQ(u.left, 9);
+  EXPECT_EQ(u.right, 38);
+  PumpUntilIdle();
+  // A strip over the frame of `framed` alone: no client to paint, but the frame.
+  std::vector<UINT> seen;
+  On(framed, WM_NCPAINT, [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    seen.push_back(m);
+    return DefWindowProcA(w, m, wp, lp);
+  });
+  RECT strip { 10, 100, 50, 101 };
+  RedrawWindow(top, &strip, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  EXPECT_FALSE(GetUpdateRect(framed, &u, FALSE));
+  EXPECT_FALSE(GetUpdateRect(c, &u, FALSE));
+  PumpUntilIdle();
+  EXPECT_EQ(seen.size(), 1u);
+  DeleteObject(l);
+  DeleteObject(foot);
+}
+
 TEST_F(PaintTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
   HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
   On(w, WM_PAINT, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {

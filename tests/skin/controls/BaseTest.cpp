@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
@@ -154,6 +155,33 @@ TEST_F(SkinBaseTest, AKeptFaceFollowsEverySkinLoadAndSize) {
   EXPECT_EQ(far.localY, (c->SkinRect.Height() - 2) % 16);
 }
 
+// Controls of one kind and size show one face between them; when one of them grows, its face follows
+// it and the other's stays as it was, however often each is painted.
+TEST_F(SkinBaseTest, ControlsOfOneSizeShareAFaceAndPartWhenOneGrows) {
+  LoadTestSkin();
+  auto* a = NewControl("button", 10, 10, 101, 37);
+  auto* b = NewControl("button", 10, 60, 101, 37);
+  for (auto* c : { a, b }) c->SetSkinData(skin);
+  Show();
+  auto pixels = [&](TControl* c) {
+    c->Repaint();
+    std::vector<COLORREF> all;
+    for (int y = 0; y < c->Height(); ++y)
+      for (int x = 0; x < c->Width(); ++x) all.push_back(Px(c, x, y));
+    return all;
+  };
+  const std::vector<COLORREF> face = pixels(a);
+  EXPECT_EQ(pixels(b), face);
+  a->SetBounds(10, 10, 141, 45);
+  const auto grown = pixels(a);
+  EXPECT_EQ(Code(a, 139, 43).owner, OwnerOf("button"));
+  EXPECT_EQ(pixels(b), face);
+  EXPECT_EQ(pixels(a), grown);
+  b->SetBounds(10, 60, 141, 45);
+  EXPECT_EQ(pixels(b), grown);
+  EXPECT_EQ(pixels(a), grown);
+}
+
 TEST_F(SkinBaseTest, DefaultLookWheneverTheSkinCannotServe) {
   LoadTestSkin();
   // No skin; a name no record has; a record of another class; a skin freed while in use.
@@ -210,9 +238,27 @@ TEST_F(SkinBaseTest, TheMaskShapesTheWindowAtEverySizeAndGoesWithTheSkin) {
   // The mask's corners are cut away (the test skin's button mask is rounded); the middle stays.
   EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
   EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 32, 12 }));
+  // A second control of the kind and size has the same shape; each keeps its own when the other grows.
+  auto* twin = NewControl("button", 20, 60, 64, 24);
+  twin->SetSkinData(skin);
+  auto sameShape = [](HWND a, HWND b) {
+    HRGN ra = CreateRectRgn(0, 0, 0, 0), rb = CreateRectRgn(0, 0, 0, 0);
+    const bool same = GetWindowRgn(a, ra) != ERROR && GetWindowRgn(b, rb) != ERROR && EqualRgn(ra, rb);
+    DeleteObject(ra);
+    DeleteObject(rb);
+    return same;
+  };
+  EXPECT_TRUE(sameShape(h, twin->Handle()));
   c->SetBounds(20, 20, 150, 41);
   EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 149, 40 }));
   EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 140, 30 }));
+  EXPECT_FALSE(sameShape(h, twin->Handle()));
+  EXPECT_FALSE(xt::WindowRegionContains(twin->Handle(), POINT { 0, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(twin->Handle(), POINT { 32, 12 }));
+  EXPECT_FALSE(xt::WindowRegionContains(twin->Handle(), POINT { 63, 23 }));
+  twin->SetBounds(20, 60, 150, 41);
+  EXPECT_TRUE(sameShape(h, twin->Handle()));
+  delete twin;
 
   BeforeChangeSkinDataWalk(form, skin);
   EXPECT_EQ(c->SkinObjectIndex(), -1);
@@ -261,6 +307,51 @@ TEST_F(SkinBaseTest, TheWalkReachesOnlyTheControlsOfTheChangingSkinInTreeOrder) 
   log.clear();
   ChangeSkinDataWalk(form, nullptr);  // no skin named: every control
   EXPECT_EQ(log.size(), 5u);
+}
+
+// A control that repaints at several steps of a skin change (its range set by the memo it serves, then
+// its own new look) is painted once, and shows the new skin by the time the walk returns.
+TEST_F(SkinBaseTest, ASkinSwitchPaintsEachControlOnceBeforeTheWalkReturns) {
+  LoadTestSkin();
+  auto* memo = new TbsSkinMemo(form);
+  memo->SetParent(form);
+  memo->SetBounds(10, 10, 120, 70);
+  auto* bar = new TbsSkinScrollBar(form);
+  bar->SetParent(form);
+  bar->SetKind(sbVertical);
+  bar->SetBounds(130, 10, 16, 70);
+  memo->SetVScrollBar(bar);
+  for (int i = 0; i < 30; ++i) memo->Lines()->Add("row");
+  memo->SetSkinData(skin);
+  bar->SetSkinData(skin);
+  Show();
+  ASSERT_TRUE(bar->Enabled());
+  int paints = 0;
+  const TWndMethod old = bar->WindowProc;
+  bar->WindowProc = TWndMethod::FromCallable([old, &paints](TMessage& m) {
+    if (m.Msg == WM_PAINT) ++paints;
+    old(m);
+  });
+  auto pixels = [&] {
+    std::vector<COLORREF> all;
+    for (int y = 0; y < bar->Height(); ++y)
+      for (int x = 0; x < bar->Width(); ++x) all.push_back(Px(bar, x, y));
+    return all;
+  };
+  for (const char* name : { "second", "test", "second" }) {
+    SCOPED_TRACE(name);
+    paints = 0;
+    BeforeChangeSkinDataWalk(form, skin);
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/" + name + "/skin.ini");
+    secondLoaded = std::string(name) == "second";
+    ChangeSkinDataWalk(form, skin);
+    EXPECT_EQ(paints, 1);
+    const std::vector<COLORREF> shown = pixels();
+    xt::PumpUntilIdle();
+    EXPECT_EQ(paints, 1);
+    bar->Repaint();
+    EXPECT_EQ(pixels(), shown);
+  }
 }
 
 TEST_F(SkinBaseTest, ChangingToNoSkinAppliesTheDefaultSizeOnlyWhenSet) {

@@ -68,6 +68,35 @@ TEST_F(ListsTest, TheVerticalBarComesWithOverflowAndGoesWithIt) {
   EXPECT_EQ(b->ScrollBar(), nullptr);
 }
 
+// Two lists of one size and skin show one background; when one grows, the other keeps its own.
+TEST_F(ListsTest, ListsOfOneSizeShareTheirBackgroundAndPartWhenOneGrows) {
+  LoadTestSkin();
+  auto* a = NewList(10, 10, 100, 90);
+  auto* b = NewList(130, 10, 100, 90);
+  for (auto* l : { a, b }) {
+    l->SetSkinData(skin);
+    Fill(l, 2);
+  }
+  Show();
+  auto pixels = [&](TControl* c) {
+    RedrawWindow(static_cast<TWinControl*>(c)->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::vector<COLORREF> all;
+    for (int y = 0; y < c->Height(); ++y)
+      for (int x = 0; x < c->Width(); ++x) all.push_back(Px(c, x, y));
+    return all;
+  };
+  const std::vector<COLORREF> shown = pixels(a);
+  EXPECT_EQ(pixels(b), shown);
+  a->SetBounds(10, 10, 110, 100);
+  const std::vector<COLORREF> grown = pixels(a);
+  EXPECT_NE(grown, shown);
+  EXPECT_EQ(pixels(b), shown);
+  b->SetBounds(130, 10, 110, 100);
+  EXPECT_EQ(pixels(b), grown);
+  EXPECT_EQ(pixels(a), grown);
+}
+
 TEST_F(ListsTest, KeysWheelAndBarMovesKeepListAndBarInStep) {
   auto* b = NewList(10, 10);
   Fill(b, 30);

@@ -3,6 +3,10 @@
 // outlive the memo, the read-only filter, the three looks with their hot states, disabled painting
 // from the scrolled place, and the frameless memo with two bars.
 
+#include <functional>
+#include <iterator>
+#include <vector>
+
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -239,6 +243,46 @@ TEST_F(MemoTest, ThreeLooksWithTheirHotStatesAndTheFrameworkSkinSwitch) {
   EXPECT_EQ(m->ClientWidth(), 86);
   EXPECT_EQ(WPx(m, 0, 30), ColorToRGB(clBtnFace));
   Gallery(host, "bsSkinBoxCtrls", "memo-second");
+}
+
+// The frame a memo shows after it was resized while hidden, made again by a skin switch, or shown at
+// last, is the one a full repaint of it draws.
+TEST_F(MemoTest, TheFrameShownAfterHidingRecreatingOrSwitchingIsTheRepaintedOne) {
+  LoadTestSkin();
+  auto* m = NewMemo<TbsSkinMemo>(10, 10, 120, 70);
+  m->SetSkinData(skin);
+  Show();
+  auto window = [&] {
+    std::vector<COLORREF> all;
+    for (int y = 0; y < m->Height(); ++y)
+      for (int x = 0; x < m->Width(); ++x) all.push_back(WPx(m, x, y));
+    return all;
+  };
+  auto repainted = [&] {
+    RedrawWindow(m->Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    return window();
+  };
+  const std::function<void()> steps[] = {
+    [&] {
+      m->SetVisible(false);
+      m->SetBounds(10, 10, 150, 90);
+      m->SetVisible(true);
+    },
+    [&] { m->RecreateWnd(); },
+    [&] { LoadSecondSkin(); },
+    [&] {
+      form->Hide();
+      m->SetBounds(10, 10, 110, 60);
+      form->Show();
+    },
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    steps[i]();
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> shown = window();
+    EXPECT_EQ(shown, repainted());
+  }
 }
 
 TEST_F(MemoTest, ADisabledMemoPaintsGreyFromItsFirstVisibleLine) {
