@@ -470,7 +470,11 @@ class TClassBuilder {
     return *this;
   }
 
-  TClassTable Take() { return std::move(FTable); }
+  // The table, holding no more room than its entries take: a program keeps a score of them.
+  TClassTable Take() {
+    FTable.Props.shrink_to_fit();
+    return std::move(FTable);
+  }
 
  private:
   void Add(TPropInfo&& p) {
