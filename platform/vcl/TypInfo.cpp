@@ -136,7 +136,7 @@ const std::vector<const TPropInfo*>& GetPropList(TClass Class) {
     for (const TPropInfo& p : table->Props) {
       bool replaced = false;
       for (auto& existing : list)
-        if (SameText(existing->Name, p.Name)) {
+        if (existing->Name.size() == p.Name.size() && SameText(existing->Name, p.Name)) {
           existing = &p;
           replaced = true;
           break;
@@ -148,8 +148,9 @@ const std::vector<const TPropInfo*>& GetPropList(TClass Class) {
 }
 
 const TPropInfo* GetPropInfo(TClass Class, const AnsiString& Name) {
+  // Names of another length cannot match: most are passed over without a call.
   for (const TPropInfo* p : GetPropList(Class))
-    if (SameText(p->Name, Name)) return p;
+    if (p->Name.size() == Name.size() && SameText(p->Name, Name)) return p;
   return nullptr;
 }
 
