@@ -73,17 +73,12 @@ Surface DC::CurrentSurface() {
 
 Region DC::EffectiveClip() {
   Surface s = CurrentSurface();
-  Region r(RECT { 0, 0, s.Width, s.Height });
-  if (visible) {
-    Region v = *visible;
-    v.Translate(origin.x, origin.y);
-    r.Intersect(v);
-  }
-  if (st.clip) {
-    Region c = *st.clip;
-    c.Translate(origin.x, origin.y);
-    r.Intersect(c);
-  }
+  // The visible and clipping regions are both origin-relative: the surface is cut to them there, and the
+  // result moved once, rather than each region copied and moved.
+  Region r(RECT { -origin.x, -origin.y, s.Width - origin.x, s.Height - origin.y });
+  if (visible) r.Intersect(*visible);
+  if (st.clip) r.Intersect(*st.clip);
+  r.Translate(origin.x, origin.y);
   return r;
 }
 
