@@ -3,6 +3,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+
 #include "platform/win32/Gdi_private.h"
 
 namespace xj::gdi {
@@ -73,9 +75,15 @@ Surface DC::CurrentSurface() {
 
 Region DC::EffectiveClip() {
   Surface s = CurrentSurface();
-  // The visible and clipping regions are both origin-relative: the surface is cut to them there, and the
-  // result moved once, rather than each region copied and moved.
-  Region r(RECT { -origin.x, -origin.y, s.Width - origin.x, s.Height - origin.y });
+  return EffectiveClip(s, RECT { 0, 0, s.Width, s.Height });
+}
+
+Region DC::EffectiveClip(const Surface& s, const RECT& within) {
+  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut
+  // to them there, and the result moved once, rather than each region copied and moved.
+  Region r(RECT { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
+                  std::min<LONG>(within.right, s.Width) - origin.x,
+                  std::min<LONG>(within.bottom, s.Height) - origin.y });
   if (visible) r.Intersect(*visible);
   if (st.clip) r.Intersect(*st.clip);
   r.Translate(origin.x, origin.y);
@@ -85,8 +93,7 @@ Region DC::EffectiveClip() {
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
   s_ = dc.CurrentSurface();
   if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  clip_ = dc.EffectiveClip();
-  clip_.Intersect(bounds);
+  clip_ = dc.EffectiveClip(s_, bounds);
   if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
