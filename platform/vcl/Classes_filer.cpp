@@ -1,8 +1,8 @@
 // The text form-resource format: lexer, TReader (with fix-ups and Loaded) and TWriter.
 
+#include <cassert>
 #include <charconv>
 #include <cstring>
-#include <deque>
 
 #include "platform/vcl/Classes.h"
 #include "platform/win32/Scoped.h"
@@ -38,14 +38,17 @@ class TLexer {
  public:
   explicit TLexer(const AnsiString& Text) : FText(Text) {}
 
+  // The reader looks at most one token past the current one.
   const TToken& Peek(size_t Ahead = 0) {
-    while (FAhead.size() <= Ahead) FAhead.push_back(Scan());
-    return FAhead[Ahead];
+    assert(Ahead < kLookahead);
+    while (FCount <= Ahead) FAhead[(FFirst + FCount++) % kLookahead] = Scan();
+    return FAhead[(FFirst + Ahead) % kLookahead];
   }
   TToken Next() {
     Peek();
-    TToken t = std::move(FAhead.front());
-    FAhead.pop_front();
+    TToken t = std::move(FAhead[FFirst]);
+    FFirst = (FFirst + 1) % kLookahead;
+    --FCount;
     return t;
   }
 
@@ -205,7 +208,10 @@ class TLexer {
   const AnsiString& FText;
   size_t FPos { 0 };
   int FLine { 1 };
-  std::deque<TToken> FAhead;
+  static constexpr size_t kLookahead = 2;
+  TToken FAhead[kLookahead];  // FCount tokens scanned ahead, from FFirst on
+  size_t FFirst { 0 };
+  size_t FCount { 0 };
 };
 
 // Objects and collections nest by recursion; deeper than this no form is ever written by hand, and a

@@ -19,15 +19,24 @@ std::map<TClass, TClassTable>& Tables() {
   return tables;
 }
 
+// Every class's registered builder; Tables() holds the tables built so far.
+std::map<TClass, TClassTable (*)()>& Builders() {
+  static std::map<TClass, TClassTable (*)()> builders;
+  return builders;
+}
+
 std::map<TClass, std::vector<const TPropInfo*>>& PropLists() {
   static std::map<TClass, std::vector<const TPropInfo*>> lists;
   return lists;
 }
 
+// Under RegistryLock. A table, once built, stays where it is until its class is registered again.
 const TClassTable* FindTable(TClass Class) {
   auto& tables = Tables();
-  const auto it = tables.find(Class);
-  return it == tables.end() ? nullptr : &it->second;
+  if (const auto it = tables.find(Class); it != tables.end()) return &it->second;
+  const auto it = Builders().find(Class);
+  if (it == Builders().end()) return nullptr;
+  return &tables.emplace(Class, it->second()).first->second;
 }
 
 template <class F>
@@ -45,9 +54,12 @@ void ForEachTable(TClass Class, F f) {
 
 namespace xj {
 
-void RegisterClassTable(TClassTable&& Table) {
+void RegisterClassTable(TClass Class, TClassTable (*Build)()) {
   std::lock_guard<std::mutex> guard(RegistryLock());
-  Tables()[Table.Class] = std::move(Table);
+  auto& builder = Builders()[Class];
+  if (builder == Build) return;  // the same table again: the one built stays, and whoever holds it
+  builder = Build;
+  Tables().erase(Class);
   PropLists().clear();
 }
 
@@ -124,7 +136,7 @@ const std::vector<const TPropInfo*>& GetPropList(TClass Class) {
     for (const TPropInfo& p : table->Props) {
       bool replaced = false;
       for (auto& existing : list)
-        if (SameText(existing->Name, p.Name)) {
+        if (existing->Name.size() == p.Name.size() && SameText(existing->Name, p.Name)) {
           existing = &p;
           replaced = true;
           break;
@@ -136,8 +148,9 @@ const std::vector<const TPropInfo*>& GetPropList(TClass Class) {
 }
 
 const TPropInfo* GetPropInfo(TClass Class, const AnsiString& Name) {
+  // Names of another length cannot match: most are passed over without a call.
   for (const TPropInfo* p : GetPropList(Class))
-    if (SameText(p->Name, Name)) return p;
+    if (p->Name.size() == Name.size() && SameText(p->Name, Name)) return p;
   return nullptr;
 }
 

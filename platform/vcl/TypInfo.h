@@ -397,7 +397,10 @@ struct TFieldTraits<M> {
   static void Set(T* o, TObject* v) { o->*M = dynamic_cast<C*>(v); }
 };
 
-void RegisterClassTable(TClassTable&& Table);
+// Registers the function that builds Class's table. The table is built the first time it is asked for:
+// a program uses a few of the library's classes, and building every table at start-up cost time and
+// memory. A later registration of the class replaces the earlier one.
+void RegisterClassTable(TClass Class, TClassTable (*Build)());
 
 }  // namespace xj
 
@@ -467,7 +470,11 @@ class TClassBuilder {
     return *this;
   }
 
-  void Commit() { xj::RegisterClassTable(std::move(FTable)); }
+  // The table, holding no more room than its entries take: a program keeps a score of them.
+  TClassTable Take() {
+    FTable.Props.shrink_to_fit();
+    return std::move(FTable);
+  }
 
  private:
   void Add(TPropInfo&& p) {
@@ -486,17 +493,20 @@ template <class T>
 struct TPublished {
   static void Declare(TClassBuilder<T>& t);  // defined by XJ_PUBLISHED
   static bool Register() {
+    xj::RegisterClassTable(T::StaticClass(), &Build);
+    return true;
+  }
+  static TClassTable Build() {
     TClassBuilder<T> b;
     Declare(b);
-    b.Commit();
-    return true;
+    return b.Take();
   }
 };
 
 #define XJ_PUBLISHED_CAT2(a, b) a##b
 #define XJ_PUBLISHED_CAT(a, b) XJ_PUBLISHED_CAT2(a, b)
 
-// Declares T's table (at namespace scope, in T's .cpp). Registration happens at start-up.
+// Declares T's table (at namespace scope, in T's .cpp). It is registered at start-up, built when first used.
 #define XJ_PUBLISHED(T, ...)                                          \
   template <>                                                         \
   void TPublished<T>::Declare([[maybe_unused]] TClassBuilder<T>& t) { \

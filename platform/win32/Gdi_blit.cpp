@@ -287,12 +287,22 @@ void PaintSpan(DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const Patt
 
 void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSource& pat) {
   if (pat.none) return;
+  // A solid brush copied (FillRect's case: backgrounds, frames, edges) is the colour written row by row;
+  // the lines of frames and edges are a pixel or two wide and many rows high.
+  const bool solidCopy = pat.solid && rop.Code() == 0xF0;
   int n = 0;
   const pixman_box32_t* b = ds.Clip().Rects(n);
   for (int i = 0; i < n; ++i) {
     int l = std::max<int>(rc.left, b[i].x1), r = std::min<int>(rc.right, b[i].x2);
     int t = std::max<int>(rc.top, b[i].y1), btm = std::min<int>(rc.bottom, b[i].y2);
-    for (int y = t; y < btm && l < r; ++y) PaintPiece(ds.S(), y, l, r, rop, pat);
+    if (l >= r) continue;
+    const Surface& s = ds.S();
+    if (!solidCopy)
+      for (int y = t; y < btm; ++y) PaintPiece(s, y, l, r, rop, pat);
+    else if (r - l < 16)
+      for (int y = t; y < btm; ++y) std::fill(s.Row(y) + l, s.Row(y) + r, pat.color);
+    else
+      for (int y = t; y < btm; ++y) FillPixels(s.Row(y) + l, r - l, pat.color);
   }
 }
 

@@ -75,34 +75,26 @@ Surface DC::CurrentSurface() {
 
 Region DC::EffectiveClip() {
   Surface s = CurrentSurface();
-  Region r(RECT { 0, 0, s.Width, s.Height });
-  if (visible) {
-    Region v = *visible;
-    v.Translate(origin.x, origin.y);
-    r.Intersect(v);
-  }
-  if (st.clip) {
-    Region c = *st.clip;
-    c.Translate(origin.x, origin.y);
-    r.Intersect(c);
-  }
+  return EffectiveClip(s, RECT { 0, 0, s.Width, s.Height });
+}
+
+Region DC::EffectiveClip(const Surface& s, const RECT& within) {
+  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut
+  // to them there, and the result moved once, rather than each region copied and moved.
+  Region r(RECT { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
+                  std::min<LONG>(within.right, s.Width) - origin.x,
+                  std::min<LONG>(within.bottom, s.Height) - origin.y });
+  if (visible) r.Intersect(*visible);
+  if (st.clip) r.Intersect(*st.clip);
+  r.Translate(origin.x, origin.y);
   return r;
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
   s_ = dc.CurrentSurface();
   if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  if (!dc.visible && !dc.st.clip) {
-    // A bitmap's DC without a clip (most drawing into off-screen pictures): the surface alone bounds it.
-    const RECT r { std::max<LONG>(bounds.left, 0), std::max<LONG>(bounds.top, 0),
-                   std::min<LONG>(bounds.right, s_.Width), std::min<LONG>(bounds.bottom, s_.Height) };
-    if (r.left >= r.right || r.top >= r.bottom) return;
-    clip_ = Region(r);
-  } else {
-    clip_ = dc.EffectiveClip();
-    clip_.Intersect(bounds);
-    if (clip_.Empty()) return;
-  }
+  clip_ = dc.EffectiveClip(s_, bounds);
+  if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
   mono_ = dc.Mono();

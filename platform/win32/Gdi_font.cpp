@@ -10,7 +10,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -21,50 +20,8 @@
 #include "platform/win32/WinBase.h"
 
 namespace xj::gdi {
-namespace {
 
-// ---- GBK ---------------------------------------------------------------------------------------
-// Double-byte code points, one row per lead byte, built on first use and then read without a lock:
-// a finished row is published once and never changes.
-class GbkTable {
- public:
-  char32_t Decode(uint8_t lead, uint8_t trail) {
-    const char32_t* row = rows_[lead].load(std::memory_order_acquire);
-    if (!row) row = Build(lead);
-    return row[trail];
-  }
-
- private:
-  const char32_t* Build(uint8_t lead) {
-    std::lock_guard<std::mutex> g(lock_);
-    if (const char32_t* row = rows_[lead].load(std::memory_order_relaxed)) return row;
-    auto row = std::make_unique<char32_t[]>(256);
-    std::fill_n(row.get(), 256, U'?');
-    // The whole row in one conversion: each lead and trail pair decodes to one character (an unmapped
-    // one to U+FFFD), so the answers line up with the pairs. 0x7F is no trail byte and stays '?'.
-    std::string pairs;
-    for (int t = 0x40; t <= 0xFE; ++t)
-      if (t != 0x7F) pairs += { char(lead), char(t) };
-    const std::u32string cps = xj::GbkToUtf32(pairs);
-    if (cps.size() == pairs.size() / 2)
-      for (size_t i = 0; i < cps.size(); ++i)
-        if (cps[i] != U'\uFFFD') row[uint8_t(pairs[2 * i + 1])] = cps[i];
-    rows_[lead].store(row.get(), std::memory_order_release);
-    return owned_.emplace_back(std::move(row)).get();
-  }
-
-  std::mutex lock_;
-  std::atomic<const char32_t*> rows_[256] {};
-  std::vector<std::unique_ptr<char32_t[]>> owned_;
-};
-
-GbkTable& Gbk() {
-  static GbkTable* t = new GbkTable;
-  return *t;
-}
-
-}  // namespace
-
+// Characters GBK lacks draw as '?'; the single byte 0x80 is the euro sign, as in code page 936.
 void DecodeGbk(const char* s, int len, std::vector<TextChar>& out) {
   out.clear();
   out.reserve(size_t(len));
@@ -77,7 +34,8 @@ void DecodeGbk(const char* s, int len, std::vector<TextChar>& out) {
       continue;
     }
     int n = xj::GbkCharLength(p, end);
-    char32_t cp = n == 2 ? Gbk().Decode(b, uint8_t(p[1])) : b == 0x80 ? U'\u20AC' : U'?';
+    const char32_t mapped = n == 2 ? xj::GbkCharToUnicode(p, n) : b == 0x80 ? U'\u20AC' : 0;
+    const char32_t cp = mapped ? mapped : U'?';
     out.push_back(TextChar { cp, int(p - s), n });
     p += n;
   }

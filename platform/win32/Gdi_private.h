@@ -222,8 +222,9 @@ struct DC : Object {
   // Logical → device coordinates (no surface origin).
   int DX(int x) const { return xj::ClampInt(int64_t { x } - st.windowOrg.x + st.viewportOrg.x); }
   int DY(int y) const { return xj::ClampInt(int64_t { y } - st.windowOrg.y + st.viewportOrg.y); }
-  // The paintable part of the surface, in surface coordinates.
+  // The paintable part of the surface, in surface coordinates; of `within` on the surface `s`.
   Region EffectiveClip();
+  Region EffectiveClip(const Surface& s, const RECT& within);
   Surface CurrentSurface();
 };
 

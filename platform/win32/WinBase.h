@@ -219,6 +219,9 @@ inline int GbkCharLength(const char* p, const char* end) {
   return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
 }
 
+// The code point of the GBK character of `length` bytes (GbkCharLength) at p; 0 where GBK has none.
+char32_t GbkCharToUnicode(const char* p, int length);
+
 // Conversions between GBK and Unicode. Malformed or unmapped input becomes U+FFFD (to Unicode) or
 // '?' (to GBK); nothing is read past the end of the input.
 std::string GbkToUtf8(std::string_view gbk);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/WinDef.h"
@@ -35,6 +36,16 @@ struct SurfaceAllocator {
   SurfaceAllocator(const SurfaceAllocator<U>&) {}
   T* allocate(size_t n) { return static_cast<T*>(SurfaceMemory::Allocate(n * sizeof(T))); }
   void deallocate(T* p, size_t n) { SurfaceMemory::Free(p, n * sizeof(T)); }
+  // A surface made with a size only is left unwritten: its maker fills it, a row at a time, where a
+  // vector of values would write each pixel on its own (a twentieth of the console's start).
+  template <class U>
+  void construct(U* p) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... A>
+  void construct(U* p, A&&... a) {
+    ::new (static_cast<void*>(p)) U(std::forward<A>(a)...);
+  }
   template <class U>
   bool operator==(const SurfaceAllocator<U>&) const {
     return true;

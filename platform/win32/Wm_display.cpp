@@ -93,7 +93,12 @@ void Resize(TopSurface& s, int w, int h) {
   if (w == s.width && h == s.height) return;
   // The back-end reads the pixels in place: it keeps a copy of them before they move.
   if (gDisplay && s.window) gDisplay->Reclaim(s.window);
-  SurfacePixels p((size_t)w * h, 0xFFFFFF);
+  // White, then the old pixels that still fit. One row is filled and copied to the others.
+  SurfacePixels p((size_t)w * h);
+  if (w > 0 && h > 0) {
+    std::fill_n(p.data(), w, 0xFFFFFFu);
+    for (int y = 1; y < h; ++y) std::copy_n(p.data(), w, p.data() + (size_t)y * w);
+  }
   for (int y = 0; y < std::min(h, s.height); ++y)
     std::copy_n(s.pixels.begin() + (size_t)y * s.width, std::min(w, s.width), p.begin() + (size_t)y * w);
   s.pixels.swap(p);

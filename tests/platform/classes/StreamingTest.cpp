@@ -643,6 +643,19 @@ TEST_F(Streaming, IndexedPropertiesOfSubObjects) {
   EXPECT_EQ(text.find("XOnChar"), AnsiString::npos);
 }
 
+// A unit's registration may run again while the program holds a property's info (a reader mid-form):
+// the same table registered again is the one already built, not a new copy.
+TEST_F(Streaming, RegisteringAClassAgainKeepsTheInfoHeldFromIt) {
+  const TPropInfo* caption = GetPropInfo(TStWidget::StaticClass(), "Caption");
+  ASSERT_NE(caption, nullptr);
+  RegisterPublishedClasses<TStWidget>();
+  EXPECT_EQ(GetPropInfo(TStWidget::StaticClass(), "caption"), caption);
+  TStForm form(nullptr);
+  auto* w = new TStWidget(&form);
+  SetStrProp(w, caption, "kept");
+  EXPECT_EQ(w->Caption(), "kept");
+}
+
 // ---- Collections --------------------------------------------------------------------------------------
 
 TEST(Collection, UpdateComesOncePerEndUpdateAndPerChangeOutsideIt) {

@@ -1,6 +1,7 @@
 // GBK and UTF-8: conversions with replacements, character stepping, the Win32 conversion functions.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <cstring>
 #include <memory>
@@ -45,6 +46,39 @@ TEST(CodePage, BrokenDoubleByteCharactersBecomeReplacements) {
     EXPECT_NO_THROW(utf8 = xj::GbkToUtf8(c.gbk));
     EXPECT_NE(utf8.find(U8(u8"\uFFFD")), std::string::npos);
   }
+}
+
+// GBK decodes through a table made when the platform is built: every character comes out as the system's
+// converter makes it, and a pair it does not map is one replacement.
+TEST(CodePage, EveryGbkCharacterDecodesAsTheSystemConverterDoes) {
+  iconv_t cd = iconv_open(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-32LE" : "UTF-32BE", "GBK");
+  ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+  auto reference = [&](const std::string& bytes) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char32_t out[4] {};
+    char* src = const_cast<char*>(bytes.data());
+    size_t srcLeft = bytes.size(), dstLeft = sizeof out;
+    char* dst = reinterpret_cast<char*>(out);
+    const bool whole = iconv(cd, &src, &srcLeft, &dst, &dstLeft) != size_t(-1) && srcLeft == 0;
+    return whole && dstLeft == sizeof out - sizeof(char32_t) ? std::u32string(1, out[0]) : std::u32string(U"\uFFFD");
+  };
+  int mapped = 0;
+  for (int lead = 0x80; lead <= 0xFF; ++lead) {
+    const std::string single(1, char(lead));
+    EXPECT_EQ(xj::GbkToUtf32(single), reference(single)) << std::hex << lead;
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const std::string pair { char(lead), char(trail) };
+      if (xj::GbkCharLength(pair.data(), pair.data() + 2) != 2) continue;
+      const std::u32string expected = reference(pair);
+      mapped += expected != U"\uFFFD";
+      ASSERT_EQ(xj::GbkToUtf32(pair), expected) << std::hex << lead << " " << trail;
+    }
+  }
+  iconv_close(cd);
+  EXPECT_GT(mapped, 21000);  // GBK has some 21,900 double-byte characters
+  // A pair GBK leaves unmapped is invalid input.
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0x8 /* MB_ERR_INVALID_CHARS */, "\xAA\xA1", 2, nullptr, 0), 0);
+  EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
 }
 
 TEST(CodePage, NoReadPastTheEndOfTheInput) {

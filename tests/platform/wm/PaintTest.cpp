@@ -374,6 +374,32 @@ TEST_F(PaintTest, TheDisplayKeepsWhatItShowedWhenAWindowGrowsBeforeItsNextPresen
   EXPECT_EQ(DesktopPixel(199, 109), kRed);
 }
 
+// A window that draws nothing shows white; grown, it keeps what it showed and the new part is white.
+TEST_F(PaintTest, UndrawnPixelsAreWhiteAndAGrownWindowKeepsItsOwn) {
+  WNDCLASSA wc {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "UndrawnWnd";
+  RegisterClassA(&wc);
+  HWND w =
+      CreateWindowExA(0, "UndrawnWnd", "", WS_POPUP | WS_VISIBLE, 0, 0, 100, 60, nullptr, nullptr, nullptr, nullptr);
+  PumpUntilIdle();
+  const COLORREF white = RGB(255, 255, 255);
+  for (POINT p : { POINT { 0, 0 }, POINT { 99, 0 }, POINT { 0, 59 }, POINT { 57, 31 }, POINT { 99, 59 } })
+    EXPECT_EQ(ReadPixel(w, p.x, p.y), white) << p.x << "," << p.y;
+  HDC dc = GetDC(w);
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  RECT r { 90, 50, 100, 60 };
+  FillRect(dc, &r, blue);
+  DeleteObject(blue);
+  ReleaseDC(w, dc);
+  ASSERT_TRUE(SetWindowPos(w, nullptr, 0, 0, 130, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(w, 95, 55), kBlue);
+  EXPECT_EQ(ReadPixel(w, 89, 55), white);
+  for (POINT p : { POINT { 129, 0 }, POINT { 100, 59 }, POINT { 5, 89 }, POINT { 129, 89 } })
+    EXPECT_EQ(ReadPixel(w, p.x, p.y), white) << p.x << "," << p.y;
+}
+
 TEST_F(PaintTest, ScreenshotWritesThePng) {
   HWND w = Top(10, 10, 100, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   PaintsWith(w, kGreen);
