@@ -24,12 +24,20 @@ inline double CpuSeconds() {
   return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
-// How many calls of f take about `seconds` of CPU time (f is called once to find out).
+// How many calls of f take about `seconds` of CPU time. f is called for a tenth of that to find out, not
+// once: a first call may do one-off work (an update put off until then), and the rounds sized from it
+// would be a few calls long, each round's figure then hanging on whether it met a rare slow call.
 template <class F>
 int CallsFor(F& f, double seconds) {
   const double start = CpuSeconds();
-  f();
-  return std::max(1, int(seconds / std::max(CpuSeconds() - start, 1e-9)));
+  int calls = 0;
+  double spent = 0;
+  do {
+    f();
+    ++calls;
+    spent = CpuSeconds() - start;
+  } while (spent < seconds / 10);
+  return std::max(1, int(seconds * calls / std::max(spent, 1e-9)));
 }
 
 // Seconds per call of f, over n calls.
