@@ -267,12 +267,19 @@ void CookMouse(const RawInput& ev, std::vector<MSG>& out) {
     Send(target, WM_SETCURSOR, (WPARAM)h, MAKELPARAM(hit, message));
     if (!FromHandle(h)) return;
   }
-  // Made in its place in the list: a copy of a message just written field by field waits for the writes.
+  // Written in its place in the list: a copy of a message just written field by field waits for the writes.
+  MSG& m = out.emplace_back();
+  m.hwnd = h;
+  m.message = message;
+  m.time = ev.time;
+  m.pt = ev.pt;
   if (client) {
     POINT o = ClientOrigin(target);
-    out.emplace_back(h, message, MouseKeys(), MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y), ev.time, ev.pt);
+    m.wParam = MouseKeys();
+    m.lParam = MAKELPARAM(ev.pt.x - o.x, ev.pt.y - o.y);
   } else {
-    out.emplace_back(h, message, (WPARAM)(LONG_PTR)hit, MAKELPARAM(ev.pt.x, ev.pt.y), ev.time, ev.pt);
+    m.wParam = (WPARAM)(LONG_PTR)hit;
+    m.lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
   }
 }
 
