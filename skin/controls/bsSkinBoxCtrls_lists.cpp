@@ -145,22 +145,10 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
   TBitmap* picture = Frame->Picture;
-  std::vector<int64_t> key {
-    AW,
-    AH,
-    int64_t(reinterpret_cast<intptr_t>(picture)),
-    picture ? int64_t(reinterpret_cast<intptr_t>(picture->Handle())) : 0,
-    int64_t(bsSkinPicturesEpoch()),
-    cl.Left,
-    cl.Top,
-    cl.Right,
-    cl.Bottom,
-    sr.Left,
-    sr.Top,
-    sr.Right,
-    sr.Bottom,
-    int64_t(ColorToRGB(clWindow)),
-  };
+  std::vector<int64_t> key { AW, AH, int64_t(ColorToRGB(clWindow)) };
+  bsKeyPicture(key, picture);
+  bsKeyRect(key, cl);
+  bsKeyRect(key, sr);
   for (const TBackground& kept : FBackgrounds)
     if (kept.Bitmap && kept.Key == key) {
       Cnvs->Draw(AX, AY, kept.Bitmap.get());

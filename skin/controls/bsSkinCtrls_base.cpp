@@ -420,14 +420,9 @@ struct TbsSkinGeometry::TFace {
 // What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
 std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
   std::vector<int64_t> key { W, H, FResizeMode };
-  auto rect = [&](const TRect& r) { key.insert(key.end(), { r.Left, r.Top, r.Right, r.Bottom }); };
-  auto point = [&](const TPoint& p) { key.insert(key.end(), { p.X, p.Y }); };
-  rect(R);
-  rect(SkinRect);
-  rect(ClRect);
-  rect(NewClRect);
+  for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(key, *r);
   for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    point(*p);
+    bsKeyPoint(key, *p);
   return key;
 }
 
@@ -444,9 +439,6 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     return;
   }
   std::vector<int64_t> key {
-    int64_t(reinterpret_cast<intptr_t>(SB)),
-    int64_t(reinterpret_cast<intptr_t>(SB->Handle())),  // never handed out twice
-    int64_t(bsSkinPicturesEpoch()),
     int64_t(B->PixelFormat()),
     B->Empty() ? 0 : before.Width,
     B->Empty() ? 0 : before.Height,
@@ -455,6 +447,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     int64_t(ColorToRGB(canvas->Font()->Color())),
     int64_t(ColorToRGB(canvas->Brush()->Color())),
   };
+  bsKeyPicture(key, SB);
   const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
   key.insert(key.end(), geometry.begin(), geometry.end());
   auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();

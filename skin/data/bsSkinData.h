@@ -786,6 +786,13 @@ constexpr int64_t MaxSkinPictureBytes = int64_t { 256 } << 20;
 uint64_t bsSkinPicturesEpoch();
 void bsSkinPicturesChanged();
 
+// Keys of what is built from skin pictures, for sharing or keeping it: the values it is built from, in
+// order. A skin picture counts by its object and its image (an image is never handed out twice), and
+// only while no skin picture changed; no picture is a key of its own.
+void bsKeyPicture(std::vector<int64_t>& Key, TBitmap* Picture);
+void bsKeyRect(std::vector<int64_t>& Key, const TRect& R);
+void bsKeyPoint(std::vector<int64_t>& Key, const TPoint& P);
+
 class TbsSkinData : public TComponent {
   XJ_CLASS(TbsSkinData, TComponent)
  public:

@@ -153,6 +153,18 @@ uint64_t gPicturesEpoch = 0;
 uint64_t bsSkinPicturesEpoch() { return gPicturesEpoch; }
 void bsSkinPicturesChanged() { ++gPicturesEpoch; }
 
+void bsKeyPicture(std::vector<int64_t>& Key, TBitmap* Picture) {
+  Key.insert(Key.end(),
+             { int64_t(reinterpret_cast<intptr_t>(Picture)),
+               Picture ? int64_t(reinterpret_cast<intptr_t>(Picture->Handle())) : 0, int64_t(gPicturesEpoch) });
+}
+
+void bsKeyRect(std::vector<int64_t>& Key, const TRect& R) {
+  Key.insert(Key.end(), { R.Left, R.Top, R.Right, R.Bottom });
+}
+
+void bsKeyPoint(std::vector<int64_t>& Key, const TPoint& P) { Key.insert(Key.end(), { P.X, P.Y }); }
+
 // ---- Clearing -------------------------------------------------------------------------------------------
 
 void TbsSkinData::ClearObjects() {

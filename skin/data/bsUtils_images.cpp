@@ -638,8 +638,7 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 namespace {
 
 // The regions cut lately, by everything they were cut from: controls of one kind and size on a new skin
-// cut their shape once between them. The mask is known by its object and its image (never handed out
-// twice) while no skin picture changed.
+// cut their shape once between them.
 class TRegionMemo {
  public:
   static TRegionMemo& OfThread() {
@@ -685,12 +684,12 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
-  std::vector<int64_t> key { int64_t(reinterpret_cast<intptr_t>(Mask)),
-                             int64_t(reinterpret_cast<intptr_t>(Mask->Handle())), int64_t(bsSkinPicturesEpoch()),
-                             NewWidth, NewHeight };
+  std::vector<int64_t> key { NewWidth, NewHeight };
+  bsKeyPicture(key, Mask);
   for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    key.insert(key.end(), { p->X, p->Y });
-  for (const TRect* r : { &ClRect, &NewClRect }) key.insert(key.end(), { r->Left, r->Top, r->Right, r->Bottom });
+    bsKeyPoint(key, *p);
+  bsKeyRect(key, ClRect);
+  bsKeyRect(key, NewClRect);
   TRegionMemo& memo = TRegionMemo::OfThread();
   if (memo.Find(key, Rgn)) return;
   TBitmap top, bottom, left, right;
