@@ -297,12 +297,11 @@ void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSour
     int t = std::max<int>(rc.top, b[i].y1), btm = std::min<int>(rc.bottom, b[i].y2);
     if (l >= r) continue;
     const Surface& s = ds.S();
-    if (!solidCopy)
-      for (int y = t; y < btm; ++y) PaintPiece(s, y, l, r, rop, pat);
-    else if (r - l < 16)
-      for (int y = t; y < btm; ++y) std::fill(s.Row(y) + l, s.Row(y) + r, pat.color);
-    else
-      for (int y = t; y < btm; ++y) FillPixels(s.Row(y) + l, r - l, pat.color);
+    for (int y = t; y < btm; ++y)
+      if (solidCopy)
+        FillPixels(s.Row(y) + l, r - l, pat.color);
+      else
+        PaintPiece(s, y, l, r, rop, pat);
   }
 }
 

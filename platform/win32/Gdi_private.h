@@ -4,6 +4,7 @@
 
 #include <pixman.h>
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -25,10 +26,14 @@ namespace xj::gdi {
 inline uint32_t ToPixel(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
 inline COLORREF ToColorRef(uint32_t p) { return ToPixel(p & 0xFFFFFF); }
 // Sets n pixels to v. wchar_t is a 32-bit unit here, and the C library's wmemset is vectorised where a
-// plain loop over 32-bit stores is not: solid fills are most of what an erase costs.
+// plain loop over 32-bit stores is not: solid fills are most of what an erase costs. A few pixels (the
+// lines of frames and edges) are cheaper stored one by one than through the call.
 static_assert(sizeof(wchar_t) == sizeof(uint32_t));
 inline void FillPixels(uint32_t* d, int n, uint32_t v) {
-  if (n > 0) std::wmemset(reinterpret_cast<wchar_t*>(d), static_cast<wchar_t>(v), size_t(n));
+  if (n < 16)
+    std::fill(d, d + std::max(n, 0), v);
+  else
+    std::wmemset(reinterpret_cast<wchar_t*>(d), static_cast<wchar_t>(v), size_t(n));
 }
 constexpr uint32_t kWhite = 0xFFFFFF;
 // A colour on a monochrome target: the nearer of black and white.
