@@ -72,8 +72,9 @@ class EndlessTalker {
   }
   ~EndlessTalker() { Sent(); }
 
-  // Waits for the talker to finish; what it managed to send.
+  // Waits for the talker to finish (it takes no client after this); what it managed to send.
   size_t Sent() {
+    ::shutdown(FListen.fd, SHUT_RDWR);
     if (FThread.joinable()) FThread.join();
     return FSent;
   }
