@@ -130,8 +130,15 @@ class Box {
 // $XDG_RUNTIME_DIR/kaldo.sock, or /tmp/kaldo-<uid>.sock without a runtime directory.
 std::string DefaultControlPath();
 
-// Sends command lines to a box's control socket and collects the replies (one per line, each the
-// body lines and then "ok" or "error: ..."). False with a message when the box cannot be reached.
+// Sends command lines to a box's control socket and hands each reply (one per line: its body lines and
+// then "ok" or "error: ...", each with its newline) to `onReply` as it comes, while the lines are still
+// being sent. False with a message when the box cannot be reached, sends nothing for 10 s, hangs up
+// before the last reply, or sends what no box sends (a line over 128 KiB, a reply over 1 MiB, more
+// replies than lines).
+using ReplyHandler = std::function<void(const std::string& reply)>;
+bool SendControl(const std::string& path, const std::vector<std::string>& lines, const ReplyHandler& onReply,
+                 std::string* error);
+// The same, collecting the replies.
 bool SendControl(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>& replies,
                  std::string* error);
 

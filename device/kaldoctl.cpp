@@ -5,8 +5,9 @@
 //   kaldoctl [-s SOCKET] -                  commands from standard input, one a line
 //   kaldoctl --help                          this usage, on standard output
 //
-// The socket is SOCKET, else $KALDO_CONTROL, else the box's default. Exit status: 0 when every
-// command was taken, 1 when the box refused one, 2 when the box cannot be reached or on bad usage.
+// The socket is SOCKET, else $KALDO_CONTROL, else the box's default. Replies are printed as they
+// come. Exit status: 0 when every command was taken, 1 when the box refused one, 2 when the box cannot
+// be reached, stops answering or sends what no box sends, or on bad usage.
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +34,33 @@ int Usage() {
   std::fputs(kUsage, stderr);
   return 2;
 }
+
+// Prints each reply as it comes: its body lines to standard output, a refusal to standard error, with
+// the number of the line refused when the commands come from standard input.
+class ReplyPrinter {
+ public:
+  explicit ReplyPrinter(bool numbered) : FNumbered(numbered) {}
+  void Print(const std::string& reply) {
+    ++FCount;
+    size_t last = reply.rfind('\n', reply.size() - 2);
+    last = last == std::string::npos ? 0 : last + 1;
+    std::fwrite(reply.data(), 1, last, stdout);
+    std::string end = reply.substr(last, reply.size() - last - 1);
+    if (end == "ok") return;
+    FStatus = 1;
+    std::fflush(stdout);
+    if (FNumbered)
+      std::fprintf(stderr, "kaldoctl: line %zu: %s\n", FCount, end.c_str() + 7);
+    else
+      std::fprintf(stderr, "kaldoctl: %s\n", end.c_str() + 7);
+  }
+  int Status() const { return FStatus; }  // 1 once the box refused a command
+
+ private:
+  bool FNumbered;
+  size_t FCount = 0;
+  int FStatus = 0;
+};
 
 }  // namespace
 
@@ -64,25 +92,13 @@ int main(int argc, char** argv) {
     lines.push_back(line);
   }
 
-  std::vector<std::string> replies;
+  ReplyPrinter printer(fromInput);
   std::string error;
-  if (!kaldo::SendControl(path, lines, replies, &error)) {
+  if (!kaldo::SendControl(
+          path, lines, [&printer](const std::string& r) { printer.Print(r); }, &error)) {
+    std::fflush(stdout);
     std::fprintf(stderr, "kaldoctl: %s\n", error.c_str());
     return 2;
   }
-  int status = 0;
-  for (size_t k = 0; k < replies.size(); ++k) {
-    const std::string& r = replies[k];
-    size_t last = r.rfind('\n', r.size() - 2);
-    last = last == std::string::npos ? 0 : last + 1;
-    std::fwrite(r.data(), 1, last, stdout);
-    std::string end = r.substr(last, r.size() - last - 1);
-    if (end == "ok") continue;
-    status = 1;
-    if (fromInput)
-      std::fprintf(stderr, "kaldoctl: line %zu: %s\n", k + 1, end.c_str() + 7);
-    else
-      std::fprintf(stderr, "kaldoctl: %s\n", end.c_str() + 7);
-  }
-  return status;
+  return printer.Status();
 }

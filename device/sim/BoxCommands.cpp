@@ -62,6 +62,15 @@ bool Busy(const Line& l) {
          l.rec || l.recFailed;
 }
 
+// A caller's number or queued digits as the status shows them: a very long one (from a scenario file,
+// say) by its start and its length, so that no status line outgrows what kaldoctl takes.
+std::string Shown(const std::string& text, const std::string& quote = "") {
+  constexpr size_t kShown = 1000;
+  std::string s = quote + text.substr(0, kShown) + quote;
+  if (text.size() > kShown) s += "... (" + std::to_string(text.size()) + " bytes)";
+  return s;
+}
+
 std::string FaultText(const Fault& f) {
   std::string t;
   if (f.failNext > 0) t = "fail next " + std::to_string(f.failNext);
@@ -267,12 +276,12 @@ std::string Box::Impl::StatusText() {
       << (l.offHook ? "off hook" : "on hook");
     if (l.ringing)
       o << ", call ringing (burst " << l.bursts << " of " << kCallerPatience
-        << (l.caller.empty() ? "" : ", caller " + l.caller) << ")";
+        << (l.caller.empty() ? "" : ", caller " + Shown(l.caller)) << ")";
     if (l.talking) o << ", call answered";
     if (now < l.bellUntil) o << ", bell on";
     if (l.ringLatch) o << ", ring not yet read";
     if (!l.cid.empty()) o << ", caller IDs queued " << l.cid.size();
-    if (!l.dtmf.empty()) o << ", DTMF queued \"" << l.dtmf << "\"";
+    if (!l.dtmf.empty()) o << ", DTMF queued " << Shown(l.dtmf, "\"");
     if (l.rec) o << ", recording '" << l.rec->Path() << "' " << Seconds(l.rec->Samples() / (kSampleRate / 1000));
     if (l.recFailed) o << ", last recording broke off";
     o << "\n";

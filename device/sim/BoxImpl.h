@@ -26,7 +26,6 @@ namespace kaldo {
 
 constexpr uint64_t kNever = UINT64_MAX;
 
-uint64_t MonotonicMs();
 constexpr uint64_t kBurstOnMs = 1000;      // a ring burst: about a second of bell...
 constexpr uint64_t kBurstPeriodMs = 5000;  // ...then four of silence
 constexpr int kCallerPatience = 6;         // bursts before an unanswered caller gives up

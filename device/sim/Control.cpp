@@ -7,19 +7,36 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <list>
+#include <utility>
 
 #include "device/KaldoSim.h"
 
 namespace kaldo {
 namespace {
 
-constexpr size_t kMaxLine = 64 * 1024;
-constexpr int kClientTimeoutSec = 10;
+constexpr size_t kMaxLine = 64 * 1024;  // the longest command line the box takes
+constexpr size_t kChunk = 64 * 1024;    // what one read from a socket takes at most
+// A client that leaves this much of its replies unread gets no more of its commands read until it
+// reads them, so what the box holds for a client stays bounded.
+constexpr size_t kBacklog = 64 * 1024;
+// A client that neither sends nor takes anything for this long is dropped by the box; kaldoctl gives
+// up on a box that sends nothing for this long.
+constexpr uint64_t kIdleMs = 10000;
+constexpr size_t kMaxClients = 64;  // more wait until one leaves
+// kaldoctl's limits on what comes back: no line a box writes is much longer than a command line it takes
+// (an error quotes at most that), and a status of 32 busy lines is some tens of KiB.
+constexpr size_t kMaxReplyLine = 128 * 1024;
+constexpr size_t kMaxReply = 1024 * 1024;
 
 std::string Errno(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// A call on a socket that did nothing for now: it is tried again when poll says so.
+bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
 
 bool MakeAddress(const std::string& path, sockaddr_un& addr, std::string* error) {
   if (path.empty() || path.size() >= sizeof addr.sun_path) {
@@ -45,19 +62,86 @@ int Connect(const sockaddr_un& addr) {
   return fd;
 }
 
-bool SendAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 bool IsTerminalLine(std::string_view line) { return line == "ok" || line.starts_with("error: "); }
 
+// Bytes from a socket, cut into lines. Line ends are looked for only in bytes not looked at before, so
+// a line that arrives in many pieces costs no more than one that arrives whole.
+class LineBuffer {
+ public:
+  void Append(const char* data, size_t n) {
+    FData.erase(0, FStart);
+    FScanned -= FStart;
+    FStart = 0;
+    FData.append(data, n);
+  }
+  // The next whole line, without its newline; valid until the next Append.
+  bool Next(std::string_view& line) {
+    size_t nl = FData.find('\n', FScanned);
+    if (nl == std::string::npos) {
+      FScanned = FData.size();
+      return false;
+    }
+    line = std::string_view(FData).substr(FStart, nl - FStart);
+    FStart = FScanned = nl + 1;
+    return true;
+  }
+  // What follows the last whole line: the start of a line not yet ended.
+  std::string_view Rest() const { return std::string_view(FData).substr(FStart); }
+
+ private:
+  std::string FData;
+  size_t FStart = 0;    // where the first line not yet taken begins
+  size_t FScanned = 0;  // FData[FStart, FScanned) holds no newline
+};
+
+// Bytes waiting to go out on a socket.
+struct Outbox {
+  size_t Size() const { return data.size() - sent; }
+  // Sends what the socket takes without waiting; false when the peer is gone.
+  bool Flush(int fd) {
+    while (Size() > 0) {
+      ssize_t n = ::send(fd, data.data() + sent, Size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n < 0 && WouldBlock()) break;
+      if (n <= 0) return false;
+      sent += static_cast<size_t>(n);
+    }
+    if (sent == data.size() || sent >= kChunk) data.erase(0, std::exchange(sent, 0));
+    return true;
+  }
+
+  std::string data;
+  size_t sent = 0;
+};
+
 }  // namespace
+
+struct ControlServer::Client {
+  explicit Client(int f) : fd(f) {}
+  ~Client() { ::close(fd); }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  // Reads what the client sent; true when it sent something or hung up.
+  bool Receive() {
+    char chunk[kChunk];
+    ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (n > 0) in.Append(chunk, static_cast<size_t>(n));
+    if (n == 0) ended = true;
+    if (n < 0 && !WouldBlock()) failed = true;
+    return n >= 0;
+  }
+  // Its commands are read while all is well and it has few replies waiting.
+  bool Reading() const { return !ended && !answered && !failed && out.Size() < kBacklog; }
+  bool Finished(uint64_t now) const { return failed || (answered && out.Size() == 0) || now >= due; }
+
+  int fd;
+  LineBuffer in;
+  Outbox out;
+  bool ended = false;     // it sent all it will
+  bool answered = false;  // every command is answered, or the rest refused: hang up once `out` is sent
+  bool failed = false;
+  uint64_t due = MonotonicMs() + kIdleMs;  // dropped then, unless it sends or takes something first
+};
 
 std::string DefaultControlPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -83,7 +167,7 @@ bool ControlServer::Start(const std::string& path, Handler handler, std::string*
     }
     ::unlink(path.c_str());  // left behind by a box that is gone
   }
-  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) {
     if (error) *error = Errno("cannot create a socket");
     return false;
@@ -121,55 +205,164 @@ void ControlServer::Stop() {
   FPath.clear();
 }
 
-bool ControlServer::Wait(int fd) {
-  pollfd fds[2] = { { fd, POLLIN, 0 }, { FWake[0], POLLIN, 0 } };
-  for (;;) {
-    int n = ::poll(fds, 2, -1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 || (fds[1].revents & POLLIN)) return false;
-    if (fds[0].revents) return true;
-  }
-}
-
+// Waits for whichever client is ready, or for a newcomer, or until the next client is overdue.
 void ControlServer::Serve() {
-  while (Wait(FListen)) {
-    int client = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0) continue;
-    ServeClient(client);
-    ::close(client);
-  }
-}
-
-void ControlServer::ServeClient(int fd) {
-  std::string buffer;
-  char chunk[4096];
+  std::list<Client> clients;
+  std::vector<pollfd> fds;
   for (;;) {
-    if (!Wait(fd)) return;
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return;
-    if (n == 0) {
-      // A last line without its newline still counts.
-      if (!buffer.empty()) SendAll(fd, FHandler(buffer));
+    fds.assign({ { FWake[0], POLLIN, 0 }, { FListen, short(clients.size() < kMaxClients ? POLLIN : 0), 0 } });
+    uint64_t due = UINT64_MAX;
+    for (const Client& c : clients) {
+      fds.push_back({ c.fd, short((c.Reading() ? POLLIN : 0) | (c.out.Size() ? POLLOUT : 0)), 0 });
+      due = std::min(due, c.due);
+    }
+    const uint64_t now = MonotonicMs();
+    int timeout = clients.empty() ? -1 : static_cast<int>(due > now ? std::min<uint64_t>(due - now, kIdleMs) : 0);
+    if (::poll(fds.data(), fds.size(), timeout) < 0) {
+      if (errno == EINTR) continue;
       return;
     }
-    buffer.append(chunk, static_cast<size_t>(n));
-    size_t nl;
-    while ((nl = buffer.find('\n')) != std::string::npos) {
-      std::string line = buffer.substr(0, nl);
-      buffer.erase(0, nl + 1);
-      if (!SendAll(fd, FHandler(line))) return;
-    }
-    if (buffer.size() > kMaxLine) {
-      SendAll(fd, "error: line too long\n");
-      return;
-    }
+    if (fds[0].revents) return;
+    size_t i = 2;
+    for (Client& c : clients)
+      if (short revents = fds[i++].revents) Attend(c, revents);
+    clients.remove_if([now = MonotonicMs()](const Client& c) { return c.Finished(now); });
+    if (fds[1].revents & POLLIN) Accept(clients);
   }
 }
 
-bool SendControl(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>& replies,
+// Takes every client waiting, up to the limit.
+void ControlServer::Accept(std::list<Client>& clients) {
+  while (clients.size() < kMaxClients) {
+    int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    clients.emplace_back(fd);
+  }
+}
+
+// Reads what the client sent, then answers and sends until the socket takes no more or every line
+// it sent is answered.
+void ControlServer::Attend(Client& c, short revents) {
+  bool moved = c.Reading() && (revents & (POLLIN | POLLHUP | POLLERR)) && c.Receive();
+  for (;;) {
+    Answer(c);
+    const size_t waiting = c.out.Size();
+    if (waiting == 0) break;
+    if (!c.out.Flush(c.fd)) c.failed = true;
+    moved = moved || c.out.Size() < waiting;
+    if (c.failed || c.out.Size() > 0) break;
+  }
+  if (moved) c.due = MonotonicMs() + kIdleMs;
+}
+
+// Answers the client's whole lines until its replies back up.
+void ControlServer::Answer(Client& c) {
+  std::string_view line;
+  while (!c.answered && c.out.Size() < kBacklog && c.in.Next(line)) c.out.data += FHandler(line);
+  if (c.answered || c.out.Size() >= kBacklog) return;
+  // Every whole line is answered; what is left is the start of the next one.
+  if (c.in.Rest().size() > kMaxLine) {
+    c.out.data += "error: line too long\n";
+    c.answered = true;
+  } else if (c.ended) {
+    // A last line without its newline still counts.
+    if (!c.in.Rest().empty()) c.out.data += FHandler(c.in.Rest());
+    c.answered = true;
+  }
+}
+
+namespace {
+
+// kaldoctl's side of one connection: it takes the replies while it still sends, so that neither side
+// waits for the other to read, and holds at most one reply of what comes back.
+class Exchange {
+ public:
+  Exchange(int fd, const std::vector<std::string>& lines, const ReplyHandler& onReply)
+      : FFd(fd), FLines(lines.size()), FOnReply(onReply) {
+    for (const std::string& l : lines) FOut.data += l + "\n";
+  }
+  // True once every line got its reply and the box hung up; else Error() says what went wrong.
+  bool Run();
+  const std::string& Error() const { return FError; }
+
+ private:
+  static std::string LineTooLong() {
+    return "the box sent a line longer than " + std::to_string(kMaxReplyLine / 1024) + " KiB";
+  }
+  bool Fail(std::string message) {
+    if (FError.empty()) FError = std::move(message);
+    return false;
+  }
+  void Send();
+  bool Receive();  // false once the box hung up, or on failure
+  bool Take(std::string_view line);
+
+  int FFd;
+  size_t FLines;
+  const ReplyHandler& FOnReply;
+  Outbox FOut;
+  bool FWriting = true;
+  LineBuffer FIn;
+  std::string FReply;  // the lines of the reply not yet ended
+  size_t FReplies = 0;
+  std::string FError;
+};
+
+bool Exchange::Run() {
+  for (;;) {
+    pollfd p { FFd, short(POLLIN | (FWriting ? POLLOUT : 0)), 0 };
+    int n = ::poll(&p, 1, static_cast<int>(kIdleMs));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(Errno("lost the connection to the box"));
+    if (n == 0) return Fail("the box sent nothing for " + std::to_string(kIdleMs / 1000) + " s");
+    if (p.revents & POLLOUT) Send();
+    if ((p.revents & (POLLIN | POLLHUP | POLLERR)) && !Receive()) break;
+  }
+  if (!FError.empty()) return false;
+  if (FReplies < FLines) return Fail("the box closed the connection early");
+  return true;
+}
+
+void Exchange::Send() {
+  // A box that hung up may still have said why: its replies are read on.
+  if (!FOut.Flush(FFd)) {
+    FWriting = false;
+  } else if (FOut.Size() == 0) {
+    ::shutdown(FFd, SHUT_WR);
+    FWriting = false;
+  }
+}
+
+bool Exchange::Receive() {
+  char chunk[kChunk];
+  ssize_t n = ::recv(FFd, chunk, sizeof chunk, MSG_DONTWAIT);
+  if (n < 0 && WouldBlock()) return true;
+  if (n < 0) return Fail(Errno("lost the connection to the box"));
+  if (n == 0) return false;
+  FIn.Append(chunk, static_cast<size_t>(n));
+  for (std::string_view line; FIn.Next(line);)
+    if (!Take(line)) return false;
+  if (FIn.Rest().size() > kMaxReplyLine) return Fail(LineTooLong());
+  return true;
+}
+
+bool Exchange::Take(std::string_view line) {
+  if (line.size() > kMaxReplyLine) return Fail(LineTooLong());
+  if (FReplies == FLines) return Fail("the box sent more replies than lines were sent");
+  if (FReply.size() + line.size() >= kMaxReply)
+    return Fail("the box sent a reply longer than " + std::to_string(kMaxReply >> 20) + " MiB");
+  FReply.append(line) += '\n';
+  if (!IsTerminalLine(line)) return true;
+  ++FReplies;
+  FOnReply(FReply);
+  FReply.clear();
+  return true;
+}
+
+}  // namespace
+
+bool SendControl(const std::string& path, const std::vector<std::string>& lines, const ReplyHandler& onReply,
                  std::string* error) {
-  replies.clear();
   sockaddr_un addr;
   if (!MakeAddress(path, addr, error)) return false;
   int fd = Connect(addr);
@@ -177,37 +370,18 @@ bool SendControl(const std::string& path, const std::vector<std::string>& lines,
     if (error) *error = Errno("no box answers on '" + path + "'");
     return false;
   }
-  timeval tv { kClientTimeoutSec, 0 };
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  std::string out;
-  for (const std::string& l : lines) out += l + "\n";
-  bool ok = SendAll(fd, out);
-  ::shutdown(fd, SHUT_WR);
-
-  std::string in, reply;
-  char chunk[4096];
-  while (ok) {
-    ssize_t n = ::read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    in.append(chunk, static_cast<size_t>(n));
-    size_t nl;
-    while ((nl = in.find('\n')) != std::string::npos) {
-      std::string line = in.substr(0, nl);
-      in.erase(0, nl + 1);
-      reply += line + "\n";
-      if (IsTerminalLine(line)) replies.push_back(std::move(reply)), reply.clear();
-    }
-  }
+  Exchange exchange(fd, lines, onReply);
+  bool ok = exchange.Run();
   ::close(fd);
-  if (!ok || replies.size() != lines.size()) {
-    if (error) *error = ok ? "the box closed the connection early" : Errno("lost the connection to the box");
-    return false;
-  }
-  return true;
+  if (!ok && error) *error = exchange.Error();
+  return ok;
+}
+
+bool SendControl(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>& replies,
+                 std::string* error) {
+  replies.clear();
+  return SendControl(
+      path, lines, [&replies](const std::string& reply) { replies.push_back(reply); }, error);
 }
 
 }  // namespace kaldo

@@ -27,6 +27,77 @@ std::string Slurp(const std::string& path) {
   return s.str();
 }
 
+sockaddr_un Address(const std::string& path) {
+  sockaddr_un addr {};
+  addr.sun_family = AF_UNIX;
+  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", path.c_str());
+  return addr;
+}
+
+// A socket of the test's own, closed at the end of the scope.
+struct Socket {
+  Socket() : fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
+  ~Socket() { ::close(fd); }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  bool Connect(const std::string& path) {
+    sockaddr_un addr = Address(path);
+    return ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  }
+  int fd;
+};
+
+// Reads up to a newline, giving up only when nothing comes for a very long time.
+std::string ReadLine(int fd) {
+  timeval patience { xj::test::kPatienceMs / 1000, 0 };
+  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+  std::string line;
+  char c;
+  while (::recv(fd, &c, 1, 0) == 1 && c != '\n') line += c;
+  return line;
+}
+
+// Something that is not a box on a socket path: it takes one client and sends `unit` again and again,
+// 8 MiB in all, then hangs up (before that, if the client hangs up).
+class EndlessTalker {
+ public:
+  static constexpr size_t kBudget = 8u << 20;
+
+  EndlessTalker(const std::string& path, const std::string& unit) {
+    sockaddr_un addr = Address(path);
+    ::unlink(path.c_str());
+    EXPECT_EQ(::bind(FListen.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_EQ(::listen(FListen.fd, 1), 0);
+    FThread = std::thread([this, unit] { Talk(unit); });
+  }
+  ~EndlessTalker() { Sent(); }
+
+  // Waits for the talker to finish (it takes no client after this); what it managed to send.
+  size_t Sent() {
+    ::shutdown(FListen.fd, SHUT_RDWR);
+    if (FThread.joinable()) FThread.join();
+    return FSent;
+  }
+
+ private:
+  void Talk(const std::string& unit) {
+    int client = ::accept(FListen.fd, nullptr, nullptr);
+    if (client < 0) return;
+    std::string block;
+    while (block.size() < 64 * 1024) block += unit;
+    while (FSent < kBudget) {
+      ssize_t n = ::send(client, block.data(), std::min(block.size(), kBudget - FSent), MSG_NOSIGNAL);
+      if (n <= 0) break;
+      FSent += static_cast<size_t>(n);
+    }
+    ::close(client);
+  }
+
+  Socket FListen;
+  size_t FSent = 0;
+  std::thread FThread;
+};
+
 class ControlTest : public BoxTest {
  protected:
   void SetUp() override {
@@ -40,7 +111,9 @@ class ControlTest : public BoxTest {
   ToolResult Tool(const std::string& args, const std::string& input = "") {
     std::string in = dir / "in", out = dir / "out", err = dir / "err";
     std::ofstream(in) << input;
-    std::string cmd = std::string(XJ_BINARY_DIR "/bin/kaldoctl ") + args + " <" + in + " >" + out + " 2>" + err;
+    // The time limit only turns a tool that would never end into a failure.
+    std::string cmd = "timeout -k 5 " + std::to_string(xj::test::kPatienceMs / 1000) +
+                      " " XJ_BINARY_DIR "/bin/kaldoctl " + args + " <" + in + " >" + out + " 2>" + err;
     int status = std::system(cmd.c_str());
     return { WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err) };
   }
@@ -52,12 +125,16 @@ class ControlTest : public BoxTest {
 TEST_F(ControlTest, StatusShowsTheBoxAndItsLines) {
   Run("offhook 1");
   Run("fail 2 ring 3");
+  Run("dtmf 0 1234");
+  box.QueueDtmf(2, std::string(300000, '5'));  // longer than any line the tool takes
   ToolResult r = Tool("-s " + socket + " status");
   EXPECT_EQ(r.exit, 0) << r.err;
   EXPECT_NE(r.out.find("box: open"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("lines 4"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("line 1: connected, off hook"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("fault ring: fail next 3"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("line 0: connected, on hook, DTMF queued \"1234\"\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(", DTMF queued \"" + std::string(1000, '5') + "\"... (300000 bytes)\n"), std::string::npos);
   EXPECT_NE(r.out.find("line 3:"), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("line 4:"), std::string::npos) << r.out;
 }
@@ -106,6 +183,67 @@ TEST_F(ControlTest, RefusedCommandsAndMissingBoxesAreReported) {
   EXPECT_EQ(r.exit, 2);
 }
 
+// The tool reads replies while it still sends: a long script does not leave it and the box each waiting
+// for the other to read.
+TEST_F(ControlTest, AHundredThousandLinesFromStandardInputAreAllAnswered) {
+  // The last lines ask for the status: far more reply bytes than either side buffers, most of them
+  // due after the tool has sent its last line.
+  std::string script;
+  for (int k = 1; k < 100000; ++k) script += k < 90000 ? "serial " + std::to_string(k) + "\n" : "status\n";
+  script += "bogus 1\n";
+  ToolResult r = Tool("-s " + socket + " -", script);
+  EXPECT_EQ(r.exit, 1) << r.err;
+  EXPECT_EQ(r.err, "kaldoctl: line 100000: unknown command 'bogus'\n");
+  size_t statuses = 0;
+  for (size_t at = 0; (at = r.out.find(", serial 89999, ", at)) != std::string::npos; ++at) ++statuses;
+  EXPECT_EQ(statuses, 10000u) << "each status sees every line before it";
+  EXPECT_EQ(box.DevGetSerialNumber(0), 89999);
+}
+
+// The box serves its clients side by side: one that sends nothing and one that sends commands without
+// reading the replies hold up neither another client nor their own later turn.
+TEST_F(ControlTest, ClientsThatStallHoldUpNobody) {
+  Socket silent, deaf;
+  ASSERT_TRUE(silent.Connect(socket));
+  ASSERT_TRUE(deaf.Connect(socket));
+  std::string statuses;
+  for (int k = 0; k < 1000; ++k) statuses += "status\n";
+  size_t pushed = 0;
+  for (ssize_t n; (n = ::send(deaf.fd, statuses.data(), statuses.size(), MSG_DONTWAIT | MSG_NOSIGNAL)) > 0;)
+    pushed += static_cast<size_t>(n);
+  EXPECT_GT(pushed, 0u);
+
+  std::vector<std::string> replies;
+  std::string error;
+  ASSERT_TRUE(SendControl(socket, { "lines 9", "status" }, replies, &error)) << error;
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_EQ(replies[0], "ok\n");
+  EXPECT_NE(replies[1].find("lines 9"), std::string::npos) << replies[1];
+
+  // The silent client is still served once it speaks.
+  ASSERT_EQ(::send(silent.fd, "lines 7\n", 8, MSG_NOSIGNAL), 8);
+  EXPECT_EQ(ReadLine(silent.fd), "ok");
+  EXPECT_EQ(box.DevGetLineCount(), 7);
+}
+
+// Whatever owns the socket path, the tool keeps a bounded amount of what it is sent and stops with a clear
+// error: each talker below has 8 MiB to send, and the tool must hang up long before that.
+TEST_F(ControlTest, ATalkerThatNeverEndsItsReplyIsCutOff) {
+  struct Case {
+    std::string unit, message;
+  };
+  for (const Case& c : { Case { "x", "the box sent a line longer than 128 KiB" },
+                         Case { "x\n", "the box sent a reply longer than 1 MiB" },
+                         Case { "ok\n", "the box sent more replies than lines were sent" } }) {
+    std::string path = dir / "talker.sock";
+    EndlessTalker talker(path, c.unit);
+    ToolResult r = Tool("-s " + path + " status");
+    EXPECT_EQ(r.exit, 2) << c.message;
+    EXPECT_EQ(r.err, "kaldoctl: " + c.message + "\n");
+    EXPECT_LT(talker.Sent(), EndlessTalker::kBudget) << c.message << ": the tool took all the talker sent";
+  }
+}
+
 // Asking for help reaches no box: the usage goes to standard output and the tool succeeds.
 TEST_F(ControlTest, HelpPrintsTheUsageWithoutReachingABox) {
   for (const std::string& args :
@@ -133,12 +271,11 @@ TEST_F(ControlTest, StaleSocketsAreReplacedOtherFilesLeftAlone) {
   box.StopControl();
   EXPECT_FALSE(std::filesystem::exists(socket)) << "a stopped box removes its socket";
   // A socket file nobody listens on, as a killed box leaves it.
-  int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un addr {};
-  addr.sun_family = AF_UNIX;
-  std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socket.c_str());
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ::close(fd);
+  {
+    Socket stale;
+    sockaddr_un addr = Address(socket);
+    ASSERT_EQ(::bind(stale.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  }
   std::string error;
   EXPECT_TRUE(box.StartControl(socket, &error)) << error;
   box.StopControl();
