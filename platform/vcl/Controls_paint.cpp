@@ -5,6 +5,7 @@
 
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win32/IntMath.h"
 
 namespace {
 
@@ -136,7 +137,7 @@ TRect THintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) {
 void THintWindow::ActivateHint(TRect Rect, const AnsiString& AHint) {
   SetCaption(AHint);
   Rect.Bottom += 4;
-  const int w = Rect.Width(), h = Rect.Height();
+  const int w = xj::ClampExtent(Rect.Width()), h = xj::ClampExtent(Rect.Height());
   RECT work {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   if (Rect.Top + h > work.bottom) Rect.Top = work.bottom - h;

@@ -8,6 +8,7 @@
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/IntMath.h"
 
 namespace {
 
@@ -341,6 +342,10 @@ void TWinControl::CMEnabledChanged(TMessage&) {
 // ---- Bounds ----------------------------------------------------------------------------------------------
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // Held to the window system's limits before there is a window too, so that Width() is what the window
+  // will be (a form resource is read before its windows exist).
+  ALeft = xj::ClampPosition(ALeft);
+  ATop = xj::ClampPosition(ATop);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle && !IsIconic(FHandle)) {
     if (CheckNewSize(AWidth, AHeight)) {
