@@ -50,6 +50,20 @@ void TControlCanvas::FreeHandle() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
 }
 
+// ---- Paint errors ------------------------------------------------------------------------------------------
+
+// A control that cannot paint (a size past any bitmap the system gives, a broken look) raises on every
+// paint, and a paint comes again whenever anything is drawn over it: the user is told once, not in a box
+// per paint that leaves no way back to the program.
+void TControl::PaintFailed(TControl* Control) {
+  if (Control) {
+    const TPoint size(Control->FWidth, Control->FHeight);
+    if (Control->FPaintErrorSize == size) return;
+    Control->FPaintErrorSize = size;
+  }
+  if (Application) Application->HandleException(Control);
+}
+
 // ---- TGraphicControl -----------------------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()) {

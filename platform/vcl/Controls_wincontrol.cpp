@@ -220,7 +220,10 @@ LRESULT TWinControl::MainWndProc(UINT Msg, WPARAM wParam, LPARAM lParam) {
     // failing one is shown and the window is left as it stands, never thrown into the caller.
     const bool paint = Msg == WM_PAINT || Msg == WM_NCPAINT || Msg == WM_ERASEBKGND;
     if (!paint && (!xj::vcl::ReportExceptionInWindowProc() || !Application)) throw;
-    if (Application) Application->HandleException(life.expired() ? nullptr : this);
+    if (paint)
+      PaintFailed(life.expired() ? nullptr : this);
+    else
+      Application->HandleException(life.expired() ? nullptr : this);
   }
   FreeDeviceContexts();
   return m.Result;
@@ -1011,7 +1014,13 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
       RestoreDC(DC, saved);
       if (!life.expired()) c->FControlState >> csPaintCopy;
     });
-    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    // A windowless control that fails is its own error, not its parent's: the controls above it still
+    // paint.
+    try {
+      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    } catch (...) {
+      PaintFailed(life.expired() ? nullptr : c);
+    }
   }
 }
 
