@@ -385,6 +385,9 @@ class TControl : public TComponent {
   void SendToBack() { SetZOrder(false); }
   void Show();
   void Hide() { SetVisible(false); }
+  // A paint that raises is shown to the user once for each size of the control, the paints after it
+  // failing quietly; a new look (a skin change) calls this so that its own failure is shown too.
+  void ResetPaintError() { FPaintErrorSize = TPoint(-1, -1); }
 
   // Messages.
   // Calls WindowProc synchronously (also for a windowless control, and without creating a window).
@@ -513,6 +516,9 @@ class TControl : public TComponent {
   bool DoCanResize(int& NewWidth, int& NewHeight);
   bool DoCanAutoSize(int& NewWidth, int& NewHeight);
   void DoConstrainedResize(int& NewWidth, int& NewHeight);
+  // Shows the exception being handled, raised by a paint of Control (null when the paint freed it),
+  // unless one was shown already for the control at its current size.
+  static void PaintFailed(TControl* Control);
 
   std::shared_ptr<const void> FLife { std::make_shared<char>(0) };
   std::unique_ptr<TFont> FFont;
@@ -533,6 +539,7 @@ class TControl : public TComponent {
   TCursor FDragCursor { crDrag };
   TDragKind FDragKind { dkDrag };
   TDragMode FDragMode { dmManual };
+  TPoint FPaintErrorSize { -1, -1 };  // the size at which a paint error was last shown
 
   friend class TWinControl;
   friend class TControlCanvas;

@@ -152,8 +152,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   ALeft = xj::ClampPosition(ALeft);
   ATop = xj::ClampPosition(ATop);
   if (!CheckNewSize(AWidth, AHeight)) return;
-  AWidth = xj::ClampExtent(AWidth);
-  AHeight = xj::ClampExtent(AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;
@@ -172,9 +170,10 @@ bool TControl::CheckNewSize(int& NewWidth, int& NewHeight) {
   if (!DoCanResize(w, h)) return false;
   int w2 = w, h2 = h;
   bool ok = !FAutoSize || (DoCanAutoSize(w2, h2) && w2 == w && h2 == h) || DoCanResize(w2, h2);
+  // Whatever the constraints and handlers made of it, the size is one a window can have.
   if (ok) {
-    NewWidth = std::max(w2, 0);
-    NewHeight = std::max(h2, 0);
+    NewWidth = xj::ClampExtent(w2);
+    NewHeight = xj::ClampExtent(h2);
   }
   return ok;
 }
@@ -297,7 +296,8 @@ TPoint TControl::GetClientOrigin() {
 
 void TControl::SetClientSize(const TPoint& Value) {
   TRect client = ClientRect();
-  SetBounds(FLeft, FTop, FWidth - client.Right + Value.X, FHeight - client.Bottom + Value.Y);
+  // The frame added to a client size anywhere in the int range must not overflow; SetBounds clamps.
+  SetBounds(FLeft, FTop, xj::SatAdd(FWidth - client.Right, Value.X), xj::SatAdd(FHeight - client.Bottom, Value.Y));
 }
 
 TPoint TControl::ClientToScreen(const TPoint& Point) {

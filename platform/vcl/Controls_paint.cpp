@@ -5,6 +5,7 @@
 
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
+#include "platform/win32/IntMath.h"
 
 namespace {
 
@@ -47,6 +48,20 @@ void TControlCanvas::FreeHandle() {
   FDeviceContext = nullptr;
   auto& list = CanvasList();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+// ---- Paint errors ------------------------------------------------------------------------------------------
+
+// A control that cannot paint (a size past any bitmap the system gives, a broken look) raises on every
+// paint, and a paint comes again whenever anything is drawn over it: the user is told once, not in a box
+// per paint that leaves no way back to the program.
+void TControl::PaintFailed(TControl* Control) {
+  if (Control) {
+    const TPoint size(Control->FWidth, Control->FHeight);
+    if (Control->FPaintErrorSize == size) return;
+    Control->FPaintErrorSize = size;
+  }
+  if (Application) Application->HandleException(Control);
 }
 
 // ---- TGraphicControl -----------------------------------------------------------------------------------------
@@ -136,7 +151,7 @@ TRect THintWindow::CalcHintRect(int MaxWidth, const AnsiString& AHint, void*) {
 void THintWindow::ActivateHint(TRect Rect, const AnsiString& AHint) {
   SetCaption(AHint);
   Rect.Bottom += 4;
-  const int w = Rect.Width(), h = Rect.Height();
+  const int w = xj::ClampExtent(Rect.Width()), h = xj::ClampExtent(Rect.Height());
   RECT work {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   if (Rect.Top + h > work.bottom) Rect.Top = work.bottom - h;

@@ -8,6 +8,7 @@
 #include "platform/vcl/Controls_private.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/IntMath.h"
 
 namespace {
 
@@ -219,7 +220,10 @@ LRESULT TWinControl::MainWndProc(UINT Msg, WPARAM wParam, LPARAM lParam) {
     // failing one is shown and the window is left as it stands, never thrown into the caller.
     const bool paint = Msg == WM_PAINT || Msg == WM_NCPAINT || Msg == WM_ERASEBKGND;
     if (!paint && (!xj::vcl::ReportExceptionInWindowProc() || !Application)) throw;
-    if (Application) Application->HandleException(life.expired() ? nullptr : this);
+    if (paint)
+      PaintFailed(life.expired() ? nullptr : this);
+    else
+      Application->HandleException(life.expired() ? nullptr : this);
   }
   FreeDeviceContexts();
   return m.Result;
@@ -341,6 +345,10 @@ void TWinControl::CMEnabledChanged(TMessage&) {
 // ---- Bounds ----------------------------------------------------------------------------------------------
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // Held to the window system's limits before there is a window too, so that Width() is what the window
+  // will be (a form resource is read before its windows exist).
+  ALeft = xj::ClampPosition(ALeft);
+  ATop = xj::ClampPosition(ATop);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   if (FHandle && !IsIconic(FHandle)) {
     if (CheckNewSize(AWidth, AHeight)) {
@@ -1006,7 +1014,13 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
       RestoreDC(DC, saved);
       if (!life.expired()) c->FControlState >> csPaintCopy;
     });
-    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    // A windowless control that fails is its own error, not its parent's: the controls above it still
+    // paint.
+    try {
+      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    } catch (...) {
+      PaintFailed(life.expired() ? nullptr : c);
+    }
   }
 }
 

@@ -14,9 +14,10 @@ constexpr int ClampInt(int64_t V) {
 constexpr int SatAdd(int A, int B) { return ClampInt(int64_t { A } + B); }
 constexpr int SatSub(int A, int B) { return ClampInt(int64_t { A } - B); }
 
-// Windows are placed within this of the origin and are no larger, whatever a caller asks: a window's
-// edges and the sums of a few of them then always fit in an int.
-constexpr int MaxWindowExtent = 1 << 28;
+// Windows are placed within this of the origin and are no larger, whatever a caller asks: the 16-bit
+// range the window messages carry sizes and positions in (WM_SIZE, WM_MOVE), so a window's edges and
+// the sums of a few of them always fit in an int too.
+constexpr int MaxWindowExtent = 32767;
 constexpr int ClampPosition(int V) {
   return V < -MaxWindowExtent ? -MaxWindowExtent : V > MaxWindowExtent ? MaxWindowExtent : V;
 }

@@ -326,7 +326,8 @@ Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);
 void InvalidateExposed(Wnd* parent, const RECT& parentClientRect);
-void AfterPaintDispatch(Wnd* w, unsigned paintsBefore);
+// Sends WM_PAINT; a handler that never called BeginPaint is validated for, also when it raised.
+LRESULT SendPaint(Wnd* w, WPARAM wParam, LPARAM lParam);
 void SyncDisplay(Wnd* w);  // WmBackend.h
 void SyncTitle(Wnd* w);
 void SyncActive(Wnd* w);

@@ -92,10 +92,8 @@ void PaintNow(Wnd* w, UINT flags) {
   }
   if (flags & RDW_UPDATENOW) {
     if (!w->update.Empty() || w->internalPaint) {
-      unsigned before = w->paints;
-      Send(w, WM_PAINT, 0, 0);
+      SendPaint(w, 0, 0);
       if (!IsWindow(h)) return;
-      AfterPaintDispatch(w, before);
     }
   } else if ((flags & RDW_ERASENOW) && w->erase) {
     HDC dc = GetDCEx(h, nullptr, DCX_USESTYLE);
@@ -187,8 +185,10 @@ void InvalidateExposed(Wnd* parent, const RECT& inParentClient) {
   Invalidate(parent, r, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+namespace {
+
+// A WM_PAINT handler that never called BeginPaint would get WM_PAINT forever: validate for it.
 void AfterPaintDispatch(Wnd* w, unsigned paintsBefore) {
-  // A WM_PAINT handler that never called BeginPaint would get WM_PAINT forever: validate for it.
   if (w->dead || w->paints != paintsBefore) return;
   w->update.Clear();
   w->erase = false;
@@ -196,6 +196,24 @@ void AfterPaintDispatch(Wnd* w, unsigned paintsBefore) {
   bool frame = std::exchange(w->ncDirty, false);
   PaintStateChanged(w);
   if (frame) Send(w, WM_NCPAINT, 1, 0);
+}
+
+}  // namespace
+
+// A handler that raised before BeginPaint is validated for too: left invalid, its window would be sent
+// the failing paint again at once. The frame paint of the validation may raise itself, hence the catch.
+LRESULT SendPaint(Wnd* w, WPARAM wParam, LPARAM lParam) {
+  Pin pin(w);
+  const unsigned before = w->paints;
+  LRESULT result = 0;
+  try {
+    result = Send(w, WM_PAINT, wParam, lParam);
+  } catch (...) {
+    AfterPaintDispatch(w, before);
+    throw;
+  }
+  AfterPaintDispatch(w, before);
+  return result;
 }
 
 }  // namespace xj::wm

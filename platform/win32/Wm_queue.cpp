@@ -588,10 +588,8 @@ LRESULT DispatchMessageA(const MSG* msg) {
     return 0;
   }
   Pin pin(w);
-  unsigned paints = w->paints;
-  LRESULT r = Send(w, msg->message, msg->wParam, msg->lParam);
-  if (msg->message == WM_PAINT) AfterPaintDispatch(w, paints);
-  return r;
+  if (msg->message == WM_PAINT) return SendPaint(w, msg->wParam, msg->lParam);
+  return Send(w, msg->message, msg->wParam, msg->lParam);
 }
 
 // ---- Registered messages ------------------------------------------------------------------------------------

@@ -21,7 +21,10 @@ IbsSkinChangeTarget* TargetOf(TControl* Control) {
 
 template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
-  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) Visit_(target);
+  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
+    Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
+    Visit_(target);
+  }
   if (!Control->Is<TWinControl>()) return;
   auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
@@ -59,6 +62,7 @@ TbsSkinControl::~TbsSkinControl() {
 }
 
 void TbsSkinControl::SetSkinData(TbsSkinData* Value) {
+  ResetPaintError();  // a new look, or the built-in one: its failure to paint is its own
   if (FSkinData != Value) {
     if (FSkinData) FSkinData->RemoveFreeNotification(this);
     FSkinData = Value;

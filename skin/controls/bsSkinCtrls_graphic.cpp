@@ -14,6 +14,7 @@ TbsGraphicSkinControl::~TbsGraphicSkinControl() {
 }
 
 void TbsGraphicSkinControl::SetSkinData(TbsSkinData* Value) {
+  ResetPaintError();  // a new look, or the built-in one: its failure to paint is its own
   if (FSkinData != Value) {
     if (FSkinData) FSkinData->RemoveFreeNotification(this);
     FSkinData = Value;

@@ -256,6 +256,36 @@ TEST_F(StreamTest, ABadResourceFailsWithoutLeavingHalfAForm) {
   EXPECT_EQ(form->ControlCount(), 0);
 }
 
+TEST_F(StreamTest, SizesPastAnyWindowsAreReadHeldToTheWindowSystemsLimits) {
+  const char* text = R"(object F: TForm
+  Left = -2147483648
+  Top = 2147483647
+  ClientWidth = 2147483647
+  object P: TTestPanel
+    Left = 2147483647
+    Top = -40000
+    Width = 2147483647
+    Height = -5
+  end
+end
+)";
+  TForm* form = NewForm();
+  ReadComponentResource(form, text);
+  ASSERT_EQ(form->ControlCount(), 1);
+  auto* panel = static_cast<TWinControl*>(form->Controls(0));
+  ASSERT_FALSE(panel->HandleAllocated());
+  EXPECT_EQ(form->BoundsRect(), TRect(-32767, 32767, 0, 32767 + form->Height()));
+  EXPECT_EQ(panel->BoundsRect(), TRect(32767, -32767, 65534, -32767));
+  // The windows are what the controls said they would be.
+  for (TWinControl* c : { static_cast<TWinControl*>(form), panel }) {
+    RECT r {};
+    GetWindowRect(c->Handle(), &r);
+    EXPECT_EQ(r.right - r.left, c->Width());
+    EXPECT_EQ(r.bottom - r.top, c->Height());
+  }
+  EXPECT_EQ(panel->BoundsRect(), TRect(32767, -32767, 65534, -32767));
+}
+
 TEST_F(StreamTest, PublishedPropertiesAreInTheRegistry) {
   struct Case {
     TClass cls;

@@ -3,6 +3,8 @@
 
 #include <sys/resource.h>
 
+#include <stdexcept>
+
 #include "platform/display/Display.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmBackend.h"
@@ -487,6 +489,34 @@ TEST_F(PaintTest, WindowsDestroyedWhileInvalidLeaveNothingToPaint) {
   InvalidateRect(other, nullptr, TRUE);
   EXPECT_FALSE(PaintPending());
   EXPECT_EQ(GetQueueStatus(QS_PAINT) & QS_PAINT, 0u);
+}
+
+TEST_F(PaintTest, AWindowWhosePaintRaisesBeforeBeginPaintIsValidatedAllTheSame) {
+  HWND w = Top(10, 10, 100, 100);
+  PumpUntilIdle();
+  int paints = 0, frames = 0;
+  On(w, WM_PAINT, [&](HWND, UINT, WPARAM, LPARAM) -> LRESULT {
+    ++paints;
+    throw std::runtime_error("cannot paint");
+  });
+  On(w, WM_NCPAINT, [&](HWND h, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    ++frames;
+    return DefWindowProcA(h, m, wp, lp);
+  });
+  // From the queue, and painted at once: each raises once, and leaves nothing to paint, frame included.
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
+  MSG m {};
+  ASSERT_TRUE(PeekMessageA(&m, w, WM_PAINT, WM_PAINT, PM_REMOVE));
+  EXPECT_THROW(DispatchMessageA(&m), std::runtime_error);
+  RECT u {};
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_FALSE(PeekMessageA(&m, w, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  EXPECT_EQ(frames, 1);
+  InvalidateRect(w, nullptr, TRUE);
+  EXPECT_THROW(UpdateWindow(w), std::runtime_error);
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_FALSE(PaintPending());
+  EXPECT_EQ(paints, 2);
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)

@@ -103,3 +103,71 @@ TEST_F(HostileGeometryTest, ImagesOutsideTheirPictureGiveTheBuiltInLook) {
   xt::PumpUntilIdle();
   Gallery(check, "bsSkinCtrls", "checkbox-outside-picture");
 }
+
+// Sizes past any bitmap, set in code: a control that cannot paint is told once, not on every paint, and
+// paints its skin again once smaller.
+TEST_F(HostileGeometryTest, AControlTooLargeToPaintIsToldOnceAndPaintsWhenSmaller) {
+  LoadTestSkin();
+  auto* combo = Add<TbsSkinComboBox>("combobox", 0, 0, 32767, 32767);
+  combo->Items()->Add("one");
+  auto* spin = Add<TbsSkinSpinEdit>("spinedit", 10, 10, 120, 20);
+  spin->SetWidth(INT_MAX);
+  EXPECT_EQ(spin->Width(), 32767);
+  std::vector<TObject*> told;
+  Application->OnException = On<TExceptionEvent>([&](TObject* Sender, Exception*) { told.push_back(Sender); });
+  ShowUnfocused();
+  auto paintAll = [&] {
+    for (int i = 0; i < 3; ++i) {
+      for (TControl* c : { static_cast<TControl*>(combo), static_cast<TControl*>(spin) }) c->Repaint();
+      RedrawWindow(form->Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      MoveTo(form, 50 + i, 50);
+    }
+    xt::PumpUntilIdle();
+  };
+  paintAll();
+  EXPECT_EQ(std::count(told.begin(), told.end(), combo), 1);
+  EXPECT_LE(std::count(told.begin(), told.end(), spin), 1);
+  EXPECT_EQ(std::count_if(told.begin(), told.end(), [&](TObject* s) { return s != combo && s != spin; }), 0);
+  const size_t before = told.size();
+  combo->SetBounds(10, 190, 120, 20);
+  spin->SetBounds(10, 10, 120, 20);
+  paintAll();
+  EXPECT_EQ(told.size(), before);
+  EXPECT_GT(SkinPixels(combo, "combobox"), 0);
+  EXPECT_GT(SkinPixels(spin, "spinedit"), 0);
+  Application->OnException = nullptr;
+}
+
+// As the user meets it: one message box for a button no bitmap can hold, whatever is done to it, and one
+// more for each new look that fails the same way.
+TEST_F(HostileGeometryTest, AButtonTooLargeToPaintShowsOneBoxNotOneAPaint) {
+  LoadTestSkin();
+  auto* button = Add<TbsSkinButton>("button", 0, 0, 32767, 32767);
+  ShowUnfocused();
+  auto boxes = [] {
+    const auto& records = xt::ModalRecords();
+    return std::count_if(records.begin(), records.end(),
+                         [](const xt::ModalRecord& r) { return r.kind == xt::ModalRecord::MessageBox; });
+  };
+  auto use = [&] {
+    MoveTo(form, 30, 30);
+    xt::Advance(500);
+    ClickAt(form, 30, 30);
+    button->SetFocus();
+    Press(VK_SPACE);
+    FocusHolder()->SetFocus();
+    button->Repaint();
+    xt::PumpUntilIdle();
+  };
+  use();
+  EXPECT_EQ(boxes(), 1);
+  LoadSecondSkin();
+  ASSERT_EQ(button->Width(), 32767);
+  use();
+  EXPECT_EQ(boxes(), 2);
+  // The built-in look, given in code, is a new look too.
+  button->SetSkinData(nullptr);
+  use();
+  EXPECT_EQ(boxes(), 3);
+}
