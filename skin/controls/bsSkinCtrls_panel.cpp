@@ -183,9 +183,11 @@ void TbsSkinPanel::ShowControls() {
   for (int i = 0; i < list->Count(); ++i) static_cast<TControl*>(list->Items(i))->SetVisible(true);
 }
 
+// Painted with its parent, once: a realign places every aligned panel again for each control it moves.
 void TbsSkinPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const TRect before = BoundsRect();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (FSkinObjectIndex == -1) Repaint();
+  if (FSkinObjectIndex == -1 && BoundsRect() != before) Invalidate();
 }
 
 bool TbsSkinPanel::CanPaintBackground() const { return CanPaintSkin() && BGPictureIndex != -1; }
