@@ -716,12 +716,14 @@ void TbsSkinMainMenuBar::CalcRects() {
 void TbsSkinMainMenuBar::PaintMenuBar(TCanvas* C) {
   GetSkinData();
   const int W = Width(), H = Height();
-  if (W < 1 || H < 1) return;
+  // Only what shows of the bar is built, when it lies in a parent smaller than itself.
+  const TbsFaceCut cut = bsVisibleFaceCut(this);
+  if (std::min(W, cut.Width) < 1 || std::min(H, cut.Height) < 1) return;
   TBitmap B;
   if (FSkinObjectIndex != -1 && FPicture) {
-    CreateHSkinImage(FItemsRect.Left, RectWidth(FSkinRect) - FItemsRect.Right, &B, FPicture, FSkinRect, W, H);
+    CreateHSkinImage(FItemsRect.Left, RectWidth(FSkinRect) - FItemsRect.Right, &B, FPicture, FSkinRect, W, H, cut);
   } else {
-    B.SetSize(W, H);
+    B.SetSize(std::min(W, cut.Width), std::min(H, cut.Height));
     B.Canvas()->Brush()->SetColor(clBtnFace);
     B.Canvas()->FillRect(TRect(0, 0, W, H));
   }
