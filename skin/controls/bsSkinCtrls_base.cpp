@@ -1,5 +1,6 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
@@ -107,8 +108,10 @@ void TbsSkinControl::Notification(TComponent* AComponent, TOperation Operation) 
 void TbsSkinControl::Paint() {
   if (Width() < 1 || Height() < 1) return;
   GetSkinData();
+  const TSize size = FaceSize();
+  if (size.cx < 1 || size.cy < 1) return;
   TBitmap B;
-  B.SetSize(Width(), Height());
+  B.SetSize(size.cx, size.cy);
   // Building the image may call a draw handler that frees the control.
   const auto life = LifeToken();
   if (CanPaintSkin())
@@ -273,6 +276,31 @@ void TbsSkinCustomControl::GetSkinData() {
   MaskPicture = record ? bsActivePicture(FSkinData, record->MaskPictureIndex) : nullptr;
 }
 
+TSize TbsSkinCustomControl::FaceSize() const {
+  return TSize(std::min(Width(), FaceCut.Width), std::min(Height(), FaceCut.Height));
+}
+
+TbsFaceCut bsVisibleFaceCut(TWinControl* Control) {
+  if (!Control->HandleAllocated()) return {};
+  const HWND window = Control->Handle();
+  // In screen coordinates: the client area, cut by the client area of every window above it.
+  auto client = [](HWND h) {
+    RECT r {};
+    GetClientRect(h, &r);
+    POINT o {};
+    ClientToScreen(h, &o);
+    OffsetRect(&r, o.x, o.y);
+    return r;
+  };
+  RECT shown = client(window);
+  const POINT origin { shown.left, shown.top };
+  for (HWND p = GetAncestor(window, GA_PARENT); p && p != GetDesktopWindow(); p = GetAncestor(p, GA_PARENT)) {
+    const RECT area = client(p);
+    if (!IntersectRect(&shown, &shown, &area)) return TbsFaceCut { 0, 0 };
+  }
+  return TbsFaceCut { int(shown.right - origin.x), int(shown.bottom - origin.y) };
+}
+
 TBitmap* bsActivePicture(TbsSkinData* Data, int Index) {
   TList* list = Data ? Data->ActivePictures.get() : nullptr;
   return list && Index >= 0 && Index < list->Count() ? static_cast<TBitmap*>(list->Items(Index)) : nullptr;
@@ -423,7 +451,7 @@ struct TbsSkinGeometry::TFace {
 
 // What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
 std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
-  std::vector<int64_t> key { W, H, FResizeMode };
+  std::vector<int64_t> key { W, H, FResizeMode, FaceCut.Width, FaceCut.Height };
   for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(key, *r);
   for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
     bsKeyPoint(key, *p);
@@ -471,19 +499,22 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
 
 void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   switch (FResizeMode) {
-    case 0:
-      B->SetSize(RectWidth(R), RectHeight(R));
-      B->Canvas()->CopyRect(TRect(0, 0, B->Width(), B->Height()), SB->Canvas(), R);
+    case 0: {
+      // The rectangle's top-left part as large as the cut, one to one.
+      B->SetSize(std::min(RectWidth(R), FaceCut.Width), std::min(RectHeight(R), FaceCut.Height));
+      const TRect part(R.Left, R.Top, R.Left + B->Width(), R.Top + B->Height());
+      B->Canvas()->CopyRect(TRect(0, 0, B->Width(), B->Height()), SB->Canvas(), part);
       break;
+    }
     case 1:
       CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                      NewClRect, B, SB, R, W, H, true);
+                      NewClRect, B, SB, R, W, H, true, FaceCut);
       break;
     case 2:
-      CreateHSkinImage(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, SB, R, W, H);
+      CreateHSkinImage(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, SB, R, W, H, FaceCut);
       break;
     case 3:
-      CreateVSkinImage(LTPoint.Y, RectHeight(SkinRect) - LBPoint.Y, B, SB, R, W, H);
+      CreateVSkinImage(LTPoint.Y, RectHeight(SkinRect) - LBPoint.Y, B, SB, R, W, H, FaceCut);
       break;
     default:
       break;

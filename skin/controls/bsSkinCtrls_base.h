@@ -13,6 +13,7 @@
 
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
+#include "skin/data/bsUtils.h"
 
 class TbsSkinData;
 class TbsDataSkinControl;
@@ -39,6 +40,10 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 // Picture Index of the skin data's active pictures; null when out of range.
 TBitmap* bsActivePicture(TbsSkinData* Data, int Index);
 
+// What of Control's client area can show, as a cut of its face: the part inside the client area of every
+// window it lies in, from its own top-left corner on. The whole face for a control without a window.
+TbsFaceCut bsVisibleFaceCut(TWinControl* Control);
+
 // R moved by (DX, DY), its size kept: how a face's rectangles follow a control grown past its skin.
 inline TRect bsShifted(TRect R, int DX, int DY) {
   R.Left += DX;
@@ -59,9 +64,9 @@ struct TbsSkinGeometry {
   void CalcGeometry(int& W, int& H);
   // R, given in face coordinates, moved to where it lies on a face of W x H.
   TRect MapRect(const TRect& R, int W, int H) const;
-  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect). The last face built
-  // is kept and copied out again while everything it was built from stays the same; controls whose faces
-  // are built from the same share one.
+  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect), cut by FaceCut. The
+  // last face built is kept and copied out again while everything it was built from stays the same;
+  // controls whose faces are built from the same share one.
   void CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
 
   // Copied from the record, and moved to the current size.
@@ -70,6 +75,9 @@ struct TbsSkinGeometry {
   TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
   TRect NewClRect;
   int FResizeMode { -1 };
+  // How much of the face is built: all of it, but while a control that builds only what shows of itself
+  // paints.
+  TbsFaceCut FaceCut;
 
  private:
   struct TFace;
@@ -115,6 +123,8 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   void Paint() override;
   // Whether the looked-up record can be painted; otherwise the default look is.
   virtual bool CanPaintSkin() const { return FSkinObjectIndex != -1; }
+  // The size of the bitmap Paint builds the face in: the whole control.
+  virtual TSize FaceSize() const { return TSize(Width(), Height()); }
   // The record at SkinObjectIndex, or null.
   TbsDataSkinControl* SkinRecord() const;
 
@@ -224,6 +234,8 @@ class TbsSkinCustomControl : public TbsSkinFaceControl<TbsSkinControl> {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The whole control, cut by FaceCut.
+  TSize FaceSize() const override;
   // Removes the window region that was cut for a skin now gone.
   void DropSkinRegion();
   // Treats the looked-up record as unusable: the default look, nothing of the skin kept.

@@ -66,7 +66,7 @@ void NineSlice(const TbsHeaderSectionFaces& F, TBitmap* B, const TRect& From, Ma
 
 void TbsHeaderSectionFaces::DrawFace(TBitmap* B, const TRect& FaceRect) const {
   if (!IsZero(LBPoint))
-    NineSlice(*this, B, FaceRect, CreateSkinImage);
+    NineSlice(*this, B, FaceRect, [](auto&&... A) { CreateSkinImage(A...); });
   else
     CreateHSkinImage(LTPoint.X, W(FaceRect) - RTPoint.X, B, Picture, FaceRect, B->Width(), B->Height());
 }

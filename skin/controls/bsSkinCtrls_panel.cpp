@@ -5,6 +5,7 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
+#include "platform/win32/Scoped.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -183,9 +184,11 @@ void TbsSkinPanel::ShowControls() {
   for (int i = 0; i < list->Count(); ++i) static_cast<TControl*>(list->Items(i))->SetVisible(true);
 }
 
+// Painted with its parent, once: a realign places every aligned panel again for each control it moves.
 void TbsSkinPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const TRect before = BoundsRect();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (FSkinObjectIndex == -1) Repaint();
+  if (FSkinObjectIndex == -1 && BoundsRect() != before) Invalidate();
 }
 
 bool TbsSkinPanel::CanPaintBackground() const { return CanPaintSkin() && BGPictureIndex != -1; }
@@ -223,14 +226,18 @@ void TbsSkinPanel::GetSkinData() {
   if (bg >= 0 && bg < pictures->Count() && !static_cast<TBitmap*>(pictures->Items(bg))->Empty()) BGPictureIndex = bg;
 }
 
+// A panel may be far larger than its form shows (aligned to a small form, or sized by a skin whose face
+// is as large as a picture can be): only what shows of it is built.
 void TbsSkinPanel::Paint() {
   GetSkinData();
+  xj::TemporaryChange cut(FaceCut, bsVisibleFaceCut(this));
   if (!CanPaintBackground()) {
     TbsSkinCustomControl::Paint();
     return;
   }
-  if (Width() < 1 || Height() < 1) return;
-  bsTilePicture(Canvas(), Width(), Height(), static_cast<TBitmap*>(FSkinData->ActivePictures->Items(BGPictureIndex)));
+  const TSize size = FaceSize();
+  if (size.cx < 1 || size.cy < 1) return;
+  bsTilePicture(Canvas(), size.cx, size.cy, static_cast<TBitmap*>(FSkinData->ActivePictures->Items(BGPictureIndex)));
 }
 
 void TbsSkinPanel::DrawCaptionContent(TCanvas* C, TRect R, TAlignment Align, int Indent) {
@@ -296,11 +303,13 @@ void TbsSkinPanel::CreateControlDefaultImage(TBitmap* B) {
 }
 
 void TbsSkinPanel::CreateControlSkinImage(TBitmap* B) {
-  const int w = Width(), h = Height(), cw = RectWidth(ClRect), ch = RectHeight(ClRect);
+  const int cw = RectWidth(ClRect), ch = RectHeight(ClRect);
   // The tiled face needs a client part to tile; without one the normal face is drawn.
   if (FBorderStyle == bs::bvNone && FResizeMode == 1 && !FCaptionMode && cw > 0 && ch > 0) {
-    B->SetSize(w, h);
-    bsTileClientPart(B->Canvas(), w, h, Picture, SkinRect, ClRect);
+    // The tiles lie from the top-left corner on: cut, the face keeps the same pixels where it shows.
+    const TSize size = FaceSize();
+    B->SetSize(size.cx, size.cy);
+    bsTileClientPart(B->Canvas(), size.cx, size.cy, Picture, SkinRect, ClRect);
     return;
   }
   TbsSkinCustomControl::CreateControlSkinImage(B);

@@ -1,5 +1,7 @@
 #include "skin/controls/bsSkinCtrls_splitter.h"
 
+#include <algorithm>
+
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "skin/data/bsSkinData.h"
@@ -232,9 +234,12 @@ void TbsSkinControlBar::Paint() {
     TCustomControlBar::Paint();
     return;
   }
-  if (ClientWidth() < 1 || ClientHeight() < 1) return;
+  // Only what shows of the bar is built: it may be aligned in, or sized past, a smaller parent.
+  const TbsFaceCut cut = bsVisibleFaceCut(this);
+  const int w = std::min(ClientWidth(), cut.Width), h = std::min(ClientHeight(), cut.Height);
+  if (w < 1 || h < 1) return;
   TBitmap b;
-  b.SetSize(ClientWidth(), ClientHeight());
+  b.SetSize(w, h);
   TCanvas* bc = b.Canvas();
   const TRect tile(SkinRect.Left + ClRect.Left, SkinRect.Top + ClRect.Top, SkinRect.Left + ClRect.Right,
                    SkinRect.Top + ClRect.Bottom);

@@ -125,7 +125,7 @@ void TbsSkinToolBar::CreateControlSkinImage(TBitmap* B) {
     return;
   }
   // Scrolled, the face has no ends: its middle repeats from the left edge.
-  CreateHSkinImage3(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, Picture, SkinRect, Width(), Height());
+  CreateHSkinImage3(LTPoint.X, RectWidth(SkinRect) - RTPoint.X, B, Picture, SkinRect, Width(), Height(), FaceCut);
 }
 
 void TbsSkinToolBar::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

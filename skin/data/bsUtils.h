@@ -9,6 +9,8 @@
 //   - the face, mask and region builders and the glyph and arrow drawing, built on the helpers above.
 // None of them keeps state.
 
+#include <climits>
+
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/SysUtils.h"
@@ -190,13 +192,21 @@ class TbsFBitmap : public TObject {
   HGDIOBJ FOldBitmap { nullptr };
 };
 
-// The face of NewWidth x NewHeight: bands tiled between the new corner points, the eight corner pieces,
-// and the client tiled in both directions when DrawClient (otherwise the client keeps what the resized
-// Dest holds). Only resizes Dest when RBPoint shares its x or y with LTPoint, or Src is empty.
+// How much of a face a builder makes. The face is laid out at its whole new size, but Dest holds only its
+// pixels from the top-left corner to Width x Height, exactly as the whole face has them there: a control
+// that grew past what shows of it (its parent's client area) needs no more. The default makes it whole.
+struct TbsFaceCut {
+  int Width { INT_MAX };
+  int Height { INT_MAX };
+};
+
+// The face of NewWidth x NewHeight (cut by Cut): bands tiled between the new corner points, the eight
+// corner pieces, and the client tiled in both directions when DrawClient (otherwise the client keeps what
+// the resized Dest holds). Only resizes Dest when RBPoint shares its x or y with LTPoint, or Src is empty.
 void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
                      const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
-                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient);
+                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient, TbsFaceCut Cut = {});
 // A face open on its right side (tabs): the top and bottom bands run to the right edge; no right band,
 // no right corners; the client runs to the right edge.
 void CreateSkinImage2(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
@@ -211,18 +221,19 @@ void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoin
                        bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch);
 
 // Three-part faces. Dest becomes NewWidth x (SrcRect's height) for the horizontal ones (NewHeight is not
-// used) and (SrcRect's width) x NewHeight for the vertical one (NewWidth is not used).
+// used) and (SrcRect's width) x NewHeight for the vertical one (NewWidth is not used), each cut by Cut.
 // Left cap, middle tiled from LeftOffset, right cap.
 void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                      int NewHeight);
+                      int NewHeight, TbsFaceCut Cut = {});
 // Left cap and a middle that runs to the right edge.
 void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int NewHeight);
+                       int NewHeight, TbsFaceCut Cut = {});
 // No caps: the middle tiled from x = 0, its last tile ending LeftOffset short of the right edge.
 void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int NewHeight);
+                       int NewHeight, TbsFaceCut Cut = {});
+// Top cap, middle tiled from TopOffset, bottom cap.
 void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                      int NewHeight);
+                      int NewHeight, TbsFaceCut Cut = {});
 
 // The four border pieces of the resized mask: TopMask NewWidth x ClRect.Top, BottomMask NewWidth x
 // (Mask height - ClRect.Bottom), LeftMask ClRect.Left x (NewClRect's height), RightMask (Mask width -

@@ -152,6 +152,10 @@ class TPieceCopier {
     }
   }
 
+  // Pieces starting at or past these are not seen: the limits of a band's tiles.
+  int DestWidth() const { return FDest->Width(); }
+  int DestHeight() const { return FDest->Height(); }
+
   void Copy(const TRect& Dst, const TRect& Src) {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
@@ -302,10 +306,10 @@ void TileBand(int S, int64_t Len, int P0, int E, int Limit, F&& Draw) {
   }
 }
 
-bool Resize(TBitmap* B, int W, int H) {
+bool Resize(TBitmap* B, int W, int H, TbsFaceCut Cut = {}) {
   if (!B) return false;
-  B->SetWidth(W);
-  B->SetHeight(H);
+  B->SetWidth(std::min(W, Cut.Width));
+  B->SetHeight(std::min(H, Cut.Height));
   return true;
 }
 
@@ -326,24 +330,24 @@ enum class TBand { Top, Bottom, Left, Right };
 void TileFaceBand(TPieceCopier& Copier, TBand Band, const TNineSlice& G, int SW, int SH, int NewWidth, int NewHeight) {
   switch (Band) {
     case TBand::Top:
-      TileBand(G.RT.X - G.LT.X, int64_t(G.NRT.X) - G.NLT.X, G.NLT.X, G.NRT.X, NewWidth, [&](int p, int c) {
+      TileBand(G.RT.X - G.LT.X, int64_t(G.NRT.X) - G.NLT.X, G.NLT.X, G.NRT.X, Copier.DestWidth(), [&](int p, int c) {
         Copier.Copy(TRect(p, 0, p + G.RT.X - G.LT.X - c, G.NCl.Top), TRect(G.LT.X, 0, G.RT.X - c, G.Cl.Top));
       });
       break;
     case TBand::Bottom:
-      TileBand(G.RB.X - G.LB.X, int64_t(G.NRB.X) - G.NLB.X, G.NLB.X, G.NRB.X, NewWidth, [&](int p, int c) {
+      TileBand(G.RB.X - G.LB.X, int64_t(G.NRB.X) - G.NLB.X, G.NLB.X, G.NRB.X, Copier.DestWidth(), [&](int p, int c) {
         Copier.Copy(TRect(p, G.NCl.Bottom, p + G.RB.X - G.LB.X - c, NewHeight),
                     TRect(G.LB.X, G.Cl.Bottom, G.RB.X - c, SH));
       });
       break;
     case TBand::Left:
       // The strip is NewClRect.Left wide on both sides.
-      TileBand(G.LB.Y - G.LT.Y, int64_t(G.NLB.Y) - G.NLT.Y, G.NLT.Y, G.NLB.Y, NewHeight, [&](int p, int c) {
+      TileBand(G.LB.Y - G.LT.Y, int64_t(G.NLB.Y) - G.NLT.Y, G.NLT.Y, G.NLB.Y, Copier.DestHeight(), [&](int p, int c) {
         Copier.Copy(TRect(0, p, G.NCl.Left, p + G.LB.Y - G.LT.Y - c), TRect(0, G.LT.Y, G.NCl.Left, G.LB.Y - c));
       });
       break;
     case TBand::Right:
-      TileBand(G.RB.Y - G.RT.Y, int64_t(G.NRB.Y) - G.NRT.Y, G.NRT.Y, G.NRB.Y, NewHeight, [&](int p, int c) {
+      TileBand(G.RB.Y - G.RT.Y, int64_t(G.NRB.Y) - G.NRT.Y, G.NRT.Y, G.NRB.Y, Copier.DestHeight(), [&](int p, int c) {
         Copier.Copy(TRect(G.NCl.Right, p, NewWidth, p + G.RB.Y - G.RT.Y - c),
                     TRect(G.Cl.Right, G.RT.Y, SW, G.RB.Y - c));
       });
@@ -403,8 +407,8 @@ void FaceCorners(TPieceCopier& Copier, const TNineSlice& G, int SW, int SH, int 
 
 // The common frame of CreateSkinImage and CreateSkinImageBS. Stretch[band] selects stretched bands.
 void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth, int NewHeight,
-               bool DrawClient, const bool (&Stretch)[4]) {
-  if (!Resize(Dest, NewWidth, NewHeight)) return;
+               bool DrawClient, const bool (&Stretch)[4], TbsFaceCut Cut = {}) {
+  if (!Resize(Dest, NewWidth, NewHeight, Cut)) return;
   if (G.RB.X == G.LT.X || G.RB.Y == G.LT.Y || !Src || Src->Empty()) return;
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
   TPieceCopier copier(Dest, Src, SrcRect);
@@ -458,11 +462,11 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
                      const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
                      const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Dest, TBitmap* Src,
-                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient) {
+                     const TRect& SrcRect, int NewWidth, int NewHeight, bool DrawClient, TbsFaceCut Cut) {
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   const bool tiled[4] = {};
-  BuildFace(g, Dest, Src, SrcRect, NewWidth, NewHeight, DrawClient, tiled);
+  BuildFace(g, Dest, Src, SrcRect, NewWidth, NewHeight, DrawClient, tiled, Cut);
 }
 
 void CreateSkinImageBS(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
@@ -510,16 +514,16 @@ namespace {
 // The three-part horizontal faces: Caps selects the left and right caps, P0 and E the middle's start and
 // bound, Len its new length.
 void BuildHFace(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                bool LeftCap, bool RightCap, int P0, int E, int64_t Len) {
+                bool LeftCap, bool RightCap, int P0, int E, int64_t Len, TbsFaceCut Cut = {}) {
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
-  if (!Resize(Dest, NewWidth, SH) || !Src) return;
+  if (!Resize(Dest, NewWidth, SH, Cut) || !Src) return;
   TPieceCopier copier(Dest, Src, SrcRect);
   if (LeftCap && LeftOffset != 0) copier.Copy(TRect(0, 0, LeftOffset, SH), TRect(0, 0, LeftOffset, SH));
   if (RightCap && RightOffset != 0)
     copier.Copy(TRect(NewWidth - RightOffset, 0, NewWidth, SH), TRect(SW - RightOffset, 0, SW, SH));
   // A middle of no width would be one column wide and copy nothing from it; it is simply skipped.
   const int S = SW - LeftOffset - RightOffset;
-  TileBand(S, Len, P0, E, NewWidth, [&](int p, int c) {
+  TileBand(S, Len, P0, E, copier.DestWidth(), [&](int p, int c) {
     copier.Copy(TRect(p, 0, p + S - c, SH), TRect(LeftOffset, 0, SW - RightOffset - c, SH));
   });
 }
@@ -527,33 +531,34 @@ void BuildHFace(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, co
 }  // namespace
 
 void CreateHSkinImage(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                      int /*NewHeight*/) {
+                      int /*NewHeight*/, TbsFaceCut Cut) {
   BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, true, LeftOffset, NewWidth - RightOffset,
-             int64_t(NewWidth) - LeftOffset - RightOffset);
+             int64_t(NewWidth) - LeftOffset - RightOffset, Cut);
 }
 
 void CreateHSkinImage2(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int /*NewHeight*/) {
+                       int /*NewHeight*/, TbsFaceCut Cut) {
   BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, true, false, LeftOffset, NewWidth,
-             int64_t(NewWidth) - LeftOffset);
+             int64_t(NewWidth) - LeftOffset, Cut);
 }
 
 void CreateHSkinImage3(int LeftOffset, int RightOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect, int NewWidth,
-                       int /*NewHeight*/) {
-  BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, false, false, 0, NewWidth - LeftOffset, NewWidth);
+                       int /*NewHeight*/, TbsFaceCut Cut) {
+  BuildHFace(LeftOffset, RightOffset, Dest, Src, SrcRect, NewWidth, false, false, 0, NewWidth - LeftOffset, NewWidth,
+             Cut);
 }
 
 void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Src, const TRect& SrcRect,
-                      int /*NewWidth*/, int NewHeight) {
+                      int /*NewWidth*/, int NewHeight, TbsFaceCut Cut) {
   const int SW = RectWidth(SrcRect), SH = RectHeight(SrcRect);
-  if (!Resize(Dest, SW, NewHeight) || !Src) return;
+  if (!Resize(Dest, SW, NewHeight, Cut) || !Src) return;
   TPieceCopier copier(Dest, Src, SrcRect);
   if (TopOffset != 0) copier.Copy(TRect(0, 0, SW, TopOffset), TRect(0, 0, SW, TopOffset));
   if (BottomOffset != 0)
     copier.Copy(TRect(0, NewHeight - BottomOffset, SW, NewHeight), TRect(0, SH - BottomOffset, SW, SH));
   const int S = SH - TopOffset - BottomOffset;
   TileBand(
-      S, int64_t(NewHeight) - TopOffset - BottomOffset, TopOffset, NewHeight - BottomOffset, NewHeight,
+      S, int64_t(NewHeight) - TopOffset - BottomOffset, TopOffset, NewHeight - BottomOffset, copier.DestHeight(),
       [&](int p, int c) { copier.Copy(TRect(0, p, SW, p + S - c), TRect(0, TopOffset, SW, SH - BottomOffset - c)); });
 }
 

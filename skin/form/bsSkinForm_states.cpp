@@ -97,17 +97,21 @@ void RurIvozedevUzivEred::SetRollUpState(bool Value) {
 
 // ---- Size bounds -------------------------------------------------------------------------------------------
 
+// The skin's frame picture sets the smallest size of the form, but a picture alone never makes the form
+// larger than the desktop's work area: a few kilobytes of picture could otherwise ask for a form of
+// hundreds of megabytes that no screen shows. The frame is drawn for the smaller form as for any size.
 int RurIvozedevUzivEred::GetMinWidth() const {
   if (FSkinSupport) {
-    const int w = FSkinData->Picture->Width();
+    const int w = std::min(FSkinData->Picture->Width(), WorkArea().Width());
     return FMinWidth > w && FWindowState != wsMinimized ? FMinWidth : w;
   }
   return FMinWidth < 1 ? 120 : FMinWidth;
 }
 
 int RurIvozedevUzivEred::GetMinHeight() const {
-  const int frame =
-      FSkinSupport ? FSkinData->Picture->Height() - RectHeight(FSkinData->ClRect) : GetDefCaptionHeight() + 6;
+  const int frame = FSkinSupport
+                        ? std::min(FSkinData->Picture->Height() - RectHeight(FSkinData->ClRect), WorkArea().Height())
+                        : GetDefCaptionHeight() + 6;
   return FMinHeight > frame && !FRollUpState && FWindowState != wsMinimized ? FMinHeight : frame;
 }
 

@@ -526,6 +526,8 @@ class TbsSkinMainMenuBar : public TbsSkinControl {
   friend class TbsSkinMainMenuBarItem;
   friend class TbsSkinMainMenuBarButton;
   void PaintMenuBar(TCanvas* C);
+  // The height the skin gives the bar, within its parent's client area.
+  int SkinHeight();
   void DrawSkinObject(TbsMenuBarObject* AObject);
   void DrawMarker(TCanvas* C);
   void TrackScrollMenu();

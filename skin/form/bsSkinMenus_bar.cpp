@@ -531,7 +531,7 @@ void TbsSkinMainMenuBar::ChangeSkinData() {
   FSkinSupport = FSkinObjectIndex != -1;
   CreateMenu();
   if (FSkinSupport)
-    SetHeight(RectHeight(FSkinRect));
+    SetHeight(SkinHeight());
   else if (FDefaultHeight > 0)
     SetHeight(FDefaultHeight);
   Repaint();
@@ -544,11 +544,23 @@ void TbsSkinMainMenuBar::BeforeChangeSkinData() {
   ClearObjects();
 }
 
+// A skin's face may be as tall as its picture, 32,767 rows; the bar shows no more of it than its parent's
+// client area holds, and a bar that fills that area leaves nothing to the form's other controls anyway.
+// Bounded so, the face is never built far larger than the form; the parent's height rather than a
+// multiple of the font, as a skin may draw its bar well taller than its text.
+int TbsSkinMainMenuBar::SkinHeight() {
+  const int height = RectHeight(FSkinRect);
+  return Parent() ? std::min(height, Parent()->ClientHeight()) : height;
+}
+
+// A realign places the bar once for every aligned control added or moved: the bar is painted with the
+// form, once, not once per placing.
 void TbsSkinMainMenuBar::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   GetSkinData();
-  if (FSkinObjectIndex != -1 && RectHeight(FSkinRect) > 0) AHeight = RectHeight(FSkinRect);
+  if (FSkinObjectIndex != -1 && RectHeight(FSkinRect) > 0) AHeight = SkinHeight();
+  const TRect before = BoundsRect();
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  Repaint();
+  if (BoundsRect() != before) Invalidate();
 }
 
 // ---- Objects ---------------------------------------------------------------------------------------------
@@ -704,12 +716,14 @@ void TbsSkinMainMenuBar::CalcRects() {
 void TbsSkinMainMenuBar::PaintMenuBar(TCanvas* C) {
   GetSkinData();
   const int W = Width(), H = Height();
-  if (W < 1 || H < 1) return;
+  // Only what shows of the bar is built, when it lies in a parent smaller than itself.
+  const TbsFaceCut cut = bsVisibleFaceCut(this);
+  if (std::min(W, cut.Width) < 1 || std::min(H, cut.Height) < 1) return;
   TBitmap B;
   if (FSkinObjectIndex != -1 && FPicture) {
-    CreateHSkinImage(FItemsRect.Left, RectWidth(FSkinRect) - FItemsRect.Right, &B, FPicture, FSkinRect, W, H);
+    CreateHSkinImage(FItemsRect.Left, RectWidth(FSkinRect) - FItemsRect.Right, &B, FPicture, FSkinRect, W, H, cut);
   } else {
-    B.SetSize(W, H);
+    B.SetSize(std::min(W, cut.Width), std::min(H, cut.Height));
     B.Canvas()->Brush()->SetColor(clBtnFace);
     B.Canvas()->FillRect(TRect(0, 0, W, H));
   }

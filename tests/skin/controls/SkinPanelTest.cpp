@@ -41,6 +41,34 @@ class PanelTest : public SkinControlsTest {
   }
 };
 
+// A colour no face of the test skin has: what a paint leaves of it, it did not draw over.
+constexpr COLORREF kUntouched = RGB(1, 2, 3);
+constexpr COLORREF kUntouchedRead = 0x010203;  // as PixelsOf reads it
+
+// The pixels of a picture, top row first, as 0x00RRGGBB.
+std::vector<COLORREF> PixelsOf(TBitmap* B) {
+  BITMAPINFO info {};
+  info.bmiHeader =
+      BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), B->Width(), -B->Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+  std::vector<COLORREF> out(size_t(B->Width()) * size_t(B->Height()));
+  HDC dc = CreateCompatibleDC(nullptr);
+  const int rows = GetDIBits(dc, B->Handle(), 0, UINT(B->Height()), out.data(), &info, DIB_RGB_COLORS);
+  DeleteDC(dc);
+  EXPECT_EQ(rows, B->Height());
+  return out;
+}
+
+// What a paint of C draws into a picture of its client size that held kUntouched before (WM_PAINT handed
+// the picture's device context, as a print or a capture does it).
+std::vector<COLORREF> PaintedInto(TWinControl* C) {
+  TBitmap b;
+  b.SetSize(C->ClientWidth(), C->ClientHeight());
+  b.Canvas()->Brush()->SetColor(static_cast<int32_t>(kUntouched));
+  b.Canvas()->FillRect(TRect(0, 0, b.Width(), b.Height()));
+  SendMessageA(C->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(b.Canvas()->Handle()), 0);
+  return PixelsOf(&b);
+}
+
 class TPanelForm : public TForm {
   XJ_CLASS(TPanelForm, TForm)
  public:
@@ -425,4 +453,60 @@ TEST_F(PanelTest, ASkinSwitchOnALiveFormRedrawsFromTheSecondSkinOrFallsBackToThe
   Gallery(p, "bsSkinCtrls", "second");
   Gallery(g, "bsSkinCtrls", "second");
   Gallery(gone, "bsSkinCtrls", "second-missing");
+}
+
+// Panels and bars far larger than the form (sized by a skin, or aligned in a small form) build their face
+// only as far as the form's client area shows them: nothing is drawn past that, and what is drawn is the
+// whole face's own pixels there.
+TEST_F(PanelTest, PanelsAndBarsLargerThanTheirFormBuildOnlyWhatShows) {
+  LoadTestSkin();
+  auto* panel = NewPanel(10, 20, 300, 5000);
+  panel->SetSkinData(skin);
+  auto* status = new TbsSkinStatusBar(form);
+  status->SetParent(form);
+  status->SetAlign(alNone);
+  status->SetBounds(60, 150, 4000, 21);
+  status->SetSkinData(skin);
+  auto* bar = new TbsSkinControlBar(form);
+  bar->SetParent(form);
+  bar->SetBounds(330, 40, 2000, 3000);
+  bar->SetSkinData(skin);
+  Show();
+  ASSERT_EQ(panel->Height(), 5000);
+  ASSERT_EQ(status->Width(), 4000);
+  ASSERT_EQ(bar->ClientHeight(), 3000);
+  struct Case {
+    TWinControl* control;
+    TbsSkinControl* skinned;  // its face can be built whole for comparison; null: the control bar
+    int shownW, shownH;
+  };
+  const int cw = form->ClientWidth(), ch = form->ClientHeight();
+  for (const Case& k : { Case { panel, panel, 300, ch - 20 }, Case { status, status, cw - 60, status->Height() },
+                         Case { bar, nullptr, cw - 330, ch - 40 } }) {
+    const std::string name = k.control->ClassName().c_str();
+    const int w = k.control->ClientWidth(), h = k.control->ClientHeight();
+    const std::vector<COLORREF> painted = PaintedInto(k.control);
+    std::vector<COLORREF> whole;
+    if (k.skinned) {
+      TBitmap face;
+      face.SetSize(w, h);
+      k.skinned->CreateControlSkinImage(&face);
+      ASSERT_EQ((std::array { face.Width(), face.Height() }), (std::array { w, h })) << name;
+      whole = PixelsOf(&face);
+    }
+    int drawnOutside = 0, missedInside = 0, wrongInside = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * size_t(w) + size_t(x);
+        if (x >= k.shownW || y >= k.shownH)
+          drawnOutside += painted[i] != kUntouchedRead;
+        else if (painted[i] == kUntouchedRead)
+          ++missedInside;
+        else if (!whole.empty() && painted[i] != whole[i])
+          ++wrongInside;
+      }
+    EXPECT_EQ(drawnOutside, 0) << name;
+    EXPECT_EQ(missedInside, 0) << name;
+    EXPECT_EQ(wrongInside, 0) << name;
+  }
 }

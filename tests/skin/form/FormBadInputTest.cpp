@@ -251,3 +251,31 @@ TEST_F(FormBadInputTest, ARecordListedAgainGivesNoSecondObject) {
   xt::PumpUntilIdle();
   EXPECT_EQ(sf->ObjectCount(), built);
 }
+
+// A frame picture larger than the desktop's work area (1500 x 1200 against 1024 x 738): the form the
+// picture sizes is no larger than the work area, shows and paints.
+TEST_F(FormBadInputTest, AFramePictureLargerThanTheWorkAreaGivesAFormNoLargerThanIt) {
+  xj::test::ScratchDir dir { "frame-large" };
+  std::filesystem::copy(std::string(XJ_TEST_SKIN_DIR) + "/test", dir.Path(), std::filesystem::copy_options::recursive);
+  {
+    TBitmap frame;
+    frame.SetSize(1500, 1200);
+    frame.Canvas()->Brush()->SetColor(static_cast<int32_t>(RGB(0x33, 0x66, 0x99)));
+    frame.Canvas()->FillRect(TRect(0, 0, 1500, 1200));
+    frame.SaveToFile(dir / "frame.bmp");
+  }
+  skin = new TbsSkinData(form);
+  skin->LoadFromFile(dir / "skin.ini");
+  ASSERT_EQ((std::array { skin->Picture->Width(), skin->Picture->Height() }), (std::array { 1500, 1200 }));
+  sf->SetSkinData(skin);
+  Show();
+  RECT area {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  const std::array<LONG, 2> size { area.right - area.left, area.bottom - area.top };
+  EXPECT_EQ((std::array<LONG, 2> { form->Width(), form->Height() }), size);
+  // The smallest size a drag is held to says the same.
+  MINMAXINFO mmi {};
+  SendMessageA(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  EXPECT_EQ((std::array { mmi.ptMinTrackSize.x, mmi.ptMinTrackSize.y }), size);
+  EXPECT_EQ(Frame(2, 2), RGB(0x33, 0x66, 0x99)) << "the frame is painted from the picture";
+}

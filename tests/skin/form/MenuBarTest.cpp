@@ -3,8 +3,13 @@
 
 #include "tests/skin/form/MenuTestSupport.h"
 
+#include <filesystem>
+
+#include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/IniFiles.h"
 #include "skin/data/bsUtils.h"
 #include "skin/form/bsSkinHint.h"
+#include "tests/support/Scratch.h"
 
 namespace skmenu {
 namespace {
@@ -238,6 +243,49 @@ TEST_F(MenuBarTest, SkinnedLookAndRecordsOfTheWrongClass) {
   skin = nullptr;
   xt::PumpUntilIdle();
   EXPECT_FALSE(bar->SkinSupport());
+}
+
+// A face rectangle 31,767 rows high that lies outside the picture: the loader drops the picture and keeps
+// the rectangle. The bar is no taller than the form's client area, whatever size the form takes.
+TEST_F(MenuBarTest, AFaceTallerThanAnyFormGivesABarNoTallerThanTheClientArea) {
+  xj::test::ScratchDir dir { "menubar-tall" };
+  std::filesystem::copy(std::string(XJ_TEST_SKIN_DIR) + "/test", dir.Path(), std::filesystem::copy_options::recursive);
+  {
+    TMemIniFile ini(dir / "skin.ini");
+    ini.WriteString("mainmenubar", "skinrect", "32768,1000,536,32767");
+    ini.UpdateFile();
+  }
+  skin = new TbsSkinData(form);
+  skin->LoadFromFile(dir / "skin.ini");
+  host->Skin = skin;
+  bar->SetSkinData(skin);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(bar->SkinSupport());
+  EXPECT_EQ(bar->Height(), form->ClientHeight());
+  EXPECT_EQ(BarPixel(bar->Width() - 1, bar->Height() - 1), GetSysColor(COLOR_BTNFACE));
+  for (const int dh : { -113, 250 }) {
+    form->SetHeight(form->Height() + dh);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(bar->Height(), form->ClientHeight()) << dh;
+  }
+}
+
+// Every aligned control placed on the form realigns it, and each realign places the bar again: the bar is
+// painted once, with the form, not once per control placed.
+TEST_F(MenuBarTest, ARealignPaintsTheBarOnceNotOncePerControlPlaced) {
+  xt::MessageTrace paints(bar->Handle(), { WM_PAINT });
+  form->SetWidth(form->Width() + 37);
+  for (int i = 0; i < 30; ++i) {
+    auto* panel = new TPanel(form);
+    panel->SetAlign(alTop);
+    panel->SetHeight(3);
+    panel->SetParent(form);
+  }
+  EXPECT_EQ(paints.Count(WM_PAINT), 0) << "painted while the controls were placed";
+  xt::PumpUntilIdle();
+  EXPECT_EQ(paints.Count(WM_PAINT), 1);
+  EXPECT_EQ(bar->Width(), form->ClientWidth());
+  EXPECT_EQ(BarPixel(bar->Width() - 1, 10), GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(MenuBarTest, MaximisedMDIChildGetsItsButtonsOnTheBar) {

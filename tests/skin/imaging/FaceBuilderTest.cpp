@@ -342,7 +342,7 @@ TEST(SkinImage, ThreePartFaces) {
   for (const Case& c : cases) {
     TBitmap dest;
     auto build = c.kind == H ? CreateHSkinImage : c.kind == H2 ? CreateHSkinImage2 : CreateHSkinImage3;
-    build(c.left, c.right, &dest, src.get(), TRect(2, 1, 32, 11), c.width, 99);
+    build(c.left, c.right, &dest, src.get(), TRect(2, 1, 32, 11), c.width, 99, TbsFaceCut {});
     ASSERT_EQ(dest.Width(), c.width) << c.name;
     ASSERT_EQ(dest.Height(), 10) << c.name;
     for (int y : { 0, 9 })
@@ -377,6 +377,48 @@ TEST(SkinImage, VerticalThreePartFace) {
     for (int y = 0; y < c.height; ++y) {
       const int sy = c.row(y);
       ASSERT_EQ(Px(dest, 9, y), sy < 0 ? kWhite : Code(1 + 9, 2 + sy)) << c.height << " row " << y;
+    }
+  }
+}
+
+// A face cut by a TbsFaceCut holds the whole face's pixels from its top-left corner on and no more, for
+// every builder and both ways of copying (palette pictures through the canvas); a cut past the face's
+// edge leaves that edge whole.
+TEST(SkinImage, ACutFaceIsTheTopLeftPartOfTheWholeFace) {
+  auto coded = Coded(40, 40);
+  auto palette = PaletteCoded();
+  auto nineSlice = [](TBitmap* Src) {
+    return [Src](TBitmap* Dest, TbsFaceCut Cut) {
+      const NewGeometry n = Stretched(kPlain, 57, 43);
+      CreateSkinImage(kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb, kPlain.cl, n.lt, n.rt, n.lb, n.rb, n.cl, Dest, Src,
+                      kPlain.srcRect, 57, 43, true, Cut);
+    };
+  };
+  const std::pair<const char*, std::function<void(TBitmap*, TbsFaceCut)>> builders[] = {
+    { "nine-slice", nineSlice(coded.get()) },
+    { "nine-slice of a palette picture", nineSlice(palette.get()) },
+    { "three-part",
+      [&](TBitmap* D, TbsFaceCut C) { CreateHSkinImage(5, 4, D, coded.get(), TRect(2, 1, 32, 11), 57, 99, C); } },
+    { "three-part open on the right",
+      [&](TBitmap* D, TbsFaceCut C) { CreateHSkinImage2(5, 4, D, coded.get(), TRect(2, 1, 32, 11), 57, 99, C); } },
+    { "three-part without caps",
+      [&](TBitmap* D, TbsFaceCut C) { CreateHSkinImage3(5, 4, D, coded.get(), TRect(2, 1, 32, 11), 57, 99, C); } },
+    { "vertical three-part",
+      [&](TBitmap* D, TbsFaceCut C) { CreateVSkinImage(5, 4, D, coded.get(), TRect(1, 2, 11, 32), 99, 57, C); } },
+  };
+  const TbsFaceCut cuts[] = { { 23, 5 }, { 56, 9 }, { 3, 1000 }, { 1000, 42 }, { 1000, 1000 }, { 0, 7 } };
+  for (const auto& [name, build] : builders) {
+    TBitmap whole;
+    build(&whole, TbsFaceCut {});
+    for (const TbsFaceCut& cut : cuts) {
+      TBitmap part;
+      build(&part, cut);
+      ASSERT_EQ(part.Width(), std::min(whole.Width(), cut.Width)) << name << " cut at " << cut.Width;
+      ASSERT_EQ(part.Height(), std::min(whole.Height(), cut.Height)) << name << " cut at " << cut.Height;
+      for (int y = 0; y < part.Height(); ++y)
+        for (int x = 0; x < part.Width(); ++x)
+          ASSERT_EQ(Px(part, x, y), Px(whole, x, y))
+              << name << " cut at " << cut.Width << " x " << cut.Height << ", at " << x << "," << y;
     }
   }
 }
