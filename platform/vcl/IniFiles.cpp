@@ -163,7 +163,7 @@ void TMemIniFile::LoadValues() {
   std::string content;
   if (!xj::ReadProfileFile(FFileName, content, true))
     throw EIniFileException::CreateFmt("Unable to read %s (%s)", FFileName, xj::FileErrorText(errno));
-  FDoc->Parse(content);
+  FDoc->Parse(std::move(content));
 }
 
 AnsiString TMemIniFile::ReadString(const AnsiString& Section, const AnsiString& Ident, const AnsiString& Default) {
@@ -205,6 +205,10 @@ void TMemIniFile::Clear() { FDoc->Clear(); }
 void TMemIniFile::GetStrings(TStrings* List) { List->SetText(FDoc->Text()); }
 
 void TMemIniFile::SetStrings(TStrings* List) { FDoc->Parse(List->Text()); }
+
+void TMemIniFile::SetText(AnsiString Text) { FDoc->Parse(std::move(Text)); }
+
+size_t TMemIniFile::MemorySize() const { return FDoc->MemorySize(); }
 
 void TMemIniFile::Rename(const AnsiString& FileName, bool Reload) {
   FFileName = FileName;

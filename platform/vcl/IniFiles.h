@@ -100,6 +100,11 @@ class TMemIniFile : public TCustomIniFile {
   void Clear();
   void GetStrings(TStrings* List);
   void SetStrings(TStrings* List);
+  // Replaces the contents by those of an INI text, taken over when moved in: a caller that holds the
+  // text already parses it without a list of its lines or a copy.
+  void SetText(AnsiString Text);
+  // The heap bytes the contents take (see xj::TIniDocument::MemorySize).
+  size_t MemorySize() const;
   // Takes another file name; Reload replaces the contents by that file's (empty when it is missing).
   void Rename(const AnsiString& FileName, bool Reload);
 

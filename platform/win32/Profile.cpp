@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -29,38 +30,97 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-// Upper-cases ASCII letters, stepping over double-byte characters whole.
-std::string Fold(std::string_view s) {
-  std::string out(s);
-  const char* p = out.data();
-  const char* end = p + out.size();
-  while (p < end) {
-    const int n = GbkCharLength(p, end);
-    if (n == 1 && *p >= 'a' && *p <= 'z') out[static_cast<size_t>(p - out.data())] = static_cast<char>(*p - 32);
-    p += n;
-  }
-  return out;
-}
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
-// Whether Name reads as Folded (already folded) once folded: Fold without making the copy, for the
-// scans that compare every key of a small section.
-bool FoldsTo(std::string_view Name, std::string_view Folded) {
-  if (Name.size() != Folded.size()) return false;
-  const char* p = Name.data();
-  const char* end = p + Name.size();
-  const char* q = Folded.data();
+// Whether two names are the same once ASCII letters are upper-cased, stepping over double-byte
+// characters whole (their trail bytes are never folded).
+bool SameName(std::string_view A, std::string_view B) {
+  if (A.size() != B.size()) return false;
+  const char* p = A.data();
+  const char* q = B.data();
+  const char* end = p + A.size();
   while (p < end) {
     const int n = GbkCharLength(p, end);
-    if (n == 1) {
-      const char c = *p >= 'a' && *p <= 'z' ? static_cast<char>(*p - 32) : *p;
-      if (c != *q) return false;
-    } else if (std::memcmp(p, q, size_t(n)) != 0) {
-      return false;
-    }
+    if (n != GbkCharLength(q, q + (end - p))) return false;
+    if (n == 1 ? Upper(*p) != Upper(*q) : std::memcmp(p, q, 2) != 0) return false;
     p += n;
     q += n;
   }
   return true;
+}
+
+// The hash SameName agrees with (FNV-1a over the folded bytes), seeded per process so that a text
+// cannot be made of names that all fall on one slot.
+uint32_t NameHash(std::string_view Name) {
+  static const uint64_t seed = [] {
+    static const int here = 0;
+    return 0xCBF29CE484222325ull ^ reinterpret_cast<uintptr_t>(&here) ^ static_cast<uint64_t>(::time(nullptr)) ^
+           static_cast<uint64_t>(::getpid()) << 40;
+  }();
+  uint64_t h = seed;
+  const char* p = Name.data();
+  const char* end = p + Name.size();
+  while (p < end) {
+    const int n = GbkCharLength(p, end);
+    for (int i = 0; i < n; ++i, ++p) h = (h ^ static_cast<unsigned char>(n == 1 ? Upper(*p) : *p)) * 0x100000001B3ull;
+  }
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
+// One line of a text: its bytes, and where the next line starts. CR, LF and CR LF end a line.
+struct TTextLine {
+  std::string_view Text;
+  size_t Next;
+};
+
+TTextLine LineAt(std::string_view Text, size_t Pos) {
+  size_t end = Pos;
+  while (end < Text.size() && Text[end] != '\r' && Text[end] != '\n') ++end;
+  size_t next = end;
+  if (next < Text.size() && Text[next] == '\r') ++next;
+  if (next < Text.size() && Text[next] == '\n') ++next;
+  return { Text.substr(Pos, end - Pos), next };
+}
+
+bool IsHeader(std::string_view Line) {
+  const std::string_view t = TrimBlanks(Line);
+  return !t.empty() && t[0] == '[';
+}
+
+// Up to the last ']'; a header without one runs to the end of the line.
+std::string_view HeaderName(std::string_view Line) {
+  const std::string_view t = TrimBlanks(Line).substr(1);
+  return TrimBlanks(t.substr(0, t.rfind(']')));
+}
+
+// A line of a section that is not blank, a comment or a header, and has a name before its first '='.
+bool IsKey(std::string_view Line) {
+  const std::string_view t = TrimBlanks(Line);
+  if (t.empty() || t[0] == ';' || t[0] == '[') return false;
+  const size_t eq = t.find('=');
+  return eq != std::string_view::npos && !TrimBlanks(t.substr(0, eq)).empty();
+}
+
+std::string_view KeyNameOf(std::string_view Line) {
+  const std::string_view t = TrimBlanks(Line);
+  return TrimBlanks(t.substr(0, t.find('=')));
+}
+
+std::string_view KeyValueOf(std::string_view Line) {
+  const std::string_view t = TrimBlanks(Line);
+  return TrimBlanks(t.substr(t.find('=') + 1));
+}
+
+// Where the first header line at or after Pos starts, or the text's end.
+size_t SkipToHeader(std::string_view Text, size_t Pos) {
+  while (Pos < Text.size()) {
+    const TTextLine line = LineAt(Text, Pos);
+    if (IsHeader(line.Text)) return Pos;
+    Pos = line.Next;
+  }
+  return Text.size();
 }
 
 int HexDigit(char c) {
@@ -105,147 +165,257 @@ bool ProfileStrToInt(std::string_view Text, int& Value) {
   return true;
 }
 
+// ---- Name tables --------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr size_t kNotFound = static_cast<size_t>(-1);
+
+uint64_t Slot(uint32_t Hash, size_t Pos) { return uint64_t { Hash } << 32 | (Pos + 1); }
+size_t SlotPos(uint64_t Slot) { return static_cast<size_t>(Slot & 0xFFFFFFFFu) - 1; }
+uint32_t SlotHash(uint64_t Slot) { return static_cast<uint32_t>(Slot >> 32); }
+
+// Where Name's slot is, or the empty slot that ends its probe.
+template <class Table, class NameOf>
+size_t Probe(const Table& T, std::string_view Name, uint32_t Hash, NameOf Names) {
+  const size_t mask = T.Slots.size() - 1;
+  for (size_t i = Hash & mask;; i = (i + 1) & mask) {
+    const uint64_t s = T.Slots[i];
+    if (s == 0 || (SlotHash(s) == Hash && SameName(Names(SlotPos(s)), Name))) return i;
+  }
+}
+
+template <class Table, class NameOf>
+size_t FindName(const Table& T, std::string_view Name, NameOf Names) {
+  if (T.Slots.empty()) return kNotFound;
+  const uint64_t s = T.Slots[Probe(T, Name, NameHash(Name), Names)];
+  return s == 0 ? kNotFound : SlotPos(s);
+}
+
+template <class Table>
+void Grow(Table& T) {
+  std::vector<uint64_t> old(std::max<size_t>(16, T.Slots.size() * 2));
+  old.swap(T.Slots);
+  const size_t mask = T.Slots.size() - 1;
+  for (const uint64_t s : old) {
+    if (s == 0) continue;
+    size_t i = SlotHash(s) & mask;
+    while (T.Slots[i] != 0) i = (i + 1) & mask;
+    T.Slots[i] = s;
+  }
+}
+
+// Enters Pos under Name unless the name is there already. Positions stay below 2^32 - 1: no text that
+// fits in memory has that many sections or keys in a section.
+template <class Table, class NameOf>
+void AddName(Table& T, size_t Pos, std::string_view Name, NameOf Names) {
+  if ((T.Count + 1) * 4 > T.Slots.size() * 3) Grow(T);
+  const uint32_t hash = NameHash(Name);
+  uint64_t& s = T.Slots[Probe(T, Name, hash, Names)];
+  if (s != 0) return;
+  s = Slot(hash, Pos);
+  ++T.Count;
+}
+
+// Takes Pos out, moving back the slots after it that probed past it.
+template <class Table>
+void RemovePos(Table& T, size_t Pos, std::string_view Name) {
+  const size_t mask = T.Slots.size() - 1;
+  size_t i = NameHash(Name) & mask;
+  while (SlotPos(T.Slots[i]) != Pos) i = (i + 1) & mask;
+  for (size_t j = (i + 1) & mask; T.Slots[j] != 0; j = (j + 1) & mask) {
+    const size_t home = SlotHash(T.Slots[j]) & mask;
+    // The slot at j may fill the hole at i when its home is not within (i, j], cyclically.
+    const bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
+    if (between) continue;
+    T.Slots[i] = T.Slots[j];
+    i = j;
+  }
+  T.Slots[i] = 0;
+  --T.Count;
+}
+
+// Hands each key line (without its line break) and each run of other lines (with theirs) from Pos on to
+// Emit, up to the next header; returns where that header starts, or the text's end.
+template <class MakeSpan, class EmitSpan>
+size_t WalkBody(std::string_view Text, size_t Pos, MakeSpan Make, EmitSpan Emit) {
+  size_t run = kNotFound;
+  while (Pos < Text.size()) {
+    const TTextLine line = LineAt(Text, Pos);
+    if (IsHeader(line.Text)) break;
+    if (IsKey(line.Text)) {
+      if (run != kNotFound) Emit(Make(run, Pos - run, false));
+      run = kNotFound;
+      Emit(Make(Pos, line.Text.size(), true));
+    } else if (run == kNotFound) {
+      run = Pos;
+    }
+    Pos = line.Next;
+  }
+  if (run != kNotFound) Emit(Make(run, Pos - run, false));
+  return Pos;
+}
+
+// About what a deque holds: its items in blocks of 512 bytes (or of one item when it is larger), and a
+// map of the blocks.
+template <class T>
+size_t DequeBytes(const std::deque<T>& D) {
+  const size_t perBlock = sizeof(T) < 512 ? 512 / sizeof(T) : 1;
+  return (D.size() / perBlock + 1) * perBlock * sizeof(T) + (D.size() / perBlock + 8) * sizeof(void*);
+}
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+}  // namespace
+
 // ---- TIniDocument -------------------------------------------------------------------------------------
 
-void TIniDocument::Parse(std::string_view Text) {
+TIniDocument::TIniDocument() = default;
+TIniDocument::~TIniDocument() = default;
+TIniDocument::TIniDocument(TIniDocument&&) = default;
+TIniDocument& TIniDocument::operator=(TIniDocument&&) = default;
+
+std::string_view TIniDocument::At(const TSpan& S) const {
+  return std::string_view(S.Added ? FAdded : FText).substr(S.Off, S.Len);
+}
+
+std::string_view TIniDocument::SectionName(const TSection& S) const { return HeaderName(At(S.Header)); }
+
+std::string_view TIniDocument::KeyName(const TSpan& S) const { return KeyNameOf(At(S)); }
+
+void TIniDocument::Parse(std::string Text) {
   Clear();
-  if (Text.substr(0, 3) == "\xEF\xBB\xBF") Text.remove_prefix(3);
-  size_t start = 0;
-  while (start < Text.size()) {
-    size_t end = Text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = Text.size();
-    TLine line;
-    line.Raw = std::string(Text.substr(start, end - start));
-    const std::string_view t = TrimBlanks(line.Raw);
-    if (!t.empty() && t[0] == '[') {
-      // Up to the last ']'; a header without one runs to the end of the line.
-      const size_t close = t.rfind(']');
-      line.Kind = lkSection;
-      line.Name = std::string(TrimBlanks(t.substr(1, close == std::string_view::npos ? t.npos : close - 1)));
-      if (line.Raw == Canonical(line)) std::string().swap(line.Raw);
-      FSections.emplace_back().Header = std::move(line);
-    } else {
-      if (!FSections.empty() && !t.empty() && t[0] != ';') {
-        const size_t eq = t.find('=');
-        if (eq != std::string_view::npos && !TrimBlanks(t.substr(0, eq)).empty()) {
-          line.Kind = lkKey;
-          line.Name = std::string(TrimBlanks(t.substr(0, eq)));
-          line.Value = std::string(TrimBlanks(t.substr(eq + 1)));
-        }
-      }
-      if (line.Kind == lkKey && line.Raw == Canonical(line)) std::string().swap(line.Raw);
-      (FSections.empty() ? FPreamble : FSections.back().Lines).push_back(std::move(line));
-    }
-    start = end;
-    if (start < Text.size() && Text[start] == '\r') ++start;
-    if (start < Text.size() && Text[start] == '\n') ++start;
+  FText = std::move(Text);
+  const std::string_view text = FText;
+  const size_t start = text.starts_with(kBom) ? kBom.size() : 0;
+  FLive = text.size() - start;
+  size_t pos = SkipToHeader(text, start);
+  if (pos > start) FPreamble = TSpan { start, pos - start, kRun };
+  while (pos < text.size())
+    pos = FindSection(HeaderName(LineAt(text, pos).Text)) == npos ? ParseSection(pos) : ParseRepeated(pos);
+}
+
+// A first occurrence: its header and body. The body's pieces are counted before they are stored, so a
+// section of millions of keys holds no room for more.
+size_t TIniDocument::ParseSection(size_t Pos) {
+  const std::string_view text = FText;
+  const TTextLine header = LineAt(text, Pos);
+  FSections.emplace_back().Header = TSpan { Pos, header.Text.size(), kHeader };
+  AddName(FIndex, FSections.size() - 1, HeaderName(header.Text),
+          [this](size_t i) { return SectionName(FSections[i]); });
+  auto make = [](size_t off, size_t len, bool key) { return TSpan { off, len, key ? kKey : kRun }; };
+  size_t pieces = 0;
+  WalkBody(text, header.Next, make, [&](const TSpan&) { ++pieces; });
+  std::vector<TSpan>& body = FSections.back().Body;
+  body.reserve(pieces);
+  return WalkBody(text, header.Next, make, [&](const TSpan& s) { body.push_back(s); });
+}
+
+// Later occurrences of the section at Pos, one after the other, with their lines: one stretch of text
+// that is written back and never read.
+size_t TIniDocument::ParseRepeated(size_t Pos) {
+  const std::string_view text = FText;
+  const std::string_view name = HeaderName(LineAt(text, Pos).Text);
+  size_t end = LineAt(text, Pos).Next;
+  for (;;) {
+    end = SkipToHeader(text, end);
+    if (end == text.size() || !SameName(HeaderName(LineAt(text, end).Text), name)) break;
+    end = LineAt(text, end).Next;
   }
-  // A file of many small sections would otherwise hold room for lines it never gets.
-  for (TSection& section : FSections) section.Lines.shrink_to_fit();
+  FRepeated.push_back(TRepeated { TSpan { Pos, end - Pos, kRepeated }, FSections.size() });
+  ++FRepeatedLive;
+  return end;
 }
 
-// A header or key line as this document would write it; a parsed line that reads the same keeps no copy
-// of its text.
-std::string TIniDocument::Canonical(const TLine& L) {
-  if (L.Kind == lkSection) return "[" + L.Name + "]";
-  if (L.Kind == lkKey) return L.Name + "=" + L.Value;
-  return std::string();
+void TIniDocument::AppendLines(std::string& Out, const TSpan& S) const {
+  const std::string_view text = At(S);
+  for (size_t pos = 0; pos < text.size();) {
+    const TTextLine line = LineAt(text, pos);
+    Out += line.Text;
+    Out += "\r\n";
+    pos = line.Next;
+  }
 }
-
-std::string TIniDocument::Spelled(const TLine& L) { return L.Raw.empty() ? Canonical(L) : L.Raw; }
 
 std::string TIniDocument::Text() const {
   std::string out;
-  auto add = [&](const TLine& l) {
-    out += Spelled(l);
-    out += "\r\n";
+  out.reserve(FLive);
+  auto repeated = FRepeated.begin();
+  auto repeatedAfter = [&](size_t sections) {
+    for (; repeated != FRepeated.end() && repeated->After == sections; ++repeated) AppendLines(out, repeated->Text);
   };
-  for (const TLine& l : FPreamble) add(l);
-  for (const TSection& s : FSections) {
-    if (s.Erased) continue;
-    add(s.Header);
-    for (const TLine& l : s.Lines) add(l);
+  AppendLines(out, FPreamble);
+  repeatedAfter(0);
+  for (size_t i = 0; i < FSections.size(); ++i) {
+    AppendLines(out, FSections[i].Header);
+    for (const TSpan& piece : FSections[i].Body) AppendLines(out, piece);
+    repeatedAfter(i + 1);
   }
   return out;
 }
 
-void TIniDocument::Clear() {
-  FPreamble.clear();
-  FSections.clear();
-  FErased = 0;
-  FIndexValid = false;
-}
+void TIniDocument::Clear() { *this = TIniDocument(); }
 
-std::unordered_map<std::string, std::vector<size_t>>& TIniDocument::SectionIndex() const {
-  if (!FIndexValid) {
-    FIndex.clear();
-    for (size_t i = 0; i < FSections.size(); ++i)
-      if (!FSections[i].Erased) FIndex[Fold(FSections[i].Header.Name)].push_back(i);
-    FIndexValid = true;
+size_t TIniDocument::MemorySize() const {
+  auto table = [](const TNameTable& t) { return t.Slots.capacity() * sizeof(uint64_t); };
+  size_t bytes = FText.capacity() + FAdded.capacity() + DequeBytes(FSections) + table(FIndex) + DequeBytes(FRepeated) +
+                 FRepeatedIndex.capacity() * sizeof(uint64_t);
+  for (const TSection& s : FSections) {
+    bytes += s.Body.capacity() * sizeof(TSpan);
+    if (s.Keys) bytes += sizeof(TNameTable) + table(*s.Keys);
   }
-  return FIndex;
+  return bytes;
 }
 
-const TIniDocument::TSection* TIniDocument::FindSection(std::string_view Section) const {
-  const auto& index = SectionIndex();
-  const auto it = index.find(Fold(TrimBlanks(Section)));
-  return it == index.end() ? nullptr : &FSections[it->second.front()];
+size_t TIniDocument::FindSection(std::string_view Name) const {
+  return FindName(FIndex, Name, [this](size_t i) { return SectionName(FSections[i]); });
 }
 
-TIniDocument::TSection* TIniDocument::FindSection(std::string_view Section) {
-  return const_cast<TSection*>(std::as_const(*this).FindSection(Section));
-}
-
-const std::unordered_map<std::string, size_t>& TIniDocument::KeyIndex(const TSection& S) const {
-  if (!S.KeysValid) {
-    S.Keys.clear();
-    for (size_t i = 0; i < S.Lines.size(); ++i)
-      if (S.Lines[i].Kind == lkKey) S.Keys.emplace(Fold(S.Lines[i].Name), i);
-    S.KeysValid = true;
+const TIniDocument::TNameTable& TIniDocument::KeyTable(const TSection& S) const {
+  if (!S.Keys) {
+    auto table = std::make_unique<TNameTable>();
+    auto names = [&](size_t i) { return KeyName(S.Body[i]); };
+    for (size_t i = 0; i < S.Body.size(); ++i)
+      if (S.Body[i].Kind == kKey) AddName(*table, i, names(i), names);
+    S.Keys = std::move(table);
   }
-  return S.Keys;
+  return *S.Keys;
 }
 
 size_t TIniDocument::FindKey(const TSection& S, std::string_view Key) const {
-  const std::string folded = Fold(TrimBlanks(Key));
-  // A few keys are found as fast by looking at each: a file of many small sections is spared an index
+  // A few keys are found as fast by looking at each: a file of many small sections is spared a table
   // for every one of them.
-  if (!S.KeysValid && S.Lines.size() <= kScannedKeys) {
-    for (size_t i = 0; i < S.Lines.size(); ++i)
-      if (S.Lines[i].Kind == lkKey && FoldsTo(S.Lines[i].Name, folded)) return i;
+  if (!S.Keys && S.Body.size() <= kScannedKeys) {
+    for (size_t i = 0; i < S.Body.size(); ++i)
+      if (S.Body[i].Kind == kKey && SameName(KeyName(S.Body[i]), Key)) return i;
     return npos;
   }
-  const auto& keys = KeyIndex(S);
-  const auto it = keys.find(folded);
-  return it == keys.end() ? npos : it->second;
+  return FindName(KeyTable(S), Key, [&](size_t i) { return KeyName(S.Body[i]); });
 }
 
 bool TIniDocument::ReadString(std::string_view Section, std::string_view Key, std::string& Value) const {
-  const TSection* s = FindSection(Section);
-  const size_t i = s ? FindKey(*s, Key) : npos;
-  if (i == npos) return false;
-  Value = s->Lines[i].Value;
+  const size_t s = FindSection(TrimBlanks(Section));
+  const size_t k = s == npos ? npos : FindKey(FSections[s], TrimBlanks(Key));
+  if (k == npos) return false;
+  Value = KeyValueOf(At(FSections[s].Body[k]));
   return true;
 }
 
 bool TIniDocument::SectionExists(std::string_view Section) const {
-  const TSection* s = FindSection(Section);
-  return s && std::any_of(s->Lines.begin(), s->Lines.end(), [](const TLine& l) { return l.Kind == lkKey; });
+  const size_t s = FindSection(TrimBlanks(Section));
+  return s != npos && std::any_of(FSections[s].Body.begin(), FSections[s].Body.end(),
+                                  [](const TSpan& piece) { return piece.Kind == kKey; });
 }
 
 bool TIniDocument::ValueExists(std::string_view Section, std::string_view Key) const {
-  const TSection* s = FindSection(Section);
-  return s && FindKey(*s, Key) != npos;
+  const size_t s = FindSection(TrimBlanks(Section));
+  return s != npos && FindKey(FSections[s], TrimBlanks(Key)) != npos;
 }
 
 std::vector<std::string> TIniDocument::SectionNames() const {
-  // A section is listed where it first occurs, which is where the index points.
-  const auto& index = SectionIndex();
   std::vector<std::string> names;
-  for (size_t i = 0; i < FSections.size(); ++i) {
-    const TSection& s = FSections[i];
-    if (!s.Erased && index.at(Fold(s.Header.Name)).front() == i) names.push_back(s.Header.Name);
-  }
+  for (const TSection& s : FSections)
+    if (s.Header.Kind == kHeader) names.emplace_back(SectionName(s));
   return names;
 }
 
@@ -257,12 +427,13 @@ std::vector<std::string> TIniDocument::KeyNames(std::string_view Section) const 
 
 std::vector<std::pair<std::string, std::string>> TIniDocument::SectionValues(std::string_view Section) const {
   std::vector<std::pair<std::string, std::string>> values;
-  const TSection* s = FindSection(Section);
-  if (!s) return values;
-  const auto& keys = KeyIndex(*s);
-  for (size_t i = 0; i < s->Lines.size(); ++i) {
-    const TLine& l = s->Lines[i];
-    if (l.Kind == lkKey && keys.at(Fold(l.Name)) == i) values.emplace_back(l.Name, l.Value);
+  const size_t s = FindSection(TrimBlanks(Section));
+  if (s == npos) return values;
+  const TSection& section = FSections[s];
+  for (size_t i = 0; i < section.Body.size(); ++i) {
+    const TSpan& piece = section.Body[i];
+    if (piece.Kind == kKey && FindKey(section, KeyName(piece)) == i)
+      values.emplace_back(KeyName(piece), KeyValueOf(At(piece)));
   }
   return values;
 }
@@ -279,68 +450,141 @@ bool TIniDocument::ValidKey(std::string_view Key) {
 
 bool TIniDocument::ValidValue(std::string_view Value) { return Value.find_first_of("\r\n") == std::string_view::npos; }
 
+TIniDocument::TSpan TIniDocument::AddText(std::string_view Text, TKind Kind) {
+  const TSpan span { FAdded.size(), Text.size(), Kind, 1 };
+  FAdded += Text;
+  FLive += Text.size();
+  return span;
+}
+
 bool TIniDocument::WriteString(std::string_view Section, std::string_view Key, std::string_view Value) {
   if (!ValidSection(Section) || !ValidKey(Key) || !ValidValue(Value)) return false;
-  TLine line;
-  line.Kind = lkKey;
-  line.Name = std::string(Key);
-  line.Value = std::string(TrimBlanks(Value));
-  line.Raw = line.Name + "=" + std::string(Value);
-  TSection* s = FindSection(Section);
-  if (!s) {
+  const std::string_view name = TrimBlanks(Section);
+  const size_t s = FindSection(name);
+  if (s == npos) {
     TSection& added = FSections.emplace_back();
-    added.Header.Kind = lkSection;
-    added.Header.Name = std::string(TrimBlanks(Section));
-    added.Header.Raw = "[" + added.Header.Name + "]";
-    added.Lines.push_back(std::move(line));
-    // FindSection left the index built; the new section is the only one of its name.
-    FIndex[Fold(added.Header.Name)].push_back(FSections.size() - 1);
+    added.Header = AddText("[" + std::string(name) + "]", kHeader);
+    added.Body.push_back(AddText(std::string(Key) + "=" + std::string(Value), kKey));
+    AddName(FIndex, FSections.size() - 1, name, [this](size_t i) { return SectionName(FSections[i]); });
     return true;
   }
-  if (const size_t i = FindKey(*s, Key); i != npos) {
+  TSection& section = FSections[s];
+  if (const size_t k = FindKey(section, Key); k != npos) {
     // Keep the key as the file spells it; only the value changes.
-    line.Name = s->Lines[i].Name;
-    line.Raw = line.Name + "=" + std::string(Value);
-    s->Lines[i] = std::move(line);
+    const std::string line = std::string(KeyName(section.Body[k])) + "=" + std::string(Value);
+    FLive -= section.Body[k].Len;
+    section.Body[k] = AddText(line, kKey);
+    DropGarbage();
     return true;
   }
-  // After the section's last key; no key lies behind that place, so the key index only gains an entry.
-  size_t at = s->Lines.size();
-  while (at > 0 && s->Lines[at - 1].Kind != lkKey) --at;
-  const std::string folded = Fold(line.Name);
-  s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
-  if (s->KeysValid) s->Keys.emplace(folded, at);
+  // After the section's last key; no key lies behind that place, so the key table only gains an entry.
+  size_t at = section.Body.size();
+  while (at > 0 && section.Body[at - 1].Kind != kKey) --at;
+  section.Body.insert(section.Body.begin() + static_cast<std::ptrdiff_t>(at),
+                      AddText(std::string(Key) + "=" + std::string(Value), kKey));
+  if (section.Keys) AddName(*section.Keys, at, Key, [&](size_t i) { return KeyName(section.Body[i]); });
   return true;
 }
 
 bool TIniDocument::DeleteKey(std::string_view Section, std::string_view Key) {
-  TSection* s = FindSection(Section);
-  if (!s) return false;
-  const std::string key = Fold(TrimBlanks(Key));
-  const size_t before = s->Lines.size();
-  std::erase_if(s->Lines, [&](const TLine& l) { return l.Kind == lkKey && Fold(l.Name) == key; });
-  if (s->Lines.size() == before) return false;
-  s->KeysValid = false;
+  const size_t s = FindSection(TrimBlanks(Section));
+  if (s == npos) return false;
+  const std::string_view key = TrimBlanks(Key);
+  std::vector<TSpan>& body = FSections[s].Body;
+  const size_t live = FLive;
+  std::erase_if(body, [&](const TSpan& piece) {
+    if (piece.Kind != kKey || !SameName(KeyName(piece), key)) return false;
+    FLive -= piece.Len;
+    return true;
+  });
+  if (FLive == live) return false;
+  FSections[s].Keys.reset();
+  DropGarbage();
   return true;
 }
 
 bool TIniDocument::EraseSection(std::string_view Section) {
-  auto& index = SectionIndex();
-  const auto it = index.find(Fold(TrimBlanks(Section)));
-  if (it == index.end()) return false;
-  for (const size_t i : it->second) {
-    FSections[i] = TSection {};
-    FSections[i].Erased = true;
-  }
-  FErased += it->second.size();
-  index.erase(it);
-  // Compacting moves the sections, so the index is rebuilt; done rarely, it costs little on the whole.
-  if (FErased > FSections.size() / 2) {
-    std::erase_if(FSections, [](const TSection& s) { return s.Erased; });
-    FErased = 0;
-    FIndexValid = false;
-  }
+  const std::string_view name = TrimBlanks(Section);
+  const size_t s = FindSection(name);
+  // A section is repeated only after its first occurrence, and goes with it.
+  if (s == npos) return false;
+  TSection& section = FSections[s];
+  RemovePos(FIndex, s, SectionName(section));
+  FLive -= section.Header.Len;
+  for (const TSpan& piece : section.Body) FLive -= piece.Len;
+  section = TSection {};
+  section.Header.Kind = kErased;
+  ++FErased;
+  EraseRepeated(name);
+  DropErased();
+  DropGarbage();
   return true;
+}
+
+// Found through an index by name built when first needed: the repeated sections only ever lose items,
+// which stay in place, so it stays right.
+void TIniDocument::EraseRepeated(std::string_view Name) {
+  if (FRepeatedLive == 0) return;
+  auto nameOf = [this](const TRepeated& r) { return HeaderName(LineAt(At(r.Text), 0).Text); };
+  if (FRepeatedIndex.empty()) {
+    FRepeatedIndex.reserve(FRepeated.size());
+    for (size_t i = 0; i < FRepeated.size(); ++i)
+      if (FRepeated[i].Text.Kind == kRepeated)
+        FRepeatedIndex.push_back(uint64_t { NameHash(nameOf(FRepeated[i])) } << 32 | i);
+    std::sort(FRepeatedIndex.begin(), FRepeatedIndex.end());
+  }
+  const uint32_t hash = NameHash(Name);
+  auto it = std::lower_bound(FRepeatedIndex.begin(), FRepeatedIndex.end(), uint64_t { hash } << 32);
+  for (; it != FRepeatedIndex.end() && SlotHash(*it) == hash; ++it) {
+    TRepeated& r = FRepeated[*it & 0xFFFFFFFFu];
+    if (r.Text.Kind != kRepeated || !SameName(nameOf(r), Name)) continue;
+    FLive -= r.Text.Len;
+    r.Text = TSpan { 0, 0, kErased };
+    --FRepeatedLive;
+  }
+  if (FRepeatedLive > 0) return;
+  FRepeated.clear();
+  std::vector<uint64_t>().swap(FRepeatedIndex);
+}
+
+// Compacting moves the sections, so the index is built again and the repeated sections learn how many
+// sections now come before them; done rarely, it costs little on the whole.
+void TIniDocument::DropErased() {
+  if (FErased <= FSections.size() / 2) return;
+  std::vector<size_t> kept(FSections.size() + 1, 0);
+  for (size_t i = 0; i < FSections.size(); ++i) kept[i + 1] = kept[i] + (FSections[i].Header.Kind != kErased);
+  for (TRepeated& r : FRepeated) r.After = kept[r.After];
+  std::erase_if(FSections, [](const TSection& s) { return s.Header.Kind == kErased; });
+  FErased = 0;
+  IndexSections();
+}
+
+void TIniDocument::IndexSections() {
+  FIndex = TNameTable {};
+  for (size_t i = 0; i < FSections.size(); ++i)
+    if (FSections[i].Header.Kind == kHeader)
+      AddName(FIndex, i, SectionName(FSections[i]), [this](size_t j) { return SectionName(FSections[j]); });
+}
+
+// Copies what is still referred to into one new text once the bytes nothing refers to are over half.
+void TIniDocument::DropGarbage() {
+  if (FText.size() + FAdded.size() - FLive <= FLive) return;
+  std::string text;
+  text.reserve(FLive);
+  auto keep = [&](TSpan& s) {
+    const std::string_view bytes = At(s);
+    s.Off = text.size();
+    s.Added = 0;
+    text += bytes;
+  };
+  keep(FPreamble);
+  for (TSection& s : FSections) {
+    keep(s.Header);
+    for (TSpan& piece : s.Body) keep(piece);
+  }
+  for (TRepeated& r : FRepeated) keep(r.Text);
+  FText.swap(text);
+  std::string().swap(FAdded);
 }
 
 // ---- Files --------------------------------------------------------------------------------------------
@@ -377,7 +621,16 @@ bool ReadHostFile(const std::string& hostPath, std::string& content, bool missin
   // A path through a plain file (ENOTDIR) names no file either.
   if (fd < 0) return missingIsEmpty && (errno == ENOENT || errno == ENOTDIR);
   const ScopeExit closeFile([fd] { ::close(fd); });
-  // The limit is checked as the bytes come, so a file that grows while it is read is caught too.
+  // A file over the limit is refused before a byte is read; the limit is checked again as the bytes
+  // come, so a file that grows while it is read is caught too.
+  struct stat st;
+  if (::fstat(fd, &st) == 0) {
+    if (static_cast<uint64_t>(st.st_size) > MaxProfileFileSize) {
+      errno = EFBIG;
+      return false;
+    }
+    content.reserve(static_cast<size_t>(st.st_size));
+  }
   char buf[65536];
   for (;;) {
     const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -465,7 +718,7 @@ void Refresh(const std::string& key, TProfileEntry& e) {
   if (e.Loaded && stamp == e.Stamp) return;
   std::string content;
   e.ReadError = ReadHostFile(key, content, true) ? 0 : errno;
-  e.Doc.Parse(content);
+  e.Doc.Parse(std::move(content));
   for (auto& write : e.Pending) write(e.Doc);
   e.Stamp = stamp;
   e.Loaded = true;

@@ -6,7 +6,8 @@
 // never a byte of a double-byte character); a key line splits at its first '='; blanks (spaces, tabs)
 // around names and values are dropped; ';' lines, blank lines and lines before the first section are
 // kept but never read; the first occurrence of a section or key wins; CR, LF or CR LF end a line on
-// reading, CR LF on writing; a leading UTF-8 BOM is skipped.
+// reading, CR LF on writing; a leading UTF-8 BOM is skipped and not written back (a second one is
+// text); a NUL is a byte like any other.
 //
 // The profile functions keep each file parsed in a cache, keyed by its absolute path (relative names are
 // taken from the current directory) and re-read when the file changes on disk. Writes go to the cache;
@@ -15,10 +16,12 @@
 // TIniFile::UpdateFile, or when the last TIniFile on the path goes. A failed write returns FALSE and
 // sets the last error (an errno value).
 
+#include <cstdint>
+#include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -40,11 +43,26 @@ DWORD WINAPI GetPrivateProfileSectionNamesA(LPSTR lpszReturnBuffer, DWORD nSize,
 namespace xj {
 
 // An INI text, line by line. Lines nobody changes are written back exactly as they were read.
+//
+// The document holds the text it was given and refers into it, so what it costs follows what the text
+// holds: a key line costs its bytes and a 16-byte piece, a section its header line and a 48-byte record;
+// blank lines, comments and text before the first section cost their bytes alone, and so do later
+// occurrences of a section (never read, kept to be written back), but for a 24-byte record where they
+// follow those of another name. Lines a write changes or adds go to a second buffer; the bytes nothing
+// refers to any more are dropped once they are over half of those held.
 class TIniDocument {
  public:
-  void Parse(std::string_view Text);
+  TIniDocument();
+  ~TIniDocument();
+  TIniDocument(TIniDocument&&);
+  TIniDocument& operator=(TIniDocument&&);
+
+  // Takes the text over: moved in, it is not copied.
+  void Parse(std::string Text);
   std::string Text() const;  // every line followed by CR LF
   void Clear();
+  // The heap bytes the document holds: its text and its records, with the lookup tables built so far.
+  size_t MemorySize() const;
 
   // True and the value when the section's first occurrence has the key.
   bool ReadString(std::string_view Section, std::string_view Key, std::string& Value) const;
@@ -67,43 +85,66 @@ class TIniDocument {
   static bool ValidValue(std::string_view Value);
 
  private:
-  enum TKind { lkOther, lkSection, lkKey };
-  struct TLine {
-    TKind Kind { lkOther };
-    std::string Raw;    // the line as it is written; empty when Canonical makes the same
-    std::string Name;   // section or key name, trimmed
-    std::string Value;  // key value, trimmed
+  enum TKind : size_t { kRun, kKey, kHeader, kRepeated, kErased };
+  // Bytes of FText, or of FAdded when Added. A key or header is one line without its line break; a run
+  // is whole lines with theirs (the last line of the text may have none).
+  struct TSpan {
+    size_t Off { 0 };
+    size_t Len : 60 { 0 };
+    size_t Kind : 3 { kRun };
+    size_t Added : 1 { 0 };
   };
-  static std::string Canonical(const TLine& L);
-  static std::string Spelled(const TLine& L);  // the line as it is written
-  // A section's header and the lines after it up to the next header. Its key index (folded name ->
-  // position in Lines of the first occurrence) is built when first needed, so that reading a key costs
-  // the same in a section of ten keys as in one of a hundred thousand. An erased section stays in place,
-  // empty and out of the index, until enough of them are there to be worth compacting.
+  // Positions found by the name each stands for, compared as INI names compare: open addressing, a slot
+  // holding the name's hash above the position + 1 (0: empty). A name is entered once, first come.
+  struct TNameTable {
+    std::vector<uint64_t> Slots;
+    size_t Count { 0 };
+  };
+  // A first occurrence (kHeader) with its lines up to the next section, or a place left by EraseSection
+  // (kErased), dropped once they are half of the list. The key table (a position in Body per name) is
+  // built when first needed, so that a key costs the same to find among ten keys as among a hundred
+  // thousand.
   struct TSection {
-    TLine Header;
-    std::vector<TLine> Lines;
-    bool Erased { false };
-    mutable std::unordered_map<std::string, size_t> Keys;
-    mutable bool KeysValid { false };
+    TSpan Header;
+    std::vector<TSpan> Body;
+    mutable std::unique_ptr<TNameTable> Keys;
+  };
+  // Later occurrences of one section met before, one after the other with their lines: written back, never
+  // read. They come after the first After entries of FSections.
+  struct TRepeated {
+    TSpan Text;
+    size_t After { 0 };
   };
   static constexpr size_t npos = static_cast<size_t>(-1);
   static constexpr size_t kScannedKeys = 16;
 
-  // The section's first occurrence, or null.
-  const TSection* FindSection(std::string_view Section) const;
-  TSection* FindSection(std::string_view Section);
-  const std::unordered_map<std::string, size_t>& KeyIndex(const TSection& S) const;
-  // Position in S.Lines of the key's first occurrence, or npos.
+  std::string_view At(const TSpan& S) const;
+  std::string_view SectionName(const TSection& S) const;
+  std::string_view KeyName(const TSpan& S) const;
+  // Position in FSections or in S.Body of the trimmed name, or npos.
+  size_t FindSection(std::string_view Name) const;
   size_t FindKey(const TSection& S, std::string_view Key) const;
-  // Folded name -> positions in FSections of every occurrence, in file order.
-  std::unordered_map<std::string, std::vector<size_t>>& SectionIndex() const;
+  const TNameTable& KeyTable(const TSection& S) const;
+  size_t ParseSection(size_t Pos);
+  size_t ParseRepeated(size_t Pos);
+  void AppendLines(std::string& Out, const TSpan& S) const;
+  TSpan AddText(std::string_view Text, TKind Kind);
+  void EraseRepeated(std::string_view Name);
+  void IndexSections();
+  void DropErased();
+  void DropGarbage();
 
-  std::vector<TLine> FPreamble;  // lines before the first section
-  std::vector<TSection> FSections;
+  std::string FText;   // the text parsed
+  std::string FAdded;  // lines written since
+  size_t FLive { 0 };  // bytes of both that something refers to
+  TSpan FPreamble;     // the lines before the first section
+  // Deques: a list of millions grows without a moment of holding twice its room.
+  std::deque<TSection> FSections;
+  TNameTable FIndex;  // the first occurrences
   size_t FErased { 0 };
-  mutable std::unordered_map<std::string, std::vector<size_t>> FIndex;
-  mutable bool FIndexValid { false };
+  std::deque<TRepeated> FRepeated;
+  size_t FRepeatedLive { 0 };
+  std::vector<uint64_t> FRepeatedIndex;  // name hash above position, sorted; built at the first erasure
 };
 
 // Optional sign, then decimal within 32 bits, or '$' / "0x" / "0X" and 1 to 8 hex digits wrapping into
@@ -115,7 +156,8 @@ bool ProfileStrToInt(std::string_view Text, int& Value);
 constexpr size_t MaxProfileFileSize = size_t { 64 } << 20;
 
 // The file's bytes; false (errno set) when it cannot be read: not a regular file (OpenFileToLoad's
-// errors), or EFBIG beyond MaxProfileFileSize. A missing file is an empty one when MissingIsEmpty.
+// errors), or EFBIG beyond MaxProfileFileSize (a file that says it is larger is not read at all). A
+// missing file is an empty one when MissingIsEmpty.
 bool ReadProfileFile(const std::string& GbkPath, std::string& Content, bool MissingIsEmpty);
 // Writes Content to a temporary file in the same directory and renames it over GbkPath, keeping an
 // existing file's permissions. False (errno set, GbkPath untouched) on failure.
