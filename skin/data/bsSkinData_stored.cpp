@@ -92,30 +92,32 @@ void ReadImage(TStream* Stream, TBitmap* Bitmap, TSkinBudget& Budget, const Ansi
   const int64_t left = Stream->Size() - start;
   uint8_t head[xj::bmp::kLayoutBytes];
   if (left < MinImageSize) throw EReadError(Format("No bitmap image at offset %d: the data ends", start));
-  const int headSize = static_cast<int>(std::min<int64_t>(left, sizeof head));
-  Stream->ReadBuffer(head, headSize);
+  Stream->ReadBuffer(head, 14);
   const uint32_t size =
       uint32_t { head[2] } | uint32_t { head[3] } << 8 | uint32_t { head[4] } << 16 | uint32_t { head[5] } << 24;
   if (head[0] != 'B' || head[1] != 'M') throw EReadError(Format("No bitmap image at offset %d", start));
   if (size < static_cast<uint32_t>(MinImageSize) || size > left)
     throw EReadError(
         Format("The bitmap image at offset %d says it is %u bytes long; %d bytes are left", start, size, left));
+  // The headers, and nothing of the image after them: the stream need not go back.
+  const auto headSize = static_cast<int>(std::min<uint32_t>(size, sizeof head));
+  Stream->ReadBuffer(head + 14, headSize - 14);
   auto* memory = dynamic_cast<TCustomMemoryStream*>(Stream);
   // Another stream's image is copied out whole first.
   const int64_t copied = memory ? 0 : size;
-  ChargePicture(Budget, head, std::min<size_t>(static_cast<size_t>(headSize), size), copied, What);
+  ChargePicture(Budget, head, static_cast<size_t>(headSize), copied, What);
   if (memory) {
     TMemoryView image(static_cast<char*>(memory->Memory()) + start, size);
     Bitmap->LoadFromStream(&image);
-  } else {
-    TMemoryStream image;
-    image.SetSize(size);
-    Stream->SetPosition(start);
-    Stream->ReadBuffer(image.Memory(), static_cast<int>(size));
-    image.SetPosition(0);
-    Bitmap->LoadFromStream(&image);
+    Stream->SetPosition(start + size);
+    return;
   }
-  Stream->SetPosition(start + size);
+  TMemoryStream image;
+  image.SetSize(size);
+  std::memcpy(image.Memory(), head, static_cast<size_t>(headSize));
+  Stream->ReadBuffer(static_cast<char*>(image.Memory()) + headSize, static_cast<int>(size) - headSize);
+  image.SetPosition(0);
+  Bitmap->LoadFromStream(&image);
   Budget.Release(copied);
 }
 
