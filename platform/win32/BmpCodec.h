@@ -62,6 +62,13 @@ class Decoder {
   bool FTopDown { false };
 };
 
+// The layout the headers of a BMP file image describe (Width, Height, BitCount, Masks; no palette, no
+// bits), read from its first bytes alone: what Read would decode it to, known before the colour table and
+// the pixels are there. Never needs more than kLayoutBytes bytes. !Ok for headers Read refuses (TooLarge
+// as for Read); an Ok result says nothing of the data after the headers.
+ReadResult ReadLayout(const uint8_t* data, size_t size, Dib& layout);
+constexpr size_t kLayoutBytes = 14 + 124;
+
 // Reads one complete BMP file image ("BM" header first). RLE images are expanded; the old core
 // header, top-down images and bit fields are accepted. A 0 × 0 image reads as an empty Dib.
 ReadResult Read(const uint8_t* data, size_t size, Dib& out);

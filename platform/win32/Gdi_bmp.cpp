@@ -232,12 +232,35 @@ ReadResult Decoder::OpenBody(const uint8_t* d, size_t size, const Header& h, siz
   return r;
 }
 
-ReadResult Decoder::Open(const uint8_t* data, size_t size) {
-  if (!data || size < 14) return Fail("not a BMP file");
-  if (data[0] != 'B' || data[1] != 'M') return Fail("not a BMP file");
-  uint32_t fileSize = U32(data + 2), offBits = U32(data + 10);
-  Header h;
+namespace {
+
+// The file header and the info header after it; fills h or says why not.
+ReadResult ParseFileHeader(const uint8_t* data, size_t size, Header& h) {
+  if (!data || size < 14 || data[0] != 'B' || data[1] != 'M') return Fail("not a BMP file");
   if (const char* why = ParseHeader(data, size, 14, h)) return FailHeader(why, h);
+  ReadResult r;
+  r.Ok = true;
+  return r;
+}
+
+}  // namespace
+
+ReadResult ReadLayout(const uint8_t* data, size_t size, Dib& layout) {
+  layout = Dib {};
+  Header h;
+  ReadResult r = ParseFileHeader(data, size, h);
+  if (!r.Ok) return r;
+  layout.Width = h.width;
+  layout.Height = h.height;
+  layout.BitCount = h.bpp;
+  if (h.compression == BI_BITFIELDS || h.compression == kAlphaBitfields) std::copy(h.masks, h.masks + 3, layout.Masks);
+  return r;
+}
+
+ReadResult Decoder::Open(const uint8_t* data, size_t size) {
+  Header h;
+  if (ReadResult r = ParseFileHeader(data, size, h); !r.Ok) return r;
+  uint32_t fileSize = U32(data + 2), offBits = U32(data + 10);
   if (offBits && (offBits < 14 || offBits > size)) return Fail("pixel data outside the file");
   ReadResult r = OpenBody(data, size, h, offBits);
   if (!r.Ok) return r;

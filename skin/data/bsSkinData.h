@@ -28,6 +28,12 @@
 class TCustomIniFile;
 class TbsStoredSkin;
 class TbsCompressedStoredSkin;
+namespace xj::skin {
+class TSkinBudget;
+}
+
+// A skin that would take more memory than its loader may spend (MaxPictureBytes).
+XJ_EXCEPTION(EbsSkinTooLarge, Exception);
 
 enum TbsMorphKind : uint8_t {
   mkDefault,
@@ -777,9 +783,11 @@ class TbsDataSkinExPanelControl : public TbsDataSkinCustomControl {
 
 // ---- TbsSkinData ----------------------------------------------------------------------------------------
 
-// What the pictures of one skin may take once decoded, unless a component says otherwise: many times
-// what a skin needs, a small part of what a machine has.
-constexpr int64_t MaxSkinPictureBytes = int64_t { 256 } << 20;
+// What one skin may take in memory as it loads, unless a component says otherwise (TbsSkinData's
+// MaxPictureBytes): many times what a skin needs (a few megabytes), and a third of the 200 MB a program
+// showing a skin should stay within, since what the forms build from the pictures (frame and mask
+// bands, faces) comes on top.
+constexpr int64_t MaxSkinPictureBytes = int64_t { 64 } << 20;
 
 // Counts the changes of the pictures of every skin data (loads, clears, pictures added or deleted, a skin
 // data going away). What is built from skin pictures is reused only while the count stays the same.
@@ -879,8 +887,11 @@ class TbsSkinData : public TComponent {
   bool Empty { true };  // no usable skin (also while loading)
   // When set, loads fill RecordNames and saves erase the sections it names first.
   bool EraseRecordSections { false };
-  // The most the skin's pictures may take once decoded (a picture at several indexes counts once); a
-  // load that needs more fails with EInvalidGraphic naming the picture that went past it.
+  // The most a load may hold in memory: the INI text, the pictures decoded (a picture at several
+  // indexes counts once; a picture file's bytes count while they are decoded) and what is inflated from
+  // a compressed skin. Each is counted before it is read, from its size, a picture's headers or each
+  // block inflated; a load that would need more fails with EbsSkinTooLarge naming what went past it,
+  // before that memory is spent.
   int64_t MaxPictureBytes { MaxSkinPictureBytes };
 
   TRect ButtonsRect;
@@ -924,6 +935,7 @@ class TbsSkinData : public TComponent {
   TbsCompressedStoredSkin* FCompressedStoredSkin { nullptr };
   bool FLoading { false };
   AnsiString FLastError;
+  xj::skin::TSkinBudget* FBudget { nullptr };  // the running load's, while one runs
 };
 
 // ---- Stored skins ---------------------------------------------------------------------------------------

@@ -6,7 +6,6 @@
 #include <array>
 #include <initializer_list>
 #include <type_traits>
-#include <unordered_set>
 #include <vector>
 
 #include "skin/data/bsSkinData.h"
@@ -35,50 +34,78 @@ void FreeItems(TList* List) {
 // Frees the pictures a list owns, each once however many indexes it stands at, and empties it.
 void FreePictures(TList* List);
 
-// Counts what the pictures of one skin take once decoded, against a limit; a picture standing at
-// several indexes counts once.
-class TPictureBudget {
+// What one load of a skin holds in memory, counted against a limit before the memory is spent: the INI
+// text, every picture's decoded pixels (and a picture file's bytes while they are decoded), every byte
+// inflated from a compressed skin.
+class TSkinBudget {
  public:
-  explicit TPictureBudget(int64_t Limit) : FLimit(Limit) {}
-  // Counts Bitmap unless it is counted already; EInvalidGraphic naming What when that passes the limit.
-  void Charge(const TBitmap* Bitmap, const AnsiString& What);
+  explicit TSkinBudget(int64_t Limit) : FLimit(Limit) {}
+  // Counts Bytes more; EbsSkinTooLarge naming What, and nothing counted, when that passes the limit.
+  void Charge(int64_t Bytes, const AnsiString& What);
+  // Counts Bytes more when they fit; false, and nothing counted, when they do not.
+  bool Take(int64_t Bytes);
+  // EbsSkinTooLarge: What goes past the limit.
+  [[noreturn]] void Refuse(const AnsiString& What) const;
+  // Gives back bytes counted for memory that is freed again.
+  void Release(int64_t Bytes) { FUsed -= Bytes; }
 
  private:
   int64_t FLimit;
   int64_t FUsed { 0 };
-  std::unordered_set<const TBitmap*> FCounted;
 };
-// A budget of Data's limit, holding what its pictures take already.
-TPictureBudget SkinPictureBudget(TbsSkinData& Data);
+// What Bitmap's pixels take in its own depth, rows padded to four bytes.
+int64_t PictureBytes(const TBitmap* Bitmap);
+// A budget of Data's limit, holding what its pictures take already (a picture at several indexes once).
+TSkinBudget BudgetOf(TbsSkinData& Data);
+// Counts against Budget what the lines of Size bytes of Text take in a TStringList (their characters and
+// an item each), and Held bytes more; What names the text.
+void ChargeLines(TSkinBudget& Budget, const char* Text, size_t Size, int64_t Held, const AnsiString& What);
+// Counts against Budget what the picture whose BMP file image begins with Head (Size bytes of it, its
+// headers when they are there) takes decoded, and Held bytes more (the image's bytes, when they are
+// held while it is decoded); What names the picture.
+void ChargePicture(TSkinBudget& Budget, const void* Head, size_t Size, int64_t Held, const AnsiString& What);
 
 // The file a skin names, as the host has it: "\" separates directories, and a component whose letter
 // case differs from the one on disk is found too (skins come from systems whose names ignore case).
 // The name unchanged when nothing matches.
 AnsiString FindSkinFile(const AnsiString& FileName);
-// Loads a bitmap file found by FindSkinFile; the error names the file.
-void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName);
-// A picture a skin names: Path + Name, or no picture for an empty name.
-void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name);
+// Loads a bitmap file found by FindSkinFile; the error names the file. With a Budget, what the picture
+// takes decoded is counted from the file's headers before anything else of it is read, together with
+// the file's bytes, which are given back once decoded.
+void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName, TSkinBudget* Budget = nullptr);
+// A picture a skin names: Path + Name, or no picture for an empty name; counted against Budget.
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget);
 // Appends to List (TBitmap*, owned) the picture of each of Names from First on, each once it has
 // loaded; an empty name gives an empty picture, so the indexes after it still fit. Names that lead to
 // one file (whatever their spelling) give one picture, standing at each of their indexes, decoded and
 // counted against Budget once.
-void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TPictureBudget& Budget);
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TSkinBudget& Budget);
 // The lines of a skin's INI file, read as the INI classes read one: a regular file, at most
-// MaxProfileFileSize bytes; EFOpenError naming the file otherwise.
-void ReadSkinLines(const AnsiString& FileName, TStrings* Lines);
+// MaxProfileFileSize bytes; EFOpenError naming the file otherwise. The lines are counted against Budget
+// before they are made.
+void ReadSkinLines(const AnsiString& FileName, TStrings* Lines, TSkinBudget& Budget);
+// The rest of Stream as lines, counted against Budget before they are made; What names the text.
+void ReadLines(TCustomMemoryStream* Stream, TStrings* Lines, TSkinBudget& Budget, const AnsiString& What);
+// The size of a regular file, 0 when there is none (its reader then says why).
+int64_t FileBytes(const AnsiString& FileName);
+// Counts Bytes of text against Budget; What names the text.
+void ChargeText(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What);
 // "<What> is not a skin: it has no [<section>] section", or empty when the INI text is a skin.
 AnsiString NotASkin(const AnsiString& What, TCustomIniFile* IniFile);
 
 // One bitmap file image from the stream: its file header's size says how long it is, and that must fit
-// in what the stream still holds (EReadError otherwise). The stream is left just after the image.
-void ReadImage(TStream* Stream, TBitmap* Bitmap);
+// in what the stream still holds (EReadError otherwise). What it takes decoded is counted against Budget,
+// as What, from its headers before it is decoded; a memory stream's image is decoded where it lies. The
+// stream is left just after the image.
+void ReadImage(TStream* Stream, TBitmap* Bitmap, TSkinBudget& Budget, const AnsiString& What);
 // A base picture: a flag byte (non-zero: none), then the image when there is one.
-void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap);
+void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap, TSkinBudget& Budget, const AnsiString& What);
+// The three base pictures, each flagged.
+void ReadBasePictures(TStream* Stream, TBitmap* Picture, TBitmap* InActivePicture, TBitmap* Mask, TSkinBudget& Budget);
 void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap);
 // A 32-bit count, then that many images, appended to List (TBitmap*, owned) and counted against Budget.
 // A count that the bytes left cannot hold raises EReadError before anything is read.
-void ReadImageList(TStream* Stream, TList* List, TPictureBudget& Budget);
+void ReadImageList(TStream* Stream, TList* List, TSkinBudget& Budget);
 void WriteImageList(TStream* Stream, TList* List);
 int32_t ReadInt32(TStream* Stream);
 void WriteInt32(TStream* Stream, int32_t Value);

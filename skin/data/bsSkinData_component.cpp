@@ -6,6 +6,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/WinUser.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsSkinDataPrivate.h"
@@ -247,6 +248,8 @@ void TbsSkinData::Load(const std::function<AnsiString()>& Read) {
   BeginChange();
   xj::skin::TFlagGuard busy(FLoading);
   Empty = true;
+  xj::skin::TSkinBudget budget(MaxPictureBytes);
+  const xj::TemporaryChange<xj::skin::TSkinBudget*> counting(FBudget, &budget);
   std::exception_ptr error;
   try {
     SendSkinDataMessage(WM_SKINDATA_BEFORECHANGE);

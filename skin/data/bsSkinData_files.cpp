@@ -15,6 +15,7 @@
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
+#include "platform/win32/BmpCodec.h"
 #include "platform/win32/Profile.h"
 #include "platform/win32/WinBase.h"
 #include "skin/data/bsSkinDataPrivate.h"
@@ -208,20 +209,56 @@ AnsiString FindSkinFile(const AnsiString& FileName) {
   return xj::PathFromHost(found);
 }
 
-void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName) {
+int64_t PictureBytes(const TBitmap* Bitmap) {
+  if (Bitmap->Empty()) return 0;
+  const TPixelFormat format = Bitmap->PixelFormat();
+  const int bits = format == pf1bit                         ? 1
+                   : format == pf4bit                       ? 4
+                   : format == pf8bit                       ? 8
+                   : format == pf15bit || format == pf16bit ? 16
+                   : format == pf24bit                      ? 24
+                                                            : 32;
+  return (int64_t { Bitmap->Width() } * bits + 31) / 32 * 4 * Bitmap->Height();
+}
+
+void ChargePicture(TSkinBudget& Budget, const void* Head, size_t Size, int64_t Held, const AnsiString& What) {
+  xj::bmp::Dib layout;
+  if (!xj::bmp::ReadLayout(static_cast<const uint8_t*>(Head), Size, layout).Ok) {
+    // Headers the decoder refuses: it says why, after reading what is held.
+    Budget.Charge(Held, What);
+    return;
+  }
+  const int64_t pixels = int64_t { layout.Stride() } * layout.Height;
+  Budget.Charge(pixels + Held, Format("%s (%d x %d pixels of %d bits, %d bytes decoded)", What, layout.Width,
+                                      layout.Height, layout.BitCount, pixels));
+}
+
+void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName, TSkinBudget* Budget) {
   try {
-    Bitmap->LoadFromFile(FindSkinFile(FileName));
+    if (!Budget) {
+      Bitmap->LoadFromFile(FindSkinFile(FileName));
+      return;
+    }
+    TFileStream file(FindSkinFile(FileName), fmOpenRead | fmShareDenyWrite);
+    const int64_t size = file.Size();
+    uint8_t head[xj::bmp::kLayoutBytes];
+    const int n = file.Read(head, sizeof head);
+    // The decoder holds the whole file while it decodes.
+    ChargePicture(*Budget, head, static_cast<size_t>(std::max(n, 0)), size, FileName);
+    file.SetPosition(0);
+    Bitmap->LoadFromStream(&file);
+    Budget->Release(size);
   } catch (Exception& e) {
     if (e.Message().find(FileName) == AnsiString::npos) e.SetMessage(e.Message() + " (" + FileName + ")");
     throw;
   }
 }
 
-void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name) {
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget) {
   if (Name.empty())
     Bitmap->Assign(nullptr);
   else
-    LoadBitmapFile(Bitmap, Path + Name);
+    LoadBitmapFile(Bitmap, Path + Name, &Budget);
 }
 
 void FreePictures(TList* List) {
@@ -233,34 +270,37 @@ void FreePictures(TList* List) {
   List->Clear();
 }
 
-void TPictureBudget::Charge(const TBitmap* Bitmap, const AnsiString& What) {
-  if (!FCounted.insert(Bitmap).second) return;
-  const TPixelFormat format = Bitmap->PixelFormat();
-  const int bits = format == pf1bit                         ? 1
-                   : format == pf4bit                       ? 4
-                   : format == pf8bit                       ? 8
-                   : format == pf15bit || format == pf16bit ? 16
-                   : format == pf24bit                      ? 24
-                                                            : 32;
-  const int64_t rowBytes = (int64_t { Bitmap->Width() } * bits + 31) / 32 * 4;
-  FUsed += Bitmap->Empty() ? 0 : rowBytes * Bitmap->Height();
-  if (FUsed > FLimit)
-    throw EInvalidGraphic(
-        Format("The pictures of the skin take more than %d bytes once decoded; %s goes past that", FLimit, What));
+bool TSkinBudget::Take(int64_t Bytes) {
+  if (Bytes > FLimit - FUsed) return false;
+  FUsed += Bytes;
+  return true;
 }
 
-TPictureBudget SkinPictureBudget(TbsSkinData& Data) {
-  TPictureBudget budget(Data.MaxPictureBytes);
-  auto named = [](const AnsiString& Name, const char* Role) { return Name.empty() ? AnsiString(Role) : Name; };
-  budget.Charge(Data.Picture.get(), named(Data.PictureName, "the picture"));
-  budget.Charge(Data.InActivePicture.get(), named(Data.InActivePictureName, "the inactive picture"));
-  budget.Charge(Data.Mask.get(), named(Data.MaskName, "the mask"));
+void TSkinBudget::Refuse(const AnsiString& What) const {
+  throw EbsSkinTooLarge(
+      Format("The skin would take more than %d bytes of memory, the most it may (MaxPictureBytes); %s goes past that",
+             FLimit, What));
+}
+
+void TSkinBudget::Charge(int64_t Bytes, const AnsiString& What) {
+  if (!Take(Bytes)) Refuse(What);
+}
+
+TSkinBudget BudgetOf(TbsSkinData& Data) {
+  TSkinBudget budget(Data.MaxPictureBytes);
+  std::unordered_set<const TBitmap*> counted;
+  auto charge = [&](const TBitmap* Bitmap, const AnsiString& What) {
+    if (counted.insert(Bitmap).second) budget.Charge(PictureBytes(Bitmap), What);
+  };
+  charge(Data.Picture.get(), "the picture");
+  charge(Data.InActivePicture.get(), "the inactive picture");
+  charge(Data.Mask.get(), "the mask");
   for (int i = 0; i < Data.ActivePictures->Count(); ++i)
-    budget.Charge(static_cast<TBitmap*>(Data.ActivePictures->Items(i)), Format("active picture %d", i));
+    charge(static_cast<TBitmap*>(Data.ActivePictures->Items(i)), Format("active picture %d", i));
   return budget;
 }
 
-void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TPictureBudget& Budget) {
+void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TSkinBudget& Budget) {
   std::map<std::pair<dev_t, ino_t>, TBitmap*> loaded;  // by the file itself, however it is named
   for (int i = First; i < Names->Count(); ++i) {
     const AnsiString& name = Names->Strings(i);
@@ -273,18 +313,50 @@ void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString&
       }
     }
     auto bitmap = std::make_unique<TBitmap>();
-    LoadSkinPicture(bitmap.get(), Path, name);
-    Budget.Charge(bitmap.get(), Path + name);
+    LoadSkinPicture(bitmap.get(), Path, name, Budget);
     if (known) loaded.emplace(std::make_pair(st.st_dev, st.st_ino), bitmap.get());
     List->Add(bitmap.release());
   }
 }
 
-void ReadSkinLines(const AnsiString& FileName, TStrings* Lines) {
+void ChargeLines(TSkinBudget& Budget, const char* Text, size_t Size, int64_t Held, const AnsiString& What) {
+  int64_t lines = Size > 0 && Text[Size - 1] != '\n' && Text[Size - 1] != '\r' ? 1 : 0;
+  for (size_t i = 0; i < Size; ++i)
+    if (Text[i] == '\n' || (Text[i] == '\r' && (i + 1 == Size || Text[i + 1] != '\n'))) ++lines;
+  // A line's characters take about what they took in the text; its item in the list comes on top, and
+  // the list's array may stand twice for a moment as it grows.
+  constexpr int64_t item = 2 * int64_t { sizeof(AnsiString) + sizeof(TObject*) };
+  Budget.Charge(Held + int64_t(Size) + lines * item, Format("%s (%d bytes in %d lines)", What, int64_t(Size), lines));
+}
+
+int64_t FileBytes(const AnsiString& FileName) {
+  struct stat st;
+  return ::stat(xj::PathToHost(FileName).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? int64_t { st.st_size } : 0;
+}
+
+void ChargeText(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What) {
+  Budget.Charge(Bytes, Format("%s (%d bytes)", What, Bytes));
+}
+
+void ReadSkinLines(const AnsiString& FileName, TStrings* Lines, TSkinBudget& Budget) {
+  const AnsiString what = "the INI text of " + FileName;
+  const int64_t size = FileBytes(FileName);
+  ChargeText(Budget, size, what);
   std::string text;
   if (!xj::ReadProfileFile(FileName, text, false))
     throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", FileName, xj::FileErrorText(errno));
+  ChargeLines(Budget, text.data(), text.size(), 0, what);
   Lines->SetText(text);
+  Budget.Release(size);
+}
+
+void ReadLines(TCustomMemoryStream* Stream, TStrings* Lines, TSkinBudget& Budget, const AnsiString& What) {
+  const int64_t size = std::max<int64_t>(Stream->Size() - Stream->Position(), 0);
+  const char* text = static_cast<const char*>(Stream->Memory()) + Stream->Position();
+  // The text is copied out whole before it is split.
+  ChargeLines(Budget, text, static_cast<size_t>(size), size, What);
+  Lines->LoadFromStream(Stream);
+  Budget.Release(size);
 }
 
 }  // namespace xj::skin
@@ -341,13 +413,18 @@ void TbsSkinData::ReadCtrls(TCustomIniFile* IniFile) {
 void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& Path) {
   const int first = ActivePictureNames->Count();
   ReadStrings1(IniFile, "PICTURES", "activepictures", ActivePictureNames.get());
-  TPictureBudget budget = SkinPictureBudget(*this);
+  if (FBudget) {
+    LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path, *FBudget);
+    return;
+  }
+  TSkinBudget budget = BudgetOf(*this);
   LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path, budget);
 }
 
 void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
   Load([&] {
     if (!FileExists(FileName)) return Format("The skin file %s does not exist", FileName);
+    ChargeText(*FBudget, FileBytes(FileName), "the INI text of " + FileName);
     TMemIniFile ini(FileName);  // reading leaves the file as it is
     if (AnsiString why = NotASkin(FileName, &ini); !why.empty()) return why;
     const AnsiString path = ExtractFilePath(FileName);
@@ -355,9 +432,9 @@ void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
     PictureName = ini.ReadString("PICTURES", "picture", AnsiString());
     InActivePictureName = ini.ReadString("PICTURES", "inactivepicture", AnsiString());
     MaskName = ini.ReadString("PICTURES", "mask", AnsiString());
-    LoadSkinPicture(Picture.get(), path, PictureName);
-    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName);
-    LoadSkinPicture(Mask.get(), path, MaskName);
+    LoadSkinPicture(Picture.get(), path, PictureName, *FBudget);
+    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName, *FBudget);
+    LoadSkinPicture(Mask.get(), path, MaskName, *FBudget);
     ReadActivePictures(&ini, path);
     ReadFormInfo(&ini);
     PopupWindow->LoadFromFile(&ini);

@@ -3,6 +3,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
+#include "platform/win32/BmpCodec.h"
 #include "platform/win32/Profile.h"
 #include "skin/data/bsSkinDataPrivate.h"
 #include "skin/data/bsUtils.h"
@@ -33,24 +35,22 @@ struct TSkinPictures {
   TList Active;  // TBitmap*, owned
   ~TSkinPictures() { xj::skin::FreePictures(&Active); }
 
-  // The budget of a stored skin, holding what the base pictures take.
-  xj::skin::TPictureBudget Budget() const {
-    xj::skin::TPictureBudget budget(MaxSkinPictureBytes);
-    budget.Charge(&Picture, "the picture");
-    budget.Charge(&InActivePicture, "the inactive picture");
-    budget.Charge(&Mask, "the mask");
-    return budget;
-  }
-
-  void Load(TCustomIniFile* IniFile, const AnsiString& Path) {
-    xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()));
-    xj::skin::LoadSkinPicture(&InActivePicture, Path, IniFile->ReadString("PICTURES", "inactivepicture", AnsiString()));
-    xj::skin::LoadSkinPicture(&Mask, Path, IniFile->ReadString("PICTURES", "mask", AnsiString()));
+  void Load(TCustomIniFile* IniFile, const AnsiString& Path, xj::skin::TSkinBudget& Budget) {
+    xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()), Budget);
+    xj::skin::LoadSkinPicture(&InActivePicture, Path, IniFile->ReadString("PICTURES", "inactivepicture", AnsiString()),
+                              Budget);
+    xj::skin::LoadSkinPicture(&Mask, Path, IniFile->ReadString("PICTURES", "mask", AnsiString()), Budget);
     TStringList names;
     ReadStrings1(IniFile, "PICTURES", "activepictures", &names);
-    xj::skin::TPictureBudget budget = Budget();
-    xj::skin::LoadSkinPictures(&Active, &names, 0, Path, budget);
+    xj::skin::LoadSkinPictures(&Active, &names, 0, Path, Budget);
   }
+};
+
+// A view of bytes another stream holds, read where they lie.
+class TMemoryView : public TCustomMemoryStream {
+ public:
+  TMemoryView(void* Memory, int64_t Size) { SetPointer(Memory, Size); }
+  int Write(const void*, int) override { throw EStreamError("A view of memory cannot be written"); }
 };
 
 void MoveBitmaps(TList* From, TList* To) {
@@ -87,33 +87,53 @@ void WriteInt32(TStream* Stream, int32_t Value) {
   Stream->WriteBuffer(b, 4);
 }
 
-void ReadImage(TStream* Stream, TBitmap* Bitmap) {
+void ReadImage(TStream* Stream, TBitmap* Bitmap, TSkinBudget& Budget, const AnsiString& What) {
   const int64_t start = Stream->Position();
   const int64_t left = Stream->Size() - start;
-  uint8_t header[14];
+  uint8_t head[xj::bmp::kLayoutBytes];
   if (left < MinImageSize) throw EReadError(Format("No bitmap image at offset %d: the data ends", start));
-  Stream->ReadBuffer(header, sizeof header);
-  const uint32_t size = uint32_t { header[2] } | uint32_t { header[3] } << 8 | uint32_t { header[4] } << 16 |
-                        uint32_t { header[5] } << 24;
-  if (header[0] != 'B' || header[1] != 'M') throw EReadError(Format("No bitmap image at offset %d", start));
+  Stream->ReadBuffer(head, 14);
+  const uint32_t size =
+      uint32_t { head[2] } | uint32_t { head[3] } << 8 | uint32_t { head[4] } << 16 | uint32_t { head[5] } << 24;
+  if (head[0] != 'B' || head[1] != 'M') throw EReadError(Format("No bitmap image at offset %d", start));
   if (size < static_cast<uint32_t>(MinImageSize) || size > left)
     throw EReadError(
         Format("The bitmap image at offset %d says it is %u bytes long; %d bytes are left", start, size, left));
+  // The headers, and nothing of the image after them: the stream need not go back.
+  const auto headSize = static_cast<int>(std::min<uint32_t>(size, sizeof head));
+  Stream->ReadBuffer(head + 14, headSize - 14);
+  auto* memory = dynamic_cast<TCustomMemoryStream*>(Stream);
+  // Another stream's image is copied out whole first.
+  const int64_t copied = memory ? 0 : size;
+  ChargePicture(Budget, head, static_cast<size_t>(headSize), copied, What);
+  if (memory) {
+    TMemoryView image(static_cast<char*>(memory->Memory()) + start, size);
+    Bitmap->LoadFromStream(&image);
+    Stream->SetPosition(start + size);
+    return;
+  }
   TMemoryStream image;
   image.SetSize(size);
-  std::memcpy(image.Memory(), header, sizeof header);
-  Stream->ReadBuffer(static_cast<char*>(image.Memory()) + sizeof header, static_cast<int>(size - sizeof header));
+  std::memcpy(image.Memory(), head, static_cast<size_t>(headSize));
+  Stream->ReadBuffer(static_cast<char*>(image.Memory()) + headSize, static_cast<int>(size) - headSize);
   image.SetPosition(0);
   Bitmap->LoadFromStream(&image);
+  Budget.Release(copied);
 }
 
-void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap) {
+void ReadFlaggedImage(TStream* Stream, TBitmap* Bitmap, TSkinBudget& Budget, const AnsiString& What) {
   uint8_t flag;
   Stream->ReadBuffer(&flag, 1);
   if (flag != 0)
     Bitmap->Assign(nullptr);
   else
-    ReadImage(Stream, Bitmap);
+    ReadImage(Stream, Bitmap, Budget, What);
+}
+
+void ReadBasePictures(TStream* Stream, TBitmap* Picture, TBitmap* InActivePicture, TBitmap* Mask, TSkinBudget& Budget) {
+  ReadFlaggedImage(Stream, Picture, Budget, "the picture");
+  ReadFlaggedImage(Stream, InActivePicture, Budget, "the inactive picture");
+  ReadFlaggedImage(Stream, Mask, Budget, "the mask");
 }
 
 void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap) {
@@ -122,7 +142,7 @@ void WriteFlaggedImage(TStream* Stream, TBitmap* Bitmap) {
   if (flag == 0) Bitmap->SaveToStream(Stream);
 }
 
-void ReadImageList(TStream* Stream, TList* List, TPictureBudget& Budget) {
+void ReadImageList(TStream* Stream, TList* List, TSkinBudget& Budget) {
   const int32_t n = ReadInt32(Stream);
   // The count comes from outside: every image takes at least a header's bytes.
   if (n < 0 || n > (Stream->Size() - Stream->Position()) / MinImageSize)
@@ -130,8 +150,7 @@ void ReadImageList(TStream* Stream, TList* List, TPictureBudget& Budget) {
   const int first = List->Count();
   for (int32_t i = 0; i < n; ++i) {
     auto bitmap = std::make_unique<TBitmap>();
-    ReadImage(Stream, bitmap.get());
-    Budget.Charge(bitmap.get(), Format("active picture %d", first + i));
+    ReadImage(Stream, bitmap.get(), Budget, Format("active picture %d", first + i));
     List->Add(bitmap.release());
   }
 }
@@ -173,12 +192,13 @@ void TbsStoredSkin::ClearBitMaps() { FreePictures(ActivePictures.get()); }
 
 void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {
   // Everything is read aside first, so a bitmap that fails leaves the component as it was.
+  TSkinBudget budget(MaxSkinPictureBytes);
   TStringList lines;
-  ReadSkinLines(FileName, &lines);
+  ReadSkinLines(FileName, &lines, budget);
   TMemIniFile ini("");
   ini.SetStrings(&lines);
   TSkinPictures pictures;
-  pictures.Load(&ini, ExtractFilePath(FileName));
+  pictures.Load(&ini, ExtractFilePath(FileName), budget);
   FIniStrings->Assign(&lines);
   AdoptPictures(this, pictures);
 }
@@ -191,10 +211,8 @@ void TbsStoredSkin::DefineProperties(TFiler* Filer) {
 
 void TbsStoredSkin::ReadData(TStream* Stream) {
   TSkinPictures read;
-  ReadFlaggedImage(Stream, &read.Picture);
-  ReadFlaggedImage(Stream, &read.InActivePicture);
-  ReadFlaggedImage(Stream, &read.Mask);
-  TPictureBudget budget = read.Budget();
+  TSkinBudget budget(MaxSkinPictureBytes);
+  ReadBasePictures(Stream, &read.Picture, &read.InActivePicture, &read.Mask, budget);
   ReadImageList(Stream, &read.Active, budget);
   AdoptPictures(this, read);
 }
@@ -229,13 +247,14 @@ void TbsCompressedStoredSkin::DeCompressToStream(TMemoryStream* Stream) {
 }
 
 void TbsCompressedStoredSkin::LoadFromIniFile(const AnsiString& FileName) {
+  TSkinBudget budget(MaxSkinPictureBytes);
   TStringList lines;
-  ReadSkinLines(FileName, &lines);
+  ReadSkinLines(FileName, &lines, budget);
   TMemIniFile ini("");
   ini.SetStrings(&lines);
   if (!IsSkinFile(&ini)) return;
   TSkinPictures pictures;
-  pictures.Load(&ini, ExtractFilePath(FileName));
+  pictures.Load(&ini, ExtractFilePath(FileName), budget);
   TMemoryStream payload;
   WriteInt32(&payload, 1);
   WriteFlaggedImage(&payload, &pictures.Picture);
@@ -295,17 +314,46 @@ void TbsCompressedStoredSkin::WriteData(TStream* Stream) {
 
 // ---- Loading into TbsSkinData ---------------------------------------------------------------------------
 
+namespace {
+
+// What a TStrings hands the INI parser as its text: each line and a line break.
+int64_t TextBytes(TStrings* Lines) {
+  int64_t bytes = 0;
+  for (int i = 0; i < Lines->Count(); ++i) bytes += static_cast<int64_t>(Lines->Strings(i).size()) + 2;
+  return bytes;
+}
+
+// Copies Source into Copy, counted against Budget first; the copy passes through a buffer of its size.
+void CopyPicture(TBitmap* Copy, TBitmap* Source, TSkinBudget& Budget, const AnsiString& What) {
+  const int64_t bytes = PictureBytes(Source);
+  Budget.Charge(2 * bytes, What);
+  Copy->Assign(Source);
+  Budget.Release(bytes);
+}
+
+// Inflates C's data into Payload, each block counted against Budget before it is written: a payload
+// past what the skin may take stops there, having spent no more than that.
+void InflatePayload(TbsCompressedStoredSkin* C, TMemoryStream* Payload, TSkinBudget& Budget, const AnsiString& What) {
+  int64_t inflated = 0;
+  DeCompressStream(Payload, C->CompressedData.get(), TbsCompressedStoredSkin::MaxPayloadSize, [&](int Bytes) {
+    if (!Budget.Take(Bytes)) Budget.Refuse(Format("the data inflated from %s (past %d bytes)", What, inflated));
+    inflated += Bytes;
+  });
+}
+
+}  // namespace
+
 void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
   Load([&] {
+    const AnsiString name = S->Name().empty() ? S->ClassName() : S->Name();
+    ChargeText(*FBudget, TextBytes(S->IniStrings()), "the INI text of the stored skin " + name);
     TMemIniFile ini("");
     ini.SetStrings(S->IniStrings());
-    const AnsiString what = Format("The stored skin %s", S->Name().empty() ? S->ClassName() : S->Name());
-    if (AnsiString why = NotASkin(what, &ini); !why.empty()) return why;
+    if (AnsiString why = NotASkin("The stored skin " + name, &ini); !why.empty()) return why;
     ReadVersion(&ini);
-    Picture->Assign(S->Picture.get());
-    InActivePicture->Assign(S->InActivePicture.get());
-    Mask->Assign(S->Mask.get());
-    TPictureBudget budget = SkinPictureBudget(*this);
+    CopyPicture(Picture.get(), S->Picture.get(), *FBudget, "the picture");
+    CopyPicture(InActivePicture.get(), S->InActivePicture.get(), *FBudget, "the inactive picture");
+    CopyPicture(Mask.get(), S->Mask.get(), *FBudget, "the mask");
     // One copy of each picture, standing wherever the stored skin has it.
     std::unordered_map<const TBitmap*, TBitmap*> copies;
     for (int i = 0; i < S->ActivePictures->Count(); ++i) {
@@ -313,8 +361,7 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
       TBitmap*& copy = copies[source];
       if (!copy) {
         auto bitmap = std::make_unique<TBitmap>();
-        bitmap->Assign(source);
-        budget.Charge(bitmap.get(), Format("active picture %d", i));
+        CopyPicture(bitmap.get(), source, *FBudget, Format("active picture %d", i));
         copy = bitmap.release();
       }
       ActivePictures->Add(copy);
@@ -331,19 +378,20 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
 void TbsSkinData::LoadCompressedStoredSkin(TbsCompressedStoredSkin* C) {
   if (C->Empty()) return;
   Load([&] {
+    const AnsiString what = Format("the compressed stored skin %s", C->Name().empty() ? C->ClassName() : C->Name());
     TMemoryStream payload;
-    C->DeCompressToStream(&payload);
+    InflatePayload(C, &payload, *FBudget, what);
     payload.SetPosition(0);
     if (ReadInt32(&payload) != 1)
       return Format("The compressed stored skin %s does not start with the marker 1",
                     C->Name().empty() ? C->ClassName() : C->Name());
-    ReadFlaggedImage(&payload, Picture.get());
-    ReadFlaggedImage(&payload, InActivePicture.get());
-    ReadFlaggedImage(&payload, Mask.get());
-    TPictureBudget budget = SkinPictureBudget(*this);
-    ReadImageList(&payload, ActivePictures.get(), budget);
+    ReadBasePictures(&payload, Picture.get(), InActivePicture.get(), Mask.get(), *FBudget);
+    ReadImageList(&payload, ActivePictures.get(), *FBudget);
     TStringList lines;
-    lines.LoadFromStream(&payload);
+    ReadLines(&payload, &lines, *FBudget, "the INI text of " + what);
+    // The pictures and the text are out of the payload: it goes before the text is parsed.
+    FBudget->Release(payload.Size());
+    payload.Clear();
     TMemIniFile ini("");
     ini.SetStrings(&lines);
     ReadVersion(&ini);

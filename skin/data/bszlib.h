@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/vcl/Classes.h"
@@ -97,15 +98,20 @@ class TDecompressionStream : public TCustomZlibStream {
   int64_t FStartPos;
   bool FEnded { false };  // the zlib stream's end was reached
 
-  friend void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize);
+  friend void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize,
+                               const std::function<void(int)>& Reserve);
 };
 
 // Compresses all of Source (from its start) into Dest at its current position, at TCompressionLevel::clMax.
 void CompressStream(TStream* Source, TStream* Dest);
 // Inflates all of Source (from its start) into Dest. Source must hold one complete zlib stream: data
 // that ends early raises EDecompressionError, as corrupt data does, and so does inflated data longer
-// than MaxSize (a bound for data from outside). Note the order: destination first.
-void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize = INT64_MAX);
+// than MaxSize (a bound for data from outside). Bytes after the end of the zlib stream are not read
+// (a second stream there is never inflated). Reserve, when given, is handed the size of each block of
+// at most 4,096 inflated bytes before the block is written, and raises to stop; Dest then holds only
+// what it accepted. Note the order: destination first.
+void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize = INT64_MAX,
+                      const std::function<void(int)>& Reserve = nullptr);
 
 // Return R when it is 0 or more; raise ECompressionError / EDecompressionError "compression error".
 int CCheck(int R);

@@ -126,19 +126,22 @@ TEST_F(SkinLimits, APictureNamedAgainIsDecodedOnce) {
   std::string pictures = "picture=sub/Face.bmp\r\nactivepicturescount=" + std::to_string(n + 1) + "\r\n";
   for (int i = 0; i < n; ++i) pictures += std::to_string(i) + "=" + names[i % 5] + "\r\n";
   pictures += std::to_string(n) + "=\r\n";
-  // The limit holds the base picture and one copy of it, not two.
-  data.MaxPictureBytes = 2 * Decoded24(33, 17);
+  // The limit holds the INI text, the base picture and one copy of it, not two, and the file's bytes
+  // while the copy is decoded.
+  WriteBytes(dir / "skin.ini", Skin(pictures, "count=0\r\n"));
+  const auto face = static_cast<int64_t>(fs::file_size(dir / "sub" / "Face.bmp"));
+  data.MaxPictureBytes = static_cast<int64_t>(fs::file_size(dir / "skin.ini")) + 2 * Decoded24(33, 17) + face;
   Load(Skin(pictures, "count=0\r\n"));
   ASSERT_FALSE(data.Empty);
   ASSERT_EQ(data.ActivePictures->Count(), n + 1);
-  TBitmap* face = Picture(data, 0);
-  for (int i = 1; i < n; ++i) ASSERT_EQ(Picture(data, i), face) << i;
+  TBitmap* first = Picture(data, 0);
+  for (int i = 1; i < n; ++i) ASSERT_EQ(Picture(data, i), first) << i;
   EXPECT_TRUE(Picture(data, n)->Empty());
-  EXPECT_EQ(face->Canvas()->Pixels(32, 16), TColor(RGB(32, 16, 7)));
+  EXPECT_EQ(first->Canvas()->Pixels(32, 16), TColor(RGB(32, 16, 7)));
   // Deleting one entry leaves the picture to the others; clearing frees it once.
   data.DeleteBitMap(0);
-  EXPECT_EQ(Picture(data, 0), face);
-  EXPECT_EQ(face->Width(), 33);
+  EXPECT_EQ(Picture(data, 0), first);
+  EXPECT_EQ(first->Width(), 33);
 
   // A stored skin made from the directory keeps one picture per file, and so does a skin loaded from it.
   TbsStoredSkin stored(nullptr);
@@ -158,36 +161,46 @@ TEST_F(SkinLimits, PicturesBeyondWhatASkinMayDecodeFailTheLoadNamingThePicture) 
   WritePicture(dir / "c.bmp", 10, 4, 3);
   const int each = Decoded24(10, 4);
   const std::string pictures = "activepicturescount=4\r\n0=a.bmp\r\n1=b.bmp\r\n2=a.bmp\r\n3=c.bmp\r\n";
-  data.MaxPictureBytes = 3 * each;
+  WriteBytes(dir / "skin.ini", Skin(pictures, "count=0\r\n"));
+  // The INI text, three pictures decoded, and the last one's file while it is decoded.
+  const auto need = static_cast<int64_t>(fs::file_size(dir / "skin.ini") + fs::file_size(dir / "c.bmp")) + 3 * each;
+  data.MaxPictureBytes = need;
   Load(Skin(pictures, "count=0\r\n"));
   EXPECT_EQ(data.ActivePictures->Count(), 4);
 
-  data.MaxPictureBytes = 3 * each - 1;
+  data.MaxPictureBytes = need - 1;
   screen.ClearSent();
   try {
     Load(Skin(pictures, "count=0\r\n"));
     FAIL() << "loaded past the limit";
-  } catch (const EInvalidGraphic& e) {
+  } catch (const EbsSkinTooLarge& e) {
     EXPECT_NE(e.Message().find("c.bmp"), std::string::npos) << e.Message();
   }
   EXPECT_TRUE(data.Empty);
   EXPECT_EQ(data.ActivePictures->Count(), 0);
   EXPECT_EQ(screen.Sent().back().msg, static_cast<UINT>(WM_SKINDATA_AFTERCHANGE));
 
-  // A compressed skin holds each picture as often as it is named; the same limit counts every copy.
+  // A compressed skin holds each picture as often as it is named; the same limit counts every copy, on
+  // top of the data inflated. With room for all four, what goes past it is the INI text, read after them.
   TbsCompressedStoredSkin packed(nullptr);
   packed.LoadFromIniFile((dir / "skin.ini").string());
-  data.MaxPictureBytes = 4 * each;
+  TMemoryStream payload;
+  packed.DeCompressToStream(&payload);
+  auto failure = [&](int64_t Limit) {
+    data.MaxPictureBytes = Limit;
+    try {
+      data.LoadCompressedStoredSkin(&packed);
+    } catch (const EbsSkinTooLarge& e) {
+      EXPECT_TRUE(data.Empty);
+      return e.Message();
+    }
+    return AnsiString("loaded");
+  };
+  EXPECT_NE(failure(payload.Size() + 4 * each - 1).find("active picture 3"), std::string::npos);
+  EXPECT_NE(failure(payload.Size() + 4 * each).find("the INI text"), std::string::npos);
+  data.MaxPictureBytes = MaxSkinPictureBytes;
   data.LoadCompressedStoredSkin(&packed);
   EXPECT_EQ(data.ActivePictures->Count(), 4);
-  data.MaxPictureBytes = 4 * each - 1;
-  try {
-    data.LoadCompressedStoredSkin(&packed);
-    FAIL() << "loaded past the limit";
-  } catch (const EInvalidGraphic& e) {
-    EXPECT_NE(e.Message().find("active picture 3"), std::string::npos) << e.Message();
-  }
-  EXPECT_TRUE(data.Empty);
 }
 
 TEST_F(SkinLimits, NamesThatLeadToNoRegularFileAreRefusedAtOnce) {

@@ -1,0 +1,147 @@
+// One memory budget for a skin (MaxPictureBytes): its INI text, its pictures and the data inflated from a
+// compressed skin are counted as they are read, before the memory is spent.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "skin/data/bsSkinData.h"
+#include "skin/data/bszlib.h"
+#include "tests/skin/data/SkinTestSupport.h"
+
+using namespace skintest;
+
+namespace {
+
+std::string Skin(const std::string& Pictures, const std::string& Tail = "") {
+  return "[VERSION]\r\nskinname=budget\r\n[PICTURES]\r\n" + Pictures +
+         "[FORMINFO]\r\nborderwidth=3\r\n[SKINOBJECTS]\r\ncount=0\r\n[SKINCONTROLS]\r\ncount=0\r\n" + Tail;
+}
+
+std::string Int32(uint32_t V) { return { char(V), char(V >> 8), char(V >> 16), char(V >> 24) }; }
+
+// The headers of a 32-bit picture of W x H, and none of its pixels.
+std::string HeadersOnly(int W, int H) {
+  return "BM" + Int32(54) + Int32(0) + Int32(54) + Int32(40) + Int32(W) + Int32(H) + std::string("\x01\0\x20\0", 4) +
+         std::string(24, '\0');
+}
+
+// Fills a compressed stored skin with Payload, deflated.
+void Pack(TbsCompressedStoredSkin& Packed, const std::string& Payload, const std::string& After = "") {
+  TMemoryStream payload;
+  SetStreamBytes(payload, Payload);
+  TMemoryStream packed;
+  CompressStream(&payload, &packed);
+  SetStreamBytes(*Packed.CompressedData, StreamBytes(packed) + After);
+}
+
+std::string Deflated(const std::string& Bytes) {
+  TbsCompressedStoredSkin packed(nullptr);
+  Pack(packed, Bytes);
+  return StreamBytes(*packed.CompressedData);
+}
+
+class SkinBudget : public testing::Test {
+ protected:
+  // The message of the load's failure, or "loaded".
+  template <class F>
+  std::string Failure(TbsSkinData& Data, int64_t Limit, F Load) {
+    Data.MaxPictureBytes = Limit;
+    try {
+      Load();
+    } catch (const Exception& e) {
+      EXPECT_EQ(Data.LastError(), e.Message());
+      return e.Message();
+    }
+    return Data.LastError().empty() ? "loaded" : "no skin: " + Data.LastError();
+  }
+  std::string LoadFolder(TbsSkinData& Data, int64_t Limit) {
+    return Failure(Data, Limit, [&] { Data.LoadFromFile((dir / "skin.ini").string()); });
+  }
+  std::string LoadPacked(TbsSkinData& Data, int64_t Limit) {
+    return Failure(Data, Limit, [&] { Data.LoadCompressedStoredSkin(&packed); });
+  }
+
+  TempDir dir;
+  FormScreen screen;
+  TForm& form { *screen.NewForm() };
+  TbsSkinData& data { *new TbsSkinData(&form) };  // owned by its form
+  TbsCompressedStoredSkin packed { nullptr };
+};
+
+const char* const kBudget = "bytes of memory, the most it may (MaxPictureBytes)";
+const char* const kTruncated = "Bitmap image is not valid";
+
+TEST_F(SkinBudget, ABasePictureIsCountedFromItsHeadersBeforeItsPixelsAreRead) {
+  const int64_t pixels = 3000 * 2000 * 4;  // what the headers ask for; no pixel follows them
+  WriteBytes(dir / "huge.bmp", HeadersOnly(3000, 2000));
+  for (const std::string key : { "picture", "inactivepicture", "mask" }) {
+    WriteBytes(dir / "skin.ini", Skin(key + "=huge.bmp\r\n"));
+    const auto need = static_cast<int64_t>(fs::file_size(dir / "skin.ini") + fs::file_size(dir / "huge.bmp")) + pixels;
+    // One byte short of what the headers ask for refuses before a pixel is read; with room for it, the
+    // decoder finds the pixels missing. The limit is each component's own.
+    TbsSkinData other(nullptr);
+    const std::string refused = LoadFolder(data, need - 1);
+    EXPECT_NE(refused.find(kBudget), std::string::npos) << key << ": " << refused;
+    EXPECT_NE(refused.find("huge.bmp (3000 x 2000 pixels"), std::string::npos) << refused;
+    EXPECT_NE(LoadFolder(other, need).find(kTruncated), std::string::npos) << key;
+    EXPECT_TRUE(data.Empty);
+  }
+  // So for a compressed skin: the picture's bytes are there, counted as inflated; its pixels are not.
+  const std::string payload =
+      Int32(1) + '\0' + HeadersOnly(3000, 2000) + "\x01\x01" + Int32(0) + Skin("activepicturescount=0\r\n");
+  Pack(packed, payload);
+  const int64_t inflated = static_cast<int64_t>(payload.size());
+  EXPECT_NE(LoadPacked(data, inflated + pixels - 1).find("the picture (3000 x 2000 pixels"), std::string::npos);
+  EXPECT_NE(LoadPacked(data, inflated + pixels).find(kTruncated), std::string::npos);
+}
+
+TEST_F(SkinBudget, ACompressedSkinStopsInflatingAtItsBudget) {
+  // Bytes that do not compress: the compressed data read tells how much was inflated.
+  std::string payload = Int32(1);
+  for (uint32_t x = 12345; payload.size() < (2u << 20);) payload += char((x = x * 1103515245 + 12345) >> 23);
+  Pack(packed, payload);
+  const int64_t limit = 256 << 10;
+  const std::string refused = LoadPacked(data, limit);
+  EXPECT_NE(refused.find(kBudget), std::string::npos) << refused;
+  EXPECT_NE(refused.find("the data inflated from"), std::string::npos) << refused;
+  // The inflater read its way up to the limit, and one buffer of 64 KB ahead at most.
+  const int64_t read = packed.CompressedData->Position();
+  EXPECT_GE(read, limit);
+  EXPECT_LE(read, limit + (64 << 10));
+}
+
+TEST_F(SkinBudget, TheIniTextIsCountedBeforeItIsParsed) {
+  std::string blank;
+  for (int i = 0; i < 100000; ++i) blank += "\r\n";
+  WriteBytes(dir / "skin.ini", Skin("activepicturescount=0\r\n", blank));
+  const auto text = static_cast<int64_t>(fs::file_size(dir / "skin.ini"));
+  EXPECT_EQ(LoadFolder(data, text), "loaded");
+  const std::string refused = LoadFolder(data, text - 1);
+  EXPECT_NE(refused.find("the INI text of"), std::string::npos) << refused;
+  // Packed, the same text is read into lines: room for the inflated data and two copies of the text is
+  // not room for a hundred thousand lines.
+  packed.LoadFromIniFile((dir / "skin.ini").string());
+  TMemoryStream payload;
+  packed.DeCompressToStream(&payload);
+  const std::string lines = LoadPacked(data, payload.Size() + 2 * text);
+  EXPECT_NE(lines.find("in 100010 lines"), std::string::npos) << lines;  // the skin's ten and the blank ones
+  EXPECT_EQ(LoadPacked(data, MaxSkinPictureBytes), "loaded");
+}
+
+TEST_F(SkinBudget, OnlyTheFirstZlibStreamIsInflated) {
+  // 24 MiB of zeros compressed: nested in the payload, where it is INI text, and after the payload's
+  // stream. Neither is inflated, so neither is counted against a limit of a third of that.
+  const std::string bomb = Deflated(std::string(24 << 20, '\0'));
+  TbsCompressedStoredSkin skin(nullptr);
+  skin.LoadFromCompressFile((kSkins / "test.skn").string());
+  TMemoryStream payload;
+  skin.DeCompressToStream(&payload);
+  Pack(packed, StreamBytes(payload) + bomb, bomb);
+  EXPECT_EQ(LoadPacked(data, 8 << 20), "loaded");
+  EXPECT_FALSE(data.Empty);
+  EXPECT_GT(data.ActivePictures->Count(), 0);
+}
+
+}  // namespace
