@@ -33,6 +33,7 @@ static_assert(std::size(kBaudRates) == br256000 + 1 && std::size(kParities) == p
               std::size(kStopBits) == sb20 + 1 && std::size(kDataBits) == da8 + 1 &&
               std::size(kEventBits) == evTxEmpty + 1);
 constexpr DWORD kAllEvents = 0x1FF;
+constexpr DWORD kErrorEventErrors = CE_FRAME | CE_RXPARITY | CE_OVERRUN | CE_IOE;  // the errors that raise EV_ERR
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 
 DWORD EventMask(TCommEventTypes events) {
@@ -345,11 +346,11 @@ int TThreadComm::Write(const char* Buffer, DWORD Count) {
   DWORD written = 0;
   if (WriteFile(handle, Buffer, ClampCount(Count), &written, &FWriteOverlapped)) return ClampResult(written);
   if (GetLastError() != ERROR_IO_PENDING) {
-    ClearCommError(handle, nullptr, nullptr);
+    TakeErrors(nullptr);
     return 0;
   }
   // Blocks until the write completed or its time-out passed.
-  if (!GetOverlappedResult(handle, &FWriteOverlapped, &written, TRUE)) ClearCommError(handle, nullptr, nullptr);
+  if (!GetOverlappedResult(handle, &FWriteOverlapped, &written, TRUE)) TakeErrors(nullptr);
   return ClampResult(written);
 }
 
@@ -357,22 +358,30 @@ int TThreadComm::Read(char* Buffer, DWORD Count) {
   TCommLock lock(*this);
   if (!FOpen) return -1;
   const HANDLE handle = Handle();
-  ClearCommError(handle, nullptr, nullptr);
+  TakeErrors(nullptr);
   if (Count == 0) {
-    ClearCommError(handle, nullptr, nullptr);
+    TakeErrors(nullptr);
     return 0;
   }
   DWORD read = 0;
   if (ReadFile(handle, Buffer, ClampCount(Count), &read, &FReadOverlapped)) return ClampResult(read);
   if (GetLastError() != ERROR_IO_PENDING) return 0;
-  if (!GetOverlappedResult(handle, &FReadOverlapped, &read, TRUE)) ClearCommError(handle, nullptr, nullptr);
+  if (!GetOverlappedResult(handle, &FReadOverlapped, &read, TRUE)) TakeErrors(nullptr);
   return ClampResult(read);
+}
+
+// The errors that raise EV_ERR are kept for the dispatch that reports that EV_ERR.
+bool TThreadComm::TakeErrors(COMSTAT* Stat, DWORD* Errors) {
+  DWORD errors = 0;
+  const bool ok = ClearCommError(Handle(), &errors, Stat);
+  FUnreportedErrors |= errors & kErrorEventErrors;
+  if (Errors) *Errors = errors;
+  return ok;
 }
 
 bool TThreadComm::QueryComStat(COMSTAT& Stat) {
   Stat = COMSTAT {};
-  DWORD errors = 0;
-  return FOpen && ClearCommError(Handle(), &errors, &Stat);
+  return FOpen && TakeErrors(&Stat);
 }
 
 int TThreadComm::InQueCount() {
@@ -519,13 +528,8 @@ void TThreadComm::SetFlowControl(TFlowControl Value) { SetLineSetting(FFlowContr
 void TThreadComm::HandleCommEvent(TObject*, DWORD Status) {
   DWORD errors = 0;
   COMSTAT stat {};
-  ClearCommError(Handle(), &errors, &stat);
-  // Reading the errors also clears them: those that raise EV_ERR and arrived after this wake-up's
-  // events were sampled belong to a later wake-up's EV_ERR, which would otherwise report none.
-  if (Status & EV_ERR)
-    errors |= std::exchange(FUnreportedErrors, 0);
-  else
-    FUnreportedErrors |= errors & (CE_FRAME | CE_RXPARITY | CE_OVERRUN);
+  TakeErrors(&stat, &errors);
+  if (Status & EV_ERR) errors |= FUnreportedErrors.exchange(0);
   const std::shared_ptr<bool> alive = FAlive;
   const auto live = [&alive] { return *alive; };
   if ((Status & EV_BREAK) && live()) Fire(OnBreak, this);

@@ -62,8 +62,10 @@ typedef Set<TCommOption> TCommOptions;
 enum TFlowControl : uint8_t { fcNone, fcCTS, fcDTR, fcSoftware, fcDefault };
 XJ_ENUM_IDENTS(TFlowControl, fcNone, fcCTS, fcDTR, fcSoftware, fcDefault);
 
-// Errors: the CE_* bits ClearCommError reported. Count: bytes waiting in the input queue. Status: the
-// EV_* bits of the wake-up.
+// Errors: the CE_* bits the port reported, also those of EV_ERR that a Read, a Write or a queue count
+// took from it first (CE_IOE: the device hung up). Count: bytes waiting in the input queue, the
+// driver's included; a hang-up may discard those, so a Read after it can return fewer: what Read
+// returns is what was read. Status: the EV_* bits of the wake-up.
 typedef TClosure<void(TObject* Sender, int Errors)> TCommErrorEvent;
 typedef TClosure<void(TObject* Sender, DWORD Count)> TCommRxCharEvent;
 typedef TClosure<void(TObject* Sender, DWORD Status, COMSTAT ComStat)> TCommComStatEvent;
@@ -272,6 +274,8 @@ class TThreadComm : public TComponent {
   void SetWhileClosed(T& Field, const T& Value);
   template <class T>
   void SetLineSetting(T& Field, const T& Value, bool Timeouts = false);
+  // ClearCommError for the component's own calls; see FUnreportedErrors.
+  bool TakeErrors(COMSTAT* Stat, DWORD* Errors = nullptr);
   bool QueryComStat(COMSTAT& Stat);
   void Retire(TCommEventThread* Thread);
   void ReapRetired(bool All);
@@ -303,8 +307,10 @@ class TThreadComm : public TComponent {
   TFlowControl FFlowControl { fcDefault };
   // Cleared by the destructor, so a dispatch whose handler freed the component stops there.
   std::shared_ptr<bool> FAlive { std::make_shared<bool>(true) };
-  // Errors a dispatch without EV_ERR read from the port: the EV_ERR they raised comes with a later one.
-  DWORD FUnreportedErrors { 0 };
+  // Errors that raise EV_ERR, read (and so cleared) from the port by a call other than a dispatch with
+  // EV_ERR: a read, a write, a queue count, a dispatch without it. The port hands each error to the
+  // first call that asks; the EV_ERR it raised comes with a later dispatch, which reports these.
+  std::atomic<DWORD> FUnreportedErrors { 0 };
 };
 
 // The component as placed on a form: publishes TThreadComm's properties and events.

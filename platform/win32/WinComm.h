@@ -122,7 +122,7 @@ typedef struct _COMMTIMEOUTS {
 
 // fCtsHold: hardware handshake on and CTS low; fXoffHold: output stopped by SETXOFF. The other flags
 // are not observable on this host and stay 0. cbInQue counts the port's own input buffer plus what
-// the driver holds; cbOutQue what the driver has not sent yet.
+// the driver holds (a hang-up may discard the driver's part); cbOutQue what the driver has not sent yet.
 typedef struct _COMSTAT {
   DWORD fCtsHold : 1;
   DWORD fDsrHold : 1;

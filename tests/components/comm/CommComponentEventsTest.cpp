@@ -100,6 +100,57 @@ TEST_F(CommLineEvents, OneWakeUpFiresItsEventsInTheFixedOrderThenComStat) {
   EXPECT_EQ(FLog.Only("Error"), (Strings { "Error 0x4" }));
 }
 
+// Reads, writes, queue counts and dispatches without EV_ERR read (and so clear) the port's errors too;
+// the next dispatch with EV_ERR still reports what they took. A hang-up that a reader noticed first is
+// OnError's CE_IOE, not an OnError without errors.
+TEST(CommErrorsTakenElsewhere, StillReachTheNextOnError) {
+  char buf[8];
+  struct Case {
+    const char* What;
+    std::function<void(FakeCommLine&, TComm&)> Act;
+    std::string Expected;
+  };
+  const Case cases[] = {
+    { "hang-up, then a read",
+      [&](FakeCommLine& line, TComm& comm) {
+        line.HangUp();
+        EXPECT_EQ(comm.Read(buf, sizeof buf), 0);
+      },
+      "Error 0x400" },
+    { "hang-up, then a write",
+      [&](FakeCommLine& line, TComm& comm) {
+        line.HangUp();
+        EXPECT_EQ(comm.Write("x", 1), 0);
+      },
+      "Error 0x400" },
+    { "hang-up, then a dispatch without EV_ERR",
+      [&](FakeCommLine& line, TComm& comm) {
+        line.HangUp();
+        comm.HandleCommEvent(nullptr, EV_RXCHAR);
+      },
+      "Error 0x400" },
+    { "framing error, then the input count",
+      [&](FakeCommLine& line, TComm& comm) {
+        line.ReceiveBad('x', CE_FRAME);
+        EXPECT_EQ(comm.InQueCount(), 1);
+      },
+      "Error 0x8" },
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string("FAKE-TAKEN ") + c.What;
+    const std::shared_ptr<FakeCommLine> line = CreateFakeCommDevice(name);
+    TEventLog log;
+    TComm comm { nullptr };
+    log.Attach(comm);
+    comm.SetDeviceName(name.c_str());
+    comm.SetMonitorEvents({});  // dispatched by hand: the thread leaves the port alone
+    comm.Open();
+    c.Act(*line, comm);
+    comm.HandleCommEvent(nullptr, EV_ERR);
+    EXPECT_EQ(log.Only("Error"), Strings { c.Expected }) << c.What;
+  }
+}
+
 TEST_F(CommLineEvents, LineChangesBreaksAndErrorsArriveThroughTheThread) {
   FLog.Attach(FComm);
   FComm.Open();
