@@ -137,6 +137,35 @@ void ClickFirstRow(TControl* c) {
   ClickPoint(l, r.Left + 5, (r.Top + r.Bottom) / 2);
 }
 
+// A press of Button on a list frame's own edge, left of the inner list, pressed twice when Twice.
+Fire OnFrameEdge(xt::Button Button, bool Twice = false) {
+  return [Button, Twice](TControl* c) {
+    auto* l = dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox();
+    ASSERT_GT(l->Left(), 0) << "the inner list covers the frame's edge";
+    const TPoint p = c->ClientToScreen(TPoint(l->Left() / 2, c->Height() / 2));
+    xt::MouseMove(p.X, p.Y);
+    if (Twice)
+      xt::DoubleClick(p.X, p.Y, Button);
+    else
+      xt::Click(p.X, p.Y, Button);
+  };
+}
+
+// The events a list frame fires for a press on its own edge, with every button.
+template <class T>
+void FrameEdge(std::vector<Case>& Cases, const std::string& Class) {
+  const std::pair<const char*, xt::Button> buttons[] = { { "left", xt::mbLeft },
+                                                         { "right", xt::mbRight },
+                                                         { "middle", xt::mbMiddle } };
+  for (const auto& [name, b] : buttons) {
+    Own<T>(Cases, Class + ".OnMouseDown.edge." + name, Handler<T>(&T::OnMouseDown), OnFrameEdge(b));
+    Own<T>(Cases, Class + ".OnMouseUp.edge." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b));
+    Own<T>(Cases, Class + ".OnMouseUp.edge.twice." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b, true));
+  }
+  Own<T>(Cases, Class + ".OnClick.edge", Handler<T>(&T::OnClick), OnFrameEdge(xt::mbLeft));
+  Own<T>(Cases, Class + ".OnDblClick.edge", Handler<T>(&T::OnDblClick), OnFrameEdge(xt::mbLeft, true));
+}
+
 // Opens a combo's list with its button and picks the second row.
 void PickFromList(TControl* c) {
   auto* combo = dynamic_cast<TbsSkinCustomComboBox*>(c);
@@ -250,7 +279,9 @@ std::vector<Case> AllCases() {
   Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseDown", Handler<LB>(&LB::OnListBoxMouseDown), ClickFirstRow);
   Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseUp", Handler<LB>(&LB::OnListBoxMouseUp), ClickFirstRow);
   Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseMove", Handler<LB>(&LB::OnListBoxMouseMove), ClickFirstRow);
+  FrameEdge<LB>(cases, "TbsSkinListBox");
   using CLB = TbsSkinCheckListBox;
+  FrameEdge<CLB>(cases, "TbsSkinCheckListBox");
   Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck", Handler<CLB>(&CLB::OnClickCheck), ClickFirstRow);
   Own<CLB>(cases, "TbsSkinCheckListBox.OnListBoxClick", Handler<CLB>(&CLB::OnListBoxClick), ClickFirstRow);
   using CB = TbsSkinComboBox;
