@@ -189,6 +189,18 @@ void PaintAgain(TControl* c) {
 // The middle of a rectangle of c's client area, clicked.
 void ClickRect(TControl* c, const TRect& r) { ClickPoint(c, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
 
+// Clicks caption button I of a list frame (up, down, check), the caption turned on and a row current.
+Fire OnCaptionButton(int I) {
+  return [I](TControl* c) {
+    auto* l = dynamic_cast<TbsSkinCustomListBox*>(c);
+    l->SetCaptionMode(true);
+    l->SetItemIndex(1);
+    PaintAgain(l);
+    ASSERT_FALSE(IsNullRect(l->Buttons(I).R));
+    ClickRect(l, l->Buttons(I).R);
+  };
+}
+
 // Holds the left button on a rectangle of c's client area until the press repeats.
 void HoldRect(TControl* c, const TRect& r) {
   const TPoint p = c->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
@@ -282,6 +294,11 @@ std::vector<Case> AllCases() {
   FrameEdge<LB>(cases, "TbsSkinListBox");
   using CLB = TbsSkinCheckListBox;
   FrameEdge<CLB>(cases, "TbsSkinCheckListBox");
+  Own<LB>(cases, "TbsSkinListBox.OnUpButtonClick", Handler<LB>(&LB::OnUpButtonClick), OnCaptionButton(0));
+  Own<LB>(cases, "TbsSkinListBox.OnDownButtonClick", Handler<LB>(&LB::OnDownButtonClick), OnCaptionButton(1));
+  Own<LB>(cases, "TbsSkinListBox.OnCheckButtonClick", Handler<LB>(&LB::OnCheckButtonClick), OnCaptionButton(2));
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxClick.check", Handler<LB>(&LB::OnListBoxClick), OnCaptionButton(2));
+  Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck.check", Handler<CLB>(&CLB::OnClickCheck), OnCaptionButton(2));
   Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck", Handler<CLB>(&CLB::OnClickCheck), ClickFirstRow);
   Own<CLB>(cases, "TbsSkinCheckListBox.OnListBoxClick", Handler<CLB>(&CLB::OnListBoxClick), ClickFirstRow);
   using CB = TbsSkinComboBox;
