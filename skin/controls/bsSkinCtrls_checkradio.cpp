@@ -151,12 +151,13 @@ void TbsSkinCheckRadioBox::WndProc(TMessage& Message) {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         if (!ComponentState().Contains(csDesigning) && !Focused()) {
+          const auto life = LifeToken();  // OnEnter may free the box
           {
-            xj::TemporaryChange focusing(FFocusingByClick, true);
+            TControlChange focusing(this, FFocusingByClick, true);
             ::SetFocus(Handle());
           }
-          // A focus change that was refused (or that hid the box) swallows the press.
-          if (!Focused()) return;
+          // A focus change that was refused (or that hid or freed the box) swallows the press.
+          if (life.expired() || !Focused()) return;
         }
         break;
       case CN_COMMAND:

@@ -100,10 +100,18 @@ void TypeTo(TControl* c) {
   xt::TypeText("a");
 }
 
-// The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
-// for a windowed control. A composite control leaves out what its inner controls take.
+// A click on a control that takes the focus from it (turned on where a class leaves it off).
 template <class T>
-void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpu") {
+void ClickToFocus(TControl* c) {
+  if constexpr (requires(T * t) { t->SetCanFocused(true); }) dynamic_cast<T*>(c)->SetCanFocused(true);
+  ClickCentre(c);
+}
+
+// The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
+// and e(nter) from a click for a windowed control. A composite control leaves out what its inner controls
+// take, and one that a click does not focus leaves out e.
+template <class T>
+void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpue") {
   auto add = [&](char letter, const char* ev, Arm arm, Fire fire) {
     if (Which.find(letter) != std::string_view::npos) Cases.push_back({ Class + "." + ev, Make<T>, arm, fire });
   };
@@ -115,6 +123,7 @@ void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view
     add('d', "OnKeyDown", Handler<T>(&T::OnKeyDown), [](TControl* c) { KeyTo(c, VK_DOWN); });
     add('u', "OnKeyUp", Handler<T>(&T::OnKeyUp), [](TControl* c) { KeyTo(c, VK_DOWN); });
     add('p', "OnKeyPress", Handler<T>(&T::OnKeyPress), TypeTo);
+    add('e', "OnEnter.click", Handler<T>(&T::OnEnter), ClickToFocus<T>);
   }
 }
 
@@ -231,6 +240,37 @@ void ClickADay(TControl* c) {
   ADD_FAILURE() << "no day cell in the calendar";
 }
 
+// Drops a date edit's calendar down and picks the first day it shows other than the edit's.
+void PickADay(TControl* c) {
+  auto* d = dynamic_cast<TbsSkinDateEdit*>(c);
+  FocusIt(d);
+  d->DropDown();
+  xt::PumpUntilIdle();
+  TbsSkinMonthCalendar* m = d->MonthCalendar();
+  WORD year = 0, month = 0, today = 0;
+  DecodeDate(m->Date(), year, month, today);
+  for (int y = 0; y < m->ClientHeight(); y += 2)
+    for (int x = 0; x < m->ClientWidth(); x += 2)
+      if (const int day = m->DayNumFromPoint(x, y); day != 0 && day != today) {
+        ClickPoint(m, x, y);
+        return;
+      }
+  ADD_FAILURE() << "no day cell in the calendar";
+}
+
+// Drops a track edit's bar down and drags its thumb along.
+void DragTheDroppedBar(TControl* c) {
+  auto* t = dynamic_cast<TbsSkinTrackEdit*>(c);
+  FocusIt(t);
+  t->DropDown();
+  xt::PumpUntilIdle();
+  TbsSkinPopupTrackBar* bar = t->PopupTrackBar();
+  ASSERT_TRUE(bar->Visible());
+  const TRect r = bar->ThumbRect();
+  const TPoint p = bar->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+  xt::Drag(p.X, p.Y, p.X + 30, p.Y);
+}
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -238,17 +278,17 @@ std::vector<Case> AllCases() {
   Common<TbsSkinXFormButton>(cases, "TbsSkinXFormButton");
   Common<TbsSkinScrollBar>(cases, "TbsSkinScrollBar");
   Common<TbsSkinTrackBar>(cases, "TbsSkinTrackBar");
-  Common<TbsSkinGauge>(cases, "TbsSkinGauge");
+  Common<TbsSkinGauge>(cases, "TbsSkinGauge", "DUMCdpu");
   Common<TbsSkinStdLabel>(cases, "TbsSkinStdLabel");
-  Common<TbsSkinLabel>(cases, "TbsSkinLabel");
-  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel");
-  Common<TbsSkinPanel>(cases, "TbsSkinPanel");
-  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox");
+  Common<TbsSkinLabel>(cases, "TbsSkinLabel", "DUMCdpu");
+  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel", "DUMCdpu");
+  Common<TbsSkinPanel>(cases, "TbsSkinPanel", "DUMCdpu");
+  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox", "DUMCdpu");
   Common<TbsSkinCheckRadioBox>(cases, "TbsSkinCheckRadioBox");
   Common<TbsSkinRadioGroup>(cases, "TbsSkinRadioGroup", "Cdpu");
   Common<TbsSkinCheckGroup>(cases, "TbsSkinCheckGroup", "Cdpu");
   Common<TbsSkinSplitter>(cases, "TbsSkinSplitter");
-  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar");
+  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar", "DUMCdpu");
   Common<TbsSkinSpeedButton>(cases, "TbsSkinSpeedButton");
   Common<TbsSkinMenuSpeedButton>(cases, "TbsSkinMenuSpeedButton");
   Common<TbsSkinBevel>(cases, "TbsSkinBevel");
@@ -262,12 +302,12 @@ std::vector<Case> AllCases() {
   Common<TbsSkinHeaderControl>(cases, "TbsSkinHeaderControl", "DUMdpu");
   Common<TbsSkinListView>(cases, "TbsSkinListView");
   Common<TbsSkinSlider>(cases, "TbsSkinSlider");
-  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel");
-  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar");
-  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar");
+  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel", "DUMCdpu");
+  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar", "DUMCdpu");
+  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar", "DUMCdpu");
   Common<TbsSkinNotebook>(cases, "TbsSkinNotebook", "DUMdpu");
   Common<TbsSkinScrollPanel>(cases, "TbsSkinScrollPanel");
-  Common<TbsSkinUpDown>(cases, "TbsSkinUpDown");
+  Common<TbsSkinUpDown>(cases, "TbsSkinUpDown", "DUMCdpu");
   Common<TbsSkinNumEdit>(cases, "TbsSkinNumEdit", "DUMCu");
   Common<TbsSkinSpinEdit>(cases, "TbsSkinSpinEdit", "dpu");
   Common<TbsSkinEdit>(cases, "TbsSkinEdit");
@@ -277,8 +317,8 @@ std::vector<Case> AllCases() {
   Common<TbsSkinMemo>(cases, "TbsSkinMemo");
   Common<TbsSkinListBox>(cases, "TbsSkinListBox", "dpu");
   Common<TbsSkinCheckListBox>(cases, "TbsSkinCheckListBox", "dpu");
-  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox");
-  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar");
+  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox", "DUMCdpu");
+  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar", "DUMCdpu");
   Common<TbsSkinDateEdit>(cases, "TbsSkinDateEdit", "DUMCdu");
   Common<TbsSkinComboBox>(cases, "TbsSkinComboBox", "DUMdpu");
   Common<TbsSkinColorComboBox>(cases, "TbsSkinColorComboBox", "DUMdpu");
@@ -388,6 +428,22 @@ std::vector<Case> AllCases() {
     xt::MouseDown(xt::mbLeft, p.X, p.Y);
     xt::MouseMove(p.X + 20, p.Y + 20);
   });
+  using DE = TbsSkinDateEdit;
+  Own<DE>(cases, "TbsSkinDateEdit.OnChange.pick", Handler<DE>(&DE::OnChange), PickADay);
+  Own<DE>(cases, "TbsSkinDateEdit.OnDateChange.pick", Handler<DE>(&DE::OnDateChange), PickADay);
+  using TE = TbsSkinTrackEdit;
+  // Dropping the bar down reports the value as it is: the handler frees the edit on the bar's move.
+  Own<TE>(
+      cases, "TbsSkinTrackEdit.OnChange.bar",
+      [](TControl* c, const Kill& kill) {
+        auto* t = dynamic_cast<TE*>(c);
+        t->OnChange = TNotifyEvent::FromCallable([kill, t](TObject*) {
+          if (t->Value() == 0) return;
+          const Kill k = kill;
+          k();
+        });
+      },
+      DragTheDroppedBar);
   using MC = TbsSkinMonthCalendar;
   Own<MC>(cases, "TbsSkinMonthCalendar.OnNumberClick", Handler<MC>(&MC::OnNumberClick), ClickADay);
   auto lbKeys = [](TControl* c) { KeyInto(dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox()); };
