@@ -66,10 +66,7 @@ void TButtonControl::WndProc(TMessage& Message) {
       if (!FComponentState.Contains(csDesigning) && !Focused()) {
         auto life = LifeToken();
         {
-          xj::ScopeExit enable([&] {
-            if (!life.expired()) FClicksDisabled = false;
-          });
-          FClicksDisabled = true;
+          TControlChange quiet(this, FClicksDisabled, true);
           ::SetFocus(Handle());
         }
         if (life.expired() || !Focused()) return;

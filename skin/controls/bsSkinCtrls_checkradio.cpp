@@ -7,7 +7,6 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
-#include "platform/win32/Scoped.h"
 #include "platform/win32/WinGdi_user.h"
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"

@@ -7,7 +7,6 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/win32/CommCtrl.h"
-#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_viewlinks.h"
 #include "skin/data/bsSkinData.h"
