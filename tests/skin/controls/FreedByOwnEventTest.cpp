@@ -428,6 +428,19 @@ std::vector<Case> AllCases() {
     xt::MouseDown(xt::mbLeft, p.X, p.Y);
     xt::MouseMove(p.X + 20, p.Y + 20);
   });
+  using ME = TbsSkinMaskEdit;
+  Own<ME>(
+      cases, "TbsSkinMaskEdit.OnChange.masked",
+      [](TControl* c, const Kill& kill) {
+        auto* e = dynamic_cast<ME*>(c);
+        e->SetEditMask("!90:00;1; ");  // pours the text in: a change of its own, before the handler
+        e->OnChange = Freeing<TNotifyEvent>(kill);
+      },
+      [](TControl* c) {
+        FocusIt(c);
+        xt::KeyPress(VK_HOME);
+        xt::TypeText("7");
+      });
   using DE = TbsSkinDateEdit;
   Own<DE>(cases, "TbsSkinDateEdit.OnChange.pick", Handler<DE>(&DE::OnChange), PickADay);
   Own<DE>(cases, "TbsSkinDateEdit.OnDateChange.pick", Handler<DE>(&DE::OnDateChange), PickADay);
