@@ -381,6 +381,17 @@ std::vector<Case> AllCases() {
     t->SetTabIndex(0);
     KeyTo(c, VK_RIGHT);
   });
+  using PC = TbsSkinPageControl;
+  Own<PC>(cases, "TbsSkinPageControl.OnChange", Handler<PC>(&PC::OnChange), [](TControl* c) {
+    auto* pc = dynamic_cast<PC*>(c);
+    for (const char* caption : { "first", "second" }) {
+      auto* s = new TbsSkinTabSheet(pc);
+      s->SetCaption(caption);
+      s->SetPageControl(pc);
+    }
+    pc->SetActivePageIndex(0);
+    KeyTo(c, VK_RIGHT);
+  });
   using EX = TbsSkinExPanel;
   Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
           [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
