@@ -392,8 +392,9 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
       return;
     case CM_DIALOGCHAR:
       if (IsAccel(reinterpret_cast<TWMKey&>(Message).CharCode, Caption()) && CanFocus()) {
+        auto life = LifeToken();  // OnEnter may free the box
         SetFocus();
-        if (Focused()) Toggle();
+        if (!life.expired() && Focused()) Toggle();
         Message.Result = 1;
         return;
       }

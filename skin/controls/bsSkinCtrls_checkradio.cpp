@@ -188,8 +188,9 @@ void TbsSkinCheckRadioBox::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR: {
       auto& key = reinterpret_cast<TWMKey&>(Message);
       if (IsAccel(key.CharCode, Caption()) && CanFocus() && FCanFocused) {
+        const auto life = LifeToken();  // OnEnter may free the box
         SetFocus();
-        SetCheckState();
+        if (!life.expired()) SetCheckState();
         Message.Result = 1;
         return;
       }

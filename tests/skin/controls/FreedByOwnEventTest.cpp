@@ -18,7 +18,10 @@ using namespace skinctl;
 
 namespace {
 
-class FreedByOwnEventTest : public SkinControlsTest {};
+class FreedByOwnEventTest : public SkinControlsTest {
+ public:
+  using SkinControlsTest::Press;  // through the application's loop, for accelerators
+};
 
 using Kill = std::function<void()>;
 using Arm = std::function<void(TControl*, const Kill&)>;
@@ -370,6 +373,12 @@ std::vector<Case> AllCases() {
   using CR = TbsSkinCheckRadioBox;
   Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick),
           [](TControl* c) { KeyTo(c, VK_SPACE); });
+  Own<CR>(cases, "TbsSkinCheckRadioBox.OnEnter.accelerator", Handler<CR>(&CR::OnEnter), [](TControl* c) {
+    auto* b = dynamic_cast<CR*>(c);
+    b->SetCaption("&Caption");
+    b->SetCanFocused(true);
+    FreedByOwnEventTest::Press('C', xt::ssAlt);
+  });
   using BT = TbsSkinButton;
   Own<BT>(cases, "TbsSkinButton.OnClick.space", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_SPACE); });
   Own<BT>(cases, "TbsSkinButton.OnClick.return", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_RETURN); });
