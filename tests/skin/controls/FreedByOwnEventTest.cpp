@@ -355,6 +355,15 @@ std::vector<Case> AllCases() {
   using FCB = TbsSkinFontComboBox;
   Own<FCB>(cases, "TbsSkinFontComboBox.OnChange.key", Handler<FCB>(&FCB::OnChange),
            [](TControl* c) { KeyTo(c, VK_DOWN); });
+  // A font installed or removed: the list is filled again and the chosen font picked again.
+  Own<FCB>(
+      cases, "TbsSkinFontComboBox.OnClick.fontchange",
+      [](TControl* c, const Kill& kill) {
+        auto* f = dynamic_cast<FCB*>(c);
+        f->SetItemIndex(1);
+        f->OnClick = Freeing<TNotifyEvent>(kill);
+      },
+      [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
   Own<TbsSkinEdit>(cases, "TbsSkinEdit.OnChange", Handler<TbsSkinEdit>(&TbsSkinEdit::OnChange), TypeTo);
   Own<TbsSkinMemo>(cases, "TbsSkinMemo.OnChange", Handler<TbsSkinMemo>(&TbsSkinMemo::OnChange), TypeTo);
   Own<TbsSkinRichEdit>(cases, "TbsSkinRichEdit.OnChange", Handler<TbsSkinRichEdit>(&TbsSkinRichEdit::OnChange), TypeTo);
