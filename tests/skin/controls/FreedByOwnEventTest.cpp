@@ -229,36 +229,33 @@ void KeyInto(TWinControl* inner) {
   xt::TypeText("5");
 }
 
-// Clicks the first day shown in a month calendar, found off its laid-out grid.
-void ClickADay(TControl* c) {
-  auto* m = dynamic_cast<TbsSkinMonthCalendar*>(c);
-  m->SetBounds(10, 10, 260, 200);
-  xt::PumpUntilIdle();
+// Clicks the first day shown in a month calendar whose number is not Skip, found off its laid-out grid.
+void ClickDayBut(TbsSkinMonthCalendar* m, int Skip) {
   for (int y = 0; y < m->ClientHeight(); y += 2)
     for (int x = 0; x < m->ClientWidth(); x += 2)
-      if (m->DayNumFromPoint(x, y) != 0) {
+      if (const int day = m->DayNumFromPoint(x, y); day != 0 && day != Skip) {
         ClickPoint(m, x, y);
         return;
       }
   ADD_FAILURE() << "no day cell in the calendar";
 }
 
-// Drops a date edit's calendar down and picks the first day it shows other than the edit's.
+void ClickADay(TControl* c) {
+  auto* m = dynamic_cast<TbsSkinMonthCalendar*>(c);
+  m->SetBounds(10, 10, 260, 200);
+  xt::PumpUntilIdle();
+  ClickDayBut(m, 0);
+}
+
+// Drops a date edit's calendar down and picks a day other than the edit's.
 void PickADay(TControl* c) {
   auto* d = dynamic_cast<TbsSkinDateEdit*>(c);
   FocusIt(d);
   d->DropDown();
   xt::PumpUntilIdle();
-  TbsSkinMonthCalendar* m = d->MonthCalendar();
   WORD year = 0, month = 0, today = 0;
-  DecodeDate(m->Date(), year, month, today);
-  for (int y = 0; y < m->ClientHeight(); y += 2)
-    for (int x = 0; x < m->ClientWidth(); x += 2)
-      if (const int day = m->DayNumFromPoint(x, y); day != 0 && day != today) {
-        ClickPoint(m, x, y);
-        return;
-      }
-  ADD_FAILURE() << "no day cell in the calendar";
+  DecodeDate(d->MonthCalendar()->Date(), year, month, today);
+  ClickDayBut(d->MonthCalendar(), today);
 }
 
 // Drops a track edit's bar down and drags its thumb along.
