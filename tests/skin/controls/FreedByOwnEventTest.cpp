@@ -149,12 +149,15 @@ void ClickFirstRow(TControl* c) {
   ClickPoint(l, r.Left + 5, (r.Top + r.Bottom) / 2);
 }
 
-// A press of Button on a list frame's own edge, left of the inner list, pressed twice when Twice.
-Fire OnFrameEdge(xt::Button Button, bool Twice = false) {
-  return [Button, Twice](TControl* c) {
+// A press of Button on a list frame's own edge, left of the inner list (on the inner list's first row when
+// Row), pressed twice when Twice.
+Fire OnFrameEdge(xt::Button Button, bool Twice = false, bool Row = false) {
+  return [Button, Twice, Row](TControl* c) {
     auto* l = dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox();
     ASSERT_GT(l->Left(), 0) << "the inner list covers the frame's edge";
-    const TPoint p = c->ClientToScreen(TPoint(l->Left() / 2, c->Height() / 2));
+    const TRect r = l->ItemRect(1);
+    const TPoint p = Row ? l->ClientToScreen(TPoint(r.Left + 5, (r.Top + r.Bottom) / 2))
+                         : c->ClientToScreen(TPoint(l->Left() / 2, c->Height() / 2));
     xt::MouseMove(p.X, p.Y);
     if (Twice)
       xt::DoubleClick(p.X, p.Y, Button);
@@ -163,7 +166,7 @@ Fire OnFrameEdge(xt::Button Button, bool Twice = false) {
   };
 }
 
-// The events a list frame fires for a press on its own edge, with every button.
+// The events a list frame fires for a press on its own edge and on its inner list, with every button.
 template <class T>
 void FrameEdge(std::vector<Case>& Cases, const std::string& Class) {
   const std::pair<const char*, xt::Button> buttons[] = { { "left", xt::mbLeft },
@@ -173,7 +176,11 @@ void FrameEdge(std::vector<Case>& Cases, const std::string& Class) {
     Own<T>(Cases, Class + ".OnMouseDown.edge." + name, Handler<T>(&T::OnMouseDown), OnFrameEdge(b));
     Own<T>(Cases, Class + ".OnMouseUp.edge." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b));
     Own<T>(Cases, Class + ".OnMouseUp.edge.twice." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b, true));
+    Own<T>(Cases, Class + ".OnListBoxMouseDown." + name, Handler<T>(&T::OnListBoxMouseDown),
+           OnFrameEdge(b, false, true));
+    Own<T>(Cases, Class + ".OnListBoxMouseUp." + name, Handler<T>(&T::OnListBoxMouseUp), OnFrameEdge(b, false, true));
   }
+  Own<T>(Cases, Class + ".OnListBoxDblClick", Handler<T>(&T::OnListBoxDblClick), OnFrameEdge(xt::mbLeft, true, true));
   Own<T>(Cases, Class + ".OnClick.edge", Handler<T>(&T::OnClick), OnFrameEdge(xt::mbLeft));
   Own<T>(Cases, Class + ".OnDblClick.edge", Handler<T>(&T::OnDblClick), OnFrameEdge(xt::mbLeft, true));
 }
@@ -328,8 +335,6 @@ std::vector<Case> AllCases() {
   // What each class adds: changes, picks, draw-item, close-up, its own buttons.
   using LB = TbsSkinListBox;
   Own<LB>(cases, "TbsSkinListBox.OnListBoxClick", Handler<LB>(&LB::OnListBoxClick), ClickFirstRow);
-  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseDown", Handler<LB>(&LB::OnListBoxMouseDown), ClickFirstRow);
-  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseUp", Handler<LB>(&LB::OnListBoxMouseUp), ClickFirstRow);
   Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseMove", Handler<LB>(&LB::OnListBoxMouseMove), ClickFirstRow);
   FrameEdge<LB>(cases, "TbsSkinListBox");
   using CLB = TbsSkinCheckListBox;
