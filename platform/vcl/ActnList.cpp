@@ -25,10 +25,11 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 bool TBasicActionLink::Execute(TComponent* Target) {
   if (!FAction) return false;
   FAction->SetActionComponent(Target);
-  // The action may be freed by its own handler.
+  // The action may be freed by its own handler, and so may the client with this link (the action then
+  // hears of the client's going by itself).
   TBasicAction* action = FAction;
-  xj::ScopeExit done([&] {
-    if (FAction == action) action->SetActionComponent(nullptr);
+  xj::ScopeExit done([&, life = std::weak_ptr<const void>(FLife)] {
+    if (!life.expired() && FAction == action) action->SetActionComponent(nullptr);
   });
   return action->Execute();
 }

@@ -3,6 +3,7 @@
 // the controls and menu items linked to it), action lists, and the links that push an action's state
 // into its clients.
 
+#include <memory>
 #include <vector>
 
 #include "platform/vcl/Classes.h"
@@ -37,6 +38,10 @@ class TBasicActionLink : public TObject {
   virtual void SetOnExecute(TNotifyEvent) {}
 
   TBasicAction* FAction { nullptr };
+
+ private:
+  // Expires with the link: the client that owns it may go while its action runs.
+  std::shared_ptr<const void> FLife { std::make_shared<char>(0) };
 
   friend class TBasicAction;
 };

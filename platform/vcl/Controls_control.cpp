@@ -352,8 +352,9 @@ int TControl::GetTextBuf(char* Buffer, int BufSize) {
 }
 
 void TControl::SetTextBuf(const char* Buffer) {
+  auto life = LifeToken();  // a change handler run by the new text may free the control
   Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Buffer));
-  Perform(CM_TEXTCHANGED, 0, 0);
+  if (!life.expired()) Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 bool TControl::IsCaptionStored() const {

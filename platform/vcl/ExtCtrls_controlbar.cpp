@@ -112,8 +112,9 @@ void TCustomControlBar::MouseDown(TMouseButton Button, TShiftState Shift, int X,
   TControl* c = GripAt(X, Y);
   if (!c) return;
   bool drag = true;
+  auto band = c->LifeToken();  // the handler may free the bar or the band
   if (OnBandDrag) OnBandDrag(this, c, drag);
-  if (!drag) return;
+  if (!drag || life.expired() || band.expired()) return;
   FDragControl = c;
   FDragControl->FreeNotification(this);
   FDragOffset = TPoint(X - c->Left(), Y - c->Top());
@@ -159,7 +160,9 @@ void TCustomControlBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, i
 
 void TCustomControlBar::PaintControlFrame(TCanvas* Canvas, TControl* AControl, TRect& ARect) {
   TBandPaintOptions options { bpoGrabber, bpoFrame };
+  auto life = LifeToken();  // the handler may free the bar, and the canvas with it
   if (OnBandPaint) OnBandPaint(this, AControl, Canvas, ARect, options);
+  if (life.expired()) return;
   if (options.Contains(bpoFrame)) {
     TRect r = ARect;
     Frame3D(Canvas, r, clBtnHighlight, clBtnShadow, 1);
@@ -187,12 +190,14 @@ void TCustomControlBar::Paint() {
   if (TGraphic* g = FPicture->Graphic(); g && g->Width() > 0 && g->Height() > 0)
     for (int y = 0; y < ClientHeight(); y += g->Height())
       for (int x = 0; x < ClientWidth(); x += g->Width()) c->Draw(x, y, g);
+  auto life = LifeToken();
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* band = Controls(i);
     if (!band->Visible()) continue;
     TRect r(band->Left() - kGrip, band->Top() - kMargin, band->Left() + band->Width() + kMargin,
             band->Top() + band->Height() + kMargin);
     PaintControlFrame(c, band, r);
+    if (life.expired()) return;
   }
   if (OnPaint) OnPaint(this);
 }

@@ -425,7 +425,9 @@ void TMediaPlayer::PaintButton(TMPBtnType Button, const TRect& R, bool Enabled) 
 
 void TMediaPlayer::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   if (Button == mbLeft) {
+    std::weak_ptr<const void> life = LifeToken();  // OnEnter may free the player
     if (TabStop() && CanFocus() && !Focused()) SetFocus();
+    if (life.expired()) return;
     const int b = ButtonAt(X, Y);
     if (b >= 0 && ShownEnabledButtons().Contains(static_cast<TMPBtnType>(b))) {
       FPressed = b;

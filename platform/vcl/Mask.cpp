@@ -312,7 +312,7 @@ void TCustomMaskEdit::SetEditText(const AnsiString& Value) {
   if (!FPattern) return SetText(Value);
   const AnsiString shown = FPattern->Shown(Value, true);
   if (shown == EditText()) return;
-  xj::TemporaryChange raw(FRawText, true);
+  TControlChange raw(this, FRawText, true);  // the change handler may free the edit
   SetTextBuf(shown.c_str());
 }
 
@@ -335,21 +335,24 @@ void TCustomMaskEdit::SelectPosition(size_t slot) {
 void TCustomMaskEdit::SelectInput(size_t offset) { SelectPosition(FPattern->NextInput(FPattern->SlotAt(offset))); }
 
 // The mask, not MaxLength, decides the length: the limit is lifted while a position is written.
-void TCustomMaskEdit::Overwrite(size_t from, size_t to, const AnsiString& s) {
+bool TCustomMaskEdit::Overwrite(size_t from, size_t to, const AnsiString& s) {
   const int limit = MaxLength();
   if (limit > 0) Perform(EM_LIMITTEXT, 0, 0);
   Perform(EM_SETSEL, static_cast<WPARAM>(from), static_cast<LPARAM>(to));
+  auto life = LifeToken();
   Perform(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(s.c_str()));
+  if (life.expired()) return false;
   if (limit > 0) Perform(EM_LIMITTEXT, static_cast<WPARAM>(limit), 0);
+  return true;
 }
 
 // Blanks the positions the selection touches, literals kept.
-void TCustomMaskEdit::BlankSelection() {
+bool TCustomMaskEdit::BlankSelection() {
   const size_t start = CaretStart(), end = CaretEnd();
-  if (end <= start) return;
+  if (end <= start) return true;
   const size_t first = FPattern->SlotAt(start), last = FPattern->SlotAt(end - 1);
-  if (first >= FPattern->Count()) return;
-  Overwrite(FPattern->Offset(first), FPattern->End(last), FPattern->Blanks(first, last + 1));
+  if (first >= FPattern->Count()) return true;
+  return Overwrite(FPattern->Offset(first), FPattern->End(last), FPattern->Blanks(first, last + 1));
 }
 
 // A selection reaching past the position it starts in.
@@ -361,7 +364,7 @@ static bool Ranged(const Pattern& p, size_t start, size_t end) {
 
 void TCustomMaskEdit::TypeChar(char c) {
   const size_t start = CaretStart();
-  if (Ranged(*FPattern, start, CaretEnd())) BlankSelection();
+  if (Ranged(*FPattern, start, CaretEnd()) && !BlankSelection()) return;
   const size_t at = FPattern->SlotAt(start);
   if (FPattern->IsLiteral(at, c)) {
     SelectPosition(FPattern->NextInput(at + 1));
@@ -374,21 +377,18 @@ void TCustomMaskEdit::TypeChar(char c) {
     SelectPosition(k);
     return;
   }
-  Overwrite(FPattern->Offset(k), FPattern->End(k), AnsiString(1, fit));
-  SelectPosition(FPattern->NextInput(k + 1));
+  if (Overwrite(FPattern->Offset(k), FPattern->End(k), AnsiString(1, fit))) SelectPosition(FPattern->NextInput(k + 1));
 }
 
 void TCustomMaskEdit::Backspace() {
   const size_t start = CaretStart();
   if (Ranged(*FPattern, start, CaretEnd())) {
-    BlankSelection();
-    SelectInput(start);
+    if (BlankSelection()) SelectInput(start);
     return;
   }
   const size_t p = FPattern->PrevInput(FPattern->SlotAt(start));
   if (p == Pattern::npos) return SelectInput(0);
-  Overwrite(FPattern->Offset(p), FPattern->End(p), AnsiString(1, FPattern->BlankChar()));
-  SelectPosition(p);
+  if (Overwrite(FPattern->Offset(p), FPattern->End(p), AnsiString(1, FPattern->BlankChar()))) SelectPosition(p);
 }
 
 // Pasted text is typed in from the caret; it stops at the first character that does not fit.
@@ -397,7 +397,7 @@ void TCustomMaskEdit::PasteText() {
   s.resize(std::min(s.size(), s.find_first_of("\r\n")));
   if (s.empty()) return;
   const size_t first = FPattern->SlotAt(CaretStart());
-  if (Ranged(*FPattern, CaretStart(), CaretEnd())) BlankSelection();
+  if (Ranged(*FPattern, CaretStart(), CaretEnd()) && !BlankSelection()) return;
   AnsiString shown = EditText();
   size_t at = first;
   for (const char c : s) {
@@ -415,7 +415,7 @@ void TCustomMaskEdit::PasteText() {
     at = k + 1;
   }
   const size_t from = FPattern->Offset(first), to = FPattern->Offset(at);
-  if (to > from) Overwrite(from, to, shown.substr(from, to - from));
+  if (to > from && !Overwrite(from, to, shown.substr(from, to - from))) return;
   SelectPosition(FPattern->NextInput(at));
 }
 
@@ -427,6 +427,7 @@ void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
   if (life.expired() || !FPattern || Key == 0 || !HandleAllocated() || Shift.Contains(ssShift) || Shift.Contains(ssAlt))
     return;
   SetEditText(EditText());
+  if (life.expired()) return;
   const size_t at = FPattern->SlotAt(CaretStart());
   switch (Key) {
     case VK_LEFT:
@@ -449,11 +450,9 @@ void TCustomMaskEdit::KeyDown(WORD& Key, TShiftState Shift) {
       if (ReadOnly()) break;
       if (Ranged(*FPattern, CaretStart(), CaretEnd())) {
         const size_t start = CaretStart();
-        BlankSelection();
-        SelectInput(start);
+        if (BlankSelection()) SelectInput(start);
       } else if (const size_t k = FPattern->NextInput(at); k < FPattern->Count()) {
-        Overwrite(FPattern->Offset(k), FPattern->End(k), AnsiString(1, FPattern->BlankChar()));
-        SelectPosition(k);
+        if (Overwrite(FPattern->Offset(k), FPattern->End(k), AnsiString(1, FPattern->BlankChar()))) SelectPosition(k);
       }
       break;
     default:
@@ -486,6 +485,7 @@ void TCustomMaskEdit::KeyPress(char& Key) {
     return;
   }
   SetEditText(EditText());  // the window may hold a text of another shape (written to it directly)
+  if (life.expired()) return;
   if (c == 0x08)
     Backspace();
   else
@@ -510,13 +510,16 @@ void TCustomMaskEdit::Dispatch(TMessage& Message) {
     case WM_PASTE:
       Message.Result = 0;
       if (!HandleAllocated() || ReadOnly()) return;
-      SetEditText(EditText());
+      {
+        auto life = LifeToken();
+        SetEditText(EditText());
+        if (life.expired()) return;
+      }
       if (Message.Msg == WM_PASTE) return PasteText();
       if (Message.Msg == WM_CUT) Perform(WM_COPY, 0, 0);
       {
         const size_t start = CaretStart();
-        BlankSelection();
-        SelectInput(start);
+        if (BlankSelection()) SelectInput(start);
       }
       return;
     case WM_LBUTTONUP:

@@ -55,9 +55,10 @@ class TCustomMaskEdit : public TCustomEdit {
   // Selects the position at or after `offset` that takes input (the end of the text when none does).
   void SelectInput(size_t offset);
   void SelectPosition(size_t slot);
-  // Overwrites the bytes [from, to) of the shown text, as one undoable step.
-  void Overwrite(size_t from, size_t to, const AnsiString& s);
-  void BlankSelection();
+  // Overwrites the bytes [from, to) of the shown text, as one undoable step. These two return false when
+  // the change handler freed the edit.
+  bool Overwrite(size_t from, size_t to, const AnsiString& s);
+  bool BlankSelection();
   void TypeChar(char c);
   void Backspace();
   void PasteText();

@@ -66,10 +66,7 @@ void TButtonControl::WndProc(TMessage& Message) {
       if (!FComponentState.Contains(csDesigning) && !Focused()) {
         auto life = LifeToken();
         {
-          xj::ScopeExit enable([&] {
-            if (!life.expired()) FClicksDisabled = false;
-          });
-          FClicksDisabled = true;
+          TControlChange quiet(this, FClicksDisabled, true);
           ::SetFocus(Handle());
         }
         if (life.expired() || !Focused()) return;
@@ -395,8 +392,9 @@ void TCustomCheckBox::Dispatch(TMessage& Message) {
       return;
     case CM_DIALOGCHAR:
       if (IsAccel(reinterpret_cast<TWMKey&>(Message).CharCode, Caption()) && CanFocus()) {
+        auto life = LifeToken();  // OnEnter may free the box
         SetFocus();
-        if (Focused()) Toggle();
+        if (!life.expired() && Focused()) Toggle();
         Message.Result = 1;
         return;
       }

@@ -504,7 +504,7 @@ TbsDaysOfWeek TbsSkinDateEdit::FirstDayOfWeek() const { return FMonthCalendar->F
 void TbsSkinDateEdit::SetFirstDayOfWeek(TbsDaysOfWeek Value) { FMonthCalendar->SetFirstDayOfWeek(Value); }
 
 void TbsSkinDateEdit::ShowDate() {
-  xj::TemporaryChange guard(FSettingText, true);
+  TControlChange guard(this, FSettingText, true);  // OnChange may free the edit
   SetText(DateText(FMonthCalendar->Date()));
 }
 

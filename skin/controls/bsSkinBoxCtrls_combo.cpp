@@ -6,7 +6,6 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
-#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -208,11 +207,7 @@ void TbsSkinCustomComboBox::ApplyEditFont() {
 
 void TbsSkinCustomComboBox::EditChange(TObject*) {
   if (!FInnerEdit) return;
-  auto life = LifeToken();
-  FEditChanging = true;
-  xj::ScopeExit done([&] {
-    if (!life.expired()) FEditChanging = false;
-  });
+  TControlChange changing(this, FEditChanging, true);
   SetText(FInnerEdit->Text());
 }
 

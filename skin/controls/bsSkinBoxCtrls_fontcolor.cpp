@@ -277,12 +277,13 @@ bool TbsSkinFontComboBox::Accepts(const tagLOGFONTA& LogFont, DWORD FontType) co
 void TbsSkinFontComboBox::Reset() {
   if (!HandleAllocated()) return;
   const AnsiString old = FontName();
+  auto life = LifeToken();  // picking the font again runs OnClick, which may free the box
   {
-    xj::TemporaryChange updating(FUpdating, true);
+    TControlChange updating(this, FUpdating, true);
     PopulateList();
-    SetFontName(old);
+    if (!life.expired()) SetFontName(old);
   }
-  if (FontName() != old && !Loading() && OnChange) OnChange(this);
+  if (!life.expired() && FontName() != old && !Loading() && OnChange) OnChange(this);
 }
 
 void TbsSkinFontComboBox::SetFontName(const AnsiString& Value) {
@@ -310,7 +311,7 @@ void TbsSkinFontComboBox::Dispatch(TMessage& Message) {
     case CM_TEXTCHANGED:
       if (FUpdating || Loading()) {
         // A rebuild or a load changes no name the user sees: no OnChange.
-        xj::TemporaryChange<TNotifyEvent> quiet(OnChange, TNotifyEvent());
+        TControlChange quiet(this, OnChange, TNotifyEvent());
         TbsSkinCustomComboBox::Dispatch(Message);
         return;
       }

@@ -92,7 +92,9 @@ void TbsSkinCustomListBox::MouseUp(TMouseButton Button, TShiftState Shift, int X
   if (FCaptionMode && CaptureButton != -1) {
     const int i = CaptureButton;
     CaptureButton = -1;
+    auto life = LifeToken();  // the button's handler or the list's click may free the list
     ButtonUp(i);
+    if (life.expired()) return;
   }
   TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
 }

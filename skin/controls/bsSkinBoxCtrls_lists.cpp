@@ -884,8 +884,9 @@ void TbsSkinCustomListBox::Dispatch(TMessage& Message) {
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-      // The release lets the capture go before it reaches MouseUp: that is no lost press.
-      xj::TemporaryChange releasing(FReleasing, true);
+      // The release lets the capture go before it reaches MouseUp: that is no lost press. Its click and
+      // mouse-up handlers may free the list.
+      TControlChange releasing(this, FReleasing, true);
       TbsSkinCustomControl::Dispatch(Message);
       return;
     }

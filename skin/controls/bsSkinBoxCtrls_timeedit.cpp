@@ -189,11 +189,12 @@ bool TbsSkinTrackEdit::IsValidChar(char Key) const {
 
 void TbsSkinTrackEdit::SetValue(int AValue) {
   FValue = CheckValue(AValue);
+  auto life = LifeToken();  // OnChange, run by the new text, may free the edit
   {
-    xj::TemporaryChange guard(FStopCheck, true);
+    TControlChange guard(this, FStopCheck, true);
     SetText(IntToStr(FValue));
   }
-  Change();
+  if (!life.expired()) Change();
 }
 
 void TbsSkinTrackEdit::TakeText(bool Notify) {
@@ -209,7 +210,7 @@ void TbsSkinTrackEdit::TakeText(bool Notify) {
     if (Notify) {
       Change();
     } else {
-      xj::TemporaryChange guard(FStopCheck, true);
+      TControlChange guard(this, FStopCheck, true);
       Change();
     }
     if (life.expired()) return;

@@ -248,10 +248,7 @@ void TbsSkinButton::WndProc(TMessage& Message) {
         // A press focuses the button first; a press that could not focus it goes no further.
         if (!ComponentState().Contains(csDesigning) && !Focused()) {
           {
-            xj::ScopeExit done([&] {
-              if (!life.expired()) FInSetFocus = false;
-            });
-            FInSetFocus = true;
+            TControlChange focusing(this, FInSetFocus, true);
             ::SetFocus(Handle());
           }
           if (life.expired() || !Focused()) return;

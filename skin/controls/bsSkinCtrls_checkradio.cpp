@@ -7,7 +7,6 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
-#include "platform/win32/Scoped.h"
 #include "platform/win32/WinGdi_user.h"
 #include "skin/data/bsEffects.h"
 #include "skin/data/bsUtils.h"
@@ -151,12 +150,13 @@ void TbsSkinCheckRadioBox::WndProc(TMessage& Message) {
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK:
         if (!ComponentState().Contains(csDesigning) && !Focused()) {
+          const auto life = LifeToken();  // OnEnter may free the box
           {
-            xj::TemporaryChange focusing(FFocusingByClick, true);
+            TControlChange focusing(this, FFocusingByClick, true);
             ::SetFocus(Handle());
           }
-          // A focus change that was refused (or that hid the box) swallows the press.
-          if (!Focused()) return;
+          // A focus change that was refused (or that hid or freed the box) swallows the press.
+          if (life.expired() || !Focused()) return;
         }
         break;
       case CN_COMMAND:
@@ -188,8 +188,9 @@ void TbsSkinCheckRadioBox::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR: {
       auto& key = reinterpret_cast<TWMKey&>(Message);
       if (IsAccel(key.CharCode, Caption()) && CanFocus() && FCanFocused) {
+        const auto life = LifeToken();  // OnEnter may free the box
         SetFocus();
-        SetCheckState();
+        if (!life.expired()) SetCheckState();
         Message.Result = 1;
         return;
       }

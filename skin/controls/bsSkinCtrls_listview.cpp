@@ -7,7 +7,6 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/win32/CommCtrl.h"
-#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_viewlinks.h"
 #include "skin/data/bsSkinData.h"
@@ -566,27 +565,27 @@ void TbsSkinCustomListView::UpDateScrollBars3() {
 // is positive and counts the images, unlike the font's height).
 void TbsSkinCustomListView::OnVScrollBarChange(TObject*) {
   if (!HandleAllocated()) return;
-  xj::TemporaryChange<bool> byBar(FScrollingByBar, true);
+  auto life = LifeToken();  // the scroll may run the view's handlers, and they may free it
+  TControlChange byBar(this, FScrollingByBar, true);
   const int delta = FLinks.VScrollBar->Position() - FLastVPosition;
   const bool pixels = ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon;
   Perform(LVM_SCROLL, 0, (LPARAM)(pixels ? delta : delta * H(FirstItemBounds())));
-  if (FLinks.VScrollBar) FLastVPosition = FLinks.VScrollBar->Position();
+  if (!life.expired() && FLinks.VScrollBar) FLastVPosition = FLinks.VScrollBar->Position();
 }
 
 void TbsSkinCustomListView::OnHScrollBarChange(TObject*) {
   if (!HandleAllocated()) return;
-  xj::TemporaryChange<bool> byBar(FScrollingByBar, true);
+  auto life = LifeToken();  // the scroll may run the view's handlers, and they may free it
+  TControlChange byBar(this, FScrollingByBar, true);
   const int delta = FLinks.HScrollBar->Position() - FLastHPosition;
   if (ViewStyle() == vsList) {
     // One line step per column.
-    auto life = LifeToken();
     for (int i = 0; i < std::abs(delta) && !life.expired(); ++i)
       Perform(WM_HSCROLL, delta > 0 ? SB_LINERIGHT : SB_LINELEFT, 0);
-    if (life.expired()) return;
   } else {
     Perform(LVM_SCROLL, (WPARAM)delta, 0);
   }
-  if (FLinks.HScrollBar) FLastHPosition = FLinks.HScrollBar->Position();
+  if (!life.expired() && FLinks.HScrollBar) FLastHPosition = FLinks.HScrollBar->Position();
 }
 
 // ---- The report header ----------------------------------------------------------------------------------

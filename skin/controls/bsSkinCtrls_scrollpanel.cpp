@@ -490,11 +490,12 @@ void TbsSkinScrollPanel::Paint() {
 
 bool TbsSkinScrollPanel::ClickFocuses() {
   if (!FCanFocused || ComponentState().Contains(csDesigning) || Focused()) return true;
+  auto life = LifeToken();  // OnEnter may free the panel
   {
-    xj::TemporaryChange<bool> setting(FSettingFocus, true);
+    TControlChange setting(this, FSettingFocus, true);
     if (CanFocus()) SetFocus();
   }
-  return Focused();
+  return !life.expired() && Focused();
 }
 
 void TbsSkinScrollPanel::WndProc(TMessage& Message) {

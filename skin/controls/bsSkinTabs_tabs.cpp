@@ -562,8 +562,9 @@ void TbsSkinPageControl::UpDateTabs() {
 
 void TbsSkinPageControl::Change() {
   if (FSkin.SkinUpDown) FSkin.SkinUpDown->SetPosition(FSkin.GetPosition());
+  auto life = LifeToken();
   TPageControl::Change();
-  Invalidate();
+  if (!life.expired()) Invalidate();
 }
 
 // The new window has its font and tab height only now: the arrows are checked against that layout.

@@ -262,9 +262,12 @@ void TbsTrayIcon::IconMouseEvent(LPARAM Event) {
       return IconLeftUp(shift, x, y);
     case WM_LBUTTONDBLCLK:
       return IconDoubleClick();
-    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      const std::weak_ptr<const void> life = FLife;
       MouseDown(mbRight, shift << ssRight, x, y);
-      return PopupAtCursor();
+      if (!life.expired()) PopupAtCursor();
+      return;
+    }
     case WM_RBUTTONUP:
       return MouseUp(mbRight, shift << ssRight, x, y);
     case WM_MBUTTONDOWN:
@@ -278,7 +281,9 @@ void TbsTrayIcon::IconMouseEvent(LPARAM Event) {
 
 void TbsTrayIcon::IconLeftDown(TShiftState Shift, int X, int Y) {
   FClickTimer->SetEnabled(true);
+  const std::weak_ptr<const void> life = FLife;
   MouseDown(mbLeft, Shift << ssLeft, X, Y);
+  if (life.expired()) return;
   FLeftDown = true;
   if (FPopupByLeftButton) PopupAtCursor();
 }
@@ -289,7 +294,9 @@ void TbsTrayIcon::IconLeftUp(TShiftState Shift, int X, int Y) {
     if (!FClickTimer->Enabled()) {  // held longer than the double-click time
       FLeftDown = false;
       FClickPending = false;
+      const std::weak_ptr<const void> life = FLife;
       Click();
+      if (life.expired()) return;
     }
   }
   FLeftDown = false;
@@ -300,8 +307,9 @@ void TbsTrayIcon::IconLeftUp(TShiftState Shift, int X, int Y) {
 void TbsTrayIcon::IconDoubleClick() {
   FClickPending = false;
   FDblClicked = true;
+  const std::weak_ptr<const void> life = FLife;
   DblClick();
-  if (FPopupMenu && FPopupMenu->AutoPopup() && !FPopupByLeftButton) {
+  if (!life.expired() && FPopupMenu && FPopupMenu->AutoPopup() && !FPopupByLeftButton) {
     TMenuItem* items = FPopupMenu->Items();
     for (int i = 0; i < items->Count(); ++i)
       if (items->Items(i)->Default()) {
@@ -316,7 +324,9 @@ void TbsTrayIcon::TimerClick(TObject*) {
   FClickTimer->SetEnabled(false);
   if (!FDblClicked && FClickPending) {
     FClickPending = false;
+    const std::weak_ptr<const void> life = FLife;
     Click();
+    if (life.expired()) return;
   }
   FDblClicked = false;
 }

@@ -126,6 +126,8 @@ class TbsTrayIcon : public TComponent {
   TApplication* FHookedApp { nullptr };  // whose window HookAppProc watches
   TbsWindowProcHook FFormHook;           // HookFormProc on the owner form
   NOTIFYICONDATAA FData {};
+  // Expires with the icon: each of its mouse events may free it.
+  std::shared_ptr<const void> FLife { std::make_shared<char>(0) };
 };
 
 XJ_UNIT_REGISTRATION(RegisterbsTrayIcon)

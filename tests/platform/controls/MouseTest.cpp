@@ -1,6 +1,7 @@
 // The mouse in the control layer: routing to windowless controls, the click and double-click rules,
 // capture, enter and leave (synchronous and capture-aware), focus broadcasts, cancel mode, context menus.
 
+#include "platform/vcl/ActnList.h"
 #include "platform/vcl/Menus.h"
 #include "tests/support/ControlsTestUtil.h"
 
@@ -264,6 +265,13 @@ TEST_F(MouseTest, AWindowlessControlFreedInsideItsOwnEvents) {
     { "OnMouseUp",
       [](TTestShape* s, std::function<void()> kill) {
         s->OnMouseUp = TMouseEvent::FromCallable([kill](TObject*, TMouseButton, TShiftState, int, int) { kill(); });
+      } },
+    // The click runs the control's action through the link the control owns.
+    { "OnExecute of its action",
+      [](TTestShape* s, std::function<void()> kill) {
+        auto* action = new TAction(s->Owner());
+        action->SetOnExecute(TNotifyEvent::FromCallable([kill](TObject*) { kill(); }));
+        s->SetAction(action);
       } },
   };
   for (Case& c : cases) {

@@ -106,6 +106,49 @@ TEST_F(ControlBarTest, PaintsTheTiledPictureThenEachBandsFrameAndGrip) {
   EXPECT_EQ(Map(h, 60, 0, 4, 3, inks), Rows({ "rgrg", "grgr", "rgrg" }));
 }
 
+// A drag or band-paint handler that frees the bar, or the band it is about: nothing freed is touched
+// afterwards (the sanitizer build reports a touch), and the form goes on.
+TEST_F(ControlBarTest, ABarOrBandFreedByItsBandHandlersIsLeftAlone) {
+  form->Show();
+  for (const char* which : { "drag frees the bar", "drag frees the band", "paint frees the bar" }) {
+    SCOPED_TRACE(which);
+    const std::string what = which;
+    if (!bar) {
+      bar = new TControlBar(form);
+      bar->SetBounds(10, 10, 300, 80);
+      bar->SetParent(form);
+    }
+    TPanel* band = Band(11, 2, 60, 22);
+    xt::PumpUntilIdle();
+    const auto barLife = bar->LifeToken(), bandLife = band->LifeToken();
+    int calls = 0;
+    TControl* victim = what == "drag frees the band" ? static_cast<TControl*>(band) : bar;
+    auto kill = [&calls, victim] {
+      ++calls;
+      delete victim;
+    };
+    if (what == "paint frees the bar") {
+      bar->OnBandPaint = On<TBandPaintEvent>([kill](TObject*, TControl*, TCanvas*, TRect&, TBandPaintOptions&) {
+        const auto k = kill;
+        k();
+      });
+      bar->Invalidate();
+      xt::PumpUntilIdle();
+    } else {
+      bar->OnBandDrag = On<TBandDragEvent>([kill](TObject*, TControl*, bool&) {
+        const auto k = kill;
+        k();
+      });
+      DragGrip(band, 140, 35);
+    }
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(barLife.expired(), victim != band);
+    EXPECT_TRUE(bandLife.expired());  // a freed bar takes its bands with it
+    if (barLife.expired()) bar = nullptr;
+    ClickAt(form, 5, 150);
+  }
+}
+
 class TBarForm : public TForm {
   XJ_CLASS(TBarForm, TForm)
  public:

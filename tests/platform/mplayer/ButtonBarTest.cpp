@@ -156,6 +156,25 @@ TEST_F(ButtonBarTest, AClickCountsOnlyWhenReleasedOverTheSameButton) {
   EXPECT_EQ(player->Mode(), mpPlaying);
 }
 
+// A press on the bar focuses it first, and OnEnter frees it: the press goes no further (the sanitizer build
+// reports a touch of the freed player).
+TEST_F(ButtonBarTest, APlayerFreedByTheFocusAPressGivesItIsLeftAlone) {
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 60, 100, 20);
+  other->SetFocus();
+  xt::PumpUntilIdle();
+  const auto life = player->LifeToken();
+  int entered = 0;
+  player->OnEnter = On<TNotifyEvent>([&entered, p = player](TObject*) {
+    ++entered;
+    delete p;
+  });
+  ClickButton(btPlay);
+  EXPECT_EQ(entered, 1);
+  EXPECT_TRUE(life.expired());
+}
+
 TEST_F(ButtonBarTest, OnClickNamesTheButtonAndCanSkipItsOperation) {
   OpenTone(4000);
   std::vector<TMPBtnType> clicked;

@@ -58,6 +58,26 @@ TEST_F(CheckRadioTest, SpaceAndTheAcceleratorToggleACheckBox) {
   EXPECT_EQ(clicks, 2);
 }
 
+// The accelerator focuses the box first, and OnEnter frees it: it is not toggled nor touched afterwards (the
+// sanitizer build reports a touch).
+TEST_F(CheckRadioTest, ACheckBoxFreedByTheFocusItsAcceleratorGivesIsLeftAlone) {
+  int clicks = 0;
+  auto* box = NewBox<TCheckBox>("&Check", 10, 10, &clicks);
+  auto* button = Add<TButton>(10, 60);
+  Show();
+  button->SetFocus();
+  const auto life = box->LifeToken();
+  int entered = 0;
+  box->OnEnter = On<TNotifyEvent>([&entered, box](TObject*) {
+    ++entered;
+    delete box;
+  });
+  Press('C', xt::ssAlt);
+  EXPECT_EQ(entered, 1);
+  EXPECT_TRUE(life.expired());
+  EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(CheckRadioTest, ProgramChangesCountAsClicksButBmSetCheckDoesNot) {
   int clicks = 0;
   auto* box = NewBox<TCheckBox>("Check", 10, 10, &clicks);

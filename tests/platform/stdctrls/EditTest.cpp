@@ -124,6 +124,21 @@ TEST_F(EditTest, EveryKindOfChangeReachesOnChangeOnce) {
   }
 }
 
+// The program's new text runs the change handler, which frees the edit: the setter stops there (the
+// sanitizer build reports a touch of the freed edit).
+TEST_F(EditTest, AnEditFreedByTheChangeItsNewTextMakesIsLeftAlone) {
+  TEdit* edit = ShownEdit("hello");
+  const auto life = edit->LifeToken();
+  int freed = 0;
+  edit->OnChange = On<TNotifyEvent>([&freed, edit](TObject*) {
+    ++freed;
+    delete edit;
+  });
+  edit->SetText("world");
+  EXPECT_EQ(freed, 1);
+  EXPECT_TRUE(life.expired());
+}
+
 TEST_F(EditTest, SelectingWithTheMouseAndTheKeyboard) {
   TEdit* edit = ShownEdit("hello world");
   const TPoint from = CharAt(edit, 0), to = CharAt(edit, 5);

@@ -18,7 +18,10 @@ using namespace skinctl;
 
 namespace {
 
-class FreedByOwnEventTest : public SkinControlsTest {};
+class FreedByOwnEventTest : public SkinControlsTest {
+ public:
+  using SkinControlsTest::Press;  // through the application's loop, for accelerators
+};
 
 using Kill = std::function<void()>;
 using Arm = std::function<void(TControl*, const Kill&)>;
@@ -100,10 +103,18 @@ void TypeTo(TControl* c) {
   xt::TypeText("a");
 }
 
-// The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
-// for a windowed control. A composite control leaves out what its inner controls take.
+// A click on a control that takes the focus from it (turned on where a class leaves it off).
 template <class T>
-void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpu") {
+void ClickToFocus(TControl* c) {
+  if constexpr (requires(T * t) { t->SetCanFocused(true); }) dynamic_cast<T*>(c)->SetCanFocused(true);
+  ClickCentre(c);
+}
+
+// The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
+// and e(nter) from a click for a windowed control. A composite control leaves out what its inner controls
+// take, and one that a click does not focus leaves out e.
+template <class T>
+void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpue") {
   auto add = [&](char letter, const char* ev, Arm arm, Fire fire) {
     if (Which.find(letter) != std::string_view::npos) Cases.push_back({ Class + "." + ev, Make<T>, arm, fire });
   };
@@ -115,6 +126,7 @@ void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view
     add('d', "OnKeyDown", Handler<T>(&T::OnKeyDown), [](TControl* c) { KeyTo(c, VK_DOWN); });
     add('u', "OnKeyUp", Handler<T>(&T::OnKeyUp), [](TControl* c) { KeyTo(c, VK_DOWN); });
     add('p', "OnKeyPress", Handler<T>(&T::OnKeyPress), TypeTo);
+    add('e', "OnEnter.click", Handler<T>(&T::OnEnter), ClickToFocus<T>);
   }
 }
 
@@ -135,6 +147,42 @@ void ClickFirstRow(TControl* c) {
   auto* l = dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox();
   const TRect r = l->ItemRect(1);
   ClickPoint(l, r.Left + 5, (r.Top + r.Bottom) / 2);
+}
+
+// A press of Button on a list frame's own edge, left of the inner list (on the inner list's first row when
+// Row), pressed twice when Twice.
+Fire OnFrameEdge(xt::Button Button, bool Twice = false, bool Row = false) {
+  return [Button, Twice, Row](TControl* c) {
+    auto* l = dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox();
+    ASSERT_GT(l->Left(), 0) << "the inner list covers the frame's edge";
+    const TRect r = l->ItemRect(1);
+    const TPoint p = Row ? l->ClientToScreen(TPoint(r.Left + 5, (r.Top + r.Bottom) / 2))
+                         : c->ClientToScreen(TPoint(l->Left() / 2, c->Height() / 2));
+    xt::MouseMove(p.X, p.Y);
+    if (Twice)
+      xt::DoubleClick(p.X, p.Y, Button);
+    else
+      xt::Click(p.X, p.Y, Button);
+  };
+}
+
+// The events a list frame fires for a press on its own edge and on its inner list, with every button.
+template <class T>
+void FrameEdge(std::vector<Case>& Cases, const std::string& Class) {
+  const std::pair<const char*, xt::Button> buttons[] = { { "left", xt::mbLeft },
+                                                         { "right", xt::mbRight },
+                                                         { "middle", xt::mbMiddle } };
+  for (const auto& [name, b] : buttons) {
+    Own<T>(Cases, Class + ".OnMouseDown.edge." + name, Handler<T>(&T::OnMouseDown), OnFrameEdge(b));
+    Own<T>(Cases, Class + ".OnMouseUp.edge." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b));
+    Own<T>(Cases, Class + ".OnMouseUp.edge.twice." + name, Handler<T>(&T::OnMouseUp), OnFrameEdge(b, true));
+    Own<T>(Cases, Class + ".OnListBoxMouseDown." + name, Handler<T>(&T::OnListBoxMouseDown),
+           OnFrameEdge(b, false, true));
+    Own<T>(Cases, Class + ".OnListBoxMouseUp." + name, Handler<T>(&T::OnListBoxMouseUp), OnFrameEdge(b, false, true));
+  }
+  Own<T>(Cases, Class + ".OnListBoxDblClick", Handler<T>(&T::OnListBoxDblClick), OnFrameEdge(xt::mbLeft, true, true));
+  Own<T>(Cases, Class + ".OnClick.edge", Handler<T>(&T::OnClick), OnFrameEdge(xt::mbLeft));
+  Own<T>(Cases, Class + ".OnDblClick.edge", Handler<T>(&T::OnDblClick), OnFrameEdge(xt::mbLeft, true));
 }
 
 // Opens a combo's list with its button and picks the second row.
@@ -160,6 +208,18 @@ void PaintAgain(TControl* c) {
 // The middle of a rectangle of c's client area, clicked.
 void ClickRect(TControl* c, const TRect& r) { ClickPoint(c, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
 
+// Clicks caption button I of a list frame (up, down, check), the caption turned on and a row current.
+Fire OnCaptionButton(int I) {
+  return [I](TControl* c) {
+    auto* l = dynamic_cast<TbsSkinCustomListBox*>(c);
+    l->SetCaptionMode(true);
+    l->SetItemIndex(1);
+    PaintAgain(l);
+    ASSERT_FALSE(IsNullRect(l->Buttons(I).R));
+    ClickRect(l, l->Buttons(I).R);
+  };
+}
+
 // Holds the left button on a rectangle of c's client area until the press repeats.
 void HoldRect(TControl* c, const TRect& r) {
   const TPoint p = c->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
@@ -176,18 +236,46 @@ void KeyInto(TWinControl* inner) {
   xt::TypeText("5");
 }
 
-// Clicks the first day shown in a month calendar, found off its laid-out grid.
-void ClickADay(TControl* c) {
-  auto* m = dynamic_cast<TbsSkinMonthCalendar*>(c);
-  m->SetBounds(10, 10, 260, 200);
-  xt::PumpUntilIdle();
+// Clicks the first day shown in a month calendar whose number is not Skip, found off its laid-out grid.
+void ClickDayBut(TbsSkinMonthCalendar* m, int Skip) {
   for (int y = 0; y < m->ClientHeight(); y += 2)
     for (int x = 0; x < m->ClientWidth(); x += 2)
-      if (m->DayNumFromPoint(x, y) != 0) {
+      if (const int day = m->DayNumFromPoint(x, y); day != 0 && day != Skip) {
         ClickPoint(m, x, y);
         return;
       }
   ADD_FAILURE() << "no day cell in the calendar";
+}
+
+void ClickADay(TControl* c) {
+  auto* m = dynamic_cast<TbsSkinMonthCalendar*>(c);
+  m->SetBounds(10, 10, 260, 200);
+  xt::PumpUntilIdle();
+  ClickDayBut(m, 0);
+}
+
+// Drops a date edit's calendar down and picks a day other than the edit's.
+void PickADay(TControl* c) {
+  auto* d = dynamic_cast<TbsSkinDateEdit*>(c);
+  FocusIt(d);
+  d->DropDown();
+  xt::PumpUntilIdle();
+  WORD year = 0, month = 0, today = 0;
+  DecodeDate(d->MonthCalendar()->Date(), year, month, today);
+  ClickDayBut(d->MonthCalendar(), today);
+}
+
+// Drops a track edit's bar down and drags its thumb along.
+void DragTheDroppedBar(TControl* c) {
+  auto* t = dynamic_cast<TbsSkinTrackEdit*>(c);
+  FocusIt(t);
+  t->DropDown();
+  xt::PumpUntilIdle();
+  TbsSkinPopupTrackBar* bar = t->PopupTrackBar();
+  ASSERT_TRUE(bar->Visible());
+  const TRect r = bar->ThumbRect();
+  const TPoint p = bar->ClientToScreen(TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+  xt::Drag(p.X, p.Y, p.X + 30, p.Y);
 }
 
 std::vector<Case> AllCases() {
@@ -197,17 +285,17 @@ std::vector<Case> AllCases() {
   Common<TbsSkinXFormButton>(cases, "TbsSkinXFormButton");
   Common<TbsSkinScrollBar>(cases, "TbsSkinScrollBar");
   Common<TbsSkinTrackBar>(cases, "TbsSkinTrackBar");
-  Common<TbsSkinGauge>(cases, "TbsSkinGauge");
+  Common<TbsSkinGauge>(cases, "TbsSkinGauge", "DUMCdpu");
   Common<TbsSkinStdLabel>(cases, "TbsSkinStdLabel");
-  Common<TbsSkinLabel>(cases, "TbsSkinLabel");
-  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel");
-  Common<TbsSkinPanel>(cases, "TbsSkinPanel");
-  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox");
+  Common<TbsSkinLabel>(cases, "TbsSkinLabel", "DUMCdpu");
+  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel", "DUMCdpu");
+  Common<TbsSkinPanel>(cases, "TbsSkinPanel", "DUMCdpu");
+  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox", "DUMCdpu");
   Common<TbsSkinCheckRadioBox>(cases, "TbsSkinCheckRadioBox");
   Common<TbsSkinRadioGroup>(cases, "TbsSkinRadioGroup", "Cdpu");
   Common<TbsSkinCheckGroup>(cases, "TbsSkinCheckGroup", "Cdpu");
   Common<TbsSkinSplitter>(cases, "TbsSkinSplitter");
-  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar");
+  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar", "DUMCdpu");
   Common<TbsSkinSpeedButton>(cases, "TbsSkinSpeedButton");
   Common<TbsSkinMenuSpeedButton>(cases, "TbsSkinMenuSpeedButton");
   Common<TbsSkinBevel>(cases, "TbsSkinBevel");
@@ -221,12 +309,12 @@ std::vector<Case> AllCases() {
   Common<TbsSkinHeaderControl>(cases, "TbsSkinHeaderControl", "DUMdpu");
   Common<TbsSkinListView>(cases, "TbsSkinListView");
   Common<TbsSkinSlider>(cases, "TbsSkinSlider");
-  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel");
-  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar");
-  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar");
+  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel", "DUMCdpu");
+  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar", "DUMCdpu");
+  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar", "DUMCdpu");
   Common<TbsSkinNotebook>(cases, "TbsSkinNotebook", "DUMdpu");
   Common<TbsSkinScrollPanel>(cases, "TbsSkinScrollPanel");
-  Common<TbsSkinUpDown>(cases, "TbsSkinUpDown");
+  Common<TbsSkinUpDown>(cases, "TbsSkinUpDown", "DUMCdpu");
   Common<TbsSkinNumEdit>(cases, "TbsSkinNumEdit", "DUMCu");
   Common<TbsSkinSpinEdit>(cases, "TbsSkinSpinEdit", "dpu");
   Common<TbsSkinEdit>(cases, "TbsSkinEdit");
@@ -236,8 +324,8 @@ std::vector<Case> AllCases() {
   Common<TbsSkinMemo>(cases, "TbsSkinMemo");
   Common<TbsSkinListBox>(cases, "TbsSkinListBox", "dpu");
   Common<TbsSkinCheckListBox>(cases, "TbsSkinCheckListBox", "dpu");
-  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox");
-  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar");
+  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox", "DUMCdpu");
+  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar", "DUMCdpu");
   Common<TbsSkinDateEdit>(cases, "TbsSkinDateEdit", "DUMCdu");
   Common<TbsSkinComboBox>(cases, "TbsSkinComboBox", "DUMdpu");
   Common<TbsSkinColorComboBox>(cases, "TbsSkinColorComboBox", "DUMdpu");
@@ -247,10 +335,15 @@ std::vector<Case> AllCases() {
   // What each class adds: changes, picks, draw-item, close-up, its own buttons.
   using LB = TbsSkinListBox;
   Own<LB>(cases, "TbsSkinListBox.OnListBoxClick", Handler<LB>(&LB::OnListBoxClick), ClickFirstRow);
-  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseDown", Handler<LB>(&LB::OnListBoxMouseDown), ClickFirstRow);
-  Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseUp", Handler<LB>(&LB::OnListBoxMouseUp), ClickFirstRow);
   Own<LB>(cases, "TbsSkinListBox.OnListBoxMouseMove", Handler<LB>(&LB::OnListBoxMouseMove), ClickFirstRow);
+  FrameEdge<LB>(cases, "TbsSkinListBox");
   using CLB = TbsSkinCheckListBox;
+  FrameEdge<CLB>(cases, "TbsSkinCheckListBox");
+  Own<LB>(cases, "TbsSkinListBox.OnUpButtonClick", Handler<LB>(&LB::OnUpButtonClick), OnCaptionButton(0));
+  Own<LB>(cases, "TbsSkinListBox.OnDownButtonClick", Handler<LB>(&LB::OnDownButtonClick), OnCaptionButton(1));
+  Own<LB>(cases, "TbsSkinListBox.OnCheckButtonClick", Handler<LB>(&LB::OnCheckButtonClick), OnCaptionButton(2));
+  Own<LB>(cases, "TbsSkinListBox.OnListBoxClick.check", Handler<LB>(&LB::OnListBoxClick), OnCaptionButton(2));
+  Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck.check", Handler<CLB>(&CLB::OnClickCheck), OnCaptionButton(2));
   Own<CLB>(cases, "TbsSkinCheckListBox.OnClickCheck", Handler<CLB>(&CLB::OnClickCheck), ClickFirstRow);
   Own<CLB>(cases, "TbsSkinCheckListBox.OnListBoxClick", Handler<CLB>(&CLB::OnListBoxClick), ClickFirstRow);
   using CB = TbsSkinComboBox;
@@ -264,6 +357,15 @@ std::vector<Case> AllCases() {
   using FCB = TbsSkinFontComboBox;
   Own<FCB>(cases, "TbsSkinFontComboBox.OnChange.key", Handler<FCB>(&FCB::OnChange),
            [](TControl* c) { KeyTo(c, VK_DOWN); });
+  // A font installed or removed: the list is filled again and the chosen font picked again.
+  Own<FCB>(
+      cases, "TbsSkinFontComboBox.OnClick.fontchange",
+      [](TControl* c, const Kill& kill) {
+        auto* f = dynamic_cast<FCB*>(c);
+        f->SetItemIndex(1);
+        f->OnClick = Freeing<TNotifyEvent>(kill);
+      },
+      [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
   Own<TbsSkinEdit>(cases, "TbsSkinEdit.OnChange", Handler<TbsSkinEdit>(&TbsSkinEdit::OnChange), TypeTo);
   Own<TbsSkinMemo>(cases, "TbsSkinMemo.OnChange", Handler<TbsSkinMemo>(&TbsSkinMemo::OnChange), TypeTo);
   Own<TbsSkinRichEdit>(cases, "TbsSkinRichEdit.OnChange", Handler<TbsSkinRichEdit>(&TbsSkinRichEdit::OnChange), TypeTo);
@@ -282,6 +384,12 @@ std::vector<Case> AllCases() {
   using CR = TbsSkinCheckRadioBox;
   Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick),
           [](TControl* c) { KeyTo(c, VK_SPACE); });
+  Own<CR>(cases, "TbsSkinCheckRadioBox.OnEnter.accelerator", Handler<CR>(&CR::OnEnter), [](TControl* c) {
+    auto* b = dynamic_cast<CR*>(c);
+    b->SetCaption("&Caption");
+    b->SetCanFocused(true);
+    FreedByOwnEventTest::Press('C', xt::ssAlt);
+  });
   using BT = TbsSkinButton;
   Own<BT>(cases, "TbsSkinButton.OnClick.space", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_SPACE); });
   Own<BT>(cases, "TbsSkinButton.OnClick.return", Handler<BT>(&BT::OnClick), [](TControl* c) { KeyTo(c, VK_RETURN); });
@@ -291,6 +399,17 @@ std::vector<Case> AllCases() {
     t->Tabs()->Add("first");
     t->Tabs()->Add("second");
     t->SetTabIndex(0);
+    KeyTo(c, VK_RIGHT);
+  });
+  using PC = TbsSkinPageControl;
+  Own<PC>(cases, "TbsSkinPageControl.OnChange", Handler<PC>(&PC::OnChange), [](TControl* c) {
+    auto* pc = dynamic_cast<PC*>(c);
+    for (const char* caption : { "first", "second" }) {
+      auto* s = new TbsSkinTabSheet(pc);
+      s->SetCaption(caption);
+      s->SetPageControl(pc);
+    }
+    pc->SetActivePageIndex(0);
     KeyTo(c, VK_RIGHT);
   });
   using EX = TbsSkinExPanel;
@@ -340,6 +459,35 @@ std::vector<Case> AllCases() {
     xt::MouseDown(xt::mbLeft, p.X, p.Y);
     xt::MouseMove(p.X + 20, p.Y + 20);
   });
+  using ME = TbsSkinMaskEdit;
+  Own<ME>(
+      cases, "TbsSkinMaskEdit.OnChange.masked",
+      [](TControl* c, const Kill& kill) {
+        auto* e = dynamic_cast<ME*>(c);
+        e->SetEditMask("!90:00;1; ");  // pours the text in: a change of its own, before the handler
+        e->OnChange = Freeing<TNotifyEvent>(kill);
+      },
+      [](TControl* c) {
+        FocusIt(c);
+        xt::KeyPress(VK_HOME);
+        xt::TypeText("7");
+      });
+  using DE = TbsSkinDateEdit;
+  Own<DE>(cases, "TbsSkinDateEdit.OnChange.pick", Handler<DE>(&DE::OnChange), PickADay);
+  Own<DE>(cases, "TbsSkinDateEdit.OnDateChange.pick", Handler<DE>(&DE::OnDateChange), PickADay);
+  using TE = TbsSkinTrackEdit;
+  // Dropping the bar down reports the value as it is: the handler frees the edit on the bar's move.
+  Own<TE>(
+      cases, "TbsSkinTrackEdit.OnChange.bar",
+      [](TControl* c, const Kill& kill) {
+        auto* t = dynamic_cast<TE*>(c);
+        t->OnChange = TNotifyEvent::FromCallable([kill, t](TObject*) {
+          if (t->Value() == 0) return;
+          const Kill k = kill;
+          k();
+        });
+      },
+      DragTheDroppedBar);
   using MC = TbsSkinMonthCalendar;
   Own<MC>(cases, "TbsSkinMonthCalendar.OnNumberClick", Handler<MC>(&MC::OnNumberClick), ClickADay);
   auto lbKeys = [](TControl* c) { KeyInto(dynamic_cast<TbsSkinCustomListBox*>(c)->ListBox()); };
