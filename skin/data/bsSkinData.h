@@ -887,11 +887,11 @@ class TbsSkinData : public TComponent {
   bool Empty { true };  // no usable skin (also while loading)
   // When set, loads fill RecordNames and saves erase the sections it names first.
   bool EraseRecordSections { false };
-  // The most a load may hold in memory: the INI text, the pictures decoded (a picture at several
-  // indexes counts once; a picture file's bytes count while they are decoded) and what is inflated from
-  // a compressed skin. Each is counted before it is read, from its size, a picture's headers or each
-  // block inflated; a load that would need more fails with EbsSkinTooLarge naming what went past it,
-  // before that memory is spent.
+  // The most a load may hold in memory: the INI text and what its parser builds, the pictures decoded (a
+  // picture at several indexes counts once; a picture file's bytes count while they are decoded) and
+  // what is inflated from a compressed skin. Each is counted before it is read, from its size, a scan of
+  // the text, a picture's headers or each block inflated; a load that would need more fails with
+  // EbsSkinTooLarge naming what went past it, before that memory is spent.
   int64_t MaxPictureBytes { MaxSkinPictureBytes };
 
   TRect ButtonsRect;
