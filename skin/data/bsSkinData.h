@@ -998,7 +998,8 @@ class TbsCompressedStoredSkin : public TComponent {
   // Packs a skin directory; CompressedData changes only when it is a skin and every bitmap loads.
   void LoadFromIniFile(const AnsiString& FileName);
   // A compressed skin file: the marker 1, a 32-bit size, the data. CompressedData changes only when the
-  // file is whole; another marker, a negative size or one past the end of the file raise EReadError.
+  // file is whole; another marker, a negative size or one past the end of the file raise EReadError,
+  // and more data than a skin of MaxSkinPictureBytes packs into raises EbsSkinTooLarge before it is read.
   void LoadFromCompressFile(const AnsiString& FileName);
   // Writes a temporary file and renames it over FileName; does nothing for an empty component. Raises
   // EFCreateError when the file cannot be written.

@@ -348,13 +348,27 @@ void TbsCompressedStoredSkin::LoadFromCompressFile(const AnsiString& FileName) {
   const int32_t size = ReadInt32(&file);
   if (size < 0 || size > length - 8)
     throw EReadError(Format("%s is cut short: it says %d bytes of data follow, %d do", FileName, size, length - 8));
-  // More than the largest payload could pack into is no skin, and is not read.
-  if (size > static_cast<int64_t>(compressBound(static_cast<uLong>(MaxPayloadSize))))
-    throw EReadError(Format("%s holds %d bytes of data, more than any skin", FileName, size));
-  TMemoryStream data;
-  if (size > 0) data.CopyFrom(&file, size);
-  CompressedData->Clear();
-  if (size > 0) CompressedData->CopyFrom(&data, 0);
+  // A skin inflates to no more than a load of it may take, and packs into no more than zlib makes of
+  // that: more data holds no skin that loads, and is not read.
+  const auto most = static_cast<int64_t>(compressBound(static_cast<uLong>(MaxSkinPictureBytes)));
+  if (size > most)
+    throw EbsSkinTooLarge(
+        Format("%s holds %d bytes of compressed data, more than a skin packs into (%d bytes: "
+               "%d bytes of memory, the most a skin may take (MaxPictureBytes), compressed)",
+               FileName, size, most, MaxSkinPictureBytes));
+  // Read once, after the old data, which goes back as it was when the read fails.
+  const int64_t old = CompressedData->Size();
+  CompressedData->SetSize(old + size);
+  char* memory = static_cast<char*>(CompressedData->Memory());
+  try {
+    file.ReadBuffer(memory + old, size);
+  } catch (...) {
+    CompressedData->SetSize(old);  // a resize may raise, which no scope guard may do
+    throw;
+  }
+  std::memmove(memory, memory + old, static_cast<size_t>(size));
+  CompressedData->SetSize(size);
+  CompressedData->SetPosition(size);
 }
 
 void TbsCompressedStoredSkin::SaveToCompressFile(const AnsiString& FileName) {

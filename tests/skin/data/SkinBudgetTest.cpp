@@ -2,6 +2,7 @@
 // compressed skin are counted as they are read, before the memory is spent.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -170,6 +171,34 @@ TEST_F(SkinBudget, OnlyTheFirstZlibStreamIsInflated) {
   EXPECT_EQ(LoadPacked(data, 8 << 20), "loaded");
   EXPECT_FALSE(data.Empty);
   EXPECT_GT(data.ActivePictures->Count(), 0);
+}
+
+TEST_F(SkinBudget, ACompressedSkinFileOfMoreDataThanASkinPacksIntoIsRefusedBeforeItIsRead) {
+  // What a skin may take at most, packed as badly as zlib packs anything.
+  const auto most = static_cast<int64_t>(compressBound(static_cast<uLong>(MaxSkinPictureBytes)));
+  packed.LoadFromCompressFile((kSkins / "test.skn").string());
+  const std::string before = StreamBytes(*packed.CompressedData);
+  // Files of zeros that take no room on the disk, the size word telling the truth.
+  auto file = [&](int64_t Size) {
+    const fs::path path = dir / ("big" + std::to_string(Size) + ".skn");
+    WriteBytes(path, Int32(1) + Int32(static_cast<uint32_t>(Size)));
+    fs::resize_file(path, static_cast<uintmax_t>(8 + Size));
+    return path.string();
+  };
+  try {
+    packed.LoadFromCompressFile(file(most + 1));
+    FAIL() << "read " << most + 1 << " bytes of compressed data";
+  } catch (const EbsSkinTooLarge& e) {
+    EXPECT_NE(e.Message().find("holds " + std::to_string(most + 1) +
+                               " bytes of compressed data, more than a skin packs "
+                               "into (" +
+                               std::to_string(most) + " bytes"),
+              std::string::npos)
+        << e.Message();
+  }
+  EXPECT_EQ(StreamBytes(*packed.CompressedData), before);
+  packed.LoadFromCompressFile(file(most));
+  EXPECT_EQ(packed.CompressedData->Size(), most);
 }
 
 TEST_F(SkinBudget, ThePayloadPackedFromASkinDirectoryIsCounted) {
