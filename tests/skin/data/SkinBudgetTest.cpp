@@ -1,5 +1,6 @@
-// One memory budget for a skin (MaxPictureBytes): its INI text, its pictures and the data inflated from a
-// compressed skin are counted as they are read, before the memory is spent.
+// One memory budget for a skin (MaxPictureBytes): its INI text and what its parser builds, its pictures and
+// the data inflated from a compressed skin are counted as they are read, before the memory is spent; so
+// is what packing a skin directory makes, and a compressed skin file too large to be a skin is not read.
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -185,16 +186,13 @@ TEST_F(SkinBudget, ACompressedSkinFileOfMoreDataThanASkinPacksIntoIsRefusedBefor
     fs::resize_file(path, static_cast<uintmax_t>(8 + Size));
     return path.string();
   };
+  const std::string refusal = "holds " + std::to_string(most + 1) +
+                              " bytes of compressed data, more than a skin packs into (" + std::to_string(most);
   try {
     packed.LoadFromCompressFile(file(most + 1));
     FAIL() << "read " << most + 1 << " bytes of compressed data";
   } catch (const EbsSkinTooLarge& e) {
-    EXPECT_NE(e.Message().find("holds " + std::to_string(most + 1) +
-                               " bytes of compressed data, more than a skin packs "
-                               "into (" +
-                               std::to_string(most) + " bytes"),
-              std::string::npos)
-        << e.Message();
+    EXPECT_NE(e.Message().find(refusal), std::string::npos) << e.Message();
   }
   EXPECT_EQ(StreamBytes(*packed.CompressedData), before);
   packed.LoadFromCompressFile(file(most));
