@@ -887,11 +887,11 @@ class TbsSkinData : public TComponent {
   bool Empty { true };  // no usable skin (also while loading)
   // When set, loads fill RecordNames and saves erase the sections it names first.
   bool EraseRecordSections { false };
-  // The most a load may hold in memory: the INI text, the pictures decoded (a picture at several
-  // indexes counts once; a picture file's bytes count while they are decoded) and what is inflated from
-  // a compressed skin. Each is counted before it is read, from its size, a picture's headers or each
-  // block inflated; a load that would need more fails with EbsSkinTooLarge naming what went past it,
-  // before that memory is spent.
+  // The most a load may hold in memory: the INI text and what its parser builds, the pictures decoded (a
+  // picture at several indexes counts once; a picture file's bytes count while they are decoded) and
+  // what is inflated from a compressed skin. Each is counted before it is read, from its size, a scan of
+  // the text, a picture's headers or each block inflated; a load that would need more fails with
+  // EbsSkinTooLarge naming what went past it, before that memory is spent.
   int64_t MaxPictureBytes { MaxSkinPictureBytes };
 
   TRect ButtonsRect;
@@ -998,7 +998,8 @@ class TbsCompressedStoredSkin : public TComponent {
   // Packs a skin directory; CompressedData changes only when it is a skin and every bitmap loads.
   void LoadFromIniFile(const AnsiString& FileName);
   // A compressed skin file: the marker 1, a 32-bit size, the data. CompressedData changes only when the
-  // file is whole; another marker, a negative size or one past the end of the file raise EReadError.
+  // file is whole; another marker, a negative size or one past the end of the file raise EReadError,
+  // and more data than a skin of MaxSkinPictureBytes packs into raises EbsSkinTooLarge before it is read.
   void LoadFromCompressFile(const AnsiString& FileName);
   // Writes a temporary file and renames it over FileName; does nothing for an empty component. Raises
   // EFCreateError when the file cannot be written.

@@ -3,12 +3,16 @@
 // default), and the one reader and writer that walk such a table (every record class and the global
 // sections of a skin file are tables); bitmap files and bitmap images in streams.
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
 #include "skin/data/bsSkinData.h"
+
+class TMemIniFile;
 
 namespace xj::skin {
 
@@ -34,9 +38,20 @@ void FreeItems(TList* List) {
 // Frees the pictures a list owns, each once however many indexes it stands at, and empties it.
 void FreePictures(TList* List);
 
+// Hands each line of Text to Each without its line break (CR LF, LF or CR), as a string list splits a
+// text: a final line break adds no empty line.
+template <class F>
+void ForEachLine(std::string_view Text, F Each) {
+  for (size_t pos = 0; pos < Text.size();) {
+    const size_t end = std::min(Text.find_first_of("\r\n", pos), Text.size());
+    Each(Text.substr(pos, end - pos));
+    pos = end + (Text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+}
+
 // What one load of a skin holds in memory, counted against a limit before the memory is spent: the INI
-// text, every picture's decoded pixels (and a picture file's bytes while they are decoded), every byte
-// inflated from a compressed skin.
+// text and what its parser builds, every picture's decoded pixels (and a picture file's bytes while they
+// are decoded), every byte inflated from a compressed skin.
 class TSkinBudget {
  public:
   explicit TSkinBudget(int64_t Limit) : FLimit(Limit) {}
@@ -57,9 +72,9 @@ class TSkinBudget {
 int64_t PictureBytes(const TBitmap* Bitmap);
 // A budget of Data's limit, holding what its pictures take already (a picture at several indexes once).
 TSkinBudget BudgetOf(TbsSkinData& Data);
-// Counts against Budget what the lines of Size bytes of Text take in a TStringList (their characters and
-// an item each), and Held bytes more; What names the text.
-void ChargeLines(TSkinBudget& Budget, const char* Text, size_t Size, int64_t Held, const AnsiString& What);
+// Counts against Budget what the lines of Text take in a TStringList: their characters and an item each.
+// What names the text.
+void ChargeLines(TSkinBudget& Budget, std::string_view Text, const AnsiString& What);
 // Counts against Budget what the picture whose BMP file image begins with Head (Size bytes of it, its
 // headers when they are there) takes decoded, and Held bytes more (the image's bytes, when they are
 // held while it is decoded); What names the picture.
@@ -80,16 +95,20 @@ void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& 
 // one file (whatever their spelling) give one picture, standing at each of their indexes, decoded and
 // counted against Budget once.
 void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString& Path, TSkinBudget& Budget);
-// The lines of a skin's INI file, read as the INI classes read one: a regular file, at most
-// MaxProfileFileSize bytes; EFOpenError naming the file otherwise. The lines are counted against Budget
-// before they are made.
-void ReadSkinLines(const AnsiString& FileName, TStrings* Lines, TSkinBudget& Budget);
-// The rest of Stream as lines, counted against Budget before they are made; What names the text.
-void ReadLines(TCustomMemoryStream* Stream, TStrings* Lines, TSkinBudget& Budget, const AnsiString& What);
+// The text of a skin's INI file, read as the INI classes read one: a regular file, at most
+// MaxProfileFileSize bytes; EFOpenError naming the file otherwise. Its bytes are counted against Budget
+// before they are read.
+AnsiString ReadSkinText(const AnsiString& FileName, TSkinBudget& Budget);
+// What the INI parser builds beside a text it holds, at most (its records, and the tables it finds
+// sections and keys by); the text's own bytes are not in it.
+int64_t IniRecordBytes(std::string_view Text);
+// Parses Text into IniFile, what the parser builds beside it counted against Budget first (the text
+// itself is counted by whoever holds it); returns the bytes counted. What names the text.
+int64_t ParseSkinText(TMemIniFile* IniFile, AnsiString Text, TSkinBudget& Budget, const AnsiString& What);
 // The size of a regular file, 0 when there is none (its reader then says why).
 int64_t FileBytes(const AnsiString& FileName);
-// Counts Bytes of text against Budget; What names the text.
-void ChargeText(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What);
+// Counts Bytes against Budget; What names what takes them.
+void ChargeBytes(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What);
 // "<What> is not a skin: it has no [<section>] section", or empty when the INI text is a skin.
 AnsiString NotASkin(const AnsiString& What, TCustomIniFile* IniFile);
 

@@ -319,14 +319,14 @@ void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString&
   }
 }
 
-void ChargeLines(TSkinBudget& Budget, const char* Text, size_t Size, int64_t Held, const AnsiString& What) {
-  int64_t lines = Size > 0 && Text[Size - 1] != '\n' && Text[Size - 1] != '\r' ? 1 : 0;
-  for (size_t i = 0; i < Size; ++i)
-    if (Text[i] == '\n' || (Text[i] == '\r' && (i + 1 == Size || Text[i + 1] != '\n'))) ++lines;
+void ChargeLines(TSkinBudget& Budget, std::string_view Text, const AnsiString& What) {
+  int64_t lines = 0;
+  ForEachLine(Text, [&](std::string_view) { ++lines; });
   // A line's characters take about what they took in the text; its item in the list comes on top, and
   // the list's array may stand twice for a moment as it grows.
   constexpr int64_t item = 2 * int64_t { sizeof(AnsiString) + sizeof(TObject*) };
-  Budget.Charge(Held + int64_t(Size) + lines * item, Format("%s (%d bytes in %d lines)", What, int64_t(Size), lines));
+  const auto bytes = static_cast<int64_t>(Text.size());
+  Budget.Charge(bytes + lines * item, Format("%s (%d bytes in %d lines)", What, bytes, lines));
 }
 
 int64_t FileBytes(const AnsiString& FileName) {
@@ -334,29 +334,71 @@ int64_t FileBytes(const AnsiString& FileName) {
   return ::stat(xj::PathToHost(FileName).c_str(), &st) == 0 && S_ISREG(st.st_mode) ? int64_t { st.st_size } : 0;
 }
 
-void ChargeText(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What) {
+void ChargeBytes(TSkinBudget& Budget, int64_t Bytes, const AnsiString& What) {
   Budget.Charge(Bytes, Format("%s (%d bytes)", What, Bytes));
 }
 
-void ReadSkinLines(const AnsiString& FileName, TStrings* Lines, TSkinBudget& Budget) {
+AnsiString ReadSkinText(const AnsiString& FileName, TSkinBudget& Budget) {
   const AnsiString what = "the INI text of " + FileName;
   const int64_t size = FileBytes(FileName);
-  ChargeText(Budget, size, what);
+  ChargeBytes(Budget, size, what);
   std::string text;
   if (!xj::ReadProfileFile(FileName, text, false))
     throw EFOpenError::CreateFmt("Cannot open file \"%s\". %s", FileName, xj::FileErrorText(errno));
-  ChargeLines(Budget, text.data(), text.size(), 0, what);
-  Lines->SetText(text);
-  Budget.Release(size);
+  // The file grew since it was measured.
+  if (static_cast<int64_t>(text.size()) > size) ChargeBytes(Budget, static_cast<int64_t>(text.size()) - size, what);
+  return text;
 }
 
-void ReadLines(TCustomMemoryStream* Stream, TStrings* Lines, TSkinBudget& Budget, const AnsiString& What) {
-  const int64_t size = std::max<int64_t>(Stream->Size() - Stream->Position(), 0);
-  const char* text = static_cast<const char*>(Stream->Memory()) + Stream->Position();
-  // The text is copied out whole before it is split.
-  ChargeLines(Budget, text, static_cast<size_t>(size), size, What);
-  Lines->LoadFromStream(Stream);
-  Budget.Release(size);
+// What TIniDocument builds, by its own figures: a piece of 16 bytes for each key line and each run of
+// other lines in a section; for a section, its record (48 bytes), its share of the blocks of the list of
+// sections (8), its slot in the index of sections while that grows (up to 32: 8-byte slots kept under
+// three quarters full, the old ones beside the new) and the allocation of its array of pieces (16); for
+// a turn of later occurrences of a section, its record (24) and share (8), its lines kept as text alone;
+// for a section of more than 16 pieces, the table its keys are found by once one is looked up (48 bytes,
+// 16 slots at least, up to 32 bytes a key while it grows). It is counted before the parse, so that
+// records that would not fit are refused before they are built; a line that may be read two ways counts
+// the dearer way: a header of another text than the one before it as a new section, a line holding '='
+// as a key, every key as a distinct name.
+int64_t IniRecordBytes(std::string_view Text) {
+  constexpr int64_t kPiece = 16, kSection = 104, kTurn = 32, kTable = 48 + 16 * 8, kKey = 32, kScanned = 16;
+  constexpr int64_t kDocument = 1024;  // the first block of each list, the smallest index
+  if (Text.starts_with("\xEF\xBB\xBF")) Text.remove_prefix(3);
+  int64_t bytes = kDocument, pieces = 0, keys = 0;
+  std::string_view header;
+  bool inSection = false, inTurn = false, inRun = false;
+  auto endSection = [&] {
+    bytes += kPiece * pieces + (pieces > kScanned ? kTable + kKey * keys : 0);
+    pieces = keys = 0;
+  };
+  ForEachLine(Text, [&](std::string_view Line) {
+    const size_t first = Line.find_first_not_of(" \t");
+    if (first != std::string_view::npos && Line[first] == '[') {
+      endSection();
+      const bool again = inSection && Line == header;
+      bytes += again ? (inTurn ? 0 : kTurn) : kSection;
+      inTurn = again;
+      inSection = true;
+      inRun = false;
+      header = Line;
+      return;
+    }
+    if (!inSection || inTurn) return;  // text before the first section, or in a turn: its bytes alone
+    const bool key = Line.find('=') != std::string_view::npos;
+    pieces += key || !inRun ? 1 : 0;
+    keys += key ? 1 : 0;
+    inRun = !key;
+  });
+  endSection();
+  return bytes;
+}
+
+int64_t ParseSkinText(TMemIniFile* IniFile, AnsiString Text, TSkinBudget& Budget, const AnsiString& What) {
+  const int64_t records = IniRecordBytes(Text);
+  Budget.Charge(records, Format("what the parser builds from %s (%d bytes beside its %d)", What, records,
+                                static_cast<int64_t>(Text.size())));
+  IniFile->SetText(std::move(Text));
+  return records;
 }
 
 }  // namespace xj::skin
@@ -424,8 +466,8 @@ void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& 
 void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
   Load([&] {
     if (!FileExists(FileName)) return Format("The skin file %s does not exist", FileName);
-    ChargeText(*FBudget, FileBytes(FileName), "the INI text of " + FileName);
-    TMemIniFile ini(FileName);  // reading leaves the file as it is
+    TMemIniFile ini("");
+    ParseSkinText(&ini, ReadSkinText(FileName, *FBudget), *FBudget, "the INI text of " + FileName);
     if (AnsiString why = NotASkin(FileName, &ini); !why.empty()) return why;
     const AnsiString path = ExtractFilePath(FileName);
     ReadVersion(&ini);

@@ -35,6 +35,21 @@ struct TSkinPictures {
   TList Active;  // TBitmap*, owned
   ~TSkinPictures() { xj::skin::FreePictures(&Active); }
 
+  // Loads the pictures Text, the INI text of the skin file FileName, names, unless OnlyASkin and the
+  // text is no skin; returns whether it is one. The text is parsed from a copy, counted against Budget
+  // with what the parser builds; both are given back once the pictures are in.
+  bool Load(const AnsiString& Text, const AnsiString& FileName, bool OnlyASkin, xj::skin::TSkinBudget& Budget) {
+    const AnsiString what = "the INI text of " + FileName;
+    const auto copy = static_cast<int64_t>(Text.size());
+    xj::skin::ChargeBytes(Budget, copy, "a copy of " + what);
+    TMemIniFile ini("");
+    const int64_t records = xj::skin::ParseSkinText(&ini, Text, Budget, what);
+    const bool skin = IsSkinFile(&ini);
+    if (skin || !OnlyASkin) Load(&ini, ExtractFilePath(FileName), Budget);
+    Budget.Release(copy + records);
+    return skin;
+  }
+
   void Load(TCustomIniFile* IniFile, const AnsiString& Path, xj::skin::TSkinBudget& Budget) {
     xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()), Budget);
     xj::skin::LoadSkinPicture(&InActivePicture, Path, IniFile->ReadString("PICTURES", "inactivepicture", AnsiString()),
@@ -44,6 +59,47 @@ struct TSkinPictures {
     ReadStrings1(IniFile, "PICTURES", "activepictures", &names);
     xj::skin::LoadSkinPictures(&Active, &names, 0, Path, Budget);
   }
+};
+
+// The most a picture's file image holds besides its pixels: the file header, the largest info header,
+// a palette of 256 colours.
+constexpr int64_t MaxImageHead = 14 + 124 + 256 * 4;
+
+// What the largest of the pictures takes as a file image.
+int64_t LargestImage(TSkinPictures& P) {
+  int64_t most = std::max({ xj::skin::PictureBytes(&P.Picture), xj::skin::PictureBytes(&P.InActivePicture),
+                            xj::skin::PictureBytes(&P.Mask) });
+  for (int i = 0; i < P.Active.Count(); ++i)
+    most = std::max(most, xj::skin::PictureBytes(static_cast<TBitmap*>(P.Active.Items(i))));
+  return most + MaxImageHead;
+}
+
+// A memory stream that counts what it grows by against a budget before it grows, and gives that back
+// when it is freed; What names its bytes.
+class TCountedStream : public TMemoryStream {
+ public:
+  TCountedStream(xj::skin::TSkinBudget& Budget, const AnsiString& What) : FBudget(Budget), FWhat(What) {}
+  ~TCountedStream() override { FBudget.Release(FCounted); }
+
+  int Write(const void* Buffer, int Count) override {
+    const int64_t grows = Position() + Count - FCounted;
+    if (grows > 0) {
+      if (!FBudget.Take(grows)) FBudget.Refuse(Format("%s (past %d bytes)", FWhat, FCounted));
+      FCounted += grows;
+    }
+    return TMemoryStream::Write(Buffer, Count);
+  }
+  // Frees the bytes and gives back what they counted.
+  void Free() {
+    Clear();
+    FBudget.Release(FCounted);
+    FCounted = 0;
+  }
+
+ private:
+  xj::skin::TSkinBudget& FBudget;
+  AnsiString FWhat;
+  int64_t FCounted { 0 };
 };
 
 // A view of bytes another stream holds, read where they lie.
@@ -193,13 +249,12 @@ void TbsStoredSkin::ClearBitMaps() { FreePictures(ActivePictures.get()); }
 void TbsStoredSkin::LoadFromFile(const AnsiString& FileName) {
   // Everything is read aside first, so a bitmap that fails leaves the component as it was.
   TSkinBudget budget(MaxSkinPictureBytes);
-  TStringList lines;
-  ReadSkinLines(FileName, &lines, budget);
-  TMemIniFile ini("");
-  ini.SetStrings(&lines);
+  const AnsiString text = ReadSkinText(FileName, budget);
   TSkinPictures pictures;
-  pictures.Load(&ini, ExtractFilePath(FileName), budget);
-  FIniStrings->Assign(&lines);
+  pictures.Load(text, FileName, false, budget);
+  // The lines take the place of the old ones, made once from the text.
+  ChargeLines(budget, text, "the INI lines of " + FileName);
+  FIniStrings->SetText(text);
   AdoptPictures(this, pictures);
 }
 
@@ -246,25 +301,42 @@ void TbsCompressedStoredSkin::DeCompressToStream(TMemoryStream* Stream) {
   DeCompressStream(Stream, CompressedData.get(), MaxPayloadSize);
 }
 
+namespace {
+
+// The payload of a compressed stored skin: the marker, the pictures, the INI text as a string list writes
+// it (every line followed by CR LF). Each picture passes through a copy of its pixels and its file image
+// on its way in, counted against Budget as What.
+void WritePayload(TStream* Payload, TSkinPictures& Pictures, std::string_view Text, TSkinBudget& Budget,
+                  const AnsiString& What) {
+  const int64_t passing = 2 * LargestImage(Pictures);
+  ChargeBytes(Budget, passing, "the largest picture of " + What + " on its way in");
+  WriteInt32(Payload, 1);
+  WriteFlaggedImage(Payload, &Pictures.Picture);
+  WriteFlaggedImage(Payload, &Pictures.InActivePicture);
+  WriteFlaggedImage(Payload, &Pictures.Mask);
+  WriteImageList(Payload, &Pictures.Active);
+  ForEachLine(Text, [&](std::string_view Line) {
+    Payload->WriteBuffer(Line.data(), static_cast<int>(Line.size()));
+    Payload->WriteBuffer("\r\n", 2);
+  });
+  Budget.Release(passing);
+}
+
+}  // namespace
+
 void TbsCompressedStoredSkin::LoadFromIniFile(const AnsiString& FileName) {
   TSkinBudget budget(MaxSkinPictureBytes);
-  TStringList lines;
-  ReadSkinLines(FileName, &lines, budget);
-  TMemIniFile ini("");
-  ini.SetStrings(&lines);
-  if (!IsSkinFile(&ini)) return;
+  const AnsiString text = ReadSkinText(FileName, budget);
   TSkinPictures pictures;
-  pictures.Load(&ini, ExtractFilePath(FileName), budget);
-  TMemoryStream payload;
-  WriteInt32(&payload, 1);
-  WriteFlaggedImage(&payload, &pictures.Picture);
-  WriteFlaggedImage(&payload, &pictures.InActivePicture);
-  WriteFlaggedImage(&payload, &pictures.Mask);
-  WriteImageList(&payload, &pictures.Active);
-  lines.SaveToStream(&payload);
-  TMemoryStream packed;
-  CompressStream(&payload, &packed);
+  if (!pictures.Load(text, FileName, true, budget)) return;
+  TCountedStream packed(budget, "the data packed from " + FileName);
+  {
+    TCountedStream payload(budget, "the payload packed from " + FileName);
+    WritePayload(&payload, pictures, text, budget, FileName);
+    CompressStream(&payload, &packed);
+  }
   // Only a complete new skin replaces the old one.
+  ChargeBytes(budget, packed.Size(), "the compressed data of " + FileName);
   CompressedData->Clear();
   CompressedData->CopyFrom(&packed, 0);
 }
@@ -276,13 +348,27 @@ void TbsCompressedStoredSkin::LoadFromCompressFile(const AnsiString& FileName) {
   const int32_t size = ReadInt32(&file);
   if (size < 0 || size > length - 8)
     throw EReadError(Format("%s is cut short: it says %d bytes of data follow, %d do", FileName, size, length - 8));
-  // More than the largest payload could pack into is no skin, and is not read.
-  if (size > static_cast<int64_t>(compressBound(static_cast<uLong>(MaxPayloadSize))))
-    throw EReadError(Format("%s holds %d bytes of data, more than any skin", FileName, size));
-  TMemoryStream data;
-  if (size > 0) data.CopyFrom(&file, size);
-  CompressedData->Clear();
-  if (size > 0) CompressedData->CopyFrom(&data, 0);
+  // A skin inflates to no more than a load of it may take, and packs into no more than zlib makes of
+  // that: more data holds no skin that loads, and is not read.
+  const auto most = static_cast<int64_t>(compressBound(static_cast<uLong>(MaxSkinPictureBytes)));
+  if (size > most)
+    throw EbsSkinTooLarge(
+        Format("%s holds %d bytes of compressed data, more than a skin packs into (%d bytes: "
+               "%d bytes of memory, the most a skin may take (MaxPictureBytes), compressed)",
+               FileName, size, most, MaxSkinPictureBytes));
+  // Read once, after the old data, which goes back as it was when the read fails.
+  const int64_t old = CompressedData->Size();
+  CompressedData->SetSize(old + size);
+  char* memory = static_cast<char*>(CompressedData->Memory());
+  try {
+    file.ReadBuffer(memory + old, size);
+  } catch (...) {
+    CompressedData->SetSize(old);  // a resize may raise, which no scope guard may do
+    throw;
+  }
+  std::memmove(memory, memory + old, static_cast<size_t>(size));
+  CompressedData->SetSize(size);
+  CompressedData->SetPosition(size);
 }
 
 void TbsCompressedStoredSkin::SaveToCompressFile(const AnsiString& FileName) {
@@ -323,6 +409,14 @@ int64_t TextBytes(TStrings* Lines) {
   return bytes;
 }
 
+// The bytes of Stream from its position on, copied out, counted against Budget first.
+AnsiString RestOf(TCustomMemoryStream& Stream, TSkinBudget& Budget, const AnsiString& What) {
+  const int64_t at = Stream.Position();
+  const int64_t size = std::max<int64_t>(Stream.Size() - at, 0);
+  ChargeBytes(Budget, size, What);
+  return AnsiString(static_cast<const char*>(Stream.Memory()) + at, static_cast<size_t>(size));
+}
+
 // Copies Source into Copy, counted against Budget first; the copy passes through a buffer of its size.
 void CopyPicture(TBitmap* Copy, TBitmap* Source, TSkinBudget& Budget, const AnsiString& What) {
   const int64_t bytes = PictureBytes(Source);
@@ -331,24 +425,15 @@ void CopyPicture(TBitmap* Copy, TBitmap* Source, TSkinBudget& Budget, const Ansi
   Budget.Release(bytes);
 }
 
-// Inflates C's data into Payload, each block counted against Budget before it is written: a payload
-// past what the skin may take stops there, having spent no more than that.
-void InflatePayload(TbsCompressedStoredSkin* C, TMemoryStream* Payload, TSkinBudget& Budget, const AnsiString& What) {
-  int64_t inflated = 0;
-  DeCompressStream(Payload, C->CompressedData.get(), TbsCompressedStoredSkin::MaxPayloadSize, [&](int Bytes) {
-    if (!Budget.Take(Bytes)) Budget.Refuse(Format("the data inflated from %s (past %d bytes)", What, inflated));
-    inflated += Bytes;
-  });
-}
-
 }  // namespace
 
 void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
   Load([&] {
     const AnsiString name = S->Name().empty() ? S->ClassName() : S->Name();
-    ChargeText(*FBudget, TextBytes(S->IniStrings()), "the INI text of the stored skin " + name);
+    const AnsiString what = "the INI text of the stored skin " + name;
+    ChargeBytes(*FBudget, TextBytes(S->IniStrings()), what);
     TMemIniFile ini("");
-    ini.SetStrings(S->IniStrings());
+    ParseSkinText(&ini, S->IniStrings()->Text(), *FBudget, what);
     if (AnsiString why = NotASkin("The stored skin " + name, &ini); !why.empty()) return why;
     ReadVersion(&ini);
     CopyPicture(Picture.get(), S->Picture.get(), *FBudget, "the picture");
@@ -378,22 +463,21 @@ void TbsSkinData::LoadStoredSkin(TbsStoredSkin* S) {
 void TbsSkinData::LoadCompressedStoredSkin(TbsCompressedStoredSkin* C) {
   if (C->Empty()) return;
   Load([&] {
-    const AnsiString what = Format("the compressed stored skin %s", C->Name().empty() ? C->ClassName() : C->Name());
-    TMemoryStream payload;
-    InflatePayload(C, &payload, *FBudget, what);
+    const AnsiString name = C->Name().empty() ? C->ClassName() : C->Name();
+    const AnsiString what = "the compressed stored skin " + name;
+    // Each block inflated is counted before it is written: a payload past what the skin may take stops
+    // there, having spent no more than that.
+    TCountedStream payload(*FBudget, "the data inflated from " + what);
+    DeCompressStream(&payload, C->CompressedData.get(), TbsCompressedStoredSkin::MaxPayloadSize);
     payload.SetPosition(0);
-    if (ReadInt32(&payload) != 1)
-      return Format("The compressed stored skin %s does not start with the marker 1",
-                    C->Name().empty() ? C->ClassName() : C->Name());
+    if (ReadInt32(&payload) != 1) return Format("The compressed stored skin %s does not start with the marker 1", name);
     ReadBasePictures(&payload, Picture.get(), InActivePicture.get(), Mask.get(), *FBudget);
     ReadImageList(&payload, ActivePictures.get(), *FBudget);
-    TStringList lines;
-    ReadLines(&payload, &lines, *FBudget, "the INI text of " + what);
-    // The pictures and the text are out of the payload: it goes before the text is parsed.
-    FBudget->Release(payload.Size());
-    payload.Clear();
+    // The pictures are decoded, the text copied out: the payload goes before the text is parsed.
+    AnsiString text = RestOf(payload, *FBudget, "the INI text of " + what);
+    payload.Free();
     TMemIniFile ini("");
-    ini.SetStrings(&lines);
+    ParseSkinText(&ini, std::move(text), *FBudget, "the INI text of " + what);
     ReadVersion(&ini);
     ReadFormInfo(&ini);
     PopupWindow->LoadFromFile(&ini);

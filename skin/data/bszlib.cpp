@@ -188,7 +188,7 @@ void CompressStream(TStream* Source, TStream* Dest) {
   compressor.Finish();
 }
 
-void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize, const std::function<void(int)>& Reserve) {
+void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize) {
   Source->SetPosition(0);
   TDecompressionStream decompressor(Source);
   char buffer[4096];
@@ -196,7 +196,6 @@ void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize, const std
   for (int n; (n = decompressor.Read(buffer, sizeof buffer)) > 0;) {
     total += n;
     if (total > MaxSize) throw EDecompressionError::CreateFmt(STooLarge, MaxSize);
-    if (Reserve) Reserve(n);
     Dest->WriteBuffer(buffer, n);
   }
   if (!decompressor.FEnded) throw EDecompressionError(STruncated);

@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "platform/vcl/Classes.h"
@@ -98,8 +97,7 @@ class TDecompressionStream : public TCustomZlibStream {
   int64_t FStartPos;
   bool FEnded { false };  // the zlib stream's end was reached
 
-  friend void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize,
-                               const std::function<void(int)>& Reserve);
+  friend void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize);
 };
 
 // Compresses all of Source (from its start) into Dest at its current position, at TCompressionLevel::clMax.
@@ -107,11 +105,9 @@ void CompressStream(TStream* Source, TStream* Dest);
 // Inflates all of Source (from its start) into Dest. Source must hold one complete zlib stream: data
 // that ends early raises EDecompressionError, as corrupt data does, and so does inflated data longer
 // than MaxSize (a bound for data from outside). Bytes after the end of the zlib stream are not read
-// (a second stream there is never inflated). Reserve, when given, is handed the size of each block of
-// at most 4,096 inflated bytes before the block is written, and raises to stop; Dest then holds only
-// what it accepted. Note the order: destination first.
-void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize = INT64_MAX,
-                      const std::function<void(int)>& Reserve = nullptr);
+// (a second stream there is never inflated). Each block of at most 4,096 inflated bytes is written to
+// Dest as it comes: a Dest that raises stops the inflation there. Note the order: destination first.
+void DeCompressStream(TStream* Dest, TStream* Source, int64_t MaxSize = INT64_MAX);
 
 // Return R when it is 0 or more; raise ECompressionError / EDecompressionError "compression error".
 int CCheck(int R);

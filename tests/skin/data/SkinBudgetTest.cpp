@@ -1,7 +1,9 @@
-// One memory budget for a skin (MaxPictureBytes): its INI text, its pictures and the data inflated from a
-// compressed skin are counted as they are read, before the memory is spent.
+// One memory budget for a skin (MaxPictureBytes): its INI text and what its parser builds, its pictures and
+// the data inflated from a compressed skin are counted as they are read, before the memory is spent; so
+// is what packing a skin directory makes, and a compressed skin file too large to be a skin is not read.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -78,7 +80,7 @@ TEST_F(SkinBudget, ABasePictureIsCountedFromItsHeadersBeforeItsPixelsAreRead) {
   WriteBytes(dir / "huge.bmp", HeadersOnly(3000, 2000));
   for (const std::string key : { "picture", "inactivepicture", "mask" }) {
     WriteBytes(dir / "skin.ini", Skin(key + "=huge.bmp\r\n"));
-    const auto need = static_cast<int64_t>(fs::file_size(dir / "skin.ini") + fs::file_size(dir / "huge.bmp")) + pixels;
+    const auto need = IniCost(dir / "skin.ini") + static_cast<int64_t>(fs::file_size(dir / "huge.bmp")) + pixels;
     // One byte short of what the headers ask for refuses before a pixel is read; with room for it, the
     // decoder finds the pixels missing. The limit is each component's own.
     TbsSkinData other(nullptr);
@@ -112,22 +114,50 @@ TEST_F(SkinBudget, ACompressedSkinStopsInflatingAtItsBudget) {
   EXPECT_LE(read, limit + (64 << 10));
 }
 
-TEST_F(SkinBudget, TheIniTextIsCountedBeforeItIsParsed) {
+TEST_F(SkinBudget, TheIniTextAndWhatItsParserBuildsAreCountedBeforeTheParse) {
   std::string blank;
   for (int i = 0; i < 100000; ++i) blank += "\r\n";
   WriteBytes(dir / "skin.ini", Skin("activepicturescount=0\r\n", blank));
   const auto text = static_cast<int64_t>(fs::file_size(dir / "skin.ini"));
-  EXPECT_EQ(LoadFolder(data, text), "loaded");
-  const std::string refused = LoadFolder(data, text - 1);
-  EXPECT_NE(refused.find("the INI text of"), std::string::npos) << refused;
-  // Packed, the same text is read into lines: room for the inflated data and two copies of the text is
-  // not room for a hundred thousand lines.
-  packed.LoadFromIniFile((dir / "skin.ini").string());
-  TMemoryStream payload;
-  packed.DeCompressToStream(&payload);
-  const std::string lines = LoadPacked(data, payload.Size() + 2 * text);
-  EXPECT_NE(lines.find("in 100010 lines"), std::string::npos) << lines;  // the skin's ten and the blank ones
-  EXPECT_EQ(LoadPacked(data, MaxSkinPictureBytes), "loaded");
+  const int64_t need = IniCost(dir / "skin.ini");
+  // A hundred thousand blank lines are one run of text to the parser.
+  EXPECT_LT(need - text, 4096);
+  EXPECT_EQ(LoadFolder(data, need), "loaded");
+  const std::string parsed = LoadFolder(data, need - 1);
+  EXPECT_NE(parsed.find("what the parser builds from the INI text of"), std::string::npos) << parsed;
+  const std::string read = LoadFolder(data, text - 1);
+  EXPECT_NE(read.find("the INI text of"), std::string::npos) << read;
+  EXPECT_EQ(read.find("what the parser builds"), std::string::npos) << read;
+}
+
+TEST_F(SkinBudget, ACompressedSkinOfMillionsOfBlankLinesOrOfOneSectionTakesAboutItsText) {
+  // A skin without pictures, its text grown to 5 MiB by the lines Line(0), Line(1), ...
+  auto payload = [](auto Line) {
+    std::string bytes = Int32(1) + "\x01\x01\x01" + Int32(0) + Skin("activepicturescount=0\r\n");
+    for (int i = 0; bytes.size() < (5u << 20); ++i) bytes += Line(i);
+    return bytes;
+  };
+  const int64_t headers = 11;  // the marker, three flags, the count of active pictures
+  for (const std::string line : { "\r\n", "[s]\r\n" }) {
+    const std::string bytes = payload([&](int) { return line; });
+    Pack(packed, bytes);
+    // The data inflated, and the text copied out of it once; the parser's records go in the room the
+    // data leaves.
+    const int64_t need = 2 * static_cast<int64_t>(bytes.size()) - headers;
+    EXPECT_EQ(LoadPacked(data, need), "loaded") << line;
+    EXPECT_EQ(data.SkinName, "budget");
+    EXPECT_EQ(data.BorderWidth, 3);
+    const std::string refused = LoadPacked(data, need - 1);
+    EXPECT_NE(refused.find("the INI text of the compressed stored skin"), std::string::npos) << refused;
+    EXPECT_EQ(LoadPacked(data, MaxSkinPictureBytes), "loaded") << line;
+  }
+  // As many bytes of sections of distinct names are far more to the parser: they are refused before it
+  // builds them.
+  const std::string sections = payload([](int i) { return "[s" + std::to_string(i) + "]\r\n"; });
+  Pack(packed, sections);
+  const std::string refused = LoadPacked(data, 2 * static_cast<int64_t>(sections.size()) - headers);
+  EXPECT_NE(refused.find("what the parser builds from the INI text of"), std::string::npos) << refused;
+  EXPECT_TRUE(data.Empty);
 }
 
 TEST_F(SkinBudget, OnlyTheFirstZlibStreamIsInflated) {
@@ -142,6 +172,59 @@ TEST_F(SkinBudget, OnlyTheFirstZlibStreamIsInflated) {
   EXPECT_EQ(LoadPacked(data, 8 << 20), "loaded");
   EXPECT_FALSE(data.Empty);
   EXPECT_GT(data.ActivePictures->Count(), 0);
+}
+
+TEST_F(SkinBudget, ACompressedSkinFileOfMoreDataThanASkinPacksIntoIsRefusedBeforeItIsRead) {
+  // What a skin may take at most, packed as badly as zlib packs anything.
+  const auto most = static_cast<int64_t>(compressBound(static_cast<uLong>(MaxSkinPictureBytes)));
+  packed.LoadFromCompressFile((kSkins / "test.skn").string());
+  const std::string before = StreamBytes(*packed.CompressedData);
+  // Files of zeros that take no room on the disk, the size word telling the truth.
+  auto file = [&](int64_t Size) {
+    const fs::path path = dir / ("big" + std::to_string(Size) + ".skn");
+    WriteBytes(path, Int32(1) + Int32(static_cast<uint32_t>(Size)));
+    fs::resize_file(path, static_cast<uintmax_t>(8 + Size));
+    return path.string();
+  };
+  const std::string refusal = "holds " + std::to_string(most + 1) +
+                              " bytes of compressed data, more than a skin packs into (" + std::to_string(most);
+  try {
+    packed.LoadFromCompressFile(file(most + 1));
+    FAIL() << "read " << most + 1 << " bytes of compressed data";
+  } catch (const EbsSkinTooLarge& e) {
+    EXPECT_NE(e.Message().find(refusal), std::string::npos) << e.Message();
+  }
+  EXPECT_EQ(StreamBytes(*packed.CompressedData), before);
+  packed.LoadFromCompressFile(file(most));
+  EXPECT_EQ(packed.CompressedData->Size(), most);
+}
+
+TEST_F(SkinBudget, ThePayloadPackedFromASkinDirectoryIsCounted) {
+  // One picture of 3 MiB named N times is decoded once, and written N times into the payload.
+  TBitmap picture;
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(1024, 1024);
+  picture.SaveToFile((dir / "big.bmp").string());
+  auto pack = [&](int N) {
+    std::string names = "activepicturescount=" + std::to_string(N) + "\r\n";
+    for (int i = 0; i < N; ++i) names += std::to_string(i) + "=big.bmp\r\n";
+    WriteBytes(dir / "skin.ini", Skin(names));
+    packed.LoadFromIniFile((dir / "skin.ini").string());
+  };
+  pack(4);
+  TMemoryStream payload;
+  packed.DeCompressToStream(&payload);
+  EXPECT_GT(payload.Size(), 4 * (3 << 20));
+  const std::string before = StreamBytes(*packed.CompressedData);
+  // 30 copies are past the 64 MiB a skin may take, though the one picture decoded is not.
+  try {
+    pack(30);
+    FAIL() << "packed 30 copies of a picture of 3 MiB";
+  } catch (const EbsSkinTooLarge& e) {
+    EXPECT_NE(e.Message().find("the payload packed from " + (dir / "skin.ini").string()), std::string::npos)
+        << e.Message();
+  }
+  EXPECT_EQ(StreamBytes(*packed.CompressedData), before);
 }
 
 }  // namespace

@@ -126,11 +126,11 @@ TEST_F(SkinLimits, APictureNamedAgainIsDecodedOnce) {
   std::string pictures = "picture=sub/Face.bmp\r\nactivepicturescount=" + std::to_string(n + 1) + "\r\n";
   for (int i = 0; i < n; ++i) pictures += std::to_string(i) + "=" + names[i % 5] + "\r\n";
   pictures += std::to_string(n) + "=\r\n";
-  // The limit holds the INI text, the base picture and one copy of it, not two, and the file's bytes
-  // while the copy is decoded.
+  // The limit holds the INI text and what the parser builds, the base picture and one copy of it, not
+  // two, and the file's bytes while the copy is decoded.
   WriteBytes(dir / "skin.ini", Skin(pictures, "count=0\r\n"));
   const auto face = static_cast<int64_t>(fs::file_size(dir / "sub" / "Face.bmp"));
-  data.MaxPictureBytes = static_cast<int64_t>(fs::file_size(dir / "skin.ini")) + 2 * Decoded24(33, 17) + face;
+  data.MaxPictureBytes = IniCost(dir / "skin.ini") + 2 * Decoded24(33, 17) + face;
   Load(Skin(pictures, "count=0\r\n"));
   ASSERT_FALSE(data.Empty);
   ASSERT_EQ(data.ActivePictures->Count(), n + 1);
@@ -162,8 +162,9 @@ TEST_F(SkinLimits, PicturesBeyondWhatASkinMayDecodeFailTheLoadNamingThePicture) 
   const int each = Decoded24(10, 4);
   const std::string pictures = "activepicturescount=4\r\n0=a.bmp\r\n1=b.bmp\r\n2=a.bmp\r\n3=c.bmp\r\n";
   WriteBytes(dir / "skin.ini", Skin(pictures, "count=0\r\n"));
-  // The INI text, three pictures decoded, and the last one's file while it is decoded.
-  const auto need = static_cast<int64_t>(fs::file_size(dir / "skin.ini") + fs::file_size(dir / "c.bmp")) + 3 * each;
+  // The INI text and what the parser builds, three pictures decoded, and the last one's file while it is
+  // decoded.
+  const auto need = IniCost(dir / "skin.ini") + static_cast<int64_t>(fs::file_size(dir / "c.bmp")) + 3 * each;
   data.MaxPictureBytes = need;
   Load(Skin(pictures, "count=0\r\n"));
   EXPECT_EQ(data.ActivePictures->Count(), 4);

@@ -9,6 +9,7 @@
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/IniFiles.h"
 #include "skin/data/bsSkinData.h"
+#include "skin/data/bsSkinDataPrivate.h"
 
 namespace skintest {
 
@@ -27,6 +28,11 @@ std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   EXPECT_TRUE(in) << "cannot read " << path;
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int64_t IniCost(const fs::path& ini) {
+  const std::string text = ReadBytes(ini);
+  return static_cast<int64_t>(text.size()) + xj::skin::IniRecordBytes(text);
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {

@@ -44,6 +44,8 @@ class TempDir {
 
 std::string ReadBytes(const fs::path& path);
 void WriteBytes(const fs::path& path, const std::string& bytes);
+// What a skin's INI file takes as a skin data loads it: its bytes, and what the parser builds beside them.
+int64_t IniCost(const fs::path& ini);
 
 // Copies the generated skin directory into `dir` and returns the path of its INI file there.
 fs::path CopyTestSkin(const fs::path& dir);
