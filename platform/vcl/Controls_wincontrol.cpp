@@ -350,9 +350,11 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   ALeft = xj::ClampPosition(ALeft);
   ATop = xj::ClampPosition(ATop);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  // The size checks and the window's WM_SIZE / WM_MOVE run handlers, which may free the control.
+  auto life = LifeToken();
   if (FHandle && !IsIconic(FHandle)) {
     if (CheckNewSize(AWidth, AHeight)) {
-      xj::TemporaryChange checked(FSizeChecked, true);
+      TControlChange checked(this, FSizeChecked, true);
       SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   } else if (CheckNewSize(AWidth, AHeight)) {
@@ -361,6 +363,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FWidth = AWidth;
     FHeight = AHeight;
   }
+  if (life.expired()) return;
   UpdateAnchorRules();
   RequestAlign();
 }
@@ -369,8 +372,9 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TWinControl::AdjustSize() {
   if (FComponentState.Contains(csLoading)) return;
   if (FHandle) {
+    auto life = LifeToken();  // the size checks and OnResize may free the control
     SetWindowPos(FHandle, nullptr, 0, 0, FWidth, FHeight, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOZORDER);
-    RequestAlign();
+    if (!life.expired()) RequestAlign();
     return;
   }
   int w = FWidth, h = FHeight;
@@ -400,11 +404,11 @@ void TWinControl::WMWindowPosChanged(TMessage& Message) {
 
 void TWinControl::WMSize(TMessage& Message) {
   if (FHandle) UpdateBounds();
-  auto life = LifeToken();
+  auto life = LifeToken();  // a child's OnResize in the realignment may free this control too
   DefaultHandler(Message);
   if (life.expired()) return;
   Realign();
-  if (!FComponentState.Contains(csLoading)) Resize();
+  if (!life.expired() && !FComponentState.Contains(csLoading)) Resize();
 }
 
 TRect TWinControl::GetClientRect() {
@@ -1228,10 +1232,11 @@ void TWinControl::DispatchControlMessage(TMessage& Message) {
 // A size our own SetBounds has not checked yet must pass the constraints and OnCanResize first.
 void TWinControl::WMWindowPosChanging(TMessage& Message) {
   auto* wp = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+  auto life = LifeToken();  // OnCanResize may free the control
   if (wp && !FSizeChecked && !(wp->flags & SWP_NOSIZE) && !FComponentState.Contains(csReading) &&
       !FComponentState.Contains(csDestroying) && !CheckNewSize(wp->cx, wp->cy))
     wp->flags |= SWP_NOSIZE;
-  DefaultHandler(Message);
+  if (!life.expired()) DefaultHandler(Message);
 }
 
 // BorderWidth is a frame inside the native one.

@@ -3,6 +3,9 @@
 
 #include <array>
 #include <climits>
+#include <functional>
+#include <map>
+#include <string>
 
 #include "platform/win32/IntMath.h"
 #include "tests/support/ControlsTestUtil.h"
@@ -230,6 +233,72 @@ TEST_F(LayoutTest, AThrowingHandlerLeavesAlignmentAndFocusWorking) {
   EXPECT_EQ(enters, 2);
   EXPECT_EQ(form->ActiveControl(), second);
   EXPECT_EQ(GetFocus(), second->Handle());
+}
+
+// A WindowProc hook that calls a copy of Call once Msg has been handled (the hook goes with the control).
+void AfterMessage(TControl* c, UINT Msg, const std::function<void()>& Call) {
+  c->WindowProc = TWndMethod::FromCallable([Msg, Call, old = c->WindowProc](TMessage& m) {
+    const std::function<void()> call = Call;
+    const TWndMethod pass = old;
+    const bool after = m.Msg == Msg;
+    pass(m);
+    if (after) call();
+  });
+}
+
+// Each event a size change runs, freeing the control it runs for: a windowed control with its window, one
+// still without, a windowless one. The change goes no further: the handler ran once and nothing touches
+// the freed control afterwards (the sanitizer build watches).
+TEST_F(LayoutTest, AControlFreedByAnEventOfItsOwnSizeChangeIsNotTouchedAfterwards) {
+  using Arm = std::function<void(TControl*, const std::function<void()>&)>;
+  const std::map<std::string, Arm> events {
+    { "OnCanResize", [](TControl* c, const auto& k) { c->OnCanResize = Calling<TCanResizeEvent>(k); } },
+    { "OnConstrainedResize",
+      [](TControl* c, const auto& k) { c->OnConstrainedResize = Calling<TConstrainedResizeEvent>(k); } },
+    { "OnResize", [](TControl* c, const auto& k) { c->OnResize = Calling<TNotifyEvent>(k); } },
+    { "WM_SIZE", [](TControl* c, const auto& k) { AfterMessage(c, WM_SIZE, k); } },
+    { "WM_MOVE", [](TControl* c, const auto& k) { AfterMessage(c, WM_MOVE, k); } },
+    { "WM_WINDOWPOSCHANGED", [](TControl* c, const auto& k) { AfterMessage(c, WM_WINDOWPOSCHANGED, k); } },
+  };
+  struct Kind {
+    const char* Name;
+    std::function<TControl*()> Make;
+    std::vector<std::string> Events;  // those its size change runs
+  };
+  const Kind kinds[] = {
+    { "window",
+      [&] { return Panel(form, 10, 10, 100, 50); },
+      { "OnCanResize", "OnConstrainedResize", "OnResize", "WM_SIZE", "WM_MOVE" } },
+    { "no window yet",
+      [&] {
+        auto* p = new TTestPanel(form);
+        p->SetVisible(false);
+        p->SetParent(form);
+        return p;
+      },
+      { "OnCanResize", "OnConstrainedResize" } },
+    { "windowless",
+      [&] {
+        auto* s = new TTestShape(form);
+        s->SetParent(form);
+        return s;
+      },
+      { "OnCanResize", "OnConstrainedResize", "OnResize", "WM_WINDOWPOSCHANGED" } },
+  };
+  for (const Kind& kind : kinds)
+    for (const std::string& event : kind.Events) {
+      SCOPED_TRACE(std::string(kind.Name) + " " + event);
+      TControl* c = kind.Make();
+      if (auto* w = dynamic_cast<TWinControl*>(c)) {
+        ASSERT_EQ(w->HandleAllocated(), kind.Name == std::string("window"));
+      }
+      const auto life = c->LifeToken();
+      int calls = 0;
+      events.at(event)(c, Freer(c, calls));
+      c->SetBounds(12, 14, 130, 61);
+      EXPECT_EQ(calls, 1);
+      EXPECT_TRUE(life.expired());
+    }
 }
 
 }  // namespace
