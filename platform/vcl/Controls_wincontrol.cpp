@@ -501,6 +501,7 @@ void TWinControl::Remove(TControl* AControl) {
   }
   EraseOne(FControls, AControl);
   AControl->FParent = nullptr;
+  ++FRemovals;
 }
 
 void TWinControl::InsertControl(TControl* AControl) {
@@ -602,7 +603,9 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  xj::ScopeExit aligned([&] {
+  // A child's handler run by its placement may free this control.
+  xj::ScopeExit aligned([&, life = LifeToken()] {
+    if (life.expired()) return;
     FControlState >> csAlignmentNeeded;
     EnableAlign();
   });
@@ -701,7 +704,7 @@ bool TWinControl::AnyAlignedOrAnchored() {
 
 // A move made by alignment, which must not take new anchor rules from it.
 void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {
-  xj::TemporaryChange moving(c->FAnchorMove, true);
+  TControlChange moving(c, c->FAnchorMove, true);
   c->SetBounds(l, t, w, h);
 }
 
@@ -731,11 +734,16 @@ void TWinControl::ApplyAnchors(TControl* c) {
 }
 
 // An unaligned control follows its anchors; an aligned one takes its place in what Rect has left (and
-// follows its anchors first when they are not the alignment's own).
-void TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
+// follows its anchors first when they are not the alignment's own). False when a handler its move ran
+// took a child away or freed this control: the pass is no longer the children's.
+bool TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
+  const auto life = LifeToken();
+  const unsigned removals = FRemovals;
+  auto whole = [&] { return !life.expired() && FRemovals == removals; };
   if (Align == alNone || c->FAnchors != AnchorAlign(Align)) {
     ApplyAnchors(c);
-    if (Align == alNone) return;
+    if (!whole()) return false;
+    if (Align == alNone) return true;
   }
   int w = Rect.Right - Rect.Left;
   if (w < 0 || Align == alLeft || Align == alRight || Align == alCustom) w = c->FWidth;
@@ -743,7 +751,9 @@ void TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
   if (h < 0 || Align == alTop || Align == alBottom || Align == alCustom) h = c->FHeight;
   const TPoint at = CutStrip(Align, w, h, Rect);
   MoveByAlignment(c, at.X, at.Y, w, h);
+  if (!whole()) return false;
   GiveBackSpace(Align, w, h, c->FWidth, c->FHeight, Rect);
+  return true;
 }
 
 // Unaligned controls always take part (for their anchors); aligned ones when visible, or when shown at
@@ -772,12 +782,26 @@ std::vector<TControl*> TWinControl::AlignmentOrder(TControl* AControl, TAlign Al
   return list;
 }
 
+// A child's handler run by its placement may free or take away a child: the pass starts again without
+// it, so that its place goes to the others. One that frees this control ends the alignment there.
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   if (!AnyAlignedOrAnchored()) return;
   AdjustClientRect(Rect);
-  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone })
-    for (TControl* c : AlignmentOrder(AControl, align)) PlaceAligned(c, align, Rect);
+  const TRect space = Rect;
+  const auto life = LifeToken(), controlLife = AControl ? AControl->LifeToken() : std::weak_ptr<const void>();
+  while (!PlaceChildren(controlLife.expired() ? nullptr : AControl, Rect)) {
+    if (life.expired()) return;
+    Rect = space;
+  }
   ControlsAligned();
+}
+
+// One pass of the children over Rect; false when it stopped because a child went or this control did.
+bool TWinControl::PlaceChildren(TControl* AControl, TRect& Rect) {
+  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone })
+    for (TControl* c : AlignmentOrder(AControl, align))
+      if (!PlaceAligned(c, align, Rect)) return false;
+  return true;
 }
 
 void TWinControl::ScrollBy(int DeltaX, int DeltaY) {

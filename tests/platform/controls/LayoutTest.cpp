@@ -301,6 +301,94 @@ TEST_F(LayoutTest, AControlFreedByAnEventOfItsOwnSizeChangeIsNotTouchedAfterward
     }
 }
 
+// Children placed by their parent's alignment while one of them goes: freed by its own OnResize as it is
+// placed (windowed or windowless), or by a sibling's, placed before or after it, in a pass the parent's
+// new size or its own new height started. The others take the places they would have had without it, and
+// nothing touches it afterwards.
+TEST_F(LayoutTest, AChildFreedWhileItsParentAlignsLeavesItsPlaceToTheOthers) {
+  enum TKiller { kItself, kFirst, kClient };
+  struct Row {
+    const char* Name;
+    bool Windowless;
+    TKiller Killer;
+    bool ByItsHeight;  // the pass is the one the middle child's own new height asks for
+  };
+  const Row rows[] = {
+    { "itself, windowed", false, kItself, false },
+    { "itself, windowless", true, kItself, false },
+    { "the sibling before it", false, kFirst, false },
+    { "the sibling after it", true, kClient, false },
+    { "the sibling after it, windowless, its height", true, kClient, true },
+    { "the sibling after it, windowed, its height", false, kClient, true },
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TTestPanel* host = Panel(form, 10, 10, 200, 150);
+    TTestPanel* first = Panel(host, 0, 0, 10, 20, alTop);
+    TControl* middle;
+    if (row.Windowless) {
+      middle = new TTestShape(form);
+      middle->SetBounds(0, 20, 10, 30);
+      middle->SetAlign(alTop);
+      middle->SetParent(host);
+    } else {
+      middle = Panel(host, 0, 20, 10, 30, alTop);
+    }
+    TTestPanel* last = Panel(host, 0, 50, 10, 7, alTop);
+    TTestPanel* left = Panel(host, 0, 0, 13, 5, alLeft);
+    TTestPanel* client = Panel(host, 0, 0, 5, 5, alClient);
+    ASSERT_EQ(client->BoundsRect(), TRect(13, 57, 200, 150));
+    const auto life = middle->LifeToken();
+    int calls = 0;
+    TControl* killer = row.Killer == kItself ? middle : row.Killer == kFirst ? static_cast<TControl*>(first) : client;
+    killer->OnResize = Calling<TNotifyEvent>(Freer(middle, calls));
+    if (row.ByItsHeight)
+      middle->SetHeight(35);
+    else
+      host->SetBounds(10, 10, 240, 160);
+    EXPECT_TRUE(life.expired());
+    if (row.Killer == kItself) {
+      EXPECT_EQ(calls, 1);
+    }
+    const int w = host->Width(), h = host->Height();
+    EXPECT_EQ(first->BoundsRect(), TRect(0, 0, w, 20));
+    EXPECT_EQ(last->BoundsRect(), TRect(0, 20, w, 27));
+    EXPECT_EQ(left->BoundsRect(), TRect(0, 27, 13, h));
+    EXPECT_EQ(client->BoundsRect(), TRect(13, 27, w, h));
+    delete host;
+  }
+}
+
+// A child's OnResize that frees the parent aligning it (a panel, a form): the alignment stops there, the
+// child after it is not placed (its OnResize never runs), and nothing touches the freed ones afterwards.
+TEST_F(LayoutTest, AParentFreedByAChildsResizeWhileItAlignsStopsThere) {
+  for (const bool isForm : { false, true }) {
+    SCOPED_TRACE(isForm ? "form" : "panel");
+    TWinControl* parent = Panel(form, 10, 10, 200, 150);
+    if (isForm) {
+      delete parent;
+      parent = NewForm(50, 50, 200, 150);
+      parent->Show();
+    }
+    TTestPanel* top = Panel(parent, 0, 0, 10, 20, alTop);
+    TTestPanel* client = Panel(parent, 0, 0, 5, 5, alClient);
+    const auto life = parent->LifeToken(), topLife = top->LifeToken(), clientLife = client->LifeToken();
+    int calls = 0, clientResizes = 0;
+    top->OnResize = Calling<TNotifyEvent>(Freer(parent, calls));
+    client->OnResize = On<TNotifyEvent>([&](TObject*) { ++clientResizes; });
+    parent->SetBounds(10, 10, 260, 150);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(clientResizes, 0);
+    EXPECT_TRUE(life.expired());
+    EXPECT_TRUE(topLife.expired());
+    EXPECT_TRUE(clientLife.expired());
+  }
+  // The form under test still aligns what it holds.
+  TTestPanel* fill = Panel(form, 0, 0, 5, 5, alClient);
+  form->SetBounds(0, 0, 333, 222);
+  EXPECT_EQ(fill->BoundsRect(), TRect(0, 0, 333, 222));
+}
+
 }  // namespace
 
 TEST_F(LayoutTest, BoundsAtTheEndsOfTheIntRangeAreTakenWithinTheWindowSystemsLimits) {
