@@ -113,8 +113,9 @@ void TControl::SetParent(TWinControl* AParent) {
     if (p == this) throw EInvalidOperation("A control cannot have itself or one of its children as its parent");
   if (FParent) FParent->RemoveControl(this);
   if (AParent) {
+    auto life = LifeToken();  // taking its place (its window made, its new size) runs its handlers
     AParent->InsertControl(this);
-    UpdateAnchorRules();
+    if (!life.expired()) UpdateAnchorRules();
   }
 }
 

@@ -95,14 +95,21 @@ TWinControl::~TWinControl() {
 
 // ---- The window ---------------------------------------------------------------------------------------
 
+// Null when a handler run by the creation (the first size's OnResize, say) freed the control.
 HWND TWinControl::Handle() {
-  if (!FHandle) CreateHandle();
+  if (!FHandle) {
+    auto life = LifeToken();
+    CreateHandle();
+    if (life.expired()) return nullptr;
+  }
   return FHandle;
 }
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
+  auto life = LifeToken();
   CreateWnd();
+  if (life.expired()) return;
   if (FParent && FHandle)
     SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->UpdateAnchorRules();
@@ -176,15 +183,18 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassA(&wc) && !GetClassInfoA(nullptr, params.WinClassName.c_str(), &existing))
       throw EOutOfResources(Format("Cannot register the window class %s", params.WinClassName));
   }
+  // The window's first messages (its first size among them) run handlers, which may free the control.
+  auto life = LifeToken();
   {
     xj::TemporaryChange<TWinControl*> creating(gCreationControl, this);
     CreateWindowHandle(params);
   }
+  if (life.expired()) return;
   if (!FHandle) throw EOutOfResources(Format("Error creating window of %s", Name().empty() ? ClassName() : Name()));
   FText.clear();
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
-  if (AutoSize()) AdjustSize();
+  if (!life.expired() && AutoSize()) AdjustSize();
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
@@ -264,9 +274,10 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::CMRecreateWnd(TMessage&) {
   const bool wasFocused = Focused();
+  auto life = LifeToken();  // the new window's first messages may free the control
   DestroyHandle();
   UpdateControlState();
-  if (wasFocused && FHandle) ::SetFocus(FHandle);
+  if (wasFocused && !life.expired() && FHandle) ::SetFocus(FHandle);
 }
 
 void TWinControl::SetParentWindow(HWND Value) {
@@ -288,18 +299,25 @@ void TWinControl::UpdateShowing() {
   const bool show =
       (FVisible || (FComponentState.Contains(csDesigning) && !FControlStyle.Contains(csNoDesignVisible))) &&
       !FControlState.Contains(csReadingState);
+  // A window's first messages run handlers: the control itself may be freed by them, or by a child's.
+  auto life = LifeToken();
   if (show) {
     if (!FHandle) CreateHandle();
+    if (life.expired()) return;
     // A child creating its window may free or move a later sibling (a skinned list box retires its
     // scroll bars then): those are skipped.
     std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> children;
     for (TWinControl* c : FWinControls) children.emplace_back(c, c->LifeToken());
-    for (const auto& [c, life] : children)
-      if (!life.expired() && c->FParent == this) c->UpdateShowing();
+    for (const auto& [c, childLife] : children) {
+      if (!childLife.expired() && c->FParent == this) c->UpdateShowing();
+      if (life.expired()) return;
+    }
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
-    xj::ScopeExit undo([&] { FShowing = !show; });
+    xj::ScopeExit undo([&] {
+      if (!life.expired()) FShowing = !show;
+    });
     Perform(CM_SHOWINGCHANGED, 0, 0);
     undo.Dismiss();
   }
@@ -511,13 +529,18 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    // Its window made and its place taken run its handlers (and its children's), which may free it or
+    // this control: a control freed here is not reported as inserted, its removal was.
+    const auto life = LifeToken(), controlLife = AControl->LifeToken();
     if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
       w->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
       UpdateControlState();
+      if (life.expired() || controlLife.expired()) return;
     } else if (FHandle) {
       AControl->Invalidate();
     }
     AlignControl(AControl);
+    if (life.expired() || controlLife.expired()) return;
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), TRUE);
 }

@@ -357,15 +357,17 @@ std::vector<Case> AllCases() {
   using FCB = TbsSkinFontComboBox;
   Own<FCB>(cases, "TbsSkinFontComboBox.OnChange.key", Handler<FCB>(&FCB::OnChange),
            [](TControl* c) { KeyTo(c, VK_DOWN); });
-  // A font installed or removed: the list is filled again and the chosen font picked again.
-  Own<FCB>(
-      cases, "TbsSkinFontComboBox.OnClick.fontchange",
-      [](TControl* c, const Kill& kill) {
-        auto* f = dynamic_cast<FCB*>(c);
-        f->SetItemIndex(1);
-        f->OnClick = Freeing<TNotifyEvent>(kill);
-      },
-      [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
+  // A font installed or removed, or a new window (a style only a new one can have): the list is filled
+  // again and the chosen font picked again.
+  const Arm pickedFreesOnClick = [](TControl* c, const Kill& kill) {
+    auto* f = dynamic_cast<FCB*>(c);
+    f->SetItemIndex(1);
+    f->OnClick = Freeing<TNotifyEvent>(kill);
+  };
+  Own<FCB>(cases, "TbsSkinFontComboBox.OnClick.fontchange", pickedFreesOnClick,
+           [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
+  Own<FCB>(cases, "TbsSkinFontComboBox.OnClick.newwindow", pickedFreesOnClick,
+           [](TControl* c) { dynamic_cast<FCB*>(c)->RecreateWnd(); });
   Own<TbsSkinEdit>(cases, "TbsSkinEdit.OnChange", Handler<TbsSkinEdit>(&TbsSkinEdit::OnChange), TypeTo);
   Own<TbsSkinMemo>(cases, "TbsSkinMemo.OnChange", Handler<TbsSkinMemo>(&TbsSkinMemo::OnChange), TypeTo);
   Own<TbsSkinRichEdit>(cases, "TbsSkinRichEdit.OnChange", Handler<TbsSkinRichEdit>(&TbsSkinRichEdit::OnChange), TypeTo);
