@@ -278,6 +278,17 @@ void DragTheDroppedBar(TControl* c) {
   xt::Drag(p.X, p.Y, p.X + 30, p.Y);
 }
 
+// The skin-change walks over the control's form, as the form engine runs them for a new skin (here the
+// same one again): every control forgets its skin, then takes it up anew.
+void NewSkin(TControl* c) {
+  TbsSkinData* data = dynamic_cast<IbsSkinChangeTarget*>(c)->SkinData();
+  BeforeChangeSkinDataWalk(GetParentForm(c), data);
+  ChangeSkinDataWalk(GetParentForm(c), data);
+}
+
+// Other bounds, as a program or its form's alignment gives them.
+void Resized(TControl* c) { c->SetBounds(22, 24, 190, 111); }
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -414,6 +425,11 @@ std::vector<Case> AllCases() {
     pc->SetActivePageIndex(0);
     KeyTo(c, VK_RIGHT);
   });
+  // A new skin reports the tabs' page again; a new size lays the tabs out again.
+  Own<TC>(cases, "TbsSkinTabControl.OnChange.skin", Handler<TC>(&TC::OnChange), NewSkin);
+  Own<PC>(cases, "TbsSkinPageControl.OnChange.skin", Handler<PC>(&PC::OnChange), NewSkin);
+  Own<TC>(cases, "TbsSkinTabControl.OnResize", Handler<TC>(&TC::OnResize), Resized);
+  Own<PC>(cases, "TbsSkinPageControl.OnResize", Handler<PC>(&PC::OnResize), Resized);
   using EX = TbsSkinExPanel;
   Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
           [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
