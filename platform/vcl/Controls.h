@@ -758,7 +758,8 @@ class TWinControl : public TControl {
   bool AnyAlignedOrAnchored();
   static void MoveByAlignment(TControl* c, int l, int t, int w, int h);
   void ApplyAnchors(TControl* c);
-  void PlaceAligned(TControl* c, TAlign Align, TRect& Rect);
+  bool PlaceChildren(TControl* AControl, TRect& Rect);
+  bool PlaceAligned(TControl* c, TAlign Align, TRect& Rect);
   static bool TakesPartInAlignment(TControl* c, TAlign Align);
   std::vector<TControl*> AlignmentOrder(TControl* AControl, TAlign Align);
   void FixupTabList();
@@ -799,6 +800,7 @@ class TWinControl : public TControl {
   HWND FParentWindow { nullptr };
   std::unique_ptr<TBrush> FBrush;
   int FAlignLevel { 0 };
+  unsigned FRemovals { 0 };  // children taken out so far: an alignment pass sees one go under it
   int FTabOrder { -1 };
   bool FTabStop { false };
   bool FCtl3D { true };

@@ -113,8 +113,9 @@ void TControl::SetParent(TWinControl* AParent) {
     if (p == this) throw EInvalidOperation("A control cannot have itself or one of its children as its parent");
   if (FParent) FParent->RemoveControl(this);
   if (AParent) {
+    auto life = LifeToken();  // taking its place (its window made, its new size) runs its handlers
     AParent->InsertControl(this);
-    UpdateAnchorRules();
+    if (!life.expired()) UpdateAnchorRules();
   }
 }
 
@@ -147,6 +148,8 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 // ---- Placement -------------------------------------------------------------------------------------------
 
+// Each step after a handler may have run (the size checks, the message, the siblings' realignment)
+// goes on only while the control is there: any of them may free it.
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   // Any int is taken; the window system's limits keep every edge and layout sum inside the int range.
   ALeft = xj::ClampPosition(ALeft);
@@ -160,16 +163,25 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   FHeight = AHeight;
   UpdateAnchorRules();
   Invalidate();
+  auto life = LifeToken();
   Perform(WM_WINDOWPOSCHANGED, 0, 0);
+  if (life.expired()) return;
   RequestAlign();
-  if (!FComponentState.Contains(csLoading)) Resize();
+  if (!life.expired() && !FComponentState.Contains(csLoading)) Resize();
 }
 
+// False also when a handler asked on the way freed the control.
 bool TControl::CheckNewSize(int& NewWidth, int& NewHeight) {
+  auto life = LifeToken();
   int w = NewWidth, h = NewHeight;
   if (!DoCanResize(w, h)) return false;
   int w2 = w, h2 = h;
-  bool ok = !FAutoSize || (DoCanAutoSize(w2, h2) && w2 == w && h2 == h) || DoCanResize(w2, h2);
+  bool ok = true;
+  if (FAutoSize) {
+    const bool fits = DoCanAutoSize(w2, h2) && w2 == w && h2 == h;
+    if (life.expired()) return false;
+    ok = fits || DoCanResize(w2, h2);
+  }
   // Whatever the constraints and handlers made of it, the size is one a window can have.
   if (ok) {
     NewWidth = xj::ClampExtent(w2);
@@ -178,18 +190,21 @@ bool TControl::CheckNewSize(int& NewWidth, int& NewHeight) {
   return ok;
 }
 
+// False also when OnCanResize or OnConstrainedResize freed the control.
 bool TControl::DoCanResize(int& NewWidth, int& NewHeight) {
-  if (!CanResize(NewWidth, NewHeight)) return false;
+  auto life = LifeToken();
+  if (!CanResize(NewWidth, NewHeight) || life.expired()) return false;
   DoConstrainedResize(NewWidth, NewHeight);
-  return true;
+  return !life.expired();
 }
 
 bool TControl::DoCanAutoSize(int& NewWidth, int& NewHeight) {
-  if (FAlign == alClient) return false;
+  const TAlign align = FAlign;  // read before CanAutoSize, which may free the control
+  if (align == alClient) return false;
   int w = NewWidth, h = NewHeight;
   if (!CanAutoSize(w, h)) return false;
-  if (FAlign != alTop && FAlign != alBottom) NewWidth = w;
-  if (FAlign != alLeft && FAlign != alRight) NewHeight = h;
+  if (align != alTop && align != alBottom) NewWidth = w;
+  if (align != alLeft && align != alRight) NewHeight = h;
   return true;
 }
 
@@ -247,10 +262,12 @@ void TControl::SetAlign(TAlign Value) {
     if (!FComponentState.Contains(csLoading) && (!FComponentState.Contains(csDesigning) || FParent)) {
       const bool oldVertical = old == alTop || old == alBottom;
       const bool newHorizontal = Value == alLeft || Value == alRight;
+      auto life = LifeToken();  // the new size runs its handlers
       if (oldVertical == newHorizontal && old != alNone && old != alClient && Value != alNone && Value != alClient)
         SetBounds(FLeft, FTop, FHeight, FWidth);
       else
         AdjustSize();
+      if (life.expired()) return;
     }
   }
   RequestAlign();

@@ -95,14 +95,21 @@ TWinControl::~TWinControl() {
 
 // ---- The window ---------------------------------------------------------------------------------------
 
+// Null when a handler run by the creation (the first size's OnResize, say) freed the control.
 HWND TWinControl::Handle() {
-  if (!FHandle) CreateHandle();
+  if (!FHandle) {
+    auto life = LifeToken();
+    CreateHandle();
+    if (life.expired()) return nullptr;
+  }
   return FHandle;
 }
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
+  auto life = LifeToken();
   CreateWnd();
+  if (life.expired()) return;
   if (FParent && FHandle)
     SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->UpdateAnchorRules();
@@ -176,15 +183,18 @@ void TWinControl::CreateWnd() {
     if (!RegisterClassA(&wc) && !GetClassInfoA(nullptr, params.WinClassName.c_str(), &existing))
       throw EOutOfResources(Format("Cannot register the window class %s", params.WinClassName));
   }
+  // The window's first messages (its first size among them) run handlers, which may free the control.
+  auto life = LifeToken();
   {
     xj::TemporaryChange<TWinControl*> creating(gCreationControl, this);
     CreateWindowHandle(params);
   }
+  if (life.expired()) return;
   if (!FHandle) throw EOutOfResources(Format("Error creating window of %s", Name().empty() ? ClassName() : Name()));
   FText.clear();
   UpdateBounds();
   Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 1);
-  if (AutoSize()) AdjustSize();
+  if (!life.expired() && AutoSize()) AdjustSize();
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
@@ -264,9 +274,10 @@ void TWinControl::RecreateWnd() {
 
 void TWinControl::CMRecreateWnd(TMessage&) {
   const bool wasFocused = Focused();
+  auto life = LifeToken();  // the new window's first messages may free the control
   DestroyHandle();
   UpdateControlState();
-  if (wasFocused && FHandle) ::SetFocus(FHandle);
+  if (wasFocused && !life.expired() && FHandle) ::SetFocus(FHandle);
 }
 
 void TWinControl::SetParentWindow(HWND Value) {
@@ -288,18 +299,25 @@ void TWinControl::UpdateShowing() {
   const bool show =
       (FVisible || (FComponentState.Contains(csDesigning) && !FControlStyle.Contains(csNoDesignVisible))) &&
       !FControlState.Contains(csReadingState);
+  // A window's first messages run handlers: the control itself may be freed by them, or by a child's.
+  auto life = LifeToken();
   if (show) {
     if (!FHandle) CreateHandle();
+    if (life.expired()) return;
     // A child creating its window may free or move a later sibling (a skinned list box retires its
     // scroll bars then): those are skipped.
     std::vector<std::pair<TWinControl*, std::weak_ptr<const void>>> children;
     for (TWinControl* c : FWinControls) children.emplace_back(c, c->LifeToken());
-    for (const auto& [c, life] : children)
-      if (!life.expired() && c->FParent == this) c->UpdateShowing();
+    for (const auto& [c, childLife] : children) {
+      if (!childLife.expired() && c->FParent == this) c->UpdateShowing();
+      if (life.expired()) return;
+    }
   }
   if (FHandle && FShowing != show) {
     FShowing = show;
-    xj::ScopeExit undo([&] { FShowing = !show; });
+    xj::ScopeExit undo([&] {
+      if (!life.expired()) FShowing = !show;
+    });
     Perform(CM_SHOWINGCHANGED, 0, 0);
     undo.Dismiss();
   }
@@ -350,9 +368,11 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   ALeft = xj::ClampPosition(ALeft);
   ATop = xj::ClampPosition(ATop);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  // The size checks and the window's WM_SIZE / WM_MOVE run handlers, which may free the control.
+  auto life = LifeToken();
   if (FHandle && !IsIconic(FHandle)) {
     if (CheckNewSize(AWidth, AHeight)) {
-      xj::TemporaryChange checked(FSizeChecked, true);
+      TControlChange checked(this, FSizeChecked, true);
       SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   } else if (CheckNewSize(AWidth, AHeight)) {
@@ -361,6 +381,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FWidth = AWidth;
     FHeight = AHeight;
   }
+  if (life.expired()) return;
   UpdateAnchorRules();
   RequestAlign();
 }
@@ -369,8 +390,9 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 void TWinControl::AdjustSize() {
   if (FComponentState.Contains(csLoading)) return;
   if (FHandle) {
+    auto life = LifeToken();  // the size checks and OnResize may free the control
     SetWindowPos(FHandle, nullptr, 0, 0, FWidth, FHeight, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOZORDER);
-    RequestAlign();
+    if (!life.expired()) RequestAlign();
     return;
   }
   int w = FWidth, h = FHeight;
@@ -400,11 +422,11 @@ void TWinControl::WMWindowPosChanged(TMessage& Message) {
 
 void TWinControl::WMSize(TMessage& Message) {
   if (FHandle) UpdateBounds();
-  auto life = LifeToken();
+  auto life = LifeToken();  // a child's OnResize in the realignment may free this control too
   DefaultHandler(Message);
   if (life.expired()) return;
   Realign();
-  if (!FComponentState.Contains(csLoading)) Resize();
+  if (!life.expired() && !FComponentState.Contains(csLoading)) Resize();
 }
 
 TRect TWinControl::GetClientRect() {
@@ -497,6 +519,7 @@ void TWinControl::Remove(TControl* AControl) {
   }
   EraseOne(FControls, AControl);
   AControl->FParent = nullptr;
+  ++FRemovals;
 }
 
 void TWinControl::InsertControl(TControl* AControl) {
@@ -506,13 +529,18 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    // Its window made and its place taken run its handlers (and its children's), which may free it or
+    // this control: a control freed here is not reported as inserted, its removal was.
+    const auto life = LifeToken(), controlLife = AControl->LifeToken();
     if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
       w->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
       UpdateControlState();
+      if (life.expired() || controlLife.expired()) return;
     } else if (FHandle) {
       AControl->Invalidate();
     }
     AlignControl(AControl);
+    if (life.expired() || controlLife.expired()) return;
   }
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), TRUE);
 }
@@ -598,7 +626,9 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   DisableAlign();
-  xj::ScopeExit aligned([&] {
+  // A child's handler run by its placement may free this control.
+  xj::ScopeExit aligned([&, life = LifeToken()] {
+    if (life.expired()) return;
     FControlState >> csAlignmentNeeded;
     EnableAlign();
   });
@@ -697,7 +727,7 @@ bool TWinControl::AnyAlignedOrAnchored() {
 
 // A move made by alignment, which must not take new anchor rules from it.
 void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {
-  xj::TemporaryChange moving(c->FAnchorMove, true);
+  TControlChange moving(c, c->FAnchorMove, true);
   c->SetBounds(l, t, w, h);
 }
 
@@ -727,11 +757,16 @@ void TWinControl::ApplyAnchors(TControl* c) {
 }
 
 // An unaligned control follows its anchors; an aligned one takes its place in what Rect has left (and
-// follows its anchors first when they are not the alignment's own).
-void TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
+// follows its anchors first when they are not the alignment's own). False when a handler its move ran
+// took a child away or freed this control: the pass is no longer the children's.
+bool TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
+  const auto life = LifeToken();
+  const unsigned removals = FRemovals;
+  auto whole = [&] { return !life.expired() && FRemovals == removals; };
   if (Align == alNone || c->FAnchors != AnchorAlign(Align)) {
     ApplyAnchors(c);
-    if (Align == alNone) return;
+    if (!whole()) return false;
+    if (Align == alNone) return true;
   }
   int w = Rect.Right - Rect.Left;
   if (w < 0 || Align == alLeft || Align == alRight || Align == alCustom) w = c->FWidth;
@@ -739,7 +774,9 @@ void TWinControl::PlaceAligned(TControl* c, TAlign Align, TRect& Rect) {
   if (h < 0 || Align == alTop || Align == alBottom || Align == alCustom) h = c->FHeight;
   const TPoint at = CutStrip(Align, w, h, Rect);
   MoveByAlignment(c, at.X, at.Y, w, h);
+  if (!whole()) return false;
   GiveBackSpace(Align, w, h, c->FWidth, c->FHeight, Rect);
+  return true;
 }
 
 // Unaligned controls always take part (for their anchors); aligned ones when visible, or when shown at
@@ -768,12 +805,26 @@ std::vector<TControl*> TWinControl::AlignmentOrder(TControl* AControl, TAlign Al
   return list;
 }
 
+// A child's handler run by its placement may free or take away a child: the pass starts again without
+// it, so that its place goes to the others. One that frees this control ends the alignment there.
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   if (!AnyAlignedOrAnchored()) return;
   AdjustClientRect(Rect);
-  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone })
-    for (TControl* c : AlignmentOrder(AControl, align)) PlaceAligned(c, align, Rect);
+  const TRect space = Rect;
+  const auto life = LifeToken(), controlLife = AControl ? AControl->LifeToken() : std::weak_ptr<const void>();
+  while (!PlaceChildren(controlLife.expired() ? nullptr : AControl, Rect)) {
+    if (life.expired()) return;
+    Rect = space;
+  }
   ControlsAligned();
+}
+
+// One pass of the children over Rect; false when it stopped because a child went or this control did.
+bool TWinControl::PlaceChildren(TControl* AControl, TRect& Rect) {
+  for (TAlign align : { alTop, alBottom, alLeft, alRight, alClient, alCustom, alNone })
+    for (TControl* c : AlignmentOrder(AControl, align))
+      if (!PlaceAligned(c, align, Rect)) return false;
+  return true;
 }
 
 void TWinControl::ScrollBy(int DeltaX, int DeltaY) {
@@ -1228,10 +1279,11 @@ void TWinControl::DispatchControlMessage(TMessage& Message) {
 // A size our own SetBounds has not checked yet must pass the constraints and OnCanResize first.
 void TWinControl::WMWindowPosChanging(TMessage& Message) {
   auto* wp = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+  auto life = LifeToken();  // OnCanResize may free the control
   if (wp && !FSizeChecked && !(wp->flags & SWP_NOSIZE) && !FComponentState.Contains(csReading) &&
       !FComponentState.Contains(csDestroying) && !CheckNewSize(wp->cx, wp->cy))
     wp->flags |= SWP_NOSIZE;
-  DefaultHandler(Message);
+  if (!life.expired()) DefaultHandler(Message);
 }
 
 // BorderWidth is a frame inside the native one.

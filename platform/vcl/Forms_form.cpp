@@ -305,8 +305,9 @@ void TCustomForm::DestroyWindowHandle() {
 }
 
 void TCustomForm::AlignControls(TControl* AControl, TRect& Rect) {
+  auto life = LifeToken();  // a child's OnResize may free the form
   TWinControl::AlignControls(AControl, Rect);
-  if (FClientHandle)
+  if (!life.expired() && FClientHandle)
     SetWindowPos(FClientHandle, HWND_BOTTOM, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), SWP_NOACTIVATE);
 }
 

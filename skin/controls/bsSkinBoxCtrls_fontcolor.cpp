@@ -215,11 +215,14 @@ void TbsSkinFontComboBox::SetUseFonts(bool Value) {
 void TbsSkinFontComboBox::CreateWnd() {
   const AnsiString name = FontName();
   TbsSkinCustomComboBox::CreateWnd();
-  // A name set before the window existed (or streamed) is looked up in the fresh list.
-  xj::TemporaryChange updating(FUpdating, true);
+  // A name set before the window existed (or streamed) is looked up in the fresh list. Filling the list
+  // and picking the name run OnClick, which may free the box.
+  auto life = LifeToken();
+  TControlChange updating(this, FUpdating, true);
   PopulateList();
+  if (life.expired()) return;
   SetText("");
-  SetFontName(name);
+  if (!life.expired()) SetFontName(name);
 }
 
 void TbsSkinFontComboBox::PopulateList() {

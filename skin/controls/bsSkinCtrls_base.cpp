@@ -24,7 +24,9 @@ template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
   if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
     Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
+    const auto life = Control->LifeToken();
     Visit_(target);
+    if (life.expired()) return;  // the change ran a handler that freed it (and its children)
   }
   if (!Control->Is<TWinControl>()) return;
   auto* parent = static_cast<TWinControl*>(Control);

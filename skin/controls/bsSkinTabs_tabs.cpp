@@ -1,6 +1,7 @@
 #include "skin/controls/bsSkinTabs_tabs.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/CommCtrl.h"
@@ -499,6 +500,16 @@ void SetSkinDataOf(C* Self, TbsTabSkin& Skin, TbsSkinData* Value) {
   if (Value && !Value->Empty && !Self->ComponentState().Contains(csDesigning)) Self->ChangeSkinData();
 }
 
+// Change (whose OnChange may free the control), then the realignment (whose pages' OnResize may too);
+// false when the control went on the way.
+bool ChangedAndRealigned(TWinControl* Self, const std::function<void()>& Change) {
+  const auto life = Self->LifeToken();
+  Change();
+  if (life.expired()) return false;
+  Self->Realign();
+  return !life.expired();
+}
+
 // TCM_GETITEMRECT and TCM_ADJUSTRECT pass the window procedure: the skinned geometry goes over the
 // native answer.
 bool AdjustGeometry(TbsTabSkin& Skin, TMessage& Message) {
@@ -539,16 +550,13 @@ void TbsSkinPageControl::SetDefaultFont(TFont* Value) { FSkin.DefaultFont->Assig
 
 void TbsSkinPageControl::SetDefaultItemHeight(int Value) {
   FSkin.DefaultItemHeight = Value;
-  if (!FSkin.ApplyDefaultItemHeight()) return;
-  Change();
-  Realign();
+  if (FSkin.ApplyDefaultItemHeight()) ChangedAndRealigned(this, [this] { Change(); });
 }
 
 void TbsSkinPageControl::ChangeSkinData() {
   FSkin.GetSkinData();
   FSkin.FollowSkin(Font());
-  Change();
-  Realign();
+  if (!ChangedAndRealigned(this, [this] { Change(); })) return;
   InvalidateSheets();
   FSkin.RenewSkinUpDown();
 }
@@ -581,9 +589,7 @@ void TbsSkinPageControl::InvalidateSheets() {
 
 void TbsSkinPageControl::Loaded() {
   TPageControl::Loaded();
-  if (!FSkin.ApplyDefaultItemHeight()) return;
-  Change();
-  Realign();
+  if (FSkin.ApplyDefaultItemHeight()) ChangedAndRealigned(this, [this] { Change(); });
 }
 
 void TbsSkinPageControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -611,8 +617,9 @@ void TbsSkinPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X
 void TbsSkinPageControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }
 
 void TbsSkinPageControl::WndProc(TMessage& Message) {
+  const auto life = LifeToken();  // a new size's OnResize may free the control
   TPageControl::WndProc(Message);
-  if (AdjustGeometry(FSkin, Message)) return;
+  if (life.expired() || AdjustGeometry(FSkin, Message)) return;
   if (Message.Msg == WM_SIZE && !MultiLine() && !ComponentState().Contains(csDesigning)) FSkin.CheckScroll();
 }
 
@@ -656,16 +663,13 @@ void TbsSkinTabControl::SetDefaultFont(TFont* Value) { FSkin.DefaultFont->Assign
 
 void TbsSkinTabControl::SetDefaultItemHeight(int Value) {
   FSkin.DefaultItemHeight = Value;
-  if (!FSkin.ApplyDefaultItemHeight()) return;
-  Change();
-  Realign();
+  if (FSkin.ApplyDefaultItemHeight()) ChangedAndRealigned(this, [this] { Change(); });
 }
 
 void TbsSkinTabControl::ChangeSkinData() {
   FSkin.GetSkinData();
   FSkin.FollowSkin(Font());
-  Change();
-  Realign();
+  if (!ChangedAndRealigned(this, [this] { Change(); })) return;
   Repaint();
   FSkin.RenewSkinUpDown();
 }
@@ -693,9 +697,7 @@ void TbsSkinTabControl::CreateWnd() {
 
 void TbsSkinTabControl::Loaded() {
   TTabControl::Loaded();
-  if (!FSkin.ApplyDefaultItemHeight()) return;
-  Change();
-  Realign();
+  if (FSkin.ApplyDefaultItemHeight()) ChangedAndRealigned(this, [this] { Change(); });
 }
 
 void TbsSkinTabControl::Notification(TComponent* AComponent, TOperation Operation) {
@@ -721,8 +723,9 @@ void TbsSkinTabControl::MouseDown(TMouseButton Button, TShiftState Shift, int X,
 void TbsSkinTabControl::PaintWindow(HDC DC) { FSkin.PaintWindow(DC); }
 
 void TbsSkinTabControl::WndProc(TMessage& Message) {
+  const auto life = LifeToken();  // a new size's OnResize may free the control
   TTabControl::WndProc(Message);
-  if (AdjustGeometry(FSkin, Message)) return;
+  if (life.expired() || AdjustGeometry(FSkin, Message)) return;
   if (Message.Msg == WM_SIZE && !MultiLine()) FSkin.CheckScroll();
 }
 

@@ -149,6 +149,24 @@ Event On(F f) {
   return Event::FromCallable(std::move(f));
 }
 
+// Frees Victim on its first call and counts every call. A handler freeing its own control calls a copy
+// (see Calling): the closure it runs in goes with the control.
+inline std::function<void()> Freer(TControl* Victim, int& Calls) {
+  return [Victim, &Calls, life = Victim->LifeToken()] {
+    ++Calls;
+    if (!life.expired()) delete Victim;
+  };
+}
+
+// A handler of any event type that calls a copy of Call.
+template <class Event>
+Event Calling(const std::function<void()>& Call) {
+  return Event::FromCallable([Call](auto&&...) {
+    const std::function<void()> call = Call;
+    call();
+  });
+}
+
 class ControlsTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -86,3 +86,64 @@ TEST_F(CreationTest, ShowingSkipsSiblingsAnEarlierChildFreedOrMoved) {
   EXPECT_FALSE(elsewhere->HandleAllocated());
   EXPECT_EQ(form->ControlCount(), 1);
 }
+
+// A control freed by its own OnResize as its window is made (the new window's first size reaches it),
+// however the window came to be asked for; and a parent freed by its child's, as the parent is shown.
+// Creation goes no further, the handler ran once, and nothing touches the freed controls afterwards (the
+// sanitizer build watches).
+TEST_F(CreationTest, AControlFreedByItsOwnResizeAsItsWindowIsMadeIsNotTouchedAfterwards) {
+  TForm* form = NewForm();
+  form->Show();
+  struct Case {
+    const char* Name;
+    std::function<TWinControl*(TTestPanel*)> Place;  // where the panel goes; answers the control to free
+    std::function<void(TTestPanel*)> Ask;            // what asks for its window
+  };
+  const Case cases[] = {
+    { "put on a showing form", [](TTestPanel* p) { return p; }, [&](TTestPanel* p) { p->SetParent(form); } },
+    { "its form shown",
+      [&](TTestPanel* p) {
+        TForm* other = NewForm();
+        p->SetParent(other);
+        return p;
+      },
+      [](TTestPanel* p) { dynamic_cast<TForm*>(p->Parent())->Show(); } },
+    { "its window asked for",
+      [&](TTestPanel* p) {
+        p->SetParent(NewForm());
+        return p;
+      },
+      [](TTestPanel* p) { p->HandleNeeded(); } },
+    { "its window made again",
+      [&](TTestPanel* p) {
+        p->SetParent(form);
+        return p;
+      },
+      [](TTestPanel* p) { p->RecreateWnd(); } },
+    { "its parent shown, freeing the parent",
+      [&](TTestPanel* p) {
+        auto* parent = new TTestPanel(form);
+        parent->SetVisible(false);
+        parent->SetParent(form);
+        p->SetParent(parent);
+        return parent;
+      },
+      [](TTestPanel* p) { p->Parent()->SetVisible(true); } },
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.Name);
+    auto* panel = new TTestPanel(form);
+    TWinControl* victim = k.Place(panel);
+    const auto life = panel->LifeToken(), victimLife = victim->LifeToken();
+    int calls = 0;
+    panel->OnResize = Calling<TNotifyEvent>(Freer(victim, calls));
+    k.Ask(panel);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(life.expired());
+    EXPECT_TRUE(victimLife.expired());
+  }
+  // The form goes on: a panel put on it gets its window and its size.
+  auto* panel = new TTestPanel(form);
+  panel->SetParent(form);
+  EXPECT_TRUE(IsWindowVisible(panel->Handle()));
+}

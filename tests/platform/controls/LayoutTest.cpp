@@ -3,6 +3,9 @@
 
 #include <array>
 #include <climits>
+#include <functional>
+#include <map>
+#include <string>
 
 #include "platform/win32/IntMath.h"
 #include "tests/support/ControlsTestUtil.h"
@@ -230,6 +233,160 @@ TEST_F(LayoutTest, AThrowingHandlerLeavesAlignmentAndFocusWorking) {
   EXPECT_EQ(enters, 2);
   EXPECT_EQ(form->ActiveControl(), second);
   EXPECT_EQ(GetFocus(), second->Handle());
+}
+
+// A WindowProc hook that calls a copy of Call once Msg has been handled (the hook goes with the control).
+void AfterMessage(TControl* c, UINT Msg, const std::function<void()>& Call) {
+  c->WindowProc = TWndMethod::FromCallable([Msg, Call, old = c->WindowProc](TMessage& m) {
+    const std::function<void()> call = Call;
+    const TWndMethod pass = old;
+    const bool after = m.Msg == Msg;
+    pass(m);
+    if (after) call();
+  });
+}
+
+// Each event a size change runs, freeing the control it runs for: a windowed control with its window, one
+// still without, a windowless one. The change goes no further: the handler ran once and nothing touches
+// the freed control afterwards (the sanitizer build watches).
+TEST_F(LayoutTest, AControlFreedByAnEventOfItsOwnSizeChangeIsNotTouchedAfterwards) {
+  using Arm = std::function<void(TControl*, const std::function<void()>&)>;
+  const std::map<std::string, Arm> events {
+    { "OnCanResize", [](TControl* c, const auto& k) { c->OnCanResize = Calling<TCanResizeEvent>(k); } },
+    { "OnConstrainedResize",
+      [](TControl* c, const auto& k) { c->OnConstrainedResize = Calling<TConstrainedResizeEvent>(k); } },
+    { "OnResize", [](TControl* c, const auto& k) { c->OnResize = Calling<TNotifyEvent>(k); } },
+    { "WM_SIZE", [](TControl* c, const auto& k) { AfterMessage(c, WM_SIZE, k); } },
+    { "WM_MOVE", [](TControl* c, const auto& k) { AfterMessage(c, WM_MOVE, k); } },
+    { "WM_WINDOWPOSCHANGED", [](TControl* c, const auto& k) { AfterMessage(c, WM_WINDOWPOSCHANGED, k); } },
+  };
+  struct Kind {
+    const char* Name;
+    std::function<TControl*()> Make;
+    std::vector<std::string> Events;  // those its size change runs
+  };
+  const Kind kinds[] = {
+    { "window",
+      [&] { return Panel(form, 10, 10, 100, 50); },
+      { "OnCanResize", "OnConstrainedResize", "OnResize", "WM_SIZE", "WM_MOVE" } },
+    { "no window yet",
+      [&] {
+        auto* p = new TTestPanel(form);
+        p->SetVisible(false);
+        p->SetParent(form);
+        return p;
+      },
+      { "OnCanResize", "OnConstrainedResize" } },
+    { "windowless",
+      [&] {
+        auto* s = new TTestShape(form);
+        s->SetParent(form);
+        return s;
+      },
+      { "OnCanResize", "OnConstrainedResize", "OnResize", "WM_WINDOWPOSCHANGED" } },
+  };
+  for (const Kind& kind : kinds)
+    for (const std::string& event : kind.Events) {
+      SCOPED_TRACE(std::string(kind.Name) + " " + event);
+      TControl* c = kind.Make();
+      if (auto* w = dynamic_cast<TWinControl*>(c)) {
+        ASSERT_EQ(w->HandleAllocated(), kind.Name == std::string("window"));
+      }
+      const auto life = c->LifeToken();
+      int calls = 0;
+      events.at(event)(c, Freer(c, calls));
+      c->SetBounds(12, 14, 130, 61);
+      EXPECT_EQ(calls, 1);
+      EXPECT_TRUE(life.expired());
+    }
+}
+
+// Children placed by their parent's alignment while one of them goes: freed by its own OnResize as it is
+// placed (windowed or windowless), or by a sibling's, placed before or after it, in a pass the parent's
+// new size or its own new height started. The others take the places they would have had without it, and
+// nothing touches it afterwards.
+TEST_F(LayoutTest, AChildFreedWhileItsParentAlignsLeavesItsPlaceToTheOthers) {
+  enum TKiller { kItself, kFirst, kClient };
+  struct Row {
+    const char* Name;
+    bool Windowless;
+    TKiller Killer;
+    bool ByItsHeight;  // the pass is the one the middle child's own new height asks for
+  };
+  const Row rows[] = {
+    { "itself, windowed", false, kItself, false },
+    { "itself, windowless", true, kItself, false },
+    { "the sibling before it", false, kFirst, false },
+    { "the sibling after it", true, kClient, false },
+    { "the sibling after it, windowless, its height", true, kClient, true },
+    { "the sibling after it, windowed, its height", false, kClient, true },
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TTestPanel* host = Panel(form, 10, 10, 200, 150);
+    TTestPanel* first = Panel(host, 0, 0, 10, 20, alTop);
+    TControl* middle;
+    if (row.Windowless) {
+      middle = new TTestShape(form);
+      middle->SetBounds(0, 20, 10, 30);
+      middle->SetAlign(alTop);
+      middle->SetParent(host);
+    } else {
+      middle = Panel(host, 0, 20, 10, 30, alTop);
+    }
+    TTestPanel* last = Panel(host, 0, 50, 10, 7, alTop);
+    TTestPanel* left = Panel(host, 0, 0, 13, 5, alLeft);
+    TTestPanel* client = Panel(host, 0, 0, 5, 5, alClient);
+    ASSERT_EQ(client->BoundsRect(), TRect(13, 57, 200, 150));
+    const auto life = middle->LifeToken();
+    int calls = 0;
+    TControl* killer = row.Killer == kItself ? middle : row.Killer == kFirst ? static_cast<TControl*>(first) : client;
+    killer->OnResize = Calling<TNotifyEvent>(Freer(middle, calls));
+    if (row.ByItsHeight)
+      middle->SetHeight(35);
+    else
+      host->SetBounds(10, 10, 240, 160);
+    EXPECT_TRUE(life.expired());
+    if (row.Killer == kItself) {
+      EXPECT_EQ(calls, 1);
+    }
+    const int w = host->Width(), h = host->Height();
+    EXPECT_EQ(first->BoundsRect(), TRect(0, 0, w, 20));
+    EXPECT_EQ(last->BoundsRect(), TRect(0, 20, w, 27));
+    EXPECT_EQ(left->BoundsRect(), TRect(0, 27, 13, h));
+    EXPECT_EQ(client->BoundsRect(), TRect(13, 27, w, h));
+    delete host;
+  }
+}
+
+// A child's OnResize that frees the parent aligning it (a panel, a form): the alignment stops there, the
+// child after it is not placed (its OnResize never runs), and nothing touches the freed ones afterwards.
+TEST_F(LayoutTest, AParentFreedByAChildsResizeWhileItAlignsStopsThere) {
+  for (const bool isForm : { false, true }) {
+    SCOPED_TRACE(isForm ? "form" : "panel");
+    TWinControl* parent = Panel(form, 10, 10, 200, 150);
+    if (isForm) {
+      delete parent;
+      parent = NewForm(50, 50, 200, 150);
+      parent->Show();
+    }
+    TTestPanel* top = Panel(parent, 0, 0, 10, 20, alTop);
+    TTestPanel* client = Panel(parent, 0, 0, 5, 5, alClient);
+    const auto life = parent->LifeToken(), topLife = top->LifeToken(), clientLife = client->LifeToken();
+    int calls = 0, clientResizes = 0;
+    top->OnResize = Calling<TNotifyEvent>(Freer(parent, calls));
+    client->OnResize = On<TNotifyEvent>([&](TObject*) { ++clientResizes; });
+    parent->SetBounds(10, 10, 260, 150);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(clientResizes, 0);
+    EXPECT_TRUE(life.expired());
+    EXPECT_TRUE(topLife.expired());
+    EXPECT_TRUE(clientLife.expired());
+  }
+  // The form under test still aligns what it holds.
+  TTestPanel* fill = Panel(form, 0, 0, 5, 5, alClient);
+  form->SetBounds(0, 0, 333, 222);
+  EXPECT_EQ(fill->BoundsRect(), TRect(0, 0, 333, 222));
 }
 
 }  // namespace

@@ -278,6 +278,17 @@ void DragTheDroppedBar(TControl* c) {
   xt::Drag(p.X, p.Y, p.X + 30, p.Y);
 }
 
+// The skin-change walks over the control's form, as the form engine runs them for a new skin (here the
+// same one again): every control forgets its skin, then takes it up anew.
+void NewSkin(TControl* c) {
+  TbsSkinData* data = dynamic_cast<IbsSkinChangeTarget*>(c)->SkinData();
+  BeforeChangeSkinDataWalk(GetParentForm(c), data);
+  ChangeSkinDataWalk(GetParentForm(c), data);
+}
+
+// Other bounds, as a program or its form's alignment gives them.
+void Resized(TControl* c) { c->SetBounds(22, 24, 190, 111); }
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -357,15 +368,17 @@ std::vector<Case> AllCases() {
   using FCB = TbsSkinFontComboBox;
   Own<FCB>(cases, "TbsSkinFontComboBox.OnChange.key", Handler<FCB>(&FCB::OnChange),
            [](TControl* c) { KeyTo(c, VK_DOWN); });
-  // A font installed or removed: the list is filled again and the chosen font picked again.
-  Own<FCB>(
-      cases, "TbsSkinFontComboBox.OnClick.fontchange",
-      [](TControl* c, const Kill& kill) {
-        auto* f = dynamic_cast<FCB*>(c);
-        f->SetItemIndex(1);
-        f->OnClick = Freeing<TNotifyEvent>(kill);
-      },
-      [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
+  // A font installed or removed, or a new window (a style only a new one can have): the list is filled
+  // again and the chosen font picked again.
+  const Arm pickedFreesOnClick = [](TControl* c, const Kill& kill) {
+    auto* f = dynamic_cast<FCB*>(c);
+    f->SetItemIndex(1);
+    f->OnClick = Freeing<TNotifyEvent>(kill);
+  };
+  Own<FCB>(cases, "TbsSkinFontComboBox.OnClick.fontchange", pickedFreesOnClick,
+           [](TControl* c) { SendMessageA(dynamic_cast<FCB*>(c)->Handle(), WM_FONTCHANGE, 0, 0); });
+  Own<FCB>(cases, "TbsSkinFontComboBox.OnClick.newwindow", pickedFreesOnClick,
+           [](TControl* c) { dynamic_cast<FCB*>(c)->RecreateWnd(); });
   Own<TbsSkinEdit>(cases, "TbsSkinEdit.OnChange", Handler<TbsSkinEdit>(&TbsSkinEdit::OnChange), TypeTo);
   Own<TbsSkinMemo>(cases, "TbsSkinMemo.OnChange", Handler<TbsSkinMemo>(&TbsSkinMemo::OnChange), TypeTo);
   Own<TbsSkinRichEdit>(cases, "TbsSkinRichEdit.OnChange", Handler<TbsSkinRichEdit>(&TbsSkinRichEdit::OnChange), TypeTo);
@@ -412,6 +425,11 @@ std::vector<Case> AllCases() {
     pc->SetActivePageIndex(0);
     KeyTo(c, VK_RIGHT);
   });
+  // A new skin reports the tabs' page again; a new size lays the tabs out again.
+  Own<TC>(cases, "TbsSkinTabControl.OnChange.skin", Handler<TC>(&TC::OnChange), NewSkin);
+  Own<PC>(cases, "TbsSkinPageControl.OnChange.skin", Handler<PC>(&PC::OnChange), NewSkin);
+  Own<TC>(cases, "TbsSkinTabControl.OnResize", Handler<TC>(&TC::OnResize), Resized);
+  Own<PC>(cases, "TbsSkinPageControl.OnResize", Handler<PC>(&PC::OnResize), Resized);
   using EX = TbsSkinExPanel;
   Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
           [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
