@@ -62,6 +62,11 @@ DC* GetDC(HDC h) {
   return dc;
 }
 
+Bitmap* DC::Packed() const {
+  Bitmap* b = Bmp();
+  return b && !b->Direct() ? b : nullptr;
+}
+
 bool DC::Mono() const {
   Bitmap* b = Bmp();
   return b && b->fmt.Mono();
@@ -91,18 +96,28 @@ Region DC::EffectiveClip(const Surface& s, const RECT& within) {
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
-  s_ = dc.CurrentSurface();
-  if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  clip_ = dc.EffectiveClip(s_, bounds);
+  const Surface s = dc.CurrentSurface();
+  Bitmap* packed = dc.Packed();
+  if ((s.Pixels == nullptr && !packed) || s.Width <= 0 || s.Height <= 0 || bounds.left >= bounds.right ||
+      bounds.top >= bounds.bottom)
+    return;
+  clip_ = dc.EffectiveClip(s, bounds);
   if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
   mono_ = dc.Mono();
-  Bitmap* b = dc.Bmp();
-  if (b && !b->Direct()) {
-    bmp_ = b;
-    bmp_->Pull(box_);
+  if (!packed) {
+    base_ = s.Pixels;
+    stride_ = s.Stride;
+    return;
   }
+  // Only the rectangle drawn on is converted: a large picture of few bits costs what is drawn on it.
+  bmp_ = packed;
+  bmp_->Pull(box_);
+  base_ = bmp_->shadow.get();
+  stride_ = box_.right - box_.left;
+  left_ = box_.left;
+  top_ = box_.top;
 }
 
 DrawScope::~DrawScope() {
