@@ -561,8 +561,8 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
 // A DC's pixels as a blit source; copies them aside when they are also the destination and the two
 // rectangles (dstRect in surface coordinates) overlap.
 bool SourceFromDC(DC& src, DC& dst, const RECT& want, const RECT& dstRect, SourceView& sv) {
-  Surface s = src.CurrentSurface();
-  const Bitmap* packed = src.Packed();
+  Bitmap* packed = nullptr;
+  Surface s = src.CurrentSurface(&packed);
   if (s.Width <= 0 || s.Height <= 0 || (!packed && !s.Pixels)) return false;
   RECT valid { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(s.Width, int(want.right)),
                std::min(s.Height, int(want.bottom)) };

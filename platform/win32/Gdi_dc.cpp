@@ -62,19 +62,16 @@ DC* GetDC(HDC h) {
   return dc;
 }
 
-Bitmap* DC::Packed() const {
-  Bitmap* b = Bmp();
-  return b && !b->Direct() ? b : nullptr;
-}
-
 bool DC::Mono() const {
   Bitmap* b = Bmp();
   return b && b->fmt.Mono();
 }
 
-Surface DC::CurrentSurface() {
+Surface DC::CurrentSurface(Bitmap** packed) {
+  if (packed) *packed = nullptr;
   if (target) return target->TargetSurface();
   Bitmap* b = Bmp();
+  if (packed && b && !b->Direct()) *packed = b;
   return b ? b->View() : Surface {};
 }
 
@@ -96,8 +93,8 @@ Region DC::EffectiveClip(const Surface& s, const RECT& within) {
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
-  const Surface s = dc.CurrentSurface();
-  Bitmap* packed = dc.Packed();
+  Bitmap* packed = nullptr;
+  const Surface s = dc.CurrentSurface(&packed);
   if ((s.Pixels == nullptr && !packed) || s.Width <= 0 || s.Height <= 0 || bounds.left >= bounds.right ||
       bounds.top >= bounds.bottom)
     return;
@@ -105,7 +102,7 @@ DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
   if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
-  mono_ = dc.Mono();
+  mono_ = packed && packed->fmt.Mono();  // a 32-bit bitmap and a window are colour
   if (!packed) {
     base_ = s.Pixels;
     stride_ = s.Stride;

@@ -239,8 +239,6 @@ struct DC : Object {
   const void* tag { nullptr };
 
   Bitmap* Bmp() const { return st.bitmap ? Get<Bitmap>(st.bitmap) : nullptr; }
-  // The selected bitmap when its pixels are not 32-bit colour.
-  Bitmap* Packed() const;
   bool Mono() const;
   // Logical → surface coordinates; a caller's coordinates may be any int, so the sums stop at its ends.
   int SX(int x) const { return xj::ClampInt(int64_t { x } - st.windowOrg.x + st.viewportOrg.x + origin.x); }
@@ -251,8 +249,9 @@ struct DC : Object {
   // The paintable part of the surface, in surface coordinates; of `within` on the surface `s`.
   Region EffectiveClip();
   Region EffectiveClip(const Surface& s, const RECT& within);
-  // What the DC draws on; for a packed bitmap its size without pixels (see Bitmap::View).
-  Surface CurrentSurface();
+  // What the DC draws on; for a bitmap that is not 32-bit colour its size without pixels (see Bitmap::View),
+  // and then *packed, when asked for, is that bitmap (else null).
+  Surface CurrentSurface(Bitmap** packed = nullptr);
 };
 
 DC* GetDC(HDC h);  // with the last error set when the handle is bad

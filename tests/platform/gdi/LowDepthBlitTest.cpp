@@ -232,8 +232,7 @@ TEST(GdiLowDepthSource, APieceOfALargeBitmapHoldsAboutThePiece) {
     for (const Operation& op : operations) {
       if (bpp != 1 && std::string(op.what) == "as a mask") continue;
       LowDepth src(bpp, kSide, kSide, bpp % 8 == 0, false);
-      EXPECT_LE(PeakGrowth([&] { op.run(dst.dc(), src.dc(), src.bitmap()); }), kLimit)
-          << bpp << " bits, " << op.what;
+      EXPECT_LE(PeakGrowth([&] { op.run(dst.dc(), src.dc(), src.bitmap()); }), kLimit) << bpp << " bits, " << op.what;
     }
 }
 
