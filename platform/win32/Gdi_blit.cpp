@@ -245,9 +245,9 @@ namespace {
 
 // A pattern is painted run by run straight from its expanded tile rows; a transparent hatch only
 // where its lines are.
-void PaintPiece(const Surface& s, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat) {
+void PaintPiece(const DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const PatternSource& pat) {
   const int n = x1 - x0;
-  uint32_t* d = s.Row(y) + x0;
+  uint32_t* d = ds.At(x0, y);
   if (pat.solid) {
     rop.Row(d, nullptr, nullptr, pat.color, n);
     return;
@@ -281,7 +281,7 @@ void PaintSpan(DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const Patt
   for (int i = 0; i < n; ++i) {
     if (y < b[i].y1 || y >= b[i].y2) continue;
     int a = std::max(x0, b[i].x1), e = std::min(x1, b[i].x2);
-    if (a < e) PaintPiece(ds.S(), y, a, e, rop, pat);
+    if (a < e) PaintPiece(ds, y, a, e, rop, pat);
   }
 }
 
@@ -296,12 +296,11 @@ void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSour
     int l = std::max<int>(rc.left, b[i].x1), r = std::min<int>(rc.right, b[i].x2);
     int t = std::max<int>(rc.top, b[i].y1), btm = std::min<int>(rc.bottom, b[i].y2);
     if (l >= r) continue;
-    const Surface& s = ds.S();
     for (int y = t; y < btm; ++y)
       if (solidCopy)
-        FillPixels(s.Row(y) + l, r - l, pat.color);
+        FillPixels(ds.At(l, y), r - l, pat.color);
       else
-        PaintPiece(s, y, l, r, rop, pat);
+        PaintPiece(ds, y, l, r, rop, pat);
   }
 }
 
@@ -321,10 +320,13 @@ namespace {
 
 enum class Convert { None, MonoToColor, ColorToMono };
 
-// Source pixels for a blit: surface pixel (0, 0) is source coordinate (offX, offY); only the
-// valid rectangle (source coordinates) may be read.
+// Source pixels for a blit: 32-bit pixels, where surface pixel (0, 0) is source coordinate (offX, offY), or
+// rows of another depth, read and converted a row piece at a time as the blit goes (a small piece of a large
+// picture of few bits costs that piece, not the picture in 32 bits). Only the valid rectangle (source
+// coordinates) may be read.
 struct SourceView {
   Surface s;
+  PackedRows rows;  // in source coordinates; rows.fmt is null for 32-bit pixels
   int offX { 0 };
   int offY { 0 };
   RECT valid {};
@@ -334,19 +336,17 @@ struct SourceView {
   uint32_t key { 0 };  // colour → mono: this colour becomes white
   std::vector<uint32_t> store;
 
+  bool Packed() const { return rows.fmt != nullptr; }
   const uint32_t* At(int x, int y) const { return s.Row(y - offY) + (x - offX); }
 };
 
-// A monochrome mask for MaskBlt: 1 selects the foreground operation.
+// A monochrome mask for MaskBlt, read where it lies: 1 selects the foreground operation.
 struct MaskView {
-  std::vector<uint32_t> pixels;
+  PackedRows rows;
   int w { 0 };
   int h { 0 };
   int x { 0 };  // mask coordinate of the destination's left/top
   int y { 0 };
-  bool Bit(int mx, int my) const {
-    return mx >= 0 && my >= 0 && mx < w && my < h && pixels[size_t(my) * size_t(w) + size_t(mx)] != 0;
-  }
 };
 
 struct BlitJob {
@@ -390,8 +390,10 @@ struct BlitShape {
 // Row buffers kept per thread: small blits (pieces of skin pictures) are many, and a blit never runs
 // inside another on one thread.
 struct BlitBuffers {
-  std::vector<uint32_t> sbuf, pbuf, tmp, alt;
+  std::vector<uint32_t> sbuf, pbuf, tmp, alt, line, mask;
   std::vector<int> xmap, xrel;
+  int lineX { 0 };            // source column of line[0] (and of xrel's 0), when the source is packed
+  int sbufRow { INT32_MIN };  // the source row sbuf holds, converted, for the clip box being drawn
 };
 
 BlitBuffers& ThreadBlitBuffers() {
@@ -399,12 +401,13 @@ BlitBuffers& ThreadBlitBuffers() {
   return b;
 }
 
-// One to one from a colour source with at most a solid pattern and no mask (a control's face drawn on
-// its parent): rows go straight from the source, with no buffers and no column map.
+// One to one with no mask, either from a colour source with at most a solid pattern (a control's face drawn
+// on its parent) or copied from packed rows (a piece of a skin picture): rows go straight from the source,
+// with no buffers and no column map.
 bool IsStraightCopy(const BlitJob& job, const BlitShape& shape, const PatternSource& pat) {
   const SourceView* sv = job.source;
-  return sv && !shape.stretchX && !shape.stretchY && !job.mirrorX && !job.mirrorY && !job.mask &&
-         sv->convert == Convert::None && pat.solid;
+  if (!sv || shape.stretchX || shape.stretchY || job.mirrorX || job.mirrorY || job.mask) return false;
+  return sv->Packed() ? job.fore.Code() == 0xCC : sv->convert == Convert::None && pat.solid;
 }
 
 void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
@@ -419,8 +422,14 @@ void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
     const int y0 = std::max({ int(b.y1), int(job.dst.top), int(sv->valid.top) - dy });
     const int y1 = std::min({ int(b.y2), int(job.dst.bottom), int(sv->valid.bottom) - dy });
     if (x0 >= x1 || y0 >= y1) continue;
-    for (int y = y0; y < y1; ++y)
-      job.fore.Row(ds.S().Row(y) + x0, sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
+    if (sv->Packed())
+      for (int y = y0; y < y1; ++y) {
+        // Converted straight into the destination (and from one bit to colour there).
+        sv->rows.Read(y + dy, x0 + dx, x1 - x0, ds.At(x0, y));
+        ConvertRow(*sv, ds.At(x0, y), x1 - x0);
+      }
+    else
+      for (int y = y0; y < y1; ++y) job.fore.Row(ds.At(x0, y), sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
   }
 }
 
@@ -444,9 +453,28 @@ bool MapColumns(const BlitJob& job, const BlitShape& shape, int& x0, int& x1, Bl
   xmap.resize(size_t(e - a));
   x1 = x0 + e;
   x0 += a;
+  // Packed rows are read from the leftmost column the map reaches (it runs one way or the other).
+  buf.lineX = sv->Packed() ? std::min(xmap.front(), xmap.back()) : sv->offX;
+  if (sv->Packed()) buf.line.resize(size_t(std::abs(xmap.back() - xmap.front()) + 1));
   buf.xrel.resize(xmap.size());
-  for (size_t k = 0; k < xmap.size(); ++k) buf.xrel[k] = xmap[k] - sv->offX;
+  for (size_t k = 0; k < xmap.size(); ++k) buf.xrel[k] = xmap[k] - buf.lineX;
   return true;
+}
+
+// Source row sy, mapped to the columns and converted, into sbuf.
+void ConvertSourceRow(const SourceView& sv, bool contiguous, int sy, int cols, BlitBuffers& buf) {
+  uint32_t* out = buf.sbuf.data();
+  if (contiguous && sv.Packed()) {
+    sv.rows.Read(sy, buf.xmap[0], cols, out);
+  } else if (contiguous) {
+    std::memcpy(out, sv.At(buf.xmap[0], sy), size_t(cols) * 4);
+  } else {
+    if (sv.Packed()) sv.rows.Read(sy, buf.lineX, int(buf.line.size()), buf.line.data());
+    const uint32_t* srow = sv.Packed() ? buf.line.data() : sv.At(sv.offX, sy);
+    const int* map = buf.xrel.data();
+    for (int k = 0; k < cols; ++k) out[k] = srow[map[k]];
+  }
+  ConvertRow(sv, out, cols);
 }
 
 // The source pixels for destination row y, converted; false when the row has no source row.
@@ -457,21 +485,24 @@ bool SourceRow(const BlitJob& job, const BlitShape& shape, int y, int cols, Blit
   int sy = job.src.top + (shape.stretchY ? int(int64_t(i) * shape.sh / shape.dh) : i);
   if (sy < sv->valid.top || sy >= sv->valid.bottom) return false;
   bool contiguous = !shape.stretchX && !job.mirrorX;
-  if (contiguous && sv->convert == Convert::None) {
+  if (contiguous && sv->convert == Convert::None && !sv->Packed()) {
     s = sv->At(buf.xmap[0], sy);
     return true;
   }
-  if (contiguous) {
-    std::memcpy(buf.sbuf.data(), sv->At(buf.xmap[0], sy), size_t(cols) * 4);
-  } else {
-    const uint32_t* srow = sv->At(sv->offX, sy);
-    const int* map = buf.xrel.data();
-    uint32_t* out = buf.sbuf.data();
-    for (int k = 0; k < cols; ++k) out[k] = srow[map[k]];
-  }
-  ConvertRow(*sv, buf.sbuf.data(), cols);
+  // A source row stretched over several destination rows is converted once.
+  if (sy != buf.sbufRow) ConvertSourceRow(*sv, contiguous, sy, cols, buf);
+  buf.sbufRow = sy;
   s = buf.sbuf.data();
   return true;
+}
+
+// The mask's bits under cols destination pixels from (x0, y), 0 outside the mask.
+void MaskRow(const BlitJob& job, int x0, int y, int cols, uint32_t* out) {
+  const MaskView& m = *job.mask;
+  std::fill(out, out + cols, 0u);
+  const int64_t my = int64_t { m.y } + (y - job.dst.top), mx = int64_t { m.x } + (x0 - job.dst.left);
+  const int64_t a = std::clamp<int64_t>(-mx, 0, cols), e = std::clamp<int64_t>(m.w - mx, 0, cols);
+  if (my >= 0 && my < m.h && a < e) m.rows.Read(int(my), int(mx + a), int(e - a), out + a);
 }
 
 // Where the mask is set the foreground operation's result lands, elsewhere the background one's.
@@ -481,9 +512,9 @@ void MaskedRow(const BlitJob& job, uint32_t* d, const uint32_t* s, const uint32_
   buf.alt.assign(d, d + cols);
   job.fore.Row(buf.tmp.data(), s, p, color, cols);
   job.back.Row(buf.alt.data(), s, p, color, cols);
-  int my = job.mask->y + (y - job.dst.top);
-  for (int k = 0; k < cols; ++k)
-    d[k] = job.mask->Bit(job.mask->x + (x0 + k - job.dst.left), my) ? buf.tmp[size_t(k)] : buf.alt[size_t(k)];
+  buf.mask.resize(size_t(cols));
+  MaskRow(job, x0, y, cols, buf.mask.data());
+  for (int k = 0; k < cols; ++k) d[k] = buf.mask[size_t(k)] ? buf.tmp[size_t(k)] : buf.alt[size_t(k)];
 }
 
 // One clip box of a blit that stretches, mirrors, converts, masks or has a patterned brush.
@@ -496,6 +527,7 @@ void BlitBox(DrawScope& ds, const BlitJob& job, const BlitShape& shape, const Pa
   int cols = x1 - x0;
   buf.sbuf.resize(size_t(cols));
   buf.pbuf.resize(size_t(cols));
+  buf.sbufRow = INT32_MIN;
   for (int y = y0; y < y1; ++y) {
     const uint32_t* s = nullptr;
     if (job.source && !SourceRow(job, shape, y, cols, buf, s)) continue;
@@ -504,7 +536,7 @@ void BlitBox(DrawScope& ds, const BlitJob& job, const BlitShape& shape, const Pa
       pat.Fill(x0, y, cols, buf.pbuf.data(), nullptr);
       p = buf.pbuf.data();
     }
-    uint32_t* d = ds.S().Row(y) + x0;
+    uint32_t* d = ds.At(x0, y);
     if (job.mask)
       MaskedRow(job, d, s, p, pat.color, x0, y, cols, buf);
     else
@@ -529,17 +561,18 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
 // A DC's pixels as a blit source; copies them aside when they are also the destination and the two
 // rectangles (dstRect in surface coordinates) overlap.
 bool SourceFromDC(DC& src, DC& dst, const RECT& want, const RECT& dstRect, SourceView& sv) {
-  Surface s = src.CurrentSurface();
-  if (s.Empty()) return false;
+  Bitmap* packed = nullptr;
+  Surface s = src.CurrentSurface(&packed);
+  if (s.Width <= 0 || s.Height <= 0 || (!packed && !s.Pixels)) return false;
   RECT valid { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(s.Width, int(want.right)),
                std::min(s.Height, int(want.bottom)) };
   if (valid.left >= valid.right || valid.top >= valid.bottom) return false;
-  if (Bitmap* b = src.Bmp(); b && !b->Direct()) b->Pull(valid);
+  if (packed) sv.rows = packed->Rows();
   sv.s = s;
   sv.valid = valid;
   const bool overlap = valid.left < dstRect.right && dstRect.left < valid.right && valid.top < dstRect.bottom &&
                        dstRect.top < valid.bottom;
-  if (overlap && dst.CurrentSurface().Pixels == s.Pixels) {
+  if (overlap && s.Pixels && dst.CurrentSurface().Pixels == s.Pixels) {
     int w = valid.right - valid.left, h = valid.bottom - valid.top;
     sv.store.resize(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y)
@@ -614,26 +647,15 @@ struct DibMemory {
   }
 };
 
-// Converts the wanted part (top-down DIB coordinates) of a DIB into a 32-bit source.
+// The wanted part (top-down DIB coordinates) of a DIB as a source, read where it lies; only the scan lines
+// present are valid.
 bool SourceFromDib(const DibMemory& m, const RECT& want, SourceView& sv) {
-  RECT v { std::max(0, int(want.left)), std::max(0, int(want.top)), std::min(m.width, int(want.right)),
-           std::min(m.height, int(want.bottom)) };
+  const int present = m.topDown ? m.firstRow : m.height - m.firstRow - m.rows;  // top-down, the first one
+  RECT v { std::max(0, int(want.left)), std::max({ 0, int(want.top), present }), std::min(m.width, int(want.right)),
+           std::min({ m.height, int(want.bottom), present + m.rows }) };
   if (v.left >= v.right || v.top >= v.bottom) return false;
-  int w = v.right - v.left, h = v.bottom - v.top;
-  sv.store.assign(size_t(w) * size_t(h), 0);
-  int firstPresent = -1, lastPresent = -1;
-  for (int t = v.top; t < v.bottom; ++t) {
-    const uint8_t* row = m.Row(t);
-    if (!row) continue;
-    if (firstPresent < 0) firstPresent = t;
-    lastPresent = t;
-    ReadRow(m.fmt, row, v.left, w, sv.store.data() + size_t(t - v.top) * size_t(w));
-  }
-  if (firstPresent < 0) return false;
-  sv.s = Surface { sv.store.data(), w, h, w };
-  sv.offX = v.left;
-  sv.offY = v.top;
-  sv.valid = RECT { v.left, firstPresent, v.right, lastPresent + 1 };
+  sv.rows = PackedRows { &m.fmt, m.Row(v.top), v.top, m.topDown ? ptrdiff_t(m.stride) : -ptrdiff_t(m.stride) };
+  sv.valid = v;
   return true;
 }
 
@@ -701,7 +723,7 @@ BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy
     return FALSE;
   }
   MaskView mv;
-  mb->ReadPixels32(mv.pixels);
+  mv.rows = mb->Rows();
   mv.w = mb->width;
   mv.h = mb->height;
   // The mask is read at (mx, my) for the destination's left/top, whichever way the extents point.
@@ -769,7 +791,7 @@ int WINAPI SetDIBitsToDevice(HDC hdc, int x, int y, DWORD w, DWORD h, int sx, in
       for (int y = std::max<int>(boxes[i].y1, job.dst.top); y < std::min<int>(boxes[i].y2, job.dst.bottom); ++y) {
         int t = s.top + (y - job.dst.top);
         const uint8_t* row = t >= 0 && t < m.height ? m.Row(t) : nullptr;
-        if (row) ReadRow(m.fmt, row, sx0, sx1 - sx0, ds.S().Row(y) + x0);
+        if (row) ReadRow(m.fmt, row, sx0, sx1 - sx0, ds.At(x0, y));
       }
     }
     return int(lines);

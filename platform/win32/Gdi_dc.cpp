@@ -67,9 +67,11 @@ bool DC::Mono() const {
   return b && b->fmt.Mono();
 }
 
-Surface DC::CurrentSurface() {
+Surface DC::CurrentSurface(Bitmap** packed) {
+  if (packed) *packed = nullptr;
   if (target) return target->TargetSurface();
   Bitmap* b = Bmp();
+  if (packed && b && !b->Direct()) *packed = b;
   return b ? b->View() : Surface {};
 }
 
@@ -91,18 +93,28 @@ Region DC::EffectiveClip(const Surface& s, const RECT& within) {
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
-  s_ = dc.CurrentSurface();
-  if (s_.Empty() || bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  clip_ = dc.EffectiveClip(s_, bounds);
+  Bitmap* packed = nullptr;
+  const Surface s = dc.CurrentSurface(&packed);
+  if ((s.Pixels == nullptr && !packed) || s.Width <= 0 || s.Height <= 0 || bounds.left >= bounds.right ||
+      bounds.top >= bounds.bottom)
+    return;
+  clip_ = dc.EffectiveClip(s, bounds);
   if (clip_.Empty()) return;
   box_ = clip_.Box();
   empty_ = false;
-  mono_ = dc.Mono();
-  Bitmap* b = dc.Bmp();
-  if (b && !b->Direct()) {
-    bmp_ = b;
-    bmp_->Pull(box_);
+  mono_ = packed && packed->fmt.Mono();  // a 32-bit bitmap and a window are colour
+  if (!packed) {
+    base_ = s.Pixels;
+    stride_ = s.Stride;
+    return;
   }
+  // Only the rectangle drawn on is converted: a large picture of few bits costs what is drawn on it.
+  bmp_ = packed;
+  bmp_->Pull(box_);
+  base_ = bmp_->shadow.get();
+  stride_ = box_.right - box_.left;
+  left_ = box_.left;
+  top_ = box_.top;
 }
 
 DrawScope::~DrawScope() {

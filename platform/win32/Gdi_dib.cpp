@@ -323,34 +323,41 @@ bool FormatFromInfo(const BITMAPINFO* bmi, UINT usage, PixelFormat& f, int& widt
 
 // ---- Bitmap ----------------------------------------------------------------------------------------
 Surface Bitmap::View() {
-  if (Direct()) {
-    auto* first = reinterpret_cast<uint32_t*>(Row(0));
-    return Surface { first, width, height, topDown ? ptrdiff_t(stride / 4) : -ptrdiff_t(stride / 4) };
-  }
-  if (shadow.size() != size_t(width) * size_t(height)) shadow.assign(size_t(width) * size_t(height), 0);
-  return Surface { shadow.data(), width, height, width };
+  if (!Direct()) return Surface { nullptr, width, height, 0 };
+  auto* first = reinterpret_cast<uint32_t*>(Row(0));
+  return Surface { first, width, height, topDown ? ptrdiff_t(stride / 4) : -ptrdiff_t(stride / 4) };
+}
+
+PackedRows Bitmap::Rows() const {
+  return PackedRows { &fmt, Row(0), 0, topDown ? ptrdiff_t(stride) : -ptrdiff_t(stride) };
 }
 
 void Bitmap::Pull(const RECT& rc) {
-  View();
+  const int w = rc.right - rc.left;
+  const size_t n = size_t(w) * size_t(rc.bottom - rc.top);
+  if (n > shadowSize) {
+    shadow.reset();
+    shadow.reset(new uint32_t[n]);
+    shadowSize = n;
+  }
   for (int y = rc.top; y < rc.bottom; ++y)
-    ReadRow(fmt, Row(y), rc.left, rc.right - rc.left, shadow.data() + size_t(y) * size_t(width) + size_t(rc.left));
+    ReadRow(fmt, Row(y), rc.left, w, shadow.get() + size_t(y - rc.top) * size_t(w));
 }
 
 void Bitmap::Push(const RECT& rc) {
+  const int w = rc.right - rc.left;
   if (fmt.bpp > 8) {
     for (int y = rc.top; y < rc.bottom; ++y)
-      WriteRow(fmt, Row(y), rc.left, rc.right - rc.left, shadow.data() + size_t(y) * size_t(width) + size_t(rc.left),
-               nullptr);
+      WriteRow(fmt, Row(y), rc.left, w, shadow.get() + size_t(y - rc.top) * size_t(w), nullptr);
     return;
   }
   // A pixel whose colour did not change keeps its index, even where the palette repeats a colour.
   PaletteMatcher m(fmt.palette);
-  std::vector<uint32_t> before(size_t(rc.right - rc.left));
+  std::vector<uint32_t> before(static_cast<size_t>(w));
   for (int y = rc.top; y < rc.bottom; ++y) {
     uint8_t* row = Row(y);
-    const uint32_t* now = shadow.data() + size_t(y) * size_t(width) + size_t(rc.left);
-    ReadRow(fmt, row, rc.left, rc.right - rc.left, before.data());
+    const uint32_t* now = shadow.get() + size_t(y - rc.top) * size_t(w);
+    ReadRow(fmt, row, rc.left, w, before.data());
     for (int x = rc.left; x < rc.right; ++x) {
       uint32_t c = now[x - rc.left] & 0xFFFFFF;
       if (c != before[size_t(x - rc.left)]) SetIndex(row, x, fmt.bpp, m.Nearest(c));

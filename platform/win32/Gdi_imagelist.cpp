@@ -107,10 +107,12 @@ void ForEachPixel(DC& dc, int x, int y, int dx, int dy, Fn&& paint) {
   const pixman_box32_t* r = ds.Clip().Rects(n);
   for (int k = 0; k < n; ++k)
     for (int py = std::max<int>(r[k].y1, box.top); py < std::min<int>(r[k].y2, box.bottom); ++py) {
-      uint32_t* row = ds.S().Row(py);
-      for (int px = std::max<int>(r[k].x1, box.left); px < std::min<int>(r[k].x2, box.right); ++px) {
-        uint32_t v = row[px];
-        if (paint(px - sx, py - sy, v)) row[px] = ds.Mono() ? MonoPixel(v) : v;
+      const int x0 = std::max<int>(r[k].x1, box.left), x1 = std::min<int>(r[k].x2, box.right);
+      if (x0 >= x1) continue;
+      uint32_t* row = ds.At(x0, py);
+      for (int px = x0; px < x1; ++px) {
+        uint32_t v = row[px - x0];
+        if (paint(px - sx, py - sy, v)) row[px - x0] = ds.Mono() ? MonoPixel(v) : v;
       }
     }
 }

@@ -115,6 +115,19 @@ void WriteRow(const PixelFormat& f, uint8_t* row, int x0, int n, const uint32_t*
 // Builds a pixel format from a BITMAPINFO; false if it is not one we can handle.
 bool FormatFromInfo(const BITMAPINFO* bmi, UINT usage, PixelFormat& f, int& width, int& height, bool& topDown);
 
+// Rows of pixels that are not 32-bit colour, read where they lie, a piece of a row at a time: row y starts at
+// first + (y - top) · step.
+struct PackedRows {
+  const PixelFormat* fmt { nullptr };
+  const uint8_t* first { nullptr };  // row `top`
+  int top { 0 };
+  ptrdiff_t step { 0 };  // bytes from one row to the next one down (negative in bottom-up memory)
+
+  const uint8_t* Row(int y) const { return first + ptrdiff_t(y - top) * step; }
+  // n pixels of row y from x0 on, as 32-bit colour.
+  void Read(int y, int x0, int n, uint32_t* out) const { ReadRow(*fmt, Row(y), x0, n, out); }
+};
+
 // ---- Bitmaps -------------------------------------------------------------------------------------
 struct Bitmap : Object {
   static constexpr Kind kKind = Kind::Bitmap;
@@ -127,16 +140,22 @@ struct Bitmap : Object {
   bool topDown { true };  // memory order of the rows
   bool dibSection { false };
   std::unique_ptr<uint8_t[]> bits;
-  std::vector<uint32_t> shadow;  // drawing surface of a non-32-bit bitmap, valid during one operation
+  // A non-32-bit bitmap's pixels as 32-bit colour in the rectangle one drawing operation touches (rows of its
+  // width one after the other); kept between operations only to be reused, and never cleared, since every
+  // operation fills what it uses.
+  std::unique_ptr<uint32_t[]> shadow;
+  size_t shadowSize { 0 };
   void* selectedInto { nullptr };
 
   uint8_t* Row(int y) { return bits.get() + ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
   const uint8_t* Row(int y) const { return bits.get() + ptrdiff_t(topDown ? y : height - 1 - y) * stride; }
   bool Direct() const { return fmt.PlainBgrx(); }
-  // The 32-bit surface: the bits themselves for plain 32-bit bitmaps, else the shadow (unsynced).
+  // The 32-bit surface: the bits themselves for plain 32-bit bitmaps; for other depths the size alone, their
+  // pixels being converted a piece at a time (Pull and Push for drawing, Rows for reading).
   Surface View();
-  void Pull(const RECT& rc);                            // bits → shadow
-  void Push(const RECT& rc);                            // shadow → bits
+  PackedRows Rows() const;
+  void Pull(const RECT& rc);                            // rc's bits → shadow
+  void Push(const RECT& rc);                            // shadow → rc's bits
   void ReadPixels32(std::vector<uint32_t>& out) const;  // whole bitmap, top-down
 };
 
@@ -230,7 +249,9 @@ struct DC : Object {
   // The paintable part of the surface, in surface coordinates; of `within` on the surface `s`.
   Region EffectiveClip();
   Region EffectiveClip(const Surface& s, const RECT& within);
-  Surface CurrentSurface();
+  // What the DC draws on; for a bitmap that is not 32-bit colour its size without pixels (see Bitmap::View),
+  // and then *packed, when asked for, is that bitmap (else null).
+  Surface CurrentSurface(Bitmap** packed = nullptr);
 };
 
 DC* GetDC(HDC h);  // with the last error set when the handle is bad
@@ -245,7 +266,8 @@ class DrawScope {
   DrawScope& operator=(const DrawScope&) = delete;
 
   bool Empty() const { return empty_; }
-  const Surface& S() const { return s_; }
+  // The pixel at surface (x, y), which lies in the clip; the pixels after it in its row follow it in memory.
+  uint32_t* At(int x, int y) const { return base_ + ptrdiff_t(y - top_) * stride_ + (x - left_); }
   const Region& Clip() const { return clip_; }
   bool Mono() const { return mono_; }
   // Marks where something was actually drawn (for the damage report); defaults to the bounds.
@@ -253,7 +275,10 @@ class DrawScope {
 
  private:
   DC& dc_;
-  Surface s_;
+  uint32_t* base_ { nullptr };  // the pixel at (left_, top_)
+  ptrdiff_t stride_ { 0 };      // in pixels
+  int left_ { 0 };
+  int top_ { 0 };
   Region clip_;
   RECT box_ {};
   Bitmap* bmp_ { nullptr };

@@ -422,7 +422,7 @@ COLORREF WINAPI SetPixel(HDC hdc, int x, int y, COLORREF c) {
   if (ds.Empty()) return CLR_INVALID;
   uint32_t p = ToPixel(ResolveColor(c));
   if (ds.Mono()) p = MonoPixel(p);
-  ds.S().Row(sy)[sx] = p;
+  *ds.At(sx, sy) = p;
   return ToColorRef(p);
 }
 

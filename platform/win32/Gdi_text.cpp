@@ -212,12 +212,13 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
       RECT r = Intersect(RECT { gx, gy, gx + g.w, gy + g.h }, clip);
       if (r.left >= r.right || r.top >= r.bottom) continue;
       for (int y = r.top; y < r.bottom; ++y)
-        BlendSpan<Mono>(ds.S().Row(y) + r.left, g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
+        BlendSpan<Mono>(ds.At(r.left, y), g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
                         r.right - r.left, color);
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);
-      for (int y = r.top; y < r.bottom; ++y) FillPixels(ds.S().Row(y) + r.left, r.right - r.left, color);
+      if (r.left >= r.right) continue;
+      for (int y = r.top; y < r.bottom; ++y) FillPixels(ds.At(r.left, y), r.right - r.left, color);
     }
   }
 }
@@ -259,20 +260,21 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
     RECT box { rx + mu0, ry + mv0, rx + mu1, ry + mv1 };
     for (int i = 0; i < n; ++i) {
       RECT r = Intersect(RECT { rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2 }, box);
+      if (r.left >= r.right) continue;
       for (int y = r.top; y < r.bottom; ++y)
-        BlendSpan<Mono>(ds.S().Row(y) + r.left, &mask[size_t(y - box.top) * size_t(mw) + size_t(r.left - box.left)],
+        BlendSpan<Mono>(ds.At(r.left, y), &mask[size_t(y - box.top) * size_t(mw) + size_t(r.left - box.left)],
                         r.right - r.left, color);
     }
     return;
   }
   for (int i = 0; i < n; ++i)
     for (int y = rects[i].y1; y < rects[i].y2; ++y) {
-      uint32_t* row = ds.S().Row(y);
+      uint32_t* row = ds.At(rects[i].x1, y);
       for (int x = rects[i].x1; x < rects[i].x2; ++x) {
         int u, v;
         ToText(q, rx, ry, x, y, u, v);
         if (u < mu0 || u >= mu1 || v < mv0 || v >= mv1) continue;
-        BlendPixel<Mono>(row[x], mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], color);
+        BlendPixel<Mono>(row[x - rects[i].x1], mask[size_t(v - mv0) * size_t(mw) + size_t(u - mu0)], color);
       }
     }
 }

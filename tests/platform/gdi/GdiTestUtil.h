@@ -12,31 +12,43 @@
 
 namespace gditest {
 
-// A memory DC with a top-down 32-bit DIB section selected.
-class Canvas {
+// A memory DC with a DIB section selected, made from a BITMAPINFO (with its colours or masks after it).
+class Section {
  public:
-  Canvas(int w, int h, COLORREF fill = RGB(255, 255, 255)) : w_(w), h_(h) {
-    BITMAPINFO bi {};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+  explicit Section(const BITMAPINFO& bi) {
     dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+    bmp_ = CreateDIBSection(dc_, &bi, DIB_RGB_COLORS, &bits_, nullptr, 0);
     old_ = SelectObject(dc_, bmp_);
-    Fill(fill);
   }
-  ~Canvas() {
+  ~Section() {
     SelectObject(dc_, old_);
     DeleteObject(bmp_);
     DeleteDC(dc_);
   }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
+  Section(const Section&) = delete;
+  Section& operator=(const Section&) = delete;
 
   HDC dc() const { return dc_; }
   HBITMAP bitmap() const { return bmp_; }
+  void* bits() const { return bits_; }
+
+ private:
+  HDC dc_ {};
+  HBITMAP bmp_ {};
+  HGDIOBJ old_ {};
+  void* bits_ { nullptr };
+};
+
+// A memory DC with a top-down 32-bit DIB section selected.
+class Canvas {
+ public:
+  Canvas(int w, int h, COLORREF fill = RGB(255, 255, 255))
+      : w_(w), h_(h), section_(Info(w, h)), bits_(static_cast<uint32_t*>(section_.bits())) {
+    Fill(fill);
+  }
+
+  HDC dc() const { return section_.dc(); }
+  HBITMAP bitmap() const { return section_.bitmap(); }
   int w() const { return w_; }
   int h() const { return h_; }
   void Fill(COLORREF c) {
@@ -64,10 +76,17 @@ class Canvas {
   static COLORREF Cr(uint32_t p) { return Px(p & 0xFFFFFF); }
 
  private:
+  static BITMAPINFO Info(int w, int h) {
+    BITMAPINFO bi {};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return bi;
+  }
   int w_, h_;
-  HDC dc_ {};
-  HBITMAP bmp_ {};
-  HGDIOBJ old_ {};
+  Section section_;
   uint32_t* bits_ { nullptr };
 };
 
