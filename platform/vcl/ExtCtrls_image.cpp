@@ -102,7 +102,9 @@ void TImage::PictureChanged(TObject*) {
 
 void TImage::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool wasOpaque = FControlStyle.Contains(csOpaque);
+  const auto life = LifeToken();  // OnResize may free the picture
   TGraphicControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   UpdateOpaque();
   // The new area was invalidated as opaque: let the parent paint beneath it after all.
   if (wasOpaque && !FControlStyle.Contains(csOpaque)) Invalidate();

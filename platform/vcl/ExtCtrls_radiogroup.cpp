@@ -142,8 +142,9 @@ void TCustomRadioGroup::ArrangeButtons() {
 }
 
 void TCustomRadioGroup::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const auto life = LifeToken();  // OnResize may free the group
   TCustomGroupBox::SetBounds(ALeft, ATop, AWidth, AHeight);
-  ArrangeButtons();
+  if (!life.expired()) ArrangeButtons();
 }
 
 void TCustomRadioGroup::ReadState(TReader* Reader) {

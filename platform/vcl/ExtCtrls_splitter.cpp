@@ -17,7 +17,9 @@ void TSplitter::SetBeveled(bool Value) {
 }
 
 void TSplitter::RequestAlign() {
+  const auto life = LifeToken();  // the parent's alignment may free the splitter
   TGraphicControl::RequestAlign();
+  if (life.expired()) return;
   if (Cursor() != crVSplit && Cursor() != crHSplit) return;
   SetCursor(Horizontal() || Align() == alNone || Align() == alClient ? crHSplit : crVSplit);
 }

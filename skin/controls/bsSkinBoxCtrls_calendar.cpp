@@ -217,8 +217,9 @@ void TbsSkinMonthCalendar::ArangeControls() {
 }
 
 void TbsSkinMonthCalendar::Dispatch(TMessage& Message) {
+  const auto life = LifeToken();  // OnResize may free the calendar
   TbsSkinPanel::Dispatch(Message);
-  if (Message.Msg == WM_SIZE) ArangeControls();
+  if (Message.Msg == WM_SIZE && !life.expired()) ArangeControls();
 }
 
 void TbsSkinMonthCalendar::CreateControlDefaultImage(TBitmap* B) {

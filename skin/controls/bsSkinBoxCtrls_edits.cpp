@@ -650,8 +650,9 @@ void TbsSkinCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) 
   GetSkinData();
   // A skinned edit is always as high as its face.
   if ((AWidth != Width() || AHeight != Height()) && Skinned()) AHeight = RectHeight(SkinRect);
+  const auto life = LifeToken();
   TbsCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-  Invalidate();
+  if (!life.expired()) Invalidate();
 }
 
 void TbsSkinCustomEdit::CalcRects() {

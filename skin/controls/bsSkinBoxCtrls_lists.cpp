@@ -40,7 +40,9 @@ void TbsListBox::CreateWnd() {
 // A narrower list scrolls further so that the right end of the contents stays in place.
 void TbsListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int old = Width();
+  const auto life = LifeToken();
   TListBox::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   if (Width() != old && HScrollOffset > 0) {
     HScrollOffset = std::max(0, HScrollOffset + old - Width());
     Repaint();
@@ -849,7 +851,9 @@ void TbsSkinCustomListBox::SetDefaultItemHeight(int Value) {
 }
 
 void TbsSkinCustomListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const auto life = LifeToken();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   // Laid out at once, whether or not the window exists yet to hear of the new size.
   if (FListBox) CalcRects();
   if (!Skinned()) Repaint();
@@ -857,13 +861,15 @@ void TbsSkinCustomListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeigh
 
 void TbsSkinCustomListBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();
       TbsSkinCustomControl::Dispatch(Message);
-      if (!FListBox) return;
+      if (life.expired() || !FListBox) return;
       CalcRects();
       UpDateScrollBar();
       if (FScrollBar) FScrollBar->Repaint();
       return;
+    }
     case CM_TEXTCHANGED:
       TbsSkinCustomControl::Dispatch(Message);
       if (FCaptionMode) Repaint();

@@ -440,10 +440,12 @@ void TbsSkinMemo::PaintDisabled(TMessage& Message) {
 
 void TbsSkinMemo::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();  // OnResize may free the memo
       TbsSkinCustomMemo::Dispatch(Message);
-      if (!FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
+      if (!life.expired() && !FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
       return;
+    }
     case WM_NCCALCSIZE: {
       GetSkinData();
       auto* r = reinterpret_cast<RECT*>(Message.LParam);

@@ -77,8 +77,9 @@ void TbsSkinScrollBox::Notification(TComponent* AComponent, TOperation Operation
 }
 
 void TbsSkinScrollBox::UpDateScrollRange() {
+  const auto life = LifeToken();
   GetHRange();
-  GetVRange();
+  if (!life.expired()) GetVRange();
 }
 
 void TbsSkinScrollBox::GetVRange() { GetRange(FV, true); }
@@ -121,13 +122,15 @@ void TbsSkinScrollBox::GetRange(TAxis& A, bool Vertical) {
       FH.Bar->SetBoth(true);
   }
   if (show == wasVisible) return;
-  auto realign = [this] {
-    if (Align() == alNone || !Parent()) return;
+  // The bar shown or hidden, and the parent's alignment, may run an OnResize that frees the box.
+  const auto life = LifeToken();
+  auto realign = [this, &life] {
+    if (life.expired() || Align() == alNone || !Parent()) return;
     TRect r = Parent()->ClientRect();
     Parent()->AlignControls(nullptr, r);
   };
   {
-    xj::TemporaryChange guard(FUpdating, true);
+    TControlChange guard(this, FUpdating, true);
     bar->SetVisible(show);
     // The vertical pass keeps the guard while the parent re-aligns, the horizontal one does not.
     if (Vertical) realign();
@@ -190,11 +193,13 @@ void TbsSkinScrollBox::ScrollInView(TControl* AControl) {
 
 void TbsSkinScrollBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int oldW = Width(), oldH = Height();
+  const auto life = LifeToken();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   FH.Growth = oldW != 0 && Width() > oldW ? Width() - oldW : 0;
   FV.Growth = oldH != 0 && Height() > oldH ? Height() - oldH : 0;
   GetVRange();
-  GetHRange();
+  if (!life.expired()) GetHRange();
 }
 
 void TbsSkinScrollBox::AdjustClientRect(TRect& Rect) {
@@ -252,10 +257,12 @@ void TbsSkinScrollBox::CreateWnd() {
 
 void TbsSkinScrollBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();
       TbsSkinCustomControl::Dispatch(Message);
-      if (HandleAllocated()) SendMessageA(Handle(), WM_NCPAINT, 0, 0);
+      if (!life.expired() && HandleAllocated()) SendMessageA(Handle(), WM_NCPAINT, 0, 0);
       return;
+    }
     case WM_NCCALCSIZE:
       return WMNCCalcSize(Message);
     case WM_NCPAINT:

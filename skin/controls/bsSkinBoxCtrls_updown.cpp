@@ -274,10 +274,12 @@ void TbsSkinUpDown::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
 void TbsSkinUpDown::Dispatch(TMessage& Message) {
   FArrows.Watch(Message);
   switch (Message.Msg) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();  // OnResize may free the control
       TbsSkinCustomControl::Dispatch(Message);
-      CalcRects();
+      if (!life.expired()) CalcRects();
       return;
+    }
     case CM_MOUSEENTER:
       FArrows.ActiveButton = -1;
       break;

@@ -525,8 +525,9 @@ void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, in
 
 void TbsSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool changing = FitSizeToSkin(AWidth, AHeight);
+  const auto life = LifeToken();  // OnResize may free the control
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (changing) {
+  if (changing && !life.expired()) {
     SetControlRegion();
     Repaint();
   }

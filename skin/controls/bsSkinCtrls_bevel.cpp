@@ -112,7 +112,9 @@ void TbsSkinXFormButton::Loaded() {
 }
 
 void TbsSkinXFormButton::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const auto life = LifeToken();
   TbsSkinButton::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   if (ImageMode() && (Width() != FDefImage->Width() || Height() != FDefImage->Height()))
     TbsSkinButton::SetBounds(Left(), Top(), FDefImage->Width(), FDefImage->Height());
 }

@@ -83,8 +83,9 @@ TbsGraphicSkinCustomControl::~TbsGraphicSkinCustomControl() = default;
 
 void TbsGraphicSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const bool changing = FitSizeToSkin(AWidth, AHeight);
+  const auto life = LifeToken();  // OnResize may free the control
   TbsGraphicSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (changing) Repaint();
+  if (changing && !life.expired()) Repaint();
 }
 
 void TbsGraphicSkinCustomControl::ChangeSkinData() {

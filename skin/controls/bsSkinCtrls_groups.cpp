@@ -186,10 +186,12 @@ void TbsSkinItemGroup::Dispatch(TMessage& Message) {
       for (TbsGroupButton* b : FButtons) b->SetEnabled(Enabled());
       return;
     case CM_FONTCHANGED:
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();  // OnResize may free the group
       TbsSkinGroupBox::Dispatch(Message);
-      ArrangeButtons();
+      if (!life.expired()) ArrangeButtons();
       return;
+    }
     default:
       TbsSkinGroupBox::Dispatch(Message);
   }

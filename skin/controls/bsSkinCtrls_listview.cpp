@@ -496,18 +496,21 @@ void TbsSkinCustomListView::UpDateScrollBars1() {
   if (FScrollBarsUpdating) return;
   bool changed = false;
   const int step = std::max(1, H(FirstItemBounds()) / 2);
+  const auto life = LifeToken();  // a bar shown or hidden realigns the parent: OnResize may free the view
   auto fit = [&](TbsSkinScrollBar* Bar, int Which, int Extent, int& Last) {
     if (!Bar) return;
     const NativeRange r = ReadRange(Handle(), Which);
-    changed |= ShowBar(Bar, r.Max > Extent && Visible(), FScrollBarsUpdating);
-    if (!Bar->Visible()) return;
+    changed |= ShowBar(this, Bar, r.Max > Extent && Visible(), FScrollBarsUpdating);
+    if (life.expired() || !Bar->Visible()) return;
     Bar->SetSmallChange(step);
     Bar->SetLargeChange(step);
     Bar->SetRange(r.Min, r.Max, r.Pos, Extent);
     Last = r.Pos;
   };
   fit(FLinks.VScrollBar, SB_VERT, Height(), FLastVPosition);
+  if (life.expired()) return;
   fit(FLinks.HScrollBar, SB_HORZ, Width(), FLastHPosition);
+  if (life.expired()) return;
   FitCorner(FLinks);
   RealignWithParent(this, changed, FScrollBarsUpdating);
 }
@@ -516,10 +519,12 @@ void TbsSkinCustomListView::UpDateScrollBars1() {
 void TbsSkinCustomListView::UpDateScrollBars2() {
   if (FScrollBarsUpdating) return;
   bool changed = false;
+  const auto life = LifeToken();  // a bar shown or hidden realigns the parent: OnResize may free the view
   if (TbsSkinScrollBar* bar = FLinks.VScrollBar) {
     const NativeRange r = ReadRange(Handle(), SB_VERT);
     const int rows = (int)Perform(LVM_GETCOUNTPERPAGE, 0, 0);
-    changed |= ShowBar(bar, rows < r.Max && Visible(), FScrollBarsUpdating);
+    changed |= ShowBar(this, bar, rows < r.Max && Visible(), FScrollBarsUpdating);
+    if (life.expired()) return;
     if (bar->Visible()) {
       bar->SetRange(r.Min, r.Max, r.Pos, rows);
       FLastVPosition = r.Pos;
@@ -529,7 +534,8 @@ void TbsSkinCustomListView::UpDateScrollBars2() {
   }
   if (TbsSkinScrollBar* bar = FLinks.HScrollBar) {
     const NativeRange r = ReadRange(Handle(), SB_HORZ);
-    changed |= ShowBar(bar, r.Max > Width() && Visible(), FScrollBarsUpdating);
+    changed |= ShowBar(this, bar, r.Max > Width() && Visible(), FScrollBarsUpdating);
+    if (life.expired()) return;
     if (bar->Visible()) {
       bar->SetRange(r.Min, r.Max, r.Pos, Width());
       FLastHPosition = r.Pos;
@@ -543,13 +549,16 @@ void TbsSkinCustomListView::UpDateScrollBars2() {
 void TbsSkinCustomListView::UpDateScrollBars3() {
   if (FScrollBarsUpdating) return;
   bool changed = false;
+  const auto life = LifeToken();  // a bar shown or hidden realigns the parent: OnResize may free the view
   if (FLinks.VScrollBar && FLinks.VScrollBar->Visible())
-    changed |= ShowBar(FLinks.VScrollBar, false, FScrollBarsUpdating);
+    changed |= ShowBar(this, FLinks.VScrollBar, false, FScrollBarsUpdating);
+  if (life.expired()) return;
   if (TbsSkinScrollBar* bar = FLinks.HScrollBar) {
     const NativeRange r = ReadRange(Handle(), SB_HORZ);
     const int columnWidth = std::max(1, W(FirstItemBounds()));
     const int count = (int)Perform(LVM_GETITEMCOUNT, 0, 0);
-    changed |= ShowBar(bar, count > (int)Perform(LVM_GETCOUNTPERPAGE, 0, 0) && Visible(), FScrollBarsUpdating);
+    changed |= ShowBar(this, bar, count > (int)Perform(LVM_GETCOUNTPERPAGE, 0, 0) && Visible(), FScrollBarsUpdating);
+    if (life.expired()) return;
     if (bar->Visible()) {
       bar->SetRange(r.Min, r.Max, r.Pos, Width() / columnWidth);
       bar->SetSmallChange(1);

@@ -187,8 +187,9 @@ void TbsSkinPanel::ShowControls() {
 // Painted with its parent, once: a realign places every aligned panel again for each control it moves.
 void TbsSkinPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const TRect before = BoundsRect();
+  const auto life = LifeToken();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (FSkinObjectIndex == -1 && BoundsRect() != before) Invalidate();
+  if (!life.expired() && FSkinObjectIndex == -1 && BoundsRect() != before) Invalidate();
 }
 
 bool TbsSkinPanel::CanPaintBackground() const { return CanPaintSkin() && BGPictureIndex != -1; }

@@ -433,8 +433,9 @@ void TbsSkinScrollPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
   const int grow = FScrollType == stHorizontal ? AWidth - oldW : AHeight - oldH;
   const int old = FScrollType == stHorizontal ? oldW : oldH;
   FScroller.GrowDelta = old > 0 && grow > 0 ? grow : 0;
+  const auto life = LifeToken();
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (Align() != alNone) GetScrollInfo();
+  if (!life.expired() && Align() != alNone) GetScrollInfo();
 }
 
 void TbsSkinScrollPanel::AdjustClientRect(TRect& Rect) {
@@ -500,11 +501,13 @@ bool TbsSkinScrollPanel::ClickFocuses() {
 
 void TbsSkinScrollPanel::WndProc(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_WINDOWPOSCHANGED:
+    case WM_WINDOWPOSCHANGED: {
+      const auto life = LifeToken();
       TbsSkinControl::WndProc(Message);
       // Measured once the window has its new size.
-      if (HandleAllocated() && Align() == alNone) GetScrollInfo();
+      if (!life.expired() && HandleAllocated() && Align() == alNone) GetScrollInfo();
       return;
+    }
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
     case WM_LBUTTONDOWN:

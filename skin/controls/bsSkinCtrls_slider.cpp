@@ -743,7 +743,9 @@ void TbsSkinCustomSlider::Dispatch(TMessage& Message) {
 // The layout follows every size change, with or without a window yet.
 void TbsSkinCustomSlider::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int w = Width(), h = Height();
+  const auto life = LifeToken();
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  if (life.expired()) return;
   if ((w != Width() || h != Height()) && !FCreating && !ComponentState().Contains(csReading)) Sized();
 }
 

@@ -194,11 +194,14 @@ void TbsSkinControlBar::Dispatch(TMessage& Message) {
       if (FSkinBevel) PaintNCSkin();
       Message.Result = 0;
       return;
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();  // OnResize may free the bar
       TCustomControlBar::Dispatch(Message);
+      if (life.expired()) return;
       GetSkinData();
       if (Skinned() && FSkinBevel) PaintNCSkin();
       return;
+    }
     default:
       break;
   }

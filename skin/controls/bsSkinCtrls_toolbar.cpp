@@ -130,8 +130,9 @@ void TbsSkinToolBar::CreateControlSkinImage(TBitmap* B) {
 
 void TbsSkinToolBar::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   const int old = Width();
+  const auto life = LifeToken();
   TbsSkinPanel::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (!FCanScroll) return;
+  if (life.expired() || !FCanScroll) return;
   FScroller.GrowDelta = old != 0 && Width() > old ? Width() - old : 0;
   // Measured after the size changed, aligned or not, so the growth is judged on the new client width.
   GetHRange();
@@ -178,8 +179,9 @@ void TbsSkinToolBar::AdjustClientRect(TRect& Rect) {
 // A pass for one child means a button was added, moved, resized, shown or hidden. The whole pass that
 // scrolling itself asks for passes no child and leaves the range alone.
 void TbsSkinToolBar::AlignControls(TControl* AControl, TRect& Rect) {
+  const auto life = LifeToken();  // a child's OnResize may free the bar
   TbsSkinPanel::AlignControls(AControl, Rect);
-  if (AControl) RangeChanged();
+  if (AControl && !life.expired()) RangeChanged();
 }
 
 void TbsSkinToolBar::CreateWnd() {

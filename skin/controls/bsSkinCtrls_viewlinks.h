@@ -37,8 +37,8 @@ void ScrollViewTo(TWinControl* View, UINT Msg, int Position);
 // Assigning a bar its own alignment again makes its parent lay it out beside the view once more.
 void RealignBars(const TbsViewLinks& L);
 
-// Shows or hides Bar with Updating set meanwhile; whether its visibility changed.
-bool ShowBar(TbsSkinScrollBar* Bar, bool Show, bool& Updating);
+// Shows or hides Bar with Updating set meanwhile (the view may go on the way); whether its visibility changed.
+bool ShowBar(TControl* View, TbsSkinScrollBar* Bar, bool Show, bool& Updating);
 // The horizontal bar leaves room for the corner exactly when the vertical bar shows.
 void FitCorner(const TbsViewLinks& L);
 // An aligned view whose bars came or went shares its parent's space with them again.

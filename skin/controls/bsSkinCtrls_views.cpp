@@ -2,7 +2,6 @@
 
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
-#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_viewlinks.h"
 #include "skin/data/bsSkinData.h"
@@ -112,10 +111,10 @@ void RealignBars(const TbsViewLinks& L) {
     if (bar) bar->SetAlign(bar->Align());
 }
 
-bool ShowBar(TbsSkinScrollBar* Bar, bool Show, bool& Updating) {
+bool ShowBar(TControl* View, TbsSkinScrollBar* Bar, bool Show, bool& Updating) {
   const bool was = Bar->Visible();
   {
-    xj::TemporaryChange<bool> updating(Updating, true);
+    TControlChange<bool> updating(View, Updating, true);
     Bar->SetVisible(Show);
   }
   return was != Bar->Visible();
@@ -131,7 +130,7 @@ void FitCorner(const TbsViewLinks& L) {
 
 void RealignWithParent(TControl* View, bool BarsChanged, bool& Updating) {
   if (View->Align() == alNone || !BarsChanged || !View->Parent()) return;
-  xj::TemporaryChange<bool> updating(Updating, true);
+  TControlChange<bool> updating(View, Updating, true);
   TRect r = View->Parent()->ClientRect();
   View->Parent()->AlignControls(nullptr, r);
 }
@@ -202,9 +201,10 @@ void TbsSkinCustomTreeView::UpDateScrollBars() {
   // Without a window there is no scroll state yet: the first size or paint brings the bars in step.
   if (Loading(this) || FScrollBarsUpdating || !HandleAllocated()) return;
   bool vChanged = false, hChanged = false;
-  auto fit = [this](TbsSkinScrollBar* Bar, bool Show, int Min, int Max, int Pos, int Page) {
-    const bool changed = ShowBar(Bar, Show, FScrollBarsUpdating);
-    if (Bar->Visible()) Bar->SetRange(Min, Max, Pos, Page);
+  const auto life = LifeToken();  // a bar shown or hidden realigns the parent: OnResize may free the view
+  auto fit = [this, &life](TbsSkinScrollBar* Bar, bool Show, int Min, int Max, int Pos, int Page) {
+    const bool changed = ShowBar(this, Bar, Show, FScrollBarsUpdating);
+    if (!life.expired() && Bar->Visible()) Bar->SetRange(Min, Max, Pos, Page);
     return changed;
   };
   if (FLinks.VScrollBar) {
@@ -214,12 +214,14 @@ void TbsSkinCustomTreeView::UpDateScrollBars() {
     const int page = (int)Perform(TVM_GETVISIBLECOUNT, 0, 0);
     const int count = (int)Perform(TVM_GETCOUNT, 0, 0);
     vChanged = fit(FLinks.VScrollBar, max > 0 && max >= page && max < count && Visible(), min, max, pos, page);
+    if (life.expired()) return;
   }
   if (FLinks.HScrollBar) {
     int min = 0, max = 0;
     GetScrollRange(Handle(), SB_HORZ, &min, &max);
     const int pos = GetScrollPos(Handle(), SB_HORZ);
     hChanged = fit(FLinks.HScrollBar, max > Width() && Visible(), min, max, pos, Width());
+    if (life.expired()) return;
   }
   FitCorner(FLinks);
   RealignWithParent(this, vChanged || hChanged, FScrollBarsUpdating);

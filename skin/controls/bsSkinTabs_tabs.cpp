@@ -789,10 +789,12 @@ void TbsSkinCustomTabSheet::Dispatch(TMessage& Message) {
       PaintBG(reinterpret_cast<HDC>(Message.WParam));
       Message.Result = 1;
       return;
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();  // OnResize may free the sheet
       TTabSheet::Dispatch(Message);
-      Repaint();
+      if (!life.expired()) Repaint();
       return;
+    }
   }
   TTabSheet::Dispatch(Message);
 }

@@ -559,8 +559,9 @@ void TbsSkinMainMenuBar::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
   GetSkinData();
   if (FSkinObjectIndex != -1 && RectHeight(FSkinRect) > 0) AHeight = SkinHeight();
   const TRect before = BoundsRect();
+  const auto life = LifeToken();  // OnResize may free the bar
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (BoundsRect() != before) Invalidate();
+  if (!life.expired() && BoundsRect() != before) Invalidate();
 }
 
 // ---- Objects ---------------------------------------------------------------------------------------------
@@ -863,10 +864,12 @@ void TbsSkinMainMenuBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, 
 
 void TbsSkinMainMenuBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
+    case WM_SIZE: {
+      const auto life = LifeToken();
       TbsSkinControl::Dispatch(Message);
-      CalcRects();
+      if (!life.expired()) CalcRects();
       return;
+    }
     case WM_CLOSESKINMENU:
       CloseSysMenu();
       return;

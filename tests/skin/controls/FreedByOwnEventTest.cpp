@@ -110,11 +110,15 @@ void ClickToFocus(TControl* c) {
   ClickCentre(c);
 }
 
+// Other bounds, as a program or its form's alignment gives them.
+void Resized(TControl* c) { c->SetBounds(22, 24, 190, 111); }
+
 // The events every control has, those Which names: mouse Down, Up, Move, Click; keys d(own), p(ress), u(p)
 // and e(nter) from a click for a windowed control. A composite control leaves out what its inner controls
-// take, and one that a click does not focus leaves out e.
+// take, and one that a click does not focus leaves out e. R(esize) comes from a new size: left out where the
+// skin fixes the size.
 template <class T>
-void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCdpue") {
+void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view Which = "DUMCRdpue") {
   auto add = [&](char letter, const char* ev, Arm arm, Fire fire) {
     if (Which.find(letter) != std::string_view::npos) Cases.push_back({ Class + "." + ev, Make<T>, arm, fire });
   };
@@ -122,6 +126,7 @@ void Common(std::vector<Case>& Cases, const std::string& Class, std::string_view
   add('U', "OnMouseUp", Handler<T>(&T::OnMouseUp), ClickCentre);
   add('M', "OnMouseMove", Handler<T>(&T::OnMouseMove), [](TControl* c) { Centre(c, 3, 2); });
   add('C', "OnClick", Handler<T>(&T::OnClick), ClickCentre);
+  add('R', "OnResize", Handler<T>(&T::OnResize), Resized);
   if constexpr (std::is_base_of_v<TWinControl, T>) {
     add('d', "OnKeyDown", Handler<T>(&T::OnKeyDown), [](TControl* c) { KeyTo(c, VK_DOWN); });
     add('u', "OnKeyUp", Handler<T>(&T::OnKeyUp), [](TControl* c) { KeyTo(c, VK_DOWN); });
@@ -286,9 +291,6 @@ void NewSkin(TControl* c) {
   ChangeSkinDataWalk(GetParentForm(c), data);
 }
 
-// Other bounds, as a program or its form's alignment gives them.
-void Resized(TControl* c) { c->SetBounds(22, 24, 190, 111); }
-
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -296,53 +298,53 @@ std::vector<Case> AllCases() {
   Common<TbsSkinXFormButton>(cases, "TbsSkinXFormButton");
   Common<TbsSkinScrollBar>(cases, "TbsSkinScrollBar");
   Common<TbsSkinTrackBar>(cases, "TbsSkinTrackBar");
-  Common<TbsSkinGauge>(cases, "TbsSkinGauge", "DUMCdpu");
+  Common<TbsSkinGauge>(cases, "TbsSkinGauge", "DUMCRdpu");
   Common<TbsSkinStdLabel>(cases, "TbsSkinStdLabel");
-  Common<TbsSkinLabel>(cases, "TbsSkinLabel", "DUMCdpu");
-  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel", "DUMCdpu");
-  Common<TbsSkinPanel>(cases, "TbsSkinPanel", "DUMCdpu");
-  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox", "DUMCdpu");
+  Common<TbsSkinLabel>(cases, "TbsSkinLabel", "DUMCRdpu");
+  Common<TbsSkinStatusPanel>(cases, "TbsSkinStatusPanel", "DUMCRdpu");
+  Common<TbsSkinPanel>(cases, "TbsSkinPanel", "DUMCRdpu");
+  Common<TbsSkinGroupBox>(cases, "TbsSkinGroupBox", "DUMCRdpu");
   Common<TbsSkinCheckRadioBox>(cases, "TbsSkinCheckRadioBox");
-  Common<TbsSkinRadioGroup>(cases, "TbsSkinRadioGroup", "Cdpu");
-  Common<TbsSkinCheckGroup>(cases, "TbsSkinCheckGroup", "Cdpu");
+  Common<TbsSkinRadioGroup>(cases, "TbsSkinRadioGroup", "CRdpu");
+  Common<TbsSkinCheckGroup>(cases, "TbsSkinCheckGroup", "CRdpu");
   Common<TbsSkinSplitter>(cases, "TbsSkinSplitter");
-  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar", "DUMCdpu");
+  Common<TbsSkinControlBar>(cases, "TbsSkinControlBar", "DUMCRdpu");
   Common<TbsSkinSpeedButton>(cases, "TbsSkinSpeedButton");
   Common<TbsSkinMenuSpeedButton>(cases, "TbsSkinMenuSpeedButton");
   Common<TbsSkinBevel>(cases, "TbsSkinBevel");
   Common<TbsSkinLinkImage>(cases, "TbsSkinLinkImage");
   Common<TbsSkinLinkLabel>(cases, "TbsSkinLinkLabel");
-  Common<TbsSkinTextLabel>(cases, "TbsSkinTextLabel", "DUMC");
+  Common<TbsSkinTextLabel>(cases, "TbsSkinTextLabel", "DUMCR");
   Common<TbsSkinButtonLabel>(cases, "TbsSkinButtonLabel");
-  Common<TbsSkinButtonsBar>(cases, "TbsSkinButtonsBar", "Mdpu");
+  Common<TbsSkinButtonsBar>(cases, "TbsSkinButtonsBar", "MRdpu");
   Common<TbsSkinTreeView>(cases, "TbsSkinTreeView");
   Common<TbsSkinRichEdit>(cases, "TbsSkinRichEdit");
-  Common<TbsSkinHeaderControl>(cases, "TbsSkinHeaderControl", "DUMdpu");
+  Common<TbsSkinHeaderControl>(cases, "TbsSkinHeaderControl", "DUMRdpu");
   Common<TbsSkinListView>(cases, "TbsSkinListView");
   Common<TbsSkinSlider>(cases, "TbsSkinSlider");
-  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel", "DUMCdpu");
-  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar", "DUMCdpu");
-  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar", "DUMCdpu");
-  Common<TbsSkinNotebook>(cases, "TbsSkinNotebook", "DUMdpu");
+  Common<TbsSkinExPanel>(cases, "TbsSkinExPanel", "DUMCRdpu");
+  Common<TbsSkinToolBar>(cases, "TbsSkinToolBar", "DUMCRdpu");
+  Common<TbsSkinStatusBar>(cases, "TbsSkinStatusBar", "DUMCRdpu");
+  Common<TbsSkinNotebook>(cases, "TbsSkinNotebook", "DUMRdpu");
   Common<TbsSkinScrollPanel>(cases, "TbsSkinScrollPanel");
   Common<TbsSkinUpDown>(cases, "TbsSkinUpDown", "DUMCdpu");
-  Common<TbsSkinNumEdit>(cases, "TbsSkinNumEdit", "DUMCu");
-  Common<TbsSkinSpinEdit>(cases, "TbsSkinSpinEdit", "dpu");
+  Common<TbsSkinNumEdit>(cases, "TbsSkinNumEdit", "DUMCRu");
+  Common<TbsSkinSpinEdit>(cases, "TbsSkinSpinEdit", "Rdpu");
   Common<TbsSkinEdit>(cases, "TbsSkinEdit");
   Common<TbsSkinMaskEdit>(cases, "TbsSkinMaskEdit");
   Common<TbsSkinTimeEdit>(cases, "TbsSkinTimeEdit");
   Common<TbsSkinTrackEdit>(cases, "TbsSkinTrackEdit");
   Common<TbsSkinMemo>(cases, "TbsSkinMemo");
-  Common<TbsSkinListBox>(cases, "TbsSkinListBox", "dpu");
-  Common<TbsSkinCheckListBox>(cases, "TbsSkinCheckListBox", "dpu");
-  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox", "DUMCdpu");
-  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar", "DUMCdpu");
-  Common<TbsSkinDateEdit>(cases, "TbsSkinDateEdit", "DUMCdu");
-  Common<TbsSkinComboBox>(cases, "TbsSkinComboBox", "DUMdpu");
-  Common<TbsSkinColorComboBox>(cases, "TbsSkinColorComboBox", "DUMdpu");
-  Common<TbsSkinFontComboBox>(cases, "TbsSkinFontComboBox", "DUMdpu");
-  Common<TbsSkinPageControl>(cases, "TbsSkinPageControl", "DUMdpu");
-  Common<TbsSkinTabControl>(cases, "TbsSkinTabControl", "DUMdpu");
+  Common<TbsSkinListBox>(cases, "TbsSkinListBox", "Rdpu");
+  Common<TbsSkinCheckListBox>(cases, "TbsSkinCheckListBox", "Rdpu");
+  Common<TbsSkinScrollBox>(cases, "TbsSkinScrollBox", "DUMCRdpu");
+  Common<TbsSkinMonthCalendar>(cases, "TbsSkinMonthCalendar", "DUMCRdpu");
+  Common<TbsSkinDateEdit>(cases, "TbsSkinDateEdit", "DUMCRdu");
+  Common<TbsSkinComboBox>(cases, "TbsSkinComboBox", "DUMRdpu");
+  Common<TbsSkinColorComboBox>(cases, "TbsSkinColorComboBox", "DUMRdpu");
+  Common<TbsSkinFontComboBox>(cases, "TbsSkinFontComboBox", "DUMRdpu");
+  Common<TbsSkinPageControl>(cases, "TbsSkinPageControl", "DUMRdpu");
+  Common<TbsSkinTabControl>(cases, "TbsSkinTabControl", "DUMRdpu");
   // What each class adds: changes, picks, draw-item, close-up, its own buttons.
   using LB = TbsSkinListBox;
   Own<LB>(cases, "TbsSkinListBox.OnListBoxClick", Handler<LB>(&LB::OnListBoxClick), ClickFirstRow);
@@ -425,11 +427,9 @@ std::vector<Case> AllCases() {
     pc->SetActivePageIndex(0);
     KeyTo(c, VK_RIGHT);
   });
-  // A new skin reports the tabs' page again; a new size lays the tabs out again.
+  // A new skin reports the tabs' page again.
   Own<TC>(cases, "TbsSkinTabControl.OnChange.skin", Handler<TC>(&TC::OnChange), NewSkin);
   Own<PC>(cases, "TbsSkinPageControl.OnChange.skin", Handler<PC>(&PC::OnChange), NewSkin);
-  Own<TC>(cases, "TbsSkinTabControl.OnResize", Handler<TC>(&TC::OnResize), Resized);
-  Own<PC>(cases, "TbsSkinPageControl.OnResize", Handler<PC>(&PC::OnResize), Resized);
   using EX = TbsSkinExPanel;
   Own<EX>(cases, "TbsSkinExPanel.OnChangeRollState", Handler<EX>(&EX::OnChangeRollState),
           [](TControl* c) { dynamic_cast<EX*>(c)->SetRollState(true); });
