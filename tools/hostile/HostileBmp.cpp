@@ -90,8 +90,12 @@ std::vector<uint32_t> PaletteOf(int bits) {
   return out;
 }
 
-uint16_t Rgb555(uint32_t c) { return static_cast<uint16_t>((c >> 19 & 31) << 10 | (c >> 11 & 31) << 5 | (c >> 3 & 31)); }
-uint16_t Rgb565(uint32_t c) { return static_cast<uint16_t>((c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31)); }
+uint16_t Rgb555(uint32_t c) {
+  return static_cast<uint16_t>((c >> 19 & 31) << 10 | (c >> 11 & 31) << 5 | (c >> 3 & 31));
+}
+uint16_t Rgb565(uint32_t c) {
+  return static_cast<uint16_t>((c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31));
+}
 
 // The picture's rows at `bits` a pixel, bottom-up unless topDown, each padded to four bytes; `value`
 // turns a colour into what is stored (an index, a 16-bit word, the colour itself).
@@ -106,7 +110,8 @@ Bytes Rows(const Picture& p, int bits, bool topDown, const std::function<uint32_
         const int shift = 8 - bits - x * bits % 8;
         row[x * bits / 8] |= static_cast<uint8_t>(v << shift);
       } else {
-        for (int i = 0; i < bits / 8; ++i) row[static_cast<size_t>(x * bits / 8 + i)] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < bits / 8; ++i)
+          row[static_cast<size_t>(x * bits / 8 + i)] = static_cast<uint8_t>(v >> (8 * i));
       }
     }
   }
@@ -185,23 +190,29 @@ struct RleVariant {
 };
 
 const RleVariant kRleVariants[] {
-  { "runs past the right edge", [](std::vector<Bytes>& rows, size_t r, int, Rng& rng,
-                                   bool&) { Repeat(rows[r], { 255, static_cast<uint8_t>(rng.Below(256)) }, 200); } },
+  { "runs past the right edge",
+    [](std::vector<Bytes>& rows, size_t r, int, Rng& rng, bool&) {
+      Repeat(rows[r], { 255, static_cast<uint8_t>(rng.Below(256)) }, 200);
+    } },
   { "absolute runs past the right edge",
     [](std::vector<Bytes>& rows, size_t r, int bits, Rng& rng, bool&) {
       Repeat(rows[r], Absolute(255, bits, static_cast<uint8_t>(rng.Below(16))), 4);
     } },
-  { "rows past the last row", [](std::vector<Bytes>& rows, size_t, int, Rng&,
-                                 bool&) { rows.insert(rows.end(), 300, rows.front()); } },
+  { "rows past the last row",
+    [](std::vector<Bytes>& rows, size_t, int, Rng&, bool&) { rows.insert(rows.end(), 300, rows.front()); } },
   { "rows past the last row and no end of bitmap",
     [](std::vector<Bytes>& rows, size_t, int, Rng&, bool& end) {
       rows.insert(rows.end(), 5000, Bytes { 3, 1 });
       end = false;
     } },
-  { "deltas past the right edge", [](std::vector<Bytes>& rows, size_t r, int, Rng&,
-                                     bool&) { Repeat(rows[r], { 0, 2, 255, 0, 10, 1 }, 200); } },
-  { "deltas past the last row", [](std::vector<Bytes>& rows, size_t r, int, Rng&,
-                                   bool&) { Repeat(rows[r], { 0, 2, 0, 255, 20, 2 }, 40); } },
+  { "deltas past the right edge",
+    [](std::vector<Bytes>& rows, size_t r, int, Rng&, bool&) {
+      Repeat(rows[r], { 0, 2, 255, 0, 10, 1 }, 200);
+    } },
+  { "deltas past the last row",
+    [](std::vector<Bytes>& rows, size_t r, int, Rng&, bool&) {
+      Repeat(rows[r], { 0, 2, 0, 255, 20, 2 }, 40);
+    } },
   { "cut inside an escape",
     [](std::vector<Bytes>& rows, size_t r, int bits, Rng& rng, bool& end) {
       // A delta without its rows, or an absolute run of 200 pixels with three of them.
@@ -234,68 +245,81 @@ Bytes Rle(const Picture& p, int v, Rng& rng, std::string& what) {
 
 // ---- Headers --------------------------------------------------------------------------------------------
 
+// The picture stored at `bits` a pixel (under bit fields when there are masks), then a field of the
+// header overridden.
 struct HeaderVariant {
+  enum Change { kNone, kColours, kNoTable, kOneColour, kWidth, kHeight, kCore };
   const char* what;
-  Bmp (*make)(const Picture& p);
+  int bits;
+  std::vector<uint32_t> masks {};
+  uint32_t compression { kBitFields };  // with masks
+  bool topDown { false };
+  Change change { kNone };
+  int64_t value { 0 };  // the colour count, width or height
 };
 
-Bmp ColourCount(const Picture& p, int bits, int64_t colours) {
-  Bmp b = bits <= 8 ? Paletted(p, bits) : Direct(p, bits);
-  b.colours = colours;
-  return b;
-}
-
-Bmp Resized(const Picture& p, int32_t width, int32_t height) {
-  Bmp b = Direct(p, 24);
-  b.width = width;
-  b.height = height;
-  return b;
-}
-
-const HeaderVariant kHeaderVariants[] {
-  { "16-bit bit fields all zero", [](const Picture& p) { return Fields(p, 16, { 0, 0, 0 }); } },
-  { "16-bit 5-5-5", [](const Picture& p) { return Direct(p, 16); } },
-  { "16-bit 5-6-5 bit fields", [](const Picture& p) { return Fields(p, 16, { 0xF800, 0x07E0, 0x001F }); } },
-  { "16-bit red mask zero", [](const Picture& p) { return Fields(p, 16, { 0, 0x07E0, 0x001F }); } },
-  { "16-bit masks overlapping", [](const Picture& p) { return Fields(p, 16, { 0xFFFF, 0xFFFF, 0xFFFF }); } },
-  { "16-bit masks not contiguous", [](const Picture& p) { return Fields(p, 16, { 0x5555, 0xAAAA, 0x0F0F }); } },
-  { "16-bit masks past 16 bits", [](const Picture& p) { return Fields(p, 16, { 0xFFFF0000, 0xFF000000, 0x10000 }); } },
-  { "32-bit bit fields all zero", [](const Picture& p) { return Fields(p, 32, { 0, 0, 0 }); } },
-  { "32-bit masks overlapping", [](const Picture& p) { return Fields(p, 32, { ~0u, ~0u, ~0u }); } },
-  { "32-bit masks not contiguous",
-    [](const Picture& p) { return Fields(p, 32, { 0xF0F0F0F0, 0x0F0F0F0F, 0x33333333 }); } },
-  { "32-bit alpha bit fields",
-    [](const Picture& p) { return Fields(p, 32, { 0xFF0000, 0xFF00, 0xFF, 0xFF000000 }, kAlphaBitFields); } },
-  { "32-bit plain", [](const Picture& p) { return Direct(p, 32); } },
-  { "1-bit", [](const Picture& p) { return Paletted(p, 1); } },
-  { "4-bit", [](const Picture& p) { return Paletted(p, 4); } },
-  { "1-bit top-down", [](const Picture& p) { return Paletted(p, 1, true); } },
-  { "4-bit top-down", [](const Picture& p) { return Paletted(p, 4, true); } },
-  { "8-bit top-down", [](const Picture& p) { return Paletted(p, 8, true); } },
-  { "24-bit top-down", [](const Picture& p) { return Direct(p, 24, true); } },
-  { "8-bit, no colour table and a count of 0",
-    [](const Picture& p) {
-      Bmp b = ColourCount(p, 8, 0);
+Bmp Made(const Picture& p, const HeaderVariant& v) {
+  Bmp b = v.bits <= 8        ? Paletted(p, v.bits, v.topDown)
+          : !v.masks.empty() ? Fields(p, v.bits, v.masks, v.compression)
+                             : Direct(p, v.bits, v.topDown);
+  switch (v.change) {
+    case HeaderVariant::kColours:
+      b.colours = v.value;
+      break;
+    case HeaderVariant::kNoTable:
       b.palette.clear();
-      return b;
-    } },
-  { "8-bit, a colour count of 2^31", [](const Picture& p) { return ColourCount(p, 8, int64_t { 1 } << 31); } },
-  { "1-bit, a colour count of 2^31", [](const Picture& p) { return ColourCount(p, 1, int64_t { 1 } << 31); } },
-  { "24-bit, a colour count of 2^31", [](const Picture& p) { return ColourCount(p, 24, int64_t { 1 } << 31); } },
-  { "8-bit, one colour for indexes up to 255",
-    [](const Picture& p) {
-      Bmp b = ColourCount(p, 8, 1);
+      b.colours = 0;
+      break;
+    case HeaderVariant::kOneColour:
       b.palette.resize(1);
-      return b;
-    } },
-  { "height 0", [](const Picture& p) { return Resized(p, p.width, 0); } },
-  { "width 0", [](const Picture& p) { return Resized(p, 0, p.height); } },
-  { "height -2^31", [](const Picture& p) { return Resized(p, p.width, INT32_MIN); } },
-  { "core header, 24-bit", [](const Picture& p) {
-     Bmp b = Direct(p, 24);
-     b.core = true;
-     return b;
-   } },
+      break;
+    case HeaderVariant::kWidth:
+      b.width = static_cast<int32_t>(v.value);
+      break;
+    case HeaderVariant::kHeight:
+      b.height = static_cast<int32_t>(v.value);
+      break;
+    case HeaderVariant::kCore:
+      b.core = true;
+      break;
+    default:
+      break;
+  }
+  return b;
+}
+
+using HV = HeaderVariant;
+const HeaderVariant kHeaderVariants[] {
+  { .what = "16-bit bit fields all zero", .bits = 16, .masks = { 0, 0, 0 } },
+  { .what = "16-bit 5-5-5", .bits = 16 },
+  { .what = "16-bit 5-6-5 bit fields", .bits = 16, .masks = { 0xF800, 0x07E0, 0x001F } },
+  { .what = "16-bit red mask zero", .bits = 16, .masks = { 0, 0x07E0, 0x001F } },
+  { .what = "16-bit masks overlapping", .bits = 16, .masks = { 0xFFFF, 0xFFFF, 0xFFFF } },
+  { .what = "16-bit masks not contiguous", .bits = 16, .masks = { 0x5555, 0xAAAA, 0x0F0F } },
+  { .what = "16-bit masks past 16 bits", .bits = 16, .masks = { 0xFFFF0000, 0xFF000000, 0x10000 } },
+  { .what = "32-bit bit fields all zero", .bits = 32, .masks = { 0, 0, 0 } },
+  { .what = "32-bit masks overlapping", .bits = 32, .masks = { ~0u, ~0u, ~0u } },
+  { .what = "32-bit masks not contiguous", .bits = 32, .masks = { 0xF0F0F0F0, 0x0F0F0F0F, 0x33333333 } },
+  { .what = "32-bit alpha bit fields",
+    .bits = 32,
+    .masks = { 0xFF0000, 0xFF00, 0xFF, 0xFF000000 },
+    .compression = kAlphaBitFields },
+  { .what = "32-bit plain", .bits = 32 },
+  { .what = "1-bit", .bits = 1 },
+  { .what = "4-bit", .bits = 4 },
+  { .what = "1-bit top-down", .bits = 1, .topDown = true },
+  { .what = "4-bit top-down", .bits = 4, .topDown = true },
+  { .what = "8-bit top-down", .bits = 8, .topDown = true },
+  { .what = "24-bit top-down", .bits = 24, .topDown = true },
+  { .what = "8-bit, no colour table and a count of 0", .bits = 8, .change = HV::kNoTable },
+  { .what = "8-bit, a colour count of 2^31", .bits = 8, .change = HV::kColours, .value = int64_t { 1 } << 31 },
+  { .what = "1-bit, a colour count of 2^31", .bits = 1, .change = HV::kColours, .value = int64_t { 1 } << 31 },
+  { .what = "24-bit, a colour count of 2^31", .bits = 24, .change = HV::kColours, .value = int64_t { 1 } << 31 },
+  { .what = "8-bit, one colour for indexes up to 255", .bits = 8, .change = HV::kOneColour },
+  { .what = "height 0", .bits = 24, .change = HV::kHeight, .value = 0 },
+  { .what = "width 0", .bits = 24, .change = HV::kWidth, .value = 0 },
+  { .what = "height -2^31", .bits = 24, .change = HV::kHeight, .value = INT32_MIN },
+  { .what = "core header, 24-bit", .bits = 24, .change = HV::kCore },
 };
 constexpr int kHeaderVariantCount = sizeof kHeaderVariants / sizeof kHeaderVariants[0];
 
@@ -349,11 +373,11 @@ constexpr int kLimitVariantCount = sizeof kLimitVariants / sizeof kLimitVariants
 // an active picture (2).
 void Replace(Skin& skin, Rng& rng, int role, Input& in, const std::function<Bytes(const Picture&)>& make) {
   in.files = Files(skin);
-  const mkskin::SkinPicture* p = role == 0   ? &skin.picture
-                                 : role == 1 ? &skin.mask
-                                             : &rng.Pick(skin.activePictures);
+  const mkskin::SkinPicture* p = role == 0 ? &skin.picture : role == 1 ? &skin.mask : &rng.Pick(skin.activePictures);
   *FileBytes(in, p->fileName) = make(p->picture);
-  in.what += std::string(role == 0 ? " as the picture " : role == 1 ? " as the mask " : " as active picture ") +
+  in.what += std::string(role == 0   ? " as the picture "
+                         : role == 1 ? " as the mask "
+                                     : " as active picture ") +
              p->fileName;
 }
 
@@ -365,7 +389,7 @@ void BmpRle(Skin& skin, Rng& rng, int k, Input& in) {
 void BmpHeader(Skin& skin, Rng& rng, int k, Input& in) {
   const HeaderVariant& v = kHeaderVariants[k % kHeaderVariantCount];
   in.what = v.what;
-  Replace(skin, rng, k / kHeaderVariantCount, in, [&](const Picture& p) { return FileOf(v.make(p)); });
+  Replace(skin, rng, k / kHeaderVariantCount, in, [&](const Picture& p) { return FileOf(Made(p, v)); });
 }
 
 void BmpLimit(Skin& skin, Rng& rng, int k, Input& in) {

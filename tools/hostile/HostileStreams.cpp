@@ -141,57 +141,63 @@ const TextVariant kDamaged[] {
       ReplaceAll(ini, "[button]", std::string("[but\0ton]", 9));
     } },
   { "CR-only line ends", [](std::string& ini, Rng&) { ReplaceAll(ini, "\r\n", "\r"); } },
-  { "line ends of every kind", [](std::string& ini, Rng& rng) {
-     static const char* const ends[] { "\r", "\n", "\r\n", "\n\r" };
-     std::string out;
-     size_t at = 0;
-     for (size_t hit; (hit = ini.find("\r\n", at)) != std::string::npos; at = hit + 2)
-       out.append(ini, at, hit - at).append(ends[rng.Below(4)]);
-     ini = out.append(ini, at, std::string::npos);
-   } },
+  { "line ends of every kind",
+    [](std::string& ini, Rng& rng) {
+      static const char* const ends[] { "\r", "\n", "\r\n", "\n\r" };
+      std::string out;
+      size_t at = 0;
+      for (size_t hit; (hit = ini.find("\r\n", at)) != std::string::npos; at = hit + 2)
+        out.append(ini, at, hit - at).append(ends[rng.Below(4)]);
+      ini = out.append(ini, at, std::string::npos);
+    } },
   { "a UTF-8 byte order mark", [](std::string& ini, Rng&) { ini.insert(0, "\xEF\xBB\xBF"); } },
-  { "a UTF-8 byte order mark before every section", [](std::string& ini, Rng&) {
-     ReplaceAll(ini, "\n[", "\n\xEF\xBB\xBF[");
-     ini.insert(0, "\xEF\xBB\xBF");
-   } },
-  { "a value of 1 MiB", [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "VERSION"), "skinname=" + Mebibyte() + "\r\n"); } },
-  { "a section name of 1 MiB", [](std::string& ini, Rng&) {
-     ini.insert(AfterSection(ini, "PICTURES"), "[" + Mebibyte() + "]\r\nk=v\r\n");
-   } },
-  { "a key name of 1 MiB", [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Mebibyte() + "=1\r\n"); } },
-  { "a line of 1 MiB without '='", [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Mebibyte() + "\r\n"); } },
-  { "a rectangle of 1 MiB of digits", [](std::string& ini, Rng&) {
-     ini.insert(AfterSection(ini, "FORMINFO"), "captionrect=" + Mebibyte('9') + ",1,2,3\r\n");
-   } },
+  { "a UTF-8 byte order mark before every section",
+    [](std::string& ini, Rng&) {
+      ReplaceAll(ini, "\n[", "\n\xEF\xBB\xBF[");
+      ini.insert(0, "\xEF\xBB\xBF");
+    } },
+  { "a value of 1 MiB",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "VERSION"), "skinname=" + Mebibyte() + "\r\n"); } },
+  { "a section name of 1 MiB",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "PICTURES"), "[" + Mebibyte() + "]\r\nk=v\r\n"); } },
+  { "a key name of 1 MiB",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Mebibyte() + "=1\r\n"); } },
+  { "a line of 1 MiB without '='",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Mebibyte() + "\r\n"); } },
+  { "a rectangle of 1 MiB of digits",
+    [](std::string& ini, Rng&) {
+      ini.insert(AfterSection(ini, "FORMINFO"), "captionrect=" + Mebibyte('9') + ",1,2,3\r\n");
+    } },
 };
 constexpr int kDamagedCount = sizeof kDamaged / sizeof kDamaged[0];
 
 const TextVariant kFloods[] {
   { "4,000,000 blank lines (CR LF) first", [](std::string& ini, Rng&) { ini.insert(0, Lines("\r\n", 4000000)); } },
-  { "500,000 comment lines first", [](std::string& ini, Rng&) {
-     ini.insert(0, Lines("; a comment of twenty bytes or so\r\n", 500000));
-   } },
-  { "[button] 10,000 times", [](std::string& ini, Rng&) {
-     const size_t from = ini.find("[button]"), to = ini.find("\n[", from) + 1;
-     ini += Lines(ini.substr(from, to - from), 10000);
-   } },
-  { "10 MiB of distinct keys in [button]", [](std::string& ini, Rng&) {
-     std::string keys;
-     keys.reserve(10 * kMiB + 32);
-     for (int i = 0; keys.size() < 10 * kMiB; ++i) keys += "k" + std::to_string(i) + "=" + std::to_string(i * 7) + "\r\n";
-     ini.insert(AfterSection(ini, "button"), keys);
-   } },
-  { "4,000,000 blank lines (LF) in [FORMINFO]", [](std::string& ini, Rng&) {
-     ini.insert(AfterSection(ini, "FORMINFO"), Lines("\n", 4000000));
-   } },
+  { "500,000 comment lines first",
+    [](std::string& ini, Rng&) { ini.insert(0, Lines("; a comment of twenty bytes or so\r\n", 500000)); } },
+  { "[button] 10,000 times",
+    [](std::string& ini, Rng&) {
+      const size_t from = ini.find("[button]"), to = ini.find("\n[", from) + 1;
+      ini += Lines(ini.substr(from, to - from), 10000);
+    } },
+  { "10 MiB of distinct keys in [button]",
+    [](std::string& ini, Rng&) {
+      std::string keys;
+      keys.reserve(10 * kMiB + 32);
+      for (int i = 0; keys.size() < 10 * kMiB; ++i)
+        keys += "k" + std::to_string(i) + "=" + std::to_string(i * 7) + "\r\n";
+      ini.insert(AfterSection(ini, "button"), keys);
+    } },
+  { "4,000,000 blank lines (LF) in [FORMINFO]",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Lines("\n", 4000000)); } },
   { "4,000,000 blank lines (CR) last", [](std::string& ini, Rng&) { ini += Lines("\r", 4000000); } },
-  { "500,000 comment lines in [FORMINFO]", [](std::string& ini, Rng&) {
-     ini.insert(AfterSection(ini, "FORMINFO"), Lines(";\r\n", 500000));
-   } },
+  { "500,000 comment lines in [FORMINFO]",
+    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Lines(";\r\n", 500000)); } },
   { "the whole text 300 times", [](std::string& ini, Rng&) { ini = Lines(ini, 300); } },
-  { "10 MiB of one key in [FORMINFO]", [](std::string& ini, Rng&) {
-     ini.insert(AfterSection(ini, "FORMINFO"), Lines("borderwidth=3\r\n", 10 * kMiB / 15));
-   } },
+  { "10 MiB of one key in [FORMINFO]",
+    [](std::string& ini, Rng&) {
+      ini.insert(AfterSection(ini, "FORMINFO"), Lines("borderwidth=3\r\n", 10 * kMiB / 15));
+    } },
 };
 constexpr int kFloodCount = sizeof kFloods / sizeof kFloods[0];
 
@@ -218,7 +224,6 @@ void IniFlood(Skin& skin, Rng& rng, int k, Input& in) { DamagedText(kFloods, kFl
 
 // ---- Inflation bombs ------------------------------------------------------------------------------------
 
-
 // A bitmap header for an 8192 x 8192 picture of 24 bits, whose 192 MiB of pixels follow.
 Bytes BigPictureHeader() {
   Bytes b { 'B', 'M' };
@@ -244,7 +249,8 @@ Bytes Good(const Skin&) { return GoodPayload(); }
 
 // The good skin's base pictures and nine active pictures of 2^26 pixels (RLE8) each, then its INI text.
 Bytes NinePictures(const Skin& skin) {
-  Bytes payload { 1, 0, 0, 0 }, pictures = mkskin::PicturesProperty(Skin { {}, skin.picture, skin.inactivePicture, skin.mask, {} });
+  Bytes payload { 1, 0, 0, 0 },
+      pictures = mkskin::PicturesProperty(Skin { {}, skin.picture, skin.inactivePicture, skin.mask, {} });
   Put32(pictures, pictures.size() - 4, 9);  // the count of active pictures ends the base pictures
   payload.insert(payload.end(), pictures.begin(), pictures.end());
   const Bytes picture = LimitRle8();
@@ -256,15 +262,24 @@ Bytes NinePictures(const Skin& skin) {
 
 const Bomb kBombs[] {
   { "257 MiB of zeros, past the payload limit", Nothing, 0, 257 * kMiB, Nothing },
-  { "marker 1, then 192 MiB of zeros", [](const Skin&) { return Bytes { 1, 0, 0, 0 }; }, 0, 192 * kMiB, Nothing },
+  { "marker 1, then 192 MiB of zeros",
+    [](const Skin&) {
+      return Bytes { 1, 0, 0, 0 };
+    },
+    0, 192 * kMiB, Nothing },
   { "192 MiB of zeros", Nothing, 0, 192 * kMiB, Nothing },
   { "the good skin, its INI text followed by 192 MiB of NUL bytes", Good, 0, 192 * kMiB, Nothing },
   { "the good skin and a line of 192 MiB", [](const Skin&) { return Cat(GoodPayload(), Text("skincomments=")); }, 'A',
     192 * kMiB, Nothing },
   { "a base picture of 8192x8192x24, its 192 MiB of pixels inside",
-    [](const Skin&) { return Cat(Bytes { 1, 0, 0, 0, 0 }, BigPictureHeader()); }, 0x80, 8192 * 8192 * 3,
+    [](const Skin&) {
+      return Cat(Bytes { 1, 0, 0, 0, 0 }, BigPictureHeader());
+    },
+    0x80, 8192 * 8192 * 3,
     // no inactive picture, no mask, no active pictures, the INI text
-    [](const Skin& skin) { return Cat(Bytes { 1, 1, 0, 0, 0, 0 }, Text(mkskin::IniText(skin))); } },
+    [](const Skin& skin) {
+      return Cat(Bytes { 1, 1, 0, 0, 0, 0 }, Text(mkskin::IniText(skin)));
+    } },
   { "nine active pictures of 2^26 pixels (RLE8) in a small payload", NinePictures, 0, 0, Nothing },
   { "the good skin followed by 257 MiB of NUL bytes", Good, 0, 257 * kMiB, Nothing },
 };
@@ -290,54 +305,66 @@ struct StreamVariant {
 const StreamVariant kOdd[] {
   { "two zlib streams: the payload, then another",
     [](const Skin&, Rng&) { return Cat(Compress(GoodPayload()), Compress(Text("[VERSION]\r\nskinname=x\r\n"))); } },
-  { "two zlib streams: the marker, then the rest", [](const Skin&, Rng&) {
-     const Bytes& p = GoodPayload();
-     return Cat(Compress(Bytes(p.begin(), p.begin() + 4)), Compress(Bytes(p.begin() + 4, p.end())));
-   } },
+  { "two zlib streams: the marker, then the rest",
+    [](const Skin&, Rng&) {
+      const Bytes& p = GoodPayload();
+      return Cat(Compress(Bytes(p.begin(), p.begin() + 4)), Compress(Bytes(p.begin() + 4, p.end())));
+    } },
   { "the compressed skin file inside the payload",
     [](const Skin&, Rng&) { return Compress(mkskin::CompressedSkinFile(Compress(GoodPayload()))); } },
   { "marker 1, then the payload's zlib stream inside the payload",
-    [](const Skin&, Rng&) { return Compress(Cat(Bytes { 1, 0, 0, 0 }, Compress(GoodPayload()))); } },
-  { "the zlib header alone", [](const Skin&, Rng&) { return Bytes { 0x78, 0xDA }; } },
-  { "cut short at random", [](const Skin&, Rng& rng) {
-     Bytes b = Compress(GoodPayload());
-     b.resize(static_cast<size_t>(rng.Between(3, static_cast<int>(b.size()) - 5)));
-     return b;
-   } },
-  { "without its Adler-32 checksum", [](const Skin&, Rng&) {
-     Bytes b = Compress(GoodPayload());
-     b.resize(b.size() - 4);
-     return b;
-   } },
-  { "a wrong Adler-32 checksum", [](const Skin&, Rng&) {
-     Bytes b = Compress(GoodPayload());
-     b.back() ^= 0x5A;
-     return b;
-   } },
+    [](const Skin&, Rng&) {
+      return Compress(Cat(Bytes { 1, 0, 0, 0 }, Compress(GoodPayload())));
+    } },
+  { "the zlib header alone",
+    [](const Skin&, Rng&) {
+      return Bytes { 0x78, 0xDA };
+    } },
+  { "cut short at random",
+    [](const Skin&, Rng& rng) {
+      Bytes b = Compress(GoodPayload());
+      b.resize(static_cast<size_t>(rng.Between(3, static_cast<int>(b.size()) - 5)));
+      return b;
+    } },
+  { "without its Adler-32 checksum",
+    [](const Skin&, Rng&) {
+      Bytes b = Compress(GoodPayload());
+      b.resize(b.size() - 4);
+      return b;
+    } },
+  { "a wrong Adler-32 checksum",
+    [](const Skin&, Rng&) {
+      Bytes b = Compress(GoodPayload());
+      b.back() ^= 0x5A;
+      return b;
+    } },
   { "raw deflate without the zlib header",
     [](const Skin&, Rng&) { return Compress(GoodPayload(), Z_BEST_COMPRESSION, -15); } },
   { "a gzip stream", [](const Skin&, Rng&) { return Compress(GoodPayload(), Z_BEST_COMPRESSION, 31); } },
   { "an empty zlib stream", [](const Skin&, Rng&) { return Compress(Bytes {}); } },
-  { "a preset dictionary asked for", [](const Skin&, Rng&) {
-     Deflater d(Z_BEST_COMPRESSION);
-     static const Bytes dictionary = Text("[FORMINFO]");
-     deflateSetDictionary(&d.Stream(), dictionary.data(), static_cast<uInt>(dictionary.size()));
-     d.Add(GoodPayload());
-     return d.Finish();
-   } },
+  { "a preset dictionary asked for",
+    [](const Skin&, Rng&) {
+      Deflater d(Z_BEST_COMPRESSION);
+      static const Bytes dictionary = Text("[FORMINFO]");
+      deflateSetDictionary(&d.Stream(), dictionary.data(), static_cast<uInt>(dictionary.size()));
+      d.Add(GoodPayload());
+      return d.Finish();
+    } },
   { "stored blocks only", [](const Skin&, Rng&) { return Compress(GoodPayload(), Z_NO_COMPRESSION); } },
-  { "a block for each of the first 65,536 bytes", [](const Skin&, Rng&) {
-     const Bytes& p = GoodPayload();
-     Deflater d;
-     for (size_t i = 0; i < 65536; ++i) d.Add(&p[i], 1, Z_FULL_FLUSH);
-     d.Add(p.data() + 65536, p.size() - 65536);
-     return d.Finish();
-   } },
-  { "the final block followed by 4096 bytes of noise", [](const Skin&, Rng& rng) {
-     Bytes b = Compress(GoodPayload());
-     for (int i = 0; i < 4096; ++i) b.push_back(static_cast<uint8_t>(rng.Next()));
-     return b;
-   } },
+  { "a block for each of the first 65,536 bytes",
+    [](const Skin&, Rng&) {
+      const Bytes& p = GoodPayload();
+      Deflater d;
+      for (size_t i = 0; i < 65536; ++i) d.Add(&p[i], 1, Z_FULL_FLUSH);
+      d.Add(p.data() + 65536, p.size() - 65536);
+      return d.Finish();
+    } },
+  { "the final block followed by 4096 bytes of noise",
+    [](const Skin&, Rng& rng) {
+      Bytes b = Compress(GoodPayload());
+      for (int i = 0; i < 4096; ++i) b.push_back(static_cast<uint8_t>(rng.Next()));
+      return b;
+    } },
   { "no data at all", [](const Skin&, Rng&) { return Bytes {}; } },
 };
 constexpr int kOddCount = sizeof kOdd / sizeof kOdd[0];
