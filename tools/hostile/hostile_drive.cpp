@@ -9,8 +9,9 @@
 //       time. Prints a line per input that did not end well and a table by family (time is the child's
 //       processor time, memory its peak resident set). Exits 1 when an input aborted, crashed, left a
 //       sanitizer report, raised after loading or ran past the limit (then it is killed); with --goals also
-//       when one took over 2 s or 200 MB. In the optimised build a child may not map more than 2 GiB, so
-//       that one input does not run a machine shared with others out of memory.
+//       when one took over 2 s or 200 MB. A child may not map more than 2 GiB in the optimised build, nor
+//       hold more than 4 GiB under the sanitizers, so that one input does not run a machine shared with
+//       others out of memory.
 //   hostile_drive run <skin.ini | skin.skn> [--second <skin.ini>] [--picture <png>]
 //   hostile_drive run --form <form.txt> [--picture <png>]
 //       one skin, or one form text read into a form over the good test skin, in this process: what the
@@ -156,8 +157,8 @@ std::string LineWith(const std::string& text, const std::string& needle) {
 
 void Classify(Result& r, int wstatus, const fs::path& dir) {
   const std::string out = ReadFile(dir / "stdout"), err = ReadFile(dir / "stderr");
-  for (const char* marker :
-       { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "WARNING: AddressSanitizer" }) {
+  for (const char* marker : { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                              "runtime error:", "WARNING: AddressSanitizer", "hard rss limit exhausted" }) {
     if (const std::string line = LineWith(err, marker); !line.empty()) {
       r.status = Report;
       r.detail = line;
@@ -226,8 +227,10 @@ constexpr bool kSanitized = __has_feature(address_sanitizer);
 constexpr bool kSanitized = false;
 #endif
 
-// The most address space a child may map in the optimised build; the sanitizers reserve terabytes of it.
+// The most address space a child may map in the optimised build, and the most it may hold resident under
+// the sanitizers (which take twice the memory or more): one input must not run a shared machine out of memory.
 constexpr rlim_t kChildAddressSpace = rlim_t { 2 } << 30;
+constexpr int kSanitizedRssMb = 4096;
 
 pid_t Spawn(const std::string& self, const fs::path& dir, const hostile::Input& input, const std::string& second) {
   const pid_t pid = fork();
@@ -288,6 +291,11 @@ int RunSet(const std::string& self, const Options& o) {
   setenv("XJ_DISPLAY", "headless", 1);
   setenv("XJ_AUDIO", "null", 1);
   setenv("ASAN_OPTIONS", "detect_leaks=1", 0);
+  // The sanitizers reserve terabytes of address space, so their own ceiling on the resident set stands in
+  // for the optimised build's one on the address space.
+  if (const std::string asan = getenv("ASAN_OPTIONS");
+      kSanitized && asan.find("hard_rss_limit_mb") == std::string::npos)
+    setenv("ASAN_OPTIONS", (asan + ":hard_rss_limit_mb=" + std::to_string(kSanitizedRssMb)).c_str(), 1);
   setenv("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1", 0);
   std::vector<Result> results;
   std::vector<Running> running;
