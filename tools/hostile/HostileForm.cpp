@@ -1,5 +1,6 @@
 #include "tools/hostile/HostileForm.h"
 
+#include <exception>
 #include <memory>
 #include <stdexcept>
 
@@ -12,6 +13,7 @@
 #include "skin/form/bsSkinForm.h"
 #include "skin/form/bsSkinHint.h"
 #include "skin/form/bsSkinMenus.h"
+#include "tools/hostile/HostileFormTexts.h"
 
 namespace hostile {
 
@@ -191,116 +193,209 @@ void Handle(Scene& s, TControl* c, const std::weak_ptr<const void>& life) {
   if (IsWindow(form) && !s.form->Visible()) s.form->Show();  // a caption button may have hidden it
 }
 
+// The harness for the length of a run, a fresh application whose loop raises are written down, and the
+// steps: whatever a step raises is written down with its name and the next step goes on.
+class Session {
+ public:
+  Session() {
+    delete Application;
+    Application = new TApplication(nullptr);
+    Application->OnException = TExceptionEvent::FromCallable([this](TObject*, Exception* e) {
+      run.raised.push_back(FStep + " (in the loop): " + std::string(e->Message()));
+    });
+  }
+  ~Session() { Application->OnException = nullptr; }
+
+  void Act(const char* name, const std::function<void()>& f) {
+    FStep = name;
+    try {
+      f();
+    } catch (const Exception& e) {
+      run.raised.push_back(FStep + ": " + std::string(e.Message()));
+    } catch (const std::exception& e) {
+      run.raised.push_back(FStep + ": " + e.what());
+    }
+  }
+
+  // Why f refused what it was given, or "".
+  static std::string Refusal(const std::function<void()>& f) {
+    try {
+      f();
+    } catch (const Exception& e) {
+      return e.Message();
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+    return "";
+  }
+
+  Run run;
+
+ private:
+  xt::Harness FHarness;  // before the application and anything it shows
+  std::string FStep;
+};
+
+// A second skinned form shown modally over the first, a combo box's list dropped on it and the popup
+// menu opened over both (the skinned menus are windows of their own, not modal loops): the skin is
+// switched while all three are open, then each is closed.
+void SwitchUnderMenus(Scene& s, TbsSkinData* skin, const std::function<void(TbsSkinData*)>& Second) {
+  TForm modal(nullptr);
+  modal.SetBounds(80, 80, 400, 300);
+  (new RurIvozedevUzivEred(&modal))->SetSkinData(skin);
+  auto* combo = new TbsSkinComboBox(&modal);
+  combo->SetParent(&modal);
+  combo->SetBounds(20, 40, 160, 24);
+  Fill(combo);
+  Bind(combo, skin);
+  std::exception_ptr error;
+  bool answered = false;
+  xt::AnswerModal([&](const xt::ModalRecord&) {
+    answered = true;
+    const TRect b = combo->ButtonRect();
+    const TPoint p = combo->ClientToScreen(TPoint((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2));
+    xt::Click(p.X, p.Y);
+    try {
+      s.popup->Popup(modal.Left() + 40, modal.Top() + 80);
+      xt::PumpUntilIdle();
+      Second(skin);
+      xt::PumpUntilIdle();
+    } catch (...) {
+      error = std::current_exception();
+    }
+    xt::KeyPress(VK_ESCAPE);
+    xt::KeyPress(VK_ESCAPE);
+    return LONG_PTR { mrCancel };
+  });
+  modal.ShowModal();
+  if (error) std::rethrow_exception(error);
+  if (!answered) throw std::runtime_error("the modal form did not open");
+}
+
+// Loads the skin under test again after another; a skin refused the first time is nothing new.
+void LoadBack(const std::function<void(TbsSkinData*)>& Load, TbsSkinData* skin, const Run& run) {
+  try {
+    Load(skin);
+  } catch (...) {
+    if (run.load.empty()) throw;
+  }
+}
+
+void Paint(Session& x, TForm* form, const std::string& Picture) {
+  x.Act("show", [&] {
+    form->Show();
+    xt::PumpUntilIdle();
+  });
+  x.Act("paint", [&] {
+    Repaint(form);
+    if (!Picture.empty() && !xt::Screenshot(Picture)) throw std::runtime_error("cannot write " + Picture);
+  });
+}
+
+void Resize(Session& x, TForm* form) {
+  x.Act("resize 1x1", [&] {
+    form->SetBounds(20, 20, 1, 1);
+    Repaint(form);
+  });
+  x.Act("resize 8000x8000", [&] {
+    form->SetBounds(0, 0, 8000, 8000);
+    Repaint(form);
+  });
+  x.Act("resize back", [&] {
+    form->SetBounds(20, 20, 660, 520);
+    Repaint(form);
+  });
+}
+
+void OpenMenus(Session& x, Scene& s, TForm* form) {
+  x.Act("roll up", [&] {
+    s.sf->SetRollUpState(true);
+    Repaint(form);
+    s.sf->SetRollUpState(false);
+    Repaint(form);
+  });
+  x.Act("main menu", [&] {
+    if (!s.bar || !s.bar->Visible()) return;
+    // The skinned menus are windows of their own, not modal loops: keys go to them as they stand open.
+    const TPoint p = s.bar->ClientToScreen(TPoint(12, s.bar->Height() / 2));
+    xt::Click(p.X, p.Y);
+    for (const UINT key : { VK_DOWN, VK_RIGHT, VK_ESCAPE, VK_ESCAPE }) xt::KeyPress(key);
+  });
+  x.Act("hint", [&] {
+    s.hint->HintWindow()->ActivateHint(TRect(300, 300, 300, 300), "提示：线路 0 振铃");
+    xt::PumpUntilIdle();
+  });
+  x.Act("popup menu", [&] {
+    s.popup->Popup(form->Left() + 60, form->Top() + 60);
+    xt::PumpUntilIdle();
+    for (const UINT key : { VK_DOWN, VK_ESCAPE }) xt::KeyPress(key);
+  });
+}
+
+void Switch(Session& x, Scene& s, TbsSkinData* skin, const std::function<void(TbsSkinData*)>& Load,
+            const std::function<void(TbsSkinData*)>& Second) {
+  x.Act("second skin", [&] {
+    Second(skin);
+    Repaint(s.form);
+  });
+  x.Act("back", [&] {
+    LoadBack(Load, skin, x.run);
+    Repaint(s.form);
+  });
+  x.Act("second skin under a modal form, a drop-down and a popup menu", [&] {
+    SwitchUnderMenus(s, skin, Second);
+    Repaint(s.form);
+  });
+  x.Act("back again", [&] {
+    LoadBack(Load, skin, x.run);
+    Repaint(s.form);
+  });
+}
+
 }  // namespace
 
 Run Exercise(const std::function<void(TbsSkinData*)>& Load, const std::function<void(TbsSkinData*)>& Second,
              Depth depth, const std::string& Picture) {
-  Run run;
-  xt::Harness harness;
-  delete Application;
-  Application = new TApplication(nullptr);
-  std::string step;
-  Application->OnException = TExceptionEvent::FromCallable(
-      [&](TObject*, Exception* e) { run.raised.push_back(step + " (in the loop): " + std::string(e->Message())); });
+  Session x;
   auto form = std::make_unique<TForm>(nullptr);
   auto* skin = new TbsSkinData(form.get());
   Scene s;
   s.form = form.get();
-  auto act = [&](const char* name, const std::function<void()>& f) {
-    step = name;
-    try {
-      f();
-    } catch (const Exception& e) {
-      run.raised.push_back(step + ": " + std::string(e.Message()));
-    } catch (const std::exception& e) {
-      run.raised.push_back(step + ": " + e.what());
-    }
-  };
-  try {
-    Load(skin);
-  } catch (const Exception& e) {
-    run.load = e.Message();
-  } catch (const std::exception& e) {
-    run.load = e.what();
-  }
-  act("build", [&] { Build(s, skin); });
-  act("show", [&] {
-    form->Show();
-    xt::PumpUntilIdle();
-  });
-  act("paint", [&] {
-    Repaint(form.get());
-    if (!Picture.empty() && !xt::Screenshot(Picture)) throw std::runtime_error("cannot write " + Picture);
-  });
-  act("resize 1x1", [&] {
-    form->SetBounds(20, 20, 1, 1);
-    Repaint(form.get());
-  });
-  act("resize 8000x8000", [&] {
-    form->SetBounds(0, 0, 8000, 8000);
-    Repaint(form.get());
-  });
-  act("resize back", [&] {
-    form->SetBounds(20, 20, 660, 520);
-    Repaint(form.get());
-  });
+  x.run.load = Session::Refusal([&] { Load(skin); });
+  x.Act("build", [&] { Build(s, skin); });
+  Paint(x, form.get(), Picture);
+  Resize(x, form.get());
   if (depth == Depth::Full) {
-    act("roll up", [&] {
-      s.sf->SetRollUpState(true);
-      Repaint(form.get());
-      s.sf->SetRollUpState(false);
-      Repaint(form.get());
-    });
-    act("main menu", [&] {
-      if (!s.bar || !s.bar->Visible()) return;
-      const TPoint p = s.bar->ClientToScreen(TPoint(12, s.bar->Height() / 2));
-      xt::AnswerModal([](const xt::ModalRecord&) {
-        xt::KeyPress(VK_DOWN);
-        xt::KeyPress(VK_RIGHT);
-        return LONG_PTR { 0 };
-      });
-      xt::Click(p.X, p.Y);
-      xt::KeyPress(VK_ESCAPE);
-    });
-    act("hint", [&] {
-      s.hint->HintWindow()->ActivateHint(TRect(300, 300, 300, 300), "提示：线路 0 振铃");
-      xt::PumpUntilIdle();
-    });
-    act("popup menu", [&] {
-      xt::AnswerModal([](const xt::ModalRecord&) {
-        xt::KeyPress(VK_DOWN);
-        return LONG_PTR { 0 };
-      });
-      s.popup->Popup(form->Left() + 60, form->Top() + 60);
-      xt::PumpUntilIdle();
-    });
+    OpenMenus(x, s, form.get());
     for (auto& [c, life] : s.controls) {
       if (life.expired()) continue;
       TControl* const control = c;
       const std::weak_ptr<const void> alive = life;
-      act(control->ClassName().c_str(), [&] { Handle(s, control, alive); });
+      x.Act(control->ClassName().c_str(), [&] { Handle(s, control, alive); });
     }
-    if (Second) {
-      act("second skin", [&] {
-        Second(skin);
-        Repaint(form.get());
-      });
-      act("back", [&] {
-        try {
-          Load(skin);
-        } catch (...) {
-          if (run.load.empty()) throw;  // refused the first time too: nothing new
-        }
-        Repaint(form.get());
-      });
-    }
+    if (Second) Switch(x, s, skin, Load, Second);
   }
-  act("free", [&] {
+  x.Act("free", [&] {
     form.reset();
     xt::PumpUntilIdle();
   });
-  Application->OnException = nullptr;
-  return run;
+  return x.run;
+}
+
+Run ExerciseForm(const std::string& Text, const std::function<void(TbsSkinData*)>& Load, const std::string& Picture) {
+  Session x;
+  auto form = std::make_unique<TForm>(nullptr);
+  auto* skin = new TbsSkinData(form.get());
+  skin->SetName(FormSkinDataName);
+  x.Act("skin", [&] { Load(skin); });
+  x.run.load = Session::Refusal([&] { ReadComponentResource(form.get(), Text); });
+  x.Act("place", [&] { form->SetBounds(20, 20, 660, 520); });
+  Paint(x, form.get(), Picture);
+  x.Act("free", [&] {
+    form.reset();
+    xt::PumpUntilIdle();
+  });
+  return x.run;
 }
 
 }  // namespace hostile

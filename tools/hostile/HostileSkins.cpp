@@ -6,40 +6,77 @@
 #include <map>
 #include <stdexcept>
 
+#include "tools/hostile/HostileSkinsPrivate.h"
 #include "tools/mkskin/SkinFiles.h"
 #include "tools/mkskin/TestSkin.h"
 
 namespace hostile {
 
 namespace fs = std::filesystem;
+using detail::Bytes;
+using detail::FamilyDef;
+using detail::FileBytes;
+using detail::Files;
+using detail::Maker;
+using detail::Pictures;
+using detail::Put16;
+using detail::Put32;
+using detail::Rng;
+using detail::Text;
 using mkskin::IniSection;
 using mkskin::Picture;
 using mkskin::Skin;
 using mkskin::SkinPicture;
-using Bytes = std::vector<uint8_t>;
+
+namespace detail {
+
+Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+void Put16(Bytes& b, size_t at, uint16_t v) {
+  b[at] = static_cast<uint8_t>(v);
+  b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void Put32(Bytes& b, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+void Append16(Bytes& b, uint16_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Append32(Bytes& b, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+std::vector<std::pair<std::string, Bytes>> Files(const Skin& skin) {
+  std::vector<std::pair<std::string, Bytes>> out { { "skin.ini", Text(mkskin::IniText(skin)) } };
+  std::vector<std::string> seen;
+  auto add = [&](const SkinPicture& p) {
+    if (std::find(seen.begin(), seen.end(), p.fileName) != seen.end()) return;
+    seen.push_back(p.fileName);
+    out.emplace_back(p.fileName, mkskin::BmpBytes(p.picture));
+  };
+  add(skin.picture);
+  add(skin.inactivePicture);
+  add(skin.mask);
+  for (const SkinPicture& p : skin.activePictures) add(p);
+  return out;
+}
+
+Bytes* FileBytes(Input& in, const std::string& name) {
+  for (auto& [n, b] : in.files)
+    if (n == name) return &b;
+  return nullptr;
+}
+
+std::vector<SkinPicture*> Pictures(Skin& skin) {
+  std::vector<SkinPicture*> out { &skin.picture, &skin.inactivePicture, &skin.mask };
+  for (SkinPicture& p : skin.activePictures) out.push_back(&p);
+  return out;
+}
+
+}  // namespace detail
 
 namespace {
-
-// SplitMix64: small, fast and the same everywhere, unlike the standard library's distributions.
-class Rng {
- public:
-  explicit Rng(uint64_t seed) : FState(seed) {}
-  uint64_t Next() {
-    uint64_t z = (FState += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-  }
-  int Below(int n) { return n <= 0 ? 0 : static_cast<int>(Next() % static_cast<uint64_t>(n)); }
-  int Between(int lo, int hi) { return lo + Below(hi - lo + 1); }
-  template <class T>
-  const T& Pick(const std::vector<T>& v) {
-    return v[static_cast<size_t>(Below(static_cast<int>(v.size())))];
-  }
-
- private:
-  uint64_t FState;
-};
 
 // ---- The skin as data -----------------------------------------------------------------------------------
 
@@ -104,13 +141,6 @@ std::string Joined(const std::vector<int64_t>& n) {
   return out;
 }
 
-// Every picture of the skin, the base three first.
-std::vector<SkinPicture*> Pictures(Skin& skin) {
-  std::vector<SkinPicture*> out { &skin.picture, &skin.inactivePicture, &skin.mask };
-  for (SkinPicture& p : skin.activePictures) out.push_back(&p);
-  return out;
-}
-
 // The records of [SKINOBJECTS] and [SKINCONTROLS]: list entry key and "name:class" value.
 std::vector<KeyRef> RecordEntries(const Skin& skin) {
   std::vector<KeyRef> out;
@@ -123,38 +153,6 @@ std::vector<KeyRef> RecordEntries(const Skin& skin) {
 }
 
 // ---- Files ----------------------------------------------------------------------------------------------
-
-Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
-
-// The skin directory's files: the INI, then each picture once under its file name.
-std::vector<std::pair<std::string, Bytes>> Files(const Skin& skin) {
-  std::vector<std::pair<std::string, Bytes>> out { { "skin.ini", Text(mkskin::IniText(skin)) } };
-  std::vector<std::string> seen;
-  auto add = [&](const SkinPicture& p) {
-    if (std::find(seen.begin(), seen.end(), p.fileName) != seen.end()) return;
-    seen.push_back(p.fileName);
-    out.emplace_back(p.fileName, mkskin::BmpBytes(p.picture));
-  };
-  add(skin.picture);
-  add(skin.inactivePicture);
-  add(skin.mask);
-  for (const SkinPicture& p : skin.activePictures) add(p);
-  return out;
-}
-
-Bytes* FileBytes(Input& in, const std::string& name) {
-  for (auto& [n, b] : in.files)
-    if (n == name) return &b;
-  return nullptr;
-}
-
-void Put16(Bytes& b, size_t at, uint16_t v) {
-  b[at] = static_cast<uint8_t>(v);
-  b[at + 1] = static_cast<uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // A bitmap file of any size without holding its pixels first: headers, a grey palette for 1 and 8 bits,
 // rows of zero bytes (black, the inside of a mask).
@@ -671,7 +669,7 @@ void NotGbk(Skin& skin, Rng& rng, int k, Input& in) {
 }
 
 void CompressedLying(Skin& skin, Rng& rng, int k, Input& in) {
-  in.compressed = true;
+  in.kind = Input::Kind::CompressedSkin;
   Bytes payload = mkskin::SkinPayload(skin);
   // The first flagged image starts at 5: marker (4) and flag (1); its file size field at 7.
   switch (k % 10) {
@@ -801,45 +799,73 @@ void Mutations(Skin& skin, Rng& rng, int, Input& in) {
   }
 }
 
-using Maker = void (*)(Skin&, Rng&, int, Input&);
-struct FamilyDef {
+// The families in set order: the skin's own, then the pictures and streams, then those added from outside.
+struct Entry {
   Family family;
   Maker make;
+  ExternalMaker external;
 };
 
-const std::vector<FamilyDef>& Table() {
-  static const std::vector<FamilyDef> table {
-    { { "picture-index", 120 }, PictureIndexes },
-    { { "rect-outside", 150 }, RectOutside },
-    { { "rect-inverted", 120 }, RectInverted },
-    { { "rect-zero", 120 }, RectZero },
-    { { "rect-huge", 150 }, RectHuge },
-    { { "point-beyond", 120 }, PointsBeyond },
-    { { "mask-size", 80 }, MaskSizes },
-    { { "picture-1x1", 60 }, PictureTiny },
-    { { "picture-huge", 30 }, PictureHuge },
-    { { "picture-truncated", 120 }, PictureTruncated },
-    { { "section-missing", 100 }, SectionsMissing },
-    { { "section-repeated", 80 }, SectionsRepeated },
-    { { "wrong-class", 100 }, WrongClass },
-    { { "cross-reference", 60 }, CrossReferences },
-    { { "records-100000", 14 }, ManyRecords },
-    { { "not-gbk", 100 }, NotGbk },
-    { { "compressed-lying", 120 }, CompressedLying },
-    { { "mutation", 600 }, Mutations },
-  };
+std::vector<Entry>& Table() {
+  static std::vector<Entry> table = [] {
+    std::vector<FamilyDef> defs {
+      { { "picture-index", 120 }, PictureIndexes },
+      { { "rect-outside", 150 }, RectOutside },
+      { { "rect-inverted", 120 }, RectInverted },
+      { { "rect-zero", 120 }, RectZero },
+      { { "rect-huge", 150 }, RectHuge },
+      { { "point-beyond", 120 }, PointsBeyond },
+      { { "mask-size", 80 }, MaskSizes },
+      { { "picture-1x1", 60 }, PictureTiny },
+      { { "picture-huge", 30 }, PictureHuge },
+      { { "picture-truncated", 120 }, PictureTruncated },
+      { { "section-missing", 100 }, SectionsMissing },
+      { { "section-repeated", 80 }, SectionsRepeated },
+      { { "wrong-class", 100 }, WrongClass },
+      { { "cross-reference", 60 }, CrossReferences },
+      { { "records-100000", 14 }, ManyRecords },
+      { { "not-gbk", 100 }, NotGbk },
+      { { "compressed-lying", 120 }, CompressedLying },
+      { { "mutation", 600 }, Mutations },
+    };
+    for (auto more : { detail::BmpFamilies(), detail::StreamFamilies() })
+      defs.insert(defs.end(), more.begin(), more.end());
+    std::vector<Entry> out;
+    for (const FamilyDef& d : defs) out.push_back({ d.family, d.make, nullptr });
+    return out;
+  }();
   return table;
+}
+
+std::vector<Family>& FamilyList() {
+  static std::vector<Family> families = [] {
+    std::vector<Family> out;
+    for (const Entry& e : Table()) out.push_back(e.family);
+    return out;
+  }();
+  return families;
 }
 
 }  // namespace
 
-const std::vector<Family>& Families() {
-  static const std::vector<Family> families = [] {
-    std::vector<Family> out;
-    for (const FamilyDef& d : Table()) out.push_back(d.family);
-    return out;
-  }();
-  return families;
+std::string Input::Entry() const {
+  switch (kind) {
+    case Kind::CompressedSkin:
+      return "skin.skn";
+    case Kind::FormText:
+      return "form.txt";
+    default:
+      return "skin.ini";
+  }
+}
+
+const std::vector<Family>& Families() { return FamilyList(); }
+
+void AddFamily(const Family& family, ExternalMaker make) {
+  for (const Family& f : FamilyList())
+    if (f.name == family.name) return;
+  Table().push_back({ family, nullptr, make });
+  FamilyList().push_back(family);
 }
 
 int SetSize() {
@@ -860,13 +886,19 @@ std::pair<int, int> Locate(int index) {
 
 Input Make(uint64_t seed, int index) {
   const auto [family, k] = Locate(index);
+  const Entry& entry = Table()[static_cast<size_t>(family)];
+  if (entry.external) {
+    Input in = entry.external(seed, k);
+    in.family = entry.family.name;
+    return in;
+  }
   // The good skin is built once; each input starts from a copy.
   static const Skin good = mkskin::BuildTestSkin();
   Skin skin = good;
   Rng rng(seed * 0x100000001B3ull ^ static_cast<uint64_t>(index));
   Input in;
-  in.family = Table()[static_cast<size_t>(family)].family.name;
-  Table()[static_cast<size_t>(family)].make(skin, rng, k, in);
+  in.family = entry.family.name;
+  entry.make(skin, rng, k, in);
   if (in.files.empty()) in.files = Files(skin);
   return in;
 }

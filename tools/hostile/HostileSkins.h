@@ -3,8 +3,10 @@
 // internet may be — picture indexes out of range; rectangles outside their picture, inverted, empty or
 // huge; corner points beyond the face; masks of another size; tiny, huge and truncated pictures; missing
 // and repeated sections; records of the wrong class; cross-references to themselves and in circles; a
-// hundred thousand records; bytes that are not GBK; compressed skins whose sizes lie; and random
-// mutations of the good skin.
+// hundred thousand records; bytes that are not GBK; compressed skins whose sizes lie; random mutations
+// of the good skin; bitmaps of every odd depth, header and run-length coding, and at the size limits;
+// INI text damaged or flooded; compressed skins that inflate far or whose streams are odd. Families made
+// elsewhere join the set through AddFamily (the form texts, which need the class library).
 //
 // Every input is a pure function of (seed, index): the same pair gives the same bytes on every machine,
 // so a failure is reproduced from two numbers.
@@ -17,13 +19,17 @@
 namespace hostile {
 
 struct Input {
+  enum class Kind {
+    SkinDirectory,   // the files of a skin directory, the INI "skin.ini"
+    CompressedSkin,  // a compressed skin file alone, "skin.skn"
+    FormText,        // a form resource as text, "form.txt", read into a form over the good skin
+  };
   std::string family;
   std::string what;  // one line: what was broken, and how
-  // The files of a skin directory (the INI is "skin.ini"), or a compressed skin file alone ("skin.skn").
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-  bool compressed { false };
-  // The file a skin data component loads: skin.ini or skin.skn.
-  std::string Entry() const { return compressed ? "skin.skn" : "skin.ini"; }
+  Kind kind { Kind::SkinDirectory };
+  // The file the driver loads: skin.ini, skin.skn or form.txt.
+  std::string Entry() const;
 };
 
 struct Family {
@@ -33,6 +39,10 @@ struct Family {
 
 // The families in set order; index 0 of the set is the first input of the first family.
 const std::vector<Family>& Families();
+// A family made outside this library, input k of it from the seed.
+using ExternalMaker = Input (*)(uint64_t seed, int k);
+// Appends the family to the set, after those already in it; a name the set holds already is left alone.
+void AddFamily(const Family& family, ExternalMaker make);
 // The size of the whole set (the sum of the families' counts).
 int SetSize();
 // Which family input `index` of the set belongs to, and its number within that family.

@@ -1,18 +1,26 @@
-// hostile_drive: puts hostile skins through a form holding every skinned control, each in a process of
-// its own, and tells per input whether it ended well, how long it took and how much memory it used.
+// hostile_drive: puts hostile skins through a form holding every skinned control, and hostile form texts
+// through a form over the good skin, each in a process of its own, and tells per input whether it ended
+// well, how long it took and how much memory it used.
 //
-//   hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--exclude f1,f2]
-//                     [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]
+//   hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--family f1,f2]
+//                     [--exclude f1,f2] [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]
 //       the generated set (or inputs A..B-1 of it, or the first N inputs of every family, or the fixed
-//       sample: the first two of every family), J at a time. Prints a line per input that did not end well and a table
-//       by family (time is the child's processor time, memory its peak resident set). Exits 1 when an input aborted,
-//       crashed, left a sanitizer report, raised after loading or ran past the limit (then it is killed); with --goals
-//       also when one took over 2 s or 200 MB.
+//       sample: the first two of every family; only the families named, none of those excluded), J at a
+//       time. Prints a line per input that did not end well and a table by family (time is the child's
+//       processor time, memory its peak resident set). Exits 1 when an input aborted, crashed, left a
+//       sanitizer report, raised after loading or ran past the limit (then it is killed); with --goals also
+//       when one took over 2 s or 200 MB. A child may not map more than 2 GiB in the optimised build, nor
+//       hold more than 4 GiB under the sanitizers, so that one input does not run a machine shared with
+//       others out of memory.
 //   hostile_drive run <skin.ini | skin.skn> [--second <skin.ini>] [--picture <png>]
-//       one skin, in this process: what the child of `set` does. Prints "load:" and "raised:" lines;
-//       --picture writes the screen after the first paint.
+//   hostile_drive run --form <form.txt> [--picture <png>]
+//       one skin, or one form text read into a form over the good test skin, in this process: what the
+//       child of `set` does. Prints "load:", "raised:" and "peak:" lines; --picture writes the screen
+//       after the first paint.
 //   hostile_drive write <seed> <index> <dir>
 //       writes input <index> of the set made from <seed> into <dir>, to keep or look at.
+//   hostile_drive families
+//       lists the families: name, the index of the first input, the number of inputs.
 //   hostile_drive corpus <dir>
 //       writes the fuzz targets' seeds made from the good skins into <dir>/<target>/.
 #include <fcntl.h>
@@ -23,6 +31,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -35,6 +44,7 @@
 
 #include "skin/data/bsSkinData.h"
 #include "tools/hostile/HostileForm.h"
+#include "tools/hostile/HostileFormTexts.h"
 #include "tools/hostile/HostileSkins.h"
 #include "tools/mkskin/SkinFiles.h"
 #include "tools/mkskin/TestSkin.h"
@@ -55,10 +65,13 @@ constexpr long kGoalKb = 200L * 1024;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--exclude f1,f2]\n"
-               "                         [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR] [--goals]\n"
+               "usage: hostile_drive set [--seed S] [--from A] [--to B] [--sample | --per-family N] [--family f1,f2]\n"
+               "                         [--exclude f1,f2] [--jobs J] [--limit SECONDS] [--work DIR] [--keep DIR]\n"
+               "                         [--goals]\n"
                "       hostile_drive run <skin.ini|skin.skn> [--second <skin.ini>] [--picture <png>]\n"
+               "       hostile_drive run --form <form.txt> [--picture <png>]\n"
                "       hostile_drive write <seed> <index> <dir>\n"
+               "       hostile_drive families\n"
                "       hostile_drive corpus <dir>\n");
   return 2;
 }
@@ -77,19 +90,45 @@ void LoadSkin(TbsSkinData* skin, const std::string& path) {
   }
 }
 
+std::string ReadFile(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
 std::string OneLine(std::string s) {
   std::replace(s.begin(), s.end(), '\n', ' ');
   std::replace(s.begin(), s.end(), '\r', ' ');
   return s;
 }
 
-int RunOne(const std::string& path, const std::string& second, const std::string& picture) {
-  const hostile::Run run =
-      hostile::Exercise([&](TbsSkinData* s) { LoadSkin(s, path); }, [&](TbsSkinData* s) { LoadSkin(s, second); },
-                        hostile::Depth::Full, picture);
+// This process's peak resident set in kB since it was started (VmHWM); 0 when unknown.
+long PeakKb() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return 0;
+}
+
+void Print(const hostile::Run& run) {
   std::printf("load: %s\n", run.load.empty() ? "ok" : ("refused: " + OneLine(run.load)).c_str());
   for (const std::string& r : run.raised) std::printf("raised: %s\n", OneLine(r).c_str());
+  // The child's own peak: the rusage of a child counts the pages of the driver it was forked from too.
+  std::printf("peak: %ld kB\n", PeakKb());
   std::printf("done\n");
+}
+
+int RunOne(const std::string& path, const std::string& second, const std::string& picture) {
+  Print(hostile::Exercise([&](TbsSkinData* s) { LoadSkin(s, path); }, [&](TbsSkinData* s) { LoadSkin(s, second); },
+                          hostile::Depth::Full, picture));
+  return 0;
+}
+
+int RunForm(const std::string& path, const std::string& picture) {
+  const std::string text = ReadFile(path);
+  Print(hostile::ExerciseForm(
+      text, [](TbsSkinData* s) { s->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini"); }, picture));
   return 0;
 }
 
@@ -107,13 +146,6 @@ struct Result {
   std::string detail;  // the first line that tells what went wrong
 };
 
-std::string ReadFile(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
 // The first line of `text` holding `needle`, or "".
 std::string LineWith(const std::string& text, const std::string& needle) {
   const size_t at = text.find(needle);
@@ -125,8 +157,8 @@ std::string LineWith(const std::string& text, const std::string& needle) {
 
 void Classify(Result& r, int wstatus, const fs::path& dir) {
   const std::string out = ReadFile(dir / "stdout"), err = ReadFile(dir / "stderr");
-  for (const char* marker :
-       { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "WARNING: AddressSanitizer" }) {
+  for (const char* marker : { "ERROR: AddressSanitizer", "ERROR: LeakSanitizer",
+                              "runtime error:", "WARNING: AddressSanitizer", "hard rss limit exhausted" }) {
     if (const std::string line = LineWith(err, marker); !line.empty()) {
       r.status = Report;
       r.detail = line;
@@ -144,6 +176,10 @@ void Classify(Result& r, int wstatus, const fs::path& dir) {
   if (const std::string line = LineWith(out, "raised: "); !line.empty()) {
     r.status = Raised;
     r.detail = line.substr(8);
+    // What a user would see as a message box each: many of them are boxes without end.
+    size_t raises = 0;
+    for (size_t at = 0; (at = out.find("\nraised: ", at)) != std::string::npos; ++at) ++raises;
+    if (raises > 1) r.detail += " (" + std::to_string(raises) + " raises in all)";
   } else if (const std::string refused = LineWith(out, "load: refused: "); !refused.empty()) {
     r.status = Refused;
     r.detail = refused.substr(15);
@@ -155,7 +191,7 @@ struct Options {
   int from { 0 }, to { -1 };
   int perFamily { 0 };  // 0: every input
   bool goals {};
-  std::set<std::string> exclude;
+  std::set<std::string> only, exclude;  // only: empty for every family
   int jobs { 4 };
   int limit { 120 };
   fs::path work, keep;
@@ -168,7 +204,8 @@ std::vector<int> Chosen(const Options& o) {
   for (int i = o.from; i < to; ++i) {
     const auto [family, k] = hostile::Locate(i);
     if (o.perFamily > 0 && k >= o.perFamily) continue;
-    if (o.exclude.count(hostile::Families()[static_cast<size_t>(family)].name)) continue;
+    const std::string& name = hostile::Families()[static_cast<size_t>(family)].name;
+    if (o.exclude.count(name) || (!o.only.empty() && !o.only.count(name))) continue;
     out.push_back(i);
   }
   return out;
@@ -182,15 +219,35 @@ struct Running {
   bool killed {};
 };
 
-pid_t Spawn(const std::string& self, const fs::path& dir, const std::string& entry, const std::string& second) {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+constexpr bool kSanitized = __has_feature(address_sanitizer);
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The most address space a child may map in the optimised build, and the most it may hold resident under
+// the sanitizers (which take twice the memory or more): one input must not run a shared machine out of memory.
+constexpr rlim_t kChildAddressSpace = rlim_t { 2 } << 30;
+constexpr int kSanitizedRssMb = 4096;
+
+pid_t Spawn(const std::string& self, const fs::path& dir, const hostile::Input& input, const std::string& second) {
   const pid_t pid = fork();
   if (pid != 0) return pid;
   const int out = open((dir / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int err = open((dir / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   dup2(out, 1);
   dup2(err, 2);
-  const std::string skin = (dir / "skin" / entry).string();
-  execl(self.c_str(), self.c_str(), "run", skin.c_str(), "--second", second.c_str(), static_cast<char*>(nullptr));
+  if (!kSanitized) {
+    const rlimit limit { kChildAddressSpace, kChildAddressSpace };
+    setrlimit(RLIMIT_AS, &limit);
+  }
+  const std::string entry = (dir / "skin" / input.Entry()).string();
+  if (input.kind == hostile::Input::Kind::FormText)
+    execl(self.c_str(), self.c_str(), "run", "--form", entry.c_str(), static_cast<char*>(nullptr));
+  else
+    execl(self.c_str(), self.c_str(), "run", entry.c_str(), "--second", second.c_str(), static_cast<char*>(nullptr));
   _exit(127);
 }
 
@@ -234,6 +291,11 @@ int RunSet(const std::string& self, const Options& o) {
   setenv("XJ_DISPLAY", "headless", 1);
   setenv("XJ_AUDIO", "null", 1);
   setenv("ASAN_OPTIONS", "detect_leaks=1", 0);
+  // The sanitizers reserve terabytes of address space, so their own ceiling on the resident set stands in
+  // for the optimised build's one on the address space.
+  if (const std::string asan = getenv("ASAN_OPTIONS");
+      kSanitized && asan.find("hard_rss_limit_mb") == std::string::npos)
+    setenv("ASAN_OPTIONS", (asan + ":hard_rss_limit_mb=" + std::to_string(kSanitizedRssMb)).c_str(), 1);
   setenv("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1", 0);
   std::vector<Result> results;
   std::vector<Running> running;
@@ -245,6 +307,8 @@ int RunSet(const std::string& self, const Options& o) {
     r.result.seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     r.result.kb = usage.ru_maxrss;
+    const std::string out = ReadFile(r.dir / "stdout");
+    if (const size_t at = out.find("\npeak: "); at != std::string::npos) r.result.kb = std::atol(out.c_str() + at + 7);
     if (r.killed) {
       r.result.status = Hang;
       r.result.detail = "killed after " + std::to_string(o.limit) + " s";
@@ -278,7 +342,7 @@ int RunSet(const std::string& self, const Options& o) {
       fs::remove_all(r.dir);
       hostile::Write(input, r.dir / "skin");
       r.start = Now();
-      r.pid = Spawn(self, r.dir, input.Entry(), o.second);
+      r.pid = Spawn(self, r.dir, input, o.second);
       running.push_back(std::move(r));
     }
     int wstatus = 0;
@@ -335,6 +399,19 @@ void WriteSeeds(const fs::path& dir) {
   }
 }
 
+// The families of a comma-separated list, each of which must be in the set.
+std::set<std::string> FamilyNames(const std::string& list) {
+  std::set<std::string> out;
+  std::stringstream in(list);
+  for (std::string f; std::getline(in, f, ',');) {
+    const auto& all = hostile::Families();
+    if (std::none_of(all.begin(), all.end(), [&](const hostile::Family& x) { return x.name == f; }))
+      throw std::invalid_argument("no family " + f);
+    out.insert(f);
+  }
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -342,6 +419,8 @@ int main(int argc, char** argv) {
   const std::string cmd = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   try {
+    if (cmd == "run" && (args.size() == 2 || (args.size() == 4 && args[2] == "--picture")) && args[0] == "--form")
+      return RunForm(args[1], args.size() == 4 ? args[3] : "");
     if (cmd == "run" && !args.empty()) {
       std::string second = std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini", picture;
       for (size_t i = 1; i + 1 < args.size(); i += 2) {
@@ -355,10 +434,19 @@ int main(int argc, char** argv) {
       if (args.size() % 2 == 0) return Usage();
       return RunOne(args[0], second, picture);
     }
+    hostile::AddFormFamilies();
     if (cmd == "write" && args.size() == 3) {
       const hostile::Input in = hostile::Make(std::stoull(args[0]), std::stoi(args[1]));
       hostile::Write(in, args[2]);
       std::printf("%s: %s (load %s)\n", in.family.c_str(), in.what.c_str(), (fs::path(args[2]) / in.Entry()).c_str());
+      return 0;
+    }
+    if (cmd == "families" && args.empty()) {
+      int first = 0;
+      for (const hostile::Family& f : hostile::Families()) {
+        std::printf("%-18s %6d %6d\n", f.name.c_str(), first, f.count);
+        first += f.count;
+      }
       return 0;
     }
     if (cmd == "corpus" && args.size() == 1) {
@@ -395,17 +483,12 @@ int main(int argc, char** argv) {
         o.keep = value();
       else if (a == "--second")
         o.second = value();
-      else if (a == "--exclude") {
-        std::stringstream list(value());
-        for (std::string f; std::getline(list, f, ',');) {
-          const auto& all = hostile::Families();
-          if (std::none_of(all.begin(), all.end(), [&](const hostile::Family& x) { return x.name == f; }))
-            throw std::invalid_argument("no family " + f);
-          o.exclude.insert(f);
-        }
-      } else {
+      else if (a == "--exclude")
+        o.exclude = FamilyNames(value());
+      else if (a == "--family")
+        o.only = FamilyNames(value());
+      else
         return Usage();
-      }
     }
     return RunSet(fs::read_symlink("/proc/self/exe").string(), o);
   } catch (const std::exception& e) {
