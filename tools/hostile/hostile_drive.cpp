@@ -292,9 +292,8 @@ int RunSet(const std::string& self, const Options& o) {
   setenv("XJ_AUDIO", "null", 1);
   setenv("ASAN_OPTIONS", "detect_leaks=1", 0);
   // The sanitizers reserve terabytes of address space, so their own ceiling on the resident set stands in
-  // for the optimised build's one on the address space.
-  if (const std::string asan = getenv("ASAN_OPTIONS");
-      kSanitized && asan.find("hard_rss_limit_mb") == std::string::npos)
+  // for the optimised build's one on the address space, unless the caller set a ceiling of its own.
+  if (const std::string asan = getenv("ASAN_OPTIONS"); kSanitized && asan.find("rss_limit_mb") == std::string::npos)
     setenv("ASAN_OPTIONS", (asan + ":hard_rss_limit_mb=" + std::to_string(kSanitizedRssMb)).c_str(), 1);
   setenv("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1", 0);
   std::vector<Result> results;
