@@ -483,8 +483,9 @@ HDC TWinControl::GetDeviceContext(HWND& WindowHandle) {
   return dc;
 }
 
+// No wider than a window can be, so that twice it and the frame's edges fit in an int.
 void TWinControl::SetBorderWidth(int Value) {
-  Value = std::max(Value, 0);
+  Value = xj::ClampExtent(Value);
   if (FBorderWidth == Value) return;
   FBorderWidth = Value;
   if (FHandle)

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/vcl/StdCtrls_private.h"
+#include "platform/win32/IntMath.h"
 
 // The GDI's GetObject macro would rename the string list's GetObject below.
 #undef GetObject
@@ -170,8 +171,10 @@ void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
   RecreateWnd();
 }
 
+// A column is a pixel wide at the least, so no more than a window's extent of them can be shown; held
+// there, the counts worked out from it (rows times columns, the width plus the count) fit in an int.
 void TCustomListBox::SetColumns(int Value) {
-  Value = std::max(Value, 0);
+  Value = xj::ClampExtent(Value);
   if (FColumns == Value) return;
   const bool restyle = (FColumns == 0) != (Value == 0);
   FColumns = Value;

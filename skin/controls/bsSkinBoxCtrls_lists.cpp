@@ -1,11 +1,13 @@
 #include "skin/controls/bsSkinBoxCtrls_lists.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
@@ -567,11 +569,13 @@ void TbsSkinCustomListBox::CalcRects() {
                       std::max(0, RealClientRect.Height()));
 }
 
+// Any row count is taken: the height is worked out in 64 bits and SetHeight holds it to a window's extent.
 int TbsSkinCustomListBox::CalcHeight(int N) {
-  int h = Skinned() ? SkinRect.Height() - ClRect.Height() + N * FListBox->ItemHeight() : N * FListBox->ItemHeight() + 4;
+  const int64_t rows = int64_t { N } * FListBox->ItemHeight();
+  int64_t h = Skinned() ? SkinRect.Height() - ClRect.Height() + rows : rows + 4;
   if (!Skinned() && FCaptionMode) h += FDefaultCaptionHeight;
   if (FHScrollBar) h += FHScrollBar->Height();
-  return h;
+  return xj::ClampInt(h);
 }
 
 void TbsSkinCustomListBox::UpDateScrollBarLater() {

@@ -7,12 +7,14 @@
 // or without a picture, it paints its built-in default look. Pointers into the skin's pictures are only
 // held while a lookup has found them, so a skin being replaced or freed is never read.
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
+#include "platform/win32/IntMath.h"
 #include "skin/data/bsUtils.h"
 
 class TbsSkinData;
@@ -256,6 +258,10 @@ XJ_ENUM_IDENTS(TbsButtonLayout, blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBo
 // glyph takes part like any other.
 void CalcGlyphLayout(TbsButtonLayout Layout, const TRect& R, int GlyphWidth, int GlyphHeight, int TextWidth,
                      int TextHeight, int Spacing, int Margin, int& TextX, int& TextY, int& GlyphX, int& GlyphY);
+// The buttons hold Margin and Spacing within a window's extent (a Margin below -1 is refused), so that
+// every sum of the layout fits in an int.
+constexpr int bsGlyphMargin(int Value) { return std::min(Value, xj::MaxWindowExtent); }
+constexpr int bsGlyphSpacing(int Value) { return std::clamp(Value, -xj::MaxWindowExtent, xj::MaxWindowExtent); }
 // The caption (canvas font, no background, several lines where it breaks) and cell GlyphNum of a strip
 // of NumGlyphs cells, laid out by CalcGlyphLayout; ADown moves both one pixel right and down.
 void DrawGlyphAndCaption(TCanvas* Canvas, const TRect& R, int Margin, int Spacing, TbsButtonLayout Layout,

@@ -74,10 +74,10 @@ class TbsSkinPushButton : public TBase {
   int Margin() const { return FMargin; }
   // -1 centres glyph and caption; values below -1 are refused.
   void SetMargin(int Value) {
-    if (Value >= -1) ChangeLook(FMargin, Value);
+    if (Value >= -1) ChangeLook(FMargin, bsGlyphMargin(Value));
   }
   int Spacing() const { return FSpacing; }
-  void SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
+  void SetSpacing(int Value) { ChangeLook(FSpacing, bsGlyphSpacing(Value)); }
   TbsButtonLayout Layout() const { return FLayout; }
   void SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
 

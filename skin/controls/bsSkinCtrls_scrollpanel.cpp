@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/vcl/Messages.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/controls/bsSkinCtrls_panel.h"
@@ -429,9 +430,10 @@ void TbsSkinScrollPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
     }
     if (extent != 0) (FScrollType == stHorizontal ? AHeight : AWidth) = extent;
   }
-  // Known before the window moves: the range computed on the way reads it.
-  const int grow = FScrollType == stHorizontal ? AWidth - oldW : AHeight - oldH;
   const int old = FScrollType == stHorizontal ? oldW : oldH;
+  // Known before the window moves: the range computed on the way reads it. Against the size the window
+  // will have, as the asked one may be any int.
+  const int grow = xj::ClampExtent(FScrollType == stHorizontal ? AWidth : AHeight) - old;
   FScroller.GrowDelta = old > 0 && grow > 0 ? grow : 0;
   const auto life = LifeToken();
   TbsSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);

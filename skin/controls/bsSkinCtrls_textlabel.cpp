@@ -241,10 +241,10 @@ void TbsSkinButtonLabel::SetNumGlyphs(TbsNumGlyphs Value) {
 }
 
 void TbsSkinButtonLabel::SetMargin(int Value) {
-  if (Value >= -1) ChangeLook(FMargin, Value);
+  if (Value >= -1) ChangeLook(FMargin, bsGlyphMargin(Value));
 }
 
-void TbsSkinButtonLabel::SetSpacing(int Value) { ChangeLook(FSpacing, Value); }
+void TbsSkinButtonLabel::SetSpacing(int Value) { ChangeLook(FSpacing, bsGlyphSpacing(Value)); }
 
 void TbsSkinButtonLabel::SetLayout(TbsButtonLayout Value) { ChangeLook(FLayout, Value); }
 

@@ -5,6 +5,7 @@
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/CommCtrl.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinBoxCtrls_updown.h"
 #include "skin/data/bsEffects.h"
@@ -244,7 +245,9 @@ void TbsTabSkin::DrawTab(int TI, const TRect& Rct, bool Active, bool MouseIn, TC
   const AnsiString S = page ? page->Caption() : Control->Tabs()->Strings(TI);
   const TTabPosition pos = Control->TabPosition();
   const bool side = pos == tpLeft || pos == tpRight;
-  const int W = side ? RectHeight(Rct) : RectWidth(Rct), H = side ? RectWidth(Rct) : RectHeight(Rct);
+  // A face no larger than a window can be: a caption may make a tab far wider, and no more of it is seen.
+  const int W = xj::ClampExtent(side ? RectHeight(Rct) : RectWidth(Rct));
+  const int H = xj::ClampExtent(side ? RectWidth(Rct) : RectHeight(Rct));
   if (W < 1 || H < 1) return;
   const bool focused = Active && Control->Focused();
   const bool hot = MouseIn && !Active;

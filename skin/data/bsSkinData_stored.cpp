@@ -366,7 +366,7 @@ void TbsCompressedStoredSkin::LoadFromCompressFile(const AnsiString& FileName) {
     CompressedData->SetSize(old);  // a resize may raise, which no scope guard may do
     throw;
   }
-  std::memmove(memory, memory + old, static_cast<size_t>(size));
+  if (size > 0) std::memmove(memory, memory + old, static_cast<size_t>(size));  // none at all: no memory
   CompressedData->SetSize(size);
   CompressedData->SetPosition(size);
 }

@@ -2,11 +2,14 @@
 // the picture away from such a record, so the control draws its built-in look at once, shows, paints and
 // resizes without an error, and a record beside it keeps its skin.
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
 
 #include "platform/vcl/IniFiles.h"
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinTabs.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 #include "tests/support/Scratch.h"
 
@@ -170,4 +173,59 @@ TEST_F(HostileGeometryTest, AButtonTooLargeToPaintShowsOneBoxNotOneAPaint) {
   button->SetSkinData(nullptr);
   use();
   EXPECT_EQ(boxes(), 3);
+}
+
+// Published properties set to the ends of their type, as a form text may: each is held to what a window
+// can show, and everything shows, lays out and paints with no error and no overflow.
+TEST_F(HostileGeometryTest, PropertiesAtTheEndsOfTheirTypeAreHeldToAWindowsExtent) {
+  constexpr int kMax = std::numeric_limits<int>::max(), kMin = std::numeric_limits<int>::min();
+  LoadTestSkin();
+  auto* left = Add<TbsSkinButton>("button", 10, 10, 75, 25);
+  left->SetCaption("Left");
+  left->SetMargin(kMax);
+  left->SetSpacing(kMax);
+  auto* centred = Add<TbsSkinButton>("button", 90, 10, 75, 25);
+  centred->SetCaption("Centred");
+  centred->SetLayout(blGlyphBottom);
+  centred->SetSpacing(kMin);
+  auto* rows = Add<TbsSkinListBox>("listbox", 10, 40, 120, 100);
+  rows->SetRowCount(kMin);
+  EXPECT_EQ(rows->Height(), 0);
+  rows->SetRowCount(kMax);
+  EXPECT_EQ(rows->Height(), xj::MaxWindowExtent);
+  auto* columns = Add<TbsSkinListBox>("listbox", 140, 40, 120, 100);
+  columns->Items()->Add("one");
+  columns->SetColumns(kMax);
+  auto* scroll = Add<TbsSkinScrollPanel>("panel", 10, 150, 100, 60);
+  scroll->SetWidth(kMin);
+  auto* header = new TbsSkinHeaderControl(form);
+  header->SetParent(form);
+  header->SetBorderWidth(kMax);
+  auto* tabs = new TbsSkinTabControl(form);
+  tabs->SetParent(form);
+  tabs->SetBounds(150, 150, 200, 80);
+  tabs->SetSkinData(skin);
+  tabs->Tabs()->Add(std::string(64 * 1024, 'W'));
+  ShowUnfocused();
+  for (TControl* c : std::initializer_list<TControl*> { left, centred, rows, columns, scroll, header, tabs })
+    c->Repaint();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(left->Margin(), xj::MaxWindowExtent);
+  EXPECT_EQ(left->Spacing(), xj::MaxWindowExtent);
+  EXPECT_EQ(centred->Margin(), -1);
+  EXPECT_EQ(centred->Spacing(), -xj::MaxWindowExtent);
+  EXPECT_EQ(columns->Columns(), xj::MaxWindowExtent);
+  EXPECT_EQ(scroll->Width(), 0);
+  EXPECT_EQ(header->BorderWidth(), xj::MaxWindowExtent);
+  // The tab's face was built: no "out of resources" box.
+  EXPECT_EQ(std::count_if(xt::ModalRecords().begin(), xt::ModalRecords().end(),
+                          [](const xt::ModalRecord& r) { return r.kind == xt::ModalRecord::MessageBox; }),
+            0);
+  // The normal range is kept as it was.
+  left->SetMargin(4);
+  left->SetSpacing(-3);
+  EXPECT_EQ(left->Margin(), 4);
+  EXPECT_EQ(left->Spacing(), -3);
+  left->SetMargin(-2);
+  EXPECT_EQ(left->Margin(), 4);
 }

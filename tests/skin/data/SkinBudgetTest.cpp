@@ -228,3 +228,12 @@ TEST_F(SkinBudget, ThePayloadPackedFromASkinDirectoryIsCounted) {
 }
 
 }  // namespace
+
+// A file that says no data follows, and has none: read as a stored skin with nothing in it.
+TEST_F(SkinBudget, ACompressedSkinFileOfNoDataAtAllLoadsEmpty) {
+  const fs::path path = dir / "nothing.skn";
+  WriteBytes(path, Int32(1) + Int32(0));
+  packed.LoadFromCompressFile(path.string());
+  EXPECT_EQ(packed.CompressedData->Size(), 0);
+  EXPECT_TRUE(packed.Empty());
+}
