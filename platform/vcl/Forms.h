@@ -77,6 +77,10 @@ class TCustomForm : public TWinControl {
   // Reads the form resource registered for the form's class (if any and not read yet), then runs
   // OnCreate once.
   void InitForm();
+  // While a form resource is read, each is kept apart until Loaded: the other's value then is not one
+  // read, and must not replace one that is.
+  void SetClientWidth(int Value);
+  void SetClientHeight(int Value);
 
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);

@@ -148,6 +148,20 @@ void TCustomForm::ReadIgnoredInt(TReader* Reader) { Reader->ReadInteger(); }
 
 void TCustomForm::ReadIgnoredBool(TReader* Reader) { Reader->ReadBoolean(); }
 
+void TCustomForm::SetClientWidth(int Value) {
+  if (FControlState.Contains(csReadingState))
+    FClientWidth = Value;
+  else
+    TWinControl::SetClientWidth(Value);
+}
+
+void TCustomForm::SetClientHeight(int Value) {
+  if (FControlState.Contains(csReadingState))
+    FClientHeight = Value;
+  else
+    TWinControl::SetClientHeight(Value);
+}
+
 void TCustomForm::SetClientSize(const TPoint& Value) {
   if (FControlState.Contains(csReadingState)) {
     FClientWidth = Value.X;

@@ -286,6 +286,16 @@ end
   EXPECT_EQ(panel->BoundsRect(), TRect(32767, -32767, 65534, -32767));
 }
 
+TEST_F(StreamTest, AFormsClientWidthAndHeightAreBothReadInEitherOrder) {
+  for (const char* text : { "object F: TForm\n  ClientHeight = 101\n  ClientWidth = 203\nend\n",
+                            "object F: TForm\n  ClientWidth = 203\n  ClientHeight = 101\nend\n" }) {
+    TForm* form = NewForm();
+    ReadComponentResource(form, text);
+    EXPECT_EQ(form->ClientWidth(), 203) << text;
+    EXPECT_EQ(form->ClientHeight(), 101) << text;
+  }
+}
+
 TEST_F(StreamTest, PublishedPropertiesAreInTheRegistry) {
   struct Case {
     TClass cls;
