@@ -147,6 +147,10 @@ class TIniDocument {
   std::vector<uint64_t> FRepeatedIndex;  // name hash above position, sorted; built at the first erasure
 };
 
+// What a TIniDocument parsing Text builds beside it, at most (its records, and the tables it finds sections
+// and keys by), worked out from the text without building it; the text's own bytes are not in it.
+int64_t IniRecordBytes(std::string_view Text);
+
 // Optional sign, then decimal within 32 bits, or '$' / "0x" / "0X" and 1 to 8 hex digits wrapping into
 // the signed range ("0x80000012" is -2147483630). Nothing else (blank, junk, overflow) is a number.
 bool ProfileStrToInt(std::string_view Text, int& Value);

@@ -99,9 +99,6 @@ void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString&
 // MaxProfileFileSize bytes; EFOpenError naming the file otherwise. Its bytes are counted against Budget
 // before they are read.
 AnsiString ReadSkinText(const AnsiString& FileName, TSkinBudget& Budget);
-// What the INI parser builds beside a text it holds, at most (its records, and the tables it finds
-// sections and keys by); the text's own bytes are not in it.
-int64_t IniRecordBytes(std::string_view Text);
 // Parses Text into IniFile, what the parser builds beside it counted against Budget first (the text
 // itself is counted by whoever holds it); returns the bytes counted. What names the text.
 int64_t ParseSkinText(TMemIniFile* IniFile, AnsiString Text, TSkinBudget& Budget, const AnsiString& What);

@@ -8,6 +8,7 @@
 
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/IniFiles.h"
+#include "platform/win32/Profile.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsSkinDataPrivate.h"
 
@@ -32,7 +33,7 @@ std::string ReadBytes(const fs::path& path) {
 
 int64_t IniCost(const fs::path& ini) {
   const std::string text = ReadBytes(ini);
-  return static_cast<int64_t>(text.size()) + xj::skin::IniRecordBytes(text);
+  return static_cast<int64_t>(text.size()) + xj::IniRecordBytes(text);
 }
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
