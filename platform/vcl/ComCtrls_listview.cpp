@@ -124,7 +124,7 @@ void TListItem::SubItemsChanged(TObject*) {
 }
 
 void TListItem::SetCaption(const AnsiString& Value) {
-  if (FCaption == Value) return;
+  if (FCaption == Value || !Changing(ctText)) return;
   FCaption = Value;
   TCustomListView* view = ListView();
   if (view->FSortType == stText || view->FSortType == stBoth)
@@ -134,6 +134,9 @@ void TListItem::SetCaption(const AnsiString& Value) {
   view->Change(this, ctText);
 }
 
+// An item among the view's items asks OnChanging first.
+bool TListItem::Changing(TItemChange Change) { return FNode < 0 || ListView()->CanChange(this, Change); }
+
 void TListItem::SetData(void* Value) {
   FData = Value;
   TCustomListView* view = ListView();
@@ -141,7 +144,7 @@ void TListItem::SetData(void* Value) {
 }
 
 void TListItem::SetImageIndex(int Value) {
-  if (FImageIndex == Value) return;
+  if (FImageIndex == Value || !Changing(ctImage)) return;
   FImageIndex = Value;
   TCustomListView* view = ListView();
   if (!view->HandleAllocated()) return;
@@ -197,6 +200,11 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
   r.left = static_cast<LONG>(Code);
   if (!ListView()->Send(LVM_GETITEMRECT, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&r))) return TRect();
   return r;
+}
+
+bool TListItem::EditCaption() {
+  TCustomListView* view = ListView();
+  return !view->FReadOnly && view->Send(LVM_EDITLABELA, static_cast<WPARAM>(Index()), 0) != 0;
 }
 
 void TListItem::MakeVisible(bool PartialOK) {
@@ -369,6 +377,7 @@ DWORD TCustomListView::ViewStyleBits() const {
   if (FOwnerDraw) style |= LVS_OWNERDRAWFIXED;
   if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
   if (!FColumnClick) style |= LVS_NOSORTHEADER;
+  if (!FReadOnly) style |= LVS_EDITLABELS;
   return style | LVS_SHAREIMAGELISTS;
 }
 
@@ -434,8 +443,8 @@ void TCustomListView::InsertNative(TListItem* Item) {
 void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-  const DWORD mask =
-      LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
+  const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
+                     LVS_NOSORTHEADER | LVS_EDITLABELS;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -539,6 +548,12 @@ void TCustomListView::SetRowSelect(bool Value) {
 
 void TCustomListView::SetShowColumnHeaders(bool Value) {
   FShowColumnHeaders = Value;
+  UpdateStyle();
+}
+
+// An open editor stays open; only new ones are refused.
+void TCustomListView::SetReadOnly(bool Value) {
+  FReadOnly = Value;
   UpdateStyle();
 }
 
@@ -659,6 +674,8 @@ TListItem* TCustomListView::GetItemAt(int X, int Y) {
   return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
 }
 
+bool TCustomListView::IsEditing() const { return Send(LVM_GETEDITCONTROL, 0, 0) != 0; }
+
 void TCustomListView::Scroll(int DX, int DY) { Send(LVM_SCROLL, static_cast<WPARAM>(DX), static_cast<LPARAM>(DY)); }
 
 // ---- Sorting -------------------------------------------------------------------------------------------------
@@ -736,6 +753,18 @@ void TCustomListView::Change(TListItem* Item, TItemChange Change) {
   if (OnChange) OnChange(this, Item, Change);
 }
 
+bool TCustomListView::CanChange(TListItem* Item, TItemChange Change) { return Allowed(OnChanging, this, Item, Change); }
+
+bool TCustomListView::CanEdit(TListItem* Item) { return Allowed(OnEditing, this, Item); }
+
+// OnEdited may change the text (or free the view); the item takes what it leaves.
+void TCustomListView::Edit(TListItem* Item, const AnsiString& S) {
+  AnsiString text = S;
+  auto life = LifeToken();
+  if (OnEdited) OnEdited(this, Item, text);
+  if (!life.expired() && FItems->IndexOf(Item) >= 0) Item->SetCaption(text);
+}
+
 void TCustomListView::ColClick(TListColumn* Column) {
   if (OnColumnClick) OnColumnClick(this, Column);
 }
@@ -776,6 +805,11 @@ void TCustomListView::CNDrawItem(TMessage& Message) {
   DrawItem(FItems->Item(static_cast<int>(dis->itemID)), dis->rcItem, state);
 }
 
+TListItem* TCustomListView::ItemOf(LPARAM Param) const {
+  auto* item = reinterpret_cast<TListItem*>(Param);
+  return FItems->IndexOf(item) >= 0 ? item : nullptr;
+}
+
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
   if (!hdr) return;
@@ -805,6 +839,23 @@ void TCustomListView::CNNotify(TMessage& Message) {
       // OnChange may have freed the item (or the view): it is looked for again, not touched.
       if (life.expired() || index < 0 || index >= FItems->Count() || FItems->Item(index) != item) return;
       if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
+      return;
+    }
+    case LVN_ITEMCHANGING: {
+      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      TListItem* item = ItemOf(n->lParam);
+      Message.Result = item && (n->uChanged & LVIF_STATE) && !CanChange(item, ctState) ? 1 : 0;
+      return;
+    }
+    case LVN_BEGINLABELEDITA: {
+      TListItem* item = ItemOf(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.lParam);
+      Message.Result = item && !FReadOnly && CanEdit(item) ? 0 : 1;
+      return;
+    }
+    case LVN_ENDLABELEDITA: {
+      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (TListItem* item = ItemOf(it.lParam); item && it.pszText) Edit(item, it.pszText);
+      Message.Result = 0;  // the item keeps its caption itself
       return;
     }
     case LVN_COLUMNCLICK: {
@@ -841,6 +892,19 @@ void TCustomListView::Dispatch(TMessage& Message) {
     case CN_DRAWITEM:
       CNDrawItem(Message);
       return;
+    case CN_KEYDOWN:
+    case CN_CHAR:
+      if (!IsEditing()) break;
+      Message.Result = 0;  // every key belongs to the caption's editor, Enter and Escape included
+      return;
+    case WM_CTLCOLOREDIT:
+      // The caption's editor takes the window's colours, which are this control's Color and Font.
+      if (HandleAllocated() &&
+          reinterpret_cast<HWND>(Message.LParam) == reinterpret_cast<HWND>(Send(LVM_GETEDITCONTROL, 0, 0))) {
+        Message.Result = CallWindowProcA(DefWndProc(), Handle(), Message.Msg, Message.WParam, Message.LParam);
+        return;
+      }
+      break;
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
       const bool fromHeader =

@@ -117,6 +117,8 @@ class TListItem : public TPersistent {
   // Frees the item, as TListItems::Delete does.
   void Delete();
   TRect DisplayRect(TDisplayCode Code) const;
+  // Opens the caption's editor (false when the view refuses: ReadOnly, OnEditing).
+  bool EditCaption();
   void MakeVisible(bool PartialOK);
   void Update();
 
@@ -124,6 +126,7 @@ class TListItem : public TPersistent {
   friend class TListItems;
   friend class TCustomListView;
   void SubItemsChanged(TObject* Sender);
+  bool Changing(TItemChange Change);
   void PushState();
 
   TListItems* FOwner;
@@ -264,8 +267,9 @@ class TCustomListView : public TWinControl {
   void SetHoverTime(int Value) { FHoverTime = Value; }
   bool OwnerData() const { return FOwnerData; }
   void SetOwnerData(bool Value) { FOwnerData = Value; }
+  // No caption editing (F2, a slow second click, EditCaption).
   bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  void SetReadOnly(bool Value);
   bool ShowWorkAreas() const { return FShowWorkAreas; }
   void SetShowWorkAreas(bool Value) { FShowWorkAreas = Value; }
 
@@ -274,6 +278,8 @@ class TCustomListView : public TWinControl {
   bool CustomSort(TLVCompare SortProc, int Data);
   // The item under a client point, nullptr for none.
   TListItem* GetItemAt(int X, int Y);
+  // A caption's editor is open.
+  bool IsEditing() const;
   void Clear() { FItems->Clear(); }
   // Pixels; report view moves by whole rows.
   void Scroll(int DX, int DY);
@@ -288,12 +294,16 @@ class TCustomListView : public TWinControl {
   TLVDrawItemEvent OnDrawItem;
   TLVDeletedEvent OnInsert;
   TLVSelectItemEvent OnSelectItem;
-  // Stored only.
+  // Asked before an item's state (selection, focus, check box), caption or image changes; refusing
+  // keeps the item as it was, and OnChange does not follow.
   TLVChangingEvent OnChanging;
   TLVColumnRClickEvent OnColumnRightClick;
-  TLVOwnerDataEvent OnData;
+  // OnEditing may refuse to open a caption's editor; OnEdited hears the text Enter or the focus
+  // leaving kept (not after Escape) and may change it; the item takes what it leaves.
   TLVEditedEvent OnEdited;
   TLVEditingEvent OnEditing;
+  // Stored only.
+  TLVOwnerDataEvent OnData;
   TLVOwnerDataEvent OnGetImageIndex;
   TLVInfoTipEvent OnInfoTip;
 
@@ -303,6 +313,9 @@ class TCustomListView : public TWinControl {
   void DefineProperties(TFiler* Filer) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void Change(TListItem* Item, TItemChange Change);
+  virtual bool CanChange(TListItem* Item, TItemChange Change);
+  virtual bool CanEdit(TListItem* Item);
+  virtual void Edit(TListItem* Item, const AnsiString& S);
   virtual void ColClick(TListColumn* Column);
   virtual void Delete(TListItem* Item);
   virtual void DoSelectItem(TListItem* Item, bool Selected);
@@ -329,6 +342,8 @@ class TCustomListView : public TWinControl {
   int SortedPosition(TListItem* Item);
   // An item's caption or data changed under a sort type: sorted now, or once updating ends.
   void Resort();
+  // The item a window row points back at, nullptr when it is not one of the items (any more).
+  TListItem* ItemOf(LPARAM Param) const;
   void CNNotify(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void HeaderNotify(NMHDR* Header);

@@ -23,7 +23,9 @@
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/LabelEdit.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
 
@@ -35,6 +37,7 @@ constexpr UINT kCheckSize = 13;
 constexpr int kHeaderId = 0;
 constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
 constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected caption
 
 struct Item {
   std::string text;
@@ -79,6 +82,12 @@ struct ListView {
   bool focused { false };
   bool syncingBars { false };
   bool rebuildingHeader { false };
+  HWND edit {};        // the label editor while one is open
+  int editing { -1 };  // the item it edits
+  int armed { -1 };    // the item a slow second click opens the editor on when the timer fires
+  bool endingEdit { false };
+  HBRUSH editBrush {};  // the editor's background, the view's own
+  COLORREF editBrushColour { CLR_INVALID };
 };
 
 StateMap<ListView>& Views() {
@@ -278,9 +287,8 @@ std::string TextOf(ListView& v, int i, int sub) {
   return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
 }
 
-// The caption's width in the view's font.
-int TextWidth(ListView& v, int i) {
-  std::string s = TextOf(v, i, 0);
+// A text's width in the view's font.
+int ExtentOf(ListView& v, const std::string& s) {
   HDC dc = GetDC(v.hwnd);
   HGDIOBJ old = SelectObject(dc, FontOrDefault(v.font));
   SIZE ext {};
@@ -289,6 +297,8 @@ int TextWidth(ListView& v, int i) {
   ReleaseDC(v.hwnd, dc);
   return ext.cx;
 }
+
+int TextWidth(ListView& v, int i) { return ExtentOf(v, TextOf(v, i, 0)); }
 
 // The item at a client point and where on it, or −1.
 LVHITTESTINFO HitTest(ListView& v, POINT p) {
@@ -476,6 +486,112 @@ void EnsureVisible(ListView& v, int i) {
   }
 }
 
+// ---- Label editing -------------------------------------------------------------------------------------
+
+COLORREF Background(const ListView& v);
+COLORREF Foreground(const ListView& v);
+
+// Where the editor opens: over the caption, a little wider than its text, one line high.
+RECT EditRect(ListView& v, int i, const std::string& text) {
+  RECT r = LabelRect(v, i);
+  int width = std::max(ExtentOf(v, text) + 16, 40);
+  int height = ViewOf(v) == LVS_ICON ? v.lineH + 6 : RowHeight(v);
+  return RECT { r.left - 1, r.top, r.left - 1 + width, r.top + height };
+}
+
+NMLVDISPINFOA Describe(const ListView& v, int i) {
+  NMLVDISPINFOA nm {};
+  nm.item.mask = LVIF_TEXT | LVIF_PARAM;
+  nm.item.iItem = i;
+  nm.item.lParam = v.items[i].lParam;
+  return nm;
+}
+
+// Closes the editor without a word (its item went, or the items moved under it).
+void DropEditor(ListView& v) {
+  if (!v.edit) return;
+  HWND edit = v.edit;
+  v.edit = nullptr;
+  v.editing = -1;
+  CloseLabelEdit(edit);
+}
+
+// Ends editing: the editor goes, then LVN_ENDLABELEDIT tells the parent the new text (null when
+// cancelled); a nonzero answer makes it the item's own text.
+void EndEdit(ListView& v, bool cancel) {
+  if (!v.edit || v.endingEdit) return;
+  xj::TemporaryChange<bool> ending(v.endingEdit, true);
+  const int i = v.editing;
+  HWND edit = v.edit;
+  v.edit = nullptr;
+  v.editing = -1;
+  std::string text = CloseLabelEdit(edit);
+  if (v.dead || !Valid(v, (WPARAM)i)) return;
+  RedrawItem(v, i);
+  NMLVDISPINFOA nm = Describe(v, i);
+  nm.item.pszText = cancel ? nullptr : text.data();
+  nm.item.cchTextMax = (int)text.size() + 1;
+  const size_t count = v.items.Size();
+  const LRESULT keep = NotifyParentOf(v.hwnd, LVN_ENDLABELEDITA, nm.hdr);
+  if (!keep || cancel || v.dead || v.items.Size() != count) return;
+  v.items[i].callback = false;
+  v.items[i].text = text;
+  RedrawItem(v, i);
+}
+
+void EditEnded(HWND owner, bool cancel) {
+  if (std::shared_ptr<ListView> v = Views().Find(owner)) EndEdit(*v, cancel);
+}
+
+// Opens the editor over item i's caption unless LVN_BEGINLABELEDIT refuses. Answers the editor.
+LRESULT EditLabel(ListView& v, int i) {
+  if (v.edit) EndEdit(v, false);
+  if (v.dead || !Valid(v, (WPARAM)i) || !(StyleOf(v) & LVS_EDITLABELS)) return 0;
+  const size_t count = v.items.Size();
+  EnsureVisible(v, i);
+  NMLVDISPINFOA nm = Describe(v, i);
+  if (NotifyParentOf(v.hwnd, LVN_BEGINLABELEDITA, nm.hdr) != 0 || v.dead || v.items.Size() != count) return 0;
+  std::string text = TextOf(v, i, 0);
+  if (v.dead || v.items.Size() != count) return 0;
+  HWND edit = OpenLabelEdit(v.hwnd, EditRect(v, i, text), text, v.font, &EditEnded);
+  if (!edit || v.dead) return 0;
+  v.edit = edit;
+  v.editing = i;
+  return (LRESULT)edit;
+}
+
+// The editor takes the view's colours, so it sits on a coloured view as one of its own.
+LRESULT EditColours(ListView& v, HDC dc) {
+  COLORREF bk = Background(v);
+  if (!v.editBrush || v.editBrushColour != bk) {
+    if (v.editBrush) DeleteObject(v.editBrush);
+    v.editBrush = CreateSolidBrush(bk);
+    v.editBrushColour = bk;
+  }
+  SetTextColor(dc, Foreground(v));
+  SetBkColor(dc, bk);
+  return (LRESULT)v.editBrush;
+}
+
+// A slow second click on the selected caption: the editor opens once the double-click time has passed
+// without a double click.
+void ArmEdit(ListView& v, int i) {
+  v.armed = i;
+  SetTimer(v.hwnd, kEditTimer, GetDoubleClickTime(), nullptr);
+}
+
+void DisarmEdit(ListView& v) {
+  v.armed = -1;
+  KillTimer(v.hwnd, kEditTimer);
+}
+
+void Timer(ListView& v, UINT_PTR id) {
+  if (id != kEditTimer) return;
+  const int i = v.armed;
+  DisarmEdit(v);
+  if (Valid(v, (WPARAM)i) && i == v.focus && GetFocus() == v.hwnd) EditLabel(v, i);
+}
+
 // ---- States --------------------------------------------------------------------------------------------
 
 // Changes the bits of `mask` of item i to `state`; tells the parent. False when the item went meanwhile.
@@ -484,10 +600,21 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
     size_t count = v.items.Size();
     if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.Size() != count) return false;
+    if (v.focus >= 0) return true;  // the other item kept the focus: this change is refused with it
   }
-  Item& it = v.items[i];
-  UINT old = it.state, now = (old & ~mask) | (state & mask);
+  UINT old = v.items[i].state, now = (old & ~mask) | (state & mask);
   if (now == old) return true;
+  NMLISTVIEW n {};
+  n.iItem = i;
+  n.uNewState = now;
+  n.uOldState = old;
+  n.uChanged = LVIF_STATE;
+  n.lParam = v.items[i].lParam;
+  size_t count = v.items.Size();
+  // The parent may refuse (a nonzero answer): the item stays as it is.
+  if (NotifyParentOf(v.hwnd, LVN_ITEMCHANGING, n.hdr) != 0) return !v.dead && v.items.Size() == count;
+  if (v.dead || v.items.Size() != count || v.items[i].state != old) return false;
+  Item& it = v.items[i];
   it.state = now;
   if (now & LVIS_SELECTED)
     v.selected.insert(i);
@@ -498,34 +625,30 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   else if (v.focus == i)
     v.focus = -1;
   RedrawItem(v, i);
-  NMLISTVIEW n {};
-  n.iItem = i;
-  n.uNewState = now;
-  n.uOldState = old;
-  n.uChanged = LVIF_STATE;
-  n.lParam = it.lParam;
-  size_t count = v.items.Size();
   NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
   return !v.dead && v.items.Size() == count;
 }
 
-// Every selected item but `keep` loses its selection. The parent may change the items from its notices,
-// so each step looks again.
-void DeselectAllBut(ListView& v, int keep) {
+// Every selected item for which `drop` holds loses its selection. The parent may change the items from
+// its notices, so each step looks again; an item whose change the parent refused is not asked again.
+template <class Drop>
+void DeselectWhere(ListView& v, Drop drop) {
+  int after = -1;
   for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k != keep; });
+    auto it = std::find_if(v.selected.upper_bound(after), v.selected.end(), drop);
     if (it == v.selected.end()) return;
-    ChangeState(v, *it, 0, LVIS_SELECTED);
+    after = *it;
+    ChangeState(v, after, 0, LVIS_SELECTED);
   }
+}
+
+void DeselectAllBut(ListView& v, int keep) {
+  DeselectWhere(v, [keep](int k) { return k != keep; });
 }
 
 void SelectRange(ListView& v, int from, int to) {
   int lo = std::min(from, to), hi = std::max(from, to);
-  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k < lo || k > hi; });
-    if (it == v.selected.end()) break;
-    ChangeState(v, *it, 0, LVIS_SELECTED);
-  }
+  DeselectWhere(v, [lo, hi](int k) { return k < lo || k > hi; });
   for (int k = lo; k <= hi && !v.dead && k < Count(v); ++k) ChangeState(v, k, LVIS_SELECTED, LVIS_SELECTED);
 }
 
@@ -566,6 +689,8 @@ void ShiftIndexes(ListView& v, int from, int delta) {
   if (v.focus >= from) v.focus += delta;
   if (v.anchor >= from) v.anchor = std::max(0, v.anchor + delta);
   if (v.hot >= from) v.hot = -1;
+  if (v.editing >= from) v.editing += delta;
+  if (v.armed >= from) v.armed += delta;
 }
 
 LRESULT InsertItem(ListView& v, const LVITEMA* in) {
@@ -605,6 +730,9 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
 LRESULT DeleteItem(ListView& v, WPARAM which) {
   if (!Valid(v, which)) return FALSE;
   int i = (int)which;
+  if (v.editing == i) DropEditor(v);
+  if (v.armed == i) DisarmEdit(v);
+  if (v.dead || !Valid(v, which)) return FALSE;
   v.items.Erase((size_t)i);
   v.selected.erase(i);
   if (v.focus == i) v.focus = -1;
@@ -614,6 +742,9 @@ LRESULT DeleteItem(ListView& v, WPARAM which) {
 }
 
 LRESULT DeleteAll(ListView& v) {
+  DropEditor(v);
+  DisarmEdit(v);
+  if (v.dead) return FALSE;
   v.items.Clear();
   v.selected.clear();
   v.focus = v.hot = -1;
@@ -793,6 +924,9 @@ LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
 // Stable, so equal items keep their order.
 LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
   if (!compare) return FALSE;
+  DropEditor(v);
+  DisarmEdit(v);
+  if (v.dead) return FALSE;
   LPARAM focusParam = Valid(v, (WPARAM)v.focus) ? v.items[v.focus].lParam : 0;
   bool hadFocus = v.focus >= 0;
   std::vector<Item> items = v.items.Copy();  // the comparison may call back into the view
@@ -1110,6 +1244,10 @@ void MoveFocus(ListView& v, int to, bool shift, bool ctrl) {
 void KeyDown(ListView& v, UINT vk) {
   int n = Count(v);
   if (n == 0) return;
+  if (vk == VK_F2) {
+    EditLabel(v, v.focus);
+    return;
+  }
   bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   std::optional<int> to = KeyTarget(v, vk, std::clamp(v.focus, 0, n - 1), n);
   // With no focused item yet, the first arrow lands on the first item.
@@ -1133,12 +1271,16 @@ void Notify(ListView& v, UINT code, int item, POINT p) {
 }
 
 void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
+  const bool hadFocus = v.focused;
+  DisarmEdit(v);
   if (GetFocus() != v.hwnd) {
     SetFocus(v.hwnd);
     if (v.dead) return;
   }
   LVHITTESTINFO hit = HitTest(v, p);
   bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
+  const bool again = hadFocus && !right && !shift && !ctrl && hit.iItem >= 0 && hit.iItem == v.focus &&
+                     (v.items[hit.iItem].state & LVIS_SELECTED) && hit.flags == LVHT_ONITEMLABEL;
   if (hit.iItem < 0) {
     if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
   } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
@@ -1148,7 +1290,13 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
   } else {
     Choose(v, hit.iItem, shift, ctrl, true);
   }
+  if (again && !v.dead && hit.iItem == v.focus && (StyleOf(v) & LVS_EDITLABELS)) ArmEdit(v, hit.iItem);
   if (!v.dead) Notify(v, right ? NM_RCLICK : NM_CLICK, hit.iItem, p);
+}
+
+void DoubleClick(ListView& v, POINT p) {
+  DisarmEdit(v);
+  Notify(v, NM_DBLCLK, HitTest(v, p).iItem, p);
 }
 
 void MouseMove(ListView& v, POINT p) {
@@ -1160,7 +1308,15 @@ void MouseMove(ListView& v, POINT p) {
   RedrawItem(v, hot);
 }
 
+// Scrolling moves the items from under an open editor: it ends first, keeping its text. False when
+// the view went meanwhile.
+bool EndEditFirst(ListView& v) {
+  EndEdit(v, false);
+  return !v.dead;
+}
+
 void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  if (!EndEditFirst(v)) return;
   if (Report(v)) {
     ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, std::max(1, RowsPerPage(v) - 1), MaxTop(v)), v.hOffset,
              v.origin);
@@ -1171,6 +1327,7 @@ void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
 }
 
 void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  if (!EndEditFirst(v)) return;
   int width = ClientSize(v).cx;
   if (List(v)) {
     ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, VisibleListColumns(v), MaxTop(v)), 0, v.origin);
@@ -1183,6 +1340,7 @@ void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
 }
 
 void Wheel(ListView& v, WPARAM wParam) {
+  if (!EndEditFirst(v)) return;
   int notches = WheelNotches(v.wheelRest, wParam);
   if (notches == 0) return;
   if (List(v))
@@ -1242,6 +1400,7 @@ void Create(ListView& v) {
 
 LRESULT NcDestroy(ListView& v, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = v.hwnd;
+  if (v.editBrush) DeleteObject(v.editBrush);
   Views().Retire(hwnd);
   return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
 }
@@ -1301,7 +1460,10 @@ bool InputMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       ButtonDown(v, PointOf(lParam), wParam, msg == WM_RBUTTONDOWN);
       break;
     case WM_LBUTTONDBLCLK:
-      Notify(v, NM_DBLCLK, HitTest(v, PointOf(lParam)).iItem, PointOf(lParam));
+      DoubleClick(v, PointOf(lParam));
+      break;
+    case WM_TIMER:
+      Timer(v, wParam);
       break;
     case WM_MOUSEMOVE:
       MouseMove(v, PointOf(lParam));
@@ -1510,6 +1672,15 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_NOTIFY:
       return NotifyMessage(v, (const NMHDR*)lParam);
+    case WM_CTLCOLOREDIT:
+      return (HWND)lParam == v.edit ? EditColours(v, (HDC)wParam) : DefWindowProcA(v.hwnd, msg, wParam, lParam);
+    case LVM_EDITLABELA:
+      return EditLabel(v, (int)wParam);
+    case LVM_GETEDITCONTROL:
+      return (LRESULT)v.edit;
+    case LVM_CANCELEDITLABEL:
+      EndEdit(v, true);
+      return 0;
     default:
       return ItemMessage(v, msg, wParam, lParam);
   }

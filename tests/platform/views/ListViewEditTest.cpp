@@ -1,0 +1,221 @@
+// TListView's caption editing, its refusable changes and its header's right clicks, driven as a user
+// does: keys, clicks and the manual clock, with the events counted, those that must not come included.
+
+#include "platform/vcl/ComCtrls.h"
+#include "platform/vcl/StdCtrls.h"
+#include "platform/win32/CommCtrl.h"
+#include "tests/platform/views/HeaderListTestUtil.h"
+
+using namespace viewtest;
+
+namespace {
+
+constexpr TColor kViewColor = 0x00D8F0C8;  // a colour of nothing else on the form
+
+class ListViewEditTest : public StockTest {
+ protected:
+  void SetUp() override {
+    StockTest::SetUp();
+    lv = new TListView(form);
+    lv->SetParent(form);
+    lv->SetBorderStyle(bsNone);
+    lv->SetBounds(10, 10, 300, 200);
+    lv->SetViewStyle(vsReport);
+    lv->SetColor(kViewColor);
+    for (auto [caption, width] : { std::pair { "Name", 100 }, std::pair { "Size", 60 } }) {
+      TListColumn* c = lv->Columns()->Add();
+      c->SetCaption(caption);
+      c->SetWidth(width);
+    }
+    for (const char* caption : { "alpha", "beta", "gamma", "delta" }) lv->Items()->Add()->SetCaption(caption);
+    form->Show();
+    xt::PumpUntilIdle();
+  }
+  RECT Label(int i) {
+    RECT r { LVIR_LABEL, 0, 0, 0 };
+    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
+  void ClickCaption(int i) {
+    const RECT r = Label(i);
+    ClickAt(lv, r.left + 4, r.top + 3);
+    xt::PumpUntilIdle();
+  }
+  HWND Editor() { return reinterpret_cast<HWND>(lv->Perform(LVM_GETEDITCONTROL, 0, 0)); }
+  AnsiString Caption(int i) { return lv->Items()->Item(i)->Caption(); }
+  TListView* lv {};
+};
+
+TEST_F(ListViewEditTest, CaptionsAreEditedByF2AndASlowSecondClickInTheViewsColours) {
+  int editing = 0, edited = 0;
+  bool allow = true;
+  AnsiString seen;
+  lv->OnEditing = On<TLVEditingEvent>([&](TObject*, TListItem*, bool& a) {
+    ++editing;
+    a = allow;
+  });
+  lv->OnEdited = On<TLVEditedEvent>([&](TObject*, TListItem*, AnsiString& s) {
+    ++edited;
+    seen = s;
+    if (s == "upper") s = "UPPER";
+  });
+  ClickCaption(1);
+  ASSERT_EQ(lv->ItemIndex(), 1);
+
+  // F2 opens the editor over the caption, in the view's colours, with the focus; Enter keeps the text
+  // OnEdited leaves.
+  Press(VK_F2);
+  ASSERT_TRUE(lv->IsEditing());
+  EXPECT_EQ(GetFocus(), Editor());
+  RECT er {};
+  GetWindowRect(Editor(), &er);
+  const TPoint corner = lv->ScreenToClient(TPoint(er.left, er.top));
+  const RECT label = Label(1);
+  EXPECT_EQ(corner.Y, label.top);
+  EXPECT_EQ(xt::ReadPixel(Editor(), er.right - er.left - 3, 3), ColorToRGB(kViewColor));
+  Gallery(lv, "listview", "editing");
+  xt::TypeText("upper");
+  Press(VK_RETURN);
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_EQ(edited, 1);
+  EXPECT_EQ(seen, "upper");
+  EXPECT_EQ(Caption(1), "UPPER");
+  EXPECT_EQ(GetFocus(), lv->Handle());
+
+  // Escape cancels: no OnEdited, the caption stays.
+  Press(VK_F2);
+  xt::TypeText("gone");
+  Press(VK_ESCAPE);
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(edited, 1);
+  EXPECT_EQ(Caption(1), "UPPER");
+
+  // A second click on the selected caption opens the editor once the double-click time has passed,
+  // not a moment before...
+  xt::Advance(1000);
+  ClickCaption(1);
+  xt::Advance(GetDoubleClickTime() - 1);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(lv->IsEditing());
+  xt::Advance(1);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(lv->IsEditing());
+  // ...and the focus going elsewhere ends it, keeping the text.
+  xt::TypeText("kept");
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(10, 250, 80, 20);
+  other->SetFocus();
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(edited, 2);
+  EXPECT_EQ(Caption(1), "kept");
+
+  // A double click, or a first click on another item, is no slow second click.
+  lv->SetFocus();
+  xt::Advance(1000);
+  const RECT r = Label(1);
+  const TPoint p = lv->ClientToScreen(TPoint(r.left + 4, r.top + 3));
+  xt::DoubleClick(p.X, p.Y);
+  xt::Advance(GetDoubleClickTime() * 2);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(lv->IsEditing());
+  xt::Advance(1000);
+  ClickCaption(2);
+  xt::Advance(GetDoubleClickTime() * 2);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(lv->IsEditing());
+
+  // OnEditing refuses; ReadOnly refuses without asking.
+  const int asked = editing;
+  allow = false;
+  EXPECT_FALSE(lv->Items()->Item(2)->EditCaption());
+  Press(VK_F2);
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(editing, asked + 2);
+  allow = true;
+  lv->SetReadOnly(true);
+  EXPECT_FALSE(lv->Items()->Item(2)->EditCaption());
+  Press(VK_F2);
+  xt::Advance(1000);
+  ClickCaption(2);
+  xt::Advance(GetDoubleClickTime() * 2);
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(editing, asked + 2);
+  lv->SetReadOnly(false);
+
+  // The edited item deleted: the editor goes without a word.
+  ASSERT_TRUE(lv->Items()->Item(3)->EditCaption());
+  xt::TypeText("lost");
+  lv->Items()->Delete(3);
+  EXPECT_FALSE(lv->IsEditing());
+  EXPECT_EQ(edited, 2);
+  EXPECT_EQ(lv->Items()->Count(), 3);
+}
+
+TEST_F(ListViewEditTest, AViewFreedByItsOwnOnEditedLeavesNothingBehind) {
+  int calls = 0;
+  lv->OnEdited = Calling<TLVEditedEvent>(Freer(lv, calls));
+  auto life = lv->LifeToken();
+  lv->SetFocus();
+  ASSERT_TRUE(lv->Items()->Item(0)->EditCaption());
+  HWND editor = Editor();
+  xt::TypeText("x");
+  Press(VK_RETURN);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(life.expired());
+  EXPECT_FALSE(IsWindow(editor));
+  xt::PumpUntilIdle();
+}
+
+// Every way an item changes is asked first; a refusal leaves the item and fires no OnChange.
+TEST_F(ListViewEditTest, OnChangingRefusesSelectionAndCaptionChangesWithoutOnChange) {
+  lv->SetMultiSelect(true);
+  ClickCaption(0);
+  int changes = 0, selects = 0;
+  std::vector<TItemChange> asked;
+  bool allow = false;
+  lv->OnChanging = On<TLVChangingEvent>([&](TObject*, TListItem*, TItemChange c, bool& a) {
+    asked.push_back(c);
+    a = allow;
+  });
+  lv->OnChange = On<TLVChangeEvent>([&](TObject*, TListItem*, TItemChange) { ++changes; });
+  lv->OnSelectItem = On<TLVSelectItemEvent>([&](TObject*, TListItem*, bool) { ++selects; });
+  const struct {
+    const char* what;
+    std::function<void()> act;
+  } kWays[] = {
+    { "a click", [&] { ClickCaption(2); } },
+    { "a key", [&] { Press(VK_DOWN); } },
+    { "SetSelected", [&] { lv->Items()->Item(3)->SetSelected(true); } },
+    { "ItemIndex", [&] { lv->SetItemIndex(1); } },
+  };
+  for (const auto& way : kWays) {
+    asked.clear();
+    way.act();
+    EXPECT_FALSE(asked.empty()) << way.what;
+    EXPECT_EQ(std::count(asked.begin(), asked.end(), ctState), static_cast<long>(asked.size())) << way.what;
+    EXPECT_EQ(lv->ItemIndex(), 0) << way.what;
+    EXPECT_EQ(lv->SelCount(), 1) << way.what;
+  }
+  asked.clear();
+  lv->Items()->Item(1)->SetCaption("other");
+  lv->Items()->Item(1)->SetImageIndex(4);
+  EXPECT_EQ(asked, (std::vector<TItemChange> { ctText, ctImage }));
+  EXPECT_EQ(Caption(1), "beta");
+  EXPECT_EQ(lv->Items()->Item(1)->ImageIndex(), -1);
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(selects, 0);
+
+  allow = true;
+  xt::Advance(1000);  // no double click with the first
+  ClickCaption(2);
+  EXPECT_EQ(lv->ItemIndex(), 2);
+  EXPECT_EQ(lv->SelCount(), 1);
+  EXPECT_GT(changes, 0);
+  EXPECT_EQ(selects, 2);  // 0 lost it, 2 got it
+}
+
+}  // namespace
