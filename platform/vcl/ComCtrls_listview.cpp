@@ -769,6 +769,10 @@ void TCustomListView::ColClick(TListColumn* Column) {
   if (OnColumnClick) OnColumnClick(this, Column);
 }
 
+void TCustomListView::ColRightClick(TListColumn* Column, TPoint Point) {
+  if (OnColumnRightClick) OnColumnRightClick(this, Column, Point);
+}
+
 void TCustomListView::Delete(TListItem* Item) {
   if (OnDeletion) OnDeletion(this, Item);
 }
@@ -873,7 +877,8 @@ void TCustomListView::CNNotify(TMessage& Message) {
 }
 
 // The header's notices pass through this control to the window; widths dragged there come back to
-// the columns, and a finished reorder is announced.
+// the columns, a finished reorder is announced, and so is a right click on a section (at the point
+// under the mouse, in this control's client coordinates).
 void TCustomListView::HeaderNotify(NMHDR* Header) {
   auto* n = reinterpret_cast<NMHEADERA*>(Header);
   if (n->iItem < 0 || n->iItem >= FColumns->Count()) return;
@@ -881,6 +886,10 @@ void TCustomListView::HeaderNotify(NMHDR* Header) {
     FColumns->Items(n->iItem)->FWidth = n->pitem->cxy;
   } else if (n->hdr.code == HDN_ENDDRAG) {
     if (OnColumnDragged) OnColumnDragged(this);
+  } else if (n->hdr.code == NM_RCLICK) {
+    POINT p {};
+    GetCursorPos(&p);
+    ColRightClick(FColumns->Items(n->iItem), ScreenToClient(TPoint(p.x, p.y)));
   }
 }
 

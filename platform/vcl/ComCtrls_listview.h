@@ -297,6 +297,7 @@ class TCustomListView : public TWinControl {
   // Asked before an item's state (selection, focus, check box), caption or image changes; refusing
   // keeps the item as it was, and OnChange does not follow.
   TLVChangingEvent OnChanging;
+  // A right click on a header section: its column and the point, in client coordinates.
   TLVColumnRClickEvent OnColumnRightClick;
   // OnEditing may refuse to open a caption's editor; OnEdited hears the text Enter or the focus
   // leaving kept (not after Escape) and may change it; the item takes what it leaves.
@@ -317,6 +318,7 @@ class TCustomListView : public TWinControl {
   virtual bool CanEdit(TListItem* Item);
   virtual void Edit(TListItem* Item, const AnsiString& S);
   virtual void ColClick(TListColumn* Column);
+  virtual void ColRightClick(TListColumn* Column, TPoint Point);
   virtual void Delete(TListItem* Item);
   virtual void DoSelectItem(TListItem* Item, bool Selected);
   virtual void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State);

@@ -219,3 +219,38 @@ TEST_F(ListViewEditTest, OnChangingRefusesSelectionAndCaptionChangesWithoutOnCha
 }
 
 }  // namespace
+
+TEST_F(ListViewEditTest, ARightClickOnAHeaderSectionNamesItsColumnAndThePoint) {
+  std::vector<std::pair<int, TPoint>> got;
+  lv->OnColumnRightClick =
+      On<TLVColumnRClickEvent>([&](TObject*, TListColumn* c, TPoint p) { got.emplace_back(c->Index(), p); });
+  int clicks = 0;
+  lv->OnColumnClick = On<TLVColumnClickEvent>([&](TObject*, TListColumn*) { ++clicks; });
+  lv->SetFullDrag(true);
+  const int order[] = { 1, 0 };  // Size shows first, 60 wide, then Name
+  lv->Perform(LVM_SETCOLUMNORDERARRAY, 2, reinterpret_cast<LPARAM>(order));
+  const struct {
+    int x;
+    int column;  // -1: none
+  } kClicks[] = { { 3, 1 }, { 55, 1 }, { 64, 0 }, { 155, 0 }, { 250, -1 } };
+  for (const auto& c : kClicks) {
+    got.clear();
+    xt::Advance(1000);
+    ClickAt(lv, c.x, 6, xt::mbRight);
+    xt::PumpUntilIdle();
+    if (c.column < 0) {
+      EXPECT_TRUE(got.empty()) << c.x;
+      continue;
+    }
+    ASSERT_EQ(got.size(), 1u) << c.x;
+    EXPECT_EQ(got[0].first, c.column) << c.x;
+    EXPECT_EQ(got[0].second, TPoint(c.x, 6)) << c.x;
+  }
+  EXPECT_EQ(clicks, 0);
+  got.clear();
+  xt::Advance(1000);
+  ClickAt(lv, 20, 6);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(got.empty());
+}
