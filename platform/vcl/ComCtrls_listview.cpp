@@ -893,8 +893,45 @@ void TCustomListView::HeaderNotify(NMHDR* Header) {
   }
 }
 
+// ---- Info tips ------------------------------------------------------------------------------------------------
+
+// Over an item, the hint waits for the hover time instead of the application's pause.
+void TCustomListView::CMHintShowPause(TMessage& Message) {
+  auto* pause = reinterpret_cast<int*>(Message.LParam);
+  POINT p {};
+  if (!OnInfoTip || !pause || !GetCursorPos(&p)) return;
+  const TPoint at = ScreenToClient(TPoint(p.x, p.y));
+  if (!GetItemAt(at.X, at.Y)) return;
+  UINT hover = 0;
+  if (FHoverTime < 0) SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
+  *pause = FHoverTime < 0 ? static_cast<int>(hover) : FHoverTime;
+}
+
+// The item's tip, held while the mouse stays on the item; another item asks again.
+void TCustomListView::CMHintShow(TMessage& Message) {
+  auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+  Message.Result = 0;
+  TListItem* item = OnInfoTip && info ? GetItemAt(info->CursorPos.X, info->CursorPos.Y) : nullptr;
+  if (!item) return;
+  AnsiString tip;
+  auto life = LifeToken();
+  OnInfoTip(this, item, tip);
+  if (life.expired() || FItems->IndexOf(item) < 0) {
+    Message.Result = life.expired() ? 1 : 0;
+    return;
+  }
+  info->CursorRect = item->DisplayRect(drBounds);
+  if (!tip.empty()) info->HintStr = tip;
+}
+
 void TCustomListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CM_HINTSHOWPAUSE:
+      CMHintShowPause(Message);
+      return;
+    case CM_HINTSHOW:
+      CMHintShow(Message);
+      return;
     case CN_NOTIFY:
       CNNotify(Message);
       return;

@@ -263,6 +263,8 @@ class TCustomListView : public TWinControl {
   void SetAllocBy(int Value) { FAllocBy = Value; }
   TListHotTrackStyles HotTrackStyles() const { return FHotTrackStyles; }
   void SetHotTrackStyles(TListHotTrackStyles Value) { FHotTrackStyles = Value; }
+  // How long the mouse rests on an item before its info tip shows, in milliseconds; -1: the
+  // system's hover time.
   int HoverTime() const { return FHoverTime; }
   void SetHoverTime(int Value) { FHoverTime = Value; }
   bool OwnerData() const { return FOwnerData; }
@@ -303,10 +305,12 @@ class TCustomListView : public TWinControl {
   // leaving kept (not after Escape) and may change it; the item takes what it leaves.
   TLVEditedEvent OnEdited;
   TLVEditingEvent OnEditing;
+  // The hint over an item (with ShowHint on), asked once the mouse has rested there for HoverTime; an
+  // empty text leaves the control's own hint.
+  TLVInfoTipEvent OnInfoTip;
   // Stored only.
   TLVOwnerDataEvent OnData;
   TLVOwnerDataEvent OnGetImageIndex;
-  TLVInfoTipEvent OnInfoTip;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -347,6 +351,8 @@ class TCustomListView : public TWinControl {
   // The item a window row points back at, nullptr when it is not one of the items (any more).
   TListItem* ItemOf(LPARAM Param) const;
   void CNNotify(TMessage& Message);
+  void CMHintShowPause(TMessage& Message);
+  void CMHintShow(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void HeaderNotify(NMHDR* Header);
   void ReadItems(TReader* Reader);

@@ -254,3 +254,52 @@ TEST_F(ListViewEditTest, ARightClickOnAHeaderSectionNamesItsColumnAndThePoint) {
   EXPECT_EQ(clicks, 1);
   EXPECT_TRUE(got.empty());
 }
+
+// The tip over an item is OnInfoTip's, once the mouse has rested there for the hover time (the
+// system's, 400 ms, by default); elsewhere the control's own hint after the application's pause.
+TEST_F(ListViewEditTest, InfoTipsShowOverItemsAfterTheHoverTime) {
+  auto shown = [] {
+    THintWindow* w = Application->HintWindow();
+    return w && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w->Caption() : AnsiString("(none)");
+  };
+  lv->SetHint("the view");
+  lv->SetShowHint(true);
+  int asked = 0;
+  lv->OnInfoTip = On<TLVInfoTipEvent>([&](TObject*, TListItem* item, AnsiString& tip) {
+    ++asked;
+    if (item->Index() != 3) tip = "about " + item->Caption();
+  });
+  const struct {
+    int hoverTime;
+    int wait;
+  } kCases[] = { { -1, 400 }, { 1234, 1234 } };
+  for (const auto& c : kCases) {
+    lv->SetHoverTime(c.hoverTime);
+    Application->CancelHint();
+    const int before = asked;
+    const RECT r1 = Label(1);
+    MoveTo(lv, r1.left + 3, r1.top + 3);
+    xt::Advance(c.wait - 1);
+    EXPECT_EQ(shown(), "(none)") << c.hoverTime;
+    EXPECT_EQ(asked, before) << c.hoverTime;
+    xt::Advance(1);
+    EXPECT_EQ(shown(), "about beta") << c.hoverTime;
+    // Another item: its own tip, after the hover time again.
+    const RECT r2 = Label(2);
+    MoveTo(lv, r2.left + 5, r2.top + 2);
+    xt::Advance(c.wait - 1);
+    EXPECT_NE(shown(), "about gamma") << c.hoverTime;
+    xt::Advance(1);
+    EXPECT_EQ(shown(), "about gamma") << c.hoverTime;
+    EXPECT_EQ(asked, before + 2) << c.hoverTime;
+  }
+  // No tip for this item: the view's own hint. Below the items: the view's hint after the pause.
+  const RECT r3 = Label(3);
+  MoveTo(lv, r3.left + 3, r3.top + 3);
+  xt::Advance(1234);
+  EXPECT_EQ(shown(), "the view");
+  Application->CancelHint();
+  MoveTo(lv, 150, 150);
+  xt::Advance(Application->HintPause());
+  EXPECT_EQ(shown(), "the view");
+}
