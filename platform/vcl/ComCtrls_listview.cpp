@@ -388,6 +388,12 @@ DWORD TCustomListView::ExtendedStyle() const {
   if (FRowSelect) ex |= LVS_EX_FULLROWSELECT;
   if (FHotTrack) ex |= LVS_EX_TRACKSELECT;
   if (FFullDrag) ex |= LVS_EX_HEADERDRAGDROP;
+  if (FHotTrackStyles.Contains(htHandPoint))
+    ex |= LVS_EX_ONECLICKACTIVATE;
+  else if (FHotTrackStyles.Contains(htUnderlineHot) || FHotTrackStyles.Contains(htUnderlineCold))
+    ex |= LVS_EX_TWOCLICKACTIVATE;
+  if (FHotTrackStyles.Contains(htUnderlineHot)) ex |= LVS_EX_UNDERLINEHOT;
+  if (FHotTrackStyles.Contains(htUnderlineCold)) ex |= LVS_EX_UNDERLINECOLD;
   return ex;
 }
 
@@ -528,6 +534,11 @@ void TCustomListView::SetHideSelection(bool Value) {
 
 void TCustomListView::SetHotTrack(bool Value) {
   FHotTrack = Value;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetHotTrackStyles(TListHotTrackStyles Value) {
+  FHotTrackStyles = Value;
   UpdateExtendedStyle();
 }
 
@@ -814,9 +825,34 @@ TListItem* TCustomListView::ItemOf(LPARAM Param) const {
   return FItems->IndexOf(item) >= 0 ? item : nullptr;
 }
 
+// The notices that ask before a change: a state change, opening a caption's editor, and the edited text.
+bool TCustomListView::AskingNotify(TMessage& Message) {
+  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+  switch (hdr->code) {
+    case LVN_ITEMCHANGING: {
+      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      TListItem* item = ItemOf(n->lParam);
+      Message.Result = item && (n->uChanged & LVIF_STATE) && !CanChange(item, ctState) ? 1 : 0;
+      return true;
+    }
+    case LVN_BEGINLABELEDITA: {
+      TListItem* item = ItemOf(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.lParam);
+      Message.Result = item && !FReadOnly && CanEdit(item) ? 0 : 1;
+      return true;
+    }
+    case LVN_ENDLABELEDITA: {
+      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (TListItem* item = ItemOf(it.lParam); item && it.pszText) Edit(item, it.pszText);
+      Message.Result = 0;  // the item keeps its caption itself
+      return true;
+    }
+  }
+  return false;
+}
+
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-  if (!hdr) return;
+  if (!hdr || AskingNotify(Message)) return;
   switch (hdr->code) {
     case LVN_GETDISPINFOA: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
@@ -843,23 +879,6 @@ void TCustomListView::CNNotify(TMessage& Message) {
       // OnChange may have freed the item (or the view): it is looked for again, not touched.
       if (life.expired() || index < 0 || index >= FItems->Count() || FItems->Item(index) != item) return;
       if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
-      return;
-    }
-    case LVN_ITEMCHANGING: {
-      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
-      TListItem* item = ItemOf(n->lParam);
-      Message.Result = item && (n->uChanged & LVIF_STATE) && !CanChange(item, ctState) ? 1 : 0;
-      return;
-    }
-    case LVN_BEGINLABELEDITA: {
-      TListItem* item = ItemOf(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.lParam);
-      Message.Result = item && !FReadOnly && CanEdit(item) ? 0 : 1;
-      return;
-    }
-    case LVN_ENDLABELEDITA: {
-      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
-      if (TListItem* item = ItemOf(it.lParam); item && it.pszText) Edit(item, it.pszText);
-      Message.Result = 0;  // the item keeps its caption itself
       return;
     }
     case LVN_COLUMNCLICK: {

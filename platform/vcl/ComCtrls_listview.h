@@ -261,8 +261,11 @@ class TCustomListView : public TWinControl {
   // Stored only.
   int AllocBy() const { return FAllocBy; }
   void SetAllocBy(int Value) { FAllocBy = Value; }
+  // htHandPoint: one click activates an item, the hand shows over the hot one; otherwise either
+  // underline asks for two-click activation (a click on a selected item). htUnderlineHot underlines
+  // the hot item's caption, htUnderlineCold the others'.
   TListHotTrackStyles HotTrackStyles() const { return FHotTrackStyles; }
-  void SetHotTrackStyles(TListHotTrackStyles Value) { FHotTrackStyles = Value; }
+  void SetHotTrackStyles(TListHotTrackStyles Value);
   // How long the mouse rests on an item before its info tip shows, in milliseconds; -1: the
   // system's hover time.
   int HoverTime() const { return FHoverTime; }
@@ -350,6 +353,7 @@ class TCustomListView : public TWinControl {
   void Resort();
   // The item a window row points back at, nullptr when it is not one of the items (any more).
   TListItem* ItemOf(LPARAM Param) const;
+  bool AskingNotify(TMessage& Message);
   void CNNotify(TMessage& Message);
   void CMHintShowPause(TMessage& Message);
   void CMHintShow(TMessage& Message);

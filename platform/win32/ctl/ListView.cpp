@@ -103,6 +103,9 @@ bool Report(const ListView& v) { return ViewOf(v) == LVS_REPORT; }
 bool List(const ListView& v) { return ViewOf(v) == LVS_LIST; }
 bool Icons(const ListView& v) { return ViewOf(v) == LVS_ICON || ViewOf(v) == LVS_SMALLICON; }
 bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
+// One- and two-click activation track the item under the mouse as hot tracking does.
+bool Activates(const ListView& v) { return (v.exStyle & (LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE)) != 0; }
+bool Tracks(const ListView& v) { return (v.exStyle & LVS_EX_TRACKSELECT) || Activates(v); }
 int Count(const ListView& v) { return (int)v.items.Size(); }
 bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
 
@@ -1086,6 +1089,7 @@ struct RowLook {
   bool selected;
   bool fullRow;
   COLORREF text;
+  bool underline;
 };
 
 // The caption's own area: centred under an icon, else as wide as the text unless the whole row is
@@ -1116,6 +1120,10 @@ RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& capt
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
   DrawTextA(dc, caption.data(), (int)caption.size(), &t,
             align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  if (look.underline) {
+    int y = t.top + (t.bottom - t.top + v.lineH) / 2 - 1;
+    FillColour(dc, RECT { t.left, y, std::max(t.left, t.right), y + 1 }, GetTextColor(dc));
+  }
   return textRect;
 }
 
@@ -1143,8 +1151,10 @@ void DrawItem(ListView& v, HDC dc, int i) {
   RECT bounds = Bounds(v, i);
   if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) return OwnerDrawItem(v, dc, i, bounds);
   const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
-  const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
-  const RowLook look { selected, fullRow, text };
+  const bool hot = i == v.hot && Tracks(v);
+  const COLORREF text = hot ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
+  const bool underline = Activates(v) && (v.exStyle & (hot ? LVS_EX_UNDERLINEHOT : LVS_EX_UNDERLINECOLD));
+  const RowLook look { selected, fullRow, text, underline };
   RECT label = LabelRect(v, i);
   if (selected && fullRow) FillColour(dc, RowRect(v, bounds), GetSysColor(COLOR_HIGHLIGHT));
   DrawStateImage(v, dc, i);
@@ -1279,8 +1289,9 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
   }
   LVHITTESTINFO hit = HitTest(v, p);
   bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
-  const bool again = hadFocus && !right && !shift && !ctrl && hit.iItem >= 0 && hit.iItem == v.focus &&
-                     (v.items[hit.iItem].state & LVIS_SELECTED) && hit.flags == LVHT_ONITEMLABEL;
+  const bool wasSelected = hit.iItem >= 0 && (v.items[hit.iItem].state & LVIS_SELECTED);
+  const bool again = hadFocus && !right && !shift && !ctrl && hit.iItem >= 0 && hit.iItem == v.focus && wasSelected &&
+                     hit.flags == LVHT_ONITEMLABEL && !Activates(v);
   if (hit.iItem < 0) {
     if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
   } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
@@ -1292,20 +1303,39 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
   }
   if (again && !v.dead && hit.iItem == v.focus && (StyleOf(v) & LVS_EDITLABELS)) ArmEdit(v, hit.iItem);
   if (!v.dead) Notify(v, right ? NM_RCLICK : NM_CLICK, hit.iItem, p);
+  // One click activates an item, or a click on an item already selected with two-click activation.
+  const bool activate = (v.exStyle & LVS_EX_ONECLICKACTIVATE) || ((v.exStyle & LVS_EX_TWOCLICKACTIVATE) && wasSelected);
+  if (!v.dead && !right && hit.iItem >= 0 && activate && Valid(v, (WPARAM)hit.iItem))
+    Notify(v, LVN_ITEMACTIVATE, hit.iItem, p);
 }
 
+// A double click activates its item, unless its first click did already.
 void DoubleClick(ListView& v, POINT p) {
   DisarmEdit(v);
-  Notify(v, NM_DBLCLK, HitTest(v, p).iItem, p);
+  const int i = HitTest(v, p).iItem;
+  Notify(v, NM_DBLCLK, i, p);
+  if (v.dead || i < 0 || !Valid(v, (WPARAM)i) || (v.exStyle & LVS_EX_ONECLICKACTIVATE)) return;
+  if (!(v.exStyle & LVS_EX_TWOCLICKACTIVATE) || (v.items[i].state & LVIS_SELECTED)) Notify(v, LVN_ITEMACTIVATE, i, p);
+}
+
+// The hand over a hot item that one click activates (two clicks: one already selected).
+bool HandCursor(ListView& v, LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT || !Valid(v, (WPARAM)v.hot)) return false;
+  const bool selected = v.items[v.hot].state & LVIS_SELECTED;
+  if (!(v.exStyle & LVS_EX_ONECLICKACTIVATE) && !((v.exStyle & LVS_EX_TWOCLICKACTIVATE) && selected)) return false;
+  SetCursor(LoadCursorA(nullptr, IDC_HAND));
+  return true;
 }
 
 void MouseMove(ListView& v, POINT p) {
-  if (!(v.exStyle & LVS_EX_TRACKSELECT)) return;
+  if (!Tracks(v)) return;
   int hot = HitTest(v, p).iItem;
   if (hot == v.hot) return;
   RedrawItem(v, v.hot);
   v.hot = hot;
   RedrawItem(v, hot);
+  // The cursor was chosen before this move made the item hot: it is chosen again.
+  if (Activates(v)) SendMessageA(v.hwnd, WM_SETCURSOR, (WPARAM)v.hwnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
 }
 
 // Scrolling moves the items from under an open editor: it ends first, keeping its text. False when
@@ -1672,6 +1702,8 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_NOTIFY:
       return NotifyMessage(v, (const NMHDR*)lParam);
+    case WM_SETCURSOR:
+      return HandCursor(v, lParam) ? TRUE : DefWindowProcA(v.hwnd, msg, wParam, lParam);
     case WM_CTLCOLOREDIT:
       return (HWND)lParam == v.edit ? EditColours(v, (HDC)wParam) : DefWindowProcA(v.hwnd, msg, wParam, lParam);
     case LVM_EDITLABELA:

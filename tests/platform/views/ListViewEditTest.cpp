@@ -303,3 +303,66 @@ TEST_F(ListViewEditTest, InfoTipsShowOverItemsAfterTheHoverTime) {
   xt::Advance(Application->HintPause());
   EXPECT_EQ(shown(), "the view");
 }
+
+// HotTrackStyles: the hand over a hot item one click activates, underlined hot or cold captions, and
+// activation by one click, by a click on a selected item, or by a double click.
+TEST_F(ListViewEditTest, HotTrackStylesUnderlineCaptionsShowTheHandAndChooseHowItemsActivate) {
+  int activated = 0;
+  const TWndMethod old = lv->WindowProc;
+  lv->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == LVN_ITEMACTIVATE) ++activated;
+    old(m);
+  });
+  auto activations = [&] { return std::exchange(activated, 0); };
+  // A run of 12 pixels of one colour in a caption's rectangle: wider than any stroke of a letter.
+  auto underlined = [&](int i, COLORREF c) {
+    const RECT r = Label(i);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left, run = 0; x < r.right; ++x)
+        if ((run = xt::ReadPixel(lv->Handle(), x, y) == c ? run + 1 : 0) >= 12) return true;
+    return false;
+  };
+  const COLORREF hotInk = GetSysColor(COLOR_HIGHLIGHT), coldInk = GetSysColor(COLOR_WINDOWTEXT);
+  const HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+  const struct {
+    TListHotTrackStyles styles;
+    bool hand, hotLine, coldLine;
+    int firstClick, secondClick, doubleClick;
+  } kCases[] = {
+    { {}, false, false, false, 0, 0, 1 },
+    { { htHandPoint }, true, false, false, 1, 1, 1 },
+    { { htUnderlineHot }, false, true, false, 0, 1, 1 },
+    { { htUnderlineCold }, false, false, true, 0, 1, 1 },
+    { { htHandPoint, htUnderlineHot, htUnderlineCold }, true, true, true, 1, 1, 1 },
+  };
+  for (const auto& c : kCases) {
+    const std::string name = std::to_string(c.styles.ToBits());
+    lv->SetHotTrackStyles(c.styles);
+    lv->SetSelected(nullptr);
+    MoveTo(form, 5, 280);
+    const RECT r1 = Label(1);
+    MoveTo(lv, r1.left + 3, r1.top + 3);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(GetCursor() == hand, c.hand) << name;
+    EXPECT_EQ(underlined(1, hotInk), c.hotLine) << name;
+    EXPECT_EQ(underlined(2, coldInk), c.coldLine) << name;
+    EXPECT_FALSE(underlined(2, hotInk)) << name;
+    if (c.hotLine && c.coldLine) Gallery(lv, "listview", "underlined");
+    activations();
+    xt::Advance(1000);
+    ClickCaption(1);
+    EXPECT_EQ(activations(), c.firstClick) << name;
+    xt::Advance(1000);
+    ClickCaption(1);
+    EXPECT_EQ(activations(), c.secondClick) << name;
+    xt::Advance(GetDoubleClickTime() * 2);
+    Press(VK_ESCAPE);  // a slow second click may have opened the editor
+    xt::Advance(1000);
+    const RECT r2 = Label(2);
+    const TPoint p = lv->ClientToScreen(TPoint(r2.left + 3, r2.top + 3));
+    xt::DoubleClick(p.X, p.Y);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(activations(), c.doubleClick) << name;
+  }
+  lv->WindowProc = old;
+}
