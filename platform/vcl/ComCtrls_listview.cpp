@@ -339,12 +339,44 @@ void TListItems::EndUpdate() {
   }
 }
 
+// ---- TIconOptions ----------------------------------------------------------------------------------------
+
+void TIconOptions::Assign(TPersistent* Source) {
+  auto* o = dynamic_cast<TIconOptions*>(Source);
+  if (!o) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FArrangement = o->FArrangement;
+  FAutoArrange = o->FAutoArrange;
+  FWrapText = o->FWrapText;
+  FListView->UpdateStyle();
+}
+
+TPersistent* TIconOptions::GetOwner() { return FListView; }
+
+void TIconOptions::SetArrangement(TIconArrangement Value) {
+  FArrangement = Value;
+  FListView->UpdateStyle();
+}
+
+void TIconOptions::SetAutoArrange(bool Value) {
+  FAutoArrange = Value;
+  FListView->UpdateStyle();
+}
+
+void TIconOptions::SetWrapText(bool Value) {
+  FWrapText = Value;
+  FListView->UpdateStyle();
+}
+
 // ---- TCustomListView: construction and the window -------------------------------------------------------
 
 TCustomListView::TCustomListView(TComponent* AOwner)
     : TWinControl(AOwner),
       FColumns(std::make_unique<TListColumns>(this)),
       FItems(std::make_unique<TListItems>(this)),
+      FIconOptions(std::make_unique<TIconOptions>(this)),
       FCanvas(std::make_unique<TControlCanvas>()) {
   FControlStyle = TControlStyle { csDoubleClicks };
   SetBounds(0, 0, 250, 150);
@@ -378,6 +410,9 @@ DWORD TCustomListView::ViewStyleBits() const {
   if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
   if (!FColumnClick) style |= LVS_NOSORTHEADER;
   if (!FReadOnly) style |= LVS_EDITLABELS;
+  if (FIconOptions->Arrangement() == iaLeft) style |= LVS_ALIGNLEFT;
+  if (FIconOptions->AutoArrange()) style |= LVS_AUTOARRANGE;
+  if (!FIconOptions->WrapText()) style |= LVS_NOLABELWRAP;
   return style | LVS_SHAREIMAGELISTS;
 }
 
@@ -450,7 +485,7 @@ void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
   const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
-                     LVS_NOSORTHEADER | LVS_EDITLABELS;
+                     LVS_NOSORTHEADER | LVS_EDITLABELS | LVS_ALIGNMASK | LVS_AUTOARRANGE | LVS_NOLABELWRAP;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -1047,6 +1082,10 @@ XJ_PUBLISHED(TListColumn,
   XJ_PROP(MinWidth, 0)
   XJ_PROP(Tag, 0)
   XJ_PROP(Width, 50));
+XJ_PUBLISHED(TIconOptions,
+  XJ_PROP(Arrangement, iaTop)
+  XJ_PROP(AutoArrange, false)
+  XJ_PROP(WrapText, true));
 XJ_PUBLISHED(TCustomListView);
 XJ_PUBLISHED(TListView,
   XJ_PROP(Action)
@@ -1072,6 +1111,7 @@ XJ_PUBLISHED(TListView,
   XJ_PROP(HotTrack, false)
   XJ_PROP(HotTrackStyles, {})
   XJ_PROP(HoverTime, -1)
+  XJ_PROP(IconOptions)
   XJ_PROP(LargeImages)
   XJ_PROP(MultiSelect, false)
   XJ_PROP(OwnerData, false)

@@ -20,6 +20,8 @@ enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 enum TListHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
 XJ_ENUM_IDENTS(TListHotTrackStyle, htHandPoint, htUnderlineCold, htUnderlineHot);
 typedef Set<TListHotTrackStyle> TListHotTrackStyles;
+enum TIconArrangement { iaTop, iaLeft };
+XJ_ENUM_IDENTS(TIconArrangement, iaTop, iaLeft);
 
 // ---- Columns ---------------------------------------------------------------------------------------------
 
@@ -180,6 +182,34 @@ class TListItems : public TPersistent {
   bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
 };
 
+// ---- Icon views ----------------------------------------------------------------------------------------------
+
+// How the icon views lay out their items: row by row (iaTop) or column by column (iaLeft), always
+// arranged (AutoArrange is what the view does anyway: it keeps no item positions of its own), and
+// captions that may wrap onto a second line under their icon (WrapText) or keep to one.
+class TIconOptions : public TPersistent {
+  XJ_CLASS(TIconOptions, TPersistent)
+ public:
+  explicit TIconOptions(TCustomListView* AOwner) : FListView(AOwner) {}
+
+  void Assign(TPersistent* Source) override;
+  TIconArrangement Arrangement() const { return FArrangement; }
+  void SetArrangement(TIconArrangement Value);
+  bool AutoArrange() const { return FAutoArrange; }
+  void SetAutoArrange(bool Value);
+  bool WrapText() const { return FWrapText; }
+  void SetWrapText(bool Value);
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomListView* FListView;
+  TIconArrangement FArrangement { iaTop };
+  bool FAutoArrange { false };
+  bool FWrapText { true };
+};
+
 // ---- The view --------------------------------------------------------------------------------------------
 
 typedef TClosure<void(TObject* Sender, TListItem* Item, TItemChange Change)> TLVChangeEvent;
@@ -227,6 +257,8 @@ class TCustomListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool HotTrack() const { return FHotTrack; }
   void SetHotTrack(bool Value);
+  TIconOptions* IconOptions() const { return FIconOptions.get(); }
+  void SetIconOptions(TIconOptions* Value) { FIconOptions->Assign(Value); }
   // The focused or first selected item, -1 for none; setting selects that item alone.
   int ItemIndex() const;
   void SetItemIndex(int Value);
@@ -337,6 +369,7 @@ class TCustomListView : public TWinControl {
   friend class TListItems;
   friend class TListItem;
   friend class TListColumns;
+  friend class TIconOptions;
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
   DWORD ViewStyleBits() const;
   DWORD ExtendedStyle() const;
@@ -364,6 +397,7 @@ class TCustomListView : public TWinControl {
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
+  std::unique_ptr<TIconOptions> FIconOptions;
   std::unique_ptr<TControlCanvas> FCanvas;
   TCustomImageList* FLargeImages { nullptr };
   TCustomImageList* FSmallImages { nullptr };

@@ -78,6 +78,7 @@ struct ListView {
   int anchor { 0 };
   int hot { -1 };
   int wheelRest { 0 };
+  std::vector<RECT> workAreas;  // icon views: the items are laid out in the first one
   bool redraw { true };
   bool focused { false };
   bool syncingBars { false };
@@ -147,7 +148,9 @@ SIZE IconCell(const ListView& v) {
     return SIZE { w, RowHeight(v) };
   }
   SIZE img = ImageSize(v.large);
-  return SIZE { std::max((int)img.cx + 16, 75), std::max((int)img.cy, 32) + 8 + v.lineH + 6 };
+  // A caption that may wrap has room for a second line.
+  int lines = StyleOf(v) & LVS_NOLABELWRAP ? 1 : 2;
+  return SIZE { std::max((int)img.cx + 16, 75), std::max((int)img.cy, 32) + 8 + lines * v.lineH + 6 };
 }
 
 int ListColumnWidth(const ListView& v) {
@@ -163,8 +166,49 @@ int RowsPerPage(const ListView& v) {
 int RowsPerColumn(const ListView& v) { return std::max(1, (int)ClientSize(v).cy / RowHeight(v)); }
 int VisibleListColumns(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / ListColumnWidth(v)); }
 int ListColumns(const ListView& v) { return (Count(v) + RowsPerColumn(v) - 1) / RowsPerColumn(v); }
-int IconsPerRow(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / IconCell(v).cx); }
-int IconRows(const ListView& v) { return (Count(v) + IconsPerRow(v) - 1) / IconsPerRow(v); }
+
+// The icon views' grid: cells filled row by row, or column by column when aligned left, from the
+// top-left of the first work area (within its width or height), else of the client area.
+struct IconGrid {
+  SIZE cell;
+  POINT at;
+  int across, down;
+  bool byColumn;
+};
+
+IconGrid GridOf(const ListView& v) {
+  IconGrid g { IconCell(v), POINT {}, 1, 1, (StyleOf(v) & LVS_ALIGNMASK) == LVS_ALIGNLEFT };
+  SIZE c = ClientSize(v);
+  RECT area = v.workAreas.empty() ? RECT { 0, 0, c.cx, c.cy } : v.workAreas.front();
+  g.at = POINT { area.left, area.top };
+  int n = Count(v);
+  if (g.byColumn) {
+    g.down = std::max(1, (int)(area.bottom - area.top) / (int)g.cell.cy);
+    g.across = (n + g.down - 1) / g.down;
+  } else {
+    g.across = std::max(1, (int)(area.right - area.left) / (int)g.cell.cx);
+    g.down = (n + g.across - 1) / g.across;
+  }
+  return g;
+}
+
+POINT CellOf(const IconGrid& g, int i) {
+  return g.byColumn ? POINT { i / g.down, i % g.down } : POINT { i % g.across, i / g.across };
+}
+
+// The item in a cell of the grid, or −1.
+int ItemInCell(const IconGrid& g, int col, int row) {
+  if (col < 0 || row < 0) return -1;
+  if (g.byColumn) return row < g.down ? col * g.down + row : -1;
+  return col < g.across ? row * g.across + col : -1;
+}
+
+// How far the items reach, in view pixels.
+SIZE GridExtent(const ListView& v, const IconGrid& g) {
+  int n = Count(v);
+  int cols = g.byColumn ? g.across : std::min(n, g.across), rows = g.byColumn ? std::min(n, g.down) : g.down;
+  return SIZE { n ? g.at.x + cols * g.cell.cx : 0, n ? g.at.y + rows * g.cell.cy : 0 };
+}
 
 int TotalWidth(const ListView& v) {
   int w = 0;
@@ -188,10 +232,10 @@ RECT Bounds(const ListView& v, int i) {
     int x = (i / rows - v.top) * w, y = (i % rows) * RowHeight(v);
     return RECT { x, y, x + w, y + RowHeight(v) };
   }
-  SIZE cell = IconCell(v);
-  int per = IconsPerRow(v);
-  int x = (i % per) * cell.cx - v.origin.x, y = (i / per) * cell.cy - v.origin.y;
-  return RECT { x, y, x + cell.cx, y + cell.cy };
+  IconGrid g = GridOf(v);
+  POINT cell = CellOf(g, i);
+  int x = g.at.x + cell.x * g.cell.cx - v.origin.x, y = g.at.y + cell.y * g.cell.cy - v.origin.y;
+  return RECT { x, y, x + g.cell.cx, y + g.cell.cy };
 }
 
 // The first column's cell in report view (the item's own part), else the whole bounds.
@@ -265,11 +309,12 @@ std::pair<int, int> VisibleRange(const ListView& v) {
     int rows = RowsPerColumn(v);
     return { std::min(n, v.top * rows), std::min(n, (v.top + VisibleListColumns(v) + 1) * rows) };
   }
-  SIZE cell = IconCell(v);
-  int per = IconsPerRow(v);
-  int firstRow = std::max(0, (int)v.origin.y / (int)cell.cy);
-  int lastRow = ((int)v.origin.y + (int)c.cy) / (int)cell.cy + 1;
-  return { std::min(n, firstRow * per), std::min(n, lastRow * per) };
+  IconGrid g = GridOf(v);
+  // The lines of cells (rows, or columns when aligned left) the client area crosses.
+  int from = g.byColumn ? v.origin.x - g.at.x : v.origin.y - g.at.y;
+  int size = g.byColumn ? g.cell.cx : g.cell.cy, span = g.byColumn ? c.cx : c.cy, per = g.byColumn ? g.down : g.across;
+  int first = std::max(0, from / size), last = std::max(0, (from + span) / size + 1);
+  return { std::min(n, first * per), std::min(n, last * per) };
 }
 
 // ---- Texts ------------------------------------------------------------------------------------------
@@ -315,9 +360,9 @@ LVHITTESTINFO HitTest(ListView& v, POINT p) {
     int rows = RowsPerColumn(v), row = p.y / RowHeight(v);
     if (row < rows) i = (v.top + p.x / ListColumnWidth(v)) * rows + row;
   } else {
-    SIZE cell = IconCell(v);
-    int col = (p.x + v.origin.x) / cell.cx;
-    if (col < IconsPerRow(v)) i = ((p.y + v.origin.y) / cell.cy) * IconsPerRow(v) + col;
+    IconGrid g = GridOf(v);
+    int x = p.x + v.origin.x - g.at.x, y = p.y + v.origin.y - g.at.y;
+    if (x >= 0 && y >= 0) i = ItemInCell(g, x / g.cell.cx, y / g.cell.cy);
   }
   if (i < 0 || i >= Count(v)) return info;
   RECT b = Bounds(v, i);
@@ -378,10 +423,9 @@ void ClampPositions(ListView& v) {
   v.top = std::clamp(v.top, 0, MaxTop(v));
   if (Report(v)) v.hOffset = std::clamp(v.hOffset, 0, std::max(0, TotalWidth(v) - (int)c.cx));
   if (Icons(v)) {
-    SIZE cell = IconCell(v);
-    int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
-    v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, height - (int)c.cy));
-    v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, width - (int)c.cx));
+    SIZE extent = GridExtent(v, GridOf(v));
+    v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, (int)extent.cy - (int)c.cy));
+    v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, (int)extent.cx - (int)c.cx));
   }
 }
 
@@ -413,8 +457,8 @@ void SyncBars(ListView& v) {
                           v.top,
                           0 };
     } else {
-      SIZE cell = IconCell(v);
-      int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+      SIZE extent = GridExtent(v, GridOf(v));
+      int height = extent.cy, width = extent.cx;
       if (height > before.cy)
         vs = SCROLLINFO {
           sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy, v.origin.y, 0
@@ -1100,7 +1144,9 @@ RECT CaptionRect(ListView& v, HDC dc, const RECT& label, const std::string& capt
     SIZE ext {};
     GetTextExtentPoint32A(dc, caption.data(), (int)caption.size(), &ext);
     int w = std::min((int)ext.cx + 4, (int)(label.right - label.left));
-    textRect = RECT { label.left + (label.right - label.left - w) / 2, label.top, 0, label.top + v.lineH + 2 };
+    // A caption wider than its cell takes a second line, unless captions keep to one.
+    int lines = ext.cx + 4 > label.right - label.left && !(StyleOf(v) & LVS_NOLABELWRAP) ? 2 : 1;
+    textRect = RECT { label.left + (label.right - label.left - w) / 2, label.top, 0, label.top + lines * v.lineH + 2 };
     textRect.right = textRect.left + w;
   } else if (!fullRow) {
     SIZE ext {};
@@ -1118,10 +1164,10 @@ RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& capt
   RECT t = textRect;
   InflateRect(&t, -2, 0);
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
-  DrawTextA(dc, caption.data(), (int)caption.size(), &t,
-            align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  UINT lines = t.bottom - t.top > v.lineH + 2 ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+  DrawTextA(dc, caption.data(), (int)caption.size(), &t, align | lines | DT_NOPREFIX);
   if (look.underline) {
-    int y = t.top + (t.bottom - t.top + v.lineH) / 2 - 1;
+    int y = lines == DT_WORDBREAK ? t.top + v.lineH - 1 : t.top + (t.bottom - t.top + v.lineH) / 2 - 1;
     FillColour(dc, RECT { t.left, y, std::max(t.left, t.right), y + 1 }, GetTextColor(dc));
   }
   return textRect;
@@ -1207,7 +1253,11 @@ void Paint(ListView& v, HDC dc, const RECT& area) {
 std::optional<int> KeyTarget(const ListView& v, UINT vk, int c, int n) {
   int across = 1, down = 1;
   if (List(v)) across = RowsPerColumn(v);
-  if (Icons(v)) down = IconsPerRow(v);
+  if (Icons(v)) {
+    IconGrid g = GridOf(v);
+    across = g.byColumn ? g.down : 1;
+    down = g.byColumn ? 1 : g.across;
+  }
   if (Report(v)) across = 0;
   int page = std::max(1, CountPerPage(v) - (Report(v) ? 1 : 0));
   switch (vk) {

@@ -1,6 +1,8 @@
 // TListView's caption editing, its refusable changes and its header's right clicks, driven as a user
 // does: keys, clicks and the manual clock, with the events counted, those that must not come included.
 
+#include <set>
+
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win32/CommCtrl.h"
@@ -365,4 +367,62 @@ TEST_F(ListViewEditTest, HotTrackStylesUnderlineCaptionsShowTheHandAndChooseHowI
     EXPECT_EQ(activations(), c.doubleClick) << name;
   }
   lv->WindowProc = old;
+}
+
+// IconOptions: items row by row or column by column (and the keys and bars with them), captions that
+// wrap onto a second line or keep to one.
+TEST_F(ListViewEditTest, IconOptionsArrangeByRowsOrColumnsAndWrapLongCaptions) {
+  lv->Items()->Item(1)->SetCaption("wrapping words here");
+  for (int i = 4; i < 20; ++i) lv->Items()->Add()->SetCaption("i" + std::to_string(i));
+  lv->SetViewStyle(vsIcon);
+  auto bounds = [&](int i) { return lv->Items()->Item(i)->DisplayRect(drBounds); };
+  auto range = [&](int bar) {
+    int lo = 0, hi = 0;
+    GetScrollRange(lv->Handle(), bar, &lo, &hi);
+    return hi;
+  };
+  // The rows of text the long caption took.
+  auto captionRows = [&] {
+    xt::ClearTextLog();
+    lv->Invalidate();
+    xt::PumpUntilIdle();
+    std::set<int> rows;
+    for (const xt::TextRecord& t : xt::TextOutLog())
+      if (t.hwnd == lv->Handle() &&
+          (t.text.find("wrap") != std::string::npos || t.text.find("here") != std::string::npos))
+        rows.insert(t.y);
+    return rows.size();
+  };
+  const struct {
+    TIconArrangement arrangement;
+    bool wrap;
+  } kCases[] = { { iaTop, true }, { iaLeft, true }, { iaTop, false }, { iaLeft, false } };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(std::to_string(c.arrangement) + (c.wrap ? " wrapping" : " one line"));
+    lv->IconOptions()->SetArrangement(c.arrangement);
+    lv->IconOptions()->SetWrapText(c.wrap);
+    const TRect a = bounds(0), b = bounds(1);
+    const int cellH = a.Bottom - a.Top, perRow = lv->ClientWidth() / (a.Right - a.Left);
+    const int perColumn = lv->ClientHeight() / cellH;  // within the room the bars leave
+    if (c.arrangement == iaTop) {
+      EXPECT_EQ(b.Top, a.Top);
+      EXPECT_EQ(b.Left, a.Right);
+      EXPECT_EQ(bounds(perRow).Top, a.Bottom);
+      EXPECT_EQ(range(SB_VERT), (20 + perRow - 1) / perRow * cellH - 1);
+      EXPECT_EQ(range(SB_HORZ), 0);
+    } else {
+      EXPECT_EQ(b.Left, a.Left);
+      EXPECT_EQ(b.Top, a.Bottom);
+      EXPECT_EQ(bounds(perColumn).Left, a.Right);
+      EXPECT_EQ(range(SB_HORZ), (20 + perColumn - 1) / perColumn * (a.Right - a.Left) - 1);
+      EXPECT_EQ(range(SB_VERT), 0);
+    }
+    // Down goes to the next row, the item below.
+    lv->SetFocus();
+    lv->SetItemIndex(0);
+    Press(VK_DOWN);
+    EXPECT_EQ(lv->ItemIndex(), c.arrangement == iaTop ? perRow : 1);
+    EXPECT_EQ(captionRows(), c.wrap ? 2u : 1u);
+    if (c.wrap) Gallery(lv, "listview", c.arrangement == iaTop ? "icons-wrapped" : "icons-left");
+  }
 }
