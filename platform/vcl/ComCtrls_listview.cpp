@@ -370,6 +370,35 @@ void TIconOptions::SetWrapText(bool Value) {
   FListView->UpdateStyle();
 }
 
+// ---- TWorkArea, TWorkAreas -----------------------------------------------------------------------------
+
+void TWorkArea::SetColor(TColor Value) {
+  FColor = Value;
+  Changed(false);
+}
+
+void TWorkArea::SetRect(const TRect& Value) {
+  FRect = Value;
+  Changed(false);
+}
+
+void TWorkArea::SetDisplayName(const AnsiString& Value) {
+  FDisplayName = Value;
+  Changed(false);
+}
+
+TWorkAreas::TWorkAreas(TCustomListView* ListView) : TCollection(TWorkArea::StaticClass()), FListView(ListView) {}
+
+TWorkArea* TWorkAreas::Add() {
+  if (Count() >= LV_MAX_WORKAREAS)
+    throw EListError::CreateFmt("A list view has at most %d work areas", LV_MAX_WORKAREAS);
+  return static_cast<TWorkArea*>(TCollection::Add());
+}
+
+TPersistent* TWorkAreas::GetOwner() { return FListView; }
+
+void TWorkAreas::Update(TCollectionItem*) { FListView->UpdateWorkAreas(); }
+
 // ---- TCustomListView: construction and the window -------------------------------------------------------
 
 TCustomListView::TCustomListView(TComponent* AOwner)
@@ -377,6 +406,7 @@ TCustomListView::TCustomListView(TComponent* AOwner)
       FColumns(std::make_unique<TListColumns>(this)),
       FItems(std::make_unique<TListItems>(this)),
       FIconOptions(std::make_unique<TIconOptions>(this)),
+      FWorkAreas(std::make_unique<TWorkAreas>(this)),
       FCanvas(std::make_unique<TControlCanvas>()) {
   FControlStyle = TControlStyle { csDoubleClicks };
   SetBounds(0, 0, 250, 150);
@@ -390,6 +420,7 @@ TCustomListView::~TCustomListView() {
   TearDownWindow();
   FItems.reset();
   FColumns.reset();
+  FWorkAreas.reset();
   FCanvas.reset();
 }
 
@@ -450,6 +481,8 @@ void TCustomListView::CreateWnd() {
   Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
   UpdateImageLists();
   UpdateColumns();
+  UpdateWorkAreas();
+  if (FAllocBy > 0) Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
   FItems->ForEachItem([this](TListItem* item) {
     InsertNative(item);
     return true;
@@ -501,6 +534,43 @@ void TCustomListView::UpdateImageLists() {
   Perform(LVM_SETIMAGELIST, LVSIL_NORMAL, handle(FLargeImages));
   Perform(LVM_SETIMAGELIST, LVSIL_SMALL, handle(FSmallImages));
   Perform(LVM_SETIMAGELIST, LVSIL_STATE, handle(FStateImages));
+}
+
+// Empty rectangles cannot hold items: the window is given the others.
+void TCustomListView::UpdateWorkAreas() {
+  if (!HandleAllocated()) return;
+  std::vector<RECT> areas;
+  for (int i = 0; i < FWorkAreas->Count(); ++i)
+    if (const TRect r = FWorkAreas->Items(i)->Rect(); r.Right > r.Left && r.Bottom > r.Top) areas.push_back(r);
+  Perform(LVM_SETWORKAREAS, areas.size(), reinterpret_cast<LPARAM>(areas.data()));
+  Invalidate();
+}
+
+// Each work area's outline and name, in its colour, over what the window painted (in Given, or in the
+// window's own DC).
+void TCustomListView::DrawWorkAreas(HDC Given) {
+  POINT origin {};
+  if (!FShowWorkAreas || !Perform(LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin))) return;
+  HDC dc = Given ? Given : GetDC(Handle());
+  const int saved = SaveDC(dc);
+  SelectObject(dc, Font()->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  TEXTMETRICA tm {};
+  GetTextMetricsA(dc, &tm);
+  for (int i = 0; i < FWorkAreas->Count(); ++i) {
+    TWorkArea* area = FWorkAreas->Items(i);
+    TRect r = area->Rect();
+    OffsetRect(reinterpret_cast<RECT*>(&r), -origin.x, -origin.y);
+    const COLORREF colour = static_cast<COLORREF>(ColorToRGB(area->Color()));
+    HBRUSH brush = CreateSolidBrush(colour);
+    FrameRect(dc, reinterpret_cast<RECT*>(&r), brush);
+    DeleteObject(brush);
+    SetTextColor(dc, colour);
+    const AnsiString name = area->DisplayName();
+    TextOutA(dc, r.Left + 2, r.Bottom - tm.tmHeight - 1, name.c_str(), static_cast<int>(name.size()));
+  }
+  RestoreDC(dc, saved);
+  if (!Given) ReleaseDC(Handle(), dc);
 }
 
 // The window's columns anew from the collection; the display order survives when the count stays.
@@ -570,6 +640,16 @@ void TCustomListView::SetHideSelection(bool Value) {
 void TCustomListView::SetHotTrack(bool Value) {
   FHotTrack = Value;
   UpdateExtendedStyle();
+}
+
+void TCustomListView::SetAllocBy(int Value) {
+  FAllocBy = std::max(Value, 0);
+  if (FAllocBy > 0) Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
+}
+
+void TCustomListView::SetShowWorkAreas(bool Value) {
+  FShowWorkAreas = Value;
+  Invalidate();
 }
 
 void TCustomListView::SetHotTrackStyles(TListHotTrackStyles Value) {
@@ -980,6 +1060,12 @@ void TCustomListView::CMHintShow(TMessage& Message) {
 
 void TCustomListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_PAINT: {
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (!life.expired() && HandleAllocated()) DrawWorkAreas(reinterpret_cast<HDC>(Message.WParam));
+      return;
+    }
     case CM_HINTSHOWPAUSE:
       CMHintShowPause(Message);
       return;
@@ -1082,6 +1168,7 @@ XJ_PUBLISHED(TListColumn,
   XJ_PROP(MinWidth, 0)
   XJ_PROP(Tag, 0)
   XJ_PROP(Width, 50));
+XJ_PUBLISHED(TWorkArea);
 XJ_PUBLISHED(TIconOptions,
   XJ_PROP(Arrangement, iaTop)
   XJ_PROP(AutoArrange, false)

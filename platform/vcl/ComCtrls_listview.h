@@ -210,6 +210,45 @@ class TIconOptions : public TPersistent {
   bool FWrapText { true };
 };
 
+// A rectangle of the icon views (view coordinates) the items are laid out in; the first one holds them.
+class TWorkArea : public TCollectionItem {
+  XJ_CLASS(TWorkArea, TCollectionItem)
+ public:
+  explicit TWorkArea(TCollection* Collection) : TCollectionItem(Collection) {}
+
+  // The outline's and the name's colour, with ShowWorkAreas.
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  TRect Rect() const { return FRect; }
+  void SetRect(const TRect& Value);
+  void SetDisplayName(const AnsiString& Value) override;
+
+ protected:
+  AnsiString GetDisplayName() const override { return FDisplayName; }
+
+ private:
+  TColor FColor { clWindowText };
+  TRect FRect;
+  AnsiString FDisplayName;
+};
+
+class TWorkAreas : public TCollection {
+  XJ_CLASS(TWorkAreas, TCollection)
+ public:
+  explicit TWorkAreas(TCustomListView* ListView);
+
+  // Raises EListError past the sixteen work areas a view can have.
+  TWorkArea* Add();
+  TWorkArea* Items(int Index) const { return static_cast<TWorkArea*>(TCollection::Items(Index)); }
+
+ protected:
+  TPersistent* GetOwner() override;
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCustomListView* FListView;
+};
+
 // ---- The view --------------------------------------------------------------------------------------------
 
 typedef TClosure<void(TObject* Sender, TListItem* Item, TItemChange Change)> TLVChangeEvent;
@@ -290,9 +329,9 @@ class TCustomListView : public TWinControl {
   TViewStyle ViewStyle() const { return FViewStyle; }
   void SetViewStyle(TViewStyle Value);
   int VisibleRowCount();
-  // Stored only.
+  // Room made ahead for this many items, so that adding them allocates nothing more (a hint).
   int AllocBy() const { return FAllocBy; }
-  void SetAllocBy(int Value) { FAllocBy = Value; }
+  void SetAllocBy(int Value);
   // htHandPoint: one click activates an item, the hand shows over the hot one; otherwise either
   // underline asks for two-click activation (a click on a selected item). htUnderlineHot underlines
   // the hot item's caption, htUnderlineCold the others'.
@@ -307,8 +346,10 @@ class TCustomListView : public TWinControl {
   // No caption editing (F2, a slow second click, EditCaption).
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value);
+  // Outlines the work areas, each with its name, in the icon views.
   bool ShowWorkAreas() const { return FShowWorkAreas; }
-  void SetShowWorkAreas(bool Value) { FShowWorkAreas = Value; }
+  void SetShowWorkAreas(bool Value);
+  TWorkAreas* WorkAreas() const { return FWorkAreas.get(); }
 
   // Sorts by caption, or by OnCompare when assigned.
   bool AlphaSort();
@@ -370,6 +411,7 @@ class TCustomListView : public TWinControl {
   friend class TListItem;
   friend class TListColumns;
   friend class TIconOptions;
+  friend class TWorkAreas;
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
   DWORD ViewStyleBits() const;
   DWORD ExtendedStyle() const;
@@ -377,6 +419,8 @@ class TCustomListView : public TWinControl {
   void UpdateExtendedStyle();
   void UpdateColumns();
   void UpdateImageLists();
+  void UpdateWorkAreas();
+  void DrawWorkAreas(HDC Given);
   void InsertNative(TListItem* Item);
   // Sorts the items by `Less` and the window's rows with them.
   void SortBy(const std::function<int(TListItem*, TListItem*)>& Compare);
@@ -398,6 +442,7 @@ class TCustomListView : public TWinControl {
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
   std::unique_ptr<TIconOptions> FIconOptions;
+  std::unique_ptr<TWorkAreas> FWorkAreas;
   std::unique_ptr<TControlCanvas> FCanvas;
   TCustomImageList* FLargeImages { nullptr };
   TCustomImageList* FSmallImages { nullptr };

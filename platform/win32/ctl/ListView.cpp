@@ -37,7 +37,8 @@ constexpr UINT kCheckSize = 13;
 constexpr int kHeaderId = 0;
 constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
 constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
-constexpr UINT_PTR kEditTimer = 42;  // a slow second click on the selected caption
+constexpr UINT_PTR kEditTimer = 42;              // a slow second click on the selected caption
+constexpr size_t kMaxReserve = (size_t)1 << 18;  // items room is made for ahead, at the most
 
 struct Item {
   std::string text;
@@ -1650,6 +1651,44 @@ LRESULT GetColumnOrder(ListView& v, WPARAM count, int* order) {
   return TRUE;
 }
 
+// ---- Work areas and capacity ----------------------------------------------------------------------------
+
+// At most LV_MAX_WORKAREAS rectangles, none empty; none at all lays the icons out over the client area.
+LRESULT SetWorkAreas(ListView& v, WPARAM count, const RECT* areas) {
+  if (count > LV_MAX_WORKAREAS || (count && !areas) ||
+      std::any_of(areas, areas + count, [](const RECT& r) { return r.right <= r.left || r.bottom <= r.top; })) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  v.workAreas.assign(areas, areas + count);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT GetWorkAreas(const ListView& v, WPARAM count, RECT* out) {
+  if (!out) return FALSE;
+  std::copy_n(v.workAreas.begin(), std::min((size_t)count, v.workAreas.size()), out);
+  return TRUE;
+}
+
+LRESULT CountWorkAreas(const ListView& v, UINT* out) {
+  if (out) *out = (UINT)v.workAreas.size();
+  return TRUE;
+}
+
+// Where the icon views' scrolled view starts; the other views have no such origin.
+LRESULT GetOrigin(const ListView& v, POINT* out) {
+  if (!out || !Icons(v)) return FALSE;
+  *out = v.origin;
+  return TRUE;
+}
+
+// Room for that many items (a hint, held below kMaxReserve), so that adding them allocates nothing more.
+LRESULT ReserveItems(ListView& v, WPARAM count) {
+  v.items.Reserve(std::min((size_t)count, kMaxReserve));
+  return TRUE;
+}
+
 LRESULT SetColour(ListView& v, COLORREF& slot, COLORREF colour) {
   slot = colour;
   Redraw(v);
@@ -1689,6 +1728,12 @@ LRESULT LookMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return SetColour(v, v.bk, (COLORREF)lParam);
     case LVM_SETTEXTCOLOR:
       return SetColour(v, v.textColor, (COLORREF)lParam);
+    case LVM_SETWORKAREAS:
+      return SetWorkAreas(v, wParam, (const RECT*)lParam);
+    case LVM_GETWORKAREAS:
+      return GetWorkAreas(v, wParam, (RECT*)lParam);
+    case LVM_GETNUMBEROFWORKAREAS:
+      return CountWorkAreas(v, (UINT*)lParam);
     default:
       return ZeroMessage(v, msg, wParam, lParam) ? 0 : DefWindowProcA(v.hwnd, msg, wParam, lParam);
   }
@@ -1729,6 +1774,10 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return TopIndex(v);
     case LVM_SCROLL:
       return ScrollMessage(v, (int)wParam, (int)lParam);
+    case LVM_GETORIGIN:
+      return GetOrigin(v, (POINT*)lParam);
+    case LVM_SETITEMCOUNT:
+      return ReserveItems(v, wParam);
     case LVM_ENSUREVISIBLE:
       return EnsureVisibleMessage(v, wParam);
     case LVM_UPDATE:

@@ -426,3 +426,54 @@ TEST_F(ListViewEditTest, IconOptionsArrangeByRowsOrColumnsAndWrapLongCaptions) {
     if (c.wrap) Gallery(lv, "listview", c.arrangement == iaTop ? "icons-wrapped" : "icons-left");
   }
 }
+
+// Work areas: the icons laid out in the first one, its outline and name drawn with ShowWorkAreas; more
+// than sixteen, or an empty one, are refused.
+TEST_F(ListViewEditTest, WorkAreasHoldTheIconsAndShowTheirOutlines) {
+  lv->SetViewStyle(vsIcon);
+  const TRect cell = lv->Items()->Item(0)->DisplayRect(drBounds);
+  const int w = cell.Right - cell.Left;
+  TWorkArea* area = lv->WorkAreas()->Add();
+  area->SetRect(TRect(37, 23, 37 + 2 * w + 5, 190));
+  area->SetDisplayName("Area");
+  area->SetColor(clRed);
+  xt::PumpUntilIdle();
+  const TRect a = lv->Items()->Item(0)->DisplayRect(drBounds), b = lv->Items()->Item(1)->DisplayRect(drBounds);
+  const TRect c = lv->Items()->Item(2)->DisplayRect(drBounds);
+  EXPECT_EQ(TPoint(a.Left, a.Top), TPoint(37, 23));
+  EXPECT_EQ(TPoint(b.Left, b.Top), TPoint(37 + w, 23));
+  EXPECT_EQ(TPoint(c.Left, c.Top), TPoint(37, a.Bottom));  // two to a row in the area's width
+  const TRect icon = lv->Items()->Item(1)->DisplayRect(drIcon);
+  EXPECT_EQ(lv->GetItemAt((icon.Left + icon.Right) / 2, (icon.Top + icon.Bottom) / 2), lv->Items()->Item(1));
+  EXPECT_EQ(lv->GetItemAt((icon.Left + icon.Right) / 2 - w, (icon.Top + icon.Bottom) / 2), lv->Items()->Item(0));
+  EXPECT_EQ(lv->GetItemAt(20, (icon.Top + icon.Bottom) / 2), nullptr);  // left of the area
+  EXPECT_EQ(xt::ReadPixel(lv->Handle(), 37, 100), ColorToRGB(kViewColor));
+
+  lv->SetShowWorkAreas(true);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xt::ReadPixel(lv->Handle(), 37, 100), 0x0000FFu);
+  EXPECT_EQ(xt::ReadPixel(lv->Handle(), 37 + 2 * w + 4, 100), 0x0000FFu);
+  EXPECT_EQ(xt::ReadPixel(lv->Handle(), 36, 100), ColorToRGB(kViewColor));
+  Gallery(lv, "listview", "workareas");
+  lv->SetViewStyle(vsReport);  // work areas belong to the icon views
+  xt::PumpUntilIdle();
+  EXPECT_NE(xt::ReadPixel(lv->Handle(), 37, 100), 0x0000FFu);
+  lv->SetViewStyle(vsIcon);
+
+  // Bad input leaves the areas as they were.
+  std::vector<RECT> many(17, RECT { 0, 0, 10, 10 });
+  SetLastError(0);
+  EXPECT_FALSE(lv->Perform(LVM_SETWORKAREAS, 17, reinterpret_cast<LPARAM>(many.data())));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  const RECT empty[] = { { 5, 5, 5, 50 } };
+  EXPECT_FALSE(lv->Perform(LVM_SETWORKAREAS, 1, reinterpret_cast<LPARAM>(empty)));
+  UINT count = 0;
+  lv->Perform(LVM_GETNUMBEROFWORKAREAS, 0, reinterpret_cast<LPARAM>(&count));
+  EXPECT_EQ(count, 1u);
+  for (int i = 1; i < 16; ++i) lv->WorkAreas()->Add()->SetRect(TRect(0, 0, 10, 10));
+  EXPECT_THROW(lv->WorkAreas()->Add(), EListError);
+  EXPECT_EQ(lv->WorkAreas()->Count(), 16);
+  lv->WorkAreas()->Clear();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(lv->Items()->Item(0)->DisplayRect(drBounds).Left, 0);
+}
