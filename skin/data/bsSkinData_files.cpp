@@ -351,6 +351,9 @@ AnsiString ReadSkinText(const AnsiString& FileName, TSkinBudget& Budget) {
 }
 
 int64_t ParseSkinText(TMemIniFile* IniFile, AnsiString Text, TSkinBudget& Budget, const AnsiString& What) {
+  // A skin written by an editor as UTF-8 with a byte-order mark: its names and captions are GBK here.
+  // The GBK text is never longer than the UTF-8 it comes from, so the budget charged for it holds.
+  Text = xj::GbkFromFileText(std::move(Text));
   const int64_t records = IniRecordBytes(Text);
   Budget.Charge(records, Format("what the parser builds from %s (%d bytes beside its %d)", What, records,
                                 static_cast<int64_t>(Text.size())));
