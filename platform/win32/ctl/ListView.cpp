@@ -1103,9 +1103,7 @@ void DrawCheck(HDC dc, RECT r, bool checked) {
 void OwnerDrawItem(ListView& v, HDC dc, int i, const RECT& bounds) {
   UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
   UINT state = ((StateOf(v, i) & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
-  DRAWITEMSTRUCT dis {
-    ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)ParamOf(v, i)
-  };
+  DRAWITEMSTRUCT dis { ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)ParamOf(v, i) };
   int saved = SaveDC(dc);
   if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
   RestoreDC(dc, saved);

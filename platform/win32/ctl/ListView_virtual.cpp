@@ -54,8 +54,7 @@ void ReportRangeState(HWND view, int from, int to, UINT oldState, UINT newState)
 bool CaptionMatches(const std::string& caption, const LVFINDINFOA& find) {
   if (!(find.flags & LVFI_STRING) || !find.psz) return false;
   const std::string wanted = find.psz;
-  if (wanted.size() > caption.size() || (!(find.flags & LVFI_PARTIAL) && wanted.size() != caption.size()))
-    return false;
+  if (wanted.size() > caption.size() || (!(find.flags & LVFI_PARTIAL) && wanted.size() != caption.size())) return false;
   for (size_t k = 0; k < wanted.size(); ++k)
     if (std::tolower((unsigned char)wanted[k]) != std::tolower((unsigned char)caption[k])) return false;
   return true;
