@@ -102,9 +102,9 @@ bool TCustomListView::OwnerDataNotify(NMHDR* Header, TMessage& Message) {
       if (it.mask & LVIF_STATE) it.state = INDEXTOSTATEIMAGEMASK(item->FStateIndex + 1);
       if (!(it.mask & LVIF_TEXT)) return true;
       const int sub = it.iSubItem;
-      FDispText = sub == 0                                ? item->FCaption
+      FDispText = sub == 0                             ? item->FCaption
                   : sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1)
-                                                        : AnsiString();
+                                                       : AnsiString();
       it.pszText = const_cast<LPSTR>(FDispText.c_str());
       return true;
     }
@@ -127,8 +127,8 @@ bool TCustomListView::OwnerDataNotify(NMHDR* Header, TMessage& Message) {
       int index = -1;
       if (OnDataFind)
         OnDataFind(this, FindKind(f.flags), AnsiString(f.psz ? f.psz : ""), TPoint(f.pt.x, f.pt.y),
-                   reinterpret_cast<void*>(f.lParam), n->iStart, DirectionOf(f.vkDirection),
-                   (f.flags & LVFI_WRAP) != 0, index);
+                   reinterpret_cast<void*>(f.lParam), n->iStart, DirectionOf(f.vkDirection), (f.flags & LVFI_WRAP) != 0,
+                   index);
       Message.Result = index;
       return true;
     }

@@ -40,8 +40,8 @@ class ListViewOwnerDataTest : public StockTest {
       item->SubItems()->Add("size " + std::to_string(item->Index()));
     });
     lv->OnDataHint = On<TLVOwnerDataHintEvent>([this](TObject*, int from, int to) { hints.push_back({ from, to }); });
-    lv->OnDataStateChange = On<TLVOwnerDataStateChangeEvent>(
-        [this](TObject*, int from, int to, TItemStates before, TItemStates after) {
+    lv->OnDataStateChange =
+        On<TLVOwnerDataStateChangeEvent>([this](TObject*, int from, int to, TItemStates before, TItemStates after) {
           changes.push_back({ from, to, before, after });
         });
     lv->SetOwnerData(true);
@@ -143,8 +143,8 @@ TEST_F(ListViewOwnerDataTest, TypeAheadAndFindCaptionAskOnDataFind) {
     }
   };
   std::vector<Find> finds;
-  lv->OnDataFind = On<TLVOwnerDataFindEvent>([&](TObject*, TItemFind kind, const AnsiString& text, const TPoint&,
-                                                 void*, int start, TSearchDirection, bool wrap, int& index) {
+  lv->OnDataFind = On<TLVOwnerDataFindEvent>([&](TObject*, TItemFind kind, const AnsiString& text, const TPoint&, void*,
+                                                 int start, TSearchDirection, bool wrap, int& index) {
     finds.push_back({ kind, text, start, wrap });
     index = text == "ab" ? 7654321 : text == "zz" ? 5 : -1;
   });
