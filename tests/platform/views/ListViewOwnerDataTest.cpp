@@ -98,7 +98,7 @@ TEST_F(ListViewOwnerDataTest, RowsShownComeFromOnDataForTheHintedPageOnly) {
   EXPECT_TRUE(std::all_of(asked.begin(), asked.end(), [&](int i) { return i >= 0 && i <= page; }));
 
   lv->SetFocus();
-  Press(VK_END, xt::ssCtrl);  // the focus alone moves, to the last row
+  Press(VK_END, xt::ssCtrl);  // to the last row
   Press(VK_NEXT);             // and a page down from there stays on it
   Repaint();
   EXPECT_EQ(Top(), kRows - page);
@@ -200,6 +200,15 @@ TEST_F(ListViewOwnerDataTest, ShiftEndSelectsAllRowsAsOneRangeReportedOnceAndKep
             (std::vector<StateChange> { { 2, mid - 1, selected, none }, { mid + 1, kRows - 1, selected, none } }));
   EXPECT_EQ(lv->SelCount(), 1);
   EXPECT_EQ(lv->ItemIndex(), mid);
+
+  // Check boxes are kept by index too: Space ticks the focused row alone, and it stays ticked.
+  lv->SetCheckboxes(true);
+  Press(VK_SPACE);
+  lv->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+  lv->Perform(WM_VSCROLL, SB_TOP, 0);
+  EXPECT_TRUE(lv->Items()->Item(mid)->Checked());
+  EXPECT_FALSE(lv->Items()->Item(mid + 1)->Checked());
+  EXPECT_FALSE(lv->Items()->Item(mid - 1)->Checked());
 }
 
 TEST_F(ListViewOwnerDataTest, SwitchingOnAShownViewDropsTheItemsAndItemOperationsAreRefused) {
@@ -240,8 +249,19 @@ TEST_F(ListViewOwnerDataTest, SwitchingOnAShownViewDropsTheItemsAndItemOperation
   lv->SetOwnerData(false);
   EXPECT_EQ(lv->Items()->Count(), 0);
   EXPECT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), 0);
-  lv->Items()->Add()->SetCaption("back");
-  EXPECT_EQ(lv->Items()->Item(0)->Caption(), "back");
+  for (const char* caption : { "apple", "Banana", "blueberry" }) lv->Items()->Add()->SetCaption(caption);
+  EXPECT_EQ(lv->Items()->Count(), 3);
+
+  // Such a view searches its own captions: type-ahead, and FindCaption ignoring case.
+  lv->SetFocus();
+  xt::TypeText("bl");
+  EXPECT_EQ(lv->ItemIndex(), 2);
+  xt::Advance(1000);  // a pause starts a new search, after the focused item and round past the last
+  xt::TypeText("b");
+  EXPECT_EQ(lv->ItemIndex(), 1);
+  EXPECT_EQ(lv->FindCaption(0, "BAN", true, true, false), lv->Items()->Item(1));
+  EXPECT_EQ(lv->FindCaption(1, "banana", false, false, false), nullptr);
+  EXPECT_EQ(lv->FindCaption(1, "banana", false, true, false), lv->Items()->Item(1));
 }
 
 class TOwnerDataForm : public TForm {
