@@ -73,7 +73,8 @@ std::vector<TRow> TourTable() {
       if (word.starts_with("Tbs")) row.Classes.push_back(word);
     row.Records = Ticked(cells[1], true);
     for (const std::string& word : Ticked(cells[1], false))
-      if (std::find(row.Records.begin(), row.Records.end(), word) == row.Records.end()) row.Alternatives.push_back(word);
+      if (std::find(row.Records.begin(), row.Records.end(), word) == row.Records.end())
+        row.Alternatives.push_back(word);
     rows.push_back(row);
   }
   return rows;
