@@ -115,10 +115,11 @@ void TListItem::Assign(TPersistent* Source) {
   SetImageIndex(i->FImageIndex);
   SetStateIndex(i->FStateIndex);
   FSubItems->Assign(i->FSubItems.get());
-  Update();
+  if (!Lent()) Update();
 }
 
 void TListItem::SubItemsChanged(TObject*) {
+  if (Lent()) return;
   Update();
   ListView()->Change(this, ctText);
 }
@@ -126,6 +127,7 @@ void TListItem::SubItemsChanged(TObject*) {
 void TListItem::SetCaption(const AnsiString& Value) {
   if (FCaption == Value || !Changing(ctText)) return;
   FCaption = Value;
+  if (Lent()) return;
   TCustomListView* view = ListView();
   if (view->FSortType == stText || view->FSortType == stBoth)
     view->Resort();
@@ -140,6 +142,7 @@ bool TListItem::Changing(TItemChange Change) { return FNode < 0 || ListView()->C
 void TListItem::SetData(void* Value) {
   FData = Value;
   TCustomListView* view = ListView();
+  if (Lent()) return;
   if (view->FSortType == stData || view->FSortType == stBoth) view->Resort();
 }
 
@@ -147,7 +150,7 @@ void TListItem::SetImageIndex(int Value) {
   if (FImageIndex == Value || !Changing(ctImage)) return;
   FImageIndex = Value;
   TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) return;
+  if (!view->HandleAllocated() || Lent()) return;
   LVITEMA it {};
   it.mask = LVIF_IMAGE;
   it.iItem = Index();
@@ -161,7 +164,7 @@ void TListItem::SetStateIndex(int Value) {
   if (FStateIndex == Value) return;
   FStateIndex = Value;
   TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) return;
+  if (!view->HandleAllocated() || Lent()) return;
   LVITEMA it {};
   it.stateMask = LVIS_STATEIMAGEMASK;
   it.state = INDEXTOSTATEIMAGEMASK(Value + 1);
@@ -252,6 +255,7 @@ void TListItems::Assign(TPersistent* Source) {
 
 TListItem* TListItems::Item(int Index) const {
   if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (FOwner->FOwnerData) return FOwner->LendItem(Index);
   return FItems.At(static_cast<size_t>(Index)).get();
 }
 
@@ -278,6 +282,7 @@ TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
 // Under a sort type the new item's caption and data are still empty: it goes where that sorts (or
 // last while updating, sorted with the rest at the end).
 TListItem* TListItems::Add() {
+  RefuseOwnerData();
   auto item = std::make_unique<TListItem>(this);
   const bool sortNow = FOwner->FSortType != stNone && FUpdateCount == 0;
   FSortPending = FSortPending || FOwner->FSortType != stNone;
@@ -286,11 +291,13 @@ TListItem* TListItems::Add() {
 }
 
 TListItem* TListItems::Insert(int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index > Count()) IndexError(Index);
   return InsertAt(Index, std::make_unique<TListItem>(this));
 }
 
 TListItem* TListItems::AddItem(TListItem* Item, int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index > Count()) Index = Count();
   TListItem* made = Insert(Index);
   if (Item) made->Assign(Item);
@@ -299,6 +306,7 @@ TListItem* TListItems::AddItem(TListItem* Item, int Index) {
 
 // OnDeletion sees the item whole; the window's row goes first, so the item is never shown half gone.
 void TListItems::Delete(int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index >= Count()) IndexError(Index);
   TListItem* item = Item(Index);
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
@@ -310,6 +318,7 @@ void TListItems::Delete(int Index) {
 }
 
 void TListItems::Clear() {
+  if (FOwner->FOwnerData) return SetCount(0);
   if (FItems.Size() == 0) return;
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);
   std::vector<std::unique_ptr<TListItem>> gone;
@@ -440,6 +449,7 @@ DWORD TCustomListView::ViewStyleBits() const {
   if (FOwnerDraw) style |= LVS_OWNERDRAWFIXED;
   if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
   if (!FColumnClick) style |= LVS_NOSORTHEADER;
+  if (FOwnerData) style |= LVS_OWNERDATA;
   if (!FReadOnly) style |= LVS_EDITLABELS;
   if (FIconOptions->Arrangement() == iaLeft) style |= LVS_ALIGNLEFT;
   if (FIconOptions->AutoArrange()) style |= LVS_AUTOARRANGE;
@@ -482,7 +492,11 @@ void TCustomListView::CreateWnd() {
   UpdateImageLists();
   UpdateColumns();
   UpdateWorkAreas();
-  if (FAllocBy > 0) Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
+  // An owner-data view's count and a plain view's room ahead travel in the same message.
+  if (FOwnerData)
+    Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
+  else if (FAllocBy > 0)
+    Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
   FItems->ForEachItem([this](TListItem* item) {
     InsertNative(item);
     return true;
@@ -518,7 +532,8 @@ void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
   const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
-                     LVS_NOSORTHEADER | LVS_EDITLABELS | LVS_ALIGNMASK | LVS_AUTOARRANGE | LVS_NOLABELWRAP;
+                     LVS_NOSORTHEADER | LVS_OWNERDATA | LVS_EDITLABELS | LVS_ALIGNMASK | LVS_AUTOARRANGE |
+                     LVS_NOLABELWRAP;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -644,7 +659,7 @@ void TCustomListView::SetHotTrack(bool Value) {
 
 void TCustomListView::SetAllocBy(int Value) {
   FAllocBy = std::max(Value, 0);
-  if (FAllocBy > 0) Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
+  if (FAllocBy > 0 && !FOwnerData) Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
 }
 
 void TCustomListView::SetShowWorkAreas(bool Value) {
@@ -967,7 +982,7 @@ bool TCustomListView::AskingNotify(TMessage& Message) {
 
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-  if (!hdr || AskingNotify(Message)) return;
+  if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message)) || AskingNotify(Message)) return;
   switch (hdr->code) {
     case LVN_GETDISPINFOA: {
       auto* info = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
@@ -1119,7 +1134,7 @@ void TCustomListView::Dispatch(TMessage& Message) {
 void TCustomListView::DefineProperties(TFiler* Filer) {
   TWinControl::DefineProperties(Filer);
   Filer->DefineProperty("ItemData", TReaderProc(this, &TCustomListView::ReadItems),
-                        TWriterProc(this, &TCustomListView::WriteItems), FItems->Count() > 0);
+                        TWriterProc(this, &TCustomListView::WriteItems), !FOwnerData && FItems->Count() > 0);
 }
 
 void TCustomListView::ReadItems(TReader* Reader) {
@@ -1229,6 +1244,9 @@ XJ_PUBLISHED(TListView,
   XJ_EVENT(OnCompare)
   XJ_EVENT(OnContextPopup)
   XJ_EVENT(OnData)
+  XJ_EVENT(OnDataFind)
+  XJ_EVENT(OnDataHint)
+  XJ_EVENT(OnDataStateChange)
   XJ_EVENT(OnDblClick)
   XJ_EVENT(OnDeletion)
   XJ_EVENT(OnDragDrop)

@@ -14,18 +14,26 @@
 //
 // Notices: LVN_ITEMCHANGED for every state change (selection, focus, check box), LVN_COLUMNCLICK from the
 // header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
+//
+// With LVS_OWNERDATA the view holds no items, only a count (LVM_SETITEMCOUNT) and the rows' states by
+// index: selection and check boxes as ranges, the focus as one index. The parent lends each row as it
+// shows (LVN_GETDISPINFOA with lParam 0, after LVN_ODCACHEHINT for the rows of the paint), finds rows
+// for type-ahead and LVM_FINDITEMA (LVN_ODFINDITEMA), and hears of range selections and of clearing the
+// selection with one LVN_ODSTATECHANGED per range. Switching the style drops the items or the count.
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/IndexRanges.h"
 #include "platform/win32/ctl/LabelEdit.h"
+#include "platform/win32/ctl/ListView_virtual.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
 
@@ -37,6 +45,8 @@ constexpr UINT kCheckSize = 13;
 constexpr int kHeaderId = 0;
 constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
 constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+// An owner-data count beyond this is refused: pixel positions of the rows must stay within an int.
+constexpr int kMaxRowCount = 100000000;
 constexpr UINT_PTR kEditTimer = 42;              // a slow second click on the selected caption
 constexpr size_t kMaxReserve = (size_t)1 << 18;  // items room is made for ahead, at the most
 
@@ -60,7 +70,14 @@ struct ListView {
   HWND hwnd {};
   bool dead { false };
   IndexedList<Item> items;  // in a tree, so that an item goes in or out anywhere without moving the rest
-  std::set<int> selected;
+  IndexRanges selected;
+  bool ownerData { false };  // LVS_OWNERDATA: no items, only rowCount and the states below
+  int rowCount { 0 };
+  IndexRanges checked;  // owner data: rows whose check box is ticked
+  Item row;             // owner data: the row last lent, kept while one row is drawn
+  int rowIndex { -1 };
+  bool holdRow { false };
+  TypeAhead typed;
   std::vector<Column> columns;
   std::vector<int> order;  // display position → column
   HWND header {};
@@ -108,7 +125,7 @@ bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
 // One- and two-click activation track the item under the mouse as hot tracking does.
 bool Activates(const ListView& v) { return (v.exStyle & (LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE)) != 0; }
 bool Tracks(const ListView& v) { return (v.exStyle & LVS_EX_TRACKSELECT) || Activates(v); }
-int Count(const ListView& v) { return (int)v.items.Size(); }
+int Count(const ListView& v) { return v.ownerData ? v.rowCount : (int)v.items.Size(); }
 bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
 
 SIZE ImageSize(HIMAGELIST list) {
@@ -168,6 +185,9 @@ int RowsPerColumn(const ListView& v) { return std::max(1, (int)ClientSize(v).cy 
 int VisibleListColumns(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / ListColumnWidth(v)); }
 int ListColumns(const ListView& v) { return (Count(v) + RowsPerColumn(v) - 1) / RowsPerColumn(v); }
 
+// A pixel position worked out in 64 bits, held where a rectangle of it still fits an int.
+int Px(long long p) { return (int)std::clamp(p, -(1LL << 30), 1LL << 30); }
+
 // The icon views' grid: cells filled row by row, or column by column when aligned left, from the
 // top-left of the first work area (within its width or height), else of the client area.
 struct IconGrid {
@@ -208,7 +228,7 @@ int ItemInCell(const IconGrid& g, int col, int row) {
 SIZE GridExtent(const ListView& v, const IconGrid& g) {
   int n = Count(v);
   int cols = g.byColumn ? g.across : std::min(n, g.across), rows = g.byColumn ? std::min(n, g.down) : g.down;
-  return SIZE { n ? g.at.x + cols * g.cell.cx : 0, n ? g.at.y + rows * g.cell.cy : 0 };
+  return SIZE { n ? Px(g.at.x + (long long)cols * g.cell.cx) : 0, n ? Px(g.at.y + (long long)rows * g.cell.cy) : 0 };
 }
 
 int TotalWidth(const ListView& v) {
@@ -225,17 +245,18 @@ int CountPerPage(const ListView& v) {
 
 RECT Bounds(const ListView& v, int i) {
   if (Report(v)) {
-    int y = HeaderHeight(v) + (i - v.top) * RowHeight(v);
+    int y = Px(HeaderHeight(v) + (long long)(i - v.top) * RowHeight(v));
     return RECT { -v.hOffset, y, TotalWidth(v) - v.hOffset, y + RowHeight(v) };
   }
   if (List(v)) {
     int rows = RowsPerColumn(v), w = ListColumnWidth(v);
-    int x = (i / rows - v.top) * w, y = (i % rows) * RowHeight(v);
+    int x = Px((long long)(i / rows - v.top) * w), y = (i % rows) * RowHeight(v);
     return RECT { x, y, x + w, y + RowHeight(v) };
   }
   IconGrid g = GridOf(v);
   POINT cell = CellOf(g, i);
-  int x = g.at.x + cell.x * g.cell.cx - v.origin.x, y = g.at.y + cell.y * g.cell.cy - v.origin.y;
+  int x = Px(g.at.x + (long long)cell.x * g.cell.cx - v.origin.x);
+  int y = Px(g.at.y + (long long)cell.y * g.cell.cy - v.origin.y);
   return RECT { x, y, x + g.cell.cx, y + g.cell.cy };
 }
 
@@ -320,20 +341,52 @@ std::pair<int, int> VisibleRange(const ListView& v) {
 
 // ---- Texts ------------------------------------------------------------------------------------------
 
-// A callback item asks the parent for its caption and its sub-items alike.
+// Row i's selection, focus and check box of an owner-data view, kept here by index.
+UINT OwnState(const ListView& v, int i) {
+  UINT state = (v.selected.Contains(i) ? LVIS_SELECTED : 0) | (v.focus == i ? LVIS_FOCUSED : 0);
+  if (Checks(v)) state |= INDEXTOSTATEIMAGEMASK(v.checked.Contains(i) ? 2 : 1);
+  return state;
+}
+
+// Item i; an owner-data view's is lent by the parent (its state images too when it has its own and no
+// check boxes) and kept only while one row is drawn. Side effect: the parent runs, and may destroy the
+// view or change the count.
+const Item& ItemAt(ListView& v, int i) {
+  if (!v.ownerData) return v.items[i];
+  if (v.holdRow && v.rowIndex == i) return v.row;
+  const bool ownStates = v.stateImages && !Checks(v);
+  LentRow lent = AskRow(v.hwnd, i, 0, LVIF_IMAGE | (ownStates ? LVIF_STATE : 0), 0);
+  v.row.text = std::move(lent.text);
+  v.row.image = lent.image;
+  v.row.state = OwnState(v, i) | (ownStates ? lent.state : 0);
+  v.rowIndex = i;
+  return v.row;
+}
+
+UINT StateOf(const ListView& v, int i) { return v.ownerData ? OwnState(v, i) : v.items[i].state; }
+LPARAM ParamOf(const ListView& v, int i) { return v.ownerData ? 0 : v.items[i].lParam; }
+
+// Keeps the bits the view holds of a state it changed: the item's whole state, or an owner-data row's
+// check box (its selection and focus are kept by the caller).
+void StoreState(ListView& v, int i, UINT state) {
+  if (!v.ownerData) {
+    v.items[i].state = state;
+  } else if ((state & LVIS_STATEIMAGEMASK) >> 12 == 2) {
+    v.checked.Insert(i);
+  } else {
+    v.checked.Erase(i);
+  }
+}
+
+// A callback item asks the parent for its caption and its sub-items alike, as an owner-data row does.
 std::string TextOf(ListView& v, int i, int sub) {
+  if (v.ownerData) return sub == 0 ? ItemAt(v, i).text : AskRow(v.hwnd, i, sub, 0, 0).text;
   const Item& it = v.items[i];
   if (!it.callback) {
     if (sub > 0) return sub - 1 < (int)it.sub.size() ? it.sub[sub - 1] : std::string();
     return it.text;
   }
-  NMLVDISPINFOA info {};
-  info.item.mask = LVIF_TEXT;
-  info.item.iItem = i;
-  info.item.iSubItem = sub;
-  info.item.lParam = it.lParam;
-  NotifyParentOf(v.hwnd, LVN_GETDISPINFOA, info.hdr);
-  return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
+  return AskRow(v.hwnd, i, sub, 0, it.lParam).text;
 }
 
 // A text's width in the view's font.
@@ -551,7 +604,7 @@ NMLVDISPINFOA Describe(const ListView& v, int i) {
   NMLVDISPINFOA nm {};
   nm.item.mask = LVIF_TEXT | LVIF_PARAM;
   nm.item.iItem = i;
-  nm.item.lParam = v.items[i].lParam;
+  nm.item.lParam = ParamOf(v, i);
   return nm;
 }
 
@@ -579,9 +632,10 @@ void EndEdit(ListView& v, bool cancel) {
   NMLVDISPINFOA nm = Describe(v, i);
   nm.item.pszText = cancel ? nullptr : text.data();
   nm.item.cchTextMax = (int)text.size() + 1;
-  const size_t count = v.items.Size();
+  const int count = Count(v);
   const LRESULT keep = NotifyParentOf(v.hwnd, LVN_ENDLABELEDITA, nm.hdr);
-  if (!keep || cancel || v.dead || v.items.Size() != count) return;
+  // An owner-data row's text is the parent's own.
+  if (!keep || cancel || v.dead || Count(v) != count || v.ownerData) return;
   v.items[i].callback = false;
   v.items[i].text = text;
   RedrawItem(v, i);
@@ -595,12 +649,12 @@ void EditEnded(HWND owner, bool cancel) {
 LRESULT EditLabel(ListView& v, int i) {
   if (v.edit) EndEdit(v, false);
   if (v.dead || !Valid(v, (WPARAM)i) || !(StyleOf(v) & LVS_EDITLABELS)) return 0;
-  const size_t count = v.items.Size();
+  const int count = Count(v);
   EnsureVisible(v, i);
   NMLVDISPINFOA nm = Describe(v, i);
-  if (NotifyParentOf(v.hwnd, LVN_BEGINLABELEDITA, nm.hdr) != 0 || v.dead || v.items.Size() != count) return 0;
+  if (NotifyParentOf(v.hwnd, LVN_BEGINLABELEDITA, nm.hdr) != 0 || v.dead || Count(v) != count) return 0;
   std::string text = TextOf(v, i, 0);
-  if (v.dead || v.items.Size() != count) return 0;
+  if (v.dead || Count(v) != count) return 0;
   HWND edit = OpenLabelEdit(v.hwnd, EditRect(v, i, text), text, v.font, &EditEnded);
   if (!edit || v.dead) return 0;
   v.edit = edit;
@@ -646,57 +700,98 @@ void Timer(ListView& v, UINT_PTR id) {
 // The focus moving away from another item is that item's change, told first.
 bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
-    size_t count = v.items.Size();
-    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.Size() != count) return false;
+    int count = Count(v);
+    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || Count(v) != count) return false;
     if (v.focus >= 0) return true;  // the other item kept the focus: this change is refused with it
   }
-  UINT old = v.items[i].state, now = (old & ~mask) | (state & mask);
+  UINT old = StateOf(v, i), now = (old & ~mask) | (state & mask);
   if (now == old) return true;
   NMLISTVIEW n {};
   n.iItem = i;
   n.uNewState = now;
   n.uOldState = old;
   n.uChanged = LVIF_STATE;
-  n.lParam = v.items[i].lParam;
-  size_t count = v.items.Size();
+  n.lParam = ParamOf(v, i);
+  int count = Count(v);
   // The parent may refuse (a nonzero answer): the item stays as it is.
-  if (NotifyParentOf(v.hwnd, LVN_ITEMCHANGING, n.hdr) != 0) return !v.dead && v.items.Size() == count;
-  if (v.dead || v.items.Size() != count || v.items[i].state != old) return false;
-  Item& it = v.items[i];
-  it.state = now;
+  if (NotifyParentOf(v.hwnd, LVN_ITEMCHANGING, n.hdr) != 0) return !v.dead && Count(v) == count;
+  if (v.dead || Count(v) != count || StateOf(v, i) != old) return false;
+  StoreState(v, i, now);
   if (now & LVIS_SELECTED)
-    v.selected.insert(i);
+    v.selected.Insert(i);
   else
-    v.selected.erase(i);
+    v.selected.Erase(i);
   if (now & LVIS_FOCUSED)
     v.focus = i;
   else if (v.focus == i)
     v.focus = -1;
   RedrawItem(v, i);
   NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
-  return !v.dead && v.items.Size() == count;
+  return !v.dead && Count(v) == count;
 }
 
-// Every selected item for which `drop` holds loses its selection. The parent may change the items from
-// its notices, so each step looks again; an item whose change the parent refused is not asked again.
-template <class Drop>
-void DeselectWhere(ListView& v, Drop drop) {
-  int after = -1;
-  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    auto it = std::find_if(v.selected.upper_bound(after), v.selected.end(), drop);
-    if (it == v.selected.end()) return;
-    after = *it;
+// Owner data: the selection leaves every row outside keepFrom..keepTo, told once per range that went.
+// False when the view went or its count changed meanwhile.
+bool UnselectRanges(ListView& v, int keepFrom, int keepTo) {
+  std::vector<std::pair<int, int>> gone;
+  v.selected.ForEachRange([&](int lo, int hi) {
+    if (lo < keepFrom) gone.emplace_back(lo, std::min(hi, keepFrom - 1));
+    if (hi > keepTo) gone.emplace_back(std::max(lo, keepTo + 1), hi);
+  });
+  if (gone.empty()) return true;
+  for (auto [lo, hi] : gone) v.selected.Remove(lo, hi);
+  Redraw(v);
+  int count = Count(v);
+  for (auto [lo, hi] : gone) {
+    ReportRangeState(v.hwnd, lo, hi, LVIS_SELECTED, 0);
+    if (v.dead || Count(v) != count) return false;
+  }
+  return true;
+}
+
+// Owner data: rows from..to join the selection, told once. False when the view went or its count changed.
+bool SelectRows(ListView& v, int from, int to) {
+  if (to < from) return true;
+  const size_t before = v.selected.Size();
+  v.selected.Add(from, to);
+  if (v.selected.Size() == before) return true;
+  Redraw(v);
+  int count = Count(v);
+  ReportRangeState(v.hwnd, from, to, 0, LVIS_SELECTED);
+  return !v.dead && Count(v) == count;
+}
+
+// The first selected item after `after` outside lo..hi, or -1.
+int SelectedOutside(const ListView& v, int lo, int hi, int after) {
+  int k = v.selected.NextAfter(after);
+  return k >= lo && k <= hi ? v.selected.NextAfter(hi) : k;
+}
+
+// Every selected item outside lo..hi loses its selection. The parent may change the items from its
+// notices, so each step looks again; an item whose change the parent refused is not asked again.
+void DeselectOutside(ListView& v, int lo, int hi) {
+  for (int guard = Count(v) + 1, after = -1; guard > 0 && !v.dead; --guard) {
+    after = SelectedOutside(v, lo, hi, after);
+    if (after < 0) return;
     ChangeState(v, after, 0, LVIS_SELECTED);
   }
 }
 
 void DeselectAllBut(ListView& v, int keep) {
-  DeselectWhere(v, [keep](int k) { return k != keep; });
+  if (v.ownerData) {
+    UnselectRanges(v, keep, keep);
+    return;
+  }
+  DeselectOutside(v, keep, keep);
 }
 
 void SelectRange(ListView& v, int from, int to) {
   int lo = std::min(from, to), hi = std::max(from, to);
-  DeselectWhere(v, [lo, hi](int k) { return k < lo || k > hi; });
+  if (v.ownerData) {
+    if (UnselectRanges(v, lo, hi)) SelectRows(v, lo, std::min(hi, Count(v) - 1));
+    return;
+  }
+  DeselectOutside(v, lo, hi);
   for (int k = lo; k <= hi && !v.dead && k < Count(v); ++k) ChangeState(v, k, LVIS_SELECTED, LVIS_SELECTED);
 }
 
@@ -706,24 +801,24 @@ bool SingleSel(const ListView& v) { return (StyleOf(v) & LVS_SINGLESEL) != 0; }
 void Choose(ListView& v, int i, bool shift, bool ctrl, bool toggle) {
   if (SingleSel(v) || (!shift && !ctrl)) {
     v.anchor = i;
-    size_t count = v.items.Size();
+    int count = Count(v);
     DeselectAllBut(v, i);
     // Items that came or went meanwhile leave the choice meaningless.
-    if (v.dead || v.items.Size() != count) return;
+    if (v.dead || Count(v) != count) return;
     ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   } else if (shift) {
     SelectRange(v, std::clamp(v.anchor, 0, Count(v) - 1), i);
     if (!v.dead && Valid(v, (WPARAM)i)) ChangeState(v, i, LVIS_FOCUSED, LVIS_FOCUSED);
   } else {
     v.anchor = i;
-    UINT sel = toggle ? (v.items[i].state & LVIS_SELECTED) ^ LVIS_SELECTED : v.items[i].state & LVIS_SELECTED;
+    UINT sel = toggle ? (StateOf(v, i) & LVIS_SELECTED) ^ LVIS_SELECTED : StateOf(v, i) & LVIS_SELECTED;
     ChangeState(v, i, sel | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
   if (!v.dead) EnsureVisible(v, i);
 }
 
 void ToggleCheck(ListView& v, int i) {
-  UINT image = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  UINT image = (StateOf(v, i) & LVIS_STATEIMAGEMASK) >> 12;
   ChangeState(v, i, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
 }
 
@@ -731,9 +826,7 @@ void ToggleCheck(ListView& v, int i) {
 
 // Indexes at or after `from` move by `delta` in the selection and the focus.
 void ShiftIndexes(ListView& v, int from, int delta) {
-  std::set<int> moved;
-  for (int k : v.selected) moved.insert(k >= from ? k + delta : k);
-  v.selected.swap(moved);
+  v.selected.Shift(from, delta);
   if (v.focus >= from) v.focus += delta;
   if (v.anchor >= from) v.anchor = std::max(0, v.anchor + delta);
   if (v.hot >= from) v.hot = -1;
@@ -741,8 +834,14 @@ void ShiftIndexes(ListView& v, int from, int delta) {
   if (v.armed >= from) v.armed += delta;
 }
 
+// An owner-data view has no items to add or take away one by one: its count is set instead.
+bool RefuseOwnerData(const ListView& v) {
+  if (v.ownerData) SetLastError(ERROR_NOT_SUPPORTED);
+  return v.ownerData;
+}
+
 LRESULT InsertItem(ListView& v, const LVITEMA* in) {
-  if (!in || in->iSubItem != 0) return -1;
+  if (!in || in->iSubItem != 0 || RefuseOwnerData(v)) return -1;
   Item it;
   if (in->mask & LVIF_TEXT) {
     it.callback = in->pszText == LPSTR_TEXTCALLBACKA;
@@ -776,13 +875,13 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
 }
 
 LRESULT DeleteItem(ListView& v, WPARAM which) {
-  if (!Valid(v, which)) return FALSE;
+  if (!Valid(v, which) || RefuseOwnerData(v)) return FALSE;
   int i = (int)which;
   if (v.editing == i) DropEditor(v);
   if (v.armed == i) DisarmEdit(v);
   if (v.dead || !Valid(v, which)) return FALSE;
   v.items.Erase((size_t)i);
-  v.selected.erase(i);
+  v.selected.Erase(i);
   if (v.focus == i) v.focus = -1;
   ShiftIndexes(v, i + 1, -1);
   ContentChanged(v);
@@ -794,7 +893,9 @@ LRESULT DeleteAll(ListView& v) {
   DisarmEdit(v);
   if (v.dead) return FALSE;
   v.items.Clear();
-  v.selected.clear();
+  v.rowCount = 0;
+  v.selected.Clear();
+  v.checked.Clear();
   v.focus = v.hot = -1;
   v.anchor = v.top = v.hOffset = 0;
   v.origin = POINT {};
@@ -811,22 +912,27 @@ void CopyText(const std::string& s, LPSTR out, int max) {
 
 LRESULT GetItem(ListView& v, LVITEMA* it) {
   if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0) return FALSE;
-  const Item& item = v.items[it->iItem];
   if (it->mask & LVIF_TEXT) {
-    if (item.callback && it->iSubItem == 0 && it->cchTextMax == 0)
+    if (!v.ownerData && v.items[it->iItem].callback && it->iSubItem == 0 && it->cchTextMax == 0)
       it->pszText = LPSTR_TEXTCALLBACKA;
     else
       CopyText(TextOf(v, it->iItem, it->iSubItem), it->pszText, it->cchTextMax);
   }
   if (v.dead || !Valid(v, (WPARAM)it->iItem)) return FALSE;
-  if (it->mask & LVIF_IMAGE) it->iImage = v.items[it->iItem].image;
-  if (it->mask & LVIF_PARAM) it->lParam = v.items[it->iItem].lParam;
-  if (it->mask & LVIF_STATE) it->state = v.items[it->iItem].state & it->stateMask;
+  if (it->mask & LVIF_IMAGE) it->iImage = ItemAt(v, it->iItem).image;
+  if (v.dead || !Valid(v, (WPARAM)it->iItem)) return FALSE;
+  if (it->mask & LVIF_PARAM) it->lParam = ParamOf(v, it->iItem);
+  if (it->mask & LVIF_STATE) it->state = StateOf(v, it->iItem) & it->stateMask;
   return TRUE;
 }
 
 LRESULT SetItem(ListView& v, const LVITEMA* it) {
   if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0 || it->iSubItem > kMaxSubItems) return FALSE;
+  // An owner-data row's texts and image are the parent's; only its state is the view's.
+  if (v.ownerData) {
+    if ((it->mask & LVIF_STATE) && it->iSubItem == 0) ChangeState(v, it->iItem, it->state, it->stateMask);
+    return TRUE;
+  }
   Item& item = v.items[it->iItem];
   if (it->mask & LVIF_TEXT) {
     std::string text = it->pszText && it->pszText != LPSTR_TEXTCALLBACKA ? it->pszText : "";
@@ -847,9 +953,32 @@ LRESULT SetItem(ListView& v, const LVITEMA* it) {
   return TRUE;
 }
 
+// Owner data, every row at once: the selection and the check boxes change as ranges, told once each.
+void SetAllRowStates(ListView& v, UINT state, UINT mask) {
+  const int count = Count(v);
+  if ((mask & LVIS_SELECTED) && !(state & LVIS_SELECTED) && !UnselectRanges(v, 0, -1)) return;
+  if ((mask & LVIS_SELECTED) && (state & LVIS_SELECTED) && !SelectRows(v, 0, count - 1)) return;
+  if ((mask & LVIS_FOCUSED) && !(state & LVIS_FOCUSED) && Valid(v, (WPARAM)v.focus) &&
+      !ChangeState(v, v.focus, 0, LVIS_FOCUSED))
+    return;
+  if (!(mask & LVIS_STATEIMAGEMASK) || !Checks(v) || count == 0) return;
+  const bool tick = (state & LVIS_STATEIMAGEMASK) >> 12 == 2;
+  const UINT on = INDEXTOSTATEIMAGEMASK(2), off = INDEXTOSTATEIMAGEMASK(1);
+  if (tick)
+    v.checked.Add(0, count - 1);
+  else
+    v.checked.Clear();
+  Redraw(v);
+  ReportRangeState(v.hwnd, 0, count - 1, tick ? off : on, tick ? on : off);
+}
+
 // Item −1 means every item.
 LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
   if (!it) return FALSE;
+  if ((int)which == -1 && v.ownerData) {
+    SetAllRowStates(v, it->state, it->stateMask);
+    return TRUE;
+  }
   if ((int)which == -1) {
     // Clearing the selection or the focus touches only the items that have them.
     if (!(it->stateMask & ~(UINT)(LVIS_SELECTED | LVIS_FOCUSED)) && !(it->state & it->stateMask)) {
@@ -869,11 +998,77 @@ LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
 LRESULT GetNextItem(const ListView& v, WPARAM from, LPARAM flags) {
   int start = (int)from;
   if (flags & LVNI_FOCUSED) return v.focus > start ? v.focus : -1;
-  if (flags & LVNI_SELECTED) {
-    auto it = v.selected.upper_bound(start);
-    return it == v.selected.end() ? -1 : *it;
-  }
+  if (flags & LVNI_SELECTED) return v.selected.NextAfter(start);
   return start + 1 < Count(v) ? start + 1 : -1;
+}
+
+// ---- Owner data and searching ----------------------------------------------------------------------------
+
+// Room for that many items (a hint, held below kMaxReserve), so that adding them allocates nothing more.
+LRESULT ReserveItems(ListView& v, WPARAM count) {
+  v.items.Reserve(std::min((size_t)count, kMaxReserve));
+  return TRUE;
+}
+
+// Owner data: the count the parent gives, from 0 to kMaxRowCount; states of rows beyond it go. For a view
+// that holds its items the count is only a hint.
+LRESULT SetItemCount(ListView& v, WPARAM count) {
+  if (count > (WPARAM)kMaxRowCount) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!v.ownerData) return ReserveItems(v, count);
+  if (v.editing >= (int)count) DropEditor(v);
+  if (v.armed >= (int)count) DisarmEdit(v);
+  if (v.dead) return FALSE;
+  v.rowCount = (int)count;
+  v.selected.TruncateFrom(v.rowCount);
+  v.checked.TruncateFrom(v.rowCount);
+  if (v.focus >= v.rowCount) v.focus = -1;
+  if (v.hot >= v.rowCount) v.hot = -1;
+  v.anchor = std::min(v.anchor, std::max(0, v.rowCount - 1));
+  ContentChanged(v);
+  return TRUE;
+}
+
+// The style's LVS_OWNERDATA came or went: the view starts empty either way.
+void SwitchOwnerData(ListView& v, bool on) {
+  v.ownerData = on;
+  DeleteAll(v);
+}
+
+// The first item after `start` (-1: from the first) that answers the search, going round past the last
+// with LVFI_WRAP; -1 for none. An owner-data view's parent searches its own rows.
+LRESULT FindItem(ListView& v, int start, const LVFINDINFOA* find) {
+  const int n = Count(v);
+  if (!find || n == 0) return -1;
+  start = std::clamp(start, -1, n - 1);
+  if (v.ownerData) {
+    if (start + 1 == n && !(find->flags & LVFI_WRAP)) return -1;
+    int found = AskFind(v.hwnd, (start + 1) % n, *find);
+    return !v.dead && found >= 0 && found < Count(v) ? found : -1;
+  }
+  const int span = find->flags & LVFI_WRAP ? n : n - 1 - start;
+  for (int k = 1; k <= span; ++k) {
+    const int i = (start + k) % n;
+    if (v.dead || i >= Count(v)) return -1;  // the parent changed the items while lending a text
+    if (find->flags & LVFI_PARAM ? v.items[i].lParam == find->lParam : CaptionMatches(TextOf(v, i, 0), *find))
+      return v.dead ? -1 : i;
+  }
+  return -1;
+}
+
+// A typed character chooses the next item whose caption starts with what was typed in a row: a new
+// search starts after the focused item, a longer one at it.
+void CharKey(ListView& v, WPARAM ch) {
+  if (ch < ' ' || ch == 127 || Count(v) == 0) return;
+  const bool fresh = v.typed.Add((char)ch, GetTickCount());
+  const std::string typed = v.typed.typed;
+  LVFINDINFOA find {};
+  find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+  find.psz = typed.c_str();
+  const int found = (int)FindItem(v, fresh ? v.focus : v.focus - 1, &find);
+  if (!v.dead && Valid(v, (WPARAM)found)) Choose(v, found, false, false, false);
 }
 
 void SyncHeaderItem(ListView& v, int c, UINT mask) {
@@ -971,7 +1166,7 @@ LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
 
 // Stable, so equal items keep their order.
 LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
-  if (!compare) return FALSE;
+  if (!compare || RefuseOwnerData(v)) return FALSE;
   DropEditor(v);
   DisarmEdit(v);
   if (v.dead) return FALSE;
@@ -981,10 +1176,10 @@ LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
   std::stable_sort(items.begin(), items.end(),
                    [&](const Item& a, const Item& b) { return compare(a.lParam, b.lParam, data) < 0; });
   if (v.dead) return FALSE;
-  v.selected.clear();
+  v.selected.Clear();
   v.focus = -1;
   for (int i = 0; i < (int)items.size(); ++i) {
-    if (items[i].state & LVIS_SELECTED) v.selected.insert(i);
+    if (items[i].state & LVIS_SELECTED) v.selected.Insert(i);
     if (hadFocus && (items[i].state & LVIS_FOCUSED) && items[i].lParam == focusParam) v.focus = i;
   }
   v.items.Assign(std::move(items));
@@ -1094,10 +1289,8 @@ void DrawCheck(HDC dc, RECT r, bool checked) {
 // An owner-drawn report row: the parent draws it from WM_DRAWITEM.
 void OwnerDrawItem(ListView& v, HDC dc, int i, const RECT& bounds) {
   UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
-  UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
-  DRAWITEMSTRUCT dis {
-    ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
-  };
+  UINT state = ((StateOf(v, i) & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
+  DRAWITEMSTRUCT dis { ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)ParamOf(v, i) };
   int saved = SaveDC(dc);
   if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
   RestoreDC(dc, saved);
@@ -1112,7 +1305,7 @@ RECT RowRect(const ListView& v, const RECT& bounds) {
 void DrawStateImage(ListView& v, HDC dc, int i) {
   if (!StateWidth(v)) return;
   RECT s = StateRect(v, i);
-  UINT index = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  UINT index = (ItemAt(v, i).state & LVIS_STATEIMAGEMASK) >> 12;
   if (v.stateImages && index > 0)
     ImageList_Draw(v.stateImages, (int)index - 1, dc, s.left, s.top, ILD_TRANSPARENT);
   else if (!v.stateImages && Checks(v))
@@ -1122,11 +1315,12 @@ void DrawStateImage(ListView& v, HDC dc, int i) {
 void DrawIcon(ListView& v, HDC dc, int i) {
   HIMAGELIST images = ViewOf(v) == LVS_ICON ? v.large : v.small;
   RECT icon = IconRect(v, i);
-  if (!images || v.items[i].image < 0) return;
+  const int image = ItemAt(v, i).image;
+  if (!images || image < 0) return;
   SIZE img = ImageSize(images);
   int x = ViewOf(v) == LVS_ICON ? icon.left + (icon.right - icon.left - img.cx) / 2 : icon.left;
   int y = icon.top + (icon.bottom - icon.top - img.cy) / 2;
-  ImageList_Draw(images, v.items[i].image, dc, x, y, ILD_TRANSPARENT);
+  ImageList_Draw(images, image, dc, x, y, ILD_TRANSPARENT);
 }
 
 // How a row is drawn: highlighted or not, across the whole row or under the caption, in which text colour.
@@ -1194,9 +1388,16 @@ bool DrawSubItems(ListView& v, HDC dc, int i, const RECT& bounds, const RowLook&
 }
 
 void DrawItem(ListView& v, HDC dc, int i) {
-  const bool selected = (v.items[i].state & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
+  const bool selected = (StateOf(v, i) & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
   RECT bounds = Bounds(v, i);
   if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) return OwnerDrawItem(v, dc, i, bounds);
+  // An owner-data row is asked for once for its caption, image and state image.
+  xj::TemporaryChange hold(v.holdRow, true);
+  v.rowIndex = -1;
+  if (v.ownerData) {
+    ItemAt(v, i);
+    if (v.dead || !Valid(v, (WPARAM)i)) return;
+  }
   const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
   const bool hot = i == v.hot && Tracks(v);
   const COLORREF text = hot ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
@@ -1231,6 +1432,20 @@ void DrawGrid(ListView& v, HDC dc, const RECT& client) {
   }
 }
 
+// Owner data: the parent hears which of first..last-1 the paint of `area` is about to ask for.
+void HintPaintedRows(ListView& v, const RECT& area, int first, int last) {
+  RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy }, clip {};
+  int lo = -1, hi = -1;
+  for (int i = first; i < last; ++i) {
+    RECT b = Bounds(v, i);
+    if (Report(v)) b.right = std::max(b.right, client.right);
+    if (!IntersectRect(&clip, &b, &area)) continue;
+    if (lo < 0) lo = i;
+    hi = i;
+  }
+  if (lo >= 0) HintRows(v.hwnd, lo, hi);
+}
+
 void Paint(ListView& v, HDC dc, const RECT& area) {
   int saved = SaveDC(dc);
   SelectObject(dc, FontOrDefault(v.font));
@@ -1238,6 +1453,7 @@ void Paint(ListView& v, HDC dc, const RECT& area) {
   RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
   FillColour(dc, area, Background(v));
   auto [first, last] = VisibleRange(v);
+  if (v.ownerData) HintPaintedRows(v, area, first, last);
   for (int i = first; i < last && i < Count(v) && !v.dead; ++i) {
     RECT b = Bounds(v, i), clip {};
     if (Report(v)) b.right = std::max(b.right, (int)client.right);
@@ -1340,14 +1556,14 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
   }
   LVHITTESTINFO hit = HitTest(v, p);
   bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
-  const bool wasSelected = hit.iItem >= 0 && (v.items[hit.iItem].state & LVIS_SELECTED);
+  const bool wasSelected = hit.iItem >= 0 && (StateOf(v, hit.iItem) & LVIS_SELECTED);
   const bool again = hadFocus && !right && !shift && !ctrl && hit.iItem >= 0 && hit.iItem == v.focus && wasSelected &&
                      hit.flags == LVHT_ONITEMLABEL && !Activates(v);
   if (hit.iItem < 0) {
     if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
   } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
     ToggleCheck(v, hit.iItem);
-  } else if (right && (v.items[hit.iItem].state & LVIS_SELECTED)) {
+  } else if (right && (StateOf(v, hit.iItem) & LVIS_SELECTED)) {
     ChangeState(v, hit.iItem, LVIS_FOCUSED, LVIS_FOCUSED);
   } else {
     Choose(v, hit.iItem, shift, ctrl, true);
@@ -1366,13 +1582,13 @@ void DoubleClick(ListView& v, POINT p) {
   const int i = HitTest(v, p).iItem;
   Notify(v, NM_DBLCLK, i, p);
   if (v.dead || i < 0 || !Valid(v, (WPARAM)i) || (v.exStyle & LVS_EX_ONECLICKACTIVATE)) return;
-  if (!(v.exStyle & LVS_EX_TWOCLICKACTIVATE) || (v.items[i].state & LVIS_SELECTED)) Notify(v, LVN_ITEMACTIVATE, i, p);
+  if (!(v.exStyle & LVS_EX_TWOCLICKACTIVATE) || (StateOf(v, i) & LVIS_SELECTED)) Notify(v, LVN_ITEMACTIVATE, i, p);
 }
 
 // The hand over a hot item that one click activates (two clicks: one already selected).
 bool HandCursor(ListView& v, LPARAM lParam) {
   if (LOWORD(lParam) != HTCLIENT || !Valid(v, (WPARAM)v.hot)) return false;
-  const bool selected = v.items[v.hot].state & LVIS_SELECTED;
+  const bool selected = StateOf(v, v.hot) & LVIS_SELECTED;
   if (!(v.exStyle & LVS_EX_ONECLICKACTIVATE) && !((v.exStyle & LVS_EX_TWOCLICKACTIVATE) && selected)) return false;
   SetCursor(LoadCursorA(nullptr, IDC_HAND));
   return true;
@@ -1475,6 +1691,7 @@ void PaintMessage(ListView& v, WPARAM wParam) {
 }
 
 void Create(ListView& v) {
+  v.ownerData = (StyleOf(v) & LVS_OWNERDATA) != 0;
   TakeFont(v, nullptr);
   RebuildHeader(v);
 }
@@ -1493,6 +1710,8 @@ void ParentNotice(ListView& v, WPARAM wParam, LPARAM lParam) {
 
 // A new view or header style starts the view over; other style changes only lay it out again.
 void StyleChanged(ListView& v, WPARAM which, const STYLESTRUCT* ss) {
+  if (which == (WPARAM)GWL_STYLE && ss && ((ss->styleOld ^ ss->styleNew) & LVS_OWNERDATA))
+    SwitchOwnerData(v, (ss->styleNew & LVS_OWNERDATA) != 0);
   if (which == (WPARAM)GWL_STYLE && ss &&
       ((ss->styleOld ^ ss->styleNew) & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER))) {
     v.top = v.hOffset = 0;
@@ -1535,6 +1754,9 @@ bool InputMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_KEYDOWN:
       KeyDown(v, (UINT)wParam);
+      break;
+    case WM_CHAR:
+      CharKey(v, wParam);
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -1651,7 +1873,7 @@ LRESULT GetColumnOrder(ListView& v, WPARAM count, int* order) {
   return TRUE;
 }
 
-// ---- Work areas and capacity ----------------------------------------------------------------------------
+// ---- Work areas ----------------------------------------------------------------------------------------
 
 // At most LV_MAX_WORKAREAS rectangles, none empty; none at all lays the icons out over the client area.
 LRESULT SetWorkAreas(ListView& v, WPARAM count, const RECT* areas) {
@@ -1680,12 +1902,6 @@ LRESULT CountWorkAreas(const ListView& v, UINT* out) {
 LRESULT GetOrigin(const ListView& v, POINT* out) {
   if (!out || !Icons(v)) return FALSE;
   *out = v.origin;
-  return TRUE;
-}
-
-// Room for that many items (a hint, held below kMaxReserve), so that adding them allocates nothing more.
-LRESULT ReserveItems(ListView& v, WPARAM count) {
-  v.items.Reserve(std::min((size_t)count, kMaxReserve));
   return TRUE;
 }
 
@@ -1759,11 +1975,11 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_SETITEMSTATE:
       return SetItemState(v, wParam, (const LVITEMA*)lParam);
     case LVM_GETITEMSTATE:
-      return Valid(v, wParam) ? (LRESULT)(v.items[wParam].state & (UINT)lParam) : 0;
+      return Valid(v, wParam) ? (LRESULT)(StateOf(v, (int)wParam) & (UINT)lParam) : 0;
     case LVM_GETNEXTITEM:
       return GetNextItem(v, wParam, lParam);
     case LVM_GETSELECTEDCOUNT:
-      return (LRESULT)v.selected.size();
+      return (LRESULT)v.selected.Size();
     case LVM_GETITEMRECT:
       return GetItemRect(v, wParam, (RECT*)lParam);
     case LVM_HITTEST:
@@ -1776,14 +1992,16 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return ScrollMessage(v, (int)wParam, (int)lParam);
     case LVM_GETORIGIN:
       return GetOrigin(v, (POINT*)lParam);
-    case LVM_SETITEMCOUNT:
-      return ReserveItems(v, wParam);
     case LVM_ENSUREVISIBLE:
       return EnsureVisibleMessage(v, wParam);
     case LVM_UPDATE:
       return UpdateItem(v, (int)wParam);
     case LVM_SORTITEMS:
       return SortItems(v, (LPARAM)wParam, (PFNLVCOMPARE)lParam);
+    case LVM_SETITEMCOUNT:
+      return SetItemCount(v, wParam);
+    case LVM_FINDITEMA:
+      return FindItem(v, (int)wParam, (const LVFINDINFOA*)lParam);
     default:
       return LookMessage(v, msg, wParam, lParam);
   }
