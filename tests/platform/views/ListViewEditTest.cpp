@@ -18,11 +18,7 @@ class ListViewEditTest : public StockTest {
  protected:
   void SetUp() override {
     StockTest::SetUp();
-    lv = new TListView(form);
-    lv->SetParent(form);
-    lv->SetBorderStyle(bsNone);
-    lv->SetBounds(10, 10, 300, 200);
-    lv->SetViewStyle(vsReport);
+    lv = NewReportView<TListView>(form);
     lv->SetColor(kViewColor);
     for (auto [caption, width] : { std::pair { "Name", 100 }, std::pair { "Size", 60 } }) {
       TListColumn* c = lv->Columns()->Add();
