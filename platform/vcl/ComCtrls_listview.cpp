@@ -574,15 +574,15 @@ void TCustomListView::DrawWorkAreas(HDC Given) {
   GetTextMetricsA(dc, &tm);
   for (int i = 0; i < FWorkAreas->Count(); ++i) {
     TWorkArea* area = FWorkAreas->Items(i);
-    TRect r = area->Rect();
-    OffsetRect(reinterpret_cast<RECT*>(&r), -origin.x, -origin.y);
+    RECT r = area->Rect();
+    OffsetRect(&r, -origin.x, -origin.y);
     const COLORREF colour = static_cast<COLORREF>(ColorToRGB(area->Color()));
     HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(dc, reinterpret_cast<RECT*>(&r), brush);
+    FrameRect(dc, &r, brush);
     DeleteObject(brush);
     SetTextColor(dc, colour);
     const AnsiString name = area->DisplayName();
-    TextOutA(dc, r.Left + 2, r.Bottom - tm.tmHeight - 1, name.c_str(), static_cast<int>(name.size()));
+    TextOutA(dc, r.left + 2, r.bottom - tm.tmHeight - 1, name.c_str(), static_cast<int>(name.size()));
   }
   RestoreDC(dc, saved);
   if (!Given) ReleaseDC(Handle(), dc);

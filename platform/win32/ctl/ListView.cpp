@@ -6,14 +6,19 @@
 //   LVS_LIST       items down and across in columns of one width; horizontal scroll state in columns,
 //                  SB_LINELEFT / SB_LINERIGHT step one column; no vertical state.
 //   LVS_ICON, LVS_SMALLICON  a fixed grid of cells sized from the image lists and the font, filled row by
-//                  row; scroll state in pixels.
+//                  row (column by column with LVS_ALIGNLEFT) from the first work area's corner when there
+//                  are work areas; LVS_ICON captions take a second line unless LVS_NOLABELWRAP; scroll
+//                  state in pixels.
 // Selection (single, or several with Ctrl and Shift unless LVS_SINGLESEL), a focused item, check boxes,
-// grid lines, full-row selection, hot tracking and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW).
+// grid lines, full-row selection, hot tracking (with underlined captions and one- or two-click
+// activation) and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW). With LVS_EDITLABELS, F2 or a slow
+// second click on the selected caption opens an editor over it (LabelEdit.h).
 // Texts given as LPSTR_TEXTCALLBACKA are asked of the parent with LVN_GETDISPINFOA when shown, so the
 // class library keeps its items' texts itself. Painting and hit testing look only at the visible items.
 //
-// Notices: LVN_ITEMCHANGED for every state change (selection, focus, check box), LVN_COLUMNCLICK from the
-// header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
+// Notices: LVN_ITEMCHANGING before and LVN_ITEMCHANGED after every state change (selection, focus, check
+// box), a nonzero answer to the first refusing it; LVN_BEGINLABELEDITA (refusable) and
+// LVN_ENDLABELEDITA; LVN_ITEMACTIVATE; LVN_COLUMNCLICK from the header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
 //
 // With LVS_OWNERDATA the view holds no items, only a count (LVM_SETITEMCOUNT) and the rows' states by
 // index: selection and check boxes as ranges, the focus as one index. The parent lends each row as it
