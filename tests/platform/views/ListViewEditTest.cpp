@@ -1,5 +1,6 @@
-// TListView's caption editing, its refusable changes and its header's right clicks, driven as a user
-// does: keys, clicks and the manual clock, with the events counted, those that must not come included.
+// TListView's caption editing, refusable changes, header right clicks, info tips, hot-tracking styles,
+// icon options and work areas, driven as a user does (keys, clicks, the mouse resting, the manual clock),
+// with the events counted, those that must not come included, and the pixels read back.
 
 #include <set>
 
@@ -421,6 +422,11 @@ TEST_F(ListViewEditTest, IconOptionsArrangeByRowsOrColumnsAndWrapLongCaptions) {
     EXPECT_EQ(captionRows(), c.wrap ? 2u : 1u);
     if (c.wrap) Gallery(lv, "listview", c.arrangement == iaTop ? "icons-wrapped" : "icons-left");
   }
+  // The options travel with the form, only where they differ from the defaults.
+  const AnsiString text = WriteComponentResource(form);
+  EXPECT_NE(text.find("IconOptions.Arrangement = iaLeft"), std::string::npos) << text;
+  EXPECT_NE(text.find("IconOptions.WrapText = False"), std::string::npos) << text;
+  EXPECT_EQ(text.find("IconOptions.AutoArrange"), std::string::npos) << text;
 }
 
 // Work areas: the icons laid out in the first one, its outline and name drawn with ShowWorkAreas; more
