@@ -19,7 +19,9 @@ function(xj_test name)
     return()
   endif()
   # fontconfig's configuration lives until exit; every program leaves it out of leak reports.
-  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/LeakSuppressions.cpp)
+  # Every program sees the build's fixed set of fonts, not the machine's.
+  add_executable(${name} ${srcs} ${PROJECT_SOURCE_DIR}/tests/support/LeakSuppressions.cpp
+                         ${PROJECT_SOURCE_DIR}/tests/support/FixedFonts.cpp)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   # Tests sit above every layer: they include any header, their own support and the generators'.

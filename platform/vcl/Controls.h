@@ -526,6 +526,7 @@ class TControl : public TComponent {
   std::unique_ptr<TControlActionLink> FActionLink;
   TAlign FAlign { alNone };
   TAnchors FAnchors { akLeft, akTop };
+  bool FAnchorsRead { false };  // a form being read gave Anchors: Align, read after, keeps them
   bool FAutoSize { false };
   bool FParentFont { true };
   TCursor FCursor { crDefault };

@@ -135,6 +135,7 @@ void TControl::ReadState(TReader* Reader) {
 
 void TControl::Loaded() {
   TComponent::Loaded();
+  FAnchorsRead = false;
   if (Action()) ActionChange(Action(), true);
   UpdateAnchorRules();
 }
@@ -258,7 +259,7 @@ void TControl::SetAlign(TAlign Value) {
   if (FAlign != Value) {
     const TAlign old = FAlign;
     FAlign = Value;
-    FAnchors = AnchorAlign(Value);
+    if (!FAnchorsRead) FAnchors = AnchorAlign(Value);
     if (!FComponentState.Contains(csLoading) && (!FComponentState.Contains(csDesigning) || FParent)) {
       const bool oldVertical = old == alTop || old == alBottom;
       const bool newHorizontal = Value == alLeft || Value == alRight;
@@ -274,6 +275,7 @@ void TControl::SetAlign(TAlign Value) {
 }
 
 void TControl::SetAnchors(TAnchors Value) {
+  FAnchorsRead = FComponentState.Contains(csLoading);
   if (FAnchors == Value) return;
   FAnchors = Value;
   if (!FComponentState.Contains(csLoading)) UpdateAnchorRules();

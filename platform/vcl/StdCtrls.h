@@ -374,6 +374,7 @@ class TCustomEdit : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  void Loaded() override;
   bool CanAutoSize(int& NewWidth, int& NewHeight) override;
   // The height the font and the border need.
   int AutoHeight();

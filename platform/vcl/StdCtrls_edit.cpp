@@ -38,7 +38,7 @@ void TCustomEdit::CreateWnd() {
     xj::TemporaryChange creating(FCreating, true);
     TWinControl::CreateWnd();
   }
-  Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+  if (!FComponentState.Contains(csLoading)) Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   Perform(EM_SETMODIFY, FModified, 0);
   if (FPasswordChar) Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
   if (FSelStart != 0 || FSelLength != 0) Perform(EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelStart + FSelLength);
@@ -92,8 +92,16 @@ void TCustomEdit::SetOEMConvert(bool Value) {
   RecreateWnd();
 }
 
+// The limit holds what the user types: the lines a form was written with, read before or after it, are
+// kept whole, so the window takes the limit once the form is read.
 void TCustomEdit::SetMaxLength(int Value) {
   FMaxLength = std::max(Value, 0);
+  if (HandleAllocated() && !FComponentState.Contains(csLoading))
+    Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+}
+
+void TCustomEdit::Loaded() {
+  TWinControl::Loaded();
   if (HandleAllocated()) Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
 }
 

@@ -1,6 +1,7 @@
 #include "skin/controls/bsSkinBoxCtrls_combo.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/ImgList.h"
@@ -102,14 +103,15 @@ void TbsSkinCustomComboBox::SetStyle(TbsSkinCustomComboBoxStyle Value) {
   // The same style again would make a second editor over the first.
   if (Value == FStyle) return;
   FStyle = Value;
+  // The style sets the tab stop, unless a form being read gave its own.
   if (FStyle == bscbEditStyle) {
-    SetTabStop(false);
+    if (!FTabStopRead) SetTabStop(false);
     const bool focused = Focused();
     ShowEditor();
     FInnerEdit->SetText(Text());
     if (focused && FInnerEdit->CanFocus()) FInnerEdit->SetFocus();
   } else {
-    SetTabStop(true);
+    if (!FTabStopRead) SetTabStop(true);
     const bool focused = FInnerEdit && FInnerEdit->Focused();
     HideEditor();
     if (focused && CanFocus()) SetFocus();
@@ -118,7 +120,29 @@ void TbsSkinCustomComboBox::SetStyle(TbsSkinCustomComboBoxStyle Value) {
   Invalidate();
 }
 
+void TbsSkinCustomComboBox::SetStreamedTabStop(bool Value) {
+  FTabStopRead = bsLoading(this);
+  SetTabStop(Value);
+}
+
+void TbsSkinCustomComboBox::Loaded() {
+  FTabStopRead = false;
+  // Before the base ends the loading: the selection is made quietly.
+  if (const int index = std::exchange(FStreamedItemIndex, -1); index != -1) SelectItem(index);
+  TbsSkinCustomControl::Loaded();
+  if (std::exchange(FStreamedFonts, {}) == TStreamedFonts { sfDefaultFont }) DefaultFontChange();
+}
+
 void TbsSkinCustomComboBox::SetItemIndex(int Value) {
+  if (bsLoading(this) && Value >= Items()->Count()) {
+    FStreamedItemIndex = Value;
+    return;
+  }
+  FStreamedItemIndex = -1;
+  SelectItem(Value);
+}
+
+void TbsSkinCustomComboBox::SelectItem(int Value) {
   SetListIndex(Value >= 0 && Value < Items()->Count() ? Value : -1);
   const int i = FPopupList->ItemIndex();
   auto life = LifeToken();
@@ -345,6 +369,11 @@ void TbsSkinCustomComboBox::ChangeSkinData() {
 }
 
 void TbsSkinCustomComboBox::DefaultFontChange() {
+  // A form brings the Font it wrote, before or after the default one: that one stands (Loaded).
+  if (bsLoading(this)) {
+    FStreamedFonts << sfDefaultFont;
+    return;
+  }
   Font()->Assign(FDefaultFont.get());
   if (FInnerEdit && !CanPaintSkin()) ApplyEditFont();
 }
@@ -695,6 +724,10 @@ void TbsSkinCustomComboBox::AfterInherited(TMessage& Message) {
   switch (Message.Msg) {
     case WM_SIZE:
       return CalcRects();
+    case CM_FONTCHANGED:
+      // The constructor's own font is no font the form gave: reading starts after it.
+      if (ComponentState().Contains(csReading)) FStreamedFonts << sfFont;
+      return;
     case WM_KILLFOCUS:
       return FocusLost();
     case CM_TEXTCHANGED:
@@ -810,7 +843,7 @@ XJ_PUBLISHED(TbsSkinComboBox,
   XJ_EVENT(OnComboBoxDrawItem)
   XJ_PROP_RW(OnListBoxDrawItem, OnListBoxDrawItem, SetListBoxDrawItem)
   XJ_PROP(Font)
-  XJ_PROP(TabStop) XJ_STORED(IsTabStopStored)
+  XJ_PROP_RW(TabStop, TabStop, SetStreamedTabStop) XJ_STORED(IsTabStopStored)
   XJ_PROP(Enabled, true)
   XJ_PROP(Align, alNone)
   XJ_PROP(PopupMenu)

@@ -62,6 +62,8 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   TbsSkinCustomComboBoxStyle Style() const { return FStyle; }
   // The style sets the tab stop as it is read: it is written when it differs from what the style gives.
   bool IsTabStopStored() const { return TabStop() != (FStyle != bscbEditStyle); }
+  // TabStop as a form sets it: a Style read after it keeps it.
+  void SetStreamedTabStop(bool Value);
   // Switches between a face showing the selected item and an inner edit; the same style again does
   // nothing. Safe from inside the inner edit's own notifications.
   void SetStyle(TbsSkinCustomComboBoxStyle Value);
@@ -74,7 +76,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void SetItems(TStrings* Value) { FPopupList->Items()->Assign(Value); }
   int ItemIndex() const { return FPopupList->ItemIndex(); }
   // Selects item Value (-1 none; out of range: none) and takes its text; fires OnClick and Change at run
-  // time, nothing while the form is being read.
+  // time. While the form is being read the index waits for the items: Loaded selects it, quietly.
   void SetItemIndex(int Value);
   bool Sorted() const { return FPopupList->Sorted(); }
   void SetSorted(bool Value) { FPopupList->SetSorted(Value); }
@@ -162,6 +164,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   virtual void Change() {}
 
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -171,6 +174,8 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void DrawSkinItem(TCanvas* C);
 
  private:
+  // SetItemIndex's work, once the items are in.
+  void SelectItem(int Value);
   void ListBoxWindowProcHook(TMessage& Message);
   // Dispatch's handlers.
   void AfterInherited(TMessage& Message);
@@ -208,6 +213,12 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   TbsDrawSkinItemEvent FOnListBoxDrawItem;
   bool FMouseInControl { false };
   int FOldItemIndex { -1 };
+  int FStreamedItemIndex { -1 };  // an index read before the items it points into
+  bool FTabStopRead { false };
+  // Which of the two fonts a form being read gave.
+  enum TStreamedFont { sfFont, sfDefaultFont };
+  using TStreamedFonts = Set<TStreamedFont>;
+  TStreamedFonts FStreamedFonts;
   int FDropDownCount { 8 };
   bool FListMouseDown { false };
   TWndMethod FOldListWindowProc;

@@ -309,6 +309,12 @@ void TbsSkinFontComboBox::SetFontName(const AnsiString& Value) {
     SetText(Value);
 }
 
+// The index a form holds points into the list of the machine that wrote it, filtered by Options that may
+// be read after it: the name read with it is what the user chose.
+void TbsSkinFontComboBox::SetStreamedItemIndex(int Value) {
+  if (!Loading()) SetItemIndex(Value);
+}
+
 void TbsSkinFontComboBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_TEXTCHANGED:
@@ -393,7 +399,7 @@ XJ_PUBLISHED(TbsSkinFontComboBox,
   XJ_PROP(Enabled, true)
   XJ_PROP(Font)
   XJ_PROP(FontName)
-  XJ_PROP(ItemIndex, -1)
+  XJ_PROP_RW(ItemIndex, ItemIndex, SetStreamedItemIndex, -1)
   XJ_PROP(ListBoxCaption)
   XJ_PROP(ListBoxCaptionMode, false)
   XJ_EVENT(OnChange)

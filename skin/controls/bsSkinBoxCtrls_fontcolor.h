@@ -143,6 +143,8 @@ class TbsSkinFontComboBox : public TbsSkinCustomComboBox {
   bool Accepts(const tagLOGFONTA& LogFont, DWORD FontType) const;
   void Enumerate(HDC DC);
   bool Loading() const { return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading); }
+  // ItemIndex as a form sets it: the name it also holds decides.
+  void SetStreamedItemIndex(int Value);
 
   TbsFontDevice FDevice { fdScreen };
   bool FUpdating { false };

@@ -844,6 +844,19 @@ void TbsSkinCustomListBox::SetImages(TCustomImageList* Value) {
   FListBox->Invalidate();
 }
 
+void TbsSkinCustomListBox::SetItemIndex(int Value) {
+  if (bsLoading(this))
+    FStreamedItemIndex = Value;
+  else
+    FListBox->SetItemIndex(Value);
+}
+
+void TbsSkinCustomListBox::Loaded() {
+  TbsSkinCustomControl::Loaded();
+  if (FStreamedItemIndex != -1) FListBox->SetItemIndex(FStreamedItemIndex);
+  FStreamedItemIndex = -1;
+}
+
 void TbsSkinCustomListBox::SetImageIndex(int Value) {
   FImageIndex = Value;
   FListBox->Invalidate();

@@ -100,7 +100,8 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   TStrings* Items() const { return FListBox->Items(); }
   void SetItems(TStrings* Value);
   int ItemIndex() const { return FListBox->ItemIndex(); }
-  void SetItemIndex(int Value) { FListBox->SetItemIndex(Value); }
+  // While a form is read the index waits for the items (Loaded selects it).
+  void SetItemIndex(int Value);
   int Columns() const { return FListBox->Columns(); }
   void SetColumns(int Value);
   bool MultiSelect() const { return FListBox->MultiSelect(); }
@@ -231,6 +232,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void Loaded() override;
   // The check button's default action: the list's click.
   virtual void CheckButtonAction() { FListBox->DoClick(); }
 
@@ -284,6 +286,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
   std::vector<TbsSkinScrollBar*> FRetired;
   TCustomImageList* FImages { nullptr };
   int FImageIndex { -1 };
+  int FStreamedItemIndex { -1 };
   int FRowCount { 0 };
   int FDefaultItemHeight { 20 };
   bool FHorizontalExtent { false };

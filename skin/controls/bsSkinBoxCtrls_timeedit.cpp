@@ -188,7 +188,7 @@ bool TbsSkinTrackEdit::IsValidChar(char Key) const {
 }
 
 void TbsSkinTrackEdit::SetValue(int AValue) {
-  FValue = CheckValue(AValue);
+  FValue = bsLoading(this) ? AValue : CheckValue(AValue);
   auto life = LifeToken();  // OnChange, run by the new text, may free the edit
   {
     TControlChange guard(this, FStopCheck, true);
@@ -197,8 +197,16 @@ void TbsSkinTrackEdit::SetValue(int AValue) {
   if (!life.expired()) Change();
 }
 
+// Value, not the text read with it, is the number; the limits hold it once both are in.
+void TbsSkinTrackEdit::Loaded() {
+  TbsSkinCustomEdit::Loaded();
+  FValue = CheckValue(FValue);
+  TControlChange guard(this, FStopCheck, true);
+  SetText(IntToStr(FValue));
+}
+
 void TbsSkinTrackEdit::TakeText(bool Notify) {
-  if (FStopCheck) return;
+  if (FStopCheck || bsLoading(this)) return;
   const AnsiString t = Text();
   int typed = 0;
   // Beyond 32 bits is no number here: Value stays, no error.

@@ -105,6 +105,7 @@ class TbsSkinTrackEdit : public TbsSkinCustomEdit {
  protected:
   void Change() override;
   void KeyPress(char& Key) override;
+  void Loaded() override;
 
  private:
   void ButtonClick(TObject*);

@@ -172,6 +172,10 @@ void TbsSkinUpDown::SetOrientation(TUDOrientation Value) {
 }
 
 void TbsSkinUpDown::SetPosition(int Value) {
+  if (bsLoading(this)) {
+    FPosition = Value;
+    return;
+  }
   if (Value > FMax || Value < FMin) return;
   FPosition = Value;
   // The tab controls rely on hearing every stored value, unchanged ones included.
@@ -180,12 +184,18 @@ void TbsSkinUpDown::SetPosition(int Value) {
 
 void TbsSkinUpDown::SetMin(int Value) {
   FMin = Value;
-  if (FPosition < FMin) FPosition = FMin;
+  if (FPosition < FMin && !bsLoading(this)) FPosition = FMin;
 }
 
 void TbsSkinUpDown::SetMax(int Value) {
   FMax = Value;
-  if (FPosition > FMax) FPosition = FMax;
+  if (FPosition > FMax && !bsLoading(this)) FPosition = FMax;
+}
+
+// The bounds pull the position in as they do when set.
+void TbsSkinUpDown::Loaded() {
+  TbsSkinCustomControl::Loaded();
+  FPosition = std::max(FMin, std::min(FPosition, FMax));
 }
 
 void TbsSkinUpDown::Step(int Index) {

@@ -88,7 +88,8 @@ class TbsSkinUpDown : public TbsSkinCustomControl {
   // 0 disables stepping (the click events still fire); a negative value swaps the directions.
   void SetIncrement(int Value) { FIncrement = Value; }
   int Position() const { return FPosition; }
-  // A value outside Min..Max is dropped; any other is stored and reported, even when unchanged.
+  // A value outside Min..Max is dropped; any other is stored and reported, even when unchanged. Read
+  // from a form it waits for the bounds, quietly: Loaded pulls it into them.
   void SetPosition(int Value);
   int Min() const { return FMin; }
   // The bounds pull Position into range silently.
@@ -112,6 +113,7 @@ class TbsSkinUpDown : public TbsSkinCustomControl {
   void Dispatch(TMessage& Message) override;
 
  protected:
+  void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -159,13 +159,14 @@ TbsSkinFaceControl<TBase>::~TbsSkinFaceControl() = default;
 template <class TBase>
 void TbsSkinFaceControl<TBase>::SetDefaultWidth(int Value) {
   FDefaultWidth = Value;
-  if (this->FSkinObjectIndex == -1 && Value > 0) this->SetWidth(Value);
+  // A form being read brings the size as it was written (a rolled-up panel's, say), before or after.
+  if (this->FSkinObjectIndex == -1 && Value > 0 && !bsLoading(this)) this->SetWidth(Value);
 }
 
 template <class TBase>
 void TbsSkinFaceControl<TBase>::SetDefaultHeight(int Value) {
   FDefaultHeight = Value;
-  if (this->FSkinObjectIndex == -1 && Value > 0) this->SetHeight(Value);
+  if (this->FSkinObjectIndex == -1 && Value > 0 && !bsLoading(this)) this->SetHeight(Value);
 }
 
 template <class TBase>

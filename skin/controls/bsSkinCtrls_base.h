@@ -46,6 +46,10 @@ TBitmap* bsActivePicture(TbsSkinData* Data, int Index);
 // window it lies in, from its own top-left corner on. The whole face for a control without a window.
 TbsFaceCut bsVisibleFaceCut(TWinControl* Control);
 
+// While a form is read, a value held against another property (a position against its limits, an index
+// against its items) is taken as it comes, since what it depends on may still follow; Loaded holds it.
+inline bool bsLoading(const TComponent* C) { return C->ComponentState().Contains(csLoading); }
+
 // R moved by (DX, DY), its size kept: how a face's rectangles follow a control grown past its skin.
 inline TRect bsShifted(TRect R, int DX, int DY) {
   R.Left += DX;
@@ -135,7 +139,7 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   HRGN FRgn { nullptr };  // the region last handed to the window (the window owns it)
   int FSkinObjectIndex { -1 };
 
- private:
+  // Written even when empty: an empty name reads back empty, not as the constructor's.
   bool IsSkinDataNameStored() const { return true; }
 };
 

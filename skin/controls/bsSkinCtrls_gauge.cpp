@@ -43,18 +43,23 @@ TbsSkinGauge::~TbsSkinGauge() = default;
 
 void TbsSkinGauge::SetMinValue(int Value) {
   FMinValue = Value;
-  if (FValue < Value) FValue = Value;
+  if (FValue < Value && !bsLoading(this)) FValue = Value;
   Repaint();
 }
 
 void TbsSkinGauge::SetMaxValue(int Value) {
   FMaxValue = Value;
-  if (FValue > Value) FValue = Value;
+  if (FValue > Value && !bsLoading(this)) FValue = Value;
   Repaint();
 }
 
+void TbsSkinGauge::Loaded() {
+  TbsSkinCustomControl::Loaded();
+  SetValue(FValue);
+}
+
 void TbsSkinGauge::SetValue(int Value) {
-  const int v = Value > FMaxValue ? FMaxValue : Value < FMinValue ? FMinValue : Value;
+  const int v = bsLoading(this) ? Value : Value > FMaxValue ? FMaxValue : Value < FMinValue ? FMinValue : Value;
   if (v == FValue) return;
   FValue = v;
   Repaint();

@@ -54,6 +54,7 @@ class TbsSkinGauge : public TbsSkinCustomControl {
 
  protected:
   void Paint() override;
+  void Loaded() override;
 
  private:
   void DrawBar(TCanvas* C, const TRect& P) const;

@@ -42,7 +42,7 @@ int TbsSkinScrollBar::Clamp(int Value) const {
 }
 
 void TbsSkinScrollBar::ApplyPosition(int Value, bool Notify) {
-  const int v = Clamp(Value);
+  const int v = bsLoading(this) ? Value : Clamp(Value);
   if (v == FPosition) return;
   FPosition = v;
   Repaint();
@@ -54,13 +54,13 @@ void TbsSkinScrollBar::SimplySetPosition(int Value) { ApplyPosition(Value, false
 
 void TbsSkinScrollBar::SetMin(int Value) {
   FMin = Value;
-  FPosition = Clamp(FPosition);
+  if (!bsLoading(this)) FPosition = Clamp(FPosition);
   Repaint();
 }
 
 void TbsSkinScrollBar::SetMax(int Value) {
   FMax = Value;
-  FPosition = Clamp(FPosition);
+  if (!bsLoading(this)) FPosition = Clamp(FPosition);
   Repaint();
 }
 
@@ -68,7 +68,7 @@ void TbsSkinScrollBar::SetPageSize(int Value) {
   // A page larger than the range is what a view shows when all of its content fits: keep it, and let
   // the position rule hold the position at Min.
   FPageSize = std::max(0, Value);
-  FPosition = Clamp(FPosition);
+  if (!bsLoading(this)) FPosition = Clamp(FPosition);
   Repaint();
 }
 
@@ -103,6 +103,11 @@ void TbsSkinScrollBar::SetRangeLater(int AMin, int AMax, int APosition, int APag
 void TbsSkinScrollBar::SetKind(TScrollBarKind Value) {
   if (FKind != Value) {
     FKind = Value;
+    // Drawn from the other kind's record, a bar shows that picture squashed into its own shape. A form
+    // being read names the record it wants after or before the kind: its name stays as read.
+    AnsiString& own = FBothSwapped ? FSavedSkinDataName : FSkinDataName;
+    if (!bsLoading(this) && own == (FKind == sbVertical ? "hscrollbar" : "vscrollbar"))
+      own = FKind == sbVertical ? "vscrollbar" : "hscrollbar";
     Repaint();
   }
   if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading))
@@ -116,13 +121,22 @@ void TbsSkinScrollBar::SetBoth(bool Value) {
   if (!ComponentState().Contains(csLoading)) ApplyBoth();
 }
 
+void TbsSkinScrollBar::SetBothSkinDataName(const AnsiString& Value) {
+  FBothSkinDataName = Value;
+  if (!FBothSwapped) return;
+  FSkinDataName = Value;
+  Repaint();
+}
+
 void TbsSkinScrollBar::ApplyBoth() {
   if (!ComponentState().Contains(csDesigning)) {
-    if (FBoth) {
+    if (FBoth && !FBothSwapped) {
       FSavedSkinDataName = FSkinDataName;
       FSkinDataName = FBothSkinDataName;
-    } else if (!FSavedSkinDataName.empty()) {
+      FBothSwapped = true;
+    } else if (!FBoth && !FSavedSkinDataName.empty()) {
       FSkinDataName = FSavedSkinDataName;
+      FBothSwapped = false;
     }
   }
   if (FSkinObjectIndex != -1)
@@ -133,6 +147,7 @@ void TbsSkinScrollBar::ApplyBoth() {
 
 void TbsSkinScrollBar::Loaded() {
   TbsSkinCustomControl::Loaded();
+  FPosition = Clamp(FPosition);
   if (FBoth) ApplyBoth();
 }
 
@@ -646,6 +661,7 @@ XJ_PUBLISHED(TbsSkinScrollBar,
   XJ_PROP(Align, alNone)
   XJ_PROP(Enabled, true)
   XJ_PROP(TabStop, false)
+  XJ_PROP_RW(SkinDataName, StreamedSkinDataName, SetSkinDataName) XJ_STORED(IsSkinDataNameStored)
   XJ_PROP(Kind)
   XJ_PROP(Min)
   XJ_PROP(Max)

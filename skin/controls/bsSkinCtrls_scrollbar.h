@@ -25,6 +25,7 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   ~TbsSkinScrollBar() override;
 
   TScrollBarKind Kind() const { return FKind; }
+  // At run time a bar still named for the other kind's standard record takes its own kind's.
   void SetKind(TScrollBarKind Value);
   int Min() const { return FMin; }
   void SetMin(int Value);
@@ -48,12 +49,13 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   // time changes its range with every item, and only the last range is ever seen.
   void SetRangeLater(int AMin, int AMax, int APosition, int APageSize);
   bool Both() const { return FBoth; }
-  // A bar that shares its corner with a second bar looks up BothSkinDataName while on.
+  // A bar that shares its corner with a second bar looks up BothSkinDataName while on; a form keeps the
+  // bar's own name, which it takes back when Both goes off.
   void SetBoth(bool Value);
   int BothMarkerWidth() const { return FBothMarkerWidth; }
   void SetBothMarkerWidth(int Value);
   const AnsiString& BothSkinDataName() const { return FBothSkinDataName; }
-  void SetBothSkinDataName(const AnsiString& Value) { FBothSkinDataName = Value; }
+  void SetBothSkinDataName(const AnsiString& Value);
   bool CanFocused() const { return FCanFocused; }
   void SetCanFocused(bool Value);
   bool IsFocused() { return Focused() && FCanFocused; }
@@ -93,6 +95,8 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   void KeyDown(WORD& Key, TShiftState Shift) override;
 
  private:
+  // The name a form keeps: the bar's own, not the corner's it looks up while Both is on.
+  const AnsiString& StreamedSkinDataName() const { return FBothSwapped ? FSavedSkinDataName : FSkinDataName; }
   bool Horizontal() const { return FKind == sbHorizontal; }
   // The position rule: no higher than the top of the range (Max, less a page), then no lower than Min.
   int Clamp(int Value) const;
@@ -138,6 +142,7 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   int FBothMarkerWidth { 0 };
   AnsiString FBothSkinDataName { "bothhscrollbar" };
   AnsiString FSavedSkinDataName;
+  bool FBothSwapped { false };  // SkinDataName holds BothSkinDataName, the bar's own in FSavedSkinDataName
   bool FCanFocused { false };
 
   TButtonPart FButtons[3];

@@ -191,6 +191,10 @@ void TbsSkinCustomSlider::SetIncrement(int Value) {
 }
 
 void TbsSkinCustomSlider::SetValue(int V) {
+  if (bsLoading(this)) {
+    FValue = V;
+    return;
+  }
   if (V > FMaxValue) V = FMaxValue;
   if (V < FMinValue) V = FMinValue;
   const bool changed = V != FValue;
@@ -753,6 +757,7 @@ void TbsSkinCustomSlider::Loaded() {
   TbsSkinControl::Loaded();
   for (int i = 0; i < 4; ++i)
     if (FUserImages.Contains(TbsSliderImage(i))) SetImage(TbsSliderImage(i), FImages[i].get());
+  FValue = std::max(FMinValue, std::min(FValue, FMaxValue));
   Sized();
 }
 

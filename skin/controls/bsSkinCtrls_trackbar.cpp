@@ -26,6 +26,10 @@ TbsSkinTrackBar::TbsSkinTrackBar(TComponent* AOwner) : TbsSkinCustomControl(AOwn
 TbsSkinTrackBar::~TbsSkinTrackBar() = default;
 
 void TbsSkinTrackBar::SetValue(int Value) {
+  if (bsLoading(this)) {
+    FValue = Value;
+    return;
+  }
   const int v = Value > FMaxValue ? FMaxValue : Value < FMinValue ? FMinValue : Value;
   if (v == FValue) return;
   FValue = v;
@@ -35,14 +39,20 @@ void TbsSkinTrackBar::SetValue(int Value) {
 
 void TbsSkinTrackBar::SetMinValue(int Value) {
   FMinValue = Value;
-  if (FValue < Value) FValue = Value;
+  if (FValue < Value && !bsLoading(this)) FValue = Value;
   Repaint();
 }
 
 void TbsSkinTrackBar::SetMaxValue(int Value) {
   FMaxValue = Value;
-  if (FValue > Value) FValue = Value;
+  if (FValue > Value && !bsLoading(this)) FValue = Value;
   Repaint();
+}
+
+// The limits hold the value as they do when set, quietly.
+void TbsSkinTrackBar::Loaded() {
+  TbsSkinCustomControl::Loaded();
+  FValue = FValue > FMaxValue ? FMaxValue : FValue < FMinValue ? FMinValue : FValue;
 }
 
 void TbsSkinTrackBar::SetVertical(bool Value) {

@@ -51,6 +51,7 @@ class TbsSkinTrackBar : public TbsSkinCustomControl {
   void Dispatch(TMessage& Message) override;
 
  protected:
+  void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

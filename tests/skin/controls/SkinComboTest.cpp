@@ -659,4 +659,14 @@ TEST_F(ComboTest, APlacedComboReadsBackWithItsItemsSelectionAndStyleWithoutEvent
   // At run time a selection by code is a click.
   back->SetItemIndex(0);
   EXPECT_EQ(clicks, 1);
+
+  // A form that gives the default font alone: the combo's font follows it, as when it is set.
+  auto* d = new TComboForm(nullptr);
+  Keep(d);
+  ReadComponentResource(d,
+                        "object ComboForm: TComboForm\n  object Combo2: TbsSkinComboBox\n"
+                        "    DefaultFont.Height = 23\n  end\nend\n");
+  auto* bare = dynamic_cast<TbsSkinComboBox*>(d->FindComponent("Combo2"));
+  ASSERT_NE(bare, nullptr);
+  EXPECT_EQ(bare->Font()->Height(), 23);
 }

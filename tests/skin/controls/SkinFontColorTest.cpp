@@ -508,3 +508,24 @@ TEST_F(FontColorTest, TheTrueTypeMarkAndAFormRoundTripOfBoth) {
   EXPECT_EQ(text.find("TrueTypeOnly ="), AnsiString::npos);
   EXPECT_EQ(WriteComponentResource(b2), text);
 }
+
+// The index a form holds points into the list of the machine that wrote it, filtered by Options that may
+// come after it: the name decides, read in either order. Index 4 of the unfiltered list is another family.
+TEST_F(FontColorTest, AFormsFontNameWinsOverItsIndexReadInEitherOrder) {
+  const char* const lines[] = { "    FontName = 'DejaVu Sans Mono'\n", "    ItemIndex = 4\n",
+                                "    Options = [foFixedPitchOnly]\n" };
+  for (bool reversed : { false, true }) {
+    std::string text = "object FontColorForm: TFontColorForm\n  object Font1: TbsSkinFontComboBox\n";
+    for (int i = 0; i < 3; ++i) text += lines[reversed ? 2 - i : i];
+    text += "  end\nend\n";
+    auto* f = new TFontColorForm(nullptr);
+    Keep(f);
+    f->HandleNeeded();
+    ReadComponentResource(f, text.c_str());
+    auto* c = dynamic_cast<TbsSkinFontComboBox*>(f->FindComponent("Font1"));
+    ASSERT_NE(c, nullptr);
+    c->HandleNeeded();
+    EXPECT_EQ(c->FontName(), "DejaVu Sans Mono") << text;
+    EXPECT_EQ(Names(c), std::vector<std::string> { "DejaVu Sans Mono" });
+  }
+}

@@ -419,6 +419,40 @@ TEST_F(PanelTest, ARolledUpPanelReadsBackRolledWithItsFullHeightAndHiddenChildre
   EXPECT_EQ(bare->Height(), 23);
 }
 
+// The default height is the unrolled panel's, written beside the rolled one's Height: read in either
+// order, the panel comes back rolled up at the height it was written with.
+TEST_F(PanelTest, ARolledUpPanelWithADefaultHeightReadsBackAtItsRolledHeightInEitherOrder) {
+  auto* a = new TPanelForm(nullptr);
+  Keep(a);
+  auto* p = new TbsSkinPanel(a);
+  p->SetName("Panel1");
+  p->SetParent(a);
+  p->SetCaptionMode(true);
+  p->SetRollUpMode(true);
+  p->SetDefaultCaptionHeight(19);
+  p->SetDefaultHeight(137);
+  ASSERT_EQ(p->Height(), 137);
+  p->SetRollUpState(true);
+  ASSERT_EQ(p->Height(), 20);
+  const std::string text = WriteComponentResource(a).c_str();
+  const size_t at = text.find("    DefaultHeight = 137\r\n");
+  ASSERT_NE(at, std::string::npos) << text;
+  std::string first = text;  // the default height read before the height
+  first.erase(at, 25);
+  first.insert(first.find("    Height = 20\r\n"), "    DefaultHeight = 137\r\n");
+  for (const std::string& t : { text, first }) {
+    auto* b = new TPanelForm(nullptr);
+    Keep(b);
+    ReadComponentResource(b, t.c_str());
+    auto* back = dynamic_cast<TbsSkinPanel*>(b->FindComponent("Panel1"));
+    ASSERT_NE(back, nullptr) << t;
+    EXPECT_EQ(back->Height(), 20) << t;
+    EXPECT_EQ(std::string(WriteComponentResource(b).c_str()), text);
+    back->SetRollUpState(false);
+    EXPECT_EQ(back->Height(), 137);
+  }
+}
+
 TEST_F(PanelTest, ASkinSwitchOnALiveFormRedrawsFromTheSecondSkinOrFallsBackToTheDefaultLook) {
   LoadTestSkin();
   auto* p = NewPanel(10, 10, 150, 77);

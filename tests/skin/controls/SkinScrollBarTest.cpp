@@ -369,15 +369,21 @@ class TScrollForm : public TForm {
   explicit TScrollForm(TComponent* AOwner) : TForm(AOwner) {}
 };
 
+// Bar1, turned vertical, on a form of its own for writing.
+TbsSkinScrollBar* VerticalBarOn(TScrollForm* Form) {
+  auto* b = new TbsSkinScrollBar(Form);
+  b->SetName("Bar1");
+  b->SetParent(Form);
+  b->SetKind(sbVertical);
+  return b;
+}
+
 }  // namespace
 
 TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
   auto* a = new TScrollForm(nullptr);
   Keep(a);
-  auto* b = new TbsSkinScrollBar(a);
-  b->SetName("Bar1");
-  b->SetParent(a);
-  b->SetKind(sbVertical);
+  auto* b = VerticalBarOn(a);
   b->SetRange(-5, 300, 17, 40);
   b->SetSmallChange(3);
   b->SetLargeChange(9);
@@ -388,7 +394,7 @@ TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
   b->SetBoth(true);
   EXPECT_EQ(b->SkinDataName(), "cornerbar");
   b->SetBoth(false);
-  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
   AnsiString text = WriteComponentResource(a);
   const auto at = text.find("Both = False");
   ASSERT_NE(at, AnsiString::npos) << text;
@@ -413,7 +419,7 @@ TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
   EXPECT_TRUE(back->Both());
   EXPECT_EQ(back->SkinDataName(), "cornerbar");
   back->SetBoth(false);
-  EXPECT_EQ(back->SkinDataName(), "hscrollbar");
+  EXPECT_EQ(back->SkinDataName(), "vscrollbar");
 
   // A fresh bar writes its constructor values and reads back the same.
   auto* d = new TScrollForm(nullptr);
@@ -424,6 +430,43 @@ TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
   Keep(e);
   ReadComponentResource(e, fresh);
   EXPECT_EQ(WriteComponentResource(e), fresh);
+}
+
+// A bar turned at run time still named for the other kind's record would draw that picture squashed into
+// its new shape; a name the application chose is its own business. A form keeps the bar's own name under
+// Both, so the bar read back goes back to it as the one that was written does.
+TEST_F(ScrollBarTest, AStandardNameFollowsTheKindAndAFormKeepsTheBarsOwnNameUnderBoth) {
+  LoadTestSkin();
+  auto* turned = NewBar(10, 10, 160, 20);
+  turned->SetSkinData(skin);
+  Show();
+  turned->SetKind(sbVertical);
+  turned->Repaint();
+  EXPECT_EQ(turned->SkinObjectIndex(), skin->GetControlIndex("vscrollbar"));
+
+  auto* a = new TScrollForm(nullptr);
+  Keep(a);
+  auto* b = VerticalBarOn(a);
+  EXPECT_EQ(b->SkinDataName(), "vscrollbar");
+  b->SetBoth(true);
+  b->SetKind(sbHorizontal);  // the bar's own name turns; the corner's is still the one looked up
+  EXPECT_EQ(b->SkinDataName(), "bothhscrollbar");
+  b->SetBothSkinDataName("cornerbar");
+  EXPECT_EQ(b->SkinDataName(), "cornerbar");
+
+  const AnsiString text = WriteComponentResource(a);
+  EXPECT_NE(text.find("SkinDataName = 'hscrollbar'"), AnsiString::npos) << text;
+  auto* c = new TScrollForm(nullptr);
+  Keep(c);
+  ReadComponentResource(c, text);
+  auto* back = dynamic_cast<TbsSkinScrollBar*>(c->FindComponent("Bar1"));
+  ASSERT_NE(back, nullptr) << text;
+  EXPECT_EQ(back->SkinDataName(), "cornerbar");
+  EXPECT_EQ(WriteComponentResource(c), text);
+  for (TbsSkinScrollBar* bar : { b, back }) {
+    bar->SetBoth(false);
+    EXPECT_EQ(bar->SkinDataName(), "hscrollbar");
+  }
 }
 
 TEST_F(ScrollBarTest, ABarFreedFromItsOwnChangeDuringARepeatIsGoneQuietly) {
@@ -509,8 +552,9 @@ TEST_F(ScrollBarTest, AtDesignTimeTheOrientationPicksTheStandardRecordName) {
   auto* b = new TbsSkinScrollBar(form);
   auto* t = new TbsSkinTrackBar(form);
   auto* g = new TbsSkinGauge(form);
-  b->SetKind(sbVertical);  // at run time the name is the caller's business
-  EXPECT_EQ(b->SkinDataName(), "hscrollbar");
+  b->SetSkinDataName("mine");
+  b->SetKind(sbVertical);  // at run time a name of the caller's own stays
+  EXPECT_EQ(b->SkinDataName(), "mine");
   for (TComponent* c : std::initializer_list<TComponent*> { b, t, g }) c->SetDesigning(true);
   b->SetKind(sbHorizontal);
   EXPECT_EQ(b->SkinDataName(), "hscrollbar");
