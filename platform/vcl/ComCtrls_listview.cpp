@@ -136,8 +136,17 @@ void TListItem::SetCaption(const AnsiString& Value) {
   view->Change(this, ctText);
 }
 
-// An item among the view's items asks OnChanging first.
-bool TListItem::Changing(TItemChange Change) { return FNode < 0 || ListView()->CanChange(this, Change); }
+// An item among the view's items asks OnChanging first. The handler may free the item or the view: then
+// the change is off too, and nothing of either is touched.
+bool TListItem::Changing(TItemChange Change) {
+  if (FNode < 0) return true;
+  TListItems* items = FOwner;
+  TCustomListView* view = items->Owner();
+  const int index = Index(), count = items->Count();
+  auto life = view->LifeToken();
+  const bool allow = view->CanChange(this, Change);
+  return !life.expired() && items->Count() == count && items->Item(index) == this && allow;
+}
 
 void TListItem::SetData(void* Value) {
   FData = Value;
