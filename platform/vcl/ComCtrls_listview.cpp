@@ -965,23 +965,35 @@ TListItem* TCustomListView::ItemOf(LPARAM Param) const {
 }
 
 // The notices that ask before a change: a state change, opening a caption's editor, and the edited text.
+// The item a notice names: the one its row points back at, or with OwnerData the row lent for its index;
+// nullptr for none, or when OnData freed the view.
+TListItem* TCustomListView::NoticeItem(int Index, LPARAM Param) {
+  if (!FOwnerData) return ItemOf(Param);
+  if (Index < 0 || Index >= FItems->Count()) return nullptr;
+  auto life = LifeToken();
+  TListItem* item = LendItem(Index);
+  return life.expired() ? nullptr : item;
+}
+
 bool TCustomListView::AskingNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
   switch (hdr->code) {
     case LVN_ITEMCHANGING: {
       auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
-      TListItem* item = ItemOf(n->lParam);
-      Message.Result = item && (n->uChanged & LVIF_STATE) && !CanChange(item, ctState) ? 1 : 0;
+      TListItem* item = (n->uChanged & LVIF_STATE) ? NoticeItem(n->iItem, n->lParam) : nullptr;
+      Message.Result = item && !CanChange(item, ctState) ? 1 : 0;
       return true;
     }
     case LVN_BEGINLABELEDITA: {
-      TListItem* item = ItemOf(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.lParam);
+      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      TListItem* item = NoticeItem(it.iItem, it.lParam);
       Message.Result = item && !FReadOnly && CanEdit(item) ? 0 : 1;
       return true;
     }
     case LVN_ENDLABELEDITA: {
       const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
-      if (TListItem* item = ItemOf(it.lParam); item && it.pszText) Edit(item, it.pszText);
+      if (!it.pszText) return true;
+      if (TListItem* item = NoticeItem(it.iItem, it.lParam)) Edit(item, it.pszText);
       Message.Result = 0;  // the item keeps its caption itself
       return true;
     }

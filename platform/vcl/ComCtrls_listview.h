@@ -459,6 +459,7 @@ class TCustomListView : public TWinControl {
   void Resort();
   // The item a window row points back at, nullptr when it is not one of the items (any more).
   TListItem* ItemOf(LPARAM Param) const;
+  TListItem* NoticeItem(int Index, LPARAM Param);
   bool AskingNotify(TMessage& Message);
   void CNNotify(TMessage& Message);
   // OwnerData: the lent item filled for row Index by OnData, its states from the window.

@@ -479,3 +479,37 @@ TEST_F(ListViewEditTest, WorkAreasHoldTheIconsAndShowTheirOutlines) {
   xt::PumpUntilIdle();
   EXPECT_EQ(lv->Items()->Item(0)->DisplayRect(drBounds).Left, 0);
 }
+
+// With OwnerData the events see the row lent for the index; the text edited is the application's to keep.
+TEST_F(ListViewEditTest, OwnerDataRowsAreEditedAndAskedThroughTheLentItem) {
+  lv->Items()->Clear();
+  lv->SetOwnerData(true);
+  lv->OnData = On<TLVOwnerDataEvent>(
+      [](TObject*, TListItem* item) { item->SetCaption("row " + std::to_string(item->Index())); });
+  lv->Items()->SetCount(50);
+  std::vector<std::string> seen;
+  lv->OnEditing = On<TLVEditingEvent>([&](TObject*, TListItem* item, bool&) { seen.push_back(item->Caption()); });
+  lv->OnEdited = On<TLVEditedEvent>(
+      [&](TObject*, TListItem* item, AnsiString& s) { seen.push_back(std::to_string(item->Index()) + ":" + s); });
+  bool allow = true;
+  lv->OnChanging = On<TLVChangingEvent>([&](TObject*, TListItem* item, TItemChange, bool& a) {
+    seen.push_back("changing " + std::to_string(item->Index()));
+    a = allow;
+  });
+  xt::PumpUntilIdle();
+  ClickCaption(5);
+  seen.clear();
+  Press(VK_F2);
+  ASSERT_TRUE(lv->IsEditing());
+  xt::TypeText("new");
+  Press(VK_RETURN);
+  EXPECT_EQ(seen, (std::vector<std::string> { "row 5", "5:new" }));
+  allow = false;
+  seen.clear();
+  xt::Advance(1000);
+  ClickCaption(7);
+  // The focus leaving 5 is refused, and 7 with it (the selection's ranges go unasked, as they go at once).
+  EXPECT_EQ(seen, (std::vector<std::string> { "changing 5" }));
+  EXPECT_TRUE(lv->Items()->Item(5)->Focused());
+  EXPECT_FALSE(lv->Items()->Item(7)->Selected());
+}
