@@ -153,7 +153,12 @@ TEST_F(CustomDrawTest, TheTreeIsAskedAtTheStagesItsEventsNeedAndAtNoOther) {
       { "preerase", "prepaint" },
       false },
   };
-  ExpectStages<TTreeView>(cases, [this] { return NewTree({ "a", "b", "c" }); }, 3);
+  ExpectStages<TTreeView>(
+      cases,
+      [this] {
+        return NewTree({ "a", "b", "c" });
+      },
+      3);
 }
 
 std::string Cell(TListItem* item, int sub) { return item->Caption() + "/" + std::to_string(sub); }
@@ -181,14 +186,14 @@ TEST_F(CustomDrawTest, TheListIsAskedAboutItemsAndReportColumnsOnlyForTheEventsA
               log.push_back(Cell(i, sub) + Name(s));
             });
       },
-      { "preerase", "posterase", "prepaint", "itemprepaint", "cellprepaint", "r0/0Pre", "cellpostpaint", "r0/0Post",
-        "cellprepaint", "r0/1Pre", "cellpostpaint", "r0/1Post", "itempostpaint", "itemprepaint", "cellprepaint",
-        "r1/0Pre", "cellpostpaint", "r1/0Post", "cellprepaint", "r1/1Pre", "cellpostpaint", "r1/1Post",
-        "itempostpaint", "postpaint" } },
+      { "preerase",      "posterase",    "prepaint",      "itemprepaint", "cellprepaint",  "r0/0Pre",
+        "cellpostpaint", "r0/0Post",     "cellprepaint",  "r0/1Pre",      "cellpostpaint", "r0/1Post",
+        "itempostpaint", "itemprepaint", "cellprepaint",  "r1/0Pre",      "cellpostpaint", "r1/0Post",
+        "cellprepaint",  "r1/1Pre",      "cellpostpaint", "r1/1Post",     "itempostpaint", "postpaint" } },
     { "DefaultDraw cleared after the erase: nothing is drawn or asked after",
       [](TListView* v, Log& log) {
-        v->OnAdvancedCustomDraw = On<TLVAdvancedCustomDrawEvent>(
-            [&log](TCustomListView*, const TRect&, TCustomDrawStage s, bool& d) {
+        v->OnAdvancedCustomDraw =
+            On<TLVAdvancedCustomDrawEvent>([&log](TCustomListView*, const TRect&, TCustomDrawStage s, bool& d) {
               log.push_back(Name(s));
               d = s != cdPrePaint;
             });
@@ -198,7 +203,8 @@ TEST_F(CustomDrawTest, TheListIsAskedAboutItemsAndReportColumnsOnlyForTheEventsA
       { "preerase", "PreErase", "posterase", "PostErase", "prepaint", "Pre" },
       false },
   };
-  ExpectStages<TListView>(cases, [this] { return NewReport(2); }, 4);
+  ExpectStages<TListView>(
+      cases, [this] { return NewReport(2); }, 4);
 }
 
 // The pixels of a rectangle of the view that are not `colour`, but for those inside `except`.
@@ -207,7 +213,8 @@ int PixelsOtherThan(TWinControl* v, const TRect& r, COLORREF colour, const TRect
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x)
       if (!(x >= except.Left && x < except.Right && y >= except.Top && y < except.Bottom) &&
-          xt::ReadPixel(v->Handle(), x, y) != colour) ++n;
+          xt::ReadPixel(v->Handle(), x, y) != colour)
+        ++n;
   return n;
 }
 
@@ -284,9 +291,11 @@ TEST_F(CustomDrawTest, TheListsItemColoursCoverItsRowAndAColumnsHandlerChangesTh
   EXPECT_EQ(r1.right, 130);
   // Item 1: yellow under its caption, lime in column 1; item 0: lime in column 1 only.
   EXPECT_EQ(PixelsOtherThan(lv, TRect(24, r1.top, 60, r1.top + 2), Rgb(clYellow)), 0);
-  EXPECT_EQ(PixelsOtherThan(lv, TRect(60, r1.top, 130, r1.bottom), Rgb(clLime), TRect(66, r1.top + 1, 90, r1.bottom - 1)), 0);
+  EXPECT_EQ(
+      PixelsOtherThan(lv, TRect(60, r1.top, 130, r1.bottom), Rgb(clLime), TRect(66, r1.top + 1, 90, r1.bottom - 1)), 0);
   EXPECT_EQ(PixelsOtherThan(lv, TRect(24, r0.top, 60, r0.top + 2), Rgb(clWindow)), 0);
-  EXPECT_EQ(PixelsOtherThan(lv, TRect(60, r0.top, 130, r0.bottom), Rgb(clLime), TRect(66, r0.top + 1, 90, r0.bottom - 1)), 0);
+  EXPECT_EQ(
+      PixelsOtherThan(lv, TRect(60, r0.top, 130, r0.bottom), Rgb(clLime), TRect(66, r0.top + 1, 90, r0.bottom - 1)), 0);
   EXPECT_EQ(Pixel(lv, 150, r1.top + 2), Rgb(clWindow));
   EXPECT_EQ(TextColour("r1"), Rgb(clRed));
   EXPECT_EQ(TextColour("s1"), Rgb(clBlue));
