@@ -62,3 +62,15 @@ class TViewCustomDraw {
   TCanvas* FCanvas;
   std::unique_ptr<TFont> FItemFont;  // the font an item was given, selected into the DC for its turn
 };
+
+// A view's whole-paint events at a stage (the plain one before the paint only), as its CustomDraw runs
+// them: DefaultDraw. The second is not run when the first freed the view.
+template <class View, class Plain, class Advanced>
+bool FireCustomDraw(View* Sender, const Plain& OnPlain, const Advanced& OnAdvanced, const TRect& ARect,
+                    TCustomDrawStage Stage) {
+  bool defaultDraw = true;
+  auto life = Sender->LifeToken();
+  if (Stage == cdPrePaint && OnPlain) OnPlain(Sender, ARect, defaultDraw);
+  if (!life.expired() && OnAdvanced) OnAdvanced(Sender, ARect, Stage, defaultDraw);
+  return defaultDraw;
+}

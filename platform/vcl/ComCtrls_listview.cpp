@@ -792,11 +792,7 @@ bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage S
 }
 
 bool TCustomListView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
-  bool defaultDraw = true;
-  auto life = LifeToken();
-  if (Stage == cdPrePaint && OnCustomDraw) OnCustomDraw(this, ARect, defaultDraw);
-  if (!life.expired() && OnAdvancedCustomDraw) OnAdvancedCustomDraw(this, ARect, Stage, defaultDraw);
-  return defaultDraw;
+  return FireCustomDraw(this, OnCustomDraw, OnAdvancedCustomDraw, ARect, Stage);
 }
 
 bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage) {

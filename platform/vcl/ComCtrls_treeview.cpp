@@ -827,11 +827,7 @@ bool TCustomTreeView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage S
 }
 
 bool TCustomTreeView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
-  bool defaultDraw = true;
-  auto life = LifeToken();
-  if (Stage == cdPrePaint && OnCustomDraw) OnCustomDraw(this, ARect, defaultDraw);
-  if (!life.expired() && OnAdvancedCustomDraw) OnAdvancedCustomDraw(this, ARect, Stage, defaultDraw);
-  return defaultDraw;
+  return FireCustomDraw(this, OnCustomDraw, OnAdvancedCustomDraw, ARect, Stage);
 }
 
 bool TCustomTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,

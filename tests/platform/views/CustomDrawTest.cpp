@@ -305,19 +305,6 @@ TEST_F(CustomDrawTest, TheListsItemColoursCoverItsRowAndAColumnsHandlerChangesTh
   xj::test::GalleryPng(lv->Handle(), "platform-listview-customdraw-columns", true);
 }
 
-std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
-  auto list = std::make_unique<TImageList>(size, size);
-  for (TColor c : colours) {
-    TBitmap b;
-    b.SetPixelFormat(pf32bit);
-    b.SetSize(size, size);
-    b.Canvas()->Brush()->SetColor(c);
-    b.Canvas()->FillRect(TRect(0, 0, size, size));
-    list->Add(&b, nullptr);
-  }
-  return list;
-}
-
 TEST_F(CustomDrawTest, TheTreeShowsTheImagesItsHandlersNameAndAsksOnlyForTheRowsItDraws) {
   TTreeView* t = NewTree({ "a", "b", " b1", "c" }, 160, 4 * kRowH);
   auto images = Swatches(12, { clRed, clLime, clBlue, clYellow });
