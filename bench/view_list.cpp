@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/ListViewForm.h"
 #include "bench/PeerRatio.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Forms.h"
@@ -19,18 +20,7 @@ namespace {
 // A shown form with a report (two columns) or list view of n items.
 struct ListScene {
   ListScene(TViewStyle style, int n) {
-    setenv("XJ_DISPLAY", "headless", 0);
-    form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 420, 330);
-    view = new TListView(form.get());
-    view->SetParent(form.get());
-    view->SetBounds(7, 5, 397, 281);
-    view->SetViewStyle(style);
-    for (const char* caption : { "Name", "Size" }) {
-      TListColumn* c = view->Columns()->Add();
-      c->SetCaption(caption);
-      c->SetWidth(150);
-    }
+    view = xj::bench::NewListViewForm(form, style);
     form->Show();
     Fill(n);
     Application->ProcessMessages();

@@ -6,6 +6,7 @@
 
 #include "platform/vcl/Classes.h"
 #include "platform/win32/Scoped.h"
+#include "platform/win32/WinBase.h"
 
 namespace {
 
@@ -270,7 +271,8 @@ bool IsEnd(TLexer& lex) { return lex.Peek().IsIdent("end") && !lex.Peek(1).Is('=
 
 // The reader's state and its own operations, kept out of the header.
 struct TReader::TImpl {
-  TImpl(TReader* reader, const AnsiString& text) : R(reader), Text(text), Lex(Text) {}
+  // A form text saved by an editor as UTF-8 with a byte-order mark reads as the GBK it stands for.
+  TImpl(TReader* reader, const AnsiString& text) : R(reader), Text(xj::GbkFromFileText(text)), Lex(Text) {}
 
   struct TFixup {
     TPersistent* Instance;

@@ -115,10 +115,11 @@ void TListItem::Assign(TPersistent* Source) {
   SetImageIndex(i->FImageIndex);
   SetStateIndex(i->FStateIndex);
   FSubItems->Assign(i->FSubItems.get());
-  Update();
+  if (!Lent()) Update();
 }
 
 void TListItem::SubItemsChanged(TObject*) {
+  if (Lent()) return;
   Update();
   ListView()->Change(this, ctText);
 }
@@ -126,6 +127,7 @@ void TListItem::SubItemsChanged(TObject*) {
 void TListItem::SetCaption(const AnsiString& Value) {
   if (FCaption == Value) return;
   FCaption = Value;
+  if (Lent()) return;
   TCustomListView* view = ListView();
   if (view->FSortType == stText || view->FSortType == stBoth)
     view->Resort();
@@ -137,6 +139,7 @@ void TListItem::SetCaption(const AnsiString& Value) {
 void TListItem::SetData(void* Value) {
   FData = Value;
   TCustomListView* view = ListView();
+  if (Lent()) return;
   if (view->FSortType == stData || view->FSortType == stBoth) view->Resort();
 }
 
@@ -144,7 +147,7 @@ void TListItem::SetImageIndex(int Value) {
   if (FImageIndex == Value) return;
   FImageIndex = Value;
   TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) return;
+  if (!view->HandleAllocated() || Lent()) return;
   LVITEMA it {};
   it.mask = LVIF_IMAGE;
   it.iItem = Index();
@@ -158,7 +161,7 @@ void TListItem::SetStateIndex(int Value) {
   if (FStateIndex == Value) return;
   FStateIndex = Value;
   TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) return;
+  if (!view->HandleAllocated() || Lent()) return;
   LVITEMA it {};
   it.stateMask = LVIS_STATEIMAGEMASK;
   it.state = INDEXTOSTATEIMAGEMASK(Value + 1);
@@ -244,6 +247,7 @@ void TListItems::Assign(TPersistent* Source) {
 
 TListItem* TListItems::Item(int Index) const {
   if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (FOwner->FOwnerData) return FOwner->LendItem(Index);
   return FItems.At(static_cast<size_t>(Index)).get();
 }
 
@@ -270,6 +274,7 @@ TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
 // Under a sort type the new item's caption and data are still empty: it goes where that sorts (or
 // last while updating, sorted with the rest at the end).
 TListItem* TListItems::Add() {
+  RefuseOwnerData();
   auto item = std::make_unique<TListItem>(this);
   const bool sortNow = FOwner->FSortType != stNone && FUpdateCount == 0;
   FSortPending = FSortPending || FOwner->FSortType != stNone;
@@ -278,11 +283,13 @@ TListItem* TListItems::Add() {
 }
 
 TListItem* TListItems::Insert(int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index > Count()) IndexError(Index);
   return InsertAt(Index, std::make_unique<TListItem>(this));
 }
 
 TListItem* TListItems::AddItem(TListItem* Item, int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index > Count()) Index = Count();
   TListItem* made = Insert(Index);
   if (Item) made->Assign(Item);
@@ -291,6 +298,7 @@ TListItem* TListItems::AddItem(TListItem* Item, int Index) {
 
 // OnDeletion sees the item whole; the window's row goes first, so the item is never shown half gone.
 void TListItems::Delete(int Index) {
+  RefuseOwnerData();
   if (Index < 0 || Index >= Count()) IndexError(Index);
   TListItem* item = Item(Index);
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
@@ -302,6 +310,7 @@ void TListItems::Delete(int Index) {
 }
 
 void TListItems::Clear() {
+  if (FOwner->FOwnerData) return SetCount(0);
   if (FItems.Size() == 0) return;
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);
   std::vector<std::unique_ptr<TListItem>> gone;
@@ -371,6 +380,7 @@ DWORD TCustomListView::ViewStyleBits() const {
   if (FOwnerDraw) style |= LVS_OWNERDRAWFIXED;
   if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
   if (!FColumnClick) style |= LVS_NOSORTHEADER;
+  if (FOwnerData) style |= LVS_OWNERDATA;
   return style | LVS_SHAREIMAGELISTS;
 }
 
@@ -403,6 +413,7 @@ void TCustomListView::CreateWnd() {
   Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
   UpdateImageLists();
   UpdateColumns();
+  if (FOwnerData) Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
   FItems->ForEachItem([this](TListItem* item) {
     InsertNative(item);
     return true;
@@ -437,8 +448,8 @@ void TCustomListView::InsertNative(TListItem* Item) {
 void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-  const DWORD mask =
-      LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
+  const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
+                     LVS_NOSORTHEADER | LVS_OWNERDATA;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -870,7 +881,7 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOA& Info) {
 
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-  if (!hdr) return;
+  if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message))) return;
   switch (hdr->code) {
     case LVN_GETDISPINFOA:
       GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
@@ -954,7 +965,7 @@ void TCustomListView::Dispatch(TMessage& Message) {
 void TCustomListView::DefineProperties(TFiler* Filer) {
   TWinControl::DefineProperties(Filer);
   Filer->DefineProperty("ItemData", TReaderProc(this, &TCustomListView::ReadItems),
-                        TWriterProc(this, &TCustomListView::WriteItems), FItems->Count() > 0);
+                        TWriterProc(this, &TCustomListView::WriteItems), !FOwnerData && FItems->Count() > 0);
 }
 
 void TCustomListView::ReadItems(TReader* Reader) {
@@ -1064,6 +1075,9 @@ XJ_PUBLISHED(TListView,
   XJ_EVENT(OnCustomDrawItem)
   XJ_EVENT(OnCustomDrawSubItem)
   XJ_EVENT(OnData)
+  XJ_EVENT(OnDataFind)
+  XJ_EVENT(OnDataHint)
+  XJ_EVENT(OnDataStateChange)
   XJ_EVENT(OnDblClick)
   XJ_EVENT(OnDeletion)
   XJ_EVENT(OnDragDrop)

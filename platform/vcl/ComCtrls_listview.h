@@ -20,6 +20,10 @@ enum TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 enum TListHotTrackStyle { htHandPoint, htUnderlineCold, htUnderlineHot };
 XJ_ENUM_IDENTS(TListHotTrackStyle, htHandPoint, htUnderlineCold, htUnderlineHot);
 typedef Set<TListHotTrackStyle> TListHotTrackStyles;
+enum TItemState { isNone, isCut, isDropHilited, isFocused, isSelected, isActivating };
+typedef Set<TItemState> TItemStates;
+enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
+enum TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
 
 // ---- Columns ---------------------------------------------------------------------------------------------
 
@@ -123,6 +127,8 @@ class TListItem : public TPersistent {
  private:
   friend class TListItems;
   friend class TCustomListView;
+  // The item an OwnerData view lends for one row at a time: its changes are the application's to keep.
+  bool Lent() const;
   void SubItemsChanged(TObject* Sender);
   void PushState();
 
@@ -152,8 +158,11 @@ class TListItems : public TPersistent {
   void Clear();
   void BeginUpdate();
   void EndUpdate();
-  int Count() const { return static_cast<int>(FItems.Size()); }
-  // Raises EListError outside 0..Count-1.
+  int Count() const;
+  // OwnerData only (EListError otherwise, and outside 0..100,000,000): the view's rows, which OnData fills.
+  void SetCount(int Value);
+  // Raises EListError outside 0..Count-1. In an OwnerData view, the one item lent for a row, filled by
+  // OnData, valid until the next row is asked for.
   TListItem* Item(int Index) const;
   TListItem* operator[](int Index) const { return Item(Index); }
   int IndexOf(const TListItem* Value) const;
@@ -164,6 +173,8 @@ class TListItems : public TPersistent {
   friend class TListItem;
   using TItemTree = xj::ctl::OrderTree<std::unique_ptr<TListItem>, xj::ctl::CountSums>;
   TListItem* InsertAt(int Index, std::unique_ptr<TListItem> Item);
+  // Items are neither added nor deleted one by one in an OwnerData view: EListError.
+  void RefuseOwnerData() const;
   static void Placed(std::unique_ptr<TListItem>& Item, int Node);
   // Calls f on every item in order while it returns true.
   template <class F>
@@ -175,6 +186,8 @@ class TListItems : public TPersistent {
   TItemTree FItems;  // in a tree, so that an item goes in or out anywhere without renumbering the rest
   int FUpdateCount { 0 };
   bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
+  int FCount { 0 };             // OwnerData: the rows
+  std::unique_ptr<TListItem> FLent;
 };
 
 // ---- The view --------------------------------------------------------------------------------------------
@@ -205,6 +218,12 @@ typedef TClosure<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState
 typedef TClosure<void(TCustomListView* Sender, TListItem* Item, int SubItem, TCustomDrawState State,
                       TCustomDrawStage Stage, bool& DefaultDraw)>
     TLVAdvancedCustomDrawSubItemEvent;
+typedef TClosure<void(TObject* Sender, int StartIndex, int EndIndex)> TLVOwnerDataHintEvent;
+typedef TClosure<void(TObject* Sender, TItemFind Find, const AnsiString& FindString, const TPoint& FindPosition,
+                      void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>
+    TLVOwnerDataFindEvent;
+typedef TClosure<void(TObject* Sender, int StartIndex, int EndIndex, TItemStates OldState, TItemStates NewState)>
+    TLVOwnerDataStateChangeEvent;
 typedef int (*TLVCompare)(TListItem* Item1, TListItem* Item2, int Data);
 
 // Items, sub-items in columns, images, check boxes and selection as a user of the class library expects:
@@ -213,6 +232,10 @@ typedef int (*TLVCompare)(TListItem* Item1, TListItem* Item2, int Data);
 // them. OnSelectItem and OnChange follow every change of an item's state, whoever made it.
 // SortType keeps the items sorted by caption (stText), by Data (stData) or both, through OnCompare
 // when assigned. With OwnerDraw, report rows are drawn by OnDrawItem.
+// With OwnerData the view holds no items: the application sets Items.Count and OnData fills one lent item
+// for each row shown; OnDataHint tells which rows a paint is about to ask for, OnDataFind answers
+// type-ahead and FindCaption, and OnDataStateChange tells of a selection made or cleared over a range.
+// Switching OwnerData drops the items (on) or the count (off).
 //
 // Custom draw, as the tree view has it (Canvas on the paint's DC, Font and Brush in the colours the item
 // would have; changing them colours the item, across the whole row in the report view; clearing
@@ -257,6 +280,8 @@ class TCustomListView : public TWinControl {
   void SetLargeImages(TCustomImageList* Value);
   bool MultiSelect() const { return FMultiSelect; }
   void SetMultiSelect(bool Value);
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool Value);
   bool OwnerDraw() const { return FOwnerDraw; }
   void SetOwnerDraw(bool Value);
   bool RowSelect() const { return FRowSelect; }
@@ -284,8 +309,6 @@ class TCustomListView : public TWinControl {
   void SetHotTrackStyles(TListHotTrackStyles Value) { FHotTrackStyles = Value; }
   int HoverTime() const { return FHoverTime; }
   void SetHoverTime(int Value) { FHoverTime = Value; }
-  bool OwnerData() const { return FOwnerData; }
-  void SetOwnerData(bool Value) { FOwnerData = Value; }
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value) { FReadOnly = Value; }
   bool ShowWorkAreas() const { return FShowWorkAreas; }
@@ -296,6 +319,9 @@ class TCustomListView : public TWinControl {
   bool CustomSort(TLVCompare SortProc, int Data);
   // The item under a client point, nullptr for none.
   TListItem* GetItemAt(int X, int Y);
+  // The first item from StartIndex (after it unless Inclusive) whose caption is Value, or starts with it
+  // when Partial, ignoring case; past the last to the first when Wrap. nullptr for none.
+  TListItem* FindCaption(int StartIndex, const AnsiString& Value, bool Partial, bool Inclusive, bool Wrap);
   void Clear() { FItems->Clear(); }
   // Pixels; report view moves by whole rows.
   void Scroll(int DX, int DY);
@@ -306,6 +332,10 @@ class TCustomListView : public TWinControl {
   TLVColumnClickEvent OnColumnClick;
   TNotifyEvent OnColumnDragged;
   TLVCompareEvent OnCompare;
+  TLVOwnerDataEvent OnData;
+  TLVOwnerDataFindEvent OnDataFind;
+  TLVOwnerDataHintEvent OnDataHint;
+  TLVOwnerDataStateChangeEvent OnDataStateChange;
   TLVDeletedEvent OnDeletion;
   TLVDrawItemEvent OnDrawItem;
   TLVDeletedEvent OnInsert;
@@ -321,7 +351,6 @@ class TCustomListView : public TWinControl {
   // Stored only.
   TLVChangingEvent OnChanging;
   TLVColumnRClickEvent OnColumnRightClick;
-  TLVOwnerDataEvent OnData;
   TLVEditedEvent OnEdited;
   TLVEditingEvent OnEditing;
   TLVInfoTipEvent OnInfoTip;
@@ -370,6 +399,11 @@ class TCustomListView : public TWinControl {
   void CNNotify(TMessage& Message);
   LRESULT CustomDrawNotice(NMLVCUSTOMDRAW& Notice);
   void GetDispInfo(NMLVDISPINFOA& Info);
+  // OwnerData: the lent item filled for row Index by OnData, its states from the window.
+  TListItem* LendItem(int Index);
+  // The notices only an OwnerData view gets, and its rows' texts and changes; false for the others.
+  bool OwnerDataNotify(NMHDR* Header, TMessage& Message);
+  void LentItemChanged(const NMLISTVIEW* Change);
   void CNDrawItem(TMessage& Message);
   void HeaderNotify(NMHDR* Header);
   void ReadItems(TReader* Reader);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/BmpCodec.h"
@@ -571,6 +572,18 @@ namespace {
 // Decodes the BMP file image at the stream's position, found within the next Limit bytes (all present),
 // once and straight into a new DIB section. A memory stream is decoded where it lies; any other is read
 // once. Consumed says how long the image is; the stream's position is the caller's to set.
+// Why data is no bitmap, naming the kind of picture it is where that is a common one: a PNG or JPEG file
+// renamed .bmp should not read as a damaged bitmap.
+AnsiString InvalidBitmapText(const uint8_t* Bytes, size_t Size) {
+  const std::string_view head(reinterpret_cast<const char*>(Bytes), std::min<size_t>(Size, 8));
+  const char* kind = head.starts_with("\x89PNG\r\n\x1A\n") ? "a PNG image"
+                     : head.starts_with("\xFF\xD8\xFF")    ? "a JPEG image"
+                     : head.starts_with("GIF8")            ? "a GIF image"
+                                                           : nullptr;
+  if (!kind) return SInvalidBitmap;
+  return Format("%s: the data is %s, not a Windows bitmap", AnsiString(SInvalidBitmap), AnsiString(kind));
+}
+
 HBITMAP DecodeImage(TStream* Stream, int64_t Limit, xj::bmp::Dib& Layout, int64_t& Consumed) {
   std::unique_ptr<uint8_t[]> buffer;
   const uint8_t* bytes = nullptr;
@@ -586,7 +599,7 @@ HBITMAP DecodeImage(TStream* Stream, int64_t Limit, xj::bmp::Dib& Layout, int64_
   if (r.TooLarge)
     throw EInvalidGraphic(Format("The picture is too large: %d x %d pixels (at most %d a side and %d in all)", r.Width,
                                  r.Height, xj::bmp::kMaxDimension, int64_t(xj::bmp::kMaxPixels)));
-  if (!r.Ok) throw EInvalidGraphic(SInvalidBitmap);
+  if (!r.Ok) throw EInvalidGraphic(InvalidBitmapText(bytes, size_t(Limit)));
   if (!h && !Layout.Empty())
     throw EOutOfResources(Format("Out of system resources (a %d x %d bitmap)", Layout.Width, Layout.Height));
   Consumed = int64_t(r.Consumed);

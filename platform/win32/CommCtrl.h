@@ -370,6 +370,50 @@ typedef struct tagLVDISPINFOA {
   LVITEMA item;
 } NMLVDISPINFOA, *LPNMLVDISPINFOA;
 
+// Owner data (LVS_OWNERDATA): the view holds only a count (LVM_SETITEMCOUNT) and the states of its rows;
+// the parent lends each row's texts and image through LVN_GETDISPINFOA (lParam 0), hears which rows are
+// about to show (LVN_ODCACHEHINT), finds rows for the view (LVN_ODFINDITEMA, answering the index or -1)
+// and hears of a state change over a range of rows at once (LVN_ODSTATECHANGED).
+#define LVS_OWNERDATA 0x1000
+#define LVM_FINDITEMA (LVM_FIRST + 13)
+#define LVM_SETITEMCOUNT (LVM_FIRST + 47)
+#define LVN_ODCACHEHINT (LVN_FIRST - 13)
+#define LVN_ODSTATECHANGED (LVN_FIRST - 15)
+#define LVN_ODFINDITEMA (LVN_FIRST - 52)
+#define LVFI_PARAM 0x0001
+#define LVFI_STRING 0x0002
+#define LVFI_PARTIAL 0x0008
+#define LVFI_WRAP 0x0020
+#define LVFI_NEARESTXY 0x0040
+
+typedef struct tagLVFINDINFOA {
+  UINT flags;
+  LPCSTR psz;
+  LPARAM lParam;
+  POINT pt;
+  UINT vkDirection;
+} LVFINDINFOA, *LPLVFINDINFOA;
+
+typedef struct tagNMLVCACHEHINT {
+  NMHDR hdr;
+  int iFrom;
+  int iTo;
+} NMLVCACHEHINT, *LPNMLVCACHEHINT;
+
+typedef struct tagNMLVFINDITEMA {
+  NMHDR hdr;
+  int iStart;
+  LVFINDINFOA lvfi;
+} NMLVFINDITEMA, *LPNMLVFINDITEMA;
+
+typedef struct tagNMLVODSTATECHANGE {
+  NMHDR hdr;
+  int iFrom;
+  int iTo;
+  UINT uNewState;
+  UINT uOldState;
+} NMLVODSTATECHANGE, *LPNMLVODSTATECHANGE;
+
 // ---- Tab control and up-down control ----
 #define TCS_SCROLLOPPOSITE 0x0001
 #define TCS_BOTTOM 0x0002

@@ -187,6 +187,12 @@ std::string Utf32ToGbk(std::u32string_view text) { return EncodeGbk(text, "?", n
 
 std::string Utf8ToGbk(std::string_view utf8) { return EncodeGbk(DecodeUtf8(utf8, nullptr), "?", nullptr); }
 
+std::string GbkFromFileText(std::string text) {
+  constexpr std::string_view bom = "\xEF\xBB\xBF";
+  if (!text.starts_with(bom)) return text;
+  return Utf8ToGbk(std::string_view(text).substr(bom.size()));
+}
+
 std::string PathToHost(std::string_view gbkPath) {
   // After conversion a '\' byte is always a real backslash, never half of a double-byte character.
   std::string host = GbkToUtf8(gbkPath);

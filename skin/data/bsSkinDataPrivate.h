@@ -88,8 +88,10 @@ AnsiString FindSkinFile(const AnsiString& FileName);
 // takes decoded is counted from the file's headers before anything else of it is read, together with
 // the file's bytes, which are given back once decoded.
 void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName, TSkinBudget* Budget = nullptr);
-// A picture a skin names: Path + Name, or no picture for an empty name; counted against Budget.
-void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget);
+// A picture a skin names: Path + Name, or no picture for an empty name; counted against Budget. A picture
+// that does not load raises with Key ("key picture") and the section named in the message.
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget,
+                     const AnsiString& Key);
 // Appends to List (TBitmap*, owned) the picture of each of Names from First on, each once it has
 // loaded; an empty name gives an empty picture, so the indexes after it still fit. Names that lead to
 // one file (whatever their spelling) give one picture, standing at each of their indexes, decoded and

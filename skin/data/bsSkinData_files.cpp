@@ -254,11 +254,19 @@ void LoadBitmapFile(TBitmap* Bitmap, const AnsiString& FileName, TSkinBudget* Bu
   }
 }
 
-void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget) {
-  if (Name.empty())
+void LoadSkinPicture(TBitmap* Bitmap, const AnsiString& Path, const AnsiString& Name, TSkinBudget& Budget,
+                     const AnsiString& Key) {
+  if (Name.empty()) {
     Bitmap->Assign(nullptr);
-  else
+    return;
+  }
+  try {
     LoadBitmapFile(Bitmap, Path + Name, &Budget);
+  } catch (Exception& e) {
+    // The file's own name is in the message; where the skin names it tells the author what to mend.
+    e.SetMessage(e.Message() + ", named by " + Key + " of section [PICTURES]");
+    throw;
+  }
 }
 
 void FreePictures(TList* List) {
@@ -313,7 +321,7 @@ void LoadSkinPictures(TList* List, TStrings* Names, int First, const AnsiString&
       }
     }
     auto bitmap = std::make_unique<TBitmap>();
-    LoadSkinPicture(bitmap.get(), Path, name, Budget);
+    LoadSkinPicture(bitmap.get(), Path, name, Budget, Format("key %d (active picture %d)", i, i));
     if (known) loaded.emplace(std::make_pair(st.st_dev, st.st_ino), bitmap.get());
     List->Add(bitmap.release());
   }
@@ -351,6 +359,9 @@ AnsiString ReadSkinText(const AnsiString& FileName, TSkinBudget& Budget) {
 }
 
 int64_t ParseSkinText(TMemIniFile* IniFile, AnsiString Text, TSkinBudget& Budget, const AnsiString& What) {
+  // A skin written by an editor as UTF-8 with a byte-order mark: its names and captions are GBK here.
+  // The GBK text is never longer than the UTF-8 it comes from, so the budget charged for it holds.
+  Text = xj::GbkFromFileText(std::move(Text));
   const int64_t records = IniRecordBytes(Text);
   Budget.Charge(records, Format("what the parser builds from %s (%d bytes beside its %d)", What, records,
                                 static_cast<int64_t>(Text.size())));
@@ -431,9 +442,9 @@ void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
     PictureName = ini.ReadString("PICTURES", "picture", AnsiString());
     InActivePictureName = ini.ReadString("PICTURES", "inactivepicture", AnsiString());
     MaskName = ini.ReadString("PICTURES", "mask", AnsiString());
-    LoadSkinPicture(Picture.get(), path, PictureName, *FBudget);
-    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName, *FBudget);
-    LoadSkinPicture(Mask.get(), path, MaskName, *FBudget);
+    LoadSkinPicture(Picture.get(), path, PictureName, *FBudget, "key picture");
+    LoadSkinPicture(InActivePicture.get(), path, InActivePictureName, *FBudget, "key inactivepicture");
+    LoadSkinPicture(Mask.get(), path, MaskName, *FBudget, "key mask");
     ReadActivePictures(&ini, path);
     ReadFormInfo(&ini);
     PopupWindow->LoadFromFile(&ini);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/vcl/IniFiles.h"
 #include "platform/vcl/SysUtils.h"
@@ -51,10 +52,11 @@ struct TSkinPictures {
   }
 
   void Load(TCustomIniFile* IniFile, const AnsiString& Path, xj::skin::TSkinBudget& Budget) {
-    xj::skin::LoadSkinPicture(&Picture, Path, IniFile->ReadString("PICTURES", "picture", AnsiString()), Budget);
-    xj::skin::LoadSkinPicture(&InActivePicture, Path, IniFile->ReadString("PICTURES", "inactivepicture", AnsiString()),
-                              Budget);
-    xj::skin::LoadSkinPicture(&Mask, Path, IniFile->ReadString("PICTURES", "mask", AnsiString()), Budget);
+    for (auto [bitmap, key] : { std::pair<TBitmap*, const char*> { &Picture, "picture" },
+                                { &InActivePicture, "inactivepicture" },
+                                { &Mask, "mask" } })
+      xj::skin::LoadSkinPicture(bitmap, Path, IniFile->ReadString("PICTURES", key, AnsiString()), Budget,
+                                AnsiString("key ") + key);
     TStringList names;
     ReadStrings1(IniFile, "PICTURES", "activepictures", &names);
     xj::skin::LoadSkinPictures(&Active, &names, 0, Path, Budget);

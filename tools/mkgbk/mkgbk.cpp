@@ -79,6 +79,9 @@ int main(int argc, char** argv) {
     }
   }
   iconv_close(cd);
+  // Literals are compiled as GB18030, which writes the euro sign A2 E3 where GBK has 0x80; both decode.
+  char16_t& euro = table[0xA2 - 0x81][0xE3 - 0x40];
+  if (!euro) euro = u'\u20AC';
 
   FILE* out = std::fopen(argv[1], "w");
   if (!out) {

@@ -19,17 +19,25 @@
 //
 // Notices: LVN_ITEMCHANGED for every state change (selection, focus, check box), LVN_COLUMNCLICK from the
 // header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
+//
+// With LVS_OWNERDATA the view holds no items, only a count (LVM_SETITEMCOUNT) and the rows' states by
+// index: selection and check boxes as ranges, the focus as one index. The parent lends each row as it
+// shows (LVN_GETDISPINFOA with lParam 0, after LVN_ODCACHEHINT for the rows of the paint), finds rows
+// for type-ahead and LVM_FINDITEMA (LVN_ODFINDITEMA), and hears of range selections and of clearing the
+// selection with one LVN_ODSTATECHANGED per range. Switching the style drops the items or the count.
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/CustomDraw.h"
 #include "platform/win32/ctl/HeaderList.h"
+#include "platform/win32/ctl/IndexRanges.h"
+#include "platform/win32/ctl/ListView_virtual.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
 
@@ -41,6 +49,8 @@ constexpr UINT kCheckSize = 13;
 constexpr int kHeaderId = 0;
 constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not stored
 constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
+// An owner-data count beyond this is refused: pixel positions of the rows must stay within an int.
+constexpr int kMaxRowCount = 100000000;
 
 struct Item {
   std::string text;
@@ -62,7 +72,14 @@ struct ListView {
   HWND hwnd {};
   bool dead { false };
   IndexedList<Item> items;  // in a tree, so that an item goes in or out anywhere without moving the rest
-  std::set<int> selected;
+  IndexRanges selected;
+  bool ownerData { false };  // LVS_OWNERDATA: no items, only rowCount and the states below
+  int rowCount { 0 };
+  IndexRanges checked;  // owner data: rows whose check box is ticked
+  Item row;             // owner data: the row last lent, kept while one row is drawn
+  int rowIndex { -1 };
+  bool holdRow { false };
+  TypeAhead typed;
   std::vector<Column> columns;
   std::vector<int> order;  // display position → column
   HWND header {};
@@ -100,7 +117,7 @@ bool Report(const ListView& v) { return ViewOf(v) == LVS_REPORT; }
 bool List(const ListView& v) { return ViewOf(v) == LVS_LIST; }
 bool Icons(const ListView& v) { return ViewOf(v) == LVS_ICON || ViewOf(v) == LVS_SMALLICON; }
 bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
-int Count(const ListView& v) { return (int)v.items.Size(); }
+int Count(const ListView& v) { return v.ownerData ? v.rowCount : (int)v.items.Size(); }
 bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
 
 SIZE ImageSize(HIMAGELIST list) {
@@ -160,6 +177,12 @@ int ListColumns(const ListView& v) { return (Count(v) + RowsPerColumn(v) - 1) / 
 int IconsPerRow(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / IconCell(v).cx); }
 int IconRows(const ListView& v) { return (Count(v) + IconsPerRow(v) - 1) / IconsPerRow(v); }
 
+// A pixel position worked out in 64 bits, held where a rectangle of it still fits an int.
+int Px(long long p) { return (int)std::clamp(p, -(1LL << 30), 1LL << 30); }
+
+// The icons' height in pixels.
+int IconsHeight(const ListView& v) { return Px((long long)IconRows(v) * IconCell(v).cy); }
+
 int TotalWidth(const ListView& v) {
   int w = 0;
   for (const Column& c : v.columns) w += c.width;
@@ -174,17 +197,17 @@ int CountPerPage(const ListView& v) {
 
 RECT Bounds(const ListView& v, int i) {
   if (Report(v)) {
-    int y = HeaderHeight(v) + (i - v.top) * RowHeight(v);
+    int y = Px(HeaderHeight(v) + (long long)(i - v.top) * RowHeight(v));
     return RECT { -v.hOffset, y, TotalWidth(v) - v.hOffset, y + RowHeight(v) };
   }
   if (List(v)) {
     int rows = RowsPerColumn(v), w = ListColumnWidth(v);
-    int x = (i / rows - v.top) * w, y = (i % rows) * RowHeight(v);
+    int x = Px((long long)(i / rows - v.top) * w), y = (i % rows) * RowHeight(v);
     return RECT { x, y, x + w, y + RowHeight(v) };
   }
   SIZE cell = IconCell(v);
   int per = IconsPerRow(v);
-  int x = (i % per) * cell.cx - v.origin.x, y = (i / per) * cell.cy - v.origin.y;
+  int x = (i % per) * cell.cx - v.origin.x, y = Px((long long)(i / per) * cell.cy - v.origin.y);
   return RECT { x, y, x + cell.cx, y + cell.cy };
 }
 
@@ -268,20 +291,52 @@ std::pair<int, int> VisibleRange(const ListView& v) {
 
 // ---- Texts ------------------------------------------------------------------------------------------
 
-// A callback item asks the parent for its caption and its sub-items alike.
+// Row i's selection, focus and check box of an owner-data view, kept here by index.
+UINT OwnState(const ListView& v, int i) {
+  UINT state = (v.selected.Contains(i) ? LVIS_SELECTED : 0) | (v.focus == i ? LVIS_FOCUSED : 0);
+  if (Checks(v)) state |= INDEXTOSTATEIMAGEMASK(v.checked.Contains(i) ? 2 : 1);
+  return state;
+}
+
+// Item i; an owner-data view's is lent by the parent (its state images too when it has its own and no
+// check boxes) and kept only while one row is drawn. Side effect: the parent runs, and may destroy the
+// view or change the count.
+const Item& ItemAt(ListView& v, int i) {
+  if (!v.ownerData) return v.items[i];
+  if (v.holdRow && v.rowIndex == i) return v.row;
+  const bool ownStates = v.stateImages && !Checks(v);
+  LentRow lent = AskRow(v.hwnd, i, 0, LVIF_IMAGE | (ownStates ? LVIF_STATE : 0), 0);
+  v.row.text = std::move(lent.text);
+  v.row.image = lent.image;
+  v.row.state = OwnState(v, i) | (ownStates ? lent.state : 0);
+  v.rowIndex = i;
+  return v.row;
+}
+
+UINT StateOf(const ListView& v, int i) { return v.ownerData ? OwnState(v, i) : v.items[i].state; }
+LPARAM ParamOf(const ListView& v, int i) { return v.ownerData ? 0 : v.items[i].lParam; }
+
+// Keeps the bits the view holds of a state it changed: the item's whole state, or an owner-data row's
+// check box (its selection and focus are kept by the caller).
+void StoreState(ListView& v, int i, UINT state) {
+  if (!v.ownerData) {
+    v.items[i].state = state;
+  } else if ((state & LVIS_STATEIMAGEMASK) >> 12 == 2) {
+    v.checked.Insert(i);
+  } else {
+    v.checked.Erase(i);
+  }
+}
+
+// A callback item asks the parent for its caption and its sub-items alike, as an owner-data row does.
 std::string TextOf(ListView& v, int i, int sub) {
+  if (v.ownerData) return sub == 0 ? ItemAt(v, i).text : AskRow(v.hwnd, i, sub, 0, 0).text;
   const Item& it = v.items[i];
   if (!it.callback) {
     if (sub > 0) return sub - 1 < (int)it.sub.size() ? it.sub[sub - 1] : std::string();
     return it.text;
   }
-  NMLVDISPINFOA info {};
-  info.item.mask = LVIF_TEXT;
-  info.item.iItem = i;
-  info.item.iSubItem = sub;
-  info.item.lParam = it.lParam;
-  NotifyParentOf(v.hwnd, LVN_GETDISPINFOA, info.hdr);
-  return info.item.pszText && info.item.pszText != LPSTR_TEXTCALLBACKA ? std::string(info.item.pszText) : std::string();
+  return AskRow(v.hwnd, i, sub, 0, it.lParam).text;
 }
 
 // The caption's width in the view's font.
@@ -372,7 +427,7 @@ void ClampPositions(ListView& v) {
   if (Report(v)) v.hOffset = std::clamp(v.hOffset, 0, std::max(0, TotalWidth(v) - (int)c.cx));
   if (Icons(v)) {
     SIZE cell = IconCell(v);
-    int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+    int height = IconsHeight(v), width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
     v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, height - (int)c.cy));
     v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, width - (int)c.cx));
   }
@@ -407,7 +462,7 @@ void SyncBars(ListView& v) {
                           0 };
     } else {
       SIZE cell = IconCell(v);
-      int height = IconRows(v) * cell.cy, width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+      int height = IconsHeight(v), width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
       if (height > before.cy)
         vs = SCROLLINFO {
           sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy, v.origin.y, 0
@@ -488,17 +543,16 @@ void EnsureVisible(ListView& v, int i) {
 // The focus moving away from another item is that item's change, told first.
 bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
-    size_t count = v.items.Size();
-    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || v.items.Size() != count) return false;
+    int count = Count(v);
+    if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || Count(v) != count) return false;
   }
-  Item& it = v.items[i];
-  UINT old = it.state, now = (old & ~mask) | (state & mask);
+  UINT old = StateOf(v, i), now = (old & ~mask) | (state & mask);
   if (now == old) return true;
-  it.state = now;
+  StoreState(v, i, now);
   if (now & LVIS_SELECTED)
-    v.selected.insert(i);
+    v.selected.Insert(i);
   else
-    v.selected.erase(i);
+    v.selected.Erase(i);
   if (now & LVIS_FOCUSED)
     v.focus = i;
   else if (v.focus == i)
@@ -509,28 +563,73 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   n.uNewState = now;
   n.uOldState = old;
   n.uChanged = LVIF_STATE;
-  n.lParam = it.lParam;
-  size_t count = v.items.Size();
+  n.lParam = ParamOf(v, i);
+  int count = Count(v);
   NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
-  return !v.dead && v.items.Size() == count;
+  return !v.dead && Count(v) == count;
+}
+
+// Owner data: the selection leaves every row outside keepFrom..keepTo, told once per range that went.
+// False when the view went or its count changed meanwhile.
+bool UnselectRanges(ListView& v, int keepFrom, int keepTo) {
+  std::vector<std::pair<int, int>> gone;
+  v.selected.ForEachRange([&](int lo, int hi) {
+    if (lo < keepFrom) gone.emplace_back(lo, std::min(hi, keepFrom - 1));
+    if (hi > keepTo) gone.emplace_back(std::max(lo, keepTo + 1), hi);
+  });
+  if (gone.empty()) return true;
+  for (auto [lo, hi] : gone) v.selected.Remove(lo, hi);
+  Redraw(v);
+  int count = Count(v);
+  for (auto [lo, hi] : gone) {
+    ReportRangeState(v.hwnd, lo, hi, LVIS_SELECTED, 0);
+    if (v.dead || Count(v) != count) return false;
+  }
+  return true;
+}
+
+// Owner data: rows from..to join the selection, told once. False when the view went or its count changed.
+bool SelectRows(ListView& v, int from, int to) {
+  if (to < from) return true;
+  const size_t before = v.selected.Size();
+  v.selected.Add(from, to);
+  if (v.selected.Size() == before) return true;
+  Redraw(v);
+  int count = Count(v);
+  ReportRangeState(v.hwnd, from, to, 0, LVIS_SELECTED);
+  return !v.dead && Count(v) == count;
+}
+
+// The first selected item outside lo..hi, or -1.
+int SelectedOutside(const ListView& v, int lo, int hi) {
+  int k = v.selected.NextAfter(-1);
+  return k >= lo && k <= hi ? v.selected.NextAfter(hi) : k;
 }
 
 // Every selected item but `keep` loses its selection. The parent may change the items from its notices,
 // so each step looks again.
 void DeselectAllBut(ListView& v, int keep) {
+  if (v.ownerData) {
+    UnselectRanges(v, keep, keep);
+    return;
+  }
   for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k != keep; });
-    if (it == v.selected.end()) return;
-    ChangeState(v, *it, 0, LVIS_SELECTED);
+    int k = SelectedOutside(v, keep, keep);
+    if (k < 0) return;
+    ChangeState(v, k, 0, LVIS_SELECTED);
   }
 }
 
 void SelectRange(ListView& v, int from, int to) {
   int lo = std::min(from, to), hi = std::max(from, to);
+  if (v.ownerData) {
+    if (UnselectRanges(v, lo, hi)) SelectRows(v, lo, std::min(hi, Count(v) - 1));
+    return;
+  }
   for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    auto it = std::find_if(v.selected.begin(), v.selected.end(), [&](int k) { return k < lo || k > hi; });
-    if (it == v.selected.end()) break;
-    ChangeState(v, *it, 0, LVIS_SELECTED);
+    int k = SelectedOutside(v, lo, hi);
+    if (k < 0) break;
+    ChangeState(v, k, 0, LVIS_SELECTED);
   }
   for (int k = lo; k <= hi && !v.dead && k < Count(v); ++k) ChangeState(v, k, LVIS_SELECTED, LVIS_SELECTED);
 }
@@ -541,24 +640,24 @@ bool SingleSel(const ListView& v) { return (StyleOf(v) & LVS_SINGLESEL) != 0; }
 void Choose(ListView& v, int i, bool shift, bool ctrl, bool toggle) {
   if (SingleSel(v) || (!shift && !ctrl)) {
     v.anchor = i;
-    size_t count = v.items.Size();
+    int count = Count(v);
     DeselectAllBut(v, i);
     // Items that came or went meanwhile leave the choice meaningless.
-    if (v.dead || v.items.Size() != count) return;
+    if (v.dead || Count(v) != count) return;
     ChangeState(v, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   } else if (shift) {
     SelectRange(v, std::clamp(v.anchor, 0, Count(v) - 1), i);
     if (!v.dead && Valid(v, (WPARAM)i)) ChangeState(v, i, LVIS_FOCUSED, LVIS_FOCUSED);
   } else {
     v.anchor = i;
-    UINT sel = toggle ? (v.items[i].state & LVIS_SELECTED) ^ LVIS_SELECTED : v.items[i].state & LVIS_SELECTED;
+    UINT sel = toggle ? (StateOf(v, i) & LVIS_SELECTED) ^ LVIS_SELECTED : StateOf(v, i) & LVIS_SELECTED;
     ChangeState(v, i, sel | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   }
   if (!v.dead) EnsureVisible(v, i);
 }
 
 void ToggleCheck(ListView& v, int i) {
-  UINT image = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  UINT image = (StateOf(v, i) & LVIS_STATEIMAGEMASK) >> 12;
   ChangeState(v, i, INDEXTOSTATEIMAGEMASK(image == 2 ? 1 : 2), LVIS_STATEIMAGEMASK);
 }
 
@@ -566,16 +665,20 @@ void ToggleCheck(ListView& v, int i) {
 
 // Indexes at or after `from` move by `delta` in the selection and the focus.
 void ShiftIndexes(ListView& v, int from, int delta) {
-  std::set<int> moved;
-  for (int k : v.selected) moved.insert(k >= from ? k + delta : k);
-  v.selected.swap(moved);
+  v.selected.Shift(from, delta);
   if (v.focus >= from) v.focus += delta;
   if (v.anchor >= from) v.anchor = std::max(0, v.anchor + delta);
   if (v.hot >= from) v.hot = -1;
 }
 
+// An owner-data view has no items to add or take away one by one: its count is set instead.
+bool RefuseOwnerData(const ListView& v) {
+  if (v.ownerData) SetLastError(ERROR_NOT_SUPPORTED);
+  return v.ownerData;
+}
+
 LRESULT InsertItem(ListView& v, const LVITEMA* in) {
-  if (!in || in->iSubItem != 0) return -1;
+  if (!in || in->iSubItem != 0 || RefuseOwnerData(v)) return -1;
   Item it;
   if (in->mask & LVIF_TEXT) {
     it.callback = in->pszText == LPSTR_TEXTCALLBACKA;
@@ -609,10 +712,10 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
 }
 
 LRESULT DeleteItem(ListView& v, WPARAM which) {
-  if (!Valid(v, which)) return FALSE;
+  if (!Valid(v, which) || RefuseOwnerData(v)) return FALSE;
   int i = (int)which;
   v.items.Erase((size_t)i);
-  v.selected.erase(i);
+  v.selected.Erase(i);
   if (v.focus == i) v.focus = -1;
   ShiftIndexes(v, i + 1, -1);
   ContentChanged(v);
@@ -621,7 +724,9 @@ LRESULT DeleteItem(ListView& v, WPARAM which) {
 
 LRESULT DeleteAll(ListView& v) {
   v.items.Clear();
-  v.selected.clear();
+  v.rowCount = 0;
+  v.selected.Clear();
+  v.checked.Clear();
   v.focus = v.hot = -1;
   v.anchor = v.top = v.hOffset = 0;
   v.origin = POINT {};
@@ -638,22 +743,27 @@ void CopyText(const std::string& s, LPSTR out, int max) {
 
 LRESULT GetItem(ListView& v, LVITEMA* it) {
   if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0) return FALSE;
-  const Item& item = v.items[it->iItem];
   if (it->mask & LVIF_TEXT) {
-    if (item.callback && it->iSubItem == 0 && it->cchTextMax == 0)
+    if (!v.ownerData && v.items[it->iItem].callback && it->iSubItem == 0 && it->cchTextMax == 0)
       it->pszText = LPSTR_TEXTCALLBACKA;
     else
       CopyText(TextOf(v, it->iItem, it->iSubItem), it->pszText, it->cchTextMax);
   }
   if (v.dead || !Valid(v, (WPARAM)it->iItem)) return FALSE;
-  if (it->mask & LVIF_IMAGE) it->iImage = v.items[it->iItem].image;
-  if (it->mask & LVIF_PARAM) it->lParam = v.items[it->iItem].lParam;
-  if (it->mask & LVIF_STATE) it->state = v.items[it->iItem].state & it->stateMask;
+  if (it->mask & LVIF_IMAGE) it->iImage = ItemAt(v, it->iItem).image;
+  if (v.dead || !Valid(v, (WPARAM)it->iItem)) return FALSE;
+  if (it->mask & LVIF_PARAM) it->lParam = ParamOf(v, it->iItem);
+  if (it->mask & LVIF_STATE) it->state = StateOf(v, it->iItem) & it->stateMask;
   return TRUE;
 }
 
 LRESULT SetItem(ListView& v, const LVITEMA* it) {
   if (!it || !Valid(v, (WPARAM)it->iItem) || it->iSubItem < 0 || it->iSubItem > kMaxSubItems) return FALSE;
+  // An owner-data row's texts and image are the parent's; only its state is the view's.
+  if (v.ownerData) {
+    if ((it->mask & LVIF_STATE) && it->iSubItem == 0) ChangeState(v, it->iItem, it->state, it->stateMask);
+    return TRUE;
+  }
   Item& item = v.items[it->iItem];
   if (it->mask & LVIF_TEXT) {
     std::string text = it->pszText && it->pszText != LPSTR_TEXTCALLBACKA ? it->pszText : "";
@@ -674,9 +784,32 @@ LRESULT SetItem(ListView& v, const LVITEMA* it) {
   return TRUE;
 }
 
+// Owner data, every row at once: the selection and the check boxes change as ranges, told once each.
+void SetAllRowStates(ListView& v, UINT state, UINT mask) {
+  const int count = Count(v);
+  if ((mask & LVIS_SELECTED) && !(state & LVIS_SELECTED) && !UnselectRanges(v, 0, -1)) return;
+  if ((mask & LVIS_SELECTED) && (state & LVIS_SELECTED) && !SelectRows(v, 0, count - 1)) return;
+  if ((mask & LVIS_FOCUSED) && !(state & LVIS_FOCUSED) && Valid(v, (WPARAM)v.focus) &&
+      !ChangeState(v, v.focus, 0, LVIS_FOCUSED))
+    return;
+  if (!(mask & LVIS_STATEIMAGEMASK) || !Checks(v) || count == 0) return;
+  const bool tick = (state & LVIS_STATEIMAGEMASK) >> 12 == 2;
+  const UINT on = INDEXTOSTATEIMAGEMASK(2), off = INDEXTOSTATEIMAGEMASK(1);
+  if (tick)
+    v.checked.Add(0, count - 1);
+  else
+    v.checked.Clear();
+  Redraw(v);
+  ReportRangeState(v.hwnd, 0, count - 1, tick ? off : on, tick ? on : off);
+}
+
 // Item −1 means every item.
 LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
   if (!it) return FALSE;
+  if ((int)which == -1 && v.ownerData) {
+    SetAllRowStates(v, it->state, it->stateMask);
+    return TRUE;
+  }
   if ((int)which == -1) {
     // Clearing the selection or the focus touches only the items that have them.
     if (!(it->stateMask & ~(UINT)(LVIS_SELECTED | LVIS_FOCUSED)) && !(it->state & it->stateMask)) {
@@ -696,11 +829,68 @@ LRESULT SetItemState(ListView& v, WPARAM which, const LVITEMA* it) {
 LRESULT GetNextItem(const ListView& v, WPARAM from, LPARAM flags) {
   int start = (int)from;
   if (flags & LVNI_FOCUSED) return v.focus > start ? v.focus : -1;
-  if (flags & LVNI_SELECTED) {
-    auto it = v.selected.upper_bound(start);
-    return it == v.selected.end() ? -1 : *it;
-  }
+  if (flags & LVNI_SELECTED) return v.selected.NextAfter(start);
   return start + 1 < Count(v) ? start + 1 : -1;
+}
+
+// ---- Owner data and searching ----------------------------------------------------------------------------
+
+// Owner data: the count the parent gives, from 0 to kMaxRowCount; states of rows beyond it go. For a view
+// that holds its items the count is only a hint.
+LRESULT SetItemCount(ListView& v, WPARAM count) {
+  if (count > (WPARAM)kMaxRowCount) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!v.ownerData) return TRUE;
+  v.rowCount = (int)count;
+  v.selected.TruncateFrom(v.rowCount);
+  v.checked.TruncateFrom(v.rowCount);
+  if (v.focus >= v.rowCount) v.focus = -1;
+  if (v.hot >= v.rowCount) v.hot = -1;
+  v.anchor = std::min(v.anchor, std::max(0, v.rowCount - 1));
+  ContentChanged(v);
+  return TRUE;
+}
+
+// The style's LVS_OWNERDATA came or went: the view starts empty either way.
+void SwitchOwnerData(ListView& v, bool on) {
+  v.ownerData = on;
+  DeleteAll(v);
+}
+
+// The first item after `start` (-1: from the first) that answers the search, going round past the last
+// with LVFI_WRAP; -1 for none. An owner-data view's parent searches its own rows.
+LRESULT FindItem(ListView& v, int start, const LVFINDINFOA* find) {
+  const int n = Count(v);
+  if (!find || n == 0) return -1;
+  start = std::clamp(start, -1, n - 1);
+  if (v.ownerData) {
+    if (start + 1 == n && !(find->flags & LVFI_WRAP)) return -1;
+    int found = AskFind(v.hwnd, (start + 1) % n, *find);
+    return !v.dead && found >= 0 && found < Count(v) ? found : -1;
+  }
+  const int span = find->flags & LVFI_WRAP ? n : n - 1 - start;
+  for (int k = 1; k <= span; ++k) {
+    const int i = (start + k) % n;
+    if (v.dead || i >= Count(v)) return -1;  // the parent changed the items while lending a text
+    if (find->flags & LVFI_PARAM ? v.items[i].lParam == find->lParam : CaptionMatches(TextOf(v, i, 0), *find))
+      return v.dead ? -1 : i;
+  }
+  return -1;
+}
+
+// A typed character chooses the next item whose caption starts with what was typed in a row: a new
+// search starts after the focused item, a longer one at it.
+void CharKey(ListView& v, WPARAM ch) {
+  if (ch < ' ' || ch == 127 || Count(v) == 0) return;
+  const bool fresh = v.typed.Add((char)ch, GetTickCount());
+  const std::string typed = v.typed.typed;
+  LVFINDINFOA find {};
+  find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
+  find.psz = typed.c_str();
+  const int found = (int)FindItem(v, fresh ? v.focus : v.focus - 1, &find);
+  if (!v.dead && Valid(v, (WPARAM)found)) Choose(v, found, false, false, false);
 }
 
 void SyncHeaderItem(ListView& v, int c, UINT mask) {
@@ -798,17 +988,17 @@ LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
 
 // Stable, so equal items keep their order.
 LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
-  if (!compare) return FALSE;
+  if (!compare || RefuseOwnerData(v)) return FALSE;
   LPARAM focusParam = Valid(v, (WPARAM)v.focus) ? v.items[v.focus].lParam : 0;
   bool hadFocus = v.focus >= 0;
   std::vector<Item> items = v.items.Copy();  // the comparison may call back into the view
   std::stable_sort(items.begin(), items.end(),
                    [&](const Item& a, const Item& b) { return compare(a.lParam, b.lParam, data) < 0; });
   if (v.dead) return FALSE;
-  v.selected.clear();
+  v.selected.Clear();
   v.focus = -1;
   for (int i = 0; i < (int)items.size(); ++i) {
-    if (items[i].state & LVIS_SELECTED) v.selected.insert(i);
+    if (items[i].state & LVIS_SELECTED) v.selected.Insert(i);
     if (hadFocus && (items[i].state & LVIS_FOCUSED) && items[i].lParam == focusParam) v.focus = i;
   }
   v.items.Assign(std::move(items));
@@ -918,10 +1108,8 @@ void DrawCheck(HDC dc, RECT r, bool checked) {
 // An owner-drawn report row: the parent draws it from WM_DRAWITEM.
 void OwnerDrawItem(ListView& v, HDC dc, int i, const RECT& bounds) {
   UINT id = (UINT)GetWindowLongPtrA(v.hwnd, GWL_ID);
-  UINT state = ((v.items[i].state & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
-  DRAWITEMSTRUCT dis {
-    ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)v.items[i].lParam
-  };
+  UINT state = ((StateOf(v, i) & LVIS_SELECTED) ? ODS_SELECTED : 0) | (v.focused && i == v.focus ? ODS_FOCUS : 0);
+  DRAWITEMSTRUCT dis { ODT_LISTVIEW, id, (UINT)i, ODA_DRAWENTIRE, state, v.hwnd, dc, bounds, (ULONG_PTR)ParamOf(v, i) };
   int saved = SaveDC(dc);
   if (HWND parent = GetParent(v.hwnd)) SendMessageA(parent, WM_DRAWITEM, id, (LPARAM)&dis);
   RestoreDC(dc, saved);
@@ -936,7 +1124,7 @@ RECT RowRect(const ListView& v, const RECT& bounds) {
 void DrawStateImage(ListView& v, HDC dc, int i) {
   if (!StateWidth(v)) return;
   RECT s = StateRect(v, i);
-  UINT index = (v.items[i].state & LVIS_STATEIMAGEMASK) >> 12;
+  UINT index = (ItemAt(v, i).state & LVIS_STATEIMAGEMASK) >> 12;
   if (v.stateImages && index > 0)
     ImageList_Draw(v.stateImages, (int)index - 1, dc, s.left, s.top, ILD_TRANSPARENT);
   else if (!v.stateImages && Checks(v))
@@ -946,6 +1134,7 @@ void DrawStateImage(ListView& v, HDC dc, int i) {
 // The image an item, or a sub-item in a report column, shows: the item's own, or the parent's answer for
 // an item whose image is I_IMAGECALLBACK (which asks for its sub-items' images alike).
 int ImageOf(ListView& v, int i, int sub) {
+  if (v.ownerData) return sub == 0 ? ItemAt(v, i).image : AskRow(v.hwnd, i, sub, LVIF_IMAGE, 0).image;
   const Item& it = v.items[i];
   if (it.image != I_IMAGECALLBACK) return sub == 0 ? it.image : I_IMAGENONE;
   NMLVDISPINFOA info {};
@@ -1076,7 +1265,7 @@ using ListDraw = CustomDraw<NMLVCUSTOMDRAW>;
 bool DrawCell(ListView& v, ListDraw* cells, HDC dc, int i, int c, const RECT& cell, RowLook look, RECT& textRect) {
   std::optional<ItemTurn<NMLVCUSTOMDRAW>> turn;
   if (cells) {
-    NMLVCUSTOMDRAW nm = cells->ItemNotice((DWORD_PTR)i, DrawState(v, i, look.selected), v.items[i].lParam, cell,
+    NMLVCUSTOMDRAW nm = cells->ItemNotice((DWORD_PTR)i, DrawState(v, i, look.selected), ParamOf(v, i), cell,
                                           CellInk(look, c), CellBack(look, c));
     nm.iSubItem = c;
     turn.emplace(*cells, nm, CDDS_SUBITEM);
@@ -1123,9 +1312,16 @@ bool DrawRowBody(ListView& v, ListDraw* cells, HDC dc, int i, const RECT& bounds
 
 // An item, and its turn with the parent when the parent asked for items.
 void DrawItem(ListView& v, ListDraw& cd, HDC dc, int i) {
-  const bool selected = (v.items[i].state & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
+  const bool selected = (StateOf(v, i) & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
   RECT bounds = Bounds(v, i);
   if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) return OwnerDrawItem(v, dc, i, bounds);
+  // An owner-data row is asked for once for its caption, image and state image.
+  xj::TemporaryChange hold(v.holdRow, true);
+  v.rowIndex = -1;
+  if (v.ownerData) {
+    ItemAt(v, i);
+    if (v.dead || !Valid(v, (WPARAM)i)) return;
+  }
   const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
   const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
   RowLook look { selected, fullRow, text, Background(v) };
@@ -1133,7 +1329,7 @@ void DrawItem(ListView& v, ListDraw& cd, HDC dc, int i) {
     DrawRowBody(v, nullptr, dc, i, bounds, look);
     return;
   }
-  ItemTurn<NMLVCUSTOMDRAW> turn(cd, cd.ItemNotice((DWORD_PTR)i, DrawState(v, i, selected), v.items[i].lParam, bounds,
+  ItemTurn<NMLVCUSTOMDRAW> turn(cd, cd.ItemNotice((DWORD_PTR)i, DrawState(v, i, selected), ParamOf(v, i), bounds,
                                                   CellInk(look, 0), CellBack(look, 0)));
   if (Gone(v, i)) return;
   if (turn.Draws()) {
@@ -1159,8 +1355,23 @@ void DrawGrid(ListView& v, HDC dc, const RECT& client) {
   }
 }
 
+// Owner data: the parent hears which of first..last-1 the paint of `area` is about to ask for.
+void HintPaintedRows(ListView& v, const RECT& area, int first, int last) {
+  RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy }, clip {};
+  int lo = -1, hi = -1;
+  for (int i = first; i < last; ++i) {
+    RECT b = Bounds(v, i);
+    if (Report(v)) b.right = std::max(b.right, client.right);
+    if (!IntersectRect(&clip, &b, &area)) continue;
+    if (lo < 0) lo = i;
+    hi = i;
+  }
+  if (lo >= 0) HintRows(v.hwnd, lo, hi);
+}
+
 void PaintItems(ListView& v, ListDraw& cd, HDC dc, const RECT& area, const RECT& client) {
   auto [first, last] = VisibleRange(v);
+  if (v.ownerData) HintPaintedRows(v, area, first, last);
   for (int i = first; i < last && i < Count(v) && !v.dead; ++i) {
     RECT b = Bounds(v, i), clip {};
     if (Report(v)) b.right = std::max(b.right, (int)client.right);
@@ -1270,7 +1481,7 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
     if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
   } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
     ToggleCheck(v, hit.iItem);
-  } else if (right && (v.items[hit.iItem].state & LVIS_SELECTED)) {
+  } else if (right && (StateOf(v, hit.iItem) & LVIS_SELECTED)) {
     ChangeState(v, hit.iItem, LVIS_FOCUSED, LVIS_FOCUSED);
   } else {
     Choose(v, hit.iItem, shift, ctrl, true);
@@ -1363,6 +1574,7 @@ void PaintMessage(ListView& v, WPARAM wParam) {
 }
 
 void Create(ListView& v) {
+  v.ownerData = (StyleOf(v) & LVS_OWNERDATA) != 0;
   TakeFont(v, nullptr);
   RebuildHeader(v);
 }
@@ -1380,6 +1592,8 @@ void ParentNotice(ListView& v, WPARAM wParam, LPARAM lParam) {
 
 // A new view or header style starts the view over; other style changes only lay it out again.
 void StyleChanged(ListView& v, WPARAM which, const STYLESTRUCT* ss) {
+  if (which == (WPARAM)GWL_STYLE && ss && ((ss->styleOld ^ ss->styleNew) & LVS_OWNERDATA))
+    SwitchOwnerData(v, (ss->styleNew & LVS_OWNERDATA) != 0);
   if (which == (WPARAM)GWL_STYLE && ss &&
       ((ss->styleOld ^ ss->styleNew) & (LVS_TYPEMASK | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER))) {
     v.top = v.hOffset = 0;
@@ -1422,6 +1636,9 @@ bool InputMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_KEYDOWN:
       KeyDown(v, (UINT)wParam);
+      break;
+    case WM_CHAR:
+      CharKey(v, wParam);
       break;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -1599,11 +1816,11 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
     case LVM_SETITEMSTATE:
       return SetItemState(v, wParam, (const LVITEMA*)lParam);
     case LVM_GETITEMSTATE:
-      return Valid(v, wParam) ? (LRESULT)(v.items[wParam].state & (UINT)lParam) : 0;
+      return Valid(v, wParam) ? (LRESULT)(StateOf(v, (int)wParam) & (UINT)lParam) : 0;
     case LVM_GETNEXTITEM:
       return GetNextItem(v, wParam, lParam);
     case LVM_GETSELECTEDCOUNT:
-      return (LRESULT)v.selected.size();
+      return (LRESULT)v.selected.Size();
     case LVM_GETITEMRECT:
       return GetItemRect(v, wParam, (RECT*)lParam);
     case LVM_HITTEST:
@@ -1620,6 +1837,10 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return UpdateItem(v, (int)wParam);
     case LVM_SORTITEMS:
       return SortItems(v, (LPARAM)wParam, (PFNLVCOMPARE)lParam);
+    case LVM_SETITEMCOUNT:
+      return SetItemCount(v, wParam);
+    case LVM_FINDITEMA:
+      return FindItem(v, (int)wParam, (const LVFINDINFOA*)lParam);
     default:
       return LookMessage(v, msg, wParam, lParam);
   }

@@ -471,6 +471,18 @@ TEST_F(Streaming, ReferencesAcrossRootsGoThroughTheGlobalLookup) {
   EXPECT_EQ(a->Buddy(), nullptr);
 }
 
+TEST_F(Streaming, AFormTextWithAUtf8ByteOrderMarkIsReadAsUtf8) {
+  const std::string utf8 = reinterpret_cast<const char*>(u8"余烬");
+  const std::string body = "object F: TStForm\n object A: TStWidget\n  Caption = '" + utf8 + "'\n end\nend\n";
+  TStForm marked(nullptr);
+  ReadComponentResource(&marked, "\xEF\xBB\xBF" + body);
+  EXPECT_EQ(static_cast<TStWidget*>(marked.FindComponent("A"))->Caption(), "余烬");
+  // Without the mark the text is GBK, byte for byte.
+  TStForm plain(nullptr);
+  ReadComponentResource(&plain, body);
+  EXPECT_EQ(static_cast<TStWidget*>(plain.FindComponent("A"))->Caption(), utf8);
+}
+
 struct TBadCase {
   const char* what;
   const char* text;

@@ -422,6 +422,59 @@ TEST_F(SkinListViewTest, AHundredThousandItemsInReportAndListView) {
   EXPECT_EQ(hbar->Max(), max);
 }
 
+TEST_F(SkinListViewTest, TenMillionOwnerDataRowsFollowTheLinkedBarsInEveryStyle) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 0);
+  std::vector<int> asked;
+  v->OnData = On<TLVOwnerDataEvent>([&](TObject*, TListItem* item) {
+    asked.push_back(item->Index());
+    item->SetCaption("row " + std::to_string(item->Index()));
+  });
+  v->SetOwnerData(true);
+  v->Items()->SetCount(10000000);
+  ShowUnfocused();
+  ASSERT_TRUE(vbar->Visible());
+  EXPECT_EQ(vbar->Max(), 9999999);
+  const int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  asked.clear();
+  xt::ClearTextLog();
+  vbar->SetPosition(7000123);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Top(v), 7000123);
+  EXPECT_EQ(NativePos(v, SB_VERT), 7000123);
+  // Only the rows now on the page were asked for, and the first of them is drawn.
+  ASSERT_FALSE(asked.empty());
+  EXPECT_EQ(*std::min_element(asked.begin(), asked.end()), 7000123);
+  EXPECT_LE(*std::max_element(asked.begin(), asked.end()), 7000123 + rows);
+  const auto log = xt::TextOutLog();
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                          [&](const xt::TextRecord& t) { return t.hwnd == v->Handle() && t.text == "row 7000123"; }));
+  v->SetFocus();
+  xt::KeyDown(VK_END);
+  EXPECT_EQ(vbar->Position(), 10000000 - rows);
+  EXPECT_EQ(vbar->Position(), NativePos(v, SB_VERT));
+  Gallery(form, "bsSkinCtrls", "listview-ownerdata");
+
+  for (TViewStyle style : { vsList, vsIcon, vsSmallIcon }) {
+    SCOPED_TRACE(style);
+    v->SetViewStyle(style);
+    xt::PumpUntilIdle();
+    TScrollBarKind kind = style == vsList ? sbHorizontal : sbVertical;
+    TbsSkinScrollBar* bar = kind == sbHorizontal ? hbar : vbar;
+    const int which = kind == sbHorizontal ? SB_HORZ : SB_VERT;
+    ASSERT_TRUE(bar->Visible());
+    EXPECT_EQ(bar->Max(), NativeMax(v, which));
+    xt::KeyDown(VK_HOME);
+    bar->SetPosition(3);
+    EXPECT_EQ(NativePos(v, which), 3);
+    xt::KeyDown(VK_END);
+    EXPECT_EQ(bar->Position(), NativePos(v, which));
+    EXPECT_EQ(bar->Position(), bar->Max() - bar->PageSize() + 1);
+    const TRect last = v->Items()->Item(9999999)->DisplayRect(drBounds);
+    EXPECT_TRUE(last.Top >= 0 && last.Bottom <= v->ClientHeight() && last.Right <= v->ClientWidth());
+  }
+}
+
 TEST_F(SkinListViewTest, IconViewsScrollInPixelsAndEachStyleShows) {
   LoadTestSkin();
   auto* v = NewView(vsIcon, 120, 200, 150);

@@ -99,6 +99,27 @@ TEST_F(SkinBudget, ABasePictureIsCountedFromItsHeadersBeforeItsPixelsAreRead) {
   EXPECT_NE(LoadPacked(data, inflated + pixels).find(kTruncated), std::string::npos);
 }
 
+TEST_F(SkinBudget, APictureThatDoesNotLoadIsNamedByItsKeyAndSaysWhatItIs) {
+  WriteBytes(dir / "photo.bmp", std::string("\x89PNG\r\n\x1A\n", 8) + std::string(64, '\0'));
+  WriteBytes(dir / "shot.bmp", "\xFF\xD8\xFF\xE0" + std::string(64, '\0'));
+  const struct {
+    const char* pictures;
+    const char* says;
+  } cases[] = {
+    { "picture=photo.bmp\r\n", "the data is a PNG image, not a Windows bitmap (" },
+    { "picture=photo.bmp\r\n", "photo.bmp), named by key picture of section [PICTURES]" },
+    { "inactivepicture=shot.bmp\r\n", "the data is a JPEG image" },
+    { "mask=shot.bmp\r\n", "shot.bmp), named by key mask of section [PICTURES]" },
+    // An empty name is no picture; the one after it is missing.
+    { "activepicturescount=2\r\n0=\r\n1=gone.bmp\r\n", "named by key 1 (active picture 1) of section [PICTURES]" },
+  };
+  for (const auto& c : cases) {
+    WriteBytes(dir / "skin.ini", Skin(c.pictures));
+    const std::string failure = LoadFolder(data, int64_t { 64 } << 20);
+    EXPECT_NE(failure.find(c.says), std::string::npos) << failure;
+  }
+}
+
 TEST_F(SkinBudget, ACompressedSkinStopsInflatingAtItsBudget) {
   // Bytes that do not compress: the compressed data read tells how much was inflated.
   std::string payload = Int32(1);

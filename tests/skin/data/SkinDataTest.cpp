@@ -282,7 +282,8 @@ TEST_F(SkinData, CaseHexLineEndsAndBlanksReadTheSame) {
   replaceAll("pictureindex=0\r\n", "PictureIndex=0x0\r\n");
   replaceAll("bgpictureindex=6", "bgpictureindex=$6");
   replaceAll("\r\n", "\n");
-  WriteBytes(ini, "\xEF\xBB\xBF" + text);
+  // With a byte-order mark the text is UTF-8.
+  WriteBytes(ini, "\xEF\xBB\xBF" + xj::GbkToUtf8(text));
   TbsSkinData varied(nullptr);
   varied.LoadFromFile(ini.string());
   base.SaveToFile((skin / "base.ini").string());

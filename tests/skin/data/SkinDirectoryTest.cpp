@@ -304,6 +304,27 @@ TEST_F(GeneratedSkin, SavedSkinHoldsExactlyWhatWasRead) {
   EXPECT_EQ(ReadBytes(dir / "again.ini"), ReadBytes(saved));
 }
 
+TEST_F(GeneratedSkin, ASkinFileWithAUtf8ByteOrderMarkIsReadAsUtf8) {
+  TempDir dir;
+  const fs::path ini = CopyTestSkin(dir.Path());
+  const std::string name = reinterpret_cast<const char*>(u8"余烬");
+  std::string text = ReadBytes(ini);
+  const size_t version = text.find("[VERSION]\r\n");
+  ASSERT_NE(version, std::string::npos);
+  text.insert(version + 11, "skinname=" + name + "\r\n");  // the first of two keys wins
+  WriteBytes(ini, "\xEF\xBB\xBF" + text);
+  TbsSkinData marked(nullptr);
+  marked.LoadFromFile(ini.string());
+  ASSERT_FALSE(marked.Empty) << marked.LastError();
+  EXPECT_EQ(marked.SkinName, "余烬");
+  EXPECT_EQ(marked.CtrlList->Count(), data.CtrlList->Count());
+  // Without the mark the same bytes are GBK.
+  WriteBytes(ini, text);
+  TbsSkinData plain(nullptr);
+  plain.LoadFromFile(ini.string());
+  EXPECT_EQ(plain.SkinName, name);
+}
+
 TEST_F(GeneratedSkin, SavingKeepsForeignSectionsAndDropsForeignKeys) {
   TempDir dir;
   const fs::path file = dir / "skin.ini";
