@@ -358,4 +358,40 @@ TEST_F(CustomDrawTest, TheListShowsTheItemAndSubItemImagesItsHandlersName) {
   lv->SetSmallImages(nullptr);
 }
 
+TEST_F(CustomDrawTest, OwnerDataRowsAreColouredAndShowTheSubItemImagesTheirHandlerNames) {
+  auto* lv = Add<TListView>(10, 10, 200, 120);
+  lv->SetBorderStyle(bsNone);
+  lv->SetViewStyle(vsReport);
+  for (int w : { 60, 70 }) lv->Columns()->Add()->SetWidth(w);
+  auto images = Swatches(12, { clRed, clLime, clBlue });
+  lv->SetSmallImages(images.get());
+  lv->OnData = On<TLVOwnerDataEvent>([](TObject*, TListItem* i) {
+    i->SetCaption("r" + std::to_string(i->Index()));
+    i->SubItems()->Add("s" + std::to_string(i->Index()));
+    i->SetImageIndex(0);
+  });
+  lv->OnGetSubItemImage = On<TLVSubItemImageEvent>([](TObject*, TListItem* i, int sub, int& image) {
+    if (sub == 0 && i->Index() == 1) image = 2;
+  });
+  lv->OnCustomDrawItem = On<TLVCustomDrawItemEvent>([](TCustomListView* v, TListItem* i, TCustomDrawState, bool&) {
+    if (i->Index() == 1) v->Canvas()->Font()->SetColor(clRed);
+  });
+  lv->SetOwnerData(true);
+  lv->Items()->SetCount(3);
+  Show();
+  Repaint(lv);
+  auto middle = [&](int i) {
+    RECT r { LVIR_BOUNDS, 0, 0, 0 };
+    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    return (r.top + r.bottom) / 2;
+  };
+  EXPECT_EQ(Pixel(lv, 6, middle(1)), Rgb(clRed));  // the row's own image
+  EXPECT_EQ(Pixel(lv, 60 + 6, middle(1)), Rgb(clBlue));
+  EXPECT_EQ(Pixel(lv, 60 + 6, middle(2)), Rgb(clWindow));
+  EXPECT_EQ(TextColour("r1"), Rgb(clRed));
+  EXPECT_EQ(TextColour("s1"), Rgb(clRed));
+  EXPECT_EQ(TextColour("r2"), Rgb(clWindowText));
+  lv->SetSmallImages(nullptr);
+}
+
 }  // namespace
