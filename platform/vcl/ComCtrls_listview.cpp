@@ -1,7 +1,7 @@
 // TCustomListView with its items and columns. The objects keep every item's caption, sub-items,
 // images and data; the window holds one row per item pointing back at its TListItem and asks for the
-// texts and images as it shows them (LVN_GETDISPINFOA). Item states (selection, focus, check box) are the window's;
-// each change it reports is copied to the item, so they survive a new window.
+// texts and images as it shows them (LVN_GETDISPINFOA). Item states (selection, focus, check box) are
+// the window's; each change it reports is copied to the item, so they survive a new window.
 
 #include <algorithm>
 #include <functional>
@@ -790,6 +790,12 @@ void TCustomListView::CNDrawItem(TMessage& Message) {
   DrawItem(FItems->Item(static_cast<int>(dis->itemID)), dis->rcItem, state);
 }
 
+// Asking an owner-data view for its item lends it again (OnData): its lent item is taken as there while
+// its row is.
+bool TCustomListView::StillAt(int Index, const TListItem* Item) const {
+  return Index < FItems->Count() && (FOwnerData || FItems->Item(Index) == Item);
+}
+
 bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
   const bool cells = OnCustomDrawSubItem || OnAdvancedCustomDrawSubItem;
   const bool items = OnCustomDrawItem || OnAdvancedCustomDrawItem || cells;
@@ -812,7 +818,7 @@ bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TC
   const int index = Item->Index();
   if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Item, State, defaultDraw);
   // The first handler may have freed the item: the second hears of it only when it is still there.
-  if (life.expired() || index >= FItems->Count() || FItems->Item(index) != Item) return defaultDraw;
+  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
   if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Item, State, Stage, defaultDraw);
   return defaultDraw;
 }
@@ -822,7 +828,7 @@ bool TCustomListView::CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDra
   auto life = LifeToken();
   const int index = Item->Index();
   if (Stage == cdPrePaint && OnCustomDrawSubItem) OnCustomDrawSubItem(this, Item, SubItem, State, defaultDraw);
-  if (life.expired() || index >= FItems->Count() || FItems->Item(index) != Item) return defaultDraw;
+  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
   if (OnAdvancedCustomDrawSubItem) OnAdvancedCustomDrawSubItem(this, Item, SubItem, State, Stage, defaultDraw);
   return defaultDraw;
 }
@@ -875,7 +881,7 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOA& Info) {
   auto life = LifeToken();
   const int index = item->Index();
   GetImageIndex(item);
-  if (life.expired() || index >= FItems->Count() || FItems->Item(index) != item) return;
+  if (life.expired() || !StillAt(index, item)) return;
   Info.item.iImage = item->FImageIndex;
 }
 

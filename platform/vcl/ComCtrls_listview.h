@@ -397,6 +397,8 @@ class TCustomListView : public TWinControl {
   // An item's caption or data changed under a sort type: sorted now, or once updating ends.
   void Resort();
   void CNNotify(TMessage& Message);
+  // Whether Item is still the item at Index after a handler ran.
+  bool StillAt(int Index, const TListItem* Item) const;
   LRESULT CustomDrawNotice(NMLVCUSTOMDRAW& Notice);
   void GetDispInfo(NMLVDISPINFOA& Info);
   // OwnerData: the lent item filled for row Index by OnData, its states from the window.
