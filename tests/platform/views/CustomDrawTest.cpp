@@ -105,6 +105,11 @@ class CustomDrawTest : public TreeViewTest {
       delete v;
     }
   }
+  static RECT RowBounds(TListView* lv, int i) {
+    RECT r { LVIR_BOUNDS, 0, 0, 0 };
+    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    return r;
+  }
   static std::vector<std::string> TextsDrawnBy(TWinControl* v) {
     std::vector<std::string> out;
     for (const xt::TextRecord& t : xt::TextOutLog())
@@ -282,12 +287,7 @@ TEST_F(CustomDrawTest, TheListsItemColoursCoverItsRowAndAColumnsHandlerChangesTh
       });
   Show();
   Repaint(lv);
-  auto row = [&](int i) {
-    RECT r { LVIR_BOUNDS, 0, 0, 0 };
-    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
-    return r;
-  };
-  const RECT r0 = row(0), r1 = row(1);
+  const RECT r0 = RowBounds(lv, 0), r1 = RowBounds(lv, 1);
   EXPECT_EQ(r1.right, 130);
   // Item 1: yellow under its caption, lime in column 1; item 0: lime in column 1 only.
   EXPECT_EQ(PixelsOtherThan(lv, TRect(24, r1.top, 60, r1.top + 2), Rgb(clYellow)), 0);
@@ -345,9 +345,8 @@ TEST_F(CustomDrawTest, TheListShowsTheItemAndSubItemImagesItsHandlersName) {
   });
   Show();
   Repaint(lv);
-  auto middle = [&](int i) {
-    RECT r { LVIR_BOUNDS, 0, 0, 0 };
-    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+  auto middle = [lv](int i) {
+    const RECT r = RowBounds(lv, i);
     return (r.top + r.bottom) / 2;
   };
   EXPECT_EQ(Pixel(lv, 6, middle(0)), Rgb(clLime));
@@ -380,9 +379,8 @@ TEST_F(CustomDrawTest, OwnerDataRowsAreColouredAndShowTheSubItemImagesTheirHandl
   lv->Items()->SetCount(3);
   Show();
   Repaint(lv);
-  auto middle = [&](int i) {
-    RECT r { LVIR_BOUNDS, 0, 0, 0 };
-    lv->Perform(LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+  auto middle = [lv](int i) {
+    const RECT r = RowBounds(lv, i);
     return (r.top + r.bottom) / 2;
   };
   EXPECT_EQ(Pixel(lv, 6, middle(1)), Rgb(clRed));  // the row's own image
