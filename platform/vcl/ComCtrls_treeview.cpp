@@ -45,8 +45,8 @@ void TTreeNode::PushItem(UINT Mask) {
   it.mask = Mask | TVIF_HANDLE;
   it.hItem = FItemId;
   it.pszText = const_cast<char*>(FText.c_str());
-  it.iImage = FImageIndex;
-  it.iSelectedImage = FSelectedIndex;
+  it.iImage = I_IMAGECALLBACK;
+  it.iSelectedImage = I_IMAGECALLBACK;
   it.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
   it.state = INDEXTOSTATEIMAGEMASK(std::max(0, FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, FOverlayIndex + 1));
   it.lParam = reinterpret_cast<LPARAM>(this);
@@ -77,12 +77,16 @@ void TTreeNode::SetData(void* Value) {
   if (KeepsDataSorted(TreeView()->SortType())) FOwner->Added(this);
 }
 
+// The window asks for the images as it draws the node (so OnGetImageIndex can set them then, without a
+// change repainting it again); a change only needs the node drawn again.
 void TTreeNode::SetImageIndex(int Value) {
+  if (FImageIndex == Value) return;
   FImageIndex = Value;
   PushItem(TVIF_IMAGE);
 }
 
 void TTreeNode::SetSelectedIndex(int Value) {
+  if (FSelectedIndex == Value) return;
   FSelectedIndex = Value;
   PushItem(TVIF_SELECTEDIMAGE);
 }
@@ -299,8 +303,8 @@ TTreeNode* TTreeNodes::Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After) 
   ins.hInsertAfter = After;
   ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
   ins.item.pszText = const_cast<char*>(Node->FText.c_str());
-  ins.item.iImage = Node->FImageIndex;
-  ins.item.iSelectedImage = Node->FSelectedIndex;
+  ins.item.iImage = I_IMAGECALLBACK;
+  ins.item.iSelectedImage = I_IMAGECALLBACK;
   ins.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
   ins.item.state =
       INDEXTOSTATEIMAGEMASK(std::max(0, Node->FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, Node->FOverlayIndex + 1));
@@ -525,18 +529,26 @@ void TTreeNodes::RestoreAll() {
 // ---- TCustomTreeView --------------------------------------------------------------------------------------
 
 TCustomTreeView::TCustomTreeView(TComponent* AOwner)
-    : TWinControl(AOwner), FTreeNodes(std::make_unique<TTreeNodes>(this)) {
+    : TWinControl(AOwner),
+      FTreeNodes(std::make_unique<TTreeNodes>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()),
+      FCustomDraw(std::make_unique<TViewCustomDraw>(this, FCanvas.get())) {
   FControlStyle = TControlStyle { csSetCaption, csDoubleClicks, csClickEvents };
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
+  FCanvas->SetControl(this);
 }
 
 TCustomTreeView::~TCustomTreeView() {
   TearDownWindow();
   FTreeNodes.reset();
+  FCustomDraw.reset();
+  FCanvas.reset();
 }
+
+TCanvas* TCustomTreeView::Canvas() const { return FCanvas.get(); }
 
 LRESULT TCustomTreeView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {
   auto* self = const_cast<TCustomTreeView*>(this);
@@ -806,6 +818,69 @@ void TCustomTreeView::Delete(TTreeNode* Node) {
   if (OnDeletion) OnDeletion(this, Node);
 }
 
+bool TCustomTreeView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
+  const bool items = OnCustomDrawItem || OnAdvancedCustomDrawItem;
+  if (Target == dtItem) return Stage == cdPrePaint ? items : bool(OnAdvancedCustomDrawItem);
+  if (Target != dtControl) return false;
+  if (Stage == cdPrePaint) return OnCustomDraw || OnAdvancedCustomDraw || items;
+  return OnAdvancedCustomDraw || OnAdvancedCustomDrawItem;
+}
+
+bool TCustomTreeView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
+  return FireCustomDraw(this, OnCustomDraw, OnAdvancedCustomDraw, ARect, Stage);
+}
+
+bool TCustomTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                                     bool& PaintImages) {
+  bool defaultDraw = true;
+  PaintImages = true;
+  auto life = LifeToken();
+  if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Node, State, defaultDraw);
+  if (!life.expired() && FTreeNodes->FNodes.Contains(Node) && OnAdvancedCustomDrawItem)
+    OnAdvancedCustomDrawItem(this, Node, State, Stage, PaintImages, defaultDraw);
+  return defaultDraw;
+}
+
+void TCustomTreeView::GetImageIndex(TTreeNode* Node) {
+  if (OnGetImageIndex) OnGetImageIndex(this, Node);
+}
+
+void TCustomTreeView::GetSelectedIndex(TTreeNode* Node) {
+  if (OnGetSelectedIndex) OnGetSelectedIndex(this, Node);
+}
+
+LRESULT TCustomTreeView::CustomDrawNotice(NMTVCUSTOMDRAW& Notice) {
+  const auto wanted = [this](TCustomDrawTarget Target, TCustomDrawStage Stage) { return IsCustomDrawn(Target, Stage); };
+  if (!(Notice.nmcd.dwDrawStage & CDDS_ITEM))
+    return FCustomDraw->ControlStage(Notice.nmcd, wanted,
+                                     [this](const TRect& R, TCustomDrawStage Stage) { return CustomDraw(R, Stage); });
+  auto* node = reinterpret_cast<TTreeNode*>(Notice.nmcd.lItemlParam);
+  if (!FTreeNodes->FNodes.Contains(node)) return CDRF_DODEFAULT;
+  const TCustomDrawState state = TViewCustomDraw::StateOf(Notice.nmcd);
+  bool paintImages = true;
+  LRESULT answer =
+      FCustomDraw->ItemStage(Notice.nmcd, dtItem, Notice.clrText, Notice.clrTextBk, wanted,
+                             [&](TCustomDrawStage Stage) { return CustomDrawItem(node, state, Stage, paintImages); });
+  return paintImages ? answer : answer | TVCDRF_NOIMAGES;
+}
+
+// The images of a node being drawn, after its events have had their say.
+void TCustomTreeView::GetDispInfo(NMTVDISPINFOA& Info) {
+  TTreeNode* node = NodeOf(Info.item);
+  if (!node) return;
+  auto life = LifeToken();
+  if (Info.item.mask & TVIF_IMAGE) {
+    GetImageIndex(node);
+    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    Info.item.iImage = node->FImageIndex;
+  }
+  if (Info.item.mask & TVIF_SELECTEDIMAGE) {
+    GetSelectedIndex(node);
+    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    Info.item.iSelectedImage = node->FSelectedIndex;
+  }
+}
+
 TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
   auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
   return Item.hItem && FTreeNodes->FNodes.Contains(node) ? node : nullptr;
@@ -842,6 +917,12 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
     }
     case TVN_BEGINLABELEDITA:
       Message.Result = CanEdit(NodeOf(disp->item)) ? 0 : 1;
+      return;
+    case TVN_GETDISPINFOA:
+      GetDispInfo(*disp);
+      return;
+    case NM_CUSTOMDRAW:
+      Message.Result = CustomDrawNotice(*reinterpret_cast<NMTVCUSTOMDRAW*>(hdr));
       return;
     case TVN_ENDLABELEDITA:
       if (TTreeNode* node = NodeOf(disp->item); node && disp->item.pszText) Edit(node, disp->item.pszText);

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/vcl/ImgList.h"
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinCtrls_textlabel.h"
@@ -291,6 +292,58 @@ void NewSkin(TControl* c) {
   ChangeSkinDataWalk(GetParentForm(c), data);
 }
 
+// An image list of one 8-pixel image, owned by the form.
+TImageList* OneImage(TControl* c) {
+  auto* images = new TImageList(c->Owner());
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap b;
+  b.SetWidth(8);
+  b.SetHeight(8);
+  images->Add(&b, nullptr);
+  return images;
+}
+
+// The views' custom-draw and image events, each fired by painting a row (selected, for the tree's
+// selected image; in a report with a small image list, for the list's images).
+void AddViewDrawCases(std::vector<Case>& cases) {
+  using TV = TbsSkinTreeView;
+  const Fire paintTree = [](TControl* c) {
+    auto* t = dynamic_cast<TV*>(c);
+    t->SetImages(OneImage(c));
+    t->Items()->Add(nullptr, "node")->SetSelected(true);
+    t->Items()->Add(nullptr, "other");
+    PaintAgain(c);
+  };
+  Own<TV>(cases, "TbsSkinTreeView.OnCustomDraw", Handler<TV>(&TV::OnCustomDraw), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnAdvancedCustomDraw", Handler<TV>(&TV::OnAdvancedCustomDraw), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnCustomDrawItem", Handler<TV>(&TV::OnCustomDrawItem), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnAdvancedCustomDrawItem", Handler<TV>(&TV::OnAdvancedCustomDrawItem), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnGetImageIndex", Handler<TV>(&TV::OnGetImageIndex), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnGetSelectedIndex", Handler<TV>(&TV::OnGetSelectedIndex), paintTree);
+  using LV = TbsSkinListView;
+  const Fire paintList = [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->Columns()->Add()->SetCaption("second");
+    v->SetViewStyle(vsReport);
+    v->SetSmallImages(OneImage(c));
+    TListItem* item = v->Items()->Add();
+    item->SetCaption("item");
+    item->SubItems()->Add("sub");
+    PaintAgain(c);
+  };
+  Own<LV>(cases, "TbsSkinListView.OnCustomDraw", Handler<LV>(&LV::OnCustomDraw), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDraw", Handler<LV>(&LV::OnAdvancedCustomDraw), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnCustomDrawItem", Handler<LV>(&LV::OnCustomDrawItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDrawItem", Handler<LV>(&LV::OnAdvancedCustomDrawItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnCustomDrawSubItem", Handler<LV>(&LV::OnCustomDrawSubItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDrawSubItem", Handler<LV>(&LV::OnAdvancedCustomDrawSubItem),
+          paintList);
+  Own<LV>(cases, "TbsSkinListView.OnGetImageIndex", Handler<LV>(&LV::OnGetImageIndex), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnGetSubItemImage", Handler<LV>(&LV::OnGetSubItemImage), paintList);
+}
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -555,6 +608,7 @@ std::vector<Case> AllCases() {
     v->Items()->Add()->SetCaption("item");
     PaintAgain(c);
   });
+  AddViewDrawCases(cases);
   return cases;
 }
 
