@@ -54,7 +54,8 @@ void WritePicture(const std::string& Path, int W, int H, int Bits, COLORREF Fill
   };
   f += "BM";
   put(54 + stride * H, 4), put(0, 4), put(54, 4);
-  put(40, 4), put(W, 4), put(H, 4), put(1, 2), put(Bits, 2), put(BI_RGB, 4), put(stride * H, 4), put(0, 16);
+  put(40, 4), put(W, 4), put(H, 4), put(1, 2), put(Bits, 2), put(BI_RGB, 4), put(stride * H, 4);
+  f.append(16, 0);  // resolution and colour counts
   for (int y = H - 1; y >= 0; --y) {
     const size_t row = f.size();
     for (int x = 0; x < W; ++x) {
