@@ -6,6 +6,7 @@
 
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "tests/support/ValueChanges.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 using namespace skinctl;
@@ -20,10 +21,6 @@ T* Placed(TForm* Form, int W, int H) {
   c->SetParent(Form);
   c->SetBounds(20, 20, W, H);
   return c;
-}
-
-TNotifyEvent Counter(int& Acts) {
-  return TNotifyEvent::FromCallable([&Acts](TObject*) { ++Acts; });
 }
 
 // A point on a day of the calendar's grid.
@@ -47,21 +44,21 @@ TEST_F(StrayReleaseTest, AReleaseActsOnlyOnAPressOfItsOwn) {
     { "check box",
       [](TForm* f, int& n, Where& at) -> TControl* {
         auto* c = Placed<TbsSkinCheckRadioBox>(f, 120, 25);
-        c->OnClick = Counter(n);
+        c->OnClick = valuetest::Counter(n);
         at = [] { return TPoint(30, 12); };
         return c;
       } },
     { "button",
       [](TForm* f, int& n, Where& at) -> TControl* {
         auto* c = Placed<TbsSkinButton>(f, 80, 25);
-        c->OnClick = Counter(n);
+        c->OnClick = valuetest::Counter(n);
         at = [] { return TPoint(40, 12); };
         return c;
       } },
     { "speed button",
       [](TForm* f, int& n, Where& at) -> TControl* {
         auto* c = Placed<TbsSkinSpeedButton>(f, 80, 25);
-        c->OnClick = Counter(n);
+        c->OnClick = valuetest::Counter(n);
         at = [] { return TPoint(40, 12); };
         return c;
       } },
@@ -70,14 +67,14 @@ TEST_F(StrayReleaseTest, AReleaseActsOnlyOnAPressOfItsOwn) {
         auto* c = Placed<TbsSkinPanel>(f, 160, 80);
         c->SetCaptionMode(true);
         c->SetCheckedMode(true);
-        c->OnChecked = Counter(n);
+        c->OnChecked = valuetest::Counter(n);
         at = [] { return TPoint(40, 10); };
         return c;
       } },
     { "calendar",
       [](TForm* f, int& n, Where& at) -> TControl* {
         auto* c = Placed<TbsSkinMonthCalendar>(f, 220, 180);
-        c->OnNumberClick = Counter(n);
+        c->OnNumberClick = valuetest::Counter(n);
         at = [c] { return ADay(c); };
         return c;
       } },
