@@ -40,6 +40,17 @@ TEST_F(FormEdgeTest, MinimisedFormsFillARowUpToItsLastPixelAndNoFurther) {
   }
 }
 
+TEST_F(FormEdgeTest, AFormAtExactlyItsMinimumWidthHasTheFrameAndShapeOfItsSize) {
+  for (const int w : { 300, kSlotW, kSlotW + 1 }) {
+    form->SetBounds(100, 80, w, 300);
+    xt::PumpUntilIdle();
+    ASSERT_EQ(form->Width(), w);
+    EXPECT_EQ(Code(w - 40, 26).code, mkskin::kFrameTopRight) << w;
+    EXPECT_FALSE(xt::WindowRegionContains(form->Handle(), POINT { w - 1, 299 })) << w;  // the cut corner
+    EXPECT_TRUE(xt::WindowRegionContains(form->Handle(), POINT { w - 1, 150 })) << w;
+  }
+}
+
 TEST_F(FormEdgeTest, TheCornerBandsOfTheSkinnedBorderStartAtTheirHitTestPoints) {
   // 400 x 300 from the 240 x 120 picture: the corner points (8, 8) and (232, 112) become (8, 8) and
   // (392, 292); the shape's own edge is 4 pixels deep.
