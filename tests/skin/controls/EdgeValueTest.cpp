@@ -80,3 +80,23 @@ TEST_F(EdgeValueTest, AGaugeShowsEachNewValueAtOnce) {
   xt::PumpUntilIdle();
   EXPECT_NE(Px(g, 5, 5), kBar);
 }
+
+TEST_F(EdgeValueTest, ALabelDrawsItsCaptionWhereANewAlignmentPutsIt) {
+  auto* l = Placed<TbsSkinLabel>(form);
+  l->SetBounds(10, 50, 200, 20);
+  l->SetCaption("ab");
+  form->Show();
+  xt::PumpUntilIdle();
+  auto drawnAt = [](const std::function<void()>& Change) {
+    xt::ClearTextLog();
+    Change();
+    xt::PumpUntilIdle();
+    for (const auto& r : xt::TextOutLog())
+      if (r.text == "ab") return r.x;
+    return -1;
+  };
+  const int left = drawnAt([&] { l->Invalidate(); });
+  ASSERT_GE(left, 0);
+  EXPECT_GT(drawnAt([&] { l->SetAlignment(taRightJustify); }), left + 100);
+  EXPECT_EQ(drawnAt([&] { l->SetAlignment(taRightJustify); }), -1);  // the same one again: nothing drawn
+}
