@@ -65,7 +65,7 @@ TEST_F(FormEdgeTest, TheCornerBandsOfTheSkinnedBorderStartAtTheirHitTestPoints) 
   for (const auto& c : cases) EXPECT_EQ(HitAt(c.x, c.y), c.hit) << c.x << ", " << c.y;
 }
 
-TEST_F(FormEdgeTest, RollingUpReportsEachChangeAndTakesTheFrameHeightBelowAMinimumHeight) {
+TEST_F(FormEdgeTest, RollingUpReportsEachTimeTakesTheFrameHeightAndComesBackToTheHeightBefore) {
   int changes = 0;
   sf->OnChangeRollUpState = On<TNotifyEvent>([&](TObject*) { ++changes; });
   sf->SetMinHeight(200);  // a minimum for the form; rolled up it is only its frame
@@ -75,13 +75,22 @@ TEST_F(FormEdgeTest, RollingUpReportsEachChangeAndTakesTheFrameHeightBelowAMinim
   sf->SetRollUpState(false);
   EXPECT_EQ(changes, 2);
   EXPECT_EQ(form->Height(), 300);
+  // Rolled up twice, it still comes back to its height; unrolled again, it keeps the one it has.
+  sf->SetRollUpState(true);
+  sf->SetRollUpState(true);
+  sf->SetRollUpState(false);
+  EXPECT_EQ(form->Height(), 300);
+  form->SetHeight(260);
+  sf->SetRollUpState(false);
+  EXPECT_EQ(form->Height(), 260);
   // Refused while minimised, and without the roll-up icon: no notice.
+  const int reported = changes;
   sf->SetWindowState(wsMinimized);
   sf->SetRollUpState(true);
   sf->SetWindowState(wsNormal);
   sf->SetBorderIcons(TbsBorderIcons { TbsBorderIcon::biSystemMenu });
   sf->SetRollUpState(true);
-  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(changes, reported);
   EXPECT_FALSE(sf->RollUpState());
 }
 
