@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "tests/support/ValueChanges.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
@@ -99,4 +100,14 @@ TEST_F(EdgeValueTest, ALabelDrawsItsCaptionWhereANewAlignmentPutsIt) {
   ASSERT_GE(left, 0);
   EXPECT_GT(drawnAt([&] { l->SetAlignment(taRightJustify); }), left + 100);
   EXPECT_EQ(drawnAt([&] { l->SetAlignment(taRightJustify); }), -1);  // the same one again: nothing drawn
+}
+
+TEST_F(EdgeValueTest, AComboIndexOnePastTheLastItemSelectsNothing) {
+  auto* c = Placed<TbsSkinComboBox>(form);
+  for (const char* s : { "a", "b", "c" }) c->Items()->Add(s);
+  const struct { int index, selected; } cases[] = { { 2, 2 }, { 3, -1 }, { 0, 0 }, { -1, -1 } };
+  for (const auto& k : cases) {
+    c->SetItemIndex(k.index);
+    EXPECT_EQ(c->ItemIndex(), k.selected) << k.index;
+  }
 }
