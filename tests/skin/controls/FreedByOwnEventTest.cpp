@@ -450,8 +450,10 @@ std::vector<Case> AllCases() {
   Own<SL>(cases, "TbsSkinSlider.OnChange", Handler<SL>(&SL::OnChange), [](TControl* c) { KeyTo(c, VK_RIGHT); });
   Own<SL>(cases, "TbsSkinSlider.OnChanged", Handler<SL>(&SL::OnChanged), [](TControl* c) { KeyTo(c, VK_RIGHT); });
   using CR = TbsSkinCheckRadioBox;
-  Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick),
-          [](TControl* c) { KeyTo(c, VK_SPACE); });
+  Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick), [](TControl* c) {
+    dynamic_cast<CR*>(c)->SetCanFocused(true);  // only a focusable box hears Space
+    KeyTo(c, VK_SPACE);
+  });
   Own<CR>(cases, "TbsSkinCheckRadioBox.OnEnter.accelerator", Handler<CR>(&CR::OnEnter), [](TControl* c) {
     auto* b = dynamic_cast<CR*>(c);
     b->SetCaption("&Caption");
