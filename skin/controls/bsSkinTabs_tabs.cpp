@@ -354,11 +354,12 @@ void TbsTabSkin::AdjustDisplayRect(TRect& R) const {
 
 // ---- Hot tab ----------------------------------------------------------------------------------------------
 
+// Without HotTrack no tab is ever hot.
 void TbsTabSkin::TestActive(int X, int Y) {
   OldHotTab = HotTab;
   HotTab = -1;
   const int n = ItemCount();
-  for (int j = 0; j < n; ++j) {
+  for (int j = 0; j < (Control->HotTrack() ? n : 0); ++j) {
     const TRect r = GetItemRect(j);
     if (X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom) {
       HotTab = j;

@@ -10,6 +10,7 @@
 // child "msctls_updown32" at the row's far end scrolls it for the user; the rectangles of scrolled tabs
 // go negative or past the edge. Vertical tabs always wrap into rows. With several rows of tabs the
 // rows are justified and the row of the selected tab moves next to the display area.
+// TCS_HOTTRACK draws the caption under the mouse in the highlight colour.
 //
 // The display area is the client area less 4 pixels at the left, right and bottom and 6 at the top,
 // the tab side instead taking the strip and 4 pixels (top) or 2 (other sides): TCM_ADJUSTRECT
@@ -60,6 +61,7 @@ struct TabCtl {
   int maxFirst { 0 };
   int rows { 1 };
   int selRow { 0 };
+  int hot { -1 };  // the tab under the mouse, with TCS_HOTTRACK
   bool focused { false };
   bool redraw { true };
   bool layingOut { false };
@@ -349,6 +351,13 @@ int HitTest(const TabCtl& t, POINT p) {
   return -1;
 }
 
+void SetHot(TabCtl& t, int i) {
+  if (!(StyleOf(t) & TCS_HOTTRACK)) i = -1;
+  if (i == t.hot) return;
+  t.hot = i;
+  Redraw(t);
+}
+
 void ButtonDown(TabCtl& t, POINT p, WPARAM keys) {
   if (!(StyleOf(t) & TCS_FOCUSNEVER) && GetFocus() != t.hwnd) {
     SetFocus(t.hwnd);
@@ -526,8 +535,9 @@ void DrawContents(const TabCtl& t, HDC dc, const Tab& tab, const RECT& r, Side s
   int gap = image && !tab.text.empty() ? 3 : 0;
   int total = imgAlong + gap + tab.textW;
   int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  const bool hot = t.hot >= 0 && t.hot < Count(t) && &t.tabs[t.hot] == &tab;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(IsWindowEnabled(t.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  SetTextColor(dc, GetSysColor(!IsWindowEnabled(t.hwnd) ? COLOR_GRAYTEXT : hot ? COLOR_HIGHLIGHT : COLOR_BTNTEXT));
   if (!vertical) {
     int x = cx - total / 2;
     if (image) ImageList_Draw(t.images, tab.image, dc, x, cy - img.cy / 2, ILD_TRANSPARENT);
@@ -732,6 +742,12 @@ bool ZeroMessage(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_LBUTTONDOWN:
       ButtonDown(t, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }, wParam);
+      break;
+    case WM_MOUSEMOVE:
+      SetHot(t, HitTest(t, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }));
+      break;
+    case WM_MOUSELEAVE:
+      SetHot(t, -1);
       break;
     case WM_HSCROLL:
       HScroll(t, wParam, lParam);

@@ -261,6 +261,34 @@ TEST_F(TabsTest, AThousandTabsWrapAndTheSelectedRowMovesNextToTheDisplay) {
   EXPECT_EQ(tc->TabIndex(), 7);
 }
 
+TEST_F(TabsTest, HotTrackLightsOnlyTheCaptionUnderTheMouse) {
+  for (bool track : { false, true }) {
+    SCOPED_TRACE(track);
+    auto* tc = Make<TTabControl>(10, 10, 300, 100);
+    tc->Tabs()->Add("One");
+    tc->Tabs()->Add("Two");
+    tc->SetHotTrack(track);
+    form->Show();
+    xt::PumpUntilIdle();
+    const COLORREF lit = GetSysColor(COLOR_HIGHLIGHT);
+    const auto litIn = [&](int i) {
+      const TRect r = tc->TabRect(i);
+      int n = 0;
+      for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) n += xt::ReadPixel(tc->Handle(), x, y) == lit;
+      return n;
+    };
+    const TRect r1 = tc->TabRect(1);
+    const TPoint p = tc->ClientToScreen(TPoint(r1.Left + 3, r1.Top + 3));
+    xt::MouseMove(p.X, p.Y);
+    EXPECT_EQ(litIn(1) > 0, track);
+    EXPECT_EQ(litIn(0), 0);
+    xt::MouseMove(2, 2);  // away from the control
+    EXPECT_EQ(litIn(1), 0);
+    delete tc;
+  }
+}
+
 TEST_F(TabsTest, ItemSizesComeFromTheCaptionUnlessFixedAndBadSizesMeanAutomatic) {
   auto* tc = Make<TTabControl>(10, 10, 300, 100);
   tc->Tabs()->Add("General");
