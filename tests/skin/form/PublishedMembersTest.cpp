@@ -116,14 +116,16 @@ TEST(PublishedMembersTest, EveryPublishedMemberOfASkinnedClassIsCoveredOrInertWi
       const std::string name = p->Name, qualified = std::string(c->Name) + "." + name;
       const bool known = covered.count(name) || inert.count(name) || inert.count(qualified);
       EXPECT_TRUE(known) << qualified << " is published but neither covered by a test nor listed as inert";
-      EXPECT_FALSE(covered.count(name) && (inert.count(name) || inert.count(qualified))) << qualified << " is in both lists";
+      EXPECT_FALSE(covered.count(name) && (inert.count(name) || inert.count(qualified)))
+          << qualified << " is in both lists";
       listedSeen.insert(inert.count(qualified) ? qualified : name);
     }
   }
   EXPECT_GT(classes, 60);
   const std::set<std::string>* lists[] = { &covered, &inert };
   for (const std::set<std::string>* list : lists)
-    for (const std::string& w : *list) EXPECT_TRUE(listedSeen.count(w)) << w << " is listed but no skinned class publishes it";
+    for (const std::string& w : *list)
+      EXPECT_TRUE(listedSeen.count(w)) << w << " is listed but no skinned class publishes it";
 }
 
 }  // namespace
