@@ -212,13 +212,14 @@ bool MemoText::ReplaceSelection(std::string s, UndoKind kind) {
   bool wanted = !s.empty();
   s.resize(FitLimit(s));
   if (wanted ? s.empty() : !HasSelection()) return false;
+  if (FGuard && !FGuard(SelStart(), SelEnd())) return false;
   Splice(SelStart(), SelEnd(), s, kind);
   return true;
 }
 
 bool MemoText::Delete(bool backward) {
   auto [from, to] = DeletionSpan(*this, backward);
-  if (from == to) return false;
+  if (from == to || (FGuard && !FGuard(from, to))) return false;
   Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
   return true;
 }
@@ -238,6 +239,7 @@ void MemoText::Splice(size_t from, size_t to, const std::string& s, UndoKind kin
 }
 
 void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
+  if (FWatch) FWatch(from, length, s.size());
   FChangedFrom = std::min(FChangedFrom, from);
   int a = LineOf(from), b = LineOf(from + length);
   size_t colA = from - LineOffset(a), colB = from + length - LineOffset(b);
