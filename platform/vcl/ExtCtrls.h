@@ -179,7 +179,8 @@ class TImage : public TGraphicControl {
   void SetProportional(bool Value);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
-  // Stored only (pictures are decoded whole).
+  // A picture decoded while the image paints (a JPEG image) is shown part by part as the rows arrive,
+  // rather than once it is whole.
   bool IncrementalDisplay() const { return FIncrementalDisplay; }
   void SetIncrementalDisplay(bool Value) { FIncrementalDisplay = Value; }
   void SetAutoSize(bool Value) override;
@@ -198,6 +199,8 @@ class TImage : public TGraphicControl {
  private:
   // Opaque while a non-transparent picture covers the whole control.
   void UpdateOpaque();
+  void PictureProgress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                       const AnsiString& Msg);
 
   std::unique_ptr<TPicture> FPicture;
   bool FCenter { false };
