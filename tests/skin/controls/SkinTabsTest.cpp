@@ -178,6 +178,33 @@ TEST_F(SkinTabsTest, WithoutHotTrackNoTabLooksHotUnderTheMouse) {
       }
 }
 
+TEST_F(SkinTabsTest, ScrollOppositeTabsStandBelowTheFrameAndThePageBetween) {
+  LoadTestSkin();
+  for (bool skinned : { false, true }) {
+    SCOPED_TRACE(skinned);
+    auto* pc = NewPages(20, tpTop, 150, 181);
+    if (skinned) pc->SetSkinData(skin);
+    pc->SetMultiLine(true);
+    pc->SetScrollOpposite(true);
+    Show();
+    ASSERT_GE(pc->RowCount(), 3);
+    const TRect before = pc->DisplayRect();
+    const int last = pc->PageCount() - 1;
+    pc->SetActivePageIndex(last);  // a tab of the last row: the rows before it go below
+    xt::PumpUntilIdle();
+    const TRect d = pc->DisplayRect(), first = pc->TabRect(0), chosen = pc->TabRect(last);
+    EXPECT_LT(d.Top, before.Top);
+    EXPECT_LT(d.Bottom, before.Bottom);
+    EXPECT_LE(chosen.Bottom, d.Top + 2);
+    EXPECT_GE(first.Top, d.Bottom) << "the first row stands below the frame";
+    EXPECT_LE(first.Bottom, pc->ClientHeight());
+    EXPECT_EQ(pc->ActivePage()->BoundsRect(), d);
+    if (skinned) EXPECT_EQ(TabCorner(pc, 0).code, RectCode("tabrect"));
+    Gallery(pc, "bsSkinTabs", std::string(skinned ? "skinned" : "default") + "-scrollopposite");
+    delete pc;
+  }
+}
+
 TEST_F(SkinTabsTest, GeometryIsTheNativeLayoutMovedForTheSkin) {
   LoadTestSkin();
   for (int p = 0; p < 4; ++p) {
