@@ -192,16 +192,6 @@ TEST_F(RichEditTest, OnProtectChangeIsAskedBeforeAnEditTouchesProtectedText) {
 }
 
 TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
-  const auto clipboard = [] {
-    std::string s;
-    if (!OpenClipboard(nullptr)) return s;
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-      s = static_cast<const char*>(GlobalLock(h));
-      GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return s;
-  };
   struct Case {
     bool assign, copy, save;
     int asks;
@@ -215,13 +205,7 @@ TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.assign << c.copy << c.save);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, 16);
-    strcpy(static_cast<char*>(GlobalLock(h)), "someone else's");
-    GlobalUnlock(h);
-    SetClipboardData(CF_TEXT, h);
-    CloseClipboard();
+    SetClipboardText("someone else's");
     TRichEdit* rich = ShownRich();
     rich->SetText("copied");
     int asks = 0, chars = -1;
@@ -238,7 +222,7 @@ TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
     delete rich;
     EXPECT_EQ(asks, c.asks);
     if (c.asks) EXPECT_EQ(chars, 6);
-    EXPECT_EQ(clipboard(), c.left);
+    EXPECT_EQ(ClipboardText(), c.left);
   }
 }
 
