@@ -176,6 +176,7 @@ class MemoText {
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);
   bool Delete(bool backward);
+  bool Allowed(size_t from, size_t to);
   void Measure(LineRec& l, const Wrapper& wrapper);
   void Forget(const LineRec& l);
   size_t FitLimit(const std::string& s) const;

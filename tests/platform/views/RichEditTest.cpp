@@ -189,6 +189,19 @@ TEST_F(RichEditTest, OnProtectChangeIsAskedBeforeAnEditTouchesProtectedText) {
   asks.clear();
   rich->Perform(EM_UNDO, 0, 0);
   EXPECT_TRUE(asks.empty());
+  // A handler that edits the text itself overtakes the edit it was asked about, which is dropped.
+  rich->SetText("keep THIS");
+  rich->SetSelStart(5);
+  rich->SetSelLength(4);
+  rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  rich->OnProtectChange = On<TRichEditProtectChange>([&](TObject*, int, int, bool& ok) {
+    rich->SetText("x");
+    ok = true;
+  });
+  rich->SetSelStart(9);
+  rich->SetSelLength(0);
+  Press(VK_BACK);
+  EXPECT_EQ(rich->Text(), "x");
 }
 
 TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
