@@ -11,7 +11,8 @@
 // go negative or past the edge. Vertical tabs always wrap into rows. With several rows of tabs the
 // rows are justified and the row of the selected tab moves next to the display area; with
 // TCS_SCROLLOPPOSITE the rows that came before it go to the opposite side of the display area instead,
-// nearest the display the row just before it. TCS_HOTTRACK draws the caption under the mouse in the highlight colour.
+// nearest the display the row just before it. TCS_HOTTRACK draws the caption under the mouse in the
+// highlight colour.
 //
 // The display area is the client area less 4 pixels at the left, right and bottom and 6 at the top,
 // the tab side instead taking the strip and 4 pixels (top) or 2 (other sides): TCM_ADJUSTRECT
