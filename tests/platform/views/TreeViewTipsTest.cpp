@@ -45,6 +45,17 @@ TEST_F(TreeViewTest, ACutOffLabelShowsItsWholeTextInATipOnlyWhileToolTipsIsOn) {
   for (int y = 0; y < kLineH && !ink; ++y)
     for (int x = pastEdge; x < pastEdge + 4 * kCharW && !ink; ++x) ink = xt::ReadPixel(tip->Handle(), x, y) != bk;
   EXPECT_TRUE(ink);
+  {
+    int w = 0, h = 0;
+    const std::vector<COLORREF> px = xt::WindowPixels(tip->Handle(), true, &w, &h);
+    std::vector<uint32_t> rgb;
+    for (COLORREF c : px)
+      rgb.push_back(uint32_t { GetRValue(c) } << 16 | uint32_t { GetGValue(c) } << 8 | GetBValue(c));
+    const std::filesystem::path dir = std::filesystem::path(XJ_BINARY_DIR) / "tests" / "gallery";
+    std::filesystem::create_directories(dir);
+    const xj::display::SurfaceView view { rgb.data(), w, h, w * 4 };
+    EXPECT_TRUE(xj::display::WritePng((dir / "platform-treeview-tip.png").string(), view));
+  }
 
   // Leaving the label hides it; a key press too.
   MoveTo(t, LabelX(0) + 4, 3 * kRowH + 4);
