@@ -18,6 +18,10 @@ bool KeepsDataSorted(TSortType t) { return t == stData || t == stBoth; }
 // Each node in a form resource: four image indexes, the data, the child count, the text length, the text.
 constexpr int kNodeHeader = 7 * 4;
 
+// Ours, apart from the native tree's own (its label-edit timer).
+constexpr UINT_PTR kChangeTimer = 0x5443;
+constexpr UINT_PTR kTipTimer = 0x5454;
+
 int32_t ReadInt(TStream* S) {
   int32_t v = 0;
   S->ReadBuffer(&v, sizeof v);
@@ -578,6 +582,7 @@ void TCustomTreeView::CreateWnd() {
   Perform(TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
   PushColours();
   PushImages();
+  if (FChangePending) SetTimer(FHandle, kChangeTimer, static_cast<UINT>(FChangeDelay), nullptr);
   if (FTreeNodes->FSaved.empty()) return;
   FTreeNodes->RestoreAll();
   if (FSavedSelected >= 0 && FSavedSelected < FTreeNodes->Count()) SetSelected(FTreeNodes->Item(FSavedSelected));
@@ -585,6 +590,7 @@ void TCustomTreeView::CreateWnd() {
 }
 
 void TCustomTreeView::DestroyWnd() {
+  HideTip();
   if (FHandle && !FComponentState.Contains(csDestroying)) {
     TTreeNode* selected = Selected();
     TTreeNode* top = TopItem();
@@ -630,6 +636,7 @@ void TCustomTreeView::SetRowSelect(bool Value) { SetStyleBit(FRowSelect, Value);
 void TCustomTreeView::SetShowButtons(bool Value) { SetStyleBit(FShowButtons, Value); }
 void TCustomTreeView::SetShowLines(bool Value) { SetStyleBit(FShowLines, Value); }
 void TCustomTreeView::SetShowRoot(bool Value) { SetStyleBit(FShowRoot, Value); }
+void TCustomTreeView::SetToolTips(bool Value) { SetStyleBit(FToolTips, Value); }
 
 void TCustomTreeView::SetBorderStyle(TBorderStyle Value) {
   if (FBorderStyle == Value) return;
@@ -768,6 +775,43 @@ THitTests TCustomTreeView::GetHitTestInfoAt(int X, int Y) {
 
 bool TCustomTreeView::IsEditing() const { return HandleAllocated() && Send(TVM_GETEDITCONTROL, 0, 0) != 0; }
 
+// ---- Tips -------------------------------------------------------------------------------------------------
+
+// The window's own style decides, so a descendant that sets TVS_NOTOOLTIPS itself is heard too.
+bool TCustomTreeView::TipsAllowed() {
+  return HandleAllocated() && !(GetWindowLongA(FHandle, GWL_STYLE) & TVS_NOTOOLTIPS);
+}
+
+// The tip waits for the mouse to rest on a node whose label runs past either side of the client area.
+void TCustomTreeView::TipMouseMove(int X, int Y) {
+  TTreeNode* node = TipsAllowed() ? GetNodeAt(X, Y) : nullptr;
+  if (node == FTipNode) return;
+  HideTip();
+  if (!node || !GetHitTestInfoAt(X, Y).Contains(htOnLabel)) return;
+  const TRect label = node->DisplayRect(true);
+  if (label.Left >= 0 && label.Right <= ClientWidth()) return;
+  FTipNode = node;
+  SetTimer(FHandle, kTipTimer, GetDoubleClickTime(), nullptr);
+}
+
+// The whole label over the cut one, in the view's font, as the native tip of a tree shows it.
+void TCustomTreeView::ShowTip() {
+  KillTimer(FHandle, kTipTimer);
+  if (!FTipNode) return;
+  if (!FTipWindow) FTipWindow = new THintWindow(this);
+  const AnsiString text = FTipNode->Text();
+  FTipWindow->Canvas()->Font()->Assign(Font());
+  const TRect size = FTipWindow->CalcHintRect(GetSystemMetrics(SM_CXSCREEN), text, nullptr);
+  const TPoint at = ClientToScreen(FTipNode->DisplayRect(true).TopLeft());
+  FTipWindow->ActivateHint(TRect(at.X - 3, at.Y - 2, at.X - 3 + size.Width(), at.Y - 2 + size.Height()), text);
+}
+
+void TCustomTreeView::HideTip() {
+  if (FHandle) KillTimer(FHandle, kTipTimer);
+  FTipNode = nullptr;
+  if (FTipWindow && FTipWindow->HandleAllocated()) ShowWindow(FTipWindow->Handle(), SW_HIDE);
+}
+
 // ---- Events -----------------------------------------------------------------------------------------------
 
 void TCustomTreeView::Change(TTreeNode* Node) {
@@ -881,6 +925,23 @@ void TCustomTreeView::GetDispInfo(NMTVDISPINFOA& Info) {
   }
 }
 
+// With a delay, each move of the selection starts the wait again; only the node it rests on is reported.
+void TCustomTreeView::SelectionChanged(TTreeNode* Node) {
+  if (FChangeDelay == 0 || !HandleAllocated()) {
+    FChangePending = false;
+    return Change(Node);
+  }
+  FChangePending = true;
+  SetTimer(FHandle, kChangeTimer, static_cast<UINT>(FChangeDelay), nullptr);
+}
+
+void TCustomTreeView::DelayedChange() {
+  KillTimer(FHandle, kChangeTimer);
+  if (!FChangePending) return;
+  FChangePending = false;
+  Change(Selected());
+}
+
 TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
   auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
   return Item.hItem && FTreeNodes->FNodes.Contains(node) ? node : nullptr;
@@ -896,7 +957,7 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       Message.Result = CanChange(NodeOf(nm->itemNew)) ? 0 : 1;
       return;
     case TVN_SELCHANGEDA:
-      Change(NodeOf(nm->itemNew));
+      SelectionChanged(NodeOf(nm->itemNew));
       return;
     case TVN_ITEMEXPANDINGA: {
       TTreeNode* node = NodeOf(nm->itemNew);
@@ -912,6 +973,7 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       return;
     case TVN_DELETEITEMA: {
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
+      if (node == FTipNode) HideTip();
       if (FTreeNodes->FNodes.Contains(node)) FTreeNodes->Forget(node);
       return;
     }
@@ -936,6 +998,22 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
     case CN_NOTIFY:
       CNNotify(Message);
       return;
+    case WM_TIMER:
+      if (Message.WParam == kChangeTimer) return DelayedChange();
+      if (Message.WParam == kTipTimer) return ShowTip();
+      break;
+    case WM_MOUSEMOVE:
+      TipMouseMove(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+      break;
+    case CM_MOUSELEAVE:
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_KILLFOCUS:
+      HideTip();
+      break;
     case CN_KEYDOWN:
     case CN_CHAR:
       // While a label is being edited every key belongs to the edit, Enter and Escape included.
@@ -946,6 +1024,7 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
       break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
+      HideTip();
       if (FRightClickSelect) {
         auto life = LifeToken();
         if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))) SetSelected(node);

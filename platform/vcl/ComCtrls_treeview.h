@@ -2,6 +2,7 @@
 // The class library's tree view over the native tree-view window: TTreeNode, TTreeNodes,
 // TCustomTreeView and TTreeView.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -238,9 +239,10 @@ class TCustomTreeView : public TWinControl {
   void SetAutoExpand(bool Value);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
-  // Stored only: OnChange follows each change at once.
+  // Milliseconds OnChange waits for the selection to rest (each move starts the wait again, and only
+  // the node it rests on is reported); 0 reports each change at once.
   int ChangeDelay() const { return FChangeDelay; }
-  void SetChangeDelay(int Value) { FChangeDelay = Value; }
+  void SetChangeDelay(int Value) { FChangeDelay = std::max(0, Value); }
   bool HideSelection() const { return FHideSelection; }
   void SetHideSelection(bool Value);
   bool HotTrack() const { return FHotTrack; }
@@ -269,9 +271,9 @@ class TCustomTreeView : public TWinControl {
   void SetSortType(TSortType Value);
   TCustomImageList* StateImages() const { return FStateImages; }
   void SetStateImages(TCustomImageList* Value);
-  // Stored only.
+  // A node whose text the view's edge cuts off shows its whole text in a tip while the mouse rests on it.
   bool ToolTips() const { return FToolTips; }
-  void SetToolTips(bool Value) { FToolTips = Value; }
+  void SetToolTips(bool Value);
 
   // Draws on the view: lent the paint's DC inside the custom-draw events.
   TCanvas* Canvas() const;
@@ -349,6 +351,13 @@ class TCustomTreeView : public TWinControl {
   // A node put in or changed while the view sorts, moved to its place among its siblings.
   void PlaceSorted(TTreeNode* Node);
   TTreeNode* NodeOf(const TVITEMA& Item) const;
+  void SelectionChanged(TTreeNode* Node);
+  void DelayedChange();
+  // The tip of a cut-off node: armed by a move onto it, shown by the timer, hidden by anything else.
+  void TipMouseMove(int X, int Y);
+  void ShowTip();
+  void HideTip();
+  bool TipsAllowed();
 
   std::unique_ptr<TTreeNodes> FTreeNodes;
   std::unique_ptr<TControlCanvas> FCanvas;
@@ -372,6 +381,9 @@ class TCustomTreeView : public TWinControl {
   // Kept across a re-created window.
   int FSavedSelected { -1 };
   int FSavedTop { -1 };
+  bool FChangePending { false };
+  TTreeNode* FTipNode { nullptr };
+  THintWindow* FTipWindow { nullptr };  // owned as a component, made on the first tip
 };
 
 class TTreeView : public TCustomTreeView {

@@ -531,6 +531,48 @@ typedef struct _selchange {
   CHARRANGE chrg;
   WORD seltyp;
 } SELCHANGE;
+// Character formats: the rich edit keeps only the protected attribute, whose changes it asks the parent
+// about (EN_PROTECTED) when the event mask holds ENM_PROTECTED.
+#define EM_GETCHARFORMAT (WM_USER + 58)
+#define EM_REQUESTRESIZE (WM_USER + 65)
+#define EM_SETCHARFORMAT (WM_USER + 68)
+#define SCF_DEFAULT 0x0000
+#define SCF_SELECTION 0x0001
+#define SCF_ALL 0x0004
+#define CFM_PROTECTED 0x00000010
+#define CFE_PROTECTED 0x00000010
+#define ENM_REQUESTRESIZE 0x00040000
+#define ENM_PROTECTED 0x00200000
+#define EN_REQUESTRESIZE 0x0701
+#define EN_PROTECTED 0x0704
+#define EN_SAVECLIPBOARD 0x0708
+typedef struct _charformat {
+  UINT cbSize;
+  DWORD dwMask;
+  DWORD dwEffects;
+  LONG yHeight;
+  LONG yOffset;
+  COLORREF crTextColor;
+  BYTE bCharSet;
+  BYTE bPitchAndFamily;
+  CHAR szFaceName[32];
+} CHARFORMATA;
+typedef struct _enprotected {
+  NMHDR nmhdr;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  CHARRANGE chrg;
+} ENPROTECTED;
+typedef struct _reqresize {
+  NMHDR nmhdr;
+  RECT rc;
+} REQRESIZE;
+typedef struct _ensaveclipboard {
+  NMHDR nmhdr;
+  LONG cObjectCount;
+  LONG cch;
+} ENSAVECLIPBOARD;
 
 // Tree view: the rest of its messages, styles, item structures and notices.
 typedef struct _TREEITEM* HTREEITEM;
