@@ -570,6 +570,8 @@ bool AdjustGeometry(TbsTabSkin& Skin, TMessage& Message) {
 
 TbsSkinPageControl::TbsSkinPageControl(TComponent* AOwner) : TPageControl(AOwner) {
   SetCtl3D(false);
+  // The skinned tabs have always shown the tab under the mouse; HotTrack False turns that off.
+  SetHotTrack(true);
   Font()->Assign(FSkin.DefaultFont.get());
 }
 
@@ -683,6 +685,8 @@ void TbsSkinPageControl::Dispatch(TMessage& Message) {
 
 TbsSkinTabControl::TbsSkinTabControl(TComponent* AOwner) : TTabControl(AOwner) {
   SetCtl3D(false);
+  // The skinned tabs have always shown the tab under the mouse; HotTrack False turns that off.
+  SetHotTrack(true);
   Font()->Assign(FSkin.DefaultFont.get());
 }
 
@@ -841,6 +845,7 @@ TbsSkinTabSheet::~TbsSkinTabSheet() = default;
 XJ_PUBLISHED(TbsSkinCustomTabSheet);
 
 XJ_PUBLISHED(TbsSkinPageControl,
+  XJ_PROP(HotTrack, true)
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)
   XJ_PROP(DefaultFont)
@@ -849,6 +854,7 @@ XJ_PUBLISHED(TbsSkinPageControl,
   XJ_PROP(Color) XJ_STORED(IsColorStored));
 
 XJ_PUBLISHED(TbsSkinTabControl,
+  XJ_PROP(HotTrack, true)
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)
   XJ_PROP(DefaultFont)

@@ -115,7 +115,6 @@ TEST_F(SkinTabsTest, EachTabStateShowsItsImageAndOnlyTheHotTabFollowsTheMouse) {
   LoadTestSkin();
   auto* tc = NewTabs({ "One", "Two", "Three" });
   tc->SetSkinData(skin);
-  tc->SetHotTrack(true);
   int changes = 0;
   tc->OnChange = On<TNotifyEvent>([&](TObject*) { ++changes; });
   Show();
