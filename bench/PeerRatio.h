@@ -84,6 +84,28 @@ Ratio PeerRatio(F ours, G peer, int rounds = 9) {
   return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
 }
 
+// As PeerRatio, for calls that time their own part of the work and return the seconds it took, so that
+// what sets up or clears away around that part is left out: `calls` of each side a round.
+template <class F, class G>
+Ratio PeerRatioOfParts(F ours, G peer, int calls = 20, int rounds = 9) {
+  std::vector<double> ratios;
+  for (int r = 0; r < rounds; ++r) {
+    double a = 0, b = 0;
+    for (int i = 0; i < calls; ++i) {
+      if ((r + i) % 2) {
+        b += peer();
+        a += ours();
+      } else {
+        a += ours();
+        b += peer();
+      }
+    }
+    ratios.push_back(a / std::max(b, 1e-12));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
+}
+
 // Prints a ratio as the counters <name> (the median), <name>_min and <name>_max.
 inline void SetRatio(benchmark::State& state, const std::string& name, const Ratio& r) {
   state.counters[name] = r.median;

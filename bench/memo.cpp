@@ -2,6 +2,9 @@
 // character in the middle (and taking it back), scrolling a page and painting a page. Each run at
 // 100,000 prints its time beside the same benchmark's at 100 as x_100: about 1 when the cost follows
 // what is visible rather than what is held.
+// A line at a time, the way a log grows, beside the same memo at 100 (goal 2): deleting the first line
+// and adding one at the end (x_100_delfirst), and adding the lines up to the 100,000th against those up
+// to the 1,000th (x_1000_add).
 
 #include <benchmark/benchmark.h>
 
@@ -103,5 +106,46 @@ void BM_PaintAPage(benchmark::State& state) {
   ReleaseDC(h, screen);
 }
 BENCHMARK(BM_PaintAPage)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// ---- One line at a time in a shown memo --------------------------------------------------------------
+
+struct ShownMemo : Fixture {
+  explicit ShownMemo(int n) : Fixture(n) {
+    form->Show();
+    Application->ProcessMessages();
+  }
+  void DeleteFirstAndAdd() {
+    memo->Lines()->Delete(0);
+    memo->Lines()->Add(AnsiString("line ") + std::to_string(++added).c_str() + " of the memo, with some words to wrap");
+  }
+  // Seconds per line for adding the last hundred lines; taking them away again is not timed.
+  double AddHundred() {
+    TStrings* lines = memo->Lines();
+    const double start = xj::bench::CpuSeconds();
+    for (int i = 0; i < 100; ++i)
+      lines->Add(AnsiString("line ") + std::to_string(++added).c_str() + " of the memo, with some words to wrap");
+    const double spent = xj::bench::CpuSeconds() - start;
+    for (int i = 0; i < 100; ++i) lines->Delete(lines->Count() - 1);
+    return spent / 100;
+  }
+  int added { 0 };
+};
+
+void BM_MemoDeleteFirstAndAdd(benchmark::State& state) {
+  ShownMemo big(100000), small(100);
+  for (auto _ : state) big.DeleteFirstAndAdd();
+  xj::bench::PeerRatio(
+      state, "x_100_delfirst", [&] { big.DeleteFirstAndAdd(); }, [&] { small.DeleteFirstAndAdd(); });
+}
+BENCHMARK(BM_MemoDeleteFirstAndAdd)->Unit(benchmark::kMicrosecond);
+
+void BM_MemoAddTheLastLines(benchmark::State& state) {
+  ShownMemo big(100000 - 100), small(1000 - 100);
+  for (auto _ : state) big.AddHundred();
+  xj::bench::SetRatio(
+      state, "x_1000_add",
+      xj::bench::PeerRatioOfParts([&] { return big.AddHundred(); }, [&] { return small.AddHundred(); }));
+}
+BENCHMARK(BM_MemoAddTheLastLines)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The skinned lists and memo with 100,000 items or lines beside the same with 100, each printing its ratio
 // to the small one as x_100 (the goal: flat per-page cost, at most 1.5):
 //   - one page scrolled through the skinned bar, then painted, for the list box, the check list box and
-//     the memo;
+//     the memo, paging through the hundred items from the middle (at:0) or the hundred up to the end
+//     (at:1) and starting over there;
 //   - checking an item (the item repainted at once) in the check list box.
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -60,15 +62,18 @@ struct Scene {
     form->Show();
     Application->ProcessMessages();
   }
-  // Down one page through the bar, wrapping to the top after the first hundred items.
-  static void Page(TbsSkinScrollBar* b, TWinControl* painted) {
+  // Down one page through the bar within a hundred items: from the middle on, or up to the end; back to
+  // the first of them after the last.
+  static void Page(TbsSkinScrollBar* b, TWinControl* painted, bool atEnd) {
+    const int last = b->Max() - b->PageSize() + 1;
+    const int from = atEnd ? std::max(0, last - 100) : last / 2;
     const int next = b->Position() + b->PageSize();
-    b->SetPosition(next > 100 - b->PageSize() ? 0 : next);
+    b->SetPosition(next < from || next > std::min(last, from + 100) ? from : next);
     painted->Repaint();
   }
-  void ListPage() { Page(list->ScrollBar(), list->ListBox()); }
-  void CheckPage() { Page(check->ScrollBar(), check->ListBox()); }
-  void MemoPage() { Page(bar, memo); }
+  void ListPage(bool atEnd) { Page(list->ScrollBar(), list->ListBox(), atEnd); }
+  void CheckPage(bool atEnd) { Page(check->ScrollBar(), check->ListBox(), atEnd); }
+  void MemoPage(bool atEnd) { Page(bar, memo, atEnd); }
   void Check() { check->SetChecked(3, !check->Checked(3)); }
 
   std::unique_ptr<TForm> form;
@@ -78,21 +83,29 @@ struct Scene {
   TbsSkinScrollBar* bar {};
 };
 
-template <void (Scene::*Step)()>
-void Run(benchmark::State& state) {
+template <class Step>
+void Run(benchmark::State& state, Step step) {
   Scene big(100000), small(100);
-  for (auto _ : state) (big.*Step)();
+  for (auto _ : state) step(big);
   xj::bench::PeerRatio(
-      state, "x_100", [&] { (big.*Step)(); }, [&] { (small.*Step)(); });
+      state, "x_100", [&] { step(big); }, [&] { step(small); });
 }
 
-void BM_ListBoxPage(benchmark::State& state) { Run<&Scene::ListPage>(state); }
-void BM_CheckListBoxPage(benchmark::State& state) { Run<&Scene::CheckPage>(state); }
-void BM_MemoPage(benchmark::State& state) { Run<&Scene::MemoPage>(state); }
-void BM_CheckItem(benchmark::State& state) { Run<&Scene::Check>(state); }
-BENCHMARK(BM_ListBoxPage)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CheckListBoxPage)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MemoPage)->Unit(benchmark::kMicrosecond);
+template <void (Scene::*Page)(bool)>
+void RunPage(benchmark::State& state) {
+  const bool atEnd = state.range(0) != 0;
+  Run(state, [atEnd](Scene& s) { (s.*Page)(atEnd); });
+}
+
+void BM_ListBoxPage(benchmark::State& state) { RunPage<&Scene::ListPage>(state); }
+void BM_CheckListBoxPage(benchmark::State& state) { RunPage<&Scene::CheckPage>(state); }
+void BM_MemoPage(benchmark::State& state) { RunPage<&Scene::MemoPage>(state); }
+void BM_CheckItem(benchmark::State& state) {
+  Run(state, [](Scene& s) { s.Check(); });
+}
+BENCHMARK(BM_ListBoxPage)->ArgName("at")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CheckListBoxPage)->ArgName("at")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MemoPage)->ArgName("at")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CheckItem)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The list view with 100 and with 100,000 items, in report and in list style: adding the items (time per
-// item), selecting the last item, scrolling one page and painting one page. Each run at 100,000 prints
+// item), selecting the last item, scrolling one page and painting one page, these two in the middle of
+// the items (at:0) and at their end (at:1). Each run at 100,000 prints
 // its time beside the same benchmark's at 100 as x_100: about 1 when the work follows what is visible
 // (per item for adding), far more when it follows the content.
 
@@ -47,7 +48,10 @@ const char* StyleName(int style) { return style == vsReport ? "report" : "list";
 // Keeps the n = 100 time under the benchmark's name and prints the ratio to it at other n.
 void Report(benchmark::State& state, const std::string& name, double ns) {
   const int n = static_cast<int>(state.range(1));
-  const std::string key = name + StyleName(static_cast<int>(state.range(0)));
+  const std::string key = name + StyleName(static_cast<int>(state.range(0))) +
+                          (state.range(2) > 0    ? "/end"
+                           : state.range(2) == 0 ? "/middle"
+                                                 : "");
   auto& times = xj::bench::PeerTimes();
   if (n == 100) times[key] = ns;
   const auto it = times.find(key);
@@ -85,16 +89,23 @@ void BM_SelectLast(benchmark::State& state) {
   Report(state, "select", timer.NsPerIteration());
 }
 
+// The item a page is scrolled or painted at: the middle one, or the last.
+TListItem* Place(ListScene& scene, benchmark::State& state) {
+  const int n = static_cast<int>(state.range(1));
+  return scene.view->Items()->Item(state.range(2) ? n - 1 : n / 2);
+}
+
+// A page up and down again at the end, so that the first step does not meet the end.
 void BM_ScrollPage(benchmark::State& state) {
   const int n = static_cast<int>(state.range(1));
   const auto style = static_cast<TViewStyle>(state.range(0));
   ListScene scene(style, n);
-  scene.view->Items()->Item(n / 2)->MakeVisible(false);
+  Place(scene, state)->MakeVisible(false);
   const UINT msg = style == vsReport ? WM_VSCROLL : WM_HSCROLL;
   const xj::bench::LoopTimer timer(state);
-  bool down = false;
+  bool up = state.range(2) == 0;
   for (auto _ : state) {
-    scene.view->Perform(msg, (down = !down) ? SB_PAGEDOWN : SB_PAGEUP, 0);
+    scene.view->Perform(msg, (up = !up) ? SB_PAGEUP : SB_PAGEDOWN, 0);
     Application->ProcessMessages();
   }
   Report(state, "scroll", timer.NsPerIteration());
@@ -103,21 +114,24 @@ void BM_ScrollPage(benchmark::State& state) {
 void BM_PaintPage(benchmark::State& state) {
   const int n = static_cast<int>(state.range(1));
   ListScene scene(static_cast<TViewStyle>(state.range(0)), n);
-  scene.view->Items()->Item(n - 1)->MakeVisible(false);
+  Place(scene, state)->MakeVisible(false);
   const xj::bench::LoopTimer timer(state);
   for (auto _ : state) scene.view->Repaint();
   Report(state, "paint", timer.NsPerIteration());
 }
 
+// at: -1 where the place does not matter, else the middle (0) or the end (1); n = 100 first.
+template <int... At>
 void Sizes(benchmark::internal::Benchmark* b) {
   for (int style : { vsReport, vsList })
-    for (int n : { 100, 100000 }) b->Args({ style, n });
-  b->ArgNames({ "style", "n" });
+    for (int at : { At... })
+      for (int n : { 100, 100000 }) b->Args({ style, n, at });
+  b->ArgNames({ "style", "n", "at" });
 }
 
-BENCHMARK(BM_AddItems)->Apply(Sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SelectLast)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ScrollPage)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PaintPage)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_AddItems)->Apply(Sizes<-1>)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectLast)->Apply(Sizes<-1>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollPage)->Apply(Sizes<0, 1>)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintPage)->Apply(Sizes<0, 1>)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

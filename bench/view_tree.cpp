@@ -2,6 +2,9 @@
 // scrolling one page and painting one page. The per-page costs should not grow with the content: each
 // run at 100,000 prints its time beside the same benchmark's at 100 as x_100 (about 1 when the work
 // is proportional to what is shown; adding should stay about 1 per node too).
+// In a shown tree, one node at a time, the way a log grows, beside the same tree at 100 (goal 2):
+// deleting the first node and adding one at the end (x_100_delfirst), and adding the nodes up to the
+// 100,000th against those up to the 1,000th (x_1000_add).
 
 #include <benchmark/benchmark.h>
 
@@ -111,5 +114,45 @@ void BM_TreePaintPage(benchmark::State& state) {
   ReleaseDC(nullptr, screen);
 }
 BENCHMARK(BM_TreePaintPage)->Arg(100)->Arg(100000);
+
+// ---- One node at a time in a shown tree -------------------------------------------------------------
+
+struct TShownTree : TTreeSetup {
+  explicit TShownTree(int n) : TTreeSetup(n) {
+    form->Show();
+    Application->ProcessMessages();
+  }
+  void DeleteFirstAndAdd() {
+    tree->Items()->Delete(tree->Items()->GetFirstNode());
+    tree->Items()->Add(nullptr, "node " + std::to_string(++added));
+  }
+  // Seconds per node for adding the last hundred nodes; taking them away again is not timed.
+  double AddHundred() {
+    TTreeNode* nodes[100];
+    const double start = xj::bench::CpuSeconds();
+    for (TTreeNode*& node : nodes) node = tree->Items()->Add(nullptr, "node " + std::to_string(++added));
+    const double spent = xj::bench::CpuSeconds() - start;
+    for (int i = 99; i >= 0; --i) tree->Items()->Delete(nodes[i]);
+    return spent / 100;
+  }
+  int added { 0 };
+};
+
+void BM_TreeDeleteFirstAndAdd(benchmark::State& state) {
+  TShownTree big(100000), small(100);
+  for (auto _ : state) big.DeleteFirstAndAdd();
+  xj::bench::PeerRatio(
+      state, "x_100_delfirst", [&] { big.DeleteFirstAndAdd(); }, [&] { small.DeleteFirstAndAdd(); });
+}
+BENCHMARK(BM_TreeDeleteFirstAndAdd)->Unit(benchmark::kMicrosecond);
+
+void BM_TreeAddTheLastNodes(benchmark::State& state) {
+  TShownTree big(100000 - 100), small(1000 - 100);
+  for (auto _ : state) big.AddHundred();
+  xj::bench::SetRatio(
+      state, "x_1000_add",
+      xj::bench::PeerRatioOfParts([&] { return big.AddHundred(); }, [&] { return small.AddHundred(); }));
+}
+BENCHMARK(BM_TreeAddTheLastNodes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

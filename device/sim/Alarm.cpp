@@ -14,8 +14,11 @@ Alarm::~Alarm() {
 }
 
 void Alarm::Arm(uint64_t deadlineMs) {
+  // Lowered with nothing to wait for, and to stay so: the thread has nothing to learn.
+  if (deadlineMs == kNever && !Raised() && FNothingDue.load(std::memory_order_relaxed)) return;
   std::lock_guard lock(FMutex);
-  if (deadlineMs <= MonotonicMs()) {
+  FNothingDue.store(deadlineMs == kNever, std::memory_order_relaxed);
+  if (deadlineMs != kNever && deadlineMs <= MonotonicMs()) {
     FDeadline = kNever;
     Raise();
     return;

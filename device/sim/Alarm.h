@@ -28,6 +28,7 @@ class Alarm {
   void Run();
 
   std::atomic<bool> FRaised { true };
+  std::atomic<bool> FNothingDue { false };  // the last Arm was for no deadline and nothing raised since
   std::mutex FMutex;
   std::condition_variable FWake;
   uint64_t FDeadline { UINT64_MAX };

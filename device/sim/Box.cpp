@@ -202,7 +202,7 @@ void Box::Impl::NewTally() {
   tTally = { id, tallies.back().get() };
 }
 
-void Box::Impl::CountQuietCall() {
+inline void Box::Impl::CountQuietCall() {
   if (tTally.box != id) NewTally();
   // Only this thread writes its tally: a plain increment, published for CallsSoFar.
   std::atomic<uint64_t>& n = tTally.tally->calls;
@@ -218,12 +218,12 @@ uint64_t Box::Impl::CallsSoFar() {
 
 bool Box::Impl::LineQuiet(int i) const {
   const Line& l = s->lines[i];
-  return ValidLine(i) && !l.ringLatch && l.cid.empty() && l.dtmf.empty() && NoFaults(l.faults);
+  return ValidLine(i) && !l.ringLatch && l.cid.empty() && l.dtmf.empty() && (!s->faultsInjected || NoFaults(l.faults));
 }
 
 void Box::Impl::Publish() {
   const bool eligible =
-      s->open && !callLogging && !clock && !s->levelMode && s->recordings == 0 && NoFaults(s->boxFaults);
+      s->open && !callLogging && !s->levelMode && s->recordings == 0 && (!s->faultsInjected || NoFaults(s->boxFaults));
   if (!eligible) {
     alarm.Raise();
     if (anyQuiet)
@@ -233,12 +233,23 @@ void Box::Impl::Publish() {
   }
   for (int i = 0; i < kMaxLines; ++i) {
     const Line& l = s->lines[i];
-    const uint32_t bits = LineQuiet(i) ? kQuiet | (l.disconnected ? kDisconnected : 0) | (l.offHook ? kOffHook : 0) : 0;
-    quiet[i].store(bits, std::memory_order_release);
+    const uint32_t bits = i < s->lineCount && LineQuiet(i)
+                              ? kQuiet | (l.disconnected ? kDisconnected : 0) | (l.offHook ? kOffHook : 0)
+                              : 0;
+    // Unchanged bits are not written again: a line that other threads read stays shared in their caches.
+    if (quiet[i].load(std::memory_order_relaxed) != bits) quiet[i].store(bits, std::memory_order_release);
   }
   anyQuiet = true;
-  // Box time runs clockOffset ahead of the monotonic clock.
   const uint64_t due = NextDue();
+  if (clock) {
+    // Stored before the deadline, which the query reads first.
+    quietClock.store(clocks.back().get(), std::memory_order_release);
+    quietDue.store(due, std::memory_order_release);
+    alarm.Arm(kNever);
+    return;
+  }
+  quietClock.store(nullptr, std::memory_order_release);
+  // Box time runs clockOffset ahead of the monotonic clock.
   alarm.Arm(due == kNever ? kNever : due - clockOffset);
 }
 
@@ -346,33 +357,57 @@ int32_t Box::DevGetSerialNumber(int32_t index) {
                      [&](std::string*) { return FImpl->s->serial; });
 }
 
+// The queries: the quiet path inline, the locked one out of line, so that the quiet one saves no
+// registers it does not use.
+
 int32_t Box::DevGetLineState(int32_t line) {
   if (const uint32_t q = FImpl->QuietBits(line)) return q & Impl::kDisconnected ? 1 : 0;
-  return FImpl->Call(kDevGetLineState, Op::State, line, true, { line }, {},
-                     [&](std::string*) { return FImpl->s->lines[line].disconnected ? 1 : 0; });
+  return FImpl->LineState(line);
 }
 
 int32_t Box::DevGetHookState(int32_t line) {
   if (const uint32_t q = FImpl->QuietBits(line)) return q & Impl::kOffHook ? 1 : 0;
-  return FImpl->Call(kDevGetHookState, Op::Hook, line, true, { line }, {},
-                     [&](std::string*) { return FImpl->s->lines[line].offHook ? 1 : 0; });
+  return FImpl->HookState(line);
 }
 
 int32_t Box::DevGetRing(int32_t line) {
   if (FImpl->QuietBits(line)) return 0;
-  return FImpl->Call(kDevGetRing, Op::Ring, line, true, { line }, {}, [&](std::string*) {
-    Line& l = FImpl->s->lines[line];
-    if (FImpl->s->levelMode) return FImpl->now < l.bellUntil ? 1 : 0;
+  return FImpl->Ring(line);
+}
+
+int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
+  if (buffer && FImpl->QuietBits(line)) return 0;
+  return FImpl->CallerId(line, buffer);
+}
+
+int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
+  if (buffer && FImpl->QuietBits(line)) return 0;
+  return FImpl->Dtmf(line, buffer);
+}
+
+int32_t Box::Impl::LineState(int32_t line) {
+  return Call(kDevGetLineState, Op::State, line, true, { line }, {},
+              [&](std::string*) { return s->lines[line].disconnected ? 1 : 0; });
+}
+
+int32_t Box::Impl::HookState(int32_t line) {
+  return Call(kDevGetHookState, Op::Hook, line, true, { line }, {},
+              [&](std::string*) { return s->lines[line].offHook ? 1 : 0; });
+}
+
+int32_t Box::Impl::Ring(int32_t line) {
+  return Call(kDevGetRing, Op::Ring, line, true, { line }, {}, [&](std::string*) {
+    Line& l = s->lines[line];
+    if (s->levelMode) return now < l.bellUntil ? 1 : 0;
     int32_t r = l.ringLatch ? 1 : 0;
     l.ringLatch = false;
     return r;
   });
 }
 
-int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
-  if (buffer && FImpl->QuietBits(line)) return 0;
-  return FImpl->Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
-    Line& l = FImpl->s->lines[line];
+int32_t Box::Impl::CallerId(int32_t line, char* buffer) {
+  return Call(kDevGetCallerId, Op::Cid, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
+    Line& l = s->lines[line];
     if (l.cid.empty()) return 0;
     std::string text = std::move(l.cid.front());
     l.cid.pop_front();
@@ -383,11 +418,10 @@ int32_t Box::DevGetCallerId(int32_t line, char* buffer) {
   });
 }
 
-int32_t Box::DevGetDtmf(int32_t line, char* buffer) {
-  if (buffer && FImpl->QuietBits(line)) return 0;
-  return FImpl->Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
+int32_t Box::Impl::Dtmf(int32_t line, char* buffer) {
+  return Call(kDevGetDtmf, Op::Dtmf, line, buffer != nullptr, { line, 0 }, {}, [&](std::string* written) {
     // Digits beyond what the buffer takes stay queued for the next call.
-    std::string& q = FImpl->s->lines[line].dtmf;
+    std::string& q = s->lines[line].dtmf;
     if (q.empty()) return 0;
     int32_t n = std::min<int32_t>(static_cast<int32_t>(q.size()), kMaxText);
     std::memcpy(buffer, q.data(), static_cast<size_t>(n));
@@ -459,6 +493,9 @@ void Box::SetClock(ClockFn nowMs, void* ctx) {
   m.clockCtx = ctx;
   m.clockOffset = 0;
   if (m.clockRead) m.clockOffset = before - m.ReadClock();
+  if (nowMs)
+    m.clocks.push_back(
+        std::make_unique<const Impl::SetClockRecord>(Impl::SetClockRecord { nowMs, ctx, m.clockOffset }));
 }
 
 uint64_t Box::Now() {

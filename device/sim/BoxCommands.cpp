@@ -120,6 +120,7 @@ void Box::Impl::Apply(const ScriptCommand& c) {
 void Box::Impl::ApplyToLine(const ScriptCommand& c, int i) {
   if (c.verb == Verb::Fail || c.verb == Verb::Value) {
     Fault& f = i < 0 ? s->boxFaults[static_cast<int>(c.op)] : s->lines[i].faults[static_cast<int>(c.op)];
+    s->faultsInjected = true;
     if (c.verb == Verb::Fail)
       f.failNext = static_cast<int32_t>(c.number);
     else

@@ -98,7 +98,13 @@ bool TCustomListView::OwnerDataNotify(NMHDR* Header, TMessage& Message) {
       LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Header)->item;
       if (it.iItem < 0 || it.iItem >= FItems->Count()) return true;
       TListItem* item = LendItem(it.iItem);
-      if (it.mask & LVIF_IMAGE) it.iImage = item->FImageIndex;
+      if ((it.mask & LVIF_IMAGE) && it.iSubItem > 0) {
+        int image = -1;
+        GetSubItemImage(item, it.iSubItem - 1, image);
+        it.iImage = image;
+      } else if (it.mask & LVIF_IMAGE) {
+        it.iImage = item->FImageIndex;
+      }
       if (it.mask & LVIF_STATE) it.state = INDEXTOSTATEIMAGEMASK(item->FStateIndex + 1);
       if (!(it.mask & LVIF_TEXT)) return true;
       const int sub = it.iSubItem;

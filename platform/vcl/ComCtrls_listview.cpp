@@ -1,7 +1,7 @@
 // TCustomListView with its items and columns. The objects keep every item's caption, sub-items,
 // images and data; the window holds one row per item pointing back at its TListItem and asks for the
-// texts as it shows them (LVN_GETDISPINFOA). Item states (selection, focus, check box) are the window's;
-// each change it reports is copied to the item, so they survive a new window.
+// texts and images as it shows them (LVN_GETDISPINFOA). Item states (selection, focus, check box) are
+// the window's; each change it reports is copied to the item, so they survive a new window.
 
 #include <algorithm>
 #include <functional>
@@ -163,7 +163,7 @@ void TListItem::SetImageIndex(int Value) {
   LVITEMA it {};
   it.mask = LVIF_IMAGE;
   it.iItem = Index();
-  it.iImage = Value;
+  it.iImage = I_IMAGECALLBACK;  // asked as the item is drawn: this only draws it again
   view->Send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&it));
   view->Change(this, ctImage);
 }
@@ -425,7 +425,8 @@ TCustomListView::TCustomListView(TComponent* AOwner)
       FItems(std::make_unique<TListItems>(this)),
       FIconOptions(std::make_unique<TIconOptions>(this)),
       FWorkAreas(std::make_unique<TWorkAreas>(this)),
-      FCanvas(std::make_unique<TControlCanvas>()) {
+      FCanvas(std::make_unique<TControlCanvas>()),
+      FCustomDraw(std::make_unique<TViewCustomDraw>(this, FCanvas.get())) {
   FControlStyle = TControlStyle { csDoubleClicks };
   SetBounds(0, 0, 250, 150);
   SetTabStop(true);
@@ -438,6 +439,7 @@ TCustomListView::~TCustomListView() {
   TearDownWindow();
   FItems.reset();
   FColumns.reset();
+  FCustomDraw.reset();
   FWorkAreas.reset();
   FCanvas.reset();
 }
@@ -479,7 +481,8 @@ DWORD TCustomListView::ExtendedStyle() const {
     ex |= LVS_EX_TWOCLICKACTIVATE;
   if (FHotTrackStyles.Contains(htUnderlineHot)) ex |= LVS_EX_UNDERLINEHOT;
   if (FHotTrackStyles.Contains(htUnderlineCold)) ex |= LVS_EX_UNDERLINECOLD;
-  return ex;
+  // The window asks for sub-items' images only when there is a small image list to show them from.
+  return ex | LVS_EX_SUBITEMIMAGES;
 }
 
 void TCustomListView::CreateParams(TCreateParams& Params) {
@@ -519,7 +522,7 @@ void TCustomListView::InsertNative(TListItem* Item) {
   it.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
   it.iItem = Item->Index();
   it.pszText = LPSTR_TEXTCALLBACKA;
-  it.iImage = Item->FImageIndex;
+  it.iImage = I_IMAGECALLBACK;
   it.lParam = reinterpret_cast<LPARAM>(Item);
   // The item's selection and focus are applied after, so that they are reported like any change.
   it.stateMask = LVIS_STATEIMAGEMASK;
@@ -1001,23 +1004,111 @@ bool TCustomListView::AskingNotify(TMessage& Message) {
   return false;
 }
 
+// Asking an owner-data view for its item lends it again (OnData): its lent item is taken as there while
+// its row is.
+bool TCustomListView::StillAt(int Index, const TListItem* Item) const {
+  return Index < FItems->Count() && (FOwnerData || FItems->Item(Index) == Item);
+}
+
+bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
+  const bool cells = OnCustomDrawSubItem || OnAdvancedCustomDrawSubItem;
+  const bool items = OnCustomDrawItem || OnAdvancedCustomDrawItem || cells;
+  if (Stage == cdPrePaint) {
+    if (Target == dtSubItem) return cells;
+    return Target == dtItem ? items : OnCustomDraw || OnAdvancedCustomDraw || items;
+  }
+  if (Target == dtSubItem) return bool(OnAdvancedCustomDrawSubItem);
+  if (Target == dtItem) return OnAdvancedCustomDrawItem || OnAdvancedCustomDrawSubItem;
+  return OnAdvancedCustomDraw || OnAdvancedCustomDrawItem || OnAdvancedCustomDrawSubItem;
+}
+
+bool TCustomListView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
+  return FireCustomDraw(this, OnCustomDraw, OnAdvancedCustomDraw, ARect, Stage);
+}
+
+bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage) {
+  bool defaultDraw = true;
+  auto life = LifeToken();
+  const int index = Item->Index();
+  if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Item, State, defaultDraw);
+  // The first handler may have freed the item: the second hears of it only when it is still there.
+  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
+  if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Item, State, Stage, defaultDraw);
+  return defaultDraw;
+}
+
+bool TCustomListView::CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDrawState State, TCustomDrawStage Stage) {
+  bool defaultDraw = true;
+  auto life = LifeToken();
+  const int index = Item->Index();
+  if (Stage == cdPrePaint && OnCustomDrawSubItem) OnCustomDrawSubItem(this, Item, SubItem, State, defaultDraw);
+  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
+  if (OnAdvancedCustomDrawSubItem) OnAdvancedCustomDrawSubItem(this, Item, SubItem, State, Stage, defaultDraw);
+  return defaultDraw;
+}
+
+void TCustomListView::GetImageIndex(TListItem* Item) {
+  if (OnGetImageIndex) OnGetImageIndex(this, Item);
+}
+
+void TCustomListView::GetSubItemImage(TListItem* Item, int SubItem, int& ImageIndex) {
+  if (OnGetSubItemImage) OnGetSubItemImage(this, Item, SubItem, ImageIndex);
+}
+
+LRESULT TCustomListView::CustomDrawNotice(NMLVCUSTOMDRAW& Notice) {
+  const auto wanted = [this](TCustomDrawTarget Target, TCustomDrawStage Stage) { return IsCustomDrawn(Target, Stage); };
+  if (!(Notice.nmcd.dwDrawStage & CDDS_ITEM))
+    return FCustomDraw->ControlStage(Notice.nmcd, wanted,
+                                     [this](const TRect& R, TCustomDrawStage Stage) { return CustomDraw(R, Stage); });
+  const int index = static_cast<int>(Notice.nmcd.dwItemSpec);
+  if (index < 0 || index >= FItems->Count()) return CDRF_DODEFAULT;
+  TListItem* item = FItems->Item(index);
+  const TCustomDrawState state = TViewCustomDraw::StateOf(Notice.nmcd);
+  const bool cell = (Notice.nmcd.dwDrawStage & CDDS_SUBITEM) != 0;
+  return FCustomDraw->ItemStage(
+      Notice.nmcd, cell ? dtSubItem : dtItem, Notice.clrText, Notice.clrTextBk, wanted, [&](TCustomDrawStage Stage) {
+        return cell ? CustomDrawSubItem(item, Notice.iSubItem, state, Stage) : CustomDrawItem(item, state, Stage);
+      });
+}
+
+// What the window shows of an item as it draws it: the texts it keeps here, and the images after the
+// events have had their say.
+void TCustomListView::GetDispInfo(NMLVDISPINFOA& Info) {
+  auto* item = reinterpret_cast<TListItem*>(Info.item.lParam);
+  if (!item) return;
+  const int sub = Info.item.iSubItem;
+  if (Info.item.mask & LVIF_TEXT) {
+    if (sub == 0) {
+      Info.item.pszText = const_cast<LPSTR>(item->FCaption.c_str());
+    } else {
+      FDispText = sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1) : AnsiString();
+      Info.item.pszText = const_cast<LPSTR>(FDispText.c_str());
+    }
+  }
+  if (!(Info.item.mask & LVIF_IMAGE)) return;
+  if (sub > 0) {
+    int image = -1;
+    GetSubItemImage(item, sub - 1, image);
+    Info.item.iImage = image;
+    return;
+  }
+  auto life = LifeToken();
+  const int index = item->Index();
+  GetImageIndex(item);
+  if (life.expired() || !StillAt(index, item)) return;
+  Info.item.iImage = item->FImageIndex;
+}
+
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
   if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message)) || AskingNotify(Message)) return;
   switch (hdr->code) {
-    case LVN_GETDISPINFOA: {
-      auto* info = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-      auto* item = reinterpret_cast<TListItem*>(info->item.lParam);
-      if (!item || !(info->item.mask & LVIF_TEXT)) return;
-      const int sub = info->item.iSubItem;
-      if (sub == 0) {
-        info->item.pszText = const_cast<LPSTR>(item->FCaption.c_str());
-        return;
-      }
-      FDispText = sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1) : AnsiString();
-      info->item.pszText = const_cast<LPSTR>(FDispText.c_str());
+    case LVN_GETDISPINFOA:
+      GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
       return;
-    }
+    case NM_CUSTOMDRAW:
+      Message.Result = CustomDrawNotice(*reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam));
+      return;
     case LVN_ITEMCHANGED: {
       auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
       auto* item = reinterpret_cast<TListItem*>(n->lParam);
@@ -1256,6 +1347,9 @@ XJ_PUBLISHED(TListView,
   XJ_PROP(TabStop, true)
   XJ_PROP(ViewStyle, vsIcon)
   XJ_PROP(Visible, true) XJ_STORED(IsVisibleStored)
+  XJ_EVENT(OnAdvancedCustomDraw)
+  XJ_EVENT(OnAdvancedCustomDrawItem)
+  XJ_EVENT(OnAdvancedCustomDrawSubItem)
   XJ_EVENT(OnChange)
   XJ_EVENT(OnChanging)
   XJ_EVENT(OnClick)
@@ -1264,6 +1358,9 @@ XJ_PUBLISHED(TListView,
   XJ_EVENT(OnColumnRightClick)
   XJ_EVENT(OnCompare)
   XJ_EVENT(OnContextPopup)
+  XJ_EVENT(OnCustomDraw)
+  XJ_EVENT(OnCustomDrawItem)
+  XJ_EVENT(OnCustomDrawSubItem)
   XJ_EVENT(OnData)
   XJ_EVENT(OnDataFind)
   XJ_EVENT(OnDataHint)
@@ -1280,6 +1377,7 @@ XJ_PUBLISHED(TListView,
   XJ_EVENT(OnEnter)
   XJ_EVENT(OnExit)
   XJ_EVENT(OnGetImageIndex)
+  XJ_EVENT(OnGetSubItemImage)
   XJ_EVENT(OnInfoTip)
   XJ_EVENT(OnInsert)
   XJ_EVENT(OnKeyDown)

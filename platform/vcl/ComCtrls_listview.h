@@ -276,6 +276,20 @@ typedef TClosure<void(TObject* Sender, TListItem* Item, bool& AllowEdit)> TLVEdi
 typedef TClosure<void(TObject* Sender, TListItem* Item, AnsiString& S)> TLVEditedEvent;
 typedef TClosure<void(TObject* Sender, TListItem* Item, AnsiString& InfoTip)> TLVInfoTipEvent;
 typedef TClosure<void(TObject* Sender, TListItem* Item)> TLVOwnerDataEvent;
+typedef TClosure<void(TObject* Sender, TListItem* Item, int SubItem, int& ImageIndex)> TLVSubItemImageEvent;
+typedef TClosure<void(TCustomListView* Sender, const TRect& ARect, bool& DefaultDraw)> TLVCustomDrawEvent;
+typedef TClosure<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState State, bool& DefaultDraw)>
+    TLVCustomDrawItemEvent;
+typedef TClosure<void(TCustomListView* Sender, TListItem* Item, int SubItem, TCustomDrawState State, bool& DefaultDraw)>
+    TLVCustomDrawSubItemEvent;
+typedef TClosure<void(TCustomListView* Sender, const TRect& ARect, TCustomDrawStage Stage, bool& DefaultDraw)>
+    TLVAdvancedCustomDrawEvent;
+typedef TClosure<void(TCustomListView* Sender, TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage,
+                      bool& DefaultDraw)>
+    TLVAdvancedCustomDrawItemEvent;
+typedef TClosure<void(TCustomListView* Sender, TListItem* Item, int SubItem, TCustomDrawState State,
+                      TCustomDrawStage Stage, bool& DefaultDraw)>
+    TLVAdvancedCustomDrawSubItemEvent;
 typedef TClosure<void(TObject* Sender, int StartIndex, int EndIndex)> TLVOwnerDataHintEvent;
 typedef TClosure<void(TObject* Sender, TItemFind Find, const AnsiString& FindString, const TPoint& FindPosition,
                       void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>
@@ -294,6 +308,14 @@ typedef int (*TLVCompare)(TListItem* Item1, TListItem* Item2, int Data);
 // for each row shown; OnDataHint tells which rows a paint is about to ask for, OnDataFind answers
 // type-ahead and FindCaption, and OnDataStateChange tells of a selection made or cleared over a range.
 // Switching OwnerData drops the items (on) or the count (off).
+//
+// Custom draw, as the tree view has it (Canvas on the paint's DC, Font and Brush in the colours the item
+// would have; changing them colours the item, across the whole row in the report view; clearing
+// DefaultDraw leaves it to the handler), with OnCustomDrawSubItem and OnAdvancedCustomDrawSubItem for each
+// report column of an item (SubItem 0 the caption's column), starting from the colours the item's own
+// events gave. Items are asked about only while an item or sub-item event is assigned. OnGetImageIndex
+// (which may set the item's ImageIndex) and OnGetSubItemImage (SubItem counting SubItems from 0; no image
+// unless it sets one, from SmallImages) are asked each time an item is drawn.
 class TCustomListView : public TWinControl {
   XJ_CLASS(TCustomListView, TWinControl)
   XJ_PUBLISHED_ACCESS;
@@ -402,6 +424,14 @@ class TCustomListView : public TWinControl {
   TLVDrawItemEvent OnDrawItem;
   TLVDeletedEvent OnInsert;
   TLVSelectItemEvent OnSelectItem;
+  TLVOwnerDataEvent OnGetImageIndex;
+  TLVSubItemImageEvent OnGetSubItemImage;
+  TLVCustomDrawEvent OnCustomDraw;
+  TLVCustomDrawItemEvent OnCustomDrawItem;
+  TLVCustomDrawSubItemEvent OnCustomDrawSubItem;
+  TLVAdvancedCustomDrawEvent OnAdvancedCustomDraw;
+  TLVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
+  TLVAdvancedCustomDrawSubItemEvent OnAdvancedCustomDrawSubItem;
   // Asked before an item's state (selection, focus, check box), caption or image changes; refusing
   // keeps the item as it was, and OnChange does not follow.
   TLVChangingEvent OnChanging;
@@ -414,8 +444,6 @@ class TCustomListView : public TWinControl {
   // The hint over an item (with ShowHint on), asked once the mouse has rested there for HoverTime; an
   // empty text leaves the control's own hint.
   TLVInfoTipEvent OnInfoTip;
-  // Stored only.
-  TLVOwnerDataEvent OnGetImageIndex;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -434,6 +462,15 @@ class TCustomListView : public TWinControl {
   virtual void InsertItem(TListItem* Item);
   // Negative, zero or positive as Item1 sorts before, with or after Item2 under SortType.
   virtual int CompareItems(TListItem* Item1, TListItem* Item2, int Data);
+  // Custom draw: whether an event is assigned for the target at the stage, and the events themselves,
+  // each returning DefaultDraw.
+  virtual bool IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage);
+  virtual bool CustomDraw(const TRect& ARect, TCustomDrawStage Stage);
+  virtual bool CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage);
+  virtual bool CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDrawState State, TCustomDrawStage Stage);
+  // The item is about to be drawn: fire OnGetImageIndex, and OnGetSubItemImage for a sub-item's image.
+  virtual void GetImageIndex(TListItem* Item);
+  virtual void GetSubItemImage(TListItem* Item, int SubItem, int& ImageIndex);
 
  private:
   friend class TListItems;
@@ -462,6 +499,10 @@ class TCustomListView : public TWinControl {
   TListItem* NoticeItem(int Index, LPARAM Param);
   bool AskingNotify(TMessage& Message);
   void CNNotify(TMessage& Message);
+  // Whether Item is still the item at Index after a handler ran.
+  bool StillAt(int Index, const TListItem* Item) const;
+  LRESULT CustomDrawNotice(NMLVCUSTOMDRAW& Notice);
+  void GetDispInfo(NMLVDISPINFOA& Info);
   // OwnerData: the lent item filled for row Index by OnData, its states from the window.
   TListItem* LendItem(int Index);
   // The notices only an OwnerData view gets, and its rows' texts and changes; false for the others.
@@ -479,6 +520,7 @@ class TCustomListView : public TWinControl {
   std::unique_ptr<TIconOptions> FIconOptions;
   std::unique_ptr<TWorkAreas> FWorkAreas;
   std::unique_ptr<TControlCanvas> FCanvas;
+  std::unique_ptr<TViewCustomDraw> FCustomDraw;
   TCustomImageList* FLargeImages { nullptr };
   TCustomImageList* FSmallImages { nullptr };
   TCustomImageList* FStateImages { nullptr };

@@ -48,7 +48,7 @@ void TCustomRichEdit::CreateParams(TCreateParams& Params) {
 // The window reports changes and selection moves, and wraps as WordWrap says whatever bars it has.
 void TCustomRichEdit::CreateWnd() {
   TCustomMemo::CreateWnd();
-  Perform(EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE);
+  Perform(EM_SETEVENTMASK, 0, ENM_CHANGE | ENM_SELCHANGE | ENM_PROTECTED | ENM_REQUESTRESIZE);
   Perform(EM_SETTARGETDEVICE, 0, WordWrap() ? 0 : 1);
 }
 
@@ -56,14 +56,46 @@ void TCustomRichEdit::SelectionChange() {
   if (OnSelectionChange) OnSelectionChange(this);
 }
 
-void TCustomRichEdit::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_NOTIFY) {
-    const auto* header = reinterpret_cast<const NMHDR*>(Message.LParam);
-    if (header && header->code == EN_SELCHANGE) {
-      SelectionChange();
+bool TCustomRichEdit::ProtectChange(int StartPos, int EndPos) {
+  bool allow = false;
+  if (OnProtectChange) OnProtectChange(this, StartPos, EndPos, allow);
+  return allow;
+}
+
+void TCustomRichEdit::RequestSize(const TRect& Rect) {
+  if (OnResizeRequest) OnResizeRequest(this, Rect);
+}
+
+bool TCustomRichEdit::SaveClipboard(int NumObj, int NumChars) {
+  bool save = true;
+  if (OnSaveClipboard) OnSaveClipboard(this, NumObj, NumChars, save);
+  return save;
+}
+
+// The window's questions: a non-zero answer refuses a change of protected text, or drops the clipboard.
+void TCustomRichEdit::CNNotify(TMessage& Message) {
+  const auto* header = reinterpret_cast<const NMHDR*>(Message.LParam);
+  switch (header ? header->code : 0) {
+    case EN_SELCHANGE:
+      return SelectionChange();
+    case EN_REQUESTRESIZE:
+      return RequestSize(reinterpret_cast<const REQRESIZE*>(header)->rc);
+    case EN_PROTECTED: {
+      const CHARRANGE r = reinterpret_cast<const ENPROTECTED*>(header)->chrg;
+      Message.Result = ProtectChange(r.cpMin, r.cpMax) ? 0 : 1;
+      return;
+    }
+    case EN_SAVECLIPBOARD: {
+      const auto* ask = reinterpret_cast<const ENSAVECLIPBOARD*>(header);
+      Message.Result = SaveClipboard(ask->cObjectCount, ask->cch) ? 0 : 1;
       return;
     }
   }
+  TCustomMemo::Dispatch(Message);
+}
+
+void TCustomRichEdit::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_NOTIFY) return CNNotify(Message);
   TCustomMemo::Dispatch(Message);
 }
 

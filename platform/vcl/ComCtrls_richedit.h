@@ -1,8 +1,9 @@
 #pragma once
 // TCustomRichEdit and TRichEdit over the native "RICHEDIT" window: the memo's editing, lines and
-// streaming with the scroll state in pixels on both axes and wrapping kept apart from the bars. There
-// is no character formatting: with PlainText off, Lines reads RTF by keeping its text and paragraph
-// breaks and writes a minimal RTF document.
+// streaming with the scroll state in pixels on both axes and wrapping kept apart from the bars. Of
+// character formatting only the protected attribute exists (EM_SETCHARFORMAT with CFM_PROTECTED): with
+// PlainText off, Lines reads RTF by keeping its text and paragraph breaks and writes a minimal RTF
+// document.
 
 #include "platform/vcl/StdCtrls.h"
 
@@ -38,17 +39,26 @@ class TCustomRichEdit : public TCustomMemo {
   void Dispatch(TMessage& Message) override;
 
   TNotifyEvent OnSelectionChange;
-  // Kept for form resources; the edit keeps no protected text, asks no size and no clipboard question.
+  // Before an edit changes protected text [StartPos, EndPos): AllowChange starts false, so protected
+  // text stays as it is unless the handler lets it change.
   TRichEditProtectChange OnProtectChange;
+  // Whenever the height of the content changes: the format rectangle with the height the text takes.
   TRichEditResizeEvent OnResizeRequest;
+  // When the window goes while text it put on the clipboard is there: SaveClipboard starts true;
+  // false takes the text off the clipboard.
   TRichEditSaveClipboard OnSaveClipboard;
 
  protected:
   virtual void SelectionChange();
+  virtual bool ProtectChange(int StartPos, int EndPos);
+  virtual void RequestSize(const TRect& Rect);
+  virtual bool SaveClipboard(int NumObj, int NumChars);
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
 
  private:
+  void CNNotify(TMessage& Message);
+
   bool FPlainText { false };
 };
 

@@ -339,8 +339,17 @@ void TCustomTabControl::CNNotify(TMessage& Message) {
   if (!hdr) return;
   if (hdr->code == TCN_SELCHANGING)
     Message.Result = CanChange() ? 0 : 1;
-  else if (hdr->code == TCN_SELCHANGE)
-    Change();
+  else if (hdr->code == TCN_SELCHANGE) {
+    auto life = LifeToken();
+    SelectionMoved();
+    if (!life.expired()) Change();
+  }
+}
+
+// With ScrollOpposite a selection in another row moves rows to the far side, and the display area with
+// them: the pages and children follow it.
+void TCustomTabControl::SelectionMoved() {
+  if (FScrollOpposite && FMultiLine && HandleAllocated()) Realign();
 }
 
 void TCustomTabControl::Dispatch(TMessage& Message) {
@@ -364,6 +373,12 @@ void TCustomTabControl::Dispatch(TMessage& Message) {
       TWinControl::Dispatch(Message);
       TabsChanged();
       return;
+    case TCM_SETCURSEL: {
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (!life.expired()) SelectionMoved();
+      return;
+    }
   }
   TWinControl::Dispatch(Message);
 }

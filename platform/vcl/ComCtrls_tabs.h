@@ -59,6 +59,8 @@ class TCustomTabControl : public TWinControl {
   void SetMultiSelect(bool Value);
   bool RaggedRight() const { return FRaggedRight; }
   void SetRaggedRight(bool Value);
+  // In several rows of tabs, selecting a tab of another row moves the rows before it to the opposite
+  // side of the display area (which moves with them) rather than behind the selected row.
   bool ScrollOpposite() const { return FScrollOpposite; }
   void SetScrollOpposite(bool Value);
   TTabStyle Style() const { return FStyle; }
@@ -112,6 +114,7 @@ class TCustomTabControl : public TWinControl {
   void ChangeStyle(T& Field, T Value);
   void SetTabSize();
   void CNNotify(TMessage& Message);
+  void SelectionMoved();
 
   std::unique_ptr<TStrings> FTabs;
   std::unique_ptr<TStringList> FSaveTabs;

@@ -18,6 +18,10 @@ bool KeepsDataSorted(TSortType t) { return t == stData || t == stBoth; }
 // Each node in a form resource: four image indexes, the data, the child count, the text length, the text.
 constexpr int kNodeHeader = 7 * 4;
 
+// Ours, apart from the native tree's own (its label-edit timer).
+constexpr UINT_PTR kChangeTimer = 0x5443;
+constexpr UINT_PTR kTipTimer = 0x5454;
+
 int32_t ReadInt(TStream* S) {
   int32_t v = 0;
   S->ReadBuffer(&v, sizeof v);
@@ -45,8 +49,8 @@ void TTreeNode::PushItem(UINT Mask) {
   it.mask = Mask | TVIF_HANDLE;
   it.hItem = FItemId;
   it.pszText = const_cast<char*>(FText.c_str());
-  it.iImage = FImageIndex;
-  it.iSelectedImage = FSelectedIndex;
+  it.iImage = I_IMAGECALLBACK;
+  it.iSelectedImage = I_IMAGECALLBACK;
   it.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
   it.state = INDEXTOSTATEIMAGEMASK(std::max(0, FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, FOverlayIndex + 1));
   it.lParam = reinterpret_cast<LPARAM>(this);
@@ -77,12 +81,16 @@ void TTreeNode::SetData(void* Value) {
   if (KeepsDataSorted(TreeView()->SortType())) FOwner->Added(this);
 }
 
+// The window asks for the images as it draws the node (so OnGetImageIndex can set them then, without a
+// change repainting it again); a change only needs the node drawn again.
 void TTreeNode::SetImageIndex(int Value) {
+  if (FImageIndex == Value) return;
   FImageIndex = Value;
   PushItem(TVIF_IMAGE);
 }
 
 void TTreeNode::SetSelectedIndex(int Value) {
+  if (FSelectedIndex == Value) return;
   FSelectedIndex = Value;
   PushItem(TVIF_SELECTEDIMAGE);
 }
@@ -299,8 +307,8 @@ TTreeNode* TTreeNodes::Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After) 
   ins.hInsertAfter = After;
   ins.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM | TVIF_STATE;
   ins.item.pszText = const_cast<char*>(Node->FText.c_str());
-  ins.item.iImage = Node->FImageIndex;
-  ins.item.iSelectedImage = Node->FSelectedIndex;
+  ins.item.iImage = I_IMAGECALLBACK;
+  ins.item.iSelectedImage = I_IMAGECALLBACK;
   ins.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_OVERLAYMASK;
   ins.item.state =
       INDEXTOSTATEIMAGEMASK(std::max(0, Node->FStateIndex)) | INDEXTOOVERLAYMASK(std::max(0, Node->FOverlayIndex + 1));
@@ -525,18 +533,26 @@ void TTreeNodes::RestoreAll() {
 // ---- TCustomTreeView --------------------------------------------------------------------------------------
 
 TCustomTreeView::TCustomTreeView(TComponent* AOwner)
-    : TWinControl(AOwner), FTreeNodes(std::make_unique<TTreeNodes>(this)) {
+    : TWinControl(AOwner),
+      FTreeNodes(std::make_unique<TTreeNodes>(this)),
+      FCanvas(std::make_unique<TControlCanvas>()),
+      FCustomDraw(std::make_unique<TViewCustomDraw>(this, FCanvas.get())) {
   FControlStyle = TControlStyle { csSetCaption, csDoubleClicks, csClickEvents };
   SetBounds(0, 0, 121, 97);
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
+  FCanvas->SetControl(this);
 }
 
 TCustomTreeView::~TCustomTreeView() {
   TearDownWindow();
   FTreeNodes.reset();
+  FCustomDraw.reset();
+  FCanvas.reset();
 }
+
+TCanvas* TCustomTreeView::Canvas() const { return FCanvas.get(); }
 
 LRESULT TCustomTreeView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {
   auto* self = const_cast<TCustomTreeView*>(this);
@@ -566,6 +582,7 @@ void TCustomTreeView::CreateWnd() {
   Perform(TVM_SETINDENT, static_cast<WPARAM>(FIndent), 0);
   PushColours();
   PushImages();
+  if (FChangePending) SetTimer(FHandle, kChangeTimer, static_cast<UINT>(FChangeDelay), nullptr);
   if (FTreeNodes->FSaved.empty()) return;
   FTreeNodes->RestoreAll();
   if (FSavedSelected >= 0 && FSavedSelected < FTreeNodes->Count()) SetSelected(FTreeNodes->Item(FSavedSelected));
@@ -573,6 +590,7 @@ void TCustomTreeView::CreateWnd() {
 }
 
 void TCustomTreeView::DestroyWnd() {
+  HideTip();
   if (FHandle && !FComponentState.Contains(csDestroying)) {
     TTreeNode* selected = Selected();
     TTreeNode* top = TopItem();
@@ -618,6 +636,7 @@ void TCustomTreeView::SetRowSelect(bool Value) { SetStyleBit(FRowSelect, Value);
 void TCustomTreeView::SetShowButtons(bool Value) { SetStyleBit(FShowButtons, Value); }
 void TCustomTreeView::SetShowLines(bool Value) { SetStyleBit(FShowLines, Value); }
 void TCustomTreeView::SetShowRoot(bool Value) { SetStyleBit(FShowRoot, Value); }
+void TCustomTreeView::SetToolTips(bool Value) { SetStyleBit(FToolTips, Value); }
 
 void TCustomTreeView::SetBorderStyle(TBorderStyle Value) {
   if (FBorderStyle == Value) return;
@@ -756,6 +775,43 @@ THitTests TCustomTreeView::GetHitTestInfoAt(int X, int Y) {
 
 bool TCustomTreeView::IsEditing() const { return HandleAllocated() && Send(TVM_GETEDITCONTROL, 0, 0) != 0; }
 
+// ---- Tips -------------------------------------------------------------------------------------------------
+
+// The window's own style decides, so a descendant that sets TVS_NOTOOLTIPS itself is heard too.
+bool TCustomTreeView::TipsAllowed() {
+  return HandleAllocated() && !(GetWindowLongA(FHandle, GWL_STYLE) & TVS_NOTOOLTIPS);
+}
+
+// The tip waits for the mouse to rest on a node whose label runs past either side of the client area.
+void TCustomTreeView::TipMouseMove(int X, int Y) {
+  TTreeNode* node = TipsAllowed() ? GetNodeAt(X, Y) : nullptr;
+  if (node == FTipNode) return;
+  HideTip();
+  if (!node || !GetHitTestInfoAt(X, Y).Contains(htOnLabel)) return;
+  const TRect label = node->DisplayRect(true);
+  if (label.Left >= 0 && label.Right <= ClientWidth()) return;
+  FTipNode = node;
+  SetTimer(FHandle, kTipTimer, GetDoubleClickTime(), nullptr);
+}
+
+// The whole label over the cut one, in the view's font, as the native tip of a tree shows it.
+void TCustomTreeView::ShowTip() {
+  KillTimer(FHandle, kTipTimer);
+  if (!FTipNode) return;
+  if (!FTipWindow) FTipWindow = new THintWindow(this);
+  const AnsiString text = FTipNode->Text();
+  FTipWindow->Canvas()->Font()->Assign(Font());
+  const TRect size = FTipWindow->CalcHintRect(GetSystemMetrics(SM_CXSCREEN), text, nullptr);
+  const TPoint at = ClientToScreen(FTipNode->DisplayRect(true).TopLeft());
+  FTipWindow->ActivateHint(TRect(at.X - 3, at.Y - 2, at.X - 3 + size.Width(), at.Y - 2 + size.Height()), text);
+}
+
+void TCustomTreeView::HideTip() {
+  if (FHandle) KillTimer(FHandle, kTipTimer);
+  FTipNode = nullptr;
+  if (FTipWindow && FTipWindow->HandleAllocated()) ShowWindow(FTipWindow->Handle(), SW_HIDE);
+}
+
 // ---- Events -----------------------------------------------------------------------------------------------
 
 void TCustomTreeView::Change(TTreeNode* Node) {
@@ -806,6 +862,86 @@ void TCustomTreeView::Delete(TTreeNode* Node) {
   if (OnDeletion) OnDeletion(this, Node);
 }
 
+bool TCustomTreeView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
+  const bool items = OnCustomDrawItem || OnAdvancedCustomDrawItem;
+  if (Target == dtItem) return Stage == cdPrePaint ? items : bool(OnAdvancedCustomDrawItem);
+  if (Target != dtControl) return false;
+  if (Stage == cdPrePaint) return OnCustomDraw || OnAdvancedCustomDraw || items;
+  return OnAdvancedCustomDraw || OnAdvancedCustomDrawItem;
+}
+
+bool TCustomTreeView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
+  return FireCustomDraw(this, OnCustomDraw, OnAdvancedCustomDraw, ARect, Stage);
+}
+
+bool TCustomTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                                     bool& PaintImages) {
+  bool defaultDraw = true;
+  PaintImages = true;
+  auto life = LifeToken();
+  if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Node, State, defaultDraw);
+  if (!life.expired() && FTreeNodes->FNodes.Contains(Node) && OnAdvancedCustomDrawItem)
+    OnAdvancedCustomDrawItem(this, Node, State, Stage, PaintImages, defaultDraw);
+  return defaultDraw;
+}
+
+void TCustomTreeView::GetImageIndex(TTreeNode* Node) {
+  if (OnGetImageIndex) OnGetImageIndex(this, Node);
+}
+
+void TCustomTreeView::GetSelectedIndex(TTreeNode* Node) {
+  if (OnGetSelectedIndex) OnGetSelectedIndex(this, Node);
+}
+
+LRESULT TCustomTreeView::CustomDrawNotice(NMTVCUSTOMDRAW& Notice) {
+  const auto wanted = [this](TCustomDrawTarget Target, TCustomDrawStage Stage) { return IsCustomDrawn(Target, Stage); };
+  if (!(Notice.nmcd.dwDrawStage & CDDS_ITEM))
+    return FCustomDraw->ControlStage(Notice.nmcd, wanted,
+                                     [this](const TRect& R, TCustomDrawStage Stage) { return CustomDraw(R, Stage); });
+  auto* node = reinterpret_cast<TTreeNode*>(Notice.nmcd.lItemlParam);
+  if (!FTreeNodes->FNodes.Contains(node)) return CDRF_DODEFAULT;
+  const TCustomDrawState state = TViewCustomDraw::StateOf(Notice.nmcd);
+  bool paintImages = true;
+  LRESULT answer =
+      FCustomDraw->ItemStage(Notice.nmcd, dtItem, Notice.clrText, Notice.clrTextBk, wanted,
+                             [&](TCustomDrawStage Stage) { return CustomDrawItem(node, state, Stage, paintImages); });
+  return paintImages ? answer : answer | TVCDRF_NOIMAGES;
+}
+
+// The images of a node being drawn, after its events have had their say.
+void TCustomTreeView::GetDispInfo(NMTVDISPINFOA& Info) {
+  TTreeNode* node = NodeOf(Info.item);
+  if (!node) return;
+  auto life = LifeToken();
+  if (Info.item.mask & TVIF_IMAGE) {
+    GetImageIndex(node);
+    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    Info.item.iImage = node->FImageIndex;
+  }
+  if (Info.item.mask & TVIF_SELECTEDIMAGE) {
+    GetSelectedIndex(node);
+    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    Info.item.iSelectedImage = node->FSelectedIndex;
+  }
+}
+
+// With a delay, each move of the selection starts the wait again; only the node it rests on is reported.
+void TCustomTreeView::SelectionChanged(TTreeNode* Node) {
+  if (FChangeDelay == 0 || !HandleAllocated()) {
+    FChangePending = false;
+    return Change(Node);
+  }
+  FChangePending = true;
+  SetTimer(FHandle, kChangeTimer, static_cast<UINT>(FChangeDelay), nullptr);
+}
+
+void TCustomTreeView::DelayedChange() {
+  KillTimer(FHandle, kChangeTimer);
+  if (!FChangePending) return;
+  FChangePending = false;
+  Change(Selected());
+}
+
 TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
   auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
   return Item.hItem && FTreeNodes->FNodes.Contains(node) ? node : nullptr;
@@ -821,7 +957,7 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       Message.Result = CanChange(NodeOf(nm->itemNew)) ? 0 : 1;
       return;
     case TVN_SELCHANGEDA:
-      Change(NodeOf(nm->itemNew));
+      SelectionChanged(NodeOf(nm->itemNew));
       return;
     case TVN_ITEMEXPANDINGA: {
       TTreeNode* node = NodeOf(nm->itemNew);
@@ -837,11 +973,18 @@ void TCustomTreeView::CNNotify(TMessage& Message) {
       return;
     case TVN_DELETEITEMA: {
       auto* node = reinterpret_cast<TTreeNode*>(nm->itemOld.lParam);
+      if (node == FTipNode) HideTip();
       if (FTreeNodes->FNodes.Contains(node)) FTreeNodes->Forget(node);
       return;
     }
     case TVN_BEGINLABELEDITA:
       Message.Result = CanEdit(NodeOf(disp->item)) ? 0 : 1;
+      return;
+    case TVN_GETDISPINFOA:
+      GetDispInfo(*disp);
+      return;
+    case NM_CUSTOMDRAW:
+      Message.Result = CustomDrawNotice(*reinterpret_cast<NMTVCUSTOMDRAW*>(hdr));
       return;
     case TVN_ENDLABELEDITA:
       if (TTreeNode* node = NodeOf(disp->item); node && disp->item.pszText) Edit(node, disp->item.pszText);
@@ -855,6 +998,22 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
     case CN_NOTIFY:
       CNNotify(Message);
       return;
+    case WM_TIMER:
+      if (Message.WParam == kChangeTimer) return DelayedChange();
+      if (Message.WParam == kTipTimer) return ShowTip();
+      break;
+    case WM_MOUSEMOVE:
+      TipMouseMove(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+      break;
+    case CM_MOUSELEAVE:
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_KILLFOCUS:
+      HideTip();
+      break;
     case CN_KEYDOWN:
     case CN_CHAR:
       // While a label is being edited every key belongs to the edit, Enter and Escape included.
@@ -865,6 +1024,7 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
       break;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONDBLCLK:
+      HideTip();
       if (FRightClickSelect) {
         auto life = LifeToken();
         if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))) SetSelected(node);

@@ -2,9 +2,11 @@
 // The class library's tree view over the native tree-view window: TTreeNode, TTreeNodes,
 // TCustomTreeView and TTreeView.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
+#include "platform/vcl/ComCtrls_customdraw.h"
 #include "platform/vcl/Controls.h"
 #include "platform/win32/AddressMap.h"
 #include "platform/win32/CommCtrl.h"
@@ -203,19 +205,27 @@ typedef TClosure<void(TObject* Sender, TTreeNode* Node)> TTVExpandedEvent;
 typedef TClosure<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)> TTVEditingEvent;
 typedef TClosure<void(TObject* Sender, TTreeNode* Node, AnsiString& S)> TTVEditedEvent;
 typedef TClosure<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, int Data, int& Compare)> TTVCompareEvent;
-// Stored only: the view draws itself.
 typedef TClosure<void(TCustomTreeView* Sender, const TRect& ARect, bool& DefaultDraw)> TTVCustomDrawEvent;
-typedef TClosure<void(TCustomTreeView* Sender, TTreeNode* Node, int State, bool& DefaultDraw)> TTVCustomDrawItemEvent;
-typedef TClosure<void(TCustomTreeView* Sender, const TRect& ARect, int Stage, bool& DefaultDraw)>
+typedef TClosure<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, bool& DefaultDraw)>
+    TTVCustomDrawItemEvent;
+typedef TClosure<void(TCustomTreeView* Sender, const TRect& ARect, TCustomDrawStage Stage, bool& DefaultDraw)>
     TTVAdvancedCustomDrawEvent;
-typedef TClosure<void(TCustomTreeView* Sender, TTreeNode* Node, int State, int Stage, bool& PaintImages,
-                      bool& DefaultDraw)>
+typedef TClosure<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage,
+                      bool& PaintImages, bool& DefaultDraw)>
     TTVAdvancedCustomDrawItemEvent;
 
 // A tree of nodes with buttons and lines, images and state images, one selected node, label editing
 // (F2 or a slow second click on the selected label; Enter or losing the focus keeps the text, Escape
 // cancels), sorting by text or OnCompare, keys and mouse. Every message reaches the native behaviour
 // through WndProc, so a descendant sees and may replace each one.
+//
+// Custom draw: OnCustomDraw and OnAdvancedCustomDraw for the whole paint (the advanced one at each
+// stage), OnCustomDrawItem and OnAdvancedCustomDrawItem for each row, run with Canvas on the paint's
+// DC. A row's handler finds Canvas's Font and Brush in the colours the row would have; changing them
+// draws the row's label in that font and colours; clearing DefaultDraw leaves the row (or, for the whole
+// paint, every row) to the handler, and PaintImages False leaves out its images. Rows are asked about
+// only while a row event is assigned. OnGetImageIndex and OnGetSelectedIndex are asked each time a
+// node is drawn, and may set its ImageIndex and SelectedIndex then.
 class TCustomTreeView : public TWinControl {
   XJ_CLASS(TCustomTreeView, TWinControl)
   XJ_PUBLISHED_ACCESS;
@@ -229,9 +239,10 @@ class TCustomTreeView : public TWinControl {
   void SetAutoExpand(bool Value);
   TBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
-  // Stored only: OnChange follows each change at once.
+  // Milliseconds OnChange waits for the selection to rest (each move starts the wait again, and only
+  // the node it rests on is reported); 0 reports each change at once.
   int ChangeDelay() const { return FChangeDelay; }
-  void SetChangeDelay(int Value) { FChangeDelay = Value; }
+  void SetChangeDelay(int Value) { FChangeDelay = std::max(0, Value); }
   bool HideSelection() const { return FHideSelection; }
   void SetHideSelection(bool Value);
   bool HotTrack() const { return FHotTrack; }
@@ -260,10 +271,12 @@ class TCustomTreeView : public TWinControl {
   void SetSortType(TSortType Value);
   TCustomImageList* StateImages() const { return FStateImages; }
   void SetStateImages(TCustomImageList* Value);
-  // Stored only.
+  // A node whose text the view's edge cuts off shows its whole text in a tip while the mouse rests on it.
   bool ToolTips() const { return FToolTips; }
-  void SetToolTips(bool Value) { FToolTips = Value; }
+  void SetToolTips(bool Value);
 
+  // Draws on the view: lent the paint's DC inside the custom-draw events.
+  TCanvas* Canvas() const;
   TTreeNode* Selected() const;
   void SetSelected(TTreeNode* Value);
   TTreeNode* TopItem() const;
@@ -290,7 +303,6 @@ class TCustomTreeView : public TWinControl {
   TTVEditingEvent OnEditing;
   TTVExpandedEvent OnExpanded;
   TTVExpandingEvent OnExpanding;
-  // Stored only: nodes show their own ImageIndex and SelectedIndex.
   TTVExpandedEvent OnGetImageIndex;
   TTVExpandedEvent OnGetSelectedIndex;
   TTVCustomDrawEvent OnCustomDraw;
@@ -310,6 +322,14 @@ class TCustomTreeView : public TWinControl {
   virtual void Edit(TTreeNode* Node, const AnsiString& S);
   // A node is going: fires OnDeletion.
   virtual void Delete(TTreeNode* Node);
+  // Custom draw: whether an event is assigned for the target at the stage, and the events themselves,
+  // each returning DefaultDraw.
+  virtual bool IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage);
+  virtual bool CustomDraw(const TRect& ARect, TCustomDrawStage Stage);
+  virtual bool CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TCustomDrawStage Stage, bool& PaintImages);
+  // The node is about to be drawn: fire OnGetImageIndex and OnGetSelectedIndex.
+  virtual void GetImageIndex(TTreeNode* Node);
+  virtual void GetSelectedIndex(TTreeNode* Node);
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -323,14 +343,25 @@ class TCustomTreeView : public TWinControl {
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
   void SetStyleBit(bool& Field, bool Value);
   void CNNotify(TMessage& Message);
+  LRESULT CustomDrawNotice(NMTVCUSTOMDRAW& Notice);
+  void GetDispInfo(NMTVDISPINFOA& Info);
   void PushColours();
   void PushImages();
   bool SortChildren(HTREEITEM Parent, bool Recurse);
   // A node put in or changed while the view sorts, moved to its place among its siblings.
   void PlaceSorted(TTreeNode* Node);
   TTreeNode* NodeOf(const TVITEMA& Item) const;
+  void SelectionChanged(TTreeNode* Node);
+  void DelayedChange();
+  // The tip of a cut-off node: armed by a move onto it, shown by the timer, hidden by anything else.
+  void TipMouseMove(int X, int Y);
+  void ShowTip();
+  void HideTip();
+  bool TipsAllowed();
 
   std::unique_ptr<TTreeNodes> FTreeNodes;
+  std::unique_ptr<TControlCanvas> FCanvas;
+  std::unique_ptr<TViewCustomDraw> FCustomDraw;
   TCustomImageList* FImages { nullptr };
   TCustomImageList* FStateImages { nullptr };
   TBorderStyle FBorderStyle { bsSingle };
@@ -350,6 +381,9 @@ class TCustomTreeView : public TWinControl {
   // Kept across a re-created window.
   int FSavedSelected { -1 };
   int FSavedTop { -1 };
+  bool FChangePending { false };
+  TTreeNode* FTipNode { nullptr };
+  THintWindow* FTipWindow { nullptr };  // owned as a component, made on the first tip
 };
 
 class TTreeView : public TCustomTreeView {

@@ -2,6 +2,7 @@
 // The class library's ExtCtrls unit: the timer, the 3-D frame helper, bevels, panels, images, radio
 // groups, splitters and control bars.
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -178,7 +179,8 @@ class TImage : public TGraphicControl {
   void SetProportional(bool Value);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
-  // Stored only (pictures are decoded whole).
+  // A picture decoded while the image paints (a JPEG image) is shown part by part as the rows arrive,
+  // rather than once it is whole.
   bool IncrementalDisplay() const { return FIncrementalDisplay; }
   void SetIncrementalDisplay(bool Value) { FIncrementalDisplay = Value; }
   void SetAutoSize(bool Value) override;
@@ -197,6 +199,8 @@ class TImage : public TGraphicControl {
  private:
   // Opaque while a non-transparent picture covers the whole control.
   void UpdateOpaque();
+  void PictureProgress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                       const AnsiString& Msg);
 
   std::unique_ptr<TPicture> FPicture;
   bool FCenter { false };
@@ -353,7 +357,9 @@ typedef TClosure<void(TObject* Sender, TControl* Control, TRect& Insets, int& Pr
 // on the left and 2-pixel margins on the other sides, drawn by PaintControlFrame. Rows are found from the
 // children's tops (a band whose frame starts inside a row joins it), run top to bottom without gaps and,
 // with RowSnap, are a multiple of RowSize high; inside a row the bands keep their order and any gap
-// between them. With AutoSize the bar's height follows its rows. With AutoDrag a band dragged by its grip
+// between them. Each time the bands are placed, OnBandInfo may change a band's insets (grip and margins),
+// its control's width (PreferredSize) and the rows of RowSize it takes at least (RowCount); what it leaves
+// is where the band goes. With AutoSize the bar's height follows its rows. With AutoDrag a band dragged by its grip
 // follows the mouse across and between rows (below the last row it starts a new one); OnBandDrag may
 // refuse the drag and OnBandMove follows each move. The face is Color with Picture tiled over it.
 class TCustomControlBar : public TCustomControl {
@@ -379,7 +385,6 @@ class TCustomControlBar : public TCustomControl {
   TBandPaintEvent OnBandPaint;
   TBandDragEvent OnBandDrag;
   TBandMoveEvent OnBandMove;
-  // Stored only: the band geometry is fixed.
   TBandInfoEvent OnBandInfo;
   TNotifyEvent OnPaint;
 
@@ -393,6 +398,8 @@ class TCustomControlBar : public TCustomControl {
   // Draws the frame and grip of the band around AControl; ARect is the band (the control's bounds grown
   // by the grip and margins) and may be changed by OnBandPaint.
   virtual void PaintControlFrame(TCanvas* Canvas, TControl* AControl, TRect& ARect);
+  // The band around a child: its bounds grown by the insets its last placement gave it.
+  TRect BandRect(const TControl* AControl) const;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -400,8 +407,16 @@ class TCustomControlBar : public TCustomControl {
 
  private:
   void PictureChanged(TObject* Sender);
-  // Places the bands (when Apply) and gives the height of all rows.
+  struct TBandPlace {
+    TControl* Control;
+    TRect Insets;
+    int PreferredSize, RowCount;
+  };
+  // The visible bands from the top, each as OnBandInfo leaves it; bands it freed are left out.
+  std::vector<TBandPlace> BandPlaces();
+  // Places the bands (when Apply) and gives the height of all rows; -1 when OnBandInfo freed the bar.
   int LayoutBands(bool Apply);
+  TRect InsetsOf(const TControl* AControl) const;
   // The band dragged by the grip under the client point, or null.
   TControl* GripAt(int X, int Y);
 
@@ -411,7 +426,8 @@ class TCustomControlBar : public TCustomControl {
   bool FRowSnap { true };
   bool FLayingOut { false };
   TControl* FDragControl { nullptr };
-  TPoint FDragOffset;  // the mouse from the dragged control's top-left corner
+  TPoint FDragOffset;                        // the mouse from the dragged control's top-left corner
+  std::map<const TControl*, TRect> FInsets;  // of the last placement
 };
 
 class TControlBar : public TCustomControlBar {

@@ -4,6 +4,7 @@
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 
 TCustomControlBar::TCustomControlBar(TComponent* AOwner)
@@ -47,60 +48,112 @@ void TCustomControlBar::Notification(TComponent* AComponent, TOperation Operatio
   if (Operation == opRemove && AComponent == FDragControl) FDragControl = nullptr;
 }
 
-int TCustomControlBar::LayoutBands(bool Apply) {
-  std::vector<TControl*> bands;
+// Held to what a window can hold, so a handler's wild answer cannot overflow the layout.
+std::vector<TCustomControlBar::TBandPlace> TCustomControlBar::BandPlaces() {
+  std::vector<TBandPlace> places;
   for (int i = 0; i < ControlCount(); ++i)
-    if (Controls(i)->Visible()) bands.push_back(Controls(i));
-  std::stable_sort(bands.begin(), bands.end(), [](TControl* a, TControl* b) { return a->Top() < b->Top(); });
-  // Rows as the children stand now: a band whose frame starts inside the current row joins it.
+    if (Controls(i)->Visible())
+      places.push_back(TBandPlace { Controls(i), TRect(kGrip, kMargin, kMargin, kMargin), 0, 1 });
+  std::stable_sort(places.begin(), places.end(),
+                   [](const TBandPlace& a, const TBandPlace& b) { return a.Control->Top() < b.Control->Top(); });
+  if (!OnBandInfo) {
+    for (TBandPlace& p : places) p.PreferredSize = p.Control->Width();
+    return places;
+  }
+  std::vector<std::weak_ptr<const void>> lives;
+  for (const TBandPlace& p : places) lives.push_back(p.Control->LifeToken());
+  auto life = LifeToken();
+  for (size_t i = 0; i < places.size() && !life.expired(); ++i) {
+    TBandPlace& p = places[i];
+    if (lives[i].expired()) continue;
+    p.PreferredSize = p.Control->Width();
+    OnBandInfo(this, p.Control, p.Insets, p.PreferredSize, p.RowCount);
+    p.Insets = TRect(xj::ClampExtent(p.Insets.Left), xj::ClampExtent(p.Insets.Top), xj::ClampExtent(p.Insets.Right),
+                     xj::ClampExtent(p.Insets.Bottom));
+    p.PreferredSize = xj::ClampExtent(p.PreferredSize);
+    p.RowCount = std::clamp(p.RowCount, 1, 1000);
+  }
+  if (life.expired()) return {};
+  std::vector<TBandPlace> kept;
+  for (size_t i = 0; i < places.size(); ++i)
+    if (!lives[i].expired()) kept.push_back(places[i]);
+  return kept;
+}
+
+int TCustomControlBar::LayoutBands(bool Apply) {
+  auto life = LifeToken();
+  std::vector<TBandPlace> places = BandPlaces();
+  if (life.expired()) return -1;
+  FInsets.clear();
+  for (const TBandPlace& p : places) FInsets[p.Control] = p.Insets;
+  // Rows as the children stand now: a band whose frame starts inside the current row joins it. A band
+  // asking for more than one row makes its row that many RowSizes high at least.
   struct Row {
     int oldTop, height;
-    std::vector<TControl*> bands;
+    std::vector<const TBandPlace*> bands;
   };
   std::vector<Row> rows;
-  for (TControl* c : bands) {
-    const int top = c->Top() - kMargin, height = c->Height() + 2 * kMargin;
+  for (const TBandPlace& p : places) {
+    TControl* c = p.Control;
+    const int top = c->Top() - p.Insets.Top, height = c->Height() + p.Insets.Top + p.Insets.Bottom;
     if (rows.empty() || top >= rows.back().oldTop + rows.back().height) rows.push_back(Row { top, 0, {} });
     rows.back().height = std::max(rows.back().height, height);
-    rows.back().bands.push_back(c);
+    if (p.RowCount > 1)
+      rows.back().height =
+          std::max(rows.back().height,
+                   static_cast<int>(std::min<int64_t>(int64_t { p.RowCount } * FRowSize, xj::MaxWindowExtent)));
+    rows.back().bands.push_back(&p);
   }
   int y = 0;
   xj::TemporaryChange<bool> guard(FLayingOut, true);
   for (Row& row : rows) {
     if (FRowSnap) row.height = (row.height + FRowSize - 1) / FRowSize * FRowSize;
     if (Apply) {
-      std::stable_sort(row.bands.begin(), row.bands.end(),
-                       [](TControl* a, TControl* b) { return a->Left() < b->Left(); });
+      std::stable_sort(row.bands.begin(), row.bands.end(), [](const TBandPlace* a, const TBandPlace* b) {
+        return a->Control->Left() < b->Control->Left();
+      });
       int x = 0;
-      for (TControl* c : row.bands) {
-        x = std::max(x, c->Left() - kGrip);
-        c->SetBounds(x + kGrip, y + kMargin, c->Width(), c->Height());
-        x = c->Left() + c->Width() + kMargin;
+      for (const TBandPlace* p : row.bands) {
+        TControl* c = p->Control;
+        x = std::max(x, c->Left() - p->Insets.Left);
+        c->SetBounds(x + p->Insets.Left, y + p->Insets.Top, p->PreferredSize, c->Height());
+        x = c->Left() + c->Width() + p->Insets.Right;
       }
     }
-    y += row.height;
+    y = xj::ClampExtent(y + row.height);
   }
   return y;
 }
 
+TRect TCustomControlBar::InsetsOf(const TControl* AControl) const {
+  const auto it = FInsets.find(AControl);
+  return it != FInsets.end() ? it->second : TRect(kGrip, kMargin, kMargin, kMargin);
+}
+
+TRect TCustomControlBar::BandRect(const TControl* AControl) const {
+  const TRect in = InsetsOf(AControl), b = AControl->BoundsRect();
+  return TRect(b.Left - in.Left, b.Top - in.Top, b.Right + in.Right, b.Bottom + in.Bottom);
+}
+
 void TCustomControlBar::AlignControls(TControl*, TRect&) {
-  if (FLayingOut) return;
-  LayoutBands(true);
+  if (FLayingOut || LayoutBands(true) < 0) return;
   if (AutoSize()) AdjustSize();
   Invalidate();
 }
 
 bool TCustomControlBar::CanAutoSize(int&, int& NewHeight) {
-  NewHeight = LayoutBands(false) + Height() - ClientHeight();
+  const int rows = LayoutBands(false);
+  if (rows < 0) return false;
+  NewHeight = rows + Height() - ClientHeight();
   return true;
 }
 
+// The grip is the band's left inset, the height of the whole band.
 TControl* TCustomControlBar::GripAt(int X, int Y) {
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* c = Controls(i);
-    if (c->Visible() && X >= c->Left() - kGrip && X < c->Left() && Y >= c->Top() - kMargin &&
-        Y < c->Top() + c->Height() + kMargin)
-      return c;
+    const TRect band = BandRect(c);
+    if (c->Visible() && X >= band.Left && X < c->Left() && Y >= band.Top && Y < band.Bottom) return c;
   }
   return nullptr;
 }
@@ -127,27 +180,27 @@ void TCustomControlBar::MouseMove(TShiftState Shift, int X, int Y) {
   TControl* c = FDragControl;
   // The row of the other bands under the mouse; below them all, a new row; elsewhere (the band's own
   // row when it is alone there) the band keeps its row.
-  int rowTop = c->Top() - kMargin, last = 0;
+  const TRect in = InsetsOf(c);
+  int rowTop = c->Top() - in.Top, last = 0;
   bool found = false;
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* o = Controls(i);
     if (o == c || !o->Visible()) continue;
-    const int top = o->Top() - kMargin, bottom = o->Top() + o->Height() + kMargin;
-    last = std::max(last, bottom);
-    if (Y >= top && Y < bottom) {
-      rowTop = found ? std::min(rowTop, top) : top;
+    const TRect band = BandRect(o);
+    last = std::max(last, band.Bottom);
+    if (Y >= band.Top && Y < band.Bottom) {
+      rowTop = found ? std::min(rowTop, band.Top) : band.Top;
       found = true;
     }
   }
   if (!found && Y >= last) rowTop = FRowSnap ? (last + FRowSize - 1) / FRowSize * FRowSize : last;
-  const int left = std::max(X - FDragOffset.X, kGrip);
-  if (left == c->Left() && rowTop + kMargin == c->Top()) return;
-  c->SetBounds(left, rowTop + kMargin, c->Width(), c->Height());
+  const int left = std::max(X - FDragOffset.X, in.Left);
+  if (left == c->Left() && rowTop + in.Top == c->Top()) return;
+  c->SetBounds(left, rowTop + in.Top, c->Width(), c->Height());
   Realign();
-  if (FDragControl && OnBandMove) {
-    TRect r(c->Left() - kGrip, c->Top() - kMargin, c->Left() + c->Width() + kMargin, c->Top() + c->Height() + kMargin);
-    OnBandMove(this, c, r);
-  }
+  if (life.expired() || !FDragControl || !OnBandMove) return;
+  TRect r = BandRect(FDragControl);
+  OnBandMove(this, FDragControl, r);
 }
 
 void TCustomControlBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -194,8 +247,7 @@ void TCustomControlBar::Paint() {
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* band = Controls(i);
     if (!band->Visible()) continue;
-    TRect r(band->Left() - kGrip, band->Top() - kMargin, band->Left() + band->Width() + kMargin,
-            band->Top() + band->Height() + kMargin);
+    TRect r = BandRect(band);
     PaintControlFrame(c, band, r);
     if (life.expired()) return;
   }

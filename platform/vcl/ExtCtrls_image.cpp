@@ -6,10 +6,14 @@
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
   FControlStyle << csReplicatable;
   FPicture->OnChange = TNotifyEvent(this, &TImage::PictureChanged);
+  FPicture->OnProgress = TProgressEvent(this, &TImage::PictureProgress);
   SetBounds(0, 0, 105, 105);
 }
 
-TImage::~TImage() { FPicture->OnChange = TNotifyEvent(); }
+TImage::~TImage() {
+  FPicture->OnChange = TNotifyEvent();
+  FPicture->OnProgress = TProgressEvent();
+}
 
 TCanvas* TImage::Canvas() {
   if (!FPicture->Graphic()) {
@@ -89,6 +93,12 @@ bool TImage::CanAutoSize(int& NewWidth, int& NewHeight) {
 void TImage::Paint() {
   xj::TemporaryChange drawing(FDrawing, true);
   TGraphicControl::Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
+}
+
+// The picture decodes inside our own paint, on the canvas that paint holds: painting again draws the
+// rows decoded so far where they belong.
+void TImage::PictureProgress(TObject*, TProgressStage, uint8_t, bool RedrawNow, const TRect&, const AnsiString&) {
+  if (FIncrementalDisplay && RedrawNow && FDrawing) Paint();
 }
 
 void TImage::PictureChanged(TObject*) {

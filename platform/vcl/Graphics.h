@@ -436,6 +436,13 @@ class TCanvasDCScope {
 // ---- Graphics -----------------------------------------------------------------------------------------
 
 // An image that can draw itself on a canvas and be read from and written to streams and files.
+// A picture that takes a while to decode reports as it goes: R is the part ready so far, and RedrawNow
+// says that part may be shown now.
+enum TProgressStage { psStarting, psRunning, psEnding };
+typedef TClosure<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                      const AnsiString& Msg)>
+    TProgressEvent;
+
 class TGraphic : public TPersistent {
   XJ_CLASS(TGraphic, TPersistent)
  public:
@@ -456,9 +463,12 @@ class TGraphic : public TPersistent {
   virtual void SaveToStream(TStream* Stream) = 0;
 
   TNotifyEvent OnChange;
+  TProgressEvent OnProgress;
 
  protected:
   virtual void Changed(TObject* Sender);
+  virtual void Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg);
   // Draws the whole image into Rect (stretched when the sizes differ).
   virtual void Draw(TCanvas* ACanvas, const TRect& Rect) = 0;
   // The binary property "Data" of form resources.
@@ -657,9 +667,13 @@ class TPicture : public TPersistent {
   static TGraphicClass FindGraphicClass(const AnsiString& ClassName);
 
   TNotifyEvent OnChange;
+  // The graphic's progress, whichever graphic the picture holds.
+  TProgressEvent OnProgress;
 
  protected:
   virtual void Changed(TObject* Sender);
+  virtual void Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg);
   void AssignTo(TPersistent* Dest) override;
   // "Data": the graphic's class name (a length byte and the name), then the graphic's own data.
   void DefineProperties(TFiler* Filer) override;

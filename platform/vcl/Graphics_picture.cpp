@@ -34,6 +34,11 @@ void TGraphic::Changed(TObject*) {
   if (OnChange) OnChange(this);
 }
 
+void TGraphic::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+}
+
 void TGraphic::LoadFromFile(const AnsiString& FileName) {
   TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
   // The readers take the whole file into memory; none accepts a picture anywhere near this size.
@@ -332,8 +337,16 @@ TPicture::~TPicture() = default;
 
 void TPicture::Take(std::unique_ptr<TGraphic> Graphic) {
   FGraphic = std::move(Graphic);
-  if (FGraphic) FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+  if (FGraphic) {
+    FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+    FGraphic->OnProgress = TProgressEvent(this, &TPicture::Progress);
+  }
   Changed(this);
+}
+
+void TPicture::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,
+                        const AnsiString& Msg) {
+  if (OnProgress) OnProgress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
 }
 
 void TPicture::Changed(TObject*) {

@@ -6,8 +6,11 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include <jpeglib.h>
+
+#include "platform/win32/Scoped.h"
 
 XJ_PUBLISHED(TJPEGImage);
 
@@ -51,9 +54,21 @@ void CmykToBgr(const JSAMPLE* In, uint8_t* Out, int Width, bool Inverted) {
   }
 }
 
+// Rows decoded between two reports of progress.
+constexpr int kProgressRows = 16;
+
+// Told how many rows are decoded so far; it runs between libjpeg's calls, so it must not throw. False
+// stops the decoding.
+struct TRowsDone {
+  bool (*Call)(void* Context, int Rows);
+  void* Context;
+};
+
 // Reads the header and, when Rows is given (one top-down 24-bit row per line of the picture whose
-// header was read before), the pixels. False with Error filled when the data is not a usable picture.
-bool RunJpeg(const uint8_t* Data, size_t Size, TJpegHeader& Header, uint8_t* const* Rows, char* Error) {
+// header was read before), the pixels. False with Error filled when the data is not a usable picture,
+// or with Error empty when Done stopped it.
+bool RunJpeg(const uint8_t* Data, size_t Size, TJpegHeader& Header, uint8_t* const* Rows, char* Error,
+             const TRowsDone* Done = nullptr) {
   jpeg_decompress_struct cinfo;
   TJpegError err;
   cinfo.err = jpeg_std_error(&err.Manager);
@@ -93,6 +108,12 @@ bool RunJpeg(const uint8_t* Data, size_t Size, TJpegHeader& Header, uint8_t* con
     JSAMPROW row = cmyk ? scratch[0] : Rows[y];
     if (jpeg_read_scanlines(&cinfo, &row, 1) != 1) break;
     if (cmyk) CmykToBgr(scratch[0], Rows[y], int(cinfo.output_width), cinfo.saw_Adobe_marker);
+    const int done = int(y) + 1;
+    if (Done && done % kProgressRows == 0 && done < Header.Height && !Done->Call(Done->Context, done)) {
+      jpeg_destroy_decompress(&cinfo);
+      Error[0] = 0;
+      return false;
+    }
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
@@ -125,6 +146,7 @@ void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change t
 void TJPEGImage::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of a JPEG image"); }
 
 void TJPEGImage::SetData(std::vector<uint8_t> Data) {
+  if (FDecoding) throw EInvalidGraphicOperation("Cannot change a JPEG image while it is being decoded");
   TJpegHeader header;
   if (!Data.empty()) {
     char error[JMSG_LENGTH_MAX];
@@ -139,17 +161,47 @@ void TJPEGImage::SetData(std::vector<uint8_t> Data) {
   Changed(this);
 }
 
+struct TJPEGImage::TDecoding {
+  TJPEGImage* Image;
+  std::exception_ptr Error;
+};
+
+bool TJPEGImage::RowsDecoded(void* Context, int Rows) {
+  auto* d = static_cast<TDecoding*>(Context);
+  TJPEGImage* j = d->Image;
+  try {
+    j->Progress(j, psRunning, uint8_t(int64_t { Rows } * 100 / j->FHeight), true, TRect(0, 0, j->FWidth, Rows), "");
+    return true;
+  } catch (...) {
+    d->Error = std::current_exception();
+    return false;
+  }
+}
+
+// The bitmap is the picture's while it fills, so that whoever draws the picture during the progress
+// draws the rows decoded so far.
 void TJPEGImage::DIBNeeded() {
   if (FBitmap || FData.empty()) return;
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetPixelFormat(pf24bit);
-  bitmap->SetSize(FWidth, FHeight);
+  FBitmap = std::make_unique<TBitmap>();
+  xj::ScopeExit failed([this] { FBitmap.reset(); });
+  FBitmap->SetPixelFormat(pf24bit);
+  FBitmap->SetSize(FWidth, FHeight);
   std::vector<uint8_t*> rows(static_cast<size_t>(FHeight));
-  for (int y = 0; y < FHeight; ++y) rows[size_t(y)] = static_cast<uint8_t*>(bitmap->ScanLine(y));
+  for (int y = 0; y < FHeight; ++y) rows[size_t(y)] = static_cast<uint8_t*>(FBitmap->ScanLine(y));
+  Progress(this, psStarting, 0, false, TRect(0, 0, 0, 0), "");
   TJpegHeader header { FWidth, FHeight, FGrayscale, FProgressive };
   char error[JMSG_LENGTH_MAX];
-  if (!RunJpeg(FData.data(), FData.size(), header, rows.data(), error)) JpegError(error);
-  FBitmap = std::move(bitmap);
+  TDecoding decoding { this, nullptr };
+  const TRowsDone done { &TJPEGImage::RowsDecoded, &decoding };
+  bool ok = false;
+  {
+    xj::TemporaryChange<bool> busy(FDecoding, true);
+    ok = RunJpeg(FData.data(), FData.size(), header, rows.data(), error, &done);
+  }
+  if (decoding.Error) std::rethrow_exception(decoding.Error);
+  if (!ok) JpegError(error);
+  failed.Dismiss();
+  Progress(this, psEnding, 100, true, TRect(0, 0, FWidth, FHeight), "");
 }
 
 void TJPEGImage::LoadFromStream(TStream* Stream) {

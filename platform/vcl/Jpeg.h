@@ -37,6 +37,8 @@ class TJPEGImage : public TGraphic {
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
   // Decodes now (EInvalidGraphic for corrupt data). Data that ends early decodes as far as it goes.
+  // OnProgress hears of every 16 rows decoded, with the rows so far; the picture drawn meanwhile shows
+  // them. An exception from the handler stops the decoding and comes out of here.
   void DIBNeeded();
 
  protected:
@@ -48,12 +50,16 @@ class TJPEGImage : public TGraphic {
   void WriteData(TStream* Stream) override;
 
  private:
+  // Raises EInvalidGraphicOperation while the picture is being decoded.
   void SetData(std::vector<uint8_t> Data);
+  struct TDecoding;
+  static bool RowsDecoded(void* Context, int Rows);
 
   std::vector<uint8_t> FData;
   int FWidth { 0 };
   int FHeight { 0 };
   bool FGrayscale { false };
   bool FProgressive { false };
-  std::unique_ptr<TBitmap> FBitmap;  // the decoded picture
+  bool FDecoding { false };
+  std::unique_ptr<TBitmap> FBitmap;  // the decoded picture (partly, while it decodes)
 };

@@ -339,6 +339,7 @@ class TCustomEdit : public TWinControl {
   void SetMaxLength(int Value);
   bool Modified();
   void SetModified(bool Value);
+  // ES_OEMCONVERT; under code page 936 the OEM and ANSI pages are one, so the text is never changed.
   bool OEMConvert() const { return FOEMConvert; }
   void SetOEMConvert(bool Value);
   char PasswordChar() const { return FPasswordChar; }

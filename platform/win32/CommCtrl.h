@@ -134,14 +134,63 @@ typedef struct _NM_UPDOWN {
 #define SB_GETRECT (WM_USER + 10)
 #define SB_SIMPLE (WM_USER + 9)
 
-// Custom draw.
+// Custom draw: NM_CUSTOMDRAW at each stage of a paint, and what the parent answers.
 #define CDDS_PREPAINT 0x00000001
 #define CDDS_POSTPAINT 0x00000002
+#define CDDS_PREERASE 0x00000003
+#define CDDS_POSTERASE 0x00000004
 #define CDDS_ITEM 0x00010000
 #define CDDS_ITEMPREPAINT (CDDS_ITEM | CDDS_PREPAINT)
+#define CDDS_ITEMPOSTPAINT (CDDS_ITEM | CDDS_POSTPAINT)
+#define CDDS_ITEMPREERASE (CDDS_ITEM | CDDS_PREERASE)
+#define CDDS_ITEMPOSTERASE (CDDS_ITEM | CDDS_POSTERASE)
+#define CDDS_SUBITEM 0x00020000
 #define CDRF_DODEFAULT 0x00000000
+#define CDRF_NEWFONT 0x00000002
 #define CDRF_SKIPDEFAULT 0x00000004
+#define CDRF_NOTIFYPOSTPAINT 0x00000010
 #define CDRF_NOTIFYITEMDRAW 0x00000020
+#define CDRF_NOTIFYSUBITEMDRAW 0x00000020
+#define CDRF_NOTIFYPOSTERASE 0x00000040
+#define TVCDRF_NOIMAGES 0x00010000
+#define CDIS_SELECTED 0x0001
+#define CDIS_GRAYED 0x0002
+#define CDIS_DISABLED 0x0004
+#define CDIS_CHECKED 0x0008
+#define CDIS_FOCUS 0x0010
+#define CDIS_DEFAULT 0x0020
+#define CDIS_HOT 0x0040
+#define CDIS_MARKED 0x0080
+#define CDIS_INDETERMINATE 0x0100
+
+typedef struct tagNMCUSTOMDRAWINFO {
+  NMHDR hdr;
+  DWORD dwDrawStage;
+  HDC hdc;
+  RECT rc;
+  DWORD_PTR dwItemSpec;  // the list view's item index, the tree view's HTREEITEM
+  UINT uItemState;
+  LPARAM lItemlParam;
+} NMCUSTOMDRAW, *LPNMCUSTOMDRAW;
+
+typedef struct tagNMTVCUSTOMDRAW {
+  NMCUSTOMDRAW nmcd;
+  COLORREF clrText;
+  COLORREF clrTextBk;
+  int iLevel;
+} NMTVCUSTOMDRAW, *LPNMTVCUSTOMDRAW;
+
+typedef struct tagNMLVCUSTOMDRAW {
+  NMCUSTOMDRAW nmcd;
+  COLORREF clrText;
+  COLORREF clrTextBk;
+  int iSubItem;
+} NMLVCUSTOMDRAW, *LPNMLVCUSTOMDRAW;
+
+// An item's image given as I_IMAGECALLBACK is asked of the parent (TVN_GETDISPINFOA, LVN_GETDISPINFOA)
+// each time the item is drawn.
+#define I_IMAGECALLBACK (-1)
+#define I_IMAGENONE (-2)
 
 // Header and list view: styles, items, columns and the notices they send.
 #define HDS_HORZ 0x0000
@@ -208,6 +257,7 @@ typedef struct tagNMHEADERA {
 #define LVS_NOCOLUMNHEADER 0x4000
 #define LVS_NOSORTHEADER 0x8000
 #define LVS_EX_GRIDLINES 0x0001
+#define LVS_EX_SUBITEMIMAGES 0x0002
 #define LVS_EX_CHECKBOXES 0x0004
 #define LVS_EX_TRACKSELECT 0x0008
 #define LVS_EX_HEADERDRAGDROP 0x0010
@@ -504,6 +554,48 @@ typedef struct _selchange {
   CHARRANGE chrg;
   WORD seltyp;
 } SELCHANGE;
+// Character formats: the rich edit keeps only the protected attribute, whose changes it asks the parent
+// about (EN_PROTECTED) when the event mask holds ENM_PROTECTED.
+#define EM_GETCHARFORMAT (WM_USER + 58)
+#define EM_REQUESTRESIZE (WM_USER + 65)
+#define EM_SETCHARFORMAT (WM_USER + 68)
+#define SCF_DEFAULT 0x0000
+#define SCF_SELECTION 0x0001
+#define SCF_ALL 0x0004
+#define CFM_PROTECTED 0x00000010
+#define CFE_PROTECTED 0x00000010
+#define ENM_REQUESTRESIZE 0x00040000
+#define ENM_PROTECTED 0x00200000
+#define EN_REQUESTRESIZE 0x0701
+#define EN_PROTECTED 0x0704
+#define EN_SAVECLIPBOARD 0x0708
+typedef struct _charformat {
+  UINT cbSize;
+  DWORD dwMask;
+  DWORD dwEffects;
+  LONG yHeight;
+  LONG yOffset;
+  COLORREF crTextColor;
+  BYTE bCharSet;
+  BYTE bPitchAndFamily;
+  CHAR szFaceName[32];
+} CHARFORMATA;
+typedef struct _enprotected {
+  NMHDR nmhdr;
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+  CHARRANGE chrg;
+} ENPROTECTED;
+typedef struct _reqresize {
+  NMHDR nmhdr;
+  RECT rc;
+} REQRESIZE;
+typedef struct _ensaveclipboard {
+  NMHDR nmhdr;
+  LONG cObjectCount;
+  LONG cch;
+} ENSAVECLIPBOARD;
 
 // Tree view: the rest of its messages, styles, item structures and notices.
 typedef struct _TREEITEM* HTREEITEM;
@@ -592,6 +684,7 @@ typedef struct _TREEITEM* HTREEITEM;
 #define TVM_GETBKCOLOR (TV_FIRST + 31)
 #define TVM_GETTEXTCOLOR (TV_FIRST + 32)
 #define TVN_SELCHANGINGA (TVN_FIRST - 1)
+#define TVN_GETDISPINFOA (TVN_FIRST - 3)
 #define TVN_ITEMEXPANDINGA (TVN_FIRST - 5)
 #define TVN_DELETEITEMA (TVN_FIRST - 9)
 #define TVN_BEGINLABELEDITA (TVN_FIRST - 10)

@@ -103,6 +103,28 @@ void EnsureFontconfig() {
   (void)ready;
 }
 
+// Fontconfig's best face for the family, weight and slant; with `substitute`, after its configuration's
+// rules (aliases, language, defaults) have been applied to the request.
+FcPattern* MatchFamily(const std::string& family, bool bold, bool italic, bool substitute) {
+  FcPattern* pat = FcPatternCreate();
+  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  if (substitute) FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult res;
+  FcPattern* found = FcFontMatch(nullptr, pat, &res);
+  FcPatternDestroy(pat);
+  return found;
+}
+
+bool HasFamily(FcPattern* found, const std::string& family) {
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(found, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+    if (family == reinterpret_cast<const char*>(name)) return true;
+  return false;
+}
+
 Match FindFace(const std::string& family, bool bold, bool italic) {
   static std::mutex lock;
   static std::map<std::string, Match> cache;
@@ -111,14 +133,17 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   Match m;
   EnsureFontconfig();
-  FcPattern* pat = FcPatternCreate();
-  FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult res;
-  if (FcPattern* found = FcFontMatch(nullptr, pat, &res)) {
+  // The families the system maps to are installed with it and named exactly: fontconfig's substitution
+  // rules, most of the cost of a first match, change nothing there. Should one be missing, the match
+  // comes back with another family and is made again the usual way.
+  const bool ours = family == kSansFamily || family == kCjkFamily || family == kMonoFamily;
+  FcPattern* found = ours ? MatchFamily(family, bold, italic, false) : nullptr;
+  if (found && !HasFamily(found, family)) {
+    FcPatternDestroy(found);
+    found = nullptr;
+  }
+  if (!found) found = MatchFamily(family, bold, italic, true);
+  if (found) {
     FcChar8* file = nullptr;
     int weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
     if (FcPatternGetString(found, FC_FILE, 0, &file) == FcResultMatch) m.file = reinterpret_cast<char*>(file);
@@ -134,7 +159,6 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
     m.italic = slant != FC_SLANT_ROMAN && FcPatternGetMatrix(found, FC_MATRIX, 0, &shear) != FcResultMatch;
     FcPatternDestroy(found);
   }
-  FcPatternDestroy(pat);
   cache.emplace(key, m);
   return m;
 }

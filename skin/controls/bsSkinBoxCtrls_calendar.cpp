@@ -318,10 +318,16 @@ WORD TbsSkinMonthCalendar::DayNumFromPoint(int X, int Y) {
   return 0;
 }
 
+void TbsSkinMonthCalendar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FDayPress.Down(Button);
+  TbsSkinPanel::MouseDown(Button, Shift, X, Y);
+}
+
 void TbsSkinMonthCalendar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   auto life = LifeToken();
+  const bool own = FDayPress.Up(Button, this, X, Y);
   TbsSkinPanel::MouseUp(Button, Shift, X, Y);
-  if (life.expired() || Button != mbLeft) return;
+  if (life.expired() || !own) return;
   const WORD d = DayNumFromPoint(X, Y);
   if (d == 0) return;
   SetDate(EncodeDate(ExtractYear(FDate), ExtractMonth(FDate), d));

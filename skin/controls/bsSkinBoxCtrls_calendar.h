@@ -92,6 +92,7 @@ class TbsSkinMonthCalendar : public TbsSkinPanel {
   void Loaded() override;
   // The face and the days in one image, also over the panel's background picture.
   void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   // Page Up / Page Down step the month, with Ctrl the year.
   void KeyDown(WORD& Key, TShiftState Shift) override;
@@ -109,6 +110,7 @@ class TbsSkinMonthCalendar : public TbsSkinPanel {
   int FCellWidth { 0 };
   int FCellHeight { 0 };
   bool FGridShown { false };  // the last paint had room for the day grid
+  TbsOwnPress FDayPress;
   TbsSkinSpeedButton* FButtons[4] {};
   TDateTime FDate { 0 };
   TbsDaysOfWeek FFirstDayOfWeek { bs::Sun };

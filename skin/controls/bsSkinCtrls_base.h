@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/vcl/Controls.h"
@@ -32,6 +33,23 @@ class IbsSkinChangeTarget {
 
  protected:
   ~IbsSkinChangeTarget() = default;
+};
+
+// A left press of a control's own, so that a release acts only on it: not on a press begun elsewhere,
+// nor on the release at (-1, -1) that a press cancelled by WM_CANCELMODE ends with.
+class TbsOwnPress {
+ public:
+  void Down(TMouseButton Button) { FHeld = FHeld || Button == mbLeft; }
+  // Whether a release of Button at (X, Y) ends a held left press over Control; the press ends with it.
+  bool Up(TMouseButton Button, const TControl* Control, int X, int Y) {
+    return Button == mbLeft && std::exchange(FHeld, false) && Over(Control, X, Y);
+  }
+  static bool Over(const TControl* Control, int X, int Y) {
+    return X >= 0 && Y >= 0 && X < Control->Width() && Y < Control->Height();
+  }
+
+ private:
+  bool FHeld { false };
 };
 
 // The walk itself, depth first from Root: a control, then each of its children in the order of its

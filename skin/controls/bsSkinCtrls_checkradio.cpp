@@ -119,6 +119,7 @@ void TbsSkinCheckRadioBox::SetMouseIn(bool Value) {
 }
 
 void TbsSkinCheckRadioBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FPress.Down(Button);
   if (!FMouseIn) SetMouseIn(true);
   TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
 }
@@ -128,7 +129,7 @@ void TbsSkinCheckRadioBox::MouseUp(TMouseButton Button, TShiftState Shift, int X
   TbsSkinCustomControl::MouseUp(Button, Shift, X, Y);
   if (life.expired()) return;
   // Released outside, the box has heard CM_MOUSELEAVE and the press comes to nothing.
-  if (Button == mbLeft && FMouseIn) SetCheckState();
+  if (FPress.Up(Button, this, X, Y) && FMouseIn) SetCheckState();
 }
 
 void TbsSkinCheckRadioBox::ActionChange(TObject* Sender, bool CheckDefaults) {

@@ -85,6 +85,7 @@ class TbsSkinCheckRadioBox : public TbsSkinCustomControl {
   bool FFocusingByClick { false };
   bool FCanFocused { false };
   bool FMouseIn { false };
+  TbsOwnPress FPress;
   int FGroupIndex { 0 };
   bool FChecked { false };
   bool FRadio { false };

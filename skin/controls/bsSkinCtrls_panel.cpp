@@ -344,8 +344,13 @@ void TbsSkinPanel::ChangeSkinData() {
     Realign();
 }
 
+void TbsSkinPanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  FPress.Down(Button);
+  TbsSkinCustomControl::MouseDown(Button, Shift, X, Y);
+}
+
 void TbsSkinPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if ((FRollUpMode || FCheckedMode) && FCaptionMode && Button == mbLeft) {
+  if (FPress.Up(Button, this, X, Y) && (FRollUpMode || FCheckedMode) && FCaptionMode) {
     const TPoint p(X, Y);
     // A part the skin does not have is no target, not a point at (0, 0).
     auto in = [&p](const TRect& R) { return !IsNullRect(R) && PointInRect(R, p); };

@@ -96,6 +96,7 @@ class TbsSkinPanel : public TbsSkinCustomControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void Loaded() override;
   void DefineProperties(TFiler* Filer) override;
@@ -122,6 +123,7 @@ class TbsSkinPanel : public TbsSkinCustomControl {
   bool FRollUpState { false };
   bool FRollUpMode { false };
   bool FCaptionMode { false };
+  TbsOwnPress FPress;
   TbsSkinBorderStyle FBorderStyle { bs::bvRaised };
   int FDefaultCaptionHeight { 22 };
   TAlignment FDefaultAlignment { taLeftJustify };

@@ -130,8 +130,9 @@ class TbsSkinPushButton : public TBase {
       TBase::MouseUp(Button, Shift, X, Y);
       if (life.expired()) return;
     }
-    // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere).
-    if (Button == mbLeft && std::exchange(FPressed, false)) Release();
+    // A release acts only on a press of its own (not after a cancelled press, nor one that began elsewhere);
+    // a cancelled press ends with a release at (-1, -1), off the button.
+    if (Button == mbLeft && std::exchange(FPressed, false)) Release(FMouseIn && TbsOwnPress::Over(this, X, Y));
     if (ruleFirst && !life.expired()) TBase::MouseUp(Button, Shift, X, Y);
   }
   void ActionChange(TObject* Sender, bool CheckDefaults) override {
@@ -244,12 +245,12 @@ class TbsSkinPushButton : public TBase {
   std::unique_ptr<TBitmap> FGlyph;
 
  private:
-  // The rule of a release of our own press: a plain button comes up and clicks when released over it
+  // The rule of a release of our own press: a plain button comes up and clicks when released Over it
   // (released outside it only comes up); a group button comes up and clicks only with AllowAllUp, when it
   // was down before the press.
-  void Release() {
+  void Release(bool Over) {
     if (FGroupIndex != 0) {
-      if (FDown && FAllowAllUp && FWasDown && FMouseIn) {
+      if (FDown && FAllowAllUp && FWasDown && Over) {
         auto life = this->LifeToken();
         SetDown(false);
         if (!life.expired()) ButtonClick();
@@ -257,7 +258,7 @@ class TbsSkinPushButton : public TBase {
       return;
     }
     StopRepeat();
-    if (!FMouseIn) {
+    if (!Over) {
       FDown = false;  // released outside: the face already shows up, and there is no click
       return;
     }

@@ -262,8 +262,7 @@ void TbsSkinControlBar::Paint() {
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* band = Controls(i);
     if (!band->Visible()) continue;
-    const TRect bounds = band->BoundsRect();
-    TRect r(bounds.Left - kGrip, bounds.Top - kMargin, bounds.Right + kMargin, bounds.Bottom + kMargin);
+    TRect r = BandRect(band);
     PaintControlFrame(bc, band, r);
   }
   Canvas()->Draw(0, 0, &b);

@@ -313,52 +313,83 @@ void TbsTabSkin::ItemSizeAgain() {
   if (ItemHeight >= 0) SetItemSize(ItemWidth, ItemHeight);
 }
 
-void TbsTabSkin::AdjustItemRect(TRect& R) const {
-  if (Control->Style() != tsTabs) return;
-  const bool multi = Control->MultiLine();
+// With ScrollOpposite the rows before the selected one stand beyond the display area, past the
+// selected tab's row; the native rectangles tell (R is one).
+bool TbsTabSkin::OnFarSide(const TRect& R) const {
+  if (!Control->ScrollOpposite() || !Control->MultiLine() || !Control->HandleAllocated()) return false;
+  // The native class's own answer: ours would ask this again.
+  WNDCLASSA native {};
+  if (!GetClassInfoA(nullptr, WC_TABCONTROLA, &native)) return false;
+  const HWND h = Control->Handle();
+  const int sel = static_cast<int>(CallWindowProcA(native.lpfnWndProc, h, TCM_GETCURSEL, 0, 0));
+  RECT s {};
+  if (sel < 0 ||
+      !CallWindowProcA(native.lpfnWndProc, h, TCM_GETITEMRECT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(&s)))
+    return false;
   switch (Control->TabPosition()) {
     case tpTop:
-      if (!multi) R = bsShifted(R, -2, 0);
-      R = bsShifted(R, 0, -2);
+      return R.Top >= s.bottom;
+    case tpBottom:
+      return R.Bottom <= s.top;
+    case tpLeft:
+      return R.Left >= s.right;
+    case tpRight:
       break;
+  }
+  return R.Right <= s.left;
+}
+
+// Tabs move 2 pixels outward from the display area, on whichever side they stand.
+void TbsTabSkin::AdjustItemRect(TRect& R) const {
+  if (Control->Style() != tsTabs) return;
+  const bool multi = Control->MultiLine(), far = OnFarSide(R);
+  switch (Control->TabPosition()) {
+    case tpTop:
     case tpBottom:
       if (!multi) R = bsShifted(R, -2, 0);
-      R = bsShifted(R, 0, 2);
+      R = bsShifted(R, 0, (Control->TabPosition() == tpTop) != far ? -2 : 2);
       break;
     case tpLeft:
-      R = bsShifted(R, -2, 0);
-      break;
     case tpRight:
-      R = bsShifted(R, 2, 0);
+      R = bsShifted(R, (Control->TabPosition() == tpLeft) != far ? -2 : 2, 0);
       break;
   }
 }
 
+// The frame takes the display area the native control leaves. Rows moved to the far side
+// (ScrollOpposite) keep their strip there as the tab side does: the native rectangle is then inset
+// past its plain margin on that side.
 void TbsTabSkin::AdjustDisplayRect(TRect& R) const {
   const TRect c = Control->ClientRect();
   const int CW = c.Right, CH = c.Bottom;
   const TRect b = Borders();
   const TTabPosition pos = Control->TabPosition();
+  const bool far = Control->ScrollOpposite();
+  const bool top = pos != tpBottom || (far && R.Top > 6),
+             bottom = pos == tpBottom || (far && pos == tpTop && R.Bottom < CH - 4);
+  const bool left = pos == tpLeft || (far && pos == tpRight && R.Left > 4);
+  const bool right = pos == tpRight || (far && pos == tpLeft && R.Right < CW - 4);
   if (!Skinned()) {
     R.Left = pos == tpTop || pos == tpBottom ? 1 : R.Left - 3;
-    R.Right = pos == tpRight ? R.Right + 3 : CW - 1;
-    R.Top = pos == tpBottom ? 1 : R.Top - 5;
-    R.Bottom = pos == tpBottom ? R.Bottom + 3 : CH - 1;
+    R.Right = right ? R.Right + 3 : CW - 1;
+    R.Top = top ? R.Top - 5 : 1;
+    R.Bottom = bottom ? R.Bottom + 3 : CH - 1;
     return;
   }
-  R.Left = pos == tpLeft ? R.Left + b.Left - 4 : b.Left;
-  R.Right = pos == tpRight ? R.Right - b.Right + 4 : CW - b.Right;
+  R.Left = left ? R.Left + b.Left - 4 : b.Left;
+  R.Right = right ? R.Right - b.Right + 4 : CW - b.Right;
   R.Top = R.Top - 6 + b.Top;
-  R.Bottom = pos == tpBottom ? R.Bottom + 4 - b.Bottom : CH - b.Bottom;
+  R.Bottom = bottom ? R.Bottom + 4 - b.Bottom : CH - b.Bottom;
 }
 
 // ---- Hot tab ----------------------------------------------------------------------------------------------
 
+// Without HotTrack no tab is ever hot.
 void TbsTabSkin::TestActive(int X, int Y) {
   OldHotTab = HotTab;
   HotTab = -1;
   const int n = ItemCount();
-  for (int j = 0; j < n; ++j) {
+  for (int j = 0; j < (Control->HotTrack() ? n : 0); ++j) {
     const TRect r = GetItemRect(j);
     if (X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom) {
       HotTab = j;
@@ -539,6 +570,8 @@ bool AdjustGeometry(TbsTabSkin& Skin, TMessage& Message) {
 
 TbsSkinPageControl::TbsSkinPageControl(TComponent* AOwner) : TPageControl(AOwner) {
   SetCtl3D(false);
+  // The skinned tabs have always shown the tab under the mouse; HotTrack False turns that off.
+  SetHotTrack(true);
   Font()->Assign(FSkin.DefaultFont.get());
 }
 
@@ -652,6 +685,8 @@ void TbsSkinPageControl::Dispatch(TMessage& Message) {
 
 TbsSkinTabControl::TbsSkinTabControl(TComponent* AOwner) : TTabControl(AOwner) {
   SetCtl3D(false);
+  // The skinned tabs have always shown the tab under the mouse; HotTrack False turns that off.
+  SetHotTrack(true);
   Font()->Assign(FSkin.DefaultFont.get());
 }
 
@@ -810,6 +845,7 @@ TbsSkinTabSheet::~TbsSkinTabSheet() = default;
 XJ_PUBLISHED(TbsSkinCustomTabSheet);
 
 XJ_PUBLISHED(TbsSkinPageControl,
+  XJ_PROP(HotTrack, true)
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)
   XJ_PROP(DefaultFont)
@@ -818,6 +854,7 @@ XJ_PUBLISHED(TbsSkinPageControl,
   XJ_PROP(Color) XJ_STORED(IsColorStored));
 
 XJ_PUBLISHED(TbsSkinTabControl,
+  XJ_PROP(HotTrack, true)
   XJ_PROP(SkinData)
   XJ_PROP(SkinDataName)
   XJ_PROP(DefaultFont)

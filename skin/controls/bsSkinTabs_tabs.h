@@ -48,6 +48,8 @@ class TbsTabSkin {
   // Rectangle adjustments of TCM_GETITEMRECT and TCM_ADJUSTRECT after the native answer.
   void AdjustItemRect(TRect& R) const;
   void AdjustDisplayRect(TRect& R) const;
+  // A native tab rectangle on the far side of the display area (ScrollOpposite).
+  bool OnFarSide(const TRect& R) const;
 
   // Hot tab.
   void TestActive(int X, int Y);

@@ -1,6 +1,7 @@
 // Window states emulated by moving and sizing the form: minimise, maximise, restore, roll-up, the size
 // bounds the frame allows, the minimised slots, magnetic edges and the fade-in on show.
 #include <algorithm>
+#include <utility>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "skin/data/bsUtils.h"
@@ -84,11 +85,13 @@ void RurIvozedevUzivEred::SetRollUpState(bool Value) {
   if (FRollUpState && FWindowState == wsMaximized && !FMaxRollUpState) return;
   if (FWindowState == wsMinimized) return;
   if (FWindowState == wsMaximized) FMaxRollUpState = Value;
-  FRollUpState = Value;
+  // Rolled up again, the height to come back to stays the one from before; unrolled again, the form keeps
+  // the height it has.
+  const bool was = std::exchange(FRollUpState, Value);
   if (Value) {
-    FOldRollUpHeight = FForm->Height();
+    if (!was) FOldRollUpHeight = FForm->Height();
     FForm->SetHeight(GetMinHeight());
-  } else {
+  } else if (was) {
     FForm->SetHeight(FOldRollUpHeight);
   }
   SendNCPaint();

@@ -1,7 +1,10 @@
 // A box on the real clock: its queries on quiet lines are answered without the lock, and must still see
-// every change, every injected result and every timed event, and still be counted in the call log.
+// every change, every injected result and every timed event, and still be counted in the call log. The
+// same holds on a clock set by SetClock, which those queries read themselves.
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -107,6 +110,65 @@ TEST_F(RealClockTest, CallsFromEveryThreadCountInTheCallLog) {
   log = box.CallLog();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].seq, 0u) << "a reset box counts from the start";
+}
+
+class SetClockQuietTest : public BoxTest {};
+
+// While one thread holds the box (its message sink reporting a bad file name), another's queries on a
+// quiet line are answered; the sink waits for them. The limit only turns a hang into a failure.
+TEST_F(SetClockQuietTest, QuietQueriesDoNotWaitForTheBox) {
+  Open();
+  Run("offhook 2");
+  std::mutex m;
+  std::condition_variable changed;
+  bool inSink = false, done = false, answeredInTime = false;
+  int32_t hook = -1, ring = -1;
+  box.SetMessageSink([&](std::string_view) {
+    std::unique_lock lock(m);
+    inSink = true;
+    changed.notify_all();
+    answeredInTime = changed.wait_for(lock, std::chrono::seconds(30), [&] { return done; });
+  });
+  std::thread holder([&] { EXPECT_EQ(box.DevStartRecord(0, "\x81", 100), -1); });
+  {
+    std::unique_lock lock(m);
+    changed.wait(lock, [&] { return inSink; });
+  }
+  const int32_t h = box.DevGetHookState(2), r = box.DevGetRing(1);
+  {
+    std::lock_guard lock(m);
+    hook = h;
+    ring = r;
+    done = true;
+    changed.notify_all();
+  }
+  holder.join();
+  EXPECT_TRUE(answeredInTime);
+  EXPECT_EQ(hook, 1);
+  EXPECT_EQ(ring, 0);
+}
+
+// Under a set clock the queries still see time-driven work from the exact millisecond it is due, and
+// a clock set anew keeps box time running on.
+TEST_F(SetClockQuietTest, TimedWorkArrivesOnTheDueMillisecond) {
+  Open();
+  Run("at 500 cid 2 555");
+  char buf[kTextBufferSize] {};
+  Advance(499);
+  EXPECT_EQ(box.DevGetCallerId(2, buf), 0);
+  EXPECT_EQ(box.DevGetHookState(2), 0);
+  Advance(1);
+  EXPECT_EQ(box.DevGetCallerId(2, buf), 3);
+  EXPECT_EQ(std::string(buf, 3), "555");
+
+  Run("at 9000 offhook 1");
+  ManualClock other;
+  other.ms = 7;
+  box.SetClock(&ManualClock::Read, &other);
+  other.Advance(8499);  // box time 8999
+  EXPECT_EQ(box.DevGetHookState(1), 0);
+  other.Advance(1);
+  EXPECT_EQ(box.DevGetHookState(1), 1);
 }
 
 }  // namespace

@@ -14,7 +14,12 @@
 // activation) and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW). With LVS_EDITLABELS, F2 or a slow
 // second click on the selected caption opens an editor over it (LabelEdit.h).
 // Texts given as LPSTR_TEXTCALLBACKA are asked of the parent with LVN_GETDISPINFOA when shown, so the
-// class library keeps its items' texts itself. Painting and hit testing look only at the visible items.
+// class library keeps its items' texts itself; so are images given as I_IMAGECALLBACK, and then, with
+// LVS_EX_SUBITEMIMAGES, the images of the item's report columns. Painting and hit testing look only at
+// the visible items. Painting holds the custom-draw conversation of CustomDraw.h (NMLVCUSTOMDRAW); after
+// CDRF_NOTIFYSUBITEMDRAW each report column of the item, the first included, has its own turn
+// (CDDS_SUBITEM, iSubItem the column) starting from the item's colours. The parent's colours cover the
+// whole report row, or the caption in the other views.
 //
 // Notices: LVN_ITEMCHANGING before and LVN_ITEMCHANGED after every state change (selection, focus, check
 // box), a nonzero answer to the first refusing it; LVN_BEGINLABELEDITA (refusable) and
@@ -34,6 +39,7 @@
 
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
+#include "platform/win32/ctl/CustomDraw.h"
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
 #include "platform/win32/ctl/IndexRanges.h"
@@ -59,7 +65,7 @@ struct Item {
   std::string text;
   bool callback { false };  // the text is the parent's (LVN_GETDISPINFOA)
   std::vector<std::string> sub;
-  int image { -1 };
+  int image { I_IMAGENONE };
   UINT state { 0 };  // LVIS_SELECTED, LVIS_FOCUSED, state image bits
   LPARAM lParam { 0 };
 };
@@ -1317,24 +1323,59 @@ void DrawStateImage(ListView& v, HDC dc, int i) {
     DrawCheck(dc, s, index == 2);
 }
 
-void DrawIcon(ListView& v, HDC dc, int i) {
+// The image an item, or a sub-item in a report column, shows: the item's own, or the parent's answer for
+// an item whose image is I_IMAGECALLBACK (which asks for its sub-items' images alike).
+int ImageOf(ListView& v, int i, int sub) {
+  if (v.ownerData) return sub == 0 ? ItemAt(v, i).image : AskRow(v.hwnd, i, sub, LVIF_IMAGE, 0).image;
+  const Item& it = v.items[i];
+  if (it.image != I_IMAGECALLBACK) return sub == 0 ? it.image : I_IMAGENONE;
+  NMLVDISPINFOA info {};
+  info.item.mask = LVIF_IMAGE;
+  info.item.iItem = i;
+  info.item.iSubItem = sub;
+  info.item.lParam = it.lParam;
+  info.item.iImage = I_IMAGENONE;
+  NotifyParentOf(v.hwnd, LVN_GETDISPINFOA, info.hdr);
+  return info.item.iImage;
+}
+
+bool Gone(const ListView& v, int i) { return v.dead || !Valid(v, (WPARAM)i); }
+
+// False when asking for the image took the view or the item away.
+bool DrawIcon(ListView& v, HDC dc, int i) {
   HIMAGELIST images = ViewOf(v) == LVS_ICON ? v.large : v.small;
+  if (!images) return true;
+  const int image = ImageOf(v, i, 0);
+  if (Gone(v, i)) return false;
+  if (image < 0) return true;
   RECT icon = IconRect(v, i);
-  const int image = ItemAt(v, i).image;
-  if (!images || image < 0) return;
   SIZE img = ImageSize(images);
   int x = ViewOf(v) == LVS_ICON ? icon.left + (icon.right - icon.left - img.cx) / 2 : icon.left;
   int y = icon.top + (icon.bottom - icon.top - img.cy) / 2;
   ImageList_Draw(images, image, dc, x, y, ILD_TRANSPARENT);
+  return true;
 }
 
 // How a row is drawn: highlighted or not, across the whole row or under the caption, in which text colour.
+// With the parent's colours (custom) every cell takes `text` on `back`.
 struct RowLook {
   bool selected;
   bool fullRow;
   COLORREF text;
-  bool underline;
+  COLORREF back;
+  bool custom { false };
+  bool underline { false };
 };
+
+// The colours a cell is drawn in, offered to the parent at its turn.
+COLORREF CellInk(const RowLook& look, int column) {
+  bool lit = look.selected && (column == 0 || look.fullRow);
+  return look.custom || !lit ? look.text : GetSysColor(COLOR_HIGHLIGHTTEXT);
+}
+COLORREF CellBack(const RowLook& look, int column) {
+  bool lit = look.selected && (column == 0 || look.fullRow);
+  return look.custom || !lit ? look.back : GetSysColor(COLOR_HIGHLIGHT);
+}
 
 // The caption's own area: centred under an icon, else as wide as the text unless the whole row is
 // highlighted.
@@ -1356,11 +1397,15 @@ RECT CaptionRect(ListView& v, HDC dc, const RECT& label, const std::string& capt
   return textRect;
 }
 
-// Draws the caption with its highlight and returns its area.
+// Draws the caption with its highlight (or the parent's colour: across the report's first column) and
+// returns its area.
 RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& caption, const RowLook& look) {
   RECT textRect = CaptionRect(v, dc, label, caption, look.fullRow);
-  if (look.selected && !look.fullRow) FillColour(dc, textRect, GetSysColor(COLOR_HIGHLIGHT));
-  SetTextColor(dc, look.selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : look.text);
+  if (look.custom)
+    FillColour(dc, Report(v) ? label : textRect, look.back);
+  else if (look.selected && !look.fullRow)
+    FillColour(dc, textRect, GetSysColor(COLOR_HIGHLIGHT));
+  SetTextColor(dc, CellInk(look, 0));
   RECT t = textRect;
   InflateRect(&t, -2, 0);
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
@@ -1373,26 +1418,99 @@ RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& capt
   return textRect;
 }
 
-// The report's other columns in their display order; false when asking for a text destroyed the view
-// or the item.
-bool DrawSubItems(ListView& v, HDC dc, int i, const RECT& bounds, const RowLook& look) {
+// The item's own part: state image, icon and caption, whose area goes to textRect; false when asking the
+// parent took the view or the item away.
+bool DrawFirst(ListView& v, HDC dc, int i, const RowLook& look, RECT& textRect) {
+  DrawStateImage(v, dc, i);
+  if (!DrawIcon(v, dc, i)) return false;
+  std::string caption = TextOf(v, i, 0);
+  if (Gone(v, i)) return false;
+  textRect = DrawCaption(v, dc, LabelRect(v, i), caption, look);
+  return true;
+}
+
+// A report column other than the first: its image (LVS_EX_SUBITEMIMAGES, from the small images) and text.
+bool DrawSubItem(ListView& v, HDC dc, int i, int c, const RECT& cell, const RowLook& look) {
+  if (look.custom) FillColour(dc, cell, look.back);
+  RECT ct = cell;
+  InflateRect(&ct, -6, 0);
+  if ((v.exStyle & LVS_EX_SUBITEMIMAGES) && v.small) {
+    const int image = ImageOf(v, i, c);
+    if (Gone(v, i)) return false;
+    if (image >= 0) {
+      SIZE img = ImageSize(v.small);
+      ImageList_Draw(v.small, image, dc, cell.left + 2, cell.top + (cell.bottom - cell.top - img.cy) / 2,
+                     ILD_TRANSPARENT);
+      ct.left = std::max((int)ct.left, (int)cell.left + 4 + (int)img.cx);
+    }
+  }
+  std::string s = TextOf(v, i, c);
+  if (Gone(v, i) || c >= (int)v.columns.size()) return false;
+  SetTextColor(dc, CellInk(look, c));
+  UINT a = v.columns[c].fmt & LVCFMT_RIGHT ? DT_RIGHT : v.columns[c].fmt & LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
+  DrawTextA(dc, s.data(), (int)s.size(), &ct, a | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  return true;
+}
+
+UINT DrawState(const ListView& v, int i, bool selected) {
+  return (selected ? CDIS_SELECTED : 0) | (v.focused && i == v.focus ? CDIS_FOCUS : 0) | (i == v.hot ? CDIS_HOT : 0) |
+         (IsWindowEnabled(v.hwnd) ? 0 : CDIS_DISABLED);
+}
+
+using ListDraw = CustomDraw<NMLVCUSTOMDRAW>;
+
+// One report cell, with its own turn when the parent asked for sub-items (cells); false when a notice took
+// the view, the item or the column away.
+bool DrawCell(ListView& v, ListDraw* cells, HDC dc, int i, int c, const RECT& cell, RowLook look, RECT& textRect) {
+  std::optional<ItemTurn<NMLVCUSTOMDRAW>> turn;
+  if (cells) {
+    NMLVCUSTOMDRAW nm = cells->ItemNotice((DWORD_PTR)i, DrawState(v, i, look.selected), ParamOf(v, i), cell,
+                                          CellInk(look, c), CellBack(look, c));
+    nm.iSubItem = c;
+    turn.emplace(*cells, nm, CDDS_SUBITEM);
+    if (Gone(v, i) || c >= (int)v.columns.size()) return false;
+    if (turn->NewColours()) look = RowLook { look.selected, look.fullRow, turn->Text(), turn->Back(), true };
+  }
+  if (!turn || turn->Draws()) {
+    bool drawn = c == 0 ? DrawFirst(v, dc, i, look, textRect) : DrawSubItem(v, dc, i, c, cell, look);
+    if (!drawn) return false;
+  }
+  if (turn) turn->Finish();
+  return !Gone(v, i);
+}
+
+// The report's columns in their display order, as they were when the row began.
+bool DrawCells(ListView& v, ListDraw* cells, HDC dc, int i, const RECT& bounds, const RowLook& look, RECT& textRect) {
+  const std::vector<int> order = v.order;
+  std::vector<int> widths;
+  for (int c : order) widths.push_back(v.columns[c].width);
   int x = bounds.left;
-  for (int c : v.order) {
-    RECT cell { x, bounds.top, x + v.columns[c].width, bounds.bottom };
+  for (size_t k = 0; k < order.size(); ++k) {
+    RECT cell { x, bounds.top, x + widths[k], bounds.bottom };
     x = cell.right;
-    if (c == 0) continue;
-    std::string s = TextOf(v, i, c);
-    if (v.dead || !Valid(v, (WPARAM)i)) return false;
-    SetTextColor(dc, look.selected && look.fullRow ? GetSysColor(COLOR_HIGHLIGHTTEXT) : look.text);
-    RECT ct = cell;
-    InflateRect(&ct, -6, 0);
-    UINT a = v.columns[c].fmt & LVCFMT_RIGHT ? DT_RIGHT : v.columns[c].fmt & LVCFMT_CENTER ? DT_CENTER : DT_LEFT;
-    DrawTextA(dc, s.data(), (int)s.size(), &ct, a | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    if (!DrawCell(v, cells, dc, i, order[k], cell, look, textRect)) return false;
   }
   return true;
 }
 
-void DrawItem(ListView& v, HDC dc, int i) {
+// The row as the view draws it: the highlight, the item's own part or the report's cells, the focus.
+bool DrawRowBody(ListView& v, ListDraw* cells, HDC dc, int i, const RECT& bounds, const RowLook& look) {
+  if (look.custom && Report(v))
+    FillColour(dc, RowRect(v, bounds), look.back);
+  else if (look.selected && look.fullRow)
+    FillColour(dc, RowRect(v, bounds), GetSysColor(COLOR_HIGHLIGHT));
+  RECT textRect {};
+  if (!(Report(v) ? DrawCells(v, cells, dc, i, bounds, look, textRect) : DrawFirst(v, dc, i, look, textRect)))
+    return false;
+  if (v.focused && i == v.focus) {
+    RECT f = look.fullRow ? RowRect(v, bounds) : textRect;
+    DrawFocusRect(dc, &f);
+  }
+  return true;
+}
+
+// An item, and its turn with the parent when the parent asked for items.
+void DrawItem(ListView& v, ListDraw& cd, HDC dc, int i) {
   const bool selected = (StateOf(v, i) & LVIS_SELECTED) && (v.focused || (StyleOf(v) & LVS_SHOWSELALWAYS));
   RECT bounds = Bounds(v, i);
   if (Report(v) && (StyleOf(v) & LVS_OWNERDRAWFIXED)) return OwnerDrawItem(v, dc, i, bounds);
@@ -1407,19 +1525,20 @@ void DrawItem(ListView& v, HDC dc, int i) {
   const bool hot = i == v.hot && Tracks(v);
   const COLORREF text = hot ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
   const bool underline = Activates(v) && (v.exStyle & (hot ? LVS_EX_UNDERLINEHOT : LVS_EX_UNDERLINECOLD));
-  const RowLook look { selected, fullRow, text, underline };
-  RECT label = LabelRect(v, i);
-  if (selected && fullRow) FillColour(dc, RowRect(v, bounds), GetSysColor(COLOR_HIGHLIGHT));
-  DrawStateImage(v, dc, i);
-  DrawIcon(v, dc, i);
-  std::string caption = TextOf(v, i, 0);
-  if (v.dead || !Valid(v, (WPARAM)i)) return;
-  RECT textRect = DrawCaption(v, dc, label, caption, look);
-  if (Report(v) && !DrawSubItems(v, dc, i, bounds, look)) return;
-  if (v.focused && i == v.focus) {
-    RECT f = fullRow ? RowRect(v, bounds) : textRect;
-    DrawFocusRect(dc, &f);
+  RowLook look { selected, fullRow, text, Background(v), false, underline };
+  if (!cd.ItemsWanted()) {
+    DrawRowBody(v, nullptr, dc, i, bounds, look);
+    return;
   }
+  ItemTurn<NMLVCUSTOMDRAW> turn(cd, cd.ItemNotice((DWORD_PTR)i, DrawState(v, i, selected), ParamOf(v, i), bounds,
+                                                  CellInk(look, 0), CellBack(look, 0)));
+  if (Gone(v, i)) return;
+  if (turn.Draws()) {
+    if (turn.NewColours()) look = RowLook { selected, fullRow, turn.Text(), turn.Back(), true, underline };
+    const bool cells = Report(v) && (turn.Answer() & CDRF_NOTIFYSUBITEMDRAW);
+    if (!DrawRowBody(v, cells ? &cd : nullptr, dc, i, bounds, look)) return;
+  }
+  turn.Finish();
 }
 
 void DrawGrid(ListView& v, HDC dc, const RECT& client) {
@@ -1451,21 +1570,29 @@ void HintPaintedRows(ListView& v, const RECT& area, int first, int last) {
   if (lo >= 0) HintRows(v.hwnd, lo, hi);
 }
 
-void Paint(ListView& v, HDC dc, const RECT& area) {
-  int saved = SaveDC(dc);
-  SelectObject(dc, FontOrDefault(v.font));
-  SetBkMode(dc, TRANSPARENT);
-  RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
-  FillColour(dc, area, Background(v));
+void PaintItems(ListView& v, ListDraw& cd, HDC dc, const RECT& area, const RECT& client) {
   auto [first, last] = VisibleRange(v);
   if (v.ownerData) HintPaintedRows(v, area, first, last);
   for (int i = first; i < last && i < Count(v) && !v.dead; ++i) {
     RECT b = Bounds(v, i), clip {};
     if (Report(v)) b.right = std::max(b.right, (int)client.right);
     if (!IntersectRect(&clip, &b, &area)) continue;
-    DrawItem(v, dc, i);
+    DrawItem(v, cd, dc, i);
   }
   if (!v.dead && Report(v) && (v.exStyle & LVS_EX_GRIDLINES)) DrawGrid(v, dc, client);
+}
+
+// The background and the items, with the parent's say at each stage.
+void Paint(ListView& v, HDC dc, const RECT& area) {
+  int saved = SaveDC(dc);
+  SelectObject(dc, FontOrDefault(v.font));
+  SetBkMode(dc, TRANSPARENT);
+  RECT client { 0, 0, ClientSize(v).cx, ClientSize(v).cy };
+  ListDraw cd(v.hwnd, dc, client);
+  if (cd.PreErase() && !v.dead) FillColour(dc, area, Background(v));
+  if (!v.dead) cd.PostErase();
+  if (!v.dead && cd.PrePaint() && !v.dead) PaintItems(v, cd, dc, area, client);
+  if (!v.dead) cd.PostPaint();
   RestoreDC(dc, saved);
 }
 

@@ -15,12 +15,21 @@
 #include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/MemoText.h"
 #include "platform/win32/ctl/MemoView.h"
+#include "platform/win32/ctl/Notify.h"
+#include "platform/win32/ctl/ProtectedText.h"
+#include "platform/win32/Scoped.h"
 
 namespace xj::ctl {
 
 namespace {
 
 constexpr size_t kMirrorBytes = 4096;  // what the window manager's copy of the text holds at most
+
+struct CurrentMessage {
+  UINT msg;
+  WPARAM wParam;
+  LPARAM lParam;
+};
 
 struct Memo {
   HWND hwnd {};
@@ -45,6 +54,9 @@ struct Memo {
   DWORD eventMask { 0 };      // rich edit: which notices the parent wants
   size_t lastSelStart { 0 };  // rich edit: the selection last reported
   size_t lastSelEnd { 0 };
+  ProtectedText protect;      // rich edit: text whose changes the parent is asked about first
+  int askedHeight { -1 };     // rich edit: the content height last asked of the parent
+  CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
   WidthCache widths;
 };
@@ -327,14 +339,42 @@ void Moved(Memo& m) {
   ReportSelection(m);
 }
 
-// After the text changed: rows, bars, repaint, then EN_CHANGE (which may destroy the window). A text
-// set as a whole (WM_SETTEXT) is not reported: whoever set it knows.
+// The rich edit asks its parent for the height its content takes whenever that height changes (always,
+// when asked to by EM_REQUESTRESIZE): the format rectangle with that height.
+void RequestResize(Memo& m, bool always = false) {
+  if (!m.rich || !(m.eventMask & ENM_REQUESTRESIZE) || m.dead) return;
+  Settle(m);
+  const int height = std::max(1, m.text.RowCount()) * m.lineHeight;
+  if (!always && height == m.askedHeight) return;
+  m.askedHeight = height;
+  REQRESIZE request {};
+  request.rc = FormatRect(m);
+  request.rc.bottom = request.rc.top + height;
+  NotifyParentOf(m.hwnd, EN_REQUESTRESIZE, request.nmhdr);
+}
+
+// Before an edit changes protected text, a rich edit whose parent wants to know asks it
+// (EN_PROTECTED); a non-zero answer refuses the edit.
+bool MayChange(Memo& m, size_t from, size_t to) {
+  if (!(m.eventMask & ENM_PROTECTED) || !m.protect.Touches(from, to)) return true;
+  ENPROTECTED ask {};
+  ask.msg = m.current.msg;
+  ask.wParam = m.current.wParam;
+  ask.lParam = m.current.lParam;
+  ask.chrg = CHARRANGE { (LONG)from, (LONG)to };
+  const bool refused = NotifyParentOf(m.hwnd, EN_PROTECTED, ask.nmhdr) != 0;
+  return !refused && !m.dead;
+}
+
+// After the text changed: rows, bars, repaint, the size request, then EN_CHANGE (which may destroy the
+// window). A text set as a whole (WM_SETTEXT) is not reported as a change: whoever set it knows.
 void Changed(Memo& m, bool notify = true) {
   HWND hwnd = m.hwnd;
   Mirror(m);
   SyncBars(m);
   m.desiredX = -1;
   Moved(m);
+  RequestResize(m);
   if (m.dead || !notify) return;
   if (!m.rich || (m.eventMask & ENM_CHANGE)) NotifyParent(hwnd, EN_CHANGE);
 }
@@ -760,6 +800,7 @@ void SetFont(Memo& m, HFONT font, bool redraw) {
   ScrollToCaret(m);
   PlaceCaret(m);
   if (redraw) InvalidateRect(m.hwnd, nullptr, TRUE);
+  RequestResize(m);
 }
 
 // Wrapping or the room changed.
@@ -768,6 +809,7 @@ void Reflow(Memo& m) {
   ScrollToCaret(m);
   PlaceCaret(m);
   InvalidateRect(m.hwnd, nullptr, TRUE);
+  RequestResize(m);
 }
 
 void Create(Memo& m) {
@@ -788,6 +830,7 @@ void PaintMessage(Memo& m, WPARAM wParam) {
 
 LRESULT SetTextMessage(Memo& m, const char* text) {
   m.text.SetText(text ? text : "");
+  m.protect.Clear();
   m.scrollX = m.scrollY = 0;
   Changed(m, false);
   return TRUE;
@@ -981,6 +1024,12 @@ LRESULT Handle(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
   auto m = Memos().Create(hwnd);
   m->rich = rich;
+  if (rich) {
+    Memo* p = m.get();  // the text is the memo's own: it goes with it
+    p->text.SetWatchers(
+        [p](size_t from, size_t to) { return MayChange(*p, from, to); },
+        [p](size_t from, size_t removed, size_t inserted) { p->protect.Follow(from, removed, inserted); });
+  }
   if (cs) {
     m->text.SetCase(CaseOf((DWORD)cs->style));
     m->text.SetText(cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "");
@@ -994,6 +1043,7 @@ LRESULT MemoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
   if (!m) return DefWindowProcA(hwnd, msg, wParam, lParam);
   m->text.SetCase(CaseOf(StyleOf(*m)));
+  xj::TemporaryChange<CurrentMessage> now(m->current, CurrentMessage { msg, wParam, lParam });
   return Handle(*m, msg, wParam, lParam);
 }
 
@@ -1015,7 +1065,35 @@ void MemoSetEventMask(HWND hwnd, DWORD mask) {
     m->eventMask = mask;
     m->lastSelStart = m->text.SelStart();
     m->lastSelEnd = m->text.SelEnd();
+    m->askedHeight = -1;
   }
+}
+
+void MemoRequestResize(HWND hwnd) {
+  if (std::shared_ptr<Memo> m = Memos().Find(hwnd)) RequestResize(*m, true);
+}
+
+// Only the protected attribute is kept; the other parts of a format are accepted and ignored.
+LRESULT MemoSetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* format) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return FALSE;
+  if (!(format->dwMask & CFM_PROTECTED) || !(which & (SCF_SELECTION | SCF_ALL))) return TRUE;
+  const bool all = (which & SCF_ALL) != 0;
+  m->protect.Set(all ? 0 : m->text.SelStart(), all ? m->text.Length() : m->text.SelEnd(),
+                 (format->dwEffects & CFE_PROTECTED) != 0);
+  return TRUE;
+}
+
+// The selection's format (SCF_SELECTION) or the default one: CFM_PROTECTED in the mask unless the
+// selection is partly protected. Answers the mask.
+LRESULT MemoGetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* format) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return 0;
+  const ProtectedText::State state =
+      (which & SCF_SELECTION) ? m->protect.StateOf(m->text.SelStart(), m->text.SelEnd()) : ProtectedText::State::None;
+  format->dwMask = state == ProtectedText::State::Mixed ? 0 : CFM_PROTECTED;
+  format->dwEffects = state == ProtectedText::State::All ? CFE_PROTECTED : 0;
+  return (LRESULT)format->dwMask;
 }
 
 }  // namespace xj::ctl

@@ -212,15 +212,24 @@ bool MemoText::ReplaceSelection(std::string s, UndoKind kind) {
   bool wanted = !s.empty();
   s.resize(FitLimit(s));
   if (wanted ? s.empty() : !HasSelection()) return false;
+  if (!Allowed(SelStart(), SelEnd())) return false;
   Splice(SelStart(), SelEnd(), s, kind);
   return true;
 }
 
 bool MemoText::Delete(bool backward) {
   auto [from, to] = DeletionSpan(*this, backward);
-  if (from == to) return false;
+  if (from == to || !Allowed(from, to)) return false;
   Splice(from, to, "", HasSelection() ? UndoKind::Other : UndoKind::Deleting);
   return true;
+}
+
+// The guard's say on replacing [from, to). An edit whose guard changed the text or the selection
+// meanwhile (its handler edited) is dropped: the span it was about may be gone.
+bool MemoText::Allowed(size_t from, size_t to) {
+  if (!FGuard) return true;
+  const size_t length = Length(), anchor = FAnchor, caret = FCaret;
+  return FGuard(from, to) && Length() == length && FAnchor == anchor && FCaret == caret;
 }
 
 bool MemoText::Undo() {
@@ -238,6 +247,7 @@ void MemoText::Splice(size_t from, size_t to, const std::string& s, UndoKind kin
 }
 
 void MemoText::RawReplace(size_t from, size_t length, const std::string& s) {
+  if (FWatch) FWatch(from, length, s.size());
   FChangedFrom = std::min(FChangedFrom, from);
   int a = LineOf(from), b = LineOf(from + length);
   size_t colA = from - LineOffset(a), colB = from + length - LineOffset(b);

@@ -144,6 +144,16 @@ class MemoText {
   // text's head is taken again only when the head may have changed.
   size_t TakeChangedFrom() { return std::exchange(FChangedFrom, SIZE_MAX); }
 
+  // ---- Watching edits ----
+  // `guard` is asked before an edit replaces [from, to) (from == to: an insertion there) and may refuse
+  // it; `watch` hears of every replacement, undo included. Setting the text as a whole tells neither.
+  using EditGuard = std::function<bool(size_t from, size_t to)>;
+  using EditWatch = std::function<void(size_t from, size_t removed, size_t inserted)>;
+  void SetWatchers(EditGuard guard, EditWatch watch) {
+    FGuard = std::move(guard);
+    FWatch = std::move(watch);
+  }
+
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
   void InvalidateLayout() { FAllDirty = true; }
@@ -166,6 +176,7 @@ class MemoText {
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);
   bool Delete(bool backward);
+  bool Allowed(size_t from, size_t to);
   void Measure(LineRec& l, const Wrapper& wrapper);
   void Forget(const LineRec& l);
   size_t FitLimit(const std::string& s) const;
@@ -180,6 +191,8 @@ class MemoText {
   bool FModified { false };
   size_t FChangedFrom { 0 };
   UndoLog FUndo;
+  EditGuard FGuard;
+  EditWatch FWatch;
 };
 
 }  // namespace xj::ctl

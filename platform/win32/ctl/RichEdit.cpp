@@ -1,13 +1,31 @@
 // The "RICHEDIT" window class: the multi-line view with its scroll state in pixels on both axes, the
-// rich edit's own selection, limit, event-mask and wrapping messages, and EN_CHANGE / EN_SELCHANGE
-// only as the event mask asks. Character formatting is not kept: the text is plain.
+// rich edit's own selection, limit, event-mask and wrapping messages, and EN_CHANGE / EN_SELCHANGE /
+// EN_REQUESTRESIZE / EN_PROTECTED only as the event mask asks. Of character formatting only the
+// protected attribute is kept. Text the edit put on the clipboard is offered to the parent when the
+// edit goes (EN_SAVECLIPBOARD): a non-zero answer takes it off the clipboard.
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/EditText.h"
+#include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/MemoView.h"
+#include "platform/win32/ctl/Notify.h"
 
 namespace xj::ctl {
+
+namespace {
+
+void SaveClipboard(HWND hwnd) {
+  if (GetClipboardOwner() != hwnd || !IsClipboardFormatAvailable(CF_TEXT)) return;
+  ENSAVECLIPBOARD ask {};
+  ask.cch = (LONG)ClipboardText(hwnd).size();
+  if (!NotifyParentOf(hwnd, EN_SAVECLIPBOARD, ask.nmhdr) || GetClipboardOwner() != hwnd) return;
+  if (!OpenClipboard(hwnd)) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+}  // namespace
 
 LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
@@ -39,6 +57,16 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case EM_SETTARGETDEVICE:  // no device and a width of 0 wraps at the window's width; else no wrap
       MemoSetWrap(hwnd, lParam == 0);
       return TRUE;
+    case EM_REQUESTRESIZE:
+      MemoRequestResize(hwnd);
+      return 0;
+    case EM_SETCHARFORMAT:
+      return MemoSetCharFormat(hwnd, wParam, (const CHARFORMATA*)lParam);
+    case EM_GETCHARFORMAT:
+      return MemoGetCharFormat(hwnd, wParam, (CHARFORMATA*)lParam);
+    case WM_DESTROY:
+      SaveClipboard(hwnd);
+      break;
   }
   return MemoWindowProc(hwnd, msg, wParam, lParam);
 }

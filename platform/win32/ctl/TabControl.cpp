@@ -9,7 +9,10 @@
 // is set by WM_HSCROLL (SB_THUMBPOSITION, or SBX_THUMBPOSITION32 with the position in lParam), and a
 // child "msctls_updown32" at the row's far end scrolls it for the user; the rectangles of scrolled tabs
 // go negative or past the edge. Vertical tabs always wrap into rows. With several rows of tabs the
-// rows are justified and the row of the selected tab moves next to the display area.
+// rows are justified and the row of the selected tab moves next to the display area; with
+// TCS_SCROLLOPPOSITE the rows that came before it go to the opposite side of the display area instead,
+// nearest the display the row just before it. TCS_HOTTRACK draws the caption under the mouse in the
+// highlight colour.
 //
 // The display area is the client area less 4 pixels at the left, right and bottom and 6 at the top,
 // the tab side instead taking the strip and 4 pixels (top) or 2 (other sides): TCM_ADJUSTRECT
@@ -60,6 +63,7 @@ struct TabCtl {
   int maxFirst { 0 };
   int rows { 1 };
   int selRow { 0 };
+  int hot { -1 };  // the tab under the mouse, with TCS_HOTTRACK
   bool focused { false };
   bool redraw { true };
   bool layingOut { false };
@@ -114,8 +118,17 @@ int Thickness(const TabCtl& t) {
 int RowStep(const TabCtl& t) { return Thickness(t) + (Buttons(t) ? 3 : 0); }
 int Gap(const TabCtl& t) { return Buttons(t) ? 3 : 0; }
 int Lead(const TabCtl& t) { return Buttons(t) ? 0 : 2; }
-// The strip's thickness from the window's edge: the 2-pixel margin and the rows.
-int Strip(const TabCtl& t) { return 2 + t.rows * RowStep(t) - (Buttons(t) ? 3 : 0); }
+// TCS_SCROLLOPPOSITE in effect: tabs (not buttons) in several rows, the rows before the selected one
+// on the far side.
+bool Opposite(const TabCtl& t) {
+  return (StyleOf(t) & TCS_SCROLLOPPOSITE) && !Buttons(t) && MultiLine(t) && t.rows > 1;
+}
+int OppositeRows(const TabCtl& t) { return Opposite(t) ? t.selRow : 0; }
+bool OnOppositeSide(const TabCtl& t, const Tab& tab) { return tab.row < OppositeRows(t); }
+// The strip's thickness from the window's edge: the 2-pixel margin and the rows; on the far side, 0
+// without rows there.
+int Strip(const TabCtl& t) { return 2 + (t.rows - OppositeRows(t)) * RowStep(t) - (Buttons(t) ? 3 : 0); }
+int OppositeStrip(const TabCtl& t) { return OppositeRows(t) ? 2 + OppositeRows(t) * RowStep(t) : 0; }
 
 int TabLength(const TabCtl& t, const Tab& tab) {
   if (t.fixedW > 0) return t.fixedW;
@@ -194,16 +207,34 @@ void Layout(TabCtl& t) {
 }
 
 // The rows shown from the window's edge inward: with tabs, the selected tab's row comes last, next
-// to the display area.
+// to the display area. On the far side (TCS_SCROLLOPPOSITE) the rows count from that side's edge.
 int VisualRow(const TabCtl& t, int row) {
   if (Buttons(t) || t.rows <= 1) return row;
+  if (Opposite(t)) return row < t.selRow ? row : row > t.selRow ? row - t.selRow - 1 : t.rows - t.selRow - 1;
   return (row + t.rows - 1 - t.selRow) % t.rows;
 }
 
-// Strip coordinates to window coordinates.
-RECT ToWindow(const TabCtl& t, int a0, int a1, int c0, int c1) {
+Side OppositeOf(Side side) {
+  switch (side) {
+    case Side::Top:
+      return Side::Bottom;
+    case Side::Bottom:
+      return Side::Top;
+    case Side::Left:
+      return Side::Right;
+    case Side::Right:
+      break;
+  }
+  return Side::Left;
+}
+
+// The side a tab stands on.
+Side SideOf(const TabCtl& t, const Tab& tab) { return OnOppositeSide(t, tab) ? OppositeOf(SideOf(t)) : SideOf(t); }
+
+// Strip coordinates (from the given side's edge) to window coordinates.
+RECT ToWindow(const TabCtl& t, Side side, int a0, int a1, int c0, int c1) {
   SIZE c = ClientSize(t);
-  switch (SideOf(t)) {
+  switch (side) {
     case Side::Top:
       return RECT { a0, c0, a1, c1 };
     case Side::Bottom:
@@ -219,12 +250,11 @@ RECT ToWindow(const TabCtl& t, int a0, int a1, int c0, int c1) {
 RECT ItemRect(const TabCtl& t, int i) {
   const Tab& tab = t.tabs[i];
   int shift = Shift(t), c0 = 2 + VisualRow(t, tab.row) * RowStep(t);
-  return ToWindow(t, tab.a0 - shift, tab.a1 - shift, c0, c0 + Thickness(t));
+  return ToWindow(t, SideOf(t, tab), tab.a0 - shift, tab.a1 - shift, c0, c0 + Thickness(t));
 }
 
-// The edge of a rectangle on the tabs' side, and which way is inward from it (1 or -1).
-LONG RECT::*TabEdge(const TabCtl& t, int& inward) {
-  Side side = SideOf(t);
+// The edge of a rectangle on a side, and which way is inward from it (1 or -1).
+LONG RECT::*EdgeOf(Side side, int& inward) {
   inward = side == Side::Top || side == Side::Left ? 1 : -1;
   switch (side) {
     case Side::Top:
@@ -238,12 +268,19 @@ LONG RECT::*TabEdge(const TabCtl& t, int& inward) {
   }
   return &RECT::right;
 }
+LONG RECT::*TabEdge(const TabCtl& t, int& inward) { return EdgeOf(SideOf(t), inward); }
 
+// Either side holding tabs gives up its strip and 4 pixels (top) or 2 (other sides).
 RECT Adjusted(const TabCtl& t, RECT r, bool larger) {
   int s = larger ? -1 : 1, inward = 0;
   RECT d { r.left + s * 4, r.top + s * 6, r.right - s * 4, r.bottom - s * 4 };
-  LONG RECT::*edge = TabEdge(t, inward);
-  d.*edge = r.*edge + s * inward * (Strip(t) + (SideOf(t) == Side::Top ? 4 : 2));
+  const Side side = SideOf(t), far = OppositeOf(side);
+  LONG RECT::*edge = EdgeOf(side, inward);
+  d.*edge = r.*edge + s * inward * (Strip(t) + (side == Side::Top ? 4 : 2));
+  if (OppositeRows(t) > 0) {
+    edge = EdgeOf(far, inward);
+    d.*edge = r.*edge + s * inward * (OppositeStrip(t) + (far == Side::Top ? 4 : 2));
+  }
   return d;
 }
 
@@ -347,6 +384,13 @@ int HitTest(const TabCtl& t, POINT p) {
     if (PtInRect(&r, p)) return i;
   }
   return -1;
+}
+
+void SetHot(TabCtl& t, int i) {
+  if (!(StyleOf(t) & TCS_HOTTRACK)) i = -1;
+  if (i == t.hot) return;
+  t.hot = i;
+  Redraw(t);
 }
 
 void ButtonDown(TabCtl& t, POINT p, WPARAM keys) {
@@ -526,8 +570,9 @@ void DrawContents(const TabCtl& t, HDC dc, const Tab& tab, const RECT& r, Side s
   int gap = image && !tab.text.empty() ? 3 : 0;
   int total = imgAlong + gap + tab.textW;
   int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  const bool hot = t.hot >= 0 && t.hot < Count(t) && &t.tabs[t.hot] == &tab;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(IsWindowEnabled(t.hwnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  SetTextColor(dc, GetSysColor(!IsWindowEnabled(t.hwnd) ? COLOR_GRAYTEXT : hot ? COLOR_HIGHLIGHT : COLOR_BTNTEXT));
   if (!vertical) {
     int x = cx - total / 2;
     if (image) ImageList_Draw(t.images, tab.image, dc, x, cy - img.cy / 2, ILD_TRANSPARENT);
@@ -572,7 +617,7 @@ void DrawTab(const TabCtl& t, HDC dc, int i) {
         InflateRect(&r, 2, 0);
       InflateRect(&r, vertical ? 2 : 0, vertical ? 0 : 2);
     }
-    DrawTabOutline(t, dc, r, side);
+    DrawTabOutline(t, dc, r, SideOf(t, tab));  // captions keep the tab side's turn wherever the tab stands
   }
   DrawContents(t, dc, tab, r, side);
   if (selected && t.focused && !(StyleOf(t) & TCS_FOCUSNEVER)) {
@@ -602,6 +647,8 @@ void Paint(TabCtl& t, HDC dc) {
     int inward = 0;
     LONG RECT::*edge = TabEdge(t, inward);
     frame.*edge += inward * Strip(t);
+    edge = EdgeOf(OppositeOf(SideOf(t)), inward);
+    frame.*edge += inward * OppositeStrip(t);
     DrawEdge(dc, &frame, EDGE_RAISED, BF_RECT | BF_MIDDLE);
   }
   RECT client { 0, 0, c.cx, c.cy };
@@ -732,6 +779,12 @@ bool ZeroMessage(TabCtl& t, UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_LBUTTONDOWN:
       ButtonDown(t, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }, wParam);
+      break;
+    case WM_MOUSEMOVE:
+      SetHot(t, HitTest(t, POINT { GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam) }));
+      break;
+    case WM_MOUSELEAVE:
+      SetHot(t, -1);
       break;
     case WM_HSCROLL:
       HScroll(t, wParam, lParam);

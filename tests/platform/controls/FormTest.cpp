@@ -133,6 +133,26 @@ TEST_F(FormTest, ShowModalEndsWithTheResultOfTheButtonPressedAndKeepsTimersRunni
   EXPECT_EQ(xt::UnscriptedModals(), 0);
 }
 
+// The screen's cursor is the default one while a modal form runs, and what it was afterwards, whether the
+// form ends with a result or is closed.
+TEST_F(FormTest, ShowModalPutsTheScreensCursorBack) {
+  Screen->SetCursor(crHourGlass);
+  for (const bool closed : { false, true }) {
+    TForm* dialog = NewForm();
+    TCursor inside = crNone;
+    xt::AnswerModal([&](const xt::ModalRecord&) -> LONG_PTR {
+      inside = Screen->Cursor();
+      if (!closed) return mrOk;
+      dialog->Close();
+      return xt::kKeepOpen;
+    });
+    EXPECT_EQ(dialog->ShowModal(), closed ? mrCancel : mrOk);
+    EXPECT_EQ(inside, crDefault) << closed;
+    EXPECT_EQ(Screen->Cursor(), crHourGlass) << closed;
+  }
+  Screen->SetCursor(crDefault);
+}
+
 TEST_F(FormTest, ShowModalResultsFromScriptsHidingAndClosing) {
   struct Case {
     const char* name;

@@ -125,6 +125,44 @@ TEST_F(LayoutTest, ConstraintsLimitEverySizeChange) {
   EXPECT_EQ(client->Left(), 40);
 }
 
+// A client-aligned control left exactly no height gets none; left less than none, it keeps its own.
+TEST_F(LayoutTest, AClientAlignedControlLeftNoHeightGetsNone) {
+  TTestPanel* top = Panel(form, 0, 0, 5, 10, alTop);
+  TTestPanel* client = Panel(form, 0, 0, 5, 7, alClient);
+  const int own = client->Height();
+  ASSERT_EQ(own, 290);
+  const struct { int topHeight, clientHeight; } cases[] = { { 301, own }, { 300, 0 }, { 299, 1 } };
+  for (const auto& c : cases) {
+    top->SetHeight(c.topHeight);
+    EXPECT_EQ(client->Height(), c.clientHeight) << c.topHeight;
+  }
+}
+
+// A control that keeps another size than its strip's (here its height follows its width) gives the
+// difference back to the controls aligned after it, on every side.
+TEST_F(LayoutTest, AnAlignedControlKeepingAnotherSizeGivesTheRestBackOnEverySide) {
+  const struct {
+    TAlign align;
+    TRect client;
+  } cases[] = { { alTop, TRect(0, 40, 400, 300) },
+                { alBottom, TRect(0, 0, 400, 260) },
+                { alLeft, TRect(30, 0, 400, 300) },
+                { alRight, TRect(0, 0, 370, 300) } };
+  for (const auto& c : cases) {
+    form->DisableAlign();
+    TTestPanel* p = Panel(form, 0, 0, 100, 100, c.align);
+    p->OnCanResize = On<TCanResizeEvent>([](TObject*, int& w, int& h, bool&) {
+      if (w == 400) h = 40;  // across the whole width: 40 high
+      if (h == 300) w = 30;  // down the whole height: 30 wide
+    });
+    TTestPanel* client = Panel(form, 0, 0, 5, 5, alClient);
+    form->EnableAlign();
+    EXPECT_EQ(client->BoundsRect(), c.client) << int(c.align);
+    delete client;
+    delete p;
+  }
+}
+
 TEST_F(LayoutTest, SettersSendTheirNotificationsOnlyOnChange) {
   TTestShape* shape = new TTestShape(form);
   shape->SetParent(form);

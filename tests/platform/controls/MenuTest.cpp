@@ -106,6 +106,18 @@ TEST_F(MenuTest, RadioItemsOfAGroupUncheckEachOther) {
   EXPECT_EQ(GetMenuState(file->Handle(), a->MenuIndex(), MF_BYPOSITION) & MF_CHECKED, 0u);
 }
 
+TEST_F(MenuTest, CheckingAPlainItemLeavesTheRadioItemsOfItsGroupAlone) {
+  TMenuItem* radio = Item(file, "R");
+  radio->SetRadioItem(true);
+  radio->SetGroupIndex(1);
+  radio->SetChecked(true);
+  TMenuItem* plain = Item(file, "P");
+  plain->SetGroupIndex(1);
+  plain->SetChecked(true);
+  EXPECT_TRUE(radio->Checked());
+  EXPECT_TRUE(plain->Checked());
+}
+
 TEST_F(MenuTest, RemovingTheMenuFromTheFormKeepsTheMenu) {
   const int clientWithBar = form->ClientHeight();
   form->SetMenu(nullptr);

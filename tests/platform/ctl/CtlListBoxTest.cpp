@@ -542,6 +542,59 @@ TEST_F(ListBoxTest, RedrawOffDefersScrollStateAndErases) {
   EXPECT_EQ(Range(l, SB_VERT), Range2(0, 19));
 }
 
+TEST_F(ListBoxTest, NoItemIsPaintedWhileRedrawIsOff) {
+  HWND l = List(0);
+  Add(l, 8);
+  PumpUntilIdle();
+  SendMessageA(l, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(l, LB_SETCURSEL, 2, 0);
+  SendMessageA(l, LB_SETCURSEL, 4, 0);
+  RECT u;
+  EXPECT_FALSE(GetUpdateRect(l, &u, FALSE));
+  SendMessageA(l, WM_SETREDRAW, TRUE, 0);
+  EXPECT_TRUE(GetUpdateRect(l, &u, FALSE));
+}
+
+// An item put in at the selected (or caret) index pushes the selection down with its item; one put in
+// after it leaves it; deleting the caret's item leaves the caret on the item that took its place.
+TEST_F(ListBoxTest, InsertsAtTheSelectedIndexMoveTheSelectionWithItsItem) {
+  auto caret = [](HWND l) { return SendMessageA(l, LB_GETCARETINDEX, 0, 0); };
+  HWND single = List(0);
+  Add(single, 5);
+  SendMessageA(single, LB_SETCURSEL, 2, 0);
+  SendMessageA(single, LB_INSERTSTRING, 2, (LPARAM) "new");
+  EXPECT_EQ(Cur(single), 3);
+  EXPECT_EQ(caret(single), 3);
+  SendMessageA(single, LB_INSERTSTRING, 4, (LPARAM) "after");
+  EXPECT_EQ(Cur(single), 3);
+  EXPECT_EQ(caret(single), 3);
+  SendMessageA(single, LB_DELETESTRING, 3, 0);
+  EXPECT_EQ(Cur(single), LB_ERR);
+  EXPECT_EQ(caret(single), 3);
+  EXPECT_EQ(Items(single)[3], "after");
+
+  HWND multi = List(LBS_EXTENDEDSEL);
+  Add(multi, 5);
+  SendMessageA(multi, LB_SETCARETINDEX, 1, 0);
+  SendMessageA(multi, LB_INSERTSTRING, 1, (LPARAM) "new");
+  EXPECT_EQ(caret(multi), 2);
+}
+
+// Variable heights that add up to the window's height exactly show every item and do not scroll.
+TEST_F(ListBoxTest, VariableHeightsThatExactlyFillTheListDoNotScroll) {
+  const UINT heights[] = { 30, 10, 20, 18 };  // 78: the list's height
+  Behaviour().measure = [&](const MEASUREITEMSTRUCT& m) { return heights[m.itemID]; };
+  HWND l = List(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS);
+  Add(l, 4);
+  EXPECT_EQ(Range(l, SB_VERT), Range2(0, 0));
+  SendMessageA(l, LB_SETTOPINDEX, 3, 0);
+  EXPECT_EQ(Top(l), 0);
+  SendMessageA(l, LB_SETITEMHEIGHT, 3, MAKELPARAM(19, 0));  // one pixel over
+  EXPECT_EQ(Range(l, SB_VERT), Range2(0, 3));
+  SendMessageA(l, LB_SETTOPINDEX, 3, 0);
+  EXPECT_EQ(Top(l), 1);
+}
+
 TEST_F(ListBoxTest, AParentMayDestroyTheListFromItsNotice) {
   HWND l = List(LBS_NOTIFY);
   Add(l, 5);

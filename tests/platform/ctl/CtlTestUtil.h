@@ -13,6 +13,7 @@
 #include "platform/testing/TestHooks.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinUser.h"
+#include "tests/support/ClipboardText.h"
 
 namespace ctltest {
 
@@ -95,26 +96,8 @@ inline std::string TextOf(HWND h) {
   return s;
 }
 
-inline std::string ClipboardText() {
-  std::string s;
-  if (!OpenClipboard(nullptr)) return s;
-  if (HANDLE h = GetClipboardData(CF_TEXT)) {
-    s = (const char*)GlobalLock(h);
-    GlobalUnlock(h);
-  }
-  CloseClipboard();
-  return s;
-}
-
-inline void SetClipboardText(const std::string& s) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  memcpy(GlobalLock(h), s.c_str(), s.size() + 1);
-  GlobalUnlock(h);
-  SetClipboardData(CF_TEXT, h);
-  CloseClipboard();
-}
+using testsupport::ClipboardText;
+using testsupport::SetClipboardText;
 
 class CtlTest : public ::testing::Test {
  protected:

@@ -76,6 +76,41 @@ TEST_F(ControlBarTest, BandsFormRowsAndMoveBetweenThemByTheirGrips) {
   EXPECT_EQ(b->Top(), 2);
 }
 
+TEST_F(ControlBarTest, OnBandInfoPlacesEachBandByTheInsetsWidthAndRowsItLeaves) {
+  bar->SetAutoSize(true);
+  TPanel* a = Band(11, 2, 60, 22);
+  TPanel* b = Band(80, 3, 45, 22);
+  int rowsOfB = 1, calls = 0;
+  bar->OnBandInfo = On<TBandInfoEvent>([&](TObject*, TControl* band, TRect& insets, int& preferred, int& rows) {
+    ++calls;
+    EXPECT_EQ(insets, TRect(11, 2, 2, 2));
+    EXPECT_EQ(preferred, band->Width());
+    EXPECT_EQ(rows, 1);
+    if (band == a) {
+      insets = TRect(20, 5, 7, 3);
+      preferred = 90;
+    } else {
+      rows = rowsOfB;
+    }
+  });
+  form->Show();
+  xt::PumpUntilIdle();
+  EXPECT_GT(calls, 0);
+  // a: 20 in and 5 down, 90 wide; b after a's right inset of 7, with its own grip of 11.
+  EXPECT_EQ(a->BoundsRect(), TRect(20, 5, 110, 27));
+  EXPECT_EQ(b->BoundsRect(), TRect(128, 2, 173, 24));
+  EXPECT_EQ(bar->ClientHeight(), 52);  // a's band is 30 high: two RowSizes
+  // a's frame is drawn around its insets: highlight at the band's corner, shadow at its far edges.
+  EXPECT_EQ(xt::ReadPixel(bar->Handle(), 0, 0), kHighlight);
+  EXPECT_EQ(xt::ReadPixel(bar->Handle(), 116, 15), kShadow);
+  EXPECT_EQ(xt::ReadPixel(bar->Handle(), 50, 29), kShadow);
+  // A band asking for three rows makes its row three RowSizes high.
+  rowsOfB = 3;
+  bar->Realign();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(bar->ClientHeight(), 78);
+}
+
 TEST_F(ControlBarTest, PaintsTheTiledPictureThenEachBandsFrameAndGrip) {
   TBitmap tile;
   Paint(tile, { "RG", "GR", "RG" }, { { 'R', clRed }, { 'G', clLime } });

@@ -138,6 +138,27 @@ TEST_F(StatusBarTest, TheLastPanelClipsItsTextAtTheGrip) {
   }
 }
 
+// A new text is drawn at once; the same text again draws nothing.
+TEST_F(StatusBarTest, OnlyANewSimpleOrPanelTextIsDrawnAgain) {
+  TStatusPanel* panel = AddPanel(100, "one");
+  form->Show();
+  xt::PumpUntilIdle();
+  auto drawnAfter = [](const std::function<void()>& Change) {
+    xt::ClearTextLog();
+    Change();
+    xt::PumpUntilIdle();
+    std::vector<std::string> texts;
+    for (const auto& r : xt::TextOutLog()) texts.push_back(r.text);
+    return texts;
+  };
+  using Texts = std::vector<std::string>;
+  EXPECT_EQ(drawnAfter([&] { panel->SetText("uno"); }), Texts { "uno" });
+  EXPECT_EQ(drawnAfter([&] { panel->SetText("uno"); }), Texts {});
+  EXPECT_EQ(drawnAfter([&] { bar->SetSimplePanel(true); }), Texts {});  // no simple text yet
+  EXPECT_EQ(drawnAfter([&] { bar->SetSimpleText("first"); }), Texts { "first" });
+  EXPECT_EQ(drawnAfter([&] { bar->SetSimpleText("first"); }), Texts {});
+}
+
 TEST_F(StatusBarTest, TheSimplePanelReplacesThePanels) {
   AddPanel(100, "one");
   AddPanel(100, "two");

@@ -11,27 +11,6 @@ using namespace stdtest;
 
 namespace {
 
-std::string ClipboardText() {
-  std::string s;
-  if (!OpenClipboard(nullptr)) return s;
-  if (HANDLE h = GetClipboardData(CF_TEXT)) {
-    s = static_cast<const char*>(GlobalLock(h));
-    GlobalUnlock(h);
-  }
-  CloseClipboard();
-  return s;
-}
-
-void SetClipboardText(const std::string& s) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  memcpy(GlobalLock(h), s.c_str(), s.size() + 1);
-  GlobalUnlock(h);
-  SetClipboardData(CF_TEXT, h);
-  CloseClipboard();
-}
-
 class EditTest : public StdCtrlsTest {
  protected:
   TEdit* NewEdit(int x = 10, int y = 10, int w = 200) {

@@ -66,6 +66,23 @@ TEST_F(ListBoxTest, ItemsKeepTheirTextAndData) {
   EXPECT_EQ(list->Count(), 0);
 }
 
+// Between BeginUpdate and EndUpdate the list paints nothing; afterwards it shows every item.
+TEST_F(ListBoxTest, NothingIsPaintedWhileTheItemsAreUpdated) {
+  TListBox* list = NewList(2);
+  Show();
+  list->Items()->BeginUpdate();
+  for (int i = 0; i < 5; ++i) list->Items()->Add("more");
+  list->Items()->Delete(0);
+  RECT u;
+  EXPECT_FALSE(GetUpdateRect(list->Handle(), &u, FALSE));
+  xt::ClearTextLog();
+  list->Items()->EndUpdate();
+  xt::PumpUntilIdle();
+  std::vector<std::string> drawn;
+  for (const auto& r : xt::TextOutLog()) drawn.push_back(r.text);
+  EXPECT_EQ(drawn, (std::vector<std::string> { "item 1", "more", "more", "more", "more", "more" }));
+}
+
 TEST_F(ListBoxTest, ClicksSelectAndClickOnceEachDoubleClicksToo) {
   TListBox* list = NewList(20);
   int dbl = 0;

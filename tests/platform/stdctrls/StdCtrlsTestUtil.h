@@ -13,6 +13,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/testing/TestHooks.h"
+#include "tests/support/ClipboardText.h"
 
 namespace stdtest {
 
@@ -29,6 +30,9 @@ Event On(F f) {
 }
 
 inline COLORREF Rgb(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)) & 0xFFFFFF; }
+
+using testsupport::ClipboardText;
+using testsupport::SetClipboardText;
 
 // Records what reaches a control's WindowProc and passes it on.
 class TRecorder {

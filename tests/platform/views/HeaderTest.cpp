@@ -242,6 +242,31 @@ XJ_PUBLISHED(TSectionsForm, XJ_FIELD(Header1));
 
 namespace {
 
+// A section put in before the others moves their indexes up but keeps their display order; the new one
+// shows last, as an appended one does.
+TEST_F(HeaderTest, ASectionInsertedBeforeTheOthersKeepsTheirDisplayOrder) {
+  HWND h = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD | WS_VISIBLE, 0, 100, 300, 20, form->Handle(), nullptr, nullptr,
+                           nullptr);
+  auto insert = [&](int at, int width) {
+    HDITEMA it {};
+    it.mask = HDI_WIDTH;
+    it.cxy = width;
+    return SendMessageA(h, HDM_INSERTITEMA, at, reinterpret_cast<LPARAM>(&it));
+  };
+  for (int width : { 80, 50, 70 }) insert(99, width);
+  EXPECT_EQ(insert(0, 30), 0);
+  std::vector<int> order(4, -1);
+  SendMessageA(h, HDM_GETORDERARRAY, 4, reinterpret_cast<LPARAM>(order.data()));
+  EXPECT_EQ(order, (std::vector<int> { 1, 2, 3, 0 }));
+  const int lefts[] = { 200, 0, 80, 130 };
+  for (int i = 0; i < 4; ++i) {
+    RECT r {};
+    SendMessageA(h, HDM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&r));
+    EXPECT_EQ(r.left, lefts[i]) << i;
+  }
+  DestroyWindow(h);
+}
+
 TEST_F(HeaderTest, SectionsStreamThroughAFormResource) {
   const std::string text = R"(object SectionsForm: TSectionsForm
   Width = 300

@@ -92,6 +92,153 @@ TEST_F(RichEditTest, ChangesAndSelectionMovesAreReported) {
   EXPECT_EQ(rich->Text(), "newx");
 }
 
+TEST_F(RichEditTest, OnResizeRequestFollowsTheHeightOfTheContentOnly) {
+  TRichEdit* rich = ShownRich(200, 4);
+  std::vector<TRect> asked;
+  rich->OnResizeRequest = On<TRichEditResizeEvent>([&](TObject*, TRect r) { asked.push_back(r); });
+  const int w = rich->ClientWidth();
+  rich->SetText("one");
+  asked.clear();
+  Type("ab");  // the same single row: nothing asked
+  EXPECT_TRUE(asked.empty());
+  Press(VK_RETURN);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked.back(), TRect(0, 0, w, 2 * kLineH));
+  Type("cd");
+  EXPECT_EQ(asked.size(), 1u);
+  Press(VK_BACK);
+  Press(VK_BACK);
+  Press(VK_BACK);
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked.back(), TRect(0, 0, w, kLineH));
+  // Past the window's own height, and from a text set whole; a long line wrapping asks too.
+  rich->Lines()->SetText("1\r\n2\r\n3\r\n4\r\n5\r\n6");
+  ASSERT_EQ(asked.size(), 3u);
+  EXPECT_EQ(asked.back().Height(), 6 * kLineH);
+  rich->SetText(AnsiString(std::string(3 * w / kCharW, 'x').c_str()));
+  ASSERT_EQ(asked.size(), 4u);
+  EXPECT_GE(asked.back().Height(), 3 * kLineH);
+  rich->Perform(EM_REQUESTRESIZE, 0, 0);  // asked for again, at the same height
+  ASSERT_EQ(asked.size(), 5u);
+  EXPECT_EQ(asked[4], asked[3]);
+}
+
+TEST_F(RichEditTest, OnProtectChangeIsAskedBeforeAnEditTouchesProtectedText) {
+  TRichEdit* rich = ShownRich(300, 4);
+  rich->SetText("keep THIS safe");
+  rich->SetSelStart(5);
+  rich->SetSelLength(4);
+  CHARFORMATA cf { sizeof cf, CFM_PROTECTED, CFE_PROTECTED, 0, 0, 0, 0, 0, {} };
+  ASSERT_TRUE(rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf)));
+  const auto protectedAt = [&](int start, int length) {
+    rich->SetSelStart(start);
+    rich->SetSelLength(length);
+    CHARFORMATA got { sizeof got, 0, 0, 0, 0, 0, 0, 0, {} };
+    rich->Perform(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&got));
+    return !(got.dwMask & CFM_PROTECTED) ? -1 : (got.dwEffects & CFE_PROTECTED) ? 1 : 0;
+  };
+  EXPECT_EQ(protectedAt(5, 4), 1);
+  EXPECT_EQ(protectedAt(0, 7), -1) << "partly protected";
+  EXPECT_EQ(protectedAt(10, 4), 0);
+
+  std::vector<std::pair<int, int>> asks;
+  bool allow = false;
+  rich->OnProtectChange = On<TRichEditProtectChange>([&](TObject*, int a, int b, bool& ok) {
+    asks.push_back({ a, b });
+    ok = allow;
+  });
+  struct Edit {
+    const char* what;
+    int start, length;
+    UINT key;  // 0: type "x"
+    const char* text;
+    std::vector<std::pair<int, int>> asks;
+  };
+  const Edit refused[] = {
+    { "typing inside", 6, 0, 0, "keep THIS safe", { { 6, 6 } } },
+    { "typing over", 6, 1, 0, "keep THIS safe", { { 6, 7 } } },
+    { "backspace into its end", 9, 0, VK_BACK, "keep THIS safe", { { 8, 9 } } },
+    { "delete into its start", 4, 2, VK_DELETE, "keep THIS safe", { { 4, 6 } } },
+    { "typing before it", 5, 0, 0, "keep xTHIS safe", {} },
+    { "typing after it", 10, 0, 0, "keep xTHISx safe", {} },
+    { "backspace elsewhere", 16, 0, VK_BACK, "keep xTHISx saf", {} },
+  };
+  for (const Edit& e : refused) {
+    SCOPED_TRACE(e.what);
+    asks.clear();
+    rich->SetSelStart(e.start);
+    rich->SetSelLength(e.length);
+    if (e.key)
+      Press(e.key);
+    else
+      Type("x");
+    EXPECT_EQ(rich->Text(), e.text);
+    EXPECT_EQ(asks, e.asks);
+  }
+  EXPECT_EQ(protectedAt(6, 4), 1) << "the protected text moved with the text typed before it";
+  // Allowed: the change goes through, and what remains protected follows.
+  allow = true;
+  asks.clear();
+  rich->SetSelStart(4);
+  rich->SetSelLength(4);
+  Press(VK_DELETE);
+  EXPECT_EQ(rich->Text(), "keepISx saf");
+  EXPECT_EQ(asks, (std::vector<std::pair<int, int>> { { 4, 8 } }));
+  EXPECT_EQ(protectedAt(4, 2), 1);
+  // Undo puts the text back without asking.
+  asks.clear();
+  rich->Perform(EM_UNDO, 0, 0);
+  EXPECT_TRUE(asks.empty());
+  // A handler that edits the text itself overtakes the edit it was asked about, which is dropped.
+  rich->SetText("keep THIS");
+  rich->SetSelStart(5);
+  rich->SetSelLength(4);
+  rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+  rich->OnProtectChange = On<TRichEditProtectChange>([&](TObject*, int, int, bool& ok) {
+    rich->SetText("x");
+    ok = true;
+  });
+  rich->SetSelStart(9);
+  rich->SetSelLength(0);
+  Press(VK_BACK);
+  EXPECT_EQ(rich->Text(), "x");
+}
+
+TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
+  struct Case {
+    bool assign, copy, save;
+    int asks;
+    const char* left;
+  };
+  const Case cases[] = {
+    { true, true, false, 1, "" },
+    { true, true, true, 1, "copied" },
+    { false, true, true, 0, "copied" },
+    { true, false, false, 0, "someone else's" },  // not this edit's text: not asked, left alone
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.assign << c.copy << c.save);
+    SetClipboardText("someone else's");
+    TRichEdit* rich = ShownRich();
+    rich->SetText("copied");
+    int asks = 0, chars = -1;
+    if (c.assign)
+      rich->OnSaveClipboard = On<TRichEditSaveClipboard>([&, c](TObject*, int, int n, bool& save) {
+        ++asks;
+        chars = n;
+        save = c.save;
+      });
+    if (c.copy) {
+      rich->SelectAll();
+      rich->CopyToClipboard();
+    }
+    delete rich;
+    EXPECT_EQ(asks, c.asks);
+    if (c.asks) EXPECT_EQ(chars, 6);
+    EXPECT_EQ(ClipboardText(), c.left);
+  }
+}
+
 TEST_F(RichEditTest, LinesReadRtfKeepingTextAndParagraphs) {
   TRichEdit* rich = ShownRich(380);
   const AnsiString doc =

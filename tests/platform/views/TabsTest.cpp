@@ -261,6 +261,75 @@ TEST_F(TabsTest, AThousandTabsWrapAndTheSelectedRowMovesNextToTheDisplay) {
   EXPECT_EQ(tc->TabIndex(), 7);
 }
 
+TEST_F(TabsTest, HotTrackLightsOnlyTheCaptionUnderTheMouse) {
+  for (bool track : { false, true }) {
+    SCOPED_TRACE(track);
+    auto* tc = Make<TTabControl>(10, 10, 300, 100);
+    tc->Tabs()->Add("One");
+    tc->Tabs()->Add("Two");
+    tc->SetHotTrack(track);
+    form->Show();
+    xt::PumpUntilIdle();
+    const COLORREF lit = GetSysColor(COLOR_HIGHLIGHT);
+    const auto litIn = [&](int i) {
+      const TRect r = tc->TabRect(i);
+      int n = 0;
+      for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) n += xt::ReadPixel(tc->Handle(), x, y) == lit;
+      return n;
+    };
+    const TRect r1 = tc->TabRect(1);
+    const TPoint p = tc->ClientToScreen(TPoint(r1.Left + 3, r1.Top + 3));
+    xt::MouseMove(p.X, p.Y);
+    EXPECT_EQ(litIn(1) > 0, track);
+    EXPECT_EQ(litIn(0), 0);
+    xt::MouseMove(2, 2);  // away from the control
+    EXPECT_EQ(litIn(1), 0);
+    delete tc;
+  }
+}
+
+TEST_F(TabsTest, ScrollOppositeMovesTheRowsBeforeTheSelectedOneToTheFarSide) {
+  for (bool opposite : { false, true }) {
+    SCOPED_TRACE(opposite);
+    auto* pc = Make<TPageControl>(10, 10, 364, 260);
+    pc->SetMultiLine(true);
+    pc->SetScrollOpposite(opposite);
+    pc->SetTabWidth(36);  // ten to a row, three rows
+    for (int i = 0; i < 30; ++i) AddSheet(pc, Format("P%d", i));
+    pc->SetActivePageIndex(0);
+    form->Show();
+    xt::PumpUntilIdle();
+    ASSERT_EQ(pc->RowCount(), 3);
+    const int ch = pc->ClientHeight();
+    const TRect before = pc->DisplayRect();
+    EXPECT_EQ(before.Bottom, ch - 4) << "every row starts on the tab side";
+    EXPECT_EQ(pc->TabRect(0).Bottom, before.Top - 4);
+    pc->SetActivePageIndex(25);  // the third row
+    xt::PumpUntilIdle();
+    const TRect d = pc->DisplayRect();
+    EXPECT_EQ(pc->TabRect(25).Bottom, d.Top - 4) << "the selected row next to the display area";
+    EXPECT_EQ(pc->ActivePage()->BoundsRect(), d) << "the page follows the display area";
+    if (!opposite) {
+      EXPECT_EQ(d, before);
+      EXPECT_EQ(pc->TabRect(0).Bottom, 2 + kThick);  // rows rolled round on the same side
+    } else {
+      // Rows 0 and 1 below the display area, row 1 nearest it; the display keeps its height.
+      EXPECT_EQ(d.Top, before.Top - 2 * kThick);
+      EXPECT_EQ(d.Height(), before.Height());
+      EXPECT_EQ(pc->TabRect(5), TRect(pc->TabRect(5).Left, ch - 2 - kThick, pc->TabRect(5).Right, ch - 2));
+      EXPECT_EQ(pc->TabRect(15).Top, d.Bottom + 2);
+      EXPECT_EQ(pc->IndexOfTabAt(pc->TabRect(5).Left + 3, ch - 8), 5);
+      Gallery(pc, "pagecontrol-scrollopposite");
+      // Back to the first row: every row on the tab side again.
+      pc->SetActivePageIndex(3);
+      xt::PumpUntilIdle();
+      EXPECT_EQ(pc->DisplayRect(), before);
+    }
+    delete pc;
+  }
+}
+
 TEST_F(TabsTest, ItemSizesComeFromTheCaptionUnlessFixedAndBadSizesMeanAutomatic) {
   auto* tc = Make<TTabControl>(10, 10, 300, 100);
   tc->Tabs()->Add("General");

@@ -452,24 +452,6 @@ TEST_F(TreeViewTest, ARecreatedWindowKeepsNodesSelectionAndExpansion) {
   EXPECT_EQ(a2->DisplayRect(true).Top, 2 * kRowH);
 }
 
-// Square images, each one colour, added to a list.
-void AddSwatches(TImageList& list, int size, std::initializer_list<TColor> colours) {
-  for (TColor c : colours) {
-    TBitmap b;
-    b.SetPixelFormat(pf32bit);
-    b.SetSize(size, size);
-    b.Canvas()->Brush()->SetColor(c);
-    b.Canvas()->FillRect(TRect(0, 0, size, size));
-    list.Add(&b, nullptr);
-  }
-}
-
-std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
-  auto list = std::make_unique<TImageList>(size, size);
-  AddSwatches(*list, size, colours);
-  return list;
-}
-
 TEST_F(TreeViewTest, ImagesAndStateImagesShowBeforeTheLabel) {
   TTreeView* t = NewTree({ "one", "two" }, 160, 4 * 20);
   auto images = Swatches(18, { clRed, clLime, clBlue });

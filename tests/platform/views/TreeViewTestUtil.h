@@ -3,11 +3,13 @@
 // built from an outline, the rows' geometry, and gallery pictures.
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/display/Png.h"
 #include "platform/vcl/ComCtrls.h"
+#include "platform/vcl/ImgList.h"
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
 
 namespace treetest {
@@ -19,6 +21,24 @@ constexpr int kIndent = 19;  // the default indent
 // Client x where the label of a node at `level` starts, with ShowRoot and no images.
 constexpr int LabelX(int level) { return (level + 1) * kIndent; }
 constexpr int ButtonX(int level) { return level * kIndent + kIndent / 2; }
+
+// Square images, each one colour, added to a list.
+inline void AddSwatches(TImageList& list, int size, std::initializer_list<TColor> colours) {
+  for (TColor c : colours) {
+    TBitmap b;
+    b.SetPixelFormat(pf32bit);
+    b.SetSize(size, size);
+    b.Canvas()->Brush()->SetColor(c);
+    b.Canvas()->FillRect(TRect(0, 0, size, size));
+    list.Add(&b, nullptr);
+  }
+}
+
+inline std::unique_ptr<TImageList> Swatches(int size, std::initializer_list<TColor> colours) {
+  auto list = std::make_unique<TImageList>(size, size);
+  AddSwatches(*list, size, colours);
+  return list;
+}
 
 class TreeViewTest : public StdCtrlsTest {
  protected:

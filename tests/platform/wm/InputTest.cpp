@@ -225,6 +225,24 @@ TEST_F(InputTest, DoubleClickNeedsTimeDistanceAndSameWindow) {
   EXPECT_EQ(trace.Count(WM_LBUTTONDBLCLK), 1);
 }
 
+// The double-click limits are inclusive: 500 ms, 2 pixels either way.
+TEST_F(InputTest, ASecondPressExactlyAtTheDoubleClickLimitsStillCounts) {
+  Scene s = MakeScene(this);
+  const struct {
+    int delay, dx, dy;
+    bool pair;
+  } cases[] = { { 500, 0, 0, true }, { 501, 0, 0, false }, { 0, 2, 0, true }, { 0, 3, 0, false },
+                { 0, 0, -2, true },  { 0, 0, 3, false },   { 0, -2, 2, true } };
+  for (const auto& c : cases) {
+    MessageTrace trace(s.left, { WM_LBUTTONDBLCLK });
+    Advance(1000);
+    Click(121, 121);
+    Advance(c.delay);
+    Click(121 + c.dx, 121 + c.dy);
+    EXPECT_EQ(trace.Count(WM_LBUTTONDBLCLK), c.pair ? 1 : 0) << c.delay << " ms, " << c.dx << ", " << c.dy;
+  }
+}
+
 TEST_F(InputTest, LeaveIsSentBeforeTheMoveReachesTheNextWindow) {
   Scene s = MakeScene(this);
   MessageTrace trace(nullptr, { WM_MOUSEMOVE, WM_MOUSELEAVE, WM_NCMOUSELEAVE, WM_NCMOUSEMOVE });

@@ -251,6 +251,41 @@ TEST_F(PaintTest, InvalidatingAParentReachesExactlyTheChildrenTheRegionTouches) 
   DeleteObject(foot);
 }
 
+// A region overlapping a child by one pixel on any side reaches it; one that only touches its edge does not.
+TEST_F(PaintTest, ARegionOverlappingAChildByOnePixelReachesIt) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND c = Child(top, 10, 10, 40, 40);
+  const struct {
+    RECT region;
+    bool reached;
+  } cases[] = {
+    { { 49, 0, 60, 60 }, true }, { { 50, 0, 60, 60 }, false }, { { 0, 0, 11, 60 }, true }, { { 0, 0, 10, 60 }, false },
+    { { 0, 49, 60, 60 }, true }, { { 0, 50, 60, 60 }, false }, { { 0, 0, 60, 11 }, true }, { { 0, 0, 60, 10 }, false },
+  };
+  for (const auto& k : cases) {
+    PumpUntilIdle();
+    RedrawWindow(top, &k.region, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    RECT u {};
+    EXPECT_EQ(GetUpdateRect(c, &u, FALSE) != FALSE, k.reached)
+        << k.region.left << "," << k.region.top << "," << k.region.right << "," << k.region.bottom;
+    if (k.reached) EXPECT_EQ((u.right - u.left) * (u.bottom - u.top), 40);  // one row or column of it
+  }
+}
+
+TEST_F(PaintTest, AChildMovedInsideItsParentIsPaintedWhereItLands) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND c = Child(top, 10, 10, 40, 40);
+  PaintsWith(top, kBlue);
+  PaintsWith(c, kRed);
+  PumpUntilIdle();
+  ASSERT_EQ(ReadPixel(top, 20, 20), kRed);
+  SetWindowPos(c, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 110, 130), kRed);
+  EXPECT_EQ(ReadPixel(top, 138, 158), kRed);
+  EXPECT_EQ(ReadPixel(top, 20, 20), kBlue);  // what it uncovered
+}
+
 TEST_F(PaintTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
   HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
   On(w, WM_PAINT, [](HWND h, UINT, WPARAM, LPARAM) -> LRESULT {

@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/vcl/ImgList.h"
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "skin/controls/bsSkinCtrls_textlabel.h"
@@ -291,6 +292,58 @@ void NewSkin(TControl* c) {
   ChangeSkinDataWalk(GetParentForm(c), data);
 }
 
+// An image list of one 8-pixel image, owned by the form.
+TImageList* OneImage(TControl* c) {
+  auto* images = new TImageList(c->Owner());
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap b;
+  b.SetWidth(8);
+  b.SetHeight(8);
+  images->Add(&b, nullptr);
+  return images;
+}
+
+// The views' custom-draw and image events, each fired by painting a row (selected, for the tree's
+// selected image; in a report with a small image list, for the list's images).
+void AddViewDrawCases(std::vector<Case>& cases) {
+  using TV = TbsSkinTreeView;
+  const Fire paintTree = [](TControl* c) {
+    auto* t = dynamic_cast<TV*>(c);
+    t->SetImages(OneImage(c));
+    t->Items()->Add(nullptr, "node")->SetSelected(true);
+    t->Items()->Add(nullptr, "other");
+    PaintAgain(c);
+  };
+  Own<TV>(cases, "TbsSkinTreeView.OnCustomDraw", Handler<TV>(&TV::OnCustomDraw), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnAdvancedCustomDraw", Handler<TV>(&TV::OnAdvancedCustomDraw), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnCustomDrawItem", Handler<TV>(&TV::OnCustomDrawItem), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnAdvancedCustomDrawItem", Handler<TV>(&TV::OnAdvancedCustomDrawItem), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnGetImageIndex", Handler<TV>(&TV::OnGetImageIndex), paintTree);
+  Own<TV>(cases, "TbsSkinTreeView.OnGetSelectedIndex", Handler<TV>(&TV::OnGetSelectedIndex), paintTree);
+  using LV = TbsSkinListView;
+  const Fire paintList = [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->Columns()->Add()->SetCaption("second");
+    v->SetViewStyle(vsReport);
+    v->SetSmallImages(OneImage(c));
+    TListItem* item = v->Items()->Add();
+    item->SetCaption("item");
+    item->SubItems()->Add("sub");
+    PaintAgain(c);
+  };
+  Own<LV>(cases, "TbsSkinListView.OnCustomDraw", Handler<LV>(&LV::OnCustomDraw), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDraw", Handler<LV>(&LV::OnAdvancedCustomDraw), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnCustomDrawItem", Handler<LV>(&LV::OnCustomDrawItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDrawItem", Handler<LV>(&LV::OnAdvancedCustomDrawItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnCustomDrawSubItem", Handler<LV>(&LV::OnCustomDrawSubItem), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnAdvancedCustomDrawSubItem", Handler<LV>(&LV::OnAdvancedCustomDrawSubItem),
+          paintList);
+  Own<LV>(cases, "TbsSkinListView.OnGetImageIndex", Handler<LV>(&LV::OnGetImageIndex), paintList);
+  Own<LV>(cases, "TbsSkinListView.OnGetSubItemImage", Handler<LV>(&LV::OnGetSubItemImage), paintList);
+}
+
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   Common<TbsSkinButton>(cases, "TbsSkinButton");
@@ -397,8 +450,10 @@ std::vector<Case> AllCases() {
   Own<SL>(cases, "TbsSkinSlider.OnChange", Handler<SL>(&SL::OnChange), [](TControl* c) { KeyTo(c, VK_RIGHT); });
   Own<SL>(cases, "TbsSkinSlider.OnChanged", Handler<SL>(&SL::OnChanged), [](TControl* c) { KeyTo(c, VK_RIGHT); });
   using CR = TbsSkinCheckRadioBox;
-  Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick),
-          [](TControl* c) { KeyTo(c, VK_SPACE); });
+  Own<CR>(cases, "TbsSkinCheckRadioBox.OnClick.space", Handler<CR>(&CR::OnClick), [](TControl* c) {
+    dynamic_cast<CR*>(c)->SetCanFocused(true);  // only a focusable box hears Space
+    KeyTo(c, VK_SPACE);
+  });
   Own<CR>(cases, "TbsSkinCheckRadioBox.OnEnter.accelerator", Handler<CR>(&CR::OnEnter), [](TControl* c) {
     auto* b = dynamic_cast<CR*>(c);
     b->SetCaption("&Caption");
@@ -575,6 +630,7 @@ std::vector<Case> AllCases() {
     ClientToScreen(report(c)->HeaderHandle(), &p);
     xt::Click(p.x, p.y, xt::mbRight);
   });
+  AddViewDrawCases(cases);
   return cases;
 }
 

@@ -1029,3 +1029,45 @@ TEST_F(SkinEditTest, AKeystrokeRepaintsTheTextAloneAndLooksAsAFullRepaintDoes) {
   EXPECT_EQ(WinPx(plain, 0, 10), RGB(192, 192, 192));
   EXPECT_EQ(WinPx(plain, 1, 10), RGB(128, 128, 128));
 }
+
+// Under code page 936 the OEM and ANSI pages are one, so OEMConvert converts nothing: typed text reads
+// back the same with it on or off, and the window keeps every other style it had.
+TEST_F(EditsTest, OEMConvertKeepsTypedTextAndEveryOtherStyleAsTheyAre) {
+  struct Case {
+    const char* name;
+    std::function<TCustomEdit*()> make;
+    const char* typed;
+    bool exact { true };  // read back as typed (the time edit formats what it is given)
+  };
+  const char* text = "Ab\xc4\xe3~9 \xd6\xd0";
+  const Case cases[] = {
+    { "TbsSkinEdit", [&] { return NewEdit<TbsSkinEdit>(10, 10, 160, 22); }, text },
+    { "TbsSkinMaskEdit", [&] { return NewEdit<TbsSkinMaskEdit>(10, 10, 160, 22); }, text },
+    { "TbsSkinTimeEdit", [&] { return NewEdit<TbsSkinTimeEdit>(10, 10, 160, 22); }, "1234", false },
+    { "TbsSkinMemo", [&] { return NewEdit<TbsSkinMemo>(10, 10, 160, 80); }, text },
+    { "TbsSkinMemo2", [&] { return NewEdit<TbsSkinMemo2>(10, 10, 160, 80); }, text },
+    { "TEdit", [&] { return NewEdit<TEdit>(10, 10, 160, 22); }, text },
+    { "TMemo", [&] { return NewEdit<TMemo>(10, 10, 160, 80); }, text },
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AnsiString texts[2];
+    LONG styles[2] {};
+    for (bool oem : { false, true }) {
+      TCustomEdit* e = c.make();
+      e->SetOEMConvert(oem);
+      Focus(e);
+      xt::TypeText(c.typed);
+      texts[oem] = e->Text();
+      styles[oem] = GetWindowLongA(e->Handle(), GWL_STYLE);
+      EXPECT_EQ(e->OEMConvert(), oem);
+      delete e;
+    }
+    EXPECT_EQ(texts[true], texts[false]);
+    if (c.exact) EXPECT_EQ(texts[true], c.typed);
+    EXPECT_NE(texts[true].find(c.typed[0]), AnsiString::npos) << "the text was typed";
+    EXPECT_EQ(styles[true] & ES_OEMCONVERT, ES_OEMCONVERT);
+    EXPECT_EQ(styles[false] & ES_OEMCONVERT, 0);
+    EXPECT_EQ(styles[true] & ~ES_OEMCONVERT, styles[false]);
+  }
+}

@@ -696,6 +696,58 @@ TEST_F(SkinListViewTest, FlatHeaderCaptionsImagesAndTheLooksOfEachSkin) {
   Gallery(v, "bsSkinCtrls", "listview-secondskin");
 }
 
+TEST_F(SkinListViewTest, AColumnsHandlerColoursThatColumnAndItemsShowTheImagesAskedForInEachLook) {
+  auto* v = NewView(vsReport, 3, 260, 120);
+  auto* images = new TImageList(form);
+  images->SetWidth(8);
+  images->SetHeight(8);
+  TBitmap lime;
+  lime.SetWidth(8);
+  lime.SetHeight(8);
+  lime.Canvas()->Brush()->SetColor(clLime);
+  lime.Canvas()->FillRect(TRect(0, 0, 8, 8));
+  images->Add(&lime, nullptr);
+  v->SetSmallImages(images);
+  v->OnCustomDrawSubItem =
+      On<TLVCustomDrawSubItemEvent>([](TCustomListView* lv, TListItem*, int sub, TCustomDrawState, bool&) {
+        if (sub != 1) return;
+        lv->Canvas()->Font()->SetColor(clRed);
+        lv->Canvas()->Brush()->SetColor(clYellow);
+      });
+  v->OnGetImageIndex =
+      On<TLVOwnerDataEvent>([](TObject*, TListItem* i) { i->SetImageIndex(i->Index() == 1 ? 0 : -1); });
+  for (const char* look : { "noskin", "skinned", "secondskin" }) {
+    SCOPED_TRACE(look);
+    if (std::string(look) == "skinned") v->SetSkinData(LoadTestSkin());
+    if (std::string(look) == "secondskin") LoadSecondSkin();
+    ShowUnfocused();
+    xt::ClearTextLog();
+    v->Invalidate();
+    xt::PumpUntilIdle();
+    const TRect r0 = v->Items()->Item(0)->DisplayRect(drBounds), r1 = v->Items()->Item(1)->DisplayRect(drBounds);
+    const COLORREF back = static_cast<COLORREF>(ColorToRGB(v->Color()));
+    // Column 1 (90 to 150) yellow in every row; columns 0 and 2 as the view colours them.
+    EXPECT_EQ(Px(v, 91, r0.Top), RGB(255, 255, 0));
+    EXPECT_EQ(Px(v, 149, r1.Bottom - 1), RGB(255, 255, 0));
+    EXPECT_EQ(Px(v, 89, r0.Top), back);
+    EXPECT_EQ(Px(v, 151, r0.Top), back);
+    bool red = false, other = false;
+    for (const xt::TextRecord& t : xt::TextOutLog()) {
+      if (t.hwnd != v->Handle() || t.text.empty()) continue;
+      const bool column1 = t.text == "0" || t.text == "7" || t.text == "14";
+      ((t.color & 0xFFFFFF) == RGB(255, 0, 0) ? red : other) = true;
+      EXPECT_EQ((t.color & 0xFFFFFF) == RGB(255, 0, 0), column1) << t.text;
+    }
+    EXPECT_TRUE(red && other);
+    // The image its handler named, on item 1 only.
+    const TRect icon1 = v->Items()->Item(1)->DisplayRect(drIcon), icon0 = v->Items()->Item(0)->DisplayRect(drIcon);
+    EXPECT_EQ(Px(v, icon1.Left + 4, (icon1.Top + icon1.Bottom) / 2), RGB(0, 255, 0));
+    EXPECT_EQ(Px(v, icon0.Left + 4, (icon0.Top + icon0.Bottom) / 2), back);
+    Gallery(v, "bsSkinCtrls", std::string("listview-customdraw-") + look);
+  }
+  v->SetSmallImages(nullptr);
+}
+
 TEST_F(SkinListViewTest, HeaderWindowsComeAndGoAndFreedPartnersAreDropped) {
   LoadTestSkin();
   auto* v = NewView(vsReport, 30);

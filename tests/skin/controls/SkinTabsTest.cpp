@@ -149,6 +149,61 @@ TEST_F(SkinTabsTest, EachTabStateShowsItsImageAndOnlyTheHotTabFollowsTheMouse) {
   Gallery(tc, "bsSkinTabs", "tabcontrol-focused");
 }
 
+TEST_F(SkinTabsTest, WithoutHotTrackNoTabLooksHotUnderTheMouse) {
+  LoadTestSkin();
+  for (bool pages : { false, true })
+    for (bool skinned : { false, true })
+      for (bool track : { false, true }) {
+        SCOPED_TRACE(::testing::Message() << "pages " << pages << " skinned " << skinned << " track " << track);
+        TCustomTabControl* c =
+            pages ? static_cast<TCustomTabControl*>(NewPages(3)) : NewTabs({ "One", "Two", "Three" });
+        if (skinned && pages) static_cast<TbsSkinPageControl*>(c)->SetSkinData(skin);
+        if (skinned && !pages) static_cast<TbsSkinTabControl*>(c)->SetSkinData(skin);
+        c->SetHotTrack(track);
+        Show();
+        const TRect r1 = c->TabRect(1);
+        const std::vector<COLORREF> before = xt::WindowPixels(c->Handle(), false);
+        MoveTo(c, r1.Left + 5, r1.Top + 5);
+        xt::PumpUntilIdle();
+        const int hot =
+            pages ? static_cast<TbsSkinPageControl*>(c)->HotTab() : static_cast<TbsSkinTabControl*>(c)->HotTab();
+        EXPECT_EQ(hot, track ? 1 : -1);
+        EXPECT_EQ(xt::WindowPixels(c->Handle(), false) != before, track);
+        if (skinned) EXPECT_EQ(TabCorner(c, 1).code, RectCode(track ? "mouseintabrect" : "tabrect"));
+        MoveTo(FocusHolder(), 2, 2);
+        xt::PumpUntilIdle();
+        EXPECT_EQ(xt::WindowPixels(c->Handle(), false), before) << "nothing left hot";
+        delete c;
+      }
+}
+
+TEST_F(SkinTabsTest, ScrollOppositeTabsStandBelowTheFrameAndThePageBetween) {
+  LoadTestSkin();
+  for (bool skinned : { false, true }) {
+    SCOPED_TRACE(skinned);
+    auto* pc = NewPages(20, tpTop, 150, 181);
+    if (skinned) pc->SetSkinData(skin);
+    pc->SetMultiLine(true);
+    pc->SetScrollOpposite(true);
+    Show();
+    ASSERT_GE(pc->RowCount(), 3);
+    const TRect before = pc->DisplayRect();
+    const int last = pc->PageCount() - 1;
+    pc->SetActivePageIndex(last);  // a tab of the last row: the rows before it go below
+    xt::PumpUntilIdle();
+    const TRect d = pc->DisplayRect(), first = pc->TabRect(0), chosen = pc->TabRect(last);
+    EXPECT_LT(d.Top, before.Top);
+    EXPECT_LT(d.Bottom, before.Bottom);
+    EXPECT_LE(chosen.Bottom, d.Top + 2);
+    EXPECT_GE(first.Top, d.Bottom) << "the first row stands below the frame";
+    EXPECT_LE(first.Bottom, pc->ClientHeight());
+    EXPECT_EQ(pc->ActivePage()->BoundsRect(), d);
+    if (skinned) EXPECT_EQ(TabCorner(pc, 0).code, RectCode("tabrect"));
+    Gallery(pc, "bsSkinTabs", std::string(skinned ? "skinned" : "default") + "-scrollopposite");
+    delete pc;
+  }
+}
+
 TEST_F(SkinTabsTest, GeometryIsTheNativeLayoutMovedForTheSkin) {
   LoadTestSkin();
   for (int p = 0; p < 4; ++p) {

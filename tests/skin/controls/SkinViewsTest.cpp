@@ -204,6 +204,48 @@ TEST_F(SkinViewsTest, TreeLooksFromTheSkinTheDefaultsAndAnotherClassOfRecord) {
   Gallery(t, "bsSkinCtrls", "treeview-secondskin");
 }
 
+// The colour of the first text the view drew that equals `text`.
+COLORREF DrawnIn(TWinControl* v, const std::string& text) {
+  for (const xt::TextRecord& r : xt::TextOutLog())
+    if (r.hwnd == v->Handle() && r.text == text) return r.color & 0xFFFFFF;
+  return CLR_INVALID;
+}
+
+TEST_F(SkinViewsTest, TreeRowsTakeTheColoursAndTheDrawingTheirHandlersGiveInEachLook) {
+  auto* t = NewView<TbsSkinTreeView>();
+  AddNodes(t, 3);
+  t->OnCustomDrawItem = On<TTVCustomDrawItemEvent>([](TCustomTreeView* v, TTreeNode* n, TCustomDrawState, bool& d) {
+    if (n->Index() == 1) {
+      v->Canvas()->Font()->SetColor(clRed);
+      v->Canvas()->Brush()->SetColor(clYellow);
+    } else if (n->Index() == 2) {
+      v->Canvas()->Brush()->SetColor(clFuchsia);
+      v->Canvas()->FillRect(n->DisplayRect(false));
+      d = false;
+    }
+  });
+  for (const char* look : { "noskin", "skinned", "secondskin" }) {
+    SCOPED_TRACE(look);
+    if (std::string(look) == "skinned") t->SetSkinData(LoadTestSkin());
+    if (std::string(look) == "secondskin") LoadSecondSkin();
+    ShowUnfocused();
+    xt::ClearTextLog();
+    t->Invalidate();
+    xt::PumpUntilIdle();
+    const TRect plain = t->Items()->Item(0)->DisplayRect(true), coloured = t->Items()->Item(1)->DisplayRect(true);
+    const TRect own = t->Items()->Item(2)->DisplayRect(false);
+    EXPECT_EQ(Px(t, plain.Left, plain.Top), static_cast<COLORREF>(ColorToRGB(t->Color())));
+    EXPECT_EQ(Px(t, coloured.Left, coloured.Top), RGB(255, 255, 0));
+    EXPECT_EQ(Px(t, coloured.Right - 1, coloured.Bottom - 1), RGB(255, 255, 0));
+    EXPECT_EQ(DrawnIn(t, "node 1"), RGB(255, 0, 0));
+    EXPECT_EQ(DrawnIn(t, "node 0"), static_cast<COLORREF>(ColorToRGB(t->Font()->Color())));
+    EXPECT_EQ(Px(t, own.Left + 1, own.Top + 1), RGB(255, 0, 255));
+    EXPECT_EQ(Px(t, own.Right - 2, own.Bottom - 2), RGB(255, 0, 255));
+    EXPECT_EQ(DrawnIn(t, "node 2"), CLR_INVALID) << "the row its handler drew";
+    Gallery(t, "bsSkinCtrls", std::string("treeview-customdraw-") + look);
+  }
+}
+
 TEST_F(SkinViewsTest, HidingTheTreeHidesItsBarsAndFreedPartnersAreDropped) {
   auto* t = NewView<TbsSkinTreeView>();
   t->SetVScrollBar(vbar);

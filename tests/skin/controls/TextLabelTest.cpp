@@ -169,6 +169,52 @@ TEST_F(TextLabelTest, ALinkHandsOnlyAddressesAndDocumentsToTheOpenerAsOneArgumen
   EXPECT_TRUE(calls.empty());
 }
 
+// A JPEG picture decodes as the image first paints; with IncrementalDisplay each report of rows finds
+// those rows already on the screen, without it nothing of the picture shows until the whole is decoded.
+TEST_F(TextLabelTest, ALinkImageWithIncrementalDisplayShowsAJpegRowsAsTheyArrive) {
+  constexpr int kW = 16, kH = 64;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("xj-jpeg-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  xj::ScopeExit clean([&] { std::filesystem::remove_all(dir); });
+  {
+    std::ofstream ppm(dir / "red.ppm", std::ios::binary);
+    ppm << "P6\n" << kW << " " << kH << "\n255\n";
+    for (int i = 0; i < kW * kH; ++i) ppm.put(char(220)).put(char(20)).put(char(20));
+  }
+  const std::string jpg = (dir / "red.jpg").string();
+  if (std::system(("cjpeg -quality 95 -outfile " + jpg + " " + (dir / "red.ppm").string()).c_str()) != 0)
+    GTEST_SKIP() << "cjpeg (libjpeg-turbo-progs) is not installed";
+  for (bool incremental : { false, true }) {
+    SCOPED_TRACE(incremental);
+    auto* image = new TbsSkinLinkImage(form);
+    image->SetParent(form);
+    image->SetBounds(10, 10, kW, kH);
+    image->SetIncrementalDisplay(incremental);
+    image->Picture()->LoadFromFile(jpg.c_str());
+    const auto redRows = [&] {
+      int n = 0;
+      for (int y = 0; y < kH; ++y) {
+        const COLORREF c = Px(image, kW / 2, y);
+        n += GetRValue(c) > 180 && GetGValue(c) < 70;
+      }
+      return n;
+    };
+    std::vector<int> seen;
+    const TProgressEvent own = image->Picture()->OnProgress;
+    image->Picture()->OnProgress = TProgressEvent::FromCallable(
+        [&](TObject* s, TProgressStage stage, uint8_t pct, bool now, const TRect& r, const AnsiString& m) {
+          if (own) own(s, stage, pct, now, r, m);
+          if (stage == psRunning) seen.push_back(redRows());
+        });
+    ShowUnfocused();
+    xt::PumpUntilIdle();
+    const std::vector<int> expected = incremental ? std::vector<int> { 16, 32, 48 } : std::vector<int> { 0, 0, 0 };
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(redRows(), kH);
+    delete image;
+  }
+}
+
 TEST_F(TextLabelTest, ALinkLabelIsUnderlinedAndHighlightedWhileTheMouseIsOverIt) {
   auto* l = new TbsSkinLinkLabel(form);
   l->SetParent(form);

@@ -324,4 +324,42 @@ TEST_F(SkinLimits, GeometryOutsideItsPictureCountsAsAMissingPicture) {
   EXPECT_TRUE(data.Mask->Empty());
 }
 
+// A rectangle may reach its picture's far edges but not pass them; a mask matches its frame in both
+// width and height.
+TEST_F(SkinLimits, GeometryMayReachItsPicturesEdgesAndAMaskMustMatchInBothMeasures) {
+  WritePicture(dir / "frame.bmp", 40, 30, 1);
+  WritePicture(dir / "ctrl.bmp", 50, 40, 2);
+  const struct {
+    const char* mask;
+    int w, h;
+    bool kept;
+  } masks[] = { { "same.bmp", 40, 30, true }, { "low.bmp", 40, 29, false }, { "narrow.bmp", 39, 30, false } };
+  for (const auto& m : masks) WritePicture(dir / m.mask, m.w, m.h, 3);
+  const struct {
+    const char* name;
+    const char* skinRect;
+    int picture;
+  } controls[] = { { "right", "30,0,50,10", 0 },
+                   { "pastright", "30,0,51,10", -1 },
+                   { "bottom", "0,30,10,40", 0 },
+                   { "pastbottom", "0,30,10,41", -1 } };
+  std::string list = "[SKINCONTROLS]\r\ncount=4\r\n", records;
+  for (int i = 0; i < 4; ++i) {
+    list += std::to_string(i) + "=" + controls[i].name + ":panel\r\n";
+    records += std::string("[") + controls[i].name + "]\r\npictureindex=0\r\nskinrect=" + controls[i].skinRect + "\r\n";
+  }
+  for (const auto& m : masks) {
+    Load("[VERSION]\r\nskinname=edges\r\n[PICTURES]\r\npicture=frame.bmp\r\nmask=" + std::string(m.mask) +
+         "\r\nactivepicturescount=1\r\n0=ctrl.bmp\r\n[FORMINFO]\r\nclientrect=6,6,34,24\r\n"
+         "[SKINOBJECTS]\r\ncount=0\r\n" +
+         list + records);
+    EXPECT_FALSE(data.Picture->Empty()) << m.mask;
+    EXPECT_EQ(data.Mask->Empty(), !m.kept) << m.mask;
+  }
+  for (const auto& c : controls) {
+    auto* r = static_cast<TbsDataSkinCustomControl*>(data.CtrlList->Items(data.GetControlIndex(c.name)));
+    EXPECT_EQ(r->PictureIndex, c.picture) << c.name;
+  }
+}
+
 }  // namespace

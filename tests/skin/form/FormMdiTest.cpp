@@ -81,6 +81,50 @@ TEST_F(FormMdiTest, TileFillsColumnsFromTheRightAndCascadeSteps) {
   for (TForm* f : kids) delete f;
 }
 
+TEST_F(FormMdiTest, ACascadeThatWouldPassTheBottomStartsAgainAtTheTop) {
+  // Wide and low: the children (no lower than the frame, 50) reach the bottom long before the right.
+  main->SetBounds(0, 0, 1000, 200);
+  xt::PumpUntilIdle();
+  std::vector<TForm*> kids;
+  for (const char* n : { "A", "B", "C", "D", "E" }) kids.push_back(Child(n, n));
+  const TRect a = mc->GetMDIWorkArea();
+  ASSERT_LT(a.Height(), 4 * 28 + 50);
+  mc->Cascade();
+  int o = 0, restarts = 0;
+  for (int i = 4; i >= 0; --i) {
+    const TRect r = main->MDIChildren(i)->BoundsRect();
+    if (r.Top != o) {
+      EXPECT_EQ(r.TopLeft(), TPoint(0, 0)) << i;
+      ++restarts;
+    }
+    EXPECT_EQ(r.Left, r.Top) << i;
+    EXPECT_LE(r.Bottom, a.Height()) << i;
+    EXPECT_LE(r.Right, a.Width()) << i;
+    o = r.Top + 28;
+  }
+  EXPECT_GE(restarts, 1);
+  for (TForm* f : kids) delete f;
+}
+
+TEST_F(FormMdiTest, TheActiveChildShowsTheActiveFrameAndTheOthersTheInactiveOne) {
+  TForm* a = Child("ChildA", "通道一");
+  TForm* b = Child("ChildB", "通道二");
+  a->SetBounds(0, 0, 300, 200);
+  b->SetBounds(320, 0, 300, 200);
+  xt::PumpUntilIdle();
+  auto owner = [](TForm* f) { return Decode(xt::ReadPixel(f->Handle(), 30, 26, true)).owner; };
+  ASSERT_EQ(main->ActiveMDIChild(), b);
+  EXPECT_EQ(owner(b), mkskin::kOwnerFrame);
+  EXPECT_EQ(owner(a), mkskin::kOwnerInactiveFrame);
+  windows->Items(1)->Click();  // the window list brings A forward
+  xt::PumpUntilIdle();
+  ASSERT_EQ(main->ActiveMDIChild(), a);
+  EXPECT_EQ(owner(a), mkskin::kOwnerFrame);
+  EXPECT_EQ(owner(b), mkskin::kOwnerInactiveFrame);
+  delete a;
+  delete b;
+}
+
 TEST_F(FormMdiTest, OneChildTilesToTheWholeWorkArea) {
   TForm* only = Child("Only", "唯一");
   mc->Tile();

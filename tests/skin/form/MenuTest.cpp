@@ -262,6 +262,40 @@ TEST_F(PopupMenuTest, KeyboardWalkSkipsWhatCannotBeChosenAndWraps) {
   EXPECT_EQ(log.back(), "click:E&xit");
 }
 
+TEST_F(PopupMenuTest, ItemsThatExactlyFillAScrolledLevelAllShow) {
+  // A scrolled level is as high as the work area; its items get that less 4 (the frame) and 20 (the two
+  // scroll bands), 20 pixels an item.
+  for (int i = 0; i < 100; ++i) Add(root, ("Item " + std::to_string(i)).c_str());
+  const struct { int workHeight, visible; } cases[] = { { 723, 34 }, { 724, 35 }, { 725, 35 } };
+  for (const auto& c : cases) {
+    xt::SetScreen(1024, 768, RECT { 0, 0, 1024, c.workHeight });
+    PopupAt(100, 100);
+    ASSERT_TRUE(Level(0)->Scroll()) << c.workHeight;
+    EXPECT_EQ(Level(0)->VisibleCount(), c.visible) << c.workHeight;
+    EXPECT_LE(Level(0)->Items(c.visible - 1)->ObjectRect().Bottom, Level(0)->NewItemsRect().Bottom - 10);
+    Menu()->Hide();
+    xt::PumpUntilIdle();
+  }
+}
+
+TEST_F(PopupMenuTest, TouchingItemsMeetAtOneRowThatBelongsToTheLowerOne) {
+  for (const char* c : { "One", "Two", "Three" }) Add(root, c);
+  PopupAt(100, 100);
+  TbsSkinPopupWindow* l = Level(0);
+  const TRect two = l->Items(1)->ObjectRect();
+  ASSERT_EQ(l->Items(0)->ObjectRect().Bottom, two.Top);
+  ASSERT_EQ(l->Items(2)->ObjectRect().Top, two.Bottom);
+  const struct {
+    int y, item;
+  } rows[] = { { two.Top - 1, 0 }, { two.Top, 1 }, { two.Bottom - 1, 1 }, { two.Bottom, 2 } };
+  for (const auto& r : rows) {
+    const TPoint p = LevelPoint(l, two.Left + 20, r.y);
+    xt::MouseMove(p.X, p.Y);
+    Wait(50);
+    EXPECT_EQ(l->ActiveItem(), r.item) << "row " << r.y;
+  }
+}
+
 TEST_F(PopupMenuTest, FiveHundredItemsScrollInTheBandsAndByKey) {
   for (int i = 0; i < 500; ++i) Add(root, ("Item " + std::to_string(i)).c_str());
   PopupAt(100, 100);
