@@ -92,3 +92,11 @@ class TClosure<R(A...)> {
 };
 
 typedef TClosure<void(TObject* Sender)> TNotifyEvent;
+
+// Asks an event that may refuse, whose last argument is a bool& starting true: true unless it refused.
+template <class Event, class... Args>
+bool Allowed(const Event& OnAsk, Args&&... args) {
+  bool allow = true;
+  if (OnAsk) OnAsk(std::forward<Args>(args)..., allow);
+  return allow;
+}

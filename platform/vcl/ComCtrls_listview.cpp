@@ -125,7 +125,7 @@ void TListItem::SubItemsChanged(TObject*) {
 }
 
 void TListItem::SetCaption(const AnsiString& Value) {
-  if (FCaption == Value) return;
+  if (FCaption == Value || !Changing(ctText)) return;
   FCaption = Value;
   if (Lent()) return;
   TCustomListView* view = ListView();
@@ -136,6 +136,18 @@ void TListItem::SetCaption(const AnsiString& Value) {
   view->Change(this, ctText);
 }
 
+// An item among the view's items asks OnChanging first. The handler may free the item or the view: then
+// the change is off too, and nothing of either is touched.
+bool TListItem::Changing(TItemChange Change) {
+  if (FNode < 0) return true;
+  TListItems* items = FOwner;
+  TCustomListView* view = items->Owner();
+  const int index = Index(), count = items->Count();
+  auto life = view->LifeToken();
+  const bool allow = view->CanChange(this, Change);
+  return !life.expired() && items->Count() == count && items->Item(index) == this && allow;
+}
+
 void TListItem::SetData(void* Value) {
   FData = Value;
   TCustomListView* view = ListView();
@@ -144,7 +156,7 @@ void TListItem::SetData(void* Value) {
 }
 
 void TListItem::SetImageIndex(int Value) {
-  if (FImageIndex == Value) return;
+  if (FImageIndex == Value || !Changing(ctImage)) return;
   FImageIndex = Value;
   TCustomListView* view = ListView();
   if (!view->HandleAllocated() || Lent()) return;
@@ -200,6 +212,11 @@ TRect TListItem::DisplayRect(TDisplayCode Code) const {
   r.left = static_cast<LONG>(Code);
   if (!ListView()->Send(LVM_GETITEMRECT, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&r))) return TRect();
   return r;
+}
+
+bool TListItem::EditCaption() {
+  TCustomListView* view = ListView();
+  return !view->FReadOnly && view->Send(LVM_EDITLABELA, static_cast<WPARAM>(Index()), 0) != 0;
 }
 
 void TListItem::MakeVisible(bool PartialOK) {
@@ -340,12 +357,74 @@ void TListItems::EndUpdate() {
   }
 }
 
+// ---- TIconOptions ----------------------------------------------------------------------------------------
+
+void TIconOptions::Assign(TPersistent* Source) {
+  auto* o = dynamic_cast<TIconOptions*>(Source);
+  if (!o) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FArrangement = o->FArrangement;
+  FAutoArrange = o->FAutoArrange;
+  FWrapText = o->FWrapText;
+  FListView->UpdateStyle();
+}
+
+TPersistent* TIconOptions::GetOwner() { return FListView; }
+
+void TIconOptions::SetArrangement(TIconArrangement Value) {
+  FArrangement = Value;
+  FListView->UpdateStyle();
+}
+
+void TIconOptions::SetAutoArrange(bool Value) {
+  FAutoArrange = Value;
+  FListView->UpdateStyle();
+}
+
+void TIconOptions::SetWrapText(bool Value) {
+  FWrapText = Value;
+  FListView->UpdateStyle();
+}
+
+// ---- TWorkArea, TWorkAreas -----------------------------------------------------------------------------
+
+void TWorkArea::SetColor(TColor Value) {
+  FColor = Value;
+  Changed(false);
+}
+
+void TWorkArea::SetRect(const TRect& Value) {
+  FRect = Value;
+  Changed(false);
+}
+
+void TWorkArea::SetDisplayName(const AnsiString& Value) {
+  FDisplayName = Value;
+  Changed(false);
+}
+
+TWorkAreas::TWorkAreas(TCustomListView* ListView) : TCollection(TWorkArea::StaticClass()), FListView(ListView) {}
+
+TWorkArea* TWorkAreas::Add() {
+  if (Count() >= LV_MAX_WORKAREAS)
+    throw EListError::CreateFmt("A list view has at most %d work areas", LV_MAX_WORKAREAS);
+  return static_cast<TWorkArea*>(TCollection::Add());
+}
+
+TPersistent* TWorkAreas::GetOwner() { return FListView; }
+
+void TWorkAreas::Update(TCollectionItem*) { FListView->UpdateWorkAreas(); }
+
 // ---- TCustomListView: construction and the window -------------------------------------------------------
 
 TCustomListView::TCustomListView(TComponent* AOwner)
     : TWinControl(AOwner),
       FColumns(std::make_unique<TListColumns>(this)),
       FItems(std::make_unique<TListItems>(this)),
+      FIconOptions(std::make_unique<TIconOptions>(this)),
+      FWorkAreas(std::make_unique<TWorkAreas>(this)),
       FCanvas(std::make_unique<TControlCanvas>()),
       FCustomDraw(std::make_unique<TViewCustomDraw>(this, FCanvas.get())) {
   FControlStyle = TControlStyle { csDoubleClicks };
@@ -361,6 +440,7 @@ TCustomListView::~TCustomListView() {
   FItems.reset();
   FColumns.reset();
   FCustomDraw.reset();
+  FWorkAreas.reset();
   FCanvas.reset();
 }
 
@@ -381,6 +461,10 @@ DWORD TCustomListView::ViewStyleBits() const {
   if (!FShowColumnHeaders) style |= LVS_NOCOLUMNHEADER;
   if (!FColumnClick) style |= LVS_NOSORTHEADER;
   if (FOwnerData) style |= LVS_OWNERDATA;
+  if (!FReadOnly) style |= LVS_EDITLABELS;
+  if (FIconOptions->Arrangement() == iaLeft) style |= LVS_ALIGNLEFT;
+  if (FIconOptions->AutoArrange()) style |= LVS_AUTOARRANGE;
+  if (!FIconOptions->WrapText()) style |= LVS_NOLABELWRAP;
   return style | LVS_SHAREIMAGELISTS;
 }
 
@@ -391,6 +475,12 @@ DWORD TCustomListView::ExtendedStyle() const {
   if (FRowSelect) ex |= LVS_EX_FULLROWSELECT;
   if (FHotTrack) ex |= LVS_EX_TRACKSELECT;
   if (FFullDrag) ex |= LVS_EX_HEADERDRAGDROP;
+  if (FHotTrackStyles.Contains(htHandPoint))
+    ex |= LVS_EX_ONECLICKACTIVATE;
+  else if (FHotTrackStyles.Contains(htUnderlineHot) || FHotTrackStyles.Contains(htUnderlineCold))
+    ex |= LVS_EX_TWOCLICKACTIVATE;
+  if (FHotTrackStyles.Contains(htUnderlineHot)) ex |= LVS_EX_UNDERLINEHOT;
+  if (FHotTrackStyles.Contains(htUnderlineCold)) ex |= LVS_EX_UNDERLINECOLD;
   // The window asks for sub-items' images only when there is a small image list to show them from.
   return ex | LVS_EX_SUBITEMIMAGES;
 }
@@ -413,7 +503,12 @@ void TCustomListView::CreateWnd() {
   Perform(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Font()->Color())));
   UpdateImageLists();
   UpdateColumns();
-  if (FOwnerData) Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
+  UpdateWorkAreas();
+  // An owner-data view's count and a plain view's room ahead travel in the same message.
+  if (FOwnerData)
+    Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
+  else if (FAllocBy > 0)
+    Perform(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
   FItems->ForEachItem([this](TListItem* item) {
     InsertNative(item);
     return true;
@@ -449,7 +544,8 @@ void TCustomListView::UpdateStyle() {
   if (!HandleAllocated()) return;
   const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
   const DWORD mask = LVS_TYPEMASK | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
-                     LVS_NOSORTHEADER | LVS_OWNERDATA;
+                     LVS_NOSORTHEADER | LVS_OWNERDATA | LVS_EDITLABELS | LVS_ALIGNMASK | LVS_AUTOARRANGE |
+                     LVS_NOLABELWRAP;
   const LONG wanted = static_cast<LONG>((static_cast<DWORD>(style) & ~mask) | ViewStyleBits());
   if (wanted != style) SetWindowLongA(Handle(), GWL_STYLE, wanted);
   Invalidate();
@@ -465,6 +561,43 @@ void TCustomListView::UpdateImageLists() {
   Perform(LVM_SETIMAGELIST, LVSIL_NORMAL, handle(FLargeImages));
   Perform(LVM_SETIMAGELIST, LVSIL_SMALL, handle(FSmallImages));
   Perform(LVM_SETIMAGELIST, LVSIL_STATE, handle(FStateImages));
+}
+
+// Empty rectangles cannot hold items: the window is given the others.
+void TCustomListView::UpdateWorkAreas() {
+  if (!HandleAllocated()) return;
+  std::vector<RECT> areas;
+  for (int i = 0; i < FWorkAreas->Count(); ++i)
+    if (const TRect r = FWorkAreas->Items(i)->Rect(); r.Right > r.Left && r.Bottom > r.Top) areas.push_back(r);
+  Perform(LVM_SETWORKAREAS, areas.size(), reinterpret_cast<LPARAM>(areas.data()));
+  Invalidate();
+}
+
+// Each work area's outline and name, in its colour, over what the window painted (in Given, or in the
+// window's own DC).
+void TCustomListView::DrawWorkAreas(HDC Given) {
+  POINT origin {};
+  if (!FShowWorkAreas || !Perform(LVM_GETORIGIN, 0, reinterpret_cast<LPARAM>(&origin))) return;
+  HDC dc = Given ? Given : GetDC(Handle());
+  const int saved = SaveDC(dc);
+  SelectObject(dc, Font()->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  TEXTMETRICA tm {};
+  GetTextMetricsA(dc, &tm);
+  for (int i = 0; i < FWorkAreas->Count(); ++i) {
+    TWorkArea* area = FWorkAreas->Items(i);
+    RECT r = area->Rect();
+    OffsetRect(&r, -origin.x, -origin.y);
+    const COLORREF colour = static_cast<COLORREF>(ColorToRGB(area->Color()));
+    HBRUSH brush = CreateSolidBrush(colour);
+    FrameRect(dc, &r, brush);
+    DeleteObject(brush);
+    SetTextColor(dc, colour);
+    const AnsiString name = area->DisplayName();
+    TextOutA(dc, r.left + 2, r.bottom - tm.tmHeight - 1, name.c_str(), static_cast<int>(name.size()));
+  }
+  RestoreDC(dc, saved);
+  if (!Given) ReleaseDC(Handle(), dc);
 }
 
 // The window's columns anew from the collection; the display order survives when the count stays.
@@ -536,6 +669,21 @@ void TCustomListView::SetHotTrack(bool Value) {
   UpdateExtendedStyle();
 }
 
+void TCustomListView::SetAllocBy(int Value) {
+  FAllocBy = std::max(Value, 0);
+  if (FAllocBy > 0 && !FOwnerData) Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(FAllocBy), 0);
+}
+
+void TCustomListView::SetShowWorkAreas(bool Value) {
+  FShowWorkAreas = Value;
+  Invalidate();
+}
+
+void TCustomListView::SetHotTrackStyles(TListHotTrackStyles Value) {
+  FHotTrackStyles = Value;
+  UpdateExtendedStyle();
+}
+
 void TCustomListView::SetMultiSelect(bool Value) {
   FMultiSelect = Value;
   UpdateStyle();
@@ -553,6 +701,12 @@ void TCustomListView::SetRowSelect(bool Value) {
 
 void TCustomListView::SetShowColumnHeaders(bool Value) {
   FShowColumnHeaders = Value;
+  UpdateStyle();
+}
+
+// An open editor stays open; only new ones are refused.
+void TCustomListView::SetReadOnly(bool Value) {
+  FReadOnly = Value;
   UpdateStyle();
 }
 
@@ -673,6 +827,8 @@ TListItem* TCustomListView::GetItemAt(int X, int Y) {
   return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
 }
 
+bool TCustomListView::IsEditing() const { return Send(LVM_GETEDITCONTROL, 0, 0) != 0; }
+
 void TCustomListView::Scroll(int DX, int DY) { Send(LVM_SCROLL, static_cast<WPARAM>(DX), static_cast<LPARAM>(DY)); }
 
 // ---- Sorting -------------------------------------------------------------------------------------------------
@@ -750,8 +906,24 @@ void TCustomListView::Change(TListItem* Item, TItemChange Change) {
   if (OnChange) OnChange(this, Item, Change);
 }
 
+bool TCustomListView::CanChange(TListItem* Item, TItemChange Change) { return Allowed(OnChanging, this, Item, Change); }
+
+bool TCustomListView::CanEdit(TListItem* Item) { return Allowed(OnEditing, this, Item); }
+
+// OnEdited may change the text (or free the view); the item takes what it leaves.
+void TCustomListView::Edit(TListItem* Item, const AnsiString& S) {
+  AnsiString text = S;
+  auto life = LifeToken();
+  if (OnEdited) OnEdited(this, Item, text);
+  if (!life.expired() && FItems->IndexOf(Item) >= 0) Item->SetCaption(text);
+}
+
 void TCustomListView::ColClick(TListColumn* Column) {
   if (OnColumnClick) OnColumnClick(this, Column);
+}
+
+void TCustomListView::ColRightClick(TListColumn* Column, TPoint Point) {
+  if (OnColumnRightClick) OnColumnRightClick(this, Column, Point);
 }
 
 void TCustomListView::Delete(TListItem* Item) {
@@ -788,6 +960,48 @@ void TCustomListView::CNDrawItem(TMessage& Message) {
     FCanvas->Font()->SetColor(clHighlightText);
   }
   DrawItem(FItems->Item(static_cast<int>(dis->itemID)), dis->rcItem, state);
+}
+
+TListItem* TCustomListView::ItemOf(LPARAM Param) const {
+  auto* item = reinterpret_cast<TListItem*>(Param);
+  return FItems->IndexOf(item) >= 0 ? item : nullptr;
+}
+
+// The notices that ask before a change: a state change, opening a caption's editor, and the edited text.
+// The item a notice names: the one its row points back at, or with OwnerData the row lent for its index;
+// nullptr for none, or when OnData freed the view.
+TListItem* TCustomListView::NoticeItem(int Index, LPARAM Param) {
+  if (!FOwnerData) return ItemOf(Param);
+  if (Index < 0 || Index >= FItems->Count()) return nullptr;
+  auto life = LifeToken();
+  TListItem* item = LendItem(Index);
+  return life.expired() ? nullptr : item;
+}
+
+bool TCustomListView::AskingNotify(TMessage& Message) {
+  auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+  switch (hdr->code) {
+    case LVN_ITEMCHANGING: {
+      auto* n = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      TListItem* item = (n->uChanged & LVIF_STATE) ? NoticeItem(n->iItem, n->lParam) : nullptr;
+      Message.Result = item && !CanChange(item, ctState) ? 1 : 0;
+      return true;
+    }
+    case LVN_BEGINLABELEDITA: {
+      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      TListItem* item = NoticeItem(it.iItem, it.lParam);
+      Message.Result = item && !FReadOnly && CanEdit(item) ? 0 : 1;
+      return true;
+    }
+    case LVN_ENDLABELEDITA: {
+      const LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (!it.pszText) return true;
+      if (TListItem* item = NoticeItem(it.iItem, it.lParam)) Edit(item, it.pszText);
+      Message.Result = 0;  // the item keeps its caption itself
+      return true;
+    }
+  }
+  return false;
 }
 
 // Asking an owner-data view for its item lends it again (OnData): its lent item is taken as there while
@@ -887,7 +1101,7 @@ void TCustomListView::GetDispInfo(NMLVDISPINFOA& Info) {
 
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-  if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message))) return;
+  if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message)) || AskingNotify(Message)) return;
   switch (hdr->code) {
     case LVN_GETDISPINFOA:
       GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
@@ -924,7 +1138,8 @@ void TCustomListView::CNNotify(TMessage& Message) {
 }
 
 // The header's notices pass through this control to the window; widths dragged there come back to
-// the columns, and a finished reorder is announced.
+// the columns, a finished reorder is announced, and so is a right click on a section (at the point
+// under the mouse, in this control's client coordinates).
 void TCustomListView::HeaderNotify(NMHDR* Header) {
   auto* n = reinterpret_cast<NMHEADERA*>(Header);
   if (n->iItem < 0 || n->iItem >= FColumns->Count()) return;
@@ -932,17 +1147,77 @@ void TCustomListView::HeaderNotify(NMHDR* Header) {
     FColumns->Items(n->iItem)->FWidth = n->pitem->cxy;
   } else if (n->hdr.code == HDN_ENDDRAG) {
     if (OnColumnDragged) OnColumnDragged(this);
+  } else if (n->hdr.code == NM_RCLICK) {
+    POINT p {};
+    GetCursorPos(&p);
+    ColRightClick(FColumns->Items(n->iItem), ScreenToClient(TPoint(p.x, p.y)));
   }
+}
+
+// ---- Info tips ------------------------------------------------------------------------------------------------
+
+// Over an item, the hint waits for the hover time instead of the application's pause.
+void TCustomListView::CMHintShowPause(TMessage& Message) {
+  auto* pause = reinterpret_cast<int*>(Message.LParam);
+  POINT p {};
+  if (!OnInfoTip || !pause || !GetCursorPos(&p)) return;
+  const TPoint at = ScreenToClient(TPoint(p.x, p.y));
+  if (!GetItemAt(at.X, at.Y)) return;
+  UINT hover = 0;
+  if (FHoverTime < 0) SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
+  *pause = FHoverTime < 0 ? static_cast<int>(hover) : FHoverTime;
+}
+
+// The item's tip, held while the mouse stays on the item; another item asks again.
+void TCustomListView::CMHintShow(TMessage& Message) {
+  auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+  Message.Result = 0;
+  TListItem* item = OnInfoTip && info ? GetItemAt(info->CursorPos.X, info->CursorPos.Y) : nullptr;
+  if (!item) return;
+  AnsiString tip;
+  auto life = LifeToken();
+  OnInfoTip(this, item, tip);
+  if (life.expired() || FItems->IndexOf(item) < 0) {
+    Message.Result = life.expired() ? 1 : 0;
+    return;
+  }
+  info->CursorRect = item->DisplayRect(drBounds);
+  if (!tip.empty()) info->HintStr = tip;
 }
 
 void TCustomListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_PAINT: {
+      auto life = LifeToken();
+      TWinControl::Dispatch(Message);
+      if (!life.expired() && HandleAllocated()) DrawWorkAreas(reinterpret_cast<HDC>(Message.WParam));
+      return;
+    }
+    case CM_HINTSHOWPAUSE:
+      CMHintShowPause(Message);
+      return;
+    case CM_HINTSHOW:
+      CMHintShow(Message);
+      return;
     case CN_NOTIFY:
       CNNotify(Message);
       return;
     case CN_DRAWITEM:
       CNDrawItem(Message);
       return;
+    case CN_KEYDOWN:
+    case CN_CHAR:
+      if (!IsEditing()) break;
+      Message.Result = 0;  // every key belongs to the caption's editor, Enter and Escape included
+      return;
+    case WM_CTLCOLOREDIT:
+      // The caption's editor takes the window's colours, which are this control's Color and Font.
+      if (HandleAllocated() &&
+          reinterpret_cast<HWND>(Message.LParam) == reinterpret_cast<HWND>(Send(LVM_GETEDITCONTROL, 0, 0))) {
+        Message.Result = CallWindowProcA(DefWndProc(), Handle(), Message.Msg, Message.WParam, Message.LParam);
+        return;
+      }
+      break;
     case WM_NOTIFY: {
       auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
       const bool fromHeader =
@@ -1020,6 +1295,11 @@ XJ_PUBLISHED(TListColumn,
   XJ_PROP(MinWidth, 0)
   XJ_PROP(Tag, 0)
   XJ_PROP(Width, 50));
+XJ_PUBLISHED(TWorkArea);
+XJ_PUBLISHED(TIconOptions,
+  XJ_PROP(Arrangement, iaTop)
+  XJ_PROP(AutoArrange, false)
+  XJ_PROP(WrapText, true));
 XJ_PUBLISHED(TCustomListView);
 XJ_PUBLISHED(TListView,
   XJ_PROP(Action)
@@ -1045,6 +1325,7 @@ XJ_PUBLISHED(TListView,
   XJ_PROP(HotTrack, false)
   XJ_PROP(HotTrackStyles, {})
   XJ_PROP(HoverTime, -1)
+  XJ_PROP(IconOptions)
   XJ_PROP(LargeImages)
   XJ_PROP(MultiSelect, false)
   XJ_PROP(OwnerData, false)

@@ -24,6 +24,8 @@ enum TItemState { isNone, isCut, isDropHilited, isFocused, isSelected, isActivat
 typedef Set<TItemState> TItemStates;
 enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
 enum TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
+enum TIconArrangement { iaTop, iaLeft };
+XJ_ENUM_IDENTS(TIconArrangement, iaTop, iaLeft);
 
 // ---- Columns ---------------------------------------------------------------------------------------------
 
@@ -121,6 +123,8 @@ class TListItem : public TPersistent {
   // Frees the item, as TListItems::Delete does.
   void Delete();
   TRect DisplayRect(TDisplayCode Code) const;
+  // Opens the caption's editor (false when the view refuses: ReadOnly, OnEditing).
+  bool EditCaption();
   void MakeVisible(bool PartialOK);
   void Update();
 
@@ -130,6 +134,7 @@ class TListItem : public TPersistent {
   // The item an OwnerData view lends for one row at a time: its changes are the application's to keep.
   bool Lent() const;
   void SubItemsChanged(TObject* Sender);
+  bool Changing(TItemChange Change);
   void PushState();
 
   TListItems* FOwner;
@@ -188,6 +193,73 @@ class TListItems : public TPersistent {
   bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
   int FCount { 0 };             // OwnerData: the rows
   std::unique_ptr<TListItem> FLent;
+};
+
+// ---- Icon views ----------------------------------------------------------------------------------------------
+
+// How the icon views lay out their items: row by row (iaTop) or column by column (iaLeft), always
+// arranged (AutoArrange is what the view does anyway: it keeps no item positions of its own), and
+// captions that may wrap onto a second line under their icon (WrapText) or keep to one.
+class TIconOptions : public TPersistent {
+  XJ_CLASS(TIconOptions, TPersistent)
+ public:
+  explicit TIconOptions(TCustomListView* AOwner) : FListView(AOwner) {}
+
+  void Assign(TPersistent* Source) override;
+  TIconArrangement Arrangement() const { return FArrangement; }
+  void SetArrangement(TIconArrangement Value);
+  bool AutoArrange() const { return FAutoArrange; }
+  void SetAutoArrange(bool Value);
+  bool WrapText() const { return FWrapText; }
+  void SetWrapText(bool Value);
+
+ protected:
+  TPersistent* GetOwner() override;
+
+ private:
+  TCustomListView* FListView;
+  TIconArrangement FArrangement { iaTop };
+  bool FAutoArrange { false };
+  bool FWrapText { true };
+};
+
+// A rectangle of the icon views (view coordinates) the items are laid out in; the first one holds them.
+class TWorkArea : public TCollectionItem {
+  XJ_CLASS(TWorkArea, TCollectionItem)
+ public:
+  explicit TWorkArea(TCollection* Collection) : TCollectionItem(Collection) {}
+
+  // The outline's and the name's colour, with ShowWorkAreas.
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  TRect Rect() const { return FRect; }
+  void SetRect(const TRect& Value);
+  void SetDisplayName(const AnsiString& Value) override;
+
+ protected:
+  AnsiString GetDisplayName() const override { return FDisplayName; }
+
+ private:
+  TColor FColor { clWindowText };
+  TRect FRect;
+  AnsiString FDisplayName;
+};
+
+class TWorkAreas : public TCollection {
+  XJ_CLASS(TWorkAreas, TCollection)
+ public:
+  explicit TWorkAreas(TCustomListView* ListView);
+
+  // Raises EListError past the sixteen work areas a view can have.
+  TWorkArea* Add();
+  TWorkArea* Items(int Index) const { return static_cast<TWorkArea*>(TCollection::Items(Index)); }
+
+ protected:
+  TPersistent* GetOwner() override;
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TCustomListView* FListView;
 };
 
 // ---- The view --------------------------------------------------------------------------------------------
@@ -269,6 +341,8 @@ class TCustomListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool HotTrack() const { return FHotTrack; }
   void SetHotTrack(bool Value);
+  TIconOptions* IconOptions() const { return FIconOptions.get(); }
+  void SetIconOptions(TIconOptions* Value) { FIconOptions->Assign(Value); }
   // The focused or first selected item, -1 for none; setting selects that item alone.
   int ItemIndex() const;
   void SetItemIndex(int Value);
@@ -302,17 +376,25 @@ class TCustomListView : public TWinControl {
   TViewStyle ViewStyle() const { return FViewStyle; }
   void SetViewStyle(TViewStyle Value);
   int VisibleRowCount();
-  // Stored only.
+  // Room made ahead for this many items, so that adding them allocates nothing more (a hint).
   int AllocBy() const { return FAllocBy; }
-  void SetAllocBy(int Value) { FAllocBy = Value; }
+  void SetAllocBy(int Value);
+  // htHandPoint: one click activates an item, the hand shows over the hot one; otherwise either
+  // underline asks for two-click activation (a click on a selected item). htUnderlineHot underlines
+  // the hot item's caption, htUnderlineCold the others'.
   TListHotTrackStyles HotTrackStyles() const { return FHotTrackStyles; }
-  void SetHotTrackStyles(TListHotTrackStyles Value) { FHotTrackStyles = Value; }
+  void SetHotTrackStyles(TListHotTrackStyles Value);
+  // How long the mouse rests on an item before its info tip shows, in milliseconds; -1: the
+  // system's hover time.
   int HoverTime() const { return FHoverTime; }
   void SetHoverTime(int Value) { FHoverTime = Value; }
+  // No caption editing (F2, a slow second click, EditCaption).
   bool ReadOnly() const { return FReadOnly; }
-  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  void SetReadOnly(bool Value);
+  // Outlines the work areas, each with its name, in the icon views.
   bool ShowWorkAreas() const { return FShowWorkAreas; }
-  void SetShowWorkAreas(bool Value) { FShowWorkAreas = Value; }
+  void SetShowWorkAreas(bool Value);
+  TWorkAreas* WorkAreas() const { return FWorkAreas.get(); }
 
   // Sorts by caption, or by OnCompare when assigned.
   bool AlphaSort();
@@ -322,6 +404,8 @@ class TCustomListView : public TWinControl {
   // The first item from StartIndex (after it unless Inclusive) whose caption is Value, or starts with it
   // when Partial, ignoring case; past the last to the first when Wrap. nullptr for none.
   TListItem* FindCaption(int StartIndex, const AnsiString& Value, bool Partial, bool Inclusive, bool Wrap);
+  // A caption's editor is open.
+  bool IsEditing() const;
   void Clear() { FItems->Clear(); }
   // Pixels; report view moves by whole rows.
   void Scroll(int DX, int DY);
@@ -348,11 +432,17 @@ class TCustomListView : public TWinControl {
   TLVAdvancedCustomDrawEvent OnAdvancedCustomDraw;
   TLVAdvancedCustomDrawItemEvent OnAdvancedCustomDrawItem;
   TLVAdvancedCustomDrawSubItemEvent OnAdvancedCustomDrawSubItem;
-  // Stored only.
+  // Asked before an item's state (selection, focus, check box), caption or image changes; refusing
+  // keeps the item as it was, and OnChange does not follow.
   TLVChangingEvent OnChanging;
+  // A right click on a header section: its column and the point, in client coordinates.
   TLVColumnRClickEvent OnColumnRightClick;
+  // OnEditing may refuse to open a caption's editor; OnEdited hears the text Enter or the focus
+  // leaving kept (not after Escape) and may change it; the item takes what it leaves.
   TLVEditedEvent OnEdited;
   TLVEditingEvent OnEditing;
+  // The hint over an item (with ShowHint on), asked once the mouse has rested there for HoverTime; an
+  // empty text leaves the control's own hint.
   TLVInfoTipEvent OnInfoTip;
 
  protected:
@@ -361,7 +451,11 @@ class TCustomListView : public TWinControl {
   void DefineProperties(TFiler* Filer) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void Change(TListItem* Item, TItemChange Change);
+  virtual bool CanChange(TListItem* Item, TItemChange Change);
+  virtual bool CanEdit(TListItem* Item);
+  virtual void Edit(TListItem* Item, const AnsiString& S);
   virtual void ColClick(TListColumn* Column);
+  virtual void ColRightClick(TListColumn* Column, TPoint Point);
   virtual void Delete(TListItem* Item);
   virtual void DoSelectItem(TListItem* Item, bool Selected);
   virtual void DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState State);
@@ -382,6 +476,8 @@ class TCustomListView : public TWinControl {
   friend class TListItems;
   friend class TListItem;
   friend class TListColumns;
+  friend class TIconOptions;
+  friend class TWorkAreas;
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
   DWORD ViewStyleBits() const;
   DWORD ExtendedStyle() const;
@@ -389,6 +485,8 @@ class TCustomListView : public TWinControl {
   void UpdateExtendedStyle();
   void UpdateColumns();
   void UpdateImageLists();
+  void UpdateWorkAreas();
+  void DrawWorkAreas(HDC Given);
   void InsertNative(TListItem* Item);
   // Sorts the items by `Less` and the window's rows with them.
   void SortBy(const std::function<int(TListItem*, TListItem*)>& Compare);
@@ -396,6 +494,10 @@ class TCustomListView : public TWinControl {
   int SortedPosition(TListItem* Item);
   // An item's caption or data changed under a sort type: sorted now, or once updating ends.
   void Resort();
+  // The item a window row points back at, nullptr when it is not one of the items (any more).
+  TListItem* ItemOf(LPARAM Param) const;
+  TListItem* NoticeItem(int Index, LPARAM Param);
+  bool AskingNotify(TMessage& Message);
   void CNNotify(TMessage& Message);
   // Whether Item is still the item at Index after a handler ran.
   bool StillAt(int Index, const TListItem* Item) const;
@@ -406,6 +508,8 @@ class TCustomListView : public TWinControl {
   // The notices only an OwnerData view gets, and its rows' texts and changes; false for the others.
   bool OwnerDataNotify(NMHDR* Header, TMessage& Message);
   void LentItemChanged(const NMLISTVIEW* Change);
+  void CMHintShowPause(TMessage& Message);
+  void CMHintShow(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void HeaderNotify(NMHDR* Header);
   void ReadItems(TReader* Reader);
@@ -413,6 +517,8 @@ class TCustomListView : public TWinControl {
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
+  std::unique_ptr<TIconOptions> FIconOptions;
+  std::unique_ptr<TWorkAreas> FWorkAreas;
   std::unique_ptr<TControlCanvas> FCanvas;
   std::unique_ptr<TViewCustomDraw> FCustomDraw;
   TCustomImageList* FLargeImages { nullptr };

@@ -630,6 +630,7 @@ typedef struct tagMEASUREITEMSTRUCT {
 
 #define SPI_GETDRAGFULLWINDOWS 0x0026
 #define SPI_GETWORKAREA 0x0030
+#define SPI_GETMOUSEHOVERTIME 0x0066
 #define SPI_GETWHEELSCROLLLINES 0x0068
 
 // ---- Clipboard --------------------------------------------------------------------------------------

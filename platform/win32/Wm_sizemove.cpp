@@ -277,6 +277,9 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* data, UINT) {
     case SPI_GETWHEELSCROLLLINES:
       if (data) *(UINT*)data = 3;
       return TRUE;
+    case SPI_GETMOUSEHOVERTIME:
+      if (data) *(UINT*)data = 400;
+      return TRUE;
     case SPI_GETWORKAREA: {
       if (!data) return FALSE;
       MONITORINFO mi { sizeof(MONITORINFO), {}, {}, 0 };

@@ -846,6 +846,7 @@ XJ_PUBLISHED(TbsSkinListView,
   XJ_PROP(HotTrack, false)
   XJ_PROP(HotTrackStyles, {})
   XJ_PROP(HoverTime, -1)
+  XJ_PROP(IconOptions)
   XJ_PROP(LargeImages)
   XJ_PROP(MultiSelect, false)
   XJ_PROP(OwnerData, false)

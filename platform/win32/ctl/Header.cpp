@@ -469,6 +469,9 @@ bool ZeroMessage(Header& h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
       ButtonUp(h, p);
       break;
+    case WM_RBUTTONUP:
+      Notify(h, NM_RCLICK, HitTest(h, p).iItem);  // with the section, so every reader finds an item
+      break;
     case WM_CAPTURECHANGED:
       CaptureChanged(h, (HWND)lParam);
       break;

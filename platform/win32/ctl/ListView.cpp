@@ -6,9 +6,13 @@
 //   LVS_LIST       items down and across in columns of one width; horizontal scroll state in columns,
 //                  SB_LINELEFT / SB_LINERIGHT step one column; no vertical state.
 //   LVS_ICON, LVS_SMALLICON  a fixed grid of cells sized from the image lists and the font, filled row by
-//                  row; scroll state in pixels.
+//                  row (column by column with LVS_ALIGNLEFT) from the first work area's corner when there
+//                  are work areas; LVS_ICON captions take a second line unless LVS_NOLABELWRAP; scroll
+//                  state in pixels.
 // Selection (single, or several with Ctrl and Shift unless LVS_SINGLESEL), a focused item, check boxes,
-// grid lines, full-row selection, hot tracking and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW).
+// grid lines, full-row selection, hot tracking (with underlined captions and one- or two-click
+// activation) and owner-drawn report rows (WM_DRAWITEM, ODT_LISTVIEW). With LVS_EDITLABELS, F2 or a slow
+// second click on the selected caption opens an editor over it (LabelEdit.h).
 // Texts given as LPSTR_TEXTCALLBACKA are asked of the parent with LVN_GETDISPINFOA when shown, so the
 // class library keeps its items' texts itself; so are images given as I_IMAGECALLBACK, and then, with
 // LVS_EX_SUBITEMIMAGES, the images of the item's report columns. Painting and hit testing look only at
@@ -17,8 +21,9 @@
 // (CDDS_SUBITEM, iSubItem the column) starting from the item's colours. The parent's colours cover the
 // whole report row, or the caption in the other views.
 //
-// Notices: LVN_ITEMCHANGED for every state change (selection, focus, check box), LVN_COLUMNCLICK from the
-// header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
+// Notices: LVN_ITEMCHANGING before and LVN_ITEMCHANGED after every state change (selection, focus, check
+// box), a nonzero answer to the first refusing it; LVN_BEGINLABELEDITA (refusable) and
+// LVN_ENDLABELEDITA; LVN_ITEMACTIVATE; LVN_COLUMNCLICK from the header, NM_CLICK, NM_DBLCLK, NM_RCLICK.
 //
 // With LVS_OWNERDATA the view holds no items, only a count (LVM_SETITEMCOUNT) and the rows' states by
 // index: selection and check boxes as ranges, the focus as one index. The parent lends each row as it
@@ -35,8 +40,10 @@
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/CustomDraw.h"
+#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
 #include "platform/win32/ctl/IndexRanges.h"
+#include "platform/win32/ctl/LabelEdit.h"
 #include "platform/win32/ctl/ListView_virtual.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
@@ -51,6 +58,8 @@ constexpr int kMaxSubItems = 1024;  // a sub-item beyond this is refused, not st
 constexpr UINT kAllHeaderFields = HDI_TEXT | HDI_WIDTH | HDI_FORMAT | HDI_IMAGE;
 // An owner-data count beyond this is refused: pixel positions of the rows must stay within an int.
 constexpr int kMaxRowCount = 100000000;
+constexpr UINT_PTR kEditTimer = 42;              // a slow second click on the selected caption
+constexpr size_t kMaxReserve = (size_t)1 << 18;  // items room is made for ahead, at the most
 
 struct Item {
   std::string text;
@@ -98,10 +107,17 @@ struct ListView {
   int anchor { 0 };
   int hot { -1 };
   int wheelRest { 0 };
+  std::vector<RECT> workAreas;  // icon views: the items are laid out in the first one
   bool redraw { true };
   bool focused { false };
   bool syncingBars { false };
   bool rebuildingHeader { false };
+  HWND edit {};        // the label editor while one is open
+  int editing { -1 };  // the item it edits
+  int armed { -1 };    // the item a slow second click opens the editor on when the timer fires
+  bool endingEdit { false };
+  HBRUSH editBrush {};  // the editor's background, the view's own
+  COLORREF editBrushColour { CLR_INVALID };
 };
 
 StateMap<ListView>& Views() {
@@ -117,6 +133,9 @@ bool Report(const ListView& v) { return ViewOf(v) == LVS_REPORT; }
 bool List(const ListView& v) { return ViewOf(v) == LVS_LIST; }
 bool Icons(const ListView& v) { return ViewOf(v) == LVS_ICON || ViewOf(v) == LVS_SMALLICON; }
 bool Checks(const ListView& v) { return (v.exStyle & LVS_EX_CHECKBOXES) != 0; }
+// One- and two-click activation track the item under the mouse as hot tracking does.
+bool Activates(const ListView& v) { return (v.exStyle & (LVS_EX_ONECLICKACTIVATE | LVS_EX_TWOCLICKACTIVATE)) != 0; }
+bool Tracks(const ListView& v) { return (v.exStyle & LVS_EX_TRACKSELECT) || Activates(v); }
 int Count(const ListView& v) { return v.ownerData ? v.rowCount : (int)v.items.Size(); }
 bool Valid(const ListView& v, WPARAM i) { return i < (WPARAM)Count(v); }
 
@@ -158,7 +177,9 @@ SIZE IconCell(const ListView& v) {
     return SIZE { w, RowHeight(v) };
   }
   SIZE img = ImageSize(v.large);
-  return SIZE { std::max((int)img.cx + 16, 75), std::max((int)img.cy, 32) + 8 + v.lineH + 6 };
+  // A caption that may wrap has room for a second line.
+  int lines = StyleOf(v) & LVS_NOLABELWRAP ? 1 : 2;
+  return SIZE { std::max((int)img.cx + 16, 75), std::max((int)img.cy, 32) + 8 + lines * v.lineH + 6 };
 }
 
 int ListColumnWidth(const ListView& v) {
@@ -174,14 +195,52 @@ int RowsPerPage(const ListView& v) {
 int RowsPerColumn(const ListView& v) { return std::max(1, (int)ClientSize(v).cy / RowHeight(v)); }
 int VisibleListColumns(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / ListColumnWidth(v)); }
 int ListColumns(const ListView& v) { return (Count(v) + RowsPerColumn(v) - 1) / RowsPerColumn(v); }
-int IconsPerRow(const ListView& v) { return std::max(1, (int)ClientSize(v).cx / IconCell(v).cx); }
-int IconRows(const ListView& v) { return (Count(v) + IconsPerRow(v) - 1) / IconsPerRow(v); }
 
 // A pixel position worked out in 64 bits, held where a rectangle of it still fits an int.
 int Px(long long p) { return (int)std::clamp(p, -(1LL << 30), 1LL << 30); }
 
-// The icons' height in pixels.
-int IconsHeight(const ListView& v) { return Px((long long)IconRows(v) * IconCell(v).cy); }
+// The icon views' grid: cells filled row by row, or column by column when aligned left, from the
+// top-left of the first work area (within its width or height), else of the client area.
+struct IconGrid {
+  SIZE cell;
+  POINT at;
+  int across, down;
+  bool byColumn;
+};
+
+IconGrid GridOf(const ListView& v) {
+  IconGrid g { IconCell(v), POINT {}, 1, 1, (StyleOf(v) & LVS_ALIGNMASK) == LVS_ALIGNLEFT };
+  SIZE c = ClientSize(v);
+  RECT area = v.workAreas.empty() ? RECT { 0, 0, c.cx, c.cy } : v.workAreas.front();
+  g.at = POINT { area.left, area.top };
+  int n = Count(v);
+  if (g.byColumn) {
+    g.down = std::max(1, (int)(area.bottom - area.top) / (int)g.cell.cy);
+    g.across = (n + g.down - 1) / g.down;
+  } else {
+    g.across = std::max(1, (int)(area.right - area.left) / (int)g.cell.cx);
+    g.down = (n + g.across - 1) / g.across;
+  }
+  return g;
+}
+
+POINT CellOf(const IconGrid& g, int i) {
+  return g.byColumn ? POINT { i / g.down, i % g.down } : POINT { i % g.across, i / g.across };
+}
+
+// The item in a cell of the grid, or −1.
+int ItemInCell(const IconGrid& g, int col, int row) {
+  if (col < 0 || row < 0) return -1;
+  if (g.byColumn) return row < g.down ? col * g.down + row : -1;
+  return col < g.across ? row * g.across + col : -1;
+}
+
+// How far the items reach, in view pixels.
+SIZE GridExtent(const ListView& v, const IconGrid& g) {
+  int n = Count(v);
+  int cols = g.byColumn ? g.across : std::min(n, g.across), rows = g.byColumn ? std::min(n, g.down) : g.down;
+  return SIZE { n ? Px(g.at.x + (long long)cols * g.cell.cx) : 0, n ? Px(g.at.y + (long long)rows * g.cell.cy) : 0 };
+}
 
 int TotalWidth(const ListView& v) {
   int w = 0;
@@ -205,10 +264,11 @@ RECT Bounds(const ListView& v, int i) {
     int x = Px((long long)(i / rows - v.top) * w), y = (i % rows) * RowHeight(v);
     return RECT { x, y, x + w, y + RowHeight(v) };
   }
-  SIZE cell = IconCell(v);
-  int per = IconsPerRow(v);
-  int x = (i % per) * cell.cx - v.origin.x, y = Px((long long)(i / per) * cell.cy - v.origin.y);
-  return RECT { x, y, x + cell.cx, y + cell.cy };
+  IconGrid g = GridOf(v);
+  POINT cell = CellOf(g, i);
+  int x = Px(g.at.x + (long long)cell.x * g.cell.cx - v.origin.x);
+  int y = Px(g.at.y + (long long)cell.y * g.cell.cy - v.origin.y);
+  return RECT { x, y, x + g.cell.cx, y + g.cell.cy };
 }
 
 // The first column's cell in report view (the item's own part), else the whole bounds.
@@ -282,11 +342,12 @@ std::pair<int, int> VisibleRange(const ListView& v) {
     int rows = RowsPerColumn(v);
     return { std::min(n, v.top * rows), std::min(n, (v.top + VisibleListColumns(v) + 1) * rows) };
   }
-  SIZE cell = IconCell(v);
-  int per = IconsPerRow(v);
-  int firstRow = std::max(0, (int)v.origin.y / (int)cell.cy);
-  int lastRow = ((int)v.origin.y + (int)c.cy) / (int)cell.cy + 1;
-  return { std::min(n, firstRow * per), std::min(n, lastRow * per) };
+  IconGrid g = GridOf(v);
+  // The lines of cells (rows, or columns when aligned left) the client area crosses.
+  int from = g.byColumn ? v.origin.x - g.at.x : v.origin.y - g.at.y;
+  int size = g.byColumn ? g.cell.cx : g.cell.cy, span = g.byColumn ? c.cx : c.cy, per = g.byColumn ? g.down : g.across;
+  int first = std::max(0, from / size), last = std::max(0, (from + span) / size + 1);
+  return { std::min(n, first * per), std::min(n, last * per) };
 }
 
 // ---- Texts ------------------------------------------------------------------------------------------
@@ -339,9 +400,8 @@ std::string TextOf(ListView& v, int i, int sub) {
   return AskRow(v.hwnd, i, sub, 0, it.lParam).text;
 }
 
-// The caption's width in the view's font.
-int TextWidth(ListView& v, int i) {
-  std::string s = TextOf(v, i, 0);
+// A text's width in the view's font.
+int ExtentOf(ListView& v, const std::string& s) {
   HDC dc = GetDC(v.hwnd);
   HGDIOBJ old = SelectObject(dc, FontOrDefault(v.font));
   SIZE ext {};
@@ -350,6 +410,8 @@ int TextWidth(ListView& v, int i) {
   ReleaseDC(v.hwnd, dc);
   return ext.cx;
 }
+
+int TextWidth(ListView& v, int i) { return ExtentOf(v, TextOf(v, i, 0)); }
 
 // The item at a client point and where on it, or −1.
 LVHITTESTINFO HitTest(ListView& v, POINT p) {
@@ -363,9 +425,9 @@ LVHITTESTINFO HitTest(ListView& v, POINT p) {
     int rows = RowsPerColumn(v), row = p.y / RowHeight(v);
     if (row < rows) i = (v.top + p.x / ListColumnWidth(v)) * rows + row;
   } else {
-    SIZE cell = IconCell(v);
-    int col = (p.x + v.origin.x) / cell.cx;
-    if (col < IconsPerRow(v)) i = ((p.y + v.origin.y) / cell.cy) * IconsPerRow(v) + col;
+    IconGrid g = GridOf(v);
+    int x = p.x + v.origin.x - g.at.x, y = p.y + v.origin.y - g.at.y;
+    if (x >= 0 && y >= 0) i = ItemInCell(g, x / g.cell.cx, y / g.cell.cy);
   }
   if (i < 0 || i >= Count(v)) return info;
   RECT b = Bounds(v, i);
@@ -426,10 +488,9 @@ void ClampPositions(ListView& v) {
   v.top = std::clamp(v.top, 0, MaxTop(v));
   if (Report(v)) v.hOffset = std::clamp(v.hOffset, 0, std::max(0, TotalWidth(v) - (int)c.cx));
   if (Icons(v)) {
-    SIZE cell = IconCell(v);
-    int height = IconsHeight(v), width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
-    v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, height - (int)c.cy));
-    v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, width - (int)c.cx));
+    SIZE extent = GridExtent(v, GridOf(v));
+    v.origin.y = std::clamp((int)v.origin.y, 0, std::max(0, (int)extent.cy - (int)c.cy));
+    v.origin.x = std::clamp((int)v.origin.x, 0, std::max(0, (int)extent.cx - (int)c.cx));
   }
 }
 
@@ -461,8 +522,8 @@ void SyncBars(ListView& v) {
                           v.top,
                           0 };
     } else {
-      SIZE cell = IconCell(v);
-      int height = IconsHeight(v), width = std::min(Count(v), IconsPerRow(v)) * cell.cx;
+      SIZE extent = GridExtent(v, GridOf(v));
+      int height = extent.cy, width = extent.cx;
       if (height > before.cy)
         vs = SCROLLINFO {
           sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, height - 1, (UINT)before.cy, v.origin.y, 0
@@ -537,6 +598,113 @@ void EnsureVisible(ListView& v, int i) {
   }
 }
 
+// ---- Label editing -------------------------------------------------------------------------------------
+
+COLORREF Background(const ListView& v);
+COLORREF Foreground(const ListView& v);
+
+// Where the editor opens: over the caption, a little wider than its text, one line high.
+RECT EditRect(ListView& v, int i, const std::string& text) {
+  RECT r = LabelRect(v, i);
+  int width = std::max(ExtentOf(v, text) + 16, 40);
+  int height = ViewOf(v) == LVS_ICON ? v.lineH + 6 : RowHeight(v);
+  return RECT { r.left - 1, r.top, r.left - 1 + width, r.top + height };
+}
+
+NMLVDISPINFOA Describe(const ListView& v, int i) {
+  NMLVDISPINFOA nm {};
+  nm.item.mask = LVIF_TEXT | LVIF_PARAM;
+  nm.item.iItem = i;
+  nm.item.lParam = ParamOf(v, i);
+  return nm;
+}
+
+// Closes the editor without a word (its item went, or the items moved under it).
+void DropEditor(ListView& v) {
+  if (!v.edit) return;
+  HWND edit = v.edit;
+  v.edit = nullptr;
+  v.editing = -1;
+  CloseLabelEdit(edit);
+}
+
+// Ends editing: the editor goes, then LVN_ENDLABELEDIT tells the parent the new text (null when
+// cancelled); a nonzero answer makes it the item's own text.
+void EndEdit(ListView& v, bool cancel) {
+  if (!v.edit || v.endingEdit) return;
+  xj::TemporaryChange<bool> ending(v.endingEdit, true);
+  const int i = v.editing;
+  HWND edit = v.edit;
+  v.edit = nullptr;
+  v.editing = -1;
+  std::string text = CloseLabelEdit(edit);
+  if (v.dead || !Valid(v, (WPARAM)i)) return;
+  RedrawItem(v, i);
+  NMLVDISPINFOA nm = Describe(v, i);
+  nm.item.pszText = cancel ? nullptr : text.data();
+  nm.item.cchTextMax = (int)text.size() + 1;
+  const int count = Count(v);
+  const LRESULT keep = NotifyParentOf(v.hwnd, LVN_ENDLABELEDITA, nm.hdr);
+  // An owner-data row's text is the parent's own.
+  if (!keep || cancel || v.dead || Count(v) != count || v.ownerData) return;
+  v.items[i].callback = false;
+  v.items[i].text = text;
+  RedrawItem(v, i);
+}
+
+void EditEnded(HWND owner, bool cancel) {
+  if (std::shared_ptr<ListView> v = Views().Find(owner)) EndEdit(*v, cancel);
+}
+
+// Opens the editor over item i's caption unless LVN_BEGINLABELEDIT refuses. Answers the editor.
+LRESULT EditLabel(ListView& v, int i) {
+  if (v.edit) EndEdit(v, false);
+  if (v.dead || !Valid(v, (WPARAM)i) || !(StyleOf(v) & LVS_EDITLABELS)) return 0;
+  const int count = Count(v);
+  EnsureVisible(v, i);
+  NMLVDISPINFOA nm = Describe(v, i);
+  if (NotifyParentOf(v.hwnd, LVN_BEGINLABELEDITA, nm.hdr) != 0 || v.dead || Count(v) != count) return 0;
+  std::string text = TextOf(v, i, 0);
+  if (v.dead || Count(v) != count) return 0;
+  HWND edit = OpenLabelEdit(v.hwnd, EditRect(v, i, text), text, v.font, &EditEnded);
+  if (!edit || v.dead) return 0;
+  v.edit = edit;
+  v.editing = i;
+  return (LRESULT)edit;
+}
+
+// The editor takes the view's colours, so it sits on a coloured view as one of its own.
+LRESULT EditColours(ListView& v, HDC dc) {
+  COLORREF bk = Background(v);
+  if (!v.editBrush || v.editBrushColour != bk) {
+    if (v.editBrush) DeleteObject(v.editBrush);
+    v.editBrush = CreateSolidBrush(bk);
+    v.editBrushColour = bk;
+  }
+  SetTextColor(dc, Foreground(v));
+  SetBkColor(dc, bk);
+  return (LRESULT)v.editBrush;
+}
+
+// A slow second click on the selected caption: the editor opens once the double-click time has passed
+// without a double click.
+void ArmEdit(ListView& v, int i) {
+  v.armed = i;
+  SetTimer(v.hwnd, kEditTimer, GetDoubleClickTime(), nullptr);
+}
+
+void DisarmEdit(ListView& v) {
+  v.armed = -1;
+  KillTimer(v.hwnd, kEditTimer);
+}
+
+void Timer(ListView& v, UINT_PTR id) {
+  if (id != kEditTimer) return;
+  const int i = v.armed;
+  DisarmEdit(v);
+  if (Valid(v, (WPARAM)i) && i == v.focus && GetFocus() == v.hwnd) EditLabel(v, i);
+}
+
 // ---- States --------------------------------------------------------------------------------------------
 
 // Changes the bits of `mask` of item i to `state`; tells the parent. False when the item went meanwhile.
@@ -545,9 +713,20 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   if ((mask & state & LVIS_FOCUSED) && v.focus != i && Valid(v, (WPARAM)v.focus)) {
     int count = Count(v);
     if (!ChangeState(v, v.focus, 0, LVIS_FOCUSED) || Count(v) != count) return false;
+    if (v.focus >= 0) return true;  // the other item kept the focus: this change is refused with it
   }
   UINT old = StateOf(v, i), now = (old & ~mask) | (state & mask);
   if (now == old) return true;
+  NMLISTVIEW n {};
+  n.iItem = i;
+  n.uNewState = now;
+  n.uOldState = old;
+  n.uChanged = LVIF_STATE;
+  n.lParam = ParamOf(v, i);
+  int count = Count(v);
+  // The parent may refuse (a nonzero answer): the item stays as it is.
+  if (NotifyParentOf(v.hwnd, LVN_ITEMCHANGING, n.hdr) != 0) return !v.dead && Count(v) == count;
+  if (v.dead || Count(v) != count || StateOf(v, i) != old) return false;
   StoreState(v, i, now);
   if (now & LVIS_SELECTED)
     v.selected.Insert(i);
@@ -558,13 +737,6 @@ bool ChangeState(ListView& v, int i, UINT state, UINT mask) {
   else if (v.focus == i)
     v.focus = -1;
   RedrawItem(v, i);
-  NMLISTVIEW n {};
-  n.iItem = i;
-  n.uNewState = now;
-  n.uOldState = old;
-  n.uChanged = LVIF_STATE;
-  n.lParam = ParamOf(v, i);
-  int count = Count(v);
   NotifyParentOf(v.hwnd, LVN_ITEMCHANGED, n.hdr);
   return !v.dead && Count(v) == count;
 }
@@ -600,24 +772,28 @@ bool SelectRows(ListView& v, int from, int to) {
   return !v.dead && Count(v) == count;
 }
 
-// The first selected item outside lo..hi, or -1.
-int SelectedOutside(const ListView& v, int lo, int hi) {
-  int k = v.selected.NextAfter(-1);
+// The first selected item after `after` outside lo..hi, or -1.
+int SelectedOutside(const ListView& v, int lo, int hi, int after) {
+  int k = v.selected.NextAfter(after);
   return k >= lo && k <= hi ? v.selected.NextAfter(hi) : k;
 }
 
-// Every selected item but `keep` loses its selection. The parent may change the items from its notices,
-// so each step looks again.
+// Every selected item outside lo..hi loses its selection. The parent may change the items from its
+// notices, so each step looks again; an item whose change the parent refused is not asked again.
+void DeselectOutside(ListView& v, int lo, int hi) {
+  for (int guard = Count(v) + 1, after = -1; guard > 0 && !v.dead; --guard) {
+    after = SelectedOutside(v, lo, hi, after);
+    if (after < 0) return;
+    ChangeState(v, after, 0, LVIS_SELECTED);
+  }
+}
+
 void DeselectAllBut(ListView& v, int keep) {
   if (v.ownerData) {
     UnselectRanges(v, keep, keep);
     return;
   }
-  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    int k = SelectedOutside(v, keep, keep);
-    if (k < 0) return;
-    ChangeState(v, k, 0, LVIS_SELECTED);
-  }
+  DeselectOutside(v, keep, keep);
 }
 
 void SelectRange(ListView& v, int from, int to) {
@@ -626,11 +802,7 @@ void SelectRange(ListView& v, int from, int to) {
     if (UnselectRanges(v, lo, hi)) SelectRows(v, lo, std::min(hi, Count(v) - 1));
     return;
   }
-  for (int guard = Count(v) + 1; guard > 0 && !v.dead; --guard) {
-    int k = SelectedOutside(v, lo, hi);
-    if (k < 0) break;
-    ChangeState(v, k, 0, LVIS_SELECTED);
-  }
+  DeselectOutside(v, lo, hi);
   for (int k = lo; k <= hi && !v.dead && k < Count(v); ++k) ChangeState(v, k, LVIS_SELECTED, LVIS_SELECTED);
 }
 
@@ -669,6 +841,8 @@ void ShiftIndexes(ListView& v, int from, int delta) {
   if (v.focus >= from) v.focus += delta;
   if (v.anchor >= from) v.anchor = std::max(0, v.anchor + delta);
   if (v.hot >= from) v.hot = -1;
+  if (v.editing >= from) v.editing += delta;
+  if (v.armed >= from) v.armed += delta;
 }
 
 // An owner-data view has no items to add or take away one by one: its count is set instead.
@@ -714,6 +888,9 @@ LRESULT InsertItem(ListView& v, const LVITEMA* in) {
 LRESULT DeleteItem(ListView& v, WPARAM which) {
   if (!Valid(v, which) || RefuseOwnerData(v)) return FALSE;
   int i = (int)which;
+  if (v.editing == i) DropEditor(v);
+  if (v.armed == i) DisarmEdit(v);
+  if (v.dead || !Valid(v, which)) return FALSE;
   v.items.Erase((size_t)i);
   v.selected.Erase(i);
   if (v.focus == i) v.focus = -1;
@@ -723,6 +900,9 @@ LRESULT DeleteItem(ListView& v, WPARAM which) {
 }
 
 LRESULT DeleteAll(ListView& v) {
+  DropEditor(v);
+  DisarmEdit(v);
+  if (v.dead) return FALSE;
   v.items.Clear();
   v.rowCount = 0;
   v.selected.Clear();
@@ -835,6 +1015,12 @@ LRESULT GetNextItem(const ListView& v, WPARAM from, LPARAM flags) {
 
 // ---- Owner data and searching ----------------------------------------------------------------------------
 
+// Room for that many items (a hint, held below kMaxReserve), so that adding them allocates nothing more.
+LRESULT ReserveItems(ListView& v, WPARAM count) {
+  v.items.Reserve(std::min((size_t)count, kMaxReserve));
+  return TRUE;
+}
+
 // Owner data: the count the parent gives, from 0 to kMaxRowCount; states of rows beyond it go. For a view
 // that holds its items the count is only a hint.
 LRESULT SetItemCount(ListView& v, WPARAM count) {
@@ -842,7 +1028,10 @@ LRESULT SetItemCount(ListView& v, WPARAM count) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (!v.ownerData) return TRUE;
+  if (!v.ownerData) return ReserveItems(v, count);
+  if (v.editing >= (int)count) DropEditor(v);
+  if (v.armed >= (int)count) DisarmEdit(v);
+  if (v.dead) return FALSE;
   v.rowCount = (int)count;
   v.selected.TruncateFrom(v.rowCount);
   v.checked.TruncateFrom(v.rowCount);
@@ -989,6 +1178,9 @@ LRESULT SetColumnOrder(ListView& v, WPARAM size, const int* in) {
 // Stable, so equal items keep their order.
 LRESULT SortItems(ListView& v, LPARAM data, PFNLVCOMPARE compare) {
   if (!compare || RefuseOwnerData(v)) return FALSE;
+  DropEditor(v);
+  DisarmEdit(v);
+  if (v.dead) return FALSE;
   LPARAM focusParam = Valid(v, (WPARAM)v.focus) ? v.items[v.focus].lParam : 0;
   bool hadFocus = v.focus >= 0;
   std::vector<Item> items = v.items.Copy();  // the comparison may call back into the view
@@ -1172,6 +1364,7 @@ struct RowLook {
   COLORREF text;
   COLORREF back;
   bool custom { false };
+  bool underline { false };
 };
 
 // The colours a cell is drawn in, offered to the parent at its turn.
@@ -1192,7 +1385,9 @@ RECT CaptionRect(ListView& v, HDC dc, const RECT& label, const std::string& capt
     SIZE ext {};
     GetTextExtentPoint32A(dc, caption.data(), (int)caption.size(), &ext);
     int w = std::min((int)ext.cx + 4, (int)(label.right - label.left));
-    textRect = RECT { label.left + (label.right - label.left - w) / 2, label.top, 0, label.top + v.lineH + 2 };
+    // A caption wider than its cell takes a second line, unless captions keep to one.
+    int lines = ext.cx + 4 > label.right - label.left && !(StyleOf(v) & LVS_NOLABELWRAP) ? 2 : 1;
+    textRect = RECT { label.left + (label.right - label.left - w) / 2, label.top, 0, label.top + lines * v.lineH + 2 };
     textRect.right = textRect.left + w;
   } else if (!fullRow) {
     SIZE ext {};
@@ -1214,8 +1409,12 @@ RECT DrawCaption(ListView& v, HDC dc, const RECT& label, const std::string& capt
   RECT t = textRect;
   InflateRect(&t, -2, 0);
   UINT align = ViewOf(v) == LVS_ICON ? DT_CENTER : DT_LEFT;
-  DrawTextA(dc, caption.data(), (int)caption.size(), &t,
-            align | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+  UINT lines = t.bottom - t.top > v.lineH + 2 ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS;
+  DrawTextA(dc, caption.data(), (int)caption.size(), &t, align | lines | DT_NOPREFIX);
+  if (look.underline) {
+    int y = lines == DT_WORDBREAK ? t.top + v.lineH - 1 : t.top + (t.bottom - t.top + v.lineH) / 2 - 1;
+    FillColour(dc, RECT { t.left, y, std::max(t.left, t.right), y + 1 }, GetTextColor(dc));
+  }
   return textRect;
 }
 
@@ -1323,8 +1522,10 @@ void DrawItem(ListView& v, ListDraw& cd, HDC dc, int i) {
     if (v.dead || !Valid(v, (WPARAM)i)) return;
   }
   const bool fullRow = Report(v) && (v.exStyle & LVS_EX_FULLROWSELECT);
-  const COLORREF text = i == v.hot && (v.exStyle & LVS_EX_TRACKSELECT) ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
-  RowLook look { selected, fullRow, text, Background(v) };
+  const bool hot = i == v.hot && Tracks(v);
+  const COLORREF text = hot ? GetSysColor(COLOR_HIGHLIGHT) : Foreground(v);
+  const bool underline = Activates(v) && (v.exStyle & (hot ? LVS_EX_UNDERLINEHOT : LVS_EX_UNDERLINECOLD));
+  RowLook look { selected, fullRow, text, Background(v), false, underline };
   if (!cd.ItemsWanted()) {
     DrawRowBody(v, nullptr, dc, i, bounds, look);
     return;
@@ -1333,7 +1534,7 @@ void DrawItem(ListView& v, ListDraw& cd, HDC dc, int i) {
                                                   CellInk(look, 0), CellBack(look, 0)));
   if (Gone(v, i)) return;
   if (turn.Draws()) {
-    if (turn.NewColours()) look = RowLook { selected, fullRow, turn.Text(), turn.Back(), true };
+    if (turn.NewColours()) look = RowLook { selected, fullRow, turn.Text(), turn.Back(), true, underline };
     const bool cells = Report(v) && (turn.Answer() & CDRF_NOTIFYSUBITEMDRAW);
     if (!DrawRowBody(v, cells ? &cd : nullptr, dc, i, bounds, look)) return;
   }
@@ -1401,7 +1602,11 @@ void Paint(ListView& v, HDC dc, const RECT& area) {
 std::optional<int> KeyTarget(const ListView& v, UINT vk, int c, int n) {
   int across = 1, down = 1;
   if (List(v)) across = RowsPerColumn(v);
-  if (Icons(v)) down = IconsPerRow(v);
+  if (Icons(v)) {
+    IconGrid g = GridOf(v);
+    across = g.byColumn ? g.down : 1;
+    down = g.byColumn ? 1 : g.across;
+  }
   if (Report(v)) across = 0;
   int page = std::max(1, CountPerPage(v) - (Report(v) ? 1 : 0));
   switch (vk) {
@@ -1448,6 +1653,10 @@ void MoveFocus(ListView& v, int to, bool shift, bool ctrl) {
 void KeyDown(ListView& v, UINT vk) {
   int n = Count(v);
   if (n == 0) return;
+  if (vk == VK_F2) {
+    EditLabel(v, v.focus);
+    return;
+  }
   bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   std::optional<int> to = KeyTarget(v, vk, std::clamp(v.focus, 0, n - 1), n);
   // With no focused item yet, the first arrow lands on the first item.
@@ -1471,12 +1680,17 @@ void Notify(ListView& v, UINT code, int item, POINT p) {
 }
 
 void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
+  const bool hadFocus = v.focused;
+  DisarmEdit(v);
   if (GetFocus() != v.hwnd) {
     SetFocus(v.hwnd);
     if (v.dead) return;
   }
   LVHITTESTINFO hit = HitTest(v, p);
   bool shift = keys & MK_SHIFT, ctrl = keys & MK_CONTROL;
+  const bool wasSelected = hit.iItem >= 0 && (StateOf(v, hit.iItem) & LVIS_SELECTED);
+  const bool again = hadFocus && !right && !shift && !ctrl && hit.iItem >= 0 && hit.iItem == v.focus && wasSelected &&
+                     hit.flags == LVHT_ONITEMLABEL && !Activates(v);
   if (hit.iItem < 0) {
     if (!ctrl && !shift && !right) DeselectAllBut(v, -1);
   } else if (hit.flags == LVHT_ONITEMSTATEICON && Checks(v) && !right) {
@@ -1486,19 +1700,52 @@ void ButtonDown(ListView& v, POINT p, WPARAM keys, bool right) {
   } else {
     Choose(v, hit.iItem, shift, ctrl, true);
   }
+  if (again && !v.dead && hit.iItem == v.focus && (StyleOf(v) & LVS_EDITLABELS)) ArmEdit(v, hit.iItem);
   if (!v.dead) Notify(v, right ? NM_RCLICK : NM_CLICK, hit.iItem, p);
+  // One click activates an item, or a click on an item already selected with two-click activation.
+  const bool activate = (v.exStyle & LVS_EX_ONECLICKACTIVATE) || ((v.exStyle & LVS_EX_TWOCLICKACTIVATE) && wasSelected);
+  if (!v.dead && !right && hit.iItem >= 0 && activate && Valid(v, (WPARAM)hit.iItem))
+    Notify(v, LVN_ITEMACTIVATE, hit.iItem, p);
+}
+
+// A double click activates its item, unless its first click did already.
+void DoubleClick(ListView& v, POINT p) {
+  DisarmEdit(v);
+  const int i = HitTest(v, p).iItem;
+  Notify(v, NM_DBLCLK, i, p);
+  if (v.dead || i < 0 || !Valid(v, (WPARAM)i) || (v.exStyle & LVS_EX_ONECLICKACTIVATE)) return;
+  if (!(v.exStyle & LVS_EX_TWOCLICKACTIVATE) || (StateOf(v, i) & LVIS_SELECTED)) Notify(v, LVN_ITEMACTIVATE, i, p);
+}
+
+// The hand over a hot item that one click activates (two clicks: one already selected).
+bool HandCursor(ListView& v, LPARAM lParam) {
+  if (LOWORD(lParam) != HTCLIENT || !Valid(v, (WPARAM)v.hot)) return false;
+  const bool selected = StateOf(v, v.hot) & LVIS_SELECTED;
+  if (!(v.exStyle & LVS_EX_ONECLICKACTIVATE) && !((v.exStyle & LVS_EX_TWOCLICKACTIVATE) && selected)) return false;
+  SetCursor(LoadCursorA(nullptr, IDC_HAND));
+  return true;
 }
 
 void MouseMove(ListView& v, POINT p) {
-  if (!(v.exStyle & LVS_EX_TRACKSELECT)) return;
+  if (!Tracks(v)) return;
   int hot = HitTest(v, p).iItem;
   if (hot == v.hot) return;
   RedrawItem(v, v.hot);
   v.hot = hot;
   RedrawItem(v, hot);
+  // The cursor was chosen before this move made the item hot: it is chosen again.
+  if (Activates(v)) SendMessageA(v.hwnd, WM_SETCURSOR, (WPARAM)v.hwnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+}
+
+// Scrolling moves the items from under an open editor: it ends first, keeping its text. False when
+// the view went meanwhile.
+bool EndEditFirst(ListView& v) {
+  EndEdit(v, false);
+  return !v.dead;
 }
 
 void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  if (!EndEditFirst(v)) return;
   if (Report(v)) {
     ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, std::max(1, RowsPerPage(v) - 1), MaxTop(v)), v.hOffset,
              v.origin);
@@ -1509,6 +1756,7 @@ void VScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
 }
 
 void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
+  if (!EndEditFirst(v)) return;
   int width = ClientSize(v).cx;
   if (List(v)) {
     ScrollTo(v, ScrollTarget(wParam, lParam, v.top, 1, VisibleListColumns(v), MaxTop(v)), 0, v.origin);
@@ -1521,6 +1769,7 @@ void HScroll(ListView& v, WPARAM wParam, LPARAM lParam) {
 }
 
 void Wheel(ListView& v, WPARAM wParam) {
+  if (!EndEditFirst(v)) return;
   int notches = WheelNotches(v.wheelRest, wParam);
   if (notches == 0) return;
   if (List(v))
@@ -1581,6 +1830,7 @@ void Create(ListView& v) {
 
 LRESULT NcDestroy(ListView& v, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = v.hwnd;
+  if (v.editBrush) DeleteObject(v.editBrush);
   Views().Retire(hwnd);
   return DefWindowProcA(hwnd, WM_NCDESTROY, wParam, lParam);
 }
@@ -1645,7 +1895,10 @@ bool InputMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       ButtonDown(v, PointOf(lParam), wParam, msg == WM_RBUTTONDOWN);
       break;
     case WM_LBUTTONDBLCLK:
-      Notify(v, NM_DBLCLK, HitTest(v, PointOf(lParam)).iItem, PointOf(lParam));
+      DoubleClick(v, PointOf(lParam));
+      break;
+    case WM_TIMER:
+      Timer(v, wParam);
       break;
     case WM_MOUSEMOVE:
       MouseMove(v, PointOf(lParam));
@@ -1752,6 +2005,38 @@ LRESULT GetColumnOrder(ListView& v, WPARAM count, int* order) {
   return TRUE;
 }
 
+// ---- Work areas ----------------------------------------------------------------------------------------
+
+// At most LV_MAX_WORKAREAS rectangles, none empty; none at all lays the icons out over the client area.
+LRESULT SetWorkAreas(ListView& v, WPARAM count, const RECT* areas) {
+  if (count > LV_MAX_WORKAREAS || (count && !areas) ||
+      std::any_of(areas, areas + count, [](const RECT& r) { return r.right <= r.left || r.bottom <= r.top; })) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  v.workAreas.assign(areas, areas + count);
+  ContentChanged(v);
+  return TRUE;
+}
+
+LRESULT GetWorkAreas(const ListView& v, WPARAM count, RECT* out) {
+  if (!out) return FALSE;
+  std::copy_n(v.workAreas.begin(), std::min((size_t)count, v.workAreas.size()), out);
+  return TRUE;
+}
+
+LRESULT CountWorkAreas(const ListView& v, UINT* out) {
+  if (out) *out = (UINT)v.workAreas.size();
+  return TRUE;
+}
+
+// Where the icon views' scrolled view starts; the other views have no such origin.
+LRESULT GetOrigin(const ListView& v, POINT* out) {
+  if (!out || !Icons(v)) return FALSE;
+  *out = v.origin;
+  return TRUE;
+}
+
 LRESULT SetColour(ListView& v, COLORREF& slot, COLORREF colour) {
   slot = colour;
   Redraw(v);
@@ -1791,6 +2076,12 @@ LRESULT LookMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return SetColour(v, v.bk, (COLORREF)lParam);
     case LVM_SETTEXTCOLOR:
       return SetColour(v, v.textColor, (COLORREF)lParam);
+    case LVM_SETWORKAREAS:
+      return SetWorkAreas(v, wParam, (const RECT*)lParam);
+    case LVM_GETWORKAREAS:
+      return GetWorkAreas(v, wParam, (RECT*)lParam);
+    case LVM_GETNUMBEROFWORKAREAS:
+      return CountWorkAreas(v, (UINT*)lParam);
     default:
       return ZeroMessage(v, msg, wParam, lParam) ? 0 : DefWindowProcA(v.hwnd, msg, wParam, lParam);
   }
@@ -1831,6 +2122,8 @@ LRESULT ItemMessage(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return TopIndex(v);
     case LVM_SCROLL:
       return ScrollMessage(v, (int)wParam, (int)lParam);
+    case LVM_GETORIGIN:
+      return GetOrigin(v, (POINT*)lParam);
     case LVM_ENSUREVISIBLE:
       return EnsureVisibleMessage(v, wParam);
     case LVM_UPDATE:
@@ -1858,6 +2151,17 @@ LRESULT Handle(ListView& v, UINT msg, WPARAM wParam, LPARAM lParam) {
       return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_NOTIFY:
       return NotifyMessage(v, (const NMHDR*)lParam);
+    case WM_SETCURSOR:
+      return HandCursor(v, lParam) ? TRUE : DefWindowProcA(v.hwnd, msg, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+      return (HWND)lParam == v.edit ? EditColours(v, (HDC)wParam) : DefWindowProcA(v.hwnd, msg, wParam, lParam);
+    case LVM_EDITLABELA:
+      return EditLabel(v, (int)wParam);
+    case LVM_GETEDITCONTROL:
+      return (LRESULT)v.edit;
+    case LVM_CANCELEDITLABEL:
+      EndEdit(v, true);
+      return 0;
     default:
       return ItemMessage(v, msg, wParam, lParam);
   }

@@ -104,6 +104,9 @@ class OrderTree {
     FRoot = Build(values, placed);
     SetRoot();
   }
+  // Room for n values in all, so that inserting up to n allocates nothing more.
+  void Reserve(size_t n) { FNodes.reserve(n); }
+  size_t Capacity() const { return FNodes.capacity(); }
   void Assign(std::vector<Value> values) {
     Assign(std::move(values), [](Value&, Id) {});
   }
@@ -428,6 +431,7 @@ class IndexedList {
     FTree.Insert(at, std::move(one));
   }
   void Insert(size_t at, std::vector<Value> values) { FTree.Insert(at, std::move(values)); }
+  void Reserve(size_t n) { FTree.Reserve(n); }
   void Erase(size_t at, size_t count = 1) { FTree.Erase(at, count); }
   void Clear() { FTree.Assign({}); }
   void Assign(std::vector<Value> values) { FTree.Assign(std::move(values)); }

@@ -28,6 +28,7 @@
 #include "platform/win32/WinGdi_imagelist.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/CustomDraw.h"
+#include "platform/win32/ctl/LabelEdit.h"
 #include "platform/win32/ctl/OrderTree.h"
 
 namespace xj::ctl {
@@ -135,7 +136,6 @@ struct Tree {
   int wheelRest { 0 };
   HWND edit {};
   Item* editing {};
-  WNDPROC editOldProc {};
   bool endingEdit { false };
   Item* clickArmed {};
 };
@@ -951,30 +951,7 @@ LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
 
 // ---- Label editing -------------------------------------------------------------------------------------------
 
-LRESULT CALLBACK EditSubclass(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam) {
-  std::shared_ptr<Tree> t = Trees().Find(GetParent(edit));
-  if (!t || t->edit != edit) return DefWindowProcA(edit, msg, wParam, lParam);
-  WNDPROC old = t->editOldProc;
-  switch (msg) {
-    case WM_GETDLGCODE:
-      return CallWindowProcA(old, edit, msg, wParam, lParam) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-      if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
-        EndEdit(*t, wParam == VK_ESCAPE);
-        return 0;
-      }
-      break;
-    case WM_CHAR:
-      if (wParam == '\r' || wParam == 27) return 0;
-      break;
-    case WM_KILLFOCUS: {
-      LRESULT r = CallWindowProcA(old, edit, msg, wParam, lParam);
-      EndEdit(*t, false);
-      return r;
-    }
-  }
-  return CallWindowProcA(old, edit, msg, wParam, lParam);
-}
+void EditEnded(HWND owner, bool cancel);
 
 // Starts editing an item's label: TVN_BEGINLABELEDIT may refuse; the edit covers the label, holds the
 // text selected and takes the focus. Answers the edit window.
@@ -990,16 +967,11 @@ LRESULT EditLabel(Tree& t, Item* i) {
   memcpy(&r, &h, sizeof h);
   if (!GetItemRect(t, TRUE, &r)) return 0;
   int width = std::max((int)(r.right - r.left) + 16, 40);
-  HWND edit = CreateWindowExA(0, WC_EDITA, i->text.c_str(), WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left - 1, r.top,
-                              width, t.itemHeight, t.hwnd, nullptr, nullptr, nullptr);
-  if (!edit) return 0;
-  SendMessageA(edit, WM_SETFONT, (WPARAM)t.font, 0);
+  RECT over { r.left - 1, r.top, r.left - 1 + width, r.top + t.itemHeight };
+  HWND edit = OpenLabelEdit(t.hwnd, over, i->text, t.font, &EditEnded);
+  if (!edit || t.dead) return 0;
   t.edit = edit;
   t.editing = i;
-  t.editOldProc = WNDPROC(SetWindowLongPtrA(edit, GWL_WNDPROC, WNDPROC(&EditSubclass).Value()));
-  SendMessageA(edit, EM_SETSEL, 0, -1);
-  ShowWindow(edit, SW_SHOW);
-  SetFocus(edit);
   return (LRESULT)edit;
 }
 
@@ -1010,15 +982,9 @@ void EndEdit(Tree& t, bool cancel) {
   xj::TemporaryChange<bool> ending(t.endingEdit, true);
   HWND edit = t.edit;
   Item* i = t.editing;
-  int length = GetWindowTextLengthA(edit);
-  std::string text((size_t)length + 1, '\0');
-  GetWindowTextA(edit, text.data(), length + 1);
-  text.resize(strlen(text.c_str()));
-  bool hadFocus = GetFocus() == edit;
   t.edit = nullptr;
   t.editing = nullptr;
-  if (hadFocus) SetFocus(t.hwnd);
-  DestroyWindow(edit);
+  std::string text = CloseLabelEdit(edit);
   if (t.dead || !Alive(t, Handle(i))) return;
   NMTVDISPINFOA nm {};
   nm.item = Describe(t, i);
@@ -1032,6 +998,10 @@ void EndEdit(Tree& t, bool cancel) {
     it.pszText = text.data();
     SetItem(t, &it);
   }
+}
+
+void EditEnded(HWND owner, bool cancel) {
+  if (std::shared_ptr<Tree> t = Trees().Find(owner)) EndEdit(*t, cancel);
 }
 
 // ---- Keyboard -----------------------------------------------------------------------------------------------------

@@ -104,4 +104,16 @@ TEST(OrderTreeTest, AnIndexedListFindsTheSortedPlaceAfterItsEquals) {
   EXPECT_TRUE(list.Empty());
 }
 
+// Room made ahead (a list view's AllocBy) is used by the values put in after, without growing again.
+TEST(OrderTreeTest, ReservedRoomTakesTheValuesPutInAfterwards) {
+  OrderTree<Entry, Weights> tree;
+  tree.Reserve(1000);
+  const size_t room = tree.Capacity();
+  ASSERT_GE(room, 1000u);
+  for (int i = 0; i < (int)room; ++i) tree.Insert((size_t)(i / 2), { Entry { i } }, [](Entry&, int) {});
+  EXPECT_EQ(tree.Size(), room);
+  EXPECT_EQ(tree.Capacity(), room);
+  tree.Insert(0, { Entry { -1 } }, [](Entry&, int) {});
+  EXPECT_GT(tree.Capacity(), room);  // one more than the room needs more
+}
 }  // namespace

@@ -17,6 +17,17 @@ inline void Gallery(TWinControl* c, const std::string& control, const std::strin
   xj::test::GalleryPng(c->Handle(), "platform-" + control + "-" + state, true);
 }
 
+// A borderless list view (client = control) of 300 × 200 at (10, 10) on Form, in report view.
+template <class View>
+View* NewReportView(TWinControl* Form) {
+  auto* v = new View(Form);
+  v->SetParent(Form);
+  v->SetBorderStyle(bsNone);
+  v->SetBounds(10, 10, 300, 200);
+  v->SetViewStyle(vsReport);
+  return v;
+}
+
 // A left press at (X1, Y) moved to X2 in steps of 4 pixels, released there (client coordinates).
 inline void DragAcross(TControl* c, int X1, int Y, int X2) {
   const TPoint a = c->ClientToScreen(TPoint(X1, Y));

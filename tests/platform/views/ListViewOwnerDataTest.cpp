@@ -112,6 +112,7 @@ TEST_F(ListViewOwnerDataTest, RowsShownComeFromOnDataForTheHintedPageOnly) {
 }
 
 TEST_F(ListViewOwnerDataTest, EveryViewStyleDrawsItsPageFromOnData) {
+  lv->IconOptions()->SetWrapText(false);  // each row's caption drawn as one text, also under a large icon
   for (TViewStyle style : { vsIcon, vsSmallIcon, vsList, vsReport }) {
     SCOPED_TRACE(style);
     lv->SetViewStyle(style);

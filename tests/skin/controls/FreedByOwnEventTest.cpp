@@ -610,6 +610,26 @@ std::vector<Case> AllCases() {
     v->Items()->Add()->SetCaption("item");
     PaintAgain(c);
   });
+  // A report view with one item, its caption edited (Enter ends it) or its header right-clicked.
+  auto report = [](TControl* c) {
+    auto* v = dynamic_cast<LV*>(c);
+    v->Columns()->Add()->SetCaption("first");
+    v->SetViewStyle(vsReport);
+    v->Items()->Add()->SetCaption("item");
+    xt::PumpUntilIdle();
+    return v;
+  };
+  Own<LV>(cases, "TbsSkinListView.OnEdited", Handler<LV>(&LV::OnEdited), [report](TControl* c) {
+    report(c)->Items()->Item(0)->EditCaption();
+    xt::KeyPress(VK_RETURN);
+  });
+  Own<LV>(cases, "TbsSkinListView.OnChanging", Handler<LV>(&LV::OnChanging),
+          [](TControl* c) { dynamic_cast<LV*>(c)->Items()->Add()->SetCaption("item"); });
+  Own<LV>(cases, "TbsSkinListView.OnColumnRightClick", Handler<LV>(&LV::OnColumnRightClick), [report](TControl* c) {
+    POINT p { 5, 5 };
+    ClientToScreen(report(c)->HeaderHandle(), &p);
+    xt::Click(p.x, p.y, xt::mbRight);
+  });
   AddViewDrawCases(cases);
   return cases;
 }

@@ -853,3 +853,37 @@ TEST_F(SkinListViewTest, ListViewReadsBackWithItsBarsSkinAndSettings) {
   ASSERT_EQ(back->Items()->Count(), 1);
   EXPECT_EQ(WriteComponentResource(b), text);
 }
+
+// The caption's editor wears the skin's colours and font; the skinned header still reports right clicks.
+TEST_F(SkinListViewTest, CaptionEditorFollowsTheSkinAndTheSkinnedHeaderTakesRightClicks) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 3, 260, 120);
+  std::vector<int> rightClicked;
+  v->OnColumnRightClick =
+      On<TLVColumnRClickEvent>([&](TObject*, TListColumn* c, TPoint) { rightClicked.push_back(c->Index()); });
+  form->Show();
+  xt::PumpUntilIdle();
+  auto* rec = Record<TbsDataSkinListView>("listview");
+  ASSERT_NE(rec, nullptr);
+  v->Items()->Item(1)->SetSelected(true);
+  v->SetFocus();
+  ASSERT_TRUE(v->Items()->Item(1)->EditCaption());
+  const HWND editor = reinterpret_cast<HWND>(v->Perform(LVM_GETEDITCONTROL, 0, 0));
+  ASSERT_EQ(GetFocus(), editor);
+  RECT er {};
+  GetClientRect(editor, &er);
+  EXPECT_EQ(xt::ReadPixel(editor, er.right - 2, er.bottom / 2), ColorToRGB(rec->BGColor));
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(editor, WM_GETFONT, 0, 0)), v->Font()->Handle());
+  Gallery(v, "bsSkinCtrls", "listview-editing");
+  xt::KeyPress(VK_ESCAPE);
+  EXPECT_FALSE(v->IsEditing());
+
+  const HWND h = v->HeaderHandle();
+  for (int x : { 30, 120 }) {
+    xt::Advance(1000);
+    const TPoint p = OnHeader(h, x, 5);
+    xt::Click(p.X, p.Y, xt::mbRight);
+    xt::PumpUntilIdle();
+  }
+  EXPECT_EQ(rightClicked, (std::vector<int> { 0, 1 }));
+}
