@@ -36,7 +36,7 @@ const char* const kCovered =
     "ExtandedSelect FileName FirstDayOfWeek Flat FocusControl Font FontName FullDrag Glyph GridLines "
     "GroupIndex HScrollBar HeaderSkinDataName Height HelpContext HideSelection Highlighted Hint "
     "HorizontalExtent HotImages HotScroll HotTrack HotTrackStyles HoverTime Icon IconIndex IconList "
-    "IconVisible ImageHRuler ImageHThumb ImageIndex ImageVRuler ImageVThumb Images Increment "
+    "IconOptions IconVisible ImageHRuler ImageHThumb ImageIndex ImageVRuler ImageVThumb Images Increment "
     "IncrementalDisplay Indent IniStrings ItemHeight ItemImages ItemIndex Items ItemsTransparent "
     "JumpWhenClick Kind LargeChange LargeImages Layout Left Lines ListBoxCaption ListBoxCaptionAlignment "
     "ListBoxCaptionMode ListBoxDefaultCaptionFont ListBoxDefaultFont ListBoxDefaultItemHeight ListBoxFont "
