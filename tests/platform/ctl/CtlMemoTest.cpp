@@ -425,7 +425,31 @@ TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   Focus(p);
   TypeText("z");
   KeyPress(VK_RETURN);
+  KeyPress(VK_HOME, ssCtrl);
+  KeyPress(VK_DELETE);
   EXPECT_EQ(TextOf(p), "abc12\r\n");
+}
+
+// The caret's row just below the view, or the caret one pixel past its right edge, scrolls the view;
+// the last row inside it, or the last pixel, does not.
+TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
+  HWND m = Memo(ES_AUTOHSCROLL, 80, 3, "a\r\nb\r\nc\r\nd");
+  Focus(m);
+  KeyPress(VK_HOME, ssCtrl);
+  KeyPress(VK_DOWN);
+  KeyPress(VK_DOWN);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 0);
+  KeyPress(VK_DOWN);
+  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 1);
+
+  KeyPress(VK_END);
+  TypeText(std::string(8, 'x'));  // nine cells: the caret at pixel 72
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
+  TypeText("x");  // ten: the caret at pixel 80, past the view
+  EXPECT_GT(GetScrollPos(m, SB_HORZ), 0);
+  POINT caret {};
+  GetCaretPos(&caret);
+  EXPECT_LT(caret.x, 80);
 }
 
 }  // namespace
