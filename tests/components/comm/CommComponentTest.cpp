@@ -238,19 +238,6 @@ TEST_F(FakeCommTest, DataBitsEventCharsAndOptionsReachTheDevice) {
   EXPECT_FALSE(FLine->Settings().HardwareFlow);
 }
 
-// A line setting set to what it already is leaves the device alone: a driver that would now refuse
-// the rate it runs at is not asked again.
-TEST_F(FakeCommTest, AnUnchangedSettingIsNotSentToTheDeviceAgain) {
-  FComm.SetBaudRate(br14400);
-  FComm.SetParity(paOdd);
-  FComm.Open();
-  FLine->SetCustomRates(false);
-  EXPECT_EQ(Raised([&] { FComm.SetBaudRate(br14400); }), "");
-  EXPECT_EQ(Raised([&] { FComm.SetParity(paOdd); }), "");
-  EXPECT_EQ(Raised([&] { FComm.SetBaudRate(br56000); }), "Error updating DataControlBlock (Error: 22)");
-  EXPECT_EQ(FComm.BaudRate(), br14400);
-}
-
 TEST_F(PtyCommTest, ASettingThePortRefusesKeepsTheOldValue) {
   FComm.Open();
   EXPECT_EQ(Raised([&] { FComm.SetDataBits(da4); }), "Error updating DataControlBlock (Error: 22)");

@@ -188,6 +188,7 @@ TEST_F(MenuTest, PopupKeysMouseAndExitNotices) {
 
   MessageTrace trace(w, { WM_MENUSELECT, WM_EXITMENULOOP });
   MouseMove(210, 206, false);  // the first item spans the popup's rows 3 to 21
+  Keys({ VK_SHIFT });          // keeps the two moves apart in the queue
   MouseMove(230, 220, false);
   Keys({ VK_RETURN });
   EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 11);
