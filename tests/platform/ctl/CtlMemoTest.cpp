@@ -339,6 +339,18 @@ TEST_F(MemoTest, TheCaretStaysOnItsCharacterAsTheTextMovesUnderIt) {
   EXPECT_TRUE(caretAt(13));
 }
 
+// Disabled, every row is drawn in the grey text colour; enabled again, in black.
+TEST_F(MemoTest, ADisabledMemoDrawsEveryRowGrey) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 3, "ab\r\ncd");
+  const int glyph = kCharW + 3;  // inside the second character's box
+  for (auto [enabled, ink] : { std::pair { FALSE, GetSysColor(COLOR_GRAYTEXT) }, std::pair { TRUE, RGB(0, 0, 0) } }) {
+    EnableWindow(m, enabled);
+    PumpUntilIdle();
+    EXPECT_EQ(ReadPixel(m, glyph, 5), ink) << "enabled " << enabled;
+    EXPECT_EQ(ReadPixel(m, glyph, kLineH + 5), ink) << "enabled " << enabled;
+  }
+}
+
 TEST_F(MemoTest, ClicksAndDragsSelectByRowAndColumn) {
   HWND m = Memo(ES_AUTOHSCROLL, 200, 4, "first line\r\nsecond\r\nthird");
   ClickAt(m, 3 * kCharW + 2, kLineH + 3);  // row 1, after "sec"
