@@ -425,6 +425,8 @@ TEST_F(EditTest, TextThatExactlyFillsTheViewScrollsByTheCaretsPixel) {
     TypeText(std::string(10, 'x'));
     EXPECT_EQ(XOf(e, 0), c.x) << "style " << c.style << " width " << c.width;
     EXPECT_EQ(Caret().x, c.x + 10 * kCharW) << "style " << c.style << " width " << c.width;
+    KeyPress(VK_HOME);  // back to the first character, one pixel left of a scrolled view
+    EXPECT_EQ(XOf(e, 0), 0) << "style " << c.style << " width " << c.width;
     DestroyWindow(e);
   }
 }

@@ -442,26 +442,29 @@ TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   EXPECT_EQ(TextOf(p), "abc12\r\n");
 }
 
-// The caret's row just below the view, or the caret one pixel past its right edge, scrolls the view;
-// the last row inside it, or the last pixel, does not.
+// The caret's row just below or above the view, or the caret one pixel past its right or left edge,
+// scrolls the view; the last row or pixel inside it does not.
 TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
   HWND m = Memo(ES_AUTOHSCROLL, 80, 3, "a\r\nb\r\nc\r\nd");
   Focus(m);
   KeyPress(VK_HOME, ssCtrl);
-  KeyPress(VK_DOWN);
-  KeyPress(VK_DOWN);
-  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 0);
-  KeyPress(VK_DOWN);
-  EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), 1);
+  const UINT keys[] = { VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_UP, VK_UP };
+  const int firstVisible[] = { 0, 0, 1, 1, 1, 0 };
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    KeyPress(keys[i]);
+    EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), firstVisible[i]) << "after key " << i;
+  }
 
-  KeyPress(VK_END);
+  KeyPress(VK_END, ssCtrl);
   TypeText(std::string(8, 'x'));  // nine cells: the caret at pixel 72
   EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
-  TypeText("x");  // ten: the caret at pixel 80, past the view
-  EXPECT_GT(GetScrollPos(m, SB_HORZ), 0);
+  TypeText("x");                           // ten: the caret at pixel 80, past the view
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 1);  // as far as the caret's pixel needs
   POINT caret {};
   GetCaretPos(&caret);
-  EXPECT_LT(caret.x, 80);
+  EXPECT_EQ(caret.x, 79);
+  KeyPress(VK_HOME);  // the caret at pixel 0, one left of the view
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
 }
 
 }  // namespace

@@ -189,6 +189,16 @@ TEST_F(CalendarTest, TheFirstOfEveryMonthLandsInItsColumnForEveryFirstWeekday) {
   c->SetDate(D(2009, 8, 3));
   const TPoint last = CellCentre(c, 6, 1);
   EXPECT_EQ(c->DayNumFromPoint(last.X, last.Y), 31);
+  // Every month's last day is drawn, and no day after it.
+  for (auto [date, lastDay, next] :
+       { std::tuple { D(2009, 8, 3), "31", "32" }, std::tuple { D(2009, 2, 3), "28", "29" },
+         std::tuple { D(2008, 2, 3), "29", "30" } }) {
+    c->SetDate(date);
+    const auto log = Texts(c);
+    EXPECT_NE(Find(log, lastDay), nullptr) << lastDay;
+    EXPECT_EQ(Find(log, next), nullptr) << next;
+  }
+  c->SetDate(D(2009, 8, 3));
   // Cell edges as PtInRect: the left edge is in, the right edge is the next cell's.
   const TPoint p = CellCentre(c, 2, 3);
   const int left = p.X - c->CellWidth() / 2;
