@@ -392,14 +392,43 @@ TEST_F(EditTest, LongTextScrollsToKeepTheCaretVisible) {
 }
 
 TEST_F(EditTest, WithoutAutoHScrollInputStopsAtTheRightEdge) {
+  // Ten cells and the caret's pixel fill 81 pixels exactly; in 80 only nine go (73 pixels).
+  for (auto [width, fits] : { std::pair { 81, 10u }, std::pair { 80, 9u } }) {
+    HWND n = Edit(0, width);
+    Focus(n);
+    TypeText(std::string(20, 'x'));
+    EXPECT_EQ(TextOf(n).size(), fits) << "width " << width;
+    DestroyWindow(n);
+  }
   HWND e = Edit(0, 80);
   Focus(e);
   TypeText(std::string(20, 'x'));
-  EXPECT_EQ(TextOf(e).size(), 9u);  // nine cells and the caret fill 73 of 80 pixels
   SetClipboardText("中中");
   SendMessageA(e, EM_SETSEL, 0, 2);
   KeyPress('V', ssCtrl);
   EXPECT_EQ(TextOf(e), "中xxxxxxx");  // the second 中 would not fit
+}
+
+// Text and the caret's pixel that just fit stay aligned; text that fills the view exactly leaves the
+// caret no pixel, so the view scrolls by one.
+TEST_F(EditTest, TextThatExactlyFillsTheViewScrollsByTheCaretsPixel) {
+  struct Case {
+    DWORD style;
+    int width, x;
+  } cases[] = {
+    { ES_LEFT, 81, 0 },  { ES_RIGHT, 81, 0 },  { ES_CENTER, 81, 0 },
+    { ES_LEFT, 80, -1 }, { ES_RIGHT, 80, -1 }, { ES_CENTER, 80, -1 },
+  };
+  for (const Case& c : cases) {
+    HWND e = Edit(ES_AUTOHSCROLL | c.style, c.width);
+    Focus(e);
+    TypeText(std::string(10, 'x'));
+    EXPECT_EQ(XOf(e, 0), c.x) << "style " << c.style << " width " << c.width;
+    EXPECT_EQ(Caret().x, c.x + 10 * kCharW) << "style " << c.style << " width " << c.width;
+    KeyPress(VK_HOME);  // back to the first character, one pixel left of a scrolled view
+    EXPECT_EQ(XOf(e, 0), 0) << "style " << c.style << " width " << c.width;
+    DestroyWindow(e);
+  }
 }
 
 TEST_F(EditTest, AlignmentAndMarginsPlaceTheText) {

@@ -339,6 +339,18 @@ TEST_F(MemoTest, TheCaretStaysOnItsCharacterAsTheTextMovesUnderIt) {
   EXPECT_TRUE(caretAt(13));
 }
 
+// Disabled, every row is drawn in the grey text colour; enabled again, in black.
+TEST_F(MemoTest, ADisabledMemoDrawsEveryRowGrey) {
+  HWND m = Memo(ES_AUTOHSCROLL, 200, 3, "ab\r\ncd");
+  const int glyph = kCharW + 3;  // inside the second character's box
+  for (auto [enabled, ink] : { std::pair { FALSE, GetSysColor(COLOR_GRAYTEXT) }, std::pair { TRUE, RGB(0, 0, 0) } }) {
+    EnableWindow(m, enabled);
+    PumpUntilIdle();
+    EXPECT_EQ(ReadPixel(m, glyph, 5), ink) << "enabled " << enabled;
+    EXPECT_EQ(ReadPixel(m, glyph, kLineH + 5), ink) << "enabled " << enabled;
+  }
+}
+
 TEST_F(MemoTest, ClicksAndDragsSelectByRowAndColumn) {
   HWND m = Memo(ES_AUTOHSCROLL, 200, 4, "first line\r\nsecond\r\nthird");
   ClickAt(m, 3 * kCharW + 2, kLineH + 3);  // row 1, after "sec"
@@ -425,7 +437,34 @@ TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   Focus(p);
   TypeText("z");
   KeyPress(VK_RETURN);
+  KeyPress(VK_HOME, ssCtrl);
+  KeyPress(VK_DELETE);
   EXPECT_EQ(TextOf(p), "abc12\r\n");
+}
+
+// The caret's row just below or above the view, or the caret one pixel past its right or left edge,
+// scrolls the view; the last row or pixel inside it does not.
+TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
+  HWND m = Memo(ES_AUTOHSCROLL, 80, 3, "a\r\nb\r\nc\r\nd");
+  Focus(m);
+  KeyPress(VK_HOME, ssCtrl);
+  const UINT keys[] = { VK_DOWN, VK_DOWN, VK_DOWN, VK_UP, VK_UP, VK_UP };
+  const int firstVisible[] = { 0, 0, 1, 1, 1, 0 };
+  for (size_t i = 0; i < std::size(keys); ++i) {
+    KeyPress(keys[i]);
+    EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), firstVisible[i]) << "after key " << i;
+  }
+
+  KeyPress(VK_END, ssCtrl);
+  TypeText(std::string(8, 'x'));  // nine cells: the caret at pixel 72
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
+  TypeText("x");                           // ten: the caret at pixel 80, past the view
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 1);  // as far as the caret's pixel needs
+  POINT caret {};
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.x, 79);
+  KeyPress(VK_HOME);  // the caret at pixel 0, one left of the view
+  EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
 }
 
 }  // namespace

@@ -111,6 +111,20 @@ TEST_F(ControlBarTest, OnBandInfoPlacesEachBandByTheInsetsWidthAndRowsItLeaves) 
   EXPECT_EQ(bar->ClientHeight(), 78);
 }
 
+// A row's margin ends one pixel above where a new row starts: dropped on that pixel, a band opens a row.
+TEST_F(ControlBarTest, APointerJustBelowTheLastRowOpensANewRow) {
+  TPanel* a = Band(11, 2, 60, 22);
+  TPanel* b = Band(80, 3, 45, 22);
+  form->Show();
+  xt::PumpUntilIdle();
+  ASSERT_EQ(b->Top(), 2);  // one row, whose bottom margin ends at 26
+  DragGrip(b, 140, 25);
+  EXPECT_EQ(b->Top(), 2);
+  DragGrip(b, 140, 26);
+  EXPECT_EQ(b->Top(), 28);
+  EXPECT_EQ(a->Top(), 2);
+}
+
 TEST_F(ControlBarTest, PaintsTheTiledPictureThenEachBandsFrameAndGrip) {
   TBitmap tile;
   Paint(tile, { "RG", "GR", "RG" }, { { 'R', clRed }, { 'G', clLime } });

@@ -76,6 +76,18 @@ TEST_F(ImageTest, ProportionalShrinksAPictureLargerThanTheControl) {
   EXPECT_EQ(Shown(8, 6), Rows({ "rrggbbyy", "kkwwkkww", "........", "........", "........", "........" }));
 }
 
+// Too tall though narrow enough: proportional shrinks it too, by its height.
+TEST_F(ImageTest, ProportionalShrinksAPictureOnlyTallerThanTheControl) {
+  TBitmap tall;
+  Paint(tall, { "rg", "bk", "rg", "bk", "rg", "bk", "rg", "bk", "rg", "bk", "rg", "bk" }, kInks);
+  image->Picture()->SetBitmap(&tall);
+  image->SetProportional(true);
+  form->Show();
+  xt::PumpUntilIdle();
+  // 2 × 12 into 8 × 6: half size, 1 × 6, showing the even rows' first column.
+  EXPECT_EQ(Shown(8, 6), Rows({ "r.......", "r.......", "r.......", "r.......", "r.......", "r......." }));
+}
+
 TEST_F(ImageTest, TransparentLeavesTheBottomLeftColourOut) {
   TBitmap keyed;
   Paint(keyed, { "rgwr", "wkkw", "wwww" }, kInks);  // white at the bottom left: the transparent colour

@@ -80,6 +80,26 @@ TEST_F(SplitterTest, LiveDragStopsAtMinSizeAtBothEnds) {
   EXPECT_EQ(left->Width(), 23);
 }
 
+// Dragged as far as it goes, each splitter leaves the client panel exactly MinSize along its own axis,
+// counting every control aligned to either end of it.
+TEST_F(SplitterTest, EitherSplitterLeavesTheRestExactlyMinSize) {
+  struct Case {
+    TSplitter* bar;
+    int dx, dy;
+    int (TControl::*size)() const;
+  } cases[] = { { leftBar, 900, 0, &TControl::Width }, { bottomBar, 0, -900, &TControl::Height } };
+  for (const Case& c : cases) {
+    c.bar->SetResizeStyle(rsUpdate);
+    c.bar->SetAutoSnap(false);
+    c.bar->SetMinSize(23);
+    const TPoint down = At(c.bar, 1, 1);
+    Press(c.bar);
+    MoveBy(c.bar, c.dx, c.dy, down);
+    EXPECT_EQ((rest->*c.size)(), 23) << (c.bar == leftBar ? "left" : "bottom");
+    xt::MouseUp(xt::mbLeft, down.X + c.dx, down.Y + c.dy);
+  }
+}
+
 TEST_F(SplitterTest, BottomSplitterShowsALineAndResizesOnRelease) {
   bottomBar->SetResizeStyle(rsLine);
   bottomBar->SetAutoSnap(false);

@@ -142,6 +142,20 @@ TEST_F(MemoTest, ReturnsAndTabsAreTextOrDialogKeys) {
   EXPECT_EQ(memo->Text(), "\r\n\t");
 }
 
+// AutoSelect is an edit's: tabbing into a memo leaves its caret and selection alone.
+TEST_F(MemoTest, TabbingIntoAMemoSelectsNothing) {
+  TMemo* memo = ShownMemo();
+  auto* first = Add<TButton>(250, 10);
+  memo->SetText("two\r\nlines");
+  memo->SetSelStart(2);
+  first->SetFocus();
+  Press(VK_TAB);
+  ASSERT_EQ(GetFocus(), memo->Handle());
+  EXPECT_TRUE(memo->AutoSelect());
+  EXPECT_EQ(memo->SelLength(), 0);
+  EXPECT_EQ(memo->SelStart(), 2);
+}
+
 TEST_F(MemoTest, ContextMenuReadOnlyAndColours) {
   TMemo* memo = ShownMemo();
   memo->Lines()->SetText("copy\r\nme");

@@ -286,10 +286,39 @@ TEST_F(NonClientTest, SizeLoopClampsToTrackSizesAndHonoursSizing) {
   GetWindowRect(w, &r);
   EXPECT_EQ(r.right - r.left, 500);
   EXPECT_EQ(r.bottom - r.top, 400);
+  EXPECT_EQ(sizing.back().bottom - sizing.back().top, 400);  // the height is held to its own maximum
   // Programmatic resizes of a sizeable window are clamped too.
   SetWindowPos(w, nullptr, 0, 0, 10, 10, SWP_NOMOVE | SWP_NOZORDER);
   GetWindowRect(w, &r);
   EXPECT_EQ(r.right - r.left, 250);
+}
+
+// Sized from the top or the left past the minimum, the opposite edge stays where it was.
+TEST_F(NonClientTest, SizingFromTheTopOrLeftPastTheMinimumKeepsTheOppositeEdge) {
+  struct Case {
+    int x, y;  // where the frame is pressed, from the window's corner
+    int dx, dy;
+    RECT expect;
+  } cases[] = {
+    { 150, 1, 0, 300, { 100, 150, 400, 300 } },  // top edge, far down
+    { 1, 100, 300, 0, { 150, 100, 400, 300 } },  // left edge, far right
+    { 1, 1, 300, 300, { 150, 150, 400, 300 } },  // top-left corner
+    { 150, 1, 0, 50, { 100, 150, 400, 300 } },   // top edge to exactly the minimum height
+  };
+  for (const Case& c : cases) {
+    HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    On(w, WM_GETMINMAXINFO, [](HWND, UINT, WPARAM, LPARAM l) -> LRESULT {
+      ((MINMAXINFO*)l)->ptMinTrackSize = POINT { 250, 150 };
+      return 0;
+    });
+    Drag(100 + c.x, 100 + c.y, 100 + c.x + c.dx, 100 + c.y + c.dy);
+    RECT r;
+    GetWindowRect(w, &r);
+    EXPECT_EQ(std::vector<LONG>({ r.left, r.top, r.right, r.bottom }),
+              std::vector<LONG>({ c.expect.left, c.expect.top, c.expect.right, c.expect.bottom }))
+        << "pressed at " << c.x << "," << c.y;
+    DestroyWindow(w);
+  }
 }
 
 TEST_F(NonClientTest, EscapeRestoresAndTimersRunDuringTheLoop) {
@@ -306,9 +335,11 @@ TEST_F(NonClientTest, EscapeRestoresAndTimersRunDuringTheLoop) {
     Advance(200);  // the loop keeps dispatching timers
     // Input for the loop itself is queued, not pumped here, or this pump would take it.
     MouseMove(300, 300, false);
+    PostMessageA(w, WM_CHAR, 'x', 0);  // typed during the drag: the loop's, not the window's
     KeyDown(VK_ESCAPE, ssNone, false);
     return 0;
   });
+  MessageTrace chars(w, { WM_CHAR });
   MessageTrace moves(w, { WM_MOVE });
   MouseMove(200, 110, false);
   MouseDown(mbLeft, 200, 110);
@@ -319,6 +350,7 @@ TEST_F(NonClientTest, EscapeRestoresAndTimersRunDuringTheLoop) {
   EXPECT_EQ(r.left, 100);
   EXPECT_EQ(r.top, 100);
   EXPECT_EQ(ticks, 4);
+  EXPECT_EQ(chars.Count(WM_CHAR), 0);
   MouseUp(mbLeft, 300, 300);
 }
 

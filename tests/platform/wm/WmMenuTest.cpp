@@ -175,6 +175,68 @@ TEST_F(MenuTest, TrackPopupMenuByKeysAndByScript) {
   DestroyMenu(m);
 }
 
+// Up with nothing selected wraps to the last item; resting on one item selects it once; leaving says
+// which loop ended (a popup's, or the bar's).
+TEST_F(MenuTest, PopupKeysMouseAndExitNotices) {
+  HWND w = FormWithMenu();
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 11, "first");
+  AppendMenuA(m, MF_STRING, 12, "second");
+  AppendMenuA(m, MF_STRING, 13, "last");
+  Keys({ VK_UP, VK_RETURN });
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 13);
+
+  MessageTrace trace(w, { WM_MENUSELECT, WM_EXITMENULOOP });
+  MouseMove(210, 206, false);  // the first item spans the popup's rows 3 to 21
+  Keys({ VK_SHIFT });          // keeps the two moves apart in the queue
+  MouseMove(230, 220, false);
+  Keys({ VK_RETURN });
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 11);
+  int selected = 0;
+  for (const MSG& msg : trace.Messages())
+    if (msg.message == WM_MENUSELECT && LOWORD(msg.wParam) == 11 && HIWORD(msg.wParam) != 0xFFFF) ++selected;
+  EXPECT_EQ(selected, 1);
+  ASSERT_EQ(trace.Count(WM_EXITMENULOOP), 1);
+  EXPECT_EQ(trace.Messages().back().wParam, (WPARAM)TRUE);  // a popup's loop
+
+  trace.Clear();
+  Keys({ VK_MENU, VK_ESCAPE });
+  PumpUntilIdle();
+  ASSERT_EQ(trace.Count(WM_EXITMENULOOP), 1);
+  EXPECT_EQ(trace.Messages().back().wParam, (WPARAM)FALSE);  // the bar's
+  DestroyMenu(m);
+}
+
+// TPM_RIGHTALIGN and TPM_BOTTOMALIGN put the popup's right or bottom edge at the point, the point
+// itself just outside it.
+TEST_F(MenuTest, AlignedPopupsEndAtThePoint) {
+  HWND w = FormWithMenu();
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 11, "甲");
+  struct Case {
+    UINT flags;
+    POINT inside, outside;
+  } cases[] = {
+    { 0, { 200, 200 }, { 199, 199 } },
+    { TPM_RIGHTALIGN, { 199, 200 }, { 200, 200 } },
+    { TPM_BOTTOMALIGN, { 200, 199 }, { 200, 200 } },
+    { TPM_RIGHTALIGN | TPM_BOTTOMALIGN, { 199, 199 }, { 200, 200 } },
+  };
+  for (const Case& c : cases) {
+    AnswerModal([&](const ModalRecord&) -> LONG_PTR {
+      char cls[16] = "";
+      GetClassNameA(WindowFromPoint(c.inside), cls, sizeof cls);
+      EXPECT_STREQ(cls, "#32768") << "flags " << c.flags;
+      GetClassNameA(WindowFromPoint(c.outside), cls, sizeof cls);
+      EXPECT_STRNE(cls, "#32768") << "flags " << c.flags;
+      return 0;
+    });
+    TrackPopupMenu(m, c.flags | TPM_RETURNCMD, 200, 200, 0, w, nullptr);
+  }
+  EXPECT_EQ(ModalRecords().size(), 4u);
+  DestroyMenu(m);
+}
+
 TEST_F(MenuTest, OwnerDestroyedWhileTheMenuIsOpen) {
   HWND w = FormWithMenu();
   HMENU m = CreatePopupMenu();

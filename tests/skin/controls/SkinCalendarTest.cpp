@@ -189,6 +189,16 @@ TEST_F(CalendarTest, TheFirstOfEveryMonthLandsInItsColumnForEveryFirstWeekday) {
   c->SetDate(D(2009, 8, 3));
   const TPoint last = CellCentre(c, 6, 1);
   EXPECT_EQ(c->DayNumFromPoint(last.X, last.Y), 31);
+  // Every month's last day is drawn, and no day after it.
+  for (auto [date, lastDay, next] :
+       { std::tuple { D(2009, 8, 3), "31", "32" }, std::tuple { D(2009, 2, 3), "28", "29" },
+         std::tuple { D(2008, 2, 3), "29", "30" } }) {
+    c->SetDate(date);
+    const auto log = Texts(c);
+    EXPECT_NE(Find(log, lastDay), nullptr) << lastDay;
+    EXPECT_EQ(Find(log, next), nullptr) << next;
+  }
+  c->SetDate(D(2009, 8, 3));
   // Cell edges as PtInRect: the left edge is in, the right edge is the next cell's.
   const TPoint p = CellCentre(c, 2, 3);
   const int left = p.X - c->CellWidth() / 2;
@@ -214,13 +224,14 @@ TEST_F(CalendarTest, ButtonsAndKeysStepMonthsAndYearsWithTheDayClampedAndTheYear
     { D(2009, 12, 15), c->NextMonthButton(), "2010-01-15" }, { D(2010, 1, 15), c->PriorMonthButton(), "2009-12-15" },
     { D(9999, 12, 15), c->NextMonthButton(), "9999-01-15" }, { D(9999, 6, 15), c->NextYearButton(), "9999-06-15" },
     { D(1761, 1, 15), c->PriorMonthButton(), "1761-12-15" }, { D(1761, 5, 1), c->PriorYearButton(), "1761-05-01" },
+    { D(9998, 6, 15), c->NextYearButton(), "9999-06-15" },   { D(1762, 5, 1), c->PriorYearButton(), "1761-05-01" },
   };
   for (const Step& s : steps) {
     c->SetDate(s.from);
     ClickButton(s.button);
     EXPECT_EQ(Ymd(c->Date()), s.to) << Ymd(s.from);
   }
-  EXPECT_EQ(clicks, 10) << "every press clicks the calendar, a refused year step too";
+  EXPECT_EQ(clicks, 12) << "every press clicks the calendar, a refused year step too";
   // The month on show follows: the caption names it.
   c->SetDate(D(2009, 12, 15));
   ClickButton(c->NextMonthButton());

@@ -721,6 +721,11 @@ TEST_F(SkinEditTest, TheTimeEditTakesOnlyKeysThatLeaveAValidTime) {
   xt::KeyPress(VK_BACK);
   EXPECT_EQ(t->Text(), "24:00:0 ");
   EXPECT_EQ(t->Milliseconds(), 86400000) << "blanks count as zeros";
+  t->SetText("01:00:00");
+  t->SetSelStart(7);  // the last digit is typed over like any other
+  t->SetSelLength(0);
+  xt::TypeText("5");
+  EXPECT_EQ(t->Text(), "01:00:05");
 }
 
 TEST_F(SkinEditTest, TheTimeEditConvertsBothWaysAndNeverWritesAnInvalidTime) {

@@ -96,6 +96,33 @@ TEST_F(UpDownTest, PositionStaysInItsBoundsAndEveryStoredValueIsReported) {
   EXPECT_EQ(upClicks, 1) << "the click event fires even when the step is not taken";
 }
 
+// A step that lands exactly on Max or Min is taken; the next one past it is not.
+TEST_F(UpDownTest, AStepLandsExactlyOnEitherBound) {
+  auto* u = NewUpDown(10, 10);
+  u->SetMin(-3);
+  u->SetMax(10);
+  u->SetIncrement(3);
+  u->SetPosition(7);
+  Show();
+  changes = 0;
+  const TPoint up = Centre(u->Button(0).R), down = Centre(u->Button(1).R);
+  struct Step {
+    TPoint at;
+    int position, changes;
+  } steps[] = { { up, 10, 1 },  { up, 10, 1 },   { down, 7, 2 }, { down, 4, 3 },
+                { down, 1, 4 }, { down, -2, 5 }, { down, -2, 5 } };
+  for (const Step& s : steps) {
+    Down(u, s.at);
+    Up(u, s.at);
+    EXPECT_EQ(u->Position(), s.position);
+    EXPECT_EQ(changes, s.changes);
+  }
+  u->SetPosition(0);
+  Down(u, down);
+  Up(u, down);
+  EXPECT_EQ(u->Position(), -3);
+}
+
 TEST_F(UpDownTest, AClickStepsOnReleaseAndAHeldButtonRepeatsFromSixHundredMilliseconds) {
   auto* u = NewUpDown(10, 10);
   u->SetPosition(10);
