@@ -21,6 +21,7 @@
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/x11/TrayManager.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 
 namespace {
@@ -50,7 +51,7 @@ LRESULT CALLBACK RecordingProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class TrayX11Test : public testing::Test {
  protected:
-  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfbAndManager(gProblem); }
   static void TearDownTestSuite() {
     xj::wm::SetDisplay(nullptr);  // its connection goes before the server does
     delete gServer;

@@ -20,6 +20,7 @@
 #include "tests/support/Scratch.h"
 #include "tests/support/Utf8.h"
 #include "tests/support/Wait.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -40,7 +41,7 @@ std::string gProblem;
 
 class X11FormTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfbAndManager(gProblem); }
   static void TearDownTestSuite() {
     // The window manager's connection goes before the server does: a connection that breaks ends the
     // process.
