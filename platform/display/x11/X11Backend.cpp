@@ -678,9 +678,16 @@ void X11Backend::NativeActivate(WindowId id) {
 bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) {
   NativeWindow* n = Native(id);
   if (!Managed(*Store().Find(id)) || !n->viewable || !Supports(FAtoms[kNetWmMoveresize])) return false;
+  long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
+  // A click whose release came straight after the press (its event is already on its way to us) is no
+  // drag: the desktop would wait for a release that never comes and take the next click for its own.
+  Window root, child;
+  int rx, ry, wx, wy;
+  unsigned int mask = 0;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  if (!(mask & (Button1Mask << (xbutton - 1)))) return false;
   // The desktop cannot grab the pointer while our implicit grab from the button press holds it.
   Xlib().XUngrabPointer(FDpy, CurrentTime);
-  long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
   // DragKind follows the protocol's own numbering of the directions (0 top-left … 7 left, 8 move).
   SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
   Xlib().XFlush(FDpy);

@@ -32,11 +32,12 @@ inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& 
   // twm's default title fonts are not on a bare Xvfb; without them it gives up.
   static ScratchDir dir("xj-wm");
   const std::string rc = dir / "twmrc";
-  WriteHostFile(rc, "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
-                    "IconManagerFont \"fixed\"\n"
-                    // Placed where they ask, not by a click the tests never give (twm grabs the server
-                    // while it waits for one).
-                    "RandomPlacement\nUsePPosition \"on\"\n");
+  WriteHostFile(rc,
+                "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
+                "IconManagerFont \"fixed\"\n"
+                // Placed where they ask, not by a click the tests never give (twm grabs the server
+                // while it waits for one).
+                "RandomPlacement\nUsePPosition \"on\"\n");
   const std::string command = name == "twm" ? "env LC_ALL=C twm -display " + display + " -f " + rc
                                             : "env DISPLAY=" + display + " openbox --sm-disable";
   auto program = std::make_unique<BackgroundProgram>();
@@ -52,9 +53,9 @@ inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& 
   // Announced is not yet at work: a map request that reaches openbox while it starts up waits for its
   // next event, which may never come. Ready once it has taken up a window of ours, woken as it needs.
   const unsigned long window = probe.MapWindow("xj-wm-probe");
-  const bool works = WaitUntil([&] { return probe.WmState(window) != -1 || !program->Running(); },
-                               [&] { probe.TouchRoot(); }) &&
-                     probe.WmState(window) != -1;
+  const bool works =
+      WaitUntil([&] { return probe.WmState(window) != -1 || !program->Running(); }, [&] { probe.TouchRoot(); }) &&
+      probe.WmState(window) != -1;
   probe.DestroyWindow(window);
   if (!works) {
     problem = name + " manages no window";
