@@ -131,6 +131,17 @@ void XProbe::TouchRoot() {
   XSync(d, False);
 }
 
+XRect XProbe::Bounds(unsigned long window) {
+  Display* d = Dpy(FDisplay);
+  XWindowAttributes a {};
+  int x = 0, y = 0;
+  Window child;
+  if (!window || !XGetWindowAttributes(d, window, &a) ||
+      !XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child))
+    return {};
+  return { x, y, x + a.width, y + a.height };
+}
+
 bool XProbe::Viewable(unsigned long window) {
   XWindowAttributes a;
   return window && XGetWindowAttributes(Dpy(FDisplay), window, &a) && a.map_state == IsViewable;

@@ -25,6 +25,8 @@ class XProbe {
   // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0; inside a window manager's frame too.
   unsigned long FindWindow(const std::string& title);
   bool Viewable(unsigned long window);
+  // Where the window is on the screen, its border left out; empty when it is not a window.
+  XRect Bounds(unsigned long window);
   // The ICCCM state a window manager gave the window (1 normal, 3 iconic), or -1 when it has none.
   long WmState(unsigned long window);
   // A property of 32-bit items, of any type; empty when the window has none.
