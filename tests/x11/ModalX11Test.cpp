@@ -51,8 +51,8 @@ class ModalX11 : public xj::test::X11InputTest, public testing::WithParamInterfa
         << "the owner covers the modal window";
     if (Ewmh()) EXPECT_TRUE(Eventually([&] { return X().FocusWindow() == modal; })) << "the owner has the keys";
     const std::string manager = xj::test::WindowManagerWanted();
-    const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-modal-" + GetParam().name + "-" +
-                             (manager.empty() ? "alone" : manager) + ".png";
+    const std::string shot =
+        xj::test::ScreenshotPath(std::string("x11-modal-") + GetParam().name + (manager.empty() ? "-alone" : ""));
     EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
   }
 };

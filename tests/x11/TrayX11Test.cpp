@@ -233,7 +233,7 @@ TEST_F(TrayX11Test, IconsDockInARealTrayWhenItStartsAndRestarts) {
     EXPECT_TRUE(PumpUntil([&] { return docked("early"); })) << "start " << start;
     if (start == 0) AddIcon("late", 10);
     EXPECT_TRUE(PumpUntil([&] { return docked("late"); })) << "start " << start;
-    const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-trayer-" + std::to_string(start) + ".png";
+    const std::string shot = xj::test::ScreenshotPath("x11-trayer-" + std::to_string(start));
     EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [this] { Pump(); }), 0);
   }
 }

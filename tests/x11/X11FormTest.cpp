@@ -157,7 +157,7 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   EXPECT_TRUE(PumpUntil([&] { return FX->FindWindow(u8s(u8"巡检 line 3")) == w; }));
 
   // The screenshot shows what the server shows.
-  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-form.png";
+  const std::string shot = xj::test::ScreenshotPath("x11-form");
   ::unlink(shot.c_str());
   ASSERT_EQ(Run("import -window root '" + shot + "'"), 0);
   struct stat st {};

@@ -17,6 +17,13 @@ inline std::string WindowManagerWanted() {
   return name ? std::string(name) : std::string();
 }
 
+// Where a test writes a screenshot of its server, build/tests/<stem>.png, named after the window manager
+// too when one runs: ctest runs the program under each at once.
+inline std::string ScreenshotPath(const std::string& stem) {
+  const std::string manager = WindowManagerWanted();
+  return std::string(XJ_BINARY_DIR) + "/tests/" + stem + (manager.empty() ? "" : "-" + manager) + ".png";
+}
+
 // Starts `name` on `display` and returns once it manages the screen (and, for an EWMH manager, has said
 // what it supports, which the back-end reads when it connects). Null with the reason in `problem`.
 inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& name, const std::string& display,
