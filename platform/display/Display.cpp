@@ -77,6 +77,17 @@ bool Backend::SetTopMost(WindowId id, bool topMost) {
   return true;
 }
 
+bool Backend::SetOwner(WindowId id, WindowId owner, bool modal) {
+  StoredWindow* w = FStore->Find(id);
+  if (!w) return false;
+  if (owner == id || !FStore->Find(owner)) owner = 0;
+  if (w->owner == owner && w->modal == (modal && owner)) return true;
+  w->owner = owner;
+  w->modal = modal && owner;
+  NativeOwner(id);
+  return true;
+}
+
 bool Backend::SetShape(WindowId id, std::span<const RECT> rects) {
   StoredWindow* w = FStore->Find(id);
   if (!w) return false;

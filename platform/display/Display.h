@@ -77,7 +77,7 @@ enum class EventType : uint8_t {
   KeyDown,      // vk, extended, repeat, text (the characters the key produced, UTF-8; may be empty)
   KeyUp,        // vk, extended
   Text,         // text only: an input method's commit, or a key that has no virtual-key code
-  FocusGained,  // the desktop gave `window` the keyboard focus
+  FocusGained,  // the desktop gave `window` the keyboard focus; modifiers: those held as it did
   FocusLost,
   Exposed,         // rect (window coordinates) needs painting; the back-end has already restored it
                    // from the last presented pixels, so this matters only before the first Present
@@ -164,6 +164,9 @@ class Backend {
   // beneath the listed ones.
   void SetZOrder(std::span<const WindowId> topToBottom);
   bool SetTopMost(WindowId id, bool topMost);  // asks the desktop to keep the window above others
+  // The window belongs to `owner` (0: to none): the desktop keeps it above its owner, and while it is
+  // modal, the owner's focus goes to it. An owner that is not a window counts as none.
+  bool SetOwner(WindowId id, WindowId owner, bool modal);
   // The window region: only these rectangles (window coordinates, may overlap) are drawn and take input.
   // An empty list makes the window wholly invisible; ClearShape restores the whole window.
   bool SetShape(WindowId id, std::span<const RECT> rects);
@@ -253,6 +256,7 @@ class Backend {
   virtual void NativeState(WindowId, WindowState /*previous*/) {}
   virtual void NativeZOrder() {}
   virtual void NativeTopMost(WindowId) {}
+  virtual void NativeOwner(WindowId) {}
   virtual void NativeShape(WindowId) {}
   virtual void NativeOpacity(WindowId) {}
   virtual void NativeTitle(WindowId) {}

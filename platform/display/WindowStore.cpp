@@ -49,6 +49,8 @@ WindowId WindowStore::Add(WindowKind kind, const RECT& bounds, bool topMost) {
 void WindowStore::Remove(WindowId id) {
   FWindows.erase(id);
   std::erase(FOrder, id);
+  for (auto& [other, w] : FWindows)
+    if (w.owner == id) w.owner = 0, w.modal = false;
 }
 
 StoredWindow* WindowStore::Find(WindowId id) {

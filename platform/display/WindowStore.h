@@ -23,6 +23,8 @@ struct StoredWindow {
 
   WindowKind kind { WindowKind::Normal };
   bool topMost { false };
+  WindowId owner { 0 };
+  bool modal { false };
   bool visible { false };
   WindowState state { WindowState::Normal };
   uint8_t opacity { 255 };

@@ -644,11 +644,16 @@ int TCustomForm::ShowModal() {
   screen->SetCursor(crDefault);
   // The application's other windows take no input until the loop ends.
   const std::vector<HWND> disabled = DisableOtherWindows(FHandle);
+  // Owned by the form it came from, so that the desktop keeps it above that form and hands it the focus.
+  HandleNeeded();
+  const HWND savedOwner = HWND(GetWindowLongPtrA(FHandle, GWLP_HWNDPARENT));
+  if (activeWindow && activeWindow != FHandle) SetWindowLongPtrA(FHandle, GWLP_HWNDPARENT, LONG_PTR(activeWindow));
   int result = mrCancel;
   {
     // However the loop ends: the other windows take input again, the focus bookkeeping and the cursor are
     // as they were, and the window that was active gets the activation back.
     xj::ScopeExit restore([&] {
+      if (HandleAllocated()) SetWindowLongPtrA(FHandle, GWLP_HWNDPARENT, LONG_PTR(savedOwner));
       EnableWindowsAgain(disabled);
       auto& saved = screen->FSaveFocusedList;
       if (!saved.empty()) {

@@ -220,6 +220,8 @@ void CookInput(const RawInput& ev, std::vector<MSG>& out);  // may send WM_NCHIT
 void ForgetWindowInput(Wnd* w);
 void InjectInput(RawInput&& ev);  // from the display back-end or the harness
 void ForgetPointer(Wnd* w);
+// The desktop says which modifiers (display::Modifier bits) are held as it hands us the keyboard.
+void ForgetReleasedModifiers(uint32_t held);
 void NoteCursor(POINT screen);  // the pointer is there, over none of our windows (a tray icon)
 bool MenuKeyWasAlone();
 bool WindowRegionContains(const Wnd* w, POINT windowPt);

@@ -200,6 +200,7 @@ void OnDragEnded(const display::Event& e) {
 bool DesktopNotice(const display::Event& e) {
   switch (e.type) {
     case display::EventType::FocusGained:
+      ForgetReleasedModifiers(e.modifiers);
       OnDesktopFocus(e);
       return true;
     case display::EventType::FocusLost:
@@ -348,6 +349,20 @@ void WaitDisplay(int fd, int timeoutMs) {
   gDisplay->Wait(timeoutMs);
 }
 
+namespace {
+
+// An owned window is the desktop's transient of its owner; one whose owner takes no input (a modal
+// form's, a message box's) is modal to it.
+void SyncOwner(display::Backend& d, const Wnd* w, const TopSurface& s) {
+  const TopSurface* owner = w->owner ? SurfaceOf(w->owner) : nullptr;
+  if (owner && owner->window)
+    d.SetOwner(s.window, owner->window, !w->owner->Enabled());
+  else
+    d.SetOwner(s.window, 0, false);
+}
+
+}  // namespace
+
 void SyncDisplay(Wnd* w) {
   if (!IsTopLevel(w) && !w->dead && !w->destroying) return;
   auto it = Surfaces().find(w->handle);
@@ -373,6 +388,7 @@ void SyncDisplay(Wnd* w) {
   }
   d.SetBounds(s.window, bounds);
   d.SetTopMost(s.window, topMost);
+  SyncOwner(d, w, s);
   d.SetOpacity(s.window, (w->exStyle & WS_EX_LAYERED) ? w->alpha : 255);
   bool shaped = false;
   std::vector<RECT> shape = WindowShapeRects(w, shaped);

@@ -372,6 +372,26 @@ Wnd* WindowAt(POINT screen, bool sendHitTest, int* hitOut) {
   return HitChain(screen, true, hitOut);
 }
 
+// A modifier the desktop says is up is up, whatever release it kept for itself (the window manager takes
+// Alt+Tab's), so that keys do not arrive as Alt's. One held now stays as we knew it: its release may go
+// to the desktop too, and a key we never saw pressed would stay down.
+void ForgetReleasedModifiers(uint32_t held) {
+  InputState& s = S();
+  static constexpr struct {
+    uint32_t bit;
+    UINT left, right;
+  } kModifiers[] = { { display::ModShift, VK_LSHIFT, VK_RSHIFT },
+                     { display::ModControl, VK_LCONTROL, VK_RCONTROL },
+                     { display::ModAlt, VK_LMENU, VK_RMENU } };
+  for (const auto& m : kModifiers)
+    if (!(held & m.bit))
+      for (BYTE* keys : { s.async, s.sync }) {
+        SetKey(keys, m.left, false);
+        SetKey(keys, m.right, false);
+      }
+  if (!(held & display::ModAlt)) s.altAlone = false;
+}
+
 void NoteCursor(POINT screen) { S().cursor = screen; }
 
 void ForgetPointer(Wnd* w) {

@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "tests/support/Wait.h"
@@ -22,6 +23,39 @@ namespace xj::test {
 inline bool OnPath(const char* program) {
   return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
+
+// A program left running beside the tests (a window manager) until Stop or the end of the object.
+class BackgroundProgram {
+ public:
+  ~BackgroundProgram() { Stop(); }
+  bool Start(const std::string& command) {
+    const std::string line = "exec " + command;
+    const char* argv[] = { "sh", "-c", line.c_str(), nullptr };
+    if (posix_spawn(&FPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0) return true;
+    FPid = -1;
+    return false;
+  }
+  // Still running (a program that gave up has exited).
+  bool Running() {
+    if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
+    return FPid > 0;
+  }
+  // Stopped and let go on, as a busy machine leaves a program behind.
+  void Pause(bool paused) {
+    if (FPid > 0) kill(FPid, paused ? SIGSTOP : SIGCONT);
+  }
+  // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
+  void Stop() {
+    if (FPid > 0) {
+      kill(FPid, SIGKILL);
+      waitpid(FPid, nullptr, 0);
+    }
+    FPid = -1;
+  }
+
+ private:
+  pid_t FPid { -1 };
+};
 
 class XvfbServer {
  public:
@@ -58,6 +92,7 @@ class XvfbServer {
 
   // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
   void Stop() {
+    FKept.reset();  // a client whose server goes first may take a while to notice
     if (FPid > 0) {
       kill(FPid, SIGKILL);
       waitpid(FPid, nullptr, 0);
@@ -66,10 +101,13 @@ class XvfbServer {
   }
 
   const std::string& Name() const { return FName; }
+  // A program (a window manager) that lives as long as the server and is stopped before it.
+  void Keep(std::unique_ptr<BackgroundProgram> program) { FKept = std::move(program); }
 
  private:
   pid_t FPid { -1 };
   std::string FName;
+  std::unique_ptr<BackgroundProgram> FKept;
 };
 
 // A server for a test suite, or null with the reason in `problem`.
@@ -83,39 +121,6 @@ inline XvfbServer* StartXvfb(std::string& problem) {
   delete server;
   return nullptr;
 }
-
-// A program left running beside the tests (a window manager) until Stop or the end of the object.
-class BackgroundProgram {
- public:
-  ~BackgroundProgram() { Stop(); }
-  bool Start(const std::string& command) {
-    const std::string line = "exec " + command;
-    const char* argv[] = { "sh", "-c", line.c_str(), nullptr };
-    if (posix_spawn(&FPid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0) return true;
-    FPid = -1;
-    return false;
-  }
-  // Still running (a program that gave up has exited).
-  bool Running() {
-    if (FPid > 0 && waitpid(FPid, nullptr, WNOHANG) == FPid) FPid = -1;
-    return FPid > 0;
-  }
-  // Stopped and let go on, as a busy machine leaves a program behind.
-  void Pause(bool paused) {
-    if (FPid > 0) kill(FPid, paused ? SIGSTOP : SIGCONT);
-  }
-  // Killed outright: twm takes SIGTERM only when an X event next wakes its loop, which may be never.
-  void Stop() {
-    if (FPid > 0) {
-      kill(FPid, SIGKILL);
-      waitpid(FPid, nullptr, 0);
-    }
-    FPid = -1;
-  }
-
- private:
-  pid_t FPid { -1 };
-};
 
 // Runs `command` through sh (the environment, DISPLAY included, is passed on) and calls `pump` until
 // it exits, or kills it after `limitMs`. Returns its exit status, or -1.

@@ -65,7 +65,7 @@ TEST_F(ListViewX11, AReportViewAndAHeaderAreShownClickedAndDraggedOnTheServer) {
 
   ASSERT_TRUE(Xdotool("mousemove " + At(form->Handle(), form->ClientWidth() - 5, form->ClientHeight() - 5)));
   ASSERT_TRUE(ServerShows(form));
-  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-listview.png";
+  const std::string shot = xj::test::ScreenshotPath("x11-listview");
   EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 }
 

@@ -93,7 +93,7 @@ TEST_F(SkinViewsX11, AListViewScrollsByItsSkinnedBarAndTheWheelOnTheServer) {
   const auto px = mkskin::DecodePixel(X().ScreenPixel(s.X, s.Y));
   EXPECT_EQ(px.owner, mkskin::ControlOwner(skin->GetControlIndex("vscrollbar")));
   EXPECT_EQ(mkskin::KeyOfCode(px.code), "thumbrect");
-  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-skinned-listview.png";
+  const std::string shot = xj::test::ScreenshotPath("x11-skinned-listview");
   EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 }
 

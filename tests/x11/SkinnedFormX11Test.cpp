@@ -133,7 +133,7 @@ TEST_F(SkinnedFormX11, AFormOfSkinnedControlsIsShownClickedAndReadBackFromTheSer
   EXPECT_EQ(thumb.owner, OwnerOf("hscrollbar"));
   EXPECT_EQ(mkskin::KeyOfCode(thumb.code), "thumbrect");
 
-  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-skinned.png";
+  const std::string shot = xj::test::ScreenshotPath("x11-skinned");
   EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 }
 

@@ -21,6 +21,7 @@
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
 #include "tests/support/x11/TrayManager.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 
 namespace {
@@ -50,7 +51,7 @@ LRESULT CALLBACK RecordingProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 class TrayX11Test : public testing::Test {
  protected:
-  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfbAndManager(gProblem); }
   static void TearDownTestSuite() {
     xj::wm::SetDisplay(nullptr);  // its connection goes before the server does
     delete gServer;
@@ -96,9 +97,9 @@ class TrayX11Test : public testing::Test {
     return tray;
   }
 
-  void AddIcon(const char* tipGbk) {
+  void AddIcon(const char* tipGbk, UINT id = 9) {
     HICON icon = xj::test::QuarteredIcon();
-    NOTIFYICONDATAA d = xj::test::NotifyRecord(FOwner, 9, NIF_ICON | NIF_TIP | NIF_MESSAGE, kCallback, icon, tipGbk);
+    NOTIFYICONDATAA d = xj::test::NotifyRecord(FOwner, id, NIF_ICON | NIF_TIP | NIF_MESSAGE, kCallback, icon, tipGbk);
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &d));
     DestroyIcon(icon);
   }
@@ -201,6 +202,40 @@ TEST_F(TrayX11Test, IconFallsBackToTheStripAndDocksAgainWhenATrayStarts) {
            !ShowsQuartered(strip.left, strip.top, 16, 16, 0xC0C0C0) && TaskbarCreatedCount() == 1;
   }));
   EXPECT_EQ(xj::wm::CurrentDisplay()->TrayIconRect(id).left, FTray->Icons()[0].x);
+}
+
+// A tray program of the desktop's (trayer): an icon shown before it starts (in our strip meanwhile) docks
+// once it does, and one
+// shown while it runs docks at once, each at the size the tray gives it and no smaller than 16 x 16,
+// showing its picture; and again when the tray restarts.
+TEST_F(TrayX11Test, IconsDockInARealTrayWhenItStartsAndRestarts) {
+  if (!OnPath("trayer")) GTEST_SKIP() << "trayer is not installed";
+  AddIcon("early");
+  const uint32_t id = xj::wm::NotifyIcons()[0].displayId;
+  EXPECT_TRUE(PumpUntil([&] {  // in our own strip meanwhile
+    const RECT strip = xj::wm::CurrentDisplay()->TrayIconRect(id);
+    return strip.right - strip.left == 16 && ShowsQuartered(strip.left, strip.top, 16, 16, 0xC0C0C0);
+  }));
+  const std::string command =
+      "trayer --edge top --align left --height 24 --widthtype request --SetDockType false"
+      " --SetPartialStrut false >/dev/null 2>&1";
+  auto docked = [&](const char* tip) {
+    const unsigned long icon = FX->FindWindow(tip);
+    const xj::test::XRect r = FX->Bounds(icon);
+    const int w = r.right - r.left, h = r.bottom - r.top, side = std::min(w, h);
+    const int ox = r.left + (w - side) / 2, oy = r.top + (h - side) / 2, q = side / 4;
+    return FX->Viewable(icon) && w >= 16 && h >= 16 && FX->ScreenPixel(ox + q, oy + 3 * q) == kRed &&
+           FX->ScreenPixel(ox + 3 * q, oy + q) == kBlue;
+  };
+  for (int start = 0; start < 2; ++start) {
+    xj::test::BackgroundProgram tray;
+    ASSERT_TRUE(tray.Start(command));
+    EXPECT_TRUE(PumpUntil([&] { return docked("early"); })) << "start " << start;
+    if (start == 0) AddIcon("late", 10);
+    EXPECT_TRUE(PumpUntil([&] { return docked("late"); })) << "start " << start;
+    const std::string shot = xj::test::ScreenshotPath("x11-trayer-" + std::to_string(start));
+    EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [this] { Pump(); }), 0);
+  }
 }
 
 }  // namespace

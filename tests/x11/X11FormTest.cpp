@@ -20,6 +20,7 @@
 #include "tests/support/Scratch.h"
 #include "tests/support/Utf8.h"
 #include "tests/support/Wait.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 #include "tests/support/XvfbServer.h"
 
@@ -40,7 +41,7 @@ std::string gProblem;
 
 class X11FormTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { gServer = xj::test::StartXvfb(gProblem); }
+  static void SetUpTestSuite() { gServer = xj::test::StartXvfbAndManager(gProblem); }
   static void TearDownTestSuite() {
     // The window manager's connection goes before the server does: a connection that breaks ends the
     // process.
@@ -156,7 +157,7 @@ TEST_F(X11FormTest, TypingAndClickingReachTheControlsOfARealWindow) {
   EXPECT_TRUE(PumpUntil([&] { return FX->FindWindow(u8s(u8"巡检 line 3")) == w; }));
 
   // The screenshot shows what the server shows.
-  const std::string shot = std::string(XJ_BINARY_DIR) + "/tests/x11-form.png";
+  const std::string shot = xj::test::ScreenshotPath("x11-form");
   ::unlink(shot.c_str());
   ASSERT_EQ(Run("import -window root '" + shot + "'"), 0);
   struct stat st {};

@@ -999,7 +999,7 @@ namespace {
 
 // A frame with 4-pixel borders under a 26-pixel caption band; the caption buttons sit in its fixed right
 // part, the system button in its fixed left part.
-constexpr int kLookW = 240, kLookH = 120;
+constexpr int kLookW = 240, kLookH = 120, kLookCorner = 8;
 constexpr Rect kLookClient = { 4, 26, 236, 116 };
 constexpr Point kLookLT = { 30, 30 }, kLookRT = { 146, 30 }, kLookLB = { 30, 112 }, kLookRB = { 146, 112 };
 constexpr Rect kLookCaption = { 24, 0, 146, 26 }, kLookButtons = { 150, 4, 236, 22 };
@@ -1040,7 +1040,13 @@ std::vector<IniSection> LookGlobalSections(const Skin& skin, const LookPalette& 
   Add(form, "buttonsoffset", "2");
   Add(form, "buttonsinleft", "0");
   Add(form, "mainmenupopupup", "0");
-  Add(form, "borderwidth", "4");
+  // Corners a hand can hit: every point within the border width of an edge and within the hit-test
+  // point of a corner sizes both ways, 8 pixels or more each way from the corner.
+  Add(form, "hittestlefttoppoint", Text(Point { kLookCorner, kLookCorner }));
+  Add(form, "hittestrighttoppoint", Text(Point { kLookW - kLookCorner, kLookCorner }));
+  Add(form, "hittestleftbottompoint", Text(Point { kLookCorner, kLookH - kLookCorner }));
+  Add(form, "hittestrightbottompoint", Text(Point { kLookW - kLookCorner, kLookH - kLookCorner }));
+  Add(form, "borderwidth", std::to_string(kLookCorner));
   Add(form, "autorenderinginactiveimage", "0");
   Add(form, "inactiveeffect", "iegrayscale");
 

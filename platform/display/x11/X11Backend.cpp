@@ -65,6 +65,7 @@ constexpr const char* kAtomNames[] = {
   "MANAGER",
   "_XEMBED_INFO",
   "_XEMBED",
+  "_NET_WM_STATE_MODAL",
 };
 
 // A failed request (a window the desktop destroyed under us, a focus change that came too late) is not
@@ -390,7 +391,7 @@ void X11Backend::NativeShow(WindowId id, bool activate) {
   if (Managed(w)) {
     WriteWmHints(*n, w);
     WriteNetWmState(*n, w);
-    WriteUndecoratedHints(*n);
+    WriteUndecoratedHints(*n, w);
   }
   n->activateWhenMapped = activate && Managed(w) && !minimized;
   if (n->viewable && n->activateWhenMapped) NativeActivate(id);
@@ -452,20 +453,37 @@ bool X11Backend::WindowManagerRuns() const {
   return Xlib().XGetWindowAttributes(FDpy, FRoot, &root) && (root.all_event_masks & SubstructureRedirectMask);
 }
 
-// The Motif hints ask for no decoration, but a window manager that speaks no EWMH (twm and its kin) reads
-// none of them and puts its own title bar over our frame. What such a manager does leave undecorated is
-// a transient window: the window is made one of the program's (its helper window stands for the
-// program), and is still moved, iconified and closed by the manager. Without a title bar the manager
-// no longer focuses the window the pointer enters; it offers the focus instead (WM_TAKE_FOCUS), which
-// the window takes. Written before each mapping, when the manager reads them.
-void X11Backend::WriteUndecoratedHints(const NativeWindow& n) {
+// A window with an owner is its transient, under every window manager: kept above the owner, and, while
+// modal, given the focus when the owner is clicked. The Motif hints ask for no decoration, but a window
+// manager that speaks no EWMH (twm and its kin) reads none of them and puts its own title bar over our
+// frame. What such a manager does leave undecorated is a transient window: a window without an owner is
+// made one of the program's (its helper window stands for the program), and is still moved, iconified
+// and closed by the manager. Without a title bar the manager no longer focuses the window the pointer
+// enters; it offers the focus instead (WM_TAKE_FOCUS), which the window takes. Written before each
+// mapping, when the manager reads them, and again when the owner changes.
+void X11Backend::WriteUndecoratedHints(const NativeWindow& n, const StoredWindow& w) {
   const bool plain = FSupported.empty() && WindowManagerRuns();
-  if (plain)
+  const auto owner = FNative.find(w.owner);
+  if (owner != FNative.end())
+    Xlib().XSetTransientForHint(FDpy, n.xid, owner->second.xid);
+  else if (plain)
     Xlib().XSetTransientForHint(FDpy, n.xid, FHelper);
   else
     Xlib().XDeleteProperty(FDpy, n.xid, XA_WM_TRANSIENT_FOR);
   Atom protocols[] = { FAtoms[kWmDeleteWindow], FAtoms[kWmTakeFocus] };
   Xlib().XSetWMProtocols(FDpy, n.xid, protocols, plain ? 2 : 1);
+}
+
+void X11Backend::NativeOwner(WindowId id) {
+  NativeWindow* n = Native(id);
+  const StoredWindow& w = *Store().Find(id);
+  if (!Managed(w)) return;
+  WriteUndecoratedHints(*n, w);
+  if (n->viewable)  // as for the top-most state: the desktop owns a mapped window's state
+    SendToRoot(n->xid, FAtoms[kNetWmState], { w.modal ? 1 : 0, long(FAtoms[kNetWmStateModal]), 0, 1, 0 });
+  else
+    WriteNetWmState(*n, w);
+  Xlib().XFlush(FDpy);
 }
 
 void X11Backend::WriteWmHints(const NativeWindow& n, const StoredWindow& w) {
@@ -499,6 +517,7 @@ void X11Backend::NativeZOrder() {
 void X11Backend::WriteNetWmState(NativeWindow& n, const StoredWindow& w) {
   std::vector<Atom> state;
   if (w.topMost) state.push_back(FAtoms[kNetWmStateAbove]);
+  if (w.modal) state.push_back(FAtoms[kNetWmStateModal]);
   if (w.state == WindowState::Minimized) state.push_back(FAtoms[kNetWmStateHidden]);
   if (w.kind == WindowKind::Tool) state.push_back(FAtoms[kNetWmStateSkipTaskbar]);
   if (state.empty())
@@ -659,9 +678,16 @@ void X11Backend::NativeActivate(WindowId id) {
 bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, DragKind kind) {
   NativeWindow* n = Native(id);
   if (!Managed(*Store().Find(id)) || !n->viewable || !Supports(FAtoms[kNetWmMoveresize])) return false;
+  long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
+  // A click whose release came straight after the press (its event is already on its way to us) is no
+  // drag: the desktop would wait for a release that never comes and take the next click for its own.
+  Window root, child;
+  int rx, ry, wx, wy;
+  unsigned int mask = 0;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  if (!(mask & (Button1Mask << (xbutton - 1)))) return false;
   // The desktop cannot grab the pointer while our implicit grab from the button press holds it.
   Xlib().XUngrabPointer(FDpy, CurrentTime);
-  long xbutton = button == MouseButton::Right ? 3 : button == MouseButton::Middle ? 2 : 1;
   // DragKind follows the protocol's own numbering of the directions (0 top-left … 7 left, 8 move).
   SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
   Xlib().XFlush(FDpy);
@@ -875,11 +901,41 @@ void X11Backend::OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeE
   // Focus moving because of a grab, or to the pointer's window, is not the user choosing a window.
   if (ev.mode == NotifyGrab || ev.mode == NotifyUngrab || ev.detail == NotifyPointer || ev.detail == NotifyInferior)
     return;
+  if (ev.type == FocusOut && KeysFollowPointerToUs()) return;
   if (n.ic) (ev.type == FocusIn ? Xlib().XSetICFocus : Xlib().XUnsetICFocus)(n.ic);
   Event e;
   e.window = id;
   e.type = ev.type == FocusIn ? EventType::FocusGained : EventType::FocusLost;
+  if (ev.type == FocusIn) e.modifiers = HeldNow();
   Post(std::move(e));
+}
+
+// A manager whose focus follows the pointer (twm) lets the focus go to the pointer's window when the
+// pointer leaves its frames for one of our drop-downs: the keys still come to us, so the form stays active.
+bool X11Backend::KeysFollowPointerToUs() {
+  Window focus = None;
+  int revert;
+  Xlib().XGetInputFocus(FDpy, &focus, &revert);
+  if (focus != PointerRoot) return false;
+  Window root, child = None;
+  int rx, ry, wx, wy;
+  unsigned int mask;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  return IdOf(child) != 0;
+}
+
+// The keys the server says are down as the keyboard comes back to us: releases made while another window
+// (or the window manager, Alt+Tab's) had it never reached us. Only what is held counts as repeating.
+uint32_t X11Backend::HeldNow() {
+  char keys[32] {};
+  Xlib().XQueryKeymap(FDpy, keys);
+  for (unsigned code = 0; code < FKeysDown.size(); ++code)
+    if (!(keys[code / 8] & (1 << (code % 8)))) FKeysDown.reset(code);
+  Window root, child;
+  int rx, ry, wx, wy;
+  unsigned int mask = 0;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  return Modifiers(mask);
 }
 
 // The window manager asks a window to close, or offers it the focus.

@@ -66,6 +66,7 @@ class X11Backend : public Backend {
     kManager,
     kXembedInfo,
     kXembed,
+    kNetWmStateModal,
     kAtomCount
   };
 
@@ -106,6 +107,7 @@ class X11Backend : public Backend {
   void NativeState(WindowId id, WindowState previous) override;
   void NativeZOrder() override;
   void NativeTopMost(WindowId id) override;
+  void NativeOwner(WindowId id) override;
   void NativeShape(WindowId id) override;
   void NativeOpacity(WindowId id) override;
   void NativeTitle(WindowId id) override;
@@ -132,6 +134,8 @@ class X11Backend : public Backend {
   void OnPropertyChange(const XPropertyEvent& ev);
   void OnCrossing(WindowId id, const XCrossingEvent& ev);
   void OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev);
+  uint32_t HeldNow();
+  bool KeysFollowPointerToUs();
   void OnClientMessage(WindowId id, const NativeWindow& n, const XClientMessageEvent& ev);
   void OnButton(WindowId id, const XButtonEvent& ev, bool press);
   void OnMotion(WindowId id, const XMotionEvent& ev);
@@ -170,7 +174,7 @@ class X11Backend : public Backend {
   std::vector<unsigned long> Longs(Window xid, Atom property, Atom type) const;
   bool DesktopKeepsIcons(const StoredWindow& w) const;
   bool WindowManagerRuns() const;
-  void WriteUndecoratedHints(const NativeWindow& n);
+  void WriteUndecoratedHints(const NativeWindow& n, const StoredWindow& w);
   void SendToRoot(Window about, Atom type, std::array<long, 5> data);
   void CheckHandedDrag();
   void SetCardinal(Window xid, Atom property, unsigned long value);

@@ -19,6 +19,7 @@ constexpr unsigned long kXembedMapped = 1;  // _XEMBED_INFO flag: the embedder m
 constexpr long kDockedMask =
     ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | StructureNotifyMask;
 constexpr LONG kLargestSlot = 512;  // what we draw into, whatever size a tray gives
+constexpr int kSmallestSlot = 16;   // what an icon asks a tray for
 
 const TrayIcon* FindIcon(const std::vector<TrayIcon>& icons, uint32_t id) {
   auto it = std::find_if(icons.begin(), icons.end(), [id](const TrayIcon& t) { return t.id == id; });
@@ -124,10 +125,18 @@ void X11Backend::DockIcons() {
       a.background_pixmap = ParentRelative;
       a.background_pixel = 0xC0C0C0;
       a.event_mask = kDockedMask;
-      d.size = { 16, 16 };
+      d.size = { kSmallestSlot, kSmallestSlot };
       d.xid =
-          Xlib().XCreateWindow(FDpy, FRoot, 0, 0, 16, 16, 0, FDepth, InputOutput, FVisual,
+          Xlib().XCreateWindow(FDpy, FRoot, 0, 0, kSmallestSlot, kSmallestSlot, 0, FDepth, InputOutput, FVisual,
                                CWColormap | CWBorderPixel | CWEventMask | (borrow ? CWBackPixmap : CWBackPixel), &a);
+      // A tray that sizes its slots by what the icon asks for (GtkSocket reads these hints) would
+      // otherwise give it a slot one pixel wide.
+      XSizeHints* hints = Xlib().XAllocSizeHints();
+      hints->flags = PMinSize | PBaseSize;
+      hints->min_width = hints->base_width = kSmallestSlot;
+      hints->min_height = hints->base_height = kSmallestSlot;
+      Xlib().XSetWMNormalHints(FDpy, d.xid, hints);
+      Xlib().XFree(hints);
       unsigned long info[2] = { 0 /* XEmbed version */, kXembedMapped };
       Xlib().XChangeProperty(FDpy, d.xid, FAtoms[kXembedInfo], FAtoms[kXembedInfo], 32, PropModeReplace,
                              reinterpret_cast<unsigned char*>(info), 2);

@@ -42,6 +42,7 @@ namespace xj::display {
   F(XFreePixmap)                \
   F(XGetErrorText)              \
   F(XGetICValues)               \
+  F(XGetInputFocus)             \
   F(XGetSelectionOwner)         \
   F(XGetWindowAttributes)       \
   F(XGetWindowProperty)         \
@@ -62,6 +63,7 @@ namespace xj::display {
   F(XOpenIM)                    \
   F(XPending)                   \
   F(XPutImage)                  \
+  F(XQueryKeymap)               \
   F(XQueryPointer)              \
   F(XRaiseWindow)               \
   F(XRefreshKeyboardMapping)    \

@@ -369,7 +369,12 @@ TEST_F(X11Display, MovesActivationAndTopMostAreAskedOfTheWindowManager) {
     std::copy_n(ev.xclient.data.l, 5, data.begin());
     return data;
   };
+  // A drag is handed over only while its button is held: a click already over is not one.
+  EXPECT_FALSE(FBackend->BeginMoveSize(id, { 150, 120 }, MouseButton::Left, DragKind::Move));
+  if (!OnPath("xdotool")) GTEST_SKIP() << "xdotool is not installed";
+  Xdotool("mousemove 150 120 mousedown 1");
   ASSERT_TRUE(FBackend->BeginMoveSize(id, { 150, 120 }, MouseButton::Left, DragKind::Move));
+  Xdotool("mouseup 1");
   std::array<long, 5> move = nextRequest("_NET_WM_MOVERESIZE");
   EXPECT_EQ(move[0], 150);
   EXPECT_EQ(move[1], 120);

@@ -16,6 +16,7 @@
 #include "platform/win32/WmBackend.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 
 namespace {
@@ -23,7 +24,6 @@ namespace {
 using xj::test::BackgroundProgram;
 using xj::test::OnPath;
 using xj::test::RunWhilePumping;
-using xj::test::ScratchDir;
 using xj::test::XProbe;
 using xj::test::XvfbServer;
 
@@ -67,20 +67,8 @@ class X11Forms : public testing::Test {
   }
 
   static void StartWindowManager() {
-    // Its default title fonts are not on a bare Xvfb; without them twm gives up.
-    static ScratchDir dir("xj-twm");
-    const std::string rc = dir / "twmrc";
-    xj::test::WriteHostFile(rc,
-                            "TitleFont \"fixed\"\nResizeFont \"fixed\"\nMenuFont \"fixed\"\nIconFont \"fixed\"\n"
-                            "IconManagerFont \"fixed\"\n");
-    Twm() = new BackgroundProgram;
-    XProbe probe(Server()->Name());
-    if (!Twm()->Start("env LC_ALL=C twm -display " + Server()->Name() + " -f " + rc + " >/dev/null 2>&1") ||
-        !WaitFor([&] { return probe.WindowManagerRunning() || !Twm()->Running(); }, [] {}) ||
-        !probe.WindowManagerRunning()) {
-      Problem() = "twm did not start";
-      StopServer();
-    }
+    Twm() = xj::test::StartWindowManager("twm", Server()->Name(), Problem()).release();
+    if (!Twm()) StopServer();
   }
 
   static void StopServer() {

@@ -91,6 +91,38 @@ TEST_F(LookSkin, EverySkinHoldsEveryRecordTheControlsAndFramesLookUp) {
   }
 }
 
+// A skinned sizeable form in each look: the corners size both ways from the very corner to 7 pixels in,
+// each way, on all four corners; further in along an edge only that edge sizes.
+TEST_F(LookSkin, CornersSizeBothWaysEightPixelsEachWay) {
+  for (const char* name : { "azure", "olive" }) {
+    SCOPED_TRACE(name);
+    TForm* form = NewForm(100, 100, 437, 291);
+    form->SetBorderStyle(bsSizeable);
+    auto* sf = new RurIvozedevUzivEred(form);
+    sf->SetSkinData(Load(form, kLookSkins + "/" + name + "/skin.ini"));
+    form->Show();
+    xt::PumpUntilIdle();
+    const int w = form->Width(), h = form->Height();
+    auto hit = [&](int x, int y) {
+      return int(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + x, form->Top() + y)));
+    };
+    const struct {
+      int x, y, dx, dy, code, along;  // the corner, the way in, its code and the code 12 pixels along x
+    } corners[] = { { 0, 0, 1, 1, HTTOPLEFT, HTTOP },
+                    { w - 1, 0, -1, 1, HTTOPRIGHT, HTTOP },
+                    { 0, h - 1, 1, -1, HTBOTTOMLEFT, HTBOTTOM },
+                    { w - 1, h - 1, -1, -1, HTBOTTOMRIGHT, HTBOTTOM } };
+    for (const auto& c : corners)
+      for (int in : { 0, 2, 4, 7 }) {
+        EXPECT_EQ(hit(c.x + in * c.dx, c.y + in * c.dy), c.code) << c.x << ", " << c.y << " in " << in;
+        EXPECT_EQ(hit(c.x + 7 * c.dx, c.y + in * c.dy), c.code) << c.x << ", " << c.y << " across " << in;
+      }
+    for (const auto& c : corners) EXPECT_EQ(hit(c.x + 12 * c.dx, c.y + 2 * c.dy), c.along) << c.x << ", " << c.y;
+    EXPECT_EQ(hit(w / 2, h / 2), HTCLIENT);
+    delete form;
+  }
+}
+
 class LookForm : public ControlsTest {
  protected:
   void SetUp() override {

@@ -1,7 +1,8 @@
 #pragma once
 // A fixture for controls shown on a real X server: the harness of ControlsTest (manual clock and all),
-// a private Xvfb for the test suite with a probe connected to it, and the window manager drawing through
-// the x11 display back-end for each test. Skipped when Xvfb is not installed.
+// a private Xvfb for the test suite with a probe connected to it (and the window manager XJ_TEST_WM names,
+// if any), and the window manager drawing through the x11 display back-end for each test. Skipped when
+// Xvfb is not installed.
 
 #include <cstdlib>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "tests/support/ControlsTestUtil.h"
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
+#include "tests/support/x11/WindowManager.h"
 #include "tests/support/x11/XProbe.h"
 
 namespace xj::test {
@@ -32,6 +34,12 @@ class X11ControlsTest : public ctltest::ControlsTest {
     }
     Server() = std::make_unique<XvfbServer>();
     if (Server()->Start(Problem())) Probe() = std::make_unique<XProbe>(Server()->Name());
+    if (Probe() && Probe()->Connected() && !WindowManagerWanted().empty()) {
+      std::unique_ptr<BackgroundProgram> manager =
+          StartWindowManager(WindowManagerWanted(), Server()->Name(), Problem());
+      if (!manager) Probe().reset();
+      Server()->Keep(std::move(manager));
+    }
     if (!Probe() || !Probe()->Connected()) {
       if (Problem().empty()) Problem() = "cannot connect to Xvfb";
       Probe().reset();

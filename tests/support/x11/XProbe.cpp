@@ -1,5 +1,6 @@
 #include "tests/support/x11/XProbe.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
@@ -71,6 +72,16 @@ std::vector<long> XProbe::Longs(unsigned long window, const std::string& propert
   return values;
 }
 
+std::vector<std::string> XProbe::AtomNames(unsigned long window, const std::string& property) {
+  std::vector<std::string> names;
+  for (long atom : Longs(window, property)) {
+    char* name = XGetAtomName(Dpy(FDisplay), Atom(atom));
+    names.emplace_back(name ? name : "");
+    if (name) XFree(name);
+  }
+  return names;
+}
+
 unsigned long XProbe::FocusWindow() {
   Window focus = 0;
   int revert;
@@ -82,6 +93,53 @@ bool XProbe::WindowManagerRunning() {
   Display* d = Dpy(FDisplay);
   XWindowAttributes a {};
   return XGetWindowAttributes(d, DefaultRootWindow(d), &a) && (a.all_event_masks & SubstructureRedirectMask);
+}
+
+unsigned long XProbe::Root() { return DefaultRootWindow(Dpy(FDisplay)); }
+
+unsigned long XProbe::MapWindow(const std::string& title) {
+  Display* d = Dpy(FDisplay);
+  const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 8, 8, 0, 0, 0);
+  XStoreName(d, w, title.c_str());
+  XMapWindow(d, w);
+  XSync(d, False);
+  return w;
+}
+
+void XProbe::DestroyWindow(unsigned long window) {
+  XDestroyWindow(Dpy(FDisplay), window);
+  XSync(Dpy(FDisplay), False);
+}
+
+void XProbe::AskDesktops(long count) {
+  Display* d = Dpy(FDisplay);
+  XEvent e {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = DefaultRootWindow(d);
+  e.xclient.message_type = XInternAtom(d, "_NET_NUMBER_OF_DESKTOPS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = count;
+  XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+  XSync(d, False);
+}
+
+void XProbe::TouchRoot() {
+  Display* d = Dpy(FDisplay);
+  const long value = 0;
+  XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "XJ_TEST_TOUCH", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&value), 1);
+  XSync(d, False);
+}
+
+XRect XProbe::Bounds(unsigned long window) {
+  Display* d = Dpy(FDisplay);
+  XWindowAttributes a {};
+  int x = 0, y = 0;
+  Window child;
+  if (!window || !XGetWindowAttributes(d, window, &a) ||
+      !XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child))
+    return {};
+  return { x, y, x + a.width, y + a.height };
 }
 
 bool XProbe::Viewable(unsigned long window) {

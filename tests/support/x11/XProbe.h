@@ -25,12 +25,25 @@ class XProbe {
   // The top-level window titled so (_NET_WM_NAME, UTF-8), or 0; inside a window manager's frame too.
   unsigned long FindWindow(const std::string& title);
   bool Viewable(unsigned long window);
+  // Where the window is on the screen, its border left out; empty when it is not a window.
+  XRect Bounds(unsigned long window);
   // The ICCCM state a window manager gave the window (1 normal, 3 iconic), or -1 when it has none.
   long WmState(unsigned long window);
   // A property of 32-bit items, of any type; empty when the window has none.
   std::vector<long> Longs(unsigned long window, const std::string& property);
+  // A property of atoms, by name; empty when the window has none.
+  std::vector<std::string> AtomNames(unsigned long window, const std::string& property);
   unsigned long FocusWindow();  // the window that has the keyboard focus (1 for PointerRoot)
   bool WindowManagerRunning();
+  unsigned long Root();
+  // A small window of the probe's own, mapped (a window manager takes it up), and its end.
+  unsigned long MapWindow(const std::string& title);
+  void DestroyWindow(unsigned long window);
+  // Asks an EWMH window manager for `count` desktops; it says so on the root once it has read the request,
+  // and so every event that came before it.
+  void AskDesktops(long count);
+  // Changes a property of the root window of no meaning to anyone: an event for whoever listens there.
+  void TouchRoot();
   // The window's bounding (or input) shape, window coordinates.
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.
