@@ -1,7 +1,6 @@
 // What an INI text costs once read, and texts at the edges: NUL bytes, CR line ends, byte-order marks,
 // lines of a megabyte.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <string>
 #include <vector>
@@ -9,37 +8,11 @@
 #include "platform/vcl/IniFiles.h"
 #include "platform/win32/Profile.h"
 #include "tests/platform/classes/TempDir.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define XJ_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define XJ_TEST_ASAN 1
-#endif
-#endif
-#ifdef XJ_TEST_ASAN
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "tests/support/HeapUse.h"
 
 namespace {
 
-// The bytes the program holds on the heap now (the sanitizer's count where it replaces malloc).
-size_t HeapInUse() {
-#ifdef XJ_TEST_ASAN
-  return __sanitizer_get_current_allocated_bytes();
-#else
-  const struct mallinfo2 m = mallinfo2();
-  return m.uordblks + m.hblkhd;
-#endif
-}
-
-// What the heap gained while Make ran.
-template <class F>
-size_t HeapGrowth(F Make) {
-  const size_t before = HeapInUse();
-  Make();
-  return HeapInUse() - before;
-}
+using xj::test::HeapGrowth;
 
 std::string Repeat(const std::string& Line, int Times) {
   std::string out;

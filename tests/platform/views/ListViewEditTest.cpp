@@ -8,6 +8,7 @@
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win32/CommCtrl.h"
 #include "tests/platform/views/HeaderListTestUtil.h"
+#include "tests/support/HeapUse.h"
 
 using namespace viewtest;
 
@@ -512,4 +513,15 @@ TEST_F(ListViewEditTest, OwnerDataRowsAreEditedAndAskedThroughTheLentItem) {
   EXPECT_EQ(seen, (std::vector<std::string> { "changing 5" }));
   EXPECT_TRUE(lv->Items()->Item(5)->Focused());
   EXPECT_FALSE(lv->Items()->Item(7)->Selected());
+}
+
+// AllocBy makes room for that many items at once, so that adding them costs no growth of the store on
+// the way; an owner-data view holds no items and makes none.
+TEST_F(ListViewEditTest, AllocByMakesRoomForItsItemsAheadOfThem) {
+  const size_t plain = xj::test::HeapGrowth([&] { lv->SetAllocBy(20000); });
+  EXPECT_GE(plain, size_t { 20000 } * sizeof(void*));
+  EXPECT_EQ(lv->AllocBy(), 20000);
+  lv->SetOwnerData(true);
+  EXPECT_LT(xj::test::HeapGrowth([&] { lv->SetAllocBy(30000); }), size_t { 4096 });
+  EXPECT_EQ(lv->AllocBy(), 30000);
 }
