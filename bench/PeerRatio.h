@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace xj::bench {
@@ -63,6 +64,12 @@ struct Ratio {
   double min = 0, median = 0, max = 0;
 };
 
+// The least, median and greatest of the rounds' ratios.
+inline Ratio SpreadOf(std::vector<double> ratios) {
+  std::sort(ratios.begin(), ratios.end());
+  return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
+}
+
 // Our time per call over the peer's, one ratio per round of about 10 ms each, the two sides alternating
 // round by round (and taking turns at going first) so that both see the same machine.
 template <class F, class G>
@@ -80,8 +87,7 @@ Ratio PeerRatio(F ours, G peer, int rounds = 9) {
     }
     ratios.push_back(a / std::max(b, 1e-12));
   }
-  std::sort(ratios.begin(), ratios.end());
-  return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
+  return SpreadOf(std::move(ratios));
 }
 
 // As PeerRatio, for calls that time their own part of the work and return the seconds it took, so that
@@ -102,8 +108,7 @@ Ratio PeerRatioOfParts(F ours, G peer, int calls = 20, int rounds = 9) {
     }
     ratios.push_back(a / std::max(b, 1e-12));
   }
-  std::sort(ratios.begin(), ratios.end());
-  return { ratios.front(), ratios[ratios.size() / 2], ratios.back() };
+  return SpreadOf(std::move(ratios));
 }
 
 // Prints a ratio as the counters <name> (the median), <name>_min and <name>_max.
@@ -119,6 +124,24 @@ Ratio PeerRatio(benchmark::State& state, const std::string& name, F ours, G peer
   const Ratio r = PeerRatio(ours, peer);
   SetRatio(state, name, r);
   return r;
+}
+
+// The two rows of a shown control growing to 100,000 items: deleting the first item and adding one at
+// 100,000 against 100 (x_100_delfirst), and adding the last hundred up to the 100,000th against up to the
+// 1,000th (x_1000_add, only the adding timed). Shown(n) holds n items and has DeleteFirstAndAdd() and
+// AddHundred(), which returns the seconds per item its adding took.
+template <class Shown>
+void DeleteFirstAndAddRatio(benchmark::State& state) {
+  Shown big(100000), small(100);
+  for (auto _ : state) big.DeleteFirstAndAdd();
+  PeerRatio(
+      state, "x_100_delfirst", [&] { big.DeleteFirstAndAdd(); }, [&] { small.DeleteFirstAndAdd(); });
+}
+template <class Shown>
+void AddTheLastRatio(benchmark::State& state) {
+  Shown big(100000 - 100), small(1000 - 100);
+  for (auto _ : state) big.AddHundred();
+  SetRatio(state, "x_1000_add", PeerRatioOfParts([&] { return big.AddHundred(); }, [&] { return small.AddHundred(); }));
 }
 
 inline double WallSeconds() {

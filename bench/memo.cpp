@@ -131,21 +131,10 @@ struct ShownMemo : Fixture {
   int added { 0 };
 };
 
-void BM_MemoDeleteFirstAndAdd(benchmark::State& state) {
-  ShownMemo big(100000), small(100);
-  for (auto _ : state) big.DeleteFirstAndAdd();
-  xj::bench::PeerRatio(
-      state, "x_100_delfirst", [&] { big.DeleteFirstAndAdd(); }, [&] { small.DeleteFirstAndAdd(); });
-}
+void BM_MemoDeleteFirstAndAdd(benchmark::State& state) { xj::bench::DeleteFirstAndAddRatio<ShownMemo>(state); }
 BENCHMARK(BM_MemoDeleteFirstAndAdd)->Unit(benchmark::kMicrosecond);
 
-void BM_MemoAddTheLastLines(benchmark::State& state) {
-  ShownMemo big(100000 - 100), small(1000 - 100);
-  for (auto _ : state) big.AddHundred();
-  xj::bench::SetRatio(
-      state, "x_1000_add",
-      xj::bench::PeerRatioOfParts([&] { return big.AddHundred(); }, [&] { return small.AddHundred(); }));
-}
+void BM_MemoAddTheLastLines(benchmark::State& state) { xj::bench::AddTheLastRatio<ShownMemo>(state); }
 BENCHMARK(BM_MemoAddTheLastLines)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

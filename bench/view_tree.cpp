@@ -138,21 +138,10 @@ struct TShownTree : TTreeSetup {
   int added { 0 };
 };
 
-void BM_TreeDeleteFirstAndAdd(benchmark::State& state) {
-  TShownTree big(100000), small(100);
-  for (auto _ : state) big.DeleteFirstAndAdd();
-  xj::bench::PeerRatio(
-      state, "x_100_delfirst", [&] { big.DeleteFirstAndAdd(); }, [&] { small.DeleteFirstAndAdd(); });
-}
+void BM_TreeDeleteFirstAndAdd(benchmark::State& state) { xj::bench::DeleteFirstAndAddRatio<TShownTree>(state); }
 BENCHMARK(BM_TreeDeleteFirstAndAdd)->Unit(benchmark::kMicrosecond);
 
-void BM_TreeAddTheLastNodes(benchmark::State& state) {
-  TShownTree big(100000 - 100), small(1000 - 100);
-  for (auto _ : state) big.AddHundred();
-  xj::bench::SetRatio(
-      state, "x_1000_add",
-      xj::bench::PeerRatioOfParts([&] { return big.AddHundred(); }, [&] { return small.AddHundred(); }));
-}
+void BM_TreeAddTheLastNodes(benchmark::State& state) { xj::bench::AddTheLastRatio<TShownTree>(state); }
 BENCHMARK(BM_TreeAddTheLastNodes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
