@@ -264,8 +264,6 @@ size_t DequeBytes(const std::deque<T>& D) {
   return (D.size() / perBlock + 1) * perBlock * sizeof(T) + (D.size() / perBlock + 8) * sizeof(void*);
 }
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
 }  // namespace
 
 // ---- TIniDocument -------------------------------------------------------------------------------------
@@ -287,7 +285,7 @@ void TIniDocument::Parse(std::string Text) {
   Clear();
   FText = std::move(Text);
   const std::string_view text = FText;
-  const size_t start = text.starts_with(kBom) ? kBom.size() : 0;
+  const size_t start = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
   FLive = text.size() - start;
   size_t pos = SkipToHeader(text, start);
   if (pos > start) FPreamble = TSpan { start, pos - start, kRun };
@@ -369,7 +367,7 @@ void TIniDocument::Clear() { *this = TIniDocument(); }
 int64_t IniRecordBytes(std::string_view Text) {
   constexpr int64_t kPiece = 16, kSection = 104, kTurn = 32, kTable = 48 + 16 * 8, kKey = 32, kScanned = 16;
   constexpr int64_t kDocument = 1024;  // the first block of each list, the smallest index
-  if (Text.starts_with(kBom)) Text.remove_prefix(kBom.size());
+  if (Text.starts_with(kUtf8Bom)) Text.remove_prefix(kUtf8Bom.size());
   int64_t bytes = kDocument, pieces = 0, keys = 0;
   std::string_view header;
   bool inSection = false, inTurn = false, inRun = false;

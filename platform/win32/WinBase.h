@@ -229,6 +229,9 @@ std::string Utf8ToGbk(std::string_view utf8);
 std::u32string GbkToUtf32(std::string_view gbk);
 std::string Utf32ToGbk(std::u32string_view text);
 
+// The UTF-8 byte-order mark some editors put at the start of a text file.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // The text of a file the system reads (a skin's INI text, a form text) as GBK: one that begins with a UTF-8
 // byte-order mark is UTF-8, given back converted without the mark (a character GBK has not becomes '?');
 // any other text is GBK already and comes back as it is.

@@ -188,9 +188,8 @@ std::string Utf32ToGbk(std::u32string_view text) { return EncodeGbk(text, "?", n
 std::string Utf8ToGbk(std::string_view utf8) { return EncodeGbk(DecodeUtf8(utf8, nullptr), "?", nullptr); }
 
 std::string GbkFromFileText(std::string text) {
-  constexpr std::string_view bom = "\xEF\xBB\xBF";
-  if (!text.starts_with(bom)) return text;
-  return Utf8ToGbk(std::string_view(text).substr(bom.size()));
+  if (!text.starts_with(kUtf8Bom)) return text;
+  return Utf8ToGbk(std::string_view(text).substr(kUtf8Bom.size()));
 }
 
 std::string PathToHost(std::string_view gbkPath) {
