@@ -1,6 +1,7 @@
-// The skinned popup menu beside its peer, printing the ratio as x_peer: a 30-item popup menu of the
-// test skin from Popup to its first paint (built, sized, placed, shown and painted; closed again so
-// that every round opens a fresh menu) against repainting the same open menu's area.
+// The skinned popup menu beside its peer, printing the ratio as x_peer: a 30-item skinned popup menu
+// opened the way a program opens one (TbsSkinPopupMenu::Popup over the skinned form that owns it, its
+// caption painted) from Popup to its first paint (built, sized, placed, shown and painted; closed again
+// so that every round opens a fresh menu) against repainting the same open menu's area.
 // BM_FirstPopupInFreshProcess does the same in new processes (this program run again), where nothing of
 // a popup was ever allocated before: each child times its first popups and as many repaints of the open
 // menu, taking turns; x_peer is the very first popup of each child over the median of its repaints (goal
@@ -23,19 +24,23 @@
 
 #include "bench/PeerRatio.h"
 #include "platform/vcl/Forms.h"
+#include "skin/form/bsSkinForm.h"
 #include "skin/form/bsSkinMenus.h"
 
 namespace {
 
+// A skinned popup menu can only open over a skinned form: the form component lends it its skin menu.
 struct MenuScene {
   MenuScene() {
     setenv("XJ_DISPLAY", "headless", 0);
     form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 320, 200);
+    form->SetCaption("线路录音检测系统");
     skin = new TbsSkinData(form.get());
     skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
-    menu = new TbsSkinMenu(form.get(), form.get());
-    popup = new TPopupMenu(form.get());
+    auto* frame = new RurIvozedevUzivEred(form.get());
+    frame->SetSkinData(skin);
+    popup = new TbsSkinPopupMenu(form.get());
     for (int i = 0; i < 30; ++i) {
       auto* item = new TMenuItem(form.get());
       item->SetCaption(i % 10 == 9 ? AnsiString("-") : AnsiString(("菜单项 " + std::to_string(i)).c_str()));
@@ -44,9 +49,10 @@ struct MenuScene {
       popup->Items()->Add(item);
     }
     form->Show();
+    menu = frame->SkinMenu();
   }
   void Open() {
-    menu->Popup(nullptr, skin, 0, TRect(40, 30, 40, 30), popup->Items(), false);
+    popup->Popup(40, 30);
     UpdateWindow(menu->Level(0)->Handle());
   }
   void OpenAndClose() {
@@ -57,7 +63,7 @@ struct MenuScene {
   std::unique_ptr<TForm> form;
   TbsSkinData* skin {};
   TbsSkinMenu* menu {};
-  TPopupMenu* popup {};
+  TbsSkinPopupMenu* popup {};
 };
 
 void BM_PopupToFirstPaint(benchmark::State& state) {
