@@ -111,13 +111,12 @@ void TImage::PictureChanged(TObject*) {
 }
 
 void TImage::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  const bool wasOpaque = FControlStyle.Contains(csOpaque);
   const auto life = LifeToken();  // OnResize may free the picture
   TGraphicControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (life.expired()) return;
+  // The old area was invalidated with an erase, which covers the window's whole update region; later
+  // repaints of the image need its opacity as it is now.
   UpdateOpaque();
-  // The new area was invalidated as opaque: let the parent paint beneath it after all.
-  if (wasOpaque && !FControlStyle.Contains(csOpaque)) Invalidate();
 }
 
 void TImage::UpdateOpaque() {

@@ -109,6 +109,34 @@ TEST_F(ImageTest, TransparentLeavesTheBottomLeftColourOut) {
   EXPECT_EQ(Shown(8, 3), Rows({ "rrgg..rr", "..kkkk..", "........" }));
 }
 
+// An image its picture covers exactly is opaque: its parent does not erase beneath it. Grown past the
+// picture it no longer is, and each repaint of it lets the parent paint the uncovered part. Stale pixels
+// are put there before each step.
+TEST_F(ImageTest, GrownPastItsPictureShowsTheParentBeneath) {
+  image->Picture()->SetBitmap(&picture);
+  image->SetBounds(10, 10, 4, 2);
+  form->Show();
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(image->ControlStyle().Contains(csOpaque));
+  const auto stale = [&] {
+    HDC dc = GetDC(FormHandle());
+    RECT r { 10, 10, 18, 16 };
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+    ReleaseDC(FormHandle(), dc);
+  };
+  const std::string beneath = Rows({ "rgby....", "bkwr....", "........", "........", "........", "........" });
+  stale();
+  image->SetBounds(10, 10, 8, 6);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Shown(8, 6), beneath);
+  stale();
+  image->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Shown(8, 6), beneath);
+}
+
 TEST_F(ImageTest, AutoSizeTakesThePicturesSizeAlongTheFreeSides) {
   image->SetAutoSize(true);
   EXPECT_EQ(image->BoundsRect(), TRect(10, 10, 18, 16));  // nothing to size to: unchanged
