@@ -125,6 +125,7 @@ TEST_F(RecordingTest, StartingAgainRestartsTheSecondsOnTheSameLine) {
 TEST_F(RecordingTest, ARecordingThatEndsByItselfIsListedAndLeavesTheControlsLocked) {
   Command("recordlimit 1000");
   ClickControl(Form1->Button13);
+  Box().ClearCallLog();
   xt::Advance(2000);
   std::vector<std::string> events = Events();
   ASSERT_FALSE(events.empty());
@@ -132,6 +133,7 @@ TEST_F(RecordingTest, ARecordingThatEndsByItselfIsListedAndLeavesTheControlsLock
   EXPECT_EQ(Form1->LBMsg->ItemIndex(), -1);  // a plain append: nothing selected
   EXPECT_FALSE(Form1->TimerR->Enabled());
   EXPECT_TRUE(Locked());
+  EXPECT_EQ(CountCalls(25), 1);  // the library is told to stop, as after a failure
   const std::string shown = Form1->Edit2->Text();
   xt::Advance(2000);
   EXPECT_EQ(Form1->Edit2->Text(), shown);

@@ -73,6 +73,30 @@ TEST_F(PollTest, TheHookIsAskedForAMissedCallOnlyOnceTheTimeHasPassed) {
   EXPECT_EQ(hookCalls, 2);  // step 2 (a) and the answered check: not the missed check yet
 }
 
+// The two late checks of a pending ring: a bell heard by the still-ringing check starts the eight
+// seconds again, and a handset found lifted by the missed check (after the answered check had found it
+// down) is no missed call: the next tick answers it.
+TEST_F(PollTest, TheLateChecksOfAPendingRingRestartOrHoldTheMissedCall) {
+  Command("ring 0");
+  Tick();
+  NewEvents();
+  xt::Advance(4000);
+  Command("value 0 ring 0");  // the first query of the tick
+  Command("value 0 ring 1");  // the still-ringing check
+  Tick();
+  EXPECT_EQ(NewEvents(), std::vector<std::string> { "线0振铃......" });
+  xt::Advance(8000);  // up to exactly 8000 ms after that tick
+  EXPECT_EQ(NewEvents(), std::vector<std::string> {});
+
+  Command("offhook 0");
+  Command("value 0 hook 0");  // the hook watch
+  Command("value 0 hook 0");  // the answered check
+  Tick();
+  EXPECT_EQ(NewEvents(), std::vector<std::string> {});
+  Tick();
+  EXPECT_EQ(NewEvents(), (std::vector<std::string> { "线0:电话摘机!", "线0接听......" }));
+}
+
 TEST_F(PollTest, LiftingTheHandsetWhileItRingsAnswersTheCall) {
   Command("call 2 88886666");
   Tick();

@@ -112,12 +112,14 @@ TEST_F(RealClockTest, CallsFromEveryThreadCountInTheCallLog) {
   EXPECT_EQ(log[0].seq, 0u) << "a reset box counts from the start";
 }
 
-class SetClockQuietTest : public BoxTest {};
+class SetClockQuietTest : public BoxTest {
+ protected:
+  void ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
+};
 
 // While one thread holds the box (its message sink reporting a bad file name), another's queries on a
 // quiet line are answered; the sink waits for them. The limit only turns a hang into a failure.
-TEST_F(SetClockQuietTest, QuietQueriesDoNotWaitForTheBox) {
-  Open();
+void SetClockQuietTest::ExpectQuietQueriesAnsweredWhileTheBoxIsHeld() {
   Run("offhook 2");
   std::mutex m;
   std::condition_variable changed;
@@ -146,6 +148,25 @@ TEST_F(SetClockQuietTest, QuietQueriesDoNotWaitForTheBox) {
   EXPECT_TRUE(answeredInTime);
   EXPECT_EQ(hook, 1);
   EXPECT_EQ(ring, 0);
+}
+
+TEST_F(SetClockQuietTest, QuietQueriesDoNotWaitForTheBox) {
+  Open();
+  ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
+}
+
+// Starting again on a recording line ends the first recording: once the second is stopped none runs,
+// and the queries are quiet again.
+TEST_F(SetClockQuietTest, ARecordingStartedAgainAndStoppedLeavesTheQueriesQuiet) {
+  Open();
+  ScratchDir dir;
+  const std::string first = dir / "first.wav", second = dir / "second.wav";
+  ASSERT_EQ(box.DevStartRecord(0, first.c_str(), 100000), 0);
+  Advance(300);
+  ASSERT_EQ(box.DevStartRecord(0, second.c_str(), 100000), 0);
+  Advance(300);
+  ASSERT_EQ(box.DevStopRecord(0), 0);
+  ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
 }
 
 // Under a set clock the queries still see time-driven work from the exact millisecond it is due, and

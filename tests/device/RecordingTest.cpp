@@ -111,6 +111,27 @@ TEST_F(RecordingTest, AStoppedRecordingIsAWavOfTheRecordedLength) {
   }
 }
 
+// Players that trust the header rather than re-deriving it read every field: the RIFF size counts the
+// bytes after its own eight, and the byte rate and block align are those of 16-bit mono at 8 kHz.
+TEST_F(RecordingTest, TheHeaderIsTheStandardFortyFourBytes) {
+  std::string path = Wav("header.wav");
+  ASSERT_EQ(box.DevStartRecord(2, path.c_str(), kConsoleLimit), 0);
+  Advance(375);
+  ASSERT_EQ(box.DevStopRecord(2), 0);
+  std::vector<unsigned char> expected;
+  auto text = [&](const char* t) { expected.insert(expected.end(), t, t + 4); };
+  auto le = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) expected.push_back(static_cast<unsigned char>(v >> (8 * i)));
+  };
+  text("RIFF"), le(36 + 6000, 4), text("WAVE"), text("fmt "), le(16, 4), le(1, 2), le(1, 2);
+  le(8000, 4), le(16000, 4), le(2, 2), le(16, 2), text("data"), le(6000, 4);
+  std::ifstream in(path, std::ios::binary);
+  std::vector<unsigned char> header(44);
+  in.read(reinterpret_cast<char*>(header.data()), 44);
+  EXPECT_EQ(header, expected);
+  EXPECT_EQ(std::filesystem::file_size(path), 44u + 6000u);
+}
+
 TEST_F(RecordingTest, TheFileIsValidWhileRecording) {
   std::string path = Wav("live.wav");
   ASSERT_EQ(box.DevStartRecord(1, path.c_str(), kConsoleLimit), 0);

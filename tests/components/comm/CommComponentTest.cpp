@@ -238,6 +238,17 @@ TEST_F(FakeCommTest, DataBitsEventCharsAndOptionsReachTheDevice) {
   EXPECT_FALSE(FLine->Settings().HardwareFlow);
 }
 
+// An event character the port refuses (here because its driver stopped taking the rate) stays as it was.
+TEST_F(FakeCommTest, AnEventCharThePortRefusesKeepsItsOldValue) {
+  FComm.SetBaudRate(br14400);
+  FComm.Open();
+  FComm.EventChars()->SetXOnChar('Q');
+  FLine->SetCustomRates(false);
+  EXPECT_NE(Raised([&] { FComm.EventChars()->SetXOnChar('#'); }), "");
+  EXPECT_EQ(FComm.EventChars()->XOnChar(), 'Q');
+  EXPECT_EQ(FLine->Settings().XonChar, 'Q');
+}
+
 TEST_F(PtyCommTest, ASettingThePortRefusesKeepsTheOldValue) {
   FComm.Open();
   EXPECT_EQ(Raised([&] { FComm.SetDataBits(da4); }), "Error updating DataControlBlock (Error: 22)");

@@ -401,6 +401,23 @@ TEST_F(TransBtnTest, APressTracksThePointerAndOnlyAReleaseInsideClicks) {
   EXPECT_EQ(log, (std::vector<std::string> { "down", "up" }));
 }
 
+// The last column and row are the button's; one pixel further is outside.
+TEST_F(TransBtnTest, APressFollowsThePointerToTheButtonsLastPixel) {
+  Show();
+  const TPoint press = In(10, 10);
+  xt::MouseDown(xt::mbLeft, press.X, press.Y);
+  const struct {
+    int x, y;
+    bool pressed;
+  } moves[] = { { 59, 39, true }, { 60, 20, false }, { 59, 20, true }, { 30, 40, false }, { 30, 39, true } };
+  for (const auto& m : moves) {
+    const TPoint p = In(m.x, m.y);
+    xt::MouseMove(p.X, p.Y);
+    EXPECT_EQ(btn->Pressed(), m.pressed) << m.x << ", " << m.y;
+  }
+  xt::MouseUp(xt::mbLeft, press.X, press.Y);
+}
+
 TEST_F(TransBtnTest, ADoubleClickIsTwoClicks) {
   int clicks = 0, doubles = 0;
   btn->OnClick = On<TNotifyEvent>([&](TObject*) { ++clicks; });

@@ -151,6 +151,7 @@ TEST(GdiRegion, ExtCreateRegionIsTheUnionOfItsRectanglesInAnyOrder) {
   };
   check({ { 0, 0, 10, 5 }, { 20, 0, 30, 7 }, { 0, 5, 10, 6 }, { 20, 5, 30, 6 } }, "one top, two heights");
   check({ { 0, 0, 10, 1 }, { 0, 2, 10, 3 }, { 0, 3, 10, 4 } }, "a gap between alike rows");
+  check({ { 0, 0, 10, 1 }, { 0, 1, 13, 2 }, { 4, 2, 10, 3 } }, "rows sharing one edge only");
   std::mt19937 rng(7);
   for (int round = 0; round < 40; ++round) {
     std::vector<RECT> rects;

@@ -339,6 +339,29 @@ TEST(GdiFills, HatchBrushFollowsTheBrushOriginAndBackgroundMode) {
   DeleteObject(hatch);
 }
 
+TEST(GdiFills, TheDiagonalHatchesRunFromCornerToCorner) {
+  const struct {
+    int style;
+    std::string rows;
+  } cases[] = {
+    { HS_FDIAGONAL,
+      Rows({ "#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..", "......#.", ".......#" }) },
+    { HS_BDIAGONAL,
+      Rows({ ".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....", ".#......", "#......." }) },
+    { HS_DIAGCROSS,
+      Rows({ "#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..", ".#....#.", "#......#" }) },
+  };
+  for (const auto& c : cases) {
+    Canvas canvas(8, 8);
+    HBRUSH hatch = CreateHatchBrush(c.style, kBlack);
+    SelectObject(canvas.dc(), hatch);
+    PatBlt(canvas.dc(), 0, 0, 8, 8, PATCOPY);
+    EXPECT_EQ(canvas.Map(kBlack), c.rows) << c.style;
+    SelectObject(canvas.dc(), GetStockObject(WHITE_BRUSH));
+    DeleteObject(hatch);
+  }
+}
+
 TEST(GdiFills, PatternBrushFromAMonochromeBitmapUsesTextAndBackgroundColours) {
   // A 2 × 2 checker: bits 10 / 01.
   const uint8_t bits[] = { 0x80, 0, 0x40, 0 };
