@@ -175,6 +175,7 @@ class TbsSkinPopupWindow : public TCustomControl {
   void DrawFrame(TCanvas* C);
   void DrawFacePart(TCanvas* C, const TRect& R);
   void SetMenuWindowRegion();
+  bool PaintCovers(const TRect& R) const;
   void DrawUpMarker(TCanvas* C);
   void DrawDownMarker(TCanvas* C);
   void RedrawMarkers();

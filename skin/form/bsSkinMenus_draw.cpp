@@ -59,9 +59,9 @@ void TbsSkinMenuItem::Redraw() {
     FParent->FMorphTimer->SetEnabled(true);
     return;
   }
-  // Without morphing the look follows the state at once.
+  // Without morphing the look follows the state at once; a paint still to come shows it too.
   FMorphStep = (FActive || FDown) ? 10 : 0;
-  if (FParent->HandleAllocated()) Draw(FParent->Canvas());
+  if (FParent->HandleAllocated() && !FParent->PaintCovers(FObjectRect)) Draw(FParent->Canvas());
 }
 
 void TbsSkinMenuItem::Draw(TCanvas* C) {
@@ -265,6 +265,15 @@ void TbsSkinPopupWindow::DrawFacePart(TCanvas* C, const TRect& R) {
                   TRect(0, 0, FPicture->Width(), FPicture->Height()), Width() - dx, Height() - dy, FScroll,
                   TbsFaceCut { RectWidth(R), RectHeight(R) });
   C->Draw(dx, dy, &B);
+}
+
+// Whether the part of the window still to be painted (all of it, once shown) holds R.
+bool TbsSkinPopupWindow::PaintCovers(const TRect& R) const {
+  HRGN pending = CreateRectRgn(0, 0, 0, 0);
+  RECT box {};
+  const bool simple = GetUpdateRgn(FHandle, pending, FALSE) == SIMPLEREGION && GetRgnBox(pending, &box) != ERROR;
+  DeleteObject(pending);
+  return simple && box.left <= R.Left && box.top <= R.Top && box.right >= R.Right && box.bottom >= R.Bottom;
 }
 
 // The window takes the region; this level never deletes it.
