@@ -445,14 +445,11 @@ void BuildCapMask(TPieceCopier& Copier, int Left, int Right, int NewLeft, int Ne
   Copier.Copy(TRect(NewRight, 0, NewWidth, H), TRect(Right, Row, MW, Row + H));
 }
 
+HRGN MaskRegion(TBitmap* Mask, int X, int Y);
+
 HRGN RegionOf(TBitmap* Piece, int X, int Y) {
   if (Piece->Width() < 1 || Piece->Height() < 1) return nullptr;
-  RGNDATA* data = nullptr;
-  const int size = CreateRgnFromBmp(Piece, X, Y, data);
-  if (size == 0) return nullptr;
-  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
-  std::free(data);
-  return rgn;
+  return MaskRegion(Piece, X, Y);
 }
 
 }  // namespace
@@ -720,21 +717,15 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
   Rgn = result;
 }
 
-void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
-  Rgn = nullptr;
-  RGNDATA* data = nullptr;
-  const int size = Mask ? CreateRgnFromBmp(Mask, 0, 0, data) : 0;
-  if (size == 0) return;
-  Rgn = ExtCreateRegion(nullptr, DWORD(size), data);
-  std::free(data);
-}
+void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) { Rgn = MaskRegion(Mask, 0, 0); }
 
 namespace {
 
-// Appends the black runs of each row of a W by H picture of Bytes per pixel, moved by Offset, as one-row
-// rectangles. A row with the same bytes as the row above (most rows of a tiled band) has the same runs.
+// Appends the black runs of each row of a W by H picture of Bytes per pixel, moved by Offset. A row with
+// the same bytes as the row above (most rows of a tiled band) has the same runs: with Bands those runs
+// grow a row taller, otherwise they are repeated as one-row rectangles.
 template <class RowFn>
-void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offset, RowFn&& RowAt) {
+void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offset, bool Bands, RowFn&& RowAt) {
   const uint8_t* above = nullptr;
   size_t aboveFirst = 0, aboveEnd = 0;
   for (int y = 0; y < H; ++y) {
@@ -742,6 +733,10 @@ void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offs
     const size_t first = Runs.size();
     const bool repeats = above && std::memcmp(row, above, size_t(W) * size_t(Bytes)) == 0;
     above = row;
+    if (repeats && Bands) {
+      for (size_t i = aboveFirst; i < aboveEnd; ++i) ++Runs[i].bottom;
+      continue;
+    }
     if (repeats) {
       for (size_t i = aboveFirst; i < aboveEnd; ++i) {
         RECT r = Runs[i];
@@ -789,9 +784,9 @@ RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_
   return data;
 }
 
-}  // namespace
-
-int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+// The mask's region data (see CreateRgnFromBmp), with Bands in rectangles as tall as the rows they
+// repeat; 0 for an empty mask.
+int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
   // Kept between calls: a form's shape is rebuilt band by band at every resize.
   thread_local std::vector<RECT> runs;
@@ -799,16 +794,33 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   // A plain picture is read where it lies, any other through a 24-bit copy.
   const TPoint offset(XOffset, YOffset);
   if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
-    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset,
+    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
   } else {
     const TbsFBitmap fast(Mask->Handle());
-    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset,
+    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
   }
   size_t bytes = 0;
   Data = PackRegionData(runs, RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() }, bytes);
   return int(bytes);
+}
+
+// The region of the black pixels of Mask moved by (X, Y); null for none. The rows a tiled mask repeats
+// go in as one rectangle each run, not one for every row.
+HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
+  RGNDATA* data = nullptr;
+  const int size = MaskRegionData(Mask, X, Y, true, data);
+  if (size == 0) return nullptr;
+  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
+  std::free(data);
+  return rgn;
+}
+
+}  // namespace
+
+int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+  return MaskRegionData(Mask, XOffset, YOffset, false, Data);
 }
 
 // ---- The fast bitmap -------------------------------------------------------------------------------------
