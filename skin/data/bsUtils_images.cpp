@@ -424,7 +424,8 @@ void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& Sr
 
 // A mask's side pieces (left or right): tiled from the top between the two corner points, then the
 // fixed ends above and below them. Column is the source's left edge, Width the piece's width.
-void BuildSideMask(TPieceCopier& Copier, int Column, int Width, int Top, int Bottom, const TRect& Cl, int CH) {
+template <class TCopier>
+void BuildSideMask(TCopier& Copier, int Column, int Width, int Top, int Bottom, const TRect& Cl, int CH) {
   const int S = Bottom - Top;
   TileBand(S, CH, 0, CH, CH, [&](int p, int c) {
     Copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, Column + Width, Bottom - c));
@@ -436,7 +437,8 @@ void BuildSideMask(TPieceCopier& Copier, int Column, int Width, int Top, int Bot
 
 // A mask's top or bottom piece: tiles between the new corner points (the count taken from NewWidth),
 // then the left and right corners. Row and H select the source rows.
-void BuildCapMask(TPieceCopier& Copier, int Left, int Right, int NewLeft, int NewRight, int Row, int H, int MW,
+template <class TCopier>
+void BuildCapMask(TCopier& Copier, int Left, int Right, int NewLeft, int NewRight, int Row, int H, int MW,
                   int NewWidth) {
   const int S = Right - Left;
   TileBand(S, NewWidth, NewLeft, NewRight, NewWidth,
@@ -445,14 +447,12 @@ void BuildCapMask(TPieceCopier& Copier, int Left, int Right, int NewLeft, int Ne
   Copier.Copy(TRect(NewRight, 0, NewWidth, H), TRect(Right, Row, MW, Row + H));
 }
 
+HRGN MaskRegion(TBitmap* Mask, int X, int Y);
+HRGN GridRegion(const std::vector<uint8_t>& Pixels, int W, int H, TPoint At);
+
 HRGN RegionOf(TBitmap* Piece, int X, int Y) {
   if (Piece->Width() < 1 || Piece->Height() < 1) return nullptr;
-  RGNDATA* data = nullptr;
-  const int size = CreateRgnFromBmp(Piece, X, Y, data);
-  if (size == 0) return nullptr;
-  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
-  std::free(data);
-  return rgn;
+  return MaskRegion(Piece, X, Y);
 }
 
 }  // namespace
@@ -608,36 +608,50 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
 
 // ---- Masks and regions ---------------------------------------------------------------------------------
 
+namespace {
+
+enum class TMaskPiece { Left, Right, Top, Bottom };
+
+// The pieces of a resized mask that have a size (see CreateSkinMask), in the order they are built: each
+// as Piece(Kind, Width, Height, Draw), where Draw(Copier) draws it through the copier given.
+template <class F>
+void ForEachMaskPiece(const TNineSlice& G, int MW, int MH, int NewWidth, F&& Piece) {
+  const int RW = MW - G.Cl.Right, BH = MH - G.Cl.Bottom, LW = G.Cl.Left, TH = G.Cl.Top;
+  const int CH = RectHeight(G.NCl);
+  if (LW >= 1 && CH >= 1)
+    Piece(TMaskPiece::Left, LW, CH, [&](auto& C) { BuildSideMask(C, 0, LW, G.LT.Y, G.LB.Y, G.Cl, CH); });
+  if (RW >= 1 && CH >= 1)
+    Piece(TMaskPiece::Right, RW, CH, [&](auto& C) { BuildSideMask(C, G.Cl.Right, RW, G.RT.Y, G.RB.Y, G.Cl, CH); });
+  if (NewWidth >= 1 && TH >= 1)
+    Piece(TMaskPiece::Top, NewWidth, TH,
+          [&](auto& C) { BuildCapMask(C, G.LT.X, G.RT.X, G.NLT.X, G.NRT.X, 0, TH, MW, NewWidth); });
+  if (NewWidth >= 1 && BH >= 1)
+    Piece(TMaskPiece::Bottom, NewWidth, BH,
+          [&](auto& C) { BuildCapMask(C, G.LB.X, G.RB.X, G.NLB.X, G.NRB.X, G.Cl.Bottom, BH, MW, NewWidth); });
+}
+
+}  // namespace
+
 void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
                     const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint, const TPoint& NewLBPoint,
                     const TPoint& NewRBPoint, const TRect& NewClRect, TBitmap* Mask, TBitmap* TopMask,
                     TBitmap* LeftMask, TBitmap* RightMask, TBitmap* BottomMask, int NewWidth, int /*NewHeight*/) {
   if (!Mask || !TopMask || !LeftMask || !RightMask || !BottomMask) return;
+  const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
+                       NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   const int MW = Mask->Width(), MH = Mask->Height();
-  const int RW = MW - ClRect.Right, BH = MH - ClRect.Bottom, LW = ClRect.Left, TH = ClRect.Top;
-  const int CH = RectHeight(NewClRect);
-  if (LW >= 1 && CH >= 1) {
-    Resize(LeftMask, LW, CH);
-    TPieceCopier copier(LeftMask, Mask, TRect(0, 0, MW, MH));
-    BuildSideMask(copier, 0, LW, LTPoint.Y, LBPoint.Y, ClRect, CH);
-  }
-  if (RW >= 1 && CH >= 1) {
-    Resize(RightMask, RW, CH);
-    TPieceCopier copier(RightMask, Mask, TRect(0, 0, MW, MH));
-    BuildSideMask(copier, ClRect.Right, RW, RTPoint.Y, RBPoint.Y, ClRect, CH);
-  }
-  if (NewWidth >= 1 && TH >= 1) {
-    TopMask->SetHeight(TH);
-    TopMask->SetWidth(NewWidth);
-    TPieceCopier copier(TopMask, Mask, TRect(0, 0, MW, MH));
-    BuildCapMask(copier, LTPoint.X, RTPoint.X, NewLTPoint.X, NewRTPoint.X, 0, TH, MW, NewWidth);
-  }
-  if (NewWidth >= 1 && BH >= 1) {
-    BottomMask->SetHeight(BH);
-    BottomMask->SetWidth(NewWidth);
-    TPieceCopier copier(BottomMask, Mask, TRect(0, 0, MW, MH));
-    BuildCapMask(copier, LBPoint.X, RBPoint.X, NewLBPoint.X, NewRBPoint.X, ClRect.Bottom, BH, MW, NewWidth);
-  }
+  ForEachMaskPiece(g, MW, MH, NewWidth, [&](TMaskPiece Kind, int W, int H, auto&& Draw) {
+    TBitmap* const pieces[] = { LeftMask, RightMask, TopMask, BottomMask };
+    TBitmap* B = pieces[int(Kind)];
+    if (Kind == TMaskPiece::Left || Kind == TMaskPiece::Right) {
+      Resize(B, W, H);
+    } else {
+      B->SetHeight(H);
+      B->SetWidth(W);
+    }
+    TPieceCopier copier(B, Mask, TRect(0, 0, MW, MH));
+    Draw(copier);
+  });
 }
 
 namespace {
@@ -681,6 +695,89 @@ class TRegionMemo {
   std::vector<TEntry> FEntries;
 };
 
+// A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
+// picture's through its colours, a monochrome one's as it copies onto a fresh bitmap (its black in the
+// canvas's text colour, the rest in its background colour). Empty for a picture only the canvas reads.
+std::vector<uint8_t> BlackOf(TBitmap* Mask) {
+  TPixels p = PixelsOf(Mask, true);
+  std::vector<uint8_t> black;
+  if (!p.Bytes && !p.Bits) return black;
+  if (p.Bits == 1) {
+    const uint32_t fore = PixelOf(COLORREF(ColorToRGB(TFont().Color())));
+    const uint32_t back = PixelOf(COLORREF(ColorToRGB(TBrush().Color())));
+    for (uint32_t& c : p.Colour) c = c ? back : fore;
+  }
+  black.resize(size_t(p.Width) * size_t(p.Height));
+  std::vector<uint32_t> row(size_t(p.Width));
+  for (int y = 0; y < p.Height; ++y) {
+    uint8_t* out = black.data() + size_t(y) * size_t(p.Width);
+    const uint8_t* in = p.RowAt(y);
+    if (p.Bytes) {
+      for (int x = 0; x < p.Width; ++x, in += p.Bytes) out[x] = (in[0] | in[1] | in[2]) == 0;
+    } else {
+      ReadIndexed(p, in, 0, p.Width, row.data());
+      for (int x = 0; x < p.Width; ++x) out[x] = row[x] == 0;
+    }
+  }
+  return black;
+}
+
+// A mask piece as a byte a pixel, set where black, drawn the way TPieceCopier draws a mask onto a fresh
+// bitmap: one to one, clipped to the picture and to the piece. A piece that would stretch is not drawn
+// here: Stretched() says so.
+class TMaskGrid {
+ public:
+  TMaskGrid(const std::vector<uint8_t>& Black, int MW, int MH, int W, int H)
+      : FBlack(Black), FMW(MW), FMH(MH), FW(W), FH(H), FPixels(size_t(W) * size_t(H), 0) {}
+
+  void Copy(const TRect& Dst, const TRect& Src) {
+    if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
+    if (Dst.Width() != Src.Width() || Dst.Height() != Src.Height()) {
+      FStretched = true;
+      return;
+    }
+    const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
+    const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, FMW, FW - dx });
+    const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, FMH, FH - dy });
+    if (l >= r) return;
+    for (int64_t y = t; y < b; ++y)
+      std::memcpy(FPixels.data() + (y + dy) * FW + dx + l, FBlack.data() + y * FMW + l, size_t(r - l));
+  }
+  bool Stretched() const { return FStretched; }
+  const std::vector<uint8_t>& Pixels() const { return FPixels; }
+
+ private:
+  const std::vector<uint8_t>& FBlack;
+  int FMW, FMH, FW, FH;
+  std::vector<uint8_t> FPixels;
+  bool FStretched { false };
+};
+
+// The regions of the resized mask's pieces (indexed by TMaskPiece, null for a piece without a size or
+// without black) straight from the mask's pixels, with no bitmap for them. False, with no region, for a
+// mask only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
+bool GridPieceRegions(const TNineSlice& G, TBitmap* Mask, int NewWidth, HRGN (&Pieces)[4]) {
+  constexpr int64_t kMaxPiecePixels = int64_t(1) << 22;
+  const std::vector<uint8_t> black = BlackOf(Mask);
+  if (black.empty()) return false;
+  const TPoint at[] = { TPoint(0, G.NCl.Top), TPoint(G.NCl.Right, G.NCl.Top), TPoint(0, 0), TPoint(0, G.NCl.Bottom) };
+  bool drawn = true;
+  ForEachMaskPiece(G, Mask->Width(), Mask->Height(), NewWidth, [&](TMaskPiece Kind, int W, int H, auto&& Draw) {
+    drawn = drawn && int64_t(W) * H <= kMaxPiecePixels;
+    if (!drawn) return;
+    TMaskGrid grid(black, Mask->Width(), Mask->Height(), W, H);
+    Draw(grid);
+    drawn = !grid.Stretched();
+    if (drawn) Pieces[int(Kind)] = GridRegion(grid.Pixels(), W, H, at[int(Kind)]);
+  });
+  if (drawn) return true;
+  for (HRGN& piece : Pieces) {
+    if (piece) DeleteObject(piece);
+    piece = nullptr;
+  }
+  return false;
+}
+
 }  // namespace
 
 void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint,
@@ -697,13 +794,19 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
   bsKeyRect(key, NewClRect);
   TRegionMemo& memo = TRegionMemo::OfThread();
   if (memo.Find(key, Rgn)) return;
-  TBitmap top, bottom, left, right;
-  CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect,
-                 Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
+  const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
+                       NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
+  HRGN pieces[4] = {};
+  if (!GridPieceRegions(g, Mask, NewWidth, pieces)) {
+    TBitmap top, bottom, left, right;
+    CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
+                   NewClRect, Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
+    HRGN made[] = { RegionOf(&left, 0, NewClRect.Top), RegionOf(&right, NewClRect.Right, NewClRect.Top),
+                    RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom) };
+    std::copy(std::begin(made), std::end(made), pieces);
+  }
   // Every piece that exists counts, and the client with them: a skin without a client area or without
   // one of its borders still gets its shape.
-  HRGN pieces[] = { RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom), RegionOf(&left, 0, NewClRect.Top),
-                    RegionOf(&right, NewClRect.Right, NewClRect.Top) };
   HRGN result = IsNullRect(NewClRect) ? CreateRectRgn(0, 0, 0, 0)
                                       : CreateRectRgn(NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
   for (HRGN piece : pieces) {
@@ -720,21 +823,15 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
   Rgn = result;
 }
 
-void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) {
-  Rgn = nullptr;
-  RGNDATA* data = nullptr;
-  const int size = Mask ? CreateRgnFromBmp(Mask, 0, 0, data) : 0;
-  if (size == 0) return;
-  Rgn = ExtCreateRegion(nullptr, DWORD(size), data);
-  std::free(data);
-}
+void CreateSkinSimplyRegion(HRGN& Rgn, TBitmap* Mask) { Rgn = MaskRegion(Mask, 0, 0); }
 
 namespace {
 
-// Appends the black runs of each row of a W by H picture of Bytes per pixel, moved by Offset, as one-row
-// rectangles. A row with the same bytes as the row above (most rows of a tiled band) has the same runs.
+// Appends the black runs of each row of a W by H picture of Bytes per pixel (of one: a byte set where
+// black), moved by Offset. A row with the same bytes as the row above (most rows of a tiled band) has the
+// same runs: with Bands those runs grow a row taller, otherwise they are repeated as one-row rectangles.
 template <class RowFn>
-void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offset, RowFn&& RowAt) {
+void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offset, bool Bands, RowFn&& RowAt) {
   const uint8_t* above = nullptr;
   size_t aboveFirst = 0, aboveEnd = 0;
   for (int y = 0; y < H; ++y) {
@@ -742,6 +839,10 @@ void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offs
     const size_t first = Runs.size();
     const bool repeats = above && std::memcmp(row, above, size_t(W) * size_t(Bytes)) == 0;
     above = row;
+    if (repeats && Bands) {
+      for (size_t i = aboveFirst; i < aboveEnd; ++i) ++Runs[i].bottom;
+      continue;
+    }
     if (repeats) {
       for (size_t i = aboveFirst; i < aboveEnd; ++i) {
         RECT r = Runs[i];
@@ -755,7 +856,7 @@ void ScanBlackRuns(std::vector<RECT>& Runs, int W, int H, int Bytes, TPoint Offs
     }
     auto black = [&](int x) {
       const uint8_t* p = row + ptrdiff_t(x) * Bytes;
-      return (p[0] | p[1] | p[2]) == 0;
+      return Bytes == 1 ? p[0] != 0 : (p[0] | p[1] | p[2]) == 0;
     };
     for (int x = 0; x < W;) {
       if (!black(x)) {
@@ -789,9 +890,9 @@ RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_
   return data;
 }
 
-}  // namespace
-
-int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+// The mask's region data (see CreateRgnFromBmp), with Bands in rectangles as tall as the rows they
+// repeat; 0 for an empty mask.
+int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
   // Kept between calls: a form's shape is rebuilt band by band at every resize.
   thread_local std::vector<RECT> runs;
@@ -799,16 +900,45 @@ int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
   // A plain picture is read where it lies, any other through a 24-bit copy.
   const TPoint offset(XOffset, YOffset);
   if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
-    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset,
+    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
   } else {
     const TbsFBitmap fast(Mask->Handle());
-    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset,
+    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
   }
   size_t bytes = 0;
   Data = PackRegionData(runs, RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() }, bytes);
   return int(bytes);
+}
+
+// The region of the black pixels of Mask moved by (X, Y); null for none. The rows a tiled mask repeats
+// go in as one rectangle each run, not one for every row.
+HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
+  RGNDATA* data = nullptr;
+  const int size = MaskRegionData(Mask, X, Y, true, data);
+  if (size == 0) return nullptr;
+  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
+  std::free(data);
+  return rgn;
+}
+
+// The region of the black pixels of a W x H piece of black flags placed at At, in bands.
+HRGN GridRegion(const std::vector<uint8_t>& Pixels, int W, int H, TPoint At) {
+  thread_local std::vector<RECT> runs;
+  runs.clear();
+  ScanBlackRuns(runs, W, H, 1, At, true, [&](int y) { return Pixels.data() + size_t(y) * size_t(W); });
+  size_t bytes = 0;
+  RGNDATA* data = PackRegionData(runs, RECT { At.X, At.Y, At.X + W, At.Y + H }, bytes);
+  HRGN rgn = ExtCreateRegion(nullptr, DWORD(bytes), data);
+  std::free(data);
+  return rgn;
+}
+
+}  // namespace
+
+int CreateRgnFromBmp(TBitmap* Mask, int XOffset, int YOffset, RGNDATA*& Data) {
+  return MaskRegionData(Mask, XOffset, YOffset, false, Data);
 }
 
 // ---- The fast bitmap -------------------------------------------------------------------------------------

@@ -145,7 +145,7 @@ class TbsSkinPopupWindow : public TCustomControl {
   int GetEndStartVisibleIndex() const;
   bool GetActive(int X, int Y) const;
   bool InWindow(TPoint P) const;
-  void PaintMenu(HDC DC);
+  void PaintMenu(TCanvas* C);
 
   void Dispatch(TMessage& Message) override;
 
@@ -153,7 +153,7 @@ class TbsSkinPopupWindow : public TCustomControl {
   void CreateParams(TCreateParams& Params) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-  // The whole level through one off-screen bitmap; erasing first would only flicker.
+  // Erasing first would only flicker.
   void Paint() override;
 
  private:
@@ -172,8 +172,10 @@ class TbsSkinPopupWindow : public TCustomControl {
   int WalkToChoosable(bool Down);
   void CalcItemRects();
   int ItemHeightOf(const TbsSkinMenuItem* I) const;
-  void CreateRealImage(TBitmap* B);
+  void DrawFrame(TCanvas* C);
+  void DrawFacePart(TCanvas* C, const TRect& R);
   void SetMenuWindowRegion();
+  bool PaintCovers(const TRect& R) const;
   void DrawUpMarker(TCanvas* C);
   void DrawDownMarker(TCanvas* C);
   void RedrawMarkers();

@@ -59,9 +59,9 @@ void TbsSkinMenuItem::Redraw() {
     FParent->FMorphTimer->SetEnabled(true);
     return;
   }
-  // Without morphing the look follows the state at once.
+  // Without morphing the look follows the state at once; a paint still to come shows it too.
   FMorphStep = (FActive || FDown) ? 10 : 0;
-  if (FParent->HandleAllocated()) Draw(FParent->Canvas());
+  if (FParent->HandleAllocated() && !FParent->PaintCovers(FObjectRect)) Draw(FParent->Canvas());
 }
 
 void TbsSkinMenuItem::Draw(TCanvas* C) {
@@ -211,32 +211,33 @@ void TbsSkinMenuItem::DefaultDraw(TCanvas* Canvas) {
 
 // ---- Levels ----------------------------------------------------------------------------------------------
 
-void TbsSkinPopupWindow::Paint() { PaintMenu(Canvas()->Handle()); }
+void TbsSkinPopupWindow::Paint() { PaintMenu(Canvas()); }
 
-void TbsSkinPopupWindow::PaintMenu(HDC DC) {
+// Straight onto C, part after part: the window's surface only shows what was drawn once the queue runs
+// dry, so nothing flickers, and no bitmap of the level's size is filled and copied again.
+void TbsSkinPopupWindow::PaintMenu(TCanvas* C) {
   const int W = Width(), H = Height();
   if (W < 1 || H < 1) return;
-  TBitmap B;
-  B.SetSize(W, H);
-  CreateRealImage(&B);
-  for (auto& it : FItemList) it->Draw(B.Canvas());
+  DrawFrame(C);
+  for (auto& it : FItemList) it->Draw(C);
   if (FScroll) {
-    DrawUpMarker(B.Canvas());
-    DrawDownMarker(B.Canvas());
+    DrawUpMarker(C);
+    DrawDownMarker(C);
   }
-  BitBlt(DC, 0, 0, W, H, B.Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void TbsSkinPopupWindow::CreateRealImage(TBitmap* B) {
+// The frame, and the items' background of a level that scrolls. The items of a level that does not
+// scroll cover the items rectangle: of the skin's face only its four borders are built then.
+void TbsSkinPopupWindow::DrawFrame(TCanvas* C) {
   const int W = Width(), H = Height();
   if (FData) {
-    const TbsDataSkinPopupWindow& d = *FData;
-    CreateSkinImage(d.LTPoint, d.RTPoint, d.LBPoint, d.RBPoint, d.ItemsRect, FNewLTPoint, FNewRTPoint, FNewLBPoint,
-                    FNewRBPoint, FNewItemsRect, B, FPicture, TRect(0, 0, FPicture->Width(), FPicture->Height()), W, H,
-                    FScroll);
+    const TRect& r = FNewItemsRect;
+    if (FScroll) return DrawFacePart(C, TRect(0, 0, W, H));
+    for (const TRect& part : { TRect(0, 0, W, r.Top), TRect(0, r.Bottom, W, H), TRect(0, r.Top, r.Left, r.Bottom),
+                               TRect(r.Right, r.Top, W, r.Bottom) })
+      DrawFacePart(C, part);
     return;
   }
-  TCanvas* C = B->Canvas();
   const int band = FImages ? FGlyphWidth + 2 : 21;
   C->Brush()->SetColor(clBtnFace);
   C->FillRect(TRect(0, 0, band, H));
@@ -245,6 +246,34 @@ void TbsSkinPopupWindow::CreateRealImage(TBitmap* B) {
   TRect r(0, 0, W, H);
   Frame3D(C, r, clGrayText, clGrayText, 1);
   Frame3D(C, r, clWindow, clWindow, 1);
+}
+
+// The skin's face inside R (level coordinates), built through a bitmap of R's size: the face laid out for
+// the whole level, moved by R's top-left and cut to R's size. Every piece of the face either lies where
+// the whole face has it or falls outside the part, as long as each part stays on one side of the items
+// rectangle or is the whole level.
+void TbsSkinPopupWindow::DrawFacePart(TCanvas* C, const TRect& R) {
+  if (RectWidth(R) < 1 || RectHeight(R) < 1) return;
+  const TbsDataSkinPopupWindow& d = *FData;
+  const int dx = R.Left, dy = R.Top;
+  auto moved = [&](const TPoint& P) { return TPoint(P.X - dx, P.Y - dy); };
+  const TRect items(FNewItemsRect.Left - dx, FNewItemsRect.Top - dy, FNewItemsRect.Right - dx,
+                    FNewItemsRect.Bottom - dy);
+  TBitmap B;
+  CreateSkinImage(d.LTPoint, d.RTPoint, d.LBPoint, d.RBPoint, d.ItemsRect, moved(FNewLTPoint), moved(FNewRTPoint),
+                  moved(FNewLBPoint), moved(FNewRBPoint), items, &B, FPicture,
+                  TRect(0, 0, FPicture->Width(), FPicture->Height()), Width() - dx, Height() - dy, FScroll,
+                  TbsFaceCut { RectWidth(R), RectHeight(R) });
+  C->Draw(dx, dy, &B);
+}
+
+// Whether the part of the window still to be painted (all of it, once shown) holds R.
+bool TbsSkinPopupWindow::PaintCovers(const TRect& R) const {
+  HRGN pending = CreateRectRgn(0, 0, 0, 0);
+  RECT box {};
+  const bool simple = GetUpdateRgn(FHandle, pending, FALSE) == SIMPLEREGION && GetRgnBox(pending, &box) != ERROR;
+  DeleteObject(pending);
+  return simple && box.left <= R.Left && box.top <= R.Top && box.right >= R.Right && box.bottom >= R.Bottom;
 }
 
 // The window takes the region; this level never deletes it.

@@ -381,6 +381,44 @@ TEST_F(PopupMenuTest, SkinnedLookComesFromThePopupWindowAndItemRecords) {
   Gallery(Menu()->Level(1)->Handle(), "bsSkinMenus", "popup", "skinned-submenu");
 }
 
+// A level just shown is drawn whole by its first paint: the item highlighted on opening waits for it.
+// Afterwards an item's change shows at once, unless a paint still to come covers the item.
+TEST_F(PopupMenuTest, TheFirstPaintDrawsTheOpeningHighlightAndLaterChangesShowAtOnce) {
+  BuildMenu();
+  LoadTestSkin();
+  spm->Popup(100, 100);
+  TbsSkinPopupWindow* l = Level(0);
+  ASSERT_TRUE(l->SkinLook());
+  ASSERT_EQ(l->ActiveItem(), 2);
+  const HWND h = l->Handle();
+  const uint8_t item = ObjectOwnerOf("menuitem");
+  // The look of item I at its second row and column.
+  auto look = [&](int I) {
+    const TRect& o = l->Items(I)->ObjectRect();
+    const mkskin::DecodedPixel p = Decode(xt::ReadPixel(h, o.Left + 1, o.Top + 1));
+    return p.owner == item ? int(p.code) : -1;
+  };
+  const int hot = mkskin::KeyCode("activeskinrect"), normal = mkskin::KeyCode("skinrect");
+  for (int i = 0; i < l->ItemCount(); ++i) EXPECT_EQ(look(i), -1) << "item " << i << " before the first paint";
+  UpdateWindow(h);
+  EXPECT_EQ(look(2), hot);
+  EXPECT_EQ(look(3), normal);
+  // The pending paint covers only Exit: More lights up and Open goes out at once.
+  const RECT exitRect = l->Items(4)->ObjectRect();
+  InvalidateRect(h, &exitRect, FALSE);
+  l->PopupKeyDown(VK_DOWN);
+  EXPECT_EQ(look(3), hot);
+  EXPECT_EQ(look(2), normal);
+  // It covers More exactly: More waits for it, Open does not.
+  const RECT moreRect = l->Items(3)->ObjectRect();
+  InvalidateRect(h, &moreRect, FALSE);
+  l->PopupKeyDown(VK_UP);
+  EXPECT_EQ(look(2), hot);
+  EXPECT_EQ(look(3), hot);
+  UpdateWindow(h);
+  EXPECT_EQ(look(3), normal);
+}
+
 TEST_F(PopupMenuTest, AnItemRecordWithoutItsPictureGivesTheDefaultLookAndStaysAsLoaded) {
   BuildMenu();
   LoadTestSkin();

@@ -281,3 +281,48 @@ TEST(SkinRegion, CrossedCornersOrNothingInsideGiveNoRegion) {
   auto white = Picture(10, 8, [](int, int) { return kWhite; });
   EXPECT_EQ(Region(kFrame, white.get(), 17, 4), nullptr);  // no client and no black pixel
 }
+
+TEST(SkinRegion, IsTheClientAndTheBlackOfTheMaskPiecesForAnyGeometryAndMask) {
+  // Random masks (32-bit, 24-bit, monochrome) and geometry, corner points crossing, pieces cut off the
+  // picture, some stretched: the region holds exactly the new client and the black of CreateSkinMask's
+  // pieces where the window puts them.
+  std::mt19937 rng(909);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 300; ++round) {
+    const int mw = pick(1, 14), mh = pick(1, 14), density = pick(0, 100);
+    auto black = [&, seed = pick(0, 1 << 20)](int x, int y) { return (x * 7 + y * 13 + seed) % 100 < density; };
+    std::unique_ptr<TBitmap> mask;
+    if (round % 3 < 2) {
+      mask = Picture(
+          mw, mh, [&](int x, int y) { return black(x, y) ? kBlack : 0x000100u; }, round % 3 ? pf24bit : pf32bit);
+    } else {
+      mask = std::make_unique<TBitmap>();
+      mask->SetMonochrome(true);
+      mask->SetSize(mw, mh);
+      for (int y = 0; y < mh; ++y)
+        for (int x = 0; x < mw; ++x) mask->Canvas()->SetPixels(x, y, black(x, y) ? clBlack : clWhite);
+    }
+    auto pt = [&] { return TPoint(pick(-2, 16), pick(-2, 16)); };
+    const TPoint lt = pt(), rt = pt(), lb = pt(), rb = pt();
+    const int w = pick(-2, 40), h = pick(-2, 40);
+    const TRect cl(pick(-1, 8), pick(-1, 8), pick(4, 16), pick(4, 16));
+    const TRect ncl(cl.Left, cl.Top, w - (mw - cl.Right) + pick(-1, 1), h - (mh - cl.Bottom));
+    const TPoint nrt(w - (mw - rt.X) + pick(-1, 1), rt.Y), nlb(lb.X, h - (mh - lb.Y)), nrb(nrt.X, nlb.Y);
+    HRGN rgn = nullptr;
+    CreateSkinRegion(rgn, lt, rt, lb, rb, cl, lt, nrt, nlb, nrb, ncl, mask.get(), w, h);
+    TBitmap top, left, right, bottom;
+    CreateSkinMask(lt, rt, lb, rb, cl, lt, nrt, nlb, nrb, ncl, mask.get(), &top, &left, &right, &bottom, w, h);
+    const bool none = lt.X > nrt.X || lt.Y > nlb.Y;
+    auto in = [](TBitmap& piece, int x, int y) {
+      return x >= 0 && y >= 0 && x < piece.Width() && y < piece.Height() && Px(piece, x, y) == kBlack;
+    };
+    for (int y = -1; y <= std::max(h, 0); ++y)
+      for (int x = -1; x <= std::max(w, 0); ++x) {
+        const bool client = x >= ncl.Left && x < ncl.Right && y >= ncl.Top && y < ncl.Bottom;
+        const bool expected = !none && (client || in(top, x, y) || in(bottom, x, y - ncl.Bottom) ||
+                                        in(left, x, y - ncl.Top) || in(right, x - ncl.Right, y - ncl.Top));
+        ASSERT_EQ(rgn && PtInRegion(rgn, x, y), expected) << "round " << round << " at " << x << "," << y;
+      }
+    if (rgn) DeleteObject(rgn);
+  }
+}
