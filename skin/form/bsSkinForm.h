@@ -15,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
@@ -478,6 +479,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool IsMDIForm() const;
   bool IsMaximizedMDIChild() const;
   void RemoveRegion();
+  std::vector<int64_t> ShapeKey(TBitmap* Mask) const;
+  bool KeepsShape() const;
   TBitmap* SourcePicture() const;
   void TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile);
 
@@ -496,6 +499,10 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   std::unique_ptr<TTimer> FMouseTimer, FMorphTimer;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjects;
   std::array<std::unique_ptr<TBitmap>, 4> FMaskBands;  // top, bottom, left, right
+  // What the window's shape was last cut from, and the shape as handed to the window: a skin of the same
+  // design in other colours leaves the shape as it is.
+  std::vector<int64_t> FShapeKey;
+  std::vector<uint8_t> FShapeData;
   // The client background last tiled, and from what (forgotten at every skin change).
   std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
   TBitmap* FBGSource { nullptr };

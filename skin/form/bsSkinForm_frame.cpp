@@ -363,6 +363,8 @@ void RurIvozedevUzivEred::CreateNewRegion() {
     return;
   }
   if (!FForm->HandleAllocated()) return;
+  std::vector<int64_t> key = ShapeKey(mask);
+  if (!key.empty() && key == FShapeKey && KeepsShape()) return;
   const TbsSkinData& s = *FSkinData;
   CreateSkinMask(s.LTPoint, s.RTPoint, s.LBPoint, s.RBPoint, s.MaskRectArea, FNewLTPoint, FNewRTPoint, FNewLBPoint,
                  FNewRBPoint, FNewMaskRectArea, mask, FMaskBands[kTop].get(), FMaskBands[kLeft].get(),
@@ -385,8 +387,41 @@ void RurIvozedevUzivEred::CreateNewRegion() {
   add(kBottom, 0, FNewMaskRectArea.Bottom);
   add(kLeft, 0, FNewMaskRectArea.Top);
   add(kRight, FNewMaskRectArea.Right, FNewMaskRectArea.Top);
+  FShapeData.resize(GetRegionData(rgn, 0, nullptr));
+  if (FShapeData.empty() ||
+      GetRegionData(rgn, DWORD(FShapeData.size()), reinterpret_cast<RGNDATA*>(FShapeData.data())) == 0)
+    key.clear();
   SetWindowRgn(FForm->Handle(), rgn, TRUE);
   FHasRegion = true;
+  FShapeKey = std::move(key);
+}
+
+// The mask's pixels, the skin's points and the form's size and window: an empty key for a mask that
+// cannot be read as it is (the shape is then cut every time).
+std::vector<int64_t> RurIvozedevUzivEred::ShapeKey(TBitmap* Mask) const {
+  const TbsSkinData& s = *FSkinData;
+  std::vector<int64_t> key { FOldWidth, FOldHeight, int64_t(reinterpret_cast<intptr_t>(FForm->Handle())) };
+  for (const TPoint* p :
+       { &s.LTPoint, &s.RTPoint, &s.LBPoint, &s.RBPoint, &FNewLTPoint, &FNewRTPoint, &FNewLBPoint, &FNewRBPoint })
+    bsKeyPoint(key, *p);
+  bsKeyRect(key, s.MaskRectArea);
+  bsKeyRect(key, FNewMaskRectArea);
+  if (!bsKeyPixels(key, Mask)) key.clear();
+  return key;
+}
+
+// Whether the window still has the shape last handed to it (nothing else replaced or removed it).
+bool RurIvozedevUzivEred::KeepsShape() const {
+  if (!FHasRegion) return false;
+  HRGN now = CreateRectRgn(0, 0, 0, 0);
+  std::vector<uint8_t> data;
+  if (GetWindowRgn(FForm->Handle(), now) != ERROR) {
+    data.resize(GetRegionData(now, 0, nullptr));
+    if (!data.empty() && GetRegionData(now, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0)
+      data.clear();
+  }
+  DeleteObject(now);
+  return !data.empty() && data == FShapeData;
 }
 
 // ---- Non-client painting ----------------------------------------------------------------------------------

@@ -93,6 +93,31 @@ TEST_F(FormSkinChangeTest, ASwitchPaintsEveryOpenFormOnce) {
   }
 }
 
+// The second skin is drawn on the test skin's design (the same mask): switching keeps the window's shape,
+// so nothing below the form is uncovered and repainted. A mask changed where it lies reshapes the form.
+TEST_F(FormSkinChangeTest, ASkinOfTheSameShapeUncoversNothingBelowTheForm) {
+  TForm* below = NewForm(60, 50, 500, 400);
+  auto* shape = new TTestShape(below);
+  shape->SetParent(below);
+  shape->SetAlign(alClient);
+  below->Show();
+  LoadTestSkin();
+  Show();
+  const HWND h = form->Handle();
+  const int before = shape->Paints;
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(shape->Paints, before);
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 4, 4 }));
+  skin->Mask->Canvas()->Brush()->SetColor(clBlack);
+  skin->Mask->Canvas()->FillRect(TRect(0, 0, 4, 4));
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 399, 0 }));
+}
+
 TEST_F(FormSkinChangeTest, ControlsOfTheFormFollowTheirOwnSkinOnly) {
   LoadTestSkin();
   auto* other = new TbsSkinData(form);
