@@ -174,8 +174,7 @@ bool bsKeyPixels(std::vector<int64_t>& Key, TBitmap* Picture) {
   if (!Picture || Picture->Empty() || GetObjectA(Picture->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits)
     return false;
   const int bpp = ds.dsBm.bmBitsPixel, w = ds.dsBm.bmWidth, h = std::abs(ds.dsBm.bmHeight);
-  Key.insert(Key.end(), { w, h, bpp, int64_t(ds.dsBmih.biCompression), int64_t(ds.dsBitfields[0]),
-                          int64_t(ds.dsBitfields[1]), int64_t(ds.dsBitfields[2]) });
+  std::vector<int64_t> colours;
   if (bpp <= 8) {
     // The colour table decides what an index shows: a mask's black may be either index.
     struct {
@@ -189,21 +188,22 @@ bool bsKeyPixels(std::vector<int64_t>& Key, TBitmap* Picture) {
     DeleteDC(dc);
     if (got <= 0) return false;
     for (int i = 0; i < (1 << bpp); ++i)
-      Key.push_back(int64_t(RGB(info.Table[i].rgbRed, info.Table[i].rgbGreen, info.Table[i].rgbBlue)));
+      colours.push_back(int64_t(RGB(info.Table[i].rgbRed, info.Table[i].rgbGreen, info.Table[i].rgbBlue)));
   }
+  Key.insert(Key.end(), { w, h, bpp, int64_t(ds.dsBmih.biCompression), int64_t(ds.dsBitfields[0]),
+                          int64_t(ds.dsBitfields[1]), int64_t(ds.dsBitfields[2]) });
+  Key.insert(Key.end(), colours.begin(), colours.end());
   // Row by row without the padding (whose bytes mean nothing), the bits past the last pixel cleared.
-  const size_t bits = size_t(w) * size_t(bpp), full = bits / 8;
+  const size_t bits = size_t(w) * size_t(bpp), full = bits / 8, words = full / 8 + 1;
   const uint8_t tail = uint8_t(0xFF00 >> (bits % 8));
-  std::vector<uint8_t> row(full + 8);
   const auto* base = static_cast<const uint8_t*>(ds.dsBm.bmBits);
-  for (int y = 0; y < h; ++y) {
+  size_t at = Key.size();
+  Key.resize(at + words * size_t(h), 0);
+  for (int y = 0; y < h; ++y, at += words) {
     const uint8_t* from = base + ptrdiff_t(y) * ds.dsBm.bmWidthBytes;
-    std::fill(row.begin(), row.end(), 0);
-    std::memcpy(row.data(), from, full);
-    if (bits % 8) row[full] = from[full] & tail;
-    const size_t at = Key.size();
-    Key.resize(at + (full + 8) / 8);
-    std::memcpy(Key.data() + at, row.data(), (full + 8) / 8 * 8);
+    auto* to = reinterpret_cast<uint8_t*>(Key.data() + at);
+    std::memcpy(to, from, full);
+    if (bits % 8) to[full] = from[full] & tail;
   }
   return true;
 }

@@ -257,7 +257,7 @@ void RurIvozedevUzivEred::MainMenuEnter(TObject* Sender) {
 
 void RurIvozedevUzivEred::ChangeSkinData() {
   FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
-  FBGSource = nullptr;
+  ++FSkinChanges;
   // The frame is drawn from the skin's picture: without one it keeps the built-in look.
   FSkinSupport = FSkinData && !FSkinData->Empty && !FSkinData->Picture->Empty();
   if (FSkinSupport) {

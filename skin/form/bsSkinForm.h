@@ -483,6 +483,7 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool KeepsShape() const;
   TBitmap* SourcePicture() const;
   void TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile);
+  std::vector<int64_t> TileKey(int W, int BH, TBitmap* Src, const TRect& Tile) const;
 
   TForm* FForm { nullptr };
   TbsSkinData* FSkinData { nullptr };
@@ -503,10 +504,10 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   // design in other colours leaves the shape as it is.
   std::vector<int64_t> FShapeKey;
   std::vector<uint8_t> FShapeData;
-  // The client background last tiled, and from what (forgotten at every skin change).
+  // The client background last tiled, and what it was built from.
   std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
-  TBitmap* FBGSource { nullptr };
-  TRect FBGTile;
+  std::vector<int64_t> FBGKey;
+  uint64_t FSkinChanges { 0 };
 
   bool FShowIcon { false };
   bool FMaximizeOnFullScreen { false };

@@ -587,17 +587,29 @@ void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRe
   const int tw = Tile.Width(), th = Tile.Height();
   const int bh = std::min(H, th * ((32 + th - 1) / th));
   TBitmap& band = *FBGCache;
-  if (FBGSource != Src || FBGTile != Tile || band.Width() != W || band.Height() != bh) {
+  if (std::vector<int64_t> key = TileKey(W, bh, Src, Tile); key != FBGKey) {
     band.SetSize(W, bh);
     HDC d = band.Canvas()->Handle();
     BitBlt(d, 0, 0, std::min(tw, W), std::min(th, bh), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
     for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, bh), d, 0, 0, SRCCOPY);
     for (int h = th; h < bh; h *= 2) BitBlt(d, 0, h, W, std::min(h, bh - h), d, 0, 0, SRCCOPY);
-    FBGSource = Src;
-    FBGTile = Tile;
+    FBGKey = std::move(key);
   }
   HDC from = band.Canvas()->Handle();
   for (int y = 0; y < H; y += bh) BitBlt(DC, 0, y, W, std::min(bh, H - y), from, 0, 0, SRCCOPY);
+}
+
+// A tile no larger than the band is compared by its pixels, so that a skin with the same background keeps
+// the band; a larger one by its identity, taken as changed at every skin change.
+std::vector<int64_t> RurIvozedevUzivEred::TileKey(int W, int BH, TBitmap* Src, const TRect& Tile) const {
+  std::vector<int64_t> key { W, BH };
+  bsKeyRect(key, Tile);
+  const bool small =
+      Tile == TRect(0, 0, Src->Width(), Src->Height()) && int64_t(Src->Width()) * Src->Height() <= int64_t(W) * BH;
+  if (small && bsKeyPixels(key, Src)) return key;
+  bsKeyPicture(key, Src);
+  key.push_back(int64_t(FSkinChanges));
+  return key;
 }
 
 void RurIvozedevUzivEred::PaintBG(HDC DC) {
