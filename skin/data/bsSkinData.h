@@ -800,6 +800,10 @@ void bsSkinPicturesChanged();
 void bsKeyPicture(std::vector<int64_t>& Key, TBitmap* Picture);
 void bsKeyRect(std::vector<int64_t>& Key, const TRect& R);
 void bsKeyPoint(std::vector<int64_t>& Key, const TPoint& P);
+// A picture by what it holds rather than by its object: its size, format, colours and pixels, so that a
+// picture loaded again with the same pixels (another skin drawn on the same design) gives the same key.
+// False, with nothing added, for a picture whose pixels are not in memory to read.
+bool bsKeyPixels(std::vector<int64_t>& Key, TBitmap* Picture);
 
 class TbsSkinData : public TComponent {
   XJ_CLASS(TbsSkinData, TComponent)

@@ -1,6 +1,9 @@
 // TbsSkinData: construction, lookups, clearing, the active picture list, the skin-change broadcast and
 // the frame every load runs in.
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 
 #include "platform/vcl/Forms.h"
@@ -165,6 +168,45 @@ void bsKeyRect(std::vector<int64_t>& Key, const TRect& R) {
 }
 
 void bsKeyPoint(std::vector<int64_t>& Key, const TPoint& P) { Key.insert(Key.end(), { P.X, P.Y }); }
+
+bool bsKeyPixels(std::vector<int64_t>& Key, TBitmap* Picture) {
+  DIBSECTION ds {};
+  if (!Picture || Picture->Empty() || GetObjectA(Picture->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits)
+    return false;
+  const int bpp = ds.dsBm.bmBitsPixel, w = ds.dsBm.bmWidth, h = std::abs(ds.dsBm.bmHeight);
+  std::vector<int64_t> colours;
+  if (bpp <= 8) {
+    // The colour table decides what an index shows: a mask's black may be either index.
+    struct {
+      BITMAPINFOHEADER Header;
+      RGBQUAD Table[256];
+    } info {};
+    info.Header = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), w, -h, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0 };
+    HDC dc = CreateCompatibleDC(nullptr);
+    const int got =
+        GetDIBits(dc, Picture->Handle(), 0, 0, nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteDC(dc);
+    if (got <= 0) return false;
+    for (int i = 0; i < (1 << bpp); ++i)
+      colours.push_back(int64_t(RGB(info.Table[i].rgbRed, info.Table[i].rgbGreen, info.Table[i].rgbBlue)));
+  }
+  Key.insert(Key.end(), { w, h, bpp, int64_t(ds.dsBmih.biCompression), int64_t(ds.dsBitfields[0]),
+                          int64_t(ds.dsBitfields[1]), int64_t(ds.dsBitfields[2]) });
+  Key.insert(Key.end(), colours.begin(), colours.end());
+  // Row by row without the padding (whose bytes mean nothing), the bits past the last pixel cleared.
+  const size_t bits = size_t(w) * size_t(bpp), full = bits / 8, words = full / 8 + 1;
+  const uint8_t tail = uint8_t(0xFF00 >> (bits % 8));
+  const auto* base = static_cast<const uint8_t*>(ds.dsBm.bmBits);
+  size_t at = Key.size();
+  Key.resize(at + words * size_t(h), 0);
+  for (int y = 0; y < h; ++y, at += words) {
+    const uint8_t* from = base + ptrdiff_t(y) * ds.dsBm.bmWidthBytes;
+    auto* to = reinterpret_cast<uint8_t*>(Key.data() + at);
+    std::memcpy(to, from, full);
+    if (bits % 8) to[full] = from[full] & tail;
+  }
+  return true;
+}
 
 // ---- Clearing -------------------------------------------------------------------------------------------
 

@@ -257,7 +257,7 @@ void RurIvozedevUzivEred::MainMenuEnter(TObject* Sender) {
 
 void RurIvozedevUzivEred::ChangeSkinData() {
   FActiveObject = FOldActiveObject = FMouseCaptureObject = -1;
-  FBGSource = nullptr;
+  ++FSkinChanges;
   // The frame is drawn from the skin's picture: without one it keeps the built-in look.
   FSkinSupport = FSkinData && !FSkinData->Empty && !FSkinData->Picture->Empty();
   if (FSkinSupport) {
@@ -302,11 +302,19 @@ void RurIvozedevUzivEred::ChangeSkinData() {
 
 // The frame's insets may have changed: the window recomputes its client area, and the form lays its
 // controls out again when that changed size. (A frame change does it without resizing the window twice.)
+// A client area already where the frame puts it (a skin of the same design) is left as it is.
 void RurIvozedevUzivEred::UpDateForm() {
   if (!FForm->HandleAllocated()) return;
   HWND h = FForm->Handle();
-  RECT before {}, after {};
+  RECT before {}, after {}, window {};
   GetClientRect(h, &before);
+  GetWindowRect(h, &window);
+  POINT origin {};
+  ClientToScreen(h, &origin);
+  const TRect whole(0, 0, window.right - window.left, window.bottom - window.top);
+  const TRect client(origin.x - window.left, origin.y - window.top, origin.x - window.left + before.right,
+                     origin.y - window.top + before.bottom);
+  if (client == (IsFrameless() ? whole : FrameClientRect(whole))) return;
   SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   GetClientRect(h, &after);
   if (after.right != before.right || after.bottom != before.bottom)

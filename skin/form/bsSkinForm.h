@@ -15,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
@@ -478,8 +479,11 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool IsMDIForm() const;
   bool IsMaximizedMDIChild() const;
   void RemoveRegion();
+  std::vector<int64_t> ShapeKey(TBitmap* Mask) const;
+  bool KeepsShape() const;
   TBitmap* SourcePicture() const;
   void TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile);
+  std::vector<int64_t> TileKey(int W, int BH, TBitmap* Src, const TRect& Tile) const;
 
   TForm* FForm { nullptr };
   TbsSkinData* FSkinData { nullptr };
@@ -496,10 +500,14 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   std::unique_ptr<TTimer> FMouseTimer, FMorphTimer;
   std::vector<std::unique_ptr<TbsActiveSkinObject>> FObjects;
   std::array<std::unique_ptr<TBitmap>, 4> FMaskBands;  // top, bottom, left, right
-  // The client background last tiled, and from what (forgotten at every skin change).
+  // What the window's shape was last cut from, and the shape as handed to the window: a skin of the same
+  // design in other colours leaves the shape as it is.
+  std::vector<int64_t> FShapeKey;
+  std::vector<uint8_t> FShapeData;
+  // The client background last tiled, and what it was built from.
   std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
-  TBitmap* FBGSource { nullptr };
-  TRect FBGTile;
+  std::vector<int64_t> FBGKey;
+  uint64_t FSkinChanges { 0 };
 
   bool FShowIcon { false };
   bool FMaximizeOnFullScreen { false };

@@ -363,6 +363,8 @@ void RurIvozedevUzivEred::CreateNewRegion() {
     return;
   }
   if (!FForm->HandleAllocated()) return;
+  std::vector<int64_t> key = ShapeKey(mask);
+  if (!key.empty() && key == FShapeKey && KeepsShape()) return;
   const TbsSkinData& s = *FSkinData;
   CreateSkinMask(s.LTPoint, s.RTPoint, s.LBPoint, s.RBPoint, s.MaskRectArea, FNewLTPoint, FNewRTPoint, FNewLBPoint,
                  FNewRBPoint, FNewMaskRectArea, mask, FMaskBands[kTop].get(), FMaskBands[kLeft].get(),
@@ -385,8 +387,41 @@ void RurIvozedevUzivEred::CreateNewRegion() {
   add(kBottom, 0, FNewMaskRectArea.Bottom);
   add(kLeft, 0, FNewMaskRectArea.Top);
   add(kRight, FNewMaskRectArea.Right, FNewMaskRectArea.Top);
+  FShapeData.resize(GetRegionData(rgn, 0, nullptr));
+  if (FShapeData.empty() ||
+      GetRegionData(rgn, DWORD(FShapeData.size()), reinterpret_cast<RGNDATA*>(FShapeData.data())) == 0)
+    key.clear();
   SetWindowRgn(FForm->Handle(), rgn, TRUE);
   FHasRegion = true;
+  FShapeKey = std::move(key);
+}
+
+// The mask's pixels, the skin's points and the form's size and window: an empty key for a mask that
+// cannot be read as it is (the shape is then cut every time).
+std::vector<int64_t> RurIvozedevUzivEred::ShapeKey(TBitmap* Mask) const {
+  const TbsSkinData& s = *FSkinData;
+  std::vector<int64_t> key { FOldWidth, FOldHeight, int64_t(reinterpret_cast<intptr_t>(FForm->Handle())) };
+  for (const TPoint* p :
+       { &s.LTPoint, &s.RTPoint, &s.LBPoint, &s.RBPoint, &FNewLTPoint, &FNewRTPoint, &FNewLBPoint, &FNewRBPoint })
+    bsKeyPoint(key, *p);
+  bsKeyRect(key, s.MaskRectArea);
+  bsKeyRect(key, FNewMaskRectArea);
+  if (!bsKeyPixels(key, Mask)) key.clear();
+  return key;
+}
+
+// Whether the window still has the shape last handed to it (nothing else replaced or removed it).
+bool RurIvozedevUzivEred::KeepsShape() const {
+  if (!FHasRegion) return false;
+  HRGN now = CreateRectRgn(0, 0, 0, 0);
+  std::vector<uint8_t> data;
+  if (GetWindowRgn(FForm->Handle(), now) != ERROR) {
+    data.resize(GetRegionData(now, 0, nullptr));
+    if (!data.empty() && GetRegionData(now, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0)
+      data.clear();
+  }
+  DeleteObject(now);
+  return !data.empty() && data == FShapeData;
 }
 
 // ---- Non-client painting ----------------------------------------------------------------------------------
@@ -552,17 +587,29 @@ void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRe
   const int tw = Tile.Width(), th = Tile.Height();
   const int bh = std::min(H, th * ((32 + th - 1) / th));
   TBitmap& band = *FBGCache;
-  if (FBGSource != Src || FBGTile != Tile || band.Width() != W || band.Height() != bh) {
+  if (std::vector<int64_t> key = TileKey(W, bh, Src, Tile); key != FBGKey) {
     band.SetSize(W, bh);
     HDC d = band.Canvas()->Handle();
     BitBlt(d, 0, 0, std::min(tw, W), std::min(th, bh), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
     for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, bh), d, 0, 0, SRCCOPY);
     for (int h = th; h < bh; h *= 2) BitBlt(d, 0, h, W, std::min(h, bh - h), d, 0, 0, SRCCOPY);
-    FBGSource = Src;
-    FBGTile = Tile;
+    FBGKey = std::move(key);
   }
   HDC from = band.Canvas()->Handle();
   for (int y = 0; y < H; y += bh) BitBlt(DC, 0, y, W, std::min(bh, H - y), from, 0, 0, SRCCOPY);
+}
+
+// A tile no larger than the band is compared by its pixels, so that a skin with the same background keeps
+// the band; a larger one by its identity, taken as changed at every skin change.
+std::vector<int64_t> RurIvozedevUzivEred::TileKey(int W, int BH, TBitmap* Src, const TRect& Tile) const {
+  std::vector<int64_t> key { W, BH };
+  bsKeyRect(key, Tile);
+  const bool small =
+      Tile == TRect(0, 0, Src->Width(), Src->Height()) && int64_t(Src->Width()) * Src->Height() <= int64_t(W) * BH;
+  if (small && bsKeyPixels(key, Src)) return key;
+  bsKeyPicture(key, Src);
+  key.push_back(int64_t(FSkinChanges));
+  return key;
 }
 
 void RurIvozedevUzivEred::PaintBG(HDC DC) {

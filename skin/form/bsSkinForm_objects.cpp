@@ -421,14 +421,14 @@ void TbsSkinCaptionObject::MakeBackground(TBitmap* B, TBitmap* P, const TRect& S
     c->CopyRect(TRect(0, 0, w, h), P->Canvas(), S);
     return;
   }
-  // An empty middle (the caps cover the whole look) has nothing to repeat: only the caps are drawn.
-  if (m > 0)
-    for (int i = 0; i <= w / m; ++i) {
-      const int cut = std::max((i + 1) * m - w, 0);
-      if (m - cut < 1) continue;
-      c->CopyRect(TRect(i * m, 0, (i + 1) * m - cut, h), P->Canvas(),
-                  TRect(mid.Left, mid.Top, mid.Right - cut, mid.Bottom));
-    }
+  // An empty middle (the caps cover the whole look) has nothing to repeat: only the caps are drawn. The
+  // middle is copied from the picture once; the rest of the row repeats what is already there, doubling.
+  if (m > 0) {
+    const int first = std::min(m, w);
+    c->CopyRect(TRect(0, 0, first, h), P->Canvas(), TRect(mid.Left, mid.Top, mid.Left + first, mid.Bottom));
+    for (int done = m; done < w; done *= 2)
+      c->CopyRect(TRect(done, 0, std::min(2 * done, w), h), c, TRect(0, 0, std::min(done, w - done), h));
+  }
   if (l > 0) c->CopyRect(TRect(0, 0, l, h), P->Canvas(), TRect(S.Left, S.Top, S.Left + l, S.Bottom));
   if (rc > 0) c->CopyRect(TRect(w - rc, 0, w, h), P->Canvas(), TRect(S.Right - rc, S.Top, S.Right, S.Bottom));
 }

@@ -316,7 +316,7 @@ void RurIvozedevUzivEred::ExitSizeMove() {
 void RurIvozedevUzivEred::BeforeSkinDataChange(TbsSkinData* Data) {
   if (Data != FSkinData || !Data) return;
   FSkinSupport = false;
-  FBGSource = nullptr;
+  ++FSkinChanges;
   FMouseTimer->SetEnabled(false);
   FMorphTimer->SetEnabled(false);
   // An open skin menu draws from the skin about to change.

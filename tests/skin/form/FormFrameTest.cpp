@@ -63,6 +63,24 @@ TEST_F(FormFrameTest, TheClientBackgroundRepeatsTheTileFromTheClientOrigin) {
   check(238, 161);
 }
 
+// Both skins tile the client from pictures of the same pixels; one of them changed where it lies (the same
+// picture, another colour at one pixel) shows after the next skin change, in every copy of the tile.
+TEST_F(FormFrameTest, TheClientBackgroundFollowsTheTilesPixelsAcrossSkinChanges) {
+  LoadTestSkin();
+  Show();
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  TBitmap* tile = static_cast<TBitmap*>(skin->ActivePictures->Items(skin->BGPictureIndex));
+  const COLORREF was = COLORREF(tile->Canvas()->Pixels(3, 5));
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 16 * 7 + 3, 16 * 2 + 5), was);
+  tile->Canvas()->SetPixels(3, 5, TColor(RGB(1, 2, 3)));
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  for (const TPoint& p : { TPoint(3, 5), TPoint(16 * 7 + 3, 16 * 2 + 5), TPoint(16 * 20 + 3, 16 * 11 + 5) })
+    EXPECT_EQ(xt::ReadPixel(form->Handle(), p.X, p.Y), RGB(1, 2, 3)) << p.X << ", " << p.Y;
+  EXPECT_EQ(xt::ReadPixel(form->Handle(), 4, 5), COLORREF(tile->Canvas()->Pixels(4, 5)));
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {

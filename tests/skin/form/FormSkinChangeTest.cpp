@@ -93,6 +93,37 @@ TEST_F(FormSkinChangeTest, ASwitchPaintsEveryOpenFormOnce) {
   }
 }
 
+// The second skin is drawn on the test skin's design (the same mask and insets): switching keeps the
+// window's shape and client area, so nothing below the form is uncovered and repainted and the frame is
+// not measured again. A mask changed where it lies reshapes the form.
+TEST_F(FormSkinChangeTest, ASkinOfTheSameDesignKeepsTheShapeAndTheClientArea) {
+  TForm* below = NewForm(60, 50, 500, 400);
+  auto* shape = new TTestShape(below);
+  shape->SetParent(below);
+  shape->SetAlign(alClient);
+  below->Show();
+  Show();
+  LoadTestSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(form->ClientRect(), TRect(0, 0, 400 - 6 - 6, 300 - 28 - 22));
+  const HWND h = form->Handle();
+  const int before = shape->Paints;
+  TRecorder frame(form, { WM_NCCALCSIZE });
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(shape->Paints, before);
+  EXPECT_EQ(frame.Count(WM_NCCALCSIZE), 0);
+  EXPECT_EQ(form->ClientToScreen(TPoint(0, 0)), TPoint(106, 108));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 4, 4 }));
+  skin->Mask->Canvas()->Brush()->SetColor(clBlack);
+  skin->Mask->Canvas()->FillRect(TRect(0, 0, 4, 4));
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(xt::WindowRegionContains(h, POINT { 0, 0 }));
+  EXPECT_FALSE(xt::WindowRegionContains(h, POINT { 399, 0 }));
+}
+
 TEST_F(FormSkinChangeTest, ControlsOfTheFormFollowTheirOwnSkinOnly) {
   LoadTestSkin();
   auto* other = new TbsSkinData(form);
