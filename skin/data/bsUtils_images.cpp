@@ -231,11 +231,11 @@ class TPieceCopier {
     const int w = RectWidth(area), h = RectHeight(area);
     TPixels whole;
     if (FS.Bytes) {
-      FStore.resize(size_t(w) * size_t(h) * size_t(FD.Bytes));
+      FStore.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
       for (int y = 0; y < h; ++y)
-        CopyPixels(FStore.data() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
+        CopyPixels(FStore.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
                    FS.Bytes, w);
-      whole.Base = FStore.data();
+      whole.Base = FStore.get();
       whole.Stride = ptrdiff_t(w) * FD.Bytes;
       whole.Bytes = FD.Bytes;
     } else {
@@ -292,7 +292,7 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::vector<uint8_t> FStore;
+  std::unique_ptr<uint8_t[]> FStore;
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
