@@ -9,6 +9,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -82,13 +86,36 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   return p;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// 24-bit pixels widened to 32 bits four at a time by one byte shuffle, on processors that have it: the
+// first pixels of N done, their count returned. Sixteen bytes are read for twelve, so the last loads
+// stop short of the row's end.
+__attribute__((target("ssse3"))) int WidenByShuffle(uint8_t* D, const uint8_t* S, int N) {
+  const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int i = 0;
+  for (; i + 6 <= N; i += 4, D += 16, S += 12)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
+                     _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), order));
+  return i;
+}
+
+int Widen(uint8_t* D, const uint8_t* S, int N) {
+  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  return shuffle ? WidenByShuffle(D, S, N) : 0;
+}
+#else
+int Widen(uint8_t*, const uint8_t*, int) { return 0; }
+#endif
+
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
     std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
-    // Four pixels from twelve bytes at a time (faces are mostly this copy), then four bytes read at a
-    // time but the last pixel's, which may end the row.
-    int i = 0;
+    // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
+    // at a time, then four bytes read at a time but the last pixel's, which may end the row.
+    int i = Widen(D, S, N);
+    D += size_t(i) * 4;
+    S += size_t(i) * 3;
     for (; i + 4 <= N; i += 4, D += 16, S += 12) {
       uint64_t a;
       uint32_t b;
