@@ -9,6 +9,7 @@
 // base class's Dispatch; what nobody handles ends in DefaultHandler (for a windowed control, the
 // window's previous native procedure).
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -612,6 +613,10 @@ class TWinControl : public TControl {
   void SetParentWindow(HWND Value);
   // Creates the window anew when it exists, keeping the object, its children and its state.
   void RecreateWnd();
+  // The same, with Change made between the old window's going and the new one's making: what Change sets
+  // (a font, colours, a size) is taken by the new window as it is made instead of being told to the old
+  // one on its way out. Without a window, Change alone runs.
+  void RecreateWndWith(const std::function<void()>& Change);
   void DestroyHandle();
   bool Showing() const { return FShowing; }
 

@@ -272,10 +272,27 @@ void TWinControl::RecreateWnd() {
   if (FHandle) Perform(CM_RECREATEWND, 0, 0);
 }
 
-void TWinControl::CMRecreateWnd(TMessage&) {
+void TWinControl::RecreateWndWith(const std::function<void()>& Change) {
+  // A control that answers the message itself may never run the change: it runs afterwards then.
+  bool made = false;
+  const std::function<void()> once = [&] {
+    made = true;
+    Change();
+  };
+  const auto life = LifeToken();
+  if (FHandle) Perform(CM_RECREATEWND, 0, reinterpret_cast<LPARAM>(&once));
+  if (!made && !life.expired()) Change();
+}
+
+// LParam: null, or the change RecreateWndWith makes while there is no window.
+void TWinControl::CMRecreateWnd(TMessage& Message) {
   const bool wasFocused = Focused();
-  auto life = LifeToken();  // the new window's first messages may free the control
+  auto life = LifeToken();  // the new window's first messages (and the change) may free the control
   DestroyHandle();
+  if (const auto* change = reinterpret_cast<const std::function<void()>*>(Message.LParam)) {
+    (*change)();
+    if (life.expired()) return;
+  }
   UpdateControlState();
   if (wasFocused && !life.expired() && FHandle) ::SetFocus(FHandle);
 }

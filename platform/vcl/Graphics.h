@@ -322,6 +322,9 @@ class TCanvas : public TPersistent {
 
   // With every object selected (the DC is made first by a descendant that owns one).
   HDC Handle();
+  // The DC as the source of a copy: made, with the brush's background colour (which a colour picture
+  // copied onto a monochrome one is measured against) but no font or pen selected for it.
+  HDC SourceHandle();
   void SetHandle(HDC Value);
   bool HandleAllocated() const { return FHandle != nullptr; }
 

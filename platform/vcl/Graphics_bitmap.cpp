@@ -528,7 +528,7 @@ void TBitmap::FreeImage() { FreeMask(); }
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   if (Empty()) return;
   HDC dst = ACanvas->Handle();
-  HDC src = Canvas()->Handle();
+  HDC src = Canvas()->SourceHandle();
   const int w = Rect.Width(), h = Rect.Height();
   if (!FTransparent) {
     StretchBlt(dst, Rect.Left, Rect.Top, w, h, src, 0, 0, FWidth, FHeight, static_cast<DWORD>(ACanvas->CopyMode()));

@@ -33,6 +33,11 @@ HDC TCanvas::Handle() {
   return FHandle;
 }
 
+HDC TCanvas::SourceHandle() {
+  RequiredState({ csHandleValid, csBrushValid });
+  return FHandle;
+}
+
 void TCanvas::SetHandle(HDC Value) {
   if (FHandle == Value) return;
   if (FHandle) {
@@ -284,8 +289,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
   if (!Canvas) return;
   Changing();
   RequiredState({ csHandleValid, csFontValid, csBrushValid });
-  Canvas->RequiredState({ csHandleValid, csBrushValid });
-  StretchBlt(FHandle, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), Canvas->FHandle, Source.Left, Source.Top,
+  StretchBlt(FHandle, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), Canvas->SourceHandle(), Source.Left, Source.Top,
              Source.Width(), Source.Height(), static_cast<DWORD>(FCopyMode));
   Changed();
 }

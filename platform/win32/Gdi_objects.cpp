@@ -46,20 +46,6 @@ bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::
 
 }  // namespace
 
-void* Register(std::unique_ptr<Object> obj) {
-  Table& t = T();
-  std::lock_guard<std::mutex> g(t.lock);
-  uintptr_t h = t.next;
-  t.next += 16;
-  obj->handle = reinterpret_cast<void*>(h);
-  if (obj->kind == Kind::DC)
-    ++t.counters.DCs;
-  else if (Counted(*obj))
-    ++t.counters.Objects;
-  t.objects.Insert(h, std::move(obj));
-  return reinterpret_cast<void*>(h);
-}
-
 namespace {
 
 std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object some other thread may have cached leaves
@@ -80,6 +66,24 @@ const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
 CacheEntry& CacheSlot(const void* h) { return tCache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63]; }
 
 }  // namespace
+
+void* Register(std::unique_ptr<Object> obj) {
+  Table& t = T();
+  std::lock_guard<std::mutex> g(t.lock);
+  uintptr_t h = t.next;
+  t.next += 16;
+  obj->handle = reinterpret_cast<void*>(h);
+  if (obj->kind == Kind::DC)
+    ++t.counters.DCs;
+  else if (Counted(*obj))
+    ++t.counters.Objects;
+  // The thread that makes an object is nearly always the one that draws with it next: its cache holds
+  // the object from the start, so that a paint's new DCs and pictures are not first looked up under the lock.
+  CacheSlot(obj->handle) = CacheEntry { obj->handle, obj.get(), gRemovals.load(std::memory_order_acquire) };
+  obj->cachedBy = tCache;
+  t.objects.Insert(h, std::move(obj));
+  return reinterpret_cast<void*>(h);
+}
 
 Object* Lookup(const void* h) {
   if (!h) return nullptr;

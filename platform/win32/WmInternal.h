@@ -69,6 +69,7 @@ struct Wnd {
   bool ncDirty { false };
   bool internalPaint { false };
   bool paintListed { false };  // on the list of windows needing paint
+  uint64_t paintSearch { 0 };  // the last search for a window to paint that found one at or below it
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };

@@ -108,13 +108,15 @@ void PaintNow(Wnd* w, UINT flags) {
     if (Wnd* c = FromHandle(*it)) PaintNow(c, flags);
 }
 
-Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter) {
+// Search: the search's mark, which the windows needing paint and their ancestors carry.
+Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, uint64_t Search) {
+  if (w->paintSearch != Search) return nullptr;  // nothing below needs paint
   if (!w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
   inFilter = inFilter || !filter || w->handle == filter;
   if (inFilter && NeedsPaint(w)) return w;
   // Siblings below paint first, so that a window above (or a transparent one) paints over them.
   for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, inFilter)) return f;
+    if (Wnd* f = FindPaint(*it, filter, inFilter, Search)) return f;
   return nullptr;
 }
 
@@ -128,9 +130,11 @@ namespace {
 // walking the window tree.
 struct PaintState : StatePart {
   std::vector<Wnd*> list;
+  uint64_t searches { 0 };
 };
 
-std::vector<Wnd*>& PaintList() { return Part<PaintState>(PartId::Paint).list; }
+PaintState& Paints() { return Part<PaintState>(PartId::Paint); }
+std::vector<Wnd*>& PaintList() { return Paints().list; }
 
 }  // namespace
 
@@ -146,12 +150,18 @@ void PaintStateChanged(Wnd* w) {
   }
 }
 
+// The first window needing paint in the order a walk of the whole tree meets them. Only the branches that
+// lead to one are walked: a form of a hundred controls paints them one by one, and each search walked
+// all hundred.
 Wnd* NextPaintWindow(HWND filter) {
-  const auto& list = PaintList();
-  if (std::none_of(list.begin(), list.end(), ReallyVisible)) return nullptr;
+  PaintState& state = Paints();
+  if (std::none_of(state.list.begin(), state.list.end(), ReallyVisible)) return nullptr;
+  const uint64_t search = ++state.searches;
+  for (Wnd* w : state.list)
+    for (Wnd* a = w; a && a->paintSearch != search; a = a->parent) a->paintSearch = search;
   const auto& tops = Desktop()->children;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, false)) return f;
+    if (Wnd* f = FindPaint(*it, filter, false, search)) return f;
   return nullptr;
 }
 

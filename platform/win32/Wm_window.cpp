@@ -25,6 +25,8 @@ std::string FoldCase(const char* s) {
 struct ClassTable {
   std::map<std::string, std::unique_ptr<WndClass>> byName;
   ATOM nextAtom { 0xC000 };
+  uint64_t removals { 0 };            // classes unregistered so far
+  uint64_t builtInAt { UINT64_MAX };  // removals when the built-in classes were last all there
 };
 
 ClassTable& Classes() {
@@ -495,6 +497,18 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 }
 }  // namespace xj::wm
 
+namespace {
+// The built-in classes, which window creation and class queries ask for every time: registered again
+// only once a class has gone, since a program may unregister one of them.
+void RegisterBuiltInClasses() {
+  ClassTable& t = Classes();
+  if (t.builtInAt == t.removals) return;
+  RegisterMdiClient();
+  RegisterControlClasses();
+  t.builtInAt = t.removals;
+}
+}  // namespace
+
 BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
   WndClass* c = FindClass(className);
   if (!c) {
@@ -506,12 +520,12 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     return FALSE;
   }
   Classes().byName.erase(FoldCase(c->name.c_str()));
+  ++Classes().removals;
   return TRUE;
 }
 
 BOOL GetClassInfoA(HINSTANCE, LPCSTR className, LPWNDCLASSA wc) {
-  RegisterMdiClient();
-  RegisterControlClasses();
+  RegisterBuiltInClasses();
   WndClass* c = FindClass(className);
   if (!c || !wc) {
     SetLastError(c ? ERROR_INVALID_PARAMETER : ERROR_FILE_NOT_FOUND);
@@ -647,8 +661,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     SetLastError(ERROR_ACCESS_DENIED);
     return nullptr;
   }
-  RegisterMdiClient();
-  RegisterControlClasses();
+  RegisterBuiltInClasses();
   WndClass* cls = FindClass(className);
   if (!cls) {
     SetLastError(ERROR_FILE_NOT_FOUND);

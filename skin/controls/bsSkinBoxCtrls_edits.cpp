@@ -558,23 +558,25 @@ void TbsSkinCustomEdit::GetSkinData() {
 
 void TbsSkinCustomEdit::ChangeSkinData() {
   GetSkinData();
-  if (Skinned()) {
-    if (FUseSkinFont) {
-      Font()->SetName(FontName);
-      Font()->SetStyle(FontStyle);
+  const bool focused = Focused();
+  RecreateWndWith([&] {
+    if (Skinned()) {
+      if (FUseSkinFont) {
+        Font()->SetName(FontName);
+        Font()->SetStyle(FontStyle);
+      } else {
+        Font()->Assign(FDefaultFont.get());
+      }
+      SetHeight(RectHeight(SkinRect));
+      if (FUseSkinFont) Font()->SetHeight(FontHeight);
+      Font()->SetColor(focused ? ActiveFontColor : FontColor);
+      if (FUseSkinFont) Font()->SetCharset(FDefaultFont->Charset());
     } else {
       Font()->Assign(FDefaultFont.get());
+      if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
+      if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
     }
-    SetHeight(RectHeight(SkinRect));
-    if (FUseSkinFont) Font()->SetHeight(FontHeight);
-    Font()->SetColor(Focused() ? ActiveFontColor : FontColor);
-    if (FUseSkinFont) Font()->SetCharset(FDefaultFont->Charset());
-  } else {
-    Font()->Assign(FDefaultFont.get());
-    if (FDefaultWidth > 0) SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) SetHeight(FDefaultHeight);
-  }
-  RecreateWnd();
+  });
 }
 
 void TbsSkinCustomEdit::SetButtonMode(bool Value) {

@@ -104,7 +104,7 @@ void TbsListBox::Dispatch(TMessage& Message) {
       PaintHandler(reinterpret_cast<TWMPaint&>(Message));
       return;
     case WM_ERASEBKGND:
-      if (Width() > 0 && Height() > 0) PaintBG(reinterpret_cast<HDC>(Message.WParam));
+      if (Width() > 0 && Height() > 0 && !PaintCoversAll()) PaintBG(reinterpret_cast<HDC>(Message.WParam));
       Message.Result = 1;
       return;
     case CN_DRAWITEM: {
@@ -211,6 +211,15 @@ void TbsListBox::PaintBG(HDC DC) {
     c.FillRect(TRect(0, 0, Width(), Height()));
   }
   c.SetHandle(nullptr);
+}
+
+// A paint in one column draws every row over its whole rectangle (a default row is its size, a skinned
+// one at least as high as the rows) and fills the rest below them: the background erased first would
+// only be painted over.
+bool TbsListBox::PaintCoversAll() {
+  if (Columns() > 0) return false;
+  if (Frame) Frame->GetSkinData();
+  return !Skinned() || IsNullRect(Frame->SItemRect) || Frame->SItemRect.Height() >= ItemHeight();
 }
 
 void TbsListBox::PaintWindow(HDC DC) {

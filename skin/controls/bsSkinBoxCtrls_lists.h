@@ -68,6 +68,7 @@ class TbsListBox : public TListBox {
 
  private:
   void PaintBG(HDC DC);
+  bool PaintCoversAll();
   void PaintList(HDC DC, bool Columns);
   void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.

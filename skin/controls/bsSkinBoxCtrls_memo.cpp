@@ -66,9 +66,12 @@ void TbsSkinCustomMemo::GetSkinData() {
 
 void TbsSkinCustomMemo::ChangeSkinData() {
   GetSkinData();
-  if (FSkinObjectIndex == -1) {
-    Font()->Assign(FDefaultFont.get());
-  } else {
+  const bool hot = Hot(), focused = Focused();
+  RecreateWndWith([&] {
+    if (FSkinObjectIndex == -1) {
+      Font()->Assign(FDefaultFont.get());
+      return;
+    }
     if (FUseSkinFont) {
       Font()->SetName(FontName);
       Font()->SetStyle(FontStyle);
@@ -77,13 +80,11 @@ void TbsSkinCustomMemo::ChangeSkinData() {
     } else {
       Font()->Assign(FDefaultFont.get());
     }
-    const bool hot = Hot();
-    Font()->SetColor(Focused() ? ActiveFontColor : FontColor);
+    Font()->SetColor(focused ? ActiveFontColor : FontColor);
     // The background follows the same state as the hot look would give it.
     SetColor(hot && ColourFollowsHot() ? ActiveBGColor : BGColor);
-  }
+  });
   UpDateScrollRange();
-  if (HandleAllocated()) RecreateWnd();
 }
 
 void TbsSkinCustomMemo::SetHot(bool Hot, bool Other) {

@@ -420,7 +420,7 @@ struct TbsSkinGeometry::TFace {
   int Width { 0 };
   int Height { 0 };
   int Bytes { 0 };
-  std::vector<uint8_t> Pixels;
+  std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
   bool CopyTo(TBitmap* B, int ResizeMode) const {
@@ -437,7 +437,7 @@ struct TbsSkinGeometry::TFace {
         out.Bytes != Bytes)
       return false;
     for (int y = 0; y < out.Height; ++y)
-      std::memcpy(out.Base + out.Stride * y, Pixels.data() + out.RowBytes() * size_t(y), out.RowBytes());
+      std::memcpy(out.Base + out.Stride * y, Pixels.get() + out.RowBytes() * size_t(y), out.RowBytes());
     return true;
   }
 
@@ -446,20 +446,25 @@ struct TbsSkinGeometry::TFace {
     Width = Rows.Width;
     Height = Rows.Height;
     Bytes = Rows.Bytes;
-    Pixels.resize(Rows.RowBytes() * size_t(Rows.Height));
+    Pixels.reset(new uint8_t[Rows.RowBytes() * size_t(Rows.Height)]);
     for (int y = 0; y < Rows.Height; ++y)
-      std::memcpy(Pixels.data() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
+      std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
   }
 };
 
-// What the face depends on of the geometry: the source rectangle, the size and every point it is cut at.
-std::vector<int64_t> TbsSkinGeometry::FaceGeometryKey(const TRect& R, int W, int H) const {
-  std::vector<int64_t> key { W, H, FResizeMode, FaceCut.Width, FaceCut.Height };
-  for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(key, *r);
+// What the face depends on of the geometry, added to Key: the source rectangle, the size and every point
+// it is cut at.
+void TbsSkinGeometry::AddFaceGeometryKey(std::vector<int64_t>& Key, const TRect& R, int W, int H) const {
+  Key.insert(Key.end(), { W, H, FResizeMode, FaceCut.Width, FaceCut.Height });
+  for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(Key, *r);
   for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(key, *p);
-  return key;
+    bsKeyPoint(Key, *p);
 }
+
+namespace {
+// The destination's seven values, the picture's three and the geometry's thirty-seven.
+constexpr size_t kFaceKeySize = 47;
+}  // namespace
 
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
@@ -473,18 +478,19 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     BuildFaceImage(B, SB, R, W, H);
     return;
   }
-  std::vector<int64_t> key {
-    int64_t(B->PixelFormat()),
-    B->Empty() ? 0 : before.Width,
-    B->Empty() ? 0 : before.Height,
-    before.Bytes,
-    int64_t(fill),
-    int64_t(ColorToRGB(canvas->Font()->Color())),
-    int64_t(ColorToRGB(canvas->Brush()->Color())),
-  };
+  std::vector<int64_t> key;
+  key.reserve(kFaceKeySize);  // built up in one allocation: every paint makes one
+  key.insert(key.end(), {
+                            int64_t(B->PixelFormat()),
+                            B->Empty() ? 0 : before.Width,
+                            B->Empty() ? 0 : before.Height,
+                            before.Bytes,
+                            int64_t(fill),
+                            int64_t(ColorToRGB(canvas->Font()->Color())),
+                            int64_t(ColorToRGB(canvas->Brush()->Color())),
+                        });
   bsKeyPicture(key, SB);
-  const std::vector<int64_t> geometry = FaceGeometryKey(R, W, H);
-  key.insert(key.end(), geometry.begin(), geometry.end());
+  AddFaceGeometryKey(key, R, W, H);
   auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
   if (!FFace || FFace->Key != key) FFace = shared.Find(key);
   if (FFace && FFace->CopyTo(B, FResizeMode)) return;

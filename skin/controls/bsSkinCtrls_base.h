@@ -106,7 +106,7 @@ struct TbsSkinGeometry {
  private:
   struct TFace;
   void BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
-  std::vector<int64_t> FaceGeometryKey(const TRect& R, int W, int H) const;
+  void AddFaceGeometryKey(std::vector<int64_t>& Key, const TRect& R, int W, int H) const;
   mutable std::shared_ptr<TFace> FFace;  // the last face built
 };
 

@@ -9,6 +9,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -82,12 +86,46 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   return p;
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+// 24-bit pixels widened to 32 bits four at a time by one byte shuffle, on processors that have it: the
+// first pixels of N done, their count returned. Sixteen bytes are read for twelve, so the last loads
+// stop short of the row's end.
+__attribute__((target("ssse3"))) int WidenByShuffle(uint8_t* D, const uint8_t* S, int N) {
+  const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+  int i = 0;
+  for (; i + 6 <= N; i += 4, D += 16, S += 12)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
+                     _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), order));
+  return i;
+}
+
+int Widen(uint8_t* D, const uint8_t* S, int N) {
+  static const bool shuffle = __builtin_cpu_supports("ssse3");
+  return shuffle ? WidenByShuffle(D, S, N) : 0;
+}
+#else
+int Widen(uint8_t*, const uint8_t*, int) { return 0; }
+#endif
+
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
     std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
-    // Four bytes read at a time but the last pixel's, which may end the row.
-    int i = 0;
+    // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
+    // at a time, then four bytes read at a time but the last pixel's, which may end the row.
+    int i = Widen(D, S, N);
+    D += size_t(i) * 4;
+    S += size_t(i) * 3;
+    for (; i + 4 <= N; i += 4, D += 16, S += 12) {
+      uint64_t a;
+      uint32_t b;
+      std::memcpy(&a, S, 8);
+      std::memcpy(&b, S + 8, 4);
+      const uint64_t lo = (a & 0xFFFFFF) | (a >> 24 & 0xFFFFFF) << 32;
+      const uint64_t hi = (a >> 48 | uint64_t(b & 0xFF) << 16) | uint64_t(b >> 8) << 32;
+      std::memcpy(D, &lo, 8);
+      std::memcpy(D + 8, &hi, 8);
+    }
     for (; i + 1 < N; ++i, D += 4, S += 3) {
       uint32_t v;
       std::memcpy(&v, S, 4);
@@ -220,11 +258,11 @@ class TPieceCopier {
     const int w = RectWidth(area), h = RectHeight(area);
     TPixels whole;
     if (FS.Bytes) {
-      FStore.resize(size_t(w) * size_t(h) * size_t(FD.Bytes));
+      FStore.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
       for (int y = 0; y < h; ++y)
-        CopyPixels(FStore.data() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
+        CopyPixels(FStore.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
                    FS.Bytes, w);
-      whole.Base = FStore.data();
+      whole.Base = FStore.get();
       whole.Stride = ptrdiff_t(w) * FD.Bytes;
       whole.Bytes = FD.Bytes;
     } else {
@@ -281,7 +319,7 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::vector<uint8_t> FStore;
+  std::unique_ptr<uint8_t[]> FStore;
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile

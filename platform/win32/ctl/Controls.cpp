@@ -86,13 +86,15 @@ int WheelNotches(int& rest, WPARAM wParam) {
 
 HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
 
-TEXTMETRICA MetricsOf(HWND hwnd, HFONT font) {
+// A memory DC measures as the window's own would (text depends on the font alone) without working out
+// what of the window shows.
+TEXTMETRICA MetricsOf(HFONT font) {
   TEXTMETRICA tm {};
-  HDC dc = GetDC(hwnd);
+  HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FontOrDefault(font));
   GetTextMetricsA(dc, &tm);
   SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
+  DeleteDC(dc);
   if (tm.tmHeight <= 0) tm.tmHeight = 16;
   return tm;
 }

@@ -97,8 +97,8 @@ int WheelNotches(int& rest, WPARAM wParam);
 
 // The font a control draws with: the one WM_SETFONT gave it, else the system font.
 HFONT FontOrDefault(HFONT font);
-// Text metrics of `font` on the window's screen.
-TEXTMETRICA MetricsOf(HWND hwnd, HFONT font);
+// Text metrics of `font`.
+TEXTMETRICA MetricsOf(HFONT font);
 
 // The order of sorted item texts: case-blind for ASCII letters only; double-byte characters compare by
 // their bytes.

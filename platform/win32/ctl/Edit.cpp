@@ -61,7 +61,7 @@ LetterCase CaseOf(DWORD style) {
 
 void Layout(Edit& e) {
   if (e.laidOut) return;
-  Measurer m(e.hwnd, e.font, e.widths);
+  Measurer m(e.font, e.widths);
   e.lineHeight = m.Height();
   const std::string& t = e.text.Text();
   size_t n = t.size();
@@ -162,7 +162,7 @@ size_t FitWidth(Edit& e, const std::string& s) {
   int used = TextWidth(e);
   used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
   int room = f.right - f.left - 1 - used;
-  Measurer m(e.hwnd, e.font, e.widths);
+  Measurer m(e.font, e.widths);
   size_t fit = 0;
   for (size_t i = 0; i < s.size(); i += EditText::CharLength(s, i)) {
     room -= Masked(e) ? m.Width(&e.passwordChar, 1) : m.Width(s, i);

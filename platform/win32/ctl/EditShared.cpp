@@ -15,12 +15,12 @@ namespace xj::ctl {
 Measurer::~Measurer() {
   if (!FDc) return;
   SelectObject(FDc, FOld);
-  ReleaseDC(FHwnd, FDc);
+  DeleteDC(FDc);
 }
 
 HDC Measurer::Dc() {
   if (!FDc) {
-    FDc = GetDC(FHwnd);
+    FDc = CreateCompatibleDC(nullptr);
     FOld = SelectObject(FDc, FontOrDefault(FFont));
   }
   return FDc;

@@ -24,10 +24,11 @@ struct WidthCache {
   std::unordered_map<unsigned, int> wide;
 };
 
-// Measures with a window's font, taking a screen DC only when a width is not yet known.
+// Measures with a window's font, taking a memory DC (text depends on the font alone) only when a width is
+// not yet known.
 class Measurer {
  public:
-  Measurer(HWND hwnd, HFONT font, WidthCache& cache) : FHwnd(hwnd), FFont(font), FCache(cache) {}
+  Measurer(HFONT font, WidthCache& cache) : FFont(font), FCache(cache) {}
   ~Measurer();
   Measurer(const Measurer&) = delete;
   Measurer& operator=(const Measurer&) = delete;
@@ -48,7 +49,6 @@ class Measurer {
   HDC Dc();
   int Measure(const char* p, size_t n);
 
-  HWND FHwnd;
   HFONT FFont;
   WidthCache& FCache;
   HDC FDc {};

@@ -214,7 +214,7 @@ LRESULT SetOrderArray(Header& h, WPARAM size, const int* in) {
   return TRUE;
 }
 
-int LineHeight(const Header& h) { return MetricsOf(h.hwnd, h.font).tmHeight; }
+int LineHeight(const Header& h) { return MetricsOf(h.font).tmHeight; }
 
 // The header's place at the top of the parent's rectangle; the rest is what remains below.
 LRESULT Layout(const Header& h, HDLAYOUT* layout) {

@@ -678,13 +678,13 @@ LRESULT EraseBackground(ListBox& l, HDC dc) {
 // ---- Creation and fonts --------------------------------------------------------------------------------------
 
 void TakeFontMetrics(ListBox& l) {
-  TEXTMETRICA tm = MetricsOf(l.hwnd, l.font);
+  TEXTMETRICA tm = MetricsOf(l.font);
   l.charWidth = std::max(1, (int)tm.tmAveCharWidth);
   if (!OwnerDraw(l)) l.itemHeight = std::clamp((int)tm.tmHeight, 1, 255);
 }
 
 void Created(ListBox& l) {
-  TEXTMETRICA tm = MetricsOf(l.hwnd, l.font);
+  TEXTMETRICA tm = MetricsOf(l.font);
   l.charWidth = std::max(1, (int)tm.tmAveCharWidth);
   l.itemHeight = std::clamp((int)tm.tmHeight, 1, 255);
   if ((StyleOf(l) & LBS_OWNERDRAWFIXED) && !Variable(l)) l.itemHeight = MeasuredHeight(l, 0, 0);

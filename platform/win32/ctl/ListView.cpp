@@ -1782,7 +1782,7 @@ void Wheel(ListView& v, WPARAM wParam) {
 
 void TakeFont(ListView& v, HFONT font) {
   v.font = font;
-  TEXTMETRICA tm = MetricsOf(v.hwnd, font);
+  TEXTMETRICA tm = MetricsOf(font);
   v.lineH = tm.tmHeight;
   v.charW = std::max(1, (int)tm.tmAveCharWidth);
   if (v.header) SendMessageA(v.header, WM_SETFONT, (WPARAM)font, TRUE);

@@ -666,7 +666,7 @@ void Paint(TabCtl& t, HDC dc) {
 
 void TakeFont(TabCtl& t, HFONT font) {
   t.font = font;
-  t.textH = MetricsOf(t.hwnd, font).tmHeight;
+  t.textH = MetricsOf(font).tmHeight;
   if (t.turned) DeleteObject(t.turned);
   LOGFONTA lf {};
   GetObjectA(FontOrDefault(font), sizeof lf, &lf);

@@ -267,6 +267,19 @@ TEST(CanvasDraw, FontAndBrushChangedAfterDrawingAreFreed) {
   EXPECT_EQ(after.Objects, before.Objects);
 }
 
+// A picture drawn or copied from realises only what a copy reads of it, its brush's background colour: no
+// font or pen is made for its DC.
+TEST(CanvasDraw, APictureDrawnFromMakesItsBrushButNoFontOrPen) {
+  TBitmap src;
+  src.SetSize(3, 2);
+  TTestBitmap t(5, 4);
+  t.C()->Handle();  // the destination's objects made first
+  const int before = xj::gdi::GetCounters().Objects;
+  t.C()->Draw(1, 1, &src);
+  t.C()->CopyRect(TRect(0, 0, 3, 2), src.Canvas(), TRect(0, 0, 3, 2));
+  EXPECT_EQ(xj::gdi::GetCounters().Objects - before, 1);
+}
+
 TEST(CanvasCopy, BrushCopyPaintsTheBrushWhereTheKeyColourIs) {
   TBitmap src;
   src.SetSize(2, 2);

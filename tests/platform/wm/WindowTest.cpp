@@ -70,6 +70,18 @@ TEST_F(WindowTest, ClassRegistrationRules) {
   EXPECT_STREQ(name, "Tes");
 }
 
+TEST_F(WindowTest, BuiltInClassUnregisteredComesBackAtTheNextCreation) {
+  HWND top = Top(0, 0, 100, 100);
+  DestroyWindow(Child(top, 0, 0, 50, 20, WS_CHILD, 0, "EDIT"));  // the built-in classes are there now
+  ASSERT_TRUE(UnregisterClassA("edit", nullptr));
+  WNDCLASSA wc {};
+  EXPECT_TRUE(GetClassInfoA(nullptr, "Edit", &wc));
+  ASSERT_TRUE(UnregisterClassA("EDIT", nullptr));
+  HWND edit = Child(top, 0, 0, 50, 20, WS_CHILD, 0, "Edit");
+  ASSERT_TRUE(IsWindow(edit));
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 32767);  // the built-in edit answers, not a bare procedure
+}
+
 TEST_F(WindowTest, DestroyOrderChildrenAndOwnedWindows) {
   HWND top = Top(0, 0, 200, 200);
   HWND child = Child(top, 0, 0, 50, 50);

@@ -1076,3 +1076,33 @@ TEST_F(EditsTest, OEMConvertKeepsTypedTextAndEveryOtherStyleAsTheyAre) {
     EXPECT_EQ(styles[true] & ~ES_OEMCONVERT, styles[false]);
   }
 }
+
+// A skin switch makes an edit's or a memo's window anew with the new skin's font and size: the old window
+// is told neither on its way out, and the new one keeps the text and the focus.
+TEST_F(SkinEditTest, ASkinSwitchMakesTheWindowAnewWithoutTellingTheOldOne) {
+  LoadTestSkin();
+  auto* edit = NewSkinEdit(10, 10, false);
+  auto* memo = new TbsSkinMemo(form);
+  memo->SetParent(form);
+  memo->SetBounds(10, 60, 150, 70);
+  edit->SetSkinData(skin);
+  memo->SetSkinData(skin);
+  edit->SetText("编辑 one");
+  memo->SetText("第一行\r\nline two");
+  ShowUnfocused();
+  edit->SetFocus();
+  const HWND oldEdit = edit->Handle(), oldMemo = memo->Handle();
+  ASSERT_EQ(edit->Height(), 20);
+  xt::MessageTrace toEdit(oldEdit, { WM_SETFONT, WM_SIZE }), toMemo(oldMemo, { WM_SETFONT, WM_SIZE });
+  LoadSecondSkin();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(toEdit.Messages().size(), 0u);
+  EXPECT_EQ(toMemo.Messages().size(), 0u);
+  EXPECT_FALSE(IsWindow(oldEdit) || IsWindow(oldMemo));
+  EXPECT_EQ(GetFocus(), edit->Handle());
+  EXPECT_EQ(edit->Height(), 22);  // the second skin's edit
+  EXPECT_EQ(edit->Text(), "编辑 one");
+  EXPECT_EQ(memo->Text(), "第一行\r\nline two");
+  for (TWinControl* c : { static_cast<TWinControl*>(edit), static_cast<TWinControl*>(memo) })
+    EXPECT_EQ(HFONT(c->Perform(WM_GETFONT, 0, 0)), static_cast<TCustomEdit*>(c)->Font()->Handle());
+}

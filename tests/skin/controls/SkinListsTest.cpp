@@ -35,6 +35,13 @@ class ListsTest : public SkinControlsTest {
     xt::PumpUntilIdle();
   }
   static TRect Bounds(TControl* c) { return c->BoundsRect(); }
+  // A list in the loaded skin holding two items.
+  TbsSkinListBox* SkinnedList(int l, int t, int w, int h) {
+    auto* b = NewList(l, t, w, h);
+    b->SetSkinData(skin);
+    Fill(b, 2);
+    return b;
+  }
 };
 
 }  // namespace
@@ -71,12 +78,8 @@ TEST_F(ListsTest, TheVerticalBarComesWithOverflowAndGoesWithIt) {
 // Two lists of one size and skin show one background; when one grows, the other keeps its own.
 TEST_F(ListsTest, ListsOfOneSizeShareTheirBackgroundAndPartWhenOneGrows) {
   LoadTestSkin();
-  auto* a = NewList(10, 10, 100, 90);
-  auto* b = NewList(130, 10, 100, 90);
-  for (auto* l : { a, b }) {
-    l->SetSkinData(skin);
-    Fill(l, 2);
-  }
+  auto* a = SkinnedList(10, 10, 100, 90);
+  auto* b = SkinnedList(130, 10, 100, 90);
   Show();
   auto pixels = [&](TControl* c) {
     RedrawWindow(static_cast<TWinControl*>(c)->Handle(), nullptr, nullptr,
@@ -95,6 +98,37 @@ TEST_F(ListsTest, ListsOfOneSizeShareTheirBackgroundAndPartWhenOneGrows) {
   b->SetBounds(130, 10, 110, 100);
   EXPECT_EQ(pixels(b), grown);
   EXPECT_EQ(pixels(a), grown);
+}
+
+// Where no row is drawn, a repaint shows the list's background over whatever was there: beside the rows
+// of a list in columns, and below the item picture in rows taller than it.
+TEST_F(ListsTest, WhereNoRowIsDrawnARepaintShowsTheBackground) {
+  LoadTestSkin();
+  auto* columns = SkinnedList(10, 10, 160, 100);
+  auto* tall = SkinnedList(180, 10, 120, 100);
+  columns->SetColumns(2);
+  tall->ListBox()->SetItemHeight(31);  // the skin's item picture is 20 high
+  Show();
+  const struct {
+    TbsSkinListBox* list;
+    TPoint bare;
+  } cases[] = { { columns, TPoint(120, 10) }, { tall, TPoint(40, 27) } };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.list == columns ? "columns" : "tall rows");
+    TWinControl* list = c.list->ListBox();
+    const COLORREF background = Px(list, c.bare.X, c.bare.Y);
+    ASSERT_NE(background, RGB(1, 2, 3));
+    HDC dc = GetDC(list->Handle());
+    HBRUSH stale = CreateSolidBrush(RGB(1, 2, 3));
+    const RECT all { 0, 0, list->Width(), list->Height() };
+    FillRect(dc, &all, stale);
+    DeleteObject(stale);
+    ReleaseDC(list->Handle(), dc);
+    ASSERT_EQ(Px(list, c.bare.X, c.bare.Y), RGB(1, 2, 3));
+    InvalidateRect(list->Handle(), nullptr, TRUE);
+    xt::PumpUntilIdle();
+    EXPECT_EQ(Px(list, c.bare.X, c.bare.Y), background);
+  }
 }
 
 TEST_F(ListsTest, KeysWheelAndBarMovesKeepListAndBarInStep) {
