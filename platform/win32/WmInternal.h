@@ -172,8 +172,12 @@ bool IsTopLevel(const Wnd* w);
 bool ReallyVisible(const Wnd* w);  // visible with every ancestor
 POINT ClientOrigin(const Wnd* w);  // screen position of the client area's top-left
 POINT WindowOrigin(const Wnd* w);  // screen position of the window's top-left
-// Call after changing a window's rectangle, client area or parent: remembered origins are stale.
+// Call after changing a window's rectangle, client area, parent or place among its siblings, its
+// visible, disabled or minimized bit, or its region: remembered origins and the routed pointer's last
+// search are stale.
 void GeometryChanged();
+extern uint64_t gGeometryEpoch;
+inline uint64_t GeometryEpoch() { return gGeometryEpoch; }
 RECT ScreenRect(const Wnd* w);
 RECT ScreenClient(const Wnd* w);
 void Unlink(Wnd* w);

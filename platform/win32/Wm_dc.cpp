@@ -276,6 +276,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   RECT before = ScreenRect(w);
   HRGN old = w->region;
   w->region = rgn;
+  GeometryChanged();
   if (rgn) xj::gdi::SetRegionOwned(rgn, true);
   if (old) xj::gdi::DeleteOwnedRegion(old);
   if (redraw && wasVisible) {

@@ -173,7 +173,14 @@ bool TakePosted(MSG* out, HWND filter, UINT lo, UINT hi, bool remove) {
 
 // A cooked message is handed out: GetMessageTime, GetMessagePos and TranslateMessage read it later.
 void Took(Queue& q, const MSG& m, const std::string& text, MSG* out) {
-  *out = m;
+  // Field by field, as a cooked message has just been written: a wider read of it would wait for
+  // those writes to land instead of taking their values on the way.
+  out->hwnd = m.hwnd;
+  out->message = m.message;
+  out->wParam = m.wParam;
+  out->lParam = m.lParam;
+  out->time = m.time;
+  out->pt = m.pt;
   q.lastTime = m.time;
   q.lastPos = m.pt;
   if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {

@@ -74,8 +74,9 @@ bool ReallyVisible(const Wnd* w) {
   return w != nullptr;
 }
 
-// Origins are remembered from one geometry change to the next (on the GUI thread, which alone changes
-// geometry): every change of a rectangle, a client area or a parent starts a new epoch.
+// Origins, and the routed pointer's last search, are remembered from one geometry change to the next (on
+// the GUI thread, which alone changes geometry): every change of a rectangle, a client area, a parent or
+// the order of siblings, of the styles a search reads, or of a region starts a new epoch.
 uint64_t gGeometryEpoch = 1;
 
 void GeometryChanged() { ++gGeometryEpoch; }
@@ -726,10 +727,12 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
   BOOL wasDisabled = !w->Enabled();
   if (enable && wasDisabled) {
     w->style &= ~WS_DISABLED;
+    GeometryChanged();
     Send(w, WM_ENABLE, TRUE, 0);
   } else if (!enable && !wasDisabled) {
     Pin pin(w);
     w->style |= WS_DISABLED;
+    GeometryChanged();
     HWND focus = GetFocus();
     if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(nullptr);
     if (GetCapture() == hwnd) ReleaseCapture();
@@ -744,6 +747,7 @@ int Minimize(Wnd* w, int cmd, UINT& flags) {
   if (w->style & WS_MINIMIZE) return -1;
   if (!(w->style & WS_MAXIMIZE)) w->normal = w->rect;
   w->style = (w->style | WS_MINIMIZE) & ~WS_MAXIMIZE;
+  GeometryChanged();
   if (cmd == SW_MINIMIZE) flags |= SWP_NOACTIVATE;
   return SIZE_MINIMIZED;
 }
@@ -753,6 +757,7 @@ int Maximize(Wnd* w, RECT& target) {
   if (w->style & WS_MAXIMIZE) return -1;
   if (!(w->style & WS_MINIMIZE)) w->normal = w->rect;
   w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
+  GeometryChanged();
   HWND h = w->handle;
   MINMAXINFO mmi = QueryMinMax(w);
   if (!FromHandle(h)) return -1;
@@ -769,6 +774,7 @@ int Maximize(Wnd* w, RECT& target) {
 int Restore(Wnd* w, RECT& target) {
   if (!(w->style & (WS_MINIMIZE | WS_MAXIMIZE))) return -1;
   w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
+  GeometryChanged();
   target = w->normal;
   return SIZE_RESTORED;
 }
@@ -1152,6 +1158,7 @@ LONG_PTR SetStyle(Wnd* w, int index, LONG_PTR value) {
   if (!FromHandle(hwnd)) return old;
   bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
   field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
+  GeometryChanged();
   if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
   ss.styleOld = (DWORD)old;
   if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);

@@ -1,6 +1,9 @@
 // Mouse routing, activation, focus and the keyboard, driven through injected input.
 
+#include <functional>
+
 #include "platform/win32/WinBase.h"
+#include "platform/win32/WinGdi.h"
 #include "tests/platform/wm/WmTestUtil.h"
 
 using namespace xj::test;
@@ -87,6 +90,58 @@ TEST_F(InputTest, PointsFollowTheTreeThroughMovesFramesAndNewParents) {
   SetParent(inner, s.right);
   EXPECT_EQ(screenOfInner(), (std::pair<int, int> { 201 + 155, 101 + 15 }));
   EXPECT_EQ(moveLands(201 + 157, 101 + 18), (std::pair<int, int> { 2, 3 }));
+}
+
+// A move routed to a window, then a change that moves nothing (or none at all), then a move a few pixels
+// on: the second move goes where the tree as it now stands puts it. `inner` spans screen 116-135 inside
+// `left`; `cover` lies above it at left's client 20,5 (screen 131-150, 116-135).
+TEST_F(InputTest, MovesFollowStylesRegionsAndOrderBetweenMoves) {
+  struct Case {
+    const char* what;
+    int x;  // the second move's screen point, y is 119
+    std::function<void(HWND inner, HWND cover)> change;
+    enum { Inner, Left, Cover } lands;
+  };
+  const std::vector<Case> cases {
+    { "nothing", 120, [](HWND, HWND) {}, Case::Inner },
+    { "onto the window above, beside", 133, [](HWND, HWND) {}, Case::Cover },
+    { "hidden", 120, [](HWND inner, HWND) { ShowWindow(inner, SW_HIDE); }, Case::Left },
+    { "disabled", 120, [](HWND inner, HWND) { EnableWindow(inner, FALSE); }, Case::Left },
+    { "style without visible", 120,
+      [](HWND inner, HWND) { SetWindowLongA(inner, GWL_STYLE, GetWindowLongA(inner, GWL_STYLE) & ~WS_VISIBLE); },
+      Case::Left },
+    { "region away from the point", 120,
+      [](HWND inner, HWND) { SetWindowRgn(inner, CreateRectRgn(10, 10, 20, 20), FALSE); }, Case::Left },
+    { "cover widened over the point", 120,
+      [](HWND, HWND cover) { SetWindowPos(cover, nullptr, 0, 5, 40, 20, SWP_NOZORDER | SWP_NOACTIVATE); },
+      Case::Cover },
+    { "cover hidden, then inner below it", 133,
+      [](HWND inner, HWND cover) {
+        ShowWindow(cover, SW_HIDE);
+        SetWindowPos(inner, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      },
+      Case::Inner },
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scene s = MakeScene(this);
+    HWND inner = Child(s.left, 5, 5, 20, 20);
+    HWND cover = Child(s.left, 20, 5, 20, 20);
+    SetWindowPos(cover, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PumpUntilIdle();
+    MessageTrace first(nullptr, { WM_MOUSEMOVE });
+    MouseMove(118, 119);
+    ASSERT_EQ(first.Messages().size(), 1u);
+    ASSERT_EQ(first.Messages()[0].hwnd, inner);
+    c.change(inner, cover);
+    PumpUntilIdle();
+    MessageTrace second(nullptr, { WM_MOUSEMOVE });
+    MouseMove(c.x, 119);
+    const HWND want = c.lands == Case::Inner ? inner : c.lands == Case::Left ? s.left : cover;
+    ASSERT_EQ(second.Messages().size(), 1u);
+    EXPECT_EQ(second.Messages()[0].hwnd, want);
+    DestroyWindow(s.top);
+  }
 }
 
 TEST_F(InputTest, HitTestCodeDecidesClientOrNonClientMessages) {
