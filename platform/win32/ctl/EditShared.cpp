@@ -53,11 +53,7 @@ int Measurer::Measure(const char* p, size_t n) {
 
 int Measurer::Width(const std::string& s, size_t i) { return Width(s.data() + i, EditText::CharLength(s, i)); }
 
-int Measurer::Height() {
-  TEXTMETRICA tm {};
-  GetTextMetricsA(Dc(), &tm);
-  return tm.tmHeight > 0 ? tm.tmHeight : 16;
-}
+int Measurer::Height() { return MetricsOf(FFont).tmHeight; }
 
 // ---- Clipboard ---------------------------------------------------------------------------------------------------
 
