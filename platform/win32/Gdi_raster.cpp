@@ -247,6 +247,34 @@ void PaintSpans(DC& dc, const std::vector<Span>& spans, const Rop3& rop, const P
   }
 }
 
+// A solid one-pixel line of level and upright segments, copied over what lies beneath: each segment is
+// one rectangle, painted straight rather than as runs sorted row by row. A copy painted twice is the same
+// as once, so where the segments meet needs no care. False, painting nothing, for any other line.
+bool StrokeUpright(DC& dc, const std::vector<POINT>& pts, bool closed, const PenInfo& pen) {
+  if (pen.width > 1 || dc.st.rop2 != R2_COPYPEN || !StylePattern(pen.style).empty() || pts.size() < 2) return false;
+  const size_t segments = closed ? pts.size() : pts.size() - 1;
+  std::vector<RECT> rects;
+  rects.reserve(segments);
+  RECT bounds { INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN };
+  for (size_t i = 0; i < segments; ++i) {
+    const POINT a = pts[i], b = pts[(i + 1) % pts.size()];
+    if (a.x != b.x && a.y != b.y) return false;
+    if (a.x == b.x && a.y == b.y) continue;
+    // The end point is left out, as the walk along a line leaves it.
+    const RECT r = a.y == b.y ? (a.x < b.x ? RECT { a.x, a.y, b.x, a.y + 1 } : RECT { b.x + 1, a.y, a.x + 1, a.y + 1 })
+                              : (a.y < b.y ? RECT { a.x, a.y, a.x + 1, b.y } : RECT { a.x, b.y + 1, a.x + 1, a.y + 1 });
+    rects.push_back(r);
+    bounds = RECT { std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                    std::max(bounds.bottom, r.bottom) };
+  }
+  if (rects.empty()) return true;
+  const Rop3 rop = Rop3::FromRop2(dc.st.rop2);
+  DrawScope ds(dc, bounds);
+  if (ds.Empty()) return true;
+  for (const RECT& r : rects) PaintRect(ds, r, rop, pen.ink);
+  return true;
+}
+
 void Stroke(DC& dc, const std::vector<POINT>& logical, bool closed) {
   if (logical.empty()) return;
   PenInfo pen = RealizePen(dc);
@@ -254,6 +282,7 @@ void Stroke(DC& dc, const std::vector<POINT>& logical, bool closed) {
   std::vector<POINT> pts;
   pts.reserve(logical.size());
   for (const POINT& p : logical) pts.push_back(POINT { dc.SX(p.x), dc.SY(p.y) });
+  if (StrokeUpright(dc, pts, closed, pen)) return;
   Rop3 rop = Rop3::FromRop2(dc.st.rop2);
   std::vector<Span> ink, gap;
   if (pen.width <= 1) {

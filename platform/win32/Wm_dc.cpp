@@ -81,10 +81,12 @@ void IntersectWindowRegion(Region& r, const Wnd* w) {
   if (!w->region) return;
   const Region* shape = gdi::RegionOf(w->region);
   if (!shape) return;
-  Region wr = *shape;
+  // The region cut is taken to the window's own coordinates and back: it is most often one rectangle,
+  // where the shape may be many.
   POINT o = OriginInTop(w, false);
-  wr.Translate(o.x, o.y);
-  r.Intersect(wr);
+  r.Translate(-o.x, -o.y);
+  r.Intersect(*shape);
+  r.Translate(o.x, o.y);
 }
 
 bool Overlaps(const RECT& a, const RECT& b) {
@@ -98,14 +100,14 @@ bool Overlaps(const RECT& a, const RECT& b) {
 // once, rather than by walking up the tree for each.
 void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
   if (windows.empty() || windows.front() == stopAt) return;
-  const RECT box = r.Box();
   const POINT base = OriginInTop(windows.front()->parent, true);
+  RECT box = r.Box();
+  OffsetRect(&box, -base.x, -base.y);  // in the parent's client coordinates, as the siblings' rectangles are
   std::vector<pixman_box32_t> plain;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
-    if (!s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
+    if (!Overlaps(s->rect, box) || !s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
     const RECT rect { base.x + s->rect.left, base.y + s->rect.top, base.x + s->rect.right, base.y + s->rect.bottom };
-    if (!Overlaps(rect, box)) continue;
     if (s->region) {
       Region area(rect);
       IntersectWindowRegion(area, s);

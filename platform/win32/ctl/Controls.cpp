@@ -1,6 +1,7 @@
 // Registration of the built-in control classes, and the helpers they share.
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/WmInternal.h"
@@ -87,16 +88,21 @@ int WheelNotches(int& rest, WPARAM wParam) {
 HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
 
 // A memory DC measures as the window's own would (text depends on the font alone) without working out
-// what of the window shows.
+// what of the window shows. A font never changes and its handle is never handed out again, so its
+// metrics are kept for the thread; past a few dozen fonts all are forgotten.
 TEXTMETRICA MetricsOf(HFONT font) {
+  thread_local std::unordered_map<HFONT, TEXTMETRICA> known;
+  font = FontOrDefault(font);
+  if (auto it = known.find(font); it != known.end()) return it->second;
   TEXTMETRICA tm {};
   HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FontOrDefault(font));
+  HGDIOBJ old = SelectObject(dc, font);
   GetTextMetricsA(dc, &tm);
   SelectObject(dc, old);
   DeleteDC(dc);
   if (tm.tmHeight <= 0) tm.tmHeight = 16;
-  return tm;
+  if (known.size() >= 64) known.clear();
+  return known[font] = tm;
 }
 
 // Byte by byte with the letters of each string folded where a character starts (a GBK trail byte is

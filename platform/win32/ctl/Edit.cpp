@@ -39,7 +39,6 @@ struct Edit {
   std::vector<int> xAt;         // per text position: x from the text's start
   std::vector<size_t> shownAt;  // per text position: index into `shown`
   int lineHeight { 16 };
-  WidthCache widths;  // for the current font
 };
 
 StateMap<Edit>& Edits() {
@@ -61,7 +60,7 @@ LetterCase CaseOf(DWORD style) {
 
 void Layout(Edit& e) {
   if (e.laidOut) return;
-  Measurer m(e.font, e.widths);
+  Measurer m(e.font);
   e.lineHeight = m.Height();
   const std::string& t = e.text.Text();
   size_t n = t.size();
@@ -162,7 +161,7 @@ size_t FitWidth(Edit& e, const std::string& s) {
   int used = TextWidth(e);
   used -= e.xAt[e.text.SelEnd()] - e.xAt[e.text.SelStart()];
   int room = f.right - f.left - 1 - used;
-  Measurer m(e.font, e.widths);
+  Measurer m(e.font);
   size_t fit = 0;
   for (size_t i = 0; i < s.size(); i += EditText::CharLength(s, i)) {
     room -= Masked(e) ? m.Width(&e.passwordChar, 1) : m.Width(s, i);
@@ -397,7 +396,6 @@ void KillFocus(Edit& e) {
 
 void SetFont(Edit& e, HFONT font, bool redraw) {
   e.font = font;
-  e.widths.Clear();
   e.laidOut = false;
   Layout(e);
   if (e.focused) {

@@ -4,6 +4,7 @@
 // answer and the target of a scroll message.
 
 #include <array>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -13,13 +14,9 @@
 
 namespace xj::ctl {
 
-// Widths per character code for the current font; Clear when the font changes.
+// Widths per character code of one font.
 struct WidthCache {
-  WidthCache() { Clear(); }
-  void Clear() {
-    single.fill(-1);
-    wide.clear();
-  }
+  WidthCache() { single.fill(-1); }
   std::array<int, 256> single;
   std::unordered_map<unsigned, int> wide;
 };
@@ -28,19 +25,19 @@ struct WidthCache {
 // not yet known.
 class Measurer {
  public:
-  Measurer(HFONT font, WidthCache& cache) : FFont(font), FCache(cache) {}
+  explicit Measurer(HFONT font);
   ~Measurer();
   Measurer(const Measurer&) = delete;
   Measurer& operator=(const Measurer&) = delete;
 
   int Width(const char* p, size_t n) {
     if (n == 1) {
-      int& w = FCache.single[(unsigned char)p[0]];
+      int& w = FCache->single[(unsigned char)p[0]];
       return w >= 0 ? w : (w = Measure(p, 1));
     }
     unsigned key = (unsigned)(unsigned char)p[0] << 8 | (unsigned char)p[1];
-    auto it = FCache.wide.find(key);
-    return it != FCache.wide.end() ? it->second : (FCache.wide[key] = Measure(p, 2));
+    auto it = FCache->wide.find(key);
+    return it != FCache->wide.end() ? it->second : (FCache->wide[key] = Measure(p, 2));
   }
   int Width(const std::string& s, size_t i);
   int Height();
@@ -50,7 +47,7 @@ class Measurer {
   int Measure(const char* p, size_t n);
 
   HFONT FFont;
-  WidthCache& FCache;
+  std::shared_ptr<WidthCache> FCache;
   HDC FDc {};
   HGDIOBJ FOld {};
 };

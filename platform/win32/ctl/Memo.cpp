@@ -58,7 +58,6 @@ struct Memo {
   int askedHeight { -1 };     // rich edit: the content height last asked of the parent
   CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
-  WidthCache widths;
 };
 
 StateMap<Memo>& Memos() {
@@ -141,7 +140,7 @@ void Settle(Memo& m) {
     m.wrapRoom = room;
     m.text.InvalidateLayout();
   }
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   m.text.Relayout([&](const std::string& t, MemoText::Rows& rows) { WrapLine(m, ms, room, t, rows); });
 }
 
@@ -213,7 +212,7 @@ size_t PosAt(Memo& m, int x, int y) {
   Settle(m);
   int rel = y - FormatRect(m).top + m.scrollY;
   int row = std::clamp(rel < 0 ? -1 : rel / m.lineHeight, 0, m.text.RowCount() - 1);
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   return PosInRow(m, ms, row, x);
 }
 
@@ -278,7 +277,7 @@ void SetScroll(Memo& m, int x, int y) {
 void PlaceCaret(Memo& m) {
   if (!m.focused) return;
   Settle(m);
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   POINT p = CaretPoint(m, ms, m.text.Caret());
   // Where it is already (a line added after the caret): moving it would only take it off and back.
   POINT now {};
@@ -290,7 +289,7 @@ void PlaceCaret(Memo& m) {
 // width when it leaves).
 void ScrollToCaret(Memo& m) {
   Settle(m);
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
   int y = m.scrollY, top = row * m.lineHeight, page = m.rich ? ClientHeight(m) : VisibleRows(m) * m.lineHeight;
   if (top < y) y = top;
@@ -430,7 +429,7 @@ void Paint(Memo& m, HDC dc) {
   const MemoText& t = m.text;
   bool showSelection = t.HasSelection() && (m.focused || (StyleOf(m) & ES_NOHIDESEL));
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   int rows = t.RowCount();
   for (int row = std::max(0, m.scrollY / m.lineHeight); row < rows && RowTop(m, row) < client.bottom; ++row)
     PaintRow(m, ms, dc, row, clip, s, e);
@@ -484,7 +483,7 @@ LRESULT UndoEdit(Memo& m) {
 
 // The position Up / Down / Page Up / Page Down reach: `rows` rows away at the remembered x.
 size_t RowsAway(Memo& m, int rows) {
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   size_t caret = m.text.Caret();
   int row = m.text.RowOf(caret);
   if (m.desiredX < 0) m.desiredX = CaretPoint(m, ms, caret).x;
@@ -622,7 +621,7 @@ void Wheel(Memo& m, WPARAM wParam) {
 void ContextMenu(Memo& m, LPARAM at) {
   if (!Focus(m)) return;
   Settle(m);
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   POINT caret = CaretPoint(m, ms, m.text.Caret());
   caret.y += m.lineHeight;
   const MemoText& t = m.text;
@@ -718,7 +717,7 @@ LRESULT LineScroll(Memo& m, WPARAM chars, LPARAM rows) {
 LRESULT PosFromChar(Memo& m, WPARAM index) {
   if (index > m.text.Length()) return -1;
   Settle(m);
-  Measurer ms(m.font, m.widths);
+  Measurer ms(m.font);
   POINT p = CaretPoint(m, ms, m.text.Snap(index));
   return MAKELRESULT((WORD)(short)p.x, (WORD)(short)p.y);
 }
@@ -786,7 +785,6 @@ void KillFocus(Memo& m) {
 
 void SetFont(Memo& m, HFONT font, bool redraw) {
   m.font = font;
-  m.widths.Clear();
   TEXTMETRICA tm = MetricsOf(font);
   m.lineHeight = std::max(1, (int)tm.tmHeight);
   m.aveCharWidth = std::max(1, (int)tm.tmAveCharWidth);

@@ -3,6 +3,7 @@
 // double-byte characters, the line messages, the scroll state in rows and pixels, keys, the wheel,
 // and painting only what is visible.
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -468,3 +469,48 @@ TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
 }
 
 }  // namespace
+
+// Widths and row heights measured for one font serve every window of that font and no other: a
+// single-line edit and a memo of a face twice as tall, and a memo left with the system font, each measured
+// after the others, put their characters and rows where their own font does.
+TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
+  HFONT tall = CreateFontA(26, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Serif");
+  // The width of `s` in f, or with no `s` the height of a row.
+  auto measure = [](HFONT f, const char* s) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
+    SIZE sz {};
+    TEXTMETRICA tm {};
+    GetTextExtentPoint32A(dc, s ? s : "", s ? (int)strlen(s) : 0, &sz);
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return s ? (int)sz.cx : (int)tm.tmHeight;
+  };
+  HWND small = Memo(0, 300, 2, "WWWWiiii\r\nW");
+  HWND big = Memo(0, 300, 2, "WWWWiiii\r\nW");
+  HWND edit = Make("EDIT", 0, 10, 100, 300, 30, "WWWWiiii");
+  HWND plain = CreateWindowExA(0, "EDIT", "WWWWiiii\r\nW", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 10, 150, 300, 40,
+                               parent, nullptr, nullptr, nullptr);
+  Send(big, WM_SETFONT, (WPARAM)tall, TRUE);
+  Send(edit, WM_SETFONT, (WPARAM)tall, TRUE);
+  PumpUntilIdle();
+  ASSERT_NE(measure(tall, "WWWW"), measure(font, "WWWW"));
+  ASSERT_NE(measure(nullptr, "WWWW"), measure(font, "WWWW"));
+  ASSERT_NE(measure(tall, nullptr), measure(font, nullptr));
+  const struct {
+    HWND h;
+    HFONT f;
+  } cases[] = { { small, font }, { big, tall }, { edit, tall }, { plain, nullptr }, { small, font } };
+  for (const auto& c : cases) {
+    const int x0 = (short)LOWORD(Send(c.h, EM_POSFROMCHAR, 0));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, measure(c.f, "WWWW"));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, measure(c.f, "WWWWiii"));
+    if (c.h != edit)
+      EXPECT_EQ((short)HIWORD(Send(c.h, EM_POSFROMCHAR, 10)) - (short)HIWORD(Send(c.h, EM_POSFROMCHAR, 0)),
+                measure(c.f, nullptr));
+  }
+  DestroyWindow(edit);
+  DestroyWindow(big);
+  DeleteObject(tall);
+}

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "tests/platform/gdi/GdiTestUtil.h"
 
@@ -51,6 +52,39 @@ TEST(GdiLines, PolylineJoinsSegmentsAndOmitsOnlyTheLastPoint) {
   Polyline(c.dc(), pts, 4);
   EXPECT_EQ(c.Map(kBlack), Rows({ "####.", "...#.", "...#.", ".###." }));
   EXPECT_FALSE(Polyline(c.dc(), pts, 1));
+}
+
+// A copied line of level and upright segments is painted whole, not walked: every way of running it
+// (up, left, back over itself, through a point, closed, clipped) gives the pixels of the walked line that
+// an AND of black over white paints.
+TEST(GdiLines, CopiedLevelAndUprightLinesInkTheWalkedPixels) {
+  const std::vector<std::vector<POINT>> lines = {
+    { { 5, 6 }, { 5, 0 }, { 0, 0 }, { 0, 6 } },
+    { { 6, 6 }, { 1, 6 }, { 1, 1 }, { 1, 1 }, { 6, 1 }, { 6, 6 } },
+    { { 0, 3 }, { 6, 3 }, { 2, 3 }, { 2, -4 }, { 2, 9 } },
+    { { 7, 0 }, { 7, 7 }, { -1, 7 } },
+    { { 6, 2 }, { 1, 2 } },
+    { { 0, 5 }, { 4, 5 } },
+    { { 3, 6 }, { 3, 1 } },
+  };
+  HRGN clip = CreateRectRgn(1, 1, 6, 5);
+  for (const auto& pts : lines) {
+    for (bool closed : { false, true }) {
+      for (HRGN r : { HRGN(nullptr), clip }) {
+        Canvas copied(8, 8), walked(8, 8);
+        for (Canvas* c : { &copied, &walked }) {
+          SelectClipRgn(c->dc(), r);
+          SetROP2(c->dc(), c == &walked ? R2_MASKPEN : R2_COPYPEN);
+          if (closed)
+            Polygon(c->dc(), pts.data(), int(pts.size()));
+          else
+            Polyline(c->dc(), pts.data(), int(pts.size()));
+        }
+        EXPECT_EQ(copied.Map(kBlack), walked.Map(kBlack)) << pts.size() << " points, closed " << closed;
+      }
+    }
+  }
+  DeleteObject(clip);
 }
 
 // Every direction and slope from one point: step k of the longer axis takes the shorter one's

@@ -158,6 +158,30 @@ TEST_F(PaintTest, ClippingParentCutsOutEveryVisibleChildByItsShape) {
   EXPECT_EQ(ReadPixel(top, 200, 150), kRed);  // outside the shape the parent shows
 }
 
+// Siblings above a window that reach one pixel into it, on each side, keep that pixel when it paints
+// alone; one that only touches it costs it nothing.
+TEST_F(PaintTest, SiblingsAboveReachingOnePixelIntoAWindowKeepThatPixel) {
+  HWND top = Top(0, 0, 300, 200, WS_POPUP | WS_VISIBLE);
+  HWND low = Child(top, 100, 50, 100, 100);
+  const RECT above[] = {
+    { 60, 60, 101, 70 }, { 199, 70, 229, 80 }, { 120, 20, 130, 51 }, { 140, 149, 150, 169 }, { 160, 40, 170, 50 }
+  };
+  PaintsWith(low, kGreen);
+  for (const RECT& r : above) PaintsWith(Child(top, r.left, r.top, r.right - r.left, r.bottom - r.top), kBlue);
+  PumpUntilIdle();
+  InvalidateRect(low, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 100, 65), kBlue);
+  EXPECT_EQ(ReadPixel(top, 101, 65), kGreen);
+  EXPECT_EQ(ReadPixel(top, 199, 75), kBlue);
+  EXPECT_EQ(ReadPixel(top, 198, 75), kGreen);
+  EXPECT_EQ(ReadPixel(top, 125, 50), kBlue);
+  EXPECT_EQ(ReadPixel(top, 125, 51), kGreen);
+  EXPECT_EQ(ReadPixel(top, 145, 149), kBlue);
+  EXPECT_EQ(ReadPixel(top, 145, 148), kGreen);
+  EXPECT_EQ(ReadPixel(top, 165, 50), kGreen);
+}
+
 TEST_F(PaintTest, WindowDcStartsAtTheWindowCornerAndCoversTheFrame) {
   HWND w = Top(30, 30, 100, 80, WS_POPUP | WS_CAPTION | WS_VISIBLE);
   PumpUntilIdle();
