@@ -760,6 +760,36 @@ std::vector<uint8_t> BlackOf(TBitmap* Mask) {
   return black;
 }
 
+// The black of the masks read lately, by picture: the controls of one kind but each of its own size cut
+// their shapes from one mask, and read its pixels once between them. Only small masks are kept.
+class TBlackMemo {
+ public:
+  using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
+  static TBlackMemo& OfThread() {
+    thread_local TBlackMemo memo;
+    return memo;
+  }
+  TBlack Of(TBitmap* Mask) {
+    std::vector<int64_t> key;
+    bsKeyPicture(key, Mask);
+    for (const TEntry& e : FEntries)
+      if (e.Key == key) return e.Black;
+    auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
+    if (black->empty() || black->size() > kMaxBytes) return black;
+    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
+    FEntries.push_back({ std::move(key), black });
+    return black;
+  }
+
+ private:
+  static constexpr size_t kEntries = 8, kMaxBytes = size_t(1) << 16;
+  struct TEntry {
+    std::vector<int64_t> Key;
+    TBlack Black;
+  };
+  std::vector<TEntry> FEntries;
+};
+
 // A mask piece as a byte a pixel, set where black, drawn the way TPieceCopier draws a mask onto a fresh
 // bitmap: one to one, clipped to the picture and to the piece. A piece that would stretch is not drawn
 // here: Stretched() says so.
@@ -796,7 +826,8 @@ class TMaskGrid {
 // mask only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
 bool GridPieceRegions(const TNineSlice& G, TBitmap* Mask, int NewWidth, HRGN (&Pieces)[4]) {
   constexpr int64_t kMaxPiecePixels = int64_t(1) << 22;
-  const std::vector<uint8_t> black = BlackOf(Mask);
+  const TBlackMemo::TBlack kept = TBlackMemo::OfThread().Of(Mask);
+  const std::vector<uint8_t>& black = *kept;
   if (black.empty()) return false;
   const TPoint at[] = { TPoint(0, G.NCl.Top), TPoint(G.NCl.Right, G.NCl.Top), TPoint(0, 0), TPoint(0, G.NCl.Bottom) };
   bool drawn = true;
