@@ -486,7 +486,8 @@ void BuildCapMask(TCopier& Copier, int Left, int Right, int NewLeft, int NewRigh
 }
 
 HRGN MaskRegion(TBitmap* Mask, int X, int Y);
-HRGN GridRegion(const std::vector<uint8_t>& Pixels, int W, int H, TPoint At);
+void GridRuns(std::vector<RECT>& Runs, const std::vector<uint8_t>& Pixels, int W, int H, TPoint At);
+HRGN RunsRegion(const std::vector<RECT>& Runs, const RECT& Bounds);
 
 HRGN RegionOf(TBitmap* Piece, int X, int Y) {
   if (Piece->Width() < 1 || Piece->Height() < 1) return nullptr;
@@ -760,6 +761,36 @@ std::vector<uint8_t> BlackOf(TBitmap* Mask) {
   return black;
 }
 
+// The black of the masks read lately, by picture: the controls of one kind but each of its own size cut
+// their shapes from one mask, and read its pixels once between them. Only small masks are kept.
+class TBlackMemo {
+ public:
+  using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
+  static TBlackMemo& OfThread() {
+    thread_local TBlackMemo memo;
+    return memo;
+  }
+  TBlack Of(TBitmap* Mask) {
+    std::vector<int64_t> key;
+    bsKeyPicture(key, Mask);
+    for (const TEntry& e : FEntries)
+      if (e.Key == key) return e.Black;
+    auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
+    if (black->empty() || black->size() > kMaxBytes) return black;
+    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
+    FEntries.push_back({ std::move(key), black });
+    return black;
+  }
+
+ private:
+  static constexpr size_t kEntries = 8, kMaxBytes = size_t(1) << 16;
+  struct TEntry {
+    std::vector<int64_t> Key;
+    TBlack Black;
+  };
+  std::vector<TEntry> FEntries;
+};
+
 // A mask piece as a byte a pixel, set where black, drawn the way TPieceCopier draws a mask onto a fresh
 // bitmap: one to one, clipped to the picture and to the piece. A piece that would stretch is not drawn
 // here: Stretched() says so.
@@ -791,12 +822,13 @@ class TMaskGrid {
   bool FStretched { false };
 };
 
-// The regions of the resized mask's pieces (indexed by TMaskPiece, null for a piece without a size or
-// without black) straight from the mask's pixels, with no bitmap for them. False, with no region, for a
-// mask only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
-bool GridPieceRegions(const TNineSlice& G, TBitmap* Mask, int NewWidth, HRGN (&Pieces)[4]) {
+// The black runs of the resized mask's pieces where the window puts them, appended to Runs straight from
+// the mask's pixels, with no bitmap or region for each piece. False, with nothing appended, for a mask
+// only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
+bool GridPieceRuns(const TNineSlice& G, TBitmap* Mask, int NewWidth, std::vector<RECT>& Runs) {
   constexpr int64_t kMaxPiecePixels = int64_t(1) << 22;
-  const std::vector<uint8_t> black = BlackOf(Mask);
+  const TBlackMemo::TBlack kept = TBlackMemo::OfThread().Of(Mask);
+  const std::vector<uint8_t>& black = *kept;
   if (black.empty()) return false;
   const TPoint at[] = { TPoint(0, G.NCl.Top), TPoint(G.NCl.Right, G.NCl.Top), TPoint(0, 0), TPoint(0, G.NCl.Bottom) };
   bool drawn = true;
@@ -806,14 +838,26 @@ bool GridPieceRegions(const TNineSlice& G, TBitmap* Mask, int NewWidth, HRGN (&P
     TMaskGrid grid(black, Mask->Width(), Mask->Height(), W, H);
     Draw(grid);
     drawn = !grid.Stretched();
-    if (drawn) Pieces[int(Kind)] = GridRegion(grid.Pixels(), W, H, at[int(Kind)]);
+    if (drawn) GridRuns(Runs, grid.Pixels(), W, H, at[int(Kind)]);
   });
-  if (drawn) return true;
-  for (HRGN& piece : Pieces) {
-    if (piece) DeleteObject(piece);
-    piece = nullptr;
+  if (!drawn) Runs.clear();
+  return drawn;
+}
+
+// The shape from the mask's pieces drawn as bitmaps: the way for a mask the grid cannot take.
+HRGN PieceBitmapsRegion(const TNineSlice& G, TBitmap* Mask, int NewWidth, int NewHeight) {
+  TBitmap top, bottom, left, right;
+  CreateSkinMask(G.LT, G.RT, G.LB, G.RB, G.Cl, G.NLT, G.NRT, G.NLB, G.NRB, G.NCl, Mask, &top, &left, &right, &bottom,
+                 NewWidth, NewHeight);
+  const TRect& ncl = G.NCl;
+  HRGN result = IsNullRect(ncl) ? CreateRectRgn(0, 0, 0, 0) : CreateRectRgn(ncl.Left, ncl.Top, ncl.Right, ncl.Bottom);
+  for (HRGN piece : { RegionOf(&left, 0, ncl.Top), RegionOf(&right, ncl.Right, ncl.Top), RegionOf(&top, 0, 0),
+                      RegionOf(&bottom, 0, ncl.Bottom) }) {
+    if (!piece) continue;
+    if (result) CombineRgn(result, result, piece, RGN_OR);
+    DeleteObject(piece);
   }
-  return false;
+  return result;
 }
 
 }  // namespace
@@ -834,23 +878,17 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
   if (memo.Find(key, Rgn)) return;
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
-  HRGN pieces[4] = {};
-  if (!GridPieceRegions(g, Mask, NewWidth, pieces)) {
-    TBitmap top, bottom, left, right;
-    CreateSkinMask(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
-                   NewClRect, Mask, &top, &left, &right, &bottom, NewWidth, NewHeight);
-    HRGN made[] = { RegionOf(&left, 0, NewClRect.Top), RegionOf(&right, NewClRect.Right, NewClRect.Top),
-                    RegionOf(&top, 0, 0), RegionOf(&bottom, 0, NewClRect.Bottom) };
-    std::copy(std::begin(made), std::end(made), pieces);
-  }
   // Every piece that exists counts, and the client with them: a skin without a client area or without
-  // one of its borders still gets its shape.
-  HRGN result = IsNullRect(NewClRect) ? CreateRectRgn(0, 0, 0, 0)
-                                      : CreateRectRgn(NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom);
-  for (HRGN piece : pieces) {
-    if (!piece) continue;
-    if (result) CombineRgn(result, result, piece, RGN_OR);
-    DeleteObject(piece);
+  // one of its borders still gets its shape. The pieces' runs and the client make one region at once.
+  thread_local std::vector<RECT> runs;
+  runs.clear();
+  HRGN result = nullptr;
+  if (GridPieceRuns(g, Mask, NewWidth, runs)) {
+    if (!IsNullRect(NewClRect))
+      runs.push_back(RECT { NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom });
+    result = RunsRegion(runs, RECT { 0, 0, std::max(NewWidth, 0), std::max(NewHeight, 0) });
+  } else {
+    result = PieceBitmapsRegion(g, Mask, NewWidth, NewHeight);
   }
   RECT box;
   if (result && GetRgnBox(result, &box) == NULLREGION) {
@@ -961,13 +999,15 @@ HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
   return rgn;
 }
 
-// The region of the black pixels of a W x H piece of black flags placed at At, in bands.
-HRGN GridRegion(const std::vector<uint8_t>& Pixels, int W, int H, TPoint At) {
-  thread_local std::vector<RECT> runs;
-  runs.clear();
-  ScanBlackRuns(runs, W, H, 1, At, true, [&](int y) { return Pixels.data() + size_t(y) * size_t(W); });
+// Appends the black runs of a W x H piece of black flags placed at At, in bands.
+void GridRuns(std::vector<RECT>& Runs, const std::vector<uint8_t>& Pixels, int W, int H, TPoint At) {
+  ScanBlackRuns(Runs, W, H, 1, At, true, [&](int y) { return Pixels.data() + size_t(y) * size_t(W); });
+}
+
+// The region of the rectangles, overlapping or in any order.
+HRGN RunsRegion(const std::vector<RECT>& Runs, const RECT& Bounds) {
   size_t bytes = 0;
-  RGNDATA* data = PackRegionData(runs, RECT { At.X, At.Y, At.X + W, At.Y + H }, bytes);
+  RGNDATA* data = PackRegionData(Runs, Bounds, bytes);
   HRGN rgn = ExtCreateRegion(nullptr, DWORD(bytes), data);
   std::free(data);
   return rgn;

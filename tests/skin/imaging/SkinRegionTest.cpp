@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "skin/data/bsSkinData.h"
 #include "tests/skin/imaging/ImagingTestSupport.h"
 
 using namespace imaging_test;
@@ -237,6 +238,28 @@ TEST(SkinRegion, IsTheClientAndTheBlackOfTheResizedMask) {
         "frame");
     DeleteObject(rgn);
   }
+}
+
+TEST(SkinRegion, FollowsTheMaskItsSkinDrewAgainAtAnyOtherSize) {
+  // A skin load draws new pixels into a picture and says so: the next shape, of a size not cut before,
+  // comes from the new pixels (here the old ones turned over), not from what was read for the first.
+  auto mask = FrameMask();
+  HRGN first = Region(kFrame, mask.get(), 17, 13);
+  ASSERT_NE(first, nullptr);
+  DeleteObject(first);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 10; ++x) mask->Canvas()->SetPixels(x, y, MaskBlack(x, y) ? clWhite : clBlack);
+  bsSkinPicturesChanged();
+  HRGN rgn = Region(kFrame, mask.get(), 30, 9);
+  ExpectRegion(
+      rgn, -1, -1, 32, 11,
+      [](int x, int y) {
+        if (x < 0 || y < 0 || x >= 30 || y >= 9) return false;
+        if (x >= 3 && x < 27 && y >= 2 && y < 7) return true;
+        return !MaskBlack(Axis(x, 3, 4, 27, 7), Axis(y, 2, 4, 7, 6));
+      },
+      "turned over");
+  DeleteObject(rgn);
 }
 
 TEST(SkinRegion, WithoutAClientTheBordersStillShapeTheWindow) {
