@@ -23,9 +23,7 @@ class TBitmapCanvas : public TCanvas {
 
   void FreeContext() {
     if (!FDC) return;
-    SetHandle(nullptr);
-    if (FOldBitmap) SelectObject(FDC, FOldBitmap);
-    FOldBitmap = nullptr;
+    ForgetHandle();
     DeleteDC(FDC);
     FDC = nullptr;
   }
@@ -34,14 +32,13 @@ class TBitmapCanvas : public TCanvas {
   void CreateHandle() override {
     FDC = CreateCompatibleDC(nullptr);
     if (!FDC) throw EOutOfResources("Out of system resources");
-    if (FBitmap->FHandle) FOldBitmap = SelectObject(FDC, FBitmap->FHandle);
+    if (FBitmap->FHandle) SelectObject(FDC, FBitmap->FHandle);
     SetHandle(FDC);
   }
 
  private:
   TBitmap* FBitmap;
   HDC FDC { nullptr };
-  HGDIOBJ FOldBitmap { nullptr };
 };
 
 namespace {

@@ -51,6 +51,11 @@ void TCanvas::SetHandle(HDC Value) {
   }
 }
 
+void TCanvas::ForgetHandle() {
+  FHandle = nullptr;
+  FState -= AllStates;
+}
+
 void TCanvas::RequiredState(TCanvasState ReqState) {
   const TCanvasState needed = ReqState - FState;
   if (needed.Empty()) return;

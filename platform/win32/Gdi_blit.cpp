@@ -8,9 +8,7 @@
 namespace xj::gdi {
 
 // ---- The ROP engine --------------------------------------------------------------------------------
-Rop3::Rop3(uint8_t code) : code_(code) {
-  for (int i = 0; i < 8; ++i) m_[i] = ((code >> i) & 1) ? 0xFFFFFFFFu : 0u;
-}
+Rop3::Rop3(uint8_t code) : code_(code) {}
 
 Rop3 Rop3::FromRop2(int rop2) {
   // A binary mode's code minus one is its truth table over (P, D) with index P·2 + D.
@@ -94,6 +92,10 @@ inline V Minterms(V pv, V sv, V dv, const uint32_t* m) {
 // Shannon expansion over P, S and D of the minterm table, eight pixels (two registers) at a time.
 template <bool HasP, bool HasS>
 void Rop3::Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const {
+  // All ones where the minterm is in the function: made per row rather than per operation, since most
+  // blits are copies that never come here.
+  uint32_t m[8];
+  for (int k = 0; k < 8; ++k) m[k] = ((code_ >> k) & 1) ? 0xFFFFFFFFu : 0u;
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     Lanes pv[2], sv[2], dv[2];
@@ -108,10 +110,10 @@ void Rop3::Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t p
       std::memcpy(sv, s + i, sizeof sv);
     else
       sv[0] = sv[1] = Lanes {};
-    Lanes r[2] = { Minterms(pv[0], sv[0], dv[0], m_), Minterms(pv[1], sv[1], dv[1], m_) };
+    Lanes r[2] = { Minterms(pv[0], sv[0], dv[0], m), Minterms(pv[1], sv[1], dv[1], m) };
     std::memcpy(d + i, r, sizeof r);
   }
-  for (; i < n; ++i) d[i] = Minterms<uint32_t>(HasP ? p[i] : pc, HasS ? s[i] : 0, d[i], m_);
+  for (; i < n; ++i) d[i] = Minterms<uint32_t>(HasP ? p[i] : pc, HasS ? s[i] : 0, d[i], m);
 }
 
 // ---- Brush patterns ----------------------------------------------------------------------------------

@@ -10,8 +10,9 @@
 namespace xj::gdi {
 namespace {
 
+// Stock objects are never freed, so what holds them is not counted.
 void Hold(void* h, int delta) {
-  if (Object* o = Lookup(h)) o->selections += delta;
+  if (Object* o = Lookup(h); o && !o->stock) o->selections += delta;
 }
 
 void HoldState(const DCState& s, int delta) {
@@ -30,10 +31,8 @@ DCState DefaultState(bool memory) {
   return s;
 }
 
-HDC NewDC(std::unique_ptr<DC> dc) {
-  HoldState(dc->st, +1);
-  return static_cast<HDC>(Register(std::move(dc)));
-}
+// A new DC holds only stock objects: nothing to count.
+HDC NewDC(std::unique_ptr<DC> dc) { return static_cast<HDC>(Register(std::move(dc))); }
 
 RECT NormalRect(int l, int t, int r, int b) {
   RECT rc { l < r ? l : r, t < b ? t : b, l < r ? r : l, t < b ? b : t };

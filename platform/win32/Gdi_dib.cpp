@@ -392,10 +392,18 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
     return nullptr;
   }
   if (white) {
-    std::vector<uint32_t> row(size_t(width), kWhite);
     std::memset(b->bits.get(), 0, size_t(b->stride));
     uint8_t* first = b->bits.get();
-    WriteRow(b->fmt, first, 0, width, row.data(), nullptr);
+    if (fmt.bpp == 32) {
+      // One pixel encoded, then repeated: the first row of a 32-bit bitmap is the same word throughout.
+      WriteRow(b->fmt, first, 0, 1, &kWhite, nullptr);
+      uint32_t word;
+      std::memcpy(&word, first, 4);
+      std::fill_n(reinterpret_cast<uint32_t*>(first), size_t(width), word);
+    } else {
+      std::vector<uint32_t> row(size_t(width), kWhite);
+      WriteRow(b->fmt, first, 0, width, row.data(), nullptr);
+    }
     // Most formats make white of one byte repeated: the rest is then filled in one go instead of row by
     // row (a paint makes hundreds of small bitmaps).
     const size_t stride = size_t(b->stride);

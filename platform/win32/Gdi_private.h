@@ -303,7 +303,6 @@ class Rop3 {
   template <bool HasP, bool HasS>
   void Generic(uint32_t* d, const uint32_t* s, const uint32_t* p, uint32_t pc, int n) const;
   uint8_t code_;
-  uint32_t m_[8];  // all ones where the minterm is in the function
 };
 
 // A brush made ready for one target: a solid pixel or a repeating tile anchored at the origin.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -93,6 +94,21 @@ TEST(GdiBitmap, NewBitmapsOfEveryDepthAreWhite) {
   DeleteObject(ddb);
   DeleteDC(mem);
   DeleteDC(screen);
+}
+
+// A 32-bit section whose channels sit in the high bytes is born white in its own encoding, in every
+// stored word of every row.
+TEST(GdiBitmap, NewBitfieldSectionIsWhiteInItsOwnEncoding) {
+  Info info(7, -3, 32);
+  info.get()->bmiHeader.biCompression = BI_BITFIELDS;
+  const DWORD masks[3] = { 0x0000FF00, 0x00FF0000, 0xFF000000 };  // red, green, blue
+  std::memcpy(info.get()->bmiColors, masks, sizeof masks);
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, info.get(), DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  const auto* words = static_cast<const uint32_t*>(bits);
+  EXPECT_EQ(std::count(words, words + 7 * 3, 0xFFFFFF00u), 7 * 3);
+  DeleteObject(dib);
 }
 
 TEST(GdiBitmap, DIBSectionRejectsBadDescriptions) {

@@ -295,6 +295,34 @@ TEST(CanvasCopy, BrushCopyPaintsTheBrushWhereTheKeyColourIs) {
   EXPECT_EQ(Map(big.B, clBlue), Rows({ "##..", "##..", "..##", "..##" }));
 }
 
+// Handing out a bitmap frees its canvas's DC at once: nothing the canvas selected stays held (the bitmap
+// goes into another DC, the old font is freed when replaced), and the next drawing, on a new DC, selects
+// the canvas's pen afresh.
+TEST(CanvasHandle, ABitmapHandedOutLetsGoOfItsCanvasObjects) {
+  const auto before = xj::gdi::GetCounters();
+  {
+    TBitmap b;
+    b.SetSize(4, 3);
+    b.Canvas()->Pen()->SetColor(clBlue);
+    b.Canvas()->TextOut(0, 0, "x");
+    b.Canvas()->LineTo(4, 0);
+    HDC other = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(other, b.Handle());
+    ASSERT_NE(old, nullptr);
+    PatBlt(other, 0, 0, 4, 3, WHITENESS);
+    SelectObject(other, old);
+    DeleteDC(other);
+    b.Canvas()->Font()->SetName("Courier New");
+    b.Canvas()->MoveTo(1, 1);  // the same blue pen, on a new DC
+    b.Canvas()->LineTo(3, 1);
+    EXPECT_EQ(Map(b, clBlue), Rows({ "....", ".##.", "...." }));
+  }
+  const auto after = xj::gdi::GetCounters();
+  EXPECT_EQ(after.RefusedDeletes, before.RefusedDeletes);
+  EXPECT_EQ(after.Objects, before.Objects);
+  EXPECT_EQ(after.DCs, before.DCs);
+}
+
 TEST(CanvasHandle, AForeignDcIsNeverReleasedAndObjectsAreDeselected) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = CreateBitmap(4, 4, 1, 32, nullptr);

@@ -158,6 +158,32 @@ TEST_F(PaintTest, ClippingParentCutsOutEveryVisibleChildByItsShape) {
   EXPECT_EQ(ReadPixel(top, 200, 150), kRed);  // outside the shape the parent shows
 }
 
+// A shaped parent bounds what its children paint: one child across the shape's edge keeps its inside
+// part, one wholly in the cut-away corner paints nothing (its rectangle, taken in the top-level window's
+// coordinates instead of the parent's, would lie inside the shape), one wholly inside paints all of itself.
+TEST_F(PaintTest, ShapedParentCutsItsChildrenByItsOwnCoordinates) {
+  HWND top = Top(0, 0, 300, 250, WS_POPUP | WS_VISIBLE);
+  HWND mid = Child(top, 10, 40, 200, 150);
+  HRGN shape = CreateRectRgn(0, 0, 80, 150);  // an L: the left column and the bottom band
+  HRGN band = CreateRectRgn(0, 100, 200, 150);
+  CombineRgn(shape, shape, band, RGN_OR);
+  DeleteObject(band);
+  ASSERT_EQ(SetWindowRgn(mid, shape, TRUE), 1);
+  HWND across = Child(mid, 40, 60, 60, 30), corner = Child(mid, 150, 70, 30, 25), inside = Child(mid, 100, 110, 50, 20);
+  PaintsWith(top, kRed);
+  PaintsWith(mid, kGreen);
+  for (HWND c : { across, corner, inside }) PaintsWith(c, kBlue);
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  PumpUntilIdle();
+  EXPECT_EQ(ReadPixel(top, 89, 115), kBlue);  // across: its last column inside the shape
+  EXPECT_EQ(ReadPixel(top, 90, 115), kRed);   // and its first outside
+  EXPECT_EQ(ReadPixel(top, 160, 110), kRed);  // corner: nothing of it
+  EXPECT_EQ(ReadPixel(top, 189, 134), kRed);
+  EXPECT_EQ(ReadPixel(top, 110, 150), kBlue);  // inside: all of it, to its last pixel
+  EXPECT_EQ(ReadPixel(top, 159, 169), kBlue);
+  EXPECT_EQ(ReadPixel(top, 160, 150), kGreen);
+}
+
 // Siblings above a window that reach one pixel into it, on each side, keep that pixel when it paints
 // alone; one that only touches it costs it nothing.
 TEST_F(PaintTest, SiblingsAboveReachingOnePixelIntoAWindowKeepThatPixel) {
