@@ -966,37 +966,41 @@ RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_
   return data;
 }
 
-// The mask's region data (see CreateRgnFromBmp), with Bands in rectangles as tall as the rows they
-// repeat; 0 for an empty mask.
-int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
-  if (!Mask || Mask->Empty()) return 0;
-  // Kept between calls: a form's shape is rebuilt band by band at every resize.
-  thread_local std::vector<RECT> runs;
-  runs.clear();
+// The black runs of a non-empty Mask moved by Offset, in Runs (emptied first); with Bands in rectangles as
+// tall as the rows they repeat. Kept between calls by the callers: a form's shape is rebuilt band by band
+// at every resize.
+void MaskRuns(TBitmap* Mask, TPoint Offset, bool Bands, std::vector<RECT>& Runs) {
+  Runs.clear();
   // A plain picture is read where it lies, any other through a 24-bit copy.
-  const TPoint offset(XOffset, YOffset);
   if (const TPixels plain = PixelsOf(Mask); plain.Bytes) {
-    ScanBlackRuns(runs, plain.Width, plain.Height, plain.Bytes, offset, Bands,
+    ScanBlackRuns(Runs, plain.Width, plain.Height, plain.Bytes, Offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(plain.At(0, y)); });
   } else {
     const TbsFBitmap fast(Mask->Handle());
-    ScanBlackRuns(runs, fast.Width, fast.Height, 3, offset, Bands,
+    ScanBlackRuns(Runs, fast.Width, fast.Height, 3, Offset, Bands,
                   [&](int y) { return static_cast<const uint8_t*>(fast.RowPointers[y]); });
   }
+}
+
+RECT MaskBounds(TBitmap* Mask, int X, int Y) { return RECT { X, Y, X + Mask->Width(), Y + Mask->Height() }; }
+
+// The mask's region data (see CreateRgnFromBmp); 0 for an empty mask.
+int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
+  if (!Mask || Mask->Empty()) return 0;
+  thread_local std::vector<RECT> runs;
+  MaskRuns(Mask, TPoint(XOffset, YOffset), Bands, runs);
   size_t bytes = 0;
-  Data = PackRegionData(runs, RECT { XOffset, YOffset, XOffset + Mask->Width(), YOffset + Mask->Height() }, bytes);
+  Data = PackRegionData(runs, MaskBounds(Mask, XOffset, YOffset), bytes);
   return int(bytes);
 }
 
 // The region of the black pixels of Mask moved by (X, Y); null for none. The rows a tiled mask repeats
 // go in as one rectangle each run, not one for every row.
 HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
-  RGNDATA* data = nullptr;
-  const int size = MaskRegionData(Mask, X, Y, true, data);
-  if (size == 0) return nullptr;
-  HRGN rgn = ExtCreateRegion(nullptr, DWORD(size), data);
-  std::free(data);
-  return rgn;
+  if (!Mask || Mask->Empty()) return nullptr;
+  thread_local std::vector<RECT> runs;
+  MaskRuns(Mask, TPoint(X, Y), true, runs);
+  return RunsRegion(runs, MaskBounds(Mask, X, Y));
 }
 
 // Appends the black runs of a W x H piece of black flags placed at At, in bands.
