@@ -1,15 +1,24 @@
 #pragma once
-// Helpers for the header and list-view tests: a control's picture for the gallery, and a press dragged
-// across a control in steps.
+// Helpers for the header and list-view tests: a form for form resources, a control's picture for the
+// gallery, and a press dragged across a control in steps.
 
 #include <string>
 
+#include "platform/vcl/ComCtrls.h"
 #include "tests/platform/extctrls/ExtCtrlsTestUtil.h"
 #include "tests/support/GalleryPng.h"
 
 namespace viewtest {
 
 using namespace exttest;
+
+// A form holding one list view, for form resources (its published table is in ListViewTest.cpp).
+class TViewsForm : public TForm {
+  XJ_CLASS(TViewsForm, TForm)
+ public:
+  explicit TViewsForm(TComponent* AOwner) : TForm(AOwner) {}
+  TListView* ListView1 {};
+};
 
 // Writes what the control shows to build/tests/gallery/platform-<control>-<state>.png.
 inline void Gallery(TWinControl* c, const std::string& control, const std::string& state) {

@@ -265,24 +265,11 @@ TEST_F(ListViewOwnerDataTest, SwitchingOnAShownViewDropsTheItemsAndItemOperation
   EXPECT_EQ(lv->FindCaption(1, "banana", false, true, false), lv->Items()->Item(1));
 }
 
-class TOwnerDataForm : public TForm {
-  XJ_CLASS(TOwnerDataForm, TForm)
- public:
-  explicit TOwnerDataForm(TComponent* AOwner) : TForm(AOwner) {}
-  TListView* ListView1 {};
-};
-
-}  // namespace
-
-XJ_PUBLISHED(TOwnerDataForm, XJ_FIELD(ListView1));
-
-namespace {
-
 TEST_F(ListViewOwnerDataTest, OwnerDataStreamsWithoutItemsAndRefusesItemData) {
   const char* text =
-      "object ViewsForm: TOwnerDataForm\n  object ListView1: TListView\n    OwnerData = True\n"
+      "object ViewsForm: TViewsForm\n  object ListView1: TListView\n    OwnerData = True\n"
       "    ViewStyle = vsReport\n  end\nend\n";
-  auto* f = new TOwnerDataForm(nullptr);
+  auto* f = new TViewsForm(nullptr);
   Keep(f);
   ReadComponentResource(f, text);
   TListView* v = f->ListView1;
@@ -294,8 +281,8 @@ TEST_F(ListViewOwnerDataTest, OwnerDataStreamsWithoutItemsAndRefusesItemData) {
   const AnsiString written = WriteComponentResource(f);
   EXPECT_NE(written.find("OwnerData = True"), std::string::npos);
   EXPECT_EQ(written.find("ItemData"), std::string::npos);
-  EXPECT_THROW(ReadComponentResource(new TOwnerDataForm(f),
-                                     "object ViewsForm: TOwnerDataForm\n  object ListView1: TListView\n"
+  EXPECT_THROW(ReadComponentResource(new TViewsForm(f),
+                                     "object ViewsForm: TViewsForm\n  object ListView1: TListView\n"
                                      "    OwnerData = True\n    ItemData = (\n      'x'\n      0\n      0\n      0)\n"
                                      "  end\nend\n"),
                Exception);

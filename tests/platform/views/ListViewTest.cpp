@@ -611,16 +611,9 @@ TEST_F(ListViewTest, BadInputIsRefusedOrHarmless) {
   EXPECT_EQ(lv->TopItem(), nullptr);
 }
 
-class TViewsForm : public TForm {
-  XJ_CLASS(TViewsForm, TForm)
- public:
-  explicit TViewsForm(TComponent* AOwner) : TForm(AOwner) {}
-  TListView* ListView1 {};
-};
-
 }  // namespace
 
-XJ_PUBLISHED(TViewsForm, XJ_FIELD(ListView1));
+XJ_PUBLISHED(viewtest::TViewsForm, XJ_FIELD(ListView1));
 
 namespace {
 
