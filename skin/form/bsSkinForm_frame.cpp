@@ -16,6 +16,14 @@ constexpr int kDefBorder = 3;
 
 enum Band { kTop, kBottom, kLeft, kRight };
 
+// A region as its data's bytes, which are equal for equal regions; empty when they cannot be read.
+std::vector<uint8_t> RegionBytes(HRGN Rgn) {
+  std::vector<uint8_t> data(GetRegionData(Rgn, 0, nullptr));
+  if (!data.empty() && GetRegionData(Rgn, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0)
+    data.clear();
+  return data;
+}
+
 void ApplyInActiveEffect(TbsEffectBmp& E, TbsInActiveEffect Effect) {
   switch (Effect) {
     case ieBrightness:
@@ -387,10 +395,8 @@ void RurIvozedevUzivEred::CreateNewRegion() {
   add(kBottom, 0, FNewMaskRectArea.Bottom);
   add(kLeft, 0, FNewMaskRectArea.Top);
   add(kRight, FNewMaskRectArea.Right, FNewMaskRectArea.Top);
-  FShapeData.resize(GetRegionData(rgn, 0, nullptr));
-  if (FShapeData.empty() ||
-      GetRegionData(rgn, DWORD(FShapeData.size()), reinterpret_cast<RGNDATA*>(FShapeData.data())) == 0)
-    key.clear();
+  FShapeData = RegionBytes(rgn);
+  if (FShapeData.empty()) key.clear();
   SetWindowRgn(FForm->Handle(), rgn, TRUE);
   FHasRegion = true;
   FShapeKey = std::move(key);
@@ -414,12 +420,8 @@ std::vector<int64_t> RurIvozedevUzivEred::ShapeKey(TBitmap* Mask) const {
 bool RurIvozedevUzivEred::KeepsShape() const {
   if (!FHasRegion) return false;
   HRGN now = CreateRectRgn(0, 0, 0, 0);
-  std::vector<uint8_t> data;
-  if (GetWindowRgn(FForm->Handle(), now) != ERROR) {
-    data.resize(GetRegionData(now, 0, nullptr));
-    if (!data.empty() && GetRegionData(now, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0)
-      data.clear();
-  }
+  const std::vector<uint8_t> data =
+      GetWindowRgn(FForm->Handle(), now) != ERROR ? RegionBytes(now) : std::vector<uint8_t> {};
   DeleteObject(now);
   return !data.empty() && data == FShapeData;
 }
