@@ -268,6 +268,8 @@ class DrawScope {
   bool Empty() const { return empty_; }
   // The pixel at surface (x, y), which lies in the clip; the pixels after it in its row follow it in memory.
   uint32_t* At(int x, int y) const { return base_ + ptrdiff_t(y - top_) * stride_ + (x - left_); }
+  // Pixels from one row to the next one down.
+  ptrdiff_t Stride() const { return stride_; }
   const Region& Clip() const { return clip_; }
   bool Mono() const { return mono_; }
   // Marks where something was actually drawn (for the damage report); defaults to the bounds.

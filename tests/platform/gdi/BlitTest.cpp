@@ -236,6 +236,40 @@ TEST(GdiBlit, OneToOneCopiesFollowTheClipTheSourceEdgesAndOverlap) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(c.Raw(x, y), want[y][x]) << x << "," << y;
 }
 
+// A plain copy as wide as its bitmaps moves their rows as one block; where only one side is that wide,
+// or either is stored bottom-up, the rows still land one by one, each in its place.
+TEST(GdiBlit, PlainCopiesAsWideAsEitherSideOrBottomUp) {
+  struct Case {
+    int srcW, dstW, x, sx;
+    bool srcBottomUp, dstBottomUp;
+  };
+  const Case cases[] = { { 5, 5, 0, 0, false, false },
+                         { 8, 5, 0, 2, false, false },
+                         { 5, 8, 3, 0, false, false },
+                         { 5, 5, 0, 0, true, false },
+                         { 5, 5, 0, 0, false, true } };
+  auto info = [](int w, int h, bool bottomUp) {
+    BITMAPINFO bi {};
+    bi.bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), w, bottomUp ? h : -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0 };
+    return bi;
+  };
+  for (const Case& c : cases) {
+    gditest::Section src(info(c.srcW, 4, c.srcBottomUp)), dst(info(c.dstW, 5, c.dstBottomUp));
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < c.srcW; ++x) SetPixelV(src.dc(), x, y, Noise(y * c.srcW + x, 5));
+    PatBlt(dst.dc(), 0, 0, c.dstW, 5, BLACKNESS);
+    BitBlt(dst.dc(), c.x, 1, 5, 3, src.dc(), c.sx, 0, SRCCOPY);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < c.dstW; ++x) {
+        const int sx = x - c.x + c.sx, sy = y - 1;
+        const bool drawn = x >= c.x && x < c.x + 5 && sy >= 0 && sy < 3;
+        EXPECT_EQ(GetPixel(dst.dc(), x, y), drawn ? Noise(sy * c.srcW + sx, 5) : kBlack)
+            << c.srcW << " onto " << c.dstW << (c.srcBottomUp ? ", source bottom-up" : "")
+            << (c.dstBottomUp ? ", destination bottom-up" : "") << ": " << x << "," << y;
+      }
+  }
+}
+
 TEST(GdiBlit, MaskBltChoosesPerPixel) {
   Canvas src(4, 1, RGB(255, 0, 0)), dst(4, 1, RGB(0, 0, 255));
   const uint8_t bits[] = { 0x90, 0 };  // 1001
