@@ -370,6 +370,30 @@ void Bitmap::ReadPixels32(std::vector<uint32_t>& out) const {
   for (int y = 0; y < height; ++y) ReadRow(fmt, Row(y), 0, width, out.data() + size_t(y) * size_t(width));
 }
 
+namespace {
+
+// Paints a new bitmap white. A paint makes hundreds of small bitmaps, so the whole block is filled in one
+// go wherever white is one value repeated: a word in 32 bits (rows have no padding there), else a byte.
+void FillWhite(Bitmap& b) {
+  uint8_t* first = b.bits.get();
+  if (b.fmt.bpp == 32) {
+    uint32_t word = 0;
+    WriteRow(b.fmt, reinterpret_cast<uint8_t*>(&word), 0, 1, &kWhite, nullptr);
+    FillPixels(reinterpret_cast<uint32_t*>(first), b.width * b.height, word);
+    return;
+  }
+  const size_t stride = size_t(b.stride);
+  std::memset(first, 0, stride);
+  std::vector<uint32_t> row(size_t(b.width), kWhite);
+  WriteRow(b.fmt, first, 0, b.width, row.data(), nullptr);
+  if (std::all_of(first, first + stride, [&](uint8_t v) { return v == first[0]; }))
+    std::memset(first + stride, first[0], stride * size_t(b.height - 1));
+  else
+    for (int y = 1; y < b.height; ++y) std::memcpy(first + size_t(y) * stride, first, stride);
+}
+
+}  // namespace
+
 Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted,
                   bool white) {
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
@@ -391,27 +415,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  if (white) {
-    std::memset(b->bits.get(), 0, size_t(b->stride));
-    uint8_t* first = b->bits.get();
-    if (fmt.bpp == 32) {
-      // One pixel encoded, then repeated: the first row of a 32-bit bitmap is the same word throughout.
-      WriteRow(b->fmt, first, 0, 1, &kWhite, nullptr);
-      uint32_t word;
-      std::memcpy(&word, first, 4);
-      std::fill_n(reinterpret_cast<uint32_t*>(first), size_t(width), word);
-    } else {
-      std::vector<uint32_t> row(size_t(width), kWhite);
-      WriteRow(b->fmt, first, 0, width, row.data(), nullptr);
-    }
-    // Most formats make white of one byte repeated: the rest is then filled in one go instead of row by
-    // row (a paint makes hundreds of small bitmaps).
-    const size_t stride = size_t(b->stride);
-    if (std::all_of(first, first + stride, [&](uint8_t v) { return v == first[0]; }))
-      std::memset(first + stride, first[0], stride * size_t(height - 1));
-    else
-      for (int y = 1; y < height; ++y) std::memcpy(first + size_t(y) * stride, first, stride);
-  }
+  if (white) FillWhite(*b);
   Bitmap* raw = b.get();
   if (!Register(std::move(b))) return nullptr;
   return raw;
