@@ -11,9 +11,10 @@ namespace xj::gdi {
 namespace {
 
 // Stock objects are never freed, so what holds them is not counted.
-void Hold(void* h, int delta) {
-  if (Object* o = Lookup(h); o && !o->stock) o->selections += delta;
+void Hold(Object* o, int delta) {
+  if (o && !o->stock) o->selections += delta;
 }
+void Hold(void* h, int delta) { Hold(Lookup(h), delta); }
 
 void HoldState(const DCState& s, int delta) {
   Hold(s.pen, delta);
@@ -180,10 +181,11 @@ BOOL WINAPI DeleteDC(HDC hdc) {
 // ---- Selected objects ----------------------------------------------------------------------------
 namespace {
 
+// Puts the object o (behind handle h) into the slot, returning the handle it held.
 template <class H>
-HGDIOBJ Swap(H& slot, HGDIOBJ h) {
+HGDIOBJ Swap(H& slot, Object* o, HGDIOBJ h) {
   H old = slot;
-  Hold(h, +1);
+  Hold(o, +1);
   Hold(old, -1);
   slot = static_cast<H>(h);
   return old;
@@ -200,7 +202,7 @@ HGDIOBJ SelectBitmap(DC& dc, Bitmap* b, HGDIOBJ h) {
     return nullptr;
   }
   Bitmap* old = dc.Bmp();
-  HGDIOBJ prev = Swap(dc.st.bitmap, h);
+  HGDIOBJ prev = Swap(dc.st.bitmap, b, h);
   if (old && old->selections == 0) old->selectedInto = nullptr;
   if (!b->stock) b->selectedInto = dc.handle;
   return prev;
@@ -218,11 +220,11 @@ HGDIOBJ WINAPI SelectObject(HDC hdc, HGDIOBJ h) {
   }
   switch (o->kind) {
     case Kind::Pen:
-      return Swap(dc->st.pen, h);
+      return Swap(dc->st.pen, o, h);
     case Kind::Brush:
-      return Swap(dc->st.brush, h);
+      return Swap(dc->st.brush, o, h);
     case Kind::Font:
-      return Swap(dc->st.font, h);
+      return Swap(dc->st.font, o, h);
     case Kind::Bitmap:
       return SelectBitmap(*dc, static_cast<Bitmap*>(o), h);
     case Kind::Region: {

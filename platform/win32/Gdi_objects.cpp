@@ -48,24 +48,15 @@ bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::
 
 namespace {
 
-std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object some other thread may have cached leaves
-
-// A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache
-// per thread answers without the lock. Handles are never handed out twice, so an entry stays right for
-// as long as its object lives. An object records the one cache that holds it; when it goes, that entry
-// is dropped if the cache is the destroying thread's own, and every thread's cache is dropped (through
-// gRemovals) only when another thread, or several, hold it.
-struct CacheEntry {
-  const void* handle;
-  Object* object;
-  uint64_t removals;
-};
-thread_local CacheEntry tCache[64] {};
+// An object records the one cache that holds it; when it goes, that entry is dropped if the cache is the
+// destroying thread's own, and every thread's cache is dropped (through gLookupRemovals) only when another
+// thread, or several, hold it.
 const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
 
-CacheEntry& CacheSlot(const void* h) { return tCache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63]; }
-
 }  // namespace
+
+thread_local constinit LookupCacheEntry tLookupCache[64] {};
+std::atomic<uint64_t> gLookupRemovals { 0 };
 
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();
@@ -79,23 +70,22 @@ void* Register(std::unique_ptr<Object> obj) {
     ++t.counters.Objects;
   // The thread that makes an object is nearly always the one that draws with it next: its cache holds
   // the object from the start, so that a paint's new DCs and pictures are not first looked up under the lock.
-  CacheSlot(obj->handle) = CacheEntry { obj->handle, obj.get(), gRemovals.load(std::memory_order_acquire) };
-  obj->cachedBy = tCache;
+  LookupCacheSlot(obj->handle) =
+      LookupCacheEntry { obj->handle, obj.get(), gLookupRemovals.load(std::memory_order_acquire) };
+  obj->cachedBy = tLookupCache;
   t.objects.Insert(h, std::move(obj));
   return reinterpret_cast<void*>(h);
 }
 
-Object* Lookup(const void* h) {
+Object* LookupInTable(const void* h) {
   if (!h) return nullptr;
-  const uint64_t removals = gRemovals.load(std::memory_order_acquire);
-  CacheEntry& e = CacheSlot(h);
-  if (e.handle == h && e.removals == removals) return e.object;
+  const uint64_t removals = gLookupRemovals.load(std::memory_order_acquire);
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
   Object* o = t.objects.Find(reinterpret_cast<uintptr_t>(h));
   if (o) {
-    e = CacheEntry { h, o, removals };
-    o->cachedBy = !o->cachedBy || o->cachedBy == tCache ? tCache : kSeveralCaches;
+    LookupCacheSlot(h) = LookupCacheEntry { h, o, removals };
+    o->cachedBy = !o->cachedBy || o->cachedBy == tLookupCache ? tLookupCache : kSeveralCaches;
   }
   return o;
 }
@@ -108,10 +98,10 @@ void Destroy(Object* o) {
     std::lock_guard<std::mutex> g(t.lock);
     doomed = t.objects.Take(reinterpret_cast<uintptr_t>(o->handle));
     if (!doomed) return;
-    if (o->cachedBy == tCache) {
-      if (CacheEntry& e = CacheSlot(o->handle); e.handle == o->handle) e = CacheEntry {};
+    if (o->cachedBy == tLookupCache) {
+      if (LookupCacheEntry& e = LookupCacheSlot(o->handle); e.handle == o->handle) e = LookupCacheEntry {};
     } else if (o->cachedBy) {
-      gRemovals.fetch_add(1, std::memory_order_acq_rel);
+      gLookupRemovals.fetch_add(1, std::memory_order_acq_rel);
     }
     if (o->kind == Kind::DC)
       --t.counters.DCs;
