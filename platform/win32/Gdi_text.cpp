@@ -8,6 +8,10 @@
 
 #include "platform/win32/Gdi_private.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace xj::gdi {
 namespace {
 
@@ -129,18 +133,47 @@ inline void BlendPixel(uint32_t& d, unsigned a, uint32_t color) {
     d = a ? color : d;
 }
 
+// Four pixels whose coverage is all full or none (or any, on a monochrome target): each takes the colour where
+// its coverage byte's top bit is set, through a mask made of those bits, without a branch per pixel.
+inline bool Selectable(uint32_t four) { return ((four ^ (four >> 1)) & 0x7F7F7F7Fu) == 0; }
+
+inline void SelectFour(uint32_t* d, uint32_t four, uint32_t color) {
+#if defined(__SSE2__)
+  __m128i take = _mm_cvtsi32_si128(int(four));
+  take = _mm_unpacklo_epi8(take, take);
+  take = _mm_srai_epi32(_mm_unpacklo_epi16(take, take), 31);
+  const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d));
+  const __m128i ink = _mm_and_si128(take, _mm_set1_epi32(int(color)));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_or_si128(_mm_andnot_si128(take, dv), ink));
+#else
+  for (int k = 0; k < 4; ++k)
+    if ((four >> (8 * k + 7)) & 1) d[k] = color;
+#endif
+}
+
+template <bool Mono>
+inline void BlendFour(uint32_t* d, const uint8_t* a, uint32_t color) {
+  uint32_t four;
+  std::memcpy(&four, a, 4);
+  if (four == 0) return;
+  if (Mono || Selectable(four))
+    SelectFour(d, four, color);
+  else
+    for (int k = 0; k < 4; ++k) BlendPixel<Mono>(d[k], a[k], color);
+}
+
+// Glyph rows are short (a few pixels each), and nearly all their coverage is full or none: four pixels at a
+// time, the last four of a row of four or more overlapping the ones before when they are selectable, since
+// taking the colour again where it was taken changes nothing (a partial blend twice would).
 template <bool Mono>
 inline void BlendSpan(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
   int i = 0;
-  // Long stretches are mostly empty or full: eight at a time.
-  for (; i + 8 <= n; i += 8) {
-    uint64_t eight;
-    std::memcpy(&eight, a + i, 8);
-    if (eight == 0) continue;
-    if (eight == ~uint64_t(0))
-      std::fill_n(d + i, 8, color);
-    else
-      for (int k = i; k < i + 8; ++k) BlendPixel<Mono>(d[k], a[k], color);
+  for (; i + 4 <= n; i += 4) BlendFour<Mono>(d + i, a + i, color);
+  if (i == n) return;
+  uint32_t last;
+  if (n >= 4 && (std::memcpy(&last, a + n - 4, 4), Mono || Selectable(last))) {
+    SelectFour(d + n - 4, last, color);
+    return;
   }
   for (; i < n; ++i) BlendPixel<Mono>(d[i], a[i], color);
 }
