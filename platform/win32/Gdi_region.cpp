@@ -7,8 +7,10 @@
 namespace xj {
 
 Region::Region(const RECT& r) {
-  pixman_region32_init(&FRegion);
-  Set(r);
+  if (r.left < r.right && r.top < r.bottom)
+    pixman_region32_init_rect(&FRegion, r.left, r.top, unsigned(r.right - r.left), unsigned(r.bottom - r.top));
+  else
+    pixman_region32_init(&FRegion);
 }
 
 Region::Region(const Region& o) {

@@ -447,3 +447,46 @@ TEST(GdiDC, ATargetDCDrawsAtItsOriginInsideItsVisibleRegion) {
 }
 
 }  // namespace
+
+namespace {
+
+// A region from boxes (none: empty).
+HRGN Boxes(std::initializer_list<RECT> boxes) {
+  HRGN r = CreateRectRgn(0, 0, 0, 0);
+  for (const RECT& b : boxes) {
+    HRGN one = CreateRectRgnIndirect(&b);
+    CombineRgn(r, r, one, RGN_OR);
+    DeleteObject(one);
+  }
+  return r;
+}
+
+}  // namespace
+
+// A target DC paints where its visible region and its clip both allow, at its origin, whether each of the
+// two is one rectangle, none or several: every combination against the two regions' own answer per pixel.
+TEST(GdiDC, VisibleAndClipRegionsOfEveryShapeCutPaintingAlike) {
+  const std::vector<std::initializer_list<RECT>> shapes = { { RECT { -1, 0, 6, 4 } },
+                                                            {},
+                                                            { RECT { 0, 0, 2, 5 }, RECT { 4, 1, 9, 3 } },
+                                                            { RECT { 1, -2, 7, 2 } },
+                                                            { RECT { 1, -1, 3, 6 }, RECT { 5, 0, 6, 5 } } };
+  for (size_t v = 0; v < shapes.size(); ++v)
+    for (size_t c = 0; c <= shapes.size(); ++c) {  // the last: no clip
+      FakeWindow w;
+      HRGN visible = Boxes(shapes[v]);
+      HDC dc = xj::gdi::CreateTargetDC(&w, POINT { 3, 2 }, visible, &w);
+      HRGN clip = c < shapes.size() ? Boxes(shapes[c]) : nullptr;
+      if (clip) SelectClipRgn(dc, clip);
+      RECT all { -5, -5, 20, 20 };
+      FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) {
+          const bool in = PtInRegion(visible, x - 3, y - 2) && (!clip || PtInRegion(clip, x - 3, y - 2));
+          EXPECT_EQ(w.pixels[size_t(y * 10 + x)], in ? 0u : 0xFFFFFFu) << v << " " << c << ": " << x << "," << y;
+        }
+      DeleteDC(dc);
+      DeleteObject(visible);
+      if (clip) DeleteObject(clip);
+    }
+}
