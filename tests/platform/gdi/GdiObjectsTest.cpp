@@ -451,7 +451,7 @@ TEST(GdiDC, ATargetDCDrawsAtItsOriginInsideItsVisibleRegion) {
 namespace {
 
 // A region from boxes (none: empty).
-HRGN Boxes(std::initializer_list<RECT> boxes) {
+HRGN Boxes(const std::vector<RECT>& boxes) {
   HRGN r = CreateRectRgn(0, 0, 0, 0);
   for (const RECT& b : boxes) {
     HRGN one = CreateRectRgnIndirect(&b);
@@ -466,11 +466,11 @@ HRGN Boxes(std::initializer_list<RECT> boxes) {
 // A target DC paints where its visible region and its clip both allow, at its origin, whether each of the
 // two is one rectangle, none or several: every combination against the two regions' own answer per pixel.
 TEST(GdiDC, VisibleAndClipRegionsOfEveryShapeCutPaintingAlike) {
-  const std::vector<std::initializer_list<RECT>> shapes = { { RECT { -1, 0, 6, 4 } },
-                                                            {},
-                                                            { RECT { 0, 0, 2, 5 }, RECT { 4, 1, 9, 3 } },
-                                                            { RECT { 1, -2, 7, 2 } },
-                                                            { RECT { 1, -1, 3, 6 }, RECT { 5, 0, 6, 5 } } };
+  const std::vector<std::vector<RECT>> shapes = { { RECT { -1, 0, 6, 4 } },
+                                                  {},
+                                                  { RECT { 0, 0, 2, 5 }, RECT { 4, 1, 9, 3 } },
+                                                  { RECT { 1, -2, 7, 2 } },
+                                                  { RECT { 1, -1, 3, 6 }, RECT { 5, 0, 6, 5 } } };
   for (size_t v = 0; v < shapes.size(); ++v)
     for (size_t c = 0; c <= shapes.size(); ++c) {  // the last: no clip
       FakeWindow w;
