@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "tests/platform/gdi/GdiTestUtil.h"
 
 using gditest::Canvas;
@@ -298,6 +300,27 @@ TEST(GdiDibBlit, SetDIBitsToDeviceDrawsTopDownAndBottomUpUnflipped) {
     EXPECT_EQ(dst.At(1, 1), RGB(255, 0, 0)) << topDown;
     EXPECT_EQ(dst.At(2, 2), RGB(0, 0, 255)) << topDown;
     EXPECT_EQ(dst.At(0, 0), kWhite);
+  }
+}
+
+// 24-bit rows without padding (four pixels are twelve bytes), the last one ending where the memory does: every
+// pixel lands, from the first column or from further in, and nothing after the last byte is read.
+TEST(GdiDibBlit, TwentyFourBitRowsAreReadToTheirLastByteAndNoFurther) {
+  BITMAPINFO bi {};
+  bi.bmiHeader = BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), 4, -3, 1, 24, BI_RGB, 0, 0, 0, 0, 0 };
+  auto bits = std::make_unique<uint8_t[]>(36);
+  for (int i = 0; i < 12; ++i) {
+    const uint32_t v = Noise(i, 24);
+    bits[size_t(i) * 3] = uint8_t(v);
+    bits[size_t(i) * 3 + 1] = uint8_t(v >> 8);
+    bits[size_t(i) * 3 + 2] = uint8_t(v >> 16);
+  }
+  for (int sx : { 0, 1, 3 }) {
+    Canvas dst(5, 3, kBlack);
+    EXPECT_EQ(SetDIBitsToDevice(dst.dc(), 0, 0, DWORD(4 - sx), 3, sx, 0, 0, 3, bits.get(), &bi, DIB_RGB_COLORS), 3);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x)
+        EXPECT_EQ(dst.Raw(x, y), x < 4 - sx ? Noise(y * 4 + x + sx, 24) : 0u) << sx << ": " << x << "," << y;
   }
 }
 
