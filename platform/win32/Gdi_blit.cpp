@@ -287,6 +287,20 @@ void PaintSpan(DrawScope& ds, int y, int x0, int x1, const Rop3& rop, const Patt
   }
 }
 
+namespace {
+
+// Sets w × h pixels to v, rows step pixels apart; in one go where the rows follow one another in memory (a
+// bitmap's whole background).
+void FillRows(uint32_t* d, ptrdiff_t step, int w, int h, uint32_t v) {
+  if (step == w) {
+    FillPixels(d, w * h, v);
+    return;
+  }
+  for (int y = 0; y < h; ++y, d += step) FillPixels(d, w, v);
+}
+
+}  // namespace
+
 void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSource& pat) {
   if (pat.none) return;
   // A solid brush copied (FillRect's case: backgrounds, frames, edges) is the colour written row by row;
@@ -297,12 +311,11 @@ void PaintRect(DrawScope& ds, const RECT& rc, const Rop3& rop, const PatternSour
   for (int i = 0; i < n; ++i) {
     int l = std::max<int>(rc.left, b[i].x1), r = std::min<int>(rc.right, b[i].x2);
     int t = std::max<int>(rc.top, b[i].y1), btm = std::min<int>(rc.bottom, b[i].y2);
-    if (l >= r) continue;
-    for (int y = t; y < btm; ++y)
-      if (solidCopy)
-        FillPixels(ds.At(l, y), r - l, pat.color);
-      else
-        PaintPiece(ds, y, l, r, rop, pat);
+    if (l >= r || t >= btm) continue;
+    if (solidCopy)
+      FillRows(ds.At(l, t), ds.Stride(), r - l, btm - t, pat.color);
+    else
+      for (int y = t; y < btm; ++y) PaintPiece(ds, y, l, r, rop, pat);
   }
 }
 

@@ -244,9 +244,9 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
       int gx = fr.rx + fr.ou + p.pen + g.bx, gy = fr.ry + fr.ov + g.by;
       RECT r = Intersect(RECT { gx, gy, gx + g.w, gy + g.h }, clip);
       if (r.left >= r.right || r.top >= r.bottom) continue;
-      for (int y = r.top; y < r.bottom; ++y)
-        BlendSpan<Mono>(ds.At(r.left, y), g.alpha.data() + size_t(y - gy) * size_t(g.w) + size_t(r.left - gx),
-                        r.right - r.left, color);
+      uint32_t* d = ds.At(r.left, r.top);
+      const uint8_t* a = g.alpha.data() + size_t(r.top - gy) * size_t(g.w) + size_t(r.left - gx);
+      for (int y = r.top; y < r.bottom; ++y, d += ds.Stride(), a += g.w) BlendSpan<Mono>(d, a, r.right - r.left, color);
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);

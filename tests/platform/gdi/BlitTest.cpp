@@ -238,9 +238,9 @@ TEST(GdiBlit, OneToOneCopiesFollowTheClipTheSourceEdgesAndOverlap) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(c.Raw(x, y), want[y][x]) << x << "," << y;
 }
 
-// A plain copy as wide as its bitmaps moves their rows as one block; where only one side is that wide,
-// or either is stored bottom-up, the rows still land one by one, each in its place.
-TEST(GdiBlit, PlainCopiesAsWideAsEitherSideOrBottomUp) {
+// A plain copy or fill as wide as its bitmaps moves or sets their rows as one block; where only one side is
+// that wide, or either is stored bottom-up, the rows still land one by one, each in its place.
+TEST(GdiBlit, PlainCopiesAndFillsAsWideAsEitherSideOrBottomUp) {
   struct Case {
     int srcW, dstW, x, sx;
     bool srcBottomUp, dstBottomUp;
@@ -269,6 +269,11 @@ TEST(GdiBlit, PlainCopiesAsWideAsEitherSideOrBottomUp) {
             << c.srcW << " onto " << c.dstW << (c.srcBottomUp ? ", source bottom-up" : "")
             << (c.dstBottomUp ? ", destination bottom-up" : "") << ": " << x << "," << y;
       }
+    // A solid fill as wide as the bitmap leaves the rows above and below it alone.
+    const RECT band { 0, 1, c.dstW, 4 };
+    FillRect(dst.dc(), &band, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (int y = 0; y < 5; ++y)
+      EXPECT_EQ(GetPixel(dst.dc(), c.dstW - 1, y), y >= 1 && y < 4 ? kWhite : kBlack) << c.dstW << ": " << y;
   }
 }
 
