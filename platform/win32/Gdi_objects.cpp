@@ -55,7 +55,7 @@ const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
 
 }  // namespace
 
-thread_local constinit LookupCacheEntry tLookupCache[64] {};
+thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize] {};
 std::atomic<uint64_t> gLookupRemovals { 0 };
 
 void* Register(std::unique_ptr<Object> obj) {

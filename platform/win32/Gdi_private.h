@@ -84,10 +84,13 @@ struct LookupCacheEntry {
   Object* object;
   uint64_t removals;  // gLookupRemovals when the entry was made
 };
-extern thread_local constinit LookupCacheEntry tLookupCache[64];
+// Long-lived objects (a control's font, the skin's pens) must outlast the run of new objects a paint makes,
+// each of which takes a slot.
+constexpr size_t kLookupCacheSize = 256;
+extern thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize];
 extern std::atomic<uint64_t> gLookupRemovals;  // bumped when an object another thread may have cached leaves
 inline LookupCacheEntry& LookupCacheSlot(const void* h) {
-  return tLookupCache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63];
+  return tLookupCache[(reinterpret_cast<uintptr_t>(h) >> 4) & (kLookupCacheSize - 1)];
 }
 Object* LookupInTable(const void* h);  // the table itself, under its lock; fills the cache
 inline Object* Lookup(const void* h) {
