@@ -11,23 +11,48 @@
 namespace xj::gdi {
 namespace {
 
-// Live objects by handle, owned by the table; every drawing call looks one up.
+// Live objects by handle, owned by the table. Handles are handed out in sequence and most objects live
+// briefly (a paint's DCs, bitmaps and brushes), so each handle has a slot of its own in a ring, found from its
+// sequence number: the objects made together sit together in memory, where a hashed table would scatter
+// them. A slot still held by an object from an earlier turn of the ring (a skin's picture, a control's font)
+// sends the newcomer to a map beside it.
 class HandleMap {
  public:
   Object* Find(uintptr_t key) const {
-    Object* const* o = FMap.Find(key);
+    const Slot& s = FRing[Index(key)];
+    if (s.key == key) return s.object;
+    if (FOthers.Size() == 0) return nullptr;
+    Object* const* o = FOthers.Find(key);
     return o ? *o : nullptr;
   }
-  void Insert(uintptr_t key, std::unique_ptr<Object> object) { FMap.Insert(key, object.release()); }
+  void Insert(uintptr_t key, std::unique_ptr<Object> object) {
+    Slot& s = FRing[Index(key)];
+    if (s.key)
+      FOthers.Insert(key, object.release());
+    else
+      s = Slot { key, object.release() };
+  }
   // Takes the object out of the table; empty when the handle is not there.
   std::unique_ptr<Object> Take(uintptr_t key) {
     Object* o = nullptr;
-    FMap.Erase(key, &o);
+    if (Slot& s = FRing[Index(key)]; s.key == key) {
+      o = s.object;
+      s = Slot {};
+    } else if (FOthers.Size()) {
+      FOthers.Erase(key, &o);
+    }
     return std::unique_ptr<Object>(o);
   }
 
  private:
-  AddressMap<Object*> FMap;
+  static constexpr size_t kRing = 4096;
+  struct Slot {
+    uintptr_t key { 0 };
+    Object* object { nullptr };
+  };
+  static size_t Index(uintptr_t key) { return (key >> 4) & (kRing - 1); }
+  std::vector<Slot> FRing = std::vector<Slot>(kRing);
+  AddressMap<Object*> FOthers;
 };
 
 struct Table {

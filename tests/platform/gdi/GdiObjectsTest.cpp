@@ -490,3 +490,33 @@ TEST(GdiDC, VisibleAndClipRegionsOfEveryShapeCutPaintingAlike) {
       if (clip) DeleteObject(clip);
     }
 }
+
+// Thousands of objects made and deleted around some that stay, picked at random (a skin's pictures among a
+// paint's brushes): each one is found, as itself, until it is deleted, and none is found after; asked from a
+// thread that has looked none of them up before.
+TEST(GdiObjects, ObjectsThatStayAmongThousandsMadeAndDeletedAreFoundAsThemselves) {
+  const int before = xj::gdi::GetCounters().Objects;
+  auto colour = [](int i) { return RGB(i & 255, i >> 8, 1); };
+  std::vector<std::pair<HBRUSH, int>> kept;
+  std::vector<HBRUSH> gone;
+  for (int i = 0; i < 10000; ++i) {
+    HBRUSH b = CreateSolidBrush(colour(i));
+    if (!gone.empty() && GetObjectType(gone.back())) EXPECT_TRUE(DeleteObject(gone.back()));
+    if ((uint32_t(i) * 2654435761u >> 16) % 5 == 0)
+      kept.emplace_back(b, i);
+    else
+      gone.push_back(b);
+  }
+  EXPECT_TRUE(DeleteObject(gone.back()));
+  std::thread([&] {
+    for (const auto& [b, i] : kept) {
+      LOGBRUSH lb {};
+      ASSERT_EQ(GetObject(b, sizeof lb, &lb), int(sizeof lb)) << i;
+      EXPECT_EQ(lb.lbColor, colour(i)) << i;
+    }
+    for (HBRUSH b : gone) EXPECT_EQ(GetObjectType(b), 0u);
+  }).join();
+  for (auto it = kept.rbegin(); it != kept.rend(); ++it) EXPECT_TRUE(DeleteObject(it->first));
+  EXPECT_EQ(xj::gdi::GetCounters().Objects, before);
+  for (const auto& [b, i] : kept) EXPECT_EQ(GetObjectType(b), 0u) << i;
+}
