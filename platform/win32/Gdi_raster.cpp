@@ -253,35 +253,37 @@ void PaintSpans(DC& dc, const std::vector<Span>& spans, const Rop3& rop, const P
 bool StrokeUpright(DC& dc, const std::vector<POINT>& pts, bool closed, const PenInfo& pen) {
   if (pen.width > 1 || dc.st.rop2 != R2_COPYPEN || !StylePattern(pen.style).empty() || pts.size() < 2) return false;
   const size_t segments = closed ? pts.size() : pts.size() - 1;
-  std::vector<RECT> rects;
-  rects.reserve(segments);
+  // The end point is left out, as the walk along a line leaves it; empty for a segment of no length. Made
+  // twice (for the bounds, then to paint) rather than kept: lines are drawn by the thousand.
+  auto segment = [&](size_t i) {
+    const POINT a = pts[i], b = pts[(i + 1) % pts.size()];
+    if (a.x == b.x && a.y == b.y) return RECT {};
+    if (a.y == b.y) return a.x < b.x ? RECT { a.x, a.y, b.x, a.y + 1 } : RECT { b.x + 1, a.y, a.x + 1, a.y + 1 };
+    return a.y < b.y ? RECT { a.x, a.y, a.x + 1, b.y } : RECT { a.x, b.y + 1, a.x + 1, a.y + 1 };
+  };
   RECT bounds { INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN };
   for (size_t i = 0; i < segments; ++i) {
     const POINT a = pts[i], b = pts[(i + 1) % pts.size()];
     if (a.x != b.x && a.y != b.y) return false;
-    if (a.x == b.x && a.y == b.y) continue;
-    // The end point is left out, as the walk along a line leaves it.
-    const RECT r = a.y == b.y ? (a.x < b.x ? RECT { a.x, a.y, b.x, a.y + 1 } : RECT { b.x + 1, a.y, a.x + 1, a.y + 1 })
-                              : (a.y < b.y ? RECT { a.x, a.y, a.x + 1, b.y } : RECT { a.x, b.y + 1, a.x + 1, a.y + 1 });
-    rects.push_back(r);
-    bounds = RECT { std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
-                    std::max(bounds.bottom, r.bottom) };
+    if (const RECT r = segment(i); r.left < r.right)
+      bounds = RECT { std::min(bounds.left, r.left), std::min(bounds.top, r.top), std::max(bounds.right, r.right),
+                      std::max(bounds.bottom, r.bottom) };
   }
-  if (rects.empty()) return true;
+  if (bounds.left >= bounds.right) return true;
   const Rop3 rop = Rop3::FromRop2(dc.st.rop2);
   DrawScope ds(dc, bounds);
   if (ds.Empty()) return true;
-  for (const RECT& r : rects) PaintRect(ds, r, rop, pen.ink);
+  for (size_t i = 0; i < segments; ++i)
+    if (const RECT r = segment(i); r.left < r.right) PaintRect(ds, r, rop, pen.ink);
   return true;
 }
 
-void Stroke(DC& dc, const std::vector<POINT>& logical, bool closed) {
-  if (logical.empty()) return;
+// Takes the points by value and turns them into surface points where they lie.
+void Stroke(DC& dc, std::vector<POINT> pts, bool closed) {
+  if (pts.empty()) return;
   PenInfo pen = RealizePen(dc);
   if (pen.none) return;
-  std::vector<POINT> pts;
-  pts.reserve(logical.size());
-  for (const POINT& p : logical) pts.push_back(POINT { dc.SX(p.x), dc.SY(p.y) });
+  for (POINT& p : pts) p = POINT { dc.SX(p.x), dc.SY(p.y) };
   if (StrokeUpright(dc, pts, closed, pen)) return;
   Rop3 rop = Rop3::FromRop2(dc.st.rop2);
   std::vector<Span> ink, gap;
@@ -408,7 +410,7 @@ BOOL WINAPI PolylineTo(HDC hdc, const POINT* pts, DWORD count) {
   }
   std::vector<POINT> all { dc->st.pos };
   all.insert(all.end(), pts, pts + count);
-  Stroke(*dc, all, false);
+  Stroke(*dc, std::move(all), false);
   dc->st.pos = pts[count - 1];
   return TRUE;
 }
