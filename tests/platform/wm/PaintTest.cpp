@@ -647,3 +647,56 @@ TEST_F(PaintTest, AShortLivedTopLevelWindowReusesTheMemoryOfTheLastOne) {
   EXPECT_LT(faults() - before, 1000) << "every popup took fresh pages for its buffers";
 }
 #endif
+
+// A rectangle or a region laid over a framed child: its frame is painted exactly when the area crosses
+// the client's edge, and its client receives exactly the part inside.
+TEST_F(PaintTest, AnAreaOverAFramedChildReachesItsFrameExactlyWhenItCrossesTheClientEdge) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND framed = Child(top, 20, 30, 60, 40, WS_CHILD | WS_VISIBLE | WS_BORDER);  // client 21,31 .. 79,69
+  int frames = 0;
+  On(framed, WM_NCPAINT, [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    ++frames;
+    return DefWindowProcA(w, m, wp, lp);
+  });
+  const struct {
+    RECT area;
+    bool frame;
+    RECT update;  // client coordinates; empty: nothing
+  } cases[] = {
+    { { 21, 31, 79, 69 }, false, { 0, 0, 58, 38 } },
+    { { 20, 31, 79, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 30, 79, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 31, 80, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 31, 79, 70 }, true, { 0, 0, 58, 38 } },
+    { { 30, 40, 31, 41 }, false, { 9, 9, 10, 10 } },
+    { { 0, 69, 200, 70 }, true, {} },
+  };
+  for (bool asRegion : { false, true }) {
+    for (const auto& k : cases) {
+      PumpUntilIdle();
+      frames = 0;
+      HRGN rgn = nullptr;
+      if (asRegion) {  // the same area as two bands, plus a far corner that touches nothing
+        rgn = CreateRectRgn(k.area.left, k.area.top, k.area.right, k.area.top + 1);
+        HRGN rest = CreateRectRgn(k.area.left, k.area.top + 1, k.area.right, k.area.bottom);
+        HRGN corner = CreateRectRgn(190, 190, 200, 200);
+        CombineRgn(rgn, rgn, rest, RGN_OR);
+        CombineRgn(rgn, rgn, corner, RGN_OR);
+        DeleteObject(rest);
+        DeleteObject(corner);
+      }
+      RedrawWindow(top, asRegion ? nullptr : &k.area, rgn, RDW_INVALIDATE | RDW_ALLCHILDREN);
+      if (rgn) DeleteObject(rgn);
+      RECT u {};
+      GetUpdateRect(framed, &u, FALSE);
+      const std::string at = std::to_string(k.area.left) + "," + std::to_string(k.area.top) + "," +
+                             std::to_string(k.area.right) + "," + std::to_string(k.area.bottom) +
+                             (asRegion ? " as a region" : " as a rectangle");
+      EXPECT_TRUE(u.left == k.update.left && u.top == k.update.top && u.right == k.update.right &&
+                  u.bottom == k.update.bottom)
+          << at << ": " << u.left << "," << u.top << "," << u.right << "," << u.bottom;
+      PumpUntilIdle();
+      EXPECT_EQ(frames, k.frame ? 1 : 0) << at;
+    }
+  }
+}
