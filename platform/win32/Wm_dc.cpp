@@ -168,9 +168,7 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> cli
   Region vis = VisibleInTop(w, !window, clipChildren);
   vis.Translate(-origin.x, -origin.y);
   if (extraClip) vis.Intersect(*extraClip);
-  HRGN hv = gdi::CreateRegion(std::move(vis));
-  HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, hv, w->handle);
-  DeleteObject(hv);
+  HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, std::move(vis), w->handle);
   if (dc) Dcs()[dc] = DcRecord { w->handle, window };
   return dc;
 }
