@@ -68,8 +68,9 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool paintListed { false };  // on the list of windows needing paint
-  uint64_t paintSearch { 0 };  // the last search for a window to paint that found one at or below it
+  bool paintListed { false };  // on the list of windows needing paint ...
+  uint32_t paintIndex { 0 };   // ... at this place
+  bool paintBelow { false };   // it or a window below it may need paint (false: surely none does)
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -329,6 +330,9 @@ void SetScreenGeometry(const RECT& monitor, const RECT& work);
 bool NeedsPaint(const Wnd* w);
 // Call after changing a window's update region, frame or internal-paint flag.
 void PaintStateChanged(Wnd* w);
+// Marks the window and its ancestors as leading to a window that may need paint; a window linked into
+// the tree carries its mark up to its new ancestors.
+void MarkPaintBelow(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

@@ -131,15 +131,26 @@ void PaintNow(Wnd* w, UINT flags) {
     if (Wnd* c = FromHandle(*it)) PaintNow(c, flags);
 }
 
-// Search: the search's mark, which the windows needing paint and their ancestors carry.
-Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, uint64_t Search) {
-  if (w->paintSearch != Search) return nullptr;  // nothing below needs paint
+// The first window needing paint in the branch, in the order a walk of the whole tree meets them.
+// `clean` tells whether the walk saw the whole branch and nothing in it needs paint: then the branch's
+// mark goes, and later searches pass it by until a window in it needs paint again.
+Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
+  clean = !w->paintBelow;
+  if (clean) return nullptr;
   if (!w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
   inFilter = inFilter || !filter || w->handle == filter;
-  if (inFilter && NeedsPaint(w)) return w;
+  const bool needs = NeedsPaint(w);
+  if (inFilter && needs) return w;
+  bool all = !needs;
   // Siblings below paint first, so that a window above (or a transparent one) paints over them.
-  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, inFilter, Search)) return f;
+  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
+    if (!(*it)->paintBelow) continue;
+    bool below = false;
+    if (Wnd* f = FindPaint(*it, filter, inFilter, below)) return f;
+    all = all && below;
+  }
+  if (all) w->paintBelow = false;
+  clean = all;
   return nullptr;
 }
 
@@ -153,7 +164,6 @@ namespace {
 // walking the window tree.
 struct PaintState : StatePart {
   std::vector<Wnd*> list;
-  uint64_t searches { 0 };
 };
 
 PaintState& Paints() { return Part<PaintState>(PartId::Paint); }
@@ -161,30 +171,38 @@ std::vector<Wnd*>& PaintList() { return Paints().list; }
 
 }  // namespace
 
+void MarkPaintBelow(Wnd* w) {
+  for (Wnd* a = w; a && !a->paintBelow; a = a->parent) a->paintBelow = true;
+}
+
 void PaintStateChanged(Wnd* w) {
   bool need = !w->dead && NeedsPaint(w);
   if (need == w->paintListed) return;
   auto& list = PaintList();
   w->paintListed = need;
   if (need) {
+    w->paintIndex = (uint32_t)list.size();
     list.push_back(w);
-  } else if (auto it = std::find(list.begin(), list.end(), w); it != list.end()) {
-    list.erase(it);  // not there when the state was renewed under a surviving window
+    MarkPaintBelow(w);
+  } else if (w->paintIndex < list.size() && list[w->paintIndex] == w) {
+    // Not there when the state was renewed under a surviving window. The list's order means nothing.
+    list[w->paintIndex] = list.back();
+    list[w->paintIndex]->paintIndex = w->paintIndex;
+    list.pop_back();
   }
 }
 
-// The first window needing paint in the order a walk of the whole tree meets them. Only the branches that
-// lead to one are walked: a form of a hundred controls paints them one by one, and each search walked
-// all hundred.
+// The first window needing paint in the order a walk of the whole tree meets them. Only the marked
+// branches are walked: a form of a hundred controls paints them one by one, and each search walked all
+// hundred.
 Wnd* NextPaintWindow(HWND filter) {
   PaintState& state = Paints();
   if (std::none_of(state.list.begin(), state.list.end(), ReallyVisible)) return nullptr;
-  const uint64_t search = ++state.searches;
-  for (Wnd* w : state.list)
-    for (Wnd* a = w; a && a->paintSearch != search; a = a->parent) a->paintSearch = search;
   const auto& tops = Desktop()->children;
-  for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, false, search)) return f;
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    bool clean = false;
+    if (Wnd* f = FindPaint(*it, filter, false, clean)) return f;
+  }
   return nullptr;
 }
 

@@ -157,6 +157,7 @@ void LinkAt(Wnd* parent, Wnd* w, Wnd* after) {
     if (!top && it < firstNormal) it = firstNormal;
   }
   c.insert(it, w);
+  if (w->paintBelow) MarkPaintBelow(parent);
 }
 
 std::vector<Wnd*> TopLevels() { return Desktop()->children; }

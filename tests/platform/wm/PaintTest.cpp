@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <map>
 #include <stdexcept>
 
 #include "platform/display/Display.h"
@@ -699,4 +700,61 @@ TEST_F(PaintTest, AnAreaOverAFramedChildReachesItsFrameExactlyWhenItCrossesTheCl
       EXPECT_EQ(frames, k.frame ? 1 : 0) << at;
     }
   }
+}
+
+// The search for the next window to paint passes by branches it found clean; a search limited to one
+// window must not take the others' paint for done, and a window whose paint is pending must still be
+// found after it moves into a branch found clean.
+TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndAfterAMoveIntoACleanParent) {
+  HWND shown = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND other = Top(0, 250, 50, 50, WS_POPUP | WS_VISIBLE);
+  HWND hiddenTop = Top(300, 0, 100, 100, WS_POPUP);
+  HWND a = Child(shown, 0, 0, 50, 50), b = Child(shown, 60, 0, 50, 50);
+  HWND mover = Child(hiddenTop, 0, 0, 30, 30, WS_CHILD), later = nullptr;
+  std::map<HWND, int> paints;
+  auto count = [&](HWND h) {
+    On(h, WM_PAINT, [&](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
+      ++paints[w];
+      Paint(w, kRed);
+      return 0;
+    });
+  };
+  for (HWND h : { a, b, mover, other }) count(h);
+  PumpUntilIdle();
+  paints.clear();
+
+  InvalidateRect(a, nullptr, TRUE);
+  InvalidateRect(b, nullptr, TRUE);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_REMOVE));
+  DispatchMessageA(&m);
+  EXPECT_FALSE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
+  EXPECT_EQ(m.hwnd, b);
+  DispatchMessageA(&m);
+
+  // A search that finds nothing for `a` walks the whole of `shown`; then an invalid hidden window
+  // shows there, first one moved in, then one of its own, without any of `shown` being made invalid.
+  for (int round = 0; round < 2; ++round) {
+    if (round == 1) count(later = Child(shown, 0, 100, 30, 30, WS_CHILD));
+    HWND hidden = round == 0 ? mover : later;
+    InvalidateRect(hidden, nullptr, TRUE);
+    InvalidateRect(other, nullptr, TRUE);
+    EXPECT_FALSE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    if (hidden == mover) SetParent(mover, shown);
+    ShowWindow(hidden, SW_SHOWNA);
+    PumpUntilIdle();
+    EXPECT_EQ(paints[hidden], 1) << round;
+    EXPECT_EQ(ReadPixel(hidden, 29, 29), kRed);
+  }
+  EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 2 }, { later, 1 } }), paints);
+  // Windows made valid out of the order they were made invalid in, one then destroyed: nothing is left
+  // to paint (the sanitizer build sees a destroyed window left behind).
+  for (HWND h : { a, b, later }) InvalidateRect(h, nullptr, TRUE);
+  ValidateRect(a, nullptr);
+  ValidateRect(later, nullptr);
+  DestroyWindow(later);
+  PumpUntilIdle();
+  EXPECT_EQ(paints[b], 2);
+  EXPECT_EQ(paints[a], 1);
 }
