@@ -89,9 +89,11 @@ struct Wnd {
   bool everShown { false };
   bool everActive { false };
   bool ncActive { false };
-  int pressedButton { 0 };             // caption button shown pressed (hit code)
-  mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
-  mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
+  int pressedButton { 0 };                    // caption button shown pressed (hit code)
+  mutable POINT origin {};                    // the window's screen origin (WindowOrigin) ...
+  mutable uint64_t originEpoch { 0 };         // ... as of this geometry epoch
+  mutable bool childrenApart { false };       // no two of its shown, opaque children overlap ...
+  mutable uint64_t childrenApartEpoch { 0 };  // ... as of this geometry epoch
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }

@@ -99,6 +99,31 @@ bool Overlaps(const RECT& a, const RECT& b) {
   return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
+// Whether a child is cut out of what lies beneath it.
+bool Opaque(const Wnd* s) { return s->Visible() && !(s->exStyle & WS_EX_TRANSPARENT); }
+
+// Whether no two of a window's shown, opaque children overlap, as a form's controls lie side by side;
+// worked out once per geometry epoch, which moves on every change of a rectangle, the order, a visible
+// bit, a style or a region.
+bool ChildrenApart(const Wnd* p) {
+  if (p->childrenApartEpoch == GeometryEpoch()) return p->childrenApart;
+  std::vector<RECT> rects;
+  rects.reserve(p->children.size());
+  for (const Wnd* c : p->children)
+    if (Opaque(c) && !IsRectEmptyWm(c->rect)) rects.push_back(c->rect);
+  std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
+  bool apart = true;
+  for (size_t i = 0; apart && i < rects.size(); ++i)
+    for (size_t j = i + 1; j < rects.size() && rects[j].left < rects[i].right; ++j)
+      if (rects[j].top < rects[i].bottom && rects[i].top < rects[j].bottom) {
+        apart = false;
+        break;
+      }
+  p->childrenApart = apart;
+  p->childrenApartEpoch = GeometryEpoch();
+  return apart;
+}
+
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
 // window whose rectangle misses the region's box costs a compare, and the plain rectangles are cut out
 // together in one region operation rather than one each.
@@ -109,6 +134,10 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
   const POINT base = OriginInTop(windows.front()->parent, true);
   RECT box = r.Box();
   OffsetRect(&box, -base.x, -base.y);  // in the parent's client coordinates, as the siblings' rectangles are
+  // What lies within an opaque window among siblings that lie apart meets none of those above it.
+  if (stopAt && Opaque(stopAt) && box.left >= stopAt->rect.left && box.top >= stopAt->rect.top &&
+      box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom && ChildrenApart(stopAt->parent))
+    return;
   std::vector<pixman_box32_t> plain;
   for (Wnd* s : windows) {
     if (s == stopAt) break;

@@ -373,8 +373,10 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
   if ((p.sized || (flags & SWP_FRAMECHANGED)) && !ResizeClient(w, flags)) return false;
   if (!(flags & SWP_NOZORDER) && w->parent) Restack(w, insertAfter, flags);
 
+  const DWORD styleBefore = w->style;
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
+  if (w->style != styleBefore) GeometryChanged();
   p.nowVisible = ReallyVisible(w);
   if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) PaintExposure(w, p, flags);
   if (p.nowVisible) w->everShown = true;

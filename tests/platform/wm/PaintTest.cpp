@@ -758,3 +758,44 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndAfterAMoveIntoACleanP
   EXPECT_EQ(paints[b], 2);
   EXPECT_EQ(paints[a], 1);
 }
+
+// A window's DC passes by its siblings when they lie apart, as found once per geometry epoch; each change
+// that lets one above reach into it, by a single pixel, is seen: a move, a show, losing the transparent
+// style.
+TEST_F(PaintTest, ASiblingThatComesToCoverAPixelOfAWindowIsCutOutOfItsNextDc) {
+  enum Change { Move, Show, Opaque };
+  for (Change change : { Move, Show, Opaque }) {
+    HWND top = Top(0, 0, 300, 200, WS_POPUP | WS_VISIBLE);
+    HWND low = Child(top, 0, 0, 50, 50);
+    const DWORD style = change == Show ? WS_CHILD : WS_CHILD | WS_VISIBLE;
+    const int at = change == Move ? 100 : 49;
+    HWND high = Child(top, at, at, 50, 50, style, change == Opaque ? WS_EX_TRANSPARENT : 0);
+    PaintsWith(low, kBlue);
+    PaintsWith(high, kGreen);
+    PumpUntilIdle();
+    ReleaseDC(low, GetDC(low));  // the siblings are found apart
+    switch (change) {
+      case Move:
+        SetWindowPos(high, nullptr, 49, 49, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+      case Show:
+        ShowWindow(high, SW_SHOWNA);
+        break;
+      case Opaque:
+        SetWindowLongA(high, GWL_EXSTYLE, 0);
+        InvalidateRect(high, nullptr, TRUE);
+        break;
+    }
+    PumpUntilIdle();
+    HDC dc = GetDC(low);
+    RECT all { 0, 0, 50, 50 };
+    HBRUSH red = CreateSolidBrush(kRed);
+    FillRect(dc, &all, red);
+    DeleteObject(red);
+    ReleaseDC(low, dc);
+    EXPECT_EQ(ReadPixel(top, 49, 49), kGreen) << change;
+    EXPECT_EQ(ReadPixel(top, 48, 49), kRed) << change;
+    EXPECT_EQ(ReadPixel(top, 49, 48), kRed) << change;
+    DestroyWindow(top);
+  }
+}
