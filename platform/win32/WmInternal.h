@@ -68,9 +68,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool paintListed { false };  // on the list of windows needing paint ...
-  uint32_t paintIndex { 0 };   // ... at this place
-  bool paintBelow { false };   // it or a window below it may need paint (false: surely none does)
+  bool paintBelow { false };  // it or a window below it may need paint (false: surely none does)
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -285,7 +283,6 @@ enum class PartId {
   Timers,
   Menus,
   Windows,
-  Paint,
   NotifyArea,
   Count
 };

@@ -158,46 +158,18 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
-namespace {
-
-// Windows that need painting, visible or not, so that an idle queue finds nothing to paint without
-// walking the window tree.
-struct PaintState : StatePart {
-  std::vector<Wnd*> list;
-};
-
-PaintState& Paints() { return Part<PaintState>(PartId::Paint); }
-std::vector<Wnd*>& PaintList() { return Paints().list; }
-
-}  // namespace
-
 void MarkPaintBelow(Wnd* w) {
   for (Wnd* a = w; a && !a->paintBelow; a = a->parent) a->paintBelow = true;
 }
 
 void PaintStateChanged(Wnd* w) {
-  bool need = !w->dead && NeedsPaint(w);
-  if (need == w->paintListed) return;
-  auto& list = PaintList();
-  w->paintListed = need;
-  if (need) {
-    w->paintIndex = (uint32_t)list.size();
-    list.push_back(w);
-    MarkPaintBelow(w);
-  } else if (w->paintIndex < list.size() && list[w->paintIndex] == w) {
-    // Not there when the state was renewed under a surviving window. The list's order means nothing.
-    list[w->paintIndex] = list.back();
-    list[w->paintIndex]->paintIndex = w->paintIndex;
-    list.pop_back();
-  }
+  if (!w->dead && NeedsPaint(w)) MarkPaintBelow(w);
 }
 
 // The first window needing paint in the order a walk of the whole tree meets them. Only the marked
 // branches are walked: a form of a hundred controls paints them one by one, and each search walked all
-// hundred.
+// hundred; an idle queue walks no further than to the hidden windows that wait to be shown.
 Wnd* NextPaintWindow(HWND filter) {
-  PaintState& state = Paints();
-  if (std::none_of(state.list.begin(), state.list.end(), ReallyVisible)) return nullptr;
   const auto& tops = Desktop()->children;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
     bool clean = false;
