@@ -18,13 +18,17 @@ namespace {
 
 const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
 
-void Paint(HWND h, COLORREF c) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h, &ps);
+// Everything the DC may draw on, in one colour.
+void Fill(HDC dc, COLORREF c) {
   RECT r { -1000, -1000, 1000, 1000 };
   HBRUSH b = CreateSolidBrush(c);
   FillRect(dc, &r, b);
   DeleteObject(b);
+}
+
+void Paint(HWND h, COLORREF c) {
+  PAINTSTRUCT ps;
+  Fill(BeginPaint(h, &ps), c);
   EndPaint(h, &ps);
 }
 
@@ -784,10 +788,7 @@ TEST_F(PaintTest, ASiblingThatComesToCoverAPixelOfAWindowIsCutOutOfItsNextDc) {
     }
     PumpUntilIdle();
     HDC dc = GetDC(low);
-    RECT all { 0, 0, 50, 50 };
-    HBRUSH red = CreateSolidBrush(kRed);
-    FillRect(dc, &all, red);
-    DeleteObject(red);
+    Fill(dc, kRed);
     ReleaseDC(low, dc);
     EXPECT_EQ(ReadPixel(top, 49, 49), kGreen) << change;
     EXPECT_EQ(ReadPixel(top, 48, 49), kRed) << change;
