@@ -102,26 +102,30 @@ bool Overlaps(const RECT& a, const RECT& b) {
 // Whether a child is cut out of what lies beneath it.
 bool Opaque(const Wnd* s) { return s->Visible() && !(s->exStyle & WS_EX_TRANSPARENT); }
 
-// Whether no two of a window's shown, opaque children overlap, as a form's controls lie side by side;
-// worked out once per geometry epoch, which moves on every change of a rectangle, the order, a visible
-// bit, a style or a region.
+// Whether no two of a window's shown, opaque children overlap, as a form's controls lie side by side.
 bool ChildrenApart(const Wnd* p) {
-  if (p->childrenApartEpoch == GeometryEpoch()) return p->childrenApart;
   std::vector<RECT> rects;
   rects.reserve(p->children.size());
   for (const Wnd* c : p->children)
     if (Opaque(c) && !IsRectEmptyWm(c->rect)) rects.push_back(c->rect);
   std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
-  bool apart = true;
-  for (size_t i = 0; apart && i < rects.size(); ++i)
+  for (size_t i = 0; i < rects.size(); ++i)
     for (size_t j = i + 1; j < rects.size() && rects[j].left < rects[i].right; ++j)
-      if (rects[j].top < rects[i].bottom && rects[i].top < rects[j].bottom) {
-        apart = false;
-        break;
-      }
-  p->childrenApart = apart;
-  p->childrenApartEpoch = GeometryEpoch();
-  return apart;
+      if (rects[j].top < rects[i].bottom && rects[i].top < rects[j].bottom) return false;
+  return true;
+}
+
+// Whether a window's children are known to lie apart. The answer lasts a geometry epoch, which moves on
+// every change of a rectangle, the order, a visible bit, a style or a region; finding it out sorts the
+// children, so it waits until the walks over them in the epoch have cost as much.
+bool KnownApart(const Wnd* p) {
+  if (p->apartEpoch != GeometryEpoch()) {
+    p->apartEpoch = GeometryEpoch();
+    p->apartSteps = 0;
+    p->apart = -1;
+  }
+  if (p->apart < 0 && p->apartSteps >= p->children.size()) p->apart = ChildrenApart(p) ? 1 : 0;
+  return p->apart == 1;
 }
 
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
@@ -135,12 +139,14 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
   RECT box = r.Box();
   OffsetRect(&box, -base.x, -base.y);  // in the parent's client coordinates, as the siblings' rectangles are
   // What lies within an opaque window among siblings that lie apart meets none of those above it.
-  if (stopAt && Opaque(stopAt) && box.left >= stopAt->rect.left && box.top >= stopAt->rect.top &&
-      box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom && ChildrenApart(stopAt->parent))
+  if (stopAt && KnownApart(stopAt->parent) && Opaque(stopAt) && box.left >= stopAt->rect.left &&
+      box.top >= stopAt->rect.top && box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom)
     return;
   std::vector<pixman_box32_t> plain;
+  size_t steps = 0;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
+    ++steps;
     if (!Overlaps(s->rect, box) || !s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
     const RECT rect { base.x + s->rect.left, base.y + s->rect.top, base.x + s->rect.right, base.y + s->rect.bottom };
     if (s->region) {
@@ -151,6 +157,7 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
       plain.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
     }
   }
+  windows.front()->parent->apartSteps += steps;
   if (plain.size() == 1) {
     r.Subtract(RECT { plain[0].x1, plain[0].y1, plain[0].x2, plain[0].y2 });
   } else if (!plain.empty()) {
