@@ -117,8 +117,10 @@ bool ChildrenApart(const Wnd* p) {
 
 // Whether a window's children are known to lie apart. The answer lasts a geometry epoch, which moves on
 // every change of a rectangle, the order, a visible bit, a style or a region; finding it out sorts the
-// children, so it waits until the walks over them in the epoch have cost as much.
+// children, so it waits until the walks over them in the epoch have cost as much. Only the GUI thread,
+// which alone changes geometry, keeps it.
 bool KnownApart(const Wnd* p) {
+  if (!IsGuiThread()) return false;
   if (p->apartEpoch != GeometryEpoch()) {
     p->apartEpoch = GeometryEpoch();
     p->apartSteps = 0;
@@ -157,7 +159,7 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
       plain.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
     }
   }
-  windows.front()->parent->apartSteps += steps;
+  if (IsGuiThread()) windows.front()->parent->apartSteps += steps;
   if (plain.size() == 1) {
     r.Subtract(RECT { plain[0].x1, plain[0].y1, plain[0].x2, plain[0].y2 });
   } else if (!plain.empty()) {
