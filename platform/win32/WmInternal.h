@@ -68,7 +68,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool paintBelow { false };  // it or a window below it may need paint (false: surely none does)
+  bool paintBelow { false };  // it or a window below it may need paint (false: surely none shown does)
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -336,9 +336,11 @@ void SetScreenGeometry(const RECT& monitor, const RECT& work);
 bool NeedsPaint(const Wnd* w);
 // Call after changing a window's update region, frame or internal-paint flag.
 void PaintStateChanged(Wnd* w);
-// Marks the window and its ancestors as leading to a window that may need paint; a window linked into
-// the tree carries its mark up to its new ancestors.
+// Marks the window and its ancestors, up to the first hidden one, as leading to a window that may need
+// paint. A search for one leaves the marks under a hidden window where they are and passes it by.
 void MarkPaintBelow(Wnd* w);
+// Call when a window is shown or linked into the tree: the marks below it reach its ancestors again.
+void PaintMayShow(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

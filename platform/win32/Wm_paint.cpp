@@ -132,12 +132,14 @@ void PaintNow(Wnd* w, UINT flags) {
 }
 
 // The first window needing paint in the branch, in the order a walk of the whole tree meets them.
-// `clean` tells whether the walk saw the whole branch and nothing in it needs paint: then the branch's
-// mark goes, and later searches pass it by until a window in it needs paint again.
+// `clean` tells whether the walk saw the whole branch and nothing shown in it needs paint: then the
+// branch's mark goes, and later searches pass it by until a window in it needs paint again. A hidden
+// window keeps its mark for when it shows (PaintMayShow), and is clean to its parent meanwhile, so that
+// an idle queue does not walk to it again and again.
 Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
-  clean = !w->paintBelow;
-  if (clean) return nullptr;
-  if (!w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
+  clean = true;
+  if (!w->paintBelow || !w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
+  clean = false;
   inFilter = inFilter || !filter || w->handle == filter;
   const bool needs = NeedsPaint(w);
   if (inFilter && needs) return w;
@@ -159,7 +161,11 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
 void MarkPaintBelow(Wnd* w) {
-  for (Wnd* a = w; a && !a->paintBelow; a = a->parent) a->paintBelow = true;
+  for (Wnd* a = w; a && !a->paintBelow; a = a->Visible() ? a->parent : nullptr) a->paintBelow = true;
+}
+
+void PaintMayShow(Wnd* w) {
+  if (w->paintBelow && w->Visible() && w->parent) MarkPaintBelow(w->parent);
 }
 
 void PaintStateChanged(Wnd* w) {
@@ -168,7 +174,7 @@ void PaintStateChanged(Wnd* w) {
 
 // The first window needing paint in the order a walk of the whole tree meets them. Only the marked
 // branches are walked: a form of a hundred controls paints them one by one, and each search walked all
-// hundred; an idle queue walks no further than to the hidden windows that wait to be shown.
+// hundred; an idle queue walks none.
 Wnd* NextPaintWindow(HWND filter) {
   const auto& tops = Desktop()->children;
   for (auto it = tops.rbegin(); it != tops.rend(); ++it) {

@@ -706,24 +706,23 @@ TEST_F(PaintTest, AnAreaOverAFramedChildReachesItsFrameExactlyWhenItCrossesTheCl
   }
 }
 
-// The search for the next window to paint passes by branches it found clean; a search limited to one
-// window must not take the others' paint for done, and a window whose paint is pending must still be
-// found after it moves into a branch found clean.
-TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndAfterAMoveIntoACleanParent) {
+// The search for the next window to paint passes by branches it found clean, and hidden windows; a
+// search limited to one window must not take the others' paint for done, and a window whose paint is
+// pending must still be found once it shows in a branch found clean.
+TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShowsInACleanParent) {
   HWND shown = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
   HWND other = Top(0, 250, 50, 50, WS_POPUP | WS_VISIBLE);
   HWND hiddenTop = Top(300, 0, 100, 100, WS_POPUP);
   HWND a = Child(shown, 0, 0, 50, 50), b = Child(shown, 60, 0, 50, 50);
-  HWND mover = Child(hiddenTop, 0, 0, 30, 30, WS_CHILD), later = nullptr;
+  HWND mover = Child(hiddenTop, 0, 0, 30, 30, WS_CHILD);
+  HWND byStyle = Child(shown, 0, 100, 30, 30, WS_CHILD), byShow = Child(shown, 100, 100, 30, 30, WS_CHILD);
   std::map<HWND, int> paints;
-  auto count = [&](HWND h) {
+  for (HWND h : { a, b, mover, other, byStyle, byShow })
     On(h, WM_PAINT, [&](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
       ++paints[w];
       Paint(w, kRed);
       return 0;
     });
-  };
-  for (HWND h : { a, b, mover, other }) count(h);
   PumpUntilIdle();
   paints.clear();
 
@@ -737,26 +736,24 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndAfterAMoveIntoACleanP
   EXPECT_EQ(m.hwnd, b);
   DispatchMessageA(&m);
 
-  // A search that finds nothing for `a` walks the whole of `shown`; then an invalid hidden window
-  // shows there without any of `shown` being made invalid: one moved in, then one of its own that only
-  // gains the visible style.
-  for (int round = 0; round < 2; ++round) {
-    if (round == 1) count(later = Child(shown, 0, 100, 30, 30, WS_CHILD));
-    HWND hidden = round == 0 ? mover : later;
+  // An invalid hidden window, searched past while `shown` is walked whole (a search that finds nothing
+  // for `a`), then shown there without any of `shown` being made invalid: moved in and shown, given the
+  // visible style alone, and shown where it is.
+  for (HWND hidden : { mover, byStyle, byShow }) {
     InvalidateRect(hidden, nullptr, TRUE);
     InvalidateRect(other, nullptr, TRUE);
     EXPECT_FALSE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-    if (round == 0) {
-      SetParent(mover, shown);
-      ShowWindow(mover, SW_SHOWNA);
-    } else {
-      SetWindowLongA(later, GWL_STYLE, GetWindowLongA(later, GWL_STYLE) | WS_VISIBLE);  // no paint asked
-    }
+    if (hidden == mover) SetParent(mover, shown);
+    if (hidden == byStyle)
+      SetWindowLongA(byStyle, GWL_STYLE, GetWindowLongA(byStyle, GWL_STYLE) | WS_VISIBLE);
+    else
+      ShowWindow(hidden, SW_SHOWNA);
     PumpUntilIdle();
-    EXPECT_EQ(paints[hidden], 1) << round;
+    EXPECT_EQ(paints[hidden], 1);
     EXPECT_EQ(ReadPixel(hidden, 29, 29), kRed);
   }
-  EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 2 }, { later, 1 } }), paints);
+  EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 3 }, { byStyle, 1 }, { byShow, 1 } }),
+            paints);
 }
 
 // A window's DC passes by its siblings when they lie apart, as found once per geometry epoch; each change
