@@ -43,6 +43,8 @@ class DCTarget {
 // clipping (SelectClipRgn and friends) narrows it further. tag identifies the target in the text
 // log (e.g. the HWND). Free it with DeleteDC.
 HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag);
+// The same with the visible part handed over as it is, for a caller that has just worked it out.
+HDC CreateTargetDC(DCTarget* target, POINT origin, Region&& visible, const void* tag);
 // Moves or re-clips a target DC (window moved, sized, uncovered).
 BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible);
 

@@ -144,18 +144,37 @@ DrawScope::~DrawScope() {
   if (dc_.target) dc_.target->Damaged(box_);
 }
 
-HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag) {
-  if (!target) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return nullptr;
-  }
+namespace {
+
+std::unique_ptr<DC> TargetDC(DCTarget* target, POINT origin, const void* tag) {
   auto dc = std::make_unique<DC>();
   dc->memory = false;
   dc->target = target;
   dc->origin = origin;
   dc->tag = tag;
-  if (RegionObject* r = Get<RegionObject>(visible)) dc->visible = r->rgn;
   dc->st = DefaultState(false);
+  return dc;
+}
+
+}  // namespace
+
+HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag) {
+  if (!target) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto dc = TargetDC(target, origin, tag);
+  if (RegionObject* r = Get<RegionObject>(visible)) dc->visible = r->rgn;
+  return NewDC(std::move(dc));
+}
+
+HDC CreateTargetDC(DCTarget* target, POINT origin, Region&& visible, const void* tag) {
+  if (!target) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto dc = TargetDC(target, origin, tag);
+  dc->visible = std::move(visible);
   return NewDC(std::move(dc));
 }
 

@@ -68,8 +68,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool paintListed { false };  // on the list of windows needing paint
-  uint64_t paintSearch { 0 };  // the last search for a window to paint that found one at or below it
+  bool paintBelow { false };  // it or a window below it may need paint (false: surely none shown does)
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -91,6 +90,9 @@ struct Wnd {
   int pressedButton { 0 };             // caption button shown pressed (hit code)
   mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
   mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
+  mutable uint64_t apartEpoch { 0 };   // in this geometry epoch, the walks over its children took ...
+  mutable size_t apartSteps { 0 };     // ... this many steps, and whether no two of the shown, opaque ...
+  mutable int8_t apart { -1 };         // ... ones overlap is known (1 apart, 0 not) or not yet (-1)
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
@@ -156,7 +158,13 @@ inline Wnd* FromHandle(HWND h) {
   const HandleSlot& s = gHandleSlots.at[index];
   return s.gen == (uint32_t)(v >> 22) ? s.wnd : nullptr;
 }
-Wnd* Checked(HWND h);  // as FromHandle; sets the last error when not a window
+// As FromHandle; sets the last error when not a window. Asked on nearly every call of the interface.
+inline Wnd* Checked(HWND h) {
+  Wnd* w = FromHandle(h);
+  if (!w) [[unlikely]]
+    SetLastError(ERROR_INVALID_HANDLE);
+  return w;
+}
 Wnd* MakeDesktop();
 extern std::atomic<Wnd*> gDesktop;  // set once the handle table exists
 inline Wnd* Desktop() {
@@ -276,7 +284,6 @@ enum class PartId {
   Timers,
   Menus,
   Windows,
-  Paint,
   NotifyArea,
   Count
 };
@@ -329,6 +336,11 @@ void SetScreenGeometry(const RECT& monitor, const RECT& work);
 bool NeedsPaint(const Wnd* w);
 // Call after changing a window's update region, frame or internal-paint flag.
 void PaintStateChanged(Wnd* w);
+// Marks the window and its ancestors, up to the first hidden one, as leading to a window that may need
+// paint. A search for one leaves the marks under a hidden window where they are and passes it by.
+void MarkPaintBelow(Wnd* w);
+// Call when a window is shown or linked into the tree: the marks below it reach its ancestors again.
+void PaintMayShow(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

@@ -39,6 +39,39 @@ bool ChildrenIncluded(const Wnd* w, UINT flags) {
   return !(w->style & WS_CLIPCHILDREN);
 }
 
+void Invalidate(Wnd* w, const Region& rgn, UINT flags);
+
+// Hands a child its part of `rgn` (parent client coordinates), marking its frame when the part reaches
+// past its client area. A rectangle, which nearly every invalidation is, is cut by rectangle arithmetic.
+void InvalidateChild(Wnd* c, const Region& rgn, bool rectangular, UINT flags) {
+  UINT childFlags = flags & ~RDW_NOCHILDREN;
+  if (!(flags & RDW_ALLCHILDREN)) childFlags &= ~RDW_ALLCHILDREN;
+  const RECT cb = ClientBox(c);
+  const RECT client { c->client.left, c->client.top, c->client.left + cb.right, c->client.top + cb.bottom };
+  if (rectangular) {
+    const RECT box = rgn.Box();
+    RECT area;
+    if (!IntersectRect(&area, &box, &c->rect)) return;
+    Offset(area, -c->rect.left, -c->rect.top);
+    if ((flags & RDW_INVALIDATE) && !(area.left >= client.left && area.top >= client.top &&
+                                      area.right <= client.right && area.bottom <= client.bottom))
+      c->ncDirty = true;
+    RECT inChild = box;
+    Offset(inChild, -(c->rect.left + c->client.left), -(c->rect.top + c->client.top));
+    if (!IntersectRect(&inChild, &inChild, &cb)) inChild = RECT {};
+    Invalidate(c, Region(inChild), childFlags);
+    return;
+  }
+  Region area = ChildWindowArea(c, rgn);
+  if (area.Empty()) return;
+  if (flags & RDW_INVALIDATE) {
+    area.Translate(-c->rect.left, -c->rect.top);
+    area.Subtract(client);
+    if (!area.Empty()) c->ncDirty = true;
+  }
+  Invalidate(c, ToChild(c, rgn), childFlags);
+}
+
 void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
   if (flags & RDW_INVALIDATE) {
     w->update.Union(rgn);
@@ -58,25 +91,15 @@ void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
   // invalidated where one control moved holds a hundred others.
   const RECT bounds = rgn.Box();
   if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
+  int rects = 0;
+  rgn.Rects(rects);
+  const bool rectangular = rects == 1;
   for (Wnd* c : w->children) {
     if (!c->Visible()) continue;
     if (c->rect.right <= bounds.left || c->rect.left >= bounds.right || c->rect.bottom <= bounds.top ||
         c->rect.top >= bounds.bottom)
       continue;
-    Region area = ChildWindowArea(c, rgn);
-    if (area.Empty()) continue;
-    Region inChild = ToChild(c, rgn);
-    UINT childFlags = flags & ~RDW_NOCHILDREN;
-    if (!(flags & RDW_ALLCHILDREN)) childFlags &= ~RDW_ALLCHILDREN;
-    // The child's frame lies under the region too.
-    if (flags & RDW_INVALIDATE) {
-      RECT cb = ClientBox(c);
-      Region frameArea = area;
-      frameArea.Translate(-c->rect.left, -c->rect.top);
-      frameArea.Subtract(RECT { c->client.left, c->client.top, c->client.left + cb.right, c->client.top + cb.bottom });
-      if (!frameArea.Empty()) c->ncDirty = true;
-    }
-    Invalidate(c, inChild, childFlags);
+    InvalidateChild(c, rgn, rectangular, flags);
   }
 }
 
@@ -108,15 +131,28 @@ void PaintNow(Wnd* w, UINT flags) {
     if (Wnd* c = FromHandle(*it)) PaintNow(c, flags);
 }
 
-// Search: the search's mark, which the windows needing paint and their ancestors carry.
-Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, uint64_t Search) {
-  if (w->paintSearch != Search) return nullptr;  // nothing below needs paint
-  if (!w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
+// The first window needing paint in the branch, in the order a walk of the whole tree meets them.
+// `clean` tells whether the walk saw the whole branch and nothing shown in it needs paint: then the
+// branch's mark goes, and later searches pass it by until a window in it needs paint again. A hidden
+// window keeps its mark for when it shows (PaintMayShow), and is clean to its parent meanwhile, so that
+// an idle queue does not walk to it again and again.
+Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
+  clean = true;
+  if (!w->paintBelow || !w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
+  clean = false;
   inFilter = inFilter || !filter || w->handle == filter;
-  if (inFilter && NeedsPaint(w)) return w;
+  const bool needs = NeedsPaint(w);
+  if (inFilter && needs) return w;
+  bool all = !needs;
   // Siblings below paint first, so that a window above (or a transparent one) paints over them.
-  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, inFilter, Search)) return f;
+  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
+    if (!(*it)->paintBelow) continue;
+    bool below = false;
+    if (Wnd* f = FindPaint(*it, filter, inFilter, below)) return f;
+    all = all && below;
+  }
+  if (all) w->paintBelow = false;
+  clean = all;
   return nullptr;
 }
 
@@ -124,44 +160,27 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, uint64_t Search) {
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
-namespace {
-
-// Windows that need painting, visible or not, so that an idle queue finds nothing to paint without
-// walking the window tree.
-struct PaintState : StatePart {
-  std::vector<Wnd*> list;
-  uint64_t searches { 0 };
-};
-
-PaintState& Paints() { return Part<PaintState>(PartId::Paint); }
-std::vector<Wnd*>& PaintList() { return Paints().list; }
-
-}  // namespace
-
-void PaintStateChanged(Wnd* w) {
-  bool need = !w->dead && NeedsPaint(w);
-  if (need == w->paintListed) return;
-  auto& list = PaintList();
-  w->paintListed = need;
-  if (need) {
-    list.push_back(w);
-  } else if (auto it = std::find(list.begin(), list.end(), w); it != list.end()) {
-    list.erase(it);  // not there when the state was renewed under a surviving window
-  }
+void MarkPaintBelow(Wnd* w) {
+  for (Wnd* a = w; a && !a->paintBelow; a = a->Visible() ? a->parent : nullptr) a->paintBelow = true;
 }
 
-// The first window needing paint in the order a walk of the whole tree meets them. Only the branches that
-// lead to one are walked: a form of a hundred controls paints them one by one, and each search walked
-// all hundred.
+void PaintMayShow(Wnd* w) {
+  if (w->paintBelow && w->Visible() && w->parent) MarkPaintBelow(w->parent);
+}
+
+void PaintStateChanged(Wnd* w) {
+  if (!w->dead && NeedsPaint(w)) MarkPaintBelow(w);
+}
+
+// The first window needing paint in the order a walk of the whole tree meets them. Only the marked
+// branches are walked: a form of a hundred controls paints them one by one, and each search walked all
+// hundred; an idle queue walks none.
 Wnd* NextPaintWindow(HWND filter) {
-  PaintState& state = Paints();
-  if (std::none_of(state.list.begin(), state.list.end(), ReallyVisible)) return nullptr;
-  const uint64_t search = ++state.searches;
-  for (Wnd* w : state.list)
-    for (Wnd* a = w; a && a->paintSearch != search; a = a->parent) a->paintSearch = search;
   const auto& tops = Desktop()->children;
-  for (auto it = tops.rbegin(); it != tops.rend(); ++it)
-    if (Wnd* f = FindPaint(*it, filter, false, search)) return f;
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    bool clean = false;
+    if (Wnd* f = FindPaint(*it, filter, false, clean)) return f;
+  }
   return nullptr;
 }
 

@@ -140,6 +140,7 @@ void Settle(Memo& m) {
     m.wrapRoom = room;
     m.text.InvalidateLayout();
   }
+  if (m.text.LaidOut()) return;  // asked before every use of the rows: most often nothing to measure
   Measurer ms(m.font);
   m.text.Relayout([&](const std::string& t, MemoText::Rows& rows) { WrapLine(m, ms, room, t, rows); });
 }

@@ -65,6 +65,7 @@ class LineTree {
   void Assign(std::vector<MemoLine> lines) { FTree.Assign(std::move(lines)); }
   long long Chars() const { return FTree.Total().chars; }
   long long Rows() const { return FTree.Total().rows; }
+  long long Unmeasured() const { return FTree.Total().dirty; }
   long long CharsBefore(size_t i) const { return FTree.Before<&LineSums::chars>(i); }
   long long RowsBefore(size_t i) const { return FTree.Before<&LineSums::rows>(i); }
   // The line whose span holds byte `sum` (or row `sum`); the last line past the end.
@@ -158,6 +159,7 @@ class MemoText {
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
   void InvalidateLayout() { FAllDirty = true; }
   void Relayout(const Wrapper& wrapper);
+  bool LaidOut() const { return !FAllDirty && FLines.Unmeasured() == 0; }  // Relayout would measure nothing
   int RowCount() const { return (int)FLines.Rows(); }
   int FirstRow(int line) const { return (int)FLines.RowsBefore((size_t)line); }
   int LineOfRow(int row) const { return (int)FLines.FindRow(row); }

@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <map>
 #include <stdexcept>
 
 #include "platform/display/Display.h"
@@ -17,13 +18,17 @@ namespace {
 
 const COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
 
-void Paint(HWND h, COLORREF c) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(h, &ps);
+// Everything the DC may draw on, in one colour.
+void Fill(HDC dc, COLORREF c) {
   RECT r { -1000, -1000, 1000, 1000 };
   HBRUSH b = CreateSolidBrush(c);
   FillRect(dc, &r, b);
   DeleteObject(b);
+}
+
+void Paint(HWND h, COLORREF c) {
+  PAINTSTRUCT ps;
+  Fill(BeginPaint(h, &ps), c);
   EndPaint(h, &ps);
 }
 
@@ -647,3 +652,148 @@ TEST_F(PaintTest, AShortLivedTopLevelWindowReusesTheMemoryOfTheLastOne) {
   EXPECT_LT(faults() - before, 1000) << "every popup took fresh pages for its buffers";
 }
 #endif
+
+// A rectangle or a region laid over a framed child: its frame is painted exactly when the area crosses
+// the client's edge, and its client receives exactly the part inside.
+TEST_F(PaintTest, AnAreaOverAFramedChildReachesItsFrameExactlyWhenItCrossesTheClientEdge) {
+  HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND framed = Child(top, 20, 30, 60, 40, WS_CHILD | WS_VISIBLE | WS_BORDER);  // client 21,31 .. 79,69
+  int frames = 0;
+  On(framed, WM_NCPAINT, [&](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    ++frames;
+    return DefWindowProcA(w, m, wp, lp);
+  });
+  const struct {
+    RECT area;
+    bool frame;
+    RECT update;  // client coordinates; empty: nothing
+  } cases[] = {
+    { { 21, 31, 79, 69 }, false, { 0, 0, 58, 38 } },
+    { { 20, 31, 79, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 30, 79, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 31, 80, 69 }, true, { 0, 0, 58, 38 } },
+    { { 21, 31, 79, 70 }, true, { 0, 0, 58, 38 } },
+    { { 30, 40, 31, 41 }, false, { 9, 9, 10, 10 } },
+    { { 0, 69, 200, 70 }, true, {} },
+  };
+  for (bool asRegion : { false, true }) {
+    for (const auto& k : cases) {
+      PumpUntilIdle();
+      frames = 0;
+      HRGN rgn = nullptr;
+      if (asRegion) {  // the same area as two bands, plus a far corner that touches nothing
+        rgn = CreateRectRgn(k.area.left, k.area.top, k.area.right, k.area.top + 1);
+        HRGN rest = CreateRectRgn(k.area.left, k.area.top + 1, k.area.right, k.area.bottom);
+        HRGN corner = CreateRectRgn(190, 190, 200, 200);
+        CombineRgn(rgn, rgn, rest, RGN_OR);
+        CombineRgn(rgn, rgn, corner, RGN_OR);
+        DeleteObject(rest);
+        DeleteObject(corner);
+      }
+      RedrawWindow(top, asRegion ? nullptr : &k.area, rgn, RDW_INVALIDATE | RDW_ALLCHILDREN);
+      if (rgn) DeleteObject(rgn);
+      RECT u {};
+      GetUpdateRect(framed, &u, FALSE);
+      const std::string at = std::to_string(k.area.left) + "," + std::to_string(k.area.top) + "," +
+                             std::to_string(k.area.right) + "," + std::to_string(k.area.bottom) +
+                             (asRegion ? " as a region" : " as a rectangle");
+      EXPECT_TRUE(u.left == k.update.left && u.top == k.update.top && u.right == k.update.right &&
+                  u.bottom == k.update.bottom)
+          << at << ": " << u.left << "," << u.top << "," << u.right << "," << u.bottom;
+      PumpUntilIdle();
+      EXPECT_EQ(frames, k.frame ? 1 : 0) << at;
+    }
+  }
+}
+
+// The search for the next window to paint passes by branches it found clean, and hidden windows; a
+// search limited to one window must not take the others' paint for done, and a window whose paint is
+// pending must still be found once it shows in a branch found clean.
+TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShowsInACleanParent) {
+  HWND shown = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND other = Top(0, 250, 50, 50, WS_POPUP | WS_VISIBLE);
+  HWND hiddenTop = Top(300, 0, 100, 100, WS_POPUP);
+  HWND a = Child(shown, 0, 0, 50, 50), b = Child(shown, 60, 0, 50, 50);
+  HWND mover = Child(hiddenTop, 0, 0, 30, 30, WS_CHILD);
+  HWND byStyle = Child(shown, 0, 100, 30, 30, WS_CHILD), byShow = Child(shown, 100, 100, 30, 30, WS_CHILD);
+  std::map<HWND, int> paints;
+  for (HWND h : { a, b, mover, other, byStyle, byShow })
+    On(h, WM_PAINT, [&](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
+      ++paints[w];
+      Paint(w, kRed);
+      return 0;
+    });
+  PumpUntilIdle();
+  paints.clear();
+
+  InvalidateRect(a, nullptr, TRUE);
+  InvalidateRect(b, nullptr, TRUE);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_REMOVE));
+  DispatchMessageA(&m);
+  EXPECT_FALSE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
+  EXPECT_EQ(m.hwnd, b);
+  DispatchMessageA(&m);
+
+  // An invalid hidden window, searched past while `shown` is walked whole (a search that finds nothing
+  // for `a`), then shown there without any of `shown` being made invalid: moved in and shown, given the
+  // visible style alone, and shown where it is.
+  for (HWND hidden : { mover, byStyle, byShow }) {
+    InvalidateRect(hidden, nullptr, TRUE);
+    InvalidateRect(other, nullptr, TRUE);
+    EXPECT_FALSE(PeekMessageA(&m, a, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+    if (hidden == mover) SetParent(mover, shown);
+    if (hidden == byStyle)
+      SetWindowLongA(byStyle, GWL_STYLE, GetWindowLongA(byStyle, GWL_STYLE) | WS_VISIBLE);
+    else
+      ShowWindow(hidden, SW_SHOWNA);
+    PumpUntilIdle();
+    EXPECT_EQ(paints[hidden], 1);
+    EXPECT_EQ(ReadPixel(hidden, 29, 29), kRed);
+  }
+  EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 3 }, { byStyle, 1 }, { byShow, 1 } }),
+            paints);
+}
+
+// A window's DC passes by its siblings when they lie apart, as found once per geometry epoch; each change
+// that lets one above reach into it, by a single pixel, is seen: a move, a show, losing the transparent
+// style.
+TEST_F(PaintTest, ASiblingThatComesToCoverAPixelOfAWindowIsCutOutOfItsNextDc) {
+  enum Change { Move, Show, Opaque };
+  for (Change change : { Move, Show, Opaque }) {
+    HWND top = Top(0, 0, 300, 200, WS_POPUP | WS_VISIBLE);
+    HWND low = Child(top, 0, 0, 50, 50);
+    const DWORD style = change == Show ? WS_CHILD : WS_CHILD | WS_VISIBLE;
+    const int at = change == Move ? 100 : 49;
+    HWND high = Child(top, at, at, 50, 50, style, change == Opaque ? WS_EX_TRANSPARENT : 0);
+    PaintsWith(low, kBlue);
+    PaintsWith(high, kGreen);
+    PumpUntilIdle();
+    auto dcs = [&] {  // enough for the parent to find out whether its children lie apart
+      for (int i = 0; i < 5; ++i) ReleaseDC(low, GetDC(low));
+    };
+    dcs();
+    switch (change) {
+      case Move:
+        SetWindowPos(high, nullptr, 49, 49, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+      case Show:
+        ShowWindow(high, SW_SHOWNA);
+        break;
+      case Opaque:
+        SetWindowLongA(high, GWL_EXSTYLE, 0);
+        InvalidateRect(high, nullptr, TRUE);
+        break;
+    }
+    PumpUntilIdle();
+    dcs();
+    HDC dc = GetDC(low);
+    Fill(dc, kRed);
+    ReleaseDC(low, dc);
+    EXPECT_EQ(ReadPixel(top, 49, 49), kGreen) << change;
+    EXPECT_EQ(ReadPixel(top, 48, 49), kRed) << change;
+    EXPECT_EQ(ReadPixel(top, 49, 48), kRed) << change;
+    DestroyWindow(top);
+  }
+}
