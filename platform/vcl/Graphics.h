@@ -176,6 +176,7 @@ class TFont : public TGraphicsObject {
 
  private:
   void DataChanged();
+  void RetireHandle();
 
   TFontName FName { "MS Sans Serif" };
   int FHeight { -11 };
@@ -188,6 +189,7 @@ class TFont : public TGraphicsObject {
   LONG FOrientation { 0 };
   HFONT FHandle { nullptr };
   HFONT FRetired { nullptr };  // deleted once the change has been announced (canvases let go of it)
+  bool FMadeHandle { false };  // FHandle was made from the properties, not set from outside
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
