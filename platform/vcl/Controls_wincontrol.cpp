@@ -1052,6 +1052,7 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
+  if (FControls.empty()) return;  // most windows have no windowless child: no clip to ask for
   RECT box {};
   const int clip = GetClipBox(DC, &box);
   if (clip == NULLREGION) return;
