@@ -734,13 +734,13 @@ void GiveBackSpace(TAlign Align, int w, int h, int keptW, int keptH, TRect& Rect
 
 }  // namespace
 
+// Asked at every child's move: the two lists are read directly rather than through Controls(i).
 bool TWinControl::AnyAlignedOrAnchored() {
-  bool work = false;
-  for (int i = ControlCount() - 1; i >= 0 && !work; --i) {
-    TControl* c = Controls(i);
-    work = c->FAlign != alNone || c->FAnchors != TAnchors { akLeft, akTop };
-  }
-  return work;
+  const auto placed = [](const TControl* c) {
+    return c->FAlign != alNone || c->FAnchors != TAnchors { akLeft, akTop };
+  };
+  return std::any_of(FControls.begin(), FControls.end(), placed) ||
+         std::any_of(FWinControls.begin(), FWinControls.end(), placed);
 }
 
 // A move made by alignment, which must not take new anchor rules from it.
@@ -1052,6 +1052,7 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
+  if (FControls.empty()) return;  // most windows have no windowless child: no clip to ask for
   RECT box {};
   const int clip = GetClipBox(DC, &box);
   if (clip == NULLREGION) return;

@@ -176,6 +176,7 @@ class TFont : public TGraphicsObject {
 
  private:
   void DataChanged();
+  void RetireHandle();
 
   TFontName FName { "MS Sans Serif" };
   int FHeight { -11 };
@@ -188,6 +189,7 @@ class TFont : public TGraphicsObject {
   LONG FOrientation { 0 };
   HFONT FHandle { nullptr };
   HFONT FRetired { nullptr };  // deleted once the change has been announced (canvases let go of it)
+  bool FMadeHandle { false };  // FHandle was made from the properties, not set from outside
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
@@ -323,17 +325,20 @@ class TCanvas : public TPersistent {
   // With every object selected (the DC is made first by a descendant that owns one).
   HDC Handle();
   // The DC as the source of a copy: made, with the brush's background colour (which a colour picture
-  // copied onto a monochrome one is measured against) but no font or pen selected for it.
+  // copied onto a monochrome one is measured against) but no object selected for it.
   HDC SourceHandle();
+  // The DC as the target of a copy in CopyMode: made, with the brush selected only when CopyMode paints
+  // it; no font or pen is selected for it.
+  HDC TargetHandle();
   void SetHandle(HDC Value);
   bool HandleAllocated() const { return FHandle != nullptr; }
 
-  TFont* Font() const { return FFont.get(); }
-  void SetFont(TFont* Value) { FFont->Assign(Value); }
-  TPen* Pen() const { return FPen.get(); }
-  void SetPen(TPen* Value) { FPen->Assign(Value); }
-  TBrush* Brush() const { return FBrush.get(); }
-  void SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+  TFont* Font() const { return &FFont; }
+  void SetFont(TFont* Value) { FFont.Assign(Value); }
+  TPen* Pen() const { return &FPen; }
+  void SetPen(TPen* Value) { FPen.Assign(Value); }
+  TBrush* Brush() const { return &FBrush; }
+  void SetBrush(TBrush* Value) { FBrush.Assign(Value); }
   TCopyMode CopyMode() const { return FCopyMode; }
   void SetCopyMode(TCopyMode Value) { FCopyMode = Value; }
   TPoint PenPos();
@@ -397,6 +402,7 @@ class TCanvas : public TPersistent {
 
  private:
   void DeselectHandles();
+  void RequireCopyTarget();
   void CreateFont();
   void CreatePen();
   void CreateBrush();
@@ -407,9 +413,10 @@ class TCanvas : public TPersistent {
 
   HDC FHandle { nullptr };
   TCanvasState FState;
-  std::unique_ptr<TFont> FFont;
-  std::unique_ptr<TPen> FPen;
-  std::unique_ptr<TBrush> FBrush;
+  // Held in the canvas itself: a canvas is made for nearly every picture drawn.
+  mutable TFont FFont;
+  mutable TPen FPen;
+  mutable TBrush FBrush;
   TCopyMode FCopyMode { cmSrcCopy };
   std::recursive_mutex FLock;
   int FLockCount { 0 };

@@ -526,7 +526,7 @@ void TBitmap::FreeImage() { FreeMask(); }
 
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   if (Empty()) return;
-  HDC dst = ACanvas->Handle();
+  HDC dst = ACanvas->TargetHandle();
   HDC src = Canvas()->SourceHandle();
   const int w = Rect.Width(), h = Rect.Height();
   if (!FTransparent) {

@@ -12,13 +12,19 @@ COLORREF Rgb(TColor Color) { return static_cast<COLORREF>(ColorToRGB(Color)) & 0
 
 const TCanvasState AllStates { csHandleValid, csFontValid, csPenValid, csBrushValid };
 
+// Whether a raster operation reads the pattern: its result for P = 1 (the code's high nibble) differs
+// from that for P = 0.
+bool UsesPattern(DWORD Rop) {
+  const unsigned code = (Rop >> 16) & 0xFF;
+  return (code >> 4) != (code & 0x0F);
+}
+
 }  // namespace
 
-TCanvas::TCanvas()
-    : FFont(std::make_unique<TFont>()), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
-  FFont->OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
-  FPen->OnChange = TNotifyEvent(this, &TCanvas::PenChanged);
-  FBrush->OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
+TCanvas::TCanvas() {
+  FFont.OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
+  FPen.OnChange = TNotifyEvent(this, &TCanvas::PenChanged);
+  FBrush.OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
 }
 
 // A canvas freed inside the paint that locked it (its control freed by a handler) lets go of the lock.
@@ -34,8 +40,24 @@ HDC TCanvas::Handle() {
 }
 
 HDC TCanvas::SourceHandle() {
-  RequiredState({ csHandleValid, csBrushValid });
+  RequiredState({ csHandleValid });
+  if (!FState.Contains(csBrushValid)) SetBrushBackground();
   return FHandle;
+}
+
+HDC TCanvas::TargetHandle() {
+  Changing();
+  RequiredState(UsesPattern(static_cast<DWORD>(FCopyMode)) ? TCanvasState { csHandleValid, csBrushValid }
+                                                           : TCanvasState { csHandleValid });
+  return FHandle;
+}
+
+// A copy onto this DC in CopyMode: a monochrome source takes the text colour for 0 and the background
+// colour for 1, which the font and the brush give without being selected.
+void TCanvas::RequireCopyTarget() {
+  TargetHandle();
+  if (!FState.Contains(csFontValid)) SetTextColor(FHandle, Rgb(FFont.Color()));
+  if (!FState.Contains(csBrushValid)) SetBrushBackground();
 }
 
 void TCanvas::SetHandle(HDC Value) {
@@ -70,41 +92,41 @@ void TCanvas::RequiredState(TCanvasState ReqState) {
 
 void TCanvas::DeselectHandles() {
   if (!FHandle) return;
-  const TCanvasState selected = FState * TCanvasState { csPenValid, csBrushValid, csFontValid };
-  if (selected.Empty()) return;
-  SelectObject(FHandle, GetStockObject(BLACK_PEN));
-  SelectObject(FHandle, GetStockObject(HOLLOW_BRUSH));
-  SelectObject(FHandle, GetStockObject(SYSTEM_FONT));
-  FState -= selected;
+  if (FState.Contains(csPenValid)) SelectObject(FHandle, GetStockObject(BLACK_PEN));
+  if (FState.Contains(csBrushValid)) SelectObject(FHandle, GetStockObject(HOLLOW_BRUSH));
+  if (FState.Contains(csFontValid)) SelectObject(FHandle, GetStockObject(SYSTEM_FONT));
+  FState -= TCanvasState { csPenValid, csBrushValid, csFontValid };
 }
 
 void TCanvas::CreateFont() {
-  SelectObject(FHandle, FFont->Handle());
-  SetTextColor(FHandle, Rgb(FFont->Color()));
+  SelectObject(FHandle, FFont.Handle());
+  SetTextColor(FHandle, Rgb(FFont.Color()));
   FState << csFontValid;
 }
 
 void TCanvas::CreatePen() {
-  SelectObject(FHandle, FPen->Handle());
-  SetROP2(FHandle, PenModeToRop2(FPen->Mode()));
+  SelectObject(FHandle, FPen.Handle());
+  SetROP2(FHandle, PenModeToRop2(FPen.Mode()));
   FState << csPenValid;
 }
 
 // A solid brush paints the gaps of text and hatches in its own colour; any other brush leaves them
 // alone. A brush of clNone paints nothing at all.
 void TCanvas::CreateBrush() {
-  UnrealizeObject(FBrush->Handle());
-  SelectObject(FHandle, FBrush->Handle());
+  const HBRUSH brush = FBrush.Handle();
+  // Only a hatch or a pattern has an origin to reset.
+  if (FBrush.Style() != bsSolid || FBrush.Bitmap()) UnrealizeObject(brush);
+  SelectObject(FHandle, brush);
   SetBrushBackground();
   FState << csBrushValid;
 }
 
 void TCanvas::SetBrushBackground() {
-  if (FBrush->Style() == bsSolid && FBrush->Color() != clNone) {
-    SetBkColor(FHandle, Rgb(FBrush->Color()));
+  if (FBrush.Style() == bsSolid && FBrush.Color() != clNone) {
+    SetBkColor(FHandle, Rgb(FBrush.Color()));
     SetBkMode(FHandle, OPAQUE);
   } else {
-    SetBkColor(FHandle, ~Rgb(FBrush->Color()) & 0xFFFFFF);
+    SetBkColor(FHandle, ~Rgb(FBrush.Color()) & 0xFFFFFF);
     SetBkMode(FHandle, TRANSPARENT);
   }
 }
@@ -228,7 +250,7 @@ void TCanvas::FillRect(const TRect& Rect) {
   Changing();
   RequiredState({ csHandleValid, csBrushValid });
   const RECT rc = Rect;
-  ::FillRect(FHandle, &rc, FBrush->Handle());
+  ::FillRect(FHandle, &rc, FBrush.Handle());
   Changed();
 }
 
@@ -236,7 +258,7 @@ void TCanvas::FrameRect(const TRect& Rect) {
   Changing();
   RequiredState({ csHandleValid, csBrushValid });
   const RECT rc = Rect;
-  ::FrameRect(FHandle, &rc, FBrush->Handle());
+  ::FrameRect(FHandle, &rc, FBrush.Handle());
   Changed();
 }
 
@@ -262,7 +284,7 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text) 
   Changing();
   RequiredState({ csHandleValid, csFontValid, csBrushValid });
   UINT options = ETO_CLIPPED;
-  if (FBrush->Style() == bsSolid && FBrush->Color() != clNone) options |= ETO_OPAQUE;
+  if (FBrush.Style() == bsSolid && FBrush.Color() != clNone) options |= ETO_OPAQUE;
   const RECT rc = Rect;
   ExtTextOutA(FHandle, X, Y, options, &rc, Text.data(), static_cast<UINT>(Text.size()), nullptr);
   Changed();
@@ -280,8 +302,8 @@ void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic) {
   Changing();
   RequiredState({ csHandleValid });
   // Monochrome images map 0 to the text colour and 1 to the background colour.
-  SetBkColor(FHandle, Rgb(FBrush->Color()));
-  SetTextColor(FHandle, Rgb(FFont->Color()));
+  SetBkColor(FHandle, Rgb(FBrush.Color()));
+  SetTextColor(FHandle, Rgb(FFont.Color()));
   Graphic->Draw(this, Rect);
   // The text colour is the font's own; the background colour is the brush's only for a solid brush:
   // put back what the brush sets. Its flag must stay while it is selected — a canvas that forgot a
@@ -292,8 +314,7 @@ void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic) {
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) {
   if (!Canvas) return;
-  Changing();
-  RequiredState({ csHandleValid, csFontValid, csBrushValid });
+  RequireCopyTarget();
   StretchBlt(FHandle, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), Canvas->SourceHandle(), Source.Left, Source.Top,
              Source.Width(), Source.Height(), static_cast<DWORD>(FCopyMode));
   Changed();

@@ -57,11 +57,7 @@ void TFont::Changed() {
 // A property of the font object changed: the handle goes (after the change is announced) and with it
 // any rotation a handle set from outside had.
 void TFont::DataChanged() {
-  if (FHandle) {
-    DeleteRetired(FRetired);
-    FRetired = FHandle;
-    FHandle = nullptr;
-  }
+  if (FHandle) RetireHandle();
   FEscapement = FOrientation = 0;
   Changed();
 }
@@ -73,6 +69,11 @@ void TFont::Assign(TPersistent* Source) {
     return;
   }
   if (f == this) return;
+  // A handle this font made from properties the source has too stays: it is the one the new properties
+  // would make. The change is announced all the same.
+  const bool same = FMadeHandle && FName == f->FName && FHeight == f->FHeight && FStyle == f->FStyle &&
+                    FCharset == f->FCharset && FPitch == f->FPitch && FEscapement == f->FEscapement &&
+                    FOrientation == f->FOrientation;
   FName = f->FName;
   FHeight = f->FHeight;
   FStyle = f->FStyle;
@@ -80,14 +81,17 @@ void TFont::Assign(TPersistent* Source) {
   FPitch = f->FPitch;
   FPixelsPerInch = f->FPixelsPerInch;
   FColor = f->FColor;
-  if (FHandle) {
-    DeleteRetired(FRetired);
-    FRetired = FHandle;
-    FHandle = nullptr;
-  }
+  if (FHandle && !same) RetireHandle();
   FEscapement = f->FEscapement;
   FOrientation = f->FOrientation;
   Changed();
+}
+
+void TFont::RetireHandle() {
+  DeleteRetired(FRetired);
+  FRetired = FHandle;
+  FHandle = nullptr;
+  FMadeHandle = false;
 }
 
 HFONT TFont::Handle() {
@@ -106,15 +110,13 @@ HFONT TFont::Handle() {
   std::strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
   FHandle = CreateFontIndirectA(&lf);
   if (!FHandle) throw EOutOfResources("Out of system resources");
+  FMadeHandle = true;
   return FHandle;
 }
 
 void TFont::SetHandle(HFONT Value) {
   if (Value == FHandle) return;
-  if (FHandle) {
-    DeleteRetired(FRetired);
-    FRetired = FHandle;
-  }
+  if (FHandle) RetireHandle();
   FHandle = Value;
   LOGFONTA lf {};
   if (Value && GetObjectA(Value, sizeof lf, &lf) == sizeof lf) {

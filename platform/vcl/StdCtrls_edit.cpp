@@ -47,8 +47,10 @@ void TCustomEdit::CreateWnd() {
 void TCustomEdit::DestroyWnd() {
   if (FHandle) {
     FModified = Perform(EM_GETMODIFY, 0, 0) != 0;
-    FSelStart = SelStart();
-    FSelLength = SelLength();
+    DWORD start = 0, end = 0;  // one question gives both ends
+    Perform(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    FSelStart = static_cast<int>(start);
+    FSelLength = static_cast<int>(end) - static_cast<int>(start);
   }
   TWinControl::DestroyWnd();
 }

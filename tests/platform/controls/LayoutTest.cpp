@@ -98,6 +98,25 @@ TEST_F(LayoutTest, AnchorsKeepTheirDistancesWhenTheParentResizes) {
   EXPECT_EQ(corner->BoundsRect(), TRect(300, 250, 350, 280));
 }
 
+// Whether a parent has anything to place is asked of its windowless and its windowed children alike.
+TEST_F(LayoutTest, AParentResizedPlacesItsAlignedChildWindowedOrNot) {
+  for (bool windowless : { true, false }) {
+    TTestPanel* parent = Panel(form, 0, 0, 200, 100);
+    TControl* aligned = windowless ? static_cast<TControl*>(new TTestShape(form)) : new TTestPanel(form);
+    TControl* other = windowless ? static_cast<TControl*>(new TTestPanel(form)) : new TTestShape(form);
+    other->SetBounds(7, 9, 11, 13);
+    other->SetParent(parent);
+    aligned->SetBounds(3, 5, 40, 20);
+    aligned->SetAlign(alBottom);
+    aligned->SetParent(parent);
+    ASSERT_EQ(aligned->BoundsRect(), TRect(0, 80, 200, 100)) << windowless;
+    parent->SetBounds(0, 0, 250, 130);
+    EXPECT_EQ(aligned->BoundsRect(), TRect(0, 110, 250, 130)) << windowless;
+    EXPECT_EQ(other->BoundsRect(), TRect(7, 9, 18, 22)) << windowless;
+    delete parent;
+  }
+}
+
 TEST_F(LayoutTest, ConstraintsLimitEverySizeChange) {
   TTestPanel* p = Panel(form, 0, 0, 100, 100);
   p->Constraints()->SetMinWidth(50);

@@ -267,17 +267,37 @@ TEST(CanvasDraw, FontAndBrushChangedAfterDrawingAreFreed) {
   EXPECT_EQ(after.Objects, before.Objects);
 }
 
-// A picture drawn or copied from realises only what a copy reads of it, its brush's background colour: no
-// font or pen is made for its DC.
-TEST(CanvasDraw, APictureDrawnFromMakesItsBrushButNoFontOrPen) {
-  TBitmap src;
-  src.SetSize(3, 2);
-  TTestBitmap t(5, 4);
-  t.C()->Handle();  // the destination's objects made first
-  const int before = xj::gdi::GetCounters().Objects;
-  t.C()->Draw(1, 1, &src);
-  t.C()->CopyRect(TRect(0, 0, 3, 2), src.Canvas(), TRect(0, 0, 3, 2));
-  EXPECT_EQ(xj::gdi::GetCounters().Objects - before, 1);
+// A picture drawn or copied makes no object for either DC but the destination's brush, where the copy
+// mode paints with it; a monochrome source still takes the font colour for 0 and the brush colour for 1.
+TEST(CanvasDraw, ACopyMakesOnlyTheBrushItsModePaints) {
+  TBitmap mono;
+  mono.SetSize(2, 1);
+  mono.Canvas()->SetPixels(0, 0, clBlack);
+  mono.SetMonochrome(true);
+  struct Case {
+    TCopyMode Mode;
+    TColor Left, Right;
+    int Made;
+  } cases[] = {
+    { cmSrcCopy, clRed, clBlue, 0 },
+    { cmPatCopy, clLime, clLime, 1 },
+    { cmMergeCopy, clBlack, clBlue, 1 },  // pattern AND source
+  };
+  for (const Case& c : cases)
+    for (bool draw : { false, true }) {
+      TTestBitmap t(2, 1);
+      t.C()->Font()->SetColor(clRed);
+      t.C()->Brush()->SetColor(c.Mode == cmPatCopy ? clLime : clBlue);
+      t.C()->SetCopyMode(c.Mode);
+      const int before = xj::gdi::GetCounters().Objects;
+      if (draw)
+        t.C()->Draw(0, 0, &mono);
+      else
+        t.C()->CopyRect(TRect(0, 0, 2, 1), mono.Canvas(), TRect(0, 0, 2, 1));
+      EXPECT_EQ(xj::gdi::GetCounters().Objects - before, c.Made) << std::hex << c.Mode << " " << draw;
+      EXPECT_EQ(t.At(0, 0), c.Left) << std::hex << c.Mode << " " << draw;
+      EXPECT_EQ(t.At(1, 0), c.Right) << std::hex << c.Mode << " " << draw;
+    }
 }
 
 TEST(CanvasCopy, BrushCopyPaintsTheBrushWhereTheKeyColourIs) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/GdiInternal.h"
@@ -84,6 +85,53 @@ TEST(Font, AHandleFromOutsideKeepsItsRotationUntilAPropertyChanges) {
   f.SetHeight(-20);
   EXPECT_NE(f.Handle(), rotated);
   EXPECT_EQ(LogFontOf(f.Handle()).lfEscapement, 0);
+}
+
+// An assigned font keeps the handle it made when every property the handle is made from is equal (its
+// colour and resolution are not among them), and announces the change all the same. Any other difference,
+// or a handle that came from outside, leaves the next handle to be made afresh.
+TEST(Font, AssignKeepsAMadeHandleOnlyWhenItWouldBeMadeTheSame) {
+  const auto none = [](TFont&) {};
+  const auto fromOutside = [](TFont& f) {
+    const LOGFONTA lf = LogFontOf(f.Handle());
+    f.SetHandle(CreateFontIndirectA(&lf));
+  };
+  const auto rotate = [](TFont& f) {
+    LOGFONTA lf = LogFontOf(f.Handle());
+    lf.lfEscapement = lf.lfOrientation = 900;
+    f.SetHandle(CreateFontIndirectA(&lf));
+  };
+  struct Case {
+    const char* What;
+    std::function<void(TFont&)> Source, Target;
+    bool Kept;
+  } cases[] = {
+    { "colour and resolution", [](TFont& s) { s.SetColor(clRed), s.SetPixelsPerInch(120); }, none, true },
+    { "name", [](TFont& s) { s.SetName("Courier New"); }, none, false },
+    { "height", [](TFont& s) { s.SetHeight(-12); }, none, false },
+    { "style", [](TFont& s) { s.SetStyle({ fsItalic }); }, none, false },
+    { "charset", [](TFont& s) { s.SetCharset(GB2312_CHARSET); }, none, false },
+    { "pitch", [](TFont& s) { s.SetPitch(fpFixed); }, none, false },
+    { "rotation", rotate, none, false },
+    { "handle from outside", none, fromOutside, false },
+  };
+  for (const Case& c : cases) {
+    TFont source, target;
+    c.Source(source);
+    c.Target(target);
+    const HFONT made = target.Handle();
+    TChangeCounter counter;
+    target.OnChange = TNotifyEvent(&counter, &TChangeCounter::Changed);
+    const int objects = xj::gdi::GetCounters().Objects;
+    target.Assign(&source);
+    EXPECT_EQ(counter.Count, 1) << c.What;
+    EXPECT_EQ(target.HandleAllocated(), c.Kept) << c.What;
+    EXPECT_EQ(xj::gdi::GetCounters().Objects - objects, c.Kept ? 0 : -1) << c.What;
+    EXPECT_EQ(target.Color(), source.Color()) << c.What;
+    if (c.Kept) EXPECT_EQ(target.Handle(), made) << c.What;
+    const LOGFONTA got = LogFontOf(target.Handle()), want = LogFontOf(source.Handle());
+    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << c.What;
+  }
 }
 
 TEST(GraphicsObjects, ChangesAnnounceOnceAndLeakNoHandles) {
