@@ -309,6 +309,43 @@ TEST_F(SkinBaseTest, TheWalkReachesOnlyTheControlsOfTheChangingSkinInTreeOrder) 
   EXPECT_EQ(log.size(), 5u);
 }
 
+// Classes the class library does not tell apart (none names a class of its own there), one of them no
+// target and two holding the target interface on either side of the control: each is reached as what
+// it is, on every walk.
+TEST_F(SkinBaseTest, TheWalkTellsTargetsFromOtherControlsOfTheSameLibraryClass) {
+  struct Counted : IbsSkinChangeTarget {
+    explicit Counted(TbsSkinData* Data) : Data(Data) {}
+    TbsSkinData* SkinData() const override { return Data; }
+    void BeforeChangeSkinData() override { ++Before; }
+    void ChangeSkinData() override { ++Changes; }
+    TbsSkinData* Data;
+    int Before = 0, Changes = 0;
+  };
+  struct Plain : TCustomControl {
+    using TCustomControl::TCustomControl;
+  };
+  struct After : TCustomControl, Counted {
+    After(TComponent* Owner, TbsSkinData* Data) : TCustomControl(Owner), Counted(Data) {}
+  };
+  struct Before : Counted, TCustomControl {
+    Before(TComponent* Owner, TbsSkinData* Data) : Counted(Data), TCustomControl(Owner) {}
+  };
+  LoadTestSkin();
+  auto* plain = new Plain(form);
+  auto* after = new After(form, skin);
+  auto* before = new Before(form, skin);
+  for (TControl* c : std::initializer_list<TControl*> { plain, after, before }) c->SetParent(form);
+  ASSERT_EQ(plain->ClassType(), after->ClassType());
+  for (int walk = 1; walk <= 3; ++walk) {
+    BeforeChangeSkinDataWalk(form, skin);
+    ChangeSkinDataWalk(form, skin);
+    for (const Counted* c : { static_cast<Counted*>(after), static_cast<Counted*>(before) }) {
+      EXPECT_EQ(c->Before, walk);
+      EXPECT_EQ(c->Changes, walk);
+    }
+  }
+}
+
 // A control that repaints at several steps of a skin change (its range set by the memo it serves, then
 // its own new look) is painted once, and shows the new skin by the time the walk returns.
 TEST_F(SkinBaseTest, ASkinSwitchPaintsEachControlOnceBeforeTheWalkReturns) {
