@@ -1,7 +1,10 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <typeinfo>
+#include <unordered_map>
 
 #include "platform/vcl/Messages.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
@@ -13,11 +16,18 @@
 
 namespace {
 
-// The class library's own class chain answers for the windowed skinned controls (most of a form's)
-// cheaper than the language's cross cast; other targets are found by the cast.
+// Where a control's target interface lies depends on its class alone (no base is virtual), so the cross
+// cast runs once a class: its answer is kept by the class's own type information, which two classes never
+// share (the class library's class chain may: a class need not name a class of its own there).
 IbsSkinChangeTarget* TargetOf(TControl* Control) {
-  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
-  return dynamic_cast<IbsSkinChangeTarget*>(Control);
+  constexpr std::ptrdiff_t kNone = PTRDIFF_MIN;
+  thread_local std::unordered_map<const std::type_info*, std::ptrdiff_t> offsets;
+  auto [at, added] = offsets.try_emplace(&typeid(*Control), kNone);
+  if (added)
+    if (auto* t = dynamic_cast<IbsSkinChangeTarget*>(Control))
+      at->second = reinterpret_cast<char*>(t) - reinterpret_cast<char*>(Control);
+  return at->second == kNone ? nullptr
+                             : reinterpret_cast<IbsSkinChangeTarget*>(reinterpret_cast<char*>(Control) + at->second);
 }
 
 template <class Visit>
@@ -32,14 +42,16 @@ void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
   auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
   // went away meanwhile.
-  std::vector<std::weak_ptr<const void>> lives;
-  std::vector<TControl*> children;
-  for (int i = 0; i < parent->ControlCount(); ++i) {
-    children.push_back(parent->Controls(i));
-    lives.push_back(children.back()->LifeToken());
+  const int n = parent->ControlCount();
+  if (n == 0) return;
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> children;
+  children.reserve(size_t(n));
+  for (int i = 0; i < n; ++i) {
+    TControl* c = parent->Controls(i);
+    children.emplace_back(c, c->LifeToken());
   }
-  for (size_t i = 0; i < children.size(); ++i)
-    if (!lives[i].expired()) Walk(children[i], Data, Visit_);
+  for (const auto& [child, life] : children)
+    if (!life.expired()) Walk(child, Data, Visit_);
 }
 
 }  // namespace

@@ -581,13 +581,14 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 // ---- Client background ---------------------------------------------------------------------------------------
 
 // W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. A
-// band of whole tile rows across the width (at least 32 pixels high, so that a thin tile does not cost a
-// copy per row) is built by doubling and kept for the next erase of the same width from the same tile;
-// the band is then copied down the DC, so that every pixel of the DC is written once.
+// band of whole tile rows across the width is built by doubling and kept for the next erase of the same
+// width from the same tile; the band is then copied down the DC, so that every pixel of the DC is written
+// once. Each copy cuts the DC's clip to its rows, walking the clip down to them: on a client full of
+// children that costs more than the copy, so the band is at least 128 rows high (a few copies a client).
 void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile) {
   if (W < 1 || H < 1 || Tile.Width() < 1 || Tile.Height() < 1) return;
   const int tw = Tile.Width(), th = Tile.Height();
-  const int bh = std::min(H, th * ((32 + th - 1) / th));
+  const int bh = std::min(H, th * ((128 + th - 1) / th));
   TBitmap& band = *FBGCache;
   if (std::vector<int64_t> key = TileKey(W, bh, Src, Tile); key != FBGKey) {
     band.SetSize(W, bh);

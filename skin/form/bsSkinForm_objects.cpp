@@ -437,8 +437,12 @@ void TbsSkinCaptionObject::DrawCaptionText(TCanvas* C, int X, int Y, bool AActiv
   AnsiString s = Parent->CaptionText();
   const TRect t = TextArea();
   if (s.empty() || Empty(TextRect)) return;
-  if (C->TextWidth(s) > RectWidth(t)) Parent->CorrectCaptionText(C, s, RectWidth(t));
-  const int tw = C->TextWidth(s), th = C->TextHeight(s);
+  TSize extent = C->TextExtent(s);
+  if (extent.cx > RectWidth(t)) {
+    Parent->CorrectCaptionText(C, s, RectWidth(t));
+    extent = C->TextExtent(s);
+  }
+  const int tw = extent.cx, th = extent.cy;
   const int py = RectHeight(t) / 2 - th / 2 + t.Top + Y;
   int px = t.Left;
   if (Alignment == taRightJustify)
