@@ -1,10 +1,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
-#include <typeinfo>
-#include <unordered_map>
 
 #include "platform/vcl/Messages.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
@@ -16,18 +13,11 @@
 
 namespace {
 
-// Where a control's target interface lies depends on its class alone (no base is virtual), so the cross
-// cast runs once a class: its answer is kept by the class's own type information, which two classes never
-// share (the class library's class chain may: a class need not name a class of its own there).
+// The class library's own class chain answers for the windowed skinned controls (most of a form's)
+// cheaper than the language's cross cast; other targets are found by the cast.
 IbsSkinChangeTarget* TargetOf(TControl* Control) {
-  constexpr std::ptrdiff_t kNone = PTRDIFF_MIN;
-  thread_local std::unordered_map<const std::type_info*, std::ptrdiff_t> offsets;
-  auto [at, added] = offsets.try_emplace(&typeid(*Control), kNone);
-  if (added)
-    if (auto* t = dynamic_cast<IbsSkinChangeTarget*>(Control))
-      at->second = reinterpret_cast<char*>(t) - reinterpret_cast<char*>(Control);
-  return at->second == kNone ? nullptr
-                             : reinterpret_cast<IbsSkinChangeTarget*>(reinterpret_cast<char*>(Control) + at->second);
+  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
+  return dynamic_cast<IbsSkinChangeTarget*>(Control);
 }
 
 template <class Visit>
