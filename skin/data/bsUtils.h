@@ -200,6 +200,18 @@ struct TbsFaceCut {
   int Height { INT_MAX };
 };
 
+// While one lives on a thread, the face builders' sources are skin pictures, told apart as bsKeyPicture
+// tells them: a source area widened to the face's depth is kept, and the faces cut from it next (the
+// controls of one kind, each of its own size, on one skin) copy from there instead of widening it again.
+// Without one, a source may be any picture, changed at any time, and nothing is kept.
+class TbsSkinPictureSources {
+ public:
+  TbsSkinPictureSources();
+  ~TbsSkinPictureSources();
+  TbsSkinPictureSources(const TbsSkinPictureSources&) = delete;
+  TbsSkinPictureSources& operator=(const TbsSkinPictureSources&) = delete;
+};
+
 // The face of NewWidth x NewHeight (cut by Cut): bands tiled between the new corner points, the eight
 // corner pieces, and the client tiled in both directions when DrawClient (otherwise the client keeps what
 // the resized Dest holds). Only resizes Dest when RBPoint shares its x or y with LTPoint, or Src is empty.

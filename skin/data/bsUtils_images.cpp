@@ -171,6 +171,66 @@ inline void ReadIndexed(const TPixels& From, const uint8_t* Row, int64_t X, int 
   }
 }
 
+// A source area widened (or narrowed) to a destination's depth.
+struct TWidened {
+  std::unique_ptr<uint8_t[]> Store;
+  TPixels View;  // Store's pixels, at the area's picture coordinates
+  TRect Area;
+};
+
+// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources. An area
+// is widened whole the second time a face asks for it; the first face may need only a border of it.
+// Large areas are not kept, and nothing is once skin pictures change.
+class TWidenedMemo {
+ public:
+  static TWidenedMemo& OfThread() {
+    thread_local TWidenedMemo memo;
+    return memo;
+  }
+  // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
+  std::shared_ptr<const TWidened> Find(const std::vector<int64_t>& Key, bool& Seen) {
+    if (FEpoch != bsSkinPicturesEpoch()) {
+      FEntries.clear();
+      FEpoch = bsSkinPicturesEpoch();
+    }
+    for (size_t i = 0; i < FEntries.size(); ++i)
+      if (FEntries[i].Key == Key) {
+        Seen = true;
+        std::rotate(FEntries.begin() + ptrdiff_t(i), FEntries.begin() + ptrdiff_t(i) + 1, FEntries.end());
+        return FEntries.back().Area;
+      }
+    Seen = false;
+    Put(Key, nullptr);
+    return nullptr;
+  }
+  static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
+  void Keep(const std::vector<int64_t>& Key, std::shared_ptr<const TWidened> Area) {
+    if (!Keeps(Area->Area)) return;
+    for (TEntry& e : FEntries)
+      if (e.Key == Key) {
+        e.Area = std::move(Area);
+        return;
+      }
+    Put(Key, std::move(Area));
+  }
+
+ private:
+  static constexpr size_t kEntries = 16;
+  static constexpr int64_t kMaxPixels = int64_t(1) << 16;
+  struct TEntry {
+    std::vector<int64_t> Key;
+    std::shared_ptr<const TWidened> Area;
+  };
+  void Put(const std::vector<int64_t>& Key, std::shared_ptr<const TWidened> Area) {
+    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
+    FEntries.push_back({ Key, std::move(Area) });
+  }
+  std::vector<TEntry> FEntries;
+  uint64_t FEpoch { 0 };
+};
+
+thread_local int gSkinPictureSources = 0;
+
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
 // be empty; a source and destination of different sizes stretch.
 class TPieceCopier {
@@ -188,6 +248,7 @@ class TPieceCopier {
       const uint32_t back = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Brush()->Color())));
       for (uint32_t& c : FS.Colour) c = c ? back : fore;
     }
+    if (FS.Bytes && FS.Bytes != FD.Bytes && gSkinPictureSources > 0) TakeKept();
   }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
@@ -250,37 +311,77 @@ class TPieceCopier {
   const TPixels* Converted(const TRect& Need) {
     if (FWholeArea.Right > FWholeArea.Left) return Inside(Need, FWholeArea) ? &FWhole : nullptr;
     if (FGaveUp || FS.Bits || FS.Bytes == FD.Bytes || FSrc->Empty()) return nullptr;
-    const TRect area(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
-                     std::min(FArea.Bottom, FSrc->Height()));
+    const TRect area = SourceArea();
     if (area.Right <= area.Left || area.Bottom <= area.Top) return nullptr;
     FPiecePixels += int64_t(RectWidth(Need)) * RectHeight(Need);
     if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
-    const int w = RectWidth(area), h = RectHeight(area);
-    TPixels whole;
     if (FS.Bytes) {
-      FStore.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
-      for (int y = 0; y < h; ++y)
-        CopyPixels(FStore.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
-                   FS.Bytes, w);
-      whole.Base = FStore.get();
-      whole.Stride = ptrdiff_t(w) * FD.Bytes;
-      whole.Bytes = FD.Bytes;
-    } else {
-      FCanvasCopy = std::make_unique<TBitmap>();
-      FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
-      FCanvasCopy->SetSize(w, h);
-      FCanvasCopy->Canvas()->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
-      whole = PixelsOf(FCanvasCopy.get());
-      if (whole.Bytes != FD.Bytes) {
-        FGaveUp = true;
-        return nullptr;
-      }
+      Use(Widened(area));
+      if (!FKeptKey.empty()) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
+      return Inside(Need, FWholeArea) ? &FWhole : nullptr;
+    }
+    const int w = RectWidth(area), h = RectHeight(area);
+    FCanvasCopy = std::make_unique<TBitmap>();
+    FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
+    FCanvasCopy->SetSize(w, h);
+    FCanvasCopy->Canvas()->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
+    TPixels whole = PixelsOf(FCanvasCopy.get());
+    if (whole.Bytes != FD.Bytes) {
+      FGaveUp = true;
+      return nullptr;
     }
     whole.X0 = area.Left;
     whole.Y0 = area.Top;
     FWhole = whole;
     FWholeArea = area;
     return Inside(Need, FWholeArea) ? &FWhole : nullptr;
+  }
+
+  // The object's rectangle inside the picture.
+  TRect SourceArea() const {
+    return TRect(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
+                 std::min(FArea.Bottom, FSrc->Height()));
+  }
+
+  // The plain source's Area at the destination's depth.
+  std::shared_ptr<TWidened> Widened(const TRect& Area) const {
+    auto made = std::make_shared<TWidened>();
+    const int w = RectWidth(Area), h = RectHeight(Area);
+    made->Store.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
+    for (int y = 0; y < h; ++y)
+      CopyPixels(made->Store.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(Area.Left, Area.Top + y),
+                 FS.Bytes, w);
+    made->View.Base = made->Store.get();
+    made->View.Stride = ptrdiff_t(w) * FD.Bytes;
+    made->View.Bytes = FD.Bytes;
+    made->View.X0 = Area.Left;
+    made->View.Y0 = Area.Top;
+    made->Area = Area;
+    return made;
+  }
+
+  void Use(std::shared_ptr<const TWidened> Area) {
+    FWidened = std::move(Area);
+    FWhole = FWidened->View;
+    FWholeArea = FWidened->Area;
+  }
+
+  // A skin picture's area widened for an earlier face, or widened now for the faces to come when one was
+  // cut from it before.
+  void TakeKept() {
+    const TRect area = SourceArea();
+    if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
+    bsKeyPicture(FKeptKey, FSrc);
+    bsKeyRect(FKeptKey, area);
+    FKeptKey.push_back(FD.Bytes);
+    TWidenedMemo& memo = TWidenedMemo::OfThread();
+    bool seen = false;
+    if (auto kept = memo.Find(FKeptKey, seen)) {
+      Use(std::move(kept));
+    } else if (seen) {
+      Use(Widened(area));
+      memo.Keep(FKeptKey, FWidened);
+    }
   }
 
   // A band repeats one piece of a palette picture: the second time a piece is asked for, it is read
@@ -319,7 +420,8 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::unique_ptr<uint8_t[]> FStore;
+  std::shared_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
+  std::vector<int64_t> FKeptKey;             // of a skin picture's area, for keeping it widened
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
@@ -495,6 +597,9 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 }
 
 }  // namespace
+
+TbsSkinPictureSources::TbsSkinPictureSources() { ++gSkinPictureSources; }
+TbsSkinPictureSources::~TbsSkinPictureSources() { --gSkinPictureSources; }
 
 // ---- Faces -------------------------------------------------------------------------------------------------
 
