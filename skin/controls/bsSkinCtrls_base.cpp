@@ -1,6 +1,7 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
@@ -385,25 +386,24 @@ bool RowsOf(TBitmap* B, TRows& Out) {
   return true;
 }
 
+// The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
+// or bottom-up: its lowest address. Null otherwise.
+const uint8_t* Block(const TRows& Rows) {
+  if (size_t(std::abs(Rows.Stride)) != Rows.RowBytes()) return nullptr;
+  return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
+}
+
 // Whether every pixel holds the same value (given in Value).
 bool Uniform(const TRows& Rows, uint32_t& Value) {
   Value = 0;
   if (Rows.Width < 1 || Rows.Height < 1) return true;
   std::memcpy(&Value, Rows.Base, size_t(Rows.Bytes));
-  // The first row pixel by pixel, every other row against the first.
+  // Each pixel of the first row against the next one, then each row against the next: all of a block's
+  // rows in one comparison.
   const uint8_t* first = Rows.Base;
-  if (Rows.Bytes == 4) {
-    for (int x = 1; x < Rows.Width; ++x) {
-      uint32_t v;
-      std::memcpy(&v, first + size_t(x) * 4, 4);
-      if (v != Value) return false;
-    }
-  } else {
-    for (int x = 1; x < Rows.Width; ++x) {
-      const uint8_t* p = first + size_t(x) * 3;
-      if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) return false;
-    }
-  }
+  if (std::memcmp(first, first + Rows.Bytes, Rows.RowBytes() - size_t(Rows.Bytes)) != 0) return false;
+  if (const uint8_t* block = Block(Rows))
+    return std::memcmp(block, block + Rows.RowBytes(), Rows.RowBytes() * size_t(Rows.Height - 1)) == 0;
   for (int y = 1; y < Rows.Height; ++y)
     if (std::memcmp(Rows.Base + Rows.Stride * y, first, Rows.RowBytes()) != 0) return false;
   return true;

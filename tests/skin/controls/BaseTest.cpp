@@ -492,3 +492,28 @@ TEST_F(SkinBaseTest, APlacedControlReadsBackWithItsSkinReferenceAndDefaults) {
   EXPECT_TRUE(back->DefaultFont()->Style().Contains(fsBold));
   EXPECT_EQ(WriteComponentResource(b), text);
 }
+
+// A kept face is copied out only onto a destination of one plain colour: one pixel of another colour,
+// wherever it lies, has the face built there instead. With every corner point at the origin the face
+// only sizes the destination, so what the destination held shows through.
+TEST(SkinFace, OnePixelOfAnotherColourKeepsAKeptFaceAway) {
+  TBitmap picture;
+  picture.SetSize(8, 8);
+  TbsSkinGeometry g;
+  g.SkinRect = TRect(0, 0, 8, 8);
+  g.FResizeMode = 1;
+  for (TPixelFormat format : { pf32bit, pf24bit })
+    for (TPoint odd : { TPoint(22, 0), TPoint(0, 12), TPoint(22, 12) }) {
+      SCOPED_TRACE(testing::Message() << (format == pf32bit ? "32" : "24") << "-bit, at " << odd.X << "," << odd.Y);
+      TBitmap plain, spotted;
+      for (TBitmap* b : { &plain, &spotted }) {
+        b->SetPixelFormat(format);
+        b->SetSize(23, 13);
+      }
+      g.CreateFaceImage(&plain, &picture, g.SkinRect, 23, 13);
+      spotted.Canvas()->SetPixels(odd.X, odd.Y, clBlack);
+      g.CreateFaceImage(&spotted, &picture, g.SkinRect, 23, 13);
+      EXPECT_EQ(spotted.Canvas()->Pixels(odd.X, odd.Y), clBlack);
+      EXPECT_EQ(spotted.Canvas()->Pixels(11, 6), clWhite);
+    }
+}
