@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
+#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
@@ -21,12 +22,27 @@ IbsSkinChangeTarget* TargetOf(TControl* Control) {
   return dynamic_cast<IbsSkinChangeTarget*>(Control);
 }
 
+// The skin-change walk going on on this thread, by its number (0: none).
+thread_local uint64_t gChangeWalk = 0;
+thread_local uint64_t gChangeWalks = 0;
+
+}  // namespace
+
+// A control whose parent handed it its skin data during this walk (a list its bars, a combo box its
+// list) has taken the change already: changing it again would only do the same work twice.
+bool bsChangedInThisWalk(TControl* Control) {
+  auto* c = Control->Is<TbsSkinControl>() ? static_cast<TbsSkinControl*>(Control) : nullptr;
+  return c && gChangeWalk != 0 && c->FChangedInWalk == gChangeWalk;
+}
+
+namespace {
+
 template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
   if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
     Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
     const auto life = Control->LifeToken();
-    Visit_(target);
+    if (!bsChangedInThisWalk(Control)) Visit_(target);
     if (life.expired()) return;  // the change ran a handler that freed it (and its children)
   }
   if (!Control->Is<TWinControl>()) return;
@@ -53,6 +69,7 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
   // A control may repaint at several steps of its change (each new size, its bars' ranges): one paint
   // at the end of the walk shows the same.
   TPaintLater later;
+  xj::TemporaryChange walk(gChangeWalk, ++gChangeWalks);
   if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
   later.Flush();
 }
@@ -76,7 +93,10 @@ void TbsSkinControl::SetSkinData(TbsSkinData* Value) {
     BeforeChangeSkinData();
     return;
   }
-  if (!Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+  if (!Value->Empty && !ComponentState().Contains(csDesigning)) {
+    FChangedInWalk = gChangeWalk;
+    ChangeSkinData();
+  }
 }
 
 void TbsSkinControl::GetSkinData() {

@@ -517,3 +517,51 @@ TEST(SkinFace, OnePixelOfAnotherColourKeepsAKeptFaceAway) {
       EXPECT_EQ(spotted.Canvas()->Pixels(11, 6), clWhite);
     }
 }
+
+namespace {
+
+// Counts its changes and, like a list with its bars, hands its skin data on to Child as it changes.
+class TPassingControl : public TbsSkinCustomControl {
+ public:
+  using TbsSkinCustomControl::TbsSkinCustomControl;
+  void ChangeSkinData() override {
+    ++Changes;
+    TbsSkinCustomControl::ChangeSkinData();
+    if (Child) Child->SetSkinData(FSkinData);
+  }
+  TPassingControl* Child {};
+  int Changes {};
+};
+
+}  // namespace
+
+// Every walk changes each control once: a child its parent hands the skin to is not changed again by
+// the walk, one nobody hands it to (this time) is changed by the walk, and outside a walk handing it on
+// changes it.
+TEST_F(SkinBaseTest, AWalkChangesEachControlOnceThoughItsParentHandsTheSkinOn) {
+  LoadTestSkin();
+  auto* parent = new TPassingControl(form);
+  parent->SetParent(form);
+  auto* handed = new TPassingControl(form);
+  auto* walked = new TPassingControl(form);
+  for (TPassingControl* c : { handed, walked }) {
+    c->SetParent(parent);
+    c->SetSkinData(skin);
+  }
+  parent->Child = handed;
+  parent->SetSkinData(skin);
+  EXPECT_EQ(handed->Changes, 2);
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE(round);
+    ChangeSkinDataWalk(form, skin);
+    EXPECT_EQ(parent->Changes, 1 + round);
+    EXPECT_EQ(handed->Changes, 2 + round);
+    EXPECT_EQ(walked->Changes, 1 + round);
+  }
+  parent->Child = nullptr;
+  ChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(handed->Changes, 6);
+  parent->Child = handed;
+  parent->SetSkinData(skin);
+  EXPECT_EQ(handed->Changes, 7);
+}
