@@ -107,9 +107,36 @@ int Widen(uint8_t* D, const uint8_t* S, int N) {
 int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 #endif
 
+// A run of up to 32 bytes by two overlapping copies of the widest size that fits, both read before
+// either is written: the rows of a face's pieces are mostly this short, shorter than a call to memmove.
+inline void CopyShort(uint8_t* D, const uint8_t* S, size_t N) {
+  auto two = [&](auto word) {
+    decltype(word) a, b;
+    std::memcpy(&a, S, sizeof a);
+    std::memcpy(&b, S + N - sizeof b, sizeof b);
+    std::memcpy(D, &a, sizeof a);
+    std::memcpy(D + N - sizeof b, &b, sizeof b);
+  };
+  struct TWide {
+    uint64_t Lo, Hi;
+  };
+  if (N >= 16)
+    two(TWide {});
+  else if (N >= 8)
+    two(uint64_t {});
+  else if (N >= 4)
+    two(uint32_t {});
+  else
+    for (size_t i = 0; i < N; ++i) D[i] = S[i];
+}
+
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
-    std::memmove(D, S, size_t(N) * size_t(DBytes));
+    const size_t bytes = size_t(N) * size_t(DBytes);
+    if (bytes <= 32)
+      CopyShort(D, S, bytes);
+    else
+      std::memmove(D, S, bytes);
   } else if (DBytes == 4) {
     // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
     // at a time, then four bytes read at a time but the last pixel's, which may end the row.
@@ -367,7 +394,7 @@ class TPieceCopier {
   }
 
   // A skin picture's area widened for an earlier face, or widened now for the faces to come when one was
-  // cut from it before.
+  // cut from it before, or when this face alone is as large as the area (its pieces would widen as much).
   void TakeKept() {
     const TRect area = SourceArea();
     if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
@@ -378,7 +405,7 @@ class TPieceCopier {
     bool seen = false;
     if (auto kept = memo.Find(FKeptKey, seen)) {
       Use(std::move(kept));
-    } else if (seen) {
+    } else if (seen || int64_t(FD.Width) * FD.Height >= int64_t(RectWidth(area)) * RectHeight(area)) {
       Use(Widened(area));
       memo.Keep(FKeptKey, FWidened);
     }
