@@ -628,6 +628,19 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 TbsSkinPictureSources::TbsSkinPictureSources() { ++gSkinPictureSources; }
 TbsSkinPictureSources::~TbsSkinPictureSources() { --gSkinPictureSources; }
 
+struct TbsSkinPieces::TCopier : TPieceCopier {
+  using TPieceCopier::TPieceCopier;
+};
+
+TbsSkinPieces::TbsSkinPieces(TBitmap* Dest, TBitmap* Picture, const TRect& Area)
+    : FCopier(std::make_unique<TCopier>(Dest, Picture, Area)), FOrigin(Area.TopLeft()) {}
+
+TbsSkinPieces::~TbsSkinPieces() = default;
+
+void TbsSkinPieces::Copy(const TRect& Dst, const TRect& Src) {
+  FCopier->Copy(Dst, TRect(Src.Left - FOrigin.X, Src.Top - FOrigin.Y, Src.Right - FOrigin.X, Src.Bottom - FOrigin.Y));
+}
+
 // ---- Faces -------------------------------------------------------------------------------------------------
 
 void CreateSkinImage(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,

@@ -557,3 +557,40 @@ TEST(SkinBuilders, RandomGeometryNeverFaults) {
                   kPlain.cl, nullptr, src.get(), kPlain.srcRect, 10, 8, true);
   EXPECT_EQ(dest.Width(), 10);
 }
+
+// Pieces of a skin picture copied through TbsSkinPieces land as the destination canvas's CopyRect puts
+// them: one to one, clipped at either picture's edge, stretched when the sizes differ; and a second copy
+// from the same area (widened and kept by then) shows the pixels the picture holds after a skin drew it
+// anew.
+TEST(SkinPieces, CopyAsTheCanvasDoes) {
+  auto src = Coded(40, 24, pf24bit);
+  const TRect area(6, 4, 30, 20);
+  struct Case {
+    const char* what;
+    TRect dst, src;
+  } const cases[] = {
+    { "one to one", TRect(3, 2, 19, 12), TRect(8, 5, 24, 15) },
+    { "past the destination's edge", TRect(20, 10, 36, 22), TRect(6, 4, 22, 16) },
+    { "past the picture's edge", TRect(0, 0, 20, 10), TRect(30, 18, 50, 28) },
+    { "stretched", TRect(1, 1, 25, 9), TRect(10, 6, 22, 10) },
+  };
+  for (TPixelFormat format : { pf32bit, pf24bit })
+    for (int turn = 0; turn < 2; ++turn)
+      for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << (format == pf32bit ? ", 32" : ", 24") << "-bit, turn " << turn);
+        if (turn == 1 && &c == cases) {
+          for (int y = 0; y < src->Height(); ++y)
+            for (int x = 0; x < src->Width(); ++x) src->Canvas()->SetPixels(x, y, TColor(RGB(x, 200 - y, 7)));
+          bsSkinPicturesChanged();
+        }
+        TBitmap piece, canvas;
+        for (TBitmap* b : { &piece, &canvas }) {
+          b->SetPixelFormat(format);
+          b->SetSize(28, 18);
+        }
+        TbsSkinPieces(&piece, src.get(), area).Copy(c.dst, c.src);
+        canvas.Canvas()->CopyRect(c.dst, src->Canvas(), c.src);
+        for (int y = 0; y < 18; ++y)
+          for (int x = 0; x < 28; ++x) ASSERT_EQ(Px(piece, x, y), Px(canvas, x, y)) << x << "," << y;
+      }
+}
