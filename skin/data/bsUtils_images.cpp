@@ -4,6 +4,7 @@
 // same pixels.
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -210,28 +211,40 @@ struct TWidened {
 // Large areas are not kept, and nothing is once skin pictures change.
 class TWidenedMemo {
  public:
+  // The picture's key (bsKeyPicture), the area's and the depth.
+  using TKey = std::array<int64_t, 8>;
+  // Key of Picture's Area at Bytes a pixel; false when the picture's key is not of the size expected.
+  static bool KeyOf(TBitmap* Picture, const TRect& Area, int Bytes, TKey& Key) {
+    thread_local std::vector<int64_t> key;
+    key.clear();
+    bsKeyPicture(key, Picture);
+    bsKeyRect(key, Area);
+    key.push_back(Bytes);
+    if (key.size() != Key.size()) return false;
+    std::copy(key.begin(), key.end(), Key.begin());
+    return true;
+  }
   static TWidenedMemo& OfThread() {
     thread_local TWidenedMemo memo;
     return memo;
   }
   // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
-  std::shared_ptr<const TWidened> Find(const std::vector<int64_t>& Key, bool& Seen) {
+  std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
     if (FEpoch != bsSkinPicturesEpoch()) {
       FEntries.clear();
       FEpoch = bsSkinPicturesEpoch();
     }
-    for (size_t i = 0; i < FEntries.size(); ++i)
-      if (FEntries[i].Key == Key) {
+    for (const TEntry& e : FEntries)
+      if (e.Key == Key) {
         Seen = true;
-        std::rotate(FEntries.begin() + ptrdiff_t(i), FEntries.begin() + ptrdiff_t(i) + 1, FEntries.end());
-        return FEntries.back().Area;
+        return e.Area;
       }
     Seen = false;
     Put(Key, nullptr);
     return nullptr;
   }
   static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
-  void Keep(const std::vector<int64_t>& Key, std::shared_ptr<const TWidened> Area) {
+  void Keep(const TKey& Key, std::shared_ptr<const TWidened> Area) {
     if (!Keeps(Area->Area)) return;
     for (TEntry& e : FEntries)
       if (e.Key == Key) {
@@ -245,10 +258,10 @@ class TWidenedMemo {
   static constexpr size_t kEntries = 16;
   static constexpr int64_t kMaxPixels = int64_t(1) << 16;
   struct TEntry {
-    std::vector<int64_t> Key;
+    TKey Key;
     std::shared_ptr<const TWidened> Area;
   };
-  void Put(const std::vector<int64_t>& Key, std::shared_ptr<const TWidened> Area) {
+  void Put(const TKey& Key, std::shared_ptr<const TWidened> Area) {
     if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
     FEntries.push_back({ Key, std::move(Area) });
   }
@@ -344,7 +357,7 @@ class TPieceCopier {
     if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
     if (FS.Bytes) {
       Use(Widened(area));
-      if (!FKeptKey.empty()) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
+      if (FKeyed) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
       return Inside(Need, FWholeArea) ? &FWhole : nullptr;
     }
     const int w = RectWidth(area), h = RectHeight(area);
@@ -398,9 +411,8 @@ class TPieceCopier {
   void TakeKept() {
     const TRect area = SourceArea();
     if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
-    bsKeyPicture(FKeptKey, FSrc);
-    bsKeyRect(FKeptKey, area);
-    FKeptKey.push_back(FD.Bytes);
+    FKeyed = TWidenedMemo::KeyOf(FSrc, area, FD.Bytes, FKeptKey);
+    if (!FKeyed) return;
     TWidenedMemo& memo = TWidenedMemo::OfThread();
     bool seen = false;
     if (auto kept = memo.Find(FKeptKey, seen)) {
@@ -448,7 +460,8 @@ class TPieceCopier {
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
   std::shared_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
-  std::vector<int64_t> FKeptKey;             // of a skin picture's area, for keeping it widened
+  TWidenedMemo::TKey FKeptKey {};            // of a skin picture's area, for keeping it widened
+  bool FKeyed { false };
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
