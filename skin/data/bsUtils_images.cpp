@@ -207,8 +207,9 @@ struct TWidened {
 };
 
 // The areas widened lately, by picture, area and depth, kept while skin pictures are the sources. An area
-// is widened whole the second time a face asks for it; the first face may need only a border of it.
-// Large areas are not kept, and nothing is once skin pictures change.
+// is widened whole the second time a face asks for it, or the first when that face is as large as the
+// area; a smaller first face may need only a border of it. Large areas are not kept, and nothing is once
+// skin pictures change.
 class TWidenedMemo {
  public:
   // The picture's key (bsKeyPicture), the area's and the depth.
