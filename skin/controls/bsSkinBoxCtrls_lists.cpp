@@ -298,6 +298,7 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   const TRect& face = State.Contains(odFocused)    ? f->FocusItemRect
                       : State.Contains(odSelected) ? f->ActiveItemRect
                                                    : f->SItemRect;
+  const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
   TRect t = f->ItemTextRect;
   t.Right += w - f->SItemRect.Width();

@@ -361,6 +361,7 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   }
   CalcNewGeometry();
   TBitmap left, top, right, bottom;
+  const TbsSkinPictureSources sources;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
   Canvas->Draw(0, 0, &top);
@@ -380,6 +381,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     DefaultFrame(b.Canvas());
   } else {
     CalcNewGeometry();
+    const TbsSkinPictureSources sources;
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }

@@ -1,9 +1,11 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/vcl/Messages.h"
+#include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
@@ -20,12 +22,27 @@ IbsSkinChangeTarget* TargetOf(TControl* Control) {
   return dynamic_cast<IbsSkinChangeTarget*>(Control);
 }
 
+// The skin-change walk going on on this thread, by its number (0: none).
+thread_local uint64_t gChangeWalk = 0;
+thread_local uint64_t gChangeWalks = 0;
+
+}  // namespace
+
+// A control whose parent handed it its skin data during this walk (a list its bars, a combo box its
+// list) has taken the change already: changing it again would only do the same work twice.
+bool bsChangedInThisWalk(TControl* Control) {
+  auto* c = Control->Is<TbsSkinControl>() ? static_cast<TbsSkinControl*>(Control) : nullptr;
+  return c && gChangeWalk != 0 && c->FChangedInWalk == gChangeWalk;
+}
+
+namespace {
+
 template <class Visit>
 void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
   if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
     Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
     const auto life = Control->LifeToken();
-    Visit_(target);
+    if (!bsChangedInThisWalk(Control)) Visit_(target);
     if (life.expired()) return;  // the change ran a handler that freed it (and its children)
   }
   if (!Control->Is<TWinControl>()) return;
@@ -54,6 +71,7 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
   // A control may repaint at several steps of its change (each new size, its bars' ranges): one paint
   // at the end of the walk shows the same.
   TPaintLater later;
+  xj::TemporaryChange walk(gChangeWalk, ++gChangeWalks);
   if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
   later.Flush();
 }
@@ -77,7 +95,10 @@ void TbsSkinControl::SetSkinData(TbsSkinData* Value) {
     BeforeChangeSkinData();
     return;
   }
-  if (!Value->Empty && !ComponentState().Contains(csDesigning)) ChangeSkinData();
+  if (!Value->Empty && !ComponentState().Contains(csDesigning)) {
+    FChangedInWalk = gChangeWalk;
+    ChangeSkinData();
+  }
 }
 
 void TbsSkinControl::GetSkinData() {
@@ -387,25 +408,24 @@ bool RowsOf(TBitmap* B, TRows& Out) {
   return true;
 }
 
+// The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
+// or bottom-up: its lowest address. Null otherwise.
+const uint8_t* Block(const TRows& Rows) {
+  if (size_t(std::abs(Rows.Stride)) != Rows.RowBytes()) return nullptr;
+  return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
+}
+
 // Whether every pixel holds the same value (given in Value).
 bool Uniform(const TRows& Rows, uint32_t& Value) {
   Value = 0;
   if (Rows.Width < 1 || Rows.Height < 1) return true;
   std::memcpy(&Value, Rows.Base, size_t(Rows.Bytes));
-  // The first row pixel by pixel, every other row against the first.
+  // Each pixel of the first row against the next one, then each row against the next: all of a block's
+  // rows in one comparison.
   const uint8_t* first = Rows.Base;
-  if (Rows.Bytes == 4) {
-    for (int x = 1; x < Rows.Width; ++x) {
-      uint32_t v;
-      std::memcpy(&v, first + size_t(x) * 4, 4);
-      if (v != Value) return false;
-    }
-  } else {
-    for (int x = 1; x < Rows.Width; ++x) {
-      const uint8_t* p = first + size_t(x) * 3;
-      if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) return false;
-    }
-  }
+  if (std::memcmp(first, first + Rows.Bytes, Rows.RowBytes() - size_t(Rows.Bytes)) != 0) return false;
+  if (const uint8_t* block = Block(Rows))
+    return std::memcmp(block, block + Rows.RowBytes(), Rows.RowBytes() * size_t(Rows.Height - 1)) == 0;
   for (int y = 1; y < Rows.Height; ++y)
     if (std::memcmp(Rows.Base + Rows.Stride * y, first, Rows.RowBytes()) != 0) return false;
   return true;
@@ -470,6 +490,7 @@ constexpr size_t kFaceKeySize = 47;
 
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
+  const TbsSkinPictureSources sources;  // SB is a skin picture, as the key below takes it
   // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
   // face depends only on what the key holds. Anything else is built every time.
   TRows before;

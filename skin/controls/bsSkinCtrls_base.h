@@ -53,7 +53,8 @@ class TbsOwnPress {
 };
 
 // The walk itself, depth first from Root: a control, then each of its children in the order of its
-// controls list. Only targets bound to Data take part (every target when Data is null).
+// controls list. Only targets bound to Data take part (every target when Data is null); a child its
+// parent handed the skin data to while changing (a list's bars) is not changed a second time.
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data);
 
@@ -159,6 +160,10 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
 
   // Written even when empty: an empty name reads back empty, not as the constructor's.
   bool IsSkinDataNameStored() const { return true; }
+
+ private:
+  friend bool bsChangedInThisWalk(TControl* Control);
+  uint64_t FChangedInWalk { 0 };  // the skin-change walk that changed it already (see SetSkinData)
 };
 
 // What the windowed and windowless skinned bases add over their record lookup (TBase): the face geometry

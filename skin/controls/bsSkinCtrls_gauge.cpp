@@ -166,9 +166,9 @@ void TbsSkinGauge::DrawProgressText(TCanvas* Canvas) {
   Canvas->TextOut(Width() / 2 - th / 2, Height() / 2 + tw / 2, text);
 }
 
-void TbsSkinGauge::DrawBar(TCanvas* C, const TRect& P) const {
-  TCanvas* src = Picture->Canvas();
+void TbsSkinGauge::DrawBar(TBitmap* B, const TRect& P) const {
   const TRect& PR = ProgressRect;
+  TbsSkinPieces pieces(B, Picture, PR);
   if (!FVertical) {
     if (RectWidth(P) - BeginOffset - EndOffset > 0) {
       const TRect D(P.Left + BeginOffset, P.Top, P.Right - EndOffset, P.Bottom);
@@ -176,15 +176,15 @@ void TbsSkinGauge::DrawBar(TCanvas* C, const TRect& P) const {
       if (RectWidth(S) < 1) return;
       for (int x = D.Left; x < D.Right; x += RectWidth(S)) {
         const int w = std::min(RectWidth(S), D.Right - x);
-        C->CopyRect(TRect(x, D.Top, x + w, D.Bottom), src, TRect(S.Left, S.Top, S.Left + w, S.Bottom));
+        pieces.Copy(TRect(x, D.Top, x + w, D.Bottom), TRect(S.Left, S.Top, S.Left + w, S.Bottom));
       }
     }
     if (RectWidth(P) >= BeginOffset + EndOffset) {
       if (BeginOffset > 0)
-        C->CopyRect(TRect(P.Left, P.Top, P.Left + BeginOffset, P.Bottom), src,
+        pieces.Copy(TRect(P.Left, P.Top, P.Left + BeginOffset, P.Bottom),
                     TRect(PR.Left, PR.Top, PR.Left + BeginOffset, PR.Bottom));
       if (EndOffset > 0)
-        C->CopyRect(TRect(P.Right - EndOffset, P.Top, P.Right, P.Bottom), src,
+        pieces.Copy(TRect(P.Right - EndOffset, P.Top, P.Right, P.Bottom),
                     TRect(PR.Right - EndOffset, PR.Top, PR.Right, PR.Bottom));
     }
     return;
@@ -196,15 +196,15 @@ void TbsSkinGauge::DrawBar(TCanvas* C, const TRect& P) const {
     // From the bottom upwards; the topmost tile loses rows at its top.
     for (int y = D.Bottom; y > D.Top; y -= RectHeight(S)) {
       const int h = std::min(RectHeight(S), y - D.Top);
-      C->CopyRect(TRect(D.Left, y - h, D.Right, y), src, TRect(S.Left, S.Bottom - h, S.Right, S.Bottom));
+      pieces.Copy(TRect(D.Left, y - h, D.Right, y), TRect(S.Left, S.Bottom - h, S.Right, S.Bottom));
     }
   }
   if (RectHeight(P) >= BeginOffset + EndOffset) {
     if (BeginOffset > 0)
-      C->CopyRect(TRect(P.Left, P.Top, P.Right, P.Top + BeginOffset), src,
+      pieces.Copy(TRect(P.Left, P.Top, P.Right, P.Top + BeginOffset),
                   TRect(PR.Left, PR.Top, PR.Right, PR.Top + BeginOffset));
     if (EndOffset > 0)
-      C->CopyRect(TRect(P.Left, P.Bottom - EndOffset, P.Right, P.Bottom), src,
+      pieces.Copy(TRect(P.Left, P.Bottom - EndOffset, P.Right, P.Bottom),
                   TRect(PR.Left, PR.Bottom - EndOffset, PR.Right, PR.Bottom));
   }
 }
@@ -217,7 +217,7 @@ void TbsSkinGauge::CreateControlSkinImage(TBitmap* B) {
   const bool emptyMiddle = FVertical ? RectHeight(ProgressRect) - BeginOffset - EndOffset < 1
                                      : RectWidth(ProgressRect) - BeginOffset - EndOffset < 1;
   const bool middleDrawn = (FVertical ? RectHeight(P) : RectWidth(P)) - BeginOffset - EndOffset > 0;
-  DrawBar(B->Canvas(), P);
+  DrawBar(B, P);
   if (middleDrawn && emptyMiddle) return;
   if (FUseSkinSize) DrawProgressText(B->Canvas());
 }

@@ -57,7 +57,7 @@ class TbsSkinGauge : public TbsSkinCustomControl {
   void Loaded() override;
 
  private:
-  void DrawBar(TCanvas* C, const TRect& P) const;
+  void DrawBar(TBitmap* B, const TRect& P) const;
 
   bool FUseSkinSize { true };
   int FMinValue { 0 };

@@ -1,6 +1,8 @@
 #include "skin/controls/bsSkinCtrls_panel.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
@@ -9,15 +11,44 @@
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
+namespace {
+
+// The check images drawn lately, each a transparent copy of its piece of a skin picture that makes its
+// mask with its first draw: the check boxes of a form draw the same few between them. By the picture as
+// bsKeyPicture keys it and the piece; none is kept once skin pictures change.
+std::shared_ptr<TBitmap> CheckImageOf(TBitmap* Picture, const TRect& Src) {
+  struct TKept {
+    std::vector<int64_t> Key;
+    std::shared_ptr<TBitmap> Image;
+  };
+  thread_local std::vector<TKept> kept;
+  thread_local uint64_t epoch = 0;
+  if (epoch != bsSkinPicturesEpoch()) {
+    kept.clear();
+    epoch = bsSkinPicturesEpoch();
+  }
+  std::vector<int64_t> key;
+  bsKeyPicture(key, Picture);
+  bsKeyRect(key, Src);
+  for (const TKept& k : kept)
+    if (k.Key == key) return k.Image;
+  auto image = std::make_shared<TBitmap>();
+  image->SetSize(RectWidth(Src), RectHeight(Src));
+  image->Canvas()->CopyRect(TRect(0, 0, image->Width(), image->Height()), Picture->Canvas(), Src);
+  image->SetTransparent(true);
+  if (kept.size() == 8) kept.erase(kept.begin());
+  kept.push_back({ std::move(key), image });
+  return image;
+}
+
+}  // namespace
+
 void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const TRect& R) {
   // Only what lies in the picture is drawn, where it would be: the image is never larger than it.
   const TRect src = ClipToPicture(R, Picture);
   if (IsNullRect(src)) return;
-  TBitmap b;
-  b.SetSize(RectWidth(src), RectHeight(src));
-  b.Canvas()->CopyRect(TRect(0, 0, b.Width(), b.Height()), Picture->Canvas(), src);
-  b.SetTransparent(true);
-  Canvas->Draw(xj::SatAdd(X, xj::SatSub(src.Left, R.Left)), xj::SatAdd(Y, xj::SatSub(src.Top, R.Top)), &b);
+  const std::shared_ptr<TBitmap> image = CheckImageOf(Picture, src);
+  Canvas->Draw(xj::SatAdd(X, xj::SatSub(src.Left, R.Left)), xj::SatAdd(Y, xj::SatSub(src.Top, R.Top)), image.get());
 }
 
 void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect) {

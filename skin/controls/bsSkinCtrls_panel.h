@@ -26,7 +26,8 @@ class TList;
 // SkinRect of Picture, or with the whole of Picture; the last row and column cut at the edges.
 void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect);
 void bsTilePicture(TCanvas* Canvas, int W, int H, TBitmap* Picture);
-// Rectangle R of Picture drawn at (X, Y), its bottom-left pixel transparent.
+// Rectangle R of Picture (a skin picture: the image is kept for the next draw while no skin picture
+// changes) drawn at (X, Y), its bottom-left pixel transparent.
 void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const TRect& R);
 // The caption font of a skinned face: the skin's name, height and style with DefaultFont's charset, or
 // DefaultFont itself when UseSkinFont is off.

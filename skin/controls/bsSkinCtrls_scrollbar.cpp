@@ -297,19 +297,20 @@ int TbsSkinScrollBar::CalcValue(int Offset) {
 void TbsSkinScrollBar::CreateControlSkinImage(TBitmap* B) {
   TbsSkinCustomControl::CreateControlSkinImage(B);
   CalcRects();
-  DrawButton(B->Canvas(), bpUp);
-  DrawButton(B->Canvas(), bpDown);
-  if (Enabled()) DrawButton(B->Canvas(), bpThumb);
+  DrawButton(B, bpUp);
+  DrawButton(B, bpDown);
+  if (Enabled()) DrawButton(B, bpThumb);
 }
 
 void TbsSkinScrollBar::CreateControlDefaultImage(TBitmap* B) {
   CalcRects();
   B->Canvas()->Brush()->SetColor(clBtnFace);
   B->Canvas()->FillRect(TRect(0, 0, B->Width(), B->Height()));
-  for (int i = Enabled() ? bpThumb : bpUp; i <= bpDown; ++i) DrawButton(B->Canvas(), i);
+  for (int i = Enabled() ? bpThumb : bpUp; i <= bpDown; ++i) DrawButton(B, i);
 }
 
-void TbsSkinScrollBar::DrawButton(TCanvas* C, int Index) {
+void TbsSkinScrollBar::DrawButton(TBitmap* B, int Index) {
+  TCanvas* C = B->Canvas();
   const TButtonPart& part = FButtons[Index];
   const TRect& R = part.R;
   const bool pressedLook = (part.Down && part.MouseIn) || (Index == bpThumb && (part.Down || IsFocused()));
@@ -338,7 +339,7 @@ void TbsSkinScrollBar::DrawButton(TCanvas* C, int Index) {
       S = up ? DownUpButtonRect : DownDownButtonRect;
     else if (part.MouseIn)
       S = up ? ActiveUpButtonRect : ActiveDownButtonRect;
-    if (!IsNullRect(S)) C->CopyRect(R, Picture->Canvas(), S);
+    if (!IsNullRect(S)) TbsSkinPieces(B, Picture, S).Copy(R, S);
     return;
   }
   const TRect S = pressedLook ? DownThumbRect : part.MouseIn ? ActiveThumbRect : ThumbRect;
@@ -346,17 +347,18 @@ void TbsSkinScrollBar::DrawButton(TCanvas* C, int Index) {
   TBitmap thumb;
   thumb.SetSize(RectWidth(R), RectHeight(R));
   if (FPageSize != 0) {
+    const TbsSkinPictureSources sources;
     if (Horizontal())
       CreateHSkinImage(ThumbOffset1, ThumbOffset2, &thumb, Picture, S, RectWidth(R), RectHeight(R));
     else
       CreateVSkinImage(ThumbOffset1, ThumbOffset2, &thumb, Picture, S, RectWidth(R), RectHeight(R));
   } else {
-    thumb.Canvas()->CopyRect(TRect(0, 0, RectWidth(S), RectHeight(S)), Picture->Canvas(), S);
+    TbsSkinPieces(&thumb, Picture, S).Copy(TRect(0, 0, RectWidth(S), RectHeight(S)), S);
   }
   const TRect G = pressedLook ? DownGlyphRect : part.MouseIn ? ActiveGlyphRect : GlyphRect;
   if (!IsNullRect(G)) {
     const int x = thumb.Width() / 2 - RectWidth(G) / 2, y = thumb.Height() / 2 - RectHeight(G) / 2;
-    thumb.Canvas()->CopyRect(TRect(x, y, x + RectWidth(G), y + RectHeight(G)), Picture->Canvas(), G);
+    TbsSkinPieces(&thumb, Picture, G).Copy(TRect(x, y, x + RectWidth(G), y + RectHeight(G)), G);
   }
   C->Draw(R.Left, R.Top, &thumb);
 }

@@ -104,7 +104,7 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   bool StoreRange(int AMin, int AMax, int APosition, int APageSize);
   void ApplyPosition(int Value, bool Notify);
   void ApplyBoth();
-  void DrawButton(TCanvas* C, int Index);
+  void DrawButton(TBitmap* B, int Index);
   void TestActive(int X, int Y);
   void ButtonDown(int Index, int X, int Y);
   void ButtonUp(int Index);

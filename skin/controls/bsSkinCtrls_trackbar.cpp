@@ -140,7 +140,7 @@ void TbsSkinTrackBar::CreateControlSkinImage(TBitmap* B) {
   NewTrackArea = bsAreaForSize(TrackArea, SkinRect, FResizeMode, FVertical, Width(), Height());
   FButtonR = CalcButtonRect(NewTrackArea, FVertical);
   const TRect& S = FThumbDown || IsFocused() ? ActiveButtonRect : ButtonRect;
-  if (!IsNullRect(S)) B->Canvas()->CopyRect(FButtonR, Picture->Canvas(), S);
+  if (!IsNullRect(S)) TbsSkinPieces(B, Picture, S).Copy(FButtonR, S);
 }
 
 void TbsSkinTrackBar::CreateControlDefaultImage(TBitmap* B) {

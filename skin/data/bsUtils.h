@@ -1,4 +1,5 @@
 #pragma once
+
 // The skinning library's shared helpers:
 //   - value codecs: how rectangles, points, Booleans, font styles, alignments and string lists are
 //     written in a skin file and what is read back from any text found there;
@@ -7,9 +8,10 @@
 //   - the system checks that decide whether translucent (layered) windows are used;
 //   - the date helpers of the calendar control;
 //   - the face, mask and region builders and the glyph and arrow drawing, built on the helpers above.
-// None of them keeps state.
+// None of them keeps state, but for what the face builders keep of skin pictures between faces.
 
 #include <climits>
+#include <memory>
 
 #include "platform/vcl/Classes.h"
 #include "platform/vcl/Graphics.h"
@@ -198,6 +200,35 @@ class TbsFBitmap : public TObject {
 struct TbsFaceCut {
   int Width { INT_MAX };
   int Height { INT_MAX };
+};
+
+// While one lives on a thread, the face builders' sources are skin pictures, told apart as bsKeyPicture
+// tells them: a source area widened to the face's depth is kept, and the faces cut from it next (the
+// controls of one kind, each of its own size, on one skin) copy from there instead of widening it again.
+// Without one, a source may be any picture, changed at any time, and nothing is kept.
+class TbsSkinPictureSources {
+ public:
+  TbsSkinPictureSources();
+  ~TbsSkinPictureSources();
+  TbsSkinPictureSources(const TbsSkinPictureSources&) = delete;
+  TbsSkinPictureSources& operator=(const TbsSkinPictureSources&) = delete;
+};
+
+// Pieces of a skin picture's Area copied onto Dest as Dest's canvas copies them (CopyRect; pieces of
+// another size stretch), but straight into Dest's pixels where it can, from the area widened once for
+// every face that copies from it (see TbsSkinPictureSources).
+class TbsSkinPieces {
+ public:
+  TbsSkinPieces(TBitmap* Dest, TBitmap* Picture, const TRect& Area);
+  ~TbsSkinPieces();
+  // Src in the picture's coordinates.
+  void Copy(const TRect& Dst, const TRect& Src);
+
+ private:
+  struct TCopier;
+  TbsSkinPictureSources FSources;
+  std::unique_ptr<TCopier> FCopier;
+  TPoint FOrigin;
 };
 
 // The face of NewWidth x NewHeight (cut by Cut): bands tiled between the new corner points, the eight

@@ -4,6 +4,7 @@
 // same pixels.
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -107,9 +108,36 @@ int Widen(uint8_t* D, const uint8_t* S, int N) {
 int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 #endif
 
+// A run of up to 32 bytes by two overlapping copies of the widest size that fits, both read before
+// either is written: the rows of a face's pieces are mostly this short, shorter than a call to memmove.
+inline void CopyShort(uint8_t* D, const uint8_t* S, size_t N) {
+  auto two = [&](auto word) {
+    decltype(word) a, b;
+    std::memcpy(&a, S, sizeof a);
+    std::memcpy(&b, S + N - sizeof b, sizeof b);
+    std::memcpy(D, &a, sizeof a);
+    std::memcpy(D + N - sizeof b, &b, sizeof b);
+  };
+  struct TWide {
+    uint64_t Lo, Hi;
+  };
+  if (N >= 16)
+    two(TWide {});
+  else if (N >= 8)
+    two(uint64_t {});
+  else if (N >= 4)
+    two(uint32_t {});
+  else
+    for (size_t i = 0; i < N; ++i) D[i] = S[i];
+}
+
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
-    std::memmove(D, S, size_t(N) * size_t(DBytes));
+    const size_t bytes = size_t(N) * size_t(DBytes);
+    if (bytes <= 32)
+      CopyShort(D, S, bytes);
+    else
+      std::memmove(D, S, bytes);
   } else if (DBytes == 4) {
     // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
     // at a time, then four bytes read at a time but the last pixel's, which may end the row.
@@ -171,6 +199,79 @@ inline void ReadIndexed(const TPixels& From, const uint8_t* Row, int64_t X, int 
   }
 }
 
+// A source area widened (or narrowed) to a destination's depth.
+struct TWidened {
+  std::unique_ptr<uint8_t[]> Store;
+  TPixels View;  // Store's pixels, at the area's picture coordinates
+  TRect Area;
+};
+
+// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources. An area
+// is widened whole the second time a face asks for it, or the first when that face is as large as the
+// area; a smaller first face may need only a border of it. Large areas are not kept, and nothing is once
+// skin pictures change.
+class TWidenedMemo {
+ public:
+  // The picture's key (bsKeyPicture), the area's and the depth.
+  using TKey = std::array<int64_t, 8>;
+  // Key of Picture's Area at Bytes a pixel; false when the picture's key is not of the size expected.
+  static bool KeyOf(TBitmap* Picture, const TRect& Area, int Bytes, TKey& Key) {
+    thread_local std::vector<int64_t> key;
+    key.clear();
+    bsKeyPicture(key, Picture);
+    bsKeyRect(key, Area);
+    key.push_back(Bytes);
+    if (key.size() != Key.size()) return false;
+    std::copy(key.begin(), key.end(), Key.begin());
+    return true;
+  }
+  static TWidenedMemo& OfThread() {
+    thread_local TWidenedMemo memo;
+    return memo;
+  }
+  // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
+  std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
+    if (FEpoch != bsSkinPicturesEpoch()) {
+      FEntries.clear();
+      FEpoch = bsSkinPicturesEpoch();
+    }
+    for (const TEntry& e : FEntries)
+      if (e.Key == Key) {
+        Seen = true;
+        return e.Area;
+      }
+    Seen = false;
+    Put(Key, nullptr);
+    return nullptr;
+  }
+  static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
+  void Keep(const TKey& Key, std::shared_ptr<const TWidened> Area) {
+    if (!Keeps(Area->Area)) return;
+    for (TEntry& e : FEntries)
+      if (e.Key == Key) {
+        e.Area = std::move(Area);
+        return;
+      }
+    Put(Key, std::move(Area));
+  }
+
+ private:
+  static constexpr size_t kEntries = 16;
+  static constexpr int64_t kMaxPixels = int64_t(1) << 16;
+  struct TEntry {
+    TKey Key;
+    std::shared_ptr<const TWidened> Area;
+  };
+  void Put(const TKey& Key, std::shared_ptr<const TWidened> Area) {
+    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
+    FEntries.push_back({ Key, std::move(Area) });
+  }
+  std::vector<TEntry> FEntries;
+  uint64_t FEpoch { 0 };
+};
+
+thread_local int gSkinPictureSources = 0;
+
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
 // be empty; a source and destination of different sizes stretch.
 class TPieceCopier {
@@ -188,6 +289,7 @@ class TPieceCopier {
       const uint32_t back = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Brush()->Color())));
       for (uint32_t& c : FS.Colour) c = c ? back : fore;
     }
+    if (FS.Bytes && FS.Bytes != FD.Bytes && gSkinPictureSources > 0) TakeKept();
   }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
@@ -250,37 +352,76 @@ class TPieceCopier {
   const TPixels* Converted(const TRect& Need) {
     if (FWholeArea.Right > FWholeArea.Left) return Inside(Need, FWholeArea) ? &FWhole : nullptr;
     if (FGaveUp || FS.Bits || FS.Bytes == FD.Bytes || FSrc->Empty()) return nullptr;
-    const TRect area(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
-                     std::min(FArea.Bottom, FSrc->Height()));
+    const TRect area = SourceArea();
     if (area.Right <= area.Left || area.Bottom <= area.Top) return nullptr;
     FPiecePixels += int64_t(RectWidth(Need)) * RectHeight(Need);
     if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
-    const int w = RectWidth(area), h = RectHeight(area);
-    TPixels whole;
     if (FS.Bytes) {
-      FStore.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
-      for (int y = 0; y < h; ++y)
-        CopyPixels(FStore.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(area.Left, area.Top + y),
-                   FS.Bytes, w);
-      whole.Base = FStore.get();
-      whole.Stride = ptrdiff_t(w) * FD.Bytes;
-      whole.Bytes = FD.Bytes;
-    } else {
-      FCanvasCopy = std::make_unique<TBitmap>();
-      FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
-      FCanvasCopy->SetSize(w, h);
-      FCanvasCopy->Canvas()->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
-      whole = PixelsOf(FCanvasCopy.get());
-      if (whole.Bytes != FD.Bytes) {
-        FGaveUp = true;
-        return nullptr;
-      }
+      Use(Widened(area));
+      if (FKeyed) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
+      return Inside(Need, FWholeArea) ? &FWhole : nullptr;
+    }
+    const int w = RectWidth(area), h = RectHeight(area);
+    FCanvasCopy = std::make_unique<TBitmap>();
+    FCanvasCopy->SetPixelFormat(FD.Bytes == 4 ? pf32bit : pf24bit);
+    FCanvasCopy->SetSize(w, h);
+    FCanvasCopy->Canvas()->CopyRect(TRect(0, 0, w, h), FSrc->Canvas(), area);
+    TPixels whole = PixelsOf(FCanvasCopy.get());
+    if (whole.Bytes != FD.Bytes) {
+      FGaveUp = true;
+      return nullptr;
     }
     whole.X0 = area.Left;
     whole.Y0 = area.Top;
     FWhole = whole;
     FWholeArea = area;
     return Inside(Need, FWholeArea) ? &FWhole : nullptr;
+  }
+
+  // The object's rectangle inside the picture.
+  TRect SourceArea() const {
+    return TRect(std::max<int>(FArea.Left, 0), std::max<int>(FArea.Top, 0), std::min(FArea.Right, FSrc->Width()),
+                 std::min(FArea.Bottom, FSrc->Height()));
+  }
+
+  // The plain source's Area at the destination's depth.
+  std::shared_ptr<TWidened> Widened(const TRect& Area) const {
+    auto made = std::make_shared<TWidened>();
+    const int w = RectWidth(Area), h = RectHeight(Area);
+    made->Store.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
+    for (int y = 0; y < h; ++y)
+      CopyPixels(made->Store.get() + size_t(y) * size_t(w) * size_t(FD.Bytes), FD.Bytes, FS.At(Area.Left, Area.Top + y),
+                 FS.Bytes, w);
+    made->View.Base = made->Store.get();
+    made->View.Stride = ptrdiff_t(w) * FD.Bytes;
+    made->View.Bytes = FD.Bytes;
+    made->View.X0 = Area.Left;
+    made->View.Y0 = Area.Top;
+    made->Area = Area;
+    return made;
+  }
+
+  void Use(std::shared_ptr<const TWidened> Area) {
+    FWidened = std::move(Area);
+    FWhole = FWidened->View;
+    FWholeArea = FWidened->Area;
+  }
+
+  // A skin picture's area widened for an earlier face, or widened now for the faces to come when one was
+  // cut from it before, or when this face alone is as large as the area (its pieces would widen as much).
+  void TakeKept() {
+    const TRect area = SourceArea();
+    if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
+    FKeyed = TWidenedMemo::KeyOf(FSrc, area, FD.Bytes, FKeptKey);
+    if (!FKeyed) return;
+    TWidenedMemo& memo = TWidenedMemo::OfThread();
+    bool seen = false;
+    if (auto kept = memo.Find(FKeptKey, seen)) {
+      Use(std::move(kept));
+    } else if (seen || int64_t(FD.Width) * FD.Height >= int64_t(RectWidth(area)) * RectHeight(area)) {
+      Use(Widened(area));
+      memo.Keep(FKeptKey, FWidened);
+    }
   }
 
   // A band repeats one piece of a palette picture: the second time a piece is asked for, it is read
@@ -319,7 +460,9 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::unique_ptr<uint8_t[]> FStore;
+  std::shared_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
+  TWidenedMemo::TKey FKeptKey {};            // of a skin picture's area, for keeping it widened
+  bool FKeyed { false };
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
@@ -495,6 +638,22 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 }
 
 }  // namespace
+
+TbsSkinPictureSources::TbsSkinPictureSources() { ++gSkinPictureSources; }
+TbsSkinPictureSources::~TbsSkinPictureSources() { --gSkinPictureSources; }
+
+struct TbsSkinPieces::TCopier : TPieceCopier {
+  using TPieceCopier::TPieceCopier;
+};
+
+TbsSkinPieces::TbsSkinPieces(TBitmap* Dest, TBitmap* Picture, const TRect& Area)
+    : FCopier(std::make_unique<TCopier>(Dest, Picture, Area)), FOrigin(Area.TopLeft()) {}
+
+TbsSkinPieces::~TbsSkinPieces() = default;
+
+void TbsSkinPieces::Copy(const TRect& Dst, const TRect& Src) {
+  FCopier->Copy(Dst, TRect(Src.Left - FOrigin.X, Src.Top - FOrigin.Y, Src.Right - FOrigin.X, Src.Bottom - FOrigin.Y));
+}
 
 // ---- Faces -------------------------------------------------------------------------------------------------
 

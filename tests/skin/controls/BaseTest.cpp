@@ -492,3 +492,76 @@ TEST_F(SkinBaseTest, APlacedControlReadsBackWithItsSkinReferenceAndDefaults) {
   EXPECT_TRUE(back->DefaultFont()->Style().Contains(fsBold));
   EXPECT_EQ(WriteComponentResource(b), text);
 }
+
+// A kept face is copied out only onto a destination of one plain colour: one pixel of another colour,
+// wherever it lies, has the face built there instead. With every corner point at the origin the face
+// only sizes the destination, so what the destination held shows through.
+TEST(SkinFace, OnePixelOfAnotherColourKeepsAKeptFaceAway) {
+  TBitmap picture;
+  picture.SetSize(8, 8);
+  TbsSkinGeometry g;
+  g.SkinRect = TRect(0, 0, 8, 8);
+  g.FResizeMode = 1;
+  for (TPixelFormat format : { pf32bit, pf24bit })
+    for (TPoint odd : { TPoint(22, 0), TPoint(0, 12), TPoint(22, 12) }) {
+      SCOPED_TRACE(testing::Message() << (format == pf32bit ? "32" : "24") << "-bit, at " << odd.X << "," << odd.Y);
+      TBitmap plain, spotted;
+      for (TBitmap* b : { &plain, &spotted }) {
+        b->SetPixelFormat(format);
+        b->SetSize(23, 13);
+      }
+      g.CreateFaceImage(&plain, &picture, g.SkinRect, 23, 13);
+      spotted.Canvas()->SetPixels(odd.X, odd.Y, clBlack);
+      g.CreateFaceImage(&spotted, &picture, g.SkinRect, 23, 13);
+      EXPECT_EQ(spotted.Canvas()->Pixels(odd.X, odd.Y), clBlack);
+      EXPECT_EQ(spotted.Canvas()->Pixels(11, 6), clWhite);
+    }
+}
+
+namespace {
+
+// Counts its changes and, like a list with its bars, hands its skin data on to Child as it changes.
+class TPassingControl : public TbsSkinCustomControl {
+ public:
+  using TbsSkinCustomControl::TbsSkinCustomControl;
+  void ChangeSkinData() override {
+    ++Changes;
+    TbsSkinCustomControl::ChangeSkinData();
+    if (Child) Child->SetSkinData(FSkinData);
+  }
+  TPassingControl* Child {};
+  int Changes {};
+};
+
+}  // namespace
+
+// Every walk changes each control once: a child its parent hands the skin to is not changed again by
+// the walk, one nobody hands it to (this time) is changed by the walk, and outside a walk handing it on
+// changes it.
+TEST_F(SkinBaseTest, AWalkChangesEachControlOnceThoughItsParentHandsTheSkinOn) {
+  LoadTestSkin();
+  auto* parent = new TPassingControl(form);
+  parent->SetParent(form);
+  auto* handed = new TPassingControl(form);
+  auto* walked = new TPassingControl(form);
+  for (TPassingControl* c : { handed, walked }) {
+    c->SetParent(parent);
+    c->SetSkinData(skin);
+  }
+  parent->Child = handed;
+  parent->SetSkinData(skin);
+  EXPECT_EQ(handed->Changes, 2);
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE(round);
+    ChangeSkinDataWalk(form, skin);
+    EXPECT_EQ(parent->Changes, 1 + round);
+    EXPECT_EQ(handed->Changes, 2 + round);
+    EXPECT_EQ(walked->Changes, 1 + round);
+  }
+  parent->Child = nullptr;
+  ChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(handed->Changes, 6);
+  parent->Child = handed;
+  parent->SetSkinData(skin);
+  EXPECT_EQ(handed->Changes, 7);
+}

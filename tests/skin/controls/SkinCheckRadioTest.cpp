@@ -388,3 +388,35 @@ TEST_F(CheckRadioTest, ASkinSwitchToAPicturelessOrMissingRecordGivesTheDefaultLo
   Gallery(check, "bsSkinCtrls", "second-nopicture");
   Gallery(radio, "bsSkinCtrls", "second-missing");
 }
+
+// A check image drawn again comes from its picture as it is now: another piece of it, or pixels a skin
+// drew anew, show; each piece's bottom-left colour stays transparent.
+TEST(SkinCheckImage, FollowsThePieceAndThePixelsOfItsPicture) {
+  TBitmap picture;
+  picture.SetPixelFormat(pf24bit);
+  picture.SetSize(16, 8);
+  auto colour = [](int x, int y, int turn) { return TColor(RGB(10 + x, 20 + y, 30 + turn)); };
+  auto redraw = [&](int turn) {
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 16; ++x) picture.Canvas()->SetPixels(x, y, colour(x, y, turn));
+  };
+  struct Step {
+    int left, turn;
+    bool announced;
+  } const steps[] = { { 0, 0, false }, { 0, 0, false }, { 8, 0, false }, { 0, 50, true } };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(testing::Message() << "piece at " << step.left << ", turn " << step.turn);
+    redraw(step.turn);
+    if (step.announced) bsSkinPicturesChanged();
+    TBitmap dest;
+    dest.SetPixelFormat(pf32bit);
+    dest.SetSize(8, 8);
+    dest.Canvas()->Brush()->SetColor(clBlack);
+    dest.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    SkinDrawCheckImage(dest.Canvas(), 0, 0, &picture, TRect(step.left, 0, step.left + 8, 8));
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        ASSERT_EQ(dest.Canvas()->Pixels(x, y), x == 0 && y == 7 ? clBlack : colour(step.left + x, y, step.turn))
+            << x << "," << y;
+  }
+}

@@ -5,9 +5,11 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
+#include "skin/data/bsSkinData.h"
 #include "tests/skin/imaging/ImagingTestSupport.h"
 
 using namespace imaging_test;
@@ -52,13 +54,14 @@ int Axis(int v, int b1, int s, int e, int farStart) {
   return farStart + (v - e);
 }
 
-void ExpectPlainFace(TBitmap& dest, int w, int h, const char* what) {
+// The object at At in a picture coded Code(x, y) ^ Turn.
+void ExpectPlainFace(TBitmap& dest, int w, int h, const char* what, TPoint At = TPoint(5, 3), uint32_t Turn = 0) {
   ASSERT_EQ(dest.Width(), w) << what;
   ASSERT_EQ(dest.Height(), h) << what;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const int sx = Axis(x, 3, 4, w - 3, 7), sy = Axis(y, 2, 4, h - 2, 6);
-      ASSERT_EQ(Px(dest, x, y), Code(5 + sx, 3 + sy))
+      ASSERT_EQ(Px(dest, x, y), Code(At.X + sx, At.Y + sy) ^ Turn)
           << what << " at " << x << "," << y << " (" << w << " x " << h << ")";
     }
 }
@@ -99,6 +102,50 @@ TEST(SkinImage, TilesBandsAndClientAtEverySize) {
         Build(kPlain, Stretched(kPlain, w, h), &dest, src.get(), w, h);
         ExpectPlainFace(dest, w, h, srcFormat == pf24bit ? "24-bit source" : "32-bit source");
       }
+}
+
+// Faces cut from skin pictures share an area widened once between them; what they show still follows
+// the area asked for and the picture's pixels once a skin says they changed, and a picture that is not
+// declared a skin picture is read afresh by every face, however it changed.
+TEST(SkinImage, WidenedAreasKeptForSkinPicturesFollowTheAreaAndThePixels) {
+  auto src = Coded(40, 24, pf24bit);
+  auto redraw = [&](uint32_t Turn) {
+    for (int y = 0; y < src->Height(); ++y) {
+      auto* row = static_cast<uint8_t*>(src->ScanLine(y));
+      for (int x = 0; x < src->Width(); ++x) {
+        const uint32_t c = Code(x, y) ^ Turn;
+        row[3 * x] = uint8_t(c);
+        row[3 * x + 1] = uint8_t(c >> 8);
+        row[3 * x + 2] = uint8_t(c >> 16);
+      }
+    }
+  };
+  const Skin moved { TRect(25, 13, 35, 21), kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb, kPlain.cl };
+  struct Step {
+    const char* what;
+    const Skin& skin;
+    uint32_t turn;  // the pixels drawn before the step
+    bool skinPicture, announced;
+  } const steps[] = {
+    { "first area", kPlain, 0, true, false },
+    { "second area of the same picture", moved, 0, true, false },
+    { "pixels drawn again by a skin", kPlain, 0x050505, true, true },
+    { "pixels changed in place of any picture", kPlain, 0x0A0A0A, false, false },
+  };
+  for (const Step& step : steps) {
+    redraw(step.turn);
+    if (step.announced) bsSkinPicturesChanged();
+    std::optional<TbsSkinPictureSources> sources;
+    if (step.skinPicture) sources.emplace();
+    // Three faces: the area is noted (the face is smaller than it), then widened and kept, then taken as
+    // kept.
+    for (auto [w, h] : { std::pair(6, 4), std::pair(17, 13), std::pair(23, 9) }) {
+      TBitmap dest;
+      dest.SetPixelFormat(pf32bit);
+      Build(step.skin, Stretched(step.skin, w, h), &dest, src.get(), w, h);
+      ExpectPlainFace(dest, w, h, step.what, step.skin.srcRect.TopLeft(), step.turn);
+    }
+  }
 }
 
 TEST(SkinImage, PalettePictureGoesThroughTheCanvasAlike) {
@@ -509,4 +556,41 @@ TEST(SkinBuilders, RandomGeometryNeverFaults) {
   CreateSkinImage(kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb, kPlain.cl, kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb,
                   kPlain.cl, nullptr, src.get(), kPlain.srcRect, 10, 8, true);
   EXPECT_EQ(dest.Width(), 10);
+}
+
+// Pieces of a skin picture copied through TbsSkinPieces land as the destination canvas's CopyRect puts
+// them: one to one, clipped at either picture's edge, stretched when the sizes differ; and a second copy
+// from the same area (widened and kept by then) shows the pixels the picture holds after a skin drew it
+// anew.
+TEST(SkinPieces, CopyAsTheCanvasDoes) {
+  auto src = Coded(40, 24, pf24bit);
+  const TRect area(6, 4, 30, 20);
+  struct Case {
+    const char* what;
+    TRect dst, src;
+  } const cases[] = {
+    { "one to one", TRect(3, 2, 19, 12), TRect(8, 5, 24, 15) },
+    { "past the destination's edge", TRect(20, 10, 36, 22), TRect(6, 4, 22, 16) },
+    { "past the picture's edge", TRect(0, 0, 20, 10), TRect(30, 18, 50, 28) },
+    { "stretched", TRect(1, 1, 25, 9), TRect(10, 6, 22, 10) },
+  };
+  for (TPixelFormat format : { pf32bit, pf24bit })
+    for (int turn = 0; turn < 2; ++turn)
+      for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.what << (format == pf32bit ? ", 32" : ", 24") << "-bit, turn " << turn);
+        if (turn == 1 && &c == cases) {
+          for (int y = 0; y < src->Height(); ++y)
+            for (int x = 0; x < src->Width(); ++x) src->Canvas()->SetPixels(x, y, TColor(RGB(x, 200 - y, 7)));
+          bsSkinPicturesChanged();
+        }
+        TBitmap piece, canvas;
+        for (TBitmap* b : { &piece, &canvas }) {
+          b->SetPixelFormat(format);
+          b->SetSize(28, 18);
+        }
+        TbsSkinPieces(&piece, src.get(), area).Copy(c.dst, c.src);
+        canvas.Canvas()->CopyRect(c.dst, src->Canvas(), c.src);
+        for (int y = 0; y < 18; ++y)
+          for (int x = 0; x < 28; ++x) ASSERT_EQ(Px(piece, x, y), Px(canvas, x, y)) << x << "," << y;
+      }
 }
