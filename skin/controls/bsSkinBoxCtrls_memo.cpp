@@ -334,6 +334,16 @@ void TbsSkinMemo::HotChanged(bool Other) {
   if (!FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
 }
 
+namespace {
+
+// The frame's pieces are made for this paint, opaque and of the size they show at: a plain copy puts
+// them on the window, without the stretching, masking and colour set-up a drawn picture goes through.
+void PutPiece(HDC DC, int X, int Y, TBitmap& Piece) {
+  if (!Piece.Empty()) BitBlt(DC, X, Y, Piece.Width(), Piece.Height(), Piece.Canvas()->SourceHandle(), 0, 0, SRCCOPY);
+}
+
+}  // namespace
+
 void TbsSkinMemo::CalcNewGeometry() {
   const int dW = Width() - SkinRect.Width(), dH = Height() - SkinRect.Height();
   NewLTPoint = LTPoint;
@@ -364,10 +374,11 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   const TbsSkinPictureSources sources;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
-  Canvas->Draw(0, 0, &top);
-  Canvas->Draw(0, top.Height(), &left);
-  Canvas->Draw(Width() - right.Width(), top.Height(), &right);
-  Canvas->Draw(0, Height() - bottom.Height(), &bottom);
+  HDC dc = Canvas->TargetHandle();
+  PutPiece(dc, 0, 0, top);
+  PutPiece(dc, 0, top.Height(), left);
+  PutPiece(dc, Width() - right.Width(), top.Height(), right);
+  PutPiece(dc, 0, Height() - bottom.Height(), bottom);
 }
 
 void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
@@ -385,7 +396,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }
-  Canvas->Draw(0, 0, &b);
+  PutPiece(Canvas->TargetHandle(), 0, 0, b);
 }
 
 void TbsSkinMemo::WMNCPaint() {
