@@ -381,13 +381,24 @@ void Changed(Memo& m, bool notify = true) {
 
 // ---- Painting -------------------------------------------------------------------------------------------------------
 
-void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const RECT& clip, size_t selS, size_t selE) {
+// A row as drawn: its bytes (tabs as blanks), per byte the advance and the x before it. One serves every
+// row of a paint, so the rows reuse its room rather than each growing its own.
+struct ShownRow {
+  std::string shown;
+  std::vector<int> dx, xs;
+};
+
+void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const RECT& clip, size_t selS, size_t selE, ShownRow& sr) {
   size_t start = m.text.RowStart(row), end = m.text.RowEnd(row);
   int line = m.text.LineOf(start);
   const std::string& t = m.text.Line(line);
   size_t off = m.text.LineOffset(line);
-  std::string shown;
-  std::vector<int> dx, xs;  // per byte: advance; x before it
+  std::string& shown = sr.shown;
+  std::vector<int>& dx = sr.dx;
+  std::vector<int>& xs = sr.xs;
+  shown.clear();
+  dx.clear();
+  xs.clear();
   int x = 0;
   for (size_t i = start - off; i < end - off;) {
     size_t len = EditText::CharLength(t, i);
@@ -431,9 +442,10 @@ void Paint(Memo& m, HDC dc) {
   bool showSelection = t.HasSelection() && (m.focused || (StyleOf(m) & ES_NOHIDESEL));
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
+  ShownRow scratch;
   int rows = t.RowCount();
   for (int row = std::max(0, m.scrollY / m.lineHeight); row < rows && RowTop(m, row) < client.bottom; ++row)
-    PaintRow(m, ms, dc, row, clip, s, e);
+    PaintRow(m, ms, dc, row, clip, s, e, scratch);
   RestoreDC(dc, saved);
 }
 
