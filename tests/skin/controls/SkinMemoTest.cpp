@@ -285,6 +285,36 @@ TEST_F(MemoTest, TheFrameShownAfterHidingRecreatingOrSwitchingIsTheRepaintedOne)
   }
 }
 
+// Every pixel of the skinned frame, cold and hot, at a size its pieces are tiled to, is the memo picture's:
+// none of the four pieces is left out or put where another one shows.
+TEST_F(MemoTest, EveryPixelOfTheSkinnedFrameComesFromThePicture) {
+  LoadTestSkin();
+  auto* m = NewMemo<TbsSkinMemo>(10, 10, 173, 97);
+  m->SetSkinData(skin);
+  Show();
+  const uint8_t memo = OwnerOf("memo");
+  for (const bool hot : { false, true }) {
+    SCOPED_TRACE(hot);
+    const TPoint at = m->ClientToScreen(TPoint(hot ? 20 : 300, 20));
+    xt::MouseMove(at.X, at.Y);
+    xt::PumpUntilIdle();
+    RECT wr {};
+    GetWindowRect(m->Handle(), &wr);
+    const TPoint client = m->ClientToScreen(TPoint(0, 0));
+    const TRect inner(client.X - wr.left, client.Y - wr.top, client.X - wr.left + m->ClientWidth(),
+                      client.Y - wr.top + m->ClientHeight());
+    int frame = 0, foreign = 0;
+    for (int y = 0; y < m->Height(); ++y)
+      for (int x = 0; x < m->Width(); ++x) {
+        if (x >= inner.Left && x < inner.Right && y >= inner.Top && y < inner.Bottom) continue;
+        ++frame;
+        if (Decode(WPx(m, x, y)).owner != memo) ++foreign;
+      }
+    EXPECT_GT(frame, 2 * (173 + 97));
+    EXPECT_EQ(foreign, 0);
+  }
+}
+
 TEST_F(MemoTest, ADisabledMemoPaintsGreyFromItsFirstVisibleLine) {
   auto* m = NewMemo<TbsSkinMemo>(10, 10, 160, 60);
   auto* bar = NewBar(180, 10, 16, 60, sbVertical);
