@@ -464,11 +464,12 @@ struct TbsSkinGeometry::TFace {
   }
 
   void Keep(TBitmap* B, const TRows& Rows) {
+    const size_t size = Rows.RowBytes() * size_t(Rows.Height);
+    if (!Pixels || size != size_t(Width) * size_t(Height) * size_t(Bytes)) Pixels.reset(new uint8_t[size]);
     Format = B->PixelFormat();
     Width = Rows.Width;
     Height = Rows.Height;
     Bytes = Rows.Bytes;
-    Pixels.reset(new uint8_t[Rows.RowBytes() * size_t(Rows.Height)]);
     for (int y = 0; y < Rows.Height; ++y)
       std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
   }
@@ -515,14 +516,26 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   bsKeyPicture(key, SB);
   AddFaceGeometryKey(key, R, W, H);
   auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
-  if (!FFace || FFace->Key != key) FFace = shared.Find(key);
+  std::shared_ptr<TFace> last;
+  if (!FFace || FFace->Key != key) {
+    last = std::move(FFace);
+    FFace = shared.Find(key);
+  }
   if (FFace && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
-  // A face another control shares is never changed: a new one takes its place.
   FFace.reset();
   if (!RowsOf(B, after)) return;
-  auto face = std::make_shared<TFace>();
+  // A face another control shares is never changed: a new one takes its place. The last one this
+  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew):
+  // its memory is at hand, where a new one would be fresh pages.
+  std::shared_ptr<TFace> face;
+  if (last && last.use_count() == 1) {
+    shared.Forget(last->Key, last);
+    face = std::move(last);
+  } else {
+    face = std::make_shared<TFace>();
+  }
   face->Key = std::move(key);
   face->Keep(B, after);
   shared.Add(face->Key, face);

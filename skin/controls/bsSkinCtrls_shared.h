@@ -30,6 +30,11 @@ class TSharedByKey {
     }
     FItems[Key] = Value;
   }
+  // Drops Key's entry while it is Value's: Value is about to be built over for another key.
+  void Forget(const std::vector<int64_t>& Key, const std::shared_ptr<T>& Value) {
+    const auto it = FItems.find(Key);
+    if (it != FItems.end() && !it->second.owner_before(Value) && !Value.owner_before(it->second)) FItems.erase(it);
+  }
 
  private:
   struct THash {

@@ -518,6 +518,38 @@ TEST(SkinFace, OnePixelOfAnotherColourKeepsAKeptFaceAway) {
     }
 }
 
+// A control building a new face builds over its last one only while no other control shows it, and a
+// face built over is never found again by what it was built from. The picture changes behind the keys'
+// back with every build, so a face copied out shows the pixel of the build it came from.
+TEST(SkinFace, AFaceBuiltOverIsNeitherSharedNorFoundByItsOldKey) {
+  bsSkinPicturesChanged();  // no face an earlier test built is taken for one of these
+  TBitmap picture;
+  picture.SetPixelFormat(pf32bit);
+  picture.SetSize(8, 8);
+  TbsSkinGeometry a, b;
+  for (TbsSkinGeometry* g : { &a, &b }) {
+    g->SkinRect = TRect(0, 0, 8, 8);
+    g->FResizeMode = 0;
+  }
+  int builds = 0;
+  // Every width gives a face of the picture's 8 x 8 built from a key of its own.
+  auto build = [&](const TbsSkinGeometry& g, int w) {
+    picture.Canvas()->SetPixels(3, 5, TColor(0x010101 * ++builds));
+    TBitmap out;
+    out.SetPixelFormat(pf32bit);
+    out.SetSize(w, 8);
+    g.CreateFaceImage(&out, &picture, g.SkinRect, w, 8);
+    return int(out.Canvas()->Pixels(3, 5)) / 0x010101;
+  };
+  EXPECT_EQ(build(a, 8), 1);
+  EXPECT_EQ(build(b, 8), 1);  // shared
+  EXPECT_EQ(build(a, 9), 3);  // the shared face stays as it is
+  EXPECT_EQ(build(b, 8), 1);
+  EXPECT_EQ(build(b, 10), 5);  // now b's alone: built over
+  EXPECT_EQ(build(a, 8), 6);   // not the face built over
+  EXPECT_EQ(build(a, 10), 5);  // which its new key finds
+}
+
 namespace {
 
 // Counts its changes and, like a list with its bars, hands its skin data on to Child as it changes.
