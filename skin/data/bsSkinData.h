@@ -790,7 +790,8 @@ class TbsDataSkinExPanelControl : public TbsDataSkinCustomControl {
 constexpr int64_t MaxSkinPictureBytes = int64_t { 64 } << 20;
 
 // Counts the changes of the pictures of every skin data (loads, clears, pictures added or deleted, a skin
-// data going away). What is built from skin pictures is reused only while the count stays the same.
+// data going away, a change announced to the forms). What is built from skin pictures is reused only
+// while the count stays the same.
 uint64_t bsSkinPicturesEpoch();
 void bsSkinPicturesChanged();
 

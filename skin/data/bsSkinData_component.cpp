@@ -264,6 +264,8 @@ void TbsSkinData::DeleteBitMap(int Index) {
 // ---- The broadcast and the load frame -------------------------------------------------------------------
 
 void TbsSkinData::SendSkinDataMessage(UINT Msg) {
+  // A change may be of pictures edited where they lie: nothing built from them before is reused.
+  if (Msg == WM_SKINDATA_CHANGE) bsSkinPicturesChanged();
   const WPARAM self = reinterpret_cast<WPARAM>(this);
   // The owner goes first when it is a form; an owner that is none (a data module, nothing) is simply
   // not sent to.
@@ -305,7 +307,6 @@ void TbsSkinData::Load(const std::function<AnsiString()>& Read) {
     ClearAll();
   }
   Empty = !FLastError.empty() || error;
-  bsSkinPicturesChanged();
   SendSkinDataMessage(WM_SKINDATA_CHANGE);
   SendSkinDataMessage(WM_SKINDATA_AFTERCHANGE);
   if (error) std::rethrow_exception(error);

@@ -417,20 +417,22 @@ void TbsSkinCaptionObject::MakeBackground(TBitmap* B, TBitmap* P, const TRect& S
   const int l = SkinData->LTPoint.X - SkinRect.Left, rc = SkinRect.Right - SkinData->RTPoint.X;
   const TRect mid(S.Left + l, S.Top, S.Right - rc, S.Bottom);
   const int m = RectWidth(mid);
+  // The pieces go straight into the background's pixels, from the look's area widened once.
+  TbsSkinPieces pieces(B, P, S);
   if (l == 0 && rc == 0) {
-    c->CopyRect(TRect(0, 0, w, h), P->Canvas(), S);
+    pieces.Copy(TRect(0, 0, w, h), S);
     return;
   }
   // An empty middle (the caps cover the whole look) has nothing to repeat: only the caps are drawn. The
   // middle is copied from the picture once; the rest of the row repeats what is already there, doubling.
   if (m > 0) {
     const int first = std::min(m, w);
-    c->CopyRect(TRect(0, 0, first, h), P->Canvas(), TRect(mid.Left, mid.Top, mid.Left + first, mid.Bottom));
+    pieces.Copy(TRect(0, 0, first, h), TRect(mid.Left, mid.Top, mid.Left + first, mid.Bottom));
     for (int done = m; done < w; done *= 2)
       c->CopyRect(TRect(done, 0, std::min(2 * done, w), h), c, TRect(0, 0, std::min(done, w - done), h));
   }
-  if (l > 0) c->CopyRect(TRect(0, 0, l, h), P->Canvas(), TRect(S.Left, S.Top, S.Left + l, S.Bottom));
-  if (rc > 0) c->CopyRect(TRect(w - rc, 0, w, h), P->Canvas(), TRect(S.Right - rc, S.Top, S.Right, S.Bottom));
+  if (l > 0) pieces.Copy(TRect(0, 0, l, h), TRect(S.Left, S.Top, S.Left + l, S.Bottom));
+  if (rc > 0) pieces.Copy(TRect(w - rc, 0, w, h), TRect(S.Right - rc, S.Top, S.Right, S.Bottom));
 }
 
 void TbsSkinCaptionObject::DrawCaptionText(TCanvas* C, int X, int Y, bool AActive) {

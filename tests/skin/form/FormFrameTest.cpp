@@ -81,6 +81,41 @@ TEST_F(FormFrameTest, TheClientBackgroundFollowsTheTilesPixelsAcrossSkinChanges)
   EXPECT_EQ(xt::ReadPixel(form->Handle(), 4, 5), COLORREF(tile->Canvas()->Pixels(4, 5)));
 }
 
+// The frame is cut from the skin's pictures as they are at each skin change: pixels changed where they lie
+// show after the next change in every copy of the top, bottom and left bands and of the caption's middle,
+// and only there.
+TEST_F(FormFrameTest, TheFrameFollowsThePicturesPixelsAcrossSkinChanges) {
+  LoadTestSkin();
+  Show();
+  ASSERT_EQ(form->Width(), 400);
+  ASSERT_EQ(form->Height(), 300);
+  TBitmap* frame = skin->Picture.get();
+  TBitmap* caption = static_cast<TBitmap*>(skin->ActivePictures->Items(5));
+  struct Case {
+    TBitmap* picture;
+    TPoint source;
+    COLORREF colour;
+    std::vector<TPoint> copies;  // on the window: tiles of 100 (bands, caption) and 50 (sides) pixels
+  };
+  const Case cases[] = {
+    { frame, TPoint(50, 26), RGB(1, 2, 3), { TPoint(110, 26), TPoint(210, 26) } },
+    { frame, TPoint(60, 110), RGB(4, 5, 6), { TPoint(120, 290), TPoint(220, 290) } },
+    { frame,
+      TPoint(5, 60),
+      RGB(7, 8, 9),
+      { TPoint(5, 48), TPoint(5, 98), TPoint(5, 148), TPoint(5, 198), TPoint(5, 248) } },
+    { caption, TPoint(76, 21), RGB(10, 11, 12), { TPoint(86, 23), TPoint(186, 23), TPoint(286, 23) } },
+  };
+  for (const Case& c : cases) c.picture->Canvas()->SetPixels(c.source.X, c.source.Y, TColor(c.colour));
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  for (const Case& c : cases) {
+    for (const TPoint& p : c.copies) EXPECT_EQ(Frame(p.X, p.Y), c.colour) << p.X << ", " << p.Y;
+    const TPoint next = c.copies.back();
+    EXPECT_EQ(Frame(next.X - 1, next.Y), COLORREF(c.picture->Canvas()->Pixels(c.source.X - 1, c.source.Y)));
+  }
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
