@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <new>
 
+#include <sanitizer/asan_interface.h>
+
 #include "platform/win32/Gdi_private.h"
 
 namespace xj::gdi {
@@ -412,23 +414,19 @@ struct KeptBlocks {
 };
 constinit thread_local KeptBlocks tKept {};
 
+void Free(uint8_t* block, size_t capacity) {
+  ASAN_UNPOISON_MEMORY_REGION(block, capacity);
+  delete[] block;
+}
+
 struct KeptBlocksReaper {
   ~KeptBlocksReaper() {
-    for (int i = 0; i < tKept.count; ++i) delete[] tKept.block[i];
+    for (int i = 0; i < tKept.count; ++i) Free(tKept.block[i], tKept.capacity[i]);
     tKept.count = 0;
     tKept.closed = true;
   }
 };
 thread_local KeptBlocksReaper tReaper;
-
-// Where a leak checker watches, every block goes back to the allocator, which then sees each misuse.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kKeepBlocks = false;
-#elif defined(__has_feature)
-constexpr bool kKeepBlocks = !__has_feature(address_sanitizer);
-#else
-constexpr bool kKeepBlocks = true;
-#endif
 
 void Forget(KeptBlocks& k, int i) {
   std::copy(k.block + i + 1, k.block + k.count, k.block + i);
@@ -440,15 +438,18 @@ void Forget(KeptBlocks& k, int i) {
 
 void PixelBlockReturn::operator()(uint8_t* block) const {
   KeptBlocks& k = tKept;
-  if (!kKeepBlocks || k.closed || capacity > kLargestKept) {
-    delete[] block;
+  if (k.closed || capacity > kLargestKept) {
+    Free(block, capacity);
     return;
   }
   (void)&tReaper;  // made on the first block kept, to free them when the thread ends
   if (k.count == kKeptBlocks) {
-    delete[] k.block[0];
+    Free(k.block[0], k.capacity[0]);
     Forget(k, 0);
   }
+  // A kept block is out of bounds to everyone until taken again, so that the address checker still
+  // catches a bitmap's pixels used after the bitmap went.
+  ASAN_POISON_MEMORY_REGION(block, capacity);
   k.block[k.count] = block;
   k.capacity[k.count] = capacity;
   ++k.count;
@@ -459,6 +460,7 @@ PixelBlock TakePixelBlock(size_t bytes) {
   // The warmest block that fits and leaves no more than half of itself unused.
   for (int i = k.count - 1; i >= 0; --i) {
     if (k.capacity[i] < bytes || k.capacity[i] / 2 > bytes) continue;
+    ASAN_UNPOISON_MEMORY_REGION(k.block[i], bytes);  // what the bitmap does not use stays out of bounds
     PixelBlock b(k.block[i], PixelBlockReturn { k.capacity[i] });
     Forget(k, i);
     ++k.reused;
