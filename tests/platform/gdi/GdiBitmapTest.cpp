@@ -111,7 +111,7 @@ TEST(GdiBitmap, NewBitfieldSectionIsWhiteInItsOwnEncoding) {
   DeleteObject(dib);
 }
 
-// A freed bitmap's memory serves the next bitmap that fits it without wasting half of it, blackened
+// A freed bitmap's memory serves the next bitmap that fits it leaving at most half unused, blackened
 // pixels and all, and the new bitmap is white all the same; a thread keeps four blocks at most, none
 // over a megabyte.
 TEST(GdiBitmap, FreedPixelMemoryServesANewBitmapOfAboutItsSizeStillBornWhite) {
