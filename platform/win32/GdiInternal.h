@@ -66,6 +66,14 @@ bool ReadBitmapPixels(HBITMAP bmp, std::vector<uint32_t>& pixels, int& width, in
 // The bit depth of a bitmap (0 for a bad handle).
 int BitmapBitCount(HBITMAP bmp);
 
+// How often this thread's new bitmaps took the pixel memory of one freed before, and how many such
+// blocks the thread keeps now (for tests of the reuse).
+struct PixelBlockStats {
+  uint64_t reused { 0 };
+  int kept { 0 };
+};
+PixelBlockStats ThreadPixelBlockStats();
+
 // Screen size and work area reported by GetSystemMetrics (the display back-end sets them).
 void SetScreenMetrics(int width, int height, const RECT& workArea);
 RECT WorkArea();
