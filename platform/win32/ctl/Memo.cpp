@@ -388,11 +388,10 @@ struct ShownRow {
   std::vector<int> dx, xs;
 };
 
-void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const RECT& clip, size_t selS, size_t selE, ShownRow& sr) {
-  size_t start = m.text.RowStart(row), end = m.text.RowEnd(row);
-  int line = m.text.LineOf(start);
-  const std::string& t = m.text.Line(line);
-  size_t off = m.text.LineOffset(line);
+void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const MemoText::RowSpan& span, const RECT& clip, size_t selS,
+              size_t selE, ShownRow& sr) {
+  const size_t start = span.start, end = span.end, off = span.lineOffset;
+  const std::string& t = *span.text;
   std::string& shown = sr.shown;
   std::vector<int>& dx = sr.dx;
   std::vector<int>& xs = sr.xs;
@@ -443,9 +442,12 @@ void Paint(Memo& m, HDC dc) {
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
   ShownRow scratch;
-  int rows = t.RowCount();
-  for (int row = std::max(0, m.scrollY / m.lineHeight); row < rows && RowTop(m, row) < client.bottom; ++row)
-    PaintRow(m, ms, dc, row, clip, s, e, scratch);
+  const int rows = t.RowCount(), first = std::max(0, m.scrollY / m.lineHeight);
+  if (first < rows) {
+    MemoText::RowSpan span = t.Span(first);
+    for (int row = first; row < rows && RowTop(m, row) < client.bottom; ++row, t.NextSpan(span))
+      PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
+  }
   RestoreDC(dc, saved);
 }
 

@@ -306,18 +306,37 @@ int MemoText::RowOf(size_t pos) const {
   return FirstRow(line) + (int)(it - starts.begin()) - 1;
 }
 
-size_t MemoText::RowStart(int row) const {
-  int line = LineOfRow(row);
-  const std::vector<uint32_t>& starts = LineRows(line).starts;
-  size_t i = std::min((size_t)(row - FirstRow(line)), starts.size() - 1);
-  return LineOffset(line) + starts[i];
+namespace {
+
+void SetEnds(MemoText::RowSpan& s) {
+  s.start = s.lineOffset + (*s.starts)[s.index];
+  s.end = s.lineOffset + (s.index + 1 < s.starts->size() ? (*s.starts)[s.index + 1] : s.text->size());
 }
 
-size_t MemoText::RowEnd(int row) const {
-  int line = LineOfRow(row);
-  const std::vector<uint32_t>& starts = LineRows(line).starts;
-  size_t i = (size_t)(row - FirstRow(line));
-  return LineOffset(line) + (i + 1 < starts.size() ? starts[i + 1] : Line(line).size());
+}  // namespace
+
+MemoText::RowSpan MemoText::Span(int row) const {
+  RowSpan s {};
+  s.line = LineOfRow(row);
+  s.lineOffset = LineOffset(s.line);
+  s.text = &Line(s.line);
+  s.starts = &LineRows(s.line).starts;
+  s.index = std::min((size_t)(row - FirstRow(s.line)), s.starts->size() - 1);
+  SetEnds(s);
+  return s;
+}
+
+void MemoText::NextSpan(RowSpan& s) const {
+  if (s.index + 1 < s.starts->size()) {
+    ++s.index;
+  } else {
+    if (++s.line >= LineCount()) return;
+    s.lineOffset = LineOffset(s.line);
+    s.text = &Line(s.line);
+    s.starts = &LineRows(s.line).starts;
+    s.index = 0;
+  }
+  SetEnds(s);
 }
 
 }  // namespace xj::ctl

@@ -166,8 +166,21 @@ class MemoText {
   // The row holding pos; at a soft break the position belongs to the row it starts.
   int RowOf(size_t pos) const;
   // The row's span [start, end) in the text (end before a hard break; rows of a wrapped line touch).
-  size_t RowStart(int row) const;
-  size_t RowEnd(int row) const;
+  size_t RowStart(int row) const { return Span(row).start; }
+  size_t RowEnd(int row) const { return Span(row).end; }
+  // A row with its line and where that lies, so that a walk down the rows (a paint) looks the line up
+  // once, not for every question about the row. Valid while the text and its layout stay as they are.
+  struct RowSpan {
+    int line;
+    size_t lineOffset;
+    const std::string* text;
+    const std::vector<uint32_t>* starts;
+    size_t index;  // the row within its line
+    size_t start, end;
+  };
+  RowSpan Span(int row) const;
+  // Moves s to the next row; s.line reaches LineCount() past the last.
+  void NextSpan(RowSpan& s) const;
   const Rows& LineRows(int line) const { return FLines.At((size_t)line).rows; }
   int Widest() const { return FWidths.empty() ? 0 : FWidths.rbegin()->first; }
 

@@ -413,6 +413,14 @@ TEST_F(MemoTest, PaintsOnlyTheVisibleRowsOfAHugeText) {
   EXPECT_EQ(Send(m, EM_LINEINDEX, 99999), (LRESULT)(Lines(99999).size() + 2 + 1));
 }
 
+// A paint walks down the rows, through the rows of a wrapped line and on to the next line, each drawn
+// from its own span of the text: the selection splits the rows where it starts and ends.
+TEST_F(MemoTest, APaintDrawsEachWrappedRowAndSplitsItAtTheSelection) {
+  HWND m = Memo(ES_NOHIDESEL, 80, 4, "aaaa bbbb cccc\r\ndd ee");  // 80 px: ten narrow cells
+  Send(m, EM_SETSEL, 12, 18);                                     // from "cc|cc" to "dd|"
+  EXPECT_EQ(Painted(m), (std::vector<std::string> { "aaaa bbbb ", "cc", "cc", "dd", " ee" }));
+}
+
 TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   // One line of a million bytes, broken GBK in it, and a paste that meets the limit.
   std::string big(1000000, 'x');
