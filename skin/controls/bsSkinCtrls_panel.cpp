@@ -8,6 +8,7 @@
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
+#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -17,28 +18,17 @@ namespace {
 // mask with its first draw: the check boxes of a form draw the same few between them. By the picture as
 // bsKeyPicture keys it and the piece; none is kept once skin pictures change.
 std::shared_ptr<TBitmap> CheckImageOf(TBitmap* Picture, const TRect& Src) {
-  struct TKept {
-    std::vector<int64_t> Key;
-    std::shared_ptr<TBitmap> Image;
-  };
-  thread_local std::vector<TKept> kept;
-  thread_local uint64_t epoch = 0;
-  if (epoch != bsSkinPicturesEpoch()) {
-    kept.clear();
-    epoch = bsSkinPicturesEpoch();
-  }
+  thread_local TbsRecent<std::vector<int64_t>, std::shared_ptr<TBitmap>, 8> kept;
+  kept.FollowSkinPictures();
   std::vector<int64_t> key;
   bsKeyPicture(key, Picture);
   bsKeyRect(key, Src);
-  for (const TKept& k : kept)
-    if (k.Key == key) return k.Image;
+  if (const std::shared_ptr<TBitmap>* image = kept.Find(key)) return *image;
   auto image = std::make_shared<TBitmap>();
   image->SetSize(RectWidth(Src), RectHeight(Src));
   image->Canvas()->CopyRect(TRect(0, 0, image->Width(), image->Height()), Picture->Canvas(), Src);
   image->SetTransparent(true);
-  if (kept.size() == 8) kept.erase(kept.begin());
-  kept.push_back({ std::move(key), image });
-  return image;
+  return kept.Keep(std::move(key), image);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <immintrin.h>
 #endif
 
+#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -231,43 +232,22 @@ class TWidenedMemo {
   }
   // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
   std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
-    if (FEpoch != bsSkinPicturesEpoch()) {
-      FEntries.clear();
-      FEpoch = bsSkinPicturesEpoch();
-    }
-    for (const TEntry& e : FEntries)
-      if (e.Key == Key) {
-        Seen = true;
-        return e.Area;
-      }
-    Seen = false;
-    Put(Key, nullptr);
+    FKept.FollowSkinPictures();
+    const TArea* kept = FKept.Find(Key);
+    Seen = kept != nullptr;
+    if (kept) return *kept;
+    FKept.Keep(Key, nullptr);
     return nullptr;
   }
   static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
   void Keep(const TKey& Key, std::shared_ptr<const TWidened> Area) {
-    if (!Keeps(Area->Area)) return;
-    for (TEntry& e : FEntries)
-      if (e.Key == Key) {
-        e.Area = std::move(Area);
-        return;
-      }
-    Put(Key, std::move(Area));
+    if (Keeps(Area->Area)) FKept.Keep(Key, std::move(Area));
   }
 
  private:
-  static constexpr size_t kEntries = 16;
   static constexpr int64_t kMaxPixels = int64_t(1) << 16;
-  struct TEntry {
-    TKey Key;
-    std::shared_ptr<const TWidened> Area;
-  };
-  void Put(const TKey& Key, std::shared_ptr<const TWidened> Area) {
-    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
-    FEntries.push_back({ Key, std::move(Area) });
-  }
-  std::vector<TEntry> FEntries;
-  uint64_t FEpoch { 0 };
+  using TArea = std::shared_ptr<const TWidened>;
+  TbsRecent<TKey, TArea, 16> FKept;
 };
 
 thread_local int gSkinPictureSources = 0;
@@ -863,34 +843,24 @@ class TRegionMemo {
     return memo;
   }
   // A new region of what was kept under Key; false when nothing is.
-  bool Find(const std::vector<int64_t>& Key, HRGN& Rgn) const {
-    for (const TEntry& e : FEntries)
-      if (e.Key == Key) {
-        Rgn = e.Data.empty()
-                  ? nullptr
-                  : ExtCreateRegion(nullptr, DWORD(e.Data.size()), reinterpret_cast<const RGNDATA*>(e.Data.data()));
-        return true;
-      }
-    return false;
+  bool Find(const std::vector<int64_t>& Key, HRGN& Rgn) {
+    const std::vector<uint8_t>* data = FKept.Find(Key);
+    if (!data) return false;
+    Rgn = data->empty() ? nullptr
+                        : ExtCreateRegion(nullptr, DWORD(data->size()), reinterpret_cast<const RGNDATA*>(data->data()));
+    return true;
   }
   void Keep(std::vector<int64_t> Key, HRGN Rgn) {
-    TEntry e { std::move(Key), {} };
+    std::vector<uint8_t> data;
     if (Rgn) {
-      e.Data.resize(GetRegionData(Rgn, 0, nullptr));
-      if (e.Data.empty() || GetRegionData(Rgn, DWORD(e.Data.size()), reinterpret_cast<RGNDATA*>(e.Data.data())) == 0)
-        return;
+      data.resize(GetRegionData(Rgn, 0, nullptr));
+      if (data.empty() || GetRegionData(Rgn, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0) return;
     }
-    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
-    FEntries.push_back(std::move(e));
+    FKept.Keep(std::move(Key), std::move(data));
   }
 
  private:
-  static constexpr size_t kEntries = 16;
-  struct TEntry {
-    std::vector<int64_t> Key;
-    std::vector<uint8_t> Data;
-  };
-  std::vector<TEntry> FEntries;
+  TbsRecent<std::vector<int64_t>, std::vector<uint8_t>, 16> FKept;  // each shape's region data
 };
 
 // A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
@@ -922,33 +892,17 @@ std::vector<uint8_t> BlackOf(TBitmap* Mask) {
 
 // The black of the masks read lately, by picture: the controls of one kind but each of its own size cut
 // their shapes from one mask, and read its pixels once between them. Only small masks are kept.
-class TBlackMemo {
- public:
-  using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
-  static TBlackMemo& OfThread() {
-    thread_local TBlackMemo memo;
-    return memo;
-  }
-  TBlack Of(TBitmap* Mask) {
-    std::vector<int64_t> key;
-    bsKeyPicture(key, Mask);
-    for (const TEntry& e : FEntries)
-      if (e.Key == key) return e.Black;
-    auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
-    if (black->empty() || black->size() > kMaxBytes) return black;
-    if (FEntries.size() == kEntries) FEntries.erase(FEntries.begin());
-    FEntries.push_back({ std::move(key), black });
-    return black;
-  }
-
- private:
-  static constexpr size_t kEntries = 8, kMaxBytes = size_t(1) << 16;
-  struct TEntry {
-    std::vector<int64_t> Key;
-    TBlack Black;
-  };
-  std::vector<TEntry> FEntries;
-};
+using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
+TBlack KeptBlackOf(TBitmap* Mask) {
+  constexpr size_t kMaxBytes = size_t(1) << 16;
+  thread_local TbsRecent<std::vector<int64_t>, TBlack, 8> kept;
+  std::vector<int64_t> key;
+  bsKeyPicture(key, Mask);
+  if (const TBlack* black = kept.Find(key)) return *black;
+  auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
+  if (!black->empty() && black->size() <= kMaxBytes) kept.Keep(std::move(key), black);
+  return black;
+}
 
 // A mask piece as a byte a pixel, set where black, drawn the way TPieceCopier draws a mask onto a fresh
 // bitmap: one to one, clipped to the picture and to the piece. A piece that would stretch is not drawn
@@ -986,7 +940,7 @@ class TMaskGrid {
 // only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
 bool GridPieceRuns(const TNineSlice& G, TBitmap* Mask, int NewWidth, std::vector<RECT>& Runs) {
   constexpr int64_t kMaxPiecePixels = int64_t(1) << 22;
-  const TBlackMemo::TBlack kept = TBlackMemo::OfThread().Of(Mask);
+  const TBlack kept = KeptBlackOf(Mask);
   const std::vector<uint8_t>& black = *kept;
   if (black.empty()) return false;
   const TPoint at[] = { TPoint(0, G.NCl.Top), TPoint(G.NCl.Right, G.NCl.Top), TPoint(0, 0), TPoint(0, G.NCl.Bottom) };
