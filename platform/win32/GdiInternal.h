@@ -14,6 +14,8 @@ namespace xj {
 class Region;  // Region.h
 }
 
+struct FT_FaceRec_;  // FreeType's face
+
 namespace xj::gdi {
 
 // A view of 32-bit pixels; the stride is in pixels and may be negative (bottom-up memory).
@@ -73,6 +75,12 @@ struct PixelBlockStats {
   int kept { 0 };
 };
 PixelBlockStats ThreadPixelBlockStats();
+
+// Loads glyph `index` of a FreeType face at its active size from the face's embedded strike, the slot
+// holding what FT_Load_Glyph(face, index, flags) gives there; false, with the slot to be loaded the
+// ordinary way, for a face without strikes, a size without one, and a glyph the strike lacks or leaves
+// blank. Under the face's lock.
+bool LoadGlyphFromStrike(FT_FaceRec_* face, unsigned index, int32_t flags);
 
 // Screen size and work area reported by GetSystemMetrics (the display back-end sets them).
 void SetScreenMetrics(int width, int height, const RECT& workArea);

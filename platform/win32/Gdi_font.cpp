@@ -317,6 +317,27 @@ void ShearRows(Glyph& g, int top) {
   g.bx += lo;
 }
 
+}  // namespace
+
+// For a scalable face, FreeType follows a strike's bitmap by reading the glyph's outline header, only to
+// work out an advance in design units that this layer never uses. In the CJK face those headers lie
+// scattered over a 16 MB table, so every character drawn for the first time cost one more page fault
+// of the font file (about 5 us; a popup menu's first showing draws several such characters). Loaded as
+// for a face of strikes alone, the bitmap, its bearings and its advance are the same.
+bool LoadGlyphFromStrike(FT_FaceRec_* face, unsigned index, int32_t flags) {
+  if (!FT_HAS_FIXED_SIZES(face) || !FT_IS_SCALABLE(face)) return false;
+  const FT_Long kept = face->face_flags;
+  face->face_flags &= ~FT_Long(FT_FACE_FLAG_SCALABLE);
+  const FT_Error error = FT_Load_Glyph(face, index, flags | FT_LOAD_SBITS_ONLY);
+  face->face_flags = kept;
+  // A face of strikes alone answers a glyph its strike lacks with an empty bitmap: that glyph, a blank
+  // one and any at a size without a strike take the ordinary way (a scalable face taken for one of
+  // strikes alone must not load outlines).
+  return !error && face->glyph->format == FT_GLYPH_FORMAT_BITMAP && face->glyph->bitmap.rows > 0;
+}
+
+namespace {
+
 Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   Glyph g;
   FT_Int32 flags = FT_LOAD_DEFAULT;
@@ -325,7 +346,7 @@ Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   // sizes keep the default hinting: of none, light and default it is the one that kept every stroke
   // of dense characters, where the others drew some too faint to see.
   if (st.mono) flags |= FT_LOAD_TARGET_MONO;
-  if (FT_Load_Glyph(face, index, flags)) return g;
+  if (!LoadGlyphFromStrike(face, index, flags) && FT_Load_Glyph(face, index, flags)) return g;
   FT_GlyphSlot slot = face->glyph;
   bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
   if (outline) {

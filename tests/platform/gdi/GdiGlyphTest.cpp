@@ -1,7 +1,10 @@
-// Glyphs of real fonts: every stroke of dense Chinese characters at small sizes, synthetic bold, and
-// the glyph cache shared by fonts and DCs (eviction, fonts changed between runs, one character at
-// several sizes and styles, drawing from two threads). Writes build/tests/gallery/small_text.png.
+// Glyphs of real fonts: every stroke of dense Chinese characters at small sizes, synthetic bold, strike
+// glyphs loaded without their outline header, and the glyph cache shared by fonts and DCs (eviction,
+// fonts changed between runs, one character at several sizes and styles, drawing from two threads).
+// Writes build/tests/gallery/small_text.png.
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -89,6 +92,43 @@ TEST(GdiGlyphs, EveryStrokeOfDenseCharactersIsThereFromElevenToEighteenPixels) {
                 << face << " " << ch << " " << px << " px, weight " << weight << (italic ? " italic" : "");
             EXPECT_GT(check.Ink(), px * 3) << face << " " << ch << " " << px << " px";
           }
+}
+
+// What a glyph load leaves in the slot for drawing: format, bearings, advance and bitmap.
+std::vector<long> SlotOf(FT_Face f) {
+  const FT_GlyphSlot s = f->glyph;
+  const FT_Bitmap& b = s->bitmap;
+  std::vector<long> v { long(s->format), s->bitmap_left, s->bitmap_top, s->advance.x, long(b.rows), b.pitch };
+  if (b.buffer) v.insert(v.end(), b.buffer, b.buffer + size_t(b.rows) * size_t(std::abs(b.pitch)));
+  return v;
+}
+
+TEST(GdiGlyphs, TheStrikeShortcutTakesExactlyTheStrikesGlyphsAndLoadsThemAlike) {
+  // Every third glyph of the CJK face (a quarter of them missing from its strikes), in grey and in
+  // mono, at a strike's size and at one without: the shortcut takes just the glyphs the ordinary load
+  // draws from the strike, leaves the slot as that load does and the face's flags as they were.
+  FT_Library lib = nullptr;
+  FT_Face plain = nullptr, quick = nullptr;
+  const char* file = XJ_BINARY_DIR "/tests/fonts/uming.ttc";
+  ASSERT_TRUE(!FT_Init_FreeType(&lib) && !FT_New_Face(lib, file, 0, &plain) && !FT_New_Face(lib, file, 0, &quick));
+  for (int px : { 11, 17 })
+    for (FT_Int32 flags : { FT_LOAD_DEFAULT, FT_LOAD_TARGET_MONO }) {
+      FT_Set_Pixel_Sizes(plain, 0, FT_UInt(px));
+      FT_Set_Pixel_Sizes(quick, 0, FT_UInt(px));
+      int taken = 0, misjudged = 0, unlike = 0;
+      for (FT_UInt g = 0; g < FT_UInt(plain->num_glyphs); g += 3) {
+        const bool took = xj::gdi::LoadGlyphFromStrike(quick, g, flags);
+        ASSERT_EQ(quick->face_flags, plain->face_flags) << px << " px, glyph " << g;
+        ASSERT_EQ(FT_Load_Glyph(plain, g, flags), 0) << px << " px, glyph " << g;
+        misjudged += took != (plain->glyph->format == FT_GLYPH_FORMAT_BITMAP && plain->glyph->bitmap.rows > 0);
+        unlike += took && SlotOf(quick) != SlotOf(plain);
+        taken += took;
+      }
+      EXPECT_EQ(misjudged, 0) << px << " px";
+      EXPECT_EQ(unlike, 0) << px << " px";
+      EXPECT_EQ(taken > 0, px == 11) << px << " px";
+    }
+  FT_Done_FreeType(lib);  // and the faces
 }
 
 // The widest run of dark pixels in any row, and the dark pixels in all.
