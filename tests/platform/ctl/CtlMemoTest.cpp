@@ -476,8 +476,6 @@ TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
   EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
 }
 
-}  // namespace
-
 // Widths and row heights measured for one font serve every window of that font and no other: a
 // single-line edit and a memo of a face twice as tall, and a memo left with the system font, each measured
 // after the others, put their characters and rows where their own font does.
@@ -522,3 +520,77 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   DestroyWindow(big);
   DeleteObject(tall);
 }
+
+// A font is laid out with once, whenever it comes: given while the window is made (before the size its
+// creation sends), it is the font of the first layout; given again, it keeps the rows; another font of the
+// same height lays them out anew. A memo never given one publishes its rows, in the system font, as soon
+// as it is made.
+// An edit class that is given a font before its WM_CREATE, as the class library gives its edits theirs.
+HFONT gEarlyFont {};
+WNDPROC gEditProc;
+LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CREATE) CallWindowProcA(gEditProc, h, WM_SETFONT, (WPARAM)gEarlyFont, FALSE);
+  return CallWindowProcA(gEditProc, h, m, w, l);
+}
+
+TEST_F(MemoTest, TheRowsFollowEachFontGivenAndArePublishedFromCreation) {
+  // Rows of the same height, characters of other widths.
+  HFONT sans = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
+  HFONT mono = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
+  WNDCLASSA wc {};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "EDIT", &wc));
+  gEditProc = wc.lpfnWndProc;
+  wc.lpszClassName = "FontFirstEdit";
+  wc.lpfnWndProc = FontFirstEditProc;
+  RegisterClassA(&wc);
+  auto width = [](HFONT f, const char* s) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
+    SIZE sz {};
+    GetTextExtentPoint32A(dc, s, (int)strlen(s), &sz);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return (int)sz.cx;
+  };
+  ASSERT_NE(width(sans, "mmmm"), width(mono, "mmmm"));
+  const std::string text = "mmmm mmmm mmmm mmmm\r\n" + Lines(8);
+  auto make = [&](const char* cls, HFONT given, DWORD style = ES_MULTILINE) {
+    gEarlyFont = given;
+    return CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 10, 10, 90, 40, parent, nullptr,
+                           nullptr, nullptr);
+  };
+  // Whether the memo answers and publishes what `f` lays out; its rows.
+  auto laidOutWith = [&](HWND m, HFONT f) {
+    const int rows = (int)Send(m, EM_GETLINECOUNT);
+    EXPECT_EQ((short)LOWORD(Send(m, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(m, EM_POSFROMCHAR, 0)), width(f, "mmmm"));
+    EXPECT_EQ(Bar(m, SB_VERT).nMax, rows - 1);  // published, not only answered
+    EXPECT_EQ((HFONT)Send(m, WM_GETFONT), f);
+    return rows;
+  };
+  HWND given = make("FontFirstEdit", mono);
+  const int monoRows = laidOutWith(given, mono);
+  Send(given, WM_SETFONT, (WPARAM)mono, TRUE);
+  EXPECT_EQ(laidOutWith(given, mono), monoRows);
+  Send(given, WM_SETFONT, (WPARAM)sans, TRUE);
+  EXPECT_NE(laidOutWith(given, sans), monoRows);  // the text wraps otherwise in each
+  Send(given, WM_SETFONT, (WPARAM)mono, TRUE);
+  EXPECT_EQ(laidOutWith(given, mono), monoRows);
+  HWND plain = make("EDIT", nullptr);
+  laidOutWith(plain, nullptr);
+  EXPECT_GT(Bar(plain, SB_VERT).nMax, 3);
+  // A single-line edit lays its text out again for another font, not for the same one.
+  HWND line = make("FontFirstEdit", mono, 0);
+  for (HFONT f : { mono, sans, sans, mono }) {
+    Send(line, WM_SETFONT, (WPARAM)f, TRUE);
+    EXPECT_EQ((short)LOWORD(Send(line, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(line, EM_POSFROMCHAR, 0)),
+              width(f, "mmmm"));
+  }
+  DestroyWindow(line);
+  DestroyWindow(given);
+  DestroyWindow(plain);
+  UnregisterClassA("FontFirstEdit", nullptr);
+  DeleteObject(sans);
+  DeleteObject(mono);
+}
+
+}  // namespace

@@ -9,6 +9,19 @@ using namespace stdtest;
 
 namespace {
 
+// The font the window has once its WM_CREATE is handled.
+template <class Base>
+class TFontAtCreation : public Base {
+ public:
+  using Base::Base;
+  HFONT Seen { reinterpret_cast<HFONT>(-1) };
+  void Dispatch(TMessage& Message) override {
+    Base::Dispatch(Message);
+    if (Message.Msg == WM_CREATE)
+      Seen = reinterpret_cast<HFONT>(CallWindowProcA(this->DefWndProc(), this->Handle(), WM_GETFONT, 0, 0));
+  }
+};
+
 class MemoTest : public StdCtrlsTest {
  protected:
   TMemo* ShownMemo(int W = 200, int Rows = 4) {
@@ -115,6 +128,25 @@ TEST_F(MemoTest, ScrollStateIsKeptWithoutBarsAndObeysScrollMessages) {
   EXPECT_EQ(GetScrollPos(memo->Handle(), SB_VERT), 1);
   EXPECT_EQ(Bar(memo, SB_HORZ).nPage, static_cast<UINT>(memo->Width()));
   memo->WindowProc = old;
+}
+
+// An edit's window has its font from its WM_CREATE on (its text is laid out once, in that font), and a
+// window made again does too, with the font changed in between.
+TEST_F(MemoTest, AnEditsWindowHasItsFontWhileItIsMade) {
+  auto* memo = Add<TFontAtCreation<TMemo>>(10, 10, 120, 60);
+  auto* edit = Add<TFontAtCreation<TEdit>>(10, 80, 120, 20);
+  memo->Lines()->Add("one");
+  Show();
+  EXPECT_EQ(memo->Seen, memo->Font()->Handle());
+  EXPECT_EQ(edit->Seen, edit->Font()->Handle());
+  memo->Font()->SetHeight(memo->Font()->Height() + 7);
+  edit->Font()->SetHeight(edit->Font()->Height() + 7);
+  memo->SetWordWrap(false);  // a new window each
+  edit->SetCharCase(ecUpperCase);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(memo->Seen, memo->Font()->Handle());
+  EXPECT_EQ(edit->Seen, edit->Font()->Handle());
+  EXPECT_EQ(memo->Lines()->Strings(0), "one");
 }
 
 TEST_F(MemoTest, ReturnsAndTabsAreTextOrDialogKeys) {
