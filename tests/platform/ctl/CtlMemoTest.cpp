@@ -36,6 +36,11 @@ TEST(MemoTextTest, EveryBreakBecomesCrLfAndPositionsNeverSplitOne) {
   EXPECT_EQ(t.LineEnd(10), 13u);
   EXPECT_EQ(t.Range(1, 9), "b\r\ncd\r\n\r");
   EXPECT_EQ(t.Length(), t.Text().size());
+  // The case applies to each line as to the whole: a lead byte before a break stays a character alone.
+  MemoText u;
+  u.SetCase(xj::ctl::LetterCase::Upper);
+  u.SetText("ab\xD6\rc\xD6x\n");
+  EXPECT_EQ(u.Text(), "AB\xD6\r\nC\xD6x\r\n");
 }
 
 TEST(MemoTextTest, EditsAcrossLinesKeepTheIndexAndUndoRedoes) {
