@@ -574,7 +574,9 @@ TEST_F(MemoTest, TheRowsFollowEachFontGivenAndArePublishedFromCreation) {
   };
   HWND given = make("FontFirstEdit", mono);
   const int monoRows = laidOutWith(given, mono);
+  PumpUntilIdle();
   Send(given, WM_SETFONT, (WPARAM)mono, TRUE);
+  EXPECT_TRUE(GetUpdateRect(given, nullptr, FALSE));  // the repaint asked for is owed all the same
   EXPECT_EQ(laidOutWith(given, mono), monoRows);
   Send(given, WM_SETFONT, (WPARAM)sans, TRUE);
   EXPECT_NE(laidOutWith(given, sans), monoRows);  // the text wraps otherwise in each
@@ -586,7 +588,9 @@ TEST_F(MemoTest, TheRowsFollowEachFontGivenAndArePublishedFromCreation) {
   // A single-line edit lays its text out again for another font, not for the same one.
   HWND line = make("FontFirstEdit", mono, 0);
   for (HFONT f : { mono, sans, sans, mono }) {
+    PumpUntilIdle();
     Send(line, WM_SETFONT, (WPARAM)f, TRUE);
+    EXPECT_TRUE(GetUpdateRect(line, nullptr, FALSE));
     EXPECT_EQ((short)LOWORD(Send(line, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(line, EM_POSFROMCHAR, 0)),
               width(f, "mmmm"));
   }
