@@ -817,8 +817,8 @@ bool TakeFont(Memo& m, HFONT font) {
 
 // Given before WM_CREATE reaches the memo (as the class library gives it while the window is made), the
 // font is only taken: the size creation sends next lays the rows out once, in this font rather than in
-// the system font first.
-// The font the rows are laid out in already moves nothing: only the repaint asked for is owed.
+// the system font first. The font the rows are laid out in already, given again, moves nothing: only the
+// repaint asked for is owed.
 void SetFont(Memo& m, HFONT font, bool redraw) {
   const bool changed = TakeFont(m, font);
   if (!m.created) return;
