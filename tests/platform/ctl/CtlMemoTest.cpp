@@ -481,23 +481,24 @@ TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
   EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
 }
 
+// The width of `s` in f (null: the system font), or with no `s` the height of a row.
+int Measure(HFONT f, const char* s) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
+  SIZE sz {};
+  TEXTMETRICA tm {};
+  GetTextExtentPoint32A(dc, s ? s : "", s ? (int)strlen(s) : 0, &sz);
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return s ? (int)sz.cx : (int)tm.tmHeight;
+}
+
 // Widths and row heights measured for one font serve every window of that font and no other: a
 // single-line edit and a memo of a face twice as tall, and a memo left with the system font, each measured
 // after the others, put their characters and rows where their own font does.
 TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   HFONT tall = CreateFontA(26, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Serif");
-  // The width of `s` in f, or with no `s` the height of a row.
-  auto measure = [](HFONT f, const char* s) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
-    SIZE sz {};
-    TEXTMETRICA tm {};
-    GetTextExtentPoint32A(dc, s ? s : "", s ? (int)strlen(s) : 0, &sz);
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return s ? (int)sz.cx : (int)tm.tmHeight;
-  };
   HWND small = Memo(0, 300, 2, "WWWWiiii\r\nW");
   HWND big = Memo(0, 300, 2, "WWWWiiii\r\nW");
   HWND edit = Make("EDIT", 0, 10, 100, 300, 30, "WWWWiiii");
@@ -506,31 +507,29 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   Send(big, WM_SETFONT, (WPARAM)tall, TRUE);
   Send(edit, WM_SETFONT, (WPARAM)tall, TRUE);
   PumpUntilIdle();
-  ASSERT_NE(measure(tall, "WWWW"), measure(font, "WWWW"));
-  ASSERT_NE(measure(nullptr, "WWWW"), measure(font, "WWWW"));
-  ASSERT_NE(measure(tall, nullptr), measure(font, nullptr));
+  ASSERT_NE(Measure(tall, "WWWW"), Measure(font, "WWWW"));
+  ASSERT_NE(Measure(nullptr, "WWWW"), Measure(font, "WWWW"));
+  ASSERT_NE(Measure(tall, nullptr), Measure(font, nullptr));
   const struct {
     HWND h;
     HFONT f;
   } cases[] = { { small, font }, { big, tall }, { edit, tall }, { plain, nullptr }, { small, font } };
   for (const auto& c : cases) {
     const int x0 = (short)LOWORD(Send(c.h, EM_POSFROMCHAR, 0));
-    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, measure(c.f, "WWWW"));
-    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, measure(c.f, "WWWWiii"));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, Measure(c.f, "WWWW"));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, Measure(c.f, "WWWWiii"));
     if (c.h != edit)
       EXPECT_EQ((short)HIWORD(Send(c.h, EM_POSFROMCHAR, 10)) - (short)HIWORD(Send(c.h, EM_POSFROMCHAR, 0)),
-                measure(c.f, nullptr));
+                Measure(c.f, nullptr));
   }
   DestroyWindow(edit);
   DestroyWindow(big);
   DeleteObject(tall);
 }
 
-// A font is laid out with once, whenever it comes: given while the window is made (before the size its
-// creation sends), it is the font of the first layout; given again, it keeps the rows; another font of the
-// same height lays them out anew. A memo never given one publishes its rows, in the system font, as soon
-// as it is made.
-// An edit class that is given a font before its WM_CREATE, as the class library gives its edits theirs.
+// A font given while the window is made is the one its text is first laid out and published in; given
+// again it moves nothing but repaints as asked; another of the same height lays the text out anew (a memo
+// and a single-line edit alike). A memo never given a font publishes its rows as soon as it is made.
 HFONT gEarlyFont {};
 WNDPROC gEditProc;
 LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -538,65 +537,46 @@ LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return CallWindowProcA(gEditProc, h, m, w, l);
 }
 
-TEST_F(MemoTest, TheRowsFollowEachFontGivenAndArePublishedFromCreation) {
-  // Rows of the same height, characters of other widths.
+TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreation) {
   HFONT sans = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
   HFONT mono = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
+  ASSERT_EQ(Measure(sans, nullptr), Measure(mono, nullptr));
+  ASSERT_NE(Measure(sans, "mmmm"), Measure(mono, "mmmm"));
   WNDCLASSA wc {};
   ASSERT_TRUE(GetClassInfoA(nullptr, "EDIT", &wc));
   gEditProc = wc.lpfnWndProc;
-  wc.lpszClassName = "FontFirstEdit";
   wc.lpfnWndProc = FontFirstEditProc;
+  wc.lpszClassName = "FontFirstEdit";
   RegisterClassA(&wc);
-  auto width = [](HFONT f, const char* s) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
-    SIZE sz {};
-    GetTextExtentPoint32A(dc, s, (int)strlen(s), &sz);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return (int)sz.cx;
-  };
-  ASSERT_NE(width(sans, "mmmm"), width(mono, "mmmm"));
   const std::string text = "mmmm mmmm mmmm mmmm\r\n" + Lines(8);
-  auto make = [&](const char* cls, HFONT given, DWORD style = ES_MULTILINE) {
-    gEarlyFont = given;
+  auto make = [&](const char* cls, HFONT f, DWORD style) {
+    gEarlyFont = f;
     return CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 10, 10, 90, 40, parent, nullptr,
                            nullptr, nullptr);
   };
-  // Whether the memo answers and publishes what `f` lays out; its rows.
-  auto laidOutWith = [&](HWND m, HFONT f) {
-    const int rows = (int)Send(m, EM_GETLINECOUNT);
-    EXPECT_EQ((short)LOWORD(Send(m, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(m, EM_POSFROMCHAR, 0)), width(f, "mmmm"));
-    EXPECT_EQ(Bar(m, SB_VERT).nMax, rows - 1);  // published, not only answered
-    EXPECT_EQ((HFONT)Send(m, WM_GETFONT), f);
+  auto laidOutIn = [&](HWND h, HFONT f) {
+    EXPECT_EQ((HFONT)Send(h, WM_GETFONT), f);
+    EXPECT_EQ((short)LOWORD(Send(h, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(h, EM_POSFROMCHAR, 0)),
+              Measure(f, "mmmm"));
+    const int rows = (int)Send(h, EM_GETLINECOUNT);
+    if (rows > 1) EXPECT_EQ(Bar(h, SB_VERT).nMax, rows - 1);  // published, not only answered
     return rows;
   };
-  HWND given = make("FontFirstEdit", mono);
-  const int monoRows = laidOutWith(given, mono);
-  PumpUntilIdle();
-  Send(given, WM_SETFONT, (WPARAM)mono, TRUE);
-  EXPECT_TRUE(GetUpdateRect(given, nullptr, FALSE));  // the repaint asked for is owed all the same
-  EXPECT_EQ(laidOutWith(given, mono), monoRows);
-  Send(given, WM_SETFONT, (WPARAM)sans, TRUE);
-  EXPECT_NE(laidOutWith(given, sans), monoRows);  // the text wraps otherwise in each
-  Send(given, WM_SETFONT, (WPARAM)mono, TRUE);
-  EXPECT_EQ(laidOutWith(given, mono), monoRows);
-  HWND plain = make("EDIT", nullptr);
-  laidOutWith(plain, nullptr);
-  EXPECT_GT(Bar(plain, SB_VERT).nMax, 3);
-  // A single-line edit lays its text out again for another font, not for the same one.
-  HWND line = make("FontFirstEdit", mono, 0);
+  HWND memo = make("FontFirstEdit", mono, ES_MULTILINE), line = make("FontFirstEdit", mono, 0);
+  const int monoRows = laidOutIn(memo, mono);
+  laidOutIn(line, mono);
   for (HFONT f : { mono, sans, sans, mono }) {
     PumpUntilIdle();
-    Send(line, WM_SETFONT, (WPARAM)f, TRUE);
-    EXPECT_TRUE(GetUpdateRect(line, nullptr, FALSE));
-    EXPECT_EQ((short)LOWORD(Send(line, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(line, EM_POSFROMCHAR, 0)),
-              width(f, "mmmm"));
+    for (HWND h : { memo, line }) {
+      Send(h, WM_SETFONT, (WPARAM)f, TRUE);
+      EXPECT_TRUE(GetUpdateRect(h, nullptr, FALSE));
+    }
+    EXPECT_EQ(laidOutIn(memo, f) == monoRows, f == mono);  // the text wraps otherwise in each
+    laidOutIn(line, f);
   }
+  EXPECT_GT(laidOutIn(make("EDIT", nullptr, ES_MULTILINE), nullptr), 4);
+  DestroyWindow(memo);
   DestroyWindow(line);
-  DestroyWindow(given);
-  DestroyWindow(plain);
   UnregisterClassA("FontFirstEdit", nullptr);
   DeleteObject(sans);
   DeleteObject(mono);
