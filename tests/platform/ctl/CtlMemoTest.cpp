@@ -527,9 +527,7 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   DeleteObject(tall);
 }
 
-// A font given while the window is made is the one its text is first laid out and published in; given
-// again it moves nothing but repaints as asked; another of the same height lays the text out anew (a memo
-// and a single-line edit alike). A memo never given a font publishes its rows as soon as it is made.
+// An edit class given a font before its WM_CREATE, as the class library gives its edits theirs.
 HFONT gEarlyFont {};
 WNDPROC gEditProc;
 LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -537,6 +535,9 @@ LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return CallWindowProcA(gEditProc, h, m, w, l);
 }
 
+// A font given while the window is made is the one its text is first laid out and published in; given
+// again it moves nothing but repaints as asked; another of the same height lays the text out anew (a memo
+// and a single-line edit alike). A memo never given a font publishes its rows as soon as it is made.
 TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreation) {
   HFONT sans = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
   HFONT mono = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
