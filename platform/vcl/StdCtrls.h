@@ -382,6 +382,7 @@ class TCustomEdit : public TWinControl {
 
  private:
   void AdjustHeight();
+  void GiveFontFirst();
 
   TBorderStyle FBorderStyle { bsSingle };
   TEditCharCase FCharCase { ecNormal };

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <map>
+#include <string_view>
+#include <unordered_map>
 
 #include "platform/win32/IntMath.h"
 #include "platform/win32/NotifyArea.h"
@@ -16,14 +17,28 @@ namespace xj::wm {
 
 namespace {
 
-std::string FoldCase(const char* s) {
-  std::string out;
-  for (; s && *s; ++s) out += (*s >= 'A' && *s <= 'Z') ? char(*s + 32) : *s;
-  return out;
-}
+char Folded(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+// Class names match whatever the case of their letters. The table hashes and compares them folded as it
+// reads them, so that a lookup (the class library makes three for each window it makes) copies no name.
+struct FoldedHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const {
+    size_t h = 14695981039346656037ull;
+    for (char c : s) h = (h ^ (unsigned char)Folded(c)) * 1099511628211ull;
+    return h;
+  }
+};
+
+struct FoldedEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) { return Folded(x) == Folded(y); });
+  }
+};
 
 struct ClassTable {
-  std::map<std::string, std::unique_ptr<WndClass>> byName;
+  std::unordered_map<std::string, std::unique_ptr<WndClass>, FoldedHash, FoldedEqual> byName;
   ATOM nextAtom { 0xC000 };
   uint64_t removals { 0 };            // classes unregistered so far
   uint64_t builtInAt { UINT64_MAX };  // removals when the built-in classes were last all there
@@ -42,7 +57,7 @@ WndClass* FindClass(LPCSTR name) {
       if (c->atom == (ATOM)(uintptr_t)name) return c.get();
     return nullptr;
   }
-  auto it = t.byName.find(FoldCase(name));
+  auto it = t.byName.find(std::string_view(name));
   return it == t.byName.end() ? nullptr : it->second.get();
 }
 
@@ -458,7 +473,7 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
     return 0;
   }
   ClassTable& t = Classes();
-  std::string key = FoldCase(wc->lpszClassName);
+  const std::string_view key = wc->lpszClassName;
   auto it = t.byName.find(key);
   if (it != t.byName.end()) {
     if (!it->second->system) {
@@ -483,7 +498,10 @@ ATOM RegisterClassA(const WNDCLASSA* wc) {
   c->cbWndExtra = std::max(wc->cbWndExtra, 0);
   c->atom = t.nextAtom++;
   ATOM atom = c->atom;
-  t.byName[key] = std::move(c);
+  if (it != t.byName.end())
+    it->second = std::move(c);
+  else
+    t.byName.emplace(key, std::move(c));
   return atom;
 }
 
@@ -524,7 +542,7 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     SetLastError(ERROR_BUSY);
     return FALSE;
   }
-  Classes().byName.erase(FoldCase(c->name.c_str()));
+  Classes().byName.erase(Classes().byName.find(std::string_view(c->name)));
   ++Classes().removals;
   return TRUE;
 }

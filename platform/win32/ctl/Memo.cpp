@@ -58,6 +58,8 @@ struct Memo {
   int askedHeight { -1 };     // rich edit: the content height last asked of the parent
   CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
+  bool created { false };    // WM_CREATE came: the rows may be laid out and published
+  bool fontTaken { false };  // `font` (null: the system font) has been measured
 };
 
 StateMap<Memo>& Memos() {
@@ -798,22 +800,39 @@ void KillFocus(Memo& m) {
   NotifyParent(m.hwnd, EN_KILLFOCUS);
 }
 
-void SetFont(Memo& m, HFONT font, bool redraw) {
+// The font and its measures; the rows are laid out anew when next asked for. A font never changes and
+// its handle is never handed out again, so the one the rows were laid out with, given again, keeps them
+// (false then).
+bool TakeFont(Memo& m, HFONT font) {
+  if (m.fontTaken && font == m.font) return false;
+  m.fontTaken = true;
   m.font = font;
   TEXTMETRICA tm = MetricsOf(font);
   m.lineHeight = std::max(1, (int)tm.tmHeight);
   m.aveCharWidth = std::max(1, (int)tm.tmAveCharWidth);
   m.tabStop = std::max(1, m.tabUnits * m.aveCharWidth / 4);
   m.wrapRoom = -2;
-  if (m.focused) {
-    CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
-    ShowCaret(m.hwnd);
+  return true;
+}
+
+// Given before WM_CREATE reaches the memo (as the class library gives it while the window is made), the
+// font is only taken: the size creation sends next lays the rows out once, in this font rather than in
+// the system font first. The font the rows are laid out in already, given again, moves nothing: only the
+// repaint asked for is owed.
+void SetFont(Memo& m, HFONT font, bool redraw) {
+  const bool changed = TakeFont(m, font);
+  if (!m.created) return;
+  if (changed) {
+    if (m.focused) {
+      CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+      ShowCaret(m.hwnd);
+    }
+    SyncBars(m);
+    ScrollToCaret(m);
+    PlaceCaret(m);
   }
-  SyncBars(m);
-  ScrollToCaret(m);
-  PlaceCaret(m);
   if (redraw) InvalidateRect(m.hwnd, nullptr, TRUE);
-  RequestResize(m);
+  if (changed) RequestResize(m);
 }
 
 // Wrapping or the room changed.
@@ -825,8 +844,11 @@ void Reflow(Memo& m) {
   RequestResize(m);
 }
 
+// The system font unless one was given already. Nothing is laid out or published yet: the WM_SIZE that
+// creation sends next does that.
 void Create(Memo& m) {
-  SetFont(m, nullptr, false);
+  if (!m.fontTaken) TakeFont(m, nullptr);
+  m.created = true;
   Mirror(m);
 }
 

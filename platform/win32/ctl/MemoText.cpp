@@ -62,11 +62,20 @@ std::string MemoText::NormalBreaks(std::string_view s) {
   return out;
 }
 
+// Cut into lines as it is read, with no normalised copy of the whole text between: "\r\n", a lone "\n"
+// and a lone "\r" each end a line. A break never falls inside a character, so the case is applied line
+// by line as it would be to the whole.
 void MemoText::SetText(std::string_view text) {
-  std::string s = NormalBreaks(text);
-  EditText::ApplyCase(s, FCase);
   std::vector<LineRec> lines;
-  for (std::string& part : SplitLines(s)) lines.push_back(LineRec { std::move(part), {}, false });
+  for (size_t start = 0, i = 0;; ++i) {
+    const bool end = i == text.size();
+    if (!end && text[i] != '\r' && text[i] != '\n') continue;
+    lines.push_back(LineRec { std::string(text.substr(start, i - start)), {}, false });
+    EditText::ApplyCase(lines.back().text, FCase);
+    if (end) break;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
   FLines.Assign(std::move(lines));
   FChangedFrom = 0;
   FWidths.clear();

@@ -36,6 +36,11 @@ TEST(MemoTextTest, EveryBreakBecomesCrLfAndPositionsNeverSplitOne) {
   EXPECT_EQ(t.LineEnd(10), 13u);
   EXPECT_EQ(t.Range(1, 9), "b\r\ncd\r\n\r");
   EXPECT_EQ(t.Length(), t.Text().size());
+  // The case applies to each line as to the whole: a lead byte before a break stays a character alone.
+  MemoText u;
+  u.SetCase(xj::ctl::LetterCase::Upper);
+  u.SetText("ab\xD6\rc\xD6x\n");
+  EXPECT_EQ(u.Text(), "AB\xD6\r\nC\xD6x\r\n");
 }
 
 TEST(MemoTextTest, EditsAcrossLinesKeepTheIndexAndUndoRedoes) {
@@ -476,25 +481,24 @@ TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
   EXPECT_EQ(GetScrollPos(m, SB_HORZ), 0);
 }
 
-}  // namespace
+// The width of `s` in f (null: the system font), or with no `s` the height of a row.
+int Measure(HFONT f, const char* s) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
+  SIZE sz {};
+  TEXTMETRICA tm {};
+  GetTextExtentPoint32A(dc, s ? s : "", s ? (int)strlen(s) : 0, &sz);
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return s ? (int)sz.cx : (int)tm.tmHeight;
+}
 
 // Widths and row heights measured for one font serve every window of that font and no other: a
 // single-line edit and a memo of a face twice as tall, and a memo left with the system font, each measured
 // after the others, put their characters and rows where their own font does.
 TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   HFONT tall = CreateFontA(26, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Serif");
-  // The width of `s` in f, or with no `s` the height of a row.
-  auto measure = [](HFONT f, const char* s) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, f ? f : GetStockObject(SYSTEM_FONT));
-    SIZE sz {};
-    TEXTMETRICA tm {};
-    GetTextExtentPoint32A(dc, s ? s : "", s ? (int)strlen(s) : 0, &sz);
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return s ? (int)sz.cx : (int)tm.tmHeight;
-  };
   HWND small = Memo(0, 300, 2, "WWWWiiii\r\nW");
   HWND big = Memo(0, 300, 2, "WWWWiiii\r\nW");
   HWND edit = Make("EDIT", 0, 10, 100, 300, 30, "WWWWiiii");
@@ -503,22 +507,80 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   Send(big, WM_SETFONT, (WPARAM)tall, TRUE);
   Send(edit, WM_SETFONT, (WPARAM)tall, TRUE);
   PumpUntilIdle();
-  ASSERT_NE(measure(tall, "WWWW"), measure(font, "WWWW"));
-  ASSERT_NE(measure(nullptr, "WWWW"), measure(font, "WWWW"));
-  ASSERT_NE(measure(tall, nullptr), measure(font, nullptr));
+  ASSERT_NE(Measure(tall, "WWWW"), Measure(font, "WWWW"));
+  ASSERT_NE(Measure(nullptr, "WWWW"), Measure(font, "WWWW"));
+  ASSERT_NE(Measure(tall, nullptr), Measure(font, nullptr));
   const struct {
     HWND h;
     HFONT f;
   } cases[] = { { small, font }, { big, tall }, { edit, tall }, { plain, nullptr }, { small, font } };
   for (const auto& c : cases) {
     const int x0 = (short)LOWORD(Send(c.h, EM_POSFROMCHAR, 0));
-    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, measure(c.f, "WWWW"));
-    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, measure(c.f, "WWWWiii"));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, Measure(c.f, "WWWW"));
+    EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, Measure(c.f, "WWWWiii"));
     if (c.h != edit)
       EXPECT_EQ((short)HIWORD(Send(c.h, EM_POSFROMCHAR, 10)) - (short)HIWORD(Send(c.h, EM_POSFROMCHAR, 0)),
-                measure(c.f, nullptr));
+                Measure(c.f, nullptr));
   }
   DestroyWindow(edit);
   DestroyWindow(big);
   DeleteObject(tall);
 }
+
+// An edit class given a font before its WM_CREATE, as the class library gives its edits theirs.
+HFONT gEarlyFont {};
+WNDPROC gEditProc;
+LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CREATE) CallWindowProcA(gEditProc, h, WM_SETFONT, (WPARAM)gEarlyFont, FALSE);
+  return CallWindowProcA(gEditProc, h, m, w, l);
+}
+
+// A font given while the window is made is the one its text is first laid out and published in; given
+// again it moves nothing but repaints as asked; another of the same height lays the text out anew (a memo
+// and a single-line edit alike). A memo never given a font publishes its rows as soon as it is made.
+TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreation) {
+  HFONT sans = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
+  HFONT mono = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
+  ASSERT_EQ(Measure(sans, nullptr), Measure(mono, nullptr));
+  ASSERT_NE(Measure(sans, "mmmm"), Measure(mono, "mmmm"));
+  WNDCLASSA wc {};
+  ASSERT_TRUE(GetClassInfoA(nullptr, "EDIT", &wc));
+  gEditProc = wc.lpfnWndProc;
+  wc.lpfnWndProc = FontFirstEditProc;
+  wc.lpszClassName = "FontFirstEdit";
+  RegisterClassA(&wc);
+  const std::string text = "mmmm mmmm mmmm mmmm\r\n" + Lines(8);
+  auto make = [&](const char* cls, HFONT f, DWORD style) {
+    gEarlyFont = f;
+    return CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 10, 10, 90, 40, parent, nullptr,
+                           nullptr, nullptr);
+  };
+  auto laidOutIn = [&](HWND h, HFONT f) {
+    EXPECT_EQ((HFONT)Send(h, WM_GETFONT), f);
+    EXPECT_EQ((short)LOWORD(Send(h, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(h, EM_POSFROMCHAR, 0)),
+              Measure(f, "mmmm"));
+    const int rows = (int)Send(h, EM_GETLINECOUNT);
+    if (rows > 1) EXPECT_EQ(Bar(h, SB_VERT).nMax, rows - 1);  // published, not only answered
+    return rows;
+  };
+  HWND memo = make("FontFirstEdit", mono, ES_MULTILINE), line = make("FontFirstEdit", mono, 0);
+  const int monoRows = laidOutIn(memo, mono);
+  laidOutIn(line, mono);
+  for (HFONT f : { mono, sans, sans, mono }) {
+    PumpUntilIdle();
+    for (HWND h : { memo, line }) {
+      Send(h, WM_SETFONT, (WPARAM)f, TRUE);
+      EXPECT_TRUE(GetUpdateRect(h, nullptr, FALSE));
+    }
+    EXPECT_EQ(laidOutIn(memo, f) == monoRows, f == mono);  // the text wraps otherwise in each
+    laidOutIn(line, f);
+  }
+  EXPECT_GT(laidOutIn(make("EDIT", nullptr, ES_MULTILINE), nullptr), 4);
+  DestroyWindow(memo);
+  DestroyWindow(line);
+  UnregisterClassA("FontFirstEdit", nullptr);
+  DeleteObject(sans);
+  DeleteObject(mono);
+}
+
+}  // namespace
