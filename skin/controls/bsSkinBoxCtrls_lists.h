@@ -53,8 +53,23 @@ class TbsListBox : public TListBox {
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Click() override;
-  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
-  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  // What the rows of one paint share: the DC they may be drawn straight onto, and the skinned faces cut
+  // so far, each of a picture rectangle and width (the rest of the face is the frame's, which a paint
+  // without draw handlers leaves as it is).
+  struct TRowPaint {
+    struct TFace {
+      TRect Source;
+      int Width;
+      std::unique_ptr<TBitmap> Bitmap;
+    };
+    HDC DC { nullptr };
+    std::vector<TFace> Faces;
+    TBitmap& Face(const TRect& Source, int Width, TbsSkinCustomListBox* F);
+  };
+  // Item Index at R of Cnvs: through a bitmap of its own, or, in a paint (Paint given) where nothing but
+  // the list draws it, straight onto the paint's DC.
+  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
+  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
   // What a descendant adds to an item before its text: the check box. T is the text rectangle, which
   // it may narrow; Skin tells which look the item has.
   virtual void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {
@@ -70,7 +85,10 @@ class TbsListBox : public TListBox {
   void PaintBG(HDC DC);
   bool PaintCoversAll();
   void PaintList(HDC DC, bool Columns);
-  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
+  bool Direct(const TRowPaint* Paint, TOwnerDrawState State) const;
+  bool SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State);
+  bool DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State);
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
 

@@ -421,6 +421,29 @@ TEST_F(ListsTest, TheBuiltInLookPutsBackTheDefaultFontAndTellsOnlyOfAChange) {
   b->ListBox()->WindowProc = inner;
 }
 
+// Rows only the list draws go straight onto it: each shows its own state's face (cut once a paint for
+// each state), and nothing of a row reaches past it (a check box higher than its row).
+TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow) {
+  LoadTestSkin();
+  auto* b = NewList(10, 10, 120, 100);
+  b->SetSkinData(skin);
+  Fill(b, 4);
+  b->SetItemIndex(2);
+  auto* c = new TbsSkinCheckListBox(form);
+  c->SetParent(form);
+  c->SetBounds(150, 10, 100, 60);
+  c->SetDefaultItemHeight(8);
+  Fill(c, 3);
+  Show();
+  const int h = b->ListBox()->ItemHeight();
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(Decode(Px(b->ListBox(), 1, i * h + h / 2)).code, RectCode(i == 2 ? "activeitemrect" : "itemrect")) << i;
+  // The box of row 1 spans y 6 to 18: its top would be row 0's bottom rows.
+  EXPECT_EQ(Px(c->ListBox(), 8, 6), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(c->ListBox(), 8, 8), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(c->ListBox(), 3, 8), ColorToRGB(clBtnShadow));
+}
+
 namespace {
 
 class TListForm : public TForm {
