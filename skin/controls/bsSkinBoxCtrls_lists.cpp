@@ -16,32 +16,16 @@
 
 // ---- TbsListBox -------------------------------------------------------------------------------------
 
-namespace {
+TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H) : FDC(DC), FSaved(SaveDC(DC)) {
+  OffsetViewportOrgEx(FDC, X, Y, nullptr);
+  IntersectClipRect(FDC, 0, 0, W, H);
+  FCanvas.SetHandle(FDC);
+}
 
-// A canvas of its own for one row drawn straight onto a paint's DC: the origin at the row's top-left and
-// everything clipped to W x H there, as in a bitmap of the row; the DC is left as it was found.
-class TRowOnDC {
- public:
-  TRowOnDC(HDC DC, int X, int Y, int W, int H) : FDC(DC), FSaved(SaveDC(DC)) {
-    OffsetViewportOrgEx(FDC, X, Y, nullptr);
-    IntersectClipRect(FDC, 0, 0, W, H);
-    FCanvas.SetHandle(FDC);
-  }
-  ~TRowOnDC() {
-    FCanvas.SetHandle(nullptr);
-    RestoreDC(FDC, FSaved);
-  }
-  TRowOnDC(const TRowOnDC&) = delete;
-  TRowOnDC& operator=(const TRowOnDC&) = delete;
-  TCanvas* Canvas() { return &FCanvas; }
-
- private:
-  HDC FDC;
-  int FSaved;
-  TCanvas FCanvas;
-};
-
-}  // namespace
+TbsRowOnDC::~TbsRowOnDC() {
+  FCanvas.SetHandle(nullptr);
+  RestoreDC(FDC, FSaved);
+}
 
 TbsListBox::TbsListBox(TComponent* AOwner) : TListBox(AOwner) {
   SetCtl3D(false);
@@ -348,7 +332,7 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   if (Direct(Paint, State)) {
     TBitmap& b = Paint->Face(face, w, f);
     Cnvs->Draw(R.Left, R.Top, &b);
-    TRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height());
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height());
     SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
     return;
   }
@@ -388,7 +372,7 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
 void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
   if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
   if (Direct(Paint, State)) {
-    TRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height());
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height());
     DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
     return;
   }

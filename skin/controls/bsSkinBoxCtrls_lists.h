@@ -23,6 +23,22 @@ class TCustomImageList;
 typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State)>
     TbsDrawSkinItemEvent;
 
+// A canvas of its own for one item drawn straight onto a DC: the origin at the item's top-left and
+// everything clipped to W x H there, as in a bitmap of the item; the DC is left as it was found.
+class TbsRowOnDC {
+ public:
+  TbsRowOnDC(HDC DC, int X, int Y, int W, int H);
+  ~TbsRowOnDC();
+  TbsRowOnDC(const TbsRowOnDC&) = delete;
+  TbsRowOnDC& operator=(const TbsRowOnDC&) = delete;
+  TCanvas* Canvas() { return &FCanvas; }
+
+ private:
+  HDC FDC;
+  int FSaved;
+  TCanvas FCanvas;
+};
+
 class TbsListBox : public TListBox {
   XJ_CLASS(TbsListBox, TListBox)
  public:
