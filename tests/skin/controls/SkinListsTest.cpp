@@ -427,8 +427,10 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
   LoadTestSkin();
   auto* b = NewList(10, 10, 120, 100);
   b->SetSkinData(skin);
+  b->SetMultiSelect(true);
   Fill(b, 4);
-  b->SetItemIndex(2);
+  b->SetSelected(1, true);
+  b->SetItemIndex(3);  // the caret's row shows as selected
   auto* c = new TbsSkinCheckListBox(form);
   c->SetParent(form);
   c->SetBounds(150, 10, 100, 60);
@@ -437,7 +439,7 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
   Show();
   const int h = b->ListBox()->ItemHeight();
   for (int i = 0; i < 4; ++i)
-    EXPECT_EQ(Decode(Px(b->ListBox(), 1, i * h + h / 2)).code, RectCode(i == 2 ? "activeitemrect" : "itemrect")) << i;
+    EXPECT_EQ(Decode(Px(b->ListBox(), 1, i * h + h / 2)).code, RectCode(i % 2 ? "activeitemrect" : "itemrect")) << i;
   // The box of row 1 spans y 6 to 18: its top would be row 0's bottom rows.
   EXPECT_EQ(Px(c->ListBox(), 8, 6), ColorToRGB(clWindow));
   EXPECT_EQ(Px(c->ListBox(), 8, 8), ColorToRGB(clWindow));
