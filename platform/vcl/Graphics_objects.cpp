@@ -87,6 +87,14 @@ void TFont::Assign(TPersistent* Source) {
   Changed();
 }
 
+bool TFont::Matches(const TFont* Source) const {
+  if (!Source || Source == this) return Source == this;
+  return (!FHandle || FMadeHandle) && FName == Source->FName && FHeight == Source->FHeight &&
+         FStyle == Source->FStyle && FCharset == Source->FCharset && FPitch == Source->FPitch &&
+         FPixelsPerInch == Source->FPixelsPerInch && FColor == Source->FColor && FEscapement == Source->FEscapement &&
+         FOrientation == Source->FOrientation;
+}
+
 void TFont::RetireHandle() {
   DeleteRetired(FRetired);
   FRetired = FHandle;

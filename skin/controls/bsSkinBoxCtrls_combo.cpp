@@ -433,27 +433,39 @@ void TbsSkinCustomComboBox::DrawFaceItem(TCanvas* C, int Index, int W, int H, TR
   SPDrawText2(C, Items()->Strings(Index), T);
 }
 
+// The combo's own drawing of an unfocused item goes straight onto the face: a draw handler is promised a
+// bitmap of the item, images are laid over it, and the dots of the focus frame fall by where they are
+// drawn.
 void TbsSkinCustomComboBox::DrawDefaultItem(TCanvas* C) {
   const int w = RectWidth(FFaceRect), h = RectHeight(FFaceRect);
   if (w <= 0 || h <= 0) return;
+  const bool focused = Focused();
+  FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
+  if (!focused && !OnComboBoxDrawItem && !Images()) {
+    TbsRowOnDC item(C->Handle(), FFaceRect.Left, FFaceRect.Top, w, h);
+    DefaultItem(item.Canvas(), w, h, false);
+    return;
+  }
   TBitmap buffer;
   buffer.SetWidth(w);
   buffer.SetHeight(h);
-  TCanvas* bc = buffer.Canvas();
-  bc->Font()->SetName(Font()->Name());
-  bc->Font()->SetStyle(Font()->Style());
-  bc->Font()->SetHeight(Font()->Height());
-  const bool focused = Focused();
-  const TRect r(0, 0, w, h);
-  bc->Brush()->SetColor(focused ? clHighlight : clWindow);
-  bc->Font()->SetColor(focused ? clHighlightText : clWindowText);
-  bc->FillRect(r);
-  FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
+  if (DefaultItem(buffer.Canvas(), w, h, focused)) C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
+}
+
+// The item in the default look on W x H of C; false when a draw handler freed the combo.
+bool TbsSkinCustomComboBox::DefaultItem(TCanvas* C, int W, int H, bool Focused) {
+  C->Font()->SetName(Font()->Name());
+  C->Font()->SetStyle(Font()->Style());
+  C->Font()->SetHeight(Font()->Height());
+  const TRect r(0, 0, W, H);
+  C->Brush()->SetColor(Focused ? clHighlight : clWindow);
+  C->Font()->SetColor(Focused ? clHighlightText : clWindowText);
+  C->FillRect(r);
   const auto life = LifeToken();
-  DrawFaceItem(bc, FaceItemIndex(), w, h, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom));
-  if (life.expired()) return;
-  if (focused) bc->DrawFocusRect(r);
-  C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
+  DrawFaceItem(C, FaceItemIndex(), W, H, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom));
+  if (life.expired()) return false;
+  if (Focused) C->DrawFocusRect(r);
+  return true;
 }
 
 void TbsSkinCustomComboBox::DrawSkinItem(TCanvas* C) {

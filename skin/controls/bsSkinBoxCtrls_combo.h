@@ -197,6 +197,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   bool IsOwnPart(TControl* C) const;
   // Text and images of item Index into T of a face buffer, or the user's drawing.
   void DrawFaceItem(TCanvas* C, int Index, int W, int H, TRect T);
+  bool DefaultItem(TCanvas* C, int W, int H, bool Focused);
   // Sets the list's selection, kept within the items (none on an empty list).
   void SetListIndex(int Index);
   // Items a page key moves.

@@ -16,6 +16,17 @@
 
 // ---- TbsListBox -------------------------------------------------------------------------------------
 
+TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H) : FDC(DC), FSaved(SaveDC(DC)) {
+  OffsetViewportOrgEx(FDC, X, Y, nullptr);
+  IntersectClipRect(FDC, 0, 0, W, H);
+  FCanvas.SetHandle(FDC);
+}
+
+TbsRowOnDC::~TbsRowOnDC() {
+  FCanvas.SetHandle(nullptr);
+  RestoreDC(FDC, FSaved);
+}
+
 TbsListBox::TbsListBox(TComponent* AOwner) : TListBox(AOwner) {
   SetCtl3D(false);
   SetBorderStyle(bsNone);
@@ -132,11 +143,24 @@ void TbsListBox::Dispatch(TMessage& Message) {
 }
 
 TOwnerDrawState TbsListBox::GetState(int Index) {
+  TRowPaint rows;
+  ReadRows(rows);
+  return StateOf(Index, rows);
+}
+
+void TbsListBox::ReadRows(TRowPaint& Rows) {
+  Rows.Count = Items()->Count();
+  Rows.Current = ItemIndex();
+  Rows.SelCount = SelCount();
+  Rows.Focused = Focused();
+}
+
+TOwnerDrawState TbsListBox::StateOf(int Index, const TRowPaint& Rows) {
   TOwnerDrawState s;
-  if (Index == ItemIndex()) {
+  if (Index == Rows.Current) {
     s << odSelected;
-    if (Focused()) s << odFocused;
-  } else if (SelCount() > 0 && Selected(Index)) {
+    if (Rows.Focused) s << odFocused;
+  } else if (Rows.SelCount > 0 && Selected(Index)) {
     s << odSelected;
   }
   return s;
@@ -229,8 +253,9 @@ void TbsListBox::PaintWindow(HDC DC) {
   RestoreDC(DC, saved);
 }
 
-// Only the rows in view are drawn, whatever the number of items. A draw handler may take items away
-// under the loop: it stops at the items that are left; one that frees the list ends the paint.
+// Only the rows in view are drawn, whatever the number of items; the items' count and selection are
+// read once, and again after each row a draw handler drew. Such a handler may take items away under the
+// loop: it stops at the items that are left; one that frees the list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -239,10 +264,17 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   const int last = first + (Multi ? rows * Columns() : rows);
   int y = 0;
   const auto life = LifeToken();
-  for (int i = first; i <= last && i < Items()->Count(); ++i) {
-    const TRect r = ItemRect(i);
-    DrawItemAt(&c, i, r, GetState(i));
+  TRowPaint paint;
+  paint.DC = DC;
+  ReadRows(paint);
+  for (int i = first; i <= last && i < paint.Count; ++i) {
+    RECT rc {};
+    Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
+    const TRect r = rc;
+    const bool handler = Frame && Frame->OnDrawItem;
+    DrawItemAt(&c, i, r, StateOf(i, paint), &paint);
     if (life.expired()) return;
+    if (handler) ReadRows(paint);
     y = std::max(y, r.Bottom);
   }
   if (!Multi && y < Height()) {
@@ -258,11 +290,29 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
 }
 
 // A skin without item pictures draws the default items rather than none.
-void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
+void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
   if (Skinned() && !IsNullRect(Frame->SItemRect))
-    DrawSkinItem(Cnvs, Index, R, State);
+    DrawSkinItem(Cnvs, Index, R, State, Paint);
   else
-    DrawDefaultItem(Cnvs, Index, R, State);
+    DrawDefaultItem(Cnvs, Index, R, State, Paint);
+}
+
+// Only this list's own drawing goes straight onto the paint: a draw handler is promised a bitmap of the
+// row, images are laid over what is read back from it, and the dots of a focus frame fall by where on
+// the surface it is drawn.
+bool TbsListBox::Direct(const TRowPaint* Paint, TOwnerDrawState State) const {
+  return Paint && Frame && !Frame->OnDrawItem && !Frame->Images() && !State.Contains(odFocused);
+}
+
+// The rows of one paint in one state have one face: it is cut from the picture once.
+TBitmap& TbsListBox::TRowPaint::Face(const TRect& Source, int Width, TbsSkinCustomListBox* F) {
+  for (TFace& f : Faces)
+    if (f.Source == Source && f.Width == Width) return *f.Bitmap;
+  Faces.push_back(TFace { Source, Width, std::make_unique<TBitmap>() });
+  const TbsSkinPictureSources sources;
+  CreateHSkinImage(F->ItemLeftOffset, F->ItemRightOffset, Faces.back().Bitmap.get(), F->Picture, Source, Width,
+                   F->SItemRect.Height());
+  return *Faces.back().Bitmap;
 }
 
 void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
@@ -289,75 +339,96 @@ void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
   SPDrawText3(Cnvs, Items()->Strings(Index), T, indent - HScrollOffset);
 }
 
-void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
-  if (!Frame || !Frame->Picture || Index < 0 || Index > Items()->Count() - 1) return;
+void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+  if (!Frame || !Frame->Picture || Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count())) return;
   TbsSkinCustomListBox* f = Frame;
   const int w = R.Width();
   if (w < 1 || f->SItemRect.Height() < 1) return;
-  TBitmap b;
   const TRect& face = State.Contains(odFocused)    ? f->FocusItemRect
                       : State.Contains(odSelected) ? f->ActiveItemRect
                                                    : f->SItemRect;
-  const TbsSkinPictureSources sources;
-  CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
   TRect t = f->ItemTextRect;
   t.Right += w - f->SItemRect.Width();
-  TCanvas* c = b.Canvas();
-  if (f->UseSkinFont()) {
-    c->Font()->SetName(f->FontName);
-    c->Font()->SetStyle(f->FontStyle);
-    c->Font()->SetHeight(f->FontHeight);
-    c->Font()->SetCharset(f->DefaultFont()->Charset());
-  } else {
-    c->SetFont(f->DefaultFont());
+  if (Direct(Paint, State)) {
+    TBitmap& b = Paint->Face(face, w, f);
+    Cnvs->Draw(R.Left, R.Top, &b);
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height());
+    SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
+    return;
   }
-  c->Font()->SetColor(State.Contains(odFocused)    ? f->FocusFontColor
-                      : State.Contains(odSelected) ? f->ActiveFontColor
-                                                   : f->FontColor);
-  c->Brush()->SetStyle(bsClear);
-  DrawItemExtra(c, Index, b.Width(), b.Height(), t, true);
-  c->Brush()->SetStyle(bsClear);
-  if (f->OnDrawItem) {
-    const auto life = LifeToken();
-    f->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
-    if (life.expired()) return;
-  } else {
-    DrawImageAndText(c, Index, t);
-  }
-  Cnvs->Draw(R.Left, R.Top, &b);
+  TBitmap b;
+  const TbsSkinPictureSources sources;
+  CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
+  if (SkinRow(b.Canvas(), Index, b.Width(), b.Height(), t, State)) Cnvs->Draw(R.Left, R.Top, &b);
 }
 
-void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
-  if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
+// The text, the extra and the handler's drawing of a skinned row over its face; false when the
+// handler freed the list.
+bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State) {
+  TbsSkinCustomListBox* f = Frame;
+  if (f->UseSkinFont()) {
+    C->Font()->SetName(f->FontName);
+    C->Font()->SetStyle(f->FontStyle);
+    C->Font()->SetHeight(f->FontHeight);
+    C->Font()->SetCharset(f->DefaultFont()->Charset());
+  } else {
+    C->SetFont(f->DefaultFont());
+  }
+  C->Font()->SetColor(State.Contains(odFocused)    ? f->FocusFontColor
+                      : State.Contains(odSelected) ? f->ActiveFontColor
+                                                   : f->FontColor);
+  C->Brush()->SetStyle(bsClear);
+  DrawItemExtra(C, Index, W, H, T, true);
+  C->Brush()->SetStyle(bsClear);
+  if (!f->OnDrawItem) {
+    DrawImageAndText(C, Index, T);
+    return true;
+  }
+  const auto life = LifeToken();
+  f->OnDrawItem(C, Index, W, H, T, State);
+  return !life.expired();
+}
+
+void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+  if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
+  if (Direct(Paint, State)) {
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height());
+    DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
+    return;
+  }
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
-  TCanvas* c = b.Canvas();
+  if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
+}
+
+// A row of W x H in the default look; false when a draw handler freed the list.
+bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
-  const int column = std::min(DefaultColumn(), b.Width());
-  c->Brush()->SetColor(clWindow);
-  c->FillRect(TRect(0, 0, column, b.Height()));
-  const TRect bounds(column, 0, b.Width(), b.Height());
+  const int column = std::min(DefaultColumn(), W);
+  C->Brush()->SetColor(clWindow);
+  C->FillRect(TRect(0, 0, column, H));
+  const TRect bounds(column, 0, W, H);
   TFont* font = Frame ? Frame->Font() : Font();
-  c->Font()->SetName(font->Name());
-  c->Font()->SetStyle(font->Style());
-  c->Font()->SetHeight(font->Height());
+  C->Font()->SetName(font->Name());
+  C->Font()->SetStyle(font->Style());
+  C->Font()->SetHeight(font->Height());
   const bool selected = State.Contains(odSelected);
-  c->Brush()->SetColor(selected ? clHighlight : clWindow);
-  c->Font()->SetColor(selected ? clHighlightText : font->Color());
-  c->FillRect(bounds);
+  C->Brush()->SetColor(selected ? clHighlight : clWindow);
+  C->Font()->SetColor(selected ? clHighlightText : font->Color());
+  C->FillRect(bounds);
   TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
-  DrawItemExtra(c, Index, b.Width(), b.Height(), t, false);
-  c->Brush()->SetColor(selected ? clHighlight : clWindow);
+  DrawItemExtra(C, Index, W, H, t, false);
+  C->Brush()->SetColor(selected ? clHighlight : clWindow);
   if (Frame && Frame->OnDrawItem) {
     const auto life = LifeToken();
-    Frame->OnDrawItem(c, Index, b.Width(), b.Height(), t, State);
-    if (life.expired()) return;
+    Frame->OnDrawItem(C, Index, W, H, t, State);
+    if (life.expired()) return false;
   } else {
-    c->Brush()->SetStyle(bsClear);
-    DrawImageAndText(c, Index, t);
+    C->Brush()->SetStyle(bsClear);
+    DrawImageAndText(C, Index, t);
   }
-  if (State.Contains(odFocused)) c->DrawFocusRect(bounds);
-  Cnvs->Draw(R.Left, R.Top, &b);
+  if (State.Contains(odFocused)) C->DrawFocusRect(bounds);
+  return true;
 }
 
 // Hands an event of the list to its frame first. The frame's handler may free the frame and this list
@@ -500,7 +571,7 @@ void TbsSkinCustomListBox::ChangeSkinData() {
       FListBox->SetItemHeight(SItemRect.Height());
     } else {
       FListBox->SetItemHeight(FDefaultItemHeight);
-      if (!Skinned()) Font()->Assign(DefaultFont());
+      if (!Skinned()) TakeDefaultFont();
     }
     if (FScrollBar) SkinBar(FScrollBar, Columns() > 0);
     if (FHScrollBar) SkinBar(FHScrollBar, true);
@@ -512,7 +583,13 @@ void TbsSkinCustomListBox::ChangeSkinData() {
 }
 
 void TbsSkinCustomListBox::DefaultFontChange() {
-  if (!Skinned()) Font()->Assign(DefaultFont());
+  if (!Skinned()) TakeDefaultFont();
+}
+
+// The font it has already is no change: the list and its bars are not told of one (each switch to the
+// built-in look comes here).
+void TbsSkinCustomListBox::TakeDefaultFont() {
+  if (!Font()->Matches(DefaultFont())) Font()->Assign(DefaultFont());
 }
 
 // The horizontal bar is the column bar of a list with columns, a bar along the bottom sharing the

@@ -23,6 +23,22 @@ class TCustomImageList;
 typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State)>
     TbsDrawSkinItemEvent;
 
+// A canvas of its own for one item drawn straight onto a DC: the origin at the item's top-left and
+// everything clipped to W x H there, as in a bitmap of the item; the DC is left as it was found.
+class TbsRowOnDC {
+ public:
+  TbsRowOnDC(HDC DC, int X, int Y, int W, int H);
+  ~TbsRowOnDC();
+  TbsRowOnDC(const TbsRowOnDC&) = delete;
+  TbsRowOnDC& operator=(const TbsRowOnDC&) = delete;
+  TCanvas* Canvas() { return &FCanvas; }
+
+ private:
+  HDC FDC;
+  int FSaved;
+  TCanvas FCanvas;
+};
+
 class TbsListBox : public TListBox {
   XJ_CLASS(TbsListBox, TListBox)
  public:
@@ -53,8 +69,25 @@ class TbsListBox : public TListBox {
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Click() override;
-  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
-  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  // What the rows of one paint share: the items' count and selection as last read, the DC they may be
+  // drawn straight onto, and the skinned faces cut so far, each of a picture rectangle and width (the
+  // rest of the face is the frame's, which a paint without draw handlers leaves as it is).
+  struct TRowPaint {
+    struct TFace {
+      TRect Source;
+      int Width;
+      std::unique_ptr<TBitmap> Bitmap;
+    };
+    int Count { 0 }, Current { -1 }, SelCount { 0 };
+    bool Focused { false };
+    HDC DC { nullptr };
+    std::vector<TFace> Faces;
+    TBitmap& Face(const TRect& Source, int Width, TbsSkinCustomListBox* F);
+  };
+  // Item Index at R of Cnvs: through a bitmap of its own, or, in a paint (Paint given) where nothing but
+  // the list draws it, straight onto the paint's DC.
+  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
+  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
   // What a descendant adds to an item before its text: the check box. T is the text rectangle, which
   // it may narrow; Skin tells which look the item has.
   virtual void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {
@@ -70,7 +103,12 @@ class TbsListBox : public TListBox {
   void PaintBG(HDC DC);
   bool PaintCoversAll();
   void PaintList(HDC DC, bool Columns);
-  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
+  bool Direct(const TRowPaint* Paint, TOwnerDrawState State) const;
+  void ReadRows(TRowPaint& Rows);
+  TOwnerDrawState StateOf(int Index, const TRowPaint& Rows);
+  bool SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State);
+  bool DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State);
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
 
@@ -239,6 +277,7 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
 
  private:
   void OnDefaultCaptionFontChange(TObject* Sender);
+  void TakeDefaultFont();
   void TestActive(int X, int Y);
   void ButtonDown(int I);
   void ButtonUp(int I);

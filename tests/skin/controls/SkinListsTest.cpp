@@ -390,6 +390,62 @@ TEST_F(ListsTest, ThreeLooksOfTheItemsAndASkinThatCannotBeUsed) {
   Gallery(b, "bsSkinBoxCtrls", "listbox-second");
 }
 
+// In the built-in look a list takes its default font again, whatever was set on it meanwhile; the font
+// it has already is no change, and the inner list hears of none.
+TEST_F(ListsTest, TheBuiltInLookPutsBackTheDefaultFontAndTellsOnlyOfAChange) {
+  auto* b = NewList(10, 10);
+  Fill(b, 3);
+  LoadTestSkin();
+  b->SetSkinData(skin);
+  Show();
+  int told = 0;
+  const TWndMethod inner = b->ListBox()->WindowProc;
+  b->ListBox()->WindowProc = TWndMethod::FromCallable([&](TMessage& m) {
+    if (m.Msg == CM_PARENTFONTCHANGED) ++told;
+    inner(m);
+  });
+  b->Font()->SetColor(clRed);
+  b->Font()->SetHeight(-19);
+  told = 0;
+  LoadSecondSkin();
+  ASSERT_EQ(b->SkinObjectIndex(), -1);
+  EXPECT_TRUE(b->Font()->Matches(b->DefaultFont()));
+  EXPECT_EQ(b->ListBox()->Font()->Height(), 12);
+  EXPECT_EQ(told, 1);
+  LoadSecondSkin();
+  b->ChangeSkinData();
+  EXPECT_EQ(told, 1);
+  b->DefaultFont()->SetHeight(-23);
+  EXPECT_EQ(told, 2);
+  EXPECT_EQ(b->ListBox()->Font()->Height(), -23);
+  b->ListBox()->WindowProc = inner;
+}
+
+// Rows only the list draws go straight onto it: each shows its own state's face (cut once a paint for
+// each state), and nothing of a row reaches past it (a check box higher than its row).
+TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow) {
+  LoadTestSkin();
+  auto* b = NewList(10, 10, 120, 100);
+  b->SetSkinData(skin);
+  b->SetMultiSelect(true);
+  Fill(b, 4);
+  b->SetSelected(1, true);
+  b->SetItemIndex(3);  // the caret's row shows as selected
+  auto* c = new TbsSkinCheckListBox(form);
+  c->SetParent(form);
+  c->SetBounds(150, 10, 100, 60);
+  c->SetDefaultItemHeight(8);
+  Fill(c, 3);
+  Show();
+  const int h = b->ListBox()->ItemHeight();
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(Decode(Px(b->ListBox(), 1, i * h + h / 2)).code, RectCode(i % 2 ? "activeitemrect" : "itemrect")) << i;
+  // The box of row 1 spans y 6 to 18: its top would be row 0's bottom rows.
+  EXPECT_EQ(Px(c->ListBox(), 8, 6), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(c->ListBox(), 8, 8), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(c->ListBox(), 3, 8), ColorToRGB(clBtnShadow));
+}
+
 namespace {
 
 class TListForm : public TForm {
