@@ -527,18 +527,17 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   FFace.reset();
   if (!RowsOf(B, after)) return;
   // A face another control shares is never changed: a new one takes its place. The last one this
-  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew):
-  // its memory is at hand, where a new one would be fresh pages.
-  std::shared_ptr<TFace> face;
-  if (last && last.use_count() == 1) {
-    shared.Forget(last->Key, last);
-    face = std::move(last);
-  } else {
-    face = std::make_shared<TFace>();
-  }
+  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew),
+  // its entry in the shared table moved to the new key: its memory and the entry's are at hand, where
+  // new ones would be fresh pages and allocations.
+  const bool over = last && last.use_count() == 1;
+  std::shared_ptr<TFace> face = over ? std::move(last) : std::make_shared<TFace>();
+  if (over)
+    shared.Rekey(face->Key, key, face);
+  else
+    shared.Add(key, face);
   face->Key = std::move(key);
   face->Keep(B, after);
-  shared.Add(face->Key, face);
   FFace = std::move(face);
 }
 
