@@ -443,6 +443,7 @@ struct TbsSkinGeometry::TFace {
   int Height { 0 };
   int Bytes { 0 };
   std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
+  size_t Capacity { 0 };              // of Pixels, which a face built over keeps while it holds the new one
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
   bool CopyTo(TBitmap* B, int ResizeMode) const {
@@ -465,7 +466,10 @@ struct TbsSkinGeometry::TFace {
 
   void Keep(TBitmap* B, const TRows& Rows) {
     const size_t size = Rows.RowBytes() * size_t(Rows.Height);
-    if (!Pixels || size != size_t(Width) * size_t(Height) * size_t(Bytes)) Pixels.reset(new uint8_t[size]);
+    if (size > Capacity) {
+      Pixels.reset(new uint8_t[size]);
+      Capacity = size;
+    }
     Format = B->PixelFormat();
     Width = Rows.Width;
     Height = Rows.Height;
