@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <span>
 
 #include "platform/win32/Gdi_private.h"
 
@@ -164,7 +166,7 @@ void WalkLine(POINT a, POINT b, Fn&& fn) {
 }
 
 // A cosmetic (one pixel wide) polyline, as runs of ink and gap pixels.
-void CosmeticSpans(const std::vector<POINT>& pts, bool closed, UINT style, std::vector<Span>& ink,
+void CosmeticSpans(std::span<const POINT> pts, bool closed, UINT style, std::vector<Span>& ink,
                    std::vector<Span>& gap) {
   const std::vector<int>& pattern = StylePattern(style);
   size_t segments = closed ? pts.size() : pts.size() - 1;
@@ -200,7 +202,7 @@ void CosmeticSpans(const std::vector<POINT>& pts, bool closed, UINT style, std::
 }
 
 // A wide polyline: a round pen of the width swept along every segment, end points included.
-void WideSpans(const std::vector<POINT>& pts, bool closed, int width, std::vector<Span>& out) {
+void WideSpans(std::span<const POINT> pts, bool closed, int width, std::vector<Span>& out) {
   int lo = width / 2, hi = (width - 1) / 2, e = (width % 2) ? 0 : 1;
   std::vector<std::pair<int, int>> disc;  // per row offset: [x0, x1)
   for (int oy = -lo; oy <= hi; ++oy) {
@@ -250,7 +252,7 @@ void PaintSpans(DC& dc, const std::vector<Span>& spans, const Rop3& rop, const P
 // A solid one-pixel line of level and upright segments, copied over what lies beneath: each segment is
 // one rectangle, painted straight rather than as runs sorted row by row. A copy painted twice is the same
 // as once, so where the segments meet needs no care. False, painting nothing, for any other line.
-bool StrokeUpright(DC& dc, const std::vector<POINT>& pts, bool closed, const PenInfo& pen) {
+bool StrokeUpright(DC& dc, std::span<const POINT> pts, bool closed, const PenInfo& pen) {
   if (pen.width > 1 || dc.st.rop2 != R2_COPYPEN || !StylePattern(pen.style).empty() || pts.size() < 2) return false;
   const size_t segments = closed ? pts.size() : pts.size() - 1;
   // The end point is left out, as the walk along a line leaves it; empty for a segment of no length. Made
@@ -278,8 +280,8 @@ bool StrokeUpright(DC& dc, const std::vector<POINT>& pts, bool closed, const Pen
   return true;
 }
 
-// Takes the points by value and turns them into surface points where they lie.
-void Stroke(DC& dc, std::vector<POINT> pts, bool closed) {
+// Turns the caller's copy of the points into surface points where they lie.
+void Stroke(DC& dc, std::span<POINT> pts, bool closed) {
   if (pts.empty()) return;
   PenInfo pen = RealizePen(dc);
   if (pen.none) return;
@@ -297,6 +299,21 @@ void Stroke(DC& dc, std::vector<POINT> pts, bool closed) {
   Normalise(gap);
   PaintSpans(dc, ink, rop, pen.ink);
   PaintSpans(dc, gap, rop, pen.gap);
+}
+
+// Strokes a copy of Count points: a few on the stack, as lines and frames have (a line is drawn by the
+// thousand, and a heap block for each costs more than drawing it), more on the heap.
+void StrokeCopy(DC& dc, const POINT* Points, size_t Count, bool closed) {
+  POINT few[8];
+  std::vector<POINT> many;
+  POINT* copy = few;
+  if (Count > std::size(few)) {
+    many.assign(Points, Points + Count);
+    copy = many.data();
+  } else {
+    std::copy_n(Points, Count, few);
+  }
+  Stroke(dc, std::span<POINT>(copy, Count), closed);
 }
 
 RECT NormalRect(int l, int t, int r, int b) {
@@ -385,7 +402,8 @@ BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
 BOOL WINAPI LineTo(HDC hdc, int x, int y) {
   DC* dc = GetDC(hdc);
   if (!dc) return FALSE;
-  Stroke(*dc, { dc->st.pos, POINT { x, y } }, false);
+  const POINT line[] { dc->st.pos, POINT { x, y } };
+  StrokeCopy(*dc, line, 2, false);
   dc->st.pos = POINT { x, y };
   return TRUE;
 }
@@ -397,7 +415,7 @@ BOOL WINAPI Polyline(HDC hdc, const POINT* pts, int count) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  Stroke(*dc, std::vector<POINT>(pts, pts + count), false);
+  StrokeCopy(*dc, pts, size_t(count), false);
   return TRUE;
 }
 
@@ -410,7 +428,7 @@ BOOL WINAPI PolylineTo(HDC hdc, const POINT* pts, DWORD count) {
   }
   std::vector<POINT> all { dc->st.pos };
   all.insert(all.end(), pts, pts + count);
-  Stroke(*dc, std::move(all), false);
+  Stroke(*dc, all, false);
   dc->st.pos = pts[count - 1];
   return TRUE;
 }
@@ -429,7 +447,7 @@ BOOL WINAPI Polygon(HDC hdc, const POINT* pts, int count) {
   Normalise(fill);
   Rop3 rop = Rop3::FromRop2(dc->st.rop2);
   PaintSpans(*dc, fill, rop, RealizeBrush(*dc, dc->st.brush, dc->Mono()));
-  Stroke(*dc, std::vector<POINT>(pts, pts + count), true);
+  StrokeCopy(*dc, pts, size_t(count), true);
   return TRUE;
 }
 

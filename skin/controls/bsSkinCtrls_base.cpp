@@ -443,6 +443,7 @@ struct TbsSkinGeometry::TFace {
   int Height { 0 };
   int Bytes { 0 };
   std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
+  size_t Capacity { 0 };              // of Pixels, which a face built over keeps while it holds the new one
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
   bool CopyTo(TBitmap* B, int ResizeMode) const {
@@ -465,7 +466,10 @@ struct TbsSkinGeometry::TFace {
 
   void Keep(TBitmap* B, const TRows& Rows) {
     const size_t size = Rows.RowBytes() * size_t(Rows.Height);
-    if (!Pixels || size != size_t(Width) * size_t(Height) * size_t(Bytes)) Pixels.reset(new uint8_t[size]);
+    if (size > Capacity) {
+      Pixels.reset(new uint8_t[size]);
+      Capacity = size;
+    }
     Format = B->PixelFormat();
     Width = Rows.Width;
     Height = Rows.Height;
@@ -527,18 +531,17 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   FFace.reset();
   if (!RowsOf(B, after)) return;
   // A face another control shares is never changed: a new one takes its place. The last one this
-  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew):
-  // its memory is at hand, where a new one would be fresh pages.
-  std::shared_ptr<TFace> face;
-  if (last && last.use_count() == 1) {
-    shared.Forget(last->Key, last);
-    face = std::move(last);
-  } else {
-    face = std::make_shared<TFace>();
-  }
+  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew),
+  // its entry in the shared table moved to the new key: its memory and the entry's are at hand, where
+  // new ones would be fresh pages and allocations.
+  const bool over = last && last.use_count() == 1;
+  std::shared_ptr<TFace> face = over ? std::move(last) : std::make_shared<TFace>();
+  if (over)
+    shared.Rekey(face->Key, key, face);
+  else
+    shared.Add(key, face);
   face->Key = std::move(key);
   face->Keep(B, after);
-  shared.Add(face->Key, face);
   FFace = std::move(face);
 }
 

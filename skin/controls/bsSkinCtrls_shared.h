@@ -30,10 +30,19 @@ class TSharedByKey {
     }
     FItems[Key] = Value;
   }
-  // Drops Key's entry while it is Value's: Value is about to be built over for another key.
-  void Forget(const std::vector<int64_t>& Key, const std::shared_ptr<T>& Value) {
-    const auto it = FItems.find(Key);
-    if (it != FItems.end() && !it->second.owner_before(Value) && !Value.owner_before(it->second)) FItems.erase(it);
+  // Value, rebuilt for NewKey, under NewKey instead of OldKey (where it is no longer found). The old entry is
+  // taken over where it is still Value's: a skin switch rebuilds every face, and the entry's memory and its
+  // key's serve again rather than being freed and made anew.
+  void Rekey(const std::vector<int64_t>& OldKey, const std::vector<int64_t>& NewKey, const std::shared_ptr<T>& Value) {
+    const auto it = FItems.find(OldKey);
+    if (it == FItems.end() || it->second.owner_before(Value) || Value.owner_before(it->second)) {
+      Add(NewKey, Value);
+      return;
+    }
+    auto node = FItems.extract(it);
+    node.key() = NewKey;
+    node.mapped() = Value;
+    if (auto placed = FItems.insert(std::move(node)); !placed.inserted) placed.position->second = Value;
   }
 
  private:

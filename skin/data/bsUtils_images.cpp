@@ -90,15 +90,24 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
 
 #if defined(__x86_64__) || defined(__i386__)
 // 24-bit pixels widened to 32 bits four at a time by one byte shuffle, on processors that have it: the
-// first pixels of N done, their count returned. Sixteen bytes are read for twelve, so the last loads
-// stop short of the row's end.
+// pixels of N done (all of them, or none of a run shorter than six), their count returned. Sixteen bytes
+// are read for twelve, so the loads stop short of the row's end; the last pixels are taken four at a time
+// again, the very last four from the sixteen bytes that end the row: pixels written twice get the same
+// value twice.
+__attribute__((target("ssse3"))) void WidenFour(uint8_t* D, const uint8_t* S, __m128i Order) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
+                   _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), Order));
+}
+
 __attribute__((target("ssse3"))) int WidenByShuffle(uint8_t* D, const uint8_t* S, int N) {
+  if (N < 6) return 0;
   const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
   int i = 0;
-  for (; i + 6 <= N; i += 4, D += 16, S += 12)
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
-                     _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), order));
-  return i;
+  for (; i + 6 <= N; i += 4) WidenFour(D + 4 * i, S + 3 * i, order);
+  if (N - i > 4) WidenFour(D + 4 * (N - 8), S + 3 * (N - 8), order);
+  const __m128i last = _mm_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
+  WidenFour(D + 4 * (N - 4), S + 3 * N - 16, last);
+  return N;
 }
 
 int Widen(uint8_t* D, const uint8_t* S, int N) {
@@ -109,27 +118,50 @@ int Widen(uint8_t* D, const uint8_t* S, int N) {
 int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 #endif
 
-// A run of up to 32 bytes by two overlapping copies of the widest size that fits, both read before
-// either is written: the rows of a face's pieces are mostly this short, shorter than a call to memmove.
+// A run of N bytes, from the size of Word to twice it, by two overlapping copies of Word, both read before
+// either is written.
+template <class Word>
+inline void CopyTwo(uint8_t* D, const uint8_t* S, size_t N) {
+  Word a, b;
+  std::memcpy(&a, S, sizeof a);
+  std::memcpy(&b, S + N - sizeof b, sizeof b);
+  std::memcpy(D, &a, sizeof a);
+  std::memcpy(D + N - sizeof b, &b, sizeof b);
+}
+
+struct TWide {
+  uint64_t Lo, Hi;
+};
+
+// A run of up to 32 bytes by two overlapping copies of the widest size that fits: the rows of a face's
+// pieces are mostly this short, shorter than a call to memmove.
 inline void CopyShort(uint8_t* D, const uint8_t* S, size_t N) {
-  auto two = [&](auto word) {
-    decltype(word) a, b;
-    std::memcpy(&a, S, sizeof a);
-    std::memcpy(&b, S + N - sizeof b, sizeof b);
-    std::memcpy(D, &a, sizeof a);
-    std::memcpy(D + N - sizeof b, &b, sizeof b);
-  };
-  struct TWide {
-    uint64_t Lo, Hi;
-  };
   if (N >= 16)
-    two(TWide {});
+    CopyTwo<TWide>(D, S, N);
   else if (N >= 8)
-    two(uint64_t {});
+    CopyTwo<uint64_t>(D, S, N);
   else if (N >= 4)
-    two(uint32_t {});
+    CopyTwo<uint32_t>(D, S, N);
   else
     for (size_t i = 0; i < N; ++i) D[i] = S[i];
+}
+
+// Rows of N bytes each, the copy chosen once for their length rather than again for every row: a piece is
+// mostly a narrow band many rows high.
+void CopyRows(uint8_t* D, ptrdiff_t DStride, const uint8_t* S, ptrdiff_t SStride, int64_t Rows, size_t N) {
+  auto each = [&](auto copy) {
+    for (int64_t y = 0; y < Rows; ++y, D += DStride, S += SStride) copy(D, S);
+  };
+  if (N > 32)
+    each([N](uint8_t* d, const uint8_t* s) { std::memmove(d, s, N); });
+  else if (N >= 16)
+    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<TWide>(d, s, N); });
+  else if (N >= 8)
+    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<uint64_t>(d, s, N); });
+  else if (N >= 4)
+    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<uint32_t>(d, s, N); });
+  else
+    each([N](uint8_t* d, const uint8_t* s) { CopyShort(d, s, N); });
 }
 
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
@@ -319,6 +351,10 @@ class TPieceCopier {
       return;
     }
     const uint8_t* f = From.At(l, t);
+    if (FD.Bytes == From.Bytes) {
+      CopyRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
+      return;
+    }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
       CopyPixels(d, FD.Bytes, f, From.Bytes, int(r - l));
   }

@@ -54,6 +54,26 @@ TEST(GdiLines, PolylineJoinsSegmentsAndOmitsOnlyTheLastPoint) {
   EXPECT_FALSE(Polyline(c.dc(), pts, 1));
 }
 
+// A polyline of a few points or of many (the few copied on the stack, the many on the heap), open or
+// closed, inks what its segments drawn one by one ink: every point counts, the last one too.
+TEST(GdiLines, PolylinesOfFewAndManyPointsInkEverySegment) {
+  for (int n : { 2, 8, 9, 23 })
+    for (bool closed : { false, true }) {
+      std::vector<POINT> pts;
+      for (int i = 0; i < n; ++i) pts.push_back(POINT { 1 + 2 * i, i % 3 == 2 ? 1 : 1 + 4 * (i % 2) });
+      Canvas whole(2 * n + 2, 7), pieces(2 * n + 2, 7);
+      SelectObject(whole.dc(), GetStockObject(NULL_BRUSH));
+      if (closed)
+        Polygon(whole.dc(), pts.data(), n);
+      else
+        Polyline(whole.dc(), pts.data(), n);
+      MoveToEx(pieces.dc(), pts[0].x, pts[0].y, nullptr);
+      for (int i = 1; i < n; ++i) LineTo(pieces.dc(), pts[size_t(i)].x, pts[size_t(i)].y);
+      if (closed) LineTo(pieces.dc(), pts[0].x, pts[0].y);
+      EXPECT_EQ(whole.Map(kBlack), pieces.Map(kBlack)) << n << " points, closed " << closed;
+    }
+}
+
 // A copied line of level and upright segments is painted whole, not walked: every way of running it
 // (up, left, back over itself, through a point, closed, clipped) gives the pixels of the walked line that
 // an AND of black over white paints.

@@ -12,6 +12,7 @@
 
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -548,6 +549,23 @@ TEST(SkinFace, AFaceBuiltOverIsNeitherSharedNorFoundByItsOldKey) {
   EXPECT_EQ(build(b, 10), 5);  // now b's alone: built over
   EXPECT_EQ(build(a, 8), 6);   // not the face built over
   EXPECT_EQ(build(a, 10), 5);  // which its new key finds
+}
+
+// A picture rebuilt for a new key is found by that key alone. An entry that another picture took under the
+// old key meanwhile stays that one's, and whatever the new key held gives way.
+TEST(SkinFace, ARebuiltPictureIsFoundByItsNewKeyAlone) {
+  const std::vector<int64_t> oldKey { 5, -1, 40 }, newKey { 5, -1, 41 };
+  for (const bool oldIsOurs : { true, false })
+    for (const bool newTaken : { false, true }) {
+      SCOPED_TRACE(testing::Message() << "old entry ours: " << oldIsOurs << ", new key taken: " << newTaken);
+      xj::skin::TSharedByKey<int> table;
+      auto ours = std::make_shared<int>(1), other = std::make_shared<int>(2), before = std::make_shared<int>(3);
+      table.Add(oldKey, oldIsOurs ? ours : other);
+      if (newTaken) table.Add(newKey, before);
+      table.Rekey(oldKey, newKey, ours);
+      EXPECT_EQ(table.Find(newKey), ours);
+      EXPECT_EQ(table.Find(oldKey), oldIsOurs ? nullptr : other);
+    }
 }
 
 namespace {

@@ -558,6 +558,28 @@ TEST(SkinBuilders, RandomGeometryNeverFaults) {
   EXPECT_EQ(dest.Width(), 10);
 }
 
+// Pieces of every width from one pixel to a dozen, a few rows high, land as the canvas's CopyRect puts them
+// whatever the depths: the rows are copied by a routine chosen for their length in bytes.
+TEST(SkinPieces, PiecesOfEveryWidthCopyAsTheCanvasDoes) {
+  for (TPixelFormat from : { pf24bit, pf32bit })
+    for (TPixelFormat to : { pf24bit, pf32bit })
+      for (int w = 1; w <= 12; ++w) {
+        SCOPED_TRACE(testing::Message() << (from == pf32bit ? 32 : 24) << " to " << (to == pf32bit ? 32 : 24)
+                                        << " bits, " << w << " wide");
+        auto src = Coded(23, 9, from);
+        TBitmap piece, canvas;
+        for (TBitmap* b : { &piece, &canvas }) {
+          b->SetPixelFormat(to);
+          b->SetSize(17, 7);
+        }
+        const TRect dst(17 - w, 2, 17, 5), cut(5, 3, 5 + w, 6);
+        TbsSkinPieces(&piece, src.get(), TRect(0, 0, 23, 9)).Copy(dst, cut);
+        canvas.Canvas()->CopyRect(dst, src->Canvas(), cut);
+        for (int y = 0; y < 7; ++y)
+          for (int x = 0; x < 17; ++x) ASSERT_EQ(Px(piece, x, y), Px(canvas, x, y)) << x << "," << y;
+      }
+}
+
 // Pieces of a skin picture copied through TbsSkinPieces land as the destination canvas's CopyRect puts
 // them: one to one, clipped at either picture's edge, stretched when the sizes differ; and a second copy
 // from the same area (widened and kept by then) shows the pixels the picture holds after a skin drew it
