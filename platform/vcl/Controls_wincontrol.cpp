@@ -23,9 +23,11 @@ bool Inside(const TRect& r, const TPoint& p) {
 
 // From the end: children mostly go in the reverse order of their coming (a parent frees the last first).
 template <class T>
-void EraseOne(std::vector<T*>& list, T* item) {
+bool EraseOne(std::vector<T*>& list, T* item) {
   const auto it = std::find(list.rbegin(), list.rend(), item);
-  if (it != list.rend()) list.erase(std::next(it).base());
+  if (it == list.rend()) return false;
+  list.erase(std::next(it).base());
+  return true;
 }
 
 // Ends a paint cycle even when a Paint handler throws.
@@ -528,14 +530,17 @@ void TWinControl::Insert(TControl* AControl) {
     FControls.push_back(AControl);
   }
   AControl->FParent = this;
+  if (AControl->AlignedOrAnchored()) ++FAlignedOrAnchored;
 }
 
 void TWinControl::Remove(TControl* AControl) {
+  bool erased = false;
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     EraseOne(FTabList, w);
-    EraseOne(FWinControls, w);
+    erased = EraseOne(FWinControls, w);
   }
-  EraseOne(FControls, AControl);
+  erased = EraseOne(FControls, AControl) || erased;
+  if (erased && AControl->AlignedOrAnchored()) --FAlignedOrAnchored;
   AControl->FParent = nullptr;
   ++FRemovals;
 }
@@ -734,14 +739,9 @@ void GiveBackSpace(TAlign Align, int w, int h, int keptW, int keptH, TRect& Rect
 
 }  // namespace
 
-// Asked at every child's move: the two lists are read directly rather than through Controls(i).
-bool TWinControl::AnyAlignedOrAnchored() {
-  const auto placed = [](const TControl* c) {
-    return c->FAlign != alNone || c->FAnchors != TAnchors { akLeft, akTop };
-  };
-  return std::any_of(FControls.begin(), FControls.end(), placed) ||
-         std::any_of(FWinControls.begin(), FWinControls.end(), placed);
-}
+// Asked at every child's move, so counted as the children come, go and change rather than scanned: a form
+// of a hundred controls laid out one by one would otherwise look at every child for each.
+bool TWinControl::AnyAlignedOrAnchored() { return FAlignedOrAnchored > 0; }
 
 // A move made by alignment, which must not take new anchor rules from it.
 void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {

@@ -117,6 +117,60 @@ TEST_F(LayoutTest, AParentResizedPlacesItsAlignedChildWindowedOrNot) {
   }
 }
 
+// A parent that counts its alignment passes which had a child to place.
+class TPassCountingPanel : public TTestPanel {
+ public:
+  using TTestPanel::TTestPanel;
+  int Passes { 0 };
+
+ protected:
+  void ControlsAligned() override { ++Passes; }
+};
+
+// Whether a parent has anything to place follows each way a child comes to be placed or stops being
+// placed: its Align, its Anchors, its coming, its going, its end. The parent grows by 10 x 7 after each
+// step; a step that leaves nothing placed must cost no pass at all.
+TEST_F(LayoutTest, AParentKnowsAtEveryStepWhetherAnyChildIsAlignedOrAnchored) {
+  auto* parent = new TPassCountingPanel(form);
+  parent->SetBounds(0, 0, 200, 100);
+  parent->SetParent(form);
+  TTestPanel* a = Panel(parent, 10, 10, 20, 20);
+  TTestPanel* b = nullptr;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    int passes;
+    TTestPanel** watched;
+    TRect after;  // the watched child's bounds after the growth
+  };
+  const Step steps[] = {
+    { "plain child", [] {}, 0, &a, TRect(10, 10, 30, 30) },
+    { "anchored right",
+      [&] {
+        a->SetAnchors({ akLeft, akTop, akRight });
+      },
+      1, &a, TRect(10, 10, 40, 30) },
+    { "anchors back",
+      [&] {
+        a->SetAnchors({ akLeft, akTop });
+      },
+      0, &a, TRect(10, 10, 40, 30) },
+    { "aligned right", [&] { a->SetAlign(alRight); }, 1, &a, TRect(210, 0, 240, 128) },
+    { "alignment dropped", [&] { a->SetAlign(alNone); }, 0, &a, TRect(210, 0, 240, 128) },
+    { "comes aligned", [&] { b = Panel(parent, 3, 3, 9, 9, alBottom); }, 1, &b, TRect(0, 133, 260, 142) },
+    { "goes elsewhere", [&] { b->SetParent(form); }, 0, &b, TRect(0, 291, 400, 300) },
+    { "comes back", [&] { b->SetParent(parent); }, 1, &b, TRect(0, 147, 280, 156) },
+    { "freed", [&] { delete b; }, 0, &a, TRect(210, 0, 240, 128) },
+  };
+  for (const Step& s : steps) {
+    s.act();
+    const int before = parent->Passes;
+    parent->SetBounds(0, 0, parent->Width() + 10, parent->Height() + 7);
+    EXPECT_EQ(parent->Passes - before, s.passes) << s.what;
+    EXPECT_EQ((*s.watched)->BoundsRect(), s.after) << s.what;
+  }
+}
+
 TEST_F(LayoutTest, ConstraintsLimitEverySizeChange) {
   TTestPanel* p = Panel(form, 0, 0, 100, 100);
   p->Constraints()->SetMinWidth(50);
