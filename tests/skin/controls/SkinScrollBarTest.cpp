@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -689,4 +690,23 @@ TEST_F(ScrollBarTest, AThumbDrawnInPlaceShowsWhatAThumbBuiltApartShows) {
     }
     delete b;
   }
+}
+
+// A list's bar takes a new skin in one move: fitted to its record and placed along the list's client edge
+// at once, not sized to the record first and moved into place after.
+TEST_F(ScrollBarTest, AListsBarTakesANewSkinInOneMove) {
+  LoadTestSkin();
+  auto* list = new TbsSkinListBox(form);
+  list->SetParent(form);
+  list->SetBounds(10, 10, 120, 120);
+  for (int i = 0; i < 20; ++i) list->Items()->Add("item");
+  Show();
+  TbsSkinScrollBar* bar = list->ScrollBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->Width(), 19);
+  xj::test::MessageTrace trace(bar->Handle(), { WM_WINDOWPOSCHANGED });
+  list->SetSkinData(skin);
+  EXPECT_EQ(trace.Count(WM_WINDOWPOSCHANGED), 1);
+  EXPECT_EQ(bar->Width(), 16);
+  EXPECT_EQ(bar->BoundsRect().Right, list->ListBox()->BoundsRect().Right + bar->Width());
 }
