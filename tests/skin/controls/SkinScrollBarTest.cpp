@@ -638,56 +638,48 @@ TEST_F(ScrollBarTest, OnlyAChangedRangePaintsTheBar) {
 }
 
 // A thumb is copied straight onto the face only where that shows what a thumb built apart shows: a glyph
-// wider than the thumb stays on the thumb, a thumb squeezed into a short track shows its picture's start
-// unstretched, and a thumb picture running past the skin's picture shows a blank bitmap's colour past its
-// edge, not the face.
+// wider than the thumb stays on it, a thumb squeezed into a short track shows its picture's start
+// unstretched, and past the skin's picture a thumb shows a blank bitmap's colour, not the face.
 TEST_F(ScrollBarTest, AThumbDrawnInPlaceShowsWhatAThumbBuiltApartShows) {
   LoadTestSkin();
   auto* record = static_cast<TbsDataSkinScrollBarControl*>(skin->CtrlList->Items(skin->GetControlIndex("hscrollbar")));
   TBitmap* picture = bsActivePicture(skin, record->PictureIndex);
   auto pictureAt = [picture](int x, int y) { return static_cast<COLORREF>(picture->Canvas()->Pixels(x, y)); };
-  const int pictureWidth = picture->Width();
-  const TRect thumbPicture = record->ThumbRect, glyph = record->GlyphRect;
-  ASSERT_EQ(RectWidth(thumbPicture), 24);
-  ASSERT_EQ(RectHeight(thumbPicture), 16);
-  ASSERT_EQ(RectHeight(glyph), 8);
-  const TRect wideGlyph(glyph.Left, glyph.Top, glyph.Left + 40, glyph.Bottom);
-  const TRect pastPicture(pictureWidth - 10, thumbPicture.Top, pictureWidth + 14, thumbPicture.Bottom);
-  TBitmap fresh;  // what a thumb built apart holds where nothing is copied
-  fresh.SetSize(1, 1);
+  const TRect thumb = record->ThumbRect, glyph = record->GlyphRect,
+              wide(glyph.Left, glyph.Top, glyph.Left + 40, glyph.Bottom);
+  const int pw = picture->Width();
+  ASSERT_EQ(thumb.Width(), 24);
+  TBitmap blank;
+  blank.SetSize(1, 1);
   struct Case {
-    const char* what;
     int width;
     TRect thumb, glyph;
+    TPoint at;  // on the thumb
+    COLORREF expected;
   } cases[] = {
-    { "wide glyph", 160, thumbPicture, wideGlyph },
-    { "short track", 50, thumbPicture, glyph },
-    { "thumb past the picture", 160, pastPicture, TRect() },
+    { 160, thumb, wide, { -1, 8 }, 0 },  // beside the thumb: not the glyph's column 7
+    { 160, thumb, wide, { 0, 8 }, pictureAt(wide.Left + 8, wide.Top + 4) },
+    { 50, thumb, glyph, { 17, 1 }, pictureAt(thumb.Left + 17, thumb.Top + 1) },
+    { 160,
+      TRect(pw - 10, thumb.Top, pw + 14, thumb.Bottom),
+      TRect(),
+      { 10, 8 },
+      COLORREF(blank.Canvas()->Pixels(0, 0)) },
   };
   Show();
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
     record->ThumbRect = record->ActiveThumbRect = record->DownThumbRect = c.thumb;
     record->GlyphRect = record->ActiveGlyphRect = record->DownGlyphRect = c.glyph;
     auto* b = NewBar(10, 10, c.width, 16);
     b->SetSkinData(skin);
     xt::PumpUntilIdle();
     const TRect t = b->Button(TbsSkinScrollBar::bpThumb).R;
-    const int mid = t.Top + 8;  // the glyph's row 4
-    if (c.width == 50) {
-      // 18 of the picture's 24 columns, from its left edge.
-      ASSERT_EQ(RectWidth(t), 18);
-      EXPECT_EQ(Px(b, t.Right - 1, t.Top + 1), pictureAt(c.thumb.Left + 17, c.thumb.Top + 1));
-    } else if (!IsNullRect(c.glyph)) {
-      // The glyph's columns 8 to 31 on the thumb, none beside it.
-      EXPECT_EQ(Px(b, t.Left, mid), pictureAt(c.glyph.Left + 8, c.glyph.Top + 4));
-      EXPECT_EQ(Px(b, t.Right - 1, mid), pictureAt(c.glyph.Left + 31, c.glyph.Top + 4));
-      EXPECT_NE(Px(b, t.Left - 1, mid), pictureAt(c.glyph.Left + 7, c.glyph.Top + 4));
-      EXPECT_NE(Px(b, t.Right, mid), pictureAt(c.glyph.Left + 32, c.glyph.Top + 4));
-    } else {
-      EXPECT_EQ(Px(b, t.Left + 9, mid), pictureAt(pictureWidth - 1, c.thumb.Top + 8));
-      EXPECT_EQ(Px(b, t.Left + 10, mid), static_cast<COLORREF>(fresh.Canvas()->Pixels(0, 0)));
-    }
+    ASSERT_EQ(t.Width(), c.width == 50 ? 18 : 24);  // the short track holds 18 of the picture's 24 columns
+    const COLORREF seen = Px(b, t.Left + c.at.X, t.Top + c.at.Y);
+    if (c.at.X < 0)
+      EXPECT_NE(seen, pictureAt(wide.Left + 7, wide.Top + 4));
+    else
+      EXPECT_EQ(seen, c.expected) << c.width << " " << c.at.X;
     delete b;
   }
 }
