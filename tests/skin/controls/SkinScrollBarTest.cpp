@@ -5,6 +5,7 @@
 #include <array>
 #include <climits>
 
+#include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -634,4 +635,70 @@ TEST_F(ScrollBarTest, OnlyAChangedRangePaintsTheBar) {
     EXPECT_EQ(trace.Count(WM_PAINT), ++painted) << lo << " " << hi << " " << pos << " " << page;
   }
   EXPECT_EQ(b->Position(), 60);
+}
+
+// A thumb is copied straight onto the face only where that shows what a thumb built apart shows: a glyph
+// wider than the thumb stays on it, a thumb squeezed into a short track shows its picture's start
+// unstretched, and past the skin's picture a thumb shows a blank bitmap's colour, not the face.
+TEST_F(ScrollBarTest, AThumbDrawnInPlaceShowsWhatAThumbBuiltApartShows) {
+  LoadTestSkin();
+  auto* record = static_cast<TbsDataSkinScrollBarControl*>(skin->CtrlList->Items(skin->GetControlIndex("hscrollbar")));
+  TBitmap* picture = bsActivePicture(skin, record->PictureIndex);
+  auto pictureAt = [picture](int x, int y) { return static_cast<COLORREF>(picture->Canvas()->Pixels(x, y)); };
+  const TRect thumb = record->ThumbRect, glyph = record->GlyphRect,
+              wide(glyph.Left, glyph.Top, glyph.Left + 40, glyph.Bottom);
+  const int pw = picture->Width();
+  ASSERT_EQ(thumb.Width(), 24);
+  TBitmap blank;
+  blank.SetSize(1, 1);
+  struct Case {
+    int width;
+    TRect thumb, glyph;
+    TPoint at;  // on the thumb
+    COLORREF expected;
+  } cases[] = {
+    { 160, thumb, wide, { -1, 8 }, 0 },  // beside the thumb: not the glyph's column 7
+    { 160, thumb, wide, { 0, 8 }, pictureAt(wide.Left + 8, wide.Top + 4) },
+    { 50, thumb, glyph, { 17, 1 }, pictureAt(thumb.Left + 17, thumb.Top + 1) },
+    { 160,
+      TRect(pw - 10, thumb.Top, pw + 14, thumb.Bottom),
+      TRect(),
+      { 10, 8 },
+      COLORREF(blank.Canvas()->Pixels(0, 0)) },
+  };
+  Show();
+  for (const Case& c : cases) {
+    record->ThumbRect = record->ActiveThumbRect = record->DownThumbRect = c.thumb;
+    record->GlyphRect = record->ActiveGlyphRect = record->DownGlyphRect = c.glyph;
+    auto* b = NewBar(10, 10, c.width, 16);
+    b->SetSkinData(skin);
+    xt::PumpUntilIdle();
+    const TRect t = b->Button(TbsSkinScrollBar::bpThumb).R;
+    ASSERT_EQ(t.Width(), c.width == 50 ? 18 : 24);  // the short track holds 18 of the picture's 24 columns
+    const COLORREF seen = Px(b, t.Left + c.at.X, t.Top + c.at.Y);
+    if (c.at.X < 0)
+      EXPECT_NE(seen, pictureAt(wide.Left + 7, wide.Top + 4));
+    else
+      EXPECT_EQ(seen, c.expected) << c.width << " " << c.at.X;
+    delete b;
+  }
+}
+
+// A list's bar takes a new skin in one move: fitted to its record and placed along the list's client edge
+// at once, not sized to the record first and moved into place after.
+TEST_F(ScrollBarTest, AListsBarTakesANewSkinInOneMove) {
+  LoadTestSkin();
+  auto* list = new TbsSkinListBox(form);
+  list->SetParent(form);
+  list->SetBounds(10, 10, 120, 120);
+  for (int i = 0; i < 20; ++i) list->Items()->Add("item");
+  Show();
+  TbsSkinScrollBar* bar = list->ScrollBar();
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->Width(), 19);
+  xj::test::MessageTrace trace(bar->Handle(), { WM_WINDOWPOSCHANGED });
+  list->SetSkinData(skin);
+  EXPECT_EQ(trace.Count(WM_WINDOWPOSCHANGED), 1);
+  EXPECT_EQ(bar->Width(), 16);
+  EXPECT_EQ(bar->BoundsRect().Right, list->ListBox()->BoundsRect().Right + bar->Width());
 }
