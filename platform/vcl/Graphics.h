@@ -330,6 +330,8 @@ class TCanvas : public TPersistent {
   // The DC as the source of a copy: made, with the brush's background colour (which a colour picture
   // copied onto a monochrome one is measured against) but no object selected for it.
   HDC SourceHandle();
+  // The background colour the brush gives the DC: its own colour where it is solid, else one that is not.
+  COLORREF BrushBackground() const;
   // The DC as the target of a copy in CopyMode: made, with the brush selected only when CopyMode paints
   // it; no font or pen is selected for it.
   HDC TargetHandle();

@@ -8,6 +8,7 @@
 
 #include "platform/vcl/Graphics.h"
 #include "platform/win32/BmpCodec.h"
+#include "platform/win32/GdiInternal.h"
 #include "platform/vcl/Graphics_private.h"
 #include "platform/win32/WinGdi_user.h"
 
@@ -527,10 +528,17 @@ void TBitmap::FreeImage() { FreeMask(); }
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   if (Empty()) return;
   HDC dst = ACanvas->TargetHandle();
-  HDC src = Canvas()->SourceHandle();
   const int w = Rect.Width(), h = Rect.Height();
+  const DWORD rop = static_cast<DWORD>(ACanvas->CopyMode());
+  // A picture made for one copy (a face drawn at a paint) is copied from where it lies, without making its
+  // canvas's DC for that copy alone.
+  if (!FTransparent && !Canvas()->HandleAllocated() &&
+      xj::gdi::StretchBltFromBitmap(dst, Rect.Left, Rect.Top, w, h, FHandle, 0, 0, FWidth, FHeight, rop,
+                                    Canvas()->BrushBackground()))
+    return;
+  HDC src = Canvas()->SourceHandle();
   if (!FTransparent) {
-    StretchBlt(dst, Rect.Left, Rect.Top, w, h, src, 0, 0, FWidth, FHeight, static_cast<DWORD>(ACanvas->CopyMode()));
+    StretchBlt(dst, Rect.Left, Rect.Top, w, h, src, 0, 0, FWidth, FHeight, rop);
     return;
   }
   // Pixels of the transparent colour (mask 1) keep the destination; the others are copied.

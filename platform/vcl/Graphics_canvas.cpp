@@ -19,6 +19,9 @@ bool UsesPattern(DWORD Rop) {
   return (code >> 4) != (code & 0x0F);
 }
 
+// A solid brush paints the gaps of text and hatches in its own colour.
+bool BrushOpaque(const TBrush& Brush) { return Brush.Style() == bsSolid && Brush.Color() != clNone; }
+
 }  // namespace
 
 TCanvas::TCanvas() {
@@ -121,14 +124,13 @@ void TCanvas::CreateBrush() {
   FState << csBrushValid;
 }
 
+COLORREF TCanvas::BrushBackground() const {
+  return BrushOpaque(FBrush) ? Rgb(FBrush.Color()) : ~Rgb(FBrush.Color()) & 0xFFFFFF;
+}
+
 void TCanvas::SetBrushBackground() {
-  if (FBrush.Style() == bsSolid && FBrush.Color() != clNone) {
-    SetBkColor(FHandle, Rgb(FBrush.Color()));
-    SetBkMode(FHandle, OPAQUE);
-  } else {
-    SetBkColor(FHandle, ~Rgb(FBrush.Color()) & 0xFFFFFF);
-    SetBkMode(FHandle, TRANSPARENT);
-  }
+  SetBkColor(FHandle, BrushBackground());
+  SetBkMode(FHandle, BrushOpaque(FBrush) ? OPAQUE : TRANSPARENT);
 }
 
 void TCanvas::FontChanged(TObject*) {

@@ -1,6 +1,6 @@
 #pragma once
-// What the window layer, the display back-ends and the test harness need from the GDI beyond the
-// Win32 calls: device contexts over foreign 32-bit surfaces, region ownership, bitmap pixels, the
+// What the window layer, the display back-ends, the class library and the test harness need from the GDI
+// beyond the Win32 calls: device contexts over foreign 32-bit surfaces, region ownership, bitmap pixels, the
 // GDI object counters and the log of text drawn. Pixels are 32-bit 0x00RRGGBB (B, G, R, X bytes).
 
 #include <cstddef>
@@ -49,6 +49,12 @@ HDC CreateTargetDC(DCTarget* target, POINT origin, HRGN visible, const void* tag
 HDC CreateTargetDC(DCTarget* target, POINT origin, Region&& visible, const void* tag);
 // Moves or re-clips a target DC (window moved, sized, uncovered).
 BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible);
+
+// StretchBlt from a bitmap as from a new memory DC holding it, with bk as that DC's background colour (the
+// key of a copy onto monochrome), without making the DC: a picture made for one copy needs no DC of its own.
+// FALSE, with nothing drawn, when the bitmap is selected into a DC or a handle is bad.
+BOOL StretchBltFromBitmap(HDC dst, int x, int y, int w, int h, HBITMAP src, int sx, int sy, int sw, int sh, DWORD rop,
+                          COLORREF bk);
 
 // Window regions (SetWindowRgn): an owned region refuses DeleteObject (counted); the owner frees
 // it with DeleteOwnedRegion.

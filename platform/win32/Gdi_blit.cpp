@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/win32/Gdi_private.h"
+#include "platform/win32/Scoped.h"
 
 namespace xj::gdi {
 
@@ -425,6 +426,30 @@ bool IsStraightCopy(const BlitJob& job, const BlitShape& shape, const PatternSou
   return sv->Packed() ? job.fore.Code() == 0xCC : sv->convert == Convert::None && pat.solid;
 }
 
+// w pixels, n ≤ w ≤ 2n, as two moves of n that may overlap each other, every load before any store as
+// memmove's would.
+template <int N>
+inline void MoveTwo(uint32_t* d, const uint32_t* s, int w) {
+  uint32_t a[N], b[N];
+  std::memcpy(a, s, sizeof a);
+  std::memcpy(b, s + w - N, sizeof b);
+  std::memcpy(d, a, sizeof a);
+  std::memcpy(d + w - N, b, sizeof b);
+}
+
+// A row piece of w pixels. A frame's sides and the slivers of background between controls are a few pixels
+// wide, where the call to memmove costs more than the move.
+inline void MoveSpan(uint32_t* d, const uint32_t* s, int w) {
+  if (w > 8)
+    std::memmove(d, s, size_t(w) * 4);
+  else if (w >= 4)
+    MoveTwo<4>(d, s, w);
+  else if (w >= 2)
+    MoveTwo<2>(d, s, w);
+  else if (w == 1)
+    *d = *s;
+}
+
 // A plain copy of w × h pixels between rows step pixels apart: most blits are pieces of faces, many rows of
 // a few pixels each, so the rows are moved without going through the raster operation; where both sides'
 // rows follow one another in memory (a face as wide as the bitmap it lands on) they go in one move.
@@ -433,7 +458,7 @@ void MoveRows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, 
     std::memmove(d, s, size_t(w) * size_t(h) * 4);
     return;
   }
-  for (int y = 0; y < h; ++y, d += dStep, s += sStep) std::memmove(d, s, size_t(w) * 4);
+  for (int y = 0; y < h; ++y, d += dStep, s += sStep) MoveSpan(d, s, w);
 }
 
 void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
@@ -736,6 +761,29 @@ BOOL WINAPI StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int
   uint8_t code = uint8_t((rop >> 16) & 0xFF);
   return Blit(*d, x, y, w, h, s, sx, sy, sw, sh, code, code, nullptr);
 }
+
+namespace xj::gdi {
+
+BOOL StretchBltFromBitmap(HDC dst, int x, int y, int w, int h, HBITMAP src, int sx, int sy, int sw, int sh, DWORD rop,
+                          COLORREF bk) {
+  DC* d = GetDC(dst);
+  if (!d) return FALSE;
+  Bitmap* b = Get<Bitmap>(src);
+  if (!b || b->selections > 0) {
+    SetLastError(b ? ERROR_BUSY : ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  // The DC a new memory DC would be, off the handle table: nothing in it is counted as held, and the bitmap
+  // is let go before it ends, so that its end leaves the bitmap's count alone.
+  DC from;
+  from.st.bitmap = src;
+  from.st.bkColor = bk;
+  const xj::ScopeExit release([&] { from.st.bitmap = nullptr; });
+  const uint8_t code = uint8_t((rop >> 16) & 0xFF);
+  return Blit(*d, x, y, w, h, &from, sx, sy, sw, sh, code, code, nullptr);
+}
+
+}  // namespace xj::gdi
 
 BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
                     DWORD rop4) {

@@ -238,6 +238,33 @@ TEST(GdiBlit, OneToOneCopiesFollowTheClipTheSourceEdgesAndOverlap) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(c.Raw(x, y), want[y][x]) << x << "," << y;
 }
 
+// A plain copy through a clip of many boxes, one of every width from one pixel to ten (up to eight they are
+// moved in two pieces that overlap), then one wide box and one three wide; the source hangs over its bitmap's
+// top-left edge, so the first row and column have nothing to copy.
+TEST(GdiBlit, PlainCopiesThroughAClipOfBoxesOfEveryNarrowWidth) {
+  Canvas src(70, 9);
+  for (int i = 0; i < 70 * 9; ++i) src.SetRaw(i % 70, i / 70, Noise(i, 11));
+  Canvas dst(68, 9, kBlack);
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  auto add = [&](int l, int t, int r, int b) {
+    HRGN box = CreateRectRgn(l, t, r, b);
+    CombineRgn(clip, clip, box, RGN_OR);
+    DeleteObject(box);
+  };
+  for (int w = 1, x = 1; w <= 10; x += w + 1, ++w) add(x, 0, x + w, 4);
+  add(2, 4, 67, 6);
+  add(5, 6, 8, 9);
+  SelectClipRgn(dst.dc(), clip);
+  BitBlt(dst.dc(), 0, 0, 68, 9, src.dc(), -1, -1, SRCCOPY);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 68; ++x) {
+      const int sx = x - 1, sy = y - 1;
+      const bool drawn = PtInRegion(clip, x, y) && sx >= 0 && sy >= 0;
+      ASSERT_EQ(dst.Raw(x, y), drawn ? Noise(sy * 70 + sx, 11) : 0u) << x << "," << y;
+    }
+  DeleteObject(clip);
+}
+
 // A plain copy or fill as wide as its bitmaps moves or sets their rows as one block; where only one side is
 // that wide, or either is stored bottom-up, the rows still land one by one, each in its place.
 TEST(GdiBlit, PlainCopiesAndFillsAsWideAsEitherSideOrBottomUp) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/graphics/GraphicsTestUtil.h"
 
@@ -242,6 +244,42 @@ TEST(CanvasDraw, MonochromeBitmapsTakeFontAndBrushColours) {
   EXPECT_EQ(t.At(1, 0), clBlue);  // 1 → background colour
   // Drawing set the DC colours; the next text still gets the brush's realisation.
   EXPECT_EQ(GetBkColor(t.C()->Handle()), 0xFF0000u);
+}
+
+// A picture drawn through no DC of its own (its pixels set in memory) is copied without making one: onto
+// colour as it is, onto monochrome measured against its canvas brush's colour. One selected into a DC is
+// left to the DC path.
+TEST(CanvasDraw, APictureWithoutADcIsCopiedWithoutMakingOne) {
+  TBitmap src;
+  src.SetPixelFormat(pf32bit);
+  src.SetSize(3, 2);
+  const uint32_t pixels[2][3] = { { 0xFF0000, 0x123456, 0xFF0000 }, { 0x00FF00, 0xFF0000, 0xFFFFFE } };
+  for (int y = 0; y < 2; ++y) std::memcpy(src.ScanLine(y), pixels[y], sizeof pixels[y]);
+  src.Canvas()->Brush()->SetColor(clRed);
+  TTestBitmap colour(5, 2);
+  TBitmap mono;
+  mono.SetSize(3, 2);
+  mono.SetMonochrome(true);
+  colour.C()->Handle();
+  mono.Canvas()->Handle();
+  const int dcs = xj::gdi::GetCounters().DCs;
+  colour.C()->Draw(1, 0, &src);
+  mono.Canvas()->Draw(0, 0, &src);
+  EXPECT_EQ(xj::gdi::GetCounters().DCs, dcs);
+  EXPECT_FALSE(src.Canvas()->HandleAllocated());
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const uint32_t p = x == 0 || x == 4 ? 0xFFFFFF : pixels[y][x - 1];  // 0x00RRGGBB, a TColor the other way
+      EXPECT_EQ(colour.At(x, y), TColor(((p & 0xFF) << 16) | (p & 0xFF00) | (p >> 16))) << x << "," << y;
+      if (x < 3) EXPECT_EQ(mono.Canvas()->Pixels(x, y), pixels[y][x] == 0xFF0000 ? clWhite : clBlack) << x << "," << y;
+    }
+
+  HDC other = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(other, src.Handle());
+  EXPECT_FALSE(xj::gdi::StretchBltFromBitmap(colour.C()->Handle(), 0, 0, 3, 2, src.Handle(), 0, 0, 3, 2, SRCCOPY, 0));
+  EXPECT_EQ(colour.At(0, 0), clWhite);
+  SelectObject(other, old);
+  DeleteDC(other);
 }
 
 // A canvas that drew a graphic still deselects its font and brush when they change, so the old objects
