@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -240,6 +241,44 @@ TEST(GdiDC, OriginsAndMappedPointsStopAtTheEndsOfTheIntRange) {
   RECT far { INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX };
   FillRect(dc, &far, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(GetPixel(dc, 0, 0), GetPixel(dc, 9, 9));
+}
+
+// A DC let go releases whatever it or its saved states hold, stock or not, in every slot; a stock object
+// of another kind than the slot's own is no exception.
+TEST(GdiObjects, DeletingADCReleasesWhatItAndItsSavedStatesHold) {
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  struct Case {
+    const char* name;
+    std::function<HGDIOBJ()> make;
+  };
+  const Case cases[] = {
+    { "pen", [] { return HGDIOBJ(CreatePen(PS_SOLID, 3, RGB(1, 2, 3))); } },
+    { "brush", [] { return HGDIOBJ(CreateSolidBrush(RGB(4, 5, 6))); } },
+    { "font", [] { return HGDIOBJ(CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Arial")); } },
+    { "bitmap", [screen] { return HGDIOBJ(CreateCompatibleBitmap(screen, 3, 2)); } },
+  };
+  for (const Case& c : cases) {
+    for (bool saved : { false, true }) {
+      SCOPED_TRACE(std::string(c.name) + (saved ? " in a saved state" : " in the current state"));
+      HGDIOBJ obj = c.make();
+      ASSERT_NE(obj, nullptr);
+      HDC dc = CreateCompatibleDC(nullptr);
+      HGDIOBJ stock = SelectObject(dc, obj);
+      ASSERT_NE(stock, nullptr);
+      if (saved) {
+        ASSERT_EQ(SaveDC(dc), 1);
+        SelectObject(dc, stock);
+        SelectObject(dc, GetStockObject(NULL_PEN));  // a stock object where a stock one was
+      }
+      EXPECT_FALSE(DeleteObject(obj));
+      ASSERT_TRUE(DeleteDC(dc));
+      HDC next = CreateCompatibleDC(nullptr);  // a bitmap may live in the next DC
+      EXPECT_NE(SelectObject(next, obj), nullptr);
+      ASSERT_TRUE(DeleteDC(next));
+      EXPECT_TRUE(DeleteObject(obj));
+    }
+  }
+  EXPECT_TRUE(DeleteDC(screen));
 }
 
 TEST(GdiDC, SaveAndRestoreBringBackTheWholeState) {
