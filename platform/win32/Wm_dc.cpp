@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/GdiInternal.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WmBackend.h"
@@ -43,17 +44,14 @@ class NullTarget : public gdi::DCTarget {
   gdi::Surface TargetSurface() override { return {}; }
 };
 
-struct DcRecord {
-  HWND hwnd;
-  bool window;
-};
-
 std::map<HWND, std::unique_ptr<SurfaceTarget>>& Targets() {
   static auto* t = new std::map<HWND, std::unique_ptr<SurfaceTarget>>;
   return *t;
 }
-std::map<HDC, DcRecord>& Dcs() {
-  static auto* d = new std::map<HDC, DcRecord>;
+// The window of each DC handed out for a window (null for the screen's). Every paint makes one and frees
+// it: kept in open addressing, so neither allocates.
+AddressMap<HWND>& Dcs() {
+  static auto* d = new AddressMap<HWND>;
   return *d;
 }
 
@@ -198,7 +196,7 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> cli
   if (w == Desktop()) {
     static NullTarget screen;
     HDC dc = gdi::CreateTargetDC(&screen, POINT { 0, 0 }, nullptr, nullptr);
-    if (dc) Dcs()[dc] = DcRecord { nullptr, false };
+    if (dc) Dcs().Insert(AddressMap<HWND>::Key(dc), nullptr);
     return dc;
   }
   Wnd* top = Root(w);
@@ -207,7 +205,7 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> cli
   vis.Translate(-origin.x, -origin.y);
   if (extraClip) vis.Intersect(*extraClip);
   HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, std::move(vis), w->handle);
-  if (dc) Dcs()[dc] = DcRecord { w->handle, window };
+  if (dc) Dcs().Insert(AddressMap<HWND>::Key(dc), w->handle);
   return dc;
 }
 
@@ -245,15 +243,14 @@ void LayeredStyleChanged(Wnd* w, bool wasLayered) {
 
 // DCs of a window that goes away are freed with it.
 void ReleaseDCsOf(Wnd* w) {
-  for (auto it = Dcs().begin(); it != Dcs().end();) {
-    Wnd* o = FromHandle(it->second.hwnd);
-    bool mine = it->second.hwnd == w->handle || (o && IsChild(w->handle, o->handle));
-    if (mine) {
-      DeleteDC(it->first);
-      it = Dcs().erase(it);
-    } else {
-      ++it;
-    }
+  std::vector<uintptr_t> mine;
+  Dcs().ForEach([&](uintptr_t dc, HWND hwnd) {
+    Wnd* o = FromHandle(hwnd);
+    if (hwnd == w->handle || (o && IsChild(w->handle, o->handle))) mine.push_back(dc);
+  });
+  for (uintptr_t dc : mine) {
+    Dcs().Erase(dc);
+    DeleteDC(reinterpret_cast<HDC>(dc));
   }
   if (IsTopLevel(w) || !w->parent) Targets().erase(w->handle);
 }
@@ -293,16 +290,14 @@ HDC GetDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_USESTYLE); }
 HDC GetWindowDC(HWND hwnd) { return GetDCEx(hwnd, nullptr, DCX_WINDOW | DCX_USESTYLE); }
 
 int ReleaseDC(HWND, HDC dc) {
-  auto it = Dcs().find(dc);
-  if (it == Dcs().end()) return 0;
-  Dcs().erase(it);
+  if (!Dcs().Erase(dc)) return 0;
   DeleteDC(dc);
   return 1;
 }
 
 HWND WindowFromDC(HDC dc) {
-  auto it = Dcs().find(dc);
-  return it == Dcs().end() ? nullptr : it->second.hwnd;
+  const HWND* hwnd = Dcs().Find(xj::AddressMap<HWND>::Key(dc));
+  return hwnd ? *hwnd : nullptr;
 }
 
 int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {

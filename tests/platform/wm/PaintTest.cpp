@@ -5,6 +5,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/display/Display.h"
 #include "platform/win32/WinGdi.h"
@@ -238,6 +239,43 @@ TEST_F(PaintTest, DcOfADestroyedWindowIsFreedWithIt) {
   GetWindowDC(w);
   EXPECT_EQ(GdiCounters().dcs, before + 2);
   DestroyWindow(w);
+  EXPECT_EQ(GdiCounters().dcs, before);
+}
+
+// Many DCs held at once, let go in a scattered order: each left still knows its window, each let go is
+// refused a second time, and a window going away frees its own and its children's DCs, no others.
+TEST_F(PaintTest, ManyWindowDcsKeepTheirWindowsWhateverOrderTheyGoIn) {
+  HWND a = Top(0, 0, 50, 40), b = Top(60, 0, 50, 40);
+  HWND child = Child(a, 5, 5, 10, 10);
+  const HWND owners[] = { a, b, child };
+  const int before = GdiCounters().dcs;
+  std::vector<std::pair<HDC, HWND>> held;
+  for (int i = 0; i < 150; ++i) {
+    HWND w = owners[i % 3];
+    held.push_back({ i % 2 ? GetWindowDC(w) : GetDC(w), w });
+  }
+  std::vector<bool> gone(held.size());
+  for (size_t i = 0; i < held.size(); i += 2) {
+    const size_t k = (i * 37) % held.size();  // a scattered walk
+    if (gone[k]) continue;
+    ASSERT_EQ(ReleaseDC(held[k].second, held[k].first), 1) << k;
+    EXPECT_EQ(ReleaseDC(held[k].second, held[k].first), 0) << k;
+    gone[k] = true;
+  }
+  int left = 0, ofB = 0;
+  for (size_t k = 0; k < held.size(); ++k) {
+    EXPECT_EQ(WindowFromDC(held[k].first), gone[k] ? nullptr : held[k].second) << k;
+    left += gone[k] ? 0 : 1;
+    ofB += !gone[k] && held[k].second == b ? 1 : 0;
+  }
+  ASSERT_GT(ofB, 0);
+  ASSERT_LT(ofB, left);
+  EXPECT_EQ(GdiCounters().dcs, before + left);
+  DestroyWindow(a);
+  EXPECT_EQ(GdiCounters().dcs, before + ofB);
+  for (size_t k = 0; k < held.size(); ++k)
+    if (!gone[k] && held[k].second == b) EXPECT_EQ(WindowFromDC(held[k].first), b) << k;
+  DestroyWindow(b);
   EXPECT_EQ(GdiCounters().dcs, before);
 }
 
