@@ -183,7 +183,8 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
       return;
     }
   auto& shared = xj::skin::TSharedByKey<TBitmap>::OfThread();
-  std::shared_ptr<TBitmap> made = shared.Find(key);
+  const size_t hash = shared.HashOf(key);
+  std::shared_ptr<TBitmap> made = shared.Find(key, hash);
   if (made) {
     Cnvs->Draw(AX, AY, made.get());
     Keep(std::move(key), std::move(made));
@@ -213,7 +214,7 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
-  shared.Add(key, made);
+  shared.Add(key, hash, made);
   Keep(std::move(key), std::move(made));
 }
 

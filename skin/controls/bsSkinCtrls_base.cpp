@@ -437,6 +437,7 @@ bool Uniform(const TRows& Rows, uint32_t& Value) {
 // changed), the rectangle and size, the geometry, and what the destination holds and draws with beforehand.
 struct TbsSkinGeometry::TFace {
   std::vector<int64_t> Key;
+  size_t KeyHash { 0 };  // the shared table's hash of Key
   // The face as built: the destination's pixel format and rows afterwards.
   TPixelFormat Format { pfDevice };
   int Width { 0 };
@@ -520,10 +521,11 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   bsKeyPicture(key, SB);
   AddFaceGeometryKey(key, R, W, H);
   auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
+  const size_t hash = shared.HashOf(key);
   std::shared_ptr<TFace> last;
-  if (!FFace || FFace->Key != key) {
+  if (!FFace || FFace->KeyHash != hash || FFace->Key != key) {
     last = std::move(FFace);
-    FFace = shared.Find(key);
+    FFace = shared.Find(key, hash);
   }
   if (FFace && FFace->CopyTo(B, FResizeMode)) return;
   BuildFaceImage(B, SB, R, W, H);
@@ -537,10 +539,11 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   const bool over = last && last.use_count() == 1;
   std::shared_ptr<TFace> face = over ? std::move(last) : std::make_shared<TFace>();
   if (over)
-    shared.Rekey(face->Key, key, face);
+    shared.Rekey(face->Key, face->KeyHash, key, hash, face);
   else
-    shared.Add(key, face);
+    shared.Add(key, hash, face);
   face->Key = std::move(key);
+  face->KeyHash = hash;
   face->Keep(B, after);
   FFace = std::move(face);
 }

@@ -568,6 +568,26 @@ TEST(SkinFace, ARebuiltPictureIsFoundByItsNewKeyAlone) {
     }
 }
 
+// Keys are told apart by their values, not by their hashes: keys given one hash each find their own
+// picture, through adding, looking up and moving, and a key never added finds nothing.
+TEST(SkinFace, KeysOfOneHashFindTheirOwnPictures) {
+  const std::vector<int64_t> first { 7, 0, -3 }, second { 7, 0, -4 }, moved { 7, 1, -4 }, never { 7, 0, -5 };
+  for (const size_t hash : { size_t(0), xj::skin::TSharedByKey<int>::HashOf(first) }) {
+    SCOPED_TRACE(hash);
+    xj::skin::TSharedByKey<int> table;
+    auto one = std::make_shared<int>(1), two = std::make_shared<int>(2);
+    table.Add(first, hash, one);
+    table.Add(second, hash, two);
+    EXPECT_EQ(table.Find(first, hash), one);
+    EXPECT_EQ(table.Find(second, hash), two);
+    EXPECT_EQ(table.Find(never, hash), nullptr);
+    table.Rekey(second, hash, moved, hash, two);
+    EXPECT_EQ(table.Find(moved, hash), two);
+    EXPECT_EQ(table.Find(second, hash), nullptr);
+    EXPECT_EQ(table.Find(first, hash), one);
+  }
+}
+
 namespace {
 
 // Counts its changes and, like a list with its bars, hands its skin data on to Child as it changes.
