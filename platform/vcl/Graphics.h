@@ -180,6 +180,7 @@ class TFont : public TGraphicsObject {
  private:
   void DataChanged();
   void RetireHandle();
+  bool MakesSameHandle(const TFont& F) const;
 
   TFontName FName { "MS Sans Serif" };
   int FHeight { -11 };

@@ -286,7 +286,7 @@ void TCanvas::TextRect(const TRect& Rect, int X, int Y, const AnsiString& Text) 
   Changing();
   RequiredState({ csHandleValid, csFontValid, csBrushValid });
   UINT options = ETO_CLIPPED;
-  if (FBrush.Style() == bsSolid && FBrush.Color() != clNone) options |= ETO_OPAQUE;
+  if (BrushOpaque(FBrush)) options |= ETO_OPAQUE;
   const RECT rc = Rect;
   ExtTextOutA(FHandle, X, Y, options, &rc, Text.data(), static_cast<UINT>(Text.size()), nullptr);
   Changed();

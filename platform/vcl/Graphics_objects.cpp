@@ -71,9 +71,7 @@ void TFont::Assign(TPersistent* Source) {
   if (f == this) return;
   // A handle this font made from properties the source has too stays: it is the one the new properties
   // would make. The change is announced all the same.
-  const bool same = FMadeHandle && FName == f->FName && FHeight == f->FHeight && FStyle == f->FStyle &&
-                    FCharset == f->FCharset && FPitch == f->FPitch && FEscapement == f->FEscapement &&
-                    FOrientation == f->FOrientation;
+  const bool same = FMadeHandle && MakesSameHandle(*f);
   FName = f->FName;
   FHeight = f->FHeight;
   FStyle = f->FStyle;
@@ -89,10 +87,14 @@ void TFont::Assign(TPersistent* Source) {
 
 bool TFont::Matches(const TFont* Source) const {
   if (!Source || Source == this) return Source == this;
-  return (!FHandle || FMadeHandle) && FName == Source->FName && FHeight == Source->FHeight &&
-         FStyle == Source->FStyle && FCharset == Source->FCharset && FPitch == Source->FPitch &&
-         FPixelsPerInch == Source->FPixelsPerInch && FColor == Source->FColor && FEscapement == Source->FEscapement &&
-         FOrientation == Source->FOrientation;
+  return (!FHandle || FMadeHandle) && MakesSameHandle(*Source) && FPixelsPerInch == Source->FPixelsPerInch &&
+         FColor == Source->FColor;
+}
+
+// The properties a handle is made from.
+bool TFont::MakesSameHandle(const TFont& F) const {
+  return FName == F.FName && FHeight == F.FHeight && FStyle == F.FStyle && FCharset == F.FCharset &&
+         FPitch == F.FPitch && FEscapement == F.FEscapement && FOrientation == F.FOrientation;
 }
 
 void TFont::RetireHandle() {

@@ -5,6 +5,7 @@
 
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/Scoped.h"
+#include "platform/win32/ShortMove.h"
 
 namespace xj::gdi {
 
@@ -426,39 +427,17 @@ bool IsStraightCopy(const BlitJob& job, const BlitShape& shape, const PatternSou
   return sv->Packed() ? job.fore.Code() == 0xCC : sv->convert == Convert::None && pat.solid;
 }
 
-// w pixels, n ≤ w ≤ 2n, as two moves of n that may overlap each other, every load before any store as
-// memmove's would.
-template <int N>
-inline void MoveTwo(uint32_t* d, const uint32_t* s, int w) {
-  uint32_t a[N], b[N];
-  std::memcpy(a, s, sizeof a);
-  std::memcpy(b, s + w - N, sizeof b);
-  std::memcpy(d, a, sizeof a);
-  std::memcpy(d + w - N, b, sizeof b);
-}
-
-// A row piece of w pixels. A frame's sides and the slivers of background between controls are a few pixels
-// wide, where the call to memmove costs more than the move.
-inline void MoveSpan(uint32_t* d, const uint32_t* s, int w) {
-  if (w > 8)
-    std::memmove(d, s, size_t(w) * 4);
-  else if (w >= 4)
-    MoveTwo<4>(d, s, w);
-  else if (w >= 2)
-    MoveTwo<2>(d, s, w);
-  else if (w == 1)
-    *d = *s;
-}
-
 // A plain copy of w × h pixels between rows step pixels apart: most blits are pieces of faces, many rows of
 // a few pixels each, so the rows are moved without going through the raster operation; where both sides'
 // rows follow one another in memory (a face as wide as the bitmap it lands on) they go in one move.
-void MoveRows(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int w, int h) {
+void MoveBox(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, int w, int h) {
   if (dStep == w && sStep == w) {
     std::memmove(d, s, size_t(w) * size_t(h) * 4);
     return;
   }
-  for (int y = 0; y < h; ++y, d += dStep, s += sStep) MoveSpan(d, s, w);
+  // A frame's sides and the slivers of background between controls are a few pixels wide.
+  xj::MoveRows(reinterpret_cast<uint8_t*>(d), dStep * 4, reinterpret_cast<const uint8_t*>(s), sStep * 4, h,
+               size_t(w) * 4);
 }
 
 void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
@@ -480,7 +459,7 @@ void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {
         ConvertRow(*sv, ds.At(x0, y), x1 - x0);
       }
     else if (job.fore.Code() == 0xCC)
-      MoveRows(ds.At(x0, y0), ds.Stride(), sv->At(x0 + dx, y0 + dy), sv->s.Stride, x1 - x0, y1 - y0);
+      MoveBox(ds.At(x0, y0), ds.Stride(), sv->At(x0 + dx, y0 + dy), sv->s.Stride, x1 - x0, y1 - y0);
     else
       for (int y = y0; y < y1; ++y) job.fore.Row(ds.At(x0, y), sv->At(x0 + dx, y + dy), nullptr, pat.color, x1 - x0);
   }

@@ -14,6 +14,7 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/win32/ShortMove.h"
 #include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -118,57 +119,11 @@ int Widen(uint8_t* D, const uint8_t* S, int N) {
 int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 #endif
 
-// A run of N bytes, from the size of Word to twice it, by two overlapping copies of Word, both read before
-// either is written.
-template <class Word>
-inline void CopyTwo(uint8_t* D, const uint8_t* S, size_t N) {
-  Word a, b;
-  std::memcpy(&a, S, sizeof a);
-  std::memcpy(&b, S + N - sizeof b, sizeof b);
-  std::memcpy(D, &a, sizeof a);
-  std::memcpy(D + N - sizeof b, &b, sizeof b);
-}
-
-struct TWide {
-  uint64_t Lo, Hi;
-};
-
-// A run of up to 32 bytes by two overlapping copies of the widest size that fits: the rows of a face's
-// pieces are mostly this short, shorter than a call to memmove.
-inline void CopyShort(uint8_t* D, const uint8_t* S, size_t N) {
-  if (N >= 16)
-    CopyTwo<TWide>(D, S, N);
-  else if (N >= 8)
-    CopyTwo<uint64_t>(D, S, N);
-  else if (N >= 4)
-    CopyTwo<uint32_t>(D, S, N);
-  else
-    for (size_t i = 0; i < N; ++i) D[i] = S[i];
-}
-
-// Rows of N bytes each, the copy chosen once for their length rather than again for every row: a piece is
-// mostly a narrow band many rows high.
-void CopyRows(uint8_t* D, ptrdiff_t DStride, const uint8_t* S, ptrdiff_t SStride, int64_t Rows, size_t N) {
-  auto each = [&](auto copy) {
-    for (int64_t y = 0; y < Rows; ++y, D += DStride, S += SStride) copy(D, S);
-  };
-  if (N > 32)
-    each([N](uint8_t* d, const uint8_t* s) { std::memmove(d, s, N); });
-  else if (N >= 16)
-    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<TWide>(d, s, N); });
-  else if (N >= 8)
-    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<uint64_t>(d, s, N); });
-  else if (N >= 4)
-    each([N](uint8_t* d, const uint8_t* s) { CopyTwo<uint32_t>(d, s, N); });
-  else
-    each([N](uint8_t* d, const uint8_t* s) { CopyShort(d, s, N); });
-}
-
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
     const size_t bytes = size_t(N) * size_t(DBytes);
     if (bytes <= 32)
-      CopyShort(D, S, bytes);
+      xj::MoveShort(D, S, bytes);
     else
       std::memmove(D, S, bytes);
   } else if (DBytes == 4) {
@@ -352,7 +307,7 @@ class TPieceCopier {
     }
     const uint8_t* f = From.At(l, t);
     if (FD.Bytes == From.Bytes) {
-      CopyRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
+      xj::MoveRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
       return;
     }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)

@@ -25,6 +25,19 @@ size_t BoundaryIn(const std::string& s, size_t col) {
   return i;
 }
 
+// Calls f with each line of text: "\r\n", a lone "\n" and a lone "\r" each end one.
+template <class F>
+void ForEachLine(std::string_view text, F f) {
+  for (size_t start = 0, i = 0;; ++i) {
+    const bool end = i == text.size();
+    if (!end && text[i] != '\r' && text[i] != '\n') continue;
+    f(text.substr(start, i - start));
+    if (end) return;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+}
+
 // Splits at "\r\n" only: the text given is already normalised.
 std::vector<std::string> SplitLines(const std::string& s) {
   std::vector<std::string> parts;
@@ -48,34 +61,23 @@ MemoText::MemoText() { SetText(""); }
 std::string MemoText::NormalBreaks(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < s.size() && s[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
-  }
+  bool first = true;
+  ForEachLine(s, [&](std::string_view line) {
+    if (!first) out += "\r\n";
+    first = false;
+    out += line;
+  });
   return out;
 }
 
-// Cut into lines as it is read, with no normalised copy of the whole text between: "\r\n", a lone "\n"
-// and a lone "\r" each end a line. A break never falls inside a character, so the case is applied line
-// by line as it would be to the whole.
+// Cut into lines as it is read, with no normalised copy of the whole text between. A break never falls
+// inside a character, so the case is applied line by line as it would be to the whole.
 void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
-  for (size_t start = 0, i = 0;; ++i) {
-    const bool end = i == text.size();
-    if (!end && text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(LineRec { std::string(text.substr(start, i - start)), {}, false });
+  ForEachLine(text, [&](std::string_view line) {
+    lines.push_back(LineRec { std::string(line), {}, false });
     EditText::ApplyCase(lines.back().text, FCase);
-    if (end) break;
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
+  });
   FLines.Assign(std::move(lines));
   FChangedFrom = 0;
   FWidths.clear();
