@@ -55,8 +55,10 @@ void SPDrawText(TCanvas* Cnvs, const AnsiString& S, const TRect& R) {
 
 void SPDrawText2(TCanvas* Cnvs, const AnsiString& S, const TRect& R) { SPDrawText3(Cnvs, S, R, 0); }
 
+// A line of a font is as high as the font whatever its characters: the height is that of no characters,
+// which measures none (lists and combo boxes draw every item through here).
 void SPDrawText3(TCanvas* Cnvs, const AnsiString& S, const TRect& R, int Offset) {
-  Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(S) / 2, S);
+  Cnvs->TextRect(R, R.Left + 2 + Offset, R.Top + RectHeight(R) / 2 - Cnvs->TextHeight(AnsiString()) / 2, S);
 }
 
 // ---- Background and screen ------------------------------------------------------------------------------

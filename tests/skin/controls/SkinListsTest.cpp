@@ -446,6 +446,39 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
   EXPECT_EQ(Px(c->ListBox(), 3, 8), ColorToRGB(clBtnShadow));
 }
 
+// Items are centred by their font's height, asked once of no characters: a line of any characters, of any
+// font the lists and combo boxes draw in, lands exactly where its own height would put it.
+TEST(ItemText, ALineSitsWhereItsOwnHeightWouldCentreIt) {
+  const struct {
+    const char* name;
+    int height;
+    TFontStyles style;
+  } fonts[] = {
+    { "宋体", 12, {} }, { "宋体", -15, { fsBold } }, { "Tahoma", 17, { fsItalic } }, { "DejaVu Sans", -9, {} }
+  };
+  const char* lines[] = { "线路 3", "Agjy|", "", "a\xD6", "  " };
+  for (const auto& f : fonts)
+    for (const char* line : lines)
+      for (const int rowHeight : { 20, 9, 1 }) {
+        TBitmap got, want;
+        for (TBitmap* b : { &got, &want }) {
+          b->SetSize(60, 24);
+          b->Canvas()->Font()->SetName(f.name);
+          b->Canvas()->Font()->SetHeight(f.height);
+          b->Canvas()->Font()->SetStyle(f.style);
+          b->Canvas()->Brush()->SetStyle(bsClear);
+        }
+        const TRect r(3, 2, 58, 2 + rowHeight);
+        SPDrawText3(got.Canvas(), line, r, -1);
+        TCanvas* w = want.Canvas();
+        w->TextRect(r, r.Left + 1, r.Top + rowHeight / 2 - w->TextHeight(line) / 2, line);
+        for (int y = 0; y < 24; ++y)
+          for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(got.Canvas()->Pixels(x, y), want.Canvas()->Pixels(x, y))
+                << f.name << " " << f.height << " '" << line << "' row " << rowHeight << " at " << x << "," << y;
+      }
+}
+
 namespace {
 
 class TListForm : public TForm {
