@@ -16,14 +16,16 @@
 
 // ---- TbsListBox -------------------------------------------------------------------------------------
 
-TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H) : FDC(DC), FSaved(SaveDC(DC)) {
+TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H, TCanvas* Lent)
+    : FDC(DC), FSaved(SaveDC(DC)), FCanvas(Lent ? Lent : &FOwn.emplace()) {
   OffsetViewportOrgEx(FDC, X, Y, nullptr);
   IntersectClipRect(FDC, 0, 0, W, H);
-  FCanvas.SetHandle(FDC);
+  FCanvas->SetHandle(FDC);
 }
 
+// The canvas lets go of the DC before it is restored: what it selected goes with the row.
 TbsRowOnDC::~TbsRowOnDC() {
-  FCanvas.SetHandle(nullptr);
+  FCanvas->SetHandle(nullptr);
   RestoreDC(FDC, FSaved);
 }
 
@@ -353,7 +355,7 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   if (Direct(Paint, State)) {
     TBitmap& b = Paint->Face(face, w, f);
     Cnvs->Draw(R.Left, R.Top, &b);
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height());
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height(), &Paint->Rows);
     SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
     return;
   }
@@ -393,7 +395,7 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
 void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
   if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
   if (Direct(Paint, State)) {
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height());
+    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
     DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
     return;
   }
@@ -406,8 +408,10 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
 bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
   const int column = std::min(DefaultColumn(), W);
-  C->Brush()->SetColor(clWindow);
-  C->FillRect(TRect(0, 0, column, H));
+  if (column > 0) {
+    C->Brush()->SetColor(clWindow);
+    C->FillRect(TRect(0, 0, column, H));
+  }
   const TRect bounds(column, 0, W, H);
   TFont* font = Frame ? Frame->Font() : Font();
   C->Font()->SetName(font->Name());

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/vcl/StdCtrls.h"
@@ -23,20 +24,23 @@ class TCustomImageList;
 typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State)>
     TbsDrawSkinItemEvent;
 
-// A canvas of its own for one item drawn straight onto a DC: the origin at the item's top-left and
-// everything clipped to W x H there, as in a bitmap of the item; the DC is left as it was found.
+// A canvas for one item drawn straight onto a DC: the origin at the item's top-left and everything
+// clipped to W x H there, as in a bitmap of the item; the DC is left as it was found. The canvas is one
+// of its own, or Lent: the rows of one paint share one, keeping its font and brush handles from row to
+// row, so each row sets every property it draws with.
 class TbsRowOnDC {
  public:
-  TbsRowOnDC(HDC DC, int X, int Y, int W, int H);
+  TbsRowOnDC(HDC DC, int X, int Y, int W, int H, TCanvas* Lent = nullptr);
   ~TbsRowOnDC();
   TbsRowOnDC(const TbsRowOnDC&) = delete;
   TbsRowOnDC& operator=(const TbsRowOnDC&) = delete;
-  TCanvas* Canvas() { return &FCanvas; }
+  TCanvas* Canvas() { return FCanvas; }
 
  private:
   HDC FDC;
   int FSaved;
-  TCanvas FCanvas;
+  std::optional<TCanvas> FOwn;
+  TCanvas* FCanvas;
 };
 
 class TbsListBox : public TListBox {
@@ -81,6 +85,7 @@ class TbsListBox : public TListBox {
     int Count { 0 }, Current { -1 }, SelCount { 0 };
     bool Focused { false };
     HDC DC { nullptr };
+    TCanvas Rows;  // lent to each row drawn straight onto DC
     std::vector<TFace> Faces;
     TBitmap& Face(const TRect& Source, int Width, TbsSkinCustomListBox* F);
   };

@@ -626,6 +626,40 @@ TEST_F(CheckListTest, TheMouseAndSpaceToggleTheBoxAndTheFrameIsTheSender) {
   EXPECT_EQ(States(b), (std::vector<int> { 1, 2, 0 }));
 }
 
+// The rows of one paint share a canvas: what a row leaves set (a clear brush, a box's pen and brush, the
+// selection's colours, the skin's font) never reaches the next, so every row shows as it does alone.
+TEST_F(CheckListTest, EveryRowOfAPaintShowsAsItDoesAlone) {
+  LoadTestSkin();
+  for (const bool skinned : { false, true }) {
+    auto* all = NewCheckList(10, 10, 110);
+    auto* one = NewCheckList(130, 10, 110);
+    for (auto* b : { all, one }) {
+      if (skinned) b->SetSkinData(skin);
+      b->SetMultiSelect(true);
+      Fill(b, 6, "线路 ");
+      b->SetChecked(1, true);
+      b->SetState(3, cbGrayed);
+      b->SetSelected(2, true);
+      b->SetSelected(3, true);
+    }
+    all->SetRowCount(5);
+    one->SetRowCount(1);
+    Show();
+    const int h = all->ListBox()->ItemHeight(), w = all->ListBox()->Width();
+    ASSERT_EQ(one->ListBox()->Width(), w);
+    for (int i = 0; i < 5; ++i) {
+      one->SetTopIndex(i);
+      xt::PumpUntilIdle();
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+          ASSERT_EQ(Px(one->ListBox(), x, y), Px(all->ListBox(), x, i * h + y))
+              << (skinned ? "skinned" : "default") << " row " << i << " at " << x << "," << y;
+    }
+    delete all;
+    delete one;
+  }
+}
+
 TEST_F(CheckListTest, LooksWithAndWithoutCheckPicturesInTheSkin) {
   auto* b = NewCheckList(10, 10, 130, 100);
   Fill(b, 3);
