@@ -150,10 +150,12 @@ TOwnerDrawState TbsListBox::GetState(int Index) {
   return StateOf(Index, rows);
 }
 
+// A list of one selection has no count of them to ask for (the native list answers LB_ERR): its
+// current item is its selection.
 void TbsListBox::ReadRows(TRowPaint& Rows) {
   Rows.Count = Items()->Count();
   Rows.Current = ItemIndex();
-  Rows.SelCount = SelCount();
+  Rows.SelCount = MultiSelect() ? SelCount() : 0;
   Rows.Focused = Focused();
 }
 
