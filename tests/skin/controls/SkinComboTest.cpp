@@ -10,6 +10,8 @@
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
 #include <filesystem>
+#include <functional>
+#include <utility>
 
 using namespace skinctl;
 
@@ -576,6 +578,49 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   EXPECT_FALSE(c->InnerEdit()->EditTransparent());
   EXPECT_EQ(Px(c, c->FaceRect().Right - 4, 4), ColorToRGB(clWindow)) << "the edit paints its own background";
   Gallery(c, "bsSkinBoxCtrls", "second");
+}
+
+// The face keeps the item it read while only moves, the item height and questions reach the list, as on
+// a skin switch; whatever else reaches the list, by any way, shows on the face as the list left it.
+TEST_F(ComboTest, TheFaceShowsTheListsItemAfterEveryKindOfChange) {
+  using Change = std::function<void(TbsSkinCustomComboBox*)>;
+  const std::pair<const char*, Change> changes[] = {
+    { "selection sent to the window",
+      [](auto* c) { SendMessageA(c->PopupList()->ListBox()->Handle(), LB_SETCURSEL, 3, 0); } },
+    { "selection performed", [](auto* c) { c->PopupList()->ListBox()->Perform(LB_SETCURSEL, 0, 0); } },
+    { "text replaced", [](auto* c) { c->Items()->SetStrings(1, "线路 四十二"); } },
+    { "item inserted before", [](auto* c) { c->Items()->Insert(0, "新的"); } },
+    { "item deleted", [](auto* c) { c->Items()->Delete(1); } },
+    { "items cleared", [](auto* c) { c->Items()->Clear(); } },
+    { "sorted anew", [](auto* c) { c->SetSorted(true); } },
+    { "key in the open list",
+      [](auto* c) {
+        c->DropDown();
+        c->PopupList()->ListBox()->Perform(WM_KEYDOWN, VK_DOWN, 0);
+        c->PopupList()->ListBox()->Perform(WM_KEYUP, VK_DOWN, 0);
+      } },
+    { "skin switched", [this](auto*) { LoadSecondSkin(); } },
+  };
+  LoadTestSkin();
+  for (const auto& [name, change] : changes) {
+    auto* c = NewCombo(10, 10, 4, 90, 22);
+    c->Items()->SetStrings(0, "z last");
+    c->SetSkinData(skin);
+    c->SetItemIndex(1);
+    ShowUnfocused();
+    xt::PumpUntilIdle();
+    change(c);
+    c->Invalidate();
+    xt::PumpUntilIdle();
+    auto* fresh = NewCombo(10, 40, 0, 90, 22);
+    fresh->SetSkinData(skin);
+    for (int i = 0; i < c->Items()->Count(); ++i) fresh->Items()->Add(c->Items()->Strings(i));
+    fresh->SetItemIndex(c->FaceItemIndex());
+    xt::PumpUntilIdle();
+    EXPECT_EQ(FacePixels(c), FacePixels(fresh)) << name;
+    delete c;
+    delete fresh;
+  }
 }
 
 TEST_F(ComboTest, OwnerDrawingGetsTheFaceBufferAndTheListItsItems) {
