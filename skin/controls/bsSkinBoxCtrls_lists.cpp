@@ -406,27 +406,28 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
 }
 
-// A row of W x H in the default look; false when a draw handler freed the list.
+// A row of W x H in the default look; false when a draw handler freed the list. The fills take the
+// system colours' own brushes, which are never made or freed: the rows of a paint leave the canvas brush
+// clear, as the text wants it, where making it solid for each fill and clear again dropped its handle twice
+// a row. A draw handler is handed the brush in the row's colour.
 bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
   const int column = std::min(DefaultColumn(), W);
-  if (column > 0) {
-    C->Brush()->SetColor(clWindow);
-    C->FillRect(TRect(0, 0, column, H));
-  }
-  const TRect bounds(column, 0, W, H);
+  const bool selected = State.Contains(odSelected);
   TFont* font = Frame ? Frame->Font() : Font();
   C->Font()->SetName(font->Name());
   C->Font()->SetStyle(font->Style());
   C->Font()->SetHeight(font->Height());
-  const bool selected = State.Contains(odSelected);
-  C->Brush()->SetColor(selected ? clHighlight : clWindow);
   C->Font()->SetColor(selected ? clHighlightText : font->Color());
-  C->FillRect(bounds);
+  HDC dc = C->Handle();
+  const RECT left { 0, 0, column, H }, rest { column, 0, W, H };
+  if (column > 0) FillRect(dc, &left, GetSysColorBrush(COLOR_WINDOW));
+  FillRect(dc, &rest, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const TRect bounds(column, 0, W, H);
   TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
   DrawItemExtra(C, Index, W, H, t, false);
-  C->Brush()->SetColor(selected ? clHighlight : clWindow);
   if (Frame && Frame->OnDrawItem) {
+    C->Brush()->SetColor(selected ? clHighlight : clWindow);
     const auto life = LifeToken();
     Frame->OnDrawItem(C, Index, W, H, t, State);
     if (life.expired()) return false;

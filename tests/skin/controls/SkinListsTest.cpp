@@ -1031,8 +1031,11 @@ TEST_F(CheckListTest, ItemsAddedAndDeletedFromInsideDrawClickAndBarEventsKeepThe
   Fill(l, 8);
   int drawn = 0;
   std::function<void()> duringDraw;
-  l->OnDrawItem = On<TbsDrawSkinItemEvent>([&](TCanvas* C, int Index, int, int, TRect& T, TOwnerDrawState) {
+  l->OnDrawItem = On<TbsDrawSkinItemEvent>([&](TCanvas* C, int Index, int, int, TRect& T, TOwnerDrawState S) {
     ++drawn;
+    // The handler is handed the brush in its row's colour.
+    EXPECT_EQ(C->Brush()->Style(), bsSolid);
+    EXPECT_EQ(C->Brush()->Color(), S.Contains(odSelected) ? clHighlight : clWindow) << Index;
     C->TextOut(T.Left, T.Top, l->Items()->Strings(Index));
     if (auto f = std::exchange(duringDraw, nullptr)) f();
   });
