@@ -390,8 +390,11 @@ void DropStrikeTables(void* face) {
   f->generic.data = nullptr;
 }
 
+// A face whose client slot holds something else reads no strike tables here.
 StrikeTables& TablesOf(FT_Face face) {
-  if (face->generic.finalizer != DropStrikeTables) {
+  static StrikeTables none;
+  if (face->generic.finalizer && face->generic.finalizer != DropStrikeTables) return none;
+  if (!face->generic.finalizer) {
     auto* t = new StrikeTables;
     if (face->stream && face->stream->base) {
       const FontBytes file { face->stream->base, size_t(face->stream->size) };
