@@ -80,7 +80,7 @@ bool WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
   b.top = LONG(std::clamp<int64_t>(bounds.top, -kMaxOrigin, kMaxOrigin));
   b.right = b.left + extent(bounds.left, bounds.right);
   b.bottom = b.top + extent(bounds.top, bounds.bottom);
-  if (SameRect(b, w.bounds) && !w.spanStart.empty()) return false;
+  if (SameRect(b, w.bounds) && w.placed) return false;
   int newW = b.right - b.left, newH = b.bottom - b.top;
   const bool resized = newW != w.Width() || newH != w.Height();
   w.bounds = b;
@@ -90,7 +90,8 @@ bool WindowStore::SetBounds(StoredWindow& w, const RECT& bounds) {
     for (int y = 0; keepW > 0 && y < keepH; ++y) std::memcpy(kept.Row(y), w.pixels.Row(y), size_t(keepW) * 4);
     w.pixels = std::move(kept);
   }
-  if (resized || w.spanStart.empty()) RebuildSpans(w);
+  if (resized) w.spansStale = true;
+  w.placed = true;
   return true;
 }
 
@@ -100,28 +101,29 @@ bool WindowStore::SetShape(StoredWindow& w, std::optional<std::vector<RECT>> rec
   };
   if (rects.has_value() == w.shape.has_value() && (!rects || same(*rects, *w.shape))) return false;
   w.shape = std::move(rects);
-  RebuildSpans(w);
+  w.spansStale = true;
   return true;
 }
 
-void WindowStore::RebuildSpans(StoredWindow& w) {
-  int width = w.Width(), height = w.Height();
-  w.spanStart.assign(size_t(height) + 1, 0);
-  w.spans.clear();
-  if (!w.shape) {
+void StoredWindow::RebuildSpans() const {
+  spansStale = false;
+  int width = Width(), height = Height();
+  spanStart.assign(size_t(height) + 1, 0);
+  spans.clear();
+  if (!shape) {
     for (int y = 0; y < height; ++y) {
-      w.spanStart[y] = uint32_t(w.spans.size());
-      if (width > 0) w.spans.emplace_back(0, width);
+      spanStart[y] = uint32_t(spans.size());
+      if (width > 0) spans.emplace_back(0, width);
     }
-    w.spanStart[height] = uint32_t(w.spans.size());
+    spanStart[height] = uint32_t(spans.size());
     return;
   }
   // Bucket the clipped rectangles' spans by row in one flat array (counted first, then placed), then sort
   // and merge each row so overlaps count once. A shape is rebuilt on every resize of a skinned window.
   RECT window { 0, 0, width, height };
   std::vector<RECT> clipped;
-  clipped.reserve(w.shape->size());
-  for (const RECT& r : *w.shape) {
+  clipped.reserve(shape->size());
+  for (const RECT& r : *shape) {
     RECT c = IntersectRects(NormalizedBounds(r), window);
     if (!RectEmpty(c)) clipped.push_back(c);
   }
@@ -134,17 +136,17 @@ void WindowStore::RebuildSpans(StoredWindow& w) {
   for (const RECT& c : clipped)
     for (int y = c.top; y < c.bottom; ++y) bucketed[next[size_t(y)]++] = { int(c.left), int(c.right) };
   for (int y = 0; y < height; ++y) {
-    w.spanStart[y] = uint32_t(w.spans.size());
+    spanStart[y] = uint32_t(spans.size());
     auto first = bucketed.begin() + fill[size_t(y)], last = bucketed.begin() + fill[size_t(y) + 1];
     if (!std::is_sorted(first, last)) std::sort(first, last);
     for (auto it = first; it != last; ++it) {
-      if (w.spans.size() > w.spanStart[y] && it->first <= w.spans.back().second)
-        w.spans.back().second = std::max(w.spans.back().second, it->second);
+      if (spans.size() > spanStart[y] && it->first <= spans.back().second)
+        spans.back().second = std::max(spans.back().second, it->second);
       else
-        w.spans.push_back(*it);
+        spans.push_back(*it);
     }
   }
-  w.spanStart[height] = uint32_t(w.spans.size());
+  spanStart[height] = uint32_t(spans.size());
 }
 
 RECT CopyRgbInto(Image& pixels, const SurfaceView& surface, const RECT& area) {

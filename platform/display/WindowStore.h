@@ -16,7 +16,10 @@ struct StoredWindow {
   int Width() const { return bounds.right - bounds.left; }
   int Height() const { return bounds.bottom - bounds.top; }
   // The merged spans [x0, x1) of the window region on row y (window coordinates), clipped to the window.
+  // Worked out when first asked for after the shape or the size changed: only a composed desktop asks,
+  // and a popup shown, shaped and closed again is never composed.
   std::span<const std::pair<int, int>> RowSpans(int y) const {
+    if (spansStale) RebuildSpans();
     return { spans.data() + spanStart[y], spans.data() + spanStart[y + 1] };
   }
   bool Contains(int x, int y) const;  // inside the window and its region
@@ -44,13 +47,18 @@ struct StoredWindow {
   // While set, the drawer's own pixels, read in place instead of the window's own.
   SurfaceView lent;
   SurfaceView Pixels() const { return lent.pixels ? lent : Own().View(); }
-  // Row index into `spans` (Height() + 1 entries), rebuilt whenever the shape or the size changes.
-  std::vector<uint32_t> spanStart;
-  std::vector<std::pair<int, int>> spans;
 
  private:
   friend class WindowStore;
-  mutable Image pixels;  // empty until Own() makes it
+  void RebuildSpans() const;
+
+  mutable Image pixels;   // empty until Own() makes it
+  bool placed { false };  // given bounds at least once
+  // Row index into `spans` (Height() + 1 entries), made anew when asked for after the shape or the size
+  // changed.
+  mutable bool spansStale { true };
+  mutable std::vector<uint32_t> spanStart;
+  mutable std::vector<std::pair<int, int>> spans;
 };
 
 class WindowStore {
@@ -75,8 +83,6 @@ class WindowStore {
   void ComposeInto(Image& desktop) const;
 
  private:
-  static void RebuildSpans(StoredWindow& w);
-
   std::unordered_map<WindowId, StoredWindow> FWindows;
   std::vector<WindowId> FOrder;
   WindowId FNextId { 1 };

@@ -179,6 +179,24 @@ TEST(HeadlessDisplay, ShapesCutWindowsAndOverlapsCountOnce) {
   EXPECT_EQ(d.DesktopPixels().At(80, 80), kGreen);
 }
 
+TEST(HeadlessDisplay, AWindowComposedAndThenSizedShowsAtItsNewSize) {
+  // Composed once at 40 x 40, then one pixel wider and one taller, then narrower than before; moved.
+  HeadlessBackend d;
+  ShowSolid(d, { 0, 0, 100, 100 }, kRed);
+  WindowId w = ShowSolid(d, { 0, 0, 40, 40 }, kGreen);
+  EXPECT_EQ(d.DesktopPixels().At(40, 10), kRed);
+  for (RECT r : { RECT { 0, 0, 41, 41 }, RECT { 0, 0, 20, 41 }, RECT { 5, 0, 25, 41 } }) {
+    d.SetBounds(w, r);
+    TestSurface s(r.right - r.left, r.bottom - r.top, kGreen);
+    d.Present(w, s.View(), { 0, 0, s.width, s.height });
+    const Image desktop = d.DesktopPixels();
+    EXPECT_EQ(desktop.At(r.right - 1, 10), kGreen) << r.right;
+    EXPECT_EQ(desktop.At(r.right, 10), kRed) << r.right;
+    EXPECT_EQ(desktop.At(r.left, 40), kGreen) << r.right;
+    EXPECT_EQ(desktop.At(r.left, 41), kRed) << r.right;
+  }
+}
+
 TEST(HeadlessDisplay, LayeredWindowsBlendWithWhatIsBelow) {
   HeadlessBackend d;
   ShowSolid(d, { 0, 0, 40, 40 }, 0x204060);
