@@ -3,24 +3,19 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <typeinfo>
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
+#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
 // ---- The skin-change walk -------------------------------------------------------------------------------
 
 namespace {
-
-// The class library's own class chain answers for the windowed skinned controls (most of a form's)
-// cheaper than the language's cross cast; other targets are found by the cast.
-IbsSkinChangeTarget* TargetOf(TControl* Control) {
-  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
-  return dynamic_cast<IbsSkinChangeTarget*>(Control);
-}
 
 // The skin-change walk going on on this thread, by its number (0: none).
 thread_local uint64_t gChangeWalk = 0;
@@ -30,41 +25,97 @@ thread_local uint64_t gChangeWalks = 0;
 
 // A control whose parent handed it its skin data during this walk (a list its bars, a combo box its
 // list) has taken the change already: changing it again would only do the same work twice.
-bool bsChangedInThisWalk(TControl* Control) {
-  auto* c = Control->Is<TbsSkinControl>() ? static_cast<TbsSkinControl*>(Control) : nullptr;
-  return c && gChangeWalk != 0 && c->FChangedInWalk == gChangeWalk;
+bool bsChangedInThisWalk(const TbsSkinControl* Control) {
+  return gChangeWalk != 0 && Control->FChangedInWalk == gChangeWalk;
 }
 
 namespace {
 
+// The controls the walks on this thread are going through, each with its life token: the windows'
+// children are laid out here, one window's above its parent's, so that a walk allocates nothing for
+// each window and a walk within a walk (a change that changes others) stacks on the one outside it.
+using TWalkStack = std::vector<std::pair<TControl*, std::weak_ptr<const void>>>;
+thread_local TWalkStack gWalkStack;
+
+// Drops what a walk laid out on the stack, however the walk ends.
+class TWalkFrame {
+ public:
+  explicit TWalkFrame(TWalkStack& Stack) : FStack(Stack), FBase(Stack.size()) {}
+  ~TWalkFrame() { FStack.resize(FBase); }
+  size_t Base() const { return FBase; }
+
+ private:
+  TWalkStack& FStack;
+  size_t FBase;
+};
+
+// What the walk needs to know of a control, all given by its type: whether it is a windowed skinned
+// control, whether it may have children, and where its skin-change part lies from its control part.
+struct TWalkKind {
+  static constexpr ptrdiff_t kNoTarget = PTRDIFF_MIN;
+  bool SkinControl {};
+  bool Window {};
+  ptrdiff_t Target { kNoTarget };
+};
+
+// The language's cross cast to the skin-change part searches the type's bases at every call; its answer
+// is the same for every object of one type whose control part lies at one place in it, so it is sought
+// once for each type and place (the class library's class chain answers the windowed skinned controls).
+TWalkKind KindOf(TControl* Control) {
+  using TKey = std::pair<const std::type_info*, ptrdiff_t>;
+  thread_local TbsRecent<TKey, TWalkKind, 16> kinds;
+  const auto* part = reinterpret_cast<const char*>(Control);
+  const TKey key(&typeid(*Control), part - static_cast<const char*>(dynamic_cast<const void*>(Control)));
+  if (const TWalkKind* known = kinds.Find(key)) return *known;
+  TWalkKind kind;
+  kind.SkinControl = Control->Is<TbsSkinControl>();
+  kind.Window = kind.SkinControl || Control->Is<TWinControl>();
+  IbsSkinChangeTarget* target =
+      kind.SkinControl ? static_cast<TbsSkinControl*>(Control) : dynamic_cast<IbsSkinChangeTarget*>(Control);
+  if (target) kind.Target = reinterpret_cast<const char*>(target) - part;
+  return kinds.Keep(key, kind);
+}
+
+// The control at Slot of the stack, then its children.
 template <class Visit>
-void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
-  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
-    Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
-    const auto life = Control->LifeToken();
-    if (!bsChangedInThisWalk(Control)) Visit_(target);
-    if (life.expired()) return;  // the change ran a handler that freed it (and its children)
+void Walk(TWalkStack& Stack, size_t Slot, TbsSkinData* Data, const Visit& Visit_) {
+  TControl* const control = Stack[Slot].first;
+  const TWalkKind kind = KindOf(control);
+  auto* const target = kind.Target == TWalkKind::kNoTarget
+                           ? nullptr
+                           : reinterpret_cast<IbsSkinChangeTarget*>(reinterpret_cast<char*>(control) + kind.Target);
+  if (target && (!Data || target->SkinData() == Data)) {
+    control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
+    if (!kind.SkinControl || !bsChangedInThisWalk(static_cast<TbsSkinControl*>(control))) Visit_(target);
+    if (Stack[Slot].second.expired()) return;  // the change ran a handler that freed it (and its children)
   }
-  if (!Control->Is<TWinControl>()) return;
-  auto* parent = static_cast<TWinControl*>(Control);
+  if (!kind.Window) return;
+  auto* parent = static_cast<TWinControl*>(control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
   // went away meanwhile.
   const int n = parent->ControlCount();
   if (n == 0) return;
-  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> children;
-  children.reserve(size_t(n));
+  TWalkFrame frame(Stack);
   for (int i = 0; i < n; ++i) {
     TControl* c = parent->Controls(i);
-    children.emplace_back(c, c->LifeToken());
+    Stack.emplace_back(c, c->LifeToken());
   }
-  for (const auto& [child, life] : children)
-    if (!life.expired()) Walk(child, Data, Visit_);
+  for (size_t k = frame.Base(); k < frame.Base() + size_t(n); ++k)
+    if (!Stack[k].second.expired()) Walk(Stack, k, Data, Visit_);
+}
+
+template <class Visit>
+void WalkFrom(TControl* Root, TbsSkinData* Data, const Visit& Visit_) {
+  TWalkStack& stack = gWalkStack;
+  TWalkFrame frame(stack);
+  stack.emplace_back(Root, Root->LifeToken());
+  Walk(stack, frame.Base(), Data, Visit_);
 }
 
 }  // namespace
 
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
-  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
+  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
 }
 
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
@@ -72,7 +123,7 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
   // at the end of the walk shows the same.
   TPaintLater later;
   xj::TemporaryChange walk(gChangeWalk, ++gChangeWalks);
-  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
   later.Flush();
 }
 

@@ -162,7 +162,7 @@ class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {
   bool IsSkinDataNameStored() const { return true; }
 
  private:
-  friend bool bsChangedInThisWalk(TControl* Control);
+  friend bool bsChangedInThisWalk(const TbsSkinControl* Control);
   uint64_t FChangedInWalk { 0 };  // the skin-change walk that changed it already (see SetSkinData)
 };
 

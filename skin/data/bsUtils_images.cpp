@@ -826,7 +826,7 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 namespace {
 
 // The regions cut lately, by everything they were cut from: controls of one kind and size on a new skin
-// cut their shape once between them.
+// cut their shape once between them, and a skin switched back to finds the shapes it gave before.
 class TRegionMemo {
  public:
   static TRegionMemo& OfThread() {
@@ -851,7 +851,7 @@ class TRegionMemo {
   }
 
  private:
-  TbsRecent<std::vector<int64_t>, std::vector<uint8_t>, 16> FKept;  // each shape's region data
+  TbsRecent<std::vector<int64_t>, std::vector<uint8_t>, 32> FKept;  // each shape's region data
 };
 
 // A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
@@ -929,10 +929,9 @@ class TMaskGrid {
 // The black runs of the resized mask's pieces where the window puts them, appended to Runs straight from
 // the mask's pixels, with no bitmap or region for each piece. False, with nothing appended, for a mask
 // only the canvas reads, a piece that would stretch, or one of more than a few million pixels.
-bool GridPieceRuns(const TNineSlice& G, TBitmap* Mask, int NewWidth, std::vector<RECT>& Runs) {
+bool GridPieceRuns(const TNineSlice& G, TBitmap* Mask, const std::vector<uint8_t>& black, int NewWidth,
+                   std::vector<RECT>& Runs) {
   constexpr int64_t kMaxPiecePixels = int64_t(1) << 22;
-  const TBlack kept = KeptBlackOf(Mask);
-  const std::vector<uint8_t>& black = *kept;
   if (black.empty()) return false;
   const TPoint at[] = { TPoint(0, G.NCl.Top), TPoint(G.NCl.Right, G.NCl.Top), TPoint(0, 0), TPoint(0, G.NCl.Bottom) };
   bool drawn = true;
@@ -972,14 +971,30 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
-  std::vector<int64_t> key { NewWidth, NewHeight };
-  bsKeyPicture(key, Mask);
+  // Led by what the key ends in: the mask's black (1) or the picture itself (0).
+  std::vector<int64_t> shape { 0, NewWidth, NewHeight, Mask->Width(), Mask->Height() };
   for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(key, *p);
-  bsKeyRect(key, ClRect);
-  bsKeyRect(key, NewClRect);
+    bsKeyPoint(shape, *p);
+  bsKeyRect(shape, ClRect);
+  bsKeyRect(shape, NewClRect);
+  // Cut from a small mask's black alone (no piece stretched), a shape is kept under that black: a mask
+  // read anew (each load brings new pictures) with the same black finds it again. One cut otherwise, or
+  // from a larger mask (whose black would make a long key), is kept under the picture itself.
+  constexpr int64_t kBlackKeyPixels = 64 * 64;
+  TBlack kept = int64_t(Mask->Width()) * Mask->Height() <= kBlackKeyPixels ? KeptBlackOf(Mask) : nullptr;
+  std::vector<int64_t> byBlack;
+  if (kept && !kept->empty()) {
+    byBlack = shape;
+    byBlack[0] = 1;
+    const size_t at = byBlack.size();
+    byBlack.resize(at + (kept->size() + 7) / 8, 0);
+    std::memcpy(byBlack.data() + at, kept->data(), kept->size());
+  }
+  std::vector<int64_t> byPicture = std::move(shape);
+  bsKeyPicture(byPicture, Mask);
   TRegionMemo& memo = TRegionMemo::OfThread();
-  if (memo.Find(key, Rgn)) return;
+  if ((!byBlack.empty() && memo.Find(byBlack, Rgn)) || memo.Find(byPicture, Rgn)) return;
+  if (!kept) kept = KeptBlackOf(Mask);
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   // Every piece that exists counts, and the client with them: a skin without a client area or without
@@ -987,7 +1002,8 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
   thread_local std::vector<RECT> runs;
   runs.clear();
   HRGN result = nullptr;
-  if (GridPieceRuns(g, Mask, NewWidth, runs)) {
+  const bool grid = GridPieceRuns(g, Mask, *kept, NewWidth, runs);
+  if (grid) {
     if (!IsNullRect(NewClRect))
       runs.push_back(RECT { NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom });
     result = RunsRegion(runs, RECT { 0, 0, std::max(NewWidth, 0), std::max(NewHeight, 0) });
@@ -999,7 +1015,7 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     DeleteObject(result);
     result = nullptr;
   }
-  memo.Keep(std::move(key), result);
+  memo.Keep(grid && !byBlack.empty() ? std::move(byBlack) : std::move(byPicture), result);
   Rgn = result;
 }
 

@@ -3,8 +3,9 @@
 #include "skin/form/bsSkinForm.h"
 #include "skin/form/bsSkinFormPrivate.h"
 
+#include <algorithm>
 #include <string_view>
-#include <unordered_set>
+#include <vector>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/win32/Scoped.h"
@@ -328,22 +329,26 @@ void RurIvozedevUzivEred::LoadObjects() {
   // Records of one name read one section and stand on one place of the frame; the form finds its objects
   // by name, so the first (the one a lookup by name finds) is the one it uses: each name gives one object,
   // however often it is listed.
-  std::unordered_set<std::string_view> names;
+  // A frame has a few dozen records: the names seen are looked through, and the records told apart by
+  // the class library's class chain, cheaper than a set's nodes and the language's casts.
+  std::vector<std::string_view> names;
+  names.reserve(size_t(list->Count()));
   for (int i = 0; i < list->Count(); ++i) {
     auto* rec = static_cast<TbsDataSkinObject*>(list->Items(i));
     // Menu records belong to the menus.
-    if (dynamic_cast<TbsDataSkinMainMenuItem*>(rec) || dynamic_cast<TbsDataSkinMenuItem*>(rec) ||
-        dynamic_cast<TbsDataSkinMainMenuBarButton*>(rec))
+    if (rec->Is<TbsDataSkinMainMenuItem>() || rec->Is<TbsDataSkinMenuItem>() || rec->Is<TbsDataSkinMainMenuBarButton>())
       continue;
-    if (!names.insert(rec->IDName).second) continue;
+    const std::string_view name = rec->IDName;
+    if (std::find(names.begin(), names.end(), name) != names.end()) continue;
+    names.push_back(name);
     std::unique_ptr<TbsActiveSkinObject> o;
-    if (dynamic_cast<TbsDataSkinStdButton*>(rec))
+    if (rec->Is<TbsDataSkinStdButton>())
       o = std::make_unique<TbsSkinStdButtonObject>(this, rec);
-    else if (dynamic_cast<TbsDataSkinButton*>(rec))
+    else if (rec->Is<TbsDataSkinButton>())
       o = std::make_unique<TbsSkinButtonObject>(this, rec);
-    else if (auto* cap = dynamic_cast<TbsDataSkinCaption*>(rec))
-      o = std::make_unique<TbsSkinCaptionObject>(this, cap);
-    else if (dynamic_cast<TbsDataUserObject*>(rec))
+    else if (rec->Is<TbsDataSkinCaption>())
+      o = std::make_unique<TbsSkinCaptionObject>(this, static_cast<TbsDataSkinCaption*>(rec));
+    else if (rec->Is<TbsDataUserObject>())
       o = std::make_unique<TbsUserObject>(this, rec);
     if (o) FObjects.push_back(std::move(o));
   }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -634,4 +636,70 @@ TEST_F(SkinBaseTest, AWalkChangesEachControlOnceThoughItsParentHandsTheSkinOn) {
   parent->Child = handed;
   parent->SetSkinData(skin);
   EXPECT_EQ(handed->Changes, 7);
+}
+
+namespace {
+
+// Skin-change targets of no class of their own in the class library, their skin-change part on either
+// side of their control part, counting their changes; one may run a handler as it changes.
+struct TCounting : IbsSkinChangeTarget {
+  TbsSkinData* SkinData() const override { return Data; }
+  void BeforeChangeSkinData() override { ++Before; }
+  void ChangeSkinData() override {
+    ++Changes;
+    if (OnChange) OnChange();
+  }
+  TbsSkinData* Data {};
+  int Before {}, Changes {};
+  std::function<void()> OnChange;
+};
+struct TPartAfter : TWinControl, TCounting {
+  using TWinControl::TWinControl;
+};
+struct TPartBefore : TCounting, TWinControl {
+  using TWinControl::TWinControl;
+};
+struct TGraphicPart : TGraphicControl, TCounting {
+  using TGraphicControl::TGraphicControl;
+};
+
+}  // namespace
+
+// The walk reaches every target by what it is, though the class library's class chain knows these only
+// as plain windows and a plain graphic control, and through a window that is none; a walk within the walk
+// (one target's change walks a window, then frees the sibling after it) leaves it going on right.
+TEST_F(SkinBaseTest, TheWalkFindsEachTargetByItsKindAndSurvivesWalksWithinIt) {
+  LoadTestSkin();
+  auto place = [&](auto* c, TWinControl* parent) {
+    c->SetParent(parent);
+    c->Data = skin;
+    return c;
+  };
+  auto* first = place(new TPartAfter(form), form);
+  auto* freed = place(new TPartBefore(form), form);
+  auto* plain = new TWinControl(form);
+  plain->SetParent(form);
+  auto* inner = place(new TPartBefore(form), plain);
+  auto* after = place(new TPartAfter(form), plain);
+  auto* graphic = place(new TGraphicPart(form), plain);
+  auto* last = place(new TPartBefore(form), form);
+  for (int round = 1; round <= 3; ++round) {
+    SCOPED_TRACE(round);
+    BeforeChangeSkinDataWalk(form, skin);
+    ChangeSkinDataWalk(form, skin);
+    for (TCounting* c : std::initializer_list<TCounting*> { first, freed, inner, after, graphic, last }) {
+      EXPECT_EQ(c->Before, round);
+      EXPECT_EQ(c->Changes, round);
+    }
+  }
+  first->OnChange = [&] {
+    ChangeSkinDataWalk(plain, skin);
+    delete freed;
+  };
+  ChangeSkinDataWalk(form, skin);
+  EXPECT_EQ(first->Changes, 4);
+  EXPECT_EQ(inner->Changes, 5);  // once within, once by the walk outside
+  EXPECT_EQ(graphic->Changes, 5);
+  EXPECT_EQ(last->Changes, 4);
+  EXPECT_EQ(form->ControlCount(), 3);
 }

@@ -349,3 +349,29 @@ TEST(SkinRegion, IsTheClientAndTheBlackOfTheMaskPiecesForAnyGeometryAndMask) {
     if (rgn) DeleteObject(rgn);
   }
 }
+
+TEST(SkinRegion, AMaskReadAgainGivesItsShapeByItsBlackAlone) {
+  // Each load brings new pictures. Cut at one size: a new picture of the same black gives the same shape;
+  // one of other black its own; the same black bytes in rows of another width (an 8 x 10 mask) theirs.
+  auto first = FrameMask();
+  HRGN shape = Region(kFrame, first.get(), 17, 13);
+  bsSkinPicturesChanged();
+  auto again = FrameMask();
+  HRGN same = Region(kFrame, again.get(), 17, 13);
+  EXPECT_TRUE(EqualRgn(shape, same));
+  auto turned = Picture(10, 8, [](int x, int y) { return MaskBlack(x, y) ? kWhite : kBlack; });
+  HRGN other = Region(kFrame, turned.get(), 17, 13);
+  ExpectRegion(
+      other, -1, -1, 19, 15,
+      [](int x, int y) {
+        if (x < 0 || y < 0 || x >= 17 || y >= 13) return false;
+        if (x >= 3 && x < 14 && y >= 2 && y < 11) return true;
+        return !MaskBlack(Axis(x, 3, 4, 14, 7), Axis(y, 2, 4, 11, 6));
+      },
+      "other black");
+  auto narrow =
+      Picture(8, 10, [](int x, int y) { return MaskBlack((y * 8 + x) % 10, (y * 8 + x) / 10) ? kBlack : kWhite; });
+  HRGN laidOut = Region(kFrame, narrow.get(), 17, 13);
+  EXPECT_FALSE(EqualRgn(shape, laidOut));
+  for (HRGN r : { shape, same, other, laidOut }) DeleteObject(r);
+}
