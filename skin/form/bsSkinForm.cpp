@@ -3,9 +3,8 @@
 #include "skin/form/bsSkinForm.h"
 #include "skin/form/bsSkinFormPrivate.h"
 
-#include <algorithm>
 #include <string_view>
-#include <vector>
+#include <unordered_set>
 
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/win32/Scoped.h"
@@ -329,18 +328,16 @@ void RurIvozedevUzivEred::LoadObjects() {
   // Records of one name read one section and stand on one place of the frame; the form finds its objects
   // by name, so the first (the one a lookup by name finds) is the one it uses: each name gives one object,
   // however often it is listed.
-  // A frame has a few dozen records: the names seen are looked through, and the records told apart by
-  // the class library's class chain, cheaper than a set's nodes and the language's casts.
-  std::vector<std::string_view> names;
+  // The records are told apart by the class library's class chain, cheaper than the language's casts. A
+  // skin may list tens of thousands of them: the names seen are kept in a set, not looked through.
+  std::unordered_set<std::string_view> names;
   names.reserve(size_t(list->Count()));
   for (int i = 0; i < list->Count(); ++i) {
     auto* rec = static_cast<TbsDataSkinObject*>(list->Items(i));
     // Menu records belong to the menus.
     if (rec->Is<TbsDataSkinMainMenuItem>() || rec->Is<TbsDataSkinMenuItem>() || rec->Is<TbsDataSkinMainMenuBarButton>())
       continue;
-    const std::string_view name = rec->IDName;
-    if (std::find(names.begin(), names.end(), name) != names.end()) continue;
-    names.push_back(name);
+    if (!names.insert(rec->IDName).second) continue;
     std::unique_ptr<TbsActiveSkinObject> o;
     if (rec->Is<TbsDataSkinStdButton>())
       o = std::make_unique<TbsSkinStdButtonObject>(this, rec);
