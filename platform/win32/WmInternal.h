@@ -350,7 +350,7 @@ void PaintMayShow(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);
-void InvalidateExposed(Wnd* parent, const RECT& parentClientRect);
+void InvalidateExposed(Wnd* parent, const Region& inParentClient);
 // Sends WM_PAINT; a handler that never called BeginPaint is validated for, also when it raised.
 LRESULT SendPaint(Wnd* w, WPARAM wParam, LPARAM lParam);
 void SyncDisplay(Wnd* w);  // WmBackend.h

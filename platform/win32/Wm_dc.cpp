@@ -335,7 +335,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
     Wnd* parent = w->parent ? w->parent : Desktop();
     POINT po = ClientOrigin(parent);
     Offset(before, -po.x, -po.y);
-    InvalidateExposed(parent, before);
+    InvalidateExposed(parent, Region(before));
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   SyncDisplay(w);

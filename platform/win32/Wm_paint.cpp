@@ -210,8 +210,7 @@ void InvalidateFrame(Wnd* w) {
   PaintStateChanged(w);
 }
 
-void InvalidateExposed(Wnd* parent, const RECT& inParentClient) {
-  Region r(inParentClient);
+void InvalidateExposed(Wnd* parent, const Region& r) {
   if (parent == Desktop()) {
     for (Wnd* top : Desktop()->children) {
       if (!top->Visible()) continue;
@@ -276,9 +275,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(hwnd)) return nullptr;
   }
-  Region rgn = w->update;
+  Region rgn = std::move(w->update);  // leaves the window's update region empty
   bool erase = w->erase;
-  w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
   PaintStateChanged(w);

@@ -376,16 +376,22 @@ TEST_F(PaintTest, ARegionOverlappingAChildByOnePixelReachesIt) {
 
 TEST_F(PaintTest, AChildMovedInsideItsParentIsPaintedWhereItLands) {
   HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
-  HWND c = Child(top, 10, 10, 40, 40);
+  HWND c = Child(top, 10, 10, 40, 40), shrunk = Child(top, 140, 10, 50, 60);
   PaintsWith(top, kBlue);
   PaintsWith(c, kRed);
+  PaintsWith(shrunk, kRed);
   PumpUntilIdle();
   ASSERT_EQ(ReadPixel(top, 20, 20), kRed);
   SetWindowPos(c, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // Narrower and shorter: what it leaves is an L of two pieces, both the parent's to paint.
+  SetWindowPos(shrunk, nullptr, 0, 0, 30, 20, SWP_NOMOVE | SWP_NOZORDER);
   PumpUntilIdle();
   EXPECT_EQ(ReadPixel(top, 110, 130), kRed);
   EXPECT_EQ(ReadPixel(top, 138, 158), kRed);
   EXPECT_EQ(ReadPixel(top, 20, 20), kBlue);  // what it uncovered
+  EXPECT_EQ(ReadPixel(top, 169, 29), kRed);
+  EXPECT_EQ(ReadPixel(top, 170, 10), kBlue);
+  EXPECT_EQ(ReadPixel(top, 140, 30), kBlue);
 }
 
 TEST_F(PaintTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
