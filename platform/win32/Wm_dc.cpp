@@ -61,27 +61,34 @@ SurfaceTarget* TargetOf(Wnd* top) {
   return t.get();
 }
 
+// A window's top-level window and where that lies on the screen: taken once for a DC, which finds the
+// place of the window, its ancestors and their siblings in the top-level surface from it.
+struct TopFrame {
+  explicit TopFrame(Wnd* w) : top(Root(w)), at(WindowOrigin(top)) {}
+  Wnd* top;
+  POINT at;
+};
+
 // Where a window lies in its top-level surface.
-POINT OriginInTop(const Wnd* w, bool client) {
+POINT OriginInTop(const TopFrame& f, const Wnd* w, bool client) {
   POINT o = client ? ClientOrigin(w) : WindowOrigin(w);
-  POINT t = WindowOrigin(Root(const_cast<Wnd*>(w)));
-  return POINT { o.x - t.x, o.y - t.y };
+  return POINT { o.x - f.at.x, o.y - f.at.y };
 }
 
-RECT RectInTop(const Wnd* w, bool client) {
-  POINT o = OriginInTop(w, client);
+RECT RectInTop(const TopFrame& f, const Wnd* w, bool client) {
+  POINT o = OriginInTop(f, w, client);
   int cw = client ? w->client.right - w->client.left : w->Width();
   int ch = client ? w->client.bottom - w->client.top : w->Height();
   return RECT { o.x, o.y, o.x + cw, o.y + ch };
 }
 
-void IntersectWindowRegion(Region& r, const Wnd* w) {
+void IntersectWindowRegion(const TopFrame& f, Region& r, const Wnd* w) {
   if (!w->region) return;
   const Region* shape = gdi::RegionOf(w->region);
   if (!shape) return;
   // The region cut is taken to the window's own coordinates and back: it is most often one rectangle,
   // where the shape may be many.
-  POINT o = OriginInTop(w, false);
+  POINT o = OriginInTop(f, w, false);
   // A control's rectangle most often lies wholly inside its skinned form's shape: then nothing is cut.
   if (r.Empty()) return;
   const RECT box = r.Box();
@@ -133,9 +140,9 @@ bool KnownApart(const Wnd* p) {
 // together in one region operation rather than one each.
 // The windows of a list are siblings: their rectangles are found from their parent's client origin, taken
 // once, rather than by walking up the tree for each.
-void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
+void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
   if (windows.empty() || windows.front() == stopAt) return;
-  const POINT base = OriginInTop(windows.front()->parent, true);
+  const POINT base = OriginInTop(f, windows.front()->parent, true);
   RECT box = r.Box();
   OffsetRect(&box, -base.x, -base.y);  // in the parent's client coordinates, as the siblings' rectangles are
   // What lies within an opaque window among siblings that lie apart meets none of those above it.
@@ -151,7 +158,7 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
     const RECT rect { base.x + s->rect.left, base.y + s->rect.top, base.x + s->rect.right, base.y + s->rect.bottom };
     if (s->region) {
       Region area(rect);
-      IntersectWindowRegion(area, s);
+      IntersectWindowRegion(f, area, s);
       r.Subtract(area);
     } else {
       plain.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
@@ -170,7 +177,23 @@ void SubtractWindows(Region& r, const std::vector<Wnd*>& windows, const Wnd* sto
   }
 }
 
-void SubtractSiblingsAbove(Region& r, const Wnd* w) { SubtractWindows(r, w->parent->children, w); }
+void SubtractSiblingsAbove(const TopFrame& f, Region& r, const Wnd* w) {
+  SubtractWindows(f, r, w->parent->children, w);
+}
+
+Region VisibleInTop(const TopFrame& f, Wnd* w, bool client, std::optional<bool> clipChildren) {
+  if (!ReallyVisible(w)) return Region();
+  Region r(RectInTop(f, w, client));
+  IntersectWindowRegion(f, r, w);
+  for (Wnd* c = w; c != f.top; c = c->parent) {
+    Wnd* p = c->parent;
+    r.Intersect(RectInTop(f, p, true));
+    IntersectWindowRegion(f, r, p);
+    SubtractSiblingsAbove(f, r, c);
+  }
+  if (client && clipChildren.value_or((w->style & WS_CLIPCHILDREN) != 0)) SubtractWindows(f, r, w->children, nullptr);
+  return r;
+}
 
 }  // namespace
 
@@ -179,17 +202,7 @@ void SubtractSiblingsAbove(Region& r, const Wnd* w) { SubtractWindows(r, w->pare
 // the siblings above its ancestors, minus its children when it clips them. A window marked
 // WS_EX_TRANSPARENT is not cut out of what lies beneath it.
 Region VisibleInTop(Wnd* w, bool client, std::optional<bool> clipChildren) {
-  if (!ReallyVisible(w)) return Region();
-  Region r(RectInTop(w, client));
-  IntersectWindowRegion(r, w);
-  for (Wnd* c = w; c->parent && c->parent != Desktop(); c = c->parent) {
-    Wnd* p = c->parent;
-    r.Intersect(RectInTop(p, true));
-    IntersectWindowRegion(r, p);
-    SubtractSiblingsAbove(r, c);
-  }
-  if (client && clipChildren.value_or((w->style & WS_CLIPCHILDREN) != 0)) SubtractWindows(r, w->children, nullptr);
-  return r;
+  return VisibleInTop(TopFrame(w), w, client, clipChildren);
 }
 
 HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> clipChildren = std::nullopt) {
@@ -199,12 +212,12 @@ HDC MakeDC(Wnd* w, bool window, const Region* extraClip, std::optional<bool> cli
     if (dc) Dcs().Insert(AddressMap<HWND>::Key(dc), nullptr);
     return dc;
   }
-  Wnd* top = Root(w);
-  POINT origin = OriginInTop(w, !window);
-  Region vis = VisibleInTop(w, !window, clipChildren);
+  const TopFrame f(w);
+  POINT origin = OriginInTop(f, w, !window);
+  Region vis = VisibleInTop(f, w, !window, clipChildren);
   vis.Translate(-origin.x, -origin.y);
   if (extraClip) vis.Intersect(*extraClip);
-  HDC dc = gdi::CreateTargetDC(TargetOf(top), origin, std::move(vis), w->handle);
+  HDC dc = gdi::CreateTargetDC(TargetOf(f.top), origin, std::move(vis), w->handle);
   if (dc) Dcs().Insert(AddressMap<HWND>::Key(dc), w->handle);
   return dc;
 }
@@ -322,7 +335,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
     Wnd* parent = w->parent ? w->parent : Desktop();
     POINT po = ClientOrigin(parent);
     Offset(before, -po.x, -po.y);
-    InvalidateExposed(parent, before);
+    InvalidateExposed(parent, Region(before));
     RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   SyncDisplay(w);
@@ -431,9 +444,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   area.Intersect(box);
   if (clip) area.Intersect(*clip);
   // The pixels that can move: visible both where they are and where they go.
-  Wnd* top = Root(w);
-  POINT o = OriginInTop(w, true);
-  Region vis = VisibleInTop(w, true);
+  const TopFrame f(w);
+  POINT o = OriginInTop(f, w, true);
+  Region vis = VisibleInTop(f, w, true, std::nullopt);
   vis.Translate(-o.x, -o.y);
   Region src = area;
   src.Intersect(vis);
@@ -441,7 +454,7 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   dst.Translate(dx, dy);
   dst.Intersect(area);
   dst.Intersect(vis);
-  if (TopSurface* s = SurfaceOf(top)) MovePixels(*s, src, dst, o, dx, dy);
+  if (TopSurface* s = SurfaceOf(f.top)) MovePixels(*s, src, dst, o, dx, dy);
   // What the move uncovered must be painted.
   Region uncovered = area;
   uncovered.Subtract(dst);

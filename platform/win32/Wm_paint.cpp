@@ -144,13 +144,23 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
   const bool needs = NeedsPaint(w);
   if (inFilter && needs) return w;
   bool all = !needs;
-  // Siblings below paint first, so that a window above (or a transparent one) paints over them.
-  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it) {
-    if (!(*it)->paintBelow) continue;
-    bool below = false;
-    if (Wnd* f = FindPaint(*it, filter, inFilter, below)) return f;
+  // Siblings below paint first, so that a window above (or a transparent one) paints over them. A form's
+  // hundred controls paint one by one from the bottom: the ones the last search found clean are passed
+  // by, unless a mark or a geometry change since may have made one of them lead to paint again.
+  const std::vector<Wnd*>& kids = w->children;
+  size_t cleanTail = w->cleanStamp == PaintStamp() ? std::min<size_t>(w->cleanBelow, kids.size()) : 0;
+  bool tail = true;
+  Wnd* found = nullptr;
+  for (size_t i = kids.size() - cleanTail; i-- > 0 && !found;) {
+    bool below = !kids[i]->paintBelow;
+    if (!below) found = FindPaint(kids[i], filter, inFilter, below);
     all = all && below;
+    tail = tail && below;
+    cleanTail += tail;
   }
+  w->cleanBelow = (uint32_t)cleanTail;
+  w->cleanStamp = PaintStamp();
+  if (found) return found;
   if (all) w->paintBelow = false;
   clean = all;
   return nullptr;
@@ -160,7 +170,11 @@ Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
+uint64_t gPaintMarks = 0;
+
 void MarkPaintBelow(Wnd* w) {
+  if (!w || w->paintBelow) return;
+  ++gPaintMarks;
   for (Wnd* a = w; a && !a->paintBelow; a = a->Visible() ? a->parent : nullptr) a->paintBelow = true;
 }
 
@@ -196,8 +210,7 @@ void InvalidateFrame(Wnd* w) {
   PaintStateChanged(w);
 }
 
-void InvalidateExposed(Wnd* parent, const RECT& inParentClient) {
-  Region r(inParentClient);
+void InvalidateExposed(Wnd* parent, const Region& r) {
   if (parent == Desktop()) {
     for (Wnd* top : Desktop()->children) {
       if (!top->Visible()) continue;
@@ -262,9 +275,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     Send(w, WM_NCPAINT, 1, 0);
     if (!IsWindow(hwnd)) return nullptr;
   }
-  Region rgn = w->update;
+  Region rgn = std::move(w->update);  // leaves the window's update region empty
   bool erase = w->erase;
-  w->update.Clear();
   w->erase = false;
   w->internalPaint = false;
   PaintStateChanged(w);

@@ -319,12 +319,12 @@ void PaintExposure(Wnd* w, const Placement& p, UINT flags) {
     POINT po = ClientOrigin(w->parent);
     Offset(&inParent, -po.x, -po.y);
     if (p.nowVisible && !p.moved && !restacked) {
-      // Only resized: what it no longer covers.
+      // Only resized: what it no longer covers, in one pass over the parent's children.
       Region gone(inParent);
       gone.Subtract(w->rect);
-      for (const RECT& r : gone.RectList()) InvalidateExposed(w->parent, r);
+      if (!gone.Empty()) InvalidateExposed(w->parent, gone);
     } else {
-      InvalidateExposed(w->parent, inParent);
+      InvalidateExposed(w->parent, Region(inParent));
     }
     if (p.nowVisible && (p.moved || restacked)) InvalidateWhole(w);
   } else if (!p.wasVisible && p.nowVisible) {

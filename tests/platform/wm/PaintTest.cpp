@@ -41,6 +41,15 @@ class PaintTest : public WmTest {
       return 0;
     });
   }
+  // Each window paints red and counts its paints.
+  void CountsPaints(std::map<HWND, int>& paints, std::initializer_list<HWND> windows) {
+    for (HWND h : windows)
+      On(h, WM_PAINT, [&paints](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
+        ++paints[w];
+        Paint(w, kRed);
+        return 0;
+      });
+  }
 };
 
 TEST_F(PaintTest, BeginPaintFramesErasesAndValidates) {
@@ -367,16 +376,22 @@ TEST_F(PaintTest, ARegionOverlappingAChildByOnePixelReachesIt) {
 
 TEST_F(PaintTest, AChildMovedInsideItsParentIsPaintedWhereItLands) {
   HWND top = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
-  HWND c = Child(top, 10, 10, 40, 40);
+  HWND c = Child(top, 10, 10, 40, 40), shrunk = Child(top, 140, 10, 50, 60);
   PaintsWith(top, kBlue);
   PaintsWith(c, kRed);
+  PaintsWith(shrunk, kRed);
   PumpUntilIdle();
   ASSERT_EQ(ReadPixel(top, 20, 20), kRed);
   SetWindowPos(c, nullptr, 100, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  // Narrower and shorter: what it leaves is an L of two pieces, both the parent's to paint.
+  SetWindowPos(shrunk, nullptr, 0, 0, 30, 20, SWP_NOMOVE | SWP_NOZORDER);
   PumpUntilIdle();
   EXPECT_EQ(ReadPixel(top, 110, 130), kRed);
   EXPECT_EQ(ReadPixel(top, 138, 158), kRed);
   EXPECT_EQ(ReadPixel(top, 20, 20), kBlue);  // what it uncovered
+  EXPECT_EQ(ReadPixel(top, 169, 29), kRed);
+  EXPECT_EQ(ReadPixel(top, 170, 10), kBlue);
+  EXPECT_EQ(ReadPixel(top, 140, 30), kBlue);
 }
 
 TEST_F(PaintTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
@@ -755,12 +770,7 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShow
   HWND mover = Child(hiddenTop, 0, 0, 30, 30, WS_CHILD);
   HWND byStyle = Child(shown, 0, 100, 30, 30, WS_CHILD), byShow = Child(shown, 100, 100, 30, 30, WS_CHILD);
   std::map<HWND, int> paints;
-  for (HWND h : { a, b, mover, other, byStyle, byShow })
-    On(h, WM_PAINT, [&](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
-      ++paints[w];
-      Paint(w, kRed);
-      return 0;
-    });
+  CountsPaints(paints, { a, b, mover, other, byStyle, byShow });
   PumpUntilIdle();
   paints.clear();
 
@@ -792,6 +802,25 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShow
   }
   EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 3 }, { byStyle, 1 }, { byShow, 1 } }),
             paints);
+}
+
+// The search passes by the children it found clean at the bottom of a parent until a mark or the tree
+// changes: a window left needing paint by a limited search, then restacked below them without a redraw
+// (which marks nothing), is still found.
+TEST_F(PaintTest, AWindowRestackedBelowChildrenFoundCleanIsStillPainted) {
+  HWND top = Top(0, 0, 300, 100, WS_POPUP | WS_VISIBLE), elsewhere = Top(0, 200, 50, 50, WS_POPUP | WS_VISIBLE);
+  HWND low1 = Child(top, 200, 0, 50, 50), low2 = Child(top, 100, 0, 50, 50), dirty = Child(top, 0, 0, 50, 50);
+  std::map<HWND, int> paints;
+  CountsPaints(paints, { low1, low2, dirty });
+  PumpUntilIdle();
+  paints.clear();
+  InvalidateRect(dirty, nullptr, TRUE);
+  MSG m;
+  EXPECT_FALSE(PeekMessageA(&m, elsewhere, WM_PAINT, WM_PAINT, PM_NOREMOVE));
+  SetWindowPos(dirty, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+  PumpUntilIdle();
+  EXPECT_EQ((std::map<HWND, int> { { dirty, 1 } }), paints);
+  EXPECT_EQ(ReadPixel(dirty, 49, 49), kRed);
 }
 
 // A window's DC passes by its siblings when they lie apart, as found once per geometry epoch; each change
