@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/graphics/GraphicsTestUtil.h"
@@ -58,6 +60,85 @@ TEST(BitmapSize, EveryFormatKeepsItsOverlapWhenResized) {
     EXPECT_EQ(b.PixelFormat(), pf);
     EXPECT_EQ(Map(b, clBlack), Rows({ "#..........", "...........", "........#..", "..........." })) << pf;
     EXPECT_EQ(b.Canvas()->Pixels(9, 2), clWhite) << pf;  // new columns white, not left-over bits
+  }
+}
+
+// A new bitmap is white however it is first looked at, drawn from or handed out, though its memory is
+// painted only then: here memory another bitmap just left full of colour.
+TEST(BitmapSize, ANewBitmapIsWhiteWhereverItIsFirstRead) {
+  auto read32 = [](HBITMAP h, int x, int y) {
+    std::vector<uint32_t> px;
+    int w = 0, hh = 0;
+    return xj::gdi::ReadBitmapPixels(h, px, w, hh) ? px[size_t(y) * size_t(w) + size_t(x)] & 0xFFFFFF : 0u;
+  };
+  const std::pair<const char*, std::function<uint32_t(TBitmap&)>> reads[] = {
+    { "scan line", [](TBitmap& b) { return static_cast<uint32_t*>(b.ScanLine(4))[6]; } },
+    { "canvas", [](TBitmap& b) { return uint32_t(b.Canvas()->Pixels(6, 4)); } },
+    { "handle", [&](TBitmap& b) { return read32(b.Handle(), 6, 4); } },
+    { "released handle",
+      [&](TBitmap& b) {
+        HBITMAP h = b.ReleaseHandle();
+        const uint32_t v = read32(h, 6, 4);
+        DeleteObject(h);
+        return v;
+      } },
+    { "drawn",
+      [](TBitmap& b) {
+        TBitmap onto;
+        onto.SetSize(7, 5);
+        onto.Canvas()->Brush()->SetColor(clBlack);
+        onto.Canvas()->FillRect(Rect(0, 0, 7, 5));
+        onto.Canvas()->Draw(0, 0, &b);
+        return uint32_t(onto.Canvas()->Pixels(6, 4));
+      } },
+    { "assigned",
+      [](TBitmap& b) {
+        TBitmap copy;
+        copy.Assign(&b);
+        return uint32_t(copy.Canvas()->Pixels(6, 4));
+      } },
+    { "saved",
+      [](TBitmap& b) {
+        TMemoryStream s;
+        b.SaveToStream(&s);
+        s.SetPosition(0);
+        TBitmap back;
+        back.LoadFromStream(&s);
+        return uint32_t(back.Canvas()->Pixels(6, 4));
+      } },
+    { "converted",
+      [](TBitmap& b) {
+        b.SetPixelFormat(pf24bit);
+        const auto* row = static_cast<const uint8_t*>(b.ScanLine(4));
+        return uint32_t(row[18] | row[19] << 8 | row[20] << 16);
+      } },
+    { "mask of white",
+      [&](TBitmap& b) {
+        b.SetTransparentColor(clWhite);
+        return read32(b.MaskHandle(), 6, 4);
+      } },
+    { "made a mask",
+      [&](TBitmap& b) {
+        b.Mask(clWhite);
+        return read32(b.Handle(), 6, 4);
+      } },
+    { "enlarged",
+      [](TBitmap& b) {
+        b.SetSize(9, 6);
+        return static_cast<uint32_t*>(b.ScanLine(4))[6] & static_cast<uint32_t*>(b.ScanLine(5))[8];
+      } },
+  };
+  for (const auto& [what, read] : reads) {
+    {
+      TBitmap used;
+      used.SetSize(7, 5);
+      for (int y = 0; y < 5; ++y) std::fill_n(static_cast<uint32_t*>(used.ScanLine(y)), 7, 0x00345678u);
+    }
+    const uint64_t reused = xj::gdi::ThreadPixelBlockStats().reused;
+    TBitmap b;
+    b.SetSize(7, 5);
+    ASSERT_EQ(xj::gdi::ThreadPixelBlockStats().reused, reused + 1) << what;  // the used bitmap's memory
+    EXPECT_EQ(read(b), 0xFFFFFFu) << what;
   }
 }
 
