@@ -427,6 +427,9 @@ const uint8_t* Block(const TRows& Rows) {
   return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
 }
 
+// Rows one after another, top first, as a kept face holds them: moved as one block.
+bool Packed(const TRows& Rows) { return Rows.Stride == ptrdiff_t(Rows.RowBytes()); }
+
 // Whether every pixel holds the same value (given in Value).
 bool Uniform(const TRows& Rows, uint32_t& Value) {
   Value = 0;
@@ -471,6 +474,10 @@ struct TbsSkinGeometry::TFace {
     TRows out;
     if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
     if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
+    if (Packed(out)) {
+      std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
+      return true;
+    }
     for (int y = 0; y < out.Height; ++y)
       std::memcpy(out.Base + out.Stride * y, Pixels.get() + out.RowBytes() * size_t(y), out.RowBytes());
     return true;
@@ -486,6 +493,10 @@ struct TbsSkinGeometry::TFace {
     Width = Rows.Width;
     Height = Rows.Height;
     Bytes = Rows.Bytes;
+    if (Packed(Rows)) {
+      std::memcpy(Pixels.get(), Rows.Base, size);
+      return;
+    }
     for (int y = 0; y < Rows.Height; ++y)
       std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
   }
