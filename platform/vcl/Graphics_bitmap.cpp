@@ -432,7 +432,6 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   HBITMAP fresh = CreateSection(f, AWidth, AHeight, &dst, owe);
   const int stride = RowBytes(AWidth, f.BitCount);
   if (FBits && !owe) {
-    PayWhite();
     const int rows = std::min(FHeight, AHeight);
     const size_t bits = size_t(std::min(FWidth, AWidth)) * size_t(f.BitCount);
     for (int y = 0; y < rows; ++y) CopyRowBits(dst + size_t(y) * size_t(stride), FBits + ptrdiff_t(y) * FStride, bits);

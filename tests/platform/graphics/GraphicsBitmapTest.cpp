@@ -64,68 +64,40 @@ TEST(BitmapSize, EveryFormatKeepsItsOverlapWhenResized) {
 }
 
 // A new bitmap is white however it is first looked at, drawn from or handed out, though its memory is
-// painted only then: here memory another bitmap just left full of colour.
+// painted only then: here memory another bitmap just left full of colour. Each way reads pixel (6, 4).
 TEST(BitmapSize, ANewBitmapIsWhiteWhereverItIsFirstRead) {
-  auto read32 = [](HBITMAP h, int x, int y) {
+  auto of = [](HBITMAP h, bool own = false) {
     std::vector<uint32_t> px;
     int w = 0, hh = 0;
-    return xj::gdi::ReadBitmapPixels(h, px, w, hh) ? px[size_t(y) * size_t(w) + size_t(x)] & 0xFFFFFF : 0u;
+    const uint32_t v = xj::gdi::ReadBitmapPixels(h, px, w, hh) ? px[size_t(4 * w + 6)] & 0xFFFFFF : 0u;
+    if (own) DeleteObject(h);
+    return v;
+  };
+  auto onto = [](TBitmap& b, auto draw) {
+    TBitmap other;
+    draw(other, b);
+    return uint32_t(other.Canvas()->Pixels(6, 4));
   };
   const std::pair<const char*, std::function<uint32_t(TBitmap&)>> reads[] = {
     { "scan line", [](TBitmap& b) { return static_cast<uint32_t*>(b.ScanLine(4))[6]; } },
     { "canvas", [](TBitmap& b) { return uint32_t(b.Canvas()->Pixels(6, 4)); } },
-    { "handle", [&](TBitmap& b) { return read32(b.Handle(), 6, 4); } },
-    { "released handle",
-      [&](TBitmap& b) {
-        HBITMAP h = b.ReleaseHandle();
-        const uint32_t v = read32(h, 6, 4);
-        DeleteObject(h);
-        return v;
-      } },
+    { "handle", [&](TBitmap& b) { return of(b.Handle()); } },
+    { "released", [&](TBitmap& b) { return of(b.ReleaseHandle(), true); } },
+    { "mask of white", [&](TBitmap& b) { return b.SetTransparentColor(clWhite), of(b.MaskHandle()); } },
+    { "made a mask", [&](TBitmap& b) { return b.Mask(clWhite), of(b.Handle()); } },
+    { "converted", [&](TBitmap& b) { return b.SetPixelFormat(pf24bit), uint32_t(b.Canvas()->Pixels(6, 4)); } },
+    { "enlarged", [](TBitmap& b) { return b.SetSize(9, 6), static_cast<uint32_t*>(b.ScanLine(4))[6]; } },
+    { "assigned", [&](TBitmap& b) { return onto(b, [](TBitmap& o, TBitmap& s) { o.Assign(&s); }); } },
     { "drawn",
-      [](TBitmap& b) {
-        TBitmap onto;
-        onto.SetSize(7, 5);
-        onto.Canvas()->Brush()->SetColor(clBlack);
-        onto.Canvas()->FillRect(Rect(0, 0, 7, 5));
-        onto.Canvas()->Draw(0, 0, &b);
-        return uint32_t(onto.Canvas()->Pixels(6, 4));
-      } },
-    { "assigned",
-      [](TBitmap& b) {
-        TBitmap copy;
-        copy.Assign(&b);
-        return uint32_t(copy.Canvas()->Pixels(6, 4));
+      [&](TBitmap& b) {
+        return onto(b, [](TBitmap& o, TBitmap& s) { o.SetSize(7, 5), o.Canvas()->Draw(0, 0, &s); });
       } },
     { "saved",
-      [](TBitmap& b) {
+      [&](TBitmap& b) {
         TMemoryStream s;
         b.SaveToStream(&s);
         s.SetPosition(0);
-        TBitmap back;
-        back.LoadFromStream(&s);
-        return uint32_t(back.Canvas()->Pixels(6, 4));
-      } },
-    { "converted",
-      [](TBitmap& b) {
-        b.SetPixelFormat(pf24bit);
-        const auto* row = static_cast<const uint8_t*>(b.ScanLine(4));
-        return uint32_t(row[18] | row[19] << 8 | row[20] << 16);
-      } },
-    { "mask of white",
-      [&](TBitmap& b) {
-        b.SetTransparentColor(clWhite);
-        return read32(b.MaskHandle(), 6, 4);
-      } },
-    { "made a mask",
-      [&](TBitmap& b) {
-        b.Mask(clWhite);
-        return read32(b.Handle(), 6, 4);
-      } },
-    { "enlarged",
-      [](TBitmap& b) {
-        b.SetSize(9, 6);
-        return static_cast<uint32_t*>(b.ScanLine(4))[6] & static_cast<uint32_t*>(b.ScanLine(5))[8];
+        return onto(b, [&](TBitmap& o, TBitmap&) { o.LoadFromStream(&s); });
       } },
   };
   for (const auto& [what, read] : reads) {
