@@ -573,6 +573,14 @@ class TBitmap : public TGraphic {
   // The mask handle, now the caller's.
   HBITMAP ReleaseMaskHandle();
 
+  // A new bitmap's pixels are white, but plain 32-bit memory is painted only when first drawn on, looked at
+  // or handed out, so that a face built over it whole pays nothing for the white. A caller about to write
+  // the pixels in place takes the debt over: it then paints white, as B, G, R, 0, every pixel it leaves
+  // unwritten before anything reads them. True when white was owed (then ScanLine's memory is plain
+  // 32-bit, four bytes a pixel, rows one after another).
+  bool OwesWhite() const { return FOwesWhite; }
+  bool TakeWhiteDebt();
+
   // Releases the canvas's device context and the mask; the pixels stay.
   void Dormant();
   void FreeImage();
@@ -595,6 +603,9 @@ class TBitmap : public TGraphic {
  private:
   void ReadStream(TStream* Stream, int64_t Size);
   void NewImage(HBITMAP Handle, TPixelFormat Format);
+  void NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride);
+  void TakeImage(HBITMAP Handle, TPixelFormat Format);
+  void PayWhite();
   void FreeContext();
   void FreeMask();
   void DIBNeeded();
@@ -607,6 +618,7 @@ class TBitmap : public TGraphic {
   int FWidth { 0 };
   int FHeight { 0 };
   TPixelFormat FPixelFormat { pfDevice };
+  bool FOwesWhite { false };  // the pixels are white but their memory is not painted yet
   HBITMAP FMaskHandle { nullptr };
   TColor FMaskColor { clNone };
   TColor FTransparentColor { clDefault };

@@ -33,6 +33,7 @@ class TBitmapCanvas : public TCanvas {
   void CreateHandle() override {
     FDC = CreateCompatibleDC(nullptr);
     if (!FDC) throw EOutOfResources("Out of system resources");
+    FBitmap->PayWhite();
     if (FBitmap->FHandle) SelectObject(FDC, FBitmap->FHandle);
     SetHandle(FDC);
   }
@@ -138,8 +139,12 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
   }
 }
 
-// A white top-down DIB section (new GDI bitmaps are born white).
-HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height) {
+// The bytes of a DIB row of Width pixels: padded to four.
+int RowBytes(int Width, int BitCount) { return int((int64_t(Width) * BitCount + 31) / 32 * 4); }
+
+// A white top-down DIB section (new GDI bitmaps are born white), or one not painted yet (Unpainted); Bits,
+// when given, receives its memory.
+HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr, bool Unpainted = false) {
   TInfoBuffer info(Fmt.BitCount <= 8 ? 256 : 3);
   BITMAPINFO* bi = info.Get();
   bi->bmiHeader =
@@ -154,8 +159,10 @@ HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height) {
     std::copy_n(Fmt.Palette.begin(), n, table);
   }
   void* bits = nullptr;
-  HBITMAP h = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP h = Unpainted ? xj::gdi::CreateUnpaintedDIBSection(bi, &bits)
+                        : CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!h) throw EOutOfResources(Format("Out of system resources (a %d x %d bitmap)", Width, Height));
+  if (Bits) *Bits = static_cast<uint8_t*>(bits);
   return h;
 }
 
@@ -278,13 +285,7 @@ void TBitmap::FreeMask() {
 
 // Replaces the image by Handle (owned from now on), which may be null for an empty bitmap.
 void TBitmap::NewImage(HBITMAP Handle, TPixelFormat Format) {
-  FreeContext();
-  FreeMask();
-  if (FHandle && FHandle != Handle) DeleteObject(FHandle);
-  FHandle = Handle;
-  FBits = nullptr;
-  FStride = 0;
-  FPixelFormat = Format;
+  TakeImage(Handle, Format);
   if (!Handle) return;
   DIBSECTION ds {};
   if (GetObjectA(Handle, sizeof ds, &ds) == sizeof ds && ds.dsBm.bmBits) {
@@ -303,6 +304,39 @@ void TBitmap::NewImage(HBITMAP Handle, TPixelFormat Format) {
     FWidth = bm.bmWidth;
     FHeight = bm.bmHeight;
   }
+}
+
+void TBitmap::TakeImage(HBITMAP Handle, TPixelFormat Format) {
+  FOwesWhite = false;
+  FreeContext();
+  FreeMask();
+  if (FHandle && FHandle != Handle) DeleteObject(FHandle);
+  FHandle = Handle;
+  FBits = nullptr;
+  FStride = 0;
+  FPixelFormat = Format;
+}
+
+// Replaces the image by a top-down section just made, whose layout is known without asking the GDI: a
+// bitmap is made at every paint.
+void TBitmap::NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride) {
+  TakeImage(Handle, Format);
+  FBits = Bits;
+  FWidth = Width;
+  FHeight = Height;
+  FStride = Stride;
+}
+
+void TBitmap::PayWhite() {
+  if (!FOwesWhite) return;
+  FOwesWhite = false;
+  xj::gdi::PaintBitmapWhite(FHandle);
+}
+
+bool TBitmap::TakeWhiteDebt() {
+  const bool owed = FOwesWhite;
+  FOwesWhite = false;
+  return owed;
 }
 
 // A device bitmap handed in from outside becomes a DIB section of its own depth.
@@ -328,6 +362,7 @@ void TBitmap::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
     return;
   }
+  b->PayWhite();
   HBITMAP copy = nullptr;
   if (b->FHandle) {
     xj::bmp::Dib dib;
@@ -346,6 +381,7 @@ void TBitmap::Assign(TPersistent* Source) {
 
 HBITMAP TBitmap::Handle() {
   FreeContext();
+  PayWhite();
   return FHandle;
 }
 
@@ -365,6 +401,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
 }
 
 HBITMAP TBitmap::ReleaseHandle() {
+  PayWhite();
   FreeContext();
   FreeMask();
   HBITMAP h = FHandle;
@@ -388,17 +425,19 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   }
   DIBNeeded();
   TDibFormat f = FHandle ? FormatOf(FHandle) : FormatFor(FPixelFormat);
-  HBITMAP fresh = CreateSection(f, AWidth, AHeight);
-  if (FBits) {
-    DIBSECTION ds {};
-    GetObjectA(fresh, sizeof ds, &ds);
-    auto* dst = static_cast<uint8_t*>(ds.dsBm.bmBits);
+  // Plain 32-bit pixels that are all white (new, or old ones still owed) are painted only when first drawn
+  // on or looked at: a face built over a new bitmap covers it whole.
+  const bool owe = (!FBits || FOwesWhite) && f.BitCount == 32 && !(f.Masks[0] | f.Masks[1] | f.Masks[2]);
+  uint8_t* dst = nullptr;
+  HBITMAP fresh = CreateSection(f, AWidth, AHeight, &dst, owe);
+  const int stride = RowBytes(AWidth, f.BitCount);
+  if (FBits && !owe) {
     const int rows = std::min(FHeight, AHeight);
     const size_t bits = size_t(std::min(FWidth, AWidth)) * size_t(f.BitCount);
-    for (int y = 0; y < rows; ++y)
-      CopyRowBits(dst + size_t(y) * size_t(ds.dsBm.bmWidthBytes), FBits + ptrdiff_t(y) * FStride, bits);
+    for (int y = 0; y < rows; ++y) CopyRowBits(dst + size_t(y) * size_t(stride), FBits + ptrdiff_t(y) * FStride, bits);
   }
-  NewImage(fresh, FPixelFormat);
+  NewSection(fresh, FPixelFormat, dst, AWidth, AHeight, stride);
+  FOwesWhite = owe;
   Changed(this);
 }
 
@@ -412,6 +451,7 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     return;
   }
   DIBNeeded();
+  PayWhite();
   const TDibFormat f = FormatFor(Value);
   HBITMAP fresh = nullptr;
   if (f.BitCount == 1) {
@@ -462,6 +502,7 @@ void TBitmap::SetMonochrome(bool Value) {
 void* TBitmap::ScanLine(int Row) {
   if (Row < 0 || Row >= FHeight || Empty()) throw EInvalidGraphicOperation("Scan line index out of range");
   DIBNeeded();
+  PayWhite();
   FreeMask();
   return FBits + ptrdiff_t(Row) * FStride;
 }
@@ -496,6 +537,7 @@ HBITMAP TBitmap::MaskHandle() {
   FreeMask();
   if (Empty()) return nullptr;
   DIBNeeded();
+  PayWhite();
   FMaskHandle = MaskOf(FHandle, PixelOf(key));
   FMaskColor = key;
   return FMaskHandle;
@@ -510,6 +552,7 @@ HBITMAP TBitmap::ReleaseMaskHandle() {
 void TBitmap::Mask(TColor TransparentColor) {
   if (Empty()) return;
   DIBNeeded();
+  PayWhite();
   HBITMAP mask = MaskOf(FHandle, PixelOf(TransparentColor));
   if (!mask) throw EOutOfResources("Out of system resources");
   NewImage(mask, pf1bit);
@@ -527,6 +570,7 @@ void TBitmap::FreeImage() { FreeMask(); }
 
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   if (Empty()) return;
+  PayWhite();
   HDC dst = ACanvas->TargetHandle();
   const int w = Rect.Width(), h = Rect.Height();
   const DWORD rop = static_cast<DWORD>(ACanvas->CopyMode());
@@ -654,6 +698,7 @@ void TBitmap::LoadFromStream(TStream* Stream) {
 }
 
 void TBitmap::SaveToStream(TStream* Stream) {
+  PayWhite();
   xj::bmp::Dib dib;
   if (FHandle && !xj::bmp::DibFromBitmap(FHandle, dib)) throw EInvalidGraphic(SInvalidBitmap);
   const std::vector<uint8_t> bytes = xj::bmp::Write(dib);

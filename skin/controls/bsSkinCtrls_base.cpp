@@ -459,12 +459,27 @@ bool RowsOf(TBitmap* B, TRows& Out) {
   return true;
 }
 
+// A bitmap owing its white (TBitmap::OwesWhite) is plain 32-bit white, its rows one after another: known
+// without painting or reading them. With Claim the caller takes the white over and writes every pixel.
+bool OwedRows(TBitmap* B, TRows& Out, bool Claim) {
+  if (!B->OwesWhite()) return false;
+  Out.Width = B->Width();
+  Out.Height = B->Height();
+  Out.Bytes = 4;
+  Out.Stride = ptrdiff_t(Out.Width) * 4;
+  if (Claim && B->TakeWhiteDebt()) Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
+  return true;
+}
+
 // The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
 // or bottom-up: its lowest address. Null otherwise.
 const uint8_t* Block(const TRows& Rows) {
   if (size_t(std::abs(Rows.Stride)) != Rows.RowBytes()) return nullptr;
   return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
 }
+
+// Rows one after another, top first, as a kept face holds them: moved as one block.
+bool Packed(const TRows& Rows) { return Rows.Stride == ptrdiff_t(Rows.RowBytes()); }
 
 // Whether every pixel holds the same value (given in Value).
 bool Uniform(const TRows& Rows, uint32_t& Value) {
@@ -508,9 +523,12 @@ struct TbsSkinGeometry::TFace {
       }
     }
     TRows out;
-    if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height || !RowsOf(B, out) ||
-        out.Bytes != Bytes)
-      return false;
+    if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
+    if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
+    if (Packed(out)) {
+      std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
+      return true;
+    }
     for (int y = 0; y < out.Height; ++y)
       std::memcpy(out.Base + out.Stride * y, Pixels.get() + out.RowBytes() * size_t(y), out.RowBytes());
     return true;
@@ -526,6 +544,10 @@ struct TbsSkinGeometry::TFace {
     Width = Rows.Width;
     Height = Rows.Height;
     Bytes = Rows.Bytes;
+    if (Packed(Rows)) {
+      std::memcpy(Pixels.get(), Rows.Base, size);
+      return;
+    }
     for (int y = 0; y < Rows.Height; ++y)
       std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
   }
@@ -552,7 +574,9 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   // face depends only on what the key holds. Anything else is built every time.
   TRows before;
   uint32_t fill = 0;
-  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
+  const bool owed = OwedRows(B, before, false);
+  if (owed) fill = 0xFFFFFF;
+  const bool plain = B->Empty() || owed || (RowsOf(B, before) && Uniform(before, fill));
   TCanvas* canvas = B->Canvas();
   if (!plain || canvas->CopyMode() != cmSrcCopy) {
     BuildFaceImage(B, SB, R, W, H);

@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/GdiInternal.h"
 #include "tests/platform/graphics/GraphicsTestUtil.h"
@@ -58,6 +60,57 @@ TEST(BitmapSize, EveryFormatKeepsItsOverlapWhenResized) {
     EXPECT_EQ(b.PixelFormat(), pf);
     EXPECT_EQ(Map(b, clBlack), Rows({ "#..........", "...........", "........#..", "..........." })) << pf;
     EXPECT_EQ(b.Canvas()->Pixels(9, 2), clWhite) << pf;  // new columns white, not left-over bits
+  }
+}
+
+// A new bitmap is white however it is first looked at, drawn from or handed out, though its memory is
+// painted only then: here memory another bitmap just left full of colour. Each way reads pixel (6, 4).
+TEST(BitmapSize, ANewBitmapIsWhiteWhereverItIsFirstRead) {
+  auto of = [](HBITMAP h, bool own = false) {
+    std::vector<uint32_t> px;
+    int w = 0, hh = 0;
+    const uint32_t v = xj::gdi::ReadBitmapPixels(h, px, w, hh) ? px[size_t(4 * w + 6)] & 0xFFFFFF : 0u;
+    if (own) DeleteObject(h);
+    return v;
+  };
+  auto onto = [](TBitmap& b, auto draw) {
+    TBitmap other;
+    draw(other, b);
+    return uint32_t(other.Canvas()->Pixels(6, 4));
+  };
+  const std::pair<const char*, std::function<uint32_t(TBitmap&)>> reads[] = {
+    { "scan line", [](TBitmap& b) { return static_cast<uint32_t*>(b.ScanLine(4))[6]; } },
+    { "canvas", [](TBitmap& b) { return uint32_t(b.Canvas()->Pixels(6, 4)); } },
+    { "handle", [&](TBitmap& b) { return of(b.Handle()); } },
+    { "released", [&](TBitmap& b) { return of(b.ReleaseHandle(), true); } },
+    { "mask of white", [&](TBitmap& b) { return b.SetTransparentColor(clWhite), of(b.MaskHandle()); } },
+    { "made a mask", [&](TBitmap& b) { return b.Mask(clWhite), of(b.Handle()); } },
+    { "converted", [&](TBitmap& b) { return b.SetPixelFormat(pf24bit), uint32_t(b.Canvas()->Pixels(6, 4)); } },
+    { "enlarged", [](TBitmap& b) { return b.SetSize(9, 6), static_cast<uint32_t*>(b.ScanLine(4))[6]; } },
+    { "assigned", [&](TBitmap& b) { return onto(b, [](TBitmap& o, TBitmap& s) { o.Assign(&s); }); } },
+    { "drawn",
+      [&](TBitmap& b) {
+        return onto(b, [](TBitmap& o, TBitmap& s) { o.SetSize(7, 5), o.Canvas()->Draw(0, 0, &s); });
+      } },
+    { "saved",
+      [&](TBitmap& b) {
+        TMemoryStream s;
+        b.SaveToStream(&s);
+        s.SetPosition(0);
+        return onto(b, [&](TBitmap& o, TBitmap&) { o.LoadFromStream(&s); });
+      } },
+  };
+  for (const auto& [what, read] : reads) {
+    {
+      TBitmap used;
+      used.SetSize(7, 5);
+      for (int y = 0; y < 5; ++y) std::fill_n(static_cast<uint32_t*>(used.ScanLine(y)), 7, 0x00345678u);
+    }
+    const uint64_t reused = xj::gdi::ThreadPixelBlockStats().reused;
+    TBitmap b;
+    b.SetSize(7, 5);
+    ASSERT_EQ(xj::gdi::ThreadPixelBlockStats().reused, reused + 1) << what;  // the used bitmap's memory
+    EXPECT_EQ(read(b), 0xFFFFFFu) << what;
   }
 }
 

@@ -521,6 +521,37 @@ TEST(SkinFace, OnePixelOfAnotherColourKeepsAKeptFaceAway) {
     }
 }
 
+// A kept face is copied out pixel for pixel whatever the destination's rows: 24-bit rows of 23 pixels are
+// padded to 72 bytes, 32-bit ones follow one another.
+TEST(SkinFace, AKeptFaceIsCopiedOutWholeWhereverItsRowsLie) {
+  TBitmap picture;
+  picture.SetPixelFormat(pf32bit);
+  picture.SetSize(8, 8);
+  TbsSkinGeometry g;
+  g.SkinRect = TRect(0, 0, 8, 8);
+  g.ClRect = TRect(2, 2, 6, 6);
+  g.LTPoint = TPoint(2, 2), g.RTPoint = TPoint(6, 2), g.LBPoint = TPoint(2, 6), g.RBPoint = TPoint(6, 6);
+  g.FResizeMode = 1;
+  int w = 23, h = 13;
+  g.CalcGeometry(w, h);
+  for (TPixelFormat format : { pf24bit, pf32bit }) {
+    SCOPED_TRACE(format == pf32bit ? "32-bit" : "24-bit");
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x) static_cast<uint32_t*>(picture.ScanLine(y))[x] = uint32_t(0x102030 * (x + 8 * y + 1));
+    TBitmap built, copied;
+    for (TBitmap* b : { &built, &copied }) {
+      b->SetPixelFormat(format);
+      b->SetSize(w, h);
+      g.CreateFaceImage(b, &picture, g.SkinRect, w, h);
+      picture.Canvas()->SetPixels(7, 7, clBlack);  // behind the key's back: a copy still shows the old pixel
+    }
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        ASSERT_EQ(copied.Canvas()->Pixels(x, y), built.Canvas()->Pixels(x, y)) << x << "," << y;
+    EXPECT_NE(copied.Canvas()->Pixels(w - 1, h - 1), clBlack);
+  }
+}
+
 // A control building a new face builds over its last one only while no other control shows it, and a
 // face built over is never found again by what it was built from. The picture changes behind the keys'
 // back with every build, so a face copied out shows the pixel of the build it came from.

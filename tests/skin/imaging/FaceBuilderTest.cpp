@@ -3,12 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <random>
 #include <vector>
 
+#include "platform/win32/GdiInternal.h"
 #include "skin/data/bsSkinData.h"
 #include "tests/skin/imaging/ImagingTestSupport.h"
 
@@ -556,6 +558,72 @@ TEST(SkinBuilders, RandomGeometryNeverFaults) {
   CreateSkinImage(kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb, kPlain.cl, kPlain.lt, kPlain.rt, kPlain.lb, kPlain.rb,
                   kPlain.cl, nullptr, src.get(), kPlain.srcRect, 10, 8, true);
   EXPECT_EQ(dest.Width(), 10);
+}
+
+// A face built over a new bitmap leaves white wherever no piece lands, as over one painted white first,
+// though the new bitmap's memory held another picture: at gaps, overlaps, stretched bands and more pieces
+// than are noted one by one.
+TEST(SkinBuilders, ANewDestinationIsWhiteWhereNoPieceLands) {
+  std::mt19937 rng(15);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  auto src = Coded(24, 20);
+  int gaps = 0, reused = 0;
+  for (int round = 0; round < 302; ++round) {
+    auto pt = [&] { return TPoint(pick(-2, 22), pick(-2, 18)); };
+    TPoint lt = pt(), rt = pt(), lb = pt(), rb = pt(), nlt = pt(), nrt = pt(), nlb = pt(), nrb = pt();
+    TRect cl(pick(-2, 22), pick(-2, 18), pick(-2, 22), pick(-2, 18));
+    TRect ncl(pick(-2, 40), pick(-2, 30), pick(-2, 40), pick(-2, 30));
+    TRect srcRect(pick(-2, 6), pick(-2, 6), pick(10, 26), pick(10, 22));
+    int w = pick(1, 40), h = pick(1, 30), kind = round % 4;
+    if (round == 300) {
+      // Caps 8 wide on a face of 10: the right one shows 2 columns of itself (the rest lies past the
+      // picture) over the left one, as many as the gap it leaves.
+      kind = 3;
+      lt.X = rt.X = 8;
+      srcRect = TRect(14, 0, 30, 12);
+      w = 10;
+    } else if (round == 301) {
+      // A client one pixel wide across a face of 70: a column of pieces for each of 61 pixels.
+      kind = 0;
+      srcRect = TRect(5, 3, 15, 11);
+      lt = TPoint(3, 2), rt = TPoint(4, 2), lb = TPoint(3, 6), rb = TPoint(4, 6), cl = TRect(3, 2, 4, 6);
+      w = 70, h = 13;
+      nlt = lt, nrt = TPoint(64, 2), nlb = TPoint(3, 11), nrb = TPoint(64, 11), ncl = TRect(3, 2, 64, 11);
+    }
+    auto build = [&](TBitmap* dest) {
+      if (kind == 0) CreateSkinImage(lt, rt, lb, rb, cl, nlt, nrt, nlb, nrb, ncl, dest, src.get(), srcRect, w, h, true);
+      if (kind == 1)
+        CreateSkinImageBS(lt, rt, lb, rb, cl, nlt, nrt, nlb, nrb, ncl, dest, src.get(), srcRect, w, h, true, round & 4,
+                          round & 8, false, round & 16);
+      if (kind == 2)
+        CreateSkinImage2(lt, rt, lb, rb, cl, nlt, nrt, nlb, nrb, ncl, dest, src.get(), srcRect, w, h, true);
+      if (kind == 3) CreateHSkinImage(lt.X, rt.X, dest, src.get(), srcRect, w, h);
+    };
+    TBitmap white;
+    white.SetSize(kind == 3 ? w : 1, kind == 3 ? RectHeight(srcRect) : 1);
+    white.ScanLine(0);  // painted now
+    build(&white);
+    {
+      TBitmap used;
+      used.SetSize(white.Width(), white.Height());
+      for (int y = 0; y < used.Height(); ++y) std::fill_n(Row32(used, y), used.Width(), 0x00C0FFEEu);
+    }
+    const uint64_t before = xj::gdi::ThreadPixelBlockStats().reused;
+    TBitmap fresh;
+    build(&fresh);
+    reused += xj::gdi::ThreadPixelBlockStats().reused > before;
+    ASSERT_EQ(fresh.Width(), white.Width());
+    ASSERT_EQ(fresh.Height(), white.Height());
+    bool gap = false;
+    for (int y = 0; y < white.Height(); ++y)
+      for (int x = 0; x < white.Width(); ++x) {
+        gap |= Px(white, x, y) == kWhite;
+        ASSERT_EQ(Px(fresh, x, y), Px(white, x, y)) << "round " << round << " at " << x << "," << y;
+      }
+    gaps += gap;
+  }
+  EXPECT_GT(gaps, 100);
+  EXPECT_GT(reused, 200);
 }
 
 // Pieces of every width from one pixel to a dozen, a few rows high, land as the canvas's CopyRect puts them
