@@ -438,6 +438,8 @@ class GlyphCache {
     }
     auto e = std::make_unique<CachedGlyph>();
     e->glyph = f.Render(c);
+    e->glyph.partial =
+        std::any_of(e->glyph.alpha.begin(), e->glyph.alpha.end(), [](uint8_t v) { return v && v != 255; });
     e->key = key;
     e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
     CachedGlyph* p = e.get();

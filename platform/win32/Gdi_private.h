@@ -404,6 +404,7 @@ struct Glyph {
   int w { 0 };
   int h { 0 };
   std::vector<uint8_t> alpha;
+  bool partial { false };  // some coverage lies between none and full (set as the glyph enters the cache)
 };
 
 struct FtState;
