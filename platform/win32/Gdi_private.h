@@ -463,6 +463,12 @@ class GlyphLookup {
 };
 
 // ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
+// One T for each thread, made on its first use: the buffers a drawing call fills and the next one reuses.
+template <class T>
+T& PerThread() {
+  thread_local T t;
+  return t;
+}
 // The width of a GBK string in the DC's font (no prefix processing); with out, also its characters
 // and each one's advance.
 struct MeasuredChar {

@@ -40,11 +40,6 @@ struct Scratch {
   std::vector<uint8_t> mask;
 };
 
-Scratch& ThreadScratch() {
-  thread_local Scratch s;
-  return s;
-}
-
 // Lays the string out left to right from pen 0; returns the total advance.
 int Layout(RealFont& f, const char* s, int len, const INT* dx, GlyphLookup& glyphs, Scratch& sc) {
   DecodeGbk(s, len, sc.chars);
@@ -398,7 +393,7 @@ void LogRun(DC& dc, const char* s, int len, const RunFrame& fr, const RECT& box)
 // Draws one run; returns its advance.
 int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
   RealFont& f = FontOf(dc);
-  Scratch& sc = ThreadScratch();
+  Scratch& sc = PerThread<Scratch>();
   GlyphLookup glyphs;  // keeps the run's glyphs alive until it is drawn
   int width = Layout(f, s, len, spec.dx, glyphs, sc);
   glyphs.Unlock();
@@ -458,7 +453,7 @@ int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
 
 int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out) {
   RealFont& f = FontOf(dc);
-  std::vector<TextChar>& chars = ThreadScratch().chars;
+  std::vector<TextChar>& chars = PerThread<Scratch>().chars;
   DecodeGbk(s, len, chars);
   if (out) {
     out->clear();
