@@ -447,6 +447,7 @@ class GlyphCache {
     }
     auto e = std::make_unique<CachedGlyph>();
     e->glyph = f.Render(c);
+    e->glyph.alpha.resize(e->glyph.alpha.size() + kCoveragePad);
     e->glyph.partial = AnyPartial(e->glyph.alpha);
     e->key = key;
     e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
