@@ -10,12 +10,13 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
-#include <unordered_map>
 
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
 
@@ -618,6 +619,14 @@ struct CachedGlyph {
   bool used { true };  // looked up since the clock hand last passed
 };
 
+// Whether any coverage lies between none and full (adding one takes full round to none), looked at in one pass
+// with no early way out, which the compiler does sixteen bytes at a time.
+bool AnyPartial(const std::vector<uint8_t>& alpha) {
+  unsigned between = 0;
+  for (uint8_t v : alpha) between |= uint8_t(v + 1) > 1;
+  return between;
+}
+
 // Glyphs by font identity and character. When over its limit the cache lets go of glyphs not looked
 // up lately (a clock sweep); a glyph let go while a lookup may still hold it waits in the graveyard
 // until no lookup is open.
@@ -627,17 +636,19 @@ class GlyphCache {
 
   const Glyph& Get(RealFont& f, const TextChar& c) {
     uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
-    if (auto it = map_.find(key); it != map_.end()) {
-      it->second->used = true;
-      return it->second->glyph;
+    if (CachedGlyph* const* found = map_.Find(Slot(key))) {
+      (*found)->used = true;
+      return (*found)->glyph;
     }
     auto e = std::make_unique<CachedGlyph>();
     e->glyph = f.Render(c);
+    e->glyph.alpha.resize(e->glyph.alpha.size() + kCoveragePad);
+    e->glyph.partial = AnyPartial(e->glyph.alpha);
     e->key = key;
     e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
     CachedGlyph* p = e.get();
     bytes_ += p->cost;
-    map_.emplace(key, p);
+    map_.Insert(Slot(key), p);
     clock_.push_back(std::move(e));
     Trim();
     return p->glyph;
@@ -655,7 +666,7 @@ class GlyphCache {
 
   GlyphCacheStats Stats() const {
     GlyphCacheStats s;
-    s.Glyphs = map_.size();
+    s.Glyphs = map_.Size();
     s.Bytes = bytes_;
     s.Limit = limit_;
     s.Evictions = evictions_;
@@ -663,7 +674,11 @@ class GlyphCache {
   }
 
  private:
-  static constexpr size_t kNodeCost = 32;  // the hash node and its bucket
+  static constexpr size_t kNodeCost = 32;  // its slot in the table and the empty one beside it
+
+  // The address map hashes a key without its low four bits, an address's alignment; here they are the
+  // character's, so the key is turned round to have them hashed. The font's number stays far below 2^60.
+  static uintptr_t Slot(uint64_t key) { return uintptr_t(std::rotl(key, 4)); }
 
   void Trim() {
     while (bytes_ > limit_ && !clock_.empty()) {
@@ -674,7 +689,7 @@ class GlyphCache {
         ++hand_;
         continue;
       }
-      map_.erase(e.key);
+      map_.Erase(Slot(e.key));
       bytes_ -= e.cost;
       ++evictions_;
       std::unique_ptr<CachedGlyph> gone = std::move(clock_[hand_]);
@@ -684,7 +699,7 @@ class GlyphCache {
     }
   }
 
-  std::unordered_map<uint64_t, CachedGlyph*> map_;
+  xj::AddressMap<CachedGlyph*> map_;
   std::vector<std::unique_ptr<CachedGlyph>> clock_;
   std::vector<std::unique_ptr<CachedGlyph>> graveyard_;
   size_t hand_ { 0 };
@@ -826,10 +841,16 @@ std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
     }
   }
   lf.lfFaceName[LF_FACESIZE - 1] = 0;
-  std::string key(reinterpret_cast<const char*>(&lf), offsetof(LOGFONTA, lfFaceName));
-  key += lf.lfFaceName;
+  // Every field, and the face name without whatever follows its end: a key of fixed size, since a paint makes
+  // fonts by the dozen and each is realised on its first use.
+  struct Key {
+    char bytes[sizeof(LOGFONTA)] {};
+    bool operator<(const Key& k) const { return std::memcmp(bytes, k.bytes, sizeof bytes) < 0; }
+  } key;
+  std::memcpy(key.bytes, &lf, offsetof(LOGFONTA, lfFaceName));
+  std::strncpy(key.bytes + offsetof(LOGFONTA, lfFaceName), lf.lfFaceName, LF_FACESIZE);
   static std::mutex lock;
-  static std::map<std::string, std::shared_ptr<RealFont>> cache;
+  static std::map<Key, std::shared_ptr<RealFont>> cache;
   std::lock_guard<std::mutex> g(lock);
   if (auto it = cache.find(key); it != cache.end()) return it->second;
   auto f = std::make_shared<RealFont>();

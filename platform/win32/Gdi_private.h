@@ -403,8 +403,12 @@ struct Glyph {
   int by { 0 };
   int w { 0 };
   int h { 0 };
-  std::vector<uint8_t> alpha;
+  std::vector<uint8_t> alpha;  // h rows of w, then kCoveragePad bytes of none
+  bool partial { false };      // some coverage lies between none and full (set as the glyph enters the cache)
 };
+
+// Coverage is read eight bytes at a time, the last row's too.
+constexpr size_t kCoveragePad = 8;
 
 struct FtState;
 // A font made ready for drawing: metrics, and the identity of its glyphs in the shared cache.
@@ -462,6 +466,12 @@ class GlyphLookup {
 };
 
 // ---- Text (Gdi_text.cpp) -------------------------------------------------------------------------
+// One T for each thread, made on its first use: the buffers a drawing call fills and the next one reuses.
+template <class T>
+T& PerThread() {
+  thread_local T t;
+  return t;
+}
 // The width of a GBK string in the DC's font (no prefix processing); with out, also its characters
 // and each one's advance.
 struct MeasuredChar {

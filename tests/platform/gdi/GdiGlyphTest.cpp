@@ -336,6 +336,80 @@ TEST(GdiGlyphs, TurnedAndMonochromeTextIsTheUprightPictureTurnedOrThresholded) {
   }
 }
 
+// ---- Laying coverage onto pixels ------------------------------------------------------------------------
+
+// A pixel under text of colour c with coverage a, channel by channel: none leaves every byte, full is the colour,
+// anything between moves each channel towards the colour's by its distance times a / 255, rounded half up, and
+// clears the top byte.
+uint32_t Laid(uint32_t d, uint32_t c, unsigned a) {
+  if (a == 0) return d;
+  uint32_t out = 0;
+  for (int shift : { 0, 8, 16 }) {
+    int dv = int(d >> shift & 0xFF), cv = int(c >> shift & 0xFF);
+    int moved = (std::abs(cv - dv) * int(a) + 127) / 255;
+    out |= uint32_t(cv > dv ? dv + moved : dv - moved) << shift;
+  }
+  return out;
+}
+
+TEST(GdiGlyphs, TextOnAnyPixelsIsEachPixelBlendedByItsCoverageWhereverTheClipCutsTheGlyphs) {
+  // Smoothed Latin glyphs (coverage between none and full) beside the CJK face's strikes (none and full only),
+  // laid straight and, with advances that make the glyphs overlap, through one merged mask. The clip's edges
+  // move through the glyphs, leaving rows of every width from one pixel up. Rows that only select are laid four
+  // pixels at a time, and eight where the processor can.
+  struct Case {
+    const char* face;
+    LONG height;
+    int advance;  // 0: the font's own
+  };
+  const char* text = "Wgi中1.文lm";
+  const int len = int(std::strlen(text)), x0 = 4, y0 = 3;
+  const uint32_t color = 0x8AE03C;
+  for (const bool byEight : { false, true })
+    for (const Case& k : { Case { "MS Sans Serif", -11, 0 }, Case { "MS Sans Serif", -13, 4 }, Case { "宋体", 12, 0 },
+                           Case { "宋体", 12, 5 } }) {
+      if (xj::gdi::UseEightPixelSelect(byEight) != byEight) continue;
+      std::vector<INT> dx(size_t(len), k.advance);
+      const INT* advances = k.advance ? dx.data() : nullptr;
+      HFONT f = Font(k.face, k.height);
+      Canvas cover(150, 26, RGB(0, 0, 0));  // white on black: each pixel's coverage in each of its channels
+      SelectObject(cover.dc(), f);
+      SetBkMode(cover.dc(), TRANSPARENT);
+      SetTextColor(cover.dc(), RGB(255, 255, 255));
+      ExtTextOutA(cover.dc(), x0, y0, 0, nullptr, text, UINT(len), advances);
+      SelectObject(cover.dc(), GetStockObject(SYSTEM_FONT));
+      int between = 0, full = 0;
+      for (int y = 0; y < cover.h(); ++y)
+        for (int x = 0; x < cover.w(); ++x) {
+          between += (cover.Raw(x, y) & 0xFF) % 255 != 0;
+          full += (cover.Raw(x, y) & 0xFF) == 255;
+        }
+      EXPECT_GT(full, 40) << k.face;
+      EXPECT_EQ(between > 0, k.height == -11 || k.height == -13) << k.face << " " << between;
+      for (int cut = 0; cut < 10; ++cut) {
+        Canvas c(150, 26);
+        for (int y = 0; y < c.h(); ++y)
+          for (int x = 0; x < c.w(); ++x) c.SetRaw(x, y, uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u));
+        const RECT clip { x0 + cut, y0 + cut / 3, x0 + 17 + 4 * cut, 22 - cut / 4 };
+        SelectObject(c.dc(), f);
+        SetBkMode(c.dc(), TRANSPARENT);
+        SetTextColor(c.dc(), RGB(0x8A, 0xE0, 0x3C));
+        ExtTextOutA(c.dc(), x0, y0, ETO_CLIPPED, &clip, text, UINT(len), advances);
+        SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
+        int differ = 0;
+        for (int y = 0; y < c.h(); ++y)
+          for (int x = 0; x < c.w(); ++x) {
+            const uint32_t under = uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u);
+            const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+            differ += c.Raw(x, y) != (in ? Laid(under, color, cover.Raw(x, y) & 0xFF) : under);
+          }
+        EXPECT_EQ(differ, 0) << k.face << " " << k.height << " advance " << k.advance << " cut " << cut << " by eight "
+                             << byEight;
+      }
+      DeleteObject(f);
+    }
+}
+
 // ---- The glyph cache ----------------------------------------------------------------------------------
 
 const char* kMixed = "巡检系统启动后主窗口显示各线路的状态 Recording 录音盒连接正常";

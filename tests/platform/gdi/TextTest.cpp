@@ -395,6 +395,48 @@ TEST(GdiFonts, FaceOverrideMakesEveryFontTheTestFace) {
   xj::gdi::SetFaceOverride("");
 }
 
+// The metrics of a logical font, and how many pixels of "Ag" drawn black on white are neither black nor white.
+std::pair<TEXTMETRICA, int> Realised(const LOGFONTA& lf) {
+  TextCanvas c(40, 30, CreateFontIndirectA(&lf));
+  TEXTMETRICA tm {};
+  GetTextMetricsA(c.dc(), &tm);
+  TextOutA(c.dc(), 2, 2, "Ag", 2);
+  return { tm, 40 * 30 - c.Count(kWhite) - c.Count(kBlack) };
+}
+
+TEST(GdiFonts, ALogicalFontDifferingFromOneRealisedInAnyFieldIsRealisedAfresh) {
+  LOGFONTA base {};  // no face: the family follows the pitch and the character set
+  base.lfHeight = -13;
+  struct Change {
+    const char* what;
+    void (*apply)(LOGFONTA&);
+    bool (*seen)(const TEXTMETRICA&, int between);
+  } changes[] = {
+    { "height", [](LOGFONTA& lf) { lf.lfHeight = -21; }, [](const TEXTMETRICA& tm, int) { return tm.tmHeight > 20; } },
+    { "weight", [](LOGFONTA& lf) { lf.lfWeight = FW_BOLD; },
+      [](const TEXTMETRICA& tm, int) { return tm.tmWeight == FW_BOLD; } },
+    { "italic", [](LOGFONTA& lf) { lf.lfItalic = 1; }, [](const TEXTMETRICA& tm, int) { return tm.tmItalic != 0; } },
+    { "underline", [](LOGFONTA& lf) { lf.lfUnderline = 1; },
+      [](const TEXTMETRICA& tm, int) { return tm.tmUnderlined != 0; } },
+    { "strike-out", [](LOGFONTA& lf) { lf.lfStrikeOut = 1; },
+      [](const TEXTMETRICA& tm, int) { return tm.tmStruckOut != 0; } },
+    { "character set", [](LOGFONTA& lf) { lf.lfCharSet = GB2312_CHARSET; },
+      [](const TEXTMETRICA& tm, int) { return tm.tmCharSet == GB2312_CHARSET; } },
+    { "quality", [](LOGFONTA& lf) { lf.lfQuality = NONANTIALIASED_QUALITY; },
+      [](const TEXTMETRICA&, int between) { return between == 0; } },
+    { "pitch", [](LOGFONTA& lf) { lf.lfPitchAndFamily = FIXED_PITCH; },
+      [](const TEXTMETRICA& tm, int) { return (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0; } },
+  };
+  for (const Change& c : changes) {
+    auto [tm, between] = Realised(base);
+    EXPECT_FALSE(c.seen(tm, between)) << c.what;
+    LOGFONTA changed = base;
+    c.apply(changed);
+    std::tie(tm, between) = Realised(changed);
+    EXPECT_TRUE(c.seen(tm, between)) << c.what;
+  }
+}
+
 int CALLBACK Collect(const LOGFONTA* lf, const TEXTMETRICA*, DWORD type, LPARAM lp) {
   auto* out = reinterpret_cast<std::vector<std::pair<std::string, DWORD>>*>(lp);
   out->push_back({ lf->lfFaceName, type | (DWORD(lf->lfCharSet) << 8) });
