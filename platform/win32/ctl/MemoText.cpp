@@ -74,10 +74,6 @@ std::string MemoText::NormalBreaks(std::string_view s) {
 // inside a character, so the case is applied line by line as it would be to the whole.
 void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
-  // Room for them all first, so that the lines are not moved as they are read.
-  size_t count = 0;
-  ForEachLine(text, [&](std::string_view) { ++count; });
-  lines.reserve(count);
   ForEachLine(text, [&](std::string_view line) {
     lines.push_back(LineRec { std::string(line), {}, false });
     EditText::ApplyCase(lines.back().text, FCase);
