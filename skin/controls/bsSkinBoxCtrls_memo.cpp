@@ -336,11 +336,9 @@ void TbsSkinMemo::HotChanged(bool Other) {
 
 namespace {
 
-// The frame's pieces are made for this paint, opaque and of the size they show at: a plain copy puts
-// them on the window, without the stretching, masking and colour set-up a drawn picture goes through.
-void PutPiece(HDC DC, int X, int Y, TBitmap& Piece) {
-  if (!Piece.Empty()) BitBlt(DC, X, Y, Piece.Width(), Piece.Height(), Piece.Canvas()->SourceHandle(), 0, 0, SRCCOPY);
-}
+// The frame's pieces are made for this paint, opaque and of the size they show at: drawn as they are,
+// each is copied from its bitmap, without a DC made for it alone.
+void PutPiece(TCanvas* Canvas, int X, int Y, TBitmap& Piece) { Canvas->Draw(X, Y, &Piece); }
 
 }  // namespace
 
@@ -378,11 +376,10 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   const TbsSkinPictureSources sources;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
-  HDC dc = Canvas->TargetHandle();
-  PutPiece(dc, 0, 0, top);
-  PutPiece(dc, 0, top.Height(), left);
-  PutPiece(dc, Width() - right.Width(), top.Height(), right);
-  PutPiece(dc, 0, Height() - bottom.Height(), bottom);
+  PutPiece(Canvas, 0, 0, top);
+  PutPiece(Canvas, 0, top.Height(), left);
+  PutPiece(Canvas, Width() - right.Width(), top.Height(), right);
+  PutPiece(Canvas, 0, Height() - bottom.Height(), bottom);
 }
 
 void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
@@ -400,7 +397,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }
-  PutPiece(Canvas->TargetHandle(), 0, 0, b);
+  PutPiece(Canvas, 0, 0, b);
 }
 
 void TbsSkinMemo::WMNCPaint() {
