@@ -738,6 +738,7 @@ class TWinControl : public TControl {
   HWND PrecedingWindow(TWinControl* Control);
   // Shows or hides (Flags), placing a window UpdateShowing made among its siblings in the same move.
   void PlacePendingWindow(UINT Flags);
+  void MakeHandle(bool PlaceNow);
   WNDPROC DefWndProc() const { return FDefWndProc; }
   void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
   // The client size the window has, or would have once created.
@@ -820,9 +821,8 @@ class TWinControl : public TControl {
   bool FParentCtl3D { true };
   int FBorderWidth { 0 };
   TPoint FDesignSize;
-  bool FSizeChecked { false };     // our own SetWindowPos: the size has passed CheckNewSize already
-  bool FPlaceWhenShown { false };  // a window made now is placed among its siblings when it shows
-  bool FPlacePending { false };    // this window has yet to be placed so
+  bool FSizeChecked { false };   // our own SetWindowPos: the size has passed CheckNewSize already
+  bool FPlacePending { false };  // the window is placed among its siblings when it shows
   bool FDockSite { false };
   bool FUseDockManager { false };
   TImeMode FImeMode { imDontCare };

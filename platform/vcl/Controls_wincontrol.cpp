@@ -108,16 +108,19 @@ HWND TWinControl::Handle() {
   return FHandle;
 }
 
-void TWinControl::CreateHandle() {
+void TWinControl::CreateHandle() { MakeHandle(true); }
+
+// PlaceNow: the new window goes to its place among its siblings at once; otherwise when it shows.
+void TWinControl::MakeHandle(bool PlaceNow) {
   if (FHandle) return;
   auto life = LifeToken();
   CreateWnd();
   if (life.expired()) return;
   if (FParent && FHandle) {
-    if (FPlaceWhenShown)
-      FPlacePending = true;
-    else
+    if (PlaceNow)
       SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    else
+      FPlacePending = true;
   }
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->UpdateAnchorRules();
 }
@@ -335,10 +338,7 @@ void TWinControl::UpdateShowing() {
   // A window's first messages run handlers: the control itself may be freed by them, or by a child's.
   auto life = LifeToken();
   if (show) {
-    if (!FHandle) {
-      xj::TemporaryChange placeWhenShown(FPlaceWhenShown, true);
-      CreateHandle();
-    }
+    if (!FHandle) MakeHandle(false);
     if (life.expired()) return;
     // A child creating its window may free or move a later sibling (a skinned list box retires its
     // scroll bars then): those are skipped.
@@ -358,7 +358,7 @@ void TWinControl::UpdateShowing() {
     undo.Dismiss();
   }
   // A control whose showing message places nothing still gets its place.
-  if (FPlacePending && FHandle && !life.expired()) PlacePendingWindow(0);
+  if (!life.expired() && FPlacePending && FHandle) PlacePendingWindow(0);
 }
 
 void TWinControl::UpdateControlState() {
