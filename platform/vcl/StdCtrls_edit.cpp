@@ -39,7 +39,7 @@ void TCustomEdit::CreateWnd() {
     TWinControl::CreateWnd();
   }
   if (!FComponentState.Contains(csLoading)) Perform(EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
-  Perform(EM_SETMODIFY, FModified, 0);
+  if (FModified) Perform(EM_SETMODIFY, 1, 0);  // a new window starts unmodified
   if (FPasswordChar) Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
   if (FSelStart != 0 || FSelLength != 0) Perform(EM_SETSEL, static_cast<WPARAM>(FSelStart), FSelStart + FSelLength);
 }

@@ -336,11 +336,9 @@ void TbsSkinMemo::HotChanged(bool Other) {
 
 namespace {
 
-// The frame's pieces are made for this paint, opaque and of the size they show at: a plain copy puts
-// them on the window, without the stretching, masking and colour set-up a drawn picture goes through.
-void PutPiece(HDC DC, int X, int Y, TBitmap& Piece) {
-  if (!Piece.Empty()) BitBlt(DC, X, Y, Piece.Width(), Piece.Height(), Piece.Canvas()->SourceHandle(), 0, 0, SRCCOPY);
-}
+// The frame's pieces are made for this paint, opaque and of the size they show at: drawn as they are,
+// each is copied from its bitmap, without a DC made for it alone.
+void PutPiece(TCanvas* Canvas, int X, int Y, TBitmap& Piece) { Canvas->Draw(X, Y, &Piece); }
 
 }  // namespace
 
@@ -353,13 +351,17 @@ void TbsSkinMemo::CalcNewGeometry() {
   NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
 }
 
-// Two rings: shadow outside when hot, face outside otherwise.
+// Two rings: shadow outside when hot, face outside otherwise. Each ring is of one colour: one closed
+// line draws it.
 void TbsSkinMemo::DefaultFrame(TCanvas* Canvas) {
-  TRect r(0, 0, Width(), Height());
   const bool hot = Hot();
   const TColor outer = hot ? clBtnShadow : clBtnFace, inner = hot ? clBtnFace : clBtnShadow;
-  Frame3D(Canvas, r, outer, outer, 1);
-  Frame3D(Canvas, r, inner, inner, 1);
+  Canvas->Pen()->SetWidth(1);
+  for (int ring = 0; ring < 2; ++ring) {
+    const int l = ring, t = ring, r = Width() - 1 - ring, b = Height() - 1 - ring;
+    Canvas->Pen()->SetColor(ring == 0 ? outer : inner);
+    Canvas->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t), TPoint(r, b), TPoint(l - 1, b) });
+  }
 }
 
 void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
@@ -374,11 +376,10 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   const TbsSkinPictureSources sources;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
-  HDC dc = Canvas->TargetHandle();
-  PutPiece(dc, 0, 0, top);
-  PutPiece(dc, 0, top.Height(), left);
-  PutPiece(dc, Width() - right.Width(), top.Height(), right);
-  PutPiece(dc, 0, Height() - bottom.Height(), bottom);
+  PutPiece(Canvas, 0, 0, top);
+  PutPiece(Canvas, 0, top.Height(), left);
+  PutPiece(Canvas, Width() - right.Width(), top.Height(), right);
+  PutPiece(Canvas, 0, Height() - bottom.Height(), bottom);
 }
 
 void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
@@ -396,7 +397,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }
-  PutPiece(Canvas->TargetHandle(), 0, 0, b);
+  PutPiece(Canvas, 0, 0, b);
 }
 
 void TbsSkinMemo::WMNCPaint() {
@@ -457,7 +458,8 @@ void TbsSkinMemo::Dispatch(TMessage& Message) {
     case WM_SIZE: {
       const auto life = LifeToken();  // OnResize may free the memo
       TbsSkinCustomMemo::Dispatch(Message);
-      if (!life.expired() && !FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
+      // A hidden window (one being made) shows no frame yet: it is painted when the window shows.
+      if (!life.expired() && !FBitMapBG && HandleAllocated() && IsWindowVisible(Handle())) Perform(WM_NCPAINT, 0, 0);
       return;
     }
     case WM_NCCALCSIZE: {
@@ -479,8 +481,10 @@ void TbsSkinMemo::Dispatch(TMessage& Message) {
       Message.Result = 0;
       return;
     case WM_ERASEBKGND:
-      if (!FBitMapBG) break;
-      Invalidate();
+      // The enabled memo's paint fills its client with the brush the memo answers itself: erasing first
+      // would fill it twice. The disabled look draws its text only, over what the erase left.
+      if (!FBitMapBG && !Enabled()) break;
+      if (FBitMapBG) Invalidate();
       Message.Result = 1;
       return;
     case WM_PAINT:

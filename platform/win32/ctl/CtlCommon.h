@@ -4,8 +4,8 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 
+#include "platform/win32/AddressMap.h"
 #include "platform/win32/WinGdi.h"
 #include "platform/win32/WinUser.h"
 
@@ -22,6 +22,7 @@ LRESULT CALLBACK TreeViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 // parent that destroys the control from inside a notice leaves the handler a record marked dead
 // rather than a dangling one. The class library may subclass the window under another class name,
 // so the state hangs off the handle, not off the class's extra bytes.
+// Every message to such a window looks its state up: by address, in one or two adjacent slots.
 template <class T>
 class StateMap {
  public:
@@ -29,12 +30,12 @@ class StateMap {
     auto s = std::make_shared<T>();
     s->hwnd = hwnd;
     Retire(hwnd);
-    FStates[hwnd] = s;
+    FStates.Insert(Key(hwnd), s);
     return s;
   }
   std::shared_ptr<T> Find(HWND hwnd) const {
-    auto it = FStates.find(hwnd);
-    return it == FStates.end() ? nullptr : it->second;
+    const std::shared_ptr<T>* s = FStates.Find(Key(hwnd));
+    return s ? *s : nullptr;
   }
   // A class procedure's whole body: the state is made at WM_NCCREATE, and every later message goes to
   // `handle` with the state held for the call.
@@ -49,14 +50,14 @@ class StateMap {
     return handle(*s, msg, wParam, lParam);
   }
   void Retire(HWND hwnd) {
-    auto it = FStates.find(hwnd);
-    if (it == FStates.end()) return;
-    it->second->dead = true;
-    FStates.erase(it);
+    std::shared_ptr<T> s;
+    if (FStates.Erase(Key(hwnd), &s)) s->dead = true;
   }
 
  private:
-  std::unordered_map<HWND, std::shared_ptr<T>> FStates;
+  static uintptr_t Key(HWND hwnd) { return AddressMap<std::shared_ptr<T>>::Key(hwnd); }
+
+  AddressMap<std::shared_ptr<T>> FStates;
 };
 
 // WM_COMMAND(id, code) to the parent, as the class's change and selection notices travel.

@@ -400,6 +400,10 @@ void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const MemoText::RowSpan& s
   shown.clear();
   dx.clear();
   xs.clear();
+  // The widest row so far sets the room every later one reuses.
+  shown.reserve(end - start);
+  dx.reserve(end - start);
+  xs.reserve(end - start + 1);
   int x = 0;
   for (size_t i = start - off; i < end - off;) {
     size_t len = EditText::CharLength(t, i);
@@ -1066,8 +1070,14 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
         [p](size_t from, size_t removed, size_t inserted) { p->protect.Follow(from, removed, inserted); });
   }
   if (cs) {
-    m->text.SetCase(CaseOf((DWORD)cs->style));
-    m->text.SetText(cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "");
+    const std::string_view given = cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "";
+    const LetterCase lettering = CaseOf((DWORD)cs->style);
+    m->text.SetCase(lettering);
+    m->text.SetText(given);
+    // The window manager's copy holds the text as given. A lone break read as a whole one lengthens the
+    // text, and its case is kept: of the same length, within what the copy holds, the text is the copy.
+    if (lettering == LetterCase::Unchanged && m->text.Length() == given.size() && given.size() <= kMirrorBytes)
+      m->text.TakeChangedFrom();
   }
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
 }

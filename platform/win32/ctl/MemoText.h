@@ -72,7 +72,10 @@ class LineTree {
   size_t FindChar(long long sum) const { return FTree.Find<&LineSums::chars>(sum); }
   size_t FindRow(long long sum) const { return FTree.Find<&LineSums::rows>(sum); }
   // Calls f on the lines from index i on, in order, while it returns true.
-  void ForEachFrom(size_t i, const std::function<bool(const MemoLine&)>& f) const { FTree.ForEachFrom(i, f); }
+  template <class F>
+  void ForEachFrom(size_t i, F f) const {
+    FTree.ForEachFrom(i, f);
+  }
   // Calls f on every line not measured (every line with `all`), in order.
   void Visit(bool all, const std::function<void(MemoLine&)>& f) {
     FTree.Visit([all](const LineSums& s) { return !all && s.dirty == 0; },

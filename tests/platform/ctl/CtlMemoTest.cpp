@@ -221,6 +221,27 @@ TEST_F(MemoTest, TheWindowTreesCopyFollowsEditsAtTheHeadOfALongText) {
   EXPECT_NE(dump().find("\"head line0"), std::string::npos);
 }
 
+// A new memo's copy in the window tree holds its text as the memo reads it: lone breaks made whole, the
+// case applied, no more than the head of a long text.
+TEST_F(MemoTest, ANewMemosCopyInTheWindowTreeIsItsTextAsRead) {
+  const std::string head(4096, 'h');
+  const struct {
+    DWORD style;
+    std::string given, copy;
+  } cases[] = {
+    { 0, "one\r\ntwo", "one\r\ntwo" }, { 0, "one\ntwo\rthree", "one\r\ntwo\r\nthree" },
+    { 0, "a\n\rb", "a\r\n\r\nb" },     { ES_UPPERCASE, "abc\r\nd", "ABC\r\nD" },
+    { ES_LOWERCASE, "AB", "ab" },      { 0, head, head },
+    { 0, head + "t", head },
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.given.substr(0, 16));
+    HWND m = Memo(c.style, 200, 4, c.given.c_str());
+    EXPECT_EQ(FindWindowExA(parent, nullptr, "EDIT", c.copy.c_str()), m);
+    DestroyWindow(m);
+  }
+}
+
 TEST_F(MemoTest, WrapsAtBlanksAndBetweenWideCharactersAndAnswersTheLineMessages) {
   HWND m = Memo(0, 80, 4, "aaaa bbbb cccc\r\n中文中文中文\r\n");  // 80 px: ten narrow cells
   EXPECT_EQ(Send(m, EM_GETLINECOUNT), 5);
