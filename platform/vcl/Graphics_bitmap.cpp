@@ -139,9 +139,6 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
   }
 }
 
-// The bytes of a DIB row of Width pixels: padded to four.
-int RowBytes(int Width, int BitCount) { return int((int64_t(Width) * BitCount + 31) / 32 * 4); }
-
 // A white top-down DIB section (new GDI bitmaps are born white), or one not painted yet (Unpainted); Bits,
 // when given, receives its memory.
 HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr, bool Unpainted = false) {
@@ -430,7 +427,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   const bool owe = (!FBits || FOwesWhite) && f.BitCount == 32 && !(f.Masks[0] | f.Masks[1] | f.Masks[2]);
   uint8_t* dst = nullptr;
   HBITMAP fresh = CreateSection(f, AWidth, AHeight, &dst, owe);
-  const int stride = RowBytes(AWidth, f.BitCount);
+  const int stride = xj::bmp::RowBytes(AWidth, f.BitCount);
   if (FBits && !owe) {
     const int rows = std::min(FHeight, AHeight);
     const size_t bits = size_t(std::min(FWidth, AWidth)) * size_t(f.BitCount);

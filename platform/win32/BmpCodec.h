@@ -12,6 +12,9 @@
 
 namespace xj::bmp {
 
+// The bytes of a DIB row of Width pixels of BitCount bits, padded to four.
+inline int RowBytes(int Width, int BitCount) { return int((int64_t(Width) * BitCount + 31) / 32 * 4); }
+
 // An uncompressed DIB in its own depth: 1, 4, 8 bits with a palette, 16 and 32 bits with
 // channel masks, 24 bits BGR. Rows are top-down, each padded to 4 bytes.
 struct Dib {
@@ -22,7 +25,7 @@ struct Dib {
   DWORD Masks[3] { 0, 0, 0 };    // 16 and 32 bits: red, green, blue; all 0 = the defaults
   std::vector<uint8_t> Bits;     // Stride() × Height bytes
 
-  int Stride() const { return ((Width * BitCount + 31) / 32) * 4; }
+  int Stride() const { return RowBytes(Width, BitCount); }
   bool Empty() const { return Width <= 0 || Height <= 0; }
 };
 

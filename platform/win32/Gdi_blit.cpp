@@ -413,11 +413,6 @@ struct BlitBuffers {
   int sbufRow { INT32_MIN };  // the source row sbuf holds, converted, for the clip box being drawn
 };
 
-BlitBuffers& ThreadBlitBuffers() {
-  thread_local BlitBuffers b;
-  return b;
-}
-
 // One to one with no mask, either from a colour source with at most a solid pattern (a control's face drawn
 // on its parent) or copied from packed rows (a piece of a skin picture): rows go straight from the source,
 // with no buffers and no column map.
@@ -584,7 +579,7 @@ void RunBlit(DC& dst, const BlitJob& job, const PatternSource& pat) {
     CopyStraight(ds, job, pat);
     return;
   }
-  BlitBuffers& buf = ThreadBlitBuffers();
+  BlitBuffers& buf = PerThread<BlitBuffers>();
   int n = 0;
   const pixman_box32_t* boxes = ds.Clip().Rects(n);
   for (int bi = 0; bi < n; ++bi) BlitBox(ds, job, shape, pat, boxes[bi], buf);

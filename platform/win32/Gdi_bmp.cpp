@@ -335,7 +335,7 @@ std::vector<uint8_t> Write(const Dib& dib) {
     palette.resize(std::min(palette.size(), size_t(1) << bpp));
     if (palette.empty()) palette.push_back(RGBQUAD { 0, 0, 0, 0 });
   }
-  int stride = ((w * bpp + 31) / 32) * 4;
+  int stride = RowBytes(w, bpp);
   uint32_t offBits = 14 + 40 + uint32_t(palette.size()) * 4;
   uint32_t imageSize = uint32_t(stride) * uint32_t(h);
   std::vector<uint8_t> v;
