@@ -181,6 +181,14 @@ int Axis(int v, int b1, int s, int e, int farStart) {
   return farStart + (v - e);
 }
 
+// Whether (x, y) lies in the shape of the frame mask (Turned: its black and white swapped) resized to W x H:
+// the client, or the black of the mask's pieces where they land.
+bool InFrameShape(int x, int y, int W, int H, bool Turned) {
+  if (x < 0 || y < 0 || x >= W || y >= H) return false;
+  if (x >= 3 && x < W - 3 && y >= 2 && y < H - 2) return true;
+  return MaskBlack(Axis(x, 3, 4, W - 3, 7), Axis(y, 2, 4, H - 2, 6)) != Turned;
+}
+
 struct Frame {
   TPoint lt, rt, lb, rb;
   TRect cl;
@@ -229,13 +237,7 @@ TEST(SkinRegion, IsTheClientAndTheBlackOfTheResizedMask) {
   for (auto [w, h] : { std::pair { 10, 8 }, { 17, 13 }, { 30, 9 } }) {
     HRGN rgn = Region(kFrame, mask.get(), w, h);
     ExpectRegion(
-        rgn, -1, -1, w + 2, h + 2,
-        [w = w, h = h](int x, int y) {
-          if (x < 0 || y < 0 || x >= w || y >= h) return false;
-          if (x >= 3 && x < w - 3 && y >= 2 && y < h - 2) return true;
-          return MaskBlack(Axis(x, 3, 4, w - 3, 7), Axis(y, 2, 4, h - 2, 6));
-        },
-        "frame");
+        rgn, -1, -1, w + 2, h + 2, [w = w, h = h](int x, int y) { return InFrameShape(x, y, w, h, false); }, "frame");
     DeleteObject(rgn);
   }
 }
@@ -252,13 +254,7 @@ TEST(SkinRegion, FollowsTheMaskItsSkinDrewAgainAtAnyOtherSize) {
   bsSkinPicturesChanged();
   HRGN rgn = Region(kFrame, mask.get(), 30, 9);
   ExpectRegion(
-      rgn, -1, -1, 32, 11,
-      [](int x, int y) {
-        if (x < 0 || y < 0 || x >= 30 || y >= 9) return false;
-        if (x >= 3 && x < 27 && y >= 2 && y < 7) return true;
-        return !MaskBlack(Axis(x, 3, 4, 27, 7), Axis(y, 2, 4, 7, 6));
-      },
-      "turned over");
+      rgn, -1, -1, 32, 11, [](int x, int y) { return InFrameShape(x, y, 30, 9, true); }, "turned over");
   DeleteObject(rgn);
 }
 
@@ -362,13 +358,7 @@ TEST(SkinRegion, AMaskReadAgainGivesItsShapeByItsBlackAlone) {
   auto turned = Picture(10, 8, [](int x, int y) { return MaskBlack(x, y) ? kWhite : kBlack; });
   HRGN other = Region(kFrame, turned.get(), 17, 13);
   ExpectRegion(
-      other, -1, -1, 19, 15,
-      [](int x, int y) {
-        if (x < 0 || y < 0 || x >= 17 || y >= 13) return false;
-        if (x >= 3 && x < 14 && y >= 2 && y < 11) return true;
-        return !MaskBlack(Axis(x, 3, 4, 14, 7), Axis(y, 2, 4, 11, 6));
-      },
-      "other black");
+      other, -1, -1, 19, 15, [](int x, int y) { return InFrameShape(x, y, 17, 13, true); }, "other black");
   auto narrow =
       Picture(8, 10, [](int x, int y) { return MaskBlack((y * 8 + x) % 10, (y * 8 + x) / 10) ? kBlack : kWhite; });
   HRGN laidOut = Region(kFrame, narrow.get(), 17, 13);
