@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -63,19 +64,41 @@ constexpr size_t kHugePage = size_t(2) << 20;
 constexpr size_t kPage = 4096;
 constexpr size_t kPrefaultFrom = 64 << 10;
 
+// Maps the whole pages of [p, p + bytes) at once, not one fault per 4 kB. Pages already mapped cost only
+// the check.
+void Populate(void* p, size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(p) + kPage - 1) & ~uintptr_t(kPage - 1);
+  const uintptr_t last = (reinterpret_cast<uintptr_t>(p) + bytes) & ~uintptr_t(kPage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+#else
+  (void)p, (void)bytes;
+#endif
+}
+
+// The first popup of a process (a menu, a drop-down list) would find no freed memory to reuse: its
+// surface's fresh pages, some ninety, took a third of its showing. One block is mapped for it when the
+// display starts; once freed it stays with the heap for the popups after it.
+constexpr size_t kSpareBytes = 512 << 10;
+std::atomic<void*> gSpare { nullptr };
+
+void MapSpareSurface() {
+  if (gSpare.load()) return;
+  void* p = ::operator new(kSpareBytes);
+  Populate(p, kSpareBytes);
+  if (void* old = gSpare.exchange(p)) ::operator delete(old);
+}
+
 }  // namespace
 
 void* SurfaceMemory::Allocate(size_t bytes) {
   if (bytes < kHugePage / 2) {
+    // Surfaces are filled at once: their fresh pages are mapped in one call.
+    if (bytes < kPrefaultFrom) return ::operator new(bytes);
+    if (bytes <= kSpareBytes)
+      if (void* spare = gSpare.exchange(nullptr)) return spare;
     void* p = ::operator new(bytes);
-#ifdef MADV_POPULATE_WRITE
-    // The surface is filled at once: its fresh pages are mapped in one call, not one fault per 4 kB (a
-    // popup's first showing in a process takes some ninety). Pages already mapped cost only the check.
-    const uintptr_t first = (reinterpret_cast<uintptr_t>(p) + kPage - 1) & ~uintptr_t(kPage - 1);
-    const uintptr_t last = (reinterpret_cast<uintptr_t>(p) + bytes) & ~uintptr_t(kPage - 1);
-    if (bytes >= kPrefaultFrom && last > first)
-      madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
-#endif
+    Populate(p, bytes);
     return p;
   }
   // Mapped with a huge page's worth to spare, then trimmed to whole huge pages on a boundary.
@@ -313,6 +336,7 @@ display::Backend& EnsureDisplay() {
     gWakeSet = false;
     NoteDisplay();
     KeepFreedSurfaceMemory();
+    MapSpareSurface();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
@@ -331,6 +355,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   NoteDisplay();
   if (gDisplay) {
     KeepFreedSurfaceMemory();
+    MapSpareSurface();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
