@@ -465,6 +465,16 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
       inked += Px(lists[0]->ListBox(), x, y) != Px(lists[1]->ListBox(), x, y);
     }
   EXPECT_GT(inked, 20);  // the lower half shows in row 1
+  // Rows of their own heights each land where the native list puts them.
+  auto* v = NewList(260, 10, 100, 80);
+  v->ListBox()->SetStyle(lbOwnerDrawVariable);
+  v->ListBox()->OnMeasureItem =
+      On<TMeasureItemEvent>([](TWinControl*, int i, int& height) { height = i == 1 ? 30 : 10; });
+  Fill(v, 3);
+  v->SetItemIndex(2);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v->ListBox(), 5, 25), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(v->ListBox(), 5, 45), ColorToRGB(clHighlight));
 }
 
 // Items are centred by their font's height, asked once of no characters: a line of any characters, of any
