@@ -259,8 +259,9 @@ void TbsListBox::PaintWindow(HDC DC) {
 }
 
 // Only the rows in view are drawn, whatever the number of items; the items' count and selection are
-// read once, and again after each row a draw handler drew. Such a handler may take items away under the
-// loop: it stops at the items that are left; one that frees the list ends the paint.
+// read once, and again after each row a draw handler drew, as is the place of the next row. Such a
+// handler may take items away under the loop: it stops at the items that are left; one that frees the
+// list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -272,16 +273,24 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   TRowPaint paint;
   paint.DC = DC;
   ReadRows(paint);
+  // In one column of rows of one height each row lies right under the one before.
+  const bool even = !Multi && Style() != lbOwnerDrawVariable;
+  RECT rc {};
+  bool ask = true;
   for (int i = first; i <= last && i < paint.Count; ++i) {
-    RECT rc {};
-    Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
+    if (ask)
+      Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
+    else
+      OffsetRect(&rc, 0, rc.bottom - rc.top);
     const TRect r = rc;
     const bool handler = Frame && Frame->OnDrawItem;
     DrawItemAt(&c, i, r, StateOf(i, paint), &paint);
     if (life.expired()) return;
     if (handler) ReadRows(paint);
+    ask = !even || handler;
     y = std::max(y, r.Bottom);
   }
+  paint.Release();
   if (!Multi && y < Height()) {
     if (Frame) Frame->GetSkinData();
     if (Skinned()) {
@@ -307,6 +316,31 @@ void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDraw
 // the surface it is drawn.
 bool TbsListBox::Direct(const TRowPaint* Paint, TOwnerDrawState State) const {
   return Paint && Frame && !Frame->OnDrawItem && !Frame->Images() && !State.Contains(odFocused);
+}
+
+TCanvas* TbsListBox::TRowPaint::RowAt(int X, int Y) {
+  if (!FAttached) {
+    Rows.SetHandle(DC);
+    FAttached = true;
+  }
+  OffsetViewportOrgEx(DC, X - FAt.x, Y - FAt.y, nullptr);
+  FAt = POINT { X, Y };
+  return &Rows;
+}
+
+void TbsListBox::TRowPaint::Release() {
+  if (!FAttached) return;
+  Rows.SetHandle(nullptr);
+  OffsetViewportOrgEx(DC, -FAt.x, -FAt.y, nullptr);
+  FAt = POINT {};
+  FAttached = false;
+}
+
+// Text is drawn clipped to its rectangle; a row whose text rectangle lies inside it, with nothing drawn
+// besides, needs no clip of its own.
+bool TbsListBox::StaysInRow(const TRect& T, int W, int H) const {
+  return !HasItemExtra() && T.Left >= 0 && T.Top >= 0 && T.Left < T.Right && T.Top < T.Bottom && T.Right <= W &&
+         T.Bottom <= H;
 }
 
 // The rows of one paint in one state have one face: it is cut from the picture once.
@@ -356,11 +390,19 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   t.Right += w - f->SItemRect.Width();
   if (Direct(Paint, State)) {
     TBitmap& b = Paint->Face(face, w, f);
+    if (StaysInRow(t, b.Width(), b.Height())) {
+      TCanvas* row = Paint->RowAt(R.Left, R.Top);
+      row->Draw(0, 0, &b);
+      SkinRow(row, Index, b.Width(), b.Height(), t, State);
+      return;
+    }
+    Paint->Release();
     Cnvs->Draw(R.Left, R.Top, &b);
     TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height(), &Paint->Rows);
     SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
     return;
   }
+  if (Paint) Paint->Release();
   TBitmap b;
   const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
@@ -397,13 +439,24 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
 void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
   if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
   if (Direct(Paint, State)) {
+    if (StaysInRow(DefaultTextRect(R.Width(), R.Height()), R.Width(), R.Height())) {
+      DefaultRow(Paint->RowAt(R.Left, R.Top), Index, R.Width(), R.Height(), State);
+      return;
+    }
+    Paint->Release();
     TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
     DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
     return;
   }
+  if (Paint) Paint->Release();
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
+}
+
+TRect TbsListBox::DefaultTextRect(int W, int H) const {
+  const int column = std::min(DefaultColumn(), W);
+  return TRect(column + 2, 0, W - 2, H);
 }
 
 // A row of W x H in the default look; false when a draw handler freed the list. The fills take the
@@ -424,7 +477,7 @@ bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState
   if (column > 0) FillRect(dc, &left, GetSysColorBrush(COLOR_WINDOW));
   FillRect(dc, &rest, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   const TRect bounds(column, 0, W, H);
-  TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
+  TRect t = DefaultTextRect(W, H);
   DrawItemExtra(C, Index, W, H, t, false);
   if (Frame && Frame->OnDrawItem) {
     C->Brush()->SetColor(selected ? clHighlight : clWindow);

@@ -363,6 +363,24 @@ TEST_F(ListBoxTest, ColumnsLayOutTopToBottomAndScrollSideways) {
   EXPECT_EQ(ItemRect(l, 9).left, 0);
 }
 
+// A style set after the list was made counts from the next message on, even where a subclass keeps the
+// style notice from the class.
+TEST_F(ListBoxTest, AStyleSetLaterCountsFromTheNextMessage) {
+  static WNDPROC inner;
+  HWND l = List(LBS_NOTIFY, 200, 4 * kLineH);
+  using TProc = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+  const TProc keep = [](HWND h, UINT m, WPARAM w, LPARAM p) -> LRESULT {
+    return m == WM_STYLECHANGED ? 0 : CallWindowProcA(inner, h, m, w, p);
+  };
+  inner = WNDPROC(SetWindowLongPtrA(l, GWL_WNDPROC, WNDPROC(keep).Value()));
+  SendMessageA(l, LB_SETCOLUMNWIDTH, 50, 0);
+  Add(l, 22);
+  EXPECT_EQ(ItemRect(l, 5).top, 5 * kLineH);
+  SetWindowLongA(l, GWL_STYLE, GetWindowLongA(l, GWL_STYLE) | LBS_MULTICOLUMN);
+  const RECT r = ItemRect(l, 5);
+  EXPECT_TRUE(r.left == 50 && r.top == kLineH && r.right == 100 && r.bottom == 2 * kLineH);
+}
+
 TEST_F(ListBoxTest, ScrollStateFollowsCountAndTopIndex) {
   HWND l = List(0);
   Add(l, 5);

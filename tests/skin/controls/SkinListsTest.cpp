@@ -444,6 +444,37 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
   EXPECT_EQ(Px(c->ListBox(), 8, 6), ColorToRGB(clWindow));
   EXPECT_EQ(Px(c->ListBox(), 8, 8), ColorToRGB(clWindow));
   EXPECT_EQ(Px(c->ListBox(), 3, 8), ColorToRGB(clBtnShadow));
+  // A text rectangle reaching a whole row above its own centres the text on the row's top edge: the
+  // upper half of a tall second line is cut there, and row 0 shows what it shows under an empty one.
+  auto* record = static_cast<TbsDataSkinListBox*>(skin->CtrlList->Items(skin->GetControlIndex("listbox")));
+  record->ItemTextRect.Top = -h;
+  record->ItemTextRect.Bottom = h;
+  record->FontHeight = -2 * h;
+  TbsSkinListBox* lists[2];
+  for (int k = 0; k < 2; ++k) {
+    lists[k] = NewList(10 + 130 * k, 120, 120, 3 * h);
+    lists[k]->SetSkinData(skin);
+    lists[k]->Items()->Add("x");
+    lists[k]->Items()->Add(k ? "" : "|||||MMMM|||||");
+  }
+  xt::PumpUntilIdle();
+  int inked = 0;
+  for (int y = 0; y < 2 * h; ++y)
+    for (int x = 0; x < 110; ++x) {
+      if (y < h) ASSERT_EQ(Px(lists[0]->ListBox(), x, y), Px(lists[1]->ListBox(), x, y)) << x << "," << y;
+      inked += Px(lists[0]->ListBox(), x, y) != Px(lists[1]->ListBox(), x, y);
+    }
+  EXPECT_GT(inked, 20);  // the lower half shows in row 1
+  // Rows of their own heights each land where the native list puts them.
+  auto* v = NewList(260, 10, 100, 80);
+  v->ListBox()->SetStyle(lbOwnerDrawVariable);
+  v->ListBox()->OnMeasureItem =
+      On<TMeasureItemEvent>([](TWinControl*, int i, int& height) { height = i == 1 ? 30 : 10; });
+  Fill(v, 3);
+  v->SetItemIndex(2);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Px(v->ListBox(), 5, 25), ColorToRGB(clWindow));
+  EXPECT_EQ(Px(v->ListBox(), 5, 45), ColorToRGB(clHighlight));
 }
 
 // Items are centred by their font's height, asked once of no characters: a line of any characters, of any
