@@ -116,6 +116,41 @@ TEST_F(FormFrameTest, TheFrameFollowsThePicturesPixelsAcrossSkinChanges) {
   }
 }
 
+// A picture cut short after the load (to 100 columns, or to 70 rows, of 240 x 120) holds only part of a
+// band's tile: every copy of the tile along the band shows the part the picture holds, and white where it
+// holds nothing.
+TEST_F(FormFrameTest, EveryCopyOfATileThePictureHoldsInPartIsWhiteWhereItLacks) {
+  Show();
+  const COLORREF white = RGB(255, 255, 255);
+  struct Case {
+    TSize picture;
+    TPoint held, lacking;  // in the first tile
+    TPoint step;           // to the next tile
+  };
+  // Top and bottom bands: tiles of 100 from x = 0, their columns 60..99 lacking (picture columns 100..139).
+  // Left side: tiles of 50 from y = 28, their rows 30..49 lacking (picture rows 70..89).
+  const Case cases[] = { { TSize(100, 120), TPoint(10, 26), TPoint(70, 26), TPoint(100, 0) },
+                         { TSize(100, 120), TPoint(10, 290), TPoint(95, 290), TPoint(100, 0) },
+                         { TSize(240, 70), TPoint(2, 28 + 25), TPoint(2, 28 + 35), TPoint(0, 50) } };
+  for (const Case& c : cases) {
+    LoadTestSkin();
+    xt::PumpUntilIdle();
+    TBitmap* pic = skin->Picture.get();
+    const COLORREF kept = COLORREF(pic->Canvas()->Pixels(5, 60));
+    pic->SetWidth(c.picture.cx);
+    pic->SetHeight(c.picture.cy);
+    ASSERT_EQ(COLORREF(pic->Canvas()->Pixels(5, 60)), kept);
+    skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+    xt::PumpUntilIdle();
+    for (int k = 0; k < 3; ++k) {
+      const TPoint held(c.held.X + k * c.step.X, c.held.Y + k * c.step.Y);
+      const TPoint lacking(c.lacking.X + k * c.step.X, c.lacking.Y + k * c.step.Y);
+      EXPECT_EQ(Frame(lacking.X, lacking.Y), white) << lacking.X << ", " << lacking.Y;
+      EXPECT_NE(Frame(held.X, held.Y), white) << held.X << ", " << held.Y;
+    }
+  }
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
