@@ -458,9 +458,8 @@ void RurIvozedevUzivEred::PaintNCSkin() {
       o->Draw(top.Canvas(), false);
     }
   }
+  // The four bands lie around the client area, never on it: the client needs no cutting out.
   HDC dc = GetWindowDC(FForm->Handle());
-  if (FNewClRect.Bottom > FNewClRect.Top)
-    ExcludeClipRect(dc, FNewClRect.Left, FNewClRect.Top, FNewClRect.Right, FNewClRect.Bottom);
   auto blit = [&](TBitmap& b, int x, int y) {
     if (b.Width() < 1 || b.Height() < 1) return;
     if (GetFormActive() || !GetAutoRenderingInActiveImage()) {
