@@ -458,8 +458,11 @@ void RurIvozedevUzivEred::PaintNCSkin() {
       o->Draw(top.Canvas(), false);
     }
   }
-  // The four bands lie around the client area, never on it: the client needs no cutting out.
+  // The bands are sized from the client rectangle and lie around it: only one turned over (its right edge
+  // left of its left) lets the sides reach the columns between its edges, which stay the client's.
   HDC dc = GetWindowDC(FForm->Handle());
+  if (FNewClRect.Bottom > FNewClRect.Top && FNewClRect.Right < FNewClRect.Left)
+    ExcludeClipRect(dc, FNewClRect.Left, FNewClRect.Top, FNewClRect.Right, FNewClRect.Bottom);
   auto blit = [&](TBitmap& b, int x, int y) {
     if (b.Width() < 1 || b.Height() < 1) return;
     if (GetFormActive() || !GetAutoRenderingInActiveImage()) {

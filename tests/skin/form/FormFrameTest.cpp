@@ -151,6 +151,24 @@ TEST_F(FormFrameTest, EveryCopyOfATileThePictureHoldsInPartIsWhiteWhereItLacks) 
   }
 }
 
+// A client rectangle turned over (its right edge left of its left) leaves the columns between its edges
+// to the client: the frame's sides, sized from those edges, do not paint there.
+TEST_F(FormFrameTest, ATurnedOverClientRectangleKeepsTheFrameOffTheColumnsBetween) {
+  LoadTestSkin();
+  Show();
+  skin->ClRect = TRect(234, 28, 6, 98);  // a 400-pixel form: the sides end at 234 and start at 166
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  int frame = 0, between = 0;
+  for (int y = 60; y < 250; y += 10)
+    for (int x = 0; x < 400; x += 2) {
+      const bool inside = x >= 166 && x < 234;
+      (inside ? between : frame) += Code(x, y).owner == kOwnerFrame;
+    }
+  EXPECT_GT(frame, 0);
+  EXPECT_EQ(between, 0);
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
