@@ -116,37 +116,28 @@ TEST_F(FormFrameTest, TheFrameFollowsThePicturesPixelsAcrossSkinChanges) {
   }
 }
 
-// A picture cut short after the load (to 100 columns, or to 70 rows, of 240 x 120) holds only part of a
-// band's tile: every copy of the tile along the band shows the part the picture holds, and white where it
-// holds nothing.
+// A picture cut short after the load holds only part of a band's tile: every copy of the tile along the
+// band shows the part the picture holds, and white where it holds nothing. Cut to 100 columns, the top and
+// bottom bands' tiles (100 wide from x = 0) lack their columns 60..99; cut to 70 rows, the left side's
+// tiles (50 high from y = 28) lack their rows 30..49.
 TEST_F(FormFrameTest, EveryCopyOfATileThePictureHoldsInPartIsWhiteWhereItLacks) {
   Show();
-  const COLORREF white = RGB(255, 255, 255);
   struct Case {
     TSize picture;
-    TPoint held, lacking;  // in the first tile
-    TPoint step;           // to the next tile
+    TPoint held, lacking, step;  // in the first tile; to the next one
   };
-  // Top and bottom bands: tiles of 100 from x = 0, their columns 60..99 lacking (picture columns 100..139).
-  // Left side: tiles of 50 from y = 28, their rows 30..49 lacking (picture rows 70..89).
-  const Case cases[] = { { TSize(100, 120), TPoint(10, 26), TPoint(70, 26), TPoint(100, 0) },
-                         { TSize(100, 120), TPoint(10, 290), TPoint(95, 290), TPoint(100, 0) },
-                         { TSize(240, 70), TPoint(2, 28 + 25), TPoint(2, 28 + 35), TPoint(0, 50) } };
-  for (const Case& c : cases) {
+  for (const Case& c : { Case { TSize(100, 120), TPoint(10, 26), TPoint(70, 26), TPoint(100, 0) },
+                         Case { TSize(100, 120), TPoint(10, 290), TPoint(95, 290), TPoint(100, 0) },
+                         Case { TSize(240, 70), TPoint(2, 53), TPoint(2, 63), TPoint(0, 50) } }) {
     LoadTestSkin();
     xt::PumpUntilIdle();
-    TBitmap* pic = skin->Picture.get();
-    const COLORREF kept = COLORREF(pic->Canvas()->Pixels(5, 60));
-    pic->SetWidth(c.picture.cx);
-    pic->SetHeight(c.picture.cy);
-    ASSERT_EQ(COLORREF(pic->Canvas()->Pixels(5, 60)), kept);
+    skin->Picture->SetSize(c.picture.cx, c.picture.cy);
     skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
     xt::PumpUntilIdle();
     for (int k = 0; k < 3; ++k) {
-      const TPoint held(c.held.X + k * c.step.X, c.held.Y + k * c.step.Y);
-      const TPoint lacking(c.lacking.X + k * c.step.X, c.lacking.Y + k * c.step.Y);
-      EXPECT_EQ(Frame(lacking.X, lacking.Y), white) << lacking.X << ", " << lacking.Y;
-      EXPECT_NE(Frame(held.X, held.Y), white) << held.X << ", " << held.Y;
+      const int dx = k * c.step.X, dy = k * c.step.Y;
+      EXPECT_EQ(Frame(c.lacking.X + dx, c.lacking.Y + dy), RGB(255, 255, 255)) << k << " " << c.lacking.X;
+      EXPECT_NE(Frame(c.held.X + dx, c.held.Y + dy), RGB(255, 255, 255)) << k << " " << c.held.X;
     }
   }
 }
@@ -161,10 +152,7 @@ TEST_F(FormFrameTest, ATurnedOverClientRectangleKeepsTheFrameOffTheColumnsBetwee
   xt::PumpUntilIdle();
   int frame = 0, between = 0;
   for (int y = 60; y < 250; y += 10)
-    for (int x = 0; x < 400; x += 2) {
-      const bool inside = x >= 166 && x < 234;
-      (inside ? between : frame) += Code(x, y).owner == kOwnerFrame;
-    }
+    for (int x = 0; x < 400; x += 2) (x >= 166 && x < 234 ? between : frame) += Code(x, y).owner == kOwnerFrame;
   EXPECT_GT(frame, 0);
   EXPECT_EQ(between, 0);
 }
