@@ -458,8 +458,10 @@ void RurIvozedevUzivEred::PaintNCSkin() {
       o->Draw(top.Canvas(), false);
     }
   }
+  // The bands are sized from the client rectangle and lie around it: only one turned over (its right edge
+  // left of its left) lets the sides reach the columns between its edges, which stay the client's.
   HDC dc = GetWindowDC(FForm->Handle());
-  if (FNewClRect.Bottom > FNewClRect.Top)
+  if (FNewClRect.Bottom > FNewClRect.Top && FNewClRect.Right < FNewClRect.Left)
     ExcludeClipRect(dc, FNewClRect.Left, FNewClRect.Top, FNewClRect.Right, FNewClRect.Bottom);
   auto blit = [&](TBitmap& b, int x, int y) {
     if (b.Width() < 1 || b.Height() < 1) return;

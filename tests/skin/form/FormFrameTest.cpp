@@ -116,6 +116,47 @@ TEST_F(FormFrameTest, TheFrameFollowsThePicturesPixelsAcrossSkinChanges) {
   }
 }
 
+// A picture cut short after the load holds only part of a band's tile: every copy of the tile along the
+// band shows the part the picture holds, and white where it holds nothing. Cut to 100 columns, the top and
+// bottom bands' tiles (100 wide from x = 0) lack their columns 60..99; cut to 70 rows, the left side's
+// tiles (50 high from y = 28) lack their rows 30..49.
+TEST_F(FormFrameTest, EveryCopyOfATileThePictureHoldsInPartIsWhiteWhereItLacks) {
+  Show();
+  struct Case {
+    TSize picture;
+    TPoint held, lacking, step;  // in the first tile; to the next one
+  };
+  for (const Case& c : { Case { TSize(100, 120), TPoint(10, 26), TPoint(70, 26), TPoint(100, 0) },
+                         Case { TSize(100, 120), TPoint(10, 290), TPoint(95, 290), TPoint(100, 0) },
+                         Case { TSize(240, 70), TPoint(2, 53), TPoint(2, 63), TPoint(0, 50) } }) {
+    LoadTestSkin();
+    xt::PumpUntilIdle();
+    skin->Picture->SetSize(c.picture.cx, c.picture.cy);
+    skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+    xt::PumpUntilIdle();
+    for (int k = 0; k < 3; ++k) {
+      const int dx = k * c.step.X, dy = k * c.step.Y;
+      EXPECT_EQ(Frame(c.lacking.X + dx, c.lacking.Y + dy), RGB(255, 255, 255)) << k << " " << c.lacking.X;
+      EXPECT_NE(Frame(c.held.X + dx, c.held.Y + dy), RGB(255, 255, 255)) << k << " " << c.held.X;
+    }
+  }
+}
+
+// A client rectangle turned over (its right edge left of its left) leaves the columns between its edges
+// to the client: the frame's sides, sized from those edges, do not paint there.
+TEST_F(FormFrameTest, ATurnedOverClientRectangleKeepsTheFrameOffTheColumnsBetween) {
+  LoadTestSkin();
+  Show();
+  skin->ClRect = TRect(234, 28, 6, 98);  // a 400-pixel form: the sides end at 234 and start at 166
+  skin->SendSkinDataMessage(WM_SKINDATA_CHANGE);
+  xt::PumpUntilIdle();
+  int frame = 0, between = 0;
+  for (int y = 60; y < 250; y += 10)
+    for (int x = 0; x < 400; x += 2) (x >= 166 && x < 234 ? between : frame) += Code(x, y).owner == kOwnerFrame;
+  EXPECT_GT(frame, 0);
+  EXPECT_EQ(between, 0);
+}
+
 // At the picture's size the corner pieces are the picture's own pixels and every other pixel comes from
 // the same part of the picture (the middles are tiled from the band's edge).
 TEST_F(FormFrameTest, AtThePictureSizeCornersAreThePictureAndMiddlesTheirOwnPart) {
