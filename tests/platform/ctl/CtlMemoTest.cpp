@@ -477,6 +477,43 @@ TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   EXPECT_EQ(TextOf(p), "abc12\r\n");
 }
 
+// WM_GETTEXT copies the text straight into the caller's buffer: no byte past what it answers but the
+// closing zero, never half a character or half a break.
+TEST_F(MemoTest, TextReadIntoAShortBufferEndsOnABoundary) {
+  HWND m = Memo(0, 200, 4, "a\r\n中");
+  const struct {
+    int size;
+    const char* text;
+  } cases[] = { { 1, "" }, { 2, "a" }, { 3, "a" }, { 4, "a\r\n" }, { 5, "a\r\n" }, { 6, "a\r\n中" }, { 9, "a\r\n中" } };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    char buf[12];
+    memset(buf, '#', sizeof buf);
+    const LRESULT n = Send(m, WM_GETTEXT, (WPARAM)c.size, (LPARAM)buf);
+    ASSERT_EQ(n, (LRESULT)strlen(c.text));
+    EXPECT_EQ(std::string(buf, (size_t)n), c.text);
+    EXPECT_EQ(buf[n], '\0');
+    EXPECT_EQ(buf[n + 1], '#');
+  }
+}
+
+// A selection that scrolls the view and one that does not both leave the whole view to repaint.
+TEST_F(MemoTest, ASelectionRepaintsTheWholeViewWhetherOrNotItScrolls) {
+  HWND m = Memo(0, 200, 3, Lines(9).c_str());
+  RECT client {};
+  GetClientRect(m, &client);
+  const struct { int at, firstVisible; } cases[] = { { 1, 0 }, { 60, 6 }, { 58, 6 }, { 0, 0 } };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.at);
+    ValidateRect(m, nullptr);
+    Send(m, EM_SETSEL, c.at, c.at);
+    EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), c.firstVisible);
+    RECT dirty {};
+    ASSERT_TRUE(GetUpdateRect(m, &dirty, FALSE));
+    EXPECT_TRUE(EqualRect(&dirty, &client));
+  }
+}
+
 // The caret's row just below or above the view, or the caret one pixel past its right or left edge,
 // scrolls the view; the last row or pixel inside it does not.
 TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
