@@ -9,7 +9,8 @@ namespace xj::ctl {
 
 namespace {
 
-constexpr size_t kBreak = 2;  // "\r\n"
+constexpr size_t kBreak = 2;     // "\r\n"
+constexpr size_t kFewLines = 8;  // room a text's lines are first given: most memos hold a few
 
 bool IsBlankKind(const std::string& s, size_t i) { return EditText::KindOf(s, i) == EditText::KindOf(" ", 0); }
 
@@ -74,12 +75,10 @@ std::string MemoText::NormalBreaks(std::string_view s) {
 // inside a character, so the case is applied line by line as it would be to the whole.
 void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
-  // Room for a line per break ("\r\n" counts twice): the lines are made where they stay, in one block.
-  lines.reserve(1 + (size_t)std::count_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }));
   ForEachLine(text, [&](std::string_view line) {
-    LineRec& l = lines.emplace_back();
-    l.text.assign(line);
-    EditText::ApplyCase(l.text, FCase);
+    if (lines.size() == 1) lines.reserve(kFewLines);  // a few lines are made where they stay
+    lines.push_back(LineRec { std::string(line), {}, false });
+    EditText::ApplyCase(lines.back().text, FCase);
   });
   FLines.Assign(std::move(lines));
   FChangedFrom = 0;

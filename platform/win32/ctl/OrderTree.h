@@ -358,7 +358,6 @@ class OrderTree {
   template <class F>
   int Build(std::vector<Value>& values, F& placed) {
     std::vector<int> spine;
-    spine.reserve(values.size());
     for (Value& value : values) {
       const int t = NewNode(std::move(value));
       Node& n = FNodes[(size_t)t];
