@@ -263,18 +263,19 @@ void SyncBars(Memo& m) {
 
 void PlaceCaret(Memo& m);
 
-// The caret moves with the text under it.
-void SetScroll(Memo& m, int x, int y) {
+// The caret moves with the text under it. Answers whether the view moved (and was repainted whole).
+bool SetScroll(Memo& m, int x, int y) {
   Settle(m);
   if (!m.rich) y = y / m.lineHeight * m.lineHeight;
   x = std::clamp(x, 0, MaxScrollX(m));
   y = std::clamp(y, 0, MaxScrollY(m));
-  if (x == m.scrollX && y == m.scrollY) return;
+  if (x == m.scrollX && y == m.scrollY) return false;
   m.scrollX = x;
   m.scrollY = y;
   SyncBars(m);
   InvalidateRect(m.hwnd, nullptr, TRUE);
   PlaceCaret(m);
+  return true;
 }
 
 void PlaceCaret(Memo& m) {
@@ -289,8 +290,8 @@ void PlaceCaret(Memo& m) {
 }
 
 // Keeps the caret's row inside the view and its x inside the format rectangle (jumping a third of the
-// width when it leaves).
-void ScrollToCaret(Memo& m) {
+// width when it leaves). Answers whether the view moved.
+bool ScrollToCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
@@ -306,7 +307,7 @@ void ScrollToCaret(Memo& m) {
     if (cx < x) x = cx - third;
     if (cx > x + room - 1) x = cx - room + 1 + third;
   }
-  SetScroll(m, x, y);
+  return SetScroll(m, x, y);
 }
 
 // ---- Refreshing ---------------------------------------------------------------------------------------------------
@@ -334,10 +335,12 @@ void ReportSelection(Memo& m) {
   SendMessageA(parent, WM_NOTIFY, sc.nmhdr.idFrom, (LPARAM)&sc);
 }
 
+// A view that scrolled to the caret was repainted whole and its caret placed already.
 void Moved(Memo& m) {
-  ScrollToCaret(m);
-  InvalidateRect(m.hwnd, nullptr, TRUE);
-  PlaceCaret(m);
+  if (!ScrollToCaret(m)) {
+    InvalidateRect(m.hwnd, nullptr, TRUE);
+    PlaceCaret(m);
+  }
   ReportSelection(m);
 }
 
@@ -766,10 +769,9 @@ LRESULT SetTabStops(Memo& m, WPARAM count, LPARAM stops) {
 LRESULT GetText(Memo& m, WPARAM size, LPARAM buf) {
   if (!buf || size == 0) return 0;
   size_t n = m.text.Snap(std::min(m.text.Length(), (size_t)size - 1));
-  std::string s = m.text.Range(0, n);
-  memcpy((char*)buf, s.data(), s.size());
-  ((char*)buf)[s.size()] = 0;
-  return (LRESULT)s.size();
+  n = m.text.CopyRange(0, n, (char*)buf);
+  ((char*)buf)[n] = 0;
+  return (LRESULT)n;
 }
 
 void SetSel(Memo& m, int start, int end) {

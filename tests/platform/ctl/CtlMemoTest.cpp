@@ -477,6 +477,32 @@ TEST_F(MemoTest, BadInputStaysWholeAndBounded) {
   EXPECT_EQ(TextOf(p), "abc12\r\n");
 }
 
+// WM_GETTEXT copies the text straight into the caller's buffer: nothing past what it answers but the
+// closing zero, never half a break or half a character.
+TEST_F(MemoTest, TextReadIntoAShortBufferEndsOnABoundary) {
+  HWND m = Memo(0, 200, 4, "a\r\n中");
+  const std::pair<int, std::string> cases[] = { { 1, "" }, { 3, "a" }, { 5, "a\r\n" }, { 6, "a\r\n中" } };
+  for (const auto& [size, text] : cases) {
+    char buf[8];
+    memset(buf, '#', sizeof buf);
+    ASSERT_EQ(Send(m, WM_GETTEXT, (WPARAM)size, (LPARAM)buf), (LRESULT)text.size()) << size;
+    EXPECT_EQ(std::string(buf, text.size() + 2), text + '\0' + '#') << size;
+  }
+}
+
+// A selection that scrolls the view and one that does not both leave the whole view to repaint.
+TEST_F(MemoTest, ASelectionRepaintsTheWholeViewWhetherOrNotItScrolls) {
+  HWND m = Memo(0, 200, 3, Lines(9).c_str());
+  RECT client {}, dirty {};
+  GetClientRect(m, &client);
+  for (const auto [at, first] : { std::pair { 1, 0 }, { 60, 6 }, { 58, 6 }, { 0, 0 } }) {
+    ValidateRect(m, nullptr);
+    Send(m, EM_SETSEL, at, at);
+    EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), first) << at;
+    EXPECT_TRUE(GetUpdateRect(m, &dirty, FALSE) && EqualRect(&dirty, &client)) << at;
+  }
+}
+
 // The caret's row just below or above the view, or the caret one pixel past its right or left edge,
 // scrolls the view; the last row or pixel inside it does not.
 TEST_F(MemoTest, TheCaretJustPastTheViewScrollsIt) {
