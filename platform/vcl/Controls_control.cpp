@@ -360,12 +360,6 @@ void TControl::DoSetEnabled(bool Value) {
 }
 
 AnsiString TControl::GetText() {
-  // Most texts fit a small buffer: one question then, and the length is asked only of a longer text.
-  // Two bytes of room left over show the text ended there: a window stops short of half a character or
-  // half a line break, never more.
-  char small[256] {};
-  if (const int got = GetTextBuf(small, int(sizeof small)); got >= 0 && got + 2 < int(sizeof small))
-    return AnsiString(small, size_t(got));
   const int len = GetTextLen();
   if (len <= 0) return AnsiString();
   AnsiString s(static_cast<size_t>(len) + 1, '\0');

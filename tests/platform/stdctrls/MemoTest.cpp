@@ -229,20 +229,6 @@ TEST_F(MemoTest, TenMegabytesLoadWholeAndStayEditable) {
   EXPECT_EQ(changes, 2);
 }
 
-// The text reads whole whatever falls where a first, short read of it would stop: a double-byte
-// character or a line break across that edge, or a text just short of it or just past it.
-TEST_F(MemoTest, TheTextReadsWholeAcrossEveryEdgeOfAShortRead) {
-  TMemo* memo = ShownMemo();
-  const std::string x253(253, 'x'), x254(254, 'x');
-  const std::string texts[] = { x253,           x254,           x253 + "中",           x254 + "中y",
-                                x253 + "\r\nz", x254 + "\r\nz", std::string(300, 'w'), "" };
-  for (const std::string& t : texts) {
-    SCOPED_TRACE(t.size());
-    memo->SetText(t);
-    EXPECT_EQ(memo->Text(), t);
-  }
-}
-
 TEST_F(MemoTest, LinesGoToAFormResourceAndComeBack) {
   TMemo* memo = ShownMemo();
   memo->SetName("Memo1");
