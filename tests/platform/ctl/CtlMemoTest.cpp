@@ -495,7 +495,7 @@ TEST_F(MemoTest, ASelectionRepaintsTheWholeViewWhetherOrNotItScrolls) {
   HWND m = Memo(0, 200, 3, Lines(9).c_str());
   RECT client {}, dirty {};
   GetClientRect(m, &client);
-  for (const auto [at, first] : { std::pair { 1, 0 }, { 60, 6 }, { 58, 6 }, { 0, 0 } }) {
+  for (const auto& [at, first] : { std::pair { 1, 0 }, { 60, 6 }, { 58, 6 }, { 0, 0 } }) {
     ValidateRect(m, nullptr);
     Send(m, EM_SETSEL, at, at);
     EXPECT_EQ(Send(m, EM_GETFIRSTVISIBLELINE), first) << at;

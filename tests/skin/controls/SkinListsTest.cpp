@@ -461,7 +461,9 @@ TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow)
   int inked = 0;
   for (int y = 0; y < 2 * h; ++y)
     for (int x = 0; x < 110; ++x) {
-      if (y < h) ASSERT_EQ(Px(lists[0]->ListBox(), x, y), Px(lists[1]->ListBox(), x, y)) << x << "," << y;
+      if (y < h) {
+        ASSERT_EQ(Px(lists[0]->ListBox(), x, y), Px(lists[1]->ListBox(), x, y)) << x << "," << y;
+      }
       inked += Px(lists[0]->ListBox(), x, y) != Px(lists[1]->ListBox(), x, y);
     }
   EXPECT_GT(inked, 20);  // the lower half shows in row 1
