@@ -188,8 +188,8 @@ void SubtractBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
 }
 
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
-// window whose rectangle misses the region's box costs a compare, and the plain rectangles are cut out
-// together in one region operation rather than one each.
+// window whose rectangle misses the region's box costs a compare, and the rectangles of all (a shaped
+// window's by its shape) are cut out together in one region operation rather than one each.
 // The windows of a list are siblings: their rectangles are found from their parent's client origin, taken
 // once, rather than by walking up the tree for each.
 void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
@@ -201,7 +201,7 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
   if (stopAt && KnownApart(stopAt->parent) && Opaque(stopAt) && box.left >= stopAt->rect.left &&
       box.top >= stopAt->rect.top && box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom)
     return;
-  std::vector<pixman_box32_t> plain;
+  std::vector<pixman_box32_t> covered;
   size_t steps = 0;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
@@ -211,13 +211,15 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
     if (s->region) {
       Region area(rect);
       IntersectWindowRegion(f, area, s);
-      r.Subtract(area);
+      int n = 0;
+      const pixman_box32_t* b = area.Rects(n);
+      covered.insert(covered.end(), b, b + n);
     } else {
-      plain.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
+      covered.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
     }
   }
   if (IsGuiThread()) windows.front()->parent->apartSteps += steps;
-  SubtractBoxes(r, plain);
+  SubtractBoxes(r, covered);
 }
 
 void SubtractSiblingsAbove(const TopFrame& f, Region& r, const Wnd* w) {

@@ -226,7 +226,7 @@ TEST_F(PaintTest, SiblingsAboveReachingOnePixelIntoAWindowKeepThatPixel) {
 
 // A parent of a dozen controls cuts them out of each of its DCs again and again. Each change of what the
 // cut reads shows in the next DC: a control moved by one pixel, hidden, shown again (a cut seen before),
-// and the parent's own shape with the controls where they were.
+// one given a shape, and the parent's own shape with the controls where they were.
 TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
   HWND top = Top(0, 0, 300, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   std::vector<HWND> kids;
@@ -243,6 +243,8 @@ TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
     { [] {}, 142, 20, false },
     { [&] { ShowWindow(k, SW_HIDE); }, 130, 20, true },
     { [&] { ShowWindow(k, SW_SHOW); }, 130, 20, false },
+    { [&] { SetWindowRgn(kids[8], CreateRectRgn(0, 0, 10, 30), FALSE); }, 205, 20, true },
+    { [] {}, 203, 20, false },
     { [] {}, 10, 50, true },
     { [&] { SetWindowRgn(top, CreateRectRgn(0, 0, 300, 15), FALSE); }, 10, 50, false },
     { [] {}, 10, 5, true },
