@@ -83,8 +83,7 @@ RECT RectInTop(const TopFrame& f, const Wnd* w, bool client) {
 }
 
 void IntersectWindowRegion(const TopFrame& f, Region& r, const Wnd* w) {
-  if (!w->region) return;
-  const Region* shape = gdi::RegionOf(w->region);
+  const Region* shape = w->shape;
   if (!shape) return;
   // The region cut is taken to the window's own coordinates and back: it is most often one rectangle,
   // where the shape may be many.
@@ -284,8 +283,7 @@ bool WindowRegionContains(const Wnd* w, POINT windowPt) {
 
 std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped) {
   shaped = w->region != nullptr;
-  const Region* shape = shaped ? gdi::RegionOf(w->region) : nullptr;
-  return shape ? shape->RectList() : std::vector<RECT> {};
+  return w->shape ? w->shape->RectList() : std::vector<RECT> {};
 }
 
 void LayeredStyleChanged(Wnd* w, bool wasLayered) {
@@ -373,6 +371,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   RECT before = ScreenRect(w);
   HRGN old = w->region;
   w->region = rgn;
+  w->shape = rgn ? xj::gdi::RegionOf(rgn) : nullptr;
   GeometryChanged();
   if (rgn) xj::gdi::SetRegionOwned(rgn, true);
   if (old) xj::gdi::DeleteOwnedRegion(old);

@@ -226,7 +226,7 @@ TEST_F(PaintTest, SiblingsAboveReachingOnePixelIntoAWindowKeepThatPixel) {
 
 // A parent of a dozen controls cuts them out of each of its DCs again and again. Each change of what the
 // cut reads shows in the next DC: a control moved by one pixel, hidden, shown again (a cut seen before),
-// one given a shape, and the parent's own shape with the controls where they were.
+// one given a shape and freed of it, and the parent's own shape with the controls where they were.
 TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
   HWND top = Top(0, 0, 300, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   std::vector<HWND> kids;
@@ -245,6 +245,7 @@ TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
     { [&] { ShowWindow(k, SW_SHOW); }, 130, 20, false },
     { [&] { SetWindowRgn(kids[8], CreateRectRgn(0, 0, 10, 30), FALSE); }, 205, 20, true },
     { [] {}, 203, 20, false },
+    { [&] { SetWindowRgn(kids[8], nullptr, FALSE); }, 205, 20, false },
     { [] {}, 10, 50, true },
     { [&] { SetWindowRgn(top, CreateRectRgn(0, 0, 300, 15), FALSE); }, 10, 50, false },
     { [] {}, 10, 5, true },
@@ -258,6 +259,12 @@ TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
     ReleaseDC(top, dc);
     EXPECT_EQ(ReadPixel(top, s.x, s.y) == colour, s.parentPaints) << &s - steps << ": " << s.x << "," << s.y;
   }
+  // Freed of its shape, the control paints all of itself.
+  SetWindowRgn(top, nullptr, FALSE);
+  HDC dc = GetDC(kids[8]);
+  Fill(dc, kBlue);
+  ReleaseDC(kids[8], dc);
+  EXPECT_EQ(ReadPixel(top, 205, 20), kBlue);
 }
 
 TEST_F(PaintTest, WindowDcStartsAtTheWindowCornerAndCoversTheFrame) {
