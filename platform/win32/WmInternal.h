@@ -53,6 +53,7 @@ struct Wnd {
   RECT rect {};    // window rectangle in the parent's client coordinates (screen for top-level windows)
   RECT client {};  // client rectangle in window coordinates
   HRGN region {};
+  const Region* shape {};  // the region's pixels: owned by the window, they live as long as it keeps them
   Wnd* parent {};
   std::vector<Wnd*> children;  // z-order, top first
   WndClass* cls {};

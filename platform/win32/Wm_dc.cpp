@@ -83,8 +83,7 @@ RECT RectInTop(const TopFrame& f, const Wnd* w, bool client) {
 }
 
 void IntersectWindowRegion(const TopFrame& f, Region& r, const Wnd* w) {
-  if (!w->region) return;
-  const Region* shape = gdi::RegionOf(w->region);
+  const Region* shape = w->shape;
   if (!shape) return;
   // The region cut is taken to the window's own coordinates and back: it is most often one rectangle,
   // where the shape may be many.
@@ -135,9 +134,61 @@ bool KnownApart(const Wnd* p) {
   return p->apart == 1;
 }
 
+void CutBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
+  if (boxes.size() == 1) {
+    r.Subtract(RECT { boxes[0].x1, boxes[0].y1, boxes[0].x2, boxes[0].y2 });
+    return;
+  }
+  Region covered;
+  if (covered.SetBoxes(boxes)) {
+    r.Subtract(covered);
+  } else {
+    for (const pixman_box32_t& b : boxes) r.Subtract(RECT { b.x1, b.y1, b.x2, b.y2 });
+  }
+}
+
+bool SameBoxes(const std::vector<pixman_box32_t>& a, const std::vector<pixman_box32_t>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(pixman_box32_t)) == 0;
+}
+
+// A form's paint DC cuts its many controls out again at every paint, most often from the same region and
+// at the same places, or at one of a few (a skin switched back and forth shapes some controls and not
+// others). The last few such cuts are kept (per thread) with both of their operands, the only things a
+// result depends on, so that a cut made before costs two compares and a copy.
+struct KeptCut {
+  std::vector<pixman_box32_t> boxes;
+  Region from;
+  Region result;
+};
+
+struct KeptCuts {
+  static constexpr size_t kCount = 4;
+  KeptCut cuts[kCount];
+  size_t next { 0 };  // the one to replace
+};
+
+void SubtractBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
+  constexpr size_t kKeptFrom = 8;    // fewer are cut about as fast as they are compared
+  constexpr size_t kKeptUpTo = 512;  // a parent of thousands of children is not worth the memory kept
+  if (boxes.empty()) return;
+  if (boxes.size() < kKeptFrom || boxes.size() > kKeptUpTo) return CutBoxes(r, boxes);
+  thread_local KeptCuts kept;
+  for (const KeptCut& k : kept.cuts)
+    if (SameBoxes(k.boxes, boxes) && r.Equals(k.from)) {
+      r = k.result;
+      return;
+    }
+  KeptCut& k = kept.cuts[kept.next];
+  kept.next = (kept.next + 1) % KeptCuts::kCount;
+  k.from = r;
+  CutBoxes(r, boxes);
+  k.boxes = boxes;
+  k.result = r;
+}
+
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
-// window whose rectangle misses the region's box costs a compare, and the plain rectangles are cut out
-// together in one region operation rather than one each.
+// window whose rectangle misses the region's box costs a compare, and the rectangles of all (a shaped
+// window's by its shape) are cut out together in one region operation rather than one each.
 // The windows of a list are siblings: their rectangles are found from their parent's client origin, taken
 // once, rather than by walking up the tree for each.
 void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& windows, const Wnd* stopAt) {
@@ -149,7 +200,7 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
   if (stopAt && KnownApart(stopAt->parent) && Opaque(stopAt) && box.left >= stopAt->rect.left &&
       box.top >= stopAt->rect.top && box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom)
     return;
-  std::vector<pixman_box32_t> plain;
+  std::vector<pixman_box32_t> covered;
   size_t steps = 0;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
@@ -159,22 +210,15 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
     if (s->region) {
       Region area(rect);
       IntersectWindowRegion(f, area, s);
-      r.Subtract(area);
+      int n = 0;
+      const pixman_box32_t* b = area.Rects(n);
+      covered.insert(covered.end(), b, b + n);
     } else {
-      plain.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
+      covered.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
     }
   }
   if (IsGuiThread()) windows.front()->parent->apartSteps += steps;
-  if (plain.size() == 1) {
-    r.Subtract(RECT { plain[0].x1, plain[0].y1, plain[0].x2, plain[0].y2 });
-  } else if (!plain.empty()) {
-    Region covered;
-    if (covered.SetBoxes(plain)) {
-      r.Subtract(covered);
-    } else {
-      for (const pixman_box32_t& b : plain) r.Subtract(RECT { b.x1, b.y1, b.x2, b.y2 });
-    }
-  }
+  SubtractBoxes(r, covered);
 }
 
 void SubtractSiblingsAbove(const TopFrame& f, Region& r, const Wnd* w) {
@@ -239,8 +283,7 @@ bool WindowRegionContains(const Wnd* w, POINT windowPt) {
 
 std::vector<RECT> WindowShapeRects(const Wnd* w, bool& shaped) {
   shaped = w->region != nullptr;
-  const Region* shape = shaped ? gdi::RegionOf(w->region) : nullptr;
-  return shape ? shape->RectList() : std::vector<RECT> {};
+  return w->shape ? w->shape->RectList() : std::vector<RECT> {};
 }
 
 void LayeredStyleChanged(Wnd* w, bool wasLayered) {
@@ -328,6 +371,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   RECT before = ScreenRect(w);
   HRGN old = w->region;
   w->region = rgn;
+  w->shape = rgn ? xj::gdi::RegionOf(rgn) : nullptr;
   GeometryChanged();
   if (rgn) xj::gdi::SetRegionOwned(rgn, true);
   if (old) xj::gdi::DeleteOwnedRegion(old);

@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -221,6 +222,49 @@ TEST_F(PaintTest, SiblingsAboveReachingOnePixelIntoAWindowKeepThatPixel) {
   EXPECT_EQ(ReadPixel(top, 145, 149), kBlue);
   EXPECT_EQ(ReadPixel(top, 145, 148), kGreen);
   EXPECT_EQ(ReadPixel(top, 165, 50), kGreen);
+}
+
+// A parent of a dozen controls cuts them out of each of its DCs again and again. Each change of what the
+// cut reads shows in the next DC: a control moved by one pixel, hidden, shown again (a cut seen before),
+// one given a shape and freed of it, and the parent's own shape with the controls where they were.
+TEST_F(PaintTest, ParentDcsFollowEveryChangeOfTheirManyChildren) {
+  HWND top = Top(0, 0, 300, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  std::vector<HWND> kids;
+  for (int i = 0; i < 12; ++i) kids.push_back(Child(top, 2 + i * 24, 10, 20, 30));
+  const HWND k = kids[5];  // spans x 122..141
+  const struct {
+    std::function<void()> change;
+    int x, y;
+    bool parentPaints;
+  } steps[] = {
+    { [] {}, 122, 20, false },
+    { [] {}, 121, 20, true },
+    { [&] { SetWindowPos(k, nullptr, 123, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER); }, 122, 20, true },
+    { [] {}, 142, 20, false },
+    { [&] { ShowWindow(k, SW_HIDE); }, 130, 20, true },
+    { [&] { ShowWindow(k, SW_SHOW); }, 130, 20, false },
+    { [&] { SetWindowRgn(kids[8], CreateRectRgn(0, 0, 10, 30), FALSE); }, 205, 20, true },
+    { [] {}, 203, 20, false },
+    { [&] { SetWindowRgn(kids[8], nullptr, FALSE); }, 205, 20, false },
+    { [] {}, 10, 50, true },
+    { [&] { SetWindowRgn(top, CreateRectRgn(0, 0, 300, 15), FALSE); }, 10, 50, false },
+    { [] {}, 10, 5, true },
+  };
+  COLORREF colour = RGB(1, 0, 0);
+  for (const auto& s : steps) {
+    s.change();
+    colour += 1;
+    HDC dc = GetDC(top);
+    Fill(dc, colour);
+    ReleaseDC(top, dc);
+    EXPECT_EQ(ReadPixel(top, s.x, s.y) == colour, s.parentPaints) << &s - steps << ": " << s.x << "," << s.y;
+  }
+  // Freed of its shape, the control paints all of itself.
+  SetWindowRgn(top, nullptr, FALSE);
+  HDC dc = GetDC(kids[8]);
+  Fill(dc, kBlue);
+  ReleaseDC(kids[8], dc);
+  EXPECT_EQ(ReadPixel(top, 205, 20), kBlue);
 }
 
 TEST_F(PaintTest, WindowDcStartsAtTheWindowCornerAndCoversTheFrame) {

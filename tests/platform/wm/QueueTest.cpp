@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/Clock.h"
 #include "platform/win32/WmHooks.h"
 #include "tests/platform/wm/WmTestUtil.h"
 #include "tests/support/Wait.h"
@@ -202,6 +203,30 @@ TEST_F(QueueTest, WmPaintWithoutBeginPaintDoesNotRepeatForever) {
   InvalidateRect(w, nullptr, TRUE);
   PumpUntilIdle();
   EXPECT_EQ(paints, 1);
+}
+
+// A clock whose last tick lies a little behind its fine count, as a busy system's does.
+class LaggingTick : public xj::Clock {
+ public:
+  uint64_t Milliseconds() override { return 5000; }
+  uint64_t TickMilliseconds() override { return 4985; }
+  void LocalTime(SYSTEMTIME& st) override { st = SYSTEMTIME {}; }
+  void SystemTime(SYSTEMTIME& st) override { st = SYSTEMTIME {}; }
+  void Sleep(DWORD) override {}
+};
+
+// The messages the queue makes itself (paint, timers, quit) carry the tick's time, as the system tick
+// count gives it.
+TEST_F(QueueTest, APaintMessageCarriesTheTicksTime) {
+  HWND w = Top(0, 0, 10, 10);
+  PumpUntilIdle();
+  LaggingTick lagging;
+  xj::ScopedClock clock(lagging);
+  InvalidateRect(w, nullptr, FALSE);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
+  EXPECT_EQ(m.time, 4985u);
+  ValidateRect(w, nullptr);
 }
 
 TEST_F(QueueTest, QuitIsRetrievedAfterPostedMessages) {
