@@ -447,15 +447,13 @@ struct TRows {
 };
 
 bool RowsOf(TBitmap* B, TRows& Out) {
-  if (B->Empty()) return false;
-  DIBSECTION ds {};
-  if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return false;
-  if (ds.dsBm.bmBitsPixel != 24 && ds.dsBm.bmBitsPixel != 32) return false;
-  Out.Width = ds.dsBm.bmWidth;
-  Out.Height = ds.dsBm.bmHeight;
-  Out.Bytes = ds.dsBm.bmBitsPixel / 8;
-  Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
-  Out.Stride = Out.Height > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - Out.Base : 0;
+  TBitmap::TRowsView rows;
+  if (!B->RowsView(rows) || (rows.BitCount != 24 && rows.BitCount != 32)) return false;
+  Out.Width = B->Width();
+  Out.Height = B->Height();
+  Out.Bytes = rows.BitCount / 8;
+  Out.Base = rows.Base;
+  Out.Stride = rows.Stride;
   return true;
 }
 

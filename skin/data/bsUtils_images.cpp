@@ -52,6 +52,18 @@ uint32_t PixelOf(COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(Ge
 TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   TPixels p;
   if (!B || B->Empty()) return p;
+  // Faces copy hundreds of pieces a paint, each between two such pictures: their rows are read as the
+  // bitmap knows them, and only a palette image asks the GDI for its colour table.
+  TBitmap::TRowsView rows;
+  if (B->RowsView(rows) && (rows.Plain || !Indexed)) {
+    if (!rows.Plain) return p;
+    p.Bytes = rows.BitCount / 8;
+    p.Width = B->Width();
+    p.Height = B->Height();
+    p.Base = rows.Base;
+    p.Stride = rows.Stride;
+    return p;
+  }
   DIBSECTION ds {};
   HBITMAP handle = B->Handle();
   if (GetObjectA(handle, sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;

@@ -178,13 +178,26 @@ TEST(SkinImage, PalettePictureGoesThroughTheCanvasAlike) {
 
 // Palette and monochrome pictures are read by index: a face built from one must be the face built from
 // its copy converted through the canvas, for every depth, both destination depths and pieces that start
-// and end inside a byte of the picture's rows (the middle tile is 33 pixels from x = 5).
+// and end inside a byte of the picture's rows (the middle tile is 33 pixels from x = 5). So must one of
+// 32 bits whose channel masks put red and blue the other way round (pf32bit all the same).
 TEST(SkinImage, PalettePicturesBuildAsTheirCanvasCopiesDo) {
-  for (TPixelFormat depth : { pf1bit, pf4bit, pf8bit })
+  auto swapped = [](TBitmap& b) {
+    struct {
+      BITMAPINFOHEADER Header;
+      DWORD Masks[3];
+    } info { { sizeof(BITMAPINFOHEADER), 45, -9, 1, 32, BI_BITFIELDS, 0, 0, 0, 0, 0 }, { 0xFF, 0xFF00, 0xFF0000 } };
+    void* bits = nullptr;
+    b.SetHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  };
+  for (TPixelFormat depth : { pf1bit, pf4bit, pf8bit, pf32bit })
     for (TPixelFormat destDepth : { pf24bit, pf32bit }) {
       TBitmap pic;
-      pic.SetPixelFormat(depth);
-      pic.SetSize(45, 9);
+      if (depth == pf32bit) {
+        swapped(pic);
+      } else {
+        pic.SetPixelFormat(depth);
+        pic.SetSize(45, 9);
+      }
       for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 45; ++x)
           pic.Canvas()->SetPixels(x, y, TColor(RGB((x * 37 + y * 11) % 256, (x * 5 + y * 71) % 256, x * y % 256)));
