@@ -348,6 +348,7 @@ class TPieceCopier {
   TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool TakeWhite = false)
       : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
+    FOwnsDest = TakeWhite;
     if (TakeWhite) FWhite.Take(Dest);
     FD = PixelsOf(Dest);
     if (!FD.Bytes) return;
@@ -366,7 +367,10 @@ class TPieceCopier {
   TPieceCopier& operator=(const TPieceCopier&) = delete;
 
   // Paints what white Dest still owes: before anything but the copier draws on it.
-  void PayWhite() { FWhite.Pay(); }
+  void PayWhite() {
+    FWhite.Pay();
+    FTile0 = {};
+  }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
   int DestWidth() const { return FDest->Width(); }
@@ -376,33 +380,60 @@ class TPieceCopier {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
+      if (Again(Dst, s)) return;
       if (const TPixels* whole = Converted(s)) {
-        Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
+        Placed(Dst, s, Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole));
         return;
       }
       if (FS.Bits) {
         if (const TPixels* tile = Tile(s)) {
-          Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile);
+          Placed(Dst, s, Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile));
           return;
         }
       }
       if (FS.Bytes || FS.Bits) {
-        Direct(Dst, s, FS.Width, FS.Height, FS);
+        Placed(Dst, s, Direct(Dst, s, FS.Width, FS.Height, FS));
         return;
       }
     }
-    FWhite.Pay();
+    PayWhite();
     FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
   }
 
  private:
+  // A band's tiles and a client's repeat one piece: where Dest already holds the whole of a piece copied
+  // from the same corner of the source (a tile cut short is its top-left part), it is copied from there at
+  // Dest's depth rather than read and converted again. Only while the copier alone draws on Dest, and never
+  // onto the piece it copies from.
+  bool Again(const TRect& Dst, const TRect& Src) {
+    const TRect& from = FTile0.Src;
+    if (from.Right <= from.Left || Src.Left != from.Left || Src.Top != from.Top || Src.Right > from.Right ||
+        Src.Bottom > from.Bottom)
+      return false;
+    const TRect& at = FTile0.Dst;
+    if (Dst.Left < at.Right && at.Left < Dst.Right && Dst.Top < at.Bottom && at.Top < Dst.Bottom) return false;
+    TPixels landed = FD;
+    landed.Base = FD.At(at.Left, at.Top);
+    landed.X0 = from.Left;
+    landed.Y0 = from.Top;
+    Direct(Dst, Src, from.Right, from.Bottom, landed);
+    return true;
+  }
+
+  // Notes a piece copied from the source (Whole: all of it landed on Dest) as the one to repeat.
+  void Placed(const TRect& Dst, const TRect& Src, bool Whole) {
+    FTile0 = Whole && FOwnsDest ? TPlaced { Dst, Src } : TPlaced {};
+  }
+
   // One to one from From (which holds the source's pixels wherever they are read), clipped to a source
-  // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped.
-  void Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
+  // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped. Whether the
+  // whole piece was copied.
+  bool Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
     const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
-    if (l >= r || t >= b) return;
+    if (l >= r || t >= b) return false;
+    const bool whole = l == Src.Left && r == Src.Right && t == Src.Top && b == Src.Bottom;
     FWhite.Note(TRect(int(l + dx), int(t + dy), int(r + dx), int(b + dy)));
     uint8_t* d = FD.At(l + dx, t + dy);
     if (From.Bits) {
@@ -414,15 +445,16 @@ class TPieceCopier {
         ReadIndexed(From, From.RowAt(y), l - From.X0, int(r - l), out);
         if (FD.Bytes != 4) CopyPixels(d, FD.Bytes, reinterpret_cast<const uint8_t*>(out), 4, int(r - l));
       }
-      return;
+      return whole;
     }
     const uint8_t* f = From.At(l, t);
     if (FD.Bytes == From.Bytes) {
       xj::MoveRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
-      return;
+      return whole;
     }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
       CopyPixels(d, FD.Bytes, f, From.Bytes, int(r - l));
+    return whole;
   }
 
   // A source of another depth, or of a format only the canvas reads (16 bits, colour masks), is
@@ -533,8 +565,14 @@ class TPieceCopier {
     return Need.Left >= Area.Left && Need.Top >= Area.Top && Need.Right <= Area.Right && Need.Bottom <= Area.Bottom;
   }
 
+  struct TPlaced {
+    TRect Dst, Src;  // Src in picture coordinates; empty: none
+  };
+
   TBitmap* FDest;
   TBitmap* FSrc;
+  bool FOwnsDest { false };  // only the copier draws on Dest while it lives
+  TPlaced FTile0;            // the piece Again repeats
   TPoint FOrigin;
   TPixels FD;
   TPixels FS;
