@@ -265,7 +265,7 @@ class TOwedWhite {
   void Note(const TRect& R) {
     if (!FOwed) return;
     if (FCount > 0) {
-      TRect& last = FRects[FCount - 1];
+      TBox& last = FRects[FCount - 1];
       if (R.Top == last.Top && R.Bottom == last.Bottom && R.Left == last.Right) {
         last.Right = R.Right;
         return;
@@ -278,7 +278,7 @@ class TOwedWhite {
     if (FCount == kMax)
       Pay();
     else
-      FRects[FCount++] = R;
+      FRects[FCount++] = TBox { R.Left, R.Top, R.Right, R.Bottom };
   }
   void Pay() {
     if (!FOwed) return;
@@ -320,12 +320,13 @@ class TOwedWhite {
   // Rectangles inside the area, none overlapping another, whose areas add up to the area's cover it.
   bool CoversAll(int W, int H) const {
     int64_t sum = 0;
-    for (int i = 0; i < FCount; ++i) sum += int64_t(RectWidth(FRects[i])) * RectHeight(FRects[i]);
+    for (int i = 0; i < FCount; ++i)
+      sum += int64_t(FRects[i].Right - FRects[i].Left) * (FRects[i].Bottom - FRects[i].Top);
     if (sum != int64_t(W) * H) return false;
     bool overlap = false;
     for (int i = 0; i < FCount; ++i)
       for (int j = i + 1; j < FCount; ++j) {
-        const TRect &a = FRects[i], &b = FRects[j];
+        const TBox &a = FRects[i], &b = FRects[j];
         overlap |= (a.Left < b.Right) & (b.Left < a.Right) & (a.Top < b.Bottom) & (b.Top < a.Bottom);
       }
     return !overlap;
@@ -334,10 +335,15 @@ class TOwedWhite {
   static void Paint(uint8_t* Base, ptrdiff_t Stride, int X0, int X1, int Y0, int Y1) {
     for (int y = Y0; y < Y1; ++y) std::fill_n(reinterpret_cast<uint32_t*>(Base + Stride * y) + X0, X1 - X0, 0xFFFFFFu);
   }
+  // A rectangle as noted, and left unset before: every face, band and piece bitmap makes a copier, and
+  // most note a few rectangles of the many they may.
+  struct TBox {
+    LONG Left, Top, Right, Bottom;
+  };
   TBitmap* FDest { nullptr };
   bool FOwed { false };
   int FCount { 0 };
-  std::array<TRect, kMax> FRects;
+  TBox FRects[kMax];
 };
 
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
