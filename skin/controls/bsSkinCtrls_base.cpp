@@ -511,15 +511,8 @@ struct TbsSkinGeometry::TFace {
   size_t Capacity { 0 };              // of Pixels, which a face built over keeps while it holds the new one
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
-  bool CopyTo(TBitmap* B, int ResizeMode) const {
-    if (B->Width() != Width || B->Height() != Height) {
-      if (ResizeMode == 0) {
-        B->SetSize(Width, Height);
-      } else {
-        B->SetWidth(Width);
-        B->SetHeight(Height);
-      }
-    }
+  bool CopyTo(TBitmap* B) const {
+    B->SetSize(Width, Height);
     TRows out;
     if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
     if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
@@ -600,7 +593,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     last = std::move(FFace);
     FFace = shared.Find(key, hash);
   }
-  if (FFace && FFace->CopyTo(B, FResizeMode)) return;
+  if (FFace && FFace->CopyTo(B)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
   FFace.reset();

@@ -616,8 +616,8 @@ void TileBand(int S, int64_t Len, int P0, int E, int Limit, F&& Draw) {
 
 bool Resize(TBitmap* B, int W, int H, TbsFaceCut Cut = {}) {
   if (!B) return false;
-  B->SetWidth(std::min(W, Cut.Width));
-  B->SetHeight(std::min(H, Cut.Height));
+  // In one move: width then height would make a section of the new width and the old height on the way.
+  B->SetSize(std::min(W, Cut.Width), std::min(H, Cut.Height));
   return true;
 }
 
