@@ -386,11 +386,11 @@ class TPieceCopier {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
-      if (Again(Dst, s)) return;
       if (const TPixels* whole = Converted(s)) {
         Placed(Dst, s, Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole));
         return;
       }
+      if (FS.Bytes && FS.Bytes != FD.Bytes && Again(Dst, s)) return;
       if (FS.Bits) {
         if (const TPixels* tile = Tile(s)) {
           Placed(Dst, s, Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile));
@@ -410,7 +410,8 @@ class TPieceCopier {
   // A band's tiles and a client's repeat one piece: where Dest already holds the whole of a piece copied
   // from the same corner of the source (a tile cut short is its top-left part), it is copied from there at
   // Dest's depth rather than read and converted again. Only while the copier alone draws on Dest, and never
-  // onto the piece it copies from.
+  // onto the piece it copies from. A source area converted whole is read instead: its rows lie close
+  // together, where a tile's rows in a wide destination lie a row apart.
   bool Again(const TRect& Dst, const TRect& Src) {
     const TRect& from = FTile0.Src;
     if (from.Right <= from.Left || Src.Left != from.Left || Src.Top != from.Top || Src.Right > from.Right ||
