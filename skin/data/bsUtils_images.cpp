@@ -387,18 +387,22 @@ class TPieceCopier {
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
       if (const TPixels* whole = Converted(s)) {
-        Placed(Dst, s, Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole));
+        FTile0 = {};
+        Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
         return;
       }
-      if (FS.Bytes && FS.Bytes != FD.Bytes && Again(Dst, s)) return;
+      const bool widened = FS.Bytes && FS.Bytes != FD.Bytes;
+      if (widened && Again(Dst, s)) return;
       if (FS.Bits) {
         if (const TPixels* tile = Tile(s)) {
-          Placed(Dst, s, Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile));
+          FTile0 = {};
+          Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile);
           return;
         }
       }
       if (FS.Bytes || FS.Bits) {
-        Placed(Dst, s, Direct(Dst, s, FS.Width, FS.Height, FS));
+        FTile0 = widened && FOwnsDest && Lands(Dst, s) ? TPlaced { Dst, s } : TPlaced {};
+        Direct(Dst, s, FS.Width, FS.Height, FS);
         return;
       }
     }
@@ -427,20 +431,19 @@ class TPieceCopier {
     return true;
   }
 
-  // Notes a piece copied from the source (Whole: all of it landed on Dest) as the one to repeat.
-  void Placed(const TRect& Dst, const TRect& Src, bool Whole) {
-    FTile0 = Whole && FOwnsDest ? TPlaced { Dst, Src } : TPlaced {};
+  // Whether all of a piece of the source lands on Dest: none of it is clipped off either picture.
+  bool Lands(const TRect& Dst, const TRect& Src) const {
+    return Src.Left >= 0 && Src.Top >= 0 && Src.Right <= FS.Width && Src.Bottom <= FS.Height && Dst.Left >= 0 &&
+           Dst.Top >= 0 && Dst.Right <= FD.Width && Dst.Bottom <= FD.Height;
   }
 
   // One to one from From (which holds the source's pixels wherever they are read), clipped to a source
-  // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped. Whether the
-  // whole piece was copied.
-  bool Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
+  // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped.
+  void Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
     const int64_t dx = int64_t(Dst.Left) - Src.Left, dy = int64_t(Dst.Top) - Src.Top;
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
-    if (l >= r || t >= b) return false;
-    const bool whole = l == Src.Left && r == Src.Right && t == Src.Top && b == Src.Bottom;
+    if (l >= r || t >= b) return;
     FWhite.Note(TRect(int(l + dx), int(t + dy), int(r + dx), int(b + dy)));
     uint8_t* d = FD.At(l + dx, t + dy);
     if (From.Bits) {
@@ -452,16 +455,15 @@ class TPieceCopier {
         ReadIndexed(From, From.RowAt(y), l - From.X0, int(r - l), out);
         if (FD.Bytes != 4) CopyPixels(d, FD.Bytes, reinterpret_cast<const uint8_t*>(out), 4, int(r - l));
       }
-      return whole;
+      return;
     }
     const uint8_t* f = From.At(l, t);
     if (FD.Bytes == From.Bytes) {
       xj::MoveRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
-      return whole;
+      return;
     }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
       CopyPixels(d, FD.Bytes, f, From.Bytes, int(r - l));
-    return whole;
   }
 
   // A source of another depth, or of a format only the canvas reads (16 bits, colour masks), is

@@ -661,6 +661,20 @@ TEST(SkinPieces, PiecesOfEveryWidthCopyAsTheCanvasDoes) {
       }
 }
 
+// A band whose tiles run past the picture's edge leaves white where the picture ends in every tile, from a
+// 24-bit picture (whose tiles after the first are copied from the first) as from its 32-bit copy.
+TEST(SkinImage, TilesCutByThePicturesEdgeAreWhitePastItFromEitherDepth) {
+  auto face = [](TPixelFormat format) {
+    auto dest = std::make_unique<TBitmap>();
+    CreateHSkinImage(2, 2, dest.get(), Coded(20, 12, format).get(), TRect(8, 0, 28, 12), 70, 12);
+    return dest;
+  };
+  auto narrow = face(pf24bit), wide = face(pf32bit);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 70; ++x) ASSERT_EQ(Px(*narrow, x, y), Px(*wide, x, y)) << x << "," << y;
+  EXPECT_EQ(Px(*wide, 2 + 16 + 10, 5), kWhite);  // the second tile, past the picture
+}
+
 // A caller of TbsSkinPieces may draw on the destination between pieces: a piece copied again from the same
 // place of the picture shows the picture, not what was drawn over its first copy.
 TEST(SkinPieces, APieceCopiedAgainAfterDrawingShowsThePicture) {
