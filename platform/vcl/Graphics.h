@@ -3,6 +3,7 @@
 // realises them into a device context, and the graphics (bitmaps, icons, pictures of any registered
 // file format).
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -558,6 +559,17 @@ class TBitmap : public TGraphic {
   // Row Row, top to bottom, in the bitmap's own format (pf32bit: B, G, R, 0). Valid until the size or
   // format changes; out of range raises EInvalidGraphicOperation.
   void* ScanLine(int Row);
+  // The memory of a DIB section as the bitmap made or read it, without asking the GDI: ScanLine(0), the step
+  // from one row to the next (0 for one row) and bits per pixel; Plain when they are 24 or 32 bits of B, G,
+  // R from the low byte. False for an empty bitmap or one without memory (a foreign device bitmap). Like
+  // ScanLine it pays owed white and drops the mask, since the caller may write.
+  struct TRowsView {
+    uint8_t* Base { nullptr };
+    ptrdiff_t Stride { 0 };
+    int BitCount { 0 };
+    bool Plain { false };
+  };
+  bool RowsView(TRowsView& Out);
 
   // tmAuto: the bottom-left pixel (white for a monochrome bitmap); tmFixed: the colour set.
   TColor TransparentColor();
@@ -603,7 +615,8 @@ class TBitmap : public TGraphic {
  private:
   void ReadStream(TStream* Stream, int64_t Size);
   void NewImage(HBITMAP Handle, TPixelFormat Format);
-  void NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride);
+  void NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride, int BitCount,
+                  bool Plain);
   void TakeImage(HBITMAP Handle, TPixelFormat Format);
   void PayWhite();
   void FreeContext();
@@ -615,6 +628,8 @@ class TBitmap : public TGraphic {
   HBITMAP FHandle { nullptr };
   uint8_t* FBits { nullptr };  // the DIB section's memory, null for a foreign device bitmap
   int FStride { 0 };
+  int FBitCount { 0 };    // of the section's memory (FBits)
+  bool FPlain { false };  // 24 or 32 bits of B, G, R from the low byte
   int FWidth { 0 };
   int FHeight { 0 };
   TPixelFormat FPixelFormat { pfDevice };

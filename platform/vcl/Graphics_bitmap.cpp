@@ -119,6 +119,13 @@ TDibFormat FormatFor(TPixelFormat Format) {
   return f;
 }
 
+// 24 or 32 bits of B, G, R from the low byte: no masks (Masks null or all 0) or exactly those.
+bool PlainChannels(int BitCount, const DWORD* Masks) {
+  if (BitCount != 24 && BitCount != 32) return false;
+  return !Masks || (Masks[0] | Masks[1] | Masks[2]) == 0 ||
+         (Masks[0] == 0xFF0000 && Masks[1] == 0xFF00 && Masks[2] == 0xFF);
+}
+
 TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
   switch (BitCount) {
     case 1:
@@ -290,6 +297,8 @@ void TBitmap::NewImage(HBITMAP Handle, TPixelFormat Format) {
     FHeight = ds.dsBm.bmHeight;
     FStride = ds.dsBm.bmWidthBytes;
     FBits = static_cast<uint8_t*>(ds.dsBm.bmBits);
+    FBitCount = ds.dsBm.bmBitsPixel;
+    FPlain = PlainChannels(FBitCount, ds.dsBmih.biCompression == BI_BITFIELDS ? ds.dsBitfields : nullptr);
     // Bottom-up memory: row 0 is the last in memory, and rows step backwards.
     if (ds.dsBmih.biHeight > 0) {
       FBits += ptrdiff_t(FStride) * (FHeight - 1);
@@ -311,14 +320,19 @@ void TBitmap::TakeImage(HBITMAP Handle, TPixelFormat Format) {
   FHandle = Handle;
   FBits = nullptr;
   FStride = 0;
+  FBitCount = 0;
+  FPlain = false;
   FPixelFormat = Format;
 }
 
 // Replaces the image by a top-down section just made, whose layout is known without asking the GDI: a
 // bitmap is made at every paint.
-void TBitmap::NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride) {
+void TBitmap::NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride,
+                         int BitCount, bool Plain) {
   TakeImage(Handle, Format);
   FBits = Bits;
+  FBitCount = BitCount;
+  FPlain = Plain;
   FWidth = Width;
   FHeight = Height;
   FStride = Stride;
@@ -433,7 +447,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
     const size_t bits = size_t(std::min(FWidth, AWidth)) * size_t(f.BitCount);
     for (int y = 0; y < rows; ++y) CopyRowBits(dst + size_t(y) * size_t(stride), FBits + ptrdiff_t(y) * FStride, bits);
   }
-  NewSection(fresh, FPixelFormat, dst, AWidth, AHeight, stride);
+  NewSection(fresh, FPixelFormat, dst, AWidth, AHeight, stride, f.BitCount, PlainChannels(f.BitCount, f.Masks));
   FOwesWhite = owe;
   Changed(this);
 }
@@ -502,6 +516,14 @@ void* TBitmap::ScanLine(int Row) {
   PayWhite();
   FreeMask();
   return FBits + ptrdiff_t(Row) * FStride;
+}
+
+bool TBitmap::RowsView(TRowsView& Out) {
+  if (Empty() || !FBits) return false;
+  PayWhite();
+  FreeMask();
+  Out = TRowsView { FBits, FHeight > 1 ? ptrdiff_t(FStride) : 0, FBitCount, FPlain };
+  return true;
 }
 
 // ---- Transparency and masks ---------------------------------------------------------------------------

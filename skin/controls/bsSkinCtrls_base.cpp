@@ -447,15 +447,13 @@ struct TRows {
 };
 
 bool RowsOf(TBitmap* B, TRows& Out) {
-  if (B->Empty()) return false;
-  DIBSECTION ds {};
-  if (GetObjectA(B->Handle(), sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return false;
-  if (ds.dsBm.bmBitsPixel != 24 && ds.dsBm.bmBitsPixel != 32) return false;
-  Out.Width = ds.dsBm.bmWidth;
-  Out.Height = ds.dsBm.bmHeight;
-  Out.Bytes = ds.dsBm.bmBitsPixel / 8;
-  Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
-  Out.Stride = Out.Height > 1 ? static_cast<uint8_t*>(B->ScanLine(1)) - Out.Base : 0;
+  TBitmap::TRowsView rows;
+  if (!B->RowsView(rows) || (rows.BitCount != 24 && rows.BitCount != 32)) return false;
+  Out.Width = B->Width();
+  Out.Height = B->Height();
+  Out.Bytes = rows.BitCount / 8;
+  Out.Base = rows.Base;
+  Out.Stride = rows.Stride;
   return true;
 }
 
@@ -513,15 +511,8 @@ struct TbsSkinGeometry::TFace {
   size_t Capacity { 0 };              // of Pixels, which a face built over keeps while it holds the new one
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
-  bool CopyTo(TBitmap* B, int ResizeMode) const {
-    if (B->Width() != Width || B->Height() != Height) {
-      if (ResizeMode == 0) {
-        B->SetSize(Width, Height);
-      } else {
-        B->SetWidth(Width);
-        B->SetHeight(Height);
-      }
-    }
+  bool CopyTo(TBitmap* B) const {
+    B->SetSize(Width, Height);
     TRows out;
     if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
     if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
@@ -602,7 +593,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
     last = std::move(FFace);
     FFace = shared.Find(key, hash);
   }
-  if (FFace && FFace->CopyTo(B, FResizeMode)) return;
+  if (FFace && FFace->CopyTo(B)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
   FFace.reset();

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -212,10 +213,14 @@ class TbsSkinFaceControl : public TBase, public TbsSkinGeometry {
     this->FSkinObjectIndex = -1;
     Picture = nullptr;
   }
-  // The record as its expected class; a record of another class leaves the control unskinned.
+  // The record as its expected class; a record of another class leaves the control unskinned. Told by the
+  // class chain rather than a cross cast, as every paint and resize asks; R names its own class (XJ_CLASS),
+  // so an object of R or of a class below it is found an R.
   template <class R>
   R* SkinRecordAs() const {
-    return dynamic_cast<R*>(this->SkinRecord());
+    static_assert(std::is_same_v<decltype(&R::ClassType), TClass (R::*)() const>, "R must declare XJ_CLASS");
+    auto* record = this->SkinRecord();  // a complete type where the template is used
+    return record && record->InheritsFrom(R::StaticClass()) ? static_cast<R*>(record) : nullptr;
   }
   // Looks SkinDataName up and takes the record's geometry and picture; the record, or null (unskinned).
   const TbsDataSkinCustomControl* LookUpFace();

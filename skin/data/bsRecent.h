@@ -14,8 +14,9 @@ class TbsRecent {
  public:
   // The value kept under Key; null when none is.
   TValue* Find(const TKey& Key) {
-    for (auto& [key, value] : FEntries)
-      if (key == Key) return &value;
+    // Newest first: what a control built last is what the next one of its kind asks for.
+    for (auto it = FEntries.rbegin(); it != FEntries.rend(); ++it)
+      if (it->first == Key) return &it->second;
     return nullptr;
   }
   // Keeps Value under Key (a new key: the oldest goes when N are kept).

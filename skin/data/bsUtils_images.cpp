@@ -52,6 +52,18 @@ uint32_t PixelOf(COLORREF C) { return uint32_t(GetRValue(C)) << 16 | uint32_t(Ge
 TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   TPixels p;
   if (!B || B->Empty()) return p;
+  // Faces copy hundreds of pieces a paint, each between two such pictures: their rows are read as the
+  // bitmap knows them, and only a palette image asks the GDI for its colour table.
+  TBitmap::TRowsView rows;
+  if (B->RowsView(rows) && (rows.Plain || !Indexed)) {
+    if (!rows.Plain) return p;
+    p.Bytes = rows.BitCount / 8;
+    p.Width = B->Width();
+    p.Height = B->Height();
+    p.Base = rows.Base;
+    p.Stride = rows.Stride;
+    return p;
+  }
   DIBSECTION ds {};
   HBITMAP handle = B->Handle();
   if (GetObjectA(handle, sizeof ds, &ds) != sizeof ds || !ds.dsBm.bmBits) return p;
@@ -253,7 +265,7 @@ class TOwedWhite {
   void Note(const TRect& R) {
     if (!FOwed) return;
     if (FCount > 0) {
-      TRect& last = FRects[FCount - 1];
+      TBox& last = FRects[FCount - 1];
       if (R.Top == last.Top && R.Bottom == last.Bottom && R.Left == last.Right) {
         last.Right = R.Right;
         return;
@@ -266,7 +278,7 @@ class TOwedWhite {
     if (FCount == kMax)
       Pay();
     else
-      FRects[FCount++] = R;
+      FRects[FCount++] = TBox { R.Left, R.Top, R.Right, R.Bottom };
   }
   void Pay() {
     if (!FOwed) return;
@@ -308,12 +320,13 @@ class TOwedWhite {
   // Rectangles inside the area, none overlapping another, whose areas add up to the area's cover it.
   bool CoversAll(int W, int H) const {
     int64_t sum = 0;
-    for (int i = 0; i < FCount; ++i) sum += int64_t(RectWidth(FRects[i])) * RectHeight(FRects[i]);
+    for (int i = 0; i < FCount; ++i)
+      sum += int64_t(FRects[i].Right - FRects[i].Left) * (FRects[i].Bottom - FRects[i].Top);
     if (sum != int64_t(W) * H) return false;
     bool overlap = false;
     for (int i = 0; i < FCount; ++i)
       for (int j = i + 1; j < FCount; ++j) {
-        const TRect &a = FRects[i], &b = FRects[j];
+        const TBox &a = FRects[i], &b = FRects[j];
         overlap |= (a.Left < b.Right) & (b.Left < a.Right) & (a.Top < b.Bottom) & (b.Top < a.Bottom);
       }
     return !overlap;
@@ -322,10 +335,15 @@ class TOwedWhite {
   static void Paint(uint8_t* Base, ptrdiff_t Stride, int X0, int X1, int Y0, int Y1) {
     for (int y = Y0; y < Y1; ++y) std::fill_n(reinterpret_cast<uint32_t*>(Base + Stride * y) + X0, X1 - X0, 0xFFFFFFu);
   }
+  // A rectangle as noted, and left unset before: every face, band and piece bitmap makes a copier, and
+  // most note a few rectangles of the many they may.
+  struct TBox {
+    LONG Left, Top, Right, Bottom;
+  };
   TBitmap* FDest { nullptr };
   bool FOwed { false };
   int FCount { 0 };
-  std::array<TRect, kMax> FRects;
+  TBox FRects[kMax];
 };
 
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
@@ -336,6 +354,7 @@ class TPieceCopier {
   TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool TakeWhite = false)
       : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
+    FOwnsDest = TakeWhite;
     if (TakeWhite) FWhite.Take(Dest);
     FD = PixelsOf(Dest);
     if (!FD.Bytes) return;
@@ -354,7 +373,10 @@ class TPieceCopier {
   TPieceCopier& operator=(const TPieceCopier&) = delete;
 
   // Paints what white Dest still owes: before anything but the copier draws on it.
-  void PayWhite() { FWhite.Pay(); }
+  void PayWhite() {
+    FWhite.Pay();
+    FTile0 = {};
+  }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
   int DestWidth() const { return FDest->Width(); }
@@ -375,25 +397,56 @@ class TPieceCopier {
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
     if (FD.Bytes && Dst.Width() == s.Width() && Dst.Height() == s.Height()) {
       if (const TPixels* whole = Converted(s)) {
+        FTile0 = {};
         Direct(Dst, s, FWholeArea.Right, FWholeArea.Bottom, *whole);
         return;
       }
+      const bool widened = FS.Bytes && FS.Bytes != FD.Bytes;
+      if (widened && Again(Dst, s)) return;
       if (FS.Bits) {
         if (const TPixels* tile = Tile(s)) {
+          FTile0 = {};
           Direct(Dst, s, FTileRect.Right, FTileRect.Bottom, *tile);
           return;
         }
       }
       if (FS.Bytes || FS.Bits) {
+        FTile0 = widened && FOwnsDest && Lands(Dst, s) ? TPlaced { Dst, s } : TPlaced {};
         Direct(Dst, s, FS.Width, FS.Height, FS);
         return;
       }
     }
-    FWhite.Pay();
+    PayWhite();
     FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
   }
 
  private:
+  // A band's tiles and a client's repeat one piece: where Dest already holds the whole of a piece copied
+  // from the same corner of the source (a tile cut short is its top-left part), it is copied from there at
+  // Dest's depth rather than read and converted again. Only while the copier alone draws on Dest, and never
+  // onto the piece it copies from. A source area converted whole is read instead: its rows lie close
+  // together, where a tile's rows in a wide destination lie a row apart.
+  bool Again(const TRect& Dst, const TRect& Src) {
+    const TRect& from = FTile0.Src;
+    if (from.Right <= from.Left || Src.Left != from.Left || Src.Top != from.Top || Src.Right > from.Right ||
+        Src.Bottom > from.Bottom)
+      return false;
+    const TRect& at = FTile0.Dst;
+    if (Dst.Left < at.Right && at.Left < Dst.Right && Dst.Top < at.Bottom && at.Top < Dst.Bottom) return false;
+    TPixels landed = FD;
+    landed.Base = FD.At(at.Left, at.Top);
+    landed.X0 = from.Left;
+    landed.Y0 = from.Top;
+    Direct(Dst, Src, from.Right, from.Bottom, landed);
+    return true;
+  }
+
+  // Whether all of a piece of the source lands on Dest: none of it is clipped off either picture.
+  bool Lands(const TRect& Dst, const TRect& Src) const {
+    return Src.Left >= 0 && Src.Top >= 0 && Src.Right <= FS.Width && Src.Bottom <= FS.Height && Dst.Left >= 0 &&
+           Dst.Top >= 0 && Dst.Right <= FD.Width && Dst.Bottom <= FD.Height;
+  }
+
   // One to one from From (which holds the source's pixels wherever they are read), clipped to a source
   // picture of SW x SH and to Dest like the block copy: what falls outside either is skipped.
   void Direct(const TRect& Dst, const TRect& Src, int SW, int SH, const TPixels& From) {
@@ -531,8 +584,14 @@ class TPieceCopier {
     return Need.Left >= Area.Left && Need.Top >= Area.Top && Need.Right <= Area.Right && Need.Bottom <= Area.Bottom;
   }
 
+  struct TPlaced {
+    TRect Dst, Src;  // Src in picture coordinates; empty: none
+  };
+
   TBitmap* FDest;
   TBitmap* FSrc;
+  bool FOwnsDest { false };  // only the copier draws on Dest while it lives
+  TPlaced FTile0;            // the piece Again repeats
   TPoint FOrigin;
   TPixels FD;
   TPixels FS;
@@ -570,8 +629,8 @@ void TileBand(int S, int64_t Len, int P0, int E, int Limit, F&& Draw) {
 
 bool Resize(TBitmap* B, int W, int H, TbsFaceCut Cut = {}) {
   if (!B) return false;
-  B->SetWidth(std::min(W, Cut.Width));
-  B->SetHeight(std::min(H, Cut.Height));
+  // In one move: width then height would make a section of the new width and the old height on the way.
+  B->SetSize(std::min(W, Cut.Width), std::min(H, Cut.Height));
   return true;
 }
 

@@ -210,6 +210,41 @@ TEST(BitmapScanLine, PackedFormatsLayOutPixelsAsTheFileFormatDoes) {
   EXPECT_EQ(bits[1] & 0xC0, 0x80);  // pixel 8 white, pixel 9 black
 }
 
+// What RowsView shows of a section, whoever made it, is what the GDI reports of it; a section handed in is
+// 3 x 2 at 32 bits, bottom-up, with channel masks.
+TEST(BitmapScanLine, TheRowsViewIsWhatTheGdiReportsOfTheSection) {
+  auto handed = [](TBitmap& b, DWORD R, DWORD B) {
+    struct {
+      BITMAPINFOHEADER Header;
+      DWORD Masks[3];
+    } info { { sizeof(BITMAPINFOHEADER), 3, 2, 1, 32, BI_BITFIELDS, 0, 0, 0, 0, 0 }, { R, 0xFF00, B } };
+    void* bits = nullptr;
+    b.SetHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  };
+  const std::function<void(TBitmap&)> makers[] = {
+    [](TBitmap& b) { b.SetSize(5, 3); },  // new 32 bits, white owed
+    [](TBitmap& b) { b.SetPixelFormat(pf24bit), b.SetSize(3, 2); },
+    [](TBitmap& b) { b.SetPixelFormat(pf16bit), b.SetSize(3, 2); },
+    [](TBitmap& b) { b.SetSize(7, 1); },
+    [&](TBitmap& b) { handed(b, 0xFF, 0xFF0000); },  // red and blue the other way round
+    [&](TBitmap& b) { handed(b, 0xFF0000, 0xFF); },
+  };
+  for (size_t i = 0; i < std::size(makers); ++i) {
+    TBitmap b;
+    makers[i](b);
+    TBitmap::TRowsView view;
+    ASSERT_TRUE(b.RowsView(view)) << i;
+    DIBSECTION ds {};
+    ASSERT_EQ(GetObjectA(b.Handle(), sizeof ds, &ds), int(sizeof ds)) << i;
+    const int bpp = ds.dsBm.bmBitsPixel;
+    auto* row0 = static_cast<uint8_t*>(b.ScanLine(0));
+    EXPECT_EQ(view.Base, row0) << i;
+    EXPECT_EQ(view.Stride, b.Height() > 1 ? static_cast<uint8_t*>(b.ScanLine(1)) - row0 : 0) << i;
+    EXPECT_EQ(view.BitCount, bpp) << i;
+    EXPECT_EQ(view.Plain, bpp >= 24 && (ds.dsBmih.biCompression == BI_RGB || ds.dsBitfields[0] == 0xFF0000)) << i;
+  }
+}
+
 TEST(BitmapMask, MaskTurnsTheBitmapIntoItsMonochromeMask) {
   TBitmap b;
   MakeFour(b);

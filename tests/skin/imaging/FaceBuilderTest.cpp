@@ -178,13 +178,26 @@ TEST(SkinImage, PalettePictureGoesThroughTheCanvasAlike) {
 
 // Palette and monochrome pictures are read by index: a face built from one must be the face built from
 // its copy converted through the canvas, for every depth, both destination depths and pieces that start
-// and end inside a byte of the picture's rows (the middle tile is 33 pixels from x = 5).
+// and end inside a byte of the picture's rows (the middle tile is 33 pixels from x = 5). So must one of
+// 32 bits whose channel masks put red and blue the other way round (pf32bit all the same).
 TEST(SkinImage, PalettePicturesBuildAsTheirCanvasCopiesDo) {
-  for (TPixelFormat depth : { pf1bit, pf4bit, pf8bit })
+  auto swapped = [](TBitmap& b) {
+    struct {
+      BITMAPINFOHEADER Header;
+      DWORD Masks[3];
+    } info { { sizeof(BITMAPINFOHEADER), 45, -9, 1, 32, BI_BITFIELDS, 0, 0, 0, 0, 0 }, { 0xFF, 0xFF00, 0xFF0000 } };
+    void* bits = nullptr;
+    b.SetHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+  };
+  for (TPixelFormat depth : { pf1bit, pf4bit, pf8bit, pf32bit })
     for (TPixelFormat destDepth : { pf24bit, pf32bit }) {
       TBitmap pic;
-      pic.SetPixelFormat(depth);
-      pic.SetSize(45, 9);
+      if (depth == pf32bit) {
+        swapped(pic);
+      } else {
+        pic.SetPixelFormat(depth);
+        pic.SetSize(45, 9);
+      }
       for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 45; ++x)
           pic.Canvas()->SetPixels(x, y, TColor(RGB((x * 37 + y * 11) % 256, (x * 5 + y * 71) % 256, x * y % 256)));
@@ -646,6 +659,35 @@ TEST(SkinPieces, PiecesOfEveryWidthCopyAsTheCanvasDoes) {
         for (int y = 0; y < 7; ++y)
           for (int x = 0; x < 17; ++x) ASSERT_EQ(Px(piece, x, y), Px(canvas, x, y)) << x << "," << y;
       }
+}
+
+// A band whose tiles run past the picture's edge leaves white where the picture ends in every tile, from a
+// 24-bit picture (whose tiles after the first are copied from the first) as from its 32-bit copy.
+TEST(SkinImage, TilesCutByThePicturesEdgeAreWhitePastItFromEitherDepth) {
+  auto face = [](TPixelFormat format) {
+    auto dest = std::make_unique<TBitmap>();
+    CreateHSkinImage(2, 2, dest.get(), Coded(20, 12, format).get(), TRect(8, 0, 28, 12), 70, 12);
+    return dest;
+  };
+  auto narrow = face(pf24bit), wide = face(pf32bit);
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 70; ++x) ASSERT_EQ(Px(*narrow, x, y), Px(*wide, x, y)) << x << "," << y;
+  EXPECT_EQ(Px(*wide, 2 + 16 + 10, 5), kWhite);  // the second tile, past the picture
+}
+
+// A caller of TbsSkinPieces may draw on the destination between pieces: a piece copied again from the same
+// place of the picture shows the picture, not what was drawn over its first copy.
+TEST(SkinPieces, APieceCopiedAgainAfterDrawingShowsThePicture) {
+  auto src = Coded(30, 10, pf24bit);  // widened piece by piece: the destination is smaller than the area
+  TBitmap dest;
+  dest.SetSize(20, 10);
+  TbsSkinPieces pieces(&dest, src.get(), TRect(0, 0, 30, 10));
+  pieces.Copy(TRect(0, 0, 6, 4), TRect(2, 3, 8, 7));
+  dest.Canvas()->Brush()->SetColor(clRed);
+  dest.Canvas()->FillRect(TRect(0, 0, 6, 4));
+  pieces.Copy(TRect(10, 5, 16, 9), TRect(2, 3, 8, 7));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(Px(dest, 10 + x, 5 + y), Code(2 + x, 3 + y)) << x << "," << y;
 }
 
 // Pieces of a skin picture copied through TbsSkinPieces land as the destination canvas's CopyRect puts
