@@ -382,16 +382,6 @@ class TPieceCopier {
   int DestWidth() const { return FDest->Width(); }
   int DestHeight() const { return FDest->Height(); }
 
-  // Whether Repeat may be used: the destination's pixels are written here, not through its canvas.
-  bool Repeats() const { return FD.Bytes != 0; }
-  // Copies the block of Dst's size at From, inside the destination and written whole by this copier
-  // before, to Dst (inside the destination too): a band repeating its own first tile.
-  void Repeat(const TRect& Dst, const TPoint& From) {
-    FWhite.Note(Dst);
-    xj::MoveRows(FD.At(Dst.Left, Dst.Top), FD.Stride, FD.At(From.X, From.Y), FD.Stride, Dst.Height(),
-                 size_t(Dst.Width()) * size_t(FD.Bytes));
-  }
-
   void Copy(const TRect& Dst, const TRect& Src) {
     if (Dst.Right <= Dst.Left || Dst.Bottom <= Dst.Top || Src.Right <= Src.Left || Src.Bottom <= Src.Top) return;
     const TRect s(Src.Left + FOrigin.X, Src.Top + FOrigin.Y, Src.Right + FOrigin.X, Src.Bottom + FOrigin.Y);
@@ -902,28 +892,6 @@ void CreateVSkinImage(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* S
       [&](int p, int c) { copier.Copy(TRect(0, p, SW, p + S - c), TRect(0, TopOffset, SW, SH - BottomOffset - c)); });
 }
 
-namespace {
-
-// Tiles a border band of Len with tiles of S from 0, as TileBand does; Draw(Pos, Cut) copies one tile from
-// the picture, Run(To, N) copies the band's first N (along it) to To. When the picture holds the whole
-// first tile, only that one is copied from it and the rest repeats it in runs that double: each of its
-// pixels is converted to the band's depth once. Otherwise (what the picture lacks stays white) tile by tile.
-template <class FDraw, class FRun>
-void TileBorderBand(const TPieceCopier& Copier, int S, int Len, bool WholeTile, FDraw&& Draw, FRun&& Run) {
-  if (!WholeTile || !Copier.Repeats() || S < 1 || Len <= S) return TileBand(S, Len, 0, Len, Len, Draw);
-  Draw(0, 0);
-  for (int64_t done = S; done < Len; done *= 2) Run(int(done), int(std::min<int64_t>(done, Len - done)));
-}
-
-// Whether Piece (relative to Area) lies whole inside Picture.
-bool PictureHolds(const TBitmap* Picture, const TRect& Area, const TRect& Piece) {
-  const int64_t l = int64_t(Area.Left) + Piece.Left, t = int64_t(Area.Top) + Piece.Top;
-  const int64_t r = int64_t(Area.Left) + Piece.Right, b = int64_t(Area.Top) + Piece.Bottom;
-  return l >= 0 && t >= 0 && l < r && t < b && r <= Picture->Width() && b <= Picture->Height();
-}
-
-}  // namespace
-
 void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& LBPoint, const TPoint& RBPoint,
                             const TRect& ClRect, const TPoint& NewLTPoint, const TPoint& NewRTPoint,
                             const TPoint& NewLBPoint, const TPoint& NewRBPoint, const TRect& NewClRect,
@@ -935,20 +903,17 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
   if (const int S = RTPoint.X - LTPoint.X; NewWidth >= 1 && th >= 1 && S >= 1) {
     Resize(TopImage, NewWidth, th);
     TPieceCopier copier(TopImage, Src, SrcRect, true);
-    TileBorderBand(
-        copier, S, NewWidth, PictureHolds(Src, SrcRect, TRect(LTPoint.X, 0, RTPoint.X, th)),
-        [&](int p, int c) { copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th)); },
-        [&](int to, int n) { copier.Repeat(TRect(to, 0, to + n, th), TPoint(0, 0)); });
+    TileBand(S, NewWidth, 0, NewWidth, NewWidth,
+             [&](int p, int c) { copier.Copy(TRect(p, 0, p + S - c, th), TRect(LTPoint.X, 0, RTPoint.X - c, th)); });
     copier.Copy(TRect(0, 0, NewLTPoint.X, th), TRect(0, 0, LTPoint.X, th));
     copier.Copy(TRect(NewRTPoint.X, 0, NewWidth, th), TRect(RTPoint.X, 0, SW, th));
   }
   if (const int S = RBPoint.X - LBPoint.X, bh = NewHeight - NewClRect.Bottom; NewWidth >= 1 && bh >= 1 && S >= 1) {
     Resize(BottomImage, NewWidth, bh);
     TPieceCopier copier(BottomImage, Src, SrcRect, true);
-    TileBorderBand(
-        copier, S, NewWidth, PictureHolds(Src, SrcRect, TRect(LBPoint.X, SH - bh, RBPoint.X, SH)),
-        [&](int p, int c) { copier.Copy(TRect(p, 0, p + S - c, bh), TRect(LBPoint.X, SH - bh, RBPoint.X - c, SH)); },
-        [&](int to, int n) { copier.Repeat(TRect(to, 0, to + n, bh), TPoint(0, 0)); });
+    TileBand(S, NewWidth, 0, NewWidth, NewWidth, [&](int p, int c) {
+      copier.Copy(TRect(p, 0, p + S - c, bh), TRect(LBPoint.X, SH - bh, RBPoint.X - c, SH));
+    });
     copier.Copy(TRect(0, 0, NewLBPoint.X, bh), TRect(0, SH - bh, LBPoint.X, SH));
     copier.Copy(TRect(NewRBPoint.X, 0, NewWidth, bh), TRect(RBPoint.X, SH - bh, SW, SH));
   }
@@ -959,10 +924,9 @@ void CreateSkinBorderImages(const TPoint& LTPoint, const TPoint& RTPoint, const 
     if (Width < 1 || lh < 1 || S < 1) return;
     Resize(Image, Width, lh);
     TPieceCopier copier(Image, Src, SrcRect, true);
-    TileBorderBand(
-        copier, S, lh, PictureHolds(Src, SrcRect, TRect(Column, Top, ColumnEnd, Bottom)) && ColumnEnd - Column == Width,
-        [&](int p, int c) { copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, ColumnEnd, Bottom - c)); },
-        [&](int to, int n) { copier.Repeat(TRect(0, to, Width, to + n), TPoint(0, 0)); });
+    TileBand(S, lh, 0, lh, lh, [&](int p, int c) {
+      copier.Copy(TRect(0, p, Width, p + S - c), TRect(Column, Top, ColumnEnd, Bottom - c));
+    });
     if (const int d = Top - ClRect.Top; d > 0)
       copier.Copy(TRect(0, 0, Width, d), TRect(Column, ClRect.Top, ColumnEnd, Top));
     if (const int d = ClRect.Bottom - Bottom; d > 0)
