@@ -306,18 +306,20 @@ display::Backend* PointerDisplay() { return gPointerDisplay; }
 
 namespace {
 
-// A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
-// own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
-// C library hands such blocks back to the system when they are freed, so every popup paid a page fault
-// per 4 kB of them again; freed memory is kept for reuse instead, up to a bound.
 // Every mouse move asks which display knows the pointer: the answer is kept, not looked up by name.
 void NoteDisplay() {
   gPointerDisplay = gDisplay && std::strcmp(gDisplay->Name(), "headless") != 0 ? gDisplay.get() : nullptr;
 }
 
-void KeepFreedSurfaceMemory() {
+// A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
+// own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
+// C library hands such blocks back to the system when they are freed, so every popup paid a page fault
+// per 4 kB of them again; freed memory is kept for reuse instead, up to a bound. The first popup's block
+// is mapped after that, so that it too stays with the heap once freed.
+void PrepareSurfaceMemory() {
   mallopt(M_MMAP_THRESHOLD, 32 << 20);
   mallopt(M_TRIM_THRESHOLD, 64 << 20);
+  MapSpareSurface();
 }
 
 }  // namespace
@@ -335,8 +337,7 @@ display::Backend& EnsureDisplay() {
     }
     gWakeSet = false;
     NoteDisplay();
-    KeepFreedSurfaceMemory();
-    MapSpareSurface();
+    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
@@ -354,8 +355,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   gWakeSet = false;
   NoteDisplay();
   if (gDisplay) {
-    KeepFreedSurfaceMemory();
-    MapSpareSurface();
+    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();

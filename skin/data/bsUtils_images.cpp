@@ -55,14 +55,16 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
   // Faces copy hundreds of pieces a paint, each between two such pictures: their rows are read as the
   // bitmap knows them, and only a palette image asks the GDI for its colour table.
   TBitmap::TRowsView rows;
-  if (B->RowsView(rows) && (rows.Plain || !Indexed)) {
-    if (!rows.Plain) return p;
-    p.Bytes = rows.BitCount / 8;
-    p.Width = B->Width();
-    p.Height = B->Height();
-    p.Base = rows.Base;
-    p.Stride = rows.Stride;
-    return p;
+  if (B->RowsView(rows)) {
+    if (rows.Plain) {
+      p.Bytes = rows.BitCount / 8;
+      p.Width = B->Width();
+      p.Height = B->Height();
+      p.Base = rows.Base;
+      p.Stride = rows.Stride;
+      return p;
+    }
+    if (!Indexed) return p;  // neither plain pixels nor a palette image read through its table
   }
   DIBSECTION ds {};
   HBITMAP handle = B->Handle();
