@@ -30,7 +30,7 @@ Outcome Mkskin(const fs::path& dir, const std::string& args) {
 }
 
 class MkskinCommand : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     dir = fs::temp_directory_path() / ("mkskin-cmd-" + std::to_string(::getpid()));
     fs::remove_all(dir);
@@ -62,7 +62,8 @@ TEST_F(MkskinCommand, AnUnknownOptionOrASecondFolderIsAnErrorAndMakesNothing) {
 TEST_F(MkskinCommand, TheLookOptionBeforeOrAfterTheFolderDrawsTheRealLookSkins) {
   EXPECT_EQ(Mkskin(dir, "--look a").code, 0);
   EXPECT_EQ(Mkskin(dir, "b --look").code, 0);
-  for (const char* f : { "a/azure/skin.ini", "a/olive/skin.ini", "b/azure/skin.ini" }) EXPECT_TRUE(fs::exists(dir / f)) << f;
+  for (const char* f : { "a/azure/skin.ini", "a/olive/skin.ini", "b/azure/skin.ini" })
+    EXPECT_TRUE(fs::exists(dir / f)) << f;
   EXPECT_FALSE(fs::exists(dir / "a/test"));
 }
 
