@@ -308,7 +308,7 @@ bool TbsSkinFaceControl<TBase>::SizeToSkin() {
   this->GetSkinData();
   if (this->FSkinObjectIndex == -1) {
     if (FDefaultWidth > 0) this->SetWidth(FDefaultWidth);
-    if (FDefaultHeight > 0) this->SetHeight(FDefaultHeight);
+    if (const int h = UnskinnedHeight(); h > 0) this->SetHeight(h);
     return false;
   }
   int W = this->Width(), H = this->Height();

@@ -227,9 +227,11 @@ class TbsSkinFaceControl : public TBase, public TbsSkinGeometry {
   // Looks the record up again; when a skinned control changes size, corrects W x H for the resize mode
   // and answers true.
   bool FitSizeToSkin(int& W, int& H);
-  // Looks the record up again and sizes the control to it (to DefaultWidth/DefaultHeight without one);
-  // whether the record changed the size.
+  // Looks the record up again and sizes the control to it (to DefaultWidth and UnskinnedHeight without
+  // one); whether the record changed the size.
   bool SizeToSkin();
+  // The height the built-in look gives on a skin change, when above 0.
+  virtual int UnskinnedHeight() const { return FDefaultHeight; }
 
   int FDefaultWidth { 0 };
   int FDefaultHeight { 0 };

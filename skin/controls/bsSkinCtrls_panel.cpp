@@ -207,6 +207,7 @@ void TbsSkinPanel::ShowControls() {
 
 // Painted with its parent, once: a realign places every aligned panel again for each control it moves.
 void TbsSkinPanel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (FKeepAskedHeight && !FSizingToSkin) FAskedHeight = AHeight;
   const TRect before = BoundsRect();
   const auto life = LifeToken();
   TbsSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
@@ -357,8 +358,17 @@ void TbsSkinPanel::CreateControlSkinImage(TBitmap* B) {
   }
 }
 
+int TbsSkinPanel::UnskinnedHeight() const {
+  return FKeepAskedHeight && FAskedHeight > 0 ? FAskedHeight : DefaultHeight();
+}
+
 void TbsSkinPanel::ChangeSkinData() {
-  TbsSkinCustomControl::ChangeSkinData();
+  const auto life = LifeToken();
+  {
+    TControlChange sizing(this, FSizingToSkin, true);
+    TbsSkinCustomControl::ChangeSkinData();
+  }
+  if (life.expired()) return;
   if (FRollUpState)
     SetHeight(RolledHeight());
   else

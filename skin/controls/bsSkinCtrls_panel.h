@@ -104,6 +104,10 @@ class TbsSkinPanel : public TbsSkinCustomControl {
 
   // The height a rolled-up panel keeps: the caption bar and the frame.
   int RolledHeight() const;
+  int UnskinnedHeight() const override;
+  // A bar whose height the program sets to fit what it holds (tool bar, status bar): back in the
+  // built-in look it takes the height last asked of it rather than DefaultHeight.
+  bool FKeepAskedHeight { false };
   // The caption text, glyph and (with CheckedMode) box inside R, with the canvas font already chosen.
   void DrawCaptionContent(TCanvas* C, TRect R, TAlignment Align, int Indent);
 
@@ -133,6 +137,8 @@ class TbsSkinPanel : public TbsSkinCustomControl {
   // A rolled-up panel read from a stream: its full height and the names of the children it hid.
   int FStreamedSavedHeight { -1 };
   std::vector<AnsiString> FStreamedHidden;
+  int FAskedHeight { 0 };
+  bool FSizingToSkin { false };  // set while a skin change sizes the panel: no height asked then
 };
 
 class TbsSkinGroupBox : public TbsSkinPanel {

@@ -114,6 +114,9 @@ void TbsSkinScrollBar::SetKind(TScrollBarKind Value) {
     AnsiString& own = FBothSwapped ? FSavedSkinDataName : FSkinDataName;
     if (!bsLoading(this) && own == (FKind == sbVertical ? "hscrollbar" : "vscrollbar"))
       own = FKind == sbVertical ? "vscrollbar" : "hscrollbar";
+    // Turned, the bar keeps its thickness: a new 200 x 20 bar made vertical is 20 x 200, in the built-in
+    // look as in a skin (which sizes the thickness again from its record).
+    if (!bsLoading(this)) SetBounds(Left(), Top(), Height(), Width());
     Repaint();
   }
   if (ComponentState().Contains(csDesigning) && !ComponentState().Contains(csLoading))

@@ -20,6 +20,7 @@ constexpr UINT kRangeChanged = WM_APP + 0x144;
 
 TbsSkinToolBar::TbsSkinToolBar(TComponent* AOwner) : TbsSkinPanel(AOwner) {
   FSkinDataName = "toolpanel";
+  FKeepAskedHeight = true;
   SetDefaultHeight(25);
   SetBorderStyle(bs::bvFrame);
 }
@@ -209,6 +210,7 @@ void TbsSkinToolBar::WndProc(TMessage& Message) {
 
 TbsSkinStatusBar::TbsSkinStatusBar(TComponent* AOwner) : TbsSkinPanel(AOwner) {
   FSkinDataName = "statusbar";
+  FKeepAskedHeight = true;
   SetAlign(alBottom);
   SetDefaultHeight(21);
   SetBorderStyle(bs::bvFrame);

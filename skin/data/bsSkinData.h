@@ -830,7 +830,8 @@ class TbsSkinData : public TComponent {
   // component is loading is refused with EInvalidOperation.
   //
   // A skin directory: the INI file and the bitmaps it names, found next to it ("\" and "/" both
-  // separate directories; a name whose letter case differs from the file on disk is found too).
+  // separate directories; a name whose letter case differs from the file on disk is found too). A
+  // folder given for the file loads the skin.ini inside it.
   void LoadFromFile(const AnsiString& FileName);
   // Writes the INI file (a temporary file renamed over it); bitmaps are neither written nor copied.
   // Raises EIniFileException when the file cannot be written. Sends nothing.
@@ -848,7 +849,8 @@ class TbsSkinData : public TComponent {
   // Frees every record and active picture; resets the window picture index of the popup and hint
   // records.
   void ClearObjects();
-  // ClearObjects, empties the three base bitmaps and their names, sets Empty.
+  // ClearObjects, empties the three base bitmaps and their names and the skin's name, author and
+  // comments, sets Empty.
   void ClearAll();
   // Loads the bitmap file and appends it, with its bare file name, to the active pictures; nothing is
   // appended when the load fails.

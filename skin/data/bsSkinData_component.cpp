@@ -229,6 +229,8 @@ void TbsSkinData::ClearAll() {
   PictureName.clear();
   InActivePictureName.clear();
   MaskName.clear();
+  // The names describe the skin that was loaded; with none loaded they would name a skin not shown.
+  for (AnsiString* text : { &SkinName, &SkinAuthor, &AuthorURL, &AuthorEmail, &SkinComments }) text->clear();
   Empty = true;
 }
 

@@ -431,8 +431,21 @@ void TbsSkinData::ReadActivePictures(TCustomIniFile* IniFile, const AnsiString& 
   LoadSkinPictures(ActivePictures.get(), ActivePictureNames.get(), first, Path, budget);
 }
 
-void TbsSkinData::LoadFromFile(const AnsiString& FileName) {
+namespace {
+
+// A skin folder stands for the skin.ini inside it, as the shipped skins are laid out.
+AnsiString SkinFileOf(const AnsiString& Name) {
+  if (!DirectoryExists(Name)) return Name;
+  return IncludeTrailingPathDelimiter(Name) + "skin.ini";
+}
+
+}  // namespace
+
+void TbsSkinData::LoadFromFile(const AnsiString& Name) {
   Load([&] {
+    const AnsiString FileName = SkinFileOf(Name);
+    if (FileName != Name && !FileExists(FileName))
+      return Format("%s is a folder without a skin.ini; name the skin's INI file", Name);
     if (!FileExists(FileName)) return Format("The skin file %s does not exist", FileName);
     TMemIniFile ini("");
     ParseSkinText(&ini, ReadSkinText(FileName, *FBudget), *FBudget, "the INI text of " + FileName);

@@ -1,7 +1,7 @@
-// mkskin: writes the test skin that tests and benchmarks load.
+// mkskin (installed as xunjian-mkskin): writes the test skin that tests and benchmarks load.
 //
 // Usage: mkskin <output directory>, or mkskin --look <output directory> for the real-look skins (a folder
-// per skin: azure/, olive/, each skin.ini and its pictures). The test skins: it writes
+// per skin: azure/, olive/, each skin.ini and its pictures); --help prints the usage. The test skins: it writes
 //   test/              the skin directory: skin.ini and every picture it names. skin.ini holds every global
 //                      section, one record of every skin object class and, under the names the skinned
 //                      controls look up by default, every control record class, each with every key.
@@ -31,15 +31,50 @@
 #include <filesystem>
 #include <string>
 
+namespace {
+
+void Usage(std::FILE* to, const char* program) {
+  std::fprintf(to,
+               "usage: %s [--look] <output directory>\n"
+               "  --look    draw the real-look skins (azure/, olive/) into the folder\n"
+               "            (without it: the coordinate-coded test skins the tests load)\n"
+               "  --help    print this and exit\n",
+               program);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const bool look = argc == 3 && std::string(argv[1]) == "--look";
-  if (argc != 2 && !look) {
-    std::fprintf(stderr, "usage: mkskin [--look] <output directory>\n");
+  const std::string program = std::filesystem::path(argc > 0 ? argv[0] : "mkskin").filename().string();
+  bool look = false;
+  std::string folder;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      Usage(stdout, program.c_str());
+      return 0;
+    }
+    if (a == "--look") {
+      look = true;
+    } else if (a.starts_with("-")) {
+      std::fprintf(stderr, "%s: unknown option %s\n", program.c_str(), a.c_str());
+      Usage(stderr, program.c_str());
+      return 2;
+    } else if (folder.empty()) {
+      folder = a;
+    } else {
+      std::fprintf(stderr, "%s: one output folder only (%s, then %s)\n", program.c_str(), folder.c_str(), a.c_str());
+      Usage(stderr, program.c_str());
+      return 2;
+    }
+  }
+  if (folder.empty()) {
+    Usage(stderr, program.c_str());
     return 2;
   }
   try {
     namespace fs = std::filesystem;
-    const fs::path out = argv[argc - 1];
+    const fs::path out = folder;
     fs::create_directories(out);
     if (look) {
       for (const mkskin::LookPalette* palette : { &mkskin::AzureLook(), &mkskin::OliveLook() })
@@ -57,7 +92,7 @@ int main(int argc, char** argv) {
     const std::string form = mkskin::StoredSkinForm(skin, "skin.ini", compressed);
     mkskin::WriteFileBytes(out / "test.form", std::vector<uint8_t>(form.begin(), form.end()));
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "mkskin: %s\n", e.what());
+    std::fprintf(stderr, "%s: %s\n", program.c_str(), e.what());
     return 1;
   }
   return 0;

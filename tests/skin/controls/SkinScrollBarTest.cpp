@@ -436,6 +436,39 @@ TEST_F(ScrollBarTest, AStreamedBarKeepsEveryValueAndSwapsToItsOwnCornerName) {
 // A bar turned at run time still named for the other kind's record would draw that picture squashed into
 // its new shape; a name the application chose is its own business. A form keeps the bar's own name under
 // Both, so the bar read back goes back to it as the one that was written does.
+TEST_F(ScrollBarTest, ATurnedBarKeepsItsThicknessInTheBuiltInLookAndInASkin) {
+  // A view with a linked bar down its right side, over a skin that did not load.
+  skin = new TbsSkinData(form);
+  auto* tree = new TbsSkinTreeView(form);
+  tree->SetParent(form);
+  tree->SetAlign(alClient);
+  auto* bar = new TbsSkinScrollBar(form);
+  bar->SetParent(form);
+  bar->SetKind(sbVertical);
+  bar->SetAlign(alRight);
+  tree->SetSkinData(skin);
+  bar->SetSkinData(skin);
+  tree->SetVScrollBar(bar);
+  for (int i = 0; i < 60; ++i) tree->Items()->Add(nullptr, "node " + std::to_string(i));
+  Show();
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->BoundsRect(), TRect(form->ClientWidth() - 20, 0, form->ClientWidth(), form->ClientHeight()));
+  BeforeChangeSkinDataWalk(form, skin);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  ChangeSkinDataWalk(form, skin);
+  const int skinned = bar->Width();
+  EXPECT_EQ(
+      skinned,
+      RectWidth(static_cast<TbsDataSkinScrollBarControl*>(skin->CtrlList->Items(skin->GetControlIndex("vscrollbar")))
+                    ->SkinRect));
+  // Turned back, a lone bar lies along its old length.
+  auto* lone = NewBar(10, 10, 33, 170, sbVertical);
+  lone->SetKind(sbHorizontal);
+  EXPECT_EQ(lone->BoundsRect(), TRect(10, 10, 180, 43));
+  lone->SetKind(sbHorizontal);  // no turn when the kind stays
+  EXPECT_EQ(lone->BoundsRect(), TRect(10, 10, 180, 43));
+}
+
 TEST_F(ScrollBarTest, AStandardNameFollowsTheKindAndAFormKeepsTheBarsOwnNameUnderBoth) {
   LoadTestSkin();
   auto* turned = NewBar(10, 10, 160, 20);

@@ -503,6 +503,49 @@ TEST_F(ToolBarTest, AStatusBarSitsAtTheBottomAndHandsItsPanelsTheSkin) {
   EXPECT_EQ(left->SkinData(), nullptr);
 }
 
+TEST_F(ToolBarTest, ABarKeepsTheHeightItWasGivenThroughSkinSwitchesAndTheBuiltInLook) {
+  auto* tool = new TbsSkinToolBar(form);
+  tool->SetParent(form);
+  tool->SetAlign(alTop);
+  auto* status = new TbsSkinStatusBar(form);
+  status->SetParent(form);
+  EXPECT_EQ(tool->Height(), 25);  // the default heights, unasked
+  EXPECT_EQ(status->Height(), 21);
+  tool->SetHeight(32);
+  status->SetHeight(27);
+  skin = new TbsSkinData(form);
+  tool->SetSkinData(skin);
+  status->SetSkinData(skin);
+  ShowUnfocused();
+  auto load = [&](const char* name) {
+    BeforeChangeSkinDataWalk(form, skin);
+    if (*name)
+      skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/" + name + "/skin.ini");
+    else
+      skin->ClearSkin();
+    ChangeSkinDataWalk(form, skin);
+    xt::PumpUntilIdle();
+  };
+  for (const char* name : { "test", "", "test", "second", "" }) {
+    load(name);
+    if (!skin->Empty) continue;  // a skin may size a bar its own way
+    EXPECT_EQ(tool->Height(), 32) << "after " << (*name ? name : "the built-in look");
+    EXPECT_EQ(status->Height(), 27);
+    EXPECT_EQ(status->Top() + status->Height(), form->ClientHeight());
+  }
+  // A tool bar read from a form over a missing skin opens at the height it was written with.
+  const AnsiString text = WriteComponentResource(form);
+  auto* back = NewForm(40, 30, 420, 300);
+  ReadComponentResource(back, text);
+  int bars = 0;
+  for (int i = 0; i < back->ControlCount(); ++i)
+    if (auto* bar = dynamic_cast<TbsSkinToolBar*>(back->Controls(i))) {
+      ++bars;
+      EXPECT_EQ(bar->Height(), 32) << text;
+    }
+  EXPECT_EQ(bars, 1) << text;
+}
+
 TEST_F(ToolBarTest, BarsSurviveAFormRoundTrip) {
   auto* a = new TBarForm(nullptr);
   Keep(a);

@@ -125,7 +125,8 @@ TEST_F(SkinData, ClearSkin) {
   EXPECT_EQ(data.PopupWindow->WindowPictureIndex, -1);
   EXPECT_EQ(data.PopupWindow->MaskPictureIndex, 2);  // only the window picture index is reset
   EXPECT_EQ(data.HintWindow->WindowPictureIndex, -1);
-  EXPECT_EQ(data.SkinName, "Generated Test Skin");  // identity stays until the next load
+  EXPECT_EQ(data.SkinName, "");  // no skin shown, none named
+  EXPECT_EQ(data.SkinComments, "");
 }
 
 // ---- Loads that find no skin, and loads that fail ----
@@ -199,14 +200,22 @@ TEST_F(SkinData, LastErrorSaysWhyTheLastLoadGaveNoSkin) {
   data.LoadFromFile(missingFile);
   EXPECT_TRUE(data.Empty);
   EXPECT_TRUE(has(data.LastError(), missingFile) && has(data.LastError(), "does not exist")) << data.LastError();
-  data.LoadFromFile(dir.Path().string());  // a folder is no skin file either
-  EXPECT_TRUE(has(data.LastError(), "does not exist")) << data.LastError();
+  data.LoadFromFile(dir.Path().string());  // a folder without a skin.ini is named as a folder
+  EXPECT_TRUE(data.Empty);
+  EXPECT_TRUE(has(data.LastError(), dir.Path().string() + " is a folder without a skin.ini")) << data.LastError();
 
   const std::string full = SkinText({}, {});
   LoadText(full.substr(0, full.find("[SKINCONTROLS]")));
   EXPECT_TRUE(data.Empty);
   EXPECT_TRUE(has(data.LastError(), "small.ini is not a skin") && has(data.LastError(), "[SKINCONTROLS]"))
       << data.LastError();
+
+  // The folder of a skin stands for its skin.ini; a failed load then names no skin.
+  data.LoadFromFile(kTestSkinIni.parent_path().string());
+  EXPECT_FALSE(data.Empty) << data.LastError();
+  EXPECT_EQ(data.SkinName, "Generated Test Skin");
+  data.LoadFromFile(missingFile);
+  EXPECT_EQ(data.SkinName, "");
 
   // A load that raises leaves its message, a good load none, and a stored skin is named.
   TempDir skin;
