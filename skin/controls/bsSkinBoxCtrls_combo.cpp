@@ -326,6 +326,8 @@ void TbsSkinCustomComboBox::CalcRects() {
     FButtonRect = SButtonRect;
     // A button in the right-hand part of the picture follows the right edge.
     if (RectWidth(SkinRect) - RTPoint.X <= FButtonRect.Left) FButtonRect = bsShifted(FButtonRect, dw, 0);
+    // A button reaching into the face's stretched rows grows with them.
+    if (FButtonRect.Top < LBPoint.Y && FButtonRect.Bottom > LTPoint.Y) FButtonRect.Bottom += h - RectHeight(SkinRect);
     FFaceRect = ClRect;
     FFaceRect.Right += dw;
   }
@@ -403,7 +405,6 @@ void TbsSkinCustomComboBox::CreateControlSkinImage(TBitmap* B) {
 
 void TbsSkinCustomComboBox::DrawButton(TCanvas* C) {
   if (CanPaintSkin()) {
-    // In the normal state the frame picture already shows the button.
     TRect src;
     if (!Enabled() && !IsNullRect(UnEnabledButtonRect))
       src = UnEnabledButtonRect;
@@ -411,12 +412,34 @@ void TbsSkinCustomComboBox::DrawButton(TCanvas* C) {
       src = DownButtonRect;
     else if (FButtonMouseIn)
       src = ActiveButtonRect;
-    if (!IsNullRect(src)) C->CopyRect(FButtonRect, Picture->Canvas(), src);
+    // In the normal state the frame picture already shows the button, unless the frame was stretched
+    // taller: its tiled rows would repeat the arrow down the button.
+    else if (RectHeight(FButtonRect) != RectHeight(SButtonRect))
+      src = bsShifted(SButtonRect, SkinRect.Left, SkinRect.Top);
+    if (!IsNullRect(src)) DrawButtonPicture(C, src);
     return;
   }
   TRect r = FButtonRect;
   bsDrawLookFace(C, r, bsLookState(FButtonDown && FButtonMouseIn, FButtonMouseIn));
   DrawArrowImage(C, FButtonRect, Enabled() ? clBlack : clBtnShadow, 4);
+}
+
+// The button's picture Src over the button: the rows in the face's top and bottom corners as they are,
+// the rows between stretched, so one arrow stands in a button of any height.
+void TbsSkinCustomComboBox::DrawButtonPicture(TCanvas* C, const TRect& Src) {
+  const TRect& B = FButtonRect;
+  const int top = std::clamp(LTPoint.Y - SButtonRect.Top, 0, RectHeight(Src) / 2);
+  const int bottom = std::clamp(SButtonRect.Bottom - LBPoint.Y, 0, RectHeight(Src) / 2);
+  if (RectHeight(B) == RectHeight(Src) || RectHeight(B) <= top + bottom) {
+    C->CopyRect(B, Picture->Canvas(), Src);
+    return;
+  }
+  C->CopyRect(TRect(B.Left, B.Top, B.Right, B.Top + top), Picture->Canvas(),
+              TRect(Src.Left, Src.Top, Src.Right, Src.Top + top));
+  C->CopyRect(TRect(B.Left, B.Top + top, B.Right, B.Bottom - bottom), Picture->Canvas(),
+              TRect(Src.Left, Src.Top + top, Src.Right, Src.Bottom - bottom));
+  C->CopyRect(TRect(B.Left, B.Bottom - bottom, B.Right, B.Bottom), Picture->Canvas(),
+              TRect(Src.Left, Src.Bottom - bottom, Src.Right, Src.Bottom));
 }
 
 const TbsSkinCustomComboBox::TFaceItem& TbsSkinCustomComboBox::FaceItem() {

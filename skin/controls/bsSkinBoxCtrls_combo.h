@@ -170,6 +170,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void DrawButton(TCanvas* C);
+  void DrawButtonPicture(TCanvas* C, const TRect& Src);
   void DrawDefaultItem(TCanvas* C);
   void DrawSkinItem(TCanvas* C);
 

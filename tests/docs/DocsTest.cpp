@@ -135,3 +135,26 @@ TEST_F(Docs, TheTourNamesTheRecordEachSkinnedControlReads) {
 }
 
 }  // namespace
+
+// A code fence with text after it leaves the block open: the rest of the page renders as code.
+TEST(DocsFences, EveryCodeBlockOpensAndClosesOnALineOfItsOwn) {
+  const fs::path root(XJ_SOURCE_DIR);
+  std::vector<fs::path> pages { root / "README.md", root / "CONTRIBUTING.md", root / "device" / "README.md" };
+  for (const auto& entry : fs::directory_iterator(root / "docs"))
+    if (entry.path().extension() == ".md") pages.push_back(entry.path());
+  const std::regex opening("^```[A-Za-z0-9+-]*$");
+  for (const fs::path& page : pages) {
+    std::ifstream in(page, std::ios::binary);
+    ASSERT_TRUE(in) << page;
+    bool open = false;
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+      ++number;
+      if (!line.starts_with("```")) continue;
+      EXPECT_TRUE(open ? line == "```" : std::regex_match(line, opening))
+          << page.filename() << " line " << number << ": " << line;
+      open = !open;
+    }
+    EXPECT_FALSE(open) << page.filename() << " ends inside a code block";
+  }
+}

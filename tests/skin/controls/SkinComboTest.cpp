@@ -475,6 +475,33 @@ TEST_F(ComboTest, TheListOpensInsideTheWorkAreaAndFadesInAsTheCombosAlphaSays) {
   EXPECT_EQ(xt::Info(h).alpha, 180) << "the style back on comes with its alpha";
 }
 
+TEST_F(ComboTest, ATallComboShowsOneArrowDownItsWholeButton) {
+  auto* c = NewCombo<TbsSkinComboBox>(20, 20, 3, 120, 40);
+  LoadTestSkin();
+  c->SetSkinData(skin);
+  ShowUnfocused();
+  ASSERT_EQ(c->Height(), 40);
+  const TRect br = c->ButtonRect();
+  EXPECT_EQ(br.Bottom, 38) << "the button grows with the face";
+  // The picture's button is rows 2..17 of the 20-row face, its corners three rows deep: down the tall
+  // button its rows run once, top to bottom, where a tiled face would start them over.
+  const int x = br.Left + 3;
+  int last = -1, drops = 0;
+  for (int y = br.Top; y < br.Bottom; ++y) {
+    const auto p = Code(c, x, y);
+    ASSERT_EQ(p.code, RectCode("skinrect")) << "row " << y;
+    if (p.localY < last) ++drops;
+    last = p.localY;
+  }
+  EXPECT_EQ(drops, 1) << "the source's row 16 wraps its code to 0 once, and nothing else";
+  EXPECT_EQ(Code(c, x, 20).localY, 10) << "the button's middle row stands in the middle";
+  Gallery(c, "bsSkinBoxCtrls", "skin-tall");
+  // Hot, the state picture stretches the same way.
+  MoveTo(c, x, 30);
+  EXPECT_EQ(Code(c, x, 30).code, RectCode("activebuttonrect"));
+  EXPECT_EQ(Code(c, x, br.Bottom - 1).code, RectCode("activebuttonrect"));
+}
+
 TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   auto* c = NewCombo<TbsSkinComboBox>(20, 20, 3);
   c->SetItemIndex(2);
