@@ -40,13 +40,13 @@
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/CustomDraw.h"
-#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
 #include "platform/win32/ctl/IndexRanges.h"
 #include "platform/win32/ctl/LabelEdit.h"
 #include "platform/win32/ctl/ListView_virtual.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
+#include "platform/win32/ctl/TypeAhead.h"
 
 namespace xj::ctl {
 
@@ -1073,7 +1073,9 @@ LRESULT FindItem(ListView& v, int start, const LVFINDINFOA* find) {
 // search starts after the focused item, a longer one at it.
 void CharKey(ListView& v, WPARAM ch) {
   if (ch < ' ' || ch == 127 || Count(v) == 0) return;
-  const bool fresh = v.typed.Add((char)ch, GetTickCount());
+  const TypeAhead::Step step = v.typed.Add((char)ch, GetTickCount());
+  if (step == TypeAhead::kHeld) return;
+  const bool fresh = step == TypeAhead::kFresh;
   const std::string typed = v.typed.typed;
   LVFINDINFOA find {};
   find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
