@@ -1811,6 +1811,7 @@ LRESULT SetExtendedStyle(ListView& v, WPARAM mask, LPARAM value) {
     v.items.ForEach([](Item& it) {
       if (!(it.state & LVIS_STATEIMAGEMASK)) it.state |= INDEXTOSTATEIMAGEMASK(1);
     });
+  if (!Tracks(v)) v.hot = -1;  // a row is hot only while the view follows the mouse
   if (v.header) SetWindowLongA(v.header, GWL_STYLE, (LONG)HeaderStyle(v));
   ContentChanged(v);
   return (LRESULT)old;
