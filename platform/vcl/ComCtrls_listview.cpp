@@ -779,7 +779,8 @@ TListItem* TCustomListView::Selected() const {
     });
     return found;
   }
-  return const_cast<TCustomListView*>(this)->RowItem(static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+  return const_cast<TCustomListView*>(this)->RowItem(
+      static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
 }
 
 void TCustomListView::SetSelected(TListItem* Value) { SelectRow(Value ? FItems->IndexOf(Value) : -1); }
@@ -821,7 +822,8 @@ TListItem* TCustomListView::ItemFocused() const {
     });
     return found;
   }
-  return const_cast<TCustomListView*>(this)->RowItem(static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+  return const_cast<TCustomListView*>(this)->RowItem(
+      static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
 }
 
 void TCustomListView::SetItemFocused(TListItem* Value) {

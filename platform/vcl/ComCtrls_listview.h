@@ -583,7 +583,7 @@ class TCustomListView : public TWinControl {
   bool FShowWorkAreas { false };
   bool FSorting { false };     // OnCompare is being asked: the items may not change
   bool FDestroying { false };  // OnDeletion is told of the items of a view being destroyed
-  AnsiString FDispText;  // the text last lent to the window
+  AnsiString FDispText;        // the text last lent to the window
 };
 
 class TListView : public TCustomListView {
