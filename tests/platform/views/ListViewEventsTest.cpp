@@ -129,7 +129,9 @@ TEST_F(ListViewEventsTest, OnEditedAndOnInfoTipMayDeleteTheItemOrClearTheItems) 
     Press(VK_RETURN);
     EXPECT_EQ(life.expired(), action == Free);
     const std::vector<AnsiString> left { "beta", "gamma", "delta", "epsilon" };
-    if (action != Free) EXPECT_EQ(Captions(), action == Clear ? std::vector<AnsiString> {} : left);
+    if (action != Free) {
+      EXPECT_EQ(Captions(), action == Clear ? std::vector<AnsiString> {} : left);
+    }
   }
   for (Action action : { DeleteFirst, Clear, Free }) {
     SCOPED_TRACE(action);
@@ -183,12 +185,12 @@ TEST_F(ListViewEventsTest, OnDeletionHearsOfEveryItemWhenTheViewIsDestroyed) {
   lv->OnDeletion = On<TLVDeletedEvent>([&](TObject* sender, TListItem* item) {
     told.push_back(item->Caption() + "/" + item->SubItems()->Strings(0));
     delete static_cast<int*>(item->Data());  // an application's data behind the item
-    counted = static_cast<TListView*>(sender)->Items()->Count();
-    static_cast<TListView*>(sender)->Items()->Clear();  // refused, reported, and the next still told
+    counted = static_cast<TCustomListView*>(sender)->Items()->Count();
+    static_cast<TCustomListView*>(sender)->Items()->Clear();  // refused, reported, and the next still told
   });
   delete lv;
-  EXPECT_EQ(told, (std::vector<AnsiString> { "alpha/alpha", "beta/beta", "gamma/gamma", "delta/delta",
-                                             "epsilon/epsilon" }));
+  EXPECT_EQ(told,
+            (std::vector<AnsiString> { "alpha/alpha", "beta/beta", "gamma/gamma", "delta/delta", "epsilon/epsilon" }));
   EXPECT_EQ(counted, 0);
 }
 
