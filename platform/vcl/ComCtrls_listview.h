@@ -434,8 +434,8 @@ class TCustomListView : public TWinControl {
   TLVOwnerDataStateChangeEvent OnDataStateChange;
   // Told of each item leaving: Delete, Clear, switching OwnerData on, and the view's destruction. While
   // the view is destroyed, the handler may read the item (its caption, data, sub-items) and free what
-  // its Data points to; the view itself has no window any more and its items may not change (EListError,
-  // reported, the next item still told).
+  // its Data points to, but not free the view, which is being freed; the view has no window any more and
+  // its items may not change (EListError, reported, the next item still told).
   TLVDeletedEvent OnDeletion;
   TLVDrawItemEvent OnDrawItem;
   TLVDeletedEvent OnInsert;

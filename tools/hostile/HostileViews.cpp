@@ -23,27 +23,50 @@ namespace {
 const char* const kViews[] = { "plain", "plain-data", "skinned", "skinned-data" };
 const char* const kActions[] = { "free", "clear", "delete", "recount", "owner", "style" };
 const char* const kEvents[] = {
-  "OnChange",           "OnChanging",       "OnSelectItem",        "OnData",
-  "OnGetSubItemImage",  "OnEdited",         "OnInfoTip",           "OnCompare",
-  "OnDeletion",         "OnInsert",         "OnDataFind",          "OnDataHint",
-  "OnDataStateChange",  "OnEditing",        "OnGetImageIndex",     "OnCustomDraw",
-  "OnCustomDrawItem",   "OnCustomDrawSubItem", "OnAdvancedCustomDraw", "OnAdvancedCustomDrawItem",
-  "OnAdvancedCustomDrawSubItem", "OnDrawItem", "OnColumnClick",     "OnColumnRightClick",
-  "OnColumnDragged",    "OnClick",          "OnDblClick",          "OnKeyDown",
-  "OnKeyPress",         "OnMouseDown",      "OnDrawHeaderSection",
+  "OnChange",
+  "OnChanging",
+  "OnSelectItem",
+  "OnData",
+  "OnGetSubItemImage",
+  "OnEdited",
+  "OnInfoTip",
+  "OnCompare",
+  "OnDeletion",
+  "OnInsert",
+  "OnDataFind",
+  "OnDataHint",
+  "OnDataStateChange",
+  "OnEditing",
+  "OnGetImageIndex",
+  "OnCustomDraw",
+  "OnCustomDrawItem",
+  "OnCustomDrawSubItem",
+  "OnAdvancedCustomDraw",
+  "OnAdvancedCustomDrawItem",
+  "OnAdvancedCustomDrawSubItem",
+  "OnDrawItem",
+  "OnColumnClick",
+  "OnColumnRightClick",
+  "OnColumnDragged",
+  "OnClick",
+  "OnDblClick",
+  "OnKeyDown",
+  "OnKeyPress",
+  "OnMouseDown",
+  "OnDrawHeaderSection",
 };
 constexpr int kViewCount = 4, kEventCount = sizeof(kEvents) / sizeof(kEvents[0]);
 
 // What the users met first: selection set from code under state handlers, an OwnerData view freed
 // while it paints, editing and tips that delete, sorting that changes the items, the view's end.
 const char* const kFirst[] = {
-  "plain OnChange clear",        "plain OnSelectItem free",     "plain OnChanging clear",
-  "plain-data OnChange free",    "plain-data OnData free",      "plain-data OnGetSubItemImage free",
-  "plain OnEdited delete",       "plain OnEdited clear",        "plain OnInfoTip delete",
-  "plain OnInfoTip clear",       "plain OnCompare clear",       "plain OnCompare free",
-  "plain OnDeletion free",       "plain OnInsert delete",       "skinned OnChange clear",
-  "skinned-data OnData free",    "skinned OnCompare delete",    "skinned-data OnGetSubItemImage owner",
-  "plain OnDataFind free",       "plain-data OnDataFind free",  "plain-data OnDataStateChange owner",
+  "plain OnChange clear",     "plain OnSelectItem free",    "plain OnChanging clear",
+  "plain-data OnChange free", "plain-data OnData free",     "plain-data OnGetSubItemImage free",
+  "plain OnEdited delete",    "plain OnEdited clear",       "plain OnInfoTip delete",
+  "plain OnInfoTip clear",    "plain OnCompare clear",      "plain OnCompare free",
+  "plain OnDeletion free",    "plain OnInsert delete",      "skinned OnChange clear",
+  "skinned-data OnData free", "skinned OnCompare delete",   "skinned-data OnGetSubItemImage owner",
+  "plain OnDataFind free",    "plain-data OnDataFind free", "plain-data OnDataStateChange owner",
 };
 
 std::string Lines(int input) {

@@ -1075,12 +1075,9 @@ void CharKey(ListView& v, WPARAM ch) {
   if (ch < ' ' || ch == 127 || Count(v) == 0) return;
   const TypeAhead::Step step = v.typed.Add((char)ch, GetTickCount());
   if (step == TypeAhead::kHeld) return;
-  const bool fresh = step == TypeAhead::kFresh;
   const std::string typed = v.typed.typed;
-  LVFINDINFOA find {};
-  find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
-  find.psz = typed.c_str();
-  const int found = (int)FindItem(v, fresh ? v.focus : v.focus - 1, &find);
+  LVFINDINFOA find { LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP, typed.c_str(), 0, {}, 0 };
+  const int found = (int)FindItem(v, step == TypeAhead::kFresh ? v.focus : v.focus - 1, &find);
   if (!v.dead && Valid(v, (WPARAM)found)) Choose(v, found, false, false, false);
 }
 
