@@ -6,7 +6,7 @@
 // owner draw, other styles, and at last the form freed).
 //
 // An input is a text of lines "<view> <event> <action>"; the first input holds the cases that matter
-// most, the second every event and action of the plain view, the rest one view and event each.
+// most, each of the rest one view and event with every action (the plain view's state changes first).
 #include <functional>
 #include <string>
 
