@@ -46,23 +46,36 @@ int TListItems::Count() const { return FOwner->FOwnerData ? FCount : static_cast
 
 void TListItems::SetCount(int Value) {
   if (!FOwner->FOwnerData) throw EListError("Items.Count can be set only in an OwnerData list view");
+  RefuseChange();
   if (Value < 0 || Value > kMaxRows) throw EListError::CreateFmt("List count out of bounds (%d)", Value);
   FCount = Value;
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(Value), 0);
 }
 
+void TListItems::RefuseChange() const {
+  if (FOwner->FSorting) throw EListError("The list view's items cannot change while OnCompare sorts them");
+  if (FOwner->FDestroying) throw EListError("The list view's items cannot change while it is destroyed");
+}
+
 void TListItems::RefuseOwnerData() const {
+  RefuseChange();
   if (FOwner->FOwnerData)
     throw EListError("An OwnerData list view holds no items to add or delete: set Items.Count instead");
 }
 
 // Switching drops what the view had: its items when OwnerData comes on, its count when it goes off.
+// The items' OnDeletion comes once the switch is made (a handler adding items is refused then).
 void TCustomListView::SetOwnerData(bool Value) {
   if (FOwnerData == Value) return;
-  if (Value) FItems->Clear();
+  FItems->RefuseChange();
+  auto life = LifeToken();
+  std::vector<std::unique_ptr<TListItem>> gone;
+  if (Value) gone = FItems->TakeAll();
+  if (life.expired()) return;
   FItems->FCount = 0;
   FOwnerData = Value;
   UpdateStyle();
+  Deleted(std::move(gone));
 }
 
 TListItem* TCustomListView::LendItem(int Index) {
@@ -76,42 +89,29 @@ TListItem* TCustomListView::LendItem(int Index) {
   item->FStateIndex = FCheckboxes ? static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12) - 1 : -1;
   item->FState = state & (LVIS_SELECTED | LVIS_FOCUSED);
   item->FSubItems->Clear();
-  if (OnData) OnData(this, item);
-  return item;
+  if (!OnData) return item;
+  auto life = LifeToken();
+  OnData(this, item);
+  return !life.expired() && StillAt(Index, item) ? item : nullptr;
 }
 
 // A row's state changed: OnChange and OnSelectItem see it through the lent item, filled again for the
 // second in case OnChange asked for other rows or changed the count.
 void TCustomListView::LentItemChanged(const NMLISTVIEW* Change) {
   const int index = Change->iItem;
-  if (index < 0 || index >= FItems->Count()) return;
-  auto life = LifeToken();
-  this->Change(LendItem(index), ctState);
-  if (life.expired() || index >= FItems->Count()) return;
-  if ((Change->uNewState ^ Change->uOldState) & LVIS_SELECTED)
-    DoSelectItem(LendItem(index), (Change->uNewState & LVIS_SELECTED) != 0);
+  TListItem* item = RowItem(index);
+  if (!item) return;
+  const TItemWatch watch(this, item, index);
+  this->Change(item, ctState);
+  if (!watch.Held() || !((Change->uNewState ^ Change->uOldState) & LVIS_SELECTED)) return;
+  if (TListItem* again = RowItem(index)) DoSelectItem(again, (Change->uNewState & LVIS_SELECTED) != 0);
 }
 
 bool TCustomListView::OwnerDataNotify(NMHDR* Header, TMessage& Message) {
   switch (Header->code) {
     case LVN_GETDISPINFOA: {
       LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Header)->item;
-      if (it.iItem < 0 || it.iItem >= FItems->Count()) return true;
-      TListItem* item = LendItem(it.iItem);
-      if ((it.mask & LVIF_IMAGE) && it.iSubItem > 0) {
-        int image = -1;
-        GetSubItemImage(item, it.iSubItem - 1, image);
-        it.iImage = image;
-      } else if (it.mask & LVIF_IMAGE) {
-        it.iImage = item->FImageIndex;
-      }
-      if (it.mask & LVIF_STATE) it.state = INDEXTOSTATEIMAGEMASK(item->FStateIndex + 1);
-      if (!(it.mask & LVIF_TEXT)) return true;
-      const int sub = it.iSubItem;
-      FDispText = sub == 0                             ? item->FCaption
-                  : sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1)
-                                                       : AnsiString();
-      it.pszText = const_cast<LPSTR>(FDispText.c_str());
+      if (TListItem* item = RowItem(it.iItem)) LendDisplay(it, item);
       return true;
     }
     case LVN_ITEMCHANGED:
@@ -149,6 +149,7 @@ TListItem* TCustomListView::FindCaption(int StartIndex, const AnsiString& Value,
   find.flags = LVFI_STRING | (Partial ? LVFI_PARTIAL : 0) | (Wrap ? LVFI_WRAP : 0);
   find.psz = Value.c_str();
   const int from = Inclusive ? StartIndex - 1 : StartIndex;
+  auto life = LifeToken();  // OnDataFind may free the view
   const int index = static_cast<int>(Send(LVM_FINDITEMA, static_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&find)));
-  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+  return life.expired() ? nullptr : RowItem(index);
 }

@@ -112,10 +112,14 @@ void TListItem::Assign(TPersistent* Source) {
   }
   FCaption = i->FCaption;
   FData = i->FData;
+  // OnChanging and OnChange may delete this item: each step looks for it again first.
+  const TCustomListView::TItemWatch watch(ListView(), this);
   SetImageIndex(i->FImageIndex);
+  if (!watch.Held()) return;
   SetStateIndex(i->FStateIndex);
+  if (!watch.Held()) return;
   FSubItems->Assign(i->FSubItems.get());
-  if (!Lent()) Update();
+  if (watch.Held() && !Lent()) Update();
 }
 
 void TListItem::SubItemsChanged(TObject*) {
@@ -129,11 +133,12 @@ void TListItem::SetCaption(const AnsiString& Value) {
   FCaption = Value;
   if (Lent()) return;
   TCustomListView* view = ListView();
+  auto life = view->LifeToken();
   if (view->FSortType == stText || view->FSortType == stBoth)
     view->Resort();
   else
     Update();
-  view->Change(this, ctText);
+  if (!life.expired()) view->Change(this, ctText);
 }
 
 // An item among the view's items asks OnChanging first. The handler may free the item or the view: then
@@ -182,27 +187,13 @@ void TListItem::SetStateIndex(int Value) {
 
 // Through the window when there is one, so the change is reported like the user's.
 void TListItem::SetSelected(bool Value) {
-  TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) {
-    FState = Value ? FState | kSelected : FState & ~kSelected;
-    return;
-  }
-  LVITEMA it {};
-  it.stateMask = kSelected;
-  it.state = Value ? kSelected : 0;
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
+  if (!ListView()->HandleAllocated()) FState = Value ? FState | kSelected : FState & ~kSelected;
+  ListView()->SetRowState(Index(), kSelected, Value ? kSelected : 0);
 }
 
 void TListItem::SetFocused(bool Value) {
-  TCustomListView* view = ListView();
-  if (!view->HandleAllocated()) {
-    FState = Value ? FState | kFocused : FState & ~kFocused;
-    return;
-  }
-  LVITEMA it {};
-  it.stateMask = kFocused;
-  it.state = Value ? kFocused : 0;
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
+  if (!ListView()->HandleAllocated()) FState = Value ? FState | kFocused : FState & ~kFocused;
+  ListView()->SetRowState(Index(), kFocused, Value ? kFocused : 0);
 }
 
 void TListItem::Delete() { FOwner->Delete(Index()); }
@@ -228,13 +219,7 @@ void TListItem::Update() {
   if (view->HandleAllocated()) view->Send(LVM_UPDATE, static_cast<WPARAM>(Index()), 0);
 }
 
-void TListItem::PushState() {
-  TCustomListView* view = ListView();
-  LVITEMA it {};
-  it.stateMask = kSelected | kFocused;
-  it.state = FState & (kSelected | kFocused);
-  view->Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index()), reinterpret_cast<LPARAM>(&it));
-}
+void TListItem::PushState() { ListView()->SetRowState(Index(), kSelected | kFocused, FState & (kSelected | kFocused)); }
 
 // ---- TListItems ----------------------------------------------------------------------------------------------
 
@@ -264,14 +249,16 @@ void TListItems::Assign(TPersistent* Source) {
 
 TListItem* TListItems::Item(int Index) const {
   if (Index < 0 || Index >= Count()) IndexError(Index);
-  if (FOwner->FOwnerData) return FOwner->LendItem(Index);
-  return FItems.At(static_cast<size_t>(Index)).get();
+  if (!FOwner->FOwnerData) return FItems.At(static_cast<size_t>(Index)).get();
+  if (TListItem* lent = FOwner->LendItem(Index)) return lent;
+  throw EListError::CreateFmt("OnData freed the list view or took its row %d away", Index);
 }
 
+// Asks nothing of the application: a lent item is at the row it was filled for.
 int TListItems::IndexOf(const TListItem* Value) const {
-  if (!Value || Value->FOwner != this || Value->FNode < 0) return -1;
-  const int index = Value->Index();
-  return index < Count() && Item(index) == Value ? index : -1;
+  if (!Value || Value->FOwner != this) return -1;
+  if (Value->Lent()) return Value->FIndex < Count() ? Value->FIndex : -1;
+  return Value->FNode >= 0 ? Value->Index() : -1;
 }
 
 int TListItem::Index() const { return FNode >= 0 ? static_cast<int>(FOwner->FItems.IndexOf(FNode)) : FIndex; }
@@ -283,8 +270,12 @@ TListItem* TListItems::InsertAt(int Index, std::unique_ptr<TListItem> Item) {
   std::vector<std::unique_ptr<TListItem>> one;
   one.push_back(std::move(Item));
   FItems.Insert(static_cast<size_t>(Index), std::move(one), Placed);
+  auto life = FOwner->LifeToken();
+  TControlChange inserting(FOwner, FInserting, item);
   FOwner->InsertNative(item);
-  FOwner->InsertItem(item);
+  if (!life.expired() && FInserting == item) FOwner->InsertItem(item);
+  if (life.expired() || FInserting != item)
+    throw EListError("A handler deleted the new list item (or freed its view) before it could be returned");
   return item;
 }
 
@@ -318,7 +309,11 @@ void TListItems::Delete(int Index) {
   RefuseOwnerData();
   if (Index < 0 || Index >= Count()) IndexError(Index);
   TListItem* item = Item(Index);
+  const TCustomListView::TItemWatch watch(FOwner, item);
+  // The row's open caption editor ends first, and OnEdited may change the items.
   if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
+  if (!watch.Held()) return;
+  if (item == FInserting) FInserting = nullptr;
   std::unique_ptr<TListItem> gone = std::move(FItems.Ref(static_cast<size_t>(Index)));
   FItems.Erase(static_cast<size_t>(Index), 1);
   item->FNode = -1;
@@ -328,18 +323,26 @@ void TListItems::Delete(int Index) {
 
 void TListItems::Clear() {
   if (FOwner->FOwnerData) return SetCount(0);
-  if (FItems.Size() == 0) return;
-  if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);
+  RefuseChange();
+  FOwner->Deleted(TakeAll());
+}
+
+std::vector<std::unique_ptr<TListItem>> TListItems::TakeAll() {
   std::vector<std::unique_ptr<TListItem>> gone;
+  if (FItems.Size() == 0) return gone;
+  auto life = FOwner->LifeToken();
+  if (FOwner->HandleAllocated()) FOwner->Send(LVM_DELETEALLITEMS, 0, 0);  // OnEdited may run meanwhile
+  if (life.expired()) return gone;
   gone.reserve(FItems.Size());
   FItems.Visit([](const xj::ctl::CountSums&) { return false; },
                [&](std::unique_ptr<TListItem>& i) {
                  i->FIndex = static_cast<int>(gone.size());
                  i->FNode = -1;
+                 if (i.get() == FInserting) FInserting = nullptr;
                  gone.push_back(std::move(i));
                });
   FItems.Assign({});
-  for (auto& item : gone) FOwner->Delete(item.get());
+  return gone;
 }
 
 void TListItems::BeginUpdate() {
@@ -437,6 +440,15 @@ TCustomListView::TCustomListView(TComponent* AOwner)
 
 TCustomListView::~TCustomListView() {
   TearDownWindow();
+  // OnDeletion hears of every item still here, so that what an application keeps behind one is freed.
+  FDestroying = true;
+  for (auto& item : FItems->TakeAll()) {
+    try {
+      Delete(item.get());
+    } catch (...) {
+      ReportApplicationException(nullptr);
+    }
+  }
   FItems.reset();
   FColumns.reset();
   FCustomDraw.reset();
@@ -767,21 +779,38 @@ TListItem* TCustomListView::Selected() const {
     });
     return found;
   }
-  const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+  return const_cast<TCustomListView*>(this)->RowItem(
+      static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
 }
 
-void TCustomListView::SetSelected(TListItem* Value) {
-  if (HandleAllocated() && SelCount() > 0) {
-    LVITEMA it {};
-    it.stateMask = kSelected;
-    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&it));
+void TCustomListView::SetSelected(TListItem* Value) { SelectRow(Value ? FItems->IndexOf(Value) : -1); }
+
+// Each step tells the handlers, which may free the view or change the items: the row is looked for again
+// by its index before the next, and the item never touched.
+void TCustomListView::SelectRow(int Index) {
+  const TListItem* item = Index < 0 ? nullptr : FOwnerData ? FItems->FLent.get() : FItems->FItems.At(Index).get();
+  const TItemWatch watch(this, item, Index);
+  if (HandleAllocated() && SelCount() > 0) SetRowState(-1, kSelected, 0);
+  if (!item || !watch.Held()) return;
+  if (!HandleAllocated()) {
+    const_cast<TListItem*>(item)->FState |= kSelected | kFocused;
+    return;
   }
-  if (Value) {
-    Value->SetSelected(true);
-    Value->SetFocused(true);
-    Value->MakeVisible(false);
-  }
+  SetRowState(Index, kSelected, kSelected);
+  if (watch.Held()) SetRowState(Index, kFocused, kFocused);
+  if (watch.Held()) Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(Index), FALSE);
+}
+
+void TCustomListView::SetRowState(int Index, UINT Mask, UINT State) {
+  LVITEMA it {};
+  it.stateMask = Mask;
+  it.state = State;
+  Send(LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&it));
+}
+
+TListItem* TCustomListView::RowItem(int Index) {
+  if (Index < 0 || Index >= FItems->Count()) return nullptr;
+  return FOwnerData ? LendItem(Index) : FItems->FItems.At(static_cast<size_t>(Index)).get();
 }
 
 TListItem* TCustomListView::ItemFocused() const {
@@ -793,8 +822,8 @@ TListItem* TCustomListView::ItemFocused() const {
     });
     return found;
   }
-  const int index = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+  return const_cast<TCustomListView*>(this)->RowItem(
+      static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
 }
 
 void TCustomListView::SetItemFocused(TListItem* Value) {
@@ -806,14 +835,11 @@ int TCustomListView::ItemIndex() const {
   return item ? item->Index() : -1;
 }
 
-void TCustomListView::SetItemIndex(int Value) {
-  SetSelected(Value >= 0 && Value < FItems->Count() ? FItems->Item(Value) : nullptr);
-}
+void TCustomListView::SetItemIndex(int Value) { SelectRow(Value >= 0 && Value < FItems->Count() ? Value : -1); }
 
 TListItem* TCustomListView::TopItem() {
   HandleNeeded();
-  const int index = static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0));
-  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+  return RowItem(static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0)));
 }
 
 int TCustomListView::VisibleRowCount() {
@@ -823,8 +849,7 @@ int TCustomListView::VisibleRowCount() {
 
 TListItem* TCustomListView::GetItemAt(int X, int Y) {
   LVHITTESTINFO info { { X, Y }, 0, -1, 0 };
-  const int index = static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
-  return index >= 0 && index < FItems->Count() ? FItems->Item(index) : nullptr;
+  return RowItem(static_cast<int>(Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info))));
 }
 
 bool TCustomListView::IsEditing() const { return Send(LVM_GETEDITCONTROL, 0, 0) != 0; }
@@ -848,9 +873,19 @@ int TCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, int Data) 
   return result;
 }
 
+// OnCompare may not change the items (EListError); when it frees the view, the sort stops with an error.
+int TCustomListView::Compared(const std::function<int(TListItem*, TListItem*)>& Compare, TListItem* A, TListItem* B) {
+  auto life = LifeToken();
+  const int result = Compare(A, B);
+  if (life.expired()) throw EListError("OnCompare freed the list view while its items were being sorted");
+  return result;
+}
+
 int TCustomListView::SortedPosition(TListItem* Item) {
+  TControlChange sorting(this, FSorting, true);
+  const auto compare = [this](TListItem* a, TListItem* b) { return CompareItems(a, b, 0); };
   return static_cast<int>(FItems->FItems.PartitionPoint(
-      [&](const std::unique_ptr<TListItem>& b) { return CompareItems(Item, b.get(), 0) < 0; }));
+      [&](const std::unique_ptr<TListItem>& b) { return Compared(compare, Item, b.get()) < 0; }));
 }
 
 namespace {
@@ -859,8 +894,28 @@ int CALLBACK ByNewIndex(LPARAM a, LPARAM b, LPARAM) {
 }
 }  // namespace
 
-// The objects are sorted here; the window's rows then follow the items' new indexes.
+namespace {
+// A stable merge sort that stays within its ranges whatever the answers are: a handler's answers need not
+// agree with one another, which the standard sorts rely on.
+void MergeSort(std::vector<TListItem*>& Order, const std::function<bool(TListItem*, TListItem*)>& Less) {
+  std::vector<TListItem*> merged(Order.size());
+  for (size_t width = 1; width < Order.size(); width *= 2) {
+    for (size_t lo = 0; lo < Order.size(); lo += 2 * width) {
+      const size_t mid = std::min(lo + width, Order.size()), hi = std::min(lo + 2 * width, Order.size());
+      size_t a = lo, b = mid, out = lo;
+      while (a < mid && b < hi) merged[out++] = Less(Order[b], Order[a]) ? Order[b++] : Order[a++];
+      while (a < mid) merged[out++] = Order[a++];
+      while (b < hi) merged[out++] = Order[b++];
+    }
+    Order.swap(merged);
+  }
+}
+}  // namespace
+
+// The objects are sorted here; the window's rows then follow the items' new indexes. A sort asked for
+// while one runs (OnCompare changing a caption under a sort type) is left to the one running.
 void TCustomListView::SortBy(const std::function<int(TListItem*, TListItem*)>& Compare) {
+  if (FSorting) return;
   auto& items = FItems->FItems;
   std::vector<TListItem*> order;
   order.reserve(items.Size());
@@ -868,7 +923,10 @@ void TCustomListView::SortBy(const std::function<int(TListItem*, TListItem*)>& C
     order.push_back(i);
     return true;
   });
-  std::stable_sort(order.begin(), order.end(), [&](TListItem* a, TListItem* b) { return Compare(a, b) < 0; });
+  {
+    TControlChange sorting(this, FSorting, true);
+    MergeSort(order, [&](TListItem* a, TListItem* b) { return Compared(Compare, a, b) < 0; });
+  }
   // The objects change hands without anything between that could throw.
   std::vector<std::unique_ptr<TListItem>> sorted;
   sorted.reserve(items.Size());
@@ -910,12 +968,12 @@ bool TCustomListView::CanChange(TListItem* Item, TItemChange Change) { return Al
 
 bool TCustomListView::CanEdit(TListItem* Item) { return Allowed(OnEditing, this, Item); }
 
-// OnEdited may change the text (or free the view); the item takes what it leaves.
+// OnEdited may change the text (or free the view, or delete the item); the item takes what it leaves.
 void TCustomListView::Edit(TListItem* Item, const AnsiString& S) {
   AnsiString text = S;
-  auto life = LifeToken();
+  const TItemWatch watch(this, Item);
   if (OnEdited) OnEdited(this, Item, text);
-  if (!life.expired() && FItems->IndexOf(Item) >= 0) Item->SetCaption(text);
+  if (watch.Held()) Item->SetCaption(text);
 }
 
 void TCustomListView::ColClick(TListColumn* Column) {
@@ -928,6 +986,12 @@ void TCustomListView::ColRightClick(TListColumn* Column, TPoint Point) {
 
 void TCustomListView::Delete(TListItem* Item) {
   if (OnDeletion) OnDeletion(this, Item);
+}
+
+// A handler that frees the view leaves the rest untold: they go with it.
+void TCustomListView::Deleted(std::vector<std::unique_ptr<TListItem>> Gone) {
+  auto life = LifeToken();
+  for (size_t k = 0; k < Gone.size() && !life.expired(); ++k) Delete(Gone[k].get());
 }
 
 void TCustomListView::InsertItem(TListItem* Item) {
@@ -950,7 +1014,8 @@ void TCustomListView::DrawItem(TListItem* Item, TRect Rect, TOwnerDrawState Stat
 void TCustomListView::CNDrawItem(TMessage& Message) {
   auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
   Message.Result = TRUE;
-  if (!dis || static_cast<int>(dis->itemID) >= FItems->Count()) return;
+  TListItem* item = dis ? RowItem(static_cast<int>(dis->itemID)) : nullptr;
+  if (!item) return;
   const TOwnerDrawState state = TOwnerDrawState::FromBits(dis->itemState & 0xFFFF);
   TCanvasDCScope lend(FCanvas.get(), dis->hDC, LifeToken());  // the draw handler may free the control
   FCanvas->SetFont(Font());
@@ -959,7 +1024,7 @@ void TCustomListView::CNDrawItem(TMessage& Message) {
     FCanvas->Brush()->SetColor(clHighlight);
     FCanvas->Font()->SetColor(clHighlightText);
   }
-  DrawItem(FItems->Item(static_cast<int>(dis->itemID)), dis->rcItem, state);
+  DrawItem(item, dis->rcItem, state);
 }
 
 TListItem* TCustomListView::ItemOf(LPARAM Param) const {
@@ -970,13 +1035,7 @@ TListItem* TCustomListView::ItemOf(LPARAM Param) const {
 // The notices that ask before a change: a state change, opening a caption's editor, and the edited text.
 // The item a notice names: the one its row points back at, or with OwnerData the row lent for its index;
 // nullptr for none, or when OnData freed the view.
-TListItem* TCustomListView::NoticeItem(int Index, LPARAM Param) {
-  if (!FOwnerData) return ItemOf(Param);
-  if (Index < 0 || Index >= FItems->Count()) return nullptr;
-  auto life = LifeToken();
-  TListItem* item = LendItem(Index);
-  return life.expired() ? nullptr : item;
-}
+TListItem* TCustomListView::NoticeItem(int Index, LPARAM Param) { return FOwnerData ? RowItem(Index) : ItemOf(Param); }
 
 bool TCustomListView::AskingNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
@@ -1007,8 +1066,17 @@ bool TCustomListView::AskingNotify(TMessage& Message) {
 // Asking an owner-data view for its item lends it again (OnData): its lent item is taken as there while
 // its row is.
 bool TCustomListView::StillAt(int Index, const TListItem* Item) const {
-  return Index < FItems->Count() && (FOwnerData || FItems->Item(Index) == Item);
+  if (Index < 0 || Index >= FItems->Count()) return false;
+  return FOwnerData ? Item == FItems->FLent.get() : FItems->FItems.At(static_cast<size_t>(Index)).get() == Item;
 }
+
+TCustomListView::TItemWatch::TItemWatch(const TCustomListView* View, const TListItem* Item, int Index)
+    : Life(View->LifeToken()), View(View), Item(Item), Index(Index) {}
+
+TCustomListView::TItemWatch::TItemWatch(const TCustomListView* View, const TListItem* Item)
+    : TItemWatch(View, Item, View->FItems->IndexOf(Item)) {}
+
+bool TCustomListView::TItemWatch::Held() const { return !Life.expired() && View->StillAt(Index, Item); }
 
 bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
   const bool cells = OnCustomDrawSubItem || OnAdvancedCustomDrawSubItem;
@@ -1028,21 +1096,19 @@ bool TCustomListView::CustomDraw(const TRect& ARect, TCustomDrawStage Stage) {
 
 bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TCustomDrawStage Stage) {
   bool defaultDraw = true;
-  auto life = LifeToken();
-  const int index = Item->Index();
+  const TItemWatch watch(this, Item);
   if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Item, State, defaultDraw);
   // The first handler may have freed the item: the second hears of it only when it is still there.
-  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
+  if (!watch.Held()) return defaultDraw;
   if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Item, State, Stage, defaultDraw);
   return defaultDraw;
 }
 
 bool TCustomListView::CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDrawState State, TCustomDrawStage Stage) {
   bool defaultDraw = true;
-  auto life = LifeToken();
-  const int index = Item->Index();
+  const TItemWatch watch(this, Item);
   if (Stage == cdPrePaint && OnCustomDrawSubItem) OnCustomDrawSubItem(this, Item, SubItem, State, defaultDraw);
-  if (life.expired() || !StillAt(index, Item)) return defaultDraw;
+  if (!watch.Held()) return defaultDraw;
   if (OnAdvancedCustomDrawSubItem) OnAdvancedCustomDrawSubItem(this, Item, SubItem, State, Stage, defaultDraw);
   return defaultDraw;
 }
@@ -1060,9 +1126,8 @@ LRESULT TCustomListView::CustomDrawNotice(NMLVCUSTOMDRAW& Notice) {
   if (!(Notice.nmcd.dwDrawStage & CDDS_ITEM))
     return FCustomDraw->ControlStage(Notice.nmcd, wanted,
                                      [this](const TRect& R, TCustomDrawStage Stage) { return CustomDraw(R, Stage); });
-  const int index = static_cast<int>(Notice.nmcd.dwItemSpec);
-  if (index < 0 || index >= FItems->Count()) return CDRF_DODEFAULT;
-  TListItem* item = FItems->Item(index);
+  TListItem* item = RowItem(static_cast<int>(Notice.nmcd.dwItemSpec));
+  if (!item) return CDRF_DODEFAULT;
   const TCustomDrawState state = TViewCustomDraw::StateOf(Notice.nmcd);
   const bool cell = (Notice.nmcd.dwDrawStage & CDDS_SUBITEM) != 0;
   return FCustomDraw->ItemStage(
@@ -1071,41 +1136,41 @@ LRESULT TCustomListView::CustomDrawNotice(NMLVCUSTOMDRAW& Notice) {
       });
 }
 
-// What the window shows of an item as it draws it: the texts it keeps here, and the images after the
-// events have had their say.
-void TCustomListView::GetDispInfo(NMLVDISPINFOA& Info) {
-  auto* item = reinterpret_cast<TListItem*>(Info.item.lParam);
-  if (!item) return;
-  const int sub = Info.item.iSubItem;
-  if (Info.item.mask & LVIF_TEXT) {
-    if (sub == 0) {
-      Info.item.pszText = const_cast<LPSTR>(item->FCaption.c_str());
-    } else {
-      FDispText = sub - 1 < item->FSubItems->Count() ? item->FSubItems->Strings(sub - 1) : AnsiString();
-      Info.item.pszText = const_cast<LPSTR>(FDispText.c_str());
-    }
+// What the window shows of an item as it draws it (a lent one's state image too): its texts, and its
+// images after the events have had their say. A handler that frees the view or the item leaves the
+// window no text, which pointed into them.
+void TCustomListView::LendDisplay(LVITEMA& It, TListItem* Item) {
+  const int sub = It.iSubItem;
+  if (FOwnerData && (It.mask & LVIF_STATE)) It.state = INDEXTOSTATEIMAGEMASK(Item->FStateIndex + 1);
+  if (It.mask & LVIF_TEXT) {
+    FDispText = sub == 0                             ? Item->FCaption
+                : sub - 1 < Item->FSubItems->Count() ? Item->FSubItems->Strings(sub - 1)
+                                                     : AnsiString();
+    It.pszText = const_cast<LPSTR>(FDispText.c_str());
   }
-  if (!(Info.item.mask & LVIF_IMAGE)) return;
-  if (sub > 0) {
-    int image = -1;
-    GetSubItemImage(item, sub - 1, image);
-    Info.item.iImage = image;
+  if (!(It.mask & LVIF_IMAGE)) return;
+  const TItemWatch watch(this, Item);
+  int image = sub > 0 ? -1 : Item->FImageIndex;
+  if (sub > 0)
+    GetSubItemImage(Item, sub - 1, image);
+  else if (!FOwnerData)
+    GetImageIndex(Item);
+  if (!watch.Held()) {
+    It.pszText = nullptr;
     return;
   }
-  auto life = LifeToken();
-  const int index = item->Index();
-  GetImageIndex(item);
-  if (life.expired() || !StillAt(index, item)) return;
-  Info.item.iImage = item->FImageIndex;
+  It.iImage = sub > 0 || FOwnerData ? image : Item->FImageIndex;
 }
 
 void TCustomListView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
   if (!hdr || (FOwnerData && OwnerDataNotify(hdr, Message)) || AskingNotify(Message)) return;
   switch (hdr->code) {
-    case LVN_GETDISPINFOA:
-      GetDispInfo(*reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
+    case LVN_GETDISPINFOA: {
+      LVITEMA& it = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (auto* item = reinterpret_cast<TListItem*>(it.lParam)) LendDisplay(it, item);
       return;
+    }
     case NM_CUSTOMDRAW:
       Message.Result = CustomDrawNotice(*reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam));
       return;
@@ -1115,12 +1180,11 @@ void TCustomListView::CNNotify(TMessage& Message) {
       if (!item || !(n->uChanged & LVIF_STATE)) return;
       item->FState = n->uNewState & (kSelected | kFocused);
       item->FStateIndex = static_cast<int>((n->uNewState & LVIS_STATEIMAGEMASK) >> 12) - 1;
-      auto life = LifeToken();
-      const int index = FItems->IndexOf(item);
+      const TItemWatch watch(this, item);
       Change(item, ctState);
       // OnChange may have freed the item (or the view): it is looked for again, not touched.
-      if (life.expired() || index < 0 || index >= FItems->Count() || FItems->Item(index) != item) return;
-      if ((n->uNewState ^ n->uOldState) & kSelected) DoSelectItem(item, (n->uNewState & kSelected) != 0);
+      if (watch.Held() && ((n->uNewState ^ n->uOldState) & kSelected))
+        DoSelectItem(item, (n->uNewState & kSelected) != 0);
       return;
     }
     case LVN_COLUMNCLICK: {
@@ -1162,7 +1226,8 @@ void TCustomListView::CMHintShowPause(TMessage& Message) {
   POINT p {};
   if (!OnInfoTip || !pause || !GetCursorPos(&p)) return;
   const TPoint at = ScreenToClient(TPoint(p.x, p.y));
-  if (!GetItemAt(at.X, at.Y)) return;
+  LVHITTESTINFO hit { { at.X, at.Y }, 0, -1, 0 };
+  if (Send(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0) return;
   UINT hover = 0;
   if (FHoverTime < 0) SystemParametersInfoA(SPI_GETMOUSEHOVERTIME, 0, &hover, 0);
   *pause = FHoverTime < 0 ? static_cast<int>(hover) : FHoverTime;
@@ -1175,10 +1240,10 @@ void TCustomListView::CMHintShow(TMessage& Message) {
   TListItem* item = OnInfoTip && info ? GetItemAt(info->CursorPos.X, info->CursorPos.Y) : nullptr;
   if (!item) return;
   AnsiString tip;
-  auto life = LifeToken();
+  const TItemWatch watch(this, item);
   OnInfoTip(this, item, tip);
-  if (life.expired() || FItems->IndexOf(item) < 0) {
-    Message.Result = life.expired() ? 1 : 0;
+  if (!watch.Held()) {
+    Message.Result = watch.Life.expired() ? 1 : 0;
     return;
   }
   info->CursorRect = item->DisplayRect(drBounds);

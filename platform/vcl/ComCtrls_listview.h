@@ -180,6 +180,10 @@ class TListItems : public TPersistent {
   TListItem* InsertAt(int Index, std::unique_ptr<TListItem> Item);
   // Items are neither added nor deleted one by one in an OwnerData view: EListError.
   void RefuseOwnerData() const;
+  // The items do not change while OnCompare sorts them or while the view is destroyed: EListError.
+  void RefuseChange() const;
+  // Takes every item out of the tree (and the window), each keeping the index it had.
+  std::vector<std::unique_ptr<TListItem>> TakeAll();
   static void Placed(std::unique_ptr<TListItem>& Item, int Node);
   // Calls f on every item in order while it returns true.
   template <class F>
@@ -193,6 +197,7 @@ class TListItems : public TPersistent {
   bool FSortPending { false };  // items changed under a sort type while updating: sorted at the end
   int FCount { 0 };             // OwnerData: the rows
   std::unique_ptr<TListItem> FLent;
+  TListItem* FInserting { nullptr };  // told to OnInsert and the window; nullptr once a handler deleted it
 };
 
 // ---- Icon views ----------------------------------------------------------------------------------------------
@@ -309,6 +314,13 @@ typedef int (*TLVCompare)(TListItem* Item1, TListItem* Item2, int Data);
 // type-ahead and FindCaption, and OnDataStateChange tells of a selection made or cleared over a range.
 // Switching OwnerData drops the items (on) or the count (off).
 //
+// Any handler may free the view, clear or change its items, switch OwnerData or ViewStyle: the view
+// touches nothing of itself, nor of an item a handler deleted, after the handler returns (an item is found
+// again by its index). What cannot be made safe raises EListError instead: changing the items from
+// OnCompare (or freeing the view there) while AlphaSort, CustomSort or a sorted Add place them; OnInsert
+// deleting the item it is told of (or freeing the view), which Add and Insert would return; and an
+// OwnerData view freed by OnData while an item is asked of Items.Item (a paint asking for rows just stops).
+//
 // Custom draw, as the tree view has it (Canvas on the paint's DC, Font and Brush in the colours the item
 // would have; changing them colours the item, across the whole row in the report view; clearing
 // DefaultDraw leaves it to the handler), with OnCustomDrawSubItem and OnAdvancedCustomDrawSubItem for each
@@ -420,6 +432,10 @@ class TCustomListView : public TWinControl {
   TLVOwnerDataFindEvent OnDataFind;
   TLVOwnerDataHintEvent OnDataHint;
   TLVOwnerDataStateChangeEvent OnDataStateChange;
+  // Told of each item leaving: Delete, Clear, switching OwnerData on, and the view's destruction. While
+  // the view is destroyed, the handler may read the item (its caption, data, sub-items) and free what
+  // its Data points to, but not free the view, which is being freed; the view has no window any more and
+  // its items may not change (EListError, reported, the next item still told).
   TLVDeletedEvent OnDeletion;
   TLVDrawItemEvent OnDrawItem;
   TLVDeletedEvent OnInsert;
@@ -501,9 +517,31 @@ class TCustomListView : public TWinControl {
   void CNNotify(TMessage& Message);
   // Whether Item is still the item at Index after a handler ran.
   bool StillAt(int Index, const TListItem* Item) const;
+  // An item as a handler may leave it: Held() says whether the view is still there and the item still at
+  // the index it had (in an OwnerData view, whether the row still is). The item is not touched for it.
+  struct TItemWatch {
+    TItemWatch(const TCustomListView* View, const TListItem* Item);
+    TItemWatch(const TCustomListView* View, const TListItem* Item, int Index);
+    bool Held() const;
+    std::weak_ptr<const void> Life;
+    const TCustomListView* View;
+    const TListItem* Item;
+    int Index;
+  };
+  // Sets the window row's state bits in Mask (row -1: every row).
+  void SetRowState(int Index, UINT Mask, UINT State);
+  // Selects row Index alone, focused and shown (-1: none).
+  void SelectRow(int Index);
+  // The item at a row, lent when OwnerData; nullptr outside the rows or when OnData freed the view.
+  TListItem* RowItem(int Index);
+  // Compare's answer; EListError when the handler freed the view.
+  int Compared(const std::function<int(TListItem*, TListItem*)>& Compare, TListItem* A, TListItem* B);
+  // Tells OnDeletion of the items taken out, while the view lasts.
+  void Deleted(std::vector<std::unique_ptr<TListItem>> Gone);
   LRESULT CustomDrawNotice(NMLVCUSTOMDRAW& Notice);
-  void GetDispInfo(NMLVDISPINFOA& Info);
-  // OwnerData: the lent item filled for row Index by OnData, its states from the window.
+  void LendDisplay(LVITEMA& It, TListItem* Item);
+  // OwnerData: the lent item filled for row Index by OnData, its states from the window; nullptr when
+  // OnData freed the view or took the row away.
   TListItem* LendItem(int Index);
   // The notices only an OwnerData view gets, and its rows' texts and changes; false for the others.
   bool OwnerDataNotify(NMHDR* Header, TMessage& Message);
@@ -543,7 +581,9 @@ class TCustomListView : public TWinControl {
   bool FOwnerData { false };
   bool FReadOnly { false };
   bool FShowWorkAreas { false };
-  AnsiString FDispText;  // the text last lent to the window
+  bool FSorting { false };     // OnCompare is being asked: the items may not change
+  bool FDestroying { false };  // OnDeletion is told of the items of a view being destroyed
+  AnsiString FDispText;        // the text last lent to the window
 };
 
 class TListView : public TCustomListView {

@@ -570,15 +570,17 @@ void TbsSkinCustomListView::UpDateScrollBars3() {
   RealignWithParent(this, changed, FScrollBarsUpdating);
 }
 
-// In list and report view a bar position is a row: the view moves by whole rows of its own height (which
-// is positive and counts the images, unlike the font's height).
+// In report view a bar position is a row, in list view a column: the view goes straight there, in one
+// step however far and whatever the rows' height.
 void TbsSkinCustomListView::OnVScrollBarChange(TObject*) {
   if (!HandleAllocated()) return;
   auto life = LifeToken();  // the scroll may run the view's handlers, and they may free it
   TControlChange byBar(this, FScrollingByBar, true);
-  const int delta = FLinks.VScrollBar->Position() - FLastVPosition;
-  const bool pixels = ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon;
-  Perform(LVM_SCROLL, 0, (LPARAM)(pixels ? delta : delta * H(FirstItemBounds())));
+  const int position = FLinks.VScrollBar->Position();
+  if (ViewStyle() == vsIcon || ViewStyle() == vsSmallIcon)
+    Perform(LVM_SCROLL, 0, (LPARAM)(position - FLastVPosition));
+  else  // straight to the row: a distance in pixels may be past what an int holds
+    Perform(WM_VSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), (LPARAM)position);
   if (!life.expired() && FLinks.VScrollBar) FLastVPosition = FLinks.VScrollBar->Position();
 }
 
@@ -586,14 +588,11 @@ void TbsSkinCustomListView::OnHScrollBarChange(TObject*) {
   if (!HandleAllocated()) return;
   auto life = LifeToken();  // the scroll may run the view's handlers, and they may free it
   TControlChange byBar(this, FScrollingByBar, true);
-  const int delta = FLinks.HScrollBar->Position() - FLastHPosition;
-  if (ViewStyle() == vsList) {
-    // One line step per column.
-    for (int i = 0; i < std::abs(delta) && !life.expired(); ++i)
-      Perform(WM_HSCROLL, delta > 0 ? SB_LINERIGHT : SB_LINELEFT, 0);
-  } else {
-    Perform(LVM_SCROLL, (WPARAM)delta, 0);
-  }
+  const int position = FLinks.HScrollBar->Position();
+  if (ViewStyle() == vsList)  // straight to the column
+    Perform(WM_HSCROLL, MAKEWPARAM(SBX_THUMBPOSITION32, 0), (LPARAM)position);
+  else
+    Perform(LVM_SCROLL, (WPARAM)(position - FLastHPosition), 0);
   if (!life.expired() && FLinks.HScrollBar) FLastHPosition = FLinks.HScrollBar->Position();
 }
 

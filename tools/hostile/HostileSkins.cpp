@@ -854,6 +854,8 @@ std::string Input::Entry() const {
       return "skin.skn";
     case Kind::FormText:
       return "form.txt";
+    case Kind::Views:
+      return "views.txt";
     default:
       return "skin.ini";
   }

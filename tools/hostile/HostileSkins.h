@@ -23,6 +23,7 @@ struct Input {
     SkinDirectory,   // the files of a skin directory, the INI "skin.ini"
     CompressedSkin,  // a compressed skin file alone, "skin.skn"
     FormText,        // a form resource as text, "form.txt", read into a form over the good skin
+    Views,           // list view cases, "views.txt" (HostileViews.h)
   };
   std::string family;
   std::string what;  // one line: what was broken, and how

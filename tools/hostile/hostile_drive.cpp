@@ -14,9 +14,10 @@
 //       others out of memory.
 //   hostile_drive run <skin.ini | skin.skn> [--second <skin.ini>] [--picture <png>]
 //   hostile_drive run --form <form.txt> [--picture <png>]
-//       one skin, or one form text read into a form over the good test skin, in this process: what the
-//       child of `set` does. Prints "load:", "raised:" and "peak:" lines; --picture writes the screen
-//       after the first paint.
+//   hostile_drive run --views <views.txt>
+//       one skin, or one form text read into a form over the good test skin, or list view cases
+//       (HostileViews.h), in this process: what the child of `set` does. Prints "load:", "raised:" and "peak:" lines;
+//       --picture writes the screen after the first paint.
 //   hostile_drive write <seed> <index> <dir>
 //       writes input <index> of the set made from <seed> into <dir>, to keep or look at.
 //   hostile_drive families
@@ -46,6 +47,7 @@
 #include "tools/hostile/HostileForm.h"
 #include "tools/hostile/HostileFormTexts.h"
 #include "tools/hostile/HostileSkins.h"
+#include "tools/hostile/HostileViews.h"
 #include "tools/mkskin/SkinFiles.h"
 #include "tools/mkskin/TestSkin.h"
 
@@ -70,6 +72,7 @@ int Usage() {
                "                         [--goals]\n"
                "       hostile_drive run <skin.ini|skin.skn> [--second <skin.ini>] [--picture <png>]\n"
                "       hostile_drive run --form <form.txt> [--picture <png>]\n"
+               "       hostile_drive run --views <views.txt>\n"
                "       hostile_drive write <seed> <index> <dir>\n"
                "       hostile_drive families\n"
                "       hostile_drive corpus <dir>\n");
@@ -246,6 +249,8 @@ pid_t Spawn(const std::string& self, const fs::path& dir, const hostile::Input& 
   const std::string entry = (dir / "skin" / input.Entry()).string();
   if (input.kind == hostile::Input::Kind::FormText)
     execl(self.c_str(), self.c_str(), "run", "--form", entry.c_str(), static_cast<char*>(nullptr));
+  else if (input.kind == hostile::Input::Kind::Views)
+    execl(self.c_str(), self.c_str(), "run", "--views", entry.c_str(), static_cast<char*>(nullptr));
   else
     execl(self.c_str(), self.c_str(), "run", entry.c_str(), "--second", second.c_str(), static_cast<char*>(nullptr));
   _exit(127);
@@ -420,6 +425,12 @@ int main(int argc, char** argv) {
   try {
     if (cmd == "run" && (args.size() == 2 || (args.size() == 4 && args[2] == "--picture")) && args[0] == "--form")
       return RunForm(args[1], args.size() == 4 ? args[3] : "");
+    if (cmd == "run" && args.size() == 2 && args[0] == "--views") {
+      Print(hostile::ExerciseViews(ReadFile(args[1]), [](TbsSkinData* s) {
+        s->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+      }));
+      return 0;
+    }
     if (cmd == "run" && !args.empty()) {
       std::string second = std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini", picture;
       for (size_t i = 1; i + 1 < args.size(); i += 2) {
@@ -434,6 +445,7 @@ int main(int argc, char** argv) {
       return RunOne(args[0], second, picture);
     }
     hostile::AddFormFamilies();
+    hostile::AddViewFamilies();
     if (cmd == "write" && args.size() == 3) {
       const hostile::Input in = hostile::Make(std::stoull(args[0]), std::stoi(args[1]));
       hostile::Write(in, args[2]);

@@ -40,13 +40,13 @@
 #include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/CtlCommon.h"
 #include "platform/win32/ctl/CustomDraw.h"
-#include "platform/win32/Scoped.h"
 #include "platform/win32/ctl/HeaderList.h"
 #include "platform/win32/ctl/IndexRanges.h"
 #include "platform/win32/ctl/LabelEdit.h"
 #include "platform/win32/ctl/ListView_virtual.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/OrderTree.h"
+#include "platform/win32/ctl/TypeAhead.h"
 
 namespace xj::ctl {
 
@@ -1073,12 +1073,11 @@ LRESULT FindItem(ListView& v, int start, const LVFINDINFOA* find) {
 // search starts after the focused item, a longer one at it.
 void CharKey(ListView& v, WPARAM ch) {
   if (ch < ' ' || ch == 127 || Count(v) == 0) return;
-  const bool fresh = v.typed.Add((char)ch, GetTickCount());
+  const TypeAhead::Step step = v.typed.Add((char)ch, GetTickCount());
+  if (step == TypeAhead::kHeld) return;
   const std::string typed = v.typed.typed;
-  LVFINDINFOA find {};
-  find.flags = LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP;
-  find.psz = typed.c_str();
-  const int found = (int)FindItem(v, fresh ? v.focus : v.focus - 1, &find);
+  LVFINDINFOA find { LVFI_STRING | LVFI_PARTIAL | LVFI_WRAP, typed.c_str(), 0, {}, 0 };
+  const int found = (int)FindItem(v, step == TypeAhead::kFresh ? v.focus : v.focus - 1, &find);
   if (!v.dead && Valid(v, (WPARAM)found)) Choose(v, found, false, false, false);
 }
 
@@ -1809,6 +1808,7 @@ LRESULT SetExtendedStyle(ListView& v, WPARAM mask, LPARAM value) {
     v.items.ForEach([](Item& it) {
       if (!(it.state & LVIS_STATEIMAGEMASK)) it.state |= INDEXTOSTATEIMAGEMASK(1);
     });
+  if (!Tracks(v)) v.hot = -1;  // a row is hot only while the view follows the mouse
   if (v.header) SetWindowLongA(v.header, GWL_STYLE, (LONG)HeaderStyle(v));
   ContentChanged(v);
   return (LRESULT)old;

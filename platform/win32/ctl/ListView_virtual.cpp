@@ -1,4 +1,4 @@
-// The list view's questions to its parent about rows it does not hold, and its type-ahead buffer.
+// The list view's questions to its parent about rows it does not hold.
 
 #include "platform/win32/ctl/ListView_virtual.h"
 
@@ -7,10 +7,6 @@
 #include "platform/win32/ctl/Notify.h"
 
 namespace xj::ctl {
-
-namespace {
-constexpr DWORD kTypeAheadPause = 1000;  // ms between keys that still extend the search
-}
 
 LentRow AskRow(HWND view, int i, int sub, UINT mask, LPARAM param) {
   NMLVDISPINFOA info {};
@@ -58,14 +54,6 @@ bool CaptionMatches(const std::string& caption, const LVFINDINFOA& find) {
   for (size_t k = 0; k < wanted.size(); ++k)
     if (std::tolower((unsigned char)wanted[k]) != std::tolower((unsigned char)caption[k])) return false;
   return true;
-}
-
-bool TypeAhead::Add(char c, DWORD now) {
-  const bool fresh = typed.empty() || now - at >= kTypeAheadPause;
-  if (fresh) typed.clear();
-  typed += c;
-  at = now;
-  return fresh;
 }
 
 }  // namespace xj::ctl

@@ -1,7 +1,7 @@
 #pragma once
 // What the list view asks of its parent for rows it does not hold: texts and images lent row by row
 // (LVN_GETDISPINFOA), the range about to be shown (LVN_ODCACHEHINT), a search (LVN_ODFINDITEMA) and a
-// state change over a range (LVN_ODSTATECHANGED); and the type-ahead buffer both kinds of view search by.
+// state change over a range (LVN_ODSTATECHANGED).
 
 #include <string>
 
@@ -31,13 +31,5 @@ void ReportRangeState(HWND view, int from, int to, UINT oldState, UINT newState)
 
 // Whether a row's caption answers a text search (LVFI_STRING, with LVFI_PARTIAL a prefix), ignoring case.
 bool CaptionMatches(const std::string& caption, const LVFINDINFOA& find);
-
-// The characters typed in a row: a pause of a second or more starts a new search.
-struct TypeAhead {
-  // Adds c typed at `now` (ms); true when it starts a new search.
-  bool Add(char c, DWORD now);
-  std::string typed;
-  DWORD at { 0 };
-};
 
 }  // namespace xj::ctl

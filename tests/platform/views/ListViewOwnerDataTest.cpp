@@ -166,6 +166,18 @@ TEST_F(ListViewOwnerDataTest, TypeAheadAndFindCaptionAskOnDataFind) {
   EXPECT_EQ(found->Caption(), "row 5");
   EXPECT_EQ(lv->FindCaption(kRows - 1, "zz", false, false, false), nullptr);  // nothing after the last row
   EXPECT_EQ(finds, (std::vector<Find> { { ifExactString, "zz", 9, false } }));
+
+  // A double-byte character is searched for whole, once, and a character typed on extends it.
+  finds.clear();
+  xt::Advance(5000);
+  xt::TypeText(
+      "\xB8\xE6"
+      "a");
+  EXPECT_EQ(finds, (std::vector<Find> { { ifPartialString, "\xB8\xE6", 7654322, true },
+                                        { ifPartialString,
+                                          "\xB8\xE6"
+                                          "a",
+                                          7654321, true } }));
 }
 
 TEST_F(ListViewOwnerDataTest, ShiftEndSelectsAllRowsAsOneRangeReportedOnceAndKeptByIndex) {

@@ -519,6 +519,7 @@ TEST_F(ListViewTest, IndexesSelectionAndFocusFollowInsertsAndDeletesAnywhere) {
   lv->Perform(WM_KEYDOWN, VK_DOWN, 0);  // the keys start from the focus where it now is
   chosen = items->Item(at);
   check(expected);
+  lv->OnDeletion = nullptr;  // the view is freed with the form, after the vector its handler fills
 }
 
 TEST_F(ListViewTest, OwnerDrawnRowsAreDrawnForWhatShowsOnlyEvenWithAHundredThousandItems) {

@@ -405,7 +405,7 @@ TEST_F(SkinListViewTest, AHundredThousandItemsInReportAndListView) {
   {
     TRecorder steps(v, { WM_HSCROLL });
     hbar->SetPosition(3);
-    EXPECT_EQ(steps.Count(WM_HSCROLL), 3);
+    EXPECT_EQ(steps.Count(WM_HSCROLL), 1);
   }
   EXPECT_EQ(NativePos(v, SB_HORZ), 3);
   EXPECT_EQ(Top(v), 3 * perColumn);
@@ -473,6 +473,41 @@ TEST_F(SkinListViewTest, TenMillionOwnerDataRowsFollowTheLinkedBarsInEveryStyle)
     const TRect last = v->Items()->Item(9999999)->DisplayRect(drBounds);
     EXPECT_TRUE(last.Top >= 0 && last.Bottom <= v->ClientHeight() && last.Right <= v->ClientWidth());
   }
+}
+
+// Tall rows by the thousand million pixels, and a hundred million rows in columns: a bar dragged to its
+// end takes the view there in one scroll.
+TEST_F(SkinListViewTest, OwnerDataBarsDraggedToTheirEndsMoveTheViewThereInOneScroll) {
+  LoadTestSkin();
+  auto* v = NewView(vsReport, 0);
+  TImageList tall(nullptr);
+  tall.SetHeight(43);  // rows of 44 pixels
+  v->SetSmallImages(&tall);
+  v->OnData = On<TLVOwnerDataEvent>([](TObject*, TListItem* item) { item->SetCaption("r"); });
+  v->SetOwnerData(true);
+  v->Items()->SetCount(49000000);
+  ShowUnfocused();
+  const std::vector<UINT> scrolls { WM_HSCROLL, WM_VSCROLL, LVM_SCROLL };
+  auto recorder = std::make_unique<TRecorder>(v, scrolls);
+  const int rows = (int)v->Perform(LVM_GETCOUNTPERPAGE, 0, 0);
+  ASSERT_EQ(v->Items()->Item(0)->DisplayRect(drBounds).Height(), 44);
+  vbar->SetPosition(vbar->Max());
+  xt::PumpUntilIdle();
+  EXPECT_EQ(Top(v), 49000000 - rows);
+  EXPECT_EQ(recorder->Messages.size(), 1u);
+
+  v->SetViewStyle(vsList);
+  v->Items()->SetCount(100000000);
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(hbar->Visible());
+  recorder.reset();  // before the next one wraps the window procedure
+  recorder = std::make_unique<TRecorder>(v, scrolls);
+  hbar->SetPosition(hbar->Max() - hbar->PageSize() + 1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(recorder->Messages.size(), 1u);
+  EXPECT_EQ(NativePos(v, SB_HORZ), hbar->Position());
+  const TRect last = v->Items()->Item(99999999)->DisplayRect(drBounds);
+  EXPECT_TRUE(last.Top >= 0 && last.Bottom <= v->ClientHeight() && last.Right <= v->ClientWidth());
 }
 
 TEST_F(SkinListViewTest, IconViewsScrollInPixelsAndEachStyleShows) {
