@@ -38,12 +38,12 @@ TEST_F(EdgeAnswersTest, AnOwnerDataFindAnswerOfCountIsNotFoundAndCountMinusOneIs
   auto* lv = NewList({});
   lv->OnData = On<TLVOwnerDataEvent>([](TObject*, TListItem* i) { i->SetCaption("r" + std::to_string(i->Index())); });
   int answer = 0, asked = 0, askedFrom = -2;
-  lv->OnDataFind = On<TLVOwnerDataFindEvent>([&](TObject*, TItemFind, const AnsiString&, const TPoint&, void*, int start,
-                                                 TSearchDirection, bool, int& index) {
-    ++asked;
-    askedFrom = start;
-    index = answer;
-  });
+  lv->OnDataFind = On<TLVOwnerDataFindEvent>(
+      [&](TObject*, TItemFind, const AnsiString&, const TPoint&, void*, int start, TSearchDirection, bool, int& index) {
+        ++asked;
+        askedFrom = start;
+        index = answer;
+      });
   lv->SetOwnerData(true);
   lv->Items()->SetCount(5);
   Show();
