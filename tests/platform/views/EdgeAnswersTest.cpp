@@ -1,6 +1,10 @@
 // The list and tree views at their edges: a find handler's answer just past the last row, searches that
 // go round (and those that must not), a hot row drawn plain again once the mouse moves on, and the DC a
-// custom-draw notice hands back: what the parent selects into it for one notice never reaches the rows.
+// custom-draw notice hands back: what the parent selects into it for one notice never reaches the rows,
+// and the font a row's handler gives it stays with that row.
+
+#include <algorithm>
+#include <functional>
 
 #include "tests/platform/views/HeaderListTestUtil.h"
 #include "tests/platform/views/TreeViewTestUtil.h"
@@ -174,17 +178,28 @@ TEST_F(EdgeAnswersTest, WhatTheParentSelectsAtANoticeNeverReachesTheRows) {
       [](const NMCUSTOMDRAW& cd) { return cd.dwDrawStage == CDDS_ITEMPREPAINT && cd.dwItemSpec == 0; } },
   };
   for (bool tree : { false, true }) {
+    // The first row's own handler gives it a bold red face: the rows after it keep their own.
+    bool boldFirst = false;
+    auto bold = [&boldFirst](TCanvas* c, bool first) {
+      if (!boldFirst || !first) return;
+      c->Font()->SetStyle({ fsBold });
+      c->Font()->SetColor(clRed);
+    };
     TWinControl* v = nullptr;
+    int secondRow = kRowH;
     if (tree) {
       auto* t = NewTree({ "one", "two", "three" });
-      t->OnCustomDrawItem = On<TTVCustomDrawItemEvent>([](TCustomTreeView*, TTreeNode*, TCustomDrawState, bool&) {});
+      t->OnCustomDrawItem = On<TTVCustomDrawItemEvent>(
+          [bold](TCustomTreeView* tv, TTreeNode* n, TCustomDrawState, bool&) { bold(tv->Canvas(), n->Index() == 0); });
       v = t;
     } else {
       auto* lv = NewList({ "one", "two", "three" });
-      lv->OnCustomDrawItem = On<TLVCustomDrawItemEvent>([](TCustomListView*, TListItem*, TCustomDrawState, bool&) {});
+      lv->OnCustomDrawItem = On<TLVCustomDrawItemEvent>(
+          [bold](TCustomListView* l, TListItem* i, TCustomDrawState, bool&) { bold(l->Canvas(), i->Index() == 0); });
       v = lv;
     }
     Show();
+    if (!tree) secondRow = Label(static_cast<TListView*>(v), 1).top;
     v->Invalidate();
     xt::PumpUntilIdle();
     const std::vector<COLORREF> plain = xt::WindowPixels(v->Handle(), false);
@@ -195,6 +210,13 @@ TEST_F(EdgeAnswersTest, WhatTheParentSelectsAtANoticeNeverReachesTheRows) {
       xt::PumpUntilIdle();
       EXPECT_TRUE(xt::WindowPixels(v->Handle(), false) == plain);
     }
+    boldFirst = true;
+    v->Invalidate();
+    xt::PumpUntilIdle();
+    const std::vector<COLORREF> shown = xt::WindowPixels(v->Handle(), false);
+    const auto rest = plain.size() / static_cast<size_t>(v->Height()) * static_cast<size_t>(secondRow);
+    EXPECT_FALSE(std::equal(plain.begin(), plain.begin() + rest, shown.begin()));
+    EXPECT_TRUE(std::equal(plain.begin() + rest, plain.end(), shown.begin() + rest)) << (tree ? "tree" : "list");
     delete v;
   }
 }
