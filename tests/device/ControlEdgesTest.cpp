@@ -17,7 +17,23 @@
 namespace kaldo::test {
 namespace {
 
-constexpr size_t kLimit = 64 * 1024;  // the longest command line the box takes
+constexpr size_t kLimit = 64 * 1024;          // the longest command line the box takes
+constexpr size_t kMaxReplyLine = 128 * 1024;  // the longest line kaldoctl takes from a box
+constexpr size_t kMaxReply = 1024 * 1024;     // the longest reply, its line ends counted
+
+// A reply whose one body line holds `size` bytes before its line end.
+std::string LongLine(size_t size) { return std::string(size, 'x') + "\nok\n"; }
+
+// A reply of `size` bytes in all, line ends and its "ok" line counted, in lines of at most 1,000 bytes.
+std::string Sized(size_t size) {
+  std::string r;
+  for (size_t rest = size - 3; rest > 0;) {
+    const size_t n = std::min<size_t>(1000, rest);
+    r += std::string(n - 1, 'x') + "\n";
+    rest -= n;
+  }
+  return r + "ok\n";
+}
 
 // A socket of the test's own, closed at the end of the scope.
 struct Socket {
@@ -108,6 +124,16 @@ TEST_F(ControlEdgesTest, TheClientSendsA64KiBLineAndTheLinesAfterIt) {
   EXPECT_NE(replies[1].find("(" + std::to_string(kLimit - 7) + " bytes)"), std::string::npos);
 }
 
+// A caller's number or queued digits up to 1,000 bytes show whole; longer, by their start and length.
+TEST_F(ControlEdgesTest, TheStatusShowsUpTo1000DigitsWholeAndMoreByTheirStartAndLength) {
+  std::vector<std::string> replies;
+  const std::string digits(1000, '7');
+  ASSERT_TRUE(SendControl(socket, { "dtmf 1 " + digits, "status", "dtmf 1 7", "status" }, replies, &error)) << error;
+  ASSERT_EQ(replies.size(), 4u);
+  EXPECT_NE(replies[1].find("DTMF queued \"" + digits + "\"\n"), std::string::npos) << replies[1];
+  EXPECT_NE(replies[3].find("DTMF queued \"" + digits + "\"... (1001 bytes)\n"), std::string::npos) << replies[3];
+}
+
 // Something that is not a box on a socket path: it takes one client, reads all it sends, answers
 // `reply` and hangs up.
 class OneShotBox {
@@ -134,13 +160,15 @@ TEST_F(ControlEdgesTest, ABoxThatHangsUpEarlyOrAnswersTooMuchIsNeverASuccess) {
   const std::string path = dir / "other.sock";
   const struct {
     std::vector<std::string> lines;
-    const char* reply;
+    std::string reply;
     const char* why;
     size_t handed;  // replies handed on before the failure
   } cases[] = {
     { { "lines 2", "status" }, "ok\n", "closed the connection early", 1 },
     { { "lines 2", "status" }, "", "closed the connection early", 0 },
     { { "status" }, "box: open\nok\nok\n", "more replies than lines", 1 },
+    { { "status" }, LongLine(kMaxReplyLine + 1), "a line longer than 128 KiB", 0 },
+    { { "status" }, Sized(kMaxReply + 1), "a reply longer than 1 MiB", 0 },
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
@@ -153,6 +181,21 @@ TEST_F(ControlEdgesTest, ABoxThatHangsUpEarlyOrAnswersTooMuchIsNeverASuccess) {
     EXPECT_NE(error.find(c.why), std::string::npos) << error;
     EXPECT_EQ(replies.size(), c.handed);
     error.clear();
+  }
+}
+
+// What kaldoctl takes from a box at most: a line of 128 KiB, a reply of 1 MiB, both exactly.
+TEST_F(ControlEdgesTest, AReplyAtTheClientsLimitsIsTakenWhole) {
+  const std::string path = dir / "other.sock";
+  for (const std::string& reply : { LongLine(kMaxReplyLine), Sized(kMaxReply) }) {
+    ::unlink(path.c_str());
+    std::vector<std::string> replies;
+    {
+      OneShotBox other(path, reply);
+      EXPECT_TRUE(SendControl(path, { "status" }, replies, &error)) << error;
+    }
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].size(), reply.size());
   }
 }
 
