@@ -1,7 +1,7 @@
 // The list and tree views at their edges: a find handler's answer just past the last row, searches that
 // go round (and those that must not), a hot row drawn plain again once the mouse moves on, and the DC a
 // custom-draw notice hands back: what the parent selects into it for one notice never reaches the rows,
-// and the font a row's handler gives it stays with that row.
+// and the font a row's handler gives it stays with that row; a header section's draw handler likewise.
 
 #include <algorithm>
 #include <functional>
@@ -219,6 +219,36 @@ TEST_F(EdgeAnswersTest, WhatTheParentSelectsAtANoticeNeverReachesTheRows) {
     EXPECT_TRUE(std::equal(plain.begin() + rest, plain.end(), shown.begin() + rest)) << (tree ? "tree" : "list");
     delete v;
   }
+}
+
+// What a section's draw handler leaves in the DC stays with that section: the next one looks the same
+// whether or not the handler selected a font and colours of its own.
+TEST_F(EdgeAnswersTest, WhatASectionsDrawHandlerSelectsNeverReachesTheNextSection) {
+  auto* header = Add<THeaderControl>(10, 10, 300, 20);
+  for (const char* text : { "Name", "Size", "Date" }) {
+    THeaderSection* s = header->Sections()->Add();
+    s->SetText(text);
+    s->SetWidth(80);
+  }
+  HFONT big = CreateFontA(30, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
+  bool meddle = false;
+  header->OnDrawSection = On<TDrawSectionEvent>([&](THeaderControl* h, THeaderSection*, const TRect& r, bool) {
+    h->Canvas()->Brush()->SetColor(clLime);
+    h->Canvas()->FillRect(r);
+    if (!meddle) return;
+    SelectObject(h->Canvas()->Handle(), big);
+    SetTextColor(h->Canvas()->Handle(), RGB(255, 0, 0));
+  });
+  header->Sections()->Items(1)->SetStyle(hsOwnerDraw);
+  Show();
+  const std::vector<COLORREF> plain = xt::WindowPixels(header->Handle(), false);
+  meddle = true;
+  header->Invalidate();
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(xt::WindowPixels(header->Handle(), false) == plain);
+  EXPECT_EQ(Pixel(header, 120, 10), Rgb(clLime));
+  delete header;
+  DeleteObject(big);
 }
 
 }  // namespace
