@@ -1,6 +1,6 @@
 // An INI file's sections and keys stay found after writes: a new key or a new section written twice is
 // there once with the second value, in a small section, in one large enough to be looked up by name,
-// and after erasing most of the sections moved the others.
+// after a key before them is deleted, and after erasing most of the sections moved the others.
 
 #include <gtest/gtest.h>
 
@@ -45,6 +45,27 @@ TEST(IniIndex, ANewKeyOrSectionWrittenTwiceIsThereOnceWithTheSecondValue) {
   EXPECT_EQ(Occurrences(saved, "new="), 3u) << saved;
   EXPECT_NE(saved.find("[Small]\r\na=1\r\nb=2\r\nnew=second\r\n; end of small\r\n"), std::string::npos) << saved;
   EXPECT_NE(saved.find("k19=19\r\nnew=second\r\n[Fresh]\r\nnew=second\r\nother=x\r\n"), std::string::npos) << saved;
+}
+
+// A key deleted from a large section moves the keys after it up: each is still found as itself.
+TEST(IniIndex, KeysAfterADeletedOneAreStillFoundAndWrittenInPlace) {
+  TMemIniFile ini("");
+  TStringList lines;
+  std::string text = "[Big]\r\n";
+  for (int i = 0; i < 20; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+  lines.SetText(text);
+  ini.SetStrings(&lines);
+  EXPECT_EQ(ini.ReadString("Big", "k19", ""), "19");  // a lookup by name before the delete
+  ini.DeleteKey("Big", "k3");
+  EXPECT_FALSE(ini.ValueExists("Big", "k3"));
+  for (int i : { 0, 2, 4, 10, 19 }) EXPECT_EQ(ini.ReadString("Big", "k" + std::to_string(i), ""), std::to_string(i));
+  ini.WriteString("Big", "k19", "last");
+  ini.WriteString("Big", "k4", "four");
+  ini.GetStrings(&lines);
+  const std::string saved = lines.Text();
+  EXPECT_NE(saved.find("k2=2\r\nk4=four\r\nk5=5\r\n"), std::string::npos) << saved;
+  EXPECT_TRUE(saved.ends_with("k18=18\r\nk19=last\r\n")) << saved;
+  EXPECT_EQ(Occurrences(saved, "="), 19u);
 }
 
 TEST(IniIndex, SectionsAfterErasedOnesAreStillFoundAndWrittenInPlace) {

@@ -33,9 +33,9 @@ TEST(BmpLimits, EachLimitIsTakenExactlyAndOneMoreIsRefusedWithTheSize) {
     int32_t width, height;
     bool taken;
   } cases[] = {
-    { 32767, 1, true },     { 32768, 1, false },    { 1, 32767, true },     { 1, 32768, false },
-    { 1, -32767, true },    { 1, -32768, false },   { 8192, 8192, true },   { 8192, 8193, false },
-    { 8193, -8192, false }, { 8192, -8192, true },  { 4096, 16384, true },  { 4097, 16384, false },
+    { 32767, 1, true },     { 32768, 1, false },   { 1, 32767, true },    { 1, 32768, false },
+    { 1, -32767, true },    { 1, -32768, false },  { 8192, 8192, true },  { 8192, 8193, false },
+    { 8193, -8192, false }, { 8192, -8192, true }, { 4096, 16384, true }, { 4097, 16384, false },
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
