@@ -1,5 +1,6 @@
 // A radio button pressed while another control has the focus and released elsewhere (no check, no
-// click), and an edit's MaxLength read from a form resource reaching the window it limits.
+// click); a button held by the mouse that Space or a lost focus cannot click; and an edit's MaxLength
+// read from a form resource reaching the window it limits.
 
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
 
@@ -49,6 +50,35 @@ TEST_F(PressAndLimitTest, AnUnfocusedRadioPressedAndReleasedElsewhereIsNeitherCh
   EXPECT_EQ(clicks[1], 1);
 }
 
+// While the mouse holds a button Space is not a second press; a focus taken away meanwhile lets it go
+// unclicked.
+TEST_F(PressAndLimitTest, AButtonHeldByTheMouseIsClickedOnlyByItsRelease) {
+  int clicks = 0;
+  auto* button = Add<TButton>(10, 10);
+  button->OnClick = On<TNotifyEvent>([&](TObject*) { ++clicks; });
+  auto* other = Add<TEdit>(10, 60);
+  Show();
+  auto pushed = [button] { return (button->Perform(BM_GETSTATE, 0, 0) & 0x0004) != 0; };  // the pushed state
+
+  DownAt(button, 5, 5);
+  Press(VK_SPACE);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_TRUE(pushed());
+  UpAt(button, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(pushed());
+
+  xt::Advance(GetDoubleClickTime() + 1);
+  DownAt(button, 5, 5);
+  EXPECT_TRUE(pushed());
+  other->SetFocus();  // the program moves the focus while the mouse is down
+  xt::PumpUntilIdle();
+  EXPECT_FALSE(pushed());
+  UpAt(button, 5, 5);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_FALSE(pushed());
+}
+
 // A form read with MaxLength = 4 gives an edit whose window takes 4 bytes, whether the form was on
 // the screen while it was read or shown after.
 TEST_F(PressAndLimitTest, AStreamedMaxLengthLimitsTheWindowAndKeepsTheLongerStreamedText) {
@@ -76,6 +106,10 @@ TEST_F(PressAndLimitTest, AStreamedMaxLengthLimitsTheWindowAndKeepsTheLongerStre
     edit->SetFocus();
     Type("abcdef");
     EXPECT_EQ(edit->Text(), "abcd");
+    edit->SetMaxLength(-1);  // no limit, as 0 is
+    EXPECT_EQ(edit->MaxLength(), 0);
+    Type("ef");
+    EXPECT_EQ(edit->Text(), "abcdef");
     delete f;
   }
 }

@@ -80,6 +80,21 @@ TEST_F(EdgeAnswersTest, AnOwnerDataFindAnswerOfCountIsNotFoundAndCountMinusOneIs
   EXPECT_EQ(askedFrom, 0);
 }
 
+// Without a find handler nothing is found: typing moves no focus.
+TEST_F(EdgeAnswersTest, AnOwnerDataViewWithoutAFindHandlerFindsNothing) {
+  auto* lv = NewList({});
+  lv->OnData = On<TLVOwnerDataEvent>([](TObject*, TListItem* i) { i->SetCaption("r" + std::to_string(i->Index())); });
+  lv->SetOwnerData(true);
+  lv->Items()->SetCount(5);
+  Show();
+  lv->SetFocus();
+  lv->Items()->Item(3)->SetFocused(true);
+  xt::TypeText("r");
+  EXPECT_EQ(lv->ItemFocused()->Index(), 3);
+  EXPECT_EQ(lv->ItemIndex(), -1);
+  EXPECT_EQ(lv->FindCaption(0, "r0", false, true, true), nullptr);
+}
+
 TEST_F(EdgeAnswersTest, FindCaptionGoesRoundOnlyWhenAskedAndRoundToItsStartRowLast) {
   auto* lv = NewList({ "apple", "Banana", "cherry" });
   Show();
