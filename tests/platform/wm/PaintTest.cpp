@@ -750,23 +750,6 @@ TEST_F(PaintTest, AShortLivedTopLevelWindowReusesTheMemoryOfTheLastOne) {
   for (int i = 0; i < 4; ++i) popup();
   EXPECT_LT(faults() - before, 1000) << "every popup took fresh pages for its buffers";
 }
-
-// The first popup of a process (here about 100 pages of surface) finds memory mapped for it when the
-// display started. Run in a process of its own, where no memory other tests freed can serve it instead.
-TEST_F(PaintTest, TheFirstPopupOfAProcessTakesNoFreshPagesForItsSurface) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto firstPopup = [this] {
-    xj::wm::EnsureDisplay();
-    Top(0, 0, 40, 20);  // a hint: too small to take the popup's memory
-    PumpUntilIdle();
-    const long before = MinorFaults();
-    HWND h = Top(10, 10, 200, 500);
-    PumpUntilIdle();
-    const long faults = MinorFaults() - before;
-    std::exit(ReadPixel(h, 100, 497) == RGB(255, 255, 255) && faults < 30 ? 0 : 1);
-  };
-  EXPECT_EXIT(firstPopup(), testing::ExitedWithCode(0), "");
-}
 #endif
 
 // A rectangle or a region laid over a framed child: its frame is painted exactly when the area crosses
