@@ -1,6 +1,5 @@
 // The link between top-level windows and the display back-end.
 
-#include <malloc.h>
 #include <poll.h>
 #include <sys/mman.h>
 
@@ -295,15 +294,6 @@ void NoteDisplay() {
   gPointerDisplay = gDisplay && std::strcmp(gDisplay->Name(), "headless") != 0 ? gDisplay.get() : nullptr;
 }
 
-// A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
-// own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
-// C library hands such blocks back to the system when they are freed, so every popup paid a page fault
-// per 4 kB of them again; freed memory is kept for reuse instead, up to a bound.
-void PrepareSurfaceMemory() {
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
-}
-
 }  // namespace
 
 display::Backend& EnsureDisplay() {
@@ -319,7 +309,6 @@ display::Backend& EnsureDisplay() {
     }
     gWakeSet = false;
     NoteDisplay();
-    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
@@ -337,7 +326,6 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   gWakeSet = false;
   NoteDisplay();
   if (gDisplay) {
-    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
