@@ -81,14 +81,6 @@ bool ReadBitmapPixels(HBITMAP bmp, std::vector<uint32_t>& pixels, int& width, in
 // The bit depth of a bitmap (0 for a bad handle).
 int BitmapBitCount(HBITMAP bmp);
 
-// How often this thread's new bitmaps took the pixel memory of one freed before, and how many such
-// blocks the thread keeps now (for tests of the reuse).
-struct PixelBlockStats {
-  uint64_t reused { 0 };
-  int kept { 0 };
-};
-PixelBlockStats ThreadPixelBlockStats();
-
 // Loads glyph `index` of a FreeType face at its active size from the face's embedded strike, the slot
 // holding what FT_Load_Glyph(face, index, flags) gives there; false, with the slot to be loaded the
 // ordinary way, for a face without strikes, a size without one, and a glyph the strike lacks or leaves
