@@ -500,9 +500,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int w, int h) {
   return HandleOf(NewBitmap(w, h, PixelFormat::Default(dc->Mono() && !dc->display ? 1 : 32), false, true));
 }
 
-namespace {
-
-HBITMAP NewSection(const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, bool white) {
+HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD) {
   PixelFormat f;
   int w = 0, h = 0;
   bool topDown = false;
@@ -511,26 +509,9 @@ HBITMAP NewSection(const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE sectio
     if (bits) *bits = nullptr;
     return nullptr;
   }
-  Bitmap* b = NewBitmap(w, h, f, true, topDown, true, white);
+  Bitmap* b = NewBitmap(w, h, f, true, topDown);
   if (bits) *bits = b ? b->bits.get() : nullptr;
   return HandleOf(b);
-}
-
-}  // namespace
-
-HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD) {
-  return NewSection(bmi, usage, bits, section, true);
-}
-
-HBITMAP xj::gdi::CreateUnpaintedDIBSection(const BITMAPINFO* bmi, void** bits) {
-  return NewSection(bmi, DIB_RGB_COLORS, bits, nullptr, false);
-}
-
-BOOL xj::gdi::PaintBitmapWhite(HBITMAP bmp) {
-  Bitmap* b = Get<Bitmap>(bmp);
-  if (!b) return FALSE;
-  FillWhite(*b);
-  return TRUE;
 }
 
 namespace {

@@ -574,8 +574,8 @@ TEST(SkinBuilders, RandomGeometryNeverFaults) {
 }
 
 // A face built over a new bitmap leaves white wherever no piece lands, as over one painted white first,
-// though the new bitmap's memory held another picture: at gaps, overlaps, stretched bands and more pieces
-// than are noted one by one.
+// though a bitmap of its size holding another picture was freed just before: at gaps, overlaps,
+// stretched bands and faces of many pieces.
 TEST(SkinBuilders, ANewDestinationIsWhiteWhereNoPieceLands) {
   std::mt19937 rng(15);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
