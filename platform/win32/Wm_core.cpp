@@ -51,8 +51,6 @@ uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 DWORD NowTick() { return (DWORD)Now(); }
 
-DWORD LastTick() { return (DWORD)CurrentClock().TickMilliseconds(); }
-
 // ---- Procedure records ------------------------------------------------------------------------------
 // A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
 // recognised instead of being called; values stay below 2^31.

@@ -457,18 +457,6 @@ bool RowsOf(TBitmap* B, TRows& Out) {
   return true;
 }
 
-// A bitmap owing its white (TBitmap::OwesWhite) is plain 32-bit white, its rows one after another: known
-// without painting or reading them. With Claim the caller takes the white over and writes every pixel.
-bool OwedRows(TBitmap* B, TRows& Out, bool Claim) {
-  if (!B->OwesWhite()) return false;
-  Out.Width = B->Width();
-  Out.Height = B->Height();
-  Out.Bytes = 4;
-  Out.Stride = ptrdiff_t(Out.Width) * 4;
-  if (Claim && B->TakeWhiteDebt()) Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
-  return true;
-}
-
 // The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
 // or bottom-up: its lowest address. Null otherwise.
 const uint8_t* Block(const TRows& Rows) {
@@ -515,7 +503,7 @@ struct TbsSkinGeometry::TFace {
     B->SetSize(Width, Height);
     TRows out;
     if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
-    if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
+    if (!RowsOf(B, out) || out.Bytes != Bytes) return false;
     if (Packed(out)) {
       std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
       return true;
@@ -565,9 +553,7 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
   // face depends only on what the key holds. Anything else is built every time.
   TRows before;
   uint32_t fill = 0;
-  const bool owed = OwedRows(B, before, false);
-  if (owed) fill = 0xFFFFFF;
-  const bool plain = B->Empty() || owed || (RowsOf(B, before) && Uniform(before, fill));
+  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
   TCanvas* canvas = B->Canvas();
   if (!plain || canvas->CopyMode() != cmSrcCopy) {
     BuildFaceImage(B, SB, R, W, H);

@@ -253,111 +253,15 @@ class TWidenedMemo {
 
 thread_local int gSkinPictureSources = 0;
 
-// A new destination's white, taken over from it (TBitmap::TakeWhiteDebt) by a face builder that copies
-// pieces into its pixels: the rectangles about to be written are noted, and the white painted around them
-// when the builder is done, or at once before anything else draws on the destination. Past kMax
-// rectangles it is painted around those so far, and the rest drawn over it.
-class TOwedWhite {
- public:
-  void Take(TBitmap* Dest) {
-    FDest = Dest;
-    FOwed = Dest->TakeWhiteDebt();
-  }
-  // R (inside the destination) is written next. A band's tiles, and a column's, make one rectangle.
-  void Note(const TRect& R) {
-    if (!FOwed) return;
-    if (FCount > 0) {
-      TBox& last = FRects[FCount - 1];
-      if (R.Top == last.Top && R.Bottom == last.Bottom && R.Left == last.Right) {
-        last.Right = R.Right;
-        return;
-      }
-      if (R.Left == last.Left && R.Right == last.Right && R.Top == last.Bottom) {
-        last.Bottom = R.Bottom;
-        return;
-      }
-    }
-    if (FCount == kMax)
-      Pay();
-    else
-      FRects[FCount++] = TBox { R.Left, R.Top, R.Right, R.Bottom };
-  }
-  void Pay() {
-    if (!FOwed) return;
-    FOwed = false;
-    const int w = FDest->Width(), h = FDest->Height();
-    if (CoversAll(w, h)) return;  // as a face's pieces mostly do
-    auto* base = static_cast<uint8_t*>(FDest->ScanLine(0));
-    const ptrdiff_t stride = h > 1 ? static_cast<uint8_t*>(FDest->ScanLine(1)) - base : 0;
-    // Band by band between the rectangles' top and bottom edges, the gaps between the rectangles that
-    // span the band.
-    std::array<int, 2 * kMax + 2> ys;
-    int n = 0;
-    ys[n++] = 0;
-    ys[n++] = h;
-    for (int i = 0; i < FCount; ++i) {
-      ys[n++] = FRects[i].Top;
-      ys[n++] = FRects[i].Bottom;
-    }
-    std::sort(ys.begin(), ys.begin() + n);
-    n = int(std::unique(ys.begin(), ys.begin() + n) - ys.begin());
-    std::array<std::pair<int, int>, kMax> spans;
-    for (int k = 0; k + 1 < n; ++k) {
-      const int y0 = ys[k], y1 = ys[k + 1];
-      int m = 0;
-      for (int i = 0; i < FCount; ++i)
-        if (FRects[i].Top <= y0 && FRects[i].Bottom >= y1) spans[m++] = { FRects[i].Left, FRects[i].Right };
-      std::sort(spans.begin(), spans.begin() + m);
-      int x = 0;
-      for (int i = 0; i < m; ++i) {
-        if (spans[i].first > x) Paint(base, stride, x, spans[i].first, y0, y1);
-        x = std::max(x, spans[i].second);
-      }
-      if (x < w) Paint(base, stride, x, w, y0, y1);
-    }
-  }
-
- private:
-  static constexpr int kMax = 48;
-  // Rectangles inside the area, none overlapping another, whose areas add up to the area's cover it.
-  bool CoversAll(int W, int H) const {
-    int64_t sum = 0;
-    for (int i = 0; i < FCount; ++i)
-      sum += int64_t(FRects[i].Right - FRects[i].Left) * (FRects[i].Bottom - FRects[i].Top);
-    if (sum != int64_t(W) * H) return false;
-    bool overlap = false;
-    for (int i = 0; i < FCount; ++i)
-      for (int j = i + 1; j < FCount; ++j) {
-        const TBox &a = FRects[i], &b = FRects[j];
-        overlap |= (a.Left < b.Right) & (b.Left < a.Right) & (a.Top < b.Bottom) & (b.Top < a.Bottom);
-      }
-    return !overlap;
-  }
-  // A new bitmap's white in plain 32 bits: B, G, R, 0.
-  static void Paint(uint8_t* Base, ptrdiff_t Stride, int X0, int X1, int Y0, int Y1) {
-    for (int y = Y0; y < Y1; ++y) std::fill_n(reinterpret_cast<uint32_t*>(Base + Stride * y) + X0, X1 - X0, 0xFFFFFFu);
-  }
-  // A rectangle as noted, and left unset before: every face, band and piece bitmap makes a copier, and
-  // most note a few rectangles of the many they may.
-  struct TBox {
-    LONG Left, Top, Right, Bottom;
-  };
-  TBitmap* FDest { nullptr };
-  bool FOwed { false };
-  int FCount { 0 };
-  TBox FRects[kMax];
-};
-
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
-// be empty; a source and destination of different sizes stretch. With TakeWhite a new Dest's white is
-// painted only where no piece lands: only the copier may draw on Dest while it lives.
+// be empty; a source and destination of different sizes stretch. With OwnsDest only the copier draws on
+// Dest while it lives, unless told (OthersDraw) before each time something else does.
 class TPieceCopier {
  public:
-  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool TakeWhite = false)
+  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool OwnsDest = false)
       : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
-    FOwnsDest = TakeWhite;
-    if (TakeWhite) FWhite.Take(Dest);
+    FOwnsDest = OwnsDest;
     FD = PixelsOf(Dest);
     if (!FD.Bytes) return;
     FS = PixelsOf(Src, true);
@@ -370,15 +274,11 @@ class TPieceCopier {
     }
     if (FS.Bytes && FS.Bytes != FD.Bytes && gSkinPictureSources > 0) TakeKept();
   }
-  ~TPieceCopier() { FWhite.Pay(); }
   TPieceCopier(const TPieceCopier&) = delete;
   TPieceCopier& operator=(const TPieceCopier&) = delete;
 
-  // Paints what white Dest still owes: before anything but the copier draws on it.
-  void PayWhite() {
-    FWhite.Pay();
-    FTile0 = {};
-  }
+  // Something other than the copier draws on Dest next: what landed there may not stay as it was.
+  void OthersDraw() { FTile0 = {}; }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
   int DestWidth() const { return FDest->Width(); }
@@ -408,7 +308,7 @@ class TPieceCopier {
         return;
       }
     }
-    PayWhite();
+    OthersDraw();
     FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
   }
 
@@ -446,7 +346,6 @@ class TPieceCopier {
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
     if (l >= r || t >= b) return;
-    FWhite.Note(TRect(int(l + dx), int(t + dy), int(r + dx), int(b + dy)));
     uint8_t* d = FD.At(l + dx, t + dy);
     if (From.Bits) {
       // Straight into a 32-bit destination (its rows are aligned to four bytes); through a row otherwise.
@@ -600,7 +499,6 @@ class TPieceCopier {
   TRect FTileRect;   // empty until a piece is read twice
   std::vector<uint32_t> FTile;
   TPixels FTilePixels;
-  TOwedWhite FWhite;
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
@@ -727,7 +625,7 @@ void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& Sr
   TPieceCopier copier(Dest, Src, SrcRect, true);
   for (TBand band : { TBand::Top, TBand::Bottom, TBand::Left, TBand::Right }) {
     if (Stretch[int(band)]) {
-      copier.PayWhite();  // the canvas stretches the band onto Dest
+      copier.OthersDraw();  // the canvas stretches the band onto Dest
       StretchFaceBand(Dest, Src, SrcRect, band, G, SW, SH, NewWidth, NewHeight);
     } else {
       TileFaceBand(copier, band, G, SW, SH, NewWidth, NewHeight);
