@@ -966,7 +966,11 @@ LRESULT EditLabel(Tree& t, Item* i) {
   HTREEITEM h = Handle(i);
   memcpy(&r, &h, sizeof h);
   if (!GetItemRect(t, TRUE, &r)) return 0;
-  int width = std::max((int)(r.right - r.left) + 16, 40);
+  // The editor runs from the label to the view's right edge, so a label typed longer has room; only a
+  // text wider than that scrolls.
+  RECT client {};
+  GetClientRect(t.hwnd, &client);
+  int width = std::max((int)(client.right - r.left) + 1, 40);
   RECT over { r.left - 1, r.top, r.left - 1 + width, r.top + t.itemHeight };
   HWND edit = OpenLabelEdit(t.hwnd, over, i->text, t.font, &EditEnded);
   if (!edit || t.dead) return 0;
