@@ -14,8 +14,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/win32/BoundedCache.h"
 #include "platform/win32/ShortMove.h"
-#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -208,18 +208,17 @@ struct TWidened {
   TRect Area;
 };
 
-// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources. An area
-// is widened whole the second time a face asks for it, or the first when that face is as large as the
-// area; a smaller first face may need only a border of it. Large areas are not kept, and nothing is once
-// skin pictures change.
+// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources (a skin
+// picture's key holds the count of skin picture changes). An area is widened whole the second time a face
+// asks for it, or the first when that face is as large as the area; a smaller first face may need only a
+// border of it. Large areas are not kept, and nothing is once skin pictures change.
 class TWidenedMemo {
  public:
   // The picture's key (bsKeyPicture), the area's and the depth.
   using TKey = std::array<int64_t, 8>;
   // Key of Picture's Area at Bytes a pixel; false when the picture's key is not of the size expected.
   static bool KeyOf(TBitmap* Picture, const TRect& Area, int Bytes, TKey& Key) {
-    thread_local std::vector<int64_t> key;
-    key.clear();
+    std::vector<int64_t> key;
     bsKeyPicture(key, Picture);
     bsKeyRect(key, Area);
     key.push_back(Bytes);
@@ -228,12 +227,15 @@ class TWidenedMemo {
     return true;
   }
   static TWidenedMemo& OfThread() {
-    thread_local TWidenedMemo memo;
+    thread_local TWidenedMemo memo;  // the faces a thread builds share the areas they widened
     return memo;
   }
   // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
   std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
-    FKept.FollowSkinPictures();
+    if (FEpoch != bsSkinPicturesEpoch()) {
+      FKept.Clear();  // what was widened from the old pictures is let go at once
+      FEpoch = bsSkinPicturesEpoch();
+    }
     const TArea* kept = FKept.Find(Key);
     Seen = kept != nullptr;
     if (kept) return *kept;
@@ -248,10 +250,11 @@ class TWidenedMemo {
  private:
   static constexpr int64_t kMaxPixels = int64_t(1) << 16;
   using TArea = std::shared_ptr<const TWidened>;
-  TbsRecent<TKey, TArea, 16> FKept;
+  xj::BoundedCache<TKey, TArea> FKept { 16 };
+  uint64_t FEpoch { 0 };
 };
 
-thread_local int gSkinPictureSources = 0;
+thread_local int gSkinPictureSources = 0;  // the face builders of this thread copy from skin pictures
 
 // A new destination's white, taken over from it (TBitmap::TakeWhiteDebt) by a face builder that copies
 // pieces into its pixels: the rectangles about to be written are noted, and the white painted around them
@@ -450,8 +453,7 @@ class TPieceCopier {
     uint8_t* d = FD.At(l + dx, t + dy);
     if (From.Bits) {
       // Straight into a 32-bit destination (its rows are aligned to four bytes); through a row otherwise.
-      thread_local std::vector<uint32_t> row;
-      if (FD.Bytes != 4) row.resize(size_t(r - l));
+      std::vector<uint32_t> row(FD.Bytes != 4 ? size_t(r - l) : 0);
       for (int64_t y = t; y < b; ++y, d += FD.Stride) {
         uint32_t* out = FD.Bytes == 4 ? reinterpret_cast<uint32_t*>(d) : row.data();
         ReadIndexed(From, From.RowAt(y), l - From.X0, int(r - l), out);
@@ -988,12 +990,14 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 
 namespace {
 
-// The regions cut lately, by everything they were cut from: controls of one kind and size on a new skin
-// cut their shape once between them, and a skin switched back to finds the shapes it gave before.
+// The regions cut lately, by everything they were cut from: the geometry and the mask's black itself, so
+// that controls of one kind and size on a new skin cut their shape once between them, a skin switched
+// back to finds the shapes it gave before, and a mask drawn on since gives its new shape. Per thread: a
+// shape is kept as region data, which any thread may turn into a region of its own.
 class TRegionMemo {
  public:
   static TRegionMemo& OfThread() {
-    thread_local TRegionMemo memo;
+    thread_local TRegionMemo memo;  // the skin's forms and controls on one thread share their shapes
     return memo;
   }
   // A new region of what was kept under Key; false when nothing is.
@@ -1014,7 +1018,7 @@ class TRegionMemo {
   }
 
  private:
-  TbsRecent<std::vector<int64_t>, std::vector<uint8_t>, 32> FKept;  // each shape's region data
+  xj::BoundedCache<std::vector<int64_t>, std::vector<uint8_t>> FKept { 32 };  // each shape's region data
 };
 
 // A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
@@ -1041,20 +1045,6 @@ std::vector<uint8_t> BlackOf(TBitmap* Mask) {
       for (int x = 0; x < p.Width; ++x) out[x] = row[x] == 0;
     }
   }
-  return black;
-}
-
-// The black of the masks read lately, by picture: the controls of one kind but each of its own size cut
-// their shapes from one mask, and read its pixels once between them. Only small masks are kept.
-using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
-TBlack KeptBlackOf(TBitmap* Mask) {
-  constexpr size_t kMaxBytes = size_t(1) << 16;
-  thread_local TbsRecent<std::vector<int64_t>, TBlack, 8> kept;
-  std::vector<int64_t> key;
-  bsKeyPicture(key, Mask);
-  if (const TBlack* black = kept.Find(key)) return *black;
-  auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
-  if (!black->empty() && black->size() <= kMaxBytes) kept.Keep(std::move(key), black);
   return black;
 }
 
@@ -1134,38 +1124,31 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
-  // Led by what the key ends in: the mask's black (1) or the picture itself (0).
-  std::vector<int64_t> shape { 0, NewWidth, NewHeight, Mask->Width(), Mask->Height() };
-  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(shape, *p);
-  bsKeyRect(shape, ClRect);
-  bsKeyRect(shape, NewClRect);
-  // Cut from a small mask's black alone (no piece stretched), a shape is kept under that black: a mask
-  // read anew (each load brings new pictures) with the same black finds it again. One cut otherwise, or
-  // from a larger mask (whose black would make a long key), is kept under the picture itself.
-  constexpr int64_t kBlackKeyPixels = 64 * 64;
-  TBlack kept = int64_t(Mask->Width()) * Mask->Height() <= kBlackKeyPixels ? KeptBlackOf(Mask) : nullptr;
-  std::vector<int64_t> byBlack;
-  if (kept && !kept->empty()) {
-    byBlack = shape;
-    byBlack[0] = 1;
-    const size_t at = byBlack.size();
-    byBlack.resize(at + (kept->size() + 7) / 8, 0);
-    std::memcpy(byBlack.data() + at, kept->data(), kept->size());
+  // Kept by the geometry and the mask's black, a bit a pixel: reading a small mask costs little beside
+  // cutting its shape. A larger mask, or one only the canvas reads, is cut each time.
+  constexpr int64_t kKeptMaskPixels = 256 * 256;
+  const std::vector<uint8_t> black = BlackOf(Mask);
+  std::vector<int64_t> key;
+  if (!black.empty() && int64_t(black.size()) <= kKeptMaskPixels) {
+    key = { NewWidth, NewHeight, Mask->Width(), Mask->Height() };
+    for (const TPoint* p :
+         { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
+      bsKeyPoint(key, *p);
+    bsKeyRect(key, ClRect);
+    bsKeyRect(key, NewClRect);
+    const size_t at = key.size();
+    key.resize(at + (black.size() + 63) / 64, 0);
+    for (size_t i = 0; i < black.size(); ++i) key[at + i / 64] |= int64_t(black[i]) << (i % 64);
   }
-  std::vector<int64_t> byPicture = std::move(shape);
-  bsKeyPicture(byPicture, Mask);
   TRegionMemo& memo = TRegionMemo::OfThread();
-  if ((!byBlack.empty() && memo.Find(byBlack, Rgn)) || memo.Find(byPicture, Rgn)) return;
-  if (!kept) kept = KeptBlackOf(Mask);
+  if (!key.empty() && memo.Find(key, Rgn)) return;
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   // Every piece that exists counts, and the client with them: a skin without a client area or without
   // one of its borders still gets its shape. The pieces' runs and the client make one region at once.
-  thread_local std::vector<RECT> runs;
-  runs.clear();
+  std::vector<RECT> runs;
   HRGN result = nullptr;
-  const bool grid = GridPieceRuns(g, Mask, *kept, NewWidth, runs);
+  const bool grid = GridPieceRuns(g, Mask, black, NewWidth, runs);
   if (grid) {
     if (!IsNullRect(NewClRect))
       runs.push_back(RECT { NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom });
@@ -1178,7 +1161,7 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     DeleteObject(result);
     result = nullptr;
   }
-  memo.Keep(grid && !byBlack.empty() ? std::move(byBlack) : std::move(byPicture), result);
+  if (!key.empty()) memo.Keep(std::move(key), result);
   Rgn = result;
 }
 
@@ -1250,8 +1233,7 @@ RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_
 }
 
 // The black runs of a non-empty Mask moved by Offset, in Runs (emptied first); with Bands in rectangles as
-// tall as the rows they repeat. Kept between calls by the callers: a form's shape is rebuilt band by band
-// at every resize.
+// tall as the rows they repeat.
 void MaskRuns(TBitmap* Mask, TPoint Offset, bool Bands, std::vector<RECT>& Runs) {
   Runs.clear();
   // A plain picture is read where it lies, any other through a 24-bit copy.
@@ -1270,7 +1252,7 @@ RECT MaskBounds(TBitmap* Mask, int X, int Y) { return RECT { X, Y, X + Mask->Wid
 // The mask's region data (see CreateRgnFromBmp); 0 for an empty mask.
 int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
-  thread_local std::vector<RECT> runs;
+  std::vector<RECT> runs;
   MaskRuns(Mask, TPoint(XOffset, YOffset), Bands, runs);
   size_t bytes = 0;
   Data = PackRegionData(runs, MaskBounds(Mask, XOffset, YOffset), bytes);
@@ -1281,7 +1263,7 @@ int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*
 // go in as one rectangle each run, not one for every row.
 HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
   if (!Mask || Mask->Empty()) return nullptr;
-  thread_local std::vector<RECT> runs;
+  std::vector<RECT> runs;
   MaskRuns(Mask, TPoint(X, Y), true, runs);
   return RunsRegion(runs, MaskBounds(Mask, X, Y));
 }
