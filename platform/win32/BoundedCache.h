@@ -6,9 +6,9 @@
 // that may change or be freed and made again at the same place: such a key finds what no longer holds.
 // Not locked: a cache belongs to one thread, or its owner locks around it.
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <list>
 #include <string>
@@ -29,10 +29,17 @@ struct CacheHash {
     else
       return std::hash<T> {}(v);
   }
+  // Eight bytes at a step, then the rest one by one.
   static size_t Bytes(const void* p, size_t n) noexcept {
-    uint64_t h = 1469598103934665603ull;
     const auto* b = static_cast<const unsigned char*>(p);
-    for (size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    for (; n >= 8; n -= 8, b += 8) {
+      uint64_t w;
+      std::memcpy(&w, b, 8);
+      h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    }
+    for (; n > 0; --n, ++b) h = (h ^ *b) * 1099511628211ull;
     return size_t(h ^ (h >> 32));
   }
 };
@@ -60,23 +67,19 @@ class BoundedCache {
   BoundedCache& operator=(const BoundedCache&) = delete;
 
   // The value kept under `key`, now the one used last; null when none is.
-  Value* Find(const Key& key) {
-    const auto it = index_.find(std::cref(key));
-    if (it == index_.end()) return nullptr;
-    order_.splice(order_.begin(), order_, it->second);
-    return &it->second->second;
-  }
+  Value* Find(const Key& key) { return Find(key, Hash {}(key)); }
   // Keeps `value` under `key`, in place of what was kept under it; when the cache is full, the entry used
   // least lately goes to make room.
   Value& Keep(Key key, Value value) {
-    if (Value* kept = Find(key)) return *kept = std::move(value);
+    const size_t hash = Hash {}(key);
+    if (Value* kept = Find(key, hash)) return *kept = std::move(value);
     if (order_.size() == capacity_) {
-      index_.erase(std::cref(order_.back().first));
+      index_.erase(Ref { &order_.back().key, order_.back().hash });
       order_.pop_back();
     }
-    order_.emplace_front(std::move(key), std::move(value));
-    index_.emplace(std::cref(order_.front().first), order_.begin());
-    return order_.front().second;
+    order_.push_front(Entry { std::move(key), std::move(value), hash });
+    index_.emplace(Ref { &order_.front().key, hash }, order_.begin());
+    return order_.front().value;
   }
   void Clear() {
     index_.clear();
@@ -85,18 +88,33 @@ class BoundedCache {
   size_t Size() const { return order_.size(); }
 
  private:
-  using Order = std::list<std::pair<Key, Value>>;  // used last first; a node never moves in memory
+  struct Entry {
+    Key key;
+    Value value;
+    size_t hash;  // of key, worked out once
+  };
+  using Order = std::list<Entry>;  // used last first; a node never moves in memory
+  struct Ref {
+    const Key* key;
+    size_t hash;
+  };
   struct RefHash {
-    size_t operator()(std::reference_wrapper<const Key> k) const { return Hash {}(k.get()); }
+    size_t operator()(const Ref& r) const noexcept { return r.hash; }
   };
   struct RefEqual {
-    bool operator()(std::reference_wrapper<const Key> a, std::reference_wrapper<const Key> b) const {
-      return Equal {}(a.get(), b.get());
-    }
+    bool operator()(const Ref& a, const Ref& b) const { return a.hash == b.hash && Equal {}(*a.key, *b.key); }
   };
+
+  Value* Find(const Key& key, size_t hash) {
+    const auto it = index_.find(Ref { &key, hash });
+    if (it == index_.end()) return nullptr;
+    order_.splice(order_.begin(), order_, it->second);
+    return &it->second->value;
+  }
+
   size_t capacity_;
   Order order_;
-  std::unordered_map<std::reference_wrapper<const Key>, typename Order::iterator, RefHash, RefEqual> index_;
+  std::unordered_map<Ref, typename Order::iterator, RefHash, RefEqual> index_;
 };
 
 }  // namespace xj

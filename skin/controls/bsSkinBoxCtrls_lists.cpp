@@ -181,17 +181,15 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   bsKeyPicture(key, picture);
   bsKeyRect(key, cl);
   bsKeyRect(key, sr);
-  for (const TBackground& kept : FBackgrounds)
-    if (kept.Bitmap && kept.Key == key) {
-      Cnvs->Draw(AX, AY, kept.Bitmap.get());
-      return;
-    }
+  if (const std::shared_ptr<TBitmap>* kept = FBackgrounds.Find(key)) {
+    Cnvs->Draw(AX, AY, kept->get());
+    return;
+  }
   auto& shared = xj::skin::TSharedByKey<TBitmap>::OfThread();
-  const size_t hash = shared.HashOf(key);
-  std::shared_ptr<TBitmap> made = shared.Find(key, hash);
+  std::shared_ptr<TBitmap> made = shared.Find(key);
   if (made) {
     Cnvs->Draw(AX, AY, made.get());
-    Keep(std::move(key), std::move(made));
+    FBackgrounds.Keep(std::move(key), std::move(made));
     return;
   }
   made = std::make_shared<TBitmap>();
@@ -218,15 +216,8 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
-  shared.Add(key, hash, made);
-  Keep(std::move(key), std::move(made));
-}
-
-void TbsListBox::Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background) {
-  TBackground& slot = FBackgrounds[FNextBackground];
-  FNextBackground ^= 1;
-  slot.Key = std::move(Key);
-  slot.Bitmap = std::move(Background);
+  shared.Add(key, made);
+  FBackgrounds.Keep(std::move(key), std::move(made));
 }
 
 void TbsListBox::PaintBG(HDC DC) {

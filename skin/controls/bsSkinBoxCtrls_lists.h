@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/vcl/StdCtrls.h"
+#include "platform/win32/BoundedCache.h"
 #include "platform/win32/ctl/OrderTree.h"
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/controls/bsSkinCtrls_timers.h"
@@ -137,16 +138,9 @@ class TbsListBox : public TListBox {
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
 
-  // The tiled backgrounds made last (the whole list's, and the part below its rows), with what each was
-  // made from: drawn again while that stays the same.
-  struct TBackground {
-    std::vector<int64_t> Key;
-    std::shared_ptr<TBitmap> Bitmap;  // lists of one size and skin share it
-  };
-  // The last two backgrounds painted, the newer in the slot before FNextBackground.
-  void Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background);
-  TBackground FBackgrounds[2];
-  int FNextBackground { 0 };
+  // The tiled backgrounds made last (the whole list's, and the part below its rows), by what each was
+  // made from: drawn again while that stays the same. Lists of one size and skin share them.
+  xj::BoundedCache<std::vector<int64_t>, std::shared_ptr<TBitmap>> FBackgrounds { 2 };
 };
 
 class TbsSkinCustomListBox : public TbsSkinCustomControl {

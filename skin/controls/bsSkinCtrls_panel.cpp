@@ -7,8 +7,8 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
+#include "platform/win32/BoundedCache.h"
 #include "platform/win32/Scoped.h"
-#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -16,10 +16,10 @@ namespace {
 
 // The check images drawn lately, each a transparent copy of its piece of a skin picture that makes its
 // mask with its first draw: the check boxes of a form draw the same few between them. By the picture as
-// bsKeyPicture keys it and the piece; none is kept once skin pictures change.
+// bsKeyPicture keys it (which a change of skin pictures makes new) and the piece.
 std::shared_ptr<TBitmap> CheckImageOf(TBitmap* Picture, const TRect& Src) {
-  thread_local TbsRecent<std::vector<int64_t>, std::shared_ptr<TBitmap>, 8> kept;
-  kept.FollowSkinPictures();
+  // The check boxes of one thread draw from one set of images.
+  thread_local xj::BoundedCache<std::vector<int64_t>, std::shared_ptr<TBitmap>> kept(8);
   std::vector<int64_t> key;
   bsKeyPicture(key, Picture);
   bsKeyRect(key, Src);

@@ -1138,7 +1138,15 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     bsKeyRect(key, NewClRect);
     const size_t at = key.size();
     key.resize(at + (black.size() + 63) / 64, 0);
-    for (size_t i = 0; i < black.size(); ++i) key[at + i / 64] |= int64_t(black[i]) << (i % 64);
+    auto* bits = reinterpret_cast<uint8_t*>(key.data() + at);
+    // Eight flags of 0 or 1 a step, gathered into one byte by a multiply; the last few one by one.
+    size_t i = 0;
+    for (; i + 8 <= black.size(); i += 8) {
+      uint64_t flags;
+      std::memcpy(&flags, black.data() + i, 8);
+      bits[i / 8] = uint8_t((flags * 0x0102040810204080ull) >> 56);
+    }
+    for (; i < black.size(); ++i) bits[i / 8] |= uint8_t(black[i] << (i % 8));
   }
   TRegionMemo& memo = TRegionMemo::OfThread();
   if (!key.empty() && memo.Find(key, Rgn)) return;

@@ -25,7 +25,8 @@ TEST(BoundedCacheTest, AKeyOfTheSameContentFindsTheValueAndTheLeastUsedLatelyGoe
   cache.Keep({ 7 }, "d");
   EXPECT_EQ(cache.Size(), 3u);
   EXPECT_EQ(cache.Find({ 1, 2 }), nullptr);
-  for (auto [key, value] : { std::pair { std::vector<int64_t> { 1, 2, 3 }, "a" }, { { 3, 2, 1 }, "c" }, { { 7 }, "d" } }) {
+  for (auto [key, value] :
+       { std::pair { std::vector<int64_t> { 1, 2, 3 }, "a" }, { { 3, 2, 1 }, "c" }, { { 7 }, "d" } }) {
     ASSERT_NE(cache.Find(key), nullptr) << value;
     EXPECT_EQ(*cache.Find(key), value);
   }
