@@ -10,7 +10,6 @@
 #include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
-#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -177,23 +176,7 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
   TBitmap* picture = Frame->Picture;
-  std::vector<int64_t> key { AW, AH, int64_t(ColorToRGB(clWindow)) };
-  bsKeyPicture(key, picture);
-  bsKeyRect(key, cl);
-  bsKeyRect(key, sr);
-  if (const std::shared_ptr<TBitmap>* kept = FBackgrounds.Find(key)) {
-    Cnvs->Draw(AX, AY, kept->get());
-    return;
-  }
-  auto& shared = xj::skin::TSharedByKey<TBitmap>::OfThread();
-  std::shared_ptr<TBitmap> made = shared.Find(key);
-  if (made) {
-    Cnvs->Draw(AX, AY, made.get());
-    FBackgrounds.Keep(std::move(key), std::move(made));
-    return;
-  }
-  made = std::make_shared<TBitmap>();
-  TBitmap& b = *made;
+  TBitmap b;
   b.SetSize(AW, AH);
   const int w = cl.Width(), h = cl.Height();
   if (w < 1 || h < 1 || !picture) {
@@ -216,8 +199,6 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
-  shared.Add(key, made);
-  FBackgrounds.Keep(std::move(key), std::move(made));
 }
 
 void TbsListBox::PaintBG(HDC DC) {

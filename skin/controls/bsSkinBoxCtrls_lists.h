@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/vcl/StdCtrls.h"
-#include "platform/win32/BoundedCache.h"
 #include "platform/win32/ctl/OrderTree.h"
 #include "skin/controls/bsSkinCtrls_base.h"
 #include "skin/controls/bsSkinCtrls_timers.h"
@@ -137,10 +136,6 @@ class TbsListBox : public TListBox {
   TRect DefaultTextRect(int W, int H) const;
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
-
-  // The tiled backgrounds made last (the whole list's, and the part below its rows), by what each was
-  // made from: drawn again while that stays the same. Lists of one size and skin share them.
-  xj::BoundedCache<std::vector<int64_t>, std::shared_ptr<TBitmap>> FBackgrounds { 2 };
 };
 
 class TbsSkinCustomListBox : public TbsSkinCustomControl {

@@ -6,9 +6,7 @@
 #include <typeinfo>
 
 #include "platform/vcl/Messages.h"
-#include "platform/win32/BoundedCache.h"
 #include "platform/win32/Scoped.h"
-#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -58,22 +56,17 @@ struct TWalkKind {
   ptrdiff_t Target { kNoTarget };
 };
 
-// The language's cross cast to the skin-change part searches the type's bases at every call; its answer
-// is the same for every object of one type whose control part lies at one place in it, so it is sought
-// once for each type and place (the class library's class chain answers the windowed skinned controls).
+// The class library's class chain answers the windowed skinned controls; the language's cross cast finds
+// the skin-change part of any other control.
 TWalkKind KindOf(TControl* Control) {
-  using TKey = std::pair<const std::type_info*, ptrdiff_t>;
-  thread_local xj::BoundedCache<TKey, TWalkKind> kinds(16);  // the walks of one thread share what they learnt
   const auto* part = reinterpret_cast<const char*>(Control);
-  const TKey key(&typeid(*Control), part - static_cast<const char*>(dynamic_cast<const void*>(Control)));
-  if (const TWalkKind* known = kinds.Find(key)) return *known;
   TWalkKind kind;
   kind.SkinControl = Control->Is<TbsSkinControl>();
   kind.Window = kind.SkinControl || Control->Is<TWinControl>();
   IbsSkinChangeTarget* target =
       kind.SkinControl ? static_cast<TbsSkinControl*>(Control) : dynamic_cast<IbsSkinChangeTarget*>(Control);
   if (target) kind.Target = reinterpret_cast<const char*>(target) - part;
-  return kinds.Keep(key, kind);
+  return kind;
 }
 
 // The control at Slot of the stack, then its children.
@@ -581,18 +574,14 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
                         });
   bsKeyPicture(key, SB);
   AddFaceGeometryKey(key, R, W, H);
-  auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
-  if (!FFace || FFace->Key != key) FFace = shared.Find(key);
-  if (FFace && FFace->CopyTo(B)) return;
+  if (FFace && FFace->Key == key && FFace->CopyTo(B)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
   FFace.reset();
   if (!RowsOf(B, after)) return;
-  // A face another control shares is never changed: a new one takes its place.
   auto face = std::make_shared<TFace>();
-  face->Key = key;
+  face->Key = std::move(key);
   face->Keep(B, after);
-  shared.Add(std::move(key), face);
   FFace = std::move(face);
 }
 

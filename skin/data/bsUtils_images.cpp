@@ -990,37 +990,6 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 
 namespace {
 
-// The regions cut lately, by everything they were cut from: the geometry and the mask's black itself, so
-// that controls of one kind and size on a new skin cut their shape once between them, a skin switched
-// back to finds the shapes it gave before, and a mask drawn on since gives its new shape. Per thread: a
-// shape is kept as region data, which any thread may turn into a region of its own.
-class TRegionMemo {
- public:
-  static TRegionMemo& OfThread() {
-    thread_local TRegionMemo memo;  // the skin's forms and controls on one thread share their shapes
-    return memo;
-  }
-  // A new region of what was kept under Key; false when nothing is.
-  bool Find(const std::vector<int64_t>& Key, HRGN& Rgn) {
-    const std::vector<uint8_t>* data = FKept.Find(Key);
-    if (!data) return false;
-    Rgn = data->empty() ? nullptr
-                        : ExtCreateRegion(nullptr, DWORD(data->size()), reinterpret_cast<const RGNDATA*>(data->data()));
-    return true;
-  }
-  void Keep(std::vector<int64_t> Key, HRGN Rgn) {
-    std::vector<uint8_t> data;
-    if (Rgn) {
-      data.resize(GetRegionData(Rgn, 0, nullptr));
-      if (data.empty() || GetRegionData(Rgn, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0) return;
-    }
-    FKept.Keep(std::move(Key), std::move(data));
-  }
-
- private:
-  xj::BoundedCache<std::vector<int64_t>, std::vector<uint8_t>> FKept { 32 };  // each shape's region data
-};
-
 // A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
 // picture's through its colours, a monochrome one's as it copies onto a fresh bitmap (its black in the
 // canvas's text colour, the rest in its background colour). Empty for a picture only the canvas reads.
@@ -1124,32 +1093,7 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
-  // Kept by the geometry and the mask's black, a bit a pixel: reading a small mask costs little beside
-  // cutting its shape. A larger mask, or one only the canvas reads, is cut each time.
-  constexpr int64_t kKeptMaskPixels = 256 * 256;
   const std::vector<uint8_t> black = BlackOf(Mask);
-  std::vector<int64_t> key;
-  if (!black.empty() && int64_t(black.size()) <= kKeptMaskPixels) {
-    key = { NewWidth, NewHeight, Mask->Width(), Mask->Height() };
-    for (const TPoint* p :
-         { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-      bsKeyPoint(key, *p);
-    bsKeyRect(key, ClRect);
-    bsKeyRect(key, NewClRect);
-    const size_t at = key.size();
-    key.resize(at + (black.size() + 63) / 64, 0);
-    auto* bits = reinterpret_cast<uint8_t*>(key.data() + at);
-    // Eight flags of 0 or 1 a step, gathered into one byte by a multiply; the last few one by one.
-    size_t i = 0;
-    for (; i + 8 <= black.size(); i += 8) {
-      uint64_t flags;
-      std::memcpy(&flags, black.data() + i, 8);
-      bits[i / 8] = uint8_t((flags * 0x0102040810204080ull) >> 56);
-    }
-    for (; i < black.size(); ++i) bits[i / 8] |= uint8_t(black[i] << (i % 8));
-  }
-  TRegionMemo& memo = TRegionMemo::OfThread();
-  if (!key.empty() && memo.Find(key, Rgn)) return;
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   // Every piece that exists counts, and the client with them: a skin without a client area or without
@@ -1169,7 +1113,6 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     DeleteObject(result);
     result = nullptr;
   }
-  if (!key.empty()) memo.Keep(std::move(key), result);
   Rgn = result;
 }
 

@@ -551,38 +551,6 @@ TEST(SkinFace, AKeptFaceIsCopiedOutWholeWhereverItsRowsLie) {
   }
 }
 
-// A face two controls share stays as it is when one of them builds a new one, and a face no control
-// holds any more is never found again. The picture changes behind the keys' back with every build, so a
-// face copied out shows the pixel of the build it came from.
-TEST(SkinFace, ASharedFaceStaysAndOneNoControlHoldsIsNotFound) {
-  bsSkinPicturesChanged();  // no face an earlier test built is taken for one of these
-  TBitmap picture;
-  picture.SetPixelFormat(pf32bit);
-  picture.SetSize(8, 8);
-  TbsSkinGeometry a, b;
-  for (TbsSkinGeometry* g : { &a, &b }) {
-    g->SkinRect = TRect(0, 0, 8, 8);
-    g->FResizeMode = 0;
-  }
-  int builds = 0;
-  // Every width gives a face of the picture's 8 x 8 built from a key of its own.
-  auto build = [&](const TbsSkinGeometry& g, int w) {
-    picture.Canvas()->SetPixels(3, 5, TColor(0x010101 * ++builds));
-    TBitmap out;
-    out.SetPixelFormat(pf32bit);
-    out.SetSize(w, 8);
-    g.CreateFaceImage(&out, &picture, g.SkinRect, w, 8);
-    return int(out.Canvas()->Pixels(3, 5)) / 0x010101;
-  };
-  EXPECT_EQ(build(a, 8), 1);
-  EXPECT_EQ(build(b, 8), 1);  // shared
-  EXPECT_EQ(build(a, 9), 3);  // the shared face stays as it is
-  EXPECT_EQ(build(b, 8), 1);
-  EXPECT_EQ(build(b, 10), 5);  // the face of 8 is now held by none
-  EXPECT_EQ(build(a, 8), 6);   // so it is built again
-  EXPECT_EQ(build(a, 10), 5);  // b's is shared
-}
-
 namespace {
 
 // Counts its changes and, like a list with its bars, hands its skin data on to Child as it changes.
