@@ -320,7 +320,6 @@ TBitmap& TbsListBox::TRowPaint::Face(const TRect& Source, int Width, TbsSkinCust
   for (TFace& f : Faces)
     if (f.Source == Source && f.Width == Width) return *f.Bitmap;
   Faces.push_back(TFace { Source, Width, std::make_unique<TBitmap>() });
-  const TbsSkinPictureSources sources;
   CreateHSkinImage(F->ItemLeftOffset, F->ItemRightOffset, Faces.back().Bitmap.get(), F->Picture, Source, Width,
                    F->SItemRect.Height());
   return *Faces.back().Bitmap;
@@ -376,7 +375,6 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   }
   if (Paint) Paint->Release();
   TBitmap b;
-  const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
   if (SkinRow(b.Canvas(), Index, b.Width(), b.Height(), t, State)) Cnvs->Draw(R.Left, R.Top, &b);
 }

@@ -548,7 +548,6 @@ constexpr size_t kFaceKeySize = 47;
 
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
-  const TbsSkinPictureSources sources;  // SB is a skin picture, as the key below takes it
   // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
   // face depends only on what the key holds. Anything else is built every time.
   TRows before;

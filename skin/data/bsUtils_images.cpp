@@ -14,7 +14,6 @@
 #include <immintrin.h>
 #endif
 
-#include "platform/win32/BoundedCache.h"
 #include "platform/win32/ShortMove.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -208,54 +207,6 @@ struct TWidened {
   TRect Area;
 };
 
-// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources (a skin
-// picture's key holds the count of skin picture changes). An area is widened whole the second time a face
-// asks for it, or the first when that face is as large as the area; a smaller first face may need only a
-// border of it. Large areas are not kept, and nothing is once skin pictures change.
-class TWidenedMemo {
- public:
-  // The picture's key (bsKeyPicture), the area's and the depth.
-  using TKey = std::array<int64_t, 8>;
-  // Key of Picture's Area at Bytes a pixel; false when the picture's key is not of the size expected.
-  static bool KeyOf(TBitmap* Picture, const TRect& Area, int Bytes, TKey& Key) {
-    std::vector<int64_t> key;
-    bsKeyPicture(key, Picture);
-    bsKeyRect(key, Area);
-    key.push_back(Bytes);
-    if (key.size() != Key.size()) return false;
-    std::copy(key.begin(), key.end(), Key.begin());
-    return true;
-  }
-  static TWidenedMemo& OfThread() {
-    thread_local TWidenedMemo memo;  // the faces a thread builds share the areas they widened
-    return memo;
-  }
-  // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
-  std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
-    if (FEpoch != bsSkinPicturesEpoch()) {
-      FKept.Clear();  // what was widened from the old pictures is let go at once
-      FEpoch = bsSkinPicturesEpoch();
-    }
-    const TArea* kept = FKept.Find(Key);
-    Seen = kept != nullptr;
-    if (kept) return *kept;
-    FKept.Keep(Key, nullptr);
-    return nullptr;
-  }
-  static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
-  void Keep(const TKey& Key, std::shared_ptr<const TWidened> Area) {
-    if (Keeps(Area->Area)) FKept.Keep(Key, std::move(Area));
-  }
-
- private:
-  static constexpr int64_t kMaxPixels = int64_t(1) << 16;
-  using TArea = std::shared_ptr<const TWidened>;
-  xj::BoundedCache<TKey, TArea> FKept { 16 };
-  uint64_t FEpoch { 0 };
-};
-
-thread_local int gSkinPictureSources = 0;  // the face builders of this thread copy from skin pictures
-
 // A new destination's white, taken over from it (TBitmap::TakeWhiteDebt) by a face builder that copies
 // pieces into its pixels: the rectangles about to be written are noted, and the white painted around them
 // when the builder is done, or at once before anything else draws on the destination. Past kMax
@@ -371,7 +322,6 @@ class TPieceCopier {
       const uint32_t back = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Brush()->Color())));
       for (uint32_t& c : FS.Colour) c = c ? back : fore;
     }
-    if (FS.Bytes && FS.Bytes != FD.Bytes && gSkinPictureSources > 0) TakeKept();
   }
   ~TPieceCopier() { FWhite.Pay(); }
   TPieceCopier(const TPieceCopier&) = delete;
@@ -485,7 +435,6 @@ class TPieceCopier {
     if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
     if (FS.Bytes) {
       Use(Widened(area));
-      if (FKeyed) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
       return Inside(Need, FWholeArea) ? &FWhole : nullptr;
     }
     const int w = RectWidth(area), h = RectHeight(area);
@@ -512,8 +461,8 @@ class TPieceCopier {
   }
 
   // The plain source's Area at the destination's depth.
-  std::shared_ptr<TWidened> Widened(const TRect& Area) const {
-    auto made = std::make_shared<TWidened>();
+  std::unique_ptr<TWidened> Widened(const TRect& Area) const {
+    auto made = std::make_unique<TWidened>();
     const int w = RectWidth(Area), h = RectHeight(Area);
     made->Store.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
     for (int y = 0; y < h; ++y)
@@ -528,27 +477,10 @@ class TPieceCopier {
     return made;
   }
 
-  void Use(std::shared_ptr<const TWidened> Area) {
+  void Use(std::unique_ptr<const TWidened> Area) {
     FWidened = std::move(Area);
     FWhole = FWidened->View;
     FWholeArea = FWidened->Area;
-  }
-
-  // A skin picture's area widened for an earlier face, or widened now for the faces to come when one was
-  // cut from it before, or when this face alone is as large as the area (its pieces would widen as much).
-  void TakeKept() {
-    const TRect area = SourceArea();
-    if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
-    FKeyed = TWidenedMemo::KeyOf(FSrc, area, FD.Bytes, FKeptKey);
-    if (!FKeyed) return;
-    TWidenedMemo& memo = TWidenedMemo::OfThread();
-    bool seen = false;
-    if (auto kept = memo.Find(FKeptKey, seen)) {
-      Use(std::move(kept));
-    } else if (seen || int64_t(FD.Width) * FD.Height >= int64_t(RectWidth(area)) * RectHeight(area)) {
-      Use(Widened(area));
-      memo.Keep(FKeptKey, FWidened);
-    }
   }
 
   // A band repeats one piece of a palette picture: the second time a piece is asked for, it is read
@@ -593,9 +525,7 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::shared_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
-  TWidenedMemo::TKey FKeptKey {};            // of a skin picture's area, for keeping it widened
-  bool FKeyed { false };
+  std::unique_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
@@ -774,9 +704,6 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 }
 
 }  // namespace
-
-TbsSkinPictureSources::TbsSkinPictureSources() { ++gSkinPictureSources; }
-TbsSkinPictureSources::~TbsSkinPictureSources() { --gSkinPictureSources; }
 
 struct TbsSkinPieces::TCopier : TPieceCopier {
   using TPieceCopier::TPieceCopier;
