@@ -15,9 +15,8 @@ namespace {
 
 const char* const kControlProp = "XjControl";
 
-// A window's first message comes on the thread that creates it, which binds it to the control it creates.
-thread_local TWinControl* gCreationControl = nullptr;
-thread_local int gEstimating = 0;  // create parameters asked for, not a window made, on this thread
+thread_local TWinControl* gCreationControl = nullptr;  // a new window's first message comes on its creator's thread
+thread_local int gEstimating = 0;                      // create parameters asked for, not a window made, on this thread
 
 bool Inside(const TRect& r, const TPoint& p) {
   return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
