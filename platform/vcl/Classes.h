@@ -497,7 +497,8 @@ class TComponent : public TPersistent {
   // thousands of siblings does not search all the others.
   std::unique_ptr<struct TComponentNames> FNameIndex;
   TComponentStyle FComponentStyle { csInheritable };
-  // Set by the reader around the constructor call of a component it creates.
+  // Set by the reader around the constructor call of a component it creates; per thread, as a reader on
+  // another thread creates components of its own meanwhile.
   static thread_local bool FCreatingForReader;
 
   friend class TReader;

@@ -45,7 +45,7 @@ class Converter {
 const char* kUtf32 = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__ ? "UTF-32LE" : "UTF-32BE";
 
 Converter& ToGbk() {
-  thread_local Converter c("GBK", kUtf32);
+  thread_local Converter c("GBK", kUtf32);  // a conversion descriptor keeps state: one per thread
   return c;
 }
 

@@ -124,7 +124,8 @@ inline ProcRecord* FindLive(LONG_PTR v) {
   return r;
 }
 
-// Calls through closures running on this thread, and the closures freed meanwhile.
+// Calls through closures running on this thread, and the closures freed meanwhile: a closure freed
+// while calls through closures run on this thread is kept until the outermost of them returns.
 thread_local int tCallDepth = 0;
 thread_local std::vector<Closure>* tFreedWhileRunning = nullptr;
 
