@@ -78,8 +78,7 @@ struct Item {
 
 bool SortsBefore(const std::string& a, const std::string& b);
 
-// What a child adds to its siblings' index: itself, and, when the index is by text, the text that sorts
-// first.
+// What a child adds to its siblings' index: itself and, in an index by text, the text sorting first.
 struct SiblingSums {
   long long count = 0;
   const Item* least {};
@@ -317,8 +316,7 @@ void Clamp(Tree& t) {
   t.hOffset = std::clamp(t.hOffset, 0, std::max(0, MaxWidth(t) - (int)ClientSize(t).cx));
 }
 
-// Publishes the scroll state; a bar that comes or goes changes the client area, so this settles
-// over a few rounds.
+// Publishes the scroll state; a bar coming or going changes the client area, so this takes a few rounds.
 void SyncBars(Tree& t) {
   if (t.syncingBars || !t.redraw) return;
   t.syncingBars = true;
@@ -509,8 +507,7 @@ bool SortsBefore(const std::string& a, const std::string& b) {
   });
 }
 
-// A child put in or changed: the order its siblings were sorted in holds but for it, unless another one
-// already strayed.
+// A child put in or changed: its siblings' sorted order holds but for it, unless another one strayed.
 void Disturb(Item* parent, const Item* i) {
   Item::Order& o = parent->order;
   if (o.stray && o.stray != i) o.kept = false;
@@ -653,9 +650,8 @@ Item* Successor(const Tree& t, const Item* gone) {
   return nullptr;
 }
 
-// Deletes an item and everything below it (TVI_ROOT: every item; null: nothing). The selection first moves away with
-// its notices; then the items leave the tree, and only then is each announced by TVN_DELETEITEM, so a
-// handler sees a consistent tree and cannot reach a deleted item.
+// Deletes an item and all below it (TVI_ROOT: every item; null: nothing). The selection moves away first;
+// then the items leave the tree, and only then is each announced, so a handler cannot reach one.
 bool DeleteItem(Tree& t, HTREEITEM h) {
   Item* top = h == TVI_ROOT ? &t.root : ItemOf(t, h);
   if (!top) return false;
@@ -700,7 +696,10 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
   t.count -= (int)gone.size();
   ContentChanged(t);
   HWND hwnd = t.hwnd;
-  for (Item* i : gone) {
+  size_t at = 0;  // a handler that raises leaves none of the items behind
+  xj::ScopeExit rest([&] { std::for_each(gone.begin() + (long)at, gone.end(), [](Item* i) { delete i; }); });
+  for (; at < gone.size(); ++at) {
+    Item* i = gone[at];
     if (!t.dead && IsWindow(hwnd)) {
       NMTREEVIEWA nm {};
       nm.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
@@ -953,15 +952,16 @@ LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
 
 void EditEnded(HWND owner, bool cancel);
 
-// Starts editing an item's label: TVN_BEGINLABELEDIT may refuse; the edit covers the label, holds the
-// text selected and takes the focus. Answers the edit window.
+// Starts editing a label (TVN_BEGINLABELEDIT may refuse); the edit covers it, text selected, focused.
 LRESULT EditLabel(Tree& t, Item* i) {
   if (!i || !Has(t, TVS_EDITLABELS)) return 0;
   if (t.edit) EndEdit(t, false);
   if (t.dead || !Alive(t, Handle(i))) return 0;
   EnsureVisible(t, i);
   if (t.dead || !Alive(t, Handle(i))) return 0;
-  if (NotifyTree(t, TVN_BEGINLABELEDITA, 0, nullptr, i) != 0 || t.dead || !Alive(t, Handle(i))) return 0;
+  NMTVDISPINFOA begin {};
+  begin.item = Describe(t, i);
+  if (Notify(t, begin.hdr, TVN_BEGINLABELEDITA) != 0 || t.dead || !Alive(t, Handle(i))) return 0;
   RECT r {};
   HTREEITEM h = Handle(i);
   memcpy(&r, &h, sizeof h);
