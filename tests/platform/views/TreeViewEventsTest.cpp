@@ -70,7 +70,7 @@ TEST_F(TreeViewEventsTest, ExpandingAndCollapsingWholeTreesSurviveTheirHandlers)
           continue;
         }
         const std::vector<std::string> left = act == Act::Clear ? std::vector<std::string> {}
-                                              : open ? std::vector<std::string> { "b", " b1", "c" }
+                                              : open            ? std::vector<std::string> { "b", " b1", "c" }
                                                      : std::vector<std::string> { "a", " a2", "b", " b1", "c" };
         EXPECT_EQ(Outline(t), left);
         delete t;
@@ -129,9 +129,10 @@ TEST_F(TreeViewEventsTest, ASortWhoseHandlerChangesTheNodesLeavesTheOrder) {
       continue;
     }
     EXPECT_FALSE(sorted);
-    const std::vector<std::string> expected = change == Clear    ? std::vector<std::string> {}
-                                              : change == AddOne ? std::vector<std::string> { "c", " z", " y", "b", "a", "d" }
-                                                                 : std::vector<std::string> { "c", " y", "b", "a" };
+    const std::vector<std::string> expected = change == Clear ? std::vector<std::string> {}
+                                              : change == AddOne
+                                                  ? std::vector<std::string> { "c", " z", " y", "b", "a", "d" }
+                                                  : std::vector<std::string> { "c", " y", "b", "a" };
     EXPECT_EQ(left, expected);
   }
 }
@@ -195,7 +196,8 @@ TEST_F(TreeViewEventsTest, AddingWhileTheViewIsDestroyedIsRefused) {
   auto* t = Add<TTreeView>(0, 0);
   t->Items()->Add(nullptr, "a");
   std::vector<std::string> told, errors;
-  Application->OnException = TExceptionEvent::FromCallable([&](TObject*, Exception* e) { errors.push_back(e->Message()); });
+  Application->OnException =
+      TExceptionEvent::FromCallable([&](TObject*, Exception* e) { errors.push_back(e->Message()); });
   t->OnDeletion = On<TTVExpandedEvent>([&told, t](TObject*, TTreeNode* n) {
     told.push_back(n->Text());
     t->Items()->Add(nullptr, "late");
