@@ -51,11 +51,21 @@ enum class Event {
   AdvancedCustomDrawItem,
   Count
 };
-const char* const kEvents[] = { "OnChange",         "OnChanging",           "OnCollapsed",
-                                "OnCollapsing",     "OnCompare",            "OnDeletion",
-                                "OnEdited",         "OnEditing",            "OnExpanded",
-                                "OnExpanding",      "OnGetImageIndex",      "OnGetSelectedIndex",
-                                "OnCustomDraw",     "OnCustomDrawItem",     "OnAdvancedCustomDraw",
+const char* const kEvents[] = { "OnChange",
+                                "OnChanging",
+                                "OnCollapsed",
+                                "OnCollapsing",
+                                "OnCompare",
+                                "OnDeletion",
+                                "OnEdited",
+                                "OnEditing",
+                                "OnExpanded",
+                                "OnExpanding",
+                                "OnGetImageIndex",
+                                "OnGetSelectedIndex",
+                                "OnCustomDraw",
+                                "OnCustomDrawItem",
+                                "OnAdvancedCustomDraw",
                                 "OnAdvancedCustomDrawItem" };
 
 enum class Act {
@@ -76,9 +86,9 @@ enum class Act {
   Rehome,
   Count
 };
-const char* const kActs[] = { "free",    "clear",    "delete-node", "delete-parent", "delete-children",
-                              "add",     "recount",  "sort",        "select",        "expand-all",
-                              "collapse-all", "rename", "edit",     "restyle",       "rehome" };
+const char* const kActs[] = { "free",         "clear",   "delete-node", "delete-parent", "delete-children",
+                              "add",          "recount", "sort",        "select",        "expand-all",
+                              "collapse-all", "rename",  "edit",        "restyle",       "rehome" };
 
 constexpr int kEventCount = static_cast<int>(Event::Count), kActCount = static_cast<int>(Act::Count);
 constexpr int kCases = kEventCount * kActCount;
