@@ -281,17 +281,23 @@ void ClickAt(TControl* c, int x, int y, xt::Button b = xt::mbLeft) {
   xt::Click(p.X, p.Y, b);
 }
 
-// Everything a user and a program do that fires the view's events, one step at a time; a step after the
-// view has gone does nothing.
-void Drive(Player& x, TForm* form, TCustomTreeView* v) {
-  const auto life = v->LifeToken();
-  auto step = [&](const char* name, auto f) {
+// One step of a drive: nothing once the view has gone.
+struct Stepper {
+  Player& x;
+  std::weak_ptr<const void> life;
+  template <class F>
+  void operator()(const char* name, F f) {
     x.Step(name, [&] {
       if (life.expired()) return;
       f();
       xt::PumpUntilIdle();
     });
-  };
+  }
+};
+
+// What a user does that fires the view's events.
+void DriveByHand(Stepper& step, TForm* form, TCustomTreeView* v) {
+  const auto& life = step.life;
   step("show", [&] { form->Show(); });
   step("paint", [&] { v->Repaint(); });
   step("click a label", [&] { ClickAt(v, 50, kRowH + 4); });
@@ -329,6 +335,11 @@ void Drive(Player& x, TForm* form, TCustomTreeView* v) {
     }
   });
   step("wheel", [&] { xt::Wheel(-120); });
+}
+
+// What a program does that fires the view's events.
+void DriveByCode(Stepper& step, TForm* form, TCustomTreeView* v) {
+  const auto& life = step.life;
   step("expand all", [&] { v->FullExpand(); });
   step("collapse all", [&] { v->FullCollapse(); });
   step("expand a subtree", [&] {
@@ -415,7 +426,11 @@ void PlayCase(Player& x, TbsSkinData* skin, bool skinned, Event e, Act a) {
     h = Hostility { v, form.get(), a };
     Arm(v, e, &h);
   });
-  if (h.view) Drive(x, form.get(), h.view);
+  if (h.view) {
+    Stepper step { x, h.view->LifeToken() };
+    DriveByHand(step, form.get(), h.view);
+    DriveByCode(step, form.get(), h.view);
+  }
   x.Step("free the form", [&] {
     form.reset();
     xt::PumpUntilIdle();
