@@ -146,6 +146,9 @@ class TTreeNodes : public TPersistent {
   // The node of a window item; null for none.
   TTreeNode* GetNode(HTREEITEM ItemId) const;
 
+  // Each adding function raises ETreeViewError while the view is being destroyed, and when OnCompare (a
+  // sorted view placing the new node) deleted the node or freed the view.
+
   // Last among Sibling's siblings (the roots when Sibling is null).
   TTreeNode* Add(TTreeNode* Sibling, const AnsiString& S) { return AddObject(Sibling, S, nullptr); }
   TTreeNode* AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
@@ -159,8 +162,6 @@ class TTreeNodes : public TPersistent {
   // Just before Sibling (last root when Sibling is null).
   TTreeNode* Insert(TTreeNode* Sibling, const AnsiString& S) { return InsertObject(Sibling, S, nullptr); }
   TTreeNode* InsertObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
-  // The adding functions raise ETreeViewError while the view is being destroyed, and when OnCompare (a
-  // sorted view placing the new node) deleted the node or freed the view.
   void Delete(TTreeNode* Node);
   // Every node goes, each with OnDeletion, children before their parent.
   void Clear();

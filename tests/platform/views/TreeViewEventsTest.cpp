@@ -137,6 +137,19 @@ TEST_F(TreeViewEventsTest, ASortWhoseHandlerChangesTheNodesLeavesTheOrder) {
   }
 }
 
+// A sorted view whose OnCompare deletes the node being added: the caller is told, not handed a freed node.
+TEST_F(TreeViewEventsTest, AddingANodeThatOnCompareDeletesRaises) {
+  TTreeView* t = NewTree({ "b", "a" });
+  t->SetSortType(stText);
+  t->OnCompare = On<TTVCompareEvent>([](TObject*, TTreeNode* x, TTreeNode* y, int, int& c) {
+    c = AnsiCompareText(x->Text(), y->Text());
+    for (TTreeNode* n : { x, y })
+      if (n->Text() == "doomed") return n->Delete();
+  });
+  EXPECT_THROW(t->Items()->Add(nullptr, "doomed"), ETreeViewError);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "a", "b" }));
+}
+
 // Deleting from code, and the handler freeing the view at the first node it hears of: the others are
 // still told, once each.
 TEST_F(TreeViewEventsTest, ADeletionWhoseHandlerFreesTheViewStillTellsEveryNodeOnce) {
