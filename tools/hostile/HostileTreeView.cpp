@@ -322,6 +322,16 @@ void DriveByHand(Stepper& step, TForm* form, TCustomTreeView* v) {
     xt::TypeText("慢");
     xt::KeyPress(VK_ESCAPE);
   });
+  step("edit, then choose another node", [&] {
+    ClickAt(v, 50, 4);
+    xt::KeyPress(VK_F2);
+    ClickAt(v, 50, kRowH + 4);
+  });
+  step("edit, then scroll", [&] {
+    xt::KeyPress(VK_F2);
+    xt::Wheel(-120);
+    xt::Wheel(120);
+  });
   step("double click", [&] {
     const TPoint p = At(v, 50, 4);
     xt::DoubleClick(p.X, p.Y);
@@ -362,6 +372,11 @@ void DriveByCode(Stepper& step, TForm* form, TCustomTreeView* v) {
   });
   step("select from code", [&] {
     if (v->Items()->Count() > 0) v->SetSelected(v->Items()->Item(v->Items()->Count() - 1));
+  });
+  step("edit, then select from code", [&] {
+    TTreeNode* n = v->Selected() ? v->Selected() : v->Items()->GetFirstNode();
+    if (n && n->EditText() && !life.expired() && v->Items()->Count() > 1)
+      v->SetSelected(v->Items()->Item(v->Items()->Count() - 1));
   });
   step("a delayed change", [&] {
     v->SetChangeDelay(50);

@@ -9,11 +9,10 @@
 // in pixels 0..widest row−1 (page = client width); (0, 0) when nothing scrolls. The state is kept
 // whether or not the window has bars.
 //
-// Cost: the shown rows are kept in order in a tree that holds, under each node, how many rows and the
-// widest of them, and each shown item knows its node there. An item going in or out, or a branch opening
-// or closing, changes only its own rows, in logarithmic time each; a row's index, the row at an index,
-// the row count and the widest row are found in logarithmic time, so painting, paging and hit tests touch
-// only what is shown whatever the tree holds.
+// Cost: the shown rows are kept in order in a tree holding, under each node, how many rows and the widest;
+// each shown item knows its node there. An item going in or out, or a branch opening or closing, changes
+// only its own rows; a row's index, the row at an index, the row count and the widest row are found in
+// logarithmic time, so painting, paging and hit tests touch only what is shown whatever the tree holds.
 
 #include <algorithm>
 #include <cstring>
@@ -469,17 +468,20 @@ void EnsureVisible(Tree& t, Item* i) {
 
 // ---- Selection ----------------------------------------------------------------------------------------------
 
+// After a notice: false when the tree or the item went; an old item that went is forgotten.
+bool Stays(const Tree& t, const Item* i, Item*& old) {
+  if (old && !Alive(t, Handle(old))) old = nullptr;
+  return !t.dead && (!i || Alive(t, Handle(i)));
+}
+
 // Moves the selection with TVN_SELCHANGING (which may refuse) and TVN_SELCHANGED. With TVS_SINGLEEXPAND
 // a user's choice opens the new item and closes the old one unless it leads to the new.
 bool Select(Tree& t, Item* i, UINT action) {
   if (i == t.caret) return true;
   Item* old = t.caret;
-  if (NotifyTree(t, TVN_SELCHANGINGA, action, old, i) != 0) return false;
-  if (t.dead) return false;
-  if (i && !Alive(t, Handle(i))) return false;
-  if (old && !Alive(t, Handle(old))) old = nullptr;
+  if (NotifyTree(t, TVN_SELCHANGINGA, action, old, i) != 0 || !Stays(t, i, old)) return false;
   if (t.edit) EndEdit(t, false);
-  if (t.dead) return false;
+  if (!Stays(t, i, old)) return false;
   RedrawItem(t, t.caret);
   t.caret = i;
   t.clickArmed = nullptr;
@@ -487,12 +489,12 @@ bool Select(Tree& t, Item* i, UINT action) {
   if (t.dead) return false;
   RedrawItem(t, t.caret);
   bool user = action == TVC_BYMOUSE || action == TVC_BYKEYBOARD;
-  if (user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
+  if (Stays(t, i, old) && user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
     if (old && old != i && !IsAncestor(old, i)) Expand(t, old, TVE_COLLAPSE);
     if (!t.dead && Alive(t, Handle(i))) Expand(t, i, TVE_EXPAND);
     if (t.dead) return false;
   }
-  if (t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
+  if (Stays(t, i, old) && t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
   return !t.dead;
 }
 
@@ -763,9 +765,8 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
   return TRUE;
 }
 
-// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. Each
-// level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
-// was sorting as it was.
+// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. A level's
+// order changes only once its sort succeeded: a comparison that throws leaves that level as it was.
 template <class Less>
 void SortChildren(Item* top, bool recurse, Less less, const Item::Order& order) {
   std::vector<Item*> parents { top };
@@ -801,10 +802,9 @@ LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
 }
 
 // Moves one item among its siblings to where sorting them with the comparison would put it: after
-// the siblings that sort before it, before those it sorts before, and among its equals where it stands.
-// While the others are still in the order of that comparison this costs a walk down the siblings' index
-// instead of a sort; otherwise the level is sorted. Comparisons come first, so one that throws changes
-// nothing.
+// those that sort before it, before those it sorts before, among its equals where it stands. While the
+// others are in that comparison's order this is a walk down the siblings' index, else the level is
+// sorted. Comparisons come first, so one that throws changes nothing.
 LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
   if (!i || !cb || !cb->lpfnCompare) return FALSE;
   Item* parent = i->parent;

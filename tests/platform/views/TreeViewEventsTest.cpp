@@ -242,3 +242,26 @@ TEST_F(TreeViewEventsTest, EditingEventsGetTheNodeBeingEdited) {
 }
 
 }  // namespace
+
+namespace {
+
+// Choosing another node ends an edit first: OnEdited deleting the node it was told about, the one the
+// selection is leaving, still lets the selection arrive, and reports the move from no node.
+TEST_F(TreeViewEventsTest, AnEditEndedBySelectingWhoseHandlerDeletesTheOldSelection) {
+  TTreeView* t = NewTree({ "a", "b", "c" });
+  Show();
+  std::vector<std::string> changes;
+  t->OnEdited = On<TTVEditedEvent>([](TObject*, TTreeNode* n, AnsiString&) { n->Delete(); });
+  t->OnChange = On<TTVChangedEvent>([&](TObject*, TTreeNode* n) { changes.push_back(n ? n->Text() : "-"); });
+  TTreeNode* a = t->Items()->Item(0);
+  TTreeNode* c = t->Items()->Item(2);
+  a->SetSelected(true);
+  changes.clear();
+  ASSERT_TRUE(a->EditText());
+  t->SetSelected(c);
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "b", "c" }));
+  EXPECT_EQ(t->Selected(), c);
+  EXPECT_EQ(changes.back(), "c");
+}
+
+}  // namespace
