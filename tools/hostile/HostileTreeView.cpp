@@ -8,8 +8,8 @@
 // walks, sorts, a sorted view, deletions, a re-created and a re-homed window, an assignment, a clear, and
 // at last the form freed with the view's nodes on it.
 //
-// Input 0 holds every case of the plain view and input 1 every case of the skinned one, each in one
-// process (the fixed sample); then each case alone, so a failure found there is pinned to its case.
+// The first two inputs meet every event and every act between them in one process each (the fixed
+// sample); then each case alone, so a failure found there is pinned to its case.
 #include <memory>
 #include <sstream>
 #include <type_traits>
@@ -49,6 +49,16 @@ enum class Event {
   CustomDrawItem,
   AdvancedCustomDraw,
   AdvancedCustomDrawItem,
+  Click,
+  DblClick,
+  MouseDown,
+  MouseMove,
+  MouseUp,
+  KeyDown,
+  KeyPress,
+  KeyUp,
+  Enter,
+  Exit,
   Count
 };
 const char* const kEvents[] = { "OnChange",
@@ -66,7 +76,17 @@ const char* const kEvents[] = { "OnChange",
                                 "OnCustomDraw",
                                 "OnCustomDrawItem",
                                 "OnAdvancedCustomDraw",
-                                "OnAdvancedCustomDrawItem" };
+                                "OnAdvancedCustomDrawItem",
+                                "OnClick",
+                                "OnDblClick",
+                                "OnMouseDown",
+                                "OnMouseMove",
+                                "OnMouseUp",
+                                "OnKeyDown",
+                                "OnKeyPress",
+                                "OnKeyUp",
+                                "OnEnter",
+                                "OnExit" };
 
 enum class Act {
   Free,
@@ -159,17 +179,28 @@ void ActOn(TCustomTreeView* v, TForm* form, Act act, TTreeNode* n) {
   }
 }
 
+// The first node among an event's arguments, if any.
+template <class... A>
+TTreeNode* ToldOf(A&&... Args) {
+  TTreeNode* told = nullptr;
+  (
+      [&](auto&& a) {
+        if constexpr (std::is_convertible_v<decltype(a), TTreeNode*>)
+          if (!told) told = a;
+      }(Args),
+      ...);
+  return told;
+}
+
 // A handler of event type E doing the act. Its closure goes with the view, so it keeps nothing of
 // itself past the act: the state lives with the case.
 template <class E>
 E Hostile(Hostility* h) {
-  return E::FromCallable([h](auto* sender, auto&& second, auto&&...) {
+  return E::FromCallable([h](auto&&... args) {
     Hostility* const s = h;
     if (s->busy || s->budget == 0) return;
-    TTreeNode* told = nullptr;
-    if constexpr (std::is_convertible_v<decltype(second), TTreeNode*>) told = second;
+    TTreeNode* const told = ToldOf(args...);
     TCustomTreeView* v = s->view;
-    (void)sender;
     const bool destroying = v->ComponentState().Contains(csDestroying);
     if (s->act == Act::Free && destroying) return;  // a view being destroyed is not freed again
     --s->budget;
@@ -227,6 +258,36 @@ void Arm(TCustomTreeView* v, Event e, Hostility* h) {
       return;
     case Event::AdvancedCustomDrawItem:
       v->OnAdvancedCustomDrawItem = Hostile<TTVAdvancedCustomDrawItemEvent>(h);
+      return;
+    case Event::Click:
+      v->OnClick = Hostile<TNotifyEvent>(h);
+      return;
+    case Event::DblClick:
+      v->OnDblClick = Hostile<TNotifyEvent>(h);
+      return;
+    case Event::MouseDown:
+      v->OnMouseDown = Hostile<TMouseEvent>(h);
+      return;
+    case Event::MouseMove:
+      v->OnMouseMove = Hostile<TMouseMoveEvent>(h);
+      return;
+    case Event::MouseUp:
+      v->OnMouseUp = Hostile<TMouseEvent>(h);
+      return;
+    case Event::KeyDown:
+      v->OnKeyDown = Hostile<TKeyEvent>(h);
+      return;
+    case Event::KeyPress:
+      v->OnKeyPress = Hostile<TKeyPressEvent>(h);
+      return;
+    case Event::KeyUp:
+      v->OnKeyUp = Hostile<TKeyEvent>(h);
+      return;
+    case Event::Enter:
+      v->OnEnter = Hostile<TNotifyEvent>(h);
+      return;
+    case Event::Exit:
+      v->OnExit = Hostile<TNotifyEvent>(h);
       return;
     case Event::Count:
       return;
@@ -452,33 +513,27 @@ void PlayCase(Player& x, TbsSkinData* skin, bool skinned, Event e, Act a) {
   });
 }
 
-struct Choice {
-  bool skinned;
-  int event, act;  // -1: every one
-};
-
-Choice ChoiceOf(int k) {
-  if (k < 2) return Choice { k == 1, -1, -1 };
-  const int c = k - 2;
-  return Choice { c >= kCases, (c % kCases) / kActCount, c % kActCount };
-}
-
+// A script names the view, the event ("*": every one) and the act ("even" or "odd": every other one).
+// Input 0 plays the plain view with the even acts and input 1 the skinned view with the odd ones, so the
+// two together meet every event and every act; then every case alone, plain then skinned.
 Input MakeTree(uint64_t, int k) {
-  const Choice c = ChoiceOf(k);
-  const std::string event = c.event < 0 ? "*" : kEvents[c.event], act = c.act < 0 ? "*" : kActs[c.act];
-  const std::string script =
-      std::string(kFamily) + "\n" + (c.skinned ? "skinned" : "plain") + "\n" + event + "\n" + act + "\n";
+  const bool skinned = k < 2 ? k == 1 : k - 2 >= kCases;
+  const int c = (k - 2) % kCases;
+  const std::string event = k < 2 ? "*" : kEvents[c / kActCount];
+  const std::string act = k < 2 ? (skinned ? "odd" : "even") : kActs[c % kActCount];
+  const std::string view = skinned ? "skinned" : "plain";
+  const std::string script = std::string(kFamily) + "\n" + view + "\n" + event + "\n" + act + "\n";
   Input in;
   in.kind = Input::Kind::Events;
-  in.what = std::string(c.skinned ? "skinned" : "plain") + " tree, " + event + " handler does " + act;
+  in.what = view + " tree, " + event + " handler does " + act;
   in.files = { { "events.txt", std::vector<uint8_t>(script.begin(), script.end()) } };
   return in;
 }
 
-// The index of a name in a table, -1 for "*".
+// The index of a name in a table; -1 for "*", "even" or "odd".
 template <size_t N>
 int IndexOf(const char* const (&table)[N], const std::string& name) {
-  if (name == "*") return -1;
+  if (name == "*" || name == "even" || name == "odd") return -1;
   for (size_t i = 0; i < N; ++i)
     if (name == table[i]) return static_cast<int>(i);
   throw std::invalid_argument("no such name in a tree-events script: " + name);
@@ -492,6 +547,9 @@ Run PlayTree(const std::string& Script, const std::function<void(TbsSkinData*)>&
   std::getline(in, event);
   std::getline(in, act);
   const int e = IndexOf(kEvents, event), a = IndexOf(kActs, act);
+  const auto chosen = [&](int ei, int ai) {
+    return (e < 0 || e == ei) && (a >= 0 ? a == ai : act == "*" || ai % 2 == (act == "odd" ? 1 : 0));
+  };
   Run run;
   xt::Harness harness;
   {
@@ -505,8 +563,7 @@ Run PlayTree(const std::string& Script, const std::function<void(TbsSkinData*)>&
       }
     for (int ei = 0; ei < kEventCount; ++ei)
       for (int ai = 0; ai < kActCount; ++ai)
-        if ((e < 0 || e == ei) && (a < 0 || a == ai))
-          PlayCase(x, skin, view == "skinned", static_cast<Event>(ei), static_cast<Act>(ai));
+        if (chosen(ei, ai)) PlayCase(x, skin, view == "skinned", static_cast<Event>(ei), static_cast<Act>(ai));
   }
   return run;
 }
