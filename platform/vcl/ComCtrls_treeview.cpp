@@ -400,8 +400,12 @@ void TTreeNodes::Delete(TTreeNode* Node) {
 
 void TTreeNodes::Clear() {
   const TTreeViewWatch watch(FOwner);
-  if (FOwner->HandleAllocated()) Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  const bool windowed = FOwner->HandleAllocated();
+  if (windowed) Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   if (watch.ViewGone() || !ForgetUnheld()) return;
+  // A handler asking a kept node about its place made the window again, which took the other kept nodes.
+  if (!windowed && FOwner->HandleAllocated()) Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  if (watch.ViewGone()) return;
   FCacheNode = nullptr;
 }
 

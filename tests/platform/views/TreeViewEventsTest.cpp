@@ -265,3 +265,24 @@ TEST_F(TreeViewEventsTest, AnEditEndedBySelectingWhoseHandlerDeletesTheOldSelect
 }
 
 }  // namespace
+
+namespace {
+
+// Nodes kept while the view has no window: clearing them tells each, even when a handler's question
+// makes the window again on the way.
+TEST_F(TreeViewEventsTest, ClearingNodesKeptWithoutAWindowTellsEachOnce) {
+  TTreeView* t = NewTree({ "a", " a1", "b" });
+  Show();
+  t->DestroyHandle();
+  ASSERT_FALSE(t->HandleAllocated());
+  std::vector<std::string> told;
+  t->OnDeletion = On<TTVExpandedEvent>([&](TObject*, TTreeNode* n) {
+    told.push_back(n->Text());
+    (void)n->Parent();  // asks the window, which is made again
+  });
+  t->Items()->Clear();
+  EXPECT_EQ(told, (std::vector<std::string> { "b", "a1", "a" }));
+  EXPECT_EQ(t->Items()->Count(), 0);
+}
+
+}  // namespace
