@@ -241,10 +241,6 @@ TEST_F(TreeViewEventsTest, EditingEventsGetTheNodeBeingEdited) {
   EXPECT_EQ(asked, (std::vector<std::string> { "beta", "beta" }));
 }
 
-}  // namespace
-
-namespace {
-
 // Choosing another node ends an edit first: OnEdited deleting the node it was told about, the one the
 // selection is leaving, still lets the selection arrive, and reports the move from no node.
 TEST_F(TreeViewEventsTest, AnEditEndedBySelectingWhoseHandlerDeletesTheOldSelection) {
@@ -263,10 +259,6 @@ TEST_F(TreeViewEventsTest, AnEditEndedBySelectingWhoseHandlerDeletesTheOldSelect
   EXPECT_EQ(t->Selected(), c);
   EXPECT_EQ(changes.back(), "c");
 }
-
-}  // namespace
-
-namespace {
 
 // Nodes kept while the view has no window: clearing them tells each, even when a handler's question
 // makes the window again on the way.
