@@ -3,7 +3,6 @@
 // reports any touch); every node hears OnDeletion exactly once, the view's own end included.
 
 #include <map>
-#include <stdexcept>
 
 #include "tests/platform/views/TreeViewTestUtil.h"
 
