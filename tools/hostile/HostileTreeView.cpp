@@ -2,8 +2,8 @@
 // one of its events and one thing its handler does to the view: free it, clear it, delete the node it is
 // told about or that node's parent or children, add a node, count every node through Items, sort, select,
 // expand or collapse everything, rename, start editing, switch a style that re-creates the window, or
-// take the view off its form and back. The handler acts the first two times it fires (never from inside
-// its own act), and the view is driven through everything that fires its events: paints, clicks on labels
+// take the view off its form and back. The handler acts the first two times it fires in each step (never
+// from inside its own act), and the view is driven through everything that fires its events: paints, clicks on labels
 // and buttons, keys, label edits by F2 and by a slow click, double and right clicks, hovering, the wheel,
 // walks, sorts, a sorted view, deletions, a re-created and a re-homed window, an assignment, a clear, and
 // at last the form freed with the view's nodes on it.
@@ -113,7 +113,7 @@ const char* const kActs[] = { "free",         "clear",   "delete-node", "delete-
 constexpr int kEventCount = static_cast<int>(Event::Count), kActCount = static_cast<int>(Act::Count);
 constexpr int kCases = kEventCount * kActCount;
 
-// What a handler works on: the view and its form, the act, and how many acts it has left.
+// What a handler works on: the view and its form, the act, and how many acts it has left in this step.
 struct Hostility {
   TCustomTreeView* view {};
   TForm* form {};
@@ -345,11 +345,13 @@ void ClickAt(TControl* c, int x, int y, xt::Button b = xt::mbLeft) {
 // One step of a drive: nothing once the view has gone.
 struct Stepper {
   Player& x;
+  Hostility& h;
   std::weak_ptr<const void> life;
   template <class F>
   void operator()(const char* name, F f) {
     x.Step(name, [&] {
       if (life.expired()) return;
+      h.budget = 2;
       f();
       xt::PumpUntilIdle();
     });
@@ -503,7 +505,7 @@ void PlayCase(Player& x, TbsSkinData* skin, bool skinned, Event e, Act a) {
     Arm(v, e, &h);
   });
   if (h.view) {
-    Stepper step { x, h.view->LifeToken() };
+    Stepper step { x, h, h.view->LifeToken() };
     DriveByHand(step, form.get(), h.view);
     DriveByCode(step, form.get(), h.view);
   }
