@@ -559,10 +559,14 @@ void TTreeNodes::SaveAll() {
   }
 }
 
-// The same node objects go back into the new window, in order, with their expanded state.
+// The same node objects go back into the new window, in order, with their expanded state; those the old
+// window's last notices took away (an edit it ended whose OnEdited deleted its node), with their subtrees,
+// stay out.
 void TTreeNodes::RestoreAll() {
   std::vector<TSavedNode> saved = std::move(FSaved);
   FSaved.clear();
+  const TTreeViewWatch watch(FOwner);
+  std::erase_if(saved, [&](const TSavedNode& s) { return !watch.Holds(s.Node); });
   std::vector<TTreeNode*> path;
   for (const TSavedNode& s : saved) {
     path.resize(static_cast<size_t>(s.Depth));

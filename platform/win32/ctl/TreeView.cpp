@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/AddressMap.h"
@@ -57,16 +58,14 @@ struct Item {
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
   int rowNode { -1 };  // its node among the rows while it is shown
-  // The children indexed for placing one among them, made on the first need; kidNode is this item's node
-  // in its parent's index while the parent has one. Only sorted inserts (TVI_SORT) need the index to
-  // hold, per subtree, the child whose text sorts first (kidsByText): kept up, it reads the texts of
-  // children along every changed path.
+  // The children indexed for placing one among them, made on need; kidNode is this item's node in its
+  // parent's index. Only sorted inserts (TVI_SORT) need it to hold, per subtree, the child whose text
+  // sorts first (kidsByText): kept up, that reads the children's texts along every changed path.
   std::unique_ptr<SiblingTree> kids;
   int kidNode { -1 };
   bool kidsByText { false };
   bool deleting { false };
-  // The comparison its children were last sorted with while they are still in that order, but for at
-  // most one child put in or changed since (stray): that one can be moved to its place alone.
+  // The comparison its children were last sorted by, holding but for one child since (stray: moved alone).
   struct Order {
     PFNTVCOMPARE compare {};
     LPARAM param {};
@@ -206,8 +205,7 @@ bool IsShown(const Item* i) {
   return true;
 }
 
-// Calls f for each shown descendant of an expanded item (the root's: every shown row), without
-// recursion: a tree may be as deep as it is long.
+// Calls f for each shown descendant of an expanded item (the root's: every shown row), without recursion.
 template <class F>
 void ForEachShownBelow(const Item* i, F f) {
   if (!Expanded(i) && i->parent) return;
@@ -315,7 +313,7 @@ void Clamp(Tree& t) {
   t.hOffset = std::clamp(t.hOffset, 0, std::max(0, MaxWidth(t) - (int)ClientSize(t).cx));
 }
 
-// Publishes the scroll state; a bar coming or going changes the client area, so this takes a few rounds.
+// Publishes the scroll state (a bar coming or going changes the client area: a few rounds).
 void SyncBars(Tree& t) {
   if (t.syncingBars || !t.redraw) return;
   t.syncingBars = true;
@@ -639,8 +637,8 @@ void Collect(Item* top, std::vector<Item*>& out) {
 
 bool Within(const Item* i, const Item* top) { return i && (i == top || IsAncestor(top, i)); }
 
-// The item the selection moves to when `gone` (the selection or an ancestor of it) is deleted: the
-// next sibling, else the previous one, else the parent, passing over items whose deletion is under way.
+// Where the selection goes when `gone` (it or an ancestor) is deleted: the next sibling, else the
+// previous, else the parent, passing over items being deleted.
 Item* Successor(const Tree& t, const Item* gone) {
   for (const Item* g = gone; g && g != &t.root; g = g->parent) {
     for (Item* s = g->next; s; s = s->next)
@@ -694,7 +692,9 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
     if (t.hot == i) t.hot = nullptr;
     if (t.dropHilite == i) t.dropHilite = nullptr;
     if (t.clickArmed == i) t.clickArmed = nullptr;
+    if (t.editing == i) t.editing = nullptr;  // an edit a handler began on the way
   }
+  if (t.edit && !t.editing) DestroyWindow(std::exchange(t.edit, nullptr));
   t.count -= (int)gone.size();
   ContentChanged(t);
   HWND hwnd = t.hwnd;

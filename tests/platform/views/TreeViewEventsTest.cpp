@@ -276,4 +276,26 @@ TEST_F(TreeViewEventsTest, ClearingNodesKeptWithoutAWindowTellsEachOnce) {
   EXPECT_EQ(t->Items()->Count(), 0);
 }
 
+// Handlers that start or end a label edit while the view lets nodes go: clearing while OnChange starts
+// editing a node that is going, and re-creating the window while OnEdited deletes the node it was told of.
+TEST_F(TreeViewEventsTest, EditsBegunOrEndedWhileNodesGoLeaveNothingBehind) {
+  TTreeView* t = NewTree({ "a", "b", "c" });
+  Show();
+  t->Items()->Item(1)->SetSelected(true);
+  t->OnChange = On<TTVChangedEvent>([t](TObject*, TTreeNode*) {
+    if (TTreeNode* n = t->Items()->GetFirstNode()) n->EditText();
+  });
+  t->Items()->Clear();
+  EXPECT_FALSE(t->IsEditing());
+  EXPECT_EQ(t->Items()->Count(), 0);
+
+  t->OnChange = {};
+  for (const char* s : { "x", "y", "z" }) t->Items()->Add(nullptr, s);
+  t->OnEdited = On<TTVEditedEvent>([](TObject*, TTreeNode* n, AnsiString&) { n->Delete(); });
+  ASSERT_TRUE(t->Items()->Item(1)->EditText());
+  t->SetShowLines(false);  // the window goes with the edit in it, and comes back
+  EXPECT_EQ(Outline(t), (std::vector<std::string> { "x", "z" }));
+  EXPECT_FALSE(t->IsEditing());
+}
+
 }  // namespace
