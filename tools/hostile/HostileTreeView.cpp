@@ -414,6 +414,15 @@ void DriveByHand(Stepper& step, TForm* form, TCustomTreeView* v) {
 void DriveByCode(Stepper& step, TForm* form, TCustomTreeView* v) {
   const auto& life = step.life;
   step("expand all", [&] { v->FullExpand(); });
+  step("edit, then scroll by the linked bars", [&] {
+    auto* s = dynamic_cast<TbsSkinTreeView*>(v);
+    TbsSkinScrollBar* bars[] = { s ? s->VScrollBar() : nullptr, s ? s->HScrollBar() : nullptr };
+    for (TbsSkinScrollBar* bar : bars) {
+      if (life.expired() || !bar || !bar->Visible()) continue;
+      if (TTreeNode* n = v->Selected() ? v->Selected() : v->Items()->GetFirstNode()) n->EditText();
+      ClickAt(bar, bar->Width() - 4, bar->Height() - 4);  // the far arrow
+    }
+  });
   step("collapse all", [&] { v->FullCollapse(); });
   step("expand a subtree", [&] {
     if (TTreeNode* n = v->Items()->GetFirstNode()) n->Expand(true);
