@@ -854,8 +854,8 @@ std::string Input::Entry() const {
       return "skin.skn";
     case Kind::FormText:
       return "form.txt";
-    case Kind::Views:
-      return "views.txt";
+    case Kind::Events:
+      return "events.txt";
     default:
       return "skin.ini";
   }
