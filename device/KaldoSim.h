@@ -85,7 +85,8 @@ class Box {
   int32_t DevGetRecordState(int32_t line);
 
   // Time: the process's monotonic millisecond clock unless replaced; null restores it. Box time
-  // stays continuous across a change of clock.
+  // stays continuous across a change of clock. Once SetClock returns, the clock it replaced is never
+  // called again.
   void SetClock(ClockFn nowMs, void* ctx);
   uint64_t Now();
 

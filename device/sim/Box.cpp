@@ -222,8 +222,8 @@ bool Box::Impl::LineQuiet(int i) const {
 }
 
 void Box::Impl::Publish() {
-  const bool eligible =
-      s->open && !callLogging && !s->levelMode && s->recordings == 0 && (!s->faultsInjected || NoFaults(s->boxFaults));
+  const bool eligible = !clock && s->open && !callLogging && !s->levelMode && s->recordings == 0 &&
+                        (!s->faultsInjected || NoFaults(s->boxFaults));
   if (!eligible) {
     alarm.Raise();
     if (anyQuiet)
@@ -241,14 +241,6 @@ void Box::Impl::Publish() {
   }
   anyQuiet = true;
   const uint64_t due = NextDue();
-  if (clock) {
-    // Stored before the deadline, which the query reads first.
-    quietClock.store(clocks.back().get(), std::memory_order_release);
-    quietDue.store(due, std::memory_order_release);
-    alarm.Arm(kNever);
-    return;
-  }
-  quietClock.store(nullptr, std::memory_order_release);
   // Box time runs clockOffset ahead of the monotonic clock.
   alarm.Arm(due == kNever ? kNever : due - clockOffset);
 }
@@ -493,9 +485,6 @@ void Box::SetClock(ClockFn nowMs, void* ctx) {
   m.clockCtx = ctx;
   m.clockOffset = 0;
   if (m.clockRead) m.clockOffset = before - m.ReadClock();
-  if (nowMs)
-    m.clocks.push_back(
-        std::make_unique<const Impl::SetClockRecord>(Impl::SetClockRecord { nowMs, ctx, m.clockOffset }));
 }
 
 uint64_t Box::Now() {
