@@ -511,8 +511,9 @@ void Box::ClearCallLog() {
 bool Box::StartControl(const std::string& path, std::string* error) {
   Impl& m = *FImpl;
   std::lock_guard controlLock(m.FControlMutex);
+  // The socket's deadlines are kept for real clients in real time, whatever clock the box runs on.
   bool ok = m.control.Start(
-      path, [&m](std::string_view line) { return m.ControlLine(line); }, error);
+      path, [&m](std::string_view line) { return m.ControlLine(line); }, &MonotonicMs, error);
   std::lock_guard lock(m.FMutex);
   m.s->controlPath = ok ? path : std::string();
   return ok;
