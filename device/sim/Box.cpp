@@ -202,11 +202,18 @@ void Box::Impl::NewTally() {
   tTally = { id, tallies.back().get() };
 }
 
-inline void Box::Impl::CountQuietCall() {
+[[gnu::always_inline]] inline void Box::Impl::CountQuietCall() {
   if (tTally.box != id) NewTally();
   // Only this thread writes its tally: a plain increment, published for CallsSoFar.
   std::atomic<uint64_t>& n = tTally.tally->calls;
   n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+inline uint32_t Box::Impl::QuietBits(int32_t line) {
+  if (line < 0 || line >= kMaxLines || alarm.Raised()) return 0;
+  const uint32_t bits = quiet[line].load(std::memory_order_acquire);
+  if (bits & kQuiet) CountQuietCall();
+  return bits & kQuiet ? bits : 0;
 }
 
 uint64_t Box::Impl::CallsSoFar() {

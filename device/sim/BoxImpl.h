@@ -112,14 +112,10 @@ struct Box::Impl {
   // clock handed in is read under the lock alone, so that once SetClock returns the clock it replaced
   // is never called again.
   static constexpr uint32_t kQuiet = 1, kDisconnected = 2, kOffHook = 4;
-  // The line's bits, or 0 when its queries must take the lock.
-  uint32_t QuietBits(int32_t line) {
-    if (line < 0 || line >= kMaxLines || alarm.Raised()) return 0;
-    const uint32_t bits = quiet[line].load(std::memory_order_acquire);
-    if (bits & kQuiet) CountQuietCall();
-    return bits & kQuiet ? bits : 0;
-  }
-  [[gnu::always_inline]] inline void CountQuietCall();
+  // The line's bits, or 0 when its queries must take the lock. Defined, with what it calls, where the
+  // queries are, which alone use it.
+  uint32_t QuietBits(int32_t line);
+  void CountQuietCall();
   [[gnu::noinline, gnu::cold]] void NewTally();
   // Calls made so far (both paths), from the last Reset.
   uint64_t CallsSoFar();
