@@ -263,6 +263,8 @@ void ControlServer::Accept(std::list<Client>& clients) {
 // Reads what the client sent, then answers and sends until the socket takes no more or every line
 // it sent is answered.
 void ControlServer::Attend(Client& c, short revents) {
+  // Read before anything is sent: a client that has its reply is never given less time than it should.
+  const uint64_t now = FClock();
   if (c.Reading() && (revents & (POLLIN | POLLHUP | POLLERR))) c.Receive();
   bool moved = false;
   for (;;) {
@@ -273,7 +275,7 @@ void ControlServer::Attend(Client& c, short revents) {
     moved = moved || c.out.Size() < waiting;
     if (c.failed || c.out.Size() > 0) break;
   }
-  if (moved) c.due = FClock() + kControlPatienceMs;
+  if (moved) c.due = now + kControlPatienceMs;
 }
 
 // Answers the client's whole lines until its replies back up; true when it answered one. A line is
