@@ -108,8 +108,8 @@ inline const std::vector<SkinFormKind>& SkinFormKinds() {
   return kinds;
 }
 
-// The form, its skin, and the controls row by row, each at its place (bench/FormPlaces.h). The form loads the test skin into a
-// skin data component of its own, or uses one loaded already (`shared`), as forms sharing one skin do.
+// The form, its skin, and the controls row by row, each at its place (bench/FormPlaces.h). The form loads the test skin
+// into a skin data component of its own, or uses one loaded already (`shared`), as forms sharing one skin do.
 struct SkinForm {
   static constexpr int kWidth = kFormWidth, kHeight = kFormHeight;
 

@@ -48,9 +48,8 @@ GtkWidget* NewList(int lines) {
   GtkWidget* view = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
   g_object_unref(store);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(view), FALSE);
-  gtk_tree_view_append_column(
-      GTK_TREE_VIEW(view),
-      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text", 0, nullptr));
+  gtk_tree_view_append_column(GTK_TREE_VIEW(view), gtk_tree_view_column_new_with_attributes(
+                                                       "", gtk_cell_renderer_text_new(), "text", 0, nullptr));
   GtkWidget* scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_container_add(GTK_CONTAINER(scrolled), view);
   return scrolled;
@@ -68,7 +67,8 @@ GtkWidget* NewMemo(int lines) {
 
 GtkWidget* NewCombo(int lines) {
   GtkWidget* combo = gtk_combo_box_text_new();
-  for (int k = 0; k < lines; ++k) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), Numbered("线路 ", k).c_str());
+  for (int k = 0; k < lines; ++k)
+    gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), Numbered("线路 ", k).c_str());
   gtk_combo_box_set_active(GTK_COMBO_BOX(combo), 1);
   return combo;
 }
@@ -83,20 +83,24 @@ GtkWidget* NewPanel(int i) {
 
 GtkWidget* NewControl(int k, int i) {
   switch (k) {
-    case 0: return gtk_button_new_with_label(Numbered("按钮", i).c_str());
+    case 0:
+      return gtk_button_new_with_label(Numbered("按钮", i).c_str());
     case 1: {
       GtkWidget* entry = gtk_entry_new();
       gtk_entry_set_text(GTK_ENTRY(entry), Numbered("编辑 ", i).c_str());
       return entry;
     }
-    case 2: return NewList(kListLines);
-    case 3: return NewCombo(kListLines);
+    case 2:
+      return NewList(kListLines);
+    case 3:
+      return NewCombo(kListLines);
     case 4: {
       GtkWidget* check = gtk_check_button_new_with_label(Numbered("选项", i).c_str());
       gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(check), i % 2 == 0);
       return check;
     }
-    case 5: return NewPanel(i);
+    case 5:
+      return NewPanel(i);
     case 6: {
       GtkWidget* bar = gtk_progress_bar_new();
       gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), i / 10.0);
@@ -108,8 +112,10 @@ GtkWidget* NewControl(int k, int i) {
       gtk_range_set_value(GTK_RANGE(scale), i);
       return scale;
     }
-    case 8: return NewMemo(kMemoLines);
-    default: return gtk_scrollbar_new(GTK_ORIENTATION_HORIZONTAL, gtk_adjustment_new(0, 0, 100, 1, 10, 10));
+    case 8:
+      return NewMemo(kMemoLines);
+    default:
+      return gtk_scrollbar_new(GTK_ORIENTATION_HORIZONTAL, gtk_adjustment_new(0, 0, 100, 1, 10, 10));
   }
 }
 

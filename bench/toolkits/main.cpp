@@ -23,10 +23,15 @@ namespace {
 using xj::bench::PeerToolkit;
 using xj::bench::SkinForm;
 
-// The toolkit, started on first use and kept for the program's life (neither toolkit can be started twice).
+// The toolkit, started on first use (neither toolkit can be started twice) and closed by main, before the
+// exit handlers: Qt's windows cannot be destroyed once its own statics are gone.
+std::unique_ptr<PeerToolkit>& PeerHeld() {
+  static std::unique_ptr<PeerToolkit> peer;
+  return peer;
+}
 PeerToolkit& Peer() {
-  static std::unique_ptr<PeerToolkit> peer = xj::bench::StartPeerToolkit();
-  return *peer;
+  if (!PeerHeld()) PeerHeld() = xj::bench::StartPeerToolkit();
+  return *PeerHeld();
 }
 
 std::string Counter() { return std::string("x_") + xj::bench::PeerToolkitName(); }
@@ -73,7 +78,8 @@ void BM_FirstPaint(benchmark::State& state) {
     return xj::bench::CpuSeconds() - start;
   };
   xj::bench::SetRatio(state, Counter(),
-                      xj::bench::PeerRatioOfParts(ours, [] { return Peer().FirstPaint(); }, 4));
+                      xj::bench::PeerRatioOfParts(
+                          ours, [] { return Peer().FirstPaint(); }, 4));
   double peer = 0;
   for (int i = 0; i < 5; ++i) peer += Peer().FirstPaint();
   SetPeerTime(state, peer / 5);
@@ -109,3 +115,12 @@ void BM_LookSwitch(benchmark::State& state) {
 BENCHMARK(BM_LookSwitch)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  PeerHeld().reset();
+  return 0;
+}

@@ -62,8 +62,10 @@ QStringList Lines(int n) {
 
 QWidget* NewControl(QWidget* form, int k, int i) {
   switch (k) {
-    case 0: return new QPushButton(Numbered("按钮", i), form);
-    case 1: return new QLineEdit(Numbered("编辑 ", i), form);
+    case 0:
+      return new QPushButton(Numbered("按钮", i), form);
+    case 1:
+      return new QLineEdit(Numbered("编辑 ", i), form);
     case 2: {
       auto* list = new QListWidget(form);
       list->addItems(Lines(kListLines));
@@ -101,8 +103,10 @@ QWidget* NewControl(QWidget* form, int k, int i) {
       slider->setValue(i);
       return slider;
     }
-    case 8: return new QPlainTextEdit(Lines(kMemoLines).join('\n'), form);
-    default: return new QScrollBar(Qt::Horizontal, form);
+    case 8:
+      return new QPlainTextEdit(Lines(kMemoLines).join('\n'), form);
+    default:
+      return new QScrollBar(Qt::Horizontal, form);
   }
 }
 
