@@ -14,7 +14,6 @@
 #include <immintrin.h>
 #endif
 
-#include "platform/win32/ShortMove.h"
 #include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
@@ -135,11 +134,7 @@ int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
-    const size_t bytes = size_t(N) * size_t(DBytes);
-    if (bytes <= 32)
-      xj::MoveShort(D, S, bytes);
-    else
-      std::memmove(D, S, bytes);
+    std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
     // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
     // at a time, then four bytes read at a time but the last pixel's, which may end the row.
@@ -461,7 +456,8 @@ class TPieceCopier {
     }
     const uint8_t* f = From.At(l, t);
     if (FD.Bytes == From.Bytes) {
-      xj::MoveRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
+      for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
+        std::memmove(d, f, size_t(r - l) * size_t(FD.Bytes));
       return;
     }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
