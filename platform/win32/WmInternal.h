@@ -161,13 +161,7 @@ inline Wnd* FromHandle(HWND h) {
   const HandleSlot& s = gHandleSlots.at[index];
   return s.gen == (uint32_t)(v >> 22) ? s.wnd : nullptr;
 }
-// As FromHandle; sets the last error when not a window. Asked on nearly every call of the interface.
-inline Wnd* Checked(HWND h) {
-  Wnd* w = FromHandle(h);
-  if (!w) [[unlikely]]
-    SetLastError(ERROR_INVALID_HANDLE);
-  return w;
-}
+Wnd* Checked(HWND h);  // as FromHandle; sets the last error when not a window
 Wnd* MakeDesktop();
 extern std::atomic<Wnd*> gDesktop;  // set once the handle table exists
 inline Wnd* Desktop() {
