@@ -381,12 +381,8 @@ struct Glyph {
   int by { 0 };
   int w { 0 };
   int h { 0 };
-  std::vector<uint8_t> alpha;  // h rows of w, then kCoveragePad bytes of none
-  bool partial { false };      // some coverage lies between none and full (set as the glyph enters the cache)
+  std::vector<uint8_t> alpha;  // h rows of w
 };
-
-// Coverage is read eight bytes at a time, the last row's too.
-constexpr size_t kCoveragePad = 8;
 
 struct FtState;
 // A font made ready for drawing: metrics, and the identity of its glyphs in the shared cache.
