@@ -93,9 +93,6 @@ struct Wnd {
   int pressedButton { 0 };             // caption button shown pressed (hit code)
   mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
   mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
-  mutable uint64_t apartEpoch { 0 };   // in this geometry epoch, the walks over its children took ...
-  mutable size_t apartSteps { 0 };     // ... this many steps, and whether no two of the shown, opaque ...
-  mutable int8_t apart { -1 };         // ... ones overlap is known (1 apart, 0 not) or not yet (-1)
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
