@@ -259,9 +259,8 @@ void TbsListBox::PaintWindow(HDC DC) {
 }
 
 // Only the rows in view are drawn, whatever the number of items; the items' count and selection are
-// read once, and again after each row a draw handler drew, as is the place of the next row. Such a
-// handler may take items away under the loop: it stops at the items that are left; one that frees the
-// list ends the paint.
+// read once, and again after each row a draw handler drew. Such a handler may take items away under the
+// loop: it stops at the items that are left; one that frees the list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -273,21 +272,14 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   TRowPaint paint;
   paint.DC = DC;
   ReadRows(paint);
-  // In one column of rows of one height each row lies right under the one before.
-  const bool even = !Multi && Style() != lbOwnerDrawVariable;
-  RECT rc {};
-  bool ask = true;
   for (int i = first; i <= last && i < paint.Count; ++i) {
-    if (ask)
-      Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
-    else
-      OffsetRect(&rc, 0, rc.bottom - rc.top);
+    RECT rc {};
+    Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
     const TRect r = rc;
     const bool handler = Frame && Frame->OnDrawItem;
     DrawItemAt(&c, i, r, StateOf(i, paint), &paint);
     if (life.expired()) return;
     if (handler) ReadRows(paint);
-    ask = !even || handler;
     y = std::max(y, r.Bottom);
   }
   paint.Release();
