@@ -282,7 +282,6 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
     if (handler) ReadRows(paint);
     y = std::max(y, r.Bottom);
   }
-  paint.Release();
   if (!Multi && y < Height()) {
     if (Frame) Frame->GetSkinData();
     if (Skinned()) {
@@ -308,31 +307,6 @@ void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDraw
 // the surface it is drawn.
 bool TbsListBox::Direct(const TRowPaint* Paint, TOwnerDrawState State) const {
   return Paint && Frame && !Frame->OnDrawItem && !Frame->Images() && !State.Contains(odFocused);
-}
-
-TCanvas* TbsListBox::TRowPaint::RowAt(int X, int Y) {
-  if (!FAttached) {
-    Rows.SetHandle(DC);
-    FAttached = true;
-  }
-  OffsetViewportOrgEx(DC, X - FAt.x, Y - FAt.y, nullptr);
-  FAt = POINT { X, Y };
-  return &Rows;
-}
-
-void TbsListBox::TRowPaint::Release() {
-  if (!FAttached) return;
-  Rows.SetHandle(nullptr);
-  OffsetViewportOrgEx(DC, -FAt.x, -FAt.y, nullptr);
-  FAt = POINT {};
-  FAttached = false;
-}
-
-// Text is drawn clipped to its rectangle; a row whose text rectangle lies inside it, with nothing drawn
-// besides, needs no clip of its own.
-bool TbsListBox::StaysInRow(const TRect& T, int W, int H) const {
-  return !HasItemExtra() && T.Left >= 0 && T.Top >= 0 && T.Left < T.Right && T.Top < T.Bottom && T.Right <= W &&
-         T.Bottom <= H;
 }
 
 // The rows of one paint in one state have one face: it is cut from the picture once.
@@ -382,19 +356,11 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   t.Right += w - f->SItemRect.Width();
   if (Direct(Paint, State)) {
     TBitmap& b = Paint->Face(face, w, f);
-    if (StaysInRow(t, b.Width(), b.Height())) {
-      TCanvas* row = Paint->RowAt(R.Left, R.Top);
-      row->Draw(0, 0, &b);
-      SkinRow(row, Index, b.Width(), b.Height(), t, State);
-      return;
-    }
-    Paint->Release();
     Cnvs->Draw(R.Left, R.Top, &b);
     TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height(), &Paint->Rows);
     SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
     return;
   }
-  if (Paint) Paint->Release();
   TBitmap b;
   const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
@@ -431,24 +397,13 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
 void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
   if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
   if (Direct(Paint, State)) {
-    if (StaysInRow(DefaultTextRect(R.Width(), R.Height()), R.Width(), R.Height())) {
-      DefaultRow(Paint->RowAt(R.Left, R.Top), Index, R.Width(), R.Height(), State);
-      return;
-    }
-    Paint->Release();
     TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
     DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
     return;
   }
-  if (Paint) Paint->Release();
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
-}
-
-TRect TbsListBox::DefaultTextRect(int W, int H) const {
-  const int column = std::min(DefaultColumn(), W);
-  return TRect(column + 2, 0, W - 2, H);
 }
 
 // A row of W x H in the default look; false when a draw handler freed the list. The fills take the
@@ -469,7 +424,7 @@ bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState
   if (column > 0) FillRect(dc, &left, GetSysColorBrush(COLOR_WINDOW));
   FillRect(dc, &rest, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   const TRect bounds(column, 0, W, H);
-  TRect t = DefaultTextRect(W, H);
+  TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
   DrawItemExtra(C, Index, W, H, t, false);
   if (Frame && Frame->OnDrawItem) {
     C->Brush()->SetColor(selected ? clHighlight : clWindow);

@@ -82,25 +82,12 @@ class TbsListBox : public TListBox {
       int Width;
       std::unique_ptr<TBitmap> Bitmap;
     };
-    TRowPaint() = default;
-    TRowPaint(const TRowPaint&) = delete;
-    TRowPaint& operator=(const TRowPaint&) = delete;
-    ~TRowPaint() { Release(); }
     int Count { 0 }, Current { -1 }, SelCount { 0 };
     bool Focused { false };
     HDC DC { nullptr };
     TCanvas Rows;  // lent to each row drawn straight onto DC
     std::vector<TFace> Faces;
     TBitmap& Face(const TRect& Source, int Width, TbsSkinCustomListBox* F);
-    // Rows whose drawing stays inside them need no state of their own: Rows stays on DC from one such
-    // row to the next, its origin moved to each, nothing saved, clipped or selected again. Release puts
-    // the origin back and lets go of DC before anything else draws on it.
-    TCanvas* RowAt(int X, int Y);
-    void Release();
-
-   private:
-    bool FAttached { false };
-    POINT FAt {};
   };
   // Item Index at R of Cnvs: through a bitmap of its own, or, in a paint (Paint given) where nothing but
   // the list draws it, straight onto the paint's DC.
@@ -113,9 +100,6 @@ class TbsListBox : public TListBox {
   }
   // Pixels at the left of a default-look item left to DrawItemExtra.
   virtual int DefaultColumn() const { return 0; }
-  // Whether DrawItemExtra draws anything: a class that draws an extra says so, and its rows are clipped to
-  // themselves (the extra may reach past the item's text rectangle).
-  virtual bool HasItemExtra() const { return false; }
   // After the native list took, dropped or cleared items, before anyone is told: Result is its answer.
   virtual void ItemsChanged(TMessage& Message) { (void)Message; }
   bool Skinned() const;
@@ -126,14 +110,10 @@ class TbsListBox : public TListBox {
   void PaintList(HDC DC, bool Columns);
   void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
   bool Direct(const TRowPaint* Paint, TOwnerDrawState State) const;
-  // Whether a row of W x H drawn straight onto the paint, its text clipped to T, stays inside itself.
-  bool StaysInRow(const TRect& T, int W, int H) const;
   void ReadRows(TRowPaint& Rows);
   TOwnerDrawState StateOf(int Index, const TRowPaint& Rows);
   bool SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State);
   bool DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State);
-  // The text rectangle of a default-look row of W x H, before DrawItemExtra narrows it.
-  TRect DefaultTextRect(int W, int H) const;
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
 
@@ -408,7 +388,6 @@ class TbsCheckListBox : public TbsListBox {
   void KeyPress(char& Key) override;
   void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) override;
   int DefaultColumn() const override { return 20; }
-  bool HasItemExtra() const override { return true; }
   void ItemsChanged(TMessage& Message) override;
 
  private:
