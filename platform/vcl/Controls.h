@@ -525,9 +525,8 @@ class TControl : public TComponent {
   std::unique_ptr<TFont> FFont;
   std::unique_ptr<TSizeConstraints> FConstraints;
   std::unique_ptr<TControlActionLink> FActionLink;
-  // Whether its parent's alignment moves it; a change of Align or Anchors goes through PlacementChanged.
+  // Whether its parent's alignment moves it.
   bool AlignedOrAnchored() const { return FAlign != alNone || FAnchors != TAnchors { akLeft, akTop }; }
-  void PlacementChanged(bool Was);
 
   TAlign FAlign { alNone };
   TAnchors FAnchors { akLeft, akTop };
@@ -813,8 +812,7 @@ class TWinControl : public TControl {
   HWND FParentWindow { nullptr };
   std::unique_ptr<TBrush> FBrush;
   int FAlignLevel { 0 };
-  int FAlignedOrAnchored { 0 };  // children whose AlignedOrAnchored() holds, so a child's move asks no scan
-  unsigned FRemovals { 0 };      // children taken out so far: an alignment pass sees one go under it
+  unsigned FRemovals { 0 };  // children taken out so far: an alignment pass sees one go under it
   int FTabOrder { -1 };
   bool FTabStop { false };
   bool FCtl3D { true };

@@ -24,11 +24,9 @@ bool Inside(const TRect& r, const TPoint& p) {
 
 // From the end: children mostly go in the reverse order of their coming (a parent frees the last first).
 template <class T>
-bool EraseOne(std::vector<T*>& list, T* item) {
+void EraseOne(std::vector<T*>& list, T* item) {
   const auto it = std::find(list.rbegin(), list.rend(), item);
-  if (it == list.rend()) return false;
-  list.erase(std::next(it).base());
-  return true;
+  if (it != list.rend()) list.erase(std::next(it).base());
 }
 
 // Ends a paint cycle even when a Paint handler throws.
@@ -546,17 +544,14 @@ void TWinControl::Insert(TControl* AControl) {
     FControls.push_back(AControl);
   }
   AControl->FParent = this;
-  if (AControl->AlignedOrAnchored()) ++FAlignedOrAnchored;
 }
 
 void TWinControl::Remove(TControl* AControl) {
-  bool erased = false;
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     EraseOne(FTabList, w);
-    erased = EraseOne(FWinControls, w);
+    EraseOne(FWinControls, w);
   }
-  erased = EraseOne(FControls, AControl) || erased;
-  if (erased && AControl->AlignedOrAnchored()) --FAlignedOrAnchored;
+  EraseOne(FControls, AControl);
   AControl->FParent = nullptr;
   ++FRemovals;
 }
@@ -757,7 +752,12 @@ void GiveBackSpace(TAlign Align, int w, int h, int keptW, int keptH, TRect& Rect
 
 // Asked at every child's move, so counted as the children come, go and change rather than scanned: a form
 // of a hundred controls laid out one by one would otherwise look at every child for each.
-bool TWinControl::AnyAlignedOrAnchored() { return FAlignedOrAnchored > 0; }
+// Asked at every child's move: the two lists are read directly rather than through Controls(i).
+bool TWinControl::AnyAlignedOrAnchored() {
+  const auto placed = [](const TControl* c) { return c->AlignedOrAnchored(); };
+  return std::any_of(FControls.begin(), FControls.end(), placed) ||
+         std::any_of(FWinControls.begin(), FWinControls.end(), placed);
+}
 
 // A move made by alignment, which must not take new anchor rules from it.
 void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {
