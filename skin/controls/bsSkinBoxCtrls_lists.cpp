@@ -145,26 +145,11 @@ void TbsListBox::Dispatch(TMessage& Message) {
 }
 
 TOwnerDrawState TbsListBox::GetState(int Index) {
-  TRowPaint rows;
-  ReadRows(rows);
-  return StateOf(Index, rows);
-}
-
-// A list of one selection has no count of them to ask for (the native list answers LB_ERR): its
-// current item is its selection.
-void TbsListBox::ReadRows(TRowPaint& Rows) {
-  Rows.Count = Items()->Count();
-  Rows.Current = ItemIndex();
-  Rows.SelCount = MultiSelect() ? SelCount() : 0;
-  Rows.Focused = Focused();
-}
-
-TOwnerDrawState TbsListBox::StateOf(int Index, const TRowPaint& Rows) {
   TOwnerDrawState s;
-  if (Index == Rows.Current) {
+  if (Index == ItemIndex()) {
     s << odSelected;
-    if (Rows.Focused) s << odFocused;
-  } else if (Rows.SelCount > 0 && Selected(Index)) {
+    if (Focused()) s << odFocused;
+  } else if (SelCount() > 0 && Selected(Index)) {
     s << odSelected;
   }
   return s;
@@ -258,9 +243,8 @@ void TbsListBox::PaintWindow(HDC DC) {
   RestoreDC(DC, saved);
 }
 
-// Only the rows in view are drawn, whatever the number of items; the items' count and selection are
-// read once, and again after each row a draw handler drew. Such a handler may take items away under the
-// loop: it stops at the items that are left; one that frees the list ends the paint.
+// Only the rows in view are drawn, whatever the number of items. A draw handler may take items away
+// under the loop: it stops at the items that are left; one that frees the list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -271,15 +255,10 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   const auto life = LifeToken();
   TRowPaint paint;
   paint.DC = DC;
-  ReadRows(paint);
-  for (int i = first; i <= last && i < paint.Count; ++i) {
-    RECT rc {};
-    Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
-    const TRect r = rc;
-    const bool handler = Frame && Frame->OnDrawItem;
-    DrawItemAt(&c, i, r, StateOf(i, paint), &paint);
+  for (int i = first; i <= last && i < Items()->Count(); ++i) {
+    const TRect r = ItemRect(i);
+    DrawItemAt(&c, i, r, GetState(i), &paint);
     if (life.expired()) return;
-    if (handler) ReadRows(paint);
     y = std::max(y, r.Bottom);
   }
   if (!Multi && y < Height()) {
@@ -345,7 +324,7 @@ void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
 }
 
 void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
-  if (!Frame || !Frame->Picture || Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count())) return;
+  if (!Frame || !Frame->Picture || Index < 0 || Index > Items()->Count() - 1) return;
   TbsSkinCustomListBox* f = Frame;
   const int w = R.Width();
   if (w < 1 || f->SItemRect.Height() < 1) return;
@@ -395,7 +374,7 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
 }
 
 void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
-  if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
+  if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
   if (Direct(Paint, State)) {
     TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
     DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);

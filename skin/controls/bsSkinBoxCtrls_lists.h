@@ -73,17 +73,15 @@ class TbsListBox : public TListBox {
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Click() override;
-  // What the rows of one paint share: the items' count and selection as last read, the DC they may be
-  // drawn straight onto, and the skinned faces cut so far, each of a picture rectangle and width (the
-  // rest of the face is the frame's, which a paint without draw handlers leaves as it is).
+  // What the rows of one paint share: the DC they may be drawn straight onto, and the skinned faces cut
+  // so far, each of a picture rectangle and width (the rest of the face is the frame's, which a paint
+  // without draw handlers leaves as it is).
   struct TRowPaint {
     struct TFace {
       TRect Source;
       int Width;
       std::unique_ptr<TBitmap> Bitmap;
     };
-    int Count { 0 }, Current { -1 }, SelCount { 0 };
-    bool Focused { false };
     HDC DC { nullptr };
     TCanvas Rows;  // lent to each row drawn straight onto DC
     std::vector<TFace> Faces;
@@ -110,8 +108,6 @@ class TbsListBox : public TListBox {
   void PaintList(HDC DC, bool Columns);
   void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
   bool Direct(const TRowPaint* Paint, TOwnerDrawState State) const;
-  void ReadRows(TRowPaint& Rows);
-  TOwnerDrawState StateOf(int Index, const TRowPaint& Rows);
   bool SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State);
   bool DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State);
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
