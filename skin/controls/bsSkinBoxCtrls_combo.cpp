@@ -433,19 +433,12 @@ void TbsSkinCustomComboBox::DrawFaceItem(TCanvas* C, int Index, int W, int H, TR
   SPDrawText2(C, Items()->Strings(Index), T);
 }
 
-// The combo's own drawing of an unfocused item goes straight onto the face: a draw handler is promised a
-// bitmap of the item, images are laid over it, and the dots of the focus frame fall by where they are
-// drawn.
+// The item is drawn in a bitmap of its own, as a draw handler is promised, and copied onto the face.
 void TbsSkinCustomComboBox::DrawDefaultItem(TCanvas* C) {
   const int w = RectWidth(FFaceRect), h = RectHeight(FFaceRect);
   if (w <= 0 || h <= 0) return;
   const bool focused = Focused();
   FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
-  if (!focused && !OnComboBoxDrawItem && !Images()) {
-    TbsRowOnDC item(C->Handle(), FFaceRect.Left, FFaceRect.Top, w, h);
-    DefaultItem(item.Canvas(), w, h, false);
-    return;
-  }
   TBitmap buffer;
   buffer.SetWidth(w);
   buffer.SetHeight(h);
