@@ -16,19 +16,6 @@
 
 // ---- TbsListBox -------------------------------------------------------------------------------------
 
-TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H, TCanvas* Lent)
-    : FDC(DC), FSaved(SaveDC(DC)), FCanvas(Lent ? Lent : &FOwn.emplace()) {
-  OffsetViewportOrgEx(FDC, X, Y, nullptr);
-  IntersectClipRect(FDC, 0, 0, W, H);
-  FCanvas->SetHandle(FDC);
-}
-
-// The canvas lets go of the DC before it is restored: what it selected goes with the row.
-TbsRowOnDC::~TbsRowOnDC() {
-  FCanvas->SetHandle(nullptr);
-  RestoreDC(FDC, FSaved);
-}
-
 TbsListBox::TbsListBox(TComponent* AOwner) : TListBox(AOwner) {
   SetCtl3D(false);
   SetBorderStyle(bsNone);
@@ -253,11 +240,9 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   const int last = first + (Multi ? rows * Columns() : rows);
   int y = 0;
   const auto life = LifeToken();
-  TRowPaint paint;
-  paint.DC = DC;
   for (int i = first; i <= last && i < Items()->Count(); ++i) {
     const TRect r = ItemRect(i);
-    DrawItemAt(&c, i, r, GetState(i), &paint);
+    DrawItemAt(&c, i, r, GetState(i));
     if (life.expired()) return;
     y = std::max(y, r.Bottom);
   }
@@ -274,29 +259,11 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
 }
 
 // A skin without item pictures draws the default items rather than none.
-void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
   if (Skinned() && !IsNullRect(Frame->SItemRect))
-    DrawSkinItem(Cnvs, Index, R, State, Paint);
+    DrawSkinItem(Cnvs, Index, R, State);
   else
-    DrawDefaultItem(Cnvs, Index, R, State, Paint);
-}
-
-// Only this list's own drawing goes straight onto the paint: a draw handler is promised a bitmap of the
-// row, images are laid over what is read back from it, and the dots of a focus frame fall by where on
-// the surface it is drawn.
-bool TbsListBox::Direct(const TRowPaint* Paint, TOwnerDrawState State) const {
-  return Paint && Frame && !Frame->OnDrawItem && !Frame->Images() && !State.Contains(odFocused);
-}
-
-// The rows of one paint in one state have one face: it is cut from the picture once.
-TBitmap& TbsListBox::TRowPaint::Face(const TRect& Source, int Width, TbsSkinCustomListBox* F) {
-  for (TFace& f : Faces)
-    if (f.Source == Source && f.Width == Width) return *f.Bitmap;
-  Faces.push_back(TFace { Source, Width, std::make_unique<TBitmap>() });
-  const TbsSkinPictureSources sources;
-  CreateHSkinImage(F->ItemLeftOffset, F->ItemRightOffset, Faces.back().Bitmap.get(), F->Picture, Source, Width,
-                   F->SItemRect.Height());
-  return *Faces.back().Bitmap;
+    DrawDefaultItem(Cnvs, Index, R, State);
 }
 
 void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
@@ -323,7 +290,7 @@ void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
   SPDrawText3(Cnvs, Items()->Strings(Index), T, indent - HScrollOffset);
 }
 
-void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
   if (!Frame || !Frame->Picture || Index < 0 || Index > Items()->Count() - 1) return;
   TbsSkinCustomListBox* f = Frame;
   const int w = R.Width();
@@ -333,13 +300,6 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
                                                    : f->SItemRect;
   TRect t = f->ItemTextRect;
   t.Right += w - f->SItemRect.Width();
-  if (Direct(Paint, State)) {
-    TBitmap& b = Paint->Face(face, w, f);
-    Cnvs->Draw(R.Left, R.Top, &b);
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height(), &Paint->Rows);
-    SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
-    return;
-  }
   TBitmap b;
   const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
@@ -373,22 +333,16 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
   return !life.expired();
 }
 
-void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
   if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
-  if (Direct(Paint, State)) {
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
-    DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
-    return;
-  }
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
 }
 
 // A row of W x H in the default look; false when a draw handler freed the list. The fills take the
-// system colours' own brushes, which are never made or freed: the rows of a paint leave the canvas brush
-// clear, as the text wants it, where making it solid for each fill and clear again dropped its handle twice
-// a row. A draw handler is handed the brush in the row's colour.
+// system colours' own brushes, leaving the canvas brush clear as the text wants it; a draw handler is
+// handed the brush in the row's colour.
 bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
   const int column = std::min(DefaultColumn(), W);

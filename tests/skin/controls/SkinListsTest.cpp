@@ -421,9 +421,9 @@ TEST_F(ListsTest, TheBuiltInLookPutsBackTheDefaultFontAndTellsOnlyOfAChange) {
   b->ListBox()->WindowProc = inner;
 }
 
-// Rows only the list draws go straight onto it: each shows its own state's face (cut once a paint for
-// each state), and nothing of a row reaches past it (a check box higher than its row).
-TEST_F(ListsTest, RowsDrawnStraightOntoTheListKeepTheirOwnFaceAndStayInTheirRow) {
+// Each row shows its own state's face, and nothing of a row reaches past it (a check box higher than its
+// row).
+TEST_F(ListsTest, RowsKeepTheirOwnFaceAndStayInTheirRow) {
   LoadTestSkin();
   auto* b = NewList(10, 10, 120, 100);
   b->SetSkinData(skin);
