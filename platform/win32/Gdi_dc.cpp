@@ -94,37 +94,16 @@ Region DC::EffectiveClip() {
   return EffectiveClip(s, RECT { 0, 0, s.Width, s.Height });
 }
 
-namespace {
-
-// Cuts r to a region of one rectangle or none; false, leaving r, when the region has more.
-bool CutToBox(RECT& r, const Region& cut) {
-  int n = 0;
-  const pixman_box32_t* b = cut.Rects(n);
-  if (n > 1) return false;
-  r = n == 0 ? RECT {}
-             : RECT { std::max<LONG>(r.left, b->x1), std::max<LONG>(r.top, b->y1), std::min<LONG>(r.right, b->x2),
-                      std::min<LONG>(r.bottom, b->y2) };
-  return true;
-}
-
-}  // namespace
-
 Region DC::EffectiveClip(const Surface& s, const RECT& within) {
-  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut to
-  // them there, and the result moved once. Most of them are one rectangle (or none), which cuts as a
-  // rectangle; only the others are intersected as regions.
-  RECT r { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
-           std::min<LONG>(within.right, s.Width) - origin.x, std::min<LONG>(within.bottom, s.Height) - origin.y };
-  const Region* complex[2] {};
-  int n = 0;
-  if (visible && !CutToBox(r, *visible)) complex[n++] = &*visible;
-  if (st.clip && !CutToBox(r, *st.clip)) complex[n++] = &*st.clip;
-  if (r.left >= r.right || r.top >= r.bottom) return Region();
-  if (n == 0) return Region(RECT { r.left + origin.x, r.top + origin.y, r.right + origin.x, r.bottom + origin.y });
-  Region out(r);
-  for (int i = 0; i < n; ++i) out.Intersect(*complex[i]);
-  out.Translate(origin.x, origin.y);
-  return out;
+  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut
+  // to them there, and the result moved once, rather than each region copied and moved.
+  Region r(RECT { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
+                  std::min<LONG>(within.right, s.Width) - origin.x,
+                  std::min<LONG>(within.bottom, s.Height) - origin.y });
+  if (visible) r.Intersect(*visible);
+  if (st.clip) r.Intersect(*st.clip);
+  r.Translate(origin.x, origin.y);
+  return r;
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
