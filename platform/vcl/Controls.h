@@ -735,9 +735,6 @@ class TWinControl : public TControl {
   void RemoveFocus(bool Removing);
   // The window handle the next sibling window sits below (for z-order on creation).
   HWND PrecedingWindow(TWinControl* Control);
-  // Shows or hides (Flags), placing a window UpdateShowing made among its siblings in the same move.
-  void PlacePendingWindow(UINT Flags);
-  void MakeHandle(bool PlaceNow);
   WNDPROC DefWndProc() const { return FDefWndProc; }
   void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
   // The client size the window has, or would have once created.
@@ -819,8 +816,7 @@ class TWinControl : public TControl {
   bool FParentCtl3D { true };
   int FBorderWidth { 0 };
   TPoint FDesignSize;
-  bool FSizeChecked { false };   // our own SetWindowPos: the size has passed CheckNewSize already
-  bool FPlacePending { false };  // the window is placed among its siblings when it shows
+  bool FSizeChecked { false };  // our own SetWindowPos: the size has passed CheckNewSize already
   bool FDockSite { false };
   bool FUseDockManager { false };
   TImeMode FImeMode { imDontCare };
