@@ -111,9 +111,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   void ApplyPosition(int Value, bool Notify);
   void ApplyBoth();
   void DrawButton(TBitmap* B, int Index);
-  // Draws the thumb from S (its glyph from G) at R straight onto B where that gives the same pixels as a
-  // thumb built apart; whether it did.
-  bool DrawThumbInPlace(TBitmap* B, const TRect& R, const TRect& S, const TRect& G);
   void TestActive(int X, int Y);
   void ButtonDown(int Index, int X, int Y);
   void ButtonUp(int Index);

@@ -637,10 +637,9 @@ TEST_F(ScrollBarTest, OnlyAChangedRangePaintsTheBar) {
   EXPECT_EQ(b->Position(), 60);
 }
 
-// A thumb is copied straight onto the face only where that shows what a thumb built apart shows: a glyph
-// wider than the thumb stays on it, a thumb squeezed into a short track shows its picture's start
+// A glyph wider than the thumb stays on it, a thumb squeezed into a short track shows its picture's start
 // unstretched, and past the skin's picture a thumb shows a blank bitmap's colour, not the face.
-TEST_F(ScrollBarTest, AThumbDrawnInPlaceShowsWhatAThumbBuiltApartShows) {
+TEST_F(ScrollBarTest, AThumbShowsItsPictureCutToItsOwnSize) {
   LoadTestSkin();
   auto* record = static_cast<TbsDataSkinScrollBarControl*>(skin->CtrlList->Items(skin->GetControlIndex("hscrollbar")));
   TBitmap* picture = bsActivePicture(skin, record->PictureIndex);
