@@ -550,12 +550,7 @@ void TbsSkinCustomListBox::SkinBar(TbsSkinScrollBar* Bar, bool Horizontal) {
   } else {
     Bar->SetSkinDataName(!Skinned() ? AnsiString() : Horizontal ? HScrollBarName : VScrollBarName);
   }
-  // CalcRects places the main bar, fitted to its record, right after; the bottom bar's height counts in
-  // the list's own before that, so it takes its size at once.
-  if (Bar == FScrollBar)
-    Bar->SetSkinDataUnsized(FSkinData);
-  else
-    Bar->SetSkinData(FSkinData);
+  Bar->SetSkinData(FSkinData);
 }
 
 void TbsSkinCustomListBox::CalcRects() {
@@ -581,13 +576,13 @@ void TbsSkinCustomListBox::CalcRects() {
       FScrollBar->SetBounds(Width() - 20, ch, 19, Height() - 1 - ch - hh);
       RealClientRect = TRect(2, ch + 1, FScrollBar->Left(), Height() - 2 - hh);
     } else if (Columns() > 0) {
-      const int h = FScrollBar->FittedSize(SkinClientRect.Width(), FScrollBar->Height()).cy;
-      FScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - h, SkinClientRect.Width(), h);
+      FScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - FScrollBar->Height(), SkinClientRect.Width(),
+                            FScrollBar->Height());
       RealClientRect = SkinClientRect;
       RealClientRect.Bottom -= FScrollBar->Height();
     } else {
-      const int w = FScrollBar->FittedSize(FScrollBar->Width(), SkinClientRect.Height() - hh).cx;
-      FScrollBar->SetBounds(SkinClientRect.Right - w, SkinClientRect.Top, w, SkinClientRect.Height() - hh);
+      FScrollBar->SetBounds(SkinClientRect.Right - FScrollBar->Width(), SkinClientRect.Top, FScrollBar->Width(),
+                            SkinClientRect.Height() - hh);
       RealClientRect = SkinClientRect;
       RealClientRect.Right -= FScrollBar->Width();
       RealClientRect.Bottom -= hh;

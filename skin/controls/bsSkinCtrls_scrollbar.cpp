@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/vcl/Messages.h"
-#include "platform/win32/Scoped.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -189,24 +188,6 @@ void TbsSkinScrollBar::GetSkinData() {
   GlyphRect = r->GlyphRect;
   ActiveGlyphRect = orElse(r->ActiveGlyphRect, GlyphRect);
   DownGlyphRect = orElse(r->DownGlyphRect, ActiveGlyphRect);
-}
-
-void TbsSkinScrollBar::SetSkinDataUnsized(TbsSkinData* Value) {
-  xj::TemporaryChange unsized(FUnsized, true);
-  SetSkinData(Value);
-}
-
-void TbsSkinScrollBar::ChangeSkinData() {
-  if (!FUnsized) return TbsSkinCustomControl::ChangeSkinData();
-  GetSkinData();
-  SetControlRegion();
-  Invalidate();
-}
-
-TSize TbsSkinScrollBar::FittedSize(int W, int H) {
-  GetSkinData();
-  if (FSkinObjectIndex != -1) CalcSize(W, H);
-  return TSize(W, H);
 }
 
 void TbsSkinScrollBar::CalcSize(int& W, int& H) {

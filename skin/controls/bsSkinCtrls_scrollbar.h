@@ -67,12 +67,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   TNotifyEvent OnPageUp;
   TNotifyEvent OnPageDown;
 
-  // Takes Value as SetSkinData does but leaves the bar's size as it is, for a parent that places the bar
-  // right after (SetBounds fits the size to the record): the bar then moves once, not twice.
-  void SetSkinDataUnsized(TbsSkinData* Value);
-  // W x H fitted to the bar's record, as SetBounds fits it.
-  TSize FittedSize(int W, int H);
-  void ChangeSkinData() override;
   void GetSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
@@ -150,7 +144,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   AnsiString FSavedSkinDataName;
   bool FBothSwapped { false };  // SkinDataName holds BothSkinDataName, the bar's own in FSavedSkinDataName
   bool FCanFocused { false };
-  bool FUnsized { false };  // a skin change leaves the size to the parent's placing (SetSkinDataUnsized)
 
   TButtonPart FButtons[3];
   int FActiveButton { -1 };
