@@ -16,34 +16,20 @@ void Hold(Object* o, int delta) {
 }
 void Hold(void* h, int delta) { Hold(Lookup(h), delta); }
 
-DCState StockState(HBITMAP bitmap) {
+void HoldState(const DCState& s, int delta) {
+  Hold(s.pen, delta);
+  Hold(s.brush, delta);
+  Hold(s.font, delta);
+  Hold(s.bitmap, delta);
+}
+
+DCState DefaultState(bool memory) {
   DCState s;
   s.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
   s.brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   s.font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  s.bitmap = bitmap;
+  s.bitmap = memory ? HandleOf(StockBitmap()) : nullptr;
   return s;
-}
-
-// What a new DC holds: stock objects, found once for all DCs. Never destroyed, as DCs may be freed during exit.
-const DCState& Defaults(bool memory) {
-  static const DCState* window = new DCState(StockState(nullptr));
-  static const DCState* memoryDC = new DCState(StockState(HandleOf(StockBitmap())));
-  return memory ? *memoryDC : *window;
-}
-
-// Releases (or takes again) what a state holds. Most DCs end holding the stock objects they began with,
-// which are not counted: those are passed by without a look-up. Returns the state's bitmap when it is
-// not one of those.
-Object* HoldState(const DCState& s, int delta) {
-  const DCState& d = Defaults(true);
-  if (s.pen != d.pen) Hold(s.pen, delta);
-  if (s.brush != d.brush) Hold(s.brush, delta);
-  if (s.font != d.font) Hold(s.font, delta);
-  if (!s.bitmap || s.bitmap == d.bitmap) return nullptr;
-  Object* b = Lookup(s.bitmap);
-  Hold(b, delta);
-  return b;
 }
 
 // A new DC holds only stock objects: nothing to count.
@@ -65,9 +51,9 @@ int ClipResult(DC& dc) { return dc.EffectiveClip().Complexity(); }
 }  // namespace
 
 DC::~DC() {
-  Object* b = HoldState(st, -1);
+  HoldState(st, -1);
   for (const DCState& s : saved) HoldState(s, -1);
-  if (b && b->kind == Kind::Bitmap && b->selections == 0) static_cast<Bitmap*>(b)->selectedInto = nullptr;
+  if (Bitmap* b = Bmp(); b && b->selections == 0) b->selectedInto = nullptr;
 }
 
 DC* GetDC(HDC h) {
@@ -145,7 +131,7 @@ std::unique_ptr<DC> TargetDC(DCTarget* target, POINT origin, const void* tag) {
   dc->target = target;
   dc->origin = origin;
   dc->tag = tag;
-  dc->st = Defaults(false);
+  dc->st = DefaultState(false);
   return dc;
 }
 
@@ -190,7 +176,7 @@ using namespace xj::gdi;
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
   if (hdc && !GetDC(hdc)) return nullptr;
   auto dc = std::make_unique<DC>();
-  dc->st = Defaults(true);
+  dc->st = DefaultState(true);
   return NewDC(std::move(dc));
 }
 
