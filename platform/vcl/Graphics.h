@@ -145,9 +145,6 @@ class TFont : public TGraphicsObject {
 
   // Copies every property, and the rotation of a font whose handle was set explicitly.
   void Assign(TPersistent* Source) override;
-  // Whether Assign(Source) would leave this font as it is: every property alike, and no handle here that
-  // was set from outside.
-  bool Matches(const TFont* Source) const;
 
   // Created on first use from the properties.
   HFONT Handle();

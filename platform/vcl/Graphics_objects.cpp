@@ -85,12 +85,6 @@ void TFont::Assign(TPersistent* Source) {
   Changed();
 }
 
-bool TFont::Matches(const TFont* Source) const {
-  if (!Source || Source == this) return Source == this;
-  return (!FHandle || FMadeHandle) && MakesSameHandle(*Source) && FPixelsPerInch == Source->FPixelsPerInch &&
-         FColor == Source->FColor;
-}
-
 // The properties a handle is made from.
 bool TFont::MakesSameHandle(const TFont& F) const {
   return FName == F.FName && FHeight == F.FHeight && FStyle == F.FStyle && FCharset == F.FCharset &&

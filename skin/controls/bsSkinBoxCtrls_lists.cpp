@@ -512,7 +512,7 @@ void TbsSkinCustomListBox::ChangeSkinData() {
       FListBox->SetItemHeight(SItemRect.Height());
     } else {
       FListBox->SetItemHeight(FDefaultItemHeight);
-      if (!Skinned()) TakeDefaultFont();
+      if (!Skinned()) Font()->Assign(DefaultFont());
     }
     if (FScrollBar) SkinBar(FScrollBar, Columns() > 0);
     if (FHScrollBar) SkinBar(FHScrollBar, true);
@@ -524,13 +524,7 @@ void TbsSkinCustomListBox::ChangeSkinData() {
 }
 
 void TbsSkinCustomListBox::DefaultFontChange() {
-  if (!Skinned()) TakeDefaultFont();
-}
-
-// The font it has already is no change: the list and its bars are not told of one (each switch to the
-// built-in look comes here).
-void TbsSkinCustomListBox::TakeDefaultFont() {
-  if (!Font()->Matches(DefaultFont())) Font()->Assign(DefaultFont());
+  if (!Skinned()) Font()->Assign(DefaultFont());
 }
 
 // The horizontal bar is the column bar of a list with columns, a bar along the bottom sharing the

@@ -242,7 +242,6 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
 
  private:
   void OnDefaultCaptionFontChange(TObject* Sender);
-  void TakeDefaultFont();
   void TestActive(int X, int Y);
   void ButtonDown(int I);
   void ButtonUp(int I);
