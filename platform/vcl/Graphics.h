@@ -178,7 +178,6 @@ class TFont : public TGraphicsObject {
  private:
   void DataChanged();
   void RetireHandle();
-  bool MakesSameHandle(const TFont& F) const;
 
   TFontName FName { "MS Sans Serif" };
   int FHeight { -11 };
@@ -191,7 +190,6 @@ class TFont : public TGraphicsObject {
   LONG FOrientation { 0 };
   HFONT FHandle { nullptr };
   HFONT FRetired { nullptr };  // deleted once the change has been announced (canvases let go of it)
-  bool FMadeHandle { false };  // FHandle was made from the properties, not set from outside
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
