@@ -525,9 +525,8 @@ class TControl : public TComponent {
   std::unique_ptr<TFont> FFont;
   std::unique_ptr<TSizeConstraints> FConstraints;
   std::unique_ptr<TControlActionLink> FActionLink;
-  // Whether its parent's alignment moves it; a change of Align or Anchors goes through PlacementChanged.
+  // Whether its parent's alignment moves it.
   bool AlignedOrAnchored() const { return FAlign != alNone || FAnchors != TAnchors { akLeft, akTop }; }
-  void PlacementChanged(bool Was);
 
   TAlign FAlign { alNone };
   TAnchors FAnchors { akLeft, akTop };
@@ -736,9 +735,6 @@ class TWinControl : public TControl {
   void RemoveFocus(bool Removing);
   // The window handle the next sibling window sits below (for z-order on creation).
   HWND PrecedingWindow(TWinControl* Control);
-  // Shows or hides (Flags), placing a window UpdateShowing made among its siblings in the same move.
-  void PlacePendingWindow(UINT Flags);
-  void MakeHandle(bool PlaceNow);
   WNDPROC DefWndProc() const { return FDefWndProc; }
   void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
   // The client size the window has, or would have once created.
@@ -813,16 +809,14 @@ class TWinControl : public TControl {
   HWND FParentWindow { nullptr };
   std::unique_ptr<TBrush> FBrush;
   int FAlignLevel { 0 };
-  int FAlignedOrAnchored { 0 };  // children whose AlignedOrAnchored() holds, so a child's move asks no scan
-  unsigned FRemovals { 0 };      // children taken out so far: an alignment pass sees one go under it
+  unsigned FRemovals { 0 };  // children taken out so far: an alignment pass sees one go under it
   int FTabOrder { -1 };
   bool FTabStop { false };
   bool FCtl3D { true };
   bool FParentCtl3D { true };
   int FBorderWidth { 0 };
   TPoint FDesignSize;
-  bool FSizeChecked { false };   // our own SetWindowPos: the size has passed CheckNewSize already
-  bool FPlacePending { false };  // the window is placed among its siblings when it shows
+  bool FSizeChecked { false };  // our own SetWindowPos: the size has passed CheckNewSize already
   bool FDockSite { false };
   bool FUseDockManager { false };
   TImeMode FImeMode { imDontCare };

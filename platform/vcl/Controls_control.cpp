@@ -258,10 +258,8 @@ void TControl::RequestAlign() {
 void TControl::SetAlign(TAlign Value) {
   if (FAlign != Value) {
     const TAlign old = FAlign;
-    const bool was = AlignedOrAnchored();
     FAlign = Value;
     if (!FAnchorsRead) FAnchors = AnchorAlign(Value);
-    PlacementChanged(was);
     if (!FComponentState.Contains(csLoading) && (!FComponentState.Contains(csDesigning) || FParent)) {
       const bool oldVertical = old == alTop || old == alBottom;
       const bool newHorizontal = Value == alLeft || Value == alRight;
@@ -276,16 +274,10 @@ void TControl::SetAlign(TAlign Value) {
   RequestAlign();
 }
 
-void TControl::PlacementChanged(bool Was) {
-  if (FParent && Was != AlignedOrAnchored()) FParent->FAlignedOrAnchored += Was ? -1 : 1;
-}
-
 void TControl::SetAnchors(TAnchors Value) {
   FAnchorsRead = FComponentState.Contains(csLoading);
   if (FAnchors == Value) return;
-  const bool was = AlignedOrAnchored();
   FAnchors = Value;
-  PlacementChanged(was);
   if (!FComponentState.Contains(csLoading)) UpdateAnchorRules();
 }
 

@@ -24,11 +24,9 @@ bool Inside(const TRect& r, const TPoint& p) {
 
 // From the end: children mostly go in the reverse order of their coming (a parent frees the last first).
 template <class T>
-bool EraseOne(std::vector<T*>& list, T* item) {
+void EraseOne(std::vector<T*>& list, T* item) {
   const auto it = std::find(list.rbegin(), list.rend(), item);
-  if (it == list.rend()) return false;
-  list.erase(std::next(it).base());
-  return true;
+  if (it != list.rend()) list.erase(std::next(it).base());
 }
 
 // Ends a paint cycle even when a Paint handler throws.
@@ -108,29 +106,14 @@ HWND TWinControl::Handle() {
   return FHandle;
 }
 
-void TWinControl::CreateHandle() { MakeHandle(true); }
-
-// PlaceNow: the new window goes to its place among its siblings at once; otherwise when it shows.
-void TWinControl::MakeHandle(bool PlaceNow) {
+void TWinControl::CreateHandle() {
   if (FHandle) return;
   auto life = LifeToken();
   CreateWnd();
   if (life.expired()) return;
-  if (FParent && FHandle) {
-    if (PlaceNow)
-      SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    else
-      FPlacePending = true;
-  }
+  if (FParent && FHandle)
+    SetWindowPos(FHandle, FParent->PrecedingWindow(this), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int i = 0; i < ControlCount(); ++i) Controls(i)->UpdateAnchorRules();
-}
-
-// A window made hidden to be shown next takes its place among its siblings when it shows, in the one
-// move that shows it, rather than in a move of its own before.
-void TWinControl::PlacePendingWindow(UINT Flags) {
-  const bool place = std::exchange(FPlacePending, false) && FParent;
-  SetWindowPos(FHandle, place ? FParent->PrecedingWindow(this) : nullptr, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (place ? 0 : SWP_NOZORDER) | Flags);
 }
 
 // The window of the next windowed sibling above (so a new window keeps its place in the z-order).
@@ -284,7 +267,6 @@ void TWinControl::DestroyWindowHandle() {
   }
   FHandle = nullptr;
   FShowing = false;
-  FPlacePending = false;
 }
 
 void TWinControl::RecreateWnd() {
@@ -338,7 +320,7 @@ void TWinControl::UpdateShowing() {
   // A window's first messages run handlers: the control itself may be freed by them, or by a child's.
   auto life = LifeToken();
   if (show) {
-    if (!FHandle) MakeHandle(false);
+    if (!FHandle) CreateHandle();
     if (life.expired()) return;
     // A child creating its window may free or move a later sibling (a skinned list box retires its
     // scroll bars then): those are skipped.
@@ -357,8 +339,6 @@ void TWinControl::UpdateShowing() {
     Perform(CM_SHOWINGCHANGED, 0, 0);
     undo.Dismiss();
   }
-  // A control whose showing message places nothing still gets its place.
-  if (!life.expired() && FPlacePending && FHandle) PlacePendingWindow(0);
 }
 
 void TWinControl::UpdateControlState() {
@@ -381,7 +361,10 @@ bool TWinControl::IsPopupRoot() {
   return (params.Style & WS_POPUP) != 0;
 }
 
-void TWinControl::CMShowingChanged(TMessage&) { PlacePendingWindow(FShowing ? SWP_SHOWWINDOW : SWP_HIDEWINDOW); }
+void TWinControl::CMShowingChanged(TMessage&) {
+  SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | (FShowing ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
 
 void TWinControl::CMVisibleChanged(TMessage& Message) {
   if (!FVisible && FParent) RemoveFocus(false);
@@ -546,17 +529,14 @@ void TWinControl::Insert(TControl* AControl) {
     FControls.push_back(AControl);
   }
   AControl->FParent = this;
-  if (AControl->AlignedOrAnchored()) ++FAlignedOrAnchored;
 }
 
 void TWinControl::Remove(TControl* AControl) {
-  bool erased = false;
   if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
     EraseOne(FTabList, w);
-    erased = EraseOne(FWinControls, w);
+    EraseOne(FWinControls, w);
   }
-  erased = EraseOne(FControls, AControl) || erased;
-  if (erased && AControl->AlignedOrAnchored()) --FAlignedOrAnchored;
+  EraseOne(FControls, AControl);
   AControl->FParent = nullptr;
   ++FRemovals;
 }
@@ -757,7 +737,12 @@ void GiveBackSpace(TAlign Align, int w, int h, int keptW, int keptH, TRect& Rect
 
 // Asked at every child's move, so counted as the children come, go and change rather than scanned: a form
 // of a hundred controls laid out one by one would otherwise look at every child for each.
-bool TWinControl::AnyAlignedOrAnchored() { return FAlignedOrAnchored > 0; }
+// Asked at every child's move: the two lists are read directly rather than through Controls(i).
+bool TWinControl::AnyAlignedOrAnchored() {
+  const auto placed = [](const TControl* c) { return c->AlignedOrAnchored(); };
+  return std::any_of(FControls.begin(), FControls.end(), placed) ||
+         std::any_of(FWinControls.begin(), FWinControls.end(), placed);
+}
 
 // A move made by alignment, which must not take new anchor rules from it.
 void TWinControl::MoveByAlignment(TControl* c, int l, int t, int w, int h) {
@@ -1337,7 +1322,6 @@ void TWinControl::WMNCDestroy(TMessage& Message) {
   DefaultHandler(Message);
   FHandle = nullptr;
   FShowing = false;
-  FPlacePending = false;
 }
 
 // Over the client area the cursor is the screen's, else the windowless child's under the mouse, else ours.

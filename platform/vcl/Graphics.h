@@ -145,9 +145,6 @@ class TFont : public TGraphicsObject {
 
   // Copies every property, and the rotation of a font whose handle was set explicitly.
   void Assign(TPersistent* Source) override;
-  // Whether Assign(Source) would leave this font as it is: every property alike, and no handle here that
-  // was set from outside.
-  bool Matches(const TFont* Source) const;
 
   // Created on first use from the properties.
   HFONT Handle();
@@ -181,7 +178,6 @@ class TFont : public TGraphicsObject {
  private:
   void DataChanged();
   void RetireHandle();
-  bool MakesSameHandle(const TFont& F) const;
 
   TFontName FName { "MS Sans Serif" };
   int FHeight { -11 };
@@ -194,7 +190,6 @@ class TFont : public TGraphicsObject {
   LONG FOrientation { 0 };
   HFONT FHandle { nullptr };
   HFONT FRetired { nullptr };  // deleted once the change has been announced (canvases let go of it)
-  bool FMadeHandle { false };  // FHandle was made from the properties, not set from outside
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };

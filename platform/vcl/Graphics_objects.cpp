@@ -69,9 +69,6 @@ void TFont::Assign(TPersistent* Source) {
     return;
   }
   if (f == this) return;
-  // A handle this font made from properties the source has too stays: it is the one the new properties
-  // would make. The change is announced all the same.
-  const bool same = FMadeHandle && MakesSameHandle(*f);
   FName = f->FName;
   FHeight = f->FHeight;
   FStyle = f->FStyle;
@@ -79,29 +76,16 @@ void TFont::Assign(TPersistent* Source) {
   FPitch = f->FPitch;
   FPixelsPerInch = f->FPixelsPerInch;
   FColor = f->FColor;
-  if (FHandle && !same) RetireHandle();
+  if (FHandle) RetireHandle();
   FEscapement = f->FEscapement;
   FOrientation = f->FOrientation;
   Changed();
-}
-
-bool TFont::Matches(const TFont* Source) const {
-  if (!Source || Source == this) return Source == this;
-  return (!FHandle || FMadeHandle) && MakesSameHandle(*Source) && FPixelsPerInch == Source->FPixelsPerInch &&
-         FColor == Source->FColor;
-}
-
-// The properties a handle is made from.
-bool TFont::MakesSameHandle(const TFont& F) const {
-  return FName == F.FName && FHeight == F.FHeight && FStyle == F.FStyle && FCharset == F.FCharset &&
-         FPitch == F.FPitch && FEscapement == F.FEscapement && FOrientation == F.FOrientation;
 }
 
 void TFont::RetireHandle() {
   DeleteRetired(FRetired);
   FRetired = FHandle;
   FHandle = nullptr;
-  FMadeHandle = false;
 }
 
 HFONT TFont::Handle() {
@@ -120,7 +104,6 @@ HFONT TFont::Handle() {
   std::strncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
   FHandle = CreateFontIndirectA(&lf);
   if (!FHandle) throw EOutOfResources("Out of system resources");
-  FMadeHandle = true;
   return FHandle;
 }
 

@@ -137,10 +137,6 @@ GlyphCacheStats GetGlyphCacheStats();
 // Sets the cache's limit in bytes (0 restores the default), evicting at once down to it.
 void SetGlyphCacheLimit(size_t bytes);
 
-// Whether rows of coverage that only select pixels are laid eight at a time where the processor can (the
-// default); false keeps to four at a time. Returns whether eight at a time is now in use.
-bool UseEightPixelSelect(bool on);
-
 // While set, every font is realised with this face (e.g. "Platform Test"); "" restores.
 void SetFaceOverride(const std::string& face);
 

@@ -2,10 +2,10 @@
 // MaskBlt, StretchDIBits and SetDIBitsToDevice.
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/Scoped.h"
-#include "platform/win32/ShortMove.h"
 
 namespace xj::gdi {
 
@@ -430,9 +430,7 @@ void MoveBox(uint32_t* d, ptrdiff_t dStep, const uint32_t* s, ptrdiff_t sStep, i
     std::memmove(d, s, size_t(w) * size_t(h) * 4);
     return;
   }
-  // A frame's sides and the slivers of background between controls are a few pixels wide.
-  xj::MoveRows(reinterpret_cast<uint8_t*>(d), dStep * 4, reinterpret_cast<const uint8_t*>(s), sStep * 4, h,
-               size_t(w) * 4);
+  for (int y = 0; y < h; ++y, d += dStep, s += sStep) std::memmove(d, s, size_t(w) * 4);
 }
 
 void CopyStraight(DrawScope& ds, const BlitJob& job, const PatternSource& pat) {

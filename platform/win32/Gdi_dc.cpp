@@ -16,34 +16,20 @@ void Hold(Object* o, int delta) {
 }
 void Hold(void* h, int delta) { Hold(Lookup(h), delta); }
 
-DCState StockState(HBITMAP bitmap) {
+void HoldState(const DCState& s, int delta) {
+  Hold(s.pen, delta);
+  Hold(s.brush, delta);
+  Hold(s.font, delta);
+  Hold(s.bitmap, delta);
+}
+
+DCState DefaultState(bool memory) {
   DCState s;
   s.pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
   s.brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   s.font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-  s.bitmap = bitmap;
+  s.bitmap = memory ? HandleOf(StockBitmap()) : nullptr;
   return s;
-}
-
-// What a new DC holds: stock objects, found once for all DCs. Never destroyed, as DCs may be freed during exit.
-const DCState& Defaults(bool memory) {
-  static const DCState* window = new DCState(StockState(nullptr));
-  static const DCState* memoryDC = new DCState(StockState(HandleOf(StockBitmap())));
-  return memory ? *memoryDC : *window;
-}
-
-// Releases (or takes again) what a state holds. Most DCs end holding the stock objects they began with,
-// which are not counted: those are passed by without a look-up. Returns the state's bitmap when it is
-// not one of those.
-Object* HoldState(const DCState& s, int delta) {
-  const DCState& d = Defaults(true);
-  if (s.pen != d.pen) Hold(s.pen, delta);
-  if (s.brush != d.brush) Hold(s.brush, delta);
-  if (s.font != d.font) Hold(s.font, delta);
-  if (!s.bitmap || s.bitmap == d.bitmap) return nullptr;
-  Object* b = Lookup(s.bitmap);
-  Hold(b, delta);
-  return b;
 }
 
 // A new DC holds only stock objects: nothing to count.
@@ -65,9 +51,9 @@ int ClipResult(DC& dc) { return dc.EffectiveClip().Complexity(); }
 }  // namespace
 
 DC::~DC() {
-  Object* b = HoldState(st, -1);
+  HoldState(st, -1);
   for (const DCState& s : saved) HoldState(s, -1);
-  if (b && b->kind == Kind::Bitmap && b->selections == 0) static_cast<Bitmap*>(b)->selectedInto = nullptr;
+  if (Bitmap* b = Bmp(); b && b->selections == 0) b->selectedInto = nullptr;
 }
 
 DC* GetDC(HDC h) {
@@ -94,37 +80,16 @@ Region DC::EffectiveClip() {
   return EffectiveClip(s, RECT { 0, 0, s.Width, s.Height });
 }
 
-namespace {
-
-// Cuts r to a region of one rectangle or none; false, leaving r, when the region has more.
-bool CutToBox(RECT& r, const Region& cut) {
-  int n = 0;
-  const pixman_box32_t* b = cut.Rects(n);
-  if (n > 1) return false;
-  r = n == 0 ? RECT {}
-             : RECT { std::max<LONG>(r.left, b->x1), std::max<LONG>(r.top, b->y1), std::min<LONG>(r.right, b->x2),
-                      std::min<LONG>(r.bottom, b->y2) };
-  return true;
-}
-
-}  // namespace
-
 Region DC::EffectiveClip(const Surface& s, const RECT& within) {
-  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut to
-  // them there, and the result moved once. Most of them are one rectangle (or none), which cuts as a
-  // rectangle; only the others are intersected as regions.
-  RECT r { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
-           std::min<LONG>(within.right, s.Width) - origin.x, std::min<LONG>(within.bottom, s.Height) - origin.y };
-  const Region* complex[2] {};
-  int n = 0;
-  if (visible && !CutToBox(r, *visible)) complex[n++] = &*visible;
-  if (st.clip && !CutToBox(r, *st.clip)) complex[n++] = &*st.clip;
-  if (r.left >= r.right || r.top >= r.bottom) return Region();
-  if (n == 0) return Region(RECT { r.left + origin.x, r.top + origin.y, r.right + origin.x, r.bottom + origin.y });
-  Region out(r);
-  for (int i = 0; i < n; ++i) out.Intersect(*complex[i]);
-  out.Translate(origin.x, origin.y);
-  return out;
+  // The visible and clipping regions are both origin-relative: the part of the surface asked for is cut
+  // to them there, and the result moved once, rather than each region copied and moved.
+  Region r(RECT { std::max<LONG>(within.left, 0) - origin.x, std::max<LONG>(within.top, 0) - origin.y,
+                  std::min<LONG>(within.right, s.Width) - origin.x,
+                  std::min<LONG>(within.bottom, s.Height) - origin.y });
+  if (visible) r.Intersect(*visible);
+  if (st.clip) r.Intersect(*st.clip);
+  r.Translate(origin.x, origin.y);
+  return r;
 }
 
 DrawScope::DrawScope(DC& dc, const RECT& bounds) : dc_(dc) {
@@ -166,7 +131,7 @@ std::unique_ptr<DC> TargetDC(DCTarget* target, POINT origin, const void* tag) {
   dc->target = target;
   dc->origin = origin;
   dc->tag = tag;
-  dc->st = Defaults(false);
+  dc->st = DefaultState(false);
   return dc;
 }
 
@@ -211,7 +176,7 @@ using namespace xj::gdi;
 HDC WINAPI CreateCompatibleDC(HDC hdc) {
   if (hdc && !GetDC(hdc)) return nullptr;
   auto dc = std::make_unique<DC>();
-  dc->st = Defaults(true);
+  dc->st = DefaultState(true);
   return NewDC(std::move(dc));
 }
 

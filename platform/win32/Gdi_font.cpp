@@ -621,14 +621,6 @@ struct CachedGlyph {
   bool used { true };  // looked up since the clock hand last passed
 };
 
-// Whether any coverage lies between none and full (adding one takes full round to none), looked at in one pass
-// with no early way out, which the compiler does sixteen bytes at a time.
-bool AnyPartial(const std::vector<uint8_t>& alpha) {
-  unsigned between = 0;
-  for (uint8_t v : alpha) between |= uint8_t(v + 1) > 1;
-  return between;
-}
-
 // Glyphs by font identity and character. When over its limit the cache lets go of glyphs not looked
 // up lately (a clock sweep); a glyph let go while a lookup may still hold it waits in the graveyard
 // until no lookup is open.
@@ -644,8 +636,6 @@ class GlyphCache {
     }
     auto e = std::make_unique<CachedGlyph>();
     e->glyph = f.Render(c);
-    e->glyph.alpha.resize(e->glyph.alpha.size() + kCoveragePad);
-    e->glyph.partial = AnyPartial(e->glyph.alpha);
     e->key = key;
     e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
     CachedGlyph* p = e.get();

@@ -11,48 +11,23 @@
 namespace xj::gdi {
 namespace {
 
-// Live objects by handle, owned by the table. Handles are handed out in sequence and most objects live
-// briefly (a paint's DCs, bitmaps and brushes), so each handle has a slot of its own in a ring, found from its
-// sequence number: the objects made together sit together in memory, where a hashed table would scatter
-// them. A slot still held by an object from an earlier turn of the ring (a skin's picture, a control's font)
-// sends the newcomer to a map beside it.
+// Live objects by handle, owned by the table; every drawing call looks one up.
 class HandleMap {
  public:
   Object* Find(uintptr_t key) const {
-    const Slot& s = FRing[Index(key)];
-    if (s.key == key) return s.object;
-    if (FOthers.Size() == 0) return nullptr;
-    Object* const* o = FOthers.Find(key);
+    Object* const* o = FMap.Find(key);
     return o ? *o : nullptr;
   }
-  void Insert(uintptr_t key, std::unique_ptr<Object> object) {
-    Slot& s = FRing[Index(key)];
-    if (s.key)
-      FOthers.Insert(key, object.release());
-    else
-      s = Slot { key, object.release() };
-  }
+  void Insert(uintptr_t key, std::unique_ptr<Object> object) { FMap.Insert(key, object.release()); }
   // Takes the object out of the table; empty when the handle is not there.
   std::unique_ptr<Object> Take(uintptr_t key) {
     Object* o = nullptr;
-    if (Slot& s = FRing[Index(key)]; s.key == key) {
-      o = s.object;
-      s = Slot {};
-    } else if (FOthers.Size()) {
-      FOthers.Erase(key, &o);
-    }
+    FMap.Erase(key, &o);
     return std::unique_ptr<Object>(o);
   }
 
  private:
-  static constexpr size_t kRing = 4096;
-  struct Slot {
-    uintptr_t key { 0 };
-    Object* object { nullptr };
-  };
-  static size_t Index(uintptr_t key) { return (key >> 4) & (kRing - 1); }
-  std::vector<Slot> FRing = std::vector<Slot>(kRing);
-  AddressMap<Object*> FOthers;
+  AddressMap<Object*> FMap;
 };
 
 struct Table {
@@ -71,18 +46,6 @@ bool Counted(const Object& o) { return !o.stock && o.counted && o.kind != Kind::
 
 }  // namespace
 
-namespace {
-
-// An object records the one cache that holds it; when it goes, that entry is dropped if the cache is the
-// destroying thread's own, and every thread's cache is dropped (through gLookupRemovals) only when another
-// thread, or several, hold it.
-const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
-
-}  // namespace
-
-thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize] {};  // read without the table's lock
-std::atomic<uint64_t> gLookupRemovals { 0 };
-
 void* Register(std::unique_ptr<Object> obj) {
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
@@ -93,24 +56,42 @@ void* Register(std::unique_ptr<Object> obj) {
     ++t.counters.DCs;
   else if (Counted(*obj))
     ++t.counters.Objects;
-  // The thread that makes an object is nearly always the one that draws with it next: its cache holds
-  // the object from the start, so that a paint's new DCs and pictures are not first looked up under the lock.
-  LookupCacheSlot(obj->handle) =
-      LookupCacheEntry { obj->handle, obj.get(), gLookupRemovals.load(std::memory_order_acquire) };
-  obj->cachedBy = tLookupCache;
   t.objects.Insert(h, std::move(obj));
   return reinterpret_cast<void*>(h);
 }
 
-Object* LookupInTable(const void* h) {
+namespace {
+
+std::atomic<uint64_t> gRemovals { 0 };  // bumped whenever an object some other thread may have cached leaves
+
+// A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache
+// per thread answers without the lock. Handles are never handed out twice, so an entry stays right for
+// as long as its object lives. An object records the one cache that holds it; when it goes, that entry
+// is dropped if the cache is the destroying thread's own, and every thread's cache is dropped (through
+// gRemovals) only when another thread, or several, hold it.
+struct CacheEntry {
+  const void* handle;
+  Object* object;
+  uint64_t removals;
+};
+thread_local CacheEntry tCache[64] {};
+const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
+
+CacheEntry& CacheSlot(const void* h) { return tCache[(reinterpret_cast<uintptr_t>(h) >> 4) & 63]; }
+
+}  // namespace
+
+Object* Lookup(const void* h) {
   if (!h) return nullptr;
-  const uint64_t removals = gLookupRemovals.load(std::memory_order_acquire);
+  const uint64_t removals = gRemovals.load(std::memory_order_acquire);
+  CacheEntry& e = CacheSlot(h);
+  if (e.handle == h && e.removals == removals) return e.object;
   Table& t = T();
   std::lock_guard<std::mutex> g(t.lock);
   Object* o = t.objects.Find(reinterpret_cast<uintptr_t>(h));
   if (o) {
-    LookupCacheSlot(h) = LookupCacheEntry { h, o, removals };
-    o->cachedBy = !o->cachedBy || o->cachedBy == tLookupCache ? tLookupCache : kSeveralCaches;
+    e = CacheEntry { h, o, removals };
+    o->cachedBy = !o->cachedBy || o->cachedBy == tCache ? tCache : kSeveralCaches;
   }
   return o;
 }
@@ -123,10 +104,10 @@ void Destroy(Object* o) {
     std::lock_guard<std::mutex> g(t.lock);
     doomed = t.objects.Take(reinterpret_cast<uintptr_t>(o->handle));
     if (!doomed) return;
-    if (o->cachedBy == tLookupCache) {
-      if (LookupCacheEntry& e = LookupCacheSlot(o->handle); e.handle == o->handle) e = LookupCacheEntry {};
+    if (o->cachedBy == tCache) {
+      if (CacheEntry& e = CacheSlot(o->handle); e.handle == o->handle) e = CacheEntry {};
     } else if (o->cachedBy) {
-      gLookupRemovals.fetch_add(1, std::memory_order_acq_rel);
+      gRemovals.fetch_add(1, std::memory_order_acq_rel);
     }
     if (o->kind == Kind::DC)
       --t.counters.DCs;

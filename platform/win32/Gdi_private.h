@@ -5,7 +5,6 @@
 #include <pixman.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -75,29 +74,8 @@ struct Object {
 // Adds the object to the handle table; returns its handle (null and ENOMEM if it cannot).
 void* Register(std::unique_ptr<Object> obj);
 
-// A paint looks up the same few handles (its DC, the selected objects) again and again: a small cache per
-// thread answers without the table's lock, inline, since every call of every drawing function asks. Handles
-// are never handed out twice, so an entry stays right for as long as its object lives; Destroy drops it
-// (Gdi_objects.cpp). An empty entry names no handle and no object, so a null handle finds null here too.
-struct LookupCacheEntry {
-  const void* handle;
-  Object* object;
-  uint64_t removals;  // gLookupRemovals when the entry was made
-};
-// Long-lived objects (a control's font, the skin's pens) must outlast the run of new objects a paint makes,
-// each of which takes a slot.
-constexpr size_t kLookupCacheSize = 256;
-extern thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize];
-extern std::atomic<uint64_t> gLookupRemovals;  // bumped when an object another thread may have cached leaves
-inline LookupCacheEntry& LookupCacheSlot(const void* h) {
-  return tLookupCache[(reinterpret_cast<uintptr_t>(h) >> 4) & (kLookupCacheSize - 1)];
-}
-Object* LookupInTable(const void* h);  // the table itself, under its lock; fills the cache
-inline Object* Lookup(const void* h) {
-  const LookupCacheEntry& e = LookupCacheSlot(h);
-  if (e.handle == h && e.removals == gLookupRemovals.load(std::memory_order_acquire)) return e.object;
-  return LookupInTable(h);
-}
+// The object behind a handle, or null (a null handle finds null).
+Object* Lookup(const void* h);
 template <class T>
 T* Get(const void* h) {
   Object* o = Lookup(h);
@@ -392,12 +370,8 @@ struct Glyph {
   int by { 0 };
   int w { 0 };
   int h { 0 };
-  std::vector<uint8_t> alpha;  // h rows of w, then kCoveragePad bytes of none
-  bool partial { false };      // some coverage lies between none and full (set as the glyph enters the cache)
+  std::vector<uint8_t> alpha;  // h rows of w
 };
-
-// Coverage is read eight bytes at a time, the last row's too.
-constexpr size_t kCoveragePad = 8;
 
 struct FtState;
 // A font made ready for drawing: metrics, and the identity of its glyphs in the shared cache.

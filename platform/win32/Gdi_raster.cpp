@@ -301,19 +301,10 @@ void Stroke(DC& dc, std::span<POINT> pts, bool closed) {
   PaintSpans(dc, gap, rop, pen.gap);
 }
 
-// Strokes a copy of Count points: a few on the stack, as lines and frames have (a line is drawn by the
-// thousand, and a heap block for each costs more than drawing it), more on the heap.
+// Strokes a copy of Count points (the stroke turns them into surface points where they lie).
 void StrokeCopy(DC& dc, const POINT* Points, size_t Count, bool closed) {
-  POINT few[8];
-  std::vector<POINT> many;
-  POINT* copy = few;
-  if (Count > std::size(few)) {
-    many.assign(Points, Points + Count);
-    copy = many.data();
-  } else {
-    std::copy_n(Points, Count, few);
-  }
-  Stroke(dc, std::span<POINT>(copy, Count), closed);
+  std::vector<POINT> copy(Points, Points + Count);
+  Stroke(dc, std::span<POINT>(copy), closed);
 }
 
 RECT NormalRect(int l, int t, int r, int b) {

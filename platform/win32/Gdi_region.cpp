@@ -52,14 +52,6 @@ void Region::Intersect(const RECT& r) {
     Clear();
     return;
   }
-  // A region of one rectangle (a window inside its parent's client area, most often wholly) is cut here
-  // without a second region: the same one rectangle, or none.
-  if (!FRegion.data) {
-    const pixman_box32_t& e = FRegion.extents;
-    if (e.x1 >= r.left && e.y1 >= r.top && e.x2 <= r.right && e.y2 <= r.bottom) return;
-    Set(RECT { std::max(e.x1, r.left), std::max(e.y1, r.top), std::min(e.x2, r.right), std::min(e.y2, r.bottom) });
-    return;
-  }
   pixman_region32_intersect_rect(&FRegion, &FRegion, r.left, r.top, unsigned(r.right - r.left),
                                  unsigned(r.bottom - r.top));
 }

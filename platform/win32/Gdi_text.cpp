@@ -8,13 +8,6 @@
 
 #include "platform/win32/Gdi_private.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
-
 namespace xj::gdi {
 namespace {
 
@@ -131,116 +124,11 @@ inline void BlendPixel(uint32_t& d, unsigned a, uint32_t color) {
     d = a ? color : d;
 }
 
-// Rows of coverage are laid on four pixels at a time; a row of four or more ends with the four that end it,
-// overlapping the ones before. Rows of fewer go pixel by pixel.
-#if defined(__SSE2__)
-inline __m128i CoverageOfFour(const uint8_t* a) {
-  uint32_t four;
-  std::memcpy(&four, a, 4);
-  const __m128i bytes = _mm_cvtsi32_si128(int(four));
-  const __m128i twice = _mm_unpacklo_epi8(bytes, bytes);
-  return _mm_unpacklo_epi16(twice, twice);  // each pixel's coverage in all four of its bytes
-}
-
-// Four pixels take the colour where their coverage's top bit is set: the whole of full or no coverage, or
-// what a monochrome target takes.
-inline __m128i SelectFour(__m128i d, const uint8_t* a, __m128i color) {
-  const __m128i take = _mm_srai_epi32(CoverageOfFour(a), 31);
-  return _mm_or_si128(_mm_andnot_si128(take, d), _mm_and_si128(take, color));
-}
-
-// floor((x · a + 127) / 255) of each byte, through 16-bit lanes: (t · 0x8081) >> 23 is t / 255 for every t
-// below 65536.
-inline __m128i ScaledByCoverage(__m128i x, __m128i a) {
-  const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(127), by255 = _mm_set1_epi16(short(0x8081));
-  auto lanes = [&](__m128i xl, __m128i al) {
-    return _mm_srli_epi16(_mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(xl, al), half), by255), 7);
-  };
-  return _mm_packus_epi16(lanes(_mm_unpacklo_epi8(x, zero), _mm_unpacklo_epi8(a, zero)),
-                          lanes(_mm_unpackhi_epi8(x, zero), _mm_unpackhi_epi8(a, zero)));
-}
-
-// Blend of four pixels, any coverage: each channel moves towards the colour's by its distance scaled as Blend
-// rounds it. A pixel left uncovered keeps every byte; a covered one loses its top byte, as Blend's does.
-inline __m128i BlendFour(__m128i d, const uint8_t* a, __m128i color) {
-  const __m128i cover = CoverageOfFour(a);
-  const __m128i up = _mm_subs_epu8(color, d), down = _mm_subs_epu8(d, color);
-  const __m128i step = ScaledByCoverage(_mm_or_si128(up, down), cover);
-  const __m128i moved = _mm_subs_epu8(_mm_adds_epu8(d, _mm_min_epu8(step, up)), _mm_min_epu8(step, down));
-  const __m128i kept = _mm_or_si128(_mm_cmpeq_epi32(cover, _mm_setzero_si128()), _mm_set1_epi32(0x00FFFFFF));
-  return _mm_and_si128(moved, kept);
-}
-
-// The last four are worked out first, from the pixels as they were, and stored last: the overlap gets the same
-// values twice, and no load waits on a store it only partly overlaps.
-template <class Four>
-inline void LayRow(uint32_t* d, const uint8_t* a, int n, uint32_t color, Four four) {
-  const __m128i c = _mm_set1_epi32(int(color));
-  auto at = [&](int i) { return reinterpret_cast<__m128i*>(d + i); };
-  const __m128i last = four(_mm_loadu_si128(at(n - 4)), a + n - 4, c);
-  for (int i = 0; i + 4 < n; i += 4) _mm_storeu_si128(at(i), four(_mm_loadu_si128(at(i)), a + i, c));
-  _mm_storeu_si128(at(n - 4), last);
-}
-#endif
-
-inline void SelectRow(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
-#if defined(__SSE2__)
-  if (n >= 4) return LayRow(d, a, n, color, SelectFour);
-#endif
-  for (int i = 0; i < n; ++i) d[i] = a[i] & 0x80 ? color : d[i];
-}
-
-inline void BlendRow(uint32_t* d, const uint8_t* a, int n, uint32_t color) {
-#if defined(__SSE2__)
-  if (n >= 4) return LayRow(d, a, n, color, BlendFour);
-#endif
-  for (int i = 0; i < n; ++i) BlendPixel<false>(d[i], a[i], color);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-// Where the processor has AVX2, rows that only select take the colour by masked stores of eight pixels: no pixel
-// is read and none past the row is written, so most glyph rows are one store. Coverage is read eight bytes at a
-// time, which the padding after every glyph's and mask's coverage allows.
-__attribute__((target("avx2"))) inline __m256i FirstLanes(int n) {
-  return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-}
-
-__attribute__((target("avx2"))) inline void SelectEight(uint32_t* d, const uint8_t* a, __m256i lanes, __m256i color) {
-  const __m256i cover = _mm256_cvtepi8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a)));
-  _mm256_maskstore_epi32(reinterpret_cast<int*>(d), _mm256_and_si256(lanes, cover), color);
-}
-
-// Glyph rows are rarely wider than sixteen: the masks of their two stores are made once.
-__attribute__((target("avx2"))) void SelectRowsByEight(uint32_t* d, ptrdiff_t stride, const uint8_t* a, size_t pitch,
-                                                       int w, int h, uint32_t color) {
-  const __m256i c = _mm256_set1_epi32(int(color)), first = FirstLanes(w), second = FirstLanes(w - 8);
-  for (int y = 0; y < h; ++y, d += stride, a += pitch) {
-    SelectEight(d, a, first, c);
-    if (w > 8) SelectEight(d + 8, a + 8, second, c);
-    for (int i = 16; i < w; i += 8) SelectEight(d + i, a + i, FirstLanes(w - i), c);
-  }
-}
-
-// Set before main runs, so the processor's features are read first.
-std::atomic<bool> gByEight { [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}() };
-#endif
-
-// Lays h rows of w coverage bytes onto the surface from d. Coverage of none and full alone, and any coverage on a
-// monochrome target, only selects pixels to take the colour.
+// Lays h rows of w coverage bytes onto the surface from d.
 template <bool Mono>
-void BlendRows(uint32_t* d, ptrdiff_t stride, const uint8_t* a, size_t pitch, int w, int h, bool partial,
-               uint32_t color) {
-  if (partial && !Mono) {
-    for (int y = 0; y < h; ++y, d += stride, a += pitch) BlendRow(d, a, w, color);
-    return;
-  }
-#if defined(__x86_64__) || defined(__i386__)
-  if (gByEight.load(std::memory_order_relaxed)) return SelectRowsByEight(d, stride, a, pitch, w, h, color);
-#endif
-  for (int y = 0; y < h; ++y, d += stride, a += pitch) SelectRow(d, a, w, color);
+void BlendRows(uint32_t* d, ptrdiff_t stride, const uint8_t* a, size_t pitch, int w, int h, uint32_t color) {
+  for (int y = 0; y < h; ++y, d += stride, a += pitch)
+    for (int x = 0; x < w; ++x) BlendPixel<Mono>(d[x], a[x], color);
 }
 
 struct RunSpec {
@@ -310,8 +198,7 @@ void BlendUpright(DrawScope& ds, const RunFrame& fr, const std::vector<Placed>& 
       RECT r = Intersect(RECT { gx, gy, gx + g.w, gy + g.h }, clip);
       if (r.left >= r.right || r.top >= r.bottom) continue;
       const uint8_t* a = g.alpha.data() + size_t(r.top - gy) * size_t(g.w) + size_t(r.left - gx);
-      BlendRows<Mono>(ds.At(r.left, r.top), ds.Stride(), a, size_t(g.w), r.right - r.left, r.bottom - r.top, g.partial,
-                      color);
+      BlendRows<Mono>(ds.At(r.left, r.top), ds.Stride(), a, size_t(g.w), r.right - r.left, r.bottom - r.top, color);
     }
     for (const Bar& b : bars) {
       RECT r = Intersect(RECT { fr.rx + b.ua, fr.ry + b.v, fr.rx + b.ub, fr.ry + b.v + b.thick }, clip);
@@ -336,7 +223,7 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
   int mv0 = std::max(fr.v0, std::min(b0, b1)), mv1 = std::min(fr.v1, std::max(b0, b1) + 1);
   if (mu0 >= mu1 || mv0 >= mv1) return;
   int mw = mu1 - mu0, mh = mv1 - mv0;
-  mask.assign(size_t(mw) * size_t(mh) + kCoveragePad, 0);
+  mask.assign(size_t(mw) * size_t(mh), 0);
   for (const Placed& p : placed) {
     const Glyph& g = *p.g;
     int gu = fr.ou + p.pen + g.bx, gv = fr.ov + g.by;
@@ -356,13 +243,12 @@ void BlendThroughMask(DrawScope& ds, const RunFrame& fr, const std::vector<Place
   if (q == 0) {
     // Upright: the mask's rows go straight onto the surface's.
     RECT box { rx + mu0, ry + mv0, rx + mu1, ry + mv1 };
-    const bool partial = std::any_of(placed.begin(), placed.end(), [](const Placed& p) { return p.g->partial; });
     for (int i = 0; i < n; ++i) {
       RECT r = Intersect(RECT { rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2 }, box);
       if (r.left >= r.right) continue;
       BlendRows<Mono>(ds.At(r.left, r.top), ds.Stride(),
                       &mask[size_t(r.top - box.top) * size_t(mw) + size_t(r.left - box.left)], size_t(mw),
-                      r.right - r.left, r.bottom - r.top, partial, color);
+                      r.right - r.left, r.bottom - r.top, color);
     }
     return;
   }
@@ -520,17 +406,6 @@ void DrawTextRun(DC& dc, int x, int y, const char* s, int len, const RECT* clipL
   spec.clip = clipLogical;
   spec.underlined = &underlined;
   DrawRun(dc, s, len, spec);
-}
-
-bool UseEightPixelSelect(bool on) {
-#if defined(__x86_64__) || defined(__i386__)
-  const bool can = on && __builtin_cpu_supports("avx2");
-  gByEight = can;
-  return can;
-#else
-  (void)on;
-  return false;
-#endif
 }
 
 void EnableTextLog(bool on) {

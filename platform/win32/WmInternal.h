@@ -93,9 +93,6 @@ struct Wnd {
   int pressedButton { 0 };             // caption button shown pressed (hit code)
   mutable POINT origin {};             // the window's screen origin (WindowOrigin) ...
   mutable uint64_t originEpoch { 0 };  // ... as of this geometry epoch
-  mutable uint64_t apartEpoch { 0 };   // in this geometry epoch, the walks over its children took ...
-  mutable size_t apartSteps { 0 };     // ... this many steps, and whether no two of the shown, opaque ...
-  mutable int8_t apart { -1 };         // ... ones overlap is known (1 apart, 0 not) or not yet (-1)
 
   bool IsChild() const { return (style & WS_CHILD) != 0; }
   bool Visible() const { return (style & WS_VISIBLE) != 0; }
@@ -161,13 +158,7 @@ inline Wnd* FromHandle(HWND h) {
   const HandleSlot& s = gHandleSlots.at[index];
   return s.gen == (uint32_t)(v >> 22) ? s.wnd : nullptr;
 }
-// As FromHandle; sets the last error when not a window. Asked on nearly every call of the interface.
-inline Wnd* Checked(HWND h) {
-  Wnd* w = FromHandle(h);
-  if (!w) [[unlikely]]
-    SetLastError(ERROR_INVALID_HANDLE);
-  return w;
-}
+Wnd* Checked(HWND h);  // as FromHandle; sets the last error when not a window
 Wnd* MakeDesktop();
 extern std::atomic<Wnd*> gDesktop;  // set once the handle table exists
 inline Wnd* Desktop() {

@@ -312,6 +312,12 @@ Wnd* FromHandleBeyond(HWND h) {
   return gHandleSlots.count != 0 ? FromHandle(h) : nullptr;
 }
 
+Wnd* Checked(HWND h) {
+  Wnd* w = FromHandle(h);
+  if (!w) SetLastError(ERROR_INVALID_HANDLE);
+  return w;
+}
+
 Wnd* NewWnd() {
   Table& t = T();
   uint32_t index;

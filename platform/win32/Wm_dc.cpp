@@ -106,34 +106,6 @@ bool Overlaps(const RECT& a, const RECT& b) {
 // Whether a child is cut out of what lies beneath it.
 bool Opaque(const Wnd* s) { return s->Visible() && !(s->exStyle & WS_EX_TRANSPARENT); }
 
-// Whether no two of a window's shown, opaque children overlap, as a form's controls lie side by side.
-bool ChildrenApart(const Wnd* p) {
-  std::vector<RECT> rects;
-  rects.reserve(p->children.size());
-  for (const Wnd* c : p->children)
-    if (Opaque(c) && !IsRectEmptyWm(c->rect)) rects.push_back(c->rect);
-  std::sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) { return a.left < b.left; });
-  for (size_t i = 0; i < rects.size(); ++i)
-    for (size_t j = i + 1; j < rects.size() && rects[j].left < rects[i].right; ++j)
-      if (rects[j].top < rects[i].bottom && rects[i].top < rects[j].bottom) return false;
-  return true;
-}
-
-// Whether a window's children are known to lie apart. The answer lasts a geometry epoch, which moves on
-// every change of a rectangle, the order, a visible bit, a style or a region; finding it out sorts the
-// children, so it waits until the walks over them in the epoch have cost as much. Only the GUI thread,
-// which alone changes geometry, keeps it.
-bool KnownApart(const Wnd* p) {
-  if (!IsGuiThread()) return false;
-  if (p->apartEpoch != GeometryEpoch()) {
-    p->apartEpoch = GeometryEpoch();
-    p->apartSteps = 0;
-    p->apart = -1;
-  }
-  if (p->apart < 0 && p->apartSteps >= p->children.size()) p->apart = ChildrenApart(p) ? 1 : 0;
-  return p->apart == 1;
-}
-
 void CutBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
   if (boxes.size() == 1) {
     r.Subtract(RECT { boxes[0].x1, boxes[0].y1, boxes[0].x2, boxes[0].y2 });
@@ -157,16 +129,10 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
   const POINT base = OriginInTop(f, windows.front()->parent, true);
   RECT box = r.Box();
   OffsetRect(&box, -base.x, -base.y);  // in the parent's client coordinates, as the siblings' rectangles are
-  // What lies within an opaque window among siblings that lie apart meets none of those above it.
-  if (stopAt && KnownApart(stopAt->parent) && Opaque(stopAt) && box.left >= stopAt->rect.left &&
-      box.top >= stopAt->rect.top && box.right <= stopAt->rect.right && box.bottom <= stopAt->rect.bottom)
-    return;
   std::vector<pixman_box32_t> covered;
-  size_t steps = 0;
   for (Wnd* s : windows) {
     if (s == stopAt) break;
-    ++steps;
-    if (!Overlaps(s->rect, box) || !s->Visible() || (s->exStyle & WS_EX_TRANSPARENT)) continue;
+    if (!Overlaps(s->rect, box) || !Opaque(s)) continue;
     const RECT rect { base.x + s->rect.left, base.y + s->rect.top, base.x + s->rect.right, base.y + s->rect.bottom };
     if (s->region) {
       Region area(rect);
@@ -178,7 +144,6 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
       covered.push_back(pixman_box32_t { rect.left, rect.top, rect.right, rect.bottom });
     }
   }
-  if (IsGuiThread()) windows.front()->parent->apartSteps += steps;
   if (!covered.empty()) CutBoxes(r, covered);
 }
 

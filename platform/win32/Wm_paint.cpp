@@ -42,31 +42,16 @@ bool ChildrenIncluded(const Wnd* w, UINT flags) {
 void Invalidate(Wnd* w, const Region& rgn, UINT flags);
 
 // Hands a child its part of `rgn` (parent client coordinates), marking its frame when the part reaches
-// past its client area. A rectangle, which nearly every invalidation is, is cut by rectangle arithmetic.
-void InvalidateChild(Wnd* c, const Region& rgn, bool rectangular, UINT flags) {
-  UINT childFlags = flags & ~RDW_NOCHILDREN;
-  if (!(flags & RDW_ALLCHILDREN)) childFlags &= ~RDW_ALLCHILDREN;
-  const RECT cb = ClientBox(c);
-  const RECT client { c->client.left, c->client.top, c->client.left + cb.right, c->client.top + cb.bottom };
-  if (rectangular) {
-    const RECT box = rgn.Box();
-    RECT area;
-    if (!IntersectRect(&area, &box, &c->rect)) return;
-    Offset(area, -c->rect.left, -c->rect.top);
-    if ((flags & RDW_INVALIDATE) && !(area.left >= client.left && area.top >= client.top &&
-                                      area.right <= client.right && area.bottom <= client.bottom))
-      c->ncDirty = true;
-    RECT inChild = box;
-    Offset(inChild, -(c->rect.left + c->client.left), -(c->rect.top + c->client.top));
-    if (!IntersectRect(&inChild, &inChild, &cb)) inChild = RECT {};
-    Invalidate(c, Region(inChild), childFlags);
-    return;
-  }
+// past its client area.
+void InvalidateChild(Wnd* c, const Region& rgn, UINT flags) {
   Region area = ChildWindowArea(c, rgn);
   if (area.Empty()) return;
+  UINT childFlags = flags & ~RDW_NOCHILDREN;
+  if (!(flags & RDW_ALLCHILDREN)) childFlags &= ~RDW_ALLCHILDREN;
   if (flags & RDW_INVALIDATE) {
+    const RECT cb = ClientBox(c);
     area.Translate(-c->rect.left, -c->rect.top);
-    area.Subtract(client);
+    area.Subtract(RECT { c->client.left, c->client.top, c->client.left + cb.right, c->client.top + cb.bottom });
     if (!area.Empty()) c->ncDirty = true;
   }
   Invalidate(c, ToChild(c, rgn), childFlags);
@@ -91,15 +76,12 @@ void Invalidate(Wnd* w, const Region& rgn, UINT flags) {
   // invalidated where one control moved holds a hundred others.
   const RECT bounds = rgn.Box();
   if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-  int rects = 0;
-  rgn.Rects(rects);
-  const bool rectangular = rects == 1;
   for (Wnd* c : w->children) {
     if (!c->Visible()) continue;
     if (c->rect.right <= bounds.left || c->rect.left >= bounds.right || c->rect.bottom <= bounds.top ||
         c->rect.top >= bounds.bottom)
       continue;
-    InvalidateChild(c, rgn, rectangular, flags);
+    InvalidateChild(c, rgn, flags);
   }
 }
 

@@ -40,8 +40,6 @@ struct FoldedEqual {
 struct ClassTable {
   std::unordered_map<std::string, std::unique_ptr<WndClass>, FoldedHash, FoldedEqual> byName;
   ATOM nextAtom { 0xC000 };
-  uint64_t removals { 0 };            // classes unregistered so far
-  uint64_t builtInAt { UINT64_MAX };  // removals when the built-in classes were last all there
 };
 
 ClassTable& Classes() {
@@ -521,14 +519,11 @@ void RegisterSystemClass(const char* name, WNDPROCFN proc, UINT style, HBRUSH ba
 }  // namespace xj::wm
 
 namespace {
-// The built-in classes, which window creation and class queries ask for every time: registered again
-// only once a class has gone, since a program may unregister one of them.
+// The built-in classes, registered again whenever a window is made or a class asked for, since a program
+// may have unregistered one of them.
 void RegisterBuiltInClasses() {
-  ClassTable& t = Classes();
-  if (t.builtInAt == t.removals) return;
   RegisterMdiClient();
   RegisterControlClasses();
-  t.builtInAt = t.removals;
 }
 }  // namespace
 
@@ -543,7 +538,6 @@ BOOL UnregisterClassA(LPCSTR className, HINSTANCE) {
     return FALSE;
   }
   Classes().byName.erase(Classes().byName.find(std::string_view(c->name)));
-  ++Classes().removals;
   return TRUE;
 }
 

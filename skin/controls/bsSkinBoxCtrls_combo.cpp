@@ -442,46 +442,26 @@ void TbsSkinCustomComboBox::DrawButtonPicture(TCanvas* C, const TRect& Src) {
               TRect(Src.Left, Src.Bottom - bottom, Src.Right, Src.Bottom));
 }
 
-const TbsSkinCustomComboBox::TFaceItem& TbsSkinCustomComboBox::FaceItem() {
-  TFaceItem& f = IsPopupVisible() ? FOpenFaceItem : FFaceItem;
-  if (IsPopupVisible() || !FFaceItem.Known) {
-    const int i = FaceItemIndex();
-    const bool shown = i >= 0 && i < Items()->Count();
-    f.Text = shown ? Items()->Strings(i) : AnsiString();
-    f.Index = shown ? i : -1;
-    f.Known = true;
-  }
-  return f;
-}
-
-void TbsSkinCustomComboBox::DrawFaceItem(TCanvas* C, int W, int H, TRect T) {
-  const TFaceItem& item = FaceItem();
-  if (item.Index == -1) return;
+void TbsSkinCustomComboBox::DrawFaceItem(TCanvas* C, int Index, int W, int H, TRect T) {
+  if (Index < 0 || Index >= Items()->Count()) return;
   if (OnComboBoxDrawItem) {
-    OnComboBoxDrawItem(C, item.Index, W, H, T, FItemState);
+    OnComboBoxDrawItem(C, Index, W, H, T, FItemState);
     return;
   }
   if (TCustomImageList* il = Images()) {
-    const int image = ImageIndex() > -1 ? ImageIndex() : item.Index;
+    const int image = ImageIndex() > -1 ? ImageIndex() : Index;
     if (il->Count() > image) il->Draw(C, T.Left, T.Top + RectHeight(T) / 2 - il->Height() / 2, image, true);
     T.Left += il->Width() + 2;
   }
-  SPDrawText2(C, item.Text, T);
+  SPDrawText2(C, Items()->Strings(Index), T);
 }
 
-// The combo's own drawing of an unfocused item goes straight onto the face: a draw handler is promised a
-// bitmap of the item, images are laid over it, and the dots of the focus frame fall by where they are
-// drawn.
+// The item is drawn in a bitmap of its own, as a draw handler is promised, and copied onto the face.
 void TbsSkinCustomComboBox::DrawDefaultItem(TCanvas* C) {
   const int w = RectWidth(FFaceRect), h = RectHeight(FFaceRect);
   if (w <= 0 || h <= 0) return;
   const bool focused = Focused();
   FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
-  if (!focused && !OnComboBoxDrawItem && !Images()) {
-    TbsRowOnDC item(C->Handle(), FFaceRect.Left, FFaceRect.Top, w, h);
-    DefaultItem(item.Canvas(), w, h, false);
-    return;
-  }
   TBitmap buffer;
   buffer.SetWidth(w);
   buffer.SetHeight(h);
@@ -498,7 +478,7 @@ bool TbsSkinCustomComboBox::DefaultItem(TCanvas* C, int W, int H, bool Focused) 
   C->Font()->SetColor(Focused ? clHighlightText : clWindowText);
   C->FillRect(r);
   const auto life = LifeToken();
-  DrawFaceItem(C, W, H, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom));
+  DrawFaceItem(C, FaceItemIndex(), W, H, TRect(r.Left + 2, r.Top, r.Right - 2, r.Bottom));
   if (life.expired()) return false;
   if (Focused) C->DrawFocusRect(r);
   return true;
@@ -536,7 +516,7 @@ void TbsSkinCustomComboBox::DrawSkinItem(TCanvas* C) {
   bc->Brush()->SetStyle(bsClear);
   FItemState = focused ? TOwnerDrawState { odFocused } : TOwnerDrawState {};
   const auto life = LifeToken();
-  DrawFaceItem(bc, w, h, t);
+  DrawFaceItem(bc, FaceItemIndex(), w, h, t);
   if (!life.expired()) C->Draw(FFaceRect.Left, FFaceRect.Top, &buffer);
 }
 
@@ -631,40 +611,7 @@ void TbsSkinCustomComboBox::EditDown(bool AChange) { StepEdit(1, AChange); }
 
 // ---- Input ------------------------------------------------------------------------------------------------
 
-// What a skin switch sends the list besides questions: its moves and item height, and invalidation.
-// None of them reaches the items or the selection (a handler that does so sends messages of its own).
-bool TbsSkinCustomComboBox::LeavesItemsAlone(UINT Msg) {
-  switch (Msg) {
-    case LB_GETCOUNT:
-    case LB_GETCURSEL:
-    case LB_GETTEXT:
-    case LB_GETTEXTLEN:
-    case LB_GETTOPINDEX:
-    case LB_GETITEMRECT:
-    case LB_GETITEMHEIGHT:
-    case LB_SETITEMHEIGHT:
-    case WM_WINDOWPOSCHANGING:
-    case WM_WINDOWPOSCHANGED:
-    case WM_NCCALCSIZE:
-    case WM_MOVE:
-    case WM_SIZE:
-    case CM_INVALIDATE:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Forgotten before and after: a paint of the face inside the message reads the list as it is then.
 void TbsSkinCustomComboBox::ListBoxWindowProcHook(TMessage& Message) {
-  if (LeavesItemsAlone(Message.Msg)) return ListBoxMessage(Message);
-  FFaceItem.Known = false;
-  const auto life = LifeToken();
-  ListBoxMessage(Message);
-  if (!life.expired()) FFaceItem.Known = false;
-}
-
-void TbsSkinCustomComboBox::ListBoxMessage(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONUP:
       CloseUp(true);

@@ -177,11 +177,7 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
  private:
   // SetItemIndex's work, once the items are in.
   void SelectItem(int Value);
-  // Every message to the list passes here; one that may change its items or selection makes the face's
-  // item be read again.
   void ListBoxWindowProcHook(TMessage& Message);
-  void ListBoxMessage(TMessage& Message);
-  static bool LeavesItemsAlone(UINT Msg);
   // Dispatch's handlers.
   void AfterInherited(TMessage& Message);
   void FocusGot(TMessage& Message);
@@ -200,15 +196,8 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   void EditCancelMode(TControl* C);
   // Whether a control taking over leaves the list open: the combo, the list and the list's parts.
   bool IsOwnPart(TControl* C) const;
-  // Text and images of the item the face shows into T of a face buffer, or the user's drawing.
-  void DrawFaceItem(TCanvas* C, int W, int H, TRect T);
-  // The item the face shows and its text, read from the list when it is not known; Index -1 for none.
-  struct TFaceItem {
-    bool Known { false };
-    int Index { -1 };
-    AnsiString Text;
-  };
-  const TFaceItem& FaceItem();
+  // Text and images of item Index into T of a face buffer, or the user's drawing.
+  void DrawFaceItem(TCanvas* C, int Index, int W, int H, TRect T);
   bool DefaultItem(TCanvas* C, int W, int H, bool Focused);
   // Sets the list's selection, kept within the items (none on an empty list).
   void SetListIndex(int Index);
@@ -243,10 +232,6 @@ class TbsSkinCustomComboBox : public TbsSkinCustomControl {
   bool FButtonDown { false };
   TbsCustomEdit* FInnerEdit { nullptr };
   bool FEditChanging { false };
-  // The list's selection and its text as last read for the face, known while no message that may
-  // change them has reached the list since (a skin switch moves and re-measures the list only).
-  TFaceItem FFaceItem;
-  TFaceItem FOpenFaceItem;  // the item held while the list is open, read each time
 };
 
 class TbsSkinComboBox : public TbsSkinCustomComboBox {

@@ -15,19 +15,6 @@
 
 // ---- TbsListBox -------------------------------------------------------------------------------------
 
-TbsRowOnDC::TbsRowOnDC(HDC DC, int X, int Y, int W, int H, TCanvas* Lent)
-    : FDC(DC), FSaved(SaveDC(DC)), FCanvas(Lent ? Lent : &FOwn.emplace()) {
-  OffsetViewportOrgEx(FDC, X, Y, nullptr);
-  IntersectClipRect(FDC, 0, 0, W, H);
-  FCanvas->SetHandle(FDC);
-}
-
-// The canvas lets go of the DC before it is restored: what it selected goes with the row.
-TbsRowOnDC::~TbsRowOnDC() {
-  FCanvas->SetHandle(nullptr);
-  RestoreDC(FDC, FSaved);
-}
-
 TbsListBox::TbsListBox(TComponent* AOwner) : TListBox(AOwner) {
   SetCtl3D(false);
   SetBorderStyle(bsNone);
@@ -144,26 +131,11 @@ void TbsListBox::Dispatch(TMessage& Message) {
 }
 
 TOwnerDrawState TbsListBox::GetState(int Index) {
-  TRowPaint rows;
-  ReadRows(rows);
-  return StateOf(Index, rows);
-}
-
-// A list of one selection has no count of them to ask for (the native list answers LB_ERR): its
-// current item is its selection.
-void TbsListBox::ReadRows(TRowPaint& Rows) {
-  Rows.Count = Items()->Count();
-  Rows.Current = ItemIndex();
-  Rows.SelCount = MultiSelect() ? SelCount() : 0;
-  Rows.Focused = Focused();
-}
-
-TOwnerDrawState TbsListBox::StateOf(int Index, const TRowPaint& Rows) {
   TOwnerDrawState s;
-  if (Index == Rows.Current) {
+  if (Index == ItemIndex()) {
     s << odSelected;
-    if (Rows.Focused) s << odFocused;
-  } else if (Rows.SelCount > 0 && Selected(Index)) {
+    if (Focused()) s << odFocused;
+  } else if (SelCount() > 0 && Selected(Index)) {
     s << odSelected;
   }
   return s;
@@ -230,10 +202,8 @@ void TbsListBox::PaintWindow(HDC DC) {
   RestoreDC(DC, saved);
 }
 
-// Only the rows in view are drawn, whatever the number of items; the items' count and selection are
-// read once, and again after each row a draw handler drew, as is the place of the next row. Such a
-// handler may take items away under the loop: it stops at the items that are left; one that frees the
-// list ends the paint.
+// Only the rows in view are drawn, whatever the number of items. A draw handler may take items away
+// under the loop: it stops at the items that are left; one that frees the list ends the paint.
 void TbsListBox::PaintList(HDC DC, bool Multi) {
   TCanvas c;
   c.SetHandle(DC);
@@ -242,27 +212,12 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
   const int last = first + (Multi ? rows * Columns() : rows);
   int y = 0;
   const auto life = LifeToken();
-  TRowPaint paint;
-  paint.DC = DC;
-  ReadRows(paint);
-  // In one column of rows of one height each row lies right under the one before.
-  const bool even = !Multi && Style() != lbOwnerDrawVariable;
-  RECT rc {};
-  bool ask = true;
-  for (int i = first; i <= last && i < paint.Count; ++i) {
-    if (ask)
-      Perform(LB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
-    else
-      OffsetRect(&rc, 0, rc.bottom - rc.top);
-    const TRect r = rc;
-    const bool handler = Frame && Frame->OnDrawItem;
-    DrawItemAt(&c, i, r, StateOf(i, paint), &paint);
+  for (int i = first; i <= last && i < Items()->Count(); ++i) {
+    const TRect r = ItemRect(i);
+    DrawItemAt(&c, i, r, GetState(i));
     if (life.expired()) return;
-    if (handler) ReadRows(paint);
-    ask = !even || handler;
     y = std::max(y, r.Bottom);
   }
-  paint.Release();
   if (!Multi && y < Height()) {
     if (Frame) Frame->GetSkinData();
     if (Skinned()) {
@@ -276,53 +231,11 @@ void TbsListBox::PaintList(HDC DC, bool Multi) {
 }
 
 // A skin without item pictures draws the default items rather than none.
-void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
+void TbsListBox::DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
   if (Skinned() && !IsNullRect(Frame->SItemRect))
-    DrawSkinItem(Cnvs, Index, R, State, Paint);
+    DrawSkinItem(Cnvs, Index, R, State);
   else
-    DrawDefaultItem(Cnvs, Index, R, State, Paint);
-}
-
-// Only this list's own drawing goes straight onto the paint: a draw handler is promised a bitmap of the
-// row, images are laid over what is read back from it, and the dots of a focus frame fall by where on
-// the surface it is drawn.
-bool TbsListBox::Direct(const TRowPaint* Paint, TOwnerDrawState State) const {
-  return Paint && Frame && !Frame->OnDrawItem && !Frame->Images() && !State.Contains(odFocused);
-}
-
-TCanvas* TbsListBox::TRowPaint::RowAt(int X, int Y) {
-  if (!FAttached) {
-    Rows.SetHandle(DC);
-    FAttached = true;
-  }
-  OffsetViewportOrgEx(DC, X - FAt.x, Y - FAt.y, nullptr);
-  FAt = POINT { X, Y };
-  return &Rows;
-}
-
-void TbsListBox::TRowPaint::Release() {
-  if (!FAttached) return;
-  Rows.SetHandle(nullptr);
-  OffsetViewportOrgEx(DC, -FAt.x, -FAt.y, nullptr);
-  FAt = POINT {};
-  FAttached = false;
-}
-
-// Text is drawn clipped to its rectangle; a row whose text rectangle lies inside it, with nothing drawn
-// besides, needs no clip of its own.
-bool TbsListBox::StaysInRow(const TRect& T, int W, int H) const {
-  return !HasItemExtra() && T.Left >= 0 && T.Top >= 0 && T.Left < T.Right && T.Top < T.Bottom && T.Right <= W &&
-         T.Bottom <= H;
-}
-
-// The rows of one paint in one state have one face: it is cut from the picture once.
-TBitmap& TbsListBox::TRowPaint::Face(const TRect& Source, int Width, TbsSkinCustomListBox* F) {
-  for (TFace& f : Faces)
-    if (f.Source == Source && f.Width == Width) return *f.Bitmap;
-  Faces.push_back(TFace { Source, Width, std::make_unique<TBitmap>() });
-  CreateHSkinImage(F->ItemLeftOffset, F->ItemRightOffset, Faces.back().Bitmap.get(), F->Picture, Source, Width,
-                   F->SItemRect.Height());
-  return *Faces.back().Bitmap;
+    DrawDefaultItem(Cnvs, Index, R, State);
 }
 
 void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
@@ -349,8 +262,8 @@ void TbsListBox::DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T) {
   SPDrawText3(Cnvs, Items()->Strings(Index), T, indent - HScrollOffset);
 }
 
-void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
-  if (!Frame || !Frame->Picture || Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count())) return;
+void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
+  if (!Frame || !Frame->Picture || Index < 0 || Index > Items()->Count() - 1) return;
   TbsSkinCustomListBox* f = Frame;
   const int w = R.Width();
   if (w < 1 || f->SItemRect.Height() < 1) return;
@@ -359,21 +272,6 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
                                                    : f->SItemRect;
   TRect t = f->ItemTextRect;
   t.Right += w - f->SItemRect.Width();
-  if (Direct(Paint, State)) {
-    TBitmap& b = Paint->Face(face, w, f);
-    if (StaysInRow(t, b.Width(), b.Height())) {
-      TCanvas* row = Paint->RowAt(R.Left, R.Top);
-      row->Draw(0, 0, &b);
-      SkinRow(row, Index, b.Width(), b.Height(), t, State);
-      return;
-    }
-    Paint->Release();
-    Cnvs->Draw(R.Left, R.Top, &b);
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, b.Width(), b.Height(), &Paint->Rows);
-    SkinRow(row.Canvas(), Index, b.Width(), b.Height(), t, State);
-    return;
-  }
-  if (Paint) Paint->Release();
   TBitmap b;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
   if (SkinRow(b.Canvas(), Index, b.Width(), b.Height(), t, State)) Cnvs->Draw(R.Left, R.Top, &b);
@@ -406,33 +304,16 @@ bool TbsListBox::SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDra
   return !life.expired();
 }
 
-void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint) {
-  if (Index < 0 || Index >= (Paint ? Paint->Count : Items()->Count()) || R.Width() < 1 || R.Height() < 1) return;
-  if (Direct(Paint, State)) {
-    if (StaysInRow(DefaultTextRect(R.Width(), R.Height()), R.Width(), R.Height())) {
-      DefaultRow(Paint->RowAt(R.Left, R.Top), Index, R.Width(), R.Height(), State);
-      return;
-    }
-    Paint->Release();
-    TbsRowOnDC row(Paint->DC, R.Left, R.Top, R.Width(), R.Height(), &Paint->Rows);
-    DefaultRow(row.Canvas(), Index, R.Width(), R.Height(), State);
-    return;
-  }
-  if (Paint) Paint->Release();
+void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State) {
+  if (Index < 0 || Index > Items()->Count() - 1 || R.Width() < 1 || R.Height() < 1) return;
   TBitmap b;
   b.SetSize(R.Width(), R.Height());
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
 }
 
-TRect TbsListBox::DefaultTextRect(int W, int H) const {
-  const int column = std::min(DefaultColumn(), W);
-  return TRect(column + 2, 0, W - 2, H);
-}
-
 // A row of W x H in the default look; false when a draw handler freed the list. The fills take the
-// system colours' own brushes, which are never made or freed: the rows of a paint leave the canvas brush
-// clear, as the text wants it, where making it solid for each fill and clear again dropped its handle twice
-// a row. A draw handler is handed the brush in the row's colour.
+// system colours' own brushes, leaving the canvas brush clear as the text wants it; a draw handler is
+// handed the brush in the row's colour.
 bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
   const int column = std::min(DefaultColumn(), W);
@@ -447,7 +328,7 @@ bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState
   if (column > 0) FillRect(dc, &left, GetSysColorBrush(COLOR_WINDOW));
   FillRect(dc, &rest, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   const TRect bounds(column, 0, W, H);
-  TRect t = DefaultTextRect(W, H);
+  TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
   DrawItemExtra(C, Index, W, H, t, false);
   if (Frame && Frame->OnDrawItem) {
     C->Brush()->SetColor(selected ? clHighlight : clWindow);
@@ -602,7 +483,7 @@ void TbsSkinCustomListBox::ChangeSkinData() {
       FListBox->SetItemHeight(SItemRect.Height());
     } else {
       FListBox->SetItemHeight(FDefaultItemHeight);
-      if (!Skinned()) TakeDefaultFont();
+      if (!Skinned()) Font()->Assign(DefaultFont());
     }
     if (FScrollBar) SkinBar(FScrollBar, Columns() > 0);
     if (FHScrollBar) SkinBar(FHScrollBar, true);
@@ -614,13 +495,7 @@ void TbsSkinCustomListBox::ChangeSkinData() {
 }
 
 void TbsSkinCustomListBox::DefaultFontChange() {
-  if (!Skinned()) TakeDefaultFont();
-}
-
-// The font it has already is no change: the list and its bars are not told of one (each switch to the
-// built-in look comes here).
-void TbsSkinCustomListBox::TakeDefaultFont() {
-  if (!Font()->Matches(DefaultFont())) Font()->Assign(DefaultFont());
+  if (!Skinned()) Font()->Assign(DefaultFont());
 }
 
 // The horizontal bar is the column bar of a list with columns, a bar along the bottom sharing the
@@ -640,12 +515,7 @@ void TbsSkinCustomListBox::SkinBar(TbsSkinScrollBar* Bar, bool Horizontal) {
   } else {
     Bar->SetSkinDataName(!Skinned() ? AnsiString() : Horizontal ? HScrollBarName : VScrollBarName);
   }
-  // CalcRects places the main bar, fitted to its record, right after; the bottom bar's height counts in
-  // the list's own before that, so it takes its size at once.
-  if (Bar == FScrollBar)
-    Bar->SetSkinDataUnsized(FSkinData);
-  else
-    Bar->SetSkinData(FSkinData);
+  Bar->SetSkinData(FSkinData);
 }
 
 void TbsSkinCustomListBox::CalcRects() {
@@ -671,13 +541,13 @@ void TbsSkinCustomListBox::CalcRects() {
       FScrollBar->SetBounds(Width() - 20, ch, 19, Height() - 1 - ch - hh);
       RealClientRect = TRect(2, ch + 1, FScrollBar->Left(), Height() - 2 - hh);
     } else if (Columns() > 0) {
-      const int h = FScrollBar->FittedSize(SkinClientRect.Width(), FScrollBar->Height()).cy;
-      FScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - h, SkinClientRect.Width(), h);
+      FScrollBar->SetBounds(SkinClientRect.Left, SkinClientRect.Bottom - FScrollBar->Height(), SkinClientRect.Width(),
+                            FScrollBar->Height());
       RealClientRect = SkinClientRect;
       RealClientRect.Bottom -= FScrollBar->Height();
     } else {
-      const int w = FScrollBar->FittedSize(FScrollBar->Width(), SkinClientRect.Height() - hh).cx;
-      FScrollBar->SetBounds(SkinClientRect.Right - w, SkinClientRect.Top, w, SkinClientRect.Height() - hh);
+      FScrollBar->SetBounds(SkinClientRect.Right - FScrollBar->Width(), SkinClientRect.Top, FScrollBar->Width(),
+                            SkinClientRect.Height() - hh);
       RealClientRect = SkinClientRect;
       RealClientRect.Right -= FScrollBar->Width();
       RealClientRect.Bottom -= hh;

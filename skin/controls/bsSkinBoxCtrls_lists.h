@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include "platform/vcl/StdCtrls.h"
@@ -23,25 +22,6 @@ class TCustomImageList;
 // top-left corner.
 typedef TClosure<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight, TRect& TextRect, TOwnerDrawState State)>
     TbsDrawSkinItemEvent;
-
-// A canvas for one item drawn straight onto a DC: the origin at the item's top-left and everything
-// clipped to W x H there, as in a bitmap of the item; the DC is left as it was found. The canvas is one
-// of its own, or Lent: the rows of one paint share one, keeping its font and brush handles from row to
-// row, so each row sets every property it draws with.
-class TbsRowOnDC {
- public:
-  TbsRowOnDC(HDC DC, int X, int Y, int W, int H, TCanvas* Lent = nullptr);
-  ~TbsRowOnDC();
-  TbsRowOnDC(const TbsRowOnDC&) = delete;
-  TbsRowOnDC& operator=(const TbsRowOnDC&) = delete;
-  TCanvas* Canvas() { return FCanvas; }
-
- private:
-  HDC FDC;
-  int FSaved;
-  std::optional<TCanvas> FOwn;
-  TCanvas* FCanvas;
-};
 
 class TbsListBox : public TListBox {
   XJ_CLASS(TbsListBox, TListBox)
@@ -73,39 +53,9 @@ class TbsListBox : public TListBox {
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void KeyPress(char& Key) override;
   void Click() override;
-  // What the rows of one paint share: the items' count and selection as last read, the DC they may be
-  // drawn straight onto, and the skinned faces cut so far, each of a picture rectangle and width (the
-  // rest of the face is the frame's, which a paint without draw handlers leaves as it is).
-  struct TRowPaint {
-    struct TFace {
-      TRect Source;
-      int Width;
-      std::unique_ptr<TBitmap> Bitmap;
-    };
-    TRowPaint() = default;
-    TRowPaint(const TRowPaint&) = delete;
-    TRowPaint& operator=(const TRowPaint&) = delete;
-    ~TRowPaint() { Release(); }
-    int Count { 0 }, Current { -1 }, SelCount { 0 };
-    bool Focused { false };
-    HDC DC { nullptr };
-    TCanvas Rows;  // lent to each row drawn straight onto DC
-    std::vector<TFace> Faces;
-    TBitmap& Face(const TRect& Source, int Width, TbsSkinCustomListBox* F);
-    // Rows whose drawing stays inside them need no state of their own: Rows stays on DC from one such
-    // row to the next, its origin moved to each, nothing saved, clipped or selected again. Release puts
-    // the origin back and lets go of DC before anything else draws on it.
-    TCanvas* RowAt(int X, int Y);
-    void Release();
-
-   private:
-    bool FAttached { false };
-    POINT FAt {};
-  };
-  // Item Index at R of Cnvs: through a bitmap of its own, or, in a paint (Paint given) where nothing but
-  // the list draws it, straight onto the paint's DC.
-  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
-  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
+  // Item Index at R of Cnvs, through a bitmap of its own.
+  void DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
+  void DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
   // What a descendant adds to an item before its text: the check box. T is the text rectangle, which
   // it may narrow; Skin tells which look the item has.
   virtual void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) {
@@ -113,9 +63,6 @@ class TbsListBox : public TListBox {
   }
   // Pixels at the left of a default-look item left to DrawItemExtra.
   virtual int DefaultColumn() const { return 0; }
-  // Whether DrawItemExtra draws anything: a class that draws an extra says so, and its rows are clipped to
-  // themselves (the extra may reach past the item's text rectangle).
-  virtual bool HasItemExtra() const { return false; }
   // After the native list took, dropped or cleared items, before anyone is told: Result is its answer.
   virtual void ItemsChanged(TMessage& Message) { (void)Message; }
   bool Skinned() const;
@@ -124,16 +71,9 @@ class TbsListBox : public TListBox {
   void PaintBG(HDC DC);
   bool PaintCoversAll();
   void PaintList(HDC DC, bool Columns);
-  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State, TRowPaint* Paint = nullptr);
-  bool Direct(const TRowPaint* Paint, TOwnerDrawState State) const;
-  // Whether a row of W x H drawn straight onto the paint, its text clipped to T, stays inside itself.
-  bool StaysInRow(const TRect& T, int W, int H) const;
-  void ReadRows(TRowPaint& Rows);
-  TOwnerDrawState StateOf(int Index, const TRowPaint& Rows);
+  void DrawItemAt(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDrawState State);
   bool SkinRow(TCanvas* C, int Index, int W, int H, TRect T, TOwnerDrawState State);
   bool DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State);
-  // The text rectangle of a default-look row of W x H, before DrawItemExtra narrows it.
-  TRect DefaultTextRect(int W, int H) const;
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
 };
@@ -291,7 +231,6 @@ class TbsSkinCustomListBox : public TbsSkinCustomControl {
 
  private:
   void OnDefaultCaptionFontChange(TObject* Sender);
-  void TakeDefaultFont();
   void TestActive(int X, int Y);
   void ButtonDown(int I);
   void ButtonUp(int I);
@@ -397,7 +336,6 @@ class TbsCheckListBox : public TbsListBox {
   void KeyPress(char& Key) override;
   void DrawItemExtra(TCanvas* Cnvs, int Index, int Width, int Height, TRect& T, bool Skin) override;
   int DefaultColumn() const override { return 20; }
-  bool HasItemExtra() const override { return true; }
   void ItemsChanged(TMessage& Message) override;
 
  private:

@@ -479,10 +479,8 @@ void TbsSkinMemo::Dispatch(TMessage& Message) {
       Message.Result = 0;
       return;
     case WM_ERASEBKGND:
-      // The enabled memo's paint fills its client with the brush the memo answers itself: erasing first
-      // would fill it twice. The disabled look draws its text only, over what the erase left.
-      if (!FBitMapBG && !Enabled()) break;
-      if (FBitMapBG) Invalidate();
+      if (!FBitMapBG) break;
+      Invalidate();
       Message.Result = 1;
       return;
     case WM_PAINT:

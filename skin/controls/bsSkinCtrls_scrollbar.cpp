@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "platform/vcl/Messages.h"
-#include "platform/win32/Scoped.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -25,11 +24,6 @@ int RoundEven(double V) { return Saturate(Round(V)); }
 
 // Left and top edges inside, right and bottom outside.
 bool Inside(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
-
-// Whether every pixel of R lies in picture P.
-bool InPicture(const TRect& R, const TBitmap* P) {
-  return R.Left >= 0 && R.Top >= 0 && R.Right <= P->Width() && R.Bottom <= P->Height();
-}
 
 }  // namespace
 
@@ -199,24 +193,6 @@ void TbsSkinScrollBar::GetSkinData() {
   DownGlyphRect = orElse(r->DownGlyphRect, ActiveGlyphRect);
 }
 
-void TbsSkinScrollBar::SetSkinDataUnsized(TbsSkinData* Value) {
-  xj::TemporaryChange unsized(FUnsized, true);
-  SetSkinData(Value);
-}
-
-void TbsSkinScrollBar::ChangeSkinData() {
-  if (!FUnsized) return TbsSkinCustomControl::ChangeSkinData();
-  GetSkinData();
-  SetControlRegion();
-  Invalidate();
-}
-
-TSize TbsSkinScrollBar::FittedSize(int W, int H) {
-  GetSkinData();
-  if (FSkinObjectIndex != -1) CalcSize(W, H);
-  return TSize(W, H);
-}
-
 void TbsSkinScrollBar::CalcSize(int& W, int& H) {
   TbsSkinCustomControl::CalcSize(W, H);
   CalcRects();
@@ -371,8 +347,6 @@ void TbsSkinScrollBar::DrawButton(TBitmap* B, int Index) {
   }
   const TRect S = pressedLook ? DownThumbRect : part.MouseIn ? ActiveThumbRect : ThumbRect;
   if (IsNullRect(R) || IsNullRect(S)) return;
-  const TRect G = pressedLook ? DownGlyphRect : part.MouseIn ? ActiveGlyphRect : GlyphRect;
-  if (DrawThumbInPlace(B, R, S, G)) return;
   TBitmap thumb;
   thumb.SetSize(RectWidth(R), RectHeight(R));
   if (FPageSize != 0) {
@@ -383,29 +357,12 @@ void TbsSkinScrollBar::DrawButton(TBitmap* B, int Index) {
   } else {
     TbsSkinPieces(&thumb, Picture, S).Copy(TRect(0, 0, RectWidth(S), RectHeight(S)), S);
   }
+  const TRect G = pressedLook ? DownGlyphRect : part.MouseIn ? ActiveGlyphRect : GlyphRect;
   if (!IsNullRect(G)) {
     const int x = thumb.Width() / 2 - RectWidth(G) / 2, y = thumb.Height() / 2 - RectHeight(G) / 2;
     TbsSkinPieces(&thumb, Picture, G).Copy(TRect(x, y, x + RectWidth(G), y + RectHeight(G)), G);
   }
   C->Draw(R.Left, R.Top, &thumb);
-}
-
-// A thumb of its picture's own size (no page stretches it), with a glyph that fits on it and both
-// wholly in the picture, is copied straight onto the face: built apart and then drawn, it is the same
-// pixels copied twice (each copy clipped to the face alike). A picture whose colours depend on the
-// destination's (monochrome), or a face of another format or copy mode than the separate thumb's, takes
-// the general way.
-bool TbsSkinScrollBar::DrawThumbInPlace(TBitmap* B, const TRect& R, const TRect& S, const TRect& G) {
-  const int w = RectWidth(R), h = RectHeight(R), gw = RectWidth(G), gh = RectHeight(G);
-  if (FPageSize != 0 || RectWidth(S) != w || RectHeight(S) != h || !InPicture(S, Picture) ||
-      (!IsNullRect(G) && (gw > w || gh > h || !InPicture(G, Picture))) || B->PixelFormat() != pfDevice ||
-      B->Canvas()->CopyMode() != cmSrcCopy || Picture->PixelFormat() == pf1bit)
-    return false;
-  TbsSkinPieces(B, Picture, S).Copy(R, S);
-  if (IsNullRect(G)) return true;
-  const int x = R.Left + w / 2 - gw / 2, y = R.Top + h / 2 - gh / 2;
-  TbsSkinPieces(B, Picture, G).Copy(TRect(x, y, x + gw, y + gh), G);
-  return true;
 }
 
 // ---- Mouse ---------------------------------------------------------------------------------------------

@@ -67,12 +67,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   TNotifyEvent OnPageUp;
   TNotifyEvent OnPageDown;
 
-  // Takes Value as SetSkinData does but leaves the bar's size as it is, for a parent that places the bar
-  // right after (SetBounds fits the size to the record): the bar then moves once, not twice.
-  void SetSkinDataUnsized(TbsSkinData* Value);
-  // W x H fitted to the bar's record, as SetBounds fits it.
-  TSize FittedSize(int W, int H);
-  void ChangeSkinData() override;
   void GetSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
@@ -111,9 +105,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   void ApplyPosition(int Value, bool Notify);
   void ApplyBoth();
   void DrawButton(TBitmap* B, int Index);
-  // Draws the thumb from S (its glyph from G) at R straight onto B where that gives the same pixels as a
-  // thumb built apart; whether it did.
-  bool DrawThumbInPlace(TBitmap* B, const TRect& R, const TRect& S, const TRect& G);
   void TestActive(int X, int Y);
   void ButtonDown(int Index, int X, int Y);
   void ButtonUp(int Index);
@@ -153,7 +144,6 @@ class TbsSkinScrollBar : public TbsSkinCustomControl {
   AnsiString FSavedSkinDataName;
   bool FBothSwapped { false };  // SkinDataName holds BothSkinDataName, the bar's own in FSavedSkinDataName
   bool FCanFocused { false };
-  bool FUnsized { false };  // a skin change leaves the size to the parent's placing (SetSkinDataUnsized)
 
   TButtonPart FButtons[3];
   int FActiveButton { -1 };

@@ -14,7 +14,6 @@
 #include <immintrin.h>
 #endif
 
-#include "platform/win32/ShortMove.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -104,24 +103,15 @@ TPixels PixelsOf(TBitmap* B, bool Indexed = false) {
 
 #if defined(__x86_64__) || defined(__i386__)
 // 24-bit pixels widened to 32 bits four at a time by one byte shuffle, on processors that have it: the
-// pixels of N done (all of them, or none of a run shorter than six), their count returned. Sixteen bytes
-// are read for twelve, so the loads stop short of the row's end; the last pixels are taken four at a time
-// again, the very last four from the sixteen bytes that end the row: pixels written twice get the same
-// value twice.
-__attribute__((target("ssse3"))) void WidenFour(uint8_t* D, const uint8_t* S, __m128i Order) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
-                   _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), Order));
-}
-
+// first pixels of N done, their count returned. Sixteen bytes are read for twelve, so the last loads
+// stop short of the row's end.
 __attribute__((target("ssse3"))) int WidenByShuffle(uint8_t* D, const uint8_t* S, int N) {
-  if (N < 6) return 0;
   const __m128i order = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
   int i = 0;
-  for (; i + 6 <= N; i += 4) WidenFour(D + 4 * i, S + 3 * i, order);
-  if (N - i > 4) WidenFour(D + 4 * (N - 8), S + 3 * (N - 8), order);
-  const __m128i last = _mm_setr_epi8(4, 5, 6, -1, 7, 8, 9, -1, 10, 11, 12, -1, 13, 14, 15, -1);
-  WidenFour(D + 4 * (N - 4), S + 3 * N - 16, last);
-  return N;
+  for (; i + 6 <= N; i += 4, D += 16, S += 12)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(D),
+                     _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(S)), order));
+  return i;
 }
 
 int Widen(uint8_t* D, const uint8_t* S, int N) {
@@ -134,37 +124,14 @@ int Widen(uint8_t*, const uint8_t*, int) { return 0; }
 
 inline void CopyPixels(uint8_t* D, int DBytes, const uint8_t* S, int SBytes, int N) {
   if (DBytes == SBytes) {
-    const size_t bytes = size_t(N) * size_t(DBytes);
-    if (bytes <= 32)
-      xj::MoveShort(D, S, bytes);
-    else
-      std::memmove(D, S, bytes);
+    std::memmove(D, S, size_t(N) * size_t(DBytes));
   } else if (DBytes == 4) {
-    // Faces are mostly this copy: shuffled where the processor can, else four pixels from twelve bytes
-    // at a time, then four bytes read at a time but the last pixel's, which may end the row.
+    // Faces are mostly this copy: shuffled where the processor can, the rest pixel by pixel.
     int i = Widen(D, S, N);
     D += size_t(i) * 4;
     S += size_t(i) * 3;
-    for (; i + 4 <= N; i += 4, D += 16, S += 12) {
-      uint64_t a;
-      uint32_t b;
-      std::memcpy(&a, S, 8);
-      std::memcpy(&b, S + 8, 4);
-      const uint64_t lo = (a & 0xFFFFFF) | (a >> 24 & 0xFFFFFF) << 32;
-      const uint64_t hi = (a >> 48 | uint64_t(b & 0xFF) << 16) | uint64_t(b >> 8) << 32;
-      std::memcpy(D, &lo, 8);
-      std::memcpy(D + 8, &hi, 8);
-    }
-    for (; i + 1 < N; ++i, D += 4, S += 3) {
-      uint32_t v;
-      std::memcpy(&v, S, 4);
-      v &= 0xFFFFFF;
-      std::memcpy(D, &v, 4);
-    }
-    if (i < N) {
-      D[0] = S[0];
-      D[1] = S[1];
-      D[2] = S[2];
+    for (; i < N; ++i, D += 4, S += 3) {
+      std::memcpy(D, S, 3);
       D[3] = 0;
     }
   } else {
@@ -312,7 +279,8 @@ class TPieceCopier {
     }
     const uint8_t* f = From.At(l, t);
     if (FD.Bytes == From.Bytes) {
-      xj::MoveRows(d, FD.Stride, f, From.Stride, b - t, size_t(r - l) * size_t(FD.Bytes));
+      for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)
+        std::memmove(d, f, size_t(r - l) * size_t(FD.Bytes));
       return;
     }
     for (int64_t y = t; y < b; ++y, d += FD.Stride, f += From.Stride)

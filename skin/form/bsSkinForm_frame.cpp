@@ -458,10 +458,9 @@ void RurIvozedevUzivEred::PaintNCSkin() {
       o->Draw(top.Canvas(), false);
     }
   }
-  // The bands are sized from the client rectangle and lie around it: only one turned over (its right edge
-  // left of its left) lets the sides reach the columns between its edges, which stay the client's.
+  // The client is the form's own to paint, whatever the bands' sizes.
   HDC dc = GetWindowDC(FForm->Handle());
-  if (FNewClRect.Bottom > FNewClRect.Top && FNewClRect.Right < FNewClRect.Left)
+  if (FNewClRect.Bottom > FNewClRect.Top)
     ExcludeClipRect(dc, FNewClRect.Left, FNewClRect.Top, FNewClRect.Right, FNewClRect.Bottom);
   auto blit = [&](TBitmap& b, int x, int y) {
     if (b.Width() < 1 || b.Height() < 1) return;

@@ -46,8 +46,6 @@ struct ListBox {
   bool redraw { true };
   bool focused { false };
   bool syncingBars { false };
-  // The window's style as each message to it arrives: the layout asks for it many times a message.
-  DWORD style {};
   // A mouse press being dragged.
   bool tracking { false };
   bool pressedOnItem { false };
@@ -62,7 +60,7 @@ StateMap<ListBox>& Lists() {
 
 // ---- Style --------------------------------------------------------------------------------------------------
 
-DWORD StyleOf(const ListBox& l) { return l.style; }
+DWORD StyleOf(const ListBox& l) { return (DWORD)GetWindowLongA(l.hwnd, GWL_STYLE); }
 bool Extended(const ListBox& l) { return (StyleOf(l) & LBS_EXTENDEDSEL) != 0; }
 bool MultiSel(const ListBox& l) { return (StyleOf(l) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0; }
 bool OwnerDraw(const ListBox& l) { return (StyleOf(l) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }
@@ -889,9 +887,6 @@ LRESULT PlaceMessage(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Handle(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
-  // Read again for every message, a nested one too, so a style set between two messages is seen even
-  // where a subclass keeps WM_STYLECHANGED from the class.
-  l.style = (DWORD)GetWindowLongA(l.hwnd, GWL_STYLE);
   switch (msg) {
     case WM_NCDESTROY:
       return NcDestroy(l, wParam, lParam);

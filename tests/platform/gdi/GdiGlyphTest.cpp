@@ -355,8 +355,7 @@ uint32_t Laid(uint32_t d, uint32_t c, unsigned a) {
 TEST(GdiGlyphs, TextOnAnyPixelsIsEachPixelBlendedByItsCoverageWhereverTheClipCutsTheGlyphs) {
   // Smoothed Latin glyphs (coverage between none and full) beside the CJK face's strikes (none and full only),
   // laid straight and, with advances that make the glyphs overlap, through one merged mask. The clip's edges
-  // move through the glyphs, leaving rows of every width from one pixel up. Rows that only select are laid four
-  // pixels at a time, and eight where the processor can.
+  // move through the glyphs, leaving rows of every width from one pixel up.
   struct Case {
     const char* face;
     LONG height;
@@ -365,49 +364,46 @@ TEST(GdiGlyphs, TextOnAnyPixelsIsEachPixelBlendedByItsCoverageWhereverTheClipCut
   const char* text = "Wgi中1.文lm";
   const int len = int(std::strlen(text)), x0 = 4, y0 = 3;
   const uint32_t color = 0x8AE03C;
-  for (const bool byEight : { false, true })
-    for (const Case& k : { Case { "MS Sans Serif", -11, 0 }, Case { "MS Sans Serif", -13, 4 }, Case { "宋体", 12, 0 },
-                           Case { "宋体", 12, 5 } }) {
-      if (xj::gdi::UseEightPixelSelect(byEight) != byEight) continue;
-      std::vector<INT> dx(size_t(len), k.advance);
-      const INT* advances = k.advance ? dx.data() : nullptr;
-      HFONT f = Font(k.face, k.height);
-      Canvas cover(150, 26, RGB(0, 0, 0));  // white on black: each pixel's coverage in each of its channels
-      SelectObject(cover.dc(), f);
-      SetBkMode(cover.dc(), TRANSPARENT);
-      SetTextColor(cover.dc(), RGB(255, 255, 255));
-      ExtTextOutA(cover.dc(), x0, y0, 0, nullptr, text, UINT(len), advances);
-      SelectObject(cover.dc(), GetStockObject(SYSTEM_FONT));
-      int between = 0, full = 0;
-      for (int y = 0; y < cover.h(); ++y)
-        for (int x = 0; x < cover.w(); ++x) {
-          between += (cover.Raw(x, y) & 0xFF) % 255 != 0;
-          full += (cover.Raw(x, y) & 0xFF) == 255;
-        }
-      EXPECT_GT(full, 40) << k.face;
-      EXPECT_EQ(between > 0, k.height == -11 || k.height == -13) << k.face << " " << between;
-      for (int cut = 0; cut < 10; ++cut) {
-        Canvas c(150, 26);
-        for (int y = 0; y < c.h(); ++y)
-          for (int x = 0; x < c.w(); ++x) c.SetRaw(x, y, uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u));
-        const RECT clip { x0 + cut, y0 + cut / 3, x0 + 17 + 4 * cut, 22 - cut / 4 };
-        SelectObject(c.dc(), f);
-        SetBkMode(c.dc(), TRANSPARENT);
-        SetTextColor(c.dc(), RGB(0x8A, 0xE0, 0x3C));
-        ExtTextOutA(c.dc(), x0, y0, ETO_CLIPPED, &clip, text, UINT(len), advances);
-        SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
-        int differ = 0;
-        for (int y = 0; y < c.h(); ++y)
-          for (int x = 0; x < c.w(); ++x) {
-            const uint32_t under = uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u);
-            const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
-            differ += c.Raw(x, y) != (in ? Laid(under, color, cover.Raw(x, y) & 0xFF) : under);
-          }
-        EXPECT_EQ(differ, 0) << k.face << " " << k.height << " advance " << k.advance << " cut " << cut << " by eight "
-                             << byEight;
+  for (const Case& k : { Case { "MS Sans Serif", -11, 0 }, Case { "MS Sans Serif", -13, 4 }, Case { "宋体", 12, 0 },
+                         Case { "宋体", 12, 5 } }) {
+    std::vector<INT> dx(size_t(len), k.advance);
+    const INT* advances = k.advance ? dx.data() : nullptr;
+    HFONT f = Font(k.face, k.height);
+    Canvas cover(150, 26, RGB(0, 0, 0));  // white on black: each pixel's coverage in each of its channels
+    SelectObject(cover.dc(), f);
+    SetBkMode(cover.dc(), TRANSPARENT);
+    SetTextColor(cover.dc(), RGB(255, 255, 255));
+    ExtTextOutA(cover.dc(), x0, y0, 0, nullptr, text, UINT(len), advances);
+    SelectObject(cover.dc(), GetStockObject(SYSTEM_FONT));
+    int between = 0, full = 0;
+    for (int y = 0; y < cover.h(); ++y)
+      for (int x = 0; x < cover.w(); ++x) {
+        between += (cover.Raw(x, y) & 0xFF) % 255 != 0;
+        full += (cover.Raw(x, y) & 0xFF) == 255;
       }
-      DeleteObject(f);
+    EXPECT_GT(full, 40) << k.face;
+    EXPECT_EQ(between > 0, k.height == -11 || k.height == -13) << k.face << " " << between;
+    for (int cut = 0; cut < 10; ++cut) {
+      Canvas c(150, 26);
+      for (int y = 0; y < c.h(); ++y)
+        for (int x = 0; x < c.w(); ++x) c.SetRaw(x, y, uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u));
+      const RECT clip { x0 + cut, y0 + cut / 3, x0 + 17 + 4 * cut, 22 - cut / 4 };
+      SelectObject(c.dc(), f);
+      SetBkMode(c.dc(), TRANSPARENT);
+      SetTextColor(c.dc(), RGB(0x8A, 0xE0, 0x3C));
+      ExtTextOutA(c.dc(), x0, y0, ETO_CLIPPED, &clip, text, UINT(len), advances);
+      SelectObject(c.dc(), GetStockObject(SYSTEM_FONT));
+      int differ = 0;
+      for (int y = 0; y < c.h(); ++y)
+        for (int x = 0; x < c.w(); ++x) {
+          const uint32_t under = uint32_t(x * 0x9E3779B1u ^ y * 0x85EBCA77u);
+          const bool in = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+          differ += c.Raw(x, y) != (in ? Laid(under, color, cover.Raw(x, y) & 0xFF) : under);
+        }
+      EXPECT_EQ(differ, 0) << k.face << " " << k.height << " advance " << k.advance << " cut " << cut;
     }
+    DeleteObject(f);
+  }
 }
 
 // ---- The glyph cache ----------------------------------------------------------------------------------

@@ -607,8 +607,7 @@ TEST_F(ComboTest, ThreeLooksOfFaceAndButtonAndTheListFollowsTheSkin) {
   Gallery(c, "bsSkinBoxCtrls", "second");
 }
 
-// The face keeps the item it read while only moves, the item height and questions reach the list, as on
-// a skin switch; whatever else reaches the list, by any way, shows on the face as the list left it.
+// Whatever reaches the list, by any way, shows on the face as the list left it.
 TEST_F(ComboTest, TheFaceShowsTheListsItemAfterEveryKindOfChange) {
   using Change = std::function<void(TbsSkinCustomComboBox*)>;
   const std::pair<const char*, Change> changes[] = {

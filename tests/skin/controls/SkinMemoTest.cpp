@@ -341,32 +341,6 @@ TEST_F(MemoTest, ADisabledMemoPaintsGreyFromItsFirstVisibleLine) {
   Gallery(m, "bsSkinBoxCtrls", "disabled-scrolled");
 }
 
-// The enabled memo's paint fills its whole client with the colour it answers itself, so its erase leaves
-// the client as it stands; the disabled look draws only its text, over what the erase filled.
-TEST_F(MemoTest, OnlyTheDisabledMemoFillsItsClientWhenErased) {
-  auto* m = NewMemo<TbsSkinMemo>(10, 10, 160, 60);
-  m->SetColor(clYellow);
-  Show();
-  const COLORREF mark = RGB(1, 2, 3);
-  for (const bool enabled : { true, false }) {
-    SCOPED_TRACE(enabled ? "enabled" : "disabled");
-    m->SetEnabled(enabled);
-    xt::PumpUntilIdle();
-    HDC dc = GetDC(m->Handle());
-    HBRUSH brush = CreateSolidBrush(mark);
-    const RECT r { 0, 0, 5, 5 };
-    FillRect(dc, &r, brush);
-    EXPECT_EQ(SendMessageA(m->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
-    DeleteObject(brush);
-    ReleaseDC(m->Handle(), dc);
-    EXPECT_EQ(Px(m, 4, 4), enabled ? mark : static_cast<COLORREF>(ColorToRGB(clYellow)));
-  }
-  // What the enabled paint leaves is the memo's colour all the same.
-  m->SetEnabled(true);
-  RedrawWindow(m->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  EXPECT_EQ(Px(m, 4, 4), static_cast<COLORREF>(ColorToRGB(clYellow)));
-}
-
 TEST_F(MemoTest, TheFramelessMemoMirrorsBothStatesIntoItsBars) {
   auto* m = NewMemo<TbsSkinMemo2>(10, 10, 150, 60);
   auto* v = NewBar(170, 10, 16, 60, sbVertical);
