@@ -266,6 +266,9 @@ bool DesktopNotice(const display::Event& e) {
     case display::EventType::DragEnded:
       OnDragEnded(e);
       return true;
+    case display::EventType::ScreenChanged:
+      ReadScreenGeometry();
+      return true;
     default:
       return false;
   }
@@ -338,8 +341,7 @@ display::Backend& EnsureDisplay() {
     gWakeSet = false;
     NoteDisplay();
     PrepareSurfaceMemory();
-    SIZE sz = gDisplay->ScreenSize();
-    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ReadScreenGeometry();
     ShowNotifyIcons();
   }
   return *gDisplay;
@@ -356,8 +358,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   NoteDisplay();
   if (gDisplay) {
     PrepareSurfaceMemory();
-    SIZE sz = gDisplay->ScreenSize();
-    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ReadScreenGeometry();
     ShowNotifyIcons();
   }
 }

@@ -803,10 +803,7 @@ void X11Backend::Dispatch(XEvent& ev) {
   if (DispatchDesktopWide(ev)) return;
   if (DispatchTray(ev)) return;
   if (ev.xany.window == FRoot) {
-    if (ev.type == ConfigureNotify) {
-      FScreenSize = { ev.xconfigure.width, ev.xconfigure.height };
-      ReadRootProperties();
-    }
+    if (ev.type == ConfigureNotify) OnScreenResized(ev.xconfigure);
     return;
   }
   if (WindowId id = IdOf(ev.xany.window)) DispatchToWindow(id, ev);
@@ -835,10 +832,24 @@ void X11Backend::OnPropertyChange(const XPropertyEvent& ev) {
   if ((ev.atom == FAtoms[kWmState] || ev.atom == FAtoms[kNetWmState]))
     if (WindowId id = IdOf(ev.window)) OnDesktopState(id);
   if (ev.window == FRoot &&
-      (ev.atom == FAtoms[kNetWorkarea] || ev.atom == FAtoms[kNetCurrentDesktop] || ev.atom == FAtoms[kNetSupported])) {
-    ReadRootProperties();
-    if (FTray) ShowTrayStrip();
-  }
+      (ev.atom == FAtoms[kNetWorkarea] || ev.atom == FAtoms[kNetCurrentDesktop] || ev.atom == FAtoms[kNetSupported]))
+    RereadScreen(FScreenSize);
+}
+
+// The root grows or shrinks with the screen (a RandR change): its notice carries the new size, which
+// Xlib's own idea of the display's size does not follow.
+void X11Backend::OnScreenResized(const XConfigureEvent& ev) {
+  if (ev.width > 0 && ev.height > 0) RereadScreen({ ev.width, ev.height });
+}
+
+// The screen's size and the work area the desktop leaves us, read again; the program hears of a change.
+void X11Backend::RereadScreen(SIZE size) {
+  const SIZE was = FScreenSize;
+  const RECT wasWork = FWorkArea;
+  FScreenSize = size;
+  ReadRootProperties();
+  if (FTray) ShowTrayStrip();
+  PostScreenChange(was, wasWork);
 }
 
 void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {

@@ -132,6 +132,8 @@ class X11Backend : public Backend {
   bool DispatchDesktopWide(XEvent& ev);  // true when the event was not about one of our windows
   void DispatchToWindow(WindowId id, XEvent& ev);
   void OnPropertyChange(const XPropertyEvent& ev);
+  void OnScreenResized(const XConfigureEvent& ev);
+  void RereadScreen(SIZE size);
   void OnCrossing(WindowId id, const XCrossingEvent& ev);
   void OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev);
   uint32_t HeldNow();

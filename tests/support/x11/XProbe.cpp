@@ -131,6 +131,28 @@ void XProbe::TouchRoot() {
   XSync(d, False);
 }
 
+void XProbe::AnnounceScreenSize(int w, int h) {
+  Display* d = Dpy(FDisplay);
+  XEvent e {};
+  e.xconfigure.type = ConfigureNotify;
+  e.xconfigure.event = e.xconfigure.window = DefaultRootWindow(d);
+  e.xconfigure.width = w;
+  e.xconfigure.height = h;
+  XSendEvent(d, DefaultRootWindow(d), False, StructureNotifyMask, &e);
+  XSync(d, False);
+}
+
+void XProbe::SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values) {
+  Display* d = Dpy(FDisplay);
+  const Atom name = XInternAtom(d, property.c_str(), False);
+  if (values.empty())
+    XDeleteProperty(d, window, name);
+  else
+    XChangeProperty(d, window, name, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values.data()), int(values.size()));
+  XSync(d, False);
+}
+
 XRect XProbe::Bounds(unsigned long window) {
   Display* d = Dpy(FDisplay);
   XWindowAttributes a {};

@@ -44,6 +44,10 @@ class XProbe {
   void AskDesktops(long count);
   // Changes a property of the root window of no meaning to anyone: an event for whoever listens there.
   void TouchRoot();
+  // Tells the root's listeners that the screen is now w×h, as the server does when RandR resizes it.
+  void AnnounceScreenSize(int w, int h);
+  // Sets a property of 32-bit cardinals (an empty list deletes it).
+  void SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values);
   // The window's bounding (or input) shape, window coordinates.
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.
