@@ -275,7 +275,11 @@ bool DesktopNotice(const display::Event& e) {
 }
 
 void Translate(const display::Event& e) {
-  if (!DesktopNotice(e)) InjectInput(AsRawInput(e));
+  if (DesktopNotice(e)) return;
+  // A key comes with the modifiers held as it was pressed: one whose release the desktop kept (Alt+Tab's,
+  // taken while it held the keyboard) is up by now.
+  if (e.type == display::EventType::KeyDown || e.type == display::EventType::Text) ForgetReleasedModifiers(e.modifiers);
+  InjectInput(AsRawInput(e));
 }
 
 }  // namespace

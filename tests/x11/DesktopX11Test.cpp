@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/StdCtrls.h"
 #include "platform/win32/Scoped.h"
 #include "tests/support/x11/X11ControlsTest.h"
 
@@ -12,7 +13,19 @@ using namespace ctltest;
 
 namespace {
 
-class DesktopX11 : public xj::test::X11InputTest {};
+class DesktopX11 : public xj::test::X11InputTest {
+ protected:
+  // The work area the desktop announces on the root for its current desktop, on a w×h screen.
+  static TRect RootWorkArea(int w, int h) {
+    const std::vector<long> area = X().Longs(X().Root(), "_NET_WORKAREA");
+    const std::vector<long> desk = X().Longs(X().Root(), "_NET_CURRENT_DESKTOP");
+    size_t at = desk.empty() ? 0 : size_t(desk[0]) * 4;
+    if (at + 4 > area.size()) at = 0;
+    if (area.size() < 4) return TRect(0, 0, w, h);
+    return TRect(std::max(0L, area[at]), std::max(0L, area[at + 1]), std::min<long>(w, area[at] + area[at + 2]),
+                 std::min<long>(h, area[at + 1] + area[at + 3]));
+  }
+};
 
 // The desktop keeps a band at the top for a panel, then the screen shrinks under a running program (RandR
 // tells the root's listeners): the metrics, the monitor and the work area say so, and a form centred
@@ -20,25 +33,26 @@ class DesktopX11 : public xj::test::X11InputTest {};
 TEST_F(DesktopX11, TheScreenFollowsTheServerWhenItChanges) {
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   const std::vector<long> work = X().Longs(X().Root(), "_NET_WORKAREA");
-  const unsigned long panel = X().MapWindow("xj-panel");
+  const unsigned long panel = X().MapPanel(30);
   xj::ScopeExit restore([&] {
     X().DestroyWindow(panel);
     X().AnnounceScreenSize(1024, 768);
     X().SetCardinals(X().Root(), "_NET_WORKAREA", work);
   });
   // A manager that speaks EWMH leaves the panel's strut out of the work area; without one we say so.
-  if (work.empty())
+  if (X().Longs(X().Root(), "_NET_SUPPORTED").empty())
     X().SetCardinals(X().Root(), "_NET_WORKAREA", { 0, 30, 1024, 738 });
-  else
-    X().SetCardinals(panel, "_NET_WM_STRUT", { 0, 0, 30, 0 });
-  const TRect whole = Screen->WorkAreaRect();  // less the manager's own task bar, if it has one
-  ASSERT_TRUE(Eventually([&] { return Screen->WorkAreaRect() == TRect(0, 30, 1024, whole.Bottom); }))
-      << "the work area is " << Screen->WorkAreaRect().Top << ".." << Screen->WorkAreaRect().Bottom;
+  ASSERT_TRUE(Eventually([] {
+    return RootWorkArea(1024, 768).Top == 30 && Screen->WorkAreaRect() == RootWorkArea(1024, 768);
+  })) << "the work area is "
+      << Screen->WorkAreaRect().Top << ".." << Screen->WorkAreaRect().Bottom;
 
   X().AnnounceScreenSize(800, 600);
   ASSERT_TRUE(Eventually([] { return GetSystemMetrics(SM_CXSCREEN) == 800; }));
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
-  EXPECT_EQ(Screen->WorkAreaRect(), TRect(0, 30, 800, std::min(whole.Bottom, 600)));
+  EXPECT_TRUE(Eventually([] { return Screen->WorkAreaRect() == RootWorkArea(800, 600); }));
+  EXPECT_EQ(Screen->WorkAreaRect().Top, 30);
+  EXPECT_EQ(Screen->WorkAreaRect().Right, 800);
   MONITORINFO info { sizeof info, {}, {}, 0 };
   ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT { 10, 10 }, MONITOR_DEFAULTTOPRIMARY), &info));
   EXPECT_EQ(TRect(info.rcMonitor), TRect(0, 0, 800, 600));
@@ -49,5 +63,42 @@ TEST_F(DesktopX11, TheScreenFollowsTheServerWhenItChanges) {
   form->Show();
   EXPECT_EQ(form->BoundsRect(), TRect(200, 149, 600, 450));
 }
+
+// Alt+Tab is the window manager's: it takes the Tab, and Alt's release too while it holds the keyboard, to
+// another window and back, or, with nowhere to go, to the same one. Text typed afterwards is text.
+class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
+
+TEST_P(AltTabX11, TextTypedAfterItIsText) {
+  if (GetParam()) {
+    TForm* other = NewForm(600, 300, 200, 120);
+    other->SetCaption("xj-other");
+    other->Show();
+  }
+  TForm* form = NewForm(100, 100, 320, 120);
+  form->SetCaption("xj-typing");
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(20, 20, 200, 24);
+  form->Show();
+  xt::PumpUntilIdle();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-typing")); }));
+  ASSERT_TRUE(ClickOn(edit, TPoint(10, 12)));
+  ASSERT_TRUE(Eventually([&] { return edit->Focused() && X().FocusWindow() == window; }));
+  for (int round = 0; round < 2; ++round) {  // over there and back, where there is somewhere to go
+    ASSERT_TRUE(Xdotool("keydown Alt_L key Tab keyup Alt_L"));
+    ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_TAB) == 0; }));
+  }
+  ASSERT_TRUE(Xdotool("windowactivate --sync " + std::to_string(window)) ||
+              Xdotool("windowfocus --sync " + std::to_string(window)));
+  ASSERT_TRUE(Eventually([&] { return form->Active() && edit->Focused(); }));
+  xt::MessageTrace trace(edit->Handle(), { WM_SYSCHAR, WM_SYSKEYDOWN });
+  ASSERT_TRUE(Xdotool("type --delay 20 hello"));
+  EXPECT_TRUE(Eventually([&] { return edit->Text() == "hello"; })) << "the edit holds \"" << edit->Text() << "\"";
+  EXPECT_EQ(trace.Count(WM_SYSCHAR) + trace.Count(WM_SYSKEYDOWN), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopX11, AltTabX11, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& p) { return p.param ? "ToAnother" : "Alone"; });
 
 }  // namespace

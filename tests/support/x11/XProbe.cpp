@@ -106,6 +106,25 @@ unsigned long XProbe::MapWindow(const std::string& title) {
   return w;
 }
 
+unsigned long XProbe::MapPanel(int height) {
+  Display* d = Dpy(FDisplay);
+  const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, unsigned(DisplayWidth(d, DefaultScreen(d))),
+                                       unsigned(height), 0, 0, 0);
+  XStoreName(d, w, "xj-panel");
+  const Atom dock = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&dock), 1);
+  // The band's height at the top and, for a manager that reads only the newer form, where along it lies.
+  const long strut[12] = { 0, 0, height, 0, 0, 0, 0, 0, 0, DisplayWidth(d, DefaultScreen(d)) - 1, 0, 0 };
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(strut), 4);
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(strut), 12);
+  XMapWindow(d, w);
+  XSync(d, False);
+  return w;
+}
+
 void XProbe::DestroyWindow(unsigned long window) {
   XDestroyWindow(Dpy(FDisplay), window);
   XSync(Dpy(FDisplay), False);

@@ -38,6 +38,8 @@ class XProbe {
   unsigned long Root();
   // A small window of the probe's own, mapped (a window manager takes it up), and its end.
   unsigned long MapWindow(const std::string& title);
+  // A panel along the top of the screen, `height` high, which asks the desktop to keep that band.
+  unsigned long MapPanel(int height);
   void DestroyWindow(unsigned long window);
   // Asks an EWMH window manager for `count` desktops; it says so on the root once it has read the request,
   // and so every event that came before it.
