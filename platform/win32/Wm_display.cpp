@@ -243,7 +243,7 @@ bool DesktopNotice(const display::Event& e) {
       if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
       return true;
     case display::EventType::Close:
-      if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (Wnd* w = FromHandle(HwndOf(e.window))) DesktopClose(w);
       return true;
     case display::EventType::StateChanged:
       OnDesktopState(e);

@@ -66,6 +66,35 @@ TEST_F(DesktopX11, TheScreenFollowsTheServerWhenItChanges) {
 
 // Alt+Tab is the window manager's: it takes the Tab, and Alt's release too while it holds the keyboard, to
 // another window and back, or, with nowhere to go, to the same one. Text typed afterwards is text.
+// The desktop's close button on a window that its modal dialog disabled (the console under its about box):
+// the window stays, and the dialog, not the window the desktop asked about, has the keys.
+TEST_F(DesktopX11, AWindowUnderItsModalDialogRefusesTheDesktopsClose) {
+  TForm* owner = NewForm(60, 60, 500, 400);
+  owner->SetCaption("xj-console");
+  owner->Show();
+  unsigned long ownerWindow = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(ownerWindow = X().FindWindow("xj-console")) && owner->Active(); }));
+  xt::MessageTrace trace(owner->Handle(), { WM_CLOSE });
+  TForm* dialog = NewForm(150, 120, 260, 160);
+  dialog->SetCaption("xj-about");
+  bool askedOwner = false;
+  xt::AnswerModal([&](const xt::ModalRecord&) {
+    unsigned long dialogWindow = 0;
+    EXPECT_TRUE(Eventually([&] { return X().Viewable(dialogWindow = X().FindWindow("xj-about")); }));
+    EXPECT_TRUE(Xdotool("windowfocus --sync " + std::to_string(ownerWindow)));
+    X().AskToClose(ownerWindow);
+    askedOwner = true;
+    EXPECT_TRUE(Eventually([&] { return X().FocusWindow() == dialogWindow; })) << "the dialog did not come forward";
+    X().AskToClose(dialogWindow);  // handled after the owner's: once it is gone, that one was taken
+    return xt::kKeepOpen;
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_TRUE(askedOwner);
+  EXPECT_EQ(trace.Count(WM_CLOSE), 0);
+  EXPECT_TRUE(owner->Visible());
+  EXPECT_TRUE(IsWindowVisible(owner->Handle()));
+}
+
 class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
 
 TEST_P(AltTabX11, TextTypedAfterItIsText) {

@@ -150,6 +150,19 @@ void XProbe::TouchRoot() {
   XSync(d, False);
 }
 
+void XProbe::AskToClose(unsigned long window) {
+  Display* d = Dpy(FDisplay);
+  XEvent e {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = window;
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, window, False, NoEventMask, &e);
+  XSync(d, False);
+}
+
 void XProbe::AnnounceScreenSize(int w, int h) {
   Display* d = Dpy(FDisplay);
   XEvent e {};

@@ -46,6 +46,8 @@ class XProbe {
   void AskDesktops(long count);
   // Changes a property of the root window of no meaning to anyone: an event for whoever listens there.
   void TouchRoot();
+  // Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW).
+  void AskToClose(unsigned long window);
   // Tells the root's listeners that the screen is now w×h, as the server does when RandR resizes it.
   void AnnounceScreenSize(int w, int h);
   // Sets a property of 32-bit cardinals (an empty list deletes it).
