@@ -213,11 +213,14 @@ void OnDesktopFocus(const display::Event& e) {
     }
 }
 
-// As the user's own caption buttons would, so that the program sees the system command.
+// As the user's own caption buttons would, so that the program sees the system command, and at once:
+// the new size the desktop gave comes next, after the program has noted the size to come back to. A
+// restore goes to a window that looks normal too: a program that maximises by sizing the window keeps
+// its own state.
 void OnDesktopState(const display::Event& e) {
   if (Wnd* w = FromHandle(HwndOf(e.window)))
-    if (StateOf(w) != e.state)
-      PostMessageA(w->handle, WM_SYSCOMMAND,
+    if (StateOf(w) != e.state || e.state == display::WindowState::Normal)
+      SendMessageA(w->handle, WM_SYSCOMMAND,
                    e.state == display::WindowState::Minimized   ? SC_MINIMIZE
                    : e.state == display::WindowState::Maximized ? SC_MAXIMIZE
                                                                 : SC_RESTORE,

@@ -7,6 +7,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/win32/Scoped.h"
+#include "skin/form/bsSkinForm.h"
 #include "tests/support/x11/X11ControlsTest.h"
 
 using namespace ctltest;
@@ -93,6 +94,45 @@ TEST_F(DesktopX11, AWindowUnderItsModalDialogRefusesTheDesktopsClose) {
   EXPECT_EQ(trace.Count(WM_CLOSE), 0);
   EXPECT_TRUE(owner->Visible());
   EXPECT_TRUE(IsWindowVisible(owner->Handle()));
+}
+
+// A skinned form maximised by the window manager (its task bar, a key, wmctrl) and restored by it comes
+// back to the size and place it had; maximised again, its own restore button brings it back too.
+TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
+  if (X().Longs(X().Root(), "_NET_SUPPORTED").empty()) GTEST_SKIP() << "the manager does not maximise on request";
+  TForm* form = NewForm(130, 90, 421, 297);
+  form->SetCaption("xj-maximised");
+  form->SetBorderStyle(bsSizeable);
+  auto* frame = new RurIvozedevUzivEred(form);
+  auto* skin = new TbsSkinData(form);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  frame->SetSkinData(skin);
+  form->Show();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-maximised")); }));
+  const TRect placed = form->BoundsRect();
+  const std::string id = " -i -r " + std::to_string(window) + " -b ";
+  ASSERT_TRUE(
+      xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }) == 0);
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
+  EXPECT_TRUE(Eventually([&] { return form->Width() == Screen->WorkAreaRect().Width(); })) << form->Width();
+  ASSERT_EQ(
+      xj::test::RunWhilePumping("wmctrl" + id + "remove,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+      0);
+  EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_TRUE(Eventually([&] { return X().Bounds(window).right - X().Bounds(window).left == placed.Width(); }));
+
+  ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+            0);
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
+  frame->SetWindowState(wsNormal);  // as its restore button does
+  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == placed; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_TRUE(Eventually([&] {
+    const std::vector<std::string> state = X().AtomNames(window, "_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") == state.end();
+  })) << "the desktop still thinks it maximised";
 }
 
 class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};

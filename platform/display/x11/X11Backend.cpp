@@ -372,6 +372,11 @@ void X11Backend::NativeBounds(WindowId id) {
   n->pendingGeometry.push_back(g);
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
+  // A size of the program's own, not the work area's, ends the desktop's maximised state, which would
+  // otherwise hold the window.
+  if (n->desktopMaximized && n->viewable && !SameRect(g, FWorkArea))
+    SendToRoot(n->xid, FAtoms[kNetWmState],
+               { 0, long(FAtoms[kNetWmStateMaximizedVert]), long(FAtoms[kNetWmStateMaximizedHorz]), 1, 0 });
   Xlib().XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
   if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
   Xlib().XFlush(FDpy);
@@ -1083,6 +1088,9 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
     }
   if (SameRect(r, XGeometry(w.bounds))) return;
   n.pendingGeometry.clear();
+  // A desktop that maximises or restores a window resizes it too: the program hears of the state first,
+  // while the window still has the size to come back to.
+  OnDesktopState(id);
   Store().SetBounds(w, r);
   Event e;
   e.type = EventType::Configure;
@@ -1138,12 +1146,13 @@ void X11Backend::OnDesktopState(WindowId id) {
   WindowState now = iconic ? WindowState::Minimized : maximized ? WindowState::Maximized : WindowState::Normal;
   // The platform maximises by sizing the window itself; a desktop that never heard of it has not undone it.
   if (now == WindowState::Normal && w.state == WindowState::Maximized && !maximizeChanged) return;
-  ReportState(id, now);
+  // A desktop that undoes its own maximising says so even to a window that sized itself back meanwhile.
+  ReportState(id, now, maximizeChanged && !iconic);
 }
 
-void X11Backend::ReportState(WindowId id, WindowState state) {
+void X11Backend::ReportState(WindowId id, WindowState state, bool always) {
   StoredWindow& w = *Store().Find(id);
-  if (w.state == state) return;
+  if (w.state == state && !always) return;
   w.state = state;
   Event e;
   e.type = EventType::StateChanged;

@@ -146,7 +146,7 @@ class X11Backend : public Backend {
   void OnExpose(WindowId id, const XExposeEvent& ev);
   void OnMapped(WindowId id);
   void OnDesktopState(WindowId id);
-  void ReportState(WindowId id, WindowState state);
+  void ReportState(WindowId id, WindowState state, bool always = false);
   // The notification area (X11Tray.cpp): the strip window, or each icon docked in the desktop's tray.
   void ShowTrayStrip();
   void FindTrayManager();
