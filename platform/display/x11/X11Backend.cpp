@@ -98,6 +98,9 @@ bool EnsureUtf8Ctype() {
   return false;
 }
 
+// The move/resize request's direction that calls a running drag off.
+constexpr long kMoveResizeCancel = 11;
+
 uint32_t Modifiers(unsigned int state) {
   uint32_t m = 0;
   if (state & ShiftMask) m |= ModShift;
@@ -697,6 +700,7 @@ bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, 
   SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
   Xlib().XFlush(FDpy);
   FHandedDrag = id;
+  FHandedDragMoved = false;
   return true;
 }
 
@@ -718,12 +722,21 @@ void X11Backend::CheckHandedDrag() {
   Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   if (mask & (Button1Mask | Button2Mask | Button3Mask)) return;
   // What the desktop did before it let go (its last configure) was sent before the reply: it comes first.
-  const WindowId id = std::exchange(FHandedDrag, 0);
+  const WindowId id = FHandedDrag;
   while (Xlib().XPending(FDpy) > 0) {
     XEvent ev;
     Xlib().XNextEvent(FDpy, &ev);
     if (!Xlib().XFilterEvent(&ev, None)) Dispatch(ev);
   }
+  FHandedDrag = 0;
+  // A drag that moved nothing may be one the desktop took only after the release (a press, a jump and a
+  // release with no pause): it would hold the pointer for a release that already came, and take the next
+  // drag for this one. Calling it off ends that, and is nothing to a desktop whose drag is over.
+  if (!FHandedDragMoved)
+    if (NativeWindow* n = Native(id)) {
+      SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { rx, ry, kMoveResizeCancel, 0, 1 });
+      Xlib().XFlush(FDpy);
+    }
   Event e;
   e.type = EventType::DragEnded;
   e.window = id;
@@ -1070,6 +1083,7 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
 }
 
 void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
+  if (id == FHandedDrag) FHandedDragMoved = true;
   NativeWindow& n = FNative.at(id);
   StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;

@@ -203,8 +203,9 @@ class X11Backend : public Backend {
   RECT FWorkArea {};
   std::unordered_map<WindowId, NativeWindow> FNative;
   std::unordered_map<Window, WindowId> FByXid;
-  std::vector<WindowId> FStacked;  // the order last given to the server, top first
-  WindowId FHandedDrag { 0 };      // the window whose drag the desktop runs, until no button is held
+  std::vector<WindowId> FStacked;   // the order last given to the server, top first
+  WindowId FHandedDrag { 0 };       // the window whose drag the desktop runs, until no button is held
+  bool FHandedDragMoved { false };  // the desktop has moved or sized it since
   std::array<::Cursor, 13> FCursors {};
   std::bitset<256> FKeysDown;
   Time FLastTime { CurrentTime };
