@@ -45,4 +45,34 @@ TEST_F(TreeViewX11, ATreeIsShownOpenedSelectedAndRenamedOnTheServer) {
   EXPECT_TRUE(ServerShows(tree));
 }
 
+// A label cut off by the view's edge shows whole in a tip when the pointer rests on it; the tip comes up
+// under the pointer, which the view must not take for the pointer leaving it.
+TEST_F(TreeViewX11, ALabelCutOffByTheEdgeShowsWholeInATip) {
+  TForm* form = NewForm(160, 120, 320, 240);
+  form->SetCaption("xj-tree-tip");
+  auto* tree = new TTreeView(form);
+  tree->SetParent(form);
+  tree->SetBounds(10, 10, 120, 160);
+  tree->Items()->Add(nullptr, "short");
+  tree->Items()->Add(nullptr, "a label far too long for the view to show whole");
+  form->Show();
+  ASSERT_TRUE(ServerShows(tree));
+  const int row = static_cast<int>(tree->Perform(TVM_GETITEMHEIGHT, 0, 0));
+  ASSERT_TRUE(Xdotool("mousemove " + At(tree, TPoint(60, row + row / 2))));
+  ASSERT_TRUE(Eventually([&] { return tree->ScreenToClient(Mouse->CursorPos()) == TPoint(60, row + row / 2); }));
+  xt::Advance(GetDoubleClickTime() + 1);
+  HWND tip = nullptr;
+  auto tipUp = [&] {
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT))
+      if (h != form->Handle() && IsWindowVisible(h)) return (tip = h) != nullptr;
+    return false;
+  };
+  ASSERT_TRUE(Eventually(tipUp)) << "no tip came up";
+  // A step along the label under the tip: once the view has seen it, it has seen the crossing too.
+  ASSERT_TRUE(Xdotool("mousemove " + At(tree, TPoint(64, row + row / 2))));
+  ASSERT_TRUE(Eventually([&] { return tree->ScreenToClient(Mouse->CursorPos()) == TPoint(64, row + row / 2); }));
+  xt::PumpUntilIdle();
+  EXPECT_TRUE(IsWindowVisible(tip)) << "the tip went as it came";
+}
+
 }  // namespace

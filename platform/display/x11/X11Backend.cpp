@@ -918,6 +918,9 @@ void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
 void X11Backend::OnCrossing(WindowId id, const XCrossingEvent& ev) {
   bool enter = ev.type == EnterNotify;
   if (ev.mode != NotifyNormal || (!enter && ev.detail == NotifyInferior)) return;
+  // A window of ours that came up under the pointer (a tip over the label it shows) takes it from the
+  // window below without the pointer leaving us: its enter says where the pointer is.
+  if (!enter && PointerOverOurPopup()) return;
   Event e;
   e.window = id;
   e.type = enter ? EventType::MouseMove : EventType::MouseLeave;  // hover starts now, not at the next motion
@@ -951,6 +954,15 @@ bool X11Backend::KeysFollowPointerToUs() {
   unsigned int mask;
   Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   return IdOf(child) != 0;
+}
+
+bool X11Backend::PointerOverOurPopup() {
+  Window root, child = None;
+  int rx, ry, wx, wy;
+  unsigned int mask;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  const WindowId over = IdOf(child);
+  return over && !Managed(*Store().Find(over));
 }
 
 // The keys the server says are down as the keyboard comes back to us: releases made while another window

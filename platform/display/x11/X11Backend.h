@@ -138,6 +138,7 @@ class X11Backend : public Backend {
   void OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev);
   uint32_t HeldNow();
   bool KeysFollowPointerToUs();
+  bool PointerOverOurPopup();
   void OnClientMessage(WindowId id, const NativeWindow& n, const XClientMessageEvent& ev);
   void OnButton(WindowId id, const XButtonEvent& ev, bool press);
   void OnMotion(WindowId id, const XMotionEvent& ev);
