@@ -122,6 +122,8 @@ TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
   EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
   EXPECT_TRUE(Eventually([&] { return X().Bounds(window).right - X().Bounds(window).left == placed.Width(); }));
+  const std::string shot = xj::test::ScreenshotPath("x11-restored-by-the-desktop");
+  EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 
   ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
             0);

@@ -73,6 +73,8 @@ TEST_F(TreeViewX11, ALabelCutOffByTheEdgeShowsWholeInATip) {
   ASSERT_TRUE(Eventually([&] { return tree->ScreenToClient(Mouse->CursorPos()) == TPoint(64, row + row / 2); }));
   xt::PumpUntilIdle();
   EXPECT_TRUE(IsWindowVisible(tip)) << "the tip went as it came";
+  const std::string shot = xj::test::ScreenshotPath("x11-tree-tip");
+  EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
 }
 
 }  // namespace
