@@ -12,6 +12,14 @@ Backend::Backend() : FStore(std::make_unique<WindowStore>()) {}
 
 Backend::~Backend() = default;
 
+void Backend::PostScreenChange(SIZE size, const RECT& work) {
+  const SIZE now = ScreenSize();
+  if (now.cx == size.cx && now.cy == size.cy && SameRect(work, WorkArea())) return;
+  Event e;
+  e.type = EventType::ScreenChanged;
+  Post(std::move(e));
+}
+
 WindowId Backend::Create(WindowKind kind, const RECT& bounds, bool topMost) {
   WindowId id = FStore->Add(kind, bounds, topMost);
   NativeCreate(id);

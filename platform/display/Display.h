@@ -90,6 +90,7 @@ enum class EventType : uint8_t {
   TrayButtonUp,    // pt, trayIcon, button, time
   TrayCreated,     // a notification area appeared (the desktop's tray started): the icons are shown in it
   DragEnded,       // the move or resize handed to the desktop (BeginMoveSize) for `window` is over
+  ScreenChanged,   // the screen's size or work area changed: ScreenSize and WorkArea say what they are now
 };
 
 // Where a drag handed to the desktop takes the window: one edge or corner, or the whole window.
@@ -236,6 +237,8 @@ class Backend {
  protected:
   Backend();
   void Post(Event e) { FQueue.push_back(std::move(e)); }
+  // Tells the program when the screen is no longer as it was (`size`, `work`).
+  void PostScreenChange(SIZE size, const RECT& work);
   std::deque<Event>& Queue() { return FQueue; }
   WindowStore& Store() { return *FStore; }
   const WindowStore& Store() const { return *FStore; }

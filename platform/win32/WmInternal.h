@@ -323,6 +323,8 @@ void StartEnvironment();
 struct Wnd;
 void MainWindowClosing(Wnd* w);
 void SetScreenGeometry(const RECT& monitor, const RECT& work);
+void DesktopClose(Wnd* w);  // the desktop's close button (WM_DELETE_WINDOW)
+void ReadScreenGeometry();  // from the display, as it says the screen is now
 
 // ---- Painting (Wm_paint.cpp) ---------------------------------------------------------------------------
 

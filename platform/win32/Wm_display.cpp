@@ -196,11 +196,14 @@ void OnDesktopFocus(const display::Event& e) {
     }
 }
 
-// As the user's own caption buttons would, so that the program sees the system command.
+// As the user's own caption buttons would, so that the program sees the system command, and at once:
+// the new size the desktop gave comes next, after the program has noted the size to come back to. A
+// restore goes to a window that looks normal too: a program that maximises by sizing the window keeps
+// its own state.
 void OnDesktopState(const display::Event& e) {
   if (Wnd* w = FromHandle(HwndOf(e.window)))
-    if (StateOf(w) != e.state)
-      PostMessageA(w->handle, WM_SYSCOMMAND,
+    if (StateOf(w) != e.state || e.state == display::WindowState::Normal)
+      SendMessageA(w->handle, WM_SYSCOMMAND,
                    e.state == display::WindowState::Minimized   ? SC_MINIMIZE
                    : e.state == display::WindowState::Maximized ? SC_MAXIMIZE
                                                                 : SC_RESTORE,
@@ -226,7 +229,7 @@ bool DesktopNotice(const display::Event& e) {
       if (HwndOf(e.window) == GetActiveWindow()) Activate(nullptr, WA_INACTIVE);
       return true;
     case display::EventType::Close:
-      if (HWND h = HwndOf(e.window)) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+      if (Wnd* w = FromHandle(HwndOf(e.window))) DesktopClose(w);
       return true;
     case display::EventType::StateChanged:
       OnDesktopState(e);
@@ -249,13 +252,20 @@ bool DesktopNotice(const display::Event& e) {
     case display::EventType::DragEnded:
       OnDragEnded(e);
       return true;
+    case display::EventType::ScreenChanged:
+      ReadScreenGeometry();
+      return true;
     default:
       return false;
   }
 }
 
 void Translate(const display::Event& e) {
-  if (!DesktopNotice(e)) InjectInput(AsRawInput(e));
+  if (DesktopNotice(e)) return;
+  // A key comes with the modifiers held as it was pressed: one whose release the desktop kept (Alt+Tab's,
+  // taken while it held the keyboard) is up by now.
+  if (e.type == display::EventType::KeyDown || e.type == display::EventType::Text) ForgetReleasedModifiers(e.modifiers);
+  InjectInput(AsRawInput(e));
 }
 
 }  // namespace
@@ -309,8 +319,7 @@ display::Backend& EnsureDisplay() {
     }
     gWakeSet = false;
     NoteDisplay();
-    SIZE sz = gDisplay->ScreenSize();
-    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ReadScreenGeometry();
     ShowNotifyIcons();
   }
   return *gDisplay;
@@ -326,8 +335,7 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   gWakeSet = false;
   NoteDisplay();
   if (gDisplay) {
-    SIZE sz = gDisplay->ScreenSize();
-    SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
+    ReadScreenGeometry();
     ShowNotifyIcons();
   }
 }

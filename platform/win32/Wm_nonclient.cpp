@@ -211,4 +211,40 @@ LRESULT DefNonClient(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam, bool* handl
   }
 }
 
+namespace {
+
+bool OwnedBy(const Wnd* w, const Wnd* owner) {
+  for (const Wnd* o = w->owner; o; o = o->owner)
+    if (o == owner) return true;
+  return false;
+}
+
+// The window that keeps `w` disabled: the uppermost enabled window it owns, or else the active window
+// (an application-modal box need not belong to it).
+Wnd* ModalOver(Wnd* w) {
+  for (Wnd* c : Desktop()->children)
+    if (c != w && c->Visible() && c->Enabled() && OwnedBy(c, w)) return c;
+  Wnd* active = FromHandle(GetActiveWindow());
+  return active && active != w && active->Visible() && active->Enabled() ? active : nullptr;
+}
+
+}  // namespace
+
+// The desktop's close button. A window that a modal window disabled refuses it, as it refuses clicks, and
+// the modal window comes forward: the program is not ended from under its own dialog.
+void DesktopClose(Wnd* w) {
+  if (w->Enabled()) {
+    PostMessageA(w->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return;
+  }
+  Wnd* modal = ModalOver(w);
+  if (!modal) return;
+  if (GetActiveWindow() != modal->handle) {
+    Activate(modal, WA_ACTIVE);
+    return;
+  }
+  SetPos(modal, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SyncActive(modal);  // the desktop may have given the keys to the window it asked to close
+}
+
 }  // namespace xj::wm

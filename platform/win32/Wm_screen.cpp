@@ -3,6 +3,9 @@
 
 #include <cerrno>
 
+#include "platform/display/Display.h"
+#include "platform/win32/GdiInternal.h"
+#include "platform/win32/WmBackend.h"
 #include "platform/win32/WmInternal.h"
 
 namespace xj::wm {
@@ -16,9 +19,18 @@ Screen& Scr() { return Part<Screen>(PartId::Screen); }
 const HMONITOR kPrimary = (HMONITOR)(uintptr_t)0x1000;
 }  // namespace
 
+// The monitor's rectangle and the system metrics that follow the screen say the same thing.
 void SetScreenGeometry(const RECT& monitor, const RECT& work) {
   Scr().monitor = monitor;
   Scr().work = work;
+  gdi::SetScreenMetrics(monitor.right - monitor.left, monitor.bottom - monitor.top, work);
+}
+
+void ReadScreenGeometry() {
+  display::Backend* d = CurrentDisplay();
+  if (!d) return;
+  const SIZE size = d->ScreenSize();
+  SetScreenGeometry(RECT { 0, 0, size.cx, size.cy }, d->WorkArea());
 }
 
 }  // namespace xj::wm

@@ -244,8 +244,8 @@ LRESULT DefSysCommand(Wnd* w, WPARAM wParam, LPARAM lParam) {
     case SC_MAXIMIZE:
       ShowWindow(h, SW_MAXIMIZE);
       break;
-    case SC_RESTORE:
-      ShowWindow(h, SW_RESTORE);
+    case SC_RESTORE:  // a window neither minimised nor maximised has nothing to come back to
+      if (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) ShowWindow(h, SW_RESTORE);
       break;
     case SC_MOVE:
     case SC_SIZE:

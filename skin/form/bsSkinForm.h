@@ -431,7 +431,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   bool PaintFrameOnRequest();
   bool ActivateFrameNC(TMessage& Message);
   bool SyncPaintRolledUp(TMessage& Message);
-  bool KeyMenuCommand(TMessage& Message);
+  bool SystemCommand(TMessage& Message);
+  bool KeyMenuCommand();
   bool RebuildFrameOnSizing(TMessage& Message);
   // After the saved procedure.
   void WndProcAfter(TMessage& Message);

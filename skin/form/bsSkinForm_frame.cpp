@@ -299,10 +299,16 @@ int RurIvozedevUzivEred::NewNCHitTest(TPoint P) const {
   if (P.X >= FNewHitTestRTPoint.X && P.Y <= FNewHitTestRTPoint.Y) return HTTOPRIGHT;
   if (P.X <= FNewHitTestLBPoint.X && P.Y >= FNewHitTestLBPoint.Y) return HTBOTTOMLEFT;
   if (P.X >= FNewHitTestRBPoint.X && P.Y >= FNewHitTestRBPoint.Y) return HTBOTTOMRIGHT;
-  if (PtInRect(TRect(FNewHitTestLTPoint.X, 0, FNewHitTestRTPoint.X, FNewClRect.Top), P)) return HTTOP;
-  if (PtInRect(TRect(FNewHitTestLBPoint.X, FNewClRect.Bottom, FNewHitTestRBPoint.X, FOldHeight), P)) return HTBOTTOM;
-  if (PtInRect(TRect(0, FNewHitTestLTPoint.Y, FNewClRect.Left, FNewHitTestLBPoint.Y), P)) return HTLEFT;
-  if (PtInRect(TRect(FNewClRect.Right, FNewHitTestRTPoint.Y, FOldWidth, FNewHitTestRBPoint.Y), P)) return HTRIGHT;
+  // Each side takes the border width, though the skin's frame be narrower there than at the caption.
+  if (PtInRect(TRect(FNewHitTestLTPoint.X, 0, FNewHitTestRTPoint.X, std::max(FNewClRect.Top, b)), P)) return HTTOP;
+  if (PtInRect(
+          TRect(FNewHitTestLBPoint.X, std::min(FNewClRect.Bottom, FOldHeight - b), FNewHitTestRBPoint.X, FOldHeight),
+          P))
+    return HTBOTTOM;
+  if (PtInRect(TRect(0, FNewHitTestLTPoint.Y, std::max(FNewClRect.Left, b), FNewHitTestLBPoint.Y), P)) return HTLEFT;
+  if (PtInRect(TRect(std::min(FNewClRect.Right, FOldWidth - b), FNewHitTestRTPoint.Y, FOldWidth, FNewHitTestRBPoint.Y),
+               P))
+    return HTRIGHT;
   return inner();
 }
 

@@ -54,7 +54,7 @@ bool RurIvozedevUzivEred::WndProcFirst(TMessage& Message) {
     case WM_SYNCPAINT:
       return SyncPaintRolledUp(Message);
     case WM_SYSCOMMAND:
-      return KeyMenuCommand(Message);
+      return SystemCommand(Message);
     case WM_SIZING:
       return RebuildFrameOnSizing(Message);
     default:
@@ -186,8 +186,19 @@ bool RurIvozedevUzivEred::SyncPaintRolledUp(TMessage& Message) {
   return false;
 }
 
-bool RurIvozedevUzivEred::KeyMenuCommand(TMessage& Message) {
-  if (Message.WParam != SC_KEYMENU) return true;
+// The desktop's maximise and restore (its task bar, a key, another program) are the form's own buttons':
+// the form keeps its own state and the size to come back to, which the window's would not know.
+bool RurIvozedevUzivEred::SystemCommand(TMessage& Message) {
+  const WPARAM command = Message.WParam & 0xFFF0;
+  if (command == SC_KEYMENU) return KeyMenuCommand();
+  if ((command != SC_MAXIMIZE && command != SC_RESTORE) || IsMDIChild() || IsFrameless() || IsIconic(FForm->Handle()))
+    return true;
+  if (command == SC_RESTORE && FWindowState != wsMaximized) return true;
+  SetWindowState(command == SC_MAXIMIZE ? wsMaximized : wsNormal);
+  return false;
+}
+
+bool RurIvozedevUzivEred::KeyMenuCommand() {
   if (!FInMainMenu) {
     // Hiding the menu sends WM_CLOSESKINMENU, which runs SkinMenuClose.
     if (FSkinMenu && FSkinMenu->Visible()) FSkinMenu->Hide();

@@ -23,16 +23,6 @@ void PrintTo(const ModalCase& c, std::ostream* out) { *out << c.name; }
 
 class ModalX11 : public xj::test::X11InputTest, public testing::WithParamInterface<ModalCase> {
  protected:
-  static bool Ewmh() { return !X().Longs(X().Root(), "_NET_SUPPORTED").empty(); }
-  // Once an EWMH window manager has handled everything sent before now (nothing to wait for otherwise).
-  static bool ManagerCaughtUp() {
-    if (!Ewmh()) return true;
-    const std::vector<long> now = X().Longs(X().Root(), "_NET_NUMBER_OF_DESKTOPS");
-    const long wanted = (now.empty() ? 1 : now[0]) + 1;
-    X().AskDesktops(wanted);
-    return Eventually([&] { return X().Longs(X().Root(), "_NET_NUMBER_OF_DESKTOPS") == std::vector<long> { wanted }; });
-  }
-
   // What the user sees with the modal window up: its X window tied to the owner's, and still on top
   // (and focused, under EWMH) after a click on the owner where the modal window does not cover it.
   void CheckModalWindow(const std::string& title, unsigned long owner, TForm* ownerForm) {

@@ -201,6 +201,42 @@ TEST_F(SkinnedFrameOnADesktopX11, DragsAreHandedToTheWindowManagerWithTheSkinsLi
   }));
 }
 
+// A desktop that takes the drag only once the user has let go (a press, a jump and a release with no pause)
+// would hold the pointer for a drag nobody makes: the program, seeing the button up, calls it off.
+class SkinnedFrameOnALateDesktopX11 : public SkinnedFrameOnADesktopX11 {
+ protected:
+  void SetUp() override {
+    if (!xj::test::WindowManagerWanted().empty()) GTEST_SKIP() << "plays the window manager itself";
+    if (!ServerName().empty()) desktop = std::make_unique<xj::test::MiniDesktop>(ServerName(), 0, 0, true);
+    X11InputTest::SetUp();
+  }
+};
+
+TEST_F(SkinnedFrameOnALateDesktopX11, ADragTakenAfterTheReleaseIsCalledOff) {
+  ASSERT_TRUE(desktop->Running());
+  TForm* form = NewForm(150, 110, 400, 300);
+  form->SetBorderStyle(bsSizeable);
+  form->SetCaption("xj-late-drag");
+  auto* sf = new RurIvozedevUzivEred(form);
+  auto* skin = new TbsSkinData(form);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  sf->SetSkinData(skin);
+  form->Show();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-late-drag")); }));
+  xt::MessageTrace trace(form->Handle(), { WM_EXITSIZEMOVE });
+  ASSERT_TRUE(Xdotool("mousemove " + std::to_string(form->Left() + 398) + " " + std::to_string(form->Top() + 150) +
+                      " mousedown 1"));
+  ASSERT_TRUE(Eventually([&] { return trace.Count(WM_EXITSIZEMOVE) == 1; }));
+  EXPECT_TRUE(Eventually([&] { return desktop->Drags().size() == 2; })) << "no cancel came";
+  const std::vector<xj::test::MiniDesktop::Drag> drags = desktop->Drags();
+  ASSERT_EQ(drags.size(), 2u);
+  EXPECT_EQ(drags[0].direction, 3);
+  EXPECT_EQ(drags[1].direction, 11);  // _NET_WM_MOVERESIZE_CANCEL
+  EXPECT_EQ(drags[1].window, window);
+  EXPECT_EQ(form->BoundsRect(), TRect(150, 110, 550, 410));
+}
+
 // The desktop plays a user who drags the bottom-right corner 120 pixels right and 80 down.
 class SkinnedFrameResizedByADesktopX11 : public SkinnedFrameChecks<xj::test::X11InputTest> {
  protected:

@@ -11,9 +11,12 @@
 namespace xj::display {
 
 void HeadlessBackend::SetScreen(SIZE size, const RECT& workArea) {
+  const SIZE was = FScreen;
+  const RECT wasWork = FWork;
   FScreen = { std::max<LONG>(size.cx, 1), std::max<LONG>(size.cy, 1) };
   FWork = IntersectRects(NormalizedBounds(workArea), { 0, 0, FScreen.cx, FScreen.cy });
   if (RectEmpty(FWork)) FWork = { 0, 0, FScreen.cx, FScreen.cy };
+  PostScreenChange(was, wasWork);
 }
 
 void HeadlessBackend::Inject(Event e) {

@@ -98,6 +98,9 @@ bool EnsureUtf8Ctype() {
   return false;
 }
 
+// The move/resize request's direction that calls a running drag off.
+constexpr long kMoveResizeCancel = 11;
+
 uint32_t Modifiers(unsigned int state) {
   uint32_t m = 0;
   if (state & ShiftMask) m |= ModShift;
@@ -372,6 +375,11 @@ void X11Backend::NativeBounds(WindowId id) {
   n->pendingGeometry.push_back(g);
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
+  // A size of the program's own, not the work area's, ends the desktop's maximised state, which would
+  // otherwise hold the window.
+  if (n->desktopMaximized && n->viewable && !SameRect(g, FWorkArea))
+    SendToRoot(n->xid, FAtoms[kNetWmState],
+               { 0, long(FAtoms[kNetWmStateMaximizedVert]), long(FAtoms[kNetWmStateMaximizedHorz]), 1, 0 });
   Xlib().XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
   if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
   Xlib().XFlush(FDpy);
@@ -692,6 +700,7 @@ bool X11Backend::NativeBeginMoveSize(WindowId id, POINT pt, MouseButton button, 
   SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { pt.x, pt.y, long(kind), xbutton, 1 });
   Xlib().XFlush(FDpy);
   FHandedDrag = id;
+  FHandedDragMoved = false;
   return true;
 }
 
@@ -713,12 +722,21 @@ void X11Backend::CheckHandedDrag() {
   Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   if (mask & (Button1Mask | Button2Mask | Button3Mask)) return;
   // What the desktop did before it let go (its last configure) was sent before the reply: it comes first.
-  const WindowId id = std::exchange(FHandedDrag, 0);
+  const WindowId id = FHandedDrag;
   while (Xlib().XPending(FDpy) > 0) {
     XEvent ev;
     Xlib().XNextEvent(FDpy, &ev);
     if (!Xlib().XFilterEvent(&ev, None)) Dispatch(ev);
   }
+  FHandedDrag = 0;
+  // A drag that moved nothing may be one the desktop took only after the release (a press, a jump and a
+  // release with no pause): it would hold the pointer for a release that already came, and take the next
+  // drag for this one. Calling it off ends that, and is nothing to a desktop whose drag is over.
+  if (!FHandedDragMoved)
+    if (NativeWindow* n = Native(id)) {
+      SendToRoot(n->xid, FAtoms[kNetWmMoveresize], { rx, ry, kMoveResizeCancel, 0, 1 });
+      Xlib().XFlush(FDpy);
+    }
   Event e;
   e.type = EventType::DragEnded;
   e.window = id;
@@ -803,10 +821,7 @@ void X11Backend::Dispatch(XEvent& ev) {
   if (DispatchDesktopWide(ev)) return;
   if (DispatchTray(ev)) return;
   if (ev.xany.window == FRoot) {
-    if (ev.type == ConfigureNotify) {
-      FScreenSize = { ev.xconfigure.width, ev.xconfigure.height };
-      ReadRootProperties();
-    }
+    if (ev.type == ConfigureNotify) OnScreenResized(ev.xconfigure);
     return;
   }
   if (WindowId id = IdOf(ev.xany.window)) DispatchToWindow(id, ev);
@@ -835,10 +850,24 @@ void X11Backend::OnPropertyChange(const XPropertyEvent& ev) {
   if ((ev.atom == FAtoms[kWmState] || ev.atom == FAtoms[kNetWmState]))
     if (WindowId id = IdOf(ev.window)) OnDesktopState(id);
   if (ev.window == FRoot &&
-      (ev.atom == FAtoms[kNetWorkarea] || ev.atom == FAtoms[kNetCurrentDesktop] || ev.atom == FAtoms[kNetSupported])) {
-    ReadRootProperties();
-    if (FTray) ShowTrayStrip();
-  }
+      (ev.atom == FAtoms[kNetWorkarea] || ev.atom == FAtoms[kNetCurrentDesktop] || ev.atom == FAtoms[kNetSupported]))
+    RereadScreen(FScreenSize);
+}
+
+// The root grows or shrinks with the screen (a RandR change): its notice carries the new size, which
+// Xlib's own idea of the display's size does not follow.
+void X11Backend::OnScreenResized(const XConfigureEvent& ev) {
+  if (ev.width > 0 && ev.height > 0) RereadScreen({ ev.width, ev.height });
+}
+
+// The screen's size and the work area the desktop leaves us, read again; the program hears of a change.
+void X11Backend::RereadScreen(SIZE size) {
+  const SIZE was = FScreenSize;
+  const RECT wasWork = FWorkArea;
+  FScreenSize = size;
+  ReadRootProperties();
+  if (FTray) ShowTrayStrip();
+  PostScreenChange(was, wasWork);
 }
 
 void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
@@ -889,6 +918,9 @@ void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
 void X11Backend::OnCrossing(WindowId id, const XCrossingEvent& ev) {
   bool enter = ev.type == EnterNotify;
   if (ev.mode != NotifyNormal || (!enter && ev.detail == NotifyInferior)) return;
+  // A window of ours that came up under the pointer (a tip over the label it shows) takes it from the
+  // window below without the pointer leaving us: its enter says where the pointer is.
+  if (!enter && PointerOverOurPopup()) return;
   Event e;
   e.window = id;
   e.type = enter ? EventType::MouseMove : EventType::MouseLeave;  // hover starts now, not at the next motion
@@ -922,6 +954,15 @@ bool X11Backend::KeysFollowPointerToUs() {
   unsigned int mask;
   Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
   return IdOf(child) != 0;
+}
+
+bool X11Backend::PointerOverOurPopup() {
+  Window root, child = None;
+  int rx, ry, wx, wy;
+  unsigned int mask;
+  Xlib().XQueryPointer(FDpy, FRoot, &root, &child, &rx, &ry, &wx, &wy, &mask);
+  const WindowId over = IdOf(child);
+  return over && !Managed(*Store().Find(over));
 }
 
 // The keys the server says are down as the keyboard comes back to us: releases made while another window
@@ -1054,6 +1095,7 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
 }
 
 void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
+  if (id == FHandedDrag) FHandedDragMoved = true;
   NativeWindow& n = FNative.at(id);
   StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;
@@ -1072,6 +1114,9 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
     }
   if (SameRect(r, XGeometry(w.bounds))) return;
   n.pendingGeometry.clear();
+  // A desktop that maximises or restores a window resizes it too: the program hears of the state first,
+  // while the window still has the size to come back to.
+  OnDesktopState(id);
   Store().SetBounds(w, r);
   Event e;
   e.type = EventType::Configure;
@@ -1127,12 +1172,13 @@ void X11Backend::OnDesktopState(WindowId id) {
   WindowState now = iconic ? WindowState::Minimized : maximized ? WindowState::Maximized : WindowState::Normal;
   // The platform maximises by sizing the window itself; a desktop that never heard of it has not undone it.
   if (now == WindowState::Normal && w.state == WindowState::Maximized && !maximizeChanged) return;
-  ReportState(id, now);
+  // A desktop that undoes its own maximising says so even to a window that sized itself back meanwhile.
+  ReportState(id, now, maximizeChanged && !iconic);
 }
 
-void X11Backend::ReportState(WindowId id, WindowState state) {
+void X11Backend::ReportState(WindowId id, WindowState state, bool always) {
   StoredWindow& w = *Store().Find(id);
-  if (w.state == state) return;
+  if (w.state == state && !always) return;
   w.state = state;
   Event e;
   e.type = EventType::StateChanged;

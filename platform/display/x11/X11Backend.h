@@ -132,10 +132,13 @@ class X11Backend : public Backend {
   bool DispatchDesktopWide(XEvent& ev);  // true when the event was not about one of our windows
   void DispatchToWindow(WindowId id, XEvent& ev);
   void OnPropertyChange(const XPropertyEvent& ev);
+  void OnScreenResized(const XConfigureEvent& ev);
+  void RereadScreen(SIZE size);
   void OnCrossing(WindowId id, const XCrossingEvent& ev);
   void OnFocusChange(WindowId id, NativeWindow& n, const XFocusChangeEvent& ev);
   uint32_t HeldNow();
   bool KeysFollowPointerToUs();
+  bool PointerOverOurPopup();
   void OnClientMessage(WindowId id, const NativeWindow& n, const XClientMessageEvent& ev);
   void OnButton(WindowId id, const XButtonEvent& ev, bool press);
   void OnMotion(WindowId id, const XMotionEvent& ev);
@@ -144,7 +147,7 @@ class X11Backend : public Backend {
   void OnExpose(WindowId id, const XExposeEvent& ev);
   void OnMapped(WindowId id);
   void OnDesktopState(WindowId id);
-  void ReportState(WindowId id, WindowState state);
+  void ReportState(WindowId id, WindowState state, bool always = false);
   // The notification area (X11Tray.cpp): the strip window, or each icon docked in the desktop's tray.
   void ShowTrayStrip();
   void FindTrayManager();
@@ -201,8 +204,9 @@ class X11Backend : public Backend {
   RECT FWorkArea {};
   std::unordered_map<WindowId, NativeWindow> FNative;
   std::unordered_map<Window, WindowId> FByXid;
-  std::vector<WindowId> FStacked;  // the order last given to the server, top first
-  WindowId FHandedDrag { 0 };      // the window whose drag the desktop runs, until no button is held
+  std::vector<WindowId> FStacked;   // the order last given to the server, top first
+  WindowId FHandedDrag { 0 };       // the window whose drag the desktop runs, until no button is held
+  bool FHandedDragMoved { false };  // the desktop has moved or sized it since
   std::array<::Cursor, 13> FCursors {};
   std::bitset<256> FKeysDown;
   Time FLastTime { CurrentTime };

@@ -2,8 +2,10 @@
 // MDI, canvases outside a paint cycle, synchronous repaint, painting into a foreign DC, object-bound
 // windows, the clipboard, window-procedure hooks, re-entrant message handling.
 
+#include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/vcl/Clipbrd.h"
 #include "platform/win32/WinGdi.h"
+#include "platform/win32/WmBackend.h"
 #include "tests/support/ControlsTestUtil.h"
 
 using namespace ctltest;
@@ -32,6 +34,37 @@ TEST_F(ScreenTest, FormsAreInCreationOrderWithTheFocusedFormFirst) {
   EXPECT_THROW(Screen->Forms(before + 2), EListError);
   EXPECT_EQ(Screen->Width(), 1024);
   EXPECT_EQ(Screen->WorkAreaRect(), TRect(0, 0, 1024, 738));
+}
+
+// The metrics, the monitor and the work area are the display's, read when it comes and again when the
+// desktop says the screen changed; a centred form and a maximised one go by them.
+TEST_F(ScreenTest, TheScreenIsTheDisplaysAndFollowsItsChanges) {
+  auto owned = std::make_unique<xj::display::HeadlessBackend>();
+  xj::display::HeadlessBackend* display = owned.get();
+  display->SetScreen({ 800, 600 }, { 0, 24, 800, 571 });
+  xj::wm::SetDisplay(std::move(owned));
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
+  EXPECT_EQ(Screen->Height(), 600);
+  EXPECT_EQ(Screen->WorkAreaRect(), TRect(0, 24, 800, 571));
+  TForm* form = NewForm(0, 0, 300, 201);
+  form->SetPosition(poScreenCenter);
+  form->Show();
+  EXPECT_EQ(form->BoundsRect(), TRect(250, 199, 550, 400));
+
+  display->SetScreen({ 1366, 700 }, { 0, 0, 1300, 700 });
+  xt::PumpUntilIdle();
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1366);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 700);
+  MONITORINFO info { sizeof info, {}, {}, 0 };
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromWindow(form->Handle(), MONITOR_DEFAULTTONEAREST), &info));
+  EXPECT_EQ(TRect(info.rcMonitor), TRect(0, 0, 1366, 700));
+  EXPECT_EQ(TRect(info.rcWork), TRect(0, 0, 1300, 700));
+  EXPECT_NE(MonitorFromPoint(POINT { 1365, 699 }, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint(POINT { 1366, 300 }, MONITOR_DEFAULTTONULL), nullptr);
+  form->SetWindowState(wsMaximized);
+  EXPECT_EQ(GetSystemMetrics(SM_CXMAXIMIZED), 1308);
+  EXPECT_EQ(form->BoundsRect(), TRect(0, 0, 1300, 700));
 }
 
 TEST_F(ScreenTest, CursorsOfControlsAndTheScreen) {

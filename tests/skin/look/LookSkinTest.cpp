@@ -123,6 +123,37 @@ TEST_F(LookSkin, CornersSizeBothWaysEightPixelsEachWay) {
   }
 }
 
+// Every edge and corner of a skinned sizeable form takes the skin's border width (8 in these looks): from
+// the window's edge to 7 pixels in it sizes, at 8 it does not; on a form of the console's size too.
+TEST_F(LookSkin, EveryEdgeSizesAcrossTheBorderWidth) {
+  for (const char* name : { "azure", "olive" })
+    for (const SIZE size : { SIZE { 437, 291 }, SIZE { 701, 523 } }) {
+      SCOPED_TRACE(std::string(name) + " " + std::to_string(size.cx));
+      TForm* form = NewForm(50, 40, size.cx, size.cy);
+      form->SetBorderStyle(bsSizeable);
+      auto* sf = new RurIvozedevUzivEred(form);
+      sf->SetSkinData(Load(form, kLookSkins + "/" + name + "/skin.ini"));
+      form->Show();
+      xt::PumpUntilIdle();
+      const int w = form->Width(), h = form->Height();
+      auto hit = [&](int x, int y) {
+        return int(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + x, form->Top() + y)));
+      };
+      const struct {
+        int x, y, dx, dy, code;  // a point on the window's edge, the way in, the edge's code
+      } edges[] = { { w / 2, 0, 0, 1, HTTOP },         { w / 2, h - 1, 0, -1, HTBOTTOM },
+                    { 0, h / 2, 1, 0, HTLEFT },        { w - 1, h / 2, -1, 0, HTRIGHT },
+                    { 0, h - 1, 1, -1, HTBOTTOMLEFT }, { w - 1, h - 1, -1, -1, HTBOTTOMRIGHT },
+                    { 0, 0, 1, 1, HTTOPLEFT },         { w - 1, 0, -1, 1, HTTOPRIGHT } };
+      for (const auto& e : edges) {
+        for (int in = 0; in < 8; ++in)
+          EXPECT_EQ(hit(e.x + in * e.dx, e.y + in * e.dy), e.code) << e.x << ", " << e.y << " in " << in;
+        EXPECT_NE(hit(e.x + 8 * e.dx, e.y + 8 * e.dy), e.code) << e.x << ", " << e.y << " in 8";
+      }
+      delete form;
+    }
+}
+
 class LookForm : public ControlsTest {
  protected:
   void SetUp() override {

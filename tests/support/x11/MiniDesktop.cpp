@@ -16,7 +16,7 @@ namespace {
 
 }  // namespace
 
-MiniDesktop::MiniDesktop(const std::string& display, int dx, int dy) : FDx(dx), FDy(dy) {
+MiniDesktop::MiniDesktop(const std::string& display, int dx, int dy, bool late) : FDx(dx), FDy(dy), FLate(late) {
   ::Display* d = XOpenDisplay(display.c_str());
   if (!d) return;
   Window root = DefaultRootWindow(d);
@@ -78,6 +78,14 @@ void MiniDesktop::TakeDrag(const void* clientMessage) {
   ::Display* d = Dpy(FDisplay);
   const auto& m = *static_cast<const XClientMessageEvent*>(clientMessage);
   Drag drag { m.window, int(m.data.l[0]), int(m.data.l[1]), int(m.data.l[2]), int(m.data.l[3]), 0, 0 };
+  if (drag.direction == 11 || FLate) {
+    // The user let go before the request came: nothing moves (and a cancel has nothing to end).
+    if (FLate && drag.direction != 11) [[maybe_unused]]
+      int rc = std::system("xdotool mouseup 1");
+    std::lock_guard<std::mutex> g(FLock);
+    FDrags.push_back(drag);
+    return;
+  }
   XSizeHints hints {};
   long supplied = 0;
   if (XGetWMNormalHints(d, m.window, &hints, &supplied) && (hints.flags & PMinSize)) {

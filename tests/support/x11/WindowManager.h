@@ -1,6 +1,6 @@
 #pragma once
-// A real window manager on a test's private server: twm (no EWMH; transients stay undecorated) or
-// openbox (EWMH). The suite names it in XJ_TEST_WM; ctest runs the X11 programs once under each.
+// A real window manager on a test's private server: twm (no EWMH; transients stay undecorated), openbox or
+// icewm (both EWMH). The suite names it in XJ_TEST_WM; ctest runs the X11 programs once under each.
 
 #include <memory>
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace xj::test {
 
-// The manager XJ_TEST_WM names ("twm", "openbox"), or empty for none.
+// The manager XJ_TEST_WM names ("twm", "openbox", "icewm"), or empty for none.
 inline std::string WindowManagerWanted() {
   const char* name = std::getenv("XJ_TEST_WM");
   return name ? std::string(name) : std::string();
@@ -28,7 +28,7 @@ inline std::string ScreenshotPath(const std::string& stem) {
 // what it supports, which the back-end reads when it connects). Null with the reason in `problem`.
 inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& name, const std::string& display,
                                                              std::string& problem) {
-  if (name != "twm" && name != "openbox") {
+  if (name != "twm" && name != "openbox" && name != "icewm") {
     problem = "XJ_TEST_WM names no window manager the tests know: " + name;
     return nullptr;
   }
@@ -45,8 +45,10 @@ inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& 
                 // Placed where they ask, not by a click the tests never give (twm grabs the server
                 // while it waits for one).
                 "RandomPlacement\nUsePPosition \"on\"\n");
-  const std::string command = name == "twm" ? "env LC_ALL=C twm -display " + display + " -f " + rc
-                                            : "env DISPLAY=" + display + " openbox --sm-disable";
+  // icewm is given a home of its own: a user's preferences would change what the tests see.
+  const std::string command = name == "twm"     ? "env LC_ALL=C twm -display " + display + " -f " + rc
+                              : name == "icewm" ? "env HOME=" + dir.Path() + " DISPLAY=" + display + " icewm"
+                                                : "env DISPLAY=" + display + " openbox --sm-disable";
   auto program = std::make_unique<BackgroundProgram>();
   XProbe probe(display);
   auto ready = [&] {

@@ -67,6 +67,16 @@ class X11ControlsTest : public ctltest::ControlsTest {
     ControlsTest::TearDown();
   }
 
+  static bool Ewmh() { return !X().Longs(X().Root(), "_NET_SUPPORTED").empty(); }
+  // Once an EWMH window manager has handled everything sent before now (nothing to wait for otherwise).
+  static bool ManagerCaughtUp() {
+    if (!Ewmh()) return true;
+    const std::vector<long> now = X().Longs(X().Root(), "_NET_NUMBER_OF_DESKTOPS");
+    const long wanted = (now.empty() ? 1 : now[0]) + 1;
+    X().AskDesktops(wanted);
+    return Eventually([&] { return X().Longs(X().Root(), "_NET_NUMBER_OF_DESKTOPS") == std::vector<long> { wanted }; });
+  }
+
   // The suite's server, e.g. ":12"; empty when it could not start.
   static std::string ServerName() { return Server() ? Server()->Name() : std::string(); }
 

@@ -106,6 +106,25 @@ unsigned long XProbe::MapWindow(const std::string& title) {
   return w;
 }
 
+unsigned long XProbe::MapPanel(int height) {
+  Display* d = Dpy(FDisplay);
+  const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, unsigned(DisplayWidth(d, DefaultScreen(d))),
+                                       unsigned(height), 0, 0, 0);
+  XStoreName(d, w, "xj-panel");
+  const Atom dock = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&dock), 1);
+  // The band's height at the top and, for a manager that reads only the newer form, where along it lies.
+  const long strut[12] = { 0, 0, height, 0, 0, 0, 0, 0, 0, DisplayWidth(d, DefaultScreen(d)) - 1, 0, 0 };
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(strut), 4);
+  XChangeProperty(d, w, XInternAtom(d, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(strut), 12);
+  XMapWindow(d, w);
+  XSync(d, False);
+  return w;
+}
+
 void XProbe::DestroyWindow(unsigned long window) {
   XDestroyWindow(Dpy(FDisplay), window);
   XSync(Dpy(FDisplay), False);
@@ -128,6 +147,41 @@ void XProbe::TouchRoot() {
   const long value = 0;
   XChangeProperty(d, DefaultRootWindow(d), XInternAtom(d, "XJ_TEST_TOUCH", False), XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&value), 1);
+  XSync(d, False);
+}
+
+void XProbe::AskToClose(unsigned long window) {
+  Display* d = Dpy(FDisplay);
+  XEvent e {};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = window;
+  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  e.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, window, False, NoEventMask, &e);
+  XSync(d, False);
+}
+
+void XProbe::AnnounceScreenSize(int w, int h) {
+  Display* d = Dpy(FDisplay);
+  XEvent e {};
+  e.xconfigure.type = ConfigureNotify;
+  e.xconfigure.event = e.xconfigure.window = DefaultRootWindow(d);
+  e.xconfigure.width = w;
+  e.xconfigure.height = h;
+  XSendEvent(d, DefaultRootWindow(d), False, StructureNotifyMask, &e);
+  XSync(d, False);
+}
+
+void XProbe::SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values) {
+  Display* d = Dpy(FDisplay);
+  const Atom name = XInternAtom(d, property.c_str(), False);
+  if (values.empty())
+    XDeleteProperty(d, window, name);
+  else
+    XChangeProperty(d, window, name, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(values.data()), int(values.size()));
   XSync(d, False);
 }
 

@@ -38,12 +38,20 @@ class XProbe {
   unsigned long Root();
   // A small window of the probe's own, mapped (a window manager takes it up), and its end.
   unsigned long MapWindow(const std::string& title);
+  // A panel along the top of the screen, `height` high, which asks the desktop to keep that band.
+  unsigned long MapPanel(int height);
   void DestroyWindow(unsigned long window);
   // Asks an EWMH window manager for `count` desktops; it says so on the root once it has read the request,
   // and so every event that came before it.
   void AskDesktops(long count);
   // Changes a property of the root window of no meaning to anyone: an event for whoever listens there.
   void TouchRoot();
+  // Asks the window to close, as a window manager's close button does (WM_DELETE_WINDOW).
+  void AskToClose(unsigned long window);
+  // Tells the root's listeners that the screen is now w×h, as the server does when RandR resizes it.
+  void AnnounceScreenSize(int w, int h);
+  // Sets a property of 32-bit cardinals (an empty list deletes it).
+  void SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values);
   // The window's bounding (or input) shape, window coordinates.
   std::vector<XRect> Shape(unsigned long window, bool input);
   // A pixel of the screen as the server shows it, 0xRRGGBB.

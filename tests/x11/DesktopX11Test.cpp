@@ -1,0 +1,182 @@
+// What a person meets on a real desktop: the screen's size as the server has it, and as it changes.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/StdCtrls.h"
+#include "platform/win32/Scoped.h"
+#include "skin/form/bsSkinForm.h"
+#include "tests/support/x11/X11ControlsTest.h"
+
+using namespace ctltest;
+
+namespace {
+
+class DesktopX11 : public xj::test::X11InputTest {
+ protected:
+  // The work area the desktop announces on the root for its current desktop, on a w×h screen.
+  static TRect RootWorkArea(int w, int h) {
+    const std::vector<long> area = X().Longs(X().Root(), "_NET_WORKAREA");
+    const std::vector<long> desk = X().Longs(X().Root(), "_NET_CURRENT_DESKTOP");
+    size_t at = desk.empty() ? 0 : size_t(desk[0]) * 4;
+    if (at + 4 > area.size()) at = 0;
+    if (area.size() < 4) return TRect(0, 0, w, h);
+    return TRect(std::max(0L, area[at]), std::max(0L, area[at + 1]), std::min<long>(w, area[at] + area[at + 2]),
+                 std::min<long>(h, area[at + 1] + area[at + 3]));
+  }
+};
+
+// The desktop keeps a band at the top for a panel, then the screen shrinks under a running program (RandR
+// tells the root's listeners): the metrics, the monitor and the work area say so, and a form centred
+// afterwards is centred on what is there.
+TEST_F(DesktopX11, TheScreenFollowsTheServerWhenItChanges) {
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  const std::vector<long> work = X().Longs(X().Root(), "_NET_WORKAREA");
+  const unsigned long panel = X().MapPanel(30);
+  xj::ScopeExit restore([&] {
+    X().DestroyWindow(panel);
+    X().AnnounceScreenSize(1024, 768);
+    X().SetCardinals(X().Root(), "_NET_WORKAREA", work);
+  });
+  // A manager that speaks EWMH leaves the panel's strut out of the work area; without one we say so.
+  if (X().Longs(X().Root(), "_NET_SUPPORTED").empty())
+    X().SetCardinals(X().Root(), "_NET_WORKAREA", { 0, 30, 1024, 738 });
+  ASSERT_TRUE(Eventually([] {
+    return RootWorkArea(1024, 768).Top == 30 && Screen->WorkAreaRect() == RootWorkArea(1024, 768);
+  })) << "the work area is "
+      << Screen->WorkAreaRect().Top << ".." << Screen->WorkAreaRect().Bottom;
+
+  X().AnnounceScreenSize(800, 600);
+  ASSERT_TRUE(Eventually([] { return GetSystemMetrics(SM_CXSCREEN) == 800; }));
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 600);
+  EXPECT_TRUE(Eventually([] { return Screen->WorkAreaRect() == RootWorkArea(800, 600); }));
+  EXPECT_EQ(Screen->WorkAreaRect().Top, 30);
+  EXPECT_EQ(Screen->WorkAreaRect().Right, 800);
+  MONITORINFO info { sizeof info, {}, {}, 0 };
+  ASSERT_TRUE(GetMonitorInfoA(MonitorFromPoint(POINT { 10, 10 }, MONITOR_DEFAULTTOPRIMARY), &info));
+  EXPECT_EQ(TRect(info.rcMonitor), TRect(0, 0, 800, 600));
+
+  TForm* form = NewForm(0, 0, 400, 301);
+  form->SetCaption("xj-centred");
+  form->SetPosition(poScreenCenter);
+  form->Show();
+  EXPECT_EQ(form->BoundsRect(), TRect(200, 149, 600, 450));
+}
+
+// Alt+Tab is the window manager's: it takes the Tab, and Alt's release too while it holds the keyboard, to
+// another window and back, or, with nowhere to go, to the same one. Text typed afterwards is text.
+// The desktop's close button on a window that its modal dialog disabled (the console under its about box):
+// the window stays, and the dialog, not the window the desktop asked about, has the keys.
+TEST_F(DesktopX11, AWindowUnderItsModalDialogRefusesTheDesktopsClose) {
+  TForm* owner = NewForm(60, 60, 500, 400);
+  owner->SetCaption("xj-console");
+  owner->Show();
+  unsigned long ownerWindow = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(ownerWindow = X().FindWindow("xj-console")) && owner->Active(); }));
+  xt::MessageTrace trace(owner->Handle(), { WM_CLOSE });
+  TForm* dialog = NewForm(150, 120, 260, 160);
+  dialog->SetCaption("xj-about");
+  bool askedOwner = false;
+  xt::AnswerModal([&](const xt::ModalRecord&) {
+    unsigned long dialogWindow = 0;
+    EXPECT_TRUE(Eventually([&] { return X().Viewable(dialogWindow = X().FindWindow("xj-about")); }));
+    EXPECT_TRUE(Xdotool("windowfocus --sync " + std::to_string(ownerWindow)));
+    X().AskToClose(ownerWindow);
+    askedOwner = true;
+    EXPECT_TRUE(Eventually([&] { return X().FocusWindow() == dialogWindow; })) << "the dialog did not come forward";
+    X().AskToClose(dialogWindow);  // handled after the owner's: once it is gone, that one was taken
+    return xt::kKeepOpen;
+  });
+  EXPECT_EQ(dialog->ShowModal(), mrCancel);
+  EXPECT_TRUE(askedOwner);
+  EXPECT_EQ(trace.Count(WM_CLOSE), 0);
+  EXPECT_TRUE(owner->Visible());
+  EXPECT_TRUE(IsWindowVisible(owner->Handle()));
+}
+
+// A skinned form maximised by the window manager (its task bar, a key, wmctrl) and restored by it comes
+// back to the size and place it had; maximised again, its own restore button brings it back too.
+TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
+  if (!Ewmh()) GTEST_SKIP() << "the manager does not maximise on request";
+  // The work area the form maximises into is the one the manager gives (a panel may just have gone).
+  ASSERT_TRUE(Eventually([] { return Screen->WorkAreaRect() == RootWorkArea(1024, 768); }));
+  TForm* form = NewForm(130, 90, 421, 297);
+  form->SetCaption("xj-maximised");
+  form->SetBorderStyle(bsSizeable);
+  auto* frame = new RurIvozedevUzivEred(form);
+  auto* skin = new TbsSkinData(form);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  frame->SetSkinData(skin);
+  form->Show();
+  unsigned long window = 0;
+  // Taken up by the manager and given the keys: its requests about the window are heard from now on.
+  ASSERT_TRUE(Eventually([&] {
+    return X().Viewable(window = X().FindWindow("xj-maximised")) && X().WmState(window) == 1 && form->Active();
+  }));
+  const TRect placed = form->BoundsRect();
+  const std::string id = " -i -r " + std::to_string(window) + " -b ";
+  ASSERT_TRUE(
+      xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }) == 0);
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }))
+      << X().AtomNames(window, "_NET_WM_STATE").size() << " states on the window";
+  EXPECT_TRUE(Eventually([&] { return form->Width() == Screen->WorkAreaRect().Width(); })) << form->Width();
+  ASSERT_EQ(
+      xj::test::RunWhilePumping("wmctrl" + id + "remove,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+      0);
+  EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_TRUE(Eventually([&] { return X().Bounds(window).right - X().Bounds(window).left == placed.Width(); }));
+  const std::string shot = xj::test::ScreenshotPath("x11-restored-by-the-desktop");
+  EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
+
+  ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+            0);
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
+  frame->SetWindowState(wsNormal);  // as its restore button does
+  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == placed; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_TRUE(Eventually([&] {
+    const std::vector<std::string> state = X().AtomNames(window, "_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") == state.end();
+  })) << "the desktop still thinks it maximised";
+}
+
+class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
+
+TEST_P(AltTabX11, TextTypedAfterItIsText) {
+  if (GetParam()) {
+    TForm* other = NewForm(600, 300, 200, 120);
+    other->SetCaption("xj-other");
+    other->Show();
+  }
+  TForm* form = NewForm(100, 100, 320, 120);
+  form->SetCaption("xj-typing");
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(20, 20, 200, 24);
+  form->Show();
+  xt::PumpUntilIdle();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-typing")); }));
+  ASSERT_TRUE(ClickOn(edit, TPoint(10, 12)));
+  ASSERT_TRUE(Eventually([&] { return edit->Focused() && X().FocusWindow() == window; }));
+  for (int round = 0; round < 2; ++round) {  // over there and back, where there is somewhere to go
+    ASSERT_TRUE(Xdotool("keydown Alt_L key Tab keyup Alt_L"));
+    ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_TAB) == 0; }));
+  }
+  ASSERT_TRUE(ManagerCaughtUp());  // its switching is over, and its hold on the keyboard with it
+  ASSERT_TRUE(Xdotool("windowactivate --sync " + std::to_string(window)) ||
+              Xdotool("windowfocus --sync " + std::to_string(window)));
+  ASSERT_TRUE(Eventually([&] { return form->Active() && edit->Focused(); }));
+  xt::MessageTrace trace(edit->Handle(), { WM_SYSCHAR, WM_SYSKEYDOWN });
+  ASSERT_TRUE(Xdotool("type --delay 20 hello"));
+  EXPECT_TRUE(Eventually([&] { return edit->Text() == "hello"; })) << "the edit holds \"" << edit->Text() << "\"";
+  EXPECT_EQ(trace.Count(WM_SYSCHAR) + trace.Count(WM_SYSKEYDOWN), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(DesktopX11, AltTabX11, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& p) { return p.param ? "ToAnother" : "Alone"; });
+
+}  // namespace
