@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@
 #include "platform/win32/ctl/MemoText.h"
 #include "platform/win32/ctl/MemoView.h"
 #include "platform/win32/ctl/Notify.h"
-#include "platform/win32/ctl/ProtectedText.h"
+#include "platform/win32/ctl/RichText.h"
 #include "platform/win32/Scoped.h"
 
 namespace xj::ctl {
@@ -54,9 +55,10 @@ struct Memo {
   DWORD eventMask { 0 };      // rich edit: which notices the parent wants
   size_t lastSelStart { 0 };  // rich edit: the selection last reported
   size_t lastSelEnd { 0 };
-  ProtectedText protect;      // rich edit: text whose changes the parent is asked about first
-  int askedHeight { -1 };     // rich edit: the content height last asked of the parent
-  CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
+  std::unique_ptr<RichText> formats;  // rich edit: the formats of the text
+  bool undoing { false };             // an undo or redo is under way
+  int askedHeight { -1 };             // rich edit: the content height last asked of the parent
+  CurrentMessage current {};          // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
   bool created { false };    // WM_CREATE came: the rows may be laid out and published
   bool fontTaken { false };  // `font` (null: the system font) has been measured
@@ -361,7 +363,7 @@ void RequestResize(Memo& m, bool always = false) {
 // Before an edit changes protected text, a rich edit whose parent wants to know asks it
 // (EN_PROTECTED); a non-zero answer refuses the edit.
 bool MayChange(Memo& m, size_t from, size_t to) {
-  if (!(m.eventMask & ENM_PROTECTED) || !m.protect.Touches(from, to)) return true;
+  if (!(m.eventMask & ENM_PROTECTED) || !m.formats->Protected(from, to)) return true;
   ENPROTECTED ask {};
   ask.msg = m.current.msg;
   ask.wParam = m.current.wParam;
@@ -498,6 +500,7 @@ void Paste(Memo& m) {
 }
 
 LRESULT UndoEdit(Memo& m) {
+  xj::TemporaryChange<bool> undoing(m.undoing, true);
   if (ReadOnly(m) || !m.text.Undo()) return FALSE;
   Changed(m);
   return TRUE;
@@ -871,7 +874,7 @@ void PaintMessage(Memo& m, WPARAM wParam) {
 
 LRESULT SetTextMessage(Memo& m, const char* text) {
   m.text.SetText(text ? text : "");
-  m.protect.Clear();
+  if (m.formats) m.formats->Reset(m.text.Length());
   m.scrollX = m.scrollY = 0;
   Changed(m, false);
   return TRUE;
@@ -1067,9 +1070,11 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
   m->rich = rich;
   if (rich) {
     Memo* p = m.get();  // the text is the memo's own: it goes with it
-    p->text.SetWatchers(
-        [p](size_t from, size_t to) { return MayChange(*p, from, to); },
-        [p](size_t from, size_t removed, size_t inserted) { p->protect.Follow(from, removed, inserted); });
+    p->formats = std::make_unique<RichText>();
+    p->text.SetWatchers([p](size_t from, size_t to) { return MayChange(*p, from, to); },
+                        [p](size_t from, size_t removed, size_t inserted) {
+                          p->formats->Edited(from, removed, inserted, p->text.UndoSteps(), p->undoing);
+                        });
   }
   if (cs) {
     const std::string_view given = cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "";
@@ -1080,6 +1085,7 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
     // text, and its case is kept: of the same length, within what the copy holds, the text is the copy.
     if (lettering == LetterCase::Unchanged && m->text.Length() == given.size() && given.size() <= kMirrorBytes)
       m->text.TakeChangedFrom();
+    if (m->formats) m->formats->Reset(m->text.Length());
   }
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
 }
@@ -1120,27 +1126,41 @@ void MemoRequestResize(HWND hwnd) {
   if (std::shared_ptr<Memo> m = Memos().Find(hwnd)) RequestResize(*m, true);
 }
 
-// Only the protected attribute is kept; the other parts of a format are accepted and ignored.
-LRESULT MemoSetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* format) {
+MemoText* MemoTextOf(HWND hwnd) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
-  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return FALSE;
-  if (!(format->dwMask & CFM_PROTECTED) || !(which & (SCF_SELECTION | SCF_ALL))) return TRUE;
-  const bool all = (which & SCF_ALL) != 0;
-  m->protect.Set(all ? 0 : m->text.SelStart(), all ? m->text.Length() : m->text.SelEnd(),
-                 (format->dwEffects & CFE_PROTECTED) != 0);
-  return TRUE;
+  return m && m->formats ? &m->text : nullptr;
 }
 
-// The selection's format (SCF_SELECTION) or the default one: CFM_PROTECTED in the mask unless the
-// selection is partly protected. Answers the mask.
-LRESULT MemoGetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* format) {
+RichText* MemoFormatsOf(HWND hwnd) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
-  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return 0;
-  const ProtectedText::State state =
-      (which & SCF_SELECTION) ? m->protect.StateOf(m->text.SelStart(), m->text.SelEnd()) : ProtectedText::State::None;
-  format->dwMask = state == ProtectedText::State::Mixed ? 0 : CFM_PROTECTED;
-  format->dwEffects = state == ProtectedText::State::All ? CFE_PROTECTED : 0;
-  return (LRESULT)format->dwMask;
+  return m ? m->formats.get() : nullptr;
+}
+
+void MemoRestyled(HWND hwnd) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m) return;
+  m->text.InvalidateLayout();
+  Reflow(*m);
+}
+
+void MemoSetDocument(HWND hwnd, RichDocument&& doc) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !m->formats) return;
+  SetTextMessage(*m, doc.text.c_str());
+  if (m->text.Length() != doc.text.size()) return;  // breaks of another kind, or a NUL: the text alone
+  *m->formats = std::move(doc.rich);
+  MemoRestyled(hwnd);
+}
+
+bool MemoInsertDocument(HWND hwnd, const RichDocument& doc) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !m->formats || ReadOnly(*m)) return false;
+  const size_t at = m->text.SelStart();
+  Insert(*m, doc.text, UndoKind::Other);
+  if (m->dead || m->text.Caret() != at + doc.text.size()) return false;  // refused or cut by the limit
+  PasteFormats(*m->formats, at, doc);
+  MemoRestyled(hwnd);
+  return true;
 }
 
 }  // namespace xj::ctl

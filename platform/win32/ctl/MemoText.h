@@ -144,6 +144,7 @@ class MemoText {
   bool CanUndo() const { return FUndo.Valid(); }
   bool Undo();
   void EmptyUndo() { FUndo.Clear(); }
+  uint64_t UndoSteps() const { return FUndo.Steps(); }
   // Line breaks in the form the text stores them ("\r\n"), as a paste or EM_REPLACESEL inserts them.
   static std::string NormalBreaks(std::string_view s);
   // The first byte any change since the last call touched (SIZE_MAX: none), so that a copy of the

@@ -26,6 +26,12 @@ void RunList::MergeAt(size_t index) {
 
 void RunList::Set(size_t from, size_t to, uint32_t value) {
   to = std::min(to, FLength);
+  if (from == FLength) {  // a run of no bytes at the end: the format of an empty last paragraph
+    if (FRuns.back().start != FLength) FRuns.push_back(Run { FLength, value });
+    FRuns.back().value = value;
+    MergeAt(FRuns.size() - 1);
+    return;
+  }
   if (from >= to) return;
   const bool tail = to < FLength;
   const uint32_t after = tail ? At(to) : 0;
@@ -63,7 +69,7 @@ void RunList::Follow(size_t from, size_t removed, size_t inserted, bool stickRig
   if (k != i) {
     (k - 1)->start = from + inserted;
     FRuns.erase(i, k - 1);
-    if (FRuns[at].start >= length)
+    if (FRuns[at].start > length || (FRuns[at].start == length && at + 1 < FRuns.size()))
       FRuns.erase(FRuns.begin() + (long)at);
     else
       MergeAt(at);
@@ -81,6 +87,21 @@ std::vector<RunList::Run> RunList::Slice(size_t from, size_t to) const {
   return out;
 }
 
+void RunList::Replace(uint32_t from, uint32_t to) {
+  std::vector<Run> out;
+  for (Run r : FRuns) {
+    if (r.value == from) r.value = to;
+    if (out.empty() || out.back().value != r.value) out.push_back(r);
+  }
+  FRuns = std::move(out);
+}
+
+void RunList::Visit(size_t from, size_t to, const std::function<void(size_t, size_t, uint32_t)>& f) const {
+  to = std::min(to, FLength);
+  for (size_t i = IndexAt(from); i < FRuns.size() && FRuns[i].start < to; ++i)
+    f(std::max(FRuns[i].start, from), std::min(EndOf(i), to), FRuns[i].value);
+}
+
 RichText::RichText() {
   defaultChar = chars.Intern(CharFormat {});
   Reset(0);
@@ -89,6 +110,103 @@ RichText::RichText() {
 void RichText::Reset(size_t length) {
   charRuns.Reset(length, defaultChar);
   paraRuns.Reset(length, paras.Intern(ParaFormat {}));
+}
+
+uint32_t RichText::TypingFormat(size_t caret) const {
+  if (FCaretFormat >= 0 && FCaretAt == caret) return (uint32_t)FCaretFormat;
+  return charRuns.At(caret > 0 ? caret - 1 : 0);
+}
+
+bool RichText::Protected(size_t from, size_t to) const {
+  if (from == to) return from > 0 && from < charRuns.Length() && CharAt(from - 1).protect && CharAt(from).protect;
+  bool any = false;
+  charRuns.Visit(from, to, [&](size_t, size_t, uint32_t v) { any = any || chars[v].protect; });
+  return any;
+}
+
+namespace {
+
+// The span of a followed by that of b, whose text starts `length` bytes on.
+std::vector<RunList::Run> Join(std::vector<RunList::Run> a, const std::vector<RunList::Run>& b, size_t length) {
+  for (RunList::Run r : b) a.push_back(RunList::Run { r.start + length, r.value });
+  return a;
+}
+
+}  // namespace
+
+void RichText::Edited(size_t from, size_t removed, size_t inserted, uint64_t step, bool undoing) {
+  const FormatSpan gone = Cut(from, from + removed);
+  uint32_t typed = removed > 0 ? charRuns.At(from) : TypingFormat(from);
+  const bool inside = from + removed < charRuns.Length() && CharAt(from + removed).protect;
+  if (chars[typed].protect && !inside) {
+    CharFormat open = chars[typed];
+    open.protect = false;
+    typed = chars.Intern(open);
+  }
+  Follow(from, removed, inserted);
+  FCaretFormat = -1;
+  if (undoing) {
+    Put(from, FUndoLength, FUndoFormats);
+    FUndoAt = from;
+    FUndoLength = removed;
+    FUndoFormats = gone;
+    return;
+  }
+  charRuns.Set(from, from + inserted, typed);
+  if (step != FStep) {
+    FStep = step;
+    FUndoAt = from;
+    FUndoLength = removed;
+    FUndoFormats = gone;
+  } else if (removed > 0 && from < FUndoAt) {  // Backspace goes on leftwards
+    FUndoFormats.chars = Join(gone.chars, FUndoFormats.chars, removed);
+    FUndoFormats.paras = Join(gone.paras, FUndoFormats.paras, removed);
+    FUndoAt = from;
+    FUndoLength += removed;
+  } else if (removed > 0) {  // Delete goes on rightwards
+    FUndoFormats.chars = Join(FUndoFormats.chars, gone.chars, FUndoLength);
+    FUndoFormats.paras = Join(FUndoFormats.paras, gone.paras, FUndoLength);
+    FUndoLength += removed;
+  }
+}
+
+void RichText::Put(size_t at, size_t length, const FormatSpan& span) {
+  const auto put = [&](RunList& runs, const std::vector<RunList::Run>& list) {
+    for (size_t i = 0; i < list.size(); ++i)
+      runs.Set(at + list[i].start, at + (i + 1 < list.size() ? list[i + 1].start : length), list[i].value);
+  };
+  put(charRuns, span.chars);
+  put(paraRuns, span.paras);
+}
+
+namespace {
+
+// Each piece of [from, to) of `runs` in the value f makes of it.
+template <class T, class F>
+void Remap(RunList& runs, FormatTable<T>& table, size_t from, size_t to, const F& f) {
+  std::vector<std::pair<size_t, size_t>> spans;
+  std::vector<uint32_t> values;
+  runs.Visit(from, to, [&](size_t a, size_t b, uint32_t v) {
+    spans.emplace_back(a, b);
+    values.push_back(table.Intern(f(table[v])));
+  });
+  for (size_t i = 0; i < spans.size(); ++i) runs.Set(spans[i].first, spans[i].second, values[i]);
+}
+
+}  // namespace
+
+void RichText::Restyle(size_t from, size_t to, const std::function<CharFormat(const CharFormat&)>& f) {
+  Remap(charRuns, chars, from, to, f);
+}
+
+void RichText::Reshape(size_t from, size_t to, const std::function<ParaFormat(const ParaFormat&)>& f) {
+  Remap(paraRuns, paras, from, to, f);
+}
+
+void RichText::SetDefault(const CharFormat& f) {
+  const uint32_t id = chars.Intern(f);
+  charRuns.Replace(defaultChar, id);
+  defaultChar = id;
 }
 
 RichDocument Excerpt(const RichText& rich, std::string text, size_t from) {

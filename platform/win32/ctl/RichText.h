@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <tuple>
@@ -14,8 +15,8 @@
 namespace xj::ctl {
 
 struct CharFormat {
-  std::string face;         // at most 31 bytes
-  int height { 200 };       // twips, a multiple of ten (half-points)
+  std::string face;    // at most 31 bytes
+  int height { 200 };  // twips, a multiple of ten (half-points)
   bool bold { false }, italic { false }, underline { false }, strike { false }, protect { false };
   bool autoColor { true };  // the window's text colour; else `color`
   uint32_t color { 0 };     // 0x00BBGGRR
@@ -25,8 +26,8 @@ struct CharFormat {
   uint8_t pitch { 0 };    // pitch in the low two bits, family in the high nibble
 
   auto Key() const {
-    return std::tie(face, height, bold, italic, underline, strike, protect, autoColor, color, autoBack, back,
-                    charset, pitch);
+    return std::tie(face, height, bold, italic, underline, strike, protect, autoColor, color, autoBack, back, charset,
+                    pitch);
   }
   bool operator<(const CharFormat& o) const { return Key() < o.Key(); }
   bool operator==(const CharFormat& o) const { return Key() == o.Key(); }
@@ -46,7 +47,8 @@ struct ParaFormat {
   bool operator==(const ParaFormat& o) const { return Key() == o.Key(); }
 };
 
-// Runs of numbers over [0, Length()): the first starts at 0, each differs from the one before.
+// Runs of numbers over [0, Length()): the first starts at 0, each differs from the one before. The last
+// may start at Length(), holding no bytes: the format of an empty last paragraph.
 class RunList {
  public:
   struct Run {
@@ -63,6 +65,7 @@ class RunList {
   size_t IndexAt(size_t pos) const;
   uint32_t At(size_t pos) const { return FRuns[IndexAt(pos)].value; }
   size_t EndOf(size_t index) const { return index + 1 < FRuns.size() ? FRuns[index + 1].start : FLength; }
+  // [from, to) takes `value`; from == Length() sets the run of no bytes at the end.
   void Set(size_t from, size_t to, uint32_t value);
   // Builds a list front to back: `count` more bytes of `value`.
   void Append(size_t count, uint32_t value);
@@ -71,6 +74,10 @@ class RunList {
   void Follow(size_t from, size_t removed, size_t inserted, bool stickRight);
   // The runs over [from, to), with starts from 0.
   std::vector<Run> Slice(size_t from, size_t to) const;
+  // Every run of `from` becomes one of `to`.
+  void Replace(uint32_t from, uint32_t to);
+  // Calls f(start, end, value) for each piece of [from, to), in order.
+  void Visit(size_t from, size_t to, const std::function<void(size_t, size_t, uint32_t)>& f) const;
 
  private:
   void MergeAt(size_t index);  // joins the run at index with its neighbours of the same value
@@ -94,6 +101,11 @@ class FormatTable {
   std::map<T, uint32_t> FIds;
 };
 
+// The formats of a span, by number in the tables of the text they came from.
+struct FormatSpan {
+  std::vector<RunList::Run> chars, paras;
+};
+
 class RichText {
  public:
   RichText();
@@ -110,6 +122,40 @@ class RichText {
     charRuns.Follow(from, removed, inserted, false);
     paraRuns.Follow(from, removed, inserted, true);
   }
+
+  // An edit of the text, heard before the text changes: `removed` bytes at `from` become `inserted`.
+  // Typed text goes on in the format before it (the format set for the caret, when there is one; that
+  // of the text it replaces, when it replaces some), unprotected unless typed inside protected text.
+  // `step` is the undo history's count of steps, so that the formats an undoable step removes are
+  // kept as long as its text is; `undoing` puts them back (and keeps those the undo removes, for redo).
+  void Edited(size_t from, size_t removed, size_t inserted, uint64_t step, bool undoing);
+  // Whether replacing [from, to) changes protected text: a deletion that overlaps it, or an insertion
+  // strictly inside it.
+  bool Protected(size_t from, size_t to) const;
+  // The format the next character typed at `caret` takes.
+  uint32_t TypingFormat(size_t caret) const;
+  // Where the next text typed takes `format` rather than the one before it (until the text changes).
+  void SetCaretFormat(size_t caret, uint32_t format) {
+    FCaretFormat = format;
+    FCaretAt = caret;
+  }
+  void Restyle(size_t from, size_t to, const std::function<CharFormat(const CharFormat&)>& f);
+  void Reshape(size_t from, size_t to, const std::function<ParaFormat(const ParaFormat&)>& f);
+  // A new default format; text in the old one takes it.
+  void SetDefault(const CharFormat& f);
+
+  FormatSpan Cut(size_t from, size_t to) const {
+    return FormatSpan { charRuns.Slice(from, to), paraRuns.Slice(from, to) };
+  }
+  void Put(size_t at, size_t length, const FormatSpan& span);
+
+ private:
+  long long FCaretFormat { -1 };
+  size_t FCaretAt { 0 };
+  uint64_t FStep { UINT64_MAX };  // the undo step the record below belongs to
+  size_t FUndoAt { 0 };
+  size_t FUndoLength { 0 };
+  FormatSpan FUndoFormats;  // of the text the step removed
 };
 
 // A document as read or to be written: its text ("\r\n" between paragraphs) and formats over it.

@@ -101,8 +101,12 @@ class Reader {
           Text(c);
       }
     }
-    FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
-    if (FDoc.rich.paraRuns.Length() == 0) FDoc.rich.paraRuns.Reset(0, ParaId());
+    if (FDoc.text.size() > FParaStart)
+      FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
+    else if (FDoc.text.empty())
+      FDoc.rich.paraRuns.Reset(0, ParaId());
+    else
+      FDoc.rich.paraRuns.Set(FParaStart, FParaStart, ParaId());
   }
 
  private:

@@ -84,8 +84,9 @@ TEST(RtfTest, ALetterKeepsItsHeadingWarningAndSignature) {
 
 TEST(RtfTest, BulletsIndentsAndTabStops) {
   RichDocument d = Read(Data("bullets.rtf"));
-  EXPECT_EQ(d.text, "Before you call:\r\nCheck the cable\r\nCheck the power\r\nNote the lamp's colour\r\n"
-                    "Model\tSerial\tDate\r\n");  // the bullets' own text is not text of the document
+  EXPECT_EQ(d.text,
+            "Before you call:\r\nCheck the cable\r\nCheck the power\r\nNote the lamp's colour\r\n"
+            "Model\tSerial\tDate\r\n");  // the bullets' own text is not text of the document
   EXPECT_FALSE(ParaOf(d, "Before").bullet);
   for (const char* item : { "Check the cable", "Check the power", "Note" }) {
     const ParaFormat& p = ParaOf(d, item);

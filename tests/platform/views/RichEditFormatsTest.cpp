@@ -1,0 +1,286 @@
+// Rich edits keep what they read: documents load with their character and paragraph formats (before
+// or after the window exists), the selection's attributes read and change them, typing goes on in the
+// format at the caret, undo and redo bring formats back, the edit's Font is the default format, and
+// what is saved reads back equal.
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/vcl/ComCtrls.h"
+#include "platform/win32/ctl/Rtf.h"
+#include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
+
+using namespace stdtest;
+using xj::ctl::ReadRtf;
+using xj::ctl::RichDocument;
+
+namespace {
+
+std::string Data(const char* name) {
+  std::ifstream in(std::string(XJ_SOURCE_DIR) + "/tests/data/rtf/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class RichFormatsTest : public StdCtrlsTest {
+ protected:
+  TRichEdit* Shown() {
+    auto* r = Add<TRichEdit>(10, 10, 360, 200);
+    form->SetActiveControl(r);
+    Show();
+    return r;
+  }
+  static void Load(TRichEdit* r, const std::string& rtf) {
+    TStringStream in(rtf);
+    r->Lines()->LoadFromStream(&in);
+  }
+  static std::string Saved(TRichEdit* r) {
+    TStringStream out;
+    r->Lines()->SaveToStream(&out);
+    return out.DataString();
+  }
+  // Selects the first `piece` of the text.
+  static void Select(TRichEdit* r, const std::string& piece) {
+    const size_t at = r->Text().find(piece);
+    ASSERT_NE(at, std::string::npos) << piece << " in " << r->Text();
+    r->SetSelStart(static_cast<int>(at));
+    r->SetSelLength(static_cast<int>(piece.size()));
+  }
+  // Both documents byte by byte: the character format and the paragraph format.
+  static void ExpectSame(const std::string& a, const std::string& b) {
+    RichDocument x, y;
+    ASSERT_TRUE(ReadRtf(a, x));
+    ASSERT_TRUE(ReadRtf(b, y));
+    ASSERT_EQ(x.text, y.text);
+    for (size_t i = 0; i < x.text.size(); ++i) {
+      ASSERT_TRUE(x.rich.CharAt(i) == y.rich.CharAt(i)) << "byte " << i << " of " << x.text;
+      ASSERT_TRUE(x.rich.ParaAt(i) == y.rich.ParaAt(i)) << "byte " << i << " of " << x.text;
+    }
+  }
+};
+
+TEST_F(RichFormatsTest, ALetterShowsItsFormatsThroughTheAttributesAndSavesBackEqual) {
+  // Loaded before the window exists (as a form's constructor would), then shown.
+  auto* rich = Add<TRichEdit>(10, 10, 360, 200);
+  const std::string letter = Data("letter.rtf");
+  Load(rich, letter);
+  form->SetActiveControl(rich);
+  Show();
+
+  Select(rich, "Dear Customer");
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Arial");
+  EXPECT_EQ(rich->SelAttributes()->Size(), 16);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+  EXPECT_EQ(rich->SelAttributes()->Pitch(), fpVariable);
+  EXPECT_EQ(rich->SelAttributes()->Color(), clWindowText);
+  Select(rich, "Warning:");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);
+  // Bold stops inside, the colour does not.
+  Select(rich, "Warning: unplug");
+  const TConsistentAttributes same = rich->SelAttributes()->ConsistentAttributes();
+  EXPECT_FALSE(same.Contains(caBold));
+  EXPECT_TRUE(same.Contains(caColor));
+  EXPECT_TRUE(same.Contains(caFace));
+  Select(rich, "Yours");
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taCenter);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsItalic);
+  Select(rich, "Thank");
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taLeftJustify);
+
+  ExpectSame(Saved(rich), letter);
+  // And once more through a window that exists.
+  rich->Lines()->Clear();
+  Load(rich, Data("chinese.rtf"));
+  ExpectSame(Saved(rich), Data("chinese.rtf"));
+}
+
+TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
+  TRichEdit* rich = Shown();
+  Load(rich, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}plain \\b bold\\b0  \\cf1 red}");
+  ASSERT_EQ(rich->Text(), "plain bold red");
+  Select(rich, "bold");
+  rich->SetSelLength(0);
+  rich->SetSelStart(rich->SelStart() + 4);  // after "bold"
+  Keys("er");
+  ASSERT_EQ(rich->Text(), "plain bolder red");
+  Select(rich, "bolder");
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+
+  // A format chosen with nothing selected is what the next characters take, and only them.
+  rich->SetSelStart(static_cast<int>(rich->Text().size()));
+  rich->SelAttributes()->SetStyle(TFontStyles() << fsItalic);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsItalic);
+  Keys("xy");
+  Select(rich, "redxy");
+  EXPECT_FALSE(rich->SelAttributes()->ConsistentAttributes().Contains(caItalic));
+  Select(rich, "xy");
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsItalic);
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);
+  rich->SetSelStart(0);
+  rich->SelAttributes()->SetStyle(TFontStyles() << fsUnderline);
+  rich->SetSelStart(3);  // the caret moved: the format chosen is forgotten
+  Keys("Q");
+  Select(rich, "aQi");
+  EXPECT_TRUE(rich->SelAttributes()->Style().Empty());
+
+  // Typed over a selection, the text takes the format of what it replaces.
+  Select(rich, "red");
+  Keys("Z");
+  Select(rich, "Z");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);
+}
+
+TEST_F(RichFormatsTest, UndoAndRedoBringFormatsBack) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("letter.rtf"));
+  const std::string before = Saved(rich);
+  // Typed over: one step.
+  Select(rich, "Warning: unplug");
+  Keys("Note");
+  EXPECT_NE(rich->Text().find("\nNote the line"), std::string::npos);
+  rich->Undo();
+  ExpectSame(Saved(rich), before);
+  rich->Undo();  // redo
+  EXPECT_NE(rich->Text().find("\nNote the line"), std::string::npos);
+  Select(rich, "Note");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);  // as the text it replaced began
+  rich->Undo();
+  ExpectSame(Saved(rich), before);
+  Select(rich, "Warning: unplug");
+  Press(VK_DELETE);
+  rich->Undo();
+  ExpectSame(Saved(rich), before);
+
+  // Backspace and Delete runs, across a paragraph break, come back whole.
+  Select(rich, "box.");
+  rich->SetSelLength(0);
+  rich->SetSelStart(rich->SelStart() + 4);
+  for (int i = 0; i < 3; ++i) Press(VK_DELETE);  // the break and "Wa"
+  for (int i = 0; i < 4; ++i) Press(VK_BACK);    // "box."
+  rich->Undo();
+  ExpectSame(Saved(rich), before);
+}
+
+TEST_F(RichFormatsTest, ParagraphAttributesCoverTheParagraphsTheSelectionTouches) {
+  TRichEdit* rich = Shown();
+  rich->Lines()->SetText("one\r\ntwo\r\nthree");
+  Select(rich, "ne\r\ntw");
+  rich->Paragraph()->SetNumbering(nsBullet);
+  rich->Paragraph()->SetFirstIndent(18);
+  rich->Paragraph()->SetLeftIndent(12);
+  rich->Paragraph()->SetRightIndent(5);
+  rich->Paragraph()->SetAlignment(taRightJustify);
+  rich->Paragraph()->SetTab(1, 100);
+  rich->Paragraph()->SetTab(0, 40);
+  EXPECT_EQ(rich->Paragraph()->TabCount(), 2);
+  EXPECT_EQ(rich->Paragraph()->Tab(0), 40);
+  EXPECT_EQ(rich->Paragraph()->Tab(1), 100);
+  Select(rich, "two");
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsBullet);
+  EXPECT_EQ(rich->Paragraph()->FirstIndent(), 18);
+  EXPECT_EQ(rich->Paragraph()->LeftIndent(), 12);
+  EXPECT_EQ(rich->Paragraph()->RightIndent(), 5);
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taRightJustify);
+  Select(rich, "three");
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taLeftJustify);
+
+  // Enter at the end of a bulleted paragraph makes another; the paragraph after keeps its own format.
+  rich->SetSelStart(static_cast<int>(rich->Text().find("\r\nthree")));
+  Press(VK_RETURN);
+  Keys("new");
+  Select(rich, "new");
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsBullet);
+  Select(rich, "three");
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+
+  // Saved and loaded, then the empty last paragraph's own format.
+  const std::string saved = Saved(rich);
+  rich->Lines()->Clear();
+  Load(rich, saved);
+  Select(rich, "new");
+  EXPECT_EQ(rich->Paragraph()->TabCount(), 2);
+  ExpectSame(Saved(rich), saved);
+  rich->SetSelStart(static_cast<int>(rich->Text().size()));
+  Press(VK_RETURN);
+  rich->Paragraph()->SetAlignment(taCenter);
+  Select(rich, "three");
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taLeftJustify);
+  rich->SetSelStart(static_cast<int>(rich->Text().size()));
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taCenter);
+}
+
+TEST_F(RichFormatsTest, TheFontIsTheDefaultFormatAndTextInItFollows) {
+  TRichEdit* rich = Shown();
+  Load(rich, "{\\rtf1\\ansi{\\fonttbl{\\f1 Arial;}}plain {\\f1\\b arial}}");  // no font of its own for "plain"
+  rich->Font()->SetName("Courier New");
+  rich->Font()->SetSize(14);
+  rich->Font()->SetColor(clBlue);
+  EXPECT_EQ(rich->DefAttributes()->Name(), "Courier New");
+  EXPECT_EQ(rich->DefAttributes()->Size(), 14);
+  EXPECT_EQ(rich->DefAttributes()->Color(), clBlue);
+  Select(rich, "plain");
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Courier New");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clBlue);
+  Select(rich, "arial");  // a face of its own stays
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Arial");
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+
+  // The attributes copy to and from fonts.
+  std::unique_ptr<TFont> font = std::make_unique<TFont>();
+  font->Assign(rich->SelAttributes());
+  EXPECT_EQ(font->Name(), "Arial");
+  EXPECT_EQ(font->Style(), TFontStyles() << fsBold);
+  font->SetName("Times New Roman");
+  font->SetStyle(TFontStyles() << fsStrikeOut);
+  font->SetSize(20);
+  rich->SelAttributes()->Assign(font.get());
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Times New Roman");
+  EXPECT_EQ(rich->SelAttributes()->Size(), 20);
+  EXPECT_EQ(rich->SelAttributes()->Height(), 27);  // 20 points at 96 pixels an inch
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsStrikeOut);
+}
+
+TEST_F(RichFormatsTest, TheSelectionStreamsOutAndInWithItsFormats) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("letter.rtf"));
+  Select(rich, "Warning: unplug");
+  std::string out;
+  EDITSTREAM es { reinterpret_cast<DWORD_PTR>(&out), 0,
+                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
+                    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buf), cb);
+                    *done = cb;
+                    return 0;
+                  } };
+  rich->Perform(EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
+  RichDocument piece;
+  ASSERT_TRUE(ReadRtf(out, piece));
+  EXPECT_EQ(piece.text, "Warning: unplug");
+  EXPECT_TRUE(piece.rich.CharAt(0).bold);
+  EXPECT_FALSE(piece.rich.CharAt(9).bold);
+  EXPECT_EQ(piece.rich.CharAt(9).color, 0x0000FFu);
+
+  // Put back over "Thank", it brings its formats; the rest keeps its own.
+  Select(rich, "Thank");
+  struct Feed {
+    std::string data;
+    size_t at = 0;
+  } feed { out };
+  EDITSTREAM in { reinterpret_cast<DWORD_PTR>(&feed), 0,
+                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) -> DWORD {
+                    auto* f = reinterpret_cast<Feed*>(cookie);
+                    const size_t n = std::min<size_t>(f->data.size() - f->at, 7);  // in small pieces
+                    memcpy(buf, f->data.data() + f->at, std::min<size_t>(n, cb));
+                    f->at += n;
+                    *got = static_cast<LONG>(n);
+                    return 0;
+                  } };
+  EXPECT_EQ(rich->Perform(EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&in)), 15);
+  Select(rich, "Warning: unplug you");
+  EXPECT_FALSE(rich->SelAttributes()->ConsistentAttributes().Contains(caColor));
+  Select(rich, "Warning");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);
+  Select(rich, " you for");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clWindowText);
+}
+
+}  // namespace
