@@ -192,6 +192,10 @@ TEST_F(RichFormatsTest, ParagraphAttributesCoverTheParagraphsTheSelectionTouches
   EXPECT_EQ(rich->Paragraph()->Numbering(), nsBullet);
   Select(rich, "three");
   EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+  rich->SetSelLength(0);
+  Keys("X");  // typed at a paragraph's start: the paragraph's own format, not the one before
+  Select(rich, "Xthree");
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
 
   // Saved and loaded, then the empty last paragraph's own format.
   const std::string saved = Saved(rich);
