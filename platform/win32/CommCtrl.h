@@ -582,6 +582,8 @@ typedef struct _selchange {
 #define CFE_AUTOCOLOR 0x40000000
 #define EM_GETPARAFORMAT (WM_USER + 61)
 #define EM_SETPARAFORMAT (WM_USER + 71)
+// The clipboard format (RegisterClipboardFormatA) a rich edit puts RTF on beside the text.
+#define CF_RTF "Rich Text Format"
 #define EM_STREAMIN (WM_USER + 73)
 #define EM_STREAMOUT (WM_USER + 74)
 #define SF_TEXT 0x0001

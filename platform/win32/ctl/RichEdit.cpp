@@ -244,6 +244,47 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
   return (LRESULT)done;
 }
 
+// ---- Clipboard -----------------------------------------------------------------------------------------------
+
+// Copying or cutting puts the selection's RTF beside its text, taken before a cut removes it.
+void CopyWithFormats(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const RichText* rich = MemoFormatsOf(hwnd);
+  const MemoText* text = MemoTextOf(hwnd);
+  std::string rtf;
+  if (rich && text && text->HasSelection()) rtf = WriteRtf(Excerpt(*rich, text->SelectedText(), text->SelStart()));
+  MemoWindowProc(hwnd, msg, wParam, lParam);
+  if (rtf.empty() || GetClipboardOwner() != hwnd || !OpenClipboard(hwnd)) return;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rtf.size() + 1);
+  if (char* p = (char*)GlobalLock(block)) {
+    memcpy(p, rtf.c_str(), rtf.size() + 1);
+    GlobalUnlock(block);
+  }
+  if (!SetClipboardData(RegisterClipboardFormatA(CF_RTF), block)) GlobalFree(block);
+  CloseClipboard();
+}
+
+// RTF on the clipboard whose text is the clipboard's text: what this process copied with its formats.
+bool ClipboardDocument(HWND hwnd, RichDocument& doc) {
+  const UINT format = RegisterClipboardFormatA(CF_RTF);
+  if (!IsClipboardFormatAvailable(format)) return false;
+  const std::string text = MemoText::NormalBreaks(ClipboardText(hwnd));
+  std::string rtf;
+  if (!OpenClipboard(hwnd)) return false;
+  if (HANDLE block = GetClipboardData(format))
+    if (const char* p = (const char*)GlobalLock(block)) {
+      rtf.assign(p, strnlen(p, GlobalSize(block)));
+      GlobalUnlock(block);
+    }
+  CloseClipboard();
+  const RichText* rich = MemoFormatsOf(hwnd);
+  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && doc.text == text;
+}
+
+void PasteWithFormats(HWND hwnd) {
+  RichDocument doc;
+  if (!ClipboardDocument(hwnd, doc) || !MemoInsertDocument(hwnd, doc)) MemoWindowProc(hwnd, WM_PASTE, 0, 0);
+}
+
 // ---- Selection -----------------------------------------------------------------------------------------------
 
 LRESULT ExGetSel(HWND hwnd, CHARRANGE* r) {
@@ -310,6 +351,13 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return StreamIn(hwnd, wParam, (EDITSTREAM*)lParam);
     case EM_STREAMOUT:
       return StreamOut(hwnd, wParam, (EDITSTREAM*)lParam);
+    case WM_COPY:
+    case WM_CUT:
+      CopyWithFormats(hwnd, msg, wParam, lParam);
+      return 0;
+    case WM_PASTE:
+      PasteWithFormats(hwnd);
+      return 0;
     case WM_DESTROY:
       SaveClipboard(hwnd);
       break;

@@ -160,6 +160,40 @@ TEST_F(RichFormatsTest, UndoAndRedoBringFormatsBack) {
   ExpectSame(Saved(rich), before);
 }
 
+TEST_F(RichFormatsTest, CopyCutAndPasteKeepFormatsWithinTheProgram) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("letter.rtf"));
+  Select(rich, "Warning: unplug");
+  Press('C', xt::ssCtrl);
+  EXPECT_EQ(ClipboardText(), "Warning: unplug");
+  Select(rich, "Thank");
+  Press('V', xt::ssCtrl);
+  Select(rich, "Warning: unplug you");
+  EXPECT_FALSE(rich->SelAttributes()->ConsistentAttributes().Contains(caColor));
+  Select(rich, "Warning");
+  EXPECT_EQ(rich->SelAttributes()->Color(), clRed);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+
+  // Cut takes the formats along before the text goes.
+  Select(rich, "Dear");
+  Press('X', xt::ssCtrl);
+  rich->SetSelStart(static_cast<int>(rich->Text().size()));
+  Press('V', xt::ssCtrl);
+  Select(rich, "Team\r\nDear");
+  EXPECT_FALSE(rich->SelAttributes()->ConsistentAttributes().Contains(caBold));
+  Select(rich, "Dear");
+  EXPECT_EQ(rich->SelAttributes()->Size(), 16);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+
+  // Text put there by someone else is pasted in the format at the caret, the stale RTF ignored.
+  SetClipboardText("plain");
+  Select(rich, "sincerely");
+  Press('V', xt::ssCtrl);
+  Select(rich, "plain");
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsItalic);
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Times New Roman");
+}
+
 TEST_F(RichFormatsTest, ParagraphAttributesCoverTheParagraphsTheSelectionTouches) {
   TRichEdit* rich = Shown();
   rich->Lines()->SetText("one\r\ntwo\r\nthree");
@@ -249,12 +283,11 @@ TEST_F(RichFormatsTest, TheSelectionStreamsOutAndInWithItsFormats) {
   Load(rich, Data("letter.rtf"));
   Select(rich, "Warning: unplug");
   std::string out;
-  EDITSTREAM es { reinterpret_cast<DWORD_PTR>(&out), 0,
-                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
-                    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buf), cb);
-                    *done = cb;
-                    return 0;
-                  } };
+  EDITSTREAM es { reinterpret_cast<DWORD_PTR>(&out), 0, [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* done) -> DWORD {
+                   reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<char*>(buf), cb);
+                   *done = cb;
+                   return 0;
+                 } };
   rich->Perform(EM_STREAMOUT, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&es));
   RichDocument piece;
   ASSERT_TRUE(ReadRtf(out, piece));
@@ -269,15 +302,14 @@ TEST_F(RichFormatsTest, TheSelectionStreamsOutAndInWithItsFormats) {
     std::string data;
     size_t at = 0;
   } feed { out };
-  EDITSTREAM in { reinterpret_cast<DWORD_PTR>(&feed), 0,
-                  [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) -> DWORD {
-                    auto* f = reinterpret_cast<Feed*>(cookie);
-                    const size_t n = std::min<size_t>(f->data.size() - f->at, 7);  // in small pieces
-                    memcpy(buf, f->data.data() + f->at, std::min<size_t>(n, cb));
-                    f->at += n;
-                    *got = static_cast<LONG>(n);
-                    return 0;
-                  } };
+  EDITSTREAM in { reinterpret_cast<DWORD_PTR>(&feed), 0, [](DWORD_PTR cookie, LPBYTE buf, LONG cb, LONG* got) -> DWORD {
+                   auto* f = reinterpret_cast<Feed*>(cookie);
+                   const size_t n = std::min<size_t>(f->data.size() - f->at, 7);  // in small pieces
+                   memcpy(buf, f->data.data() + f->at, std::min<size_t>(n, cb));
+                   f->at += n;
+                   *got = static_cast<LONG>(n);
+                   return 0;
+                 } };
   EXPECT_EQ(rich->Perform(EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&in)), 15);
   Select(rich, "Warning: unplug you");
   EXPECT_FALSE(rich->SelAttributes()->ConsistentAttributes().Contains(caColor));
