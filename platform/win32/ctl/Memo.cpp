@@ -18,6 +18,7 @@
 #include "platform/win32/ctl/MemoView.h"
 #include "platform/win32/ctl/Notify.h"
 #include "platform/win32/ctl/RichText.h"
+#include "platform/win32/ctl/RichView.h"
 #include "platform/win32/Scoped.h"
 
 namespace xj::ctl {
@@ -56,9 +57,11 @@ struct Memo {
   size_t lastSelStart { 0 };  // rich edit: the selection last reported
   size_t lastSelEnd { 0 };
   std::unique_ptr<RichText> formats;  // rich edit: the formats of the text
-  bool undoing { false };             // an undo or redo is under way
-  int askedHeight { -1 };             // rich edit: the content height last asked of the parent
-  CurrentMessage current {};          // the message being handled, as EN_PROTECTED reports it
+  std::unique_ptr<RichFonts> fonts;   // rich edit: the fonts of those formats
+  int caretHeight { 0 };
+  bool undoing { false };     // an undo or redo is under way
+  int askedHeight { -1 };     // rich edit: the content height last asked of the parent
+  CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
   bool created { false };    // WM_CREATE came: the rows may be laid out and published
   bool fontTaken { false };  // `font` (null: the system font) has been measured
@@ -145,21 +148,40 @@ void Settle(Memo& m) {
     m.text.InvalidateLayout();
   }
   if (m.text.LaidOut()) return;  // asked before every use of the rows: most often nothing to measure
+  if (m.formats) {
+    m.fonts->SetWindowFont(m.font);
+    RichLayout l { m.text, *m.formats, *m.fonts };
+    m.text.Relayout(
+        [&](size_t offset, const std::string& t, MemoText::Rows& rows) { RichWrap(l, offset, t, room, rows); });
+    return;
+  }
   Measurer ms(m.font);
   m.text.Relayout([&](const std::string& t, MemoText::Rows& rows) { WrapLine(m, ms, room, t, rows); });
 }
+
+RichLayout Layout(Memo& m) { return RichLayout { m.text, *m.formats, *m.fonts }; }
+
+// Rows by height: the rich edit's each as tall as its tallest run, the edit's all of the font's height.
+int DocY(const Memo& m, int row) { return m.formats ? (int)m.text.RowPixel(row) : row * m.lineHeight; }
+int RowH(const Memo& m, int row) { return m.formats ? m.text.RowHeight(row) : m.lineHeight; }
+int RowAtY(const Memo& m, int y) { return m.formats ? m.text.RowAtPixel(y) : y / m.lineHeight; }
+int ContentHeight(const Memo& m) { return m.formats ? (int)m.text.Pixels() : m.text.RowCount() * m.lineHeight; }
 
 int VisibleRows(const Memo& m) { return std::max(1, ClientHeight(m) / m.lineHeight); }
 int Extent(const Memo& m) { return m.wrapRoom >= 0 ? 0 : m.text.Widest() + 1; }  // +1: the caret after the widest
 int MaxScrollX(const Memo& m) { return std::max(0, Extent(m) - Room(m)); }
 int MaxScrollY(const Memo& m) {
   int rows = m.text.RowCount();
-  if (m.rich) return std::max(0, rows * m.lineHeight - ClientHeight(m));
+  if (m.rich) return std::max(0, ContentHeight(m) - ClientHeight(m));
   return std::max(0, rows - VisibleRows(m)) * m.lineHeight;
 }
 
 // x from the row's start to `pos`, and the row's width.
-int XInRow(const Memo& m, Measurer& ms, int row, size_t pos) {
+int XInRow(Memo& m, Measurer& ms, int row, size_t pos) {
+  if (m.formats) {
+    RichLayout l = Layout(m);
+    return RichX(l, row, pos);
+  }
   size_t start = m.text.RowStart(row), end = std::min(pos, m.text.RowEnd(row));
   int line = m.text.LineOf(start);
   const std::string& t = m.text.Line(line);
@@ -181,7 +203,14 @@ int RowLeft(const Memo& m, int width) {
   return f.left - m.scrollX + shift;
 }
 
-int RowTop(const Memo& m, int row) { return FormatRect(m).top + row * m.lineHeight - m.scrollY; }
+int RowTop(const Memo& m, int row) { return FormatRect(m).top + DocY(m, row) - m.scrollY; }
+
+// Where a row's text starts, in client x.
+int RowStartX(Memo& m, Measurer& ms, int row) {
+  if (!m.formats) return RowLeft(m, XInRow(m, ms, row, m.text.RowEnd(row)));
+  RichLayout l = Layout(m);
+  return FormatRect(m).left - m.scrollX + RichRowShift(l, row, Room(m));
+}
 
 // The last position a caret may take in a row: a wrapped row's end is the next row's start.
 size_t RowLast(const Memo& m, int row) {
@@ -192,8 +221,7 @@ size_t RowLast(const Memo& m, int row) {
 
 POINT CaretPoint(Memo& m, Measurer& ms, size_t pos) {
   int row = m.text.RowOf(pos);
-  int width = XInRow(m, ms, row, m.text.RowEnd(row));
-  return POINT { RowLeft(m, width) + XInRow(m, ms, row, pos), RowTop(m, row) };
+  return POINT { RowStartX(m, ms, row) + XInRow(m, ms, row, pos), RowTop(m, row) };
 }
 
 // The position nearest to x in a row.
@@ -202,8 +230,11 @@ size_t PosInRow(Memo& m, Measurer& ms, int row, int x) {
   int line = m.text.LineOf(start);
   const std::string& t = m.text.Line(line);
   size_t off = m.text.LineOffset(line);
-  int width = XInRow(m, ms, row, m.text.RowEnd(row));
-  int tx = x - RowLeft(m, width), cx = 0;
+  int tx = x - RowStartX(m, ms, row), cx = 0;
+  if (m.formats) {
+    RichLayout l = Layout(m);
+    return RichPos(l, row, tx, last);
+  }
   for (size_t i = start - off; i < last - off;) {
     int w = Advance(m, ms, t, i, cx);
     if (tx < cx + w) return off + (tx - cx >= cx + w - tx ? i + EditText::CharLength(t, i) : i);
@@ -216,7 +247,7 @@ size_t PosInRow(Memo& m, Measurer& ms, int row, int x) {
 size_t PosAt(Memo& m, int x, int y) {
   Settle(m);
   int rel = y - FormatRect(m).top + m.scrollY;
-  int row = std::clamp(rel < 0 ? -1 : rel / m.lineHeight, 0, m.text.RowCount() - 1);
+  int row = std::clamp(rel < 0 ? -1 : RowAtY(m, rel), 0, m.text.RowCount() - 1);
   Measurer ms(m.font);
   return PosInRow(m, ms, row, x);
 }
@@ -238,7 +269,7 @@ void SyncBars(Memo& m) {
     SCROLLINFO h = v;
     int rows = m.text.RowCount();
     if (m.rich) {
-      int total = rows * m.lineHeight, page = ClientHeight(m);
+      int total = ContentHeight(m), page = ClientHeight(m);
       if (total > page) {
         v.nMax = total - 1;
         v.nPage = (UINT)page;
@@ -285,6 +316,11 @@ void PlaceCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   POINT p = CaretPoint(m, ms, m.text.Caret());
+  if (const int h = RowH(m, m.text.RowOf(m.text.Caret())); m.formats && h != m.caretHeight) {
+    m.caretHeight = h;  // the rich edit's caret is as tall as its row
+    CreateCaret(m.hwnd, nullptr, 1, h);
+    ShowCaret(m.hwnd);
+  }
   // Where it is already (a line added after the caret): moving it would only take it off and back.
   POINT now {};
   if (GetCaretPos(&now) && now.x == p.x && now.y == p.y) return;
@@ -297,9 +333,9 @@ bool ScrollToCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
-  int y = m.scrollY, top = row * m.lineHeight, page = m.rich ? ClientHeight(m) : VisibleRows(m) * m.lineHeight;
+  int y = m.scrollY, top = DocY(m, row), page = m.rich ? ClientHeight(m) : VisibleRows(m) * m.lineHeight;
   if (top < y) y = top;
-  if (top + m.lineHeight > y + page) y = top + m.lineHeight - page;
+  if (top + RowH(m, row) > y + page) y = top + RowH(m, row) - page;
   if (!m.rich) y = (y + m.lineHeight - 1) / m.lineHeight * m.lineHeight;
   int x = m.scrollX;
   if (m.wrapRoom < 0) {
@@ -351,7 +387,7 @@ void Moved(Memo& m) {
 void RequestResize(Memo& m, bool always = false) {
   if (!m.rich || !(m.eventMask & ENM_REQUESTRESIZE) || m.dead) return;
   Settle(m);
-  const int height = std::max(1, m.text.RowCount()) * m.lineHeight;
+  const int height = m.formats ? std::max(1, ContentHeight(m)) : std::max(1, m.text.RowCount()) * m.lineHeight;
   if (!always && height == m.askedHeight) return;
   m.askedHeight = height;
   REQRESIZE request {};
@@ -453,11 +489,18 @@ void Paint(Memo& m, HDC dc) {
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
   ShownRow scratch;
-  const int rows = t.RowCount(), first = std::max(0, m.scrollY / m.lineHeight);
+  RichFonts none;
+  RichText plain;
+  RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none };
+  const RichPaint paint { dc, clip, s, e, GetTextColor(dc), IsWindowEnabled(m.hwnd) != FALSE };
+  const int rows = t.RowCount(), first = std::max(0, RowAtY(m, m.scrollY));
   if (first < rows) {
     MemoText::RowSpan span = t.Span(first);
     for (int row = first; row < rows && RowTop(m, row) < client.bottom; ++row, t.NextSpan(span))
-      PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
+      if (m.formats)
+        RichPaintRow(rich, paint, row, RowStartX(m, ms, row), RowTop(m, row));
+      else
+        PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
   }
   RestoreDC(dc, saved);
 }
@@ -650,7 +693,7 @@ void ContextMenu(Memo& m, LPARAM at) {
   Settle(m);
   Measurer ms(m.font);
   POINT caret = CaretPoint(m, ms, m.text.Caret());
-  caret.y += m.lineHeight;
+  caret.y += RowH(m, m.text.RowOf(m.text.Caret()));
   const MemoText& t = m.text;
   EditContextMenu(m.hwnd, at, caret,
                   EditMenuFacts { ReadOnly(m), t.CanUndo(), CanCopy(m), t.HasSelection(),
@@ -795,6 +838,7 @@ void SetSel(Memo& m, int start, int end) {
 void SetFocusTo(Memo& m) {
   m.focused = true;
   CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+  m.caretHeight = m.lineHeight;
   PlaceCaret(m);
   ShowCaret(m.hwnd);
   InvalidateRect(m.hwnd, nullptr, TRUE);
@@ -834,6 +878,7 @@ void SetFont(Memo& m, HFONT font, bool redraw) {
   if (changed) {
     if (m.focused) {
       CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+      m.caretHeight = m.lineHeight;
       ShowCaret(m.hwnd);
     }
     SyncBars(m);
@@ -1013,7 +1058,7 @@ LRESULT LineMessage(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_GETLINECOUNT:
       return LineCount(m);
     case EM_GETFIRSTVISIBLELINE:
-      return m.scrollY / m.lineHeight;
+      return RowAtY(m, m.scrollY);
     case EM_LINEINDEX:
       return LineIndex(m, wParam);
     case EM_LINEFROMCHAR:
@@ -1071,6 +1116,7 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
   if (rich) {
     Memo* p = m.get();  // the text is the memo's own: it goes with it
     p->formats = std::make_unique<RichText>();
+    p->fonts = std::make_unique<RichFonts>();
     p->text.SetWatchers([p](size_t from, size_t to) { return MayChange(*p, from, to); },
                         [p](size_t from, size_t removed, size_t inserted) {
                           p->formats->Edited(from, removed, inserted, p->text.UndoSteps(), p->undoing);

@@ -9,6 +9,7 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/win32/ctl/Rtf.h"
 #include "tests/platform/stdctrls/StdCtrlsTestUtil.h"
+#include "tests/platform/views/MemoTestUtil.h"
 
 using namespace stdtest;
 using xj::ctl::ReadRtf;
@@ -45,6 +46,23 @@ class RichFormatsTest : public StdCtrlsTest {
     r->SetSelStart(static_cast<int>(at));
     r->SetSelLength(static_cast<int>(piece.size()));
   }
+  // The client point of a character (EM_POSFROMCHAR).
+  static TPoint Where(TRichEdit* r, const std::string& piece) {
+    const size_t at = r->Text().find(piece);
+    EXPECT_NE(at, std::string::npos) << piece;
+    const LRESULT p = r->Perform(EM_POSFROMCHAR, static_cast<WPARAM>(at), 0);
+    return TPoint(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+  }
+  // How many pixels of a band of rows pass `test`.
+  template <class Test>
+  static int Count(TRichEdit* r, int top, int bottom, Test test) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < r->ClientWidth(); ++x) n += test(Pixel(r, x, y)) ? 1 : 0;
+    return n;
+  }
+  static bool Reddish(COLORREF c) { return GetRValue(c) > 160 && GetGValue(c) < 90 && GetBValue(c) < 90; }
+  static bool Dark(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
   // Both documents byte by byte: the character format and the paragraph format.
   static void ExpectSame(const std::string& a, const std::string& b) {
     RichDocument x, y;
@@ -91,6 +109,41 @@ TEST_F(RichFormatsTest, ALetterShowsItsFormatsThroughTheAttributesAndSavesBackEq
   rich->Lines()->Clear();
   Load(rich, Data("chinese.rtf"));
   ExpectSame(Saved(rich), Data("chinese.rtf"));
+}
+
+// Pictures to look at: build/tests/gallery/platform-richedit-letter.png and -bullets.png.
+TEST_F(RichFormatsTest, EachRunIsDrawnInItsFontColourAndPlace) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("letter.rtf"));
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "letter");
+  // The heading's row is as tall as its 16-point run; the body's rows are shorter.
+  const int heading = Where(rich, "Thank").Y - Where(rich, "Dear").Y;
+  const int body = Where(rich, "Warning").Y - Where(rich, "Thank").Y;
+  EXPECT_GE(heading, 20);
+  EXPECT_LT(body, heading);
+  EXPECT_GE(body, 14);
+  // The warning is red, and only the warning's row has red in it.
+  const int warning = Where(rich, "Warning").Y;
+  EXPECT_GT(Count(rich, warning, warning + body, Reddish), 20);
+  EXPECT_EQ(Count(rich, 0, warning, Reddish), 0);
+  // The signature is centred, the body left.
+  EXPECT_GT(Where(rich, "Yours").X, 80);
+  EXPECT_LE(Where(rich, "Thank").X, 2);
+  // A click lands on the character under it, across fonts: after "Dear" in the heading's font.
+  const TPoint after = Where(rich, " Customer");
+  ClickAt(rich, after.X + 1, after.Y + heading / 2);
+  EXPECT_EQ(rich->SelStart(), 4);
+
+  Load(rich, Data("bullets.rtf"));
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "bullets");
+  const TPoint item = Where(rich, "Check the cable");
+  EXPECT_EQ(item.X, 48);  // \li720
+  EXPECT_GT(Count(rich, item.Y, item.Y + 10, [&](COLORREF c) { return Dark(c); }), 0);
+  const TPoint serial = Where(rich, "Serial"), date = Where(rich, "Date");
+  EXPECT_EQ(serial.X, 96);  // \tx1440
+  EXPECT_EQ(date.X, 192);   // \tx2880
 }
 
 TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
