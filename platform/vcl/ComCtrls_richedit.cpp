@@ -65,9 +65,10 @@ void TRichEditStrings::LoadFromStream(TStream* Stream) {
     data.resize(static_cast<size_t>(Stream->Read(data.data(), static_cast<int>(size))));
   }
   FRichEdit->FPendingRtf.clear();
-  AnsiString text;
-  if (FRichEdit->PlainText() || !xj::ctl::RtfToText(data, text)) return SetTextStr(data);
+  if (FRichEdit->PlainText() || !xj::ctl::IsRtf(data)) return SetTextStr(data);
   if (!FRichEdit->HandleAllocated()) {
+    AnsiString text;
+    xj::ctl::RtfToText(data, text);
     SetTextStr(text);
     FRichEdit->FPendingRtf = std::move(data);
     return;

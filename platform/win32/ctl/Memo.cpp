@@ -917,9 +917,16 @@ void PaintMessage(Memo& m, WPARAM wParam) {
   AnswerPaint(m.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(m, dc); });
 }
 
-LRESULT SetTextMessage(Memo& m, const char* text) {
+// The whole text, and with a document its formats (unless its breaks or a NUL made the text another
+// length), laid out once.
+LRESULT SetTextMessage(Memo& m, const char* text, RichDocument* doc = nullptr) {
   m.text.SetText(text ? text : "");
-  if (m.formats) m.formats->Reset(m.text.Length());
+  if (m.formats && doc && doc->text.size() == m.text.Length()) {
+    *m.formats = std::move(doc->rich);
+    m.fonts->Clear();  // the format numbers are the new document's
+  } else if (m.formats) {
+    m.formats->Reset(m.text.Length());
+  }
   m.scrollX = m.scrollY = 0;
   Changed(m, false);
   return TRUE;
@@ -1182,20 +1189,20 @@ RichText* MemoFormatsOf(HWND hwnd) {
   return m ? m->formats.get() : nullptr;
 }
 
-void MemoRestyled(HWND hwnd) {
+void MemoRestyled(HWND hwnd, size_t from, size_t to) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
   if (!m) return;
-  m->text.InvalidateLayout();
+  if (to == SIZE_MAX)
+    m->text.InvalidateLayout();
+  else
+    m->text.Remeasure(from, to);
   Reflow(*m);
 }
 
 void MemoSetDocument(HWND hwnd, RichDocument&& doc) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
   if (!m || !m->formats) return;
-  SetTextMessage(*m, doc.text.c_str());
-  if (m->text.Length() != doc.text.size()) return;  // breaks of another kind, or a NUL: the text alone
-  *m->formats = std::move(doc.rich);
-  MemoRestyled(hwnd);
+  SetTextMessage(*m, doc.text.c_str(), &doc);
 }
 
 bool MemoInsertDocument(HWND hwnd, const RichDocument& doc) {
@@ -1205,7 +1212,7 @@ bool MemoInsertDocument(HWND hwnd, const RichDocument& doc) {
   Insert(*m, doc.text, UndoKind::Other);
   if (m->dead || m->text.Caret() != at + doc.text.size()) return false;  // refused or cut by the limit
   PasteFormats(*m->formats, at, doc);
-  MemoRestyled(hwnd);
+  MemoRestyled(hwnd, at, at + doc.text.size());
   return true;
 }
 

@@ -330,6 +330,14 @@ void MemoText::Relayout(const PlacedWrapper& wrapper) {
   FAllDirty = false;
 }
 
+void MemoText::Remeasure(size_t from, size_t to) {
+  for (int line = LineOf(from), last = LineOf(to); line <= last; ++line)
+    FLines.Modify((size_t)line, [this](LineRec& l) {
+      Forget(l);
+      l.measured = false;
+    });
+}
+
 long long MemoText::RowPixel(int row) const {
   const int line = LineOfRow(row);
   const Rows& rows = LineRows(line);

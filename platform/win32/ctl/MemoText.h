@@ -172,6 +172,8 @@ class MemoText {
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
   void InvalidateLayout() { FAllDirty = true; }
+  // The lines holding [from, to] measured again when next laid out (their look changed, not their text).
+  void Remeasure(size_t from, size_t to);
   void Relayout(const Wrapper& wrapper);
   void Relayout(const PlacedWrapper& wrapper);
   bool LaidOut() const { return !FAllDirty && FLines.Unmeasured() == 0; }  // Relayout would measure nothing

@@ -3,6 +3,8 @@
 // edit keeps its vertical scroll state in rows (position = first visible row) and its horizontal one
 // in pixels; the rich edit keeps both in pixels. Either state is kept when the window shows no bars.
 
+#include <cstdint>
+
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/ctl/MemoText.h"
 #include "platform/win32/ctl/RichText.h"
@@ -23,8 +25,9 @@ void MemoRequestResize(HWND hwnd);  // EN_REQUESTRESIZE now, whatever height was
 // The rich edit's text and formats (null for anything else), for its own messages.
 MemoText* MemoTextOf(HWND hwnd);
 RichText* MemoFormatsOf(HWND hwnd);
-// The formats changed: the rows are laid out again and the view repainted.
-void MemoRestyled(HWND hwnd);
+// The formats of [from, to] changed (all of them by default): those rows are laid out again and the
+// view repainted.
+void MemoRestyled(HWND hwnd, size_t from = 0, size_t to = SIZE_MAX);
 // The whole text and its formats replaced, as WM_SETTEXT replaces the text.
 void MemoSetDocument(HWND hwnd, RichDocument&& doc);
 // The selection replaced by a document, as a paste replaces it (the edit may refuse it).

@@ -92,6 +92,8 @@ LRESULT SetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* c) {
     return TRUE;
   } else {
     rich->Restyle(text->SelStart(), text->SelEnd(), apply);
+    MemoRestyled(hwnd, text->SelStart(), text->SelEnd());
+    return TRUE;
   }
   MemoRestyled(hwnd);
   return TRUE;
@@ -178,7 +180,7 @@ LRESULT SetParaFormat(HWND hwnd, const PARAFORMAT* f) {
     rich->paraRuns.Set(from, from, rich->paras.Intern(Applied(rich->ParaAt(from), *f)));
   else
     rich->Reshape(from, to, [f](const ParaFormat& p) { return Applied(p, *f); });
-  MemoRestyled(hwnd);
+  MemoRestyled(hwnd, from, to);
   return TRUE;
 }
 

@@ -4,7 +4,6 @@
 #include "platform/win32/ctl/RichView.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
@@ -18,7 +17,8 @@ constexpr int kBulletBox = 14;   // the room a bullet takes before its paragraph
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// Steps through the runs of formats in order, so that walking a line looks each run up once.
+// Steps through the runs of formats in order, so that walking a line looks each run and its font up
+// once.
 class RunWalk {
  public:
   RunWalk(const RunList& runs, size_t pos) : FRuns(runs.Runs()), FIndex(runs.IndexAt(pos)) {}
@@ -26,10 +26,20 @@ class RunWalk {
     while (FIndex + 1 < FRuns.size() && FRuns[FIndex + 1].start <= pos) ++FIndex;
     return FRuns[FIndex].value;
   }
+  Measurer& Measure(RichLayout& l, size_t pos) {
+    const uint32_t format = At(pos);
+    if (!FMeasurer || format != FMeasured) {
+      FMeasurer = &l.fonts.Measure(l.rich, format);
+      FMeasured = format;
+    }
+    return *FMeasurer;
+  }
 
  private:
   const std::vector<RunList::Run>& FRuns;
   size_t FIndex;
+  Measurer* FMeasurer {};
+  uint32_t FMeasured { 0 };
 };
 
 // Where the text of row k of a paragraph starts past the left edge: the first line's indent, the
@@ -44,7 +54,7 @@ int RowIndent(const ParaFormat& p, size_t k) {
 // The advance of the character at i of a line whose row starts `indent` pixels in, x pixels along.
 int Advance(RichLayout& l, RunWalk& walk, const ParaFormat& p, const std::string& t, size_t offset, size_t i, int x,
             int indent) {
-  if (t[i] != '\t') return l.fonts.Measure(l.rich, walk.At(offset + i)).Width(t, i);
+  if (t[i] != '\t') return walk.Measure(l, offset + i).Width(t, i);
   const int at = indent + x;
   for (int stop : p.tabs)
     if (TwipsToPixels(stop) > at) return TwipsToPixels(stop) - at;
@@ -77,7 +87,7 @@ void Heights(RichLayout& l, size_t offset, size_t size, MemoRows& rows) {
 
 }  // namespace
 
-int TwipsToPixels(long twips) { return (int)std::lround((double)twips / 15.0); }
+int TwipsToPixels(long twips) { return (int)(twips >= 0 ? (twips + 7) / 15 : -((-twips + 7) / 15)); }
 
 // ---- Fonts ------------------------------------------------------------------------------------------------------
 
@@ -125,19 +135,19 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
   rows.starts.assign(1, 0);
   int x = 0, widest = RowIndent(p, 0) + right;
   size_t rowStart = 0, breakAt = 0;  // breakAt: the best start of a next row seen so far (0: none)
+  int indent = RowIndent(p, 0), avail = room < 0 ? -1 : std::max(1, room - indent - right);
   for (size_t i = 0; i < t.size();) {
     const size_t len = EditText::CharLength(t, i);
     const bool wide = len == 2;
     if (wide && i > rowStart) breakAt = i;
-    int indent = RowIndent(p, rows.starts.size() - 1);
     int w = Advance(l, walk, p, t, offset, i, x, indent);
-    const int avail = room < 0 ? -1 : std::max(1, room - indent - right);
     if (avail >= 0 && x + w > avail && i > rowStart && !IsBlank(t[i])) {
       const size_t next = breakAt > rowStart ? breakAt : i;
       rows.starts.push_back((uint32_t)next);
       rowStart = next;
       breakAt = 0;
       indent = RowIndent(p, rows.starts.size() - 1);
+      avail = std::max(1, room - indent - right);
       RunWalk again(l.rich.charRuns, offset + next);
       x = 0;
       for (size_t j = next; j < i; j += EditText::CharLength(t, j)) x += Advance(l, again, p, t, offset, j, x, indent);
@@ -224,7 +234,8 @@ void PaintPiece(RichLayout& l, const RichPaint& p, const Piece& piece, int x0, i
 }
 
 void PaintBullet(const RichPaint& p, int x, int y, int height, int ascent) {
-  const int d = std::clamp(ascent / 3, 3, 9), cx = x + (kBulletBox - d) / 2 - 2, cy = y + std::min(ascent, height) - ascent / 2 - d / 2;
+  const int d = std::clamp(ascent / 3, 3, 9), cx = x + (kBulletBox - d) / 2 - 2,
+            cy = y + std::min(ascent, height) - ascent / 2 - d / 2;
   HBRUSH brush = CreateSolidBrush(p.enabled ? p.text : GetSysColor(COLOR_GRAYTEXT));
   HGDIOBJ oldBrush = SelectObject(p.dc, brush), oldPen = SelectObject(p.dc, GetStockObject(NULL_PEN));
   Ellipse(p.dc, cx, cy, cx + d + 1, cy + d + 1);
@@ -242,7 +253,8 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
   const int ascent = s.index < rows.ascents.size() ? rows.ascents[s.index] : 0;
   const ParaFormat& para = l.rich.ParaAt(s.lineOffset);
   const int indent = RowIndent(para, s.index);
-  if (para.bullet && s.index == 0) PaintBullet(p, x0 - indent + std::max(0, TwipsToPixels(para.left + para.first)), y, height, ascent);
+  if (para.bullet && s.index == 0)
+    PaintBullet(p, x0 - indent + std::max(0, TwipsToPixels(para.left + para.first)), y, height, ascent);
   const std::string& t = *s.text;
   RunWalk walk(l.rich.charRuns, s.start);
   std::vector<Piece> pieces;

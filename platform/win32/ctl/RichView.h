@@ -26,6 +26,8 @@ class RichFonts {
   HFONT Font(const RichText& rich, uint32_t format);
   Measurer& Measure(const RichText& rich, uint32_t format);
   const TEXTMETRICA& Metrics(const RichText& rich, uint32_t format);
+  // Forgets every format's font, when the numbers come to stand for other formats.
+  void Clear();
 
  private:
   struct Entry {
@@ -35,7 +37,6 @@ class RichFonts {
     TEXTMETRICA tm {};
   };
   Entry& Of(const RichText& rich, uint32_t format);
-  void Clear();
 
   HFONT FWindowFont {};
   std::map<uint32_t, Entry> FEntries;

@@ -98,7 +98,7 @@ class Reader {
         case '\n':
           break;
         default:
-          Text(c);
+          Plain(c);
       }
     }
     if (FDoc.text.size() > FParaStart)
@@ -181,6 +181,15 @@ class Reader {
     FDoc.rich.charRuns.Append(2, CharId());
     FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
     FParaStart = FDoc.text.size();
+  }
+
+  // Text of the body is taken up to the next brace, backslash or line end at once.
+  void Plain(char c) {
+    if (Now().dest != Dest::Body || FSkipChars > 0) return Text(c);
+    size_t end = FIn.find_first_of("{}\\\r\n", FPos);
+    if (end == std::string_view::npos) end = FIn.size();
+    Put(FIn.substr(FPos - 1, end - FPos + 1));
+    FPos = end;
   }
 
   // A byte of text, of the body or of a table.
@@ -590,12 +599,16 @@ class Writer {
 
 }  // namespace
 
-bool ReadRtf(std::string_view rtf, RichDocument& doc, const CharFormat& base) {
+bool IsRtf(std::string_view rtf) {
   size_t i = 0;
   while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n')) ++i;
-  if (rtf.substr(i, 5) != "{\\rtf") return false;
+  return rtf.substr(i, 5) == "{\\rtf";
+}
+
+bool ReadRtf(std::string_view rtf, RichDocument& doc, const CharFormat& base) {
+  if (!IsRtf(rtf)) return false;
   RichDocument read;
-  Reader(rtf.substr(i), read, base).Run();
+  Reader(rtf, read, base).Run();
   doc = std::move(read);
   return true;
 }

@@ -12,6 +12,8 @@
 
 namespace xj::ctl {
 
+// Whether the input starts as an RTF document does (blanks, then "{\rtf").
+bool IsRtf(std::string_view rtf);
 // Reads a document. False (and `doc` untouched) when the input is not RTF. Truncated documents give
 // what was read so far; the work and the memory are proportional to the input, however deep its
 // groups nest. Text without a font of its own takes `base`.
