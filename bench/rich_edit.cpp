@@ -18,11 +18,13 @@
 namespace {
 
 std::string Document(int paragraphs) {
-  std::string s = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
-                  "{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\r\n";
+  std::string s =
+      "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+      "{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\r\n";
   for (int i = 0; i < paragraphs; ++i) {
     s += i % 5 == 0 ? "\\pard\\qc " : "\\pard ";
-    s += "\\f0\\fs20{\\b Item " + std::to_string(i) + "} of the list, with {\\cf1 red} words and a {\\f1\\fs28 larger}"
+    s += "\\f0\\fs20{\\b Item " + std::to_string(i) +
+         "} of the list, with {\\cf1 red} words and a {\\f1\\fs28 larger}"
          " one to wrap now and then\\par\r\n";
   }
   return s + "}";

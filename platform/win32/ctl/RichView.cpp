@@ -4,6 +4,7 @@
 #include "platform/win32/ctl/RichView.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/win32/ctl/CtlCommon.h"
@@ -105,14 +106,25 @@ void RichFonts::SetWindowFont(HFONT font) {
   FWindowFont = font;
 }
 
+// The default format is drawn in the window's font unless it was set to another face or style (with
+// no face at all, it is the window's font whatever it says).
+bool RichFonts::LooksLikeWindowFont(const CharFormat& f) const {
+  if (f.face.empty()) return true;
+  LOGFONTA lf {};
+  if (!FWindowFont || !GetObjectA(FWindowFont, sizeof lf, &lf)) return false;
+  return f.face == lf.lfFaceName && f.bold == (lf.lfWeight >= FW_BOLD) && f.italic == (lf.lfItalic != 0) &&
+         f.underline == (lf.lfUnderline != 0) && f.strike == (lf.lfStrikeOut != 0) &&
+         std::abs(TwipsToPixels(f.height) - std::abs((int)lf.lfHeight)) <= 1;
+}
+
 RichFonts::Entry& RichFonts::Of(const RichText& rich, uint32_t format) {
   auto it = FEntries.find(format);
   if (it != FEntries.end()) return it->second;
   Entry e;
-  if (format == rich.defaultChar) {
+  const CharFormat& f = rich.chars[format];
+  if (format == rich.defaultChar && LooksLikeWindowFont(f)) {
     e.font = FWindowFont;
   } else {
-    const CharFormat& f = rich.chars[format];
     e.font = CreateFontA(-std::max(1, TwipsToPixels(f.height)), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic,
                          f.underline, f.strike, f.charset, 0, 0, 0, f.pitch, f.face.c_str());
     e.owned = e.font != nullptr;

@@ -37,6 +37,7 @@ class RichFonts {
     TEXTMETRICA tm {};
   };
   Entry& Of(const RichText& rich, uint32_t format);
+  bool LooksLikeWindowFont(const CharFormat& f) const;
 
   HFONT FWindowFont {};
   std::map<uint32_t, Entry> FEntries;

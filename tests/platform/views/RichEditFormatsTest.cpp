@@ -329,6 +329,16 @@ TEST_F(RichFormatsTest, TheFontIsTheDefaultFormatAndTextInItFollows) {
   EXPECT_EQ(rich->SelAttributes()->Size(), 20);
   EXPECT_EQ(rich->SelAttributes()->Height(), 27);  // 20 points at 96 pixels an inch
   EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsStrikeOut);
+
+  // The default format set apart from the Font shows as set.
+  rich->Font()->SetColor(clWindowText);
+  rich->Lines()->SetText("plain words in the default format");
+  xt::PumpUntilIdle();
+  const int before = Count(rich, 0, 20, Dark);
+  rich->DefAttributes()->SetStyle(TFontStyles() << fsBold);
+  xt::PumpUntilIdle();
+  EXPECT_GT(before, 50);
+  EXPECT_GT(Count(rich, 0, 20, Dark), before * 11 / 10);
 }
 
 TEST_F(RichFormatsTest, TheSelectionStreamsOutAndInWithItsFormats) {
