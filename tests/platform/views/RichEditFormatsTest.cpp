@@ -144,6 +144,16 @@ TEST_F(RichFormatsTest, EachRunIsDrawnInItsFontColourAndPlace) {
   const TPoint serial = Where(rich, "Serial"), date = Where(rich, "Date");
   EXPECT_EQ(serial.X, 96);  // \tx1440
   EXPECT_EQ(date.X, 192);   // \tx2880
+
+  // Chinese in its own font, a blue word on a yellow highlight, the last paragraph to the right.
+  Load(rich, Data("chinese.rtf"));
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "chinese");
+  const TPoint marked = Where(rich, "中");
+  const auto yellow = [](COLORREF c) { return c == RGB(255, 255, 0); };
+  EXPECT_GT(Count(rich, marked.Y, marked.Y + 12, yellow), 20);
+  EXPECT_EQ(Count(rich, 0, marked.Y, yellow), 0);
+  EXPECT_GT(Where(rich, "完").X, 300);
 }
 
 TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
