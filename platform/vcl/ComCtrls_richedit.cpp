@@ -83,6 +83,8 @@ void TRichEditStrings::SaveToStream(TStream* Stream) {
     out = GetTextStr();
   else if (FRichEdit->HandleAllocated())
     out = StreamOut(FRichEdit, SF_RTF);
+  else if (AnsiString text; xj::ctl::RtfToText(FRichEdit->FPendingRtf, text) && text == GetTextStr())
+    out = FRichEdit->FPendingRtf;  // read before the window came, and not changed since
   else
     out = xj::ctl::TextToRtf(GetTextStr());
   if (!out.empty()) Stream->WriteBuffer(out.data(), static_cast<int>(out.size()));

@@ -81,6 +81,7 @@ TEST_F(RichFormatsTest, ALetterShowsItsFormatsThroughTheAttributesAndSavesBackEq
   auto* rich = Add<TRichEdit>(10, 10, 360, 200);
   const std::string letter = Data("letter.rtf");
   Load(rich, letter);
+  ExpectSame(Saved(rich), letter);  // saved again before the window comes: nothing lost either
   form->SetActiveControl(rich);
   Show();
 
