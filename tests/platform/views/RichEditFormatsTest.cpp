@@ -157,6 +157,42 @@ TEST_F(RichFormatsTest, EachRunIsDrawnInItsFontColourAndPlace) {
   EXPECT_GT(Where(rich, "完").X, 300);
 }
 
+TEST_F(RichFormatsTest, RowsWrapAndClicksLandAcrossRunsOfDifferentFonts) {
+  TRichEdit* rich = Shown();
+  std::string doc = "{\\rtf1{\\fonttbl{\\f1 DejaVu Serif;}}";
+  for (int i = 0; i < 12; ++i) doc += i == 6 ? "{\\f1\\fs40 large words} " : "small words here ";
+  Load(rich, doc + "}");
+  xt::PumpUntilIdle();
+  const int rows = static_cast<int>(rich->Perform(EM_GETLINECOUNT, 0, 0));
+  ASSERT_GE(rows, 4);
+  int lastTop = -1;
+  std::vector<int> heights;
+  for (int row = 0; row < rows; ++row) {
+    SCOPED_TRACE(row);
+    const int start = static_cast<int>(rich->Perform(EM_LINEINDEX, row, 0));
+    const int length = static_cast<int>(rich->Perform(EM_LINELENGTH, start, 0));
+    const LRESULT first = rich->Perform(EM_POSFROMCHAR, start, 0);
+    const int top = static_cast<short>(HIWORD(first));
+    EXPECT_GT(top, lastTop);
+    lastTop = top;
+    // The row's last letter ends inside the window, blanks aside.
+    int last = start + length - 1;
+    while (last > start && rich->Text()[static_cast<size_t>(last)] == ' ') --last;
+    EXPECT_LT(static_cast<short>(LOWORD(rich->Perform(EM_POSFROMCHAR, last, 0))), rich->ClientWidth());
+    // A click just right of the row's first letter, half-way down the row, lands after it.
+    const int next =
+        row + 1 < rows
+            ? static_cast<short>(HIWORD(rich->Perform(EM_POSFROMCHAR, rich->Perform(EM_LINEINDEX, row + 1, 0), 0)))
+            : top + 12;
+    if (row + 1 < rows) heights.push_back(next - top);
+    const int second = static_cast<short>(LOWORD(rich->Perform(EM_POSFROMCHAR, start + 1, 0)));
+    ClickAt(rich, second - 1, (top + next) / 2);
+    EXPECT_EQ(rich->SelStart(), start + 1);
+  }
+  // A row holding large words is taller than one of small words alone.
+  EXPECT_GT(*std::max_element(heights.begin(), heights.end()), *std::min_element(heights.begin(), heights.end()) + 8);
+}
+
 TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
   TRichEdit* rich = Shown();
   Load(rich, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}plain \\b bold\\b0  \\cf1 red}");
