@@ -150,7 +150,7 @@ void Settle(Memo& m) {
   if (m.text.LaidOut()) return;  // asked before every use of the rows: most often nothing to measure
   if (m.formats) {
     m.fonts->SetWindowFont(m.font);
-    RichLayout l { m.text, *m.formats, *m.fonts };
+    RichLayout l { m.text, *m.formats, *m.fonts, room };
     m.text.Relayout(
         [&](size_t offset, const std::string& t, MemoText::Rows& rows) { RichWrap(l, offset, t, room, rows); });
     return;
@@ -159,7 +159,7 @@ void Settle(Memo& m) {
   m.text.Relayout([&](const std::string& t, MemoText::Rows& rows) { WrapLine(m, ms, room, t, rows); });
 }
 
-RichLayout Layout(Memo& m) { return RichLayout { m.text, *m.formats, *m.fonts }; }
+RichLayout Layout(Memo& m) { return RichLayout { m.text, *m.formats, *m.fonts, m.wrapRoom >= 0 ? Room(m) : -1 }; }
 
 // Rows by height: the rich edit's each as tall as its tallest run, the edit's all of the font's height.
 int DocY(const Memo& m, int row) { return m.formats ? (int)m.text.RowPixel(row) : row * m.lineHeight; }
@@ -491,7 +491,7 @@ void Paint(Memo& m, HDC dc) {
   ShownRow scratch;
   RichFonts none;
   RichText plain;
-  RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none };
+  RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none, -1 };
   const RichPaint paint { dc, clip, s, e, GetTextColor(dc), IsWindowEnabled(m.hwnd) != FALSE };
   const int rows = t.RowCount(), first = std::max(0, RowAtY(m, m.scrollY));
   if (first < rows) {

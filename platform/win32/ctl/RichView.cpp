@@ -174,33 +174,63 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
   Heights(l, offset, t.size(), rows);
 }
 
-int RichX(RichLayout& l, int row, size_t pos) {
-  const MemoText::RowSpan s = l.text.Span(row);
+namespace {
+
+// Calls f(i, length, x, advance) for each character of a row (i within its line) while f answers true.
+// The blanks of a justified row that wraps share out the room it leaves, the first ones a pixel more.
+template <class F>
+void EachChar(RichLayout& l, const MemoText::RowSpan& s, F f) {
   const ParaFormat& p = l.rich.ParaAt(s.lineOffset);
   const int indent = RowIndent(p, s.index);
   const std::string& t = *s.text;
+  const size_t a = s.start - s.lineOffset, b = s.end - s.lineOffset;
+  size_t lastEnd = a;  // past the row's last character that is not a blank
+  int extra = 0, blanks = 0;
+  if (p.align == ParaAlign::Justify && l.room > 0 && s.index + 1 < l.text.LineRows(s.line).starts.size()) {
+    RunWalk walk(l.rich.charRuns, s.start);
+    int x = 0, natural = 0;
+    for (size_t i = a; i < b; i += EditText::CharLength(t, i)) {
+      x += Advance(l, walk, p, t, s.lineOffset, i, x, indent);
+      if (!IsBlank(t[i])) natural = x, lastEnd = i + EditText::CharLength(t, i);
+    }
+    blanks = (int)std::count(t.begin() + (long)a, t.begin() + (long)lastEnd, ' ');
+    extra = std::max(0, l.room - indent - std::max(0, TwipsToPixels(p.right)) - natural);
+  }
   RunWalk walk(l.rich.charRuns, s.start);
+  int x = 0, k = 0;
+  for (size_t i = a; i < b;) {
+    const size_t len = EditText::CharLength(t, i);
+    int w = Advance(l, walk, p, t, s.lineOffset, i, x, indent);
+    if (blanks > 0 && t[i] == ' ' && i < lastEnd) w += extra / blanks + (k++ < extra % blanks ? 1 : 0);
+    if (!f(i, len, x, w)) return;
+    x += w;
+    i += len;
+  }
+}
+
+}  // namespace
+
+int RichX(RichLayout& l, int row, size_t pos) {
+  const MemoText::RowSpan s = l.text.Span(row);
+  const size_t end = std::min(pos, s.end) - s.lineOffset;
   int x = 0;
-  for (size_t i = s.start - s.lineOffset, end = std::min(pos, s.end) - s.lineOffset; i < end;
-       i += EditText::CharLength(t, i))
-    x += Advance(l, walk, p, t, s.lineOffset, i, x, indent);
+  EachChar(l, s, [&](size_t i, size_t, int at, int w) {
+    x = i < end ? at + w : x;
+    return i < end;
+  });
   return x;
 }
 
 size_t RichPos(RichLayout& l, int row, int x, size_t last) {
   const MemoText::RowSpan s = l.text.Span(row);
-  const ParaFormat& p = l.rich.ParaAt(s.lineOffset);
-  const int indent = RowIndent(p, s.index);
-  const std::string& t = *s.text;
-  RunWalk walk(l.rich.charRuns, s.start);
-  int cx = 0;
-  for (size_t i = s.start - s.lineOffset; i < last - s.lineOffset;) {
-    const int w = Advance(l, walk, p, t, s.lineOffset, i, cx, indent);
-    if (x < cx + w) return s.lineOffset + (x - cx >= cx + w - x ? i + EditText::CharLength(t, i) : i);
-    cx += w;
-    i += EditText::CharLength(t, i);
-  }
-  return last;
+  size_t found = last;
+  EachChar(l, s, [&](size_t i, size_t len, int cx, int w) {
+    if (s.lineOffset + i >= last) return false;
+    if (x >= cx + w) return true;
+    found = s.lineOffset + (x - cx >= cx + w - x ? i + len : i);
+    return false;
+  });
+  return found;
 }
 
 int RichRowShift(RichLayout& l, int row, int room) {
@@ -270,12 +300,10 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
   const std::string& t = *s.text;
   RunWalk walk(l.rich.charRuns, s.start);
   std::vector<Piece> pieces;
-  int x = 0;
-  for (size_t i = s.start - s.lineOffset; i < s.end - s.lineOffset;) {
-    const size_t len = EditText::CharLength(t, i), pos = s.lineOffset + i;
+  EachChar(l, s, [&](size_t i, size_t len, int x, int w) {
+    const size_t pos = s.lineOffset + i;
     const uint32_t format = walk.At(pos);
     const bool selected = pos >= p.selS && pos < p.selE;
-    const int w = Advance(l, walk, para, t, s.lineOffset, i, x, indent);
     if (pieces.empty() || pieces.back().format != format || pieces.back().selected != selected)
       pieces.push_back(Piece { format, selected, x, {}, {} });
     Piece& piece = pieces.back();
@@ -284,9 +312,8 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
       piece.dx.push_back(k == 0 ? w : 0);
     }
     piece.width += w;
-    x += w;
-    i += len;
-  }
+    return true;
+  });
   const int mode = SetBkMode(p.dc, TRANSPARENT);
   for (const Piece& piece : pieces) PaintPiece(l, p, piece, x0, y, height, ascent);
   SetBkMode(p.dc, mode);

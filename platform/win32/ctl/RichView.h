@@ -1,8 +1,8 @@
 #pragma once
 // How the rich edit lays out and paints its rows: each run in the font of its format, a row as tall as
-// its tallest run with every run on one baseline, paragraphs indented, aligned and bulleted, tabs to the
-// paragraph's stops. Text in the default format is drawn in the window's font, so that the edit looks
-// as its font says until a document gives it formats of its own.
+// its tallest run with every run on one baseline, paragraphs indented, aligned (a justified paragraph's
+// rows but its last reach its right edge) and bulleted, tabs to the paragraph's stops. Text in the
+// default format is drawn in the window's font while that format says the same as the font.
 
 #include <cstdint>
 #include <map>
@@ -43,11 +43,12 @@ class RichFonts {
   std::map<uint32_t, Entry> FEntries;
 };
 
-// What the layout reads: the text, its formats and their fonts.
+// What the layout reads: the text, its formats and their fonts, and the width rows wrap at (-1: none).
 struct RichLayout {
   const MemoText& text;
   const RichText& rich;
   RichFonts& fonts;
+  int room { -1 };
 };
 
 // Twips as pixels on the screen.

@@ -193,6 +193,41 @@ TEST_F(RichFormatsTest, RowsWrapAndClicksLandAcrossRunsOfDifferentFonts) {
   EXPECT_GT(*std::max_element(heights.begin(), heights.end()), *std::min_element(heights.begin(), heights.end()) + 8);
 }
 
+TEST_F(RichFormatsTest, AJustifiedParagraphsRowsReachTheRightEdgeButItsLast) {
+  TRichEdit* rich = Shown();
+  std::string words;
+  for (int i = 0; i < 40; ++i) words += i % 4 ? "ab " : "abcdefg ";
+  Load(rich, "{\\rtf1\\qj " + words + "end\\par\\ql " + words + "}");
+  xt::PumpUntilIdle();
+  const int rows = static_cast<int>(rich->Perform(EM_GETLINECOUNT, 0, 0));
+  const auto rightEdge = [&](int row) {  // where the row's last letter ends: at the blank after it
+    const int start = static_cast<int>(rich->Perform(EM_LINEINDEX, row, 0));
+    int end = start + static_cast<int>(rich->Perform(EM_LINELENGTH, start, 0));
+    while (end > start && rich->Text()[static_cast<size_t>(end - 1)] == ' ') --end;
+    return static_cast<int>(static_cast<short>(LOWORD(rich->Perform(EM_POSFROMCHAR, end, 0))));
+  };
+  const int endRow = static_cast<int>(rich->Perform(EM_LINEFROMCHAR, rich->Text().find("end"), 0));
+  ASSERT_GE(endRow, 2);
+  for (int row = 0; row < endRow; ++row) {
+    EXPECT_GE(rightEdge(row), rich->ClientWidth() - 2) << row;
+    EXPECT_LE(rightEdge(row), rich->ClientWidth()) << row;
+  }
+  // The last row keeps its blanks as they are (the test face's characters are 8 pixels wide).
+  const size_t end = rich->Text().find("end"), before = rich->Text().rfind(' ', end - 2) + 1;
+  const auto xOf = [&](size_t at) { return static_cast<short>(LOWORD(rich->Perform(EM_POSFROMCHAR, at, 0))); };
+  EXPECT_EQ(xOf(end) - xOf(before), kCharW * static_cast<int>(end - before));
+  EXPECT_GT(xOf(8), kCharW * 8) << "a justified row's first blank is wider";
+  // Left-aligned, the same words leave the rows ragged; a click still lands where a letter shows.
+  int ragged = 0;
+  for (int row = endRow + 1; row + 1 < rows; ++row) ragged += rightEdge(row) < rich->ClientWidth() - 4;
+  EXPECT_GT(ragged, 0);
+  const int start = static_cast<int>(rich->Perform(EM_LINEINDEX, 1, 0));
+  const int at = start + static_cast<int>(rich->Text().find(' ', static_cast<size_t>(start))) - start + 1;
+  const LRESULT p = rich->Perform(EM_POSFROMCHAR, at, 0);
+  ClickAt(rich, static_cast<short>(LOWORD(p)) + 1, static_cast<short>(HIWORD(p)) + 4);
+  EXPECT_EQ(rich->SelStart(), at);
+}
+
 TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
   TRichEdit* rich = Shown();
   Load(rich, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}plain \\b bold\\b0  \\cf1 red}");
