@@ -101,12 +101,14 @@ class Reader {
           Plain(c);
       }
     }
+    // The last paragraph ends where the document closes: in the format of that moment.
+    const uint32_t last = FClosed >= 0 ? (uint32_t)FClosed : ParaId();
     if (FDoc.text.size() > FParaStart)
-      FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
+      FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, last);
     else if (FDoc.text.empty())
-      FDoc.rich.paraRuns.Reset(0, ParaId());
+      FDoc.rich.paraRuns.Reset(0, last);
     else
-      FDoc.rich.paraRuns.Set(FParaStart, FParaStart, ParaId());
+      FDoc.rich.paraRuns.Set(FParaStart, FParaStart, last);
   }
 
  private:
@@ -127,6 +129,7 @@ class Reader {
       return;
     }
     if (FStack.size() <= 1) return;  // more closing braces than opening ones: the body goes on
+    if (FStack.size() == 2) FClosed = ParaId();
     const bool bullet = Now().dest == Dest::Bullet && FBulletSeen;
     FStack.pop_back();
     FCurrent = -1;
@@ -173,10 +176,12 @@ class Reader {
     }
     FDoc.text += bytes;
     FDoc.rich.charRuns.Append(bytes.size(), CharId());
+    FClosed = -1;  // text after the document closed: it goes on
   }
 
   void Paragraph() {
     FSkipChars = 0;
+    FClosed = -1;
     FDoc.text += "\r\n";
     FDoc.rich.charRuns.Append(2, CharId());
     FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
@@ -200,7 +205,7 @@ class Reader {
       case Dest::FontTable:
         if (c == ';')
           FFontNow = -1;
-        else if (FFontNow >= 0)
+        else if (FFontNow >= 0 && (unsigned char)c >= 0x20)  // a face name holds no control characters
           FFonts[FFontNow].name += c;
         return;
       case Dest::ColorTable:
@@ -459,6 +464,7 @@ class Reader {
   bool FBulletSeen { false };
   size_t FSkipChars { 0 };
   long long FCurrent { -1 };  // the format now in force, by number; -1: to be looked up
+  long long FClosed { -1 };   // the paragraph format when the document last closed, with no text since
   size_t FParaStart { 0 };
 };
 

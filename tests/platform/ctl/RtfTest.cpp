@@ -129,6 +129,17 @@ TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
     ExpectSame(first, back);
     EXPECT_EQ(WriteRtf(back), written);
   }
+  // A font table that does not close where it should, a lead byte before a tab, text after the end.
+  {
+    RichDocument odd = Read(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Calibri;}y\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
+        "\\pard\\f0\\fs22 Before\\f1\\'B7\\tab}Note\\par\r\n\\pard\\tx1440 Model\\tab Date\\par\r\n}\r`");
+    ExpectSame(odd, Read(WriteRtf(odd)));
+    // Control characters in a face name are no part of it.
+    RichDocument face = Read("{\\rtf1{\\fonttbl{\\f0 A\\'00\\'09B\tC;}}\\f0 x}");
+    EXPECT_EQ(face.rich.CharAt(0).face, "ABC");
+    ExpectSame(face, Read(WriteRtf(face)));
+  }
   // Every attribute and escape at once, including a lone break's own format, braces and a tab.
   RichDocument d;
   d.text = "a{\\}\tb\r\n\x01中";
