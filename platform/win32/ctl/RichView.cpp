@@ -95,9 +95,10 @@ int TwipsToPixels(long twips) { return (int)(twips >= 0 ? (twips + 7) / 15 : -((
 RichFonts::~RichFonts() { Clear(); }
 
 void RichFonts::Clear() {
-  for (auto& [format, e] : FEntries)
+  for (auto& [key, e] : FFonts)
     if (e.owned) DeleteObject(e.font);
-  FEntries.clear();
+  FFonts.clear();
+  FByFormat.clear();
 }
 
 void RichFonts::SetWindowFont(HFONT font) {
@@ -117,21 +118,31 @@ bool RichFonts::LooksLikeWindowFont(const CharFormat& f) const {
          std::abs(TwipsToPixels(f.height) - std::abs((int)lf.lfHeight)) <= 1;
 }
 
+RichFonts::Entry& RichFonts::Made(const Key& key, HFONT font, bool owned) {
+  Entry& e = FFonts[key];
+  e.font = font;
+  e.owned = owned;
+  e.measure = std::make_unique<Measurer>(font);
+  e.tm = MetricsOf(font);
+  return e;
+}
+
 RichFonts::Entry& RichFonts::Of(const RichText& rich, uint32_t format) {
-  auto it = FEntries.find(format);
-  if (it != FEntries.end()) return it->second;
-  Entry e;
+  if (format < FByFormat.size() && FByFormat[format]) return *FByFormat[format];
+  if (format >= FByFormat.size()) FByFormat.resize((size_t)format + 1);
   const CharFormat& f = rich.chars[format];
-  if (format == rich.defaultChar && LooksLikeWindowFont(f)) {
-    e.font = FWindowFont;
-  } else {
-    e.font = CreateFontA(-std::max(1, TwipsToPixels(f.height)), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic,
-                         f.underline, f.strike, f.charset, 0, 0, 0, f.pitch, f.face.c_str());
-    e.owned = e.font != nullptr;
-  }
-  e.measure = std::make_unique<Measurer>(e.font);
-  e.tm = MetricsOf(e.font);
-  return FEntries.emplace(format, std::move(e)).first->second;
+  const int px = std::max(1, TwipsToPixels(f.height));
+  const Key window { "", 0, false, false, false, false, 0, 0 };  // the window's own font
+  Key key = format == rich.defaultChar && LooksLikeWindowFont(f)
+                ? window
+                : Key { f.face, px, f.bold, f.italic, f.underline, f.strike, f.charset, f.pitch };
+  if (!FFonts.count(key) && FFonts.size() >= kMaxFonts) key = window;
+  auto it = FFonts.find(key);
+  if (it != FFonts.end()) return *(FByFormat[format] = &it->second);
+  HFONT font = key == window ? FWindowFont
+                             : CreateFontA(-px, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, f.underline, f.strike,
+                                           f.charset, 0, 0, 0, f.pitch, f.face.c_str());
+  return *(FByFormat[format] = &Made(key, font, key != window && font));
 }
 
 HFONT RichFonts::Font(const RichText& rich, uint32_t format) { return FontOrDefault(Of(rich, format).font); }

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/ctl/EditShared.h"
@@ -17,9 +19,12 @@
 namespace xj::ctl {
 
 // The font of each format, made when first asked for and kept while the edit lives (a format never
-// changes: a changed one is another format).
+// changes: a changed one is another format). Formats that differ only in colour or protection share a
+// font, and a document of more distinct fonts than kMaxFonts shows the rest in the window's font: a
+// hostile document naming a hundred thousand faces costs no more than a few hundred fonts.
 class RichFonts {
  public:
+  static constexpr size_t kMaxFonts = 256;
   ~RichFonts();
   // The window's font: the default format's look.
   void SetWindowFont(HFONT font);
@@ -36,11 +41,14 @@ class RichFonts {
     std::unique_ptr<Measurer> measure;
     TEXTMETRICA tm {};
   };
+  using Key = std::tuple<std::string, int, bool, bool, bool, bool, uint8_t, uint8_t>;
   Entry& Of(const RichText& rich, uint32_t format);
+  Entry& Made(const Key& key, HFONT font, bool owned);
   bool LooksLikeWindowFont(const CharFormat& f) const;
 
   HFONT FWindowFont {};
-  std::map<uint32_t, Entry> FEntries;
+  std::map<Key, Entry> FFonts;
+  std::vector<Entry*> FByFormat;  // by format number; null: not asked for yet
 };
 
 // What the layout reads: the text, its formats and their fonts, and the width rows wrap at (-1: none).

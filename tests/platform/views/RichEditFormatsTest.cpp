@@ -228,6 +228,36 @@ TEST_F(RichFormatsTest, AJustifiedParagraphsRowsReachTheRightEdgeButItsLast) {
   EXPECT_EQ(rich->SelStart(), at);
 }
 
+// Hostile documents through a shown edit: a hundred thousand faces each used once, groups nested a
+// hundred thousand deep and never closed, a size of 2^31. Each loads, shows and keeps its formats.
+TEST_F(RichFormatsTest, HostileDocumentsLoadAndShow) {
+  TRichEdit* rich = Shown();
+  std::string faces = "{\\rtf1{\\fonttbl", body;
+  for (int i = 0; i < 100000; ++i) {
+    faces += "{\\f" + std::to_string(i) + " Face" + std::to_string(i) + ";}";
+    body += "{\\f" + std::to_string(i) + "\\fs" + std::to_string(2 + i % 3000) + " x}";
+  }
+  Load(rich, faces + "}" + body + "}");
+  xt::PumpUntilIdle();
+  ASSERT_EQ(rich->Text(), std::string(100000, 'x'));
+  rich->SetSelStart(99999);
+  rich->SetSelLength(1);
+  EXPECT_EQ(rich->SelAttributes()->Name(), "Face99999");  // kept, though shown in the window's font
+  EXPECT_GT(rich->Perform(EM_GETLINECOUNT, 0, 0), 100);
+
+  Load(rich, "{\\rtf1 " + std::string(100000, '{') + "\\b\\fs2147483648 deep");
+  xt::PumpUntilIdle();
+  EXPECT_EQ(rich->Text(), "deep");
+  rich->SetSelStart(0);
+  rich->SetSelLength(4);
+  EXPECT_EQ(rich->SelAttributes()->Size(), 1638);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+  const std::string saved = Saved(rich);
+  rich->Lines()->Clear();
+  Load(rich, saved);
+  ExpectSame(Saved(rich), saved);
+}
+
 TEST_F(RichFormatsTest, TypingGoesOnInTheFormatAtTheCaret) {
   TRichEdit* rich = Shown();
   Load(rich, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}plain \\b bold\\b0  \\cf1 red}");
