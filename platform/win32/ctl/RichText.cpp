@@ -69,12 +69,17 @@ void RunList::Follow(size_t from, size_t removed, size_t inserted, bool stickRig
   if (k != i) {
     (k - 1)->start = from + inserted;
     FRuns.erase(i, k - 1);
-    if (FRuns[at].start > length || (FRuns[at].start == length && at + 1 < FRuns.size()))
+    if (FRuns[at].start > length || (FRuns[at].start == length && at + 1 < FRuns.size())) {
       FRuns.erase(FRuns.begin() + (long)at);
-    else
+    } else if (length > 0 && FRuns[at].start == FRuns[at - 1].start) {  // the first run lost all it held
+      FRuns.erase(FRuns.begin() + (long)at - 1);
+      MergeAt(at - 1);
+    } else {
       MergeAt(at);
+    }
   }
   FLength = length;
+  if (length == 0) FRuns.resize(1);  // nothing left: the first run's value is what comes next
   if (stickRight && inserted > 0 && from + inserted < length) Set(from, from + inserted, At(from + inserted));
 }
 
