@@ -30,7 +30,8 @@ RichText* MemoFormatsOf(HWND hwnd);
 void MemoRestyled(HWND hwnd, size_t from = 0, size_t to = SIZE_MAX);
 // The whole text and its formats replaced, as WM_SETTEXT replaces the text.
 void MemoSetDocument(HWND hwnd, RichDocument&& doc);
-// The selection replaced by a document, as a paste replaces it (the edit may refuse it).
+// The selection replaced by a document, as a paste replaces it: false when the edit refused it or its
+// limit cut it (a cut document goes in without its formats).
 bool MemoInsertDocument(HWND hwnd, const RichDocument& doc);
 
 }  // namespace xj::ctl

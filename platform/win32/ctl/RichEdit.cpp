@@ -284,7 +284,10 @@ bool ClipboardDocument(HWND hwnd, RichDocument& doc) {
 
 void PasteWithFormats(HWND hwnd) {
   RichDocument doc;
-  if (!ClipboardDocument(hwnd, doc) || !MemoInsertDocument(hwnd, doc)) MemoWindowProc(hwnd, WM_PASTE, 0, 0);
+  if (ClipboardDocument(hwnd, doc))
+    MemoInsertDocument(hwnd, doc);
+  else
+    MemoWindowProc(hwnd, WM_PASTE, 0, 0);
 }
 
 // ---- Selection -----------------------------------------------------------------------------------------------

@@ -56,7 +56,8 @@ TEST(RichTextTest, RunsFollowEditsAsAValuePerByteWould) {
         model.Follow(from, removed, inserted, stickRight);
       }
       ASSERT_EQ(runs.Length(), model.bytes.size()) << "step " << step;
-      for (size_t i = 0; i < model.bytes.size(); ++i) ASSERT_EQ(runs.At(i), model.bytes[i]) << "step " << step << " byte " << i;
+      for (size_t i = 0; i < model.bytes.size(); ++i)
+        ASSERT_EQ(runs.At(i), model.bytes[i]) << "step " << step << " byte " << i;
       // As few runs as the values allow (beside the one of no bytes an empty last paragraph may have).
       size_t holding = 0;
       for (const RunList::Run& r : runs.Runs()) holding += r.start < runs.Length();

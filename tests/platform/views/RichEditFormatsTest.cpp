@@ -350,6 +350,15 @@ TEST_F(RichFormatsTest, CopyCutAndPasteKeepFormatsWithinTheProgram) {
   EXPECT_EQ(rich->SelAttributes()->Size(), 16);
   EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
 
+  // A paste the length limit cuts goes in once, cut.
+  Select(rich, "Dear");
+  Press('C', xt::ssCtrl);
+  rich->SetMaxLength(static_cast<int>(rich->Text().size()) + 2);
+  rich->SetSelStart(0);
+  Press('V', xt::ssCtrl);
+  EXPECT_EQ(rich->Text().substr(0, 6), "De Cus");
+  rich->SetMaxLength(0);
+
   // Text put there by someone else is pasted in the format at the caret, the stale RTF ignored.
   SetClipboardText("plain");
   Select(rich, "sincerely");
