@@ -434,8 +434,9 @@ class TComponent : public TPersistent {
   // Among the directly owned components, without case; null for "" or no match.
   TComponent* FindComponent(const AnsiString& AName) const;
   void DestroyComponents();
-  // Marks this component and everything it owns csDestroying.
-  void Destroying();
+  // Marks this component and everything it owns csDestroying. A descendant may do its last work with
+  // the world still whole (a form's components hear it before the form's own parts go).
+  virtual void Destroying();
 
   // AComponent is told (Notification opRemove) when this component goes, and the other way round,
   // whatever their owners. The owner tells nobody else of its components' comings and goings: a
@@ -497,7 +498,8 @@ class TComponent : public TPersistent {
   // thousands of siblings does not search all the others.
   std::unique_ptr<struct TComponentNames> FNameIndex;
   TComponentStyle FComponentStyle { csInheritable };
-  // Set by the reader around the constructor call of a component it creates.
+  // Set by the reader around the constructor call of a component it creates; per thread, as a reader on
+  // another thread creates components of its own meanwhile.
   static thread_local bool FCreatingForReader;
 
   friend class TReader;

@@ -10,7 +10,7 @@
 #include "platform/vcl/Classes.h"
 #include "platform/win32/Scoped.h"
 
-thread_local bool TComponent::FCreatingForReader = false;
+thread_local bool TComponent::FCreatingForReader = false;  // each thread's reader its own
 TComponent* (*FindGlobalComponent)(const AnsiString& Name) = nullptr;
 TNotifyEvent ApplicationHandleException;
 

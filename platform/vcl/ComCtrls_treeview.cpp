@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/vcl/ImgList.h"
 #include "platform/win32/Scoped.h"
@@ -30,6 +31,20 @@ int32_t ReadInt(TStream* S) {
 void WriteInt(TStream* S, int32_t v) { S->WriteBuffer(&v, sizeof v); }
 
 }  // namespace
+
+// What a handler may have taken away: the view (its life token) and any node of it (asked among the live
+// ones). Nothing of the view is read once it has gone.
+class TTreeViewWatch {
+ public:
+  explicit TTreeViewWatch(const TCustomTreeView* View) : FLife(View->LifeToken()), FNodes(View->Items()) {}
+  bool ViewGone() const { return FLife.expired(); }
+  // The view is there and the node still one of its own, not on its way out.
+  bool Holds(const TTreeNode* Node) const { return !ViewGone() && FNodes->FNodes.Contains(Node) && !Node->Deleting(); }
+
+ private:
+  std::weak_ptr<const void> FLife;
+  const TTreeNodes* FNodes;
+};
 
 // ---- TTreeNode --------------------------------------------------------------------------------------------
 
@@ -231,14 +246,12 @@ TRect TTreeNode::DisplayRect(bool TextOnly) const {
 }
 
 void TTreeNode::Expand(bool Recurse) {
+  if (Recurse) return TreeView()->ExpandTree(this, true);
   Send(TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(FItemId));
-  if (!Recurse) return;
-  for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Expand(true);
 }
 
 void TTreeNode::Collapse(bool Recurse) {
-  if (Recurse)
-    for (TTreeNode* c = GetFirstChild(); c; c = c->GetNextSibling()) c->Collapse(true);
+  if (Recurse) return TreeView()->ExpandTree(this, false);
   Send(TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(FItemId));
 }
 
@@ -251,7 +264,11 @@ void TTreeNode::EndEdit(bool Cancel) { Send(TVM_ENDEDITLABELNOW, Cancel, 0); }
 void TTreeNode::Delete() { FOwner->Delete(this); }
 
 void TTreeNode::DeleteChildren() {
-  while (TTreeNode* c = GetFirstChild()) c->Delete();
+  const TTreeViewWatch watch(TreeView());
+  while (TTreeNode* c = GetFirstChild()) {
+    c->Delete();
+    if (!watch.Holds(this)) return;
+  }
 }
 
 bool TTreeNode::AlphaSort(bool ARecurse) { return TreeView()->SortChildren(FItemId, ARecurse); }
@@ -318,6 +335,8 @@ TTreeNode* TTreeNodes::Bind(TTreeNode* Node, HTREEITEM Parent, HTREEITEM After) 
 }
 
 TTreeNode* TTreeNodes::InternalAdd(HTREEITEM Parent, HTREEITEM After, const AnsiString& S, void* Ptr) {
+  if (FOwner->ComponentState().Contains(csDestroying))
+    throw ETreeViewError("Cannot add a node to a tree view that is being destroyed");
   FOwner->HandleNeeded();
   auto node = std::make_unique<TTreeNode>(this);
   node->FText = S;
@@ -329,8 +348,11 @@ TTreeNode* TTreeNodes::InternalAdd(HTREEITEM Parent, HTREEITEM After, const Ansi
     throw ETreeViewError("Failed to insert a node");
   }
   FCacheNode = nullptr;
+  ++FGeneration;
   TTreeNode* added = node.release();
+  const TTreeViewWatch watch(FOwner);
   Added(added);
+  if (!watch.Holds(added)) throw ETreeViewError("A handler deleted the node being added");
   return added;
 }
 
@@ -377,22 +399,45 @@ void TTreeNodes::Delete(TTreeNode* Node) {
 }
 
 void TTreeNodes::Clear() {
-  if (FOwner->HandleAllocated()) {
-    Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  } else {
-    for (const TSavedNode& s : FSaved) {
-      FNodes.Erase(s.Node);
-      delete s.Node;
-    }
-    FSaved.clear();
-  }
+  const TTreeViewWatch watch(FOwner);
+  const bool windowed = FOwner->HandleAllocated();
+  if (windowed) Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  if (watch.ViewGone() || !ForgetUnheld()) return;
+  // A handler asking a kept node about its place made the window again, which took the other kept nodes.
+  if (!windowed && FOwner->HandleAllocated()) Send(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  if (watch.ViewGone()) return;
   FCacheNode = nullptr;
 }
 
+// Kept nodes go children first (the reverse of the tree order they were kept in); the window's leftovers,
+// when a handler freed the view while it announced a deletion, in no particular order.
+bool TTreeNodes::ForgetUnheld() {
+  const TTreeViewWatch watch(FOwner);
+  while (!FSaved.empty()) {
+    TTreeNode* n = FSaved.back().Node;
+    FSaved.pop_back();
+    if (!watch.Holds(n)) continue;
+    Forget(n);
+    if (watch.ViewGone()) return false;
+  }
+  std::vector<TTreeNode*> left;
+  FNodes.ForEach([&](uintptr_t key, xj::Present) { left.push_back(reinterpret_cast<TTreeNode*>(key)); });
+  for (TTreeNode* n : left) {
+    if (!watch.Holds(n) || GetNode(n->FItemId) == n) continue;
+    Forget(n);
+    if (watch.ViewGone()) return false;
+  }
+  return true;
+}
+
+// If the handler frees the view, the view's end frees the node with the rest.
 void TTreeNodes::Forget(TTreeNode* Node) {
   Node->FDeleting = true;
   FCacheNode = nullptr;
+  ++FGeneration;
+  const TTreeViewWatch watch(FOwner);
   xj::ScopeExit free([&] {
+    if (watch.ViewGone()) return;
     FNodes.Erase(Node);
     delete Node;
   });
@@ -406,11 +451,12 @@ void TTreeNodes::BeginUpdate() {
 void TTreeNodes::EndUpdate() {
   if (FUpdateCount == 0 || --FUpdateCount > 0) return;
   if (!FOwner->HandleAllocated()) return;
+  const TTreeViewWatch watch(FOwner);
   if (FSortPending) {
     FSortPending = false;
     if (FOwner->SortType() != stNone) FOwner->AlphaSort(true);
   }
-  Send(WM_SETREDRAW, TRUE, 0);
+  if (!watch.ViewGone()) Send(WM_SETREDRAW, TRUE, 0);
 }
 
 // A copy node by node (the data pointers whole, unlike a form resource's 32-bit data).
@@ -418,7 +464,9 @@ void TTreeNodes::Assign(TPersistent* Source) {
   auto* other = dynamic_cast<TTreeNodes*>(Source);
   if (!other) return TPersistent::Assign(Source);
   if (other == this) return;
+  const TTreeViewWatch watch(FOwner);
   Clear();
+  if (watch.ViewGone()) return;
   BeginUpdate();
   xj::ScopeExit done([&] { EndUpdate(); });
   std::vector<TTreeNode*> path;
@@ -456,7 +504,9 @@ void TTreeNodes::WriteData(TStream* Stream) {
 }
 
 void TTreeNodes::ReadData(TStream* Stream) {
+  const TTreeViewWatch watch(FOwner);
   Clear();
+  if (watch.ViewGone()) return;
   BeginUpdate();
   xj::ScopeExit done([&] { EndUpdate(); });
   try {
@@ -509,10 +559,14 @@ void TTreeNodes::SaveAll() {
   }
 }
 
-// The same node objects go back into the new window, in order, with their expanded state.
+// The same node objects go back into the new window, in order, with their expanded state; those the old
+// window's last notices took away (an edit it ended whose OnEdited deleted its node), with their subtrees,
+// stay out.
 void TTreeNodes::RestoreAll() {
   std::vector<TSavedNode> saved = std::move(FSaved);
   FSaved.clear();
+  const TTreeViewWatch watch(FOwner);
+  std::erase_if(saved, [&](const TSavedNode& s) { return !watch.Holds(s.Node); });
   std::vector<TTreeNode*> path;
   for (const TSavedNode& s : saved) {
     path.resize(static_cast<size_t>(s.Depth));
@@ -546,7 +600,7 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
 }
 
 TCustomTreeView::~TCustomTreeView() {
-  TearDownWindow();
+  TearDownWindow();  // Destroying() first
   FTreeNodes.reset();
   FCustomDraw.reset();
   FCanvas.reset();
@@ -554,8 +608,21 @@ TCustomTreeView::~TCustomTreeView() {
 
 TCanvas* TCustomTreeView::Canvas() const { return FCanvas.get(); }
 
+// A form's components hear this while the form is whole, so the handlers bound to it may still use it.
+// Nothing may escape a deletion: a raise is reported.
+void TCustomTreeView::Destroying() {
+  if (FComponentState.Contains(csDestroying)) return;
+  TWinControl::Destroying();
+  try {
+    FTreeNodes->Clear();
+  } catch (...) {
+    ReportApplicationException(this);
+  }
+}
+
 LRESULT TCustomTreeView::Send(UINT Msg, WPARAM WParam, LPARAM LParam) const {
   auto* self = const_cast<TCustomTreeView*>(this);
+  if (FComponentState.Contains(csDestroying) && !HandleAllocated()) return 0;
   self->HandleNeeded();
   return self->Perform(Msg, WParam, LParam);
 }
@@ -585,7 +652,9 @@ void TCustomTreeView::CreateWnd() {
   if (FChangePending) SetTimer(FHandle, kChangeTimer, static_cast<UINT>(FChangeDelay), nullptr);
   if (FTreeNodes->FSaved.empty()) return;
   FTreeNodes->RestoreAll();
+  const TTreeViewWatch watch(this);
   if (FSavedSelected >= 0 && FSavedSelected < FTreeNodes->Count()) SetSelected(FTreeNodes->Item(FSavedSelected));
+  if (watch.ViewGone()) return;
   if (FSavedTop >= 0 && FSavedTop < FTreeNodes->Count()) SetTopItem(FTreeNodes->Item(FSavedTop));
 }
 
@@ -711,13 +780,17 @@ int CALLBACK CompareTexts(LPARAM A, LPARAM B, LPARAM) {
   return AnsiCompareText(reinterpret_cast<TTreeNode*>(A)->Text(), reinterpret_cast<TTreeNode*>(B)->Text());
 }
 
-int CALLBACK CompareByHandler(LPARAM A, LPARAM B, LPARAM View) {
-  auto* view = reinterpret_cast<TCustomTreeView*>(View);
-  if (!view->OnCompare) return CompareTexts(A, B, View);
-  int result = 0;
-  view->OnCompare(view, reinterpret_cast<TTreeNode*>(A), reinterpret_cast<TTreeNode*>(B), 0, result);
-  return result;
+// The places a sort by OnCompare gave the nodes, each among its siblings.
+using TRanks = std::unordered_map<const TTreeNode*, size_t>;
+
+int CALLBACK CompareRanks(LPARAM A, LPARAM B, LPARAM Ranks) {
+  const auto& ranks = *reinterpret_cast<const TRanks*>(Ranks);
+  const size_t a = ranks.at(reinterpret_cast<const TTreeNode*>(A)), b = ranks.at(reinterpret_cast<const TTreeNode*>(B));
+  return a < b ? -1 : a > b;
 }
+
+// Thrown through the sort when a handler changed what it sorts.
+struct TSortAbandoned {};
 
 }  // namespace
 
@@ -735,20 +808,86 @@ void TCustomTreeView::PlaceSorted(TTreeNode* Node) {
 }
 
 bool TCustomTreeView::SortChildren(HTREEITEM Parent, bool Recurse) {
-  TVSORTCB cb { Parent, OnCompare ? &CompareByHandler : &CompareTexts, reinterpret_cast<LPARAM>(this) };
+  if (OnCompare) return SortByHandler(Parent, Recurse);
+  TVSORTCB cb { Parent, &CompareTexts, reinterpret_cast<LPARAM>(this) };
+  FTreeNodes->FCacheNode = nullptr;
+  return Send(TVM_SORTCHILDRENCB, Recurse, reinterpret_cast<LPARAM>(&cb)) != 0;
+}
+
+TTreeNode* TCustomTreeView::FirstChild(HTREEITEM Parent) const {
+  const bool root = !Parent || Parent == TVI_ROOT;
+  return FTreeNodes->GetNode(reinterpret_cast<HTREEITEM>(
+      Send(TVM_GETNEXTITEM, root ? TVGN_ROOT : TVGN_CHILD, reinterpret_cast<LPARAM>(root ? nullptr : Parent))));
+}
+
+// The window's own sort would call the handler with the nodes it holds, and go on with them whatever the
+// handler did. Here each level is sorted apart first; the window then only puts the levels in that order.
+bool TCustomTreeView::SortByHandler(HTREEITEM Parent, bool Recurse) {
+  const TTreeViewWatch watch(this);
+  const unsigned generation = FTreeNodes->FGeneration;
+  auto less = [&](TTreeNode* A, TTreeNode* B) {
+    int result = 0;
+    if (OnCompare)
+      OnCompare(this, A, B, 0, result);
+    else
+      result = CompareTexts(reinterpret_cast<LPARAM>(A), reinterpret_cast<LPARAM>(B), 0);
+    if (watch.ViewGone() || FTreeNodes->FGeneration != generation) throw TSortAbandoned {};
+    return result < 0;
+  };
+  TRanks ranks;
+  std::vector<HTREEITEM> parents { Parent };
+  try {
+    while (!parents.empty()) {
+      std::vector<TTreeNode*> kids;
+      for (TTreeNode* c = FirstChild(parents.back()); c; c = c->GetNextSibling()) kids.push_back(c);
+      parents.pop_back();
+      std::stable_sort(kids.begin(), kids.end(), less);
+      for (size_t i = 0; i < kids.size(); ++i) {
+        ranks[kids[i]] = i;
+        if (Recurse && kids[i]->GetFirstChild()) parents.push_back(kids[i]->ItemId());
+      }
+    }
+  } catch (const TSortAbandoned&) {
+    return false;
+  }
+  TVSORTCB cb { Parent, &CompareRanks, reinterpret_cast<LPARAM>(&ranks) };
   FTreeNodes->FCacheNode = nullptr;
   return Send(TVM_SORTCHILDRENCB, Recurse, reinterpret_cast<LPARAM>(&cb)) != 0;
 }
 
 bool TCustomTreeView::AlphaSort(bool ARecurse) { return SortChildren(TVI_ROOT, ARecurse); }
 
-void TCustomTreeView::FullExpand() {
-  for (TTreeNode* n = FTreeNodes->GetFirstNode(); n; n = n->GetNextSibling()) n->Expand(true);
+// Each step asks the window again from the node it left, so a handler may reshape the tree on the way;
+// the walk ends when the node it was told about, or the one it began at, is gone.
+void TCustomTreeView::ExpandTree(TTreeNode* Top, bool Open) {
+  const TTreeViewWatch watch(this);
+  const auto deepestFirst = [](TTreeNode* n) {
+    while (TTreeNode* c = n->GetFirstChild()) n = c;
+    return n;
+  };
+  // Parents before children (expanding) or after them (collapsing), never leaving Top's subtree.
+  const auto next = [&](TTreeNode* n) -> TTreeNode* {
+    if (!Open) {
+      if (n == Top) return nullptr;
+      TTreeNode* s = n->GetNextSibling();
+      return s ? deepestFirst(s) : n->Parent();
+    }
+    if (TTreeNode* c = n->GetFirstChild()) return c;
+    for (; n && n != Top; n = n->Parent())
+      if (TTreeNode* s = n->GetNextSibling()) return s;
+    return nullptr;
+  };
+  TTreeNode* first = Top ? Top : FTreeNodes->GetFirstNode();
+  for (TTreeNode* n = first && !Open ? deepestFirst(first) : first; n;) {
+    n->Send(TVM_EXPAND, Open ? TVE_EXPAND : TVE_COLLAPSE, reinterpret_cast<LPARAM>(n->ItemId()));
+    if (!watch.Holds(n) || (Top && !watch.Holds(Top))) return;
+    n = next(n);
+  }
 }
 
-void TCustomTreeView::FullCollapse() {
-  for (TTreeNode* n = FTreeNodes->GetFirstNode(); n; n = n->GetNextSibling()) n->Collapse(true);
-}
+void TCustomTreeView::FullExpand() { ExpandTree(nullptr, true); }
+
+void TCustomTreeView::FullCollapse() { ExpandTree(nullptr, false); }
 
 TTreeNode* TCustomTreeView::GetNodeAt(int X, int Y) {
   TVHITTESTINFO info {};
@@ -853,9 +992,9 @@ bool TCustomTreeView::CanEdit(TTreeNode* Node) {
 // OnEdited may change the text; the node takes what it leaves.
 void TCustomTreeView::Edit(TTreeNode* Node, const AnsiString& S) {
   AnsiString text = S;
-  auto life = LifeToken();
+  const TTreeViewWatch watch(this);
   if (OnEdited) OnEdited(this, Node, text);
-  if (!life.expired() && FTreeNodes->FNodes.Contains(Node)) Node->SetText(text);
+  if (watch.Holds(Node)) Node->SetText(text);
 }
 
 void TCustomTreeView::Delete(TTreeNode* Node) {
@@ -878,9 +1017,9 @@ bool TCustomTreeView::CustomDrawItem(TTreeNode* Node, TCustomDrawState State, TC
                                      bool& PaintImages) {
   bool defaultDraw = true;
   PaintImages = true;
-  auto life = LifeToken();
+  const TTreeViewWatch watch(this);
   if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Node, State, defaultDraw);
-  if (!life.expired() && FTreeNodes->FNodes.Contains(Node) && OnAdvancedCustomDrawItem)
+  if (watch.Holds(Node) && OnAdvancedCustomDrawItem)
     OnAdvancedCustomDrawItem(this, Node, State, Stage, PaintImages, defaultDraw);
   return defaultDraw;
 }
@@ -912,15 +1051,15 @@ LRESULT TCustomTreeView::CustomDrawNotice(NMTVCUSTOMDRAW& Notice) {
 void TCustomTreeView::GetDispInfo(NMTVDISPINFOA& Info) {
   TTreeNode* node = NodeOf(Info.item);
   if (!node) return;
-  auto life = LifeToken();
+  const TTreeViewWatch watch(this);
   if (Info.item.mask & TVIF_IMAGE) {
     GetImageIndex(node);
-    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    if (!watch.Holds(node)) return;
     Info.item.iImage = node->FImageIndex;
   }
   if (Info.item.mask & TVIF_SELECTEDIMAGE) {
     GetSelectedIndex(node);
-    if (life.expired() || !FTreeNodes->FNodes.Contains(node)) return;
+    if (!watch.Holds(node)) return;
     Info.item.iSelectedImage = node->FSelectedIndex;
   }
 }
@@ -947,9 +1086,10 @@ TTreeNode* TCustomTreeView::NodeOf(const TVITEMA& Item) const {
   return Item.hItem && FTreeNodes->FNodes.Contains(node) ? node : nullptr;
 }
 
+// While the view is destroyed its nodes go, the selection moving as they do: only OnDeletion is heard.
 void TCustomTreeView::CNNotify(TMessage& Message) {
   auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-  if (!hdr) return;
+  if (!hdr || (FComponentState.Contains(csDestroying) && hdr->code != TVN_DELETEITEMA)) return;
   auto* nm = reinterpret_cast<NMTREEVIEWA*>(hdr);
   auto* disp = reinterpret_cast<NMTVDISPINFOA*>(hdr);
   switch (hdr->code) {
@@ -1026,9 +1166,9 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
     case WM_RBUTTONDBLCLK:
       HideTip();
       if (FRightClickSelect) {
-        auto life = LifeToken();
+        const TTreeViewWatch watch(this);
         if (TTreeNode* node = GetNodeAt(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam))) SetSelected(node);
-        if (life.expired()) return;
+        if (watch.ViewGone()) return;
       }
       break;
     case WM_PAINT:
@@ -1040,9 +1180,9 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
       break;
     case CM_COLORCHANGED:
     case CM_FONTCHANGED: {
-      auto life = LifeToken();
+      const TTreeViewWatch watch(this);
       TWinControl::Dispatch(Message);
-      if (!life.expired()) PushColours();
+      if (!watch.ViewGone()) PushColours();
       return;
     }
   }

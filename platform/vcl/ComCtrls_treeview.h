@@ -14,6 +14,7 @@
 class TCustomImageList;
 class TCustomTreeView;
 class TTreeNodes;
+class TTreeViewWatch;
 
 XJ_EXCEPTION(ETreeViewError, Exception);
 
@@ -92,6 +93,8 @@ class TTreeNode : public TPersistent {
   // The row (or, TextOnly, the label) in client coordinates; empty when the node is not shown.
   TRect DisplayRect(bool TextOnly) const;
 
+  // Recurse: this node's subtree, parents before children when expanding and after them when collapsing;
+  // a handler that frees the view, or deletes the node it is told about, ends the walk there.
   void Expand(bool Recurse);
   void Collapse(bool Recurse);
   void MakeVisible();
@@ -99,6 +102,7 @@ class TTreeNode : public TPersistent {
   bool EditText();
   void EndEdit(bool Cancel);
   void Delete();
+  // Deletes the children one by one; stops when a handler deleted this node or freed the view.
   void DeleteChildren();
   bool AlphaSort(bool ARecurse = false);
 
@@ -142,6 +146,9 @@ class TTreeNodes : public TPersistent {
   // The node of a window item; null for none.
   TTreeNode* GetNode(HTREEITEM ItemId) const;
 
+  // Each adding function raises ETreeViewError while the view is being destroyed, and when OnCompare (a
+  // sorted view placing the new node) deleted the node or freed the view.
+
   // Last among Sibling's siblings (the roots when Sibling is null).
   TTreeNode* Add(TTreeNode* Sibling, const AnsiString& S) { return AddObject(Sibling, S, nullptr); }
   TTreeNode* AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
@@ -156,6 +163,7 @@ class TTreeNodes : public TPersistent {
   TTreeNode* Insert(TTreeNode* Sibling, const AnsiString& S) { return InsertObject(Sibling, S, nullptr); }
   TTreeNode* InsertObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
   void Delete(TTreeNode* Node);
+  // Every node goes, each with OnDeletion, children before their parent.
   void Clear();
   // Stops repainting and re-sorting until the matching EndUpdate.
   void BeginUpdate();
@@ -169,6 +177,7 @@ class TTreeNodes : public TPersistent {
  private:
   friend class TTreeNode;
   friend class TCustomTreeView;
+  friend class TTreeViewWatch;
   struct TSavedNode {
     TTreeNode* Node;
     int Depth;
@@ -184,6 +193,9 @@ class TTreeNodes : public TPersistent {
   void WriteData(TStream* Stream);
   // A node the window announced as deleted: its events, then it is freed.
   void Forget(TTreeNode* Node);
+  // The nodes no window holds (kept for a window to come, or let go by one without a notice), each
+  // forgotten; false when a handler freed the view.
+  bool ForgetUnheld();
   // Around a re-created window.
   void SaveAll();
   void RestoreAll();
@@ -192,6 +204,7 @@ class TTreeNodes : public TPersistent {
   xj::AddressSet FNodes;  // the nodes alive, asked at every node a message names
   std::vector<TSavedNode> FSaved;
   int FUpdateCount { 0 };
+  unsigned FGeneration { 0 };  // counts nodes added and deleted, so a sort can tell its handler changed them
   bool FSortPending { false };
   mutable TTreeNode* FCacheNode { nullptr };
   mutable int FCacheIndex { -1 };
@@ -287,12 +300,28 @@ class TCustomTreeView : public TWinControl {
   // Sorts the roots (and, ARecurse, every level) by OnCompare, else by text without case. An
   // exception from OnCompare leaves the order as it was and propagates.
   bool AlphaSort(bool ARecurse = true);
+  // Every node, as TTreeNode::Collapse(true) and Expand(true) do for one.
   void FullCollapse();
   void FullExpand();
   TTreeNode* GetNodeAt(int X, int Y);
   THitTests GetHitTestInfoAt(int X, int Y);
   bool IsEditing() const;
 
+  // Fires OnDeletion for every node while the view is still whole.
+  void Destroying() override;
+
+  // A handler may free the view, clear it, add or delete nodes, sort it or re-create its window: after
+  // each handler the view touches nothing of itself once freed, and finds a node again (or stops) rather
+  // than keep one it held. Where the work a handler interrupted cannot go on, it ends there:
+  // - Expanding or collapsing a subtree or the whole tree ends its walk when a handler freed the view or
+  //   deleted the node it was told about.
+  // - OnCompare: a handler that frees the view, adds or deletes nodes leaves every level in the order it
+  //   had, and the sort answers false.
+  // - OnDeletion fires once for every node, on Delete, on Clear and when the view is destroyed (children
+  //   before their parent; no other event fires then). The node is out of the tree by then: its Text and Data are there
+  //   to read (free the data here), its place (Parent, Index) is not. While the view is being destroyed (ComponentState
+  //   holds csDestroying) a handler must not free it, and adding a node raises ETreeViewError.
+  // - OnEditing and OnEdited get the node whose label is edited.
   TTVChangedEvent OnChange;
   TTVChangingEvent OnChanging;
   TTVExpandedEvent OnCollapsed;
@@ -339,8 +368,14 @@ class TCustomTreeView : public TWinControl {
  private:
   friend class TTreeNode;
   friend class TTreeNodes;
-  // Makes sure the window exists, then passes the message through WindowProc.
+  // Makes sure the window exists, then passes the message through WindowProc; a view being destroyed
+  // makes no window, and answers 0 without one.
   LRESULT Send(UINT Msg, WPARAM WParam, LPARAM LParam) const;
+  // Expands (Open) or collapses Top's subtree, or every node when Top is null.
+  void ExpandTree(TTreeNode* Top, bool Open);
+  TTreeNode* FirstChild(HTREEITEM Parent) const;
+  // Sorts by OnCompare: the order is worked out here, asking the handler, and only then given to the window.
+  bool SortByHandler(HTREEITEM Parent, bool Recurse);
   void SetStyleBit(bool& Field, bool Value);
   void CNNotify(TMessage& Message);
   LRESULT CustomDrawNotice(NMTVCUSTOMDRAW& Notice);

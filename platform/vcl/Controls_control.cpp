@@ -507,7 +507,7 @@ struct TPaintLaterState {
 };
 
 TPaintLaterState& PaintLaterState() {
-  thread_local TPaintLaterState state;
+  thread_local TPaintLaterState state;  // paints are put off on the thread whose windows they are
   return state;
 }
 

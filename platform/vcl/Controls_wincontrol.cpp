@@ -15,8 +15,8 @@ namespace {
 
 const char* const kControlProp = "XjControl";
 
-thread_local TWinControl* gCreationControl = nullptr;
-thread_local int gEstimating = 0;
+thread_local TWinControl* gCreationControl = nullptr;  // a new window's first message comes on its creator's thread
+thread_local int gEstimating = 0;                      // create parameters asked for, not a window made, on this thread
 
 bool Inside(const TRect& r, const TPoint& p) {
   return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;

@@ -562,7 +562,7 @@ class TBitmap : public TGraphic {
   // The memory of a DIB section as the bitmap made or read it, without asking the GDI: ScanLine(0), the step
   // from one row to the next (0 for one row) and bits per pixel; Plain when they are 24 or 32 bits of B, G,
   // R from the low byte. False for an empty bitmap or one without memory (a foreign device bitmap). Like
-  // ScanLine it pays owed white and drops the mask, since the caller may write.
+  // ScanLine it drops the mask, since the caller may write.
   struct TRowsView {
     uint8_t* Base { nullptr };
     ptrdiff_t Stride { 0 };
@@ -584,14 +584,6 @@ class TBitmap : public TGraphic {
   HBITMAP MaskHandle();
   // The mask handle, now the caller's.
   HBITMAP ReleaseMaskHandle();
-
-  // A new bitmap's pixels are white, but plain 32-bit memory is painted only when first drawn on, looked at
-  // or handed out, so that a face built over it whole pays nothing for the white. A caller about to write
-  // the pixels in place takes the debt over: it then paints white, as B, G, R, 0, every pixel it leaves
-  // unwritten before anything reads them. True when white was owed (then ScanLine's memory is plain
-  // 32-bit, four bytes a pixel, rows one after another).
-  bool OwesWhite() const { return FOwesWhite; }
-  bool TakeWhiteDebt();
 
   // Releases the canvas's device context and the mask; the pixels stay.
   void Dormant();
@@ -618,7 +610,6 @@ class TBitmap : public TGraphic {
   void NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int Width, int Height, int Stride, int BitCount,
                   bool Plain);
   void TakeImage(HBITMAP Handle, TPixelFormat Format);
-  void PayWhite();
   void FreeContext();
   void FreeMask();
   void DIBNeeded();
@@ -633,7 +624,6 @@ class TBitmap : public TGraphic {
   int FWidth { 0 };
   int FHeight { 0 };
   TPixelFormat FPixelFormat { pfDevice };
-  bool FOwesWhite { false };  // the pixels are white but their memory is not painted yet
   HBITMAP FMaskHandle { nullptr };
   TColor FMaskColor { clNone };
   TColor FTransparentColor { clDefault };

@@ -33,7 +33,6 @@ class TBitmapCanvas : public TCanvas {
   void CreateHandle() override {
     FDC = CreateCompatibleDC(nullptr);
     if (!FDC) throw EOutOfResources("Out of system resources");
-    FBitmap->PayWhite();
     if (FBitmap->FHandle) SelectObject(FDC, FBitmap->FHandle);
     SetHandle(FDC);
   }
@@ -146,9 +145,8 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
   }
 }
 
-// A white top-down DIB section (new GDI bitmaps are born white), or one not painted yet (Unpainted); Bits,
-// when given, receives its memory.
-HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr, bool Unpainted = false) {
+// A white top-down DIB section (new GDI bitmaps are born white); Bits, when given, receives its memory.
+HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr) {
   TInfoBuffer info(Fmt.BitCount <= 8 ? 256 : 3);
   BITMAPINFO* bi = info.Get();
   bi->bmiHeader =
@@ -163,8 +161,7 @@ HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bi
     std::copy_n(Fmt.Palette.begin(), n, table);
   }
   void* bits = nullptr;
-  HBITMAP h = Unpainted ? xj::gdi::CreateUnpaintedDIBSection(bi, &bits)
-                        : CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP h = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!h) throw EOutOfResources(Format("Out of system resources (a %d x %d bitmap)", Width, Height));
   if (Bits) *Bits = static_cast<uint8_t*>(bits);
   return h;
@@ -313,7 +310,6 @@ void TBitmap::NewImage(HBITMAP Handle, TPixelFormat Format) {
 }
 
 void TBitmap::TakeImage(HBITMAP Handle, TPixelFormat Format) {
-  FOwesWhite = false;
   FreeContext();
   FreeMask();
   if (FHandle && FHandle != Handle) DeleteObject(FHandle);
@@ -336,18 +332,6 @@ void TBitmap::NewSection(HBITMAP Handle, TPixelFormat Format, uint8_t* Bits, int
   FWidth = Width;
   FHeight = Height;
   FStride = Stride;
-}
-
-void TBitmap::PayWhite() {
-  if (!FOwesWhite) return;
-  FOwesWhite = false;
-  xj::gdi::PaintBitmapWhite(FHandle);
-}
-
-bool TBitmap::TakeWhiteDebt() {
-  const bool owed = FOwesWhite;
-  FOwesWhite = false;
-  return owed;
 }
 
 // A device bitmap handed in from outside becomes a DIB section of its own depth.
@@ -373,7 +357,6 @@ void TBitmap::Assign(TPersistent* Source) {
     TGraphic::Assign(Source);
     return;
   }
-  b->PayWhite();
   HBITMAP copy = nullptr;
   if (b->FHandle) {
     xj::bmp::Dib dib;
@@ -392,7 +375,6 @@ void TBitmap::Assign(TPersistent* Source) {
 
 HBITMAP TBitmap::Handle() {
   FreeContext();
-  PayWhite();
   return FHandle;
 }
 
@@ -412,7 +394,6 @@ void TBitmap::SetHandle(HBITMAP Value) {
 }
 
 HBITMAP TBitmap::ReleaseHandle() {
-  PayWhite();
   FreeContext();
   FreeMask();
   HBITMAP h = FHandle;
@@ -436,19 +417,15 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   }
   DIBNeeded();
   TDibFormat f = FHandle ? FormatOf(FHandle) : FormatFor(FPixelFormat);
-  // Plain 32-bit pixels that are all white (new, or old ones still owed) are painted only when first drawn
-  // on or looked at: a face built over a new bitmap covers it whole.
-  const bool owe = (!FBits || FOwesWhite) && f.BitCount == 32 && !(f.Masks[0] | f.Masks[1] | f.Masks[2]);
   uint8_t* dst = nullptr;
-  HBITMAP fresh = CreateSection(f, AWidth, AHeight, &dst, owe);
+  HBITMAP fresh = CreateSection(f, AWidth, AHeight, &dst);
   const int stride = xj::bmp::RowBytes(AWidth, f.BitCount);
-  if (FBits && !owe) {
+  if (FBits) {
     const int rows = std::min(FHeight, AHeight);
     const size_t bits = size_t(std::min(FWidth, AWidth)) * size_t(f.BitCount);
     for (int y = 0; y < rows; ++y) CopyRowBits(dst + size_t(y) * size_t(stride), FBits + ptrdiff_t(y) * FStride, bits);
   }
   NewSection(fresh, FPixelFormat, dst, AWidth, AHeight, stride, f.BitCount, PlainChannels(f.BitCount, f.Masks));
-  FOwesWhite = owe;
   Changed(this);
 }
 
@@ -462,7 +439,6 @@ void TBitmap::SetPixelFormat(TPixelFormat Value) {
     return;
   }
   DIBNeeded();
-  PayWhite();
   const TDibFormat f = FormatFor(Value);
   HBITMAP fresh = nullptr;
   if (f.BitCount == 1) {
@@ -513,14 +489,12 @@ void TBitmap::SetMonochrome(bool Value) {
 void* TBitmap::ScanLine(int Row) {
   if (Row < 0 || Row >= FHeight || Empty()) throw EInvalidGraphicOperation("Scan line index out of range");
   DIBNeeded();
-  PayWhite();
   FreeMask();
   return FBits + ptrdiff_t(Row) * FStride;
 }
 
 bool TBitmap::RowsView(TRowsView& Out) {
   if (Empty() || !FBits) return false;
-  PayWhite();
   FreeMask();
   Out = TRowsView { FBits, FHeight > 1 ? ptrdiff_t(FStride) : 0, FBitCount, FPlain };
   return true;
@@ -556,7 +530,6 @@ HBITMAP TBitmap::MaskHandle() {
   FreeMask();
   if (Empty()) return nullptr;
   DIBNeeded();
-  PayWhite();
   FMaskHandle = MaskOf(FHandle, PixelOf(key));
   FMaskColor = key;
   return FMaskHandle;
@@ -571,7 +544,6 @@ HBITMAP TBitmap::ReleaseMaskHandle() {
 void TBitmap::Mask(TColor TransparentColor) {
   if (Empty()) return;
   DIBNeeded();
-  PayWhite();
   HBITMAP mask = MaskOf(FHandle, PixelOf(TransparentColor));
   if (!mask) throw EOutOfResources("Out of system resources");
   NewImage(mask, pf1bit);
@@ -589,7 +561,6 @@ void TBitmap::FreeImage() { FreeMask(); }
 
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   if (Empty()) return;
-  PayWhite();
   HDC dst = ACanvas->TargetHandle();
   const int w = Rect.Width(), h = Rect.Height();
   const DWORD rop = static_cast<DWORD>(ACanvas->CopyMode());
@@ -717,7 +688,6 @@ void TBitmap::LoadFromStream(TStream* Stream) {
 }
 
 void TBitmap::SaveToStream(TStream* Stream) {
-  PayWhite();
   xj::bmp::Dib dib;
   if (FHandle && !xj::bmp::DibFromBitmap(FHandle, dib)) throw EInvalidGraphic(SInvalidBitmap);
   const std::vector<uint8_t> bytes = xj::bmp::Write(dib);

@@ -73,15 +73,6 @@ RealClock::RealClock() : FStartNs(SteadyNs()) {}
 
 uint64_t RealClock::Milliseconds() { return static_cast<uint64_t>((SteadyNs() - FStartNs) / 1000000); }
 
-// The steady clock's coarse variant: the same count, as of the kernel's last tick (no time source is
-// read). Before the first tick after start it may lie before the start.
-uint64_t RealClock::TickMilliseconds() {
-  timespec ts {};
-  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-  const int64_t ns = int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec - FStartNs;
-  return ns > 0 ? static_cast<uint64_t>(ns / 1000000) : 0;
-}
-
 void RealClock::LocalTime(SYSTEMTIME& st) {
   timespec ts {};
   clock_gettime(CLOCK_REALTIME, &ts);

@@ -18,9 +18,6 @@ class Clock {
   virtual ~Clock() = default;
   // Milliseconds, 64-bit, never going backwards.
   virtual uint64_t Milliseconds() = 0;
-  // Milliseconds as of the system's last tick: a little behind Milliseconds (a tick, a few ms, on a busy
-  // system), never ahead of it, never going backwards, and far cheaper to read.
-  virtual uint64_t TickMilliseconds() { return Milliseconds(); }
   virtual void LocalTime(SYSTEMTIME& st) = 0;
   virtual void SystemTime(SYSTEMTIME& st) = 0;
   virtual void Sleep(DWORD ms) = 0;
@@ -31,7 +28,6 @@ class RealClock final : public Clock {
  public:
   RealClock();
   uint64_t Milliseconds() override;
-  uint64_t TickMilliseconds() override;
   void LocalTime(SYSTEMTIME& st) override;
   void SystemTime(SYSTEMTIME& st) override;
   void Sleep(DWORD ms) override;

@@ -70,24 +70,10 @@ HRGN CreateRegion(Region r);
 // Replaces the region behind a handle. Returns its complexity, or ERROR for a bad handle.
 int AssignRegion(HRGN rgn, const Region& r);
 
-// A DIB section as CreateDIBSection makes it (DIB_RGB_COLORS), its pixels not painted yet: for a caller that
-// writes them all before anything reads them, or has PaintBitmapWhite paint them white as a new bitmap's are
-// (FALSE for a bad handle).
-HBITMAP CreateUnpaintedDIBSection(const tagBITMAPINFO* bmi, void** bits);
-BOOL PaintBitmapWhite(HBITMAP bmp);
-
 // A copy of a bitmap's pixels as 32-bit colour, top-down; false for a bad handle.
 bool ReadBitmapPixels(HBITMAP bmp, std::vector<uint32_t>& pixels, int& width, int& height);
 // The bit depth of a bitmap (0 for a bad handle).
 int BitmapBitCount(HBITMAP bmp);
-
-// How often this thread's new bitmaps took the pixel memory of one freed before, and how many such
-// blocks the thread keeps now (for tests of the reuse).
-struct PixelBlockStats {
-  uint64_t reused { 0 };
-  int kept { 0 };
-};
-PixelBlockStats ThreadPixelBlockStats();
 
 // Loads glyph `index` of a FreeType face at its active size from the face's embedded strike, the slot
 // holding what FT_Load_Glyph(face, index, flags) gives there; false, with the slot to be loaded the

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <new>
 
-#include <sanitizer/asan_interface.h>
-
 #include "platform/win32/Gdi_private.h"
 
 namespace xj::gdi {
@@ -401,75 +399,7 @@ void FillWhite(Bitmap& b) {
     for (int y = 1; y < b.height; ++y) std::memcpy(first + size_t(y) * stride, first, stride);
 }
 
-// The blocks a thread keeps, the last given back at the end. Trivially destructible, so that a bitmap freed
-// while its thread (or the process) ends still finds it; the reaper frees the blocks and closes the store.
-constexpr int kKeptBlocks = 4;
-constexpr size_t kLargestKept = size_t(1) << 20;
-struct KeptBlocks {
-  uint8_t* block[kKeptBlocks];
-  size_t capacity[kKeptBlocks];
-  int count;
-  bool closed;
-  uint64_t reused;
-};
-constinit thread_local KeptBlocks tKept {};
-
-void Free(uint8_t* block, size_t capacity) {
-  ASAN_UNPOISON_MEMORY_REGION(block, capacity);
-  delete[] block;
-}
-
-struct KeptBlocksReaper {
-  ~KeptBlocksReaper() {
-    for (int i = 0; i < tKept.count; ++i) Free(tKept.block[i], tKept.capacity[i]);
-    tKept.count = 0;
-    tKept.closed = true;
-  }
-};
-thread_local KeptBlocksReaper tReaper;
-
-void Forget(KeptBlocks& k, int i) {
-  std::copy(k.block + i + 1, k.block + k.count, k.block + i);
-  std::copy(k.capacity + i + 1, k.capacity + k.count, k.capacity + i);
-  --k.count;
-}
-
 }  // namespace
-
-void PixelBlockReturn::operator()(uint8_t* block) const {
-  KeptBlocks& k = tKept;
-  if (k.closed || capacity > kLargestKept) {
-    Free(block, capacity);
-    return;
-  }
-  (void)&tReaper;  // made on the first block kept, to free them when the thread ends
-  if (k.count == kKeptBlocks) {
-    Free(k.block[0], k.capacity[0]);
-    Forget(k, 0);
-  }
-  // A kept block is out of bounds to everyone until taken again, so that the address checker still
-  // catches a bitmap's pixels used after the bitmap went.
-  ASAN_POISON_MEMORY_REGION(block, capacity);
-  k.block[k.count] = block;
-  k.capacity[k.count] = capacity;
-  ++k.count;
-}
-
-PixelBlock TakePixelBlock(size_t bytes) {
-  KeptBlocks& k = tKept;
-  // The warmest block that fits and leaves no more than half of itself unused.
-  for (int i = k.count - 1; i >= 0; --i) {
-    if (k.capacity[i] < bytes || k.capacity[i] / 2 > bytes) continue;
-    ASAN_UNPOISON_MEMORY_REGION(k.block[i], bytes);  // what the bitmap does not use stays out of bounds
-    PixelBlock b(k.block[i], PixelBlockReturn { k.capacity[i] });
-    Forget(k, i);
-    ++k.reused;
-    return b;
-  }
-  return PixelBlock(new (std::nothrow) uint8_t[bytes], PixelBlockReturn { bytes });
-}
-
-PixelBlockStats ThreadPixelBlockStats() { return PixelBlockStats { tKept.reused, tKept.count }; }
 
 Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection, bool topDown, bool counted,
                   bool white) {
@@ -487,7 +417,7 @@ Bitmap* NewBitmap(int width, int height, const PixelFormat& fmt, bool dibSection
   b->dibSection = dibSection;
   b->counted = counted;
   size_t bytes = size_t(b->stride) * size_t(height);
-  b->bits = TakePixelBlock(bytes);
+  b->bits.reset(new (std::nothrow) uint8_t[bytes]);
   if (!b->bits) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -570,9 +500,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int w, int h) {
   return HandleOf(NewBitmap(w, h, PixelFormat::Default(dc->Mono() && !dc->display ? 1 : 32), false, true));
 }
 
-namespace {
-
-HBITMAP NewSection(const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, bool white) {
+HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD) {
   PixelFormat f;
   int w = 0, h = 0;
   bool topDown = false;
@@ -581,26 +509,9 @@ HBITMAP NewSection(const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE sectio
     if (bits) *bits = nullptr;
     return nullptr;
   }
-  Bitmap* b = NewBitmap(w, h, f, true, topDown, true, white);
+  Bitmap* b = NewBitmap(w, h, f, true, topDown);
   if (bits) *bits = b ? b->bits.get() : nullptr;
   return HandleOf(b);
-}
-
-}  // namespace
-
-HBITMAP WINAPI CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HANDLE section, DWORD) {
-  return NewSection(bmi, usage, bits, section, true);
-}
-
-HBITMAP xj::gdi::CreateUnpaintedDIBSection(const BITMAPINFO* bmi, void** bits) {
-  return NewSection(bmi, DIB_RGB_COLORS, bits, nullptr, false);
-}
-
-BOOL xj::gdi::PaintBitmapWhite(HBITMAP bmp) {
-  Bitmap* b = Get<Bitmap>(bmp);
-  if (!b) return FALSE;
-  FillWhite(*b);
-  return TRUE;
 }
 
 namespace {

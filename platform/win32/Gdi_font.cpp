@@ -17,6 +17,7 @@
 #include <mutex>
 
 #include "platform/win32/AddressMap.h"
+#include "platform/win32/BoundedCache.h"
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
 
@@ -126,12 +127,13 @@ bool HasFamily(FcPattern* found, const std::string& family) {
   return false;
 }
 
+// A match costs fontconfig milliseconds: the last few dozen are kept, by family and style.
 Match FindFace(const std::string& family, bool bold, bool italic) {
   static std::mutex lock;
-  static std::map<std::string, Match> cache;
+  static BoundedCache<std::string, Match> cache(64);
   std::string key = family + (bold ? "|b" : "|") + (italic ? "i" : "");
   std::lock_guard<std::mutex> g(lock);
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  if (const Match* kept = cache.Find(key)) return *kept;
   Match m;
   EnsureFontconfig();
   // The families the system maps to are installed with it and named exactly: fontconfig's substitution
@@ -160,7 +162,7 @@ Match FindFace(const std::string& family, bool bold, bool italic) {
     m.italic = slant != FC_SLANT_ROMAN && FcPatternGetMatrix(found, FC_MATRIX, 0, &shear) != FcResultMatch;
     FcPatternDestroy(found);
   }
-  cache.emplace(key, m);
+  cache.Keep(std::move(key), m);
   return m;
 }
 
@@ -817,8 +819,9 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   f.ft = std::move(st);
 }
 
-// The number shared by fonts that draw the same glyphs. Called under Realize's lock.
+// The number shared by fonts that draw the same glyphs.
 uint32_t GlyphSetOf(const RealFont& f) {
+  static std::mutex lock;
   static std::map<std::string, uint32_t> sets;
   std::string key = f.testFace ? std::string("test") : f.ft->source + "@" + std::to_string(f.ft->em);
   key += f.weight >= FW_SEMIBOLD ? "|b" : "|";
@@ -826,6 +829,7 @@ uint32_t GlyphSetOf(const RealFont& f) {
     const FtState& st = *f.ft;
     for (bool flag : { st.synthBold, st.synthItalic, st.wantBold, st.wantItalic, st.mono }) key += flag ? '1' : '0';
   }
+  std::lock_guard<std::mutex> g(lock);
   return sets.emplace(key, uint32_t(sets.size() + 1)).first->second;
 }
 
@@ -841,18 +845,6 @@ std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
     }
   }
   lf.lfFaceName[LF_FACESIZE - 1] = 0;
-  // Every field, and the face name without whatever follows its end: a key of fixed size, since a paint makes
-  // fonts by the dozen and each is realised on its first use.
-  struct Key {
-    char bytes[sizeof(LOGFONTA)] {};
-    bool operator<(const Key& k) const { return std::memcmp(bytes, k.bytes, sizeof bytes) < 0; }
-  } key;
-  std::memcpy(key.bytes, &lf, offsetof(LOGFONTA, lfFaceName));
-  std::strncpy(key.bytes + offsetof(LOGFONTA, lfFaceName), lf.lfFaceName, LF_FACESIZE);
-  static std::mutex lock;
-  static std::map<Key, std::shared_ptr<RealFont>> cache;
-  std::lock_guard<std::mutex> g(lock);
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
   auto f = std::make_shared<RealFont>();
   f->face = lf.lfFaceName;
   f->weight = lf.lfWeight == FW_DONTCARE ? FW_NORMAL : int(lf.lfWeight);
@@ -867,7 +859,6 @@ std::shared_ptr<RealFont> Realize(const LOGFONTA& lfIn) {
   else
     FillFreeTypeMetrics(*f, lf, MapFamily(lf));
   f->glyphSet = GlyphSetOf(*f);
-  cache.emplace(key, f);
   return f;
 }
 

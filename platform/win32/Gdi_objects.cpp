@@ -80,7 +80,7 @@ const void* const kSeveralCaches = reinterpret_cast<const void*>(1);
 
 }  // namespace
 
-thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize] {};
+thread_local constinit LookupCacheEntry tLookupCache[kLookupCacheSize] {};  // read without the table's lock
 std::atomic<uint64_t> gLookupRemovals { 0 };
 
 void* Register(std::unique_ptr<Object> obj) {

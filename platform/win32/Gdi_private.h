@@ -153,17 +153,6 @@ struct PackedRows {
 };
 
 // ---- Bitmaps -------------------------------------------------------------------------------------
-// A bitmap's pixel memory. A paint makes and frees hundreds of scratch bitmaps one after the other, so a
-// freed block goes back to a few kept by the thread, and the next bitmap of about its size takes it still
-// warm instead of asking the allocator for a new one.
-struct PixelBlockReturn {
-  size_t capacity { 0 };
-  void operator()(uint8_t* block) const;
-};
-using PixelBlock = std::unique_ptr<uint8_t[], PixelBlockReturn>;
-// At least `bytes` bytes (contents undefined), or null when memory runs out.
-PixelBlock TakePixelBlock(size_t bytes);
-
 struct Bitmap : Object {
   static constexpr Kind kKind = Kind::Bitmap;
   Bitmap() : Object(Kind::Bitmap) {}
@@ -174,7 +163,7 @@ struct Bitmap : Object {
   int stride { 0 };       // bytes per row
   bool topDown { true };  // memory order of the rows
   bool dibSection { false };
-  PixelBlock bits;
+  std::unique_ptr<uint8_t[]> bits;
   // A non-32-bit bitmap's pixels as 32-bit colour in the rectangle one drawing operation touches (rows of its
   // width one after the other); kept between operations only to be reused, and never cleared, since every
   // operation fills what it uses.

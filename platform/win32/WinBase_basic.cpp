@@ -15,7 +15,7 @@ static_assert(ERROR_FILE_NOT_FOUND == ENOENT && ERROR_INVALID_HANDLE == EBADF &&
               "error names must be the host's errno values");
 
 namespace {
-thread_local DWORD tLastError = ERROR_SUCCESS;
+thread_local DWORD tLastError = ERROR_SUCCESS;  // each thread sees the error of its own last call
 std::atomic<DWORD> gMajor { 5 }, gMinor { 1 };
 std::atomic<void (*)()> gBell { nullptr };
 }  // namespace

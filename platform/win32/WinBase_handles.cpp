@@ -163,6 +163,6 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 }
 
 DWORD WINAPI GetCurrentThreadId() {
-  thread_local const DWORD id = static_cast<DWORD>(syscall(SYS_gettid));
+  thread_local const DWORD id = static_cast<DWORD>(syscall(SYS_gettid));  // asked of the kernel once a thread
   return id;
 }

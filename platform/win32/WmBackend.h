@@ -22,8 +22,8 @@ struct Wnd;
 // Memory for surfaces. One of a megabyte or more is mapped on its own, on 2 MB boundaries, and offered to
 // the kernel as huge pages: a window's first paint then takes one page fault where it took one for every
 // 4 kB (376 for the console's main form). Where the system gives no huge pages it gets small ones, as
-// before. Smaller surfaces (popups, hints) come from the heap, which keeps freed memory for the next; the
-// first popup of a process takes a block of 512 kB mapped when the display started.
+// before. Smaller surfaces (popups, hints) come from the heap as the host program has it set up; from
+// 64 kB on, their fresh pages are mapped in one call.
 struct SurfaceMemory {
   static void* Allocate(size_t bytes);
   static void Free(void* p, size_t bytes);

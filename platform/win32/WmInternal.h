@@ -203,7 +203,6 @@ void SetProc(Wnd* w, WNDPROC proc);  // a window's procedure, and what a send ca
 LRESULT CallProc(WNDPROC proc, HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 uint64_t Now();
 DWORD NowTick();
-DWORD LastTick();  // NowTick as of the system's last tick: cheaper, a few ms behind
 
 // ---- Geometry and state changes (Wm_window.cpp) ---------------------------------------------------
 

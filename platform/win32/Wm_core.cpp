@@ -51,8 +51,6 @@ uint64_t Now() { return CurrentClock().Milliseconds(); }
 
 DWORD NowTick() { return (DWORD)Now(); }
 
-DWORD LastTick() { return (DWORD)CurrentClock().TickMilliseconds(); }
-
 // ---- Procedure records ------------------------------------------------------------------------------
 // A WNDPROC value is (generation << 24) | index into the record table, so a freed record is
 // recognised instead of being called; values stay below 2^31.
@@ -126,7 +124,8 @@ inline ProcRecord* FindLive(LONG_PTR v) {
   return r;
 }
 
-// Calls through closures running on this thread, and the closures freed meanwhile.
+// Calls through closures running on this thread, and the closures freed meanwhile: a closure freed
+// while calls through closures run on this thread is kept until the outermost of them returns.
 thread_local int tCallDepth = 0;
 thread_local std::vector<Closure>* tFreedWhileRunning = nullptr;
 

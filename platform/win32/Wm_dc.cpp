@@ -147,45 +147,6 @@ void CutBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
   }
 }
 
-bool SameBoxes(const std::vector<pixman_box32_t>& a, const std::vector<pixman_box32_t>& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(pixman_box32_t)) == 0;
-}
-
-// A form's paint DC cuts its many controls out again at every paint, most often from the same region and
-// at the same places, or at one of a few (a skin switched back and forth shapes some controls and not
-// others). The last few such cuts are kept (per thread) with both of their operands, the only things a
-// result depends on, so that a cut made before costs two compares and a copy.
-struct KeptCut {
-  std::vector<pixman_box32_t> boxes;
-  Region from;
-  Region result;
-};
-
-struct KeptCuts {
-  static constexpr size_t kCount = 4;
-  KeptCut cuts[kCount];
-  size_t next { 0 };  // the one to replace
-};
-
-void SubtractBoxes(Region& r, const std::vector<pixman_box32_t>& boxes) {
-  constexpr size_t kKeptFrom = 8;    // fewer are cut about as fast as they are compared
-  constexpr size_t kKeptUpTo = 512;  // a parent of thousands of children is not worth the memory kept
-  if (boxes.empty()) return;
-  if (boxes.size() < kKeptFrom || boxes.size() > kKeptUpTo) return CutBoxes(r, boxes);
-  thread_local KeptCuts kept;
-  for (const KeptCut& k : kept.cuts)
-    if (SameBoxes(k.boxes, boxes) && r.Equals(k.from)) {
-      r = k.result;
-      return;
-    }
-  KeptCut& k = kept.cuts[kept.next];
-  kept.next = (kept.next + 1) % KeptCuts::kCount;
-  k.from = r;
-  CutBoxes(r, boxes);
-  k.boxes = boxes;
-  k.result = r;
-}
-
 // Cuts the windows of a list out of a region. Most of a form's windows lie beside one another, so a
 // window whose rectangle misses the region's box costs a compare, and the rectangles of all (a shaped
 // window's by its shape) are cut out together in one region operation rather than one each.
@@ -218,7 +179,7 @@ void SubtractWindows(const TopFrame& f, Region& r, const std::vector<Wnd*>& wind
     }
   }
   if (IsGuiThread()) windows.front()->parent->apartSteps += steps;
-  SubtractBoxes(r, covered);
+  if (!covered.empty()) CutBoxes(r, covered);
 }
 
 void SubtractSiblingsAbove(const TopFrame& f, Region& r, const Wnd* w) {

@@ -1,11 +1,9 @@
 // The link between top-level windows and the display back-end.
 
-#include <malloc.h>
 #include <poll.h>
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -76,27 +74,12 @@ void Populate(void* p, size_t bytes) {
 #endif
 }
 
-// The first popup of a process (a menu, a drop-down list) would find no freed memory to reuse: its
-// surface's fresh pages, some ninety, took a third of its showing. One block is mapped for it when the
-// display starts; once freed it stays with the heap for the popups after it.
-constexpr size_t kSpareBytes = 512 << 10;
-std::atomic<void*> gSpare { nullptr };
-
-void MapSpareSurface() {
-  if (gSpare.load()) return;
-  void* p = ::operator new(kSpareBytes);
-  Populate(p, kSpareBytes);
-  if (void* old = gSpare.exchange(p)) ::operator delete(old);
-}
-
 }  // namespace
 
 void* SurfaceMemory::Allocate(size_t bytes) {
   if (bytes < kHugePage / 2) {
     // Surfaces are filled at once: their fresh pages are mapped in one call.
     if (bytes < kPrefaultFrom) return ::operator new(bytes);
-    if (bytes <= kSpareBytes)
-      if (void* spare = gSpare.exchange(nullptr)) return spare;
     void* p = ::operator new(bytes);
     Populate(p, bytes);
     return p;
@@ -311,17 +294,6 @@ void NoteDisplay() {
   gPointerDisplay = gDisplay && std::strcmp(gDisplay->Name(), "headless") != 0 ? gDisplay.get() : nullptr;
 }
 
-// A short-lived top-level window (a popup menu, a drop-down list, a hint) allocates a few buffers of its
-// own size (its surface, the display's copy, off-screen bitmaps) of some hundred kB each. By default the
-// C library hands such blocks back to the system when they are freed, so every popup paid a page fault
-// per 4 kB of them again; freed memory is kept for reuse instead, up to a bound. The first popup's block
-// is mapped after that, so that it too stays with the heap once freed.
-void PrepareSurfaceMemory() {
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 64 << 20);
-  MapSpareSurface();
-}
-
 }  // namespace
 
 display::Backend& EnsureDisplay() {
@@ -337,7 +309,6 @@ display::Backend& EnsureDisplay() {
     }
     gWakeSet = false;
     NoteDisplay();
-    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();
@@ -355,7 +326,6 @@ void SetDisplay(std::unique_ptr<display::Backend> backend) {
   gWakeSet = false;
   NoteDisplay();
   if (gDisplay) {
-    PrepareSurfaceMemory();
     SIZE sz = gDisplay->ScreenSize();
     SetScreenGeometry(RECT { 0, 0, sz.cx, sz.cy }, gDisplay->WorkArea());
     ShowNotifyIcons();

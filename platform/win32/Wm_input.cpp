@@ -37,13 +37,6 @@ struct InputState : StatePart {
   bool altAloneAtRelease { false };
   HCURSOR cursorShape {};
   int cursorCount { 0 };
-  // The last routed search: while nothing it read has changed (the geometry epoch) and the pointer
-  // stays inside `area` (screen), the search finds `found` again.
-  struct {
-    uint64_t epoch { 0 };
-    RECT area {};
-    Wnd* found {};
-  } lastHit;
 };
 
 InputState& S() { return Part<InputState>(PartId::Input); }
@@ -72,64 +65,24 @@ inline bool ContainsAt(const Wnd* w, POINT origin, POINT pt) {
 
 bool Contains(const Wnd* w, POINT pt) { return ContainsAt(w, WindowOrigin(w), pt); }
 
-// Where on the screen a search would end in the same window, worked out as it goes: a rectangle around
-// the point, inside every window it went into and outside every one it passed over. A search that had
-// to ask a region, or looked through a disabled window, gives none.
-struct HitArea {
-  POINT pt {};  // the point searched for, screen
-  RECT area {};
-  bool usable { true };
-
-  void Within(const RECT& r, POINT o) {
-    area.left = std::max(area.left, r.left + o.x);
-    area.top = std::max(area.top, r.top + o.y);
-    area.right = std::min(area.right, r.right + o.x);
-    area.bottom = std::min(area.bottom, r.bottom + o.y);
-  }
-  // Cut off, on one side of the point, a rectangle (at `o`) that does not hold it.
-  void Outside(const RECT& r, POINT o) {
-    const RECT s { r.left + o.x, r.top + o.y, r.right + o.x, r.bottom + o.y };
-    if (pt.x < s.left)
-      area.right = std::min(area.right, s.left);
-    else if (pt.x >= s.right)
-      area.left = std::max(area.left, s.right);
-    else if (pt.y < s.top)
-      area.bottom = std::min(area.bottom, s.top);
-    else
-      area.top = std::max(area.top, s.bottom);
-  }
-};
-
 // The search carries the point down the tree in each window's own coordinates, so that a child is
-// tested against its rectangle as it is stored. `o` is the window's origin on the screen, read only
-// for the area.
-Wnd* Descend(Wnd* w, POINT p, POINT o, const std::vector<Wnd*>& skip, HitArea* hit) {
+// tested against its rectangle as it is stored.
+Wnd* Descend(Wnd* w, POINT p, const std::vector<Wnd*>& skip) {
   const bool skipping = !skip.empty();
   for (;;) {
     if (!w->Enabled()) return w;
-    if (!InRect(w->client, p)) {
-      if (hit) hit->Outside(w->client, o);
-      return w;
-    }
+    if (!InRect(w->client, p)) return w;
     const POINT q { p.x - w->client.left, p.y - w->client.top };  // the children's coordinates
-    const POINT oc { o.x + w->client.left, o.y + w->client.top };
-    if (hit) hit->Within(w->client, o);
     Wnd* below = nullptr;
     for (Wnd* c : w->children) {
       if (!c->Visible()) continue;
-      if (!InRect(c->rect, q)) {
-        if (hit) hit->Outside(c->rect, oc);
-        continue;
-      }
+      if (!InRect(c->rect, q)) continue;
       const POINT in { q.x - c->rect.left, q.y - c->rect.top };
-      if (c->region && hit) hit->usable = false;
       if ((c->region && !WindowRegionContains(c, in)) || (skipping && Skipped(skip, c))) continue;
-      if (hit) hit->Within(c->rect, oc);
       // A disabled child keeps the point for its parent.
       if (!c->Enabled()) return w;
       below = c;
       p = in;
-      o = POINT { oc.x + c->rect.left, oc.y + c->rect.top };
       break;
     }
     if (!below) return w;
@@ -139,45 +92,21 @@ Wnd* Descend(Wnd* w, POINT p, POINT o, const std::vector<Wnd*>& skip, HitArea* h
 
 // The deepest window under the point, by z-order; disabled top-level windows either stop the search
 // (routing: the click is dropped) or are looked through (WindowFromPoint).
-Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled, HitArea* hit = nullptr) {
+Wnd* Deepest(POINT pt, const std::vector<Wnd*>& skip, bool throughDisabled) {
   for (Wnd* top : Desktop()->children) {
     if (!top->Visible() || (top->style & WS_MINIMIZE)) continue;
     const POINT at { top->rect.left, top->rect.top };
-    if (!ContainsAt(top, at, pt)) {
-      if (hit && top->region && InRect(top->rect, pt)) hit->usable = false;
-      if (hit) hit->Outside(top->rect, POINT {});
-      continue;
-    }
-    if (Skipped(skip, top)) continue;
-    if (!top->Enabled() && throughDisabled) {
-      if (hit) hit->usable = false;
-      continue;
-    }
-    if (hit) hit->Within(top->rect, POINT {});
-    return Descend(top, POINT { pt.x - at.x, pt.y - at.y }, at, skip, hit);
+    if (!ContainsAt(top, at, pt) || Skipped(skip, top)) continue;
+    if (!top->Enabled() && throughDisabled) continue;
+    return Descend(top, POINT { pt.x - at.x, pt.y - at.y }, skip);
   }
   return nullptr;
 }
 
-// The search a routed pointer event starts with (on the GUI thread): pointer moves within one window
-// find it again without walking the tree, until something the search reads changes.
-Wnd* DeepestRouted(POINT pt) {
-  auto& last = S().lastHit;
-  if (last.epoch == GeometryEpoch() && InRect(last.area, pt)) return last.found;
-  HitArea hit { pt, RECT { INT_MIN, INT_MIN, INT_MAX, INT_MAX } };
-  Wnd* found = Deepest(pt, {}, false, &hit);
-  if (found && hit.usable && InRect(hit.area, pt)) {
-    last.epoch = GeometryEpoch();
-    last.area = hit.area;
-    last.found = found;
-  }
-  return found;
-}
-
-Wnd* HitChain(POINT pt, bool throughDisabled, int* hitOut, bool routed = false) {
+Wnd* HitChain(POINT pt, bool throughDisabled, int* hitOut) {
   std::vector<Wnd*> skip;
   for (;;) {
-    Wnd* w = routed && skip.empty() ? DeepestRouted(pt) : Deepest(pt, skip, throughDisabled);
+    Wnd* w = Deepest(pt, skip, throughDisabled);
     if (!w) return nullptr;
     if (!w->Enabled()) {
       if (hitOut) *hitOut = HTERROR;
@@ -284,7 +213,7 @@ void CookWheel(MSG m, const RawInput& ev, std::vector<MSG>& out) {
 // pointer, which is told it has the pointer (`hit` says which part). Null when it goes nowhere.
 Wnd* MouseTarget(POINT pt, Wnd* cap, int* hit) {
   if (cap) return cap;
-  Wnd* target = HitChain(pt, false, hit, true);
+  Wnd* target = HitChain(pt, false, hit);
   if (!target || *hit == HTERROR) {
     TrackPointer(nullptr, false);
     return nullptr;

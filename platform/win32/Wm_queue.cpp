@@ -125,12 +125,11 @@ void RunCrossSends() {
   }
 }
 
-// The messages the queue makes itself (paint, timers, quit) carry the tick's time, as a system tick count
-// would give it: a form's hundred controls each take a paint message, and reading the fine clock for
-// each cost twice what the coarse one does.
+// The messages the queue makes itself (paint, timers, quit) carry the time they are taken, from the clock
+// that stamps posted messages and input: a message's time never lies before the one taken ahead of it.
 void Stamp(MSG& m) {
   Queue& q = Q();
-  m.time = LastTick();
+  m.time = NowTick();
   GetCursorPos(&m.pt);
   q.lastTime = m.time;
   q.lastPos = m.pt;
@@ -315,9 +314,7 @@ void WakeQueue() {
 }
 
 void QueueInput(RawInput&& ev) {
-  // A pointer in motion sends hundreds of moves a second; reading the fine clock cost each of them a
-  // fifth of its routing. Their time is the tick's, as a system tick count would give it.
-  if (!ev.time) ev.time = ev.kind == RawInput::MouseMove ? LastTick() : NowTick();
+  if (!ev.time) ev.time = NowTick();
   Q().input.push_back(std::move(ev));
 }
 

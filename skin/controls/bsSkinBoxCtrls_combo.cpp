@@ -515,7 +515,6 @@ void TbsSkinCustomComboBox::DrawSkinItem(TCanvas* C) {
   const TRect& source = focused ? FocusItemRect : SItemRect;
   TBitmap buffer;
   if (!IsNullRect(source)) {
-    const TbsSkinPictureSources sources;
     CreateHSkinImage(ItemLeftOffset, ItemRightOffset, &buffer, Picture, source, w, h);
   } else {
     buffer.SetWidth(w);

@@ -732,7 +732,6 @@ void TbsSkinCustomEdit::PaintFace(TBitmap* B) {
       bsDrawDefaultArrowButton(c, state, 0, true);
     }
   } else {
-    const TbsSkinPictureSources sources;
     CreateHSkinImage(LeftOffset, RightOffset, &b, Picture, hot ? ActiveSkinRect : SkinRect, w,
                      RectHeight(hot ? ActiveSkinRect : SkinRect));
     c = b.Canvas();

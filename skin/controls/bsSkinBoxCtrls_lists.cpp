@@ -10,7 +10,6 @@
 #include "platform/win32/IntMath.h"
 #include "platform/win32/Scoped.h"
 #include "skin/controls/bsSkinCtrls_scrollbar.h"
-#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -177,25 +176,7 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
   const TRect& cl = Frame->ClRect;
   const TRect& sr = Frame->SkinRect;
   TBitmap* picture = Frame->Picture;
-  std::vector<int64_t> key { AW, AH, int64_t(ColorToRGB(clWindow)) };
-  bsKeyPicture(key, picture);
-  bsKeyRect(key, cl);
-  bsKeyRect(key, sr);
-  for (const TBackground& kept : FBackgrounds)
-    if (kept.Bitmap && kept.Key == key) {
-      Cnvs->Draw(AX, AY, kept.Bitmap.get());
-      return;
-    }
-  auto& shared = xj::skin::TSharedByKey<TBitmap>::OfThread();
-  const size_t hash = shared.HashOf(key);
-  std::shared_ptr<TBitmap> made = shared.Find(key, hash);
-  if (made) {
-    Cnvs->Draw(AX, AY, made.get());
-    Keep(std::move(key), std::move(made));
-    return;
-  }
-  made = std::make_shared<TBitmap>();
-  TBitmap& b = *made;
+  TBitmap b;
   b.SetSize(AW, AH);
   const int w = cl.Width(), h = cl.Height();
   if (w < 1 || h < 1 || !picture) {
@@ -218,15 +199,6 @@ void TbsListBox::PaintBGWH(TCanvas* Cnvs, int AW, int AH, int AX, int AY) {
     }
   }
   Cnvs->Draw(AX, AY, &b);
-  shared.Add(key, hash, made);
-  Keep(std::move(key), std::move(made));
-}
-
-void TbsListBox::Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background) {
-  TBackground& slot = FBackgrounds[FNextBackground];
-  FNextBackground ^= 1;
-  slot.Key = std::move(Key);
-  slot.Bitmap = std::move(Background);
 }
 
 void TbsListBox::PaintBG(HDC DC) {
@@ -348,7 +320,6 @@ TBitmap& TbsListBox::TRowPaint::Face(const TRect& Source, int Width, TbsSkinCust
   for (TFace& f : Faces)
     if (f.Source == Source && f.Width == Width) return *f.Bitmap;
   Faces.push_back(TFace { Source, Width, std::make_unique<TBitmap>() });
-  const TbsSkinPictureSources sources;
   CreateHSkinImage(F->ItemLeftOffset, F->ItemRightOffset, Faces.back().Bitmap.get(), F->Picture, Source, Width,
                    F->SItemRect.Height());
   return *Faces.back().Bitmap;
@@ -404,7 +375,6 @@ void TbsListBox::DrawSkinItem(TCanvas* Cnvs, int Index, const TRect& R, TOwnerDr
   }
   if (Paint) Paint->Release();
   TBitmap b;
-  const TbsSkinPictureSources sources;
   CreateHSkinImage(f->ItemLeftOffset, f->ItemRightOffset, &b, f->Picture, face, w, f->SItemRect.Height());
   if (SkinRow(b.Canvas(), Index, b.Width(), b.Height(), t, State)) Cnvs->Draw(R.Left, R.Top, &b);
 }

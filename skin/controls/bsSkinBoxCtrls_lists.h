@@ -136,17 +136,6 @@ class TbsListBox : public TListBox {
   TRect DefaultTextRect(int W, int H) const;
   // Image and text of an item into T of Cnvs, shifted left by HScrollOffset.
   void DrawImageAndText(TCanvas* Cnvs, int Index, const TRect& T);
-
-  // The tiled backgrounds made last (the whole list's, and the part below its rows), with what each was
-  // made from: drawn again while that stays the same.
-  struct TBackground {
-    std::vector<int64_t> Key;
-    std::shared_ptr<TBitmap> Bitmap;  // lists of one size and skin share it
-  };
-  // The last two backgrounds painted, the newer in the slot before FNextBackground.
-  void Keep(std::vector<int64_t> Key, std::shared_ptr<TBitmap> Background);
-  TBackground FBackgrounds[2];
-  int FNextBackground { 0 };
 };
 
 class TbsSkinCustomListBox : public TbsSkinCustomControl {

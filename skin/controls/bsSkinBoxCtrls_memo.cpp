@@ -373,7 +373,6 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   }
   CalcNewGeometry();
   TBitmap left, top, right, bottom;
-  const TbsSkinPictureSources sources;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
   PutPiece(Canvas, 0, 0, top);
@@ -393,7 +392,6 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     DefaultFrame(b.Canvas());
   } else {
     CalcNewGeometry();
-    const TbsSkinPictureSources sources;
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }

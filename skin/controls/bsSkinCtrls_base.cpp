@@ -7,9 +7,7 @@
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
-#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/controls/bsSkinCtrls_graphic.h"
-#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -58,22 +56,17 @@ struct TWalkKind {
   ptrdiff_t Target { kNoTarget };
 };
 
-// The language's cross cast to the skin-change part searches the type's bases at every call; its answer
-// is the same for every object of one type whose control part lies at one place in it, so it is sought
-// once for each type and place (the class library's class chain answers the windowed skinned controls).
+// The class library's class chain answers the windowed skinned controls; the language's cross cast finds
+// the skin-change part of any other control.
 TWalkKind KindOf(TControl* Control) {
-  using TKey = std::pair<const std::type_info*, ptrdiff_t>;
-  thread_local TbsRecent<TKey, TWalkKind, 16> kinds;
   const auto* part = reinterpret_cast<const char*>(Control);
-  const TKey key(&typeid(*Control), part - static_cast<const char*>(dynamic_cast<const void*>(Control)));
-  if (const TWalkKind* known = kinds.Find(key)) return *known;
   TWalkKind kind;
   kind.SkinControl = Control->Is<TbsSkinControl>();
   kind.Window = kind.SkinControl || Control->Is<TWinControl>();
   IbsSkinChangeTarget* target =
       kind.SkinControl ? static_cast<TbsSkinControl*>(Control) : dynamic_cast<IbsSkinChangeTarget*>(Control);
   if (target) kind.Target = reinterpret_cast<const char*>(target) - part;
-  return kinds.Keep(key, kind);
+  return kind;
 }
 
 // The control at Slot of the stack, then its children.
@@ -457,18 +450,6 @@ bool RowsOf(TBitmap* B, TRows& Out) {
   return true;
 }
 
-// A bitmap owing its white (TBitmap::OwesWhite) is plain 32-bit white, its rows one after another: known
-// without painting or reading them. With Claim the caller takes the white over and writes every pixel.
-bool OwedRows(TBitmap* B, TRows& Out, bool Claim) {
-  if (!B->OwesWhite()) return false;
-  Out.Width = B->Width();
-  Out.Height = B->Height();
-  Out.Bytes = 4;
-  Out.Stride = ptrdiff_t(Out.Width) * 4;
-  if (Claim && B->TakeWhiteDebt()) Out.Base = static_cast<uint8_t*>(B->ScanLine(0));
-  return true;
-}
-
 // The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
 // or bottom-up: its lowest address. Null otherwise.
 const uint8_t* Block(const TRows& Rows) {
@@ -501,21 +482,19 @@ bool Uniform(const TRows& Rows, uint32_t& Value) {
 // changed), the rectangle and size, the geometry, and what the destination holds and draws with beforehand.
 struct TbsSkinGeometry::TFace {
   std::vector<int64_t> Key;
-  size_t KeyHash { 0 };  // the shared table's hash of Key
   // The face as built: the destination's pixel format and rows afterwards.
   TPixelFormat Format { pfDevice };
   int Width { 0 };
   int Height { 0 };
   int Bytes { 0 };
   std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
-  size_t Capacity { 0 };              // of Pixels, which a face built over keeps while it holds the new one
 
   // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
   bool CopyTo(TBitmap* B) const {
     B->SetSize(Width, Height);
     TRows out;
     if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
-    if (B->OwesWhite() ? Bytes != 4 || !OwedRows(B, out, true) : !RowsOf(B, out) || out.Bytes != Bytes) return false;
+    if (!RowsOf(B, out) || out.Bytes != Bytes) return false;
     if (Packed(out)) {
       std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
       return true;
@@ -527,10 +506,7 @@ struct TbsSkinGeometry::TFace {
 
   void Keep(TBitmap* B, const TRows& Rows) {
     const size_t size = Rows.RowBytes() * size_t(Rows.Height);
-    if (size > Capacity) {
-      Pixels.reset(new uint8_t[size]);
-      Capacity = size;
-    }
+    Pixels.reset(new uint8_t[size]);
     Format = B->PixelFormat();
     Width = Rows.Width;
     Height = Rows.Height;
@@ -560,14 +536,11 @@ constexpr size_t kFaceKeySize = 47;
 
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
-  const TbsSkinPictureSources sources;  // SB is a skin picture, as the key below takes it
   // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
   // face depends only on what the key holds. Anything else is built every time.
   TRows before;
   uint32_t fill = 0;
-  const bool owed = OwedRows(B, before, false);
-  if (owed) fill = 0xFFFFFF;
-  const bool plain = B->Empty() || owed || (RowsOf(B, before) && Uniform(before, fill));
+  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
   TCanvas* canvas = B->Canvas();
   if (!plain || canvas->CopyMode() != cmSrcCopy) {
     BuildFaceImage(B, SB, R, W, H);
@@ -586,30 +559,13 @@ void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, i
                         });
   bsKeyPicture(key, SB);
   AddFaceGeometryKey(key, R, W, H);
-  auto& shared = xj::skin::TSharedByKey<TFace>::OfThread();
-  const size_t hash = shared.HashOf(key);
-  std::shared_ptr<TFace> last;
-  if (!FFace || FFace->KeyHash != hash || FFace->Key != key) {
-    last = std::move(FFace);
-    FFace = shared.Find(key, hash);
-  }
-  if (FFace && FFace->CopyTo(B)) return;
+  if (FFace && FFace->Key == key && FFace->CopyTo(B)) return;
   BuildFaceImage(B, SB, R, W, H);
   TRows after;
   FFace.reset();
   if (!RowsOf(B, after)) return;
-  // A face another control shares is never changed: a new one takes its place. The last one this
-  // geometry built, held by nobody else, is built over instead (a skin switch builds every face anew),
-  // its entry in the shared table moved to the new key: its memory and the entry's are at hand, where
-  // new ones would be fresh pages and allocations.
-  const bool over = last && last.use_count() == 1;
-  std::shared_ptr<TFace> face = over ? std::move(last) : std::make_shared<TFace>();
-  if (over)
-    shared.Rekey(face->Key, face->KeyHash, key, hash, face);
-  else
-    shared.Add(key, hash, face);
+  auto face = std::make_shared<TFace>();
   face->Key = std::move(key);
-  face->KeyHash = hash;
   face->Keep(B, after);
   FFace = std::move(face);
 }

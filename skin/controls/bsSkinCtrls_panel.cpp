@@ -8,37 +8,19 @@
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
-#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
-
-namespace {
-
-// The check images drawn lately, each a transparent copy of its piece of a skin picture that makes its
-// mask with its first draw: the check boxes of a form draw the same few between them. By the picture as
-// bsKeyPicture keys it and the piece; none is kept once skin pictures change.
-std::shared_ptr<TBitmap> CheckImageOf(TBitmap* Picture, const TRect& Src) {
-  thread_local TbsRecent<std::vector<int64_t>, std::shared_ptr<TBitmap>, 8> kept;
-  kept.FollowSkinPictures();
-  std::vector<int64_t> key;
-  bsKeyPicture(key, Picture);
-  bsKeyRect(key, Src);
-  if (const std::shared_ptr<TBitmap>* image = kept.Find(key)) return *image;
-  auto image = std::make_shared<TBitmap>();
-  image->SetSize(RectWidth(Src), RectHeight(Src));
-  image->Canvas()->CopyRect(TRect(0, 0, image->Width(), image->Height()), Picture->Canvas(), Src);
-  image->SetTransparent(true);
-  return kept.Keep(std::move(key), image);
-}
-
-}  // namespace
 
 void SkinDrawCheckImage(TCanvas* Canvas, int X, int Y, TBitmap* Picture, const TRect& R) {
   // Only what lies in the picture is drawn, where it would be: the image is never larger than it.
   const TRect src = ClipToPicture(R, Picture);
   if (IsNullRect(src)) return;
-  const std::shared_ptr<TBitmap> image = CheckImageOf(Picture, src);
-  Canvas->Draw(xj::SatAdd(X, xj::SatSub(src.Left, R.Left)), xj::SatAdd(Y, xj::SatSub(src.Top, R.Top)), image.get());
+  // A transparent copy of the piece, which makes its mask from its own pixels as it draws.
+  TBitmap image;
+  image.SetSize(RectWidth(src), RectHeight(src));
+  image.Canvas()->CopyRect(TRect(0, 0, image.Width(), image.Height()), Picture->Canvas(), src);
+  image.SetTransparent(true);
+  Canvas->Draw(xj::SatAdd(X, xj::SatSub(src.Left, R.Left)), xj::SatAdd(Y, xj::SatSub(src.Top, R.Top)), &image);
 }
 
 void bsTileClientPart(TCanvas* Canvas, int W, int H, TBitmap* Picture, const TRect& SkinRect, const TRect& ClRect) {

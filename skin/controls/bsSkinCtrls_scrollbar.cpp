@@ -376,7 +376,6 @@ void TbsSkinScrollBar::DrawButton(TBitmap* B, int Index) {
   TBitmap thumb;
   thumb.SetSize(RectWidth(R), RectHeight(R));
   if (FPageSize != 0) {
-    const TbsSkinPictureSources sources;
     if (Horizontal())
       CreateHSkinImage(ThumbOffset1, ThumbOffset2, &thumb, Picture, S, RectWidth(R), RectHeight(R));
     else

@@ -202,21 +202,9 @@ struct TbsFaceCut {
   int Height { INT_MAX };
 };
 
-// While one lives on a thread, the face builders' sources are skin pictures, told apart as bsKeyPicture
-// tells them: a source area widened to the face's depth is kept, and the faces cut from it next (the
-// controls of one kind, each of its own size, on one skin) copy from there instead of widening it again.
-// Without one, a source may be any picture, changed at any time, and nothing is kept.
-class TbsSkinPictureSources {
- public:
-  TbsSkinPictureSources();
-  ~TbsSkinPictureSources();
-  TbsSkinPictureSources(const TbsSkinPictureSources&) = delete;
-  TbsSkinPictureSources& operator=(const TbsSkinPictureSources&) = delete;
-};
-
 // Pieces of a skin picture's Area copied onto Dest as Dest's canvas copies them (CopyRect; pieces of
-// another size stretch), but straight into Dest's pixels where it can, from the area widened once for
-// every face that copies from it (see TbsSkinPictureSources).
+// another size stretch), but straight into Dest's pixels where it can, from the area widened once when
+// the pieces would widen as much.
 class TbsSkinPieces {
  public:
   TbsSkinPieces(TBitmap* Dest, TBitmap* Picture, const TRect& Area);
@@ -226,7 +214,6 @@ class TbsSkinPieces {
 
  private:
   struct TCopier;
-  TbsSkinPictureSources FSources;
   std::unique_ptr<TCopier> FCopier;
   TPoint FOrigin;
 };

@@ -15,7 +15,6 @@
 #endif
 
 #include "platform/win32/ShortMove.h"
-#include "skin/data/bsRecent.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bsUtils.h"
 
@@ -208,156 +207,15 @@ struct TWidened {
   TRect Area;
 };
 
-// The areas widened lately, by picture, area and depth, kept while skin pictures are the sources. An area
-// is widened whole the second time a face asks for it, or the first when that face is as large as the
-// area; a smaller first face may need only a border of it. Large areas are not kept, and nothing is once
-// skin pictures change.
-class TWidenedMemo {
- public:
-  // The picture's key (bsKeyPicture), the area's and the depth.
-  using TKey = std::array<int64_t, 8>;
-  // Key of Picture's Area at Bytes a pixel; false when the picture's key is not of the size expected.
-  static bool KeyOf(TBitmap* Picture, const TRect& Area, int Bytes, TKey& Key) {
-    thread_local std::vector<int64_t> key;
-    key.clear();
-    bsKeyPicture(key, Picture);
-    bsKeyRect(key, Area);
-    key.push_back(Bytes);
-    if (key.size() != Key.size()) return false;
-    std::copy(key.begin(), key.end(), Key.begin());
-    return true;
-  }
-  static TWidenedMemo& OfThread() {
-    thread_local TWidenedMemo memo;
-    return memo;
-  }
-  // What is kept under Key; null, with Key noted as asked for, when nothing is. Seen: asked for before.
-  std::shared_ptr<const TWidened> Find(const TKey& Key, bool& Seen) {
-    FKept.FollowSkinPictures();
-    const TArea* kept = FKept.Find(Key);
-    Seen = kept != nullptr;
-    if (kept) return *kept;
-    FKept.Keep(Key, nullptr);
-    return nullptr;
-  }
-  static bool Keeps(const TRect& Area) { return int64_t(RectWidth(Area)) * RectHeight(Area) <= kMaxPixels; }
-  void Keep(const TKey& Key, std::shared_ptr<const TWidened> Area) {
-    if (Keeps(Area->Area)) FKept.Keep(Key, std::move(Area));
-  }
-
- private:
-  static constexpr int64_t kMaxPixels = int64_t(1) << 16;
-  using TArea = std::shared_ptr<const TWidened>;
-  TbsRecent<TKey, TArea, 16> FKept;
-};
-
-thread_local int gSkinPictureSources = 0;
-
-// A new destination's white, taken over from it (TBitmap::TakeWhiteDebt) by a face builder that copies
-// pieces into its pixels: the rectangles about to be written are noted, and the white painted around them
-// when the builder is done, or at once before anything else draws on the destination. Past kMax
-// rectangles it is painted around those so far, and the rest drawn over it.
-class TOwedWhite {
- public:
-  void Take(TBitmap* Dest) {
-    FDest = Dest;
-    FOwed = Dest->TakeWhiteDebt();
-  }
-  // R (inside the destination) is written next. A band's tiles, and a column's, make one rectangle.
-  void Note(const TRect& R) {
-    if (!FOwed) return;
-    if (FCount > 0) {
-      TBox& last = FRects[FCount - 1];
-      if (R.Top == last.Top && R.Bottom == last.Bottom && R.Left == last.Right) {
-        last.Right = R.Right;
-        return;
-      }
-      if (R.Left == last.Left && R.Right == last.Right && R.Top == last.Bottom) {
-        last.Bottom = R.Bottom;
-        return;
-      }
-    }
-    if (FCount == kMax)
-      Pay();
-    else
-      FRects[FCount++] = TBox { R.Left, R.Top, R.Right, R.Bottom };
-  }
-  void Pay() {
-    if (!FOwed) return;
-    FOwed = false;
-    const int w = FDest->Width(), h = FDest->Height();
-    if (CoversAll(w, h)) return;  // as a face's pieces mostly do
-    auto* base = static_cast<uint8_t*>(FDest->ScanLine(0));
-    const ptrdiff_t stride = h > 1 ? static_cast<uint8_t*>(FDest->ScanLine(1)) - base : 0;
-    // Band by band between the rectangles' top and bottom edges, the gaps between the rectangles that
-    // span the band.
-    std::array<int, 2 * kMax + 2> ys;
-    int n = 0;
-    ys[n++] = 0;
-    ys[n++] = h;
-    for (int i = 0; i < FCount; ++i) {
-      ys[n++] = FRects[i].Top;
-      ys[n++] = FRects[i].Bottom;
-    }
-    std::sort(ys.begin(), ys.begin() + n);
-    n = int(std::unique(ys.begin(), ys.begin() + n) - ys.begin());
-    std::array<std::pair<int, int>, kMax> spans;
-    for (int k = 0; k + 1 < n; ++k) {
-      const int y0 = ys[k], y1 = ys[k + 1];
-      int m = 0;
-      for (int i = 0; i < FCount; ++i)
-        if (FRects[i].Top <= y0 && FRects[i].Bottom >= y1) spans[m++] = { FRects[i].Left, FRects[i].Right };
-      std::sort(spans.begin(), spans.begin() + m);
-      int x = 0;
-      for (int i = 0; i < m; ++i) {
-        if (spans[i].first > x) Paint(base, stride, x, spans[i].first, y0, y1);
-        x = std::max(x, spans[i].second);
-      }
-      if (x < w) Paint(base, stride, x, w, y0, y1);
-    }
-  }
-
- private:
-  static constexpr int kMax = 48;
-  // Rectangles inside the area, none overlapping another, whose areas add up to the area's cover it.
-  bool CoversAll(int W, int H) const {
-    int64_t sum = 0;
-    for (int i = 0; i < FCount; ++i)
-      sum += int64_t(FRects[i].Right - FRects[i].Left) * (FRects[i].Bottom - FRects[i].Top);
-    if (sum != int64_t(W) * H) return false;
-    bool overlap = false;
-    for (int i = 0; i < FCount; ++i)
-      for (int j = i + 1; j < FCount; ++j) {
-        const TBox &a = FRects[i], &b = FRects[j];
-        overlap |= (a.Left < b.Right) & (b.Left < a.Right) & (a.Top < b.Bottom) & (b.Top < a.Bottom);
-      }
-    return !overlap;
-  }
-  // A new bitmap's white in plain 32 bits: B, G, R, 0.
-  static void Paint(uint8_t* Base, ptrdiff_t Stride, int X0, int X1, int Y0, int Y1) {
-    for (int y = Y0; y < Y1; ++y) std::fill_n(reinterpret_cast<uint32_t*>(Base + Stride * y) + X0, X1 - X0, 0xFFFFFFu);
-  }
-  // A rectangle as noted, and left unset before: every face, band and piece bitmap makes a copier, and
-  // most note a few rectangles of the many they may.
-  struct TBox {
-    LONG Left, Top, Right, Bottom;
-  };
-  TBitmap* FDest { nullptr };
-  bool FOwed { false };
-  int FCount { 0 };
-  TBox FRects[kMax];
-};
-
 // Copies pieces of Src, given relative to the object's rectangle Area, into Dest. The rectangles must not
-// be empty; a source and destination of different sizes stretch. With TakeWhite a new Dest's white is
-// painted only where no piece lands: only the copier may draw on Dest while it lives.
+// be empty; a source and destination of different sizes stretch. With OwnsDest only the copier draws on
+// Dest while it lives, unless told (OthersDraw) before each time something else does.
 class TPieceCopier {
  public:
-  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool TakeWhite = false)
+  TPieceCopier(TBitmap* Dest, TBitmap* Src, const TRect& Area, bool OwnsDest = false)
       : FDest(Dest), FSrc(Src), FOrigin(Area.TopLeft()), FArea(Area) {
     if (Dest == Src || Dest->Canvas()->CopyMode() != cmSrcCopy) return;
-    FOwnsDest = TakeWhite;
-    if (TakeWhite) FWhite.Take(Dest);
+    FOwnsDest = OwnsDest;
     FD = PixelsOf(Dest);
     if (!FD.Bytes) return;
     FS = PixelsOf(Src, true);
@@ -368,17 +226,12 @@ class TPieceCopier {
       const uint32_t back = PixelOf(COLORREF(ColorToRGB(Dest->Canvas()->Brush()->Color())));
       for (uint32_t& c : FS.Colour) c = c ? back : fore;
     }
-    if (FS.Bytes && FS.Bytes != FD.Bytes && gSkinPictureSources > 0) TakeKept();
   }
-  ~TPieceCopier() { FWhite.Pay(); }
   TPieceCopier(const TPieceCopier&) = delete;
   TPieceCopier& operator=(const TPieceCopier&) = delete;
 
-  // Paints what white Dest still owes: before anything but the copier draws on it.
-  void PayWhite() {
-    FWhite.Pay();
-    FTile0 = {};
-  }
+  // Something other than the copier draws on Dest next: what landed there may not stay as it was.
+  void OthersDraw() { FTile0 = {}; }
 
   // Pieces starting at or past these are not seen: the limits of a band's tiles.
   int DestWidth() const { return FDest->Width(); }
@@ -408,7 +261,7 @@ class TPieceCopier {
         return;
       }
     }
-    PayWhite();
+    OthersDraw();
     FDest->Canvas()->CopyRect(Dst, FSrc->Canvas(), s);
   }
 
@@ -446,12 +299,10 @@ class TPieceCopier {
     const int64_t l = std::max<int64_t>({ Src.Left, 0, -dx }), r = std::min<int64_t>({ Src.Right, SW, FD.Width - dx });
     const int64_t t = std::max<int64_t>({ Src.Top, 0, -dy }), b = std::min<int64_t>({ Src.Bottom, SH, FD.Height - dy });
     if (l >= r || t >= b) return;
-    FWhite.Note(TRect(int(l + dx), int(t + dy), int(r + dx), int(b + dy)));
     uint8_t* d = FD.At(l + dx, t + dy);
     if (From.Bits) {
       // Straight into a 32-bit destination (its rows are aligned to four bytes); through a row otherwise.
-      thread_local std::vector<uint32_t> row;
-      if (FD.Bytes != 4) row.resize(size_t(r - l));
+      std::vector<uint32_t> row(FD.Bytes != 4 ? size_t(r - l) : 0);
       for (int64_t y = t; y < b; ++y, d += FD.Stride) {
         uint32_t* out = FD.Bytes == 4 ? reinterpret_cast<uint32_t*>(d) : row.data();
         ReadIndexed(From, From.RowAt(y), l - From.X0, int(r - l), out);
@@ -483,7 +334,6 @@ class TPieceCopier {
     if (FPiecePixels <= int64_t(RectWidth(area)) * RectHeight(area)) return nullptr;
     if (FS.Bytes) {
       Use(Widened(area));
-      if (FKeyed) TWidenedMemo::OfThread().Keep(FKeptKey, FWidened);
       return Inside(Need, FWholeArea) ? &FWhole : nullptr;
     }
     const int w = RectWidth(area), h = RectHeight(area);
@@ -510,8 +360,8 @@ class TPieceCopier {
   }
 
   // The plain source's Area at the destination's depth.
-  std::shared_ptr<TWidened> Widened(const TRect& Area) const {
-    auto made = std::make_shared<TWidened>();
+  std::unique_ptr<TWidened> Widened(const TRect& Area) const {
+    auto made = std::make_unique<TWidened>();
     const int w = RectWidth(Area), h = RectHeight(Area);
     made->Store.reset(new uint8_t[size_t(w) * size_t(h) * size_t(FD.Bytes)]);  // every byte is written
     for (int y = 0; y < h; ++y)
@@ -526,27 +376,10 @@ class TPieceCopier {
     return made;
   }
 
-  void Use(std::shared_ptr<const TWidened> Area) {
+  void Use(std::unique_ptr<const TWidened> Area) {
     FWidened = std::move(Area);
     FWhole = FWidened->View;
     FWholeArea = FWidened->Area;
-  }
-
-  // A skin picture's area widened for an earlier face, or widened now for the faces to come when one was
-  // cut from it before, or when this face alone is as large as the area (its pieces would widen as much).
-  void TakeKept() {
-    const TRect area = SourceArea();
-    if (area.Right <= area.Left || area.Bottom <= area.Top || !TWidenedMemo::Keeps(area)) return;
-    FKeyed = TWidenedMemo::KeyOf(FSrc, area, FD.Bytes, FKeptKey);
-    if (!FKeyed) return;
-    TWidenedMemo& memo = TWidenedMemo::OfThread();
-    bool seen = false;
-    if (auto kept = memo.Find(FKeptKey, seen)) {
-      Use(std::move(kept));
-    } else if (seen || int64_t(FD.Width) * FD.Height >= int64_t(RectWidth(area)) * RectHeight(area)) {
-      Use(Widened(area));
-      memo.Keep(FKeptKey, FWidened);
-    }
   }
 
   // A band repeats one piece of a palette picture: the second time a piece is asked for, it is read
@@ -591,16 +424,13 @@ class TPieceCopier {
   int64_t FPiecePixels { 0 };  // converted piece by piece so far
   TRect FWholeArea;            // empty until the whole rectangle is converted
   TPixels FWhole;
-  std::shared_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
-  TWidenedMemo::TKey FKeptKey {};            // of a skin picture's area, for keeping it widened
-  bool FKeyed { false };
+  std::unique_ptr<const TWidened> FWidened;  // FWhole's pixels when the source is plain
   std::unique_ptr<TBitmap> FCanvasCopy;
   bool FGaveUp { false };
   TRect FLastPiece;  // of a palette source, for Tile
   TRect FTileRect;   // empty until a piece is read twice
   std::vector<uint32_t> FTile;
   TPixels FTilePixels;
-  TOwedWhite FWhite;
 };
 
 // Tiles one band: tile k starts at P0 + k * S; its cut C = max(0, P0 + k * S + S - E) shortens it at the
@@ -727,7 +557,7 @@ void BuildFace(const TNineSlice& G, TBitmap* Dest, TBitmap* Src, const TRect& Sr
   TPieceCopier copier(Dest, Src, SrcRect, true);
   for (TBand band : { TBand::Top, TBand::Bottom, TBand::Left, TBand::Right }) {
     if (Stretch[int(band)]) {
-      copier.PayWhite();  // the canvas stretches the band onto Dest
+      copier.OthersDraw();  // the canvas stretches the band onto Dest
       StretchFaceBand(Dest, Src, SrcRect, band, G, SW, SH, NewWidth, NewHeight);
     } else {
       TileFaceBand(copier, band, G, SW, SH, NewWidth, NewHeight);
@@ -772,9 +602,6 @@ HRGN RegionOf(TBitmap* Piece, int X, int Y) {
 }
 
 }  // namespace
-
-TbsSkinPictureSources::TbsSkinPictureSources() { ++gSkinPictureSources; }
-TbsSkinPictureSources::~TbsSkinPictureSources() { --gSkinPictureSources; }
 
 struct TbsSkinPieces::TCopier : TPieceCopier {
   using TPieceCopier::TPieceCopier;
@@ -988,35 +815,6 @@ void CreateSkinMask(const TPoint& LTPoint, const TPoint& RTPoint, const TPoint& 
 
 namespace {
 
-// The regions cut lately, by everything they were cut from: controls of one kind and size on a new skin
-// cut their shape once between them, and a skin switched back to finds the shapes it gave before.
-class TRegionMemo {
- public:
-  static TRegionMemo& OfThread() {
-    thread_local TRegionMemo memo;
-    return memo;
-  }
-  // A new region of what was kept under Key; false when nothing is.
-  bool Find(const std::vector<int64_t>& Key, HRGN& Rgn) {
-    const std::vector<uint8_t>* data = FKept.Find(Key);
-    if (!data) return false;
-    Rgn = data->empty() ? nullptr
-                        : ExtCreateRegion(nullptr, DWORD(data->size()), reinterpret_cast<const RGNDATA*>(data->data()));
-    return true;
-  }
-  void Keep(std::vector<int64_t> Key, HRGN Rgn) {
-    std::vector<uint8_t> data;
-    if (Rgn) {
-      data.resize(GetRegionData(Rgn, 0, nullptr));
-      if (data.empty() || GetRegionData(Rgn, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data())) == 0) return;
-    }
-    FKept.Keep(std::move(Key), std::move(data));
-  }
-
- private:
-  TbsRecent<std::vector<int64_t>, std::vector<uint8_t>, 32> FKept;  // each shape's region data
-};
-
 // A mask's pixels as black (1) or not (0), read where they lie: a plain picture's, or a palette
 // picture's through its colours, a monochrome one's as it copies onto a fresh bitmap (its black in the
 // canvas's text colour, the rest in its background colour). Empty for a picture only the canvas reads.
@@ -1041,20 +839,6 @@ std::vector<uint8_t> BlackOf(TBitmap* Mask) {
       for (int x = 0; x < p.Width; ++x) out[x] = row[x] == 0;
     }
   }
-  return black;
-}
-
-// The black of the masks read lately, by picture: the controls of one kind but each of its own size cut
-// their shapes from one mask, and read its pixels once between them. Only small masks are kept.
-using TBlack = std::shared_ptr<const std::vector<uint8_t>>;
-TBlack KeptBlackOf(TBitmap* Mask) {
-  constexpr size_t kMaxBytes = size_t(1) << 16;
-  thread_local TbsRecent<std::vector<int64_t>, TBlack, 8> kept;
-  std::vector<int64_t> key;
-  bsKeyPicture(key, Mask);
-  if (const TBlack* black = kept.Find(key)) return *black;
-  auto black = std::make_shared<const std::vector<uint8_t>>(BlackOf(Mask));
-  if (!black->empty() && black->size() <= kMaxBytes) kept.Keep(std::move(key), black);
   return black;
 }
 
@@ -1134,38 +918,14 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
                       int NewWidth, int NewHeight) {
   Rgn = nullptr;
   if (NewLTPoint.X > NewRTPoint.X || NewLTPoint.Y > NewLBPoint.Y || !Mask) return;
-  // Led by what the key ends in: the mask's black (1) or the picture itself (0).
-  std::vector<int64_t> shape { 0, NewWidth, NewHeight, Mask->Width(), Mask->Height() };
-  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(shape, *p);
-  bsKeyRect(shape, ClRect);
-  bsKeyRect(shape, NewClRect);
-  // Cut from a small mask's black alone (no piece stretched), a shape is kept under that black: a mask
-  // read anew (each load brings new pictures) with the same black finds it again. One cut otherwise, or
-  // from a larger mask (whose black would make a long key), is kept under the picture itself.
-  constexpr int64_t kBlackKeyPixels = 64 * 64;
-  TBlack kept = int64_t(Mask->Width()) * Mask->Height() <= kBlackKeyPixels ? KeptBlackOf(Mask) : nullptr;
-  std::vector<int64_t> byBlack;
-  if (kept && !kept->empty()) {
-    byBlack = shape;
-    byBlack[0] = 1;
-    const size_t at = byBlack.size();
-    byBlack.resize(at + (kept->size() + 7) / 8, 0);
-    std::memcpy(byBlack.data() + at, kept->data(), kept->size());
-  }
-  std::vector<int64_t> byPicture = std::move(shape);
-  bsKeyPicture(byPicture, Mask);
-  TRegionMemo& memo = TRegionMemo::OfThread();
-  if ((!byBlack.empty() && memo.Find(byBlack, Rgn)) || memo.Find(byPicture, Rgn)) return;
-  if (!kept) kept = KeptBlackOf(Mask);
+  const std::vector<uint8_t> black = BlackOf(Mask);
   const TNineSlice g { LTPoint,    RTPoint,    LBPoint,    RBPoint,    ClRect,
                        NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect };
   // Every piece that exists counts, and the client with them: a skin without a client area or without
   // one of its borders still gets its shape. The pieces' runs and the client make one region at once.
-  thread_local std::vector<RECT> runs;
-  runs.clear();
+  std::vector<RECT> runs;
   HRGN result = nullptr;
-  const bool grid = GridPieceRuns(g, Mask, *kept, NewWidth, runs);
+  const bool grid = GridPieceRuns(g, Mask, black, NewWidth, runs);
   if (grid) {
     if (!IsNullRect(NewClRect))
       runs.push_back(RECT { NewClRect.Left, NewClRect.Top, NewClRect.Right, NewClRect.Bottom });
@@ -1178,7 +938,6 @@ void CreateSkinRegion(HRGN& Rgn, const TPoint& LTPoint, const TPoint& RTPoint, c
     DeleteObject(result);
     result = nullptr;
   }
-  memo.Keep(grid && !byBlack.empty() ? std::move(byBlack) : std::move(byPicture), result);
   Rgn = result;
 }
 
@@ -1250,8 +1009,7 @@ RGNDATA* PackRegionData(const std::vector<RECT>& Runs, const RECT& Bounds, size_
 }
 
 // The black runs of a non-empty Mask moved by Offset, in Runs (emptied first); with Bands in rectangles as
-// tall as the rows they repeat. Kept between calls by the callers: a form's shape is rebuilt band by band
-// at every resize.
+// tall as the rows they repeat.
 void MaskRuns(TBitmap* Mask, TPoint Offset, bool Bands, std::vector<RECT>& Runs) {
   Runs.clear();
   // A plain picture is read where it lies, any other through a 24-bit copy.
@@ -1270,7 +1028,7 @@ RECT MaskBounds(TBitmap* Mask, int X, int Y) { return RECT { X, Y, X + Mask->Wid
 // The mask's region data (see CreateRgnFromBmp); 0 for an empty mask.
 int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*& Data) {
   if (!Mask || Mask->Empty()) return 0;
-  thread_local std::vector<RECT> runs;
+  std::vector<RECT> runs;
   MaskRuns(Mask, TPoint(XOffset, YOffset), Bands, runs);
   size_t bytes = 0;
   Data = PackRegionData(runs, MaskBounds(Mask, XOffset, YOffset), bytes);
@@ -1281,7 +1039,7 @@ int MaskRegionData(TBitmap* Mask, int XOffset, int YOffset, bool Bands, RGNDATA*
 // go in as one rectangle each run, not one for every row.
 HRGN MaskRegion(TBitmap* Mask, int X, int Y) {
   if (!Mask || Mask->Empty()) return nullptr;
-  thread_local std::vector<RECT> runs;
+  std::vector<RECT> runs;
   MaskRuns(Mask, TPoint(X, Y), true, runs);
   return RunsRegion(runs, MaskBounds(Mask, X, Y));
 }

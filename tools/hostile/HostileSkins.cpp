@@ -137,7 +137,7 @@ std::vector<int> Numbers(const std::string& v) {
 
 std::string Joined(const std::vector<int64_t>& n) {
   std::string out;
-  for (size_t i = 0; i < n.size(); ++i) out += (i ? "," : "") + std::to_string(n[i]);
+  for (size_t i = 0; i < n.size(); ++i) (out += i ? "," : "") += std::to_string(n[i]);
   return out;
 }
 
@@ -854,8 +854,8 @@ std::string Input::Entry() const {
       return "skin.skn";
     case Kind::FormText:
       return "form.txt";
-    case Kind::Views:
-      return "views.txt";
+    case Kind::Events:
+      return "events.txt";
     default:
       return "skin.ini";
   }

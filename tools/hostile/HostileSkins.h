@@ -23,13 +23,13 @@ struct Input {
     SkinDirectory,   // the files of a skin directory, the INI "skin.ini"
     CompressedSkin,  // a compressed skin file alone, "skin.skn"
     FormText,        // a form resource as text, "form.txt", read into a form over the good skin
-    Views,           // list view cases, "views.txt" (HostileViews.h)
+    Events,          // a script of events, "events.txt", played by its family (HostileEvents.h)
   };
   std::string family;
   std::string what;  // one line: what was broken, and how
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
   Kind kind { Kind::SkinDirectory };
-  // The file the driver loads: skin.ini, skin.skn or form.txt.
+  // The file the driver loads: skin.ini, skin.skn, form.txt or events.txt.
   std::string Entry() const;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/win32/CommCtrl.h"
 #include "skin/controls/bsSkinCtrls.h"
+#include "tools/hostile/HostileEvents.h"
 #include "tools/hostile/HostileSkins.h"
 
 namespace hostile {
@@ -19,6 +20,8 @@ namespace hostile {
 namespace xt = xj::test;
 
 namespace {
+
+constexpr const char* kFamily = "list-view-events";
 
 const char* const kViews[] = { "plain", "plain-data", "skinned", "skinned-data" };
 const char* const kActions[] = { "free", "clear", "delete", "recount", "owner", "style" };
@@ -85,10 +88,11 @@ std::string Lines(int input) {
 
 Input MakeViews(uint64_t, int k) {
   Input in;
-  in.kind = Input::Kind::Views;
+  in.kind = Input::Kind::Events;
   const std::string text = Lines(k), first = text.substr(0, text.find('\n'));
   in.what = k == 0 ? "the cases found first" : first.substr(0, first.rfind(' ')) + ", every action";
-  in.files = { { in.Entry(), std::vector<uint8_t>(text.begin(), text.end()) } };
+  const std::string script = std::string(kFamily) + "\n" + text;
+  in.files = { { in.Entry(), std::vector<uint8_t>(script.begin(), script.end()) } };
   return in;
 }
 
@@ -302,7 +306,12 @@ void RunCase(Run& run, const std::string& line, TbsSkinData* skin, TCustomImageL
 
 }  // namespace
 
-void AddViewFamilies() { AddFamily({ "list-view-events", 1 + kViewCount * kEventCount }, MakeViews); }
+// A script is the family's name, then the cases.
+static Run PlayViews(const std::string& Script, const std::function<void(TbsSkinData*)>& Load) {
+  return ExerciseViews(Script.substr(Script.find('\n') + 1), Load);
+}
+
+void AddViewFamilies() { AddEventsFamily({ kFamily, 1 + kViewCount * kEventCount }, MakeViews, PlayViews); }
 
 Run ExerciseViews(const std::string& Text, const std::function<void(TbsSkinData*)>& Load) {
   Run run;

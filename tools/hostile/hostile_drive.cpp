@@ -14,10 +14,10 @@
 //       others out of memory.
 //   hostile_drive run <skin.ini | skin.skn> [--second <skin.ini>] [--picture <png>]
 //   hostile_drive run --form <form.txt> [--picture <png>]
-//   hostile_drive run --views <views.txt>
-//       one skin, or one form text read into a form over the good test skin, or list view cases
-//       (HostileViews.h), in this process: what the child of `set` does. Prints "load:", "raised:" and "peak:" lines;
-//       --picture writes the screen after the first paint.
+//   hostile_drive run --events <events.txt>
+//       one skin, one form text read into a form over the good test skin, or one script of events played
+//       through controls (HostileEvents.h), in this process: what the child of `set` does. Prints "load:", "raised:"
+//       and "peak:" lines; --picture writes the screen after the first paint.
 //   hostile_drive write <seed> <index> <dir>
 //       writes input <index> of the set made from <seed> into <dir>, to keep or look at.
 //   hostile_drive families
@@ -44,6 +44,7 @@
 #include <vector>
 
 #include "skin/data/bsSkinData.h"
+#include "tools/hostile/HostileEvents.h"
 #include "tools/hostile/HostileForm.h"
 #include "tools/hostile/HostileFormTexts.h"
 #include "tools/hostile/HostileSkins.h"
@@ -72,7 +73,7 @@ int Usage() {
                "                         [--goals]\n"
                "       hostile_drive run <skin.ini|skin.skn> [--second <skin.ini>] [--picture <png>]\n"
                "       hostile_drive run --form <form.txt> [--picture <png>]\n"
-               "       hostile_drive run --views <views.txt>\n"
+               "       hostile_drive run --events <events.txt>\n"
                "       hostile_drive write <seed> <index> <dir>\n"
                "       hostile_drive families\n"
                "       hostile_drive corpus <dir>\n");
@@ -128,10 +129,24 @@ int RunOne(const std::string& path, const std::string& second, const std::string
   return 0;
 }
 
+void LoadGoodSkin(TbsSkinData* s) { s->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini"); }
+
+// The families made outside the skin generator, in set order.
+void AddFamilies() {
+  hostile::AddFormFamilies();
+  hostile::AddViewFamilies();
+  hostile::AddTreeViewFamily();
+}
+
+int RunEvents(const std::string& path) {
+  AddFamilies();
+  Print(hostile::PlayEvents(ReadFile(path), LoadGoodSkin));
+  return 0;
+}
+
 int RunForm(const std::string& path, const std::string& picture) {
   const std::string text = ReadFile(path);
-  Print(hostile::ExerciseForm(
-      text, [](TbsSkinData* s) { s->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini"); }, picture));
+  Print(hostile::ExerciseForm(text, LoadGoodSkin, picture));
   return 0;
 }
 
@@ -249,8 +264,8 @@ pid_t Spawn(const std::string& self, const fs::path& dir, const hostile::Input& 
   const std::string entry = (dir / "skin" / input.Entry()).string();
   if (input.kind == hostile::Input::Kind::FormText)
     execl(self.c_str(), self.c_str(), "run", "--form", entry.c_str(), static_cast<char*>(nullptr));
-  else if (input.kind == hostile::Input::Kind::Views)
-    execl(self.c_str(), self.c_str(), "run", "--views", entry.c_str(), static_cast<char*>(nullptr));
+  else if (input.kind == hostile::Input::Kind::Events)
+    execl(self.c_str(), self.c_str(), "run", "--events", entry.c_str(), static_cast<char*>(nullptr));
   else
     execl(self.c_str(), self.c_str(), "run", entry.c_str(), "--second", second.c_str(), static_cast<char*>(nullptr));
   _exit(127);
@@ -425,12 +440,7 @@ int main(int argc, char** argv) {
   try {
     if (cmd == "run" && (args.size() == 2 || (args.size() == 4 && args[2] == "--picture")) && args[0] == "--form")
       return RunForm(args[1], args.size() == 4 ? args[3] : "");
-    if (cmd == "run" && args.size() == 2 && args[0] == "--views") {
-      Print(hostile::ExerciseViews(ReadFile(args[1]), [](TbsSkinData* s) {
-        s->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
-      }));
-      return 0;
-    }
+    if (cmd == "run" && args.size() == 2 && args[0] == "--events") return RunEvents(args[1]);
     if (cmd == "run" && !args.empty()) {
       std::string second = std::string(XJ_TEST_SKIN_DIR) + "/second/skin.ini", picture;
       for (size_t i = 1; i + 1 < args.size(); i += 2) {
@@ -444,8 +454,7 @@ int main(int argc, char** argv) {
       if (args.size() % 2 == 0) return Usage();
       return RunOne(args[0], second, picture);
     }
-    hostile::AddFormFamilies();
-    hostile::AddViewFamilies();
+    AddFamilies();
     if (cmd == "write" && args.size() == 3) {
       const hostile::Input in = hostile::Make(std::stoull(args[0]), std::stoi(args[1]));
       hostile::Write(in, args[2]);

@@ -1,7 +1,6 @@
 // Registration of the built-in control classes, and the helpers they share.
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/WmInternal.h"
@@ -88,12 +87,9 @@ int WheelNotches(int& rest, WPARAM wParam) {
 HFONT FontOrDefault(HFONT font) { return font ? font : (HFONT)GetStockObject(SYSTEM_FONT); }
 
 // A memory DC measures as the window's own would (text depends on the font alone) without working out
-// what of the window shows. A font never changes and its handle is never handed out again, so its
-// metrics are kept for the thread; past a few dozen fonts all are forgotten.
+// what of the window shows.
 TEXTMETRICA MetricsOf(HFONT font) {
-  thread_local std::unordered_map<HFONT, TEXTMETRICA> known;
   font = FontOrDefault(font);
-  if (auto it = known.find(font); it != known.end()) return it->second;
   TEXTMETRICA tm {};
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -101,8 +97,7 @@ TEXTMETRICA MetricsOf(HFONT font) {
   SelectObject(dc, old);
   DeleteDC(dc);
   if (tm.tmHeight <= 0) tm.tmHeight = 16;
-  if (known.size() >= 64) known.clear();
-  return known[font] = tm;
+  return tm;
 }
 
 // Byte by byte with the letters of each string folded where a character starts (a GBK trail byte is

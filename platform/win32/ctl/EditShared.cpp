@@ -12,24 +12,7 @@ namespace xj::ctl {
 
 // ---- Measuring -----------------------------------------------------------------------------------------------
 
-namespace {
-
-// The widths of every font measured on this thread, shared by all its edits and memos: a font never
-// changes and its handle is never handed out again, so what one window measured serves every other, and
-// a window made again with the same font measures nothing. Past a few dozen fonts all are forgotten
-// (a measurer at work keeps its own).
-std::shared_ptr<WidthCache> WidthsOf(HFONT font) {
-  thread_local std::unordered_map<HFONT, std::shared_ptr<WidthCache>> known;
-  constexpr size_t kFonts = 64;
-  auto it = known.find(font);
-  if (it != known.end()) return it->second;
-  if (known.size() >= kFonts) known.clear();
-  return known[font] = std::make_shared<WidthCache>();
-}
-
-}  // namespace
-
-Measurer::Measurer(HFONT font) : FFont(font), FCache(WidthsOf(FontOrDefault(font))) {}
+Measurer::Measurer(HFONT font) : FFont(font) {}
 
 Measurer::~Measurer() {
   if (!FDc) return;

@@ -1,10 +1,9 @@
 #pragma once
-// What the single-line and the multi-line edit views share: character widths measured once per font,
-// the clipboard, the context menu that sends the editing messages, the I-beam cursor, EM_GETSEL's
+// What the single-line and the multi-line edit views share: character widths measured with a font, the
+// clipboard, the context menu that sends the editing messages, the I-beam cursor, EM_GETSEL's
 // answer and the target of a scroll message.
 
 #include <array>
-#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -22,7 +21,7 @@ struct WidthCache {
 };
 
 // Measures with a window's font, taking a memory DC (text depends on the font alone) only when a width is
-// not yet known.
+// not yet known; each character is measured once by one measurer.
 class Measurer {
  public:
   explicit Measurer(HFONT font);
@@ -32,12 +31,12 @@ class Measurer {
 
   int Width(const char* p, size_t n) {
     if (n == 1) {
-      int& w = FCache->single[(unsigned char)p[0]];
+      int& w = FCache.single[(unsigned char)p[0]];
       return w >= 0 ? w : (w = Measure(p, 1));
     }
     unsigned key = (unsigned)(unsigned char)p[0] << 8 | (unsigned char)p[1];
-    auto it = FCache->wide.find(key);
-    return it != FCache->wide.end() ? it->second : (FCache->wide[key] = Measure(p, 2));
+    auto it = FCache.wide.find(key);
+    return it != FCache.wide.end() ? it->second : (FCache.wide[key] = Measure(p, 2));
   }
   int Width(const std::string& s, size_t i);
   int Height();
@@ -47,7 +46,7 @@ class Measurer {
   int Measure(const char* p, size_t n);
 
   HFONT FFont;
-  std::shared_ptr<WidthCache> FCache;
+  WidthCache FCache;
   HDC FDc {};
   HGDIOBJ FOld {};
 };

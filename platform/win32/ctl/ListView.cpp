@@ -604,9 +604,11 @@ COLORREF Background(const ListView& v);
 COLORREF Foreground(const ListView& v);
 
 // Where the editor opens: over the caption, a little wider than its text, one line high.
-RECT EditRect(ListView& v, int i, const std::string& text) {
+// The editor takes the whole label cell (the caption column's room in a report), whatever the text: it
+// scrolls only a text wider than that.
+RECT EditRect(ListView& v, int i) {
   RECT r = LabelRect(v, i);
-  int width = std::max(ExtentOf(v, text) + 16, 40);
+  int width = std::max((int)(r.right - r.left) + 1, 40);
   int height = ViewOf(v) == LVS_ICON ? v.lineH + 6 : RowHeight(v);
   return RECT { r.left - 1, r.top, r.left - 1 + width, r.top + height };
 }
@@ -666,7 +668,7 @@ LRESULT EditLabel(ListView& v, int i) {
   if (NotifyParentOf(v.hwnd, LVN_BEGINLABELEDITA, nm.hdr) != 0 || v.dead || Count(v) != count) return 0;
   std::string text = TextOf(v, i, 0);
   if (v.dead || Count(v) != count) return 0;
-  HWND edit = OpenLabelEdit(v.hwnd, EditRect(v, i, text), text, v.font, &EditEnded);
+  HWND edit = OpenLabelEdit(v.hwnd, EditRect(v, i), text, v.font, &EditEnded);
   if (!edit || v.dead) return 0;
   v.edit = edit;
   v.editing = i;

@@ -9,16 +9,16 @@
 // in pixels 0..widest row−1 (page = client width); (0, 0) when nothing scrolls. The state is kept
 // whether or not the window has bars.
 //
-// Cost: the shown rows are kept in order in a tree that holds, under each node, how many rows and the
-// widest of them, and each shown item knows its node there. An item going in or out, or a branch opening
-// or closing, changes only its own rows, in logarithmic time each; a row's index, the row at an index,
-// the row count and the widest row are found in logarithmic time, so painting, paging and hit tests touch
-// only what is shown whatever the tree holds.
+// Cost: the shown rows are kept in order in a tree holding, under each node, how many rows and the widest;
+// each shown item knows its node there. An item going in or out, or a branch opening or closing, changes
+// only its own rows; a row's index, the row at an index, the row count and the widest row are found in
+// logarithmic time, so painting, paging and hit tests touch only what is shown whatever the tree holds.
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/AddressMap.h"
@@ -58,16 +58,14 @@ struct Item {
   int level { 0 };  // 0 for the items at the root
   int textWidth { 0 };
   int rowNode { -1 };  // its node among the rows while it is shown
-  // The children indexed for placing one among them, made on the first need; kidNode is this item's node
-  // in its parent's index while the parent has one. Only sorted inserts (TVI_SORT) need the index to
-  // hold, per subtree, the child whose text sorts first (kidsByText): kept up, it reads the texts of
-  // children along every changed path.
+  // The children indexed for placing one among them, made on need; kidNode is this item's node in its
+  // parent's index. Only sorted inserts (TVI_SORT) need it to hold, per subtree, the child whose text
+  // sorts first (kidsByText): kept up, that reads the children's texts along every changed path.
   std::unique_ptr<SiblingTree> kids;
   int kidNode { -1 };
   bool kidsByText { false };
   bool deleting { false };
-  // The comparison its children were last sorted with while they are still in that order, but for at
-  // most one child put in or changed since (stray): that one can be moved to its place alone.
+  // The comparison its children were last sorted by, holding but for one child since (stray: moved alone).
   struct Order {
     PFNTVCOMPARE compare {};
     LPARAM param {};
@@ -78,8 +76,7 @@ struct Item {
 
 bool SortsBefore(const std::string& a, const std::string& b);
 
-// What a child adds to its siblings' index: itself, and, when the index is by text, the text that sorts
-// first.
+// What a child adds to its siblings' index: itself and, in an index by text, the text sorting first.
 struct SiblingSums {
   long long count = 0;
   const Item* least {};
@@ -208,8 +205,7 @@ bool IsShown(const Item* i) {
   return true;
 }
 
-// Calls f for each shown descendant of an expanded item (the root's: every shown row), without
-// recursion: a tree may be as deep as it is long.
+// Calls f for each shown descendant of an expanded item (the root's: every shown row), without recursion.
 template <class F>
 void ForEachShownBelow(const Item* i, F f) {
   if (!Expanded(i) && i->parent) return;
@@ -317,8 +313,7 @@ void Clamp(Tree& t) {
   t.hOffset = std::clamp(t.hOffset, 0, std::max(0, MaxWidth(t) - (int)ClientSize(t).cx));
 }
 
-// Publishes the scroll state; a bar that comes or goes changes the client area, so this settles
-// over a few rounds.
+// Publishes the scroll state (a bar coming or going changes the client area: a few rounds).
 void SyncBars(Tree& t) {
   if (t.syncingBars || !t.redraw) return;
   t.syncingBars = true;
@@ -471,17 +466,20 @@ void EnsureVisible(Tree& t, Item* i) {
 
 // ---- Selection ----------------------------------------------------------------------------------------------
 
+// After a notice: false when the tree or the item went; an old item that went is forgotten.
+bool Stays(const Tree& t, const Item* i, Item*& old) {
+  if (old && !Alive(t, Handle(old))) old = nullptr;
+  return !t.dead && (!i || Alive(t, Handle(i)));
+}
+
 // Moves the selection with TVN_SELCHANGING (which may refuse) and TVN_SELCHANGED. With TVS_SINGLEEXPAND
 // a user's choice opens the new item and closes the old one unless it leads to the new.
 bool Select(Tree& t, Item* i, UINT action) {
   if (i == t.caret) return true;
   Item* old = t.caret;
-  if (NotifyTree(t, TVN_SELCHANGINGA, action, old, i) != 0) return false;
-  if (t.dead) return false;
-  if (i && !Alive(t, Handle(i))) return false;
-  if (old && !Alive(t, Handle(old))) old = nullptr;
+  if (NotifyTree(t, TVN_SELCHANGINGA, action, old, i) != 0 || !Stays(t, i, old)) return false;
   if (t.edit) EndEdit(t, false);
-  if (t.dead) return false;
+  if (!Stays(t, i, old)) return false;
   RedrawItem(t, t.caret);
   t.caret = i;
   t.clickArmed = nullptr;
@@ -489,12 +487,12 @@ bool Select(Tree& t, Item* i, UINT action) {
   if (t.dead) return false;
   RedrawItem(t, t.caret);
   bool user = action == TVC_BYMOUSE || action == TVC_BYKEYBOARD;
-  if (user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
+  if (Stays(t, i, old) && user && Has(t, TVS_SINGLEEXPAND) && t.caret == i && i) {
     if (old && old != i && !IsAncestor(old, i)) Expand(t, old, TVE_COLLAPSE);
     if (!t.dead && Alive(t, Handle(i))) Expand(t, i, TVE_EXPAND);
     if (t.dead) return false;
   }
-  if (t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
+  if (Stays(t, i, old) && t.caret == i) NotifyTree(t, TVN_SELCHANGEDA, action, old, i);
   return !t.dead;
 }
 
@@ -509,8 +507,7 @@ bool SortsBefore(const std::string& a, const std::string& b) {
   });
 }
 
-// A child put in or changed: the order its siblings were sorted in holds but for it, unless another one
-// already strayed.
+// A child put in or changed: its siblings' sorted order holds but for it, unless another one strayed.
 void Disturb(Item* parent, const Item* i) {
   Item::Order& o = parent->order;
   if (o.stray && o.stray != i) o.kept = false;
@@ -640,8 +637,8 @@ void Collect(Item* top, std::vector<Item*>& out) {
 
 bool Within(const Item* i, const Item* top) { return i && (i == top || IsAncestor(top, i)); }
 
-// The item the selection moves to when `gone` (the selection or an ancestor of it) is deleted: the
-// next sibling, else the previous one, else the parent, passing over items whose deletion is under way.
+// Where the selection goes when `gone` (it or an ancestor) is deleted: the next sibling, else the
+// previous, else the parent, passing over items being deleted.
 Item* Successor(const Tree& t, const Item* gone) {
   for (const Item* g = gone; g && g != &t.root; g = g->parent) {
     for (Item* s = g->next; s; s = s->next)
@@ -653,9 +650,8 @@ Item* Successor(const Tree& t, const Item* gone) {
   return nullptr;
 }
 
-// Deletes an item and everything below it (TVI_ROOT: every item; null: nothing). The selection first moves away with
-// its notices; then the items leave the tree, and only then is each announced by TVN_DELETEITEM, so a
-// handler sees a consistent tree and cannot reach a deleted item.
+// Deletes an item and all below it (TVI_ROOT: every item; null: nothing). The selection moves away first;
+// then the items leave the tree, and only then is each announced, so a handler cannot reach one.
 bool DeleteItem(Tree& t, HTREEITEM h) {
   Item* top = h == TVI_ROOT ? &t.root : ItemOf(t, h);
   if (!top) return false;
@@ -696,11 +692,16 @@ bool DeleteItem(Tree& t, HTREEITEM h) {
     if (t.hot == i) t.hot = nullptr;
     if (t.dropHilite == i) t.dropHilite = nullptr;
     if (t.clickArmed == i) t.clickArmed = nullptr;
+    if (t.editing == i) t.editing = nullptr;  // an edit a handler began on the way
   }
+  if (t.edit && !t.editing) DestroyWindow(std::exchange(t.edit, nullptr));
   t.count -= (int)gone.size();
   ContentChanged(t);
   HWND hwnd = t.hwnd;
-  for (Item* i : gone) {
+  size_t at = 0;  // a handler that raises leaves none of the items behind
+  xj::ScopeExit rest([&] { std::for_each(gone.begin() + (long)at, gone.end(), [](Item* i) { delete i; }); });
+  for (; at < gone.size(); ++at) {
+    Item* i = gone[at];
     if (!t.dead && IsWindow(hwnd)) {
       NMTREEVIEWA nm {};
       nm.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
@@ -764,9 +765,8 @@ LRESULT SetItem(Tree& t, const TVITEMA* it) {
   return TRUE;
 }
 
-// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. Each
-// level's order changes only once its sort succeeded, so a comparison that throws leaves the level it
-// was sorting as it was.
+// Sorts the children of an item (or the root) with a comparison; recursion sorts every level. A level's
+// order changes only once its sort succeeded: a comparison that throws leaves that level as it was.
 template <class Less>
 void SortChildren(Item* top, bool recurse, Less less, const Item::Order& order) {
   std::vector<Item*> parents { top };
@@ -802,10 +802,9 @@ LRESULT Sort(Tree& t, Item* parent, bool recurse, const TVSORTCB* cb) {
 }
 
 // Moves one item among its siblings to where sorting them with the comparison would put it: after
-// the siblings that sort before it, before those it sorts before, and among its equals where it stands.
-// While the others are still in the order of that comparison this costs a walk down the siblings' index
-// instead of a sort; otherwise the level is sorted. Comparisons come first, so one that throws changes
-// nothing.
+// those that sort before it, before those it sorts before, among its equals where it stands. While the
+// others are in that comparison's order this is a walk down the siblings' index, else the level is
+// sorted. Comparisons come first, so one that throws changes nothing.
 LRESULT PlaceSorted(Tree& t, Item* i, const TVSORTCB* cb) {
   if (!i || !cb || !cb->lpfnCompare) return FALSE;
   Item* parent = i->parent;
@@ -953,20 +952,25 @@ LRESULT GetNextItem(Tree& t, WPARAM code, HTREEITEM h) {
 
 void EditEnded(HWND owner, bool cancel);
 
-// Starts editing an item's label: TVN_BEGINLABELEDIT may refuse; the edit covers the label, holds the
-// text selected and takes the focus. Answers the edit window.
+// Starts editing a label (TVN_BEGINLABELEDIT may refuse); the edit covers it, text selected, focused.
 LRESULT EditLabel(Tree& t, Item* i) {
   if (!i || !Has(t, TVS_EDITLABELS)) return 0;
   if (t.edit) EndEdit(t, false);
   if (t.dead || !Alive(t, Handle(i))) return 0;
   EnsureVisible(t, i);
   if (t.dead || !Alive(t, Handle(i))) return 0;
-  if (NotifyTree(t, TVN_BEGINLABELEDITA, 0, nullptr, i) != 0 || t.dead || !Alive(t, Handle(i))) return 0;
+  NMTVDISPINFOA begin {};
+  begin.item = Describe(t, i);
+  if (Notify(t, begin.hdr, TVN_BEGINLABELEDITA) != 0 || t.dead || !Alive(t, Handle(i))) return 0;
   RECT r {};
   HTREEITEM h = Handle(i);
   memcpy(&r, &h, sizeof h);
   if (!GetItemRect(t, TRUE, &r)) return 0;
-  int width = std::max((int)(r.right - r.left) + 16, 40);
+  // The editor runs from the label to the view's right edge, so a label typed longer has room; only a
+  // text wider than that scrolls.
+  RECT client {};
+  GetClientRect(t.hwnd, &client);
+  int width = std::max((int)(client.right - r.left) + 1, 40);
   RECT over { r.left - 1, r.top, r.left - 1 + width, r.top + t.itemHeight };
   HWND edit = OpenLabelEdit(t.hwnd, over, i->text, t.font, &EditEnded);
   if (!edit || t.dead) return 0;

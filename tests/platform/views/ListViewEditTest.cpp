@@ -155,6 +155,21 @@ TEST_F(ListViewEditTest, CaptionsAreEditedByF2AndASlowSecondClickInTheViewsColou
   EXPECT_EQ(lv->Items()->Count(), 3);
 }
 
+TEST_F(ListViewEditTest, TheEditorTakesTheCaptionsCellAndScrollsOnlyAWiderText) {
+  TListItem* empty = lv->Items()->Add();
+  lv->SetFocus();
+  ASSERT_TRUE(empty->EditCaption());
+  RECT editor {}, label = Label(4);
+  GetWindowRect(Editor(), &editor);
+  EXPECT_EQ(editor.right - editor.left, label.right - label.left + 1) << "the Name column's room, not 40 px";
+  xt::TypeText("重要 note");
+  EXPECT_EQ(SendMessageA(Editor(), EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "nothing scrolled out of sight";
+  xt::TypeText(" that runs on past the column");
+  EXPECT_GT(SendMessageA(Editor(), EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "a wider text scrolls";
+  Press(VK_RETURN);
+  EXPECT_EQ(Caption(4), "重要 note that runs on past the column");
+}
+
 TEST_F(ListViewEditTest, AViewFreedByItsOwnOnEditedLeavesNothingBehind) {
   int calls = 0;
   lv->OnEdited = Calling<TLVEditedEvent>(Freer(lv, calls));

@@ -310,6 +310,25 @@ TEST_F(TreeViewTest, LabelsAreRenamedByF2AndASlowSecondClick) {
   EXPECT_EQ(t->Items()->Count(), 0);
 }
 
+TEST_F(TreeViewTest, TheLabelEditorRunsToTheViewsEdgeAndScrollsOnlyAWiderText) {
+  TTreeView* t = NewTree({ "a", "b" });
+  t->Items()->Item(1)->SetText("");
+  t->SetReadOnly(false);
+  Show();
+  t->SetFocus();
+  ASSERT_TRUE(t->Items()->Item(1)->EditText());
+  HWND edit = reinterpret_cast<HWND>(t->Perform(TVM_GETEDITCONTROL, 0, 0));
+  RECT client {}, editor {};
+  GetClientRect(t->Handle(), &client);
+  GetWindowRect(edit, &editor);
+  MapWindowPoints(nullptr, t->Handle(), reinterpret_cast<POINT*>(&editor), 2);
+  EXPECT_EQ(editor.right, client.right) << "not 40 px for an empty label";
+  Type("重要 note");
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  Press(VK_RETURN);
+  EXPECT_EQ(t->Items()->Item(1)->Text(), "重要 note");
+}
+
 TEST_F(TreeViewTest, SortingByTextAndByOnCompareAndAThrowingCompare) {
   TTreeView* t = NewTree({ "b", "C", "a", " z", " y" });
   t->SetSortType(stText);

@@ -1,8 +1,6 @@
 // The paint cycle, device contexts clipped by the tree, window regions and their ownership, and
 // layered windows, checked through the pixels the windows show.
 
-#include <sys/resource.h>
-
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -327,7 +325,9 @@ TEST_F(PaintTest, ManyWindowDcsKeepTheirWindowsWhateverOrderTheyGoIn) {
   DestroyWindow(a);
   EXPECT_EQ(GdiCounters().dcs, before + ofB);
   for (size_t k = 0; k < held.size(); ++k)
-    if (!gone[k] && held[k].second == b) EXPECT_EQ(WindowFromDC(held[k].first), b) << k;
+    if (!gone[k] && held[k].second == b) {
+      EXPECT_EQ(WindowFromDC(held[k].first), b) << k;
+    }
   DestroyWindow(b);
   EXPECT_EQ(GdiCounters().dcs, before);
 }
@@ -414,7 +414,9 @@ TEST_F(PaintTest, ARegionOverlappingAChildByOnePixelReachesIt) {
     RECT u {};
     EXPECT_EQ(GetUpdateRect(c, &u, FALSE) != FALSE, k.reached)
         << k.region.left << "," << k.region.top << "," << k.region.right << "," << k.region.bottom;
-    if (k.reached) EXPECT_EQ((u.right - u.left) * (u.bottom - u.top), 40);  // one row or column of it
+    if (k.reached) {
+      EXPECT_EQ((u.right - u.left) * (u.bottom - u.top), 40);  // one row or column of it
+    }
   }
 }
 
@@ -705,69 +707,6 @@ TEST_F(PaintTest, AWindowWhosePaintRaisesBeforeBeginPaintIsValidatedAllTheSame) 
   EXPECT_FALSE(PaintPending());
   EXPECT_EQ(paints, 2);
 }
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-// The sanitizers bring allocators of their own (the address sanitizer keeps freed memory out of use on
-// purpose), so these hold only without them.
-long MinorFaults() {
-  rusage use {};
-  getrusage(RUSAGE_SELF, &use);
-  return use.ru_minflt;
-}
-
-TEST_F(PaintTest, AShortLivedTopLevelWindowReusesTheMemoryOfTheLastOne) {
-  auto faults = MinorFaults;
-  // A popup's life: shown, painted through an off-screen bitmap of its size, gone. Each of its three
-  // buffers (surface, the display's copy, the bitmap) is about 1,000 pages; larger than anything the
-  // other cases free, so that what they left behind does not hide the fault.
-  auto popup = [this] {
-    HWND h = Top(0, 0, 1200, 900);
-    On(h, WM_PAINT, [](HWND w, UINT, WPARAM, LPARAM) -> LRESULT {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(w, &ps);
-      HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bitmap = CreateCompatibleBitmap(dc, 1200, 900);
-      HGDIOBJ old = SelectObject(mem, bitmap);
-      RECT r { 0, 0, 1200, 900 };
-      HBRUSH b = CreateSolidBrush(kRed);
-      FillRect(mem, &r, b);
-      BitBlt(dc, 0, 0, 1200, 900, mem, 0, 0, SRCCOPY);
-      DeleteObject(b);
-      SelectObject(mem, old);
-      DeleteObject(bitmap);
-      DeleteDC(mem);
-      EndPaint(w, &ps);
-      return 0;
-    });
-    PumpUntilIdle();
-    EXPECT_EQ(ReadPixel(h, 100, 100), kRed);
-    DestroyWindow(h);
-    PumpUntilIdle();
-  };
-  popup();
-  popup();
-  const long before = faults();
-  for (int i = 0; i < 4; ++i) popup();
-  EXPECT_LT(faults() - before, 1000) << "every popup took fresh pages for its buffers";
-}
-
-// The first popup of a process (here about 100 pages of surface) finds memory mapped for it when the
-// display started. Run in a process of its own, where no memory other tests freed can serve it instead.
-TEST_F(PaintTest, TheFirstPopupOfAProcessTakesNoFreshPagesForItsSurface) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  auto firstPopup = [this] {
-    xj::wm::EnsureDisplay();
-    Top(0, 0, 40, 20);  // a hint: too small to take the popup's memory
-    PumpUntilIdle();
-    const long before = MinorFaults();
-    HWND h = Top(10, 10, 200, 500);
-    PumpUntilIdle();
-    const long faults = MinorFaults() - before;
-    std::exit(ReadPixel(h, 100, 497) == RGB(255, 255, 255) && faults < 30 ? 0 : 1);
-  };
-  EXPECT_EXIT(firstPopup(), testing::ExitedWithCode(0), "");
-}
-#endif
 
 // A rectangle or a region laid over a framed child: its frame is painted exactly when the area crosses
 // the client's edge, and its client receives exactly the part inside.

@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/win32/Clock.h"
+#include "platform/win32/WmBackend.h"
 #include "platform/win32/WmHooks.h"
 #include "tests/platform/wm/WmTestUtil.h"
 #include "tests/support/Wait.h"
@@ -205,28 +208,39 @@ TEST_F(QueueTest, WmPaintWithoutBeginPaintDoesNotRepeatForever) {
   EXPECT_EQ(paints, 1);
 }
 
-// A clock whose last tick lies a little behind its fine count, as a busy system's does.
-class LaggingTick : public xj::Clock {
- public:
-  uint64_t Milliseconds() override { return 5000; }
-  uint64_t TickMilliseconds() override { return 4985; }
-  void LocalTime(SYSTEMTIME& st) override { st = SYSTEMTIME {}; }
-  void SystemTime(SYSTEMTIME& st) override { st = SYSTEMTIME {}; }
-  void Sleep(DWORD) override {}
-};
-
-// The messages the queue makes itself (paint, timers, quit) carry the tick's time, as the system tick
-// count gives it.
-TEST_F(QueueTest, APaintMessageCarriesTheTicksTime) {
-  HWND w = Top(0, 0, 10, 10);
+// Whoever stamps a message (its poster, the display's input, the queue itself for a paint), the times
+// of the messages taken one after another never run backwards, nor does GetMessageTime, on the real
+// clock. Each round posts, moves and invalidates within microseconds of the last.
+TEST_F(QueueTest, MessageTimesNeverRunBackwards) {
+  HWND w = Top(0, 0, 100, 100);
   PumpUntilIdle();
-  LaggingTick lagging;
-  xj::ScopedClock clock(lagging);
-  InvalidateRect(w, nullptr, FALSE);
-  MSG m;
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE));
-  EXPECT_EQ(m.time, 4985u);
-  ValidateRect(w, nullptr);
+  auto* desktop = dynamic_cast<xj::display::HeadlessBackend*>(xj::wm::CurrentDisplay());
+  ASSERT_NE(desktop, nullptr);
+  xj::RealClock real;
+  xj::ScopedClock clock(real);
+  std::map<UINT, int> taken;
+  int backwards = 0;
+  DWORD last = 0;
+  for (int round = 0; round < 3000; ++round) {
+    PostMessageA(w, WM_USER, 0, 0);
+    xj::display::Event move;
+    move.type = xj::display::EventType::MouseMove;
+    move.pt = POINT { 20 + round % 2, 30 };  // a real move every round
+    desktop->Inject(move);
+    InvalidateRect(w, nullptr, FALSE);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      backwards += m.time < last;
+      EXPECT_EQ(DWORD(GetMessageTime()), m.time);
+      last = m.time;
+      ++taken[m.message];
+      if (m.message == WM_PAINT) ValidateRect(w, nullptr);
+    }
+  }
+  EXPECT_EQ(backwards, 0);
+  EXPECT_EQ(taken[WM_USER], 3000);
+  EXPECT_EQ(taken[WM_MOUSEMOVE], 3000);
+  EXPECT_EQ(taken[WM_PAINT], 3000);
 }
 
 TEST_F(QueueTest, QuitIsRetrievedAfterPostedMessages) {

@@ -207,6 +207,59 @@ TEST_F(MenuTest, PopupKeysMouseAndExitNotices) {
   DestroyMenu(m);
 }
 
+// The item under the mouse is highlighted, and the one it left is drawn plain again: in a popup, and on
+// the bar while one of its menus is open.
+TEST_F(MenuTest, TheItemTheMouseLeavesIsDrawnPlainAgain) {
+  HWND w = FormWithMenu();
+  HMENU m = CreatePopupMenu();
+  for (UINT id : { 11, 12, 13 }) AppendMenuA(m, MF_STRING, id, "item");
+  const COLORREF hot = GetSysColor(COLOR_HIGHLIGHT), plain = GetSysColor(COLOR_MENU);
+  auto row = [](int i) { return 200 + 3 + 19 * i + 9; };  // an item's middle: 19 high, under a 3-pixel edge
+  std::vector<COLORREF> popup;
+  auto look = [&] {
+    for (int i = 0; i < 3; ++i) popup.push_back(DesktopPixel(205, row(i)));
+  };
+  AnswerModal([&](const ModalRecord&) {
+    MouseMove(205, row(1), false);
+    return kKeepOpen;
+  });
+  AnswerModal([&](const ModalRecord&) {
+    look();
+    MouseMove(205, row(2), false);
+    return kKeepOpen;
+  });
+  AnswerModal([&](const ModalRecord&) {
+    look();
+    return LONG_PTR { 0 };
+  });
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, w, nullptr), 0);
+  EXPECT_EQ(popup, (std::vector<COLORREF> { plain, hot, plain, plain, plain, hot }));
+  DestroyMenu(m);
+
+  // The bar: "File" pressed opens its menu, then the mouse moves on to "Edit" (from x 139).
+  const int barY = 100 + 23 + 8, fileX = 100 + 4 + 2, editX = 141;
+  std::vector<COLORREF> bar;
+  auto lit = [&] {
+    bar.push_back(DesktopPixel(fileX, barY));
+    bar.push_back(DesktopPixel(editX, barY));
+  };
+  AnswerModal([&](const ModalRecord&) {
+    lit();
+    MouseMove(editX + 8, barY, false);
+    return kKeepOpen;
+  });
+  AnswerModal([&](const ModalRecord&) {
+    lit();
+    return LONG_PTR { 0 };
+  });
+  MouseMove(fileX + 4, barY, false);
+  MouseDown(mbLeft, fileX + 4, barY, false);
+  MouseUp(mbLeft, fileX + 4, barY, false);
+  PumpUntilIdle();
+  EXPECT_EQ(bar, (std::vector<COLORREF> { hot, plain, plain, hot }));
+  DestroyWindow(w);
+}
+
 // TPM_RIGHTALIGN and TPM_BOTTOMALIGN put the popup's right or bottom edge at the point, the point
 // itself just outside it.
 TEST_F(MenuTest, AlignedPopupsEndAtThePoint) {

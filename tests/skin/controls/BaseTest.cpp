@@ -14,7 +14,6 @@
 
 #include "skin/controls/bsSkinBoxCtrls.h"
 #include "skin/controls/bsSkinCtrls.h"
-#include "skin/controls/bsSkinCtrls_shared.h"
 #include "skin/data/bsUtils.h"
 #include "tests/skin/controls/SkinControlsTestSupport.h"
 
@@ -549,75 +548,6 @@ TEST(SkinFace, AKeptFaceIsCopiedOutWholeWhereverItsRowsLie) {
       for (int x = 0; x < w; ++x)
         ASSERT_EQ(copied.Canvas()->Pixels(x, y), built.Canvas()->Pixels(x, y)) << x << "," << y;
     EXPECT_NE(copied.Canvas()->Pixels(w - 1, h - 1), clBlack);
-  }
-}
-
-// A control building a new face builds over its last one only while no other control shows it, and a
-// face built over is never found again by what it was built from. The picture changes behind the keys'
-// back with every build, so a face copied out shows the pixel of the build it came from.
-TEST(SkinFace, AFaceBuiltOverIsNeitherSharedNorFoundByItsOldKey) {
-  bsSkinPicturesChanged();  // no face an earlier test built is taken for one of these
-  TBitmap picture;
-  picture.SetPixelFormat(pf32bit);
-  picture.SetSize(8, 8);
-  TbsSkinGeometry a, b;
-  for (TbsSkinGeometry* g : { &a, &b }) {
-    g->SkinRect = TRect(0, 0, 8, 8);
-    g->FResizeMode = 0;
-  }
-  int builds = 0;
-  // Every width gives a face of the picture's 8 x 8 built from a key of its own.
-  auto build = [&](const TbsSkinGeometry& g, int w) {
-    picture.Canvas()->SetPixels(3, 5, TColor(0x010101 * ++builds));
-    TBitmap out;
-    out.SetPixelFormat(pf32bit);
-    out.SetSize(w, 8);
-    g.CreateFaceImage(&out, &picture, g.SkinRect, w, 8);
-    return int(out.Canvas()->Pixels(3, 5)) / 0x010101;
-  };
-  EXPECT_EQ(build(a, 8), 1);
-  EXPECT_EQ(build(b, 8), 1);  // shared
-  EXPECT_EQ(build(a, 9), 3);  // the shared face stays as it is
-  EXPECT_EQ(build(b, 8), 1);
-  EXPECT_EQ(build(b, 10), 5);  // now b's alone: built over
-  EXPECT_EQ(build(a, 8), 6);   // not the face built over
-  EXPECT_EQ(build(a, 10), 5);  // which its new key finds
-}
-
-// A picture rebuilt for a new key is found by that key alone. An entry that another picture took under the
-// old key meanwhile stays that one's, and whatever the new key held gives way.
-TEST(SkinFace, ARebuiltPictureIsFoundByItsNewKeyAlone) {
-  const std::vector<int64_t> oldKey { 5, -1, 40 }, newKey { 5, -1, 41 };
-  for (const bool oldIsOurs : { true, false })
-    for (const bool newTaken : { false, true }) {
-      SCOPED_TRACE(testing::Message() << "old entry ours: " << oldIsOurs << ", new key taken: " << newTaken);
-      xj::skin::TSharedByKey<int> table;
-      auto ours = std::make_shared<int>(1), other = std::make_shared<int>(2), before = std::make_shared<int>(3);
-      table.Add(oldKey, oldIsOurs ? ours : other);
-      if (newTaken) table.Add(newKey, before);
-      table.Rekey(oldKey, newKey, ours);
-      EXPECT_EQ(table.Find(newKey), ours);
-      EXPECT_EQ(table.Find(oldKey), oldIsOurs ? nullptr : other);
-    }
-}
-
-// Keys are told apart by their values, not by their hashes: keys given one hash each find their own
-// picture, through adding, looking up and moving, and a key never added finds nothing.
-TEST(SkinFace, KeysOfOneHashFindTheirOwnPictures) {
-  const std::vector<int64_t> first { 7, 0, -3 }, second { 7, 0, -4 }, moved { 7, 1, -4 }, never { 7, 0, -5 };
-  for (const size_t hash : { size_t(0), xj::skin::TSharedByKey<int>::HashOf(first) }) {
-    SCOPED_TRACE(hash);
-    xj::skin::TSharedByKey<int> table;
-    auto one = std::make_shared<int>(1), two = std::make_shared<int>(2);
-    table.Add(first, hash, one);
-    table.Add(second, hash, two);
-    EXPECT_EQ(table.Find(first, hash), one);
-    EXPECT_EQ(table.Find(second, hash), two);
-    EXPECT_EQ(table.Find(never, hash), nullptr);
-    table.Rekey(second, hash, moved, hash, two);
-    EXPECT_EQ(table.Find(moved, hash), two);
-    EXPECT_EQ(table.Find(second, hash), nullptr);
-    EXPECT_EQ(table.Find(first, hash), one);
   }
 }
 

@@ -365,3 +365,41 @@ TEST(SkinRegion, AMaskReadAgainGivesItsShapeByItsBlackAlone) {
   EXPECT_FALSE(EqualRgn(shape, laidOut));
   for (HRGN r : { shape, same, other, laidOut }) DeleteObject(r);
 }
+
+namespace {
+
+int64_t AreaOf(HRGN rgn) {
+  if (!rgn) return 0;
+  std::vector<uint8_t> data(GetRegionData(rgn, 0, nullptr));
+  if (data.empty() || !GetRegionData(rgn, DWORD(data.size()), reinterpret_cast<RGNDATA*>(data.data()))) return -1;
+  int64_t area = 0;
+  for (const RECT& r : RectsOf(reinterpret_cast<const RGNDATA*>(data.data())))
+    area += int64_t(r.right - r.left) * (r.bottom - r.top);
+  return area;
+}
+
+// The shape of a 40 x 40 mask with borders of 8 grown to 60 x 60.
+int64_t GrownArea(TBitmap* mask) {
+  HRGN rgn = nullptr;
+  CreateSkinRegion(rgn, TPoint(8, 8), TPoint(32, 8), TPoint(8, 32), TPoint(32, 32), TRect(8, 8, 32, 32), TPoint(8, 8),
+                   TPoint(52, 8), TPoint(8, 52), TPoint(52, 52), TRect(8, 8, 52, 52), mask, 60, 60);
+  const int64_t area = AreaOf(rgn);
+  if (rgn) DeleteObject(rgn);
+  return area;
+}
+
+}  // namespace
+
+TEST(SkinRegion, AMaskChangedInPlaceGivesItsNewShape) {
+  // A caller's mask, not a skin picture: nothing announces its change but its pixels. Whitening its left
+  // border through the canvas takes 8 x 60 off the shape; blackening it again through its rows puts it back.
+  auto mask = Picture(40, 40, [](int, int) { return kBlack; });
+  ASSERT_EQ(GrownArea(mask.get()), 3600);
+  mask->Canvas()->Brush()->SetColor(clWhite);
+  mask->Canvas()->FillRect(TRect(0, 0, 8, 40));
+  EXPECT_EQ(GrownArea(mask.get()), 3120);
+  auto fresh = Picture(40, 40, [](int x, int) { return x < 8 ? kWhite : kBlack; });
+  EXPECT_EQ(GrownArea(fresh.get()), 3120);
+  for (int y = 0; y < 40; ++y) std::fill_n(Row32(*mask, y), 8, kBlack);
+  EXPECT_EQ(GrownArea(mask.get()), 3600);
+}

@@ -1,0 +1,120 @@
+#pragma once
+// A few values built lately, found again by what they were built from. Every cache in the libraries is
+// one of these: a fixed number of entries, the one used least lately let go when a new one comes, and
+// keys compared by value. A key holds everything the value depends on (the content itself, or an
+// owner's identity together with a change counter the owner bumps), never the address of an object
+// that may change or be freed and made again at the same place: such a key finds what no longer holds.
+// Not locked: a cache belongs to one thread, or its owner locks around it.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <list>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace xj {
+
+// Hashes of the keys the caches use: numbers and handles, strings, pairs, and arrays or vectors of
+// plain values (hashed over their bytes).
+template <class T>
+struct CacheHash {
+  size_t operator()(const T& v) const noexcept {
+    if constexpr (std::is_trivially_copyable_v<T> && std::has_unique_object_representations_v<T>)
+      return Bytes(&v, sizeof v);
+    else
+      return std::hash<T> {}(v);
+  }
+  // Eight bytes at a step, then the rest one by one.
+  static size_t Bytes(const void* p, size_t n) noexcept {
+    const auto* b = static_cast<const unsigned char*>(p);
+    uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+    for (; n >= 8; n -= 8, b += 8) {
+      uint64_t w;
+      std::memcpy(&w, b, 8);
+      h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    }
+    for (; n > 0; --n, ++b) h = (h ^ *b) * 1099511628211ull;
+    return size_t(h ^ (h >> 32));
+  }
+};
+
+template <class T>
+struct CacheHash<std::vector<T>> {
+  static_assert(std::has_unique_object_representations_v<T>, "a vector key's values are hashed by their bytes");
+  size_t operator()(const std::vector<T>& v) const noexcept {
+    return CacheHash<int>::Bytes(v.data(), v.size() * sizeof(T));
+  }
+};
+
+template <class A, class B>
+struct CacheHash<std::pair<A, B>> {
+  size_t operator()(const std::pair<A, B>& v) const noexcept {
+    return CacheHash<A> {}(v.first) * 31 + CacheHash<B> {}(v.second);
+  }
+};
+
+template <class Key, class Value, class Hash = CacheHash<Key>, class Equal = std::equal_to<Key>>
+class BoundedCache {
+ public:
+  explicit BoundedCache(size_t capacity) : capacity_(capacity ? capacity : 1) {}
+  BoundedCache(const BoundedCache&) = delete;
+  BoundedCache& operator=(const BoundedCache&) = delete;
+
+  // The value kept under `key`, now the one used last; null when none is.
+  Value* Find(const Key& key) { return Find(key, Hash {}(key)); }
+  // Keeps `value` under `key`, in place of what was kept under it; when the cache is full, the entry used
+  // least lately goes to make room.
+  Value& Keep(Key key, Value value) {
+    const size_t hash = Hash {}(key);
+    if (Value* kept = Find(key, hash)) return *kept = std::move(value);
+    if (order_.size() == capacity_) {
+      index_.erase(Ref { &order_.back().key, order_.back().hash });
+      order_.pop_back();
+    }
+    order_.push_front(Entry { std::move(key), std::move(value), hash });
+    index_.emplace(Ref { &order_.front().key, hash }, order_.begin());
+    return order_.front().value;
+  }
+  void Clear() {
+    index_.clear();
+    order_.clear();
+  }
+  size_t Size() const { return order_.size(); }
+
+ private:
+  struct Entry {
+    Key key;
+    Value value;
+    size_t hash;  // of key, worked out once
+  };
+  using Order = std::list<Entry>;  // used last first; a node never moves in memory
+  struct Ref {
+    const Key* key;
+    size_t hash;
+  };
+  struct RefHash {
+    size_t operator()(const Ref& r) const noexcept { return r.hash; }
+  };
+  struct RefEqual {
+    bool operator()(const Ref& a, const Ref& b) const { return a.hash == b.hash && Equal {}(*a.key, *b.key); }
+  };
+
+  Value* Find(const Key& key, size_t hash) {
+    const auto it = index_.find(Ref { &key, hash });
+    if (it == index_.end()) return nullptr;
+    order_.splice(order_.begin(), order_, it->second);
+    return &it->second->value;
+  }
+
+  size_t capacity_;
+  Order order_;
+  std::unordered_map<Ref, typename Order::iterator, RefHash, RefEqual> index_;
+};
+
+}  // namespace xj
