@@ -61,7 +61,9 @@ TEST(RichTextTest, RunsFollowEditsAsAValuePerByteWould) {
       // As few runs as the values allow (beside the one of no bytes an empty last paragraph may have).
       size_t holding = 0;
       for (const RunList::Run& r : runs.Runs()) holding += r.start < runs.Length();
-      if (!model.bytes.empty()) ASSERT_EQ(holding, model.Changes() + 1) << "step " << step;
+      if (!model.bytes.empty()) {
+        ASSERT_EQ(holding, model.Changes() + 1) << "step " << step;
+      }
     }
   }
 }
