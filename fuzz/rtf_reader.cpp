@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the rich edit's RTF reader: it must end, keep its output within a small
-// multiple of the input, and read back exactly what the writer made of any text it produced.
+// Feeds arbitrary bytes to the rich edit's RTF reader: it must end, keep its text within a small
+// multiple of the input, and read back exactly what the writer made of the document it read, format
+// by format.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,21 +10,20 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string in(reinterpret_cast<const char*>(data), size);
-  std::string text;
-  if (!xj::ctl::RtfToText(in, text)) return 0;
-  if (text.size() > 2 * in.size()) std::abort();  // every input byte gives two output bytes at most
-  // The text, with its breaks as CR LF, survives a trip through the writer.
-  std::string normal;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      normal += "\r\n";
-    } else if (c != 0) {
-      normal += c;
+  xj::ctl::RichDocument doc;
+  if (!xj::ctl::ReadRtf(in, doc)) return 0;
+  if (doc.text.size() > 2 * in.size()) std::abort();  // every input byte gives two output bytes at most
+  xj::ctl::RichDocument back;
+  if (!xj::ctl::ReadRtf(xj::ctl::WriteRtf(doc), back) || back.text != doc.text) std::abort();
+  size_t paraStart = 0;
+  for (size_t i = 0; i < doc.text.size(); ++i) {
+    // A break's format is its first byte's, so the second byte of a break is not compared.
+    if (i > 0 && doc.text[i] == '\n' && doc.text[i - 1] == '\r') {
+      paraStart = i + 1;
+      continue;
     }
+    if (!(doc.rich.CharAt(i) == back.rich.CharAt(i))) std::abort();
+    if (!(doc.rich.ParaAt(paraStart) == back.rich.ParaAt(paraStart))) std::abort();
   }
-  std::string back;
-  if (!xj::ctl::RtfToText(xj::ctl::TextToRtf(normal), back) || back != normal) std::abort();
   return 0;
 }

@@ -554,16 +554,55 @@ typedef struct _selchange {
   CHARRANGE chrg;
   WORD seltyp;
 } SELCHANGE;
-// Character formats: the rich edit keeps only the protected attribute, whose changes it asks the parent
-// about (EN_PROTECTED) when the event mask holds ENM_PROTECTED.
+// Character and paragraph formats. Changes of protected text are asked of the parent (EN_PROTECTED)
+// when the event mask holds ENM_PROTECTED.
 #define EM_GETCHARFORMAT (WM_USER + 58)
 #define EM_REQUESTRESIZE (WM_USER + 65)
 #define EM_SETCHARFORMAT (WM_USER + 68)
 #define SCF_DEFAULT 0x0000
 #define SCF_SELECTION 0x0001
 #define SCF_ALL 0x0004
+#define CFM_BOLD 0x00000001
+#define CFM_ITALIC 0x00000002
+#define CFM_UNDERLINE 0x00000004
+#define CFM_STRIKEOUT 0x00000008
 #define CFM_PROTECTED 0x00000010
+#define CFM_CHARSET 0x08000000
+#define CFM_FACE 0x20000000
+#define CFM_COLOR 0x40000000
+#define CFM_SIZE 0x80000000
+#define CFM_ALL                                                                                                 \
+  (CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_PROTECTED | CFM_CHARSET | CFM_FACE | CFM_COLOR | \
+   CFM_SIZE)
+#define CFE_BOLD 0x00000001
+#define CFE_ITALIC 0x00000002
+#define CFE_UNDERLINE 0x00000004
+#define CFE_STRIKEOUT 0x00000008
 #define CFE_PROTECTED 0x00000010
+#define CFE_AUTOCOLOR 0x40000000
+#define EM_GETPARAFORMAT (WM_USER + 61)
+#define EM_SETPARAFORMAT (WM_USER + 71)
+// The clipboard format (RegisterClipboardFormatA) a rich edit puts RTF on beside the text.
+#define CF_RTF "Rich Text Format"
+#define EM_STREAMIN (WM_USER + 73)
+#define EM_STREAMOUT (WM_USER + 74)
+#define SF_TEXT 0x0001
+#define SF_RTF 0x0002
+#define SFF_SELECTION 0x8000
+#define MAX_TAB_STOPS 32
+#define PFM_STARTINDENT 0x00000001
+#define PFM_RIGHTINDENT 0x00000002
+#define PFM_OFFSET 0x00000004
+#define PFM_ALIGNMENT 0x00000008
+#define PFM_TABSTOPS 0x00000010
+#define PFM_NUMBERING 0x00000020
+#define PFM_OFFSETINDENT 0x80000000
+#define PFM_ALL (PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT | PFM_TABSTOPS | PFM_NUMBERING)
+#define PFN_BULLET 0x0001
+#define PFA_LEFT 0x0001
+#define PFA_RIGHT 0x0002
+#define PFA_CENTER 0x0003
+#define PFA_JUSTIFY 0x0004
 #define ENM_REQUESTRESIZE 0x00040000
 #define ENM_PROTECTED 0x00200000
 #define EN_REQUESTRESIZE 0x0701
@@ -580,6 +619,27 @@ typedef struct _charformat {
   BYTE bPitchAndFamily;
   CHAR szFaceName[32];
 } CHARFORMATA;
+// Indents in twips: the first line's from the left edge, the other lines' from the first's.
+typedef struct _paraformat {
+  UINT cbSize;
+  DWORD dwMask;
+  WORD wNumbering;
+  WORD wReserved;
+  LONG dxStartIndent;
+  LONG dxRightIndent;
+  LONG dxOffset;
+  WORD wAlignment;
+  SHORT cTabCount;
+  LONG rgxTabs[MAX_TAB_STOPS];
+} PARAFORMAT;
+// EM_STREAMIN / EM_STREAMOUT: the callback fills or takes `cb` bytes and says how many in *pcb; a
+// non-zero answer stops the stream and lands in dwError.
+typedef DWORD(CALLBACK* EDITSTREAMCALLBACK)(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb);
+typedef struct _editstream {
+  DWORD_PTR dwCookie;
+  DWORD dwError;
+  EDITSTREAMCALLBACK pfnCallback;
+} EDITSTREAM;
 typedef struct _enprotected {
   NMHDR nmhdr;
   UINT msg;

@@ -870,6 +870,9 @@ BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 HANDLE GetClipboardData(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
+// A format known by name, the same number for the same name (from 0xC000). Such formats stay inside
+// the program; an EmptyClipboard drops them with the text.
+UINT RegisterClipboardFormatA(LPCSTR name);
 
 // The built-in edit and list-box classes.
 #include "platform/win32/WinCtl.h"

@@ -1,8 +1,10 @@
-// The clipboard: CF_TEXT in GBK inside the program, UTF-8 text at the display's edge. Memory blocks
-// (GlobalAlloc) are checked handles, so a block freed twice or never allocated is refused.
+// The clipboard: CF_TEXT in GBK inside the program, UTF-8 text at the display's edge, and formats
+// registered by name (RTF beside the text, say) inside the program only. Memory blocks (GlobalAlloc)
+// are checked handles, so a block freed twice or never allocated is refused.
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <map>
 #include <memory>
 #include <vector>
@@ -35,13 +37,18 @@ struct Clipboard : StatePart {
   bool open { false };
   HWND opener {};
   HWND owner {};
-  HGLOBAL text {};  // ours, or fetched from the display
+  HGLOBAL text {};                 // ours, or fetched from the display
+  std::map<UINT, HGLOBAL> others;  // registered formats, set inside the program
+  std::map<std::string, UINT> names;
   bool changed { false };
 
   ~Clipboard() override {
     if (text) GlobalFree(text);
+    for (auto& [format, block] : std::map<UINT, HGLOBAL>(others)) GlobalFree(block);
   }
 };
+
+constexpr UINT kFirstRegistered = 0xC000;
 
 Clipboard& Clip() { return Part<Clipboard>(PartId::Clipboard); }
 
@@ -59,6 +66,17 @@ void DropText() {
   if (c.text) GlobalFree(c.text);
   c.text = nullptr;
 }
+
+void DropOther(UINT format) {
+  Clipboard& c = Clip();
+  auto it = c.others.find(format);
+  if (it == c.others.end()) return;
+  HGLOBAL block = it->second;
+  c.others.erase(it);
+  GlobalFree(block);
+}
+
+bool Registered(UINT format) { return format >= kFirstRegistered && format < kFirstRegistered + Clip().names.size(); }
 
 }  // namespace
 
@@ -97,7 +115,13 @@ HGLOBAL GlobalFree(HGLOBAL mem) {
     SetLastError(ERROR_INVALID_HANDLE);
     return mem;
   }
-  if (Clip().text == mem) Clip().text = nullptr;
+  Clipboard& c = Clip();
+  if (c.text == mem) c.text = nullptr;
+  for (auto it = c.others.begin(); it != c.others.end(); ++it)
+    if (it->second == mem) {
+      c.others.erase(it);
+      break;
+    }
   return nullptr;
 }
 
@@ -136,6 +160,7 @@ BOOL EmptyClipboard() {
     return FALSE;
   }
   DropText();
+  while (!c.others.empty()) DropOther(c.others.begin()->first);
   c.owner = c.opener;
   c.changed = true;
   return TRUE;
@@ -143,11 +168,26 @@ BOOL EmptyClipboard() {
 
 HWND GetClipboardOwner() { return IsWindow(Clip().owner) ? Clip().owner : nullptr; }
 
+UINT RegisterClipboardFormatA(LPCSTR name) {
+  if (!name || !*name) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  Clipboard& c = Clip();
+  auto [it, added] = c.names.emplace(name, kFirstRegistered + (UINT)c.names.size());
+  return it->second;
+}
+
 HANDLE SetClipboardData(UINT format, HANDLE data) {
   Clipboard& c = Clip();
-  if (!c.open || format != CF_TEXT || (data && !BlockOf(data))) {
+  if (!c.open || (format != CF_TEXT && !Registered(format)) || (data && !BlockOf(data))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
+  }
+  if (format != CF_TEXT) {
+    if (c.others.count(format) && c.others[format] != data) DropOther(format);
+    if (data) c.others[format] = data;
+    return data;
   }
   if (c.text != data) DropText();
   c.text = data;
@@ -157,10 +197,11 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 
 HANDLE GetClipboardData(UINT format) {
   Clipboard& c = Clip();
-  if (!c.open || format != CF_TEXT) {
+  if (!c.open || (format != CF_TEXT && !Registered(format))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  if (format != CF_TEXT) return c.others.count(format) ? c.others[format] : nullptr;
   if (!c.text)
     if (xj::display::Backend* d = CurrentDisplay())
       if (auto t = d->ClipboardText()) c.text = BlockFrom(xj::Utf8ToGbk(*t));
@@ -168,7 +209,7 @@ HANDLE GetClipboardData(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
-  if (format != CF_TEXT) return FALSE;
+  if (format != CF_TEXT) return Clip().others.count(format) != 0;
   if (Clip().text) return TRUE;
   xj::display::Backend* d = CurrentDisplay();
   return d && d->ClipboardText().has_value();

@@ -221,6 +221,7 @@ void UndoLog::Record(UndoKind kind, size_t from, std::string removed, const std:
     }
   }
   FValid = true;
+  ++FSteps;
   FAt = from;
   FRemoved = std::move(removed);
   FInserted = inserted;
@@ -230,6 +231,7 @@ void UndoLog::Record(UndoKind kind, size_t from, std::string removed, const std:
 }
 
 void UndoLog::Clear() {
+  ++FSteps;
   FValid = false;
   FRemoved.clear();
   FInserted.clear();

@@ -6,6 +6,7 @@
 // never has more than one line.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,9 @@ enum class UndoKind { Typing, Deleting, Other, NoUndo };
 class UndoLog {
  public:
   bool Valid() const { return FValid; }
+  // Counts the steps begun and the clearings, so that a watcher tells an edit that begins a step from
+  // one that joins the step before.
+  uint64_t Steps() const { return FSteps; }
   // Called before a splice of [from, from + removed.size()) by `inserted`.
   void Record(UndoKind kind, size_t from, std::string removed, const std::string& inserted, size_t anchor,
               size_t caret);
@@ -52,6 +56,7 @@ class UndoLog {
   size_t FAnchor { 0 };
   size_t FCaret { 0 };
   Run FRun { Run::None };
+  uint64_t FSteps { 0 };
 };
 
 // What Backspace (`backward`) or Delete takes from either engine: the selection, else the character

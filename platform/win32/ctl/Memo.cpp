@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@
 #include "platform/win32/ctl/MemoText.h"
 #include "platform/win32/ctl/MemoView.h"
 #include "platform/win32/ctl/Notify.h"
-#include "platform/win32/ctl/ProtectedText.h"
+#include "platform/win32/ctl/RichText.h"
+#include "platform/win32/ctl/RichView.h"
 #include "platform/win32/Scoped.h"
 
 namespace xj::ctl {
@@ -54,7 +56,10 @@ struct Memo {
   DWORD eventMask { 0 };      // rich edit: which notices the parent wants
   size_t lastSelStart { 0 };  // rich edit: the selection last reported
   size_t lastSelEnd { 0 };
-  ProtectedText protect;      // rich edit: text whose changes the parent is asked about first
+  std::unique_ptr<RichText> formats;  // rich edit: the formats of the text
+  std::unique_ptr<RichFonts> fonts;   // rich edit: the fonts of those formats
+  int caretHeight { 0 };
+  bool undoing { false };     // an undo or redo is under way
   int askedHeight { -1 };     // rich edit: the content height last asked of the parent
   CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
@@ -143,21 +148,40 @@ void Settle(Memo& m) {
     m.text.InvalidateLayout();
   }
   if (m.text.LaidOut()) return;  // asked before every use of the rows: most often nothing to measure
+  if (m.formats) {
+    m.fonts->SetWindowFont(m.font);
+    RichLayout l { m.text, *m.formats, *m.fonts, room };
+    m.text.Relayout(
+        [&](size_t offset, const std::string& t, MemoText::Rows& rows) { RichWrap(l, offset, t, room, rows); });
+    return;
+  }
   Measurer ms(m.font);
   m.text.Relayout([&](const std::string& t, MemoText::Rows& rows) { WrapLine(m, ms, room, t, rows); });
 }
+
+RichLayout Layout(Memo& m) { return RichLayout { m.text, *m.formats, *m.fonts, m.wrapRoom >= 0 ? Room(m) : -1 }; }
+
+// Rows by height: the rich edit's each as tall as its tallest run, the edit's all of the font's height.
+int DocY(const Memo& m, int row) { return m.formats ? (int)m.text.RowPixel(row) : row * m.lineHeight; }
+int RowH(const Memo& m, int row) { return m.formats ? m.text.RowHeight(row) : m.lineHeight; }
+int RowAtY(const Memo& m, int y) { return m.formats ? m.text.RowAtPixel(y) : y / m.lineHeight; }
+int ContentHeight(const Memo& m) { return m.formats ? (int)m.text.Pixels() : m.text.RowCount() * m.lineHeight; }
 
 int VisibleRows(const Memo& m) { return std::max(1, ClientHeight(m) / m.lineHeight); }
 int Extent(const Memo& m) { return m.wrapRoom >= 0 ? 0 : m.text.Widest() + 1; }  // +1: the caret after the widest
 int MaxScrollX(const Memo& m) { return std::max(0, Extent(m) - Room(m)); }
 int MaxScrollY(const Memo& m) {
   int rows = m.text.RowCount();
-  if (m.rich) return std::max(0, rows * m.lineHeight - ClientHeight(m));
+  if (m.rich) return std::max(0, ContentHeight(m) - ClientHeight(m));
   return std::max(0, rows - VisibleRows(m)) * m.lineHeight;
 }
 
 // x from the row's start to `pos`, and the row's width.
-int XInRow(const Memo& m, Measurer& ms, int row, size_t pos) {
+int XInRow(Memo& m, Measurer& ms, int row, size_t pos) {
+  if (m.formats) {
+    RichLayout l = Layout(m);
+    return RichX(l, row, pos);
+  }
   size_t start = m.text.RowStart(row), end = std::min(pos, m.text.RowEnd(row));
   int line = m.text.LineOf(start);
   const std::string& t = m.text.Line(line);
@@ -179,7 +203,14 @@ int RowLeft(const Memo& m, int width) {
   return f.left - m.scrollX + shift;
 }
 
-int RowTop(const Memo& m, int row) { return FormatRect(m).top + row * m.lineHeight - m.scrollY; }
+int RowTop(const Memo& m, int row) { return FormatRect(m).top + DocY(m, row) - m.scrollY; }
+
+// Where a row's text starts, in client x.
+int RowStartX(Memo& m, Measurer& ms, int row) {
+  if (!m.formats) return RowLeft(m, XInRow(m, ms, row, m.text.RowEnd(row)));
+  RichLayout l = Layout(m);
+  return FormatRect(m).left - m.scrollX + RichRowShift(l, row, Room(m));
+}
 
 // The last position a caret may take in a row: a wrapped row's end is the next row's start.
 size_t RowLast(const Memo& m, int row) {
@@ -190,8 +221,7 @@ size_t RowLast(const Memo& m, int row) {
 
 POINT CaretPoint(Memo& m, Measurer& ms, size_t pos) {
   int row = m.text.RowOf(pos);
-  int width = XInRow(m, ms, row, m.text.RowEnd(row));
-  return POINT { RowLeft(m, width) + XInRow(m, ms, row, pos), RowTop(m, row) };
+  return POINT { RowStartX(m, ms, row) + XInRow(m, ms, row, pos), RowTop(m, row) };
 }
 
 // The position nearest to x in a row.
@@ -200,8 +230,11 @@ size_t PosInRow(Memo& m, Measurer& ms, int row, int x) {
   int line = m.text.LineOf(start);
   const std::string& t = m.text.Line(line);
   size_t off = m.text.LineOffset(line);
-  int width = XInRow(m, ms, row, m.text.RowEnd(row));
-  int tx = x - RowLeft(m, width), cx = 0;
+  int tx = x - RowStartX(m, ms, row), cx = 0;
+  if (m.formats) {
+    RichLayout l = Layout(m);
+    return RichPos(l, row, tx, last);
+  }
   for (size_t i = start - off; i < last - off;) {
     int w = Advance(m, ms, t, i, cx);
     if (tx < cx + w) return off + (tx - cx >= cx + w - tx ? i + EditText::CharLength(t, i) : i);
@@ -214,7 +247,7 @@ size_t PosInRow(Memo& m, Measurer& ms, int row, int x) {
 size_t PosAt(Memo& m, int x, int y) {
   Settle(m);
   int rel = y - FormatRect(m).top + m.scrollY;
-  int row = std::clamp(rel < 0 ? -1 : rel / m.lineHeight, 0, m.text.RowCount() - 1);
+  int row = std::clamp(rel < 0 ? -1 : RowAtY(m, rel), 0, m.text.RowCount() - 1);
   Measurer ms(m.font);
   return PosInRow(m, ms, row, x);
 }
@@ -236,7 +269,7 @@ void SyncBars(Memo& m) {
     SCROLLINFO h = v;
     int rows = m.text.RowCount();
     if (m.rich) {
-      int total = rows * m.lineHeight, page = ClientHeight(m);
+      int total = ContentHeight(m), page = ClientHeight(m);
       if (total > page) {
         v.nMax = total - 1;
         v.nPage = (UINT)page;
@@ -283,6 +316,11 @@ void PlaceCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   POINT p = CaretPoint(m, ms, m.text.Caret());
+  if (const int h = RowH(m, m.text.RowOf(m.text.Caret())); m.formats && h != m.caretHeight) {
+    m.caretHeight = h;  // the rich edit's caret is as tall as its row
+    CreateCaret(m.hwnd, nullptr, 1, h);
+    ShowCaret(m.hwnd);
+  }
   // Where it is already (a line added after the caret): moving it would only take it off and back.
   POINT now {};
   if (GetCaretPos(&now) && now.x == p.x && now.y == p.y) return;
@@ -295,9 +333,9 @@ bool ScrollToCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
-  int y = m.scrollY, top = row * m.lineHeight, page = m.rich ? ClientHeight(m) : VisibleRows(m) * m.lineHeight;
+  int y = m.scrollY, top = DocY(m, row), page = m.rich ? ClientHeight(m) : VisibleRows(m) * m.lineHeight;
   if (top < y) y = top;
-  if (top + m.lineHeight > y + page) y = top + m.lineHeight - page;
+  if (top + RowH(m, row) > y + page) y = top + RowH(m, row) - page;
   if (!m.rich) y = (y + m.lineHeight - 1) / m.lineHeight * m.lineHeight;
   int x = m.scrollX;
   if (m.wrapRoom < 0) {
@@ -349,7 +387,7 @@ void Moved(Memo& m) {
 void RequestResize(Memo& m, bool always = false) {
   if (!m.rich || !(m.eventMask & ENM_REQUESTRESIZE) || m.dead) return;
   Settle(m);
-  const int height = std::max(1, m.text.RowCount()) * m.lineHeight;
+  const int height = m.formats ? std::max(1, ContentHeight(m)) : std::max(1, m.text.RowCount()) * m.lineHeight;
   if (!always && height == m.askedHeight) return;
   m.askedHeight = height;
   REQRESIZE request {};
@@ -361,7 +399,7 @@ void RequestResize(Memo& m, bool always = false) {
 // Before an edit changes protected text, a rich edit whose parent wants to know asks it
 // (EN_PROTECTED); a non-zero answer refuses the edit.
 bool MayChange(Memo& m, size_t from, size_t to) {
-  if (!(m.eventMask & ENM_PROTECTED) || !m.protect.Touches(from, to)) return true;
+  if (!(m.eventMask & ENM_PROTECTED) || !m.formats->Protected(from, to)) return true;
   ENPROTECTED ask {};
   ask.msg = m.current.msg;
   ask.wParam = m.current.wParam;
@@ -451,11 +489,18 @@ void Paint(Memo& m, HDC dc) {
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
   ShownRow scratch;
-  const int rows = t.RowCount(), first = std::max(0, m.scrollY / m.lineHeight);
+  RichFonts none;
+  RichText plain;
+  RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none, -1 };
+  const RichPaint paint { dc, clip, s, e, GetTextColor(dc), IsWindowEnabled(m.hwnd) != FALSE };
+  const int rows = t.RowCount(), first = std::max(0, RowAtY(m, m.scrollY));
   if (first < rows) {
     MemoText::RowSpan span = t.Span(first);
     for (int row = first; row < rows && RowTop(m, row) < client.bottom; ++row, t.NextSpan(span))
-      PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
+      if (m.formats)
+        RichPaintRow(rich, paint, row, RowStartX(m, ms, row), RowTop(m, row));
+      else
+        PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
   }
   RestoreDC(dc, saved);
 }
@@ -498,6 +543,7 @@ void Paste(Memo& m) {
 }
 
 LRESULT UndoEdit(Memo& m) {
+  xj::TemporaryChange<bool> undoing(m.undoing, true);
   if (ReadOnly(m) || !m.text.Undo()) return FALSE;
   Changed(m);
   return TRUE;
@@ -647,7 +693,7 @@ void ContextMenu(Memo& m, LPARAM at) {
   Settle(m);
   Measurer ms(m.font);
   POINT caret = CaretPoint(m, ms, m.text.Caret());
-  caret.y += m.lineHeight;
+  caret.y += RowH(m, m.text.RowOf(m.text.Caret()));
   const MemoText& t = m.text;
   EditContextMenu(m.hwnd, at, caret,
                   EditMenuFacts { ReadOnly(m), t.CanUndo(), CanCopy(m), t.HasSelection(),
@@ -792,6 +838,7 @@ void SetSel(Memo& m, int start, int end) {
 void SetFocusTo(Memo& m) {
   m.focused = true;
   CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+  m.caretHeight = m.lineHeight;
   PlaceCaret(m);
   ShowCaret(m.hwnd);
   InvalidateRect(m.hwnd, nullptr, TRUE);
@@ -831,6 +878,7 @@ void SetFont(Memo& m, HFONT font, bool redraw) {
   if (changed) {
     if (m.focused) {
       CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+      m.caretHeight = m.lineHeight;
       ShowCaret(m.hwnd);
     }
     SyncBars(m);
@@ -869,9 +917,16 @@ void PaintMessage(Memo& m, WPARAM wParam) {
   AnswerPaint(m.hwnd, wParam, RECT {}, [&](HDC dc, const RECT&) { Paint(m, dc); });
 }
 
-LRESULT SetTextMessage(Memo& m, const char* text) {
+// The whole text, and with a document its formats (unless its breaks or a NUL made the text another
+// length), laid out once.
+LRESULT SetTextMessage(Memo& m, const char* text, RichDocument* doc = nullptr) {
   m.text.SetText(text ? text : "");
-  m.protect.Clear();
+  if (m.formats && doc && doc->text.size() == m.text.Length()) {
+    *m.formats = std::move(doc->rich);
+    m.fonts->Clear();  // the format numbers are the new document's
+  } else if (m.formats) {
+    m.formats->Reset(m.text.Length());
+  }
   m.scrollX = m.scrollY = 0;
   Changed(m, false);
   return TRUE;
@@ -1010,7 +1065,7 @@ LRESULT LineMessage(Memo& m, UINT msg, WPARAM wParam, LPARAM lParam) {
     case EM_GETLINECOUNT:
       return LineCount(m);
     case EM_GETFIRSTVISIBLELINE:
-      return m.scrollY / m.lineHeight;
+      return RowAtY(m, m.scrollY);
     case EM_LINEINDEX:
       return LineIndex(m, wParam);
     case EM_LINEFROMCHAR:
@@ -1067,9 +1122,12 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
   m->rich = rich;
   if (rich) {
     Memo* p = m.get();  // the text is the memo's own: it goes with it
-    p->text.SetWatchers(
-        [p](size_t from, size_t to) { return MayChange(*p, from, to); },
-        [p](size_t from, size_t removed, size_t inserted) { p->protect.Follow(from, removed, inserted); });
+    p->formats = std::make_unique<RichText>();
+    p->fonts = std::make_unique<RichFonts>();
+    p->text.SetWatchers([p](size_t from, size_t to) { return MayChange(*p, from, to); },
+                        [p](size_t from, size_t removed, size_t inserted) {
+                          p->formats->Edited(from, removed, inserted, p->text.UndoSteps(), p->undoing);
+                        });
   }
   if (cs) {
     const std::string_view given = cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "";
@@ -1080,6 +1138,7 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
     // text, and its case is kept: of the same length, within what the copy holds, the text is the copy.
     if (lettering == LetterCase::Unchanged && m->text.Length() == given.size() && given.size() <= kMirrorBytes)
       m->text.TakeChangedFrom();
+    if (m->formats) m->formats->Reset(m->text.Length());
   }
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
 }
@@ -1120,27 +1179,41 @@ void MemoRequestResize(HWND hwnd) {
   if (std::shared_ptr<Memo> m = Memos().Find(hwnd)) RequestResize(*m, true);
 }
 
-// Only the protected attribute is kept; the other parts of a format are accepted and ignored.
-LRESULT MemoSetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* format) {
+MemoText* MemoTextOf(HWND hwnd) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
-  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return FALSE;
-  if (!(format->dwMask & CFM_PROTECTED) || !(which & (SCF_SELECTION | SCF_ALL))) return TRUE;
-  const bool all = (which & SCF_ALL) != 0;
-  m->protect.Set(all ? 0 : m->text.SelStart(), all ? m->text.Length() : m->text.SelEnd(),
-                 (format->dwEffects & CFE_PROTECTED) != 0);
-  return TRUE;
+  return m && m->formats ? &m->text : nullptr;
 }
 
-// The selection's format (SCF_SELECTION) or the default one: CFM_PROTECTED in the mask unless the
-// selection is partly protected. Answers the mask.
-LRESULT MemoGetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* format) {
+RichText* MemoFormatsOf(HWND hwnd) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
-  if (!m || !format || format->cbSize < sizeof(CHARFORMATA)) return 0;
-  const ProtectedText::State state =
-      (which & SCF_SELECTION) ? m->protect.StateOf(m->text.SelStart(), m->text.SelEnd()) : ProtectedText::State::None;
-  format->dwMask = state == ProtectedText::State::Mixed ? 0 : CFM_PROTECTED;
-  format->dwEffects = state == ProtectedText::State::All ? CFE_PROTECTED : 0;
-  return (LRESULT)format->dwMask;
+  return m ? m->formats.get() : nullptr;
+}
+
+void MemoRestyled(HWND hwnd, size_t from, size_t to) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m) return;
+  if (to == SIZE_MAX)
+    m->text.InvalidateLayout();
+  else
+    m->text.Remeasure(from, to);
+  Reflow(*m);
+}
+
+void MemoSetDocument(HWND hwnd, RichDocument&& doc) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !m->formats) return;
+  SetTextMessage(*m, doc.text.c_str(), &doc);
+}
+
+bool MemoInsertDocument(HWND hwnd, const RichDocument& doc) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !m->formats || ReadOnly(*m)) return false;
+  const size_t at = m->text.SelStart();
+  Insert(*m, doc.text, UndoKind::Other);
+  if (m->dead || m->text.Caret() != at + doc.text.size()) return false;  // refused or cut by the limit
+  PasteFormats(*m->formats, at, doc);
+  MemoRestyled(hwnd, at, at + doc.text.size());
+  return true;
 }
 
 }  // namespace xj::ctl

@@ -306,22 +306,62 @@ void MemoText::Forget(const LineRec& l) {
   if (it != FWidths.end() && --it->second == 0) FWidths.erase(it);
 }
 
-void MemoText::Measure(LineRec& l, const Wrapper& wrapper) {
+void MemoText::Measure(size_t offset, LineRec& l, const PlacedWrapper& wrapper) {
   Forget(l);
   l.rows = Rows {};
-  if (wrapper) wrapper(l.text, l.rows);
+  if (wrapper) wrapper(offset, l.text, l.rows);
   if (l.rows.starts.empty() || l.rows.starts.front() != 0) l.rows.starts.insert(l.rows.starts.begin(), 0);
   l.measured = true;
   ++FWidths[l.rows.width];
 }
 
 void MemoText::Relayout(const Wrapper& wrapper) {
+  Relayout(PlacedWrapper([&wrapper](size_t, const std::string& text, Rows& rows) {
+    if (wrapper) wrapper(text, rows);
+  }));
+}
+
+void MemoText::Relayout(const PlacedWrapper& wrapper) {
   if (FAllDirty) FWidths.clear();
-  FLines.Visit(FAllDirty, [&](LineRec& l) {
+  FLines.Visit(FAllDirty, [&](size_t offset, LineRec& l) {
     l.measured = false;
-    Measure(l, wrapper);
+    Measure(offset, l, wrapper);
   });
   FAllDirty = false;
+}
+
+void MemoText::Remeasure(size_t from, size_t to) {
+  for (int line = LineOf(from), last = LineOf(to); line <= last; ++line)
+    FLines.Modify((size_t)line, [this](LineRec& l) {
+      Forget(l);
+      l.measured = false;
+    });
+}
+
+long long MemoText::RowPixel(int row) const {
+  const int line = LineOfRow(row);
+  const Rows& rows = LineRows(line);
+  long long y = FLines.PixelsBefore((size_t)line);
+  for (int k = 0, n = row - FirstRow(line); k < n && k < (int)rows.heights.size(); ++k) y += rows.heights[(size_t)k];
+  return y;
+}
+
+int MemoText::RowHeight(int row) const {
+  const int line = LineOfRow(row);
+  const size_t k = (size_t)(row - FirstRow(line));
+  const Rows& rows = LineRows(line);
+  return k < rows.heights.size() ? rows.heights[k] : 0;
+}
+
+int MemoText::RowAtPixel(long long y) const {
+  if (y < 0) return 0;
+  if (y >= Pixels()) return RowCount() - 1;
+  const int line = (int)FLines.FindPixel(y);
+  const Rows& rows = LineRows(line);
+  long long top = FLines.PixelsBefore((size_t)line);
+  int row = FirstRow(line);
+  for (size_t k = 0; k + 1 < rows.heights.size() && top + rows.heights[k] <= y; ++k, ++row) top += rows.heights[k];
+  return row;
 }
 
 int MemoText::RowOf(size_t pos) const {

@@ -24,10 +24,13 @@
 
 namespace xj::ctl {
 
-// Where each row of a line starts (the first is always 0) and the widest row, in pixels.
+// Where each row of a line starts (the first is always 0) and the widest row, in pixels. Rows of
+// different heights (the rich edit's) also say how tall each is and where its baseline lies.
 struct MemoRows {
   std::vector<uint32_t> starts;
   int width { 0 };
+  std::vector<uint16_t> heights, ascents;  // empty: every row as tall as the view's line
+  int height { 0 };                        // the heights' sum
 };
 
 struct MemoLine {
@@ -36,19 +39,20 @@ struct MemoLine {
   bool measured { false };
 };
 
-// The sums a line adds to the lines' tree: itself, its bytes with the break, its rows, and whether it
-// waits to be measured.
+// The sums a line adds to the lines' tree: itself, its bytes with the break, its rows, whether it
+// waits to be measured, and its height when its rows tell one.
 struct LineSums {
-  long long count = 0, chars = 0, rows = 0, dirty = 0;
+  long long count = 0, chars = 0, rows = 0, dirty = 0, pixels = 0;
   static LineSums Of(const MemoLine& l) {
     return LineSums { 1, (long long)l.text.size() + 2, std::max<long long>(1, (long long)l.rows.starts.size()),
-                      l.measured ? 0 : 1 };
+                      l.measured ? 0 : 1, l.rows.height };
   }
   void Add(const LineSums& s) {
     count += s.count;
     chars += s.chars;
     rows += s.rows;
     dirty += s.dirty;
+    pixels += s.pixels;
   }
 };
 
@@ -68,6 +72,9 @@ class LineTree {
   long long Unmeasured() const { return FTree.Total().dirty; }
   long long CharsBefore(size_t i) const { return FTree.Before<&LineSums::chars>(i); }
   long long RowsBefore(size_t i) const { return FTree.Before<&LineSums::rows>(i); }
+  long long Pixels() const { return FTree.Total().pixels; }
+  long long PixelsBefore(size_t i) const { return FTree.Before<&LineSums::pixels>(i); }
+  size_t FindPixel(long long sum) const { return FTree.Find<&LineSums::pixels>(sum); }
   // The line whose span holds byte `sum` (or row `sum`); the last line past the end.
   size_t FindChar(long long sum) const { return FTree.Find<&LineSums::chars>(sum); }
   size_t FindRow(long long sum) const { return FTree.Find<&LineSums::rows>(sum); }
@@ -76,12 +83,12 @@ class LineTree {
   void ForEachFrom(size_t i, F f) const {
     FTree.ForEachFrom(i, f);
   }
-  // Calls f on every line not measured (every line with `all`), in order.
-  void Visit(bool all, const std::function<void(MemoLine&)>& f) {
-    FTree.Visit([all](const LineSums& s) { return !all && s.dirty == 0; },
-                [&](MemoLine& l) {
-                  if (all || !l.measured) f(l);
-                });
+  // Calls f on every line not measured (every line with `all`), in order, with its byte offset.
+  void Visit(bool all, const std::function<void(size_t, MemoLine&)>& f) {
+    FTree.VisitAfter([all](const LineSums& s) { return !all && s.dirty == 0; },
+                     [&](const LineSums& before, MemoLine& l) {
+                       if (all || !l.measured) f((size_t)before.chars, l);
+                     });
   }
 
  private:
@@ -91,8 +98,9 @@ class LineTree {
 class MemoText {
  public:
   using Rows = MemoRows;
-  // Lays a line out: fills `rows` for `text`.
+  // Lays a line out: fills `rows` for `text`; the second kind also hears where the line starts.
   using Wrapper = std::function<void(const std::string& text, Rows& rows)>;
+  using PlacedWrapper = std::function<void(size_t offset, const std::string& text, Rows& rows)>;
 
   MemoText();
 
@@ -144,6 +152,7 @@ class MemoText {
   bool CanUndo() const { return FUndo.Valid(); }
   bool Undo();
   void EmptyUndo() { FUndo.Clear(); }
+  uint64_t UndoSteps() const { return FUndo.Steps(); }
   // Line breaks in the form the text stores them ("\r\n"), as a paste or EM_REPLACESEL inserts them.
   static std::string NormalBreaks(std::string_view s);
   // The first byte any change since the last call touched (SIZE_MAX: none), so that a copy of the
@@ -163,7 +172,10 @@ class MemoText {
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
   void InvalidateLayout() { FAllDirty = true; }
+  // The lines holding [from, to] measured again when next laid out (their look changed, not their text).
+  void Remeasure(size_t from, size_t to);
   void Relayout(const Wrapper& wrapper);
+  void Relayout(const PlacedWrapper& wrapper);
   bool LaidOut() const { return !FAllDirty && FLines.Unmeasured() == 0; }  // Relayout would measure nothing
   int RowCount() const { return (int)FLines.Rows(); }
   int FirstRow(int line) const { return (int)FLines.RowsBefore((size_t)line); }
@@ -187,6 +199,12 @@ class MemoText {
   // Moves s to the next row; s.line reaches LineCount() past the last.
   void NextSpan(RowSpan& s) const;
   const Rows& LineRows(int line) const { return FLines.At((size_t)line).rows; }
+  // Rows of their own heights: all of them together, where a row's top lies, how tall it is, and the
+  // row at a height (the last past the end).
+  long long Pixels() const { return FLines.Pixels(); }
+  long long RowPixel(int row) const;
+  int RowHeight(int row) const;
+  int RowAtPixel(long long y) const;
   int Widest() const { return FWidths.empty() ? 0 : FWidths.rbegin()->first; }
 
  private:
@@ -200,7 +218,7 @@ class MemoText {
   void RawReplace(size_t from, size_t length, const std::string& s);
   bool Delete(bool backward);
   bool Allowed(size_t from, size_t to);
-  void Measure(LineRec& l, const Wrapper& wrapper);
+  void Measure(size_t offset, LineRec& l, const PlacedWrapper& wrapper);
   void Forget(const LineRec& l);
   size_t FitLimit(const std::string& s) const;
 

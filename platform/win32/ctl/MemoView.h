@@ -3,7 +3,11 @@
 // edit keeps its vertical scroll state in rows (position = first visible row) and its horizontal one
 // in pixels; the rich edit keeps both in pixels. Either state is kept when the window shows no bars.
 
+#include <cstdint>
+
 #include "platform/win32/CommCtrl.h"
+#include "platform/win32/ctl/MemoText.h"
+#include "platform/win32/ctl/RichText.h"
 
 namespace xj::ctl {
 
@@ -18,8 +22,16 @@ void MemoSetWrap(HWND hwnd, bool wrap);  // wrap at the window's width, or never
 DWORD MemoEventMask(HWND hwnd);
 void MemoSetEventMask(HWND hwnd, DWORD mask);
 void MemoRequestResize(HWND hwnd);  // EN_REQUESTRESIZE now, whatever height was asked before
-// EM_SETCHARFORMAT and EM_GETCHARFORMAT: the protected attribute of the selection or the whole text.
-LRESULT MemoSetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* format);
-LRESULT MemoGetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* format);
+// The rich edit's text and formats (null for anything else), for its own messages.
+MemoText* MemoTextOf(HWND hwnd);
+RichText* MemoFormatsOf(HWND hwnd);
+// The formats of [from, to] changed (all of them by default): those rows are laid out again and the
+// view repainted.
+void MemoRestyled(HWND hwnd, size_t from = 0, size_t to = SIZE_MAX);
+// The whole text and its formats replaced, as WM_SETTEXT replaces the text.
+void MemoSetDocument(HWND hwnd, RichDocument&& doc);
+// The selection replaced by a document, as a paste replaces it: false when the edit refused it or its
+// limit cut it (a cut document goes in without its formats).
+bool MemoInsertDocument(HWND hwnd, const RichDocument& doc);
 
 }  // namespace xj::ctl

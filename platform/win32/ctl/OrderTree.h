@@ -217,6 +217,12 @@ class OrderTree {
   void Visit(Skip skip, F f) {
     Visit(FRoot, skip, f);
   }
+  // The same, telling f(before, value) the sums of the values before each one.
+  template <class Skip, class F>
+  void VisitAfter(Skip skip, F f) {
+    Sums before;
+    VisitAfter(FRoot, skip, f, before);
+  }
 
  private:
   struct Node {
@@ -396,6 +402,20 @@ class OrderTree {
     Visit(FNodes[(size_t)t].left, skip, f);
     f(FNodes[(size_t)t].value);
     Visit(FNodes[(size_t)t].right, skip, f);
+    Pull(t);
+  }
+
+  template <class Skip, class F>
+  void VisitAfter(int t, Skip& skip, F& f, Sums& before) {
+    if (t < 0) return;
+    if (skip(FNodes[(size_t)t].sums)) {
+      before.Add(FNodes[(size_t)t].sums);
+      return;
+    }
+    VisitAfter(FNodes[(size_t)t].left, skip, f, before);
+    f(static_cast<const Sums&>(before), FNodes[(size_t)t].value);
+    before.Add(Sums::Of(FNodes[(size_t)t].value));
+    VisitAfter(FNodes[(size_t)t].right, skip, f, before);
     Pull(t);
   }
 

@@ -1,15 +1,20 @@
 // The "RICHEDIT" window class: the multi-line view with its scroll state in pixels on both axes, the
 // rich edit's own selection, limit, event-mask and wrapping messages, and EN_CHANGE / EN_SELCHANGE /
-// EN_REQUESTRESIZE / EN_PROTECTED only as the event mask asks. Of character formatting only the
-// protected attribute is kept. Text the edit put on the clipboard is offered to the parent when the
-// edit goes (EN_SAVECLIPBOARD): a non-zero answer takes it off the clipboard.
+// EN_REQUESTRESIZE / EN_PROTECTED only as the event mask asks. It keeps character and paragraph
+// formats beside the text (RichText), set and read by EM_SETCHARFORMAT / EM_SETPARAFORMAT and their
+// twins, streamed in and out as RTF or text. Text the edit put on the clipboard is offered to the
+// parent when the edit goes (EN_SAVECLIPBOARD): a non-zero answer takes it off the clipboard.
+
+#include <algorithm>
+#include <cstring>
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/ctl/CtlCommon.h"
-#include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/EditShared.h"
+#include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/MemoView.h"
 #include "platform/win32/ctl/Notify.h"
+#include "platform/win32/ctl/Rtf.h"
 
 namespace xj::ctl {
 
@@ -25,45 +30,339 @@ void SaveClipboard(HWND hwnd) {
   CloseClipboard();
 }
 
+// ---- Character formats ---------------------------------------------------------------------------------------
+
+constexpr int kMaxHeight = 32760;  // twips
+
+CharFormat Applied(CharFormat f, const CHARFORMATA& c) {
+  const DWORD mask = c.dwMask, on = c.dwEffects;
+  if (mask & CFM_BOLD) f.bold = (on & CFE_BOLD) != 0;
+  if (mask & CFM_ITALIC) f.italic = (on & CFE_ITALIC) != 0;
+  if (mask & CFM_UNDERLINE) f.underline = (on & CFE_UNDERLINE) != 0;
+  if (mask & CFM_STRIKEOUT) f.strike = (on & CFE_STRIKEOUT) != 0;
+  if (mask & CFM_PROTECTED) f.protect = (on & CFE_PROTECTED) != 0;
+  if (mask & CFM_SIZE) f.height = std::clamp((c.yHeight + 5) / 10 * 10, 10, kMaxHeight);  // whole half-points
+  if (mask & CFM_COLOR) {
+    f.autoColor = (on & CFE_AUTOCOLOR) != 0;
+    f.color = f.autoColor ? 0 : (uint32_t)c.crTextColor;
+  }
+  if (mask & CFM_FACE) {
+    f.face.assign(c.szFaceName, strnlen(c.szFaceName, sizeof c.szFaceName - 1));
+    f.pitch = c.bPitchAndFamily;
+  }
+  if (mask & CFM_CHARSET) f.charset = c.bCharSet;
+  return f;
+}
+
+void Fill(CHARFORMATA& c, const CharFormat& f) {
+  c.dwEffects = (f.bold ? CFE_BOLD : 0) | (f.italic ? CFE_ITALIC : 0) | (f.underline ? CFE_UNDERLINE : 0) |
+                (f.strike ? CFE_STRIKEOUT : 0) | (f.protect ? CFE_PROTECTED : 0) | (f.autoColor ? CFE_AUTOCOLOR : 0);
+  c.yHeight = f.height;
+  c.yOffset = 0;
+  c.crTextColor = f.autoColor ? 0 : (COLORREF)f.color;
+  c.bCharSet = f.charset;
+  c.bPitchAndFamily = f.pitch;
+  memset(c.szFaceName, 0, sizeof c.szFaceName);
+  memcpy(c.szFaceName, f.face.data(), std::min(f.face.size(), sizeof c.szFaceName - 1));
+}
+
+// The parts in which two formats differ, as mask bits.
+DWORD Differences(const CharFormat& a, const CharFormat& b) {
+  return (a.bold != b.bold ? CFM_BOLD : 0) | (a.italic != b.italic ? CFM_ITALIC : 0) |
+         (a.underline != b.underline ? CFM_UNDERLINE : 0) | (a.strike != b.strike ? CFM_STRIKEOUT : 0) |
+         (a.protect != b.protect ? CFM_PROTECTED : 0) | (a.height != b.height ? CFM_SIZE : 0) |
+         (a.autoColor != b.autoColor || a.color != b.color ? CFM_COLOR : 0) |
+         (a.face != b.face || a.pitch != b.pitch ? CFM_FACE : 0) | (a.charset != b.charset ? CFM_CHARSET : 0);
+}
+
+// SCF_ALL: every character; SCF_SELECTION: the selection, or with none the text typed next at the
+// caret; else the default format, which the text in it follows.
+LRESULT SetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* c) {
+  RichText* rich = MemoFormatsOf(hwnd);
+  MemoText* text = MemoTextOf(hwnd);
+  if (!rich || !text || !c || c->cbSize < sizeof(CHARFORMATA)) return FALSE;
+  const auto apply = [c](const CharFormat& f) { return Applied(f, *c); };
+  if (which & SCF_ALL) {
+    rich->Restyle(0, text->Length(), apply);
+  } else if (!(which & SCF_SELECTION)) {
+    rich->SetDefault(Applied(rich->chars[rich->defaultChar], *c));
+  } else if (!text->HasSelection()) {
+    const size_t caret = text->Caret();
+    rich->SetCaretFormat(caret, rich->chars.Intern(Applied(rich->chars[rich->TypingFormat(caret)], *c)));
+    return TRUE;
+  } else {
+    rich->Restyle(text->SelStart(), text->SelEnd(), apply);
+    MemoRestyled(hwnd, text->SelStart(), text->SelEnd());
+    return TRUE;
+  }
+  MemoRestyled(hwnd);
+  return TRUE;
+}
+
+// The selection's format (with none, the format typing takes) with the parts it holds throughout in
+// the mask, or the default format whole. Answers the mask.
+LRESULT GetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* c) {
+  const RichText* rich = MemoFormatsOf(hwnd);
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!rich || !text || !c || c->cbSize < sizeof(CHARFORMATA)) return 0;
+  DWORD mask = CFM_ALL;
+  uint32_t first = rich->defaultChar;
+  if ((which & SCF_SELECTION) && !text->HasSelection()) {
+    first = rich->TypingFormat(text->Caret());
+  } else if (which & SCF_SELECTION) {
+    first = rich->charRuns.At(text->SelStart());
+    rich->charRuns.Visit(text->SelStart(), text->SelEnd(),
+                         [&](size_t, size_t, uint32_t v) { mask &= ~Differences(rich->chars[first], rich->chars[v]); });
+  }
+  Fill(*c, rich->chars[first]);
+  c->dwMask = mask;
+  return (LRESULT)mask;
+}
+
+// ---- Paragraph formats ---------------------------------------------------------------------------------------
+
+constexpr int kMaxIndent = 32767;  // twips
+
+ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
+  const DWORD mask = f.dwMask;
+  long start = p.left + p.first, offset = -p.first;  // the first line's indent, the others' past it
+  if (mask & PFM_STARTINDENT) start = f.dxStartIndent;
+  if (mask & PFM_OFFSETINDENT) start += f.dxStartIndent;
+  if (mask & PFM_OFFSET) offset = f.dxOffset;
+  start = std::clamp(start, -(long)kMaxIndent, (long)kMaxIndent);
+  offset = std::clamp(offset, -(long)kMaxIndent, (long)kMaxIndent);
+  p.left = (int)std::clamp(start + offset, -(long)kMaxIndent, (long)kMaxIndent);
+  p.first = (int)start - p.left;
+  if (mask & PFM_RIGHTINDENT) p.right = (int)std::clamp((long)f.dxRightIndent, -(long)kMaxIndent, (long)kMaxIndent);
+  if ((mask & PFM_ALIGNMENT) && f.wAlignment >= PFA_LEFT && f.wAlignment <= PFA_JUSTIFY) {
+    static constexpr ParaAlign kAligns[] = { ParaAlign::Left, ParaAlign::Right, ParaAlign::Centre, ParaAlign::Justify };
+    p.align = kAligns[f.wAlignment - PFA_LEFT];
+  }
+  if (mask & PFM_NUMBERING) p.bullet = f.wNumbering == PFN_BULLET;
+  if (mask & PFM_TABSTOPS) {
+    p.tabs.clear();
+    for (int i = 0; i < std::clamp<int>(f.cTabCount, 0, MAX_TAB_STOPS); ++i)
+      p.tabs.push_back((int)std::clamp<long>(f.rgxTabs[i] & 0xFFFFFF, 0, kMaxIndent));
+    std::sort(p.tabs.begin(), p.tabs.end());
+    p.tabs.erase(std::unique(p.tabs.begin(), p.tabs.end()), p.tabs.end());
+  }
+  return p;
+}
+
+void Fill(PARAFORMAT& f, const ParaFormat& p) {
+  f.wNumbering = p.bullet ? PFN_BULLET : 0;
+  f.dxStartIndent = p.left + p.first;
+  f.dxOffset = -p.first;
+  f.dxRightIndent = p.right;
+  f.wAlignment = (WORD)(PFA_LEFT + (int)p.align);
+  f.cTabCount = (SHORT)p.tabs.size();
+  for (size_t i = 0; i < MAX_TAB_STOPS; ++i) f.rgxTabs[i] = i < p.tabs.size() ? p.tabs[i] : 0;
+}
+
+DWORD Differences(const ParaFormat& a, const ParaFormat& b) {
+  return (a.left + a.first != b.left + b.first ? PFM_STARTINDENT : 0) | (a.first != b.first ? PFM_OFFSET : 0) |
+         (a.right != b.right ? PFM_RIGHTINDENT : 0) | (a.align != b.align ? PFM_ALIGNMENT : 0) |
+         (a.tabs != b.tabs ? PFM_TABSTOPS : 0) | (a.bullet != b.bullet ? PFM_NUMBERING : 0);
+}
+
+// The paragraphs the selection touches, from the first one's start to past the last one's break.
+std::pair<size_t, size_t> Paragraphs(const MemoText& text) {
+  const size_t end = text.LineEnd(text.SelEnd());
+  return { text.LineStart(text.SelStart()), end < text.Length() ? end + 2 : end };
+}
+
+LRESULT SetParaFormat(HWND hwnd, const PARAFORMAT* f) {
+  RichText* rich = MemoFormatsOf(hwnd);
+  MemoText* text = MemoTextOf(hwnd);
+  if (!rich || !text || !f || f->cbSize < sizeof(PARAFORMAT)) return FALSE;
+  auto [from, to] = Paragraphs(*text);
+  if (from == to)  // the empty last paragraph
+    rich->paraRuns.Set(from, from, rich->paras.Intern(Applied(rich->ParaAt(from), *f)));
+  else
+    rich->Reshape(from, to, [f](const ParaFormat& p) { return Applied(p, *f); });
+  MemoRestyled(hwnd, from, to);
+  return TRUE;
+}
+
+LRESULT GetParaFormat(HWND hwnd, PARAFORMAT* f) {
+  const RichText* rich = MemoFormatsOf(hwnd);
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!rich || !text || !f || f->cbSize < sizeof(PARAFORMAT)) return 0;
+  auto [from, to] = Paragraphs(*text);
+  const ParaFormat& first = rich->ParaAt(from);
+  DWORD mask = PFM_ALL;
+  for (int line = text->LineOf(from), last = text->LineOf(to == from ? to : to - 1); line <= last; ++line)
+    mask &= ~Differences(first, rich->ParaAt(text->LineOffset(line)));
+  Fill(*f, first);
+  f->dwMask = mask;
+  return (LRESULT)mask;
+}
+
+// ---- Streams -------------------------------------------------------------------------------------------------
+
+constexpr size_t kMaxStreamIn = 256u << 20;
+
+LRESULT StreamIn(HWND hwnd, WPARAM how, EDITSTREAM* es) {
+  RichText* rich = MemoFormatsOf(hwnd);
+  if (!rich || !es || !es->pfnCallback) return 0;
+  std::string data;
+  es->dwError = 0;
+  for (std::vector<BYTE> chunk(65536); data.size() < kMaxStreamIn;) {
+    LONG got = 0;
+    if ((es->dwError = es->pfnCallback(es->dwCookie, chunk.data(), (LONG)chunk.size(), &got)) != 0 || got <= 0) break;
+    data.append((const char*)chunk.data(), std::min((size_t)got, chunk.size()));
+  }
+  RichDocument doc;
+  if (!(how & SF_RTF) || !ReadRtf(data, doc, rich->chars[rich->defaultChar])) {  // plain text, as typed
+    const std::string text = MemoText::NormalBreaks(data);
+    if (how & SFF_SELECTION) SendMessageA(hwnd, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    if (!(how & SFF_SELECTION)) SendMessageA(hwnd, WM_SETTEXT, 0, (LPARAM)text.c_str());
+    return (LRESULT)text.size();
+  }
+  const size_t length = doc.text.size();
+  if (how & SFF_SELECTION)
+    MemoInsertDocument(hwnd, doc);
+  else
+    MemoSetDocument(hwnd, std::move(doc));
+  return (LRESULT)length;
+}
+
+LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
+  const RichText* rich = MemoFormatsOf(hwnd);
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!rich || !text || !es || !es->pfnCallback) return 0;
+  const bool part = (how & SFF_SELECTION) != 0;
+  const size_t from = part ? text->SelStart() : 0, to = part ? text->SelEnd() : text->Length();
+  const std::string out =
+      (how & SF_RTF) ? WriteRtf(Excerpt(*rich, text->Range(from, to), from)) : text->Range(from, to);
+  size_t done = 0;
+  es->dwError = 0;
+  while (done < out.size()) {
+    LONG took = 0;
+    const LONG n = (LONG)std::min<size_t>(out.size() - done, 65536);
+    if ((es->dwError = es->pfnCallback(es->dwCookie, (LPBYTE)out.data() + done, n, &took)) != 0 || took <= 0) break;
+    done += (size_t)std::min(took, n);
+  }
+  return (LRESULT)done;
+}
+
+// ---- Clipboard -----------------------------------------------------------------------------------------------
+
+// Copying or cutting puts the selection's RTF beside its text, taken before a cut removes it.
+void CopyWithFormats(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const RichText* rich = MemoFormatsOf(hwnd);
+  const MemoText* text = MemoTextOf(hwnd);
+  std::string rtf;
+  if (rich && text && text->HasSelection()) rtf = WriteRtf(Excerpt(*rich, text->SelectedText(), text->SelStart()));
+  MemoWindowProc(hwnd, msg, wParam, lParam);
+  if (rtf.empty() || GetClipboardOwner() != hwnd || !OpenClipboard(hwnd)) return;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rtf.size() + 1);
+  if (char* p = (char*)GlobalLock(block)) {
+    memcpy(p, rtf.c_str(), rtf.size() + 1);
+    GlobalUnlock(block);
+  }
+  if (!SetClipboardData(RegisterClipboardFormatA(CF_RTF), block)) GlobalFree(block);
+  CloseClipboard();
+}
+
+// RTF on the clipboard whose text is the clipboard's text: what this process copied with its formats.
+bool ClipboardDocument(HWND hwnd, RichDocument& doc) {
+  const UINT format = RegisterClipboardFormatA(CF_RTF);
+  if (!IsClipboardFormatAvailable(format)) return false;
+  const std::string text = MemoText::NormalBreaks(ClipboardText(hwnd));
+  std::string rtf;
+  if (!OpenClipboard(hwnd)) return false;
+  if (HANDLE block = GetClipboardData(format))
+    if (const char* p = (const char*)GlobalLock(block)) {
+      rtf.assign(p, strnlen(p, GlobalSize(block)));
+      GlobalUnlock(block);
+    }
+  CloseClipboard();
+  const RichText* rich = MemoFormatsOf(hwnd);
+  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && doc.text == text;
+}
+
+void PasteWithFormats(HWND hwnd) {
+  RichDocument doc;
+  if (ClipboardDocument(hwnd, doc))
+    MemoInsertDocument(hwnd, doc);
+  else
+    MemoWindowProc(hwnd, WM_PASTE, 0, 0);
+}
+
+// ---- Selection -----------------------------------------------------------------------------------------------
+
+LRESULT ExGetSel(HWND hwnd, CHARRANGE* r) {
+  DWORD s = 0, e = 0;
+  MemoWindowProc(hwnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
+  if (r) *r = CHARRANGE { (LONG)s, (LONG)e };
+  return 0;
+}
+
+LRESULT ExSetSel(HWND hwnd, const CHARRANGE* r) {
+  if (!r) return 0;
+  MemoWindowProc(hwnd, EM_SETSEL, (WPARAM)r->cpMin, (LPARAM)r->cpMax);
+  DWORD s = 0, e = 0;
+  MemoWindowProc(hwnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
+  return (LRESULT)e;
+}
+
+LRESULT SetEventMask(HWND hwnd, DWORD mask) {
+  DWORD old = MemoEventMask(hwnd);
+  MemoSetEventMask(hwnd, mask);
+  return (LRESULT)old;
+}
+
+// No device and a width of 0 wraps at the window's width; else no wrap.
+LRESULT SetTargetDevice(HWND hwnd, LPARAM width) {
+  MemoSetWrap(hwnd, width == 0);
+  return TRUE;
+}
+
+LRESULT RequestResize(HWND hwnd) {
+  MemoRequestResize(hwnd);
+  return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_NCCREATE:
       return MemoCreate(hwnd, (const CREATESTRUCTA*)lParam, true);
-    case EM_EXGETSEL: {
-      DWORD s = 0, e = 0;
-      MemoWindowProc(hwnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
-      if (lParam) *(CHARRANGE*)lParam = CHARRANGE { (LONG)s, (LONG)e };
-      return 0;
-    }
-    case EM_EXSETSEL: {
-      if (!lParam) return 0;
-      const CHARRANGE& r = *(const CHARRANGE*)lParam;
-      MemoWindowProc(hwnd, EM_SETSEL, (WPARAM)r.cpMin, (LPARAM)r.cpMax);
-      DWORD s = 0, e = 0;
-      MemoWindowProc(hwnd, EM_GETSEL, (WPARAM)&s, (LPARAM)&e);
-      return (LRESULT)e;
-    }
+    case EM_EXGETSEL:
+      return ExGetSel(hwnd, (CHARRANGE*)lParam);
+    case EM_EXSETSEL:
+      return ExSetSel(hwnd, (const CHARRANGE*)lParam);
     case EM_EXLIMITTEXT:
       return MemoWindowProc(hwnd, EM_LIMITTEXT, (WPARAM)lParam, 0);
     case EM_GETEVENTMASK:
       return (LRESULT)MemoEventMask(hwnd);
-    case EM_SETEVENTMASK: {
-      DWORD old = MemoEventMask(hwnd);
-      MemoSetEventMask(hwnd, (DWORD)lParam);
-      return (LRESULT)old;
-    }
-    case EM_SETTARGETDEVICE:  // no device and a width of 0 wraps at the window's width; else no wrap
-      MemoSetWrap(hwnd, lParam == 0);
-      return TRUE;
+    case EM_SETEVENTMASK:
+      return SetEventMask(hwnd, (DWORD)lParam);
+    case EM_SETTARGETDEVICE:
+      return SetTargetDevice(hwnd, lParam);
     case EM_REQUESTRESIZE:
-      MemoRequestResize(hwnd);
-      return 0;
+      return RequestResize(hwnd);
     case EM_SETCHARFORMAT:
-      return MemoSetCharFormat(hwnd, wParam, (const CHARFORMATA*)lParam);
+      return SetCharFormat(hwnd, wParam, (const CHARFORMATA*)lParam);
     case EM_GETCHARFORMAT:
-      return MemoGetCharFormat(hwnd, wParam, (CHARFORMATA*)lParam);
+      return GetCharFormat(hwnd, wParam, (CHARFORMATA*)lParam);
+    case EM_SETPARAFORMAT:
+      return SetParaFormat(hwnd, (const PARAFORMAT*)lParam);
+    case EM_GETPARAFORMAT:
+      return GetParaFormat(hwnd, (PARAFORMAT*)lParam);
+    case EM_STREAMIN:
+      return StreamIn(hwnd, wParam, (EDITSTREAM*)lParam);
+    case EM_STREAMOUT:
+      return StreamOut(hwnd, wParam, (EDITSTREAM*)lParam);
+    case WM_COPY:
+    case WM_CUT:
+      CopyWithFormats(hwnd, msg, wParam, lParam);
+      return 0;
+    case WM_PASTE:
+      PasteWithFormats(hwnd);
+      return 0;
     case WM_DESTROY:
       SaveClipboard(hwnd);
       break;

@@ -1,12 +1,15 @@
-// Reading and writing the reduced RTF: a scanner of groups, control words and text that keeps only
-// the text of the body.
+// Reading and writing RTF: a scanner of groups, control words and text, with the formats each group
+// sets and restores when it closes.
 
 #include "platform/win32/ctl/Rtf.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 #include <vector>
+
+#include "platform/win32/WinBase.h"
 
 namespace xj::ctl {
 
@@ -14,9 +17,15 @@ namespace {
 
 // Destinations whose content is not text of the body, each between blanks.
 constexpr std::string_view kSkipped =
-    " fonttbl colortbl stylesheet info pict object header headerl headerr headerf footer footerl footerr footerf"
+    " stylesheet info pict object header headerl headerr headerf footer footerl footerr footerf pntext"
     " listtable listoverridetable rsidtbl generator fldinst themedata colorschememapping datastore latentstyles"
     " xmlnstbl filetbl revtbl bkmkstart bkmkend footnote comment ";
+
+// Groups deeper than this share the state of the deepest kept one: a hostile document nesting without
+// end costs a counter, not a copy of the state per group.
+constexpr size_t kMaxDepth = 512;
+constexpr long long kMaxTwips = 32767;
+constexpr int kMaxHalfPoints = 3276;
 
 bool IsSkipped(std::string_view word) {
   if (word.empty()) return false;
@@ -34,89 +43,223 @@ int HexValue(char c) {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
+enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Bullet };
+
+struct Font {
+  std::string name;
+  uint8_t charset { 1 };
+  uint8_t pitch { 0 };
+};
+
+// What a group sets and its closing restores.
+struct State {
+  int font { -1 };  // -1: the document's default font
+  int halfPoints { 24 };
+  bool bold { false }, italic { false }, underline { false }, strike { false }, protect { false };
+  long long color { 0 }, back { 0 };  // numbers in the colour table; 0: automatic
+  ParaFormat para;
+  Dest dest { Dest::Body };
+  int uc { 1 };
+};
+
+// A control word as read: its letters (empty when too long to be a word) and its numeric parameter.
+struct Word {
+  std::string_view name;
+  long long value { 0 };
+  bool hasValue { false };
+};
+
 class Reader {
  public:
-  explicit Reader(std::string_view in) : FIn(in) {}
+  Reader(std::string_view in, RichDocument& doc, const CharFormat& base) : FIn(in), FDoc(doc), FBase(base) {
+    State first;
+    first.halfPoints = std::clamp(base.height / 10, 1, kMaxHalfPoints);
+    FStack.push_back(first);
+    FDoc.text.clear();
+    FDoc.rich = RichText {};
+    FDoc.rich.defaultChar = FDoc.rich.chars.Intern(base);
+    FDoc.rich.charRuns.Reset(0, FDoc.rich.defaultChar);
+  }
 
-  std::string Run() {
-    // One flag per open group: whether its content is skipped. The stack grows only with '{' read,
-    // so it never outgrows the input.
-    std::vector<bool> skip { false };
+  void Run() {
     while (FPos < FIn.size()) {
       char c = FIn[FPos++];
       switch (c) {
         case '{':
-          skip.push_back(skip.back());
+          Open();
           break;
         case '}':
-          if (skip.size() > 1) skip.pop_back();
+          Close();
           break;
         case '\\':
-          ControlWord(skip);
+          Control();
           break;
         case '\r':
         case '\n':
           break;
         default:
-          if (!skip.back()) FOut += c;
+          Plain(c);
       }
     }
-    return std::move(FOut);
+    // The last paragraph ends where the document closes: in the format of that moment.
+    const uint32_t last = FClosed >= 0 ? (uint32_t)FClosed : ParaId();
+    if (FDoc.text.size() > FParaStart)
+      FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, last);
+    else if (FDoc.text.empty())
+      FDoc.rich.paraRuns.Reset(0, last);
+    else
+      FDoc.rich.paraRuns.Set(FParaStart, FParaStart, last);
   }
 
  private:
-  // A control word as read: its letters and its numeric parameter, when it has one.
-  struct Word {
-    std::string_view name;
-    long long value { 0 };
-    bool hasValue { false };
-  };
+  State& Now() { return FStack.back(); }
 
-  void ControlWord(std::vector<bool>& skip) {
+  void Open() {
+    FSkipChars = 0;
+    if (FStack.size() >= kMaxDepth)
+      ++FExcess;
+    else
+      FStack.push_back(FStack.back());
+  }
+
+  void Close() {
+    FSkipChars = 0;
+    if (FExcess > 0) {
+      --FExcess;
+      return;
+    }
+    if (FStack.size() <= 1) return;  // more closing braces than opening ones: the body goes on
+    if (FStack.size() == 2) FClosed = ParaId();
+    const bool bullet = Now().dest == Dest::Bullet && FBulletSeen;
+    FStack.pop_back();
+    FCurrent = -1;
+    if (bullet) Now().para.bullet = true;
+  }
+
+  // ---- Text ----
+
+  uint32_t CharId() {
+    if (FCurrent >= 0) return (uint32_t)FCurrent;
+    const State& s = Now();
+    CharFormat f = FBase;
+    auto font = FFonts.find(s.font < 0 ? FDefaultFont : s.font);
+    if (font != FFonts.end()) {
+      f.face = font->second.name.substr(0, 31);
+      f.charset = font->second.charset;
+      f.pitch = font->second.pitch;
+    }
+    f.height = s.halfPoints * 10;
+    f.bold = s.bold;
+    f.italic = s.italic;
+    f.underline = s.underline;
+    f.strike = s.strike;
+    f.protect = s.protect;
+    f.autoColor = !Colour(s.color, f.color);
+    f.autoBack = !Colour(s.back, f.back);
+    FCurrent = (long long)FDoc.rich.chars.Intern(f);
+    return (uint32_t)FCurrent;
+  }
+
+  bool Colour(long long index, uint32_t& out) const {
+    if (index <= 0 || index >= (long long)FColours.size() || FColours[(size_t)index] < 0) return false;
+    out = (uint32_t)FColours[(size_t)index];
+    return true;
+  }
+
+  uint32_t ParaId() { return FDoc.rich.paras.Intern(Now().para); }
+
+  // Bytes of the body in the format now in force; the fallback characters after \u are swallowed.
+  void Put(std::string_view bytes) {
+    if (FSkipChars > 0) {
+      --FSkipChars;
+      return;
+    }
+    FDoc.text += bytes;
+    FDoc.rich.charRuns.Append(bytes.size(), CharId());
+    FClosed = -1;  // text after the document closed: it goes on
+  }
+
+  void Paragraph() {
+    FSkipChars = 0;
+    FClosed = -1;
+    FDoc.text += "\r\n";
+    FDoc.rich.charRuns.Append(2, CharId());
+    FDoc.rich.paraRuns.Append(FDoc.text.size() - FParaStart, ParaId());
+    FParaStart = FDoc.text.size();
+  }
+
+  // Text of the body is taken up to the next brace, backslash or line end at once.
+  void Plain(char c) {
+    if (Now().dest != Dest::Body || FSkipChars > 0) return Text(c);
+    size_t end = FIn.find_first_of("{}\\\r\n", FPos);
+    if (end == std::string_view::npos) end = FIn.size();
+    Put(FIn.substr(FPos - 1, end - FPos + 1));
+    FPos = end;
+  }
+
+  // A byte of text, of the body or of a table.
+  void Text(char c) {
+    switch (Now().dest) {
+      case Dest::Body:
+        return Put(std::string_view(&c, 1));
+      case Dest::FontTable:
+        if (c == ';')
+          FFontNow = -1;
+        else if (FFontNow >= 0 && (unsigned char)c >= 0x20)  // a face name holds no control characters
+          FFonts[FFontNow].name += c;
+        return;
+      case Dest::ColorTable:
+        if (c == ';') {
+          FColours.push_back(FAnyPart ? (long long)(FRed | FGreen << 8 | FBlue << 16) : -1);
+          FRed = FGreen = FBlue = 0;
+          FAnyPart = false;
+        }
+        return;
+      default:
+        return;
+    }
+  }
+
+  // ---- Control words and symbols ----
+
+  void Control() {
     if (FPos >= FIn.size()) return;
-    if (!IsLetter(FIn[FPos])) return ControlSymbol(skip);
-    Word word = ReadWord();
-    if (word.name == "bin") {  // binary data: skipped whatever the group
-      FPos += (size_t)std::clamp<long long>(word.hasValue ? word.value : 0, 0, (long long)(FIn.size() - FPos));
+    if (!IsLetter(FIn[FPos])) return Symbol(FIn[FPos++]);
+    Word w = ReadWord();
+    if (w.name == "bin") {  // binary data: skipped whatever the group
+      FPos += (size_t)std::clamp<long long>(w.hasValue ? w.value : 0, 0, (long long)(FIn.size() - FPos));
       return;
     }
-    if (IsSkipped(word.name)) {
-      skip.back() = true;
-      return;
-    }
-    if (!skip.back()) WordText(word.name);
+    if (Destination(w.name) || TableWord(w) || CharWord(w) || ParaWord(w)) return;
+    if (Now().dest == Dest::Body) TextWord(w);
   }
 
   // A backslash and one character that is not a letter.
-  void ControlSymbol(std::vector<bool>& skip) {
-    char c = FIn[FPos++];
-    bool text = !skip.back();
+  void Symbol(char c) {
     switch (c) {
       case '\\':
       case '{':
       case '}':
-        if (text) FOut += c;
-        return;
+        return Text(c);
       case '~':
-        if (text) FOut += ' ';
-        return;
+        return Text(' ');
       case '_':
-        if (text) FOut += '-';
-        return;
-      case '*':
-        skip.back() = true;
+        return Text('-');
+      case '*':  // an optional destination: skipped unless it is the bullet's
+        if (FIn.substr(FPos, 3) != "\\pn" || (FPos + 3 < FIn.size() && IsLetter(FIn[FPos + 3])))
+          Now().dest = Dest::Skip;
         return;
       case '\'':
-        return HexEscape(text);
+        return HexEscape();
       case '\r':
       case '\n':
-        if (text) FOut += "\r\n";
+        if (Now().dest == Dest::Body) Paragraph();
         return;
     }
   }
 
   // \'hh: one byte in two hex digits.
-  void HexEscape(bool text) {
+  void HexEscape() {
     int hi = FPos < FIn.size() ? HexValue(FIn[FPos]) : -1;
     int lo = FPos + 1 < FIn.size() ? HexValue(FIn[FPos + 1]) : -1;
     if (hi < 0 || lo < 0) {  // half an escape: dropped with what there is of it
@@ -124,82 +267,380 @@ class Reader {
       return;
     }
     FPos += 2;
-    if (text) FOut += (char)(hi * 16 + lo);
+    Text((char)(hi * 16 + lo));
   }
 
-  // The letters (at most 32), an optional signed number of which ten digits count, and the one blank
-  // that ends a word.
+  // The letters, an optional signed number of which ten digits count, and the one blank that ends a
+  // word. A word of more than 32 letters is read whole and known by no name.
   Word ReadWord() {
-    Word word;
+    Word w;
     size_t start = FPos;
-    while (FPos < FIn.size() && IsLetter(FIn[FPos]) && FPos - start < 32) ++FPos;
-    word.name = FIn.substr(start, FPos - start);
+    while (FPos < FIn.size() && IsLetter(FIn[FPos])) ++FPos;
+    if (FPos - start <= 32) w.name = FIn.substr(start, FPos - start);
     bool negative = FPos < FIn.size() && FIn[FPos] == '-';
     if (negative) ++FPos;
     for (int digits = 0; FPos < FIn.size() && FIn[FPos] >= '0' && FIn[FPos] <= '9'; ++FPos, ++digits)
       if (digits < 10) {
-        word.value = word.value * 10 + (FIn[FPos] - '0');
-        word.hasValue = true;
+        w.value = w.value * 10 + (FIn[FPos] - '0');
+        w.hasValue = true;
       }
     if (FPos < FIn.size() && FIn[FPos] == ' ') ++FPos;
-    if (negative) word.value = -word.value;
-    return word;
+    if (negative) w.value = -w.value;
+    return w;
+  }
+
+  bool Destination(std::string_view name) {
+    Dest d;
+    if (name == "fonttbl")
+      d = Dest::FontTable;
+    else if (name == "colortbl")
+      d = Dest::ColorTable;
+    else if (name == "pn")
+      d = Dest::Bullet;
+    else if (IsSkipped(name))
+      d = Dest::Skip;
+    else
+      return false;
+    if (d == Dest::Bullet) FBulletSeen = false;
+    if (Now().dest != Dest::Skip) Now().dest = d;
+    return true;
+  }
+
+  // Words of the font and colour tables, of the bullet, and of the document's head.
+  bool TableWord(const Word& w) {
+    const Dest dest = Now().dest;
+    if (dest == Dest::FontTable) return FontWord(w);
+    if (dest == Dest::ColorTable) {
+      const int part = (int)std::clamp<long long>(w.value, 0, 255);
+      if (w.name == "red") FRed = part;
+      if (w.name == "green") FGreen = part;
+      if (w.name == "blue") FBlue = part;
+      FAnyPart = true;
+      return true;
+    }
+    if (dest == Dest::Bullet) {
+      if (w.name == "pnlvlblt") FBulletSeen = true;
+      return true;
+    }
+    if (w.name == "deff") {
+      FDefaultFont = (int)std::clamp<long long>(w.value, 0, INT32_MAX);
+      FCurrent = -1;
+      return true;
+    }
+    return false;
+  }
+
+  bool FontWord(const Word& w) {
+    static constexpr std::string_view kFamilies[] = { "fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor" };
+    if (w.name == "f") {
+      FFontNow = (int)std::clamp<long long>(w.value, 0, INT32_MAX);
+      FFonts[FFontNow] = Font {};
+      return true;
+    }
+    if (FFontNow < 0) return true;
+    Font& f = FFonts[FFontNow];
+    if (w.name == "fcharset") f.charset = (uint8_t)std::clamp<long long>(w.value, 0, 255);
+    if (w.name == "fprq") f.pitch = (uint8_t)((f.pitch & 0xF0) | (std::clamp<long long>(w.value, 0, 2)));
+    for (size_t i = 0; i < std::size(kFamilies); ++i)
+      if (w.name == kFamilies[i]) f.pitch = (uint8_t)((f.pitch & 0x03) | i << 4);
+    return true;
+  }
+
+  // Character formats: on with no number or a non-zero one.
+  bool CharWord(const Word& w) {
+    State& s = Now();
+    const bool on = !w.hasValue || w.value != 0;
+    const std::string_view n = w.name;
+    if (n == "plain") {
+      const int keepUc = s.uc;
+      State fresh;
+      fresh.halfPoints = std::clamp(FBase.height / 10, 1, kMaxHalfPoints);
+      fresh.para = s.para;
+      fresh.dest = s.dest;
+      s = fresh;
+      s.uc = keepUc;
+    } else if (n == "b") {
+      s.bold = on;
+    } else if (n == "i") {
+      s.italic = on;
+    } else if (n == "ul") {
+      s.underline = on;
+    } else if (n == "ulnone") {
+      s.underline = false;
+    } else if (n == "strike") {
+      s.strike = on;
+    } else if (n == "protect") {
+      s.protect = on;
+    } else if (n == "f") {
+      s.font = (int)std::clamp<long long>(w.value, 0, INT32_MAX);
+    } else if (n == "fs") {
+      if (w.value > 0) s.halfPoints = (int)std::min<long long>(w.value, kMaxHalfPoints);  // \fs0: as it was
+    } else if (n == "cf") {
+      s.color = w.value;
+    } else if (n == "highlight" || n == "cb") {
+      s.back = w.value;
+    } else {
+      return false;
+    }
+    FCurrent = -1;
+    return true;
+  }
+
+  bool ParaWord(const Word& w) {
+    ParaFormat& p = Now().para;
+    const std::string_view n = w.name;
+    const int twips = (int)std::clamp(w.value, -kMaxTwips, kMaxTwips);
+    if (n == "pard")
+      p = ParaFormat {};
+    else if (n == "ql")
+      p.align = ParaAlign::Left;
+    else if (n == "qr")
+      p.align = ParaAlign::Right;
+    else if (n == "qc")
+      p.align = ParaAlign::Centre;
+    else if (n == "qj")
+      p.align = ParaAlign::Justify;
+    else if (n == "li")
+      p.left = twips;
+    else if (n == "ri")
+      p.right = twips;
+    else if (n == "fi")
+      p.first = twips;
+    else if (n == "tx")
+      AddTab(p, std::max(0, twips));
+    else
+      return false;
+    return true;
+  }
+
+  static void AddTab(ParaFormat& p, int at) {
+    auto it = std::lower_bound(p.tabs.begin(), p.tabs.end(), at);
+    if ((it != p.tabs.end() && *it == at) || p.tabs.size() >= ParaFormat::kMaxTabs) return;
+    p.tabs.insert(it, at);
   }
 
   // The text a word of the body stands for.
-  void WordText(std::string_view word) {
-    if (word == "par" || word == "line" || word == "sect" || word == "page")
-      FOut += "\r\n";
-    else if (word == "tab")
-      FOut += '\t';
-    else if (word == "emdash" || word == "endash")
-      FOut += '-';
-    else if (word == "lquote" || word == "rquote")
-      FOut += '\'';
-    else if (word == "ldblquote" || word == "rdblquote")
-      FOut += '"';
-    // Other words format text, which is not kept; \u's fallback characters follow it and stay.
+  void TextWord(const Word& w) {
+    const std::string_view n = w.name;
+    if (n == "par" || n == "line" || n == "sect" || n == "page")
+      Paragraph();
+    else if (n == "tab")
+      Put("\t");
+    else if (n == "emdash" || n == "endash")
+      Put("-");
+    else if (n == "lquote" || n == "rquote")
+      Put("'");
+    else if (n == "ldblquote" || n == "rdblquote")
+      Put("\"");
+    else if (n == "uc")
+      Now().uc = (int)std::clamp<long long>(w.value, 0, 16);
+    else if (n == "u")
+      Unicode(w.value);
+  }
+
+  // \uN: the character in GBK ('?' where GBK has none), then its fallback skipped.
+  void Unicode(long long value) {
+    if (value < 0) value += 65536;
+    const wchar_t wide = (wchar_t)std::clamp<long long>(value, 0, 0xFFFF);
+    char bytes[8] {};
+    int n = WideCharToMultiByte(CP_GBK, 0, &wide, 1, bytes, sizeof bytes, nullptr, nullptr);
+    FSkipChars = 0;
+    Put(n > 0 ? std::string_view(bytes, (size_t)n) : std::string_view("?"));
+    FSkipChars = (size_t)Now().uc;
   }
 
   std::string_view FIn;
   size_t FPos { 0 };
-  std::string FOut;
+  RichDocument& FDoc;
+  const CharFormat& FBase;
+  std::vector<State> FStack;
+  size_t FExcess { 0 };
+  std::map<int, Font> FFonts;
+  int FFontNow { -1 };
+  int FDefaultFont { 0 };
+  std::vector<long long> FColours;  // -1: automatic
+  int FRed { 0 }, FGreen { 0 }, FBlue { 0 };
+  bool FAnyPart { false };
+  bool FBulletSeen { false };
+  size_t FSkipChars { 0 };
+  long long FCurrent { -1 };  // the format now in force, by number; -1: to be looked up
+  long long FClosed { -1 };   // the paragraph format when the document last closed, with no text since
+  size_t FParaStart { 0 };
+};
+
+// ---- Writing ----
+
+class Writer {
+ public:
+  explicit Writer(const RichDocument& doc) : FDoc(doc) {}
+
+  std::string Run() {
+    const RichText& rich = FDoc.rich;
+    FontOf(rich.chars[rich.defaultChar]);
+    for (const RunList::Run& r : rich.charRuns.Runs()) {
+      const CharFormat& f = rich.chars[r.value];
+      FontOf(f);
+      if (!f.autoColor) ColourOf(f.color);
+      if (!f.autoBack) ColourOf(f.back);
+    }
+    std::string body;
+    Body(body);
+    std::string out = "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl";
+    for (size_t i = 0; i < FFonts.size(); ++i) FontEntry(out, i);
+    out += "}\r\n";
+    if (!FColours.empty()) {
+      out += "{\\colortbl ;";
+      for (uint32_t c : FColours)
+        out += "\\red" + std::to_string(c & 0xFF) + "\\green" + std::to_string(c >> 8 & 0xFF) + "\\blue" +
+               std::to_string(c >> 16 & 0xFF) + ";";
+      out += "}\r\n";
+    }
+    out += "\\viewkind4\\uc1";
+    out += body;
+    out += "}\r\n";
+    return out;
+  }
+
+ private:
+  using FontKey = std::tuple<std::string, uint8_t, uint8_t>;
+
+  size_t FontOf(const CharFormat& f) {
+    FontKey key { f.face, f.charset, f.pitch };
+    auto [it, added] = FFontIds.emplace(key, FFonts.size());
+    if (added) FFonts.push_back(key);
+    return it->second;
+  }
+
+  size_t ColourOf(uint32_t c) {
+    auto [it, added] = FColourIds.emplace(c, FColours.size() + 1);
+    if (added) FColours.push_back(c);
+    return it->second;
+  }
+
+  void FontEntry(std::string& out, size_t i) {
+    static constexpr const char* kFamilies[] = { "fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor" };
+    const auto& [face, charset, pitch] = FFonts[i];
+    out += "{\\f" + std::to_string(i) + "\\" + kFamilies[std::min(5, pitch >> 4)];
+    if (pitch & 3) out += "\\fprq" + std::to_string(pitch & 3);
+    out += "\\fcharset" + std::to_string(charset) + " ";
+    for (char c : face)
+      if (c != ';') Escaped(out, c);
+    out += ";}";
+  }
+
+  static void Escaped(std::string& out, char c) {
+    const unsigned char u = (unsigned char)c;
+    if (c == '\\' || c == '{' || c == '}') {
+      out += '\\';
+      out += c;
+    } else if (c == '\t') {
+      out += "\\tab ";
+    } else if (u >= 0x80 || u < 0x20) {
+      char hex[8];
+      snprintf(hex, sizeof hex, "\\'%02x", u);
+      out += hex;
+    } else {
+      out += c;
+    }
+  }
+
+  void CharWords(std::string& out, const CharFormat& f) {
+    out += "\\plain\\f" + std::to_string(FontOf(f)) + "\\fs" + std::to_string((f.height + 5) / 10);
+    if (f.bold) out += "\\b";
+    if (f.italic) out += "\\i";
+    if (f.underline) out += "\\ul";
+    if (f.strike) out += "\\strike";
+    if (f.protect) out += "\\protect";
+    if (!f.autoColor) out += "\\cf" + std::to_string(ColourOf(f.color));
+    if (!f.autoBack) out += "\\highlight" + std::to_string(ColourOf(f.back));
+    out += ' ';
+  }
+
+  static void ParaWords(std::string& out, const ParaFormat& p) {
+    static constexpr const char* kAlign[] = { "", "\\qr", "\\qc", "\\qj" };
+    out += "\\pard";
+    out += kAlign[(int)p.align];
+    if (p.left) out += "\\li" + std::to_string(p.left);
+    if (p.right) out += "\\ri" + std::to_string(p.right);
+    if (p.first) out += "\\fi" + std::to_string(p.first);
+    for (int t : p.tabs) out += "\\tx" + std::to_string(t);
+    out += ' ';
+  }
+
+  // Paragraph by paragraph: its words when they differ from the one before (the bullet's text each
+  // time), then the text, a character format wherever one starts.
+  void Body(std::string& out) {
+    const RichText& rich = FDoc.rich;
+    const std::string& t = FDoc.text;
+    long long lastChar = -1, lastPara = -1;
+    bool paraStart = true;
+    for (size_t i = 0; i <= t.size();) {
+      if (paraStart) {
+        const uint32_t p = rich.paraRuns.At(i);
+        if ((long long)p != lastPara) ParaWords(out, rich.paras[p]);
+        if (rich.paras[p].bullet) out += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}";
+        lastPara = p;
+        paraStart = false;
+      }
+      if (i == t.size()) break;
+      const uint32_t c = rich.charRuns.At(i);
+      if ((long long)c != lastChar) CharWords(out, rich.chars[c]);
+      lastChar = c;
+      if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') {
+        out += "\\par\r\n";
+        i += 2;
+        paraStart = true;
+        continue;
+      }
+      Escaped(out, t[i++]);
+    }
+  }
+
+  const RichDocument& FDoc;
+  std::vector<FontKey> FFonts;
+  std::map<FontKey, size_t> FFontIds;
+  std::vector<uint32_t> FColours;
+  std::map<uint32_t, size_t> FColourIds;
 };
 
 }  // namespace
 
-bool RtfToText(std::string_view rtf, std::string& text) {
+bool IsRtf(std::string_view rtf) {
   size_t i = 0;
   while (i < rtf.size() && (rtf[i] == ' ' || rtf[i] == '\t' || rtf[i] == '\r' || rtf[i] == '\n')) ++i;
-  if (rtf.substr(i, 5) != "{\\rtf") return false;
-  text = Reader(rtf.substr(i)).Run();
+  return rtf.substr(i, 5) == "{\\rtf";
+}
+
+bool ReadRtf(std::string_view rtf, RichDocument& doc, const CharFormat& base) {
+  if (!IsRtf(rtf)) return false;
+  RichDocument read;
+  Reader(rtf, read, base).Run();
+  doc = std::move(read);
+  return true;
+}
+
+std::string WriteRtf(const RichDocument& doc) { return Writer(doc).Run(); }
+
+bool RtfToText(std::string_view rtf, std::string& text) {
+  RichDocument doc;
+  if (!ReadRtf(rtf, doc)) return false;
+  text = std::move(doc.text);
   return true;
 }
 
 std::string TextToRtf(std::string_view text) {
-  std::string out =
-      "{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\r\n"
-      "\\viewkind4\\uc1\\pard\\lang2052\\f0\\fs18 ";
+  RichDocument doc;
   for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = (unsigned char)text[i];
+    const char c = text[i];
     if (c == '\r' || c == '\n') {
       if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "\\par\r\n";
-    } else if (c == '\\' || c == '{' || c == '}') {
-      out += '\\';
-      out += (char)c;
-    } else if (c == '\t') {
-      out += "\\tab ";
-    } else if (c >= 0x80) {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\'%02x", c);
-      out += hex;
+      doc.text += "\r\n";
     } else {
-      out += (char)c;
+      doc.text += c;
     }
   }
-  out += "}\r\n";
-  return out;
+  doc.rich.Reset(doc.text.size());
+  return WriteRtf(doc);
 }
 
 }  // namespace xj::ctl

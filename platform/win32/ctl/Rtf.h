@@ -1,18 +1,28 @@
 #pragma once
-// The rich edit's reduced RTF: reading keeps the text and its paragraph breaks and drops every
-// formatting word and destination (font and colour tables, pictures, fields' instructions); writing
-// makes a minimal document in the GBK code page that other editors open.
+// RTF in and out for the rich edit. Reading keeps the text, its character formats (font, size, bold,
+// italic, underline, strike-out, colour, highlight, protected) and paragraph formats (alignment,
+// indents, tab stops, bullets); other words and destinations are skipped. "\line" is read as a
+// paragraph break, since the text keeps no breaks within a paragraph. Writing makes a document in the
+// GBK code page that reads back equal, run by run and paragraph by paragraph.
 
 #include <string>
 #include <string_view>
 
+#include "platform/win32/ctl/RichText.h"
+
 namespace xj::ctl {
 
-// The text of an RTF document, with "\r\n" between paragraphs. False (and `text` untouched) when the
-// input is not RTF. Truncated documents give the text read so far; the work and the memory are
-// proportional to the input, however deep its groups nest.
+// Whether the input starts as an RTF document does (blanks, then "{\rtf").
+bool IsRtf(std::string_view rtf);
+// Reads a document. False (and `doc` untouched) when the input is not RTF. Truncated documents give
+// what was read so far; the work and the memory are proportional to the input, however deep its
+// groups nest. Text without a font of its own takes `base`.
+bool ReadRtf(std::string_view rtf, RichDocument& doc, const CharFormat& base = CharFormat {});
+std::string WriteRtf(const RichDocument& doc);
+
+// The text of an RTF document alone, and a document of plain text (lines broken at "\r\n", "\n" or
+// "\r") in the default formats.
 bool RtfToText(std::string_view rtf, std::string& text);
-// A minimal RTF document holding `text` (lines broken at "\r\n", "\n" or "\r").
 std::string TextToRtf(std::string_view text);
 
 }  // namespace xj::ctl

@@ -249,7 +249,7 @@ TEST_F(RichEditTest, LinesReadRtfKeepingTextAndParagraphs) {
       "\\viewkind4\\uc1\\pard\\cf1\\f0\\fs18 Hello {\\b bold} \\'d6\\'d0\\'ce\\'c4\\par\r\n"
       "tab\\tab x \\{braces\\} back\\\\slash\\line\r\n"
       "\\u20013?\\par}";
-  EXPECT_EQ(Load(rich, doc), "Hello bold 中文\r\ntab\tx {braces} back\\slash\r\n?\r\n");
+  EXPECT_EQ(Load(rich, doc), "Hello bold 中文\r\ntab\tx {braces} back\\slash\r\n中\r\n");
   EXPECT_EQ(rich->Lines()->Count(), 3);
 
   // Written as RTF, read back the same; with PlainText, bytes in and out as they are.

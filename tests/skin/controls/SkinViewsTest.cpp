@@ -398,6 +398,40 @@ TEST_F(SkinViewsTest, RichEditLooksOnlyFollowTheSkinWithSkinSupport) {
   xt::PumpUntilIdle();
 }
 
+TEST_F(SkinViewsTest, RichEditSkinFontIsTheDocumentsDefaultFormatAndTheBarsSeeRowsOfEveryHeight) {
+  auto* r = NewView<TbsSkinRichEdit>(200, 120);
+  r->SetVScrollBar(vbar);
+  ShowUnfocused();
+  TStringStream in(
+      "{\\rtf1{\\fonttbl{\\f1 Arial;}}plain {\\f1\\b own}\\par\\fs48 a\\par b\\par c\\par d\\par e\\par f}");
+  r->Lines()->LoadFromStream(&in);
+  const auto faceOf = [r](int at) {
+    r->SetSelStart(at);
+    r->SetSelLength(1);
+    return r->SelAttributes()->Name();
+  };
+  const AnsiString before = faceOf(0);
+  LoadTestSkin();
+  r->SetSkinData(skin);
+  EXPECT_EQ(faceOf(0), before) << "SkinSupport off: the document as it was";
+  auto* rec = Record<TbsDataSkinRichEdit>("richedit");
+  ASSERT_NE(rec, nullptr);
+  r->SetSkinSupport(true);
+  r->ChangeSkinData();
+  EXPECT_EQ(faceOf(0), rec->FontName) << "text in the default format takes the skin's font";
+  EXPECT_EQ(r->SelAttributes()->Color(), rec->FontColor);
+  EXPECT_EQ(faceOf(6), "Arial") << "text with a face of its own keeps it";
+  EXPECT_EQ(r->SelAttributes()->Style(), TFontStyles() << fsBold);
+
+  // Six rows of 24 points and one of the skin's font: the bar's range is their true height.
+  xt::PumpUntilIdle();
+  ASSERT_TRUE(vbar->Enabled());
+  EXPECT_EQ(vbar->Max(), NativeMax(r, SB_VERT));
+  EXPECT_GE(vbar->Max() + 1, 6 * 30 + 10);
+  vbar->SetPosition(vbar->Max() - vbar->PageSize() + 1);
+  EXPECT_EQ(r->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), 3);
+}
+
 // ---- Streaming ------------------------------------------------------------------------------------------
 
 TEST_F(SkinViewsTest, ViewsReadBackWithTheirBarsSkinAndSettings) {
