@@ -1,10 +1,11 @@
 // One tick of the console's line watch on a 16-line box: per line the seven queries of a tick
 // with a pending ring (state, hook, ring, hook, ring, caller ID, DTMF). Target: through the loaded
 // library at the console's cadence (the box's clock moved on 400 ms before each tick, a manual clock
-// standing in for the wait), with calls ringing on every line all the time, at most 5 times 112 calls
+// standing in for the wait), with calls ringing on every line all the time, at most 20 times 112 calls
 // of a trivial function found the same way (dlsym); the ratio is the counter x_trivial of
-// BM_PollSixteenLinesThroughLibrary, the two timed in alternating rounds. BM_LockedTrivialCallsThroughDlsym
-// shows why the quiet queries take no lock: an uncontended lock costs several trivial calls by itself.
+// BM_PollSixteenLinesThroughLibrary, the two timed in alternating rounds. Under a clock handed in every
+// query takes the box's lock; BM_LockedTrivialCallsThroughDlsym shows what an uncontended lock costs by
+// itself.
 
 #include <benchmark/benchmark.h>
 

@@ -22,7 +22,8 @@ typedef struct KaldoCall {
   char text[160];
 } KaldoCall;
 
-/* The box's clock; null restores the process's monotonic clock. */
+/* The box's clock; null restores the process's monotonic clock. Once this returns, the clock it
+   replaced is never called again. */
 void KaldoSetClock(uint64_t (*now_ms)(void* ctx), void* ctx);
 
 /* One command line in the scenario words. 0, or -1 with a message in error (may be null). */

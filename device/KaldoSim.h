@@ -85,7 +85,8 @@ class Box {
   int32_t DevGetRecordState(int32_t line);
 
   // Time: the process's monotonic millisecond clock unless replaced; null restores it. Box time
-  // stays continuous across a change of clock.
+  // stays continuous across a change of clock. Once SetClock returns, the clock it replaced is never
+  // called again.
   void SetClock(ClockFn nowMs, void* ctx);
   uint64_t Now();
 
@@ -132,9 +133,9 @@ std::string DefaultControlPath();
 
 // Sends command lines to a box's control socket and hands each reply (one per line: its body lines and
 // then "ok" or "error: ...", each with its newline) to `onReply` as it comes, while the lines are still
-// being sent. False with a message when the box cannot be reached, sends nothing for 10 s, hangs up
-// before the last reply, or sends what no box sends (a line over 128 KiB, a reply over 1 MiB, more
-// replies than lines).
+// being sent. False with a message when the box cannot be reached or takes no connection for 10 s,
+// sends nothing for 10 s, hangs up before the last reply, or sends what no box sends (a line over
+// 128 KiB, a reply over 1 MiB, more replies than lines).
 using ReplyHandler = std::function<void(const std::string& reply)>;
 bool SendControl(const std::string& path, const std::vector<std::string>& lines, const ReplyHandler& onReply,
                  std::string* error);

@@ -88,7 +88,10 @@ int main(int argc, char** argv) {
     for (std::string line; std::getline(std::cin, line);) lines.push_back(line);
   } else {
     std::string line;
-    for (; i < argc; ++i) line += (line.empty() ? "" : " ") + std::string(argv[i]);
+    for (; i < argc; ++i) {
+      if (!line.empty()) line += ' ';
+      line += argv[i];
+    }
     lines.push_back(line);
   }
 

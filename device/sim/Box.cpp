@@ -202,11 +202,18 @@ void Box::Impl::NewTally() {
   tTally = { id, tallies.back().get() };
 }
 
-inline void Box::Impl::CountQuietCall() {
+[[gnu::always_inline]] inline void Box::Impl::CountQuietCall() {
   if (tTally.box != id) NewTally();
   // Only this thread writes its tally: a plain increment, published for CallsSoFar.
   std::atomic<uint64_t>& n = tTally.tally->calls;
   n.store(n.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
+inline uint32_t Box::Impl::QuietBits(int32_t line) {
+  if (line < 0 || line >= kMaxLines || alarm.Raised()) return 0;
+  const uint32_t bits = quiet[line].load(std::memory_order_acquire);
+  if (bits & kQuiet) CountQuietCall();
+  return bits & kQuiet ? bits : 0;
 }
 
 uint64_t Box::Impl::CallsSoFar() {
@@ -222,8 +229,8 @@ bool Box::Impl::LineQuiet(int i) const {
 }
 
 void Box::Impl::Publish() {
-  const bool eligible =
-      s->open && !callLogging && !s->levelMode && s->recordings == 0 && (!s->faultsInjected || NoFaults(s->boxFaults));
+  const bool eligible = !clock && s->open && !callLogging && !s->levelMode && s->recordings == 0 &&
+                        (!s->faultsInjected || NoFaults(s->boxFaults));
   if (!eligible) {
     alarm.Raise();
     if (anyQuiet)
@@ -241,14 +248,6 @@ void Box::Impl::Publish() {
   }
   anyQuiet = true;
   const uint64_t due = NextDue();
-  if (clock) {
-    // Stored before the deadline, which the query reads first.
-    quietClock.store(clocks.back().get(), std::memory_order_release);
-    quietDue.store(due, std::memory_order_release);
-    alarm.Arm(kNever);
-    return;
-  }
-  quietClock.store(nullptr, std::memory_order_release);
   // Box time runs clockOffset ahead of the monotonic clock.
   alarm.Arm(due == kNever ? kNever : due - clockOffset);
 }
@@ -493,9 +492,6 @@ void Box::SetClock(ClockFn nowMs, void* ctx) {
   m.clockCtx = ctx;
   m.clockOffset = 0;
   if (m.clockRead) m.clockOffset = before - m.ReadClock();
-  if (nowMs)
-    m.clocks.push_back(
-        std::make_unique<const Impl::SetClockRecord>(Impl::SetClockRecord { nowMs, ctx, m.clockOffset }));
 }
 
 uint64_t Box::Now() {
@@ -522,8 +518,9 @@ void Box::ClearCallLog() {
 bool Box::StartControl(const std::string& path, std::string* error) {
   Impl& m = *FImpl;
   std::lock_guard controlLock(m.FControlMutex);
+  // The socket's deadlines are kept for real clients in real time, whatever clock the box runs on.
   bool ok = m.control.Start(
-      path, [&m](std::string_view line) { return m.ControlLine(line); }, error);
+      path, [&m](std::string_view line) { return m.ControlLine(line); }, &MonotonicMs, error);
   std::lock_guard lock(m.FMutex);
   m.s->controlPath = ok ? path : std::string();
   return ok;

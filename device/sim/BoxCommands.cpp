@@ -76,7 +76,7 @@ std::string FaultText(const Fault& f) {
   if (f.failNext > 0) t = "fail next " + std::to_string(f.failNext);
   if (!f.values.empty()) {
     t += t.empty() ? "values" : ", then values";
-    for (int32_t v : f.values) t += " " + std::to_string(v);
+    for (int32_t v : f.values) (t += ' ') += std::to_string(v);
   }
   return t;
 }

@@ -105,35 +105,17 @@ struct Box::Impl {
     Impl& FOwner;
   };
 
-  // The lock-free path of the queries. A line is quiet when the box is open, logs no calls, rings in
-  // event mode, records nothing, has no injected results, and the line (a valid one) has no ring,
-  // caller ID or DTMF waiting: its queries then only read its hook and connection state, until
-  // time-driven work is due or the next change under the lock. On the real clock the alarm says when
-  // that work is due; a clock set by SetClock is read by the query itself (it costs a call there, where
-  // reading the real clock costs several times a quiet query).
+  // The lock-free path of the queries, on the real clock only. A line is quiet when the box is open,
+  // logs no calls, rings in event mode, records nothing, has no injected results, and the line (a valid
+  // one) has no ring, caller ID or DTMF waiting: its queries then only read its hook and connection
+  // state, until time-driven work is due (the alarm says when) or the next change under the lock. A
+  // clock handed in is read under the lock alone, so that once SetClock returns the clock it replaced
+  // is never called again.
   static constexpr uint32_t kQuiet = 1, kDisconnected = 2, kOffHook = 4;
-  // The line's bits, or 0 when its queries must take the lock.
-  uint32_t QuietBits(int32_t line) {
-    if (line < 0 || line >= kMaxLines || alarm.Raised() || !BeforeDue()) return 0;
-    const uint32_t bits = quiet[line].load(std::memory_order_acquire);
-    if (bits & kQuiet) CountQuietCall();
-    return bits & kQuiet ? bits : 0;
-  }
-  // A clock set by SetClock, as the quiet path reads it: box time is fn(ctx) + offset.
-  struct SetClockRecord {
-    ClockFn fn;
-    void* ctx;
-    uint64_t offset;
-  };
-  // Whether box time is still before the published deadline of time-driven work (always, on the real
-  // clock, where the alarm watches it). The deadline is read first: a clock published with a later one
-  // is then seen with it or newer.
-  bool BeforeDue() {
-    const uint64_t due = quietDue.load(std::memory_order_acquire);
-    const SetClockRecord* c = quietClock.load(std::memory_order_acquire);
-    return !c || c->fn(c->ctx) + c->offset < due;
-  }
-  [[gnu::always_inline]] inline void CountQuietCall();
+  // The line's bits, or 0 when its queries must take the lock. Defined, with what it calls, where the
+  // queries are, which alone use it.
+  uint32_t QuietBits(int32_t line);
+  void CountQuietCall();
   [[gnu::noinline, gnu::cold]] void NewTally();
   // Calls made so far (both paths), from the last Reset.
   uint64_t CallsSoFar();
@@ -214,11 +196,6 @@ struct Box::Impl {
 
   // Published on every unlock; see QuietBits.
   std::atomic<uint32_t> quiet[kMaxLines] {};
-  std::atomic<const SetClockRecord*> quietClock { nullptr };  // null: the real clock
-  std::atomic<uint64_t> quietDue { 0 };                       // box time, under a set clock
-  // Every clock SetClock was given, kept for the box's life: a query may still be reading one that was
-  // replaced while it ran.
-  std::vector<std::unique_ptr<const SetClockRecord>> clocks;
   bool anyQuiet = false;
   Alarm alarm;
   // The calls answered without the lock, counted per thread so that counting costs no atomic

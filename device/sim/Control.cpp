@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -24,10 +25,10 @@ constexpr size_t kChunk = 64 * 1024;    // what one read from a socket takes at 
 // A client that leaves this much of its replies unread gets no more of its commands read until it
 // reads them, so what the box holds for a client stays bounded.
 constexpr size_t kBacklog = 64 * 1024;
-// A client that neither sends nor takes anything for this long is dropped by the box; kaldoctl gives
-// up on a box that sends nothing for this long.
-constexpr uint64_t kIdleMs = 10000;
-constexpr size_t kMaxClients = 64;  // more wait until one leaves
+// A client that sends no whole line and takes none of its replies for kControlPatienceMs is dropped:
+// bytes that trickle in without ending a line do not keep it. When all these places are held, a
+// newcomer takes the place of the client that has gone longest without moving.
+constexpr size_t kMaxClients = 64;
 // kaldoctl's limits on what comes back: no line a box writes is much longer than a command line it takes
 // (an error quotes at most that), and a status of 32 busy lines is some tens of KiB.
 constexpr size_t kMaxReplyLine = 128 * 1024;
@@ -49,11 +50,16 @@ bool MakeAddress(const std::string& path, sockaddr_un& addr, std::string* error)
   return true;
 }
 
-// A connected client socket, or -1 with errno set.
-int Connect(const sockaddr_un& addr) {
+// A connected client socket, or -1 with errno set: EAGAIN when the listener's queue of newcomers stayed
+// full for patienceMs.
+int Connect(const sockaddr_un& addr, uint64_t patienceMs) {
   int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+  // A Unix socket's connect waits for room in that queue as long as a send may wait.
+  patienceMs = std::max<uint64_t>(patienceMs, 1);
+  const timeval patience { static_cast<time_t>(patienceMs / 1000), static_cast<suseconds_t>(patienceMs % 1000 * 1000) };
+  if (::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience) != 0 ||
+      ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
     int err = errno;
     ::close(fd);
     errno = err;
@@ -61,6 +67,9 @@ int Connect(const sockaddr_un& addr) {
   }
   return fd;
 }
+
+// "10 s", or "5 ms" for what is shorter than a second.
+std::string Span(uint64_t ms) { return ms < 1000 ? std::to_string(ms) + " ms" : std::to_string(ms / 1000) + " s"; }
 
 bool IsTerminalLine(std::string_view line) { return line == "ok" || line.starts_with("error: "); }
 
@@ -116,19 +125,23 @@ struct Outbox {
 }  // namespace
 
 struct ControlServer::Client {
-  explicit Client(int f) : fd(f) {}
+  Client(int f, uint64_t now) : fd(f), due(now + kControlPatienceMs) {}
   ~Client() { ::close(fd); }
   Client(const Client&) = delete;
   Client& operator=(const Client&) = delete;
 
-  // Reads what the client sent; true when it sent something or hung up.
-  bool Receive() {
+  // Reads what the client sent.
+  void Receive() {
     char chunk[kChunk];
     ssize_t n = ::recv(fd, chunk, sizeof chunk, MSG_DONTWAIT);
     if (n > 0) in.Append(chunk, static_cast<size_t>(n));
     if (n == 0) ended = true;
     if (n < 0 && !WouldBlock()) failed = true;
-    return n >= 0;
+  }
+  // Refuses the line and whatever follows it.
+  void RefuseTooLong() {
+    out.data += "error: line too long\n";
+    answered = true;
   }
   // Its commands are read while all is well and it has few replies waiting.
   bool Reading() const { return !ended && !answered && !failed && out.Size() < kBacklog; }
@@ -140,7 +153,7 @@ struct ControlServer::Client {
   bool ended = false;     // it sent all it will
   bool answered = false;  // every command is answered, or the rest refused: hang up once `out` is sent
   bool failed = false;
-  uint64_t due = MonotonicMs() + kIdleMs;  // dropped then, unless it sends or takes something first
+  uint64_t due;  // dropped then, unless a whole line comes or a reply is taken first
 };
 
 std::string DefaultControlPath() {
@@ -149,7 +162,7 @@ std::string DefaultControlPath() {
   return "/tmp/kaldo-" + std::to_string(::getuid()) + ".sock";
 }
 
-bool ControlServer::Start(const std::string& path, Handler handler, std::string* error) {
+bool ControlServer::Start(const std::string& path, Handler handler, Clock clock, std::string* error) {
   Stop();
   sockaddr_un addr;
   if (!MakeAddress(path, addr, error)) return false;
@@ -159,9 +172,10 @@ bool ControlServer::Start(const std::string& path, Handler handler, std::string*
       if (error) *error = "'" + path + "' exists and is not a socket";
       return false;
     }
-    int probe = Connect(addr);
-    if (probe >= 0) {
-      ::close(probe);
+    // A box whose queue of newcomers is full is live too.
+    int probe = Connect(addr, kControlPatienceMs);
+    if (probe >= 0 || errno == EAGAIN) {
+      if (probe >= 0) ::close(probe);
       if (error) *error = "another box is already listening on '" + path + "'";
       return false;
     }
@@ -187,6 +201,7 @@ bool ControlServer::Start(const std::string& path, Handler handler, std::string*
   FListen = fd;
   FPath = path;
   FHandler = std::move(handler);
+  FClock = std::move(clock);
   FThread = std::thread([this] { Serve(); });
   return true;
 }
@@ -210,14 +225,15 @@ void ControlServer::Serve() {
   std::list<Client> clients;
   std::vector<pollfd> fds;
   for (;;) {
-    fds.assign({ { FWake[0], POLLIN, 0 }, { FListen, short(clients.size() < kMaxClients ? POLLIN : 0), 0 } });
+    fds.assign({ { FWake[0], POLLIN, 0 }, { FListen, POLLIN, 0 } });
     uint64_t due = UINT64_MAX;
     for (const Client& c : clients) {
       fds.push_back({ c.fd, short((c.Reading() ? POLLIN : 0) | (c.out.Size() ? POLLOUT : 0)), 0 });
       due = std::min(due, c.due);
     }
-    const uint64_t now = MonotonicMs();
-    int timeout = clients.empty() ? -1 : static_cast<int>(due > now ? std::min<uint64_t>(due - now, kIdleMs) : 0);
+    const uint64_t now = FClock();
+    int timeout =
+        clients.empty() ? -1 : static_cast<int>(due > now ? std::min<uint64_t>(due - now, kControlPatienceMs) : 0);
     if (::poll(fds.data(), fds.size(), timeout) < 0) {
       if (errno == EINTR) continue;
       return;
@@ -226,49 +242,65 @@ void ControlServer::Serve() {
     size_t i = 2;
     for (Client& c : clients)
       if (short revents = fds[i++].revents) Attend(c, revents);
-    clients.remove_if([now = MonotonicMs()](const Client& c) { return c.Finished(now); });
+    clients.remove_if([now = FClock()](const Client& c) { return c.Finished(now); });
     if (fds[1].revents & POLLIN) Accept(clients);
   }
 }
 
-// Takes every client waiting, up to the limit.
+// Takes every client waiting. With every place held, the client that has gone longest without moving
+// makes room (the first of equals, the oldest): clients that hold places doing nothing keep nobody out.
 void ControlServer::Accept(std::list<Client>& clients) {
-  while (clients.size() < kMaxClients) {
+  for (;;) {
     int fd = ::accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
-    clients.emplace_back(fd);
+    if (clients.size() >= kMaxClients)
+      clients.erase(std::min_element(clients.begin(), clients.end(),
+                                     [](const Client& a, const Client& b) { return a.due < b.due; }));
+    clients.emplace_back(fd, FClock());
   }
 }
 
 // Reads what the client sent, then answers and sends until the socket takes no more or every line
 // it sent is answered.
 void ControlServer::Attend(Client& c, short revents) {
-  bool moved = c.Reading() && (revents & (POLLIN | POLLHUP | POLLERR)) && c.Receive();
+  // Read before anything is sent: a client that has its reply is never given less time than it should.
+  const uint64_t now = FClock();
+  if (c.Reading() && (revents & (POLLIN | POLLHUP | POLLERR))) c.Receive();
+  bool moved = false;
   for (;;) {
-    Answer(c);
+    moved = Answer(c) || moved;
     const size_t waiting = c.out.Size();
     if (waiting == 0) break;
     if (!c.out.Flush(c.fd)) c.failed = true;
     moved = moved || c.out.Size() < waiting;
     if (c.failed || c.out.Size() > 0) break;
   }
-  if (moved) c.due = MonotonicMs() + kIdleMs;
+  if (moved) c.due = now + kControlPatienceMs;
 }
 
-// Answers the client's whole lines until its replies back up.
-void ControlServer::Answer(Client& c) {
+// Answers the client's whole lines until its replies back up; true when it answered one. A line is
+// measured the same however its bytes came: whole, or as the start of a line not yet ended.
+bool ControlServer::Answer(Client& c) {
+  bool any = false;
   std::string_view line;
-  while (!c.answered && c.out.Size() < kBacklog && c.in.Next(line)) c.out.data += FHandler(line);
-  if (c.answered || c.out.Size() >= kBacklog) return;
+  while (!c.answered && c.out.Size() < kBacklog && c.in.Next(line)) {
+    if (line.size() > kMaxLine) {
+      c.RefuseTooLong();
+      return true;
+    }
+    c.out.data += FHandler(line);
+    any = true;
+  }
+  if (c.answered || c.out.Size() >= kBacklog) return any;
   // Every whole line is answered; what is left is the start of the next one.
   if (c.in.Rest().size() > kMaxLine) {
-    c.out.data += "error: line too long\n";
-    c.answered = true;
+    c.RefuseTooLong();
   } else if (c.ended) {
     // A last line without its newline still counts.
     if (!c.in.Rest().empty()) c.out.data += FHandler(c.in.Rest());
     c.answered = true;
   }
+  return any;
 }
 
 namespace {
@@ -277,8 +309,8 @@ namespace {
 // waits for the other to read, and holds at most one reply of what comes back.
 class Exchange {
  public:
-  Exchange(int fd, const std::vector<std::string>& lines, const ReplyHandler& onReply)
-      : FFd(fd), FLines(lines.size()), FOnReply(onReply) {
+  Exchange(int fd, uint64_t patienceMs, const std::vector<std::string>& lines, const ReplyHandler& onReply)
+      : FFd(fd), FPatienceMs(patienceMs), FLines(lines.size()), FOnReply(onReply) {
     for (const std::string& l : lines) FOut.data += l + "\n";
   }
   // True once every line got its reply and the box hung up; else Error() says what went wrong.
@@ -298,6 +330,7 @@ class Exchange {
   bool Take(std::string_view line);
 
   int FFd;
+  uint64_t FPatienceMs;
   size_t FLines;
   const ReplyHandler& FOnReply;
   Outbox FOut;
@@ -311,10 +344,10 @@ class Exchange {
 bool Exchange::Run() {
   for (;;) {
     pollfd p { FFd, short(POLLIN | (FWriting ? POLLOUT : 0)), 0 };
-    int n = ::poll(&p, 1, static_cast<int>(kIdleMs));
+    int n = ::poll(&p, 1, static_cast<int>(FPatienceMs));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Fail(Errno("lost the connection to the box"));
-    if (n == 0) return Fail("the box sent nothing for " + std::to_string(kIdleMs / 1000) + " s");
+    if (n == 0) return Fail("the box sent nothing for " + Span(FPatienceMs));
     if (p.revents & POLLOUT) Send();
     if ((p.revents & (POLLIN | POLLHUP | POLLERR)) && !Receive()) break;
   }
@@ -361,20 +394,28 @@ bool Exchange::Take(std::string_view line) {
 
 }  // namespace
 
-bool SendControl(const std::string& path, const std::vector<std::string>& lines, const ReplyHandler& onReply,
-                 std::string* error) {
+bool SendControlWithin(uint64_t patienceMs, const std::string& path, const std::vector<std::string>& lines,
+                       const ReplyHandler& onReply, std::string* error) {
   sockaddr_un addr;
   if (!MakeAddress(path, addr, error)) return false;
-  int fd = Connect(addr);
+  int fd = Connect(addr, patienceMs);
   if (fd < 0) {
-    if (error) *error = Errno("no box answers on '" + path + "'");
+    if (error && errno == EAGAIN)
+      *error = "no box took the connection on '" + path + "' within " + Span(patienceMs);
+    else if (error)
+      *error = Errno("no box answers on '" + path + "'");
     return false;
   }
-  Exchange exchange(fd, lines, onReply);
+  Exchange exchange(fd, patienceMs, lines, onReply);
   bool ok = exchange.Run();
   ::close(fd);
   if (!ok && error) *error = exchange.Error();
   return ok;
+}
+
+bool SendControl(const std::string& path, const std::vector<std::string>& lines, const ReplyHandler& onReply,
+                 std::string* error) {
+  return SendControlWithin(kControlPatienceMs, path, lines, onReply, error);
 }
 
 bool SendControl(const std::string& path, const std::vector<std::string>& lines, std::vector<std::string>& replies,

@@ -85,7 +85,7 @@ bool IsDtmfDigit(char c) {
   return (c >= '0' && c <= '9') || c == '*' || c == '#' || (c >= 'A' && c <= 'D') || (c >= 'a' && c <= 'd');
 }
 
-std::string Quote(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string Quote(std::string_view s) { return std::string(1, '\'').append(s) + '\''; }
 
 class LineParser {
  public:

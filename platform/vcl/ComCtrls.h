@@ -72,7 +72,7 @@ class TTrackBar : public TCustomControl {
   TNotifyEvent OnChange;
 
  protected:
-  virtual void Changed();
+  void Changed() override;
   void Paint() override;
   void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -71,8 +71,9 @@ class TCustomForm : public TWinControl {
   // Every heap deletion of a form passes here: the form is hidden and OnDestroy runs while the whole
   // object still exists, then the destructors run.
   static void operator delete(TCustomForm* Self, std::destroying_delete_t);
-  static void* operator new(std::size_t Size) { return ::operator new(Size); }
-  static void operator delete(void* Memory) { ::operator delete(Memory); }
+  // Out of line, as the destroying deletion is: the compiler then pairs all three as the class's own.
+  static void* operator new(std::size_t Size);
+  static void operator delete(void* Memory);
 
   // Reads the form resource registered for the form's class (if any and not read yet), then runs
   // OnCreate once.

@@ -54,6 +54,10 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FIcon(std::m
   if (Screen) Screen->AddForm(this);
 }
 
+void* TCustomForm::operator new(std::size_t Size) { return ::operator new(Size); }
+
+void TCustomForm::operator delete(void* Memory) { ::operator delete(Memory); }
+
 void TCustomForm::operator delete(TCustomForm* Self, std::destroying_delete_t) {
   Self->BeforeDestruction();
   void* whole = dynamic_cast<void*>(Self);

@@ -109,7 +109,7 @@ bool IdentToColor(const AnsiString& Ident, int32_t& Color) {
 AnsiString ColorToString(TColor Color) {
   AnsiString ident;
   if (ColorToIdent(Color, ident)) return ident;
-  return "$" + IntToHex(Color.Value, 8);
+  return AnsiString(1, '$') += IntToHex(Color.Value, 8);
 }
 
 TColor StringToColor(const AnsiString& S) {

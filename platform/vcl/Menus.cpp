@@ -52,7 +52,7 @@ const TKeyName kKeyNames[] = {
 
 AnsiString KeyName(WORD Key) {
   if ((Key >= '0' && Key <= '9') || (Key >= 'A' && Key <= 'Z')) return AnsiString(1, static_cast<char>(Key));
-  if (Key >= VK_F1 && Key <= VK_F12) return "F" + IntToStr(Key - VK_F1 + 1);
+  if (Key >= VK_F1 && Key <= VK_F12) return AnsiString(1, 'F') += IntToStr(Key - VK_F1 + 1);
   for (const TKeyName& k : kKeyNames)
     if (k.Key == Key) return k.Name;
   return AnsiString();

@@ -241,7 +241,7 @@ Resources& Res() {
 }
 
 std::string ResourceKey(const char* name) {
-  if (IS_INTRESOURCE(name)) return "#" + std::to_string(uintptr_t(name));
+  if (IS_INTRESOURCE(name)) return std::string(1, '#') += std::to_string(uintptr_t(name));
   std::string k = name;
   for (char& c : k)
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');

@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
@@ -23,18 +24,21 @@ class Converter {
     if (FCd != reinterpret_cast<iconv_t>(-1)) iconv_close(FCd);
   }
   // Converts as much of [in, in+n) as it can, appending to out. Returns the bytes consumed; stops at
-  // the first character it cannot convert (or everything, when the converter could not be made).
-  size_t Run(const char* in, size_t n, std::string& out, size_t outPerIn) {
+  // the first character it cannot convert (or everything, when the converter could not be made). The
+  // output goes through a small buffer, so a call costs what it converts, not what it was offered.
+  size_t Run(const char* in, size_t n, std::string& out) {
     if (FCd == reinterpret_cast<iconv_t>(-1)) return 0;
     iconv(FCd, nullptr, nullptr, nullptr, nullptr);
-    const size_t old = out.size();
-    out.resize(old + n * outPerIn + 8);
     char* src = const_cast<char*>(in);
     size_t srcLeft = n;
-    char* dst = out.data() + old;
-    size_t dstLeft = out.size() - old;
-    iconv(FCd, &src, &srcLeft, &dst, &dstLeft);
-    out.resize(static_cast<size_t>(dst - out.data()));
+    char buffer[4096];
+    for (;;) {
+      char* dst = buffer;
+      size_t dstLeft = sizeof buffer;
+      const size_t done = iconv(FCd, &src, &srcLeft, &dst, &dstLeft);
+      out.append(buffer, static_cast<size_t>(dst - buffer));
+      if (done != static_cast<size_t>(-1) || errno != E2BIG) break;
+    }
     return n - srcLeft;
   }
 
@@ -69,10 +73,8 @@ std::u32string DecodeGbk(std::string_view gbk, bool* clean) {
   return out;
 }
 
-// UTF-32 to GBK; characters GBK lacks become `fallback`.
-std::string EncodeGbk(std::u32string_view text, std::string_view fallback, bool* clean) {
-  std::string out;
-  out.reserve(text.size() * 2);
+// UTF-32 to GBK, appended to out; characters GBK lacks become `fallback`.
+void EncodeGbk(std::u32string_view text, std::string_view fallback, bool* clean, std::string& out) {
   size_t i = 0;
   while (i < text.size()) {
     if (text[i] < 0x80) {
@@ -83,7 +85,7 @@ std::string EncodeGbk(std::u32string_view text, std::string_view fallback, bool*
     while (runEnd < text.size() && text[runEnd] >= 0x80) ++runEnd;
     while (i < runEnd) {
       const char* in = reinterpret_cast<const char*>(text.data() + i);
-      const size_t used = ToGbk().Run(in, (runEnd - i) * 4, out, 1);
+      const size_t used = ToGbk().Run(in, (runEnd - i) * 4, out);
       i += used / 4;
       if (i < runEnd) {
         out.append(fallback);
@@ -92,6 +94,12 @@ std::string EncodeGbk(std::u32string_view text, std::string_view fallback, bool*
       }
     }
   }
+}
+
+std::string EncodeGbk(std::u32string_view text, std::string_view fallback, bool* clean) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  EncodeGbk(text, fallback, clean, out);
   return out;
 }
 
@@ -114,11 +122,9 @@ void AppendUtf8(char32_t c, std::string& out) {
   }
 }
 
-// Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are malformed; each malformed
-// byte becomes one U+FFFD.
-std::u32string DecodeUtf8(std::string_view s, bool* clean) {
-  std::u32string out;
-  out.reserve(s.size());
+// Strict UTF-8, appended to out: overlong forms, surrogates and values past U+10FFFF are malformed;
+// each malformed byte becomes one U+FFFD.
+void DecodeUtf8(std::string_view s, bool* clean, std::u32string& out) {
   size_t i = 0;
   while (i < s.size()) {
     const auto b = static_cast<unsigned char>(s[i]);
@@ -151,7 +157,43 @@ std::u32string DecodeUtf8(std::string_view s, bool* clean) {
       ++i;
     }
   }
+}
+
+std::u32string DecodeUtf8(std::string_view s, bool* clean) {
+  std::u32string out;
+  out.reserve(s.size());
+  DecodeUtf8(s, clean, out);
   return out;
+}
+
+// Where a piece of UTF-8 that starts at `from` may end, at most kPiece bytes on, without cutting a
+// character in two: before a lead byte, or where no character of four bytes can span the cut.
+constexpr size_t kPiece = 64 * 1024;
+size_t Utf8PieceEnd(std::string_view s, size_t from) {
+  const size_t end = std::min(s.size(), from + kPiece);
+  for (size_t cut = end; cut > from && cut + 3 >= end; --cut)
+    if (cut == s.size() || (static_cast<unsigned char>(s[cut]) & 0xC0) != 0x80) return cut;
+  return end;
+}
+
+// UTF-8 to GBK a piece at a time, written at `out`, which may be the UTF-8's own start or anywhere before
+// it: no GBK character is longer than the UTF-8 one it comes from (a character GBK has not becomes one
+// '?'), so what is written never overtakes what is still to be read. Returns the bytes written.
+size_t Utf8ToGbkAt(std::string_view utf8, char* out) {
+  std::u32string wide;
+  std::string gbk;
+  size_t written = 0;
+  for (size_t from = 0; from < utf8.size();) {
+    const size_t end = Utf8PieceEnd(utf8, from);
+    wide.clear();
+    gbk.clear();
+    DecodeUtf8(utf8.substr(from, end - from), nullptr, wide);
+    EncodeGbk(wide, "?", nullptr, gbk);
+    std::memcpy(out + written, gbk.data(), gbk.size());
+    written += gbk.size();
+    from = end;
+  }
+  return written;
 }
 
 enum class CodePage { Gbk, Utf8, Unknown };
@@ -185,11 +227,17 @@ std::string GbkToUtf8(std::string_view gbk) {
 
 std::string Utf32ToGbk(std::u32string_view text) { return EncodeGbk(text, "?", nullptr); }
 
-std::string Utf8ToGbk(std::string_view utf8) { return EncodeGbk(DecodeUtf8(utf8, nullptr), "?", nullptr); }
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string out(utf8.size(), '\0');
+  out.resize(Utf8ToGbkAt(utf8, out.data()));
+  return out;
+}
 
 std::string GbkFromFileText(std::string text) {
   if (!text.starts_with(kUtf8Bom)) return text;
-  return Utf8ToGbk(std::string_view(text).substr(kUtf8Bom.size()));
+  // Converted where it lies: a skin or form text of many megabytes takes no second copy.
+  text.resize(Utf8ToGbkAt(std::string_view(text).substr(kUtf8Bom.size()), text.data()));
+  return text;
 }
 
 std::string PathToHost(std::string_view gbkPath) {

@@ -106,7 +106,7 @@ class TbsSkinCustomSlider : public TbsSkinControl {
   virtual void ThumbMouseMove(TShiftState Shift, int X, int Y);
   virtual void ThumbMouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void Change();
-  virtual void Changed();
+  void Changed() override;
 
   void DefineProperties(TFiler* Filer) override;
   void Paint() override;

@@ -133,7 +133,7 @@ TFontStyles ReadFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, c
 void WriteFontStyles(TCustomIniFile* IniFile, const AnsiString& Section, const AnsiString& Ident, TFontStyles Styles) {
   AnsiString text;
   for (const TStyleWord& w : StyleWords)
-    if (Styles.Contains(w.Style)) text += (text.empty() ? "" : ",") + AnsiString(w.Word);
+    if (Styles.Contains(w.Style)) (text += text.empty() ? "" : ",") += w.Word;
   IniFile->WriteString(Section, Ident, text);
 }
 

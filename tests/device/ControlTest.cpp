@@ -5,10 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
+#include "device/sim/Control.h"
 #include "tests/device/BoxTestSupport.h"
 #include "tests/support/Wait.h"
 
@@ -55,6 +59,20 @@ std::string ReadLine(int fd) {
   char c;
   while (::recv(fd, &c, 1, 0) == 1 && c != '\n') line += c;
   return line;
+}
+
+// Whether the other side has hung up: nothing more to read, and no data waiting.
+bool HungUp(int fd) {
+  char c;
+  return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+}
+
+// A listening socket of the test's own on `path`.
+void Listen(Socket& s, const std::string& path, int backlog) {
+  sockaddr_un addr = Address(path);
+  ::unlink(path.c_str());
+  ASSERT_EQ(::bind(s.fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(s.fd, backlog), 0);
 }
 
 // Something that is not a box on a socket path: it takes one client and sends `unit` again and again,
@@ -226,6 +244,94 @@ TEST_F(ControlTest, ClientsThatStallHoldUpNobody) {
   EXPECT_EQ(box.DevGetLineCount(), 7);
 }
 
+// Every place held by clients that never end their line: a newcomer is answered at once, in the place
+// of the client that went longest without a whole line (the oldest of equals); nobody else is dropped.
+TEST_F(ControlTest, ClientsHoldingEveryPlaceKeepNoNewcomerWaiting) {
+  std::vector<std::unique_ptr<Socket>> held;
+  for (int i = 0; i < 64; ++i) {
+    held.push_back(std::make_unique<Socket>());
+    ASSERT_TRUE(held.back()->Connect(socket));
+    ASSERT_EQ(::send(held.back()->fd, "lines 5\nsta", 11, MSG_NOSIGNAL), 11);
+    ASSERT_EQ(ReadLine(held.back()->fd), "ok");
+  }
+  std::vector<std::string> replies;
+  std::string error;
+  ASSERT_TRUE(SendControl(socket, { "lines 6" }, replies, &error)) << error;
+  EXPECT_EQ(box.DevGetLineCount(), 6);
+  EXPECT_TRUE(HungUp(held[0]->fd));
+  for (int i = 1; i < 64; ++i) EXPECT_FALSE(HungUp(held[i]->fd)) << i;
+}
+
+// A line is taken up to 64 KiB (65,536 bytes before its newline) and refused past that with the rest of
+// what the client sends, however the bytes arrive.
+TEST_F(ControlTest, ALineOfMoreThan64KiBIsRefusedHoweverItArrives) {
+  auto comment = [](size_t n) { return "#" + std::string(n - 1, 'x'); };
+  std::vector<std::string> replies;
+  std::string error;
+  ASSERT_TRUE(SendControl(socket, { comment(65536), "lines 7" }, replies, &error)) << error;
+  EXPECT_EQ(replies, (std::vector<std::string> { "ok\n", "ok\n" }));
+  for (size_t n : { size_t { 65537 }, size_t { 70000 } }) {
+    ASSERT_TRUE(SendControl(socket, { comment(n) }, replies, &error)) << error;
+    EXPECT_EQ(replies, std::vector<std::string> { "error: line too long\n" }) << n << " bytes at once";
+  }
+  // In two pieces, the first short of the limit or past it.
+  const std::string bytes = comment(70000) + "\nlines 9\n";
+  for (size_t first : { size_t { 100 }, size_t { 66000 } }) {
+    Socket client;
+    ASSERT_TRUE(client.Connect(socket));
+    ASSERT_EQ(::send(client.fd, bytes.data(), first, MSG_NOSIGNAL), static_cast<ssize_t>(first));
+    ::send(client.fd, bytes.data() + first, bytes.size() - first, MSG_NOSIGNAL);  // the box may hang up first
+    EXPECT_EQ(ReadLine(client.fd), "error: line too long") << first;
+    EXPECT_EQ(ReadLine(client.fd), "") << "hung up";
+  }
+  EXPECT_EQ(box.DevGetLineCount(), 7) << "nothing after a line too long is run";
+}
+
+// A box that answers one of two lines and hangs up has not taken them all; one that answers both has.
+TEST_F(ControlTest, ABoxThatHangsUpBeforeTheLastReplyIsAFailure) {
+  const std::string path = dir / "short.sock";
+  for (const std::string answers : { "ok\n", "ok\nok\n" }) {
+    Socket listener;
+    Listen(listener, path, 1);
+    std::thread fake([&] {
+      int client = ::accept(listener.fd, nullptr, nullptr);
+      if (client < 0) return;
+      char c;
+      while (::recv(client, &c, 1, 0) == 1) {
+      }
+      ::send(client, answers.data(), answers.size(), MSG_NOSIGNAL);
+      ::close(client);
+    });
+    std::vector<std::string> replies;
+    std::string error;
+    const bool ok = SendControl(path, { "lines 5", "lines 6" }, replies, &error);
+    fake.join();
+    EXPECT_EQ(ok, answers.size() == 6) << answers;
+    EXPECT_EQ(error, ok ? "" : "the box closed the connection early");
+    EXPECT_EQ(replies.size(), answers.size() / 3);
+  }
+}
+
+// Behind a listener that takes nobody and whose queue of newcomers is full, the tool gives up when its
+// patience runs out instead of waiting in connect for ever.
+TEST_F(ControlTest, AListenerThatTakesNoConnectionIsGivenUpOn) {
+  const std::string path = dir / "full.sock";
+  Socket listener;
+  Listen(listener, path, 0);
+  std::vector<std::unique_ptr<Socket>> queued;
+  bool full = false;
+  while (!full && queued.size() < 64) {
+    queued.push_back(std::make_unique<Socket>());
+    ::fcntl(queued.back()->fd, F_SETFL, O_NONBLOCK);
+    full = !queued.back()->Connect(path) && errno == EAGAIN;
+  }
+  ASSERT_TRUE(full);
+  std::string error;
+  EXPECT_FALSE(SendControlWithin(
+      1, path, { "status" }, [](const std::string&) {}, &error));
+  EXPECT_EQ(error, "no box took the connection on '" + path + "' within 1 ms");
+}
+
 // Whatever owns the socket path, the tool keeps a bounded amount of what it is sent and stops with a clear
 // error: each talker below has 8 MiB to send, and the tool must hang up long before that.
 TEST_F(ControlTest, ATalkerThatNeverEndsItsReplyIsCutOff) {
@@ -319,6 +425,42 @@ TEST_F(ControlTest, CommandsFromTheSocketAreSafeAgainstPollingThreads) {
   done = true;
   poller.join();
   EXPECT_EQ(cids, kRounds);
+}
+
+// A client must end its line within the patience however its bytes trickle in; each whole line answered
+// gives it the patience anew. The server runs on a clock of the test's own.
+TEST(ControlServerTest, ALineMustEndWithinThePatienceHoweverItsBytesTrickle) {
+  ScratchDir dir;
+  const std::string path = dir / "clock.sock";
+  ManualClock clock;
+  ControlServer server;
+  std::string error;
+  ASSERT_TRUE(server.Start(
+      path, [](std::string_view) { return std::string("ok\n"); }, [&clock] { return clock.ms.load(); }, &error))
+      << error;
+  // Two whole exchanges of other clients: the first makes the server look at every deadline, and the
+  // second is served only once that round, with whatever it dropped, is over.
+  auto look = [&] {
+    std::vector<std::string> replies;
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(SendControl(path, { "x" }, replies, &error)) << error;
+  };
+  Socket trickler, steady;
+  ASSERT_TRUE(trickler.Connect(path));
+  ASSERT_TRUE(steady.Connect(path));
+  ASSERT_EQ(::send(trickler.fd, "a\nb", 3, MSG_NOSIGNAL), 3);
+  EXPECT_EQ(ReadLine(trickler.fd), "ok");
+  for (int i = 0; i < 9; ++i) {
+    clock.Advance(1111);
+    ASSERT_EQ(::send(trickler.fd, "b", 1, MSG_NOSIGNAL), 1);
+    ASSERT_EQ(::send(steady.fd, "s\n", 2, MSG_NOSIGNAL), 2);
+    EXPECT_EQ(ReadLine(steady.fd), "ok");
+    look();
+  }
+  EXPECT_FALSE(HungUp(trickler.fd)) << "dropped 9,999 ms after its last whole line";
+  clock.Advance(1);
+  look();
+  EXPECT_TRUE(HungUp(trickler.fd)) << "kept 10,000 ms after its last whole line";
+  EXPECT_FALSE(HungUp(steady.fd));
 }
 
 // A box driven by the environment opens its socket at DevOpen and removes it at DevClose.

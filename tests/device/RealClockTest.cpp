@@ -1,8 +1,13 @@
 // A box on the real clock: its queries on quiet lines are answered without the lock, and must still see
-// every change, every injected result and every timed event, and still be counted in the call log. The
-// same holds on a clock set by SetClock, which those queries read themselves.
+// every change, every injected result and every timed event, and still be counted in the call log. A
+// clock handed in is another matter: once replaced it is never called again, and replacing it costs
+// nothing that stays.
 
+#include <unistd.h>
+
+#include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -112,15 +117,10 @@ TEST_F(RealClockTest, CallsFromEveryThreadCountInTheCallLog) {
   EXPECT_EQ(log[0].seq, 0u) << "a reset box counts from the start";
 }
 
-class SetClockQuietTest : public BoxTest {
- protected:
-  void ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
-};
-
 // While one thread holds the box (its message sink reporting a bad file name), another's queries on a
 // quiet line are answered; the sink waits for them. The limit only turns a hang into a failure.
-void SetClockQuietTest::ExpectQuietQueriesAnsweredWhileTheBoxIsHeld() {
-  Run("offhook 2");
+void ExpectQuietQueriesAnsweredWhileTheBoxIsHeld(Box& box) {
+  ASSERT_TRUE(box.Command("offhook 2"));
   std::mutex m;
   std::condition_variable changed;
   bool inSink = false, done = false, answeredInTime = false;
@@ -150,28 +150,90 @@ void SetClockQuietTest::ExpectQuietQueriesAnsweredWhileTheBoxIsHeld() {
   EXPECT_EQ(ring, 0);
 }
 
-TEST_F(SetClockQuietTest, QuietQueriesDoNotWaitForTheBox) {
-  Open();
-  ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
-}
+TEST_F(RealClockTest, QuietQueriesDoNotWaitForTheBox) { ExpectQuietQueriesAnsweredWhileTheBoxIsHeld(box); }
 
 // Starting again on a recording line ends the first recording: once the second is stopped none runs,
 // and the queries are quiet again.
-TEST_F(SetClockQuietTest, ARecordingStartedAgainAndStoppedLeavesTheQueriesQuiet) {
-  Open();
+TEST_F(RealClockTest, ARecordingStartedAgainAndStoppedLeavesTheQueriesQuiet) {
   ScratchDir dir;
   const std::string first = dir / "first.wav", second = dir / "second.wav";
   ASSERT_EQ(box.DevStartRecord(0, first.c_str(), 100000), 0);
-  Advance(300);
   ASSERT_EQ(box.DevStartRecord(0, second.c_str(), 100000), 0);
-  Advance(300);
   ASSERT_EQ(box.DevStopRecord(0), 0);
-  ExpectQuietQueriesAnsweredWhileTheBoxIsHeld();
+  ExpectQuietQueriesAnsweredWhileTheBoxIsHeld(box);
 }
 
-// Under a set clock the queries still see time-driven work from the exact millisecond it is due, and
-// a clock set anew keeps box time running on.
-TEST_F(SetClockQuietTest, TimedWorkArrivesOnTheDueMillisecond) {
+// A clock that notes every call still running after it was replaced. Each call lets other threads run
+// for a while, so that one made from a stale view of the box would be seen.
+struct WatchedClock {
+  std::atomic<uint64_t> ms { 1000 };
+  std::atomic<bool> replaced { false };
+  std::atomic<int> callsAfter { 0 };
+  static uint64_t Read(void* self) {
+    auto& c = *static_cast<WatchedClock*>(self);
+    for (int i = 0; i < 50; ++i) std::this_thread::yield();
+    if (c.replaced.load()) ++c.callsAfter;
+    return c.ms.load();
+  }
+};
+
+using HandedInClockTest = BoxTest;
+
+// Another thread polls quiet lines all the while the clock is replaced back and forth: neither clock is
+// called once the call that replaced it has returned, so a caller may free what it handed in.
+TEST_F(HandedInClockTest, AReplacedClockIsNeverCalledAgain) {
+  Open();
+  std::atomic<bool> stop { false };
+  std::thread poller([&] {
+    while (!stop.load())
+      for (int line = 0; line < 4; ++line) box.DevGetHookState(line);
+  });
+  WatchedClock clocks[2];
+  for (int i = 0; i < 5000; ++i) {
+    WatchedClock& next = clocks[i % 2];
+    next.replaced = false;
+    box.SetClock(&WatchedClock::Read, &next);
+    clocks[(i + 1) % 2].replaced = true;
+  }
+  box.SetClock(nullptr, nullptr);
+  clocks[0].replaced = clocks[1].replaced = true;
+  stop = true;
+  poller.join();
+  EXPECT_EQ(clocks[0].callsAfter + clocks[1].callsAfter, 0);
+  EXPECT_EQ(box.DevGetHookState(0), 0);
+}
+
+// Pages resident now, in KiB.
+long ResidentKiB() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST_F(HandedInClockTest, ReplacingTheClockAgainAndAgainKeepsNothing) {
+  Open();
+  ManualClock other;
+  auto replace = [&](int times) {
+    for (int i = 0; i < times; ++i) {
+      box.SetClock(&ManualClock::Read, i % 2 ? &clock : &other);
+      box.DevGetHookState(1);
+    }
+  };
+  replace(1000);
+  const long before = ResidentKiB();
+  replace(200000);
+  const long after = ResidentKiB();
+  ASSERT_GT(before, 0);
+  // Kept for every clock, even a few bytes would come to megabytes.
+  EXPECT_LT(after - before, 1024) << before << " KiB after a thousand clocks, " << after << " after 200,000 more";
+}
+
+// Under a clock handed in the queries see time-driven work from the exact millisecond it is due, and a
+// clock set anew keeps box time running on.
+TEST_F(HandedInClockTest, TimedWorkArrivesOnTheDueMillisecond) {
   Open();
   Run("at 500 cid 2 555");
   char buf[kTextBufferSize] {};

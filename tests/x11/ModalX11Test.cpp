@@ -49,7 +49,9 @@ class ModalX11 : public xj::test::X11InputTest, public testing::WithParamInterfa
     const int cx = (box.left + box.right) / 2, cy = (box.top + box.bottom) / 2;
     EXPECT_TRUE(Eventually([&] { return X().ScreenPixel(cx, cy) != 0xFF0000u; }))
         << "the owner covers the modal window";
-    if (Ewmh()) EXPECT_TRUE(Eventually([&] { return X().FocusWindow() == modal; })) << "the owner has the keys";
+    if (Ewmh()) {
+      EXPECT_TRUE(Eventually([&] { return X().FocusWindow() == modal; })) << "the owner has the keys";
+    }
     const std::string manager = xj::test::WindowManagerWanted();
     const std::string shot =
         xj::test::ScreenshotPath(std::string("x11-modal-") + GetParam().name + (manager.empty() ? "-alone" : ""));

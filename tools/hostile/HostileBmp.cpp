@@ -177,9 +177,10 @@ void Repeat(Bytes& b, const Bytes& unit, int times) {
 
 // An absolute run of n pixels: the escape, the indexes (two a byte at 4 bits), padded to a word.
 Bytes Absolute(int n, int bits, uint8_t index) {
-  Bytes run { 0, static_cast<uint8_t>(n) };
   const int bytes = bits == 8 ? n : (n + 1) / 2;
-  run.insert(run.end(), static_cast<size_t>(bytes + bytes % 2), bits == 8 ? index : static_cast<uint8_t>(index * 17));
+  Bytes run(2 + static_cast<size_t>(bytes + bytes % 2), bits == 8 ? index : static_cast<uint8_t>(index * 17));
+  run[0] = 0;
+  run[1] = static_cast<uint8_t>(n);
   return run;
 }
 

@@ -211,7 +211,7 @@ std::string Value(const Case& c) {
     case Shape::Float:
       return FloatEdge(t, c.edge);
     case Shape::String:
-      return c.edge == 0 ? "''" : "'" + LongText() + "'";
+      return c.edge == 0 ? "''" : (std::string(1, '\'') += LongText()) += '\'';
     case Shape::Set:
       return SetEdge(t, c.edge);
     case Shape::Reference:

@@ -137,7 +137,7 @@ std::vector<int> Numbers(const std::string& v) {
 
 std::string Joined(const std::vector<int64_t>& n) {
   std::string out;
-  for (size_t i = 0; i < n.size(); ++i) out += (i ? "," : "") + std::to_string(n[i]);
+  for (size_t i = 0; i < n.size(); ++i) (out += i ? "," : "") += std::to_string(n[i]);
   return out;
 }
 

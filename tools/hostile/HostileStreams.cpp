@@ -159,7 +159,9 @@ const TextVariant kDamaged[] {
   { "a value of 1 MiB",
     [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "VERSION"), "skinname=" + Mebibyte() + "\r\n"); } },
   { "a section name of 1 MiB",
-    [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "PICTURES"), "[" + Mebibyte() + "]\r\nk=v\r\n"); } },
+    [](std::string& ini, Rng&) {
+      ini.insert(AfterSection(ini, "PICTURES"), (std::string(1, '[') += Mebibyte()) += "]\r\nk=v\r\n");
+    } },
   { "a key name of 1 MiB",
     [](std::string& ini, Rng&) { ini.insert(AfterSection(ini, "FORMINFO"), Mebibyte() + "=1\r\n"); } },
   { "a line of 1 MiB without '='",
@@ -184,8 +186,13 @@ const TextVariant kFloods[] {
     [](std::string& ini, Rng&) {
       std::string keys;
       keys.reserve(10 * kMiB + 32);
-      for (int i = 0; keys.size() < 10 * kMiB; ++i)
-        keys += "k" + std::to_string(i) + "=" + std::to_string(i * 7) + "\r\n";
+      for (int i = 0; keys.size() < 10 * kMiB; ++i) {
+        keys += 'k';
+        keys += std::to_string(i);
+        keys += '=';
+        keys += std::to_string(i * 7);
+        keys += "\r\n";
+      }
       ini.insert(AfterSection(ini, "button"), keys);
     } },
   { "4,000,000 blank lines (LF) in [FORMINFO]",

@@ -103,7 +103,7 @@ void MemoText::Pieces(size_t from, size_t to, Put put) const {
     if (pos < to) {  // the break, or what of it the range holds
       size_t into = col > t.size() ? col - t.size() : 0;
       size_t part = std::min(kBreak - into, to - pos);
-      put("\r\n" + into, part);
+      put(&"\r\n"[into], part);
       pos += part;
     }
     col = 0;

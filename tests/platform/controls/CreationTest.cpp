@@ -198,7 +198,9 @@ TEST_F(CreationTest, AWindowMadeAgainShowsInItsPlaceAmongItsSiblings) {
       if (wnd == h) moves.push_back(flags);
     ASSERT_EQ(moves.size(), showsItself ? 2u : 1u);
     EXPECT_EQ(moves.back() & SWP_NOZORDER, 0u);
-    if (!showsItself) EXPECT_NE(moves.back() & SWP_SHOWWINDOW, 0u);
+    if (!showsItself) {
+      EXPECT_NE(moves.back() & SWP_SHOWWINDOW, 0u);
+    }
     delete below;
     delete middle;
     delete above;

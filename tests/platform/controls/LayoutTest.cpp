@@ -521,7 +521,9 @@ TEST_F(LayoutTest, BoundsAtTheEndsOfTheIntRangeAreTakenWithinTheWindowSystemsLim
     EXPECT_EQ(host->BoundsRect(),
               TRect(host->Left(), host->Top(), host->Left() + host->Width(), host->Top() + host->Height()));
     EXPECT_EQ(top->Width(), host->ClientWidth());
-    if (host->ClientHeight() >= top->Height()) EXPECT_EQ(client->Height(), host->ClientHeight() - top->Height());
+    if (host->ClientHeight() >= top->Height()) {
+      EXPECT_EQ(client->Height(), host->ClientHeight() - top->Height());
+    }
   }
   char cls[64] {};
   GetClassNameA(host->Handle(), cls, sizeof cls);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -106,6 +107,24 @@ TEST(CodePage, MalformedOrUnmappableUnicodeBecomesQuestionMarks) {
             "???x");                                      // a surrogate
   EXPECT_EQ(xj::Utf8ToGbk(U8(u8"a\U0001F600b")), "a?b");  // outside GBK
   EXPECT_EQ(xj::Utf32ToGbk(U"\U0010FFFF\u4E00"), "?一");
+}
+
+TEST(CodePage, ALongMarkedTextConvertsWholeWithNoCharacterCut) {
+  // 420 KB in seven-byte steps of a character GBK has and one it has not: wherever such a text is cut
+  // into pieces, some cut falls inside each of them.
+  std::string utf8(xj::kUtf8Bom), gbk;
+  for (int i = 0; i < 60000; ++i) {
+    utf8 += U8(u8"告\U0001F600");
+    gbk += "告?";
+  }
+  utf8 += "z";
+  gbk += "z";
+  const std::string got = xj::GbkFromFileText(utf8);
+  const auto diverges = std::mismatch(got.begin(), got.end(), gbk.begin(), gbk.end());
+  EXPECT_EQ(got.size(), gbk.size());
+  EXPECT_EQ(diverges.first - got.begin(), static_cast<std::ptrdiff_t>(std::min(got.size(), gbk.size())));
+  // Without the mark a text is GBK already and stays as it is, down to a lone UTF-8 lead byte.
+  EXPECT_TRUE(xj::GbkFromFileText(gbk + "\xE5") == gbk + "\xE5");
 }
 
 TEST(CodePage, LeadBytesAndCharacterSteps) {

@@ -565,9 +565,10 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
     const int x0 = (short)LOWORD(Send(c.h, EM_POSFROMCHAR, 0));
     EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 4)) - x0, Measure(c.f, "WWWW"));
     EXPECT_EQ((short)LOWORD(Send(c.h, EM_POSFROMCHAR, 7)) - x0, Measure(c.f, "WWWWiii"));
-    if (c.h != edit)
+    if (c.h != edit) {
       EXPECT_EQ((short)HIWORD(Send(c.h, EM_POSFROMCHAR, 10)) - (short)HIWORD(Send(c.h, EM_POSFROMCHAR, 0)),
                 Measure(c.f, nullptr));
+    }
   }
   DestroyWindow(edit);
   DestroyWindow(big);
@@ -607,7 +608,9 @@ TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreat
     EXPECT_EQ((short)LOWORD(Send(h, EM_POSFROMCHAR, 4)) - (short)LOWORD(Send(h, EM_POSFROMCHAR, 0)),
               Measure(f, "mmmm"));
     const int rows = (int)Send(h, EM_GETLINECOUNT);
-    if (rows > 1) EXPECT_EQ(Bar(h, SB_VERT).nMax, rows - 1);  // published, not only answered
+    if (rows > 1) {
+      EXPECT_EQ(Bar(h, SB_VERT).nMax, rows - 1);  // published, not only answered
+    }
     return rows;
   };
   HWND memo = make("FontFirstEdit", mono, ES_MULTILINE), line = make("FontFirstEdit", mono, 0);

@@ -42,7 +42,7 @@ class SplitterTest : public StockTest {
     const TPoint p = At(s, 1, 1);
     xt::MouseDown(xt::mbLeft, p.X, p.Y);
   }
-  static void MoveBy(TSplitter* s, int dx, int dy, TPoint from) {
+  static void MoveBy(int dx, int dy, TPoint from) {
     const int steps = std::max(std::abs(dx), std::abs(dy)) / 7 + 1;
     for (int i = 1; i <= steps; ++i) xt::MouseMove(from.X + dx * i / steps, from.Y + dy * i / steps);
   }
@@ -59,24 +59,24 @@ TEST_F(SplitterTest, LiveDragStopsAtMinSizeAtBothEnds) {
   EXPECT_EQ(bottomBar->Cursor(), crVSplit);
   const TPoint down = At(leftBar, 1, 1);
   Press(leftBar);
-  MoveBy(leftBar, 38, 9, down);
+  MoveBy(38, 9, down);
   // Live: the neighbour and the splitter have moved before the button is released.
   EXPECT_EQ(left->Width(), 135);
   EXPECT_EQ(leftBar->Left(), 135);
   EXPECT_EQ(rest->Left(), 140);
   // Far right: what is left for the client panel is exactly MinSize.
-  MoveBy(leftBar, 900, 0, down);
+  MoveBy(900, 0, down);
   EXPECT_EQ(rest->Width(), 23);
   EXPECT_EQ(left->Width() + 5 + 23, form->ClientWidth());
   // Far left: the neighbour keeps MinSize.
-  MoveBy(leftBar, -500, 0, down);
+  MoveBy(-500, 0, down);
   EXPECT_EQ(left->Width(), 23);
   EXPECT_EQ(moved, 0);
   xt::MouseUp(xt::mbLeft, down.X - 500, down.Y);
   EXPECT_EQ(moved, 1);
   EXPECT_EQ(left->Width(), 23);
   // A later move without the button changes nothing.
-  MoveBy(leftBar, 60, 0, At(leftBar, 1, 1));
+  MoveBy(60, 0, At(leftBar, 1, 1));
   EXPECT_EQ(left->Width(), 23);
 }
 
@@ -94,7 +94,7 @@ TEST_F(SplitterTest, EitherSplitterLeavesTheRestExactlyMinSize) {
     c.bar->SetMinSize(23);
     const TPoint down = At(c.bar, 1, 1);
     Press(c.bar);
-    MoveBy(c.bar, c.dx, c.dy, down);
+    MoveBy(c.dx, c.dy, down);
     EXPECT_EQ((rest->*c.size)(), 23) << (c.bar == leftBar ? "left" : "bottom");
     xt::MouseUp(xt::mbLeft, down.X + c.dx, down.Y + c.dy);
   }
@@ -106,7 +106,7 @@ TEST_F(SplitterTest, BottomSplitterShowsALineAndResizesOnRelease) {
   const COLORREF before = xt::ReadPixel(FormHandle(), 150, bottomBar->Top() - 20);
   const TPoint down = At(bottomBar, 1, 1);
   Press(bottomBar);
-  MoveBy(bottomBar, 0, -20, down);
+  MoveBy(0, -20, down);
   // Not live: the panel waits for the release; the indicator is the inverted bar 20 pixels higher.
   EXPECT_EQ(bottom->Height(), 61);
   EXPECT_EQ(xt::ReadPixel(FormHandle(), 150, bottomBar->Top() - 20), before ^ 0xFFFFFF);
@@ -125,15 +125,15 @@ TEST_F(SplitterTest, AutoSnapCollapsesAndTheCollapsedNeighbourComesBack) {
   bottomBar->SetMinSize(40);
   TPoint down = At(bottomBar, 1, 1);
   Press(bottomBar);
-  MoveBy(bottomBar, 0, 21, down);  // 61 - 21 = 40: exactly MinSize still stands
+  MoveBy(0, 21, down);  // 61 - 21 = 40: exactly MinSize still stands
   EXPECT_EQ(bottom->Height(), 40);
-  MoveBy(bottomBar, 0, 22, down);
+  MoveBy(0, 22, down);
   EXPECT_EQ(bottom->Height(), 0);
   xt::MouseUp(xt::mbLeft, down.X, down.Y + 22);
   EXPECT_EQ(bottomBar->Top() + 4, form->ClientHeight());
   down = At(bottomBar, 1, 1);
   Press(bottomBar);
-  MoveBy(bottomBar, 0, -50, down);
+  MoveBy(0, -50, down);
   xt::MouseUp(xt::mbLeft, down.X, down.Y - 50);
   EXPECT_EQ(bottom->Height(), 50);
   EXPECT_EQ(moved, 2);

@@ -77,7 +77,9 @@ TEST(GdiObjects, HandlesFreedInAnyOrderLeaveTheOthersIntact) {
     EXPECT_EQ(lb.lbColor, COLORREF(k));
   }
   for (size_t k = 0; k < brushes.size(); ++k)
-    if (alive[k]) EXPECT_TRUE(DeleteObject(brushes[k]));
+    if (alive[k]) {
+      EXPECT_TRUE(DeleteObject(brushes[k]));
+    }
   EXPECT_EQ(xj::gdi::GetCounters().Objects, before.Objects);
 }
 
@@ -540,7 +542,9 @@ TEST(GdiObjects, ObjectsThatStayAmongThousandsMadeAndDeletedAreFoundAsThemselves
   std::vector<HBRUSH> gone;
   for (int i = 0; i < 10000; ++i) {
     HBRUSH b = CreateSolidBrush(colour(i));
-    if (!gone.empty() && GetObjectType(gone.back())) EXPECT_TRUE(DeleteObject(gone.back()));
+    if (!gone.empty() && GetObjectType(gone.back())) {
+      EXPECT_TRUE(DeleteObject(gone.back()));
+    }
     if ((uint32_t(i) * 2654435761u >> 16) % 5 == 0)
       kept.emplace_back(b, i);
     else

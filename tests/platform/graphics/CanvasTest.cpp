@@ -271,7 +271,9 @@ TEST(CanvasDraw, APictureWithoutADcIsCopiedWithoutMakingOne) {
     for (int x = 0; x < 5; ++x) {
       const uint32_t p = x == 0 || x == 4 ? 0xFFFFFF : pixels[y][x - 1];  // 0x00RRGGBB, a TColor the other way
       EXPECT_EQ(colour.At(x, y), TColor(((p & 0xFF) << 16) | (p & 0xFF00) | (p >> 16))) << x << "," << y;
-      if (x < 3) EXPECT_EQ(mono.Canvas()->Pixels(x, y), pixels[y][x] == 0xFF0000 ? clWhite : clBlack) << x << "," << y;
+      if (x < 3) {
+        EXPECT_EQ(mono.Canvas()->Pixels(x, y), pixels[y][x] == 0xFF0000 ? clWhite : clBlack) << x << "," << y;
+      }
     }
 
   HDC other = CreateCompatibleDC(nullptr);

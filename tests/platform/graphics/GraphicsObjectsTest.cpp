@@ -131,7 +131,9 @@ TEST(Font, AssignKeepsAMadeHandleOnlyWhenItWouldBeMadeTheSame) {
     EXPECT_EQ(target.HandleAllocated(), c.Kept) << c.What;
     EXPECT_EQ(xj::gdi::GetCounters().Objects - objects, c.Kept ? 0 : -1) << c.What;
     EXPECT_EQ(target.Color(), source.Color()) << c.What;
-    if (c.Kept) EXPECT_EQ(target.Handle(), made) << c.What;
+    if (c.Kept) {
+      EXPECT_EQ(target.Handle(), made) << c.What;
+    }
     const LOGFONTA got = LogFontOf(target.Handle()), want = LogFontOf(source.Handle());
     EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0) << c.What;
   }

@@ -234,7 +234,9 @@ TEST_F(RichEditTest, OnSaveClipboardDecidesWhetherCopiedTextOutlivesTheEdit) {
     }
     delete rich;
     EXPECT_EQ(asks, c.asks);
-    if (c.asks) EXPECT_EQ(chars, 6);
+    if (c.asks) {
+      EXPECT_EQ(chars, 6);
+    }
     EXPECT_EQ(ClipboardText(), c.left);
   }
 }

@@ -325,7 +325,9 @@ TEST_F(PaintTest, ManyWindowDcsKeepTheirWindowsWhateverOrderTheyGoIn) {
   DestroyWindow(a);
   EXPECT_EQ(GdiCounters().dcs, before + ofB);
   for (size_t k = 0; k < held.size(); ++k)
-    if (!gone[k] && held[k].second == b) EXPECT_EQ(WindowFromDC(held[k].first), b) << k;
+    if (!gone[k] && held[k].second == b) {
+      EXPECT_EQ(WindowFromDC(held[k].first), b) << k;
+    }
   DestroyWindow(b);
   EXPECT_EQ(GdiCounters().dcs, before);
 }
@@ -412,7 +414,9 @@ TEST_F(PaintTest, ARegionOverlappingAChildByOnePixelReachesIt) {
     RECT u {};
     EXPECT_EQ(GetUpdateRect(c, &u, FALSE) != FALSE, k.reached)
         << k.region.left << "," << k.region.top << "," << k.region.right << "," << k.region.bottom;
-    if (k.reached) EXPECT_EQ((u.right - u.left) * (u.bottom - u.top), 40);  // one row or column of it
+    if (k.reached) {
+      EXPECT_EQ((u.right - u.left) * (u.bottom - u.top), 40);  // one row or column of it
+    }
   }
 }
 

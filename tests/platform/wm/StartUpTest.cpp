@@ -73,7 +73,9 @@ TEST(StartUp, LargeSurfacesLieOnHugePageBoundaries) {
     SCOPED_TRACE(bytes);
     auto* p = static_cast<unsigned char*>(xj::wm::SurfaceMemory::Allocate(bytes));
     ASSERT_NE(p, nullptr);
-    if (bytes >= kMb) EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % (2 * kMb), 0u);
+    if (bytes >= kMb) {
+      EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % (2 * kMb), 0u);
+    }
     std::memset(p, 0xAB, bytes);
     EXPECT_EQ(p[0], 0xAB);
     EXPECT_EQ(p[bytes - 1], 0xAB);

@@ -1069,7 +1069,9 @@ TEST_F(EditsTest, OEMConvertKeepsTypedTextAndEveryOtherStyleAsTheyAre) {
       delete e;
     }
     EXPECT_EQ(texts[true], texts[false]);
-    if (c.exact) EXPECT_EQ(texts[true], c.typed);
+    if (c.exact) {
+      EXPECT_EQ(texts[true], c.typed);
+    }
     EXPECT_NE(texts[true].find(c.typed[0]), AnsiString::npos) << "the text was typed";
     EXPECT_EQ(styles[true] & ES_OEMCONVERT, ES_OEMCONVERT);
     EXPECT_EQ(styles[false] & ES_OEMCONVERT, 0);

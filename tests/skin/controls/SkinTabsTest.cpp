@@ -169,7 +169,9 @@ TEST_F(SkinTabsTest, WithoutHotTrackNoTabLooksHotUnderTheMouse) {
             pages ? static_cast<TbsSkinPageControl*>(c)->HotTab() : static_cast<TbsSkinTabControl*>(c)->HotTab();
         EXPECT_EQ(hot, track ? 1 : -1);
         EXPECT_EQ(xt::WindowPixels(c->Handle(), false) != before, track);
-        if (skinned) EXPECT_EQ(TabCorner(c, 1).code, RectCode(track ? "mouseintabrect" : "tabrect"));
+        if (skinned) {
+          EXPECT_EQ(TabCorner(c, 1).code, RectCode(track ? "mouseintabrect" : "tabrect"));
+        }
         MoveTo(FocusHolder(), 2, 2);
         xt::PumpUntilIdle();
         EXPECT_EQ(xt::WindowPixels(c->Handle(), false), before) << "nothing left hot";
@@ -198,7 +200,9 @@ TEST_F(SkinTabsTest, ScrollOppositeTabsStandBelowTheFrameAndThePageBetween) {
     EXPECT_GE(first.Top, d.Bottom) << "the first row stands below the frame";
     EXPECT_LE(first.Bottom, pc->ClientHeight());
     EXPECT_EQ(pc->ActivePage()->BoundsRect(), d);
-    if (skinned) EXPECT_EQ(TabCorner(pc, 0).code, RectCode("tabrect"));
+    if (skinned) {
+      EXPECT_EQ(TabCorner(pc, 0).code, RectCode("tabrect"));
+    }
     Gallery(pc, "bsSkinTabs", std::string(skinned ? "skinned" : "default") + "-scrollopposite");
     delete pc;
   }

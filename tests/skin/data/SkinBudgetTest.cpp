@@ -3,6 +3,9 @@
 // is what packing a skin directory makes, and a compressed skin file too large to be a skin is not read.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdint>
@@ -10,6 +13,7 @@
 
 #include "skin/data/bsSkinData.h"
 #include "skin/data/bszlib.h"
+#include "platform/win32/WinBase.h"
 #include "tests/skin/data/SkinTestSupport.h"
 
 using namespace skintest;
@@ -42,6 +46,26 @@ std::string Deflated(const std::string& Bytes) {
   TbsCompressedStoredSkin packed(nullptr);
   Pack(packed, Bytes);
   return StreamBytes(*packed.CompressedData);
+}
+
+// The most memory (KiB resident) a child process took to load the skin Ini; -1 when it did not load.
+long LoadingPeakKiB(const fs::path& Ini) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int code = 0;
+    try {
+      TbsSkinData data(nullptr);
+      data.LoadFromFile(Ini.string());
+      code = data.SkinName == "budget" ? 0 : 1;
+    } catch (...) {
+      code = 2;
+    }
+    ::_exit(code);
+  }
+  int status = 0;
+  rusage usage {};
+  if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  return usage.ru_maxrss;
 }
 
 class SkinBudget : public testing::Test {
@@ -179,6 +203,22 @@ TEST_F(SkinBudget, ACompressedSkinOfMillionsOfBlankLinesOrOfOneSectionTakesAbout
   const std::string refused = LoadPacked(data, 2 * static_cast<int64_t>(sections.size()) - headers);
   EXPECT_NE(refused.find("what the parser builds from the INI text of"), std::string::npos) << refused;
   EXPECT_TRUE(data.Empty);
+}
+
+TEST_F(SkinBudget, ASkinWrittenAsUtf8TakesNoMoreMemoryThanTheSameTextInGbk) {
+  {
+    std::string text = Skin("activepicturescount=0\r\n", "[NOTES]\r\n");
+    const std::string line = "note=" + std::string(1000, 'n') + "\r\n";
+    while (text.size() < (16u << 20)) text += line;
+    WriteBytes(dir / "gbk.ini", text);
+    WriteBytes(dir / "utf8.ini", std::string(xj::kUtf8Bom) + text);
+  }
+  const long gbk = LoadingPeakKiB(dir / "gbk.ini");
+  const long utf8 = LoadingPeakKiB(dir / "utf8.ini");
+  ASSERT_GT(gbk, 0);
+  ASSERT_GT(utf8, 0);
+  // The 16 MiB are converted where they lie: no second copy of the text stands beside the first.
+  EXPECT_LT(utf8 - gbk, 4 << 10) << "KiB at most: " << gbk << " as GBK, " << utf8 << " as UTF-8";
 }
 
 TEST_F(SkinBudget, OnlyTheFirstZlibStreamIsInflated) {

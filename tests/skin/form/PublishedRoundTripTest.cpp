@@ -253,7 +253,9 @@ TEST_F(PublishedRoundTripTest, EverySkinnedClassComesFromAFormResourceAndGoesBac
     SCOPED_TRACE(name);
     seen.insert(name);
     for (const char* prop : kMustPublish)
-      if (kOnceMissing.count(name)) EXPECT_NE(GetPropInfo(cls, prop), nullptr) << prop;
+      if (kOnceMissing.count(name)) {
+        EXPECT_NE(GetPropInfo(cls, prop), nullptr) << prop;
+      }
 
     root = NewRoot();
     refs = 0;
