@@ -154,17 +154,10 @@ TEST_P(AltTabX11, TextTypedAfterItIsText) {
     other->SetCaption("xj-other");
     other->Show();
   }
-  TForm* form = NewForm(100, 100, 320, 120);
-  form->SetCaption("xj-typing");
-  auto* edit = new TEdit(form);
-  edit->SetParent(form);
-  edit->SetBounds(20, 20, 200, 24);
-  form->Show();
-  xt::PumpUntilIdle();
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-typing")); }));
-  ASSERT_TRUE(ClickOn(edit, TPoint(10, 12)));
-  ASSERT_TRUE(Eventually([&] { return edit->Focused() && X().FocusWindow() == window; }));
+  TEdit* edit = TypingForm(100, 100, "xj-typing", window);
+  ASSERT_NE(edit, nullptr);
+  TForm* form = static_cast<TForm*>(edit->Owner());
   for (int round = 0; round < 2; ++round) {  // over there and back, where there is somewhere to go
     ASSERT_TRUE(Xdotool("keydown Alt_L key Tab keyup Alt_L"));
     ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_TAB) == 0; }));

@@ -14,17 +14,10 @@ namespace {
 class FocusKeysX11 : public xj::test::X11InputTest {};
 
 TEST_F(FocusKeysX11, AModifierReleasedElsewhereIsNotHeldWhenTheFocusComesBack) {
-  TForm* form = NewForm(120, 100, 320, 120);
-  form->SetCaption("xj-keys");
-  auto* edit = new TEdit(form);
-  edit->SetParent(form);
-  edit->SetBounds(20, 20, 200, 24);
-  form->Show();
-  xt::PumpUntilIdle();
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-keys")); }));
-  ASSERT_TRUE(ClickOn(edit, TPoint(10, 12)));
-  ASSERT_TRUE(Eventually([&] { return edit->Focused() && X().FocusWindow() == window; }));
+  TEdit* edit = TypingForm(120, 100, "xj-keys", window);
+  ASSERT_NE(edit, nullptr);
+  TForm* form = static_cast<TForm*>(edit->Owner());
 
   ASSERT_TRUE(Xdotool("keydown Alt_L"));
   ASSERT_TRUE(Eventually([&] { return GetAsyncKeyState(VK_MENU) < 0; }));

@@ -57,6 +57,18 @@ class LookSkin : public ControlsTest {
     d->LoadFromFile(Path);
     return d;
   }
+  // A sizeable form in the look, shown; the hit test at a point given from its top left corner.
+  TForm* SizeableForm(const char* Look, int L, int T, int W, int H) {
+    TForm* form = NewForm(L, T, W, H);
+    form->SetBorderStyle(bsSizeable);
+    (new RurIvozedevUzivEred(form))->SetSkinData(Load(form, kLookSkins + "/" + Look + "/skin.ini"));
+    form->Show();
+    xt::PumpUntilIdle();
+    return form;
+  }
+  static int Hit(TForm* form, int x, int y) {
+    return int(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + x, form->Top() + y)));
+  }
 };
 
 TEST_F(LookSkin, EverySkinHoldsEveryRecordTheControlsAndFramesLookUp) {
@@ -96,16 +108,9 @@ TEST_F(LookSkin, EverySkinHoldsEveryRecordTheControlsAndFramesLookUp) {
 TEST_F(LookSkin, CornersSizeBothWaysEightPixelsEachWay) {
   for (const char* name : { "azure", "olive" }) {
     SCOPED_TRACE(name);
-    TForm* form = NewForm(100, 100, 437, 291);
-    form->SetBorderStyle(bsSizeable);
-    auto* sf = new RurIvozedevUzivEred(form);
-    sf->SetSkinData(Load(form, kLookSkins + "/" + name + "/skin.ini"));
-    form->Show();
-    xt::PumpUntilIdle();
+    TForm* form = SizeableForm(name, 100, 100, 437, 291);
     const int w = form->Width(), h = form->Height();
-    auto hit = [&](int x, int y) {
-      return int(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + x, form->Top() + y)));
-    };
+    auto hit = [&](int x, int y) { return Hit(form, x, y); };
     const struct {
       int x, y, dx, dy, code, along;  // the corner, the way in, its code and the code 12 pixels along x
     } corners[] = { { 0, 0, 1, 1, HTTOPLEFT, HTTOP },
@@ -129,16 +134,9 @@ TEST_F(LookSkin, EveryEdgeSizesAcrossTheBorderWidth) {
   for (const char* name : { "azure", "olive" })
     for (const SIZE size : { SIZE { 437, 291 }, SIZE { 701, 523 } }) {
       SCOPED_TRACE(std::string(name) + " " + std::to_string(size.cx));
-      TForm* form = NewForm(50, 40, size.cx, size.cy);
-      form->SetBorderStyle(bsSizeable);
-      auto* sf = new RurIvozedevUzivEred(form);
-      sf->SetSkinData(Load(form, kLookSkins + "/" + name + "/skin.ini"));
-      form->Show();
-      xt::PumpUntilIdle();
+      TForm* form = SizeableForm(name, 50, 40, size.cx, size.cy);
       const int w = form->Width(), h = form->Height();
-      auto hit = [&](int x, int y) {
-        return int(SendMessageA(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(form->Left() + x, form->Top() + y)));
-      };
+      auto hit = [&](int x, int y) { return Hit(form, x, y); };
       const struct {
         int x, y, dx, dy, code;  // a point on the window's edge, the way in, the edge's code
       } edges[] = { { w / 2, 0, 0, 1, HTTOP },         { w / 2, h - 1, 0, -1, HTBOTTOM },

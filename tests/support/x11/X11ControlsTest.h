@@ -13,6 +13,7 @@
 #include "platform/display/headless/HeadlessDisplay.h"
 #include "platform/display/x11/X11Open.h"
 #include "platform/win32/WmBackend.h"
+#include "platform/vcl/StdCtrls.h"
 #include "tests/support/ControlsTestUtil.h"
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
@@ -124,6 +125,21 @@ class X11InputTest : public X11ControlsTest {
     return std::to_string(s.X) + " " + std::to_string(s.Y);
   }
   static bool ClickOn(TControl* c, TPoint p) { return Xdotool("mousemove " + At(c, p) + " click 1"); }
+  // A form named Caption holding one edit, shown, the edit given the keys by a click; the form's X
+  // window in Window. Null when the server never showed it so.
+  TEdit* TypingForm(int Left, int Top, const char* Caption, unsigned long& Window) {
+    TForm* form = NewForm(Left, Top, 320, 120);
+    form->SetCaption(Caption);
+    auto* edit = new TEdit(form);
+    edit->SetParent(form);
+    edit->SetBounds(20, 20, 200, 24);
+    form->Show();
+    xj::test::PumpUntilIdle();
+    if (!Eventually([&] { return X().Viewable(Window = X().FindWindow(Caption)); }) || !ClickOn(edit, TPoint(10, 12)) ||
+        !Eventually([&] { return edit->Focused() && X().FocusWindow() == Window; }))
+      return nullptr;
+    return edit;
+  }
 
   // Whether the server shows the control's client area as the control drew it (0xRRGGBB both).
   static bool ServerShows(TWinControl* c) {
