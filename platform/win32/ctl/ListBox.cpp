@@ -16,6 +16,7 @@
 #include "platform/win32/ctl/EditShared.h"
 #include "platform/win32/ctl/EditText.h"
 #include "platform/win32/ctl/OrderTree.h"
+#include "platform/win32/ctl/TypeAhead.h"
 
 namespace xj::ctl {
 
@@ -51,6 +52,7 @@ struct ListBox {
   bool pressedOnItem { false };
   bool trackValue { true };
   std::vector<bool> trackBase;
+  TypeAhead typed;  // characters typed in a row, to find an item by
 };
 
 StateMap<ListBox>& Lists() {
@@ -527,6 +529,22 @@ void KeyDown(ListBox& l, UINT vk) {
   CaretKey(l, std::clamp(to, 0, n - 1), shift, ctrl);
 }
 
+// A typed character moves to the next item whose text begins with what was typed in a row (a character
+// after a pause starts again, after the caret; a longer text is tried from the caret on).
+void CharKey(ListBox& l, WPARAM ch) {
+  const int n = Count(l);
+  if (ch < ' ' || ch == 127 || n == 0 || !HasStrings(l)) return;
+  const TypeAhead::Step step = l.typed.Add((char)ch, GetTickCount());
+  if (step == TypeAhead::kHeld) return;
+  const int from = std::clamp(l.caret, 0, n - 1) + (step == TypeAhead::kFresh ? 1 : 0);
+  for (int k = 0; k < n; ++k) {
+    const int i = (from + k) % n;
+    if (!TypeAhead::Starts(l.items[i].text, l.typed.typed)) continue;
+    CaretKey(l, i, false, false);
+    return;
+  }
+}
+
 // ---- Mouse --------------------------------------------------------------------------------------------------
 
 // A press on item i: single lists select it, multiple lists toggle it, extended lists start a range.
@@ -732,6 +750,9 @@ bool InputMessage(ListBox& l, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_KEYDOWN:
       KeyDown(l, (UINT)wParam);
+      break;
+    case WM_CHAR:
+      CharKey(l, wParam);
       break;
     case WM_LBUTTONDOWN:
       ButtonDown(l, PointOf(lParam), wParam);

@@ -2,6 +2,7 @@
 // The characters typed in a row that a view searches its items' captions by, for every view that
 // chooses an item by typing (list view, tree view, list box).
 
+#include <cctype>
 #include <string>
 
 #include "platform/win32/WinBase.h"
@@ -40,6 +41,22 @@ struct TypeAhead {
     }
     typed += c;
     return fresh ? kFresh : kLonger;
+  }
+
+  // Whether Text begins with Typed, ASCII letters in either case; a double-byte character matches only
+  // byte for byte, so no trail byte is taken for a letter.
+  static bool Starts(const std::string& Text, const std::string& Typed) {
+    if (Text.size() < Typed.size()) return false;
+    for (size_t i = 0; i < Typed.size(); ++i) {
+      const auto a = (unsigned char)Text[i], b = (unsigned char)Typed[i];
+      if (IsDBCSLeadByte(b) && i + 1 < Typed.size()) {
+        if (a != b || Text[i + 1] != Typed[i + 1]) return false;
+        ++i;
+      } else if ((a < 0x80 ? std::tolower(a) : a) != (b < 0x80 ? std::tolower(b) : b)) {
+        return false;
+      }
+    }
+    return true;
   }
 
   std::string typed;  // whole characters only

@@ -122,6 +122,30 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndClick) {
   }
 }
 
+TEST_F(ListBoxTest, TypingFindsAnItemByWholeCharactersAndClicksOnce) {
+  TListBox* list = NewList(0);
+  // 稿 is B8 E5, 告 is B8 E6: a search for the lead byte alone would stop at 稿件 first.
+  for (const char* text : { "apple", "稿件", "Banana", "告别", "告示", "berry" }) list->Items()->Add(text);
+  form->SetActiveControl(list);
+  Show();
+  xt::TypeText("告");
+  EXPECT_EQ(list->ItemIndex(), 3);
+  EXPECT_EQ(clicks, 1) << "one move, for the whole character";
+  xt::TypeText("示");  // the same search, longer: from the caret on
+  EXPECT_EQ(list->ItemIndex(), 4);
+  xt::Advance(1000);
+  xt::TypeText("b");  // a new search after the pause, in either case, from after the caret
+  EXPECT_EQ(list->ItemIndex(), 5);
+  xt::Advance(1000);
+  xt::TypeText("B");
+  EXPECT_EQ(list->ItemIndex(), 2) << "round past the end";
+  const int before = clicks;
+  xt::Advance(1000);
+  xt::TypeText("z");  // nothing begins so: nothing moves
+  EXPECT_EQ(list->ItemIndex(), 2);
+  EXPECT_EQ(clicks, before);
+}
+
 TEST_F(ListBoxTest, ProgramSelectionScrollsIntoViewWithoutAClick) {
   TListBox* list = NewList(30);
   Show();
