@@ -2,9 +2,8 @@
 
 #include "platform/win32/ctl/ListView_virtual.h"
 
-#include <cctype>
-
 #include "platform/win32/ctl/Notify.h"
+#include "platform/win32/ctl/TypeAhead.h"
 
 namespace xj::ctl {
 
@@ -50,10 +49,8 @@ void ReportRangeState(HWND view, int from, int to, UINT oldState, UINT newState)
 bool CaptionMatches(const std::string& caption, const LVFINDINFOA& find) {
   if (!(find.flags & LVFI_STRING) || !find.psz) return false;
   const std::string wanted = find.psz;
-  if (wanted.size() > caption.size() || (!(find.flags & LVFI_PARTIAL) && wanted.size() != caption.size())) return false;
-  for (size_t k = 0; k < wanted.size(); ++k)
-    if (std::tolower((unsigned char)wanted[k]) != std::tolower((unsigned char)caption[k])) return false;
-  return true;
+  if (!(find.flags & LVFI_PARTIAL) && wanted.size() != caption.size()) return false;
+  return TypeAhead::Starts(caption, wanted);
 }
 
 }  // namespace xj::ctl
