@@ -634,8 +634,8 @@ void Char(Memo& m, unsigned char c) {
       SendMessageA(m.hwnd, EM_SETSEL, 0, -1);
       return;
     case '\r':
-    case '\n':
-      Insert(m, "\r\n", UndoKind::Other);
+    case '\n':  // Shift+Enter in a rich edit breaks the line within its paragraph
+      Insert(m, m.rich && GetKeyState(VK_SHIFT) < 0 ? "\v" : "\r\n", UndoKind::Other);
       return;
     case '\t':
       Insert(m, "\t", UndoKind::Typing);

@@ -234,7 +234,7 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
   const bool part = (how & SFF_SELECTION) != 0;
   const size_t from = part ? text->SelStart() : 0, to = part ? text->SelEnd() : text->Length();
   const std::string out =
-      (how & SF_RTF) ? WriteRtf(Excerpt(*rich, text->Range(from, to), from)) : text->Range(from, to);
+      (how & SF_RTF) ? WriteRtf(Excerpt(*rich, text->Range(from, to), from)) : PlainLines(text->Range(from, to));
   size_t done = 0;
   es->dwError = 0;
   while (done < out.size()) {
@@ -244,6 +244,24 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
     done += (size_t)std::min(took, n);
   }
   return (LRESULT)done;
+}
+
+// WM_GETTEXT: the plain text, cut at a character's end to fit.
+LRESULT GetPlainText(HWND hwnd, WPARAM size, char* buf) {
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!text || !buf || size == 0) return 0;
+  const std::string plain = PlainLines(text->Text());
+  size_t n = 0;
+  for (size_t next; n < plain.size() && (next = n + EditText::CharLength(plain, n)) < size; n = next) {
+  }
+  memcpy(buf, plain.data(), n);
+  buf[n] = 0;
+  return (LRESULT)n;
+}
+
+LRESULT PlainTextLength(HWND hwnd) {
+  const MemoText* text = MemoTextOf(hwnd);
+  return text ? (LRESULT)PlainLines(text->Text()).size() : 0;
 }
 
 // ---- Clipboard -----------------------------------------------------------------------------------------------
@@ -356,6 +374,10 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return StreamIn(hwnd, wParam, (EDITSTREAM*)lParam);
     case EM_STREAMOUT:
       return StreamOut(hwnd, wParam, (EDITSTREAM*)lParam);
+    case WM_GETTEXT:
+      return GetPlainText(hwnd, wParam, (char*)lParam);
+    case WM_GETTEXTLENGTH:
+      return PlainTextLength(hwnd);
     case WM_COPY:
     case WM_CUT:
       CopyWithFormats(hwnd, msg, wParam, lParam);

@@ -16,7 +16,10 @@ namespace {
 constexpr int kDefaultTab = 48;  // pixels between tab stops when a paragraph sets none (half an inch)
 constexpr int kBulletBox = 14;   // the room a bullet takes before its paragraph's text
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A soft line break (Shift+Enter, "\\line"): it ends its row within the paragraph and takes no room.
+constexpr char kSoftBreak = '\v';
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == kSoftBreak; }
 
 // Steps through the runs of formats in order, so that walking a line looks each run and its font up
 // once.
@@ -55,6 +58,7 @@ int RowIndent(const ParaFormat& p, size_t k) {
 // The advance of the character at i of a line whose row starts `indent` pixels in, x pixels along.
 int Advance(RichLayout& l, RunWalk& walk, const ParaFormat& p, const std::string& t, size_t offset, size_t i, int x,
             int indent) {
+  if (t[i] == kSoftBreak) return 0;
   if (t[i] != '\t') return walk.Measure(l, offset + i).Width(t, i);
   const int at = indent + x;
   for (int stop : p.tabs)
@@ -159,6 +163,13 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
   int x = 0, widest = RowIndent(p, 0) + right;
   size_t rowStart = 0, breakAt = 0;  // breakAt: the best start of a next row seen so far (0: none)
   int indent = RowIndent(p, 0), avail = room < 0 ? -1 : std::max(1, room - indent - right);
+  const auto newRow = [&](size_t next) {
+    rows.starts.push_back((uint32_t)next);
+    rowStart = next;
+    breakAt = 0;
+    indent = RowIndent(p, rows.starts.size() - 1);
+    avail = room < 0 ? -1 : std::max(1, room - indent - right);
+  };
   for (size_t i = 0; i < t.size();) {
     const size_t len = EditText::CharLength(t, i);
     const bool wide = len == 2;
@@ -166,11 +177,7 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
     int w = Advance(l, walk, p, t, offset, i, x, indent);
     if (avail >= 0 && x + w > avail && i > rowStart && !IsBlank(t[i])) {
       const size_t next = breakAt > rowStart ? breakAt : i;
-      rows.starts.push_back((uint32_t)next);
-      rowStart = next;
-      breakAt = 0;
-      indent = RowIndent(p, rows.starts.size() - 1);
-      avail = std::max(1, room - indent - right);
+      newRow(next);
       RunWalk again(l.rich.charRuns, offset + next);
       x = 0;
       for (size_t j = next; j < i; j += EditText::CharLength(t, j)) x += Advance(l, again, p, t, offset, j, x, indent);
@@ -179,7 +186,13 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
     x += w;
     widest = std::max(widest, indent + x + right);
     i += len;
-    if (wide || IsBlank(t[i - len])) breakAt = i;
+    if (t[i - len] == kSoftBreak) {  // the next row starts after it, even at the paragraph's end
+      newRow(i);
+      x = 0;
+      widest = std::max(widest, indent + right);
+    } else if (wide || IsBlank(t[i - len])) {
+      breakAt = i;
+    }
   }
   rows.width = widest;
   Heights(l, offset, t.size(), rows);
@@ -197,7 +210,9 @@ void EachChar(RichLayout& l, const MemoText::RowSpan& s, F f) {
   const size_t a = s.start - s.lineOffset, b = s.end - s.lineOffset;
   size_t lastEnd = a;  // past the row's last character that is not a blank
   int extra = 0, blanks = 0;
-  if (p.align == ParaAlign::Justify && l.room > 0 && s.index + 1 < l.text.LineRows(s.line).starts.size()) {
+  // A row that a soft break ends is a paragraph's last as far as justifying goes.
+  const bool broken = s.end > s.start && t[s.end - s.lineOffset - 1] == kSoftBreak;
+  if (p.align == ParaAlign::Justify && l.room > 0 && !broken && s.index + 1 < l.text.LineRows(s.line).starts.size()) {
     RunWalk walk(l.rich.charRuns, s.start);
     int x = 0, natural = 0;
     for (size_t i = a; i < b; i += EditText::CharLength(t, i)) {
@@ -319,7 +334,7 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
       pieces.push_back(Piece { format, selected, x, {}, {} });
     Piece& piece = pieces.back();
     for (size_t k = 0; k < len; ++k) {
-      piece.shown += t[i] == '\t' ? ' ' : t[i + k];
+      piece.shown += IsBlank(t[i]) ? ' ' : t[i + k];
       piece.dx.push_back(k == 0 ? w : 0);
     }
     piece.width += w;

@@ -422,8 +422,10 @@ class Reader {
   // The text a word of the body stands for.
   void TextWord(const Word& w) {
     const std::string_view n = w.name;
-    if (n == "par" || n == "line" || n == "sect" || n == "page")
+    if (n == "par" || n == "sect" || n == "page")
       Paragraph();
+    else if (n == "line")
+      Put("\v");
     else if (n == "tab")
       Put("\t");
     else if (n == "emdash" || n == "endash")
@@ -535,6 +537,8 @@ class Writer {
       out += c;
     } else if (c == '\t') {
       out += "\\tab ";
+    } else if (c == '\v') {
+      out += "\\line ";
     } else if (u >= 0x80 || u < 0x20) {
       char hex[8];
       snprintf(hex, sizeof hex, "\\'%02x", u);
@@ -624,8 +628,19 @@ std::string WriteRtf(const RichDocument& doc) { return Writer(doc).Run(); }
 bool RtfToText(std::string_view rtf, std::string& text) {
   RichDocument doc;
   if (!ReadRtf(rtf, doc)) return false;
-  text = std::move(doc.text);
+  text = PlainLines(doc.text);
   return true;
+}
+
+std::string PlainLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c == '\v')
+      out += "\r\n";
+    else
+      out += c;
+  return out;
 }
 
 std::string TextToRtf(std::string_view text) {

@@ -20,7 +20,10 @@ bool IsRtf(std::string_view rtf);
 bool ReadRtf(std::string_view rtf, RichDocument& doc, const CharFormat& base = CharFormat {});
 std::string WriteRtf(const RichDocument& doc);
 
-// The text of an RTF document alone, and a document of plain text (lines broken at "\r\n", "\n" or
+// Text as plain text goes out: each soft line break as a line break ("\r\n").
+std::string PlainLines(std::string_view text);
+
+// The text of an RTF document alone (as plain text), and a document of plain text (lines broken at "\r\n", "\n" or
 // "\r") in the default formats.
 bool RtfToText(std::string_view rtf, std::string& text);
 std::string TextToRtf(std::string_view text);

@@ -101,6 +101,26 @@ TEST(RtfTest, BulletsIndentsAndTabStops) {
   EXPECT_EQ(Of(d, "Model").face, "Calibri");
 }
 
+// A line break keeps its paragraph whole: one format over all its lines, and back as "\\line".
+TEST(RtfTest, LineBreaksStayWithinTheirParagraph) {
+  RichDocument d = Read(Data("breaks.rtf"));
+  EXPECT_EQ(d.text, "The Support Team\vKaldo Ltd.\v1 High Street\v\r\nNext\r\n");
+  const ParaFormat& address = ParaOf(d, "The Support");
+  EXPECT_EQ(address.align, ParaAlign::Centre);
+  EXPECT_EQ(address.left, 360);
+  EXPECT_EQ(d.rich.paraRuns.IndexAt(0), d.rich.paraRuns.IndexAt(d.text.find("\v\r\n")));
+  EXPECT_TRUE(Of(d, "Kaldo").bold);
+  EXPECT_FALSE(Of(d, "\v1 High").bold);
+  EXPECT_EQ(ParaOf(d, "Next").align, ParaAlign::Left);
+  const std::string written = WriteRtf(d);
+  EXPECT_NE(written.find("Team\\line"), std::string::npos) << written;
+  ExpectSame(d, Read(written));
+  // As plain text each is the line break users expect.
+  std::string text;
+  ASSERT_TRUE(xj::ctl::RtfToText(Data("breaks.rtf"), text));
+  EXPECT_EQ(text, "The Support Team\r\nKaldo Ltd.\r\n1 High Street\r\n\r\nNext\r\n");
+}
+
 TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
   RichDocument d = Read(Data("chinese.rtf"));
   // \u gives GBK and swallows its fallback (one character, then two under \uc2); an unknown
@@ -121,7 +141,7 @@ TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
 
 // Each document written reads back equal, and so does what is written of that.
 TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
-  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf" }) {
+  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf" }) {
     SCOPED_TRACE(name);
     RichDocument first = Read(Data(name));
     const std::string written = WriteRtf(first);

@@ -228,6 +228,71 @@ TEST_F(RichFormatsTest, AJustifiedParagraphsRowsReachTheRightEdgeButItsLast) {
   EXPECT_EQ(rich->SelStart(), at);
 }
 
+// Shift+Enter breaks the line inside its paragraph: the new row takes the paragraph's indent and
+// alignment but not its first line's indent or bullet, and the caret walks across the break in one step.
+// Picture to look at: build/tests/gallery/platform-richedit-breaks.png.
+TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
+  TRichEdit* rich = Shown();
+  Load(rich, "{\\rtf1\\pard\\li720\\fi720{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Alpha\\par\\pard Gamma}");
+  rich->SetSelStart(5);
+  Press(VK_RETURN, xt::ssShift);
+  Keys("beta");
+  ASSERT_EQ(rich->Text(), "Alpha\r\nbeta\r\nGamma");  // as plain text, a line break
+  ASSERT_EQ(rich->GetTextLen(), 18);
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 3);
+  const auto at = [&](int pos) {
+    const LRESULT p = rich->Perform(EM_POSFROMCHAR, pos, 0);
+    return TPoint(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+  };
+  const TPoint alpha = at(0), beta = at(6), gamma = at(12);
+  EXPECT_EQ(alpha.X, 110);  // \\li720\\fi720 and a bullet's room
+  EXPECT_EQ(beta.X, 48);    // \\li720 alone
+  EXPECT_GT(beta.Y, alpha.Y);
+  EXPECT_GT(gamma.Y, beta.Y);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "breaks");
+  const int row = beta.Y - alpha.Y;
+  const auto darkIn = [&](int top, int left, int right) {  // dark pixels of a row between two x
+    int n = 0;
+    for (int y = top; y < top + row; ++y)
+      for (int x = left; x < right; ++x) n += Dark(Pixel(rich, x, y)) ? 1 : 0;
+    return n;
+  };
+  EXPECT_GT(darkIn(alpha.Y, 96, 110), 0);   // the bullet
+  EXPECT_EQ(darkIn(beta.Y, 0, beta.X), 0);  // none before the second line
+  EXPECT_GT(darkIn(beta.Y, beta.X, beta.X + 4 * kCharW), 20);
+
+  // End stops before the break, Right crosses it in one step, a click past the row's end lands before it.
+  rich->SetSelStart(0);
+  Press(VK_END);
+  EXPECT_EQ(rich->SelStart(), 5);
+  Press(VK_RIGHT);
+  EXPECT_EQ(rich->SelStart(), 6);
+  Press(VK_UP);
+  EXPECT_EQ(rich->SelStart(), 0);
+  ClickAt(rich, 300, alpha.Y + row / 2);
+  EXPECT_EQ(rich->SelStart(), 5);
+  ClickAt(rich, beta.X + kCharW + 1, beta.Y + row / 2);
+  EXPECT_EQ(rich->SelStart(), 7);
+
+  // One paragraph: its alignment moves both lines; it is written as one, with the break inside.
+  rich->Paragraph()->SetAlignment(taRightJustify);
+  EXPECT_GT(at(0).X, 250);
+  EXPECT_GT(at(6).X, 250);
+  EXPECT_LT(at(12).X, 2);
+  const std::string saved = Saved(rich);
+  EXPECT_NE(saved.find("Alpha\\line beta\\par"), std::string::npos) << saved;
+  RichDocument doc;
+  ASSERT_TRUE(ReadRtf(saved, doc));
+  EXPECT_EQ(doc.text, "Alpha\vbeta\r\nGamma");
+  EXPECT_TRUE(doc.rich.ParaAt(0) == doc.rich.ParaAt(6));
+  // Backspace takes the break away: one row again.
+  rich->SetSelStart(6);
+  Press(VK_BACK);
+  EXPECT_EQ(rich->Text(), "Alphabeta\r\nGamma");
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 2);
+}
+
 // Hostile documents through a shown edit: a hundred thousand faces each used once, groups nested a
 // hundred thousand deep and never closed, a size of 2^31. Each loads, shows and keeps its formats.
 TEST_F(RichFormatsTest, HostileDocumentsLoadAndShow) {
