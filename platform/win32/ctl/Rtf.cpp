@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/WinBase.h"
@@ -42,6 +43,39 @@ int HexValue(char c) {
 }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// The code page of a font's character set; sets with none of their own (the default set, 1) take the
+// document's. A symbol font's bytes are kept as they are, as the system's own are.
+uint32_t PageOf(uint8_t charset, uint32_t document) {
+  static constexpr std::pair<uint8_t, uint16_t> kPages[] = {
+    { 0, 1252 },   { 2, CP_GBK }, { 77, 10000 }, { 128, 932 },  { 129, 949 },  { 134, CP_GBK },
+    { 136, 950 },  { 161, 1253 }, { 162, 1254 }, { 163, 1258 }, { 177, 1255 }, { 178, 1256 },
+    { 186, 1257 }, { 204, 1251 }, { 222, 874 },  { 238, 1250 }, { 255, 437 }
+  };
+  for (const auto& [set, page] : kPages)
+    if (set == charset) return page;
+  return document;
+}
+
+// Whether a byte starts a character of two in a double-byte code page other than the system's.
+bool IsLead(uint32_t page, unsigned char b) {
+  if (page == 932) return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  return (page == 949 || page == 950) && b >= 0x81 && b <= 0xFE;
+}
+
+// A character as the text holds it: in GBK, '?' where GBK has none.
+std::string_view InText(wchar_t c, char (&buf)[8]) {
+  const int n = WideCharToMultiByte(CP_GBK, 0, &c, 1, buf, sizeof buf, nullptr, nullptr);
+  return n > 0 ? std::string_view(buf, (size_t)n) : std::string_view("?");
+}
+
+// A face name of at most 31 bytes, cut between characters.
+std::string FaceOf(const std::string& name) {
+  size_t n = 0;
+  for (size_t next; n < name.size() && (next = n + (size_t)GbkCharLength(&name[n], name.data() + name.size())) <= 31;)
+    n = next;
+  return name.substr(0, n);
+}
 
 enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Bullet };
 
@@ -101,6 +135,7 @@ class Reader {
           Plain(c);
       }
     }
+    DropLead();
     // The last paragraph ends where the document closes: in the format of that moment.
     const uint32_t last = FClosed >= 0 ? (uint32_t)FClosed : ParaId();
     if (FDoc.text.size() > FParaStart)
@@ -115,6 +150,7 @@ class Reader {
   State& Now() { return FStack.back(); }
 
   void Open() {
+    DropLead();
     FSkipChars = 0;
     if (FStack.size() >= kMaxDepth)
       ++FExcess;
@@ -123,6 +159,7 @@ class Reader {
   }
 
   void Close() {
+    DropLead();
     FSkipChars = 0;
     if (FExcess > 0) {
       --FExcess;
@@ -144,7 +181,7 @@ class Reader {
     CharFormat f = FBase;
     auto font = FFonts.find(s.font < 0 ? FDefaultFont : s.font);
     if (font != FFonts.end()) {
-      f.face = font->second.name.substr(0, 31);
+      f.face = FaceOf(font->second.name);
       f.charset = font->second.charset;
       f.pitch = font->second.pitch;
     }
@@ -188,13 +225,61 @@ class Reader {
     FParaStart = FDoc.text.size();
   }
 
-  // Text of the body is taken up to the next brace, backslash or line end at once.
+  // Text of the body is taken up to the next brace, backslash or line end at once (byte by byte when
+  // it is in another code page than the text's).
   void Plain(char c) {
-    if (Now().dest != Dest::Body || FSkipChars > 0) return Text(c);
+    if (Now().dest != Dest::Body || FSkipChars > 0 || FLeadHeld) return Byte(c);
     size_t end = FIn.find_first_of("{}\\\r\n", FPos);
     if (end == std::string_view::npos) end = FIn.size();
-    Put(FIn.substr(FPos - 1, end - FPos + 1));
+    const std::string_view run = FIn.substr(FPos - 1, end - FPos + 1);
     FPos = end;
+    if (PageNow() == CP_GBK || std::all_of(run.begin(), run.end(), [](char b) { return (unsigned char)b < 0x80; }))
+      return Put(run);
+    for (char b : run) Byte(b);
+  }
+
+  // The code page of the text now: that of the font in force (of the font being named, in the table).
+  uint32_t PageNow() const {
+    const State& s = FStack.back();
+    const int font = s.dest == Dest::FontTable ? FFontNow : s.font < 0 ? FDefaultFont : s.font;
+    const auto it = FFonts.find(font);
+    return PageOf(it == FFonts.end() ? 1 : it->second.charset, FPage);
+  }
+
+  // A byte of text as the document has it: in the system's code page it is kept, in another one each
+  // character is taken into the system's (a double-byte one's lead waits for its trail).
+  void Byte(char c) {
+    const Dest dest = Now().dest;
+    if (dest != Dest::Body && dest != Dest::FontTable) return Text(c);
+    if (FSkipChars > 0) {  // a fallback after \u
+      --FSkipChars;
+      return;
+    }
+    const uint32_t page = FLeadHeld ? FLeadPage : PageNow();
+    if (!FLeadHeld && ((unsigned char)c < 0x80 || page == CP_GBK)) return Text(c);
+    if (!FLeadHeld && IsLead(page, (unsigned char)c)) {
+      FLeadHeld = true;
+      FLead = c;
+      FLeadPage = page;
+      return;
+    }
+    const char pair[2] = { FLead, c };
+    const bool two = std::exchange(FLeadHeld, false);
+    wchar_t wide[2];
+    const int n = MultiByteToWideChar(page, 0, two ? pair : &c, two ? 2 : 1, wide, 2);
+    char buf[8];
+    for (int i = 0; i < n; ++i) Emit(InText(wide[i], buf));
+  }
+
+  // A lead byte with no trail is half a character: a '?' marks it.
+  void DropLead() {
+    if (std::exchange(FLeadHeld, false)) Emit("?");
+  }
+
+  // Bytes in the text's own code page, to the body or to the face being named.
+  void Emit(std::string_view bytes) {
+    if (Now().dest == Dest::Body) return Put(bytes);
+    for (char b : bytes) Text(b);
   }
 
   // A byte of text, of the body or of a table.
@@ -224,6 +309,7 @@ class Reader {
 
   void Control() {
     if (FPos >= FIn.size()) return;
+    if (FIn[FPos] != '\'') DropLead();
     if (!IsLetter(FIn[FPos])) return Symbol(FIn[FPos++]);
     Word w = ReadWord();
     if (w.name == "bin") {  // binary data: skipped whatever the group
@@ -232,6 +318,7 @@ class Reader {
     }
     if (Destination(w.name) || TableWord(w) || CharWord(w) || ParaWord(w)) return;
     if (Now().dest == Dest::Body) TextWord(w);
+    if (Now().dest == Dest::FontTable && w.name == "u") Unicode(w.value);
   }
 
   // A backslash and one character that is not a letter.
@@ -240,11 +327,11 @@ class Reader {
       case '\\':
       case '{':
       case '}':
-        return Text(c);
+        return Byte(c);
       case '~':
-        return Text(' ');
+        return Byte(' ');
       case '_':
-        return Text('-');
+        return Byte('-');
       case '*':  // an optional destination: skipped unless it is the bullet's
         if (FIn.substr(FPos, 3) != "\\pn" || (FPos + 3 < FIn.size() && IsLetter(FIn[FPos + 3])))
           Now().dest = Dest::Skip;
@@ -267,7 +354,7 @@ class Reader {
       return;
     }
     FPos += 2;
-    Text((char)(hi * 16 + lo));
+    Byte((char)(hi * 16 + lo));
   }
 
   // The letters, an optional signed number of which ten digits count, and the one blank that ends a
@@ -320,6 +407,11 @@ class Reader {
     }
     if (dest == Dest::Bullet) {
       if (w.name == "pnlvlblt") FBulletSeen = true;
+      return true;
+    }
+    if (w.name == "ansicpg") {  // a page the system cannot read leaves the bytes as they are
+      const auto page = (UINT)std::clamp<long long>(w.value, 0, 65535);
+      FPage = page != CP_UTF8 && MultiByteToWideChar(page, 0, "a", 1, nullptr, 0) > 0 ? page : CP_GBK;
       return true;
     }
     if (w.name == "deff") {
@@ -443,11 +535,9 @@ class Reader {
   // \uN: the character in GBK ('?' where GBK has none), then its fallback skipped.
   void Unicode(long long value) {
     if (value < 0) value += 65536;
-    const wchar_t wide = (wchar_t)std::clamp<long long>(value, 0, 0xFFFF);
-    char bytes[8] {};
-    int n = WideCharToMultiByte(CP_GBK, 0, &wide, 1, bytes, sizeof bytes, nullptr, nullptr);
+    char buf[8];
     FSkipChars = 0;
-    Put(n > 0 ? std::string_view(bytes, (size_t)n) : std::string_view("?"));
+    Emit(InText((wchar_t)std::clamp<long long>(value, 0, 0xFFFF), buf));
     FSkipChars = (size_t)Now().uc;
   }
 
@@ -465,6 +555,10 @@ class Reader {
   bool FAnyPart { false };
   bool FBulletSeen { false };
   size_t FSkipChars { 0 };
+  uint32_t FPage { CP_GBK };  // the document's code page
+  bool FLeadHeld { false };   // a lead byte waits for its trail
+  char FLead { 0 };
+  uint32_t FLeadPage { 0 };
   long long FCurrent { -1 };  // the format now in force, by number; -1: to be looked up
   long long FClosed { -1 };   // the paragraph format when the document last closed, with no text since
   size_t FParaStart { 0 };
@@ -525,8 +619,9 @@ class Writer {
     out += "{\\f" + std::to_string(i) + "\\" + kFamilies[std::min(5, pitch >> 4)];
     if (pitch & 3) out += "\\fprq" + std::to_string(pitch & 3);
     out += "\\fcharset" + std::to_string(charset) + " ";
-    for (char c : face)
-      if (c != ';') Escaped(out, c);
+    std::string name = face;
+    std::erase(name, ';');
+    for (size_t at = 0; at < name.size();) at += Character(out, name, at, charset);
     out += ";}";
   }
 
@@ -546,6 +641,21 @@ class Writer {
     } else {
       out += c;
     }
+  }
+
+  // The character at `at` of the text, in a run of a font of `charset`: its bytes as they are where the
+  // font's code page is the text's, else as \\uN (with '?' for readers that know no \\u). Answers its
+  // length.
+  static size_t Character(std::string& out, const std::string& t, size_t at, uint8_t charset) {
+    if ((unsigned char)t[at] < 0x80 || PageOf(charset, CP_GBK) == CP_GBK) {
+      Escaped(out, t[at]);
+      return 1;
+    }
+    const int n = GbkCharLength(&t[at], t.data() + t.size());
+    wchar_t wide = 0;
+    if (MultiByteToWideChar(CP_GBK, 0, &t[at], n, &wide, 1) != 1) wide = L'?';
+    out += "\\u" + std::to_string((int16_t)(uint16_t)wide) + "?";
+    return (size_t)n;
   }
 
   void CharWords(std::string& out, const CharFormat& f) {
@@ -596,7 +706,7 @@ class Writer {
         paraStart = true;
         continue;
       }
-      Escaped(out, t[i++]);
+      i += Character(out, t, i, rich.chars[c].charset);
     }
   }
 

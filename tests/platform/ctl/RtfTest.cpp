@@ -139,9 +139,33 @@ TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
   EXPECT_EQ(ParaOf(d, "完").align, ParaAlign::Right);
 }
 
+// Bytes in the code page of their font's character set, or of the document where the font names
+// none, come into the text's own: what it cannot hold, and half a character, become '?'. A symbol
+// font's bytes stay as they are. Written back, such text is \\u, and reads back the same.
+TEST(RtfTest, BytesAreReadInTheirFontsCodePage) {
+  RichDocument d = Read(Data("western.rtf"));
+  EXPECT_EQ(d.text,
+            "Café crème “quoted” na?ve\r\n"
+            "Raw: café \x80\r\n"
+            "中文 and \xB7\r\n"
+            "テスト あ half?\r\n"
+            "éАб\x80\r\n");
+  EXPECT_EQ(Of(d, "中文").face, "宋体");
+  EXPECT_EQ(Of(d, "éАб").face, "Café Sans");
+  EXPECT_EQ(Of(d, "Аб").charset, 204);
+  const std::string written = WriteRtf(d);
+  EXPECT_NE(written.find("Caf\\u233?"), std::string::npos) << written;
+  ExpectSame(d, Read(written));
+  // A page the system cannot read leaves the bytes as they are, as does a document that names none.
+  EXPECT_EQ(Read("{\\rtf1\\ansi\\ansicpg65001 \\'d6\\'d0}").text, "中");
+  EXPECT_EQ(Read("{\\rtf1\\ansi \\'d6\\'d0}").text, "中");
+  // A lead byte waits through a line end for its trail, not past a group.
+  EXPECT_EQ(Read("{\\rtf1\\ansicpg932 \\'82\r\n\\'a0{\\'82}\\'a0}").text, "あ??");
+}
+
 // Each document written reads back equal, and so does what is written of that.
 TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
-  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf" }) {
+  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf", "western.rtf" }) {
     SCOPED_TRACE(name);
     RichDocument first = Read(Data(name));
     const std::string written = WriteRtf(first);
