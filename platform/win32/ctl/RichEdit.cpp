@@ -123,6 +123,13 @@ LRESULT GetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* c) {
 
 constexpr int kMaxIndent = 32767;  // twips
 
+// The numbering's start and style, which only PARAFORMAT2 carries.
+void Applied(ParaFormat& p, const PARAFORMAT2& f) {
+  if (f.dwMask & PFM_NUMBERINGSTART) p.numberStart = f.wNumberingStart;
+  if ((f.dwMask & PFM_NUMBERINGSTYLE) && (f.wNumberingStyle & 0xFF) == 0 && f.wNumberingStyle <= PFNS_NONUMBER)
+    p.numberStyle = (NumberStyle)(f.wNumberingStyle >> 8);
+}
+
 ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
   const DWORD mask = f.dwMask;
   long start = p.left + p.first, offset = -p.first;  // the first line's indent, the others' past it
@@ -138,7 +145,10 @@ ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
     static constexpr ParaAlign kAligns[] = { ParaAlign::Left, ParaAlign::Right, ParaAlign::Centre, ParaAlign::Justify };
     p.align = kAligns[f.wAlignment - PFA_LEFT];
   }
-  if (mask & PFM_NUMBERING) p.bullet = f.wNumbering == PFN_BULLET;
+  if (mask & PFM_NUMBERING) p.numbering = f.wNumbering <= PFN_UCROMAN ? (Numbering)f.wNumbering : Numbering::None;
+  if (f.cbSize >= sizeof(PARAFORMAT2)) Applied(p, static_cast<const PARAFORMAT2&>(f));
+  if (p.numbering <= Numbering::Bullet)
+    p.numberStart = 1, p.numberStyle = NumberStyle::Paren;  // only numbers keep them
   if (mask & PFM_TABSTOPS) {
     p.tabs.clear();
     for (int i = 0; i < std::clamp<int>(f.cTabCount, 0, MAX_TAB_STOPS); ++i)
@@ -150,7 +160,11 @@ ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
 }
 
 void Fill(PARAFORMAT& f, const ParaFormat& p) {
-  f.wNumbering = p.bullet ? PFN_BULLET : 0;
+  f.wNumbering = (WORD)p.numbering;
+  if (f.cbSize >= sizeof(PARAFORMAT2)) {
+    static_cast<PARAFORMAT2&>(f).wNumberingStart = p.numberStart;
+    static_cast<PARAFORMAT2&>(f).wNumberingStyle = (WORD)((int)p.numberStyle << 8);
+  }
   f.dxStartIndent = p.left + p.first;
   f.dxOffset = -p.first;
   f.dxRightIndent = p.right;
@@ -162,7 +176,9 @@ void Fill(PARAFORMAT& f, const ParaFormat& p) {
 DWORD Differences(const ParaFormat& a, const ParaFormat& b) {
   return (a.left + a.first != b.left + b.first ? PFM_STARTINDENT : 0) | (a.first != b.first ? PFM_OFFSET : 0) |
          (a.right != b.right ? PFM_RIGHTINDENT : 0) | (a.align != b.align ? PFM_ALIGNMENT : 0) |
-         (a.tabs != b.tabs ? PFM_TABSTOPS : 0) | (a.bullet != b.bullet ? PFM_NUMBERING : 0);
+         (a.tabs != b.tabs ? PFM_TABSTOPS : 0) | (a.numbering != b.numbering ? PFM_NUMBERING : 0) |
+         (a.numberStart != b.numberStart ? PFM_NUMBERINGSTART : 0) |
+         (a.numberStyle != b.numberStyle ? PFM_NUMBERINGSTYLE : 0);
 }
 
 // The paragraphs the selection touches, from the first one's start to past the last one's break.
@@ -190,7 +206,7 @@ LRESULT GetParaFormat(HWND hwnd, PARAFORMAT* f) {
   if (!rich || !text || !f || f->cbSize < sizeof(PARAFORMAT)) return 0;
   auto [from, to] = Paragraphs(*text);
   const ParaFormat& first = rich->ParaAt(from);
-  DWORD mask = PFM_ALL;
+  DWORD mask = PFM_ALL | (f->cbSize >= sizeof(PARAFORMAT2) ? PFM_NUMBERINGSTART | PFM_NUMBERINGSTYLE : 0);
   for (int line = text->LineOf(from), last = text->LineOf(to == from ? to : to - 1); line <= last; ++line)
     mask &= ~Differences(first, rich->ParaAt(text->LineOffset(line)));
   Fill(*f, first);

@@ -15,6 +15,7 @@ namespace {
 
 constexpr int kDefaultTab = 48;  // pixels between tab stops when a paragraph sets none (half an inch)
 constexpr int kBulletBox = 14;   // the room a bullet takes before its paragraph's text
+constexpr int kNumberBox = 24;   // and a number (the quarter inch common writers hang a list's text by)
 
 // A soft line break (Shift+Enter, "\\line"): it ends its row within the paragraph and takes no room.
 constexpr char kSoftBreak = '\v';
@@ -47,12 +48,35 @@ class RunWalk {
 };
 
 // Where the text of row k of a paragraph starts past the left edge: the first line's indent, the
-// others', and room for a bullet when the first line's indent leaves none.
+// others', and room for a bullet or number when the first line's indent leaves none. The room is the
+// same whatever the number, so that renumbering a list lays none of it out again.
 int RowIndent(const ParaFormat& p, size_t k) {
   const int first = TwipsToPixels(p.left + p.first), rest = TwipsToPixels(p.left);
-  if (!p.bullet) return std::max(0, k == 0 ? first : rest);
-  const int text = std::max(rest, std::max(0, first) + kBulletBox);
+  if (p.numbering == Numbering::None) return std::max(0, k == 0 ? first : rest);
+  const int box = p.numbering == Numbering::Bullet ? kBulletBox : kNumberBox;
+  const int text = std::max(rest, std::max(0, first) + box);
   return k == 0 ? text : std::max(0, rest);
+}
+
+// The number of a numbered paragraph (a line): its list's start, counted on over the paragraphs
+// before it of the same list. Walks back the runs of paragraph formats, not the paragraphs, so that
+// the end of a long list costs what its few runs do.
+int ParaNumber(const MemoText& text, const RichText& rich, int line) {
+  const ParaFormat& p = rich.ParaAt(text.LineOffset(line));
+  const std::vector<RunList::Run>& runs = rich.paraRuns.Runs();
+  int first = line;  // the list's first line known so far
+  for (size_t from = text.LineOffset(line); from > 0;) {
+    size_t i = rich.paraRuns.IndexAt(from);
+    while (i > 0 && rich.paras[runs[i - 1].value].SameList(p)) --i;
+    const size_t start = runs[i].start;
+    const int at = text.LineOf(start);
+    const size_t lineStart = text.LineOffset(at);
+    // A run of the list that starts inside a paragraph holds that paragraph only if its first byte does.
+    first = lineStart == start || rich.ParaAt(lineStart).SameList(p) ? at : at + 1;
+    if (lineStart == start || first > at) break;
+    from = lineStart;
+  }
+  return p.numberStart + (line - first);
 }
 
 // The advance of the character at i of a line whose row starts `indent` pixels in, x pixels along.
@@ -301,6 +325,22 @@ void PaintPiece(RichLayout& l, const RichPaint& p, const Piece& piece, int x0, i
               piece.selected ? &cell : nullptr);
 }
 
+// A paragraph's number where its first line's indent starts, on the row's baseline, in the format of
+// the paragraph's first character.
+void PaintNumber(RichLayout& l, const RichPaint& p, const MemoText::RowSpan& s, int x, int y, int ascent) {
+  const ParaFormat& para = l.rich.ParaAt(s.lineOffset);
+  const std::string number = NumberText(para, ParaNumber(l.text, l.rich, s.line));
+  if (number.empty()) return;
+  const uint32_t format = l.rich.charRuns.At(s.lineOffset);
+  const CharFormat& f = l.rich.chars[format];
+  HGDIOBJ old = SelectObject(p.dc, l.fonts.Font(l.rich, format));
+  SetTextColor(p.dc, !p.enabled ? GetSysColor(COLOR_GRAYTEXT) : f.autoColor ? p.text : (COLORREF)f.color);
+  const int mode = SetBkMode(p.dc, TRANSPARENT);
+  TextOutA(p.dc, x, y + ascent - l.fonts.Metrics(l.rich, format).tmAscent, number.data(), (int)number.size());
+  SetBkMode(p.dc, mode);
+  SelectObject(p.dc, old);
+}
+
 void PaintBullet(const RichPaint& p, int x, int y, int height, int ascent) {
   const int d = std::clamp(ascent / 3, 3, 9), cx = x + (kBulletBox - d) / 2 - 2,
             cy = y + std::min(ascent, height) - ascent / 2 - d / 2;
@@ -321,8 +361,9 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
   const int ascent = s.index < rows.ascents.size() ? rows.ascents[s.index] : 0;
   const ParaFormat& para = l.rich.ParaAt(s.lineOffset);
   const int indent = RowIndent(para, s.index);
-  if (para.bullet && s.index == 0)
-    PaintBullet(p, x0 - indent + std::max(0, TwipsToPixels(para.left + para.first)), y, height, ascent);
+  const int mark = x0 - indent + std::max(0, TwipsToPixels(para.left + para.first));
+  if (para.numbering == Numbering::Bullet && s.index == 0) PaintBullet(p, mark, y, height, ascent);
+  if (para.numbering > Numbering::Bullet && s.index == 0) PaintNumber(l, p, s, mark, y, ascent);
   const std::string& t = *s.text;
   RunWalk walk(l.rich.charRuns, s.start);
   std::vector<Piece> pieces;

@@ -77,7 +77,34 @@ std::string FaceOf(const std::string& name) {
   return name.substr(0, n);
 }
 
-enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Bullet };
+enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Number, NumberText };
+
+// What a paragraph's "\pn" group says of its bullet or number, put in its format when the group closes.
+struct Marker {
+  static constexpr size_t kMaxText = 16;
+  bool bullet { false }, body { false }, hidden { false };
+  Numbering kind { Numbering::Decimal };
+  uint16_t start { 1 };
+  std::string before, after;  // the text around the number ("\pntxtb", "\pntxta")
+  bool afterNow { false };    // which of them the text now read goes to
+
+  void ApplyTo(ParaFormat& p) const {
+    if (bullet) {
+      p.numbering = Numbering::Bullet;
+      p.numberStart = 1;
+      p.numberStyle = NumberStyle::Paren;
+    } else if (body) {  // the levels of outlines and sections are not kept
+      p.numbering = kind;
+      p.numberStart = start;
+      p.numberStyle = hidden ? NumberStyle::Hidden : Style();
+    }
+  }
+  NumberStyle Style() const {
+    if (after.find(')') != std::string::npos)
+      return before.find('(') != std::string::npos ? NumberStyle::Parens : NumberStyle::Paren;
+    return after.find('.') != std::string::npos ? NumberStyle::Period : NumberStyle::Plain;
+  }
+};
 
 struct Font {
   std::string name;
@@ -167,10 +194,10 @@ class Reader {
     }
     if (FStack.size() <= 1) return;  // more closing braces than opening ones: the body goes on
     if (FStack.size() == 2) FClosed = ParaId();
-    const bool bullet = Now().dest == Dest::Bullet && FBulletSeen;
+    const bool marker = Now().dest == Dest::Number && FStack[FStack.size() - 2].dest != Dest::Number;
     FStack.pop_back();
     FCurrent = -1;
-    if (bullet) Now().para.bullet = true;
+    if (marker) FMarker.ApplyTo(Now().para);
   }
 
   // ---- Text ----
@@ -300,6 +327,9 @@ class Reader {
           FAnyPart = false;
         }
         return;
+      case Dest::NumberText:
+        if (std::string& t = FMarker.afterNow ? FMarker.after : FMarker.before; t.size() < Marker::kMaxText) t += c;
+        return;
       default:
         return;
     }
@@ -332,7 +362,7 @@ class Reader {
         return Byte(' ');
       case '_':
         return Byte('-');
-      case '*':  // an optional destination: skipped unless it is the bullet's
+      case '*':  // an optional destination: skipped unless it is a bullet's or number's
         if (FIn.substr(FPos, 3) != "\\pn" || (FPos + 3 < FIn.size() && IsLetter(FIn[FPos + 3])))
           Now().dest = Dest::Skip;
         return;
@@ -383,17 +413,23 @@ class Reader {
     else if (name == "colortbl")
       d = Dest::ColorTable;
     else if (name == "pn")
-      d = Dest::Bullet;
+      d = Dest::Number;
+    else if ((name == "pntxta" || name == "pntxtb") && Now().dest == Dest::Number)
+      d = Dest::NumberText;
     else if (IsSkipped(name))
       d = Dest::Skip;
     else
       return false;
-    if (d == Dest::Bullet) FBulletSeen = false;
+    if (name == "pn") FMarker = Marker {};
+    if (d == Dest::NumberText) {
+      FMarker.afterNow = name == "pntxta";
+      (FMarker.afterNow ? FMarker.after : FMarker.before).clear();
+    }
     if (Now().dest != Dest::Skip) Now().dest = d;
     return true;
   }
 
-  // Words of the font and colour tables, of the bullet, and of the document's head.
+  // Words of the font and colour tables, of a bullet or number, and of the document's head.
   bool TableWord(const Word& w) {
     const Dest dest = Now().dest;
     if (dest == Dest::FontTable) return FontWord(w);
@@ -405,8 +441,8 @@ class Reader {
       FAnyPart = true;
       return true;
     }
-    if (dest == Dest::Bullet) {
-      if (w.name == "pnlvlblt") FBulletSeen = true;
+    if (dest == Dest::Number || dest == Dest::NumberText) {
+      MarkerWord(w);
       return true;
     }
     if (w.name == "ansicpg") {  // a page the system cannot read leaves the bytes as they are
@@ -420,6 +456,21 @@ class Reader {
       return true;
     }
     return false;
+  }
+
+  void MarkerWord(const Word& w) {
+    static constexpr std::pair<std::string_view, Numbering> kKinds[] = { { "pndec", Numbering::Decimal },
+                                                                         { "pnlcltr", Numbering::LowerLetter },
+                                                                         { "pnucltr", Numbering::UpperLetter },
+                                                                         { "pnlcrm", Numbering::LowerRoman },
+                                                                         { "pnucrm", Numbering::UpperRoman } };
+    const std::string_view n = w.name;
+    if (n == "pnlvlblt") FMarker.bullet = true;
+    if (n == "pnlvlbody") FMarker.body = true;
+    if (n == "pnlvlcont") FMarker.body = FMarker.hidden = true;  // in the list, its number not shown
+    if (n == "pnstart") FMarker.start = (uint16_t)std::clamp<long long>(w.value, 0, 65535);
+    for (const auto& [word, kind] : kKinds)
+      if (n == word) FMarker.kind = kind;
   }
 
   bool FontWord(const Word& w) {
@@ -553,7 +604,7 @@ class Reader {
   std::vector<long long> FColours;  // -1: automatic
   int FRed { 0 }, FGreen { 0 }, FBlue { 0 };
   bool FAnyPart { false };
-  bool FBulletSeen { false };
+  Marker FMarker;
   size_t FSkipChars { 0 };
   uint32_t FPage { CP_GBK };  // the document's code page
   bool FLeadHeld { false };   // a lead byte waits for its trail
@@ -681,18 +732,36 @@ class Writer {
     out += ' ';
   }
 
-  // Paragraph by paragraph: its words when they differ from the one before (the bullet's text each
-  // time), then the text, a character format wherever one starts.
+  // A paragraph's bullet or number as "\pn" says it, after its text for readers that know no "\pn".
+  static void MarkerWords(std::string& out, const ParaFormat& p, int number) {
+    if (p.numbering == Numbering::Bullet) {
+      out += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}";
+      return;
+    }
+    static constexpr const char* kKinds[] = { "", "", "\\pndec", "\\pnlcltr", "\\pnucltr", "\\pnlcrm", "\\pnucrm" };
+    static constexpr const char* kAround[] = { "{\\pntxta )}", "{\\pntxtb (}{\\pntxta )}", "{\\pntxta .}", "", "" };
+    out += "{\\pntext " + NumberText(p, number) + "\\tab}{\\*\\pn";
+    out += p.numberStyle == NumberStyle::Hidden ? "\\pnlvlcont" : "\\pnlvlbody";
+    out += "\\pnindent0\\pnstart" + std::to_string(p.numberStart) + kKinds[(int)p.numbering];
+    out += kAround[(int)p.numberStyle];
+    out += "}";
+  }
+
+  // Paragraph by paragraph: its words when they differ from the one before (the bullet's or number's
+  // text each time), then the text, a character format wherever one starts.
   void Body(std::string& out) {
     const RichText& rich = FDoc.rich;
     const std::string& t = FDoc.text;
     long long lastChar = -1, lastPara = -1;
+    int number = 0;  // of the paragraph, in its list
     bool paraStart = true;
     for (size_t i = 0; i <= t.size();) {
       if (paraStart) {
         const uint32_t p = rich.paraRuns.At(i);
         if ((long long)p != lastPara) ParaWords(out, rich.paras[p]);
-        if (rich.paras[p].bullet) out += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}";
+        const ParaFormat& format = rich.paras[p];
+        number = lastPara >= 0 && format.SameList(rich.paras[(uint32_t)lastPara]) ? number + 1 : format.numberStart;
+        if (format.numbering != Numbering::None) MarkerWords(out, format, number);
         lastPara = p;
         paraStart = false;
       }

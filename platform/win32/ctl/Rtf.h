@@ -1,9 +1,10 @@
 #pragma once
 // RTF in and out for the rich edit. Reading keeps the text, its character formats (font, size, bold,
 // italic, underline, strike-out, colour, highlight, protected) and paragraph formats (alignment,
-// indents, tab stops, bullets); other words and destinations are skipped. "\line" is read as a
-// paragraph break, since the text keeps no breaks within a paragraph. Writing makes a document in the
-// GBK code page that reads back equal, run by run and paragraph by paragraph.
+// indents, tab stops, bullets and numbers); other words and destinations are skipped. "\line" is a
+// soft break ('\v') within its paragraph. Bytes are read in the code page of their font's character
+// set, or of the document, into the text's GBK. Writing makes a document in the GBK code page that
+// reads back equal, run by run and paragraph by paragraph.
 
 #include <string>
 #include <string_view>

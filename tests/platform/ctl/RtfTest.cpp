@@ -9,6 +9,9 @@
 #include "platform/win32/ctl/Rtf.h"
 
 using xj::ctl::CharFormat;
+using xj::ctl::Numbering;
+using xj::ctl::NumberStyle;
+using xj::ctl::NumberText;
 using xj::ctl::ParaAlign;
 using xj::ctl::ParaFormat;
 using xj::ctl::ReadRtf;
@@ -87,15 +90,15 @@ TEST(RtfTest, BulletsIndentsAndTabStops) {
   EXPECT_EQ(d.text,
             "Before you call:\r\nCheck the cable\r\nCheck the power\r\nNote the lamp's colour\r\n"
             "Model\tSerial\tDate\r\n");  // the bullets' own text is not text of the document
-  EXPECT_FALSE(ParaOf(d, "Before").bullet);
+  EXPECT_EQ(ParaOf(d, "Before").numbering, Numbering::None);
   for (const char* item : { "Check the cable", "Check the power", "Note" }) {
     const ParaFormat& p = ParaOf(d, item);
-    EXPECT_TRUE(p.bullet) << item;
+    EXPECT_EQ(p.numbering, Numbering::Bullet) << item;
     EXPECT_EQ(p.left, 720);
     EXPECT_EQ(p.first, -360);
   }
   const ParaFormat& table = ParaOf(d, "Model");
-  EXPECT_FALSE(table.bullet);
+  EXPECT_EQ(table.numbering, Numbering::None);
   EXPECT_EQ(table.left, 0);
   EXPECT_EQ(table.tabs, (std::vector<int> { 1440, 2880 }));
   EXPECT_EQ(Of(d, "Model").face, "Calibri");
@@ -139,6 +142,40 @@ TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
   EXPECT_EQ(ParaOf(d, "完").align, ParaAlign::Right);
 }
 
+// Numbered lists as common writers mark them: "\\pn" with its kind, start and the text around the
+// number; the number's own text ("\\pntext") is no text of the document. Counted on over the
+// paragraphs of one list, and written back so.
+TEST(RtfTest, NumberedListsKeepTheirKindStartAndStyle) {
+  RichDocument d = Read(Data("numbered.rtf"));
+  EXPECT_EQ(d.text,
+            "Steps:\r\nUnplug the line\r\nOpen the case\r\nReplace the fuse\r\nLettered from c\r\nNext letter\r\n"
+            "Roman\r\nDone\r\n");
+  EXPECT_EQ(ParaOf(d, "Steps").numbering, Numbering::None);
+  const ParaFormat& step = ParaOf(d, "Unplug");
+  EXPECT_EQ(step.numbering, Numbering::Decimal);
+  EXPECT_EQ(step.numberStart, 1);
+  EXPECT_EQ(step.numberStyle, NumberStyle::Period);
+  EXPECT_EQ(step.left, 720);
+  EXPECT_EQ(step.first, -360);
+  EXPECT_TRUE(ParaOf(d, "Replace") == step);
+  const ParaFormat& lettered = ParaOf(d, "Next letter");
+  EXPECT_EQ(lettered.numbering, Numbering::LowerLetter);
+  EXPECT_EQ(lettered.numberStart, 3);
+  EXPECT_EQ(lettered.numberStyle, NumberStyle::Parens);
+  const ParaFormat& roman = ParaOf(d, "Roman");
+  EXPECT_EQ(roman.numbering, Numbering::UpperRoman);
+  EXPECT_EQ(roman.numberStyle, NumberStyle::Plain);
+  EXPECT_EQ(ParaOf(d, "Done").numbering, Numbering::None);
+  // The text a reader without "\\pn" shows: each number as the list counts it.
+  const std::string written = WriteRtf(d);
+  for (const char* shown : { "{\\pntext 1.\\tab}", "{\\pntext 3.\\tab}{\\*\\pn", "{\\pntext (c)\\tab}",
+                             "{\\pntext (d)\\tab}", "{\\pntext IV\\tab}" })
+    EXPECT_NE(written.find(shown), std::string::npos) << shown << " in " << written;
+  EXPECT_EQ(NumberText(roman, 3999), "MMMCMXCIX");
+  EXPECT_EQ(NumberText(lettered, 28), "(ab)");
+  EXPECT_EQ(NumberText(step, 0), "0.");
+}
+
 // Bytes in the code page of their font's character set, or of the document where the font names
 // none, come into the text's own: what it cannot hold, and half a character, become '?'. A symbol
 // font's bytes stay as they are. Written back, such text is \\u, and reads back the same.
@@ -165,7 +202,7 @@ TEST(RtfTest, BytesAreReadInTheirFontsCodePage) {
 
 // Each document written reads back equal, and so does what is written of that.
 TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
-  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf", "western.rtf" }) {
+  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf", "western.rtf", "numbered.rtf" }) {
     SCOPED_TRACE(name);
     RichDocument first = Read(Data(name));
     const std::string written = WriteRtf(first);
@@ -203,7 +240,9 @@ TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
   p.left = 100;
   p.first = -50;
   p.right = 30;
-  p.bullet = true;
+  p.numbering = Numbering::UpperRoman;
+  p.numberStyle = NumberStyle::Parens;
+  p.numberStart = 7;
   p.tabs = { 5, 900 };
   d.rich.paraRuns.Set(0, 8, d.rich.paras.Intern(p));
   ExpectSame(d, Read(WriteRtf(d)));

@@ -293,6 +293,71 @@ TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
   EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 2);
 }
 
+// Numbers are drawn where the first line's indent starts, counted on over the list and renumbered as
+// it grows; EM_GETPARAFORMAT / EM_SETPARAFORMAT carry them. Picture to look at:
+// build/tests/gallery/platform-richedit-numbered.png.
+TEST_F(RichFormatsTest, NumberedParagraphsShowTheirNumbers) {
+  TRichEdit* rich = Shown();
+  std::string doc = "{\\rtf1\\pard\\fi-360\\li720{\\*\\pn\\pnlvlbody\\pnstart1\\pndec{\\pntxta.}}";
+  for (int i = 1; i <= 9; ++i) doc += std::string(i > 1 ? "\\par " : "") + "Item";
+  Load(rich, doc + "}");
+  xt::PumpUntilIdle();
+  const auto rowTop = [&](int row) {
+    return static_cast<int>(
+        static_cast<short>(HIWORD(rich->Perform(EM_POSFROMCHAR, rich->Perform(EM_LINEINDEX, row, 0), 0))));
+  };
+  // From the first dark pixel left of the text to the last: the test face's characters are blocks a
+  // pixel in from each side of their cell.
+  const auto numberWidth = [&](int row) {
+    int left = -1, right = -1;
+    for (int y = rowTop(row); y < rowTop(row) + 10; ++y)
+      for (int x = 0; x < 48; ++x)
+        if (Dark(Pixel(rich, x, y))) {
+          left = left < 0 ? x : std::min(left, x);
+          right = std::max(right, x);
+        }
+    return left < 0 ? 0 : right - left + 3;
+  };
+  for (int row = 0; row < 9; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(numberWidth(row), 2 * kCharW);  // "1." to "9."
+    EXPECT_EQ(LOWORD(rich->Perform(EM_POSFROMCHAR, rich->Perform(EM_LINEINDEX, row, 0), 0)), 48);
+  }
+  // A new paragraph inside the list takes the next number and pushes the last one to "10.".
+  rich->SetSelStart(static_cast<int>(rich->Perform(EM_LINEINDEX, 7, 0)) + 4);
+  Press(VK_RETURN);
+  Keys("New");
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "numbered");
+  EXPECT_EQ(numberWidth(8), 2 * kCharW);
+  EXPECT_EQ(numberWidth(9), 3 * kCharW);
+
+  PARAFORMAT2 pf {};
+  pf.cbSize = sizeof pf;
+  rich->Perform(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  EXPECT_EQ(pf.wNumbering, PFN_ARABIC);
+  EXPECT_EQ(pf.wNumberingStart, 1);
+  EXPECT_EQ(pf.wNumberingStyle, PFNS_PERIOD);
+  EXPECT_TRUE(pf.dwMask & PFM_NUMBERINGSTYLE);
+  // The class library's Numbering knows bullets alone: a numbered paragraph reads as none.
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+  rich->SelectAll();
+  pf.dwMask = PFM_NUMBERING | PFM_NUMBERINGSTART | PFM_NUMBERINGSTYLE;
+  pf.wNumbering = PFN_UCROMAN;
+  pf.wNumberingStart = 3;
+  pf.wNumberingStyle = PFNS_PLAIN;
+  rich->Perform(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  xt::PumpUntilIdle();
+  EXPECT_EQ(numberWidth(0), 3 * kCharW);  // III
+  EXPECT_EQ(numberWidth(1), 2 * kCharW);  // IV
+  EXPECT_NE(Saved(rich).find("{\\pntext XII\\tab}"), std::string::npos);
+  rich->Paragraph()->SetNumbering(nsBullet);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsBullet);
+  EXPECT_EQ(numberWidth(0), numberWidth(9));
+  EXPECT_LT(numberWidth(0), kCharW);
+}
+
 // Hostile documents through a shown edit: a hundred thousand faces each used once, groups nested a
 // hundred thousand deep and never closed, a size of 2^31. Each loads, shows and keeps its formats.
 TEST_F(RichFormatsTest, HostileDocumentsLoadAndShow) {
