@@ -348,7 +348,6 @@ class Reader {
     }
     if (Destination(w.name) || TableWord(w) || CharWord(w) || ParaWord(w)) return;
     if (Now().dest == Dest::Body) TextWord(w);
-    if (Now().dest == Dest::FontTable && w.name == "u") Unicode(w.value);
   }
 
   // A backslash and one character that is not a letter.
@@ -481,6 +480,10 @@ class Reader {
       return true;
     }
     if (FFontNow < 0) return true;
+    if (w.name == "u") {  // a character of the face's name
+      Unicode(w.value);
+      return true;
+    }
     Font& f = FFonts[FFontNow];
     if (w.name == "fcharset") f.charset = (uint8_t)std::clamp<long long>(w.value, 0, 255);
     if (w.name == "fprq") f.pitch = (uint8_t)((f.pitch & 0xF0) | (std::clamp<long long>(w.value, 0, 2)));

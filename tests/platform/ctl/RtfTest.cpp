@@ -190,6 +190,7 @@ TEST(RtfTest, BytesAreReadInTheirFontsCodePage) {
   EXPECT_EQ(Of(d, "中文").face, "宋体");
   EXPECT_EQ(Of(d, "éАб").face, "Café Sans");
   EXPECT_EQ(Of(d, "Аб").charset, 204);
+  EXPECT_EQ(Of(d, "Аб").face, "Курьер");
   const std::string written = WriteRtf(d);
   EXPECT_NE(written.find("Caf\\u233?"), std::string::npos) << written;
   ExpectSame(d, Read(written));
