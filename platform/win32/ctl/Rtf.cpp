@@ -69,12 +69,25 @@ std::string_view InText(wchar_t c, char (&buf)[8]) {
   return n > 0 ? std::string_view(buf, (size_t)n) : std::string_view("?");
 }
 
-// A face name of at most 31 bytes, cut between characters.
-std::string FaceOf(const std::string& name) {
-  size_t n = 0;
-  for (size_t next; n < name.size() && (next = n + (size_t)GbkCharLength(&name[n], name.data() + name.size())) <= 31;)
-    n = next;
-  return name.substr(0, n);
+// A face name of at most 31 bytes, cut between characters. In a font of another code page than the
+// text's, where the face is written as Unicode, bytes that do not read as GBK and back (a name read
+// before its font's character set changed) are a '?'.
+std::string FaceOf(const std::string& name, uint8_t charset) {
+  const bool unicode = PageOf(charset, CP_GBK) != CP_GBK;
+  std::string out;
+  for (size_t i = 0; i < name.size();) {
+    const size_t n = (size_t)GbkCharLength(&name[i], name.data() + name.size());
+    std::string_view c(&name[i], n);
+    wchar_t wide = 0;
+    char buf[8];
+    if (unicode && (unsigned char)name[i] >= 0x80 &&
+        (MultiByteToWideChar(CP_GBK, 0, c.data(), (int)n, &wide, 1) != 1 || InText(wide, buf) != c))
+      c = "?";
+    if (out.size() + c.size() > 31) break;
+    out += c;
+    i += n;
+  }
+  return out;
 }
 
 enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Number, NumberText };
@@ -208,7 +221,7 @@ class Reader {
     CharFormat f = FBase;
     auto font = FFonts.find(s.font < 0 ? FDefaultFont : s.font);
     if (font != FFonts.end()) {
-      f.face = FaceOf(font->second.name);
+      f.face = FaceOf(font->second.name, font->second.charset);
       f.charset = font->second.charset;
       f.pitch = font->second.pitch;
     }

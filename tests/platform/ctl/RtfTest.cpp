@@ -197,6 +197,10 @@ TEST(RtfTest, BytesAreReadInTheirFontsCodePage) {
   // A page the system cannot read leaves the bytes as they are, as does a document that names none.
   EXPECT_EQ(Read("{\\rtf1\\ansi\\ansicpg65001 \\'d6\\'d0}").text, "中");
   EXPECT_EQ(Read("{\\rtf1\\ansi \\'d6\\'d0}").text, "中");
+  // A face read before its font's character set changed: what cannot be written as Unicode is a '?'.
+  RichDocument face = Read("{\\rtf1{\\fonttbl{\\f1\\fcharset134 \\'cb\\'ce\\'ff\\fcharset0 x;}}\\f1 a}");
+  EXPECT_EQ(face.rich.CharAt(0).face, "宋?x");
+  ExpectSame(face, Read(WriteRtf(face)));
   // A lead byte waits through a line end for its trail, not past a group.
   EXPECT_EQ(Read("{\\rtf1\\ansicpg932 \\'82\r\n\\'a0{\\'82}\\'a0}").text, "あ??");
 }
