@@ -240,6 +240,8 @@ TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
   ASSERT_EQ(rich->Text(), "Alpha\r\nbeta\r\nGamma");  // as plain text, a line break
   ASSERT_EQ(rich->GetTextLen(), 18);
   EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(rich->Lines()->Count(), 3);
+  EXPECT_EQ(rich->Lines()->Strings(0), "Alpha");  // without the break, as a wrapped row's
   const auto at = [&](int pos) {
     const LRESULT p = rich->Perform(EM_POSFROMCHAR, pos, 0);
     return TPoint(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
