@@ -265,7 +265,8 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
 // WM_GETTEXT: the plain text, cut at a character's end to fit.
 LRESULT GetPlainText(HWND hwnd, WPARAM size, char* buf) {
   const MemoText* text = MemoTextOf(hwnd);
-  if (!text || !buf || size == 0) return 0;
+  if (!text) return MemoWindowProc(hwnd, WM_GETTEXT, size, (LPARAM)buf);
+  if (!buf || size == 0) return 0;
   const std::string plain = PlainLines(text->Text());
   size_t n = 0;
   for (size_t next; n < plain.size() && (next = n + EditText::CharLength(plain, n)) < size; n = next) {
@@ -277,25 +278,35 @@ LRESULT GetPlainText(HWND hwnd, WPARAM size, char* buf) {
 
 LRESULT PlainTextLength(HWND hwnd) {
   const MemoText* text = MemoTextOf(hwnd);
-  return text ? (LRESULT)PlainLines(text->Text()).size() : 0;
+  return text ? (LRESULT)PlainLines(text->Text()).size() : MemoWindowProc(hwnd, WM_GETTEXTLENGTH, 0, 0);
 }
 
 // ---- Clipboard -----------------------------------------------------------------------------------------------
 
-// Copying or cutting puts the selection's RTF beside its text, taken before a cut removes it.
+// Puts a copy of `s` on the open clipboard.
+void PutOnClipboard(UINT format, const std::string& s) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
+  if (char* p = (char*)GlobalLock(block)) {
+    memcpy(p, s.c_str(), s.size() + 1);
+    GlobalUnlock(block);
+  }
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// Copying or cutting puts the selection's RTF beside its text (its soft breaks as line breaks), taken
+// before a cut removes it.
 void CopyWithFormats(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const RichText* rich = MemoFormatsOf(hwnd);
   const MemoText* text = MemoTextOf(hwnd);
-  std::string rtf;
-  if (rich && text && text->HasSelection()) rtf = WriteRtf(Excerpt(*rich, text->SelectedText(), text->SelStart()));
+  std::string rtf, selected;
+  if (rich && text && text->HasSelection()) {
+    selected = text->SelectedText();
+    rtf = WriteRtf(Excerpt(*rich, selected, text->SelStart()));
+  }
   MemoWindowProc(hwnd, msg, wParam, lParam);
   if (rtf.empty() || GetClipboardOwner() != hwnd || !OpenClipboard(hwnd)) return;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rtf.size() + 1);
-  if (char* p = (char*)GlobalLock(block)) {
-    memcpy(p, rtf.c_str(), rtf.size() + 1);
-    GlobalUnlock(block);
-  }
-  if (!SetClipboardData(RegisterClipboardFormatA(CF_RTF), block)) GlobalFree(block);
+  if (const std::string plain = PlainLines(selected); plain != selected) PutOnClipboard(CF_TEXT, plain);
+  PutOnClipboard(RegisterClipboardFormatA(CF_RTF), rtf);
   CloseClipboard();
 }
 
@@ -313,7 +324,7 @@ bool ClipboardDocument(HWND hwnd, RichDocument& doc) {
     }
   CloseClipboard();
   const RichText* rich = MemoFormatsOf(hwnd);
-  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && doc.text == text;
+  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && PlainLines(doc.text) == text;
 }
 
 void PasteWithFormats(HWND hwnd) {

@@ -17,7 +17,7 @@ constexpr int kDefaultTab = 48;  // pixels between tab stops when a paragraph se
 constexpr int kBulletBox = 14;   // the room a bullet takes before its paragraph's text
 constexpr int kNumberBox = 24;   // and a number (the quarter inch common writers hang a list's text by)
 
-// A soft line break (Shift+Enter, "\\line"): it ends its row within the paragraph and takes no room.
+// A soft line break (Shift+Enter, "\line"): it ends its row within the paragraph and takes no room.
 constexpr char kSoftBreak = '\v';
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == kSoftBreak; }

@@ -711,7 +711,7 @@ class Writer {
   }
 
   // The character at `at` of the text, in a run of a font of `charset`: its bytes as they are where the
-  // font's code page is the text's, else as \\uN (with '?' for readers that know no \\u). Answers its
+  // font's code page is the text's, else as \uN (with '?' for readers that know no \u). Answers its
   // length.
   static size_t Character(std::string& out, const std::string& t, size_t at, uint8_t charset) {
     if ((unsigned char)t[at] < 0x80 || PageOf(charset, CP_GBK) == CP_GBK) {

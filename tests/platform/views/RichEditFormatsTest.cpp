@@ -288,6 +288,15 @@ TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
   ASSERT_TRUE(ReadRtf(saved, doc));
   EXPECT_EQ(doc.text, "Alpha\vbeta\r\nGamma");
   EXPECT_TRUE(doc.rich.ParaAt(0) == doc.rich.ParaAt(6));
+  // Copied, it is a line break to other programs and a soft break again when pasted here.
+  rich->SelectAll();
+  Press('C', xt::ssCtrl);
+  EXPECT_EQ(ClipboardText(), "Alpha\r\nbeta\r\nGamma");
+  rich->SetSelStart(17);  // the end: positions count the soft break as one byte
+  Press('V', xt::ssCtrl);
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 5);
+  EXPECT_NE(Saved(rich).find("GammaAlpha\\line beta"), std::string::npos) << Saved(rich);
+  Press('Z', xt::ssCtrl);
   // Backspace takes the break away: one row again.
   rich->SetSelStart(6);
   Press(VK_BACK);
