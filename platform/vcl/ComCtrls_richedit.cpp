@@ -369,6 +369,15 @@ void TCustomRichEdit::FontToDefault() {
   if (HandleAllocated()) FDefAttributes->Assign(Font());
 }
 
+AnsiString TCustomRichEdit::SelText() {
+  if (!HandleAllocated()) return TCustomMemo::SelText();
+  CHARRANGE range {};
+  Perform(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
+  AnsiString text(2 * static_cast<size_t>(std::max<LONG>(range.cpMax - range.cpMin, 0)) + 1, '\0');
+  text.resize(static_cast<size_t>(Perform(EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
 void TCustomRichEdit::SelectionChange() {
   if (OnSelectionChange) OnSelectionChange(this);
 }

@@ -125,6 +125,9 @@ class TCustomRichEdit : public TCustomMemo {
   TTextAttributes* DefAttributes() const { return FDefAttributes.get(); }
   void SetDefAttributes(TTextAttributes* Value) { FDefAttributes->Assign(Value); }
   TParaAttributes* Paragraph() const { return FParagraph.get(); }
+  // The selection as plain text: a line break within a paragraph is one position of the selection but
+  // reads as a line break (CR LF), as in Text.
+  AnsiString SelText() override;
 
   void Dispatch(TMessage& Message) override;
 

@@ -351,7 +351,7 @@ class TCustomEdit : public TWinControl {
   void SetSelStart(int Value);
   int SelLength();
   void SetSelLength(int Value);
-  AnsiString SelText();
+  virtual AnsiString SelText();
   // Replaces the selection (not undoable).
   void SetSelText(const AnsiString& Value);
   bool CanUndo();

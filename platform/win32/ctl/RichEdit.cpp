@@ -276,6 +276,16 @@ LRESULT GetPlainText(HWND hwnd, WPARAM size, char* buf) {
   return (LRESULT)n;
 }
 
+// EM_GETSELTEXT: the selection as plain text into a buffer the caller made large enough (twice the
+// selection's length and a terminator always is).
+LRESULT GetSelectedPlainText(HWND hwnd, char* buf) {
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!text || !buf) return 0;
+  const std::string plain = PlainLines(text->SelectedText());
+  memcpy(buf, plain.c_str(), plain.size() + 1);
+  return (LRESULT)plain.size();
+}
+
 LRESULT PlainTextLength(HWND hwnd) {
   const MemoText* text = MemoTextOf(hwnd);
   return text ? (LRESULT)PlainLines(text->Text()).size() : MemoWindowProc(hwnd, WM_GETTEXTLENGTH, 0, 0);
@@ -405,6 +415,8 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return GetPlainText(hwnd, wParam, (char*)lParam);
     case WM_GETTEXTLENGTH:
       return PlainTextLength(hwnd);
+    case EM_GETSELTEXT:
+      return GetSelectedPlainText(hwnd, (char*)lParam);
     case WM_COPY:
     case WM_CUT:
       CopyWithFormats(hwnd, msg, wParam, lParam);

@@ -276,6 +276,11 @@ TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
   EXPECT_EQ(rich->SelStart(), 5);
   ClickAt(rich, beta.X + kCharW + 1, beta.Y + row / 2);
   EXPECT_EQ(rich->SelStart(), 7);
+  // The selection reads as Text does, though the break is one position of it.
+  rich->SetSelStart(3);
+  rich->SetSelLength(6);
+  EXPECT_EQ(rich->SelText(), "ha\r\nbet");
+  EXPECT_EQ(static_cast<TCustomEdit*>(rich)->SelText(), "ha\r\nbet");
 
   // One paragraph: its alignment moves both lines; it is written as one, with the break inside.
   rich->Paragraph()->SetAlignment(taRightJustify);
