@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <typeinfo>
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
@@ -29,86 +28,42 @@ bool bsChangedInThisWalk(const TbsSkinControl* Control) {
 
 namespace {
 
-// The controls the walks on this thread are going through, each with its life token: the windows'
-// children are laid out here, one window's above its parent's, so that a walk allocates nothing for
-// each window and a walk within a walk (a change that changes others) stacks on the one outside it.
-using TWalkStack = std::vector<std::pair<TControl*, std::weak_ptr<const void>>>;
-thread_local TWalkStack gWalkStack;
-
-// Drops what a walk laid out on the stack, however the walk ends.
-class TWalkFrame {
- public:
-  explicit TWalkFrame(TWalkStack& Stack) : FStack(Stack), FBase(Stack.size()) {}
-  ~TWalkFrame() { FStack.resize(FBase); }
-  size_t Base() const { return FBase; }
-
- private:
-  TWalkStack& FStack;
-  size_t FBase;
-};
-
-// What the walk needs to know of a control, all given by its type: whether it is a windowed skinned
-// control, whether it may have children, and where its skin-change part lies from its control part.
-struct TWalkKind {
-  static constexpr ptrdiff_t kNoTarget = PTRDIFF_MIN;
-  bool SkinControl {};
-  bool Window {};
-  ptrdiff_t Target { kNoTarget };
-};
-
-// The class library's class chain answers the windowed skinned controls; the language's cross cast finds
-// the skin-change part of any other control.
-TWalkKind KindOf(TControl* Control) {
-  const auto* part = reinterpret_cast<const char*>(Control);
-  TWalkKind kind;
-  kind.SkinControl = Control->Is<TbsSkinControl>();
-  kind.Window = kind.SkinControl || Control->Is<TWinControl>();
-  IbsSkinChangeTarget* target =
-      kind.SkinControl ? static_cast<TbsSkinControl*>(Control) : dynamic_cast<IbsSkinChangeTarget*>(Control);
-  if (target) kind.Target = reinterpret_cast<const char*>(target) - part;
-  return kind;
+// The class library's own class chain answers for the windowed skinned controls (most of a form's);
+// other targets are found by the cross cast.
+IbsSkinChangeTarget* TargetOf(TControl* Control) {
+  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
+  return dynamic_cast<IbsSkinChangeTarget*>(Control);
 }
 
-// The control at Slot of the stack, then its children.
 template <class Visit>
-void Walk(TWalkStack& Stack, size_t Slot, TbsSkinData* Data, const Visit& Visit_) {
-  TControl* const control = Stack[Slot].first;
-  const TWalkKind kind = KindOf(control);
-  auto* const target = kind.Target == TWalkKind::kNoTarget
-                           ? nullptr
-                           : reinterpret_cast<IbsSkinChangeTarget*>(reinterpret_cast<char*>(control) + kind.Target);
-  if (target && (!Data || target->SkinData() == Data)) {
-    control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
-    if (!kind.SkinControl || !bsChangedInThisWalk(static_cast<TbsSkinControl*>(control))) Visit_(target);
-    if (Stack[Slot].second.expired()) return;  // the change ran a handler that freed it (and its children)
+void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
+  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
+    Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
+    const auto life = Control->LifeToken();
+    auto* skinned = Control->Is<TbsSkinControl>() ? static_cast<TbsSkinControl*>(Control) : nullptr;
+    if (!skinned || !bsChangedInThisWalk(skinned)) Visit_(target);
+    if (life.expired()) return;  // the change ran a handler that freed it (and its children)
   }
-  if (!kind.Window) return;
-  auto* parent = static_cast<TWinControl*>(control);
+  if (!Control->Is<TWinControl>()) return;
+  auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
   // went away meanwhile.
   const int n = parent->ControlCount();
   if (n == 0) return;
-  TWalkFrame frame(Stack);
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> children;
+  children.reserve(size_t(n));
   for (int i = 0; i < n; ++i) {
     TControl* c = parent->Controls(i);
-    Stack.emplace_back(c, c->LifeToken());
+    children.emplace_back(c, c->LifeToken());
   }
-  for (size_t k = frame.Base(); k < frame.Base() + size_t(n); ++k)
-    if (!Stack[k].second.expired()) Walk(Stack, k, Data, Visit_);
-}
-
-template <class Visit>
-void WalkFrom(TControl* Root, TbsSkinData* Data, const Visit& Visit_) {
-  TWalkStack& stack = gWalkStack;
-  TWalkFrame frame(stack);
-  stack.emplace_back(Root, Root->LifeToken());
-  Walk(stack, frame.Base(), Data, Visit_);
+  for (const auto& [child, life] : children)
+    if (!life.expired()) Walk(child, Data, Visit_);
 }
 
 }  // namespace
 
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
-  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
 }
 
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
@@ -116,7 +71,7 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
   // at the end of the walk shows the same.
   TPaintLater later;
   xj::TemporaryChange walk(gChangeWalk, ++gChangeWalks);
-  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
   later.Flush();
 }
 
