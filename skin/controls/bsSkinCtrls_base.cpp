@@ -1,8 +1,6 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
@@ -382,150 +380,8 @@ void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
   }
 }
 
-namespace {
-
-// A plain 24- or 32-bit picture's pixel rows.
-struct TRows {
-  uint8_t* Base { nullptr };
-  ptrdiff_t Stride { 0 };
-  int Width { 0 };
-  int Height { 0 };
-  int Bytes { 0 };
-  size_t RowBytes() const { return size_t(Width) * size_t(Bytes); }
-};
-
-bool RowsOf(TBitmap* B, TRows& Out) {
-  TBitmap::TRowsView rows;
-  if (!B->RowsView(rows) || (rows.BitCount != 24 && rows.BitCount != 32)) return false;
-  Out.Width = B->Width();
-  Out.Height = B->Height();
-  Out.Bytes = rows.BitCount / 8;
-  Out.Base = rows.Base;
-  Out.Stride = rows.Stride;
-  return true;
-}
-
-// The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
-// or bottom-up: its lowest address. Null otherwise.
-const uint8_t* Block(const TRows& Rows) {
-  if (size_t(std::abs(Rows.Stride)) != Rows.RowBytes()) return nullptr;
-  return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
-}
-
-// Rows one after another, top first, as a kept face holds them: moved as one block.
-bool Packed(const TRows& Rows) { return Rows.Stride == ptrdiff_t(Rows.RowBytes()); }
-
-// Whether every pixel holds the same value (given in Value).
-bool Uniform(const TRows& Rows, uint32_t& Value) {
-  Value = 0;
-  if (Rows.Width < 1 || Rows.Height < 1) return true;
-  std::memcpy(&Value, Rows.Base, size_t(Rows.Bytes));
-  // Each pixel of the first row against the next one, then each row against the next: all of a block's
-  // rows in one comparison.
-  const uint8_t* first = Rows.Base;
-  if (std::memcmp(first, first + Rows.Bytes, Rows.RowBytes() - size_t(Rows.Bytes)) != 0) return false;
-  if (const uint8_t* block = Block(Rows))
-    return std::memcmp(block, block + Rows.RowBytes(), Rows.RowBytes() * size_t(Rows.Height - 1)) == 0;
-  for (int y = 1; y < Rows.Height; ++y)
-    if (std::memcmp(Rows.Base + Rows.Stride * y, first, Rows.RowBytes()) != 0) return false;
-  return true;
-}
-
-}  // namespace
-
-// Everything a face is built from: the source picture (the object and its image, while no skin picture
-// changed), the rectangle and size, the geometry, and what the destination holds and draws with beforehand.
-struct TbsSkinGeometry::TFace {
-  std::vector<int64_t> Key;
-  // The face as built: the destination's pixel format and rows afterwards.
-  TPixelFormat Format { pfDevice };
-  int Width { 0 };
-  int Height { 0 };
-  int Bytes { 0 };
-  std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
-
-  // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
-  bool CopyTo(TBitmap* B) const {
-    B->SetSize(Width, Height);
-    TRows out;
-    if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
-    if (!RowsOf(B, out) || out.Bytes != Bytes) return false;
-    if (Packed(out)) {
-      std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
-      return true;
-    }
-    for (int y = 0; y < out.Height; ++y)
-      std::memcpy(out.Base + out.Stride * y, Pixels.get() + out.RowBytes() * size_t(y), out.RowBytes());
-    return true;
-  }
-
-  void Keep(TBitmap* B, const TRows& Rows) {
-    const size_t size = Rows.RowBytes() * size_t(Rows.Height);
-    Pixels.reset(new uint8_t[size]);
-    Format = B->PixelFormat();
-    Width = Rows.Width;
-    Height = Rows.Height;
-    Bytes = Rows.Bytes;
-    if (Packed(Rows)) {
-      std::memcpy(Pixels.get(), Rows.Base, size);
-      return;
-    }
-    for (int y = 0; y < Rows.Height; ++y)
-      std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
-  }
-};
-
-// What the face depends on of the geometry, added to Key: the source rectangle, the size and every point
-// it is cut at.
-void TbsSkinGeometry::AddFaceGeometryKey(std::vector<int64_t>& Key, const TRect& R, int W, int H) const {
-  Key.insert(Key.end(), { W, H, FResizeMode, FaceCut.Width, FaceCut.Height });
-  for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(Key, *r);
-  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(Key, *p);
-}
-
-namespace {
-// The destination's seven values, the picture's three and the geometry's thirty-seven.
-constexpr size_t kFaceKeySize = 47;
-}  // namespace
-
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
-  // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
-  // face depends only on what the key holds. Anything else is built every time.
-  TRows before;
-  uint32_t fill = 0;
-  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
-  TCanvas* canvas = B->Canvas();
-  if (!plain || canvas->CopyMode() != cmSrcCopy) {
-    BuildFaceImage(B, SB, R, W, H);
-    return;
-  }
-  std::vector<int64_t> key;
-  key.reserve(kFaceKeySize);  // built up in one allocation: every paint makes one
-  key.insert(key.end(), {
-                            int64_t(B->PixelFormat()),
-                            B->Empty() ? 0 : before.Width,
-                            B->Empty() ? 0 : before.Height,
-                            before.Bytes,
-                            int64_t(fill),
-                            int64_t(ColorToRGB(canvas->Font()->Color())),
-                            int64_t(ColorToRGB(canvas->Brush()->Color())),
-                        });
-  bsKeyPicture(key, SB);
-  AddFaceGeometryKey(key, R, W, H);
-  if (FFace && FFace->Key == key && FFace->CopyTo(B)) return;
-  BuildFaceImage(B, SB, R, W, H);
-  TRows after;
-  FFace.reset();
-  if (!RowsOf(B, after)) return;
-  auto face = std::make_shared<TFace>();
-  face->Key = std::move(key);
-  face->Keep(B, after);
-  FFace = std::move(face);
-}
-
-void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   switch (FResizeMode) {
     case 0: {
       // The rectangle's top-left part as large as the cut, one to one.
