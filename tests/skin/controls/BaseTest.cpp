@@ -149,7 +149,7 @@ TEST_F(SkinBaseTest, AKeptFaceFollowsEverySkinLoadAndSize) {
   ChangeSkinDataWalk(form, skin);
   xt::PumpUntilIdle();
   EXPECT_EQ(corner(1, 1).owner, first);
-  // Wider and taller: the far corner moves with the size instead of staying where the kept face had it.
+  // Wider and taller: the far corner moves with the size instead of staying where the last face had it.
   c->SetBounds(13, 9, 141, 45);
   const auto far = corner(139, 43);
   EXPECT_EQ(far.owner, first);
@@ -157,7 +157,7 @@ TEST_F(SkinBaseTest, AKeptFaceFollowsEverySkinLoadAndSize) {
   EXPECT_EQ(far.localY, (c->SkinRect.Height() - 2) % 16);
 }
 
-// Controls of one kind and size show one face between them; when one of them grows, its face follows
+// Controls of one kind and size show the same face; when one of them grows, its face follows
 // it and the other's stays as it was, however often each is painted.
 TEST_F(SkinBaseTest, ControlsOfOneSizeShareAFaceAndPartWhenOneGrows) {
   LoadTestSkin();
