@@ -1,9 +1,6 @@
 #include "skin/controls/bsSkinCtrls_base.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <typeinfo>
 
 #include "platform/vcl/Messages.h"
 #include "platform/win32/Scoped.h"
@@ -29,86 +26,42 @@ bool bsChangedInThisWalk(const TbsSkinControl* Control) {
 
 namespace {
 
-// The controls the walks on this thread are going through, each with its life token: the windows'
-// children are laid out here, one window's above its parent's, so that a walk allocates nothing for
-// each window and a walk within a walk (a change that changes others) stacks on the one outside it.
-using TWalkStack = std::vector<std::pair<TControl*, std::weak_ptr<const void>>>;
-thread_local TWalkStack gWalkStack;
-
-// Drops what a walk laid out on the stack, however the walk ends.
-class TWalkFrame {
- public:
-  explicit TWalkFrame(TWalkStack& Stack) : FStack(Stack), FBase(Stack.size()) {}
-  ~TWalkFrame() { FStack.resize(FBase); }
-  size_t Base() const { return FBase; }
-
- private:
-  TWalkStack& FStack;
-  size_t FBase;
-};
-
-// What the walk needs to know of a control, all given by its type: whether it is a windowed skinned
-// control, whether it may have children, and where its skin-change part lies from its control part.
-struct TWalkKind {
-  static constexpr ptrdiff_t kNoTarget = PTRDIFF_MIN;
-  bool SkinControl {};
-  bool Window {};
-  ptrdiff_t Target { kNoTarget };
-};
-
-// The class library's class chain answers the windowed skinned controls; the language's cross cast finds
-// the skin-change part of any other control.
-TWalkKind KindOf(TControl* Control) {
-  const auto* part = reinterpret_cast<const char*>(Control);
-  TWalkKind kind;
-  kind.SkinControl = Control->Is<TbsSkinControl>();
-  kind.Window = kind.SkinControl || Control->Is<TWinControl>();
-  IbsSkinChangeTarget* target =
-      kind.SkinControl ? static_cast<TbsSkinControl*>(Control) : dynamic_cast<IbsSkinChangeTarget*>(Control);
-  if (target) kind.Target = reinterpret_cast<const char*>(target) - part;
-  return kind;
+// The class library's own class chain answers for the windowed skinned controls (most of a form's);
+// other targets are found by the cross cast.
+IbsSkinChangeTarget* TargetOf(TControl* Control) {
+  if (Control->Is<TbsSkinControl>()) return static_cast<TbsSkinControl*>(Control);
+  return dynamic_cast<IbsSkinChangeTarget*>(Control);
 }
 
-// The control at Slot of the stack, then its children.
 template <class Visit>
-void Walk(TWalkStack& Stack, size_t Slot, TbsSkinData* Data, const Visit& Visit_) {
-  TControl* const control = Stack[Slot].first;
-  const TWalkKind kind = KindOf(control);
-  auto* const target = kind.Target == TWalkKind::kNoTarget
-                           ? nullptr
-                           : reinterpret_cast<IbsSkinChangeTarget*>(reinterpret_cast<char*>(control) + kind.Target);
-  if (target && (!Data || target->SkinData() == Data)) {
-    control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
-    if (!kind.SkinControl || !bsChangedInThisWalk(static_cast<TbsSkinControl*>(control))) Visit_(target);
-    if (Stack[Slot].second.expired()) return;  // the change ran a handler that freed it (and its children)
+void Walk(TControl* Control, TbsSkinData* Data, const Visit& Visit_) {
+  if (auto* target = TargetOf(Control); target && (!Data || target->SkinData() == Data)) {
+    Control->ResetPaintError();  // it paints a new look: a failure of that one is shown again
+    const auto life = Control->LifeToken();
+    auto* skinned = Control->Is<TbsSkinControl>() ? static_cast<TbsSkinControl*>(Control) : nullptr;
+    if (!skinned || !bsChangedInThisWalk(skinned)) Visit_(target);
+    if (life.expired()) return;  // the change ran a handler that freed it (and its children)
   }
-  if (!kind.Window) return;
-  auto* parent = static_cast<TWinControl*>(control);
+  if (!Control->Is<TWinControl>()) return;
+  auto* parent = static_cast<TWinControl*>(Control);
   // A change may add or free children (generated items are rebuilt): walk a snapshot, skipping what
   // went away meanwhile.
   const int n = parent->ControlCount();
   if (n == 0) return;
-  TWalkFrame frame(Stack);
+  std::vector<std::pair<TControl*, std::weak_ptr<const void>>> children;
+  children.reserve(size_t(n));
   for (int i = 0; i < n; ++i) {
     TControl* c = parent->Controls(i);
-    Stack.emplace_back(c, c->LifeToken());
+    children.emplace_back(c, c->LifeToken());
   }
-  for (size_t k = frame.Base(); k < frame.Base() + size_t(n); ++k)
-    if (!Stack[k].second.expired()) Walk(Stack, k, Data, Visit_);
-}
-
-template <class Visit>
-void WalkFrom(TControl* Root, TbsSkinData* Data, const Visit& Visit_) {
-  TWalkStack& stack = gWalkStack;
-  TWalkFrame frame(stack);
-  stack.emplace_back(Root, Root->LifeToken());
-  Walk(stack, frame.Base(), Data, Visit_);
+  for (const auto& [child, life] : children)
+    if (!life.expired()) Walk(child, Data, Visit_);
 }
 
 }  // namespace
 
 void BeforeChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
-  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->BeforeChangeSkinData(); });
 }
 
 void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
@@ -116,7 +69,7 @@ void ChangeSkinDataWalk(TControl* Root, TbsSkinData* Data) {
   // at the end of the walk shows the same.
   TPaintLater later;
   xj::TemporaryChange walk(gChangeWalk, ++gChangeWalks);
-  if (Root) WalkFrom(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
+  if (Root) Walk(Root, Data, [](IbsSkinChangeTarget* t) { t->ChangeSkinData(); });
   later.Flush();
 }
 
@@ -427,150 +380,8 @@ void TbsSkinGeometry::CalcGeometry(int& W, int& H) {
   }
 }
 
-namespace {
-
-// A plain 24- or 32-bit picture's pixel rows.
-struct TRows {
-  uint8_t* Base { nullptr };
-  ptrdiff_t Stride { 0 };
-  int Width { 0 };
-  int Height { 0 };
-  int Bytes { 0 };
-  size_t RowBytes() const { return size_t(Width) * size_t(Bytes); }
-};
-
-bool RowsOf(TBitmap* B, TRows& Out) {
-  TBitmap::TRowsView rows;
-  if (!B->RowsView(rows) || (rows.BitCount != 24 && rows.BitCount != 32)) return false;
-  Out.Width = B->Width();
-  Out.Height = B->Height();
-  Out.Bytes = rows.BitCount / 8;
-  Out.Base = rows.Base;
-  Out.Stride = rows.Stride;
-  return true;
-}
-
-// The rows as one block when they follow one another with no gap (a 32-bit picture's always do), top-down
-// or bottom-up: its lowest address. Null otherwise.
-const uint8_t* Block(const TRows& Rows) {
-  if (size_t(std::abs(Rows.Stride)) != Rows.RowBytes()) return nullptr;
-  return Rows.Stride < 0 ? Rows.Base + Rows.Stride * (Rows.Height - 1) : Rows.Base;
-}
-
-// Rows one after another, top first, as a kept face holds them: moved as one block.
-bool Packed(const TRows& Rows) { return Rows.Stride == ptrdiff_t(Rows.RowBytes()); }
-
-// Whether every pixel holds the same value (given in Value).
-bool Uniform(const TRows& Rows, uint32_t& Value) {
-  Value = 0;
-  if (Rows.Width < 1 || Rows.Height < 1) return true;
-  std::memcpy(&Value, Rows.Base, size_t(Rows.Bytes));
-  // Each pixel of the first row against the next one, then each row against the next: all of a block's
-  // rows in one comparison.
-  const uint8_t* first = Rows.Base;
-  if (std::memcmp(first, first + Rows.Bytes, Rows.RowBytes() - size_t(Rows.Bytes)) != 0) return false;
-  if (const uint8_t* block = Block(Rows))
-    return std::memcmp(block, block + Rows.RowBytes(), Rows.RowBytes() * size_t(Rows.Height - 1)) == 0;
-  for (int y = 1; y < Rows.Height; ++y)
-    if (std::memcmp(Rows.Base + Rows.Stride * y, first, Rows.RowBytes()) != 0) return false;
-  return true;
-}
-
-}  // namespace
-
-// Everything a face is built from: the source picture (the object and its image, while no skin picture
-// changed), the rectangle and size, the geometry, and what the destination holds and draws with beforehand.
-struct TbsSkinGeometry::TFace {
-  std::vector<int64_t> Key;
-  // The face as built: the destination's pixel format and rows afterwards.
-  TPixelFormat Format { pfDevice };
-  int Width { 0 };
-  int Height { 0 };
-  int Bytes { 0 };
-  std::unique_ptr<uint8_t[]> Pixels;  // not cleared first: Keep writes every byte
-
-  // Sizes B as building does it, then copies every pixel; false when B cannot take them as they are.
-  bool CopyTo(TBitmap* B) const {
-    B->SetSize(Width, Height);
-    TRows out;
-    if (B->PixelFormat() != Format || B->Width() != Width || B->Height() != Height) return false;
-    if (!RowsOf(B, out) || out.Bytes != Bytes) return false;
-    if (Packed(out)) {
-      std::memcpy(out.Base, Pixels.get(), out.RowBytes() * size_t(out.Height));
-      return true;
-    }
-    for (int y = 0; y < out.Height; ++y)
-      std::memcpy(out.Base + out.Stride * y, Pixels.get() + out.RowBytes() * size_t(y), out.RowBytes());
-    return true;
-  }
-
-  void Keep(TBitmap* B, const TRows& Rows) {
-    const size_t size = Rows.RowBytes() * size_t(Rows.Height);
-    Pixels.reset(new uint8_t[size]);
-    Format = B->PixelFormat();
-    Width = Rows.Width;
-    Height = Rows.Height;
-    Bytes = Rows.Bytes;
-    if (Packed(Rows)) {
-      std::memcpy(Pixels.get(), Rows.Base, size);
-      return;
-    }
-    for (int y = 0; y < Rows.Height; ++y)
-      std::memcpy(Pixels.get() + Rows.RowBytes() * size_t(y), Rows.Base + Rows.Stride * y, Rows.RowBytes());
-  }
-};
-
-// What the face depends on of the geometry, added to Key: the source rectangle, the size and every point
-// it is cut at.
-void TbsSkinGeometry::AddFaceGeometryKey(std::vector<int64_t>& Key, const TRect& R, int W, int H) const {
-  Key.insert(Key.end(), { W, H, FResizeMode, FaceCut.Width, FaceCut.Height });
-  for (const TRect* r : { &R, &SkinRect, &ClRect, &NewClRect }) bsKeyRect(Key, *r);
-  for (const TPoint* p : { &LTPoint, &RTPoint, &LBPoint, &RBPoint, &NewLTPoint, &NewRTPoint, &NewLBPoint, &NewRBPoint })
-    bsKeyPoint(Key, *p);
-}
-
-namespace {
-// The destination's seven values, the picture's three and the geometry's thirty-seven.
-constexpr size_t kFaceKeySize = 47;
-}  // namespace
-
 void TbsSkinGeometry::CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   if (!B || !SB) return;
-  // The destination must be a plain picture of one colour (or none yet), drawn onto by copying: then the
-  // face depends only on what the key holds. Anything else is built every time.
-  TRows before;
-  uint32_t fill = 0;
-  const bool plain = B->Empty() || (RowsOf(B, before) && Uniform(before, fill));
-  TCanvas* canvas = B->Canvas();
-  if (!plain || canvas->CopyMode() != cmSrcCopy) {
-    BuildFaceImage(B, SB, R, W, H);
-    return;
-  }
-  std::vector<int64_t> key;
-  key.reserve(kFaceKeySize);  // built up in one allocation: every paint makes one
-  key.insert(key.end(), {
-                            int64_t(B->PixelFormat()),
-                            B->Empty() ? 0 : before.Width,
-                            B->Empty() ? 0 : before.Height,
-                            before.Bytes,
-                            int64_t(fill),
-                            int64_t(ColorToRGB(canvas->Font()->Color())),
-                            int64_t(ColorToRGB(canvas->Brush()->Color())),
-                        });
-  bsKeyPicture(key, SB);
-  AddFaceGeometryKey(key, R, W, H);
-  if (FFace && FFace->Key == key && FFace->CopyTo(B)) return;
-  BuildFaceImage(B, SB, R, W, H);
-  TRows after;
-  FFace.reset();
-  if (!RowsOf(B, after)) return;
-  auto face = std::make_shared<TFace>();
-  face->Key = std::move(key);
-  face->Keep(B, after);
-  FFace = std::move(face);
-}
-
-void TbsSkinGeometry::BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const {
   switch (FResizeMode) {
     case 0: {
       // The rectangle's top-left part as large as the cut, one to one.

@@ -90,9 +90,7 @@ struct TbsSkinGeometry {
   void CalcGeometry(int& W, int& H);
   // R, given in face coordinates, moved to where it lies on a face of W x H.
   TRect MapRect(const TRect& R, int W, int H) const;
-  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect), cut by FaceCut. The
-  // last face built is kept and copied out again while everything it was built from stays the same;
-  // controls whose faces are built from the same share one.
+  // The face of W x H from rectangle R of SB (the caps always measured on SkinRect), cut by FaceCut.
   void CreateFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
 
   // Copied from the record, and moved to the current size.
@@ -104,12 +102,6 @@ struct TbsSkinGeometry {
   // How much of the face is built: all of it, but while a control that builds only what shows of itself
   // paints.
   TbsFaceCut FaceCut;
-
- private:
-  struct TFace;
-  void BuildFaceImage(TBitmap* B, TBitmap* SB, const TRect& R, int W, int H) const;
-  void AddFaceGeometryKey(std::vector<int64_t>& Key, const TRect& R, int W, int H) const;
-  mutable std::shared_ptr<TFace> FFace;  // the last face built
 };
 
 class TbsSkinControl : public TCustomControl, public IbsSkinChangeTarget {

@@ -20,6 +20,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/Menus.h"
+#include "platform/win32/BoundedCache.h"
 #include "skin/data/bsSkinData.h"
 #include "skin/form/bsSkinMenus.h"
 #include "skin/form/bsWindowProcHook.h"
@@ -505,9 +506,8 @@ class RurIvozedevUzivEred : public TComponent, public IbsSkinMenuHost {
   // design in other colours leaves the shape as it is.
   std::vector<int64_t> FShapeKey;
   std::vector<uint8_t> FShapeData;
-  // The client background last tiled, and what it was built from.
-  std::unique_ptr<TBitmap> FBGCache { std::make_unique<TBitmap>() };
-  std::vector<int64_t> FBGKey;
+  // The client background's band last built, by what it was built from.
+  xj::BoundedCache<std::vector<int64_t>, std::unique_ptr<TBitmap>> FBGBand { 1 };
   uint64_t FSkinChanges { 0 };
 
   bool FShowIcon { false };

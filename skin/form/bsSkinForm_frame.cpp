@@ -588,24 +588,26 @@ void RurIvozedevUzivEred::DrawFormIcon(TCanvas* Cnvs, int X, int Y) {
 // ---- Client background ---------------------------------------------------------------------------------------
 
 // W x H of DC filled with the tile of Src repeated from the origin, the last tiles cut at the edges. A
-// band of whole tile rows across the width is built by doubling and kept for the next erase of the same
-// width from the same tile; the band is then copied down the DC, so that every pixel of the DC is written
-// once. Each copy cuts the DC's clip to its rows, walking the clip down to them: on a client full of
+// band of whole tile rows across the width is built by doubling and kept in the bounded cache for the next
+// erase of the same width from the same tile; the band is then copied down the DC, so that every pixel of
+// the DC is written once. Each copy cuts the DC's clip to its rows, walking the clip down to them: on a client full of
 // children that costs more than the copy, so the band is at least 128 rows high (a few copies a client).
 void RurIvozedevUzivEred::TileInto(HDC DC, int W, int H, TBitmap* Src, const TRect& Tile) {
   if (W < 1 || H < 1 || Tile.Width() < 1 || Tile.Height() < 1) return;
   const int tw = Tile.Width(), th = Tile.Height();
   const int bh = std::min(H, th * ((128 + th - 1) / th));
-  TBitmap& band = *FBGCache;
-  if (std::vector<int64_t> key = TileKey(W, bh, Src, Tile); key != FBGKey) {
-    band.SetSize(W, bh);
-    HDC d = band.Canvas()->Handle();
+  std::vector<int64_t> key = TileKey(W, bh, Src, Tile);
+  std::unique_ptr<TBitmap>* band = FBGBand.Find(key);
+  if (!band) {
+    auto made = std::make_unique<TBitmap>();
+    made->SetSize(W, bh);
+    HDC d = made->Canvas()->Handle();
     BitBlt(d, 0, 0, std::min(tw, W), std::min(th, bh), Src->Canvas()->Handle(), Tile.Left, Tile.Top, SRCCOPY);
     for (int w = tw; w < W; w *= 2) BitBlt(d, w, 0, std::min(w, W - w), std::min(th, bh), d, 0, 0, SRCCOPY);
     for (int h = th; h < bh; h *= 2) BitBlt(d, 0, h, W, std::min(h, bh - h), d, 0, 0, SRCCOPY);
-    FBGKey = std::move(key);
+    band = &FBGBand.Keep(std::move(key), std::move(made));
   }
-  HDC from = band.Canvas()->Handle();
+  HDC from = (*band)->Canvas()->Handle();
   for (int y = 0; y < H; y += bh) BitBlt(DC, 0, y, W, std::min(bh, H - y), from, 0, 0, SRCCOPY);
 }
 
