@@ -394,15 +394,13 @@ void KillFocus(Edit& e) {
   NotifyParent(e.hwnd, EN_KILLFOCUS);
 }
 
-// A font never changes and its handle is never handed out again: the one the text is laid out in,
-// given again, moves nothing, and only the repaint asked for is owed.
+// A font never changes and its handle is never handed out again: the one the text was laid out with,
+// given again, keeps the layout.
 void SetFont(Edit& e, HFONT font, bool redraw) {
-  if (font == e.font && e.laidOut) {
-    if (redraw) InvalidateRect(e.hwnd, nullptr, TRUE);
-    return;
+  if (font != e.font) {
+    e.font = font;
+    e.laidOut = false;
   }
-  e.font = font;
-  e.laidOut = false;
   Layout(e);
   if (e.focused) {
     CreateCaret(e.hwnd, nullptr, 1, e.lineHeight);

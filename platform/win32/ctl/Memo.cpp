@@ -854,10 +854,9 @@ void KillFocus(Memo& m) {
 }
 
 // The font and its measures; the rows are laid out anew when next asked for. A font never changes and
-// its handle is never handed out again, so the one the rows were laid out with, given again, keeps them
-// (false then).
-bool TakeFont(Memo& m, HFONT font) {
-  if (m.fontTaken && font == m.font) return false;
+// its handle is never handed out again, so the one the rows were laid out with, given again, keeps them.
+void TakeFont(Memo& m, HFONT font) {
+  if (m.fontTaken && font == m.font) return;
   m.fontTaken = true;
   m.font = font;
   TEXTMETRICA tm = MetricsOf(font);
@@ -865,28 +864,24 @@ bool TakeFont(Memo& m, HFONT font) {
   m.aveCharWidth = std::max(1, (int)tm.tmAveCharWidth);
   m.tabStop = std::max(1, m.tabUnits * m.aveCharWidth / 4);
   m.wrapRoom = -2;
-  return true;
 }
 
 // Given before WM_CREATE reaches the memo (as the class library gives it while the window is made), the
 // font is only taken: the size creation sends next lays the rows out once, in this font rather than in
-// the system font first. The font the rows are laid out in already, given again, moves nothing: only the
-// repaint asked for is owed.
+// the system font first.
 void SetFont(Memo& m, HFONT font, bool redraw) {
-  const bool changed = TakeFont(m, font);
+  TakeFont(m, font);
   if (!m.created) return;
-  if (changed) {
-    if (m.focused) {
-      CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
-      m.caretHeight = m.lineHeight;
-      ShowCaret(m.hwnd);
-    }
-    SyncBars(m);
-    ScrollToCaret(m);
-    PlaceCaret(m);
+  if (m.focused) {
+    CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+    m.caretHeight = m.lineHeight;
+    ShowCaret(m.hwnd);
   }
+  SyncBars(m);
+  ScrollToCaret(m);
+  PlaceCaret(m);
   if (redraw) InvalidateRect(m.hwnd, nullptr, TRUE);
-  if (changed) RequestResize(m);
+  RequestResize(m);
 }
 
 // Wrapping or the room changed.
