@@ -394,13 +394,9 @@ void KillFocus(Edit& e) {
   NotifyParent(e.hwnd, EN_KILLFOCUS);
 }
 
-// A font never changes and its handle is never handed out again: the one the text was laid out with,
-// given again, keeps the layout.
 void SetFont(Edit& e, HFONT font, bool redraw) {
-  if (font != e.font) {
-    e.font = font;
-    e.laidOut = false;
-  }
+  e.font = font;
+  e.laidOut = false;
   Layout(e);
   if (e.focused) {
     CreateCaret(e.hwnd, nullptr, 1, e.lineHeight);

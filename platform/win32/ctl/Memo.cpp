@@ -63,8 +63,6 @@ struct Memo {
   int askedHeight { -1 };     // rich edit: the content height last asked of the parent
   CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
-  bool created { false };    // WM_CREATE came: the rows may be laid out and published
-  bool fontTaken { false };  // `font` (null: the system font) has been measured
 };
 
 StateMap<Memo>& Memos() {
@@ -853,25 +851,14 @@ void KillFocus(Memo& m) {
   NotifyParent(m.hwnd, EN_KILLFOCUS);
 }
 
-// The font and its measures; the rows are laid out anew when next asked for. A font never changes and
-// its handle is never handed out again, so the one the rows were laid out with, given again, keeps them.
-void TakeFont(Memo& m, HFONT font) {
-  if (m.fontTaken && font == m.font) return;
-  m.fontTaken = true;
+// The font and its measures; the rows are laid out anew when next asked for.
+void SetFont(Memo& m, HFONT font, bool redraw) {
   m.font = font;
   TEXTMETRICA tm = MetricsOf(font);
   m.lineHeight = std::max(1, (int)tm.tmHeight);
   m.aveCharWidth = std::max(1, (int)tm.tmAveCharWidth);
   m.tabStop = std::max(1, m.tabUnits * m.aveCharWidth / 4);
   m.wrapRoom = -2;
-}
-
-// Given before WM_CREATE reaches the memo (as the class library gives it while the window is made), the
-// font is only taken: the size creation sends next lays the rows out once, in this font rather than in
-// the system font first.
-void SetFont(Memo& m, HFONT font, bool redraw) {
-  TakeFont(m, font);
-  if (!m.created) return;
   if (m.focused) {
     CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
     m.caretHeight = m.lineHeight;
@@ -893,11 +880,8 @@ void Reflow(Memo& m) {
   RequestResize(m);
 }
 
-// The system font unless one was given already. Nothing is laid out or published yet: the WM_SIZE that
-// creation sends next does that.
 void Create(Memo& m) {
-  if (!m.fontTaken) TakeFont(m, nullptr);
-  m.created = true;
+  SetFont(m, nullptr, false);
   Mirror(m);
 }
 
