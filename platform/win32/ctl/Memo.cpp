@@ -1109,14 +1109,8 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
                         });
   }
   if (cs) {
-    const std::string_view given = cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "";
-    const LetterCase lettering = CaseOf((DWORD)cs->style);
-    m->text.SetCase(lettering);
-    m->text.SetText(given);
-    // The window manager's copy holds the text as given. A lone break read as a whole one lengthens the
-    // text, and its case is kept: of the same length, within what the copy holds, the text is the copy.
-    if (lettering == LetterCase::Unchanged && m->text.Length() == given.size() && given.size() <= kMirrorBytes)
-      m->text.TakeChangedFrom();
+    m->text.SetCase(CaseOf((DWORD)cs->style));
+    m->text.SetText(cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "");
     if (m->formats) m->formats->Reset(m->text.Length());
   }
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);
