@@ -294,19 +294,18 @@ void SyncBars(Memo& m) {
 
 void PlaceCaret(Memo& m);
 
-// The caret moves with the text under it. Answers whether the view moved (and was repainted whole).
-bool SetScroll(Memo& m, int x, int y) {
+// The caret moves with the text under it.
+void SetScroll(Memo& m, int x, int y) {
   Settle(m);
   if (!m.rich) y = y / m.lineHeight * m.lineHeight;
   x = std::clamp(x, 0, MaxScrollX(m));
   y = std::clamp(y, 0, MaxScrollY(m));
-  if (x == m.scrollX && y == m.scrollY) return false;
+  if (x == m.scrollX && y == m.scrollY) return;
   m.scrollX = x;
   m.scrollY = y;
   SyncBars(m);
   InvalidateRect(m.hwnd, nullptr, TRUE);
   PlaceCaret(m);
-  return true;
 }
 
 void PlaceCaret(Memo& m) {
@@ -326,8 +325,8 @@ void PlaceCaret(Memo& m) {
 }
 
 // Keeps the caret's row inside the view and its x inside the format rectangle (jumping a third of the
-// width when it leaves). Answers whether the view moved.
-bool ScrollToCaret(Memo& m) {
+// width when it leaves).
+void ScrollToCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
@@ -343,7 +342,7 @@ bool ScrollToCaret(Memo& m) {
     if (cx < x) x = cx - third;
     if (cx > x + room - 1) x = cx - room + 1 + third;
   }
-  return SetScroll(m, x, y);
+  SetScroll(m, x, y);
 }
 
 // ---- Refreshing ---------------------------------------------------------------------------------------------------
@@ -371,12 +370,10 @@ void ReportSelection(Memo& m) {
   SendMessageA(parent, WM_NOTIFY, sc.nmhdr.idFrom, (LPARAM)&sc);
 }
 
-// A view that scrolled to the caret was repainted whole and its caret placed already.
 void Moved(Memo& m) {
-  if (!ScrollToCaret(m)) {
-    InvalidateRect(m.hwnd, nullptr, TRUE);
-    PlaceCaret(m);
-  }
+  ScrollToCaret(m);
+  InvalidateRect(m.hwnd, nullptr, TRUE);
+  PlaceCaret(m);
   ReportSelection(m);
 }
 
@@ -813,9 +810,10 @@ LRESULT SetTabStops(Memo& m, WPARAM count, LPARAM stops) {
 LRESULT GetText(Memo& m, WPARAM size, LPARAM buf) {
   if (!buf || size == 0) return 0;
   size_t n = m.text.Snap(std::min(m.text.Length(), (size_t)size - 1));
-  n = m.text.CopyRange(0, n, (char*)buf);
-  ((char*)buf)[n] = 0;
-  return (LRESULT)n;
+  std::string s = m.text.Range(0, n);
+  memcpy((char*)buf, s.data(), s.size());
+  ((char*)buf)[s.size()] = 0;
+  return (LRESULT)s.size();
 }
 
 void SetSel(Memo& m, int start, int end) {
