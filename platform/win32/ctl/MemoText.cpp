@@ -9,8 +9,7 @@ namespace xj::ctl {
 
 namespace {
 
-constexpr size_t kBreak = 2;     // "\r\n"
-constexpr size_t kFewLines = 8;  // room a text's lines are first given: most memos hold a few
+constexpr size_t kBreak = 2;  // "\r\n"
 
 bool IsBlankKind(const std::string& s, size_t i) { return EditText::KindOf(s, i) == EditText::KindOf(" ", 0); }
 
@@ -76,7 +75,6 @@ std::string MemoText::NormalBreaks(std::string_view s) {
 void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
   ForEachLine(text, [&](std::string_view line) {
-    if (lines.size() == 1) lines.reserve(kFewLines);  // a few lines are made where they stay
     lines.push_back(LineRec { std::string(line), {}, false });
     EditText::ApplyCase(lines.back().text, FCase);
   });
