@@ -436,10 +436,6 @@ void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const MemoText::RowSpan& s
   shown.clear();
   dx.clear();
   xs.clear();
-  // The widest row so far sets the room every later one reuses.
-  shown.reserve(end - start);
-  dx.reserve(end - start);
-  xs.reserve(end - start + 1);
   int x = 0;
   for (size_t i = start - off; i < end - off;) {
     size_t len = EditText::CharLength(t, i);
