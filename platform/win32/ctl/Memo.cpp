@@ -419,23 +419,12 @@ void Changed(Memo& m, bool notify = true) {
 
 // ---- Painting -------------------------------------------------------------------------------------------------------
 
-// A row as drawn: its bytes (tabs as blanks), per byte the advance and the x before it. One serves every
-// row of a paint, so the rows reuse its room rather than each growing its own.
-struct ShownRow {
-  std::string shown;
-  std::vector<int> dx, xs;
-};
-
 void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const MemoText::RowSpan& span, const RECT& clip, size_t selS,
-              size_t selE, ShownRow& sr) {
+              size_t selE) {
   const size_t start = span.start, end = span.end, off = span.lineOffset;
   const std::string& t = *span.text;
-  std::string& shown = sr.shown;
-  std::vector<int>& dx = sr.dx;
-  std::vector<int>& xs = sr.xs;
-  shown.clear();
-  dx.clear();
-  xs.clear();
+  std::string shown;        // the row's bytes, tabs as blanks
+  std::vector<int> dx, xs;  // per byte: advance; x before it
   int x = 0;
   for (size_t i = start - off; i < end - off;) {
     size_t len = EditText::CharLength(t, i);
@@ -479,7 +468,6 @@ void Paint(Memo& m, HDC dc) {
   bool showSelection = t.HasSelection() && (m.focused || (StyleOf(m) & ES_NOHIDESEL));
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
-  ShownRow scratch;
   RichFonts none;
   RichText plain;
   RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none, -1 };
@@ -491,7 +479,7 @@ void Paint(Memo& m, HDC dc) {
       if (m.formats)
         RichPaintRow(rich, paint, row, RowStartX(m, ms, row), RowTop(m, row));
       else
-        PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
+        PaintRow(m, ms, dc, row, span, clip, s, e);
   }
   RestoreDC(dc, saved);
 }
