@@ -644,8 +644,8 @@ void TbsSkinCustomEdit::EraseUnderText(HDC DC) {
   RECT wr {};
   GetWindowRect(Handle(), &wr);
   const TPoint origin = ClientToScreen(TPoint(0, 0));
-  BitBlt(DC, 0, 0, ClientWidth(), ClientHeight(), FFace->Canvas()->SourceHandle(), origin.X - wr.left,
-         origin.Y - wr.top, SRCCOPY);
+  BitBlt(DC, 0, 0, ClientWidth(), ClientHeight(), FFace->Canvas()->Handle(), origin.X - wr.left, origin.Y - wr.top,
+         SRCCOPY);
 }
 
 void TbsSkinCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -887,7 +887,7 @@ void TbsSkinCustomEdit::PaintFrameWindow(TMessage& Message) {
   PaintFace(FFace.get());
   FFaceValid = true;
   HDC dc = GetWindowDC(Handle());
-  BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->SourceHandle(), 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->Handle(), 0, 0, SRCCOPY);
   ReleaseDC(Handle(), dc);
   Message.Result = 0;
 }
