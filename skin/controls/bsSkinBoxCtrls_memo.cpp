@@ -351,17 +351,13 @@ void TbsSkinMemo::CalcNewGeometry() {
   NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
 }
 
-// Two rings: shadow outside when hot, face outside otherwise. Each ring is of one colour: one closed
-// line draws it.
+// Two rings: shadow outside when hot, face outside otherwise.
 void TbsSkinMemo::DefaultFrame(TCanvas* Canvas) {
+  TRect r(0, 0, Width(), Height());
   const bool hot = Hot();
   const TColor outer = hot ? clBtnShadow : clBtnFace, inner = hot ? clBtnFace : clBtnShadow;
-  Canvas->Pen()->SetWidth(1);
-  for (int ring = 0; ring < 2; ++ring) {
-    const int l = ring, t = ring, r = Width() - 1 - ring, b = Height() - 1 - ring;
-    Canvas->Pen()->SetColor(ring == 0 ? outer : inner);
-    Canvas->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t), TPoint(r, b), TPoint(l - 1, b) });
-  }
+  Frame3D(Canvas, r, outer, outer, 1);
+  Frame3D(Canvas, r, inner, inner, 1);
 }
 
 void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
@@ -456,8 +452,7 @@ void TbsSkinMemo::Dispatch(TMessage& Message) {
     case WM_SIZE: {
       const auto life = LifeToken();  // OnResize may free the memo
       TbsSkinCustomMemo::Dispatch(Message);
-      // A hidden window (one being made) shows no frame yet: it is painted when the window shows.
-      if (!life.expired() && !FBitMapBG && HandleAllocated() && IsWindowVisible(Handle())) Perform(WM_NCPAINT, 0, 0);
+      if (!life.expired() && !FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
       return;
     }
     case WM_NCCALCSIZE: {
