@@ -714,8 +714,6 @@ void TbsSkinCustomEdit::PaintFace(TBitmap* B) {
   const int w = Width(), h = Height();
   const int bw = FButtonMode ? w - FButtonRect.Left : 0;
   TBitmap& b = *B;
-  // Every pixel is painted anew: a face of another size (the last skin's) is dropped, not carried over.
-  if (b.Width() != w || b.Height() != h) b.SetSize(0, 0);
   b.SetSize(w, h);
   TCanvas* c = b.Canvas();
   const bool hot = Hot();
