@@ -334,14 +334,6 @@ void TbsSkinMemo::HotChanged(bool Other) {
   if (!FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
 }
 
-namespace {
-
-// The frame's pieces are made for this paint, opaque and of the size they show at: drawn as they are,
-// each is copied from its bitmap, without a DC made for it alone.
-void PutPiece(TCanvas* Canvas, int X, int Y, TBitmap& Piece) { Canvas->Draw(X, Y, &Piece); }
-
-}  // namespace
-
 void TbsSkinMemo::CalcNewGeometry() {
   const int dW = Width() - SkinRect.Width(), dH = Height() - SkinRect.Height();
   NewLTPoint = LTPoint;
@@ -371,10 +363,10 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   TBitmap left, top, right, bottom;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
-  PutPiece(Canvas, 0, 0, top);
-  PutPiece(Canvas, 0, top.Height(), left);
-  PutPiece(Canvas, Width() - right.Width(), top.Height(), right);
-  PutPiece(Canvas, 0, Height() - bottom.Height(), bottom);
+  Canvas->Draw(0, 0, &top);
+  Canvas->Draw(0, top.Height(), &left);
+  Canvas->Draw(Width() - right.Width(), top.Height(), &right);
+  Canvas->Draw(0, Height() - bottom.Height(), &bottom);
 }
 
 void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
@@ -391,7 +383,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }
-  PutPiece(Canvas, 0, 0, b);
+  Canvas->Draw(0, 0, &b);
 }
 
 void TbsSkinMemo::WMNCPaint() {
