@@ -1079,10 +1079,11 @@ TCustomListView::TItemWatch::TItemWatch(const TCustomListView* View, const TList
 bool TCustomListView::TItemWatch::Held() const { return !Life.expired() && View->StillAt(Index, Item); }
 
 // An owner-data view lends one item for every row: a handler that asked for another row left it filled
-// for that one, so it is filled again for the watched row.
+// for that one, so it is filled again for the watched row. Static, as the view may be gone.
 TListItem* TCustomListView::ItemAgain(const TItemWatch& Watch, TListItem* Item) {
   if (!Watch.Held()) return nullptr;
-  return FOwnerData ? RowItem(Watch.Index) : Item;
+  auto* view = const_cast<TCustomListView*>(Watch.View);
+  return view->FOwnerData ? view->RowItem(Watch.Index) : Item;
 }
 
 bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
