@@ -1078,6 +1078,14 @@ TCustomListView::TItemWatch::TItemWatch(const TCustomListView* View, const TList
 
 bool TCustomListView::TItemWatch::Held() const { return !Life.expired() && View->StillAt(Index, Item); }
 
+// An owner-data view lends one item for every row: a handler that asked for another row left it filled
+// for that one, so it is filled again for the watched row. Static, as the view may be gone.
+TListItem* TCustomListView::ItemAgain(const TItemWatch& Watch, TListItem* Item) {
+  if (!Watch.Held()) return nullptr;
+  auto* view = const_cast<TCustomListView*>(Watch.View);
+  return view->FOwnerData ? view->RowItem(Watch.Index) : Item;
+}
+
 bool TCustomListView::IsCustomDrawn(TCustomDrawTarget Target, TCustomDrawStage Stage) {
   const bool cells = OnCustomDrawSubItem || OnAdvancedCustomDrawSubItem;
   const bool items = OnCustomDrawItem || OnAdvancedCustomDrawItem || cells;
@@ -1098,8 +1106,9 @@ bool TCustomListView::CustomDrawItem(TListItem* Item, TCustomDrawState State, TC
   bool defaultDraw = true;
   const TItemWatch watch(this, Item);
   if (Stage == cdPrePaint && OnCustomDrawItem) OnCustomDrawItem(this, Item, State, defaultDraw);
-  // The first handler may have freed the item: the second hears of it only when it is still there.
-  if (!watch.Held()) return defaultDraw;
+  // The first handler may have freed the item, or had a lent one filled for another row: the second
+  // hears of the row only when it is still there.
+  if (!(Item = ItemAgain(watch, Item))) return defaultDraw;
   if (OnAdvancedCustomDrawItem) OnAdvancedCustomDrawItem(this, Item, State, Stage, defaultDraw);
   return defaultDraw;
 }
@@ -1108,7 +1117,7 @@ bool TCustomListView::CustomDrawSubItem(TListItem* Item, int SubItem, TCustomDra
   bool defaultDraw = true;
   const TItemWatch watch(this, Item);
   if (Stage == cdPrePaint && OnCustomDrawSubItem) OnCustomDrawSubItem(this, Item, SubItem, State, defaultDraw);
-  if (!watch.Held()) return defaultDraw;
+  if (!(Item = ItemAgain(watch, Item))) return defaultDraw;
   if (OnAdvancedCustomDrawSubItem) OnAdvancedCustomDrawSubItem(this, Item, SubItem, State, Stage, defaultDraw);
   return defaultDraw;
 }

@@ -528,6 +528,8 @@ class TCustomListView : public TWinControl {
     const TListItem* Item;
     int Index;
   };
+  // The watched item after a handler ran (lent again in an owner-data view); null when it is gone.
+  static TListItem* ItemAgain(const TItemWatch& Watch, TListItem* Item);
   // Sets the window row's state bits in Mask (row -1: every row).
   void SetRowState(int Index, UINT Mask, UINT State);
   // Selects row Index alone, focused and shown (-1: none).

@@ -382,7 +382,6 @@ class TCustomEdit : public TWinControl {
 
  private:
   void AdjustHeight();
-  void GiveFontFirst();
 
   TBorderStyle FBorderStyle { bsSingle };
   TEditCharCase FCharCase { ecNormal };

@@ -222,9 +222,6 @@ void TCustomEdit::Change() {
 
 void TCustomEdit::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_CREATE:
-      GiveFontFirst();
-      break;
     case CN_COMMAND:
       if (HIWORD(Message.WParam) == EN_CHANGE && !FCreating) Change();
       return;
@@ -253,14 +250,6 @@ void TCustomEdit::Dispatch(TMessage& Message) {
       break;
   }
   TWinControl::Dispatch(Message);
-}
-
-// The window procedure takes the font before it lays the text out for the first time (at the size
-// creation sends after WM_CREATE), so that the text is not laid out in the system font first and again
-// in this one. The WM_SETFONT every new window is sent afterwards still follows, with the same font.
-void TCustomEdit::GiveFontFirst() {
-  TMessage font { WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0, 0 };
-  DefaultHandler(font);
 }
 
 // The edit's own context menu (undo, cut, copy, paste, delete, select all) answers a request nobody

@@ -644,8 +644,8 @@ void TbsSkinCustomEdit::EraseUnderText(HDC DC) {
   RECT wr {};
   GetWindowRect(Handle(), &wr);
   const TPoint origin = ClientToScreen(TPoint(0, 0));
-  BitBlt(DC, 0, 0, ClientWidth(), ClientHeight(), FFace->Canvas()->SourceHandle(), origin.X - wr.left,
-         origin.Y - wr.top, SRCCOPY);
+  BitBlt(DC, 0, 0, ClientWidth(), ClientHeight(), FFace->Canvas()->Handle(), origin.X - wr.left, origin.Y - wr.top,
+         SRCCOPY);
 }
 
 void TbsSkinCustomEdit::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
@@ -714,8 +714,6 @@ void TbsSkinCustomEdit::PaintFace(TBitmap* B) {
   const int w = Width(), h = Height();
   const int bw = FButtonMode ? w - FButtonRect.Left : 0;
   TBitmap& b = *B;
-  // Every pixel is painted anew: a face of another size (the last skin's) is dropped, not carried over.
-  if (b.Width() != w || b.Height() != h) b.SetSize(0, 0);
   b.SetSize(w, h);
   TCanvas* c = b.Canvas();
   const bool hot = Hot();
@@ -887,7 +885,7 @@ void TbsSkinCustomEdit::PaintFrameWindow(TMessage& Message) {
   PaintFace(FFace.get());
   FFaceValid = true;
   HDC dc = GetWindowDC(Handle());
-  BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->SourceHandle(), 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, FFace->Width(), FFace->Height(), FFace->Canvas()->Handle(), 0, 0, SRCCOPY);
   ReleaseDC(Handle(), dc);
   Message.Result = 0;
 }

@@ -311,27 +311,28 @@ void TbsListBox::DrawDefaultItem(TCanvas* Cnvs, int Index, const TRect& R, TOwne
   if (DefaultRow(b.Canvas(), Index, b.Width(), b.Height(), State)) Cnvs->Draw(R.Left, R.Top, &b);
 }
 
-// A row of W x H in the default look; false when a draw handler freed the list. The fills take the
-// system colours' own brushes, leaving the canvas brush clear as the text wants it; a draw handler is
+// A row of W x H in the default look; false when a draw handler freed the list. A draw handler is
 // handed the brush in the row's colour.
 bool TbsListBox::DefaultRow(TCanvas* C, int Index, int W, int H, TOwnerDrawState State) {
   // A check column stays in the window colour, outside selection and focus.
   const int column = std::min(DefaultColumn(), W);
-  const bool selected = State.Contains(odSelected);
+  if (column > 0) {
+    C->Brush()->SetColor(clWindow);
+    C->FillRect(TRect(0, 0, column, H));
+  }
+  const TRect bounds(column, 0, W, H);
   TFont* font = Frame ? Frame->Font() : Font();
   C->Font()->SetName(font->Name());
   C->Font()->SetStyle(font->Style());
   C->Font()->SetHeight(font->Height());
+  const bool selected = State.Contains(odSelected);
+  C->Brush()->SetColor(selected ? clHighlight : clWindow);
   C->Font()->SetColor(selected ? clHighlightText : font->Color());
-  HDC dc = C->Handle();
-  const RECT left { 0, 0, column, H }, rest { column, 0, W, H };
-  if (column > 0) FillRect(dc, &left, GetSysColorBrush(COLOR_WINDOW));
-  FillRect(dc, &rest, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  const TRect bounds(column, 0, W, H);
+  C->FillRect(bounds);
   TRect t(bounds.Left + 2, bounds.Top, bounds.Right - 2, bounds.Bottom);
   DrawItemExtra(C, Index, W, H, t, false);
+  C->Brush()->SetColor(selected ? clHighlight : clWindow);
   if (Frame && Frame->OnDrawItem) {
-    C->Brush()->SetColor(selected ? clHighlight : clWindow);
     const auto life = LifeToken();
     Frame->OnDrawItem(C, Index, W, H, t, State);
     if (life.expired()) return false;

@@ -334,14 +334,6 @@ void TbsSkinMemo::HotChanged(bool Other) {
   if (!FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
 }
 
-namespace {
-
-// The frame's pieces are made for this paint, opaque and of the size they show at: drawn as they are,
-// each is copied from its bitmap, without a DC made for it alone.
-void PutPiece(TCanvas* Canvas, int X, int Y, TBitmap& Piece) { Canvas->Draw(X, Y, &Piece); }
-
-}  // namespace
-
 void TbsSkinMemo::CalcNewGeometry() {
   const int dW = Width() - SkinRect.Width(), dH = Height() - SkinRect.Height();
   NewLTPoint = LTPoint;
@@ -351,17 +343,13 @@ void TbsSkinMemo::CalcNewGeometry() {
   NewClRect = TRect(ClRect.Left, ClRect.Top, ClRect.Right + dW, ClRect.Bottom + dH);
 }
 
-// Two rings: shadow outside when hot, face outside otherwise. Each ring is of one colour: one closed
-// line draws it.
+// Two rings: shadow outside when hot, face outside otherwise.
 void TbsSkinMemo::DefaultFrame(TCanvas* Canvas) {
+  TRect r(0, 0, Width(), Height());
   const bool hot = Hot();
   const TColor outer = hot ? clBtnShadow : clBtnFace, inner = hot ? clBtnFace : clBtnShadow;
-  Canvas->Pen()->SetWidth(1);
-  for (int ring = 0; ring < 2; ++ring) {
-    const int l = ring, t = ring, r = Width() - 1 - ring, b = Height() - 1 - ring;
-    Canvas->Pen()->SetColor(ring == 0 ? outer : inner);
-    Canvas->Polyline({ TPoint(l, b), TPoint(l, t), TPoint(r, t), TPoint(r, b), TPoint(l - 1, b) });
-  }
+  Frame3D(Canvas, r, outer, outer, 1);
+  Frame3D(Canvas, r, inner, inner, 1);
 }
 
 void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
@@ -375,10 +363,10 @@ void TbsSkinMemo::SkinFramePaint(TCanvas* Canvas) {
   TBitmap left, top, right, bottom;
   CreateSkinBorderImages(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                          NewClRect, &left, &top, &right, &bottom, Picture, SourceRect(), Width(), Height());
-  PutPiece(Canvas, 0, 0, top);
-  PutPiece(Canvas, 0, top.Height(), left);
-  PutPiece(Canvas, Width() - right.Width(), top.Height(), right);
-  PutPiece(Canvas, 0, Height() - bottom.Height(), bottom);
+  Canvas->Draw(0, 0, &top);
+  Canvas->Draw(0, top.Height(), &left);
+  Canvas->Draw(Width() - right.Width(), top.Height(), &right);
+  Canvas->Draw(0, Height() - bottom.Height(), &bottom);
 }
 
 void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
@@ -395,7 +383,7 @@ void TbsSkinMemo::SkinNCPaint(TCanvas* Canvas) {
     CreateSkinImage(LTPoint, RTPoint, LBPoint, RBPoint, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint,
                     NewClRect, &b, Picture, SourceRect(), Width(), Height(), true);
   }
-  PutPiece(Canvas, 0, 0, b);
+  Canvas->Draw(0, 0, &b);
 }
 
 void TbsSkinMemo::WMNCPaint() {
@@ -456,8 +444,7 @@ void TbsSkinMemo::Dispatch(TMessage& Message) {
     case WM_SIZE: {
       const auto life = LifeToken();  // OnResize may free the memo
       TbsSkinCustomMemo::Dispatch(Message);
-      // A hidden window (one being made) shows no frame yet: it is painted when the window shows.
-      if (!life.expired() && !FBitMapBG && HandleAllocated() && IsWindowVisible(Handle())) Perform(WM_NCPAINT, 0, 0);
+      if (!life.expired() && !FBitMapBG && HandleAllocated()) Perform(WM_NCPAINT, 0, 0);
       return;
     }
     case WM_NCCALCSIZE: {

@@ -394,13 +394,7 @@ void KillFocus(Edit& e) {
   NotifyParent(e.hwnd, EN_KILLFOCUS);
 }
 
-// A font never changes and its handle is never handed out again: the one the text is laid out in,
-// given again, moves nothing, and only the repaint asked for is owed.
 void SetFont(Edit& e, HFONT font, bool redraw) {
-  if (font == e.font && e.laidOut) {
-    if (redraw) InvalidateRect(e.hwnd, nullptr, TRUE);
-    return;
-  }
   e.font = font;
   e.laidOut = false;
   Layout(e);

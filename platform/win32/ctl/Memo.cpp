@@ -63,8 +63,6 @@ struct Memo {
   int askedHeight { -1 };     // rich edit: the content height last asked of the parent
   CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
-  bool created { false };    // WM_CREATE came: the rows may be laid out and published
-  bool fontTaken { false };  // `font` (null: the system font) has been measured
 };
 
 StateMap<Memo>& Memos() {
@@ -296,19 +294,18 @@ void SyncBars(Memo& m) {
 
 void PlaceCaret(Memo& m);
 
-// The caret moves with the text under it. Answers whether the view moved (and was repainted whole).
-bool SetScroll(Memo& m, int x, int y) {
+// The caret moves with the text under it.
+void SetScroll(Memo& m, int x, int y) {
   Settle(m);
   if (!m.rich) y = y / m.lineHeight * m.lineHeight;
   x = std::clamp(x, 0, MaxScrollX(m));
   y = std::clamp(y, 0, MaxScrollY(m));
-  if (x == m.scrollX && y == m.scrollY) return false;
+  if (x == m.scrollX && y == m.scrollY) return;
   m.scrollX = x;
   m.scrollY = y;
   SyncBars(m);
   InvalidateRect(m.hwnd, nullptr, TRUE);
   PlaceCaret(m);
-  return true;
 }
 
 void PlaceCaret(Memo& m) {
@@ -328,8 +325,8 @@ void PlaceCaret(Memo& m) {
 }
 
 // Keeps the caret's row inside the view and its x inside the format rectangle (jumping a third of the
-// width when it leaves). Answers whether the view moved.
-bool ScrollToCaret(Memo& m) {
+// width when it leaves).
+void ScrollToCaret(Memo& m) {
   Settle(m);
   Measurer ms(m.font);
   int row = m.text.RowOf(m.text.Caret());
@@ -345,7 +342,7 @@ bool ScrollToCaret(Memo& m) {
     if (cx < x) x = cx - third;
     if (cx > x + room - 1) x = cx - room + 1 + third;
   }
-  return SetScroll(m, x, y);
+  SetScroll(m, x, y);
 }
 
 // ---- Refreshing ---------------------------------------------------------------------------------------------------
@@ -373,12 +370,10 @@ void ReportSelection(Memo& m) {
   SendMessageA(parent, WM_NOTIFY, sc.nmhdr.idFrom, (LPARAM)&sc);
 }
 
-// A view that scrolled to the caret was repainted whole and its caret placed already.
 void Moved(Memo& m) {
-  if (!ScrollToCaret(m)) {
-    InvalidateRect(m.hwnd, nullptr, TRUE);
-    PlaceCaret(m);
-  }
+  ScrollToCaret(m);
+  InvalidateRect(m.hwnd, nullptr, TRUE);
+  PlaceCaret(m);
   ReportSelection(m);
 }
 
@@ -424,27 +419,12 @@ void Changed(Memo& m, bool notify = true) {
 
 // ---- Painting -------------------------------------------------------------------------------------------------------
 
-// A row as drawn: its bytes (tabs as blanks), per byte the advance and the x before it. One serves every
-// row of a paint, so the rows reuse its room rather than each growing its own.
-struct ShownRow {
-  std::string shown;
-  std::vector<int> dx, xs;
-};
-
 void PaintRow(Memo& m, Measurer& ms, HDC dc, int row, const MemoText::RowSpan& span, const RECT& clip, size_t selS,
-              size_t selE, ShownRow& sr) {
+              size_t selE) {
   const size_t start = span.start, end = span.end, off = span.lineOffset;
   const std::string& t = *span.text;
-  std::string& shown = sr.shown;
-  std::vector<int>& dx = sr.dx;
-  std::vector<int>& xs = sr.xs;
-  shown.clear();
-  dx.clear();
-  xs.clear();
-  // The widest row so far sets the room every later one reuses.
-  shown.reserve(end - start);
-  dx.reserve(end - start);
-  xs.reserve(end - start + 1);
+  std::string shown;        // the row's bytes, tabs as blanks
+  std::vector<int> dx, xs;  // per byte: advance; x before it
   int x = 0;
   for (size_t i = start - off; i < end - off;) {
     size_t len = EditText::CharLength(t, i);
@@ -488,7 +468,6 @@ void Paint(Memo& m, HDC dc) {
   bool showSelection = t.HasSelection() && (m.focused || (StyleOf(m) & ES_NOHIDESEL));
   size_t s = showSelection ? t.SelStart() : 0, e = showSelection ? t.SelEnd() : 0;
   Measurer ms(m.font);
-  ShownRow scratch;
   RichFonts none;
   RichText plain;
   RichLayout rich = m.formats ? Layout(m) : RichLayout { m.text, plain, none, -1 };
@@ -500,7 +479,7 @@ void Paint(Memo& m, HDC dc) {
       if (m.formats)
         RichPaintRow(rich, paint, row, RowStartX(m, ms, row), RowTop(m, row));
       else
-        PaintRow(m, ms, dc, row, span, clip, s, e, scratch);
+        PaintRow(m, ms, dc, row, span, clip, s, e);
   }
   RestoreDC(dc, saved);
 }
@@ -821,9 +800,10 @@ LRESULT SetTabStops(Memo& m, WPARAM count, LPARAM stops) {
 LRESULT GetText(Memo& m, WPARAM size, LPARAM buf) {
   if (!buf || size == 0) return 0;
   size_t n = m.text.Snap(std::min(m.text.Length(), (size_t)size - 1));
-  n = m.text.CopyRange(0, n, (char*)buf);
-  ((char*)buf)[n] = 0;
-  return (LRESULT)n;
+  std::string s = m.text.Range(0, n);
+  memcpy((char*)buf, s.data(), s.size());
+  ((char*)buf)[s.size()] = 0;
+  return (LRESULT)s.size();
 }
 
 void SetSel(Memo& m, int start, int end) {
@@ -859,40 +839,24 @@ void KillFocus(Memo& m) {
   NotifyParent(m.hwnd, EN_KILLFOCUS);
 }
 
-// The font and its measures; the rows are laid out anew when next asked for. A font never changes and
-// its handle is never handed out again, so the one the rows were laid out with, given again, keeps them
-// (false then).
-bool TakeFont(Memo& m, HFONT font) {
-  if (m.fontTaken && font == m.font) return false;
-  m.fontTaken = true;
+// The font and its measures; the rows are laid out anew when next asked for.
+void SetFont(Memo& m, HFONT font, bool redraw) {
   m.font = font;
   TEXTMETRICA tm = MetricsOf(font);
   m.lineHeight = std::max(1, (int)tm.tmHeight);
   m.aveCharWidth = std::max(1, (int)tm.tmAveCharWidth);
   m.tabStop = std::max(1, m.tabUnits * m.aveCharWidth / 4);
   m.wrapRoom = -2;
-  return true;
-}
-
-// Given before WM_CREATE reaches the memo (as the class library gives it while the window is made), the
-// font is only taken: the size creation sends next lays the rows out once, in this font rather than in
-// the system font first. The font the rows are laid out in already, given again, moves nothing: only the
-// repaint asked for is owed.
-void SetFont(Memo& m, HFONT font, bool redraw) {
-  const bool changed = TakeFont(m, font);
-  if (!m.created) return;
-  if (changed) {
-    if (m.focused) {
-      CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
-      m.caretHeight = m.lineHeight;
-      ShowCaret(m.hwnd);
-    }
-    SyncBars(m);
-    ScrollToCaret(m);
-    PlaceCaret(m);
+  if (m.focused) {
+    CreateCaret(m.hwnd, nullptr, 1, m.lineHeight);
+    m.caretHeight = m.lineHeight;
+    ShowCaret(m.hwnd);
   }
+  SyncBars(m);
+  ScrollToCaret(m);
+  PlaceCaret(m);
   if (redraw) InvalidateRect(m.hwnd, nullptr, TRUE);
-  if (changed) RequestResize(m);
+  RequestResize(m);
 }
 
 // Wrapping or the room changed.
@@ -904,11 +868,8 @@ void Reflow(Memo& m) {
   RequestResize(m);
 }
 
-// The system font unless one was given already. Nothing is laid out or published yet: the WM_SIZE that
-// creation sends next does that.
 void Create(Memo& m) {
-  if (!m.fontTaken) TakeFont(m, nullptr);
-  m.created = true;
+  SetFont(m, nullptr, false);
   Mirror(m);
 }
 
@@ -1136,14 +1097,8 @@ LRESULT MemoCreate(HWND hwnd, const CREATESTRUCTA* cs, bool rich) {
                         });
   }
   if (cs) {
-    const std::string_view given = cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "";
-    const LetterCase lettering = CaseOf((DWORD)cs->style);
-    m->text.SetCase(lettering);
-    m->text.SetText(given);
-    // The window manager's copy holds the text as given. A lone break read as a whole one lengthens the
-    // text, and its case is kept: of the same length, within what the copy holds, the text is the copy.
-    if (lettering == LetterCase::Unchanged && m->text.Length() == given.size() && given.size() <= kMirrorBytes)
-      m->text.TakeChangedFrom();
+    m->text.SetCase(CaseOf((DWORD)cs->style));
+    m->text.SetText(cs->lpszName && !IS_INTRESOURCE(cs->lpszName) ? cs->lpszName : "");
     if (m->formats) m->formats->Reset(m->text.Length());
   }
   return DefWindowProcA(hwnd, WM_NCCREATE, 0, (LPARAM)cs);

@@ -9,8 +9,7 @@ namespace xj::ctl {
 
 namespace {
 
-constexpr size_t kBreak = 2;     // "\r\n"
-constexpr size_t kFewLines = 8;  // room a text's lines are first given: most memos hold a few
+constexpr size_t kBreak = 2;  // "\r\n"
 
 bool IsBlankKind(const std::string& s, size_t i) { return EditText::KindOf(s, i) == EditText::KindOf(" ", 0); }
 
@@ -57,7 +56,7 @@ std::vector<std::string> SplitLines(const std::string& s) {
 
 // ---- The text -------------------------------------------------------------------------------------------------
 
-MemoText::MemoText() { FLines.Assign(std::vector<LineRec>(1)); }  // one empty line, as SetText("") leaves
+MemoText::MemoText() { SetText(""); }
 
 std::string MemoText::NormalBreaks(std::string_view s) {
   std::string out;
@@ -76,7 +75,6 @@ std::string MemoText::NormalBreaks(std::string_view s) {
 void MemoText::SetText(std::string_view text) {
   std::vector<LineRec> lines;
   ForEachLine(text, [&](std::string_view line) {
-    if (lines.size() == 1) lines.reserve(kFewLines);  // a few lines are made where they stay
     lines.push_back(LineRec { std::string(line), {}, false });
     EditText::ApplyCase(lines.back().text, FCase);
   });
@@ -91,41 +89,28 @@ void MemoText::SetText(std::string_view text) {
 
 std::string MemoText::Text() const { return Range(0, Length()); }
 
-template <class Put>
-void MemoText::Pieces(size_t from, size_t to, Put put) const {
+std::string MemoText::Range(size_t from, size_t to) const {
+  std::string out;
+  to = std::min(to, Length());
+  if (from >= to) return out;
   const int first = LineOf(from);
   size_t col = from - LineOffset(first), pos = from;
+  out.reserve(to - from);
   FLines.ForEachFrom((size_t)first, [&](const LineRec& l) {
     const std::string& t = l.text;
     size_t take = std::min(t.size() - std::min(col, t.size()), to - pos);
-    put(t.data() + std::min(col, t.size()), take);
+    out.append(t, std::min(col, t.size()), take);
     pos += take;
     if (pos < to) {  // the break, or what of it the range holds
       size_t into = col > t.size() ? col - t.size() : 0;
       size_t part = std::min(kBreak - into, to - pos);
-      put(&"\r\n"[into], part);
+      out.append(&"\r\n"[into], part);
       pos += part;
     }
     col = 0;
     return pos < to;
   });
-}
-
-std::string MemoText::Range(size_t from, size_t to) const {
-  std::string out;
-  to = std::min(to, Length());
-  if (from >= to) return out;
-  out.reserve(to - from);
-  Pieces(from, to, [&](const char* p, size_t n) { out.append(p, n); });
   return out;
-}
-
-size_t MemoText::CopyRange(size_t from, size_t to, char* out) const {
-  to = std::min(to, Length());
-  if (from >= to) return 0;
-  char* at = out;
-  Pieces(from, to, [&](const char* p, size_t n) { at = std::copy_n(p, n, at); });
-  return size_t(at - out);
 }
 
 // ---- Positions --------------------------------------------------------------------------------------------------

@@ -110,8 +110,6 @@ class MemoText {
   size_t Length() const { return (size_t)FLines.Chars() - 2; }
   std::string Text() const;
   std::string Range(size_t from, size_t to) const;
-  // The same bytes written to `out` (room for to - from at least); answers how many.
-  size_t CopyRange(size_t from, size_t to, char* out) const;
   // Replaces everything, as WM_SETTEXT does: "\r\n", a lone "\n" and a lone "\r" each end a line; the
   // letter case applies but not the limit; the caret goes to the start, the history is emptied and the
   // text counts as unmodified.
@@ -210,9 +208,6 @@ class MemoText {
  private:
   using LineRec = MemoLine;
 
-  // Calls put(bytes, count) for each piece of [from, to) in order: the lines' text and their breaks.
-  template <class Put>
-  void Pieces(size_t from, size_t to, Put put) const;
   // Replaces [from, to) by `s` (already normalised), keeping the indexes right.
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);

@@ -575,33 +575,20 @@ TEST_F(MemoTest, EachWindowMeasuresWithItsOwnFont) {
   DeleteObject(tall);
 }
 
-// An edit class given a font before its WM_CREATE, as the class library gives its edits theirs.
-HFONT gEarlyFont {};
-WNDPROC gEditProc;
-LRESULT CALLBACK FontFirstEditProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_CREATE) CallWindowProcA(gEditProc, h, WM_SETFONT, (WPARAM)gEarlyFont, FALSE);
-  return CallWindowProcA(gEditProc, h, m, w, l);
-}
-
-// A font given while the window is made is the one its text is first laid out and published in; given
-// again it moves nothing but repaints as asked; another of the same height lays the text out anew (a memo
-// and a single-line edit alike). A memo never given a font publishes its rows as soon as it is made.
-TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreation) {
+// Each font given is the one the text is laid out and published in, and the repaint asked for is owed;
+// another font of the same height lays the text out anew (a memo and a single-line edit alike). A memo
+// never given a font publishes its rows as soon as it is made.
+TEST_F(MemoTest, EachFontGivenLaysTheTextOutAndTheRowsArePublishedFromCreation) {
   HFONT sans = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans");
   HFONT mono = CreateFontA(13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "DejaVu Sans Mono");
   ASSERT_EQ(Measure(sans, nullptr), Measure(mono, nullptr));
   ASSERT_NE(Measure(sans, "mmmm"), Measure(mono, "mmmm"));
-  WNDCLASSA wc {};
-  ASSERT_TRUE(GetClassInfoA(nullptr, "EDIT", &wc));
-  gEditProc = wc.lpfnWndProc;
-  wc.lpfnWndProc = FontFirstEditProc;
-  wc.lpszClassName = "FontFirstEdit";
-  RegisterClassA(&wc);
   const std::string text = "mmmm mmmm mmmm mmmm\r\n" + Lines(8);
-  auto make = [&](const char* cls, HFONT f, DWORD style) {
-    gEarlyFont = f;
-    return CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, 10, 10, 90, 40, parent, nullptr,
-                           nullptr, nullptr);
+  auto make = [&](HFONT f, DWORD style) {
+    HWND h = CreateWindowExA(0, "EDIT", text.c_str(), WS_CHILD | WS_VISIBLE | style, 10, 10, 90, 40, parent, nullptr,
+                             nullptr, nullptr);
+    if (f) Send(h, WM_SETFONT, (WPARAM)f, FALSE);
+    return h;
   };
   auto laidOutIn = [&](HWND h, HFONT f) {
     EXPECT_EQ((HFONT)Send(h, WM_GETFONT), f);
@@ -613,7 +600,7 @@ TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreat
     }
     return rows;
   };
-  HWND memo = make("FontFirstEdit", mono, ES_MULTILINE), line = make("FontFirstEdit", mono, 0);
+  HWND memo = make(mono, ES_MULTILINE), line = make(mono, 0);
   const int monoRows = laidOutIn(memo, mono);
   laidOutIn(line, mono);
   for (HFONT f : { mono, sans, sans, mono }) {
@@ -625,10 +612,9 @@ TEST_F(MemoTest, EachFontIsLaidOutOnceWhenItComesAndTheRowsArePublishedFromCreat
     EXPECT_EQ(laidOutIn(memo, f) == monoRows, f == mono);  // the text wraps otherwise in each
     laidOutIn(line, f);
   }
-  EXPECT_GT(laidOutIn(make("EDIT", nullptr, ES_MULTILINE), nullptr), 4);
+  EXPECT_GT(laidOutIn(make(nullptr, ES_MULTILINE), nullptr), 4);
   DestroyWindow(memo);
   DestroyWindow(line);
-  UnregisterClassA("FontFirstEdit", nullptr);
   DeleteObject(sans);
   DeleteObject(mono);
 }

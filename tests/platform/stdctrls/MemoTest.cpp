@@ -9,18 +9,6 @@ using namespace stdtest;
 
 namespace {
 
-// Holds the font its window has once its WM_CREATE is handled.
-class TFontAtCreationMemo : public TMemo {
- public:
-  using TMemo::TMemo;
-  HFONT Seen { reinterpret_cast<HFONT>(-1) };
-  void Dispatch(TMessage& Message) override {
-    TMemo::Dispatch(Message);
-    if (Message.Msg == WM_CREATE)
-      Seen = reinterpret_cast<HFONT>(CallWindowProcA(DefWndProc(), Handle(), WM_GETFONT, 0, 0));
-  }
-};
-
 class MemoTest : public StdCtrlsTest {
  protected:
   TMemo* ShownMemo(int W = 200, int Rows = 4) {
@@ -127,17 +115,6 @@ TEST_F(MemoTest, ScrollStateIsKeptWithoutBarsAndObeysScrollMessages) {
   EXPECT_EQ(GetScrollPos(memo->Handle(), SB_VERT), 1);
   EXPECT_EQ(Bar(memo, SB_HORZ).nPage, static_cast<UINT>(memo->Width()));
   memo->WindowProc = old;
-}
-
-// A memo's window has its font from its WM_CREATE on (its text is laid out once, in that font), a window
-// made again with the font changed in between too.
-TEST_F(MemoTest, AMemosWindowHasItsFontWhileItIsMade) {
-  auto* memo = Add<TFontAtCreationMemo>(10, 10, 120, 60);
-  Show();
-  EXPECT_EQ(memo->Seen, memo->Font()->Handle());
-  memo->Font()->SetHeight(memo->Font()->Height() + 7);
-  memo->SetWordWrap(false);  // a new window
-  EXPECT_EQ(memo->Seen, memo->Font()->Handle());
 }
 
 TEST_F(MemoTest, ReturnsAndTabsAreTextOrDialogKeys) {

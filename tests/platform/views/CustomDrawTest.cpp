@@ -3,6 +3,7 @@
 // its handler, a row the handler draws alone, one report column coloured, and the images the handlers
 // name, all read back as pixels.
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/vcl/ImgList.h"
@@ -390,6 +391,40 @@ TEST_F(CustomDrawTest, OwnerDataRowsAreColouredAndShowTheSubItemImagesTheirHandl
   EXPECT_EQ(TextColour("s1"), Rgb(clRed));
   EXPECT_EQ(TextColour("r2"), Rgb(clWindowText));
   lv->SetSmallImages(nullptr);
+}
+
+// A first handler that reads another row of an owner-data view refills the one lent item: the second
+// handler still hears of the row being drawn, with that row's data.
+TEST_F(CustomDrawTest, OwnerDataSecondHandlerSeesTheRowDrawnAfterTheFirstReadAnother) {
+  auto* lv = Add<TListView>(10, 10, 200, 120);
+  lv->SetViewStyle(vsReport);
+  for (int w : { 60, 70 }) lv->Columns()->Add()->SetWidth(w);
+  lv->OnData = On<TLVOwnerDataEvent>([](TObject*, TListItem* i) {
+    i->SetCaption("r" + std::to_string(i->Index()));
+    i->SubItems()->Add("s" + std::to_string(i->Index()));
+  });
+  lv->OnCustomDrawItem = On<TLVCustomDrawItemEvent>(
+      [](TCustomListView* v, TListItem*, TCustomDrawState, bool&) { v->Items()->Item(v->Items()->Count() - 1); });
+  lv->OnCustomDrawSubItem = On<TLVCustomDrawSubItemEvent>(
+      [](TCustomListView* v, TListItem*, int, TCustomDrawState, bool&) { v->Items()->Item(0); });
+  Log seen;
+  lv->OnAdvancedCustomDrawItem = On<TLVAdvancedCustomDrawItemEvent>(
+      [&seen](TCustomListView*, TListItem* i, TCustomDrawState, TCustomDrawStage s, bool&) {
+        if (s == cdPrePaint) seen.push_back(std::to_string(i->Index()) + "=" + i->Caption().c_str());
+      });
+  lv->OnAdvancedCustomDrawSubItem = On<TLVAdvancedCustomDrawSubItemEvent>(
+      [&seen](TCustomListView*, TListItem* i, int sub, TCustomDrawState, TCustomDrawStage s, bool&) {
+        if (s == cdPrePaint && sub == 1)
+          seen.push_back(std::to_string(i->Index()) + ":" + i->SubItems()->Strings(0).c_str());
+      });
+  lv->SetOwnerData(true);
+  lv->Items()->SetCount(4);
+  Show();
+  seen.clear();
+  Repaint(lv);
+  // Each row drawn is heard of as itself, not as the row its first handler read.
+  for (const char* row : { "0=r0", "1=r1", "1:s1", "2=r2", "2:s2", "3:s3" })
+    EXPECT_NE(std::find(seen.begin(), seen.end(), row), seen.end()) << row << " in " << ::testing::PrintToString(seen);
 }
 
 }  // namespace
