@@ -10,13 +10,11 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 
-#include "platform/win32/AddressMap.h"
 #include "platform/win32/BoundedCache.h"
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
@@ -613,92 +611,18 @@ Glyph RealFont::Render(const TextChar& c) {
 namespace {
 
 constexpr size_t kDefaultGlyphLimit = size_t(8) << 20;
+// What the cache spends on a glyph beside its pixels: its entry, its place in the index, the shared
+// pointer's count.
+constexpr size_t kGlyphEntryCost = 128;
 
-struct CachedGlyph {
-  Glyph glyph;
-  uint64_t key { 0 };
-  size_t cost { 0 };
-  bool used { true };  // looked up since the clock hand last passed
-};
-
-// Glyphs by font identity and character. When over its limit the cache lets go of glyphs not looked
-// up lately (a clock sweep); a glyph let go while a lookup may still hold it waits in the graveyard
-// until no lookup is open.
-class GlyphCache {
- public:
+// Glyphs by glyph set and character, bounded by their bytes. Drawing on every thread shares it, under
+// its lock.
+struct GlyphCache {
   std::mutex lock;
-
-  const Glyph& Get(RealFont& f, const TextChar& c) {
-    uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
-    if (CachedGlyph* const* found = map_.Find(Slot(key))) {
-      (*found)->used = true;
-      return (*found)->glyph;
-    }
-    auto e = std::make_unique<CachedGlyph>();
-    e->glyph = f.Render(c);
-    e->key = key;
-    e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
-    CachedGlyph* p = e.get();
-    bytes_ += p->cost;
-    map_.Insert(Slot(key), p);
-    clock_.push_back(std::move(e));
-    Trim();
-    return p->glyph;
-  }
-
-  void Open() { ++readers_; }
-  void Close() {
-    if (--readers_ == 0) graveyard_.clear();
-  }
-
-  void SetLimit(size_t bytes) {
-    limit_ = bytes ? bytes : kDefaultGlyphLimit;
-    Trim();
-  }
-
-  GlyphCacheStats Stats() const {
-    GlyphCacheStats s;
-    s.Glyphs = map_.Size();
-    s.Bytes = bytes_;
-    s.Limit = limit_;
-    s.Evictions = evictions_;
-    return s;
-  }
-
- private:
-  static constexpr size_t kNodeCost = 32;  // its slot in the table and the empty one beside it
-
-  // The address map hashes a key without its low four bits, an address's alignment; here they are the
-  // character's, so the key is turned round to have them hashed. The font's number stays far below 2^60.
-  static uintptr_t Slot(uint64_t key) { return uintptr_t(std::rotl(key, 4)); }
-
-  void Trim() {
-    while (bytes_ > limit_ && !clock_.empty()) {
-      if (hand_ >= clock_.size()) hand_ = 0;
-      CachedGlyph& e = *clock_[hand_];
-      if (e.used) {
-        e.used = false;
-        ++hand_;
-        continue;
-      }
-      map_.Erase(Slot(e.key));
-      bytes_ -= e.cost;
-      ++evictions_;
-      std::unique_ptr<CachedGlyph> gone = std::move(clock_[hand_]);
-      clock_[hand_] = std::move(clock_.back());
-      clock_.pop_back();
-      if (readers_ > 0) graveyard_.push_back(std::move(gone));
-    }
-  }
-
-  xj::AddressMap<CachedGlyph*> map_;
-  std::vector<std::unique_ptr<CachedGlyph>> clock_;
-  std::vector<std::unique_ptr<CachedGlyph>> graveyard_;
-  size_t hand_ { 0 };
-  size_t bytes_ { 0 };
-  size_t limit_ { kDefaultGlyphLimit };
-  uint64_t evictions_ { 0 };
-  int readers_ { 0 };
+  size_t limit { kDefaultGlyphLimit };
+  BoundedCache<uint64_t, std::shared_ptr<const Glyph>> glyphs {
+    BoundedCache<uint64_t, std::shared_ptr<const Glyph>>::ByCost {}, kDefaultGlyphLimit
+  };
 };
 
 GlyphCache& Glyphs() {
@@ -708,18 +632,20 @@ GlyphCache& Glyphs() {
 
 }  // namespace
 
-GlyphLookup::GlyphLookup() {
-  Glyphs().lock.lock();
-  Glyphs().Open();
-}
+GlyphLookup::GlyphLookup() { Glyphs().lock.lock(); }
 
 GlyphLookup::~GlyphLookup() {
-  if (!locked_) Glyphs().lock.lock();
-  Glyphs().Close();
-  Glyphs().lock.unlock();
+  if (locked_) Glyphs().lock.unlock();
 }
 
-const Glyph& GlyphLookup::Get(RealFont& f, const TextChar& c) { return Glyphs().Get(f, c); }
+const std::shared_ptr<const Glyph>& GlyphLookup::Get(RealFont& f, const TextChar& c) {
+  const uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
+  auto& cache = Glyphs().glyphs;
+  if (const std::shared_ptr<const Glyph>* found = cache.Find(key)) return *found;
+  auto g = std::make_shared<const Glyph>(f.Render(c));
+  const size_t cost = sizeof(Glyph) + g->alpha.capacity() + kGlyphEntryCost;
+  return cache.Keep(key, std::move(g), cost);
+}
 
 void GlyphLookup::Unlock() {
   if (locked_) Glyphs().lock.unlock();
@@ -728,12 +654,14 @@ void GlyphLookup::Unlock() {
 
 GlyphCacheStats GetGlyphCacheStats() {
   std::lock_guard<std::mutex> g(Glyphs().lock);
-  return Glyphs().Stats();
+  const GlyphCache& c = Glyphs();
+  return GlyphCacheStats { c.glyphs.Size(), c.glyphs.Cost(), c.limit, c.glyphs.LetGo() };
 }
 
 void SetGlyphCacheLimit(size_t bytes) {
   std::lock_guard<std::mutex> g(Glyphs().lock);
-  Glyphs().SetLimit(bytes);
+  Glyphs().limit = bytes ? bytes : kDefaultGlyphLimit;
+  Glyphs().glyphs.SetCostLimit(Glyphs().limit);
 }
 
 namespace {
