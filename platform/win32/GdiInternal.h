@@ -81,21 +81,6 @@ int BitmapBitCount(HBITMAP bmp);
 // blank. Under the face's lock.
 bool LoadGlyphFromStrike(FT_FaceRec_* face, unsigned index, int32_t flags);
 
-// Glyph `index` of the strike a FreeType face's active size draws from, read straight from the face's
-// strike tables in the file FreeType mapped, with no glyph slot: the bitmap LoadGlyphFromStrike loads, as
-// coverage of 0 or 255 a pixel, its advance, left bearing and top in pixels. False where that load
-// would not take the glyph from a strike, and for glyphs stored in a way not read here (the load then
-// takes them). Under the face's lock.
-struct StrikeGlyph {
-  int advance { 0 };
-  int left { 0 };
-  int top { 0 };
-  int width { 0 };
-  int rows { 0 };
-  std::vector<uint8_t> alpha;
-};
-bool ReadStrikeGlyph(FT_FaceRec_* face, unsigned index, StrikeGlyph& out);
-
 // Screen size and work area reported by GetSystemMetrics (the display back-end sets them).
 void SetScreenMetrics(int width, int height, const RECT& workArea);
 RECT WorkArea();
