@@ -53,12 +53,10 @@ struct TDibFormat {
   DWORD Masks[3] { 0, 0, 0 };
 };
 
-// A BITMAPINFO with room for a full colour table, zeroed as far as the entries asked for (a bitmap of more
-// than 8 bits reads three masks at most). On the stack: bitmaps are made at every paint, and a heap block of
-// this size makes the allocator tidy all its small free blocks each time.
+// A BITMAPINFO with room for a full colour table, zeroed. On the stack: bitmaps are made at every paint,
+// and a heap block of this size makes the allocator tidy all its small free blocks each time.
 struct TInfoBuffer {
-  explicit TInfoBuffer(size_t Entries = 256) { std::memset(Bytes, 0, sizeof(BITMAPINFOHEADER) + Entries * 4); }
-  alignas(BITMAPINFO) uint8_t Bytes[sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)];
+  alignas(BITMAPINFO) uint8_t Bytes[sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)] {};
   BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(Bytes); }
 };
 
@@ -147,7 +145,7 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
 
 // A white top-down DIB section (new GDI bitmaps are born white); Bits, when given, receives its memory.
 HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr) {
-  TInfoBuffer info(Fmt.BitCount <= 8 ? 256 : 3);
+  TInfoBuffer info;
   BITMAPINFO* bi = info.Get();
   bi->bmiHeader =
       BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), Width, -Height, 1, WORD(Fmt.BitCount), BI_RGB, 0, 0, 0, 0, 0 };

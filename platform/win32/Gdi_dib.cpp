@@ -384,8 +384,8 @@ namespace {
 void FillWhite(Bitmap& b) {
   uint8_t* first = b.bits.get();
   if (b.fmt.bpp == 32) {
-    uint32_t word = kWhite;  // the plain layout's own white; others are encoded through their masks
-    if (!b.fmt.PlainBgrx()) WriteRow(b.fmt, reinterpret_cast<uint8_t*>(&word), 0, 1, &kWhite, nullptr);
+    uint32_t word = 0;
+    WriteRow(b.fmt, reinterpret_cast<uint8_t*>(&word), 0, 1, &kWhite, nullptr);
     FillPixels(reinterpret_cast<uint32_t*>(first), b.width * b.height, word);
     return;
   }
