@@ -200,18 +200,11 @@ void Read16Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t
   }
 }
 
-// Skin pictures are 24-bit, and their pieces are read a row at a time: each pixel but the last is read as a
-// word whose fourth byte (the next pixel's first) is dropped, the last byte by byte, so that nothing past
-// the row is read.
 void Read24Row(const uint8_t* row, int x0, int n, uint32_t* out) {
-  const uint8_t* p = row + 3 * ptrdiff_t(x0);
-  int i = 0;
-  for (; i + 1 < n; ++i, p += 3) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    out[i] = v & 0xFFFFFF;
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* p = row + 3 * (x0 + i);
+    out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
   }
-  if (i < n) out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
 }
 
 void Read32Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
