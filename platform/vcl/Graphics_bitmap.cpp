@@ -562,12 +562,6 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   HDC dst = ACanvas->TargetHandle();
   const int w = Rect.Width(), h = Rect.Height();
   const DWORD rop = static_cast<DWORD>(ACanvas->CopyMode());
-  // A picture made for one copy (a face drawn at a paint) is copied from where it lies, without making its
-  // canvas's DC for that copy alone.
-  if (!FTransparent && !Canvas()->HandleAllocated() &&
-      xj::gdi::StretchBltFromBitmap(dst, Rect.Left, Rect.Top, w, h, FHandle, 0, 0, FWidth, FHeight, rop,
-                                    Canvas()->BrushBackground()))
-    return;
   HDC src = Canvas()->SourceHandle();
   if (!FTransparent) {
     StretchBlt(dst, Rect.Left, Rect.Top, w, h, src, 0, 0, FWidth, FHeight, rop);

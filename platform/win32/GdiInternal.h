@@ -51,12 +51,6 @@ HDC CreateTargetDC(DCTarget* target, POINT origin, Region&& visible, const void*
 // Moves or re-clips a target DC (window moved, sized, uncovered).
 BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible);
 
-// StretchBlt from a bitmap as from a new memory DC holding it, with bk as that DC's background colour (the
-// key of a copy onto monochrome), without making the DC: a picture made for one copy needs no DC of its own.
-// FALSE, with nothing drawn, when the bitmap is selected into a DC or a handle is bad.
-BOOL StretchBltFromBitmap(HDC dst, int x, int y, int w, int h, HBITMAP src, int sx, int sy, int sw, int sh, DWORD rop,
-                          COLORREF bk);
-
 // Window regions (SetWindowRgn): an owned region refuses DeleteObject (counted); the owner frees
 // it with DeleteOwnedRegion.
 BOOL SetRegionOwned(HRGN rgn, bool owned);
