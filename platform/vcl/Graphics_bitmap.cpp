@@ -24,7 +24,9 @@ class TBitmapCanvas : public TCanvas {
 
   void FreeContext() {
     if (!FDC) return;
-    ForgetHandle();
+    SetHandle(nullptr);
+    if (FOldBitmap) SelectObject(FDC, FOldBitmap);
+    FOldBitmap = nullptr;
     DeleteDC(FDC);
     FDC = nullptr;
   }
@@ -33,13 +35,14 @@ class TBitmapCanvas : public TCanvas {
   void CreateHandle() override {
     FDC = CreateCompatibleDC(nullptr);
     if (!FDC) throw EOutOfResources("Out of system resources");
-    if (FBitmap->FHandle) SelectObject(FDC, FBitmap->FHandle);
+    if (FBitmap->FHandle) FOldBitmap = SelectObject(FDC, FBitmap->FHandle);
     SetHandle(FDC);
   }
 
  private:
   TBitmap* FBitmap;
   HDC FDC { nullptr };
+  HGDIOBJ FOldBitmap { nullptr };
 };
 
 namespace {
