@@ -115,7 +115,7 @@ void PaintNow(Wnd* w, UINT flags) {
 
 // The first window needing paint in the branch, in the order a walk of the whole tree meets them.
 Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter) {
-  if (!w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
+  if (!w->Visible() || ((w->style & WS_MINIMIZE) && IsTopLevel(w))) return nullptr;
   inFilter = inFilter || !filter || w->handle == filter;
   if (inFilter && NeedsPaint(w)) return w;
   // Siblings below paint first, so that a window above (or a transparent one) paints over them.
