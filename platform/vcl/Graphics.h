@@ -394,9 +394,6 @@ class TCanvas : public TPersistent {
  protected:
   // A descendant that owns a DC makes it here (calling SetHandle) when the handle is needed.
   virtual void CreateHandle() {}
-  // Lets go of a DC its owner deletes next, without selecting anything back into it (the DC's deletion
-  // releases what it holds).
-  void ForgetHandle();
   void RequiredState(TCanvasState ReqState);
   virtual void Changed();
   virtual void Changing();

@@ -24,7 +24,9 @@ class TBitmapCanvas : public TCanvas {
 
   void FreeContext() {
     if (!FDC) return;
-    ForgetHandle();
+    SetHandle(nullptr);
+    if (FOldBitmap) SelectObject(FDC, FOldBitmap);
+    FOldBitmap = nullptr;
     DeleteDC(FDC);
     FDC = nullptr;
   }
@@ -33,13 +35,14 @@ class TBitmapCanvas : public TCanvas {
   void CreateHandle() override {
     FDC = CreateCompatibleDC(nullptr);
     if (!FDC) throw EOutOfResources("Out of system resources");
-    if (FBitmap->FHandle) SelectObject(FDC, FBitmap->FHandle);
+    if (FBitmap->FHandle) FOldBitmap = SelectObject(FDC, FBitmap->FHandle);
     SetHandle(FDC);
   }
 
  private:
   TBitmap* FBitmap;
   HDC FDC { nullptr };
+  HGDIOBJ FOldBitmap { nullptr };
 };
 
 namespace {
@@ -53,12 +56,10 @@ struct TDibFormat {
   DWORD Masks[3] { 0, 0, 0 };
 };
 
-// A BITMAPINFO with room for a full colour table, zeroed as far as the entries asked for (a bitmap of more
-// than 8 bits reads three masks at most). On the stack: bitmaps are made at every paint, and a heap block of
-// this size makes the allocator tidy all its small free blocks each time.
+// A BITMAPINFO with room for a full colour table, zeroed. On the stack: bitmaps are made at every paint,
+// and a heap block of this size makes the allocator tidy all its small free blocks each time.
 struct TInfoBuffer {
-  explicit TInfoBuffer(size_t Entries = 256) { std::memset(Bytes, 0, sizeof(BITMAPINFOHEADER) + Entries * 4); }
-  alignas(BITMAPINFO) uint8_t Bytes[sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)];
+  alignas(BITMAPINFO) uint8_t Bytes[sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)] {};
   BITMAPINFO* Get() { return reinterpret_cast<BITMAPINFO*>(Bytes); }
 };
 
@@ -147,7 +148,7 @@ TPixelFormat PixelFormatOf(int BitCount, const DWORD* Masks) {
 
 // A white top-down DIB section (new GDI bitmaps are born white); Bits, when given, receives its memory.
 HBITMAP CreateSection(const TDibFormat& Fmt, int Width, int Height, uint8_t** Bits = nullptr) {
-  TInfoBuffer info(Fmt.BitCount <= 8 ? 256 : 3);
+  TInfoBuffer info;
   BITMAPINFO* bi = info.Get();
   bi->bmiHeader =
       BITMAPINFOHEADER { sizeof(BITMAPINFOHEADER), Width, -Height, 1, WORD(Fmt.BitCount), BI_RGB, 0, 0, 0, 0, 0 };
@@ -564,12 +565,6 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   HDC dst = ACanvas->TargetHandle();
   const int w = Rect.Width(), h = Rect.Height();
   const DWORD rop = static_cast<DWORD>(ACanvas->CopyMode());
-  // A picture made for one copy (a face drawn at a paint) is copied from where it lies, without making its
-  // canvas's DC for that copy alone.
-  if (!FTransparent && !Canvas()->HandleAllocated() &&
-      xj::gdi::StretchBltFromBitmap(dst, Rect.Left, Rect.Top, w, h, FHandle, 0, 0, FWidth, FHeight, rop,
-                                    Canvas()->BrushBackground()))
-    return;
   HDC src = Canvas()->SourceHandle();
   if (!FTransparent) {
     StretchBlt(dst, Rect.Left, Rect.Top, w, h, src, 0, 0, FWidth, FHeight, rop);

@@ -76,11 +76,6 @@ void TCanvas::SetHandle(HDC Value) {
   }
 }
 
-void TCanvas::ForgetHandle() {
-  FHandle = nullptr;
-  FState -= AllStates;
-}
-
 void TCanvas::RequiredState(TCanvasState ReqState) {
   const TCanvasState needed = ReqState - FState;
   if (needed.Empty()) return;

@@ -1,15 +1,16 @@
 #pragma once
 // A few values built lately, found again by what they were built from. Every cache in the libraries is
-// one of these: a fixed number of entries, the one used least lately let go when a new one comes, and
-// keys compared by value. A key holds everything the value depends on (the content itself, or an
-// owner's identity together with a change counter the owner bumps), never the address of an object
-// that may change or be freed and made again at the same place: such a key finds what no longer holds.
-// Not locked: a cache belongs to one thread, or its owner locks around it.
+// one of these: a fixed number of entries (or a limit on their total cost, such as their bytes), the one
+// used least lately let go when a new one comes, and keys compared by value. A key holds everything the value depends
+// on (the content itself, or an owner's identity together with a change counter the owner bumps), never the address of
+// an object that may change or be freed and made again at the same place: such a key finds what no longer holds. Not
+// locked: a cache belongs to one thread, or its owner locks around it.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <list>
 #include <string>
 #include <type_traits>
@@ -63,35 +64,51 @@ template <class Key, class Value, class Hash = CacheHash<Key>, class Equal = std
 class BoundedCache {
  public:
   explicit BoundedCache(size_t capacity) : capacity_(capacity ? capacity : 1) {}
+  // Bounded by the entries' total cost, each given as it is kept, rather than by their number.
+  struct ByCost {};
+  BoundedCache(ByCost, size_t costLimit) : capacity_(std::numeric_limits<size_t>::max()), costLimit_(costLimit) {}
   BoundedCache(const BoundedCache&) = delete;
   BoundedCache& operator=(const BoundedCache&) = delete;
 
   // The value kept under `key`, now the one used last; null when none is.
   Value* Find(const Key& key) { return Find(key, Hash {}(key)); }
-  // Keeps `value` under `key`, in place of what was kept under it; when the cache is full, the entry used
-  // least lately goes to make room.
-  Value& Keep(Key key, Value value) {
+  // Keeps `value` under `key`, in place of what was kept under it; while the cache is over its capacity
+  // or its cost limit, the entries used least lately go to make room, never the one just kept.
+  Value& Keep(Key key, Value value, size_t cost = 0) {
     const size_t hash = Hash {}(key);
-    if (Value* kept = Find(key, hash)) return *kept = std::move(value);
-    if (order_.size() == capacity_) {
-      index_.erase(Ref { &order_.back().key, order_.back().hash });
-      order_.pop_back();
+    if (Value* kept = Find(key, hash)) {
+      cost_ = cost_ - order_.front().cost + cost;
+      order_.front().cost = cost;
+      *kept = std::move(value);
+    } else {
+      order_.push_front(Entry { std::move(key), std::move(value), hash, cost });
+      index_.emplace(Ref { &order_.front().key, hash }, order_.begin());
+      cost_ += cost;
     }
-    order_.push_front(Entry { std::move(key), std::move(value), hash });
-    index_.emplace(Ref { &order_.front().key, hash }, order_.begin());
+    Trim();
     return order_.front().value;
+  }
+  // A new limit on the total cost, entries let go at once down to it.
+  void SetCostLimit(size_t limit) {
+    costLimit_ = limit;
+    Trim();
   }
   void Clear() {
     index_.clear();
     order_.clear();
+    cost_ = 0;
   }
   size_t Size() const { return order_.size(); }
+  size_t Cost() const { return cost_; }
+  // How many entries were let go to make room, since the cache was made.
+  uint64_t LetGo() const { return letGo_; }
 
  private:
   struct Entry {
     Key key;
     Value value;
     size_t hash;  // of key, worked out once
+    size_t cost;
   };
   using Order = std::list<Entry>;  // used last first; a node never moves in memory
   struct Ref {
@@ -112,7 +129,19 @@ class BoundedCache {
     return &it->second->value;
   }
 
+  void Trim() {
+    while (order_.size() > 1 && (order_.size() > capacity_ || cost_ > costLimit_)) {
+      cost_ -= order_.back().cost;
+      index_.erase(Ref { &order_.back().key, order_.back().hash });
+      order_.pop_back();
+      ++letGo_;
+    }
+  }
+
   size_t capacity_;
+  size_t costLimit_ { std::numeric_limits<size_t>::max() };
+  size_t cost_ { 0 };
+  uint64_t letGo_ { 0 };
   Order order_;
   std::unordered_map<Ref, typename Order::iterator, RefHash, RefEqual> index_;
 };

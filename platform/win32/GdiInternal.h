@@ -51,12 +51,6 @@ HDC CreateTargetDC(DCTarget* target, POINT origin, Region&& visible, const void*
 // Moves or re-clips a target DC (window moved, sized, uncovered).
 BOOL SetTargetDCGeometry(HDC hdc, POINT origin, HRGN visible);
 
-// StretchBlt from a bitmap as from a new memory DC holding it, with bk as that DC's background colour (the
-// key of a copy onto monochrome), without making the DC: a picture made for one copy needs no DC of its own.
-// FALSE, with nothing drawn, when the bitmap is selected into a DC or a handle is bad.
-BOOL StretchBltFromBitmap(HDC dst, int x, int y, int w, int h, HBITMAP src, int sx, int sy, int sw, int sh, DWORD rop,
-                          COLORREF bk);
-
 // Window regions (SetWindowRgn): an owned region refuses DeleteObject (counted); the owner frees
 // it with DeleteOwnedRegion.
 BOOL SetRegionOwned(HRGN rgn, bool owned);
@@ -80,21 +74,6 @@ int BitmapBitCount(HBITMAP bmp);
 // ordinary way, for a face without strikes, a size without one, and a glyph the strike lacks or leaves
 // blank. Under the face's lock.
 bool LoadGlyphFromStrike(FT_FaceRec_* face, unsigned index, int32_t flags);
-
-// Glyph `index` of the strike a FreeType face's active size draws from, read straight from the face's
-// strike tables in the file FreeType mapped, with no glyph slot: the bitmap LoadGlyphFromStrike loads, as
-// coverage of 0 or 255 a pixel, its advance, left bearing and top in pixels. False where that load
-// would not take the glyph from a strike, and for glyphs stored in a way not read here (the load then
-// takes them). Under the face's lock.
-struct StrikeGlyph {
-  int advance { 0 };
-  int left { 0 };
-  int top { 0 };
-  int width { 0 };
-  int rows { 0 };
-  std::vector<uint8_t> alpha;
-};
-bool ReadStrikeGlyph(FT_FaceRec_* face, unsigned index, StrikeGlyph& out);
 
 // Screen size and work area reported by GetSystemMetrics (the display back-end sets them).
 void SetScreenMetrics(int width, int height, const RECT& workArea);

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/win32/Gdi_private.h"
-#include "platform/win32/Scoped.h"
 
 namespace xj::gdi {
 
@@ -733,29 +732,6 @@ BOOL WINAPI StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int
   uint8_t code = uint8_t((rop >> 16) & 0xFF);
   return Blit(*d, x, y, w, h, s, sx, sy, sw, sh, code, code, nullptr);
 }
-
-namespace xj::gdi {
-
-BOOL StretchBltFromBitmap(HDC dst, int x, int y, int w, int h, HBITMAP src, int sx, int sy, int sw, int sh, DWORD rop,
-                          COLORREF bk) {
-  DC* d = GetDC(dst);
-  if (!d) return FALSE;
-  Bitmap* b = Get<Bitmap>(src);
-  if (!b || b->selections > 0) {
-    SetLastError(b ? ERROR_BUSY : ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  // The DC a new memory DC would be, off the handle table: nothing in it is counted as held, and the bitmap
-  // is let go before it ends, so that its end leaves the bitmap's count alone.
-  DC from;
-  from.st.bitmap = src;
-  from.st.bkColor = bk;
-  const xj::ScopeExit release([&] { from.st.bitmap = nullptr; });
-  const uint8_t code = uint8_t((rop >> 16) & 0xFF);
-  return Blit(*d, x, y, w, h, &from, sx, sy, sw, sh, code, code, nullptr);
-}
-
-}  // namespace xj::gdi
 
 BOOL WINAPI MaskBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, HBITMAP mask, int mx, int my,
                     DWORD rop4) {

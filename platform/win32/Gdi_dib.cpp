@@ -200,18 +200,11 @@ void Read16Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t
   }
 }
 
-// Skin pictures are 24-bit, and their pieces are read a row at a time: each pixel but the last is read as a
-// word whose fourth byte (the next pixel's first) is dropped, the last byte by byte, so that nothing past
-// the row is read.
 void Read24Row(const uint8_t* row, int x0, int n, uint32_t* out) {
-  const uint8_t* p = row + 3 * ptrdiff_t(x0);
-  int i = 0;
-  for (; i + 1 < n; ++i, p += 3) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    out[i] = v & 0xFFFFFF;
+  for (int i = 0; i < n; ++i) {
+    const uint8_t* p = row + 3 * (x0 + i);
+    out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
   }
-  if (i < n) out[i] = uint32_t(p[0] | p[1] << 8 | p[2] << 16);
 }
 
 void Read32Row(const PixelFormat& f, const uint8_t* row, int x0, int n, uint32_t* out) {
@@ -384,8 +377,8 @@ namespace {
 void FillWhite(Bitmap& b) {
   uint8_t* first = b.bits.get();
   if (b.fmt.bpp == 32) {
-    uint32_t word = kWhite;  // the plain layout's own white; others are encoded through their masks
-    if (!b.fmt.PlainBgrx()) WriteRow(b.fmt, reinterpret_cast<uint8_t*>(&word), 0, 1, &kWhite, nullptr);
+    uint32_t word = 0;
+    WriteRow(b.fmt, reinterpret_cast<uint8_t*>(&word), 0, 1, &kWhite, nullptr);
     FillPixels(reinterpret_cast<uint32_t*>(first), b.width * b.height, word);
     return;
   }

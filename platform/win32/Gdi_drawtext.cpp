@@ -14,28 +14,9 @@ struct Line {
   int end;
 };
 
-struct Cell {
-  int advance { 0 };
-  int bytes { 1 };
-};
-
-// What a DrawText call works in, kept by the thread for its next call: a paint draws dozens of captions, and
-// each needed half a dozen heap blocks. Nothing a call does draws text again before it returns.
-struct Buffers {
-  std::string text;
-  std::vector<int> underlined;
-  std::vector<Cell> cells;  // by the byte offset where each character starts
-  std::vector<MeasuredChar> chars;
-  std::vector<Line> lines;
-  std::vector<int> marks;
-};
-
 class TextBlock {
  public:
-  TextBlock(DC& dc, const char* s, int len, UINT fmt, const DRAWTEXTPARAMS* params)
-      : dc_(dc), fmt_(fmt), b_(PerThread<Buffers>()), text_(b_.text), underlined_(b_.underlined), cells_(b_.cells) {
-    text_.clear();
-    underlined_.clear();
+  TextBlock(DC& dc, const char* s, int len, UINT fmt, const DRAWTEXTPARAMS* params) : dc_(dc), fmt_(fmt) {
     if (fmt_ & DT_TABSTOP) {
       // The tab length shares bits with other flags, which then do not apply.
       tabChars_ = int((fmt_ >> 8) & 0xFF);
@@ -48,23 +29,17 @@ class TextBlock {
     lineHeight_ = f.Height();
     tabWidth_ = std::max(1, tabChars_ * f.aveWidth);
     // Every character is measured once; widths, breaks and pens are then sums of advances.
-    MeasureChars(dc, text_.data(), int(text_.size()), &b_.chars);
+    std::vector<MeasuredChar> chars;
+    MeasureChars(dc, text_.data(), int(text_.size()), &chars);
     cells_.assign(text_.size(), Cell {});
-    for (const MeasuredChar& c : b_.chars) cells_[size_t(c.offset)] = Cell { c.advance, c.bytes };
+    for (const MeasuredChar& c : chars) cells_[size_t(c.offset)] = Cell { c.advance, c.bytes };
   }
-  // A long text's buffers are let go rather than kept for captions.
-  ~TextBlock() {
-    if (text_.capacity() > 4096) b_ = Buffers {};
-  }
-  TextBlock(const TextBlock&) = delete;
-  TextBlock& operator=(const TextBlock&) = delete;
 
   UINT Format() const { return fmt_; }
   int LineHeight() const { return lineHeight_; }
 
-  const std::vector<Line>& Lines(int maxWidth) const {
-    std::vector<Line>& lines = b_.lines;
-    lines.clear();
+  std::vector<Line> Lines(int maxWidth) const {
+    std::vector<Line> lines;
     int n = int(text_.size());
     if (fmt_ & DT_SINGLELINE) {
       lines.push_back(Line { 0, n });
@@ -95,8 +70,7 @@ class TextBlock {
         pen = After(pen, i);
         continue;
       }
-      std::vector<int>& marks = b_.marks;
-      marks.clear();
+      std::vector<int> marks;
       for (int u : underlined_)
         if (u >= seg && u < i) marks.push_back(u - seg);
       if (i > seg) DrawTextRun(dc_, x + segPen, y, text_.data() + seg, i - seg, clip, marks);
@@ -181,12 +155,16 @@ class TextBlock {
     } while (pos < end);
   }
 
+  struct Cell {
+    int advance { 0 };
+    int bytes { 1 };
+  };
+
   DC& dc_;
   UINT fmt_;
-  Buffers& b_;
-  std::string& text_;
-  std::vector<int>& underlined_;
-  std::vector<Cell>& cells_;
+  std::string text_;
+  std::vector<int> underlined_;
+  std::vector<Cell> cells_;  // by the byte offset where each character starts
   int tabChars_ { 8 };
   int tabWidth_ { 64 };
   int lineHeight_ { 0 };
@@ -207,7 +185,7 @@ int DrawTextImpl(HDC hdc, LPCSTR s, int len, LPRECT rc, UINT format, DRAWTEXTPAR
     area.right -= params->iRightMargin;
     params->uiLengthDrawn = UINT(len);
   }
-  const std::vector<Line>& lines = block.Lines(area.right - area.left);
+  std::vector<Line> lines = block.Lines(area.right - area.left);
   int lh = block.LineHeight();
   int height = lh * int(std::max<size_t>(lines.size(), 1));
   if (fmt & DT_CALCRECT) {

@@ -10,13 +10,11 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 
-#include "platform/win32/AddressMap.h"
 #include "platform/win32/BoundedCache.h"
 #include "platform/win32/Gdi_private.h"
 #include "platform/win32/WinBase.h"
@@ -339,201 +337,7 @@ bool LoadGlyphFromStrike(FT_FaceRec_* face, unsigned index, int32_t flags) {
   return !error && face->glyph->format == FT_GLYPH_FORMAT_BITMAP && face->glyph->bitmap.rows > 0;
 }
 
-// ---- Glyphs read straight from a face's strike tables ----------------------------------------------------
 namespace {
-
-// A span of the font file as FreeType mapped it; every read is checked against its end.
-struct FontBytes {
-  const uint8_t* p { nullptr };
-  size_t n { 0 };
-  bool Has(size_t at, size_t len) const { return at <= n && len <= n - at; }
-  uint32_t U8(size_t at) const { return p[at]; }
-  uint32_t U16(size_t at) const { return uint32_t(p[at]) << 8 | p[at + 1]; }
-  uint32_t U32(size_t at) const { return U16(at) << 16 | U16(at + 2); }
-  int S8(size_t at) const { return int(int8_t(p[at])); }
-};
-
-// Where the face's table `tag` lies in its file (a collection's faces share one file); empty if nowhere.
-FontBytes FindTable(const FontBytes& f, long faceIndex, uint32_t tag) {
-  size_t sfnt = 0;
-  if (f.Has(0, 12) && f.U32(0) == 0x74746366) {  // 'ttcf'
-    const size_t i = size_t(faceIndex & 0xFFFF);
-    if (i >= f.U32(8) || !f.Has(12 + 4 * i, 4)) return {};
-    sfnt = f.U32(12 + 4 * i);
-  }
-  if (!f.Has(sfnt, 12)) return {};
-  const size_t tables = f.U16(sfnt + 4);
-  for (size_t r = sfnt + 12, end = r + 16 * tables; r < end && f.Has(r, 16); r += 16)
-    if (f.U32(r) == tag) {
-      const size_t at = f.U32(r + 8), len = f.U32(r + 12);
-      return f.Has(at, len) ? FontBytes { f.p + at, len } : FontBytes {};
-    }
-  return {};
-}
-
-// A strike's ranges of glyphs in glyph order (their places in the strike's index), to be searched by
-// halves. FreeType takes the first range in the index holding a glyph; ranges that do not overlap make
-// that the only one, so a strike whose ranges overlap (or lie too far out of order to be put in order
-// cheaply) keeps none, and its glyphs are loaded through FreeType. The CJK face lists a few of its
-// first ranges out of order.
-struct StrikeIndex {
-  bool built { false };
-  std::vector<uint16_t> order;
-};
-
-// The face's strike tables, kept with the face in FreeType's slot for its client and dropped with it.
-struct StrikeTables {
-  FontBytes loc, dat;  // EBLC, EBDT
-  std::vector<StrikeIndex> strikes;
-};
-
-void DropStrikeTables(void* face) {
-  auto* f = static_cast<FT_Face>(face);
-  delete static_cast<StrikeTables*>(f->generic.data);
-  f->generic.data = nullptr;
-}
-
-// A face whose client slot holds something else reads no strike tables here.
-StrikeTables& TablesOf(FT_Face face) {
-  static StrikeTables none;
-  if (face->generic.finalizer && face->generic.finalizer != DropStrikeTables) return none;
-  if (!face->generic.finalizer) {
-    auto* t = new StrikeTables;
-    if (face->stream && face->stream->base) {
-      const FontBytes file { face->stream->base, size_t(face->stream->size) };
-      t->loc = FindTable(file, face->face_index, 0x45424C43);  // 'EBLC'
-      t->dat = FindTable(file, face->face_index, 0x45424454);  // 'EBDT'
-      if (t->loc.Has(0, 8) && t->dat.p) t->strikes.resize(std::min<size_t>(t->loc.U32(4), (t->loc.n - 8) / 48));
-    }
-    face->generic.data = t;
-    face->generic.finalizer = DropStrikeTables;
-  }
-  return *static_cast<StrikeTables*>(face->generic.data);
-}
-
-void BuildIndex(const FontBytes& loc, size_t array, size_t count, StrikeIndex& index) {
-  index.built = true;
-  if (count > 0x10000 || !loc.Has(array, 8 * count)) return;
-  auto first = [&](size_t i) { return loc.U16(array + 8 * i); };
-  auto last = [&](size_t i) { return loc.U16(array + 8 * i + 2); };
-  std::vector<uint16_t>& o = index.order;
-  o.reserve(count);
-  uint32_t tail = 0;  // the last glyph of the last range in order
-  size_t moves = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t f = first(i), l = last(i);
-    if (f > l) continue;  // holds no glyph
-    if (o.empty() || f > tail) {
-      o.push_back(uint16_t(i));
-      tail = l;
-      continue;
-    }
-    // One out of order goes in by insertion, clear of its neighbours; they come nearly in order.
-    size_t k = o.size();
-    while (k > 0 && first(o[k - 1]) > f) --k;
-    moves += o.size() - k;
-    if (moves > 4 * count || (k > 0 && last(o[k - 1]) >= f) || (k < o.size() && l >= first(o[k]))) {
-      o.clear();
-      return;
-    }
-    o.insert(o.begin() + ptrdiff_t(k), uint16_t(i));
-  }
-}
-
-// The header of the range of the strike's index holding `glyph`, and the range's first glyph; false
-// when none holds it, or the strike's index is not searched here.
-bool FindRange(const FontBytes& loc, size_t strike, StrikeIndex& index, unsigned glyph, size_t& header,
-               unsigned& first) {
-  const size_t array = loc.U32(strike);
-  if (!index.built) BuildIndex(loc, array, loc.U32(strike + 8), index);
-  const std::vector<uint16_t>& o = index.order;
-  auto it = std::upper_bound(o.begin(), o.end(), glyph,
-                             [&](unsigned g, uint16_t i) { return g < loc.U16(array + 8 * size_t(i)); });
-  if (it == o.begin()) return false;
-  const size_t e = array + 8 * size_t(*--it);
-  if (glyph > loc.U16(e + 2) || !loc.Has(array + loc.U32(e + 4), 8)) return false;
-  header = array + loc.U32(e + 4);
-  first = loc.U16(e);
-  return true;
-}
-
-// Width x rows pixels packed one bit each, row after row with no padding, as coverage of 0 or 255.
-void UnpackBits(const uint8_t* bits, StrikeGlyph& out) {
-  out.alpha.resize(size_t(out.width) * size_t(out.rows));
-  const size_t count = out.alpha.size();
-  for (size_t i = 0; i < count; ++i) out.alpha[i] = uint8_t(-((bits[i >> 3] >> (7 - (i & 7))) & 1));
-}
-
-// Where the glyph's bits lie in the strike data, how many bytes its range gives them, and where its
-// big metrics lie (in the index or before the bits); false for a glyph the strike lacks and for the
-// ways of storing glyphs not read here.
-bool LocateImage(const StrikeTables& t, size_t header, size_t i, size_t& image, size_t& room,
-                 const FontBytes*& metricsIn, size_t& metrics) {
-  const FontBytes& loc = t.loc;
-  const uint32_t indexFormat = loc.U16(header), imageFormat = loc.U16(header + 2);
-  const size_t images = loc.U32(header + 4);
-  if (indexFormat == 2 && imageFormat == 5 && loc.Has(header + 8, 12)) {
-    room = loc.U32(header + 8);
-    image = images + i * room;
-    metricsIn = &loc;
-    metrics = header + 12;
-    return true;
-  }
-  if (indexFormat == 1 && imageFormat == 7 && loc.Has(header + 8 + 4 * i, 8)) {
-    const size_t from = loc.U32(header + 8 + 4 * i), to = loc.U32(header + 12 + 4 * i);
-    if (to < from + 8) return false;  // the strike lacks it
-    metricsIn = &t.dat;
-    metrics = images + from;
-    image = metrics + 8;
-    room = to - from - 8;
-    return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool ReadStrikeGlyph(FT_FaceRec_* face, unsigned index, StrikeGlyph& out) {
-  if (!FT_HAS_FIXED_SIZES(face) || !FT_IS_SCALABLE(face) || !face->size) return false;
-  StrikeTables& t = TablesOf(face);
-  // The strike FreeType draws from at this size: the first of exactly the size's pixels.
-  const unsigned xppem = face->size->metrics.x_ppem, yppem = face->size->metrics.y_ppem;
-  size_t n = 0, strike = 8;
-  for (; n < t.strikes.size(); ++n, strike += 48)
-    if (t.loc.U8(strike + 44) == xppem && t.loc.U8(strike + 45) == yppem) break;
-  if (n == t.strikes.size() || t.loc.U8(strike + 46) != 1) return false;  // none, or not one bit a pixel
-  size_t header = 0, image = 0, room = 0, metrics = 0;
-  unsigned first = 0;
-  const FontBytes* m = nullptr;
-  if (!FindRange(t.loc, strike, t.strikes[n], index, header, first) ||
-      !LocateImage(t, header, index - first, image, room, m, metrics) || !m->Has(metrics, 8))
-    return false;
-  out.rows = int(m->U8(metrics));
-  out.width = int(m->U8(metrics + 1));
-  out.left = m->S8(metrics + 2);
-  out.top = m->S8(metrics + 3);
-  out.advance = int(m->U8(metrics + 4));
-  const size_t bytes = (size_t(out.width) * size_t(out.rows) + 7) / 8;
-  if (out.width == 0 || out.rows == 0 || bytes > room || !t.dat.Has(image, bytes)) return false;
-  UnpackBits(t.dat.p + image, out);
-  return true;
-}
-
-namespace {
-
-// A glyph read from a strike, made bold or italic as a bitmap from the strike is.
-Glyph FromStrike(StrikeGlyph&& sg, const RenderStyle& st, int ascent) {
-  Glyph g;
-  g.advance = sg.advance + (st.bold ? 1 : 0);
-  g.bx = sg.left;
-  g.by = ascent - sg.top;
-  g.w = sg.width;
-  g.h = sg.rows;
-  g.alpha = std::move(sg.alpha);
-  if (st.bold) Overstrike(g);
-  if (st.italic) ShearRows(g, sg.top);
-  return g;
-}
 
 Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   Glyph g;
@@ -543,7 +347,6 @@ Glyph Render(FT_Face face, FT_UInt index, const RenderStyle& st, int ascent) {
   // sizes keep the default hinting: of none, light and default it is the one that kept every stroke
   // of dense characters, where the others drew some too faint to see.
   if (st.mono) flags |= FT_LOAD_TARGET_MONO;
-  if (StrikeGlyph sg; ReadStrikeGlyph(face, index, sg)) return FromStrike(std::move(sg), st, ascent);
   if (!LoadGlyphFromStrike(face, index, flags) && FT_Load_Glyph(face, index, flags)) return g;
   FT_GlyphSlot slot = face->glyph;
   bool outline = slot->format == FT_GLYPH_FORMAT_OUTLINE;
@@ -613,92 +416,18 @@ Glyph RealFont::Render(const TextChar& c) {
 namespace {
 
 constexpr size_t kDefaultGlyphLimit = size_t(8) << 20;
+// What the cache spends on a glyph beside its pixels: its entry, its place in the index, the shared
+// pointer's count.
+constexpr size_t kGlyphEntryCost = 128;
 
-struct CachedGlyph {
-  Glyph glyph;
-  uint64_t key { 0 };
-  size_t cost { 0 };
-  bool used { true };  // looked up since the clock hand last passed
-};
-
-// Glyphs by font identity and character. When over its limit the cache lets go of glyphs not looked
-// up lately (a clock sweep); a glyph let go while a lookup may still hold it waits in the graveyard
-// until no lookup is open.
-class GlyphCache {
- public:
+// Glyphs by glyph set and character, bounded by their bytes. Drawing on every thread shares it, under
+// its lock.
+struct GlyphCache {
   std::mutex lock;
-
-  const Glyph& Get(RealFont& f, const TextChar& c) {
-    uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
-    if (CachedGlyph* const* found = map_.Find(Slot(key))) {
-      (*found)->used = true;
-      return (*found)->glyph;
-    }
-    auto e = std::make_unique<CachedGlyph>();
-    e->glyph = f.Render(c);
-    e->key = key;
-    e->cost = sizeof(CachedGlyph) + e->glyph.alpha.capacity() + kNodeCost;
-    CachedGlyph* p = e.get();
-    bytes_ += p->cost;
-    map_.Insert(Slot(key), p);
-    clock_.push_back(std::move(e));
-    Trim();
-    return p->glyph;
-  }
-
-  void Open() { ++readers_; }
-  void Close() {
-    if (--readers_ == 0) graveyard_.clear();
-  }
-
-  void SetLimit(size_t bytes) {
-    limit_ = bytes ? bytes : kDefaultGlyphLimit;
-    Trim();
-  }
-
-  GlyphCacheStats Stats() const {
-    GlyphCacheStats s;
-    s.Glyphs = map_.Size();
-    s.Bytes = bytes_;
-    s.Limit = limit_;
-    s.Evictions = evictions_;
-    return s;
-  }
-
- private:
-  static constexpr size_t kNodeCost = 32;  // its slot in the table and the empty one beside it
-
-  // The address map hashes a key without its low four bits, an address's alignment; here they are the
-  // character's, so the key is turned round to have them hashed. The font's number stays far below 2^60.
-  static uintptr_t Slot(uint64_t key) { return uintptr_t(std::rotl(key, 4)); }
-
-  void Trim() {
-    while (bytes_ > limit_ && !clock_.empty()) {
-      if (hand_ >= clock_.size()) hand_ = 0;
-      CachedGlyph& e = *clock_[hand_];
-      if (e.used) {
-        e.used = false;
-        ++hand_;
-        continue;
-      }
-      map_.Erase(Slot(e.key));
-      bytes_ -= e.cost;
-      ++evictions_;
-      std::unique_ptr<CachedGlyph> gone = std::move(clock_[hand_]);
-      clock_[hand_] = std::move(clock_.back());
-      clock_.pop_back();
-      if (readers_ > 0) graveyard_.push_back(std::move(gone));
-    }
-  }
-
-  xj::AddressMap<CachedGlyph*> map_;
-  std::vector<std::unique_ptr<CachedGlyph>> clock_;
-  std::vector<std::unique_ptr<CachedGlyph>> graveyard_;
-  size_t hand_ { 0 };
-  size_t bytes_ { 0 };
-  size_t limit_ { kDefaultGlyphLimit };
-  uint64_t evictions_ { 0 };
-  int readers_ { 0 };
+  size_t limit { kDefaultGlyphLimit };
+  BoundedCache<uint64_t, std::shared_ptr<const Glyph>> glyphs {
+    BoundedCache<uint64_t, std::shared_ptr<const Glyph>>::ByCost {}, kDefaultGlyphLimit
+  };
 };
 
 GlyphCache& Glyphs() {
@@ -708,18 +437,20 @@ GlyphCache& Glyphs() {
 
 }  // namespace
 
-GlyphLookup::GlyphLookup() {
-  Glyphs().lock.lock();
-  Glyphs().Open();
-}
+GlyphLookup::GlyphLookup() { Glyphs().lock.lock(); }
 
 GlyphLookup::~GlyphLookup() {
-  if (!locked_) Glyphs().lock.lock();
-  Glyphs().Close();
-  Glyphs().lock.unlock();
+  if (locked_) Glyphs().lock.unlock();
 }
 
-const Glyph& GlyphLookup::Get(RealFont& f, const TextChar& c) { return Glyphs().Get(f, c); }
+const std::shared_ptr<const Glyph>& GlyphLookup::Get(RealFont& f, const TextChar& c) {
+  const uint64_t key = uint64_t(f.glyphSet) << 32 | (c.bytes == 2 ? 0x80000000u : 0u) | uint32_t(c.cp);
+  auto& cache = Glyphs().glyphs;
+  if (const std::shared_ptr<const Glyph>* found = cache.Find(key)) return *found;
+  auto g = std::make_shared<const Glyph>(f.Render(c));
+  const size_t cost = sizeof(Glyph) + g->alpha.capacity() + kGlyphEntryCost;
+  return cache.Keep(key, std::move(g), cost);
+}
 
 void GlyphLookup::Unlock() {
   if (locked_) Glyphs().lock.unlock();
@@ -728,12 +459,14 @@ void GlyphLookup::Unlock() {
 
 GlyphCacheStats GetGlyphCacheStats() {
   std::lock_guard<std::mutex> g(Glyphs().lock);
-  return Glyphs().Stats();
+  const GlyphCache& c = Glyphs();
+  return GlyphCacheStats { c.glyphs.Size(), c.glyphs.Cost(), c.limit, c.glyphs.LetGo() };
 }
 
 void SetGlyphCacheLimit(size_t bytes) {
   std::lock_guard<std::mutex> g(Glyphs().lock);
-  Glyphs().SetLimit(bytes);
+  Glyphs().limit = bytes ? bytes : kDefaultGlyphLimit;
+  Glyphs().glyphs.SetCostLimit(Glyphs().limit);
 }
 
 namespace {

@@ -412,8 +412,8 @@ std::shared_ptr<RealFont> Realize(const LOGFONTA& lf);
 RealFont& FontOf(DC& dc);
 
 // The glyphs of every font, shared by all DCs and bounded in size. A lookup holds the cache's lock
-// until Unlock (or its end); the glyphs it returned stay alive until its end, however many glyphs
-// other lookups evict meanwhile.
+// until Unlock (or its end). A glyph it returned may be let go by the next one it looks up: a caller
+// that draws the glyphs later keeps their pointers.
 class GlyphLookup {
  public:
   GlyphLookup();
@@ -421,7 +421,7 @@ class GlyphLookup {
   GlyphLookup(const GlyphLookup&) = delete;
   GlyphLookup& operator=(const GlyphLookup&) = delete;
 
-  const Glyph& Get(RealFont& f, const TextChar& c);  // only while locked
+  const std::shared_ptr<const Glyph>& Get(RealFont& f, const TextChar& c);  // only while locked
   void Unlock();
 
  private:

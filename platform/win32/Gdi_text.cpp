@@ -23,8 +23,8 @@ LogState& Log() {
 }
 
 struct Placed {
-  const Glyph* g;
-  int pen;  // x of the pen in the text frame
+  std::shared_ptr<const Glyph> g;  // held, so that another thread's lookups cannot let it go meanwhile
+  int pen;                         // x of the pen in the text frame
   int advance;
   int offset;  // byte offset in the string
 };
@@ -42,13 +42,13 @@ int Layout(RealFont& f, const char* s, int len, const INT* dx, GlyphLookup& glyp
   sc.placed.clear();
   int pen = 0;
   for (const TextChar& c : sc.chars) {
-    const Glyph& g = glyphs.Get(f, c);
-    int adv = g.advance;
+    const std::shared_ptr<const Glyph>& g = glyphs.Get(f, c);
+    int adv = g->advance;
     if (dx) {
       adv = dx[c.offset];
       if (c.bytes == 2) adv += dx[c.offset + 1];
     }
-    sc.placed.push_back(Placed { &g, pen, adv, c.offset });
+    sc.placed.push_back(Placed { g, pen, adv, c.offset });
     pen += adv;
   }
   return pen;
@@ -318,7 +318,7 @@ void LogRun(DC& dc, const char* s, int len, const RunFrame& fr, const RECT& box)
 int DrawRun(DC& dc, const char* s, int len, const RunSpec& spec) {
   RealFont& f = FontOf(dc);
   Scratch& sc = PerThread<Scratch>();
-  GlyphLookup glyphs;  // keeps the run's glyphs alive until it is drawn
+  GlyphLookup glyphs;
   int width = Layout(f, s, len, spec.dx, glyphs, sc);
   glyphs.Unlock();
   int height = f.Height();
@@ -386,7 +386,7 @@ int MeasureChars(DC& dc, const char* s, int len, std::vector<MeasuredChar>* out)
   int total = 0;
   GlyphLookup glyphs;
   for (const TextChar& c : chars) {
-    int adv = glyphs.Get(f, c).advance;
+    int adv = glyphs.Get(f, c)->advance;
     if (out) out->push_back(MeasuredChar { c.offset, c.bytes, adv });
     total += adv;
   }

@@ -69,9 +69,7 @@ struct Wnd {
   bool erase { false };
   bool ncDirty { false };
   bool internalPaint { false };
-  bool paintBelow { false };  // it or a window below it may need paint (false: surely none shown does)
-  uint32_t cleanBelow { 0 };  // the paint search found so many of its bottom children clean ...
-  uint64_t cleanStamp { 0 };  // ... as of this paint stamp (PaintStamp)
+  bool paintListed { false };  // on the list of windows needing paint
   BYTE alpha { 255 };
   bool alphaSet { false };
   COLORREF colorKey { 0 };
@@ -277,6 +275,7 @@ enum class PartId {
   Timers,
   Menus,
   Windows,
+  Paint,
   NotifyArea,
   Count
 };
@@ -331,15 +330,6 @@ void ReadScreenGeometry();  // from the display, as it says the screen is now
 bool NeedsPaint(const Wnd* w);
 // Call after changing a window's update region, frame or internal-paint flag.
 void PaintStateChanged(Wnd* w);
-// Marks the window and its ancestors, up to the first hidden one, as leading to a window that may need
-// paint. A search for one leaves the marks under a hidden window where they are and passes it by.
-void MarkPaintBelow(Wnd* w);
-// Moves on whenever a window is marked as leading to paint or the geometry changes (which covers a
-// window shown and the order of siblings): what the paint search learnt of clean children holds until then.
-extern uint64_t gPaintMarks;
-inline uint64_t PaintStamp() { return gPaintMarks + gGeometryEpoch; }
-// Call when a window is shown or linked into the tree: the marks below it reach its ancestors again.
-void PaintMayShow(Wnd* w);
 Wnd* NextPaintWindow(HWND filter);
 void InvalidateClient(Wnd* w, const Region* rgn, bool erase, bool children);
 void InvalidateFrame(Wnd* w);

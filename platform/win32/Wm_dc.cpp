@@ -88,12 +88,6 @@ void IntersectWindowRegion(const TopFrame& f, Region& r, const Wnd* w) {
   // The region cut is taken to the window's own coordinates and back: it is most often one rectangle,
   // where the shape may be many.
   POINT o = OriginInTop(f, w, false);
-  // A control's rectangle most often lies wholly inside its skinned form's shape: then nothing is cut.
-  if (r.Empty()) return;
-  const RECT box = r.Box();
-  pixman_box32_t inWindow { box.left - o.x, box.top - o.y, box.right - o.x, box.bottom - o.y };
-  if (pixman_region32_contains_rectangle(const_cast<pixman_region32_t*>(shape->Raw()), &inWindow) == PIXMAN_REGION_IN)
-    return;
   r.Translate(-o.x, -o.y);
   r.Intersect(*shape);
   r.Translate(o.x, o.y);

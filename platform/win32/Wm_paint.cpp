@@ -114,69 +114,49 @@ void PaintNow(Wnd* w, UINT flags) {
 }
 
 // The first window needing paint in the branch, in the order a walk of the whole tree meets them.
-// `clean` tells whether the walk saw the whole branch and nothing shown in it needs paint: then the
-// branch's mark goes, and later searches pass it by until a window in it needs paint again. A hidden
-// window keeps its mark for when it shows (PaintMayShow), and is clean to its parent meanwhile, so that
-// an idle queue does not walk to it again and again.
-Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter, bool& clean) {
-  clean = true;
-  if (!w->paintBelow || !w->Visible() || (IsTopLevel(w) && (w->style & WS_MINIMIZE))) return nullptr;
-  clean = false;
+Wnd* FindPaint(Wnd* w, HWND filter, bool inFilter) {
+  if (!w->Visible() || ((w->style & WS_MINIMIZE) && IsTopLevel(w))) return nullptr;
   inFilter = inFilter || !filter || w->handle == filter;
-  const bool needs = NeedsPaint(w);
-  if (inFilter && needs) return w;
-  bool all = !needs;
-  // Siblings below paint first, so that a window above (or a transparent one) paints over them. A form's
-  // hundred controls paint one by one from the bottom: the ones the last search found clean are passed
-  // by, unless a mark or a geometry change since may have made one of them lead to paint again.
-  const std::vector<Wnd*>& kids = w->children;
-  size_t cleanTail = w->cleanStamp == PaintStamp() ? std::min<size_t>(w->cleanBelow, kids.size()) : 0;
-  bool tail = true;
-  Wnd* found = nullptr;
-  for (size_t i = kids.size() - cleanTail; i-- > 0 && !found;) {
-    bool below = !kids[i]->paintBelow;
-    if (!below) found = FindPaint(kids[i], filter, inFilter, below);
-    all = all && below;
-    tail = tail && below;
-    cleanTail += tail;
-  }
-  w->cleanBelow = (uint32_t)cleanTail;
-  w->cleanStamp = PaintStamp();
-  if (found) return found;
-  if (all) w->paintBelow = false;
-  clean = all;
+  if (inFilter && NeedsPaint(w)) return w;
+  // Siblings below paint first, so that a window above (or a transparent one) paints over them.
+  for (auto it = w->children.rbegin(); it != w->children.rend(); ++it)
+    if (Wnd* f = FindPaint(*it, filter, inFilter)) return f;
   return nullptr;
 }
+
+// The windows needing paint, shown or not. An idle queue asks them, not the tree, whether a paint is
+// due: a routed pointer move looks at its queue until it is empty, and a form holds hundreds of windows.
+struct PaintState : StatePart {
+  std::vector<Wnd*> list;
+};
+
+std::vector<Wnd*>& PaintList() { return Part<PaintState>(PartId::Paint).list; }
 
 }  // namespace
 
 bool NeedsPaint(const Wnd* w) { return !w->update.Empty() || w->internalPaint || w->ncDirty; }
 
-uint64_t gPaintMarks = 0;
-
-void MarkPaintBelow(Wnd* w) {
-  if (!w || w->paintBelow) return;
-  ++gPaintMarks;
-  for (Wnd* a = w; a && !a->paintBelow; a = a->Visible() ? a->parent : nullptr) a->paintBelow = true;
-}
-
-void PaintMayShow(Wnd* w) {
-  if (w->paintBelow && w->Visible() && w->parent) MarkPaintBelow(w->parent);
-}
-
 void PaintStateChanged(Wnd* w) {
-  if (!w->dead && NeedsPaint(w)) MarkPaintBelow(w);
+  const bool needs = !w->dead && NeedsPaint(w);
+  if (needs == w->paintListed) return;
+  w->paintListed = needs;
+  std::vector<Wnd*>& list = PaintList();
+  if (needs) {
+    list.push_back(w);
+    return;
+  }
+  // Not there when the state was renewed under a surviving window.
+  auto it = std::find(list.begin(), list.end(), w);
+  if (it != list.end()) list.erase(it);
 }
 
-// The first window needing paint in the order a walk of the whole tree meets them. Only the marked
-// branches are walked: a form of a hundred controls paints them one by one, and each search walked all
-// hundred; an idle queue walks none.
+// The first window needing paint in the order a walk of the whole tree meets them.
 Wnd* NextPaintWindow(HWND filter) {
+  const std::vector<Wnd*>& list = PaintList();
+  if (std::none_of(list.begin(), list.end(), ReallyVisible)) return nullptr;
   const auto& tops = Desktop()->children;
-  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-    bool clean = false;
-    if (Wnd* f = FindPaint(*it, filter, false, clean)) return f;
-  }
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it)
+    if (Wnd* f = FindPaint(*it, filter, false)) return f;
   return nullptr;
 }
 

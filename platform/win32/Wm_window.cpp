@@ -170,7 +170,6 @@ void LinkAt(Wnd* parent, Wnd* w, Wnd* after) {
     if (!top && it < firstNormal) it = firstNormal;
   }
   c.insert(it, w);
-  PaintMayShow(w);
 }
 
 std::vector<Wnd*> TopLevels() { return Desktop()->children; }
@@ -390,7 +389,6 @@ bool SetPos(Wnd* w, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) 
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
   if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   if (w->style != styleBefore) GeometryChanged();
-  if (!(styleBefore & WS_VISIBLE) && w->Visible()) PaintMayShow(w);
   p.nowVisible = ReallyVisible(w);
   if (!(flags & SWP_NOREDRAW) || (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) PaintExposure(w, p, flags);
   if (p.nowVisible) w->everShown = true;
@@ -1175,7 +1173,6 @@ LONG_PTR SetStyle(Wnd* w, int index, LONG_PTR value) {
   bool wasLayered = (w->exStyle & WS_EX_LAYERED) != 0;
   field = index == GWL_STYLE ? ((ss.styleNew & ~WS_CHILD) | (w->style & WS_CHILD)) : ss.styleNew;
   GeometryChanged();
-  if (index == GWL_STYLE && !(old & WS_VISIBLE) && w->Visible()) PaintMayShow(w);
   if (index == GWL_EXSTYLE && wasLayered != ((w->exStyle & WS_EX_LAYERED) != 0)) LayeredStyleChanged(w, wasLayered);
   ss.styleOld = (DWORD)old;
   if (FromHandle(hwnd)) Send(w, WM_STYLECHANGED, (WPARAM)index, (LPARAM)&ss);

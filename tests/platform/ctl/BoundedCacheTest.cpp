@@ -1,5 +1,5 @@
 // The libraries' one cache: found by a key of equal content however it was made, never more than its
-// capacity, and the entry used least lately the one to go.
+// capacity or its cost limit, and the entry used least lately the one to go.
 
 #include <gtest/gtest.h>
 
@@ -47,6 +47,41 @@ TEST(BoundedCacheTest, AThousandKeysThroughACacheOfOneKeepOnlyTheLast) {
   EXPECT_EQ(cache.Find("998"), nullptr);
   ASSERT_NE(cache.Find("999"), nullptr);
   EXPECT_EQ(*cache.Find("999"), 999);
+}
+
+TEST(BoundedCacheTest, ACacheBoundedByCostLetsGoUntilTheRestFitAndKeepsTheLastKeptAlone) {
+  using Cache = xj::BoundedCache<int, std::string>;
+  Cache cache(Cache::ByCost {}, 100);
+  cache.Keep(1, "a", 40);
+  cache.Keep(2, "b", 30);
+  cache.Keep(3, "c", 30);  // exactly the limit: all stay
+  EXPECT_EQ(cache.Size(), 3u);
+  EXPECT_EQ(cache.Cost(), 100u);
+  EXPECT_EQ(cache.LetGo(), 0u);
+  ASSERT_NE(cache.Find(1), nullptr);  // 2 is now the one used least lately
+  cache.Keep(4, "d", 1);
+  EXPECT_EQ(cache.Find(2), nullptr);
+  EXPECT_EQ(cache.Cost(), 71u);
+  EXPECT_EQ(cache.LetGo(), 1u);
+  // Kept again at a new cost: the total follows, and 1, used least lately, goes.
+  cache.Keep(3, "C", 60);
+  EXPECT_EQ(cache.Find(1), nullptr);
+  ASSERT_NE(cache.Find(3), nullptr);
+  EXPECT_EQ(*cache.Find(3), "C");
+  EXPECT_EQ(cache.Cost(), 61u);
+  // One entry over the whole limit stays alone rather than none.
+  cache.Keep(5, "big", 500);
+  EXPECT_EQ(cache.Size(), 1u);
+  EXPECT_EQ(cache.Cost(), 500u);
+  ASSERT_NE(cache.Find(5), nullptr);
+  cache.SetCostLimit(1000);
+  cache.Keep(6, "f", 10);
+  EXPECT_EQ(cache.Size(), 2u);
+  cache.SetCostLimit(10);
+  EXPECT_EQ(cache.Find(5), nullptr);
+  ASSERT_NE(cache.Find(6), nullptr);
+  EXPECT_EQ(cache.Cost(), 10u);
+  EXPECT_EQ(cache.LetGo(), 5u);
 }
 
 }  // namespace

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "platform/display/Png.h"
@@ -131,79 +129,6 @@ TEST(GdiGlyphs, TheStrikeShortcutTakesExactlyTheStrikesGlyphsAndLoadsThemAlike) 
       EXPECT_EQ(taken > 0, px == 11) << px << " px";
     }
   FT_Done_FreeType(lib);  // and the faces
-}
-
-// What a strike load leaves in the slot, as ReadStrikeGlyph gives it: advance, left, top, size, coverage.
-std::vector<long> StrikeSlotOf(FT_Face f) {
-  const FT_GlyphSlot s = f->glyph;
-  const FT_Bitmap& b = s->bitmap;
-  std::vector<long> v { s->advance.x >> 6, s->bitmap_left, s->bitmap_top, long(b.width), long(b.rows) };
-  for (unsigned y = 0; y < b.rows; ++y)
-    for (unsigned x = 0; x < b.width; ++x)
-      v.push_back(((b.buffer[y * unsigned(b.pitch) + x / 8] >> (7 - x % 8)) & 1) * 255);
-  return v;
-}
-
-TEST(GdiGlyphs, TheStrikeTablesReadStraightGiveEveryGlyphTheStrikeLoadGives) {
-  // Every glyph of the CJK face at each of its six strikes (both ways it stores them, ranges of one
-  // size and glyphs with their own metrics) and at a size without one: the glyphs read straight from
-  // the tables are just those the strike load takes, each with its bitmap, bearings and advance.
-  FT_Library lib = nullptr;
-  FT_Face face = nullptr;
-  ASSERT_TRUE(!FT_Init_FreeType(&lib) && !FT_New_Face(lib, XJ_BINARY_DIR "/tests/fonts/uming.ttc", 0, &face));
-  for (int px = 11; px <= 17; ++px) {
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(px));
-    int read = 0, misjudged = 0, unlike = 0;
-    for (FT_UInt g = 0; g < FT_UInt(face->num_glyphs); ++g) {
-      xj::gdi::StrikeGlyph sg;
-      const bool took = xj::gdi::ReadStrikeGlyph(face, g, sg);
-      const bool loaded = xj::gdi::LoadGlyphFromStrike(face, g, FT_LOAD_DEFAULT);
-      misjudged += took != loaded;
-      if (!took || !loaded) continue;
-      std::vector<long> mine { sg.advance, sg.left, sg.top, sg.width, sg.rows };
-      mine.insert(mine.end(), sg.alpha.begin(), sg.alpha.end());
-      unlike += mine != StrikeSlotOf(face);
-      ++read;
-    }
-    EXPECT_EQ(misjudged, 0) << px << " px";
-    EXPECT_EQ(unlike, 0) << px << " px";
-    EXPECT_EQ(read > 10000, px <= 16) << px << " px";
-  }
-  FT_Done_FreeType(lib);
-}
-
-TEST(GdiGlyphs, AStrikeWhoseRangesTouchIsLeftToTheStrikeLoad) {
-  // The 11 px strike's index lists its ranges (first, last glyph) as (0, 0), (3, 79), (1, 1), (2, 2),
-  // (80, 97), (99, 125)... One range at a time is stretched to end on the glyph another begins with:
-  // FreeType takes the first range in the index holding a glyph, so a search by halves could find
-  // another. The ranges stretched: one sorted in before its neighbour, one sorted in after, one in order.
-  std::ifstream in(XJ_BINARY_DIR "/tests/fonts/uming.ttc", std::ios::binary);
-  const std::vector<FT_Byte> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto u16 = [&](size_t at) { return unsigned(file[at] << 8 | file[at + 1]); };
-  auto u32 = [&](size_t at) { return u16(at) << 16 | u16(at + 2); };
-  size_t eblc = 0, sfnt = u32(12);
-  for (size_t r = sfnt + 12; r < sfnt + 12 + 16 * size_t(u16(sfnt + 4)); r += 16)
-    if (u32(r) == 0x45424C43) eblc = u32(r + 8);
-  ASSERT_NE(eblc, 0u);
-  const size_t ranges = eblc + u32(eblc + 8);
-  ASSERT_EQ(std::vector<unsigned>({ u16(ranges), u16(ranges + 2), u16(ranges + 24), u16(ranges + 26), u16(ranges + 32),
-                                    u16(ranges + 34), u16(ranges + 40) }),
-            std::vector<unsigned>({ 0, 0, 2, 2, 80, 97, 99 }));
-  for (auto [range, last] : { std::pair { 0, 1 }, { 3, 3 }, { 4, 99 } }) {
-    std::vector<FT_Byte> bent = file;
-    bent[ranges + 8 * size_t(range) + 3] = FT_Byte(last);
-    FT_Library lib = nullptr;
-    FT_Face face = nullptr;
-    ASSERT_TRUE(!FT_Init_FreeType(&lib) && !FT_New_Memory_Face(lib, bent.data(), FT_Long(bent.size()), 0, &face));
-    FT_Set_Pixel_Sizes(face, 0, 11);
-    int read = 0;
-    for (FT_UInt g = 0; g < 200; ++g) {
-      xj::gdi::StrikeGlyph sg;
-      read += xj::gdi::ReadStrikeGlyph(face, g, sg);
-    }
-    EXPECT_EQ(read, 0) << "range " << range << " ending on " << last;
-    FT_Done_FreeType(lib);
-  }
 }
 
 // The widest run of dark pixels in any row, and the dark pixels in all.

@@ -761,9 +761,8 @@ TEST_F(PaintTest, AnAreaOverAFramedChildReachesItsFrameExactlyWhenItCrossesTheCl
   }
 }
 
-// The search for the next window to paint passes by branches it found clean, and hidden windows; a
-// search limited to one window must not take the others' paint for done, and a window whose paint is
-// pending must still be found once it shows in a branch found clean.
+// A search for paint limited to one window leaves the others' paint pending, and a hidden window
+// whose paint is pending is painted once it shows, however it comes to show.
 TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShowsInACleanParent) {
   HWND shown = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
   HWND other = Top(0, 250, 50, 50, WS_POPUP | WS_VISIBLE);
@@ -786,9 +785,9 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShow
   EXPECT_EQ(m.hwnd, b);
   DispatchMessageA(&m);
 
-  // An invalid hidden window, searched past while `shown` is walked whole (a search that finds nothing
-  // for `a`), then shown there without any of `shown` being made invalid: moved in and shown, given the
-  // visible style alone, and shown where it is.
+  // An invalid hidden window, looked past by a search that finds nothing for `a`, then shown without
+  // any of `shown` being made invalid: moved in and shown, given the visible style alone, and shown
+  // where it is.
   for (HWND hidden : { mover, byStyle, byShow }) {
     InvalidateRect(hidden, nullptr, TRUE);
     InvalidateRect(other, nullptr, TRUE);
@@ -804,25 +803,6 @@ TEST_F(PaintTest, PendingPaintIsFoundAfterALimitedSearchAndWhenAHiddenWindowShow
   }
   EXPECT_EQ((std::map<HWND, int> { { a, 1 }, { b, 1 }, { mover, 1 }, { other, 3 }, { byStyle, 1 }, { byShow, 1 } }),
             paints);
-}
-
-// The search passes by the children it found clean at the bottom of a parent until a mark or the tree
-// changes: a window left needing paint by a limited search, then restacked below them without a redraw
-// (which marks nothing), is still found.
-TEST_F(PaintTest, AWindowRestackedBelowChildrenFoundCleanIsStillPainted) {
-  HWND top = Top(0, 0, 300, 100, WS_POPUP | WS_VISIBLE), elsewhere = Top(0, 200, 50, 50, WS_POPUP | WS_VISIBLE);
-  HWND low1 = Child(top, 200, 0, 50, 50), low2 = Child(top, 100, 0, 50, 50), dirty = Child(top, 0, 0, 50, 50);
-  std::map<HWND, int> paints;
-  CountsPaints(paints, { low1, low2, dirty });
-  PumpUntilIdle();
-  paints.clear();
-  InvalidateRect(dirty, nullptr, TRUE);
-  MSG m;
-  EXPECT_FALSE(PeekMessageA(&m, elsewhere, WM_PAINT, WM_PAINT, PM_NOREMOVE));
-  SetWindowPos(dirty, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
-  PumpUntilIdle();
-  EXPECT_EQ((std::map<HWND, int> { { dirty, 1 } }), paints);
-  EXPECT_EQ(ReadPixel(dirty, 49, 49), kRed);
 }
 
 // A window's DC passes by its siblings when they lie apart, as found once per geometry epoch; each change
