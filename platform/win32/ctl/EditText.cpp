@@ -187,9 +187,8 @@ void EditText::Splice(size_t from, size_t to, const std::string& s, UndoKind kin
 
 bool EditText::Undo() {
   auto replace = [this](size_t at, size_t length, const std::string& s) { FText.replace(at, length, s); };
-  if (!FUndo.Undo(
-          replace, [](size_t, size_t) {}, FAnchor, FCaret))
-    return false;  // keeps no formats
+  auto restyle = [](size_t, size_t) {};  // the single-line engine keeps no formats
+  if (!FUndo.Undo(replace, restyle, FAnchor, FCaret)) return false;
   FModified = true;
   return true;
 }
