@@ -41,8 +41,8 @@ bool KnownSize(const CHARFORMATA* c) {
 }
 template <class Format>
 auto* Second(Format& c) {
-  using Second = std::conditional_t<std::is_const_v<Format>, const CHARFORMAT2A, CHARFORMAT2A>;
-  return c.cbSize == sizeof(CHARFORMAT2A) ? static_cast<Second*>(&c) : nullptr;
+  using Wide = std::conditional_t<std::is_const_v<Format>, const CHARFORMAT2A, CHARFORMAT2A>;
+  return c.cbSize == sizeof(CHARFORMAT2A) ? static_cast<Wide*>(&c) : nullptr;
 }
 // The parts a format of c's size has room for.
 DWORD Carried(const CHARFORMATA& c) { return Second(c) ? CFM_ALL | CFM_BACKCOLOR : CFM_ALL; }
