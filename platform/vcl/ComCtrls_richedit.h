@@ -76,6 +76,8 @@ class TParaAttributes : public TPersistent {
   void SetLeftIndent(int Value);
   int RightIndent() const;
   void SetRightIndent(int Value);
+  // Bullets alone: a numbered paragraph (1. 2. 3., letters, Roman numerals, which the window keeps
+  // and draws) reads as nsNone, and either value set replaces its numbering.
   TNumberingStyle Numbering() const;
   void SetNumbering(TNumberingStyle Value);
   int Tab(int Index) const;

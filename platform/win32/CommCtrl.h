@@ -600,8 +600,21 @@ typedef struct _selchange {
 #define PFM_TABSTOPS 0x00000010
 #define PFM_NUMBERING 0x00000020
 #define PFM_OFFSETINDENT 0x80000000
+#define PFM_NUMBERINGSTYLE 0x00002000
+#define PFM_NUMBERINGTAB 0x00004000
+#define PFM_NUMBERINGSTART 0x00008000
 #define PFM_ALL (PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT | PFM_TABSTOPS | PFM_NUMBERING)
 #define PFN_BULLET 0x0001
+#define PFN_ARABIC 0x0002
+#define PFN_LCLETTER 0x0003
+#define PFN_UCLETTER 0x0004
+#define PFN_LCROMAN 0x0005
+#define PFN_UCROMAN 0x0006
+#define PFNS_PAREN 0x0000
+#define PFNS_PARENS 0x0100
+#define PFNS_PERIOD 0x0200
+#define PFNS_PLAIN 0x0300
+#define PFNS_NONUMBER 0x0400
 #define PFA_LEFT 0x0001
 #define PFA_RIGHT 0x0002
 #define PFA_CENTER 0x0003
@@ -648,6 +661,24 @@ typedef struct _paraformat {
   SHORT cTabCount;
   LONG rgxTabs[MAX_TAB_STOPS];
 } PARAFORMAT;
+// PARAFORMAT with the later fields; the rich edit keeps the numbering's start and style of them (the
+// numbering's tab, spacing, shading and borders are not kept).
+typedef struct _paraformat2 : PARAFORMAT {
+  LONG dySpaceBefore;
+  LONG dySpaceAfter;
+  LONG dyLineSpacing;
+  SHORT sStyle;
+  BYTE bLineSpacingRule;
+  BYTE bOutlineLevel;
+  WORD wShadingWeight;
+  WORD wShadingStyle;
+  WORD wNumberingStart;
+  WORD wNumberingStyle;
+  WORD wNumberingTab;
+  WORD wBorderSpace;
+  WORD wBorderWidth;
+  WORD wBorders;
+} PARAFORMAT2;
 // EM_STREAMIN / EM_STREAMOUT: the callback fills or takes `cb` bytes and says how many in *pcb; a
 // non-zero answer stops the stream and lands in dwError.
 typedef DWORD(CALLBACK* EDITSTREAMCALLBACK)(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG* pcb);

@@ -136,7 +136,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 UINT WINAPI GetACP();
 // WCHAR is wchar_t, UTF-32 on this platform. A cb/cch of -1 means zero-terminated (the terminator is
 // converted and counted). An output size of 0 returns the size needed. Broken input converts with a
-// replacement (U+FFFD to wide, '?' to narrow).
+// replacement (U+FFFD to wide, '?' to narrow). Besides GBK and UTF-8, MultiByteToWideChar reads the
+// code pages documents from other systems name (437, 874, 932, 949, 950, 1250-1258, 10000);
+// WideCharToMultiByte writes GBK and UTF-8 only.
 int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
                                LPWSTR lpWideCharStr, int cchWideChar);
 int WINAPI WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,

@@ -1,5 +1,6 @@
-// Code page 936 (GBK) and UTF-8. GBK decodes through a table made from glibc's iconv when the platform
-// is built (tools/mkgbk), and encodes through iconv. Malformed input never stops a conversion: each bad
+// Code page 936 (GBK) and UTF-8, and reading the code pages other systems' documents name. GBK decodes
+// through a table made from glibc's iconv when the platform is built (tools/mkgbk), and encodes through
+// iconv. Malformed input never stops a conversion: each bad
 // character becomes a replacement, and nothing past the input's end is read.
 
 #include <iconv.h>
@@ -8,6 +9,9 @@
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/WinBase.h"
 
@@ -196,12 +200,84 @@ size_t Utf8ToGbkAt(std::string_view utf8, char* out) {
   return written;
 }
 
-enum class CodePage { Gbk, Utf8, Unknown };
+enum class CodePage { Gbk, Utf8, Western, Other, Unknown };
+
+// Code pages that documents from elsewhere name (an RTF font's character set): read, never written.
+// The western one is common enough to be a table; the others are iconv's, loaded when first read.
+struct OtherPage {
+  UINT cp;
+  const char* name;
+};
+constexpr OtherPage kOtherPages[] = { { 437, "CP437" },   { 874, "CP874" },      { 932, "CP932" },   { 949, "CP949" },
+                                      { 950, "CP950" },   { 1250, "CP1250" },    { 1251, "CP1251" }, { 1253, "CP1253" },
+                                      { 1254, "CP1254" }, { 1255, "CP1255" },    { 1256, "CP1256" }, { 1257, "CP1257" },
+                                      { 1258, "CP1258" }, { 10000, "MACINTOSH" } };
+
+const char* OtherName(UINT cp) {
+  for (const OtherPage& p : kOtherPages)
+    if (p.cp == cp) return p.name;
+  return nullptr;
+}
 
 CodePage Classify(UINT cp) {
   if (cp == CP_ACP || cp == CP_OEMCP || cp == CP_GBK) return CodePage::Gbk;
   if (cp == CP_UTF8) return CodePage::Utf8;
-  return CodePage::Unknown;
+  if (cp == 1252) return CodePage::Western;
+  return OtherName(cp) ? CodePage::Other : CodePage::Unknown;
+}
+
+// Windows-1252: Latin-1 but for 0x80-0x9F (0: a byte the page leaves undefined).
+constexpr char16_t kWestern80[32] = { 0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178 };
+
+std::u32string DecodeWestern(std::string_view s, bool* clean) {
+  std::u32string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    const char32_t u = b >= 0x80 && b < 0xA0 ? kWestern80[b - 0x80] : b;
+    out.push_back(u ? u : kReplacement);
+    if (!u && b && clean) *clean = false;
+  }
+  return out;
+}
+
+// Through iconv, one converter per page and thread; a byte it cannot take becomes a replacement.
+std::u32string DecodeOther(UINT cp, std::string_view s, bool* clean) {
+  thread_local std::vector<std::pair<UINT, std::unique_ptr<Converter>>> converters;
+  auto it = std::find_if(converters.begin(), converters.end(), [cp](const auto& c) { return c.first == cp; });
+  if (it == converters.end()) {
+    converters.emplace_back(cp, std::make_unique<Converter>(kUtf32, OtherName(cp)));
+    it = converters.end() - 1;
+  }
+  std::string bytes;
+  for (size_t at = 0; at < s.size();) {
+    at += it->second->Run(s.data() + at, s.size() - at, bytes);
+    if (at < s.size()) {
+      const char32_t bad = kReplacement;
+      bytes.append(reinterpret_cast<const char*>(&bad), sizeof bad);
+      if (clean) *clean = false;
+      ++at;
+    }
+  }
+  std::u32string out(bytes.size() / sizeof(char32_t), U'\0');
+  std::memcpy(out.data(), bytes.data(), out.size() * sizeof(char32_t));
+  return out;
+}
+
+std::u32string Decode(CodePage page, UINT cp, std::string_view s, bool* clean) {
+  switch (page) {
+    case CodePage::Gbk:
+      return DecodeGbk(s, clean);
+    case CodePage::Utf8:
+      return DecodeUtf8(s, clean);
+    case CodePage::Western:
+      return DecodeWestern(s, clean);
+    default:
+      return DecodeOther(cp, s, clean);
+  }
 }
 
 }  // namespace
@@ -303,7 +379,7 @@ int WINAPI MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteS
   const size_t length = cbMultiByte == -1 ? std::strlen(lpMultiByteStr) + 1 : static_cast<size_t>(cbMultiByte);
   const std::string_view input(lpMultiByteStr, length);
   bool clean = true;
-  const std::u32string wide = page == xj::CodePage::Gbk ? xj::DecodeGbk(input, &clean) : xj::DecodeUtf8(input, &clean);
+  const std::u32string wide = xj::Decode(page, CodePage, input, &clean);
   if (!clean && (dwFlags & MB_ERR_INVALID_CHARS)) {
     SetLastError(ERROR_NO_UNICODE_TRANSLATION);
     return 0;
@@ -315,8 +391,8 @@ int WINAPI WideCharToMultiByte(UINT CodePage, DWORD, LPCWSTR lpWideCharStr, int 
                                int cbMultiByte, LPCSTR lpDefaultChar, LPBOOL lpUsedDefaultChar) {
   const auto page = xj::Classify(CodePage);
   const bool utf8 = page == xj::CodePage::Utf8;
-  if (page == xj::CodePage::Unknown || !lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
-      (utf8 && (lpDefaultChar || lpUsedDefaultChar))) {
+  if ((page != xj::CodePage::Gbk && !utf8) || !lpWideCharStr || cchWideChar == 0 || cchWideChar < -1 ||
+      cbMultiByte < 0 || (utf8 && (lpDefaultChar || lpUsedDefaultChar))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

@@ -628,8 +628,8 @@ void Char(Memo& m, unsigned char c) {
       SendMessageA(m.hwnd, EM_SETSEL, 0, -1);
       return;
     case '\r':
-    case '\n':
-      Insert(m, "\r\n", UndoKind::Other);
+    case '\n':  // Shift+Enter in a rich edit breaks the line within its paragraph
+      Insert(m, m.rich && GetKeyState(VK_SHIFT) < 0 ? "\v" : "\r\n", UndoKind::Other);
       return;
     case '\t':
       Insert(m, "\t", UndoKind::Typing);
@@ -742,6 +742,12 @@ LRESULT LineFromChar(Memo& m, WPARAM wParam) {
   return m.text.RowOf(pos);
 }
 
+// Where a row's text ends for the line messages: before a rich edit's soft break that ends it.
+size_t RowTextEnd(const Memo& m, int row) {
+  const MemoText::RowSpan s = m.text.Span(row);
+  return s.end > s.start && (*s.text)[s.end - s.lineOffset - 1] == '\v' ? s.end - 1 : s.end;
+}
+
 // EM_LINELENGTH: the length of the row holding the character; −1: the characters left unselected on
 // the rows the selection touches.
 LRESULT LineLength(Memo& m, WPARAM wParam) {
@@ -750,14 +756,14 @@ LRESULT LineLength(Memo& m, WPARAM wParam) {
   if ((int)(LONG)wParam >= 0) {
     if ((size_t)wParam > t.Length()) return 0;
     int row = t.RowOf(wParam);
-    return (LRESULT)(t.RowEnd(row) - t.RowStart(row));
+    return (LRESULT)(RowTextEnd(m, row) - t.RowStart(row));
   }
   if (!t.HasSelection()) {
     int row = t.RowOf(t.Caret());
-    return (LRESULT)(t.RowEnd(row) - t.RowStart(row));
+    return (LRESULT)(RowTextEnd(m, row) - t.RowStart(row));
   }
-  size_t s = t.SelStart(), e = t.SelEnd();
-  return (LRESULT)((s - t.RowStart(t.RowOf(s))) + (t.RowEnd(t.RowOf(e)) - std::min(e, t.RowEnd(t.RowOf(e)))));
+  size_t s = t.SelStart(), e = t.SelEnd(), end = RowTextEnd(m, t.RowOf(e));
+  return (LRESULT)((s - t.RowStart(t.RowOf(s))) + (end - std::min(e, end)));
 }
 
 // EM_GETLINE: the buffer's first word holds its size; the row is copied without a terminator.
@@ -767,7 +773,7 @@ LRESULT GetLine(Memo& m, WPARAM wParam, LPARAM lParam) {
   if (!lParam || row < 0 || row >= m.text.RowCount()) return 0;
   WORD size = 0;
   memcpy(&size, (const void*)lParam, sizeof size);
-  std::string s = m.text.Range(m.text.RowStart(row), m.text.RowEnd(row));
+  std::string s = m.text.Range(m.text.RowStart(row), RowTextEnd(m, row));
   size_t n = std::min(s.size(), (size_t)size);
   memcpy((void*)lParam, s.data(), n);
   return (LRESULT)n;

@@ -148,6 +148,13 @@ LRESULT GetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* c) {
 
 constexpr int kMaxIndent = 32767;  // twips
 
+// The numbering's start and style, which only PARAFORMAT2 carries.
+void Applied(ParaFormat& p, const PARAFORMAT2& f) {
+  if (f.dwMask & PFM_NUMBERINGSTART) p.numberStart = f.wNumberingStart;
+  if ((f.dwMask & PFM_NUMBERINGSTYLE) && (f.wNumberingStyle & 0xFF) == 0 && f.wNumberingStyle <= PFNS_NONUMBER)
+    p.numberStyle = (NumberStyle)(f.wNumberingStyle >> 8);
+}
+
 ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
   const DWORD mask = f.dwMask;
   long start = p.left + p.first, offset = -p.first;  // the first line's indent, the others' past it
@@ -163,7 +170,10 @@ ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
     static constexpr ParaAlign kAligns[] = { ParaAlign::Left, ParaAlign::Right, ParaAlign::Centre, ParaAlign::Justify };
     p.align = kAligns[f.wAlignment - PFA_LEFT];
   }
-  if (mask & PFM_NUMBERING) p.bullet = f.wNumbering == PFN_BULLET;
+  if (mask & PFM_NUMBERING) p.numbering = f.wNumbering <= PFN_UCROMAN ? (Numbering)f.wNumbering : Numbering::None;
+  if (f.cbSize >= sizeof(PARAFORMAT2)) Applied(p, static_cast<const PARAFORMAT2&>(f));
+  if (p.numbering <= Numbering::Bullet)
+    p.numberStart = 1, p.numberStyle = NumberStyle::Paren;  // only numbers keep them
   if (mask & PFM_TABSTOPS) {
     p.tabs.clear();
     for (int i = 0; i < std::clamp<int>(f.cTabCount, 0, MAX_TAB_STOPS); ++i)
@@ -175,7 +185,11 @@ ParaFormat Applied(ParaFormat p, const PARAFORMAT& f) {
 }
 
 void Fill(PARAFORMAT& f, const ParaFormat& p) {
-  f.wNumbering = p.bullet ? PFN_BULLET : 0;
+  f.wNumbering = (WORD)p.numbering;
+  if (f.cbSize >= sizeof(PARAFORMAT2)) {
+    static_cast<PARAFORMAT2&>(f).wNumberingStart = p.numberStart;
+    static_cast<PARAFORMAT2&>(f).wNumberingStyle = (WORD)((int)p.numberStyle << 8);
+  }
   f.dxStartIndent = p.left + p.first;
   f.dxOffset = -p.first;
   f.dxRightIndent = p.right;
@@ -187,7 +201,9 @@ void Fill(PARAFORMAT& f, const ParaFormat& p) {
 DWORD Differences(const ParaFormat& a, const ParaFormat& b) {
   return (a.left + a.first != b.left + b.first ? PFM_STARTINDENT : 0) | (a.first != b.first ? PFM_OFFSET : 0) |
          (a.right != b.right ? PFM_RIGHTINDENT : 0) | (a.align != b.align ? PFM_ALIGNMENT : 0) |
-         (a.tabs != b.tabs ? PFM_TABSTOPS : 0) | (a.bullet != b.bullet ? PFM_NUMBERING : 0);
+         (a.tabs != b.tabs ? PFM_TABSTOPS : 0) | (a.numbering != b.numbering ? PFM_NUMBERING : 0) |
+         (a.numberStart != b.numberStart ? PFM_NUMBERINGSTART : 0) |
+         (a.numberStyle != b.numberStyle ? PFM_NUMBERINGSTYLE : 0);
 }
 
 // The paragraphs the selection touches, from the first one's start to past the last one's break.
@@ -217,7 +233,7 @@ LRESULT GetParaFormat(HWND hwnd, PARAFORMAT* f) {
   if (!rich || !text || !f || f->cbSize < sizeof(PARAFORMAT)) return 0;
   auto [from, to] = Paragraphs(*text);
   const ParaFormat& first = rich->ParaAt(from);
-  DWORD mask = PFM_ALL;
+  DWORD mask = PFM_ALL | (f->cbSize >= sizeof(PARAFORMAT2) ? PFM_NUMBERINGSTART | PFM_NUMBERINGSTYLE : 0);
   for (int line = text->LineOf(from), last = text->LineOf(to == from ? to : to - 1); line <= last; ++line)
     mask &= ~Differences(first, rich->ParaAt(text->LineOffset(line)));
   Fill(*f, first);
@@ -261,7 +277,7 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
   const bool part = (how & SFF_SELECTION) != 0;
   const size_t from = part ? text->SelStart() : 0, to = part ? text->SelEnd() : text->Length();
   const std::string out =
-      (how & SF_RTF) ? WriteRtf(Excerpt(*rich, text->Range(from, to), from)) : text->Range(from, to);
+      (how & SF_RTF) ? WriteRtf(Excerpt(*rich, text->Range(from, to), from)) : PlainLines(text->Range(from, to));
   size_t done = 0;
   es->dwError = 0;
   while (done < out.size()) {
@@ -273,22 +289,51 @@ LRESULT StreamOut(HWND hwnd, WPARAM how, EDITSTREAM* es) {
   return (LRESULT)done;
 }
 
+// WM_GETTEXT: the plain text, cut at a character's end to fit.
+LRESULT GetPlainText(HWND hwnd, WPARAM size, char* buf) {
+  const MemoText* text = MemoTextOf(hwnd);
+  if (!text) return MemoWindowProc(hwnd, WM_GETTEXT, size, (LPARAM)buf);
+  if (!buf || size == 0) return 0;
+  const std::string plain = PlainLines(text->Text());
+  size_t n = 0;
+  for (size_t next; n < plain.size() && (next = n + EditText::CharLength(plain, n)) < size; n = next) {
+  }
+  memcpy(buf, plain.data(), n);
+  buf[n] = 0;
+  return (LRESULT)n;
+}
+
+LRESULT PlainTextLength(HWND hwnd) {
+  const MemoText* text = MemoTextOf(hwnd);
+  return text ? (LRESULT)PlainLines(text->Text()).size() : MemoWindowProc(hwnd, WM_GETTEXTLENGTH, 0, 0);
+}
+
 // ---- Clipboard -----------------------------------------------------------------------------------------------
 
-// Copying or cutting puts the selection's RTF beside its text, taken before a cut removes it.
+// Puts a copy of `s` on the open clipboard.
+void PutOnClipboard(UINT format, const std::string& s) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
+  if (char* p = (char*)GlobalLock(block)) {
+    memcpy(p, s.c_str(), s.size() + 1);
+    GlobalUnlock(block);
+  }
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// Copying or cutting puts the selection's RTF beside its text (its soft breaks as line breaks), taken
+// before a cut removes it.
 void CopyWithFormats(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   const RichText* rich = MemoFormatsOf(hwnd);
   const MemoText* text = MemoTextOf(hwnd);
-  std::string rtf;
-  if (rich && text && text->HasSelection()) rtf = WriteRtf(Excerpt(*rich, text->SelectedText(), text->SelStart()));
+  std::string rtf, selected;
+  if (rich && text && text->HasSelection()) {
+    selected = text->SelectedText();
+    rtf = WriteRtf(Excerpt(*rich, selected, text->SelStart()));
+  }
   MemoWindowProc(hwnd, msg, wParam, lParam);
   if (rtf.empty() || GetClipboardOwner() != hwnd || !OpenClipboard(hwnd)) return;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, rtf.size() + 1);
-  if (char* p = (char*)GlobalLock(block)) {
-    memcpy(p, rtf.c_str(), rtf.size() + 1);
-    GlobalUnlock(block);
-  }
-  if (!SetClipboardData(RegisterClipboardFormatA(CF_RTF), block)) GlobalFree(block);
+  if (const std::string plain = PlainLines(selected); plain != selected) PutOnClipboard(CF_TEXT, plain);
+  PutOnClipboard(RegisterClipboardFormatA(CF_RTF), rtf);
   CloseClipboard();
 }
 
@@ -306,7 +351,7 @@ bool ClipboardDocument(HWND hwnd, RichDocument& doc) {
     }
   CloseClipboard();
   const RichText* rich = MemoFormatsOf(hwnd);
-  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && doc.text == text;
+  return rich && ReadRtf(rtf, doc, rich->chars[rich->defaultChar]) && PlainLines(doc.text) == text;
 }
 
 void PasteWithFormats(HWND hwnd) {
@@ -383,6 +428,10 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
       return StreamIn(hwnd, wParam, (EDITSTREAM*)lParam);
     case EM_STREAMOUT:
       return StreamOut(hwnd, wParam, (EDITSTREAM*)lParam);
+    case WM_GETTEXT:
+      return GetPlainText(hwnd, wParam, (char*)lParam);
+    case WM_GETTEXTLENGTH:
+      return PlainTextLength(hwnd);
     case WM_COPY:
     case WM_CUT:
       CopyWithFormats(hwnd, msg, wParam, lParam);

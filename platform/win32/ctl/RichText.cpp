@@ -254,4 +254,52 @@ void PasteFormats(RichText& into, size_t at, const RichDocument& doc) {
   put(doc.rich.paraRuns, doc.rich.paras, into.paras, into.paraRuns);
 }
 
+namespace {
+
+// Letters count on past z as aa, ab, ... ; Roman numerals go to 3999, decimal past it.
+std::string Letters(int n, char a) {
+  std::string out;
+  for (; n > 0; n = (n - 1) / 26) out.insert(out.begin(), (char)(a + (n - 1) % 26));
+  return out;
+}
+
+std::string Roman(int n, bool upper) {
+  static constexpr std::pair<int, const char*> kParts[] = { { 1000, "m" }, { 900, "cm" }, { 500, "d" }, { 400, "cd" },
+                                                            { 100, "c" },  { 90, "xc" },  { 50, "l" },  { 40, "xl" },
+                                                            { 10, "x" },   { 9, "ix" },   { 5, "v" },   { 4, "iv" },
+                                                            { 1, "i" } };
+  if (n <= 0 || n > 3999) return std::to_string(n);
+  std::string out;
+  for (const auto& [value, letters] : kParts)
+    for (; n >= value; n -= value) out += letters;
+  if (upper) std::transform(out.begin(), out.end(), out.begin(), [](char c) { return (char)(c - 'a' + 'A'); });
+  return out;
+}
+
+}  // namespace
+
+std::string NumberText(const ParaFormat& p, int n) {
+  std::string number;
+  switch (p.numbering) {
+    case Numbering::None:
+    case Numbering::Bullet:
+      return "";
+    case Numbering::Decimal:
+      number = std::to_string(n);
+      break;
+    case Numbering::LowerLetter:
+    case Numbering::UpperLetter:
+      number = n > 0 ? Letters(n, p.numbering == Numbering::LowerLetter ? 'a' : 'A') : std::to_string(n);
+      break;
+    case Numbering::LowerRoman:
+    case Numbering::UpperRoman:
+      number = Roman(n, p.numbering == Numbering::UpperRoman);
+      break;
+  }
+  static constexpr const char* kBefore[] = { "", "(", "", "", "" };
+  static constexpr const char* kAfter[] = { ")", ")", ".", "", "" };
+  const int style = (int)p.numberStyle;
+  return p.numberStyle == NumberStyle::Hidden ? "" : kBefore[style] + number + kAfter[style];
+}
+
 }  // namespace xj::ctl

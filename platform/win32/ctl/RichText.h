@@ -34,15 +34,25 @@ struct CharFormat {
 };
 
 enum class ParaAlign : uint8_t { Left, Right, Centre, Justify };
+// How a paragraph is marked, numbered as the rich edit's messages number them (PFN_*).
+enum class Numbering : uint8_t { None, Bullet, Decimal, LowerLetter, UpperLetter, LowerRoman, UpperRoman };
+// What surrounds a paragraph's number (PFNS_* over 256): "1)", "(1)", "1.", "1", or none shown.
+enum class NumberStyle : uint8_t { Paren, Parens, Period, Plain, Hidden };
 
 struct ParaFormat {
   static constexpr size_t kMaxTabs = 32;
   ParaAlign align { ParaAlign::Left };
   int left { 0 }, first { 0 }, right { 0 };  // twips; `first` is the first line's indent past `left`
-  bool bullet { false };
-  std::vector<int> tabs;  // twips from the left edge, ascending, at most kMaxTabs
+  Numbering numbering { Numbering::None };
+  NumberStyle numberStyle { NumberStyle::Paren };
+  uint16_t numberStart { 1 };  // the number of a list's first paragraph
+  std::vector<int> tabs;       // twips from the left edge, ascending, at most kMaxTabs
 
-  auto Key() const { return std::tie(align, left, first, right, bullet, tabs); }
+  auto Key() const { return std::tie(align, left, first, right, numbering, numberStyle, numberStart, tabs); }
+  // Whether consecutive paragraphs of these formats count on as one list.
+  bool SameList(const ParaFormat& o) const {
+    return numbering == o.numbering && numberStyle == o.numberStyle && numberStart == o.numberStart;
+  }
   bool operator<(const ParaFormat& o) const { return Key() < o.Key(); }
   bool operator==(const ParaFormat& o) const { return Key() == o.Key(); }
 };
@@ -160,6 +170,10 @@ class RichText {
   size_t FUndoLength { 0 };
   FormatSpan FUndoFormats;  // of the text the step removed
 };
+
+// The mark a paragraph of `p` shows as the n-th of its list: "3.", "(c)", "iv)" (empty for none and
+// for bullets, which are drawn).
+std::string NumberText(const ParaFormat& p, int n);
 
 // A document as read or to be written: its text ("\r\n" between paragraphs) and formats over it.
 struct RichDocument {

@@ -15,8 +15,12 @@ namespace {
 
 constexpr int kDefaultTab = 48;  // pixels between tab stops when a paragraph sets none (half an inch)
 constexpr int kBulletBox = 14;   // the room a bullet takes before its paragraph's text
+constexpr int kNumberBox = 24;   // and a number (the quarter inch common writers hang a list's text by)
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+// A soft line break (Shift+Enter, "\line"): it ends its row within the paragraph and takes no room.
+constexpr char kSoftBreak = '\v';
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == kSoftBreak; }
 
 // Steps through the runs of formats in order, so that walking a line looks each run and its font up
 // once.
@@ -44,17 +48,41 @@ class RunWalk {
 };
 
 // Where the text of row k of a paragraph starts past the left edge: the first line's indent, the
-// others', and room for a bullet when the first line's indent leaves none.
+// others', and room for a bullet or number when the first line's indent leaves none. The room is the
+// same whatever the number, so that renumbering a list lays none of it out again.
 int RowIndent(const ParaFormat& p, size_t k) {
   const int first = TwipsToPixels(p.left + p.first), rest = TwipsToPixels(p.left);
-  if (!p.bullet) return std::max(0, k == 0 ? first : rest);
-  const int text = std::max(rest, std::max(0, first) + kBulletBox);
+  if (p.numbering == Numbering::None) return std::max(0, k == 0 ? first : rest);
+  const int box = p.numbering == Numbering::Bullet ? kBulletBox : kNumberBox;
+  const int text = std::max(rest, std::max(0, first) + box);
   return k == 0 ? text : std::max(0, rest);
+}
+
+// The number of a numbered paragraph (a line): its list's start, counted on over the paragraphs
+// before it of the same list. Walks back the runs of paragraph formats, not the paragraphs, so that
+// the end of a long list costs what its few runs do.
+int ParaNumber(const MemoText& text, const RichText& rich, int line) {
+  const ParaFormat& p = rich.ParaAt(text.LineOffset(line));
+  const std::vector<RunList::Run>& runs = rich.paraRuns.Runs();
+  int first = line;  // the list's first line known so far
+  for (size_t from = text.LineOffset(line); from > 0;) {
+    size_t i = rich.paraRuns.IndexAt(from);
+    while (i > 0 && rich.paras[runs[i - 1].value].SameList(p)) --i;
+    const size_t start = runs[i].start;
+    const int at = text.LineOf(start);
+    const size_t lineStart = text.LineOffset(at);
+    // A run of the list that starts inside a paragraph holds that paragraph only if its first byte does.
+    first = lineStart == start || rich.ParaAt(lineStart).SameList(p) ? at : at + 1;
+    if (lineStart == start || first > at) break;
+    from = lineStart;
+  }
+  return p.numberStart + (line - first);
 }
 
 // The advance of the character at i of a line whose row starts `indent` pixels in, x pixels along.
 int Advance(RichLayout& l, RunWalk& walk, const ParaFormat& p, const std::string& t, size_t offset, size_t i, int x,
             int indent) {
+  if (t[i] == kSoftBreak) return 0;
   if (t[i] != '\t') return walk.Measure(l, offset + i).Width(t, i);
   const int at = indent + x;
   for (int stop : p.tabs)
@@ -159,6 +187,13 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
   int x = 0, widest = RowIndent(p, 0) + right;
   size_t rowStart = 0, breakAt = 0;  // breakAt: the best start of a next row seen so far (0: none)
   int indent = RowIndent(p, 0), avail = room < 0 ? -1 : std::max(1, room - indent - right);
+  const auto newRow = [&](size_t next) {
+    rows.starts.push_back((uint32_t)next);
+    rowStart = next;
+    breakAt = 0;
+    indent = RowIndent(p, rows.starts.size() - 1);
+    avail = room < 0 ? -1 : std::max(1, room - indent - right);
+  };
   for (size_t i = 0; i < t.size();) {
     const size_t len = EditText::CharLength(t, i);
     const bool wide = len == 2;
@@ -166,11 +201,7 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
     int w = Advance(l, walk, p, t, offset, i, x, indent);
     if (avail >= 0 && x + w > avail && i > rowStart && !IsBlank(t[i])) {
       const size_t next = breakAt > rowStart ? breakAt : i;
-      rows.starts.push_back((uint32_t)next);
-      rowStart = next;
-      breakAt = 0;
-      indent = RowIndent(p, rows.starts.size() - 1);
-      avail = std::max(1, room - indent - right);
+      newRow(next);
       RunWalk again(l.rich.charRuns, offset + next);
       x = 0;
       for (size_t j = next; j < i; j += EditText::CharLength(t, j)) x += Advance(l, again, p, t, offset, j, x, indent);
@@ -179,7 +210,13 @@ void RichWrap(RichLayout& l, size_t offset, const std::string& t, int room, Memo
     x += w;
     widest = std::max(widest, indent + x + right);
     i += len;
-    if (wide || IsBlank(t[i - len])) breakAt = i;
+    if (t[i - len] == kSoftBreak) {  // the next row starts after it, even at the paragraph's end
+      newRow(i);
+      x = 0;
+      widest = std::max(widest, indent + right);
+    } else if (wide || IsBlank(t[i - len])) {
+      breakAt = i;
+    }
   }
   rows.width = widest;
   Heights(l, offset, t.size(), rows);
@@ -197,7 +234,9 @@ void EachChar(RichLayout& l, const MemoText::RowSpan& s, F f) {
   const size_t a = s.start - s.lineOffset, b = s.end - s.lineOffset;
   size_t lastEnd = a;  // past the row's last character that is not a blank
   int extra = 0, blanks = 0;
-  if (p.align == ParaAlign::Justify && l.room > 0 && s.index + 1 < l.text.LineRows(s.line).starts.size()) {
+  // A row that a soft break ends is a paragraph's last as far as justifying goes.
+  const bool broken = s.end > s.start && t[s.end - s.lineOffset - 1] == kSoftBreak;
+  if (p.align == ParaAlign::Justify && l.room > 0 && !broken && s.index + 1 < l.text.LineRows(s.line).starts.size()) {
     RunWalk walk(l.rich.charRuns, s.start);
     int x = 0, natural = 0;
     for (size_t i = a; i < b; i += EditText::CharLength(t, i)) {
@@ -286,6 +325,22 @@ void PaintPiece(RichLayout& l, const RichPaint& p, const Piece& piece, int x0, i
               piece.selected ? &cell : nullptr);
 }
 
+// A paragraph's number where its first line's indent starts, on the row's baseline, in the format of
+// the paragraph's first character.
+void PaintNumber(RichLayout& l, const RichPaint& p, const MemoText::RowSpan& s, int x, int y, int ascent) {
+  const ParaFormat& para = l.rich.ParaAt(s.lineOffset);
+  const std::string number = NumberText(para, ParaNumber(l.text, l.rich, s.line));
+  if (number.empty()) return;
+  const uint32_t format = l.rich.charRuns.At(s.lineOffset);
+  const CharFormat& f = l.rich.chars[format];
+  HGDIOBJ old = SelectObject(p.dc, l.fonts.Font(l.rich, format));
+  SetTextColor(p.dc, !p.enabled ? GetSysColor(COLOR_GRAYTEXT) : f.autoColor ? p.text : (COLORREF)f.color);
+  const int mode = SetBkMode(p.dc, TRANSPARENT);
+  TextOutA(p.dc, x, y + ascent - l.fonts.Metrics(l.rich, format).tmAscent, number.data(), (int)number.size());
+  SetBkMode(p.dc, mode);
+  SelectObject(p.dc, old);
+}
+
 void PaintBullet(const RichPaint& p, int x, int y, int height, int ascent) {
   const int d = std::clamp(ascent / 3, 3, 9), cx = x + (kBulletBox - d) / 2 - 2,
             cy = y + std::min(ascent, height) - ascent / 2 - d / 2;
@@ -306,8 +361,9 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
   const int ascent = s.index < rows.ascents.size() ? rows.ascents[s.index] : 0;
   const ParaFormat& para = l.rich.ParaAt(s.lineOffset);
   const int indent = RowIndent(para, s.index);
-  if (para.bullet && s.index == 0)
-    PaintBullet(p, x0 - indent + std::max(0, TwipsToPixels(para.left + para.first)), y, height, ascent);
+  const int mark = x0 - indent + std::max(0, TwipsToPixels(para.left + para.first));
+  if (para.numbering == Numbering::Bullet && s.index == 0) PaintBullet(p, mark, y, height, ascent);
+  if (para.numbering > Numbering::Bullet && s.index == 0) PaintNumber(l, p, s, mark, y, ascent);
   const std::string& t = *s.text;
   RunWalk walk(l.rich.charRuns, s.start);
   std::vector<Piece> pieces;
@@ -319,7 +375,7 @@ void RichPaintRow(RichLayout& l, const RichPaint& p, int row, int x0, int y) {
       pieces.push_back(Piece { format, selected, x, {}, {} });
     Piece& piece = pieces.back();
     for (size_t k = 0; k < len; ++k) {
-      piece.shown += t[i] == '\t' ? ' ' : t[i + k];
+      piece.shown += IsBlank(t[i]) ? ' ' : t[i + k];
       piece.dx.push_back(k == 0 ? w : 0);
     }
     piece.width += w;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/WinBase.h"
@@ -43,7 +44,80 @@ int HexValue(char c) {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Bullet };
+// The code page of a font's character set; sets with none of their own (the default set, 1) take the
+// document's. A symbol font's bytes are kept as they are, as the system's own are.
+uint32_t PageOf(uint8_t charset, uint32_t document) {
+  static constexpr std::pair<uint8_t, uint16_t> kPages[] = {
+    { 0, 1252 },   { 2, CP_GBK }, { 77, 10000 }, { 128, 932 },  { 129, 949 },  { 134, CP_GBK },
+    { 136, 950 },  { 161, 1253 }, { 162, 1254 }, { 163, 1258 }, { 177, 1255 }, { 178, 1256 },
+    { 186, 1257 }, { 204, 1251 }, { 222, 874 },  { 238, 1250 }, { 255, 437 }
+  };
+  for (const auto& [set, page] : kPages)
+    if (set == charset) return page;
+  return document;
+}
+
+// Whether a byte starts a character of two in a double-byte code page other than the system's.
+bool IsLead(uint32_t page, unsigned char b) {
+  if (page == 932) return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+  return (page == 949 || page == 950) && b >= 0x81 && b <= 0xFE;
+}
+
+// A character as the text holds it: in GBK, '?' where GBK has none.
+std::string_view InText(wchar_t c, char (&buf)[8]) {
+  const int n = WideCharToMultiByte(CP_GBK, 0, &c, 1, buf, sizeof buf, nullptr, nullptr);
+  return n > 0 ? std::string_view(buf, (size_t)n) : std::string_view("?");
+}
+
+// A face name of at most 31 bytes, cut between characters. In a font of another code page than the
+// text's, where the face is written as Unicode, bytes that do not read as GBK and back (a name read
+// before its font's character set changed) are a '?'.
+std::string FaceOf(const std::string& name, uint8_t charset) {
+  const bool unicode = PageOf(charset, CP_GBK) != CP_GBK;
+  std::string out;
+  for (size_t i = 0; i < name.size();) {
+    const size_t n = (size_t)GbkCharLength(&name[i], name.data() + name.size());
+    std::string_view c(&name[i], n);
+    wchar_t wide = 0;
+    char buf[8];
+    if (unicode && (unsigned char)name[i] >= 0x80 &&
+        (MultiByteToWideChar(CP_GBK, 0, c.data(), (int)n, &wide, 1) != 1 || InText(wide, buf) != c))
+      c = "?";
+    if (out.size() + c.size() > 31) break;
+    out += c;
+    i += n;
+  }
+  return out;
+}
+
+enum class Dest : uint8_t { Body, Skip, FontTable, ColorTable, Number, NumberText };
+
+// What a paragraph's "\pn" group says of its bullet or number, put in its format when the group closes.
+struct Marker {
+  static constexpr size_t kMaxText = 16;
+  bool bullet { false }, body { false }, hidden { false };
+  Numbering kind { Numbering::Decimal };
+  uint16_t start { 1 };
+  std::string before, after;  // the text around the number ("\pntxtb", "\pntxta")
+  bool afterNow { false };    // which of them the text now read goes to
+
+  void ApplyTo(ParaFormat& p) const {
+    if (bullet) {
+      p.numbering = Numbering::Bullet;
+      p.numberStart = 1;
+      p.numberStyle = NumberStyle::Paren;
+    } else if (body) {  // the levels of outlines and sections are not kept
+      p.numbering = kind;
+      p.numberStart = start;
+      p.numberStyle = hidden ? NumberStyle::Hidden : Style();
+    }
+  }
+  NumberStyle Style() const {
+    if (after.find(')') != std::string::npos)
+      return before.find('(') != std::string::npos ? NumberStyle::Parens : NumberStyle::Paren;
+    return after.find('.') != std::string::npos ? NumberStyle::Period : NumberStyle::Plain;
+  }
+};
 
 struct Font {
   std::string name;
@@ -101,6 +175,7 @@ class Reader {
           Plain(c);
       }
     }
+    DropLead();
     // The last paragraph ends where the document closes: in the format of that moment.
     const uint32_t last = FClosed >= 0 ? (uint32_t)FClosed : ParaId();
     if (FDoc.text.size() > FParaStart)
@@ -115,6 +190,7 @@ class Reader {
   State& Now() { return FStack.back(); }
 
   void Open() {
+    DropLead();
     FSkipChars = 0;
     if (FStack.size() >= kMaxDepth)
       ++FExcess;
@@ -123,6 +199,7 @@ class Reader {
   }
 
   void Close() {
+    DropLead();
     FSkipChars = 0;
     if (FExcess > 0) {
       --FExcess;
@@ -130,10 +207,10 @@ class Reader {
     }
     if (FStack.size() <= 1) return;  // more closing braces than opening ones: the body goes on
     if (FStack.size() == 2) FClosed = ParaId();
-    const bool bullet = Now().dest == Dest::Bullet && FBulletSeen;
+    const bool marker = Now().dest == Dest::Number && FStack[FStack.size() - 2].dest != Dest::Number;
     FStack.pop_back();
     FCurrent = -1;
-    if (bullet) Now().para.bullet = true;
+    if (marker) FMarker.ApplyTo(Now().para);
   }
 
   // ---- Text ----
@@ -144,7 +221,7 @@ class Reader {
     CharFormat f = FBase;
     auto font = FFonts.find(s.font < 0 ? FDefaultFont : s.font);
     if (font != FFonts.end()) {
-      f.face = font->second.name.substr(0, 31);
+      f.face = FaceOf(font->second.name, font->second.charset);
       f.charset = font->second.charset;
       f.pitch = font->second.pitch;
     }
@@ -188,13 +265,61 @@ class Reader {
     FParaStart = FDoc.text.size();
   }
 
-  // Text of the body is taken up to the next brace, backslash or line end at once.
+  // Text of the body is taken up to the next brace, backslash or line end at once (byte by byte when
+  // it is in another code page than the text's).
   void Plain(char c) {
-    if (Now().dest != Dest::Body || FSkipChars > 0) return Text(c);
+    if (Now().dest != Dest::Body || FSkipChars > 0 || FLeadHeld) return Byte(c);
     size_t end = FIn.find_first_of("{}\\\r\n", FPos);
     if (end == std::string_view::npos) end = FIn.size();
-    Put(FIn.substr(FPos - 1, end - FPos + 1));
+    const std::string_view run = FIn.substr(FPos - 1, end - FPos + 1);
     FPos = end;
+    if (PageNow() == CP_GBK || std::all_of(run.begin(), run.end(), [](char b) { return (unsigned char)b < 0x80; }))
+      return Put(run);
+    for (char b : run) Byte(b);
+  }
+
+  // The code page of the text now: that of the font in force (of the font being named, in the table).
+  uint32_t PageNow() const {
+    const State& s = FStack.back();
+    const int font = s.dest == Dest::FontTable ? FFontNow : s.font < 0 ? FDefaultFont : s.font;
+    const auto it = FFonts.find(font);
+    return PageOf(it == FFonts.end() ? 1 : it->second.charset, FPage);
+  }
+
+  // A byte of text as the document has it: in the system's code page it is kept, in another one each
+  // character is taken into the system's (a double-byte one's lead waits for its trail).
+  void Byte(char c) {
+    const Dest dest = Now().dest;
+    if (dest != Dest::Body && dest != Dest::FontTable) return Text(c);
+    if (FSkipChars > 0) {  // a fallback after \u
+      --FSkipChars;
+      return;
+    }
+    const uint32_t page = FLeadHeld ? FLeadPage : PageNow();
+    if (!FLeadHeld && ((unsigned char)c < 0x80 || page == CP_GBK)) return Text(c);
+    if (!FLeadHeld && IsLead(page, (unsigned char)c)) {
+      FLeadHeld = true;
+      FLead = c;
+      FLeadPage = page;
+      return;
+    }
+    const char pair[2] = { FLead, c };
+    const bool two = std::exchange(FLeadHeld, false);
+    wchar_t wide[2];
+    const int n = MultiByteToWideChar(page, 0, two ? pair : &c, two ? 2 : 1, wide, 2);
+    char buf[8];
+    for (int i = 0; i < n; ++i) Emit(InText(wide[i], buf));
+  }
+
+  // A lead byte with no trail is half a character: a '?' marks it.
+  void DropLead() {
+    if (std::exchange(FLeadHeld, false)) Emit("?");
+  }
+
+  // Bytes in the text's own code page, to the body or to the face being named.
+  void Emit(std::string_view bytes) {
+    if (Now().dest == Dest::Body) return Put(bytes);
+    for (char b : bytes) Text(b);
   }
 
   // A byte of text, of the body or of a table.
@@ -215,6 +340,9 @@ class Reader {
           FAnyPart = false;
         }
         return;
+      case Dest::NumberText:
+        if (std::string& t = FMarker.afterNow ? FMarker.after : FMarker.before; t.size() < Marker::kMaxText) t += c;
+        return;
       default:
         return;
     }
@@ -224,6 +352,7 @@ class Reader {
 
   void Control() {
     if (FPos >= FIn.size()) return;
+    if (FIn[FPos] != '\'') DropLead();
     if (!IsLetter(FIn[FPos])) return Symbol(FIn[FPos++]);
     Word w = ReadWord();
     if (w.name == "bin") {  // binary data: skipped whatever the group
@@ -240,12 +369,12 @@ class Reader {
       case '\\':
       case '{':
       case '}':
-        return Text(c);
+        return Byte(c);
       case '~':
-        return Text(' ');
+        return Byte(' ');
       case '_':
-        return Text('-');
-      case '*':  // an optional destination: skipped unless it is the bullet's
+        return Byte('-');
+      case '*':  // an optional destination: skipped unless it is a bullet's or number's
         if (FIn.substr(FPos, 3) != "\\pn" || (FPos + 3 < FIn.size() && IsLetter(FIn[FPos + 3])))
           Now().dest = Dest::Skip;
         return;
@@ -267,7 +396,7 @@ class Reader {
       return;
     }
     FPos += 2;
-    Text((char)(hi * 16 + lo));
+    Byte((char)(hi * 16 + lo));
   }
 
   // The letters, an optional signed number of which ten digits count, and the one blank that ends a
@@ -296,17 +425,23 @@ class Reader {
     else if (name == "colortbl")
       d = Dest::ColorTable;
     else if (name == "pn")
-      d = Dest::Bullet;
+      d = Dest::Number;
+    else if ((name == "pntxta" || name == "pntxtb") && Now().dest == Dest::Number)
+      d = Dest::NumberText;
     else if (IsSkipped(name))
       d = Dest::Skip;
     else
       return false;
-    if (d == Dest::Bullet) FBulletSeen = false;
+    if (name == "pn") FMarker = Marker {};
+    if (d == Dest::NumberText) {
+      FMarker.afterNow = name == "pntxta";
+      (FMarker.afterNow ? FMarker.after : FMarker.before).clear();
+    }
     if (Now().dest != Dest::Skip) Now().dest = d;
     return true;
   }
 
-  // Words of the font and colour tables, of the bullet, and of the document's head.
+  // Words of the font and colour tables, of a bullet or number, and of the document's head.
   bool TableWord(const Word& w) {
     const Dest dest = Now().dest;
     if (dest == Dest::FontTable) return FontWord(w);
@@ -318,8 +453,13 @@ class Reader {
       FAnyPart = true;
       return true;
     }
-    if (dest == Dest::Bullet) {
-      if (w.name == "pnlvlblt") FBulletSeen = true;
+    if (dest == Dest::Number || dest == Dest::NumberText) {
+      MarkerWord(w);
+      return true;
+    }
+    if (w.name == "ansicpg") {  // a page the system cannot read leaves the bytes as they are
+      const auto page = (UINT)std::clamp<long long>(w.value, 0, 65535);
+      FPage = page != CP_UTF8 && MultiByteToWideChar(page, 0, "a", 1, nullptr, 0) > 0 ? page : CP_GBK;
       return true;
     }
     if (w.name == "deff") {
@@ -330,6 +470,21 @@ class Reader {
     return false;
   }
 
+  void MarkerWord(const Word& w) {
+    static constexpr std::pair<std::string_view, Numbering> kKinds[] = { { "pndec", Numbering::Decimal },
+                                                                         { "pnlcltr", Numbering::LowerLetter },
+                                                                         { "pnucltr", Numbering::UpperLetter },
+                                                                         { "pnlcrm", Numbering::LowerRoman },
+                                                                         { "pnucrm", Numbering::UpperRoman } };
+    const std::string_view n = w.name;
+    if (n == "pnlvlblt") FMarker.bullet = true;
+    if (n == "pnlvlbody") FMarker.body = true;
+    if (n == "pnlvlcont") FMarker.body = FMarker.hidden = true;  // in the list, its number not shown
+    if (n == "pnstart") FMarker.start = (uint16_t)std::clamp<long long>(w.value, 0, 65535);
+    for (const auto& [word, kind] : kKinds)
+      if (n == word) FMarker.kind = kind;
+  }
+
   bool FontWord(const Word& w) {
     static constexpr std::string_view kFamilies[] = { "fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor" };
     if (w.name == "f") {
@@ -338,6 +493,10 @@ class Reader {
       return true;
     }
     if (FFontNow < 0) return true;
+    if (w.name == "u") {  // a character of the face's name
+      Unicode(w.value);
+      return true;
+    }
     Font& f = FFonts[FFontNow];
     if (w.name == "fcharset") f.charset = (uint8_t)std::clamp<long long>(w.value, 0, 255);
     if (w.name == "fprq") f.pitch = (uint8_t)((f.pitch & 0xF0) | (std::clamp<long long>(w.value, 0, 2)));
@@ -422,8 +581,10 @@ class Reader {
   // The text a word of the body stands for.
   void TextWord(const Word& w) {
     const std::string_view n = w.name;
-    if (n == "par" || n == "line" || n == "sect" || n == "page")
+    if (n == "par" || n == "sect" || n == "page")
       Paragraph();
+    else if (n == "line")
+      Put("\v");
     else if (n == "tab")
       Put("\t");
     else if (n == "emdash" || n == "endash")
@@ -441,11 +602,9 @@ class Reader {
   // \uN: the character in GBK ('?' where GBK has none), then its fallback skipped.
   void Unicode(long long value) {
     if (value < 0) value += 65536;
-    const wchar_t wide = (wchar_t)std::clamp<long long>(value, 0, 0xFFFF);
-    char bytes[8] {};
-    int n = WideCharToMultiByte(CP_GBK, 0, &wide, 1, bytes, sizeof bytes, nullptr, nullptr);
+    char buf[8];
     FSkipChars = 0;
-    Put(n > 0 ? std::string_view(bytes, (size_t)n) : std::string_view("?"));
+    Emit(InText((wchar_t)std::clamp<long long>(value, 0, 0xFFFF), buf));
     FSkipChars = (size_t)Now().uc;
   }
 
@@ -461,8 +620,12 @@ class Reader {
   std::vector<long long> FColours;  // -1: automatic
   int FRed { 0 }, FGreen { 0 }, FBlue { 0 };
   bool FAnyPart { false };
-  bool FBulletSeen { false };
+  Marker FMarker;
   size_t FSkipChars { 0 };
+  uint32_t FPage { CP_GBK };  // the document's code page
+  bool FLeadHeld { false };   // a lead byte waits for its trail
+  char FLead { 0 };
+  uint32_t FLeadPage { 0 };
   long long FCurrent { -1 };  // the format now in force, by number; -1: to be looked up
   long long FClosed { -1 };   // the paragraph format when the document last closed, with no text since
   size_t FParaStart { 0 };
@@ -523,8 +686,9 @@ class Writer {
     out += "{\\f" + std::to_string(i) + "\\" + kFamilies[std::min(5, pitch >> 4)];
     if (pitch & 3) out += "\\fprq" + std::to_string(pitch & 3);
     out += "\\fcharset" + std::to_string(charset) + " ";
-    for (char c : face)
-      if (c != ';') Escaped(out, c);
+    std::string name = face;
+    std::erase(name, ';');
+    for (size_t at = 0; at < name.size();) at += Character(out, name, at, charset);
     out += ";}";
   }
 
@@ -535,6 +699,8 @@ class Writer {
       out += c;
     } else if (c == '\t') {
       out += "\\tab ";
+    } else if (c == '\v') {
+      out += "\\line ";
     } else if (u >= 0x80 || u < 0x20) {
       char hex[8];
       snprintf(hex, sizeof hex, "\\'%02x", u);
@@ -542,6 +708,21 @@ class Writer {
     } else {
       out += c;
     }
+  }
+
+  // The character at `at` of the text, in a run of a font of `charset`: its bytes as they are where the
+  // font's code page is the text's, else as \uN (with '?' for readers that know no \u). Answers its
+  // length.
+  static size_t Character(std::string& out, const std::string& t, size_t at, uint8_t charset) {
+    if ((unsigned char)t[at] < 0x80 || PageOf(charset, CP_GBK) == CP_GBK) {
+      Escaped(out, t[at]);
+      return 1;
+    }
+    const int n = GbkCharLength(&t[at], t.data() + t.size());
+    wchar_t wide = 0;
+    if (MultiByteToWideChar(CP_GBK, 0, &t[at], n, &wide, 1) != 1) wide = L'?';
+    out += "\\u" + std::to_string((int16_t)(uint16_t)wide) + "?";
+    return (size_t)n;
   }
 
   void CharWords(std::string& out, const CharFormat& f) {
@@ -567,18 +748,36 @@ class Writer {
     out += ' ';
   }
 
-  // Paragraph by paragraph: its words when they differ from the one before (the bullet's text each
-  // time), then the text, a character format wherever one starts.
+  // A paragraph's bullet or number as "\pn" says it, after its text for readers that know no "\pn".
+  static void MarkerWords(std::string& out, const ParaFormat& p, int number) {
+    if (p.numbering == Numbering::Bullet) {
+      out += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}";
+      return;
+    }
+    static constexpr const char* kKinds[] = { "", "", "\\pndec", "\\pnlcltr", "\\pnucltr", "\\pnlcrm", "\\pnucrm" };
+    static constexpr const char* kAround[] = { "{\\pntxta )}", "{\\pntxtb (}{\\pntxta )}", "{\\pntxta .}", "", "" };
+    out += "{\\pntext " + NumberText(p, number) + "\\tab}{\\*\\pn";
+    out += p.numberStyle == NumberStyle::Hidden ? "\\pnlvlcont" : "\\pnlvlbody";
+    out += "\\pnindent0\\pnstart" + std::to_string(p.numberStart) + kKinds[(int)p.numbering];
+    out += kAround[(int)p.numberStyle];
+    out += "}";
+  }
+
+  // Paragraph by paragraph: its words when they differ from the one before (the bullet's or number's
+  // text each time), then the text, a character format wherever one starts.
   void Body(std::string& out) {
     const RichText& rich = FDoc.rich;
     const std::string& t = FDoc.text;
     long long lastChar = -1, lastPara = -1;
+    int number = 0;  // of the paragraph, in its list
     bool paraStart = true;
     for (size_t i = 0; i <= t.size();) {
       if (paraStart) {
         const uint32_t p = rich.paraRuns.At(i);
         if ((long long)p != lastPara) ParaWords(out, rich.paras[p]);
-        if (rich.paras[p].bullet) out += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnindent0{\\pntxtb\\'b7}}";
+        const ParaFormat& format = rich.paras[p];
+        number = lastPara >= 0 && format.SameList(rich.paras[(uint32_t)lastPara]) ? number + 1 : format.numberStart;
+        if (format.numbering != Numbering::None) MarkerWords(out, format, number);
         lastPara = p;
         paraStart = false;
       }
@@ -592,7 +791,7 @@ class Writer {
         paraStart = true;
         continue;
       }
-      Escaped(out, t[i++]);
+      i += Character(out, t, i, rich.chars[c].charset);
     }
   }
 
@@ -624,8 +823,19 @@ std::string WriteRtf(const RichDocument& doc) { return Writer(doc).Run(); }
 bool RtfToText(std::string_view rtf, std::string& text) {
   RichDocument doc;
   if (!ReadRtf(rtf, doc)) return false;
-  text = std::move(doc.text);
+  text = PlainLines(doc.text);
   return true;
+}
+
+std::string PlainLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c == '\v')
+      out += "\r\n";
+    else
+      out += c;
+  return out;
 }
 
 std::string TextToRtf(std::string_view text) {

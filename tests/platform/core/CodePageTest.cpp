@@ -162,7 +162,7 @@ TEST(CodePage, MultiByteToWideCharSizesAndErrors) {
   EXPECT_EQ(wide[0], L'线');
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "线路", -1, wide, 2), 0);
   EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "a", -1, wide, 3), 0);
+  EXPECT_EQ(MultiByteToWideChar(1200, 0, "a", -1, wide, 3), 0);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "a", 0, wide, 3), 0);
   EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0x8 /* MB_ERR_INVALID_CHARS */, "\xCF", 1, wide, 3), 0);
@@ -172,6 +172,27 @@ TEST(CodePage, MultiByteToWideCharSizesAndErrors) {
   const std::string utf8 = U8(u8"线");
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 3), 2);
   EXPECT_EQ(wide[0], L'线');
+}
+
+// Documents from other systems: the western page by its table, the others through iconv; a byte a
+// page leaves undefined, or half a character, is a replacement. Nothing is written in them.
+TEST(CodePage, OtherSystemsCodePagesRead) {
+  WCHAR wide[8] {};
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "\x80\x9F\xE9\xFF\x81", 5, wide, 8), 5);
+  EXPECT_EQ(std::wstring(wide, 5), L"\u20AC\u0178\u00E9\u00FF\uFFFD");
+  EXPECT_EQ(MultiByteToWideChar(1252, 0x8 /* MB_ERR_INVALID_CHARS */, "\x8D", 1, wide, 8), 0);
+  EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
+  EXPECT_EQ(MultiByteToWideChar(932, 0,
+                                "\x83\x65\x82\xA0"
+                                "a\x83",
+                                6, wide, 8),
+            4);
+  EXPECT_EQ(std::wstring(wide, 4), L"\u30C6\u3042a\uFFFD");
+  EXPECT_EQ(MultiByteToWideChar(1251, 0, "\xC0\xFF", 2, wide, 8), 2);
+  EXPECT_EQ(std::wstring(wide, 2), L"\u0410\u044F");
+  char narrow[8];
+  EXPECT_EQ(WideCharToMultiByte(1252, 0, L"e", 1, narrow, sizeof narrow, nullptr, nullptr), 0);
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
 
 TEST(CodePage, WideCharToMultiByteUsesTheDefaultCharacter) {

@@ -9,6 +9,9 @@
 #include "platform/win32/ctl/Rtf.h"
 
 using xj::ctl::CharFormat;
+using xj::ctl::Numbering;
+using xj::ctl::NumberStyle;
+using xj::ctl::NumberText;
 using xj::ctl::ParaAlign;
 using xj::ctl::ParaFormat;
 using xj::ctl::ReadRtf;
@@ -87,18 +90,38 @@ TEST(RtfTest, BulletsIndentsAndTabStops) {
   EXPECT_EQ(d.text,
             "Before you call:\r\nCheck the cable\r\nCheck the power\r\nNote the lamp's colour\r\n"
             "Model\tSerial\tDate\r\n");  // the bullets' own text is not text of the document
-  EXPECT_FALSE(ParaOf(d, "Before").bullet);
+  EXPECT_EQ(ParaOf(d, "Before").numbering, Numbering::None);
   for (const char* item : { "Check the cable", "Check the power", "Note" }) {
     const ParaFormat& p = ParaOf(d, item);
-    EXPECT_TRUE(p.bullet) << item;
+    EXPECT_EQ(p.numbering, Numbering::Bullet) << item;
     EXPECT_EQ(p.left, 720);
     EXPECT_EQ(p.first, -360);
   }
   const ParaFormat& table = ParaOf(d, "Model");
-  EXPECT_FALSE(table.bullet);
+  EXPECT_EQ(table.numbering, Numbering::None);
   EXPECT_EQ(table.left, 0);
   EXPECT_EQ(table.tabs, (std::vector<int> { 1440, 2880 }));
   EXPECT_EQ(Of(d, "Model").face, "Calibri");
+}
+
+// A line break keeps its paragraph whole: one format over all its lines, and back as "\\line".
+TEST(RtfTest, LineBreaksStayWithinTheirParagraph) {
+  RichDocument d = Read(Data("breaks.rtf"));
+  EXPECT_EQ(d.text, "The Support Team\vKaldo Ltd.\v1 High Street\v\r\nNext\r\n");
+  const ParaFormat& address = ParaOf(d, "The Support");
+  EXPECT_EQ(address.align, ParaAlign::Centre);
+  EXPECT_EQ(address.left, 360);
+  EXPECT_EQ(d.rich.paraRuns.IndexAt(0), d.rich.paraRuns.IndexAt(d.text.find("\v\r\n")));
+  EXPECT_TRUE(Of(d, "Kaldo").bold);
+  EXPECT_FALSE(Of(d, "\v1 High").bold);
+  EXPECT_EQ(ParaOf(d, "Next").align, ParaAlign::Left);
+  const std::string written = WriteRtf(d);
+  EXPECT_NE(written.find("Team\\line"), std::string::npos) << written;
+  ExpectSame(d, Read(written));
+  // As plain text each is the line break users expect.
+  std::string text;
+  ASSERT_TRUE(xj::ctl::RtfToText(Data("breaks.rtf"), text));
+  EXPECT_EQ(text, "The Support Team\r\nKaldo Ltd.\r\n1 High Street\r\n\r\nNext\r\n");
 }
 
 TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
@@ -119,9 +142,72 @@ TEST(RtfTest, ChineseInGbkEscapesAndUnicode) {
   EXPECT_EQ(ParaOf(d, "完").align, ParaAlign::Right);
 }
 
+// Numbered lists as common writers mark them: "\\pn" with its kind, start and the text around the
+// number; the number's own text ("\\pntext") is no text of the document. Counted on over the
+// paragraphs of one list, and written back so.
+TEST(RtfTest, NumberedListsKeepTheirKindStartAndStyle) {
+  RichDocument d = Read(Data("numbered.rtf"));
+  EXPECT_EQ(d.text,
+            "Steps:\r\nUnplug the line\r\nOpen the case\r\nReplace the fuse\r\nLettered from c\r\nNext letter\r\n"
+            "Roman\r\nDone\r\n");
+  EXPECT_EQ(ParaOf(d, "Steps").numbering, Numbering::None);
+  const ParaFormat& step = ParaOf(d, "Unplug");
+  EXPECT_EQ(step.numbering, Numbering::Decimal);
+  EXPECT_EQ(step.numberStart, 1);
+  EXPECT_EQ(step.numberStyle, NumberStyle::Period);
+  EXPECT_EQ(step.left, 720);
+  EXPECT_EQ(step.first, -360);
+  EXPECT_TRUE(ParaOf(d, "Replace") == step);
+  const ParaFormat& lettered = ParaOf(d, "Next letter");
+  EXPECT_EQ(lettered.numbering, Numbering::LowerLetter);
+  EXPECT_EQ(lettered.numberStart, 3);
+  EXPECT_EQ(lettered.numberStyle, NumberStyle::Parens);
+  const ParaFormat& roman = ParaOf(d, "Roman");
+  EXPECT_EQ(roman.numbering, Numbering::UpperRoman);
+  EXPECT_EQ(roman.numberStyle, NumberStyle::Plain);
+  EXPECT_EQ(ParaOf(d, "Done").numbering, Numbering::None);
+  // The text a reader without "\\pn" shows: each number as the list counts it.
+  const std::string written = WriteRtf(d);
+  for (const char* shown : { "{\\pntext 1.\\tab}", "{\\pntext 3.\\tab}{\\*\\pn", "{\\pntext (c)\\tab}",
+                             "{\\pntext (d)\\tab}", "{\\pntext IV\\tab}" })
+    EXPECT_NE(written.find(shown), std::string::npos) << shown << " in " << written;
+  EXPECT_EQ(NumberText(roman, 3999), "MMMCMXCIX");
+  EXPECT_EQ(NumberText(lettered, 28), "(ab)");
+  EXPECT_EQ(NumberText(step, 0), "0.");
+}
+
+// Bytes in the code page of their font's character set, or of the document where the font names
+// none, come into the text's own: what it cannot hold, and half a character, become '?'. A symbol
+// font's bytes stay as they are. Written back, such text is \\u, and reads back the same.
+TEST(RtfTest, BytesAreReadInTheirFontsCodePage) {
+  RichDocument d = Read(Data("western.rtf"));
+  EXPECT_EQ(d.text,
+            "Café crème “quoted” na?ve\r\n"
+            "Raw: café \x80\r\n"
+            "中文 and \xB7\r\n"
+            "テスト あ half?\r\n"
+            "éАб\x80\r\n");
+  EXPECT_EQ(Of(d, "中文").face, "宋体");
+  EXPECT_EQ(Of(d, "éАб").face, "Café Sans");
+  EXPECT_EQ(Of(d, "Аб").charset, 204);
+  EXPECT_EQ(Of(d, "Аб").face, "Курьер");
+  const std::string written = WriteRtf(d);
+  EXPECT_NE(written.find("Caf\\u233?"), std::string::npos) << written;
+  ExpectSame(d, Read(written));
+  // A page the system cannot read leaves the bytes as they are, as does a document that names none.
+  EXPECT_EQ(Read("{\\rtf1\\ansi\\ansicpg65001 \\'d6\\'d0}").text, "中");
+  EXPECT_EQ(Read("{\\rtf1\\ansi \\'d6\\'d0}").text, "中");
+  // A face read before its font's character set changed: what cannot be written as Unicode is a '?'.
+  RichDocument face = Read("{\\rtf1{\\fonttbl{\\f1\\fcharset134 \\'cb\\'ce\\'ff\\fcharset0 x;}}\\f1 a}");
+  EXPECT_EQ(face.rich.CharAt(0).face, "宋?x");
+  ExpectSame(face, Read(WriteRtf(face)));
+  // A lead byte waits through a line end for its trail, not past a group.
+  EXPECT_EQ(Read("{\\rtf1\\ansicpg932 \\'82\r\n\\'a0{\\'82}\\'a0}").text, "あ??");
+}
+
 // Each document written reads back equal, and so does what is written of that.
 TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
-  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf" }) {
+  for (const char* name : { "letter.rtf", "bullets.rtf", "chinese.rtf", "breaks.rtf", "western.rtf", "numbered.rtf" }) {
     SCOPED_TRACE(name);
     RichDocument first = Read(Data(name));
     const std::string written = WriteRtf(first);
@@ -159,7 +245,9 @@ TEST(RtfTest, WhatIsWrittenReadsBackEqual) {
   p.left = 100;
   p.first = -50;
   p.right = 30;
-  p.bullet = true;
+  p.numbering = Numbering::UpperRoman;
+  p.numberStyle = NumberStyle::Parens;
+  p.numberStart = 7;
   p.tabs = { 5, 900 };
   d.rich.paraRuns.Set(0, 8, d.rich.paras.Intern(p));
   ExpectSame(d, Read(WriteRtf(d)));

@@ -228,6 +228,147 @@ TEST_F(RichFormatsTest, AJustifiedParagraphsRowsReachTheRightEdgeButItsLast) {
   EXPECT_EQ(rich->SelStart(), at);
 }
 
+// Shift+Enter breaks the line inside its paragraph: the new row takes the paragraph's indent and
+// alignment but not its first line's indent or bullet, and the caret walks across the break in one step.
+// Picture to look at: build/tests/gallery/platform-richedit-breaks.png.
+TEST_F(RichFormatsTest, ShiftEnterBreaksTheLineWithinItsParagraph) {
+  TRichEdit* rich = Shown();
+  Load(rich, "{\\rtf1\\pard\\li720\\fi720{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Alpha\\par\\pard Gamma}");
+  rich->SetSelStart(5);
+  Press(VK_RETURN, xt::ssShift);
+  Keys("beta");
+  ASSERT_EQ(rich->Text(), "Alpha\r\nbeta\r\nGamma");  // as plain text, a line break
+  ASSERT_EQ(rich->GetTextLen(), 18);
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(rich->Lines()->Count(), 3);
+  EXPECT_EQ(rich->Lines()->Strings(0), "Alpha");  // without the break, as a wrapped row's
+  const auto at = [&](int pos) {
+    const LRESULT p = rich->Perform(EM_POSFROMCHAR, pos, 0);
+    return TPoint(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+  };
+  const TPoint alpha = at(0), beta = at(6), gamma = at(12);
+  EXPECT_EQ(alpha.X, 110);  // \\li720\\fi720 and a bullet's room
+  EXPECT_EQ(beta.X, 48);    // \\li720 alone
+  EXPECT_GT(beta.Y, alpha.Y);
+  EXPECT_GT(gamma.Y, beta.Y);
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "breaks");
+  const int row = beta.Y - alpha.Y;
+  const auto darkIn = [&](int top, int left, int right) {  // dark pixels of a row between two x
+    int n = 0;
+    for (int y = top; y < top + row; ++y)
+      for (int x = left; x < right; ++x) n += Dark(Pixel(rich, x, y)) ? 1 : 0;
+    return n;
+  };
+  EXPECT_GT(darkIn(alpha.Y, 96, 110), 0);   // the bullet
+  EXPECT_EQ(darkIn(beta.Y, 0, beta.X), 0);  // none before the second line
+  EXPECT_GT(darkIn(beta.Y, beta.X, beta.X + 4 * kCharW), 20);
+
+  // End stops before the break, Right crosses it in one step, a click past the row's end lands before it.
+  rich->SetSelStart(0);
+  Press(VK_END);
+  EXPECT_EQ(rich->SelStart(), 5);
+  Press(VK_RIGHT);
+  EXPECT_EQ(rich->SelStart(), 6);
+  Press(VK_UP);
+  EXPECT_EQ(rich->SelStart(), 0);
+  ClickAt(rich, 300, alpha.Y + row / 2);
+  EXPECT_EQ(rich->SelStart(), 5);
+  ClickAt(rich, beta.X + kCharW + 1, beta.Y + row / 2);
+  EXPECT_EQ(rich->SelStart(), 7);
+
+  // One paragraph: its alignment moves both lines; it is written as one, with the break inside.
+  rich->Paragraph()->SetAlignment(taRightJustify);
+  EXPECT_GT(at(0).X, 250);
+  EXPECT_GT(at(6).X, 250);
+  EXPECT_LT(at(12).X, 2);
+  const std::string saved = Saved(rich);
+  EXPECT_NE(saved.find("Alpha\\line beta\\par"), std::string::npos) << saved;
+  RichDocument doc;
+  ASSERT_TRUE(ReadRtf(saved, doc));
+  EXPECT_EQ(doc.text, "Alpha\vbeta\r\nGamma");
+  EXPECT_TRUE(doc.rich.ParaAt(0) == doc.rich.ParaAt(6));
+  // Copied, it is a line break to other programs and a soft break again when pasted here.
+  rich->SelectAll();
+  Press('C', xt::ssCtrl);
+  EXPECT_EQ(ClipboardText(), "Alpha\r\nbeta\r\nGamma");
+  rich->SetSelStart(17);  // the end: positions count the soft break as one byte
+  Press('V', xt::ssCtrl);
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 5);
+  EXPECT_NE(Saved(rich).find("GammaAlpha\\line beta"), std::string::npos) << Saved(rich);
+  Press('Z', xt::ssCtrl);
+  // Backspace takes the break away: one row again.
+  rich->SetSelStart(6);
+  Press(VK_BACK);
+  EXPECT_EQ(rich->Text(), "Alphabeta\r\nGamma");
+  EXPECT_EQ(rich->Perform(EM_GETLINECOUNT, 0, 0), 2);
+}
+
+// Numbers are drawn where the first line's indent starts, counted on over the list and renumbered as
+// it grows; EM_GETPARAFORMAT / EM_SETPARAFORMAT carry them. Picture to look at:
+// build/tests/gallery/platform-richedit-numbered.png.
+TEST_F(RichFormatsTest, NumberedParagraphsShowTheirNumbers) {
+  TRichEdit* rich = Shown();
+  std::string doc = "{\\rtf1\\pard\\fi-360\\li720{\\*\\pn\\pnlvlbody\\pnstart1\\pndec{\\pntxta.}}";
+  for (int i = 1; i <= 9; ++i) doc += std::string(i > 1 ? "\\par " : "") + "Item";
+  Load(rich, doc + "}");
+  xt::PumpUntilIdle();
+  const auto rowTop = [&](int row) {
+    return static_cast<int>(
+        static_cast<short>(HIWORD(rich->Perform(EM_POSFROMCHAR, rich->Perform(EM_LINEINDEX, row, 0), 0))));
+  };
+  // From the first dark pixel left of the text to the last: the test face's characters are blocks a
+  // pixel in from each side of their cell.
+  const auto numberWidth = [&](int row) {
+    int left = -1, right = -1;
+    for (int y = rowTop(row); y < rowTop(row) + 10; ++y)
+      for (int x = 0; x < 48; ++x)
+        if (Dark(Pixel(rich, x, y))) {
+          left = left < 0 ? x : std::min(left, x);
+          right = std::max(right, x);
+        }
+    return left < 0 ? 0 : right - left + 3;
+  };
+  for (int row = 0; row < 9; ++row) {
+    SCOPED_TRACE(row);
+    EXPECT_EQ(numberWidth(row), 2 * kCharW);  // "1." to "9."
+    EXPECT_EQ(LOWORD(rich->Perform(EM_POSFROMCHAR, rich->Perform(EM_LINEINDEX, row, 0), 0)), 48);
+  }
+  // A new paragraph inside the list takes the next number and pushes the last one to "10.".
+  rich->SetSelStart(static_cast<int>(rich->Perform(EM_LINEINDEX, 7, 0)) + 4);
+  Press(VK_RETURN);
+  Keys("New");
+  xt::PumpUntilIdle();
+  memotest::Gallery(form, rich, "richedit", "numbered");
+  EXPECT_EQ(numberWidth(8), 2 * kCharW);
+  EXPECT_EQ(numberWidth(9), 3 * kCharW);
+
+  PARAFORMAT2 pf {};
+  pf.cbSize = sizeof pf;
+  rich->Perform(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  EXPECT_EQ(pf.wNumbering, PFN_ARABIC);
+  EXPECT_EQ(pf.wNumberingStart, 1);
+  EXPECT_EQ(pf.wNumberingStyle, PFNS_PERIOD);
+  EXPECT_TRUE(pf.dwMask & PFM_NUMBERINGSTYLE);
+  // The class library's Numbering knows bullets alone: a numbered paragraph reads as none.
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+  rich->SelectAll();
+  pf.dwMask = PFM_NUMBERING | PFM_NUMBERINGSTART | PFM_NUMBERINGSTYLE;
+  pf.wNumbering = PFN_UCROMAN;
+  pf.wNumberingStart = 3;
+  pf.wNumberingStyle = PFNS_PLAIN;
+  rich->Perform(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+  xt::PumpUntilIdle();
+  EXPECT_EQ(numberWidth(0), 3 * kCharW);  // III
+  EXPECT_EQ(numberWidth(1), 2 * kCharW);  // IV
+  EXPECT_NE(Saved(rich).find("{\\pntext XII\\tab}"), std::string::npos);
+  rich->Paragraph()->SetNumbering(nsBullet);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsBullet);
+  EXPECT_EQ(numberWidth(0), numberWidth(9));
+  EXPECT_LT(numberWidth(0), kCharW);
+}
+
 // Hostile documents through a shown edit: a hundred thousand faces each used once, groups nested a
 // hundred thousand deep and never closed, a size of 2^31. Each loads, shows and keeps its formats.
 TEST_F(RichFormatsTest, HostileDocumentsLoadAndShow) {
