@@ -477,7 +477,7 @@ TEST_F(RichFormatsTest, AChangeOfFormatIsAnUndoStepOfItsOwn) {
   // Over runs of three formats in three paragraphs: undone, redone, and a key typed next is a step.
   const std::string span = "Customer\r\nThank you for your order of the recorder box.\r\nWarning: unplug";
   Select(rich, span);
-  rich->SelAttributes()->SetStyle(TFontStyles() << fsItalic << fsUnderline);
+  rich->SelAttributes()->SetSize(24);
   const std::string changed = Saved(rich);
   Press('Z', xt::ssCtrl);
   ExpectSame(Saved(rich), typed);
