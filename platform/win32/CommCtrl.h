@@ -581,6 +581,9 @@ typedef struct _selchange {
 #define CFE_STRIKEOUT 0x00000008
 #define CFE_PROTECTED 0x00000010
 #define CFE_AUTOCOLOR 0x40000000
+// The second character format (CHARFORMAT2A, told from the first by cbSize) adds the highlight.
+#define CFM_BACKCOLOR 0x04000000
+#define CFE_AUTOBACKCOLOR CFM_BACKCOLOR
 #define EM_GETPARAFORMAT (WM_USER + 61)
 #define EM_SETPARAFORMAT (WM_USER + 71)
 // The clipboard format (RegisterClipboardFormatA) a rich edit puts RTF on beside the text.
@@ -633,6 +636,19 @@ typedef struct _charformat {
   BYTE bPitchAndFamily;
   CHAR szFaceName[32];
 } CHARFORMATA;
+typedef struct _charformat2a : _charformat {
+  WORD wWeight;
+  SHORT sSpacing;
+  COLORREF crBackColor;
+  LCID lcid;
+  DWORD dwReserved;
+  SHORT sStyle;
+  WORD wKerning;
+  BYTE bUnderlineType;
+  BYTE bAnimation;
+  BYTE bRevAuthor;
+  BYTE bReserved1;
+} CHARFORMAT2A;
 // Indents in twips: the first line's from the left edge, the other lines' from the first's.
 typedef struct _paraformat {
   UINT cbSize;

@@ -528,6 +528,9 @@ void FillFreeTypeMetrics(RealFont& f, const LOGFONTA& lf, const std::string& fam
   f.maxWidth = std::max(f.aveWidth, Scale(face->max_advance_width, em, upem));
   f.underlinePos = std::max(1, Scale(-face->underline_position, em, upem));
   f.underlineThick = std::max(1, Scale(face->underline_thickness, em, upem));
+  // Text is drawn and cleared cell by cell: an underline placed below the descent (the Chinese face's
+  // at most sizes) would fall outside and never show, so it rises to the cell's last rows.
+  f.underlinePos = std::min(f.underlinePos, std::max(0, f.descent - f.underlineThick));
   if (os2 && os2->version != 0xFFFF && os2->yStrikeoutSize > 0) {
     f.strikePos = Scale(os2->yStrikeoutPosition, em, upem);
     f.strikeThick = std::max(1, Scale(os2->yStrikeoutSize, em, upem));

@@ -8,7 +8,6 @@
 
 #include "platform/win32/WinDef.h"
 
-typedef DWORD LCID;
 typedef BOOL* LPBOOL;
 // A generic function pointer, cast to the real signature by the caller (void() so that the cast does
 // not warn).

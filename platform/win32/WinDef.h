@@ -35,6 +35,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
+typedef DWORD LCID;
 typedef LONG* LPLONG;
 typedef UINT_PTR WPARAM;
 typedef LONG_PTR LPARAM;

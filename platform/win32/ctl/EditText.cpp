@@ -187,7 +187,8 @@ void EditText::Splice(size_t from, size_t to, const std::string& s, UndoKind kin
 
 bool EditText::Undo() {
   auto replace = [this](size_t at, size_t length, const std::string& s) { FText.replace(at, length, s); };
-  if (!FUndo.Undo(replace, FAnchor, FCaret)) return false;
+  auto restyle = [](size_t, size_t) {};  // the single-line engine keeps no formats
+  if (!FUndo.Undo(replace, restyle, FAnchor, FCaret)) return false;
   FModified = true;
   return true;
 }
@@ -221,6 +222,7 @@ void UndoLog::Record(UndoKind kind, size_t from, std::string removed, const std:
     }
   }
   FValid = true;
+  FRestyle = false;
   ++FSteps;
   FAt = from;
   FRemoved = std::move(removed);
@@ -230,9 +232,23 @@ void UndoLog::Record(UndoKind kind, size_t from, std::string removed, const std:
   FRun = kind == UndoKind::Typing ? Run::Typing : kind == UndoKind::Deleting ? Run::Deleting : Run::None;
 }
 
+void UndoLog::RecordRestyle(size_t from, size_t length, size_t anchor, size_t caret) {
+  FValid = true;
+  FRestyle = true;
+  ++FSteps;
+  FAt = from;
+  FSpan = length;
+  std::string().swap(FRemoved);  // let the text of a large step before go
+  std::string().swap(FInserted);
+  FAnchor = anchor;
+  FCaret = caret;
+  FRun = Run::None;
+}
+
 void UndoLog::Clear() {
   ++FSteps;
   FValid = false;
+  FRestyle = false;
   FRemoved.clear();
   FInserted.clear();
   FRun = Run::None;

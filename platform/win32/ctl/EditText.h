@@ -31,15 +31,22 @@ class UndoLog {
   // Called before a splice of [from, from + removed.size()) by `inserted`.
   void Record(UndoKind kind, size_t from, std::string removed, const std::string& inserted, size_t anchor,
               size_t caret);
+  // Called before the formats of `length` bytes at `from` change, the text staying as it is: a step
+  // of its own that keeps no text (whoever keeps formats keeps those it replaces).
+  void RecordRestyle(size_t from, size_t length, size_t anchor, size_t caret);
   // Ends the current run (the caret moved, the selection changed).
   void BreakRun() { FRun = Run::None; }
   void Clear();
-  // Undoes the step through `replace(at, length, text)` and turns it into its own redo; returns the
-  // selection to restore, or false when there is nothing to undo.
-  template <class Replace>
-  bool Undo(Replace&& replace, size_t& anchor, size_t& caret) {
+  // Undoes the step through `replace(at, length, text)`, or a change of formats through
+  // `restyle(at, length)`, and turns it into its own redo; returns the selection to restore, or false
+  // when there is nothing to undo.
+  template <class Replace, class Restyle>
+  bool Undo(Replace&& replace, Restyle&& restyle, size_t& anchor, size_t& caret) {
     if (!FValid) return false;
-    replace(FAt, FInserted.size(), FRemoved);
+    if (FRestyle)
+      restyle(FAt, FSpan);
+    else
+      replace(FAt, FInserted.size(), FRemoved);
     std::swap(FRemoved, FInserted);
     std::swap(FAnchor, anchor);
     std::swap(FCaret, caret);
@@ -50,6 +57,8 @@ class UndoLog {
  private:
   enum class Run { None, Typing, Deleting };
   bool FValid { false };
+  bool FRestyle { false };  // the step changed the formats of FSpan bytes at FAt
+  size_t FSpan { 0 };
   size_t FAt { 0 };
   std::string FRemoved;
   std::string FInserted;

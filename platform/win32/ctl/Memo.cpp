@@ -27,12 +27,6 @@ namespace {
 
 constexpr size_t kMirrorBytes = 4096;  // what the window manager's copy of the text holds at most
 
-struct CurrentMessage {
-  UINT msg;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-
 struct Memo {
   HWND hwnd {};
   bool dead { false };
@@ -59,9 +53,9 @@ struct Memo {
   std::unique_ptr<RichText> formats;  // rich edit: the formats of the text
   std::unique_ptr<RichFonts> fonts;   // rich edit: the fonts of those formats
   int caretHeight { 0 };
-  bool undoing { false };     // an undo or redo is under way
-  int askedHeight { -1 };     // rich edit: the content height last asked of the parent
-  CurrentMessage current {};  // the message being handled, as EN_PROTECTED reports it
+  bool undoing { false };  // an undo or redo is under way
+  int askedHeight { -1 };  // rich edit: the content height last asked of the parent
+  MemoMessage current {};  // the message being handled, as EN_PROTECTED reports it
   bool syncing { false };
 };
 
@@ -1110,7 +1104,7 @@ LRESULT MemoWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   std::shared_ptr<Memo> m = Memos().Find(hwnd);
   if (!m) return DefWindowProcA(hwnd, msg, wParam, lParam);
   m->text.SetCase(CaseOf(StyleOf(*m)));
-  xj::TemporaryChange<CurrentMessage> now(m->current, CurrentMessage { msg, wParam, lParam });
+  xj::TemporaryChange<MemoMessage> now(m->current, MemoMessage { msg, wParam, lParam });
   return Handle(*m, msg, wParam, lParam);
 }
 
@@ -1158,6 +1152,19 @@ void MemoRestyled(HWND hwnd, size_t from, size_t to) {
   else
     m->text.Remeasure(from, to);
   Reflow(*m);
+}
+
+bool MemoRestyle(HWND hwnd, const MemoMessage& why, bool ask, size_t from, size_t to,
+                 const std::function<void()>& restyle) {
+  std::shared_ptr<Memo> m = Memos().Find(hwnd);
+  if (!m || !m->formats) return false;
+  xj::TemporaryChange<MemoMessage> now(m->current, why);
+  if (ask && !m->text.Allowed(from, to)) return false;
+  m->text.Restyling(from, to);
+  m->formats->Keep(from, to, m->text.UndoSteps());
+  restyle();
+  MemoRestyled(hwnd, from, to);
+  return true;
 }
 
 void MemoSetDocument(HWND hwnd, RichDocument&& doc) {

@@ -235,8 +235,8 @@ bool MemoText::Delete(bool backward) {
   return true;
 }
 
-// The guard's say on replacing [from, to). An edit whose guard changed the text or the selection
-// meanwhile (its handler edited) is dropped: the span it was about may be gone.
+// An edit whose guard changed the text or the selection meanwhile is dropped: the span it was about
+// may be gone.
 bool MemoText::Allowed(size_t from, size_t to) {
   if (!FGuard) return true;
   const size_t length = Length(), anchor = FAnchor, caret = FCaret;
@@ -245,7 +245,11 @@ bool MemoText::Allowed(size_t from, size_t to) {
 
 bool MemoText::Undo() {
   auto replace = [this](size_t at, size_t length, const std::string& s) { RawReplace(at, length, s); };
-  if (!FUndo.Undo(replace, FAnchor, FCaret)) return false;
+  auto restyle = [this](size_t at, size_t length) {
+    if (FWatch) FWatch(at, length, length);
+    Remeasure(at, at + length);
+  };
+  if (!FUndo.Undo(replace, restyle, FAnchor, FCaret)) return false;
   FModified = true;
   return true;
 }

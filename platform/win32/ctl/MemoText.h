@@ -151,6 +151,9 @@ class MemoText {
   bool Undo();
   void EmptyUndo() { FUndo.Clear(); }
   uint64_t UndoSteps() const { return FUndo.Steps(); }
+  // The formats of [from, to) are about to change, the text staying: a step of the undo history, whose
+  // undoing the watcher hears as those bytes replaced by as many.
+  void Restyling(size_t from, size_t to) { FUndo.RecordRestyle(from, to - from, FAnchor, FCaret); }
   // Line breaks in the form the text stores them ("\r\n"), as a paste or EM_REPLACESEL inserts them.
   static std::string NormalBreaks(std::string_view s);
   // The first byte any change since the last call touched (SIZE_MAX: none), so that a copy of the
@@ -166,6 +169,9 @@ class MemoText {
     FGuard = std::move(guard);
     FWatch = std::move(watch);
   }
+  // The guard's say on changing [from, to): false when it refuses, or when it changed the text or the
+  // selection meanwhile (a handler that edits overtakes the change it was asked about).
+  bool Allowed(size_t from, size_t to);
 
   // ---- Rows ----
   // Measures with `wrapper` the lines edits touched (all of them after InvalidateLayout).
@@ -212,7 +218,6 @@ class MemoText {
   void Splice(size_t from, size_t to, const std::string& s, UndoKind kind);
   void RawReplace(size_t from, size_t length, const std::string& s);
   bool Delete(bool backward);
-  bool Allowed(size_t from, size_t to);
   void Measure(size_t offset, LineRec& l, const PlacedWrapper& wrapper);
   void Forget(const LineRec& l);
   size_t FitLimit(const std::string& s) const;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "platform/win32/CommCtrl.h"
 #include "platform/win32/ctl/CtlCommon.h"
@@ -34,8 +35,20 @@ void SaveClipboard(HWND hwnd) {
 
 constexpr int kMaxHeight = 32760;  // twips
 
+// The first character format or the second, told apart by their size; any other size is refused.
+bool KnownSize(const CHARFORMATA* c) {
+  return c && (c->cbSize == sizeof(CHARFORMATA) || c->cbSize == sizeof(CHARFORMAT2A));
+}
+template <class Format>
+auto* Second(Format& c) {
+  using Wide = std::conditional_t<std::is_const_v<Format>, const CHARFORMAT2A, CHARFORMAT2A>;
+  return c.cbSize == sizeof(CHARFORMAT2A) ? static_cast<Wide*>(&c) : nullptr;
+}
+// The parts a format of c's size has room for.
+DWORD Carried(const CHARFORMATA& c) { return Second(c) ? CFM_ALL | CFM_BACKCOLOR : CFM_ALL; }
+
 CharFormat Applied(CharFormat f, const CHARFORMATA& c) {
-  const DWORD mask = c.dwMask, on = c.dwEffects;
+  const DWORD mask = c.dwMask & Carried(c), on = c.dwEffects;
   if (mask & CFM_BOLD) f.bold = (on & CFE_BOLD) != 0;
   if (mask & CFM_ITALIC) f.italic = (on & CFE_ITALIC) != 0;
   if (mask & CFM_UNDERLINE) f.underline = (on & CFE_UNDERLINE) != 0;
@@ -51,6 +64,10 @@ CharFormat Applied(CharFormat f, const CHARFORMATA& c) {
     f.pitch = c.bPitchAndFamily;
   }
   if (mask & CFM_CHARSET) f.charset = c.bCharSet;
+  if (mask & CFM_BACKCOLOR) {
+    f.autoBack = (on & CFE_AUTOBACKCOLOR) != 0;
+    f.back = f.autoBack ? 0 : (uint32_t)Second(c)->crBackColor;
+  }
   return f;
 }
 
@@ -64,6 +81,10 @@ void Fill(CHARFORMATA& c, const CharFormat& f) {
   c.bPitchAndFamily = f.pitch;
   memset(c.szFaceName, 0, sizeof c.szFaceName);
   memcpy(c.szFaceName, f.face.data(), std::min(f.face.size(), sizeof c.szFaceName - 1));
+  if (CHARFORMAT2A* c2 = Second(c)) {
+    c2->dwEffects |= f.autoBack ? CFE_AUTOBACKCOLOR : 0;
+    c2->crBackColor = f.autoBack ? 0 : (COLORREF)f.back;
+  }
 }
 
 // The parts in which two formats differ, as mask bits.
@@ -72,31 +93,35 @@ DWORD Differences(const CharFormat& a, const CharFormat& b) {
          (a.underline != b.underline ? CFM_UNDERLINE : 0) | (a.strike != b.strike ? CFM_STRIKEOUT : 0) |
          (a.protect != b.protect ? CFM_PROTECTED : 0) | (a.height != b.height ? CFM_SIZE : 0) |
          (a.autoColor != b.autoColor || a.color != b.color ? CFM_COLOR : 0) |
-         (a.face != b.face || a.pitch != b.pitch ? CFM_FACE : 0) | (a.charset != b.charset ? CFM_CHARSET : 0);
+         (a.face != b.face || a.pitch != b.pitch ? CFM_FACE : 0) | (a.charset != b.charset ? CFM_CHARSET : 0) |
+         (a.autoBack != b.autoBack || a.back != b.back ? CFM_BACKCOLOR : 0);
 }
 
 // SCF_ALL: every character; SCF_SELECTION: the selection, or with none the text typed next at the
-// caret; else the default format, which the text in it follows.
+// caret; each an undo step, asked of the parent over protected text. Else the default format, which
+// the text in it follows, as the window's font does: no step.
 LRESULT SetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* c) {
   RichText* rich = MemoFormatsOf(hwnd);
   MemoText* text = MemoTextOf(hwnd);
-  if (!rich || !text || !c || c->cbSize < sizeof(CHARFORMATA)) return FALSE;
-  const auto apply = [c](const CharFormat& f) { return Applied(f, *c); };
-  if (which & SCF_ALL) {
-    rich->Restyle(0, text->Length(), apply);
-  } else if (!(which & SCF_SELECTION)) {
+  if (!rich || !text || !KnownSize(c)) return FALSE;
+  if (!(which & (SCF_ALL | SCF_SELECTION))) {
     rich->SetDefault(Applied(rich->chars[rich->defaultChar], *c));
-  } else if (!text->HasSelection()) {
+    MemoRestyled(hwnd);
+    return TRUE;
+  }
+  if (!(which & SCF_ALL) && !text->HasSelection()) {
     const size_t caret = text->Caret();
     rich->SetCaretFormat(caret, rich->chars.Intern(Applied(rich->chars[rich->TypingFormat(caret)], *c)));
     return TRUE;
-  } else {
-    rich->Restyle(text->SelStart(), text->SelEnd(), apply);
-    MemoRestyled(hwnd, text->SelStart(), text->SelEnd());
-    return TRUE;
   }
-  MemoRestyled(hwnd);
-  return TRUE;
+  const size_t from = (which & SCF_ALL) ? 0 : text->SelStart(),
+               to = (which & SCF_ALL) ? text->Length() : text->SelEnd();
+  if (from == to) return TRUE;  // no text at all
+  // Protecting or freeing text is the program's own business: asked, a parent that refuses every
+  // change of protected text would keep it protected for good.
+  const bool ask = (c->dwMask & Carried(*c)) != CFM_PROTECTED;
+  return MemoRestyle(hwnd, MemoMessage { EM_SETCHARFORMAT, which, (LPARAM)c }, ask, from, to,
+                     [&] { rich->Restyle(from, to, [c](const CharFormat& f) { return Applied(f, *c); }); });
 }
 
 // The selection's format (with none, the format typing takes) with the parts it holds throughout in
@@ -104,8 +129,8 @@ LRESULT SetCharFormat(HWND hwnd, WPARAM which, const CHARFORMATA* c) {
 LRESULT GetCharFormat(HWND hwnd, WPARAM which, CHARFORMATA* c) {
   const RichText* rich = MemoFormatsOf(hwnd);
   const MemoText* text = MemoTextOf(hwnd);
-  if (!rich || !text || !c || c->cbSize < sizeof(CHARFORMATA)) return 0;
-  DWORD mask = CFM_ALL;
+  if (!rich || !text || !KnownSize(c)) return 0;
+  DWORD mask = Carried(*c);
   uint32_t first = rich->defaultChar;
   if ((which & SCF_SELECTION) && !text->HasSelection()) {
     first = rich->TypingFormat(text->Caret());
@@ -187,17 +212,19 @@ std::pair<size_t, size_t> Paragraphs(const MemoText& text) {
   return { text.LineStart(text.SelStart()), end < text.Length() ? end + 2 : end };
 }
 
-LRESULT SetParaFormat(HWND hwnd, const PARAFORMAT* f) {
+// An undo step, asked of the parent when the paragraphs hold protected text.
+LRESULT SetParaFormat(HWND hwnd, WPARAM wParam, const PARAFORMAT* f) {
   RichText* rich = MemoFormatsOf(hwnd);
   MemoText* text = MemoTextOf(hwnd);
   if (!rich || !text || !f || f->cbSize < sizeof(PARAFORMAT)) return FALSE;
-  auto [from, to] = Paragraphs(*text);
-  if (from == to)  // the empty last paragraph
-    rich->paraRuns.Set(from, from, rich->paras.Intern(Applied(rich->ParaAt(from), *f)));
-  else
-    rich->Reshape(from, to, [f](const ParaFormat& p) { return Applied(p, *f); });
-  MemoRestyled(hwnd, from, to);
-  return TRUE;
+  const std::pair<size_t, size_t> span = Paragraphs(*text);
+  const size_t from = span.first, to = span.second;  // named apart: a lambda takes them
+  return MemoRestyle(hwnd, MemoMessage { EM_SETPARAFORMAT, wParam, (LPARAM)f }, true, from, to, [&] {
+    if (from == to)  // the empty last paragraph
+      rich->paraRuns.Set(from, from, rich->paras.Intern(Applied(rich->ParaAt(from), *f)));
+    else
+      rich->Reshape(from, to, [f](const ParaFormat& p) { return Applied(p, *f); });
+  });
 }
 
 LRESULT GetParaFormat(HWND hwnd, PARAFORMAT* f) {
@@ -404,7 +431,7 @@ LRESULT CALLBACK RichEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case EM_GETCHARFORMAT:
       return GetCharFormat(hwnd, wParam, (CHARFORMATA*)lParam);
     case EM_SETPARAFORMAT:
-      return SetParaFormat(hwnd, (const PARAFORMAT*)lParam);
+      return SetParaFormat(hwnd, wParam, (const PARAFORMAT*)lParam);
     case EM_GETPARAFORMAT:
       return GetParaFormat(hwnd, (PARAFORMAT*)lParam);
     case EM_STREAMIN:

@@ -175,6 +175,13 @@ void RichText::Edited(size_t from, size_t removed, size_t inserted, uint64_t ste
   }
 }
 
+void RichText::Keep(size_t from, size_t to, uint64_t step) {
+  FStep = step;
+  FUndoAt = from;
+  FUndoLength = to - from;
+  FUndoFormats = Cut(from, to);
+}
+
 void RichText::Put(size_t at, size_t length, const FormatSpan& span) {
   const auto put = [&](RunList& runs, const std::vector<RunList::Run>& list) {
     for (size_t i = 0; i < list.size(); ++i)
@@ -211,6 +218,8 @@ void RichText::Reshape(size_t from, size_t to, const std::function<ParaFormat(co
 void RichText::SetDefault(const CharFormat& f) {
   const uint32_t id = chars.Intern(f);
   charRuns.Replace(defaultChar, id);
+  for (RunList::Run& r : FUndoFormats.chars)  // text an undo brings back follows too
+    if (r.value == defaultChar) r.value = id;
   defaultChar = id;
 }
 

@@ -139,6 +139,9 @@ class RichText {
   // `step` is the undo history's count of steps, so that the formats an undoable step removes are
   // kept as long as its text is; `undoing` puts them back (and keeps those the undo removes, for redo).
   void Edited(size_t from, size_t removed, size_t inserted, uint64_t step, bool undoing);
+  // The formats of [from, to) are about to change, the text staying, as undo step `step`: they are kept
+  // until its undo, heard as an edit of those bytes, puts them back.
+  void Keep(size_t from, size_t to, uint64_t step);
   // Whether replacing [from, to) changes protected text: a deletion that overlaps it, or an insertion
   // strictly inside it.
   bool Protected(size_t from, size_t to) const;

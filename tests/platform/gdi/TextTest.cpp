@@ -386,6 +386,32 @@ TEST(GdiFonts, BoldIsWiderAndPositiveHeightIsTheCell) {
   EXPECT_GT(tm.tmInternalLeading, 0);
 }
 
+// An underline shows as a full row of ink below the baseline, inside the cell, whatever the face and
+// size: the Chinese face places its underline lower than its descent reaches at some sizes.
+TEST(GdiFonts, AnUnderlineShowsInsideTheCellAtEverySize) {
+  for (const char* face : { "宋体", "Arial", "Times New Roman" })
+    for (LONG em = 9; em <= 26; ++em) {
+      SCOPED_TRACE(testing::Message() << xj::test::Shown(face) << " " << em);
+      TextCanvas c(80, 40, MakeFont(face, -em, FW_NORMAL, 0, true));
+      TEXTMETRICA tm {};
+      GetTextMetricsA(c.dc(), &tm);
+      SIZE size {};
+      GetTextExtentPoint32A(c.dc(), "中文", 4, &size);
+      TextOutA(c.dc(), 0, 0, "中文", 4);
+      int rows = 0;
+      for (int y = 0; y < 40; ++y) {
+        int x = 0;
+        while (x < size.cx && c.At(x, y) == kBlack) ++x;
+        if (x == size.cx) {
+          ++rows;
+          EXPECT_GE(y, tm.tmAscent);
+          EXPECT_LT(y, tm.tmHeight);
+        }
+      }
+      EXPECT_GE(rows, 1);
+    }
+}
+
 TEST(GdiFonts, FaceOverrideMakesEveryFontTheTestFace) {
   xj::gdi::SetFaceOverride("Platform Test");
   TextCanvas c(10, 10, MakeFont("Arial", -30));

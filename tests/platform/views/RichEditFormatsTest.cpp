@@ -471,6 +471,197 @@ TEST_F(RichFormatsTest, UndoAndRedoBringFormatsBack) {
   ExpectSame(Saved(rich), before);
 }
 
+TEST_F(RichFormatsTest, AChangeOfFormatIsAnUndoStepOfItsOwn) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("letter.rtf"));
+  EXPECT_FALSE(rich->CanUndo()) << "a document read in is no step";
+  Type("!");
+  const std::string typed = Saved(rich);
+  xt::PumpUntilIdle();
+  const std::vector<COLORREF> look = xj::test::WindowPixels(rich->Handle(), false);
+  // Over runs of three formats in three paragraphs: undone, redone, and a key typed next is a step.
+  const std::string span = "Customer\r\nThank you for your order of the recorder box.\r\nWarning: unplug";
+  Select(rich, span);
+  rich->SelAttributes()->SetSize(24);
+  const std::string changed = Saved(rich);
+  Press('Z', xt::ssCtrl);
+  ExpectSame(Saved(rich), typed);
+  EXPECT_EQ(rich->SelText(), span);
+  rich->SetSelStart(1);
+  xt::PumpUntilIdle();
+  EXPECT_EQ(xj::test::WindowPixels(rich->Handle(), false), look);
+  Press('Z', xt::ssCtrl);
+  Type("?");
+  Press('Z', xt::ssCtrl);
+  ExpectSame(Saved(rich), changed);
+  // Paragraphs through the other messages; every character; the empty last paragraph's own format.
+  Select(rich, "box.\r\nWarning");
+  rich->Paragraph()->SetAlignment(taRightJustify);
+  rich->Perform(WM_UNDO, 0, 0);
+  ExpectSame(Saved(rich), changed);
+  rich->Perform(EM_UNDO, 0, 0);
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taRightJustify);
+  const std::string aligned = Saved(rich);
+  CHARFORMATA red { sizeof red, CFM_COLOR, 0, 0, 0, RGB(200, 0, 0), 0, 0, {} };
+  rich->Perform(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&red));
+  Press('Z', xt::ssCtrl);
+  ExpectSame(Saved(rich), aligned);
+  rich->SetSelStart(static_cast<int>(rich->Text().size()));
+  Press(VK_RETURN);
+  rich->Paragraph()->SetNumbering(nsBullet);
+  Press('Z', xt::ssCtrl);
+  EXPECT_EQ(rich->Paragraph()->Numbering(), nsNone);
+  // The default format is no step: an undo after it takes back the edit before, in the new default.
+  rich->Lines()->SetText("one two");
+  Select(rich, "two");
+  Press(VK_DELETE);
+  rich->DefAttributes()->SetSize(20);
+  Press('Z', xt::ssCtrl);
+  Select(rich, "one two");
+  EXPECT_TRUE(rich->SelAttributes()->ConsistentAttributes().Contains(caSize));
+  EXPECT_EQ(rich->SelAttributes()->Size(), 20);
+}
+
+TEST_F(RichFormatsTest, AChangeOfFormatOverTenThousandParagraphsUndoesWhole) {
+  TRichEdit* rich = Shown();
+  std::string doc = "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}";
+  for (int i = 0; i < 10000; ++i) doc += i % 2 ? "\\b0\\cf0\\ql plain\\par " : "\\b\\cf1\\qc bold\\par ";
+  Load(rich, doc + "}");
+  const std::string before = Saved(rich);
+  rich->SelectAll();
+  rich->Paragraph()->SetAlignment(taRightJustify);
+  const std::string after = Saved(rich);
+  rich->Undo();
+  ExpectSame(Saved(rich), before);
+  rich->Undo();
+  ExpectSame(Saved(rich), after);
+}
+
+// What the edit asks its parent about protected text, as the parent's notice carries it.
+class ProtectProbe : public TRichEdit {
+ public:
+  using TRichEdit::TRichEdit;
+  std::vector<ENPROTECTED> asked;
+  void Dispatch(TMessage& Message) override {
+    const auto* h = Message.Msg == CN_NOTIFY ? reinterpret_cast<const NMHDR*>(Message.LParam) : nullptr;
+    if (h && h->code == EN_PROTECTED) asked.push_back(*reinterpret_cast<const ENPROTECTED*>(h));
+    TRichEdit::Dispatch(Message);
+  }
+};
+
+TEST_F(RichFormatsTest, AChangeOfFormatOverProtectedTextIsAskedFirst) {
+  auto* rich = Add<ProtectProbe>(10, 10, 360, 200);
+  Show();
+  rich->Lines()->SetText("keep THIS safe\r\nnext");
+  Select(rich, "THIS");
+  rich->SelAttributes()->SetProtected(true);
+  bool allow = false;
+  rich->OnProtectChange = On<TRichEditProtectChange>([&](TObject*, int, int, bool& ok) { ok = allow; });
+  const auto range = [](const ENPROTECTED& e) { return std::make_pair(e.chrg.cpMin, e.chrg.cpMax); };
+  // Over part of it: asked with the range and the message, refused whole, and no step made.
+  Select(rich, "p TH");
+  CHARFORMATA bold { sizeof bold, CFM_BOLD, CFE_BOLD, 0, 0, 0, 0, 0, {} };
+  EXPECT_EQ(rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&bold)), 0);
+  ASSERT_EQ(rich->asked.size(), 1u);
+  EXPECT_EQ(range(rich->asked[0]), std::make_pair(3, 7));
+  EXPECT_EQ(rich->asked[0].msg, UINT(EM_SETCHARFORMAT));
+  EXPECT_EQ(rich->asked[0].wParam, WPARAM(SCF_SELECTION));
+  EXPECT_EQ(rich->asked[0].lParam, reinterpret_cast<LPARAM>(&bold));
+  EXPECT_TRUE(rich->SelAttributes()->Style().Empty());
+  EXPECT_TRUE(rich->SelAttributes()->ConsistentAttributes().Contains(caBold));
+  rich->Undo();  // the protection's step
+  Select(rich, "THIS");
+  EXPECT_FALSE(rich->SelAttributes()->Protected());
+  rich->Undo();
+  Select(rich, "keep");  // beside it: not asked
+  rich->SelAttributes()->SetStyle(TFontStyles() << fsBold);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsBold);
+  // Every character, the paragraph holding it, the paragraph after it (not asked).
+  rich->asked.clear();
+  CHARFORMATA red { sizeof red, CFM_COLOR, 0, 0, 0, RGB(200, 0, 0), 0, 0, {} };
+  EXPECT_EQ(rich->Perform(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&red)), 0);
+  rich->SetSelStart(6);
+  rich->Paragraph()->SetAlignment(taCenter);
+  Select(rich, "next");
+  rich->Paragraph()->SetAlignment(taCenter);
+  ASSERT_EQ(rich->asked.size(), 2u);
+  EXPECT_EQ(range(rich->asked[0]), std::make_pair(0, 20));
+  EXPECT_EQ(range(rich->asked[1]), std::make_pair(0, 16));
+  EXPECT_EQ(rich->asked[1].msg, UINT(EM_SETPARAFORMAT));
+  EXPECT_EQ(rich->SelAttributes()->Color(), clWindowText);
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taCenter);
+  rich->SetSelStart(0);
+  EXPECT_EQ(rich->Paragraph()->Alignment(), taLeftJustify);
+  // The protection itself is the program's to change, unasked; allowed, a change goes through.
+  rich->asked.clear();
+  Select(rich, "p THIS s");
+  rich->SelAttributes()->SetProtected(false);
+  EXPECT_FALSE(rich->SelAttributes()->Protected());
+  rich->SelAttributes()->SetProtected(true);
+  EXPECT_TRUE(rich->asked.empty());
+  allow = true;
+  rich->SelAttributes()->SetStyle(TFontStyles() << fsItalic);
+  EXPECT_EQ(rich->SelAttributes()->Style(), TFontStyles() << fsItalic);
+  // A handler that edits the text overtakes the change it was asked about, which is dropped.
+  rich->OnProtectChange = On<TRichEditProtectChange>([&](TObject*, int, int, bool& ok) {
+    rich->SetText("gone");
+    ok = true;
+  });
+  rich->SelAttributes()->SetStyle(TFontStyles() << fsUnderline);
+  rich->SelectAll();
+  EXPECT_TRUE(rich->SelAttributes()->Style().Empty());
+}
+
+TEST_F(RichFormatsTest, TheHighlightReadsAndSetsThroughTheSecondCharacterFormat) {
+  TRichEdit* rich = Shown();
+  Load(rich, Data("chinese.rtf"));
+  const auto get = [rich](UINT size) {
+    CHARFORMAT2A f {};
+    f.cbSize = size;
+    f.crBackColor = RGB(1, 2, 3);
+    f.dwMask = static_cast<DWORD>(rich->Perform(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&f)));
+    return f;
+  };
+  Select(rich, "中 text");
+  EXPECT_EQ(get(sizeof(CHARFORMAT2A)).crBackColor, RGB(255, 255, 0));
+  EXPECT_EQ(get(sizeof(CHARFORMAT2A)).dwMask & CFM_BACKCOLOR, DWORD(CFM_BACKCOLOR));
+  const CHARFORMAT2A first = get(sizeof(CHARFORMATA));  // no room for it: nothing written past its end
+  EXPECT_EQ(first.dwMask, DWORD(CFM_ALL));
+  EXPECT_EQ(first.crBackColor, RGB(1, 2, 3));
+  Select(rich, "：中");  // highlighted in part
+  EXPECT_EQ(get(sizeof(CHARFORMAT2A)).dwMask & (CFM_BACKCOLOR | CFM_FACE), DWORD(CFM_FACE));
+
+  // Set and taken away through the second format, drawn behind the text; the first format's mask
+  // bit alone reads nothing past its end and changes nothing.
+  rich->Lines()->SetText("plain words here\r\nsecond");
+  Select(rich, "words");
+  CHARFORMAT2A green {};
+  green.cbSize = sizeof green;
+  green.dwMask = CFM_BACKCOLOR;
+  green.crBackColor = RGB(0, 200, 0);
+  EXPECT_NE(rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&green)), 0);
+  CHARFORMATA none { sizeof none, CFM_BACKCOLOR, CFE_AUTOBACKCOLOR, 0, 0, 0, 0, 0, {} };
+  rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&none));
+  rich->SetSelStart(0);
+  xt::PumpUntilIdle();
+  const auto isGreen = [](COLORREF c) { return c == RGB(0, 200, 0); };
+  const int second = Where(rich, "second").Y;
+  EXPECT_GE(Count(rich, 0, second, isGreen), 5 * kCharW);
+  EXPECT_EQ(Count(rich, second, rich->ClientHeight(), isGreen), 0);
+  Select(rich, "words");
+  green.dwEffects = CFE_AUTOBACKCOLOR;
+  rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&green));
+  EXPECT_TRUE(get(sizeof(CHARFORMAT2A)).dwEffects & CFE_AUTOBACKCOLOR);
+  // Any other size is refused and changes nothing.
+  green.dwEffects = 0;
+  for (UINT size : { 0u, UINT(sizeof(CHARFORMATA) + 4), UINT(sizeof(CHARFORMAT2A) + 1) }) {
+    green.cbSize = size;
+    EXPECT_EQ(rich->Perform(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&green)), 0) << size;
+    EXPECT_EQ(rich->Perform(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&green)), 0) << size;
+  }
+  EXPECT_TRUE(get(sizeof(CHARFORMAT2A)).dwEffects & CFE_AUTOBACKCOLOR);
+}
+
 TEST_F(RichFormatsTest, CopyCutAndPasteKeepFormatsWithinTheProgram) {
   TRichEdit* rich = Shown();
   Load(rich, Data("letter.rtf"));
