@@ -33,16 +33,16 @@ class DesktopX11 : public xj::test::X11InputTest {
 // afterwards is centred on what is there.
 TEST_F(DesktopX11, TheScreenFollowsTheServerWhenItChanges) {
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
-  const std::vector<long> work = X().Longs(X().Root(), "_NET_WORKAREA");
   const unsigned long panel = X().MapPanel(30);
+  // A manager that speaks EWMH leaves the panel's strut out of the work area and keeps the property; without
+  // one we say so, and take it back (what a manager wrote is its own, maybe not written yet).
+  const bool ourWorkArea = !Ewmh();
   xj::ScopeExit restore([&] {
     X().DestroyWindow(panel);
     X().AnnounceScreenSize(1024, 768);
-    X().SetCardinals(X().Root(), "_NET_WORKAREA", work);
+    if (ourWorkArea) X().SetCardinals(X().Root(), "_NET_WORKAREA", {});
   });
-  // A manager that speaks EWMH leaves the panel's strut out of the work area; without one we say so.
-  if (X().Longs(X().Root(), "_NET_SUPPORTED").empty())
-    X().SetCardinals(X().Root(), "_NET_WORKAREA", { 0, 30, 1024, 738 });
+  if (ourWorkArea) X().SetCardinals(X().Root(), "_NET_WORKAREA", { 0, 30, 1024, 738 });
   ASSERT_TRUE(Eventually([] {
     return RootWorkArea(1024, 768).Top == 30 && Screen->WorkAreaRect() == RootWorkArea(1024, 768);
   })) << "the work area is "
@@ -144,6 +144,58 @@ TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
   EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
   EXPECT_TRUE(Eventually([&] { return !maximisedOnDesktop(); })) << "the desktop still thinks it maximised";
+}
+
+// A skinned form that maximises over the whole screen, maximised from the desktop's task bar while a panel
+// keeps a band: the desktop's maximise holds, at the size the desktop gives, rather than being lost to the
+// form sizing itself as it would alone; restored by the desktop, it comes back.
+TEST_F(DesktopX11, ASkinnedFormThatFillsTheScreenStaysMaximisedByTheDesktop) {
+  if (!Ewmh()) GTEST_SKIP() << "the manager does not maximise on request";
+  const unsigned long panel = X().MapPanel(30);
+  xj::ScopeExit unmap([&] { X().DestroyWindow(panel); });
+  ASSERT_TRUE(Eventually(
+      [] { return RootWorkArea(1024, 768).Height() < 768 && Screen->WorkAreaRect() == RootWorkArea(1024, 768); }));
+  TForm* form = NewForm(170, 110, 433, 281);
+  form->SetCaption("xj-full-screen");
+  form->SetBorderStyle(bsSizeable);
+  auto* frame = new RurIvozedevUzivEred(form);
+  auto* skin = new TbsSkinData(form);
+  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+  frame->SetSkinData(skin);
+  frame->SetMaximizeOnFullScreen(true);
+  form->Show();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] {
+    return X().Viewable(window = X().FindWindow("xj-full-screen")) && X().WmState(window) == 1 && form->Active();
+  }));
+  const TRect placed = form->BoundsRect();
+  auto maximisedOnDesktop = [&] {
+    const std::vector<std::string> state = X().AtomNames(window, "_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
+  };
+  const std::string id = " -i -r " + std::to_string(window) + " -b ";
+  ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+            0);
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
+  // The form has had its say by now; once the manager has heard it, the window is still maximised.
+  ASSERT_TRUE(ManagerCaughtUp());
+  auto onServer = [&] {
+    const xj::test::XRect b = X().Bounds(window);
+    return TRect(b.left, b.top, b.right, b.bottom);
+  };
+  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == onServer(); }))
+      << form->Width() << "x" << form->Height() << " on a " << onServer().Width() << "x" << onServer().Height();
+  EXPECT_TRUE(maximisedOnDesktop()) << "the desktop let go of the maximised state";
+  EXPECT_EQ(frame->WindowState(), wsMaximized);
+  EXPECT_EQ(onServer().Height(), Screen->WorkAreaRect().Height());
+  EXPECT_EQ(onServer().Width(), 1024);
+
+  ASSERT_EQ(
+      xj::test::RunWhilePumping("wmctrl" + id + "remove,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
+      0);
+  EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  EXPECT_TRUE(Eventually([&] { return onServer() == placed && !maximisedOnDesktop(); }));
 }
 
 class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
