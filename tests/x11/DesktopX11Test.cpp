@@ -211,7 +211,11 @@ TEST_P(AltTabX11, TextTypedAfterItIsText) {
   ASSERT_NE(edit, nullptr);
   TForm* form = static_cast<TForm*>(edit->Owner());
   for (int round = 0; round < 2; ++round) {  // over there and back, where there is somewhere to go
-    ASSERT_TRUE(Xdotool("keydown Alt_L key Tab keyup Alt_L"));
+    // Alt goes up only once the manager has read the Tab, as with a hand: it takes the keyboard as it starts
+    // switching, and a release that comes before that is lost to it, which leaves it switching.
+    ASSERT_TRUE(Xdotool("keydown Alt_L key Tab"));
+    ASSERT_TRUE(ManagerCaughtUp());
+    ASSERT_TRUE(Xdotool("keyup Alt_L"));
     ASSERT_TRUE(Eventually([] { return GetAsyncKeyState(VK_TAB) == 0; }));
   }
   ASSERT_TRUE(ManagerCaughtUp());  // its switching is over, and its hold on the keyboard with it
