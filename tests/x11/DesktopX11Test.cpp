@@ -198,6 +198,26 @@ TEST_F(DesktopX11, ASkinnedFormThatFillsTheScreenStaysMaximisedByTheDesktop) {
   EXPECT_TRUE(Eventually([&] { return onServer() == placed && !maximisedOnDesktop(); }));
 }
 
+// A window handed back to the root with no configure notice to say where it went (a window manager that
+// took it for another window of the same id does so): the form is where the server has it, and keeps its
+// size.
+TEST_F(DesktopX11, AFormIsWhereTheServerHasItWhenHandedBackToTheRoot) {
+  if (X().WindowManagerRunning()) GTEST_SKIP() << "the test plays the window manager itself";
+  TForm* form = NewForm(120, 90, 251, 163);
+  form->SetCaption("xj-reparented");
+  form->Show();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-reparented")); }));
+  const unsigned long frame = X().MapWindow("xj-frame");
+  xj::ScopeExit destroy([&] { X().DestroyWindow(frame); });
+  X().Reparent(window, frame, 7, 23);
+  X().Reparent(window, 0, 41, 57);
+  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == TRect(41, 57, 292, 220); }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  const xj::test::XRect b = X().Bounds(window);
+  EXPECT_EQ(TRect(b.left, b.top, b.right, b.bottom), form->BoundsRect());
+}
+
 class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
 
 TEST_P(AltTabX11, TextTypedAfterItIsText) {

@@ -915,7 +915,7 @@ void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
       n.viewable = false;
       break;
     case ReparentNotify:
-      n.parent = ev.xreparent.parent;
+      OnReparented(id, n, ev.xreparent);
       break;
     case ClientMessage:
       OnClientMessage(id, n, ev.xclient);
@@ -1107,7 +1107,6 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
 void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   if (id == FHandedDrag) FHandedDragMoved = true;
   NativeWindow& n = FNative.at(id);
-  StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;
   // A window in a desktop's frame reports where it sits in the frame; the desktop's own (synthetic)
   // notices and windows still on the root report root coordinates. Asking the server gives where the
@@ -1116,7 +1115,22 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
     Window child;
     Xlib().XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
   }
-  RECT r { x, y, x + ev.width, y + ev.height };
+  OnPlaced(id, n, { x, y, x + ev.width, y + ev.height });
+}
+
+// Handed back to the root, the window may stand somewhere else with no configure notice to say so
+// (openbox, mistaking it for a window of the same id it managed before, lets go of it where that one
+// was); the notice has where. A frame that takes the window up says where with a notice of its own.
+void X11Backend::OnReparented(WindowId id, NativeWindow& n, const XReparentEvent& ev) {
+  n.parent = ev.parent;
+  if (ev.parent != FRoot) return;
+  const RECT now = XGeometry(Store().Find(id)->bounds);
+  OnPlaced(id, n, { ev.x, ev.y, ev.x + (now.right - now.left), ev.y + (now.bottom - now.top) });
+}
+
+// The server says the window is at `r`: an answer to a request of ours, or the desktop's doing.
+void X11Backend::OnPlaced(WindowId id, NativeWindow& n, const RECT& r) {
+  StoredWindow& w = *Store().Find(id);
   for (auto it = n.pendingGeometry.begin(); it != n.pendingGeometry.end(); ++it)
     if (SameRect(*it, r)) {
       n.pendingGeometry.erase(n.pendingGeometry.begin(), it + 1);

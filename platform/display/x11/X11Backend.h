@@ -145,6 +145,8 @@ class X11Backend : public Backend {
   void OnMotion(WindowId id, const XMotionEvent& ev);
   void OnKey(WindowId id, XKeyEvent& ev, bool press);
   void OnConfigure(WindowId id, const XConfigureEvent& ev);
+  void OnReparented(WindowId id, NativeWindow& n, const XReparentEvent& ev);
+  void OnPlaced(WindowId id, NativeWindow& n, const RECT& r);
   void ReportBounds(WindowId id, StoredWindow& w, const RECT& r);
   void KeepDesktopMaximized(WindowId id, const NativeWindow& n);
   void OnExpose(WindowId id, const XExposeEvent& ev);
