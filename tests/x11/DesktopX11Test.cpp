@@ -26,6 +26,37 @@ class DesktopX11 : public xj::test::X11InputTest {
     return TRect(std::max(0L, area[at]), std::max(0L, area[at + 1]), std::min<long>(w, area[at] + area[at + 2]),
                  std::min<long>(h, area[at + 1] + area[at + 3]));
   }
+  // A sizeable form skinned by the test skin, shown, taken up by the manager and given the keys (its
+  // requests about the window are heard from then on); its X window in Window. Null when it never was.
+  RurIvozedevUzivEred* ManagedSkinnedForm(const TRect& At, const char* Caption, bool FullScreen,
+                                          unsigned long& Window) {
+    TForm* form = NewForm(At.Left, At.Top, At.Width(), At.Height());
+    form->SetCaption(Caption);
+    form->SetBorderStyle(bsSizeable);
+    auto* frame = new RurIvozedevUzivEred(form);
+    auto* skin = new TbsSkinData(form);
+    skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
+    frame->SetSkinData(skin);
+    frame->SetMaximizeOnFullScreen(FullScreen);
+    form->Show();
+    const bool managed = Eventually(
+        [&] { return X().Viewable(Window = X().FindWindow(Caption)) && X().WmState(Window) == 1 && form->Active(); });
+    return managed ? frame : nullptr;
+  }
+  // Asks the manager, as wmctrl does, to add or remove the window's maximised state; true when it was asked.
+  static bool AskMaximised(unsigned long Window, const std::string& Change) {
+    return xj::test::RunWhilePumping(
+               "wmctrl -i -r " + std::to_string(Window) + " -b " + Change + ",maximized_vert,maximized_horz",
+               [] { xt::PumpUntilIdle(); }) == 0;
+  }
+  static bool MaximisedOnDesktop(unsigned long Window) {
+    const std::vector<std::string> state = X().AtomNames(Window, "_NET_WM_STATE");
+    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
+  }
+  static TRect OnServer(unsigned long Window) {
+    const xj::test::XRect b = X().Bounds(Window);
+    return TRect(b.left, b.top, b.right, b.bottom);
+  }
 };
 
 // The desktop keeps a band at the top for a panel, then the screen shrinks under a running program (RandR
@@ -102,48 +133,30 @@ TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
   if (!Ewmh()) GTEST_SKIP() << "the manager does not maximise on request";
   // The work area the form maximises into is the one the manager gives (a panel may just have gone).
   ASSERT_TRUE(Eventually([] { return Screen->WorkAreaRect() == RootWorkArea(1024, 768); }));
-  TForm* form = NewForm(130, 90, 421, 297);
-  form->SetCaption("xj-maximised");
-  form->SetBorderStyle(bsSizeable);
-  auto* frame = new RurIvozedevUzivEred(form);
-  auto* skin = new TbsSkinData(form);
-  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
-  frame->SetSkinData(skin);
-  form->Show();
   unsigned long window = 0;
-  // Taken up by the manager and given the keys: its requests about the window are heard from now on.
-  ASSERT_TRUE(Eventually([&] {
-    return X().Viewable(window = X().FindWindow("xj-maximised")) && X().WmState(window) == 1 && form->Active();
-  }));
+  RurIvozedevUzivEred* frame = ManagedSkinnedForm(TRect(130, 90, 551, 387), "xj-maximised", false, window);
+  ASSERT_NE(frame, nullptr);
+  TForm* form = frame->Form();
   const TRect placed = form->BoundsRect();
-  const std::string id = " -i -r " + std::to_string(window) + " -b ";
-  ASSERT_TRUE(
-      xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }) == 0);
+  ASSERT_TRUE(AskMaximised(window, "add"));
   ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }))
       << X().AtomNames(window, "_NET_WM_STATE").size() << " states on the window";
   EXPECT_TRUE(Eventually([&] { return form->Width() == Screen->WorkAreaRect().Width(); })) << form->Width();
-  ASSERT_EQ(
-      xj::test::RunWhilePumping("wmctrl" + id + "remove,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
-      0);
+  ASSERT_TRUE(AskMaximised(window, "remove"));
   EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
-  EXPECT_TRUE(Eventually([&] { return X().Bounds(window).right - X().Bounds(window).left == placed.Width(); }));
+  EXPECT_TRUE(Eventually([&] { return OnServer(window).Width() == placed.Width(); }));
   const std::string shot = xj::test::ScreenshotPath("x11-restored-by-the-desktop");
   EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [] { xt::PumpUntilIdle(); }), 0);
-  auto maximisedOnDesktop = [&] {
-    const std::vector<std::string> state = X().AtomNames(window, "_NET_WM_STATE");
-    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
-  };
   // Asked to maximise a window it still holds maximised, the manager does nothing: wait until it let go.
-  ASSERT_TRUE(Eventually([&] { return !maximisedOnDesktop(); }));
+  ASSERT_TRUE(Eventually([&] { return !MaximisedOnDesktop(window); }));
 
-  ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
-            0);
+  ASSERT_TRUE(AskMaximised(window, "add"));
   ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
   frame->SetWindowState(wsNormal);  // as its restore button does
   EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
-  EXPECT_TRUE(Eventually([&] { return !maximisedOnDesktop(); })) << "the desktop still thinks it maximised";
+  EXPECT_TRUE(Eventually([&] { return !MaximisedOnDesktop(window); })) << "the desktop still thinks it maximised";
 }
 
 // A skinned form that maximises over the whole screen, maximised from the desktop's task bar while a panel
@@ -155,47 +168,27 @@ TEST_F(DesktopX11, ASkinnedFormThatFillsTheScreenStaysMaximisedByTheDesktop) {
   xj::ScopeExit unmap([&] { X().DestroyWindow(panel); });
   ASSERT_TRUE(Eventually(
       [] { return RootWorkArea(1024, 768).Height() < 768 && Screen->WorkAreaRect() == RootWorkArea(1024, 768); }));
-  TForm* form = NewForm(170, 110, 433, 281);
-  form->SetCaption("xj-full-screen");
-  form->SetBorderStyle(bsSizeable);
-  auto* frame = new RurIvozedevUzivEred(form);
-  auto* skin = new TbsSkinData(form);
-  skin->LoadFromFile(std::string(XJ_TEST_SKIN_DIR) + "/test/skin.ini");
-  frame->SetSkinData(skin);
-  frame->SetMaximizeOnFullScreen(true);
-  form->Show();
   unsigned long window = 0;
-  ASSERT_TRUE(Eventually([&] {
-    return X().Viewable(window = X().FindWindow("xj-full-screen")) && X().WmState(window) == 1 && form->Active();
-  }));
+  RurIvozedevUzivEred* frame = ManagedSkinnedForm(TRect(170, 110, 603, 391), "xj-full-screen", true, window);
+  ASSERT_NE(frame, nullptr);
+  TForm* form = frame->Form();
   const TRect placed = form->BoundsRect();
-  auto maximisedOnDesktop = [&] {
-    const std::vector<std::string> state = X().AtomNames(window, "_NET_WM_STATE");
-    return std::find(state.begin(), state.end(), "_NET_WM_STATE_MAXIMIZED_VERT") != state.end();
-  };
-  const std::string id = " -i -r " + std::to_string(window) + " -b ";
-  ASSERT_EQ(xj::test::RunWhilePumping("wmctrl" + id + "add,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
-            0);
+  ASSERT_TRUE(AskMaximised(window, "add"));
   ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
   // The form has had its say by now; once the manager has heard it, the window is still maximised.
   ASSERT_TRUE(ManagerCaughtUp());
-  auto onServer = [&] {
-    const xj::test::XRect b = X().Bounds(window);
-    return TRect(b.left, b.top, b.right, b.bottom);
-  };
-  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == onServer(); }))
-      << form->Width() << "x" << form->Height() << " on a " << onServer().Width() << "x" << onServer().Height();
-  EXPECT_TRUE(maximisedOnDesktop()) << "the desktop let go of the maximised state";
+  EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == OnServer(window); }))
+      << form->Width() << "x" << form->Height() << " on a " << OnServer(window).Width() << "x"
+      << OnServer(window).Height();
+  EXPECT_TRUE(MaximisedOnDesktop(window)) << "the desktop let go of the maximised state";
   EXPECT_EQ(frame->WindowState(), wsMaximized);
-  EXPECT_EQ(onServer().Height(), Screen->WorkAreaRect().Height());
-  EXPECT_EQ(onServer().Width(), 1024);
+  EXPECT_EQ(OnServer(window).Height(), Screen->WorkAreaRect().Height());
+  EXPECT_EQ(OnServer(window).Width(), 1024);
 
-  ASSERT_EQ(
-      xj::test::RunWhilePumping("wmctrl" + id + "remove,maximized_vert,maximized_horz", [] { xt::PumpUntilIdle(); }),
-      0);
+  ASSERT_TRUE(AskMaximised(window, "remove"));
   EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
-  EXPECT_TRUE(Eventually([&] { return onServer() == placed && !maximisedOnDesktop(); }));
+  EXPECT_TRUE(Eventually([&] { return OnServer(window) == placed && !MaximisedOnDesktop(window); }));
 }
 
 // A window handed back to the root with no configure notice to say where it went (a window manager that
@@ -214,8 +207,7 @@ TEST_F(DesktopX11, AFormIsWhereTheServerHasItWhenHandedBackToTheRoot) {
   X().Reparent(window, 0, 41, 57);
   EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == TRect(41, 57, 292, 220); }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
-  const xj::test::XRect b = X().Bounds(window);
-  EXPECT_EQ(TRect(b.left, b.top, b.right, b.bottom), form->BoundsRect());
+  EXPECT_EQ(OnServer(window), form->BoundsRect());
 }
 
 class AltTabX11 : public DesktopX11, public testing::WithParamInterface<bool> {};
