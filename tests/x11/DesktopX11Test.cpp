@@ -152,7 +152,8 @@ TEST_F(DesktopX11, ASkinnedFormMaximisedByTheDesktopComesBack) {
   ASSERT_TRUE(Eventually([&] { return !MaximisedOnDesktop(window); }));
 
   ASSERT_TRUE(AskMaximised(window, "add"));
-  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }));
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized; }))
+      << X().AtomNames(window, "_NET_WM_STATE").size() << " states on the window";
   frame->SetWindowState(wsNormal);  // as its restore button does
   EXPECT_TRUE(Eventually([&] { return form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
