@@ -372,14 +372,23 @@ void X11Backend::NativeBounds(WindowId id) {
   NativeWindow* n = Native(id);
   const StoredWindow& w = *Store().Find(id);
   RECT g = XGeometry(w.bounds);
+  if (n->desktopMaximized && n->viewable) {
+    // A program that maximises by sizing the window itself answers the desktop's maximise with the work
+    // area as it knows it (which may be older than the desktop's) or the whole screen. Asked for a size, a
+    // desktop lets go of its maximised state (icewm does), so the size the desktop gave stands.
+    if (SameRect(g, n->maximizedGeometry) || SameRect(g, FWorkArea) ||
+        SameRect(g, { 0, 0, FScreenSize.cx, FScreenSize.cy })) {
+      KeepDesktopMaximized(id, *n);
+      return;
+    }
+    // Any other size is the program's own: it ends the desktop's maximised state, which would otherwise
+    // hold the window.
+    SendToRoot(n->xid, FAtoms[kNetWmState],
+               { 0, long(FAtoms[kNetWmStateMaximizedVert]), long(FAtoms[kNetWmStateMaximizedHorz]), 1, 0 });
+  }
   n->pendingGeometry.push_back(g);
   if (n->pendingGeometry.size() > 32) n->pendingGeometry.pop_front();
   if (Managed(w)) ApplyGeometry(id, *n, w);
-  // A size of the program's own, not the work area's, ends the desktop's maximised state, which would
-  // otherwise hold the window.
-  if (n->desktopMaximized && n->viewable && !SameRect(g, FWorkArea))
-    SendToRoot(n->xid, FAtoms[kNetWmState],
-               { 0, long(FAtoms[kNetWmStateMaximizedVert]), long(FAtoms[kNetWmStateMaximizedHorz]), 1, 0 });
   Xlib().XMoveResizeWindow(FDpy, n->xid, g.left, g.top, unsigned(g.right - g.left), unsigned(g.bottom - g.top));
   if (n->shapedAway != (w.Width() == 0 || w.Height() == 0)) NativeShape(id);
   Xlib().XFlush(FDpy);
@@ -412,6 +421,7 @@ void X11Backend::NativeHide(WindowId id) {
   NativeWindow* n = Native(id);
   n->activateWhenMapped = false;
   n->desktopMaximized = false;  // a withdrawn window starts afresh with the desktop
+  n->maximizedGeometry = {};
   n->awaitedIconic.reset();
   n->viewable = false;  // from now on, whatever the UnmapNotify still on its way says
   if (Managed(*Store().Find(id)))
@@ -905,7 +915,7 @@ void X11Backend::DispatchToWindow(WindowId id, XEvent& ev) {
       n.viewable = false;
       break;
     case ReparentNotify:
-      n.parent = ev.xreparent.parent;
+      OnReparented(id, n, ev.xreparent);
       break;
     case ClientMessage:
       OnClientMessage(id, n, ev.xclient);
@@ -1097,7 +1107,6 @@ void X11Backend::OnKey(WindowId id, XKeyEvent& ev, bool press) {
 void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   if (id == FHandedDrag) FHandedDragMoved = true;
   NativeWindow& n = FNative.at(id);
-  StoredWindow& w = *Store().Find(id);
   int x = ev.x, y = ev.y;
   // A window in a desktop's frame reports where it sits in the frame; the desktop's own (synthetic)
   // notices and windows still on the root report root coordinates. Asking the server gives where the
@@ -1106,7 +1115,22 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
     Window child;
     Xlib().XTranslateCoordinates(FDpy, n.xid, FRoot, 0, 0, &x, &y, &child);
   }
-  RECT r { x, y, x + ev.width, y + ev.height };
+  OnPlaced(id, n, { x, y, x + ev.width, y + ev.height });
+}
+
+// Handed back to the root, the window may stand somewhere else with no configure notice to say so
+// (openbox, mistaking it for a window of the same id it managed before, lets go of it where that one
+// was); the notice has where. A frame that takes the window up says where with a notice of its own.
+void X11Backend::OnReparented(WindowId id, NativeWindow& n, const XReparentEvent& ev) {
+  n.parent = ev.parent;
+  if (ev.parent != FRoot) return;
+  const RECT now = XGeometry(Store().Find(id)->bounds);
+  OnPlaced(id, n, { ev.x, ev.y, ev.x + (now.right - now.left), ev.y + (now.bottom - now.top) });
+}
+
+// The server says the window is at `r`: an answer to a request of ours, or the desktop's doing.
+void X11Backend::OnPlaced(WindowId id, NativeWindow& n, const RECT& r) {
+  StoredWindow& w = *Store().Find(id);
   for (auto it = n.pendingGeometry.begin(); it != n.pendingGeometry.end(); ++it)
     if (SameRect(*it, r)) {
       n.pendingGeometry.erase(n.pendingGeometry.begin(), it + 1);
@@ -1117,12 +1141,26 @@ void X11Backend::OnConfigure(WindowId id, const XConfigureEvent& ev) {
   // A desktop that maximises or restores a window resizes it too: the program hears of the state first,
   // while the window still has the size to come back to.
   OnDesktopState(id);
+  n.maximizedGeometry = n.desktopMaximized ? r : RECT {};
+  ReportBounds(id, w, r);
+}
+
+// The window is at `r` by the desktop's doing: the program hears of it as of a move of the user's.
+void X11Backend::ReportBounds(WindowId id, StoredWindow& w, const RECT& r) {
   Store().SetBounds(w, r);
   Event e;
   e.type = EventType::Configure;
   e.window = id;
   e.rect = w.bounds;
   Post(std::move(e));
+}
+
+// The program sized a window the desktop holds maximised as a maximised window: it stays where the desktop
+// put it (or is about to put it, when the desktop has not said where yet).
+void X11Backend::KeepDesktopMaximized(WindowId id, const NativeWindow& n) {
+  StoredWindow& w = *Store().Find(id);
+  if (!RectEmpty(n.maximizedGeometry) && !SameRect(n.maximizedGeometry, XGeometry(w.bounds)))
+    ReportBounds(id, w, n.maximizedGeometry);
 }
 
 void X11Backend::OnExpose(WindowId id, const XExposeEvent& ev) {
@@ -1164,6 +1202,7 @@ void X11Backend::OnDesktopState(WindowId id) {
   bool iconic = *icccm == IconicState;
   bool maximized = has(kNetWmStateMaximizedVert) && has(kNetWmStateMaximizedHorz);
   bool maximizeChanged = maximized != n.desktopMaximized;
+  if (!maximized) n.maximizedGeometry = {};
   n.desktopMaximized = maximized;
   if (n.awaitedIconic) {
     if (*n.awaitedIconic != iconic) return;

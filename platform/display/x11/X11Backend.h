@@ -80,6 +80,7 @@ class X11Backend : public Backend {
     // Whether the desktop last said it maximised the window, and the iconic state we asked of it and it
     // has not yet confirmed: until then what it says is older than our request.
     bool desktopMaximized { false };
+    RECT maximizedGeometry {};  // where the desktop put the window when it maximised it, once it said
     std::optional<bool> awaitedIconic;
     std::deque<RECT> pendingGeometry;  // sizes we asked for, not yet reported back
   };
@@ -144,6 +145,10 @@ class X11Backend : public Backend {
   void OnMotion(WindowId id, const XMotionEvent& ev);
   void OnKey(WindowId id, XKeyEvent& ev, bool press);
   void OnConfigure(WindowId id, const XConfigureEvent& ev);
+  void OnReparented(WindowId id, NativeWindow& n, const XReparentEvent& ev);
+  void OnPlaced(WindowId id, NativeWindow& n, const RECT& r);
+  void ReportBounds(WindowId id, StoredWindow& w, const RECT& r);
+  void KeepDesktopMaximized(WindowId id, const NativeWindow& n);
   void OnExpose(WindowId id, const XExposeEvent& ev);
   void OnMapped(WindowId id);
   void OnDesktopState(WindowId id);

@@ -130,6 +130,12 @@ void XProbe::DestroyWindow(unsigned long window) {
   XSync(Dpy(FDisplay), False);
 }
 
+void XProbe::Reparent(unsigned long window, unsigned long parent, int x, int y) {
+  Display* d = Dpy(FDisplay);
+  XReparentWindow(d, window, parent ? parent : DefaultRootWindow(d), x, y);
+  XSync(d, False);
+}
+
 void XProbe::AskDesktops(long count) {
   Display* d = Dpy(FDisplay);
   XEvent e {};

@@ -41,6 +41,9 @@ class XProbe {
   // A panel along the top of the screen, `height` high, which asks the desktop to keep that band.
   unsigned long MapPanel(int height);
   void DestroyWindow(unsigned long window);
+  // Puts the window into `parent` (0: the root) at x, y, as a window manager does when it takes a window
+  // into its frame or lets go of it.
+  void Reparent(unsigned long window, unsigned long parent, int x, int y);
   // Asks an EWMH window manager for `count` desktops; it says so on the root once it has read the request,
   // and so every event that came before it.
   void AskDesktops(long count);
