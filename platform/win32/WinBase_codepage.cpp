@@ -244,7 +244,8 @@ std::u32string DecodeWestern(std::string_view s, bool* clean) {
   return out;
 }
 
-// Through iconv, one converter per page and thread; a byte it cannot take becomes a replacement.
+// Through iconv; a conversion descriptor keeps state, so one per page and thread. A byte it cannot take
+// becomes a replacement.
 std::u32string DecodeOther(UINT cp, std::string_view s, bool* clean) {
   thread_local std::vector<std::pair<UINT, std::unique_ptr<Converter>>> converters;
   auto it = std::find_if(converters.begin(), converters.end(), [cp](const auto& c) { return c.first == cp; });
