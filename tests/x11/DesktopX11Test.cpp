@@ -26,10 +26,8 @@ class DesktopX11 : public xj::test::X11InputTest {
     return TRect(std::max(0L, area[at]), std::max(0L, area[at + 1]), std::min<long>(w, area[at] + area[at + 2]),
                  std::min<long>(h, area[at + 1] + area[at + 3]));
   }
-  // A sizeable form skinned by the test skin, shown, taken up by the manager and given the keys (its
-  // requests about the window are heard from then on); its X window in Window. Null when it never was.
-  RurIvozedevUzivEred* ManagedSkinnedForm(const TRect& At, const char* Caption, bool FullScreen,
-                                          unsigned long& Window) {
+  // A sizeable form skinned by the test skin, shown.
+  RurIvozedevUzivEred* SkinnedForm(const TRect& At, const char* Caption, bool FullScreen) {
     TForm* form = NewForm(At.Left, At.Top, At.Width(), At.Height());
     form->SetCaption(Caption);
     form->SetBorderStyle(bsSizeable);
@@ -39,6 +37,14 @@ class DesktopX11 : public xj::test::X11InputTest {
     frame->SetSkinData(skin);
     frame->SetMaximizeOnFullScreen(FullScreen);
     form->Show();
+    return frame;
+  }
+  // As SkinnedForm, then taken up by the manager and given the keys (its
+  // requests about the window are heard from then on); its X window in Window. Null when it never was.
+  RurIvozedevUzivEred* ManagedSkinnedForm(const TRect& At, const char* Caption, bool FullScreen,
+                                          unsigned long& Window) {
+    RurIvozedevUzivEred* frame = SkinnedForm(At, Caption, FullScreen);
+    TForm* form = frame->Form();
     const bool managed = Eventually(
         [&] { return X().Viewable(Window = X().FindWindow(Caption)) && X().WmState(Window) == 1 && form->Active(); });
     return managed ? frame : nullptr;
@@ -190,6 +196,28 @@ TEST_F(DesktopX11, ASkinnedFormThatFillsTheScreenStaysMaximisedByTheDesktop) {
   EXPECT_TRUE(Eventually([&] { return frame->WindowState() == wsNormal && form->BoundsRect() == placed; }))
       << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
   EXPECT_TRUE(Eventually([&] { return OnServer(window) == placed && !MaximisedOnDesktop(window); }));
+}
+
+// A desktop that maximises a window by resizing it before it moves it tells of a place on the way (the
+// new size at the old place) just before the place it ends at; the program reads both at once. The form
+// follows to where the window ends, and takes the passing place for no size of its own: it neither moves
+// the window back there nor lets go of the desktop's maximise.
+TEST_F(DesktopX11, AFormMaximisedByTheDesktopStaysWhereItEndsNotWhereItPassed) {
+  if (X().WindowManagerRunning()) GTEST_SKIP() << "the test plays the window manager itself";
+  RurIvozedevUzivEred* frame = SkinnedForm(TRect(130, 90, 551, 387), "xj-passing", false);
+  TForm* form = frame->Form();
+  unsigned long window = 0;
+  ASSERT_TRUE(Eventually([&] { return X().Viewable(window = X().FindWindow("xj-passing")); }));
+  const TRect work = Screen->WorkAreaRect();
+  X().MaximiseAsADesktop(window, { 130, 90, 130 + work.Width(), 90 + work.Height() },
+                         { work.Left, work.Top, work.Right, work.Bottom });
+  ASSERT_TRUE(Eventually([&] { return frame->WindowState() == wsMaximized && form->BoundsRect() == work; }))
+      << form->Left() << "," << form->Top() << " " << form->Width() << "x" << form->Height();
+  xt::PumpUntilIdle();
+  EXPECT_EQ(form->BoundsRect(), work);
+  EXPECT_EQ(OnServer(window), work) << "the window went back to " << OnServer(window).Left << ","
+                                    << OnServer(window).Top;
+  EXPECT_EQ(frame->WindowState(), wsMaximized);
 }
 
 // A window handed back to the root with no configure notice to say where it went (a window manager that

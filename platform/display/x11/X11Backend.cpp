@@ -1145,9 +1145,18 @@ void X11Backend::OnPlaced(WindowId id, NativeWindow& n, const RECT& r) {
   ReportBounds(id, w, r);
 }
 
-// The window is at `r` by the desktop's doing: the program hears of it as of a move of the user's.
+// The window is at `r` by the desktop's doing: the program hears of it as of a move of the user's. A
+// notice of the window's place that the program has not read yet is out of date, and goes: read late,
+// the old place would be taken for one of the program's own and asked for (a desktop that resizes a
+// window before it moves it tells of the new size at the old place first; asked for that, it lets go of
+// its maximise). A notice from before a change of state stays, for the size to come back to.
 void X11Backend::ReportBounds(WindowId id, StoredWindow& w, const RECT& r) {
   Store().SetBounds(w, r);
+  std::deque<Event>& queue = Queue();
+  auto older = std::find_if(queue.rbegin(), queue.rend(), [id](const Event& e) {
+    return e.window == id && (e.type == EventType::Configure || e.type == EventType::StateChanged);
+  });
+  if (older != queue.rend() && older->type == EventType::Configure) queue.erase(std::next(older).base());
   Event e;
   e.type = EventType::Configure;
   e.window = id;

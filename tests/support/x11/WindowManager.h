@@ -2,6 +2,7 @@
 // A real window manager on a test's private server: twm (no EWMH; transients stay undecorated), openbox or
 // icewm (both EWMH). The suite names it in XJ_TEST_WM; ctest runs the X11 programs once under each.
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -45,7 +46,12 @@ inline std::unique_ptr<BackgroundProgram> StartWindowManager(const std::string& 
                 // Placed where they ask, not by a click the tests never give (twm grabs the server
                 // while it waits for one).
                 "RandomPlacement\nUsePPosition \"on\"\n");
-  // icewm is given a home of its own: a user's preferences would change what the tests see.
+  // icewm is given a home of its own: a user's preferences would change what the tests see. Its task
+  // bar's clock, load graphs and desktop previews would make every screenshot differ.
+  std::filesystem::create_directories(dir / ".icewm");
+  WriteHostFile(dir / ".icewm/preferences",
+                "TaskBarShowClock=0\nTaskBarShowCPUStatus=0\nTaskBarShowNetStatus=0\nTaskBarShowMEMStatus=0\n"
+                "PagerShowPreview=0\n");
   const std::string command = name == "twm"     ? "env LC_ALL=C twm -display " + display + " -f " + rc
                               : name == "icewm" ? "env HOME=" + dir.Path() + " DISPLAY=" + display + " icewm"
                                                 : "env DISPLAY=" + display + " openbox --sm-disable";

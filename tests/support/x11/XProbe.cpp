@@ -180,6 +180,27 @@ void XProbe::AnnounceScreenSize(int w, int h) {
   XSync(d, False);
 }
 
+void XProbe::MaximiseAsADesktop(unsigned long window, XRect passing, XRect to) {
+  Display* d = Dpy(FDisplay);
+  const Atom wmState = XInternAtom(d, "WM_STATE", False);
+  const long normal[2] = { NormalState, None };
+  XChangeProperty(d, window, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(normal), 2);
+  const Atom maximised[2] = { XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                              XInternAtom(d, "_NET_WM_STATE_MAXIMIZED_HORZ", False) };
+  XChangeProperty(d, window, XInternAtom(d, "_NET_WM_STATE", False), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(maximised), 2);
+  XEvent e {};
+  e.xconfigure.type = ConfigureNotify;
+  e.xconfigure.event = e.xconfigure.window = window;
+  e.xconfigure.x = passing.left;
+  e.xconfigure.y = passing.top;
+  e.xconfigure.width = passing.right - passing.left;
+  e.xconfigure.height = passing.bottom - passing.top;
+  XSendEvent(d, window, False, StructureNotifyMask, &e);
+  XMoveResizeWindow(d, window, to.left, to.top, unsigned(to.right - to.left), unsigned(to.bottom - to.top));
+  XSync(d, False);
+}
+
 void XProbe::SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values) {
   Display* d = Dpy(FDisplay);
   const Atom name = XInternAtom(d, property.c_str(), False);

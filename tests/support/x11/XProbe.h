@@ -53,6 +53,10 @@ class XProbe {
   void AskToClose(unsigned long window);
   // Tells the root's listeners that the screen is now w×h, as the server does when RandR resizes it.
   void AnnounceScreenSize(int w, int h);
+  // Maximises a window of the root's as a window manager does that resizes it before it moves it: says
+  // so in the window's ICCCM and EWMH states, tells of the place the window passes on the way, then puts
+  // it at `to`; the program reads all of it at once.
+  void MaximiseAsADesktop(unsigned long window, XRect passing, XRect to);
   // Sets a property of 32-bit cardinals (an empty list deletes it).
   void SetCardinals(unsigned long window, const std::string& property, const std::vector<long>& values);
   // The window's bounding (or input) shape, window coordinates.
