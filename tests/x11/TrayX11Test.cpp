@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "platform/display/Display.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/Graphics.h"
 #include "platform/win32/NotifyArea.h"
 #include "platform/win32/ShellApi.h"
 #include "platform/win32/WinUser.h"
 #include "platform/win32/WmBackend.h"
+#include "skin/form/bsTrayIcon.h"
 #include "tests/support/TrayTestSupport.h"
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
@@ -236,6 +239,42 @@ TEST_F(TrayX11Test, IconsDockInARealTrayWhenItStartsAndRestarts) {
     const std::string shot = xj::test::ScreenshotPath("x11-trayer-" + std::to_string(start));
     EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [this] { Pump(); }), 0);
   }
+}
+
+// A form whose constructor shows its tray icon, as a program's main form does: the icon is there before
+// the form's own window, and docks in the desktop's tray whether the tray was there first or comes later.
+class TrayShowingForm : public TForm {
+ public:
+  TrayShowingForm(const char* tip) : TForm(nullptr) {
+    auto* tray = new TbsTrayIcon(this);
+    TIcon icon;
+    icon.SetHandle(xj::test::QuarteredIcon());
+    tray->SetIcon(&icon);
+    tray->SetHint(tip);
+    tray->SetIconVisible(true);
+  }
+};
+
+TEST_F(TrayX11Test, AnIconShownByAFormsConstructorDocksInARealTray) {
+  if (!OnPath("trayer")) GTEST_SKIP() << "trayer is not installed";
+  const std::string command =
+      "trayer --edge top --align left --height 24 --widthtype request --SetDockType false"
+      " --SetPartialStrut false >/dev/null 2>&1";
+  auto docked = [&](const char* tip) {  // a window of trayer's, showing the icon's picture
+    const unsigned long icon = FX->FindWindow(tip);
+    const xj::test::XRect r = FX->Bounds(icon);
+    const int w = r.right - r.left, h = r.bottom - r.top, side = std::min(w, h);
+    const int ox = r.left + (w - side) / 2, oy = r.top + (h - side) / 2, q = side / 4;
+    return icon && FX->Viewable(icon) && w >= 16 && h >= 16 && FX->ScreenPixel(ox + q, oy + 3 * q) == kRed &&
+           FX->ScreenPixel(ox + 3 * q, oy + q) == kBlue;
+  };
+  auto before = std::make_unique<TrayShowingForm>("made before the tray");
+  xj::test::BackgroundProgram tray;
+  ASSERT_TRUE(tray.Start(command));
+  EXPECT_TRUE(PumpUntil([&] { return docked("made before the tray"); }));
+  auto after = std::make_unique<TrayShowingForm>("made while the tray runs");
+  after->Show();
+  EXPECT_TRUE(PumpUntil([&] { return docked("made while the tray runs"); }));
 }
 
 }  // namespace
