@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "platform/display/Display.h"
+#include "platform/vcl/Forms.h"
+#include "platform/vcl/Graphics.h"
 #include "platform/win32/NotifyArea.h"
 #include "platform/win32/ShellApi.h"
 #include "platform/win32/WinUser.h"
 #include "platform/win32/WmBackend.h"
+#include "skin/form/bsTrayIcon.h"
 #include "tests/support/TrayTestSupport.h"
 #include "tests/support/Wait.h"
 #include "tests/support/XvfbServer.h"
@@ -33,6 +36,10 @@ using xj::test::XvfbServer;
 
 constexpr UINT kCallback = 0x800;
 constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF;
+// The desktop's tray as an ordinary window at the top-left, sized to its icons.
+constexpr char kTrayer[] =
+    "trayer --edge top --align left --height 24 --widthtype request --SetDockType false"
+    " --SetPartialStrut false >/dev/null 2>&1";
 
 XvfbServer* gServer = nullptr;
 std::string gProblem;
@@ -115,6 +122,16 @@ class TrayX11Test : public testing::Test {
         ox == 0 || (px[size_t(h / 2) * size_t(w)] == panel && px[size_t(h / 2) * size_t(w) + w - 1] == panel);
     return margins && at(q, q) == panel && at(q, 3 * q) == kRed && at(3 * q, q) == kBlue &&
            at(side - 1, side - 1) == kBlue;
+  }
+
+  // The icon's window (named by its tip) mapped by trayer, at least 16 x 16, its picture on the screen.
+  bool DockedInTrayer(const char* tip) {
+    const unsigned long icon = FX->FindWindow(tip);
+    const xj::test::XRect r = FX->Bounds(icon);
+    const int w = r.right - r.left, h = r.bottom - r.top, side = std::min(w, h);
+    const int ox = r.left + (w - side) / 2, oy = r.top + (h - side) / 2, q = side / 4;
+    return icon && FX->Viewable(icon) && w >= 16 && h >= 16 && FX->ScreenPixel(ox + q, oy + 3 * q) == kRed &&
+           FX->ScreenPixel(ox + 3 * q, oy + q) == kBlue;
   }
 
   std::vector<LPARAM> Callbacks() const {
@@ -216,26 +233,45 @@ TEST_F(TrayX11Test, IconsDockInARealTrayWhenItStartsAndRestarts) {
     const RECT strip = xj::wm::CurrentDisplay()->TrayIconRect(id);
     return strip.right - strip.left == 16 && ShowsQuartered(strip.left, strip.top, 16, 16, 0xC0C0C0);
   }));
-  const std::string command =
-      "trayer --edge top --align left --height 24 --widthtype request --SetDockType false"
-      " --SetPartialStrut false >/dev/null 2>&1";
-  auto docked = [&](const char* tip) {
-    const unsigned long icon = FX->FindWindow(tip);
-    const xj::test::XRect r = FX->Bounds(icon);
-    const int w = r.right - r.left, h = r.bottom - r.top, side = std::min(w, h);
-    const int ox = r.left + (w - side) / 2, oy = r.top + (h - side) / 2, q = side / 4;
-    return FX->Viewable(icon) && w >= 16 && h >= 16 && FX->ScreenPixel(ox + q, oy + 3 * q) == kRed &&
-           FX->ScreenPixel(ox + 3 * q, oy + q) == kBlue;
-  };
   for (int start = 0; start < 2; ++start) {
     xj::test::BackgroundProgram tray;
-    ASSERT_TRUE(tray.Start(command));
-    EXPECT_TRUE(PumpUntil([&] { return docked("early"); })) << "start " << start;
+    ASSERT_TRUE(tray.Start(kTrayer));
+    EXPECT_TRUE(PumpUntil([&] { return DockedInTrayer("early"); })) << "start " << start;
     if (start == 0) AddIcon("late", 10);
-    EXPECT_TRUE(PumpUntil([&] { return docked("late"); })) << "start " << start;
+    EXPECT_TRUE(PumpUntil([&] { return DockedInTrayer("late"); })) << "start " << start;
     const std::string shot = xj::test::ScreenshotPath("x11-trayer-" + std::to_string(start));
     EXPECT_EQ(xj::test::RunWhilePumping("import -window root '" + shot + "'", [this] { Pump(); }), 0);
   }
+}
+
+// A form whose constructor shows its tray icon, as a program's main form does: the icon is there before
+// the form's own window, and docks in the desktop's tray whether the tray was there first or comes later.
+// The form stands clear of the tray at the top-left: trayer runs as an ordinary window here, so a form
+// shown over it would hide the icon however well it docked.
+class TrayShowingForm : public TForm {
+ public:
+  TrayShowingForm(const char* tip) : TForm(nullptr) {
+    SetCaption(AnsiString("form ") + tip);
+    SetBounds(500, 400, 320, 240);
+    auto* tray = new TbsTrayIcon(this);
+    TIcon icon;
+    icon.SetHandle(xj::test::QuarteredIcon());
+    tray->SetIcon(&icon);
+    tray->SetHint(tip);
+    tray->SetIconVisible(true);
+  }
+};
+
+TEST_F(TrayX11Test, AnIconShownByAFormsConstructorDocksInARealTray) {
+  if (!OnPath("trayer")) GTEST_SKIP() << "trayer is not installed";
+  auto before = std::make_unique<TrayShowingForm>("made before the tray");
+  xj::test::BackgroundProgram tray;
+  ASSERT_TRUE(tray.Start(kTrayer));
+  EXPECT_TRUE(PumpUntil([&] { return DockedInTrayer("made before the tray"); }));
+  auto after = std::make_unique<TrayShowingForm>("made while the tray runs");
+  after->Show();
+  ASSERT_TRUE(PumpUntil([&] { return FX->Viewable(FX->FindWindow("form made while the tray runs")); }));
+  EXPECT_TRUE(PumpUntil([&] { return DockedInTrayer("made while the tray runs"); }));
 }
 
 }  // namespace
