@@ -40,15 +40,19 @@ int Measurer::Height() { return MetricsOf(FFont).tmHeight; }
 
 // ---- Clipboard ---------------------------------------------------------------------------------------------------
 
-void CopyToClipboard(HWND owner, const std::string& s) {
-  if (!OpenClipboard(owner)) return;
-  EmptyClipboard();
+void PutOnClipboard(UINT format, const std::string& s) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
   if (char* p = (char*)GlobalLock(block)) {
     memcpy(p, s.c_str(), s.size() + 1);
     GlobalUnlock(block);
   }
-  if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+  if (!SetClipboardData(format, block)) GlobalFree(block);
+}
+
+void CopyToClipboard(HWND owner, const std::string& s) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  PutOnClipboard(CF_TEXT, s);
   CloseClipboard();
 }
 

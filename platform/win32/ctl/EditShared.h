@@ -53,6 +53,8 @@ class Measurer {
 
 // Puts `s` on the clipboard as CF_TEXT; the clipboard's text, or "" when it holds none.
 void CopyToClipboard(HWND owner, const std::string& s);
+// Puts a copy of `s` on the clipboard the caller has open, in `format`, beside what it holds.
+void PutOnClipboard(UINT format, const std::string& s);
 std::string ClipboardText(HWND owner);
 
 // What the edit's context menu offers and when.

@@ -320,16 +320,6 @@ LRESULT PlainTextLength(HWND hwnd) {
 
 // ---- Clipboard -----------------------------------------------------------------------------------------------
 
-// Puts a copy of `s` on the open clipboard.
-void PutOnClipboard(UINT format, const std::string& s) {
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, s.size() + 1);
-  if (char* p = (char*)GlobalLock(block)) {
-    memcpy(p, s.c_str(), s.size() + 1);
-    GlobalUnlock(block);
-  }
-  if (!SetClipboardData(format, block)) GlobalFree(block);
-}
-
 // Copying or cutting puts the selection's RTF beside its text (its soft breaks as line breaks), taken
 // before a cut removes it.
 void CopyWithFormats(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
